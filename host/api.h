@@ -1,0 +1,91 @@
+// The host's interface as the plug-in sees it: exported functions, objects and global data of the CAM host.
+// Names are the host's own. Layouts and codes that the host leaves open are this stand-in's, written down
+// here. Everything runs on the user-interface thread unless said otherwise.
+#pragma once
+#include <cstdint>
+
+// ---- version header and environment ---------------------------------------------------------------
+// current_version: 40 bytes; byte 7 is the unit flag (1 metric, anything else inch); byte 4 the host's
+// release switch that a few operation codes depend on.
+extern unsigned char current_version[40];
+extern char current_dir[1024];            // host folder, may end in a separator
+extern char geo_filename[1024];           // part file name as the host holds it
+extern char default_geo_filename[1024];   // the name of an unnamed new part
+extern char geo_prefix[1024];             // folder put before the default name
+extern char geo_suffix[32];               // extension put after the default name, with its dot
+
+const char* ToolLibraryStr();     // path of the host's current tool library
+const char* PostProcFileStr();    // post processor file of the current machine group ("" without)
+
+struct HostApp;                   // the host application object
+HostApp* GetPartforgeApp();
+
+// ---- groups -------------------------------------------------------------------------------------------
+// An operation group. A machine group is a root group whose machine data is present.
+struct op_group {
+    std::int32_t id = 0;
+    char name[256] = {};
+    std::int32_t parentId = 0;    // 0 for a root group
+    bool isMachineGroup = false;
+};
+
+op_group* GroupsMachineGroup(void* unused);   // the active machine group, or null
+
+class TpGrpList {
+public:
+    op_group* RetrieveActiveGroup();                      // null when the host has no active group
+    op_group* RetrieveRootMachineGroup(std::int32_t id);  // root machine group above the group, or null
+};
+class TpGrpMgr {
+public:
+    TpGrpList& GetMainGrpList();
+};
+TpGrpMgr& TpMainGrpMgr();
+
+int OMdeleteGroup(std::int32_t groupId, int withOperations);   // 1 deleted, 0 no such group
+
+// ---- events, prompts, picks ----------------------------------------------------------------------------
+constexpr int kEventPosted = 512;   // PFEvent::type of a posted thread message
+
+struct PFEvent {
+    int type = 0;                    // kEventPosted, or another host event the plug-in ignores
+    std::uintptr_t wParam = 0;       // for kEventPosted: the message's wParam
+    std::intptr_t lParam = 0;
+    unsigned message = 0;            // for kEventPosted: the message number
+};
+
+// Waits for the next event while showing `prompt`. Returns 1 or 2 when the user ended the prompt (Esc),
+// 0 with `ev` filled otherwise. Posted thread messages come first; scripted clicks on modeless windows are
+// delivered here (their handlers may post). `mask`, `arg2`, `arg3` and `out` are taken as given.
+int get_event(const char* prompt, PFEvent* ev, long* mask, long* arg2, short* arg3, char* out);
+
+// Asks for a point. `got` is set to 1 with `pt` (world) and `kind` (entry kind letter, 'P' for a picked
+// point) when the user gave one, to 0 on Esc.
+void point_proc(const char* prompt, char* kind, double pt[3], char* got);
+
+void mprintf(const char* text);            // message line
+void cleartext();
+void cleartextall();
+void clearprompt();
+void UpdateStatusBarText(const char* text);
+
+// ---- wait dialog ---------------------------------------------------------------------------------------
+// The host keeps `*cancel` at 1 while the dialog is up and sets it to 0 when the user cancels.
+void DisplayWaitDialog(char* cancel, int a, int b, int allowCancel, const char* title, const char* status, void* reserved);
+void SetPercentComplete(short percent);
+void ProgMeterSetStatus(const char* status);
+void ReleaseWaitDialog();
+
+// ---- display -------------------------------------------------------------------------------------------
+extern int mask_level;                     // 0: no level restriction of the display
+void rebuild_graphics();
+void repaint_graphics();
+
+struct p_3d { double x = 0, y = 0, z = 0; };
+struct l_3d { p_3d e1, e2; };
+void drw_3d_line(const l_3d* line, int colour);
+
+// ---- commands ------------------------------------------------------------------------------------------
+// ("Forantix", "m_main") asks the host to run the plug-in again once the current invocation has returned;
+// other commands are the host's own and are recorded.
+void post_FT_command(const char* app, const char* command);

@@ -1,0 +1,121 @@
+// One headless user. Everything that would wait for a person (a modal dialog, a message box, a popup menu,
+// a file dialog, the host's prompt and picks, the wait dialog's Cancel) takes the next step of one ordered
+// script; everything shown to the user is written to the transcript.
+//
+// A step that does not fit what waits, or an empty script where something waits, is a script error: it is
+// recorded with the step's line, and from then on every wait takes its cancel answer, so a run never hangs
+// and never acts on a misread script. The session language is documented in docs/sessions.md.
+#pragma once
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <initializer_list>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace plat {
+
+struct Step {
+    int line = 0;  // line of the session file; 0 for a step added from code
+    std::string verb;
+    std::vector<std::string> args;
+
+    std::string describe() const;         // "line 4: click 18048 18007" (no "line" part when 0)
+    int intArg(std::size_t i) const;      // the argument as a whole number (0 when absent or not a number)
+    double doubleArg(std::size_t i) const;
+    std::string restFrom(std::size_t i) const;  // arguments from i on, joined by one blank
+};
+
+class Script {
+public:
+    Script& add(Step step);
+
+    // Builders, the same steps a session file gives (see docs/sessions.md).
+    Script& invoke();
+    Script& click(int window, int control);
+    Script& type(int window, int control, std::string text);
+    Script& check(int window, int control, int state);
+    Script& select(int window, int control, int index);
+    Script& key(int window, int vk);
+    Script& close(int window);
+    Script& focusOut(int window, bool escDown);
+    Script& answer(int code);                 // message box: IDOK, IDCANCEL, IDYES, IDNO ...
+    Script& menu(int id);                     // popup menu item; 0 = dismissed
+    Script& file(std::string path);           // file dialog; "" = cancelled
+    Script& folder(std::string path);         // folder picker; "" = cancelled
+    Script& point(double x, double y, double z);
+    Script& esc();                            // Esc at the host's prompt or pick
+    Script& cancelWait();                     // Cancel on the host's wait dialog
+
+    bool empty() const { return steps_.empty(); }
+    std::size_t size() const { return steps_.size(); }
+    const Step* peek() const { return steps_.empty() ? nullptr : &steps_.front(); }
+    std::optional<Step> take();
+    void clear() { steps_.clear(); }
+
+private:
+    std::deque<Step> steps_;
+};
+
+// Parses a session text, one step a line; '#' starts a comment, blank lines are skipped. On a bad line
+// the result holds no steps and an error "line N: ...".
+struct ParsedSession {
+    std::vector<Step> steps;
+    std::string error;
+};
+ParsedSession parseSession(std::string_view text);
+
+class Transcript {
+public:
+    void add(std::string line);
+    const std::vector<std::string>& lines() const { return lines_; }
+    bool contains(std::string_view fragment) const;
+    // Index of the first line at or after `from` that contains the fragment; npos when none.
+    std::size_t find(std::string_view fragment, std::size_t from = 0) const;
+    void setEcho(std::function<void(const std::string&)> echo) { echo_ = std::move(echo); }
+    void clear() { lines_.clear(); }
+
+private:
+    std::vector<std::string> lines_;
+    std::function<void(const std::string&)> echo_;
+};
+
+class UiDriver {
+public:
+    Script& script() { return script_; }
+    Transcript& transcript() { return transcript_; }
+    void record(std::string line);
+
+    // Takes the next step when its verb is one of `verbs`. Otherwise (another verb, or no step) records a
+    // script error naming what waits (`waiting`, e.g. "message box \"Delete?\"") and returns nothing.
+    std::optional<Step> expect(std::initializer_list<std::string_view> verbs, std::string_view waiting);
+    // The next step's verb when it is one of `verbs`, without taking it.
+    const Step* peekAny(std::initializer_list<std::string_view> verbs) const;
+
+    void scriptError(const Step* step, std::string_view message);
+    const std::vector<std::string>& errors() const { return errors_; }
+    bool aborted() const { return !errors_.empty(); }
+
+    void reset();  // empties the script, the transcript and the errors
+    std::recursive_mutex& mutex() { return mutex_; }
+
+private:
+    Script script_;
+    Transcript transcript_;
+    std::vector<std::string> errors_;
+    mutable std::recursive_mutex mutex_;
+};
+
+UiDriver& driver();
+
+// Delivers a window step (click, type, check, select, key, close, focus-out) to the shown window with that
+// template id. A step for a window that is not shown, or for a hidden or disabled control, is refused as a
+// script error. Steps of other verbs are not window steps.
+enum class Delivery { NotAWindowStep, Delivered, Refused };
+Delivery deliverWindowStep(const Step& step);
+bool isWindowStep(const Step& step);
+
+}  // namespace plat
