@@ -1,1 +1,11 @@
-int main() { return 0; }
+// hostcam: loads the plug-in module and plays a session against it (see hostapp/hostcam.h).
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "hostapp/hostcam.h"
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    return host::hostcamMain(args, std::cout, std::cerr);
+}

@@ -15,7 +15,7 @@ void sleepMs(int ms);
 // Switches between the real clock and the virtual one. Sessions and tests run virtual.
 void useVirtualClock(bool on);
 bool virtualClock();
-// Advances the virtual clock as a sleep would (no effect on the real clock).
+// Advances the virtual clock as a sleep would (no effect on the real clock); it is not counted as a sleep.
 void advanceMs(std::int64_t ms);
 // Total milliseconds slept since the last reset (both clocks): lets tests assert the waits a Part asks for.
 std::int64_t sleptMs();
@@ -42,6 +42,12 @@ private:
     friend Periodic startPeriodic(std::string name, int periodMs, std::function<bool()> tick);
     std::shared_ptr<State> state_;
 };
+// The first tick falls periodMs after the start, the next periodMs after the previous tick returned (a tick
+// that sleeps delays its successor instead of causing catch-up ticks). A task keeps the clock it was started
+// under. Waits between ticks are not sleeps: they do not count in sleptMs().
 Periodic startPeriodic(std::string name, int periodMs, std::function<bool()> tick);
+
+// Virtual tasks still scheduled (ended and stopped ones have left); lets tests check that nothing lingers.
+int periodicTaskCount();
 
 }  // namespace plat

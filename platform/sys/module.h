@@ -12,7 +12,8 @@ ModuleHandle registerModule(const std::string& path);
 // The path given at registration; "" for an unknown handle.
 std::string moduleFileName(ModuleHandle module);
 
-// The resource module of the running code (switched around the plug-in's dialogs); counted for tests.
+// The resource module of the running code (switched around the plug-in's dialogs); every set counts as
+// one switch, for tests.
 ModuleHandle resourceModule();
 void setResourceModule(ModuleHandle module);
 int resourceSwitchCount();

@@ -1,7 +1,8 @@
 // Windows and dialogs, headless. A dialog is built from a registered template (controls addressed by their
 // ids); handlers are bound to (control id, notification) in the constructor, the way a message map does.
 // Modal loops and everything a user does come from the script of the UiDriver (driver.h); everything shown
-// is recorded in its transcript. Numeric ids and codes keep the window system's values.
+// is recorded in its transcript. Numeric ids and codes keep the window system's values. All of it runs on
+// the user-interface thread.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -10,16 +11,22 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace plat {
 
 using Color = std::uint32_t;  // 0x00BBGGRR
+constexpr Color rgb(int r, int g, int b) {
+    return static_cast<Color>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
+}
 struct Point { int x = 0, y = 0; };
 struct Rect {
     int left = 0, top = 0, right = 0, bottom = 0;
     int width() const { return right - left; }
     int height() const { return bottom - top; }
+    bool contains(Point p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
+    Point center() const { return {(left + right) / 2, (top + bottom) / 2}; }
 };
 
 constexpr int IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7;
@@ -28,6 +35,7 @@ constexpr int VK_RETURN = 0x0D, VK_SHIFT = 0x10, VK_ESCAPE = 0x1B, VK_SPACE = 0x
 // Control kinds and the styles the code reads.
 enum class Ctl { Button, DefButton, BitmapButton, Check, Radio, GroupBox, Static, Picture, Edit,
                  ComboDropList, ComboDropDown, ComboSimple, ListBox, ListView, TreeView, Tab, Progress };
+const char* ctlKindName(Ctl kind);
 constexpr std::uint32_t SS_CENTER = 0x1;
 constexpr std::uint32_t ES_PASSWORD = 0x20;
 constexpr std::uint32_t ES_READONLY = 0x800;
@@ -35,7 +43,9 @@ constexpr std::uint32_t LBS_SORT = 0x2;
 constexpr std::uint32_t LBS_EXTENDEDSEL = 0x800;
 constexpr std::uint32_t CBS_SORT = 0x100;
 
-// Templates: rectangles in dialog units (converted with fixed base units 6 x 13 per 4 x 8 units).
+// Templates: rectangles in dialog units, converted with fixed base units (6 x 13 pixels per 4 x 8 units).
+// A radio group runs from a control with `group` set up to the next control with `group` set, in template
+// order; so the control after a group's last radio button must start a group of its own.
 struct CtlTemplate {
     int id = 0;
     Ctl kind = Ctl::Static;
@@ -53,8 +63,12 @@ struct DlgTemplate {
     std::vector<CtlTemplate> controls;
     bool visible = false;  // a modeless window created visible
 };
+// A second registration of an id replaces the first (a module that is loaded again registers again).
 void registerDialog(DlgTemplate tmpl);
 const DlgTemplate* findDialogTemplate(int id);
+Rect dluToPixels(const Rect& dlu);
+int dluToPixelsX(int dlu);
+int dluToPixelsY(int dlu);
 
 enum class Ev { Clicked, DblClk, RClick, SetFocus, KillFocus, Change, SelChange, SelChanging, ItemChanged,
                 KeyDown, ColumnClick, ItemExpanded, BeginLabelEdit, EndLabelEdit, NeedText };
@@ -75,6 +89,10 @@ struct MsgArgs {
     class Canvas* canvas = nullptr;  // Paint
     bool handled = true;    // a handler may clear it to let the default run after it
 };
+struct CtlColors {
+    Color text = 0;
+    Color background = 0xFFFFFF;
+};
 
 class Dialog;
 
@@ -88,6 +106,8 @@ public:
     Ctl kind() const { return kind_; }
     std::uint32_t style() const { return style_; }
     Dialog& owner() const { return owner_; }
+    bool group() const { return group_; }
+    int bitmapId() const { return bitmapId_; }
 
     void show(bool visible);
     bool visible() const { return visible_; }
@@ -95,46 +115,60 @@ public:
     bool enabled() const { return enabled_; }
     void setText(std::string_view text);
     const std::string& text() const { return text_; }
-    Rect rect() const { return rect_; }     // in the dialog's client pixels
+    Rect rect() const { return rect_; }     // in the dialog's client pixels (the window placement)
+    Rect windowRect() const;                // in screen pixels
     void move(const Rect& r) { rect_ = r; }
     void setFocus();
     bool hasFocus() const;
+    bool takesFocus() const;                // kinds a click or Tab can focus
+
+    // Edits: the selected character range (select-all = 0, -1).
+    void setEditSel(int from, int to);
+    std::pair<int, int> editSel() const { return {selFrom_, selTo_}; }
 
     // Check boxes and radio buttons.
     void setCheck(int state);
     int check() const { return check_; }
 
-    // Combo boxes and list boxes: items with item data; searches ignore ASCII case.
+    // Combo boxes, list boxes and tabs: items with item data; searches ignore ASCII case. Results that
+    // fail are -1, as the window system's error code.
     int addString(std::string_view text);     // sorted styles insert in order, equal items after old ones
-    int insertString(int index, std::string_view text);
-    int deleteString(int index);
+    int insertString(int index, std::string_view text);  // -1 = at the end; never sorts
+    int deleteString(int index);              // the count left, or -1
     void resetContent();
     int count() const { return static_cast<int>(items_.size()); }
     std::string itemText(int index) const;
+    void setItemText(int index, std::string_view text);
     void setItemData(int index, std::intptr_t data);
-    std::intptr_t itemData(int index) const;
+    std::intptr_t itemData(int index) const;  // -1 for a bad index
     int curSel() const { return curSel_; }
-    void setCurSel(int index);
-    int findStringExact(std::string_view text, int after = -1) const;
+    void setCurSel(int index);                // -1 = none; a combo's text follows the selection
+    int findStringExact(std::string_view text, int after = -1) const;  // searches on from after+1, wrapping
     int selectString(std::string_view prefix);  // first item starting with the prefix; sets the selection
-    std::vector<int> selectedItems() const;     // extended-selection list boxes
-    void setSel(int index, bool selected);
+    std::vector<int> selectedItems() const;     // extended-selection list boxes; else the current selection
+    void setSel(int index, bool selected);      // -1 = every item
 
     // Progress bars.
     void setRange(int low, int high);
     void setPos(int pos);
     int pos() const { return pos_; }
+    std::pair<int, int> range() const { return {rangeLow_, rangeHigh_}; }
 
 private:
     friend class Dialog;
+    bool isCombo() const;
+    bool hasItems() const;
+    bool sorted() const;
     Dialog& owner_;
     int id_;
     Ctl kind_;
     std::uint32_t style_;
     Rect rect_;
-    bool visible_, enabled_ = true;
+    bool visible_, enabled_ = true, group_;
+    int bitmapId_;
     std::string text_;
     int check_ = 0;
+    int selFrom_ = 0, selTo_ = 0;
     struct Item { std::string text; std::intptr_t data = 0; bool selected = false; };
     std::vector<Item> items_;
     int curSel_ = -1;
@@ -157,14 +191,18 @@ private:
 class Dialog {
 public:
     explicit Dialog(int templateId);
+    // A window still open is torn down without its Destroy handler: the derived part that bound it is
+    // already gone. Call destroyWindow first where the handler matters.
     virtual ~Dialog();
     Dialog(const Dialog&) = delete;
     Dialog& operator=(const Dialog&) = delete;
 
     int templateId() const { return templateId_; }
+    Dialog* parent() const { return parent_; }
 
     // Modal run: creates the controls, runs onInitDialog, then takes steps from the script until
-    // endDialog; returns the end code. endDialog inside onInitDialog ends it before it is shown.
+    // endDialog; returns the end code. endDialog inside onInitDialog ends it before it is shown. A missing
+    // template gives -1. After a script error (now or during the run) the result is IDCANCEL.
     int doModal(Dialog* parent = nullptr);
     // Modeless: creates the window (hidden unless the template says visible) and runs onInitDialog.
     bool create(Dialog* parent = nullptr);
@@ -176,29 +214,48 @@ public:
     void endDialog(int code);
     void showWindow(bool show);
     bool isVisible() const { return visible_; }
+    void enableWindow(bool enable) { enabled_ = enable; }
+    bool isEnabled() const { return enabled_; }
     void setWindowText(std::string_view text);
     const std::string& windowText() const { return caption_; }
     void setTopmost(bool topmost) { topmost_ = topmost; }
     bool topmost() const { return topmost_; }
-    Rect windowRect() const;   // screen pixels
-    Rect clientRect() const;
+    Rect windowRect() const;   // screen pixels, frame and caption included; centred on the screen until moved
+    Rect clientRect() const;   // {0, 0, width, height}
+    void moveWindow(const Rect& screen);
+    Point clientToScreen(Point p) const;
 
     Control& item(int id);     // a missing id is a bug of ours: asserts
     Control* findItem(int id);
+    const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }
+    int focusedId() const { return focusId_; }  // GetFocus within this window; 0 = none
     bool updateData(bool saveAndValidate = true);
 
-    // Entry points for the driver: a user's action on this window.
-    void userClick(int ctlId);
-    void userType(int ctlId, std::string_view text);
-    void userSelect(int ctlId, int index);
-    void userKey(int vk);
-    void userClose();
-    void userFocusOut(bool escDown);
+    // Whether a user could act on this window now: created, shown, enabled, and not blocked by a modal
+    // run (an outer modal dialog, or a window that owns a running modal dialog).
+    bool reachable() const;
+
+    // A user's action on this window, as a script step gives it. Each returns "" when done, or why the
+    // user could not do it (and then nothing happened). Done actions are recorded as "user ..." lines.
+    [[nodiscard]] std::string userClick(int ctlId);
+    [[nodiscard]] std::string userType(int ctlId, std::string_view text);
+    [[nodiscard]] std::string userCheck(int ctlId, int state);
+    [[nodiscard]] std::string userSelect(int ctlId, int index);
+    [[nodiscard]] std::string userKey(int vk);
+    [[nodiscard]] std::string userClose();
+    [[nodiscard]] std::string userFocusOut(bool escDown);
+
+    // Programmatic sends, as SendMessage: no reachability checks, nothing recorded.
+    void sendCommand(int ctlId);     // WM_COMMAND: the bound handler, else IDOK -> onOK, IDCANCEL -> onCancel
     void sendNotify(Notify& n);
-    void sendMessage(MsgArgs& args);
+    void sendMessage(MsgArgs& args);  // a Close nobody handled runs onCancel
+    void paint(class Canvas& canvas);
+    std::optional<CtlColors> ctlColors(int ctlId) const;
 
     // The shown window with the template id: the most recently shown one; null when none is shown.
     static Dialog* shown(int templateId);
+    // Modal dialogs running now, outermost first.
+    static std::vector<Dialog*> modalStack();
 
 protected:
     virtual bool onInitDialog() { return true; }
@@ -209,24 +266,46 @@ protected:
     void onCommand(int ctlId, std::function<void()> handler);                  // button clicked
     void on(int ctlId, Ev ev, std::function<void(Notify&)> handler);          // other notifications
     void onMessage(Msg msg, std::function<void(MsgArgs&)> handler);
+    void onCtlColor(std::function<std::optional<CtlColors>(int ctlId)> hook) { ctlColor_ = std::move(hook); }
 
 private:
-    void createControls();
-    void destroyControls();
+    friend class Control;
+    bool createWindow(Dialog* parent, bool modal);
+    void createControls(const DlgTemplate& tmpl);
+    void teardown(bool sendDestroy);
+    void markShown(bool show);
+    void moveFocus(int ctlId);
+    void tickRadio(int ctlId);
+    void press(int ctlId);
+    void keyCommand(int vk, int cmdId);
+    std::string checkWindow() const;
+    std::string checkControl(int ctlId, Control*& ctl);
     void record(std::string_view what) const;
 
     int templateId_;
     std::string caption_;
     Dialog* parent_ = nullptr;
-    bool created_ = false, visible_ = false, modal_ = false, topmost_ = false;
+    bool created_ = false, visible_ = false, enabled_ = true, modal_ = false, topmost_ = false;
     bool ended_ = false;
     int endCode_ = 0;
+    std::uint64_t shownSeq_ = 0;
+    std::optional<Point> origin_;  // top-left in screen pixels once moved
+    int cxPx_ = 0, cyPx_ = 0;
     std::vector<std::unique_ptr<Control>> controls_;
-    std::map<int, std::function<void()>> commands_;
     std::map<std::pair<int, Ev>, std::function<void(Notify&)>> notifies_;
     std::map<Msg, std::function<void(MsgArgs&)>> messages_;
+    std::function<std::optional<CtlColors>(int)> ctlColor_;
     int focusId_ = 0;
-    friend class Control;
 };
+
+// The window's state as text, one control a line in template order, for tests and session output:
+//   window 18036 caption="..." visible=1 enabled=1 modal=1 focus=4019
+//   4019 Check text="..." visible=1 enabled=1 check=1
+//   4023 ComboDropList text="b" visible=1 enabled=1 items=["a","b"] sel=1
+// Texts are quoted as in the transcript; password edits show one '*' a character.
+std::string describeWindow(const Dialog& dlg);
+// describeWindow as it was when the template's window last closed or hid (modal end, endDialog,
+// destroyWindow); "" when it never did.
+std::string lastSnapshot(int templateId);
 
 }  // namespace plat

@@ -1,6 +1,18 @@
-extern "C" {
-__attribute__((visibility("default"))) int m_version() { return 1300; }
-__attribute__((visibility("default"))) int m_enter() { return 0; }
-__attribute__((visibility("default"))) int m_main() { return 0; }
-__attribute__((visibility("default"))) int m_notify(int) { return 0; }
+#include "plugin/core/exports.h"
+
+#include "plugin/core/load_time_objects.h"
+#include "plugin/core/work_cycle.h"
+
+int m_version() { return 1300; }
+
+int m_enter() { return 0; }
+
+int m_main() {
+    if (pluginAttached()) runPluginMain();
+    return 0;
+}
+
+int m_notify(int code) {
+    if (pluginAttached()) runPluginNotify(code);
+    return 0;
 }

@@ -1,0 +1,119 @@
+// The host's prompt area and its waits for the user: get_event, point_proc and the message/status lines.
+// Every wait reads the one script of plat::driver(): posted thread messages come before any scripted
+// step, a window step is delivered to its modeless window while the host waits, `esc` ends the prompt.
+#include "host/internal.h"
+#include "host/state.h"
+#include "platform/sys/thread_queue.h"
+#include "platform/ui/driver.h"
+
+namespace host {
+namespace {
+
+struct PromptArea {
+    std::string prompt, message, status;
+};
+PromptArea area;
+
+// The prompt is recorded when it changes: the plug-in passes the same prompt on every pass of its loop,
+// and the user sees one prompt, not one per event.
+void showPrompt(const char* prompt) {
+    std::string text = prompt ? prompt : "";
+    if (text == area.prompt) return;
+    area.prompt = text;
+    if (!text.empty()) detail::record("host.prompt " + detail::quote(text));
+}
+
+}  // namespace
+
+namespace detail {
+void resetEvents() { area = PromptArea{}; }
+}  // namespace detail
+
+const std::string& currentPrompt() { return area.prompt; }
+const std::string& messageLine() { return area.message; }
+const std::string& statusText() { return area.status; }
+
+}  // namespace host
+
+int get_event(const char* prompt, PFEvent* ev, long*, long*, short*, char*) {
+    using host::detail::record;
+    host::showPrompt(prompt);
+    plat::UiDriver& d = plat::driver();
+    for (;;) {
+        {
+            std::lock_guard lock(d.mutex());  // a watcher thread's message box may add an error meanwhile
+            if (d.aborted()) return 2;
+        }
+        if (std::optional<plat::ThreadMsg> msg = plat::takeThreadMessage()) {
+            if (ev) {
+                *ev = PFEvent{};
+                ev->type = kEventPosted;
+                ev->message = msg->message;
+                ev->wParam = msg->wParam;
+                ev->lParam = msg->lParam;
+            }
+            return 0;
+        }
+        std::optional<plat::Step> step;
+        {
+            std::lock_guard lock(d.mutex());
+            const plat::Step* next = d.script().peek();
+            if (!next) {
+                d.scriptError(nullptr, "the script ended while the host waits for an event at " +
+                                           host::detail::quote(host::area.prompt));
+                return 2;
+            }
+            if (next->verb == "esc") {
+                d.script().take();
+                record("host.esc");
+                return 2;
+            }
+            if (!plat::isWindowStep(*next)) {
+                d.scriptError(next, "unexpected step: the host waits for an event (esc or a window step)");
+                return 2;
+            }
+            step = d.script().take();
+        }
+        // Delivered without the driver's lock: the handler may run a modal dialog or post messages, which
+        // the next pass takes. A refused step is a script error, which ends the wait above.
+        plat::deliverWindowStep(*step);
+    }
+}
+
+void point_proc(const char* prompt, char* kind, double pt[3], char* got) {
+    using host::detail::number;
+    using host::detail::record;
+    host::showPrompt(prompt);
+    if (got) *got = 0;
+    std::optional<plat::Step> step = plat::driver().expect({"point", "esc"}, "point pick " + host::detail::quote(host::area.prompt));
+    if (!step) return;
+    if (step->verb == "esc") {
+        record("host.pick esc");
+        return;
+    }
+    double p[3] = {step->doubleArg(0), step->doubleArg(1), step->doubleArg(2)};
+    if (pt)
+        for (int i = 0; i < 3; ++i) pt[i] = p[i];
+    if (kind) *kind = 'P';
+    if (got) *got = 1;
+    record("host.pick point (" + number(p[0]) + "," + number(p[1]) + "," + number(p[2]) + ") P");
+}
+
+void mprintf(const char* text) {
+    host::area.message += text ? text : "";
+    if (text && *text) host::detail::record("host.message " + host::detail::quote(text));
+}
+
+void cleartext() { host::area.message.clear(); }
+
+void cleartextall() {
+    host::area.message.clear();
+    host::area.prompt.clear();
+}
+
+void clearprompt() { host::area.prompt.clear(); }
+
+void UpdateStatusBarText(const char* text) {
+    host::area.status = text ? text : "";
+    host::detail::record("host.status " + host::detail::quote(host::area.status));
+}

@@ -1,1 +1,0 @@
-// Placeholder until the host stand-in lands.

@@ -1,0 +1,132 @@
+// hostcam's start-up: options, the host's state, the session text and the plug-in module, then the run.
+#include "hostapp/hostcam.h"
+
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "host/state.h"
+#include "hostapp/plugin_module.h"
+#include "hostapp/session_runner.h"
+#include "platform/sys/clock.h"
+#include "platform/ui/driver.h"
+
+namespace host {
+
+const char* const kBuiltInSession =
+    "# The user starts the plug-in and closes its main menu with OK.\n"
+    "invoke\n"
+    "click 18048 1\n";
+
+namespace {
+
+std::string defaultPluginPath() {
+    char buf[4096];
+    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return "Forantix.so";
+    std::string exe(buf, static_cast<std::size_t>(n));
+    std::size_t slash = exe.rfind('/');
+    return (slash == std::string::npos ? std::string(".") : exe.substr(0, slash)) + "/Forantix.so";
+}
+
+std::optional<std::string> readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+std::string usage() {
+    return "usage: hostcam [--plugin PATH] [--session FILE] [--inch] [--no-machine-group] [--no-active-group]\n"
+           "               [--host-dir DIR] [--part PATH]\n";
+}
+
+std::optional<HostcamOptions> parseOptions(const std::vector<std::string>& args, std::string& error) {
+    HostcamOptions o;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& into) {
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
+                error = a + " needs a value";
+                return false;
+            }
+            into = args[++i];
+            return true;
+        };
+        if (a == "--plugin") {
+            if (!value(o.plugin)) return std::nullopt;
+        } else if (a == "--session") {
+            if (!value(o.session)) return std::nullopt;
+        } else if (a == "--host-dir") {
+            if (!value(o.hostDir)) return std::nullopt;
+        } else if (a == "--part") {
+            if (!value(o.part)) return std::nullopt;
+        } else if (a == "--inch") {
+            o.inch = true;
+        } else if (a == "--no-machine-group") {
+            o.noMachineGroup = true;
+        } else if (a == "--no-active-group") {
+            o.noActiveGroup = true;
+        } else if (a == "--help" || a == "-h") {
+            o.help = true;
+        } else {
+            error = "unknown option " + a;
+            return std::nullopt;
+        }
+    }
+    return o;
+}
+
+int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::string error;
+    std::optional<HostcamOptions> opts = parseOptions(args, error);
+    if (!opts) {
+        err << "hostcam: " << error << '\n' << usage();
+        return 2;
+    }
+    if (opts->help) {
+        out << usage();
+        return 0;
+    }
+    plat::useVirtualClock(true);
+
+    std::string sessionName = opts->session.empty() ? "built-in session" : opts->session;
+    std::optional<std::string> text = opts->session.empty() ? std::string(kBuiltInSession) : readText(opts->session);
+    if (!text) {
+        err << "hostcam: " << opts->session << ": cannot read the session file\n";
+        return 2;
+    }
+    plat::ParsedSession parsed = plat::parseSession(*text);
+    if (!parsed.error.empty()) {
+        err << sessionName << ": " << parsed.error << '\n';
+        return 2;
+    }
+
+    plat::driver().reset();
+    reset();
+    if (opts->inch) setMetric(false);
+    if (!opts->hostDir.empty()) setHostDir(opts->hostDir);
+    if (!opts->part.empty()) setPartFile(opts->part);
+    if (opts->noMachineGroup) setMachineGroup(false);
+    if (opts->noActiveGroup) setActiveGroup(false);
+
+    PluginModule module;
+    std::string pluginPath = opts->plugin.empty() ? defaultPluginPath() : opts->plugin;
+    if (!module.load(pluginPath, error)) {
+        err << "hostcam: " << error << '\n';
+        return 2;
+    }
+    {
+        std::lock_guard lock(plat::driver().mutex());
+        for (plat::Step& s : parsed.steps) plat::driver().script().add(std::move(s));
+    }
+    SessionResult result = runSession(module.exports(), out, err);
+    module.unload();
+    return result.exitCode;
+}
+
+}  // namespace host

@@ -1,0 +1,33 @@
+// hostcam, the host application: options, set-up of the host stand-in, the session, the plug-in module.
+// hostcamMain is main() without the process around it, so tests can run it with their own streams.
+// Exit codes: 0 the session played cleanly, 1 script errors or steps left over, 2 bad options, session
+// file or module.
+#pragma once
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace host {
+
+struct HostcamOptions {
+    std::string plugin;    // "" = Forantix.so next to the executable
+    std::string session;   // "" = the built-in session (the main menu, closed with OK)
+    std::string hostDir;   // "" = the host's default folder
+    std::string part;      // "" = an unnamed part
+    bool inch = false;
+    bool noMachineGroup = false;
+    bool noActiveGroup = false;
+    bool help = false;
+};
+
+// Reads the arguments after the program name; on a bad one returns nothing and says why in `error`.
+std::optional<HostcamOptions> parseOptions(const std::vector<std::string>& args, std::string& error);
+std::string usage();
+
+// The session run by hostcam without --session.
+extern const char* const kBuiltInSession;
+
+int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace host

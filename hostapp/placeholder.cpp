@@ -1,1 +1,0 @@
-// Placeholder until the session runner lands.

@@ -1,0 +1,26 @@
+// Plays the script of plat::driver() against a loaded plug-in, as the host would: at the top level the
+// user starts the plug-in (`invoke`), the host sends notifications (`notify N`), or the user clicks in a
+// modeless window of the plug-in; every other step belongs to a wait inside the plug-in. After each step
+// the plug-in's run-again requests are honoured. Read docs/sessions.md for the language.
+#pragma once
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "hostapp/plugin_module.h"
+
+namespace host {
+
+// Run-again requests honoured in a row after one step; more means the plug-in keeps asking forever.
+constexpr int kMaxRunAgain = 32;
+
+struct SessionResult {
+    int exitCode = 0;                  // 0: every step played and no script error; 1 otherwise
+    std::vector<std::string> errors;   // script errors, then the steps left over
+};
+
+// Echoes every transcript line to `out` as it is recorded and prints the errors to `err` at the end.
+// The script and the host are not reset here; the caller sets them up.
+SessionResult runSession(const PluginExports& plugin, std::ostream& out, std::ostream& err, int maxRunAgain = kMaxRunAgain);
+
+}  // namespace host

@@ -1,0 +1,60 @@
+// Files and folders with the Windows semantics the plug-in relies on: names found whatever their case,
+// listings in a fixed order, copies that keep the last-write time, renames that never replace. Every path
+// may use '\\' or '/'. Times are whole seconds since 1970 (UTC). Failures are results, never exceptions.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace plat {
+
+bool fileExists(std::string_view path);  // exists and is not a folder
+bool dirExists(std::string_view path);
+
+// One level, as CreateDirectory: false when the folder already exists or its parent is missing.
+bool createDirectory(std::string_view path);
+// Every missing level; true when the folder exists afterwards.
+bool createDirectories(std::string_view path);
+bool removeFile(std::string_view path);  // files only, as DeleteFile
+
+// CopyFile: the target appears whole or not at all, with the source's last-write time and permissions.
+// An existing target whose name differs only in case counts as existing; when overwriting it keeps its
+// spelling. False when the source is missing, the target exists and failIfExists, or a write fails.
+bool copyFile(std::string_view src, std::string_view dst, bool failIfExists);
+// MoveFile: refuses a target that exists, compared ignoring case (a rename that changes only the case of
+// the same file is allowed). Files move across file systems by copy and delete.
+bool moveFile(std::string_view src, std::string_view dst);
+
+bool canWrite(std::string_view path);  // access(W_OK); false for a missing path
+std::optional<std::int64_t> lastWriteTime(std::string_view path);
+bool setLastWriteTime(std::string_view path, std::int64_t seconds);
+
+struct FileEntry {
+    std::string name;
+    bool isDir = false;
+    std::int64_t lastWrite = 0;
+    std::int64_t size = 0;
+};
+// FindFirstFile/FindNextFile on dir\pattern: '*' and '?' match ignoring ASCII case, and a trailing ".*"
+// also matches names without a dot ("*.*" is everything). Sorted by listedBefore (paths.h), without "."
+// and "..". A missing folder gives an empty list.
+std::vector<FileEntry> findFiles(std::string_view dir, std::string_view pattern);
+bool matchesPattern(std::string_view name, std::string_view pattern);
+
+// The existing entry whose name equals name ignoring case (each level of a relative name like "A\\b.txt"
+// is looked up in turn); an exact match wins, else the first in listing order. Where nothing matches, the
+// name as given is joined on, so a file created there gets the caller's canonical spelling.
+std::string resolveNoCase(std::string_view dir, std::string_view name);
+
+std::optional<std::string> readFile(std::string_view path);  // the bytes; nullopt for a missing file or a folder
+// Writes a temporary file beside the target and renames it over the target: a reader sees the old bytes or
+// the new ones, and a failed write leaves the old file as it was and no temporary file behind.
+[[nodiscard]] bool writeFile(std::string_view path, std::string_view bytes);
+
+// Tests: the next writeFile or copyFile fails after writing this many bytes of its temporary file (once).
+// A negative count disarms it.
+void failNextWriteAfter(std::int64_t bytes);
+
+}  // namespace plat

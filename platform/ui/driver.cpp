@@ -1,0 +1,470 @@
+// Steps, scripts, the session parser, the transcript and the one UiDriver of the process.
+// The parser normalises what it reads: answer codes, key names and "menu none" become decimal numbers, and
+// a text argument (type, file, folder) stays one argument, so consumers read steps from code and from files
+// the same way. Window steps are delivered elsewhere (window_steps.cpp).
+#include "platform/ui/driver.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <utility>
+
+#include "platform/ui/dialog.h"
+#include "platform/ui/keys.h"
+
+namespace plat {
+
+// ---- Step ----------------------------------------------------------------------------------------------
+
+std::string Step::describe() const {
+    std::string out;
+    if (line > 0) out = "line " + std::to_string(line) + ": ";
+    out += verb;
+    for (const std::string& a : args) {
+        out += ' ';
+        // An empty or blank-holding text is shown quoted, the way a session file writes it.
+        if (a.empty() || a.find_first_of(" \t#\"") != std::string::npos) {
+            out += '"';
+            for (char c : a) {
+                if (c == '"' || c == '\\') out += '\\';
+                out += c;
+            }
+            out += '"';
+        } else {
+            out += a;
+        }
+    }
+    return out;
+}
+
+namespace {
+
+std::optional<long long> parseWhole(std::string_view s) {
+    long long v = 0;
+    const char* end = s.data() + s.size();
+    if (!s.empty() && s.front() == '+') return std::nullopt;
+    auto [p, ec] = std::from_chars(s.data(), end, v);
+    if (ec != std::errc() || p != end || s.empty()) return std::nullopt;
+    return v;
+}
+
+std::optional<double> parseReal(std::string_view s) {
+    double v = 0;
+    const char* end = s.data() + s.size();
+    auto [p, ec] = std::from_chars(s.data(), end, v);
+    if (ec != std::errc() || p != end || s.empty() || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+}  // namespace
+
+int Step::intArg(std::size_t i) const {
+    if (i >= args.size()) return 0;
+    auto v = parseWhole(args[i]);
+    if (!v || *v < INT32_MIN || *v > INT32_MAX) return 0;
+    return static_cast<int>(*v);
+}
+
+double Step::doubleArg(std::size_t i) const {
+    if (i >= args.size()) return 0.0;
+    return parseReal(args[i]).value_or(0.0);
+}
+
+std::string Step::restFrom(std::size_t i) const {
+    std::string out;
+    for (std::size_t k = i; k < args.size(); ++k) {
+        if (k > i) out += ' ';
+        out += args[k];
+    }
+    return out;
+}
+
+// ---- Script --------------------------------------------------------------------------------------------
+
+namespace {
+
+Step makeStep(std::string verb, std::vector<std::string> args = {}) {
+    Step s;
+    s.verb = std::move(verb);
+    s.args = std::move(args);
+    return s;
+}
+
+std::string num(int v) { return std::to_string(v); }
+
+std::string real(double v) {
+    char buf[64];
+    auto [p, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    return ec == std::errc() ? std::string(buf, p) : std::string("0");
+}
+
+}  // namespace
+
+Script& Script::add(Step step) {
+    steps_.push_back(std::move(step));
+    return *this;
+}
+
+Script& Script::invoke() { return add(makeStep("invoke")); }
+Script& Script::click(int window, int control) { return add(makeStep("click", {num(window), num(control)})); }
+Script& Script::type(int window, int control, std::string text) {
+    return add(makeStep("type", {num(window), num(control), std::move(text)}));
+}
+Script& Script::check(int window, int control, int state) {
+    return add(makeStep("check", {num(window), num(control), num(state)}));
+}
+Script& Script::select(int window, int control, int index) {
+    return add(makeStep("select", {num(window), num(control), num(index)}));
+}
+Script& Script::key(int window, int vk) { return add(makeStep("key", {num(window), num(vk)})); }
+Script& Script::close(int window) { return add(makeStep("close", {num(window)})); }
+Script& Script::focusOut(int window, bool escDown) {
+    std::vector<std::string> args{num(window)};
+    if (escDown) args.emplace_back("esc");
+    return add(makeStep("focus-out", std::move(args)));
+}
+Script& Script::answer(int code) { return add(makeStep("answer", {num(code)})); }
+Script& Script::menu(int id) { return add(makeStep("menu", {num(id)})); }
+Script& Script::file(std::string path) { return add(makeStep("file", {path.empty() ? "cancel" : std::move(path)})); }
+Script& Script::folder(std::string path) {
+    return add(makeStep("folder", {path.empty() ? "cancel" : std::move(path)}));
+}
+Script& Script::point(double x, double y, double z) { return add(makeStep("point", {real(x), real(y), real(z)})); }
+Script& Script::esc() { return add(makeStep("esc")); }
+Script& Script::cancelWait() { return add(makeStep("cancel-wait")); }
+
+std::optional<Step> Script::take() {
+    if (steps_.empty()) return std::nullopt;
+    Step s = std::move(steps_.front());
+    steps_.pop_front();
+    return s;
+}
+
+// ---- parseSession --------------------------------------------------------------------------------------
+
+namespace {
+
+// What one argument of a verb is; the parser checks and normalises it.
+enum class Arg { Whole, Real, Answer, Vk, MenuId, Bit, Text, PathOrCancel, EscFlag };
+
+struct VerbSyntax {
+    std::string_view verb;
+    std::vector<Arg> args;
+    std::string_view usage;
+};
+
+const std::vector<VerbSyntax>& verbSyntaxes() {
+    static const std::vector<VerbSyntax> syntaxes = {
+        {"invoke", {}, "invoke"},
+        {"click", {Arg::Whole, Arg::Whole}, "click WINDOW CONTROL"},
+        {"type", {Arg::Whole, Arg::Whole, Arg::Text}, "type WINDOW CONTROL TEXT"},
+        {"check", {Arg::Whole, Arg::Whole, Arg::Bit}, "check WINDOW CONTROL 0|1"},
+        {"select", {Arg::Whole, Arg::Whole, Arg::Whole}, "select WINDOW CONTROL INDEX"},
+        {"key", {Arg::Whole, Arg::Vk}, "key WINDOW KEY"},
+        {"close", {Arg::Whole}, "close WINDOW"},
+        {"focus-out", {Arg::Whole, Arg::EscFlag}, "focus-out WINDOW [esc]"},
+        {"answer", {Arg::Answer}, "answer CODE"},
+        {"menu", {Arg::MenuId}, "menu ID|none"},
+        {"file", {Arg::PathOrCancel}, "file PATH|cancel"},
+        {"folder", {Arg::PathOrCancel}, "folder PATH|cancel"},
+        {"point", {Arg::Real, Arg::Real, Arg::Real}, "point X Y Z"},
+        {"esc", {}, "esc"},
+        {"cancel-wait", {}, "cancel-wait"},
+        {"notify", {Arg::Whole}, "notify CODE"},
+    };
+    return syntaxes;
+}
+
+const std::vector<std::pair<std::string_view, int>>& answerNames() {
+    static const std::vector<std::pair<std::string_view, int>> names = {
+        {"IDOK", IDOK},       {"IDCANCEL", IDCANCEL}, {"IDABORT", IDABORT}, {"IDRETRY", IDRETRY},
+        {"IDIGNORE", IDIGNORE}, {"IDYES", IDYES},     {"IDNO", IDNO},
+    };
+    return names;
+}
+
+std::optional<int> byName(const std::vector<std::pair<std::string_view, int>>& names, std::string_view s) {
+    for (const auto& [name, code] : names)
+        if (name == s) return code;
+    return std::nullopt;
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+// Reads a text argument: the rest of the line, or a quoted text with \" and \\ escapes (which may hold
+// '#', blanks at either end, or nothing). Unquoted, '#' ends the text like any other comment.
+bool readText(std::string_view& rest, std::string& out, std::string& error) {
+    while (!rest.empty() && isBlank(rest.front())) rest.remove_prefix(1);
+    out.clear();
+    if (!rest.empty() && rest.front() == '"') {
+        rest.remove_prefix(1);
+        while (true) {
+            if (rest.empty()) {
+                error = "unterminated quoted text";
+                return false;
+            }
+            char c = rest.front();
+            rest.remove_prefix(1);
+            if (c == '"') break;
+            if (c == '\\' && !rest.empty() && (rest.front() == '"' || rest.front() == '\\')) {
+                c = rest.front();
+                rest.remove_prefix(1);
+            }
+            out += c;
+        }
+        while (!rest.empty() && isBlank(rest.front())) rest.remove_prefix(1);
+        if (!rest.empty() && rest.front() != '#') {
+            error = "unexpected text after the quoted text";
+            return false;
+        }
+        return true;
+    }
+    std::size_t hash = rest.find('#');
+    std::string_view text = rest.substr(0, hash);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    out.assign(text);
+    rest = {};
+    if (out.empty()) {
+        error = "missing text";
+        return false;
+    }
+    return true;
+}
+
+// Splits off the next blank-separated word; '#' ends the line.
+std::optional<std::string_view> nextWord(std::string_view& rest) {
+    while (!rest.empty() && isBlank(rest.front())) rest.remove_prefix(1);
+    if (rest.empty() || rest.front() == '#') {
+        rest = {};
+        return std::nullopt;
+    }
+    std::size_t n = 0;
+    while (n < rest.size() && !isBlank(rest[n]) && rest[n] != '#') ++n;
+    std::string_view w = rest.substr(0, n);
+    rest.remove_prefix(n);
+    return w;
+}
+
+std::string quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
+
+// Parses one non-comment line into a step; an error names what is wrong.
+bool parseLine(std::string_view rest, Step& step, std::string& error) {
+    std::optional<std::string_view> verb = nextWord(rest);
+    if (!verb) return false;  // blank or comment only: the caller skips it
+    const VerbSyntax* syn = nullptr;
+    for (const VerbSyntax& s : verbSyntaxes())
+        if (s.verb == *verb) syn = &s;
+    if (!syn) {
+        error = "unknown verb " + quoted(*verb);
+        return false;
+    }
+    step.verb = std::string(*verb);
+    auto wrongCount = [&] { error = std::string(syn->verb) + ": wrong number of arguments (usage: " + std::string(syn->usage) + ")"; };
+    for (Arg kind : syn->args) {
+        if (kind == Arg::Text || kind == Arg::PathOrCancel) {
+            std::string text;
+            std::string textError;
+            if (!readText(rest, text, textError)) {
+                error = std::string(syn->verb) + ": " + textError + " (usage: " + std::string(syn->usage) + ")";
+                return false;
+            }
+            step.args.push_back(std::move(text));
+            continue;
+        }
+        std::optional<std::string_view> word = nextWord(rest);
+        if (!word) {
+            if (kind == Arg::EscFlag) continue;
+            wrongCount();
+            return false;
+        }
+        switch (kind) {
+        case Arg::Whole:
+        case Arg::Bit: {
+            auto v = parseWhole(*word);
+            if (!v || *v < INT32_MIN || *v > INT32_MAX) {
+                error = std::string(syn->verb) + ": " + quoted(*word) + " is not a whole number";
+                return false;
+            }
+            if (kind == Arg::Bit && *v != 0 && *v != 1) {
+                error = std::string(syn->verb) + ": the state must be 0 or 1, not " + quoted(*word);
+                return false;
+            }
+            step.args.push_back(std::to_string(*v));
+            break;
+        }
+        case Arg::Real: {
+            if (!parseReal(*word)) {
+                error = std::string(syn->verb) + ": " + quoted(*word) + " is not a number";
+                return false;
+            }
+            step.args.emplace_back(*word);
+            break;
+        }
+        case Arg::Answer: {
+            std::optional<int> code = byName(answerNames(), *word);
+            if (!code) {
+                auto v = parseWhole(*word);
+                if (v && *v >= 0 && *v <= INT32_MAX) code = static_cast<int>(*v);
+            }
+            if (!code) {
+                error = std::string(syn->verb) + ": " + quoted(*word) + " is not an answer code";
+                return false;
+            }
+            step.args.push_back(std::to_string(*code));
+            break;
+        }
+        case Arg::Vk: {
+            int vk = vkFromName(*word);
+            if (vk < 0) {
+                error = std::string(syn->verb) + ": " + quoted(*word) + " is not a key";
+                return false;
+            }
+            step.args.push_back(std::to_string(vk));
+            break;
+        }
+        case Arg::MenuId: {
+            if (*word == "none") {
+                step.args.emplace_back("0");
+                break;
+            }
+            auto v = parseWhole(*word);
+            if (!v || *v < 0 || *v > INT32_MAX) {
+                error = std::string(syn->verb) + ": " + quoted(*word) + " is not a menu item id";
+                return false;
+            }
+            step.args.push_back(std::to_string(*v));
+            break;
+        }
+        case Arg::EscFlag:
+            if (*word != "esc") {
+                error = std::string(syn->verb) + ": expected \"esc\", not " + quoted(*word);
+                return false;
+            }
+            step.args.emplace_back("esc");
+            break;
+        case Arg::Text:
+        case Arg::PathOrCancel:
+            break;  // read above
+        }
+    }
+    if (nextWord(rest)) {
+        wrongCount();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+ParsedSession parseSession(std::string_view text) {
+    ParsedSession result;
+    int lineNo = 0;
+    for (;;) {
+        ++lineNo;
+        std::size_t nl = text.find('\n');
+        std::string_view line = text.substr(0, nl);
+        text = nl == std::string_view::npos ? std::string_view{} : text.substr(nl + 1);
+        Step step;
+        step.line = lineNo;
+        std::string error;
+        if (parseLine(line, step, error)) {
+            result.steps.push_back(std::move(step));
+        } else if (!error.empty()) {
+            result.steps.clear();
+            result.error = "line " + std::to_string(lineNo) + ": " + error;
+            return result;
+        }
+        if (nl == std::string_view::npos) break;
+    }
+    return result;
+}
+
+// ---- Transcript ----------------------------------------------------------------------------------------
+
+void Transcript::add(std::string line) {
+    lines_.push_back(std::move(line));
+    if (echo_) echo_(lines_.back());
+}
+
+bool Transcript::contains(std::string_view fragment) const { return find(fragment) != std::string::npos; }
+
+std::size_t Transcript::find(std::string_view fragment, std::size_t from) const {
+    for (std::size_t i = from; i < lines_.size(); ++i)
+        if (lines_[i].find(fragment) != std::string::npos) return i;
+    return std::string::npos;
+}
+
+// ---- UiDriver ------------------------------------------------------------------------------------------
+
+void UiDriver::record(std::string line) {
+    std::lock_guard lock(mutex_);
+    transcript_.add(std::move(line));
+}
+
+namespace {
+
+bool verbIn(const Step& step, std::initializer_list<std::string_view> verbs) {
+    for (std::string_view v : verbs)
+        if (step.verb == v) return true;
+    return false;
+}
+
+std::string verbList(std::initializer_list<std::string_view> verbs) {
+    std::string out;
+    for (std::string_view v : verbs) {
+        if (!out.empty()) out += '|';
+        out += v;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::optional<Step> UiDriver::expect(std::initializer_list<std::string_view> verbs, std::string_view waiting) {
+    std::lock_guard lock(mutex_);
+    // After an error every wait takes its cancel answer: acting on the steps of a misread script would
+    // only bury the first error under later ones.
+    if (aborted()) return std::nullopt;
+    const Step* next = script_.peek();
+    if (next && verbIn(*next, verbs)) return script_.take();
+    std::string message = std::string(waiting) + " waits for " + verbList(verbs);
+    if (!next) message = "the script ended while " + message;
+    else message = "unexpected step: " + message;
+    scriptError(next, message);
+    return std::nullopt;
+}
+
+const Step* UiDriver::peekAny(std::initializer_list<std::string_view> verbs) const {
+    std::lock_guard lock(mutex_);
+    if (aborted()) return nullptr;
+    const Step* next = script_.peek();
+    return next && verbIn(*next, verbs) ? next : nullptr;
+}
+
+void UiDriver::scriptError(const Step* step, std::string_view message) {
+    std::lock_guard lock(mutex_);
+    std::string error;
+    if (step && step->line > 0) error = "line " + std::to_string(step->line) + ": ";
+    error += message;
+    if (step) {
+        Step shown = *step;
+        shown.line = 0;
+        error += " (step: " + shown.describe() + ")";
+    }
+    errors_.push_back(error);
+    transcript_.add("script error: " + error);
+}
+
+void UiDriver::reset() {
+    std::lock_guard lock(mutex_);
+    script_.clear();
+    transcript_.clear();
+    errors_.clear();
+}
+
+UiDriver& driver() {
+    static UiDriver instance;
+    return instance;
+}
+
+}  // namespace plat

@@ -1,0 +1,4 @@
+// Stand-ins for features and forms (docs/seams.md): no feature marks are drawn yet.
+#include "plugin/features/services.h"
+
+void redrawFeatureMarks(FEATURE_MARK*) {}

@@ -1,0 +1,42 @@
+#include "plugin/resources/templates.h"
+
+#include "platform/ui/dialog.h"
+
+namespace {
+
+using plat::Ctl;
+using plat::CtlTemplate;
+using plat::DlgTemplate;
+using plat::Rect;
+
+// 125 x 222 units: the version text on top, eight command buttons 111 x 14 from y 32 in steps of 18, the
+// hidden button below them and OK centred at the bottom.
+DlgTemplate mainMenuTemplate() {
+    DlgTemplate t{18048, "Forantix", 125, 222, {}, false};
+    t.controls.push_back({18038, Ctl::Static, Rect{7, 4, 118, 24}, "Version", plat::SS_CENTER});
+    const int ids[] = {18004, 18005, 18006, 18007, 18008, 18009, 18010, 18034};
+    const char* texts[] = {"Features manager",        "Parameters",           "Forms manager",
+                           "Execute",                 "View Process",         "Create Forms - Surfaces",
+                           "Create Forms - Solids",   "Edit Reports"};
+    for (int i = 0; i < 8; ++i) {
+        const int y = 32 + 18 * i;
+        t.controls.push_back({ids[i], Ctl::Button, Rect{7, y, 118, y + 14}, texts[i]});
+    }
+    t.controls.push_back({18041, Ctl::Button, Rect{7, 178, 118, 192}, "Select Holes Manager"});
+    t.controls.push_back({plat::IDOK, Ctl::DefButton, Rect{37, 201, 87, 215}, "OK"});
+    return t;
+}
+
+// Windows of subsystems not built yet: empty frames until their own templates arrive (docs/seams.md).
+DlgTemplate emptyFrame(int id, const char* caption) { return DlgTemplate{id, caption, 200, 120, {}, false}; }
+
+}  // namespace
+
+void registerPluginTemplates() {
+    plat::registerDialog(mainMenuTemplate());
+    plat::registerDialog(emptyFrame(18046, "View all"));
+    plat::registerDialog(emptyFrame(18047, "Assign features"));
+    plat::registerDialog(emptyFrame(18106, "Presel View"));
+    plat::registerDialog(emptyFrame(18030, "Shared data"));
+    plat::registerDialog(emptyFrame(18074, "Shared library"));
+}

@@ -1,0 +1,5 @@
+// The plug-in's dialog templates (sizes and control positions in dialog units), registered with the
+// platform when the library loads.
+#pragma once
+
+void registerPluginTemplates();

@@ -1,0 +1,65 @@
+// What the core uses of tools and operation generation. Stand-ins until that subsystem is built
+// (docs/seams.md); the record layouts here are the ones the core relies on.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/api.h"
+#include "platform/ui/dialog.h"
+
+struct CONTROL_DEFINITION {
+    double maxFeedRate = 0;
+    double rapidRate = 0;
+};
+
+struct MACHINE_INFO {
+    CONTROL_DEFINITION control;
+    std::int32_t componentCount = 0;   // type-5 records of the machine
+    double spindleSpeedLimit = 0;      // type-301 record
+    double toolChangeSeconds = 0;      // type-400 record
+    double further[3] = {};
+};
+extern MACHINE_INFO g_machineInfo;
+
+int readMachineGroupInfo(op_group* machineGroup);
+
+struct OP_CYCLE_LIST {
+    struct CYCLE {
+        std::string name;
+        bool enabled = true;
+        int number = 0;
+    };
+    std::vector<CYCLE> cycles;
+    int load(const char* postText, int flag);
+};
+
+struct TOOL_OP_TYPE {
+    std::int32_t type;
+    char toolName[42];
+    char operationName[42];
+    char groupName[42];
+};
+// Ended by a row whose type is negative.
+extern TOOL_OP_TYPE g_toolOpTypes[];
+
+struct TOOL_MATERIAL {
+    std::int32_t id;
+    char name[82];
+};
+extern TOOL_MATERIAL g_toolMaterials[6];
+
+extern char g_toolLibExt[16];
+
+int deleteGroupOperations(std::uint32_t groupId);
+
+struct FULL_TOOLS_SEQ {};
+struct GEN_OP_GROUP {};
+struct TP_TOOL_IMAGE {};
+
+class CDlgToolsView : public plat::Dialog {
+public:
+    CDlgToolsView() : plat::Dialog(18057) {}
+};
+class CMachiningTime {};
+class CDrillingList {};

@@ -1,0 +1,191 @@
+// A work cycle across invocations, and the main menu as the user meets it.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "plugin/core/globals.h"
+#include "plugin/core/main_menu.h"
+#include "plugin/core/work_cycle.h"
+#include "support/plugin_fixture.h"
+
+namespace {
+
+class CycleTest : public PluginFixture {
+protected:
+    // Makes the loop of the next invocation hand control to the host at once: the cycle pauses.
+    void pauseNextLoop() { plat::postThreadMessage(WM_PLUGIN_COMMAND, 1002, 0); }
+    std::vector<std::uintptr_t> queuedCodes() {
+        std::vector<std::uintptr_t> codes;
+        while (auto msg = plat::takeThreadMessage()) codes.push_back(msg->wParam);
+        return codes;
+    }
+    int count(std::string_view fragment) {
+        int n = 0;
+        for (const std::string& line : transcript().lines()) n += line.find(fragment) != std::string::npos;
+        return n;
+    }
+};
+
+VIEW_LIST* fakeTree() {
+    static int marker;
+    return reinterpret_cast<VIEW_LIST*>(&marker);
+}
+
+TEST_F(CycleTest, TheUserSeesTheMainMenuAndClosingItEndsTheCycle) {
+    load();
+    script().click(CMainMenu::kTemplate, plat::IDOK);
+    EXPECT_EQ(m_main(), 0);
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains("dialog.show 18048 modeless caption=\"Forantix for PforgeX4\""));
+    EXPECT_EQ(g_mainMenu->item(CMainMenu::kVersionStatic).text(), g_globals->versionText);
+    EXPECT_EQ(g_mainMenu->item(18007).text(), "Execute");
+    EXPECT_EQ(g_mainMenu->item(plat::IDOK).text(), "Close");
+    EXPECT_FALSE(g_mainMenu->item(CMainMenu::kHiddenButton).visible());
+    EXPECT_TRUE(transcript().contains("host.prompt \"ForantixX Version 3 MR2  December"));  // no line feed
+    EXPECT_EQ(g_mainMenuShown, 0);
+    EXPECT_FALSE(g_mainMenu->isVisible());
+    EXPECT_EQ(g_commandLoopBusy, 0);
+    EXPECT_EQ(g_pluginStarted, 1);
+}
+
+TEST_F(CycleTest, ASecondInvocationContinuesTheCycleWithoutLoadingOrCreatingAgain) {
+    load();
+    pauseNextLoop();
+    EXPECT_EQ(m_main(), 0);
+    ASSERT_EQ(host::hostCommands().size(), 1u);
+    EXPECT_EQ(host::hostCommands()[0], "Partforge AnalyzeDynoStart");
+    const int groups = g_preselView->groupNumber;
+
+    g_globals->viewsTree = fakeTree();   // the tree of the paused cycle stays in memory
+    g_pendingCommand = 105;
+    g_resumeAction = 21;
+    plat::resetSleptMs();
+    pauseNextLoop();
+    m_main();
+    expectScriptPlayed();
+    EXPECT_EQ(g_globals->viewsTree, fakeTree());           // not loaded again, not freed
+    EXPECT_EQ(g_preselView->groupNumber, groups);          // windows not created again
+    EXPECT_EQ(g_pendingCommand, 0);
+    EXPECT_EQ(queuedCodes(), (std::vector<std::uintptr_t>{105, 105}));  // pending, then the resume action's
+    EXPECT_EQ(plat::sleptMs(), 300 + 300 + 250);
+    EXPECT_EQ(g_resumeAction, 21);                          // the loop clears it, not the invocation
+    g_globals->viewsTree = nullptr;
+}
+
+TEST_F(CycleTest, ResumeActionFourWithoutAGroupStillPresetsAndPosts) {
+    load();
+    pauseNextLoop();
+    m_main();
+    const int rebuilds = host::rebuildCount();
+    const auto groupsBefore = host::groupIds();
+    g_resumeAction = 4;
+    g_lastOpGroup = 0;
+    pauseNextLoop();
+    m_main();
+    EXPECT_EQ(g_processPreset, 915);
+    EXPECT_EQ(host::groupIds(), groupsBefore);
+    EXPECT_EQ(host::rebuildCount(), rebuilds + 1);
+    EXPECT_EQ(queuedCodes(), (std::vector<std::uintptr_t>{105}));
+}
+
+TEST_F(CycleTest, ResumeActionOneDeletesTheLastGeneratedGroup) {
+    load();
+    pauseNextLoop();
+    m_main();
+    g_resumeAction = 1;
+    g_lastOpGroup = host::kActiveGroupId;
+    pauseNextLoop();
+    m_main();
+    EXPECT_EQ(host::findGroup(host::kActiveGroupId), nullptr);
+    EXPECT_NE(host::findGroup(host::kMachineGroupId), nullptr);
+    EXPECT_EQ(queuedCodes(), (std::vector<std::uintptr_t>{105}));
+}
+
+TEST_F(CycleTest, ResumeActionsChooseTheCommandTheyPost) {
+    const std::pair<int, std::uintptr_t> cases[] = {{2, 103}, {3, 105}, {11, 105}, {21, 105}, {7, 0}};
+    load();
+    for (auto [action, code] : cases) {
+        pauseNextLoop();
+        g_resumeAction = static_cast<std::int16_t>(action);
+        m_main();
+        const auto codes = queuedCodes();
+        if (code == 0)
+            EXPECT_TRUE(codes.empty()) << "action " << action;
+        else
+            EXPECT_EQ(codes, std::vector<std::uintptr_t>{code}) << "action " << action;
+    }
+}
+
+TEST_F(CycleTest, OkWithoutTheClosePermissionKeepsTheMenuShown) {
+    load();
+    pauseNextLoop();
+    m_main();
+    g_mainMenu->closeEnabled = false;
+    script().click(CMainMenu::kTemplate, plat::IDOK);
+    m_main();
+    expectScriptPlayed();
+    EXPECT_EQ(g_mainMenuShown, 1);
+    EXPECT_TRUE(g_mainMenu->isVisible());
+}
+
+TEST_F(CycleTest, LosingTheFocusActsAsOkOnlyWithEscDown) {
+    load();
+    script().focusOut(CMainMenu::kTemplate, false).focusOut(CMainMenu::kTemplate, true);
+    m_main();
+    expectScriptPlayed();
+    EXPECT_EQ(g_mainMenuShown, 0);
+    EXPECT_FALSE(g_mainMenu->isVisible());
+}
+
+TEST_F(CycleTest, EscAtTheHostPromptEndsTheCycle) {
+    load();
+    script().esc();
+    m_main();
+    expectScriptPlayed();
+    EXPECT_EQ(g_mainMenuShown, 0);
+    EXPECT_EQ(g_globals->viewsTree, nullptr);
+}
+
+class SharingTest : public CycleTest {
+protected:
+    void SetUp() override {
+        CycleTest::SetUp();
+        shared = dir.path() + "/shared";
+        ASSERT_TRUE(plat::createDirectories(shared + "/FORMS_MM/Standard"));
+        ASSERT_TRUE(plat::writeFile(installDir + "/Tool_mm.prm",
+                                    "[SharedData]\r\n1. 1\r\n2. 1\r\n3. " + shared + "\\\r\n"));
+    }
+    std::string shared;
+};
+
+TEST_F(SharingTest, OneWatcherRunsForTheWholeCycleAndStopsAtItsEnd) {
+    load();
+    for (int i = 0; i < 3; ++i) {
+        pauseNextLoop();
+        m_main();
+        EXPECT_TRUE(sharedDataWatcherRunning()) << "invocation " << i;
+        EXPECT_TRUE(plat::fileExists(shared + "/RWrunning.dat"));
+    }
+    EXPECT_EQ(g_globals->sharedDir, shared);   // trailing separator removed
+    EXPECT_EQ(g_globals->sharedFormsDir, shared + "/FORMS_MM");
+    script().esc();
+    m_main();
+    expectScriptPlayed();
+    EXPECT_FALSE(sharedDataWatcherRunning());
+    EXPECT_FALSE(plat::fileExists(shared + "/RWrunning.dat"));
+    EXPECT_EQ(g_watcherCtl.stop.load(), 1);
+}
+
+TEST_F(SharingTest, AMissingSharedLibraryAndACancelledDialogSwitchSharingOff) {
+    ASSERT_TRUE(plat::writeFile(installDir + "/Tool_mm.prm", "[SharedData]\r\n1. 1\r\n2. 0\r\n3. " + dir.path() + "/none\r\n"));
+    load();
+    script().answer(plat::IDOK).esc();
+    m_main();
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains("msgbox owner=- type=OK"));
+    EXPECT_TRUE(transcript().contains(dir.path() + "/none/FORMS_MM"));
+    EXPECT_EQ(g_globals->sharedDataOn, 0);
+    EXPECT_FALSE(sharedDataWatcherRunning());
+}
+
+}  // namespace

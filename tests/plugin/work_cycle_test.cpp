@@ -1,0 +1,197 @@
+// Invocations through the exported functions: what one m_main call prepares, when it stops early, and
+// what the host's notifications do.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "plugin/core/globals.h"
+#include "plugin/core/work_cycle.h"
+#include "support/plugin_fixture.h"
+
+namespace {
+
+using WorkCycleTest = PluginFixture;
+
+TEST_F(WorkCycleTest, ExportsAnswerWithoutTouchingState) {
+    load();
+    EXPECT_EQ(m_version(), 1300);
+    EXPECT_EQ(m_enter(), 0);
+    EXPECT_EQ(m_notify(2), 0);
+    EXPECT_EQ(m_notify(7), 0);
+    EXPECT_EQ(g_pluginStarted, 0);
+    EXPECT_TRUE(transcript().lines().empty());
+}
+
+TEST_F(WorkCycleTest, PathsFollowTheModuleAndTheUnitsMetric) {
+    load();
+    script().esc();
+    EXPECT_EQ(m_main(), 0);
+    expectScriptPlayed();
+    const PLUGIN_GLOBALS& g = *g_globals;
+    EXPECT_EQ(g.pluginDir, installDir);
+    EXPECT_EQ(g.pluginTitle, "Tool");
+    EXPECT_EQ(g.uiTextFile, installDir + "/Tool.txt");
+    EXPECT_EQ(g.settingsFile, installDir + "/Tool_mm.prm");
+    EXPECT_EQ(g.dataDir, installDir + "/Tool");
+    EXPECT_EQ(g.tmpDir, installDir + "/Tool/Tmp");
+    EXPECT_TRUE(plat::dirExists(g.tmpDir));
+    EXPECT_EQ(g.formsDir, installDir + "/Tool/FORMS_MM");
+    EXPECT_EQ(g.processLogFile, installDir + "/Tool/Tmp/25_Process.txt");
+    EXPECT_EQ(g.toolsDumpFile, installDir + "/Tool/Tmp/23_Tools.txt");
+    EXPECT_EQ(std::string(g_fmtFine), "%.3f");
+    EXPECT_DOUBLE_EQ(g_tolerances.tol4T, 0.1);
+    EXPECT_EQ(g.tableNamePrefix, "_Forantix_");
+    EXPECT_EQ(std::string(g_toolLibExt), "Tools");
+    // m_main waits 250 ms after the invocation.
+    EXPECT_GE(plat::sleptMs(), 250);
+}
+
+TEST_F(WorkCycleTest, PathsFollowTheModuleAndTheUnitsInch) {
+    host::setMetric(false);
+    load();
+    script().esc();
+    m_main();
+    expectScriptPlayed();
+    EXPECT_EQ(g_globals->settingsFile, installDir + "/Tool_in.prm");
+    EXPECT_EQ(g_globals->formsDir, installDir + "/Tool/FORMS_INCH");
+    EXPECT_EQ(std::string(g_fmtFine), "%.5f");
+    EXPECT_EQ(std::string(g_fmtSigned), "%+.5f");
+    EXPECT_DOUBLE_EQ(g_tolerances.tol4T, 0.005);
+    EXPECT_DOUBLE_EQ(g_tolerances.tol08T, 0.00075);
+}
+
+TEST_F(WorkCycleTest, AUnitFlagOtherThanOneCountsAsInch) {
+    load();
+    current_version[7] = 2;
+    script().esc();
+    m_main();
+    EXPECT_FALSE(g_globals->metric());
+    EXPECT_EQ(g_globals->settingsFile, installDir + "/Tool_in.prm");
+}
+
+TEST_F(WorkCycleTest, PartFileNamesFromTheHost) {
+    host::setPartFile("/parts/Bracket.v1.pfp");
+    load();
+    script().esc();
+    m_main();
+    EXPECT_EQ(g_globals->partDir, "/parts/");
+    EXPECT_EQ(g_globals->partName, "Bracket.v1");
+    EXPECT_EQ(g_globals->tffFile, "/parts/Bracket.v1.TFF");
+}
+
+TEST_F(WorkCycleTest, AMissingErrorMessagesSectionEndsBeforeTheWorkFolder) {
+    installUiTexts("[ProcessMenu]\r\n1. p\r\n[PathNames]\r\n2. Std\r\n[ForantixMenu]\r\n3. dia\r\n");
+    load();
+    script().answer(plat::IDOK);
+    EXPECT_EQ(m_main(), 0);
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains("[ErrorMessages]"));
+    EXPECT_FALSE(plat::dirExists(installDir + "/Tool/Tmp"));
+    EXPECT_TRUE(g_globals->settingsFile.empty());
+    EXPECT_FALSE(g_mainMenu->hasWindow());
+    EXPECT_EQ(g_processMenu->getText(1), "p");   // sections loaded before stay loaded
+    EXPECT_GE(plat::sleptMs(), 250);
+}
+
+TEST_F(WorkCycleTest, NoActiveGroupEndsSilentlyBeforeTheSettings) {
+    host::setActiveGroup(false);
+    load();
+    EXPECT_EQ(m_main(), 0);
+    expectScriptPlayed();
+    EXPECT_TRUE(plat::dirExists(installDir + "/Tool/Tmp"));   // the work folder comes first
+    EXPECT_FALSE(g_mainMenu->hasWindow());
+    EXPECT_EQ(transcript().find("msgbox"), std::string::npos);
+    EXPECT_TRUE(g_globals->libraryName.empty());               // settings never read
+}
+
+TEST_F(WorkCycleTest, ShortTextsAreCutToTheirLengths) {
+    installUiTexts(
+        "[ProcessMenu]\r\n1. p\r\n[ErrorMessages]\r\n1. Forantix\r\n[PathNames]\r\n2. Std\r\n"
+        "[ForantixMenu]\r\n3. diam\r\n7. " + std::string(40, 'd') + "\r\n12. +/-\r\n");
+    load();
+    script().esc();
+    m_main();
+    EXPECT_STREQ(g_txtDiameter, "dia");
+    EXPECT_EQ(std::string(g_txtDepth), std::string(30, 'd'));
+    EXPECT_STREQ(g_txtPlusMinus, "+/-");
+    EXPECT_STREQ(g_txtToolDiameter, "tlDiam");   // defaults where the file lacks a line
+    EXPECT_STREQ(g_txtLength, "L=");
+}
+
+TEST_F(WorkCycleTest, ToolAndOperationTypesTakeTheirNamesFromTheTexts) {
+    load();
+    script().esc();
+    m_main();
+    auto row = [](int type) {
+        for (const TOOL_OP_TYPE* r = g_toolOpTypes; r->type >= 0; ++r)
+            if (r->type == type) return r;
+        return static_cast<const TOOL_OP_TYPE*>(nullptr);
+    };
+    EXPECT_STREQ(row(1)->toolName, "Center drill");        // ToolTypes 14
+    EXPECT_STREQ(row(17)->operationName, "Helix boring");  // OperationTypes 14
+    EXPECT_STREQ(row(17)->groupName, "Chamfering");        // GroupOpNames 9
+    EXPECT_STREQ(row(0)->operationName, "Spot drilling");  // OperationTypes 19
+    EXPECT_EQ(g_globals->configGroupName, "Forantix trial");
+    EXPECT_STREQ(g_toolMaterials[1].name, "Carbide");
+    EXPECT_EQ(g_toolMaterials[5].id, 6);
+}
+
+TEST_F(WorkCycleTest, MachineDefaultsWithoutAMachineGroup) {
+    host::setMachineGroup(false);
+    host::setMetric(false);
+    load();
+    script().esc();
+    m_main();
+    EXPECT_EQ(g_machineGroup, nullptr);
+    EXPECT_TRUE(g_postFile.empty());
+}
+
+TEST_F(WorkCycleTest, VersionTextOfTheBuildAndOfAPreRelease) {
+    EXPECT_EQ(buildVersionText(g_buildVersion).rfind("Version 3 MR2 \n ", 0), 0u);
+    const VERSION_INFO pre{-3.5, 10, 0, -2, 1, 4, "May 01, 2026"};
+    EXPECT_EQ(buildVersionText(pre), "Version 3.5 Pre-Release.1 Pre-Beta 2 Alfa 1 SP4 \n May 01, 2026");
+    const VERSION_INFO minor{2.25, 5, 1, 3, 0, 0, "x"};
+    EXPECT_EQ(buildVersionText(minor), "Version 2.25.05 MR1 Beta 3 \n x");
+}
+
+TEST_F(WorkCycleTest, NotifyBeforeTheFirstInvocationOnlyClearsTheResumeAction) {
+    load();
+    g_resumeAction = 11;
+    const int groupsBefore = g_preselView->groupNumber;
+    g_drawEnts->push_back({0, 2, 12, l_3d{{0, 0, 0}, {1, 0, 0}}});
+    EXPECT_EQ(m_notify(3), 0);
+    EXPECT_EQ(g_resumeAction, 0);
+    EXPECT_EQ(g_preselView->groupNumber, groupsBefore);
+    EXPECT_EQ(g_drawEnts->size(), 1u);
+}
+
+TEST_F(WorkCycleTest, NotifyRedrawsTemporaryLinesAndResetsThePreselection) {
+    load();
+    script().esc();
+    m_main();
+    g_drawEnts->push_back({0, 2, 12, l_3d{{0, 0, 0}, {1, 2, 3}}});
+    g_drawEnts->push_back({0, 1, 9, l_3d{}});
+    m_notify(1);
+    ASSERT_EQ(host::drawnLines().size(), 1u);
+    EXPECT_EQ(host::drawnLines()[0].colour, 12);
+    EXPECT_DOUBLE_EQ(host::drawnLines()[0].line.e2.z, 3);
+    const int groups = g_preselView->groupNumber;
+    g_resumeAction = 4;
+    m_notify(6);
+    EXPECT_EQ(g_resumeAction, 0);
+    EXPECT_EQ(g_preselView->groupNumber, groups + 1);
+    EXPECT_TRUE(g_drawEnts->empty());
+}
+
+TEST_F(WorkCycleTest, UnloadingMidCycleDestroysWithoutSaving) {
+    load();
+    script().esc();
+    m_main();
+    EXPECT_TRUE(pluginAttached());
+    unload();
+    EXPECT_FALSE(pluginAttached());
+    EXPECT_FALSE(g_globals.constructed());
+    EXPECT_EQ(m_main(), 0);   // a call after unload is harmless
+}
+
+}  // namespace

@@ -1,0 +1,146 @@
+// hostcam as a user starts it: options, a session file that does not read, a module that is missing or
+// lacks an export, and a run with the built module under the host set-up the options ask for.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "host/api.h"
+#include "host/state.h"
+#include "hostapp/hostcam.h"
+#include "hostapp/plugin_module.h"
+#include "platform/ui/driver.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kModule = std::string(FX_BINARY_DIR) + "/bin/Forantix.so";
+
+class Hostcam : public testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("hostcam_test_" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+    }
+    void TearDown() override {
+        fs::remove_all(dir);
+        host::reset();
+        plat::driver().reset();
+    }
+    std::string write(const std::string& name, const std::string& text) {
+        std::string path = (dir / name).string();
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+    int run(std::vector<std::string> args) { return host::hostcamMain(args, out, err); }
+
+    fs::path dir;
+    std::ostringstream out, err;
+};
+
+TEST_F(Hostcam, ParsesEveryOption) {
+    std::string error;
+    auto o = host::parseOptions({"--plugin", "/m/F.so", "--session", "s.session", "--inch", "--no-machine-group",
+                                 "--no-active-group", "--host-dir", "/h", "--part", "/p/b.pfp"},
+                                error);
+    ASSERT_TRUE(o) << error;
+    EXPECT_EQ(o->plugin, "/m/F.so");
+    EXPECT_EQ(o->session, "s.session");
+    EXPECT_EQ(o->hostDir, "/h");
+    EXPECT_EQ(o->part, "/p/b.pfp");
+    EXPECT_TRUE(o->inch);
+    EXPECT_TRUE(o->noMachineGroup);
+    EXPECT_TRUE(o->noActiveGroup);
+
+    auto defaults = host::parseOptions({}, error);
+    ASSERT_TRUE(defaults);
+    EXPECT_FALSE(defaults->inch || defaults->noMachineGroup || defaults->noActiveGroup);
+    EXPECT_EQ(defaults->session, "");
+}
+
+TEST_F(Hostcam, RefusesBadOptionsWithExitTwo) {
+    std::string error;
+    EXPECT_FALSE(host::parseOptions({"--session"}, error));
+    EXPECT_EQ(error, "--session needs a value");
+    EXPECT_FALSE(host::parseOptions({"--metric"}, error));
+    EXPECT_EQ(error, "unknown option --metric");
+    EXPECT_EQ(run({"--bogus"}), 2);
+    EXPECT_NE(err.str().find("usage: hostcam"), std::string::npos);
+}
+
+TEST_F(Hostcam, BadSessionFileIsRefusedWithItsLineBeforeAnythingRuns) {
+    std::string path = write("bad.session", "invoke\n# fine so far\nclick 18048\n");
+    EXPECT_EQ(run({"--plugin", kModule, "--session", path}), 2);
+    EXPECT_EQ(err.str(), path + ": line 3: click: wrong number of arguments (usage: click WINDOW CONTROL)\n");
+    EXPECT_EQ(out.str(), "");
+}
+
+TEST_F(Hostcam, UnreadableSessionFileIsRefused) {
+    std::string path = (dir / "missing.session").string();
+    EXPECT_EQ(run({"--plugin", kModule, "--session", path}), 2);
+    EXPECT_NE(err.str().find(path + ": cannot read"), std::string::npos) << err.str();
+}
+
+TEST_F(Hostcam, MissingModuleIsAClearError) {
+    std::string path = (dir / "NoSuch.so").string();
+    EXPECT_EQ(run({"--plugin", path}), 2);
+    EXPECT_NE(err.str().find("cannot load plug-in module " + path), std::string::npos) << err.str();
+}
+
+TEST_F(Hostcam, ModuleWithoutTheExportsIsRefusedAndUnloaded) {
+    // The host library is a loadable module that exports none of the plug-in's functions.
+    std::string path = std::string(FX_BINARY_DIR) + "/host/libfxhost.so";
+    host::PluginModule m;
+    std::string error;
+    EXPECT_FALSE(m.load(path, error));
+    EXPECT_EQ(error, "plug-in module " + path + " has no export m_version");
+    EXPECT_FALSE(m.loaded());
+    EXPECT_EQ(m.exports().main, nullptr);
+}
+
+TEST_F(Hostcam, BuiltModuleResolvesAndAnswersItsVersion) {
+    host::PluginModule m;
+    std::string error;
+    ASSERT_TRUE(m.load(kModule, error)) << error;
+    ASSERT_NE(m.exports().version, nullptr);
+    ASSERT_NE(m.exports().notify, nullptr);
+    EXPECT_EQ(m.exports().version(), 1300);
+    m.unload();
+    EXPECT_FALSE(m.loaded());
+}
+
+// A session that only sends a notification the plug-in ignores: the run is clean, and the host was set
+// up as the options said.
+TEST_F(Hostcam, OptionsSetUpTheHostForTheRun) {
+    std::string session = write("notify.session", "notify 2\n");
+    int code = run({"--plugin", kModule, "--session", session, "--inch", "--no-machine-group", "--host-dir",
+                    (dir / "host").string(), "--part", "/parts/Block.pfp"});
+    EXPECT_EQ(code, 0) << err.str();
+    EXPECT_NE(out.str().find("hostcam.call m_version -> 1300"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("hostcam.call m_notify 2 -> 0"), std::string::npos) << out.str();
+    EXPECT_NE(current_version[7], 1);
+    EXPECT_EQ(std::string(current_dir), (dir / "host").string());
+    EXPECT_STREQ(geo_filename, "/parts/Block.pfp");
+    EXPECT_EQ(GroupsMachineGroup(nullptr), nullptr);
+    EXPECT_NE(TpMainGrpMgr().GetMainGrpList().RetrieveActiveGroup(), nullptr);
+}
+
+TEST_F(Hostcam, BundledMainMenuSessionParses) {
+    std::ifstream in(std::string(FX_SOURCE_DIR) + "/data/sessions/main_menu.session");
+    ASSERT_TRUE(in);
+    std::stringstream text;
+    text << in.rdbuf();
+    plat::ParsedSession p = plat::parseSession(text.str());
+    ASSERT_EQ(p.error, "");
+    ASSERT_EQ(p.steps.size(), 2u);
+    EXPECT_EQ(p.steps[0].verb, "invoke");
+    EXPECT_EQ(p.steps[1].verb, "click");
+    EXPECT_EQ(p.steps[1].args, (std::vector<std::string>{"18048", "1"}));
+}
+
+}  // namespace

@@ -1,0 +1,209 @@
+// hostcam's session runner against a fake plug-in: what the host does between invocations (invoke,
+// notify, run-again requests, window steps at the top level) and how a bad session ends.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "host/api.h"
+#include "host/state.h"
+#include "hostapp/session_runner.h"
+#include "platform/sys/thread_queue.h"
+#include "platform/ui/dialog.h"
+#include "platform/ui/driver.h"
+
+namespace {
+
+constexpr unsigned kPluginCommand = 0x8028;
+
+// A fake plug-in: plain functions with static state, as the module's exports are.
+struct Fake {
+    int versionCalls = 0, enterCalls = 0, mainCalls = 0;
+    std::vector<int> notified;
+    int runAgainBudget = 0;            // main() asks to be run again while this is positive
+    bool runAgainForever = false;
+    bool loop = false;                 // main() runs a command loop on get_event
+    std::vector<unsigned> postOnMain;  // codes main() posts without running a loop
+    std::vector<std::uintptr_t> commands;
+    int loopResult = 0;                // what the last loop's get_event ended with
+};
+Fake fake;
+
+void commandLoop() {
+    PFEvent ev;
+    long mask = 0x8200, a2 = 0;
+    short a3 = 0;
+    char out = 0;
+    for (;;) {
+        int r = get_event("Fake> ", &ev, &mask, &a2, &a3, &out);
+        if (r == 1 || r == 2) {
+            fake.loopResult = r;
+            return;
+        }
+        if (ev.type != kEventPosted) continue;
+        fake.commands.push_back(ev.wParam);
+        if (ev.wParam == 1) return;
+    }
+}
+
+int fakeVersion() {
+    ++fake.versionCalls;
+    return 1300;
+}
+int fakeEnter() {
+    ++fake.enterCalls;
+    return 0;
+}
+int fakeMain() {
+    ++fake.mainCalls;
+    for (unsigned code : fake.postOnMain) plat::postThreadMessage(kPluginCommand, code, 0);
+    fake.postOnMain.clear();
+    if (fake.loop) commandLoop();
+    if (fake.runAgainForever || fake.runAgainBudget-- > 0) post_FT_command("Forantix", "m_main");
+    return 0;
+}
+int fakeNotify(int code) {
+    fake.notified.push_back(code);
+    return 0;
+}
+
+const host::PluginExports kFake{fakeVersion, fakeEnter, fakeMain, fakeNotify};
+
+class Runner : public testing::Test {
+protected:
+    void SetUp() override {
+        fake = Fake{};
+        plat::driver().reset();
+        plat::clearThreadMessages();
+        host::reset();
+    }
+    void TearDown() override {
+        plat::clearThreadMessages();
+        plat::driver().reset();
+    }
+    host::SessionResult play(const char* text) {
+        plat::ParsedSession p = plat::parseSession(text);
+        EXPECT_EQ(p.error, "");
+        for (auto& s : p.steps) plat::driver().script().add(std::move(s));
+        return host::runSession(kFake, out, err);
+    }
+    std::ostringstream out, err;
+};
+
+TEST_F(Runner, InvokeRunsMainWhoseLoopTakesTheFollowingSteps) {
+    fake.loop = true;
+    fake.postOnMain = {104};
+    host::SessionResult r = play("invoke\nesc\n");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.errors.empty());
+    EXPECT_EQ(fake.versionCalls, 1);
+    EXPECT_EQ(fake.enterCalls, 1);
+    EXPECT_EQ(fake.mainCalls, 1);
+    EXPECT_EQ(fake.commands, std::vector<std::uintptr_t>{104});
+    EXPECT_EQ(fake.loopResult, 2);
+    // What the user saw is echoed as it happens, the version answer first.
+    std::string shown = out.str();
+    EXPECT_EQ(shown.rfind("hostcam.call m_version -> 1300\n", 0), 0u) << shown;
+    EXPECT_NE(shown.find("host.prompt \"Fake> \""), std::string::npos) << shown;
+    EXPECT_NE(shown.find("host.esc"), std::string::npos) << shown;
+    EXPECT_EQ(err.str(), "");
+}
+
+TEST_F(Runner, EveryRunAgainRequestCallsMainOnceMore) {
+    fake.runAgainBudget = 2;
+    host::SessionResult r = play("invoke\n");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(fake.mainCalls, 3);
+    EXPECT_EQ(host::pendingRunAgainRequests(), 0);
+}
+
+TEST_F(Runner, RunAgainIsBoundedAndThenAnError) {
+    fake.runAgainForever = true;
+    plat::ParsedSession p = plat::parseSession("invoke\ninvoke\n");
+    for (auto& s : p.steps) plat::driver().script().add(std::move(s));
+    host::SessionResult r = host::runSession(kFake, out, err, 5);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(fake.mainCalls, 6);  // the invocation and five more
+    ASSERT_GE(r.errors.size(), 1u);
+    EXPECT_NE(r.errors[0].find("run again more than 5 times"), std::string::npos) << r.errors[0];
+    EXPECT_NE(err.str().find("step not played: line 2: invoke"), std::string::npos) << err.str();
+}
+
+TEST_F(Runner, NotifyPassesItsCode) {
+    host::SessionResult r = play("notify 3\nnotify 6\ninvoke\nnotify 1\n");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(fake.notified, (std::vector<int>{3, 6, 1}));
+    EXPECT_EQ(fake.mainCalls, 1);
+    EXPECT_NE(out.str().find("hostcam.call m_notify 6 -> 0"), std::string::npos);
+}
+
+TEST_F(Runner, AStepForAWaitAtTheTopLevelIsAnErrorAndTheRestIsLeftOver) {
+    host::SessionResult r = play("invoke\nanswer IDOK\ninvoke\npoint 1 2 3\n");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(fake.mainCalls, 1);
+    ASSERT_EQ(r.errors.size(), 3u);
+    EXPECT_EQ(r.errors[0].rfind("line 2: ", 0), 0u) << r.errors[0];
+    EXPECT_EQ(r.errors[1], "step not played: line 3: invoke");
+    EXPECT_EQ(r.errors[2], "step not played: line 4: point 1 2 3");
+    EXPECT_NE(err.str().find("hostcam: line 2: "), std::string::npos) << err.str();
+}
+
+TEST_F(Runner, StepsTheLoopDidNotTakeAreLeftOver) {
+    fake.loop = true;
+    fake.postOnMain = {1};  // the loop ends on its own before the script's esc
+    host::SessionResult r = play("invoke\nesc\n");
+    EXPECT_EQ(r.exitCode, 1);
+    ASSERT_FALSE(r.errors.empty());
+    EXPECT_NE(r.errors[0].find("line 2:"), std::string::npos) << r.errors[0];
+}
+
+// A message posted during one invocation and not taken by its loop is lost at the host's top level, as
+// with a windowless message reaching the host's own pump; it must not show up in the next invocation.
+TEST_F(Runner, MessagesLeftAtTheTopLevelAreDropped) {
+    fake.postOnMain = {105};
+    host::SessionResult r = play("invoke\n");
+    ASSERT_EQ(r.exitCode, 0);
+    EXPECT_FALSE(plat::hasThreadMessage());
+    EXPECT_NE(out.str().find("hostcam.drop message 0x8028 105"), std::string::npos) << out.str();
+}
+
+// The plug-in's modeless windows outlive an invocation. A button pressed while no loop runs posts its
+// command and starts the loop itself, which then takes the following steps.
+class MenuWindow : public plat::Dialog {
+public:
+    static constexpr int kId = 32001, kButton = 21;
+    MenuWindow() : Dialog(kId) {
+        onCommand(kButton, [] {
+            plat::postThreadMessage(kPluginCommand, 105, 0);
+            commandLoop();
+        });
+    }
+    static void registerTemplate() {
+        plat::DlgTemplate t;
+        t.id = kId;
+        t.caption = "Menu";
+        t.cxDlu = 100;
+        t.cyDlu = 40;
+        plat::CtlTemplate c;
+        c.id = kButton;
+        c.kind = plat::Ctl::Button;
+        c.dlu = {5, 5, 60, 19};
+        c.text = "View";
+        t.controls.push_back(c);
+        plat::registerDialog(t);
+    }
+};
+
+TEST_F(Runner, AWindowStepAtTheTopLevelIsDeliveredToTheModelessWindow) {
+    MenuWindow::registerTemplate();
+    MenuWindow menu;
+    ASSERT_TRUE(menu.create());
+    menu.showWindow(true);
+    host::SessionResult r = play("click 32001 21\nesc\n");
+    EXPECT_EQ(r.exitCode, 0) << err.str();
+    EXPECT_EQ(fake.mainCalls, 0);
+    EXPECT_EQ(fake.commands, std::vector<std::uintptr_t>{105});
+    EXPECT_EQ(fake.loopResult, 2);
+    menu.destroyWindow();
+}
+
+}  // namespace

@@ -1,0 +1,44 @@
+// A plug-in installed in a fresh folder and loaded as the host would load it: the module "Tool.so" in
+// <tmp>/P/X with its UI-text file beside it, a fresh host, an empty script. Tests drive it through the
+// exported functions and assert on the transcript, the host and the files.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "host/state.h"
+#include "platform/sys/clock.h"
+#include "platform/sys/files.h"
+#include "platform/sys/module.h"
+#include "platform/sys/thread_queue.h"
+#include "platform/ui/driver.h"
+#include "plugin/core/exports.h"
+#include "plugin/core/load_time_objects.h"
+#include "support/temp_dir.h"
+
+class PluginFixture : public testing::Test {
+protected:
+    void SetUp() override {
+        plat::driver().reset();
+        plat::clearThreadMessages();
+        plat::resetSleptMs();
+        host::reset();
+        installDir = dir.path() + "/P/X";
+        ASSERT_TRUE(plat::createDirectories(installDir));
+        installUiTexts(plat::readFile(std::string(FX_SOURCE_DIR) + "/data/Forantix.txt").value_or(""));
+    }
+    void TearDown() override { unload(); }
+
+    void installUiTexts(const std::string& bytes) { ASSERT_TRUE(plat::writeFile(installDir + "/Tool.txt", bytes)); }
+    void load() { pluginAttach(plat::registerModule(installDir + "/Tool.so")); }
+    void unload() { pluginDetach(); }
+    plat::Script& script() { return plat::driver().script(); }
+    const plat::Transcript& transcript() { return plat::driver().transcript(); }
+    void expectScriptPlayed() {
+        EXPECT_TRUE(plat::driver().errors().empty()) << plat::driver().errors().front();
+        EXPECT_TRUE(script().empty()) << "steps left: " << script().size();
+    }
+
+    TempDir dir;
+    std::string installDir;
+};
