@@ -45,24 +45,35 @@ std::string errorMessage(int id) {
     return g_globals.constructed() ? g_globals->errorMessages.getMessage(id) : std::string();
 }
 
+namespace {
+
+struct UNIT_START_VALUES {
+    TOLERANCES tolerances;
+    const char* formats[4];   // signed, fine, medium, coarse
+};
+
+constexpr double kFineAngle = 0.15 * M_PI / 180.0;
+
+// The inch values of the first group are not exact multiples of T; they hold until the settings are read.
+constexpr UNIT_START_VALUES kMetricStart{
+    {0.025, 0.05, 0.1, 0.02, 0.01, 0.005, 0.001, 0.0001, 0, 0.05, 500, 0.01, {10, 1, 0.1, 0.001, 0.0001}, kFineAngle},
+    {"%+.3f", "%.3f", "%.2f", "%.1f"}};
+constexpr UNIT_START_VALUES kInchStart{
+    {0.001, 0.002, 0.005, 0.00075, 0.0005, 0.0002, 0.00005, 0.000005, 0, 0.002, 20, 0.0005,
+     {0.5, 0.05, 0.005, 0.00005, 0.000005}, kFineAngle},
+    {"%+.5f", "%.5f", "%.4f", "%.3f"}};
+
+}  // namespace
+
 void setUnitTolerances(bool metric) {
-    const double fineAngle = 0.15 * M_PI / 180.0;
-    const double axisAngle = g_tolerances.axisAngle;
-    if (metric) {
-        g_tolerances = {0.025, 0.05, 0.1, 0.02, 0.01, 0.005, 0.001, 0.0001, axisAngle,
-                        0.05, 500, 0.01, {10, 1, 0.1, 0.001, 0.0001}, fineAngle};
-        g_fmtSigned = "%+.3f";
-        g_fmtFine = "%.3f";
-        g_fmtMedium = "%.2f";
-        g_fmtCoarse = "%.1f";
-    } else {
-        g_tolerances = {0.001, 0.002, 0.005, 0.00075, 0.0005, 0.0002, 0.00005, 0.000005, axisAngle,
-                        0.002, 20, 0.0005, {0.5, 0.05, 0.005, 0.00005, 0.000005}, fineAngle};
-        g_fmtSigned = "%+.5f";
-        g_fmtFine = "%.5f";
-        g_fmtMedium = "%.4f";
-        g_fmtCoarse = "%.3f";
-    }
+    const UNIT_START_VALUES& start = metric ? kMetricStart : kInchStart;
+    const double axisAngle = g_tolerances.axisAngle;   // comes from a setting, not from the units
+    g_tolerances = start.tolerances;
+    g_tolerances.axisAngle = axisAngle;
+    g_fmtSigned = start.formats[0];
+    g_fmtFine = start.formats[1];
+    g_fmtMedium = start.formats[2];
+    g_fmtCoarse = start.formats[3];
 }
 
 void resetPlainGlobals() {

@@ -195,3 +195,17 @@ TEST_F(WorkCycleTest, UnloadingMidCycleDestroysWithoutSaving) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WorkCycleTest, AWorkFolderThatCannotBeMadeIsReportedAndTheInvocationGoesOn) {
+    ASSERT_TRUE(plat::writeFile(installDir + "/Tool", "a file where the data folder should be"));
+    load();
+    script().answer(plat::IDOK).esc();
+    m_main();
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains("The work folder could not be created:\\n" + installDir + "/Tool/Tmp"));
+    EXPECT_TRUE(transcript().contains("dialog.show 18048"));
+}
+
+}  // namespace
