@@ -1,7 +1,6 @@
 // Controls: state and programmatic operations. Only an edit's text change notifies (Change); every other
 // programmatic change is silent, as in the window system, because handlers are written against that echo.
 #include <algorithm>
-#include <cassert>
 
 #include "platform/ui/dialog.h"
 

@@ -130,7 +130,7 @@ int Dialog::doModal(Dialog* parent) {
             }
         }
     }
-    if (!ended_) {
+    if (!ended_ && !driver().aborted()) {
         markShown(true);
         UiDriver& d = driver();
         while (!ended_ && !d.aborted()) {
@@ -204,6 +204,11 @@ void Dialog::markShown(bool show) {
         shownSeq_ = ++windows().showCounter;
         record("dialog.show " + std::to_string(templateId_) + (modal_ ? " modal" : " modeless") +
                " caption=" + quoteText(caption_) + (topmost_ ? " topmost" : ""));
+        // What the user reads in the window: the visible controls that carry a text.
+        for (const auto& c : controls_) {
+            if (c->visible() && !c->text().empty())
+                record("  " + std::to_string(c->id()) + " " + ctlKindName(c->kind()) + " " + quoteText(c->text()));
+        }
     } else {
         record("dialog.hide " + std::to_string(templateId_));
     }

@@ -132,6 +132,7 @@ Script& Script::folder(std::string path) {
 Script& Script::point(double x, double y, double z) { return add(makeStep("point", {real(x), real(y), real(z)})); }
 Script& Script::esc() { return add(makeStep("esc")); }
 Script& Script::cancelWait() { return add(makeStep("cancel-wait")); }
+Script& Script::notify(int code) { return add(makeStep("notify", {num(code)})); }
 
 std::optional<Step> Script::take() {
     if (steps_.empty()) return std::nullopt;

@@ -49,6 +49,7 @@ public:
     Script& point(double x, double y, double z);
     Script& esc();                            // Esc at the host's prompt or pick
     Script& cancelWait();                     // Cancel on the host's wait dialog
+    Script& notify(int code);                // the host sends m_notify(code)
 
     bool empty() const { return steps_.empty(); }
     std::size_t size() const { return steps_.size(); }

@@ -6,6 +6,7 @@
 #include "platform/ui/dialog.h"
 #include "platform/ui/driver.h"
 #include "platform/ui/keys.h"
+#include "platform/ui/message_box.h"
 
 namespace {
 
@@ -124,12 +125,13 @@ TEST_F(UiDialog, ScriptedValuesComeBackThroughDataExchangeOnOk) {
     std::size_t show = transcript().find("dialog.show 9001");
     ASSERT_NE(show, std::string::npos);
     EXPECT_EQ(l[show], "dialog.show 9001 modal caption=\"Hole data\"");
-    EXPECT_EQ(l[show + 1], "user type 9001 101 \"M10x1.5\"");
+    EXPECT_EQ(l[show + 1], "  101 Edit \"M8\"");   // what the user reads in the window as it appears
+    EXPECT_NE(transcript().find("user type 9001 101 \"M10x1.5\"", show), std::string::npos);
     EXPECT_EQ(l.back(), "dialog.end 9001 code=1");
     // The state at the end of the showing stays readable after the controls are gone.
     std::string snap = plat::lastSnapshot(kDlg);
     EXPECT_NE(snap.find("101 Edit text=\"M10x1.5\""), std::string::npos) << snap;
-    EXPECT_NE(snap.find("107 ComboDropList text=\"Drill 8\""), std::string::npos) << snap;
+    EXPECT_NE(snap.find("107 ComboDropList text=\"Drill 10\""), std::string::npos) << snap;
 }
 
 TEST_F(UiDialog, InitialValuesReachTheControlsAndCancelLeavesMembersAlone) {
@@ -328,6 +330,21 @@ TEST_F(UiDialog, AfterAnAbortARunEndsAtOnceWithoutInit) {
     EXPECT_EQ(dlg.doModal(), plat::IDCANCEL);
     EXPECT_EQ(dlg.initRuns, 0);
     EXPECT_EQ(script().size(), 1u);
+}
+
+TEST_F(UiDialog, AnErrorDuringInitEndsTheRunWithoutShowingIt) {
+    struct AsksInInit : HoleDialog {
+        int answer = 0;
+        bool onInitDialog() override {
+            answer = plat::messageBox(this, "Load the last values?", "", plat::MB_YESNO);
+            return HoleDialog::onInitDialog();
+        }
+    } dlg;
+    script().click(kDlg, plat::IDOK);  // the box waits for an answer, not a click
+    EXPECT_EQ(dlg.doModal(), plat::IDCANCEL);
+    EXPECT_EQ(dlg.answer, plat::IDNO);
+    EXPECT_FALSE(transcript().contains("dialog.show 9001"));
+    EXPECT_EQ(dlg.okRuns, 0);
 }
 
 TEST_F(UiDialog, OuterDialogIsBlockedWhileAnInnerOneRuns) {
