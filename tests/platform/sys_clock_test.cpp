@@ -132,11 +132,12 @@ TEST_F(VirtualClockTest, TickThatSleepsIsNotReenteredAndOthersRunMeanwhile) {
     Periodic other = startPeriodic("other", 10, recorder("other"));
     sleepMs(45);
     EXPECT_EQ(maxDepth, 1);
-    // sleeper ticks at 10 and sleeps to 35; other keeps its period during that sleep; sleeper's next tick
-    // comes one period after its tick returned (45), not as catch-up ticks.
-    EXPECT_EQ(ticks_, (std::vector<Tick>{{"sleeper", 10}, {"other", 20}, {"other", 30}, {"other", 40},
-                                         {"sleeper", 45}}));
-    EXPECT_GE(nowMs() - start_, 45);
+    // sleeper ticks first at 10 (started first) and sleeps to 35: other ticks at 10, 20, 30 inside that sleep.
+    // sleeper's next tick comes one period after its tick returned (45), not as catch-up ticks; it sleeps
+    // again, to 70, past the outer sleeper's target, and other keeps ticking meanwhile.
+    EXPECT_EQ(ticks_, (std::vector<Tick>{{"sleeper", 10}, {"other", 10}, {"other", 20}, {"other", 30}, {"other", 40},
+                                         {"sleeper", 45}, {"other", 50}, {"other", 60}, {"other", 70}}));
+    EXPECT_EQ(nowMs() - start_, 70);
 }
 
 TEST_F(VirtualClockTest, TaskStartedInsideATickRunsFromItsOwnStart) {

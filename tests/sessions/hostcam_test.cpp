@@ -130,17 +130,30 @@ TEST_F(Hostcam, OptionsSetUpTheHostForTheRun) {
     EXPECT_NE(TpMainGrpMgr().GetMainGrpList().RetrieveActiveGroup(), nullptr);
 }
 
-TEST_F(Hostcam, BundledMainMenuSessionParses) {
-    std::ifstream in(std::string(FX_SOURCE_DIR) + "/data/sessions/main_menu.session");
-    ASSERT_TRUE(in);
-    std::stringstream text;
-    text << in.rdbuf();
-    plat::ParsedSession p = plat::parseSession(text.str());
-    ASSERT_EQ(p.error, "");
-    ASSERT_EQ(p.steps.size(), 2u);
-    EXPECT_EQ(p.steps[0].verb, "invoke");
-    EXPECT_EQ(p.steps[1].verb, "click");
-    EXPECT_EQ(p.steps[1].args, (std::vector<std::string>{"18048", "1"}));
+// The bundled session as a user runs it: the main menu appears with its caption, version and buttons, the
+// user presses its Close button, and the work cycle ends.
+TEST_F(Hostcam, BundledSessionShowsTheMainMenuAndClosingItEndsTheCycle) {
+    const std::string session = std::string(FX_SOURCE_DIR) + "/data/sessions/main_menu.session";
+    const int code = run({"--plugin", kModule, "--session", session, "--host-dir", (dir / "host").string()});
+    EXPECT_EQ(code, 0) << err.str();
+    const std::string shown = out.str();
+    const std::size_t menu = shown.find("dialog.show 18048 modeless caption=\"Forantix for PforgeX4\"");
+    ASSERT_NE(menu, std::string::npos) << shown;
+    EXPECT_NE(shown.find("18038 Static \"Version 3 MR2 \\n ", menu), std::string::npos) << shown;
+    EXPECT_NE(shown.find("18007 Button \"Execute\"", menu), std::string::npos) << shown;
+    const std::size_t click = shown.find("user click 18048 1", menu);
+    ASSERT_NE(click, std::string::npos) << shown;
+    EXPECT_NE(shown.find("dialog.hide 18048", click), std::string::npos) << shown;
+    EXPECT_NE(shown.find("hostcam.return m_main 0", click), std::string::npos) << shown;
+}
+
+// Without an active operation group the plug-in ends silently: nothing is shown, nothing waits.
+TEST_F(Hostcam, WithoutAnActiveGroupTheInvocationEndsSilently) {
+    const std::string session = write("invoke.session", "invoke\n");
+    const int code = run({"--plugin", kModule, "--session", session, "--no-active-group", "--inch"});
+    EXPECT_EQ(code, 0) << err.str();
+    EXPECT_EQ(out.str().find("dialog.show"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("hostcam.return m_main 0"), std::string::npos) << out.str();
 }
 
 }  // namespace
