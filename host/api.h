@@ -89,3 +89,8 @@ void drw_3d_line(const l_3d* line, int colour);
 // ("Forantix", "m_main") asks the host to run the plug-in again once the current invocation has returned;
 // other commands are the host's own and are recorded.
 void post_FT_command(const char* app, const char* command);
+
+// ---- the part database, views and geometry ------------------------------------------------------------
+#include "host/api_db.h"
+#include "host/api_views.h"
+#include "host/api_geom.h"

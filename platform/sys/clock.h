@@ -17,7 +17,7 @@ void useVirtualClock(bool on);
 bool virtualClock();
 // Advances the virtual clock as a sleep would (no effect on the real clock); it is not counted as a sleep.
 void advanceMs(std::int64_t ms);
-// Total milliseconds slept since the last reset (both clocks): lets tests assert the waits a Part asks for.
+// Total milliseconds slept since the last reset (both clocks): lets tests assert the waits the code made.
 std::int64_t sleptMs();
 void resetSleptMs();
 

@@ -270,10 +270,17 @@ TEST_F(RealClockTest, TickThatStopsItsOwnTaskEndsItsThreadAfterReturning) {
 
 TEST_F(RealClockTest, TickReturningFalseEndsTheTask) {
     std::atomic<int> ticks{0};
-    Periodic task = startPeriodic("real-once", 1, [&] { return ++ticks < 3; });
-    while (task.running())
-        std::this_thread::yield();
-    task.stop();
+    std::promise<void> last;
+    Periodic task = startPeriodic("real-once", 1, [&] {
+        if (++ticks < 3)
+            return true;
+        last.set_value();
+        return false;
+    });
+    auto done = last.get_future();
+    ASSERT_EQ(done.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+    task.stop();  // joins the thread, which has already left its loop
+    EXPECT_FALSE(task.running());
     EXPECT_EQ(ticks, 3);
 }
 

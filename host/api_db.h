@@ -1,0 +1,2 @@
+// Placeholder: filled by the host stand-in's next slice.
+#pragma once
