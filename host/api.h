@@ -13,6 +13,7 @@ extern char geo_filename[1024];           // part file name as the host holds it
 extern char default_geo_filename[1024];   // the name of an unnamed new part
 extern char geo_prefix[1024];             // folder put before the default name
 extern char geo_suffix[32];               // extension put after the default name, with its dot
+extern char ascii_prefix[1024];           // folder of the host's ASCII (interchange) files
 
 const char* ToolLibraryStr();     // path of the host's current tool library
 const char* PostProcFileStr();    // post processor file of the current machine group ("" without)
@@ -89,6 +90,8 @@ void drw_3d_line(const l_3d* line, int colour);
 // ("Forantix", "m_main") asks the host to run the plug-in again once the current invocation has returned;
 // other commands are the host's own and are recorded.
 void post_FT_command(const char* app, const char* command);
+// Opens a text file in the host's editor; `mode` 0 (the only one the plug-in passes) opens it for editing.
+void edit_filename(const char* path, int mode);
 
 // ---- the part database, views and geometry ------------------------------------------------------------
 #include "host/api_db.h"

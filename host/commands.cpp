@@ -11,6 +11,7 @@ namespace {
 struct Commands {
     int runAgain = 0;
     std::vector<std::string> others;
+    std::vector<std::string> edited;
 };
 Commands commands;
 
@@ -28,6 +29,7 @@ bool takeRunAgainRequest() {
 
 int pendingRunAgainRequests() { return commands.runAgain; }
 const std::vector<std::string>& hostCommands() { return commands.others; }
+const std::vector<std::string>& editedFiles() { return commands.edited; }
 
 }  // namespace host
 
@@ -39,4 +41,10 @@ void post_FT_command(const char* app, const char* command) {
         return;
     }
     host::commands.others.push_back(a + " " + c);
+}
+
+void edit_filename(const char* path, int /*mode*/) {
+    std::string p = path ? path : "";
+    host::detail::record("host.editor " + host::detail::quote(p));
+    host::commands.edited.push_back(p);
 }

@@ -16,6 +16,7 @@ char geo_filename[1024];
 char default_geo_filename[1024];
 char geo_prefix[1024];
 char geo_suffix[32];
+char ascii_prefix[1024];
 
 struct HostApp {
     int reserved = 0;
@@ -65,6 +66,8 @@ void resetEnvironment() {
     copyText(default_geo_filename, kUnnamedPart);
     copyText(geo_filename, kUnnamedPart);
     copyText(geo_prefix, kDefaultHostDir);
+    const std::string asciiFolder = std::string(kDefaultHostDir) + "ASCII/";
+    copyText(ascii_prefix, asciiFolder);
     copyText(geo_suffix, kPartSuffix);
     refreshTexts();
 }
@@ -100,6 +103,7 @@ void setHostDir(std::string_view dir) {
     // An unnamed part is put in the host folder, so the folder before the default name follows it.
     std::string prefix = hostDirWithSeparator();
     copyText(geo_prefix, prefix);
+    copyText(ascii_prefix, prefix + "ASCII/");
     refreshTexts();
 }
 

@@ -64,5 +64,50 @@ const std::vector<DrawnLine>& drawnLines();
 bool takeRunAgainRequest();
 int pendingRunAgainRequests();
 const std::vector<std::string>& hostCommands();   // other commands, "app command"
+const std::vector<std::string>& editedFiles();    // files opened in the host's editor, in order
+
+// ---- part database ----
+// A new, empty part: no entities, no texts, every level visible and unnamed, main level 1, colour 10,
+// attributes {1.0, 1, 1}, select colour 13, the standard views, WCS off, views 1, an empty job set-up.
+void newPart();
+
+struct EntityCounts {
+    int points = 0, lines = 0, arcs = 0, splines = 0, notes = 0, namedEntities = 0, drafting = 0;
+    int surfaces = 0, trimmedSurfaces = 0, solids = 0, associations = 0;
+    int kept = 0, blanked = 0, total = 0;   // kept: deleted with keep 1, still in the part
+};
+EntityCounts entityCounts();
+std::vector<ent> allEntities();               // every entity in database order, kept ones included
+bool isKept(db_ptr entry);
+std::string_view noteText(std::uint32_t handle);   // every byte of a note's text
+// Gives every entity a new id, first, first + 1, ... in database order (associations follow).
+void renumberIds(std::uint32_t first = 1);
+
+// ---- part files ----
+// One SQLite database per part. Saving writes a temporary file beside the target in one transaction and
+// renames it over the target, so a failed save leaves the old file as it was. Opening reads the whole
+// file first and replaces the open part only when all of it was read; on success the part file name
+// (geo_filename) follows. Files carry their format version; newer versions are refused.
+constexpr int kPartFormatVersion = 1;
+constexpr const char* kPartFormat = "Forantix part";
+constexpr int kHostRelease = 13;              // the release a saved file names (read_ent's version entity)
+struct PartFileResult {
+    bool ok = false;
+    std::string message;                      // why not, naming the file
+};
+// The defaults write this host's files; tests change them to write what another writer would.
+struct PartSaveOptions {
+    int formatVersion = kPartFormatVersion;
+    std::string format = kPartFormat;
+    int release = kHostRelease;
+    int failAtWrite = 0;                      // fail at the n-th write to the file; 0: never
+};
+[[nodiscard]] PartFileResult savePart(std::string_view path, const PartSaveOptions& options = {});
+[[nodiscard]] PartFileResult openPart(std::string_view path);
+
+// ---- views and graphics ----
+void setWcs(const view_ent& wcs, bool on);
+int fitCount();
+void setWorkWindow(double x, double y, double height);
 
 }  // namespace host

@@ -3,6 +3,9 @@
 #include <algorithm>
 
 #include "platform/ui/dialog.h"
+#include "platform/ui/keys.h"
+#include "platform/ui/list_view.h"
+#include "platform/ui/tree_view.h"
 
 namespace plat {
 namespace {
@@ -33,7 +36,12 @@ Control::Control(Dialog& owner, const CtlTemplate& tmpl)
       visible_(tmpl.visible),
       group_(tmpl.group),
       bitmapId_(tmpl.bitmapId),
-      text_(tmpl.text) {}
+      text_(tmpl.text) {
+    if (kind_ == Ctl::ListView) list_ = std::make_unique<ListView>(*this);
+    if (kind_ == Ctl::TreeView) tree_ = std::make_unique<TreeView>(*this);
+}
+
+Control::~Control() = default;
 
 bool Control::isCombo() const {
     return kind_ == Ctl::ComboDropList || kind_ == Ctl::ComboDropDown || kind_ == Ctl::ComboSimple;
@@ -93,6 +101,23 @@ void Control::setText(std::string_view text) {
 Rect Control::windowRect() const {
     Point tl = owner_.clientToScreen({rect_.left, rect_.top});
     return {tl.x, tl.y, tl.x + rect_.width(), tl.y + rect_.height()};
+}
+
+Rect Control::clientRect() const {
+    // List and tree views draw a sunken edge inside their window rectangle.
+    int edge = kind_ == Ctl::ListView || kind_ == Ctl::TreeView ? systemMetric(SM_CXEDGE) : 0;
+    return {0, 0, std::max(0, rect_.width() - 2 * edge), std::max(0, rect_.height() - 2 * edge)};
+}
+
+Point Control::clientToScreen(Point p) const {
+    int edge = (rect_.width() - clientRect().width()) / 2;
+    Rect w = windowRect();
+    return {w.left + edge + p.x, w.top + edge + p.y};
+}
+
+Point Control::screenToClient(Point p) const {
+    Point origin = clientToScreen({0, 0});
+    return {p.x - origin.x, p.y - origin.y};
 }
 
 void Control::setFocus() {
@@ -216,6 +241,18 @@ void Control::setSel(int index, bool selected) {
     if (kind_ != Ctl::ListBox || (style_ & LBS_EXTENDEDSEL) == 0) return;
     for (int i = 0; i < count(); ++i)
         if (index == -1 || i == index) items_[static_cast<std::size_t>(i)].selected = selected;
+}
+
+Rect Control::tabRect(int index) const {
+    // One row of tabs from the left; a tab is as wide as its text plus its margins.
+    constexpr int kFirstLeft = 2, kCharWidth = 6, kMargins = 12, kHeight = 20;
+    if (kind_ != Ctl::Tab || index < 0 || index >= count()) return {};
+    int left = kFirstLeft;
+    for (int i = 0;; ++i) {
+        int width = kCharWidth * static_cast<int>(items_[static_cast<std::size_t>(i)].text.size()) + kMargins;
+        if (i == index) return {left, 0, left + width, kHeight};
+        left += width;
+    }
 }
 
 void Control::setRange(int low, int high) {

@@ -137,11 +137,11 @@ int Dialog::doModal(Dialog* parent) {
             std::optional<Step> step;
             {
                 std::lock_guard lock(d.mutex());
-                if (d.peekAny({"click", "type", "check", "select", "key", "close", "focus-out"})) step = d.script().take();
+                if (d.peekAny(windowStepVerbs())) step = d.script().take();
             }
             if (!step) {
                 std::string waiting = "dialog " + std::to_string(templateId_) + " " + quoteText(caption_);
-                (void)d.expect({"click", "type", "check", "select", "key", "close", "focus-out"}, waiting);  // records the script error
+                (void)d.expect(windowStepVerbs(), waiting);  // records the script error
                 break;
             }
             if (deliverWindowStep(*step) == Delivery::Refused) break;

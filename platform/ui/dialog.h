@@ -72,6 +72,15 @@ int dluToPixelsY(int dlu);
 
 enum class Ev { Clicked, DblClk, RClick, SetFocus, KillFocus, Change, SelChange, SelChanging, ItemChanged,
                 KeyDown, ColumnClick, ItemExpanded, BeginLabelEdit, EndLabelEdit, NeedText };
+// What a notification carries, by control kind:
+//   list view: row/col (NM_CLICK/DBLCLK/RCLICK: the cell under the cursor, -1 when none; COLUMNCLICK: col;
+//     ITEMCHANGED: row (-1 = every row), the full old and new state bits and what changed (LVIF_*)), point
+//     (client coordinates of a click), vk (KEYDOWN);
+//   tree view: item (ITEMEXPANDED, BEGIN/ENDLABELEDIT, SELCHANGING/SELCHANGE; NM_CLICK and NM_RCLICK carry
+//     none, so handlers hit-test the cursor), action (TVE_* for ITEMEXPANDED, TVC_* for a selection), text
+//     (the label; at ENDLABELEDIT the edited text);
+//   result: a handler's answer (non-zero refuses a SELCHANGING or BEGINLABELEDIT, or a click's default
+//     action; non-zero accepts an ENDLABELEDIT).
 struct Notify {
     int ctlId = 0;
     Ev ev = Ev::Clicked;
@@ -80,7 +89,9 @@ struct Notify {
     int vk = 0;
     int action = 0;
     std::optional<std::string> text;
-    int result = 0;  // a handler's answer (e.g. refuse a change)
+    int result = 0;
+    unsigned oldState = 0, newState = 0, changed = 0;
+    Point point;
 };
 enum class Msg { Close, Destroy, Paint, KillFocus, LButtonUp, CancelMode };
 struct MsgArgs {
@@ -95,6 +106,12 @@ struct CtlColors {
 };
 
 class Dialog;
+class ListView;
+class TreeView;
+
+// How a user's mouse acts on an item of a list or tree view.
+enum class MouseClick { Left, Double, Right };
+enum class TreePart { Label, Icon };
 
 // One control of a dialog. Operations that do not fit the control's kind are ignored (and return empty).
 // Programmatic changes notify as the window system does: setText on an edit sends Change; setCheck,
@@ -102,6 +119,9 @@ class Dialog;
 class Control {
 public:
     Control(Dialog& owner, const CtlTemplate& tmpl);
+    ~Control();
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
     int id() const { return id_; }
     Ctl kind() const { return kind_; }
     std::uint32_t style() const { return style_; }
@@ -117,6 +137,11 @@ public:
     const std::string& text() const { return text_; }
     Rect rect() const { return rect_; }     // in the dialog's client pixels (the window placement)
     Rect windowRect() const;                // in screen pixels
+    // The client area, inside the sunken edge that list and tree views have; {0, 0, w, h} in its own
+    // coordinates.
+    Rect clientRect() const;
+    Point clientToScreen(Point client) const;
+    Point screenToClient(Point screen) const;
     void move(const Rect& r) { rect_ = r; }
     void setFocus();
     bool hasFocus() const;
@@ -147,6 +172,15 @@ public:
     int selectString(std::string_view prefix);  // first item starting with the prefix; sets the selection
     std::vector<int> selectedItems() const;     // extended-selection list boxes; else the current selection
     void setSel(int index, bool selected);      // -1 = every item
+    // Tabs: the tab's rectangle in the control's client coordinates (one row of tabs along the top, each
+    // as wide as its text); empty for a bad index or another kind.
+    Rect tabRect(int index) const;
+
+    // The list or tree view behind a control of that kind; null for every other kind.
+    ListView* listView() { return list_.get(); }
+    const ListView* listView() const { return list_.get(); }
+    TreeView* treeView() { return tree_.get(); }
+    const TreeView* treeView() const { return tree_.get(); }
 
     // Progress bars.
     void setRange(int low, int high);
@@ -173,6 +207,8 @@ private:
     std::vector<Item> items_;
     int curSel_ = -1;
     int rangeLow_ = 0, rangeHigh_ = 100, pos_ = 0;
+    std::unique_ptr<ListView> list_;
+    std::unique_ptr<TreeView> tree_;
 };
 
 // Data exchange between controls and members (UpdateData).
@@ -227,6 +263,8 @@ public:
 
     Control& item(int id);     // a missing id is a bug of ours: asserts
     Control* findItem(int id);
+    ListView& listView(int id);  // the control must be a list view: asserts
+    TreeView& treeView(int id);  // the control must be a tree view: asserts
     const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }
     int focusedId() const { return focusId_; }  // GetFocus within this window; 0 = none
     bool updateData(bool saveAndValidate = true);
@@ -244,6 +282,14 @@ public:
     [[nodiscard]] std::string userKey(int vk);
     [[nodiscard]] std::string userClose();
     [[nodiscard]] std::string userFocusOut(bool escDown);
+    // Item-addressed actions on list and tree views (list_view.cpp, tree_view.cpp). Row -1 of a list is
+    // the empty space below its rows; a tree item is named by its path of texts from the root, "A/B".
+    [[nodiscard]] std::string userListClick(int ctlId, MouseClick click, int row, int col);
+    [[nodiscard]] std::string userListKey(int ctlId, int vk);
+    [[nodiscard]] std::string userColumnClick(int ctlId, int col);
+    [[nodiscard]] std::string userTreeClick(int ctlId, MouseClick click, std::string_view path, TreePart part);
+    [[nodiscard]] std::string userTreeExpand(int ctlId, std::string_view path, bool expand);
+    [[nodiscard]] std::string userTreeEdit(int ctlId, std::string_view path, std::string_view text);
 
     // Programmatic sends, as SendMessage: no reachability checks, nothing recorded.
     void sendCommand(int ctlId);     // WM_COMMAND: the bound handler, else IDOK -> onOK, IDCANCEL -> onCancel
@@ -278,8 +324,10 @@ private:
     void tickRadio(int ctlId);
     void press(int ctlId);
     void keyCommand(int vk, int cmdId);
+    void listKeyDown(int ctlId, int vk);  // LVN_KEYDOWN, then the list's own arrow keys
     std::string checkWindow() const;
     std::string checkControl(int ctlId, Control*& ctl);
+    std::string checkKind(int ctlId, Ctl kind, Control*& ctl);
     void record(std::string_view what) const;
 
     int templateId_;
@@ -302,6 +350,11 @@ private:
 //   window 18036 caption="..." visible=1 enabled=1 modal=1 focus=4019
 //   4019 Check text="..." visible=1 enabled=1 check=1
 //   4023 ComboDropList text="b" visible=1 enabled=1 items=["a","b"] sel=1
+//   4054 ListView text="" visible=1 enabled=1 columns=["Name":200,"Size":75] rows=1 top=0
+//     row 0 ["M8","12"] data=3 image=0 selected focused
+//   4003 TreeView text="" visible=1 enabled=1 items=2 top="View 1"
+//     "View 1" data=1 image=0/1 expanded
+//       "Hole 2" data=2 image=3/3 caret selected bold
 // Texts are quoted as in the transcript; password edits show one '*' a character.
 std::string describeWindow(const Dialog& dlg);
 // describeWindow as it was when the template's window last closed or hid (modal end, endDialog,

@@ -5,6 +5,7 @@
 #include "platform/ui/dialog.h"
 #include "platform/ui/driver.h"
 #include "platform/ui/keys.h"
+#include "platform/ui/list_view.h"
 #include "platform/ui/text_quote.h"
 
 namespace plat {
@@ -40,6 +41,13 @@ std::string Dialog::checkControl(int ctlId, Control*& ctl) {
     if (!ctl->visible()) return that + " is hidden";
     if (!ctl->enabled()) return that + " is disabled";
     return "";
+}
+
+std::string Dialog::checkKind(int ctlId, Ctl kind, Control*& ctl) {
+    if (std::string why = checkControl(ctlId, ctl); !why.empty()) return why;
+    if (ctl->kind() == kind) return "";
+    return "control " + std::to_string(ctlId) + " of window " + std::to_string(templateId_) + " (" +
+           ctlKindName(ctl->kind()) + ") is no " + ctlKindName(kind);
 }
 
 void Dialog::press(int ctlId) {
@@ -172,12 +180,18 @@ std::string Dialog::userSelect(int ctlId, int index) {
     if (index < 0 || index >= c->count())
         return that + " has no item " + std::to_string(index) + " (" + std::to_string(c->count()) + " items)";
     record("user select " + std::to_string(templateId_) + " " + std::to_string(ctlId) + " " + std::to_string(index));
-    setCursorPos(c->windowRect().center());
+    setCursorPos(c->kind() == Ctl::Tab ? c->clientToScreen(c->tabRect(index).center()) : c->windowRect().center());
     c->setFocus();
     c = findItem(ctlId);
     if (!c || !c->visible() || !c->enabled() || index >= c->count()) return "";
     Notify n;
     n.ctlId = ctlId;
+    if (c->kind() == Ctl::Tab && index == c->curSel()) {
+        // The tab shown already: nothing changes, only the click is reported.
+        n.ev = Ev::Clicked;
+        sendNotify(n);
+        return "";
+    }
     if (c->kind() == Ctl::Tab) {
         // A tab click: the change may be refused; the click itself is reported after the change.
         n.ev = Ev::SelChanging;
@@ -224,6 +238,8 @@ std::string Dialog::userKey(int vk) {
         keyCommand(vk, def);
     } else if (vk == VK_ESCAPE) {
         keyCommand(vk, IDCANCEL);
+    } else if (Control* f = findItem(focusId_); f && f->kind() == Ctl::ListView) {
+        listKeyDown(focusId_, vk);
     } else {
         KeyHeld held(vk);
         if (focusId_ != 0) {

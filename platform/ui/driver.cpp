@@ -133,6 +133,36 @@ Script& Script::point(double x, double y, double z) { return add(makeStep("point
 Script& Script::esc() { return add(makeStep("esc")); }
 Script& Script::cancelWait() { return add(makeStep("cancel-wait")); }
 Script& Script::notify(int code) { return add(makeStep("notify", {num(code)})); }
+Script& Script::listClick(int window, int control, int row, int col) {
+    return add(makeStep("list-click", {num(window), num(control), num(row), num(col)}));
+}
+Script& Script::listDblClick(int window, int control, int row, int col) {
+    return add(makeStep("list-dblclick", {num(window), num(control), num(row), num(col)}));
+}
+Script& Script::listRClick(int window, int control, int row, int col) {
+    return add(makeStep("list-rclick", {num(window), num(control), num(row), num(col)}));
+}
+Script& Script::listKey(int window, int control, int vk) {
+    return add(makeStep("list-key", {num(window), num(control), num(vk)}));
+}
+Script& Script::columnClick(int window, int control, int col) {
+    return add(makeStep("column-click", {num(window), num(control), num(col)}));
+}
+Script& Script::treeClick(int window, int control, std::string path, bool onIcon) {
+    return add(makeStep("tree-click", {num(window), num(control), std::move(path), onIcon ? "icon" : "label"}));
+}
+Script& Script::treeRClick(int window, int control, std::string path, bool onIcon) {
+    return add(makeStep("tree-rclick", {num(window), num(control), std::move(path), onIcon ? "icon" : "label"}));
+}
+Script& Script::treeExpand(int window, int control, std::string path) {
+    return add(makeStep("tree-expand", {num(window), num(control), std::move(path)}));
+}
+Script& Script::treeCollapse(int window, int control, std::string path) {
+    return add(makeStep("tree-collapse", {num(window), num(control), std::move(path)}));
+}
+Script& Script::treeEdit(int window, int control, std::string path, std::string text) {
+    return add(makeStep("tree-edit", {num(window), num(control), std::move(path), std::move(text)}));
+}
 
 std::optional<Step> Script::take() {
     if (steps_.empty()) return std::nullopt;
@@ -145,8 +175,10 @@ std::optional<Step> Script::take() {
 
 namespace {
 
-// What one argument of a verb is; the parser checks and normalises it.
-enum class Arg { Whole, Real, Answer, Vk, MenuId, Bit, Text, PathOrCancel, EscFlag };
+// What one argument of a verb is; the parser checks and normalises it. An Item is one word or a quoted
+// text, so that more arguments may follow it. Optional arguments come last; a missing OptCol reads as
+// column 0 and a missing Part as "label", so that a step reads the same from code and from a file.
+enum class Arg { Whole, Real, Answer, Vk, MenuId, Bit, Text, PathOrCancel, EscFlag, Row, Col, OptCol, Item, Part };
 
 struct VerbSyntax {
     std::string_view verb;
@@ -172,6 +204,16 @@ const std::vector<VerbSyntax>& verbSyntaxes() {
         {"esc", {}, "esc"},
         {"cancel-wait", {}, "cancel-wait"},
         {"notify", {Arg::Whole}, "notify CODE"},
+        {"list-click", {Arg::Whole, Arg::Whole, Arg::Row, Arg::OptCol}, "list-click WINDOW CONTROL ROW [COL]"},
+        {"list-dblclick", {Arg::Whole, Arg::Whole, Arg::Row, Arg::OptCol}, "list-dblclick WINDOW CONTROL ROW [COL]"},
+        {"list-rclick", {Arg::Whole, Arg::Whole, Arg::Row, Arg::OptCol}, "list-rclick WINDOW CONTROL ROW [COL]"},
+        {"list-key", {Arg::Whole, Arg::Whole, Arg::Vk}, "list-key WINDOW CONTROL KEY"},
+        {"column-click", {Arg::Whole, Arg::Whole, Arg::Col}, "column-click WINDOW CONTROL COL"},
+        {"tree-click", {Arg::Whole, Arg::Whole, Arg::Item, Arg::Part}, "tree-click WINDOW CONTROL PATH [icon|label]"},
+        {"tree-rclick", {Arg::Whole, Arg::Whole, Arg::Item, Arg::Part}, "tree-rclick WINDOW CONTROL PATH [icon|label]"},
+        {"tree-expand", {Arg::Whole, Arg::Whole, Arg::Item}, "tree-expand WINDOW CONTROL PATH"},
+        {"tree-collapse", {Arg::Whole, Arg::Whole, Arg::Item}, "tree-collapse WINDOW CONTROL PATH"},
+        {"tree-edit", {Arg::Whole, Arg::Whole, Arg::Item, Arg::Text}, "tree-edit WINDOW CONTROL PATH TEXT"},
     };
     return syntaxes;
 }
@@ -192,28 +234,38 @@ std::optional<int> byName(const std::vector<std::pair<std::string_view, int>>& n
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
+// Reads a quoted text with \" and \\ escapes from its opening quote on; then skips the blanks after it.
+bool readQuoted(std::string_view& rest, std::string& out, std::string& error) {
+    rest.remove_prefix(1);
+    while (true) {
+        if (rest.empty()) {
+            error = "unterminated quoted text";
+            return false;
+        }
+        char c = rest.front();
+        rest.remove_prefix(1);
+        if (c == '"') break;
+        if (c == '\\' && !rest.empty() && (rest.front() == '"' || rest.front() == '\\')) {
+            c = rest.front();
+            rest.remove_prefix(1);
+        }
+        out += c;
+    }
+    if (!rest.empty() && !isBlank(rest.front()) && rest.front() != '#') {
+        error = "unexpected text after the quoted text";
+        return false;
+    }
+    while (!rest.empty() && isBlank(rest.front())) rest.remove_prefix(1);
+    return true;
+}
+
 // Reads a text argument: the rest of the line, or a quoted text with \" and \\ escapes (which may hold
 // '#', blanks at either end, or nothing). Unquoted, '#' ends the text like any other comment.
 bool readText(std::string_view& rest, std::string& out, std::string& error) {
     while (!rest.empty() && isBlank(rest.front())) rest.remove_prefix(1);
     out.clear();
     if (!rest.empty() && rest.front() == '"') {
-        rest.remove_prefix(1);
-        while (true) {
-            if (rest.empty()) {
-                error = "unterminated quoted text";
-                return false;
-            }
-            char c = rest.front();
-            rest.remove_prefix(1);
-            if (c == '"') break;
-            if (c == '\\' && !rest.empty() && (rest.front() == '"' || rest.front() == '\\')) {
-                c = rest.front();
-                rest.remove_prefix(1);
-            }
-            out += c;
-        }
-        while (!rest.empty() && isBlank(rest.front())) rest.remove_prefix(1);
+        if (!readQuoted(rest, out, error)) return false;
         if (!rest.empty() && rest.front() != '#') {
             error = "unexpected text after the quoted text";
             return false;
@@ -272,9 +324,31 @@ bool parseLine(std::string_view rest, Step& step, std::string& error) {
             step.args.push_back(std::move(text));
             continue;
         }
+        if (kind == Arg::Item) {
+            while (!rest.empty() && isBlank(rest.front())) rest.remove_prefix(1);
+            std::string item;
+            if (!rest.empty() && rest.front() == '"') {
+                std::string itemError;
+                if (!readQuoted(rest, item, itemError)) {
+                    error = std::string(syn->verb) + ": " + itemError + " (usage: " + std::string(syn->usage) + ")";
+                    return false;
+                }
+            } else if (std::optional<std::string_view> word = nextWord(rest)) {
+                item.assign(*word);
+            } else {
+                wrongCount();
+                return false;
+            }
+            step.args.push_back(std::move(item));
+            continue;
+        }
         std::optional<std::string_view> word = nextWord(rest);
         if (!word) {
             if (kind == Arg::EscFlag) continue;
+            if (kind == Arg::OptCol || kind == Arg::Part) {
+                step.args.emplace_back(kind == Arg::OptCol ? "0" : "label");
+                continue;
+            }
             wrongCount();
             return false;
         }
@@ -343,8 +417,29 @@ bool parseLine(std::string_view rest, Step& step, std::string& error) {
             }
             step.args.emplace_back("esc");
             break;
+        case Arg::Row:
+        case Arg::Col:
+        case Arg::OptCol: {
+            auto v = parseWhole(*word);
+            int least = kind == Arg::Row ? -1 : 0;
+            if (!v || *v < least || *v > INT32_MAX) {
+                error = std::string(syn->verb) + ": " + quoted(*word) + " is not a " +
+                        (kind == Arg::Row ? "row (from 0, or -1 for below the rows)" : "column (from 0)");
+                return false;
+            }
+            step.args.push_back(std::to_string(*v));
+            break;
+        }
+        case Arg::Part:
+            if (*word != "icon" && *word != "label") {
+                error = std::string(syn->verb) + ": expected \"icon\" or \"label\", not " + quoted(*word);
+                return false;
+            }
+            step.args.emplace_back(*word);
+            break;
         case Arg::Text:
         case Arg::PathOrCancel:
+        case Arg::Item:
             break;  // read above
         }
     }

@@ -50,6 +50,18 @@ public:
     Script& esc();                            // Esc at the host's prompt or pick
     Script& cancelWait();                     // Cancel on the host's wait dialog
     Script& notify(int code);                // the host sends m_notify(code)
+    // List views: row -1 is the empty space below the rows; col picks the cell the cursor lands in.
+    Script& listClick(int window, int control, int row, int col = 0);
+    Script& listDblClick(int window, int control, int row, int col = 0);
+    Script& listRClick(int window, int control, int row, int col = 0);
+    Script& listKey(int window, int control, int vk);
+    Script& columnClick(int window, int control, int col);
+    // Tree views: the item by its texts from the root, "View 1/Hole 2".
+    Script& treeClick(int window, int control, std::string path, bool onIcon = false);
+    Script& treeRClick(int window, int control, std::string path, bool onIcon = false);
+    Script& treeExpand(int window, int control, std::string path);
+    Script& treeCollapse(int window, int control, std::string path);
+    Script& treeEdit(int window, int control, std::string path, std::string text);
 
     bool empty() const { return steps_.empty(); }
     std::size_t size() const { return steps_.size(); }
@@ -112,11 +124,12 @@ private:
 
 UiDriver& driver();
 
-// Delivers a window step (click, type, check, select, key, close, focus-out) to the shown window with that
-// template id. A step for a window that is not shown, or for a hidden or disabled control, is refused as a
-// script error. Steps of other verbs are not window steps.
+// Delivers a window step (click, type, check, select, key, close, focus-out, and the list-, column- and
+// tree- steps) to the shown window with that template id. A step for a window that is not shown, or for a
+// hidden or disabled control, is refused as a script error. Steps of other verbs are not window steps.
 enum class Delivery { NotAWindowStep, Delivered, Refused };
 Delivery deliverWindowStep(const Step& step);
 bool isWindowStep(const Step& step);
+std::initializer_list<std::string_view> windowStepVerbs();
 
 }  // namespace plat

@@ -1,14 +1,34 @@
-// Window steps of the script (click, type, check, select, key, close, focus-out): each goes to the shown
-// window with the template id its first argument names, and acts there as the user would. A refusal is a
-// script error naming the step.
+// Window steps of the script (click, type, check, select, key, close, focus-out, and the item-addressed
+// list-, column- and tree- steps): each goes to the shown window with the template id its first argument
+// names, and acts there as the user would. A refusal is a script error naming the step.
 #include "platform/ui/dialog.h"
 #include "platform/ui/driver.h"
 #include "platform/ui/keys.h"
 
 namespace plat {
 
+namespace {
+
+MouseClick clickOf(std::string_view verb) {
+    if (verb == "list-dblclick") return MouseClick::Double;
+    if (verb == "list-rclick" || verb == "tree-rclick") return MouseClick::Right;
+    return MouseClick::Left;
+}
+
+}  // namespace
+
+std::initializer_list<std::string_view> windowStepVerbs() {
+    // A static list keeps its elements for the program's life, so the copies handed out stay valid.
+    static const std::initializer_list<std::string_view> verbs = {
+        "click",        "type",         "check",       "select",        "key",
+        "close",        "focus-out",    "list-click",  "list-dblclick", "list-rclick",
+        "list-key",     "column-click", "tree-click",  "tree-rclick",   "tree-expand",
+        "tree-collapse", "tree-edit"};
+    return verbs;
+}
+
 bool isWindowStep(const Step& step) {
-    for (std::string_view v : {"click", "type", "check", "select", "key", "close", "focus-out"})
+    for (std::string_view v : windowStepVerbs())
         if (step.verb == v) return true;
     return false;
 }
@@ -38,8 +58,23 @@ Delivery deliverWindowStep(const Step& step) {
         why = vk > 0 ? dlg->userKey(vk) : "no key named";
     } else if (step.verb == "close") {
         why = dlg->userClose();
-    } else {
+    } else if (step.verb == "focus-out") {
         why = dlg->userFocusOut(step.args.size() > 1 && step.args[1] == "esc");
+    } else if (step.verb == "list-click" || step.verb == "list-dblclick" || step.verb == "list-rclick") {
+        why = dlg->userListClick(step.intArg(1), clickOf(step.verb), step.intArg(2), step.intArg(3));
+    } else if (step.verb == "list-key") {
+        int vk = step.args.size() > 2 ? vkFromName(step.args[2]) : -1;
+        why = vk > 0 ? dlg->userListKey(step.intArg(1), vk) : "no key named";
+    } else if (step.verb == "column-click") {
+        why = dlg->userColumnClick(step.intArg(1), step.intArg(2));
+    } else if (step.verb == "tree-click" || step.verb == "tree-rclick") {
+        TreePart part = step.args.size() > 3 && step.args[3] == "icon" ? TreePart::Icon : TreePart::Label;
+        why = dlg->userTreeClick(step.intArg(1), clickOf(step.verb), step.args.size() > 2 ? step.args[2] : "", part);
+    } else if (step.verb == "tree-expand" || step.verb == "tree-collapse") {
+        why = dlg->userTreeExpand(step.intArg(1), step.args.size() > 2 ? step.args[2] : "", step.verb == "tree-expand");
+    } else {
+        why = dlg->userTreeEdit(step.intArg(1), step.args.size() > 2 ? step.args[2] : "",
+                                step.args.size() > 3 ? step.args[3] : "");
     }
     if (!why.empty()) {
         d.scriptError(&step, why);

@@ -27,6 +27,18 @@ DlgTemplate mainMenuTemplate() {
     return t;
 }
 
+// 222 x 132 units: the centred message over the check box, and one row of three 77 x 14 buttons that the
+// box's mode shows in part (their ranges overlap; no mode shows two overlapping buttons).
+DlgTemplate messageBoxTemplate() {
+    DlgTemplate t{18036, "", 222, 132, {}, false};
+    t.controls.push_back({4177, Ctl::Static, Rect{7, 7, 215, 93}, "", plat::SS_CENTER});
+    t.controls.push_back({4019, Ctl::Check, Rect{7, 97, 215, 107}, ""});
+    t.controls.push_back({plat::IDOK, Ctl::DefButton, Rect{17, 111, 94, 125}, "OK"});
+    t.controls.push_back({3, Ctl::Button, Rect{72, 111, 149, 125}, ""});
+    t.controls.push_back({plat::IDCANCEL, Ctl::Button, Rect{126, 111, 203, 125}, "Cancel"});
+    return t;
+}
+
 // Windows of subsystems not built yet: empty frames until their own templates arrive (docs/seams.md).
 DlgTemplate emptyFrame(int id, const char* caption) { return DlgTemplate{id, caption, 200, 120, {}, false}; }
 
@@ -34,6 +46,7 @@ DlgTemplate emptyFrame(int id, const char* caption) { return DlgTemplate{id, cap
 
 void registerPluginTemplates() {
     plat::registerDialog(mainMenuTemplate());
+    plat::registerDialog(messageBoxTemplate());
     plat::registerDialog(emptyFrame(18046, "View all"));
     plat::registerDialog(emptyFrame(18047, "Assign features"));
     plat::registerDialog(emptyFrame(18106, "Presel View"));

@@ -1,0 +1,308 @@
+// The part builder on the kernel. Every face carries a tag (the hole it belongs to, its colour) that is
+// carried through each boolean and fillet by the operation's history, so the built part knows its hole
+// faces without guessing from geometry. A hole is cut with a solid of revolution of its half section,
+// drawn in a frame whose z runs up the axis (out of the hole) from the entry point.
+#include "host/builder/part_builder.h"
+
+#include <BRepAdaptor_Curve.hxx>
+#include <BRepAlgoAPI_Cut.hxx>
+#include <BRepAlgoAPI_Fuse.hxx>
+#include <BRepBuilderAPI_MakeFace.hxx>
+#include <BRepBuilderAPI_MakePolygon.hxx>
+#include <BRepBuilderAPI_Transform.hxx>
+#include <BRepFilletAPI_MakeFillet.hxx>
+#include <BRepPrimAPI_MakeBox.hxx>
+#include <BRepPrimAPI_MakeCylinder.hxx>
+#include <BRepPrimAPI_MakeRevol.hxx>
+#include <IntCurvesFace_ShapeIntersector.hxx>
+#include <Standard_Failure.hxx>
+#include <TopExp.hxx>
+#include <TopExp_Explorer.hxx>
+#include <TopTools_IndexedMapOfShape.hxx>
+#include <TopTools_ListOfShape.hxx>
+#include <TopoDS.hxx>
+#include <TopoDS_Edge.hxx>
+#include <gp_Ax2.hxx>
+#include <gp_Circ.hxx>
+#include <gp_Lin.hxx>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "host/geom/occt_impl.h"
+
+namespace host::builder {
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+struct Tag {
+    TopoDS_Shape face;
+    int hole = -1;
+    int colour = kNoColour;
+};
+
+gp_Dir unit(const Vec3& v) { return gp_Dir(v[0], v[1], v[2]); }
+
+// A direction across the axis, the same for the same axis.
+gp_Dir across(const gp_Dir& axis) {
+    gp_Dir candidates[3] = {gp::DX(), gp::DY(), gp::DZ()};
+    int best = 0;
+    for (int i = 1; i < 3; ++i)
+        if (std::abs(axis.Dot(candidates[i])) < std::abs(axis.Dot(candidates[best]))) best = i;
+    return gp_Dir(axis.Crossed(candidates[best]));
+}
+
+void tagFaces(std::vector<Tag>& tags, const TopoDS_Shape& shape, int hole, int colour) {
+    for (TopExp_Explorer ex(shape, TopAbs_FACE); ex.More(); ex.Next()) tags.push_back({ex.Current(), hole, colour});
+}
+
+// Carries the tags through one operation and keeps those whose face is in its result.
+template <class Op>
+void follow(std::vector<Tag>& tags, Op& op, const TopoDS_Shape& result) {
+    TopTools_IndexedMapOfShape inResult;
+    TopExp::MapShapes(result, TopAbs_FACE, inResult);
+    std::vector<Tag> next;
+    for (const Tag& t : tags) {
+        if (op.IsDeleted(t.face)) continue;
+        const TopTools_ListOfShape& modified = op.Modified(t.face);
+        if (modified.IsEmpty()) {
+            if (inResult.Contains(t.face)) next.push_back(t);
+            continue;
+        }
+        for (const TopoDS_Shape& m : modified)
+            if (m.ShapeType() == TopAbs_FACE && inResult.Contains(m)) next.push_back({m, t.hole, t.colour});
+    }
+    tags = std::move(next);
+}
+
+std::vector<TopoDS_Edge> circleEdges(const TopoDS_Shape& shape, const gp_Pnt& centre, const gp_Dir& axis,
+                                     double radius) {
+    std::vector<TopoDS_Edge> edges;
+    TopTools_IndexedMapOfShape map;
+    TopExp::MapShapes(shape, TopAbs_EDGE, map);
+    for (int i = 1; i <= map.Extent(); ++i) {
+        TopoDS_Edge e = TopoDS::Edge(map(i));
+        BRepAdaptor_Curve c(e);
+        if (c.GetType() != GeomAbs_Circle) continue;
+        gp_Circ circ = c.Circle();
+        if (circ.Location().Distance(centre) < 1e-6 && std::abs(circ.Radius() - radius) < 1e-6 &&
+            circ.Axis().Direction().IsParallel(axis, 1e-6))
+            edges.push_back(e);
+    }
+    return edges;
+}
+
+// Rounds the given edges; the new faces get the tag of `hole` and `colour`.
+bool fillet(TopoDS_Shape& body, std::vector<Tag>& tags, const std::vector<TopoDS_Edge>& edges, double radius,
+            int hole, int colour) {
+    BRepFilletAPI_MakeFillet mk(body);
+    for (const TopoDS_Edge& e : edges) mk.Add(radius, e);
+    mk.Build();
+    if (!mk.IsDone()) return false;
+    TopoDS_Shape result = mk.Shape();
+    std::vector<Tag> generated;
+    for (const TopoDS_Edge& e : edges)
+        for (const TopoDS_Shape& g : mk.Generated(e))
+            if (g.ShapeType() == TopAbs_FACE) generated.push_back({g, hole, colour});
+    follow(tags, mk, result);
+    TopTools_IndexedMapOfShape inResult;
+    TopExp::MapShapes(result, TopAbs_FACE, inResult);
+    for (Tag& g : generated)
+        if (inResult.Contains(g.face)) tags.push_back(std::move(g));
+    body = result;
+    return true;
+}
+
+// Distance along the axis from the entry to where it first leaves the body; 0 when it never does.
+double exitDistance(const TopoDS_Shape& body, const gp_Pnt& entry, const gp_Dir& dir, double reach) {
+    IntCurvesFace_ShapeIntersector in;
+    in.Load(body, kGeomTol);
+    in.Perform(gp_Lin(entry, dir), -1.0, reach);
+    if (!in.IsDone()) return 0;
+    double best = 0;
+    for (int i = 1; i <= in.NbPnt(); ++i) {
+        double w = in.WParameter(i);
+        if (w > 1e-4 && (best == 0 || w < best)) best = w;
+    }
+    return best;
+}
+
+// The half section of the cutter: (radius, z) corners, z up the axis from the entry.
+std::vector<std::pair<double, double>> cutterSection(const HoleSpec& h, double margin) {
+    std::vector<std::pair<double, double>> pts;
+    auto add = [&](double r, double z) {
+        if (pts.empty() || std::abs(pts.back().first - r) > 1e-12 || std::abs(pts.back().second - z) > 1e-12)
+            pts.emplace_back(r, z);
+    };
+    add(0, margin);
+    add(h.segments.front().topDiameter / 2, margin);
+    double z = 0;
+    for (std::size_t i = 0; i < h.segments.size(); ++i) {
+        const HoleSegment& s = h.segments[i];
+        bool runOut = h.through && i + 1 == h.segments.size();
+        add(s.topDiameter / 2, z);
+        z -= s.length + (runOut ? margin : 0);
+        add(s.bottomDiameter / 2, z);
+    }
+    add(0, z);
+    return pts;
+}
+
+// The cutter turned about the hole's axis over [start, start + sweep].
+TopoDS_Shape cutter(const HoleSpec& h, double margin, double start, double sweep) {
+    gp_Pnt entry = toPnt(h.entry);
+    gp_Dir up = unit(h.direction).Reversed();
+    gp_Dir x = across(up);
+    BRepBuilderAPI_MakePolygon poly;
+    for (const auto& [r, z] : cutterSection(h, margin))
+        poly.Add(entry.Translated(gp_Vec(x) * r + gp_Vec(up) * z));
+    poly.Close();
+    TopoDS_Shape face = BRepBuilderAPI_MakeFace(poly.Wire(), true).Face();
+    gp_Ax1 axis(entry, up);
+    if (start != 0) {
+        gp_Trsf rot;
+        rot.SetRotation(axis, start);
+        face = BRepBuilderAPI_Transform(face, rot, true).Shape();
+    }
+    BRepPrimAPI_MakeRevol revol(face, axis, sweep);
+    return revol.Shape();
+}
+
+std::string checkHole(const HoleSpec& h) {
+    if (h.segments.empty()) return "has no segments";
+    if (std::hypot(h.direction[0], h.direction[1], h.direction[2]) < 1e-9) return "has no direction";
+    for (std::size_t i = 0; i < h.segments.size(); ++i) {
+        const HoleSegment& s = h.segments[i];
+        bool last = i + 1 == h.segments.size();
+        if (s.topDiameter <= 0 || s.bottomDiameter < 0 || (s.bottomDiameter == 0 && !last))
+            return "has a segment without a diameter";
+        if (s.length <= 0 && !(last && h.through)) return "has a segment without a length";
+    }
+    if (h.through && !h.segments.back().isCylinder()) return "runs out with a cone";
+    return {};
+}
+
+bool isSingleSolid(const TopoDS_Shape& shape, TopoDS_Shape& solid) {
+    int n = 0;
+    for (TopExp_Explorer ex(shape, TopAbs_SOLID); ex.More(); ex.Next()) {
+        solid = ex.Current();
+        ++n;
+    }
+    return n == 1;
+}
+
+}  // namespace
+
+PartBuilder PartBuilder::block(Vec3 size, Vec3 origin) {
+    PartBuilder b;
+    b.size_ = size;
+    b.origin_ = origin;
+    return b;
+}
+
+PartBuilder& PartBuilder::boss(const BossSpec& boss) {
+    bosses_.push_back(boss);
+    return *this;
+}
+
+PartBuilder& PartBuilder::hole(HoleSpec hole) {
+    holes_.push_back(std::move(hole));
+    return *this;
+}
+
+PartBuilder& PartBuilder::stockColour(int colour) {
+    stockColour_ = colour;
+    return *this;
+}
+
+BuiltPart PartBuilder::build() const {
+    BuiltPart part;
+    part.holes = holes_;
+    auto fail = [&](std::string why) {
+        part.solid = {};
+        part.error = std::move(why);
+        part.holeFaces.clear();
+        return part;
+    };
+    if (size_[0] <= 0 || size_[1] <= 0 || size_[2] <= 0) return fail("the stock has no volume");
+    try {
+        TopoDS_Shape body = BRepPrimAPI_MakeBox(toPnt(origin_), size_[0], size_[1], size_[2]).Shape();
+        std::vector<Tag> tags;
+        tagFaces(tags, body, -1, stockColour_);
+
+        for (const BossSpec& b : bosses_) {
+            if (b.diameter <= 0 || b.height <= 0) return fail("a boss has no size");
+            gp_Dir dir = unit(b.direction);
+            TopoDS_Shape cyl = BRepPrimAPI_MakeCylinder(gp_Ax2(toPnt(b.base), dir, across(dir)), b.diameter / 2,
+                                                        b.height)
+                                   .Shape();
+            tagFaces(tags, cyl, -1, stockColour_);
+            BRepAlgoAPI_Fuse fuse(body, cyl);
+            if (!fuse.IsDone()) return fail("a boss cannot be joined to the stock");
+            follow(tags, fuse, fuse.Shape());
+            body = fuse.Shape();
+            if (b.rootFillet > 0) {
+                auto edges = circleEdges(body, toPnt(b.base), dir, b.diameter / 2);
+                if (edges.empty() || !fillet(body, tags, edges, b.rootFillet, -1, stockColour_))
+                    return fail("a boss's foot cannot be rounded");
+            }
+        }
+
+        const TopoDS_Shape beforeHoles = body;
+        double extent = std::hypot(size_[0], size_[1], size_[2]);
+        for (const BossSpec& b : bosses_) extent += b.height;
+
+        for (std::size_t i = 0; i < part.holes.size(); ++i) {
+            HoleSpec& h = part.holes[i];
+            if (std::string why = checkHole(h); !why.empty()) return fail("hole " + h.name + " " + why);
+            gp_Dir dir = unit(h.direction);
+            h.direction = toVec3(dir);
+            if (h.through) {
+                double exit = exitDistance(beforeHoles, toPnt(h.entry), dir, 2 * extent);
+                double above = h.depth() - h.segments.back().length;
+                if (exit <= above + kGeomTol) return fail("hole " + h.name + " does not run out of the part");
+                h.segments.back().length = exit - above;
+            }
+            double margin = 2.0 + h.segments.front().topDiameter;
+            int hole = static_cast<int>(i);
+            std::vector<std::pair<double, double>> halves = {{0.0, 2 * kPi}};
+            if (h.splitWall) halves = {{0.0, kPi}, {kPi, kPi}};
+            for (const auto& [start, sweep] : halves) {
+                TopoDS_Shape tool = cutter(h, margin, start, sweep);
+                tagFaces(tags, tool, hole, h.colour);
+                BRepAlgoAPI_Cut cut(body, tool);
+                if (!cut.IsDone()) return fail("hole " + h.name + " cannot be cut");
+                follow(tags, cut, cut.Shape());
+                body = cut.Shape();
+            }
+            if (h.entryFillet > 0) {
+                auto edges = circleEdges(body, toPnt(h.entry), dir, h.segments.front().topDiameter / 2);
+                if (edges.empty() || !fillet(body, tags, edges, h.entryFillet, hole, h.colour))
+                    return fail("hole " + h.name + " cannot be rounded at its entry");
+            }
+        }
+
+        TopoDS_Shape solid;
+        if (!isSingleSolid(body, solid)) return fail("the part falls apart into several solids");
+        TopTools_IndexedMapOfShape faces;
+        TopExp::MapShapes(solid, TopAbs_FACE, faces);
+        std::vector<int> colours(faces.Extent(), kNoColour);
+        part.holeFaces.assign(part.holes.size(), {});
+        for (int f = 1; f <= faces.Extent(); ++f) {
+            auto t = std::find_if(tags.begin(), tags.end(), [&](const Tag& tag) { return tag.face.IsSame(faces(f)); });
+            if (t == tags.end()) continue;
+            colours[f - 1] = t->colour;
+            if (t->hole >= 0) part.holeFaces[t->hole].push_back(f - 1);
+        }
+        part.solid = makeSolidGeom(solid, std::move(colours));
+        if (part.solid.empty() || static_cast<int>(part.solid.faces().size()) != faces.Extent())
+            return fail("the kernel cannot read back the built part");
+    } catch (const Standard_Failure& e) {
+        return fail(std::string("the kernel failed: ") + e.GetMessageString());
+    }
+    return part;
+}
+
+}  // namespace host::builder

@@ -1,0 +1,54 @@
+// Test and example parts: a stock block with bosses, holes and fillets, built with the kernel's primitives
+// and booleans in the order given (bosses first, then holes, then fillets). The built part knows each
+// hole's description and which of its faces belong to which hole. The stock box runs from `origin` to
+// origin + size, in part units.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "host/builder/hole_spec.h"
+#include "host/geom/face_geom.h"
+
+namespace host::builder {
+
+struct BossSpec {
+    Vec3 base{};             // centre of the boss's foot on the face it stands on
+    Vec3 direction{0, 0, 1}; // out of the material
+    double diameter = 0;
+    double height = 0;
+    double rootFillet = 0;   // radius rounding the foot's edge, 0 for a sharp edge
+};
+
+struct BuiltPart {
+    SolidGeom solid;                          // empty when the build failed
+    std::string error;                        // why it failed
+    std::vector<HoleSpec> holes;              // through lengths resolved
+    std::vector<std::vector<int>> holeFaces;  // per hole: indices into solid.faces(), ascending
+    bool ok() const { return !solid.empty(); }
+};
+
+class PartBuilder {
+public:
+    static PartBuilder block(Vec3 size, Vec3 origin = {0, 0, 0});
+
+    PartBuilder& boss(const BossSpec& boss);
+    PartBuilder& hole(HoleSpec hole);
+    PartBuilder& stockColour(int colour);
+
+    BuiltPart build() const;
+
+private:
+    Vec3 size_{}, origin_{};
+    int stockColour_ = kNoColour;
+    std::vector<BossSpec> bosses_;
+    std::vector<HoleSpec> holes_;
+};
+
+// Named example parts (the ones shipped in data/examples as STEP), each with its builder.
+struct ExamplePart {
+    std::string name;   // file title: data/examples/<name>.step
+    PartBuilder builder;
+};
+std::vector<ExamplePart> exampleParts();
+
+}  // namespace host::builder

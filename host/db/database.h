@@ -1,0 +1,56 @@
+// Private to the host stand-in: the open part's database in memory, shared by the entity functions, the
+// levels, the part files and the views' fit. Entities sit in a map ordered by handle, which is database
+// order; a stored record holds only the kind member its type names. Texts of notes live in a table of
+// their own, each owned by at most one stored note.
+#pragma once
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "host/api.h"
+
+namespace host::db {
+
+struct Stored {
+    ent e;
+    bool kept = false;   // deleted with keep 1: out of get_ent's walks, still in the part
+};
+
+struct Text {
+    std::string bytes;
+    db_ptr owner = 0;    // the stored note that owns it, 0 while it belongs to no stored note
+};
+
+struct Level {
+    bool visible = true;
+    std::string name;
+};
+
+struct Database {
+    std::map<db_ptr, Stored> ents;
+    std::map<std::uint32_t, Text> texts;
+    std::map<std::int32_t, Level> levels;   // levels that were named or shown/hidden
+    db_ptr nextHandle = 1;
+    std::uint32_t nextId = 1;
+    std::uint32_t nextText = 1;
+};
+
+Database& current();
+// Held by every database function: the plug-in may write its settings record from a watcher thread.
+[[nodiscard]] std::unique_lock<std::recursive_mutex> guard();
+// An empty database; resetGlobals gives main_level, main_color, main_attrib, select_color and the palette
+// their fresh values.
+void resetDatabase();
+void resetGlobals();
+
+// A copy of `e` that keeps only the kind member its type names (the stored form).
+ent storedForm(const ent& e);
+bool isKnownType(std::uint32_t type);
+// The text handle a record should own once stored as `entry`: its own when free or already its own,
+// else a copy. 0 when the handle is unknown (and not 0).
+std::uint32_t adoptText(Database& db, std::uint32_t handle, db_ptr entry, bool* ok);
+// Removes one entity for good: its text, its association count on the target, and what it owns.
+void removeEntity(Database& db, db_ptr entry);
+
+}  // namespace host::db

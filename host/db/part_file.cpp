@@ -1,0 +1,593 @@
+// Part files: one SQLite database per part.
+//   meta(key, value)       format = kPartFormat, version = kPartFormatVersion, release, state (a blob:
+//                          main level/colour/attributes, construction/tool/graphics view, WCS, window,
+//                          job set-up)
+//   entities(handle, id, type, level, sel, kept, body, geom, geom_extra)   in database order; body is
+//                          entity_codec's, geom the BRep text of a surface or solid, geom_extra a solid's
+//                          face colours
+//   levels(level, visible, name)   views(number, matrix)   named_views(pos, body)
+// Saving writes "<file>.saving" in one transaction and renames it over the file. Loading reads everything
+// into a LoadedPart and checks it before anyone sees it.
+#include "host/db/part_file.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "host/db/byte_io.h"
+#include "host/db/entity_codec.h"
+#include "host/geom/brep_text.h"
+#include "host/internal.h"
+
+namespace host::db {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct DbCloser {
+    void operator()(sqlite3* db) const { sqlite3_close(db); }
+};
+struct StmtCloser {
+    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
+};
+using DbHandle = std::unique_ptr<sqlite3, DbCloser>;
+using Stmt = std::unique_ptr<sqlite3_stmt, StmtCloser>;
+
+PartFileResult failure(std::string message) { return PartFileResult{false, std::move(message)}; }
+
+// ---- shared record codecs ----
+
+void writeMatrix(ByteWriter& w, const double m[3][3]) {
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) w.f64(m[i][j]);
+}
+
+void readMatrix(ByteReader& r, double m[3][3]) {
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) m[i][j] = r.f64();
+}
+
+void writeView(ByteWriter& w, const view_ent& v) {
+    w.u32(v.id);
+    writeMatrix(w, v.matrix);
+    w.i16(v.number);
+    w.bytes(std::string_view(v.name, strnlen(v.name, sizeof v.name - 1)));
+    w.pt(v.origin);
+    w.i16(v.aux);
+}
+
+void readView(ByteReader& r, view_ent& v) {
+    v.id = r.u32();
+    readMatrix(r, v.matrix);
+    v.number = r.i16();
+    const std::string name = r.bytes();
+    if (name.size() >= sizeof v.name) r.fail();
+    std::memset(v.name, 0, sizeof v.name);
+    std::memcpy(v.name, name.data(), std::min(name.size(), sizeof v.name - 1));
+    v.origin = r.pt();
+    v.aux = r.i16();
+}
+
+void writeJobSetup(ByteWriter& w, const job_setup_rec& j) {
+    for (double d : j.stockSize) w.f64(d);
+    for (double d : j.stockOrigin) w.f64(d);
+    w.u8(j.anchor);
+    for (std::uint8_t b : j.reserved) w.u8(b);
+    w.u8(j.showStock);
+    for (std::uint8_t b : j.more) w.u8(b);
+}
+
+void readJobSetup(ByteReader& r, job_setup_rec& j) {
+    for (double& d : j.stockSize) d = r.f64();
+    for (double& d : j.stockOrigin) d = r.f64();
+    j.anchor = r.u8();
+    for (std::uint8_t& b : j.reserved) b = r.u8();
+    j.showStock = r.u8();
+    for (std::uint8_t& b : j.more) b = r.u8();
+}
+
+// ---- saving ----
+
+class Writer {
+public:
+    Writer(sqlite3* db, int failAt) : db_(db), failAt_(failAt) {}
+
+    bool exec(const char* sql) {
+        if (!count()) return false;
+        char* err = nullptr;
+        const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, &err);
+        if (rc != SQLITE_OK) error_ = err ? err : sqlite3_errmsg(db_);
+        sqlite3_free(err);
+        return rc == SQLITE_OK;
+    }
+
+    Stmt prepare(const char* sql) {
+        sqlite3_stmt* s = nullptr;
+        if (sqlite3_prepare_v2(db_, sql, -1, &s, nullptr) != SQLITE_OK) error_ = sqlite3_errmsg(db_);
+        return Stmt(s);
+    }
+
+    // Runs a prepared insert once with what is bound, and resets it for the next row.
+    bool step(sqlite3_stmt* s) {
+        if (!s || !count()) return false;
+        const int rc = sqlite3_step(s);
+        sqlite3_reset(s);
+        sqlite3_clear_bindings(s);
+        if (rc != SQLITE_DONE) error_ = sqlite3_errmsg(db_);
+        return rc == SQLITE_DONE;
+    }
+
+    const std::string& error() const { return error_; }
+
+private:
+    bool count() {
+        if (++writes_ == failAt_) {
+            error_ = "write " + std::to_string(writes_) + " failed";
+            return false;
+        }
+        return true;
+    }
+    sqlite3* db_;
+    int failAt_;
+    int writes_ = 0;
+    std::string error_;
+};
+
+void bindBlob(sqlite3_stmt* s, int i, const std::string& b) {
+    sqlite3_bind_blob64(s, i, b.data(), b.size(), SQLITE_TRANSIENT);
+}
+void bindText(sqlite3_stmt* s, int i, const std::string& t) {
+    sqlite3_bind_text64(s, i, t.data(), t.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+}
+
+std::string stateBlob() {
+    const views::State& vs = views::state();
+    ByteWriter w;
+    w.i32(main_level);
+    w.i32(main_color);
+    w.f64(main_attrib.tag);
+    w.i16(main_attrib.style);
+    w.i16(main_attrib.width);
+    w.i32(constr_view_n);
+    w.i32(tool_view_n);
+    w.i32(vs.grView);
+    w.u32(vs.nextNamedId);
+    w.u8(vs.wcsOn ? 1 : 0);
+    writeView(w, WCS);
+    w.f64(vs.wkX);
+    w.f64(vs.wkY);
+    w.f64(vs.wkHeight);
+    writeJobSetup(w, job_setup);
+    return w.data();
+}
+
+bool writeAll(Writer& w, const PartSaveOptions& options) {
+    const Database& db = current();
+    if (!w.exec("PRAGMA journal_mode=MEMORY") || !w.exec("BEGIN") ||
+        !w.exec("CREATE TABLE meta(key TEXT PRIMARY KEY, value)") ||
+        !w.exec("CREATE TABLE entities(handle INTEGER PRIMARY KEY, id INTEGER NOT NULL, type INTEGER NOT NULL, "
+                "level INTEGER NOT NULL, sel INTEGER NOT NULL, kept INTEGER NOT NULL, body BLOB NOT NULL, "
+                "geom TEXT, geom_extra TEXT)") ||
+        !w.exec("CREATE TABLE levels(level INTEGER PRIMARY KEY, visible INTEGER NOT NULL, name BLOB NOT NULL)") ||
+        !w.exec("CREATE TABLE views(number INTEGER PRIMARY KEY, matrix BLOB NOT NULL)") ||
+        !w.exec("CREATE TABLE named_views(pos INTEGER PRIMARY KEY, body BLOB NOT NULL)"))
+        return false;
+
+    Stmt meta = w.prepare("INSERT INTO meta(key, value) VALUES(?, ?)");
+    auto metaText = [&](const char* key, const std::string& value) {
+        sqlite3_bind_text(meta.get(), 1, key, -1, SQLITE_STATIC);
+        bindText(meta.get(), 2, value);
+        return w.step(meta.get());
+    };
+    sqlite3_bind_text(meta.get(), 1, "state", -1, SQLITE_STATIC);
+    bindBlob(meta.get(), 2, stateBlob());
+    if (!w.step(meta.get()) || !metaText("format", options.format) ||
+        !metaText("version", std::to_string(options.formatVersion)) ||
+        !metaText("release", std::to_string(options.release)))
+        return false;
+
+    Stmt ents = w.prepare("INSERT INTO entities(handle, id, type, level, sel, kept, body, geom, geom_extra) "
+                          "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    for (const auto& [h, s] : db.ents) {
+        const ent& e = s.e;
+        std::string text;
+        if (e.type == kEntNote) {
+            auto t = db.texts.find(e.note.text);
+            if (t != db.texts.end()) text = t->second.bytes;
+        }
+        sqlite3_stmt* st = ents.get();
+        sqlite3_bind_int64(st, 1, h);
+        sqlite3_bind_int64(st, 2, e.id);
+        sqlite3_bind_int64(st, 3, e.type);
+        sqlite3_bind_int64(st, 4, e.level);
+        sqlite3_bind_int64(st, 5, e.sel);
+        sqlite3_bind_int64(st, 6, s.kept ? 1 : 0);
+        bindBlob(st, 7, encodeBody(e, text));
+        if (e.type == kEntSurface && e.surf.geom && !e.surf.geom->empty())
+            bindText(st, 8, faceToBrepText(*e.surf.geom));
+        if (e.type == kEntSolid && e.solid.geom && !e.solid.geom->empty()) {
+            bindText(st, 8, solidToBrepText(*e.solid.geom));
+            bindText(st, 9, faceColoursToText(*e.solid.geom));
+        }
+        if (!w.step(st)) return false;
+    }
+
+    Stmt levels = w.prepare("INSERT INTO levels(level, visible, name) VALUES(?, ?, ?)");
+    for (const auto& [level, info] : db.levels) {
+        sqlite3_bind_int64(levels.get(), 1, level);
+        sqlite3_bind_int64(levels.get(), 2, info.visible ? 1 : 0);
+        bindBlob(levels.get(), 3, info.name);
+        if (!w.step(levels.get())) return false;
+    }
+
+    Stmt viewRows = w.prepare("INSERT INTO views(number, matrix) VALUES(?, ?)");
+    const auto& table = views::state().views;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        double m[3][3];
+        views::fromMat(table[i], m);
+        ByteWriter b;
+        writeMatrix(b, m);
+        sqlite3_bind_int64(viewRows.get(), 1, static_cast<sqlite3_int64>(i + 1));
+        bindBlob(viewRows.get(), 2, b.data());
+        if (!w.step(viewRows.get())) return false;
+    }
+
+    Stmt named = w.prepare("INSERT INTO named_views(pos, body) VALUES(?, ?)");
+    for (std::size_t i = 0; i < NamedViews.size(); ++i) {
+        ByteWriter b;
+        writeView(b, NamedViews[i]);
+        sqlite3_bind_int64(named.get(), 1, static_cast<sqlite3_int64>(i));
+        bindBlob(named.get(), 2, b.data());
+        if (!w.step(named.get())) return false;
+    }
+    return w.exec("COMMIT");
+}
+
+// ---- loading ----
+
+// Reads rows and remembers the first reason the file cannot be taken. A file that is no SQLite database,
+// or one without our meta table or format name, is foreign rather than damaged.
+class Reader {
+public:
+    Reader(sqlite3* db, std::string name) : db_(db), name_(std::move(name)) {}
+
+    Stmt prepare(const char* sql) {
+        sqlite3_stmt* s = nullptr;
+        if (sqlite3_prepare_v2(db_, sql, -1, &s, nullptr) != SQLITE_OK) sqliteFailed();
+        return Stmt(s);
+    }
+    // SQLITE_ROW or SQLITE_DONE; anything else marks the file.
+    int step(sqlite3_stmt* s) {
+        const int rc = sqlite3_step(s);
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE) sqliteFailed();
+        return rc;
+    }
+    bool integer(sqlite3_stmt* s, int col, std::int64_t lo, std::int64_t hi, std::int64_t* out) {
+        if (sqlite3_column_type(s, col) != SQLITE_INTEGER) return damaged("a number is missing");
+        *out = sqlite3_column_int64(s, col);
+        if (*out < lo || *out > hi) return damaged("a number is out of range");
+        return true;
+    }
+    std::string_view blob(sqlite3_stmt* s, int col) {
+        const void* p = sqlite3_column_blob(s, col);
+        const int n = sqlite3_column_bytes(s, col);
+        return p ? std::string_view(static_cast<const char*>(p), static_cast<std::size_t>(n)) : std::string_view();
+    }
+    std::string_view text(sqlite3_stmt* s, int col) {
+        const unsigned char* p = sqlite3_column_text(s, col);
+        const int n = sqlite3_column_bytes(s, col);
+        return p ? std::string_view(reinterpret_cast<const char*>(p), static_cast<std::size_t>(n)) : std::string_view();
+    }
+    bool damaged(const std::string& why) {
+        fail("The part file " + name_ + " is damaged: " + why + ".");
+        return false;
+    }
+    bool newer(int version) {
+        fail("The part file " + name_ + " was written in part format version " + std::to_string(version) +
+             "; this host reads part format versions up to " + std::to_string(kPartFormatVersion) + ".");
+        return false;
+    }
+    bool foreign() {
+        fail("The file " + name_ + " is not a part file.");
+        return false;
+    }
+    bool fail(std::string message) {
+        if (message_.empty()) message_ = std::move(message);
+        return false;
+    }
+    bool bad() const { return !message_.empty(); }
+    const std::string& message() const { return message_; }
+
+private:
+    void sqliteFailed() {
+        if (sqlite3_errcode(db_) == SQLITE_NOTADB) foreign();
+        else damaged(sqlite3_errmsg(db_));
+    }
+    sqlite3* db_;
+    std::string name_;
+    std::string message_;
+};
+
+bool parseInt(std::string_view text, int* out) {
+    auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), *out);
+    return ec == std::errc() && p == text.data() + text.size();
+}
+
+// Integrity, format name and version: whether this is a part file of a version this host reads.
+bool readMeta(Reader& r, const std::string& path, LoadedPart& out, std::string* state) {
+    Stmt check = r.prepare("PRAGMA quick_check");
+    if (!check || r.step(check.get()) != SQLITE_ROW) return false;
+    const std::string verdict(r.text(check.get(), 0));
+    if (verdict != "ok") return r.damaged(verdict);
+    // SQLite reads a last page that lost its tail as if the tail were zeros; the file's length tells.
+    Stmt pageSize = r.prepare("PRAGMA page_size");
+    Stmt pageCount = r.prepare("PRAGMA page_count");
+    if (!pageSize || !pageCount || r.step(pageSize.get()) != SQLITE_ROW || r.step(pageCount.get()) != SQLITE_ROW)
+        return false;
+    std::error_code ec;
+    const auto expected = static_cast<std::uintmax_t>(sqlite3_column_int64(pageSize.get(), 0)) *
+                          static_cast<std::uintmax_t>(sqlite3_column_int64(pageCount.get(), 0));
+    if (fs::file_size(path, ec) != expected || ec) return r.damaged("it is cut short");
+
+    Stmt hasMeta = r.prepare("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'meta'");
+    if (!hasMeta || r.step(hasMeta.get()) != SQLITE_ROW) return false;
+    if (sqlite3_column_int(hasMeta.get(), 0) != 1) return r.foreign();
+
+    Stmt meta = r.prepare("SELECT key, value FROM meta");
+    if (!meta) return false;
+    std::map<std::string, std::string> values;
+    while (r.step(meta.get()) == SQLITE_ROW) {
+        const std::string key(r.text(meta.get(), 0));
+        values[key] = std::string(key == "state" ? r.blob(meta.get(), 1) : r.text(meta.get(), 1));
+    }
+    if (r.bad()) return false;
+    if (values["format"] != kPartFormat) return r.foreign();
+    int version = 0;
+    if (!parseInt(values["version"], &version) || version < 1) return r.damaged("its format version is unreadable");
+    if (version > kPartFormatVersion) return r.newer(version);
+    if (!parseInt(values["release"], &out.release)) return r.damaged("its release is unreadable");
+    *state = values["state"];
+    return true;
+}
+
+bool readState(Reader& r, std::string_view blob, LoadedPart& out) {
+    ByteReader b(blob);
+    out.mainLevel = b.i32();
+    out.mainColor = b.i32();
+    out.mainAttrib.tag = b.f64();
+    out.mainAttrib.style = b.i16();
+    out.mainAttrib.width = b.i16();
+    out.constrView = b.i32();
+    out.toolView = b.i32();
+    out.views.grView = b.i32();
+    out.views.nextNamedId = b.u32();
+    out.views.wcsOn = b.u8() != 0;
+    readView(b, out.wcs);
+    out.views.wkX = b.f64();
+    out.views.wkY = b.f64();
+    out.views.wkHeight = b.f64();
+    readJobSetup(b, out.jobSetup);
+    if (!b.atEnd()) return r.damaged("its state record has the wrong length");
+    return true;
+}
+
+bool readViews(Reader& r, LoadedPart& out) {
+    Stmt rows = r.prepare("SELECT number, matrix FROM views ORDER BY number");
+    if (!rows) return false;
+    while (r.step(rows.get()) == SQLITE_ROW) {
+        std::int64_t number = 0;
+        if (!r.integer(rows.get(), 0, 1, 1'000'000, &number)) return false;
+        if (number != static_cast<std::int64_t>(out.views.views.size()) + 1) return r.damaged("a view is missing");
+        ByteReader b(r.blob(rows.get(), 1));
+        double m[3][3];
+        readMatrix(b, m);
+        if (!b.atEnd()) return r.damaged("a view matrix has the wrong length");
+        out.views.views.push_back(views::toMat(m));
+    }
+    if (r.bad()) return false;
+    const int count = static_cast<int>(out.views.views.size());
+    if (count < 8) return r.damaged("standard views are missing");
+    for (int n : {out.views.grView, out.constrView, out.toolView})
+        if (n < 1 || n > count) return r.damaged("it names a view it does not hold");
+
+    Stmt named = r.prepare("SELECT pos, body FROM named_views ORDER BY pos");
+    if (!named) return false;
+    while (r.step(named.get()) == SQLITE_ROW) {
+        ByteReader b(r.blob(named.get(), 1));
+        view_ent v;
+        readView(b, v);
+        if (!b.atEnd()) return r.damaged("a named view has the wrong length");
+        out.namedViews.push_back(v);
+    }
+    if (r.bad()) return false;
+    if (out.namedViews.size() < 6) return r.damaged("standard named views are missing");
+    return true;
+}
+
+bool readLevels(Reader& r, LoadedPart& out) {
+    Stmt rows = r.prepare("SELECT level, visible, name FROM levels ORDER BY level");
+    if (!rows) return false;
+    while (r.step(rows.get()) == SQLITE_ROW) {
+        std::int64_t level = 0, visible = 0;
+        if (!r.integer(rows.get(), 0, INT32_MIN, INT32_MAX, &level) || !r.integer(rows.get(), 1, 0, 1, &visible))
+            return false;
+        Level& l = out.db.levels[static_cast<std::int32_t>(level)];
+        l.visible = visible != 0;
+        l.name = std::string(r.blob(rows.get(), 2));
+    }
+    return !r.bad();
+}
+
+bool readGeometry(Reader& r, sqlite3_stmt* row, ent& e) {
+    if (sqlite3_column_type(row, 7) == SQLITE_NULL) return true;
+    const std::string_view text = r.text(row, 7);
+    if (e.type == kEntSurface) {
+        std::optional<FaceGeom> face = faceFromBrepText(text);
+        if (!face) return r.damaged("the geometry of entity " + std::to_string(e.id) + " is unreadable");
+        e.surf.geom = std::make_shared<FaceGeom>(std::move(*face));
+        return true;
+    }
+    if (e.type == kEntSolid) {
+        std::optional<SolidGeom> solid = solidFromBrepText(text);
+        if (solid && sqlite3_column_type(row, 8) != SQLITE_NULL)
+            solid = withFaceColoursFromText(*solid, r.text(row, 8));
+        if (!solid) return r.damaged("the geometry of entity " + std::to_string(e.id) + " is unreadable");
+        e.solid.geom = std::make_shared<SolidGeom>(std::move(*solid));
+        return true;
+    }
+    return r.damaged("entity " + std::to_string(e.id) + " carries geometry its kind has none of");
+}
+
+bool readEntities(Reader& r, LoadedPart& out) {
+    Database& db = out.db;
+    Stmt rows = r.prepare("SELECT handle, id, type, level, sel, kept, body, geom, geom_extra FROM entities "
+                          "ORDER BY handle");
+    if (!rows) return false;
+    std::map<db_ptr, db_ptr> renumbered;   // file handle -> handle in memory
+    while (r.step(rows.get()) == SQLITE_ROW) {
+        std::int64_t handle = 0, id = 0, type = 0, level = 0, sel = 0, kept = 0;
+        sqlite3_stmt* row = rows.get();
+        if (!r.integer(row, 0, 1, UINT32_MAX, &handle) || !r.integer(row, 1, 0, UINT32_MAX, &id) ||
+            !r.integer(row, 2, 0, UINT32_MAX, &type) || !r.integer(row, 3, INT32_MIN, INT32_MAX, &level) ||
+            !r.integer(row, 4, 0, UINT16_MAX, &sel) || !r.integer(row, 5, 0, 1, &kept))
+            return false;
+        ent e{};
+        e.type = static_cast<std::uint32_t>(type);
+        if (!isKnownType(e.type) || e.type == kEntInfo) return r.damaged("an entity has an unknown type");
+        e.id = static_cast<std::uint32_t>(id);
+        e.level = static_cast<std::int32_t>(level);
+        e.sel = static_cast<std::uint16_t>(sel);
+        std::string text;
+        if (!decodeBody(r.blob(rows.get(), 6), e, &text))
+            return r.damaged("the record of entity " + std::to_string(e.id) + " is cut short or malformed");
+        if (!readGeometry(r, rows.get(), e)) return false;
+        const db_ptr h = db.nextHandle++;
+        e.eptr = h;
+        if (e.type == kEntNote) {
+            const std::uint32_t t = db.nextText++;
+            db.texts[t] = Text{std::move(text), h};
+            e.note.text = t;
+        }
+        renumbered[static_cast<db_ptr>(handle)] = h;
+        db.nextId = std::max(db.nextId, e.id + 1);
+        db.ents[h] = Stored{std::move(e), kept != 0};
+    }
+    if (r.bad()) return false;
+
+    auto inMemory = [&](db_ptr fileHandle) {
+        auto it = renumbered.find(fileHandle);
+        return it == renumbered.end() ? db_ptr(0) : it->second;
+    };
+    for (auto& [h, s] : db.ents) {
+        ent& e = s.e;
+        if (e.type == kEntSurface && e.surf.typeCode == kSurfTrimmed) {
+            e.surf.base = inMemory(e.surf.base);
+            auto base = db.ents.find(e.surf.base);
+            if (base == db.ents.end() || base->second.e.type != kEntSurface ||
+                base->second.e.surf.typeCode == kSurfTrimmed || base->second.e.owner != 0)
+                return r.damaged("trimmed surface " + std::to_string(e.id) + " has lost its base surface");
+            base->second.e.owner = h;
+        }
+        if (e.type == kEntNote)
+            for (ent_node& node : e.note.nodes) node.pointRef = inMemory(node.pointRef);
+        if (e.type == kEntAssoc) {
+            // A target deleted before the save leaves the association pointing nowhere, as it did then.
+            e.assoc.target = inMemory(e.assoc.target);
+            auto target = db.ents.find(e.assoc.target);
+            if (target != db.ents.end()) ++target->second.e.refs;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+PartFileResult loadPartFile(std::string_view path, LoadedPart& out) {
+    const std::string name(path);
+    std::error_code ec;
+    if (!fs::exists(name, ec)) return failure("The part file " + name + " does not exist.");
+    if (!fs::is_regular_file(name, ec)) return failure("The part file " + name + " is not a file.");
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(name.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    DbHandle db(raw);
+    if (rc != SQLITE_OK) return failure("The part file " + name + " cannot be opened: " + sqlite3_errstr(rc) + ".");
+
+    Reader r(db.get(), name);
+    out = LoadedPart{};
+    std::string state;
+    if (readMeta(r, name, out, &state) && readState(r, state, out) && readViews(r, out) && readLevels(r, out) &&
+        readEntities(r, out))
+        return PartFileResult{true, {}};
+    return failure(r.bad() ? r.message() : "The part file " + name + " cannot be read.");
+}
+
+}  // namespace host::db
+
+namespace host {
+
+PartFileResult savePart(std::string_view path, const PartSaveOptions& options) {
+    namespace fs = std::filesystem;
+    const std::string target(path);
+    const std::string temp = target + ".saving";
+    std::error_code ec;
+    fs::remove(temp, ec);
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(temp.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    db::DbHandle file(raw);
+    if (rc != SQLITE_OK) {
+        file.reset();
+        fs::remove(temp, ec);
+        return db::failure("The part cannot be saved as " + target + ": " + sqlite3_errstr(rc) + ".");
+    }
+    auto lock = db::guard();
+    db::Writer w(file.get(), options.failAtWrite);
+    const bool written = db::writeAll(w, options);
+    const std::string why = w.error();
+    if (!written) sqlite3_exec(file.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    const bool closed = sqlite3_close(file.release()) == SQLITE_OK;
+    if (!written || !closed) {
+        fs::remove(temp, ec);
+        return db::failure("The part cannot be saved as " + target + ": " + (why.empty() ? "closing failed" : why) +
+                           ". The file was left as it was.");
+    }
+    fs::rename(temp, target, ec);
+    if (ec) {
+        fs::remove(temp, ec);
+        return db::failure("The part cannot be saved as " + target + ": " + ec.message() + ".");
+    }
+    setPartFile(target);
+    detail::record("host.part saved " + detail::quote(target));
+    return PartFileResult{true, {}};
+}
+
+PartFileResult openPart(std::string_view path) {
+    db::LoadedPart part;
+    PartFileResult result = db::loadPartFile(path, part);
+    if (!result.ok) {
+        detail::record("host.part refused " + detail::quote(result.message));
+        return result;
+    }
+    auto lock = db::guard();
+    db::current() = std::move(part.db);
+    part.views.fits = views::state().fits;
+    views::state() = part.views;
+    NamedViews = std::move(part.namedViews);
+    WCS = part.wcs;
+    constr_view_n = part.constrView;
+    tool_view_n = part.toolView;
+    job_setup = part.jobSetup;
+    main_level = part.mainLevel;
+    main_color = part.mainColor;
+    main_attrib = part.mainAttrib;
+    setPartFile(path);
+    detail::record("host.part opened " + detail::quote(std::string(path)));
+    return result;
+}
+
+}  // namespace host

@@ -1,0 +1,30 @@
+// Private to the host stand-in: a part file read whole into memory, before it replaces the open part
+// (openPart) or is walked entity by entity (read_ent). The file's layout is described in part_file.cpp.
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/db/database.h"
+#include "host/state.h"
+#include "host/views/view_table.h"
+
+namespace host::db {
+
+struct LoadedPart {
+    Database db;                      // handles renumbered 1..n in file order, links and refs rebuilt
+    views::State views;
+    std::vector<view_ent> namedViews;
+    view_ent wcs;
+    int constrView = 1, toolView = 1;
+    job_setup_rec jobSetup;
+    std::int32_t mainLevel = 1;
+    int mainColor = 10;
+    attr_block mainAttrib;
+    int release = 0;
+};
+
+// Reads the whole file; on failure `message` says why, naming the file, and `out` is unspecified.
+PartFileResult loadPartFile(std::string_view path, LoadedPart& out);
+
+}  // namespace host::db

@@ -1,0 +1,467 @@
+// FaceGeom and SolidGeom on the kernel. Every kernel call that can throw is caught here: a face the kernel
+// cannot handle gives an empty or missing result, never an exception out of host/geom.
+#include "host/geom/face_geom.h"
+
+#include <BRepAdaptor_Curve.hxx>
+#include <BRepBndLib.hxx>
+#include <BRepBuilderAPI_MakeEdge.hxx>
+#include <BRepBuilderAPI_MakeFace.hxx>
+#include <BRepBuilderAPI_NurbsConvert.hxx>
+#include <BRepBuilderAPI_Transform.hxx>
+#include <BRepCheck_Analyzer.hxx>
+#include <BRepGProp.hxx>
+#include <BRepPrimAPI_MakeRevol.hxx>
+#include <BRepTools.hxx>
+#include <BRepTools_WireExplorer.hxx>
+#include <BRep_Tool.hxx>
+#include <Bnd_Box.hxx>
+#include <GCPnts_TangentialDeflection.hxx>
+#include <GProp_GProps.hxx>
+#include <Geom2dAdaptor_Curve.hxx>
+#include <Geom2d_Curve.hxx>
+#include <GeomAdaptor_Surface.hxx>
+#include <GeomLib_IsPlanarSurface.hxx>
+#include <Geom_BSplineSurface.hxx>
+#include <Standard_Failure.hxx>
+#include <TColStd_Array1OfInteger.hxx>
+#include <TColStd_Array1OfReal.hxx>
+#include <TColgp_Array2OfPnt.hxx>
+#include <TopExp.hxx>
+#include <TopExp_Explorer.hxx>
+#include <TopTools_IndexedMapOfShape.hxx>
+#include <TopoDS.hxx>
+#include <TopoDS_Edge.hxx>
+#include <TopoDS_Iterator.hxx>
+#include <TopoDS_Wire.hxx>
+#include <gp_Ax1.hxx>
+#include <gp_Lin.hxx>
+#include <gp_Pln.hxx>
+
+#include <algorithm>
+#include <cassert>
+#include <cmath>
+#include <numbers>
+
+#include "host/geom/occt_impl.h"
+
+namespace host {
+namespace {
+
+// Curved trim edges are sampled at most this far apart in turning angle (radians) and sagitta (units).
+constexpr double kTrimAngle = 2.0 * std::numbers::pi / 180.0;
+constexpr double kTrimSagitta = 1e-3;
+
+SurfaceKind kindOf(const Handle(Geom_Surface)& surface) {
+    switch (GeomAdaptor_Surface(surface).GetType()) {
+    case GeomAbs_Plane: return SurfaceKind::Plane;
+    case GeomAbs_Cylinder: return SurfaceKind::Cylinder;
+    case GeomAbs_Cone: return SurfaceKind::Cone;
+    case GeomAbs_Sphere: return SurfaceKind::Sphere;
+    case GeomAbs_Torus: return SurfaceKind::Torus;
+    case GeomAbs_SurfaceOfRevolution: return SurfaceKind::Revolution;
+    case GeomAbs_SurfaceOfExtrusion: return SurfaceKind::Extrusion;
+    case GeomAbs_BSplineSurface: return SurfaceKind::BSpline;
+    case GeomAbs_BezierSurface: return SurfaceKind::Bezier;
+    default: return SurfaceKind::Other;
+    }
+}
+
+Box3 boxOf(const TopoDS_Shape& shape) {
+    Bnd_Box b;
+    BRepBndLib::AddOptimal(shape, b, false, false);
+    if (b.IsVoid()) return {};
+    double x0, y0, z0, x1, y1, z1;
+    b.Get(x0, y0, z0, x1, y1, z1);
+    return {{x0, y0, z0}, {x1, y1, z1}};
+}
+
+bool isStraightPcurve(const Handle(Geom2d_Curve)& c) {
+    return Geom2dAdaptor_Curve(c).GetType() == GeomAbs_Line;
+}
+
+// Parameters along one edge where its trim polyline has points, first to last parameter.
+std::vector<double> edgeSamples(const TopoDS_Edge& edge, const Handle(Geom2d_Curve)& pcurve, double f, double l) {
+    if (BRep_Tool::Degenerated(edge) || isStraightPcurve(pcurve)) return {f, l};
+    std::vector<double> params;
+    try {
+        BRepAdaptor_Curve curve(edge);
+        GCPnts_TangentialDeflection td(curve, f, l, kTrimAngle, kTrimSagitta, 2);
+        for (int i = 1; i <= td.NbPoints(); ++i) params.push_back(td.Parameter(i));
+    } catch (const Standard_Failure&) {
+        params.clear();
+    }
+    if (params.size() < 2) {
+        params.clear();
+        for (int i = 0; i <= 32; ++i) params.push_back(f + (l - f) * i / 32.0);
+    }
+    std::sort(params.begin(), params.end());
+    params.front() = f;
+    params.back() = l;
+    return params;
+}
+
+TrimLoop loopOf(const TopoDS_Wire& wire, const TopoDS_Face& face, bool outer) {
+    TrimLoop loop;
+    loop.outer = outer;
+    auto same = [](const UV& a, const UV& b) { return std::abs(a.u - b.u) < 1e-12 && std::abs(a.v - b.v) < 1e-12; };
+    for (BRepTools_WireExplorer wex(wire, face); wex.More(); wex.Next()) {
+        const TopoDS_Edge& edge = wex.Current();
+        double f = 0, l = 0;
+        Handle(Geom2d_Curve) pcurve = BRep_Tool::CurveOnSurface(edge, face, f, l);
+        if (pcurve.IsNull()) continue;
+        std::vector<double> params = edgeSamples(edge, pcurve, f, l);
+        if (edge.Orientation() == TopAbs_REVERSED) std::reverse(params.begin(), params.end());
+        for (double t : params) {
+            gp_Pnt2d p = pcurve->Value(t);
+            UV uv{p.X(), p.Y()};
+            if (!loop.points.empty() && same(loop.points.back(), uv)) continue;
+            loop.points.push_back(uv);
+        }
+    }
+    if (loop.points.size() > 1 && std::hypot(loop.points.back().u - loop.points.front().u,
+                                             loop.points.back().v - loop.points.front().v) < 1e-7)
+        loop.points.back() = loop.points.front();
+    else if (!loop.points.empty())
+        loop.points.push_back(loop.points.front());
+    return loop;
+}
+
+}  // namespace
+
+const char* surfaceKindName(SurfaceKind kind) {
+    switch (kind) {
+    case SurfaceKind::Plane: return "plane";
+    case SurfaceKind::Cylinder: return "cylinder";
+    case SurfaceKind::Cone: return "cone";
+    case SurfaceKind::Sphere: return "sphere";
+    case SurfaceKind::Torus: return "torus";
+    case SurfaceKind::Revolution: return "revolution";
+    case SurfaceKind::Extrusion: return "extrusion";
+    case SurfaceKind::BSpline: return "bspline";
+    case SurfaceKind::Bezier: return "bezier";
+    case SurfaceKind::Other: return "other";
+    }
+    return "other";
+}
+
+FaceGeom makeFaceGeom(const TopoDS_Shape& shape) {
+    if (shape.IsNull() || shape.ShapeType() != TopAbs_FACE) return {};
+    try {
+        auto impl = std::make_shared<FaceGeom::Impl>();
+        impl->face = TopoDS::Face(shape);
+        impl->surface = BRep_Tool::Surface(impl->face);
+        if (impl->surface.IsNull()) return {};
+        impl->kind = kindOf(impl->surface);
+        BRepTools::UVBounds(impl->face, impl->range.uMin, impl->range.uMax, impl->range.vMin, impl->range.vMax);
+        impl->box = boxOf(impl->face);
+        return FaceGeom(std::move(impl));
+    } catch (const Standard_Failure&) {
+        return {};
+    }
+}
+
+const TopoDS_Face& occtFace(const FaceGeom& face) {
+    assert(!face.empty() && "occtFace of an empty face");
+    return face.impl()->face;
+}
+
+SurfaceKind FaceGeom::kind() const { return impl_ ? impl_->kind : SurfaceKind::Other; }
+UvBox FaceGeom::uvRange() const { return impl_ ? impl_->range : UvBox{}; }
+
+double FaceGeom::uPeriod() const {
+    try {
+        return impl_ && impl_->surface->IsUPeriodic() ? impl_->surface->UPeriod() : 0.0;
+    } catch (const Standard_Failure&) {
+        return 0;
+    }
+}
+
+double FaceGeom::vPeriod() const {
+    try {
+        return impl_ && impl_->surface->IsVPeriodic() ? impl_->surface->VPeriod() : 0.0;
+    } catch (const Standard_Failure&) {
+        return 0;
+    }
+}
+
+Vec3 FaceGeom::eval(double u, double v) const {
+    if (!impl_) return {};
+    try {
+        return toVec3(impl_->surface->Value(u, v));
+    } catch (const Standard_Failure&) {
+        return {};
+    }
+}
+
+bool FaceGeom::evalDerivatives(double u, double v, Vec3& point, Vec3& du, Vec3& dv) const {
+    if (!impl_) return false;
+    try {
+        gp_Pnt p;
+        gp_Vec a, b;
+        impl_->surface->D1(u, v, p, a, b);
+        point = toVec3(p);
+        du = {a.X(), a.Y(), a.Z()};
+        dv = {b.X(), b.Y(), b.Z()};
+        return true;
+    } catch (const Standard_Failure&) {
+        return false;
+    }
+}
+
+std::vector<TrimLoop> FaceGeom::trimLoops() const {
+    std::vector<TrimLoop> loops;
+    if (!impl_) return loops;
+    try {
+        TopoDS_Wire outer = BRepTools::OuterWire(impl_->face);
+        if (!outer.IsNull()) loops.push_back(loopOf(outer, impl_->face, true));
+        for (TopoDS_Iterator it(impl_->face); it.More(); it.Next()) {
+            if (it.Value().ShapeType() != TopAbs_WIRE || it.Value().IsSame(outer)) continue;
+            loops.push_back(loopOf(TopoDS::Wire(it.Value()), impl_->face, false));
+        }
+    } catch (const Standard_Failure&) {
+        loops.clear();
+    }
+    std::erase_if(loops, [](const TrimLoop& l) { return l.points.size() < 3; });
+    return loops;
+}
+
+bool FaceGeom::containsUv(UV uv) const {
+    if (!impl_) return false;
+    std::lock_guard guard(impl_->lock);
+    try {
+        if (!impl_->classifier) impl_->classifier = std::make_unique<BRepTopAdaptor_FClass2d>(impl_->face, kGeomTol);
+        TopAbs_State s = impl_->classifier->Perform(gp_Pnt2d(uv.u, uv.v));
+        return s == TopAbs_IN || s == TopAbs_ON;
+    } catch (const Standard_Failure&) {
+        return false;
+    }
+}
+
+bool FaceGeom::isPlanar(Vec3* normal, Vec3* point) const {
+    if (!impl_) return false;
+    try {
+        GeomLib_IsPlanarSurface test(impl_->surface, 1e-7);
+        if (!test.IsPlanar()) return false;
+        const UvBox& r = impl_->range;
+        double um = 0.5 * (r.uMin + r.uMax), vm = 0.5 * (r.vMin + r.vMax);
+        gp_Pnt p;
+        gp_Vec du, dv;
+        impl_->surface->D1(um, vm, p, du, dv);
+        gp_Vec n = du.Crossed(dv);
+        gp_Dir dir = n.Magnitude() > 1e-12 ? gp_Dir(n) : test.Plan().Axis().Direction();
+        if (impl_->face.Orientation() == TopAbs_REVERSED) dir.Reverse();
+        if (normal) *normal = toVec3(dir);
+        if (point) *point = toVec3(p);
+        return true;
+    } catch (const Standard_Failure&) {
+        return false;
+    }
+}
+
+std::vector<FaceHit> FaceGeom::intersectLine(const Vec3& origin, const Vec3& direction) const {
+    std::vector<FaceHit> hits;
+    if (!impl_) return hits;
+    double len = std::hypot(direction[0], direction[1], direction[2]);
+    if (len < 1e-12) return hits;
+    const Box3& b = impl_->box;
+    Vec3 c{0.5 * (b.min[0] + b.max[0]), 0.5 * (b.min[1] + b.max[1]), 0.5 * (b.min[2] + b.max[2])};
+    double reach = std::hypot(c[0] - origin[0], c[1] - origin[1], c[2] - origin[2]) +
+                   std::hypot(b.max[0] - b.min[0], b.max[1] - b.min[1], b.max[2] - b.min[2]) + 1.0;
+    std::lock_guard guard(impl_->lock);
+    try {
+        if (!impl_->intersector) impl_->intersector = std::make_unique<IntCurvesFace_Intersector>(impl_->face, kGeomTol);
+        IntCurvesFace_Intersector& in = *impl_->intersector;
+        in.Perform(gp_Lin(toPnt(origin), gp_Dir(direction[0], direction[1], direction[2])), -reach, reach);
+        if (!in.IsDone()) return hits;
+        for (int i = 1; i <= in.NbPnt(); ++i) {
+            if (in.State(i) != TopAbs_IN && in.State(i) != TopAbs_ON) continue;
+            hits.push_back({toVec3(in.Pnt(i)), {in.UParameter(i), in.VParameter(i)}, in.WParameter(i)});
+        }
+    } catch (const Standard_Failure&) {
+        hits.clear();
+    }
+    std::sort(hits.begin(), hits.end(), [](const FaceHit& a, const FaceHit& b) { return a.lineParam < b.lineParam; });
+    // A hit on a seam or shared edge can be reported once per side.
+    hits.erase(std::unique(hits.begin(), hits.end(),
+                           [](const FaceHit& a, const FaceHit& b) { return std::abs(a.lineParam - b.lineParam) < 1e-7; }),
+               hits.end());
+    return hits;
+}
+
+Box3 FaceGeom::boundingBox() const { return impl_ ? impl_->box : Box3{}; }
+
+Sphere3 FaceGeom::boundingSphere() const {
+    Box3 b = boundingBox();
+    Sphere3 s;
+    for (int i = 0; i < 3; ++i) s.centre[i] = 0.5 * (b.min[i] + b.max[i]);
+    s.radius = 0.5 * std::hypot(b.max[0] - b.min[0], b.max[1] - b.min[1], b.max[2] - b.min[2]);
+    return s;
+}
+
+double FaceGeom::area() const {
+    if (!impl_) return 0;
+    try {
+        GProp_GProps props;
+        BRepGProp::SurfaceProperties(impl_->face, props);
+        return props.Mass();
+    } catch (const Standard_Failure&) {
+        return 0;
+    }
+}
+
+FaceGeom FaceGeom::untrimmed() const {
+    if (!impl_) return {};
+    const UvBox& r = impl_->range;
+    if (!(r.uMax > r.uMin) || !(r.vMax > r.vMin)) return {};
+    try {
+        BRepBuilderAPI_MakeFace mk(impl_->surface, r.uMin, r.uMax, r.vMin, r.vMax, kGeomTol);
+        if (!mk.IsDone()) return {};
+        TopoDS_Face f = mk.Face();
+        f.Orientation(impl_->face.Orientation());
+        return makeFaceGeom(f);
+    } catch (const Standard_Failure&) {
+        return {};
+    }
+}
+
+FaceGeom FaceGeom::toNurbs() const {
+    if (!impl_) return {};
+    try {
+        BRepBuilderAPI_NurbsConvert conv(impl_->face, true);
+        if (!conv.IsDone()) return {};
+        TopExp_Explorer ex(conv.Shape(), TopAbs_FACE);
+        return ex.More() ? makeFaceGeom(ex.Current()) : FaceGeom{};
+    } catch (const Standard_Failure&) {
+        return {};
+    }
+}
+
+FaceGeom FaceGeom::revolvedSegment(const Vec3& a, const Vec3& b, const Vec3& axisPoint, const Vec3& axisDir,
+                                   double startAngle, double sweep) {
+    if (std::hypot(axisDir[0], axisDir[1], axisDir[2]) < 1e-12) return {};
+    if (std::hypot(b[0] - a[0], b[1] - a[1], b[2] - a[2]) < kGeomTol) return {};
+    if (std::abs(sweep) < 1e-9) return {};
+    try {
+        gp_Ax1 axis(toPnt(axisPoint), gp_Dir(axisDir[0], axisDir[1], axisDir[2]));
+        gp_Lin line(axis);
+        if (line.Distance(toPnt(a)) < kGeomTol && line.Distance(toPnt(b)) < kGeomTol) return {};
+        double angle = std::min(std::abs(sweep), 2.0 * std::numbers::pi);
+        double start = sweep < 0 ? startAngle + sweep : startAngle;
+        TopoDS_Shape edge = BRepBuilderAPI_MakeEdge(toPnt(a), toPnt(b)).Edge();
+        if (std::abs(start) > 1e-15) {
+            gp_Trsf rot;
+            rot.SetRotation(axis, start);
+            edge = BRepBuilderAPI_Transform(edge, rot, true).Shape();
+        }
+        BRepPrimAPI_MakeRevol revol(edge, axis, angle);
+        if (!revol.IsDone()) return {};
+        TopExp_Explorer ex(revol.Shape(), TopAbs_FACE);
+        return ex.More() ? makeFaceGeom(ex.Current()) : FaceGeom{};
+    } catch (const Standard_Failure&) {
+        return {};
+    }
+}
+
+FaceGeom FaceGeom::patchFrom4Points(const Vec3& p00, const Vec3& p01, const Vec3& p10, const Vec3& p11) {
+    auto dist = [](const Vec3& a, const Vec3& b) { return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]); };
+    if (dist(p00, p01) < kGeomTol || dist(p00, p10) < kGeomTol || dist(p11, p01) < kGeomTol ||
+        dist(p11, p10) < kGeomTol)
+        return {};
+    try {
+        TColgp_Array2OfPnt poles(1, 2, 1, 2);
+        poles.SetValue(1, 1, toPnt(p00));
+        poles.SetValue(2, 1, toPnt(p01));
+        poles.SetValue(1, 2, toPnt(p10));
+        poles.SetValue(2, 2, toPnt(p11));
+        TColStd_Array1OfReal knots(1, 2);
+        knots.SetValue(1, 0.0);
+        knots.SetValue(2, 1.0);
+        TColStd_Array1OfInteger mults(1, 2);
+        mults.SetValue(1, 2);
+        mults.SetValue(2, 2);
+        Handle(Geom_BSplineSurface) s = new Geom_BSplineSurface(poles, knots, knots, mults, mults, 1, 1);
+        BRepBuilderAPI_MakeFace mk(s, 0.0, 1.0, 0.0, 1.0, kGeomTol);
+        return mk.IsDone() ? makeFaceGeom(mk.Face()) : FaceGeom{};
+    } catch (const Standard_Failure&) {
+        return {};
+    }
+}
+
+// ---- solids --------------------------------------------------------------------------------------------
+
+SolidGeom makeSolidGeom(const TopoDS_Shape& shape, std::vector<int> colours) {
+    if (shape.IsNull()) return {};
+    auto impl = std::make_shared<SolidGeom::Impl>();
+    impl->shape = shape;
+    try {
+        TopTools_IndexedMapOfShape map;
+        TopExp::MapShapes(shape, TopAbs_FACE, map);
+        for (int i = 1; i <= map.Extent(); ++i) {
+            FaceGeom f = makeFaceGeom(map(i));
+            if (!f.empty()) impl->faces.push_back(std::move(f));
+        }
+    } catch (const Standard_Failure&) {
+        return {};
+    }
+    if (impl->faces.empty()) return {};
+    colours.resize(impl->faces.size(), kNoColour);
+    impl->colours = std::move(colours);
+    return SolidGeom(std::move(impl));
+}
+
+const TopoDS_Shape& occtShape(const SolidGeom& solid) {
+    assert(!solid.empty() && "occtShape of an empty solid");
+    return solid.impl()->shape;
+}
+
+const std::vector<FaceGeom>& SolidGeom::faces() const {
+    static const std::vector<FaceGeom> none;
+    return impl_ ? impl_->faces : none;
+}
+
+const std::vector<int>& SolidGeom::faceColours() const {
+    static const std::vector<int> none;
+    return impl_ ? impl_->colours : none;
+}
+
+SolidGeom SolidGeom::withFaceColours(std::vector<int> colours) const {
+    if (!impl_) return {};
+    assert(colours.size() == impl_->faces.size() && "one colour per face");
+    auto copy = std::make_shared<Impl>();
+    copy->shape = impl_->shape;
+    copy->faces = impl_->faces;
+    colours.resize(impl_->faces.size(), kNoColour);
+    copy->colours = std::move(colours);
+    return SolidGeom(std::move(copy));
+}
+
+Box3 SolidGeom::boundingBox() const {
+    if (!impl_) return {};
+    try {
+        return boxOf(impl_->shape);
+    } catch (const Standard_Failure&) {
+        return {};
+    }
+}
+
+double SolidGeom::volume() const {
+    if (!impl_) return 0;
+    try {
+        GProp_GProps props;
+        BRepGProp::VolumeProperties(impl_->shape, props);
+        return props.Mass();
+    } catch (const Standard_Failure&) {
+        return 0;
+    }
+}
+
+bool SolidGeom::isValid() const {
+    if (!impl_) return false;
+    try {
+        return BRepCheck_Analyzer(impl_->shape).IsValid();
+    } catch (const Standard_Failure&) {
+        return false;
+    }
+}
+
+}  // namespace host

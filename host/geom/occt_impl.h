@@ -1,0 +1,55 @@
+// The kernel side of FaceGeom and SolidGeom, for host/geom, host/builder and the STEP code only: it pulls in
+// OpenCASCADE headers, which nothing outside host/ may include. A FaceGeom holds a face in the orientation
+// it has in its solid, so its normal points out of the material.
+#pragma once
+#include <BRepTopAdaptor_FClass2d.hxx>
+#include <Geom_Surface.hxx>
+#include <IntCurvesFace_Intersector.hxx>
+#include <TopoDS_Face.hxx>
+#include <TopoDS_Shape.hxx>
+#include <gp_Dir.hxx>
+#include <gp_Pnt.hxx>
+
+#include <memory>
+#include <mutex>
+
+#include "host/geom/face_geom.h"
+
+namespace host {
+
+// Length tolerance of the kernel's classifications and intersections, in part units.
+constexpr double kGeomTol = 1e-6;
+
+struct FaceGeom::Impl {
+    TopoDS_Face face;
+    Handle(Geom_Surface) surface;   // located: evaluates in world coordinates
+    SurfaceKind kind = SurfaceKind::Other;
+    UvBox range;
+    Box3 box;
+
+    // The kernel's classifier and line intersector carry state of their own; they are built on first use
+    // and guarded so that a shared face stays usable from any thread.
+    mutable std::mutex lock;
+    mutable std::unique_ptr<BRepTopAdaptor_FClass2d> classifier;
+    mutable std::unique_ptr<IntCurvesFace_Intersector> intersector;
+};
+
+struct SolidGeom::Impl {
+    TopoDS_Shape shape;
+    std::vector<FaceGeom> faces;
+    std::vector<int> colours;
+};
+
+// Empty when the shape is null or not a face.
+FaceGeom makeFaceGeom(const TopoDS_Shape& face);
+// Every face of the shape, in TopExp::MapShapes order; empty when the shape is null or has no face.
+SolidGeom makeSolidGeom(const TopoDS_Shape& shape, std::vector<int> colours = {});
+
+const TopoDS_Face& occtFace(const FaceGeom& face);
+const TopoDS_Shape& occtShape(const SolidGeom& solid);
+
+inline gp_Pnt toPnt(const Vec3& p) { return gp_Pnt(p[0], p[1], p[2]); }
+inline Vec3 toVec3(const gp_Pnt& p) { return {p.X(), p.Y(), p.Z()}; }
+inline Vec3 toVec3(const gp_Dir& d) { return {d.X(), d.Y(), d.Z()}; }
+
+}  // namespace host

@@ -1,0 +1,79 @@
+// Little-endian reading and writing of stored records, with fixed widths and bounds checks: the one place
+// that knows how numbers sit in the bytes the part keeps. A reader never reads past its end; a read that
+// would fails and leaves ok() false from then on.
+#pragma once
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+class ByteWriter {
+public:
+    explicit ByteWriter(std::vector<std::uint8_t>& out) : out_(out) {}
+    template <class T>
+    void put(T value) {
+        static_assert(std::is_arithmetic_v<T>);
+        std::uint8_t raw[sizeof(T)];
+        std::memcpy(raw, &value, sizeof(T));   // the hosts we run on are little-endian
+        out_.insert(out_.end(), raw, raw + sizeof(T));
+    }
+    void putBytes(const void* data, std::size_t n) {
+        const auto* p = static_cast<const std::uint8_t*>(data);
+        out_.insert(out_.end(), p, p + n);
+    }
+    void putZeros(std::size_t n) { out_.insert(out_.end(), n, 0); }
+    // Writes a value at a position already written (a length or offset known only later).
+    template <class T>
+    void patch(std::size_t at, T value) {
+        std::memcpy(out_.data() + at, &value, sizeof(T));
+    }
+    std::size_t size() const { return out_.size(); }
+
+private:
+    std::vector<std::uint8_t>& out_;
+};
+
+class ByteReader {
+public:
+    ByteReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    explicit ByteReader(const std::vector<std::uint8_t>& bytes) : ByteReader(bytes.data(), bytes.size()) {}
+    template <class T>
+    T get() {
+        static_assert(std::is_arithmetic_v<T>);
+        T value{};
+        if (!need(sizeof(T))) return value;
+        std::memcpy(&value, data_ + pos_, sizeof(T));
+        pos_ += sizeof(T);
+        return value;
+    }
+    std::string getText(std::size_t n) {
+        if (!need(n)) return {};
+        std::string text(reinterpret_cast<const char*>(data_ + pos_), n);
+        pos_ += n;
+        return text;
+    }
+    bool skip(std::size_t n) {
+        if (!need(n)) return false;
+        pos_ += n;
+        return true;
+    }
+    void seek(std::size_t pos) {
+        if (pos > size_) ok_ = false;
+        else pos_ = pos;
+    }
+    std::size_t pos() const { return pos_; }
+    std::size_t remaining() const { return size_ - pos_; }
+    bool ok() const { return ok_; }
+
+private:
+    bool need(std::size_t n) {
+        if (!ok_ || n > size_ - pos_) ok_ = false;
+        return ok_;
+    }
+    const std::uint8_t* data_;
+    std::size_t size_;
+    std::size_t pos_ = 0;
+    bool ok_ = true;
+};

@@ -1,0 +1,34 @@
+// Records of the plug-in kept inside the part: one note entity on the features level per record, whose
+// text is a 16-character header (4-letter tag, 3-character version, "%09li" payload byte count) followed by
+// every payload byte as two letters: 'a' + low nibble, then 'a' + high nibble.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The note text of a record; `header` gives its first 16 characters.
+std::string encodeRecordText(std::string_view header, const std::vector<std::uint8_t>& payload);
+// The payload of a note text, or false when the text is not a whole record (a count that is no number, or
+// that the text is too short to hold).
+bool decodeRecordText(std::string_view text, std::vector<std::uint8_t>& payload);
+
+// Stores the record and then removes every other record of the same tag, any version: a failed store
+// keeps the old record. Returns 0.
+int writePartRecord(std::string_view header, const std::vector<std::uint8_t>& payload);
+// The payload of the first record of this tag and version; its byte count, 0 when there is none (the
+// payload is then left as it was).
+long readPartRecord(std::string_view tagAndVersion, std::vector<std::uint8_t>& payload);
+
+// One entry of a colour translation table.
+struct RGB_COLOR_NUM {
+    std::uint8_t red = 0, green = 0, blue = 0;
+    std::uint8_t hostColour = 0;   // host colour number + 1, kept to 8 bits
+    std::int16_t foreignColour = 0;
+    std::uint8_t reserved[4] = {};
+};
+// Appends one entry per data line of the note "---VERTA Color Table---"; returns its count of line ends,
+// 0 without such a note.
+int readVertaColorTable(std::vector<RGB_COLOR_NUM>& table);
+// The same, from the note's text.
+int parseVertaColorTable(std::string_view text, std::vector<RGB_COLOR_NUM>& table);

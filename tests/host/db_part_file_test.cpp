@@ -1,0 +1,457 @@
+// Part files as a user meets them: a saved part reopens with every entity, note byte, level, view and
+// setting it had; a damaged, foreign or newer file is refused with a message and the open part stays as
+// it was; a save that fails at any write leaves the old file intact; read_ent walks a file that is not open.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/api.h"
+#include "host/geom/face_geom.h"
+#include "host/state.h"
+#include "platform/ui/driver.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string bits(double d) {
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(std::bit_cast<std::uint64_t>(d)));
+    return buf;
+}
+std::string pt(const p_3d& p) { return bits(p.x) + "," + bits(p.y) + "," + bits(p.z); }
+
+// The id of the entity behind a handle, so descriptions do not depend on how handles are numbered. A
+// handle of a deleted entity means nothing, as 0 does.
+std::string idOf(db_ptr h) {
+    ent e{};
+    return get_ent_from_eptr(h, &e) ? std::to_string(e.id) : "none";
+}
+
+// Every stored field of an entity, doubles as bit patterns, note texts as their bytes.
+std::string describe(const ent& e) {
+    std::ostringstream o;
+    o << e.type << '|' << e.id << '|' << e.level << '|' << e.color << '|' << e.sel << '|' << e.refs << '|'
+      << idOf(e.owner) << '|' << bits(e.attrib.tag) << ',' << e.attrib.style << ',' << e.attrib.width << '|'
+      << host::isKept(e.eptr) << '|';
+    switch (e.type) {
+    case kEntPoint: o << pt(e.pt.pt); break;
+    case kEntLine: o << pt(e.ln.ln.e1) << pt(e.ln.ln.e2); break;
+    case kEntArc:
+        o << e.arc.view << pt(e.arc.c) << bits(e.arc.r) << bits(e.arc.sa) << bits(e.arc.sw);
+        break;
+    case kEntSpline:
+        o << int(e.spl.kind) << e.spl.order << bits(e.spl.t0) << bits(e.spl.t1) << e.spl.segments
+          << std::string(e.spl.data.begin(), e.spl.data.end());
+        break;
+    case kEntNote: {
+        const ent_note& n = e.note;
+        o << int(n.subKind) << n.view << pt(n.pos) << bits(n.height) << bits(n.width) << bits(n.angle)
+          << n.leaderStyle << pt(n.leader.e1) << pt(n.leader.e2);
+        for (auto f : n.flags) o << ',' << f;
+        o << '[' << host::noteText(n.text) << ']' << n.name;
+        for (const ent_node& node : n.nodes) o << pt(node.pt) << idOf(node.pointRef);
+        break;
+    }
+    case kEntDrafting: {
+        const ent_drafting& d = e.draft;
+        o << int(d.subKind) << d.form << d.view << pt(d.line.e1) << pt(d.line.e2) << pt(d.anchor)
+          << bits(d.radius) << bits(d.value) << d.text1 << '/' << d.text2;
+        break;
+    }
+    case kEntSurface: {
+        const ent_surface& s = e.surf;
+        o << s.typeCode << idOf(s.base) << bits(s.uMin) << bits(s.uMax) << bits(s.vMin) << bits(s.vMax)
+          << pt(s.boxMin) << pt(s.boxMax) << pt(s.sphereCentre) << bits(s.sphereRadius);
+        for (const uv_pt& p : s.trimPoints) o << bits(p.u) << bits(p.v);
+        for (const trim_bound& b : s.trimBounds) o << ';' << b.start << ',' << b.length;
+        o << (s.geom ? "geom" : "");
+        break;
+    }
+    case kEntSolid:
+        o << e.solid.flags;
+        for (const p_3d& p : e.solid.box) o << pt(p);
+        o << e.solid.body << '/' << e.solid.history;
+        break;
+    case kEntAssoc: {
+        const ent_assoc& a = e.assoc;
+        o << a.kind << ',' << a.opId << ',' << idOf(a.target) << ',' << a.targetId << pt(a.pt) << bits(a.u)
+          << bits(a.v) << bits(a.limits[0]) << bits(a.limits[1]) << std::string(a.data.begin(), a.data.end());
+        break;
+    }
+    default: break;
+    }
+    return o.str();
+}
+
+std::vector<std::string> describeAll() {
+    std::vector<std::string> out;
+    for (const ent& e : host::allEntities()) out.push_back(describe(e));
+    return out;
+}
+
+// Levels, views and the part's settings, as one comparable text.
+std::string describeState() {
+    std::ostringstream o;
+    std::vector<std::int32_t> levels;
+    get_visible_levels(&levels);
+    for (auto l : levels) o << l << ':' << get_levname(l) << ' ';
+    o << "| " << is_level_visible(1000254) << get_levname(1000254) << " | " << main_level << ',' << main_color
+      << ',' << bits(main_attrib.tag) << ',' << main_attrib.style << ',' << main_attrib.width << " | " << constr_view_n
+      << ',' << tool_view_n << ',' << get_gr_view_n() << " | ";
+    for (const view_ent& v : NamedViews) {
+        o << v.id << ':' << v.name << ':' << v.number << ':' << v.aux << ':' << pt(v.origin);
+        for (auto& row : v.matrix)
+            for (double d : row) o << bits(d);
+        o << ' ';
+    }
+    double m[3][3];
+    for (int n = 1; get_view_matrix(n, m); ++n)
+        for (auto& row : m)
+            for (double d : row) o << bits(d);
+    o << " | " << wcs_is_on() << WCS.id << pt(WCS.origin) << " | " << bits(job_setup.stockSize[0]) << ','
+      << int(job_setup.showStock);
+    double x = 0, y = 0;
+    get_wk_center(&x, &y);
+    o << " | " << bits(x) << bits(y) << bits(get_wk_height());
+    return o.str();
+}
+
+class PartFile : public testing::Test {
+protected:
+    void SetUp() override {
+        plat::driver().reset();
+        host::reset();
+        host::newPart();
+        path = dir.path() + "/part.pfp";
+    }
+    void TearDown() override { host::newPart(); }
+
+    static db_ptr store(ent e, std::int32_t level = 1, int colour = 12) {
+        db_ptr entry = 0;
+        char ok = 0;
+        store_ent(&e, &entry, 0, colour, level, attr_block{2.0, 1, 3}, &ok);
+        EXPECT_EQ(ok, 1);
+        return entry;
+    }
+
+    // A part with every kind of entity and every piece of state a part file keeps.
+    static void buildRichPart() {
+        ent p{};
+        p.type = kEntPoint;
+        p.pt.pt = {1.5, -2.25, 1e-300};
+        const db_ptr point = store(p, 1000252);
+
+        ent l{};
+        l.type = kEntLine;
+        l.ln.ln = {{0, 0, 0}, {10, 20, 30}};
+        l.sel = kSelBlank | 4;
+        store(l);
+        const db_ptr gap = store(p);   // removed: leaves a gap in the handles
+        delete_ent(gap, 0, 0, 0, nullptr, 0);
+
+        ent a{};
+        a.type = kEntArc;
+        a.arc = {2, {1, 2, 3}, 4.5, 0.25, 4.712388980384689 - 1234 * 1e-10};
+        store(a, 1000254);
+
+        ent s{};
+        s.type = kEntSpline;
+        s.spl.kind = 2;
+        s.spl.order = 4;
+        s.spl.t1 = 1.0;
+        s.spl.segments = 1;
+        for (int i = 0; i < 128; ++i) s.spl.data.push_back(static_cast<std::uint8_t>(255 - i));
+        store(s);
+
+        std::string allBytes;
+        for (int b = 0; b < 256; ++b) allBytes.push_back(static_cast<char>(b));
+        ent n{};
+        calc_note(&n, 1, p_3d{}, "DRLUd66000000256" + allBytes + allBytes);
+        n.note.flags[0] = 1;
+        n.note.leaderStyle = 5;
+        n.note.leader = {{1, 1, 0}, {2, 2, 0}};
+        const db_ptr record = store(n, 1000254);
+        delete_ent(record, 0, 1, 0, nullptr, 0);
+
+        ent named{};
+        named.type = kEntNote;
+        named.note.subKind = 2;
+        named.note.name = "GD_M8";
+        named.note.nodes = {{{1, 2, 3}, point}, {{4, 5, 6}, 0}};
+        store(named);
+
+        ent label{};
+        label.type = kEntDrafting;
+        label.draft.subKind = 2;
+        label.draft.text1 = "M10";
+        label.draft.text2 = "THRU";
+        label.draft.radius = 5;
+        store(label);
+
+        ent base{};
+        base.type = kEntSurface;
+        base.surf.typeCode = 1;
+        base.surf.uMax = base.surf.vMax = 10;
+        base.surf.geom = std::make_shared<host::FaceGeom>(
+            host::FaceGeom::patchFrom4Points({0, 0, 0}, {10, 0, 0}, {0, 10, 0}, {10, 10, 0}));
+        ASSERT_FALSE(base.surf.geom->empty());
+        const db_ptr baseEntry = store(base, 1000254, 7);
+        ent trimmed = base;
+        trimmed.surf.typeCode = kSurfTrimmed;
+        trimmed.surf.base = baseEntry;
+        trimmed.surf.geom.reset();
+        trimmed.surf.trimPoints = {{0, 0}, {1, 0}, {1, 1}, {0, 1}, {0, 0}};
+        trimmed.surf.trimBounds = {{0, 3}};
+        trimmed.surf.boxMax = {10, 10, 0};
+        trimmed.surf.sphereRadius = 7.0710678118654755;
+        store(trimmed, 1000254, 7);
+
+        ent solid{};
+        solid.type = kEntSolid;
+        solid.solid.flags = kSolidExcluded;
+        solid.solid.box[7] = {100, 50, 25};
+        solid.solid.body = "Body 1";
+        solid.solid.history = "Block; Cut";
+        store(solid);
+
+        ent assoc{};
+        assoc.type = kEntAssoc;
+        assoc.assoc.kind = 2;
+        assoc.assoc.opId = 12;
+        assoc.assoc.target = point;
+        assoc.assoc.limits[1] = -3.5;
+        char ok = 0;
+        store_ent_assoc(&assoc, nullptr, 1000252, main_attrib, &ok);
+        ASSERT_EQ(ok, 1);
+
+        host::renumberIds(40);
+        set_level_visible(1000254, 0);
+        set_levname(1000254, "Features");
+        main_level = 4;
+        main_color = 12;
+        main_attrib = attr_block{3.0, 2, 2};
+
+        view_ent v{};
+        const double dir[3] = {1, 1, 1};
+        make_view_k(dir, v.matrix);
+        std::snprintf(v.name, sizeof v.name, "Inclined");
+        v.origin = {5, 5, 5};
+        v.aux = -1;
+        char viewOk = 0;
+        ASSERT_EQ(named_view_manager(&v, 1, "", &viewOk), 1);
+        named_view_manager(&v, 7, "", &viewOk);
+        view_ent w = v;
+        w.origin = {1, 2, 3};
+        host::setWcs(w, true);
+        job_setup.stockSize[0] = 120;
+        job_setup.showStock = 1;
+        host::setWorkWindow(3, 4, 55);
+    }
+
+    TempDir dir;
+    std::string path;
+};
+
+TEST_F(PartFile, SaveAndReopenKeepsEveryEntityNoteByteAndSetting) {
+    buildRichPart();
+    const std::vector<std::string> before = describeAll();
+    const std::string state = describeState();
+    const host::EntityCounts counts = host::entityCounts();
+    ASSERT_TRUE(host::savePart(path).ok);
+    EXPECT_STREQ(geo_filename, path.c_str());
+    EXPECT_FALSE(fs::exists(path + ".saving"));
+
+    host::newPart();
+    EXPECT_EQ(host::entityCounts().total, 0);
+    const host::PartFileResult opened = host::openPart(path);
+    ASSERT_TRUE(opened.ok) << opened.message;
+    EXPECT_EQ(describeAll(), before);
+    EXPECT_EQ(describeState(), state);
+    EXPECT_EQ(host::entityCounts().kept, counts.kept);
+    EXPECT_EQ(host::entityCounts().trimmedSurfaces, 1);
+
+    // The kept record note is found by a raw walk and reads back with all 256 byte values, twice.
+    db_ptr p = db_start();
+    char found = 0;
+    ent e{};
+    get_raw_ent(p, 1, kEntNote, &e, &p, &found);
+    ASSERT_EQ(found, 1);
+    const std::string_view text = host::noteText(e.note.text);
+    ASSERT_EQ(text.size(), 16u + 512u);
+    for (int b = 0; b < 256; ++b) {
+        EXPECT_EQ(static_cast<unsigned char>(text[16 + b]), b);
+        EXPECT_EQ(static_cast<unsigned char>(text[16 + 256 + b]), b);
+    }
+
+    // Geometry came back through its BRep text; new ids continue after the highest one.
+    int withGeometry = 0;
+    for (const ent& s : host::allEntities()) {
+        if (s.type != kEntSurface || s.surf.typeCode == kSurfTrimmed) continue;
+        ASSERT_TRUE(s.surf.geom);
+        EXPECT_NEAR(s.surf.geom->area(), 100.0, 1e-9);
+        ++withGeometry;
+    }
+    EXPECT_EQ(withGeometry, 1);
+    ent next{};
+    next.type = kEntPoint;
+    char ok = 0;
+    EXPECT_GT(store_ent(&next, nullptr, 0, 1, 1, main_attrib, &ok), 40u + static_cast<unsigned>(counts.total) - 1);
+
+    // Saving the reopened part again gives the same part once more.
+    ASSERT_TRUE(host::savePart(path).ok);
+}
+
+TEST_F(PartFile, DamagedForeignAndNewerFilesAreRefusedAndTheOpenPartStays) {
+    buildRichPart();
+    ASSERT_TRUE(host::savePart(path).ok);
+    const std::string good = path;
+    std::ifstream in(good, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(bytes.size(), 4096u);
+
+    auto writeFile = [&](const std::string& name, const std::string& content) {
+        std::ofstream(dir.path() + "/" + name, std::ios::binary) << content;
+        return dir.path() + "/" + name;
+    };
+    std::string garbage;
+    for (int i = 0; i < 5000; ++i) garbage.push_back(static_cast<char>((i * 7919) % 251));
+    std::string overwritten = bytes;
+    for (std::size_t i = bytes.size() / 2; i < bytes.size(); ++i) overwritten[i] = static_cast<char>(i * 31);
+
+    host::PartSaveOptions foreignOptions;
+    foreignOptions.format = "Spreadsheet";
+    host::PartSaveOptions newerOptions;
+    newerOptions.formatVersion = host::kPartFormatVersion + 1;
+    const std::string foreign = dir.path() + "/foreign.db";
+    const std::string newer = dir.path() + "/newer.pfp";
+    ASSERT_TRUE(host::savePart(foreign, foreignOptions).ok);
+    ASSERT_TRUE(host::savePart(newer, newerOptions).ok);
+
+    struct Case {
+        std::string file;
+        std::string expected;   // a piece of the message
+    };
+    const std::vector<Case> cases = {
+        {writeFile("truncated.pfp", bytes.substr(0, bytes.size() / 2)), "truncated.pfp"},
+        {writeFile("last-byte-lost.pfp", bytes.substr(0, bytes.size() - 1)), "cut short"},
+        {writeFile("header-only.pfp", bytes.substr(0, 60)), "damaged"},
+        {writeFile("garbage.pfp", garbage), "not a part file"},
+        {writeFile("empty.pfp", ""), "not a part file"},
+        {writeFile("overwritten.pfp", overwritten), "damaged"},
+        {foreign, "not a part file"},
+        {newer, "version " + std::to_string(host::kPartFormatVersion + 1) +
+                    "; this host reads part format versions up to " + std::to_string(host::kPartFormatVersion)},
+        {dir.path() + "/missing.pfp", "does not exist"},
+        {dir.path(), "is not a file"},
+    };
+
+    // The part open when the user tries is the rich part under its own name.
+    host::newPart();
+    ASSERT_TRUE(host::openPart(good).ok);
+    const std::vector<std::string> before = describeAll();
+    const std::string state = describeState();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const host::PartFileResult r = host::openPart(c.file);
+        EXPECT_FALSE(r.ok);
+        EXPECT_NE(r.message.find(c.expected), std::string::npos) << r.message;
+        EXPECT_EQ(describeAll(), before);
+        EXPECT_EQ(describeState(), state);
+        EXPECT_STREQ(geo_filename, good.c_str());
+        EXPECT_EQ(read_ent_open(c.file.c_str()), nullptr);
+    }
+}
+
+TEST_F(PartFile, SaveFailingAtAnyWriteLeavesTheOldFileIntact) {
+    buildRichPart();
+    ASSERT_TRUE(host::savePart(path).ok);
+    const std::vector<std::string> saved = describeAll();
+
+    ent extra{};
+    extra.type = kEntPoint;
+    char ok = 0;
+    store_ent(&extra, nullptr, 0, 1, 1, main_attrib, &ok);
+    delete_ent(1, 0, 0, 0, nullptr, 0);
+    const std::vector<std::string> changed = describeAll();
+    ASSERT_NE(changed, saved);
+
+    int failures = 0;
+    for (int n = 1;; ++n) {
+        host::PartSaveOptions options;
+        options.failAtWrite = n;
+        const host::PartFileResult r = host::savePart(path, options);
+        if (r.ok) break;
+        ++failures;
+        EXPECT_NE(r.message.find("left as it was"), std::string::npos) << r.message;
+        EXPECT_FALSE(fs::exists(path + ".saving"));
+        ASSERT_LT(n, 1000);
+    }
+    // Every table, row and the commit counted as a write; each failure left the old file.
+    EXPECT_GT(failures, 30);
+    ASSERT_TRUE(host::openPart(path).ok);
+    EXPECT_EQ(describeAll(), changed);
+
+    // A failed save in the middle, then reopening the file, gives what was saved before the failure.
+    ASSERT_TRUE(host::savePart(path).ok);
+    const std::vector<std::string> good = describeAll();
+    store_ent(&extra, nullptr, 0, 1, 1, main_attrib, &ok);
+    host::PartSaveOptions midway;
+    midway.failAtWrite = 20;
+    EXPECT_FALSE(host::savePart(path, midway).ok);
+    ASSERT_TRUE(host::openPart(path).ok);
+    EXPECT_EQ(describeAll(), good);
+
+    const host::PartFileResult nowhere = host::savePart(dir.path() + "/no/such/folder/part.pfp");
+    EXPECT_FALSE(nowhere.ok);
+    EXPECT_NE(nowhere.message.find("no/such/folder/part.pfp"), std::string::npos);
+}
+
+TEST_F(PartFile, ReadEntWalksAFileWithoutOpeningIt) {
+    ent version{};
+    ent line{};
+    line.type = kEntLine;
+    line.ln.ln = {{0, 0, 0}, {0, 42, 0}};
+    line.sel = 1;
+    store(line);
+    ent n{};
+    calc_note(&n, 1, p_3d{}, "text");
+    store(n);
+    host::PartSaveOptions old;
+    old.release = 11;
+    ASSERT_TRUE(host::savePart(path, old).ok);
+    host::newPart();
+
+    part_reader* r = read_ent_open(path.c_str());
+    ASSERT_NE(r, nullptr);
+    ASSERT_EQ(read_ent(r, &version), 1);
+    EXPECT_EQ(version.type, kEntInfo);
+    EXPECT_EQ(version.info.subKind, 8);
+    EXPECT_EQ(version.info.value, 11);
+    ent e{};
+    ASSERT_EQ(read_ent(r, &e), 1);
+    EXPECT_EQ(e.type, kEntLine);
+    EXPECT_EQ(e.ln.ln.e2.y, 42);
+    EXPECT_EQ(sel_bit_is_on(&e, 1), 1);
+    EXPECT_EQ(e.refs, 0);
+    FreeEntAllocations(&e);
+    ASSERT_EQ(read_ent(r, &e), 1);
+    EXPECT_EQ(e.type, kEntNote);
+    EXPECT_EQ(e.note.text, 0u);
+    EXPECT_EQ(read_ent(r, &e), 0);
+    EXPECT_EQ(read_ent(r, &e), 0);
+    read_ent_close(r);
+    // Reading did not touch the open part.
+    EXPECT_EQ(host::entityCounts().total, 0);
+    EXPECT_EQ(read_ent(nullptr, &e), -1);
+}
+
+}  // namespace

@@ -1,0 +1,354 @@
+// Walks over the part database as the plug-in's Parts use them: get_ent sees what the user sees, get_raw_ent
+// everything; deleting and rewriting during a walk; what store_ent refuses; trimmed surfaces and their
+// bases; associations and the reference count they give their targets.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "host/api.h"
+#include "host/state.h"
+#include "platform/ui/driver.h"
+
+namespace {
+
+class DbWalk : public testing::Test {
+protected:
+    void SetUp() override {
+        plat::driver().reset();
+        host::reset();
+        host::newPart();
+    }
+    void TearDown() override { host::newPart(); }
+
+    static db_ptr storePoint(double x, std::int32_t level = 1, std::uint16_t sel = 0) {
+        ent e{};
+        e.type = kEntPoint;
+        e.pt.pt = {x, 0, 0};
+        e.sel = sel;
+        db_ptr entry = 0;
+        char ok = 0;
+        store_ent(&e, &entry, 0, 12, level, main_attrib, &ok);
+        EXPECT_EQ(ok, 1);
+        return entry;
+    }
+
+    static db_ptr storeLine(std::int32_t level = 1) {
+        ent e{};
+        e.type = kEntLine;
+        e.ln.ln = {{0, 0, 0}, {1, 1, 1}};
+        db_ptr entry = 0;
+        char ok = 0;
+        store_ent(&e, &entry, 0, 12, level, main_attrib, &ok);
+        EXPECT_EQ(ok, 1);
+        return entry;
+    }
+
+    // The handles a walk yields, in order.
+    static std::vector<db_ptr> walk(bool raw, std::uint32_t mask, short sel = 1) {
+        std::vector<db_ptr> out;
+        db_ptr p = db_start();
+        char found = 0;
+        ent e{};
+        for (;;) {
+            (raw ? get_raw_ent : get_ent)(p, sel, mask, &e, &p, &found);
+            if (!found) break;
+            EXPECT_EQ(e.eptr, p);
+            out.push_back(p);
+        }
+        return out;
+    }
+};
+
+using Handles = std::vector<db_ptr>;
+
+TEST_F(DbWalk, MaskSelectsKindsInDatabaseOrderWithNewEntitiesLast) {
+    const db_ptr a = storePoint(1);
+    const db_ptr l = storeLine();
+    const db_ptr b = storePoint(2);
+    EXPECT_EQ(walk(false, kEntPoint), (Handles{a, b}));
+    EXPECT_EQ(walk(false, kEntLine), (Handles{l}));
+    EXPECT_EQ(walk(false, kEntPoint | kEntLine), (Handles{a, l, b}));
+    EXPECT_TRUE(walk(false, kEntArc).empty());
+    const db_ptr c = storePoint(3);
+    EXPECT_EQ(walk(false, kEntPoint).back(), c);
+}
+
+TEST_F(DbWalk, GetEntSkipsBlankedHiddenLevelAndDeletedEntitiesGetRawEntSkipsOnlyDeleted) {
+    const db_ptr shown = storePoint(1);
+    const db_ptr blanked = storePoint(2, 1, kSelBlank);
+    const db_ptr hiddenLevel = storePoint(3, 7);
+    const db_ptr kept = storePoint(4);
+    const db_ptr removed = storePoint(5);
+    set_level_visible(7, 0);
+    ASSERT_EQ(delete_ent(kept, 0, 1, 1, nullptr, 0), 1);
+    ASSERT_EQ(delete_ent(removed, 0, 0, 1, nullptr, 0), 1);
+
+    EXPECT_EQ(walk(false, kEntPoint), (Handles{shown}));
+    EXPECT_EQ(walk(true, kEntPoint), (Handles{shown, blanked, hiddenLevel, kept}));
+
+    // Showing the level again brings its entity back into get_ent's walk; the kept one stays out.
+    set_level_visible(7, 1);
+    EXPECT_EQ(walk(false, kEntPoint), (Handles{shown, hiddenLevel}));
+}
+
+TEST_F(DbWalk, SelectionArgumentFiltersBySelectionBits) {
+    const db_ptr plain = storePoint(1);
+    const db_ptr marked = storePoint(2, 1, 4);
+    const db_ptr picked = storePoint(3, 1, kSelPicked | 4);
+    EXPECT_EQ(walk(false, kEntPoint, 1), (Handles{plain, marked, picked}));
+    EXPECT_EQ(walk(false, kEntPoint, 0), (Handles{plain, marked, picked}));
+    EXPECT_EQ(walk(false, kEntPoint, 4), (Handles{marked, picked}));
+    EXPECT_EQ(walk(true, kEntPoint, kSelPicked), (Handles{picked}));
+}
+
+TEST_F(DbWalk, DeletingOrBlankingTheEntityJustFoundKeepsTheWalkGoing) {
+    std::vector<db_ptr> all;
+    for (int i = 0; i < 5; ++i) all.push_back(storePoint(i));
+    // Delete every entity as the features-level clean-up does, one by one during the walk.
+    db_ptr p = db_start();
+    char found = 0;
+    ent e{};
+    int visited = 0;
+    for (;;) {
+        get_ent(p, 1, kEntPoint, &e, &p, &found);
+        if (!found) break;
+        ++visited;
+        if (e.pt.pt.x < 2) {
+            EXPECT_EQ(delete_ent(p, 0, 0, 1, nullptr, 0), 1);
+        } else {
+            sel_bit_turn_on(&e, kSelBlank);
+            EXPECT_EQ(rewrite_ent(&e, 0), 1);
+        }
+    }
+    EXPECT_EQ(visited, 5);
+    EXPECT_TRUE(walk(false, kEntPoint).empty());
+    EXPECT_EQ(walk(true, kEntPoint), (Handles{all[2], all[3], all[4]}));
+}
+
+TEST_F(DbWalk, WalkEndLeavesRecordAndEntryAlone) {
+    storePoint(1);
+    ent e{};
+    e.id = 999;
+    db_ptr entry = 12345;
+    char found = 1;
+    get_ent(db_start(), 1, kEntArc, &e, &entry, &found);
+    EXPECT_EQ(found, 0);
+    EXPECT_EQ(e.id, 999u);
+    EXPECT_EQ(entry, 12345u);
+}
+
+TEST_F(DbWalk, StoreGivesNewIdsAndTakesColourLevelAttributesRewriteKeepsId) {
+    ent e{};
+    e.type = kEntArc;
+    e.arc.view = 2;
+    e.arc.c = {1, 2, 3};
+    e.arc.r = 4;
+    e.arc.sw = 4.712388980384689 - 17 * 1e-10;
+    db_ptr entry = 0;
+    char ok = 0;
+    const attr_block attrib{2.0, 1, 3};
+    const std::uint32_t id = store_ent(&e, &entry, 0, 14, 1000254, attrib, &ok);
+    ASSERT_EQ(ok, 1);
+    EXPECT_EQ(e.id, id);
+    EXPECT_EQ(e.eptr, entry);
+
+    ent back{};
+    ASSERT_EQ(get_ent_from_eptr(entry, &back), 1);
+    EXPECT_EQ(back.id, id);
+    EXPECT_EQ(back.color, 14);
+    EXPECT_EQ(back.level, 1000254);
+    EXPECT_EQ(back.attrib.tag, 2.0);
+    EXPECT_EQ(back.attrib.width, 3);
+    EXPECT_EQ(back.arc.sw, e.arc.sw);   // bit for bit: the plug-in keys mark arcs by it
+
+    back.arc.sw = 6.276902121872406 - id * 1e-10;
+    back.color = 3;
+    ASSERT_EQ(rewrite_ent(&back, 0), 1);
+    ent again{};
+    ASSERT_EQ(get_ent_from_eptr(entry, &again), 1);
+    EXPECT_EQ(again.id, id);
+    EXPECT_EQ(again.arc.sw, back.arc.sw);
+    EXPECT_EQ(again.color, 3);
+
+    ent other{};
+    other.type = kEntPoint;
+    store_ent(&other, &entry, 0, 1, 1, attrib, &ok);
+    EXPECT_NE(other.id, id);
+}
+
+TEST_F(DbWalk, StoreAndRewriteRefuseWhatCannotBeStored) {
+    db_ptr entry = 77;
+    char ok = 1;
+    ent unknown{};
+    unknown.type = 32;
+    EXPECT_EQ(store_ent(&unknown, &entry, 0, 1, 1, main_attrib, &ok), 0u);
+    EXPECT_EQ(ok, 0);
+    EXPECT_EQ(entry, 77u);
+
+    ent note{};
+    note.type = kEntNote;
+    note.note.text = 4242;   // no such text
+    ok = 1;
+    store_ent(&note, &entry, 0, 1, 1, main_attrib, &ok);
+    EXPECT_EQ(ok, 0);
+
+    ent trimmed{};
+    trimmed.type = kEntSurface;
+    trimmed.surf.typeCode = kSurfTrimmed;
+    trimmed.surf.base = storePoint(1);   // not a surface
+    ok = 1;
+    store_ent(&trimmed, &entry, 0, 1, 1, main_attrib, &ok);
+    EXPECT_EQ(ok, 0);
+
+    const db_ptr p = storePoint(2);
+    ent asLine{};
+    ASSERT_EQ(get_ent_from_eptr(p, &asLine), 1);
+    asLine.type = kEntLine;
+    EXPECT_EQ(rewrite_ent(&asLine, 0), 0);
+    ent gone{};
+    gone.type = kEntPoint;
+    gone.eptr = 9999;
+    EXPECT_EQ(rewrite_ent(&gone, 0), 0);
+    EXPECT_EQ(delete_ent(9999, 0, 0, 1, nullptr, 0), 0);
+    EXPECT_EQ(host::entityCounts().total, 2);
+}
+
+TEST_F(DbWalk, TrimmedSurfaceOwnsItsBaseWhichOnlyRawWalksSee) {
+    ent base{};
+    base.type = kEntSurface;
+    base.surf.typeCode = 1;
+    base.surf.uMax = base.surf.vMax = 1;
+    db_ptr baseEntry = 0, trimEntry = 0;
+    char ok = 0;
+    store_ent(&base, &baseEntry, 0, 7, 5, main_attrib, &ok);
+    ASSERT_EQ(ok, 1);
+    ent trimmed{};
+    trimmed.type = kEntSurface;
+    trimmed.surf.typeCode = kSurfTrimmed;
+    trimmed.surf.base = baseEntry;
+    trimmed.surf.trimPoints = {{0, 0}, {1, 0}, {1, 1}, {0, 0}};
+    trimmed.surf.trimBounds = {{0, 2}};
+    store_ent(&trimmed, &trimEntry, 0, 7, 5, main_attrib, &ok);
+    ASSERT_EQ(ok, 1);
+
+    EXPECT_EQ(walk(false, kEntSurface), (Handles{trimEntry}));
+    EXPECT_EQ(walk(true, kEntSurface), (Handles{baseEntry, trimEntry}));
+    ent read{};
+    ASSERT_EQ(get_ent_from_eptr(trimEntry, &read), 1);
+    ASSERT_EQ(get_ent_from_eptr(read.surf.base, &read), 1);
+    EXPECT_EQ(read.owner, trimEntry);
+
+    // A second trimmed surface cannot take a base that already has an owner.
+    ent second = trimmed;
+    store_ent(&second, nullptr, 0, 7, 5, main_attrib, &ok);
+    EXPECT_EQ(ok, 0);
+
+    ASSERT_EQ(delete_ent(trimEntry, 0, 0, 0, nullptr, 0), 1);
+    EXPECT_EQ(get_ent_from_eptr(baseEntry, &read), 0);
+    EXPECT_EQ(host::entityCounts().total, 0);
+}
+
+TEST_F(DbWalk, AssociationsCountOnTheirTargetAndWalkApart) {
+    const db_ptr point = storePoint(5, 4);
+    ent a{};
+    a.type = kEntAssoc;
+    a.assoc.kind = 2;
+    a.assoc.opId = 31;
+    a.assoc.target = point;
+    a.assoc.pt = {5, 0, 0};
+    db_ptr first = 0, second = 0;
+    char ok = 0;
+    store_ent_assoc(&a, &first, main_level, main_attrib, &ok);
+    ASSERT_EQ(ok, 1);
+    ent target{};
+    ASSERT_EQ(get_ent_from_eptr(point, &target), 1);
+    EXPECT_EQ(a.assoc.targetId, target.id);
+    store_ent_assoc(&a, &second, main_level, main_attrib, &ok);
+    ASSERT_EQ(ok, 1);
+    get_ent_from_eptr(point, &target);
+    EXPECT_EQ(target.refs, 2);
+
+    // Entity walks never return associations, whatever the mask.
+    EXPECT_EQ(walk(true, ~0u), (Handles{point}));
+    Handles assocs;
+    db_ptr p = db_start();
+    char found = 0;
+    ent e{};
+    for (get_ent_assoc(p, &e, &p, &found); found; get_ent_assoc(p, &e, &p, &found)) assocs.push_back(p);
+    EXPECT_EQ(assocs, (Handles{first, second}));
+    EXPECT_EQ(e.assoc.opId, 31);
+    EXPECT_EQ(e.assoc.limits[0], -1e38);
+
+    // Rewriting the point keeps the host's count; deleting an association lowers it.
+    target.refs = 0;
+    ASSERT_EQ(rewrite_ent(&target, 0), 1);
+    get_ent_from_eptr(point, &target);
+    EXPECT_EQ(target.refs, 2);
+    delete_ent(first, 0, 0, 0, nullptr, 0);
+    get_ent_from_eptr(point, &target);
+    EXPECT_EQ(target.refs, 1);
+
+    ent dangling = a;
+    dangling.assoc.target = 4711;
+    store_ent_assoc(&dangling, nullptr, main_level, main_attrib, &ok);
+    EXPECT_EQ(ok, 0);
+    ent notAssoc{};
+    notAssoc.type = kEntPoint;
+    store_ent_assoc(&notAssoc, nullptr, main_level, main_attrib, &ok);
+    EXPECT_EQ(ok, 0);
+}
+
+TEST_F(DbWalk, SelectionBitsOnRecordsAndAcrossTheDatabase) {
+    ent e{};
+    sel_bit_turn_on(&e, 4);
+    sel_bit_turn_on(&e, 1);
+    EXPECT_EQ(sel_bit_is_on(&e, 4), 1);
+    sel_bit_turn_off(&e, 4);
+    EXPECT_EQ(sel_bit_is_on(&e, 4), 0);
+    EXPECT_EQ(sel_bit_is_on(&e, 1), 1);
+
+    const db_ptr p1 = storePoint(1, 1, 4 | kSelPicked);
+    const db_ptr p2 = storePoint(2, 1, 4 | kSelBlank);
+    const db_ptr l = storeLine();
+    ent line{};
+    get_ent_from_eptr(l, &line);
+    sel_bit_turn_on(&line, 4);
+    rewrite_ent(&line, 0);
+
+    const int repaints = host::repaintCount();
+    EXPECT_EQ(set_clr_sel_bits(0, 4, 0, 4, kEntPoint, 1, 0), 2);
+    EXPECT_EQ(host::repaintCount(), repaints + 1);
+    ent read{};
+    get_ent_from_eptr(p1, &read);
+    EXPECT_EQ(read.sel, kSelPicked);
+    get_ent_from_eptr(p2, &read);
+    EXPECT_EQ(read.sel, kSelBlank);   // blanked entities are cleared too
+    get_ent_from_eptr(l, &read);
+    EXPECT_EQ(read.sel, 4);           // not in the mask
+    EXPECT_EQ(set_clr_sel_bits(0, 4, 0, 4, kEntPoint, 0, 0), 0);
+}
+
+TEST_F(DbWalk, RenumberingGivesIdsInDatabaseOrderAndNewIdsFollow) {
+    const db_ptr a = storePoint(1);
+    const db_ptr b = storePoint(2);
+    ent assoc{};
+    assoc.type = kEntAssoc;
+    assoc.assoc.target = b;
+    char ok = 0;
+    db_ptr link = 0;
+    store_ent_assoc(&assoc, &link, 1, main_attrib, &ok);
+    ASSERT_EQ(ok, 1);
+    host::renumberIds(500);
+    ent e{};
+    get_ent_from_eptr(a, &e);
+    EXPECT_EQ(e.id, 500u);
+    get_ent_from_eptr(b, &e);
+    EXPECT_EQ(e.id, 501u);
+    get_ent_from_eptr(link, &e);
+    EXPECT_EQ(e.assoc.targetId, 501u);
+    ent next{};
+    next.type = kEntPoint;
+    EXPECT_EQ(store_ent(&next, nullptr, 0, 1, 1, main_attrib, &ok), 503u);
+}
+
+}  // namespace

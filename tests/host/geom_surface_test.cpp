@@ -1,0 +1,397 @@
+// Surface entities as the recognition reads them: a built solid converted to surfaces, evaluated at known
+// (u, v), tested for planarity, and probed with projections that must respect the faces' trims; NURBS
+// surfaces made from a revolved line and from four corners.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "host/api.h"
+#include "host/builder/part_builder.h"
+#include "host/geom/surface_entities.h"
+#include "host/state.h"
+
+namespace {
+
+using namespace host;
+using namespace host::builder;
+
+constexpr double kPi = std::numbers::pi;
+
+double dist(const p_3d& a, const p_3d& b) { return std::hypot(a.x - b.x, a.y - b.y, a.z - b.z); }
+double distToZAxis(const p_3d& p, double x, double y) { return std::hypot(p.x - x, p.y - y); }
+
+class SurfaceEntities : public testing::Test {
+protected:
+    void SetUp() override { newPart(); }
+
+    // Stores the part as a solid and converts it; returns the surfaces get_ent walks, in database order.
+    std::vector<ent> convert(const BuiltPart& part, int solidColour = 3) {
+        EXPECT_TRUE(part.ok()) << part.error;
+        db_ptr solid = storeSolidEntity(part.solid, solidColour, main_level, "part");
+        EXPECT_NE(solid, 0u);
+        ent se{};
+        EXPECT_EQ(get_ent_from_eptr(solid, &se), 1);
+        sld_tag tag = 0;
+        EXPECT_EQ(sld_get_tag_from_solid(&se, &tag), 1);
+        converted = sld_convert_tags_to_mc_ents(&tag, 1, 0.0, 0, 1, 0);
+        return walk(kEntSurface);
+    }
+
+    static std::vector<ent> walk(std::uint32_t mask, bool raw = false) {
+        std::vector<ent> out;
+        db_ptr p = db_start();
+        char found = 0;
+        for (;;) {
+            ent e{};
+            if (raw)
+                get_raw_ent(p, 1, mask, &e, &p, &found);
+            else
+                get_ent(p, 1, mask, &e, &p, &found);
+            if (!found) break;
+            out.push_back(e);
+        }
+        return out;
+    }
+
+    static std::vector<ent> ofType(const std::vector<ent>& ents, std::int16_t code) {
+        std::vector<ent> out;
+        std::copy_if(ents.begin(), ents.end(), std::back_inserter(out),
+                     [&](const ent& e) { return e.surf.typeCode == code; });
+        return out;
+    }
+
+    int converted = 0;
+};
+
+TEST_F(SurfaceEntities, EverySolidFaceBecomesOneWalkedSurfacePlanarOnesTrimmed) {
+    HoleSpec red = counterbored("bore", {20, 20, 20}, {0, 0, -1}, 6.6, 11, 6.8);
+    red.colour = 12;
+    BuiltPart part = PartBuilder::block({40, 40, 20}).hole(red).build();
+    std::vector<ent> surfaces = convert(part);
+    // Six block faces, the shoulder ring, two cylinders.
+    ASSERT_EQ(part.solid.faces().size(), 9u);
+    EXPECT_EQ(converted, 9);
+    ASSERT_EQ(surfaces.size(), 9u);
+    std::vector<ent> trimmed = ofType(surfaces, kSurfTrimmed);
+    EXPECT_EQ(trimmed.size(), 7u);
+    EXPECT_EQ(ofType(surfaces, kSurfCylinder).size(), 2u);
+    // The base planes are in the database but hidden from the walk, each owned by its trimmed surface.
+    std::vector<ent> raw = walk(kEntSurface, true);
+    EXPECT_EQ(raw.size(), 16u);
+    for (const ent& t : trimmed) {
+        ent base{};
+        ASSERT_EQ(get_ent_from_eptr(t.surf.base, &base), 1);
+        EXPECT_EQ(base.surf.typeCode, kSurfPlane);
+        EXPECT_EQ(base.owner, t.eptr);
+        EXPECT_EQ(base.color, t.color);
+    }
+    // Face colours kept: the hole's faces red, the rest in the solid's colour.
+    for (const ent& s : surfaces) {
+        bool holeFace = s.surf.typeCode == kSurfCylinder || (s.surf.boxMax.z < 19 && s.surf.boxMin.z > 1);
+        EXPECT_EQ(s.color, holeFace ? 12 : 3);
+        EXPECT_EQ(s.level, main_level);
+    }
+}
+
+TEST_F(SurfaceEntities, CylinderConeAndPlaneEvaluateAtKnownParameters) {
+    BuiltPart part =
+        PartBuilder::block({40, 40, 20}).hole(blindTipped("tip", {20, 20, 20}, {0, 0, -1}, 8, 10)).build();
+    std::vector<ent> surfaces = convert(part);
+    std::vector<ent> cyl = ofType(surfaces, kSurfCylinder), cone = ofType(surfaces, kSurfCone);
+    ASSERT_EQ(cyl.size(), 1u);
+    ASSERT_EQ(cone.size(), 1u);
+
+    // Cylinder: u is the angle about the axis, v the length along it.
+    const ent_surface& c = cyl[0].surf;
+    EXPECT_NEAR(c.uMax - c.uMin, 2 * kPi, 1e-9);
+    EXPECT_NEAR(std::abs(c.vMax - c.vMin), 10, 1e-9);
+    p_3d a, b, d;
+    ASSERT_EQ(eval_surf(&cyl[0], c.uMin, c.vMin, 0, &a), 1);
+    ASSERT_EQ(eval_surf(&cyl[0], c.uMin + kPi / 2, c.vMin, 0, &b), 1);
+    ASSERT_EQ(eval_surf(&cyl[0], c.uMin, c.vMax, 0, &d), 1);
+    EXPECT_NEAR(distToZAxis(a, 20, 20), 4, 1e-9);
+    EXPECT_NEAR(distToZAxis(b, 20, 20), 4, 1e-9);
+    EXPECT_NEAR(dist(a, b), 4 * std::sqrt(2.0), 1e-9);   // a quarter turn apart
+    EXPECT_NEAR(std::abs(d.z - a.z), 10, 1e-9);
+    EXPECT_NEAR(std::min(a.z, d.z), 10, 1e-9);
+    // Beyond the trims the surface goes on.
+    p_3d outside;
+    ASSERT_EQ(eval_surf(&cyl[0], c.uMin, c.vMax + 5, 0, &outside), 1);
+    EXPECT_NEAR(distToZAxis(outside, 20, 20), 4, 1e-9);
+
+    // Cone: one end of v is the apex on the axis, the other the rim at radius 4; 118 degrees.
+    const ent_surface& k = cone[0].surf;
+    p_3d e0, e1;
+    eval_surf(&cone[0], k.uMin, k.vMin, 0, &e0);
+    eval_surf(&cone[0], k.uMin, k.vMax, 0, &e1);
+    p_3d apex = distToZAxis(e0, 20, 20) < distToZAxis(e1, 20, 20) ? e0 : e1;
+    p_3d rim = distToZAxis(e0, 20, 20) < distToZAxis(e1, 20, 20) ? e1 : e0;
+    EXPECT_NEAR(distToZAxis(apex, 20, 20), 0, 1e-9);
+    EXPECT_NEAR(distToZAxis(rim, 20, 20), 4, 1e-9);
+    EXPECT_NEAR(rim.z, 10, 1e-9);
+    EXPECT_NEAR(rim.z - apex.z, 4 / std::tan(59 * kPi / 180), 1e-9);
+    p_3d apexes[3];
+    for (int i = 0; i < 3; ++i)
+        eval_surf(&cone[0], k.uMin + i * (k.uMax - k.uMin) / 3, apex.z == e0.z ? k.vMin : k.vMax, 0, &apexes[i]);
+    EXPECT_NEAR(dist(apexes[0], apexes[1]), 0, 1e-9);   // the apex end is one point for every u
+    EXPECT_NEAR(dist(apexes[0], apexes[2]), 0, 1e-9);
+
+    // Derivatives: along u the cylinder moves tangentially with length r.
+    p_3d pd[3];
+    ASSERT_EQ(eval_surf(&cyl[0], c.uMin + 0.3, c.vMin + 1, 1, pd), 1);
+    EXPECT_NEAR(std::hypot(pd[1].x, pd[1].y, pd[1].z), 4, 1e-9);
+    EXPECT_NEAR(std::abs(pd[2].z), 1, 1e-9);
+
+    // A plane moves by exactly du and dv.
+    std::vector<ent> planes = ofType(surfaces, kSurfTrimmed);
+    ASSERT_FALSE(planes.empty());
+    const ent_surface& pl = planes[0].surf;
+    p_3d q0, q1, q2;
+    eval_surf(&planes[0], pl.uMin, pl.vMin, 0, &q0);
+    eval_surf(&planes[0], pl.uMin + 3, pl.vMin, 0, &q1);
+    eval_surf(&planes[0], pl.uMin, pl.vMin + 4, 0, &q2);
+    EXPECT_NEAR(dist(q0, q1), 3, 1e-9);
+    EXPECT_NEAR(dist(q0, q2), 4, 1e-9);
+    EXPECT_NEAR(dist(q1, q2), 5, 1e-9);
+}
+
+TEST_F(SurfaceEntities, TrimTableHoldsTheFaceBoundariesOuterFirst) {
+    BuiltPart part = PartBuilder::block({40, 40, 20}).hole(throughHole("t", {15, 25, 20}, {0, 0, -1}, 8)).build();
+    std::vector<ent> surfaces = convert(part);
+    const ent* top = nullptr;
+    for (const ent& s : surfaces)
+        if (s.surf.typeCode == kSurfTrimmed && s.surf.boxMin.z > 19.9) top = &s;
+    ASSERT_NE(top, nullptr);
+    const ent_surface& s = top->surf;
+    ASSERT_EQ(s.trimBounds.size(), 2u);
+    std::size_t total = 0;
+    for (const trim_bound& b : s.trimBounds) total += b.length + 2;
+    EXPECT_LE(total, s.trimPoints.size() + 1);
+    EXPECT_EQ(s.trimBounds[0].start, 0);
+    // Each boundary closes on its first point.
+    auto boundary = [&](int i) {
+        std::size_t start = s.trimBounds[i].start, n = s.trimBounds[i].length + 2;
+        return std::vector<uv_pt>(s.trimPoints.begin() + start, s.trimPoints.begin() + start + n);
+    };
+    for (int i = 0; i < 2; ++i) {
+        std::vector<uv_pt> pts = boundary(i);
+        EXPECT_EQ(pts.front().u, pts.back().u);
+        EXPECT_EQ(pts.front().v, pts.back().v);
+    }
+    // The outer boundary runs along the block's edges, the inner one round the hole.
+    for (const uv_pt& uv : boundary(0)) {
+        p_3d p;
+        eval_surf(top, uv.u, uv.v, 0, &p);
+        bool onEdge = std::abs(p.x) < 1e-9 || std::abs(p.x - 40) < 1e-9 || std::abs(p.y) < 1e-9 ||
+                      std::abs(p.y - 40) < 1e-9;
+        EXPECT_TRUE(onEdge) << p.x << " " << p.y;
+    }
+    std::vector<uv_pt> inner = boundary(1);
+    EXPECT_GT(inner.size(), 32u);   // a circle is sampled finely
+    for (const uv_pt& uv : inner) {
+        p_3d p;
+        eval_surf(top, uv.u, uv.v, 0, &p);
+        EXPECT_NEAR(distToZAxis(p, 15, 25), 4, 1e-6);
+        EXPECT_NEAR(p.z, 20, 1e-9);
+    }
+    // The parameter box is the face's: the 40 x 40 square.
+    EXPECT_NEAR(s.uMax - s.uMin, 40, 1e-9);
+    EXPECT_NEAR(s.vMax - s.vMin, 40, 1e-9);
+    EXPECT_NEAR(s.boxMax.x - s.boxMin.x, 40, 1e-6);
+    EXPECT_NEAR(s.sphereRadius, 20 * std::sqrt(2.0), 1e-6);
+}
+
+TEST_F(SurfaceEntities, PlanarTestGivesOutwardNormal) {
+    BuiltPart part = PartBuilder::block({40, 40, 20}).hole(blindFlat("b", {20, 20, 20}, {0, 0, -1}, 10, 6)).build();
+    std::vector<ent> surfaces = convert(part);
+    int planar = 0;
+    for (const ent& s : surfaces) {
+        p_3d n{9, 9, 9}, p;
+        int result = is_surf_planar(&s, &n, &p);
+        EXPECT_EQ(result, s.surf.typeCode == kSurfTrimmed ? 1 : 0);
+        if (!result) {
+            EXPECT_EQ(n.x, 9);   // untouched
+            continue;
+        }
+        ++planar;
+        EXPECT_NEAR(std::hypot(n.x, n.y, n.z), 1, 1e-12);
+        // The normal points out of the material: from the box centre of the part towards the face,
+        // except for the hole's bottom, which faces up into the hole.
+        bool bottom = std::abs(p.z - 14) < 1e-9;
+        if (bottom) {
+            EXPECT_NEAR(n.z, 1, 1e-12);
+        } else {
+            double out = (p.x - 20) * n.x + (p.y - 20) * n.y + (p.z - 10) * n.z;
+            EXPECT_GT(out, 0);
+        }
+    }
+    EXPECT_EQ(planar, 7);
+    ent zero{};
+    EXPECT_EQ(is_surf_planar(&zero, nullptr, nullptr), 0);
+}
+
+TEST_F(SurfaceEntities, ProjectionHitsTheCounterboreRingButNotTheHole) {
+    // Shoulder ring at z = 13.2 between radius 3.3 and 5.5, axis at (20, 20).
+    BuiltPart part = PartBuilder::block({40, 40, 20}).hole(counterbored("c", {20, 20, 20}, {0, 0, -1}, 6.6, 11, 6.8)).build();
+    std::vector<ent> surfaces = convert(part);
+    const ent* ring = nullptr;
+    for (const ent& s : surfaces)
+        if (s.surf.typeCode == kSurfTrimmed && std::abs(s.surf.boxMin.z - 13.2) < 1e-9 &&
+            std::abs(s.surf.boxMax.z - 13.2) < 1e-9)
+            ring = &s;
+    ASSERT_NE(ring, nullptr);
+    double out[3], u = 0, v = 0;
+    double middle[3] = {20 + 4.4, 20, 30};   // above the ring, looking along the top view's axis
+    ASSERT_EQ(project_pt_onto_surf(ring, 1, middle, ring->surf.uMin, ring->surf.vMin, out, &u, &v), 1);
+    EXPECT_NEAR(out[0], 24.4, 1e-9);
+    EXPECT_NEAR(out[2], 13.2, 1e-9);
+    p_3d atUv;
+    eval_surf(ring, u, v, 0, &atUv);
+    EXPECT_NEAR(atUv.x, 24.4, 1e-9);
+
+    double throughHole[3] = {20 + 1.0, 20, 30};
+    EXPECT_EQ(project_pt_onto_surf(ring, 1, throughHole, ring->surf.uMin, ring->surf.vMin, out, &u, &v), 0);
+    double axis[3] = {20, 20, 5};   // from below: the line runs both ways
+    EXPECT_EQ(project_pt_onto_surf(ring, 1, axis, 0, 0, out, nullptr, nullptr), 0);
+    double outside[3] = {20 + 8, 20, 30};   // over the top face, not over the ring
+    EXPECT_EQ(project_pt_onto_surf(ring, 1, outside, 0, 0, out, nullptr, nullptr), 0);
+    double below[3] = {20, 20 - 4.4, -50};
+    ASSERT_EQ(project_pt_onto_surf(ring, 4, below, 0, 0, out, nullptr, nullptr), 1);   // the bottom view's axis
+    EXPECT_NEAR(out[2], 13.2, 1e-9);
+    // Along the front view's axis (world Y) the line runs parallel to the ring's plane.
+    EXPECT_EQ(project_pt_onto_surf(ring, 2, middle, 0, 0, out, nullptr, nullptr), 0);
+    EXPECT_EQ(project_pt_onto_surf(ring, 999, middle, 0, 0, out, nullptr, nullptr), 0);   // no such view
+}
+
+TEST_F(SurfaceEntities, ProjectionTakesTheHitNearestTheStartParameters) {
+    // A side hole along X: a vertical line through its axis meets the wall at its top and its bottom.
+    BuiltPart part = PartBuilder::block({40, 40, 20}).hole(throughHole("side", {40, 20, 10}, {-1, 0, 0}, 8)).build();
+    std::vector<ent> cyl = ofType(convert(part), kSurfCylinder);
+    ASSERT_EQ(cyl.size(), 1u);
+    const ent_surface& c = cyl[0].surf;
+    double pt[3] = {25, 20, 50}, out[3], u = 0, v = 0;
+    double vMid = (c.vMin + c.vMax) / 2;
+    for (double uStart : {c.uMin, c.uMin + kPi / 2, c.uMin + kPi, c.uMin + 3 * kPi / 2}) {
+        ASSERT_EQ(project_pt_onto_surf(&cyl[0], 1, pt, uStart, vMid, out, &u, &v), 1);
+        EXPECT_NEAR(out[0], 25, 1e-9);
+        EXPECT_NEAR(std::abs(out[2] - 10), 4, 1e-9);
+        p_3d start;
+        eval_surf(&cyl[0], uStart, vMid, 0, &start);
+        // The chosen hit is the one on the start point's side, unless the start lies level with the axis.
+        if (std::abs(start.z - 10) > 1) {
+            EXPECT_LT(std::abs(out[2] - start.z), std::abs(out[2] - (20 - start.z)));
+        }
+    }
+}
+
+TEST_F(SurfaceEntities, NurbsFromARevolvedLineLiesOnTheRevolution) {
+    // A cone segment about a tilted axis: radius 2 at axial 1, radius 5 at axial 7.
+    double axisDir[3] = {0, 0.6, 0.8};
+    double frame[3][3];
+    ASSERT_EQ(make_view_k(axisDir, frame), 1);
+    p_3d origin{3, -2, 5};
+    auto world = [&](double x, double z) {
+        return p_3d{origin.x + x * frame[0][0] + z * frame[2][0], origin.y + x * frame[0][1] + z * frame[2][1],
+                    origin.z + x * frame[0][2] + z * frame[2][2]};
+    };
+    ent profile{};
+    profile.type = kEntLine;
+    profile.ln.ln = {world(2, 1), world(5, 7)};
+    surf_of_rev rev;
+    rev.profile = &profile;
+    rev.axisPt = origin;
+    rev.axisDir = {0, 0.6, 0.8};
+    rev.startAngle = 0.0;
+    rev.sweep = 6.283185307179584;
+    ent nurbs{};
+    ASSERT_EQ(create_nurbsurf_from_surf(&rev, &nurbs), 1);
+    EXPECT_EQ(nurbs.type, kEntSurface);
+    EXPECT_EQ(nurbs.surf.typeCode, kSurfNurbs);
+    EXPECT_EQ(is_surf_planar(&nurbs, nullptr, nullptr), 0);
+    const ent_surface& s = nurbs.surf;
+    double minAngle = 1e9, maxAngle = -1e9;
+    for (int i = 0; i <= 8; ++i)
+        for (int j = 0; j <= 4; ++j) {
+            p_3d p;
+            ASSERT_EQ(eval_surf(&nurbs, s.uMin + (s.uMax - s.uMin) * i / 8, s.vMin + (s.vMax - s.vMin) * j / 4, 0, &p), 1);
+            double w[3] = {p.x - origin.x, p.y - origin.y, p.z - origin.z}, local[3];
+            mul_mat_vector(frame, w, local);
+            double r = std::hypot(local[0], local[1]), z = local[2];
+            EXPECT_GE(z, 1 - 1e-7);
+            EXPECT_LE(z, 7 + 1e-7);
+            EXPECT_NEAR(r, 2 + (z - 1) * 0.5, 1e-7);   // on the line's cone
+            if (j == 0 && i < 8) {
+                double a = std::atan2(local[1], local[0]);
+                minAngle = std::min(minAngle, a), maxAngle = std::max(maxAngle, a);
+            }
+        }
+    EXPECT_GT(maxAngle - minAngle, 1.5 * kPi);   // the samples go round the axis
+
+    // Stored with its colour and level; walked as a surface.
+    EXPECT_NE(put_surf_in_db(&nurbs, 6, 42), 0u);
+    ent back{};
+    ASSERT_EQ(get_ent_from_eptr(nurbs.eptr, &back), 1);
+    EXPECT_EQ(back.color, 6);
+    EXPECT_EQ(back.level, 42);
+    p_3d p0, p1;
+    eval_surf(&nurbs, s.uMin, s.vMin, 0, &p0);
+    eval_surf(&back, s.uMin, s.vMin, 0, &p1);
+    EXPECT_EQ(dist(p0, p1), 0);
+
+    ent line{};
+    line.type = kEntLine;
+    line.ln.ln = {world(0, 1), world(0, 4)};   // on the axis
+    rev.profile = &line;
+    EXPECT_EQ(create_nurbsurf_from_surf(&rev, &nurbs), 0);
+    ent notALine{};
+    notALine.type = kEntPoint;
+    rev.profile = &notALine;
+    EXPECT_EQ(create_nurbsurf_from_surf(&rev, &nurbs), 0);
+}
+
+TEST_F(SurfaceEntities, SquareFromFourCorners) {
+    p_3d corners[4] = {{-5, 5, 2}, {5, 5, 2}, {-5, -5, 2}, {5, -5, 2}};
+    ent sq{};
+    ASSERT_EQ(create_nurbsurf_from_4_points(corners, &sq), 1);
+    p_3d p;
+    eval_surf(&sq, sq.surf.uMin, sq.surf.vMin, 0, &p);
+    EXPECT_NEAR(dist(p, corners[0]), 0, 1e-12);
+    eval_surf(&sq, sq.surf.uMax, sq.surf.vMin, 0, &p);
+    EXPECT_NEAR(dist(p, corners[1]), 0, 1e-12);
+    eval_surf(&sq, sq.surf.uMin, sq.surf.vMax, 0, &p);
+    EXPECT_NEAR(dist(p, corners[2]), 0, 1e-12);
+    eval_surf(&sq, sq.surf.uMax, sq.surf.vMax, 0, &p);
+    EXPECT_NEAR(dist(p, corners[3]), 0, 1e-12);
+    p_3d n, q;
+    ASSERT_EQ(is_surf_planar(&sq, &n, &q), 1);
+    EXPECT_NEAR(std::abs(n.z), 1, 1e-12);
+    EXPECT_NEAR(q.z, 2, 1e-12);
+    double above[3] = {1, 1, 9}, out[3];
+    ASSERT_EQ(project_pt_onto_surf(&sq, 1, above, 0.5, 0.5, out, nullptr, nullptr), 1);
+    EXPECT_NEAR(out[2], 2, 1e-12);
+    double beside[3] = {6, 1, 9};
+    EXPECT_EQ(project_pt_onto_surf(&sq, 1, beside, 0.5, 0.5, out, nullptr, nullptr), 0);
+
+    p_3d same[4] = {{0, 0, 0}, {0, 0, 0}, {0, 1, 0}, {1, 1, 0}};
+    EXPECT_EQ(create_nurbsurf_from_4_points(same, &sq), 0);
+}
+
+TEST_F(SurfaceEntities, RecordsWithoutGeometryFailCleanly) {
+    ent zero{};
+    p_3d p;
+    double pt[3] = {0, 0, 0}, out[3];
+    EXPECT_EQ(eval_surf(&zero, 0, 0, 0, &p), 0);
+    EXPECT_EQ(project_pt_onto_surf(&zero, 1, pt, 0, 0, out, nullptr, nullptr), 0);
+    EXPECT_EQ(put_surf_in_db(&zero, 1, 1), 0u);
+    zero.type = kEntSurface;
+    EXPECT_EQ(eval_surf(&zero, 0, 0, 0, &p), 0);
+    sld_tag tag = 0;
+    EXPECT_EQ(sld_get_tag_from_solid(&zero, &tag), 0);
+    sld_tag bogus = 12345;
+    EXPECT_EQ(sld_convert_tags_to_mc_ents(&bogus, 1, 0.0, 0, 1, 0), 0);
+    EXPECT_TRUE(walk(kEntSurface, true).empty());
+}
+
+}  // namespace

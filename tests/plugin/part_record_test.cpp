@@ -1,0 +1,92 @@
+// Part records inside the host's database: replacing by tag, reading by tag and version, never losing the
+// old record to a failed store, and the foreign colour table.
+#include <gtest/gtest.h>
+
+#include "host/api.h"
+#include "plugin/core/globals.h"
+#include "plugin/core/part_record.h"
+#include "support/plugin_fixture.h"
+
+namespace {
+
+class PartRecordTest : public PluginFixture {
+protected:
+    void SetUp() override {
+        PluginFixture::SetUp();
+        load();
+        g_globals->settings.featuresLevel = 1000254;
+    }
+    static std::vector<std::string> noteTexts() {
+        std::vector<std::string> texts;
+        db_ptr at = db_start();
+        for (;;) {
+            ent e{};
+            char found = 0;
+            get_raw_ent(at, 1, kEntNote, &e, &at, &found);
+            if (!found) return texts;
+            texts.emplace_back(mTableFindData(e.note.text));
+        }
+    }
+    static void storeNote(const std::string& text) {
+        ent e{};
+        calc_note(&e, 1, p_3d{}, text);
+        db_ptr entry = 0;
+        char ok = 0;
+        store_ent(&e, &entry, 0, main_color, main_level, main_attrib, &ok);
+        ASSERT_EQ(ok, 1);
+    }
+};
+
+TEST_F(PartRecordTest, ANewVersionReplacesEveryRecordOfItsTagAndLeavesOthersAlone) {
+    writePartRecord("DRLUd63000000002", {1, 2});
+    writePartRecord("DGPDd01000000001", {9});
+    writePartRecord("DRLUd66000000003", {3, 4, 5});
+    std::vector<std::uint8_t> payload{42};
+    EXPECT_EQ(readPartRecord("DRLUd63", payload), 0);
+    EXPECT_EQ(payload, std::vector<std::uint8_t>{42});   // left as it was
+    EXPECT_EQ(readPartRecord("DRLUd66", payload), 3);
+    EXPECT_EQ(payload, (std::vector<std::uint8_t>{3, 4, 5}));
+    EXPECT_EQ(readPartRecord("DGPDd01", payload), 1);
+    EXPECT_EQ(noteTexts().size(), 2u);
+}
+
+TEST_F(PartRecordTest, RecordsStayOutOfWhatTheUserSeesButOnTheFeaturesLevel) {
+    writePartRecord("DREVddd000000001", {7});
+    db_ptr at = db_start();
+    ent e{};
+    char found = 0;
+    get_ent(at, 1, kEntNote, &e, &at, &found);
+    EXPECT_EQ(found, 0);
+    get_raw_ent(db_start(), 1, kEntNote, &e, &at, &found);
+    ASSERT_EQ(found, 1);
+    EXPECT_EQ(e.level, 1000254);
+    EXPECT_TRUE(is_level_visible(1000254));
+}
+
+TEST_F(PartRecordTest, AnEmptyPayloadIsStoredAndReadsAsAbsent) {
+    writePartRecord("TSEQd05000000000", {});
+    EXPECT_EQ(noteTexts(), std::vector<std::string>{"TSEQd05000000000"});
+    std::vector<std::uint8_t> payload;
+    EXPECT_EQ(readPartRecord("TSEQd05", payload), 0);
+    EXPECT_TRUE(payload.empty());
+}
+
+TEST_F(PartRecordTest, ADamagedRecordReadsAsAbsent) {
+    storeNote("DRLTd66000000009abab");
+    std::vector<std::uint8_t> payload;
+    EXPECT_EQ(readPartRecord("DRLTd66", payload), 0);
+}
+
+TEST_F(PartRecordTest, TheColourTableNoteIsFoundAmongOtherNotes) {
+    storeNote("a plain note");
+    storeNote("---VERTA Color Table---\nnumber rgb host\n17 255-128-0 5\n");
+    std::vector<RGB_COLOR_NUM> table;
+    EXPECT_EQ(readVertaColorTable(table), 3);
+    ASSERT_EQ(table.size(), 1u);
+    EXPECT_EQ(table[0].foreignColour, 17);
+    std::vector<RGB_COLOR_NUM> none;
+    host::reset();
+    EXPECT_EQ(readVertaColorTable(none), 0);
+}
+
+}  // namespace
