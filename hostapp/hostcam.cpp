@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "host/geom/step_io.h"
 #include "host/state.h"
 #include "hostapp/plugin_module.h"
 #include "hostapp/session_runner.h"
@@ -42,7 +43,7 @@ std::optional<std::string> readText(const std::string& path) {
 
 std::string usage() {
     return "usage: hostcam [--plugin PATH] [--session FILE] [--inch] [--no-machine-group] [--no-active-group]\n"
-           "               [--host-dir DIR] [--part PATH]\n";
+           "               [--host-dir DIR] [--part PATH] [--open FILE.step]\n";
 }
 
 std::optional<HostcamOptions> parseOptions(const std::vector<std::string>& args, std::string& error) {
@@ -65,6 +66,8 @@ std::optional<HostcamOptions> parseOptions(const std::vector<std::string>& args,
             if (!value(o.hostDir)) return std::nullopt;
         } else if (a == "--part") {
             if (!value(o.part)) return std::nullopt;
+        } else if (a == "--open") {
+            if (!value(o.open)) return std::nullopt;
         } else if (a == "--inch") {
             o.inch = true;
         } else if (a == "--no-machine-group") {
@@ -113,6 +116,16 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
     if (!opts->part.empty()) setPartFile(opts->part);
     if (opts->noMachineGroup) setMachineGroup(false);
     if (opts->noActiveGroup) setActiveGroup(false);
+    if (!opts->open.empty()) {
+        if (std::string why = openStepAsPart(opts->open); !why.empty()) {
+            err << "hostcam: " << why << '\n';
+            return 2;
+        }
+        EntityCounts n = entityCounts();
+        out << opts->open << ": points " << n.points << ", lines " << n.lines << ", arcs " << n.arcs << ", splines "
+            << n.splines << ", notes " << n.notes << ", surfaces " << n.surfaces << ", solids " << n.solids
+            << ", total " << n.total << '\n';
+    }
 
     PluginModule module;
     std::string pluginPath = opts->plugin.empty() ? defaultPluginPath() : opts->plugin;

@@ -15,6 +15,7 @@ struct HostcamOptions {
     std::string session;   // "" = the built-in session (the main menu, closed with OK)
     std::string hostDir;   // "" = the host's default folder
     std::string part;      // "" = an unnamed part
+    std::string open;      // "" = an empty part; else a STEP file whose solids make the part
     bool inch = false;
     bool noMachineGroup = false;
     bool noActiveGroup = false;

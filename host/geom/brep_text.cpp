@@ -1,5 +1,7 @@
 // BRep text of faces and solids. The kernel's reader reports damage by throwing or by leaving the shape
-// null; both become nullopt here.
+// null, and on text cut short it can spin at the end of the stream re-reading nothing; so the stream
+// throws on the first extraction that fails and gives up once the reader keeps peeking past the end, and
+// every way out of the reader but success is nullopt.
 #include "host/geom/brep_text.h"
 
 #include <BRepTools.hxx>
@@ -9,11 +11,31 @@
 
 #include <charconv>
 #include <sstream>
+#include <stdexcept>
+#include <streambuf>
 
 #include "host/geom/occt_impl.h"
 
 namespace host {
 namespace {
+
+// A read-only buffer over the text that throws once the end has been asked for too often: a reader
+// that finishes asks a few times, one spinning on cut-off text asks without end.
+class EndGuardBuffer : public std::streambuf {
+public:
+    explicit EndGuardBuffer(std::string& text) { setg(text.data(), text.data(), text.data() + text.size()); }
+
+protected:
+    int_type underflow() override {
+        if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+        if (++endHits_ > kMaxEndHits) throw std::runtime_error("BRep text ends too early");
+        return traits_type::eof();
+    }
+
+private:
+    static constexpr int kMaxEndHits = 64;
+    int endHits_ = 0;
+};
 
 std::string write(const TopoDS_Shape& shape) {
     std::ostringstream out;
@@ -26,8 +48,13 @@ std::string write(const TopoDS_Shape& shape) {
 }
 
 std::optional<TopoDS_Shape> read(std::string_view text) {
-    if (text.empty()) return std::nullopt;
-    std::istringstream in{std::string(text)};
+    // The kernel's writer begins with its format line; anything else is not looked into.
+    std::size_t start = text.find_first_not_of(" \r\n");
+    if (start == std::string_view::npos || text.substr(start).rfind("CASCADE Topology V", 0) != 0) return std::nullopt;
+    std::string copy(text);
+    EndGuardBuffer buffer(copy);
+    std::istream in(&buffer);
+    in.exceptions(std::ios::failbit | std::ios::badbit);
     TopoDS_Shape shape;
     try {
         BRep_Builder builder;
@@ -35,6 +62,8 @@ std::optional<TopoDS_Shape> read(std::string_view text) {
     } catch (const Standard_Failure&) {
         return std::nullopt;
     } catch (const std::exception&) {
+        return std::nullopt;
+    } catch (...) {
         return std::nullopt;
     }
     if (shape.IsNull()) return std::nullopt;

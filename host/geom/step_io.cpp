@@ -3,6 +3,9 @@
 #include "host/geom/step_io.h"
 
 #include <IFSelect_ReturnStatus.hxx>
+#include <Message.hxx>
+#include <Message_Messenger.hxx>
+#include <Message_PrinterOStream.hxx>
 #include <Quantity_Color.hxx>
 #include <STEPCAFControl_Reader.hxx>
 #include <STEPCAFControl_Writer.hxx>
@@ -25,6 +28,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <mutex>
 
 #include "host/geom/occt_impl.h"
 #include "host/geom/surface_entities.h"
@@ -32,6 +36,15 @@
 
 namespace host {
 namespace {
+
+// The kernel's translators report progress and statistics on the console; the host shows none of it.
+void quietKernel() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        const Handle(Message_Messenger)& messenger = Message::DefaultMessenger();
+        messenger->RemovePrinters(STANDARD_TYPE(Message_PrinterOStream));
+    });
+}
 
 // A fresh document of the kernel's data exchange, closed when the holder goes.
 class XdeDocument {
@@ -94,6 +107,7 @@ StepSolid solidOf(const TopoDS_Shape& shape, const std::string& name, int bodyCo
 }  // namespace
 
 StepImport importStep(const std::string& path) {
+    quietKernel();
     StepImport result;
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) {
@@ -143,6 +157,7 @@ StepImport importStep(const std::string& path) {
 }
 
 std::string exportStep(const std::vector<StepSolid>& solids, const std::string& path) {
+    quietKernel();
     if (solids.empty()) return "no solids to write";
     try {
         XdeDocument xde;

@@ -18,12 +18,33 @@ public:
     CDlgPointsList() = default;
 };
 
-// The global process tree dialog; the command loop sets its after-recognition flag before it runs.
+// The global process tree dialog; the command loop sets its after-recognition flag before it runs. Until
+// the tree is built, the dialog is a frame whose buttons end it with the result codes the loop acts on.
 class CDlgProcess : public plat::Dialog {
 public:
-    CDlgProcess() : plat::Dialog(18021) {}
+    CDlgProcess();
     std::uint8_t afterRecognition = 0;
+    std::int16_t preset = 0;
 };
+extern const int kProcessDialogResults[15];
+
+// The process configuration. Until it is built, a frame whose button 1 stands for "trial drawn".
+class CConfigProcess : public plat::Dialog {
+public:
+    CConfigProcess();
+    std::int16_t preset = 0;
+};
+
+// Recognises the part: -1 cancelled or failed, else the button of the run summary (1 or 2).
+std::int16_t runRecognition(std::uint32_t* processTreeFlags);
+// Shows the process tree; returns the next preset, on which the command loop acts.
+std::int16_t runProcessDialog(std::uint32_t* processTreeFlags, std::int16_t* option, std::int16_t preset);
+// Runs the process configuration; 1 when it drew a trial into the graphics for the user to inspect.
+int runConfigProcess(std::int16_t preset);
+void blankMarkerEnt();
+void unblankMarkerEnt();
+struct VIEW_LIST;
+void drawHoleLabels(VIEW_LIST* tree, long level, std::int16_t mode);
 
 int undoGroupOperations(std::uint32_t groupId);
 int cancelGroupOperations(std::uint32_t groupId);

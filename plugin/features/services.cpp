@@ -2,3 +2,5 @@
 #include "plugin/features/services.h"
 
 void redrawFeatureMarks(FEATURE_MARK*) {}
+
+int featuresManagerMenu(int, std::int16_t*, long*, long*, short*) { return 0; }

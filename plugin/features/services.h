@@ -18,14 +18,22 @@ struct DRAW_ENTS_LIST {
 struct FEATURE_MARK;
 void redrawFeatureMarks(FEATURE_MARK* marks);
 
+// Runs the features manager's share of a command code (101, 2001-2008); non-zero ends the command loop
+// after this command. It may change the loop's event mask and the two further get_event arguments.
+int featuresManagerMenu(int code, std::int16_t* state, long* mask, long* arg2, short* arg3);
+
 class CDlgViewAllGeo : public plat::Dialog {
 public:
     CDlgViewAllGeo() : plat::Dialog(18046) {}
 };
 
+class CFeatMgrFilter;
+class CDlgSelCylindersMask;
+
 class CDlgAssignFeatures : public plat::Dialog {
 public:
     CDlgAssignFeatures() : plat::Dialog(18047) {}
+    void showSelectionInfo(CDlgSelCylindersMask&, const std::string&, CFeatMgrFilter&) {}
 };
 
 class CDlgPreselView : public plat::Dialog {
@@ -38,5 +46,16 @@ public:
     int groupNumber = 0;
 };
 
-class CFeatMgrFilter {};
+// The features manager's working copy of its settings while the command loop runs.
+class CFeatMgrFilter {
+public:
+    double toleranceA = 0, toleranceB = 0;
+    std::uint8_t reamColours[6] = {};
+    std::uint8_t threadColours[3] = {};
+    std::string threadTables[3];
+    std::string reamTables[6];
+    std::uint8_t pickActive = 0;
+    std::int32_t pickCount = 0;
+    std::uint8_t pickDone = 0;
+};
 class CDlgSelCylindersMask {};

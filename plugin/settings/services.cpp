@@ -38,6 +38,11 @@ bool CDlgSharedDataMgr::onInitDialog() {
     return true;
 }
 
+bool CGeneralParameters::onInitDialog() {
+    endDialog(plat::IDCANCEL);
+    return true;
+}
+
 bool CDlgSharedLibNF::onInitDialog() {
     endDialog(plat::IDCANCEL);
     return true;

@@ -48,6 +48,18 @@ protected:
     bool onInitDialog() override;
 };
 
+// The general settings dialog. A result of 101 asks the caller to pick a point and show it again.
+class CGeneralParameters : public plat::Dialog {
+public:
+    CGeneralParameters() : plat::Dialog(18031) {}
+    int pickState = 0;
+    double refPoint[3] = {};
+    std::int16_t switch1 = 0, switch2 = 0;
+
+protected:
+    bool onInitDialog() override;
+};
+
 // The watcher's control block: a stop byte, then the shared folder the watcher reads once at its start.
 struct WATCHER_CTL {
     std::atomic<std::uint8_t> stop{0};

@@ -1,0 +1,131 @@
+// The command loop as the user drives it from the main menu, across invocations of one work cycle.
+#include <gtest/gtest.h>
+
+#include "plugin/core/globals.h"
+#include "plugin/core/main_menu.h"
+#include "support/plugin_fixture.h"
+
+namespace {
+
+constexpr int kMenu = CMainMenu::kTemplate;
+constexpr int kExecute = 18007, kFormsManager = 18006, kViewProcess = 18008, kEditReports = 18034;
+constexpr int kProcessTree = 18021, kConfiguration = 18018;
+
+class CommandLoopTest : public PluginFixture {
+protected:
+    int count(std::string_view fragment) {
+        int n = 0;
+        for (const std::string& line : transcript().lines()) n += line.find(fragment) != std::string::npos;
+        return n;
+    }
+};
+
+TEST_F(CommandLoopTest, ExecuteWithoutAMachineGroupOnlyTellsTheUser) {
+    host::setMachineGroup(false);
+    load();
+    script().click(kMenu, kExecute).answer(plat::IDOK).click(kMenu, plat::IDOK);
+    m_main();
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains("The machine has no machine group."));
+    EXPECT_EQ(count("dialog.show 18021"), 0);
+    EXPECT_EQ(g_mainMenuShown, 0);
+}
+
+TEST_F(CommandLoopTest, AButtonClickedWhileTheLoopRunsRunsItsCommandOnce) {
+    load();
+    script().click(kMenu, kEditReports).menu(0).click(kMenu, plat::IDOK);
+    m_main();
+    expectScriptPlayed();
+    EXPECT_EQ(count("menu owner=18048"), 1);
+    EXPECT_EQ(g_commandLoopBusy, 0);
+}
+
+TEST_F(CommandLoopTest, EditReportsOpensTheChosenReportInTheHostEditor) {
+    host::setPartFile(dir.path() + "/Plate.pfp");
+    ASSERT_TRUE(plat::writeFile(dir.path() + "/Plate.txt", "report"));
+    load();
+    script().click(kMenu, kEditReports).menu(1).file(dir.path() + "/Plate.txt").esc();
+    m_main();
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains("host.editor \"" + dir.path() + "/Plate.txt\""));
+}
+
+TEST_F(CommandLoopTest, AProcessTreeResultThatNeedsTheHostPausesTheCycleAndTheNextInvocationResumes) {
+    load();
+    script().click(kMenu, kExecute).click(kProcessTree, 108);
+    EXPECT_EQ(m_main(), 0);
+    expectScriptPlayed();
+    EXPECT_EQ(g_resumeAction, 1);
+    EXPECT_EQ(g_mainMenuShown, 0);
+    EXPECT_EQ(host::statusText(), "Forantix is waiting: run it again to continue.");
+    EXPECT_FALSE(g_mainMenu->isVisible());
+
+    // The user runs the plug-in again: the resume action posts View Process, whose tree the user closes,
+    // and then the main menu.
+    script().click(kProcessTree, plat::IDCANCEL).click(kMenu, plat::IDOK);
+    m_main();
+    expectScriptPlayed();
+    EXPECT_EQ(count("dialog.show 18021"), 2);
+    EXPECT_EQ(g_resumeAction, 0);
+    EXPECT_EQ(g_mainMenuShown, 0);
+}
+
+TEST_F(CommandLoopTest, LeavingTheTreeForTheViewAllPanelKeepsTheCycleAndRepostsViewProcess) {
+    load();
+    script().click(kMenu, kViewProcess).click(kProcessTree, 103).esc();
+    m_main();
+    expectScriptPlayed();
+    EXPECT_EQ(g_pendingCommand, 105);
+    EXPECT_TRUE(g_viewAllGeo->isVisible());
+
+    script().click(kProcessTree, plat::IDCANCEL).click(kMenu, plat::IDOK);
+    m_main();
+    expectScriptPlayed();
+    EXPECT_EQ(g_pendingCommand, 0);
+    EXPECT_EQ(count("dialog.show 18021"), 2);
+}
+
+TEST_F(CommandLoopTest, ResultOneThousandTwelveEndsTheCycleAfterItsResumeActionIsSet) {
+    load();
+    script().click(kMenu, kViewProcess).click(kProcessTree, 1012);
+    m_main();
+    expectScriptPlayed();
+    EXPECT_EQ(g_resumeAction, 21);
+    EXPECT_EQ(g_globals->viewsTree, nullptr);
+}
+
+TEST_F(CommandLoopTest, ATrialOfTheConfigurationHandsOverAndReturnsToTheFormsManager) {
+    load();
+    script().click(kMenu, kFormsManager).click(kConfiguration, plat::IDOK);
+    m_main();
+    expectScriptPlayed();
+    EXPECT_EQ(g_resumeAction, 2);
+    EXPECT_EQ(g_mainMenuShown, 0);
+
+    script().click(kConfiguration, plat::IDCANCEL).click(kMenu, plat::IDOK);
+    m_main();
+    expectScriptPlayed();
+    EXPECT_EQ(count("dialog.show 18018"), 2);
+    EXPECT_EQ(g_resumeAction, 0);
+}
+
+TEST_F(CommandLoopTest, TheHiddenButtonsCodeDoesNothing) {
+    load();
+    plat::postThreadMessage(WM_PLUGIN_COMMAND, 109, 0);
+    script().click(kMenu, plat::IDOK);
+    m_main();
+    expectScriptPlayed();
+    EXPECT_EQ(count("dialog.show 180"), 1);   // the main menu only
+    EXPECT_EQ(count("msgbox"), 0);
+}
+
+TEST_F(CommandLoopTest, TheLoopPutsTheHostsLevelMaskBack) {
+    load();
+    mask_level = 7;
+    script().click(kMenu, kViewProcess).click(kProcessTree, plat::IDCANCEL).click(kMenu, plat::IDOK);
+    m_main();
+    expectScriptPlayed();
+    EXPECT_EQ(mask_level, 7);
+}
+
+}  // namespace
