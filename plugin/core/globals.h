@@ -83,7 +83,7 @@ struct PLUGIN_GLOBALS {
     double partPoint[3] = {};
     std::int16_t partPointFlag1 = 0;
     std::int16_t partPointFlag2 = 0;
-    COnlySelViewsList oldViewsList{"DOSV", 0};
+    COnlySelViewsList oldViewsList{0};
     std::int16_t createdViewCounter = 0;
     std::vector<std::uint32_t> createdViewIds;
     std::array<std::string, 100> tableTexts;      // the first is the current table's name
@@ -91,7 +91,7 @@ struct PLUGIN_GLOBALS {
     CTextSection errorMessages;
     std::array<CTabColsDesc, 16> threadTables;
     std::int16_t threadTableCount = 0;
-    COnlySelViewsList viewsSnapshot{"DOSW", 0};   // views of the last recognition
+    COnlySelViewsList viewsSnapshot{0};   // "DOSW": views of the last recognition
     std::string pluginTitle;
 
     std::uint8_t isMetric() const { return hostVersion[7]; }

@@ -11,4 +11,3 @@ int saveAllRecords(VIEW_LIST*) { return 0; }
 void freeViewsTree(VIEW_LIST*) {}
 void freeGenOpGroups(GEN_OP_GROUP*) {}
 void freeFeatureMarks(FEATURE_MARK*) {}
-void convertOldViewsList() {}
