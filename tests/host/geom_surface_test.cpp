@@ -251,6 +251,15 @@ TEST_F(SurfaceEntities, ProjectionHitsTheCounterboreRingButNotTheHole) {
     eval_surf(ring, u, v, 0, &atUv);
     EXPECT_NEAR(atUv.x, 24.4, 1e-9);
 
+    // The base plane has no trims: the hole's axis meets it, at a (u, v) that the ring's face excludes.
+    ent base{};
+    ASSERT_EQ(get_ent_from_eptr(ring->surf.base, &base), 1);
+    double onAxis[3] = {20, 20, 30}, uc = 0, vc = 0;
+    ASSERT_EQ(project_pt_onto_surf(&base, 1, onAxis, 0, 0, out, &uc, &vc), 1);
+    EXPECT_NEAR(out[2], 13.2, 1e-9);
+    EXPECT_FALSE(ring->surf.geom->containsUv({uc, vc}));
+    EXPECT_TRUE(ring->surf.geom->containsUv({u, v}));
+
     double throughHole[3] = {20 + 1.0, 20, 30};
     EXPECT_EQ(project_pt_onto_surf(ring, 1, throughHole, ring->surf.uMin, ring->surf.vMin, out, &u, &v), 0);
     double axis[3] = {20, 20, 5};   // from below: the line runs both ways
