@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+#include "host/api_types.h"
+
 // ---- version header and environment ---------------------------------------------------------------
 // current_version: 40 bytes; byte 7 is the unit flag (1 metric, anything else inch); byte 4 the host's
 // release switch that a few operation codes depend on.
@@ -82,8 +84,6 @@ extern int mask_level;                     // 0: no level restriction of the dis
 void rebuild_graphics();
 void repaint_graphics();
 
-struct p_3d { double x = 0, y = 0, z = 0; };
-struct l_3d { p_3d e1, e2; };
 void drw_3d_line(const l_3d* line, int colour);
 
 // ---- commands ------------------------------------------------------------------------------------------
@@ -93,7 +93,8 @@ void post_FT_command(const char* app, const char* command);
 // Opens a text file in the host's editor; `mode` 0 (the only one the plug-in passes) opens it for editing.
 void edit_filename(const char* path, int mode);
 
-// ---- the part database, views and geometry ------------------------------------------------------------
+// ---- the part database, views, geometry and tools -------------------------------------------------------
 #include "host/api_db.h"
 #include "host/api_views.h"
 #include "host/api_geom.h"
+#include "host/api_tools.h"

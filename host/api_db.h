@@ -5,6 +5,7 @@
 // Handles stay valid while the part is open; a reopened part numbers its entities afresh (ids are kept).
 // The functions may be called from any thread; one lock serialises them.
 #pragma once
+#include "host/api_types.h"
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -63,7 +64,7 @@ struct ent_arc {
     double sw = 0;                 // sweep, radians; kept bit for bit (the plug-in keys arcs by it)
 };
 
-// A spline's data block is opaque to the host and may carry bytes; its size is a multiple of 64.
+// A spline's data block is opaque to the host and may carry any bytes (the plug-in sizes it in 64-byte units).
 struct ent_spline {
     std::uint8_t kind = 0;
     std::int16_t order = 0;
@@ -232,10 +233,10 @@ int rewrite_ent(const ent* e, int undo);
 // 1 done; 0 when there is no such entity.
 int delete_ent(db_ptr entry, int undo, int keep, int redraw, void* reserved, int reserved2);
 
-// Stores an association (e->type kEntAssoc, e->assoc filled) on the level and with the attributes given;
-// the target entity must exist. On success `*ok` = 1, `*entry` and e->eptr the new handle, e->id and
-// e->assoc.targetId filled, the target's refs raised by one; the id is returned. Deleting the association
-// lowers the count again.
+// Stores an association (e->type kEntAssoc, e->assoc filled) on the level and with the attributes given,
+// in the record's colour; the target entity must exist. On success `*ok` = 1, `*entry` and e->eptr the new
+// handle, e->id and e->assoc.targetId filled, the target's refs raised by one; the id is returned.
+// Deleting the association lowers the count again.
 std::uint32_t store_ent_assoc(ent* e, db_ptr* entry, std::int32_t level, const attr_block& attrib, char* ok);
 
 // ---- notes -----------------------------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 // the vector and line helpers. Included by host/api.h after api_db.h (ent) and api_views.h (matrices).
 // Matrices are double[3][3] with rows X, Y, Z (api_views.h); angles in radians; lengths in part units.
 #pragma once
+#include "host/api_types.h"
 #include <cstdint>
 
 // ---- surface type codes: ent_surface::typeCode ---------------------------------------------------------
@@ -76,8 +77,9 @@ int sld_convert_tags_to_mc_ents(const sld_tag* tags, int count, double tolerance
                                 int reserved);
 
 // ---- vectors and matrices -------------------------------------------------------------------------------------
-// out = m v: the dot products of v with m's rows (a world vector into a view's axes when m is the
-// transposed view matrix; a view vector to world with the view matrix itself). out may be v.
+// out = v.x row0 + v.y row1 + v.z row2 of m. With a view matrix (rows X, Y, Z) a vector in the view's axes
+// goes to world; with its transpose a world vector goes into the view's axes (its dot products with the
+// view's rows). out may be v.
 void mul_mat_vector(const double m[3][3], const double v[3], double out[3]);
 // out = transpose of m; out may be m.
 void transpose_matrix_33(const double m[3][3], double out[3][3]);

@@ -3,6 +3,7 @@
 // at the viewer). A point p given in a view goes to world as p.x X + p.y Y + p.z Z; a world point goes
 // into the view by its dot products with the rows. Lengths are the part's units, angles radians.
 #pragma once
+#include "host/api_types.h"
 #include <cstddef>
 #include <cstdint>
 #include <vector>

@@ -91,6 +91,7 @@ void reset() {
     detail::resetWaitDialog();
     detail::resetDisplay();
     detail::resetCommands();
+    newPart();
 }
 
 void setMetric(bool on) {

@@ -129,7 +129,7 @@ bool validRecord(const gt_rec& g) {
 
 void mul_mat_vector(const double m[3][3], const double v[3], double out[3]) {
     double r[3];
-    for (int i = 0; i < 3; ++i) r[i] = m[i][0] * v[0] + m[i][1] * v[1] + m[i][2] * v[2];
+    for (int i = 0; i < 3; ++i) r[i] = v[0] * m[0][i] + v[1] * m[1][i] + v[2] * m[2][i];
     std::copy(r, r + 3, out);
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "host/api.h"
+#include "host/builder/part_builder.h"
 #include "host/geom/face_geom.h"
 #include "host/state.h"
 #include "platform/ui/driver.h"
@@ -308,6 +309,28 @@ TEST_F(PartFile, SaveAndReopenKeepsEveryEntityNoteByteAndSetting) {
 
     // Saving the reopened part again gives the same part once more.
     ASSERT_TRUE(host::savePart(path).ok);
+}
+
+TEST_F(PartFile, SolidsKeepTheirShapeAndFaceColours) {
+    const host::builder::BuiltPart built =
+        host::builder::PartBuilder::block({100, 50, 20}).stockColour(4).build();
+    ASSERT_TRUE(built.ok()) << built.error;
+    ent solid{};
+    solid.type = kEntSolid;
+    solid.solid.body = "Stock";
+    solid.solid.geom = std::make_shared<host::SolidGeom>(built.solid);
+    store(solid);
+    ASSERT_TRUE(host::savePart(path).ok);
+    host::newPart();
+    ASSERT_TRUE(host::openPart(path).ok);
+
+    ASSERT_EQ(host::allEntities().size(), 1u);
+    const ent back = host::allEntities()[0];
+    ASSERT_TRUE(back.solid.geom);
+    EXPECT_NEAR(back.solid.geom->volume(), 100.0 * 50 * 20, 1e-6);
+    EXPECT_EQ(back.solid.geom->faces().size(), built.solid.faces().size());
+    EXPECT_EQ(back.solid.geom->faceColours(), built.solid.faceColours());
+    EXPECT_EQ(back.solid.body, "Stock");
 }
 
 TEST_F(PartFile, DamagedForeignAndNewerFilesAreRefusedAndTheOpenPartStays) {

@@ -17,16 +17,16 @@ TEST(GeomMatrices, ViewFrameRoundTripAndAliasing) {
     double m[3][3] = {{c, s, 0}, {-s * 0.6, c * 0.6, 0.8}, {s * 0.8, -c * 0.8, 0.6}};
     double world[3] = {1.5, -2.0, 7.25};
     double inView[3], back[3], mt[3][3];
-    mul_mat_vector(m, world, inView);
-    EXPECT_NEAR(inView[2], m[2][0] * 1.5 - m[2][1] * 2.0 + m[2][2] * 7.25, 1e-12);   // dot with the Z row
     transpose_matrix_33(m, mt);
-    mul_mat_vector(mt, inView, back);
+    mul_mat_vector(mt, world, inView);   // into the view: dot products with its rows
+    EXPECT_NEAR(inView[2], m[2][0] * 1.5 - m[2][1] * 2.0 + m[2][2] * 7.25, 1e-12);
+    mul_mat_vector(m, inView, back);     // and back to world
     for (int i = 0; i < 3; ++i) EXPECT_NEAR(back[i], world[i], 1e-12);
 
     double v[3] = {1, 2, 3};
-    mul_mat_vector(m, v, v);   // in place
-    EXPECT_NEAR(v[0], c + 2 * s, 1e-12);
-    EXPECT_NEAR(v[1], -s * 0.6 + 2 * c * 0.6 + 3 * 0.8, 1e-12);
+    mul_mat_vector(m, v, v);   // in place: 1 X + 2 Y + 3 Z
+    EXPECT_NEAR(v[0], c - 2 * s * 0.6 + 3 * s * 0.8, 1e-12);
+    EXPECT_NEAR(v[1], s + 2 * c * 0.6 - 3 * c * 0.8, 1e-12);
     transpose_matrix_33(m, m);   // in place
     EXPECT_DOUBLE_EQ(m[0][1], -s * 0.6);
     EXPECT_DOUBLE_EQ(m[1][0], s);

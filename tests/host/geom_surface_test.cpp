@@ -326,7 +326,9 @@ TEST_F(SurfaceEntities, NurbsFromARevolvedLineLiesOnTheRevolution) {
             p_3d p;
             ASSERT_EQ(eval_surf(&nurbs, s.uMin + (s.uMax - s.uMin) * i / 8, s.vMin + (s.vMax - s.vMin) * j / 4, 0, &p), 1);
             double w[3] = {p.x - origin.x, p.y - origin.y, p.z - origin.z}, local[3];
-            mul_mat_vector(frame, w, local);
+            double frameT[3][3];
+            transpose_matrix_33(frame, frameT);
+            mul_mat_vector(frameT, w, local);
             double r = std::hypot(local[0], local[1]), z = local[2];
             EXPECT_GE(z, 1 - 1e-7);
             EXPECT_LE(z, 7 + 1e-7);

@@ -96,7 +96,8 @@ TEST_F(SettingsTest, ColourListsAndInvertedAndNormalisedItems) {
     writeSection(settingsFile(), "FeatMgrFilter", "7. 5 6\r\n8. 5\r\n");
     writeSection(settingsFile(), "ProcessMachTool", "3. 0\r\n");
     writeSection(settingsFile(), "ProcessMach", "47. 7\r\n50. -3\r\n24. abc\r\n");
-    writeSection(settingsFile(), "SharedData", "1. 9\r\n");
+    ASSERT_TRUE(plat::createDirectories(dir.path() + "/shared/FORMS_MM/Standard"));
+    writeSection(settingsFile(), "SharedData", "1. 9\r\n3. " + dir.path() + "/shared\r\n");
     load();
     invoke();
     EXPECT_EQ(settings().reamClassColours, (std::array<std::uint8_t, 6>{5, 6, 13, 0, 0, 0}));

@@ -56,8 +56,18 @@ TEST_F(WorkCycleTest, PathsFollowTheModuleAndTheUnitsInch) {
     EXPECT_EQ(g_globals->formsDir, installDir + "/Tool/FORMS_INCH");
     EXPECT_EQ(std::string(g_fmtFine), "%.5f");
     EXPECT_EQ(std::string(g_fmtSigned), "%+.5f");
+    EXPECT_DOUBLE_EQ(g_tolerances.tol4T, 0.004);   // multiples of the inch base tolerance once read
+}
+
+TEST(UnitStartValues, InchStartValuesAreNotAllMultiplesOfT) {
+    setUnitTolerances(false);
+    EXPECT_DOUBLE_EQ(g_tolerances.tolT, 0.001);
     EXPECT_DOUBLE_EQ(g_tolerances.tol4T, 0.005);
     EXPECT_DOUBLE_EQ(g_tolerances.tol08T, 0.00075);
+    EXPECT_DOUBLE_EQ(g_tolerances.maxHoleRadius, 20);
+    setUnitTolerances(true);
+    EXPECT_DOUBLE_EQ(g_tolerances.tol4T, 0.1);
+    EXPECT_EQ(std::string(g_fmtCoarse), "%.1f");
 }
 
 TEST_F(WorkCycleTest, AUnitFlagOtherThanOneCountsAsInch) {
