@@ -5,7 +5,6 @@
 #include "platform/ui/dialog.h"
 #include "platform/ui/driver.h"
 #include "platform/ui/keys.h"
-#include "platform/ui/list_view.h"
 #include "platform/ui/text_quote.h"
 
 namespace plat {

@@ -112,7 +112,7 @@ bool ListView::deleteItem(int row) {
 
 bool ListView::deleteAllItems() {
     for (int i = 0; i < itemCount(); ++i)
-        if ((rows_[static_cast<std::size_t>(i)].state & (LVIS_SELECTED | LVIS_FOCUSED)) != 0)
+        if ((rowAt(i).state & (LVIS_SELECTED | LVIS_FOCUSED)) != 0)
             applyState(i, 0, LVIS_SELECTED | LVIS_FOCUSED);
     rows_.clear();
     top_ = 0;
@@ -121,13 +121,13 @@ bool ListView::deleteAllItems() {
 
 bool ListView::setItemText(int row, int col, std::string_view text) {
     if (!validRow(row) || col < 0 || (col > 0 && col >= columnCount())) return false;
-    auto& texts = rows_[static_cast<std::size_t>(row)].texts;
+    auto& texts = rowAt(row).texts;
     if (texts.size() <= static_cast<std::size_t>(col)) texts.resize(static_cast<std::size_t>(col) + 1);
     if (texts[static_cast<std::size_t>(col)] == text) return true;
     texts[static_cast<std::size_t>(col)] = std::string(text);
     // Only the row's own text is an item change; sub-items are set silently.
     if (col == 0) {
-        unsigned s = rows_[static_cast<std::size_t>(row)].state;
+        unsigned s = rowAt(row).state;
         notifyChanged(row, LVIF_TEXT, s, s);
     }
     return true;
@@ -135,56 +135,56 @@ bool ListView::setItemText(int row, int col, std::string_view text) {
 
 std::string ListView::itemText(int row, int col) const {
     if (!validRow(row) || col < 0) return {};
-    const auto& texts = rows_[static_cast<std::size_t>(row)].texts;
+    const auto& texts = rowAt(row).texts;
     return static_cast<std::size_t>(col) < texts.size() ? texts[static_cast<std::size_t>(col)] : std::string();
 }
 
 bool ListView::setItemData(int row, std::intptr_t data) {
     if (!validRow(row)) return false;
-    Row& r = rows_[static_cast<std::size_t>(row)];
+    Row& r = rowAt(row);
     if (r.data == data) return true;
     r.data = data;
     notifyChanged(row, LVIF_PARAM, r.state, r.state);
     return true;
 }
 
-std::intptr_t ListView::itemData(int row) const { return validRow(row) ? rows_[static_cast<std::size_t>(row)].data : 0; }
+std::intptr_t ListView::itemData(int row) const { return validRow(row) ? rowAt(row).data : 0; }
 
 bool ListView::setItemImage(int row, int image) {
     if (!validRow(row)) return false;
-    Row& r = rows_[static_cast<std::size_t>(row)];
+    Row& r = rowAt(row);
     if (r.image == image) return true;
     r.image = image;
     notifyChanged(row, LVIF_IMAGE, r.state, r.state);
     return true;
 }
 
-int ListView::itemImage(int row) const { return validRow(row) ? rows_[static_cast<std::size_t>(row)].image : -1; }
+int ListView::itemImage(int row) const { return validRow(row) ? rowAt(row).image : -1; }
 
 int ListView::findItemData(std::intptr_t data) const {
     for (int i = 0; i < itemCount(); ++i)
-        if (rows_[static_cast<std::size_t>(i)].data == data) return i;
+        if (rowAt(i).data == data) return i;
     return -1;
 }
 
 // ---- states --------------------------------------------------------------------------------------------
 
 void ListView::applyState(int row, unsigned state, unsigned mask) {
-    unsigned old = rows_[static_cast<std::size_t>(row)].state;
+    unsigned old = rowAt(row).state;
     unsigned now = (old & ~mask) | (state & mask);
     if (now == old) return;
     // The other rows give up what this one takes, and are announced first.
     if ((now & ~old & LVIS_SELECTED) != 0 && (style_ & LVS_SINGLESEL) != 0)
         for (int i = 0; i < itemCount(); ++i)
-            if (i != row && (rows_[static_cast<std::size_t>(i)].state & LVIS_SELECTED) != 0) applyState(i, 0, LVIS_SELECTED);
+            if (i != row && (rowAt(i).state & LVIS_SELECTED) != 0) applyState(i, 0, LVIS_SELECTED);
     if ((now & ~old & LVIS_FOCUSED) != 0)
         for (int i = 0; i < itemCount(); ++i)
-            if (i != row && (rows_[static_cast<std::size_t>(i)].state & LVIS_FOCUSED) != 0) applyState(i, 0, LVIS_FOCUSED);
+            if (i != row && (rowAt(i).state & LVIS_FOCUSED) != 0) applyState(i, 0, LVIS_FOCUSED);
     if (!validRow(row)) return;
-    old = rows_[static_cast<std::size_t>(row)].state;
+    old = rowAt(row).state;
     now = (old & ~mask) | (state & mask);
     if (now == old) return;
-    rows_[static_cast<std::size_t>(row)].state = now;
+    rowAt(row).state = now;
     notifyChanged(row, LVIF_STATE, old, now);
 }
 
@@ -208,12 +208,12 @@ bool ListView::setItemState(int row, unsigned state, unsigned mask) {
 }
 
 unsigned ListView::itemState(int row, unsigned mask) const {
-    return validRow(row) ? rows_[static_cast<std::size_t>(row)].state & mask : 0;
+    return validRow(row) ? rowAt(row).state & mask : 0;
 }
 
 int ListView::nextItem(int after, unsigned flags) const {
     for (int i = std::max(after + 1, 0); i < itemCount(); ++i) {
-        unsigned s = rows_[static_cast<std::size_t>(i)].state;
+        unsigned s = rowAt(i).state;
         if ((flags & LVNI_SELECTED) != 0 && (s & LVIS_SELECTED) == 0) continue;
         if ((flags & LVNI_FOCUSED) != 0 && (s & LVIS_FOCUSED) == 0) continue;
         return i;
@@ -222,18 +222,19 @@ int ListView::nextItem(int after, unsigned flags) const {
 }
 
 int ListView::selectedCount() const {
-    return static_cast<int>(std::count_if(rows_.begin(), rows_.end(), [](const Row& r) { return (r.state & LVIS_SELECTED) != 0; }));
+    auto selected = [](const Row& r) { return (r.state & LVIS_SELECTED) != 0; };
+    return static_cast<int>(std::count_if(rows_.begin(), rows_.end(), selected));
 }
 
 void ListView::selectOnly(int row) {
     for (int i = 0; i < itemCount(); ++i)
-        if (i != row && (rows_[static_cast<std::size_t>(i)].state & LVIS_SELECTED) != 0) applyState(i, 0, LVIS_SELECTED);
+        if (i != row && (rowAt(i).state & LVIS_SELECTED) != 0) applyState(i, 0, LVIS_SELECTED);
     if (validRow(row)) applyState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
 void ListView::deselectAll() {
     for (int i = 0; i < itemCount(); ++i)
-        if ((rows_[static_cast<std::size_t>(i)].state & LVIS_SELECTED) != 0) applyState(i, 0, LVIS_SELECTED);
+        if ((rowAt(i).state & LVIS_SELECTED) != 0) applyState(i, 0, LVIS_SELECTED);
 }
 
 // ---- geometry ------------------------------------------------------------------------------------------
@@ -360,7 +361,8 @@ bool ListView::sortItems(const std::function<int(std::intptr_t, std::intptr_t)>&
         for (std::size_t lo = 0; lo < rows_.size(); lo += 2 * width) {
             std::size_t mid = std::min(lo + width, rows_.size()), hi = std::min(lo + 2 * width, rows_.size());
             std::size_t a = lo, b = mid, out = lo;
-            while (a < mid && b < hi) buf[out++] = std::move(compare(rows_[b].data, rows_[a].data) < 0 ? rows_[b++] : rows_[a++]);
+            while (a < mid && b < hi)
+                buf[out++] = std::move(compare(rows_[b].data, rows_[a].data) < 0 ? rows_[b++] : rows_[a++]);
             while (a < mid) buf[out++] = std::move(rows_[a++]);
             while (b < hi) buf[out++] = std::move(rows_[b++]);
         }
@@ -499,7 +501,8 @@ std::string Dialog::userColumnClick(int ctlId, int col) {
     if (col < 0 || col >= lv.columnCount()) return that + " has no column " + std::to_string(col);
     std::optional<Rect> seen = visiblePart(*lv.headerRect(col), c->clientRect());
     if (!seen) return "column " + std::to_string(col) + " of " + that + " is out of sight";
-    record("user column-click " + std::to_string(templateId_) + " " + std::to_string(ctlId) + " " + std::to_string(col));
+    record("user column-click " + std::to_string(templateId_) + " " + std::to_string(ctlId) + " " +
+           std::to_string(col));
     setCursorPos(c->clientToScreen(seen->center()));
     // The header takes no focus; the list hears of the click at once.
     Notify n;

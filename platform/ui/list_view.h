@@ -100,6 +100,8 @@ private:
         unsigned state = 0;
     };
     bool validRow(int row) const { return row >= 0 && row < itemCount(); }
+    Row& rowAt(int row) { return rows_[static_cast<std::size_t>(row)]; }
+    const Row& rowAt(int row) const { return rows_[static_cast<std::size_t>(row)]; }
     int columnLeft(int col) const;
     int totalWidth() const;
     int iconWidth() const;

@@ -430,7 +430,8 @@ TreeItem TreeView::findPath(std::string_view path) const { return findUnder(0, p
 
 std::string TreeView::pathOf(TreeItem item) const {
     std::string out;
-    for (TreeItem h = item; exists(h); h = nodes_.at(h).parent) out = nodes_.at(h).text + (out.empty() ? "" : "/" + out);
+    for (TreeItem h = item; exists(h); h = nodes_.at(h).parent)
+        out = nodes_.at(h).text + (out.empty() ? "" : "/" + out);
     return out;
 }
 
@@ -463,7 +464,8 @@ std::string findShown(const Dialog& dlg, const Control& c, std::string_view path
     std::string that = "tree view " + std::to_string(c.id()) + " of window " + std::to_string(dlg.templateId());
     item = tv.findPath(path);
     if (!item) return that + " has no item " + quoteText(path);
-    if (!tv.itemRect(item, false)) return "item " + quoteText(path) + " of " + that + " is hidden in a collapsed branch";
+    if (!tv.itemRect(item, false))
+        return "item " + quoteText(path) + " of " + that + " is hidden in a collapsed branch";
     return "";
 }
 
@@ -495,7 +497,8 @@ std::string Dialog::userTreeClick(int ctlId, MouseClick click, std::string_view 
     sendNotify(n);
     // A left click then moves the caret, unless the handler answered that it took care of the click.
     c = findItem(ctlId);
-    if (click == MouseClick::Left && n.result == 0 && c && c->treeView()->exists(h)) c->treeView()->selectItem(h, TVC_BYMOUSE);
+    if (click == MouseClick::Left && n.result == 0 && c && c->treeView()->exists(h))
+        c->treeView()->selectItem(h, TVC_BYMOUSE);
     return "";
 }
 
@@ -508,8 +511,10 @@ std::string Dialog::userTreeExpand(int ctlId, std::string_view path, bool expand
     std::string item = "item " + quoteText(path) + " of tree view " + std::to_string(ctlId) + " of window " +
                        std::to_string(templateId_);
     if (!tv.hasChildren(h)) return item + " has no children";
-    if ((tv.itemState(h, TVIS_EXPANDED) != 0) == expand) return item + (expand ? " is expanded already" : " is collapsed already");
-    if (!tv.buttonRect(h)) return item + " has no button (the tree needs buttons, and lines at the root for a root item)";
+    if ((tv.itemState(h, TVIS_EXPANDED) != 0) == expand)
+        return item + (expand ? " is expanded already" : " is collapsed already");
+    if (!tv.buttonRect(h))
+        return item + " has no button (the tree needs buttons, and lines at the root for a root item)";
     tv.scrollTo(h);
     std::optional<Rect> seen = inClient(*tv.buttonRect(h), c->clientRect());
     if (!seen) return item + " is out of sight";
@@ -536,7 +541,8 @@ std::string Dialog::userTreeEdit(int ctlId, std::string_view path, std::string_v
     if (std::string why = findShown(*this, *c, path, h); !why.empty()) return why;
     TreeView& tv = *c->treeView();
     if ((tv.style() & TVS_EDITLABELS) == 0)
-        return "tree view " + std::to_string(ctlId) + " of window " + std::to_string(templateId_) + " does not let labels be edited";
+        return "tree view " + std::to_string(ctlId) + " of window " + std::to_string(templateId_) +
+               " does not let labels be edited";
     tv.scrollTo(h);
     record("user tree-edit " + std::to_string(templateId_) + " " + std::to_string(ctlId) + " " + quoteText(path) + " " +
            quoteText(text));

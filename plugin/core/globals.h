@@ -12,6 +12,7 @@
 #include "host/api.h"
 #include "platform/sys/module.h"
 #include "plugin/core/load_time.h"
+#include "plugin/core/records.h"
 #include "plugin/core/settings.h"
 #include "plugin/core/text_section.h"
 #include "plugin/core/views_list.h"
@@ -56,6 +57,11 @@ struct PLUGIN_GLOBALS {
     TABLE_FILE_REF runTableRef;
     std::int16_t runReservedWord = 0;
     std::array<std::uint8_t, 36> runReservedBlock{};
+    std::vector<std::uint8_t> runBytes;            // carried unchanged from loading to saving
+    std::vector<std::int16_t> runWords;            // the same
+    RUN_STATS runStats;
+    RUN_SETTINGS runSettings;
+    std::uint8_t recordsLeftInPart = 0;            // kLeft* sets the last loadAllRecords left unread
     std::uint8_t debugDumps = 0;
     std::string processLogFile;
     std::FILE* processLog = nullptr;

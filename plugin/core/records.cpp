@@ -1,13 +1,962 @@
-// Stand-ins (docs/seams.md).
+// Saving and loading the work cycle's records. The stream "DRLU" holds the images of the tree, its
+// operations, process copies and description arrays, and the generated groups, in walk order; the table
+// "DRLT" has one RECORD_ENTRY per image or marker. A link slot in an image holds the identity number this
+// writer gave the linked record (numbered in stream order, so a save is the same bytes every time); the
+// loader maps the identities of kinds 1, 2 and 4 to the new records. Every count and size read is checked
+// against the bytes there are.
 #include "plugin/core/records.h"
 
-#include "plugin/core/views_list.h"
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <utility>
 
-int loadAllRecords(VIEW_LIST** tree) {
-    *tree = nullptr;
+#include "platform/sys/files.h"
+#include "platform/sys/paths.h"
+#include "platform/ui/message_box.h"
+#include "plugin/core/byte_codec.h"
+#include "plugin/core/globals.h"
+#include "plugin/core/load_time_objects.h"
+#include "plugin/core/part_record.h"
+#include "plugin/engine/ope_list.h"
+#include "plugin/features/feature_mark.h"
+#include "plugin/recognition/tree_codec.h"
+#include "plugin/tooling/tool_records.h"
+
+namespace {
+
+constexpr std::size_t kTableRefSize = 2127;
+constexpr std::size_t kMaxRunText = 1024;
+constexpr std::size_t kStoredProcessName = 42;
+
+std::string header(const char* tagAndVersion, std::size_t count) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%s%09li", tagAndVersion, static_cast<long>(count));
+    return text;
+}
+
+// ---- messages ---------------------------------------------------------------------------------------------
+
+// The text with its first two integer conversions (%i, %d, with flags and width) filled in. The text comes
+// from the UI-text file, so it is never handed to printf as a format: any other conversion stays as it is.
+std::string formatTwoInts(std::string_view format, long first, long second) {
+    const long values[2] = {first, second};
+    int used = 0;
+    std::string out;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] != '%') {
+            out += format[i];
+            continue;
+        }
+        if (i + 1 < format.size() && format[i + 1] == '%') {
+            out += '%';
+            ++i;
+            continue;
+        }
+        std::size_t end = i + 1;
+        while (end < format.size() && std::strchr("-+ 0#", format[end])) ++end;
+        while (end < format.size() && format[end] >= '0' && format[end] <= '9' && end - i < 8) ++end;
+        while (end < format.size() && (format[end] == 'l' || format[end] == 'h')) ++end;
+        if (end < format.size() && (format[end] == 'i' || format[end] == 'd') && used < 2) {
+            std::string spec(format.substr(i, end - i));
+            while (!spec.empty() && (spec.back() == 'l' || spec.back() == 'h')) spec.pop_back();
+            spec += "li";
+            char number[64];
+            std::snprintf(number, sizeof number, spec.c_str(), values[used++]);
+            out += number;
+            i = end;
+        } else {
+            out += '%';
+        }
+    }
+    return out;
+}
+
+void showHoleMessage(const VIEW_LIST* view, const POINT_LIST* point, const std::string& detail) {
+    char text[512];
+    std::snprintf(text, sizeof text, "%s %i Pos %.2f %.2f %.2f\n", errorMessage(9).c_str(),
+                  view ? static_cast<int>(view->viewNumber) : 0, point->ptView[0], point->ptView[1], point->ptView[2]);
+    plat::messageBox(nullptr, std::string(text) + detail, errorMessage(1), plat::MB_OK);
+}
+
+// One box per head hole whose stored number of copies differs from the copies hanging behind it. The walk
+// stops after as many steps as the tree has holes, so a loop of copies cannot hold it.
+void checkChains(const VIEW_LIST* tree) {
+    long holes = 0;
+    for (const VIEW_LIST* view = tree; view; view = view->next) holes += countPoints(view);
+    for (const VIEW_LIST* view = tree; view; view = view->next) {
+        for (const POINT_LIST* point = view->firstPoint; point; point = point->next) {
+            if (point->chainMember) continue;
+            long copies = 0;
+            for (const POINT_LIST* copy = point->chainNext; copy && copies <= holes; copy = copy->chainNext) ++copies;
+            if (copies != point->chainCount)
+                showHoleMessage(view, point, formatTwoInts(errorMessage(12), point->chainCount, copies));
+        }
+    }
+}
+
+// ---- identities -------------------------------------------------------------------------------------------
+
+// Identity numbers from 1 on, in the order records are first named.
+class IDENTITIES {
+public:
+    std::uint32_t of(const void* record) {
+        if (!record) return 0;
+        auto [it, added] = ids_.try_emplace(record, next_);
+        if (added) ++next_;
+        return it->second;
+    }
+    LinkIdOf function() {
+        return [this](const void* record) { return of(record); };
+    }
+
+private:
+    std::map<const void*, std::uint32_t> ids_;
+    std::uint32_t next_ = 1;
+};
+
+// ---- the stream -------------------------------------------------------------------------------------------
+
+template <class F>
+void walkStream(VIEW_LIST* tree, F&& visit) {
+    for (VIEW_LIST* view = tree; view; view = view->next) {
+        visit(kRecView, view);
+        for (POINT_LIST* point = view->firstPoint; point; point = point->next) {
+            visit(kRecPoint, point);
+            if (point->chainMember == 0) {
+                for (OPE_LIST* ope = point->opeList; ope; ope = ope->next) {
+                    visit(kRecOpe, ope);
+                    if (ope->processOpe) visit(kRecProcessCopy, ope->processOpe.get());
+                }
+            }
+            visit(kRecDescs, point);
+            for (CYL_LIST* cyl = point->firstCyl; cyl; cyl = cyl->next) visit(kRecCyl, cyl);
+        }
+    }
+}
+
+std::vector<GEN_OP_GROUP*> savedGroups() {
+    std::vector<GEN_OP_GROUP*> groups;
+    GEN_OP_GROUP* group = g_globals->genOpGroups;
+    for (int i = 0; i < g_globals->genOpGroupCount && group; ++i, group = group->next) groups.push_back(group);
+    return groups;
+}
+
+// Every record of the stream is numbered before any image is written, so links to records further on get
+// the numbers those records are written with; the tool sequence names its operations by the same numbers.
+void numberStream(VIEW_LIST* tree, IDENTITIES& ids) {
+    walkStream(tree, [&](RECORD_KIND kind, void* record) {
+        ids.of(kind == kRecDescs ? static_cast<void*>(static_cast<POINT_LIST*>(record)->descs) : record);
+    });
+    for (GEN_OP_GROUP* group : savedGroups()) ids.of(group);
+}
+
+void writeStream(VIEW_LIST* tree) {
+    IDENTITIES ids;
+    numberStream(tree, ids);
+    const std::vector<GEN_OP_GROUP*> groups = savedGroups();
+    const LinkIdOf idOf = ids.function();
+
+    std::vector<std::uint8_t> stream;
+    ByteWriter out(stream);
+    std::vector<RECORD_ENTRY> table;
+    auto image = [&](RECORD_KIND kind, const void* identity, auto&& write) {
+        RECORD_ENTRY entry;
+        entry.kind = kind;
+        entry.offset = static_cast<std::uint32_t>(out.size());
+        write();
+        entry.size = static_cast<std::uint32_t>(out.size() - entry.offset);
+        entry.oldAddress = ids.of(identity);
+        table.push_back(entry);
+    };
+    auto marker = [&](RECORD_KIND kind, std::uint32_t value) {
+        RECORD_ENTRY entry;
+        entry.kind = kind;
+        entry.value = value;
+        table.push_back(entry);
+    };
+
+    walkStream(tree, [&](RECORD_KIND kind, void* record) {
+        switch (kind) {
+        case kRecView: {
+            const auto* view = static_cast<const VIEW_LIST*>(record);
+            image(kind, view, [&] { writeViewImage(*view, idOf, out); });
+            break;
+        }
+        case kRecPoint: {
+            const auto* point = static_cast<const POINT_LIST*>(record);
+            image(kind, point, [&] { writePointImage(*point, idOf, out); });
+            break;
+        }
+        case kRecOpe: {
+            const auto* ope = static_cast<const OPE_LIST*>(record);
+            image(kind, ope, [&] { out.putBytes(opeImage(*ope, idOf).data(), OPE_LIST::kSize); });
+            break;
+        }
+        case kRecProcessCopy: {
+            const auto* copy = static_cast<const PROCESS_OPE*>(record);
+            image(kind, copy, [&] { out.putBytes(copy->bytes, PROCESS_OPE::kSize); });
+            break;
+        }
+        case kRecDescs: {
+            const auto* point = static_cast<const POINT_LIST*>(record);
+            image(kind, point->descs, [&] {
+                for (std::size_t i = 0; point->descs && i < point->descCount; ++i)
+                    out.putBytes(point->descs[i].bytes, CIL_DESC::kSize);
+            });
+            break;
+        }
+        case kRecCyl: {
+            const auto* cyl = static_cast<const CYL_LIST*>(record);
+            image(kind, cyl, [&] { writeCylImage(*cyl, idOf, out); });
+            const int used = cyl->entCount < 0 ? 0 : cyl->entCount > kMaxCylEnts ? kMaxCylEnts : cyl->entCount;
+            for (int i = 0; i < used; ++i) marker(kRecCylEntity, static_cast<std::uint32_t>(cyl->ents[i].id));
+            break;
+        }
+        case kRecCylEntity:
+        case kRecMarker:
+        case kRecGroup:
+        case kRecFeatureMark:
+            break;
+        }
+    });
+    marker(kRecMarker, g_globals->markerId);
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        const GEN_OP_GROUP* group = groups[i];
+        GEN_OP_GROUP last = *group;
+        if (i + 1 == groups.size()) last.next = nullptr;
+        image(kRecGroup, group, [&] { out.putBytes(genOpGroupImage(last, idOf).data(), GEN_OP_GROUP::kSize); });
+    }
+    out.putZeros(4);
+
+    writePartRecord(header("DRLUd66", stream.size()), stream);
+    const std::vector<std::uint8_t> tableBytes = encodeRecordTable(table);
+    writePartRecord(header("DRLTd66", tableBytes.size()), tableBytes);
+}
+
+void writeFeatureMarks() {
+    IDENTITIES ids;
+    std::vector<std::uint8_t> images;
+    std::vector<RECORD_ENTRY> table;
+    FEATURE_MARK* mark = g_globals->featureMarks;
+    for (int i = 0; i < g_globals->featureMarkCount && mark; ++i, mark = mark->next) {
+        FEATURE_MARK copy = *mark;
+        if (i + 1 == g_globals->featureMarkCount) copy.next = nullptr;
+        RECORD_ENTRY entry;
+        entry.kind = kRecFeatureMark;
+        entry.offset = static_cast<std::uint32_t>(images.size());
+        entry.size = FEATURE_MARK::kSize;
+        entry.oldAddress = ids.of(mark);
+        const auto image = featureMarkImage(copy, ids.function());
+        images.insert(images.end(), image.begin(), image.end());
+        table.push_back(entry);
+    }
+    writePartRecord(header("DFTUd05", images.size()), images);
+    const std::vector<std::uint8_t> tableBytes = encodeRecordTable(table);
+    writePartRecord(header("DFTTd05", tableBytes.size()), tableBytes);
+}
+
+void writeRevision() {
+    std::vector<std::uint8_t> payload;
+    ByteWriter(payload).put<std::uint32_t>(kDataRevision);
+    writePartRecord(header("DREVddd", payload.size()), payload);
+}
+
+void writeTools() {
+    std::vector<std::uint8_t> payload;
+    ByteWriter out(payload);
+    out.put<std::uint32_t>(static_cast<std::uint32_t>(g_toolsArray->size()));
+    out.put<std::uint32_t>(kTpToolSize);
+    for (const tp_tool& tool : *g_toolsArray) out.putBytes(tpToolImage(tool).data(), kTpToolSize);
+    writePartRecord(header("TLSTd05", payload.size()), payload);
+}
+
+void writeToolSequence(VIEW_LIST* tree) {
+    IDENTITIES ids;
+    numberStream(tree, ids);
+
+    std::vector<std::uint8_t> payload;
+    ByteWriter out(payload);
+    out.put<std::uint32_t>(static_cast<std::uint32_t>(g_fullToolsSeq->size()));
+    out.put<std::uint32_t>(FULL_TOOLS_SEQ::kSize);
+    for (FULL_TOOLS_SEQ& entry : *g_fullToolsSeq) {
+        out.putBytes(toolsSeqImage(entry, ids.function()).data(), FULL_TOOLS_SEQ::kSize);
+        for (const OPE_LIST* ope : entry.opes) out.put<std::uint32_t>(ids.of(ope));
+        // The tree goes right after the save: nothing may keep pointing into it.
+        entry.opes.clear();
+        entry.opes.shrink_to_fit();
+        entry.view = nullptr;
+    }
+    writePartRecord(header("TSEQd05", payload.size()), payload);
+}
+
+void putFixedText(ByteWriter& out, const char* text, std::size_t capacity, std::size_t field) {
+    const std::size_t n = strnlen(text, capacity);
+    const std::size_t kept = n < field ? n : field - 1;
+    out.putBytes(text, kept);
+    out.putZeros(field - kept);
+}
+
+void putRunText(ByteWriter& out, const std::string& text) {
+    const std::size_t n = std::min(text.size(), kMaxRunText - 1);
+    out.put<std::uint16_t>(static_cast<std::uint16_t>(n + 1));
+    out.putBytes(text.data(), n);
+    out.putZeros(1);
+}
+
+void writeRunBlock() {
+    PLUGIN_GLOBALS& g = *g_globals;
+    const RUN_STATS& s = g.runStats;
+    const RUN_SETTINGS& r = g.runSettings;
+    std::vector<std::uint8_t> payload;
+    ByteWriter out(payload);
+    out.put<std::int32_t>(g.markerLevel);
+    out.put(s.tableHoleCount);
+    out.put(s.stateCount2);
+    out.put(s.stateCount4);
+    out.put(s.stateCount3);
+    const TABLE_FILE_REF& ref = g.runTableRef;
+    putFixedText(out, ref.tabPath, sizeof ref.tabPath, 1024);
+    putFixedText(out, ref.txtPath, sizeof ref.txtPath, 1024);
+    putFixedText(out, ref.tableName, sizeof ref.tableName, 32);
+    putFixedText(out, ref.processName, sizeof ref.processName, kStoredProcessName);
+    out.put<std::int32_t>(static_cast<std::int32_t>(ref.fileTime));
+    out.put(ref.flag);
+    out.put(g.runReservedWord);
+    out.putBytes(g.runReservedBlock.data(), g.runReservedBlock.size());
+    const std::size_t bytes = std::min<std::size_t>(g.runBytes.size(), 0xFFFF);
+    const std::size_t words = std::min<std::size_t>(g.runWords.size(), 0xFFFF);
+    out.put<std::uint16_t>(static_cast<std::uint16_t>(bytes));
+    out.put<std::uint16_t>(static_cast<std::uint16_t>(words));
+    out.putBytes(g.runBytes.data(), bytes);
+    out.put(g.settings.onlySelectedViews);
+    out.put(s.holeCount);
+    out.put(g.toolSequenceFlag);
+    out.put(g.formCounter);
+    out.put(s.stateCount6);
+    out.put(s.crashIntoCount);
+    out.put(s.noProblemCount);
+    out.put(s.stateCount1);
+    out.put(g.processTreeFlags);
+    for (std::size_t i = 0; i < words; ++i) out.put(g.runWords[i]);
+    out.put(g.createdViewCounter);
+    putRunText(out, r.processMach1);
+    putRunText(out, r.processMach2);
+    out.put(r.processMach11);
+    out.put(r.processMach9);
+    out.put(r.processMach39);
+    out.put(r.processMach37);
+    out.put(r.onlySelectedViews);
+    out.put(s.stateCount5);
+    for (double v : g.partPoint) out.put(v);
+    out.put(g.partPointFlag1);
+    out.put(g.partPointFlag2);
+    out.put(s.toolsCount1);
+    out.put(s.toolsCount2);
+    writePartRecord(header("DRLPp01", payload.size()), payload);
+    g.runBytes.clear();
+    g.runBytes.shrink_to_fit();
+    g.runWords.clear();
+    g.runWords.shrink_to_fit();
+}
+
+// ---- loading: the tree ------------------------------------------------------------------------------------
+
+// Builds the tree from the table and the stream. Any damage ends the build: the tree is released and the
+// caller reads nothing further.
+class TREE_LOADER {
+public:
+    TREE_LOADER(std::vector<RECORD_ENTRY> table, std::vector<std::uint8_t> stream, bool oldTable)
+        : table_(std::move(table)), stream_(std::move(stream)), oldTable_(oldTable) {}
+    ~TREE_LOADER() { freeViewsTree(head_); }
+
+    // False when the data is damaged; else the tree (null for a stream without views).
+    [[nodiscard]] bool load(VIEW_LIST** tree) {
+        resolveEntities();
+        if (!rebuild()) return false;
+        relink();
+        checkChains(head_);
+        *tree = std::exchange(head_, nullptr);
+        return true;
+    }
+    // The new record of the first entry of this kind with this identity, null for none.
+    void* newRecord(RECORD_KIND kind, std::uint32_t oldAddress) const {
+        if (!oldAddress) return nullptr;
+        const auto it = byOldAddress_.find({kind, oldAddress});
+        return it == byOldAddress_.end() ? nullptr : it->second;
+    }
+
+private:
+    struct LOADED_POINT {
+        POINT_LIST* point;
+        VIEW_LIST* listView;
+        POINT_LINKS links;
+    };
+
+    void resolveEntities() {
+        std::map<std::uint32_t, std::vector<std::size_t>> byValue;
+        for (std::size_t i = 0; i < table_.size(); ++i) {
+            table_[i].entry = 0;
+            if (table_[i].value) byValue[table_[i].value].push_back(i);
+        }
+        db_ptr at = db_start();
+        for (;;) {
+            ent e{};
+            char found = 0;
+            get_raw_ent(at, 1, kEntSurface | kEntSolid, &e, &at, &found);
+            if (!found) break;
+            const auto it = byValue.find(e.id);
+            if (it == byValue.end()) continue;
+            for (std::size_t i : it->second) table_[i].entry = at;
+        }
+    }
+
+    void remember(RECORD_KIND kind, std::uint32_t oldAddress, void* record) {
+        if (oldAddress) byOldAddress_.try_emplace({kind, oldAddress}, record);
+    }
+
+    bool rebuild() {
+        PLUGIN_GLOBALS& g = *g_globals;
+        freeGenOpGroups(g.genOpGroups);
+        g.genOpGroups = nullptr;
+        g.genOpGroupCount = 0;
+        GEN_OP_GROUP** groupTail = &g.genOpGroups;
+        std::size_t pos = 0;
+        for (const RECORD_ENTRY& e : table_) {
+            if (e.size > stream_.size() - pos) return false;
+            const std::uint8_t* image = stream_.data() + pos;
+            switch (e.kind) {
+            case kRecView: {
+                if (e.size > kViewListSize) return false;
+                auto view = std::make_unique<VIEW_LIST>();
+                if (readViewImage(image, e.size, *view, nullptr) != IMAGE_STATUS::ok) return false;
+                view->prev = lastView_;
+                (lastView_ ? lastView_->next : head_) = view.get();
+                lastView_ = view.release();
+                remember(kRecView, e.oldAddress, lastView_);
+                point_ = nullptr;
+                lastPoint_ = nullptr;
+                break;
+            }
+            case kRecPoint: {
+                if (e.size > kPointListSize || !lastView_) return false;
+                auto point = std::make_unique<POINT_LIST>();
+                POINT_LINKS links;
+                if (readPointImage(image, e.size, *point, &links) != IMAGE_STATUS::ok) return false;
+                point->prev = lastPoint_;
+                (lastPoint_ ? lastPoint_->next : lastView_->firstPoint) = point.get();
+                lastPoint_ = point_ = point.release();
+                points_.push_back({point_, lastView_, links});
+                remember(kRecPoint, e.oldAddress, point_);
+                cyl_ = nullptr;
+                ope_ = nullptr;
+                break;
+            }
+            case kRecCyl: {
+                if (e.size > kCylListSize || !point_) return false;
+                auto cyl = std::make_unique<CYL_LIST>();
+                const IMAGE_STATUS status = oldTable_ ? readOldCylImage(image, e.size, *cyl, nullptr)
+                                                      : readCylImage(image, e.size, *cyl, nullptr);
+                if (status != IMAGE_STATUS::ok) return false;
+                CYL_LIST* last = lastCyl(point_);
+                cyl->prev = last;
+                (last ? last->next : point_->firstCyl) = cyl.get();
+                cyl_ = cyl.release();
+                entIndex_ = 0;
+                break;
+            }
+            case kRecOpe: {
+                if (e.size > OPE_LIST::kSize || !point_) return false;
+                auto ope = std::make_unique<OPE_LIST>();
+                if (!opeFromImage(image, e.size, *ope) || ope->kind != 3) return false;
+                OPE_LIST* last = point_->opeList;
+                while (last && last->next) last = last->next;
+                ope->prev = last;
+                (last ? last->next : point_->opeList) = ope.get();
+                ope_ = ope.release();
+                remember(kRecOpe, e.oldAddress, ope_);
+                break;
+            }
+            case kRecDescs: {
+                if (!point_) return false;
+                const std::size_t count = point_->descCount;
+                const std::size_t itemSize = count ? e.size / count : 0;
+                if (itemSize > CIL_DESC::kSize) return false;
+                freeCilDescs(point_->descs);
+                point_->descs = allocCilDescs(count);
+                for (std::size_t i = 0; i < count; ++i)
+                    (void)byteRecordFromImage(image + i * itemSize, itemSize, point_->descs[i]);
+                break;
+            }
+            case kRecCylEntity:
+                if (e.entry == 0 || !cyl_) return false;
+                if (entIndex_ < cyl_->entCount) cyl_->ents[entIndex_++].entry = e.entry;
+                break;
+            case kRecMarker:
+                if (e.value != 0 && e.entry == 0) return false;
+                g.markerEntry = e.entry;
+                g.markerId = e.value;
+                break;
+            case kRecGroup: {
+                auto group = std::make_unique<GEN_OP_GROUP>();
+                if (!genOpGroupFromImage(image, e.size, *group)) return false;
+                *groupTail = group.release();
+                groupTail = &(*groupTail)->next;
+                ++g.genOpGroupCount;
+                break;
+            }
+            case kRecProcessCopy: {
+                if (!ope_) return false;
+                auto copy = std::make_shared<PROCESS_OPE>();
+                if (!byteRecordFromImage(image, e.size, *copy)) return false;
+                ope_->processOpe = std::move(copy);
+                break;
+            }
+            default:
+                // A mark's entry, or a kind this release does not know: not a table we can follow.
+                return false;
+            }
+            pos += e.size;
+        }
+        return true;
+    }
+
+    void relink() {
+        for (VIEW_LIST* view = head_; view; view = view->next) {
+            int number = 0;
+            char found = 0;
+            find_view_m(view->matrix, &number, 1, &found);
+            if (found) view->viewNumber = static_cast<std::int16_t>(number);
+        }
+        for (LOADED_POINT& loaded : points_) {
+            POINT_LIST* point = loaded.point;
+            auto link = [&](RECORD_KIND kind, std::uint32_t oldAddress, auto*& field) {
+                if (!oldAddress) return;
+                field = static_cast<std::remove_reference_t<decltype(field)>>(newRecord(kind, oldAddress));
+                if (!field) showHoleMessage(loaded.listView, point, errorMessage(13));
+            };
+            link(kRecView, loaded.links.view, point->view);
+            link(kRecPoint, loaded.links.chainNext, point->chainNext);
+            link(kRecPoint, loaded.links.deepSplitNext, point->deepSplitNext);
+            link(kRecPoint, loaded.links.deepSplitPrev, point->deepSplitPrev);
+            if (point->chainMember == 0) {
+                for (OPE_LIST* ope = point->opeList; ope; ope = ope->next) {
+                    ope->point = point;
+                    ope->view = point->view;
+                }
+            }
+        }
+    }
+
+    std::vector<RECORD_ENTRY> table_;
+    std::vector<std::uint8_t> stream_;
+    bool oldTable_;
+    VIEW_LIST* head_ = nullptr;
+    VIEW_LIST* lastView_ = nullptr;
+    POINT_LIST* lastPoint_ = nullptr;
+    POINT_LIST* point_ = nullptr;
+    CYL_LIST* cyl_ = nullptr;
+    OPE_LIST* ope_ = nullptr;
+    int entIndex_ = 0;
+    std::vector<LOADED_POINT> points_;
+    std::map<std::pair<std::int16_t, std::uint32_t>, void*> byOldAddress_;
+};
+
+// ---- loading: the rest ------------------------------------------------------------------------------------
+
+void dumpNoteTexts() {
+    std::string text;
+    db_ptr at = db_start();
+    for (;;) {
+        ent e{};
+        char found = 0;
+        get_raw_ent(at, 1, kEntNote, &e, &at, &found);
+        if (!found) break;
+        if (e.note.subKind != 0) continue;
+        text += std::string_view(mTableFindData(e.note.text)).substr(0, 80);
+        text += '\n';
+    }
+    (void)plat::writeFile(plat::joinPath(g_globals->tmpDir, "RawFeatures.txt"), text);
+}
+
+std::uint32_t readRevision() {
+    std::vector<std::uint8_t> payload;
+    if (readPartRecord("DREVddd", payload) < 4) return 0;
+    return ByteReader(payload).get<std::uint32_t>();
+}
+
+// False when the record is there but inconsistent.
+bool loadTools() {
+    g_toolsArray->clear();
+    std::vector<std::uint8_t> payload;
+    const long n = readPartRecord("TLSTd05", payload);
+    if (n <= 0) return true;
+    ByteReader in(payload);
+    const std::uint64_t count = in.get<std::uint32_t>();
+    const std::uint64_t itemSize = in.get<std::uint32_t>();
+    // Widened, so that no count can wrap into agreeing with the length; a zero item size with a count
+    // would make tools out of no bytes.
+    if (!in.ok() || count * itemSize + 8 != payload.size() || (count && !itemSize)) return false;
+    for (std::uint64_t i = 0; i < count; ++i)
+        g_toolsArray->push_back(tpToolFromImage(payload.data() + 8 + i * itemSize, itemSize));
+    return true;
+}
+
+void loadToolSequence(bool toolsDamaged, const TREE_LOADER* tree) {
+    g_fullToolsSeq->clear();
+    std::vector<std::uint8_t> payload;
+    if (readPartRecord("TSEQd05", payload) <= 0) return;
+    ByteReader in(payload);
+    std::uint32_t count = in.get<std::uint32_t>();
+    const std::uint32_t itemSize = in.get<std::uint32_t>();
+    // An item shorter than its image would let entries repeat without taking bytes.
+    if (toolsDamaged || itemSize < FULL_TOOLS_SEQ::kSize) count = 0;
+    for (std::uint32_t i = 0; i < count && in.ok(); ++i) {
+        const std::size_t at = in.pos();
+        if (in.remaining() < FULL_TOOLS_SEQ::kSize || !in.skip(itemSize)) break;
+        TOOLS_SEQ_SLOTS slots;
+        FULL_TOOLS_SEQ entry = toolsSeqFromImage(payload.data() + at, slots);
+        entry.tools = g_toolsArray.get();
+        entry.view = tree ? static_cast<VIEW_LIST*>(tree->newRecord(kRecView, slots.view)) : nullptr;
+        if (slots.opeCount < 0 || in.remaining() / 4 < static_cast<std::uint32_t>(slots.opeCount)) break;
+        entry.opes.reserve(static_cast<std::size_t>(slots.opeCount));
+        for (std::int32_t k = 0; k < slots.opeCount; ++k) {
+            const std::uint32_t old = in.get<std::uint32_t>();
+            entry.opes.push_back(tree ? static_cast<OPE_LIST*>(tree->newRecord(kRecOpe, old)) : nullptr);
+        }
+        g_fullToolsSeq->push_back(std::move(entry));
+    }
+}
+
+void resetRunBlock() {
+    PLUGIN_GLOBALS& g = *g_globals;
+    const std::int16_t stateCount5 = g.runStats.stateCount5;
+    g.runStats = RUN_STATS{};
+    g.runStats.stateCount5 = stateCount5;
+    g.markerLevel = 0;
+    g.runTableRef = TABLE_FILE_REF{};
+    g.runReservedWord = 0;
+    g.runReservedBlock = {};
+    g.runBytes.clear();
+    g.runWords.clear();
+    g.settings.onlySelectedViews = 0;
+    g.toolSequenceFlag = 0;
+    g.formCounter = 0;
+    g.processTreeFlags = 0;
+    g.createdViewCounter = 0;
+}
+
+template <std::size_t N>
+void takeFixedText(ByteReader& in, std::size_t field, char (&out)[N]) {
+    const std::string raw = in.getText(field);
+    const std::size_t n = std::min({strnlen(raw.data(), raw.size()), N - 1});
+    std::memcpy(out, raw.data(), n);
+    out[n] = 0;
+}
+
+// Reads the fields of the run block in order while fewer than N - 1 bytes have been taken: a shorter
+// record leaves the later fields at their reset values, and the reader never passes its end.
+void readRunBlock(const std::vector<std::uint8_t>& payload, bool oldForm) {
+    PLUGIN_GLOBALS& g = *g_globals;
+    RUN_STATS& s = g.runStats;
+    RUN_SETTINGS& r = g.runSettings;
+    ByteReader in(payload);
+    const std::size_t n = payload.size();
+    bool stopped = false;
+    auto more = [&] {
+        if (!stopped && (!in.ok() || in.pos() + 1 >= n)) stopped = true;
+        return !stopped;
+    };
+    auto field = [&](auto& target) {
+        if (!more()) return;
+        const auto value = in.get<std::remove_reference_t<decltype(target)>>();
+        if (in.ok()) target = value;
+        else stopped = true;
+    };
+    auto text = [&](std::string& target) {
+        if (!more()) return;
+        const std::uint16_t length = in.get<std::uint16_t>();
+        if (!in.ok() || length > kMaxRunText) {
+            target.clear();
+            stopped = true;
+            return;
+        }
+        const std::string raw = in.getText(length);
+        if (!in.ok()) {
+            stopped = true;
+            return;
+        }
+        target.assign(raw.data(), strnlen(raw.data(), raw.size()));
+    };
+
+    char tabPath[1024] = {}, txtPath[1024] = {}, tableName[32] = {}, processName[kStoredProcessName] = {};
+    std::int32_t fileTime = 0;
+    std::uint8_t flag = 0;
+
+    g.markerLevel = in.get<std::int32_t>();
+    s.tableHoleCount = in.get<std::int16_t>();
+    s.stateCount2 = in.get<std::int16_t>();
+    s.stateCount4 = in.get<std::int16_t>();
+    s.stateCount3 = in.get<std::int16_t>();
+    if (!in.ok()) stopped = true;   // the fields past the end read as 0, their reset value
+    if (oldForm) {
+        const std::size_t gap = (n == 3323 || n == 3326) ? 3172 : n == 3317 ? 3163 : 0;
+        if (!gap) stopped = true;
+        else if (more() && !in.skip(gap)) stopped = true;
+    } else if (more()) {
+        takeFixedText(in, 1024, tabPath);
+        takeFixedText(in, 1024, txtPath);
+        takeFixedText(in, 32, tableName);
+        takeFixedText(in, kStoredProcessName, processName);
+        fileTime = in.get<std::int32_t>();
+        flag = in.get<std::uint8_t>();
+        if (!in.ok()) {
+            stopped = true;
+            tabPath[0] = txtPath[0] = tableName[0] = processName[0] = 0;
+            fileTime = 0;
+            flag = 0;
+        }
+    }
+    field(g.runReservedWord);
+    if (more()) {
+        const std::string block = in.getText(g.runReservedBlock.size());
+        if (in.ok()) std::memcpy(g.runReservedBlock.data(), block.data(), block.size());
+        else stopped = true;
+    }
+    std::uint16_t byteCount = 0, wordCount = 0;
+    field(byteCount);
+    field(wordCount);
+    bool haveBytes = false, haveWords = false;
+    if (more()) {
+        const std::string bytes = in.getText(byteCount);
+        if (in.ok()) {
+            g.runBytes.assign(bytes.begin(), bytes.end());
+            haveBytes = true;
+        } else {
+            stopped = true;
+        }
+    }
+    field(g.settings.onlySelectedViews);
+    field(s.holeCount);
+    field(g.toolSequenceFlag);
+    field(g.formCounter);
+    field(s.stateCount6);
+    field(s.crashIntoCount);
+    field(s.noProblemCount);
+    field(s.stateCount1);
+    field(g.processTreeFlags);
+    if (more()) {
+        std::vector<std::int16_t> words(wordCount);
+        for (std::int16_t& w : words) w = in.get<std::int16_t>();
+        if (in.ok()) {
+            g.runWords = std::move(words);
+            haveWords = true;
+        } else {
+            stopped = true;
+        }
+    }
+    field(g.createdViewCounter);
+    text(r.processMach1);
+    text(r.processMach2);
+    field(r.processMach11);
+    field(r.processMach9);
+    field(r.processMach39);
+    field(r.processMach37);
+    field(r.onlySelectedViews);
+    field(s.stateCount5);
+    for (double& v : g.partPoint) field(v);
+    field(g.partPointFlag1);
+    field(g.partPointFlag2);
+    field(s.toolsCount1);
+    field(s.toolsCount2);
+
+    TABLE_FILE_REF& ref = g.runTableRef;
+    ref = TABLE_FILE_REF{};
+    std::memcpy(ref.tabPath, tabPath, sizeof tabPath);
+    std::memcpy(ref.txtPath, txtPath, sizeof txtPath);
+    std::memcpy(ref.tableName, tableName, sizeof tableName);
+    std::memcpy(ref.processName, processName, sizeof processName);
+    ref.fileTime = fileTime;
+    ref.flag = flag;
+    if (!haveBytes) {
+        g.runBytes.clear();
+        wordCount = 0;
+    }
+    if (!haveWords) g.runWords.assign(wordCount, 0);
+}
+
+void loadRunBlock() {
+    resetRunBlock();
+    std::vector<std::uint8_t> payload;
+    if (readPartRecord("DRLPp01", payload) > 0) readRunBlock(payload, false);
+    else if (readPartRecord("DRLPd66", payload) > 0) readRunBlock(payload, true);
+}
+
+void loadFeatureMarks() {
+    std::vector<std::uint8_t> tableBytes, images;
+    if (readPartRecord("DFTTd05", tableBytes) <= 0) return;
+    const std::vector<RECORD_ENTRY> table = decodeRecordTable(tableBytes);
+    if (table.empty() || readPartRecord("DFTUd05", images) <= 0) return;
+    const std::size_t itemSize = images.size() / table.size();
+    PLUGIN_GLOBALS& g = *g_globals;
+    freeFeatureMarks(g.featureMarks);
+    g.featureMarks = nullptr;
+    g.featureMarkCount = 0;
+    FEATURE_MARK** tail = &g.featureMarks;
+    std::size_t pos = 0;
+    for (const RECORD_ENTRY& e : table) {
+        if (e.kind != kRecFeatureMark || itemSize > FEATURE_MARK::kSize) continue;
+        auto mark = std::make_unique<FEATURE_MARK>();
+        (void)featureMarkFromImage(images.data() + pos, itemSize, *mark);
+        *tail = mark.release();
+        tail = &(*tail)->next;
+        ++g.featureMarkCount;
+        pos += itemSize;
+    }
+}
+
+// ---- what to keep -----------------------------------------------------------------------------------------
+
+struct SAVE_PLAN {
+    bool stream = true, marks = true, revision = true, tools = true, runBlock = true, viewLists = true;
+};
+
+SAVE_PLAN planSave(const VIEW_LIST* tree) {
+    const PLUGIN_GLOBALS& g = *g_globals;
+    const std::uint8_t left = g.recordsLeftInPart;
+    const bool newTools = !g_toolsArray->empty() || !g_fullToolsSeq->empty();
+    SAVE_PLAN plan;
+    if (left & kLeftNewer) {
+        // A newer release's records go together with their revision: either all stay or all are replaced.
+        const bool anythingNew = tree || g.genOpGroups || g.featureMarks || newTools;
+        if (!anythingNew) plan = {false, false, false, false, false, false};
+        return plan;
+    }
+    plan.stream = !(left & kLeftStream) || tree;
+    plan.marks = !(left & kLeftMarks) || g.featureMarks;
+    plan.tools = !(left & kLeftTools) || newTools;
+    plan.runBlock = !(left & kLeftRunBlock) || tree;
+    plan.viewLists = !(left & kLeftViewLists) || tree;
+    return plan;
+}
+
+}  // namespace
+
+// ---- public -----------------------------------------------------------------------------------------------
+
+std::vector<std::uint8_t> encodeRecordTable(const std::vector<RECORD_ENTRY>& entries) {
+    std::vector<std::uint8_t> bytes;
+    ByteWriter out(bytes);
+    for (const RECORD_ENTRY& e : entries) {
+        out.put(e.kind);
+        out.put(e.offset);
+        out.put(e.size);
+        out.put(e.value);
+        out.put(e.entry);
+        out.put(e.oldAddress);
+    }
+    return bytes;
+}
+
+std::vector<RECORD_ENTRY> decodeRecordTable(const std::vector<std::uint8_t>& payload) {
+    std::vector<RECORD_ENTRY> entries(payload.size() / kRecordEntrySize);
+    ByteReader in(payload);
+    for (RECORD_ENTRY& e : entries) {
+        e.kind = in.get<std::int16_t>();
+        e.offset = in.get<std::uint32_t>();
+        e.size = in.get<std::uint32_t>();
+        e.value = in.get<std::uint32_t>();
+        e.entry = in.get<std::uint32_t>();
+        e.oldAddress = in.get<std::uint32_t>();
+    }
+    return entries;
+}
+
+void takeRunSettings() {
+    PLUGIN_GLOBALS& g = *g_globals;
+    RUN_SETTINGS& r = g.runSettings;
+    r.processMach1 = g.settings.toolLibraryPath;
+    r.processMach2 = g.libraryName;
+    r.processMach11 = g.settings.minDiameter;
+    r.processMach9 = g.settings.maxDiameter;
+    r.processMach39 = g.settings.divideNotReamed;
+    r.processMach37 = g.settings.divideReamed;
+    r.onlySelectedViews = g.settings.onlySelectedViews;
+}
+
+int saveAllRecords(VIEW_LIST* tree) {
+    checkChains(tree);
+    const SAVE_PLAN plan = planSave(tree);
+    if (plan.stream) writeStream(tree);
+    if (plan.marks) writeFeatureMarks();
+    if (plan.revision) writeRevision();
+    if (plan.tools) {
+        writeTools();
+        writeToolSequence(tree);
+    }
+    if (plan.runBlock) writeRunBlock();
+    if (plan.viewLists) {
+        g_globals->oldViewsList.writeToPart();
+        g_globals->viewsSnapshot.writeToPart();
+    }
     return 0;
 }
-int saveAllRecords(VIEW_LIST*) { return 0; }
-void freeViewsTree(VIEW_LIST*) {}
-void freeGenOpGroups(GEN_OP_GROUP*) {}
-void freeFeatureMarks(FEATURE_MARK*) {}
+
+int loadAllRecords(VIEW_LIST** tree) {
+    PLUGIN_GLOBALS& g = *g_globals;
+    *tree = nullptr;
+    g.recordsLeftInPart = 0;
+    if (g.debugDumps == 1) dumpNoteTexts();
+    takeRunSettings();
+    takeViewsSnapshot();
+
+    g.markerId = 0;
+    if (readRevision() > kDataRevision) {
+        g.recordsLeftInPart = kLeftNewer | kLeftStream | kLeftMarks | kLeftTools | kLeftRunBlock | kLeftViewLists;
+        return 0;
+    }
+
+    std::vector<std::uint8_t> tableBytes, stream;
+    bool oldTable = false;
+    if (readPartRecord("DRLTd66", tableBytes) <= 0) oldTable = readPartRecord("DRLTd65", tableBytes) > 0;
+    std::unique_ptr<TREE_LOADER> loader;
+    if (!tableBytes.empty()) {
+        for (const char* version : {"DRLUd66", "DRLUd63", "DRLUd64", "DRLUd65"})
+            if (readPartRecord(version, stream) > 0) break;
+    }
+    if (!tableBytes.empty() && !stream.empty()) {
+        loader = std::make_unique<TREE_LOADER>(decodeRecordTable(tableBytes), std::move(stream), oldTable);
+        if (!loader->load(tree)) {
+            g.recordsLeftInPart = kLeftStream | kLeftMarks | kLeftTools | kLeftRunBlock | kLeftViewLists;
+            return 0;
+        }
+    }
+
+    const bool toolsOk = loadTools();
+    if (!toolsOk) g.recordsLeftInPart |= kLeftTools;
+    loadToolSequence(!toolsOk, loader.get());
+    loadRunBlock();
+    loadFeatureMarks();
+    g.oldViewsList.readFromPart();
+    g.viewsSnapshot.readFromPart();
+    return 0;
+}
+
+int freeGenOpGroups(GEN_OP_GROUP* groups) { return freeGenOpGroupList(groups); }
+
+int freeFeatureMarks(FEATURE_MARK* marks) { return freeFeatureMarkList(marks); }
+
+void stripControlChars(const char* source, char* destination) {
+    for (; *source; ++source)
+        if (static_cast<unsigned char>(*source) >= 32) *destination++ = *source;
+    *destination = 0;
+}
+
+std::string stripControlCharsStr(std::string_view source) {
+    std::string out;
+    for (char c : source)
+        if (static_cast<unsigned char>(c) >= 32) out += c;
+    return out;
+}

@@ -7,6 +7,7 @@
 
 #include "host/api.h"
 #include "platform/ui/dialog.h"
+#include "plugin/tooling/tool_records.h"
 
 struct CONTROL_DEFINITION {
     double maxFeedRate = 0;
@@ -53,9 +54,15 @@ extern char g_toolLibExt[16];
 
 int deleteGroupOperations(std::uint32_t groupId);
 
-struct FULL_TOOLS_SEQ {};
-struct GEN_OP_GROUP {};
-struct TP_TOOL_IMAGE {};
+// A 2D point is two doubles, x then y.
+inline void copyPoint2d(double destination[2], const double source[2]) {
+    destination[0] = source[0];
+    destination[1] = source[1];
+}
+inline void setPoint2d(double x, double y, double destination[2]) {
+    destination[0] = x;
+    destination[1] = y;
+}
 
 class CDlgToolsView : public plat::Dialog {
 public:

@@ -38,7 +38,8 @@ void registerTemplates(std::uint32_t listStyle) {
         std::uint32_t style = listStyle | (id == kSingleDlg ? plat::LVS_SINGLESEL : 0);
         plat::registerDialog({id, "Points", 260, 160,
                               {ctl(kList, Ctl::ListView, {8, 8, 208, 108}, style),
-                               ctl(kCell, Ctl::Edit, {0, 0, 20, 10}, 0, false), ctl(kOther, Ctl::Edit, {8, 120, 60, 130}),
+                               ctl(kCell, Ctl::Edit, {0, 0, 20, 10}, 0, false),
+                               ctl(kOther, Ctl::Edit, {8, 120, 60, 130}),
                                ctl(plat::IDOK, Ctl::DefButton, {200, 140, 250, 154})}});
     }
 }
@@ -168,7 +169,8 @@ TEST_F(UiListView, ProgrammaticChangesEchoItemChangedAsTheWindowSystemDoes) {
     EXPECT_TRUE(lv.setItemState(-1, LVIS_SELECTED, LVIS_SELECTED));
     EXPECT_EQ(lv.selectedCount(), 2);
     EXPECT_TRUE(lv.deleteAllItems());
-    EXPECT_EQ(p.log, (std::vector<std::string>{"changed -1 0>2 what=8", "changed 0 3>0 what=8", "changed 1 2>0 what=8"}));
+    EXPECT_EQ(p.log,
+              (std::vector<std::string>{"changed -1 0>2 what=8", "changed 0 3>0 what=8", "changed 1 2>0 what=8"}));
     p.destroyWindow();
 }
 
@@ -178,7 +180,8 @@ TEST_F(UiListView, ASingleSelectionListDeselectsTheOldRowBeforeSelectingTheNew) 
     plat::ListView& lv = p.list();
     lv.setItemState(0, plat::LVIS_SELECTED, plat::LVIS_SELECTED);
     lv.setItemState(2, plat::LVIS_SELECTED, plat::LVIS_SELECTED);
-    EXPECT_EQ(p.log, (std::vector<std::string>{"changed 0 0>2 what=8", "changed 0 2>0 what=8", "changed 2 0>2 what=8"}));
+    EXPECT_EQ(p.log,
+              (std::vector<std::string>{"changed 0 0>2 what=8", "changed 0 2>0 what=8", "changed 2 0>2 what=8"}));
     EXPECT_EQ(lv.nextItem(-1, plat::LVNI_SELECTED), 2);
     EXPECT_EQ(lv.nextItem(2, plat::LVNI_SELECTED), -1);
     EXPECT_FALSE(lv.setItemState(-1, plat::LVIS_SELECTED, plat::LVIS_SELECTED));
@@ -376,14 +379,20 @@ TEST_F(UiListView, ARightClickKeepsASelectionItLandsInAndOtherwiseSelectsItsRow)
 
 TEST_F(UiListView, KeysReachTheListWhileHeldAndArrowsThenMoveTheSelection) {
     Points p;
-    p.init = [](Points& d) { d.list().setItemState(0, plat::LVIS_SELECTED | plat::LVIS_FOCUSED, plat::LVIS_SELECTED | plat::LVIS_FOCUSED); };
+    p.init = [](Points& d) {
+        d.list().setItemState(0, plat::LVIS_SELECTED | plat::LVIS_FOCUSED, plat::LVIS_SELECTED | plat::LVIS_FOCUSED);
+    };
     std::vector<std::string> keys;
     p.on(kList, Ev::KeyDown, [&](plat::Notify& n) {
         bool held = (plat::getAsyncKeyState(n.vk) & 0x8000) != 0;
         keys.push_back(plat::vkName(n.vk) + (held ? " held" : " up") + " sel=" +
                        std::to_string(p.list().nextItem(-1, plat::LVNI_SELECTED)));
     });
-    script().listKey(kDlg, kList, plat::VK_DOWN).listKey(kDlg, kList, plat::VK_ESCAPE).key(kDlg, plat::VK_UP).click(kDlg, plat::IDOK);
+    script()
+        .listKey(kDlg, kList, plat::VK_DOWN)
+        .listKey(kDlg, kList, plat::VK_ESCAPE)
+        .key(kDlg, plat::VK_UP)
+        .click(kDlg, plat::IDOK);
     EXPECT_EQ(p.doModal(), plat::IDOK);
     EXPECT_EQ(keys, (std::vector<std::string>{"DOWN held sel=0", "ESCAPE held sel=1", "UP held sel=1"}));
     EXPECT_NE(plat::lastSnapshot(kDlg).find("row 0 [\"P1\",\"8\",\"\"] data=10 selected focused"), std::string::npos)
@@ -406,7 +415,12 @@ TEST_F(UiListView, AHeaderClickSortsByTheHandlersComparator) {
 }
 
 TEST_F(UiListView, StepsAUserCouldNotTakeAreScriptErrors) {
-    struct Case { const char* name; std::function<void(plat::Script&)> step; std::function<void(Points&)> init; const char* why; };
+    struct Case {
+        const char* name;
+        std::function<void(plat::Script&)> step;
+        std::function<void(Points&)> init;
+        const char* why;
+    };
     const Case cases[] = {
         {"missing row", [](plat::Script& s) { s.listClick(kDlg, kList, 3); }, nullptr, "has no row 3 (3 rows)"},
         {"missing column", [](plat::Script& s) { s.listDblClick(kDlg, kList, 0, 3); }, nullptr, "has no column 3"},
@@ -428,7 +442,8 @@ TEST_F(UiListView, StepsAUserCouldNotTakeAreScriptErrors) {
         EXPECT_EQ(p.doModal(), plat::IDCANCEL);
         ASSERT_EQ(errors().size(), 1u);
         EXPECT_NE(errors()[0].find(c.why), std::string::npos) << errors()[0];
-        EXPECT_TRUE(std::none_of(p.log.begin(), p.log.end(), [](const std::string& l) { return l.rfind("click", 0) == 0; }));
+        auto isClick = [](const std::string& l) { return l.rfind("click", 0) == 0; };
+        EXPECT_TRUE(std::none_of(p.log.begin(), p.log.end(), isClick)) << "no handler heard of the refused step";
     }
 }
 
@@ -441,7 +456,10 @@ TEST_F(UiListView, SessionFilesNameListStepsWithDefaultsFilledIn) {
     ASSERT_EQ(s.error, "");
     ASSERT_EQ(s.steps.size(), 4u);
     plat::Script built;
-    built.listClick(9601, 4054, 2).listDblClick(9601, 4054, -1, 1).listKey(9601, 4054, plat::VK_DOWN).columnClick(9601, 4054, 0);
+    built.listClick(9601, 4054, 2)
+        .listDblClick(9601, 4054, -1, 1)
+        .listKey(9601, 4054, plat::VK_DOWN)
+        .columnClick(9601, 4054, 0);
     for (const plat::Step& step : s.steps) {
         std::optional<plat::Step> b = built.take();
         EXPECT_EQ(step.verb, b->verb);

@@ -94,14 +94,20 @@ TEST_F(UiTab, ProgrammaticTabsAreSilentAndLaidOutByTheirTexts) {
     EXPECT_EQ(second.height(), 20);
     EXPECT_EQ(tab.tabRect(2).width(), 0);
     EXPECT_EQ(p.item(kDepth).tabRect(0).width(), 0) << "an edit has no tabs";
-    EXPECT_NE(plat::describeWindow(p).find("19205 Tab text=\"\" visible=1 enabled=1 items=[\"General\",\"      Feeds\"] sel=1"),
+    EXPECT_NE(plat::describeWindow(p).find(
+                  "19205 Tab text=\"\" visible=1 enabled=1 items=[\"General\",\"      Feeds\"] sel=1"),
               std::string::npos);
     p.destroyWindow();
 }
 
 TEST_F(UiTab, AChangeTheHandlerRefusesLeavesThePageAndAnAcceptedOneSwitchesIt) {
     Pages p;
-    script().select(kDlg, kTab, 1).type(kDlg, kDepth, "12.5").select(kDlg, kTab, 1).type(kDlg, kFeed, "300").click(kDlg, plat::IDOK);
+    script()
+        .select(kDlg, kTab, 1)  // refused: no depth yet
+        .type(kDlg, kDepth, "12.5")
+        .select(kDlg, kTab, 1)
+        .type(kDlg, kFeed, "300")
+        .click(kDlg, plat::IDOK);
     EXPECT_EQ(p.doModal(), plat::IDOK);
     EXPECT_TRUE(plat::driver().errors().empty()) << plat::driver().errors().front();
     EXPECT_EQ(p.log, (std::vector<std::string>{"changing from 0 refused", "changing from 0", "change 1", "click"}));

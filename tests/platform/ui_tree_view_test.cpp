@@ -21,7 +21,8 @@ using plat::TreeItem;
 constexpr int kDlg = 9701, kPlainDlg = 9702;
 constexpr int kTree = 4003, kViews = 9711;
 constexpr unsigned kNotOnItem = 0xF21;  // what a handler masks to tell "no item here"
-constexpr std::uint32_t kFullStyle = plat::TVS_HASBUTTONS | plat::TVS_HASLINES | plat::TVS_LINESATROOT | plat::TVS_EDITLABELS;
+constexpr std::uint32_t kFullStyle =
+    plat::TVS_HASBUTTONS | plat::TVS_HASLINES | plat::TVS_LINESATROOT | plat::TVS_EDITLABELS;
 
 // The tree spans pixels (12,13)-(312,176): a client area of 296 x 159 inside its 2-pixel edge.
 void registerTemplates() {
@@ -393,7 +394,8 @@ TEST_F(UiTreeView, AUsersExpandClicksTheButtonAndReportsTheAction) {
         p.log.push_back("expanded " + p.tree().itemText(n.item) + " " + std::to_string(n.action));
     });
     EXPECT_EQ(p.doModal(), plat::IDOK);
-    EXPECT_EQ(p.log, (std::vector<std::string>{"click", "expanded View 2 2", "click", "caret View 1", "expanded View 1 1"}));
+    EXPECT_EQ(p.log,
+              (std::vector<std::string>{"click", "expanded View 2 2", "click", "caret View 1", "expanded View 1 1"}));
     // View 2 is the fourth row: its button is the first indent cell of y 48..64.
     EXPECT_TRUE(plat::Rect({0, 48, 19, 64}).contains(cursorAtExpand));
 }
@@ -417,13 +419,17 @@ TEST_F(UiTreeView, LabelEditsAreRefusedAtTheStartOrTheEndOrAccepted) {
 TEST_F(UiTreeView, StepsAUserCouldNotTakeAreScriptErrors) {
     struct Case { const char* name; int dlg; std::function<void(plat::Script&)> step; const char* why; };
     const Case cases[] = {
-        {"unknown item", kDlg, [](plat::Script& s) { s.treeClick(kDlg, kTree, "View 1/Hole 9"); }, "has no item \"View 1/Hole 9\""},
-        {"collapsed branch", kDlg, [](plat::Script& s) { s.treeRClick(kDlg, kTree, "View 2/Hole 3"); }, "hidden in a collapsed branch"},
+        {"unknown item", kDlg, [](plat::Script& s) { s.treeClick(kDlg, kTree, "View 1/Hole 9"); },
+         "has no item \"View 1/Hole 9\""},
+        {"collapsed branch", kDlg, [](plat::Script& s) { s.treeRClick(kDlg, kTree, "View 2/Hole 3"); },
+         "hidden in a collapsed branch"},
         {"expanded already", kDlg, [](plat::Script& s) { s.treeExpand(kDlg, kTree, "View 1"); }, "is expanded already"},
         {"no children", kDlg, [](plat::Script& s) { s.treeCollapse(kDlg, kTree, "View 1/Hole 1"); }, "has no children"},
         {"no buttons", kPlainDlg, [](plat::Script& s) { s.treeExpand(kPlainDlg, kTree, "View 2"); }, "has no button"},
-        {"no label editing", kPlainDlg, [](plat::Script& s) { s.treeEdit(kPlainDlg, kTree, "View 2", "x"); }, "does not let labels be edited"},
-        {"no icons", kPlainDlg, [](plat::Script& s) { s.treeClick(kPlainDlg, kTree, "View 2", true); }, "shows no icons"},
+        {"no label editing", kPlainDlg, [](plat::Script& s) { s.treeEdit(kPlainDlg, kTree, "View 2", "x"); },
+         "does not let labels be edited"},
+        {"no icons", kPlainDlg, [](plat::Script& s) { s.treeClick(kPlainDlg, kTree, "View 2", true); },
+         "shows no icons"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,0 +1,65 @@
+// Small operations on the host's part database that the recognition, the features manager and the
+// operation generation share: the part's solids turned into surfaces on the features level (settings
+// Levels 2 as copied by readSettings), hiding and showing that level's entities and the recognised holes,
+// entities found and deleted by id, re-keyed feature-mark arcs, and auxiliary geometry.
+// Entities deleted with keep 1 (the part records among them) are never found, changed or deleted here.
+#pragma once
+#include <cstdint>
+
+#include "host/api.h"
+
+struct VIEW_LIST;
+struct FEATURE_MARK;
+
+// Converts every shown, not excluded solid into surfaces on the features level after deleting what that
+// level held; the last solid converted is hidden and remembered (PLUGIN_GLOBALS::markerEntry, markerId)
+// and the solid remembered before is shown again. Returns the level of the last solid converted, 0 when
+// none was.
+std::int32_t solidsToEntities();
+
+// Shows the features level, deletes every entity on it (hidden ones too) and repaints.
+void deleteWorkLevelEnts();
+// The same while the features level is visible; nothing when it is hidden.
+void deleteVisibleWorkLevelEnts();
+// Hides every shown entity of the features level while that level is visible; returns how many.
+int blankWorkLevelEnts();
+// Shows again every picked entity of the features level; returns how many were picked.
+int unblankWorkLevelEnts();
+// Shows the features level and deletes its entities that no segment of the tree holds; repaints.
+void deleteUnusedWorkLevelEnts(const VIEW_LIST* tree);
+// Shows every entity of every segment of the tree; repaints; returns how many were hidden.
+int unblankFeatureEnts(const VIEW_LIST* tree);
+// Hides every entity of every segment of the tree; repaints.
+void blankFeatureEnts(const VIEW_LIST* tree);
+
+// Deletes the entity with that id, whatever its kind. Returns 0.
+int deleteEntById(std::uint32_t id);
+// The handle of the entity with that id among those the selection and entity masks admit (get_ent's
+// arguments), hidden ones included; 0 when none has it.
+db_ptr findEntById(std::uint32_t id, short selMask, std::uint32_t entMask);
+// The association entity with that id, copied into `out`; false when none has it.
+bool findAssocEntById(std::uint32_t id, ent* out);
+
+// A mark arc carries its own id in its sweep: base - id x 1e-10. After the host renumbered the part, finds
+// the arcs of the mark by the ids it holds (a tapped mark's thread arc first, then a fitted mark's circle),
+// codes each arc again with the arc's current id and stores that id in the mark. Returns 0.
+constexpr double kThreadArcBase = 4.712388980384689;    // thread arc of a tapped mark, 3 pi / 2
+constexpr double kFitCircleBase = 6.276902121872406;    // hole circle of a fitted mark, 0.999 x 2 pi
+int renumberArcMarks(FEATURE_MARK* mark);
+// The sweep that codes `id` on `base`, and the id a sweep codes (0 for a sweep above the base).
+double arcMarkSweep(double base, std::uint32_t id);
+std::uint32_t arcMarkKey(double base, double sweep);
+
+// ---- auxiliary geometry --------------------------------------------------------------------------------
+// A level or colour below 1 means the host's main level or colour. Returns 0 when the host refuses.
+// The surface turned about the axis by the segment from (x1, z1) to (x2, z2), x across the axis and z along
+// it from `axisPt`: x1 = x2 = r gives a cylinder of radius r from z1 to z2. Returns the new surface.
+db_ptr createCylSurface(const double axisPt[3], const double axisDir[3], double x1, double z1, double x2, double z2,
+                        std::int32_t level, int colour);
+// A square planar surface of that edge centred on `centre`, its edges along the X and Y axes of the
+// normal's host frame (make_view_k). Returns the new surface.
+db_ptr createSquareSurface(const double centre[3], const double normal[3], double edge, std::int32_t level,
+                           int colour);
+// A line from `start` to start + direction x length. Returns the new entity's id.
+std::uint32_t createLineEnt(const double start[3], const double direction[3], double length, std::int32_t level,
+                            int colour);

@@ -1,0 +1,69 @@
+// The process engine's records that hang on a hole of the recognition tree (plugin/recognition/tree.h):
+// its operations (OPE_LIST, a chain from POINT_LIST::opeList), each operation's process copy (PROCESS_OPE)
+// and the hole's description array (CIL_DESC, POINT_LIST::descs). All are kept in the part as byte
+// images of fixed size; the codecs below are the one place that knows their offsets. `areaN` members are
+// image bytes at offset N whose fields the engine has not named yet; they are carried unchanged.
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "plugin/core/record_image.h"
+
+struct VIEW_LIST;
+struct POINT_LIST;
+
+// One operation of a named process, whose bytes are also its stored layout (the pass settings of the
+// milled kinds are addressed by offset).
+struct PROCESS_OPE : BYTE_RECORD<2368> {};
+
+// One item of a hole's description array.
+struct CIL_DESC : BYTE_RECORD<333> {};
+
+// One operation of a hole, allocated zero-filled but for `kind`.
+struct OPE_LIST {
+    static constexpr std::size_t kSize = 816;
+
+    std::uint16_t kind = 3;
+    std::uint8_t area2[331] = {};
+    VIEW_LIST* view = nullptr;               // owner's view
+    std::uint8_t area337[64] = {};
+    POINT_LIST* point = nullptr;             // owner hole
+    OPE_LIST* prev = nullptr;
+    OPE_LIST* next = nullptr;
+    std::uint8_t area413[51] = {};
+    // The operations of a hole copied from another share that hole's copy; the last one to go releases
+    // it, so freeing a tree never frees a copy twice nor keeps one alive.
+    std::shared_ptr<PROCESS_OPE> processOpe;
+    std::uint8_t area468[348] = {};
+};
+
+namespace ope_layout {
+constexpr std::size_t kind = 0, view = 333, point = 401, prev = 405, next = 409, processOpe = 464;
+}
+
+// ---- allocation -------------------------------------------------------------------------------------------
+// Declared with the tree (plugin/recognition/tree.h) too: the tree's freeing releases a hole's records.
+// Releases the chain from `first` following `next`; process copies go with their last operation.
+void freeOpeChain(OPE_LIST* first);
+// `count` zero-filled items; null for 0.
+CIL_DESC* allocCilDescs(std::size_t count);
+void freeCilDescs(CIL_DESC* descs);
+
+// ---- images ------------------------------------------------------------------------------------------------
+// The image of an operation: every byte as held, the links as the identity numbers of the records they
+// point to.
+std::array<std::uint8_t, OPE_LIST::kSize> opeImage(const OPE_LIST& ope, const LinkIdOf& idOf);
+// Fills `ope` from the first `n` bytes of an image, the rest zero (an earlier release's shorter record);
+// every link null. False, and `ope` untouched, when n exceeds the record.
+[[nodiscard]] bool opeFromImage(const std::uint8_t* image, std::size_t n, OPE_LIST& ope);
+
+// The same for the records that are all bytes.
+template <class RECORD>
+[[nodiscard]] bool byteRecordFromImage(const std::uint8_t* image, std::size_t n, RECORD& record) {
+    if (n > RECORD::kSize) return false;
+    record = RECORD{};
+    if (n) std::memcpy(record.bytes, image, n);
+    return true;
+}

@@ -1,0 +1,127 @@
+// Directions against the views the user allowed in the part, and the host view of the opposite direction.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "host/api.h"
+#include "plugin/core/globals.h"
+#include "plugin/core/views_list.h"
+#include "plugin/recognition/directions.h"
+#include "plugin/recognition/vectors.h"
+#include "support/plugin_fixture.h"
+
+namespace {
+
+constexpr double kDeg = std::numbers::pi / 180;
+constexpr int kTopIndex = 0, kFrontIndex = 1, kBottomIndex = 3;   // places of the standard views in the list
+
+class DirectionsViewsTest : public PluginFixture {
+protected:
+    void SetUp() override {
+        PluginFixture::SetUp();
+        load();
+        ASSERT_EQ(g_globals->errorMessages.load(installDir + "/Tool.txt", "ErrorMessages", true), 0);
+        g_globals->settings.onlySelectedViews = 1;
+        g_globals->settings.axisAngleTolerance = 0.04;   // degrees
+    }
+    // Stores the allowed views: the items at these places selected, with the given X window.
+    void allow(std::initializer_list<int> indices, ANGLE_WINDOW x = {}) {
+        COnlySelViewsListEx list;
+        list.fillFromNamedViews();
+        for (int i : indices) {
+            auto item = list.getItem(i);
+            item.selected = 1;
+            item.xOn = x.on;
+            item.xFrom = x.from;
+            item.xTo = x.to;
+            list.setItem(i, item);
+        }
+        list.writeToPart();
+    }
+    int allowed(double x, double y, double z, int mode = 0) {
+        double d[3] = {x, y, z};
+        normalizeVector(d, d);
+        return isDirInSelViews(d, mode);
+    }
+};
+
+TEST_F(DirectionsViewsTest, WithoutTheRestrictionEverythingIsAllowedAndWithoutAListNothing) {
+    g_globals->settings.onlySelectedViews = 0;
+    EXPECT_EQ(allowed(0, 0, 1), kSameSense);
+    EXPECT_EQ(allowed(1, 2, 3), kSameSense);
+    g_globals->settings.onlySelectedViews = 1;
+    EXPECT_EQ(allowed(0, 0, 1), 0);
+    EXPECT_EQ(allowed(0, 0, -1), 0);
+}
+
+TEST_F(DirectionsViewsTest, ASelectedViewTakesItsDirectionBothWaysWithinTheAxisTolerance) {
+    allow({kTopIndex});
+    EXPECT_EQ(allowed(0, 0, 1), kSameSense);
+    EXPECT_EQ(allowed(0, 0, -1), kOppositeSense);
+    EXPECT_EQ(allowed(1, 0, 0), 0);
+    EXPECT_EQ(allowed(std::sin(0.03 * kDeg), 0, std::cos(0.03 * kDeg)), kSameSense);
+    EXPECT_EQ(allowed(std::sin(0.05 * kDeg), 0, std::cos(0.05 * kDeg)), 0);
+}
+
+TEST_F(DirectionsViewsTest, AViewThatIsNotSelectedTakesNothing) {
+    allow({kFrontIndex});
+    EXPECT_EQ(allowed(0, 0, 1), 0);
+    EXPECT_EQ(allowed(0, 0, -1), 0);
+}
+
+TEST_F(DirectionsViewsTest, ModeOneStopsAtTheFirstMatchOtherModesLookOnForTheSameSense) {
+    allow({kTopIndex, kBottomIndex});
+    EXPECT_EQ(allowed(0, 0, -1, 1), kOppositeSense);   // top comes first and matches reversed
+    EXPECT_EQ(allowed(0, 0, -1, 0), kSameSense);       // bottom is further down the list
+}
+
+TEST_F(DirectionsViewsTest, AWindowTakesTurnsAboutTheViewsXAxis) {
+    allow({kTopIndex}, {true, 10 * kDeg, 30 * kDeg});
+    // Top's X axis is world X: a turn by 20 degrees about it.
+    EXPECT_EQ(allowed(0, -std::sin(20 * kDeg), std::cos(20 * kDeg)), kSameSense);
+    EXPECT_EQ(allowed(0, std::sin(20 * kDeg), -std::cos(20 * kDeg)), kOppositeSense);
+    EXPECT_EQ(allowed(0, -std::sin(40 * kDeg), std::cos(40 * kDeg)), 0);
+    EXPECT_EQ(allowed(0, 0, 1), 0);   // with a window on, the view's own axis must lie in it
+}
+
+TEST_F(DirectionsViewsTest, StandardViewsHaveFixedOpposites) {
+    const int pairs[][2] = {{1, 4}, {4, 1}, {2, 3}, {3, 2}, {5, 6}, {6, 5}};
+    for (auto [view, opposite] : pairs) EXPECT_EQ(getOppositeView(view), opposite) << view;
+    EXPECT_FALSE(transcript().contains("msgbox"));
+}
+
+TEST_F(DirectionsViewsTest, TheOppositeOfAnotherViewIsMadeOnceWithTheReversedAxis) {
+    double dir[3] = {1, -2, 2};
+    normalizeVector(dir, dir);
+    int view = 0;
+    char found = 0;
+    ASSERT_EQ(find_view_k(dir, &view, 1, &found), 1);
+    double back[3];
+    negateVector(dir, back);
+    int existing = 0;
+    find_view_k(back, &existing, 0, &found);
+    ASSERT_EQ(found, 0);   // the reversed direction has no view yet
+
+    const int opposite = getOppositeView(view);
+    ASSERT_GT(opposite, 8);
+    EXPECT_NE(opposite, view);
+    double m[3][3];
+    ASSERT_EQ(get_view_matrix(opposite, m), 1);
+    EXPECT_EQ(compareDirections(m[2], back, 1e-9), kSameSense);
+    EXPECT_EQ(getOppositeView(view), opposite);   // found again, not made again
+    EXPECT_EQ(getOppositeView(opposite), view);
+    const double iso[3] = {-1 / std::sqrt(3.0), 1 / std::sqrt(3.0), -1 / std::sqrt(3.0)};
+    ASSERT_EQ(get_view_matrix(getOppositeView(7), m), 1);
+    EXPECT_EQ(compareDirections(m[2], iso, 1e-9), kSameSense);
+}
+
+TEST_F(DirectionsViewsTest, AViewTheHostDoesNotKnowGivesTheMessageAndMinusOne) {
+    script().answer(plat::IDOK);
+    EXPECT_EQ(getOppositeView(999), -1);
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains("ICONERROR"));
+    EXPECT_TRUE(transcript().contains("A view for a drilling direction could not be created."));
+}
+
+}  // namespace

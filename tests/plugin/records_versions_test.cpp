@@ -1,0 +1,288 @@
+// Records of other releases and records the load refuses: older tables, streams and run blocks are
+// converted; a newer data revision or a damaged tree loads nothing further, and what was not loaded stays in
+// the part until the user makes new data of its kind.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "records_test_data.h"
+#include "support/plugin_fixture.h"
+
+namespace {
+
+using namespace records_test;
+
+class RecordsVersionsTest : public PluginFixture {
+protected:
+    void SetUp() override {
+        PluginFixture::SetUp();
+        load();
+        g_globals->settings.featuresLevel = 1000254;
+        ASSERT_EQ(g_globals->errorMessages.load(installDir + "/Tool.txt", "ErrorMessages", false), 0);
+        ids = storeSolids(5);
+    }
+    void TearDown() override {
+        freeCycleData(tree);
+        PluginFixture::TearDown();
+    }
+    // Saves the sample cycle and empties memory as the end of a cycle does.
+    void saveSample() {
+        SAMPLE_TREE t = sampleTree(ids);
+        fillCycleData(t);
+        saveAllRecords(t.head);
+        freeCycleData(t.head);
+    }
+    static std::vector<std::string> sortedNotes() {
+        std::vector<std::string> texts = noteTexts();
+        std::sort(texts.begin(), texts.end());
+        return texts;
+    }
+    void load(VIEW_LIST** into) { loadAllRecords(into); }
+    using PluginFixture::load;
+
+    std::vector<std::uint32_t> ids;
+    VIEW_LIST* tree = nullptr;
+};
+
+TEST_F(RecordsVersionsTest, ANewerRevisionLoadsNothingAndStaysUntilTheUserMakesNewData) {
+    saveSample();
+    writeRecord("DREVddd", {7, 0, 0, 0});
+    const std::vector<std::string> before = sortedNotes();
+    g_globals->formCounter = 99;
+
+    load(&tree);
+    EXPECT_EQ(tree, nullptr);
+    EXPECT_TRUE(g_toolsArray->empty());
+    EXPECT_EQ(g_globals->genOpGroups, nullptr);
+    EXPECT_EQ(g_globals->featureMarks, nullptr);
+    EXPECT_EQ(g_globals->formCounter, 99);   // the run block is not even reset
+
+    saveAllRecords(nullptr);
+    EXPECT_EQ(sortedNotes(), before);
+
+    // A cycle that recognised replaces the newer set whole, revision included.
+    load(&tree);
+    SAMPLE_TREE t = sampleTree(ids);
+    saveAllRecords(t.head);
+    freeCycleData(t.head);
+    EXPECT_EQ(payloadOf("DREVddd"), (std::vector<std::uint8_t>{6, 0, 0, 0}));
+    load(&tree);
+    EXPECT_NE(tree, nullptr);
+    EXPECT_TRUE(g_toolsArray->empty());
+}
+
+TEST_F(RecordsVersionsTest, ATreeNamingAnEntityThePartLostIsDroppedWithEverythingAfterIt) {
+    saveSample();
+    ASSERT_EQ(delete_ent(entryOfId(ids[2]), 0, 0, 0, nullptr, 0), 1);
+    const std::vector<std::string> before = sortedNotes();
+    FEATURE_MARK* mine = new FEATURE_MARK();
+    g_globals->featureMarks = mine;
+    g_globals->featureMarkCount = 1;
+    g_globals->runStats.holeCount = 0;
+
+    load(&tree);
+    EXPECT_EQ(tree, nullptr);
+    EXPECT_TRUE(g_toolsArray->empty());
+    EXPECT_TRUE(g_fullToolsSeq->empty());
+    EXPECT_EQ(g_globals->featureMarks, mine);   // marks not read
+    EXPECT_EQ(g_globals->runStats.holeCount, 0);
+
+    // Nothing new of any kind but marks: only the marks are written again.
+    saveAllRecords(nullptr);
+    std::vector<std::string> after = sortedNotes();
+    auto isMarks = [](const std::string& s) { return s.rfind("DFTU", 0) == 0 || s.rfind("DFTT", 0) == 0; };
+    std::vector<std::string> keptBefore, keptAfter;
+    std::copy_if(before.begin(), before.end(), std::back_inserter(keptBefore), [&](auto& s) { return !isMarks(s); });
+    std::copy_if(after.begin(), after.end(), std::back_inserter(keptAfter), [&](auto& s) { return !isMarks(s); });
+    EXPECT_EQ(keptAfter, keptBefore);
+    EXPECT_EQ(decodeRecordTable(payloadOf("DFTTd05")).size(), 1u);
+}
+
+TEST_F(RecordsVersionsTest, AnInconsistentToolRecordLoadsNoToolsNorSequenceAndIsKept) {
+    saveSample();
+    std::vector<std::uint8_t> tools = payloadOf("TLSTd05");
+    tools.pop_back();
+    writeRecord("TLSTd05", tools);
+    load(&tree);
+    ASSERT_NE(tree, nullptr);
+    EXPECT_TRUE(g_toolsArray->empty());
+    EXPECT_TRUE(g_fullToolsSeq->empty());
+    EXPECT_EQ(g_globals->runStats.holeCount, 3);   // the rest is read
+    EXPECT_EQ(g_globals->recordsLeftInPart, kLeftTools);
+    const std::vector<std::uint8_t> sequence = payloadOf("TSEQd05");
+    saveAllRecords(tree);
+    EXPECT_EQ(payloadOf("TLSTd05"), tools);
+    EXPECT_EQ(payloadOf("TSEQd05"), sequence);
+}
+
+TEST_F(RecordsVersionsTest, PointKindsZeroAndOtherAndOversizeImages) {
+    saveSample();
+    const std::vector<RECORD_ENTRY> table = decodeRecordTable(payloadOf("DRLTd66"));
+    const std::vector<std::uint8_t> stream = payloadOf("DRLUd66");
+    ASSERT_EQ(table[1].kind, kRecPoint);
+    auto withPointKind = [&](std::uint16_t kind) {
+        std::vector<std::uint8_t> s = stream;
+        ByteWriter(s).patch(table[1].offset, kind);
+        writeRecord("DRLUd66", s);
+    };
+    withPointKind(0);
+    load(&tree);
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(tree->firstPoint->kind, 2);
+    freeCycleData(tree);
+    tree = nullptr;
+
+    withPointKind(5);
+    load(&tree);
+    EXPECT_EQ(tree, nullptr);
+
+    writeRecord("DRLUd66", stream);
+    std::vector<RECORD_ENTRY> bigger = table;
+    bigger[0].size = kViewListSize + 1;
+    writeRecord("DRLTd66", encodeRecordTable(bigger));
+    load(&tree);
+    EXPECT_EQ(tree, nullptr);
+}
+
+TEST_F(RecordsVersionsTest, AnOldTableWidensItsSegmentsAndAnyOldStreamVersionIsRead) {
+    SAMPLE_TREE t;
+    t.view1 = addView(&t.head, 1);
+    t.a = addPoint(t.view1, 10, 1);
+    std::vector<std::uint8_t> stream;
+    ByteWriter out(stream);
+    writeViewImage(*t.view1, noLinkIds, out);
+    writePointImage(*t.a, noLinkIds, out);
+    freeViewsTree(t.head);
+    const std::size_t cylAt = stream.size();
+    out.putZeros(207);
+    for (int i = 0; i < 16; ++i) {
+        out.put<std::int16_t>(i == 0 ? -3 : 0);
+        out.put<std::uint16_t>(i == 0 ? 9 : 0);
+        out.put<std::uint32_t>(i == 0 ? ids[0] : 0);
+        out.put<std::uint32_t>(0);
+    }
+    for (int i = 0; i < 230; ++i) out.put<std::uint8_t>(static_cast<std::uint8_t>(i < 16 ? i : 0));
+    ByteWriter(stream).patch<std::int16_t>(cylAt + 205, 1);   // entCount
+    out.putZeros(4);
+    std::vector<RECORD_ENTRY> table(5);
+    table[0] = {kRecView, 0, static_cast<std::uint32_t>(kViewListSize), 0, 0, 1};
+    table[1] = {kRecPoint, static_cast<std::uint32_t>(kViewListSize), static_cast<std::uint32_t>(kPointListSize), 0, 0, 2};
+    table[2] = {kRecDescs, static_cast<std::uint32_t>(cylAt), 0, 0, 0, 0};
+    table[3] = {kRecCyl, static_cast<std::uint32_t>(cylAt), static_cast<std::uint32_t>(kOldCylListSize), 0, 0, 3};
+    table[4] = {kRecCylEntity, 0, 0, ids[0], 0, 0};
+    writeRecord("DRLTd65", encodeRecordTable(table));
+    writeRecord("DRLUd63", stream);
+
+    load(&tree);
+    ASSERT_NE(tree, nullptr);
+    const CYL_LIST* cyl = tree->firstPoint->firstCyl;
+    ASSERT_NE(cyl, nullptr);
+    EXPECT_EQ(cyl->ents[0].level, -3);
+    EXPECT_EQ(cyl->ents[0].colour, 9);
+    EXPECT_EQ(cyl->ents[0].id, static_cast<std::int32_t>(ids[0]));
+    EXPECT_EQ(cyl->ents[0].entry, entryOfId(ids[0]));
+    // Tail bytes 8-15 land on rToric, 8 bytes after `prev`.
+    std::uint8_t expected[8];
+    for (int i = 0; i < 8; ++i) expected[i] = static_cast<std::uint8_t>(8 + i);
+    double rToric = 0;
+    std::memcpy(&rToric, expected, 8);
+    EXPECT_EQ(std::memcmp(&cyl->rToric, &rToric, 8), 0);
+    EXPECT_EQ(cyl->prev, nullptr);
+    EXPECT_EQ(cyl->next, nullptr);
+}
+
+TEST_F(RecordsVersionsTest, AnUnresolvedLinkIsToldAndLeftEmpty) {
+    saveSample();
+    const std::vector<RECORD_ENTRY> table = decodeRecordTable(payloadOf("DRLTd66"));
+    std::vector<std::uint8_t> stream = payloadOf("DRLUd66");
+    ByteWriter(stream).patch<std::uint32_t>(table[1].offset + 242, 987654);   // hole A's chainNext
+    writeRecord("DRLUd66", stream);
+    script().answer(plat::IDOK).answer(plat::IDOK);
+    load(&tree);
+    expectScriptPlayed();
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(tree->firstPoint->chainNext, nullptr);
+    int linkBoxes = 0, chainBoxes = 0;
+    for (const std::string& line : transcript().lines()) {
+        if (line.rfind("msgbox", 0) != 0) continue;
+        linkBoxes += line.find("A link between the hole records could not be restored.") != std::string::npos;
+        chainBoxes += line.find("Copies recorded: 1, copies found: 0.") != std::string::npos;
+    }
+    EXPECT_EQ(linkBoxes, 1);
+    EXPECT_EQ(chainBoxes, 1);   // the chain check after loading sees the lost copy
+}
+
+// ---- run blocks ---------------------------------------------------------------------------------------------
+
+TEST_F(RecordsVersionsTest, ARunBlockCutShortLeavesTheLaterFieldsAtTheirResetValues) {
+    saveSample();
+    std::vector<std::uint8_t> block = payloadOf("DRLPp01");
+    block.resize(12 + 2127);
+    writeRecord("DRLPp01", block);
+    g_globals->settings.toolLibraryPath = "/now/tools.tooldb";
+    g_globals->settings.divideReamed = 1;
+    g_globals->runBytes = {9};
+    load(&tree);
+    const PLUGIN_GLOBALS& g = *g_globals;
+    EXPECT_EQ(g.markerLevel, 250);
+    EXPECT_STREQ(g.runTableRef.tabPath, "/forms/Standard/steel.tab");
+    EXPECT_EQ(g.runReservedWord, 0);
+    EXPECT_EQ(g.runStats.holeCount, 0);
+    EXPECT_EQ(g.formCounter, 0);
+    EXPECT_TRUE(g.runBytes.empty());
+    EXPECT_TRUE(g.runWords.empty());
+    EXPECT_EQ(g.runSettings.processMach1, "/now/tools.tooldb");
+    EXPECT_EQ(g.runSettings.processMach37, 1);
+}
+
+TEST_F(RecordsVersionsTest, AnOldRunBlockSkipsItsGapByLength) {
+    auto oldBlock = [](std::size_t length, std::size_t gap) {
+        std::vector<std::uint8_t> b;
+        ByteWriter out(b);
+        out.put<std::int32_t>(7);
+        for (std::int16_t v : {1, 2, 3, 4}) out.put(v);
+        out.putZeros(gap);
+        out.put<std::int16_t>(5);   // reserved word
+        out.putZeros(36);
+        out.put<std::uint16_t>(0);  // no bytes
+        out.put<std::uint16_t>(1);  // one word
+        out.put<std::int16_t>(1);   // only selected views
+        out.put<std::int16_t>(8);   // holes
+        b.resize(length);
+        return b;
+    };
+    writeRecord("DRLPd66", oldBlock(3317, 3163));
+    load(&tree);
+    EXPECT_EQ(g_globals->markerLevel, 7);
+    EXPECT_EQ(g_globals->runStats.stateCount3, 4);
+    EXPECT_EQ(g_globals->runReservedWord, 5);
+    EXPECT_EQ(g_globals->runStats.holeCount, 8);
+    EXPECT_EQ(g_globals->runWords, std::vector<std::int16_t>(1, 0));
+    EXPECT_EQ(g_globals->runTableRef.tabPath[0], 0);
+
+    writeRecord("DRLPd66", oldBlock(3320, 3163));
+    load(&tree);
+    EXPECT_EQ(g_globals->markerLevel, 7);
+    EXPECT_EQ(g_globals->runReservedWord, 0);
+    EXPECT_EQ(g_globals->runStats.holeCount, 0);
+}
+
+TEST_F(RecordsVersionsTest, TextsLongerThanTheLimitStopTheRunBlock) {
+    g_globals->runSettings.processMach1 = std::string(1500, 'x');
+    g_globals->runSettings.processMach2 = "lib";
+    g_globals->runSettings.processMach9 = 2.5;
+    saveAllRecords(nullptr);
+    std::vector<std::uint8_t> block = payloadOf("DRLPp01");
+    // Written cut to 1023 characters and its terminator.
+    const std::size_t textAt = block.size() - (2 + 1024) - (2 + 4) - 8 * 2 - 2 * 4 - 24 - 2 * 4;
+    EXPECT_EQ(ByteReader(block.data() + textAt, 2).get<std::uint16_t>(), 1024);
+    ByteWriter(block).patch<std::uint16_t>(textAt, 1025);
+    writeRecord("DRLPp01", block);
+    g_globals->libraryName = "now";
+    load(&tree);
+    EXPECT_EQ(g_globals->runSettings.processMach1, "");
+    EXPECT_EQ(g_globals->runSettings.processMach2, "now");   // not reached: the current setting
+    EXPECT_EQ(g_globals->runSettings.processMach9, g_globals->settings.maxDiameter);
+}
+
+}  // namespace
