@@ -11,6 +11,7 @@
 #include "hostapp/plugin_module.h"
 #include "hostapp/session_runner.h"
 #include "platform/sys/clock.h"
+#include "platform/sys/paths.h"
 #include "platform/ui/driver.h"
 
 namespace host {
@@ -43,7 +44,7 @@ std::optional<std::string> readText(const std::string& path) {
 
 std::string usage() {
     return "usage: hostcam [--plugin PATH] [--session FILE] [--inch] [--no-machine-group] [--no-active-group]\n"
-           "               [--host-dir DIR] [--part PATH] [--open FILE.step]\n";
+           "               [--host-dir DIR] [--part PATH] [--open FILE] [--save FILE]\n";
 }
 
 std::optional<HostcamOptions> parseOptions(const std::vector<std::string>& args, std::string& error) {
@@ -68,6 +69,8 @@ std::optional<HostcamOptions> parseOptions(const std::vector<std::string>& args,
             if (!value(o.part)) return std::nullopt;
         } else if (a == "--open") {
             if (!value(o.open)) return std::nullopt;
+        } else if (a == "--save") {
+            if (!value(o.save)) return std::nullopt;
         } else if (a == "--inch") {
             o.inch = true;
         } else if (a == "--no-machine-group") {
@@ -83,6 +86,22 @@ std::optional<HostcamOptions> parseOptions(const std::vector<std::string>& args,
     }
     return o;
 }
+
+namespace {
+
+bool isStepFile(const std::string& path) {
+    const std::string ext = plat::splitPath(path).ext;
+    return plat::equalsNoCase(ext, ".step") || plat::equalsNoCase(ext, ".stp");
+}
+
+void printCounts(std::ostream& out, const std::string& path) {
+    const EntityCounts n = entityCounts();
+    out << path << ": points " << n.points << ", lines " << n.lines << ", arcs " << n.arcs << ", splines " << n.splines
+        << ", notes " << n.notes << ", surfaces " << n.surfaces << ", solids " << n.solids << ", total " << n.total
+        << '\n';
+}
+
+}  // namespace
 
 int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::string error;
@@ -117,14 +136,14 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
     if (opts->noMachineGroup) setMachineGroup(false);
     if (opts->noActiveGroup) setActiveGroup(false);
     if (!opts->open.empty()) {
-        if (std::string why = openStepAsPart(opts->open); !why.empty()) {
+        // A STEP file becomes a new part; anything else is taken for a part file.
+        const std::string why = isStepFile(opts->open) ? openStepAsPart(opts->open) : openPart(opts->open).message;
+        if (!why.empty()) {
             err << "hostcam: " << why << '\n';
             return 2;
         }
-        EntityCounts n = entityCounts();
-        out << opts->open << ": points " << n.points << ", lines " << n.lines << ", arcs " << n.arcs << ", splines "
-            << n.splines << ", notes " << n.notes << ", surfaces " << n.surfaces << ", solids " << n.solids
-            << ", total " << n.total << '\n';
+        if (opts->part.empty() && !isStepFile(opts->open)) setPartFile(opts->open);
+        printCounts(out, opts->open);
     }
 
     PluginModule module;
@@ -139,6 +158,14 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
     }
     SessionResult result = runSession(module.exports(), out, err);
     module.unload();
+    if (!opts->save.empty()) {
+        const PartFileResult saved = savePart(opts->save);
+        if (!saved.ok) {
+            err << "hostcam: " << saved.message << '\n';
+            return 2;
+        }
+        printCounts(out, opts->save);
+    }
     return result.exitCode;
 }
 

@@ -15,7 +15,8 @@ struct HostcamOptions {
     std::string session;   // "" = the built-in session (the main menu, closed with OK)
     std::string hostDir;   // "" = the host's default folder
     std::string part;      // "" = an unnamed part
-    std::string open;      // "" = an empty part; else a STEP file whose solids make the part
+    std::string open;      // "" = an empty part; else a STEP file whose solids make the part, or a part file
+    std::string save;      // "" = nothing saved; else the part file written after the session
     bool inch = false;
     bool noMachineGroup = false;
     bool noActiveGroup = false;

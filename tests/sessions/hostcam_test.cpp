@@ -156,4 +156,30 @@ TEST_F(Hostcam, WithoutAnActiveGroupTheInvocationEndsSilently) {
     EXPECT_NE(out.str().find("hostcam.return m_main 0"), std::string::npos) << out.str();
 }
 
+// A user opens a STEP example, runs the plug-in, saves the part and opens the saved part again: the
+// part keeps its solid, and the plug-in's records travel with it.
+TEST_F(Hostcam, AStepPartIsOpenedSavedAndReopened) {
+    const std::string step = std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step";
+    const std::string part = (dir / "plate.pfp").string();
+    const std::string session = std::string(FX_SOURCE_DIR) + "/data/sessions/main_menu.session";
+    ASSERT_EQ(run({"--plugin", kModule, "--open", step, "--save", part, "--session", session}), 0) << err.str();
+    EXPECT_NE(out.str().find(step + ": points 0, lines 0, arcs 0, splines 0, notes 0, surfaces 0, solids 1"),
+              std::string::npos)
+        << out.str();
+    const std::size_t saved = out.str().find(part + ": ");
+    ASSERT_NE(saved, std::string::npos) << out.str();
+    const std::string savedCounts = out.str().substr(saved, out.str().find('\n', saved) - saved);
+
+    out.str("");
+    ASSERT_EQ(run({"--plugin", kModule, "--open", part, "--session", session}), 0) << err.str();
+    EXPECT_EQ(out.str().rfind(savedCounts, 0), 0u) << out.str();
+    EXPECT_STREQ(geo_filename, part.c_str());
+}
+
+TEST_F(Hostcam, AFileThatIsNoPartIsRefused) {
+    const std::string bogus = write("bogus.pfp", "not a part");
+    EXPECT_EQ(run({"--plugin", kModule, "--open", bogus}), 2);
+    EXPECT_NE(err.str().find("bogus.pfp"), std::string::npos) << err.str();
+}
+
 }  // namespace
