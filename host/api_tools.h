@@ -72,42 +72,42 @@ static_assert(type == slot + 4 && subType == type + 2 && diameter == subType + 2
 
 // One field between a record member and the image: `toImage` says the direction.
 template <class T>
-inline void move(bool toImage, std::uint8_t* image, std::size_t at, T& field) {
+inline void transfer(bool toImage, std::uint8_t* image, std::size_t at, T& field) {
     if (toImage) std::memcpy(image + at, &field, sizeof field);   // the hosts we run on are little-endian
     else std::memcpy(&field, image + at, sizeof field);
 }
 
 inline void all(bool toImage, std::uint8_t* image, tp_tool& t) {
-    move(toImage, image, slot, t.slot);
-    move(toImage, image, type, t.type);
-    move(toImage, image, subType, t.subType);
-    move(toImage, image, diameter, t.diameter);
-    move(toImage, image, cornerRadius, t.cornerRadius);
-    move(toImage, image, pitch, t.pitch);
-    move(toImage, image, angle, t.angle);
-    move(toImage, image, extra, t.extra);
-    move(toImage, image, feeds, t.feeds);
-    move(toImage, image, spindle, t.spindle);
-    move(toImage, image, flutes, t.flutes);
-    move(toImage, image, material, t.material);
-    move(toImage, image, name, t.name);
-    move(toImage, image, profilePath, t.profilePath);
-    move(toImage, image, unitFlag, t.unitFlag);
-    move(toImage, image, number, t.number);
-    move(toImage, image, fluteLength, t.fluteLength);
-    move(toImage, image, overallLength, t.overallLength);
-    move(toImage, image, shoulderLength, t.shoulderLength);
-    move(toImage, image, secondDiameter, t.secondDiameter);
-    move(toImage, image, speedPercent, t.speedPercent);
-    move(toImage, image, feedPercent, t.feedPercent);
-    move(toImage, image, option, t.option);
-    move(toImage, image, shapeValue, t.shapeValue);
-    move(toImage, image, machineGroupId, t.machineGroupId);
-    move(toImage, image, peckPercent, t.peckPercent);
-    move(toImage, image, peckValues, t.peckValues);
-    move(toImage, image, dwell, t.dwell);
-    move(toImage, image, offsetNumbers, t.offsetNumbers);
-    move(toImage, image, reserved, t.reserved);
+    transfer(toImage, image, slot, t.slot);
+    transfer(toImage, image, type, t.type);
+    transfer(toImage, image, subType, t.subType);
+    transfer(toImage, image, diameter, t.diameter);
+    transfer(toImage, image, cornerRadius, t.cornerRadius);
+    transfer(toImage, image, pitch, t.pitch);
+    transfer(toImage, image, angle, t.angle);
+    transfer(toImage, image, extra, t.extra);
+    transfer(toImage, image, feeds, t.feeds);
+    transfer(toImage, image, spindle, t.spindle);
+    transfer(toImage, image, flutes, t.flutes);
+    transfer(toImage, image, material, t.material);
+    transfer(toImage, image, name, t.name);
+    transfer(toImage, image, profilePath, t.profilePath);
+    transfer(toImage, image, unitFlag, t.unitFlag);
+    transfer(toImage, image, number, t.number);
+    transfer(toImage, image, fluteLength, t.fluteLength);
+    transfer(toImage, image, overallLength, t.overallLength);
+    transfer(toImage, image, shoulderLength, t.shoulderLength);
+    transfer(toImage, image, secondDiameter, t.secondDiameter);
+    transfer(toImage, image, speedPercent, t.speedPercent);
+    transfer(toImage, image, feedPercent, t.feedPercent);
+    transfer(toImage, image, option, t.option);
+    transfer(toImage, image, shapeValue, t.shapeValue);
+    transfer(toImage, image, machineGroupId, t.machineGroupId);
+    transfer(toImage, image, peckPercent, t.peckPercent);
+    transfer(toImage, image, peckValues, t.peckValues);
+    transfer(toImage, image, dwell, t.dwell);
+    transfer(toImage, image, offsetNumbers, t.offsetNumbers);
+    transfer(toImage, image, reserved, t.reserved);
 }
 }  // namespace tp_tool_layout
 

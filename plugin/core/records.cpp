@@ -1,9 +1,8 @@
-// Saving and loading the work cycle's records. The stream "DRLU" holds the images of the tree, its
-// operations, process copies and description arrays, and the generated groups, in walk order; the table
-// "DRLT" has one RECORD_ENTRY per image or marker. A link slot in an image holds the identity number this
-// writer gave the linked record (numbered in stream order, so a save is the same bytes every time); the
-// loader maps the identities of kinds 1, 2 and 4 to the new records. Every count and size read is checked
-// against the bytes there are.
+// Saving and loading the work cycle's records. The stream "DRLU" holds the images of the tree with its
+// operations, process copies and description arrays, then the generated groups; the table "DRLT" has one
+// RECORD_ENTRY per image or marker. A link slot holds the identity this writer gave the linked record, in
+// stream order (a save is the same bytes every time); the loader maps identities of kinds 1, 2 and 4 to the
+// new records. Every count and size read is checked against the bytes there are.
 #include "plugin/core/records.h"
 
 #include <algorithm>
@@ -30,6 +29,8 @@ namespace {
 constexpr std::size_t kTableRefSize = 2127;
 constexpr std::size_t kMaxRunText = 1024;
 constexpr std::size_t kStoredProcessName = 42;
+// The run table reference as stored: two paths, table name, process name, time, flag.
+static_assert(1024 + 1024 + 32 + kStoredProcessName + 4 + 1 == kTableRefSize);
 
 std::string header(const char* tagAndVersion, std::size_t count) {
     char text[32];
@@ -438,6 +439,8 @@ private:
                 remember(kRecView, e.oldAddress, lastView_);
                 point_ = nullptr;
                 lastPoint_ = nullptr;
+                cyl_ = nullptr;
+                ope_ = nullptr;
                 break;
             }
             case kRecPoint: {
@@ -460,6 +463,8 @@ private:
                 const IMAGE_STATUS status = oldTable_ ? readOldCylImage(image, e.size, *cyl, nullptr)
                                                       : readCylImage(image, e.size, *cyl, nullptr);
                 if (status != IMAGE_STATUS::ok) return false;
+                // The handles in the image are the saving session's; only the kind 6 entries give today's.
+                for (CYL_ENT& ent : cyl->ents) ent.entry = 0;
                 CYL_LIST* last = lastCyl(point_);
                 cyl->prev = last;
                 (last ? last->next : point_->firstCyl) = cyl.get();
@@ -492,7 +497,12 @@ private:
             }
             case kRecCylEntity:
                 if (e.entry == 0 || !cyl_) return false;
-                if (entIndex_ < cyl_->entCount) cyl_->ents[entIndex_++].entry = e.entry;
+                if (entIndex_ < cyl_->entCount) {
+                    // The segment must name the entity the entry was resolved for, or it would carry
+                    // another entity's handle.
+                    if (static_cast<std::uint32_t>(cyl_->ents[entIndex_].id) != e.value) return false;
+                    cyl_->ents[entIndex_++].entry = e.entry;
+                }
                 break;
             case kRecMarker:
                 if (e.value != 0 && e.entry == 0) return false;
@@ -532,6 +542,8 @@ private:
         }
         for (LOADED_POINT& loaded : points_) {
             POINT_LIST* point = loaded.point;
+            // A table that ends before a hole's description array still gives the hole its descCount items.
+            if (point->descCount && !point->descs) point->descs = allocCilDescs(point->descCount);
             auto link = [&](RECORD_KIND kind, std::uint32_t oldAddress, auto*& field) {
                 if (!oldAddress) return;
                 field = static_cast<std::remove_reference_t<decltype(field)>>(newRecord(kind, oldAddress));

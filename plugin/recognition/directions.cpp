@@ -3,10 +3,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <numbers>
+#include <string>
 #include <vector>
 
 #include "host/api.h"
+#include "platform/sys/files.h"
+#include "platform/sys/paths.h"
 #include "platform/ui/message_box.h"
 #include "plugin/core/globals.h"
 #include "plugin/core/views_list.h"
@@ -23,8 +27,8 @@ constexpr double kAxisEpsilon = 1e-5;
 
 double length3(const double v[3]) { return std::hypot(v[0], v[1], v[2]); }
 
-// asin of a length ratio that rounding may push just past 1 (opposite unit vectors whose difference comes
-// out as 2.0000000000000004): without the clamp the angle is NaN and every comparison with it false.
+// The angle between unit vectors whose difference (or sum) is `chord` long. Rounding can make the chord
+// of opposite vectors 2.0000000000000004; the clamp keeps asin from answering NaN.
 double halfChordAngle(double chord) { return 2.0 * std::asin(std::clamp(chord / 2.0, -1.0, 1.0)); }
 
 // The angle brought into (-pi, pi] the way the stored windows were tuned: the two constants are the
@@ -75,19 +79,19 @@ int standardOpposite(int view) {
 }  // namespace
 
 int compareDirections(const double a[3], const double b[3], double tolerance) {
-    double difference[3];
-    subtractVector(a, b, difference);
-    const double angle = halfChordAngle(length3(difference));
-    // The side of pi/2 by the sign of the dot product: exact for perpendicular axes, where the angle
-    // itself may round to either side.
+    // The side of pi/2 by the dot product's sign: exact for perpendicular axes, whose angle from the chord
+    // rounds above pi/2, so that a tolerance past pi/2 would call them opposite.
     const double dot = a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
     if (dot < 0) {
-        // |angle - pi| from the sum a + b: the same value for unit vectors, but not lost to the flat top
-        // of asin near 1, so a tight tolerance still sees directions a hair from opposite.
+        // |angle - pi| from the chord of a + b. Taken as pi minus the angle from the chord of a - b, it
+        // loses the digits a tight tolerance needs: asin is flat near 1, and exact opposites came out
+        // 2e-8 short of pi.
         const double sum[3] = {a[0] + b[0], a[1] + b[1], a[2] + b[2]};
         return halfChordAngle(length3(sum)) <= tolerance ? kOppositeSense : 0;
     }
-    return angle <= tolerance ? kSameSense : 0;
+    double difference[3];
+    subtractVector(a, b, difference);
+    return halfChordAngle(length3(difference)) <= tolerance ? kSameSense : 0;
 }
 
 bool compareViewMatrices(const double a[3][3], const double b[3][3], double tolerance) {
@@ -218,12 +222,36 @@ void numberRuns(std::vector<SORT_ITEM>::iterator first, std::vector<SORT_ITEM>::
     }
 }
 
+// The order as sorted, for diagnosis: the angle of each view's world direction (the WCS left out) and,
+// about X, the world x of its first hole. Without a sort axis there is no angle to show: 0.
+void dumpViewOrder(const std::vector<SORT_ITEM>& items, int axis) {
+    const bool aboutAxis = axis >= kSortByX && axis <= kSortByZ;
+    std::string text = "Sorted about ";
+    text += aboutAxis ? "XYZ"[axis - 1] : 'N';
+    text += " axis\n";
+    for (const SORT_ITEM& item : items) {
+        const VIEW_LIST* v = item.view;
+        double angle = 0;
+        if (aboutAxis) {
+            const double* d = v->matrix[2];
+            angle = axis == kSortByX ? std::atan2(d[2], d[1]) : axis == kSortByY ? std::atan2(d[2], d[0])
+                                                                                : std::atan2(d[1], d[0]);
+            if (angle < 0) angle += 2 * kPi;
+        }
+        const double x = axis == kSortByX && v->firstPoint ? v->firstPoint->ptUniv[0] : 0;
+        char line[96];
+        std::snprintf(line, sizeof line, "%i %.4f\xB0 %.2f\n", v->viewNumber, angle / kDegree, x);
+        text += line;
+    }
+    (void)plat::writeFile(plat::joinPath(g_globals->tmpDir, "$1_ViewsSort.txt"), text);
+}
+
 }  // namespace
 
 VIEW_LIST* sortViews(VIEW_LIST* head, int axis) {
     std::vector<SORT_ITEM> items;
     for (VIEW_LIST* v = head; v; v = v->next) items.push_back({v, static_cast<int>(items.size()), 0, 0});
-    if (items.size() < 2) return head;
+    if (items.empty()) return head;
 
     if (axis < kSortByX || axis > kSortByZ) {
         std::stable_sort(items.begin(), items.end(), [](const SORT_ITEM& a, const SORT_ITEM& b) {
@@ -254,6 +282,7 @@ VIEW_LIST* sortViews(VIEW_LIST* head, int axis) {
         });
     }
 
+    if (g_globals.constructed() && g_globals->debugDumps) dumpViewOrder(items, axis);
     for (std::size_t i = 0; i < items.size(); ++i) {
         items[i].view->prev = i > 0 ? items[i - 1].view : nullptr;
         items[i].view->next = i + 1 < items.size() ? items[i + 1].view : nullptr;

@@ -74,7 +74,8 @@ TEST(CompareDirections, ViewMatricesMatchOnlyWhenEveryRowDoes) {
     m[1][1] = -1;
     EXPECT_FALSE(compareViewMatrices(top, m, 0.1));
     const double turned = 0.001;   // a small turn about Z stays within a larger tolerance only
-    const double r[3][3] = {{std::cos(turned), std::sin(turned), 0}, {-std::sin(turned), std::cos(turned), 0}, {0, 0, 1}};
+    const double r[3][3] = {
+        {std::cos(turned), std::sin(turned), 0}, {-std::sin(turned), std::cos(turned), 0}, {0, 0, 1}};
     EXPECT_TRUE(compareViewMatrices(top, r, 0.002));
     EXPECT_FALSE(compareViewMatrices(top, r, 0.0005));
 }

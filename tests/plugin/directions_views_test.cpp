@@ -5,9 +5,11 @@
 #include <numbers>
 
 #include "host/api.h"
+#include "platform/sys/files.h"
 #include "plugin/core/globals.h"
 #include "plugin/core/views_list.h"
 #include "plugin/recognition/directions.h"
+#include "plugin/recognition/tree.h"
 #include "plugin/recognition/vectors.h"
 #include "support/plugin_fixture.h"
 
@@ -122,6 +124,33 @@ TEST_F(DirectionsViewsTest, AViewTheHostDoesNotKnowGivesTheMessageAndMinusOne) {
     expectScriptPlayed();
     EXPECT_TRUE(transcript().contains("ICONERROR"));
     EXPECT_TRUE(transcript().contains("A view for a drilling direction could not be created."));
+}
+
+TEST_F(DirectionsViewsTest, WithTheDebugSwitchTheSortWritesTheNewOrder) {
+    g_globals->tmpDir = dir.path();
+    const std::string file = dir.path() + "/$1_ViewsSort.txt";
+    VIEW_LIST a, b;
+    POINT_LIST pa, pb;
+    a.viewNumber = 3;
+    setVector(0, std::cos(30 * kDeg), std::sin(30 * kDeg), a.matrix[2]);
+    pa.ptUniv[0] = 12.5;
+    a.firstPoint = &pa;
+    b.viewNumber = 10;
+    setVector(0, std::cos(60 * kDeg), std::sin(60 * kDeg), b.matrix[2]);
+    pb.ptUniv[0] = -1;
+    b.firstPoint = &pb;
+    a.next = &b;
+    b.prev = &a;
+
+    g_globals->debugDumps = 0;
+    EXPECT_EQ(sortViews(&a, kSortByX), &b);
+    EXPECT_FALSE(plat::fileExists(file));
+
+    g_globals->debugDumps = 1;
+    EXPECT_EQ(sortViews(&b, kSortByX), &b);
+    EXPECT_EQ(plat::readFile(file).value_or(""), "Sorted about X axis\n10 60.0000\xB0 -1.00\n3 30.0000\xB0 12.50\n");
+    EXPECT_EQ(sortViews(&b, 0), &a);   // by view number; no axis, no angle
+    EXPECT_EQ(plat::readFile(file).value_or(""), "Sorted about N axis\n3 0.0000\xB0 0.00\n10 0.0000\xB0 0.00\n");
 }
 
 }  // namespace

@@ -251,9 +251,9 @@ TEST_F(HostViewsTest, DirectionsOfTheWcsAreDescribedByItsStandardViews) {
 // ---- nearest view and view helpers ------------------------------------------------------------------------
 
 TEST_F(HostViewsTest, NearestViewPrefersStandardViewsOnTies) {
-    addNamedView("MY RIGHT", 1, 0, 0);   // the same axis as the standard view 5
-    addNamedView("SLANT", 0, 0.6, 0.8);
+    addNamedView("SLANT", 0, 0.6, 0.8);   // the first named view counts too
     const std::uint32_t slant = NamedViews.back().id;
+    addNamedView("MY RIGHT", 1, 0, 0);    // the same axis as the standard view 5
     int number = 0;
     std::uint32_t id = 99;
     double angle = 0;

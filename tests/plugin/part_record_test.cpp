@@ -50,6 +50,20 @@ TEST_F(PartRecordTest, ANewVersionReplacesEveryRecordOfItsTagAndLeavesOthersAlon
     EXPECT_EQ(noteTexts().size(), 2u);
 }
 
+TEST_F(PartRecordTest, EveryByteValueSurvivesASavedAndReopenedPart) {
+    std::vector<std::uint8_t> payload(512);
+    for (std::size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<std::uint8_t>(i * 7);
+    writePartRecord("DRLTd66000000512", payload);
+    const std::string file = dir.path() + "/part.pfp";
+    ASSERT_TRUE(host::savePart(file).ok);
+    host::reset();
+    std::vector<std::uint8_t> back;
+    EXPECT_EQ(readPartRecord("DRLTd66", back), 0);
+    ASSERT_TRUE(host::openPart(file).ok);
+    EXPECT_EQ(readPartRecord("DRLTd66", back), 512);
+    EXPECT_EQ(back, payload);
+}
+
 TEST_F(PartRecordTest, RecordsStayOutOfWhatTheUserSeesButOnTheFeaturesLevel) {
     writePartRecord("DREVddd000000001", {7});
     db_ptr at = db_start();

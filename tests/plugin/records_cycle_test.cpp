@@ -223,6 +223,8 @@ TEST_F(RecordsCycleTest, ChainsThatDisagreeWithTheirCountAreToldOnceAtSavingAndO
     const std::vector<std::uint32_t> ids = storeSolids(5);
     SAMPLE_TREE t = sampleTree(ids);
     t.a->chainCount = 3;   // two copies missing
+    SAMPLE_TREE t2 = sampleTree(ids);
+    t2.a->chainCount = 3;
     pausedInvocation();    // texts loaded
     plat::driver().reset();
     script().answer(plat::IDOK).answer(plat::IDOK);
@@ -242,6 +244,15 @@ TEST_F(RecordsCycleTest, ChainsThatDisagreeWithTheirCountAreToldOnceAtSavingAndO
     EXPECT_NE(shown[0].find("Copies recorded: 3, copies found: 1."), std::string::npos) << shown[0];
     EXPECT_NE(shown[0].find("caption=\"Forantix\""), std::string::npos) << shown[0];
     EXPECT_EQ(shown[1], shown[0]);
+
+    // The count line is a text of the user's: only its integer conversions are filled in.
+    g_globals->errorMessages.setText(12, "%s stored %i, found %03d%% %n");
+    plat::driver().reset();
+    script().answer(plat::IDOK);
+    saveAllRecords(t2.head);
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains("\\n%s stored 3, found 001% %n\"")) << transcript().lines().back();
+    freeCycleData(t2.head);
 }
 
 }  // namespace

@@ -285,4 +285,25 @@ TEST_F(RecordsVersionsTest, TextsLongerThanTheLimitStopTheRunBlock) {
     EXPECT_EQ(g_globals->runSettings.processMach9, g_globals->settings.maxDiameter);
 }
 
+// ---- small services -----------------------------------------------------------------------------------------
+
+TEST_F(RecordsVersionsTest, WithDebugDumpsTheLoadListsEveryNoteCutToEightyCharacters) {
+    saveSample();
+    g_globals->debugDumps = 1;
+    g_globals->tmpDir = dir.path();
+    load(&tree);
+    const std::string dump = plat::readFile(dir.path() + "/RawFeatures.txt").value_or("");
+    std::string expected;
+    for (const std::string& text : noteTexts()) expected += text.substr(0, 80) + "\n";
+    EXPECT_EQ(dump, expected);
+    EXPECT_NE(dump.find("DREVddd000000004gaaaaaaa\n"), std::string::npos);
+}
+
+TEST(RecordsStrip, ControlCharactersGoBlanksStay) {
+    char out[16];
+    stripControlChars("\tA B\r\n\x1f" "C\x7f", out);
+    EXPECT_STREQ(out, "A BC\x7f");
+    EXPECT_EQ(stripControlCharsStr(std::string("x\0y\x01 z", 6)), "xy z");
+}
+
 }  // namespace
