@@ -52,6 +52,39 @@ TEST_F(ViewsListTest, OldListStoredFormAndLimits) {
     EXPECT_EQ(empty.encode(), (std::vector<std::uint8_t>{0, 0}));
 }
 
+TEST_F(ViewsListTest, BothListsComeBackFromASavedAndReopenedPart) {
+    COnlySelViewsListEx list;
+    list.fillFromNamedViews();
+    auto item = list.getItem(2);
+    item.selected = 1;
+    item.xOn = 1;
+    item.xFrom = -0.25;
+    item.xTo = 0.75;
+    item.focus = 1;
+    list.setItem(2, item);
+    list.writeToPart();
+    COnlySelViewsList snapshot(1);
+    snapshot.add("BACK (X: -14.32\xBA 42.97\xBA)", 3, 3, kIdentity);
+    snapshot.writeToPart();
+
+    const std::string file = dir.path() + "/views.pfp";
+    ASSERT_TRUE(host::savePart(file).ok);
+    host::reset();
+    ASSERT_TRUE(host::openPart(file).ok);
+
+    COnlySelViewsListEx back;
+    ASSERT_EQ(back.readFromPart(), 6);
+    const auto read = back.getItem(2);
+    EXPECT_EQ(read.selected, 1);
+    EXPECT_DOUBLE_EQ(read.xFrom, -0.25);
+    EXPECT_DOUBLE_EQ(read.xTo, 0.75);
+    EXPECT_EQ(read.focus, 1);
+    EXPECT_EQ(read.viewId, static_cast<std::int32_t>(NamedViews[2].id));
+    COnlySelViewsList snap(1);
+    ASSERT_EQ(snap.readFromPart(), 1);
+    EXPECT_EQ(snap.items()[0].name, "BACK (X: -14.32\xBA 42.97\xBA)");
+}
+
 TEST_F(ViewsListTest, DamagedOldListsAreRefusedWhole) {
     COnlySelViewsList list(0);
     list.add("FRONT", 2, 2, kIdentity);
