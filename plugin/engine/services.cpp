@@ -1,10 +1,13 @@
-// Stand-ins for the process engine (docs/seams.md): a recognition that finds nothing, a process tree and a
-// configuration that are frames whose buttons give the results the command loop acts on, nothing
-// generated to undo or cancel.
+// Stand-ins for the process engine (docs/seams.md): a process tree and a configuration that are frames whose
+// buttons give the results the command loop acts on, nothing generated to undo or cancel. The recognition
+// command is in recognition_run.cpp.
 #include "plugin/engine/services.h"
 
 #include "plugin/core/load_time_objects.h"
 #include "plugin/core/resource_switch.h"
+#include "plugin/engine/ope_list.h"
+#include "plugin/recognition/directions.h"
+#include "plugin/recognition/vectors.h"
 
 int undoGroupOperations(std::uint32_t) { return 0; }
 int cancelGroupOperations(std::uint32_t) { return 0; }
@@ -16,9 +19,6 @@ CDlgProcess::CDlgProcess() : plat::Dialog(18021) {
 }
 
 CConfigProcess::CConfigProcess() : plat::Dialog(18018) {}
-
-// Nothing is recognised yet: the run summary's first button.
-std::int16_t runRecognition(std::uint32_t*) { return 1; }
 
 std::int16_t runProcessDialog(std::uint32_t*, std::int16_t*, std::int16_t preset) {
     g_processDlg->preset = preset;
@@ -34,3 +34,38 @@ int runConfigProcess(std::int16_t preset) {
 void blankMarkerEnt() {}
 void unblankMarkerEnt() {}
 void drawHoleLabels(VIEW_LIST*, long, std::int16_t) {}
+
+namespace {
+constexpr std::size_t kOpeType = 337, kOpeToolDiameter = 349;
+constexpr std::size_t kDescDiameter = 2, kDescZTop = 10, kDescZBottom = 18;
+static_assert(kOpeType >= 337 && kOpeToolDiameter + sizeof(double) <= 337 + sizeof(OPE_LIST::area337));
+}  // namespace
+
+std::uint32_t opeOperationType(const OPE_LIST& ope) {
+    std::uint32_t type = 0;
+    getField(ope.area337, kOpeType - 337, type);
+    return type;
+}
+double opeToolDiameter(const OPE_LIST& ope) {
+    double diameter = 0;
+    getField(ope.area337, kOpeToolDiameter - 337, diameter);
+    return diameter;
+}
+void setOpeTool(OPE_LIST& ope, std::uint32_t type, double diameter) {
+    putField(ope.area337, kOpeType - 337, type);
+    putField(ope.area337, kOpeToolDiameter - 337, diameter);
+}
+double cilDescDiameter(const CIL_DESC& desc) { return desc.get<double>(kDescDiameter); }
+double cilDescZTop(const CIL_DESC& desc) { return desc.get<double>(kDescZTop); }
+double cilDescZBottom(const CIL_DESC& desc) { return desc.get<double>(kDescZBottom); }
+void setCilDesc(CIL_DESC& desc, double diameter, double zTop, double zBottom) {
+    desc.set(kDescDiameter, diameter);
+    desc.set(kDescZTop, zTop);
+    desc.set(kDescZBottom, zBottom);
+}
+
+int isOppositeDirAllowed(const double direction[3]) {
+    double reversed[3];
+    negateVector(direction, reversed);
+    return isDirInSelViews(reversed, 0) == kSameSense ? 1 : 0;
+}

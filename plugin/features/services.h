@@ -16,7 +16,18 @@ struct DRAW_ENTS_LIST {
 };
 
 struct FEATURE_MARK;
+struct VIEW_LIST;
 void redrawFeatureMarks(FEATURE_MARK* marks);
+
+// Appends a heap copy of the mark (its next link and solid count cleared) to PLUGIN_GLOBALS::featureMarks
+// and counts it; `draw` 1 would draw it (the stand-in draws nothing). Returns 0.
+int addFeatureMark(const FEATURE_MARK& mark, std::int16_t draw, int reserved);
+// The marks to lay onto the tree: the stand-in checks nothing and returns the list as given.
+FEATURE_MARK* projectHolesToView(VIEW_LIST* tree, FEATURE_MARK* marks, int reserved);
+// Brings the marks' stored positions up to date: the stand-in's are always current.
+void featureMarksToView(FEATURE_MARK* marks);
+// Compares the marks with each other after new ones were added: nothing in the stand-in.
+void matchImportedFeatures();
 
 // Runs the features manager's share of a command code (101, 2001-2008); non-zero ends the command loop
 // after this command. It may change the loop's event mask and the two further get_event arguments.

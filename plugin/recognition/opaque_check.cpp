@@ -1,0 +1,470 @@
+// The opaque-surfaces check. Every visible surface meets every hole of every view: hillT and hillB take
+// the surface's extreme z whatever its distance, the rays only reach the holes near it.
+// Notation: view coordinates are transpose(M) p for the view matrix M; top z = ptView z; bottom z = top z
+// - depth (first zSup - last zInf); P = view z of a ray's hit; T = g_tolerances.tolT.
+// Cost: the near holes come from an index by x (CNearHoles), and hillT/hillB are settled at the end from
+// each view's surfaces sorted by z, so the run is not surfaces x holes; the results are those of the
+// plain loop over every surface, view and hole (see settleHills).
+#include "plugin/recognition/opaque_check.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <numbers>
+
+#include "platform/sys/paths.h"
+#include "plugin/core/globals.h"
+#include "plugin/core/progress_box.h"
+#include "plugin/recognition/directions.h"
+#include "plugin/recognition/pipeline.h"
+#include "plugin/recognition/surface_segment.h"
+#include "plugin/recognition/tree.h"
+#include "plugin/recognition/vectors.h"
+
+namespace opaque {
+
+// ---- hole surfaces -----------------------------------------------------------------------------------------
+
+CHoleSurfaces::CHoleSurfaces(const VIEW_LIST* tree) {
+    for (const VIEW_LIST* view = tree; view; view = view->next)
+        for (POINT_LIST* point = view->firstPoint; point; point = point->next) {
+            std::vector<db_ptr>& entries = entriesOf_[point];
+            for (const CYL_LIST* cyl = point->firstCyl; cyl; cyl = cyl->next)
+                for (int i = 0; i < std::min<int>(cyl->entCount, kMaxCylEnts); ++i) {
+                    entries.push_back(cyl->ents[i].entry);
+                    std::vector<POINT_LIST*>& owners = ownersOfId_[cyl->ents[i].id];
+                    if (owners.empty() || owners.back() != point) owners.push_back(point);
+                }
+            std::sort(entries.begin(), entries.end());
+        }
+}
+
+bool CHoleSurfaces::owns(const POINT_LIST* point, db_ptr entry) const {
+    const auto it = entriesOf_.find(point);
+    return it != entriesOf_.end() && std::binary_search(it->second.begin(), it->second.end(), entry);
+}
+
+POINT_LIST* CHoleSurfaces::firstOwnerById(std::int32_t id, const POINT_LIST* except) const {
+    const auto it = ownersOfId_.find(id);
+    if (it == ownersOfId_.end()) return nullptr;
+    for (POINT_LIST* point : it->second)
+        if (point != except) return point;
+    return nullptr;
+}
+
+// ---- near holes --------------------------------------------------------------------------------------------
+
+void CNearHoles::add(double x, double /*y*/, double reach) {
+    entries_.push_back({x, static_cast<int>(entries_.size())});
+    maxReach_ = std::max(maxReach_, reach);
+    sorted_ = false;
+}
+
+void CNearHoles::query(double x, double /*y*/, double radius, std::vector<int>& out) const {
+    out.clear();
+    if (!sorted_) {
+        std::sort(entries_.begin(), entries_.end(),
+                  [](const ENTRY& a, const ENTRY& b) { return a.x < b.x || (a.x == b.x && a.number < b.number); });
+        sorted_ = true;
+    }
+    // A little more than the reach, so that rounding never drops a hole the exact test would keep.
+    const double reach = radius + maxReach_;
+    const double margin = 1e-9 * (1.0 + std::fabs(x) + reach);
+    const double from = x - reach - margin, to = x + reach + margin;
+    auto first = std::lower_bound(entries_.begin(), entries_.end(), from,
+                                  [](const ENTRY& e, double v) { return e.x < v; });
+    for (auto it = first; it != entries_.end() && it->x <= to; ++it) out.push_back(it->number);
+    std::sort(out.begin(), out.end());
+}
+
+// ---- surfaces in a view ------------------------------------------------------------------------------------
+
+namespace {
+void toView(const double m[3][3], const double world[3], double out[3]) {
+    double t[3][3];
+    transpose_matrix_33(m, t);
+    mul_mat_vector(t, world, out);
+}
+}  // namespace
+
+SURF_POINTS planarPoints(const ent& surface) {
+    SURF_POINTS out;
+    if (!is_surf_planar(&surface, nullptr, nullptr)) return out;
+    out.planar = true;
+    const ent_surface& s = surface.surf;
+    auto add = [&](double u, double v) {
+        p_3d pt;
+        if (eval_surf(&surface, u, v, 0, &pt)) out.points.push_back(pt);
+    };
+    if (s.typeCode == kSurfTrimmed && !s.trimPoints.empty()) {
+        for (const uv_pt& uv : s.trimPoints) add(uv.u, uv.v);
+    } else {
+        // A trimmed surface without boundary points falls back on its parameter box rather than on no z.
+        add(s.uMin, s.vMin);
+        add(s.uMin, s.vMax);
+        add(s.uMax, s.vMin);
+        add(s.uMax, s.vMax);
+    }
+    return out;
+}
+
+void surfaceInView(const ent& surface, const SURF_POINTS& planar, const double viewMatrix[3][3], SURF_IN_VIEW& out) {
+    double t[3][3];
+    transpose_matrix_33(viewMatrix, t);
+    const ent_surface& s = surface.surf;
+    const double lo[3] = {s.boxMin.x, s.boxMin.y, s.boxMin.z};
+    const double hi[3] = {s.boxMax.x, s.boxMax.y, s.boxMax.z};
+    for (auto& axis : out.box) axis[0] = 1e300, axis[1] = -1e300;
+    for (int k = 0; k < 8; ++k) {
+        const double corner[3] = {(k & 1) ? hi[0] : lo[0], (k & 2) ? hi[1] : lo[1], (k & 4) ? hi[2] : lo[2]};
+        mul_mat_vector(t, corner, out.corners[k]);
+        for (int a = 0; a < 3; ++a) {
+            out.box[a][0] = std::min(out.box[a][0], out.corners[k][a]);
+            out.box[a][1] = std::max(out.box[a][1], out.corners[k][a]);
+        }
+    }
+    out.zMin = out.box[2][0];
+    out.zMax = out.box[2][1];
+    const double centre[3] = {s.sphereCentre.x, s.sphereCentre.y, s.sphereCentre.z};
+    mul_mat_vector(t, centre, out.centre);
+    out.radius = s.sphereRadius;
+    if (planar.planar) {
+        out.zMin = 1e10;
+        out.zMax = -1e10;
+        for (const p_3d& p : planar.points) {
+            const double w[3] = {p.x, p.y, p.z};
+            double v[3];
+            mul_mat_vector(t, w, v);
+            out.zMin = std::min(out.zMin, v[2]);
+            out.zMax = std::max(out.zMax, v[2]);
+        }
+    }
+}
+
+void cornerDistances(const SURF_IN_VIEW& s, double x, double y, double* dMin, double* dMax) {
+    *dMin = 1e10;
+    *dMax = -1e10;
+    for (const auto& c : s.corners) {
+        const double d = std::hypot(c[0] - x, c[1] - y);
+        *dMin = std::min(*dMin, d);
+        *dMax = std::max(*dMax, d);
+    }
+}
+
+bool projectRay(const ent& surface, const SURF_IN_VIEW& s, const VIEW_LIST& view, const double startView[3],
+                double startWorld[3], double hitWorld[3], double* hitZ) {
+    mul_mat_vector(view.matrix, startView, startWorld);
+    constexpr double kSlack = 1e-6;   // the host counts points on a trim as inside
+    for (int a = 0; a < 2; ++a)
+        if (startView[a] < s.box[a][0] - kSlack || startView[a] > s.box[a][1] + kSlack) return false;
+    if (!projectGridOntoSurf(&surface, view.viewNumber, startWorld, hitWorld)) return false;
+    double v[3];
+    toView(view.matrix, hitWorld, v);
+    *hitZ = v[2];
+    return true;
+}
+
+// ---- dump --------------------------------------------------------------------------------------------------
+
+CCheckDump::CCheckDump(const char* name, long surfaceCount) {
+    if (!g_globals.constructed() || !g_globals->debugDumps || g_globals->tmpDir.empty()) return;
+    file_ = std::fopen(plat::joinPath(g_globals->tmpDir, name).c_str(), "w");
+    if (file_) std::fprintf(file_, "%li surf\n", surfaceCount);
+}
+
+CCheckDump::~CCheckDump() {
+    if (file_) std::fclose(file_);
+}
+
+void CCheckDump::line(const char* format, ...) {
+    if (!file_) return;
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(file_, format, args);
+    va_end(args);
+    std::fflush(file_);
+}
+
+}  // namespace opaque
+
+int isBetweenTol(double x, double a, double b, double tol) {
+    return std::min(a, b) - tol < x && x < std::max(a, b) + tol ? 1 : 0;
+}
+
+namespace {
+
+using namespace opaque;
+
+constexpr double kRadToDeg = 180.0 / std::numbers::pi;
+
+// The state of one hole during the check. The bottom z changes when a tip cone is appended; `phases`
+// keeps from which surface on each bottom held, so that hillB can be settled as the plain loop had it.
+struct HOLE {
+    POINT_LIST* point = nullptr;
+    double topRadius = 0;
+    struct PHASE {
+        long fromSurface;
+        double bottomZ;
+    };
+    std::vector<PHASE> phases;
+};
+
+// One visible surface as seen in one view, in walk order.
+struct SURF_Z {
+    long number;   // visible surfaces counted from 0
+    db_ptr entry;
+    double zMin, zMax;
+};
+
+struct VIEW_STATE {
+    VIEW_LIST* view = nullptr;
+    std::vector<HOLE> holes;   // list order
+    CNearHoles near;
+    std::vector<SURF_Z> surfaces;
+};
+
+double holeDepth(const POINT_LIST* p) {
+    const CYL_LIST* last = lastCyl(p);
+    return p->firstCyl->zSup - last->zInf;
+}
+
+double rayRadius(const POINT_LIST* p) {
+    const CYL_LIST* last = lastCyl(p);
+    return 0.9 * (p->firstCyl == last ? last->rInf : last->rSup);
+}
+
+// The drill tip put under the hole's last segment: the default tip angle from the old bottom circle down
+// to a point.
+CYL_LIST* appendTipCone(POINT_LIST* p, const VIEW_LIST* view) {
+    CYL_LIST* last = lastCyl(p);
+    CYL_LIST* tip = allocCylList();
+    if (!tip) return nullptr;
+    tip->viewNumber = static_cast<std::uint16_t>(view->viewNumber);
+    copyMatrix33(tip->matrix, view->matrix);
+    tip->secAng = g_globals->settings.defaultTipAngle / 2.0 / kRadToDeg;
+    tip->Asw = 2 * std::numbers::pi;
+    tip->zSup = last->zInf;
+    tip->rSup = last->rInf;
+    tip->rInf = 0;
+    // A tip angle of 0 (not a setting the user can give) would put the point at infinity: keep it flat.
+    const double slope = std::tan(tip->secAng);
+    tip->zInf = slope > 1e-9 ? tip->zSup - tip->rSup / slope : tip->zSup;
+    double local[3];
+    toView(view->matrix, last->cUniv, local);
+    local[2] = tip->zSup;
+    mul_mat_vector(view->matrix, local, tip->cUniv);
+    last->next = tip;
+    tip->prev = last;
+    ++p->cylCount;
+    return tip;
+}
+
+bool axesMeet(const POINT_LIST* a, const POINT_LIST* b) {
+    double pa[6], pb[6];
+    holeBottomPoint(a, pa);
+    holeBottomPoint(b, pb);
+    const l_3d la{{pa[0], pa[1], pa[2]}, {pa[3], pa[4], pa[5]}};
+    const l_3d lb{{pb[0], pb[1], pb[2]}, {pb[3], pb[4], pb[5]}};
+    double qa[3], qb[3];
+    if (!ll_ints_3d(&la, &lb, qa, qb)) return false;
+    double d[3];
+    subtractVector(qa, qb, d);
+    return std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]) < g_tolerances.tol4T;
+}
+
+class COpaqueCheck {
+public:
+    COpaqueCheck(VIEW_LIST* tree, std::int16_t mode)
+        : mode_(mode), owners_(tree), dump_("23_OpqSurf.txt", static_cast<long>(g_surfaceCount)) {
+        for (VIEW_LIST* view = tree; view; view = view->next) {
+            VIEW_STATE& state = views_.emplace_back();
+            state.view = view;
+            for (POINT_LIST* p = view->firstPoint; p; p = p->next) {
+                if (!p->firstCyl) continue;   // nothing to measure from
+                HOLE& hole = state.holes.emplace_back();
+                hole.point = p;
+                hole.topRadius = p->firstCyl->rSup;
+                hole.phases.push_back({0, p->ptView[2] - holeDepth(p)});
+                state.near.add(p->ptView[0], p->ptView[1], hole.topRadius);
+            }
+        }
+    }
+
+    // 0 done, -1 aborted or out of memory; the heights found so far are settled either way.
+    int run(CProgressBox* progress) {
+        const int result = walkSurfaces(progress);
+        settleHills();
+        return result;
+    }
+
+private:
+    int walkSurfaces(CProgressBox* progress) {
+        long interval = g_surfaceCount / 50;
+        if (g_globals->settings.checkCollisions) interval = g_surfaceCount / 20;
+        long sinceStep = 0;
+        db_ptr from = db_start();
+        ent surface{};
+        char found = 0;
+        for (;;) {
+            get_ent(from, 1, kEntSurface, &surface, &from, &found);
+            if (!found) break;
+            if (!is_level_visible(surface.level)) continue;
+            if (++sinceStep > interval) {
+                if (progress && progress->step()) return -1;
+                sinceStep = 0;
+            }
+            const SURF_POINTS planar = planarPoints(surface);
+            for (VIEW_STATE& state : views_)
+                if (checkSurfaceInView(surface, planar, state) < 0) return -1;
+            ++surfaceNumber_;
+        }
+        return 0;
+    }
+
+    int checkSurfaceInView(const ent& surface, const SURF_POINTS& planar, VIEW_STATE& state) {
+        SURF_IN_VIEW s;
+        surfaceInView(surface, planar, state.view->matrix, s);
+        state.surfaces.push_back({surfaceNumber_, surface.eptr, s.zMin, s.zMax});
+        state.near.query(s.centre[0], s.centre[1], s.radius, near_);
+        for (int i : near_) {
+            HOLE& hole = state.holes[static_cast<std::size_t>(i)];
+            POINT_LIST* p = hole.point;
+            if (owners_.owns(p, surface.eptr)) continue;
+            const double dc = std::hypot(s.centre[0] - p->ptView[0], s.centre[1] - p->ptView[1]);
+            if (hole.topRadius + s.radius < dc) continue;
+            if (checkRays(surface, s, *state.view, hole) < 0) return -1;
+        }
+        return 0;
+    }
+
+    // Steps 7 to 11 for one near hole: the first ray that projects decides.
+    int checkRays(const ent& surface, const SURF_IN_VIEW& s, const VIEW_LIST& view, HOLE& hole) {
+        POINT_LIST* p = hole.point;
+        const double r = rayRadius(p);
+        const double topZ = p->ptView[2];
+        const double bottomZ = topZ - holeDepth(p);
+        const int n = g_tolerances.tol04T > r ? 1 : (g_globals->settings.checkCollisions ? 8 : 4);
+        double start[3], startWorld[3], hit[3], P = 0;
+        bool projected = false;
+        for (int k = 0; k < n && !projected; ++k) {
+            const double angle = 2.0 * k * std::numbers::pi / n + 0.001;
+            start[0] = p->ptView[0] + r * std::cos(angle);
+            start[1] = p->ptView[1] + r * std::sin(angle);
+            start[2] = topZ;
+            projected = projectRay(surface, s, view, start, startWorld, hit, &P);
+        }
+        if (!projected) return 0;
+
+        const double T2 = g_tolerances.tol2T;
+        double dMin = 0, dMax = 0;
+        if (dump_.on()) cornerDistances(s, p->ptView[0], p->ptView[1], &dMin, &dMax);
+        const long id = static_cast<long>(surface.id);
+        if (P > topZ + T2) {
+            if (!p->crashTop || P < p->crashTopZ) {
+                p->crashTop = 1;
+                p->crashTopZ = P;
+                dump_.line("\ncrashTop Idn%li view=%i ptUniv(%.3f %.3f %.3f) cPlane(%.3f %.3f %.3f) r=%.2f\n"
+                           "        %i %i dMin=%.2f  dMax=%.2f zMin=%.2f zMax=%.2f\n"
+                           "        ptProjUniv(%.3f %.3f %.3f) zSup=%.3f\n",
+                           id, view.viewNumber, p->ptUniv[0], p->ptUniv[1], p->ptUniv[2], p->ptView[0],
+                           p->ptView[1], topZ, r, 1, 1, dMin, dMax, s.zMin, s.zMax, hit[0], hit[1], hit[2], topZ);
+            }
+            return 0;
+        }
+        if (bottomZ - T2 > P) {
+            if (!p->crashBottom || P > p->crashBottomZ) {
+                p->crashBottom = 1;
+                p->crashBottomZ = P;
+                dump_.line("\ncrashBottom Idn%li view=%i ptUniv(%.3f %.3f %.3f) cPlane(%.3f %.3f %.3f) r=%.2f\n"
+                           "        %i %i dMin=%.2f  dMax=%.2f zInf=%.2f zMax=%.2f\n"
+                           "        ptProjUniv(%.3f %.3f %.3f) zInf =%.3f\n",
+                           id, view.viewNumber, p->ptUniv[0], p->ptUniv[1], p->ptUniv[2], p->ptView[0],
+                           p->ptView[1], bottomZ, r, 1, 1, dMin, dMax, s.zMin, s.zMax, hit[0], hit[1], hit[2],
+                           bottomZ);
+            }
+            return 0;
+        }
+        const int crash = insideHit(surface, view, hole, P);
+        if (crash < 0) return -1;
+        if (crash) {
+            p->crashInto = 1;
+            dump_.line("\ncrashInto Idn%li view=%i ptUniv(%.3f %.3f %.3f) cPlane(%.3f %.3f %.3f) r=%.2f\n"
+                       "        %i %i dMin=%.2f  dMax=%.2f zInf=%.2f zMax=%.2f\n"
+                       "        ptProjUniv(%.3f %.3f %.3f) ptProjZ=%.3f zSup=%.3f zInf =%.3f\n",
+                       id, view.viewNumber, startWorld[0], startWorld[1], startWorld[2], p->ptView[0], p->ptView[1],
+                       bottomZ, r, 1, 1, dMin, dMax, s.zMin, s.zMax, hit[0], hit[1], hit[2], P, topZ, bottomZ);
+        }
+        return 0;
+    }
+
+    // 1 crash, 0 none, -1 a tip cone could not be allocated.
+    int insideHit(const ent& surface, const VIEW_LIST& view, HOLE& hole, double P) {
+        POINT_LIST* p = hole.point;
+        const POINT_LIST* owner = owners_.firstOwnerById(static_cast<std::int32_t>(surface.id), p);
+        if (!owner) return 1;
+        const bool meet = axesMeet(p, owner);
+        const CYL_LIST* last = lastCyl(p);
+        if (isBetweenTol(P, last->zInf, last->zInf + 2 * last->rSup, g_tolerances.tol004T)) {
+            if (meet && last->rInf < g_tolerances.tolT) return 0;
+            const PRM_SETTINGS& set = g_globals->settings;
+            if (isBetweenTol(2 * last->secAng * kRadToDeg, set.minDrawnTipAngle, set.maxDrawnTipAngle, 0.1)) return 0;
+            if (!appendTipCone(p, &view)) return -1;
+            hole.phases.push_back({surfaceNumber_ + 1, p->ptView[2] - holeDepth(p)});
+            return mode_ == 1 ? 0 : 1;
+        }
+        if (meet) return 0;
+        return mode_ == 1 ? 0 : 1;
+    }
+
+    // hillT and hillB as the loop over every surface would leave them: the largest rise of a foreign
+    // surface above the top and the largest drop below the bottom that held when that surface came.
+    void settleHills() {
+        std::vector<std::size_t> byZMax, byZMin;
+        for (VIEW_STATE& state : views_) {
+            const std::vector<SURF_Z>& surfs = state.surfaces;
+            byZMax.resize(surfs.size());
+            byZMin.resize(surfs.size());
+            for (std::size_t i = 0; i < surfs.size(); ++i) byZMax[i] = byZMin[i] = i;
+            std::stable_sort(byZMax.begin(), byZMax.end(),
+                             [&](std::size_t a, std::size_t b) { return surfs[a].zMax > surfs[b].zMax; });
+            std::stable_sort(byZMin.begin(), byZMin.end(),
+                             [&](std::size_t a, std::size_t b) { return surfs[a].zMin < surfs[b].zMin; });
+            for (HOLE& hole : state.holes) {
+                POINT_LIST* p = hole.point;
+                const double topZ = p->ptView[2];
+                for (std::size_t i : byZMax) {
+                    if (owners_.owns(p, surfs[i].entry)) continue;
+                    if (topZ < surfs[i].zMax) p->hillT = std::max(p->hillT, surfs[i].zMax - topZ);
+                    break;
+                }
+                std::vector<bool> settled(hole.phases.size(), false);
+                std::size_t left = hole.phases.size();
+                for (std::size_t i : byZMin) {
+                    if (!left) break;
+                    if (owners_.owns(p, surfs[i].entry)) continue;
+                    std::size_t phase = hole.phases.size() - 1;
+                    while (phase > 0 && hole.phases[phase].fromSurface > surfs[i].number) --phase;
+                    if (settled[phase]) continue;
+                    settled[phase] = true;
+                    --left;
+                    const double bottomZ = hole.phases[phase].bottomZ;
+                    if (bottomZ > surfs[i].zMin) p->hillB = std::max(p->hillB, bottomZ - surfs[i].zMin);
+                }
+            }
+        }
+    }
+
+    std::int16_t mode_;
+    CHoleSurfaces owners_;
+    CCheckDump dump_;
+    std::vector<VIEW_STATE> views_;
+    long surfaceNumber_ = 0;
+    std::vector<int> near_;
+};
+
+}  // namespace
+
+int checkOpaqueSurfs(VIEW_LIST* tree, std::int16_t mode, CProgressBox* progress) {
+    COpaqueCheck check(tree, mode);
+    return check.run(progress);
+}

@@ -1,0 +1,106 @@
+// The material around each recognised hole: how high the part rises above its mouth (hillT), how far it
+// reaches below its bottom (hillB), and whether a foreign surface lies straight above, straight below or
+// inside the hole (crashTop, crashBottom, crashInto). A flat or open bottom cut by another hole's wall gets
+// a drill tip. Frame: each hole in its view's coordinates (z up along the drilling direction, zSup above
+// zInf); T is g_tolerances.tolT. Flags and heights only ever grow: a second run adds to the first.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <unordered_map>
+#include <vector>
+
+#include "host/api.h"
+
+struct VIEW_LIST;
+struct POINT_LIST;
+class CProgressBox;
+
+// mode 0 is the normal check; with mode 1 a surface owned by another recognised hole never sets crashInto
+// (it may still give a tip cone). 0 done; -1 the user aborted through `progress` or a tip cone could not be
+// allocated (after the message). `progress` may be null (never aborted).
+[[nodiscard]] int checkOpaqueSurfs(VIEW_LIST* tree, std::int16_t mode, CProgressBox* progress);
+
+// 1 when min(a, b) - tol < x < max(a, b) + tol (both strict), else 0; a and b in either order.
+int isBetweenTol(double x, double a, double b, double tol);
+
+// ---- shared with the tool-collision check -----------------------------------------------------------------
+namespace opaque {
+
+// Which holes hold which surface entities, taken once from the tree in tree order. The checks add no
+// entity entries, so the index stays true while they run.
+class CHoleSurfaces {
+public:
+    explicit CHoleSurfaces(const VIEW_LIST* tree);
+    // True when an entity entry of one of the point's segments holds the handle.
+    bool owns(const POINT_LIST* point, db_ptr entry) const;
+    // The first point in tree order, other than `except`, one of whose segments lists the entity id.
+    POINT_LIST* firstOwnerById(std::int32_t id, const POINT_LIST* except) const;
+
+private:
+    std::unordered_map<const POINT_LIST*, std::vector<db_ptr>> entriesOf_;   // sorted handles per point
+    std::unordered_map<std::int32_t, std::vector<POINT_LIST*>> ownersOfId_;  // tree order, each point once
+};
+
+// The holes of one view by their x in the view, so that a surface meets only the holes within its reach
+// instead of every hole of the view. Entries are numbered in the order they are added.
+class CNearHoles {
+public:
+    void add(double x, double y, double reach);
+    // The numbers of the entries whose (x, y) may lie within `radius` + their reach of (x, y): a superset
+    // of the near ones, in ascending number.
+    void query(double x, double y, double radius, std::vector<int>& out) const;
+    int size() const { return static_cast<int>(entries_.size()); }
+
+private:
+    struct ENTRY {
+        double x;
+        int number;
+    };
+    mutable std::vector<ENTRY> entries_;   // sorted by x when the first query comes
+    mutable bool sorted_ = true;
+    double maxReach_ = 0;
+};
+
+// A surface as the checks see it in one view: bounding-box corners, sphere centre and the extreme z (of
+// its own points for a planar surface, else of the box); `box` is the box's extent in the view.
+struct SURF_IN_VIEW {
+    double corners[8][3];
+    double centre[3];
+    double radius;
+    double zMin, zMax;
+    double box[3][2];   // per axis: smallest, largest
+};
+
+// What a planar surface gives for its extreme z instead of its box: its own points in world coordinates.
+struct SURF_POINTS {
+    bool planar = false;
+    std::vector<p_3d> points;
+};
+SURF_POINTS planarPoints(const ent& surface);
+void surfaceInView(const ent& surface, const SURF_POINTS& planar, const double viewMatrix[3][3], SURF_IN_VIEW& out);
+
+// The smallest and largest XY distance from (x, y) to the box corners in the view (dump only).
+void cornerDistances(const SURF_IN_VIEW& s, double x, double y, double* dMin, double* dMax);
+
+// Projects the ray start (view coordinates) onto the surface along the view's axis: true with the hit in
+// world coordinates and its view z; `startWorld` receives the start in world coordinates. A start beside
+// the surface's box is a miss without asking the host (the box holds the surface, so nothing is lost).
+bool projectRay(const ent& surface, const SURF_IN_VIEW& s, const VIEW_LIST& view, const double startView[3],
+                double startWorld[3], double hitWorld[3], double* hitZ);
+
+// A check's debug file in PLUGIN_GLOBALS::tmpDir, written line by line with a flush after each while the
+// debug switch is on; a closed dump ignores every write.
+class CCheckDump {
+public:
+    CCheckDump(const char* name, long surfaceCount);
+    ~CCheckDump();
+    CCheckDump(const CCheckDump&) = delete;
+    CCheckDump& operator=(const CCheckDump&) = delete;
+    bool on() const { return file_ != nullptr; }
+    [[gnu::format(printf, 2, 3)]] void line(const char* format, ...);
+
+private:
+    std::FILE* file_ = nullptr;
+};
+
+}  // namespace opaque

@@ -1,0 +1,29 @@
+// Pipeline stages 5/19, 6 and 7: hole positions made only of open arcs are deleted, duplicate segments of
+// one point (same half section angle, a common end point) are merged, and planar faces that close or
+// shoulder the ends of segments are recorded as flat rings. Records and frames as in tree.h: a point goes
+// into a view as transpose(matrix) x p; z along the view's Z row, zSup above zInf; T = g_tolerances.tolT,
+// 4T = g_tolerances.tol4T; angles in radians (the settings hold degrees).
+#pragma once
+#include <cstdint>
+
+struct VIEW_LIST;
+
+// Stages 5 and 19: deletes every point whose segments all sweep at most the open-arc limit (settings
+// ProcessMach 51), unless it sweeps more than a quarter turn and its axis lies on the wall of a wider hole
+// of the same view. Returns 0.
+int cylsDelOpen(VIEW_LIST* head);
+
+// Stage 6: segments of one point with the same half section angle sharing their top or bottom corner with
+// an earlier one become that one (at most 20 per group). Returns 0.
+int cylsDelAngDummy(VIEW_LIST* head);
+
+// Results of cylsPlanar.
+constexpr int kPlanarDone = 0;
+constexpr int kPlanarRejected = 1;   // a surface's boundaries were incoherent (or the user cancelled there)
+constexpr int kPlanarNoMemory = -1;  // after the message "ErrorMessages" 35
+
+// Stage 7: the visible planar faces of the part that close or border an end of a segment give that end a
+// flat ring (inner and outer radius, closed when it covers the axis) and their entity. A face much wider
+// than the hole at the top segment's mouth narrows the segment to its inner edge instead. `mode` 1 (the
+// features side) takes no face much wider than the hole.
+[[nodiscard]] int cylsPlanar(VIEW_LIST* head, std::uint16_t mode);

@@ -1,0 +1,274 @@
+// The raw build: surfaces to segments, segments to views and hole positions.
+// A view V takes a world point p as transpose(V.matrix) p; a segment's own frame is its `matrix`, its axis
+// point at height z being (ax, ay, z) with (ax, ay) the x, y of transpose(matrix) cUniv.
+#include "plugin/recognition/pipeline_raw.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <numbers>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "host/api.h"
+#include "plugin/core/globals.h"
+#include "plugin/recognition/directions.h"
+#include "plugin/recognition/pipeline.h"
+#include "plugin/recognition/surface_segment.h"
+#include "plugin/recognition/tree.h"
+#include "plugin/recognition/vectors.h"
+
+namespace {
+
+void intoFrame(const double frame[3][3], const double world[3], double out[3]) {
+    double t[3][3];
+    transpose_matrix_33(frame, t);
+    mul_mat_vector(t, world, out);
+}
+
+void bump(std::int32_t* counter) {
+    if (counter) ++*counter;
+}
+
+// The positions of one view's holes on a grid of the merge distance, so that finding the hole a segment
+// joins does not walk every hole of the view. A hole within the distance lies in one of the 3 x 3 cells
+// around the segment's cell; of the candidates the earliest in the view's chain wins, as a walk from the
+// first hole would find it.
+class CPointGrid {
+public:
+    explicit CPointGrid(double cell) : m_cell(cell > 0 ? cell : 1.0) {}
+
+    POINT_LIST* find(const double at[3], double distance) const {
+        const auto [cx, cy] = cellOf(at);
+        POINT_LIST* best = nullptr;
+        std::size_t bestOrder = SIZE_MAX;
+        for (std::int64_t dx = -1; dx <= 1; ++dx)
+            for (std::int64_t dy = -1; dy <= 1; ++dy) {
+                const auto found = m_cells.find(key(cx + dx, cy + dy));
+                if (found == m_cells.end()) continue;
+                for (const auto& [order, point] : found->second) {
+                    if (order >= bestOrder || !point->firstCyl) continue;
+                    if (std::hypot(point->ptView[0] - at[0], point->ptView[1] - at[1]) < distance) {
+                        best = point;
+                        bestOrder = order;
+                    }
+                }
+            }
+        return best;
+    }
+    void add(POINT_LIST* point) {
+        const auto [cx, cy] = cellOf(point->ptView);
+        m_cells[key(cx, cy)].emplace_back(m_count++, point);
+    }
+
+private:
+    std::pair<std::int64_t, std::int64_t> cellOf(const double at[3]) const {
+        // Far-off or broken coordinates share the edge cells; the distance test still decides.
+        auto cell = [this](double v) {
+            const double c = std::floor(v / m_cell);
+            return static_cast<std::int64_t>(std::isfinite(c) ? std::clamp(c, -1e15, 1e15) : 0.0);
+        };
+        return {cell(at[0]), cell(at[1])};
+    }
+    static std::uint64_t key(std::int64_t x, std::int64_t y) {
+        return static_cast<std::uint64_t>(x) * 0x9E3779B97F4A7C15ull ^ static_cast<std::uint64_t>(y);
+    }
+
+    double m_cell;
+    std::size_t m_count = 0;
+    std::unordered_map<std::uint64_t, std::vector<std::pair<std::size_t, POINT_LIST*>>> m_cells;
+};
+
+struct VIEW_SLOT {
+    VIEW_LIST* view;
+    POINT_LIST* lastPoint = nullptr;
+    CPointGrid grid;
+};
+
+class CRawBuilder {
+public:
+    explicit CRawBuilder(const RAW_FILTERS& filters) : m_filters(filters) {}
+    ~CRawBuilder() { freeViewsTree(m_head); }
+
+    // 1 placed, 0 skipped, -1 failed.
+    int addSurface(db_ptr entry);
+    VIEW_LIST* release() { return std::exchange(m_head, nullptr); }
+
+private:
+    bool passesSize(const CYL_LIST& seg) const;
+    VIEW_SLOT* findView(CYL_LIST& seg, double inView[3]);
+    VIEW_SLOT* newView(const CYL_LIST& seg, double inView[3]);
+    POINT_LIST* findOrNewPoint(VIEW_SLOT& slot, const CYL_LIST& seg, const double inView[3]);
+    static bool insertSegment(POINT_LIST* point, const CYL_LIST& seg, const double inView[3]);
+
+    const RAW_FILTERS& m_filters;
+    VIEW_LIST* m_head = nullptr;
+    std::vector<VIEW_SLOT> m_views;   // in list order
+};
+
+bool CRawBuilder::passesSize(const CYL_LIST& seg) const {
+    const PRM_SETTINGS& s = g_globals->settings;
+    const double t = g_tolerances.tolT;
+    const double r = std::max(seg.rSup, seg.rInf);
+    if (m_filters.maxDiameterOn && 2 * r > s.maxDiameter + t / 2) {
+        bump(m_filters.wideRejects);
+        return false;
+    }
+    if (r > g_tolerances.maxHoleRadius) return false;
+    if (m_filters.minDiameterOn && 2 * r < s.minDiameter - t / 2) {
+        bump(m_filters.narrowRejects);
+        return false;
+    }
+    return r >= g_tolerances.minHoleRadius;
+}
+
+// The first view, in list order, whose direction matches the segment's either way and whose named-view key
+// is the segment's. The segment is re-measured in it and, for the opposite sense, turned end for end and
+// given the view's frame. `inView` receives the segment's axis point in the view's frame.
+VIEW_SLOT* CRawBuilder::findView(CYL_LIST& seg, double inView[3]) {
+    for (VIEW_SLOT& slot : m_views) {
+        const VIEW_LIST* v = slot.view;
+        const int sense = compareDirections(v->matrix[2], seg.zDir(), g_tolerances.axisAngle);
+        if (sense == 0 || v->idn != seg.viewIdn) continue;
+
+        intoFrame(v->matrix, seg.cUniv, inView);
+        double axis[3];
+        intoFrame(seg.matrix, seg.cUniv, axis);
+        auto zInView = [&](double z) {
+            const double local[3] = {axis[0], axis[1], z};
+            double world[3], p[3];
+            mul_mat_vector(seg.matrix, local, world);
+            intoFrame(v->matrix, world, p);
+            return p[2];
+        };
+        const double r = std::max(seg.rSup, seg.rInf);
+        const double rim[3] = {axis[0] + r * std::cos(seg.Ai), axis[1] + r * std::sin(seg.Ai), seg.zSup};
+        double rimWorld[3], rimInView[3];
+        mul_mat_vector(seg.matrix, rim, rimWorld);
+        intoFrame(v->matrix, rimWorld, rimInView);
+        double ai = std::atan2(rimInView[1] - inView[1], rimInView[0] - inView[0]);
+        if (ai < 0) ai += 2 * std::numbers::pi;   // start angles are kept in [0, 2 pi), as measured at first
+
+        const double zSup = zInView(seg.zSup), zInf = zInView(seg.zInf), zToric = zInView(seg.zToric);
+        seg.zSup = zSup;
+        seg.zInf = zInf;
+        seg.zToric = zToric;
+        seg.Ai = ai;
+        if (sense == kOppositeSense) {
+            seg.Asw = -seg.Asw;
+            seg.secAng = -seg.secAng;
+            std::swap(seg.zSup, seg.zInf);
+            std::swap(seg.rSup, seg.rInf);
+            inView[2] = seg.zSup;
+            mul_mat_vector(v->matrix, inView, seg.cUniv);
+            seg.viewNumber = static_cast<std::uint16_t>(v->viewNumber);
+            copyMatrix33(seg.matrix, v->matrix);
+        }
+        return &slot;
+    }
+    return nullptr;
+}
+
+VIEW_SLOT* CRawBuilder::newView(const CYL_LIST& seg, double inView[3]) {
+    VIEW_LIST* view = allocViewList();
+    if (!view) return nullptr;
+    view->viewNumber = static_cast<std::int16_t>(seg.viewNumber);
+    copyMatrix33(view->matrix, seg.matrix);
+    view->idn = seg.viewIdn;
+    if (m_views.empty()) {
+        m_head = view;
+    } else {
+        view->prev = m_views.back().view;
+        view->prev->next = view;
+    }
+    m_views.push_back({view, nullptr, CPointGrid(g_tolerances.pointMergeDist)});
+    intoFrame(view->matrix, seg.cUniv, inView);
+    return &m_views.back();
+}
+
+POINT_LIST* CRawBuilder::findOrNewPoint(VIEW_SLOT& slot, const CYL_LIST& seg, const double inView[3]) {
+    if (POINT_LIST* found = slot.grid.find(inView, g_tolerances.pointMergeDist)) return found;
+    POINT_LIST* point = allocPointList();
+    if (!point) return nullptr;
+    point->id = g_nextHoleId++;
+    point->view = slot.view;
+    copyVector(point->ptView, inView);
+    copyVector(point->ptUniv, seg.cUniv);
+    if (slot.lastPoint) {
+        point->prev = slot.lastPoint;
+        slot.lastPoint->next = point;
+    } else {
+        slot.view->firstPoint = point;
+    }
+    slot.lastPoint = point;
+    ++slot.view->pointCount;
+    slot.grid.add(point);
+    return point;
+}
+
+// Before the first segment whose top is not above the new one's: equal tops go in front.
+bool CRawBuilder::insertSegment(POINT_LIST* point, const CYL_LIST& seg, const double inView[3]) {
+    CYL_LIST* copy = allocCylList();
+    if (!copy) return false;
+    *copy = seg;
+    copy->prev = copy->next = nullptr;
+    CYL_LIST* above = nullptr;
+    CYL_LIST* below = point->firstCyl;
+    while (below && below->zSup > copy->zSup) {
+        above = below;
+        below = below->next;
+    }
+    copy->prev = above;
+    copy->next = below;
+    if (below) below->prev = copy;
+    if (above) {
+        above->next = copy;
+    } else {
+        point->firstCyl = copy;
+        copyVector(point->ptUniv, copy->cUniv);
+        copyVector(point->ptView, inView);
+    }
+    ++point->cylCount;
+    return true;
+}
+
+int CRawBuilder::addSurface(db_ptr entry) {
+    CYL_LIST seg{};
+    const int made = surfaceToSegment(&seg, entry);
+    if (made < 0) return -1;
+    if (made == 0) return 0;
+    if (isDirInSelViews(seg.zDir(), 1) < 1) {
+        bump(m_filters.directionRejects);
+        return 0;
+    }
+    if (!passesSize(seg)) return 0;
+
+    double inView[3];
+    VIEW_SLOT* slot = findView(seg, inView);
+    if (!slot) slot = newView(seg, inView);
+    if (!slot) return -1;
+    POINT_LIST* point = findOrNewPoint(*slot, seg, inView);
+    if (!point) return -1;
+    return insertSegment(point, seg, inView) ? 1 : -1;
+}
+
+}  // namespace
+
+int buildRawTree(VIEW_LIST** head, const RAW_FILTERS& filters) {
+    *head = nullptr;
+    g_surfaceCount = 0;
+    CRawBuilder builder(filters);
+    db_ptr at = db_start();
+    for (;;) {
+        ent e{};
+        char found = 0;
+        get_ent(at, 1, kEntSurface, &e, &at, &found);
+        if (!found) break;
+        if (!is_level_visible(e.level)) continue;
+        ++g_surfaceCount;
+        if (builder.addSurface(at) < 0) return -1;
+    }
+    *head = builder.release();
+    return 0;
+}

@@ -1,0 +1,20 @@
+// The first stage of the recognition pipeline (pipeline.h): every visible surface of revolution of the
+// part becomes a segment, grouped by drilling direction and by axis position. Private to the pipeline and
+// its tests. Frames as in tree.h.
+#pragma once
+#include <cstdint>
+
+struct VIEW_LIST;
+
+struct RAW_FILTERS {
+    std::int32_t* wideRejects = nullptr;        // counters of rejected surfaces, each may be null
+    std::int32_t* narrowRejects = nullptr;
+    std::int32_t* directionRejects = nullptr;
+    bool maxDiameterOn = false;
+    bool minDiameterOn = false;
+};
+
+// Builds the raw tree into `*head` (null when no surface qualifies) and sets g_surfaceCount. 0 done; -1
+// when a surface needs a view the host cannot give or memory runs out (after the message): `*head` is
+// then null and nothing built survives.
+[[nodiscard]] int buildRawTree(VIEW_LIST** head, const RAW_FILTERS& filters);

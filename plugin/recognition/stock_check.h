@@ -1,0 +1,58 @@
+// Holes lengthened to the stock block: a part machined from a larger block has stock above a hole's mouth
+// and may have stock below a through hole's exit. The block comes from the active machine group's stock
+// set-up; every hole's axis is followed through it and the hole's first (and, for an open straight bottom,
+// last) segment is lengthened to the block's faces, with hillT and hillB corrected by the same distances.
+// Stock coordinates: face 4 the top (+z), face 5 the bottom; the box hangs below the centre of its top face.
+#pragma once
+#include <cstdint>
+
+struct VIEW_LIST;
+struct POINT_LIST;
+struct CYL_LIST;
+
+// The stock block as six faces.
+class CStockBox {
+public:
+    // Face normals and centres in stock coordinates, faces 0..5: -y, +x, +y, -x sides, top, bottom.
+    double normals[6][3] = {};
+    double centres[6][3] = {};
+    double sx = 0, sy = 0, sz = 0;
+    double matrix[3][3] = {};   // stock to world with the matrix, world to stock with its transpose
+
+    // `origin` is the centre of the top face, already corrected for the anchor.
+    void setBox(double sx, double sy, double sz, const double origin[3], const double matrix[3][3]);
+    // The axis through `point` along `dir` (world): 0 with `up`, the signed distance from `point` along `dir`
+    // to the farthest crossing on that side, and `down`, the signed distance to the farthest crossing on the
+    // other side (negative when it lies behind `point`); 1 when the axis misses the box.
+    int axisCrossings(const double point[3], const double dir[3], double* up, double* down) const;
+    // Where `pt` (stock coordinates) lies against face `face`'s rectangle, both taken in the face's own two
+    // stock axes: >= 0 inside or on its border, < 0 outside (the host's in_polygon result).
+    std::int16_t isInFace(std::int16_t face, const double pt[3]) const;
+};
+
+// The stock set-up the check reads from the host's machine group.
+struct STOCK_SETUP {
+    double size[3] = {};        // sx, sy, sz
+    double origin[3] = {};
+    int anchor = 0;             // 1-8 corner anchors, others: origin is the top face's centre
+    std::uint32_t flags = 0;    // non-zero: the set-up cannot be used (message 171)
+    double matrix[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+};
+
+// The centre of the top face for an origin and anchor code.
+void stockTopCentre(const STOCK_SETUP& setup, double centre[3]);
+
+// Lengthens the holes of the tree to the active machine group's stock. 0 done or nothing to do (no
+// machine group, an unusable set-up after message 171, a degenerate size); -1 a segment could not be
+// allocated (after the message; changes so far stay).
+[[nodiscard]] int checkStockEntry(VIEW_LIST* tree);
+// The same with the set-up given.
+[[nodiscard]] int checkStockEntryWith(VIEW_LIST* tree, const STOCK_SETUP& setup);
+
+// dist > 0 lengthens the segment's top end upwards along the view's z, dist <= 0 its bottom end downwards;
+// |dist| < T does nothing. A toric cone gets a new straight segment on top; a cone is never lengthened
+// downwards. 0, or -1 when a segment could not be allocated (after the message).
+[[nodiscard]] int extendToStock(CYL_LIST* segment, double dist, VIEW_LIST* view, POINT_LIST* point);
+
+// qsort comparator of doubles, larger first.
+int compareDoublesDesc(const void* a, const void* b);

@@ -1,0 +1,335 @@
+// surfaceToSegment and classifySurface: a host surface sampled through eval_surf becomes a cylinder, cone
+// or toric segment of a hole. Notation of surface_segment.h: a runs along the generator (axial index 0: a
+// is u), c around the axis; M is the frame the host gives the axis, M2 the host view it is filed under.
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <utility>
+
+#include "platform/ui/message_box.h"
+#include "plugin/core/globals.h"
+#include "plugin/recognition/surface_segment.h"
+#include "plugin/recognition/tree.h"
+#include "plugin/recognition/vectors.h"
+
+namespace {
+
+constexpr double kTwoPi = 2 * std::numbers::pi;
+constexpr double kDegree = std::numbers::pi / 180;
+constexpr std::int16_t kNoViewMessage = 140;
+
+double distance3(const double a[3], const double b[3]) { return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]); }
+
+void toFrame(const double frame[3][3], const double world[3], double out[3]) {
+    double t[3][3];
+    transpose_matrix_33(frame, t);
+    mul_mat_vector(t, world, out);
+}
+
+// The surface with (a, c) named along and around its axis.
+struct SURF_SAMPLER {
+    const ent* surface;
+    int axialIndex;   // 0: a is u
+
+    bool at(double a, double c, double out[3]) const {
+        p_3d p;
+        const int ok = axialIndex == 0 ? eval_surf(surface, a, c, 0, &p) : eval_surf(surface, c, a, 0, &p);
+        setVector(p.x, p.y, p.z, out);
+        return ok == 1;
+    }
+};
+
+struct PARAM_RANGE {
+    double from = 0, to = 0;
+    double span() const { return to - from; }
+};
+
+// One end circle of the surface: its centre, radius and plane normal; an apex has radius 0 and no normal.
+struct END_CIRCLE {
+    double centre[3] = {};
+    double radius = 0;
+    double normal[3] = {};
+};
+
+bool endCircle(const SURF_SAMPLER& s, double a, const PARAM_RANGE& c, END_CIRCLE& end) {
+    double p1[3], p2[3], p3[3];
+    if (!s.at(a, c.from, p1) || !s.at(a, c.from + c.span() / 3, p2) || !s.at(a, c.from + 2 * c.span() / 3, p3))
+        return false;
+    const double t = g_tolerances.tolT;
+    if (distance3(p1, p3) < t && distance3(p1, p2) < t) {
+        for (int i = 0; i < 3; ++i) end.centre[i] = (p1[i] + p2[i] + p3[i]) / 3;
+        end.radius = 0;
+        return true;
+    }
+    return axisFromSurfPoints(p1, p2, p3, end.centre, &end.radius, end.normal);
+}
+
+// Largest minus smallest distance from the end's centre of five points spread over the whole turn.
+bool roundnessAt(const SURF_SAMPLER& s, double a, const PARAM_RANGE& c, const END_CIRCLE& end, double* spread) {
+    double low = 0, high = 0;
+    for (int i = 0; i < 5; ++i) {
+        double p[3];
+        if (!s.at(a, c.from + c.span() * i / 5, p)) return false;
+        const double d = distance3(p, end.centre);
+        if (i == 0 || d < low) low = d;
+        if (i == 0 || d > high) high = d;
+    }
+    *spread = high - low;
+    return true;
+}
+
+// z along the frame's axis and the distance from the axis in its XY plane of a world point.
+void heightAndRadius(const double frame[3][3], const double axisPointInFrame[3], const double world[3], double* z,
+                     double* r) {
+    double p[3];
+    toFrame(frame, world, p);
+    *z = p[2];
+    *r = std::hypot(p[0] - axisPointInFrame[0], p[1] - axisPointInFrame[1]);
+}
+
+void noViewMessage() {
+    plat::messageBox(nullptr, errorMessage(kNoViewMessage), errorMessage(1), plat::MB_OK | plat::MB_ICONERROR);
+}
+
+// The grid lines that classifySurface tells apart: g[i][j] is the point at u fraction i, v fraction j.
+struct GRID {
+    double g[3][3][3];
+    void uLine(int j, double out[3][3]) const {
+        for (int i = 0; i < 3; ++i) copyVector(out[i], g[i][j]);
+    }
+    void vLine(int i, double out[3][3]) const {
+        for (int j = 0; j < 3; ++j) copyVector(out[j], g[i][j]);
+    }
+};
+
+int edgeKind(const double line[3][3]) { return distPointLine(line[0], line[1], line[2]); }
+
+}  // namespace
+
+int classifySurface(const ent* surface, int* axialIndex, int* apexEnd, double surfaceTolerance) {
+    const ent_surface& s = surface->surf;
+    static constexpr double kFractions[3] = {0.1, 0.5, 0.9};
+    GRID grid;
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) {
+            p_3d p;
+            if (!eval_surf(surface, s.uMin + kFractions[i] * (s.uMax - s.uMin),
+                           s.vMin + kFractions[j] * (s.vMax - s.vMin), 0, &p))
+                return kSurfUnusable;
+            setVector(p.x, p.y, p.z, grid.g[i][j]);
+        }
+    }
+    double line[3][3];
+    grid.uLine(0, line);
+    const int e1 = edgeKind(line);
+    grid.vLine(2, line);
+    const int e2 = edgeKind(line);
+    grid.uLine(2, line);
+    const int e3 = edgeKind(line);
+    grid.vLine(0, line);
+    const int e4 = edgeKind(line);
+
+    auto result = [&](int kind, int axial, int apex) {
+        if (axialIndex) *axialIndex = axial;
+        if (apexEnd && kind == kSurfApexCone) *apexEnd = apex;
+        return kind;
+    };
+    constexpr int D = kEdgeDegenerate, S = kEdgeStraight, C = kEdgeCurved;
+    if (e1 == D && e2 == S && e4 == S && e3 == C) return result(kSurfApexCone, 1, 0);
+    if (e2 == D && e1 == S && e3 == S && e4 == C) return result(kSurfApexCone, 0, 1);
+    if (e3 == D && e2 == S && e4 == S && e1 == C) return result(kSurfApexCone, 1, 1);
+    if (e4 == D && e1 == S && e3 == S && e2 == C) return result(kSurfApexCone, 0, 0);
+    if (e1 == C && e2 == S && e4 == S && e3 == C) return result(kSurfStraight, 1, 0);
+    if (e2 == C && e1 == S && e3 == S && e4 == C) return result(kSurfStraight, 0, 0);
+    if (e1 == S && e2 == S && e3 == S && e4 == S && is_surf_planar(surface, nullptr, nullptr))
+        return result(kSurfPlanar, 0, 0);
+
+    grid.uLine(1, line);
+    const int uMiddle = edgeKind(line);
+    grid.vLine(1, line);
+    const int vMiddle = edgeKind(line);
+    if (e1 == C && e2 == C && e3 == C && e4 == C && uMiddle == C && vMiddle == C) {
+        double first[3][3], middle[3][3], last[3][3];
+        grid.vLine(0, first);
+        grid.vLine(1, middle);
+        grid.vLine(2, last);
+        if (fitCircleOrLine(first, middle, surfaceTolerance) && fitCircleOrLine(first, last, surfaceTolerance))
+            return result(kSurfToric, 1, 0);
+        grid.uLine(0, first);
+        grid.uLine(1, middle);
+        grid.uLine(2, last);
+        if (fitCircleOrLine(first, middle, surfaceTolerance) && fitCircleOrLine(first, last, surfaceTolerance))
+            return result(kSurfToric, 0, 0);
+    }
+    return kSurfUnusable;
+}
+
+int surfaceToSegment(CYL_LIST* segment, db_ptr entity) {
+    const double t = g_tolerances.tolT;
+    const double surfaceTolerance = g_globals->settings.roundnessTolerance;
+    const double axisTolerance = g_globals->settings.axisAngleTolerance * kDegree;
+
+    // The entity, and the surface to sample: a trimmed surface's base.
+    ent original{};
+    if (!get_ent_from_eptr(entity, &original) || original.type != kEntSurface) return 0;
+    const bool trimmed = original.surf.typeCode == kSurfTrimmed;
+    ent base{};
+    if (trimmed && (!get_ent_from_eptr(original.surf.base, &base) || base.type != kEntSurface)) return 0;
+    const ent& surface = trimmed ? base : original;
+
+    int axialIndex = 0;
+    const int kind = classifySurface(&surface, &axialIndex, nullptr, surfaceTolerance);
+    if (kind == kSurfUnusable || kind == kSurfPlanar) return 0;
+    const SURF_SAMPLER sampler{&surface, axialIndex};
+    const int circIndex = 1 - axialIndex;
+    const ent_surface& s = surface.surf;
+    const PARAM_RANGE uRange{s.uMin, s.uMax}, vRange{s.vMin, s.vMax};
+    const PARAM_RANGE& aRange = axialIndex == 0 ? uRange : vRange;
+    const PARAM_RANGE& cRange = axialIndex == 0 ? vRange : uRange;
+
+    // The end circles, and the axis from the wider one. Three points of an end on a line span no plane:
+    // no surface of revolution, where a circle through them would divide by zero.
+    END_CIRCLE ends[2];
+    if (!endCircle(sampler, aRange.from, cRange, ends[0]) || !endCircle(sampler, aRange.to, cRange, ends[1]))
+        return 0;
+    const double t04 = g_tolerances.tol04T;
+    if (ends[0].radius < t04 && ends[1].radius < t04) return 0;
+    if (ends[0].radius == 0) copyVector(ends[0].normal, ends[1].normal);
+    if (ends[1].radius == 0) copyVector(ends[1].normal, ends[0].normal);
+    const END_CIRCLE& axisEnd = ends[0].radius > ends[1].radius ? ends[0] : ends[1];
+
+    // Both ends round within S.
+    const double endParams[2] = {aRange.from, aRange.to};
+    for (int i = 0; i < 2; ++i) {
+        double spread = 0;
+        if (!roundnessAt(sampler, endParams[i], cRange, ends[i], &spread) || spread > surfaceTolerance) return 0;
+    }
+
+    // M: the host's frame of the axis.
+    int view = 0;
+    char found = 0;
+    double m[3][3];
+    if (!find_view_k(axisEnd.normal, &view, 1, &found) || !found || !get_view_matrix(view, m)) {
+        noViewMessage();
+        return -1;
+    }
+    double axisPoint[3];
+    toFrame(m, axisEnd.centre, axisPoint);
+
+    // The generating arc of a toric surface (centre in world coordinates).
+    double arcCentre[3] = {}, arcRadius = 0;
+    if (kind == kSurfToric) {
+        double q1[3], q2[3], q3[3], arcNormal[3];
+        if (!sampler.at(aRange.from, cRange.from, q1) || !sampler.at(aRange.from + aRange.span() / 3, cRange.from, q2) ||
+            !sampler.at(aRange.from + 2 * aRange.span() / 3, cRange.from, q3))
+            return 0;
+        if (distance3(q1, q2) < t && distance3(q1, q3) < t) copyVector(arcCentre, q1);
+        else if (!axisFromSurfPoints(q1, q2, q3, arcCentre, &arcRadius, arcNormal))
+            return 0;
+    }
+
+    // The parameter box: a trimmed surface's boundary points when it has any.
+    PARAM_RANGE uBox = uRange, vBox = vRange;
+    if (trimmed && !original.surf.trimPoints.empty()) {
+        const uv_pt& p0 = original.surf.trimPoints.front();
+        uBox = {p0.u, p0.u};
+        vBox = {p0.v, p0.v};
+        for (const uv_pt& p : original.surf.trimPoints) {
+            uBox = {std::min(uBox.from, p.u), std::max(uBox.to, p.u)};
+            vBox = {std::min(vBox.from, p.v), std::max(vBox.to, p.v)};
+        }
+    }
+    const PARAM_RANGE& aBox = axialIndex == 0 ? uBox : vBox;
+    const PARAM_RANGE& cBox = axialIndex == 0 ? vBox : uBox;
+
+    // Heights and radii of the two ends in M, taken on one generator.
+    double first[3], second[3];
+    if (!sampler.at(aBox.from, cBox.from, first) || !sampler.at(aBox.to, cBox.from, second)) return 0;
+    double z1, r1, z2, r2;
+    heightAndRadius(m, axisPoint, first, &z1, &r1);
+    heightAndRadius(m, axisPoint, second, &z2, &r2);
+    if (std::abs(r1 - r2) < t && std::abs(z1 - z2) < t) return 0;
+
+    // Start angle and sweep from the wider-swept end; no sweep over a wide box is a closed surface.
+    double ai = 0, asw = 0;
+    sweepAtEnd(&surface, axisPoint, aBox.from, cBox.from, cBox.to, circIndex, m, &ai, &asw);
+    if (r2 > t) {
+        double ai2 = 0, asw2 = 0;
+        sweepAtEnd(&surface, axisPoint, aBox.to, cBox.from, cBox.to, circIndex, m, &ai2, &asw2);
+        if (std::abs(asw2) > std::abs(asw)) ai = ai2, asw = asw2;
+    }
+    if (std::abs(asw) < 0.0001 && cBox.span() > 0.001) asw = kTwoPi;
+
+    // The entity entry, while there is room.
+    if (segment->entCount < kMaxCylEnts) {
+        CYL_ENT& e = segment->ents[segment->entCount++];
+        e.level = original.level;
+        e.colour = static_cast<std::uint16_t>(original.color);
+        e.id = static_cast<std::int32_t>(original.id);
+        e.entry = entity;
+    }
+
+    // The higher end is the top; on equal heights the second end.
+    segment->Ai = ai;
+    segment->Asw = asw;
+    if (z1 > z2) {
+        segment->zSup = z1, segment->rSup = r1, segment->zInf = z2, segment->rInf = r2;
+    } else {
+        segment->zSup = z2, segment->rSup = r2, segment->zInf = z1, segment->rInf = r1;
+    }
+    const double top[3] = {axisPoint[0], axisPoint[1], segment->zSup};
+    mul_mat_vector(m, top, segment->cUniv);
+
+    // The toric arc in M.
+    double arcInFrame[3] = {};
+    if (kind == kSurfToric) {
+        toFrame(m, arcCentre, arcInFrame);
+        segment->rToric = arcRadius;
+        segment->rCtoric = std::hypot(arcInFrame[0] - axisPoint[0], arcInFrame[1] - axisPoint[1]);
+        segment->zToric = arcInFrame[2];
+    }
+
+    // M2: the host view the segment is filed under; its heights follow that view's axis.
+    std::int16_t key = 0;
+    const int filedView = viewNumberOfMatrix(m, axisTolerance, &key);
+    double m2[3][3];
+    if (filedView == 0 || !get_view_matrix(filedView, m2)) {
+        segment->viewNumber = static_cast<std::uint16_t>(view);
+        segment->viewIdn = 0;
+        copyMatrix33(segment->matrix, m);
+    } else {
+        auto reexpress = [&](double z) {
+            const double p[3] = {axisPoint[0], axisPoint[1], z};
+            double q[3];
+            transformZBetweenFrames(p, m, m2, q);
+            return q[2];
+        };
+        segment->zSup = reexpress(segment->zSup);
+        segment->zInf = reexpress(segment->zInf);
+        if (kind == kSurfToric) segment->zToric = reexpress(segment->zToric);
+        // The angles follow the frame too. Left in M while the segment carries M2, an open arc of a hole
+        // drilled along -Z (M the bottom view, M2 the top view) came out mirrored, and the later stages
+        // that probe beside the middle of the arc looked on the wrong side of the hole.
+        const double startDir[3] = {std::cos(segment->Ai), std::sin(segment->Ai), 0};
+        double world[3], inM2[3];
+        mul_mat_vector(m, startDir, world);
+        toFrame(m2, world, inM2);
+        segment->Ai = std::atan2(inM2[1], inM2[0]);
+        if (segment->Ai < 0) segment->Ai += kTwoPi;
+        if (m[2][0] * m2[2][0] + m[2][1] * m2[2][1] + m[2][2] * m2[2][2] < 0) segment->Asw = -segment->Asw;
+        if (segment->zSup < segment->zInf) {
+            std::swap(segment->zSup, segment->zInf);
+            std::swap(segment->rSup, segment->rInf);
+            double c[3];
+            toFrame(m2, segment->cUniv, c);
+            c[2] = segment->zSup;
+            mul_mat_vector(m2, c, segment->cUniv);
+        }
+        segment->viewNumber = static_cast<std::uint16_t>(filedView);
+        segment->viewIdn = key;
+        copyMatrix33(segment->matrix, m2);
+    }
+
+    segment->secAng = std::atan2(segment->rSup - segment->rInf, segment->zSup - segment->zInf);
+    return 1;
+}

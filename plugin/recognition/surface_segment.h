@@ -1,0 +1,71 @@
+// One host surface to one coaxial segment (CYL_LIST), and the small geometry that decides it: the surface
+// is sampled only through eval_surf (and, for a trimmed surface, its trimming points), never by its kind.
+// Notation: a frame or view matrix has rows X, Y, Z in world coordinates; a world point p goes into it as
+// transpose(M) p and back as M p (mul_mat_vector). T = g_tolerances.tolT; S = the roundness tolerance
+// (settings ProcessMach 52); angles in radians. "c" is the parameter around the axis, "a" the one along it.
+#pragma once
+#include <cstdint>
+
+#include "host/api.h"
+
+struct CYL_LIST;
+
+// ---- surface to segment ----------------------------------------------------------------------------------
+// Fills the zero-filled `segment` from the surface entity `entity`: 1 filled; 0 no hole surface (ignore
+// the segment); -1 after the message "ErrorMessages" 140 when the host has no view for the axis (the
+// caller ends its whole run). Heights, radii, start angle and sweep are all measured in the frame the
+// segment carries (`matrix`, host view `viewNumber`); an axis along -Z is filed in view 1.
+[[nodiscard]] int surfaceToSegment(CYL_LIST* segment, db_ptr entity);
+
+// Kinds of classifySurface.
+constexpr int kSurfUnusable = 0;
+constexpr int kSurfApexCone = 1;     // straight generator ending in an apex
+constexpr int kSurfStraight = 2;     // straight generator: cylinder or cone without apex
+constexpr int kSurfPlanar = 3;
+constexpr int kSurfToric = 4;        // curved generator
+
+// What kind of surface of revolution `surface` is, from a 3 x 3 grid of its points. `axialIndex` 0 when u
+// runs along the generator, 1 when v does; `apexEnd` (0 start, 1 end) is set for kSurfApexCone only.
+// Either output may be null.
+int classifySurface(const ent* surface, int* axialIndex, int* apexEnd, double surfaceTolerance);
+
+// Kinds of the edge a-b-c (b its middle point).
+constexpr int kEdgeDegenerate = 0;
+constexpr int kEdgeStraight = 1;
+constexpr int kEdgeCurved = 2;
+int distPointLine(const double a[3], const double b[3], const double c[3]);
+
+// True when the triangles p and q (three points each) are congruent within `tolerance`, side by side;
+// false when a first or second side of either is shorter than the tolerance.
+bool fitCircleOrLine(const double p[3][3], const double q[3][3], double tolerance);
+
+// The circle through three points in space: centre, radius and the unit normal of its plane (the sense of
+// (p1 - p0) x (p2 - p0)). False, outputs untouched, when the points lie on one line (no plane, no circle).
+[[nodiscard]] bool axisFromSurfPoints(const double p0[3], const double p1[3], const double p2[3], double centre[3],
+                                      double* radius, double normal[3]);
+
+// The circle through three points of a plane (x and y used; the centre takes a's z). Two points closer
+// than 0.04T count as one. False, outputs untouched, when three separate points lie on one line.
+[[nodiscard]] bool circleThrough3Pts(const double a[3], const double b[3], const double c[3], double centre[3],
+                                     double* radius);
+
+// The start angle (in [0, 2 pi)) and the signed sweep about the axis of the surface's end circle at
+// axial parameter `axialParam`, c running from `cStart` to `cEnd`; `circIndex` 0 when c is u, 1 when v.
+// Angles are taken in the XY plane of `frame` about `axisPointInFrame` (frame coordinates).
+void sweepAtEnd(const ent* surface, const double axisPointInFrame[3], double axialParam, double cStart,
+                double cEnd, int circIndex, const double frame[3][3], double* startAngle, double* sweep);
+
+// The point given in frame A expressed in frame B: transpose(B) (A point).
+void transformZBetweenFrames(const double point[3], const double frameA[3][3], const double frameB[3][3],
+                             double out[3]);
+
+// The host view whose axis matches the matrix's Z row within `angleTolerance`: named views from the
+// seventh on, same or opposite sense (key = the low 16 bits of the view's id); else the standard axes in
+// the same sense, +Z and -Z both giving view 1 (key 0); else 0 (key 0). `key` may be null.
+int viewNumberOfMatrix(const double matrix[3][3], double angleTolerance, std::int16_t* key = nullptr);
+
+// Projects the world point `point` onto the surface (inside its trims) along host view `view`'s Z axis,
+// as starts from a 4 x 4 grid of its parameter ranges would, the first start that succeeds giving the hit.
+// 1 with the projected point (world) and, when asked, its parameters; 0 when the line misses the face.
+int projectGridOntoSurf(const ent* surface, int view, const double point[3], double out[3], double* u = nullptr,
+                        double* v = nullptr);

@@ -1,0 +1,186 @@
+// The tool-collision check: the circles of the centre drill and of the chamfer tool around each hole's
+// mouth, projected along the view's axis onto the other visible surfaces. Frame and notation as in
+// opaque_check.cpp (view coordinates, top z = ptView z, P = view z of a hit); the margin here is 4T.
+// A head hole gives its radii and depth to every copy of its chain; each copy is tested where it stands.
+#include "plugin/recognition/tool_collision.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "plugin/core/globals.h"
+#include "plugin/core/progress_box.h"
+#include "plugin/engine/ope_list.h"
+#include "plugin/engine/services.h"
+#include "plugin/recognition/opaque_check.h"
+#include "plugin/recognition/pipeline.h"
+#include "plugin/recognition/tree.h"
+
+namespace {
+
+using namespace opaque;
+
+constexpr int kCentreDrillTypes[] = {1, 2};
+constexpr int kChamferTypes[] = {9, 12};
+
+struct HEAD {
+    double rCD = 0, rCh = 0, depth = 0;
+};
+
+struct MEMBER {
+    POINT_LIST* point;
+    std::size_t head;
+};
+
+struct VIEW_STATE {
+    VIEW_LIST* view = nullptr;
+    std::vector<HEAD> heads;
+    std::vector<MEMBER> members;   // heads in list order, each followed by its chain
+    CNearHoles near;
+};
+
+template <std::size_t N>
+double largestToolDiameter(const OPE_LIST* ope, const int (&types)[N]) {
+    double diameter = 0;
+    for (; ope; ope = ope->next) {
+        const std::uint32_t type = opeOperationType(*ope);
+        if (std::find(std::begin(types), std::end(types), static_cast<int>(type)) != std::end(types))
+            diameter = std::max(diameter, opeToolDiameter(*ope));
+    }
+    return diameter;
+}
+
+HEAD measureHead(const POINT_LIST* p) {
+    HEAD h;
+    if (p->descCount > 0 && p->descs) {
+        const PRM_SETTINGS& set = g_globals->settings;
+        const double cd = set.overrideSpotDrill ? set.spotDrillDiameter : largestToolDiameter(p->opeList, kCentreDrillTypes);
+        h.rCD = cd / 2;
+        h.rCh = largestToolDiameter(p->opeList, kChamferTypes) / 2;
+        h.depth = cilDescZTop(p->descs[0]) - cilDescZBottom(p->descs[p->descCount - 1]);
+    } else {
+        h.rCD = h.rCh = p->firstCyl->rSup;
+        h.depth = p->firstCyl->zSup - lastCyl(p)->zInf;
+    }
+    return h;
+}
+
+// A centre-drill hit sets bit 1 and a chamfer hit bit 2 of the touch code (1, 2, 3 = both). A centre-drill
+// hit never clears the chamfer's bit: the code must say both tools collide whichever surface came first.
+void touchCentreDrill(std::int16_t& touch) { touch = (touch == 2 || touch == 3) ? 3 : 1; }
+void touchChamfer(std::int16_t& touch) {
+    if (touch == 0) touch = 2;
+    else if (touch == 1) touch = 3;
+}
+
+class CToolCheck {
+public:
+    explicit CToolCheck(VIEW_LIST* tree) : owners_(tree), dump_("24_ToolCollisionf.txt", static_cast<long>(g_surfaceCount)) {
+        int pointCount = 0;
+        for (const VIEW_LIST* view = tree; view; view = view->next) pointCount += countPoints(view);
+        for (VIEW_LIST* view = tree; view; view = view->next) {
+            VIEW_STATE& state = views_.emplace_back();
+            state.view = view;
+            for (POINT_LIST* p = view->firstPoint; p; p = p->next) {
+                if (p->chainMember || !p->firstCyl) continue;
+                const HEAD head = measureHead(p);
+                state.heads.push_back(head);
+                // A chain longer than the tree holds points is a damaged one: stop where it must repeat.
+                int left = pointCount;
+                for (POINT_LIST* m = p; m && left > 0; m = m->chainNext, --left) {
+                    if (!m->firstCyl) continue;
+                    state.members.push_back({m, state.heads.size() - 1});
+                    state.near.add(m->ptView[0], m->ptView[1], std::max(head.rCD, head.rCh));
+                }
+            }
+        }
+    }
+
+    int run(CProgressBox* progress) {
+        const long interval = g_surfaceCount / 20;
+        long sinceStep = 0;
+        db_ptr from = db_start();
+        ent surface{};
+        char found = 0;
+        for (;;) {
+            get_ent(from, 1, kEntSurface, &surface, &from, &found);
+            if (!found) break;
+            if (!is_level_visible(surface.level)) continue;
+            if (++sinceStep > interval) {
+                if (progress && progress->step()) return -1;
+                sinceStep = 0;
+            }
+            for (VIEW_STATE& state : views_) checkSurfaceInView(surface, state);
+        }
+        return 0;
+    }
+
+private:
+    void checkSurfaceInView(const ent& surface, VIEW_STATE& state) {
+        SURF_IN_VIEW s;
+        surfaceInView(surface, SURF_POINTS{}, state.view->matrix, s);
+        state.near.query(s.centre[0], s.centre[1], s.radius, near_);
+        for (int i : near_) {
+            const MEMBER& m = state.members[static_cast<std::size_t>(i)];
+            const HEAD& head = state.heads[m.head];
+            POINT_LIST* p = m.point;
+            if (owners_.owns(p, surface.eptr)) continue;
+            const double dc = std::hypot(s.centre[0] - p->ptView[0], s.centre[1] - p->ptView[1]);
+            if (head.rCD + s.radius >= dc) tool(surface, s, *state.view, p, head, head.rCD, true);
+            if (head.rCh + s.radius >= dc) tool(surface, s, *state.view, p, head, head.rCh, false);
+        }
+    }
+
+    // 32 rays on the tool's circle (one on the axis for a tool narrower than 0.4T); the first hit above the
+    // top or below the bottom by more than 4T marks the point and ends the rays.
+    void tool(const ent& surface, const SURF_IN_VIEW& s, const VIEW_LIST& view, POINT_LIST* p, const HEAD& head,
+              double radius, bool centreDrill) {
+        const double topZ = p->ptView[2];
+        const double bottomZ = topZ - head.depth;
+        const double T4 = g_tolerances.tol4T;
+        // No point of a surface lying between the two margins can mark the hole: its rays need not be cast.
+        if (s.zMin >= bottomZ - T4 && s.zMax <= topZ + T4) return;
+        const int n = g_tolerances.tol04T > radius ? 1 : 32;
+        for (int k = 0; k < n; ++k) {
+            const double angle = 2.0 * k * std::numbers::pi / n;
+            const double start[3] = {p->ptView[0] + radius * std::cos(angle), p->ptView[1] + radius * std::sin(angle),
+                                     topZ};
+            double startWorld[3], hit[3], P = 0;
+            if (!projectRay(surface, s, view, start, startWorld, hit, &P)) continue;
+            const bool above = P > topZ + T4;
+            const bool below = bottomZ - T4 > P;
+            if (!above && !below) continue;
+            std::int16_t& touch = above ? p->touchTop : p->touchBottom;
+            if (centreDrill) touchCentreDrill(touch);
+            else touchChamfer(touch);
+            writeDump(surface, s, view, p, radius, head.rCD, above, above ? topZ : bottomZ, hit, centreDrill);
+            return;
+        }
+    }
+
+    void writeDump(const ent& surface, const SURF_IN_VIEW& s, const VIEW_LIST& view, const POINT_LIST* p, double radius,
+                   double rCD, bool top, double planeZ, const double hit[3], bool centreDrill) {
+        if (!dump_.on()) return;
+        double dMin = 0, dMax = 0;
+        cornerDistances(s, p->ptView[0], p->ptView[1], &dMin, &dMax);
+        const char* label = centreDrill ? (top ? "Center drill Top r=" : "Center drill Bottom r=")
+                                        : (top ? "Chamfer tool Top r =" : "Chamfer tool Bottom r=");
+        dump_.line("\n%li %s%.3f View %i ptUniv(%.3f %.3f %.3f) cPlane(%.3f %.3f %.3f) r=%.2f\n"
+                   "        %i %i dMin=%.2f  dMax=%.2f %s=%.2f zMax=%.2f ptProjUniv(%.3f %.3f %.3f)\n",
+                   static_cast<long>(surface.id), label, radius, view.viewNumber, p->ptUniv[0], p->ptUniv[1],
+                   p->ptUniv[2], p->ptView[0], p->ptView[1], planeZ, rCD, 1, 1, dMin, dMax, top ? "zMin" : "zInf", 1e10,
+                   -1e10, hit[0], hit[1], hit[2]);
+    }
+
+    CHoleSurfaces owners_;
+    CCheckDump dump_;
+    std::vector<VIEW_STATE> views_;
+    std::vector<int> near_;
+};
+
+}  // namespace
+
+int checkToolCollision(VIEW_LIST* tree, CProgressBox* progress) {
+    CToolCheck check(tree);
+    return check.run(progress);
+}

@@ -1,0 +1,285 @@
+// The splitting stages on hand-made trees: a closed wall, a long gap and a neck cut a chain, the lower part
+// going, flipped, to the view of the opposite direction (view 4 for view 1, whose Z row is -Z).
+#include <gtest/gtest.h>
+
+#include "plugin/core/globals.h"
+#include "plugin/core/views_list.h"
+#include "plugin/recognition/pipeline.h"
+#include "plugin/recognition/split_chains.h"
+#include "recog_n_trees.h"
+#include "support/plugin_fixture.h"
+
+using namespace recog_n;
+
+namespace {
+
+constexpr int kTop = 1, kBottom = 4;
+
+class SplitChainsTest : public PluginFixture {
+protected:
+    void SetUp() override {
+        PluginFixture::SetUp();
+        load();
+        ASSERT_EQ(g_globals->errorMessages.load(installDir + "/Tool.txt", "ErrorMessages", true), 0);
+        savedT_ = g_tolerances.tolT;
+        g_tolerances.tolT = 0.01;
+        g_globals->settings.onlySelectedViews = 0;
+        g_nextHoleId = 100;
+    }
+    void TearDown() override {
+        g_tolerances.tolT = savedT_;
+        PluginFixture::TearDown();
+    }
+    // Only the top view may be drilled (its reverse then counts as the opposite sense only).
+    void allowOnlyTopView() {
+        COnlySelViewsListEx list;
+        list.fillFromNamedViews();
+        auto item = list.getItem(0);
+        item.selected = 1;
+        list.setItem(0, item);
+        list.writeToPart();
+        g_globals->settings.onlySelectedViews = 1;
+    }
+
+    TREE tree;
+
+private:
+    double savedT_ = 0;
+};
+
+// ---- SplitTipTool ---------------------------------------------------------------------------------------
+
+TEST_F(SplitChainsTest, BackToBackBlindHolesAreCutAtTheWallAndTheLowerGoesFlippedToTheOppositeView) {
+    VIEW_LIST* top = tree.view(kTop);
+    POINT_LIST* p = tree.hole(top, 10, 20, {cyl(0, -10, 3).floorAtBottom(), cyl(-12, -22, 3).floorAtTop()});
+
+    ASSERT_EQ(cylsSplitTipTool(tree.head), 0);
+
+    EXPECT_EQ(checkTree(tree.head), "");
+    EXPECT_EQ(chain(p), "0.0:3.0>-10.0:3.0");
+    VIEW_LIST* bottom = findView(tree.head, kBottom);
+    ASSERT_NE(bottom, nullptr);
+    EXPECT_EQ(bottom->passMark, 0);   // made by the stage, cleared at its end
+    EXPECT_DOUBLE_EQ(bottom->matrix[2][2], -1);
+    ASSERT_EQ(bottom->pointCount, 1);
+    POINT_LIST* lower = bottom->firstPoint;
+    EXPECT_EQ(lower->id, 100);
+    EXPECT_EQ(chain(lower), "22.0:3.0>12.0:3.0");
+    EXPECT_DOUBLE_EQ(lower->ptUniv[2], -22);   // entered from below: its mouth is the old bottom
+    EXPECT_TRUE(lower->firstCyl->bottomFlat && lower->firstCyl->bottomClosed);
+    EXPECT_FALSE(lower->firstCyl->topFlat);
+}
+
+TEST_F(SplitChainsTest, AWallWhoseOppositeDirectionIsNotAllowedDropsTheLowerPart) {
+    allowOnlyTopView();
+    VIEW_LIST* top = tree.view(kTop);
+    POINT_LIST* p = tree.hole(top, 0, 0, {cyl(0, -10, 3).floorAtBottom(), cyl(-12, -22, 3).floorAtTop()});
+
+    ASSERT_EQ(cylsSplitTipTool(tree.head), 0);
+
+    EXPECT_EQ(checkTree(tree.head), "");
+    EXPECT_EQ(chain(p), "0.0:3.0>-10.0:3.0");
+    EXPECT_EQ(findView(tree.head, kBottom), nullptr);
+    EXPECT_EQ(g_nextHoleId, 100);
+}
+
+TEST_F(SplitChainsTest, OnlyTheFirstWallCutsAndTheMovedPartKeepsItsOrderFromTheNewMouth) {
+    VIEW_LIST* top = tree.view(kTop);
+    // Open bottom over a tip drilled from below (wall 0-2), then a floor over a floor (wall 2-2) further down.
+    POINT_LIST* p = tree.hole(top, 0, 0,
+                              {cyl(0, -10, 3), cone(-12, 0, -14, 3), cyl(-14, -20, 3).floorAtBottom(),
+                               cyl(-25, -30, 2).floorAtTop()});
+
+    ASSERT_EQ(cylsSplitTipTool(tree.head), 0);
+
+    EXPECT_EQ(checkTree(tree.head), "");
+    EXPECT_EQ(chain(p), "0.0:3.0>-10.0:3.0");
+    POINT_LIST* lower = firstPointOf(tree.head, kBottom);
+    ASSERT_NE(lower, nullptr);
+    EXPECT_EQ(chain(lower), "30.0:2.0>25.0:2.0 20.0:3.0>14.0:3.0 14.0:3.0>12.0:0.0");
+}
+
+TEST_F(SplitChainsTest, TheWallSplitDoesNotStopAtAPositionAlreadyTakenInTheOppositeView) {
+    VIEW_LIST* top = tree.view(kTop);
+    VIEW_LIST* bottom = tree.view(kBottom);
+    tree.hole(bottom, 5, -5, {cyl(40, 30, 1)});   // view 4 has y reversed: world (5, 5)
+    tree.hole(top, 5, 5, {cyl(0, -10, 3).floorAtBottom(), cyl(-12, -22, 3).floorAtTop()});
+
+    ASSERT_EQ(cylsSplitTipTool(tree.head), 0);
+
+    EXPECT_EQ(checkTree(tree.head), "");
+    ASSERT_EQ(bottom->pointCount, 2);
+    EXPECT_EQ(chain(bottom->firstPoint->next), "22.0:3.0>12.0:3.0");
+}
+
+TEST_F(SplitChainsTest, TheWallSplitSkipsMarkedViewsAndClearsEveryMark) {
+    VIEW_LIST* top = tree.view(kTop);
+    top->passMark = 1;
+    POINT_LIST* p = tree.hole(top, 0, 0, {cyl(0, -10, 3).floorAtBottom(), cyl(-12, -22, 3).floorAtTop()});
+
+    ASSERT_EQ(cylsSplitTipTool(tree.head), 0);
+
+    EXPECT_EQ(p->cylCount, 2);
+    EXPECT_EQ(top->passMark, 0);
+    EXPECT_EQ(tree.head->next, nullptr);
+}
+
+TEST_F(SplitChainsTest, AnOppositeViewTheHostCannotGiveEndsTheStageWithItsMessage) {
+    VIEW_LIST* odd = tree.view(kTop);
+    odd->viewNumber = 999;   // no such host view
+    tree.hole(odd, 0, 0, {cyl(0, -10, 3).floorAtBottom(), cyl(-12, -22, 3).floorAtTop()});
+    script().answer(plat::IDOK);
+
+    EXPECT_EQ(cylsSplitTipTool(tree.head), -1);
+    EXPECT_TRUE(transcript().contains("A view for a drilling direction could not be created."));
+    expectScriptPlayed();
+}
+
+// ---- SplitFar -------------------------------------------------------------------------------------------
+
+TEST_F(SplitChainsTest, AGapOfMoreThanFortyRadiiSplitsAStraightChainAndMarksBothHalves) {
+    VIEW_LIST* top = tree.view(kTop);
+    POINT_LIST* p = tree.hole(top, 0, 0, {cyl(0, -5, 1), cyl(-55, -60, 1)});
+
+    ASSERT_EQ(cylsSplitFar(tree.head), 0);
+
+    EXPECT_EQ(checkTree(tree.head), "");
+    EXPECT_EQ(chain(p), "0.0:1.0>-5.0:1.0");
+    POINT_LIST* lower = firstPointOf(tree.head, kBottom);
+    ASSERT_NE(lower, nullptr);
+    EXPECT_EQ(chain(lower), "60.0:1.0>55.0:1.0");
+    EXPECT_TRUE(p->farSplitted);
+    EXPECT_TRUE(lower->farSplitted);
+}
+
+TEST_F(SplitChainsTest, ShorterGapsChainsThatWidenedAboveAndTippedFarPartsStayWhole) {
+    VIEW_LIST* top = tree.view(kTop);
+    struct CASE {
+        const char* what;
+        POINT_LIST* point;
+        int segments;
+    } cases[] = {
+        {"gap of 30 radii", tree.hole(top, 0, 0, {cyl(0, -5, 1), cyl(-35, -40, 1)}), 2},
+        {"gap of exactly 40 radii", tree.hole(top, 50, 0, {cyl(0, -5, 1), cyl(-45, -50, 1)}), 2},
+        {"step outwards above the gap", tree.hole(top, 10, 0, {cyl(0, -5, 1), cyl(-5, -10, 2), cyl(-60, -65, 1)}), 3},
+        {"widening cone at the top", tree.hole(top, 20, 0, {cone(0, 1, -1, 2), cyl(-1, -5, 2), cyl(-100, -105, 1)}), 3},
+        {"far part ends in a tip", tree.hole(top, 30, 0, {cyl(0, -5, 1), cyl(-55, -60, 1), cone(-60, 1, -61, 0)}), 3},
+        {"far part has a floor", tree.hole(top, 40, 0, {cyl(0, -5, 1), cyl(-55, -60, 1).floorAtBottom()}), 2},
+    };
+
+    ASSERT_EQ(cylsSplitFar(tree.head), 0);
+
+    EXPECT_EQ(tree.head->next, nullptr);
+    for (const CASE& c : cases) {
+        EXPECT_EQ(c.point->cylCount, c.segments) << c.what;
+        EXPECT_FALSE(c.point->farSplitted) << c.what;
+    }
+}
+
+TEST_F(SplitChainsTest, AFarPartThatWidensDownwardsIsSplitOff) {
+    VIEW_LIST* top = tree.view(kTop);
+    // The far part is a countersink seen from behind: drilled from below.
+    POINT_LIST* p = tree.hole(top, 0, 0, {cyl(0, -5, 1), cyl(-55, -60, 1), cone(-60, 1, -62, 3)});
+    ASSERT_EQ(cylsSplitFar(tree.head), 0);
+    EXPECT_EQ(checkTree(tree.head), "");
+    EXPECT_EQ(p->cylCount, 1);
+    EXPECT_EQ(chain(firstPointOf(tree.head, kBottom)), "62.0:3.0>60.0:1.0 60.0:1.0>55.0:1.0");
+}
+
+TEST_F(SplitChainsTest, SplitFarAndSplitTwinSkipAMarkedViewOnceAndClearItsMark) {
+    VIEW_LIST* top = tree.view(kTop);
+    POINT_LIST* far = tree.hole(top, 0, 0, {cyl(0, -5, 1), cyl(-55, -60, 1)});
+    POINT_LIST* twin = tree.hole(top, 20, 0, {cyl(0, -10, 5), cyl(-10, -20, 3), cyl(-20, -30, 5)});
+    top->passMark = 1;
+    ASSERT_EQ(cylsSplitFar(tree.head), 0);
+    EXPECT_EQ(top->passMark, 0);
+    EXPECT_EQ(far->cylCount, 2);
+    top->passMark = 1;
+    ASSERT_EQ(cylsSplitTwin(tree.head), 0);
+    EXPECT_EQ(top->passMark, 0);
+    EXPECT_EQ(twin->cylCount, 3);
+    EXPECT_EQ(tree.head->next, nullptr);
+}
+
+// ---- SplitTwin ------------------------------------------------------------------------------------------
+
+TEST_F(SplitChainsTest, AHoleWiderAtBothEndsIsCutInTheMiddleOfItsNeck) {
+    VIEW_LIST* top = tree.view(kTop);
+    POINT_LIST* p = tree.hole(top, 0, 0, {cyl(0, -10, 5).ringAtBottom(3, 5), cyl(-10, -20, 3), cyl(-20, -30, 5).ringAtTop(3, 5)}, 7);
+
+    ASSERT_EQ(cylsSplitTwin(tree.head), 0);
+
+    EXPECT_EQ(checkTree(tree.head), "");
+    EXPECT_EQ(chain(p), "0.0:5.0>-10.0:5.0 -10.0:3.0>-15.0:3.0");
+    POINT_LIST* lower = firstPointOf(tree.head, kBottom);
+    ASSERT_NE(lower, nullptr);
+    EXPECT_EQ(chain(lower), "30.0:5.0>20.0:5.0 20.0:3.0>15.0:3.0");
+    EXPECT_TRUE(p->neckSplitted);
+    EXPECT_TRUE(lower->neckSplitted);
+    EXPECT_EQ(p->splitPartnerId, lower->id);
+    EXPECT_EQ(lower->splitPartnerId, 7);
+    EXPECT_DOUBLE_EQ(p->splitFarZ, -30);     // own mouth (0) minus the chain's length
+    EXPECT_DOUBLE_EQ(lower->splitFarZ, 0);   // mouth 30 in the opposite view
+}
+
+TEST_F(SplitChainsTest, TwoNecksWithAGapBetweenThemAreCutAtTheGap) {
+    VIEW_LIST* top = tree.view(kTop);
+    POINT_LIST* p = tree.hole(top, 0, 0, {cyl(0, -10, 5), cyl(-10, -20, 3), cyl(-21, -31, 3), cyl(-31, -41, 5)});
+    ASSERT_EQ(cylsSplitTwin(tree.head), 0);
+    EXPECT_EQ(checkTree(tree.head), "");
+    EXPECT_EQ(chain(p), "0.0:5.0>-10.0:5.0 -10.0:3.0>-20.0:3.0");
+    EXPECT_EQ(chain(firstPointOf(tree.head, kBottom)), "41.0:5.0>31.0:5.0 31.0:3.0>21.0:3.0");
+}
+
+TEST_F(SplitChainsTest, ANeckNarrowestAtItsTopIsCutAboveIt) {
+    VIEW_LIST* top = tree.view(kTop);
+    // The widening cone's middle (-14) lies nearer the chain's middle (-13) than the narrowing one's (-11).
+    POINT_LIST* p = tree.hole(top, 0, 0, {cyl(0, -10, 5), cone(-10, 5, -12, 2), cone(-12, 2, -16, 5), cyl(-16, -26, 5)});
+    ASSERT_EQ(cylsSplitTwin(tree.head), 0);
+    EXPECT_EQ(checkTree(tree.head), "");
+    EXPECT_EQ(chain(p), "0.0:5.0>-10.0:5.0 -10.0:5.0>-12.0:2.0");
+    EXPECT_EQ(chain(firstPointOf(tree.head, kBottom)), "26.0:5.0>16.0:5.0 16.0:5.0>12.0:2.0");
+}
+
+TEST_F(SplitChainsTest, ANeckNarrowestAtItsBottomIsCutBelowItAndABulgeAboveItIsDropped) {
+    VIEW_LIST* top = tree.view(kTop);
+    POINT_LIST* p = tree.hole(top, 0, 0, {cyl(0, -10, 5), cone(-10, 5, -12, 8), cone(-12, 8, -18, 2), cyl(-18, -30, 4)});
+    ASSERT_EQ(cylsSplitTwin(tree.head), 0);
+    EXPECT_EQ(checkTree(tree.head), "");
+    EXPECT_EQ(chain(p), "0.0:5.0>-10.0:5.0");
+    POINT_LIST* lower = firstPointOf(tree.head, kBottom);
+    ASSERT_NE(lower, nullptr);
+    EXPECT_EQ(chain(lower), "30.0:4.0>18.0:4.0");
+    EXPECT_TRUE(p->neckSplitted && lower->neckSplitted);
+}
+
+TEST_F(SplitChainsTest, ABulgeAtTheMouthTakesTheWholeUpperPointAway) {
+    VIEW_LIST* top = tree.view(kTop);
+    POINT_LIST* kept = tree.hole(top, 50, 0, {cyl(0, -10, 1)});
+    tree.hole(top, 0, 0, {cone(0, 5, -2, 8), cone(-2, 8, -8, 2), cyl(-8, -20, 4)}, 9);
+    ASSERT_EQ(cylsSplitTwin(tree.head), 0);
+    EXPECT_EQ(checkTree(tree.head), "");
+    ASSERT_EQ(top->pointCount, 1);
+    EXPECT_EQ(top->firstPoint, kept);
+    POINT_LIST* lower = firstPointOf(tree.head, kBottom);
+    ASSERT_NE(lower, nullptr);
+    EXPECT_EQ(chain(lower), "20.0:4.0>8.0:4.0");
+    EXPECT_EQ(lower->splitPartnerId, 9);
+}
+
+TEST_F(SplitChainsTest, ChainsNotNarrowerInsideAtBothEndsAndFarSplitPointsStayWhole) {
+    VIEW_LIST* top = tree.view(kTop);
+    POINT_LIST* counterbore = tree.hole(top, 0, 0, {cyl(0, -5, 6).ringAtBottom(3, 6), cyl(-5, -20, 3)});
+    // Narrower above the bottom only past a floor, which stops the walk up.
+    POINT_LIST* floored = tree.hole(top, 20, 0, {cyl(0, -10, 5), cyl(-10, -20, 3), cyl(-20, -30, 5).floorAtBottom()});
+    POINT_LIST* far = tree.hole(top, 40, 0, {cyl(0, -10, 5), cyl(-10, -20, 3), cyl(-20, -30, 5)});
+    far->farSplitted = 1;
+    ASSERT_EQ(cylsSplitTwin(tree.head), 0);
+    EXPECT_EQ(counterbore->cylCount, 2);
+    EXPECT_EQ(floored->cylCount, 3);
+    EXPECT_EQ(far->cylCount, 3);
+    EXPECT_FALSE(far->neckSplitted);
+    EXPECT_EQ(tree.head->next, nullptr);
+}
+
+}  // namespace

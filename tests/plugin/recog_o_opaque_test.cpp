@@ -1,0 +1,263 @@
+// The opaque-surfaces check on builder parts: what each hole learns of the material above its mouth, below
+// its bottom and inside its depth, the drill tip given to a flat bottom that a crossing hole's wall meets,
+// the cases that must stay quiet, the debug file and the user's Cancel.
+#include <cmath>
+#include <string>
+
+#include "platform/sys/files.h"
+#include "plugin/core/progress_box.h"
+#include "plugin/recognition/opaque_check.h"
+#include "recog_o_support.h"
+
+namespace {
+
+using namespace recog_o;
+
+// ---- the shared range test ------------------------------------------------------------------------------
+
+TEST(IsBetweenTolTest, BothBoundsAreStrictAndTheEndsMayComeInEitherOrder) {
+    EXPECT_EQ(isBetweenTol(5, 0, 10, 0), 1);
+    EXPECT_EQ(isBetweenTol(5, 10, 0, 0), 1);
+    EXPECT_EQ(isBetweenTol(0, 0, 10, 0), 0);     // on an end without tolerance: outside
+    EXPECT_EQ(isBetweenTol(10, 10, 0, 0), 0);
+    EXPECT_EQ(isBetweenTol(10.05, 0, 10, 0.1), 1);
+    EXPECT_EQ(isBetweenTol(-0.1, 10, 0, 0.1), 0);  // exactly the tolerance away: outside
+    EXPECT_EQ(isBetweenTol(-0.09, 10, 0, 0.1), 1);
+}
+
+// ---- parts ------------------------------------------------------------------------------------------------
+
+// A cross hole along x whose wall is split in two half faces, so that a vertical ray meets its upper and
+// its lower half as two surfaces.
+HoleSpec crossHole(double y, double axisZ, double d, double fromX = 60) {
+    HoleSpec h = throughHole("cross", {fromX, y, axisZ}, {fromX > 0 ? -1.0 : 1.0, 0, 0}, d);
+    h.splitWall = true;
+    return h;
+}
+
+class OpaqueTest : public CheckTest {
+protected:
+    // The recognised hole whose axis passes through (x, y) of world XY and that is drilled along -Z.
+    POINT_LIST* holeAt(double x, double y) {
+        for (VIEW_LIST* v = head; v; v = v->next)
+            for (POINT_LIST* p = v->firstPoint; p; p = p->next)
+                if (v->viewNumber == 1 && std::hypot(p->ptUniv[0] - x, p->ptUniv[1] - y) < 1e-6) return p;
+        ADD_FAILURE() << "no hole at " << x << " " << y;
+        return nullptr;
+    }
+    void recognize() {
+        std::int32_t wide = 0, narrow = 0, direction = 0;
+        g_nextHoleId = 1;
+        head = recognizeCylinders(kRecognizeCommand, nullptr, &wide, &narrow, &direction, 0, 0, nullptr);
+        ASSERT_NE(head, nullptr);
+    }
+};
+
+// ---- a crossing hole at a flat bottom -----------------------------------------------------------------------
+
+TEST_F(OpaqueTest, CrossHoleMeetingAFlatBottomGivesTheHoleADrillTipAndTheCrashFlag) {
+    // Blind hole d8 from z30 down to a flat bottom at z18; a cross hole d6 whose top touches that bottom.
+    makePart(PartBuilder::block({60, 40, 30}).hole(blindFlat("blind", {20, 20, 30}, {0, 0, -1}, 8, 12))
+                 .hole(crossHole(20, 15, 6)));
+    recognize();
+    POINT_LIST* p = holeAt(20, 20);
+    ASSERT_NE(p, nullptr);
+    ASSERT_EQ(p->cylCount, 1);
+    const CYL_LIST* bore = p->firstCyl;
+    const double boreZInf = bore->zInf, boreRInf = bore->rInf;
+
+    ASSERT_EQ(checkOpaqueSurfs(head, 0, nullptr), 0);
+    EXPECT_EQ(p->crashInto, 1);
+    ASSERT_EQ(p->cylCount, 2);
+    const CYL_LIST* tip = lastCyl(p);
+    ASSERT_EQ(tip->prev, bore);
+    EXPECT_NEAR(2 * tip->secAng / kDeg, 118, 1e-9);
+    EXPECT_EQ(tip->zSup, boreZInf);
+    EXPECT_EQ(tip->rSup, boreRInf);
+    EXPECT_EQ(tip->rInf, 0);
+    EXPECT_NEAR(tip->zInf, boreZInf - boreRInf / std::tan(59 * kDeg), 1e-9);
+    EXPECT_NEAR(tip->Asw, 2 * std::numbers::pi, 1e-12);
+    EXPECT_EQ(tip->viewNumber, 1);
+    EXPECT_NEAR(tip->cUniv[0], 20, 1e-9);
+    EXPECT_NEAR(tip->cUniv[1], 20, 1e-9);
+    EXPECT_NEAR(tip->cUniv[2], 18, 1e-6);
+    // The lower half of the cross hole lies straight below the bottom: the highest hit below is z12.
+    EXPECT_EQ(p->crashBottom, 1);
+    EXPECT_NEAR(p->crashBottomZ, 12, 1e-4);
+    EXPECT_EQ(p->crashTop, 0);
+
+    // A second run adds nothing: the new tip lies in the drawn tip range, so no second cone.
+    const double hillB = p->hillB;
+    ASSERT_EQ(checkOpaqueSurfs(head, 0, nullptr), 0);
+    EXPECT_EQ(p->cylCount, 2);
+    EXPECT_EQ(p->crashInto, 1);
+    EXPECT_GE(p->hillB, hillB);
+}
+
+TEST_F(OpaqueTest, InFeaturesModeACrossHoleStillGivesTheTipButNoCrash) {
+    makePart(PartBuilder::block({60, 40, 30}).hole(blindFlat("blind", {20, 20, 30}, {0, 0, -1}, 8, 12))
+                 .hole(crossHole(20, 15, 6)));
+    addAllHoles();
+    ASSERT_EQ(checkOpaqueSurfs(head, 1, nullptr), 0);
+    EXPECT_EQ(holes[0]->cylCount, 2);
+    EXPECT_EQ(holes[0]->crashInto, 0);
+    // Mode 0 on the same tree: the hole already ends in a 118 degree tip, so the hit is no crash either.
+    ASSERT_EQ(checkOpaqueSurfs(head, 0, nullptr), 0);
+    EXPECT_EQ(holes[0]->cylCount, 2);
+    EXPECT_EQ(holes[0]->crashInto, 0);
+}
+
+TEST_F(OpaqueTest, TheNewTipIsTheHolesBottomForTheSurfacesThatFollow) {
+    makePart(PartBuilder::block({60, 40, 30}).hole(blindFlat("blind", {20, 20, 30}, {0, 0, -1}, 8, 12))
+                 .hole(crossHole(20, 15, 6)));
+    // A second solid far below, whose surfaces come after the part's in the database.
+    BuiltPart below = PartBuilder::block({60, 40, 10}, {0, 0, -50}).build();
+    ASSERT_TRUE(below.ok()) << below.error;
+    ent solid{};
+    ASSERT_EQ(get_ent_from_eptr(host::storeSolidEntity(below.solid, 3, 1, "below"), &solid), 1);
+    sld_tag tag = 0;
+    ASSERT_EQ(sld_get_tag_from_solid(&solid, &tag), 1);
+    g_surfaceCount += sld_convert_tags_to_mc_ents(&tag, 1, 0.0, 1, 0, 0);
+    addAllHoles();
+    ASSERT_EQ(checkOpaqueSurfs(head, 0, nullptr), 0);
+    ASSERT_EQ(holes[0]->cylCount, 2);
+    // The lowest surface, z-50, came after the tip: it is measured from the tip's point, not from z18.
+    EXPECT_NEAR(holes[0]->hillB, 18 - 4 / std::tan(59 * kDeg) + 50, 1e-6);
+}
+
+// A tipped hole d8 (tip of `tipDeg`) whose tip reaches into a cross hole d6 with its top at z17; the cross
+// hole's axis passes under the hole's axis or `offset` beside it.
+struct TIP_CASE {
+    const char* name;
+    double tipDeg;
+    double offset;
+    int crashInto;
+    int cylCount;
+};
+
+void PrintTo(const TIP_CASE& c, std::ostream* os) { *os << c.name; }
+
+class TippedBottomTest : public OpaqueTest, public testing::WithParamInterface<TIP_CASE> {};
+
+TEST_P(TippedBottomTest, AHoleThatAlreadyEndsInATipIsNotGivenAnother) {
+    const TIP_CASE& c = GetParam();
+    makePart(PartBuilder::block({60, 40, 30}).hole(blindTipped("tipped", {20, 20, 30}, {0, 0, -1}, 8, 12, c.tipDeg))
+                 .hole(crossHole(20 + c.offset, 14, 6)));
+    addAllHoles();
+    ASSERT_EQ(checkOpaqueSurfs(head, 0, nullptr), 0);
+    EXPECT_EQ(holes[0]->crashInto, c.crashInto);
+    EXPECT_EQ(holes[0]->cylCount, c.cylCount);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TippedBottomTest,
+    testing::Values(
+        // The axes meet and the hole ends in a point: quiet whatever the tip's angle.
+        TIP_CASE{"MeetingAxesAPointedDrillTip", 118, 0, 0, 2}, TIP_CASE{"MeetingAxesAFlatterTip", 90, 0, 0, 2},
+        // Beside the axis: a drill tip in the drawn range is still quiet; a 90 degree cone is not a drill tip.
+        TIP_CASE{"BesideTheAxisADrillTip", 118, 1.5, 0, 2}, TIP_CASE{"BesideTheAxisACountersinkCone", 90, 1.5, 1, 3}),
+    [](const testing::TestParamInfo<TIP_CASE>& info) { return std::string(info.param.name); });
+
+// ---- heights and hits of a plain part ----------------------------------------------------------------------
+
+TEST_F(OpaqueTest, ABossGivesEveryHoleItsHeightAndTheBottomIsSeenBelowEveryBlindHole) {
+    // A grid of blind holes and through holes in a plate with one boss of height 7 in a corner.
+    PartBuilder builder = PartBuilder::block({120, 80, 20}).boss({{110, 70, 20}, {0, 0, 1}, 8, 7, 0});
+    for (int i = 0; i < 5; ++i)
+        for (int j = 0; j < 3; ++j) {
+            const double x = 15 + 20 * i, y = 15 + 20 * j;
+            builder.hole(j == 1 ? throughHole("t", {x, y, 20}, {0, 0, -1}, 6) : blindFlat("b", {x, y, 20}, {0, 0, -1}, 6, 8));
+        }
+    makePart(builder);
+    addAllHoles();
+    ASSERT_EQ(checkOpaqueSurfs(head, 0, nullptr), 0);
+    for (std::size_t i = 0; i < holes.size(); ++i) {
+        const POINT_LIST* p = holes[i];
+        const bool through = part.holes[i].through;
+        SCOPED_TRACE(std::to_string(i) + (through ? " through" : " blind"));
+        EXPECT_NEAR(p->hillT, 7, 1e-6);   // however far the boss is
+        EXPECT_NEAR(p->hillB, through ? 0 : 12, 1e-6);
+        EXPECT_EQ(p->crashBottom, through ? 0 : 1);
+        if (!through) {
+            EXPECT_NEAR(p->crashBottomZ, 0, 1e-6);
+        }
+        // Its own floor and walls never count against the hole.
+        EXPECT_EQ(p->crashInto, 0);
+        EXPECT_EQ(p->crashTop, 0);
+        EXPECT_EQ(p->cylCount, 1);
+    }
+}
+
+TEST_F(OpaqueTest, OnlyTheHoleACrossHoleMeetsGetsATipAmongMany) {
+    PartBuilder builder = PartBuilder::block({120, 80, 30});
+    for (int i = 0; i < 5; ++i) builder.hole(blindFlat("b", {15.0 + 20 * i, 20, 30}, {0, 0, -1}, 8, 12));
+    builder.hole(crossHole(20, 15, 6, 120)).hole(throughHole("far", {60, 60, 30}, {0, 0, -1}, 6));
+    makePart(builder);
+    addAllHoles();
+    ASSERT_EQ(checkOpaqueSurfs(head, 0, nullptr), 0);
+    // Every blind hole stands over the cross hole: each gets the tip, the far hole stays plain.
+    for (int i = 0; i < 5; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(holes[static_cast<std::size_t>(i)]->crashInto, 1);
+        EXPECT_EQ(holes[static_cast<std::size_t>(i)]->cylCount, 2);
+    }
+    EXPECT_EQ(holes[6]->crashInto, 0);
+    EXPECT_EQ(holes[6]->cylCount, 1);
+    EXPECT_EQ(holes[6]->crashBottom, 0);
+}
+
+TEST_F(OpaqueTest, AHoleEnteredFromInsideABoreSeesTheBoresFarWallAboveItsMouth) {
+    // A bore d20 along x at z20 through a block 60 x 40 x 40, and a hole d6 drilled down from its bottom.
+    makePart(PartBuilder::block({60, 40, 40}).hole(throughHole("bore", {0, 20, 20}, {1, 0, 0}, 20))
+                 .hole(blindFlat("inner", {30, 20, 10}, {0, 0, -1}, 6, 5)));
+    holes.push_back(addHole(1));
+    ASSERT_EQ(checkOpaqueSurfs(head, 0, nullptr), 0);
+    const POINT_LIST* p = holes[0];
+    EXPECT_EQ(p->crashTop, 1);
+    EXPECT_NEAR(p->crashTopZ, 30, 1e-3);   // the bore's top at the rays, nearest the mouth
+    EXPECT_EQ(p->crashBottom, 1);
+    EXPECT_NEAR(p->crashBottomZ, 0, 1e-6);
+    EXPECT_EQ(p->crashInto, 0);
+    EXPECT_NEAR(p->hillT, 30, 1e-6);   // the block's top face, 30 above the mouth
+}
+
+// ---- debug file and Cancel ------------------------------------------------------------------------------
+
+TEST_F(OpaqueTest, TheDebugFileTellsEachHitOnlyWhileTheSwitchIsOn) {
+    makePart(PartBuilder::block({60, 40, 30}).hole(blindFlat("blind", {20, 20, 30}, {0, 0, -1}, 8, 12))
+                 .hole(crossHole(20, 15, 6)));
+    addAllHoles();
+    const std::string path = dir.path() + "/23_OpqSurf.txt";
+    ASSERT_EQ(checkOpaqueSurfs(head, 0, nullptr), 0);
+    EXPECT_FALSE(plat::fileExists(path));
+
+    freeViewsTree(head);
+    head = nullptr;
+    holes.clear();
+    addAllHoles();
+    g_globals->debugDumps = 1;
+    ASSERT_EQ(checkOpaqueSurfs(head, 0, nullptr), 0);
+    const std::string text = plat::readFile(path).value_or("");
+    EXPECT_EQ(text.rfind(std::to_string(g_surfaceCount) + " surf\n", 0), 0u) << text;
+    EXPECT_NE(text.find("\ncrashInto Idn"), std::string::npos);
+    EXPECT_NE(text.find("\ncrashBottom Idn"), std::string::npos);
+    EXPECT_NE(text.find("ptProjZ=18.000 zSup=30.000 zInf =18.000\n"), std::string::npos) << text;
+}
+
+TEST_F(OpaqueTest, ACancelEndsTheCheckAndLeavesTheTreeAsFarAsItGot) {
+    makePart(PartBuilder::block({60, 40, 30}).hole(blindFlat("blind", {20, 20, 30}, {0, 0, -1}, 8, 12))
+                 .hole(crossHole(20, 15, 6)));
+    addAllHoles();
+    CProgressBox box;
+    g_globals->uiTextFile = installDir + "/Tool.txt";
+    (void)box.open("Recognition", "");
+    script().cancelWait();
+    EXPECT_EQ(checkOpaqueSurfs(head, 0, &box), -1);
+    box.close();
+    EXPECT_EQ(holes[0]->cylCount, 1);
+    EXPECT_EQ(holes[0]->crashInto, 0);
+    EXPECT_EQ(holes[0]->crashBottom, 0);
+    EXPECT_EQ(holes[0]->hillB, 0);
+}
+
+}  // namespace

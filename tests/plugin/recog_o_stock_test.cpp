@@ -1,0 +1,320 @@
+// The stock-block check: the box of six faces and where an axis crosses it; holes of a builder part
+// lengthened to a stock block around it along the recognition road (recognition, the opaque-surfaces check,
+// then the stock); and the holes that must not grow, on hand-made trees in view 1 (view frame = world).
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "host/state.h"
+#include "plugin/recognition/opaque_check.h"
+#include "plugin/recognition/stock_check.h"
+#include "recog_o_support.h"
+
+namespace {
+
+using namespace recog_o;
+
+constexpr double kIdentity[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+
+// A box x 0..100, y 0..80, z -5..25.
+CStockBox uprightBox() {
+    CStockBox box;
+    const double top[3] = {50, 40, 25};
+    box.setBox(100, 80, 30, top, kIdentity);
+    return box;
+}
+
+// ---- the box ----------------------------------------------------------------------------------------------
+
+TEST(StockBoxTest, AnAxisCrossesTheFarthestFacesOnEitherSide) {
+    const CStockBox box = uprightBox();
+    double up = 0, down = 0;
+    const double inside[3] = {20, 20, 20};
+    const double upward[3] = {0, 0, 1}, downward[3] = {0, 0, -1};
+    ASSERT_EQ(box.axisCrossings(inside, upward, &up, &down), 0);
+    EXPECT_NEAR(up, 5, 1e-6);
+    EXPECT_NEAR(down, -25, 1e-6);
+    ASSERT_EQ(box.axisCrossings(inside, downward, &up, &down), 0);
+    EXPECT_NEAR(up, 25, 1e-6);
+    EXPECT_NEAR(down, -5, 1e-6);
+
+    // A point above the box: both crossings lie behind it.
+    const double above[3] = {20, 20, 40};
+    ASSERT_EQ(box.axisCrossings(above, upward, &up, &down), 0);
+    EXPECT_NEAR(up, -15, 1e-6);
+    EXPECT_NEAR(down, -45, 1e-6);
+
+    // Inclined: through the top at x 65 and the bottom at x 35.
+    const double centre[3] = {50, 40, 10};
+    const double slanted[3] = {std::sqrt(0.5), 0, std::sqrt(0.5)};
+    ASSERT_EQ(box.axisCrossings(centre, slanted, &up, &down), 0);
+    EXPECT_NEAR(up, 15 * std::sqrt(2.0), 1e-6);
+    EXPECT_NEAR(down, -15 * std::sqrt(2.0), 1e-6);
+
+    // Sideways through the end faces.
+    const double side[3] = {30, 40, 10};
+    const double alongX[3] = {1, 0, 0};
+    ASSERT_EQ(box.axisCrossings(side, alongX, &up, &down), 0);
+    EXPECT_NEAR(up, 70, 1e-6);
+    EXPECT_NEAR(down, -30, 1e-6);
+
+    // Beside the box, and parallel to a face outside it.
+    const double beside[3] = {150, 40, 10};
+    EXPECT_EQ(box.axisCrossings(beside, upward, &up, &down), 1);
+    const double over[3] = {50, 40, 30};
+    EXPECT_EQ(box.axisCrossings(over, alongX, &up, &down), 1);
+}
+
+TEST(StockBoxTest, TheStockMatrixTurnsTheBox) {
+    // Stock x along world y: the 100 long side now runs along y, the 80 wide one along x.
+    const double turned[3][3] = {{0, 1, 0}, {-1, 0, 0}, {0, 0, 1}};
+    CStockBox box;
+    const double top[3] = {0, 0, 0};
+    box.setBox(100, 80, 30, top, turned);
+    double up = 0, down = 0;
+    const double origin[3] = {0, 0, -10};
+    const double alongX[3] = {1, 0, 0}, alongY[3] = {0, 1, 0};
+    ASSERT_EQ(box.axisCrossings(origin, alongX, &up, &down), 0);
+    EXPECT_NEAR(up, 40, 1e-6);
+    EXPECT_NEAR(down, -40, 1e-6);
+    ASSERT_EQ(box.axisCrossings(origin, alongY, &up, &down), 0);
+    EXPECT_NEAR(up, 50, 1e-6);
+    EXPECT_NEAR(down, -50, 1e-6);
+}
+
+TEST(StockBoxTest, APointIsInAFaceInsideOrOnItsBorder) {
+    const CStockBox box = uprightBox();
+    const double middle[3] = {50, 40, 25}, edge[3] = {0, 40, 25}, beyond[3] = {101, 40, 25};
+    EXPECT_EQ(box.isInFace(4, middle), 1);
+    EXPECT_EQ(box.isInFace(4, edge), 0);
+    EXPECT_EQ(box.isInFace(4, beyond), -1);
+    // The side face x = 100 spans y and z; z runs from the bottom -5 to the top 25.
+    const double onSide[3] = {100, 40, 10}, belowSide[3] = {100, 40, -6};
+    EXPECT_EQ(box.isInFace(1, onSide), 1);
+    EXPECT_EQ(box.isInFace(1, belowSide), -1);
+    // The side face y = 0 spans x and z.
+    const double front[3] = {99, 0, -4}, past[3] = {101, 0, -4};
+    EXPECT_EQ(box.isInFace(0, front), 1);
+    EXPECT_EQ(box.isInFace(0, past), -1);
+}
+
+TEST(StockBoxTest, CrossingsSortLargerFirst) {
+    double values[] = {0.25, 0.75, -1, 0.75, 0.5};
+    std::qsort(values, 5, sizeof(double), compareDoublesDesc);
+    EXPECT_EQ(values[0], 0.75);
+    EXPECT_EQ(values[1], 0.75);
+    EXPECT_EQ(values[2], 0.5);
+    EXPECT_EQ(values[3], 0.25);
+    EXPECT_EQ(values[4], -1);
+}
+
+TEST(StockBoxTest, TheAnchorNamesACornerOfTheTopOrOfTheBottomFace) {
+    struct ROW {
+        int anchor;
+        double x, y, z;
+    };
+    // Size 4 x 6 x 8 at origin (10, 20, 30).
+    const ROW rows[] = {{0, 10, 20, 30}, {1, 12, 17, 30}, {2, 8, 17, 30}, {3, 8, 23, 30},  {4, 12, 23, 30},
+                        {5, 12, 17, 38}, {6, 8, 17, 38},  {7, 8, 23, 38}, {8, 12, 23, 38}, {9, 10, 20, 30}};
+    for (const ROW& row : rows) {
+        STOCK_SETUP setup;
+        setup.size[0] = 4, setup.size[1] = 6, setup.size[2] = 8;
+        setup.origin[0] = 10, setup.origin[1] = 20, setup.origin[2] = 30;
+        setup.anchor = row.anchor;
+        double centre[3];
+        stockTopCentre(setup, centre);
+        EXPECT_EQ(centre[0], row.x) << row.anchor;
+        EXPECT_EQ(centre[1], row.y) << row.anchor;
+        EXPECT_EQ(centre[2], row.z) << row.anchor;
+    }
+}
+
+// ---- a part in a stock block ------------------------------------------------------------------------------
+
+class StockTest : public CheckTest {
+protected:
+    // A hand-made hole in view 1 at (x, y): segments {zSup, zInf, rSup, rInf} from the top.
+    POINT_LIST* handHole(double x, double y, const std::vector<std::array<double, 4>>& segments) {
+        if (!head) {
+            head = allocViewList();
+            head->viewNumber = 1;
+            copyMatrix33(head->matrix, kIdentity);
+        }
+        POINT_LIST* p = allocPointList();
+        p->view = head;
+        p->id = g_nextHoleId++;
+        CYL_LIST* last = nullptr;
+        for (const auto& s : segments) {
+            CYL_LIST* c = allocCylList();
+            c->viewNumber = 1;
+            copyMatrix33(c->matrix, kIdentity);
+            c->zSup = s[0], c->zInf = s[1], c->rSup = s[2], c->rInf = s[3];
+            c->Asw = 2 * std::numbers::pi;
+            c->secAng = std::atan2(c->rSup - c->rInf, c->zSup - c->zInf);
+            setVector(x, y, c->zSup, c->cUniv);
+            (last ? last->next : p->firstCyl) = c;
+            c->prev = last;
+            last = c;
+            ++p->cylCount;
+        }
+        copyVector(p->ptUniv, p->firstCyl->cUniv);
+        copyVector(p->ptView, p->firstCyl->cUniv);
+        POINT_LIST** tail = &head->firstPoint;
+        while (*tail) {
+            p->prev = *tail;
+            tail = &(*tail)->next;
+        }
+        *tail = p;
+        ++head->pointCount;
+        return p;
+    }
+    // The stock of uprightBox.
+    static STOCK_SETUP setup() {
+        STOCK_SETUP s;
+        s.size[0] = 100, s.size[1] = 80, s.size[2] = 30;
+        s.origin[0] = 50, s.origin[1] = 40, s.origin[2] = 25;
+        return s;
+    }
+};
+
+TEST_F(StockTest, AStockBlockAroundThePartLengthensItsHolesToTheStocksFaces) {
+    // Plate z0..20; the stock reaches 3 above and 5 below it.
+    makePart(PartBuilder::block({60, 40, 20})
+                 .hole(throughHole("through", {12, 20, 20}, {0, 0, -1}, 6))
+                 .hole(blindFlat("blind", {30, 20, 20}, {0, 0, -1}, 8, 8))
+                 .hole(countersunk("sunk", {48, 20, 20}, {0, 0, -1}, 6, 10, 90)));
+    std::int32_t wide = 0, narrow = 0, direction = 0;
+    g_nextHoleId = 1;
+    head = recognizeCylinders(kRecognizeCommand, nullptr, &wide, &narrow, &direction, 0, 0, nullptr);
+    ASSERT_NE(head, nullptr);
+    ASSERT_EQ(checkOpaqueSurfs(head, 0, nullptr), 0);
+    host::setMachineGroup(true);
+    g_machineGroup = GroupsMachineGroup(nullptr);
+    ASSERT_NE(g_machineGroup, nullptr);
+    job_setup.stockSize[0] = 70, job_setup.stockSize[1] = 50, job_setup.stockSize[2] = 28;
+    job_setup.stockOrigin[0] = 30, job_setup.stockOrigin[1] = 20, job_setup.stockOrigin[2] = 23;
+    job_setup.anchor = 0;
+
+    auto find = [&](double x) -> POINT_LIST* {
+        for (VIEW_LIST* v = head; v; v = v->next)
+            for (POINT_LIST* p = v->firstPoint; p; p = p->next)
+                if (v->viewNumber == 1 && std::fabs(p->ptUniv[0] - x) < 1e-6) return p;
+        return nullptr;
+    };
+    POINT_LIST* through = find(12);
+    POINT_LIST* blind = find(30);
+    POINT_LIST* sunk = find(48);
+    ASSERT_TRUE(through && blind && sunk);
+    ASSERT_EQ(through->cylCount, 1);
+    ASSERT_EQ(sunk->cylCount, 2);
+    const double sunkRSup = sunk->firstCyl->rSup;
+    const double blindZInf = lastCyl(blind)->zInf;
+    ASSERT_EQ(blind->crashBottom, 1);
+
+    ASSERT_EQ(checkStockEntry(head), 0);
+    // The through hole runs from the stock's top to its bottom.
+    EXPECT_NEAR(through->firstCyl->zSup, 23, 1e-6);
+    EXPECT_NEAR(through->firstCyl->zInf, -5, 1e-6);
+    EXPECT_NEAR(through->ptUniv[2], 23, 1e-6);
+    EXPECT_NEAR(through->ptView[2], 23, 1e-6);
+    EXPECT_NEAR(through->firstCyl->cUniv[2], 23, 1e-6);
+    // The blind hole starts at the stock's top; material lies below its bottom, so that stays.
+    EXPECT_NEAR(blind->firstCyl->zSup, 23, 1e-6);
+    EXPECT_EQ(lastCyl(blind)->zInf, blindZInf);
+    // The countersink's cone grows up to the stock's top, widening as it goes.
+    EXPECT_NEAR(sunk->firstCyl->zSup, 23, 1e-6);
+    EXPECT_NEAR(sunk->firstCyl->rSup, sunkRSup + 3, 1e-6);
+    EXPECT_NEAR(lastCyl(sunk)->zInf, -5, 1e-6);
+    EXPECT_EQ(sunk->cylCount, 2);
+}
+
+TEST_F(StockTest, WithoutAMachineGroupOrAUsableStockNothingChanges) {
+    POINT_LIST* p = handHole(20, 20, {{20, 0, 3, 3}});
+    job_setup.stockSize[0] = 100, job_setup.stockSize[1] = 80, job_setup.stockSize[2] = 30;
+    job_setup.stockOrigin[0] = 50, job_setup.stockOrigin[1] = 40, job_setup.stockOrigin[2] = 25;
+    g_machineGroup = nullptr;
+    EXPECT_EQ(checkStockEntry(head), 0);
+    EXPECT_EQ(p->firstCyl->zSup, 20);
+
+    STOCK_SETUP flat = setup();
+    flat.size[2] = 0.0005;   // below 0.04T
+    EXPECT_EQ(checkStockEntryWith(head, flat), 0);
+    EXPECT_EQ(p->firstCyl->zSup, 20);
+    EXPECT_EQ(p->firstCyl->zInf, 0);
+
+    STOCK_SETUP refused = setup();
+    refused.flags = 1;
+    EXPECT_EQ(checkStockEntryWith(head, refused), 0);
+    EXPECT_TRUE(transcript().contains("The stock of the machine group cannot be used"));
+    EXPECT_EQ(p->firstCyl->zSup, 20);
+    EXPECT_EQ(p->firstCyl->zInf, 0);
+}
+
+TEST_F(StockTest, HolesThatMustNotGrowStayAsTheyAre) {
+    POINT_LIST* covered = handHole(10, 10, {{20, 0, 3, 3}});            // a surface lies above its mouth
+    covered->crashTop = 1;
+    covered->hillT = 10;
+    POINT_LIST* split = handHole(20, 10, {{20, 0, 3, 3}});
+    split->neckSplitted = 1;
+    split->hillB = 2;
+    POINT_LIST* flaredExit = handHole(30, 10, {{20, 2, 3, 3}, {2, 0, 3, 5}});   // a cone at the exit
+    POINT_LIST* pointed = handHole(40, 10, {{20, 5, 3, 3}, {5, 3.2, 3, 0}});   // ends in a drill tip
+    POINT_LIST* closed = handHole(50, 10, {{20, 10, 3, 3}});             // material below its bottom
+    closed->crashBottom = 1;
+    closed->hillB = 3;
+    POINT_LIST* outside = handHole(150, 10, {{20, 0, 3, 3}});
+    POINT_LIST* nearTop = handHole(60, 10, {{24.98, 0, 3, 3}});          // the stock's top 0.02 above it
+    ASSERT_EQ(checkStockEntryWith(head, setup()), 0);
+
+    EXPECT_EQ(covered->firstCyl->zSup, 20);
+    EXPECT_NEAR(covered->hillT, 5, 1e-9);   // reduced by the stock's 5 above the top all the same
+    EXPECT_NEAR(covered->firstCyl->zInf, -5, 1e-9);
+
+    EXPECT_NEAR(split->firstCyl->zSup, 25, 1e-9);
+    EXPECT_EQ(split->firstCyl->zInf, 0);
+    EXPECT_EQ(split->hillB, 2);
+
+    EXPECT_EQ(lastCyl(flaredExit)->zInf, 0);
+    EXPECT_EQ(lastCyl(pointed)->zInf, 3.2);
+
+    EXPECT_EQ(closed->firstCyl->zInf, 10);
+    EXPECT_NEAR(closed->hillB, 3 + 15, 1e-9);   // hillB less the (negative) stock beyond the bottom
+
+    EXPECT_EQ(outside->firstCyl->zSup, 20);
+    EXPECT_EQ(outside->firstCyl->zInf, 0);
+    EXPECT_EQ(nearTop->firstCyl->zSup, 24.98);
+    EXPECT_EQ(nearTop->cylCount, 1);
+}
+
+TEST_F(StockTest, ARoundedMouthGetsAStraightSegmentOnTopAndAPlainConeGrows) {
+    POINT_LIST* rounded = handHole(20, 20, {{20, 18, 5, 3}, {18, 0, 3, 3}});
+    rounded->firstCyl->rToric = 2;
+    CYL_LIST* torus = rounded->firstCyl;
+    POINT_LIST* cone = handHole(40, 20, {{20, 18, 5, 3}, {18, 0, 3, 3}});
+    ASSERT_EQ(checkStockEntryWith(head, setup()), 0);
+
+    ASSERT_EQ(rounded->cylCount, 3);
+    const CYL_LIST* top = rounded->firstCyl;
+    ASSERT_NE(top, torus);
+    EXPECT_EQ(top->prev, nullptr);
+    EXPECT_EQ(top->next, torus);
+    EXPECT_EQ(torus->prev, top);
+    EXPECT_EQ(top->secAng, 0);
+    EXPECT_EQ(top->rSup, 5);
+    EXPECT_EQ(top->rInf, 5);
+    EXPECT_EQ(top->zInf, 20);
+    EXPECT_NEAR(top->zSup, 25, 1e-9);
+    EXPECT_NEAR(top->cUniv[2], 25, 1e-9);
+    EXPECT_NEAR(rounded->ptUniv[2], 25, 1e-9);
+    EXPECT_NEAR(rounded->ptView[2], 25, 1e-9);
+    EXPECT_EQ(torus->zSup, 20);
+
+    ASSERT_EQ(cone->cylCount, 2);
+    EXPECT_NEAR(cone->firstCyl->zSup, 25, 1e-9);
+    EXPECT_NEAR(cone->firstCyl->rSup, 5 + 5 * std::tan(std::atan2(2.0, 2.0)), 1e-9);
+    EXPECT_NEAR(cone->ptView[2], 25, 1e-9);
+    EXPECT_NEAR(lastCyl(cone)->zInf, -5, 1e-9);
+}
+
+}  // namespace

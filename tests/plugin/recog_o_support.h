@@ -1,0 +1,183 @@
+// Parts and trees for the tests of the checks after recognition (opaque surfaces, tool collision, stock):
+// a loaded plug-in (metric, T = 0.025) with the default check settings; builder parts turned into surface
+// entities; recognised holes made straight from the builder's hole descriptions (one view per drilling
+// direction, one point per hole, one segment per described segment, the hole's faces as its entities), so
+// that each check is tested on its own, apart from the pipeline's stages.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "host/api.h"
+#include "host/builder/part_builder.h"
+#include "host/geom/surface_entities.h"
+#include "plugin/core/globals.h"
+#include "plugin/core/settings.h"
+#include "plugin/recognition/pipeline.h"
+#include "plugin/recognition/tree.h"
+#include "plugin/recognition/vectors.h"
+#include "support/plugin_fixture.h"
+
+namespace recog_o {
+
+using namespace host::builder;
+
+constexpr double kT = 0.025;
+constexpr double kDeg = std::numbers::pi / 180;
+
+inline void toView(const double m[3][3], const double p[3], double out[3]) {
+    double t[3][3];
+    transpose_matrix_33(m, t);
+    mul_mat_vector(t, p, out);
+}
+
+class CheckTest : public PluginFixture {
+protected:
+    void SetUp() override {
+        PluginFixture::SetUp();
+        load();
+        ASSERT_EQ(g_globals->errorMessages.load(installDir + "/Tool.txt", "ErrorMessages", true), 0);
+        setUnitTolerances(true);
+        ASSERT_DOUBLE_EQ(g_tolerances.tolT, kT);
+        g_tolerances.axisAngle = 0.04 * kDeg;
+        g_globals->uiTextFile = installDir + "/Tool.txt";
+        setDefaultSettings(0);
+        PRM_SETTINGS& s = g_globals->settings;
+        s.baseTolerance = kT;
+        s.checkCollisions = 1;
+        s.intelligentProcess = 1;
+        s.defaultTipAngle = 118;
+        s.minDrawnTipAngle = 116;
+        s.maxDrawnTipAngle = 136;
+        s.overrideSpotDrill = 0;
+        s.spotDrillDiameter = 16;
+        g_globals->tmpDir = dir.path();
+        g_globals->debugDumps = 0;
+        g_surfaceCount = 0;
+    }
+    void TearDown() override {
+        freeViewsTree(head);
+        head = nullptr;
+        PluginFixture::TearDown();
+    }
+
+    // Builds the part and turns it into surface entities on level 1; remembers each hole's entities.
+    void makePart(const PartBuilder& builder) {
+        part = builder.build();
+        ASSERT_TRUE(part.ok()) << part.error;
+        const db_ptr solid = host::storeSolidEntity(part.solid, 3, 1, "part");
+        ASSERT_NE(solid, 0u);
+        ent e{};
+        ASSERT_EQ(get_ent_from_eptr(solid, &e), 1);
+        sld_tag tag = 0;
+        ASSERT_EQ(sld_get_tag_from_solid(&e, &tag), 1);
+        ASSERT_EQ(sld_convert_tags_to_mc_ents(&tag, 1, 0.0, 1, 0, 0),
+                  static_cast<int>(part.solid.faces().size()));
+        // The solid's faces become surfaces in face order (a planar face's hidden base plane does not count).
+        faceEntries.clear();
+        db_ptr from = db_start();
+        char found = 0;
+        for (;;) {
+            get_ent(from, 1, kEntSurface, &e, &from, &found);
+            if (!found) break;
+            faceEntries.push_back(e.eptr);
+        }
+        ASSERT_EQ(faceEntries.size(), part.solid.faces().size());
+        g_surfaceCount = static_cast<std::int32_t>(faceEntries.size());
+    }
+
+    // The view of the tree for drilling along `direction` (into the material), made when missing.
+    VIEW_LIST* viewFor(const host::Vec3& direction) {
+        double d[3] = {-direction[0], -direction[1], -direction[2]};
+        normalizeVector(d, d);
+        int number = 0;
+        char found = 0;
+        EXPECT_EQ(find_view_k(d, &number, 1, &found), 1);
+        VIEW_LIST* last = nullptr;
+        for (VIEW_LIST* v = head; v; v = v->next) {
+            if (v->viewNumber == number) return v;
+            last = v;
+        }
+        VIEW_LIST* v = allocViewList();
+        v->viewNumber = static_cast<std::int16_t>(number);
+        EXPECT_EQ(get_view_matrix(number, v->matrix), 1);
+        if (last) {
+            last->next = v;
+            v->prev = last;
+        } else {
+            head = v;
+        }
+        return v;
+    }
+
+    // Hole `index` of the built part as recognition gives it.
+    POINT_LIST* addHole(std::size_t index) {
+        const HoleSpec& spec = part.holes.at(index);
+        VIEW_LIST* v = viewFor(spec.direction);
+        POINT_LIST* p = allocPointList();
+        p->id = g_nextHoleId++;
+        p->view = v;
+        const double entry[3] = {spec.entry[0], spec.entry[1], spec.entry[2]};
+        copyVector(p->ptUniv, entry);
+        toView(v->matrix, entry, p->ptView);
+        double z = p->ptView[2];
+        CYL_LIST* last = nullptr;
+        for (const HoleSegment& seg : spec.segments) {
+            CYL_LIST* c = allocCylList();
+            c->viewNumber = static_cast<std::uint16_t>(v->viewNumber);
+            copyMatrix33(c->matrix, v->matrix);
+            c->zSup = z;
+            c->zInf = z - seg.length;
+            c->rSup = seg.topDiameter / 2;
+            c->rInf = seg.bottomDiameter / 2;
+            c->Asw = 2 * std::numbers::pi;
+            c->secAng = std::atan2(c->rSup - c->rInf, c->zSup - c->zInf);
+            const double local[3] = {p->ptView[0], p->ptView[1], z};
+            mul_mat_vector(v->matrix, local, c->cUniv);
+            z = c->zInf;
+            if (last) {
+                last->next = c;
+                c->prev = last;
+            } else {
+                p->firstCyl = c;
+            }
+            last = c;
+            ++p->cylCount;
+        }
+        CYL_LIST* holder = p->firstCyl;
+        for (int face : part.holeFaces.at(index)) {
+            if (holder->entCount == kMaxCylEnts) holder = holder->next;
+            if (!holder) break;
+            ent e{};
+            const db_ptr entry = faceEntries.at(static_cast<std::size_t>(face));
+            EXPECT_EQ(get_ent_from_eptr(entry, &e), 1);
+            CYL_ENT& slot = holder->ents[holder->entCount++];
+            slot.level = e.level;
+            slot.colour = static_cast<std::uint16_t>(e.color);
+            slot.id = static_cast<std::int32_t>(e.id);
+            slot.entry = entry;
+        }
+        POINT_LIST* tail = v->firstPoint;
+        while (tail && tail->next) tail = tail->next;
+        if (tail) {
+            tail->next = p;
+            p->prev = tail;
+        } else {
+            v->firstPoint = p;
+        }
+        ++v->pointCount;
+        return p;
+    }
+    void addAllHoles() {
+        for (std::size_t i = 0; i < part.holes.size(); ++i) holes.push_back(addHole(i));
+    }
+
+    BuiltPart part;
+    std::vector<db_ptr> faceEntries;
+    std::vector<POINT_LIST*> holes;
+    VIEW_LIST* head = nullptr;
+};
+
+}  // namespace recog_o
