@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <numbers>
 
 #include "host/api.h"
 #include "platform/ui/message_box.h"
@@ -16,7 +17,7 @@
 namespace {
 
 constexpr double kAxisHalfLength = 1e6;
-constexpr double kConeAngle = 0.05 * 3.14159265358979323846 / 180.0;   // a segment beyond this is a cone
+constexpr double kConeAngle = 0.05 * std::numbers::pi / 180.0;   // a segment steeper than this is a cone
 
 // The two stock axes a face spans: sides 0 and 2 (normal along y) span x and z, sides 1 and 3 span y and
 // z, top and bottom span x and y.
@@ -45,7 +46,8 @@ void pointFollowsTop(POINT_LIST* point, const CYL_LIST* first, const VIEW_LIST* 
 
 }  // namespace
 
-void CStockBox::setBox(double sizeX, double sizeY, double sizeZ, const double origin[3], const double stockMatrix[3][3]) {
+void CStockBox::setBox(double sizeX, double sizeY, double sizeZ, const double origin[3],
+                       const double stockMatrix[3][3]) {
     sx = sizeX, sy = sizeY, sz = sizeZ;
     copyMatrix33(matrix, stockMatrix);
     const double cx = origin[0], cy = origin[1], cz = origin[2];

@@ -54,7 +54,8 @@ HEAD measureHead(const POINT_LIST* p) {
     HEAD h;
     if (p->descCount > 0 && p->descs) {
         const PRM_SETTINGS& set = g_globals->settings;
-        const double cd = set.overrideSpotDrill ? set.spotDrillDiameter : largestToolDiameter(p->opeList, kCentreDrillTypes);
+        const double cd =
+            set.overrideSpotDrill ? set.spotDrillDiameter : largestToolDiameter(p->opeList, kCentreDrillTypes);
         h.rCD = cd / 2;
         h.rCh = largestToolDiameter(p->opeList, kChamferTypes) / 2;
         h.depth = cilDescZTop(p->descs[0]) - cilDescZBottom(p->descs[p->descCount - 1]);
@@ -65,8 +66,10 @@ HEAD measureHead(const POINT_LIST* p) {
     return h;
 }
 
-// A centre-drill hit sets bit 1 and a chamfer hit bit 2 of the touch code (1, 2, 3 = both). A centre-drill
-// hit never clears the chamfer's bit: the code must say both tools collide whichever surface came first.
+// A centre-drill hit sets bit 1 and a chamfer hit bit 2 of the touch code (1, 2, 3 = both). Deliberately, a
+// centre-drill hit keeps a chamfer hit found on an earlier surface (writing plain 1 would turn 2 into 1):
+// otherwise the same part reports the chamfer tool's collision or not by the order of its surfaces, and a
+// check must only ever add to what it found.
 void touchCentreDrill(std::int16_t& touch) { touch = (touch == 2 || touch == 3) ? 3 : 1; }
 void touchChamfer(std::int16_t& touch) {
     if (touch == 0) touch = 2;
@@ -75,7 +78,8 @@ void touchChamfer(std::int16_t& touch) {
 
 class CToolCheck {
 public:
-    explicit CToolCheck(VIEW_LIST* tree) : owners_(tree), dump_("24_ToolCollisionf.txt", static_cast<long>(g_surfaceCount)) {
+    explicit CToolCheck(VIEW_LIST* tree)
+        : owners_(tree), dump_("24_ToolCollisionf.txt", static_cast<long>(g_surfaceCount)) {
         int pointCount = 0;
         for (const VIEW_LIST* view = tree; view; view = view->next) pointCount += countPoints(view);
         for (VIEW_LIST* view = tree; view; view = view->next) {

@@ -166,7 +166,8 @@ TEST_F(OpaqueTest, ABossGivesEveryHoleItsHeightAndTheBottomIsSeenBelowEveryBlind
     for (int i = 0; i < 5; ++i)
         for (int j = 0; j < 3; ++j) {
             const double x = 15 + 20 * i, y = 15 + 20 * j;
-            builder.hole(j == 1 ? throughHole("t", {x, y, 20}, {0, 0, -1}, 6) : blindFlat("b", {x, y, 20}, {0, 0, -1}, 6, 8));
+            builder.hole(j == 1 ? throughHole("t", {x, y, 20}, {0, 0, -1}, 6)
+                                : blindFlat("b", {x, y, 20}, {0, 0, -1}, 6, 8));
         }
     makePart(builder);
     addAllHoles();

@@ -3,7 +3,6 @@
 // then the stock); and the holes that must not grow, on hand-made trees in view 1 (view frame = world).
 #include <array>
 #include <cmath>
-#include <cstdlib>
 #include <vector>
 
 #include "host/state.h"
@@ -81,53 +80,6 @@ TEST(StockBoxTest, TheStockMatrixTurnsTheBox) {
     ASSERT_EQ(box.axisCrossings(origin, alongY, &up, &down), 0);
     EXPECT_NEAR(up, 50, 1e-6);
     EXPECT_NEAR(down, -50, 1e-6);
-}
-
-TEST(StockBoxTest, APointIsInAFaceInsideOrOnItsBorder) {
-    const CStockBox box = uprightBox();
-    const double middle[3] = {50, 40, 25}, edge[3] = {0, 40, 25}, beyond[3] = {101, 40, 25};
-    EXPECT_EQ(box.isInFace(4, middle), 1);
-    EXPECT_EQ(box.isInFace(4, edge), 0);
-    EXPECT_EQ(box.isInFace(4, beyond), -1);
-    // The side face x = 100 spans y and z; z runs from the bottom -5 to the top 25.
-    const double onSide[3] = {100, 40, 10}, belowSide[3] = {100, 40, -6};
-    EXPECT_EQ(box.isInFace(1, onSide), 1);
-    EXPECT_EQ(box.isInFace(1, belowSide), -1);
-    // The side face y = 0 spans x and z.
-    const double front[3] = {99, 0, -4}, past[3] = {101, 0, -4};
-    EXPECT_EQ(box.isInFace(0, front), 1);
-    EXPECT_EQ(box.isInFace(0, past), -1);
-}
-
-TEST(StockBoxTest, CrossingsSortLargerFirst) {
-    double values[] = {0.25, 0.75, -1, 0.75, 0.5};
-    std::qsort(values, 5, sizeof(double), compareDoublesDesc);
-    EXPECT_EQ(values[0], 0.75);
-    EXPECT_EQ(values[1], 0.75);
-    EXPECT_EQ(values[2], 0.5);
-    EXPECT_EQ(values[3], 0.25);
-    EXPECT_EQ(values[4], -1);
-}
-
-TEST(StockBoxTest, TheAnchorNamesACornerOfTheTopOrOfTheBottomFace) {
-    struct ROW {
-        int anchor;
-        double x, y, z;
-    };
-    // Size 4 x 6 x 8 at origin (10, 20, 30).
-    const ROW rows[] = {{0, 10, 20, 30}, {1, 12, 17, 30}, {2, 8, 17, 30}, {3, 8, 23, 30},  {4, 12, 23, 30},
-                        {5, 12, 17, 38}, {6, 8, 17, 38},  {7, 8, 23, 38}, {8, 12, 23, 38}, {9, 10, 20, 30}};
-    for (const ROW& row : rows) {
-        STOCK_SETUP setup;
-        setup.size[0] = 4, setup.size[1] = 6, setup.size[2] = 8;
-        setup.origin[0] = 10, setup.origin[1] = 20, setup.origin[2] = 30;
-        setup.anchor = row.anchor;
-        double centre[3];
-        stockTopCentre(setup, centre);
-        EXPECT_EQ(centre[0], row.x) << row.anchor;
-        EXPECT_EQ(centre[1], row.y) << row.anchor;
-        EXPECT_EQ(centre[2], row.z) << row.anchor;
-    }
 }
 
 // ---- a part in a stock block ------------------------------------------------------------------------------

@@ -1,11 +1,10 @@
 // The tool-collision check on builder parts: the centre drill's and the chamfer tool's circles around a
 // hole's mouth meeting small bosses, in either order of the part's surfaces; holes with and without the
-// process engine's descriptions; copies of a hole; the spot-drill override; the debug file and Cancel.
+// process engine's descriptions; copies of a hole; the spot-drill override; the debug file.
 #include <string>
 #include <vector>
 
 #include "platform/sys/files.h"
-#include "plugin/core/progress_box.h"
 #include "plugin/engine/ope_list.h"
 #include "plugin/engine/services.h"
 #include "plugin/recognition/tool_collision.h"
@@ -144,7 +143,9 @@ TEST_F(ToolCollisionTest, EveryCopyOfAHoleIsTestedWhereItStandsWithTheHeadsTools
 
 TEST_F(ToolCollisionTest, TheSpotDrillOverrideSetsTheCentreDrillsDiameter) {
     // A boss 10 from the axis: beyond a centre drill d16, under a spot drill d20.
-    makePart(PartBuilder::block({60, 40, 20}).boss(smallBoss(30, 20)).hole(throughHole("h", {20, 20, 20}, {0, 0, -1}, 6)));
+    makePart(PartBuilder::block({60, 40, 20})
+                 .boss(smallBoss(30, 20))
+                 .hole(throughHole("h", {20, 20, 20}, {0, 0, -1}, 6)));
     addAllHoles();
     giveProcess(holes[0], 16, 0);
     ASSERT_EQ(checkToolCollision(head, nullptr), 0);
@@ -155,7 +156,7 @@ TEST_F(ToolCollisionTest, TheSpotDrillOverrideSetsTheCentreDrillsDiameter) {
     EXPECT_EQ(holes[0]->touchTop, 1);
 }
 
-// ---- debug file and Cancel --------------------------------------------------------------------------------
+// ---- debug file -------------------------------------------------------------------------------------------
 
 TEST_F(ToolCollisionTest, TheDebugFileNamesTheToolAndTheSide) {
     makePart(PartBuilder::block({60, 40, 20}).boss(kDrillBoss).hole(throughHole("h", {20, 20, 20}, {0, 0, -1}, 6)));
@@ -173,19 +174,6 @@ TEST_F(ToolCollisionTest, TheDebugFileNamesTheToolAndTheSide) {
               std::string::npos)
         << text;
     EXPECT_EQ(text.find("Chamfer tool"), std::string::npos);
-}
-
-TEST_F(ToolCollisionTest, ACancelEndsTheCheckWithoutMarks) {
-    makePart(PartBuilder::block({60, 40, 20}).boss(kDrillBoss).hole(throughHole("h", {20, 20, 20}, {0, 0, -1}, 6)));
-    addAllHoles();
-    giveProcess(holes[0], 16, 10);
-    g_globals->uiTextFile = installDir + "/Tool.txt";
-    CProgressBox box;
-    (void)box.open("Recognition", "");
-    script().cancelWait();
-    EXPECT_EQ(checkToolCollision(head, &box), -1);
-    box.close();
-    EXPECT_EQ(holes[0]->touchTop, 0);
 }
 
 }  // namespace
