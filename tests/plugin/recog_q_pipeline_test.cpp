@@ -341,17 +341,21 @@ TEST_F(RecogPipelineTest, StageDumpsAreWrittenOnlyWhileTheDebugSwitchIsOn) {
     addPart(block(12).hole(throughHole("t", {20, 20, 12}, kDown, 8)));
     g_globals->tmpDir = dir.path() + "/dumps";
     ASSERT_TRUE(plat::createDirectories(g_globals->tmpDir));
-    const std::vector<std::string> names = {"01_CylsRaw.txt",       "02_JointAxis.txt",         "05_CylsDelOpen.txt",
-                                            "10_CylsRemovePockets.txt", "16_CylsSetEntry.txt", "19_CylsDelOpen.txt",
-                                            "20_EraVoidView.txt"};
+    const std::vector<std::string> names = {
+        "01_CylsRaw.txt",         "02_JointAxis.txt",      "03_CylsPlanarRev.txt",  "04_CylsEnh.txt",
+        "05_CylsDelOpen.txt",     "06_CylsDelAngDummy.txt", "07_CylsPlanar.txt",    "08_CylsOverlapp.txt",
+        "09_CylsUnusedPts.txt",   "10_CylsRemovePockets.txt", "11_CylsSplitTipTool.txt", "12_CylsEraAOpq.txt",
+        "13_CylsSplitFar.txt",    "14_CylsSplitTwin.txt",  "15_CylsEraBelow.txt",   "16_CylsSetEntry.txt",
+        "17_CylsEraCavern.txt",   "18_CylsSplitTwin2.txt", "19_CylsDelOpen.txt",    "20_EraVoidView.txt"};
     g_globals->debugDumps = 0;
     freeViewsTree(recognize().tree);
-    for (const std::string& name : names) EXPECT_FALSE(plat::fileExists(g_globals->tmpDir + "/" + name)) << name;
+    EXPECT_TRUE(plat::findFiles(g_globals->tmpDir, "*").empty());
 
     g_globals->debugDumps = 1;
     freeViewsTree(recognize().tree);
     g_globals->debugDumps = 0;
     for (const std::string& name : names) EXPECT_TRUE(plat::fileExists(g_globals->tmpDir + "/" + name)) << name;
+    EXPECT_EQ(plat::findFiles(g_globals->tmpDir, "*").size(), names.size());
     const std::string last = plat::readFile(g_globals->tmpDir + "/20_EraVoidView.txt").value_or("");
     EXPECT_NE(last.find("View 1"), std::string::npos) << last;
 }
