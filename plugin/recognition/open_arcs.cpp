@@ -5,6 +5,7 @@
 #include "plugin/recognition/open_arcs.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -96,7 +97,7 @@ public:
     }
 
 private:
-    static constexpr long long kMaxCellSpan = 64;
+    static constexpr long long kMaxCellSpan = 16;
     struct WALL {
         int point;
         double x, y, rq;
@@ -207,8 +208,8 @@ struct END_INDEX {
                                      [](const SEG_END& e, double z) { return e.z < z; });
         for (auto it = from; it != ends.end() && it->z <= h + t; ++it) out.push_back(*it);
         std::sort(out.begin(), out.end(), [](const SEG_END& a, const SEG_END& b) { return a.order < b.order; });
-        out.erase(std::unique(out.begin(), out.end(), [](const SEG_END& a, const SEG_END& b) { return a.order == b.order; }),
-                  out.end());
+        auto sameSegment = [](const SEG_END& a, const SEG_END& b) { return a.order == b.order; };
+        out.erase(std::unique(out.begin(), out.end(), sameSegment), out.end());
     }
 };
 
@@ -231,39 +232,39 @@ std::vector<END_INDEX> indexEnds(VIEW_LIST* head) {
     return index;
 }
 
-// A planar face with its boundary points, each boundary's last point already replaced by its first.
+// A planar face with its boundary points, each boundary's last point already replaced by its first, and
+// those points (x, y) in the frame of the view last asked for: many segments of one view may end on one
+// face, and each would otherwise evaluate every boundary point again.
 struct PLANAR_FACE {
     const ent* surface;
     std::vector<std::vector<uv_pt>> boundaries;
+    const VIEW_LIST* framedFor = nullptr;
+    std::vector<std::vector<std::array<double, 2>>> framed;
+
+    const std::vector<std::vector<std::array<double, 2>>>& inFrameOf(const VIEW_LIST* view);
 };
 
-enum class BoundaryRead { Read, Incoherent, NoMemory };
-
-// Takes the boundaries out of the trim table. The lengths must add up to no more than the table holds plus
-// the one closing point that is never read; a start or length that leaves the table counts as incoherent
-// too rather than being read past the end.
-BoundaryRead readBoundaries(const ent& e, PLANAR_FACE& face, long* sum) {
+// Takes the boundaries out of the trim table; false when they are incoherent. The lengths must add up to
+// no more than the table holds plus the one closing point that is never read; a start or length that
+// leaves the table counts as incoherent too rather than being read past the end.
+bool readBoundaries(const ent& e, PLANAR_FACE& face, long* sum) {
     const std::vector<uv_pt>& table = e.surf.trimPoints;
     const long count = static_cast<long>(table.size());
     *sum = 0;
     for (const trim_bound& b : e.surf.trimBounds) *sum += b.length + 2;
-    if (*sum > count + 1) return BoundaryRead::Incoherent;
-    try {
-        face.boundaries.reserve(e.surf.trimBounds.size());
-        for (std::size_t i = 0; i < e.surf.trimBounds.size(); ++i) {
-            const trim_bound& b = e.surf.trimBounds[i];
-            const long start = i == 0 ? 0 : b.start;
-            const long points = b.length + 2;
-            if (start < 0 || points < 2 || start + points - 1 > count) return BoundaryRead::Incoherent;
-            std::vector<uv_pt>& boundary = face.boundaries.emplace_back();
-            boundary.reserve(static_cast<std::size_t>(points));
-            for (long k = 0; k + 1 < points; ++k) boundary.push_back(table[static_cast<std::size_t>(start + k)]);
-            boundary.push_back(table[static_cast<std::size_t>(start)]);
-        }
-    } catch (const std::bad_alloc&) {
-        return BoundaryRead::NoMemory;
+    if (*sum > count + 1) return false;
+    face.boundaries.reserve(e.surf.trimBounds.size());
+    for (std::size_t i = 0; i < e.surf.trimBounds.size(); ++i) {
+        const trim_bound& b = e.surf.trimBounds[i];
+        const long start = i == 0 ? 0 : b.start;
+        const long points = b.length + 2;
+        if (start < 0 || points < 2 || start + points - 1 > count) return false;
+        std::vector<uv_pt>& boundary = face.boundaries.emplace_back();
+        boundary.reserve(static_cast<std::size_t>(points));
+        for (long k = 0; k + 1 < points; ++k) boundary.push_back(table[static_cast<std::size_t>(start + k)]);
+        boundary.push_back(table[static_cast<std::size_t>(start)]);
     }
-    return BoundaryRead::Read;
+    return true;
 }
 
 // Whether the face takes the point at `radius` and `angle` about c (view frame) at c's height.
@@ -275,23 +276,36 @@ bool takesPointAround(const PLANAR_FACE& face, const VIEW_LIST* view, const doub
     return projectGridOntoSurf(face.surface, view->viewNumber, world, hit) != 0;
 }
 
+const std::vector<std::vector<std::array<double, 2>>>& PLANAR_FACE::inFrameOf(const VIEW_LIST* view) {
+    if (framedFor == view) return framed;
+    framed.assign(boundaries.size(), {});
+    for (std::size_t b = 0; b < boundaries.size(); ++b) {
+        for (const uv_pt& uv : boundaries[b]) {
+            p_3d p;
+            if (!eval_surf(surface, uv.u, uv.v, 0, &p)) continue;
+            const double world[3] = {p.x, p.y, p.z};
+            double q[3];
+            toView(view->matrix, world, q);
+            framed[b].push_back({q[0], q[1]});
+        }
+    }
+    framedFor = view;
+    return framed;
+}
+
 // The nearest and farthest reach of the face's boundaries about c: every boundary point, and the middle
 // of every edge that does not turn back by a right angle or more from the edge before.
-void boundaryReach(const PLANAR_FACE& face, const VIEW_LIST* view, const double c[3], double* rMin, double* rMax) {
+void boundaryReach(PLANAR_FACE& face, const VIEW_LIST* view, const double c[3], double* rMin, double* rMax) {
     auto reach = [&](double x, double y) {
         const double d = std::hypot(x - c[0], y - c[1]);
         *rMin = std::min(*rMin, d);
         *rMax = std::max(*rMax, d);
     };
-    for (const std::vector<uv_pt>& boundary : face.boundaries) {
+    for (const std::vector<std::array<double, 2>>& boundary : face.inFrameOf(view)) {
         double previous[2] = {0, 0};
         double previousDirection = 0;
         for (std::size_t k = 0; k < boundary.size(); ++k) {
-            p_3d p;
-            if (!eval_surf(face.surface, boundary[k].u, boundary[k].v, 0, &p)) continue;
-            const double world[3] = {p.x, p.y, p.z};
-            double q[3];
-            toView(view->matrix, world, q);
+            const std::array<double, 2>& q = boundary[k];
             reach(q[0], q[1]);
             if (k > 0) {
                 const double direction = std::atan2(q[1] - previous[1], q[0] - previous[0]);
@@ -299,7 +313,7 @@ void boundaryReach(const PLANAR_FACE& face, const VIEW_LIST* view, const double 
                     reach((q[0] + previous[0]) / 2, (q[1] + previous[1]) / 2);
                 previousDirection = direction;
             }
-            copyPoint2d(previous, q);
+            copyPoint2d(previous, q.data());
         }
     }
 }
@@ -314,7 +328,7 @@ void appendSurfaceEnt(CYL_LIST* s, const ent& e) {
 }
 
 // The face against one end of s lying in its plane at the view's height h.
-void flatEnd(const ent& e, const PLANAR_FACE& face, const VIEW_LIST* view, POINT_LIST* point, CYL_LIST* s,
+void flatEnd(const ent& e, PLANAR_FACE& face, const VIEW_LIST* view, POINT_LIST* point, CYL_LIST* s,
              double h, std::uint16_t mode) {
     const double t = g_tolerances.tolT;
     const bool top = std::fabs(s->zSup - h) < t;
@@ -384,9 +398,7 @@ bool rejectIncoherent(const ent& e, long pointCount, long sum) {
     return plat::messageBox(nullptr, text, errorMessage(1), plat::MB_OKCANCEL) == plat::IDCANCEL;
 }
 
-}  // namespace
-
-int cylsPlanar(VIEW_LIST* head, std::uint16_t mode) {
+int planarFaces(VIEW_LIST* head, std::uint16_t mode) {
     const double t = g_tolerances.tolT;
     const std::vector<END_INDEX> index = indexEnds(head);
     std::vector<SEG_END> hits;
@@ -402,19 +414,13 @@ int cylsPlanar(VIEW_LIST* head, std::uint16_t mode) {
         p_3d normal, planePoint;
         if (!is_surf_planar(&e, &normal, &planePoint)) continue;
 
-        PLANAR_FACE face{&e, {}};
+        PLANAR_FACE face{&e, {}, nullptr, {}};
         long sum = 0;
-        switch (readBoundaries(e, face, &sum)) {
-        case BoundaryRead::Read: break;
-        case BoundaryRead::NoMemory:
-            plat::messageBox(nullptr, errorMessage(35), errorMessage(1), plat::MB_OK | plat::MB_ICONERROR);
-            return kPlanarNoMemory;
-        case BoundaryRead::Incoherent:
+        if (!readBoundaries(e, face, &sum)) {
             if (rejectIncoherent(e, static_cast<long>(e.surf.trimPoints.size()), sum)) return kPlanarRejected;
             result = kPlanarRejected;
             continue;
         }
-
         const double n[3] = {normal.x, normal.y, normal.z};
         const double p[3] = {planePoint.x, planePoint.y, planePoint.z};
         for (const END_INDEX& entry : index) {
@@ -426,4 +432,17 @@ int cylsPlanar(VIEW_LIST* head, std::uint16_t mode) {
         }
     }
     return result;
+}
+
+}  // namespace
+
+// The tables a face's boundaries need are the stage's only sizeable allocations; running out of memory
+// there ends the stage with the allocation message instead of an exception leaving the plug-in.
+int cylsPlanar(VIEW_LIST* head, std::uint16_t mode) {
+    try {
+        return planarFaces(head, mode);
+    } catch (const std::bad_alloc&) {
+        plat::messageBox(nullptr, errorMessage(35), errorMessage(1), plat::MB_OK | plat::MB_ICONERROR);
+        return kPlanarNoMemory;
+    }
 }
