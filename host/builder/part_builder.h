@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/builder/hole_spec.h"
+#include "host/builder/hole_kinds.h"
 #include "host/geom/face_geom.h"
 
 namespace host::builder {

@@ -1,5 +1,5 @@
 // Hole stacks by kind. The factories only assemble segments; the builder checks that a stack can be cut.
-#include "host/builder/hole_spec.h"
+#include "host/builder/hole_kinds.h"
 
 #include <cmath>
 #include <numbers>
