@@ -13,35 +13,14 @@
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/tree.h"
 #include "plugin/recognition/vectors.h"
-#include "support/plugin_fixture.h"
+#include "support/recognition_fixture.h"
 
 namespace recog_l {
 
-constexpr double kT = 0.025;
 constexpr double kTwoPi = 2 * std::numbers::pi;
 
-inline void toView(const double m[3][3], const double p[3], double out[3]) {
-    double t[3][3];
-    transpose_matrix_33(m, t);
-    mul_mat_vector(t, p, out);
-}
-
-class TreeTest : public PluginFixture {
+class TreeTest : public RecognitionFixture {
 protected:
-    void SetUp() override {
-        PluginFixture::SetUp();
-        load();
-        ASSERT_EQ(g_globals->errorMessages.load(installDir + "/Tool.txt", "ErrorMessages", true), 0);
-        setUnitTolerances(true);
-        ASSERT_DOUBLE_EQ(g_tolerances.tolT, kT);
-        g_tolerances.axisAngle = 0.04 * std::numbers::pi / 180;
-        g_nextHoleId = 1;
-    }
-    void TearDown() override {
-        freeViewsTree(head);
-        head = nullptr;
-        PluginFixture::TearDown();
-    }
 
     // A view of host view `number` appended to the tree.
     VIEW_LIST* addView(int number) {
@@ -126,7 +105,6 @@ protected:
         ++s->entCount;
     }
 
-    VIEW_LIST* head = nullptr;
 };
 
 // The tree's invariants: counts equal chain lengths, links both ways, owners, each segment in its view's

@@ -18,30 +18,18 @@
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/tree.h"
 #include "plugin/recognition/vectors.h"
-#include "support/plugin_fixture.h"
+#include "support/recognition_fixture.h"
 
 namespace recog_o {
 
 using namespace host::builder;
 
-constexpr double kT = 0.025;
 constexpr double kDeg = std::numbers::pi / 180;
 
-inline void toView(const double m[3][3], const double p[3], double out[3]) {
-    double t[3][3];
-    transpose_matrix_33(m, t);
-    mul_mat_vector(t, p, out);
-}
-
-class CheckTest : public PluginFixture {
+class CheckTest : public RecognitionFixture {
 protected:
     void SetUp() override {
-        PluginFixture::SetUp();
-        load();
-        ASSERT_EQ(g_globals->errorMessages.load(installDir + "/Tool.txt", "ErrorMessages", true), 0);
-        setUnitTolerances(true);
-        ASSERT_DOUBLE_EQ(g_tolerances.tolT, kT);
-        g_tolerances.axisAngle = 0.04 * kDeg;
+        RecognitionFixture::SetUp();
         g_globals->uiTextFile = installDir + "/Tool.txt";
         setDefaultSettings(0);
         PRM_SETTINGS& s = g_globals->settings;
@@ -56,11 +44,6 @@ protected:
         g_globals->tmpDir = dir.path();
         g_globals->debugDumps = 0;
         g_surfaceCount = 0;
-    }
-    void TearDown() override {
-        freeViewsTree(head);
-        head = nullptr;
-        PluginFixture::TearDown();
     }
 
     // Builds the part and turns it into surface entities on level 1; remembers each hole's entities.
@@ -177,7 +160,6 @@ protected:
     BuiltPart part;
     std::vector<db_ptr> faceEntries;
     std::vector<POINT_LIST*> holes;
-    VIEW_LIST* head = nullptr;
 };
 
 }  // namespace recog_o

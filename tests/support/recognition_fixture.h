@@ -1,0 +1,40 @@
+// A loaded plug-in set up for recognition tests: error texts loaded, metric start tolerances, the axis
+// angle tolerance of the default settings, hole ids from 1; and the tree under test freed afterwards.
+#pragma once
+#include <numbers>
+
+#include "host/api.h"
+#include "plugin/core/globals.h"
+#include "plugin/recognition/pipeline.h"
+#include "plugin/recognition/tree.h"
+#include "support/plugin_fixture.h"
+
+// The metric base tolerance T of the tests.
+inline constexpr double kT = 0.025;
+
+// A world point in a view's axes.
+inline void toView(const double m[3][3], const double p[3], double out[3]) {
+    double t[3][3];
+    transpose_matrix_33(m, t);
+    mul_mat_vector(t, p, out);
+}
+
+class RecognitionFixture : public PluginFixture {
+protected:
+    void SetUp() override {
+        PluginFixture::SetUp();
+        load();
+        ASSERT_EQ(g_globals->errorMessages.load(installDir + "/Tool.txt", "ErrorMessages", true), 0);
+        setUnitTolerances(true);
+        ASSERT_DOUBLE_EQ(g_tolerances.tolT, kT);
+        g_tolerances.axisAngle = 0.04 * std::numbers::pi / 180;
+        g_nextHoleId = 1;
+    }
+    void TearDown() override {
+        freeViewsTree(head);
+        head = nullptr;
+        PluginFixture::TearDown();
+    }
+
+    VIEW_LIST* head = nullptr;
+};
