@@ -301,24 +301,13 @@ private:
     int walkSurfaces(CProgressBox* progress) {
         long interval = g_surfaceCount / 50;
         if (g_globals->settings.checkCollisions) interval = g_surfaceCount / 20;
-        long sinceStep = 0;
-        db_ptr from = db_start();
-        ent surface{};
-        char found = 0;
-        for (;;) {
-            get_ent(from, 1, kEntSurface, &surface, &from, &found);
-            if (!found) break;
-            if (!is_level_visible(surface.level)) continue;
-            if (++sinceStep > interval) {
-                if (progress && progress->step()) return -1;
-                sinceStep = 0;
-            }
+        return forEachVisibleSurface(interval, progress, [this](const ent& surface) {
             const SURF_POINTS planar = planarPoints(surface);
             for (VIEW_STATE& state : views_)
                 if (checkSurfaceInView(surface, planar, state) < 0) return -1;
             ++surfaceNumber_;
-        }
-        return 0;
+            return 0;
+        });
     }
 
     int checkSurfaceInView(const ent& surface, const SURF_POINTS& planar, VIEW_STATE& state) {

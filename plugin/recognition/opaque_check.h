@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "host/api.h"
+#include "plugin/core/progress_box.h"
 
 struct VIEW_LIST;
 struct POINT_LIST;
-class CProgressBox;
 
 // mode 0 is the normal check; with mode 1 a surface owned by another recognised hole never sets crashInto
 // (it may still give a tip cone). 0 done; -1 the user aborted through `progress` or a tip cone could not be
@@ -102,5 +102,26 @@ public:
 private:
     std::FILE* file_ = nullptr;
 };
+
+// Calls `visit(surface)` for every surface entity on a visible level, in database order, stepping the
+// progress box after every `interval` surfaces. Returns -1 when the user stops the run at a step or when
+// `visit` returns a negative value, else 0.
+template <class Visit>
+int forEachVisibleSurface(long interval, CProgressBox* progress, Visit visit) {
+    long sinceStep = 0;
+    db_ptr from = db_start();
+    ent surface{};
+    char found = 0;
+    for (;;) {
+        get_ent(from, 1, kEntSurface, &surface, &from, &found);
+        if (!found) return 0;
+        if (!is_level_visible(surface.level)) continue;
+        if (++sinceStep > interval) {
+            if (progress && progress->step()) return -1;
+            sinceStep = 0;
+        }
+        if (visit(surface) < 0) return -1;
+    }
+}
 
 }  // namespace opaque

@@ -101,22 +101,10 @@ public:
     }
 
     int run(CProgressBox* progress) {
-        const long interval = g_surfaceCount / 20;
-        long sinceStep = 0;
-        db_ptr from = db_start();
-        ent surface{};
-        char found = 0;
-        for (;;) {
-            get_ent(from, 1, kEntSurface, &surface, &from, &found);
-            if (!found) break;
-            if (!is_level_visible(surface.level)) continue;
-            if (++sinceStep > interval) {
-                if (progress && progress->step()) return -1;
-                sinceStep = 0;
-            }
+        return opaque::forEachVisibleSurface(g_surfaceCount / 20, progress, [this](const ent& surface) {
             for (VIEW_STATE& state : views_) checkSurfaceInView(surface, state);
-        }
-        return 0;
+            return 0;
+        });
     }
 
 private:
