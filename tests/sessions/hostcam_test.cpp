@@ -176,6 +176,19 @@ TEST_F(Hostcam, AStepPartIsOpenedSavedAndReopened) {
     EXPECT_STREQ(geo_filename, part.c_str());
 }
 
+// The README's main job: Execute on the example plate finds its holes and the tree is kept in the part.
+TEST_F(Hostcam, TheMainJobFindsTheExamplePlatesHolesAndKeepsThemInThePart) {
+    const std::string part = (dir / "plate.pfp").string();
+    ASSERT_EQ(run({"--plugin", kModule, "--open", std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step",
+                   "--session", std::string(FX_SOURCE_DIR) + "/data/sessions/execute.session", "--save", part}),
+              0)
+        << err.str();
+    EXPECT_NE(out.str().find("host.message \"Holes found: 11. Drilling directions: 1.\""), std::string::npos)
+        << out.str();
+    EXPECT_NE(out.str().find("dialog.show 18021 modal"), std::string::npos);
+    EXPECT_NE(out.str().find(part + ": "), std::string::npos);
+}
+
 TEST_F(Hostcam, AFileThatIsNoPartIsRefused) {
     const std::string bogus = write("bogus.pfp", "not a part");
     EXPECT_EQ(run({"--plugin", kModule, "--open", bogus}), 2);
