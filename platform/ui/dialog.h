@@ -4,6 +4,7 @@
 // is recorded in its transcript. Numeric ids and codes keep the window system's values. All of it runs on
 // the user-interface thread.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -28,6 +29,16 @@ struct Rect {
     bool contains(Point p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
     Point center() const { return {(left + right) / 2, (top + bottom) / 2}; }
 };
+
+// The part of `r` inside a client area of that size (origin at 0, 0); nothing when none.
+inline std::optional<Rect> clipToClient(Rect r, const Rect& client) {
+    r.left = std::max(r.left, 0);
+    r.top = std::max(r.top, 0);
+    r.right = std::min(r.right, client.width());
+    r.bottom = std::min(r.bottom, client.height());
+    if (r.right <= r.left || r.bottom <= r.top) return std::nullopt;
+    return r;
+}
 
 constexpr int IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7;
 constexpr int VK_RETURN = 0x0D, VK_SHIFT = 0x10, VK_ESCAPE = 0x1B, VK_SPACE = 0x20, VK_UP = 0x26, VK_DOWN = 0x28;

@@ -387,15 +387,6 @@ const char* clickVerb(MouseClick click, const char* left, const char* dbl, const
     return left;
 }
 
-// The part of `r` inside the client area; empty when none.
-std::optional<Rect> visiblePart(Rect r, const Rect& client) {
-    r.left = std::max(r.left, 0);
-    r.top = std::max(r.top, 0);
-    r.right = std::min(r.right, client.width());
-    r.bottom = std::min(r.bottom, client.height());
-    if (r.right <= r.left || r.bottom <= r.top) return std::nullopt;
-    return r;
-}
 
 }  // namespace
 
@@ -422,7 +413,7 @@ std::string Dialog::userListClick(int ctlId, MouseClick click, int row, int col)
     } else {
         lv.ensureVisible(row);  // the user scrolls the row into sight first
         Rect cell = *lv.subItemRect(row, col, col == 0 ? LVIR_LABEL : LVIR_BOUNDS);
-        std::optional<Rect> seen = visiblePart(cell, client);
+        std::optional<Rect> seen = clipToClient(cell, client);
         if (!seen) return "column " + std::to_string(col) + " of " + that + " is out of sight";
         at = seen->center();
     }
@@ -499,7 +490,7 @@ std::string Dialog::userColumnClick(int ctlId, int col) {
     std::string that = "list view " + std::to_string(ctlId) + " of window " + std::to_string(templateId_);
     if (lv.headerHeight() == 0) return that + " has no column header";
     if (col < 0 || col >= lv.columnCount()) return that + " has no column " + std::to_string(col);
-    std::optional<Rect> seen = visiblePart(*lv.headerRect(col), c->clientRect());
+    std::optional<Rect> seen = clipToClient(*lv.headerRect(col), c->clientRect());
     if (!seen) return "column " + std::to_string(col) + " of " + that + " is out of sight";
     record("user column-click " + std::to_string(templateId_) + " " + std::to_string(ctlId) + " " +
            std::to_string(col));

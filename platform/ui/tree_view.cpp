@@ -437,19 +437,6 @@ std::string TreeView::pathOf(TreeItem item) const {
 
 // ---- a user's actions ----------------------------------------------------------------------------------
 
-namespace {
-
-std::optional<Rect> inClient(Rect r, const Rect& client) {
-    r.left = std::max(r.left, 0);
-    r.top = std::max(r.top, 0);
-    r.right = std::min(r.right, client.width());
-    r.bottom = std::min(r.bottom, client.height());
-    if (r.right <= r.left || r.bottom <= r.top) return std::nullopt;
-    return r;
-}
-
-}  // namespace
-
 TreeView& Dialog::treeView(int id) {
     TreeView* tv = item(id).treeView();
     assert(tv && "the control is no tree view");
@@ -482,7 +469,7 @@ std::string Dialog::userTreeClick(int ctlId, MouseClick click, std::string_view 
     if (part == TreePart::Icon && !tv.normal_) return that + " shows no icons";
     tv.scrollTo(h);  // the user scrolls the item into sight first
     Rect target = part == TreePart::Icon ? *tv.iconRect(h) : *tv.itemRect(h, true);
-    std::optional<Rect> seen = inClient(target, c->clientRect());
+    std::optional<Rect> seen = clipToClient(target, c->clientRect());
     if (!seen) return "item " + quoteText(path) + " of " + that + " is out of sight";
     record(std::string("user ") + (click == MouseClick::Right ? "tree-rclick " : "tree-click ") +
            std::to_string(templateId_) + " " + std::to_string(ctlId) + " " + quoteText(path) +
@@ -516,7 +503,7 @@ std::string Dialog::userTreeExpand(int ctlId, std::string_view path, bool expand
     if (!tv.buttonRect(h))
         return item + " has no button (the tree needs buttons, and lines at the root for a root item)";
     tv.scrollTo(h);
-    std::optional<Rect> seen = inClient(*tv.buttonRect(h), c->clientRect());
+    std::optional<Rect> seen = clipToClient(*tv.buttonRect(h), c->clientRect());
     if (!seen) return item + " is out of sight";
     record(std::string("user ") + (expand ? "tree-expand " : "tree-collapse ") + std::to_string(templateId_) + " " +
            std::to_string(ctlId) + " " + quoteText(path));
@@ -547,7 +534,7 @@ std::string Dialog::userTreeEdit(int ctlId, std::string_view path, std::string_v
     record("user tree-edit " + std::to_string(templateId_) + " " + std::to_string(ctlId) + " " + quoteText(path) + " " +
            quoteText(text));
     // As F2 on the item: it becomes the caret, the edit opens over its label, Enter ends it.
-    if (std::optional<Rect> label = inClient(*tv.itemRect(h, true), c->clientRect()))
+    if (std::optional<Rect> label = clipToClient(*tv.itemRect(h, true), c->clientRect()))
         setCursorPos(c->clientToScreen(label->center()));
     c->setFocus();
     auto tree = [&]() -> TreeView* {

@@ -63,3 +63,18 @@ db_ptr createSquareSurface(const double centre[3], const double normal[3], doubl
 // A line from `start` to start + direction x length. Returns the new entity's id.
 std::uint32_t createLineEnt(const double start[3], const double direction[3], double length, std::int32_t level,
                             int colour);
+
+// Calls `visit(surface)` for every surface entity the user sees on a visible level, in database order,
+// until it returns a negative value; returns that value, else 0.
+template <class Visit>
+int forEachVisibleSurface(Visit visit) {
+    db_ptr at = db_start();
+    for (;;) {
+        ent surface{};
+        char found = 0;
+        get_ent(at, 1, kEntSurface, &surface, &at, &found);
+        if (!found) return 0;
+        if (!is_level_visible(surface.level)) continue;
+        if (const int r = visit(surface); r < 0) return r;
+    }
+}

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/api.h"
+#include "plugin/core/entity_utils.h"
 #include "plugin/core/progress_box.h"
 
 struct VIEW_LIST;
@@ -103,25 +104,18 @@ private:
     std::FILE* file_ = nullptr;
 };
 
-// Calls `visit(surface)` for every surface entity on a visible level, in database order, stepping the
-// progress box after every `interval` surfaces. Returns -1 when the user stops the run at a step or when
-// `visit` returns a negative value, else 0.
+// Calls `visit(surface)` for every visible surface, stepping the progress box after every `interval`
+// surfaces. Returns -1 when the user stops the run at a step or when `visit` returns a negative value.
 template <class Visit>
 int forEachVisibleSurface(long interval, CProgressBox* progress, Visit visit) {
     long sinceStep = 0;
-    db_ptr from = db_start();
-    ent surface{};
-    char found = 0;
-    for (;;) {
-        get_ent(from, 1, kEntSurface, &surface, &from, &found);
-        if (!found) return 0;
-        if (!is_level_visible(surface.level)) continue;
+    return ::forEachVisibleSurface([&](const ent& surface) {
         if (++sinceStep > interval) {
             if (progress && progress->step()) return -1;
             sinceStep = 0;
         }
-        if (visit(surface) < 0) return -1;
-    }
+        return visit(surface) < 0 ? -1 : 0;
+    });
 }
 
 }  // namespace opaque

@@ -3,6 +3,8 @@
 // point at height z being (ax, ay, z) with (ax, ay) the x, y of transpose(matrix) cUniv.
 #include "plugin/recognition/pipeline_raw.h"
 
+#include "plugin/core/entity_utils.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -259,16 +261,11 @@ int buildRawTree(VIEW_LIST** head, const RAW_FILTERS& filters) {
     *head = nullptr;
     g_surfaceCount = 0;
     CRawBuilder builder(filters);
-    db_ptr at = db_start();
-    for (;;) {
-        ent e{};
-        char found = 0;
-        get_ent(at, 1, kEntSurface, &e, &at, &found);
-        if (!found) break;
-        if (!is_level_visible(e.level)) continue;
+    const int walked = forEachVisibleSurface([&](const ent& surface) {
         ++g_surfaceCount;
-        if (builder.addSurface(at) < 0) return -1;
-    }
+        return builder.addSurface(surface.eptr) < 0 ? -1 : 0;
+    });
+    if (walked < 0) return -1;
     *head = builder.release();
     return 0;
 }
