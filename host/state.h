@@ -25,7 +25,7 @@ void setMetric(bool metric);                 // byte 7 of current_version: 1 met
 void setHostDir(std::string_view dir);       // current_dir; the default tool library and post file follow it
 void setPartFile(std::string_view path);     // geo_filename; "" = an unnamed new part
 void setToolLibrary(std::string_view path);  // overrides the default "<host>TOOLS/Default_MM|IN.tooldb"
-void setPostFile(std::string_view path);     // overrides the default "<host>POSTS/Generic.pst"
+void setPostFile(std::string_view path);     // overrides the default "<host>Posts/Generic.Pst"
 
 // ---- groups ----
 // The machine group has id kMachineGroupId; the active group (id kActiveGroupId) sits under it when both
