@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -38,7 +39,8 @@ OpState& opState();
 StoredOp* findOp(std::int32_t id);
 // Adds a copy of `op` with a new id and database entity; returns the stored one.
 StoredOp* addOp(operation op);
-bool deleteOp(std::int32_t id);
+// Deletes the operations with their attached points (one walk of the part); returns how many there were.
+int deleteOps(const std::set<std::int32_t>& ids);
 // Every operation of the part goes (a new part or another part opened).
 void clearOps();
 
