@@ -19,9 +19,11 @@ using db_ptr = std::uint32_t;
 //       `op->cycle`), (18,0) circle mill, (47,1) hole mill, (1,0) contour, (106,0) helix bore, (100,0)
 //       thread mill. Another code fails and leaves the record alone. The values are in op_defaults.cpp's
 //       header comment.
-//   1   adds `op` as a new operation: a new id, its database entity in op->dbEntity and *eptr.
+//   1   adds `op` as a new operation: a new id, its database entity in op->dbEntity and *eptr. Group 0
+//       puts it in the default group; a group that does not exist fails.
 //   2   writes `op` back over the operation with its id (the host's own counts stay the host's).
-//   11  copies: `op->id` must name an operation; `op` as given is added as a new operation (new id, entity).
+//   11  copies: `op->id` must name an operation; `op` as given is added as a new operation (new id, entity,
+//       the group as in mode 1).
 //       The source's geometry (points, chains) is not copied.
 int operation_manager(operation* op, int mode, db_ptr* eptr, char* fail);
 

@@ -37,6 +37,11 @@ StoredOp* findOp(std::int32_t id) {
     return it == state.byId.end() ? nullptr : it->second;
 }
 
+bool placeInGroup(operation& op) {
+    if (op.groupId == 0) op.groupId = groupState().activeId;
+    return findGroupById(op.groupId) != nullptr;
+}
+
 StoredOp* addOp(operation op) {
     op.id = state.nextId++;
     op.dbEntity = kOpEntityBase + static_cast<std::uint32_t>(op.id);
@@ -103,6 +108,7 @@ int operation_manager(operation* op, int mode, db_ptr* eptr, char* fail) {
     switch (mode) {
     case 10: ok = host::ops::fillDefaults(*op); break;
     case 1: {
+        if (!host::ops::placeInGroup(*op)) break;
         StoredOp* s = host::ops::addOp(*op);
         *op = s->op;
         if (eptr) *eptr = op->dbEntity;
@@ -126,7 +132,7 @@ int operation_manager(operation* op, int mode, db_ptr* eptr, char* fail) {
         break;
     }
     case 11: {
-        if (findOp(op->id)) {
+        if (findOp(op->id) && host::ops::placeInGroup(*op)) {
             const std::int32_t source = op->id;
             StoredOp* s = host::ops::addOp(*op);
             s->op.regenCount = 0;

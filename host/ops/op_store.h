@@ -37,6 +37,8 @@ struct OpState {
 };
 OpState& opState();
 StoredOp* findOp(std::int32_t id);
+// A new operation goes into its group, group 0 into the default group; false when there is no such group.
+bool placeInGroup(operation& op);
 // Adds a copy of `op` with a new id and database entity; returns the stored one.
 StoredOp* addOp(operation op);
 // Deletes the operations with their attached points (one walk of the part); returns how many there were.

@@ -62,6 +62,22 @@ TEST_F(Ops, WritingOrCopyingAnUnknownOperationFails) {
     EXPECT_EQ(opList().GetSize(), 0);
 }
 
+TEST_F(Ops, ANewOperationGoesIntoItsGroupOrTheDefaultOne) {
+    const std::int32_t g = OMcreateGroup("Drills", 0, host::kActiveGroupId, 0, 0);
+    EXPECT_EQ(makeOp(2, 0, g).groupId, g);
+    EXPECT_EQ(makeOp(2, 0, 0).groupId, host::kActiveGroupId);
+    operation lost{};
+    lost.code = 2;
+    lost.groupId = 99;
+    char fail = 0;
+    EXPECT_EQ(operation_manager(&lost, 1, nullptr, &fail), 0);
+    EXPECT_EQ(fail, 1);
+    EXPECT_EQ(lost.id, 0);
+    lost.id = 1;
+    EXPECT_EQ(operation_manager(&lost, 11, nullptr, &fail), 0) << "nor a copy into a missing group";
+    EXPECT_EQ(opList().GetSize(), 2);
+}
+
 TEST_F(Ops, TheUpdateSlotAndDatabaseUpdateWriteTheSameRecord) {
     operation op = makeOp(2, 0, host::kActiveGroupId);
     op.clearance = 35;
