@@ -32,6 +32,11 @@ std::vector<db_ptr> associationsOf(const std::set<std::int32_t>& ids) {
 
 OpState& opState() { return state; }
 
+std::uint32_t chainEntityId(const ChainEntRec& c) {
+    ent e{};
+    return c.curve.eptr && get_ent_from_eptr(c.curve.eptr, &e) ? e.id : c.entityId;
+}
+
 StoredOp* findOp(std::int32_t id) {
     auto it = state.byId.find(id);
     return it == state.byId.end() ? nullptr : it->second;

@@ -19,6 +19,8 @@ struct ChainEntRec {
     std::uint8_t reversed = 0;
     ent curve{};
 };
+// The entity's id as it is now (ids are renumbered on demand), else the one it had when it went.
+std::uint32_t chainEntityId(const ChainEntRec& c);
 struct ChainRec {
     std::uint8_t closed = 0;
     std::vector<ChainEntRec> ents;
