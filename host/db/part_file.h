@@ -7,6 +7,7 @@
 
 #include "host/db/database.h"
 #include "host/state.h"
+#include "host/tools/part_tools.h"
 #include "host/views/view_table.h"
 
 namespace host::db {
@@ -22,6 +23,7 @@ struct LoadedPart {
     int mainColor = 10;
     attr_block mainAttrib;
     int release = 0;
+    tools::PartToolState tools;
 };
 
 // Reads the whole file; on failure `message` says why, naming the file, and `out` is unspecified.

@@ -7,6 +7,7 @@
 #include "host/db/database.h"
 #include "host/internal.h"
 #include "host/state.h"
+#include "host/tools/part_tools.h"
 #include "host/views/view_table.h"
 
 job_setup_rec job_setup;
@@ -118,6 +119,7 @@ void newPart() {
     db::resetDatabase();
     db::resetGlobals();
     views::resetViews();
+    tools::resetPartTools();
     mask_level = 0;
 }
 

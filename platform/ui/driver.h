@@ -46,6 +46,7 @@ public:
     Script& menu(int id);                     // popup menu item; 0 = dismissed
     Script& file(std::string path);           // file dialog; "" = cancelled
     Script& folder(std::string path);         // folder picker; "" = cancelled
+    Script& libraryPick(std::string entry);   // host library pick: a tool slot or material name; "" = cancelled
     Script& point(double x, double y, double z);
     Script& esc();                            // Esc at the host's prompt or pick
     Script& cancelWait();                     // Cancel on the host's wait dialog
