@@ -1,5 +1,6 @@
 // Text dumps of the part's tool list, tool library files and material files, for golden tests: one line
 // per record with every named field (doubles in their shortest round-trip form, texts quoted).
+#include <cstring>
 #include <sstream>
 
 #include "host/internal.h"
@@ -36,10 +37,10 @@ std::string unitsName(tools::Units u) {
 std::string describeTool(const tp_tool& t) {
     std::ostringstream o;
     o << "slot=" << t.slot << " number=" << t.number << " type=" << t.type << " sub=" << t.subType << " "
-      << quote(t.name) << " unit=" << (t.unitFlag ? "mm" : "inch") << " D=" << number(t.diameter)
+      << quote(tools::toolName(t)) << " unit=" << (t.unitFlag ? "mm" : "inch") << " D=" << number(t.diameter)
       << " R=" << number(t.cornerRadius) << " pitch=" << number(t.pitch) << " angle=" << number(t.angle)
       << " extra=" << number(t.extra) << " feeds=" << doubles(t.feeds) << " spindle=" << t.spindle
-      << " flutes=" << t.flutes << " material=" << t.material << " profile=" << quote(t.profilePath)
+      << " flutes=" << t.flutes << " material=" << t.material << " profile=" << quote(std::string_view(t.profilePath, strnlen(t.profilePath, sizeof t.profilePath)))
       << " flute=" << number(t.fluteLength) << " overall=" << number(t.overallLength)
       << " shoulder=" << number(t.shoulderLength) << " D2=" << number(t.secondDiameter)
       << " speed%=" << number(t.speedPercent) << " feed%=" << number(t.feedPercent) << " option=" << t.option

@@ -160,7 +160,7 @@ int addToLibrary(const std::string& path, tp_tool* tool, std::int32_t number) {
     if (!store(path, tools)) return 0;
     *tool = added;
     detail::record("host.library added " + detail::quote(path) + " slot=" + std::to_string(added.slot) +
-                   " number=" + std::to_string(added.number) + " " + detail::quote(added.name));
+                   " number=" + std::to_string(added.number) + " " + detail::quote(tools::toolName(added)));
     return added.slot;
 }
 
@@ -209,7 +209,7 @@ int pickTool(const std::string& path, tp_tool* tool, std::int32_t startSlot) {
         return 0;
     }
     *tool = *it;
-    detail::record("host.library picked slot=" + std::to_string(slot) + " " + detail::quote(it->name));
+    detail::record("host.library picked slot=" + std::to_string(slot) + " " + detail::quote(tools::toolName(*it)));
     return 1;
 }
 

@@ -7,6 +7,7 @@
 
 #include "host/internal.h"
 #include "host/tools/record_file.h"
+#include "host/tools/tool_library.h"
 
 namespace host::tools {
 
@@ -121,11 +122,12 @@ bool TpToolList::RemoveAt(int index) {
 std::int32_t TpPartToolList::DatabaseAdd(tp_tool* tool) {
     if (!tool) return 0;
     if (tool->slot <= 0 || host::tools::slotInDatabase(tool->slot)) tool->slot = host::tools::nextFreeSlot();
+    host::tools::terminateTexts(*tool);
     const std::int32_t id = state.nextId++;
     state.records[id] = *tool;
     state.list.push_back(part_tool{id, *tool});
     host::detail::record("host.tool added id=" + std::to_string(id) + " slot=" + std::to_string(tool->slot) +
-                         " number=" + std::to_string(tool->number) + " " + host::detail::quote(tool->name));
+                         " number=" + std::to_string(tool->number) + " " + host::detail::quote(host::tools::toolName(*tool)));
     return id;
 }
 
@@ -165,6 +167,7 @@ int tool_manager(tp_tool* tool, int mode, tool_node*) {
     auto it = std::find_if(state.records.begin(), state.records.end(),
                            [&](const auto& r) { return r.second.slot == tool->slot; });
     if (it == state.records.end()) return 0;
+    host::tools::terminateTexts(*tool);
     it->second = *tool;
     for (part_tool& p : state.list)
         if (p.id == it->first) p.tool = *tool;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <set>
 
@@ -140,6 +141,13 @@ bool writeToolLibrary(const std::string& path, const std::vector<tp_tool>& tools
     return false;
 }
 
+void terminateTexts(tp_tool& tool) {
+    tool.name[sizeof tool.name - 1] = '\0';
+    tool.profilePath[sizeof tool.profilePath - 1] = '\0';
+}
+
+std::string_view toolName(const tp_tool& tool) { return {tool.name, strnlen(tool.name, sizeof tool.name)}; }
+
 NextFree nextFree(const std::vector<tp_tool>& tools) {
     // A library that already holds the highest number keeps handing it out rather than wrapping round.
     constexpr std::int64_t kTop = std::numeric_limits<std::int32_t>::max();
@@ -160,6 +168,7 @@ bool addTool(std::vector<tp_tool>& tools, tp_tool& tool, std::int32_t number) {
     if (taken(slot)) return false;
     tool.slot = slot;
     tool.number = number > 0 ? number : next.number;
+    terminateTexts(tool);
     tools.push_back(tool);
     return true;
 }
@@ -171,6 +180,7 @@ bool rewriteAtSlot(std::vector<tp_tool>& tools, const tp_tool& tool, std::int32_
     *it = tool;
     it->slot = slot;
     if (it->number <= 0) it->number = number;
+    terminateTexts(*it);
     return true;
 }
 

@@ -27,6 +27,12 @@ std::string encodeToolLibrary(const std::vector<tp_tool>& tools);
 [[nodiscard]] bool readToolLibrary(const std::string& path, std::vector<tp_tool>& out, std::string& message);
 [[nodiscard]] bool writeToolLibrary(const std::string& path, const std::vector<tp_tool>& tools, std::string& message);
 
+// The name and profile texts cut to their fields: a record the plug-in filled to the last byte is stored
+// with its last character dropped rather than as a file no reader would take.
+void terminateTexts(tp_tool& tool);
+// The name as far as its field reaches.
+std::string_view toolName(const tp_tool& tool);
+
 // 1 + the highest number and 1 + the highest slot of the tools (1 and 1 for none).
 struct NextFree {
     std::int32_t number = 1, slot = 1;

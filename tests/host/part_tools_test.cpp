@@ -3,6 +3,7 @@
 // transaction as the entities, and refused when its rows are damaged.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -181,6 +182,34 @@ TEST_F(PartToolList, DamagedToolRowsAreRefused) {
         EXPECT_FALSE(host::tools::decodePartTools(c.rows, out, why)) << c.what;
         EXPECT_FALSE(why.empty()) << c.what;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A record the plug-in filled to the field's last byte must not make the part file or the library
+// unreadable: the text is cut to its field.
+TEST_F(PartToolList, ANameFillingItsWholeFieldIsCutToItsField) {
+    tp_tool full = sampleTool(3, 5, "");
+    std::memset(full.name, 'N', sizeof full.name);
+    std::memset(full.profilePath, 'P', sizeof full.profilePath);
+    partList().DatabaseAdd(&full);
+    const std::string file = path("full.pfp");
+    ASSERT_TRUE(host::savePart(file).ok);
+    ASSERT_TRUE(host::openPart(file).ok);
+    EXPECT_EQ(std::string(partList().GetAt(0)->tool.name), std::string(sizeof full.name - 1, 'N'));
+
+    tp_tool again = sampleTool(3, 6, "");
+    std::memset(again.name, 'M', sizeof again.name);
+    char lib[1024];
+    std::snprintf(lib, sizeof lib, "%s", path("full.Tools").c_str());
+    ASSERT_EQ(library_manager(kLibraryStoreTool, lib, &again, 0, kLibraryOptionAdd), 1);
+    tool_node* list = nullptr;
+    ASSERT_EQ(list_manager(kListTools, lib, kListLoad, &list), 1) << host::lastLibraryMessage();
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(std::string(list->tool.name), std::string(sizeof again.name - 1, 'M'));
+    list_manager(kListTools, "", kListFree, &list);
 }
 
 }  // namespace
