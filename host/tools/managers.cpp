@@ -133,7 +133,7 @@ namespace {
 // Reads the library a tool is to be stored in; a missing file is an empty library that the write creates.
 bool libraryForWriting(const std::string& path, std::vector<tp_tool>& tools) {
     std::string message;
-    if (plat::fileExists(path)) {
+    if (plat::fileExists(tools::hostFile(path))) {
         if (tools::readToolLibrary(path, tools, message)) return true;
         refuse(message);
         return false;

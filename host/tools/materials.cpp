@@ -88,7 +88,7 @@ std::string encodeMaterials(const MaterialFile& file) {
 }
 
 bool readMaterials(const std::string& path, MaterialFile& out, std::string& message) {
-    const std::optional<std::string> bytes = plat::readFile(path);
+    const std::optional<std::string> bytes = plat::readFile(hostFile(path));
     if (!bytes) {
         out = MaterialFile{};
         message = "The material file " + path + " does not exist.";
@@ -101,7 +101,7 @@ bool readMaterials(const std::string& path, MaterialFile& out, std::string& mess
 }
 
 bool writeMaterials(const std::string& path, const MaterialFile& file, std::string& message) {
-    if (file.materials.size() <= kMaxRecords && plat::writeFile(path, encodeMaterials(file))) return true;
+    if (file.materials.size() <= kMaxRecords && plat::writeFile(hostFile(path), encodeMaterials(file))) return true;
     message = "The material file " + path + " cannot be written.";
     return false;
 }

@@ -6,6 +6,9 @@
 #include <cassert>
 #include <cstring>
 
+#include "platform/sys/files.h"
+#include "platform/sys/paths.h"
+
 namespace host::tools {
 
 namespace {
@@ -46,6 +49,13 @@ void putF64(std::string& b, std::size_t at, double v) { putLE(b, at, std::bit_ca
 std::uint16_t getU16(std::string_view b, std::size_t at) { return static_cast<std::uint16_t>(getLE(b, at, 2)); }
 std::uint32_t getU32(std::string_view b, std::size_t at) { return static_cast<std::uint32_t>(getLE(b, at, 4)); }
 double getF64(std::string_view b, std::size_t at) { return std::bit_cast<double>(getLE(b, at, 8)); }
+
+std::string hostFile(const std::string& path) {
+    if (plat::fileExists(path)) return path;
+    const std::string native = plat::toNativePath(path);
+    if (native.empty()) return path;
+    return native[0] == '/' ? plat::resolveNoCase("/", native.substr(1)) : plat::resolveNoCase("", native);
+}
 
 bool textTerminated(std::string_view b, std::size_t at, std::size_t size) {
     return std::memchr(b.data() + at, 0, size) != nullptr;

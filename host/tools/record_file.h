@@ -42,6 +42,10 @@ struct RecordFileHeader {
 [[nodiscard]] bool readRecords(std::string_view bytes, const RecordFileHeader& header, bool checkCrc,
                                std::vector<std::string_view>& out, std::string& why);
 
+// The file a host path names, found whatever the case of each level, as on the host's own file system (the
+// plug-in lower-cases library paths the user picks). A path with no match is returned as given.
+std::string hostFile(const std::string& path);
+
 // Little-endian fields inside a record.
 void putU16(std::string& b, std::size_t at, std::uint16_t v);
 void putU32(std::string& b, std::size_t at, std::uint32_t v);

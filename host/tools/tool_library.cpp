@@ -119,7 +119,7 @@ std::string encodeToolLibrary(const std::vector<tp_tool>& tools) {
 
 bool readToolLibrary(const std::string& path, std::vector<tp_tool>& out, std::string& message) {
     out.clear();
-    const std::optional<std::string> bytes = plat::readFile(path);
+    const std::optional<std::string> bytes = plat::readFile(hostFile(path));
     if (!bytes) {
         message = "The tool library " + path + " does not exist.";
         return false;
@@ -136,7 +136,7 @@ bool writeToolLibrary(const std::string& path, const std::vector<tp_tool>& tools
         message = "The tool library " + path + " cannot hold more than " + std::to_string(kMaxRecords) + " tools.";
         return false;
     }
-    if (plat::writeFile(path, encodeToolLibrary(tools))) return true;
+    if (plat::writeFile(hostFile(path), encodeToolLibrary(tools))) return true;
     message = "The tool library " + path + " cannot be written.";
     return false;
 }

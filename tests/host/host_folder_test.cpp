@@ -62,6 +62,7 @@ TEST_F(ShippedHostFolder, TheBigLibrariesHoldTheStandardSeries) {
     const std::vector<tp_tool> mm = load(kShipped + "/Mill/Tools/big_mm.Tools");
     const std::vector<tp_tool> inch = load(kShipped + "/Mill/Tools/big_Inch.Tools");
     const std::vector<tp_tool> both = load(kShipped + "/Mill/Tools/big.Tools");
+    EXPECT_EQ(load(kShipped + "\\mill\\tools\\BIG_MM.TOOLS").size(), mm.size()) << "host files are named without case";
     EXPECT_TRUE(std::all_of(mm.begin(), mm.end(), [](const tp_tool& t) { return t.unitFlag == 1; }));
     EXPECT_TRUE(std::all_of(inch.begin(), inch.end(), [](const tp_tool& t) { return t.unitFlag == 0; }));
     EXPECT_EQ(both.size(), mm.size() + inch.size());

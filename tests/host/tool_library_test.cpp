@@ -93,7 +93,9 @@ TEST_F(ToolLibraryFiles, RewriteBySlotChangesOnlyThatTool) {
     std::snprintf(edited.name, sizeof edited.name, "DRILL 5.1");
     edited.slot = 99;      // the slot argument decides, not the record's
     edited.number = 0;     // the tool keeps its number
-    EXPECT_EQ(store(lib, edited, b.slot, kLibraryOptionRewrite), 1);
+    // The path as the plug-in may give it, lower-cased: the library is found and rewritten in place.
+    EXPECT_EQ(store(path("REWRITE.TOOLS"), edited, b.slot, kLibraryOptionRewrite), 1);
+    EXPECT_FALSE(plat::readFile(path("REWRITE.TOOLS"))) << "no second library beside the first";
 
     std::vector<tp_tool> tools = *load(lib);
     ASSERT_EQ(tools.size(), 3u);
