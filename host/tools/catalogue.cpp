@@ -24,26 +24,50 @@ constexpr double kPi = 3.141592653589793;
 constexpr std::int16_t kHss = 1, kCarbide = 2;
 
 enum Type : std::int16_t {
-    User = 0, Centre = 1, Spot = 2, Drill = 3, TapRight = 4, TapLeft = 5, Reamer = 6, Boring = 7, Counterbore = 8,
-    Countersink = 9, FlatMill = 10, BallMill = 11, ChamferMill = 12, CornerRadius = 15, TaperMill = 17, Toroidal = 19
+    User = 0,
+    Centre = 1,
+    Spot = 2,
+    Drill = 3,
+    TapRight = 4,
+    TapLeft = 5,
+    Reamer = 6,
+    Boring = 7,
+    Counterbore = 8,
+    Countersink = 9,
+    FlatMill = 10,
+    BallMill = 11,
+    ChamferMill = 12,
+    CornerRadius = 15,
+    TaperMill = 17,
+    Toroidal = 19
 };
 
 // One catalogue entry in millimetres; the optional fields are 0 when the type does not use them.
 struct Entry {
     std::int16_t type;
-    double d;               // cutting diameter
+    double d;   // cutting diameter
     std::string name;
-    double pitch = 0;       // mm; for inch threads the pitch of the threads per inch given in `tpi`
+    double pitch = 0;   // mm; for inch threads the pitch of the threads per inch given in `tpi`
     double tpi = 0;
-    double radius = 0;      // corner radius
-    double angle = 0;       // tip angle, or the taper half angle of a conical mill
-    double small = 0;       // second diameter: pilot, small end
+    double radius = 0;   // corner radius
+    double angle = 0;    // tip angle, or the taper half angle of a conical mill
+    double small = 0;    // second diameter: pilot, small end
 };
 
 // Jobber drill lengths (flute, overall) by diameter, interpolated between the standard's steps.
 constexpr std::array<std::array<double, 3>, 12> kDrillLengths = {{
-    {1, 12, 34}, {2, 24, 49}, {3, 33, 61}, {4, 43, 75}, {5, 52, 86}, {6, 57, 93},
-    {8, 75, 117}, {10, 87, 133}, {12, 101, 151}, {14, 108, 160}, {16, 120, 178}, {20, 140, 205},
+    {1, 12, 34},
+    {2, 24, 49},
+    {3, 33, 61},
+    {4, 43, 75},
+    {5, 52, 86},
+    {6, 57, 93},
+    {8, 75, 117},
+    {10, 87, 133},
+    {12, 101, 151},
+    {14, 108, 160},
+    {16, 120, 178},
+    {20, 140, 205},
 }};
 
 std::pair<double, double> drillLengths(double d) {
@@ -61,8 +85,8 @@ std::pair<double, double> drillLengths(double d) {
 
 struct Rules {
     std::int16_t flutes, material;
-    double vc;          // m/min in steel
-    double feedPerRev;  // mm, for the diameter
+    double vc;           // m/min in steel
+    double feedPerRev;   // mm, for the diameter
 };
 
 Rules rulesFor(const Entry& e) {
@@ -168,13 +192,13 @@ struct MetricThread {
     double d, pitch, tapDrill;
 };
 constexpr MetricThread kMetricCoarse[] = {
-    {1.6, 0.35, 1.25}, {2, 0.4, 1.6}, {2.5, 0.45, 2.05}, {3, 0.5, 2.5}, {4, 0.7, 3.3}, {5, 0.8, 4.2},
-    {6, 1.0, 5.0}, {8, 1.25, 6.8}, {10, 1.5, 8.5}, {12, 1.75, 10.2}, {14, 2.0, 12.0}, {16, 2.0, 14.0},
-    {18, 2.5, 15.5}, {20, 2.5, 17.5}, {24, 3.0, 21.0}, {30, 3.5, 26.5},
+    {1.6, 0.35, 1.25}, {2, 0.4, 1.6},   {2.5, 0.45, 2.05}, {3, 0.5, 2.5},    {4, 0.7, 3.3},   {5, 0.8, 4.2},
+    {6, 1.0, 5.0},     {8, 1.25, 6.8},  {10, 1.5, 8.5},    {12, 1.75, 10.2}, {14, 2.0, 12.0}, {16, 2.0, 14.0},
+    {18, 2.5, 15.5},   {20, 2.5, 17.5}, {24, 3.0, 21.0},   {30, 3.5, 26.5},
 };
 constexpr MetricThread kMetricFine[] = {
-    {8, 1.0, 7.0}, {10, 1.25, 8.8}, {10, 1.0, 9.0}, {12, 1.5, 10.5}, {12, 1.25, 10.8}, {14, 1.5, 12.5},
-    {16, 1.5, 14.5}, {18, 1.5, 16.5}, {20, 1.5, 18.5}, {24, 2.0, 22.0},
+    {8, 1.0, 7.0},   {10, 1.25, 8.8}, {10, 1.0, 9.0},  {12, 1.5, 10.5}, {12, 1.25, 10.8},
+    {14, 1.5, 12.5}, {16, 1.5, 14.5}, {18, 1.5, 16.5}, {20, 1.5, 18.5}, {24, 2.0, 22.0},
 };
 
 Entry metricTap(const MetricThread& t, bool left) {
@@ -195,9 +219,9 @@ std::vector<Entry> metricCommon() {
 
 std::vector<Entry> metricCutters(bool big) {
     std::vector<Entry> e;
-    const std::vector<double> reamers = big ? std::vector<double>{2, 2.5, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16,
-                                                                  18, 20, 22, 25}
-                                            : std::vector<double>{3, 4, 5, 6, 8, 10, 12, 16, 20};
+    const std::vector<double> reamers =
+        big ? std::vector<double>{2, 2.5, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 18, 20, 22, 25}
+            : std::vector<double>{3, 4, 5, 6, 8, 10, 12, 16, 20};
     for (double d : reamers) e.push_back(Entry{Reamer, d, "REAMER " + mm(d) + " H7"});
     for (double d : {16, 20, 25, 32, 40}) e.push_back(Entry{Boring, d, "BORING BAR " + mm(d), 0, 0, 0, 0, d - 4});
     // Counterbores for socket head cap screws M3 to M16: head and clearance (pilot) diameters.
@@ -207,8 +231,9 @@ std::vector<Entry> metricCutters(bool big) {
     for (auto [d, tip] : std::array<std::pair<double, double>, 6>{
              {{6.3, 1.5}, {8.3, 2}, {10.4, 2.5}, {12.4, 2.8}, {16.5, 3.2}, {20.5, 3.5}}})
         e.push_back(Entry{Countersink, d, "COUNTERSINK " + mm(d) + "x90", 0, 0, 0, 90, tip});
-    const std::vector<double> mills = big ? std::vector<double>{1, 1.5, 2, 2.5, 3, 4, 5, 6, 8, 10, 12, 14, 16, 18, 20, 25, 32}
-                                          : std::vector<double>{2, 3, 4, 5, 6, 8, 10, 12, 16, 20, 25};
+    const std::vector<double> mills =
+        big ? std::vector<double>{1, 1.5, 2, 2.5, 3, 4, 5, 6, 8, 10, 12, 14, 16, 18, 20, 25, 32}
+            : std::vector<double>{2, 3, 4, 5, 6, 8, 10, 12, 16, 20, 25};
     for (double d : mills) e.push_back(Entry{FlatMill, d, "FLAT END MILL " + mm(d)});
     for (double d : {2, 3, 4, 6, 8, 10, 12}) e.push_back(Entry{BallMill, d, "BALL MILL " + mm(d)});
     for (auto [d, tip] : std::array<std::pair<double, double>, 4>{{{6, 0.5}, {10, 1}, {12, 1}, {16, 2}}})
@@ -219,7 +244,8 @@ std::vector<Entry> metricCutters(bool big) {
         e.push_back(Entry{TaperMill, d, "TAPER MILL " + mm(d) + "x" + mm(a) + "DEG", 0, 0, 0, a});
     for (auto [d, r] : std::array<std::pair<double, double>, 3>{{{16, 2}, {20, 3}, {25, 4}}})
         e.push_back(Entry{Toroidal, d, "BULL NOSE MILL " + mm(d) + " R" + mm(r), 0, 0, r});
-    for (const MetricThread& t : {kMetricCoarse[6], kMetricCoarse[7], kMetricCoarse[8], kMetricCoarse[9], kMetricCoarse[11]})
+    for (const MetricThread& t :
+         {kMetricCoarse[6], kMetricCoarse[7], kMetricCoarse[8], kMetricCoarse[9], kMetricCoarse[11]})
         e.push_back(Entry{User, std::round((t.d - 1.3 * t.pitch) * 10) / 10,
                           "THREAD MILL M" + mm(t.d) + "x" + mm(t.pitch), t.pitch, 0, 0, 60});
     return e;
@@ -257,8 +283,8 @@ struct InchSize {
     double d;   // inch
 };
 constexpr InchSize kNumberDrills[] = {
-    {"#1", .2280}, {"#2", .2210}, {"#3", .2130}, {"#4", .2090}, {"#5", .2055}, {"#6", .2040}, {"#7", .2010},
-    {"#8", .1990}, {"#9", .1960}, {"#10", .1935}, {"#11", .1910}, {"#12", .1890}, {"#13", .1850}, {"#14", .1820},
+    {"#1", .2280},  {"#2", .2210},  {"#3", .2130},  {"#4", .2090},  {"#5", .2055},  {"#6", .2040},  {"#7", .2010},
+    {"#8", .1990},  {"#9", .1960},  {"#10", .1935}, {"#11", .1910}, {"#12", .1890}, {"#13", .1850}, {"#14", .1820},
     {"#15", .1800}, {"#16", .1770}, {"#17", .1730}, {"#18", .1695}, {"#19", .1660}, {"#20", .1610}, {"#21", .1590},
     {"#22", .1570}, {"#23", .1540}, {"#24", .1520}, {"#25", .1495}, {"#26", .1470}, {"#27", .1440}, {"#28", .1405},
     {"#29", .1360}, {"#30", .1285}, {"#31", .1200}, {"#32", .1160}, {"#33", .1130}, {"#34", .1110}, {"#35", .1100},
@@ -281,16 +307,26 @@ struct UnifiedThread {
     double tapDrillD;
 };
 constexpr UnifiedThread kUnified[] = {
-    {"#4-40 UNC", .112, 40, "#43", .0890},      {"#6-32 UNC", .138, 32, "#36", .1065},
-    {"#8-32 UNC", .164, 32, "#29", .1360},      {"#10-24 UNC", .190, 24, "#25", .1495},
-    {"#10-32 UNF", .190, 32, "#21", .1590},     {"1/4-20 UNC", .250, 20, "#7", .2010},
-    {"1/4-28 UNF", .250, 28, "#3", .2130},      {"5/16-18 UNC", .3125, 18, "F", .257},
-    {"5/16-24 UNF", .3125, 24, "I", .272},      {"3/8-16 UNC", .375, 16, "5/16", .3125},
-    {"3/8-24 UNF", .375, 24, "Q", .332},        {"7/16-14 UNC", .4375, 14, "U", .368},
-    {"7/16-20 UNF", .4375, 20, "25/64", .390625}, {"1/2-13 UNC", .500, 13, "27/64", .421875},
-    {"1/2-20 UNF", .500, 20, "29/64", .453125}, {"5/8-11 UNC", .625, 11, "17/32", .53125},
-    {"5/8-18 UNF", .625, 18, "37/64", .578125}, {"3/4-10 UNC", .750, 10, "21/32", .65625},
-    {"3/4-16 UNF", .750, 16, "11/16", .6875},   {"7/8-9 UNC", .875, 9, "49/64", .765625},
+    {"#4-40 UNC", .112, 40, "#43", .0890},
+    {"#6-32 UNC", .138, 32, "#36", .1065},
+    {"#8-32 UNC", .164, 32, "#29", .1360},
+    {"#10-24 UNC", .190, 24, "#25", .1495},
+    {"#10-32 UNF", .190, 32, "#21", .1590},
+    {"1/4-20 UNC", .250, 20, "#7", .2010},
+    {"1/4-28 UNF", .250, 28, "#3", .2130},
+    {"5/16-18 UNC", .3125, 18, "F", .257},
+    {"5/16-24 UNF", .3125, 24, "I", .272},
+    {"3/8-16 UNC", .375, 16, "5/16", .3125},
+    {"3/8-24 UNF", .375, 24, "Q", .332},
+    {"7/16-14 UNC", .4375, 14, "U", .368},
+    {"7/16-20 UNF", .4375, 20, "25/64", .390625},
+    {"1/2-13 UNC", .500, 13, "27/64", .421875},
+    {"1/2-20 UNF", .500, 20, "29/64", .453125},
+    {"5/8-11 UNC", .625, 11, "17/32", .53125},
+    {"5/8-18 UNF", .625, 18, "37/64", .578125},
+    {"3/4-10 UNC", .750, 10, "21/32", .65625},
+    {"3/4-16 UNF", .750, 16, "11/16", .6875},
+    {"7/8-9 UNC", .875, 9, "49/64", .765625},
     {"1-8 UNC", 1.0, 8, "7/8", .875},
 };
 
@@ -327,11 +363,13 @@ std::vector<Entry> inchEntries(bool big) {
     constexpr std::array<std::pair<double, double>, 6> kCentres = {
         {{.125, .046875}, {.1875, .078125}, {.25, .109375}, {.3125, .125}, {.4375, .1875}, {.5, .21875}}};
     for (std::size_t i = 0; i < kCentres.size(); ++i)
-        e.push_back(inchEntry(Centre, kCentres[i].first, "CENTRE DRILL #" + std::to_string(i + 1), 60, kCentres[i].second));
+        e.push_back(
+            inchEntry(Centre, kCentres[i].first, "CENTRE DRILL #" + std::to_string(i + 1), 60, kCentres[i].second));
     for (int n64 : {8, 16, 24, 32, 40, 48})
         e.push_back(inchEntry(Spot, n64 / 64.0, "SPOT DRILL " + fraction(n64) + "x90", 90));
     if (big) {
-        for (auto it = std::rbegin(kNumberDrills); it != std::rend(kNumberDrills); ++it) e.push_back(inchDrill(it->name, it->d));
+        for (auto it = std::rbegin(kNumberDrills); it != std::rend(kNumberDrills); ++it)
+            e.push_back(inchDrill(it->name, it->d));
         for (const InchSize& s : kLetterDrills) e.push_back(inchDrill(s.name, s.d));
         for (int n64 = 4; n64 <= 64; ++n64) e.push_back(inchDrill(fraction(n64), n64 / 64.0));
     } else {
@@ -339,8 +377,9 @@ std::vector<Entry> inchEntries(bool big) {
         for (const UnifiedThread& t : kUnified) drills.push_back(inchDrill(t.tapDrill, t.tapDrillD));
         for (int n64 : {8, 12, 16, 20, 24, 32}) drills.push_back(inchDrill(fraction(n64), n64 / 64.0));
         std::sort(drills.begin(), drills.end(), [](const Entry& a, const Entry& b) { return a.d < b.d; });
-        drills.erase(std::unique(drills.begin(), drills.end(), [](const Entry& a, const Entry& b) { return a.d == b.d; }),
-                     drills.end());
+        drills.erase(
+            std::unique(drills.begin(), drills.end(), [](const Entry& a, const Entry& b) { return a.d == b.d; }),
+            drills.end());
         e.insert(e.end(), drills.begin(), drills.end());
     }
     for (const UnifiedThread& t : kUnified)
@@ -348,25 +387,33 @@ std::vector<Entry> inchEntries(bool big) {
     for (const UnifiedThread& t : kUnified)
         if (std::string(t.name).find("UNC") != std::string::npos && t.d >= .25 && t.d <= (big ? .75 : .5))
             e.push_back(inchTap(t, true));
-    for (int n64 : big ? std::vector<int>{8, 12, 16, 20, 24, 32, 40, 48, 64} : std::vector<int>{8, 12, 16, 20, 24, 32, 40, 48})
+    for (int n64 :
+         big ? std::vector<int>{8, 12, 16, 20, 24, 32, 40, 48, 64} : std::vector<int>{8, 12, 16, 20, 24, 32, 40, 48})
         e.push_back(inchEntry(Reamer, n64 / 64.0, "REAMER " + fraction(n64)));
-    for (int n64 : {40, 48, 64, 80, 96}) e.push_back(inchEntry(Boring, n64 / 64.0, "BORING BAR " + fraction(n64), 0, n64 / 64.0 - .15));
+    for (int n64 : {40, 48, 64, 80, 96})
+        e.push_back(inchEntry(Boring, n64 / 64.0, "BORING BAR " + fraction(n64), 0, n64 / 64.0 - .15));
     // Counterbores for socket head cap screws #10 to 1/2: head and clearance diameters.
-    for (auto [size, head, pilot] : std::array<std::tuple<const char*, double, double>, 5>{
-             {{"#10", .3125, .201}, {"1/4", .4375, .266}, {"5/16", .53125, .332}, {"3/8", .625, .397}, {"1/2", .8125, .531}}})
+    for (auto [size, head, pilot] : std::array<std::tuple<const char*, double, double>, 5>{{{"#10", .3125, .201},
+                                                                                            {"1/4", .4375, .266},
+                                                                                            {"5/16", .53125, .332},
+                                                                                            {"3/8", .625, .397},
+                                                                                            {"1/2", .8125, .531}}})
         e.push_back(inchEntry(Counterbore, head, std::string("COUNTERBORE ") + size, 0, pilot));
-    for (int n64 : {16, 24, 32, 40, 48}) e.push_back(inchEntry(Countersink, n64 / 64.0, "COUNTERSINK " + fraction(n64) + "x82", 82, .0625));
+    for (int n64 : {16, 24, 32, 40, 48})
+        e.push_back(inchEntry(Countersink, n64 / 64.0, "COUNTERSINK " + fraction(n64) + "x82", 82, .0625));
     const std::vector<int> mills = big ? std::vector<int>{4, 8, 12, 16, 20, 24, 32, 40, 48, 64, 80}
                                        : std::vector<int>{8, 12, 16, 20, 24, 32, 40, 48, 64};
     for (int n64 : mills) e.push_back(inchEntry(FlatMill, n64 / 64.0, "FLAT END MILL " + fraction(n64)));
     for (int n64 : {8, 16, 24, 32}) e.push_back(inchEntry(BallMill, n64 / 64.0, "BALL MILL " + fraction(n64)));
-    for (int n64 : {16, 24, 32}) e.push_back(inchEntry(ChamferMill, n64 / 64.0, "CHAMFER MILL " + fraction(n64) + "x90", 45, .03));
+    for (int n64 : {16, 24, 32})
+        e.push_back(inchEntry(ChamferMill, n64 / 64.0, "CHAMFER MILL " + fraction(n64) + "x90", 45, .03));
     e.push_back(inchEntry(CornerRadius, .5, "CORNER RADIUS MILL 1/2 R.030", 0, 0, .03));
     e.push_back(inchEntry(CornerRadius, .75, "CORNER RADIUS MILL 3/4 R.060", 0, 0, .06));
     e.push_back(inchEntry(TaperMill, .25, "TAPER MILL 1/4x3DEG", 3));
     e.push_back(inchEntry(Toroidal, 1, "BULL NOSE MILL 1 R.125", 0, 0, .125));
     for (const UnifiedThread& t : {kUnified[5], kUnified[9], kUnified[13]}) {
-        Entry m = inchEntry(User, std::round((t.d - 1.3 / t.tpi) * 100) / 100, std::string("THREAD MILL ") + t.name, 60);
+        Entry m =
+            inchEntry(User, std::round((t.d - 1.3 / t.tpi) * 100) / 100, std::string("THREAD MILL ") + t.name, 60);
         m.pitch = kInch / t.tpi;
         m.tpi = t.tpi;
         e.push_back(m);
@@ -382,11 +429,11 @@ struct MaterialData {
     double fz;   // mm per tooth for a 10 mm end mill
 };
 constexpr MaterialData kMaterials[] = {
-    {"ALUMINIUM 6061-T6", 400, 0.08}, {"STEEL 1045", 180, 0.05},     {"STAINLESS 304", 110, 0.04},
+    {"ALUMINIUM 6061-T6", 400, 0.08}, {"STEEL 1045", 180, 0.05},      {"STAINLESS 304", 110, 0.04},
     {"CAST IRON GG25", 150, 0.06},    {"BRASS CuZn39Pb3", 300, 0.07}, {"TITANIUM Ti6Al4V", 50, 0.035},
 };
 // Feed % by tool type (0 to 19) against the end-mill feed per tooth; taps follow their pitch.
-constexpr double kFeedByType[kMaterialToolTypes] = {100, 40, 60, 150, 100, 100, 100, 60, 80, 60,
+constexpr double kFeedByType[kMaterialToolTypes] = {100, 40, 60, 150, 100, 100, 100, 60, 80,  60,
                                                     100, 80, 70, 100, 100, 100, 100, 60, 100, 110};
 // Speed and feed % by tool material: HSS, carbide, coated carbide, ceramic, CBN, user.
 constexpr double kSpeedByMaterial[kMaterialToolMaterials] = {25, 100, 130, 250, 200, 100};

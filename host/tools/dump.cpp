@@ -40,13 +40,14 @@ std::string describeTool(const tp_tool& t) {
       << quote(tools::toolName(t)) << " unit=" << (t.unitFlag ? "mm" : "inch") << " D=" << number(t.diameter)
       << " R=" << number(t.cornerRadius) << " pitch=" << number(t.pitch) << " angle=" << number(t.angle)
       << " extra=" << number(t.extra) << " feeds=" << doubles(t.feeds) << " spindle=" << t.spindle
-      << " flutes=" << t.flutes << " material=" << t.material << " profile=" << quote(std::string_view(t.profilePath, strnlen(t.profilePath, sizeof t.profilePath)))
+      << " flutes=" << t.flutes << " material=" << t.material
+      << " profile=" << quote(std::string_view(t.profilePath, strnlen(t.profilePath, sizeof t.profilePath)))
       << " flute=" << number(t.fluteLength) << " overall=" << number(t.overallLength)
       << " shoulder=" << number(t.shoulderLength) << " D2=" << number(t.secondDiameter)
       << " speed%=" << number(t.speedPercent) << " feed%=" << number(t.feedPercent) << " option=" << t.option
       << " shape=" << number(t.shapeValue) << " group=" << t.machineGroupId << " peck%=" << doubles(t.peckPercent)
-      << " peck=" << doubles(t.peckValues) << " dwell=" << number(t.dwell) << " offsets=" << t.offsetNumbers[0]
-      << "," << t.offsetNumbers[1];
+      << " peck=" << doubles(t.peckValues) << " dwell=" << number(t.dwell) << " offsets=" << t.offsetNumbers[0] << ","
+      << t.offsetNumbers[1];
     return o.str();
 }
 

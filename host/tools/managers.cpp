@@ -23,7 +23,7 @@ struct ToolsEnvironment {
     std::string materialLibraryText;
     std::vector<material> currentMaterials;
     std::string lastMessage;
-    int outstanding = 0;      // lists handed out and not given back
+    int outstanding = 0;   // lists handed out and not given back
 };
 ToolsEnvironment tenv;
 
@@ -83,48 +83,53 @@ int outstandingLists() { return tenv.outstanding; }
 
 using host::tenv;
 
-int list_manager(int kind, const char* name, int mode, tool_node** list) {
-    if (!list || kind != kListTools) return 0;
+namespace host {
+namespace {
+
+// The common part of both list kinds: `load` fills the items of a name, or gives a refusal message.
+template <class Node, class Item, class Load>
+int manageList(int kind, int wanted, int mode, Node** list, Item Node::*field, Load load) {
+    if (!list || kind != wanted) return 0;
     if (mode == kListFree) {
-        host::freeList(list);
+        freeList(list);
         return 1;
     }
     if (mode != kListLoad) return 0;
     *list = nullptr;
-    std::vector<tp_tool> tools;
-    if (host::isCurrent(name)) {
-        for (const part_tool& p : host::tools::partTools().list) tools.push_back(p.tool);
-    } else {
-        std::string message;
-        if (!host::tools::readToolLibrary(name, tools, message)) {
-            host::refuse(message);
-            return 0;
-        }
+    std::vector<Item> items;
+    std::string message;
+    if (!load(items, message)) {
+        refuse(message);
+        return 0;
     }
-    *list = host::makeList(tools, &tool_node::tool);
+    *list = makeList(items, field);
     return 1;
 }
 
+}  // namespace
+}  // namespace host
+
+int list_manager(int kind, const char* name, int mode, tool_node** list) {
+    return host::manageList(kind, kListTools, mode, list, &tool_node::tool,
+                            [&](std::vector<tp_tool>& tools, std::string& message) {
+                                if (!host::isCurrent(name)) return host::tools::readToolLibrary(name, tools, message);
+                                for (const part_tool& p : host::tools::partTools().list) tools.push_back(p.tool);
+                                return true;
+                            });
+}
+
 int list_manager(int kind, const char* name, int mode, material_node** list) {
-    if (!list || kind != kListMaterials) return 0;
-    if (mode == kListFree) {
-        host::freeList(list);
-        return 1;
-    }
-    if (mode != kListLoad) return 0;
-    *list = nullptr;
-    if (host::isCurrent(name)) {
-        *list = host::makeList(tenv.currentMaterials, &material_node::matl);
-        return 1;
-    }
-    host::tools::MaterialFile file;
-    std::string message;
-    if (!host::tools::readMaterials(name, file, message)) {
-        host::refuse(message);
-        return 0;
-    }
-    *list = host::makeList(file.materials, &material_node::matl);
-    return 1;
+    return host::manageList(kind, kListMaterials, mode, list, &material_node::matl,
+                            [&](std::vector<material>& materials, std::string& message) {
+                                if (host::isCurrent(name)) {
+                                    materials = tenv.currentMaterials;
+                                    return true;
+                                }
+                                host::tools::MaterialFile file;
+                                if (!host::tools::readMaterials(name, file, message)) return false;
+                                materials = std::move(file.materials);
+                                return true;
+                            });
 }
 
 namespace host {
@@ -200,7 +205,8 @@ int pickTool(const std::string& path, tp_tool* tool, std::int32_t startSlot) {
         refuse(message);
         return 0;
     }
-    std::optional<plat::Step> step = pickStep("tool", path, tools.size(), startSlot > 0 ? std::to_string(startSlot) : "");
+    std::optional<plat::Step> step =
+        pickStep("tool", path, tools.size(), startSlot > 0 ? std::to_string(startSlot) : "");
     if (!step) return 0;
     const int slot = step->intArg(0);
     auto it = std::find_if(tools.begin(), tools.end(), [&](const tp_tool& t) { return t.slot == slot; });

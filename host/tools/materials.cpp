@@ -50,10 +50,10 @@ bool decodeMaterials(std::string_view bytes, MaterialFile& out, std::string& why
     RecordFileHeader h;
     if (!readRecordFileHeader(bytes, kMaterialMagic, h, why)) return false;
     if (h.format != kMaterialFormat) {
-        why = h.format > kMaterialFormat ? "it was written in material format " + std::to_string(h.format) +
-                                               "; this host reads material formats up to " +
-                                               std::to_string(kMaterialFormat)
-                                         : "its material format " + std::to_string(h.format) + " is unknown";
+        why = h.format > kMaterialFormat
+                  ? "it was written in material format " + std::to_string(h.format) +
+                        "; this host reads material formats up to " + std::to_string(kMaterialFormat)
+                  : "its material format " + std::to_string(h.format) + " is unknown";
         return false;
     }
     if (h.headerSize != kRecordFileHeader || h.recordSize != kMaterialRecordSize) {

@@ -16,7 +16,8 @@ namespace {
 PartToolState state;
 
 bool slotInDatabase(std::int32_t slot) {
-    return std::any_of(state.records.begin(), state.records.end(), [&](const auto& r) { return r.second.slot == slot; });
+    return std::any_of(state.records.begin(), state.records.end(),
+                       [&](const auto& r) { return r.second.slot == slot; });
 }
 
 std::int32_t nextFreeSlot() {
@@ -127,7 +128,8 @@ std::int32_t TpPartToolList::DatabaseAdd(tp_tool* tool) {
     state.records[id] = *tool;
     state.list.push_back(part_tool{id, *tool});
     host::detail::record("host.tool added id=" + std::to_string(id) + " slot=" + std::to_string(tool->slot) +
-                         " number=" + std::to_string(tool->number) + " " + host::detail::quote(host::tools::toolName(*tool)));
+                         " number=" + std::to_string(tool->number) + " " +
+                         host::detail::quote(host::tools::toolName(*tool)));
     return id;
 }
 
@@ -139,7 +141,8 @@ bool TpPartToolList::DatabaseRetrieve(std::int32_t id, tp_tool* out) const {
 }
 
 bool TpPartToolList::DatabaseRemove(std::int32_t slot) {
-    auto it = std::find_if(state.records.begin(), state.records.end(), [&](const auto& r) { return r.second.slot == slot; });
+    auto it =
+        std::find_if(state.records.begin(), state.records.end(), [&](const auto& r) { return r.second.slot == slot; });
     if (it == state.records.end()) return false;
     host::detail::record("host.tool removed id=" + std::to_string(it->first) + " slot=" + std::to_string(slot));
     state.records.erase(it);

@@ -21,7 +21,7 @@ struct RecordFile {
     std::uint16_t format = 0;
     Units units = Units::Both;
     std::size_t recordSize = 0;
-    std::vector<std::string> records;    // each exactly recordSize bytes
+    std::vector<std::string> records;   // each exactly recordSize bytes
 };
 
 std::uint32_t crc32(std::string_view bytes);

@@ -98,10 +98,10 @@ bool decodeToolLibrary(std::string_view bytes, std::vector<tp_tool>& out, std::s
         }
         return readRecords(bytes, h, false, records, why) && decodeTemplateRecords(records, out, why);
     }
-    why = h.format > kToolLibraryFormat ? "it was written in library format " + std::to_string(h.format) +
-                                              "; this host reads library formats up to " +
-                                              std::to_string(kToolLibraryFormat)
-                                        : "its library format " + std::to_string(h.format) + " is unknown";
+    why = h.format > kToolLibraryFormat
+              ? "it was written in library format " + std::to_string(h.format) +
+                    "; this host reads library formats up to " + std::to_string(kToolLibraryFormat)
+              : "its library format " + std::to_string(h.format) + " is unknown";
     return false;
 }
 

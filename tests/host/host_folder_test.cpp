@@ -49,7 +49,8 @@ TEST_F(ShippedHostFolder, TheDefaultLibrariesOfBothUnitsAreThere) {
         host::setMetric(metric);
         const std::vector<tp_tool> tools = load(ToolLibraryStr());
         ASSERT_GT(tools.size(), 80u);
-        EXPECT_TRUE(std::all_of(tools.begin(), tools.end(), [&](const tp_tool& t) { return t.unitFlag == (metric ? 1 : 0); }));
+        EXPECT_TRUE(
+            std::all_of(tools.begin(), tools.end(), [&](const tp_tool& t) { return t.unitFlag == (metric ? 1 : 0); }));
         std::set<int> types;
         for (const tp_tool& t : tools) types.insert(t.type);
         EXPECT_EQ(types, (std::set<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 15, 17, 19}));

@@ -26,7 +26,8 @@ using Materials = HostTools;
 TEST_F(Materials, MaterialsWrittenReadBackEqual) {
     host::tools::MaterialFile file;
     file.units = host::tools::Units::Inch;
-    file.materials = {sampleMaterial("STEEL 1045 - INCH", 300, 0.003), sampleMaterial("ALUMINIUM 6061 - INCH", 1000, 0.004)};
+    file.materials = {sampleMaterial("STEEL 1045 - INCH", 300, 0.003),
+                      sampleMaterial("ALUMINIUM 6061 - INCH", 1000, 0.004)};
     std::string message;
     const std::string p = path("Inch.Materials");
     ASSERT_TRUE(host::tools::writeMaterials(p, file, message)) << message;
@@ -38,7 +39,8 @@ TEST_F(Materials, MaterialsWrittenReadBackEqual) {
     EXPECT_EQ(back.units, host::tools::Units::Inch);
     const std::string dump = host::dumpMaterials(p);
     EXPECT_EQ(dump.substr(0, dump.find('\n')), "materials 2 inch");
-    EXPECT_NE(dump.find("\"STEEL 1045 - INCH\" Vc=300 speed%=100 fz=0.003 feed%type=100,99,"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("\"STEEL 1045 - INCH\" Vc=300 speed%=100 fz=0.003 feed%type=100,99,"), std::string::npos)
+        << dump;
 }
 
 TEST_F(Materials, TheCurrentListIsTheHostsAndStartsEmpty) {

@@ -101,7 +101,8 @@ TEST_F(PartToolList, ToolManagerWritesThePartToolWithTheSameSlot) {
 }
 
 TEST_F(PartToolList, ThePartsToolsSurviveSaveAndReopenByteForByte) {
-    tp_tool a = sampleTool(3, 6.8, "DRILL 6.8"), b = sampleTool(4, 8, "TAP M8x1.25"), c = sampleTool(12, 10, "CHAMFER 10");
+    tp_tool a = sampleTool(3, 6.8, "DRILL 6.8"), b = sampleTool(4, 8, "TAP M8x1.25"),
+            c = sampleTool(12, 10, "CHAMFER 10");
     b.pitch = 1.25;
     c.shapeValue = 2;
     c.peckPercent[1] = 33;

@@ -91,8 +91,8 @@ TEST_F(ToolLibraryFiles, RewriteBySlotChangesOnlyThatTool) {
     tp_tool edited = b;
     edited.diameter = 5.1;
     std::snprintf(edited.name, sizeof edited.name, "DRILL 5.1");
-    edited.slot = 99;      // the slot argument decides, not the record's
-    edited.number = 0;     // the tool keeps its number
+    edited.slot = 99;    // the slot argument decides, not the record's
+    edited.number = 0;   // the tool keeps its number
     // The path as the plug-in may give it, lower-cased: the library is found and rewritten in place.
     EXPECT_EQ(store(path("REWRITE.TOOLS"), edited, b.slot, kLibraryOptionRewrite), 1);
     EXPECT_FALSE(plat::readFile(path("REWRITE.TOOLS"))) << "no second library beside the first";
@@ -127,7 +127,8 @@ TEST_F(ToolLibraryFiles, AMissingOrEmptyLibraryStartsAtNumberAndSlotOne) {
 
 // A library of three tools, changed in one way each; every one is refused with a message that says why.
 TEST_F(ToolLibraryFiles, DamagedLibrariesAreRefusedWithAMessage) {
-    std::vector<tp_tool> tools = {sampleTool(3, 3.3, "DRILL 3.3"), sampleTool(4, 4, "TAP M4"), sampleTool(2, 10, "SPOT 10")};
+    std::vector<tp_tool> tools = {sampleTool(3, 3.3, "DRILL 3.3"), sampleTool(4, 4, "TAP M4"),
+                                  sampleTool(2, 10, "SPOT 10")};
     for (std::size_t i = 0; i < tools.size(); ++i) tools[i].slot = static_cast<std::int32_t>(i + 1);
     const std::string good = host::tools::encodeToolLibrary(tools);
     auto withCrc = [](std::string b) {   // damage that the checksum does not catch, so the record checks must
@@ -260,7 +261,8 @@ TEST_F(ToolLibraryFiles, TheDumpShowsEveryToolAndTheNextFreeNumbers) {
     const std::string dump = host::dumpToolLibrary(lib);
     EXPECT_EQ(dump.substr(0, dump.find('\n')), "tool library 1 tools, next number 6 slot 2");
     EXPECT_NE(dump.find("slot=1 number=5 type=3 sub=0 \"DRILL 6.8\" unit=mm D=6.8"), std::string::npos) << dump;
-    EXPECT_EQ(host::dumpToolLibrary(path("none.Tools")), "The tool library " + path("none.Tools") + " does not exist.\n");
+    EXPECT_EQ(host::dumpToolLibrary(path("none.Tools")),
+              "The tool library " + path("none.Tools") + " does not exist.\n");
 }
 
 TEST_F(ToolLibraryFiles, ListKindsAndModesThatDoNotFitAreRefused) {
