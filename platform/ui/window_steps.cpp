@@ -80,6 +80,7 @@ Delivery deliverWindowStep(const Step& step) {
         d.scriptError(&step, why);
         return Delivery::Refused;
     }
+    updateWindows();  // what the step changed is painted before the user looks again
     return Delivery::Delivered;
 }
 
