@@ -183,12 +183,14 @@ void treeView(Canvas& c, const Control& ctl, const Rect& client) {
         Rect t = offset(*text, origin);
         if (t.top >= client.bottom) break;
         if (std::optional<Rect> b = tv.buttonRect(item)) {
-            Rect box = intersect(offset(*b, origin), client);
-            if (box.width() > 2 && box.height() > 2) {
+            // A small box with a minus, or a plus while collapsed, in the middle of the button's place.
+            Point m = offset(*b, origin).center();
+            Rect box = intersect({m.x - 4, m.y - 4, m.x + 5, m.y + 5}, client);
+            if (box.width() == 9 && box.height() == 9) {
                 edges(c, box, kShadow, kShadow);
-                int cy = (box.top + box.bottom) / 2, cx = (box.left + box.right) / 2;
-                c.fillSolidRect({box.left + 2, cy, box.right - 2, cy + 1}, kBlack);
-                if (tv.itemState(item, TVIS_EXPANDED) == 0) c.fillSolidRect({cx, box.top + 2, cx + 1, box.bottom - 2}, kBlack);
+                c.fillSolidRect({box.left + 2, m.y, box.right - 2, m.y + 1}, kBlack);
+                if (tv.itemState(item, TVIS_EXPANDED) == 0)
+                    c.fillSolidRect({m.x, box.top + 2, m.x + 1, box.bottom - 2}, kBlack);
             }
         }
         rowText(c, t, tv.itemText(item), tv.itemState(item, TVIS_SELECTED) != 0, client);
@@ -294,7 +296,8 @@ void drawControl(Canvas& c, const Dialog& dlg, const Control& ctl) {
     }
     case Ctl::Tab: {
         int tabsBottom = r.top;
-        for (int i = 0; i < ctl.count(); ++i) tabsBottom = std::max(tabsBottom, offset(ctl.tabRect(i), {r.left, r.top}).bottom);
+        for (int i = 0; i < ctl.count(); ++i)
+            tabsBottom = std::max(tabsBottom, offset(ctl.tabRect(i), {r.left, r.top}).bottom);
         raised(c, {r.left, tabsBottom, r.right, r.bottom});
         for (int i = 0; i < ctl.count(); ++i) {
             Rect t = offset(ctl.tabRect(i), {r.left, r.top});

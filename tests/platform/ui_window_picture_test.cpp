@@ -7,6 +7,7 @@
 
 #include "platform/ui/dialog.h"
 #include "platform/ui/driver.h"
+#include "platform/ui/list_view.h"
 #include "platform/ui/png_image.h"
 #include "platform/ui/raster_canvas.h"
 #include "platform/ui/window_picture.h"
@@ -17,7 +18,7 @@ namespace {
 using plat::Ctl;
 using plat::CtlTemplate;
 
-constexpr int kDlg = 9101, kUnnamed = 9102;
+constexpr int kDlg = 9101, kUnnamed = 9102, kLook = 9103;
 enum : int { kPic = 201, kNext = 202, kRedraw = 203, kIdle = 204 };
 constexpr plat::Color kSection = plat::rgb(206, 138, 0), kRed = plat::rgb(255, 0, 0);
 
@@ -32,11 +33,24 @@ CtlTemplate ctl(int id, Ctl kind, plat::Rect dlu, std::string text = {}) {
 
 void registerTemplates() {
     plat::registerDialog({kDlg, "Table chooser", 200, 120,
-                          {ctl(kPic, Ctl::Picture, {10, 10, 110, 90}), ctl(kNext, Ctl::Button, {130, 10, 190, 24}, "Next"),
+                          {ctl(kPic, Ctl::Picture, {10, 10, 110, 90}),
+                           ctl(kNext, Ctl::Button, {130, 10, 190, 24}, "Next"),
                            ctl(kRedraw, Ctl::Button, {130, 30, 190, 44}, "Redraw"),
                            ctl(kIdle, Ctl::Button, {130, 50, 190, 64}, "Idle"),
                            ctl(plat::IDOK, Ctl::DefButton, {130, 96, 190, 110}, "OK")}});
     plat::registerDialog({kUnnamed, "", 50, 30, {}});
+    CtlTemplate hidden = ctl(4, Ctl::Button, {10, 40, 60, 60}, "Hidden");
+    hidden.visible = false;
+    plat::registerDialog({kLook, "Look", 200, 100,
+                          {ctl(1, Ctl::Check, {10, 10, 60, 20}, "On"), ctl(2, Ctl::Check, {70, 10, 120, 20}, "Off"),
+                           ctl(3, Ctl::ListView, {130, 10, 190, 90}), hidden}});
+}
+
+int countOf(const plat::RasterCanvas& c, plat::Rect r, plat::Color color) {
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) n += c.pixel({x, y}) == color;
+    return n;
 }
 
 // Paints the picture control's area in the section colour; Next draws a red block into it at once
@@ -147,6 +161,41 @@ TEST_F(UiWindowPicture, WithoutAFolderThePaintStillRunsButNothingIsWritten) {
     EXPECT_EQ(dlg.linesAtOk.size(), 2u);
     EXPECT_TRUE(pictureLines().empty());
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
+// The controls' look shows what a user reads off them: a tick in the checked box only, the selected row
+// in the selection colour, nothing of a hidden control.
+TEST_F(UiWindowPicture, ControlsAreDrawnWithTheirState) {
+    plat::Dialog dlg(kLook);
+    ASSERT_TRUE(dlg.create());
+    dlg.item(1).setCheck(1);
+    plat::ListView& lv = dlg.listView(3);
+    lv.insertColumn(0, "Name", 80);
+    lv.insertItem(0, "M8");
+    lv.insertItem(1, "M10");
+    lv.setItemState(1, plat::LVIS_SELECTED, plat::LVIS_SELECTED);
+    plat::RasterCanvas c(dlg.clientRect().width(), dlg.clientRect().height(), plat::kDialogFace);
+    plat::drawControls(c, dlg);
+
+    auto markOf = [&](int id) {
+        plat::Rect r = dlg.item(id).rect();
+        int mid = (r.top + r.bottom) / 2;
+        return plat::Rect{r.left + 2, mid - 4, r.left + 11, mid + 5};
+    };
+    EXPECT_GT(countOf(c, markOf(1), 0), 5) << "the tick";
+    EXPECT_EQ(countOf(c, markOf(2), 0), 0) << "an empty box";
+    EXPECT_EQ(countOf(c, markOf(2), 0xFFFFFF), 81);
+    std::optional<plat::Rect> row0 = lv.itemRect(0), row1 = lv.itemRect(1);
+    ASSERT_TRUE(row0 && row1);
+    plat::Rect list = dlg.item(3).rect();
+    auto onScreen = [&](plat::Rect r) {  // inside the list's two-pixel sunken edge
+        return plat::Rect{r.left + list.left + 2, r.top + list.top + 2, r.right + list.left + 2, r.bottom + list.top + 2};
+    };
+    EXPECT_GT(countOf(c, onScreen(*row1), plat::rgb(0, 0, 128)), 50) << "the selected row";
+    EXPECT_EQ(countOf(c, onScreen(*row0), plat::rgb(0, 0, 128)), 0);
+    plat::Rect hidden = dlg.item(4).rect();
+    EXPECT_EQ(countOf(c, hidden, plat::kDialogFace), hidden.width() * hidden.height()) << "the hidden button";
+    dlg.destroyWindow();
 }
 
 TEST_F(UiWindowPicture, FileNamesComeFromTheCaptionOrTheWindowId) {
