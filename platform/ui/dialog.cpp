@@ -138,7 +138,6 @@ int Dialog::doModal(Dialog* parent) {
         markShown(true);
         UiDriver& d = driver();
         while (!ended_ && !d.aborted()) {
-            updateWindows();
             std::optional<Step> step;
             {
                 std::lock_guard lock(d.mutex());

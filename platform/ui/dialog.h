@@ -376,7 +376,7 @@ private:
 };
 
 // Repaints the shown windows that were invalidated and, while a picture folder is set, writes the
-// picture of every shown window drawn on since its last one. Runs before each step a user takes.
+// picture of every shown window drawn on since its last one. Runs before and after each window step.
 void updateWindows();
 
 // The window's state as text, one control a line in template order, for tests and session output:

@@ -152,6 +152,26 @@ TEST_F(UiWindowPicture, InvalidatingRepaintsAFreshImageBeforeTheNextStep) {
     EXPECT_EQ(third->pixel({30, 30}), kSection) << "the red block is gone with the repaint";
 }
 
+// A modeless window drawn on outside any step (a command taken from the queue): the user's next step sees
+// the new picture first.
+TEST_F(UiWindowPicture, DrawingOutsideAStepIsPicturedBeforeTheUserActs) {
+    ChooserDialog dlg;
+    ASSERT_TRUE(dlg.create());
+    dlg.showWindow(true);
+    dlg.clientDC().fillSolidRect(dlg.redBlock(), kRed);
+    plat::Step idle{0, "click", {std::to_string(kDlg), std::to_string(kIdle)}};
+    ASSERT_EQ(plat::deliverWindowStep(idle), plat::Delivery::Delivered);
+    const plat::Transcript& t = plat::driver().transcript();
+    std::size_t picture = t.find("dialog.picture 9101 \"" + file(2) + "\"");
+    ASSERT_NE(picture, std::string::npos);
+    EXPECT_LT(picture, t.find("user click 9101 204"));
+    std::optional<plat::PngImage> second = plat::readPng(file(2));
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->pixel({30, 30}), kRed);
+    EXPECT_EQ(pictureLines().size(), 2u);
+    dlg.destroyWindow();
+}
+
 TEST_F(UiWindowPicture, WithoutAFolderThePaintStillRunsButNothingIsWritten) {
     plat::setPictureFolder("");
     script().click(kDlg, kNext).click(kDlg, plat::IDOK);
