@@ -39,6 +39,14 @@ TEST(UiRasterCanvas, RectanglesAndLinesCoverThePixelsTheirEdgesFix) {
     c.selectPen({plat::PenStyle::Solid, 3, kBlue});
     c.moveTo({45, 35});
     c.lineTo({55, 35});
+    c.selectBrush(plat::Brush::solid(kRed));
+    c.beginPath();  // a filled square path, no outline
+    c.moveTo({50, 2});
+    c.lineTo({58, 2});
+    c.lineTo({58, 10});
+    c.lineTo({50, 10});
+    c.endPath();
+    c.fillPath();
     expectPixels(c, {
         {{10, 5}, kSection, "rectangle's top-left pixel"},
         {{19, 14}, kSection, "rectangle's last pixel inside"},
@@ -57,8 +65,12 @@ TEST(UiRasterCanvas, RectanglesAndLinesCoverThePixelsTheirEdgesFix) {
         {{50, 36}, kBlue, "three pixels wide: below the middle"},
         {{50, 37}, kWhite, "and no wider"},
         {{55, 35}, kBlue, "a wide pen reaches its end point"},
+        {{50, 2}, kRed, "a filled path's top-left corner"},
+        {{57, 9}, kRed, "its last pixel inside"},
+        {{58, 5}, kWhite, "its right edge excluded"},
+        {{54, 10}, kWhite, "its bottom edge excluded"},
     });
-    EXPECT_EQ(c.lines().size(), 4u) << "the raster canvas still records";
+    EXPECT_EQ(c.lines().size(), 5u) << "the raster canvas still records";
     EXPECT_EQ(c.lines()[1], "line (5,30)-(25,30) pen=solid/1/#FF0000");
 }
 
