@@ -65,7 +65,8 @@ void label(Canvas& c, const Rect& box, const std::string& text, Color color, uns
 }
 
 // A static's text: words wrapped to the box's width, '\n' breaking lines, as many lines as fit.
-void wrapped(Canvas& c, const Rect& box, const std::string& text, Color color, bool centred) {
+void wrapped(Canvas& c, const Rect& box, std::string text, Color color, bool centred) {
+    std::erase(text, '\r');
     std::vector<std::string> lines;
     std::string line;
     std::size_t i = 0;
