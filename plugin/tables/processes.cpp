@@ -66,7 +66,7 @@ std::string escapeFirstText(std::string_view line) {
 int rewriteProcess(const CTabColsDesc& table, const std::string& name, const std::string* replacement) {
     if (table.path.empty()) return 1;
     const std::string copy = tableSafetyCopyPath(table.path);
-    if (!plat::fileExists(table.path) || !plat::copyFile(table.path, copy, false)) return 1;
+    if (!plat::fileExists(table.path) || !takeSafetyCopy(table.path, copy)) return 1;
     const auto part = processPart(plat::readFile(copy));
     if (!part) return 1;
     const std::string_view bytes = part->bytes;

@@ -97,8 +97,9 @@ std::string rowsFilePath(std::string_view tablePath) {
 }
 
 bool takeSafetyCopy(const std::string& file, const std::string& copy) {
-    if (!plat::fileExists(file)) return true;
-    return plat::copyFile(file, copy, false);
+    if (!plat::fileExists(file) || plat::copyFile(file, copy, false)) return true;
+    showTableMessage(kMsgTableNotWritten, file);
+    return false;
 }
 
 bool writeTableFile(const std::string& path, std::string_view bytes) {

@@ -34,7 +34,7 @@ std::string rowsSafetyCopyPath(std::string_view tablePath);
 // The rows file beside a table file: the same drive, folder and title with ".txt".
 std::string rowsFilePath(std::string_view tablePath);
 
-// Copies `file` over `copy` when `file` exists; false only when it exists and the copy fails.
+// Copies `file` over `copy` when `file` exists; false (the user told) only when it exists and the copy fails.
 [[nodiscard]] bool takeSafetyCopy(const std::string& file, const std::string& copy);
 // Writes a table's file whole through the platform's atomic write; on failure the old file stays and the
 // user is told (ErrorMessages 190 with the path). Returns true when written.
