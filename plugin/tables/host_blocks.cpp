@@ -9,8 +9,9 @@ namespace {
 
 using namespace process_ope;
 
-// The lead-in and lead-out parts of the 168-byte block have the same members.
-#define LEAD_PART "cidddddccdd"
+// The lead-in and lead-out parts of the 168-byte block have the same members; '|' starts a nested
+// structure, aligned to eight bytes.
+#define LEAD_PART "|cidddddccdd"
 
 // The members of the structures whose older form was packed. The contour block's older structure is the
 // first members of the current one: later releases appended to it.
@@ -37,6 +38,10 @@ template <class VISIT>
 void walkLayout(int layoutKind, VISIT visit) {
     std::size_t aligned = 0, packed = 0;
     for (const char* m = kLayouts[layoutKind]; *m; ++m) {
+        if (*m == '|') {
+            aligned = (aligned + 7) / 8 * 8;
+            continue;
+        }
         const std::size_t size = memberSize(*m);
         aligned = (aligned + size - 1) / size * size;
         visit(size, packed, aligned);
