@@ -126,3 +126,4 @@ std::string dumpMaterials(std::string_view path);
 std::string describeTool(const tp_tool& tool);
 
 }  // namespace host
+#include "host/state_ops.h"

@@ -170,6 +170,22 @@ std::string stateBlob() {
     return w.data();
 }
 
+// ---- operations, groups and chains: rows of host/ops/ops_part.h's codec ----
+
+bool writeOpsTable(Writer& w) {
+    if (!w.exec("CREATE TABLE host_ops(pos INTEGER PRIMARY KEY, kind INTEGER NOT NULL, body BLOB NOT NULL)"))
+        return false;
+    Stmt rows = w.prepare("INSERT INTO host_ops(pos, kind, body) VALUES(?, ?, ?)");
+    const std::vector<ops::OpsRow> encoded = ops::encodeOpsRows();
+    for (std::size_t i = 0; i < encoded.size(); ++i) {
+        sqlite3_bind_int64(rows.get(), 1, static_cast<sqlite3_int64>(i));
+        sqlite3_bind_int64(rows.get(), 2, encoded[i].first);
+        bindBlob(rows.get(), 3, encoded[i].second);
+        if (!w.step(rows.get())) return false;
+    }
+    return true;
+}
+
 // ---- tables of rows that another unit encodes: pos 0, 1, ... and the blob ----
 
 bool writeBlobTable(Writer& w, const std::string& table, const std::vector<std::string>& rows) {
@@ -263,7 +279,7 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
         if (!w.step(named.get())) return false;
     }
     if (!writeBlobTable(w, "tools", tools::encodePartTools(tools::partTools()))) return false;
-    return w.exec("COMMIT");
+    return writeOpsTable(w) && w.exec("COMMIT");
 }
 
 // ---- loading ----
@@ -523,6 +539,26 @@ bool readEntities(Reader& r, LoadedPart& out) {
     return true;
 }
 
+// A file written before there were operations has no table: it reads as a part without them.
+bool readOpsTable(Reader& r, LoadedPart& out) {
+    Stmt has = r.prepare("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'host_ops'");
+    if (!has || r.step(has.get()) != SQLITE_ROW) return false;
+    if (sqlite3_column_int(has.get(), 0) == 0) return true;
+    Stmt rows = r.prepare("SELECT pos, kind, body FROM host_ops ORDER BY pos");
+    if (!rows) return false;
+    std::vector<ops::OpsRow> encoded;
+    while (r.step(rows.get()) == SQLITE_ROW) {
+        std::int64_t pos = 0, kind = 0;
+        if (!r.integer(rows.get(), 0, 0, INT32_MAX, &pos) || !r.integer(rows.get(), 1, 0, 255, &kind)) return false;
+        if (pos != static_cast<std::int64_t>(encoded.size())) return r.damaged("an operations record is missing");
+        encoded.emplace_back(static_cast<int>(kind), std::string(r.blob(rows.get(), 2)));
+    }
+    if (r.bad()) return false;
+    std::string why;
+    if (!ops::decodeOpsRows(encoded, out.ops, &why)) return r.damaged(why);
+    return true;
+}
+
 // Rows of a table written by writeBlobTable, in order; a table the file does not have gives no rows.
 bool readBlobTable(Reader& r, const std::string& table, std::vector<std::string>& out) {
     Stmt has = r.prepare("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ?");
@@ -565,7 +601,7 @@ PartFileResult loadPartFile(std::string_view path, LoadedPart& out) {
     out = LoadedPart{};
     std::string state;
     if (readMeta(r, name, out, &state) && readState(r, state, out) && readViews(r, out) && readLevels(r, out) &&
-        readEntities(r, out) && readPartTools(r, out))
+        readEntities(r, out) && readOpsTable(r, out) && readPartTools(r, out))
         return PartFileResult{true, {}};
     return failure(r.bad() ? r.message() : "The part file " + name + " cannot be read.");
 }
@@ -628,6 +664,7 @@ PartFileResult openPart(std::string_view path) {
     main_level = part.mainLevel;
     main_color = part.mainColor;
     main_attrib = part.mainAttrib;
+    ops::installOps(std::move(part.ops));
     tools::installPartTools(std::move(part.tools));
     setPartFile(path);
     detail::record("host.part opened " + detail::quote(std::string(path)));
