@@ -316,7 +316,8 @@ std::string defaultListText() {
     const bool metric = g_globals->metric();
     CTextSection texts;
     if (texts.load(g_globals->uiTextFile, "CreateDlg", false) == 0) {
-        const auto words = blankTokens(texts.getText(metric ? 20 : 21));
+        const std::string line = texts.getText(metric ? 20 : 21);
+        const auto words = blankTokens(line);
         if (!words.empty()) {
             std::string list = "(0";
             for (std::string_view word : words) list += "," + std::string(word);
