@@ -7,6 +7,7 @@
 #include <numbers>
 #include <vector>
 
+#include "host/api.h"
 #include "plugin/core/globals.h"
 #include "plugin/tables/host_blocks.h"
 
@@ -14,7 +15,9 @@ namespace {
 
 using namespace process_ope;
 
-constexpr std::size_t kCode = 4, kSubCode = 5, kCommonDouble = 624, kExtra = 728;
+constexpr std::size_t kCommonDouble = 624, kExtra = 728;
+constexpr int kFillDefaults = 10;
+static_assert(kOperationSize == kHostOperationSize);
 constexpr std::size_t kFrom6 = 1376, kFrom64 = 2040, kFrom40 = 2104, kFrom168 = 2176, kFromKind = 3288;
 constexpr double kLeadSweep = 80 * std::numbers::pi / 180;   // 1.3962634015954631
 
@@ -34,12 +37,28 @@ void setLeadGroup(PROCESS_OPE& op, std::size_t group, double toolDiam) {
     op.set<std::uint8_t>(at + 49, 1);
 }
 
+// The host's operation manager fills a zero-filled record of the code with its defaults (mode 10), with the
+// two file-naming rules that would touch the record switched off meanwhile. The record's image, read by
+// offset below.
+int hostDefaults(std::uint8_t code, std::uint8_t subCode, std::vector<std::uint8_t>& record) {
+    const std::uint32_t rule269 = OpMgrFileNamingRules[268], rule271 = OpMgrFileNamingRules[270];
+    OpMgrFileNamingRules[268] = OpMgrFileNamingRules[270] = 0;
+    operation op{};
+    op.code = code;
+    op.subCode = subCode;
+    db_ptr entity = 0;
+    char failed = 0;
+    (void)operation_manager(&op, kFillDefaults, &entity, &failed);
+    OpMgrFileNamingRules[268] = rule269;
+    OpMgrFileNamingRules[270] = rule271;
+    const OPERATION_BYTES image = operationToImage(op);
+    record.assign(image.begin(), image.end());
+    return failed == 0 ? 1 : 0;
+}
+
 }  // namespace
 
-int fillHostOperationDefaults(std::uint8_t*) { return 1; }
-
 int getHostOpDefaults(std::int16_t milledKind, double toolDiam, PROCESS_OPE* definition, std::uint8_t* extra) {
-    std::vector<std::uint8_t> record(kHostOperationSize, 0);
     const bool holeMill = milledKind == kCircleMill && g_globals->hostVersion[4] == 5;
     struct CODES {
         std::uint8_t code, subCode;
@@ -49,9 +68,8 @@ int getHostOpDefaults(std::int16_t milledKind, double toolDiam, PROCESS_OPE* def
                       : milledKind == kHelixBore  ? CODES{106, 0}
                       : milledKind == kThreadMill ? CODES{100, 0}
                                                   : CODES{0, 0};
-    record[kCode] = codes.code;
-    record[kSubCode] = codes.subCode;
-    const int done = fillHostOperationDefaults(record.data());
+    std::vector<std::uint8_t> record;
+    const int done = hostDefaults(codes.code, codes.subCode, record);
     PROCESS_OPE& op = *definition;
     const BLOCK_PLACE place = kindBlockPlace(milledKind);
     if (place.size) {

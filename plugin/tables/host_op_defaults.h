@@ -11,6 +11,3 @@ constexpr std::size_t kHostOperationSize = 8984, kHostExtraSize = 648;
 // host reported no failure, else 0.
 int getHostOpDefaults(std::int16_t milledKind, double toolDiam, PROCESS_OPE* definition, std::uint8_t* extra);
 
-// The host call: fills the zero-filled record (code and sub-code set at bytes 4 and 5) with its defaults;
-// 1 when it did. Until the host's operation manager is in reach the record is left as it is (docs/seams.md).
-int fillHostOperationDefaults(std::uint8_t* record);

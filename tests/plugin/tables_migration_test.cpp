@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "plugin/tables/host_blocks.h"
+#include "plugin/tables/host_op_defaults.h"
 #include "plugin/tables/table_text.h"
 #include "support/tables_fixture.h"
 
@@ -116,6 +117,8 @@ TEST_F(MigrationTest, TheListTextComesFromTheUiTextsWhenTheyHaveIt) {
 
 TEST_F(MigrationTest, EachSpecialStepOnItsOwn) {
     const std::string plain = "[1 1] 3 0 0 0 0 5.0 0 0 0 0 0.0 0 0 0 0 -5.0 0 0 0 30.0 {x} 1 0 0.0\r\n";
+    PROCESS_OPE defaults;   // the host's circle-mill defaults
+    ASSERT_EQ(getHostOpDefaults(kCircleMill, 0.0, &defaults, nullptr), 1);
     struct CASE {
         const char* what;
         int version;
@@ -150,10 +153,11 @@ TEST_F(MigrationTest, EachSpecialStepOnItsOwn) {
              op.set<double>(po::circleMillBlock + 64, 0.001);
              op.set<double>(po::circleMillBlock + 48, 9.0);
          },
-         [](const PROCESS_OPE& op) {
-             EXPECT_EQ(op.get<std::int16_t>(po::hostBlock40 + 16), 0);
-             EXPECT_DOUBLE_EQ(op.get<double>(po::hostBlock40 + 8), 0);
-             EXPECT_DOUBLE_EQ(op.get<double>(po::circleMillBlock + 48), 0);
+         [&](const PROCESS_OPE& op) {
+             EXPECT_EQ(0, std::memcmp(op.bytes + po::hostBlock40, defaults.bytes + po::hostBlock40, kBlock40));
+             EXPECT_EQ(0, std::memcmp(op.bytes + po::circleMillBlock, defaults.bytes + po::circleMillBlock,
+                                      kCircleMillSize));
+             EXPECT_NE(op.get<double>(po::circleMillBlock + 64), 0.001);
          }},
         {"version 13: sound blocks stay", 13,
          [](PROCESS_OPE& op) {
