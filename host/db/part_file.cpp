@@ -13,6 +13,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstring>
 #include <filesystem>
@@ -40,6 +41,26 @@ using DbHandle = std::unique_ptr<sqlite3, DbCloser>;
 using Stmt = std::unique_ptr<sqlite3_stmt, StmtCloser>;
 
 PartFileResult failure(std::string message) { return PartFileResult{false, std::move(message)}; }
+
+// Opening a file read-only as immutable: a database in WAL mode would otherwise get "-wal" and "-shm" side
+// files that a read-only connection can never remove. Every byte but letters, digits and "/-._~" is escaped.
+std::string immutableUri(const std::string& path) {
+    std::error_code ec;
+    const std::string absolute = fs::absolute(path, ec).string();
+    std::string uri = "file://";
+    for (const char c : ec ? path : absolute) {
+        const auto u = static_cast<unsigned char>(c);
+        if (std::isalnum(u) || (c && std::strchr("/-._~", c))) {
+            uri += c;
+        } else {
+            static const char hex[] = "0123456789ABCDEF";
+            uri += '%';
+            uri += hex[u >> 4];
+            uri += hex[u & 15];
+        }
+    }
+    return uri + "?immutable=1";
+}
 
 // ---- shared record codecs ----
 
@@ -514,7 +535,7 @@ PartFileResult loadPartFile(std::string_view path, LoadedPart& out) {
     if (!fs::exists(name, ec)) return failure("The part file " + name + " does not exist.");
     if (!fs::is_regular_file(name, ec)) return failure("The part file " + name + " is not a file.");
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(name.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    const int rc = sqlite3_open_v2(immutableUri(name).c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
     DbHandle db(raw);
     if (rc != SQLITE_OK) return failure("The part file " + name + " cannot be opened: " + sqlite3_errstr(rc) + ".");
 
@@ -558,8 +579,11 @@ PartFileResult savePart(std::string_view path, const PartSaveOptions& options) {
     }
     fs::rename(temp, target, ec);
     if (ec) {
-        fs::remove(temp, ec);
-        return db::failure("The part cannot be saved as " + target + ": " + ec.message() + ".");
+        // The rename's error is the cause; the clean-up's own result must not replace it.
+        const std::string cause = ec.message();
+        std::error_code ignored;
+        fs::remove(temp, ignored);
+        return db::failure("The part cannot be saved as " + target + ": " + cause + ". The file was left as it was.");
     }
     setPartFile(target);
     detail::record("host.part saved " + detail::quote(target));

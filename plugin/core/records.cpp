@@ -19,6 +19,7 @@
 #include "plugin/core/globals.h"
 #include "plugin/core/load_time_objects.h"
 #include "plugin/core/part_record.h"
+#include "plugin/core/text_fill.h"
 #include "plugin/engine/ope_list.h"
 #include "plugin/features/feature_mark.h"
 #include "plugin/recognition/tree_codec.h"
@@ -40,41 +41,6 @@ std::string header(const char* tagAndVersion, std::size_t count) {
 
 // ---- messages ---------------------------------------------------------------------------------------------
 
-// The text with its first two integer conversions (%i, %d, with flags and width) filled in. The text comes
-// from the UI-text file, so it is never handed to printf as a format: any other conversion stays as it is.
-std::string formatTwoInts(std::string_view format, long first, long second) {
-    const long values[2] = {first, second};
-    int used = 0;
-    std::string out;
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        if (format[i] != '%') {
-            out += format[i];
-            continue;
-        }
-        if (i + 1 < format.size() && format[i + 1] == '%') {
-            out += '%';
-            ++i;
-            continue;
-        }
-        std::size_t end = i + 1;
-        while (end < format.size() && std::strchr("-+ 0#", format[end])) ++end;
-        while (end < format.size() && format[end] >= '0' && format[end] <= '9' && end - i < 8) ++end;
-        while (end < format.size() && (format[end] == 'l' || format[end] == 'h')) ++end;
-        if (end < format.size() && (format[end] == 'i' || format[end] == 'd') && used < 2) {
-            std::string spec(format.substr(i, end - i));
-            while (!spec.empty() && (spec.back() == 'l' || spec.back() == 'h')) spec.pop_back();
-            spec += "li";
-            char number[64];
-            std::snprintf(number, sizeof number, spec.c_str(), values[used++]);
-            out += number;
-            i = end;
-        } else {
-            out += '%';
-        }
-    }
-    return out;
-}
-
 void showHoleMessage(const VIEW_LIST* view, const POINT_LIST* point, const std::string& detail) {
     char text[512];
     std::snprintf(text, sizeof text, "%s %i Pos %.2f %.2f %.2f\n", errorMessage(9).c_str(),
@@ -93,7 +59,7 @@ void checkChains(const VIEW_LIST* tree) {
             long copies = 0;
             for (const POINT_LIST* copy = point->chainNext; copy && copies <= holes; copy = copy->chainNext) ++copies;
             if (copies != point->chainCount)
-                showHoleMessage(view, point, formatTwoInts(errorMessage(12), point->chainCount, copies));
+                showHoleMessage(view, point, fillText(errorMessage(12), {long{point->chainCount}, copies}));
         }
     }
 }

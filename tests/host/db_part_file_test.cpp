@@ -5,6 +5,7 @@
 
 #include <bit>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -436,6 +437,51 @@ TEST_F(PartFile, SaveFailingAtAnyWriteLeavesTheOldFileIntact) {
     const host::PartFileResult nowhere = host::savePart(dir.path() + "/no/such/folder/part.pfp");
     EXPECT_FALSE(nowhere.ok);
     EXPECT_NE(nowhere.message.find("no/such/folder/part.pfp"), std::string::npos);
+}
+
+// A save that fails at the final rename names the rename's cause (a folder in the way, a file that cannot
+// be replaced), not the clean-up's success.
+TEST_F(PartFile, ASaveOverAFolderOrAnImmutableFileNamesTheCause) {
+    buildRichPart();
+    const std::string folder = dir.path() + "/a folder.pfp";
+    fs::create_directories(folder + "/inside");
+    const host::PartFileResult r = host::savePart(folder);
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find(folder + ": Is a directory. The file was left as it was."), std::string::npos)
+        << r.message;
+    EXPECT_EQ(r.message.find("Success"), std::string::npos) << r.message;
+    EXPECT_TRUE(fs::is_directory(folder + "/inside"));
+    EXPECT_FALSE(fs::exists(folder + ".saving"));
+
+    // Where the file system takes the immutable attribute (root on most local file systems).
+    ASSERT_TRUE(host::savePart(path).ok);
+    if (std::system(("chattr +i '" + path + "' 2>/dev/null").c_str()) != 0) return;
+    const host::PartFileResult locked = host::savePart(path);
+    std::system(("chattr -i '" + path + "'").c_str());
+    EXPECT_FALSE(locked.ok);
+    EXPECT_NE(locked.message.find("Operation not permitted"), std::string::npos) << locked.message;
+    EXPECT_TRUE(host::openPart(path).ok);
+}
+
+// A part file whose header says WAL mode (a file another program wrote) opens without leaving "-wal" or
+// "-shm" files beside it, from a name with the characters a file URI treats specially.
+TEST_F(PartFile, AFileInWalModeOpensWithoutSideFiles) {
+    buildRichPart();
+    const std::vector<std::string> before = describeAll();
+    const std::string file = dir.path() + "/wal ?#%.pfp";
+    ASSERT_TRUE(host::savePart(file).ok);
+    {
+        std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(18);
+        f.put(2).put(2);   // the header's write and read versions: 2 is WAL
+    }
+    host::newPart();
+    const host::PartFileResult r = host::openPart(file);
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_EQ(describeAll(), before);
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir.path())) names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"wal ?#%.pfp"});
 }
 
 TEST_F(PartFile, ReadEntWalksAFileWithoutOpeningIt) {
