@@ -148,6 +148,7 @@ TEST_F(RecordsVersionsTest, AnOldTableWidensItsSegmentsAndAnyOldStreamVersionIsR
     SAMPLE_TREE t;
     t.view1 = addView(&t.head, 1);
     t.a = addPoint(t.view1, 10, 1);
+    t.a->cylCount = 1;
     std::vector<std::uint8_t> stream;
     ByteWriter out(stream);
     writeViewImage(*t.view1, noLinkIds, out);
