@@ -4,7 +4,7 @@
 //                          job set-up)
 //   entities(handle, id, type, level, sel, kept, body, geom, geom_extra)   in database order; body is
 //                          entity_codec's, geom the BRep text of a surface or solid, geom_extra a solid's
-//                          face colours
+//                          face colours; from version 2 on both texts sealed (geometry_seal.h)
 //   levels(level, visible, name)   views(number, matrix)   named_views(pos, body)
 // Saving writes "<file>.saving" in one transaction and renames it over the file. Loading reads everything
 // into a LoadedPart and checks it before anyone sees it.
@@ -23,6 +23,7 @@
 
 #include "host/db/byte_io.h"
 #include "host/db/entity_codec.h"
+#include "host/db/geometry_seal.h"
 #include "host/geom/brep_text.h"
 #include "host/internal.h"
 
@@ -230,11 +231,13 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
         sqlite3_bind_int64(st, 5, e.sel);
         sqlite3_bind_int64(st, 6, s.kept ? 1 : 0);
         bindBlob(st, 7, encodeBody(e, text));
+        // Geometry goes sealed with its checksum from format version 2 on.
+        auto geometry = [&](std::string text) { return options.formatVersion >= 2 ? sealGeometryText(text) : text; };
         if (e.type == kEntSurface && e.surf.geom && !e.surf.geom->empty())
-            bindText(st, 8, faceToBrepText(*e.surf.geom));
+            bindText(st, 8, geometry(faceToBrepText(*e.surf.geom)));
         if (e.type == kEntSolid && e.solid.geom && !e.solid.geom->empty()) {
-            bindText(st, 8, solidToBrepText(*e.solid.geom));
-            bindText(st, 9, faceColoursToText(*e.solid.geom));
+            bindText(st, 8, geometry(solidToBrepText(*e.solid.geom)));
+            bindText(st, 9, geometry(faceColoursToText(*e.solid.geom)));
         }
         if (!w.step(st)) return false;
     }
@@ -325,6 +328,8 @@ public:
     bool bad() const { return !message_.empty(); }
     const std::string& message() const { return message_; }
 
+    int version = 0;   // the file's format version, once read
+
 private:
     void sqliteFailed() {
         if (sqlite3_errcode(db_) == SQLITE_NOTADB) foreign();
@@ -372,6 +377,7 @@ bool readMeta(Reader& r, const std::string& path, LoadedPart& out, std::string* 
     int version = 0;
     if (!parseInt(values["version"], &version) || version < 1) return r.damaged("its format version is unreadable");
     if (version > kPartFormatVersion) return r.newer(version);
+    r.version = version;
     if (!parseInt(values["release"], &out.release)) return r.damaged("its release is unreadable");
     *state = values["state"];
     return true;
@@ -445,9 +451,21 @@ bool readLevels(Reader& r, LoadedPart& out) {
     return !r.bad();
 }
 
+// A geometry column's text; from format version 2 on only behind a seal that matches it, so that damaged
+// geometry never reaches the kernel's reader.
+std::optional<std::string_view> geometryText(Reader& r, sqlite3_stmt* row, int col) {
+    const std::string_view text = r.text(row, col);
+    return r.version >= 2 ? unsealGeometryText(text) : std::optional<std::string_view>(text);
+}
+
 bool readGeometry(Reader& r, sqlite3_stmt* row, ent& e) {
     if (sqlite3_column_type(row, 7) == SQLITE_NULL) return true;
-    const std::string_view text = r.text(row, 7);
+    const std::optional<std::string_view> sealed = geometryText(r, row, 7);
+    const std::optional<std::string_view> colours =
+        sqlite3_column_type(row, 8) == SQLITE_NULL ? std::optional<std::string_view>() : geometryText(r, row, 8);
+    if (!sealed || (sqlite3_column_type(row, 8) != SQLITE_NULL && !colours))
+        return r.damaged("the geometry of entity " + std::to_string(e.id) + " does not match its checksum");
+    const std::string_view text = *sealed;
     if (e.type == kEntSurface) {
         std::optional<FaceGeom> face = faceFromBrepText(text);
         if (!face) return r.damaged("the geometry of entity " + std::to_string(e.id) + " is unreadable");
@@ -456,8 +474,7 @@ bool readGeometry(Reader& r, sqlite3_stmt* row, ent& e) {
     }
     if (e.type == kEntSolid) {
         std::optional<SolidGeom> solid = solidFromBrepText(text);
-        if (solid && sqlite3_column_type(row, 8) != SQLITE_NULL)
-            solid = withFaceColoursFromText(*solid, r.text(row, 8));
+        if (solid && colours) solid = withFaceColoursFromText(*solid, *colours);
         if (!solid) return r.damaged("the geometry of entity " + std::to_string(e.id) + " is unreadable");
         e.solid.geom = std::make_shared<SolidGeom>(std::move(*solid));
         return true;

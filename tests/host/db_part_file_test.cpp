@@ -334,6 +334,57 @@ TEST_F(PartFile, SolidsKeepTheirShapeAndFaceColours) {
     EXPECT_EQ(back.solid.body, "Stock");
 }
 
+// One flipped bit anywhere in a solid's stored geometry or face colours is refused by its checksum before
+// the kernel reads the text; a file of format version 1, written without checksums, still opens whole.
+TEST_F(PartFile, FlippedBitsInStoredGeometryAreRefusedAndOldFilesWithoutChecksumsOpen) {
+    const host::builder::BuiltPart built = host::builder::PartBuilder::block({100, 50, 20}).stockColour(4).build();
+    ASSERT_TRUE(built.ok()) << built.error;
+    ent solid{};
+    solid.type = kEntSolid;
+    solid.solid.geom = std::make_shared<host::SolidGeom>(built.solid);
+    store(solid);
+    ASSERT_TRUE(host::savePart(path).ok);
+    std::string bytes;
+    {
+        std::ifstream in(path, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    const std::size_t geometry = bytes.find("CASCADE Topology");
+    ASSERT_NE(geometry, std::string::npos);
+    const std::size_t colours = bytes.find("\n4 4 4 4 4 4");   // the face colours' sealed text
+    ASSERT_NE(colours, std::string::npos);
+
+    host::newPart();
+    const std::size_t flips[] = {geometry + 3, geometry + 400, geometry + 2000, colours + 1};
+    for (std::size_t at : flips) {
+        for (int bit : {0, 4}) {
+            std::string damaged = bytes;
+            damaged[at] = static_cast<char>(damaged[at] ^ (1 << bit));
+            const std::string file = dir.path() + "/flipped.pfp";
+            std::ofstream(file, std::ios::binary) << damaged;
+            const host::PartFileResult r = host::openPart(file);
+            EXPECT_FALSE(r.ok) << at << " bit " << bit;
+            EXPECT_NE(r.message.find("flipped.pfp is damaged: the geometry of entity 1 does not match its checksum."),
+                      std::string::npos)
+                << r.message;
+            EXPECT_EQ(read_ent_open(file.c_str()), nullptr);
+        }
+    }
+
+    host::PartSaveOptions older;
+    older.formatVersion = 1;
+    ASSERT_TRUE(host::openPart(path).ok);
+    ASSERT_TRUE(host::savePart(path, older).ok);
+    host::newPart();
+    const host::PartFileResult r = host::openPart(path);
+    ASSERT_TRUE(r.ok) << r.message;
+    ASSERT_EQ(host::allEntities().size(), 1u);
+    const ent back = host::allEntities()[0];
+    ASSERT_TRUE(back.solid.geom);
+    EXPECT_NEAR(back.solid.geom->volume(), 100.0 * 50 * 20, 1e-6);
+    EXPECT_EQ(back.solid.geom->faceColours(), built.solid.faceColours());
+}
+
 TEST_F(PartFile, DamagedForeignAndNewerFilesAreRefusedAndTheOpenPartStays) {
     buildRichPart();
     ASSERT_TRUE(host::savePart(path).ok);
