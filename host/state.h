@@ -65,6 +65,7 @@ bool takeRunAgainRequest();
 int pendingRunAgainRequests();
 const std::vector<std::string>& hostCommands();   // other commands, "app command"
 const std::vector<std::string>& editedFiles();    // files opened in the host's editor, in order
+bool pluginCyclePaused();                         // the plug-in's last word: its work cycle is paused
 
 // ---- part database ----
 // A new, empty part: no entities, no texts, every level visible and unnamed, main level 1, colour 10,

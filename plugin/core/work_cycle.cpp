@@ -359,7 +359,10 @@ void pluginMain() {
     g_pluginStarted = 1;
     performResumeAction();
 
-    if (mainMenuEventLoop() == 0) endWorkCycle();
+    const bool ended = mainMenuEventLoop() == 0;
+    if (ended) endWorkCycle();
+    // The host must know that the part lacks this cycle's records until a later invocation ends it.
+    plugin_cycle_paused(ended ? 0 : 1);
 }
 
 int runPluginNotify(int code) {
