@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include <sqlite3.h>
+
 #include "host/api.h"
 #include "host/builder/part_builder.h"
 #include "host/geom/face_geom.h"
@@ -533,6 +535,52 @@ TEST_F(PartFile, AFileInWalModeOpensWithoutSideFiles) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(dir.path())) names.push_back(entry.path().filename().string());
     EXPECT_EQ(names, std::vector<std::string>{"wal ?#%.pfp"});
+}
+
+// A views table that lost its last rows: refused while the part names a view it no longer holds (here the
+// graphics view) or while a standard view is gone; the boundary is exactly the rows named.
+TEST_F(PartFile, AViewsTableCutShortByItsLastRowsIsRefusedWhereThePartNeedsThem) {
+    const double dirs[4][3] = {{1, 1, 0}, {1, 0, 1}, {0, 1, 1}, {1, 1, 1}};
+    int last = 0;
+    for (const auto& d : dirs) {
+        char ok = 0;
+        ASSERT_EQ(find_view_k(d, &last, 1, &ok), 1);
+    }
+    ASSERT_EQ(last, 12);
+    double m[3][3];
+    get_view_matrix(last, m);
+    set_gr_view(m);
+    ASSERT_TRUE(host::savePart(path).ok);
+
+    struct Case {
+        int keep;              // the rows left: views 1..keep
+        const char* expected;  // "" when the file opens
+    };
+    const Case cases[] = {
+        {12, ""},
+        {11, "it names a view it does not hold"},
+        {8, "it names a view it does not hold"},
+        {7, "standard views are missing"},
+        {0, "standard views are missing"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keep);
+        const std::string cut = dir.path() + "/cut.pfp";
+        fs::copy_file(path, cut, fs::copy_options::overwrite_existing);
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(cut.c_str(), &db), SQLITE_OK);
+        const std::string sql = "DELETE FROM views WHERE number > " + std::to_string(c.keep);
+        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+        host::newPart();
+        const host::PartFileResult r = host::openPart(cut);
+        EXPECT_EQ(r.ok, std::string(c.expected).empty()) << r.message;
+        if (!r.ok) {
+            EXPECT_NE(r.message.find(c.expected), std::string::npos) << r.message;
+        } else {
+            EXPECT_EQ(get_gr_view_n(), 12);
+        }
+    }
 }
 
 TEST_F(PartFile, ReadEntWalksAFileWithoutOpeningIt) {

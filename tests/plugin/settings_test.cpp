@@ -167,6 +167,30 @@ TEST_F(SettingsTest, ReportFilesAlwaysNameTheCurrentPart) {
     EXPECT_EQ(settings().machiningTimeFile, "/work/parts/Flange_Time.txt");
 }
 
+// A part at the root of a drive: the root's separator stays between it and the name (a split and join
+// that both dropped it would still agree with each other).
+TEST_F(SettingsTest, ReportFilesOfAPartAtTheRootKeepTheRoot) {
+    struct Case {
+        const char* part;
+        const char* list;
+        const char* tff;
+    };
+    const Case cases[] = {
+        {"/Flange.pfp", "/Flange.txt", "/Flange.TFF"},
+        {"C:\\Flange.pfp", "C:\\Flange.txt", "C:\\Flange.TFF"},
+        {"C:Flange.pfp", "C:Flange.txt", "C:Flange.TFF"},
+    };
+    load();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.part);
+        host::setPartFile(c.part);
+        plat::driver().reset();
+        invoke();
+        EXPECT_EQ(settings().drillingListFile, c.list);
+        EXPECT_EQ(g_globals->tffFile, c.tff);
+    }
+}
+
 TEST_F(SettingsTest, SharedFolderLosesItsFormsEnding) {
     writeSection(settingsFile(), "SharedData", "3. \\\\server\\lib\\Forms_mm\\\r\n");
     load();
