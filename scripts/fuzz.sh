@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # fuzz.sh [SECONDS] [JOBS]: builds the fuzz targets (clang, libFuzzer, ASan/UBSan) in build-fuzz/, writes
 # their seed corpora from the example plate and runs each target for SECONDS (default 25) in JOBS
-# processes (default 1). Corpora grow in build-fuzz/corpus/<target>/; a crashing input is left in build-fuzz/findings/
-# and the script fails. tests/fuzz_regressions/<target>/ holds the inputs found so far: they run first.
+# processes (default 1). Corpora grow in build-fuzz/corpus/<target>/; a crashing input is left in
+# build-fuzz/findings/ and the script fails. tests/fuzz_regressions/<target>/ (the inputs found so far)
+# are read first.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-25}
 jobs=${2:-1}
 dir="$root/build-fuzz"
-CXX=clang++ "$root/scripts/build.sh" "$dir" -DFX_FUZZ=ON -DFX_BENCH=OFF -DCMAKE_CXX_COMPILER=clang++ \
-  --target fx_fuzz
+cmake -S "$root" -B "$dir" -G Ninja -DFX_FUZZ=ON -DFX_BENCH=OFF -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+cmake --build "$dir" --parallel "$(nproc)" --target fx_fuzz
 "$dir/fuzz/fx_fuzz_seeds" "$dir/seeds" >/dev/null
 mkdir -p "$dir/findings"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1
