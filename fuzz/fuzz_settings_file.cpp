@@ -4,7 +4,9 @@
 #include "plugin/core/settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::installPlugin();
+    const std::string& install = fuzz::installPlugin();
+    // The work cycle names the file; the fuzz runs no cycle.
+    if (g_globals->settingsFile.empty()) g_globals->settingsFile = install + "/Tool_mm.prm";
     const std::string_view text = fuzz::text(data, size);
     if (!plat::writeFile(g_globals->settingsFile, text)) return 0;
     readSettings();

@@ -22,14 +22,14 @@ namespace fuzz {
 
 // The install folder of the plug-in, set up on the first call and removed at exit.
 inline const std::string& installPlugin() {
+    static char root[] = "/tmp/fxfuzz-XXXXXX";   // outlives the strings, for the clean-up at exit
     static const std::string dir = [] {
-        char pattern[] = "/tmp/fxfuzz-XXXXXX";
-        const std::string root = mkdtemp(pattern) ? pattern : "/tmp";
+        if (!mkdtemp(root)) std::abort();
         std::atexit([] {
             std::error_code ec;
-            std::filesystem::remove_all(std::filesystem::path(installPlugin()).parent_path().parent_path(), ec);
+            std::filesystem::remove_all(root, ec);
         });
-        const std::string install = root + "/P/X";
+        const std::string install = std::string(root) + "/P/X";
         plat::createDirectories(install);
         (void)plat::writeFile(install + "/Tool.txt", plat::readFile(FX_SOURCE_DIR "/data/Forantix.txt").value_or(""));
         plat::useVirtualClock(true);

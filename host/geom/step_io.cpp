@@ -8,20 +8,13 @@
 #include <Message_Messenger.hxx>
 #include <Message_PrinterOStream.hxx>
 #include <Quantity_Color.hxx>
-#include <STEPCAFControl_Reader.hxx>
 #include <STEPCAFControl_Writer.hxx>
 #include <Standard_Failure.hxx>
-#include <TCollection_AsciiString.hxx>
 #include <TCollection_ExtendedString.hxx>
-#include <TDF_Label.hxx>
-#include <TDF_LabelSequence.hxx>
 #include <TDataStd_Name.hxx>
-#include <TDocStd_Document.hxx>
 #include <TopExp.hxx>
-#include <TopExp_Explorer.hxx>
 #include <TopTools_IndexedMapOfShape.hxx>
 #include <TopoDS_Shape.hxx>
-#include <XCAFApp_Application.hxx>
 #include <XCAFDoc_ColorTool.hxx>
 #include <XCAFDoc_DocumentTool.hxx>
 #include <XCAFDoc_ShapeTool.hxx>
@@ -33,14 +26,14 @@
 #include <mutex>
 #include <optional>
 
+#include "host/api.h"
 #include "host/geom/brep_text.h"
 #include "host/geom/occt_impl.h"
 #include "host/geom/step_process.h"
 #include "host/geom/step_reply.h"
 #include "host/geom/step_scan.h"
-#include "host/geom/xde_document.h"
 #include "host/geom/surface_entities.h"
-#include "host/api.h"
+#include "host/geom/xde_document.h"
 #include "host/state.h"
 
 namespace host {
