@@ -39,6 +39,7 @@
 #include <TColgp_Array1OfPnt.hxx>
 #include <TColgp_Array1OfPnt2d.hxx>
 #include <TColgp_Array2OfPnt.hxx>
+#include <gp_Trsf.hxx>
 
 #include <charconv>
 #include <cmath>
@@ -109,16 +110,23 @@ public:
     void word(std::string_view w) {
         if (next() != w) throw Refused{};
     }
-    // Moves to the line that starts with `w`.
-    void skipTo(std::string_view w) {
-        for (std::size_t at = 0;; ++at) {
-            at = s_.find(w, at);
-            if (at == std::string_view::npos) throw Refused{};
-            if (at == 0 || s_[at - 1] == '\n') {
-                s_.remove_prefix(at);
-                return;
+    // Moves past the format line, where the kernel's reader starts: the first line (without its CR) that is
+    // one of its format lines; the reader gives up on a line of 100 characters or more before it.
+    void skipFormatLine() {
+        static constexpr std::string_view kFormats[] = {"CASCADE Topology V1, (c) Matra-Datavision",
+                                                        "CASCADE Topology V2, (c) Matra-Datavision",
+                                                        "CASCADE Topology V3, (c) Open Cascade"};
+        while (!s_.empty()) {
+            const std::size_t end = s_.find('\n');
+            std::string_view line = s_.substr(0, end);
+            s_.remove_prefix(end == std::string_view::npos ? s_.size() : end + 1);
+            if (line.size() >= 100) break;
+            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+            for (std::string_view f : kFormats) {
+                if (line == f) return;
             }
         }
+        throw Refused{};
     }
 
 private:
@@ -286,6 +294,22 @@ Handle(Geom_Surface) surface(Tokens& t, int depth) {
     }
 }
 
+// Each location is a transformation (a 3x4 matrix) or a product of powers of earlier ones, ending in 0.
+void locations(Tokens& t) {
+    t.word("Locations");
+    const int n = t.count(0);
+    for (int i = 1; i <= n; ++i) {
+        if (t.integer(1, 2) == 1) {
+            double m[12];
+            for (double& v : m) v = t.real();
+            gp_Trsf trsf;
+            trsf.SetValues(m[0], m[1], m[2], m[3], m[4], m[5], m[6], m[7], m[8], m[9], m[10], m[11]);
+            continue;
+        }
+        for (std::int64_t ref = t.integer(0, i - 1); ref != 0; ref = t.integer(0, i - 1)) t.integer(-1000000, 1000000);
+    }
+}
+
 template <typename Read>
 void section(Tokens& t, std::string_view name, Read read) {
     t.word(name);
@@ -300,7 +324,8 @@ void section(Tokens& t, std::string_view name, Read read) {
 bool brepGeometryReadable(std::string_view text) {
     Tokens t(text);
     try {
-        t.skipTo("Curve2ds");
+        t.skipFormatLine();
+        locations(t);
         section(t, "Curve2ds", [](Tokens& k) { return curve2d(k, 0); });
         section(t, "Curves", [](Tokens& k) { return curve3d(k, 0); });
         for (const char* none : {"Polygon3D", "PolygonOnTriangulations"}) {
