@@ -11,10 +11,10 @@ jobs=${2:-1}
 dir="$root/build-fuzz"
 cmake -S "$root" -B "$dir" -G Ninja -DFX_FUZZ=ON -DFX_BENCH=OFF -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build "$dir" --parallel "$(nproc)" --target fx_fuzz
-"$dir/fuzz/fx_fuzz_seeds" "$dir/seeds" >/dev/null
-mkdir -p "$dir/findings"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1
 export LSAN_OPTIONS=suppressions="$root/tests/lsan.supp"
+"$dir/fuzz/fx_fuzz_seeds" "$dir/seeds" >"$dir/seeds.log" 2>&1 || { cat "$dir/seeds.log"; exit 1; }
+mkdir -p "$dir/findings"
 status=0
 for target in "$dir"/fuzz/fx_fuzz_*; do
   name=$(basename "$target"); name=${name#fx_fuzz_}
