@@ -51,6 +51,9 @@ namespace {
 constexpr int kMaxNesting = 16;
 constexpr int kMaxDegree = 25;             // the kernel's own limit for Bezier and B-spline degrees
 constexpr double kMaxMagnitude = 2e100;    // the kernel's infinity
+// Curves in a face's parameter plane further out than this make the kernel's face classifier run for
+// minutes (its work grows with the span, on a cylinder a span of turns); no part comes near it.
+constexpr double kMaxParameter = 1e7;
 
 // A refusal: thrown on the first token that does not fit, caught once at the top.
 struct Refused {};
@@ -58,6 +61,8 @@ struct Refused {};
 class Tokens {
 public:
     explicit Tokens(std::string_view text) : s_(text) {}
+
+    void limitNumbers(double magnitude) { limit_ = magnitude; }
 
     std::string_view next() {
         const std::size_t start = s_.find_first_not_of(" \t\r\n");
@@ -82,7 +87,7 @@ public:
         double v = 0;
         auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
         if (t.empty() || ec != std::errc() || p != t.data() + t.size() || !std::isfinite(v) ||
-            std::abs(v) > kMaxMagnitude)
+            std::abs(v) > limit_)
             throw Refused{};
         return v;
     }
@@ -133,6 +138,7 @@ private:
     std::int64_t left() const { return static_cast<std::int64_t>(s_.size() / 2 + 1); }
 
     std::string_view s_;
+    double limit_ = kMaxMagnitude;
 };
 
 // Poles (and weights when rational) and knots of a B-spline, or poles of a Bezier curve, as the writer
@@ -326,7 +332,9 @@ bool brepGeometryReadable(std::string_view text) {
     try {
         t.skipFormatLine();
         locations(t);
+        t.limitNumbers(kMaxParameter);
         section(t, "Curve2ds", [](Tokens& k) { return curve2d(k, 0); });
+        t.limitNumbers(kMaxMagnitude);
         section(t, "Curves", [](Tokens& k) { return curve3d(k, 0); });
         for (const char* none : {"Polygon3D", "PolygonOnTriangulations"}) {
             t.word(none);

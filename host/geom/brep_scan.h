@@ -4,7 +4,8 @@
 // the entry to be read as the next one. So every curve and surface is read here first as the kernel reads
 // it and built with the kernel's own constructors: any entry that does not build refuses the text. Counts
 // are checked against the text, nesting is at most 16, numbers are finite and no larger than the kernel's
-// infinity. The texts the host writes hold no polygons or triangulations; one that does is refused too.
+// infinity (curves in the parameter plane: 1e7, past which the kernel's face classifier takes minutes).
+// The texts the host writes hold no polygons or triangulations; one that does is refused too.
 #pragma once
 #include <string_view>
 

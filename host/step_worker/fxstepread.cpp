@@ -2,7 +2,9 @@
 // host/geom/step_reply.h. The host's STEP import runs it as a process of its own, so that a file the
 // kernel cannot survive (a crash, a hang, memory without end) costs that import and not the host.
 // Usage: fxstepread [--memory-mb N] [--fail-names-colours] FILE
+#include <BRepBndLib.hxx>
 #include <BRepTools.hxx>
+#include <Bnd_Box.hxx>
 #include <IFSelect_ReturnStatus.hxx>
 #include <Message.hxx>
 #include <Message_Messenger.hxx>
@@ -99,7 +101,13 @@ void addBodies(const TopoDS_Shape& shape, const std::string& name, const Handle(
         if (body.colour == kNone) body.colour = bodyColour;
         TopTools_IndexedMapOfShape faces;
         TopExp::MapShapes(part, TopAbs_FACE, faces);
-        for (int i = 1; i <= faces.Extent(); ++i) body.faceColours.push_back(colourOf(colours, faces(i)));
+        for (int i = 1; i <= faces.Extent(); ++i) {
+            body.faceColours.push_back(colourOf(colours, faces(i)));
+            // The host boxes every face when it takes the solid: a face whose box would take it minutes
+            // takes them here, under the time limit, instead.
+            Bnd_Box box;
+            BRepBndLib::AddOptimal(faces(i), box, false, false);
+        }
         reply.bodies.push_back(std::move(body));
     }
 }

@@ -56,6 +56,10 @@ TEST(BrepCheck, RefusesWhatTheKernelsReaderDoesNotSurvive) {
         {"a surface left without its triangulations line", "Surfaces 1\n" + plane + "Triangulations 1\n", false},
     };
     for (const Case& c : cases) EXPECT_EQ(brepGeometryReadable(head + c.surfaces + "Triangulations 0\n"), c.readable) << c.what;
+    std::string farOut = head + "Surfaces 1\n" + plane + "Triangulations 0\n";
+    farOut.replace(farOut.find("Curve2ds 0"), 10, "Curve2ds 1\n1 -4e10 0 0 1");
+    EXPECT_FALSE(brepGeometryReadable(farOut));
+    EXPECT_TRUE(brepGeometryReadable(farOut.replace(farOut.find("-4e10"), 5, "-4e6")));
 
     const std::string found = std::string(FX_SOURCE_DIR) + "/tests/fuzz_regressions/brep_text";
     int files = 0;
