@@ -260,4 +260,19 @@ TEST_F(Hostcam, AFileThatIsNoPartIsRefused) {
     EXPECT_NE(err.str().find("bogus.pfp"), std::string::npos) << err.str();
 }
 
+// A folder named like a STEP file, and a STEP file nested past what the kernel's reader survives: each is
+// refused with what it is, before the plug-in runs.
+TEST_F(Hostcam, AFolderOrAHostileStepFileIsRefusedWithWhatItIs) {
+    const std::string folder = (dir / "folder.step").string();
+    fs::create_directories(folder);
+    EXPECT_EQ(run({"--plugin", kModule, "--open", folder}), 2);
+    EXPECT_EQ(err.str(), "hostcam: " + folder + ": is a folder, not a STEP file\n");
+
+    err.str("");
+    const std::string nested = write("nested.step", "ISO-10303-21;\nDATA;\n#1=A(" + std::string(100000, '(') + ");\n");
+    EXPECT_EQ(run({"--plugin", kModule, "--open", nested}), 2);
+    EXPECT_EQ(err.str(), "hostcam: " + nested + ": not read, it holds line 3: lists nested deeper than 64 levels\n");
+    EXPECT_EQ(out.str().find("hostcam.return"), std::string::npos);
+}
+
 }  // namespace
