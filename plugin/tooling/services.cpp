@@ -37,9 +37,4 @@ int readMachineGroupInfo(op_group*) {
     return 1;
 }
 
-int OP_CYCLE_LIST::load(const char*, int) {
-    cycles.clear();
-    return 0;
-}
-
 int deleteGroupOperations(std::uint32_t) { return 0; }

@@ -7,6 +7,7 @@
 
 #include "host/api.h"
 #include "platform/ui/dialog.h"
+#include "plugin/tooling/cycle_names.h"
 #include "plugin/tooling/tool_records.h"
 
 struct CONTROL_DEFINITION {
@@ -25,15 +26,6 @@ extern MACHINE_INFO g_machineInfo;
 
 int readMachineGroupInfo(op_group* machineGroup);
 
-struct OP_CYCLE_LIST {
-    struct CYCLE {
-        std::string name;
-        bool enabled = true;
-        int number = 0;
-    };
-    std::vector<CYCLE> cycles;
-    int load(const char* postText, int flag);
-};
 
 struct TOOL_OP_TYPE {
     std::int32_t type;
