@@ -125,8 +125,10 @@ void setPostFile(std::string_view path) {
 const char* ToolLibraryStr() { return host::env.toolLibraryText.c_str(); }
 
 const char* PostProcFileStr() {
-    // The post belongs to the machine group: without one there is none.
-    return GroupsMachineGroup(nullptr) ? host::env.postFileText.c_str() : "";
+    // The post belongs to the machine group: without one there is none; a group naming none takes the host's.
+    const op_group* group = GroupsMachineGroup(nullptr);
+    if (!group) return "";
+    return group->machine.postPath[0] ? group->machine.postPath : host::env.postFileText.c_str();
 }
 
 HostApp* GetPartforgeApp() { return &host::app; }

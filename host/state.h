@@ -111,3 +111,4 @@ int fitCount();
 void setWorkWindow(double x, double y, double height);
 
 }  // namespace host
+#include "host/state_ops.h"

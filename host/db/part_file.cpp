@@ -167,6 +167,22 @@ std::string stateBlob() {
     return w.data();
 }
 
+// ---- operations, groups and chains: rows of host/ops/ops_part.h's codec ----
+
+bool writeOpsTable(Writer& w) {
+    if (!w.exec("CREATE TABLE host_ops(pos INTEGER PRIMARY KEY, kind INTEGER NOT NULL, body BLOB NOT NULL)"))
+        return false;
+    Stmt rows = w.prepare("INSERT INTO host_ops(pos, kind, body) VALUES(?, ?, ?)");
+    const std::vector<ops::OpsRow> encoded = ops::encodeOpsRows();
+    for (std::size_t i = 0; i < encoded.size(); ++i) {
+        sqlite3_bind_int64(rows.get(), 1, static_cast<sqlite3_int64>(i));
+        sqlite3_bind_int64(rows.get(), 2, encoded[i].first);
+        bindBlob(rows.get(), 3, encoded[i].second);
+        if (!w.step(rows.get())) return false;
+    }
+    return true;
+}
+
 bool writeAll(Writer& w, const PartSaveOptions& options) {
     const Database& db = current();
     if (!w.exec("PRAGMA journal_mode=MEMORY") || !w.exec("BEGIN") ||
@@ -246,7 +262,7 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
         bindBlob(named.get(), 2, b.data());
         if (!w.step(named.get())) return false;
     }
-    return w.exec("COMMIT");
+    return writeOpsTable(w) && w.exec("COMMIT");
 }
 
 // ---- loading ----
@@ -506,6 +522,26 @@ bool readEntities(Reader& r, LoadedPart& out) {
     return true;
 }
 
+// A file written before there were operations has no table: it reads as a part without them.
+bool readOpsTable(Reader& r, LoadedPart& out) {
+    Stmt has = r.prepare("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'host_ops'");
+    if (!has || r.step(has.get()) != SQLITE_ROW) return false;
+    if (sqlite3_column_int(has.get(), 0) == 0) return true;
+    Stmt rows = r.prepare("SELECT pos, kind, body FROM host_ops ORDER BY pos");
+    if (!rows) return false;
+    std::vector<ops::OpsRow> encoded;
+    while (r.step(rows.get()) == SQLITE_ROW) {
+        std::int64_t pos = 0, kind = 0;
+        if (!r.integer(rows.get(), 0, 0, INT32_MAX, &pos) || !r.integer(rows.get(), 1, 0, 255, &kind)) return false;
+        if (pos != static_cast<std::int64_t>(encoded.size())) return r.damaged("an operations record is missing");
+        encoded.emplace_back(static_cast<int>(kind), std::string(r.blob(rows.get(), 2)));
+    }
+    if (r.bad()) return false;
+    std::string why;
+    if (!ops::decodeOpsRows(encoded, out.ops, &why)) return r.damaged(why);
+    return true;
+}
+
 }  // namespace
 
 PartFileResult loadPartFile(std::string_view path, LoadedPart& out) {
@@ -522,7 +558,7 @@ PartFileResult loadPartFile(std::string_view path, LoadedPart& out) {
     out = LoadedPart{};
     std::string state;
     if (readMeta(r, name, out, &state) && readState(r, state, out) && readViews(r, out) && readLevels(r, out) &&
-        readEntities(r, out))
+        readEntities(r, out) && readOpsTable(r, out))
         return PartFileResult{true, {}};
     return failure(r.bad() ? r.message() : "The part file " + name + " cannot be read.");
 }
@@ -585,6 +621,7 @@ PartFileResult openPart(std::string_view path) {
     main_level = part.mainLevel;
     main_color = part.mainColor;
     main_attrib = part.mainAttrib;
+    ops::installOps(std::move(part.ops));
     setPartFile(path);
     detail::record("host.part opened " + detail::quote(std::string(path)));
     return result;

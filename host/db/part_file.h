@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/db/database.h"
+#include "host/ops/ops_part.h"
 #include "host/state.h"
 #include "host/views/view_table.h"
 
@@ -22,6 +23,7 @@ struct LoadedPart {
     int mainColor = 10;
     attr_block mainAttrib;
     int release = 0;
+    ops::PartOps ops;                 // operations, groups and chains (host/ops/ops_part.h)
 };
 
 // Reads the whole file; on failure `message` says why, naming the file, and `out` is unspecified.

@@ -6,6 +6,7 @@
 
 #include "host/db/database.h"
 #include "host/internal.h"
+#include "host/ops/op_store.h"
 #include "host/state.h"
 #include "host/views/view_table.h"
 
@@ -117,6 +118,7 @@ void newPart() {
     auto lock = db::guard();
     db::resetDatabase();
     db::resetGlobals();
+    ops::clearOps();   // operations belong to the part; the groups stay the host's
     views::resetViews();
     mask_level = 0;
 }

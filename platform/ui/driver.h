@@ -47,6 +47,8 @@ public:
     Script& file(std::string path);           // file dialog; "" = cancelled
     Script& folder(std::string path);         // folder picker; "" = cancelled
     Script& point(double x, double y, double z);
+    Script& pointEntry(char kind, double x, double y, double z);   // a point given with another entry kind
+    Script& entity(int id);                   // the entity with this id picked
     Script& esc();                            // Esc at the host's prompt or pick
     Script& cancelWait();                     // Cancel on the host's wait dialog
     Script& notify(int code);                // the host sends m_notify(code)
