@@ -53,11 +53,14 @@ public:
 TpOpMgr& TpMainOpMgr();
 
 // One node of the operation list as list_manager(1, ...) hands it out: a copy of each operation in
-// creation order. (list_manager itself is in the tools unit.)
+// creation order.
 struct op_list {
     operation op;
     op_list* next = nullptr;
 };
+// Kind 1 only (the other kinds are tool and material lists). Mode 0 sets *list to a copy of the part's
+// operations (null when there are none) and returns 1; mode 1 frees *list and sets it to null.
+int list_manager(int kind, const char* name, int mode, op_list** list);
 
 // ---- NCI ------------------------------------------------------------------------------------------------
 // The buffer nci_manager fills: the operation and what its toolpath was made from.

@@ -49,8 +49,8 @@ std::string hostDirWithSeparator() {
 }
 
 void refreshTexts() {
-    env.toolLibraryText = env.toolLibrary.value_or(hostDirWithSeparator() + "TOOLS/" +
-                                                    (metric() ? "Default_MM.tooldb" : "Default_IN.tooldb"));
+    env.toolLibraryText = env.toolLibrary.value_or(hostDirWithSeparator() + "Mill/Tools/" +
+                                                    (metric() ? "Mill_mm" : "Mill_Inch") + tool_suffix);
     env.postFileText = env.postFile.value_or(hostDirWithSeparator() + "POSTS/Generic.pst");
 }
 
@@ -91,6 +91,7 @@ void reset() {
     detail::resetWaitDialog();
     detail::resetDisplay();
     detail::resetCommands();
+    detail::resetTools();
     newPart();
 }
 
@@ -111,7 +112,7 @@ void setHostDir(std::string_view dir) {
 void setPartFile(std::string_view path) { copyText(geo_filename, path.empty() ? std::string_view(kUnnamedPart) : path); }
 
 void setToolLibrary(std::string_view path) {
-    env.toolLibrary = std::string(path);
+    env.toolLibrary = path.empty() ? std::nullopt : std::optional<std::string>(path);
     refreshTexts();
 }
 

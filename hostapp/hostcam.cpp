@@ -11,6 +11,7 @@
 #include "hostapp/plugin_module.h"
 #include "hostapp/session_runner.h"
 #include "platform/sys/clock.h"
+#include "platform/sys/files.h"
 #include "platform/sys/paths.h"
 #include "platform/ui/driver.h"
 
@@ -23,13 +24,21 @@ const char* const kBuiltInSession =
 
 namespace {
 
-std::string defaultPluginPath() {
+std::string exeDir() {
     char buf[4096];
     ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0) return "Forantix.so";
+    if (n <= 0) return ".";
     std::string exe(buf, static_cast<std::size_t>(n));
     std::size_t slash = exe.rfind('/');
-    return (slash == std::string::npos ? std::string(".") : exe.substr(0, slash)) + "/Forantix.so";
+    return slash == std::string::npos ? std::string(".") : exe.substr(0, slash);
+}
+
+std::string defaultPluginPath() { return exeDir() + "/Forantix.so"; }
+
+// The shipped host folder (data/host), copied beside hostcam by the build.
+std::string defaultHostDir() {
+    const std::string dir = exeDir() + "/host/";
+    return plat::dirExists(dir) ? dir : std::string();
 }
 
 std::optional<std::string> readText(const std::string& path) {
@@ -131,7 +140,8 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
     plat::driver().reset();
     reset();
     if (opts->inch) setMetric(false);
-    if (!opts->hostDir.empty()) setHostDir(opts->hostDir);
+    const std::string hostDir = opts->hostDir.empty() ? defaultHostDir() : opts->hostDir;
+    if (!hostDir.empty()) setHostDir(hostDir);
     if (!opts->part.empty()) setPartFile(opts->part);
     if (opts->noMachineGroup) setMachineGroup(false);
     if (opts->noActiveGroup) setActiveGroup(false);

@@ -8,6 +8,7 @@
 #include "host/db/database.h"
 #include "host/ops/ops_part.h"
 #include "host/state.h"
+#include "host/tools/part_tools.h"
 #include "host/views/view_table.h"
 
 namespace host::db {
@@ -24,6 +25,7 @@ struct LoadedPart {
     attr_block mainAttrib;
     int release = 0;
     ops::PartOps ops;                 // operations, groups and chains (host/ops/ops_part.h)
+    tools::PartToolState tools;
 };
 
 // Reads the whole file; on failure `message` says why, naming the file, and `out` is unspecified.

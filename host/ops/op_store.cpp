@@ -230,3 +230,15 @@ int OMenableRefresh(int on) {
 }
 
 void OMrefreshOpManTree() { ++host::ops::opState().refreshCount; }
+
+int list_manager(int kind, const char* /*name*/, int mode, op_list** list) {
+    if (kind != 1 || !list) return 0;
+    if (mode == 0) {
+        *list = host::loadOpListNodes();
+        return 1;
+    }
+    if (mode != 1) return 0;
+    host::freeOpListNodes(*list);
+    *list = nullptr;
+    return 1;
+}

@@ -8,6 +8,7 @@
 #include "host/internal.h"
 #include "host/ops/op_store.h"
 #include "host/state.h"
+#include "host/tools/part_tools.h"
 #include "host/views/view_table.h"
 
 job_setup_rec job_setup;
@@ -120,6 +121,7 @@ void newPart() {
     db::resetGlobals();
     ops::clearOps();   // operations belong to the part; the groups stay the host's
     views::resetViews();
+    tools::resetPartTools();
     mask_level = 0;
 }
 

@@ -126,6 +126,9 @@ Script& Script::focusOut(int window, bool escDown) {
 Script& Script::answer(int code) { return add(makeStep("answer", {num(code)})); }
 Script& Script::menu(int id) { return add(makeStep("menu", {num(id)})); }
 Script& Script::file(std::string path) { return add(makeStep("file", {path.empty() ? "cancel" : std::move(path)})); }
+Script& Script::libraryPick(std::string entry) {
+    return add(makeStep("library-pick", {entry.empty() ? "cancel" : std::move(entry)}));
+}
 Script& Script::folder(std::string path) {
     return add(makeStep("folder", {path.empty() ? "cancel" : std::move(path)}));
 }
@@ -209,6 +212,7 @@ const std::vector<VerbSyntax>& verbSyntaxes() {
         {"entity", {Arg::Whole}, "entity ID"},
         {"esc", {}, "esc"},
         {"cancel-wait", {}, "cancel-wait"},
+        {"library-pick", {Arg::PathOrCancel}, "library-pick SLOT|NAME|cancel"},
         {"notify", {Arg::Whole}, "notify CODE"},
         {"list-click", {Arg::Whole, Arg::Whole, Arg::Row, Arg::OptCol}, "list-click WINDOW CONTROL ROW [COL]"},
         {"list-dblclick", {Arg::Whole, Arg::Whole, Arg::Row, Arg::OptCol}, "list-dblclick WINDOW CONTROL ROW [COL]"},

@@ -46,6 +46,7 @@ public:
     Script& menu(int id);                     // popup menu item; 0 = dismissed
     Script& file(std::string path);           // file dialog; "" = cancelled
     Script& folder(std::string path);         // folder picker; "" = cancelled
+    Script& libraryPick(std::string entry);   // host library pick: a tool slot or material name; "" = cancelled
     Script& point(double x, double y, double z);
     Script& pointEntry(char kind, double x, double y, double z);   // a point given with another entry kind
     Script& entity(int id);                   // the entity with this id picked

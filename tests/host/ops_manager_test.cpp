@@ -95,10 +95,13 @@ TEST_F(Ops, DeletingAnOperationTakesItsPointsAlongAndFreesThem) {
 }
 
 TEST_F(Ops, TheLinkedListHoldsCopiesInCreationOrder) {
-    EXPECT_EQ(host::loadOpListNodes(), nullptr);
+    op_list* head = reinterpret_cast<op_list*>(1);
+    ASSERT_EQ(list_manager(1, "", 0, &head), 1);
+    EXPECT_EQ(head, nullptr);
+    EXPECT_EQ(list_manager(3, "", 0, &head), 0) << "only kind 1 is a list of operations";
     std::vector<std::int32_t> ids;
     for (auto [code, sub] : kCodes) ids.push_back(makeOp(code, sub, host::kActiveGroupId).id);
-    op_list* head = host::loadOpListNodes();
+    ASSERT_EQ(list_manager(1, "", 0, &head), 1);
     std::vector<std::int32_t> seen;
     for (op_list* n = head; n; n = n->next) seen.push_back(n->op.id);
     EXPECT_EQ(seen, ids);
@@ -107,7 +110,8 @@ TEST_F(Ops, TheLinkedListHoldsCopiesInCreationOrder) {
     char fail = 1;
     ASSERT_EQ(operation_manager(&head->op, 2, nullptr, &fail), 1);
     EXPECT_EQ(opList().FindByID(ids[0])->selected, 1);
-    host::freeOpListNodes(head);
+    ASSERT_EQ(list_manager(1, "", 1, &head), 1);
+    EXPECT_EQ(head, nullptr);
 }
 
 TEST_F(Ops, RegenerationIsRecordedPerOperationAndAWriteMakesItStale) {
