@@ -68,3 +68,7 @@ void setWorkText(RECORD& record, std::size_t at, std::size_t size, const std::st
     std::memset(bytes, 0, size);
     std::memcpy(bytes, text.data(), std::min(text.size(), size - 1));
 }
+
+// The association index of the operation's process definition that tapers are made by; the process
+// record does not name it yet, so every definition counts as not associated (docs/seams.md).
+inline std::int16_t processAssociationIndex(const OPE_LIST&) { return 0; }
