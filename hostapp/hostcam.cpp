@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -14,6 +15,7 @@
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
 #include "platform/ui/driver.h"
+#include "platform/ui/window_picture.h"
 
 namespace host {
 
@@ -53,7 +55,9 @@ std::optional<std::string> readText(const std::string& path) {
 
 std::string usage() {
     return "usage: hostcam [--plugin PATH] [--session FILE] [--inch] [--no-machine-group] [--no-active-group]\n"
-           "               [--host-dir DIR] [--part PATH] [--open FILE] [--save FILE]\n";
+           "               [--host-dir DIR] [--part PATH] [--open FILE] [--save FILE] [--pictures DIR]\n"
+           "  --pictures DIR  write each window's picture when it is shown (and again when it was drawn on\n"
+           "                  since) as DIR/<caption or window id>-<n>.png\n";
 }
 
 std::optional<HostcamOptions> parseOptions(const std::vector<std::string>& args, std::string& error) {
@@ -80,6 +84,8 @@ std::optional<HostcamOptions> parseOptions(const std::vector<std::string>& args,
             if (!value(o.open)) return std::nullopt;
         } else if (a == "--save") {
             if (!value(o.save)) return std::nullopt;
+        } else if (a == "--pictures") {
+            if (!value(o.pictures)) return std::nullopt;
         } else if (a == "--inch") {
             o.inch = true;
         } else if (a == "--no-machine-group") {
@@ -156,6 +162,15 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
         printCounts(out, opts->open);
     }
 
+    if (!opts->pictures.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(opts->pictures, ec);
+        if (!std::filesystem::is_directory(opts->pictures, ec)) {
+            err << "hostcam: " << opts->pictures << ": cannot make the pictures folder\n";
+            return 2;
+        }
+    }
+
     PluginModule module;
     std::string pluginPath = opts->plugin.empty() ? defaultPluginPath() : opts->plugin;
     if (!module.load(pluginPath, error)) {
@@ -166,8 +181,10 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
         std::lock_guard lock(plat::driver().mutex());
         for (plat::Step& s : parsed.steps) plat::driver().script().add(std::move(s));
     }
+    plat::setPictureFolder(opts->pictures);
     SessionResult result = runSession(module.exports(), out, err);
     module.unload();
+    plat::setPictureFolder("");
     if (!opts->save.empty()) {
         const PartFileResult saved = savePart(opts->save);
         if (!saved.ok) {
