@@ -332,7 +332,7 @@ void pluginMain() {
     operationTypes.clear();
     groupOpNames.clear();
 
-    g.cycleNames.load("", 0);
+    g.cycleNames.load("");
     loadToolMaterials();
     (void)g.viewNames.load(g.uiTextFile, "ViewNames", false);
 
