@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "host/builder/part_builder.h"
+#include "host/geom/step_io.h"
 #include "host/geom/surface_entities.h"
 #include "host/state.h"
 #include "platform/sys/files.h"
@@ -46,6 +47,8 @@ PartBuilder tile(double x0, double y0) {
     return b;
 }
 
+int openHoles = 0;   // the plate now open, 0 when the open part is no plate
+
 std::string buildFolder() { return std::string(FX_BINARY_DIR) + "/bench"; }
 
 std::string buildPlate(int holes, const std::string& path) {
@@ -80,15 +83,23 @@ void startPlugin() {
 }
 
 std::string openPlate(int holes) {
-    static int open = 0;
-    if (open == holes) return "";
+    if (openHoles == holes) return "";
     startPlugin();
     const std::string path = buildFolder() + "/plate_" + std::to_string(holes) + ".pfp";
     if (!plat::fileExists(path) || !host::openPart(path).ok) {
         if (std::string error = buildPlate(holes, path); !error.empty()) return error;
     }
     (void)solidsToEntities();
-    open = holes;
+    openHoles = holes;
+    return "";
+}
+
+std::string openStepPart(const std::string& title) {
+    startPlugin();
+    openHoles = 0;
+    const std::string error = host::openStepAsPart(examplesFolder() + "/" + title + ".step");
+    if (!error.empty()) return error;
+    (void)solidsToEntities();
     return "";
 }
 

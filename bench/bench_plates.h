@@ -13,6 +13,9 @@ void startPlugin();
 // else why not.
 std::string openPlate(int holes);
 
+// Opens data/examples/<title>.step as a new part with its solids converted to surfaces. "" on success.
+std::string openStepPart(const std::string& title);
+
 // The source folder's example parts.
 std::string examplesFolder();
 
