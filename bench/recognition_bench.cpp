@@ -54,6 +54,24 @@ void BM_Recognition(benchmark::State& state) {
     state.counters["peak_MiB"] = peak;
 }
 
+// The opaque-surfaces check on the recognised tree: every visible surface against the holes near it.
+void BM_OpaqueCheck(benchmark::State& state) {
+    const int holes = static_cast<int>(state.range(0));
+    if (!openPlate(holes, state)) return;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::int32_t wide = 0, narrow = 0, refused = 0;
+        g_nextHoleId = 1;
+        VIEW_LIST* tree = recognizeCylinders(kRecognizeCommand, nullptr, &wide, &narrow, &refused, 0, 0, nullptr);
+        state.ResumeTiming();
+        if (checkOpaqueSurfs(tree, 0, nullptr) != 0) state.SkipWithError("opaque check failed");
+        state.PauseTiming();
+        freeViewsTree(tree);
+        state.ResumeTiming();
+    }
+    perHole(state, holes);
+}
+
 // What recognition cannot do without: every visible surface read and evaluated at a 3 x 3 grid.
 void BM_ReadSurfaces(benchmark::State& state) {
     const int holes = static_cast<int>(state.range(0));
@@ -122,6 +140,7 @@ BENCHMARK(BM_StepImport)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StepRecognition)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadSurfaces)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Recognition)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpaqueCheck)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

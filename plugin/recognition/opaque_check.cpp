@@ -24,8 +24,9 @@
 namespace opaque {
 
 namespace {
+// Distinct for cells less than 2^32 apart (a xor would let (-1, -1) and (1, 1) meet).
 std::uint64_t cellKey(std::int64_t x, std::int64_t y) {
-    return static_cast<std::uint64_t>(x) * 0x9E3779B97F4A7C15ull ^ static_cast<std::uint64_t>(y);
+    return static_cast<std::uint64_t>(x) * 0x9E3779B97F4A7C15ull + static_cast<std::uint64_t>(y);
 }
 }  // namespace
 
@@ -130,6 +131,7 @@ void CNearHoles::query(double x, double y, double radius, std::vector<int>& out)
         }
     out.insert(out.end(), aside_.begin(), aside_.end());
     std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
 }
 
 // ---- surfaces in a view ------------------------------------------------------------------------------------

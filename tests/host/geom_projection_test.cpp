@@ -9,8 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "host/api.h"
 #include "host/builder/part_builder.h"
+#include "host/geom/surface_entities.h"
 #include "host/geom/step_io.h"
+#include "host/state.h"
 
 namespace {
 
@@ -125,6 +128,47 @@ TEST(FaceProjection, AFaceWithManyHolesAgreesWithTheKernel) {
         if (HasFatalFailure()) return;
     }
     EXPECT_GT(total.hits, 1000);
+}
+
+}  // namespace
+
+namespace {
+
+// The projection's state lives with the geometry, never with the handle: rewriting a surface with other
+// geometry, or opening another part, never projects onto the face that was there before.
+TEST(FaceProjection, ARewrittenSurfaceIsProjectedOntoItsNewFace) {
+    host::newPart();
+    const BuiltPart holed = PartBuilder::block({20, 20, 5}).hole(throughHole("t", {10, 10, 5}, {0, 0, -1}, 6)).build();
+    const BuiltPart plain = PartBuilder::block({20, 20, 5}).build();
+    ASSERT_TRUE(holed.ok() && plain.ok());
+    auto topOf = [](const BuiltPart& part) {
+        for (const FaceGeom& f : part.solid.faces()) {
+            Vec3 n{};
+            if (f.isPlanar(&n) && n[2] > 0.9) return f;
+        }
+        return FaceGeom{};
+    };
+    ent e{};
+    fillSurfaceRecord(e, topOf(holed), kSurfNurbs);
+    db_ptr entry = 0;
+    char ok = 0;
+    store_ent(&e, &entry, 0, 10, 1, main_attrib, &ok);
+    ASSERT_EQ(ok, 1);
+
+    const double down[3] = {0, 0, -1}, inHole[3] = {10, 10, 9};
+    double out[3];
+    ent stored{};
+    ASSERT_EQ(get_ent_from_eptr(entry, &stored), 1);
+    EXPECT_EQ(project_pt_along_dir(&stored, down, inHole, 0, 0, out, nullptr, nullptr), 0);
+
+    fillSurfaceRecord(stored, topOf(plain), kSurfNurbs);
+    stored.eptr = entry;
+    ASSERT_EQ(rewrite_ent(&stored, 0), 1);
+    ent rewritten{};
+    ASSERT_EQ(get_ent_from_eptr(entry, &rewritten), 1);
+    ASSERT_EQ(project_pt_along_dir(&rewritten, down, inHole, 0, 0, out, nullptr, nullptr), 1);
+    EXPECT_NEAR(out[2], 5, 1e-9);
+    EXPECT_GT(surf_trim_tolerance(&rewritten), 0);
 }
 
 }  // namespace
