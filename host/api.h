@@ -23,30 +23,6 @@ const char* PostProcFileStr();    // post processor file of the current machine 
 struct HostApp;                   // the host application object
 HostApp* GetPartforgeApp();
 
-// ---- groups -------------------------------------------------------------------------------------------
-// An operation group. A machine group is a root group whose machine data is present.
-struct op_group {
-    std::int32_t id = 0;
-    char name[256] = {};
-    std::int32_t parentId = 0;    // 0 for a root group
-    bool isMachineGroup = false;
-};
-
-op_group* GroupsMachineGroup(void* unused);   // the active machine group, or null
-
-class TpGrpList {
-public:
-    op_group* RetrieveActiveGroup();                      // null when the host has no active group
-    op_group* RetrieveRootMachineGroup(std::int32_t id);  // root machine group above the group, or null
-};
-class TpGrpMgr {
-public:
-    TpGrpList& GetMainGrpList();
-};
-TpGrpMgr& TpMainGrpMgr();
-
-int OMdeleteGroup(std::int32_t groupId, int withOperations);   // 1 deleted, 0 no such group
-
 // ---- events, prompts, picks ----------------------------------------------------------------------------
 constexpr int kEventPosted = 512;   // PFEvent::type of a posted thread message
 
@@ -98,3 +74,4 @@ void edit_filename(const char* path, int mode);
 #include "host/api_views.h"
 #include "host/api_geom.h"
 #include "host/api_tools.h"
+#include "host/api_ops.h"

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 struct tp_tool {
     std::int32_t slot = 0;
@@ -127,3 +128,111 @@ inline tp_tool tpToolFromImage(const std::uint8_t* bytes, std::size_t n) {
     tp_tool_layout::all(false, image.data(), tool);
     return tool;
 }
+
+// ---- tool lists ---------------------------------------------------------------------------------------------
+// A tool list handed out by list_manager: singly linked nodes in list order, owned by the host until the
+// list is given back (list_manager mode 1).
+struct tool_node {
+    tp_tool tool;
+    tool_node* next = nullptr;
+};
+
+// ---- materials ----------------------------------------------------------------------------------------------
+// A machining material. Vc in m/min for metric materials, ft/min for inch ones; fz in mm or inch per tooth.
+// feedPercentByType is indexed by the tool type (0 to 19), the per-tool-material tables by the tool's
+// material code - 1. Every percentage 0 means "as it is" to the plug-in.
+constexpr int kMaterialToolTypes = 20;
+constexpr int kMaterialToolMaterials = 6;
+struct material {
+    char name[80] = {};
+    double cuttingSpeed = 0;
+    double speedPercent = 0;
+    double feedPerTooth = 0;
+    double feedPercentByType[kMaterialToolTypes] = {};
+    double speedPercentByMaterial[kMaterialToolMaterials] = {};
+    double feedPercentByMaterial[kMaterialToolMaterials] = {};
+    bool operator==(const material&) const = default;
+};
+struct material_node {
+    material matl;
+    material_node* next = nullptr;
+};
+
+// ---- list_manager -------------------------------------------------------------------------------------------
+// Kinds of list, and the two modes.
+constexpr int kListOperations = 1;   // the part's operations: built with the operation manager
+constexpr int kListTools = 3;        // "" the part's tool list, otherwise a tool library file
+constexpr int kListMaterials = 4;    // "" the host's current material list, otherwise a ".Materials" file
+constexpr int kListLoad = 0;
+constexpr int kListFree = 1;
+// Mode 0 sets *list to a new list (null when it is empty) and returns 1; a file that is missing, damaged
+// or of another kind gives 0, an empty list, and a message on the host's message line. Mode 1 frees *list,
+// sets it to null and returns 1. A kind that does not fit the list's type returns 0.
+int list_manager(int kind, const char* name, int mode, tool_node** list);
+int list_manager(int kind, const char* name, int mode, material_node** list);
+
+// ---- library_manager ----------------------------------------------------------------------------------------
+// Tool library files (format in host/tools/tool_library.h). `path` is the caller's buffer.
+//   mode 3, option 1: add the tool; it keeps its slot when the library has no tool there, else it gets the
+//                     next free slot; its number is `numberOrSlot` when positive, else the next free number.
+//                     The record gets the slot and number it was stored with. 1 stored, 0 not.
+//   mode 3, option 4: rewrite the tool at slot `numberOrSlot` with the record; the slot stays, and the
+//                     number the tool had when the record has none. 1 rewritten, 0 no such slot or not written.
+//   mode 1:           add the tool as mode 3 option 1 with the next free number; returns its slot, 0 when
+//                     it was not stored (a missing file is created as an empty library first).
+//   mode 6:           the user picks a tool of the library, starting at slot `numberOrSlot`, through a
+//                     scripted "library-pick SLOT|cancel" step; 1 with the record filled, 0 when cancelled
+//                     or the library cannot be read.
+constexpr int kLibraryAddTool = 1;
+constexpr int kLibraryStoreTool = 3;
+constexpr int kLibraryPickTool = 6;
+constexpr int kLibraryOptionAdd = 1;
+constexpr int kLibraryOptionRewrite = 4;
+int library_manager(int mode, char* path, tp_tool* tool, int numberOrSlot = 0, int option = 0);
+//   mode 4:           the user picks a material of the material file `path` through a scripted
+//                     "library-pick NAME|cancel" step; 1 with the record filled, 0 when cancelled.
+constexpr int kLibraryPickMaterial = 4;
+int library_manager(int mode, char* path, material* picked);
+
+// ---- the part's tools ---------------------------------------------------------------------------------------
+// The part's mill tool list. Each tool has a host id (its database record), a slot (operations name their
+// tool by slot) and a number. The list is what the plug-in walks; the database is what the part file keeps.
+// DatabaseAdd adds to both; DatabaseRemove takes the record out of the database only, RemoveAt the entry out
+// of the list only; Refresh makes the list the database again.
+struct part_tool {
+    std::int32_t id = 0;
+    tp_tool tool;
+};
+class TpToolList {
+public:
+    int GetSize() const;
+    part_tool* GetAt(int index);                      // null out of range
+    int IndexBySlot(std::int32_t slot) const;         // -1 when no entry has the slot
+    bool RemoveAt(int index);
+};
+class TpPartToolList : public TpToolList {
+public:
+    // Adds the tool: a slot of 0 or one already in the part is replaced by the next free slot (written back
+    // into *tool). Returns the new id, 0 for a null record.
+    std::int32_t DatabaseAdd(tp_tool* tool);
+    bool DatabaseRetrieve(std::int32_t id, tp_tool* out) const;   // false: no record with the id
+    bool DatabaseRemove(std::int32_t slot);                       // false: no record with the slot
+    void Refresh();
+};
+class TpToolMgr {
+public:
+    TpPartToolList& GetMainMillToolList();
+};
+TpToolMgr& TpMainToolMgr();
+
+// mode 2: writes the record over the part tool with the same slot (database and list). 1 written, 0 no part
+// tool has the slot. Other modes (the host's tool editor) are not offered: 0.
+constexpr int kToolManagerWrite = 2;
+int tool_manager(tp_tool* tool, int mode, tool_node* list = nullptr);
+
+// ---- libraries of the host ----------------------------------------------------------------------------------
+extern char tool_suffix[32];            // extension of tool library files, with its dot: ".Tools"
+extern char material_suffix[32];        // ".Materials"
+std::string ToolLibrary();              // the current tool library (a copy, as ToolLibraryStr gives it)
+void SetToolLibrary(const char* path);  // null or "" goes back to the default library of the units
+const char* MatlLibrary();              // the machine group's material file

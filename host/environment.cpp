@@ -49,8 +49,8 @@ std::string hostDirWithSeparator() {
 }
 
 void refreshTexts() {
-    env.toolLibraryText = env.toolLibrary.value_or(hostDirWithSeparator() + "TOOLS/" +
-                                                    (metric() ? "Default_MM.tooldb" : "Default_IN.tooldb"));
+    env.toolLibraryText = env.toolLibrary.value_or(hostDirWithSeparator() + "Mill/Tools/" +
+                                                    (metric() ? "Mill_mm" : "Mill_Inch") + tool_suffix);
     env.postFileText = env.postFile.value_or(hostDirWithSeparator() + "POSTS/Generic.pst");
 }
 
@@ -91,6 +91,7 @@ void reset() {
     detail::resetWaitDialog();
     detail::resetDisplay();
     detail::resetCommands();
+    detail::resetTools();
     newPart();
 }
 
@@ -111,7 +112,7 @@ void setHostDir(std::string_view dir) {
 void setPartFile(std::string_view path) { copyText(geo_filename, path.empty() ? std::string_view(kUnnamedPart) : path); }
 
 void setToolLibrary(std::string_view path) {
-    env.toolLibrary = std::string(path);
+    env.toolLibrary = path.empty() ? std::nullopt : std::optional<std::string>(path);
     refreshTexts();
 }
 
@@ -125,8 +126,10 @@ void setPostFile(std::string_view path) {
 const char* ToolLibraryStr() { return host::env.toolLibraryText.c_str(); }
 
 const char* PostProcFileStr() {
-    // The post belongs to the machine group: without one there is none.
-    return GroupsMachineGroup(nullptr) ? host::env.postFileText.c_str() : "";
+    // The post belongs to the machine group: without one there is none; a group naming none takes the host's.
+    const op_group* group = GroupsMachineGroup(nullptr);
+    if (!group) return "";
+    return group->machine.postPath[0] ? group->machine.postPath : host::env.postFileText.c_str();
 }
 
 HostApp* GetPartforgeApp() { return &host::app; }

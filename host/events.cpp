@@ -85,18 +85,22 @@ void point_proc(const char* prompt, char* kind, double pt[3], char* got) {
     using host::detail::record;
     host::showPrompt(prompt);
     if (got) *got = 0;
-    std::optional<plat::Step> step = plat::driver().expect({"point", "esc"}, "point pick " + host::detail::quote(host::area.prompt));
+    std::optional<plat::Step> step =
+        plat::driver().expect({"point", "point-entry", "esc"}, "point pick " + host::detail::quote(host::area.prompt));
     if (!step) return;
     if (step->verb == "esc") {
         record("host.pick esc");
         return;
     }
-    double p[3] = {step->doubleArg(0), step->doubleArg(1), step->doubleArg(2)};
+    // point-entry names its entry kind first (a key such as 'K'); a plain point is picked ('P').
+    const std::size_t at = step->verb == "point-entry" ? 1 : 0;
+    const char letter = at ? step->args[0][0] : 'P';
+    double p[3] = {step->doubleArg(at), step->doubleArg(at + 1), step->doubleArg(at + 2)};
     if (pt)
         for (int i = 0; i < 3; ++i) pt[i] = p[i];
-    if (kind) *kind = 'P';
+    if (kind) *kind = letter;
     if (got) *got = 1;
-    record("host.pick point (" + number(p[0]) + "," + number(p[1]) + "," + number(p[2]) + ") P");
+    record("host.pick point (" + number(p[0]) + "," + number(p[1]) + "," + number(p[2]) + ") " + letter);
 }
 
 void mprintf(const char* text) {

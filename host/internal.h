@@ -11,6 +11,7 @@ void resetEvents();
 void resetWaitDialog();
 void resetDisplay();
 void resetCommands();
+void resetTools();   // host/tools/: library paths and the current material list
 
 // A text as transcript lines show it: quoted, escaped, UTF-8.
 std::string quote(std::string_view text);

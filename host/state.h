@@ -24,7 +24,8 @@ void reset();
 void setMetric(bool metric);                 // byte 7 of current_version: 1 metric, 0 inch
 void setHostDir(std::string_view dir);       // current_dir; the default tool library and post file follow it
 void setPartFile(std::string_view path);     // geo_filename; "" = an unnamed new part
-void setToolLibrary(std::string_view path);  // overrides the default "<host>TOOLS/Default_MM|IN.tooldb"
+// Overrides the default "<host>Mill/Tools/Mill_mm.Tools" ("Mill_Inch.Tools" in inch); "" restores it.
+void setToolLibrary(std::string_view path);
 void setPostFile(std::string_view path);     // overrides the default "<host>POSTS/Generic.pst"
 
 // ---- groups ----
@@ -110,4 +111,19 @@ void setWcs(const view_ent& wcs, bool on);
 int fitCount();
 void setWorkWindow(double x, double y, double height);
 
+// ---- tools, libraries and materials (host/tools/) ----
+// The machine group's material file; "" restores the default "<host>Materials/Mill_mm.Materials"
+// ("Mill_Inch.Materials" in inch).
+void setMaterialLibrary(std::string_view path);
+void setCurrentMaterials(std::vector<material> list);   // what list_manager(4, "") hands out
+const std::string& lastLibraryMessage();   // the last refusal of a library or material file
+int outstandingLists();                    // lists handed out by list_manager and not given back
+// Text dumps for golden tests: one line per tool or material with every named field, doubles in their
+// shortest round-trip form. A file that does not read dumps as its refusal message.
+std::string dumpPartTools();               // the database, in id order, then the list's ids
+std::string dumpToolLibrary(std::string_view path);
+std::string dumpMaterials(std::string_view path);
+std::string describeTool(const tp_tool& tool);
+
 }  // namespace host
+#include "host/state_ops.h"

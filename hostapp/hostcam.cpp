@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -11,8 +12,10 @@
 #include "hostapp/plugin_module.h"
 #include "hostapp/session_runner.h"
 #include "platform/sys/clock.h"
+#include "platform/sys/files.h"
 #include "platform/sys/paths.h"
 #include "platform/ui/driver.h"
+#include "platform/ui/window_picture.h"
 
 namespace host {
 
@@ -23,13 +26,21 @@ const char* const kBuiltInSession =
 
 namespace {
 
-std::string defaultPluginPath() {
+std::string exeDir() {
     char buf[4096];
     ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0) return "Forantix.so";
+    if (n <= 0) return ".";
     std::string exe(buf, static_cast<std::size_t>(n));
     std::size_t slash = exe.rfind('/');
-    return (slash == std::string::npos ? std::string(".") : exe.substr(0, slash)) + "/Forantix.so";
+    return slash == std::string::npos ? std::string(".") : exe.substr(0, slash);
+}
+
+std::string defaultPluginPath() { return exeDir() + "/Forantix.so"; }
+
+// The shipped host folder (data/host), copied beside hostcam by the build.
+std::string defaultHostDir() {
+    const std::string dir = exeDir() + "/host/";
+    return plat::dirExists(dir) ? dir : std::string();
 }
 
 std::optional<std::string> readText(const std::string& path) {
@@ -44,7 +55,9 @@ std::optional<std::string> readText(const std::string& path) {
 
 std::string usage() {
     return "usage: hostcam [--plugin PATH] [--session FILE] [--inch] [--no-machine-group] [--no-active-group]\n"
-           "               [--host-dir DIR] [--part PATH] [--open FILE] [--save FILE]\n";
+           "               [--host-dir DIR] [--part PATH] [--open FILE] [--save FILE] [--pictures DIR]\n"
+           "  --pictures DIR  write each window's picture when it is shown (and again when it was drawn on\n"
+           "                  since) as DIR/<caption or window id>-<n>.png\n";
 }
 
 std::optional<HostcamOptions> parseOptions(const std::vector<std::string>& args, std::string& error) {
@@ -71,6 +84,8 @@ std::optional<HostcamOptions> parseOptions(const std::vector<std::string>& args,
             if (!value(o.open)) return std::nullopt;
         } else if (a == "--save") {
             if (!value(o.save)) return std::nullopt;
+        } else if (a == "--pictures") {
+            if (!value(o.pictures)) return std::nullopt;
         } else if (a == "--inch") {
             o.inch = true;
         } else if (a == "--no-machine-group") {
@@ -131,7 +146,8 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
     plat::driver().reset();
     reset();
     if (opts->inch) setMetric(false);
-    if (!opts->hostDir.empty()) setHostDir(opts->hostDir);
+    const std::string hostDir = opts->hostDir.empty() ? defaultHostDir() : opts->hostDir;
+    if (!hostDir.empty()) setHostDir(hostDir);
     if (!opts->part.empty()) setPartFile(opts->part);
     if (opts->noMachineGroup) setMachineGroup(false);
     if (opts->noActiveGroup) setActiveGroup(false);
@@ -146,6 +162,15 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
         printCounts(out, opts->open);
     }
 
+    if (!opts->pictures.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(opts->pictures, ec);
+        if (!std::filesystem::is_directory(opts->pictures, ec)) {
+            err << "hostcam: " << opts->pictures << ": cannot make the pictures folder\n";
+            return 2;
+        }
+    }
+
     PluginModule module;
     std::string pluginPath = opts->plugin.empty() ? defaultPluginPath() : opts->plugin;
     if (!module.load(pluginPath, error)) {
@@ -156,8 +181,10 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
         std::lock_guard lock(plat::driver().mutex());
         for (plat::Step& s : parsed.steps) plat::driver().script().add(std::move(s));
     }
+    plat::setPictureFolder(opts->pictures);
     SessionResult result = runSession(module.exports(), out, err);
     module.unload();
+    plat::setPictureFolder("");
     if (!opts->save.empty()) {
         const PartFileResult saved = savePart(opts->save);
         if (!saved.ok) {

@@ -17,6 +17,7 @@ struct HostcamOptions {
     std::string part;      // "" = an unnamed part
     std::string open;      // "" = an empty part; else a STEP file whose solids make the part, or a part file
     std::string save;      // "" = nothing saved; else the part file written after the session
+    std::string pictures;  // "" = no pictures; else the folder the windows' pictures are written to
     bool inch = false;
     bool noMachineGroup = false;
     bool noActiveGroup = false;

@@ -2,6 +2,7 @@
 # Installs what the project needs from Debian's packages. Safe to run again: it installs only what is missing.
 set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config
+          libcairo2-dev fonts-dejavu-core fonts-liberation2
           libgtest-dev libgmock-dev libbenchmark-dev
           libsqlite3-dev
           libocct-foundation-dev libocct-modeling-data-dev libocct-modeling-algorithms-dev libocct-data-exchange-dev)

@@ -6,6 +6,8 @@
 //                          entity_codec's, geom the BRep text of a surface or solid, geom_extra a solid's
 //                          face colours
 //   levels(level, visible, name)   views(number, matrix)   named_views(pos, body)
+//   tools(pos, body)      the part's tool list, rows of host/tools/part_tools.h's codec (absent in files
+//                         saved before parts had tools)
 // Saving writes "<file>.saving" in one transaction and renames it over the file. Loading reads everything
 // into a LoadedPart and checks it before anyone sees it.
 #include "host/db/part_file.h"
@@ -24,6 +26,7 @@
 #include "host/db/entity_codec.h"
 #include "host/geom/brep_text.h"
 #include "host/internal.h"
+#include "host/tools/part_tools.h"
 
 namespace host::db {
 namespace {
@@ -167,6 +170,35 @@ std::string stateBlob() {
     return w.data();
 }
 
+// ---- operations, groups and chains: rows of host/ops/ops_part.h's codec ----
+
+bool writeOpsTable(Writer& w) {
+    if (!w.exec("CREATE TABLE host_ops(pos INTEGER PRIMARY KEY, kind INTEGER NOT NULL, body BLOB NOT NULL)"))
+        return false;
+    Stmt rows = w.prepare("INSERT INTO host_ops(pos, kind, body) VALUES(?, ?, ?)");
+    const std::vector<ops::OpsRow> encoded = ops::encodeOpsRows();
+    for (std::size_t i = 0; i < encoded.size(); ++i) {
+        sqlite3_bind_int64(rows.get(), 1, static_cast<sqlite3_int64>(i));
+        sqlite3_bind_int64(rows.get(), 2, encoded[i].first);
+        bindBlob(rows.get(), 3, encoded[i].second);
+        if (!w.step(rows.get())) return false;
+    }
+    return true;
+}
+
+// ---- tables of rows that another unit encodes: pos 0, 1, ... and the blob ----
+
+bool writeBlobTable(Writer& w, const std::string& table, const std::vector<std::string>& rows) {
+    if (!w.exec(("CREATE TABLE " + table + "(pos INTEGER PRIMARY KEY, body BLOB NOT NULL)").c_str())) return false;
+    Stmt insert = w.prepare(("INSERT INTO " + table + "(pos, body) VALUES(?, ?)").c_str());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        sqlite3_bind_int64(insert.get(), 1, static_cast<sqlite3_int64>(i));
+        bindBlob(insert.get(), 2, rows[i]);
+        if (!w.step(insert.get())) return false;
+    }
+    return true;
+}
+
 bool writeAll(Writer& w, const PartSaveOptions& options) {
     const Database& db = current();
     if (!w.exec("PRAGMA journal_mode=MEMORY") || !w.exec("BEGIN") ||
@@ -246,7 +278,8 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
         bindBlob(named.get(), 2, b.data());
         if (!w.step(named.get())) return false;
     }
-    return w.exec("COMMIT");
+    if (!writeBlobTable(w, "tools", tools::encodePartTools(tools::partTools()))) return false;
+    return writeOpsTable(w) && w.exec("COMMIT");
 }
 
 // ---- loading ----
@@ -506,6 +539,52 @@ bool readEntities(Reader& r, LoadedPart& out) {
     return true;
 }
 
+// A file written before there were operations has no table: it reads as a part without them.
+bool readOpsTable(Reader& r, LoadedPart& out) {
+    Stmt has = r.prepare("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'host_ops'");
+    if (!has || r.step(has.get()) != SQLITE_ROW) return false;
+    if (sqlite3_column_int(has.get(), 0) == 0) return true;
+    Stmt rows = r.prepare("SELECT pos, kind, body FROM host_ops ORDER BY pos");
+    if (!rows) return false;
+    std::vector<ops::OpsRow> encoded;
+    while (r.step(rows.get()) == SQLITE_ROW) {
+        std::int64_t pos = 0, kind = 0;
+        if (!r.integer(rows.get(), 0, 0, INT32_MAX, &pos) || !r.integer(rows.get(), 1, 0, 255, &kind)) return false;
+        if (pos != static_cast<std::int64_t>(encoded.size())) return r.damaged("an operations record is missing");
+        encoded.emplace_back(static_cast<int>(kind), std::string(r.blob(rows.get(), 2)));
+    }
+    if (r.bad()) return false;
+    std::string why;
+    if (!ops::decodeOpsRows(encoded, out.ops, &why)) return r.damaged(why);
+    return true;
+}
+
+// Rows of a table written by writeBlobTable, in order; a table the file does not have gives no rows.
+bool readBlobTable(Reader& r, const std::string& table, std::vector<std::string>& out) {
+    Stmt has = r.prepare("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ?");
+    if (!has) return false;
+    sqlite3_bind_text(has.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
+    if (r.step(has.get()) != SQLITE_ROW) return false;
+    if (sqlite3_column_int(has.get(), 0) == 0) return true;
+    Stmt rows = r.prepare(("SELECT pos, body FROM " + table + " ORDER BY pos").c_str());
+    if (!rows) return false;
+    while (r.step(rows.get()) == SQLITE_ROW) {
+        std::int64_t pos = 0;
+        if (!r.integer(rows.get(), 0, 0, INT32_MAX, &pos)) return false;
+        if (pos != static_cast<std::int64_t>(out.size())) return r.damaged("a row of its " + table + " is missing");
+        if (sqlite3_column_type(rows.get(), 1) != SQLITE_BLOB) return r.damaged("a row of its " + table + " is not a record");
+        out.emplace_back(r.blob(rows.get(), 1));
+    }
+    return !r.bad();
+}
+
+bool readPartTools(Reader& r, LoadedPart& out) {
+    std::vector<std::string> rows;
+    if (!readBlobTable(r, "tools", rows)) return false;
+    std::string why;
+    return tools::decodePartTools(rows, out.tools, why) || r.damaged(why);
+}
+
 }  // namespace
 
 PartFileResult loadPartFile(std::string_view path, LoadedPart& out) {
@@ -522,7 +601,7 @@ PartFileResult loadPartFile(std::string_view path, LoadedPart& out) {
     out = LoadedPart{};
     std::string state;
     if (readMeta(r, name, out, &state) && readState(r, state, out) && readViews(r, out) && readLevels(r, out) &&
-        readEntities(r, out))
+        readEntities(r, out) && readOpsTable(r, out) && readPartTools(r, out))
         return PartFileResult{true, {}};
     return failure(r.bad() ? r.message() : "The part file " + name + " cannot be read.");
 }
@@ -585,6 +664,8 @@ PartFileResult openPart(std::string_view path) {
     main_level = part.mainLevel;
     main_color = part.mainColor;
     main_attrib = part.mainAttrib;
+    ops::installOps(std::move(part.ops));
+    tools::installPartTools(std::move(part.tools));
     setPartFile(path);
     detail::record("host.part opened " + detail::quote(std::string(path)));
     return result;

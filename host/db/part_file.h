@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "host/db/database.h"
+#include "host/ops/ops_part.h"
 #include "host/state.h"
+#include "host/tools/part_tools.h"
 #include "host/views/view_table.h"
 
 namespace host::db {
@@ -22,6 +24,8 @@ struct LoadedPart {
     int mainColor = 10;
     attr_block mainAttrib;
     int release = 0;
+    ops::PartOps ops;                 // operations, groups and chains (host/ops/ops_part.h)
+    tools::PartToolState tools;
 };
 
 // Reads the whole file; on failure `message` says why, naming the file, and `out` is unspecified.

@@ -6,7 +6,9 @@
 
 #include "host/db/database.h"
 #include "host/internal.h"
+#include "host/ops/op_store.h"
 #include "host/state.h"
+#include "host/tools/part_tools.h"
 #include "host/views/view_table.h"
 
 job_setup_rec job_setup;
@@ -117,7 +119,9 @@ void newPart() {
     auto lock = db::guard();
     db::resetDatabase();
     db::resetGlobals();
+    ops::clearOps();   // operations belong to the part; the groups stay the host's
     views::resetViews();
+    tools::resetPartTools();
     mask_level = 0;
 }
 

@@ -20,6 +20,7 @@ namespace plat {
 namespace {
 
 std::atomic<std::int64_t> gFailAfter{-1};
+std::atomic<int> gWritesBeforeFailure{0};
 std::atomic<unsigned> gTempCounter{0};
 
 std::string native(std::string_view path) { return toNativePath(std::string(path)); }
@@ -77,7 +78,8 @@ std::optional<std::string> existingNoCase(const std::string& path) {
 }
 
 bool writeAll(int fd, std::string_view bytes) {
-    const std::int64_t failAfter = gFailAfter.exchange(-1);
+    const bool spared = gFailAfter >= 0 && gWritesBeforeFailure.fetch_sub(1) > 0;
+    const std::int64_t failAfter = spared ? -1 : gFailAfter.exchange(-1);
     std::size_t todo = bytes.size();
     if (failAfter >= 0)
         todo = std::min<std::size_t>(todo, static_cast<std::size_t>(failAfter));
@@ -340,6 +342,11 @@ bool writeFile(std::string_view path, std::string_view bytes) {
     return ok;
 }
 
-void failNextWriteAfter(std::int64_t bytes) { gFailAfter = bytes; }
+void failNextWriteAfter(std::int64_t bytes) { failWriteAfter(0, bytes); }
+
+void failWriteAfter(int writesBefore, std::int64_t bytes) {
+    gWritesBeforeFailure = writesBefore;
+    gFailAfter = bytes;
+}
 
 }  // namespace plat

@@ -56,5 +56,7 @@ std::optional<std::string> readFile(std::string_view path);  // the bytes; nullo
 // Tests: the next writeFile or copyFile fails after writing this many bytes of its temporary file (once).
 // A negative count disarms it.
 void failNextWriteAfter(std::int64_t bytes);
+// The same for the write that follows `writesBefore` good ones.
+void failWriteAfter(int writesBefore, std::int64_t bytes);
 
 }  // namespace plat

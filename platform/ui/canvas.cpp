@@ -2,9 +2,9 @@
 // used (filled, stroked) once; using it discards it, as the drawing API does.
 #include "platform/ui/canvas.h"
 
-#include <algorithm>
 #include <utility>
 
+#include "platform/ui/font_engine.h"
 #include "platform/ui/text_quote.h"
 
 namespace plat {
@@ -23,6 +23,27 @@ int Canvas::setPolyFillMode(int mode) {
 int Canvas::setArcDirection(int dir) {
     if (dir != AD_COUNTERCLOCKWISE && dir != AD_CLOCKWISE) return 0;
     return std::exchange(arcDirection_, dir);
+}
+
+int Canvas::setBkMode(int mode) {
+    if (mode != TRANSPARENT && mode != OPAQUE) return 0;
+    return std::exchange(bkMode_, mode);
+}
+
+Color Canvas::setBkColor(Color c) { return std::exchange(bkColor_, c); }
+
+void Canvas::resetState() {
+    pen_ = Pen{};
+    brush_ = Brush{};
+    font_ = Font{};
+    textColor_ = 0;
+    bkColor_ = 0xFFFFFF;
+    bkMode_ = OPAQUE;
+    textAlign_ = TA_LEFT | TA_TOP;
+    polyFillMode_ = ALTERNATE;
+    arcDirection_ = AD_COUNTERCLOCKWISE;
+    pos_ = Point{};
+    abortPath();
 }
 
 Point Canvas::moveTo(Point p) {
@@ -111,23 +132,9 @@ void Canvas::fillPath() { usePath(true, false); }
 void Canvas::strokePath() { usePath(false, true); }
 void Canvas::strokeAndFillPath() { usePath(true, true); }
 
-TextMetrics Canvas::textMetrics() const {
-    TextMetrics m;
-    int h = font_.height;
-    if (h == 0) h = 16;
-    // A character height (negative) leaves room for the internal leading on top of it.
-    m.height = h > 0 ? h : (-h * 115 + 50) / 100;
-    m.ascent = (m.height * 80 + 50) / 100;
-    m.descent = m.height - m.ascent;
-    m.internalLeading = h > 0 ? (m.height * 13 + 50) / 100 : m.height + h;
-    m.aveCharWidth = std::max(1, (m.height * 42 + 50) / 100);
-    return m;
-}
+TextMetrics Canvas::textMetrics() const { return fontMetrics(font_); }
 
-Size Canvas::textExtent(std::string_view text) const {
-    TextMetrics m = textMetrics();
-    return {static_cast<int>(text.size()) * m.aveCharWidth, m.height};
-}
+Size Canvas::textExtent(std::string_view text) const { return fontTextExtent(font_, text); }
 
 // ---- recording ------------------------------------------------------------------------------------------
 
@@ -186,7 +193,10 @@ void RecordingCanvas::drawFillRect(const Rect& r, const Brush& brush) {
 
 void RecordingCanvas::drawText(Point p, unsigned options, const Rect* clip, std::string_view text) {
     std::string line = "text " + pt(p) + " " + quoteText(text) + " font=" + quoteText(font().face) + "/" +
-                       std::to_string(font().height) + " color=" + colorText(textColor()) +
+                       std::to_string(font().height) +
+                       (font().weight != 400 ? "/" + std::to_string(font().weight) : std::string()) +
+                       " color=" + colorText(textColor()) +
+                       " bk=" + (bkMode() == OPAQUE ? colorText(bkColor()) : std::string("none")) +
                        " align=" + alignText(textAlign());
     if (clip && (options & ETO_CLIPPED)) line += " clip=" + rc(*clip);
     if (clip && (options & ETO_OPAQUE)) line += " opaque=" + rc(*clip);

@@ -1,7 +1,8 @@
 // Drawing surface with the device-context state of the window system's drawing API: selected pen, brush
-// and font (selecting returns the previous one, to select back), text colour and alignment, polygon fill
-// mode, arc direction, current position and one path. Integer pixels, y down. The base class keeps the
-// state and builds paths; a back-end receives each operation with the state resolved.
+// and font (selecting returns the previous one, to select back), text colour, background and alignment,
+// polygon fill mode, arc direction, current position and one path. Integer pixels, y down. The base class
+// keeps the state, builds paths and measures text with the real fonts (font_engine.h); a back-end receives
+// each operation with the state resolved.
 #pragma once
 #include <string>
 #include <string_view>
@@ -39,6 +40,7 @@ constexpr unsigned TA_LEFT = 0, TA_RIGHT = 2, TA_CENTER = 6, TA_TOP = 0, TA_BOTT
 constexpr int ALTERNATE = 1, WINDING = 2;
 constexpr int AD_COUNTERCLOCKWISE = 1, AD_CLOCKWISE = 2;
 constexpr unsigned ETO_OPAQUE = 0x2, ETO_CLIPPED = 0x4;
+constexpr int TRANSPARENT = 1, OPAQUE = 2;
 
 // One figure of a path: a start point and segments; an arc segment carries its box and end points.
 struct PathSegment {
@@ -72,6 +74,14 @@ public:
     int polyFillMode() const { return polyFillMode_; }
     int setArcDirection(int dir);
     int arcDirection() const { return arcDirection_; }
+    // Text is drawn on a box of the background colour unless the mode is TRANSPARENT; the defaults
+    // (OPAQUE, white) are the window system's, which drawing code that never sets them relies on.
+    int setBkMode(int mode);
+    int bkMode() const { return bkMode_; }
+    Color setBkColor(Color c);
+    Color bkColor() const { return bkColor_; }
+    // Back to the state of a fresh device context; a path being built is dropped.
+    void resetState();
 
     Point moveTo(Point p);  // returns the previous position
     Point currentPosition() const { return pos_; }
@@ -94,8 +104,7 @@ public:
     void strokeAndFillPath();
     bool inPath() const { return inPath_; }
 
-    // A fixed metrics model (no glyphs measured): cell height from the font height, ascent 80 % of it,
-    // every character aveCharWidth wide.
+    // Of the selected font, measured from its glyphs.
     TextMetrics textMetrics() const;
     Size textExtent(std::string_view text) const;
 
@@ -112,6 +121,8 @@ private:
     Brush brush_;
     Font font_;
     Color textColor_ = 0;
+    Color bkColor_ = 0xFFFFFF;
+    int bkMode_ = OPAQUE;
     unsigned textAlign_ = TA_LEFT | TA_TOP;
     int polyFillMode_ = ALTERNATE;
     int arcDirection_ = AD_COUNTERCLOCKWISE;
@@ -123,7 +134,8 @@ private:
 
 // Writes every operation as one text line with its resolved state, e.g.
 //   line (12,40)-(80,40) pen=solid/1/#000000
-//   text (10,20) "Ø 8" font="Arial"/13 color=#000000 align=center|baseline clip=(0,0,50,20)
+//   text (10,20) "Ø 8" font="Arial"/13 color=#000000 bk=#FFFFFF align=center|baseline clip=(0,0,50,20)
+//   (bk=none for a transparent background; a weight other than 400 follows the height: "Arial"/13/700)
 //   path fill mode=alternate brush=#CE8A00 {(1,2) (3,4) (5,6) close}
 class RecordingCanvas : public Canvas {
 public:

@@ -12,6 +12,7 @@
 #include "platform/ui/dialog.h"
 #include "platform/ui/driver.h"
 #include "platform/ui/keys.h"
+#include "platform/ui/raster_canvas.h"
 #include "platform/ui/text_quote.h"
 
 namespace plat {
@@ -109,6 +110,9 @@ void Dialog::teardown(bool sendDestroy) {
     focusId_ = 0;
     created_ = false;
     visible_ = false;
+    surface_.reset();
+    paintPending_ = false;
+    pictureAt_ = 0;
     auto& live = windows().live;
     live.erase(std::remove(live.begin(), live.end(), this), live.end());
 }
@@ -209,6 +213,8 @@ void Dialog::markShown(bool show) {
             if (c->visible() && !c->text().empty())
                 record("  " + std::to_string(c->id()) + " " + ctlKindName(c->kind()) + " " + quoteText(c->text()));
         }
+        repaint();
+        notePicture(true);
     } else {
         record("dialog.hide " + std::to_string(templateId_));
     }
@@ -229,6 +235,17 @@ Dialog* Dialog::shown(int templateId) {
 }
 
 std::vector<Dialog*> Dialog::modalStack() { return windows().modal; }
+
+void updateWindows() {
+    // A paint handler may open or close windows: walk a copy and skip those gone meanwhile.
+    std::vector<Dialog*> live = windows().live;
+    for (Dialog* d : live) {
+        const auto& now = windows().live;
+        if (std::find(now.begin(), now.end(), d) == now.end() || !d->visible_) continue;
+        d->updateWindow();
+        if (std::find(now.begin(), now.end(), d) != now.end() && d->visible_) d->notePicture(false);
+    }
+}
 
 std::string lastSnapshot(int templateId) {
     auto it = windows().snapshots.find(templateId);

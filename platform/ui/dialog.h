@@ -119,6 +119,8 @@ struct CtlColors {
 class Dialog;
 class ListView;
 class TreeView;
+class Canvas;
+class RasterCanvas;
 
 // How a user's mouse acts on an item of a list or tree view.
 enum class MouseClick { Left, Double, Right };
@@ -309,6 +311,15 @@ public:
     void paint(class Canvas& canvas);
     std::optional<CtlColors> ctlColors(int ctlId) const;
 
+    // What is drawn on the window lands in one image of its client area, a layer over its controls
+    // (window_picture.h). The Paint handler draws into it when the window is shown and when it is repainted
+    // (the image is cleared first); a client device context draws into it at any time.
+    Canvas& clientDC();                           // a device context in its fresh state
+    void invalidate() { paintPending_ = true; }   // repainted before the user's next step
+    void updateWindow();                          // repaints now when invalidated
+    // The layer and what it recorded since the last repaint; null until something was drawn.
+    const RasterCanvas* surface() const { return surface_.get(); }
+
     // The shown window with the template id: the most recently shown one; null when none is shown.
     static Dialog* shown(int templateId);
     // Modal dialogs running now, outermost first.
@@ -340,6 +351,10 @@ private:
     std::string checkControl(int ctlId, Control*& ctl);
     std::string checkKind(int ctlId, Ctl kind, Control*& ctl);
     void record(std::string_view what) const;
+    RasterCanvas& ensureSurface();
+    void repaint();
+    void notePicture(bool shown);
+    friend void updateWindows();
 
     int templateId_;
     std::string caption_;
@@ -355,7 +370,14 @@ private:
     std::map<Msg, std::function<void(MsgArgs&)>> messages_;
     std::function<std::optional<CtlColors>(int)> ctlColor_;
     int focusId_ = 0;
+    std::unique_ptr<RasterCanvas> surface_;
+    bool paintPending_ = false;
+    std::uint64_t pictureAt_ = 0;  // the layer's draw count at the last picture written
 };
+
+// Repaints the shown windows that were invalidated and, while a picture folder is set, writes the
+// picture of every shown window drawn on since its last one. Runs before and after each window step.
+void updateWindows();
 
 // The window's state as text, one control a line in template order, for tests and session output:
 //   window 18036 caption="..." visible=1 enabled=1 modal=1 focus=4019

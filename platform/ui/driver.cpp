@@ -126,10 +126,17 @@ Script& Script::focusOut(int window, bool escDown) {
 Script& Script::answer(int code) { return add(makeStep("answer", {num(code)})); }
 Script& Script::menu(int id) { return add(makeStep("menu", {num(id)})); }
 Script& Script::file(std::string path) { return add(makeStep("file", {path.empty() ? "cancel" : std::move(path)})); }
+Script& Script::libraryPick(std::string entry) {
+    return add(makeStep("library-pick", {entry.empty() ? "cancel" : std::move(entry)}));
+}
 Script& Script::folder(std::string path) {
     return add(makeStep("folder", {path.empty() ? "cancel" : std::move(path)}));
 }
 Script& Script::point(double x, double y, double z) { return add(makeStep("point", {real(x), real(y), real(z)})); }
+Script& Script::pointEntry(char kind, double x, double y, double z) {
+    return add(makeStep("point-entry", {std::string(1, kind), real(x), real(y), real(z)}));
+}
+Script& Script::entity(int id) { return add(makeStep("entity", {std::to_string(id)})); }
 Script& Script::esc() { return add(makeStep("esc")); }
 Script& Script::cancelWait() { return add(makeStep("cancel-wait")); }
 Script& Script::notify(int code) { return add(makeStep("notify", {num(code)})); }
@@ -178,7 +185,7 @@ namespace {
 // What one argument of a verb is; the parser checks and normalises it. An Item is one word or a quoted
 // text, so that more arguments may follow it. Optional arguments come last; a missing OptCol reads as
 // column 0 and a missing Part as "label", so that a step reads the same from code and from a file.
-enum class Arg { Whole, Real, Answer, Vk, MenuId, Bit, Text, PathOrCancel, EscFlag, Row, Col, OptCol, Item, Part };
+enum class Arg { Whole, Real, Answer, Vk, MenuId, Bit, Text, PathOrCancel, EscFlag, Row, Col, OptCol, Item, Part, Letter };
 
 struct VerbSyntax {
     std::string_view verb;
@@ -201,8 +208,11 @@ const std::vector<VerbSyntax>& verbSyntaxes() {
         {"file", {Arg::PathOrCancel}, "file PATH|cancel"},
         {"folder", {Arg::PathOrCancel}, "folder PATH|cancel"},
         {"point", {Arg::Real, Arg::Real, Arg::Real}, "point X Y Z"},
+        {"point-entry", {Arg::Letter, Arg::Real, Arg::Real, Arg::Real}, "point-entry KIND X Y Z"},
+        {"entity", {Arg::Whole}, "entity ID"},
         {"esc", {}, "esc"},
         {"cancel-wait", {}, "cancel-wait"},
+        {"library-pick", {Arg::PathOrCancel}, "library-pick SLOT|NAME|cancel"},
         {"notify", {Arg::Whole}, "notify CODE"},
         {"list-click", {Arg::Whole, Arg::Whole, Arg::Row, Arg::OptCol}, "list-click WINDOW CONTROL ROW [COL]"},
         {"list-dblclick", {Arg::Whole, Arg::Whole, Arg::Row, Arg::OptCol}, "list-dblclick WINDOW CONTROL ROW [COL]"},
@@ -433,6 +443,13 @@ bool parseLine(std::string_view rest, Step& step, std::string& error) {
         case Arg::Part:
             if (*word != "icon" && *word != "label") {
                 error = std::string(syn->verb) + ": expected \"icon\" or \"label\", not " + quoted(*word);
+                return false;
+            }
+            step.args.emplace_back(*word);
+            break;
+        case Arg::Letter:
+            if (word->size() != 1 || *word->data() < 'A' || *word->data() > 'Z') {
+                error = std::string(syn->verb) + ": the entry kind must be one capital letter, not " + quoted(*word);
                 return false;
             }
             step.args.emplace_back(*word);

@@ -46,7 +46,10 @@ public:
     Script& menu(int id);                     // popup menu item; 0 = dismissed
     Script& file(std::string path);           // file dialog; "" = cancelled
     Script& folder(std::string path);         // folder picker; "" = cancelled
+    Script& libraryPick(std::string entry);   // host library pick: a tool slot or material name; "" = cancelled
     Script& point(double x, double y, double z);
+    Script& pointEntry(char kind, double x, double y, double z);   // a point given with another entry kind
+    Script& entity(int id);                   // the entity with this id picked
     Script& esc();                            // Esc at the host's prompt or pick
     Script& cancelWait();                     // Cancel on the host's wait dialog
     Script& notify(int code);                // the host sends m_notify(code)

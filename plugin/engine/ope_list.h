@@ -10,13 +10,10 @@
 #include <memory>
 
 #include "plugin/core/record_image.h"
+#include "plugin/tables/process_ope.h"
 
 struct VIEW_LIST;
 struct POINT_LIST;
-
-// One operation of a named process, whose bytes are also its stored layout (the pass settings of the
-// milled kinds are addressed by offset).
-struct PROCESS_OPE : BYTE_RECORD<2368> {};
 
 // One item of a hole's description array.
 struct CIL_DESC : BYTE_RECORD<333> {};

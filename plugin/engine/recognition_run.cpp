@@ -107,7 +107,7 @@ std::int16_t runRecognition(std::uint32_t* /*processTreeFlags*/) {
     if (s.useStock != 0 && checkStockEntry(g.viewsTree) < 0) return dropTree();
 
     CTabColsDesc reamTable;
-    if (g.threadTableCount > 0) (void)reamTable.read(g.threadTables[0].tabPath);
+    if (g.threadTableCount > 0) (void)reamTable.read(g.threadTables[0].path);
     if (splitReaming(g.viewsTree, reamTable, s.divideReamed, s.divideReamedDepth, s.drillMinorThroughA,
                      s.divideNotReamed, s.divideNotReamedDepth, s.drillMinorThroughB, &progress) < 0)
         return dropTree();

@@ -78,7 +78,7 @@ int createColorFeatureMarks(VIEW_LIST* tree, const std::uint8_t reamColors[kReam
             while (j < kThreadColourCount && colour != threadColors[j]) ++j;
             if (j < kThreadColourCount) {
                 std::string table = threadTables[j];
-                thread = findThreadByDiameter(2 * c->rSup, table.empty() ? 1 : -2, table, &tapDiameter, &tapPitch,
+                thread = findThreadByDiameter(2 * c->rSup, table.empty() ? 1 : -2, &table, &tapDiameter, &tapPitch,
                                               &third);
                 break;
             }
@@ -106,7 +106,7 @@ int createTapFeatureMarks(VIEW_LIST* tree) {
                 const CTabColsDesc& loaded = g_globals->threadTables[t];
                 if (loaded.tableClass != kTableThread) continue;
                 CTabColsDesc copy;
-                if (copy.read(loaded.tabPath) != 0) continue;
+                if (copy.read(loaded.path) != 0) continue;
                 copy.readRows();
                 tables->push_back(std::move(copy));
             }
@@ -117,7 +117,7 @@ int createTapFeatureMarks(VIEW_LIST* tree) {
     forStraightSegments(tree, [&](const VIEW_LIST* view, const CYL_LIST* c) {
         if (c->ovlpCount != 1) return;
         const double d = 2 * c->rSup, dt = 2 * c->ovlp[0].rSup;
-        std::string cells[kRowCells];
+        std::vector<std::string> cells;
         for (const CTabColsDesc& table : freshTables()) {
             if (!table.findRowByTwoValues(dt, d, cells)) continue;
             addTapMark(view, c, cells[0], dt, std::atof(cells[2].c_str()));

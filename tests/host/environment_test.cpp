@@ -26,7 +26,7 @@ TEST_F(HostState, FreshHostIsMetricWithAnUnnamedPartAndBothGroups) {
     EXPECT_STREQ(geo_filename, default_geo_filename);
     EXPECT_STREQ(geo_prefix, host::kDefaultHostDir);
     EXPECT_STREQ(geo_suffix, host::kPartSuffix);
-    EXPECT_EQ(std::string(ToolLibraryStr()), std::string(host::kDefaultHostDir) + "TOOLS/Default_MM.tooldb");
+    EXPECT_EQ(std::string(ToolLibraryStr()), std::string(host::kDefaultHostDir) + "Mill/Tools/Mill_mm.Tools");
     EXPECT_EQ(std::string(PostProcFileStr()), std::string(host::kDefaultHostDir) + "POSTS/Generic.pst");
     EXPECT_NE(GetPartforgeApp(), nullptr);
     EXPECT_EQ(mask_level, 0);
@@ -44,11 +44,11 @@ TEST_F(HostState, FreshHostIsMetricWithAnUnnamedPartAndBothGroups) {
 TEST_F(HostState, UnitsFolderAndPartFollowTheSettings) {
     host::setMetric(false);
     EXPECT_NE(current_version[7], 1);
-    EXPECT_NE(std::string(ToolLibraryStr()).find("Default_IN"), std::string::npos);
+    EXPECT_NE(std::string(ToolLibraryStr()).find("Mill_Inch.Tools"), std::string::npos);
     host::setHostDir("/opt/cam");
     EXPECT_STREQ(current_dir, "/opt/cam");
     EXPECT_STREQ(geo_prefix, "/opt/cam/");
-    EXPECT_EQ(std::string(ToolLibraryStr()), "/opt/cam/TOOLS/Default_IN.tooldb");
+    EXPECT_EQ(std::string(ToolLibraryStr()), "/opt/cam/Mill/Tools/Mill_Inch.Tools");
     EXPECT_EQ(std::string(PostProcFileStr()), "/opt/cam/POSTS/Generic.pst");
     host::setPartFile("/parts/Block.pfp");
     EXPECT_STREQ(geo_filename, "/parts/Block.pfp");
@@ -116,7 +116,7 @@ TEST_F(HostState, ResetUndoesEveryChange) {
     EXPECT_EQ(current_version[7], 1);
     EXPECT_STREQ(current_dir, host::kDefaultHostDir);
     EXPECT_STREQ(geo_filename, default_geo_filename);
-    EXPECT_EQ(std::string(ToolLibraryStr()), std::string(host::kDefaultHostDir) + "TOOLS/Default_MM.tooldb");
+    EXPECT_EQ(std::string(ToolLibraryStr()), std::string(host::kDefaultHostDir) + "Mill/Tools/Mill_mm.Tools");
     EXPECT_NE(GroupsMachineGroup(nullptr), nullptr);
     EXPECT_NE(TpMainGrpMgr().GetMainGrpList().RetrieveActiveGroup(), nullptr);
     EXPECT_EQ(mask_level, 0);

@@ -163,11 +163,14 @@ TEST(SessionParse, BuiltStepsEqualParsedStepsAndDescribeReadsBack) {
         .folder("/x/y")
         .point(1.5, -2, 0.1)
         .esc()
-        .cancelWait();
+        .cancelWait()
+        .libraryPick("STEEL 1045 - MM")
+        .libraryPick("");
     plat::ParsedSession p = parseSession(
         "invoke\nclick 18048 1\ntype 18021 4068 \"a  b # c\"\ntype 18021 4068 \"\"\ncheck 18021 4071 1\n"
         "select 18021 4072 3\nkey 18021 ESCAPE\nclose 18046\nfocus-out 18047 esc\nfocus-out 18047\n"
-        "answer IDNO\nmenu none\nfile cancel\nfolder /x/y\npoint 1.5 -2 0.1\nesc\ncancel-wait\n");
+        "answer IDNO\nmenu none\nfile cancel\nfolder /x/y\npoint 1.5 -2 0.1\nesc\ncancel-wait\n"
+        "library-pick STEEL 1045 - MM\nlibrary-pick cancel\n");
     ASSERT_EQ(p.error, "");
     ASSERT_EQ(p.steps.size(), built.size());
     std::string asText;

@@ -76,10 +76,13 @@ TEST(UiCanvas, TextCarriesFontColourAlignmentAndClip) {
     plat::Rect band{0, 0, 50, 20};
     c.extTextOut({25, 15}, plat::ETO_CLIPPED, &band, "\xD8 8");
     c.setTextAlign(plat::TA_RIGHT);
+    EXPECT_EQ(c.setBkMode(plat::TRANSPARENT), plat::OPAQUE) << "text has an opaque white box unless told otherwise";
+    c.selectFont({"Arial", 13, 700});
     c.textOut({3, 4}, "R");
     ASSERT_EQ(c.lines().size(), 2u);
-    EXPECT_EQ(c.lines()[0], "text (25,15) \"\xC3\x98 8\" font=\"Arial\"/13 color=#0000FF align=center|baseline clip=(0,0,50,20)");
-    EXPECT_EQ(c.lines()[1], "text (3,4) \"R\" font=\"Arial\"/13 color=#0000FF align=right|top");
+    EXPECT_EQ(c.lines()[0],
+              "text (25,15) \"\xC3\x98 8\" font=\"Arial\"/13 color=#0000FF bk=#FFFFFF align=center|baseline clip=(0,0,50,20)");
+    EXPECT_EQ(c.lines()[1], "text (3,4) \"R\" font=\"Arial\"/13/700 color=#0000FF bk=none align=right|top");
 }
 
 TEST(UiCanvas, MetricsAreConsistentForBothHeightConventions) {
@@ -89,15 +92,50 @@ TEST(UiCanvas, MetricsAreConsistentForBothHeightConventions) {
         plat::TextMetrics m = c.textMetrics();
         EXPECT_EQ(m.ascent + m.descent, m.height) << h;
         EXPECT_GT(m.descent, 0) << h;
-        if (h < 0) {
+        if (h > 0) {
+            EXPECT_EQ(m.height, h) << "a positive height is the cell height";
+        } else {
             EXPECT_EQ(m.height - m.internalLeading, -h) << "character height excludes the leading";
         }
-        EXPECT_EQ(c.textExtent("abcd").cx, 4 * m.aveCharWidth);
+        EXPECT_EQ(c.textExtent("abcd").cy, m.height);
     }
     c.selectFont({"Arial", -13, 400});
     int charHeight = c.textMetrics().height;
     c.selectFont({"Arial", 13, 400});
     EXPECT_GT(charHeight, c.textMetrics().height) << "a character height of 13 needs a taller cell";
+}
+
+// Extents come from the font's glyphs: they grow with the text and the height, narrow letters take less
+// room than wide ones, and a bold face is wider.
+TEST(UiCanvas, TextExtentsFollowTheRealGlyphs) {
+    RecordingCanvas c;
+    c.selectFont({"Arial", 13, 400});
+    EXPECT_EQ(c.textExtent("").cx, 0);
+    int one = c.textExtent("Tiefe").cx, two = c.textExtent("Tiefe Tiefe").cx;
+    EXPECT_GT(one, 0);
+    EXPECT_GT(two, 2 * one) << "the second word and a blank";
+    EXPECT_LT(c.textExtent("iiii").cx * 2, c.textExtent("WWWW").cx) << "a proportional face";
+    int normal = c.textExtent("Diameter").cx;
+    c.selectFont({"Arial", 26, 400});
+    EXPECT_GT(c.textExtent("Diameter").cx, normal * 3 / 2);
+    c.selectFont({"Arial", 13, 700});
+    EXPECT_GT(c.textExtent("Diameter").cx, normal);
+    EXPECT_GT(c.textExtent("\xD8 8").cx, c.textExtent(" 8").cx) << "a code-page letter is drawn, not dropped";
+}
+
+TEST(UiCanvas, ResetStateGivesAFreshDeviceContext) {
+    RecordingCanvas c;
+    c.selectPen({plat::PenStyle::Dot, 2, 1});
+    c.setBkMode(plat::TRANSPARENT);
+    c.setTextAlign(plat::TA_RIGHT);
+    c.beginPath();
+    c.moveTo({3, 3});
+    c.resetState();
+    EXPECT_FALSE(c.inPath());
+    EXPECT_EQ(c.pen().style, plat::PenStyle::Solid);
+    EXPECT_EQ(c.bkMode(), plat::OPAQUE);
+    EXPECT_EQ(c.textAlign(), plat::TA_LEFT | plat::TA_TOP);
+    EXPECT_EQ(c.currentPosition().x, 0);
 }
 
 TEST(UiCanvas, FillRectUsesItsOwnBrushNotTheSelectedOne) {

@@ -138,14 +138,14 @@ TEST_F(TapMarksTest, ATapDrillOverlappedByAThreadCylinderThatATableKnowsGivesATa
 
 TEST_F(TapMarksTest, TheTablesAreReadAfreshFromTheSecondOneOn) {
     // A thread table in first place is skipped; the metric table's file changed since it was loaded.
-    writeTable("FIRST", 2, "X8;8;2.0;6.8\r\n");
+    writeTable("FIRST", 2, "X8 8 2.0 6.8\r\n");
     loadTables({"FIRST", "METRIC"});
-    writeTable("METRIC", 2, "M8 fine;8;0.75;6.8\r\n");
+    writeTable("METRIC", 2, "M8-fine 8 0.75 6.8\r\n");
     CYL_LIST* c = tapped(10, 6.8, 8);
     createTapFeatureMarks(head);
     const auto marks = made();
     ASSERT_EQ(marks.size(), 1u);
-    EXPECT_STREQ(marks[0]->threadName, "M8 fine");
+    EXPECT_STREQ(marks[0]->threadName, "M8-fine");
     EXPECT_DOUBLE_EQ(marks[0]->tapPitch, 0.75);
     EXPECT_DOUBLE_EQ(marks[0]->tapDiameter, 8);
     EXPECT_DOUBLE_EQ(marks[0]->diameter, 2 * c->rSup);

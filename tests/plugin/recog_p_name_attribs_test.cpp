@@ -12,7 +12,7 @@ namespace {
 using namespace recog_p;
 
 constexpr double kTapDrillM8 = 6.8;
-constexpr std::int16_t kMetricTable = 1;   // place of the thread table among the loaded tables
+constexpr std::int16_t kMetricTable = 1;   // the thread kind of the metric table
 
 class NameAttribsTest : public RecogPTest {
 protected:

@@ -23,7 +23,7 @@ protected:
 
     int split(std::int16_t fitMode, std::int16_t otherMode, double ratio = 1.0, std::int16_t fullDepth = 0) {
         CTabColsDesc table;
-        EXPECT_EQ(table.read(g_globals->threadTables[0].tabPath), 0);
+        EXPECT_EQ(table.read(g_globals->threadTables[0].path), 0);
         return splitReaming(head, table, fitMode, ratio, fullDepth, otherMode, ratio, fullDepth);
     }
     POINT_LIST* movedPoint() const {

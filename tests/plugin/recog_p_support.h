@@ -1,6 +1,6 @@
 // What the reaming split, attribute and feature-mark tests share: a loaded plug-in with metric
-// tolerances (T = 0.025), a drill-size table and a thread table written as stand-in table files and
-// loaded as the thread tables, and holes described by the part builder turned into recognition trees the
+// tolerances (T = 0.025), a drill-size table and a thread table (of thread kind 1) written as table files
+// and loaded as the thread tables, and holes described by the part builder turned into recognition trees the
 // way the pipeline leaves them: one view per drilling direction (the direction out of the hole, a host
 // view), one point per hole at its entry, one segment per built segment from the entry down, shoulders
 // as flat rings, a flat bottom closed, each segment holding one entity in the hole's colour.
@@ -20,6 +20,7 @@
 #include "plugin/recognition/tree.h"
 #include "plugin/recognition/vectors.h"
 #include "support/plugin_fixture.h"
+#include "support/table_files.h"
 
 namespace recog_p {
 
@@ -29,8 +30,8 @@ constexpr double kPi = std::numbers::pi;
 constexpr double kDeg = kPi / 180;
 constexpr double kT = 0.025;
 
-// Thread rows: designation; thread diameter; pitch; tap-drill diameter.
-constexpr const char* kThreadRows = "M6;6;1.0;5.0\r\nM8;8;1.25;6.8\r\nM10;10;1.5;8.5\r\nM8x1;8;1.0;7.0\r\n";
+// Thread rows: designation, thread diameter, pitch, tap-drill diameter.
+constexpr const char* kThreadRows = "M6 6 1.0 5.0 \r\nM8 8 1.25 6.8 \r\nM10 10 1.5 8.5 \r\nM8x1 8 1.0 7.0 \r\n";
 
 class RecogPTest : public PluginFixture {
 protected:
@@ -60,16 +61,16 @@ protected:
         PluginFixture::TearDown();
     }
 
-    // A stand-in table file "<name>.tab" with its companion rows "<name>.txt".
+    // A table file "<name>.tab" with its rows file "<name>.txt"; diameter tolerance 5 %.
     void writeTable(const std::string& name, int tableClass, const std::string& rows, double chamferA = 0,
                     double chamferB = 0, double maxChamfer = 0) {
-        char prm[512];
-        std::snprintf(prm, sizeof prm, "[Prm]\r\n1. %d\r\n2. %.17g\r\n3. %.17g\r\n4. %.17g\r\n5. 0.05\r\n", tableClass,
-                      chamferA, chamferB, maxChamfer);
-        ASSERT_TRUE(plat::writeFile(tablesDir + "/" + name + ".tab", prm));
-        if (!rows.empty()) {
-            ASSERT_TRUE(plat::writeFile(tablesDir + "/" + name + ".txt", rows));
-        }
+        REFERENCE_TABLE t;
+        t.tableClass = tableClass;
+        t.diameterTolerance = 0.05;
+        t.chamferA = chamferA;
+        t.chamferB = chamferB;
+        t.maxChamfer = maxChamfer;
+        writeReferenceTable(tablesDir, name, t, rows);
     }
     void loadTables(const std::vector<std::string>& names) {
         g_globals->threadTableCount = 0;

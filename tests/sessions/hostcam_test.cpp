@@ -14,6 +14,8 @@
 #include "hostapp/hostcam.h"
 #include "hostapp/plugin_module.h"
 #include "platform/ui/driver.h"
+#include "platform/ui/png_image.h"
+#include "platform/ui/window_picture.h"
 
 namespace {
 
@@ -46,7 +48,7 @@ protected:
 TEST_F(Hostcam, ParsesEveryOption) {
     std::string error;
     auto o = host::parseOptions({"--plugin", "/m/F.so", "--session", "s.session", "--inch", "--no-machine-group",
-                                 "--no-active-group", "--host-dir", "/h", "--part", "/p/b.pfp"},
+                                 "--no-active-group", "--host-dir", "/h", "--part", "/p/b.pfp", "--pictures", "pics"},
                                 error);
     ASSERT_TRUE(o) << error;
     EXPECT_EQ(o->plugin, "/m/F.so");
@@ -56,6 +58,7 @@ TEST_F(Hostcam, ParsesEveryOption) {
     EXPECT_TRUE(o->inch);
     EXPECT_TRUE(o->noMachineGroup);
     EXPECT_TRUE(o->noActiveGroup);
+    EXPECT_EQ(o->pictures, "pics");
 
     auto defaults = host::parseOptions({}, error);
     ASSERT_TRUE(defaults);
@@ -145,6 +148,39 @@ TEST_F(Hostcam, BundledSessionShowsTheMainMenuAndClosingItEndsTheCycle) {
     ASSERT_NE(click, std::string::npos) << shown;
     EXPECT_NE(shown.find("dialog.hide 18048", click), std::string::npos) << shown;
     EXPECT_NE(shown.find("hostcam.return m_main 0", click), std::string::npos) << shown;
+}
+
+// With --pictures the user gets the main menu as it looked when it appeared, as a PNG in a folder made
+// for it; a folder that cannot be made is refused before anything runs.
+TEST_F(Hostcam, PicturesOptionWritesEachShownWindowAsAPng) {
+    const std::string session = std::string(FX_SOURCE_DIR) + "/data/sessions/main_menu.session";
+    const fs::path pics = dir / "pics" / "run1";
+    const int code = run({"--plugin", kModule, "--session", session, "--host-dir", (dir / "host").string(),
+                          "--pictures", pics.string()});
+    EXPECT_EQ(code, 0) << err.str();
+    const std::string png = (pics / "Forantix_for_PforgeX4-1.png").string();
+    EXPECT_NE(out.str().find("dialog.picture 18048 \"" + png + "\""), std::string::npos) << out.str();
+    std::optional<plat::PngImage> img = plat::readPng(png);
+    ASSERT_TRUE(img) << png;
+    const plat::DlgTemplate* menu = plat::findDialogTemplate(18048);
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(img->width, plat::dluToPixelsX(menu->cxDlu));
+    EXPECT_EQ(img->height, plat::dluToPixelsY(menu->cyDlu));
+    int dark = 0;
+    for (std::uint32_t px : img->argb) dark += (px & 0xFFFFFF) == 0;
+    EXPECT_GT(dark, 200) << "button frames and texts";
+    EXPECT_TRUE(plat::pictureFolder().empty()) << "the folder is hostcam's for one run";
+
+    std::ostringstream none;
+    out.swap(none);
+    EXPECT_EQ(run({"--plugin", kModule, "--session", session, "--pictures", write("file", "x") + "/sub"}), 2);
+    EXPECT_NE(err.str().find("cannot make the pictures folder"), std::string::npos) << err.str();
+    EXPECT_EQ(out.str(), "");
+}
+
+TEST_F(Hostcam, HelpNamesThePicturesOption) {
+    EXPECT_EQ(run({"--help"}), 0);
+    EXPECT_NE(out.str().find("--pictures DIR"), std::string::npos) << out.str();
 }
 
 // Without an active operation group the plug-in ends silently: nothing is shown, nothing waits.

@@ -1,0 +1,57 @@
+// Private to the host stand-in: the open part's operations (with the chains given to them), its groups,
+// and the operations manager's state. The part file and the query functions read them through here.
+#pragma once
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/api.h"
+
+namespace host::ops {
+
+// One chain entity as an operation keeps it: the entity's id (ids survive reopening, handles do not), the
+// direction and a copy of the curve (a point, line or arc record).
+struct ChainEntRec {
+    std::uint32_t entityId = 0;
+    std::uint8_t reversed = 0;
+    ent curve{};
+};
+struct ChainRec {
+    std::uint8_t closed = 0;
+    std::vector<ChainEntRec> ents;
+};
+struct StoredOp {
+    operation op;
+    std::vector<ChainRec> chains;
+};
+
+struct OpState {
+    std::vector<std::unique_ptr<StoredOp>> list;   // creation order
+    std::map<std::int32_t, StoredOp*> byId;
+    std::int32_t nextId = 1;
+    int refreshOn = 1;
+    int refreshCount = 0;
+};
+OpState& opState();
+StoredOp* findOp(std::int32_t id);
+// Adds a copy of `op` with a new id and database entity; returns the stored one.
+StoredOp* addOp(operation op);
+bool deleteOp(std::int32_t id);
+// Every operation of the part goes (a new part or another part opened).
+void clearOps();
+
+struct GroupState {
+    std::vector<std::unique_ptr<op_group>> list;   // creation order
+    std::int32_t activeId = 0;
+    std::int32_t nextId = 1;
+};
+GroupState& groupState();
+op_group* findGroupById(std::int32_t id);
+
+}  // namespace host::ops
+
+namespace host::detail {
+void resetDrafting();
+}  // namespace host::detail

@@ -1,0 +1,41 @@
+// The host stand-in's own side of operations, groups, the machine and chains: what hostcam sets up and what
+// tests read back. Included by host/state.h. Dumps are text, one item a line, numbers in their shortest
+// round-trip form, so golden tests can compare them and a save and reopen must give the same text.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/api.h"
+#include "host/machine/machine_setup.h"
+
+namespace host {
+
+using machine::MachineSetup;
+using machine::setControl;
+using machine::storeMachineDefinition;
+
+// The job's stock: the job set-up (size, origin, anchor) and the machine group's stock block together.
+void setStock(const double size[3], const double origin[3], int anchor);
+
+// ---- dumps ----
+// Groups in creation order: `group ID "NAME" parent=P [active] [machine]`, then for a machine group
+// `  machine post="..." material="..." feedMode=... numbering=... offsets=L/D spindle=... feeds=a/b/c
+// rapid=... def=ID` and `  stock size=x/y/z origin=x/y/z anchor=A flags=F`.
+std::string dumpGroups();
+// Operations in creation order: `op ID code=C/S group=G "COMMENT"` and lines of its fields (tool, planes,
+// heights, cycle, pecks, counts, regenerations, the non-zero bytes of each block), then its points
+// (`  point ENTITY-ID (x,y,z) limits=a/b`), surfaces and chains (`  chain N closed=C` and
+// `    TYPE ENTITY-ID ...geometry`).
+std::string dumpOperations();
+std::string dumpOperation(std::int32_t id);   // "" for an unknown id
+
+// ---- operations manager ----
+bool opManagerRefreshOn();
+int opManagerRefreshCount();
+
+// ---- drafting globals ----
+const dim_rec& draftingGlobals();
+const std::vector<std::string>& draftingLog();   // "save", "from-dim ...", "restore ..." in order
+
+}  // namespace host

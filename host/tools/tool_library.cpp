@@ -1,0 +1,187 @@
+// Tool library files: the tp_tool libraries of format 3 and the spot-drill templates of formats 1 and 2
+// (layouts in tool_library.h).
+#include "host/tools/tool_library.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <set>
+
+#include "host/tools/record_file.h"
+#include "platform/sys/files.h"
+
+namespace host::tools {
+
+namespace {
+
+struct TemplateFormat {
+    std::uint16_t format, headerSize, recordSize;
+};
+constexpr TemplateFormat kTemplates[] = {{1, 64, 195}, {2, 86, 980}};
+constexpr std::size_t kTemplateName = 40, kTemplateNameSize = 32;
+constexpr std::int16_t kSpotDrill = 2;
+
+bool checkTool(const tp_tool& t, std::set<std::int32_t>& slots, std::size_t index, std::string& why) {
+    const std::string which = "tool " + std::to_string(index + 1);
+    if (t.slot <= 0 || !slots.insert(t.slot).second) {
+        why = which + " has slot " + std::to_string(t.slot) + ", which is not a free positive slot";
+        return false;
+    }
+    return true;
+}
+
+bool decodeLibraryRecords(const std::vector<std::string_view>& records, std::vector<tp_tool>& out, std::string& why) {
+    std::set<std::int32_t> slots;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const std::string_view r = records[i];
+        if (!textTerminated(r, tp_tool_layout::name, sizeof(tp_tool::name)) ||
+            !textTerminated(r, tp_tool_layout::profilePath, sizeof(tp_tool::profilePath))) {
+            why = "the name of tool " + std::to_string(i + 1) + " runs past its field";
+            return false;
+        }
+        tp_tool t = tpToolFromImage(reinterpret_cast<const std::uint8_t*>(r.data()), r.size());
+        if (!checkTool(t, slots, i, why)) return false;
+        out.push_back(t);
+    }
+    return true;
+}
+
+bool decodeTemplateRecords(const std::vector<std::string_view>& records, std::vector<tp_tool>& out, std::string& why) {
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const std::string_view r = records[i];
+        if (!textTerminated(r, kTemplateName, kTemplateNameSize)) {
+            why = "the name of tool " + std::to_string(i + 1) + " runs past its field";
+            return false;
+        }
+        tp_tool t;
+        t.slot = static_cast<std::int32_t>(i + 1);
+        t.number = static_cast<std::int32_t>(getU32(r, 0));
+        t.type = getU16(r, 4) == 1 ? kSpotDrill : static_cast<std::int16_t>(getU16(r, 4));
+        t.unitFlag = static_cast<std::uint8_t>(r[6]);
+        t.diameter = getF64(r, 8);
+        t.angle = getF64(r, 16);
+        t.fluteLength = getF64(r, 24);
+        t.overallLength = getF64(r, 32);
+        t.secondDiameter = t.diameter;
+        std::snprintf(t.name, sizeof t.name, "%s", r.data() + kTemplateName);
+        out.push_back(t);
+    }
+    return true;
+}
+
+Units unitsOf(const std::vector<tp_tool>& tools) {
+    const bool anyMetric = std::any_of(tools.begin(), tools.end(), [](const tp_tool& t) { return t.unitFlag != 0; });
+    const bool anyInch = std::any_of(tools.begin(), tools.end(), [](const tp_tool& t) { return t.unitFlag == 0; });
+    return anyMetric == anyInch ? Units::Both : anyMetric ? Units::Metric : Units::Inch;
+}
+
+}  // namespace
+
+bool decodeToolLibrary(std::string_view bytes, std::vector<tp_tool>& out, std::string& why) {
+    out.clear();
+    RecordFileHeader h;
+    if (!readRecordFileHeader(bytes, kToolLibraryMagic, h, why)) return false;
+    std::vector<std::string_view> records;
+    if (h.format == kToolLibraryFormat) {
+        if (h.headerSize != kRecordFileHeader || h.recordSize != kTpToolSize) {
+            why = "its header gives records of " + std::to_string(h.recordSize) + " bytes";
+            return false;
+        }
+        return readRecords(bytes, h, true, records, why) && decodeLibraryRecords(records, out, why);
+    }
+    for (const TemplateFormat& t : kTemplates) {
+        if (h.format != t.format) continue;
+        if (h.headerSize != t.headerSize || h.recordSize != t.recordSize) {
+            why = "its header gives records of " + std::to_string(h.recordSize) + " bytes";
+            return false;
+        }
+        return readRecords(bytes, h, false, records, why) && decodeTemplateRecords(records, out, why);
+    }
+    why = h.format > kToolLibraryFormat
+              ? "it was written in library format " + std::to_string(h.format) +
+                    "; this host reads library formats up to " + std::to_string(kToolLibraryFormat)
+              : "its library format " + std::to_string(h.format) + " is unknown";
+    return false;
+}
+
+std::string encodeToolLibrary(const std::vector<tp_tool>& tools) {
+    RecordFile file;
+    file.format = kToolLibraryFormat;
+    file.units = unitsOf(tools);
+    file.recordSize = kTpToolSize;
+    for (const tp_tool& t : tools) {
+        const TP_TOOL_BYTES image = tpToolImage(t);
+        file.records.emplace_back(reinterpret_cast<const char*>(image.data()), image.size());
+    }
+    return encodeRecordFile(kToolLibraryMagic, file);
+}
+
+bool readToolLibrary(const std::string& path, std::vector<tp_tool>& out, std::string& message) {
+    out.clear();
+    const std::optional<std::string> bytes = plat::readFile(hostFile(path));
+    if (!bytes) {
+        message = "The tool library " + path + " does not exist.";
+        return false;
+    }
+    std::string why;
+    if (decodeToolLibrary(*bytes, out, why)) return true;
+    out.clear();
+    message = "The tool library " + path + " cannot be read: " + why + ".";
+    return false;
+}
+
+bool writeToolLibrary(const std::string& path, const std::vector<tp_tool>& tools, std::string& message) {
+    if (tools.size() > kMaxRecords) {
+        message = "The tool library " + path + " cannot hold more than " + std::to_string(kMaxRecords) + " tools.";
+        return false;
+    }
+    if (plat::writeFile(hostFile(path), encodeToolLibrary(tools))) return true;
+    message = "The tool library " + path + " cannot be written.";
+    return false;
+}
+
+void terminateTexts(tp_tool& tool) {
+    tool.name[sizeof tool.name - 1] = '\0';
+    tool.profilePath[sizeof tool.profilePath - 1] = '\0';
+}
+
+std::string_view toolName(const tp_tool& tool) { return {tool.name, strnlen(tool.name, sizeof tool.name)}; }
+
+NextFree nextFree(const std::vector<tp_tool>& tools) {
+    // A library that already holds the highest number keeps handing it out rather than wrapping round.
+    constexpr std::int64_t kTop = std::numeric_limits<std::int32_t>::max();
+    std::int64_t number = 1, slot = 1;
+    for (const tp_tool& t : tools) {
+        number = std::max<std::int64_t>(number, std::int64_t{t.number} + 1);
+        slot = std::max<std::int64_t>(slot, std::int64_t{t.slot} + 1);
+    }
+    return NextFree{static_cast<std::int32_t>(std::min(number, kTop)), static_cast<std::int32_t>(std::min(slot, kTop))};
+}
+
+bool addTool(std::vector<tp_tool>& tools, tp_tool& tool, std::int32_t number) {
+    const NextFree next = nextFree(tools);
+    auto taken = [&](std::int32_t slot) {
+        return std::any_of(tools.begin(), tools.end(), [&](const tp_tool& t) { return t.slot == slot; });
+    };
+    const std::int32_t slot = tool.slot > 0 && !taken(tool.slot) ? tool.slot : next.slot;
+    if (taken(slot)) return false;
+    tool.slot = slot;
+    tool.number = number > 0 ? number : next.number;
+    terminateTexts(tool);
+    tools.push_back(tool);
+    return true;
+}
+
+bool rewriteAtSlot(std::vector<tp_tool>& tools, const tp_tool& tool, std::int32_t slot) {
+    auto it = std::find_if(tools.begin(), tools.end(), [&](const tp_tool& t) { return t.slot == slot; });
+    if (it == tools.end()) return false;
+    const std::int32_t number = it->number;
+    *it = tool;
+    it->slot = slot;
+    if (it->number <= 0) it->number = number;
+    terminateTexts(*it);
+    return true;
+}
+
+}  // namespace host::tools

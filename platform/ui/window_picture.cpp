@@ -1,0 +1,71 @@
+// Composing a window's picture and writing it into the picture folder.
+#include "platform/ui/window_picture.h"
+
+#include <map>
+
+#include "platform/ui/dialog.h"
+#include "platform/ui/driver.h"
+#include "platform/ui/raster_canvas.h"
+#include "platform/ui/text_quote.h"
+
+namespace plat {
+namespace {
+
+struct Pictures {
+    std::string folder;
+    std::map<std::string, int> counts;
+};
+
+Pictures& pictures() {
+    static Pictures* p = new Pictures;
+    return *p;
+}
+
+std::string fileStem(const Dialog& dlg) {
+    std::string stem;
+    for (char ch : dlg.windowText()) {
+        auto b = static_cast<unsigned char>(ch);
+        bool keep = (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || b == '-' ||
+                    b == '_' || b == '.';
+        stem += keep ? ch : '_';
+    }
+    // A caption of blanks and signs alone names nothing; nor may a name start with a dot.
+    if (stem.find_first_not_of("_.") == std::string::npos) return std::to_string(dlg.templateId());
+    if (stem[0] == '.') stem[0] = '_';
+    return stem;
+}
+
+}  // namespace
+
+bool writeWindowPicture(const Dialog& dlg, const std::string& path) {
+    Rect client = dlg.clientRect();
+    RasterCanvas picture(client.width(), client.height(), kDialogFace);
+    drawControls(picture, dlg);
+    if (const RasterCanvas* layer = dlg.surface()) layer->drawOnto(picture);
+    return picture.writePng(path);
+}
+
+void setPictureFolder(std::string dir) {
+    Pictures& p = pictures();
+    p.folder = std::move(dir);
+    p.counts.clear();
+}
+
+const std::string& pictureFolder() { return pictures().folder; }
+
+std::string nextPicturePath(const Dialog& dlg) {
+    Pictures& p = pictures();
+    std::string stem = fileStem(dlg);
+    int n = ++p.counts[stem];
+    return p.folder + "/" + stem + "-" + std::to_string(n) + ".png";
+}
+
+std::string savePicture(const Dialog& dlg) {
+    if (pictureFolder().empty()) return "";
+    std::string path = nextPicturePath(dlg);
+    bool ok = writeWindowPicture(dlg, path);
+    driver().record("dialog.picture " + std::to_string(dlg.templateId()) + (ok ? " " : " failed ") + quoteText(path));
+    return ok ? path : std::string();
+}
+
+}  // namespace plat

@@ -1,0 +1,28 @@
+// A window's picture as a user would see its client area: the dialog's face, a plain look of its visible
+// controls (frames, boxes, texts, list rows) and, over them, what its paint handler and client device
+// contexts drew. While a picture folder is set (hostcam --pictures), each window writes its picture when
+// it is shown, and again before the user's next step when it was drawn on since.
+#pragma once
+#include <string>
+
+#include "platform/ui/canvas.h"
+
+namespace plat {
+
+constexpr Color kDialogFace = rgb(212, 208, 200);
+
+// The controls' look only (window_look.cpp).
+void drawControls(Canvas& canvas, const Dialog& dlg);
+[[nodiscard]] bool writeWindowPicture(const Dialog& dlg, const std::string& path);
+
+// "" stops writing pictures. Setting a folder starts the numbering again.
+void setPictureFolder(std::string dir);
+const std::string& pictureFolder();
+// The file for the window's next picture: DIR/<caption or template id>-<n>.png, n from 1 per name; the
+// caption keeps letters, digits, '-', '_' and '.', other bytes become '_'.
+std::string nextPicturePath(const Dialog& dlg);
+// Writes the next picture and records "dialog.picture ID \"PATH\"" (or "dialog.picture ID failed ...").
+// Returns the path, or "" when none was written.
+std::string savePicture(const Dialog& dlg);
+
+}  // namespace plat

@@ -1,0 +1,88 @@
+// The rows file of a table (same path, ".txt"): one row a line, each cell followed by a blank; and row
+// access by index and by name. Cells hold no blanks; a row has columnCount cells.
+#include <algorithm>
+
+#include "platform/sys/files.h"
+#include "platform/sys/paths.h"
+#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/tables/table_text.h"
+
+int CTabColsDesc::readRows() {
+    if (path.empty()) return 0;
+    const auto bytes = plat::readFile(rowsFilePath(path));
+    if (!bytes) return 0;
+    std::vector<std::vector<std::string_view>> rows;
+    for (const TEXT_LINE& line : splitLines(*bytes))
+        if (!isBlankLine(line.text)) rows.push_back(blankTokens(line.text));
+    const std::size_t width = columnCount > 0 ? static_cast<std::size_t>(columnCount) : 0;
+    cells.assign(rows.size() * width, std::string());
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        for (std::size_t c = 0; c < width && c < rows[r].size(); ++c) cells[r * width + c] = rows[r][c];
+    rowCount = static_cast<std::int32_t>(rows.size());
+    return rowCount;
+}
+
+int CTabColsDesc::writeRows() const {
+    if (path.empty()) return 0;
+    const std::string file = rowsFilePath(path);
+    if (!takeSafetyCopy(file, rowsSafetyCopyPath(path))) return 1;
+    std::string out;
+    for (int r = 0; r < rowCount; ++r) {
+        for (int c = 0; c < columnCount; ++c) {
+            out += cell(r, c);
+            out += ' ';
+        }
+        out += "\r\n";
+    }
+    return writeTableFile(file, out) ? 0 : 1;
+}
+
+namespace {
+
+const std::string& cellOf(const std::vector<std::string>& row, int c) {
+    static const std::string empty;
+    return static_cast<std::size_t>(c) < row.size() ? row[static_cast<std::size_t>(c)] : empty;
+}
+
+}  // namespace
+
+int CTabColsDesc::getRow(int r, std::vector<std::string>& out) const {
+    const bool inside = r >= 0 && r < rowCount;
+    out.assign(static_cast<std::size_t>(std::max<int>(columnCount, 0)), std::string());
+    for (int c = 0; c < columnCount && inside; ++c) out[static_cast<std::size_t>(c)] = cell(r, c);
+    return inside ? 0 : 1;
+}
+
+int CTabColsDesc::setRow(int r, const std::vector<std::string>& row) {
+    if (r < 0 || r >= rowCount) return 1;
+    for (int c = 0; c < columnCount; ++c) cells[static_cast<std::size_t>(r) * columnCount + c] = cellOf(row, c);
+    return 0;
+}
+
+int CTabColsDesc::appendRow(const std::vector<std::string>& row) {
+    for (int c = 0; c < columnCount; ++c) cells.push_back(cellOf(row, c));
+    ++rowCount;
+    return 0;
+}
+
+int CTabColsDesc::deleteRow(int r) {
+    if (listRowCount < 1) return 0;
+    if (listRowCount == 1) {
+        listRowCount = 0;
+        return 0;
+    }
+    const int shown = std::min<int>(listRowCount, rowCount);
+    if (r < 0 || r >= shown) return 0;
+    for (int from = r + 1; from < shown; ++from)
+        for (int c = 0; c < columnCount; ++c)
+            cells[static_cast<std::size_t>(from - 1) * columnCount + c] = cell(from, c);
+    --listRowCount;
+    return 0;
+}
+
+int CTabColsDesc::findRowByName(const std::string& text) const {
+    if (columnCount < 1) return -1;
+    for (int r = 0; r < rowCount; ++r)
+        if (plat::equalsNoCase(cell(r, 0), text)) return r;
+    return -1;
+}

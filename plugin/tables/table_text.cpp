@@ -1,0 +1,114 @@
+// Line, token and number helpers of the table files, and their safety copies and atomic writes.
+#include "plugin/tables/table_text.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/sys/files.h"
+#include "platform/sys/paths.h"
+#include "platform/ui/message_box.h"
+#include "plugin/core/globals.h"
+
+std::vector<TEXT_LINE> splitLines(std::string_view bytes) {
+    std::vector<TEXT_LINE> lines;
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        std::size_t end = bytes.find('\n', pos);
+        const std::size_t next = end == std::string_view::npos ? bytes.size() : end + 1;
+        if (end == std::string_view::npos) end = bytes.size();
+        std::size_t textEnd = end;
+        if (textEnd > pos && bytes[textEnd - 1] == '\r') --textEnd;
+        lines.push_back({bytes.substr(pos, textEnd - pos), bytes.substr(pos, next - pos)});
+        pos = next;
+    }
+    return lines;
+}
+
+std::vector<std::string_view> blankTokens(std::string_view text) {
+    std::vector<std::string_view> tokens;
+    std::size_t pos = 0;
+    const auto isSep = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (pos < text.size()) {
+        while (pos < text.size() && isSep(text[pos])) ++pos;
+        const std::size_t start = pos;
+        while (pos < text.size() && !isSep(text[pos])) ++pos;
+        if (pos > start) tokens.push_back(text.substr(start, pos - start));
+    }
+    return tokens;
+}
+
+bool isBlankLine(std::string_view text) {
+    for (char c : text)
+        if (c != ' ' && c != '\t' && c != '\r') return false;
+    return true;
+}
+
+bool startsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+
+long tokenLong(std::string_view token) {
+    const std::string text(token);
+    return std::strtol(text.c_str(), nullptr, 10);
+}
+
+double tokenDouble(std::string_view token) {
+    const std::string text(token);
+    return std::strtod(text.c_str(), nullptr);
+}
+
+bool isIntegerToken(std::string_view token) {
+    const std::string text(token);
+    char* end = nullptr;
+    std::strtol(text.c_str(), &end, 10);
+    return !text.empty() && end && *end == '\0';
+}
+
+bool isNumberToken(std::string_view token) {
+    const std::string text(token);
+    char* end = nullptr;
+    std::strtod(text.c_str(), &end);
+    return !text.empty() && end && *end == '\0';
+}
+
+std::string formatText(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    const int n = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    std::string out(n > 0 ? static_cast<std::size_t>(n) : 0, '\0');
+    if (n > 0) std::vsnprintf(out.data(), out.size() + 1, format, again);
+    va_end(again);
+    return out;
+}
+
+std::string tableSafetyCopyPath(std::string_view tablePath) {
+    return plat::joinPath(g_globals->tmpDir, plat::splitPath(tablePath).name + ".Ta~");
+}
+
+std::string rowsSafetyCopyPath(std::string_view tablePath) {
+    return plat::joinPath(g_globals->tmpDir, plat::splitPath(tablePath).name + ".tx~");
+}
+
+std::string rowsFilePath(std::string_view tablePath) {
+    const plat::PathParts parts = plat::splitPath(tablePath);
+    return parts.drive + parts.dir + parts.name + ".txt";
+}
+
+bool takeSafetyCopy(const std::string& file, const std::string& copy) {
+    if (!plat::fileExists(file) || plat::copyFile(file, copy, false)) return true;
+    showTableMessage(kMsgTableNotWritten, file);
+    return false;
+}
+
+bool writeTableFile(const std::string& path, std::string_view bytes) {
+    if (plat::writeFile(path, bytes)) return true;
+    showTableMessage(kMsgTableNotWritten, path);
+    return false;
+}
+
+void showTableMessage(int id, std::string_view path) {
+    const std::string text = errorMessage(id) + "\n" + std::string(path);
+    plat::messageBox(nullptr, text, errorMessage(1), plat::MB_OK | plat::MB_ICONERROR);
+}

@@ -1,0 +1,49 @@
+// Text helpers of the table files: a file's bytes cut into lines (each with its exact bytes, so that parts
+// of a file can be carried over unchanged), blank-separated tokens, decimal numbers, printf into a text,
+// and the safety-copy names and messages every table writer shares. Nothing here has a fixed buffer.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct TEXT_LINE {
+    std::string_view text;   // without its line end (LF, CR LF, or a lone CR before the end of the file)
+    std::string_view raw;    // with its line end, exactly as in the file
+};
+std::vector<TEXT_LINE> splitLines(std::string_view bytes);
+
+// Tokens separated by blanks, tabs and CRs; empty tokens are not made.
+std::vector<std::string_view> blankTokens(std::string_view text);
+bool isBlankLine(std::string_view text);
+bool startsWith(std::string_view text, std::string_view prefix);
+
+// Decimal conversions of a token's leading number, 0 when there is none (atoi/atof without a locale).
+long tokenLong(std::string_view token);
+double tokenDouble(std::string_view token);
+// Whether the whole token is a decimal integer, or a decimal number.
+bool isIntegerToken(std::string_view token);
+bool isNumberToken(std::string_view token);
+
+std::string formatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// The safety copy of a table file or rows file in the work folder: "<tmp>/<title>.Ta~" and
+// "<tmp>/<title>.tx~".
+std::string tableSafetyCopyPath(std::string_view tablePath);
+std::string rowsSafetyCopyPath(std::string_view tablePath);
+// The rows file beside a table file: the same drive, folder and title with ".txt".
+std::string rowsFilePath(std::string_view tablePath);
+
+// Copies `file` over `copy` when `file` exists; false (the user told) only when it exists and the copy fails.
+[[nodiscard]] bool takeSafetyCopy(const std::string& file, const std::string& copy);
+// Writes a table's file whole through the platform's atomic write; on failure the old file stays and the
+// user is told (ErrorMessages 190 with the path). Returns true when written.
+[[nodiscard]] bool writeTableFile(const std::string& path, std::string_view bytes);
+// ErrorMessages line `id` followed by the path on a new line, caption line 1, OK.
+void showTableMessage(int id, std::string_view path);
+
+constexpr int kMsgNoItems = 78;          // a table file without column descriptions
+constexpr int kMsgNamedTableMissing = 161;
+constexpr int kMsgNoDrillTable = 57;
+constexpr int kMsgTableNotWritten = 190;
+constexpr int kMsgTableDamaged = 191;

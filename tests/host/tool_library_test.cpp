@@ -1,0 +1,280 @@
+// Tool library files as the plug-in meets them through list_manager and library_manager: tools written
+// read back in every byte, rewrites by slot, next free numbers and slots, and damaged, cut or foreign files
+// refused with a message (never read past their end); the spot-drill templates read and are added to.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "host/tools/record_file.h"
+#include "host/tools/tool_library.h"
+#include "platform/sys/files.h"
+#include "support/host_tools_fixture.h"
+
+namespace {
+
+// The tools of a library through list_manager, or nullopt when it refuses the file.
+std::optional<std::vector<tp_tool>> load(const std::string& path) {
+    tool_node* list = reinterpret_cast<tool_node*>(1);
+    const int ok = list_manager(kListTools, path.c_str(), kListLoad, &list);
+    std::vector<tp_tool> tools;
+    for (tool_node* n = list; n; n = n->next) tools.push_back(n->tool);
+    EXPECT_EQ(list_manager(kListTools, "", kListFree, &list), 1);
+    EXPECT_EQ(list, nullptr);
+    if (!ok) {
+        EXPECT_TRUE(tools.empty());
+        return std::nullopt;
+    }
+    return tools;
+}
+
+int store(const std::string& path, tp_tool& tool, int numberOrSlot, int option) {
+    char buf[1024];
+    std::snprintf(buf, sizeof buf, "%s", path.c_str());
+    return library_manager(kLibraryStoreTool, buf, &tool, numberOrSlot, option);
+}
+
+std::string image(const tp_tool& t) {
+    const TP_TOOL_BYTES b = tpToolImage(t);
+    return std::string(reinterpret_cast<const char*>(b.data()), b.size());
+}
+
+using ToolLibraryFiles = HostTools;
+
+TEST_F(ToolLibraryFiles, ToolsWrittenReadBackInEveryByteWithTheirSlotsAndNumbers) {
+    const std::string lib = path("mine.Tools");
+    tp_tool drill = sampleTool(3, 6.8, "DRILL 6.8");
+    tp_tool tap = sampleTool(4, 8, "TAP M8x1.25");
+    tap.pitch = 1.25;
+    tp_tool mill = sampleTool(10, 10, "FLAT END MILL 10");
+    mill.slot = 7;   // a free slot is kept
+    EXPECT_EQ(store(lib, drill, 12, kLibraryOptionAdd), 1);
+    EXPECT_EQ(store(lib, tap, 0, kLibraryOptionAdd), 1);
+    EXPECT_EQ(store(lib, mill, 0, kLibraryOptionAdd), 1);
+    EXPECT_EQ(drill.slot, 1);
+    EXPECT_EQ(drill.number, 12);
+    EXPECT_EQ(tap.slot, 2);
+    EXPECT_EQ(tap.number, 13);
+    EXPECT_EQ(mill.slot, 7);
+    EXPECT_EQ(mill.number, 14);
+
+    std::optional<std::vector<tp_tool>> tools = load(lib);
+    ASSERT_TRUE(tools);
+    ASSERT_EQ(tools->size(), 3u);
+    EXPECT_EQ(image((*tools)[0]), image(drill));
+    EXPECT_EQ(image((*tools)[1]), image(tap));
+    EXPECT_EQ(image((*tools)[2]), image(mill));
+    EXPECT_EQ((*tools)[2].reserved[7], 0x5A);
+
+    // A slot already in the library is not taken twice; mode 1 hands back the slot it gave.
+    tp_tool again = sampleTool(3, 5, "DRILL 5");
+    again.slot = 2;
+    char buf[1024];
+    std::snprintf(buf, sizeof buf, "%s", lib.c_str());
+    EXPECT_EQ(library_manager(kLibraryAddTool, buf, &again), 8);
+    EXPECT_EQ(again.number, 15);
+
+    const host::tools::NextFree next = host::tools::nextFree(*load(lib));
+    EXPECT_EQ(next.number, 16);
+    EXPECT_EQ(next.slot, 9);
+    EXPECT_TRUE(plat::driver().transcript().contains("host.library added"));
+}
+
+TEST_F(ToolLibraryFiles, RewriteBySlotChangesOnlyThatTool) {
+    const std::string lib = path("rewrite.Tools");
+    tp_tool a = sampleTool(3, 4.2, "DRILL 4.2"), b = sampleTool(3, 5, "DRILL 5"), c = sampleTool(6, 6, "REAMER 6H7");
+    ASSERT_EQ(store(lib, a, 0, kLibraryOptionAdd), 1);
+    ASSERT_EQ(store(lib, b, 0, kLibraryOptionAdd), 1);
+    ASSERT_EQ(store(lib, c, 0, kLibraryOptionAdd), 1);
+
+    tp_tool edited = b;
+    edited.diameter = 5.1;
+    std::snprintf(edited.name, sizeof edited.name, "DRILL 5.1");
+    edited.slot = 99;    // the slot argument decides, not the record's
+    edited.number = 0;   // the tool keeps its number
+    // The path as the plug-in may give it, lower-cased: the library is found and rewritten in place.
+    EXPECT_EQ(store(path("REWRITE.TOOLS"), edited, b.slot, kLibraryOptionRewrite), 1);
+    EXPECT_FALSE(plat::readFile(path("REWRITE.TOOLS"))) << "no second library beside the first";
+
+    std::vector<tp_tool> tools = *load(lib);
+    ASSERT_EQ(tools.size(), 3u);
+    EXPECT_EQ(image(tools[0]), image(a));
+    EXPECT_EQ(image(tools[2]), image(c));
+    EXPECT_STREQ(tools[1].name, "DRILL 5.1");
+    EXPECT_EQ(tools[1].diameter, 5.1);
+    EXPECT_EQ(tools[1].slot, b.slot);
+    EXPECT_EQ(tools[1].number, b.number);
+
+    EXPECT_EQ(store(lib, edited, 42, kLibraryOptionRewrite), 0);
+    EXPECT_NE(host::lastLibraryMessage().find("no tool in slot 42"), std::string::npos) << host::lastLibraryMessage();
+    EXPECT_EQ(store(lib, edited, b.slot, 2), 0) << "an option the host does not know";
+    EXPECT_STREQ((*load(lib))[1].name, "DRILL 5.1");
+}
+
+TEST_F(ToolLibraryFiles, AMissingOrEmptyLibraryStartsAtNumberAndSlotOne) {
+    EXPECT_FALSE(load(path("none.Tools")));
+    EXPECT_NE(host::lastLibraryMessage().find("does not exist"), std::string::npos);
+    std::string message;
+    ASSERT_TRUE(host::tools::writeToolLibrary(path("empty.Tools"), {}, message)) << message;
+    const std::optional<std::vector<tp_tool>> tools = load(path("empty.Tools"));
+    ASSERT_TRUE(tools);
+    EXPECT_TRUE(tools->empty());
+    const host::tools::NextFree next = host::tools::nextFree(*tools);
+    EXPECT_EQ(next.number, 1);
+    EXPECT_EQ(next.slot, 1);
+}
+
+// A library of three tools, changed in one way each; every one is refused with a message that says why.
+TEST_F(ToolLibraryFiles, DamagedLibrariesAreRefusedWithAMessage) {
+    std::vector<tp_tool> tools = {sampleTool(3, 3.3, "DRILL 3.3"), sampleTool(4, 4, "TAP M4"),
+                                  sampleTool(2, 10, "SPOT 10")};
+    for (std::size_t i = 0; i < tools.size(); ++i) tools[i].slot = static_cast<std::int32_t>(i + 1);
+    const std::string good = host::tools::encodeToolLibrary(tools);
+    auto withCrc = [](std::string b) {   // damage that the checksum does not catch, so the record checks must
+        host::tools::putU32(b, 16, host::tools::crc32(std::string_view(b).substr(32)));
+        return b;
+    };
+    struct Case {
+        const char* what;
+        std::string bytes;
+        const char* says;
+    };
+    std::vector<Case> cases;
+    cases.push_back({"a text file", "slot;type;diameter\n1;3;6.8\n", "not a file of this kind"});
+    cases.push_back({"one byte flipped in a record", good, "checksum"});
+    cases.back().bytes[32 + 1680 + 100] ^= 0x01;
+    cases.push_back({"a record cut off", good.substr(0, good.size() - 1), "cut short"});
+    cases.push_back({"bytes after the last record", good + "x", "after its last record"});
+    cases.push_back({"a newer format", good, "library format 4; this host reads library formats up to 3"});
+    host::tools::putU16(cases.back().bytes, 8, 4);
+    cases.push_back({"another record size", good, "records of 1600 bytes"});
+    host::tools::putU16(cases.back().bytes, 14, 1600);
+    cases.push_back({"a count beyond the file", good, "cut short"});
+    host::tools::putU16(cases.back().bytes, 10, 4);
+    std::string unterminated = good;
+    std::memset(unterminated.data() + 32 + 1680 + tp_tool_layout::name, 'A', sizeof(tp_tool::name));
+    cases.push_back({"a name without its end", withCrc(unterminated), "runs past its field"});
+    std::string twice = good;
+    host::tools::putU32(twice, 32 + 2 * 1680, 1);
+    cases.push_back({"a slot twice", withCrc(twice), "slot 1"});
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string file = path("damaged.Tools");
+        ASSERT_TRUE(plat::writeFile(file, c.bytes));
+        plat::driver().transcript().clear();
+        EXPECT_FALSE(load(file));
+        const std::string& message = host::lastLibraryMessage();
+        EXPECT_NE(message.find(file), std::string::npos) << message;
+        EXPECT_NE(message.find(c.says), std::string::npos) << message;
+        EXPECT_TRUE(plat::driver().transcript().contains("host.message")) << "the user is told";
+        // Nothing is stored into a library that does not read, and the file stays as it was.
+        tp_tool t = sampleTool(3, 8, "DRILL 8");
+        EXPECT_EQ(store(file, t, 0, kLibraryOptionAdd), 0);
+        EXPECT_EQ(plat::readFile(file).value_or(""), c.bytes);
+    }
+}
+
+TEST_F(ToolLibraryFiles, EveryCutOfALibraryIsRefused) {
+    std::vector<tp_tool> tools = {sampleTool(3, 6, "DRILL 6"), sampleTool(10, 12, "MILL 12")};
+    tools[0].slot = 1;
+    tools[1].slot = 2;
+    const std::string good = host::tools::encodeToolLibrary(tools);
+    for (std::size_t n = 0; n < good.size(); n += (n < 64 ? 1 : 97)) {
+        std::vector<tp_tool> out;
+        std::string why;
+        // A copy of exactly n bytes, so that reading one byte too far is a fault the sanitizers see.
+        const std::vector<char> cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(n));
+        EXPECT_FALSE(host::tools::decodeToolLibrary(std::string_view(cut.data(), cut.size()), out, why)) << n;
+        EXPECT_FALSE(why.empty());
+        EXPECT_TRUE(out.empty());
+    }
+}
+
+// The plug-in's spot-drill selection template: the older layout, read as spot drills, then added to.
+TEST_F(ToolLibraryFiles, ASpotDrillTemplateReadsAndTakesNewTools) {
+    std::string bytes(64 + 20 * 195, '\0');
+    std::memcpy(bytes.data(), "FXTOOLS", 7);
+    host::tools::putU16(bytes, 8, 1);
+    host::tools::putU16(bytes, 10, 20);
+    host::tools::putU16(bytes, 12, 64);
+    host::tools::putU16(bytes, 14, 195);
+    for (int i = 0; i < 20; ++i) {
+        const std::size_t at = 64 + static_cast<std::size_t>(i) * 195;
+        host::tools::putU32(bytes, at, static_cast<std::uint32_t>(i + 1));
+        host::tools::putU16(bytes, at + 4, 1);
+        bytes[at + 6] = 1;
+        host::tools::putF64(bytes, at + 8, 3.0 + i);
+        host::tools::putF64(bytes, at + 16, 90);
+        std::snprintf(bytes.data() + at + 40, 32, "SPOT DRILL %d MM", 3 + i);
+    }
+    const std::string lib = path("SpotDrillSel.Tools");
+    ASSERT_TRUE(plat::writeFile(lib, bytes));
+    std::vector<tp_tool> tools = *load(lib);
+    ASSERT_EQ(tools.size(), 20u);
+    EXPECT_EQ(tools[4].type, 2);
+    EXPECT_EQ(tools[4].slot, 5);
+    EXPECT_EQ(tools[4].diameter, 7.0);
+    EXPECT_STREQ(tools[4].name, "SPOT DRILL 7 MM");
+
+    tp_tool centre = sampleTool(1, 3.15, "CENTRE DRILL A3.15");
+    char buf[1024];
+    std::snprintf(buf, sizeof buf, "%s", lib.c_str());
+    EXPECT_EQ(library_manager(kLibraryAddTool, buf, &centre), 21);
+    tools = *load(lib);
+    ASSERT_EQ(tools.size(), 21u);
+    EXPECT_STREQ(tools[20].name, "CENTRE DRILL A3.15");
+    EXPECT_STREQ(tools[4].name, "SPOT DRILL 7 MM");
+}
+
+TEST_F(ToolLibraryFiles, TheUserPicksALibraryToolThroughTheScript) {
+    const std::string lib = path("pick.Tools");
+    tp_tool a = sampleTool(2, 6, "SPOT 6"), b = sampleTool(2, 10, "SPOT 10");
+    ASSERT_EQ(store(lib, a, 0, kLibraryOptionAdd), 1);
+    ASSERT_EQ(store(lib, b, 0, kLibraryOptionAdd), 1);
+    char buf[2048];
+    std::snprintf(buf, sizeof buf, "%s", lib.c_str());
+
+    plat::driver().script().libraryPick("2").libraryPick("");
+    tp_tool chosen;
+    EXPECT_EQ(library_manager(kLibraryPickTool, buf, &chosen, 1), 1);
+    EXPECT_EQ(image(chosen), image(b));
+    tp_tool untouched = sampleTool(3, 1, "X");
+    EXPECT_EQ(library_manager(kLibraryPickTool, buf, &untouched, 2), 0);
+    EXPECT_STREQ(untouched.name, "X");
+    EXPECT_TRUE(plat::driver().transcript().contains("host.library pick tool"));
+    EXPECT_TRUE(plat::driver().transcript().contains("host.library picked slot=2 \"SPOT 10\""));
+    EXPECT_TRUE(plat::driver().transcript().contains("host.library pick cancel"));
+    EXPECT_TRUE(plat::driver().errors().empty());
+
+    plat::driver().script().libraryPick("9");
+    EXPECT_EQ(library_manager(kLibraryPickTool, buf, &chosen, 1), 0);
+    ASSERT_EQ(plat::driver().errors().size(), 1u);
+    EXPECT_NE(plat::driver().errors()[0].find("has slot 9"), std::string::npos) << plat::driver().errors()[0];
+}
+
+TEST_F(ToolLibraryFiles, TheDumpShowsEveryToolAndTheNextFreeNumbers) {
+    const std::string lib = path("dump.Tools");
+    tp_tool a = sampleTool(3, 6.8, "DRILL 6.8");
+    ASSERT_EQ(store(lib, a, 5, kLibraryOptionAdd), 1);
+    const std::string dump = host::dumpToolLibrary(lib);
+    EXPECT_EQ(dump.substr(0, dump.find('\n')), "tool library 1 tools, next number 6 slot 2");
+    EXPECT_NE(dump.find("slot=1 number=5 type=3 sub=0 \"DRILL 6.8\" unit=mm D=6.8"), std::string::npos) << dump;
+    EXPECT_EQ(host::dumpToolLibrary(path("none.Tools")),
+              "The tool library " + path("none.Tools") + " does not exist.\n");
+}
+
+TEST_F(ToolLibraryFiles, ListKindsAndModesThatDoNotFitAreRefused) {
+    tool_node* tools = nullptr;
+    material_node* materials = nullptr;
+    EXPECT_EQ(list_manager(kListOperations, "", kListLoad, &tools), 0);
+    EXPECT_EQ(list_manager(kListMaterials, "", kListLoad, &tools), 0);
+    EXPECT_EQ(list_manager(kListTools, "", kListLoad, &materials), 0);
+    EXPECT_EQ(list_manager(kListTools, "", 7, &tools), 0);
+    EXPECT_EQ(tools, nullptr);
+    EXPECT_EQ(materials, nullptr);
+    EXPECT_EQ(tool_suffix, std::string(".Tools"));
+}
+
+}  // namespace

@@ -1,0 +1,273 @@
+// The table file: what a write puts on disk, what a read takes back (every field), the reader's edges,
+// files it refuses, and writes that fail without touching the table. Also the snapshot copies.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/tables_fixture.h"
+
+namespace {
+
+class TableFileTest : public TablesFixture {
+protected:
+    // A table with one item of each shape and every stored value distinct.
+    CTabColsDesc sample(const std::string& name) {
+        CTabColsDesc t;
+        EXPECT_EQ(t.allocItems(4), 0);
+        EXPECT_EQ(t.addDescItem(0, 1, "Name", 0, 0, 0, 0, "", 0, "", 0), 0);
+        EXPECT_EQ(t.addDescItem(1, 2, "D1", 1, 0, 8.5, 3, "L1", 4, "A1", 20.25), 0);
+        EXPECT_EQ(t.addDescItem(3, 5, "Process", 0, 1, 0, 0, "", 0, "", 0), 0);
+        EXPECT_EQ(t.addDescItem(8, 6, "List", 0, 0, 1.5, 0, "", 0, "", 0), 0);
+        t.path = tablePath(name);
+        t.name = name;
+        t.tableClass = 3;
+        t.formatVersion = 21;
+        t.classValue3 = 7;
+        t.classValue4 = 1000;
+        t.classValue5 = 1;
+        t.prm1 = 1, t.prm2 = 2.5, t.prm3 = -3.25, t.prm4 = 4, t.prm5 = 5.125, t.prm6 = 6, t.prm7 = 7.5, t.prm8 = 8;
+        t.chamferAngleA = 0.654321, t.chamferAngleB = 0.872665, t.maxChamfer = 1.5, t.autoChamferOn = 1;
+        t.autoChamferSize = 2, t.prm14 = 14, t.prm15 = 15.5, t.prm16 = 16, t.prm17 = 17.75;
+        t.diameterTolerance = 0.08, t.lengthTolerance = 0.16;
+        t.bmpScale = 1.2345;
+        t.bmpTime = 1700000000;
+        for (int i = 0; i < kBmpParamCount; ++i) t.bmpParams[i] = static_cast<std::int16_t>(3 * i - 50);
+        t.lastValues1 = 10.5, t.lastValues2 = 0.25, t.lastValues3 = 60, t.lastValues4 = 3, t.lastValues5 = 130;
+        for (int i = 0; i < kLastShortCount; ++i) t.lastShorts[i] = static_cast<std::int16_t>(i * i);
+        t.lastTime = 1600000000;
+        return t;
+    }
+    static void expectSame(const CTabColsDesc& a, const CTabColsDesc& b) {
+        EXPECT_EQ(a.tableClass, b.tableClass);
+        EXPECT_EQ(a.formatVersion, b.formatVersion);
+        EXPECT_EQ(a.classValue3, b.classValue3);
+        EXPECT_EQ(a.classValue4, b.classValue4);
+        EXPECT_EQ(a.classValue5, b.classValue5);
+        ASSERT_EQ(a.itemCount, b.itemCount);
+        EXPECT_EQ(a.columnCount, b.columnCount);
+        for (int i = 0; i < a.itemCount; ++i) {
+            const TAB_DESC_ITEM &x = a.items[i], &y = b.items[i];
+            EXPECT_EQ(std::tie(x.kind, x.colId1, x.text1, x.a, x.b, x.colId2, x.text2, x.colId3, x.text3),
+                      std::tie(y.kind, y.colId1, y.text1, y.a, y.b, y.colId2, y.text2, y.colId3, y.text3));
+            EXPECT_DOUBLE_EQ(x.value1, y.value1);
+            EXPECT_DOUBLE_EQ(x.value2, y.value2);
+        }
+        const double prmA[] = {double(a.prm1), a.prm2, a.prm3, double(a.prm4), a.prm5, double(a.prm6), a.prm7,
+                               double(a.prm8), a.chamferAngleA, a.chamferAngleB, a.maxChamfer, double(a.autoChamferOn),
+                               a.autoChamferSize, double(a.prm14), a.prm15, double(a.prm16), a.prm17,
+                               a.diameterTolerance, a.lengthTolerance};
+        const double prmB[] = {double(b.prm1), b.prm2, b.prm3, double(b.prm4), b.prm5, double(b.prm6), b.prm7,
+                               double(b.prm8), b.chamferAngleA, b.chamferAngleB, b.maxChamfer, double(b.autoChamferOn),
+                               b.autoChamferSize, double(b.prm14), b.prm15, double(b.prm16), b.prm17,
+                               b.diameterTolerance, b.lengthTolerance};
+        for (int i = 0; i < 19; ++i) EXPECT_DOUBLE_EQ(prmA[i], prmB[i]) << "[Prm] value " << i + 1;
+        EXPECT_DOUBLE_EQ(a.bmpScale, b.bmpScale);
+        EXPECT_EQ(a.bmpTime, b.bmpTime);
+        for (int i = 0; i < kBmpParamCount; ++i) EXPECT_EQ(a.bmpParams[i], b.bmpParams[i]) << i;
+        EXPECT_DOUBLE_EQ(a.lastValues1, b.lastValues1);
+        EXPECT_DOUBLE_EQ(a.lastValues2, b.lastValues2);
+        EXPECT_DOUBLE_EQ(a.lastValues3, b.lastValues3);
+        EXPECT_EQ(a.lastValues4, b.lastValues4);
+        EXPECT_DOUBLE_EQ(a.lastValues5, b.lastValues5);
+        for (int i = 0; i < kLastShortCount; ++i) EXPECT_EQ(a.lastShorts[i], b.lastShorts[i]) << i;
+        EXPECT_EQ(a.lastTime, b.lastTime);
+    }
+};
+
+TEST_F(TableFileTest, AWrittenTableReadsBackWithEveryFieldAndWritesTheSameBytesAgain) {
+    const CTabColsDesc written = sample("T1");
+    ASSERT_EQ(written.write(), 0);
+    CTabColsDesc read;
+    ASSERT_EQ(read.read(tablePath("T1")), 0);
+    expectSame(written, read);
+    EXPECT_EQ(read.name, "T1");
+    EXPECT_EQ(read.cylinderItemCount, 1);
+    EXPECT_EQ(read.columnCount, 6);   // ids 1; 2, 3, 4; 5; 6
+    EXPECT_EQ(read.processColumn, 5);
+    EXPECT_EQ(read.listColumn, 6);
+    const std::string first = bytesOf(tablePath("T1"));
+    ASSERT_EQ(read.write(), 0);
+    EXPECT_EQ(bytesOf(tablePath("T1")), first);
+}
+
+TEST_F(TableFileTest, TheFileHasTheStoredLayoutWithCrLfLines) {
+    CTabColsDesc t;
+    ASSERT_EQ(t.allocItems(1), 0);
+    ASSERT_EQ(t.addDescItem(1, 1, "Dia meter", 0, 1, 2.756, 2, "L", 0, "", 2.75), 0);
+    t.path = tablePath("L");
+    t.tableClass = 0, t.formatVersion = 21, t.classValue4 = 5;
+    t.chamferAngleA = 0.5, t.diameterTolerance = 0.08;
+    t.bmpScale = 1, t.bmpTime = 86400, t.bmpParams[42] = 9;
+    t.lastValues5 = 118, t.lastTime = 42;
+    ASSERT_EQ(t.write(), 0);
+    std::string zeros43, zeros15;
+    for (int i = 0; i < 42; ++i) zeros43 += " 0";
+    for (int i = 0; i < 16; ++i) zeros15 += " 0";
+    EXPECT_EQ(bytesOf(tablePath("L")),
+              "[Class] 0 21 0 5 0\r\n"
+              "[Desc]\r\n"
+              "[Item 1] 1 1 \"Dia meter\" 0 1 2.76 2 \"L\" 0 \"\" 2.75\r\n"
+              "[Prm]\r\n"
+              "0 0.000 0.000 0 0.000 0 0.000 0 0.500000 0.000000 0.000 0 0.000 0 0.000 0 0.000 0.080 0.000\r\n"
+              "[BmpPrm]\r\n"
+              "1.0000 86400" + zeros43 + " 9 \r\n"
+              "[BmpLastVal]\r\n"
+              "0.0000 0.0000 0.00 0 118.0" + zeros15 + " 0000000042\r\n");
+    CTabColsDesc back;
+    ASSERT_EQ(back.read(tablePath("L")), 0);
+    EXPECT_DOUBLE_EQ(back.items[0].value1, 2.76);   // two decimals on disk
+    EXPECT_DOUBLE_EQ(back.items[0].value2, 2.75);
+    EXPECT_EQ(back.items[0].text1, "Dia meter");
+    EXPECT_EQ(back.lastTime, 42);                    // zero-padded, still decimal
+}
+
+TEST_F(TableFileTest, ReaderEdges) {
+    struct CASE {
+        const char* what;
+        std::string text;
+        int items;
+        double maxChamfer;     // third double of [Prm], the defaults' 0 when it is not read
+        double lastValues1;    // 12 (the metric default) when [BmpLastVal] is not read
+    };
+    const std::string prm = "[Prm]\r\n0 0 0 0 0 0 0 0 0.1 0.2 3.5 0 0 0 0 0 0 0.08 0.16\r\n";
+    const std::string last = "[BmpLastVal]\r\n20.0 1.0 45.0 0 118.0\r\n";
+    const CASE cases[] = {
+        {"[Cil lines are item lines", "[Class] 0 21\r\n[Desc]\r\n[Cil 1] 1 1 \"D\" 0 0 5.00 2 \"L\" 0 \"\" 9.00\r\n" + prm, 1, 3.5, 12},
+        {"markers count from the first column", "[Item 1] 0 1 \"N\" 0 0 0.00\r\n  [Item 2] 0 2 \"M\" 0 0 0.00\r\n " + prm, 1, 0, 12},
+        {"[Process] before [Prm] ends the reading", "[Item 1] 0 1 \"N\" 0 0 0.00\r\n[Process]\r\n" + prm + last, 1, 0, 12},
+        {"short lines read as zeros", "[Class]\r\n[Item 1] 0 1 \"N\" 0 0 0.00\r\n[Prm]\r\n0 0 0 0 0 0 0 0 0 0\r\n" + last, 1, 0, 20},
+        {"LF alone ends lines too", "[Item 1] 0 1 \"N\" 0 0 0.00\n[Item 2] 3 2 \"P\" 0 0 0.00\n[Prm]\n0 0 0 0 0 0 0 0 0 0 7.25\n", 2, 7.25, 12},
+        {"a marker as the last line", "[Item 1] 0 1 \"N\" 0 0 0.00\r\n[BmpLastVal]", 1, 0, 0},
+    };
+    for (const CASE& c : cases) {
+        ASSERT_TRUE(plat::writeFile(tablePath("E"), c.text));
+        CTabColsDesc t;
+        ASSERT_EQ(t.read(tablePath("E")), 0) << c.what;
+        EXPECT_EQ(t.itemCount, c.items) << c.what;
+        EXPECT_DOUBLE_EQ(t.maxChamfer, c.maxChamfer) << c.what;
+        EXPECT_DOUBLE_EQ(t.lastValues1, c.lastValues1) << c.what;
+    }
+    expectScriptPlayed();
+}
+
+TEST_F(TableFileTest, FilesWithoutItemsOrWithDamagedItemsAreRefusedAndTheTableKeepsWhatItHeld) {
+    struct CASE {
+        const char* text;
+        const char* message;   // "" when refused silently
+    };
+    const CASE cases[] = {
+        {"[Class] 0 21\r\n[Desc]\r\n[Prm]\r\n[Item 1] 0 1 \"N\" 0 0 0.00\r\n", "holds no column description"},
+        {"[Item 1] 1 1 \"D\" 0 0 5.00 2 \"L\"\r\n", "damaged"},            // a cylinder item cut short
+        {"[Item 1] 0 1 \"Name 0 0 0.00\r\n", "damaged"},                  // an unclosed heading
+        {"[Item 1] 0 x \"N\" 0 0 0.00\r\n", "damaged"},
+    };
+    CTabColsDesc t = sample("KEEP");
+    for (const CASE& c : cases) {
+        ASSERT_TRUE(plat::writeFile(tablePath("BAD"), c.text));
+        expectMessage();
+        EXPECT_EQ(t.read(tablePath("BAD")), 1) << c.text;
+        EXPECT_TRUE(transcript().contains(c.message)) << c.text;
+        EXPECT_TRUE(transcript().contains(tablePath("BAD")));
+        EXPECT_EQ(t.name, "KEEP");
+        EXPECT_EQ(t.itemCount, 4);
+        plat::driver().transcript().clear();
+    }
+    EXPECT_EQ(t.read(tablePath("MISSING")), 1);
+    expectScriptPlayed();
+}
+
+TEST_F(TableFileTest, ATableWiderAndLongerThanTheOldBuffersIsReadWhole) {
+    const std::string heading(3000, 'h');
+    std::string text = "[Class] 0 21 0 0 0\r\n[Desc]\r\n", row;
+    for (int i = 1; i <= 60; ++i) {
+        text += "[Item " + std::to_string(i) + "] 6 " + std::to_string(i) + " \"" + heading + std::to_string(i) +
+                "\" 0 0 0.00\r\n";
+        row += std::to_string(1000000 + i) + std::string(30, 'x') + " ";
+    }
+    ASSERT_TRUE(plat::writeFile(tablePath("WIDE"), text));
+    ASSERT_TRUE(plat::writeFile(tablesDir + "/WIDE.txt", row + "\r\n" + row + "\r\n"));
+    CTabColsDesc t;
+    ASSERT_EQ(t.read(tablePath("WIDE")), 0);
+    EXPECT_EQ(t.columnCount, 60);
+    EXPECT_EQ(t.items[59].text1, heading + "60");
+    ASSERT_EQ(t.readRows(), 2);
+    EXPECT_EQ(t.cell(1, 59), std::to_string(1000060) + std::string(30, 'x'));
+}
+
+TEST_F(TableFileTest, AWriteCarriesTheProcessPartOverByteForByteAndKeepsASafetyCopy) {
+    const std::string part = "[P1 1] odd\tbytes \xCC\xCC\r\nlf only\n    abc\r\n\r\n[P2 0]";   // no final line end
+    ASSERT_TRUE(plat::writeFile(tablePath("T2"), "[Item 1] 0 1 \"N\" 0 0 0.00\r\n[Process] trailing\r\n" + part));
+    CTabColsDesc t;
+    ASSERT_EQ(t.read(tablePath("T2")), 0);
+    const std::string before = bytesOf(tablePath("T2"));
+    ASSERT_EQ(t.write(), 0);
+    const std::string after = bytesOf(tablePath("T2"));
+    EXPECT_EQ(after.substr(after.find("[Process]")), "[Process]\r\n" + part);
+    EXPECT_EQ(bytesOf(tmpDir + "/T2.Ta~"), before);
+
+    // A table written where none was takes the process part of an earlier safety copy of its name.
+    ASSERT_TRUE(plat::removeFile(tablePath("T2")));
+    ASSERT_EQ(t.write(), 0);
+    EXPECT_EQ(bytesOf(tablePath("T2")), after);
+}
+
+TEST_F(TableFileTest, AFailedWriteLeavesTheTableAndItsRowsAsTheyWereAndSaysSo) {
+    CTabColsDesc t = sample("SAFE");
+    ASSERT_EQ(t.write(), 0);
+    t.cells = {"a", "1", "2", "3", "P", "(1)"};
+    t.rowCount = 1;
+    ASSERT_EQ(t.writeRows(), 0);
+    const std::string table = bytesOf(tablePath("SAFE")), rows = bytesOf(tablesDir + "/SAFE.txt");
+    t.prm2 = 99;
+    t.cells[1] = "99";
+
+    plat::failWriteAfter(1, 20);   // the disk fills while the new file is written (after the safety copy)
+    expectMessage();
+    EXPECT_EQ(t.write(), 1);
+    EXPECT_TRUE(transcript().contains("kept as it was"));
+    plat::failWriteAfter(1, 0);
+    expectMessage();
+    EXPECT_EQ(t.writeRows(), 1);
+    plat::failNextWriteAfter(5);   // the safety copy itself fails: nothing is written
+    expectMessage();
+    EXPECT_EQ(t.write(), 1);
+    EXPECT_EQ(bytesOf(tablePath("SAFE")), table);
+    EXPECT_EQ(bytesOf(tablesDir + "/SAFE.txt"), rows);
+
+    // An unusable work folder: no safety copy, no write.
+    ASSERT_TRUE(plat::writeFile(dir.path() + "/plain", "x"));
+    g_globals->tmpDir = dir.path() + "/plain/Tmp";
+    expectMessage();
+    expectMessage();
+    EXPECT_EQ(t.write(), 1);
+    EXPECT_EQ(t.writeRows(), 1);
+    EXPECT_EQ(bytesOf(tablePath("SAFE")), table);
+    EXPECT_EQ(bytesOf(tablesDir + "/SAFE.txt"), rows);
+    EXPECT_EQ(plat::findFiles(tablesDir, "*").size(), 2u);   // no temporary file left behind
+    expectScriptPlayed();
+}
+
+TEST_F(TableFileTest, SnapshotsAreNamedAfterTheFolderAndRestoreOnlyWhenBothExist) {
+    CTabColsDesc t = sample("D8");
+    ASSERT_EQ(t.write(), 0);
+    ASSERT_TRUE(plat::writeFile(tablesDir + "/D8.txt", "row1 \r\n"));
+    ASSERT_EQ(t.backupFiles(), 0);
+    EXPECT_EQ(bytesOf(tmpDir + "/Lib1_T01_D8.tab"), bytesOf(tablePath("D8")));
+    EXPECT_EQ(bytesOf(tmpDir + "/Lib1_T01_D8.txt"), "row1 \r\n");
+
+    ASSERT_TRUE(plat::writeFile(tablesDir + "/D8.txt", "changed \r\n"));
+    ASSERT_EQ(t.restoreFiles(), 0);
+    EXPECT_EQ(bytesOf(tablesDir + "/D8.txt"), "row1 \r\n");
+
+    ASSERT_TRUE(plat::removeFile(tmpDir + "/Lib1_T01_D8.txt"));
+    ASSERT_TRUE(plat::writeFile(tablesDir + "/D8.txt", "changed \r\n"));
+    EXPECT_EQ(t.restoreFiles(), 0);   // only the .tab snapshot: nothing is copied
+    EXPECT_EQ(bytesOf(tablesDir + "/D8.txt"), "changed \r\n");
+
+    const CTabColsDesc never;
+    EXPECT_EQ(never.backupFiles(), 0);
+    EXPECT_EQ(never.restoreFiles(), 0);
+    EXPECT_EQ(plat::findFiles(tmpDir, "*_T01_*").size(), 1u);
+}
+
+}  // namespace

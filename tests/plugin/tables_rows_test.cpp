@@ -1,0 +1,237 @@
+// Rows of a table: the rows file, row access, sorts and the lookups at their edges, loading the tables of
+// the folder, and the number texts of cells.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/tables_fixture.h"
+
+namespace {
+
+using Row = std::vector<std::string>;
+
+class TableRowsTest : public TablesFixture {
+protected:
+    // A reference table (five columns) of the class with the given rows file.
+    CTabColsDesc table(const std::string& name, int tableClass, const std::string& rows, double tolerance = 0.01) {
+        REFERENCE_TABLE spec;
+        spec.tableClass = tableClass;
+        spec.diameterTolerance = tolerance;
+        writeReferenceTable(tablesDir, name, spec, rows);
+        CTabColsDesc t;
+        EXPECT_EQ(t.read(tablePath(name)), 0);
+        t.readRows();
+        return t;
+    }
+    static Row column(const CTabColsDesc& t, int c) {
+        Row out;
+        for (int r = 0; r < t.rowCount; ++r) out.push_back(t.cell(r, c));
+        return out;
+    }
+};
+
+TEST_F(TableRowsTest, TheRowsFileReadsNonBlankLinesAndWritesCellsEachFollowedByABlank) {
+    ASSERT_TRUE(plat::writeFile(tablesDir + "/R.txt", "a 1 2 3 4 extra\r\n\r\n   \r\nb  5\nc 6 7 8 9"));
+    CTabColsDesc t = table("R", 0, "");
+    EXPECT_EQ(t.rowCount, 3);
+    EXPECT_EQ(column(t, 0), (Row{"a", "b", "c"}));
+    EXPECT_EQ(column(t, 1), (Row{"1", "5", "6"}));
+    EXPECT_EQ(column(t, 2), (Row{"2", "", "7"}));   // fewer tokens: empty cells
+    EXPECT_EQ(column(t, 4), (Row{"4", "", "9"}));   // more: dropped
+    const std::string before = bytesOf(tablesDir + "/R.txt");
+    ASSERT_EQ(t.writeRows(), 0);
+    EXPECT_EQ(bytesOf(tablesDir + "/R.txt"), "a 1 2 3 4 \r\nb 5    \r\nc 6 7 8 9 \r\n");
+    EXPECT_EQ(bytesOf(tmpDir + "/R.tx~"), before);
+
+    CTabColsDesc none = table("NOROWS", 0, "");
+    EXPECT_EQ(none.rowCount, 0);
+}
+
+TEST_F(TableRowsTest, RowsAreGotSetAppendedDeletedAndFoundByName) {
+    CTabColsDesc t = table("A", 0, "One 1 \r\nTwo 2 \r\nThree 3 \r\n");
+    Row row;
+    EXPECT_EQ(t.getRow(3, row), 1);
+    EXPECT_EQ(row, Row(5));
+    EXPECT_EQ(t.setRow(3, {"x"}), 1);
+    ASSERT_EQ(t.setRow(1, {"Deux", "22"}), 0);
+    ASSERT_EQ(t.appendRow({"Four"}), 0);
+    ASSERT_EQ(t.getRow(3, row), 0);
+    EXPECT_EQ(row, (Row{"Four", "", "", "", ""}));
+    EXPECT_EQ(t.findRowByName("deux"), 1);
+    EXPECT_EQ(t.findRowByName("two"), -1);
+
+    t.listRowCount = 3;
+    EXPECT_EQ(t.deleteRow(0), 0);
+    EXPECT_EQ(t.listRowCount, 2);
+    EXPECT_EQ(column(t, 0), (Row{"Deux", "Three", "Three", "Four"}));   // only the shown rows move up
+    t.listRowCount = 1;
+    EXPECT_EQ(t.deleteRow(0), 0);
+    EXPECT_EQ(t.listRowCount, 0);
+    EXPECT_EQ(t.deleteRow(0), 0);
+    EXPECT_EQ(t.listRowCount, 0);
+}
+
+TEST_F(TableRowsTest, SortsCompareNumbersInColumnOneAndInDrillTablesAndTextsElsewhere) {
+    struct CASE {
+        int tableClass, k, result;
+        Row names;   // column 1 after the sort
+    };
+    const std::string rows = "9 b 9 \r\n10 A 10 \r\n2.5 c 2.5 \r\n";
+    const CASE cases[] = {
+        {0, 1, 0, {"2.5", "9", "10"}}, {0, 3, 0, {"10", "2.5", "9"}},   // texts: "10" before "9"
+        {1, 3, 0, {"2.5", "9", "10"}}, {3, 3, 0, {"2.5", "9", "10"}}, {0, 2, 0, {"10", "9", "2.5"}},
+        {0, 5, 0, {"9", "10", "2.5"}},   // the last column (all empty): the order stays
+        {0, 6, 2, {"9", "10", "2.5"}},  {0, 0, 1, {"9", "10", "2.5"}},
+    };
+    for (const CASE& c : cases) {
+        CTabColsDesc t = table("S", c.tableClass, rows);
+        EXPECT_EQ(t.sortRowsByColumn(c.k), c.result) << c.tableClass << " " << c.k;
+        EXPECT_EQ(column(t, 0), c.names) << c.tableClass << " " << c.k;
+    }
+}
+
+TEST_F(TableRowsTest, TheNearestRowInEachMode) {
+    struct CASE {
+        int mode;
+        double target;
+        int result;
+        const char* row;   // column 1 of the row given out
+    };
+    const CASE cases[] = {
+        {0, 12.02, 0, "12"}, {0, 11, 1, "20"},   {0, 25, 1, "20"},                 // within T (0.025), else the last
+        {1, 11, 0, "12"},    {1, 25, 0, "20"},   {1, 5, 0, "10"},  {1, 12, 0, "12"},
+        {2, 11, 0, "10"},    {2, 16, 0, "12"},                                     // ties keep the lower row
+        {2, 11.5, 0, "12"},  {2, 17, 0, "20"},   {2, 19.99, 0, "20"}, {2, 5, 0, "10"},
+        {2, 25, 1, "20"},                                                          // above every row
+    };
+    for (const CASE& c : cases) {
+        CTabColsDesc t = table("N", 0, "20 a \r\n10 b \r\n12 c \r\n");
+        Row out;
+        EXPECT_EQ(t.findNearestRow(1, c.target, c.mode, out), c.result) << c.mode << " " << c.target;
+        ASSERT_EQ(out.size(), 5u);
+        EXPECT_EQ(out[0], c.row) << c.mode << " " << c.target;
+        EXPECT_EQ(column(t, 0), (Row{"10", "12", "20"}));   // the sort stays in the table
+    }
+    CTabColsDesc t = table("N", 0, "20 a \r\n");
+    Row out{"old"};
+    EXPECT_EQ(t.findNearestRow(0, 20, 0, out), 1);
+    EXPECT_EQ(out, Row(5));
+    EXPECT_EQ(t.findNearestRow(6, 20, 0, out), 1);
+    EXPECT_EQ(t.findNearestRow(1, 25, 2, out), 1);   // one row below the target
+    EXPECT_EQ(t.findNearestRow(1, 15, 2, out), 1);   // and above: no row after it to compare
+}
+
+TEST_F(TableRowsTest, ThreadLookupsByDiameterAndPitchAndByDiameters) {
+    CTabColsDesc t = table("TH", 2, "M10 10 1.5 8.5 \r\nM10x1.25 10 1.25 8.8 \r\nM12 12 1.75 10.25 \r\n", 0.25);
+    Row out;
+    struct PITCH_CASE {
+        double d, p;
+        int row;
+    };
+    const PITCH_CASE pitches[] = {{10, 1.5, 0},  {10.29, 1.5, 0}, {10.31, 1.5, -1},   // 3 % of the diameter
+                                  {10, 1.51, 0}, {10, 1.52, -1},  {10, 1.25, 1}, {12, 1.75, 2}};
+    for (const PITCH_CASE& c : pitches) EXPECT_EQ(t.findRowByDiameterPitch(c.d, c.p, out), c.row) << c.d << " " << c.p;
+    // Drilled diameter within d x 0.25, strictly: 8 reaches 6..10, but not 6 itself.
+    EXPECT_EQ(t.findRowByDiameter(8, out), 0);
+    EXPECT_EQ(out[0], "M10");
+    EXPECT_EQ(t.findRowByDiameter(13.66, out), 2);
+    EXPECT_EQ(t.findRowByDiameter(13.67, out), -1);   // 10.25 must lie within d / 4: d below 13.667
+    // Nominal diameter and drilled diameter: index + 1.
+    CTabColsDesc fine = table("TF", 2, "M10 10 1.5 8.5 \r\nM10x1.25 10 1.25 8.8 \r\n", 0.01);
+    EXPECT_EQ(fine.findRowByTwoValues(10, 8.8, out), 2);
+    EXPECT_EQ(out[0], "M10x1.25");
+    EXPECT_EQ(fine.findRowByTwoValues(10, 9.5, out), 0);
+    EXPECT_EQ(fine.findRowByTwoValues(8.8, 10, out), 0);
+}
+
+TEST_F(TableRowsTest, AnEqualRowIsFoundWithTheToleranceOfEachColumn) {
+    ASSERT_TRUE(plat::writeFile(tablePath("EQ"), "[Class] 0 21 0 0 0\r\n[Desc]\r\n"
+                                                 "[Item 1] 0 1 \"Name\" 0 0 0.00\r\n"
+                                                 "[Item 2] 1 2 \"D\" 0 0 0.00 3 \"L\" 4 \"A\" 0.00\r\n"
+                                                 "[Item 3] 3 5 \"Process\" 0 0 0.00\r\n"
+                                                 "[Item 4] 6 6 \"Depth\" 0 0 0.00\r\n"
+                                                 "[Prm]\r\n0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0.08 0.16\r\n"));
+    ASSERT_TRUE(plat::writeFile(tablesDir + "/EQ.txt", "R1 10 20 0.5 P1 5 \r\nR2 12 30 0.7 P2 5 \r\n"));
+    CTabColsDesc t;
+    ASSERT_EQ(t.read(tablePath("EQ")), 0);
+    ASSERT_EQ(t.readRows(), 2);
+    struct CASE {
+        Row given;
+        int row;
+    };
+    const CASE cases[] = {
+        {{"R2", "12.9", "34.8", "0.7008", "other", "5.0008"}, 1},   // 0.96, 4.8, 0.05 deg; the depth too
+        {{"R2", "12.97", "30", "0.7", "P2", "5"}, -1},            // diameter 0.97 off (0.96 allowed)
+        {{"R2", "12", "35", "0.7", "P2", "5"}, -1},               // length 5 off (4.8 allowed)
+        {{"R2", "12", "30", "0.701", "P2", "5"}, -1},             // angle 0.057 degree off
+        {{"r2", "12", "30", "0.7", "P2", "5"}, -1},               // texts with case
+        {{"R1", "10", "20", "0.5", "", "5.02"}, 0},                 // no measure compared: T
+    };
+    for (const CASE& c : cases) EXPECT_EQ(t.findEqualRow(c.given), c.row) << c.given[0] << " " << c.given[1];
+}
+
+TEST_F(TableRowsTest, NumberTextsAsTheCellsShowThem) {
+    struct CASE {
+        const char* text;
+        int width;
+        const char* expected;
+    };
+    const CASE cases[] = {
+        {"12.500", 0, "12.5"}, {"12.000", 0, "12"},       {"5.000", 0, "5"},         {"5.250", 4, "   5.25 "},
+        {"5.000", 2, " 5.   "}, {"123.25", 2, "123.25"},  {"500", 0, "500"},         {"7", 3, "  7"},
+        {"-0.100", 0, "-0.1"}, {"", 0, ""},
+    };
+    for (const CASE& c : cases) EXPECT_EQ(trimNumberText(c.text, c.width), c.expected) << c.text << " " << c.width;
+    EXPECT_EQ(formatNumber(2.5), "2.5");
+    EXPECT_EQ(formatNumber(2.0004), "2");
+    EXPECT_EQ(formatNumber(-0.125, "%+.3f"), "-0.125");
+    setUnitTolerances(false);
+    EXPECT_EQ(formatNumber(0.12345), "0.12345");   // inch: five decimals
+    EXPECT_EQ(escapePercent("10% of %s, 5%"), "10%% of %s, 5%%");
+}
+
+TEST_F(TableRowsTest, AllTablesLoadInListingOrderOrThreadsFirstWithinTheirCapacity) {
+    table("A_form", 0, "x \r\n");
+    ASSERT_TRUE(plat::writeFile(tablePath("B_form"), "[Class] 0 21\r\n[Item 1] 1 1 \"D\" 1 0 0.00 2 \"L\" 0 \"\" 0.00\r\n"));
+    table("C_drill", 1, "9 \r\n10 \r\n2 \r\n");
+    table("D_thread", 2, "M8 8 1.25 6.8 \r\n");
+    std::vector<CTabColsDesc> all;
+    int drill = 0;
+    ASSERT_EQ(loadAllTables(all, &drill), 4);
+    EXPECT_EQ(all[0].name, "A_form");
+    EXPECT_EQ(drill, 2);
+    EXPECT_EQ(column(all[2], 0), (Row{"2", "9", "10"}));
+
+    g_globals->settings.forceTapping = 1;
+    ASSERT_EQ(loadAllTables(all, &drill), 4);
+    std::vector<std::string> names;
+    for (const CTabColsDesc& t : all) names.push_back(t.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"D_thread", "B_form", "A_form", "C_drill"}));
+    EXPECT_EQ(drill, 3);
+    EXPECT_EQ(loadAllTables(all, &drill, 2), 2);
+}
+
+TEST_F(TableRowsTest, NamedAndDrillTablesAreFoundInTheFolder) {
+    table("plain", 0, "");
+    EXPECT_NO_FATAL_FAILURE(table("Fit {H7}", 3, "10 \r\n"));
+    EXPECT_NO_FATAL_FAILURE(table("Fit {G6}", 3, "11 \r\n12 \r\n"));
+    CTabColsDesc t;
+    ASSERT_EQ(loadNamedTable("h7", &t), 0);
+    EXPECT_EQ(t.name, "Fit {H7}");
+    EXPECT_EQ(t.rowCount, 1);
+    ASSERT_EQ(loadNamedTable("", &t), 0);
+    EXPECT_EQ(t.name, "Fit {G6}");   // the first of class 3 in the listing
+    expectMessage();
+    EXPECT_EQ(loadNamedTable("X9", &t), 1);
+    EXPECT_TRUE(transcript().contains("No table is named X9"));
+    expectMessage();
+    EXPECT_EQ(loadDrillTable(&t), 1);
+    EXPECT_TRUE(transcript().contains("no drill-size table"));
+    table("drills", 1, "");
+    EXPECT_EQ(loadDrillTable(&t), 0);
+    EXPECT_EQ(t.name, "drills");
+    expectScriptPlayed();
+}
+
+}  // namespace
