@@ -163,7 +163,7 @@ TEST_F(MigrationTest, EachSpecialStepOnItsOwn) {
          [](PROCESS_OPE& op) {
              opeSet(op, po::milledKind, std::int16_t{1});
              op.set<std::int16_t>(po::hostBlock40 + 16, 100);
-             op.set<double>(po::circleMillBlock + 64, 0.01);
+             op.set<double>(po::circleMillBlock + 64, 0.02);
              op.set<double>(po::circleMillBlock + 48, 9.0);
          },
          [](const PROCESS_OPE& op) {
