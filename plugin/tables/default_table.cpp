@@ -144,8 +144,9 @@ private:
         setTie(op, cylDiamAssoc, cylDiamCol, cylDiamZPl, cylDiamCyl, cylDiam, {0, col1(c), 0, s16(c), D(c)});
         (void)getHostOpDefaults(kContour, tool, &op, nullptr);
         opeSet(op, hostValue, 0.0);
-        op.set<double>(hostBlock40 + 8, taper < 0 ? 0.25 * tool : taper);
-        op.set<std::int16_t>(hostBlock40 + 16, 0);
+        // What this process calls its taper value and flag are the radial block's rough spacing and finish count.
+        op.set<double>(hostBlock40 + radial_passes::roughSpacing, taper < 0 ? 0.25 * tool : taper);
+        op.set<std::int16_t>(hostBlock40 + radial_passes::finishCount, 0);
         add(op);
     }
     void spotDrill() {

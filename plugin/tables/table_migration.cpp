@@ -246,7 +246,7 @@ bool migrate(CTabColsDesc& t) {
         const double limit = 0.4 * g_tolerances.tolT;
         const bool done = operationStep(t, 14, [&](PROCESS_OPE& op) {
             if (opeGet(op, milledKind) == kMilledNone) return false;
-            const std::int16_t passes = op.get<std::int16_t>(hostBlock40 + 16);
+            const std::int16_t passes = op.get<std::int16_t>(hostBlock40 + radial_passes::finishCount);
             if (passes < 0 || passes > 100) std::memcpy(op.bytes + hostBlock40, defaults.bytes + hostBlock40, kBlock40);
             if (opeGet(op, milledKind) == kCircleMill && op.get<double>(circleMillBlock + 64) < limit)
                 std::memcpy(op.bytes + circleMillBlock, defaults.bytes + circleMillBlock, kCircleMillSize);
