@@ -220,20 +220,22 @@ TEST_F(DefaultTableTest, DefaultProcessesOpenTheHoleInSteps) {
     };
     for (const CASE& c : cases) EXPECT_EQ(process(made(c.hole)), c.ops) << c.what;
 
-    g_globals->cycleNames.cycles.assign(3, OP_CYCLE_LIST::CYCLE{});
+    OP_CYCLE_LIST& cycles = g_globals->cycleNames;   // a drill cycle, then two milled kinds
+    cycles.count = 3;
+    cycles.entries[1].milled = cycles.entries[2].milled = 1;
     const CTabColsDesc contour = made({{10, 20, 0, 0, 0, 21}});
     PROCESS_OPE ops[kMaxProcessOps];
     ASSERT_EQ(contour.readProcess("1", ops), 3);
     EXPECT_EQ(opeGet(ops[2], po::operationType), 12u);
     EXPECT_EQ(opeGet(ops[2], po::milledKind), kContour);
-    EXPECT_EQ(opeGet(ops[2], po::cycle), 1u);                          // the second enabled cycle
+    EXPECT_EQ(opeGet(ops[2], po::cycle), 2u);                          // the second milled entry
     EXPECT_DOUBLE_EQ(opeGet(ops[2], po::toolDiam), 5);
     EXPECT_DOUBLE_EQ(ops[2].get<double>(po::hostBlock40 + 8), 1.25);   // a quarter of the tool
     EXPECT_DOUBLE_EQ(opeGet(ops[2], po::cylDiam), 10);
     EXPECT_DOUBLE_EQ(opeGet(ops[2], po::hostValue), 0);
     EXPECT_DOUBLE_EQ(opeGet(ops[1], po::zInf), -20);
     EXPECT_DOUBLE_EQ(opeGet(ops[1], po::lineValue20), 30);
-    g_globals->cycleNames.cycles.clear();
+    cycles = OP_CYCLE_LIST{};
 
     // Inch: S = 0.4, R = 0.04 (T = 0.001). Three steps of 0.3, the first two on the 0.04 grid (halves to
     // even); the last is tied to the diameter column, its stored value what the steps add up to.
