@@ -49,5 +49,3 @@ public:
 class CMachiningTime {};
 class CDrillingList {};
 
-// The drill cycle of an operation type: 3 drilling 1, 4 and 5 tapping 3, 6 reaming 4, 7 boring 6, else 0.
-int mapToolTypeCode(int operationType);
