@@ -167,13 +167,14 @@ constexpr int kListLoad = 0;
 constexpr int kListFree = 1;
 // Mode 0 sets *list to a new list (null when it is empty) and returns 1; a file that is damaged or of
 // another kind gives 0, an empty list and a message on the host's message line; a missing file gives 0 and
-// an empty list without a message. Mode 1 frees *list,
-// sets it to null and returns 1. A kind that does not fit the list's type returns 0.
+// an empty list without a message. Mode 1 frees *list, sets it to null and returns 1. A kind that does not
+// fit the list's type returns 0.
 int list_manager(int kind, const char* name, int mode, tool_node** list);
 int list_manager(int kind, const char* name, int mode, material_node** list);
 
 // ---- library_manager ----------------------------------------------------------------------------------------
-// Tool library files (format in host/tools/tool_library.h), found whatever the case of the path.
+// Tool library files (format in host/tools/tool_library.h), found whatever the case of the path. A name or
+// profile text that fills its whole field is stored cut by its last character (so is a part tool's).
 //   mode 3, option 1: add the tool; it keeps its slot when the library has no tool there, else it gets the
 //                     next free slot; its number is `numberOrSlot` when positive, else the next free number.
 //                     The record gets the slot and number it was stored with. 1 stored, 0 not.
@@ -207,7 +208,7 @@ struct part_tool {
 class TpToolList {
 public:
     int GetSize() const;
-    part_tool* GetAt(int index);                      // null out of range
+    part_tool* GetAt(int index);                      // null out of range; valid until the list changes
     int IndexBySlot(std::int32_t slot) const;         // -1 when no entry has the slot
     bool RemoveAt(int index);
 };
