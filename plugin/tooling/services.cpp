@@ -42,6 +42,12 @@ int OP_CYCLE_LIST::load(const char*, int) {
     return 0;
 }
 
+int OP_CYCLE_LIST::enabledIndex(int n) const {
+    for (std::size_t i = 0; i < cycles.size(); ++i)
+        if (cycles[i].enabled && --n == 0) return static_cast<int>(i);
+    return -1;
+}
+
 int deleteGroupOperations(std::uint32_t) { return 0; }
 
 int mapToolTypeCode(int operationType) {

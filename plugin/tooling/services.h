@@ -30,9 +30,12 @@ struct OP_CYCLE_LIST {
         std::string name;
         bool enabled = true;
         int number = 0;
+        std::uint16_t flag = 0;   // 1 for the milled-hole cycles, which follow the drill cycles
     };
     std::vector<CYCLE> cycles;
     int load(const char* postText, int flag);
+    // The list index of the n-th (from 1) enabled cycle; -1 when there are fewer.
+    int enabledIndex(int n) const;
 };
 
 struct TOOL_OP_TYPE {
