@@ -8,6 +8,7 @@
 
 #include "fuzz_support.h"
 #include "host/api.h"
+#include "host/db/geometry_seal.h"
 #include "host/geom/brep_text.h"
 #include "host/geom/step_io.h"
 #include "host/geom/step_process.h"
@@ -110,7 +111,9 @@ int main(int argc, char** argv) {
     fuzz::writeSeed(out + "/text_section", "ui_texts", bytesOf(uiTexts));
     for (const ent& e : host::allEntities()) {
         if (!e.solid.geom) continue;
-        fuzz::writeSeed(out + "/brep_text", "solid", bytesOf(host::solidToBrepText(*e.solid.geom)));
+        const std::string solid = host::solidToBrepText(*e.solid.geom);
+        fuzz::writeSeed(out + "/brep_text", "solid", bytesOf(solid));
+        fuzz::writeSeed(out + "/brep_text", "sealed", bytesOf(host::db::sealGeometryText(solid)));
         fuzz::writeSeed(out + "/brep_text", "face", bytesOf(host::faceToBrepText(e.solid.geom->faces()[0])));
         fuzz::writeSeed(out + "/brep_text", "colours", bytesOf("7 -1 12 3 4 5"));
         break;
