@@ -1,5 +1,6 @@
 #include "plugin/core/load_time_objects.h"
 
+#include "plugin/core/records.h"
 #include "plugin/core/work_cycle.h"
 #include "plugin/resources/templates.h"
 
@@ -67,6 +68,15 @@ void pluginDetach() {
     g_featMgrTexts.destroy();
     g_selCylindersMask.destroy();
     g_featMgrFilter.destroy();
+    // A cycle still paused when the module goes holds its data only here.
+    if (g_globals.constructed()) {
+        freeViewsTree(g_globals->viewsTree);
+        g_globals->viewsTree = nullptr;
+        freeGenOpGroups(g_globals->genOpGroups);
+        g_globals->genOpGroups = nullptr;
+        freeFeatureMarks(g_globals->featureMarks);
+        g_globals->featureMarks = nullptr;
+    }
     g_globals.destroy();
     g_toolsArray.destroy();
     g_drawEnts.destroy();

@@ -5,9 +5,12 @@
 #include "host/api.h"
 #include "plugin/core/globals.h"
 #include "plugin/core/part_record.h"
+#include "support/part_notes.h"
 #include "support/plugin_fixture.h"
 
 namespace {
+
+using part_notes::noteTexts;
 
 class PartRecordTest : public PluginFixture {
 protected:
@@ -15,17 +18,6 @@ protected:
         PluginFixture::SetUp();
         load();
         g_globals->settings.featuresLevel = 1000254;
-    }
-    static std::vector<std::string> noteTexts() {
-        std::vector<std::string> texts;
-        db_ptr at = db_start();
-        for (;;) {
-            ent e{};
-            char found = 0;
-            get_raw_ent(at, 1, kEntNote, &e, &at, &found);
-            if (!found) return texts;
-            texts.emplace_back(mTableFindData(e.note.text));
-        }
     }
     static void storeNote(const std::string& text) {
         ent e{};

@@ -17,6 +17,7 @@
 #include "plugin/features/feature_mark.h"
 #include "plugin/recognition/tree_codec.h"
 #include "plugin/tooling/tool_records.h"
+#include "support/part_notes.h"
 
 namespace records_test {
 
@@ -267,18 +268,7 @@ inline std::vector<std::vector<std::uint8_t>> treeImages(const VIEW_LIST* tree) 
     return images;
 }
 
-// Every note text of the part, in database order.
-inline std::vector<std::string> noteTexts() {
-    std::vector<std::string> texts;
-    db_ptr at = db_start();
-    for (;;) {
-        ent e{};
-        char found = 0;
-        get_raw_ent(at, 1, kEntNote, &e, &at, &found);
-        if (!found) return texts;
-        texts.emplace_back(mTableFindData(e.note.text));
-    }
-}
+using part_notes::noteTexts;
 
 inline std::vector<std::uint8_t> payloadOf(const char* tagAndVersion) {
     std::vector<std::uint8_t> payload;

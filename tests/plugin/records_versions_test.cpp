@@ -32,11 +32,7 @@ protected:
         saveAllRecords(t.head);
         freeCycleData(t.head);
     }
-    static std::vector<std::string> sortedNotes() {
-        std::vector<std::string> texts = noteTexts();
-        std::sort(texts.begin(), texts.end());
-        return texts;
-    }
+    static std::vector<std::string> sortedNotes() { return part_notes::sortedNotes(); }
     void load(VIEW_LIST** into) { loadAllRecords(into); }
     using PluginFixture::load;
 

@@ -13,17 +13,29 @@
 
 namespace part_notes {
 
-// Every note text of the open part, kept ones included, sorted: the records whatever their order.
-inline std::vector<std::string> sortedNotes() {
-    std::vector<std::string> texts;
+// Calls `visit(entry, note)` for every note of the open part, kept ones included, in database order.
+template <class Visit>
+void forEachNote(Visit visit) {
     db_ptr at = db_start();
     for (;;) {
         ent e{};
         char found = 0;
         get_raw_ent(at, 1, kEntNote, &e, &at, &found);
-        if (!found) break;
-        texts.emplace_back(host::noteText(e.note.text));
+        if (!found) return;
+        visit(at, e);
     }
+}
+
+// Every note text of the open part, kept ones included, in database order.
+inline std::vector<std::string> noteTexts() {
+    std::vector<std::string> texts;
+    forEachNote([&](db_ptr, const ent& e) { texts.emplace_back(host::noteText(e.note.text)); });
+    return texts;
+}
+
+// The same sorted: the records whatever their order.
+inline std::vector<std::string> sortedNotes() {
+    std::vector<std::string> texts = noteTexts();
     std::sort(texts.begin(), texts.end());
     return texts;
 }
@@ -62,14 +74,9 @@ inline void editNote(const std::string& from, const std::string& to, const std::
     host::reset();
     ASSERT_TRUE(host::openPart(from).ok);
     std::vector<std::pair<db_ptr, ent>> hits;
-    db_ptr at = db_start();
-    for (;;) {
-        ent e{};
-        char found = 0;
-        get_raw_ent(at, 1, kEntNote, &e, &at, &found);
-        if (!found) break;
-        if (std::string(host::noteText(e.note.text)).rfind(prefix, 0) == 0) hits.emplace_back(at, e);
-    }
+    forEachNote([&](db_ptr entry, const ent& e) {
+        if (std::string(host::noteText(e.note.text)).rfind(prefix, 0) == 0) hits.emplace_back(entry, e);
+    });
     ASSERT_FALSE(hits.empty()) << "no note " << prefix;
     for (const auto& [entry, old] : hits) {
         for (const std::string& text : edit(std::string(host::noteText(old.note.text)))) {
