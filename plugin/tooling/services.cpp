@@ -32,14 +32,3 @@ TOOL_OP_TYPE g_toolOpTypes[] = {
 TOOL_MATERIAL g_toolMaterials[6] = {};
 
 int deleteGroupOperations(std::uint32_t) { return 0; }
-
-int mapToolTypeCode(int operationType) {
-    switch (operationType) {
-        case 3: return 1;
-        case 4:
-        case 5: return 3;
-        case 6: return 4;
-        case 7: return 6;
-        default: return 0;
-    }
-}

@@ -9,9 +9,8 @@
 #include "platform/ui/dialog.h"
 #include "plugin/tooling/cycle_names.h"
 #include "plugin/tooling/machine_info.h"
+#include "plugin/tooling/tool_library.h"
 #include "plugin/tooling/tool_records.h"
-
-
 
 struct TOOL_OP_TYPE {
     std::int32_t type;
@@ -48,6 +47,3 @@ public:
 };
 class CMachiningTime {};
 class CDrillingList {};
-
-// The drill cycle of an operation type: 3 drilling 1, 4 and 5 tapping 3, 6 reaming 4, 7 boring 6, else 0.
-int mapToolTypeCode(int operationType);

@@ -95,8 +95,9 @@ TEST_F(BestTool, LibraryNumbersNamesAndPartTools) {
     EXPECT_EQ(nextFreeToolNumber(library, &number, &slot), 0);
     EXPECT_EQ(number, 1);
     EXPECT_EQ(slot, 1);
-    EXPECT_EQ(addToolToLibrary(library, &(const tp_tool&)tool(3, 5, "  Drill 5  "), &number, &slot), 0);
-    EXPECT_EQ(addToolToLibrary(library, &(const tp_tool&)tool(9, 12, "Chamfer"), &number, &slot), 0);
+    const tp_tool drill = tool(3, 5, "  Drill 5  "), chamfer = tool(9, 12, "Chamfer");
+    EXPECT_EQ(addToolToLibrary(library, &drill, &number, &slot), 0);
+    EXPECT_EQ(addToolToLibrary(library, &chamfer, &number, &slot), 0);
     EXPECT_EQ(number, 2);
     EXPECT_EQ(slot, 2);
     EXPECT_EQ(toolNumberBySlot(library, 2), 2);
