@@ -129,6 +129,12 @@ TEST_F(BestTool, LibraryNumbersNamesAndPartTools) {
     EXPECT_EQ(findPartToolLike(&named, false, true, nullptr), 0);
     EXPECT_GT(findPartToolLike(&named, false, false, "AR"), 0);
 
+    // Without a configured library the part's own tools are not taken for one.
+    g_globals->settings.toolLibraryPath.clear();
+    EXPECT_EQ(findLibraryToolByName(0, "part", &found), 0);
+    nextFreeToolNumber("", &number, &slot);
+    EXPECT_EQ(number, 1);
+
     EXPECT_EQ(mapToolTypeCode(3), 1);
     EXPECT_EQ(mapToolTypeCode(5), 3);
     EXPECT_EQ(mapToolTypeCode(6), 4);
