@@ -1,6 +1,7 @@
 // FaceProjector (face_projector.h). The side of a point is decided here only when it lies farther than
 // the margin (ten times the face's largest edge or vertex tolerance) from every trim that can matter, and
-// no trim vertex lies on the horizontal ray that counts the crossings; the kernel decides the rest.
+// one of a few rays from it passes clear of every trim vertex and tangent to count the crossings; the
+// kernel decides the rest.
 #include "host/geom/face_projector.h"
 
 #include <BRepTools.hxx>
@@ -113,10 +114,11 @@ FaceProjector::FaceProjector(const TopoDS_Face& face, const gp_Pln& plane) : fac
         BRepTools::UVBounds(face_, w.wire, u0, u1, v0, v1);
         w.box = {u0 - margin_, u1 + margin_, v0 - margin_, v1 + margin_};
         // The bounds come from the kernel's boxes of the curves; the pieces' own ends make sure of them.
-        for (const PIECE& p : w.pieces) {
-            grow(w.box, p.a[0] - margin_, p.a[1] - margin_);
-            grow(w.box, p.b[0] + margin_, p.b[1] + margin_);
-        }
+        for (const PIECE& p : w.pieces)
+            for (const double* end : {p.a, p.b}) {
+                grow(w.box, end[0] - margin_, end[1] - margin_);
+                grow(w.box, end[0] + margin_, end[1] + margin_);
+            }
     }
 
     if (outer_ < 0) {

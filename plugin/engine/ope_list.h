@@ -18,6 +18,17 @@ struct POINT_LIST;
 // One item of a hole's description array.
 struct CIL_DESC : BYTE_RECORD<333> {};
 
+// The fields of CIL_DESC, a packed record: byte offsets in order (u8 flags, i16 codes, f64 values; texts of
+// 32 bytes).
+namespace cil_desc_layout {
+constexpr std::size_t opeGeo = 0, D = 2, zTop = 10, zBottom = 18, coneAngle = 26, L = 34, L2 = 42, Flat = 58,
+                      TipTool = 59, Through = 60, flatInnerDiameter = 63, flipped = 71, tipAngle = 72,
+                      threadCode = 80, threadDiameter = 82, threadPitch = 90, threadDepth = 98, topChamfer = 106,
+                      chamferDiameter = 107, chamferZ = 115, chamferAngle = 123, bottomRound = 131,
+                      topRound = 220, topRoundTorus = 221, threadName = 261, entityId = 293, fitName = 297,
+                      carried = 329, threadKind = 331;
+}
+
 // One operation of a hole, allocated zero-filled but for `kind`.
 struct OPE_LIST {
     static constexpr std::size_t kSize = 816;

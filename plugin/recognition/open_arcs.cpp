@@ -228,11 +228,12 @@ public:
         bool first = true;
         for (const SEG_END& e : ends_) {
             if (!std::isfinite(e.x) || !std::isfinite(e.y) || !std::isfinite(e.r)) continue;
-            radii.push_back(std::fabs(e.r));
-            lo_[0] = first ? e.x - e.r : std::min(lo_[0], e.x - e.r);
-            lo_[1] = first ? e.y - e.r : std::min(lo_[1], e.y - e.r);
-            hi_[0] = first ? e.x + e.r : std::max(hi_[0], e.x + e.r);
-            hi_[1] = first ? e.y + e.r : std::max(hi_[1], e.y + e.r);
+            const double r = std::fabs(e.r);
+            radii.push_back(r);
+            lo_[0] = first ? e.x - r : std::min(lo_[0], e.x - r);
+            lo_[1] = first ? e.y - r : std::min(lo_[1], e.y - r);
+            hi_[0] = first ? e.x + r : std::max(hi_[0], e.x + r);
+            hi_[1] = first ? e.y + r : std::max(hi_[1], e.y + r);
             first = false;
         }
         if (radii.empty()) {
@@ -269,7 +270,7 @@ public:
         for (int i : {2 * order, 2 * order + 1}) {
             if (i < 0 || i >= static_cast<int>(ends_.size())) continue;
             const SEG_END& e = ends_[static_cast<std::size_t>(i)];
-            if (!(e.radiusNow() <= e.r)) wide_.push_back(i);
+            if (!(std::fabs(e.radiusNow()) <= std::fabs(e.r))) wide_.push_back(i);
         }
     }
 

@@ -11,6 +11,7 @@
 #include "plugin/tables/tab_cols_desc.h"
 #include "plugin/tables/table_text.h"
 #include "plugin/tooling/services.h"
+#include "plugin/tooling/tool_library.h"
 
 namespace {
 
@@ -166,7 +167,7 @@ void parseOperationFields(std::string_view fields, PROCESS_OPE& op) {
     }
     for (int i = 0; i < kOperationFields; ++i) setField(op, kFields[i], tokens[i]);
     if (tokens[kCycleToken].empty())
-        opeSet(op, cycle, static_cast<std::uint32_t>(mapToolTypeCode(static_cast<int>(opeGet(op, operationType)))));
+        opeSet(op, cycle, static_cast<std::uint32_t>(mapToolTypeCode(static_cast<std::int16_t>(opeGet(op, operationType)))));
 }
 
 bool readBlockLines(const std::vector<std::string_view>& letterTexts, PROCESS_OPE& op) {

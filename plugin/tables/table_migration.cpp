@@ -65,7 +65,8 @@ bool setVersionWithRows(CTabColsDesc& t, int version, const std::function<void(C
     return false;
 }
 
-double fourT() { return g_tolerances.tol4T; }
+// Multiples of T itself: the inch start values of the tolerance group are not exact multiples.
+double fourT() { return 4 * g_tolerances.tolT; }
 double cellValue(const CTabColsDesc& t, int r, int column) {
     return column <= t.columnCount ? std::atof(t.cell(r, column - 1).c_str()) : 0.0;
 }
@@ -158,9 +159,10 @@ bool assign(PROCESS_OPE& op, FIELD<T> f, T value) {
 
 int firstMilledCycle() {
     OP_CYCLE_LIST list;
-    list.load(g_postFile);
-    const int first = list.enabledIndex(1);
-    return first >= 0 ? first : 12;
+    (void)list.load("");
+    for (int i = 0; i < list.count && i < OP_CYCLE_LIST::kMaxEntries; ++i)
+        if (list.entries[i].milled == 1) return i;
+    return 12;
 }
 
 double kindBlockDouble(const PROCESS_OPE& op, std::size_t at) {
@@ -241,10 +243,10 @@ bool migrate(CTabColsDesc& t) {
     if (t.formatVersion < 14) {
         PROCESS_OPE defaults;
         (void)getHostOpDefaults(kCircleMill, 0.0, &defaults, nullptr);
-        const double limit = g_tolerances.tol04T;
+        const double limit = 0.4 * g_tolerances.tolT;
         const bool done = operationStep(t, 14, [&](PROCESS_OPE& op) {
             if (opeGet(op, milledKind) == kMilledNone) return false;
-            const std::int16_t passes = op.get<std::int16_t>(hostBlock40 + 16);
+            const std::int16_t passes = op.get<std::int16_t>(hostBlock40 + radial_passes::finishCount);
             if (passes < 0 || passes > 100) std::memcpy(op.bytes + hostBlock40, defaults.bytes + hostBlock40, kBlock40);
             if (opeGet(op, milledKind) == kCircleMill && op.get<double>(circleMillBlock + 64) < limit)
                 std::memcpy(op.bytes + circleMillBlock, defaults.bytes + circleMillBlock, kCircleMillSize);
@@ -274,7 +276,7 @@ bool migrate(CTabColsDesc& t) {
         }))
         return false;
     if (t.formatVersion < 18) {
-        const double small = g_tolerances.tol004T;
+        const double small = 0.04 * g_tolerances.tolT;
         const bool done = operationStep(t, 18, [small](PROCESS_OPE& op) {
             const int kind = opeGet(op, milledKind);
             if (kind == kCircleMill) {

@@ -32,3 +32,4 @@ TOOL_OP_TYPE g_toolOpTypes[] = {
 TOOL_MATERIAL g_toolMaterials[6] = {};
 
 int deleteGroupOperations(std::uint32_t) { return 0; }
+

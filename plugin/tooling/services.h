@@ -9,8 +9,9 @@
 #include "platform/ui/dialog.h"
 #include "plugin/tooling/cycle_names.h"
 #include "plugin/tooling/machine_info.h"
-#include "plugin/tooling/tool_library.h"
 #include "plugin/tooling/tool_records.h"
+
+
 
 struct TOOL_OP_TYPE {
     std::int32_t type;
@@ -47,3 +48,4 @@ public:
 };
 class CMachiningTime {};
 class CDrillingList {};
+

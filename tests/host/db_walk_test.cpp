@@ -1,6 +1,7 @@
 // Walks over the part database as the plug-in's Parts use them: get_ent sees what the user sees, get_raw_ent
 // everything; deleting and rewriting during a walk; what store_ent refuses; trimmed surfaces and their
-// bases; associations and the reference count they give their targets.
+// bases; associations and the reference count they give their targets; walk_ents, which hands the visitor
+// the stored records themselves.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -349,6 +350,54 @@ TEST_F(DbWalk, RenumberingGivesIdsInDatabaseOrderAndNewIdsFollow) {
     ent next{};
     next.type = kEntPoint;
     EXPECT_EQ(store_ent(&next, nullptr, 0, 1, 1, main_attrib, &ok), 503u);
+}
+
+// walk_ents hands the stored records themselves to its visitor: what get_ent sees, in its order, the same
+// record on every walk, stopping at the visitor's word and going on after a visitor that deleted its entity.
+struct SEEN {
+    std::vector<db_ptr> entries;
+    std::vector<const ent*> records;
+    int stopAfter = 0;   // 0: never stop
+    bool deleteEach = false;
+};
+
+int see(const ent& e, void* context) {
+    SEEN& seen = *static_cast<SEEN*>(context);
+    seen.entries.push_back(e.eptr);
+    seen.records.push_back(&e);
+    if (seen.deleteEach) delete_ent(e.eptr, 0, 0, 0, nullptr, 0);
+    return seen.stopAfter != 0 && static_cast<int>(seen.entries.size()) == seen.stopAfter ? 7 : 0;
+}
+
+TEST_F(DbWalk, WalkInPlaceSeesWhatGetEntSeesWithoutCopies) {
+    storePoint(1);
+    storePoint(2, 5);                 // on a level about to be hidden
+    storePoint(3, 1, kSelBlank);
+    const db_ptr kept = storePoint(4);
+    delete_ent(kept, 0, 1, 0, nullptr, 0);
+    storePoint(5);
+    set_level_visible(5, 0);
+
+    SEEN first, second;
+    EXPECT_EQ(walk_ents(db_start(), 1, kEntPoint, see, &first), 0);
+    EXPECT_EQ(walk_ents(db_start(), 1, kEntPoint, see, &second), 0);
+    EXPECT_EQ(first.entries, walk(false, kEntPoint));
+    EXPECT_EQ(first.entries.size(), 2u);
+    EXPECT_EQ(first.records, second.records);   // the stored records themselves
+}
+
+TEST_F(DbWalk, WalkInPlaceStopsWhenToldAndGoesOnAfterADeletedEntity) {
+    for (int i = 0; i < 5; ++i) storePoint(i);
+    SEEN stopped;
+    stopped.stopAfter = 2;
+    EXPECT_EQ(walk_ents(db_start(), 1, kEntPoint, see, &stopped), 7);
+    EXPECT_EQ(stopped.entries.size(), 2u);
+
+    SEEN deleting;
+    deleting.deleteEach = true;
+    EXPECT_EQ(walk_ents(db_start(), 1, kEntPoint, see, &deleting), 0);
+    EXPECT_EQ(deleting.entries.size(), 5u);
+    EXPECT_TRUE(walk(false, kEntPoint).empty());
 }
 
 }  // namespace

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cmath>
 #include <numbers>
+#include <ostream>
+#include <vector>
 
 #include "host/api.h"
 #include "plugin/tables/host_blocks.h"
@@ -85,6 +88,160 @@ TEST_F(HostDefaultsTest, AnOlderHostGivesCircleMillsTheHoleMillsCommonBlocksOnly
     PROCESS_OPE none;
     EXPECT_EQ(getHostOpDefaults(7, 10.0, &none, nullptr), 0);
     EXPECT_TRUE(none == PROCESS_OPE{});
+}
+
+}  // namespace
+
+#include "plugin/tables/default_table.h"
+
+namespace {
+
+namespace cd = cil_desc_layout;
+
+struct DESC {
+    double D, length;
+    std::uint8_t flat = 0;
+    std::int16_t opeGeo = 0;
+    double coneAngle = 0, chamferDiameter = 0;
+};
+
+// One operation of a default process: its type, its tool diameter and the tool diameter's tie.
+struct OP {
+    std::uint32_t type;
+    double tool;
+    std::int16_t toolAssoc, toolCol;
+};
+
+class DefaultTableTest : public TablesFixture {
+protected:
+    // Descriptors from the entry down; Z from 0 downwards.
+    static std::vector<CIL_DESC> descs(const std::vector<DESC>& in) {
+        std::vector<CIL_DESC> out(in.size());
+        double z = 0;
+        for (std::size_t i = 0; i < in.size(); ++i) {
+            CIL_DESC& d = out[i];
+            d.set<double>(cd::D, in[i].D);
+            d.set<double>(cd::zTop, z);
+            d.set<double>(cd::zBottom, z -= in[i].length);
+            d.set<double>(cd::L, in[i].length);
+            d.set<double>(cd::L2, in[i].length);
+            d.set<std::uint8_t>(cd::Flat, in[i].flat);
+            d.set<std::int16_t>(cd::opeGeo, in[i].opeGeo);
+            d.set<double>(cd::coneAngle, in[i].coneAngle);
+            if (in[i].chamferDiameter > 0) {
+                d.set<std::uint8_t>(cd::topChamfer, 1);
+                d.set<double>(cd::chamferDiameter, in[i].chamferDiameter);
+            }
+        }
+        return out;
+    }
+    CTabColsDesc made(const std::vector<DESC>& in, const std::string& name = "_Forantix_1d_1") {
+        const std::vector<CIL_DESC> d = descs(in);
+        CTabColsDesc t;
+        EXPECT_EQ(createDefaultTable(t, name, "", d.data(), static_cast<std::int16_t>(d.size()), 0.767944870877505,
+                                     0.802851455917392, 1.5),
+                  0);
+        CTabColsDesc back;
+        EXPECT_EQ(back.read(tablePath(name)), 0);
+        return back;
+    }
+    std::vector<OP> process(const CTabColsDesc& t) {
+        PROCESS_OPE ops[kMaxProcessOps];
+        const int n = t.readProcess("1", ops);
+        std::vector<OP> out;
+        for (int i = 0; i < n; ++i)
+            out.push_back({opeGet(ops[i], po::operationType), opeGet(ops[i], po::toolDiam),
+                           opeGet(ops[i], po::toolDiamAssoc), opeGet(ops[i], po::toolDiamCol)});
+        return out;
+    }
+};
+
+bool operator==(const OP& a, const OP& b) {
+    return a.type == b.type && std::fabs(a.tool - b.tool) < 1e-3 && a.toolAssoc == b.toolAssoc && a.toolCol == b.toolCol;
+}
+std::ostream& operator<<(std::ostream& out, const OP& op) {
+    return out << "{" << op.type << " " << op.tool << " " << op.toolAssoc << "/" << op.toolCol << "}";
+}
+
+TEST_F(DefaultTableTest, TheNewTablesColumnsFollowTheHole) {
+    CTabColsDesc one = made({{8, 20}});
+    ASSERT_EQ(one.itemCount, 4);
+    EXPECT_EQ(one.items[1].colId1, 2);
+    EXPECT_EQ(one.items[1].colId2, 0);
+    EXPECT_EQ(one.items[1].text1, "d");
+    EXPECT_EQ(one.processColumn, 3);
+    EXPECT_EQ(one.listColumn, 4);
+    EXPECT_EQ(one.formatVersion, 21);
+    EXPECT_DOUBLE_EQ(one.autoChamferSize, 2.0);
+    EXPECT_DOUBLE_EQ(one.diameterTolerance, 0.08);
+    EXPECT_DOUBLE_EQ(one.lengthTolerance, 0.16);
+    EXPECT_NEAR(one.chamferAngleB, 0.802851, 1e-6);
+
+    CTabColsDesc cone = made({{8, 20, 0, 0, 0.5}}, "cone");
+    EXPECT_EQ(cone.items[1].colId3, 3);
+    EXPECT_EQ(cone.items[1].text3, "A");
+    EXPECT_EQ(cone.processColumn, 4);
+
+    CTabColsDesc three = made({{20, 5, 1}, {12, 10, 0, 1}, {8, 15}}, "three");
+    ASSERT_EQ(three.itemCount, 6);
+    EXPECT_EQ(three.items[1].text1, "D");
+    EXPECT_EQ(three.items[2].text1, "d1");
+    EXPECT_EQ(three.items[3].text1, "d");
+    EXPECT_EQ(three.items[1].text2, "L");
+    EXPECT_EQ(three.items[2].text2, "L1");
+    EXPECT_EQ(std::vector<int>({three.items[1].colId1, three.items[1].colId2, three.items[2].colId1,
+                                three.items[2].colId2, three.items[3].colId1, three.processColumn, three.listColumn}),
+              std::vector<int>({2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(three.items[1].b, 1);   // flat
+    EXPECT_EQ(three.items[2].a, 1);   // threaded
+    EXPECT_DOUBLE_EQ(three.items[1].value2, 5);
+
+    g_globals->hostVersion[7] = 0;
+    EXPECT_DOUBLE_EQ(made({{0.3, 1}}, "inch").autoChamferSize, 0.08);
+}
+
+TEST_F(DefaultTableTest, DefaultProcessesOpenTheHoleInSteps) {
+    struct CASE {
+        const char* what;
+        std::vector<DESC> hole;
+        std::vector<OP> ops;
+    };
+    const CASE cases[] = {
+        {"8 through", {{8, 20}}, {{2, 10, 0, 2}, {3, 8, 1, 2}}},
+        {"9 through", {{9, 20}}, {{2, 11, 0, 2}, {3, 9, 1, 2}}},
+        {"25 through: three drills", {{25, 20}}, {{2, 12, 0, 2}, {3, 8, 0, 0}, {3, 16, 0, 0}, {3, 24.333, 1, 2}}},
+        {"close diameters: the lower only", {{8.04, 5}, {8, 10}}, {{2, 10, 0, 4}, {3, 8, 1, 4}}},
+        {"a short flat bottom: only the end mill", {{10, 2, 1}}, {{2, 12, 0, 2}, {10, 10, 1, 2}}},
+        {"counterbore and tapped hole", {{11, 6, 1}, {6.8, 15, 0, 1}},
+         {{2, 8, 0, 4}, {3, 6.8, 1, 4}, {3, 11, 1, 2}, {10, 11, 1, 2}, {4, 6.8, 1, 4}}},
+        {"a chamfer of 20: a chamfer mill of 23", {{10, 20, 0, 0, 0, 20}}, {{2, 12, 0, 2}, {3, 10, 1, 2}, {12, 23, 0, 2}}},
+        {"a chamfer of 21: a contour (no milled cycle here)", {{10, 20, 0, 0, 0, 21}}, {{2, 12, 0, 2}, {3, 10, 1, 2}}},
+        {"reaming", {{10, 20, 0, 2}}, {{2, 12, 0, 2}, {3, 10, 1, 2}, {6, 10, 1, 2}}},
+    };
+    for (const CASE& c : cases) EXPECT_EQ(process(made(c.hole)), c.ops) << c.what;
+
+    OP_CYCLE_LIST& cycles = g_globals->cycleNames;   // a drill cycle, then two milled kinds
+    cycles.count = 3;
+    cycles.entries[1].milled = cycles.entries[2].milled = 1;
+    const CTabColsDesc contour = made({{10, 20, 0, 0, 0, 21}});
+    PROCESS_OPE ops[kMaxProcessOps];
+    ASSERT_EQ(contour.readProcess("1", ops), 3);
+    EXPECT_EQ(opeGet(ops[2], po::operationType), 12u);
+    EXPECT_EQ(opeGet(ops[2], po::milledKind), kContour);
+    EXPECT_EQ(opeGet(ops[2], po::cycle), 2u);                          // the second milled entry
+    EXPECT_DOUBLE_EQ(opeGet(ops[2], po::toolDiam), 5);
+    EXPECT_DOUBLE_EQ(ops[2].get<double>(po::hostBlock40 + 8), 1.25);   // a quarter of the tool
+    EXPECT_DOUBLE_EQ(opeGet(ops[2], po::cylDiam), 10);
+    EXPECT_DOUBLE_EQ(opeGet(ops[2], po::hostValue), 0);
+    EXPECT_DOUBLE_EQ(opeGet(ops[1], po::zInf), -20);
+    EXPECT_DOUBLE_EQ(opeGet(ops[1], po::lineValue20), 30);
+    cycles = OP_CYCLE_LIST{};
+
+    // Inch: S = 0.4, R = 0.04 (T = 0.001). Three steps of 0.3, the first two on the 0.04 grid (halves to
+    // even); the last is tied to the diameter column, its stored value what the steps add up to.
+    setUnitTolerances(false);
+    EXPECT_EQ(process(made({{0.9, 1}}, "inch")),
+              (std::vector<OP>{{2, 0.48, 0, 2}, {3, 0.32, 0, 0}, {3, 0.64, 0, 0}, {3, 0.94, 1, 2}}));
 }
 
 }  // namespace

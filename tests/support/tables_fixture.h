@@ -28,6 +28,7 @@ protected:
         g_globals->tablesDir = tablesDir;
         g_globals->tmpDir = tmpDir;
         g_globals->threadTableCount = 0;
+        g_globals->settings.defaultTipAngle = 118;
     }
     void TearDown() override {
         plat::failNextWriteAfter(-1);
