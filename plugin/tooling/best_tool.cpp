@@ -31,8 +31,9 @@ TOOL_POOL_ENTRY poolEntry(const tp_tool& t, bool metric) {
 }
 
 // Appends the tools of the type from one list; `unitFlag` -1 takes any tool, else only tools with that flag.
-void fill(std::vector<TOOL_POOL_ENTRY>& pool, const std::string& list, std::int16_t type, int unitFlag, bool metric) {
-    for (const tp_tool& t : loadToolList(list)) {
+void fill(std::vector<TOOL_POOL_ENTRY>& pool, const std::vector<tp_tool>& tools, std::int16_t type, int unitFlag,
+          bool metric) {
+    for (const tp_tool& t : tools) {
         if (pool.size() >= static_cast<std::size_t>(best_tool::kPoolSize)) return;
         if (t.type != type) continue;
         if (unitFlag >= 0 && (t.unitFlag != 0) != (unitFlag != 0)) continue;
@@ -97,12 +98,12 @@ int findBestLibraryTool(const std::string& library, std::int16_t type, double di
     int source = 0;
     try {
         pool.reserve(best_tool::kPoolSize);
-        fill(pool, "", type, -1, metric);
-        fill(pool, library, type, -1, metric);
+        fill(pool, loadToolList(""), type, -1, metric);
+        fill(pool, loadLibraryTools(library), type, -1, metric);
         if (!pool.empty()) {
             source = 0;
         } else {
-            fill(pool, bigToolLibrary(metric), type, metric ? 1 : 0, metric);
+            fill(pool, loadLibraryTools(bigToolLibrary(metric)), type, metric ? 1 : 0, metric);
             source = 2;
         }
     } catch (const std::bad_alloc&) {

@@ -120,6 +120,10 @@ public:
     std::int32_t step(CNearestIndex& index, std::int32_t current, double* distance,
                       std::vector<CNearestIndex::HIT>& hits, std::vector<NEAREST_CANDIDATE>& candidates) const {
         index.nearestBand(current, hole_path::distanceTie(), hits);
+        if (hits.size() == 1) {   // alone in its band: no turn to compare
+            *distance = hits[0].distance;
+            return hits[0].index;
+        }
         candidates.clear();
         for (const auto& h : hits) {
             const double dx = xy_[2 * h.index] - xy_[2 * current];

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/sys/paths.h"
 #include "plugin/core/globals.h"
 #include "plugin/core/utilities.h"
 #include "plugin/tooling/cycle_names.h"
@@ -387,6 +388,66 @@ void CToolsLayout::printToolsList(const std::vector<tp_tool>& tools) {
     std::fflush(g_toolsLog);
 }
 
+void CToolsLayout::printRenumberedSequence(const std::vector<OPE_LIST*>& operations, const std::vector<tp_tool>& tools) {
+    if (!g_toolsLog) return;
+    std::fprintf(g_toolsLog, "\nSequencia de htas (renumeradas)\n");
+    bool first = true;
+    std::int32_t previous = 0;
+    std::int64_t cycle = -1;
+    for (const OPE_LIST* o : operations) {
+        const std::int32_t index = getWork<std::int32_t>(*o, ope_field::toolIndex);
+        const int type = static_cast<int>(getWork<std::uint32_t>(*o, ope_field::toolType));
+        if (first || index != previous) {
+            first = false;
+            previous = index;
+            if (index < 0) {
+                std::fprintf(g_toolsLog, "T%.2i %i not found\n", index, type);
+                continue;
+            }
+            const tp_tool* t = static_cast<std::size_t>(index) < tools.size() ? &tools[static_cast<std::size_t>(index)] : nullptr;
+            std::fprintf(g_toolsLog, "T%.2i %i '%16s' %.2f x %.2f\n", index, type, t ? t->name : "",
+                         t ? t->diameter : 0.0, t ? t->fluteLength : 0.0);
+            cycle = -1;
+        }
+        const auto opCycle = getWork<std::uint32_t>(*o, ope_field::cycle);
+        if (opCycle != cycle) {
+            cycle = opCycle;
+            const bool named = g_globals.constructed() && opCycle < static_cast<std::uint32_t>(g_globals->cycleNames.count);
+            std::fprintf(g_toolsLog, "    Operacion: '%s'\n", named ? g_globals->cycleNames.entries[opCycle].name.c_str() : "");
+        }
+        const POINT_LIST* hole = o->point;
+        const VIEW_LIST* view = hole ? hole->view : nullptr;
+        std::fprintf(g_toolsLog, "    Plano: %i Capa: %i Seq: %i Forma: %i %40s:\n", view ? view->viewNumber : 0,
+                     getWork<std::int32_t>(*o, ope_field::layer),
+                     view ? getWork<std::int16_t>(*view, view_field::sortIndex) : 0,
+                     getWork<std::int32_t>(*o, ope_field::holeRow),
+                     hole ? getWorkText(*hole, point_field::description, point_field::kDescriptionSize).c_str() : "");
+        std::fprintf(g_toolsLog, "        %i Puntos: (X%.2f Y%.2f)\n", hole ? 1 : 0, hole ? hole->ptView[0] : 0.0,
+                     hole ? hole->ptView[1] : 0.0);
+    }
+    std::fprintf(g_toolsLog, "\n");
+    std::fflush(g_toolsLog);
+}
+
+void CToolsLayout::dumpLayout(const std::vector<DIAM_SORT>& entries, const char* title) {
+    if (!g_globals.constructed() || g_globals->debugDumps != 1) return;
+    char name[64];
+    std::snprintf(name, sizeof name, "TL_%02i_%s.txt", dumpCounter++, title);
+    std::FILE* f = std::fopen(plat::joinPath(g_globals->tmpDir, name).c_str(), "w");
+    if (!f) return;
+    for (const DIAM_SORT& e : entries) {
+        const OPE_LIST& o = *e.operation;
+        std::fprintf(f, "diam=%.2f depth=%.2f ty=%.02i, hHill=%.2f tlLength=%.2f tlMaterial=%i tlName='%s'\n",
+                     e.diameter, e.depth, e.toolType, e.highestHill, e.wantedLength,
+                     getWork<std::int16_t>(o, ope_field::material),
+                     getWorkText(o, ope_field::toolText, ope_field::kToolNameSize).c_str());
+        std::fprintf(f, "    %i points:", getWork<std::int32_t>(o, ope_field::pointCount));
+        if (o.point) std::fprintf(f, " (Z=%.2f)", o.point->ptView[2]);
+        std::fprintf(f, "\n");
+    }
+    std::fclose(f);
+}
+
 int CToolsLayout::layoutTools(VIEW_LIST* views, std::vector<tp_tool>& tools, const OP_CYCLE_LIST& cycles,
                               std::int16_t, std::int16_t, std::int16_t selectedOnly) {
     return layout(views, tools, cycles, selectedOnly, true);
@@ -403,6 +464,7 @@ int CToolsLayout::layout(VIEW_LIST* views, std::vector<tp_tool>& tools, const OP
     buildDiamSort(views, cycles, selectedOnly, entries);
     resolveNamedTools(entries);
     sortByOperationOrder(entries);
+    if (lengthWindow) dumpLayout(entries, "dSortData");
     auto runType = [&](std::int16_t type) {
         std::vector<GROUP> groups;
         splitByToolType(entries, type, groups);
@@ -428,6 +490,7 @@ int CToolsLayout::layout(VIEW_LIST* views, std::vector<tp_tool>& tools, const OP
         for (const TOOL_OP_TYPE* row = g_toolOpTypes; row->type >= 0; ++row)
             runType(static_cast<std::int16_t>(row->type));
     }
+    if (lengthWindow) dumpLayout(entries, "dSortedData");
     const CRITERIA c = criteria();
     const double step = lengthWindow ? 40 * g_tolerances.tolT : g_tolerances.tol4T;
     for (DIAM_SORT& e : entries) {

@@ -161,7 +161,7 @@ void CToolsLayout::collectCandidateTools(const std::string& library, std::int16_
         }
     };
     if (currentList) take(loadToolList(""), kFromCurrentList, false);
-    take(loadToolList(library), kFromLibrary, false);
+    take(loadLibraryTools(library), kFromLibrary, false);
     take(partToolArray(), kFromToolArray, true);
     sortCandidatesByLength(out);
 }
@@ -180,7 +180,7 @@ void sortToolsByDiameter(std::vector<tp_tool>& tools) {
 
 int CToolsLayout::collectLibraryTools(const std::string& library, std::int16_t type, double diameter,
                                       std::vector<tp_tool>& out) {
-    for (const tp_tool& t : loadToolList(library))
+    for (const tp_tool& t : loadLibraryTools(library))
         if (t.type == type) out.push_back(t);
     sortToolsByDiameter(out);
     if (out.empty()) return 0;

@@ -68,6 +68,10 @@ public:
     static bool makeMissingTool(const DIAM_SORT& entry, tp_tool& out);
     static void numberTools(std::vector<DIAM_SORT>& entries, std::vector<tp_tool>& tools);
     static void printToolsList(const std::vector<tp_tool>& tools);
+    // The log of one flattened sequence (tools log only).
+    static void printRenumberedSequence(const std::vector<OPE_LIST*>& operations, const std::vector<tp_tool>& tools);
+    // "TL_<counter>_<title>.txt" in the work folder while the debug switch is on.
+    void dumpLayout(const std::vector<DIAM_SORT>& entries, const char* title);
 
     std::int32_t dumpCounter = 1;
 

@@ -21,6 +21,11 @@ std::vector<tp_tool> loadToolList(const std::string& name) {
     return tools;
 }
 
+std::vector<tp_tool> loadLibraryTools(const std::string& library) {
+    if (library.empty()) return {};
+    return loadToolList(library);
+}
+
 std::string configuredToolLibrary() {
     return g_globals.constructed() ? g_globals->settings.toolLibraryPath : std::string();
 }
@@ -35,7 +40,7 @@ std::string bigToolLibrary(bool metric) {
 
 int nextFreeToolNumber(const std::string& library, int* number, int* slot) {
     int highNumber = 0, highSlot = 0;
-    for (const tp_tool& t : loadToolList(library)) {
+    for (const tp_tool& t : loadLibraryTools(library)) {
         highNumber = std::max(highNumber, static_cast<int>(t.number));
         highSlot = std::max(highSlot, static_cast<int>(t.slot));
     }
@@ -45,7 +50,7 @@ int nextFreeToolNumber(const std::string& library, int* number, int* slot) {
 }
 
 int toolNumberBySlot(const std::string& library, int slot) {
-    for (const tp_tool& t : loadToolList(library))
+    for (const tp_tool& t : loadLibraryTools(library))
         if (t.slot == slot) return t.number;
     return -1;
 }
@@ -78,7 +83,7 @@ std::string trimmedBlanks(const char* text) {
 
 int findLibraryToolByName(std::int16_t type, const std::string& name, tp_tool* out) {
     if (out) *out = tp_tool{};
-    for (const tp_tool& t : loadToolList(configuredToolLibrary())) {
+    for (const tp_tool& t : loadLibraryTools(configuredToolLibrary())) {
         if (type != 0 && t.type != type) continue;
         if (!plat::equalsNoCase(trimmedBlanks(t.name), name)) continue;
         if (out) *out = t;

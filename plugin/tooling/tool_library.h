@@ -11,6 +11,8 @@
 // The tools of a host tool list: "" the part's tool list, else a tool library file. Empty when the list
 // cannot be read.
 std::vector<tp_tool> loadToolList(const std::string& name);
+// The tools of a library file; none for an empty path (which would name the part's list instead).
+std::vector<tp_tool> loadLibraryTools(const std::string& library);
 // The configured tool library (setting "ProcessMach" 1).
 std::string configuredToolLibrary();
 // The big library of the units under the host folder; in inches "big" when it exists, else "big_Inch".

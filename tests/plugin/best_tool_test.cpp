@@ -95,8 +95,9 @@ TEST_F(BestTool, LibraryNumbersNamesAndPartTools) {
     EXPECT_EQ(nextFreeToolNumber(library, &number, &slot), 0);
     EXPECT_EQ(number, 1);
     EXPECT_EQ(slot, 1);
-    EXPECT_EQ(addToolToLibrary(library, &(const tp_tool&)tool(3, 5, "  Drill 5  "), &number, &slot), 0);
-    EXPECT_EQ(addToolToLibrary(library, &(const tp_tool&)tool(9, 12, "Chamfer"), &number, &slot), 0);
+    const tp_tool drill = tool(3, 5, "  Drill 5  "), chamfer = tool(9, 12, "Chamfer");
+    EXPECT_EQ(addToolToLibrary(library, &drill, &number, &slot), 0);
+    EXPECT_EQ(addToolToLibrary(library, &chamfer, &number, &slot), 0);
     EXPECT_EQ(number, 2);
     EXPECT_EQ(slot, 2);
     EXPECT_EQ(toolNumberBySlot(library, 2), 2);
@@ -127,6 +128,12 @@ TEST_F(BestTool, LibraryNumbersNamesAndPartTools) {
     tp_tool named = tool(3, 7, "x");
     EXPECT_EQ(findPartToolLike(&named, false, true, nullptr), 0);
     EXPECT_GT(findPartToolLike(&named, false, false, "AR"), 0);
+
+    // Without a configured library the part's own tools are not taken for one.
+    g_globals->settings.toolLibraryPath.clear();
+    EXPECT_EQ(findLibraryToolByName(0, "part", &found), 0);
+    nextFreeToolNumber("", &number, &slot);
+    EXPECT_EQ(number, 1);
 
     EXPECT_EQ(mapToolTypeCode(3), 1);
     EXPECT_EQ(mapToolTypeCode(5), 3);

@@ -173,3 +173,24 @@ TEST_F(ToolLayout, CandidateCriteria) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ToolLayout, MillsOnlyInThePerOperationVariant) {
+    g_globals->settings.takeNearestTool = 0;
+    addTo(library, tool(13, 10, "Flat mill 10", 25, 35));
+    OPE_LIST* o = operation(13, 10, 20);
+    OP_CYCLE_LIST cycles;
+    // The window variant has no step for type 13.
+    EXPECT_EQ(CToolsLayout().layoutTools(view, tools, cycles, 0, 0, 0), 0);
+    EXPECT_LT(toolIndex(o), 0);
+    // Per operation: the first tool whose flute reaches the depth.
+    tools.clear();
+    setWork<std::uint16_t>(*o, ope_field::active, 1);
+    EXPECT_EQ(CToolsLayout().layoutToolsNoDump(view, tools, cycles, 0, 0, 0), 0);
+    ASSERT_EQ(tools.size(), 1u);
+    EXPECT_EQ(toolIndex(o), 0);
+    EXPECT_STREQ(tools[0].name, "Flat mill 10");
+}
+
+}  // namespace

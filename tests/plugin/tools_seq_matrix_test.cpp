@@ -5,6 +5,7 @@
 #include <random>
 
 #include "plugin/core/globals.h"
+#include "plugin/tooling/tool_layout.h"
 #include "plugin/tooling/tools_seq_matrix.h"
 #include "support/tool_tree.h"
 
@@ -148,6 +149,54 @@ TEST_F(ToolsSeqMatrix, RowsGrowRatherThanDropOperations) {
         if (m.operationColumns() > static_cast<int>(2 * (longest + 1))) ++widened;
     }
     EXPECT_GT(widened, 0);
+}
+
+}  // namespace
+
+namespace {
+
+std::string logText(std::FILE* f) {
+    std::rewind(f);
+    std::string text;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, f)) text += buffer;
+    return text;
+}
+
+TEST_F(ToolsSeqMatrix, ToolsLogOfMatrixAndSequence) {
+    VIEW_LIST* v = tree.view();
+    v->viewNumber = 5;
+    POINT_LIST* first = tree.hole(v, {kDrill, kTap}, 10, 20, "M8 thread");
+    POINT_LIST* second = tree.hole(v, {kTap}, 30, 40, "M8 blind");
+    const auto a = ToolTree::operations(first);
+    setWork<std::int32_t>(*a[0], ope_field::toolIndex, 0);
+    setWork<std::int32_t>(*a[1], ope_field::toolIndex, -1);
+    setWork<std::int32_t>(*second->opeList, ope_field::toolIndex, -1);
+    std::vector<tp_tool> tools(1);
+    std::snprintf(tools[0].name, sizeof tools[0].name, "Drill 6.8");
+    tools[0].diameter = 6.8;
+    tools[0].fluteLength = 40;
+
+    std::FILE* log = std::tmpfile();
+    ASSERT_NE(log, nullptr);
+    CToolsSeqMatrix m;
+    ASSERT_EQ(m.build(v, 0), 0);
+    m.alignColumns(log, "");
+    m.print(log, "Test Arrange ToolsSeqMatrix");
+    std::vector<OPE_LIST*> sequence;
+    m.toSequence(sequence, 0);
+    g_toolsLog = log;
+    CToolsLayout::printRenumberedSequence(sequence, tools);
+    g_toolsLog = nullptr;
+    const std::string text = logText(log);
+    std::fclose(log);
+    EXPECT_NE(text.find("\nTest Arrange ToolsSeqMatrix\n"), std::string::npos);
+    EXPECT_NE(text.find("_____M8_thread -> T00d T-01e T___"), std::string::npos) << text;
+    EXPECT_NE(text.find("______M8_blind -> T___ T-01e T___"), std::string::npos) << text;
+    EXPECT_NE(text.find("T00 3 '       Drill 6.8' 6.80 x 40.00\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("    Plano: 5 Capa: 0 Seq: 0 Forma: 0"), std::string::npos) << text;
+    EXPECT_NE(text.find("        1 Puntos: (X10.00 Y20.00)\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("T-01 4 not found\n"), std::string::npos) << text;
 }
 
 }  // namespace
