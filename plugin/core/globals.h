@@ -85,6 +85,7 @@ struct PLUGIN_GLOBALS {
     std::string configGroupName;
     OP_CYCLE_LIST cycleNames;
     CTabColsDesc currentTable;
+    std::vector<std::string> currentRowCells;      // the row of currentTable being configured
     CDlgPointsList pointsList;
     double partPoint[3] = {};
     std::int16_t partPointFlag1 = 0;

@@ -26,8 +26,24 @@ void registerSeamTemplates() {
     }
     plat::registerDialog(std::move(tree));
 
-    plat::DlgTemplate config{18018, "Process configuration", 200, 60, {}, false};
-    config.controls.push_back(button(plat::IDOK, 0, 0, "Trial"));
+    plat::DlgTemplate config{18018, "Process configuration", 250, 80, {}, false};
+    config.controls.push_back(button(plat::IDOK, 0, 0, "OK"));
     config.controls.push_back(button(plat::IDCANCEL, 0, 1, "Close"));
+    i = 0;
+    for (int code : kConfigActions) {
+        config.controls.push_back(button(code, 1 + i / 4, i % 4, std::to_string(code)));
+        ++i;
+    }
     plat::registerDialog(std::move(config));
+
+    plat::DlgTemplate editor{18015, "Operation", 250, 100, {}, false};
+    editor.controls.push_back(button(plat::IDOK, 0, 0, "OK"));
+    editor.controls.push_back(button(plat::IDCANCEL, 0, 1, "Cancel"));
+    i = 0;
+    for (int code : kEditorActions) {
+        editor.controls.push_back(button(code, 1 + i / 4, i % 4, std::to_string(code)));
+        ++i;
+    }
+    editor.controls.push_back({CDlgEditProcessOpe::kLabelEdit, Ctl::Edit, Rect{7, 61, 200, 73}, ""});
+    plat::registerDialog(std::move(editor));
 }
