@@ -12,6 +12,7 @@
 #include "plugin/core/resource_switch.h"
 #include "plugin/core/text_section.h"
 #include "plugin/core/utilities.h"
+#include "plugin/engine/config_run.h"
 #include "plugin/engine/services.h"
 #include "plugin/features/services.h"
 #include "plugin/tables/services.h"
@@ -94,8 +95,9 @@ void storeEditedOperation(CConfigProcess& dlg, std::int16_t& index) {
     editor.index = index;
 }
 
-// Operation editing (actions 101 to 104).
-void editorPass(CConfigProcess& dlg) {
+}  // namespace
+
+void runEditorPass(CConfigProcess& dlg) {
     PLUGIN_GLOBALS& g = *g_globals;
     saveGraphicsState(true);
     showFormsLevels();
@@ -145,6 +147,8 @@ void editorPass(CConfigProcess& dlg) {
     restoreGraphicsState();
     rebuild_graphics();
 }
+
+namespace {
 
 std::string uiText(const char* section, int id) {
     CTextSection texts;
@@ -206,7 +210,7 @@ int runConfigProcess(std::int16_t preset) {
         case 103:
         case 104:
             g.configAction = static_cast<std::int16_t>(code);
-            editorPass(dlg);
+            runEditorPass(dlg);
             break;
         case 105:
             if (!g_machineGroup && !GroupsMachineGroup(nullptr)) {
@@ -251,8 +255,9 @@ int runConfigProcess(std::int16_t preset) {
     return result;
 }
 
-int selectEntWithMask(ent* entity, std::uint32_t type, std::int16_t, const char*) {
+int selectEntWithMask(ent* entity, std::uint32_t type, std::int16_t menuMode, const char*) {
     for (;;) {
+        loadMenuItems(nullptr, menuMode);
         std::int16_t id = 0;
         const std::int16_t choice = trackMenuOrNone(&id);
         if (choice == -1) {
