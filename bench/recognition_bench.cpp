@@ -1,104 +1,28 @@
-// Recognition of large parts: plates with 100, 1,000 and 10,000 holes, timed per hole against merely
-// reading the same surfaces and evaluating each at a 3 x 3 grid. A plate is a row of 100-hole tiles (one
-// builder solid each: the kernel's booleans grow with the holes of one solid, so one huge solid would
-// measure the builder, not recognition). Each plate is built once, converted to surfaces as the recognition
-// command does, and kept as a part file under the build folder; later runs only open it.
+// Recognition of large parts: plates with 100, 1,000 and 10,000 holes (bench_plates.h), timed per hole
+// against merely reading the same surfaces and evaluating each at a 3 x 3 grid; the peak memory of each
+// recognition run is reported too. With --dump_trees=FOLDER the program writes the recognition dumps of
+// the example parts and the plates instead (tree_dumps.h; --dump_plates=100,1000 picks the plates).
 #include <benchmark/benchmark.h>
 
-#include <cmath>
+#include <cstring>
 #include <string>
 
-#include "host/builder/part_builder.h"
-#include "host/geom/surface_entities.h"
-#include "host/state.h"
+#include "bench/bench_plates.h"
+#include "bench/tree_dumps.h"
+#include "host/api.h"
+#include "host/geom/step_io.h"
 #include "platform/sys/clock.h"
-#include "platform/sys/files.h"
-#include "platform/sys/module.h"
-#include "platform/ui/driver.h"
-#include "plugin/core/entity_utils.h"
-#include "plugin/core/exports.h"
-#include "plugin/core/globals.h"
 #include "plugin/core/load_time_objects.h"
-#include "plugin/core/main_menu.h"
+#include "plugin/recognition/opaque_check.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/tree.h"
 
 namespace {
 
-using namespace host::builder;
-
-constexpr int kTileSide = 10;                    // holes per tile row and column
-constexpr int kTileHoles = kTileSide * kTileSide;
-constexpr double kPitch = 12;                    // mm between hole axes
-constexpr double kTileSize = kTileSide * kPitch;
-constexpr double kThickness = 12;
-constexpr host::Vec3 kDown{0, 0, -1};
-
-// A tile whose holes cycle through the common kinds, so that every stage has work.
-PartBuilder tile(double x0, double y0) {
-    PartBuilder b = PartBuilder::block({kTileSize, kTileSize, kThickness}, {x0, y0, 0});
-    for (int i = 0; i < kTileSide; ++i)
-        for (int j = 0; j < kTileSide; ++j) {
-            const host::Vec3 at{x0 + kPitch * (i + 0.5), y0 + kPitch * (j + 0.5), kThickness};
-            switch ((i + j) % 4) {
-            case 0: b.hole(throughHole("t", at, kDown, 6)); break;
-            case 1: b.hole(blindTipped("b", at, kDown, 5, 6)); break;
-            case 2: b.hole(counterbored("c", at, kDown, 6.6, 11, 4)); break;
-            default: b.hole(blindFlat("f", at, kDown, 8, 5)); break;
-            }
-        }
-    return b;
-}
-
-std::string buildFolder() { return std::string(FX_BINARY_DIR) + "/bench"; }
-
-// A loaded plug-in after one invocation whose main menu was closed at once: settings and tolerances read.
-void startPlugin() {
-    static bool started = false;
-    if (started) return;
-    started = true;
-    plat::driver().reset();
-    host::reset();
-    const std::string install = buildFolder() + "/install/P/X";
-    (void)plat::createDirectories(install);
-    (void)plat::writeFile(install + "/Tool.txt",
-                          plat::readFile(std::string(FX_SOURCE_DIR) + "/data/Forantix.txt").value_or(""));
-    pluginAttach(plat::registerModule(install + "/Tool.so"));
-    plat::driver().script().click(CMainMenu::kTemplate, 1);
-    m_main();
-    plat::driver().transcript().clear();
-}
-
-// Opens the plate of `holes` holes, building and keeping it first when its file is missing. False when it
-// can be neither opened nor built.
 bool openPlate(int holes, benchmark::State& state) {
-    static int open = 0;
-    if (open == holes) return true;
-    startPlugin();
-    const std::string path = buildFolder() + "/plate_" + std::to_string(holes) + ".pfp";
-    if (plat::fileExists(path) && host::openPart(path).ok) {
-        open = holes;
-        return true;
-    }
-    host::newPart();
-    const int tiles = holes / kTileHoles;
-    const int columns = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(tiles))));
-    for (int t = 0; t < tiles; ++t) {
-        const BuiltPart part = tile((t % columns) * (kTileSize + 10), (t / columns) * (kTileSize + 10)).build();
-        if (!part.ok() || host::storeSolidEntity(part.solid, 3, 1, "tile") == 0) {
-            state.SkipWithError(("tile not built: " + part.error).c_str());
-            return false;
-        }
-    }
-    (void)solidsToEntities();
-    (void)plat::createDirectories(buildFolder());
-    const host::PartFileResult saved = host::savePart(path);
-    if (!saved.ok) {
-        state.SkipWithError(saved.message.c_str());
-        return false;
-    }
-    open = holes;
-    return true;
+    const std::string error = bench::openPlate(holes);
+    if (!error.empty()) state.SkipWithError(error.c_str());
+    return error.empty();
 }
 
 void perHole(benchmark::State& state, int holes) {
@@ -110,18 +34,42 @@ void BM_Recognition(benchmark::State& state) {
     const int holes = static_cast<int>(state.range(0));
     if (!openPlate(holes, state)) return;
     int found = 0;
+    double peak = 0;
     for (auto _ : state) {
+        state.PauseTiming();
+        bench::resetPeakMemory();
+        state.ResumeTiming();
         std::int32_t wide = 0, narrow = 0, refused = 0;
         g_nextHoleId = 1;
         VIEW_LIST* tree = recognizeCylinders(kRecognizeCommand, nullptr, &wide, &narrow, &refused, 0, 0, nullptr);
         state.PauseTiming();
         found = 0;
         for (const VIEW_LIST* v = tree; v; v = v->next) found += countPoints(v);
+        peak = bench::peakMemoryMiB();
         freeViewsTree(tree);
         state.ResumeTiming();
     }
     perHole(state, holes);
     state.counters["holes_found"] = found;
+    state.counters["peak_MiB"] = peak;
+}
+
+// The opaque-surfaces check on the recognised tree: every visible surface against the holes near it.
+void BM_OpaqueCheck(benchmark::State& state) {
+    const int holes = static_cast<int>(state.range(0));
+    if (!openPlate(holes, state)) return;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::int32_t wide = 0, narrow = 0, refused = 0;
+        g_nextHoleId = 1;
+        VIEW_LIST* tree = recognizeCylinders(kRecognizeCommand, nullptr, &wide, &narrow, &refused, 0, 0, nullptr);
+        state.ResumeTiming();
+        if (checkOpaqueSurfs(tree, 0, nullptr) != 0) state.SkipWithError("opaque check failed");
+        state.PauseTiming();
+        freeViewsTree(tree);
+        state.ResumeTiming();
+    }
+    perHole(state, holes);
 }
 
 // What recognition cannot do without: every visible surface read and evaluated at a 3 x 3 grid.
@@ -156,13 +104,58 @@ void BM_ReadSurfaces(benchmark::State& state) {
     state.counters["surfaces"] = surfaces;
 }
 
+// An exported part whose edges carry mixed tolerances, as most CAD exports do: reading the STEP file
+// against recognising its holes and running the opaque-surfaces check on them.
+const std::string kMixedStep = "mixed_tolerance_plate";
+
+void BM_StepImport(benchmark::State& state) {
+    const std::string path = bench::examplesFolder() + "/" + kMixedStep + ".step";
+    (void)bench::openStepPart(kMixedStep);   // the plug-in started, and no plate taken for open
+    for (auto _ : state) {
+        const std::string error = host::openStepAsPart(path);
+        if (!error.empty()) state.SkipWithError(error.c_str());
+    }
+}
+
+void BM_StepRecognition(benchmark::State& state) {
+    bench::startPlugin();
+    const std::string error = bench::openStepPart(kMixedStep);
+    if (!error.empty()) state.SkipWithError(error.c_str());
+    int found = 0;
+    for (auto _ : state) {
+        std::int32_t wide = 0, narrow = 0, refused = 0;
+        g_nextHoleId = 1;
+        VIEW_LIST* tree = recognizeCylinders(kRecognizeCommand, nullptr, &wide, &narrow, &refused, 0, 0, nullptr);
+        if (checkOpaqueSurfs(tree, 0, nullptr) != 0) state.SkipWithError("opaque check failed");
+        state.PauseTiming();
+        found = 0;
+        for (const VIEW_LIST* v = tree; v; v = v->next) found += countPoints(v);
+        freeViewsTree(tree);
+        state.ResumeTiming();
+    }
+    state.counters["holes_found"] = found;
+}
+
+BENCHMARK(BM_StepImport)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StepRecognition)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadSurfaces)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Recognition)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpaqueCheck)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
 int main(int argc, char** argv) {
     plat::useVirtualClock(true);   // the plug-in's own waits do not count
+    std::string dumpFolder, dumpPlates = "100,1000,10000";
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--dump_trees=", 13) == 0) dumpFolder = argv[i] + 13;
+        if (std::strncmp(argv[i], "--dump_plates=", 14) == 0) dumpPlates = argv[i] + 14;
+    }
+    if (!dumpFolder.empty()) {
+        const int failed = bench::dumpTrees(dumpFolder, dumpPlates);
+        pluginDetach();
+        return failed == 0 ? 0 : 1;
+    }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

@@ -66,6 +66,10 @@ void drw_3d_line(const l_3d* line, int colour);
 // ("Forantix", "m_main") asks the host to run the plug-in again once the current invocation has returned;
 // other commands are the host's own and are recorded.
 void post_FT_command(const char* app, const char* command);
+// The plug-in tells the host whether an invocation left its work cycle paused (1: the cycle's data is in
+// the plug-in's memory, not yet in the part's records) or ended it (0). hostcam does not save a part while
+// the cycle is paused.
+void plugin_cycle_paused(int paused);
 // Opens a text file in the host's editor; `mode` 0 (the only one the plug-in passes) opens it for editing.
 void edit_filename(const char* path, int mode);
 

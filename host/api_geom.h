@@ -41,6 +41,14 @@ int is_surf_planar(const ent* s, p_3d* normal, p_3d* point);
 // geometry.
 int project_pt_onto_surf(const ent* s, int view, const double pt[3], double u0, double v0, double out[3], double* u,
                          double* v);
+// The same along `direction` (a view's Z row, read once by a caller projecting many points); 0 also for a
+// direction of no length.
+int project_pt_along_dir(const ent* s, const double direction[3], const double pt[3], double u0, double v0,
+                         double out[3], double* u, double* v);
+
+// The largest tolerance of the surface's trim edges and their vertices: how far outside its trims a point
+// may lie and still count as on them. 0 for a surface without trims or geometry.
+double surf_trim_tolerance(const ent* s);
 
 // A surface of revolution: `profile` (a line entity record, type 2) turned about the axis through
 // `axisPt` along `axisDir` from `startAngle` over `sweep` (a full turn is 2 pi).

@@ -25,7 +25,9 @@ struct stock_block {
 };
 
 // Feed modes: 0 only taps get a feed (from their pitch), 1 from the material, 2 leave the tool alone,
-// 3 the group's default spindle speed and feeds.
+// 3 the group's default spindle speed and feeds. A new machine group: the host's post (postPath ""), no
+// material, feed mode 0, no stock, numbering off, offset bases 0, spindle 1200 rpm, feeds 250/100/500
+// mm/min (10/4/20 in/min), rapid 12500 mm/min (500 in/min), no machine definition.
 struct machine_group {
     char postPath[256] = {};
     char materialName[64] = {};       // "" or "NONE": no material
@@ -83,6 +85,7 @@ std::optional<control_def> controlDefFrom(const ent& e);
 // ---- the control ----------------------------------------------------------------------------------------
 // NC path settings of a control, 16 16-bit values. Places 4, 6 and 7 (from 0) are the ones read:
 // 4 arc output (0 centre, 1 radius), 6 drill cycle output (0 long hand, 1 canned), 7 sequence numbers (0 off).
+// The host knows control 1: arcs by centre, canned cycles, no sequence numbers.
 struct nc_path_ctrl {
     std::int16_t values[16] = {};
 };

@@ -17,12 +17,28 @@ using db_ptr = std::uint32_t;
 //   10  fills `op` with the host's defaults for its code and sub-code (bytes 4/5), keeping id, code,
 //       sub-code, group, comment and cycle as given; codes 2, 28 (drill cycles: the pecks and dwell of
 //       `op->cycle`), (18,0) circle mill, (47,1) hole mill, (1,0) contour, (106,0) helix bore, (100,0)
-//       thread mill. Another code fails and leaves the record alone. The values are in op_defaults.cpp's
-//       header comment.
-//   1   adds `op` as a new operation: a new id, its database entity in op->dbEntity and *eptr.
+//       thread mill. Another code fails and leaves the record alone. The defaults, metric (inch):
+//       - every code: clearance 50 (2.0) on, retract 5 (0.2) on, top of stock 0 on and absolute, depth -10
+//         (-0.4), planes and WCS off with the world's axes, breakthrough 1 (0.04);
+//       - 2 drill and 28 five-axis drill, by op->cycle: 1 peck and 2 chip break: pecks 2 (0.08), peck
+//         clearance 0.5 (0.02), chip-break retract 0.25 (0.01) for 2 only; 5 bore2: dwell 0.5 s; the other
+//         cycles none. 28 also takes the five-axis fields 2, 0, 1, 0, 0;
+//       - milled codes (18, 47, 1, 106, 100): compensation computer, left, to the tip, sharp corners; depth
+//         cuts off, rough steps 2 (0.08), finish step 0.5 (0.02); radial passes off, 1 rough pass of 2.5 (0.1),
+//         finish spacing 0.5 (0.02); the filter on at 0.025 (0.001), cut tolerance 0.01 (0.0004); XY stock
+//         to leave (the double at 624) 0;
+//       - 18, 47 and 1 also lead in and out: a line of 2 (0.08), then an arc of 25 % of the tool (2.5 (0.1))
+//         over 90 degrees, at the first and last cut only;
+//       - kind blocks: 18 circle mill: start at the centre, entry arc 90 degrees, helix pitch 1 (0.04), rough
+//         step-over 50 %; 47 none; 1 contour: mode 0 (2D), chamfer width 0.5 (0.02) and tip offset 0.25
+//         (0.01), ramp 3 degrees over 1 (0.04); 106 helix bore: pitches 1 and 0.5 (0.04, 0.02), finish pass
+//         on, entry arc 90 degrees; 100 thread mill: internal, right-hand, pitch 1.5 (16 threads per inch),
+//         one start.
+//   1   adds `op` as a new operation: a new id, its database entity in op->dbEntity and *eptr. Group 0
+//       puts it in the default group; a group that does not exist fails.
 //   2   writes `op` back over the operation with its id (the host's own counts stay the host's).
-//   11  copies: `op->id` must name an operation; `op` as given is added as a new operation (new id, entity).
-//       The source's geometry (points, chains) is not copied.
+//   11  copies: `op->id` must name an operation; `op` as given is added as a new operation (new id, entity,
+//       the group as in mode 1). The source's geometry (points, chains) is not copied.
 int operation_manager(operation* op, int mode, db_ptr* eptr, char* fail);
 
 // The operation manager's file-naming rules, indexed from 0. Word 268 (the 269th) non-zero makes mode 10

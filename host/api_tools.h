@@ -165,14 +165,15 @@ constexpr int kListTools = 3;        // "" the part's tool list, otherwise a too
 constexpr int kListMaterials = 4;    // "" the host's current material list, otherwise a ".Materials" file
 constexpr int kListLoad = 0;
 constexpr int kListFree = 1;
-// Mode 0 sets *list to a new list (null when it is empty) and returns 1; a file that is missing, damaged
-// or of another kind gives 0, an empty list, and a message on the host's message line. Mode 1 frees *list,
+// Mode 0 sets *list to a new list (null when it is empty) and returns 1; a file that is damaged or of
+// another kind gives 0, an empty list and a message on the host's message line; a missing file gives 0 and
+// an empty list without a message. Mode 1 frees *list,
 // sets it to null and returns 1. A kind that does not fit the list's type returns 0.
 int list_manager(int kind, const char* name, int mode, tool_node** list);
 int list_manager(int kind, const char* name, int mode, material_node** list);
 
 // ---- library_manager ----------------------------------------------------------------------------------------
-// Tool library files (format in host/tools/tool_library.h). `path` is the caller's buffer.
+// Tool library files (format in host/tools/tool_library.h), found whatever the case of the path.
 //   mode 3, option 1: add the tool; it keeps its slot when the library has no tool there, else it gets the
 //                     next free slot; its number is `numberOrSlot` when positive, else the next free number.
 //                     The record gets the slot and number it was stored with. 1 stored, 0 not.
@@ -188,11 +189,11 @@ constexpr int kLibraryStoreTool = 3;
 constexpr int kLibraryPickTool = 6;
 constexpr int kLibraryOptionAdd = 1;
 constexpr int kLibraryOptionRewrite = 4;
-int library_manager(int mode, char* path, tp_tool* tool, int numberOrSlot = 0, int option = 0);
+int library_manager(int mode, const char* path, tp_tool* tool, int numberOrSlot = 0, int option = 0);
 //   mode 4:           the user picks a material of the material file `path` through a scripted
 //                     "library-pick NAME|cancel" step; 1 with the record filled, 0 when cancelled.
 constexpr int kLibraryPickMaterial = 4;
-int library_manager(int mode, char* path, material* picked);
+int library_manager(int mode, const char* path, material* picked);
 
 // ---- the part's tools ---------------------------------------------------------------------------------------
 // The part's mill tool list. Each tool has a host id (its database record), a slot (operations name their

@@ -12,6 +12,7 @@ struct Commands {
     int runAgain = 0;
     std::vector<std::string> others;
     std::vector<std::string> edited;
+    bool cyclePaused = false;
 };
 Commands commands;
 
@@ -28,6 +29,7 @@ bool takeRunAgainRequest() {
 }
 
 int pendingRunAgainRequests() { return commands.runAgain; }
+bool pluginCyclePaused() { return commands.cyclePaused; }
 const std::vector<std::string>& hostCommands() { return commands.others; }
 const std::vector<std::string>& editedFiles() { return commands.edited; }
 
@@ -41,6 +43,12 @@ void post_FT_command(const char* app, const char* command) {
         return;
     }
     host::commands.others.push_back(a + " " + c);
+}
+
+void plugin_cycle_paused(int paused) {
+    if (host::commands.cyclePaused == (paused != 0)) return;
+    host::commands.cyclePaused = paused != 0;
+    host::detail::record(paused ? "host.plugin cycle paused" : "host.plugin cycle ended");
 }
 
 void edit_filename(const char* path, int /*mode*/) {

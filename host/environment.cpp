@@ -51,7 +51,7 @@ std::string hostDirWithSeparator() {
 void refreshTexts() {
     env.toolLibraryText = env.toolLibrary.value_or(hostDirWithSeparator() + "Mill/Tools/" +
                                                     (metric() ? "Mill_mm" : "Mill_Inch") + tool_suffix);
-    env.postFileText = env.postFile.value_or(hostDirWithSeparator() + "POSTS/Generic.pst");
+    env.postFileText = env.postFile.value_or(hostDirWithSeparator() + "Posts/Generic.Pst");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "host/internal.h"
@@ -192,17 +193,17 @@ int OMdeleteGroup(std::int32_t groupId, int withOperations) {
     const std::int32_t heir = target->parentId;
     // A group goes with the groups below it, as in the host's operations manager. The victims are picked
     // before erasing: walking parents while the list is being compacted would read moved-from slots.
-    std::vector<std::int32_t> doomed;
+    std::set<std::int32_t> doomed;
     for (auto& g : gs.list)
-        if (host::isUnder(*g, groupId)) doomed.push_back(g->id);
-    auto isDoomed = [&](std::int32_t id) { return std::find(doomed.begin(), doomed.end(), id) != doomed.end(); };
-    std::vector<std::int32_t> opsToDelete;
+        if (host::isUnder(*g, groupId)) doomed.insert(g->id);
+    auto isDoomed = [&](std::int32_t id) { return doomed.count(id) != 0; };
+    std::set<std::int32_t> opsToDelete;
     for (auto& s : host::ops::opState().list) {
         if (!isDoomed(s->op.groupId)) continue;
-        if (withOperations || heir == 0) opsToDelete.push_back(s->op.id);
+        if (withOperations || heir == 0) opsToDelete.insert(s->op.id);
         else s->op.groupId = heir;
     }
-    for (std::int32_t id : opsToDelete) host::ops::deleteOp(id);
+    host::ops::deleteOps(opsToDelete);
     std::erase_if(gs.list, [&](const std::unique_ptr<op_group>& g) { return isDoomed(g->id); });
     if (isDoomed(gs.activeId)) gs.activeId = 0;
     host::detail::record("host.deleteGroup " + std::to_string(groupId) + (withOperations ? " with operations" : ""));

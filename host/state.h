@@ -26,7 +26,7 @@ void setHostDir(std::string_view dir);       // current_dir; the default tool li
 void setPartFile(std::string_view path);     // geo_filename; "" = an unnamed new part
 // Overrides the default "<host>Mill/Tools/Mill_mm.Tools" ("Mill_Inch.Tools" in inch); "" restores it.
 void setToolLibrary(std::string_view path);
-void setPostFile(std::string_view path);     // overrides the default "<host>POSTS/Generic.pst"
+void setPostFile(std::string_view path);     // overrides the default "<host>Posts/Generic.Pst"
 
 // ---- groups ----
 // The machine group has id kMachineGroupId; the active group (id kActiveGroupId) sits under it when both
@@ -66,6 +66,7 @@ bool takeRunAgainRequest();
 int pendingRunAgainRequests();
 const std::vector<std::string>& hostCommands();   // other commands, "app command"
 const std::vector<std::string>& editedFiles();    // files opened in the host's editor, in order
+bool pluginCyclePaused();                         // the plug-in's last word: its work cycle is paused
 
 // ---- part database ----
 // A new, empty part: no entities, no texts, every level visible and unnamed, main level 1, colour 10,
@@ -89,7 +90,7 @@ void renumberIds(std::uint32_t first = 1);
 // renames it over the target, so a failed save leaves the old file as it was. Opening reads the whole
 // file first and replaces the open part only when all of it was read; on success the part file name
 // (geo_filename) follows. Files carry their format version; newer versions are refused.
-constexpr int kPartFormatVersion = 1;
+constexpr int kPartFormatVersion = 2;           // 2: geometry sealed with a checksum
 constexpr const char* kPartFormat = "Forantix part";
 constexpr int kHostRelease = 13;              // the release a saved file names (read_ent's version entity)
 struct PartFileResult {

@@ -185,6 +185,13 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
     SessionResult result = runSession(module.exports(), out, err);
     module.unload();
     plat::setPictureFolder("");
+    if (!opts->save.empty() && pluginCyclePaused()) {
+        // Saved now, the part would lack everything the paused cycle made, with nothing to tell.
+        err << "hostcam: the part was not saved as " << opts->save
+            << ": the session left the plug-in's work cycle paused, and its records are not in the part yet. "
+               "End the cycle in the session (start the plug-in again and close its main menu).\n";
+        return 2;
+    }
     if (!opts->save.empty()) {
         const PartFileResult saved = savePart(opts->save);
         if (!saved.ok) {

@@ -5,7 +5,8 @@ packages=(g++ cmake ninja-build pkg-config
           libcairo2-dev fonts-dejavu-core fonts-liberation2
           libgtest-dev libgmock-dev libbenchmark-dev
           libsqlite3-dev
-          libocct-foundation-dev libocct-modeling-data-dev libocct-modeling-algorithms-dev libocct-data-exchange-dev)
+          libocct-foundation-dev libocct-modeling-data-dev libocct-modeling-algorithms-dev libocct-data-exchange-dev
+          clang libclang-rt-14-dev)   # clang and its libFuzzer for the fuzz targets (scripts/fuzz.sh)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -156,6 +156,21 @@ void get_raw_ent(db_ptr from, short sel, std::uint32_t mask, ent* e, db_ptr* ent
     host::db::walk(from, sel, mask, e, entry, found, true);
 }
 
+int walk_ents(db_ptr from, short sel, std::uint32_t mask, int (*visit)(const ent& record, void* context),
+              void* context) {
+    if (!visit) return 0;
+    for (;;) {
+        auto lock = host::db::guard();
+        const host::db::Stored* s = host::db::nextAfter(from, [&](const host::db::Stored& c) {
+            if (c.e.type == kEntAssoc || (c.e.type & mask) == 0) return false;
+            return host::db::selectionAdmits(sel, c.e.sel) && host::db::seenByUser(database, c);
+        });
+        if (!s) return 0;
+        from = s->e.eptr;
+        if (const int r = visit(s->e, context); r != 0) return r;
+    }
+}
+
 int get_ent_from_eptr(db_ptr entry, ent* e) {
     auto lock = host::db::guard();
     auto it = database.ents.find(entry);

@@ -4,7 +4,7 @@
 //                          job set-up)
 //   entities(handle, id, type, level, sel, kept, body, geom, geom_extra)   in database order; body is
 //                          entity_codec's, geom the BRep text of a surface or solid, geom_extra a solid's
-//                          face colours
+//                          face colours; from version 2 on both texts sealed (geometry_seal.h)
 //   levels(level, visible, name)   views(number, matrix)   named_views(pos, body)
 //   tools(pos, body)      the part's tool list, rows of host/tools/part_tools.h's codec (absent in files
 //                         saved before parts had tools)
@@ -15,6 +15,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstring>
 #include <filesystem>
@@ -24,6 +25,7 @@
 
 #include "host/db/byte_io.h"
 #include "host/db/entity_codec.h"
+#include "host/db/geometry_seal.h"
 #include "host/geom/brep_text.h"
 #include "host/internal.h"
 #include "host/tools/part_tools.h"
@@ -43,6 +45,26 @@ using DbHandle = std::unique_ptr<sqlite3, DbCloser>;
 using Stmt = std::unique_ptr<sqlite3_stmt, StmtCloser>;
 
 PartFileResult failure(std::string message) { return PartFileResult{false, std::move(message)}; }
+
+// Opening a file read-only as immutable: a database in WAL mode would otherwise get "-wal" and "-shm" side
+// files that a read-only connection can never remove. Every byte but letters, digits and "/-._~" is escaped.
+std::string immutableUri(const std::string& path) {
+    std::error_code ec;
+    const std::string absolute = fs::absolute(path, ec).string();
+    std::string uri = "file://";
+    for (const char c : ec ? path : absolute) {
+        const auto u = static_cast<unsigned char>(c);
+        if (std::isalnum(u) || (c && std::strchr("/-._~", c))) {
+            uri += c;
+        } else {
+            static const char hex[] = "0123456789ABCDEF";
+            uri += '%';
+            uri += hex[u >> 4];
+            uri += hex[u & 15];
+        }
+    }
+    return uri + "?immutable=1";
+}
 
 // ---- shared record codecs ----
 
@@ -241,11 +263,13 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
         sqlite3_bind_int64(st, 5, e.sel);
         sqlite3_bind_int64(st, 6, s.kept ? 1 : 0);
         bindBlob(st, 7, encodeBody(e, text));
+        // Geometry goes sealed with its checksum from format version 2 on.
+        auto geometry = [&](std::string text) { return options.formatVersion >= 2 ? sealGeometryText(text) : text; };
         if (e.type == kEntSurface && e.surf.geom && !e.surf.geom->empty())
-            bindText(st, 8, faceToBrepText(*e.surf.geom));
+            bindText(st, 8, geometry(faceToBrepText(*e.surf.geom)));
         if (e.type == kEntSolid && e.solid.geom && !e.solid.geom->empty()) {
-            bindText(st, 8, solidToBrepText(*e.solid.geom));
-            bindText(st, 9, faceColoursToText(*e.solid.geom));
+            bindText(st, 8, geometry(solidToBrepText(*e.solid.geom)));
+            bindText(st, 9, geometry(faceColoursToText(*e.solid.geom)));
         }
         if (!w.step(st)) return false;
     }
@@ -337,6 +361,8 @@ public:
     bool bad() const { return !message_.empty(); }
     const std::string& message() const { return message_; }
 
+    int version = 0;   // the file's format version, once read
+
 private:
     void sqliteFailed() {
         if (sqlite3_errcode(db_) == SQLITE_NOTADB) foreign();
@@ -384,6 +410,7 @@ bool readMeta(Reader& r, const std::string& path, LoadedPart& out, std::string* 
     int version = 0;
     if (!parseInt(values["version"], &version) || version < 1) return r.damaged("its format version is unreadable");
     if (version > kPartFormatVersion) return r.newer(version);
+    r.version = version;
     if (!parseInt(values["release"], &out.release)) return r.damaged("its release is unreadable");
     *state = values["state"];
     return true;
@@ -457,9 +484,21 @@ bool readLevels(Reader& r, LoadedPart& out) {
     return !r.bad();
 }
 
+// A geometry column's text; from format version 2 on only behind a seal that matches it, so that damaged
+// geometry never reaches the kernel's reader.
+std::optional<std::string_view> geometryText(Reader& r, sqlite3_stmt* row, int col) {
+    const std::string_view text = r.text(row, col);
+    return r.version >= 2 ? unsealGeometryText(text) : std::optional<std::string_view>(text);
+}
+
 bool readGeometry(Reader& r, sqlite3_stmt* row, ent& e) {
     if (sqlite3_column_type(row, 7) == SQLITE_NULL) return true;
-    const std::string_view text = r.text(row, 7);
+    const std::optional<std::string_view> sealed = geometryText(r, row, 7);
+    const std::optional<std::string_view> colours =
+        sqlite3_column_type(row, 8) == SQLITE_NULL ? std::optional<std::string_view>() : geometryText(r, row, 8);
+    if (!sealed || (sqlite3_column_type(row, 8) != SQLITE_NULL && !colours))
+        return r.damaged("the geometry of entity " + std::to_string(e.id) + " does not match its checksum");
+    const std::string_view text = *sealed;
     if (e.type == kEntSurface) {
         std::optional<FaceGeom> face = faceFromBrepText(text);
         if (!face) return r.damaged("the geometry of entity " + std::to_string(e.id) + " is unreadable");
@@ -468,8 +507,7 @@ bool readGeometry(Reader& r, sqlite3_stmt* row, ent& e) {
     }
     if (e.type == kEntSolid) {
         std::optional<SolidGeom> solid = solidFromBrepText(text);
-        if (solid && sqlite3_column_type(row, 8) != SQLITE_NULL)
-            solid = withFaceColoursFromText(*solid, r.text(row, 8));
+        if (solid && colours) solid = withFaceColoursFromText(*solid, *colours);
         if (!solid) return r.damaged("the geometry of entity " + std::to_string(e.id) + " is unreadable");
         e.solid.geom = std::make_shared<SolidGeom>(std::move(*solid));
         return true;
@@ -593,7 +631,7 @@ PartFileResult loadPartFile(std::string_view path, LoadedPart& out) {
     if (!fs::exists(name, ec)) return failure("The part file " + name + " does not exist.");
     if (!fs::is_regular_file(name, ec)) return failure("The part file " + name + " is not a file.");
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(name.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    const int rc = sqlite3_open_v2(immutableUri(name).c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
     DbHandle db(raw);
     if (rc != SQLITE_OK) return failure("The part file " + name + " cannot be opened: " + sqlite3_errstr(rc) + ".");
 
@@ -637,8 +675,11 @@ PartFileResult savePart(std::string_view path, const PartSaveOptions& options) {
     }
     fs::rename(temp, target, ec);
     if (ec) {
-        fs::remove(temp, ec);
-        return db::failure("The part cannot be saved as " + target + ": " + ec.message() + ".");
+        // The rename's error is the cause; the clean-up's own result must not replace it.
+        const std::string cause = ec.message();
+        std::error_code ignored;
+        fs::remove(temp, ignored);
+        return db::failure("The part cannot be saved as " + target + ": " + cause + ". The file was left as it was.");
     }
     setPartFile(target);
     detail::record("host.part saved " + detail::quote(target));

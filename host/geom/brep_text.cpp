@@ -14,6 +14,7 @@
 #include <stdexcept>
 #include <streambuf>
 
+#include "host/geom/brep_scan.h"
 #include "host/geom/occt_impl.h"
 
 namespace host {
@@ -51,6 +52,7 @@ std::optional<TopoDS_Shape> read(std::string_view text) {
     // The kernel's writer begins with its format line; anything else is not looked into.
     std::size_t start = text.find_first_not_of(" \r\n");
     if (start == std::string_view::npos || text.substr(start).rfind("CASCADE Topology V", 0) != 0) return std::nullopt;
+    if (!brepGeometryReadable(text)) return std::nullopt;
     std::string copy(text);
     EndGuardBuffer buffer(copy);
     std::istream in(&buffer);

@@ -31,6 +31,7 @@
 #include <TopTools_IndexedMapOfShape.hxx>
 #include <TopoDS.hxx>
 #include <TopoDS_Edge.hxx>
+#include <TopoDS_Vertex.hxx>
 #include <TopoDS_Iterator.hxx>
 #include <TopoDS_Wire.hxx>
 #include <gp_Ax1.hxx>
@@ -154,6 +155,10 @@ FaceGeom makeFaceGeom(const TopoDS_Shape& shape) {
         impl->kind = kindOf(impl->surface);
         BRepTools::UVBounds(impl->face, impl->range.uMin, impl->range.uMax, impl->range.vMin, impl->range.vMax);
         impl->box = boxOf(impl->face);
+        for (TopExp_Explorer ex(impl->face, TopAbs_EDGE); ex.More(); ex.Next())
+            impl->trimTolerance = std::max(impl->trimTolerance, BRep_Tool::Tolerance(TopoDS::Edge(ex.Current())));
+        for (TopExp_Explorer ex(impl->face, TopAbs_VERTEX); ex.More(); ex.Next())
+            impl->trimTolerance = std::max(impl->trimTolerance, BRep_Tool::Tolerance(TopoDS::Vertex(ex.Current())));
         return FaceGeom(std::move(impl));
     } catch (const Standard_Failure&) {
         return {};
@@ -165,6 +170,7 @@ const TopoDS_Face& occtFace(const FaceGeom& face) {
     return face.impl()->face;
 }
 
+double FaceGeom::trimTolerance() const { return impl_ ? impl_->trimTolerance : 0.0; }
 SurfaceKind FaceGeom::kind() const { return impl_ ? impl_->kind : SurfaceKind::Other; }
 UvBox FaceGeom::uvRange() const { return impl_ ? impl_->range : UvBox{}; }
 
@@ -258,16 +264,58 @@ bool FaceGeom::isPlanar(Vec3* normal, Vec3* point) const {
     }
 }
 
+namespace {
+
+// The reach of a line through the face's box: the hits that count lie within it of the origin.
+double reachOf(const Box3& b, const Vec3& origin) {
+    const Vec3 c{0.5 * (b.min[0] + b.max[0]), 0.5 * (b.min[1] + b.max[1]), 0.5 * (b.min[2] + b.max[2])};
+    return std::hypot(c[0] - origin[0], c[1] - origin[1], c[2] - origin[2]) +
+           std::hypot(b.max[0] - b.min[0], b.max[1] - b.min[1], b.max[2] - b.min[2]) + 1.0;
+}
+
+std::vector<FaceHit> sortedHits(std::vector<FaceHit> hits) {
+    std::sort(hits.begin(), hits.end(), [](const FaceHit& a, const FaceHit& b) { return a.lineParam < b.lineParam; });
+    // A hit on a seam or shared edge can be reported once per side.
+    hits.erase(std::unique(hits.begin(), hits.end(),
+                           [](const FaceHit& a, const FaceHit& b) { return std::abs(a.lineParam - b.lineParam) < 1e-7; }),
+               hits.end());
+    return hits;
+}
+
+}  // namespace
+
 std::vector<FaceHit> FaceGeom::intersectLine(const Vec3& origin, const Vec3& direction) const {
+    if (!impl_ || impl_->kind != SurfaceKind::Plane) return intersectLineByKernel(origin, direction);
+    const double len = std::hypot(direction[0], direction[1], direction[2]);
+    if (len < 1e-12) return {};
+    std::lock_guard guard(impl_->lock);
+    try {
+        if (!impl_->projectorTried) {
+            impl_->projectorTried = true;
+            impl_->projector =
+                std::make_unique<FaceProjector>(impl_->face, GeomAdaptor_Surface(impl_->surface).Plane());
+        }
+        if (impl_->projector) {
+            const gp_Lin line(toPnt(origin), gp_Dir(direction[0], direction[1], direction[2]));
+            return sortedHits(impl_->projector->intersect(line, reachOf(impl_->box, origin)));
+        }
+    } catch (const Standard_Failure&) {
+        impl_->projector.reset();
+    }
+    return sortedHits(kernelHits(origin, direction));
+}
+
+std::vector<FaceHit> FaceGeom::intersectLineByKernel(const Vec3& origin, const Vec3& direction) const {
+    if (!impl_) return {};
+    std::lock_guard guard(impl_->lock);
+    return sortedHits(kernelHits(origin, direction));
+}
+
+std::vector<FaceHit> FaceGeom::kernelHits(const Vec3& origin, const Vec3& direction) const {
     std::vector<FaceHit> hits;
-    if (!impl_) return hits;
     double len = std::hypot(direction[0], direction[1], direction[2]);
     if (len < 1e-12) return hits;
-    const Box3& b = impl_->box;
-    Vec3 c{0.5 * (b.min[0] + b.max[0]), 0.5 * (b.min[1] + b.max[1]), 0.5 * (b.min[2] + b.max[2])};
-    double reach = std::hypot(c[0] - origin[0], c[1] - origin[1], c[2] - origin[2]) +
-                   std::hypot(b.max[0] - b.min[0], b.max[1] - b.min[1], b.max[2] - b.min[2]) + 1.0;
-    std::lock_guard guard(impl_->lock);
+    const double reach = reachOf(impl_->box, origin);
     try {
         if (!impl_->intersector) impl_->intersector = std::make_unique<IntCurvesFace_Intersector>(impl_->face, kGeomTol);
         IntCurvesFace_Intersector& in = *impl_->intersector;
@@ -280,11 +328,6 @@ std::vector<FaceHit> FaceGeom::intersectLine(const Vec3& origin, const Vec3& dir
     } catch (const Standard_Failure&) {
         hits.clear();
     }
-    std::sort(hits.begin(), hits.end(), [](const FaceHit& a, const FaceHit& b) { return a.lineParam < b.lineParam; });
-    // A hit on a seam or shared edge can be reported once per side.
-    hits.erase(std::unique(hits.begin(), hits.end(),
-                           [](const FaceHit& a, const FaceHit& b) { return std::abs(a.lineParam - b.lineParam) < 1e-7; }),
-               hits.end());
     return hits;
 }
 

@@ -70,6 +70,8 @@ public:
     bool evalDerivatives(double u, double v, Vec3& point, Vec3& du, Vec3& dv) const;
     // Outer loop first, then the inner loops in the kernel's order. Empty for a face without wires.
     std::vector<TrimLoop> trimLoops() const;
+    // The largest tolerance of the trim edges and their vertices (0 without trims).
+    double trimTolerance() const;
     // Whether (u, v) lies inside the trims or on them (within the kernel's tolerance).
     bool containsUv(UV uv) const;
 
@@ -79,7 +81,10 @@ public:
 
     // Every point where the unbounded line through `origin` along `direction` meets the face inside its
     // trims, ordered by line parameter.
+    // A planar face decides most hits without the kernel's classifier (host/geom/face_projector.h).
     std::vector<FaceHit> intersectLine(const Vec3& origin, const Vec3& direction) const;
+    // The same from the kernel's intersector on the whole face: what intersectLine must agree with.
+    std::vector<FaceHit> intersectLineByKernel(const Vec3& origin, const Vec3& direction) const;
 
     Box3 boundingBox() const;
     // The sphere around the bounding box: the box's centre, half its diagonal.
@@ -102,6 +107,9 @@ public:
     const std::shared_ptr<const Impl>& impl() const { return impl_; }
 
 private:
+    // The kernel intersector's hits inside the trims, unsorted; the caller holds the face's lock.
+    std::vector<FaceHit> kernelHits(const Vec3& origin, const Vec3& direction) const;
+
     std::shared_ptr<const Impl> impl_;
 };
 

@@ -14,6 +14,7 @@
 #include <mutex>
 
 #include "host/geom/face_geom.h"
+#include "host/geom/face_projector.h"
 
 namespace host {
 
@@ -26,12 +27,17 @@ struct FaceGeom::Impl {
     SurfaceKind kind = SurfaceKind::Other;
     UvBox range;
     Box3 box;
+    double trimTolerance = 0;
 
     // The kernel's classifier and line intersector carry state of their own; they are built on first use
     // and guarded so that a shared face stays usable from any thread.
     mutable std::mutex lock;
     mutable std::unique_ptr<BRepTopAdaptor_FClass2d> classifier;
     mutable std::unique_ptr<IntCurvesFace_Intersector> intersector;
+    // A planar face's projector, built on the first projection (null when the face is not planar or the
+    // kernel could not read it).
+    mutable std::unique_ptr<FaceProjector> projector;
+    mutable bool projectorTried = false;
 };
 
 struct SolidGeom::Impl {

@@ -1,5 +1,6 @@
-// STEP through the kernel's extended data exchange, which keeps names and colours. Colours are compared
-// and written as the kernel's RGB values (0-1), scaled to 0-255 for the host palette.
+// STEP through the kernel's extended data exchange, which keeps names and colours. Writing runs here;
+// reading runs in the reader process, whose reply becomes solids here. Colours are the kernel's RGB values
+// (0-1), scaled to 0-255 for the host palette.
 #include "host/geom/step_io.h"
 
 #include <IFSelect_ReturnStatus.hxx>
@@ -7,20 +8,13 @@
 #include <Message_Messenger.hxx>
 #include <Message_PrinterOStream.hxx>
 #include <Quantity_Color.hxx>
-#include <STEPCAFControl_Reader.hxx>
 #include <STEPCAFControl_Writer.hxx>
 #include <Standard_Failure.hxx>
-#include <TCollection_AsciiString.hxx>
 #include <TCollection_ExtendedString.hxx>
-#include <TDF_Label.hxx>
-#include <TDF_LabelSequence.hxx>
 #include <TDataStd_Name.hxx>
-#include <TDocStd_Document.hxx>
 #include <TopExp.hxx>
-#include <TopExp_Explorer.hxx>
 #include <TopTools_IndexedMapOfShape.hxx>
 #include <TopoDS_Shape.hxx>
-#include <XCAFApp_Application.hxx>
 #include <XCAFDoc_ColorTool.hxx>
 #include <XCAFDoc_DocumentTool.hxx>
 #include <XCAFDoc_ShapeTool.hxx>
@@ -28,10 +22,18 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
+#include <optional>
 
+#include "host/api.h"
+#include "host/geom/brep_text.h"
 #include "host/geom/occt_impl.h"
+#include "host/geom/step_process.h"
+#include "host/geom/step_reply.h"
+#include "host/geom/step_scan.h"
 #include "host/geom/surface_entities.h"
+#include "host/geom/xde_document.h"
 #include "host/state.h"
 
 namespace host {
@@ -46,111 +48,97 @@ void quietKernel() {
     });
 }
 
-// A fresh document of the kernel's data exchange, closed when the holder goes.
-class XdeDocument {
-public:
-    XdeDocument() : app_(XCAFApp_Application::GetApplication()) {
-        app_->NewDocument(TCollection_ExtendedString("MDTV-XCAF"), doc_);
-    }
-    ~XdeDocument() {
-        if (!doc_.IsNull()) app_->Close(doc_);
-    }
-    XdeDocument(const XdeDocument&) = delete;
-    XdeDocument& operator=(const XdeDocument&) = delete;
-    Handle(TDocStd_Document)& doc() { return doc_; }
-
-private:
-    Handle(XCAFApp_Application) app_;
-    Handle(TDocStd_Document) doc_;
-};
-
-int toHost(const Quantity_Color& c) {
-    double r, g, b;
-    c.Values(r, g, b, Quantity_TOC_RGB);
-    auto scale = [](double x) { return static_cast<int>(std::lround(std::clamp(x, 0.0, 1.0) * 255.0)); };
-    return nearestHostColour(scale(r), scale(g), scale(b));
-}
-
 Quantity_Color fromHost(int colour) {
     int r, g, b;
     hostColourRgb(colour, r, g, b);
     return Quantity_Color(r / 255.0, g / 255.0, b / 255.0, Quantity_TOC_RGB);
 }
 
-int colourOf(const Handle(XCAFDoc_ColorTool)& colours, const TopoDS_Shape& shape) {
-    Quantity_Color c;
-    if (colours->GetColor(shape, XCAFDoc_ColorSurf, c) || colours->GetColor(shape, XCAFDoc_ColorGen, c))
-        return toHost(c);
-    return kNoColour;
+int hostColourOf(int packed) {
+    return packed < 0 ? kNoColour : nearestHostColour(packed >> 16 & 255, packed >> 8 & 255, packed & 255);
 }
 
-std::string nameOf(const TDF_Label& label) {
-    Handle(TDataStd_Name) name;
-    if (!label.FindAttribute(TDataStd_Name::GetID(), name)) return {};
-    return TCollection_AsciiString(name->Get()).ToCString();
-}
-
-StepSolid solidOf(const TopoDS_Shape& shape, const std::string& name, int bodyColour,
-                  const Handle(XCAFDoc_ColorTool)& colours) {
+// A body of the reader's reply as a solid with host colours; empty when its BRep text does not read.
+StepSolid solidOf(const StepReplyBody& body) {
     StepSolid s;
-    s.name = name;
-    int own = colourOf(colours, shape);
-    s.colour = own != kNoColour ? own : bodyColour;
-    SolidGeom geom = makeSolidGeom(shape);
-    if (geom.empty()) return s;
-    std::vector<int> faceColours;
-    for (const FaceGeom& f : geom.faces()) faceColours.push_back(colourOf(colours, occtFace(f)));
-    s.solid = geom.withFaceColours(std::move(faceColours));
+    s.name = body.name;
+    s.colour = hostColourOf(body.colour);
+    std::optional<SolidGeom> geom = solidFromBrepText(body.brep);
+    if (!geom) return s;
+    // The reader gave the colours in the kernel's face order; the solid may have left out faces it
+    // cannot use.
+    TopTools_IndexedMapOfShape faces;
+    TopExp::MapShapes(occtShape(*geom), TopAbs_FACE, faces);
+    std::vector<int> colours;
+    for (const FaceGeom& f : geom->faces()) {
+        const int i = faces.FindIndex(occtFace(f));
+        colours.push_back(i >= 1 && static_cast<std::size_t>(i) <= body.faceColours.size()
+                              ? hostColourOf(body.faceColours[static_cast<std::size_t>(i - 1)])
+                              : kNoColour);
+    }
+    s.solid = geom->withFaceColours(std::move(colours));
     return s;
+}
+
+// "" when the kernel may read the file, else why not.
+std::string preScanFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return "cannot be read";
+    StepPreScan scan;
+    std::vector<char> chunk(1 << 20);
+    while (in) {
+        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+        scan.feed(std::string_view(chunk.data(), static_cast<std::size_t>(in.gcount())));
+    }
+    if (in.bad()) return "cannot be read";
+    const std::string finding = scan.finish();
+    return finding.empty() ? finding : "not read, it holds " + finding;
 }
 
 }  // namespace
 
-StepImport importStep(const std::string& path) {
-    quietKernel();
+StepImport importStep(const std::string& path, const StepImportOptions& options) {
     StepImport result;
     std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        result.error = path + ": is a folder, not a STEP file";
+        return result;
+    }
     if (!std::filesystem::is_regular_file(path, ec)) {
         result.error = path + ": no such file";
         return result;
     }
-    try {
-        XdeDocument xde;
-        STEPCAFControl_Reader reader;
-        reader.SetColorMode(true);
-        reader.SetNameMode(true);
-        if (reader.ReadFile(path.c_str()) != IFSelect_RetDone) {
-            result.error = path + ": not a readable STEP file";
+    if (!options.skipPreScan) {
+        const std::string why = preScanFile(path);
+        if (!why.empty()) {
+            result.error = path + ": " + why;
             return result;
         }
-        if (!reader.Transfer(xde.doc())) {
-            result.error = path + ": the STEP file's shapes cannot be read";
-            return result;
-        }
-        Handle(XCAFDoc_ShapeTool) shapes = XCAFDoc_DocumentTool::ShapeTool(xde.doc()->Main());
-        Handle(XCAFDoc_ColorTool) colours = XCAFDoc_DocumentTool::ColorTool(xde.doc()->Main());
-        TDF_LabelSequence free;
-        shapes->GetFreeShapes(free);
-        for (int i = 1; i <= free.Length(); ++i) {
-            TopoDS_Shape shape = XCAFDoc_ShapeTool::GetShape(free.Value(i));
-            if (shape.IsNull()) continue;
-            std::string name = nameOf(free.Value(i));
-            int bodyColour = colourOf(colours, shape);
-            TopTools_IndexedMapOfShape solids;
-            TopExp::MapShapes(shape, TopAbs_SOLID, solids);
-            for (int k = 1; k <= solids.Extent(); ++k) {
-                StepSolid s = solidOf(solids(k), name, bodyColour, colours);
-                if (!s.solid.empty()) result.solids.push_back(std::move(s));
-            }
-            if (solids.Extent() == 0) {
-                StepSolid s = solidOf(shape, name, bodyColour, colours);
-                if (!s.solid.empty()) result.solids.push_back(std::move(s));
-            }
-        }
-    } catch (const Standard_Failure& e) {
-        result.solids.clear();
-        result.error = path + ": the STEP reader failed: " + e.GetMessageString();
+    }
+    const double megabytes = static_cast<double>(std::filesystem::file_size(path, ec)) / (1 << 20);
+    const double seconds = options.timeLimitSeconds > 0 ? options.timeLimitSeconds : 60 + 4 * megabytes;
+    const long memoryMb = options.memoryLimitMb > 0 ? options.memoryLimitMb : 4096 + std::lround(64 * megabytes);
+    std::vector<std::string> args{"--memory-mb", std::to_string(memoryMb)};
+    if (options.failNamesAndColours) args.push_back("--fail-names-colours");
+    args.push_back(path);
+    const ProcessRun run = runProcess(stepReaderPath(), args, seconds, static_cast<std::size_t>(memoryMb) << 20);
+    if (!run.failure.empty()) {
+        result.error = path + ": " + run.failure;
         return result;
+    }
+    StepReply reply;
+    if (!parseStepReply(run.output, reply)) {
+        result.error = path + ": the STEP reader's reply is damaged";
+        return result;
+    }
+    if (!reply.error.empty()) {
+        result.error = path + ": " + reply.error;
+        return result;
+    }
+    result.warnings = std::move(reply.warnings);
+    for (const StepReplyBody& body : reply.bodies) {
+        StepSolid s = solidOf(body);
+        if (!s.solid.empty()) result.solids.push_back(std::move(s));
     }
     if (result.solids.empty()) result.error = path + ": the file holds no solids";
     return result;
@@ -187,12 +175,13 @@ std::string exportStep(const std::vector<StepSolid>& solids, const std::string& 
     return {};
 }
 
-std::string openStepAsPart(const std::string& path) {
-    StepImport imported = importStep(path);
+std::string openStepAsPart(const std::string& path, const StepImportOptions& options) {
+    StepImport imported = importStep(path, options);
     if (!imported.ok()) return imported.error;
     newPart();
     for (const StepSolid& s : imported.solids)
         storeSolidEntity(s.solid, s.colour == kNoColour ? main_color : s.colour, main_level, s.name);
+    for (const std::string& w : imported.warnings) mprintf((path + ": " + w + "\n").c_str());
     return {};
 }
 

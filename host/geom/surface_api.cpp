@@ -128,11 +128,17 @@ int is_surf_planar(const ent* s, p_3d* normal, p_3d* point) {
 
 int project_pt_onto_surf(const ent* s, int view, const double pt[3], double u0, double v0, double out[3], double* u,
                          double* v) {
-    const FaceGeom* face = host::faceOf(s);
     double m[3][3];
-    if (!face || !pt || !get_view_matrix(view, m)) return 0;
+    if (!host::faceOf(s) || !pt || !get_view_matrix(view, m)) return 0;
+    return project_pt_along_dir(s, m[2], pt, u0, v0, out, u, v);
+}
+
+int project_pt_along_dir(const ent* s, const double direction[3], const double pt[3], double u0, double v0,
+                         double out[3], double* u, double* v) {
+    const FaceGeom* face = host::faceOf(s);
+    if (!face || !pt || !direction) return 0;
     host::Vec3 origin{pt[0], pt[1], pt[2]};
-    std::vector<host::FaceHit> hits = face->intersectLine(origin, {m[2][0], m[2][1], m[2][2]});
+    std::vector<host::FaceHit> hits = face->intersectLine(origin, {direction[0], direction[1], direction[2]});
     if (hits.empty()) return 0;
     host::UvBox r = face->uvRange();
     double su = std::max(r.uMax - r.uMin, 1e-12), sv = std::max(r.vMax - r.vMin, 1e-12);
@@ -153,6 +159,11 @@ int project_pt_onto_surf(const ent* s, int view, const double pt[3], double u0, 
     if (u) *u = best->uv.u;
     if (v) *v = best->uv.v;
     return 1;
+}
+
+double surf_trim_tolerance(const ent* s) {
+    const FaceGeom* face = host::faceOf(s);
+    return face ? face->trimTolerance() : 0.0;
 }
 
 int create_nurbsurf_from_surf(const surf_of_rev* rev, ent* out) {

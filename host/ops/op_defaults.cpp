@@ -1,21 +1,5 @@
-// operation_manager mode 10: the host's defaults of a new operation, by code. Metric values (inch in
-// brackets) where the part's units matter.
-//   every known code: clearance 50 (2.0) on, retract 5 (0.2) on, top of stock 0 on and absolute, depth
-//     -10 (-0.4), planes and WCS off with the world's axes, breakthrough 1 (0.04).
-//   2 drill, 28 five-axis drill, by op.cycle: 1 peck and 2 chip break: pecks 2 (0.08), peck clearance
-//     0.5 (0.02), chip-break retract 0.25 (0.01) for 2 only; 5 bore2: dwell 0.5 s; the others none.
-//     28 also takes the five-axis fields 2, 0, 1, 0, 0.
-//   milled codes (18, 47, 1, 106, 100): compensation computer, left, to the tip, sharp corners; depth cuts
-//     off with rough steps of 2 (0.08) and a finish step of 0.5 (0.02); radial passes off with 1 rough pass
-//     of 2.5 (0.1) and finish passes of 0.5 (0.02); the filter on at 0.025 (0.001) with a cut tolerance of
-//     0.01 (0.0004); XY stock to leave (the double at 624) 0.
-//   18, 47, 1 also lead in and out: arcs of 25 % of the tool (2.5 (0.1)) over 90 degrees after a line of
-//     2 (0.08), at the first and last cut only.
-//   kind blocks: 18 circle mill: start at the centre, an entry arc of 90 degrees, helix pitch 1 (0.04),
-//     rough step-over 50 %; 47 none; 1 contour: mode 0 (2D), chamfer width 0.5 (0.02) and tip offset 0.25
-//     (0.01), ramp 3 degrees over 1 (0.04); 106 helix bore: pitches 1 and 0.5 (0.04, 0.02), finish pass on,
-//     an entry arc of 90 degrees; 100 thread mill: internal, right-hand, pitch 1.5 (16 threads per inch),
-//     one start.
+// operation_manager mode 10: the host's defaults of a new operation, by code (the values are listed with
+// operation_manager in host/api_ops.h).
 #include "host/ops/op_defaults.h"
 
 #include <bit>

@@ -4,6 +4,7 @@
 #include "host/ops/op_store.h"
 
 #include <algorithm>
+#include <set>
 
 #include "host/internal.h"
 #include "host/ops/op_defaults.h"
@@ -16,14 +17,14 @@ OpState state;
 
 void record(const std::string& line) { detail::record("host.op " + line); }
 
-// The point associations (kind 2) that attach geometry to the operation.
-std::vector<db_ptr> associationsOf(std::int32_t id) {
+// The point associations (kind 2) that attach geometry to the operations, in one walk of the part.
+std::vector<db_ptr> associationsOf(const std::set<std::int32_t>& ids) {
     std::vector<db_ptr> found;
     db_ptr p = db_start();
     char got = 0;
     ent e{};
     for (get_ent_assoc(p, &e, &p, &got); got; get_ent_assoc(p, &e, &p, &got))
-        if (e.assoc.kind == 2 && e.assoc.opId == id) found.push_back(p);
+        if (e.assoc.kind == 2 && ids.count(e.assoc.opId)) found.push_back(p);
     return found;
 }
 
@@ -31,9 +32,19 @@ std::vector<db_ptr> associationsOf(std::int32_t id) {
 
 OpState& opState() { return state; }
 
+std::uint32_t chainEntityId(const ChainEntRec& c) {
+    ent e{};
+    return c.curve.eptr && get_ent_from_eptr(c.curve.eptr, &e) ? e.id : c.entityId;
+}
+
 StoredOp* findOp(std::int32_t id) {
     auto it = state.byId.find(id);
     return it == state.byId.end() ? nullptr : it->second;
+}
+
+bool placeInGroup(operation& op) {
+    if (op.groupId == 0) op.groupId = groupState().activeId;
+    return findGroupById(op.groupId) != nullptr;
 }
 
 StoredOp* addOp(operation op) {
@@ -47,13 +58,15 @@ StoredOp* addOp(operation op) {
     return p;
 }
 
-bool deleteOp(std::int32_t id) {
-    StoredOp* s = findOp(id);
-    if (!s) return false;
-    for (db_ptr a : associationsOf(id)) delete_ent(a, 0, 0, 0, nullptr, 0);
-    state.byId.erase(id);
-    std::erase_if(state.list, [s](const std::unique_ptr<StoredOp>& p) { return p.get() == s; });
-    return true;
+int deleteOps(const std::set<std::int32_t>& ids) {
+    std::set<std::int32_t> known;
+    for (std::int32_t id : ids)
+        if (findOp(id)) known.insert(id);
+    if (known.empty()) return 0;
+    for (db_ptr a : associationsOf(known)) delete_ent(a, 0, 0, 0, nullptr, 0);
+    for (std::int32_t id : known) state.byId.erase(id);
+    std::erase_if(state.list, [&](const std::unique_ptr<StoredOp>& p) { return known.count(p->op.id) != 0; });
+    return static_cast<int>(known.size());
 }
 
 void clearOps() {
@@ -100,6 +113,7 @@ int operation_manager(operation* op, int mode, db_ptr* eptr, char* fail) {
     switch (mode) {
     case 10: ok = host::ops::fillDefaults(*op); break;
     case 1: {
+        if (!host::ops::placeInGroup(*op)) break;
         StoredOp* s = host::ops::addOp(*op);
         *op = s->op;
         if (eptr) *eptr = op->dbEntity;
@@ -123,7 +137,7 @@ int operation_manager(operation* op, int mode, db_ptr* eptr, char* fail) {
         break;
     }
     case 11: {
-        if (findOp(op->id)) {
+        if (findOp(op->id) && host::ops::placeInGroup(*op)) {
             const std::int32_t source = op->id;
             StoredOp* s = host::ops::addOp(*op);
             s->op.regenCount = 0;
@@ -188,7 +202,7 @@ int TpPartOpList::DatabaseUpdate(db_ptr entity, const operation* op) {
 }
 
 int TpPartOpList::DeleteListAndDB(std::int32_t id, int, int) {
-    if (!host::ops::deleteOp(id)) return 0;
+    if (host::ops::deleteOps({id}) == 0) return 0;
     host::ops::record("delete " + std::to_string(id));
     return 1;
 }

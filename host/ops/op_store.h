@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,8 @@ struct ChainEntRec {
     std::uint8_t reversed = 0;
     ent curve{};
 };
+// The entity's id as it is now (ids are renumbered on demand), else the one it had when it went.
+std::uint32_t chainEntityId(const ChainEntRec& c);
 struct ChainRec {
     std::uint8_t closed = 0;
     std::vector<ChainEntRec> ents;
@@ -36,9 +39,12 @@ struct OpState {
 };
 OpState& opState();
 StoredOp* findOp(std::int32_t id);
+// A new operation goes into its group, group 0 into the default group; false when there is no such group.
+bool placeInGroup(operation& op);
 // Adds a copy of `op` with a new id and database entity; returns the stored one.
 StoredOp* addOp(operation op);
-bool deleteOp(std::int32_t id);
+// Deletes the operations with their attached points (one walk of the part); returns how many there were.
+int deleteOps(const std::set<std::int32_t>& ids);
 // Every operation of the part goes (a new part or another part opened).
 void clearOps();
 

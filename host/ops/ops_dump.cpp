@@ -40,16 +40,17 @@ void dumpChains(std::ostringstream& o, const ops::StoredOp& s) {
         const ops::ChainRec& c = s.chains[i];
         o << "  chain " << i + 1 << " closed=" << int(c.closed) << '\n';
         for (const ops::ChainEntRec& e : c.ents) {
+            const std::uint32_t id = ops::chainEntityId(e);
             o << "    ";
             const ent& g = e.curve;
             switch (g.type) {
-            case kEntPoint: o << "point " << e.entityId << ' ' << point(g.pt.pt); break;
-            case kEntLine: o << "line " << e.entityId << ' ' << point(g.ln.ln.e1) << '-' << point(g.ln.ln.e2); break;
+            case kEntPoint: o << "point " << id << ' ' << point(g.pt.pt); break;
+            case kEntLine: o << "line " << id << ' ' << point(g.ln.ln.e1) << '-' << point(g.ln.ln.e2); break;
             case kEntArc:
-                o << "arc " << e.entityId << " view=" << g.arc.view << " c=" << point(g.arc.c) << " r=" << number(g.arc.r)
+                o << "arc " << id << " view=" << g.arc.view << " c=" << point(g.arc.c) << " r=" << number(g.arc.r)
                   << " sa=" << number(g.arc.sa) << " sw=" << number(g.arc.sw);
                 break;
-            default: o << "type " << g.type << ' ' << e.entityId; break;
+            default: o << "type " << g.type << ' ' << id; break;
             }
             o << (e.reversed ? " reversed" : "") << '\n';
         }

@@ -83,7 +83,7 @@ void readGroup(ByteReader& r, op_group& g) {
 }
 
 void writeCurve(ByteWriter& w, const ChainEntRec& c) {
-    w.u32(c.entityId);
+    w.u32(chainEntityId(c));
     w.u8(c.reversed);
     w.u32(c.curve.type);
     w.i32(c.curve.level);

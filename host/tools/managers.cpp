@@ -86,9 +86,11 @@ using host::tenv;
 namespace host {
 namespace {
 
-// The common part of both list kinds: `load` fills the items of a name, or gives a refusal message.
+// The common part of both list kinds: `load` fills the items of a name, or gives a refusal message. A file
+// that is not there gives an empty list and 0 without a word on the message line: the plug-in asks for
+// libraries it is about to create.
 template <class Node, class Item, class Load>
-int manageList(int kind, int wanted, int mode, Node** list, Item Node::*field, Load load) {
+int manageList(int kind, int wanted, int mode, const char* name, Node** list, Item Node::*field, Load load) {
     if (!list || kind != wanted) return 0;
     if (mode == kListFree) {
         freeList(list);
@@ -99,7 +101,9 @@ int manageList(int kind, int wanted, int mode, Node** list, Item Node::*field, L
     std::vector<Item> items;
     std::string message;
     if (!load(items, message)) {
-        refuse(message);
+        const bool missing = !isCurrent(name) && !plat::fileExists(tools::hostFile(name));
+        if (missing) tenv.lastMessage = message;
+        else refuse(message);
         return 0;
     }
     *list = makeList(items, field);
@@ -110,7 +114,7 @@ int manageList(int kind, int wanted, int mode, Node** list, Item Node::*field, L
 }  // namespace host
 
 int list_manager(int kind, const char* name, int mode, tool_node** list) {
-    return host::manageList(kind, kListTools, mode, list, &tool_node::tool,
+    return host::manageList(kind, kListTools, mode, name, list, &tool_node::tool,
                             [&](std::vector<tp_tool>& tools, std::string& message) {
                                 if (!host::isCurrent(name)) return host::tools::readToolLibrary(name, tools, message);
                                 for (const part_tool& p : host::tools::partTools().list) tools.push_back(p.tool);
@@ -119,7 +123,7 @@ int list_manager(int kind, const char* name, int mode, tool_node** list) {
 }
 
 int list_manager(int kind, const char* name, int mode, material_node** list) {
-    return host::manageList(kind, kListMaterials, mode, list, &material_node::matl,
+    return host::manageList(kind, kListMaterials, mode, name, list, &material_node::matl,
                             [&](std::vector<material>& materials, std::string& message) {
                                 if (host::isCurrent(name)) {
                                     materials = tenv.currentMaterials;
@@ -243,7 +247,7 @@ int pickMaterial(const std::string& path, material* picked) {
 }  // namespace
 }  // namespace host
 
-int library_manager(int mode, char* path, tp_tool* tool, int numberOrSlot, int option) {
+int library_manager(int mode, const char* path, tp_tool* tool, int numberOrSlot, int option) {
     if (!path || !*path || !tool) return 0;
     const std::string file = path;
     switch (mode) {
@@ -257,7 +261,7 @@ int library_manager(int mode, char* path, tp_tool* tool, int numberOrSlot, int o
     }
 }
 
-int library_manager(int mode, char* path, material* picked) {
+int library_manager(int mode, const char* path, material* picked) {
     if (mode != kLibraryPickMaterial || !path || !*path || !picked) return 0;
     return host::pickMaterial(path, picked);
 }

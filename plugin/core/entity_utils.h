@@ -65,16 +65,14 @@ std::uint32_t createLineEnt(const double start[3], const double direction[3], do
                             int colour);
 
 // Calls `visit(surface)` for every surface entity the user sees on a visible level, in database order,
-// until it returns a negative value; returns that value, else 0.
+// until it returns a negative value; returns that value, else 0. The record is the host's own, not a copy
+// (walk_ents): valid during the call.
 template <class Visit>
 int forEachVisibleSurface(Visit visit) {
-    db_ptr at = db_start();
-    for (;;) {
-        ent surface{};
-        char found = 0;
-        get_ent(at, 1, kEntSurface, &surface, &at, &found);
-        if (!found) return 0;
-        if (!is_level_visible(surface.level)) continue;
-        if (const int r = visit(surface); r < 0) return r;
-    }
+    auto step = [](const ent& surface, void* context) -> int {
+        if (!is_level_visible(surface.level)) return 0;
+        const int r = (*static_cast<Visit*>(context))(surface);
+        return r < 0 ? r : 0;
+    };
+    return walk_ents(db_start(), 1, kEntSurface, step, &visit);
 }

@@ -62,6 +62,8 @@ struct PLUGIN_GLOBALS {
     RUN_STATS runStats;
     RUN_SETTINGS runSettings;
     std::uint8_t recordsLeftInPart = 0;            // kLeft* sets the last loadAllRecords left unread
+    std::string damageToldFor;                     // the part whose damaged records the user was told of
+    std::string settingsToldFor;                   // the settings items last told as put back to defaults
     std::uint8_t debugDumps = 0;
     std::string processLogFile;
     std::FILE* processLog = nullptr;

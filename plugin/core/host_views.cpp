@@ -11,6 +11,7 @@
 
 #include "platform/ui/message_box.h"
 #include "plugin/core/globals.h"
+#include "plugin/core/text_fill.h"
 #include "plugin/core/utilities.h"
 #include "plugin/recognition/directions.h"
 #include "plugin/recognition/tree.h"
@@ -85,9 +86,7 @@ std::string conversionsOf(std::string_view format) {
 template <class... Args>
 std::string formatText(const std::string& format, const char* conversions, const char* fallback, Args... args) {
     const std::string& used = conversionsOf(format) == conversions ? format : std::string(fallback);
-    char text[512];
-    std::snprintf(text, sizeof text, used.c_str(), args...);
-    return text;
+    return fillText(used, {TEXT_VALUE(args)...});
 }
 
 const CTextSection* viewNames() { return g_globals.constructed() ? &g_globals->viewNames : nullptr; }

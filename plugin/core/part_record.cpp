@@ -65,6 +65,27 @@ long readPartRecord(std::string_view tagAndVersion, std::vector<std::uint8_t>& p
     return count;
 }
 
+FOUND_RECORD findPartRecord(std::string_view tag, std::initializer_list<std::string_view> versions) {
+    FOUND_RECORD found;
+    int notes = 0;
+    forEachNote([&](db_ptr, std::string_view text) {
+        if (text.substr(0, 4) != tag) return true;
+        if (++notes > 1) return false;
+        const std::string_view version = text.substr(4, 3);
+        bool known = false;
+        for (std::string_view v : versions) known = known || v == version;
+        if (known && decodeRecordText(text, found.payload)) {
+            found.state = RECORD_STATE::whole;
+            found.version = std::string(version);
+        } else {
+            found.state = RECORD_STATE::damaged;
+        }
+        return true;
+    });
+    if (notes > 1) return FOUND_RECORD{RECORD_STATE::damaged, {}, {}};
+    return found;
+}
+
 int readVertaColorTable(std::vector<RGB_COLOR_NUM>& table) {
     int lineEnds = 0;
     forEachNote([&](db_ptr, std::string_view text) {

@@ -3,15 +3,27 @@
 // every payload byte as two letters: 'a' + low nibble, then 'a' + high nibble.
 #pragma once
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
 
 // The note text of a record; `header` gives its first 16 characters.
 std::string encodeRecordText(std::string_view header, const std::vector<std::uint8_t>& payload);
-// The payload of a note text, or false when the text is not a whole record (a count that is no number, or
-// that the text is too short to hold).
-bool decodeRecordText(std::string_view text, std::vector<std::uint8_t>& payload);
+// The payload of a note text, or false when the text is not a whole record: a count that is no number, a
+// text longer or shorter than the count says, or a payload character that no byte is written as.
+[[nodiscard]] bool decodeRecordText(std::string_view text, std::vector<std::uint8_t>& payload);
+
+enum class RECORD_STATE : std::uint8_t { absent, whole, damaged };
+struct FOUND_RECORD {
+    RECORD_STATE state = RECORD_STATE::absent;
+    std::string version;               // the 3 characters after the tag, when whole
+    std::vector<std::uint8_t> payload; // when whole
+};
+// The record of a tag for readers that must tell damage from absence: damaged when the part holds more than
+// one note of the tag (a save leaves one), when its note is no whole record, or when its version is none of
+// `versions`.
+[[nodiscard]] FOUND_RECORD findPartRecord(std::string_view tag, std::initializer_list<std::string_view> versions);
 
 // Stores the record and then removes every other record of the same tag, any version: a failed store
 // keeps the old record. Returns 0.

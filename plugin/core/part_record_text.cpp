@@ -41,13 +41,17 @@ bool decodeRecordText(std::string_view text, std::vector<std::uint8_t>& payload)
         if (!std::isdigit(static_cast<unsigned char>(c))) return false;
         n = n * 10 + static_cast<std::uint64_t>(c - '0');
     }
-    if ((text.size() - kHeaderLength) / 2 < n) return false;
-    payload.resize(n);
+    // A writer gives every byte two letters and nothing more: a count that differs from the letters there
+    // are, or a letter outside 'a'-'p', is damage, not a shorter record.
+    if (text.size() - kHeaderLength != 2 * n) return false;
+    std::vector<std::uint8_t> bytes(n);
     for (std::uint64_t i = 0; i < n; ++i) {
-        const auto lo = static_cast<unsigned>(text[kHeaderLength + 2 * i] - 'a') & 15u;
-        const auto hi = static_cast<unsigned>(text[kHeaderLength + 2 * i + 1] - 'a') & 15u;
-        payload[i] = static_cast<std::uint8_t>(lo | (hi << 4));
+        const auto lo = static_cast<unsigned>(static_cast<unsigned char>(text[kHeaderLength + 2 * i]) - 'a');
+        const auto hi = static_cast<unsigned>(static_cast<unsigned char>(text[kHeaderLength + 2 * i + 1]) - 'a');
+        if (lo > 15 || hi > 15) return false;
+        bytes[i] = static_cast<std::uint8_t>(lo | (hi << 4));
     }
+    payload = std::move(bytes);
     return true;
 }
 

@@ -19,6 +19,7 @@
 #include "plugin/core/globals.h"
 #include "plugin/core/load_time_objects.h"
 #include "plugin/core/part_record.h"
+#include "plugin/core/text_fill.h"
 #include "plugin/engine/ope_list.h"
 #include "plugin/features/feature_mark.h"
 #include "plugin/recognition/tree_codec.h"
@@ -40,41 +41,6 @@ std::string header(const char* tagAndVersion, std::size_t count) {
 
 // ---- messages ---------------------------------------------------------------------------------------------
 
-// The text with its first two integer conversions (%i, %d, with flags and width) filled in. The text comes
-// from the UI-text file, so it is never handed to printf as a format: any other conversion stays as it is.
-std::string formatTwoInts(std::string_view format, long first, long second) {
-    const long values[2] = {first, second};
-    int used = 0;
-    std::string out;
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        if (format[i] != '%') {
-            out += format[i];
-            continue;
-        }
-        if (i + 1 < format.size() && format[i + 1] == '%') {
-            out += '%';
-            ++i;
-            continue;
-        }
-        std::size_t end = i + 1;
-        while (end < format.size() && std::strchr("-+ 0#", format[end])) ++end;
-        while (end < format.size() && format[end] >= '0' && format[end] <= '9' && end - i < 8) ++end;
-        while (end < format.size() && (format[end] == 'l' || format[end] == 'h')) ++end;
-        if (end < format.size() && (format[end] == 'i' || format[end] == 'd') && used < 2) {
-            std::string spec(format.substr(i, end - i));
-            while (!spec.empty() && (spec.back() == 'l' || spec.back() == 'h')) spec.pop_back();
-            spec += "li";
-            char number[64];
-            std::snprintf(number, sizeof number, spec.c_str(), values[used++]);
-            out += number;
-            i = end;
-        } else {
-            out += '%';
-        }
-    }
-    return out;
-}
-
 void showHoleMessage(const VIEW_LIST* view, const POINT_LIST* point, const std::string& detail) {
     char text[512];
     std::snprintf(text, sizeof text, "%s %i Pos %.2f %.2f %.2f\n", errorMessage(9).c_str(),
@@ -93,7 +59,7 @@ void checkChains(const VIEW_LIST* tree) {
             long copies = 0;
             for (const POINT_LIST* copy = point->chainNext; copy && copies <= holes; copy = copy->chainNext) ++copies;
             if (copies != point->chainCount)
-                showHoleMessage(view, point, formatTwoInts(errorMessage(12), point->chainCount, copies));
+                showHoleMessage(view, point, fillText(errorMessage(12), {long{point->chainCount}, copies}));
         }
     }
 }
@@ -376,7 +342,7 @@ public:
     // False when the data is damaged; else the tree (null for a stream without views).
     [[nodiscard]] bool load(VIEW_LIST** tree) {
         resolveEntities();
-        if (!rebuild()) return false;
+        if (!rebuild() || !countsAgree()) return false;
         relink();
         checkChains(head_);
         *tree = std::exchange(head_, nullptr);
@@ -530,6 +496,22 @@ private:
             }
             pos += e.size;
         }
+        // The images are followed by the 4 closing bytes and nothing else: a table cut short by whole
+        // entries leaves images unread.
+        return stream_.size() - pos == 4;
+    }
+
+    // Every view holds the points it counts and every point the segments it counts: a table and stream cut
+    // short together would otherwise give a smaller tree that looks whole.
+    bool countsAgree() const {
+        for (const VIEW_LIST* view = head_; view; view = view->next) {
+            if (countPoints(view) != view->pointCount) return false;
+            for (const POINT_LIST* point = view->firstPoint; point; point = point->next) {
+                long cyls = 0;
+                for (const CYL_LIST* cyl = point->firstCyl; cyl; cyl = cyl->next) ++cyls;
+                if (cyls != point->cylCount) return false;
+            }
+        }
         return true;
     }
 
@@ -593,18 +575,12 @@ void dumpNoteTexts() {
     (void)plat::writeFile(plat::joinPath(g_globals->tmpDir, "RawFeatures.txt"), text);
 }
 
-std::uint32_t readRevision() {
-    std::vector<std::uint8_t> payload;
-    if (readPartRecord("DREVddd", payload) < 4) return 0;
-    return ByteReader(payload).get<std::uint32_t>();
-}
-
-// False when the record is there but inconsistent.
-bool loadTools() {
+// The tools, or false when the record is there but inconsistent.
+bool loadTools(const FOUND_RECORD& record) {
     g_toolsArray->clear();
-    std::vector<std::uint8_t> payload;
-    const long n = readPartRecord("TLSTd05", payload);
-    if (n <= 0) return true;
+    if (record.state == RECORD_STATE::absent) return true;
+    if (record.state == RECORD_STATE::damaged) return false;
+    const std::vector<std::uint8_t>& payload = record.payload;
     ByteReader in(payload);
     const std::uint64_t count = in.get<std::uint32_t>();
     const std::uint64_t itemSize = in.get<std::uint32_t>();
@@ -616,23 +592,25 @@ bool loadTools() {
     return true;
 }
 
-void loadToolSequence(bool toolsDamaged, const TREE_LOADER* tree) {
+// The sequence, or false when the record is there but does not hold exactly the entries it counts.
+bool loadToolSequence(const FOUND_RECORD& record, const TREE_LOADER* tree) {
     g_fullToolsSeq->clear();
-    std::vector<std::uint8_t> payload;
-    if (readPartRecord("TSEQd05", payload) <= 0) return;
+    if (record.state == RECORD_STATE::absent) return true;
+    if (record.state == RECORD_STATE::damaged) return false;
+    const std::vector<std::uint8_t>& payload = record.payload;
     ByteReader in(payload);
-    std::uint32_t count = in.get<std::uint32_t>();
+    const std::uint32_t count = in.get<std::uint32_t>();
     const std::uint32_t itemSize = in.get<std::uint32_t>();
     // An item shorter than its image would let entries repeat without taking bytes.
-    if (toolsDamaged || itemSize < FULL_TOOLS_SEQ::kSize) count = 0;
-    for (std::uint32_t i = 0; i < count && in.ok(); ++i) {
+    if (!in.ok() || itemSize < FULL_TOOLS_SEQ::kSize) return false;
+    for (std::uint32_t i = 0; i < count; ++i) {
         const std::size_t at = in.pos();
-        if (in.remaining() < FULL_TOOLS_SEQ::kSize || !in.skip(itemSize)) break;
+        if (in.remaining() < itemSize || !in.skip(itemSize)) return false;
         TOOLS_SEQ_SLOTS slots;
         FULL_TOOLS_SEQ entry = toolsSeqFromImage(payload.data() + at, slots);
         entry.tools = g_toolsArray.get();
         entry.view = tree ? static_cast<VIEW_LIST*>(tree->newRecord(kRecView, slots.view)) : nullptr;
-        if (slots.opeCount < 0 || in.remaining() / 4 < static_cast<std::uint32_t>(slots.opeCount)) break;
+        if (slots.opeCount < 0 || in.remaining() / 4 < static_cast<std::uint32_t>(slots.opeCount)) return false;
         entry.opes.reserve(static_cast<std::size_t>(slots.opeCount));
         for (std::int32_t k = 0; k < slots.opeCount; ++k) {
             const std::uint32_t old = in.get<std::uint32_t>();
@@ -640,6 +618,7 @@ void loadToolSequence(bool toolsDamaged, const TREE_LOADER* tree) {
         }
         g_fullToolsSeq->push_back(std::move(entry));
     }
+    return in.remaining() == 0;
 }
 
 void resetRunBlock() {
@@ -799,18 +778,28 @@ void readRunBlock(const std::vector<std::uint8_t>& payload, bool oldForm) {
     if (!haveWords) g.runWords.assign(wordCount, 0);
 }
 
-void loadRunBlock() {
+// False when the record is there but damaged; the run block then keeps its reset values.
+bool loadRunBlock() {
     resetRunBlock();
-    std::vector<std::uint8_t> payload;
-    if (readPartRecord("DRLPp01", payload) > 0) readRunBlock(payload, false);
-    else if (readPartRecord("DRLPd66", payload) > 0) readRunBlock(payload, true);
+    const FOUND_RECORD record = findPartRecord("DRLP", {"p01", "d66"});
+    if (record.state == RECORD_STATE::whole && !record.payload.empty())
+        readRunBlock(record.payload, record.version == "d66");
+    return record.state != RECORD_STATE::damaged;
 }
 
-void loadFeatureMarks() {
-    std::vector<std::uint8_t> tableBytes, images;
-    if (readPartRecord("DFTTd05", tableBytes) <= 0) return;
+// False when the pair is there but damaged: one of it missing, or images that the table does not divide
+// into whole items. The mark list is then left as it was.
+bool loadFeatureMarks() {
+    const FOUND_RECORD tableRecord = findPartRecord("DFTT", {"d05"});
+    const FOUND_RECORD imageRecord = findPartRecord("DFTU", {"d05"});
+    if (tableRecord.state == RECORD_STATE::absent && imageRecord.state == RECORD_STATE::absent) return true;
+    if (tableRecord.state != RECORD_STATE::whole || imageRecord.state != RECORD_STATE::whole) return false;
+    const std::vector<std::uint8_t>& tableBytes = tableRecord.payload;
+    const std::vector<std::uint8_t>& images = imageRecord.payload;
+    if (tableBytes.size() % kRecordEntrySize != 0) return false;
     const std::vector<RECORD_ENTRY> table = decodeRecordTable(tableBytes);
-    if (table.empty() || readPartRecord("DFTUd05", images) <= 0) return;
+    if (table.empty()) return images.empty();   // no marks saved: the list stays as it is
+    if (images.size() % table.size() != 0 || images.size() / table.size() > FEATURE_MARK::kSize) return false;
     const std::size_t itemSize = images.size() / table.size();
     PLUGIN_GLOBALS& g = *g_globals;
     freeFeatureMarks(g.featureMarks);
@@ -827,6 +816,46 @@ void loadFeatureMarks() {
         ++g.featureMarkCount;
         pos += itemSize;
     }
+    return true;
+}
+
+// A views list whose record is there but does not decode.
+bool viewsListDamaged(const COnlySelViewsList& list) {
+    const FOUND_RECORD record = findPartRecord(list.prefix(), {"d02"});
+    if (record.state == RECORD_STATE::absent) return false;
+    COnlySelViewsList scratch(0);
+    return record.state == RECORD_STATE::damaged || !scratch.decode(record.payload);
+}
+
+// The marker of the last recognition from a tree that is not loaded, so that the solid it hid shows again
+// for the next recognition: without it a damaged tree would leave the part's solid hidden for good.
+void recoverMarker(const FOUND_RECORD& tableRecord) {
+    if (tableRecord.state != RECORD_STATE::whole) return;
+    std::uint32_t id = 0;
+    for (const RECORD_ENTRY& e : decodeRecordTable(tableRecord.payload))
+        if (e.kind == kRecMarker) id = e.value;
+    if (!id) return;
+    db_ptr at = db_start();
+    for (;;) {
+        ent e{};
+        char found = 0;
+        get_raw_ent(at, 1, kEntSolid, &e, &at, &found);
+        if (!found) return;
+        if (e.id == id) {
+            g_globals->markerId = id;
+            g_globals->markerEntry = at;
+            return;
+        }
+    }
+}
+
+// Tells the user once per part that records were kept unread.
+void tellDamage() {
+    PLUGIN_GLOBALS& g = *g_globals;
+    const std::string part = g.partDir + g.partName;
+    if (g.damageToldFor == part) return;
+    g.damageToldFor = part;
+    plat::messageBox(nullptr, errorMessage(14), errorMessage(1), plat::MB_OK | plat::MB_ICONWARNING);
 }
 
 // ---- what to keep -----------------------------------------------------------------------------------------
@@ -840,17 +869,20 @@ SAVE_PLAN planSave(const VIEW_LIST* tree) {
     const std::uint8_t left = g.recordsLeftInPart;
     const bool newTools = !g_toolsArray->empty() || !g_fullToolsSeq->empty();
     SAVE_PLAN plan;
-    if (left & kLeftNewer) {
+    if (left & (kLeftNewer | kLeftDamagedRevision)) {
         // A newer release's records go together with their revision: either all stay or all are replaced.
         const bool anythingNew = tree || g.genOpGroups || g.featureMarks || newTools;
         if (!anythingNew) plan = {false, false, false, false, false, false};
         return plan;
     }
+    // A tree while the stored one was left unread is a new one; a loaded tree says nothing of the run block
+    // and views lists beside it (treeReplaced tells of a recognition that replaced a loaded tree).
+    const bool newTree = tree && (left & kLeftStream);
     plan.stream = !(left & kLeftStream) || tree;
     plan.marks = !(left & kLeftMarks) || g.featureMarks;
     plan.tools = !(left & kLeftTools) || newTools;
-    plan.runBlock = !(left & kLeftRunBlock) || tree;
-    plan.viewLists = !(left & kLeftViewLists) || tree;
+    plan.runBlock = !(left & kLeftRunBlock) || newTree;
+    plan.viewLists = !(left & kLeftViewLists) || newTree;
     return plan;
 }
 
@@ -916,6 +948,10 @@ int saveAllRecords(VIEW_LIST* tree) {
     return 0;
 }
 
+void treeReplaced() {
+    g_globals->recordsLeftInPart &= static_cast<std::uint8_t>(~(kLeftRunBlock | kLeftViewLists));
+}
+
 int loadAllRecords(VIEW_LIST** tree) {
     PLUGIN_GLOBALS& g = *g_globals;
     *tree = nullptr;
@@ -923,36 +959,58 @@ int loadAllRecords(VIEW_LIST** tree) {
     if (g.debugDumps == 1) dumpNoteTexts();
     takeRunSettings();
     takeViewsSnapshot();
+    constexpr std::uint8_t kAllSets = kLeftStream | kLeftMarks | kLeftTools | kLeftRunBlock | kLeftViewLists;
 
     g.markerId = 0;
-    if (readRevision() > kDataRevision) {
-        g.recordsLeftInPart = kLeftNewer | kLeftStream | kLeftMarks | kLeftTools | kLeftRunBlock | kLeftViewLists;
+    const FOUND_RECORD revision = findPartRecord("DREV", {"ddd"});
+    const FOUND_RECORD table = findPartRecord("DRLT", {"d66", "d65"});
+    if (revision.state == RECORD_STATE::damaged ||
+        (revision.state == RECORD_STATE::whole && revision.payload.size() != 4)) {
+        // Without the revision nothing tells whether this release can read the rest: it stays whole.
+        g.recordsLeftInPart = kAllSets | kLeftDamagedRevision;
+        recoverMarker(table);
+        tellDamage();
+        return 0;
+    }
+    if (revision.state == RECORD_STATE::whole && ByteReader(revision.payload).get<std::uint32_t>() > kDataRevision) {
+        g.recordsLeftInPart = kAllSets | kLeftNewer;
         return 0;
     }
 
-    std::vector<std::uint8_t> tableBytes, stream;
-    bool oldTable = false;
-    if (readPartRecord("DRLTd66", tableBytes) <= 0) oldTable = readPartRecord("DRLTd65", tableBytes) > 0;
+    const FOUND_RECORD stream = findPartRecord("DRLU", {"d66", "d63", "d64", "d65"});
     std::unique_ptr<TREE_LOADER> loader;
-    if (!tableBytes.empty()) {
-        for (const char* version : {"DRLUd66", "DRLUd63", "DRLUd64", "DRLUd65"})
-            if (readPartRecord(version, stream) > 0) break;
-    }
-    if (!tableBytes.empty() && !stream.empty()) {
-        loader = std::make_unique<TREE_LOADER>(decodeRecordTable(tableBytes), std::move(stream), oldTable);
-        if (!loader->load(tree)) {
-            g.recordsLeftInPart = kLeftStream | kLeftMarks | kLeftTools | kLeftRunBlock | kLeftViewLists;
+    if (table.state != RECORD_STATE::absent || stream.state != RECORD_STATE::absent) {
+        // Half a pair, a header that does not read or a table of partial entries is damage like any other.
+        bool whole = table.state == RECORD_STATE::whole && stream.state == RECORD_STATE::whole &&
+                     table.payload.size() % kRecordEntrySize == 0;
+        if (whole) {
+            loader = std::make_unique<TREE_LOADER>(decodeRecordTable(table.payload), stream.payload,
+                                                   table.version == "d65");
+            whole = loader->load(tree);
+        }
+        if (!whole) {
+            g.recordsLeftInPart = kAllSets;
+            recoverMarker(table);
+            tellDamage();
             return 0;
         }
     }
 
-    const bool toolsOk = loadTools();
-    if (!toolsOk) g.recordsLeftInPart |= kLeftTools;
-    loadToolSequence(!toolsOk, loader.get());
-    loadRunBlock();
-    loadFeatureMarks();
+    const FOUND_RECORD tools = findPartRecord("TLST", {"d05"});
+    const FOUND_RECORD sequence = findPartRecord("TSEQ", {"d05"});
+    const bool halfToolPair = (tools.state == RECORD_STATE::absent) != (sequence.state == RECORD_STATE::absent);
+    if (halfToolPair || !loadTools(tools) || !loadToolSequence(sequence, loader.get())) {
+        // Tools and sequence stay or go together: neither is used, so neither is written over.
+        g_toolsArray->clear();
+        g_fullToolsSeq->clear();
+        g.recordsLeftInPart |= kLeftTools;
+    }
+    if (!loadRunBlock()) g.recordsLeftInPart |= kLeftRunBlock;
+    if (!loadFeatureMarks()) g.recordsLeftInPart |= kLeftMarks;
+    if (viewsListDamaged(g.oldViewsList) || viewsListDamaged(g.viewsSnapshot)) g.recordsLeftInPart |= kLeftViewLists;
     g.oldViewsList.readFromPart();
     g.viewsSnapshot.readFromPart();
+    if (g.recordsLeftInPart) tellDamage();
     return 0;
 }
 

@@ -77,6 +77,7 @@ enum : std::uint8_t {
     kLeftRunBlock = 8,
     kLeftViewLists = 16,   // the views lists of the last recognition
     kLeftNewer = 32,       // a newer release's data: all of it, its revision included
+    kLeftDamagedRevision = 64,   // a revision that does not read: all of it, kept like a newer release's
 };
 
 // Writes every record of the cycle. A set the last load left unread is written only when the cycle made
@@ -84,8 +85,13 @@ enum : std::uint8_t {
 // the cycle made any new data, which then replaces all of it. Returns 0.
 int saveAllRecords(VIEW_LIST* tree);
 // Reads the records into the tree head and the globals and relinks them; a damaged tree or a newer data
-// revision leaves the head null. Returns 0.
+// revision leaves the head null. A record that is there but does not read whole (a header, a count or a
+// length that disagrees, half of a pair, a second note of a tag) is never taken for a missing one: its set
+// is left in the part unread, and the user is told once per part. Returns 0.
 int loadAllRecords(VIEW_LIST** tree);
+// A recognition made a new tree: the run block and views lists that describe the tree are written at the
+// end of the cycle even where the load left damaged ones unread.
+void treeReplaced();
 // Release every record of the list; the caller clears the head and the count. Return 0.
 int freeGenOpGroups(GEN_OP_GROUP* groups);
 int freeFeatureMarks(FEATURE_MARK* marks);

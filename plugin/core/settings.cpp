@@ -9,6 +9,7 @@
 
 #include "host/api.h"
 #include "platform/sys/files.h"
+#include "platform/ui/message_box.h"
 #include "plugin/core/globals.h"
 
 namespace {
@@ -33,8 +34,11 @@ public:
         }
     }
     long l(int line, const char* fallback) const { return std::atol(word(line, fallback).c_str()); }
+    // A default that is no finite number is the built-in one.
     double d(int line, const char* fallback, int index = 0) const {
-        return std::atof(word(line, fallback, index).c_str());
+        const double value = std::atof(word(line, fallback, index).c_str());
+        if (std::isfinite(value)) return value;
+        return std::atof(DefaultLines(CTextSection()).word(line, fallback, index).c_str());
     }
 
 private:
@@ -209,6 +213,17 @@ void clampAbove(T& value, T high) {
     if (value > high) value = high;
 }
 
+// One message box naming the items put back to their defaults; the same list is not told twice in a row,
+// as every invocation of a paused cycle reads the settings again before they are written back.
+void tellRestored(const std::vector<std::string>& items) {
+    PLUGIN_GLOBALS& g = *g_globals;
+    std::string list;
+    for (const std::string& item : items) list += (list.empty() ? "" : ", ") + item;
+    if (list.empty() || list == g.settingsToldFor) return;
+    g.settingsToldFor = list;
+    plat::messageBox(nullptr, errorMessage(15) + "\n" + list, errorMessage(1), plat::MB_OK | plat::MB_ICONWARNING);
+}
+
 void recomputeTolerances(const PRM_SETTINGS& s) {
     const double t = s.baseTolerance;
     g_tolerances.tolT = t;
@@ -339,6 +354,7 @@ int readSettings() {
     PLUGIN_GLOBALS& g = *g_globals;
     PRM_SETTINGS& s = g.settings;
     const TOLERANCES start = g_tolerances;
+    const std::vector<double> defaults = decimalSettings();
     if (!plat::canWrite(g.settingsFile)) writeSettings(1);
 
     const std::vector<SETTING_ITEM> items = settingsItems();
@@ -350,6 +366,7 @@ int readSettings() {
         }
     }
     readSettingsRecord();
+    tellRestored(restoreInvalidDecimals(defaults));
 
     s.minDiameterOn = 1;
     s.maxDiameterOn = 1;

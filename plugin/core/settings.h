@@ -119,3 +119,9 @@ struct SETTING_ITEM {
 extern const std::array<const char*, 11> kSettingsSections;
 // Every item slot of every section, in file order, bound to the members of the current block.
 std::vector<SETTING_ITEM> settingsItems();
+
+// The decimal items of the current block, in item order.
+std::vector<double> decimalSettings();
+// Puts every decimal item that is NaN, infinite or outside its range back to its value in `defaults`
+// (decimalSettings before the read); returns the items put back as "Section N".
+std::vector<std::string> restoreInvalidDecimals(const std::vector<double>& defaults);

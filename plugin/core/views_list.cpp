@@ -81,7 +81,7 @@ bool COnlySelViewsList::decode(const std::vector<std::uint8_t>& payload) {
             for (double& v : row) v = r.get<double>();
         items.push_back(std::move(item));
     }
-    if (!r.ok()) return false;
+    if (!r.ok() || r.remaining() != 0) return false;   // a count that leaves bytes over is damage too
     items_ = std::move(items);
     return true;
 }

@@ -20,6 +20,7 @@
 #include "plugin/core/records.h"
 #include "plugin/core/resource_switch.h"
 #include "plugin/core/settings.h"
+#include "plugin/core/text_fill.h"
 
 namespace {
 
@@ -122,9 +123,7 @@ void checkSharedLibrary() {
             g_globals->libraryName = dlg.libraryName;
             buildFormsFolders();
         } else if (listSubFolders(g_globals->sharedFormsDir, g_globals->libraryName, nullptr) < 0) {
-            char text[2048];
-            std::snprintf(text, sizeof text, shared.texts().getMessage(111).c_str(), g_globals->sharedFormsDir.c_str());
-            showOkMessage(text);
+            showOkMessage(fillText(shared.texts().getMessage(111), {g_globals->sharedFormsDir}));
             g_globals->sharedDataOn = 0;
             writeSettings(0);
         }
@@ -333,7 +332,7 @@ void pluginMain() {
     operationTypes.clear();
     groupOpNames.clear();
 
-    g.cycleNames.load("", 0);
+    g.cycleNames.load("");
     loadToolMaterials();
     (void)g.viewNames.load(g.uiTextFile, "ViewNames", false);
 
@@ -360,7 +359,10 @@ void pluginMain() {
     g_pluginStarted = 1;
     performResumeAction();
 
-    if (mainMenuEventLoop() == 0) endWorkCycle();
+    const bool ended = mainMenuEventLoop() == 0;
+    if (ended) endWorkCycle();
+    // The host must know that the part lacks this cycle's records until a later invocation ends it.
+    plugin_cycle_paused(ended ? 0 : 1);
 }
 
 int runPluginNotify(int code) {

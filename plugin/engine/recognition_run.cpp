@@ -115,6 +115,7 @@ std::int16_t runRecognition(std::uint32_t* /*processTreeFlags*/) {
 
     takeRunSettings();
     takeViewsSnapshot();
+    treeReplaced();
     dumpViews(kRawViewsAfterFile);
     progress.close();
     tellSummary(g.viewsTree, wide, narrow, refused);

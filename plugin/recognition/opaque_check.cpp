@@ -23,6 +23,13 @@
 
 namespace opaque {
 
+namespace {
+// Distinct for cells less than 2^32 apart (a xor would let (-1, -1) and (1, 1) meet).
+std::uint64_t cellKey(std::int64_t x, std::int64_t y) {
+    return static_cast<std::uint64_t>(x) * 0x9E3779B97F4A7C15ull + static_cast<std::uint64_t>(y);
+}
+}  // namespace
+
 // ---- hole surfaces -----------------------------------------------------------------------------------------
 
 CHoleSurfaces::CHoleSurfaces(const VIEW_LIST* tree) {
@@ -54,27 +61,77 @@ POINT_LIST* CHoleSurfaces::firstOwnerById(std::int32_t id, const POINT_LIST* exc
 
 // ---- near holes --------------------------------------------------------------------------------------------
 
-void CNearHoles::add(double x, double /*y*/, double reach) {
-    entries_.push_back({x, static_cast<int>(entries_.size())});
+void CNearHoles::add(double x, double y, double reach) {
+    entries_.push_back({x, y});
     maxReach_ = std::max(maxReach_, reach);
-    sorted_ = false;
+    indexed_ = false;
 }
 
-void CNearHoles::query(double x, double /*y*/, double radius, std::vector<int>& out) const {
-    out.clear();
-    if (!sorted_) {
-        std::sort(entries_.begin(), entries_.end(),
-                  [](const ENTRY& a, const ENTRY& b) { return a.x < b.x || (a.x == b.x && a.number < b.number); });
-        sorted_ = true;
+std::int64_t CNearHoles::cellOf(double v) const {
+    const double c = std::floor(v / cell_);
+    return static_cast<std::int64_t>(std::clamp(c, -1e15, 1e15));
+}
+
+void CNearHoles::index() const {
+    indexed_ = true;
+    cells_.clear();
+    aside_.clear();
+    double lo[2] = {0, 0}, hi[2] = {0, 0};
+    int finite = 0;
+    for (const ENTRY& e : entries_) {
+        if (!std::isfinite(e.x) || !std::isfinite(e.y)) continue;
+        lo[0] = finite ? std::min(lo[0], e.x) : e.x;
+        lo[1] = finite ? std::min(lo[1], e.y) : e.y;
+        hi[0] = finite ? std::max(hi[0], e.x) : e.x;
+        hi[1] = finite ? std::max(hi[1], e.y) : e.y;
+        ++finite;
     }
+    // About one hole per cell, and no cell narrower than a hole's reach.
+    const double side = std::max(hi[0] - lo[0], hi[1] - lo[1]);
+    cell_ = std::max({finite > 0 ? side / std::sqrt(static_cast<double>(finite)) : 1.0, 2 * maxReach_,
+                      1e-9 * (1 + side)});
+    for (int i = 0; i < static_cast<int>(entries_.size()); ++i) {
+        const ENTRY& e = entries_[static_cast<std::size_t>(i)];
+        if (!std::isfinite(e.x) || !std::isfinite(e.y)) {
+            aside_.push_back(i);
+            continue;
+        }
+        cells_[cellKey(cellOf(e.x), cellOf(e.y))].push_back(i);
+    }
+}
+
+void CNearHoles::query(double x, double y, double radius, std::vector<int>& out) const {
+    out.clear();
+    if (!indexed_) index();
     // A little more than the reach, so that rounding never drops a hole the exact test would keep.
     const double reach = radius + maxReach_;
-    const double margin = 1e-9 * (1.0 + std::fabs(x) + reach);
-    const double from = x - reach - margin, to = x + reach + margin;
-    auto first = std::lower_bound(entries_.begin(), entries_.end(), from,
-                                  [](const ENTRY& e, double v) { return e.x < v; });
-    for (auto it = first; it != entries_.end() && it->x <= to; ++it) out.push_back(it->number);
+    const double margin = 1e-9 * (1.0 + std::fabs(x) + std::fabs(y) + reach);
+    const double r = reach + margin;
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(r)) {
+        for (int i = 0; i < size(); ++i) out.push_back(i);
+        return;
+    }
+    const std::int64_t x0 = cellOf(x - r), x1 = cellOf(x + r), y0 = cellOf(y - r), y1 = cellOf(y + r);
+    // A reach over more cells than there are holes: every hole is a candidate anyway.
+    if (static_cast<double>(x1 - x0 + 1) * static_cast<double>(y1 - y0 + 1) > static_cast<double>(cells_.size())) {
+        for (int i = 0; i < size(); ++i) {
+            const ENTRY& e = entries_[static_cast<std::size_t>(i)];
+            if (!(std::fabs(e.x - x) > r) && !(std::fabs(e.y - y) > r)) out.push_back(i);
+        }
+        return;
+    }
+    for (std::int64_t cx = x0; cx <= x1; ++cx)
+        for (std::int64_t cy = y0; cy <= y1; ++cy) {
+            const auto found = cells_.find(cellKey(cx, cy));
+            if (found == cells_.end()) continue;
+            for (int i : found->second) {
+                const ENTRY& e = entries_[static_cast<std::size_t>(i)];
+                if (std::fabs(e.x - x) <= r && std::fabs(e.y - y) <= r) out.push_back(i);
+            }
+        }
+    out.insert(out.end(), aside_.begin(), aside_.end());
     std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
 }
 
 // ---- surfaces in a view ------------------------------------------------------------------------------------
@@ -151,13 +208,13 @@ void cornerDistances(const SURF_IN_VIEW& s, double x, double y, double* dMin, do
     }
 }
 
-bool projectRay(const ent& surface, const SURF_IN_VIEW& s, const VIEW_LIST& view, const double startView[3],
-                double startWorld[3], double hitWorld[3], double* hitZ) {
+bool projectRay(const ent& surface, const SURF_IN_VIEW& s, const VIEW_LIST& view, const VIEW_AXIS& axis,
+                const double startView[3], double startWorld[3], double hitWorld[3], double* hitZ) {
     mul_mat_vector(view.matrix, startView, startWorld);
     constexpr double kSlack = 1e-6;   // the host counts points on a trim as inside
     for (int a = 0; a < 2; ++a)
         if (startView[a] < s.box[a][0] - kSlack || startView[a] > s.box[a][1] + kSlack) return false;
-    if (!projectGridOntoSurf(&surface, view.viewNumber, startWorld, hitWorld)) return false;
+    if (!projectGridOntoSurf(&surface, axis, startWorld, hitWorld)) return false;
     double v[3];
     toView(view.matrix, hitWorld, v);
     *hitZ = v[2];
@@ -218,6 +275,7 @@ struct SURF_Z {
 
 struct VIEW_STATE {
     VIEW_LIST* view = nullptr;
+    VIEW_AXIS axis;
     std::vector<HOLE> holes;   // list order
     CNearHoles near;
     std::vector<SURF_Z> surfaces;
@@ -279,6 +337,7 @@ public:
         for (VIEW_LIST* view = tree; view; view = view->next) {
             VIEW_STATE& state = views_.emplace_back();
             state.view = view;
+            state.axis = viewAxis(view->viewNumber);
             for (POINT_LIST* p = view->firstPoint; p; p = p->next) {
                 if (!p->firstCyl) continue;   // nothing to measure from
                 HOLE& hole = state.holes.emplace_back();
@@ -321,13 +380,14 @@ private:
             if (owners_.owns(p, surface.eptr)) continue;
             const double dc = std::hypot(s.centre[0] - p->ptView[0], s.centre[1] - p->ptView[1]);
             if (hole.topRadius + s.radius < dc) continue;
-            if (checkRays(surface, s, *state.view, hole) < 0) return -1;
+            if (checkRays(surface, s, state, hole) < 0) return -1;
         }
         return 0;
     }
 
     // Steps 7 to 11 for one near hole: the first ray that projects decides.
-    int checkRays(const ent& surface, const SURF_IN_VIEW& s, const VIEW_LIST& view, HOLE& hole) {
+    int checkRays(const ent& surface, const SURF_IN_VIEW& s, const VIEW_STATE& state, HOLE& hole) {
+        const VIEW_LIST& view = *state.view;
         POINT_LIST* p = hole.point;
         const double r = rayRadius(p);
         const double topZ = p->ptView[2];
@@ -340,7 +400,7 @@ private:
             start[0] = p->ptView[0] + r * std::cos(angle);
             start[1] = p->ptView[1] + r * std::sin(angle);
             start[2] = topZ;
-            projected = projectRay(surface, s, view, start, startWorld, hit, &P);
+            projected = projectRay(surface, s, view, state.axis, start, startWorld, hit, &P);
         }
         if (!projected) return 0;
 

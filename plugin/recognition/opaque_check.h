@@ -12,6 +12,7 @@
 #include "host/api.h"
 #include "plugin/core/entity_utils.h"
 #include "plugin/core/progress_box.h"
+#include "plugin/recognition/surface_segment.h"
 
 struct VIEW_LIST;
 struct POINT_LIST;
@@ -42,8 +43,9 @@ private:
     std::unordered_map<std::int32_t, std::vector<POINT_LIST*>> ownersOfId_;  // tree order, each point once
 };
 
-// The holes of one view by their x in the view, so that a surface meets only the holes within its reach
-// instead of every hole of the view. Entries are numbered in the order they are added.
+// The holes of one view on a grid of their (x, y) in the view, so that a surface meets only the holes
+// within its reach instead of every hole of the view (or of a strip across it). Entries are numbered in
+// the order they are added.
 class CNearHoles {
 public:
     void add(double x, double y, double reach);
@@ -54,12 +56,18 @@ public:
 
 private:
     struct ENTRY {
-        double x;
-        int number;
+        double x, y;
     };
-    mutable std::vector<ENTRY> entries_;   // sorted by x when the first query comes
-    mutable bool sorted_ = true;
+    void index() const;
+    std::int64_t cellOf(double v) const;
+
+    std::vector<ENTRY> entries_;
     double maxReach_ = 0;
+    // Built at the first query after an add.
+    mutable bool indexed_ = true;
+    mutable double cell_ = 1;
+    mutable std::unordered_map<std::uint64_t, std::vector<int>> cells_;
+    mutable std::vector<int> aside_;   // entries without finite coordinates: in every answer
 };
 
 // A surface as the checks see it in one view: bounding-box corners, sphere centre and the extreme z (of
@@ -86,8 +94,9 @@ void cornerDistances(const SURF_IN_VIEW& s, double x, double y, double* dMin, do
 // Projects the ray start (view coordinates) onto the surface along the view's axis: true with the hit in
 // world coordinates and its view z; `startWorld` receives the start in world coordinates. A start beside
 // the surface's box is a miss without asking the host (the box holds the surface, so nothing is lost).
-bool projectRay(const ent& surface, const SURF_IN_VIEW& s, const VIEW_LIST& view, const double startView[3],
-                double startWorld[3], double hitWorld[3], double* hitZ);
+// `axis` is the view's axis as the host gives it (viewAxis), read once per check.
+bool projectRay(const ent& surface, const SURF_IN_VIEW& s, const VIEW_LIST& view, const VIEW_AXIS& axis,
+                const double startView[3], double startWorld[3], double hitWorld[3], double* hitZ);
 
 // A check's debug file in PLUGIN_GLOBALS::tmpDir, written line by line with a flush after each while the
 // debug switch is on; a closed dump ignores every write.

@@ -18,6 +18,7 @@
 #include "host/api.h"
 #include "platform/ui/message_box.h"
 #include "plugin/core/globals.h"
+#include "plugin/recognition/boundary_reach.h"
 #include "plugin/recognition/directions.h"
 #include "plugin/recognition/merging.h"
 #include "plugin/recognition/pipeline.h"
@@ -188,134 +189,221 @@ int cylsDelAngDummy(VIEW_LIST* head) {
 
 namespace {
 
-// One end height of a segment of a view, for finding the segments that end in a plane.
+// One end of a segment of a view: its height, its axis point (x, y) in the view and its radius when the
+// stage began.
 struct SEG_END {
     double z;
     int order;   // the segment's place in the view's walk, so hits are handled in list order
     POINT_LIST* point;
     CYL_LIST* cyl;
+    double x = 0, y = 0, r = 0;
+    bool top = false;
+
+    double radiusNow() const { return top ? cyl->rSup : cyl->rInf; }
 };
 
-// The segment ends of every view sorted by height. Heights do not change during the stage, so the ends
-// within T of a plane are found by a binary search instead of a walk over every hole of the view.
-struct END_INDEX {
-    VIEW_LIST* view;
-    std::vector<SEG_END> ends;
+// The segment ends of one view on a grid of their axis points, so that a face is tried only against the
+// ends whose circle reaches its box (grown by T and the face's trim tolerance) and lie within T of its
+// plane, instead of against every end of the view at its height: coplanar faces repeat on large parts.
+// No face can take a point of an end whose circle misses its box, so the stage's results stay those of
+// trying every end. An end whose circle covers too many cells, or that grew past its gridded radius, is
+// tried for every face.
+class END_GRID {
+public:
+    VIEW_LIST* view = nullptr;
+    VIEW_AXIS axis;
 
-    void collect(double h, double t, std::vector<SEG_END>& out) const {
+    void build(VIEW_LIST* v) {
+        view = v;
+        axis = viewAxis(v->viewNumber);
+        int order = 0;
+        for (POINT_LIST* point = v->firstPoint; point; point = point->next)
+            for (CYL_LIST* s = point->firstCyl; s; s = s->next, ++order) {
+                double c[3];
+                toView(v->matrix, s->cUniv, c);
+                ends_.push_back({s->zSup, order, point, s, c[0], c[1], s->rSup, true});
+                ends_.push_back({s->zInf, order, point, s, c[0], c[1], s->rInf, false});
+            }
+        std::vector<double> radii;
+        bool first = true;
+        for (const SEG_END& e : ends_) {
+            if (!std::isfinite(e.x) || !std::isfinite(e.y) || !std::isfinite(e.r)) continue;
+            radii.push_back(std::fabs(e.r));
+            lo_[0] = first ? e.x - e.r : std::min(lo_[0], e.x - e.r);
+            lo_[1] = first ? e.y - e.r : std::min(lo_[1], e.y - e.r);
+            hi_[0] = first ? e.x + e.r : std::max(hi_[0], e.x + e.r);
+            hi_[1] = first ? e.y + e.r : std::max(hi_[1], e.y + e.r);
+            first = false;
+        }
+        if (radii.empty()) {
+            for (int i = 0; i < static_cast<int>(ends_.size()); ++i) wide_.push_back(i);
+            return;
+        }
+        std::nth_element(radii.begin(), radii.begin() + radii.size() / 2, radii.end());
+        const double side = std::max(hi_[0] - lo_[0], hi_[1] - lo_[1]);
+        const double perEnd = side / std::sqrt(static_cast<double>(radii.size()));
+        cell_ = std::max({2 * radii[radii.size() / 2], perEnd, 1e-9 * (1 + side)});
+        nx_ = std::clamp(static_cast<int>((hi_[0] - lo_[0]) / cell_) + 1, 1, kMaxCellsPerSide);
+        ny_ = std::clamp(static_cast<int>((hi_[1] - lo_[1]) / cell_) + 1, 1, kMaxCellsPerSide);
+        cells_.assign(static_cast<std::size_t>(nx_) * ny_, {});
+        for (int i = 0; i < static_cast<int>(ends_.size()); ++i) {
+            const SEG_END& e = ends_[static_cast<std::size_t>(i)];
+            if (!std::isfinite(e.x) || !std::isfinite(e.y) || !std::isfinite(e.r)) {
+                wide_.push_back(i);
+                continue;
+            }
+            const double r = std::fabs(e.r);
+            const int x0 = cellX(e.x - r), x1 = cellX(e.x + r), y0 = cellY(e.y - r), y1 = cellY(e.y + r);
+            if ((x1 - x0 + 1) * (y1 - y0 + 1) > kMaxCellsPerEnd) {
+                wide_.push_back(i);
+                continue;
+            }
+            for (int x = x0; x <= x1; ++x)
+                for (int y = y0; y <= y1; ++y) cells_[static_cast<std::size_t>(x) * ny_ + y].push_back(i);
+        }
+    }
+
+    // Keeps the ends of the segment of walk place `order` findable after flatEnd widened one of them past
+    // the radius it was gridded with.
+    void recheck(int order) {
+        for (int i : {2 * order, 2 * order + 1}) {
+            if (i < 0 || i >= static_cast<int>(ends_.size())) continue;
+            const SEG_END& e = ends_[static_cast<std::size_t>(i)];
+            if (!(e.radiusNow() <= e.r)) wide_.push_back(i);
+        }
+    }
+
+    // The ends within t of height h whose circle reaches the box (view x, y), one per segment, in walk order.
+    void collect(const double lo[2], const double hi[2], double h, double t, std::vector<SEG_END>& out) const {
         out.clear();
-        auto from = std::lower_bound(ends.begin(), ends.end(), h - t,
-                                     [](const SEG_END& e, double z) { return e.z < z; });
-        for (auto it = from; it != ends.end() && it->z <= h + t; ++it) out.push_back(*it);
+        auto consider = [&](int i) {
+            const SEG_END& e = ends_[static_cast<std::size_t>(i)];
+            if (!(e.z >= h - t && e.z <= h + t)) return;
+            const double r = std::max(std::fabs(e.r), std::fabs(e.radiusNow()));
+            const double dx = std::max({lo[0] - e.x, 0.0, e.x - hi[0]});
+            const double dy = std::max({lo[1] - e.y, 0.0, e.y - hi[1]});
+            // NaN coordinates fail every comparison: such an end is kept, as the plain walk would try it.
+            if (std::hypot(dx, dy) > r * (1 + 1e-12) + 1e-12) return;
+            out.push_back(e);
+        };
+        if (!cells_.empty() && hi[0] >= lo_[0] && lo[0] <= hi_[0] && hi[1] >= lo_[1] && lo[1] <= hi_[1]) {
+            const int x0 = cellX(lo[0]), x1 = cellX(hi[0]), y0 = cellY(lo[1]), y1 = cellY(hi[1]);
+            for (int x = x0; x <= x1; ++x)
+                for (int y = y0; y <= y1; ++y)
+                    for (int i : cells_[static_cast<std::size_t>(x) * ny_ + y]) consider(i);
+        }
+        for (int i : wide_) consider(i);
         std::sort(out.begin(), out.end(), [](const SEG_END& a, const SEG_END& b) { return a.order < b.order; });
         auto sameSegment = [](const SEG_END& a, const SEG_END& b) { return a.order == b.order; };
         out.erase(std::unique(out.begin(), out.end(), sameSegment), out.end());
     }
-};
 
-std::vector<END_INDEX> indexEnds(VIEW_LIST* head) {
-    std::vector<END_INDEX> index;
-    for (VIEW_LIST* view = head; view; view = view->next) {
-        END_INDEX& entry = index.emplace_back();
-        entry.view = view;
-        int order = 0;
-        for (POINT_LIST* point = view->firstPoint; point; point = point->next) {
-            for (CYL_LIST* s = point->firstCyl; s; s = s->next, ++order) {
-                entry.ends.push_back({s->zSup, order, point, s});
-                entry.ends.push_back({s->zInf, order, point, s});
-            }
-        }
-        std::sort(entry.ends.begin(), entry.ends.end(), [](const SEG_END& a, const SEG_END& b) {
-            return a.z != b.z ? a.z < b.z : a.order < b.order;
-        });
+private:
+    static constexpr int kMaxCellsPerSide = 2048;
+    static constexpr int kMaxCellsPerEnd = 64;
+
+    int cellX(double v) const { return cellOf(v, lo_[0], nx_); }
+    int cellY(double v) const { return cellOf(v, lo_[1], ny_); }
+    int cellOf(double v, double from, int count) const {
+        const double c = std::floor((v - from) / cell_);
+        if (!(c >= 0)) return 0;
+        return c >= count - 1 ? count - 1 : static_cast<int>(c);
     }
-    return index;
-}
+    std::vector<SEG_END> ends_;   // two per segment: top, bottom
+    std::vector<std::vector<int>> cells_;
+    std::vector<int> wide_;
+    double lo_[2] = {0, 0}, hi_[2] = {0, 0};
+    double cell_ = 1;
+    int nx_ = 0, ny_ = 0;
+};
 
 // A planar face with its boundary points, each boundary's last point already replaced by its first, and
-// those points (x, y) in the frame of the view last asked for: many segments of one view may end on one
-// face, and each would otherwise evaluate every boundary point again.
+// the points that measure its reach about an axis, (x, y) in the frame of the view last asked for: many
+// segments of one view may end on one face, and each would otherwise evaluate every boundary point again
+// and walk all of them.
 struct PLANAR_FACE {
-    const ent* surface;
-    std::vector<std::vector<uv_pt>> boundaries;
+    const ent* surface;   // its boundaries fit its trim table
     const VIEW_LIST* framedFor = nullptr;
-    std::vector<std::vector<std::array<double, 2>>> framed;
+    CBoundaryReach reach;
 
-    const std::vector<std::vector<std::array<double, 2>>>& inFrameOf(const VIEW_LIST* view);
+    CBoundaryReach& reachIn(const VIEW_LIST* view);
 };
 
-// Takes the boundaries out of the trim table; false when they are incoherent. The lengths must add up to
-// no more than the table holds plus the one closing point that is never read; a start or length that
-// leaves the table counts as incoherent too rather than being read past the end.
-bool readBoundaries(const ent& e, PLANAR_FACE& face, long* sum) {
-    const std::vector<uv_pt>& table = e.surf.trimPoints;
-    const long count = static_cast<long>(table.size());
+// Whether the boundaries fit the trim table. The lengths must add up to no more than the table holds plus
+// the one closing point that is never read; a start or length that leaves the table counts as incoherent
+// too rather than being read past the end.
+bool boundariesFit(const ent& e, long* sum) {
+    const long count = static_cast<long>(e.surf.trimPoints.size());
     *sum = 0;
     for (const trim_bound& b : e.surf.trimBounds) *sum += b.length + 2;
     if (*sum > count + 1) return false;
-    face.boundaries.reserve(e.surf.trimBounds.size());
     for (std::size_t i = 0; i < e.surf.trimBounds.size(); ++i) {
         const trim_bound& b = e.surf.trimBounds[i];
         const long start = i == 0 ? 0 : b.start;
         const long points = b.length + 2;
         if (start < 0 || points < 2 || start + points - 1 > count) return false;
-        std::vector<uv_pt>& boundary = face.boundaries.emplace_back();
-        boundary.reserve(static_cast<std::size_t>(points));
-        for (long k = 0; k + 1 < points; ++k) boundary.push_back(table[static_cast<std::size_t>(start + k)]);
-        boundary.push_back(table[static_cast<std::size_t>(start)]);
     }
     return true;
 }
 
-// Whether the face takes the point at `radius` and `angle` about c (view frame) at c's height.
-bool takesPointAround(const PLANAR_FACE& face, const VIEW_LIST* view, const double c[3], double radius,
-                      double angle) {
-    const double local[3] = {c[0] + radius * std::cos(angle), c[1] + radius * std::sin(angle), c[2]};
-    double world[3], hit[3];
-    mul_mat_vector(view->matrix, local, world);
-    return projectGridOntoSurf(face.surface, view->viewNumber, world, hit) != 0;
+// Calls `take(uv)` for each point of boundary i of a face whose boundaries fit, its last point replaced
+// by its first.
+template <class Take>
+void forBoundaryPoints(const ent& e, std::size_t i, Take take) {
+    const std::vector<uv_pt>& table = e.surf.trimPoints;
+    const trim_bound& b = e.surf.trimBounds[i];
+    const long start = i == 0 ? 0 : b.start;
+    const long points = b.length + 2;
+    for (long k = 0; k + 1 < points; ++k) take(table[static_cast<std::size_t>(start + k)]);
+    take(table[static_cast<std::size_t>(start)]);
 }
 
-const std::vector<std::vector<std::array<double, 2>>>& PLANAR_FACE::inFrameOf(const VIEW_LIST* view) {
-    if (framedFor == view) return framed;
-    framed.assign(boundaries.size(), {});
-    for (std::size_t b = 0; b < boundaries.size(); ++b) {
-        for (const uv_pt& uv : boundaries[b]) {
+// Whether the face takes the point at `radius` and `angle` about c (view frame) at c's height.
+bool takesPointAround(const PLANAR_FACE& face, const END_GRID& grid, const double c[3], double radius, double angle) {
+    const double local[3] = {c[0] + radius * std::cos(angle), c[1] + radius * std::sin(angle), c[2]};
+    double world[3], hit[3];
+    mul_mat_vector(grid.view->matrix, local, world);
+    return projectGridOntoSurf(face.surface, grid.axis, world, hit) != 0;
+}
+
+// Every boundary point, and the middle of every edge that does not turn back by a right angle or more from
+// the edge before.
+CBoundaryReach& PLANAR_FACE::reachIn(const VIEW_LIST* view) {
+    if (framedFor == view) return reach;
+    std::vector<CBoundaryReach::POINT> points;
+    std::vector<std::array<double, 2>> framed;
+    for (std::size_t b = 0; b < surface->surf.trimBounds.size(); ++b) {
+        framed.clear();
+        forBoundaryPoints(*surface, b, [&](const uv_pt& uv) {
             p_3d p;
-            if (!eval_surf(surface, uv.u, uv.v, 0, &p)) continue;
+            if (!eval_surf(surface, uv.u, uv.v, 0, &p)) return;
             const double world[3] = {p.x, p.y, p.z};
             double q[3];
             toView(view->matrix, world, q);
-            framed[b].push_back({q[0], q[1]});
-        }
-    }
-    framedFor = view;
-    return framed;
-}
-
-// The nearest and farthest reach of the face's boundaries about c: every boundary point, and the middle
-// of every edge that does not turn back by a right angle or more from the edge before.
-void boundaryReach(PLANAR_FACE& face, const VIEW_LIST* view, const double c[3], double* rMin, double* rMax) {
-    auto reach = [&](double x, double y) {
-        const double d = std::hypot(x - c[0], y - c[1]);
-        *rMin = std::min(*rMin, d);
-        *rMax = std::max(*rMax, d);
-    };
-    for (const std::vector<std::array<double, 2>>& boundary : face.inFrameOf(view)) {
+            framed.push_back({q[0], q[1]});
+        });
         double previous[2] = {0, 0};
         double previousDirection = 0;
-        for (std::size_t k = 0; k < boundary.size(); ++k) {
-            const std::array<double, 2>& q = boundary[k];
-            reach(q[0], q[1]);
+        for (std::size_t k = 0; k < framed.size(); ++k) {
+            const std::array<double, 2>& q = framed[k];
+            points.push_back({q[0], q[1]});
             if (k > 0) {
                 const double direction = std::atan2(q[1] - previous[1], q[0] - previous[0]);
                 if (k == 1 || std::fabs(std::remainder(direction - previousDirection, 2 * kPi)) < kPi / 2)
-                    reach((q[0] + previous[0]) / 2, (q[1] + previous[1]) / 2);
+                    points.push_back({(q[0] + previous[0]) / 2, (q[1] + previous[1]) / 2});
                 previousDirection = direction;
             }
             copyPoint2d(previous, q.data());
         }
     }
+    reach = CBoundaryReach(std::move(points));
+    framedFor = view;
+    return reach;
+}
+
+// The nearest and farthest reach of the face's boundaries about c.
+void boundaryReach(PLANAR_FACE& face, const VIEW_LIST* view, const double c[3], double* rMin, double* rMax) {
+    face.reachIn(view).reach(c[0], c[1], rMin, rMax);
 }
 
 void appendSurfaceEnt(CYL_LIST* s, const ent& e) {
@@ -328,8 +416,9 @@ void appendSurfaceEnt(CYL_LIST* s, const ent& e) {
 }
 
 // The face against one end of s lying in its plane at the view's height h.
-void flatEnd(const ent& e, PLANAR_FACE& face, const VIEW_LIST* view, POINT_LIST* point, CYL_LIST* s,
-             double h, std::uint16_t mode) {
+void flatEnd(const ent& e, PLANAR_FACE& face, const END_GRID& grid, POINT_LIST* point, CYL_LIST* s, double h,
+             std::uint16_t mode) {
+    const VIEW_LIST* view = grid.view;
     const double t = g_tolerances.tolT;
     const bool top = std::fabs(s->zSup - h) < t;
     if (!top && !(std::fabs(s->zInf - h) < t)) return;
@@ -341,11 +430,11 @@ void flatEnd(const ent& e, PLANAR_FACE& face, const VIEW_LIST* view, POINT_LIST*
     if (probe < t) return;
     bool touches = false;
     for (int k = 0; k < kProbeCount && !touches; ++k)
-        touches = takesPointAround(face, view, c, probe, k * 2 * kPi / kProbeCount);
+        touches = takesPointAround(face, grid, c, probe, k * 2 * kPi / kProbeCount);
     if (!touches) return;
 
     double hit[3];
-    const bool closed = projectGridOntoSurf(face.surface, view->viewNumber, s->cUniv, hit) != 0;
+    const bool closed = projectGridOntoSurf(face.surface, grid.axis, s->cUniv, hit) != 0;
     double rMin = r, rMax = 0;
     if (closed) {
         rMin = 0;
@@ -357,7 +446,7 @@ void flatEnd(const ent& e, PLANAR_FACE& face, const VIEW_LIST* view, POINT_LIST*
     const double outside = r + 5 * g_tolerances.tol4T;
     if (rMax > outside) {
         bool flat = r - rMin >= 2.5 * g_tolerances.tol4T &&
-                    takesPointAround(face, view, c, outside, s->Ai + s->Asw / 2);
+                    takesPointAround(face, grid, c, outside, s->Ai + s->Asw / 2);
         if (mode == kRecognizeFeatures) flat = false;
         if (flat && s == point->firstCyl && top) {
             // The face is the hole's entry face: the mouth is where the face's inner edge lies.
@@ -386,6 +475,28 @@ void flatEnd(const ent& e, PLANAR_FACE& face, const VIEW_LIST* view, POINT_LIST*
     appendSurfaceEnt(s, e);
 }
 
+// The face's box seen in the view (x, y), grown by `reach`.
+void faceBoxInView(const ent& e, const VIEW_LIST* view, double reach, double lo[2], double hi[2]) {
+    const p_3d& a = e.surf.boxMin;
+    const p_3d& b = e.surf.boxMax;
+    lo[0] = lo[1] = 1e300;
+    hi[0] = hi[1] = -1e300;
+    for (int k = 0; k < 8; ++k) {
+        const double corner[3] = {(k & 1) ? b.x : a.x, (k & 2) ? b.y : a.y, (k & 4) ? b.z : a.z};
+        double q[3];
+        toView(view->matrix, corner, q);
+        for (int i = 0; i < 2; ++i) {
+            lo[i] = std::min(lo[i], q[i]);
+            hi[i] = std::max(hi[i], q[i]);
+        }
+    }
+    for (int i = 0; i < 2; ++i) {
+        const double slack = reach + 1e-9 * (std::fabs(lo[i]) + std::fabs(hi[i]));
+        lo[i] -= slack;
+        hi[i] += slack;
+    }
+}
+
 // Asks about a face whose boundaries do not fit its table. True when the user cancels the stage.
 bool rejectIncoherent(const ent& e, long pointCount, long sum) {
     char text[1024];
@@ -399,39 +510,56 @@ bool rejectIncoherent(const ent& e, long pointCount, long sum) {
 }
 
 int planarFaces(VIEW_LIST* head, std::uint16_t mode) {
-    const double t = g_tolerances.tolT;
-    const std::vector<END_INDEX> index = indexEnds(head);
-    std::vector<SEG_END> hits;
-    int result = kPlanarDone;
-
-    db_ptr from = db_start();
-    for (;;) {
-        ent e{};
-        char found = 0;
-        get_ent(from, 1, kEntSurface, &e, &from, &found);
-        if (!found) break;
-        if (!is_level_visible(e.level) || e.surf.typeCode != kSurfTrimmed || e.surf.trimBounds.empty()) continue;
-        p_3d normal, planePoint;
-        if (!is_surf_planar(&e, &normal, &planePoint)) continue;
-
-        PLANAR_FACE face{&e, {}, nullptr, {}};
-        long sum = 0;
-        if (!readBoundaries(e, face, &sum)) {
-            if (rejectIncoherent(e, static_cast<long>(e.surf.trimPoints.size()), sum)) return kPlanarRejected;
-            result = kPlanarRejected;
-            continue;
-        }
-        const double n[3] = {normal.x, normal.y, normal.z};
-        const double p[3] = {planePoint.x, planePoint.y, planePoint.z};
-        for (const END_INDEX& entry : index) {
-            if (compareDirections(entry.view->matrix[2], n, g_tolerances.axisAngle) == 0) continue;
-            double q[3];
-            toView(entry.view->matrix, p, q);
-            entry.collect(q[2], t, hits);
-            for (const SEG_END& hit : hits) flatEnd(e, face, entry.view, hit.point, hit.cyl, q[2], mode);
-        }
+    std::vector<END_GRID> grids;
+    for (VIEW_LIST* view = head; view; view = view->next) {
+        grids.emplace_back().build(view);
     }
-    return result;
+    std::vector<SEG_END> hits;
+    struct WALK {
+        std::vector<END_GRID>& grids;
+        std::vector<SEG_END>& hits;
+        std::uint16_t mode;
+        int result = kPlanarDone;
+        bool outOfMemory = false;
+    } walk{grids, hits, mode};
+    // The records are the host's own (walk_ents); 1 stops the walk at the user's cancel, 2 out of memory.
+    const int stopped = walk_ents(db_start(), 1, kEntSurface, [](const ent& e, void* context) -> int {
+        WALK& w = *static_cast<WALK*>(context);
+        try {
+            if (!is_level_visible(e.level) || e.surf.typeCode != kSurfTrimmed || e.surf.trimBounds.empty()) return 0;
+            p_3d normal, planePoint;
+            if (!is_surf_planar(&e, &normal, &planePoint)) return 0;
+            long sum = 0;
+            if (!boundariesFit(e, &sum)) {
+                if (rejectIncoherent(e, static_cast<long>(e.surf.trimPoints.size()), sum)) return 1;
+                w.result = kPlanarRejected;
+                return 0;
+            }
+            PLANAR_FACE face{&e, nullptr, CBoundaryReach()};
+            const double t = g_tolerances.tolT;
+            const double n[3] = {normal.x, normal.y, normal.z};
+            const double p[3] = {planePoint.x, planePoint.y, planePoint.z};
+            const double reach = t + surf_trim_tolerance(&e);
+            for (END_GRID& grid : w.grids) {
+                if (compareDirections(grid.view->matrix[2], n, g_tolerances.axisAngle) == 0) continue;
+                double q[3], lo[2], hi[2];
+                toView(grid.view->matrix, p, q);
+                faceBoxInView(e, grid.view, reach, lo, hi);
+                grid.collect(lo, hi, q[2], t, w.hits);
+                for (const SEG_END& hit : w.hits) {
+                    flatEnd(e, face, grid, hit.point, hit.cyl, q[2], w.mode);
+                    grid.recheck(hit.order);
+                }
+            }
+            return 0;
+        } catch (const std::bad_alloc&) {
+            w.outOfMemory = true;
+            return 2;
+        }
+    }, &walk);
+    if (walk.outOfMemory) throw std::bad_alloc();
+    if (stopped == 1) return kPlanarRejected;
+    return walk.result;
 }
 
 }  // namespace

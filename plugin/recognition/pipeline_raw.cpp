@@ -94,7 +94,7 @@ public:
     ~CRawBuilder() { freeViewsTree(m_head); }
 
     // 1 placed, 0 skipped, -1 failed.
-    int addSurface(db_ptr entry);
+    int addSurface(const ent& surface);
     VIEW_LIST* release() { return std::exchange(m_head, nullptr); }
 
 private:
@@ -235,9 +235,9 @@ bool CRawBuilder::insertSegment(POINT_LIST* point, const CYL_LIST& seg, const do
     return true;
 }
 
-int CRawBuilder::addSurface(db_ptr entry) {
+int CRawBuilder::addSurface(const ent& surface) {
     CYL_LIST seg{};
-    const int made = surfaceToSegment(&seg, entry);
+    const int made = surfaceToSegment(&seg, surface);
     if (made < 0) return -1;
     if (made == 0) return 0;
     if (isDirInSelViews(seg.zDir(), 1) < 1) {
@@ -263,7 +263,7 @@ int buildRawTree(VIEW_LIST** head, const RAW_FILTERS& filters) {
     CRawBuilder builder(filters);
     const int walked = forEachVisibleSurface([&](const ent& surface) {
         ++g_surfaceCount;
-        return builder.addSurface(surface.eptr) < 0 ? -1 : 0;
+        return builder.addSurface(surface) < 0 ? -1 : 0;
     });
     if (walked < 0) return -1;
     *head = builder.release();

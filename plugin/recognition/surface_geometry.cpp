@@ -162,6 +162,21 @@ int viewNumberOfMatrix(const double matrix[3][3], double angleTolerance, std::in
     return 0;
 }
 
+VIEW_AXIS viewAxis(int view) {
+    VIEW_AXIS axis;
+    double m[3][3];
+    if (!get_view_matrix(view, m)) return axis;
+    axis.known = true;
+    copyVector(axis.z, m[2]);
+    return axis;
+}
+
+int projectGridOntoSurf(const ent* surface, const VIEW_AXIS& axis, const double point[3], double out[3], double* u,
+                        double* v) {
+    if (!axis.known) return 0;
+    return project_pt_along_dir(surface, axis.z, point, surface->surf.uMin, surface->surf.vMin, out, u, v);
+}
+
 int projectGridOntoSurf(const ent* surface, int view, const double point[3], double out[3], double* u, double* v) {
     // The grid's first start is (u min, v min). The host's projection meets the face or misses it whatever
     // its start, and when it meets it takes the hit nearest the start: the first start gives what the whole

@@ -165,13 +165,19 @@ int classifySurface(const ent* surface, int* axialIndex, int* apexEnd, double su
 }
 
 int surfaceToSegment(CYL_LIST* segment, db_ptr entity) {
+    ent original{};
+    if (!get_ent_from_eptr(entity, &original)) return 0;
+    return surfaceToSegment(segment, original);
+}
+
+int surfaceToSegment(CYL_LIST* segment, const ent& original) {
     const double t = g_tolerances.tolT;
     const double surfaceTolerance = g_globals->settings.roundnessTolerance;
     const double axisTolerance = g_globals->settings.axisAngleTolerance * kDegree;
+    const db_ptr entity = original.eptr;
 
     // The entity, and the surface to sample: a trimmed surface's base.
-    ent original{};
-    if (!get_ent_from_eptr(entity, &original) || original.type != kEntSurface) return 0;
+    if (original.type != kEntSurface) return 0;
     const bool trimmed = original.surf.typeCode == kSurfTrimmed;
     ent base{};
     if (trimmed && (!get_ent_from_eptr(original.surf.base, &base) || base.type != kEntSurface)) return 0;

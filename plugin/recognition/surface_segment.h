@@ -16,6 +16,8 @@ struct CYL_LIST;
 // caller ends its whole run). Heights, radii, start angle and sweep are all measured in the frame the
 // segment carries (`matrix`, host view `viewNumber`); an axis along -Z is filed in view 1.
 [[nodiscard]] int surfaceToSegment(CYL_LIST* segment, db_ptr entity);
+// The same for the entity's record at hand.
+[[nodiscard]] int surfaceToSegment(CYL_LIST* segment, const ent& surface);
 
 // Kinds of classifySurface.
 constexpr int kSurfUnusable = 0;
@@ -69,3 +71,14 @@ int viewNumberOfMatrix(const double matrix[3][3], double angleTolerance, std::in
 // 1 with the projected point (world) and, when asked, its parameters; 0 when the line misses the face.
 int projectGridOntoSurf(const ent* surface, int view, const double point[3], double out[3], double* u = nullptr,
                         double* v = nullptr);
+
+// A host view's Z axis, read once by a stage that projects many points along it; `known` is false when the
+// host has no such view (every projection along it then misses).
+struct VIEW_AXIS {
+    bool known = false;
+    double z[3] = {0, 0, 0};
+};
+VIEW_AXIS viewAxis(int view);
+// projectGridOntoSurf along an axis read before.
+int projectGridOntoSurf(const ent* surface, const VIEW_AXIS& axis, const double point[3], double out[3],
+                        double* u = nullptr, double* v = nullptr);

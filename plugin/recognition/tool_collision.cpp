@@ -34,6 +34,7 @@ struct MEMBER {
 
 struct VIEW_STATE {
     VIEW_LIST* view = nullptr;
+    VIEW_AXIS axis;
     std::vector<HEAD> heads;
     std::vector<MEMBER> members;   // heads in list order, each followed by its chain
     CNearHoles near;
@@ -85,6 +86,7 @@ public:
         for (VIEW_LIST* view = tree; view; view = view->next) {
             VIEW_STATE& state = views_.emplace_back();
             state.view = view;
+            state.axis = viewAxis(view->viewNumber);
             for (POINT_LIST* p = view->firstPoint; p; p = p->next) {
                 if (p->chainMember || !p->firstCyl) continue;
                 const HEAD head = measureHead(p);
@@ -118,15 +120,16 @@ private:
             POINT_LIST* p = m.point;
             if (owners_.owns(p, surface.eptr)) continue;
             const double dc = std::hypot(s.centre[0] - p->ptView[0], s.centre[1] - p->ptView[1]);
-            if (head.rCD + s.radius >= dc) tool(surface, s, *state.view, p, head, head.rCD, true);
-            if (head.rCh + s.radius >= dc) tool(surface, s, *state.view, p, head, head.rCh, false);
+            if (head.rCD + s.radius >= dc) tool(surface, s, state, p, head, head.rCD, true);
+            if (head.rCh + s.radius >= dc) tool(surface, s, state, p, head, head.rCh, false);
         }
     }
 
     // 32 rays on the tool's circle (one on the axis for a tool narrower than 0.4T); the first hit above the
     // top or below the bottom by more than 4T marks the point and ends the rays.
-    void tool(const ent& surface, const SURF_IN_VIEW& s, const VIEW_LIST& view, POINT_LIST* p, const HEAD& head,
+    void tool(const ent& surface, const SURF_IN_VIEW& s, const VIEW_STATE& state, POINT_LIST* p, const HEAD& head,
               double radius, bool centreDrill) {
+        const VIEW_LIST& view = *state.view;
         const double topZ = p->ptView[2];
         const double bottomZ = topZ - head.depth;
         const double T4 = g_tolerances.tol4T;
@@ -138,7 +141,7 @@ private:
             const double start[3] = {p->ptView[0] + radius * std::cos(angle), p->ptView[1] + radius * std::sin(angle),
                                      topZ};
             double startWorld[3], hit[3], P = 0;
-            if (!projectRay(surface, s, view, start, startWorld, hit, &P)) continue;
+            if (!projectRay(surface, s, view, state.axis, start, startWorld, hit, &P)) continue;
             const bool above = P > topZ + T4;
             const bool below = bottomZ - T4 > P;
             if (!above && !below) continue;

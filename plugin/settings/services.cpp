@@ -51,3 +51,6 @@ bool CDlgSharedLibNF::onInitDialog() {
 plat::Periodic startSharedDataWatcher(WATCHER_CTL* ctl) {
     return plat::startPeriodic("sharedDataWatcher", 200, [ctl] { return ctl->stop.load() == 0; });
 }
+
+int CSharedData::copyTablesToShared(const std::string&) { return 0; }
+void CSharedData::copyTablesFromShared(const std::string&) {}

@@ -16,6 +16,9 @@ public:
     // "RWrunning.dat" of the shared folder: 0 creates it (1 when it cannot be), 1 removes it, 2 tests it
     // (1 when it exists); 0 otherwise.
     int runningFlag(int mode) const;
+    // The library's changed tables copied to and from the shared folder: nothing to copy yet; 0.
+    int copyTablesToShared(const std::string& libraryName);
+    void copyTablesFromShared(const std::string& libraryName);
     const CTextSection& texts() const { return texts_; }
 
 private:

@@ -115,30 +115,38 @@ std::vector<std::string> processNames(const CTabColsDesc& table, std::size_t max
 
 int CTabColsDesc::readProcess(const std::string& processName, PROCESS_OPE* out,
                               const ProcessLineCallback& callback) const {
-    if (processName.empty() || path.empty()) return 0;
+    int count = 0;
+    return readProcessChecked(processName, out, &count, callback) == ProcessRead::missing ? -1 : count;
+}
+
+ProcessRead CTabColsDesc::readProcessChecked(const std::string& processName, PROCESS_OPE* out, int* countOut,
+                                             const ProcessLineCallback& callback) const {
+    *countOut = 0;
+    if (processName.empty() || path.empty()) return ProcessRead::read;
     const auto part = processPart(plat::readFile(path));
-    if (!part || !part->found) return 0;
+    if (!part || !part->found) return ProcessRead::read;
     const std::vector<TEXT_LINE>& lines = part->lines;
     std::size_t i = part->first;
     std::string_view lineName;
     long number = 0;
     while (i < lines.size() && !(processLineName(lines[i].text, &lineName, &number) && lineName == processName)) ++i;
-    if (i == lines.size()) return -1;
-    if (number == 0) return 0;
+    if (i == lines.size()) return ProcessRead::missing;
+    if (number == 0) return ProcessRead::read;
 
     CTextSection operationTypes;
     (void)operationTypes.load(g_globals->uiTextFile, "OperationTypes", false);
     int count = 0;
-    while (i < lines.size() && count < kMaxProcessOps) {
+    while (i < lines.size()) {
         if (!processLineName(lines[i].text, &lineName)) {
             ++i;
             continue;
         }
         if (lineName != processName) break;
+        if (count == kMaxProcessOps) return ProcessRead::refused;   // the caller's array is full
         PROCESS_OPE& op = out[count];
         op = PROCESS_OPE{};
         const std::string line = escapeFirstText(lines[i].text);
-        const std::string fields(fieldsAfterBracket(line));
+        std::string fields(fieldsAfterBracket(line));
         if (callback) callback(fields);
         parseOperationFields(fields, op);
         ++i;
@@ -150,13 +158,14 @@ int CTabColsDesc::readProcess(const std::string& processName, PROCESS_OPE* out,
             }
             if (!readBlockLines(letters, op)) {
                 showTableMessage(kMsgTableDamaged, path);
-                return 0;
+                *countOut = 0;
+                return ProcessRead::refused;
             }
         }
         setOpeText(op, process_ope::label, operationLabel(op, *this, operationTypes));
-        ++count;
+        *countOut = ++count;
     }
-    return count;
+    return ProcessRead::read;
 }
 
 int CTabColsDesc::writeProcess(const std::string& processName, const PROCESS_OPE* ops, int count) const {

@@ -1,11 +1,9 @@
-// What the rest of the plug-in uses of the process tables: the table object, its lookups and the thread
-// tables; and the library services still standing in (docs/seams.md).
+// What the rest of the plug-in uses of the process tables: the table object and its lookups, the thread
+// tables, the library check and the shared copies.
 #pragma once
 
+#include "plugin/tables/library_check.h"
 #include "plugin/tables/number_text.h"
 #include "plugin/tables/tab_cols_desc.h"
+#include "plugin/tables/table_migration.h"
 #include "plugin/tables/thread_tables.h"
-
-[[nodiscard]] int copyTablesToSharedData();
-int copyTablesFromSharedData();
-[[nodiscard]] int checkTablesLibrary(int askUser);

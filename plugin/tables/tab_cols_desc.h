@@ -69,8 +69,12 @@ struct TAB_CIL_ENTRY {
     std::int16_t colId2 = 0, colId3 = 0, a = 0, b = 0;
 };
 
-// Called with the text of each operation line after its "]" before the line is parsed.
-using ProcessLineCallback = std::function<void(const std::string&)>;
+// Called with the text of each operation line after its "]" before the line is parsed; it may change it.
+using ProcessLineCallback = std::function<void(std::string&)>;
+
+// How a process read went: read (its operations, possibly none), missing, or refused (a damaged block line,
+// or more operations than a process holds; reading it and writing it back would lose some).
+enum class ProcessRead { read, missing, refused };
 
 class CTabColsDesc {
 public:
@@ -115,6 +119,9 @@ public:
     // ---- processes (processes.cpp) ----
     // `out` holds kMaxProcessOps records; -1 when the file has no process of that name.
     int readProcess(const std::string& processName, PROCESS_OPE* out, const ProcessLineCallback& callback = {}) const;
+    // The same with the outcome told apart; the count goes to *count.
+    ProcessRead readProcessChecked(const std::string& processName, PROCESS_OPE* out, int* count,
+                                   const ProcessLineCallback& callback = {}) const;
     int writeProcess(const std::string& processName, const PROCESS_OPE* ops, int count) const;
     int deleteProcess(const std::string& processName) const;
     int purgeUnusedProcesses() const;

@@ -2,7 +2,6 @@
 // renames from the UI texts, with names that hold until those texts are loaded.
 #include "plugin/tooling/services.h"
 
-MACHINE_INFO g_machineInfo;
 char g_toolLibExt[16] = "Tools";
 
 TOOL_OP_TYPE g_toolOpTypes[] = {
@@ -31,16 +30,6 @@ TOOL_OP_TYPE g_toolOpTypes[] = {
 };
 
 TOOL_MATERIAL g_toolMaterials[6] = {};
-
-int readMachineGroupInfo(op_group*) {
-    g_machineInfo = MACHINE_INFO{};
-    return 1;
-}
-
-int OP_CYCLE_LIST::load(const char*, int) {
-    cycles.clear();
-    return 0;
-}
 
 int deleteGroupOperations(std::uint32_t) { return 0; }
 

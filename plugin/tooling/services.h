@@ -7,33 +7,11 @@
 
 #include "host/api.h"
 #include "platform/ui/dialog.h"
+#include "plugin/tooling/cycle_names.h"
+#include "plugin/tooling/machine_info.h"
 #include "plugin/tooling/tool_records.h"
 
-struct CONTROL_DEFINITION {
-    double maxFeedRate = 0;
-    double rapidRate = 0;
-};
 
-struct MACHINE_INFO {
-    CONTROL_DEFINITION control;
-    std::int32_t componentCount = 0;   // type-5 records of the machine
-    double spindleSpeedLimit = 0;      // type-301 record
-    double toolChangeSeconds = 0;      // type-400 record
-    double further[3] = {};
-};
-extern MACHINE_INFO g_machineInfo;
-
-int readMachineGroupInfo(op_group* machineGroup);
-
-struct OP_CYCLE_LIST {
-    struct CYCLE {
-        std::string name;
-        bool enabled = true;
-        int number = 0;
-    };
-    std::vector<CYCLE> cycles;
-    int load(const char* postText, int flag);
-};
 
 struct TOOL_OP_TYPE {
     std::int32_t type;

@@ -5,7 +5,7 @@
 
 static_assert(gen_op_group_layout::next == sizeof(GEN_OP_GROUP::area0));
 static_assert(gen_op_group_layout::next + 4 == GEN_OP_GROUP::kSize);
-static_assert(tools_seq_layout::opeCount == tools_seq_layout::view + 4 + sizeof(FULL_TOOLS_SEQ::area4));
+static_assert(tools_seq_layout::opeCount == tools_seq_layout::viewCount + sizeof(FULL_TOOLS_SEQ::viewCount));
 static_assert(tools_seq_layout::tools + 4 + sizeof(FULL_TOOLS_SEQ::area20) == FULL_TOOLS_SEQ::kSize);
 
 int freeGenOpGroupList(GEN_OP_GROUP* first) {
@@ -38,7 +38,7 @@ std::array<std::uint8_t, FULL_TOOLS_SEQ::kSize> toolsSeqImage(const FULL_TOOLS_S
     std::array<std::uint8_t, FULL_TOOLS_SEQ::kSize> image{};
     std::uint8_t* at = image.data();
     putLink(at, view, idOf, entry.view);
-    putField(at, view + 4, entry.area4);
+    putField(at, viewCount, entry.viewCount);
     putField(at, opeCount, static_cast<std::int32_t>(entry.opes.size()));
     putLink(at, opes, idOf, entry.opes.empty() ? nullptr : entry.opes.data());
     putLink(at, tools, idOf, entry.tools);
@@ -50,7 +50,7 @@ FULL_TOOLS_SEQ toolsSeqFromImage(const std::uint8_t* image, TOOLS_SEQ_SLOTS& slo
     using namespace tools_seq_layout;
     FULL_TOOLS_SEQ entry;
     slots.view = getLink(image, view);
-    getField(image, view + 4, entry.area4);
+    getField(image, viewCount, entry.viewCount);
     getField(image, opeCount, slots.opeCount);
     getField(image, tools + 4, entry.area20);
     return entry;

@@ -28,8 +28,8 @@ struct GEN_OP_GROUP {
 // One entry of the tool sequence: the operations of one view done with one tool.
 struct FULL_TOOLS_SEQ {
     static constexpr std::size_t kSize = 24;
-    VIEW_LIST* view = nullptr;
-    std::uint8_t area4[4] = {};
+    VIEW_LIST* view = nullptr;                      // first view of the group
+    std::int32_t viewCount = 0;                     // views in the group
     std::vector<OPE_LIST*> opes;                    // owned array; its size is the stored opeCount
     std::vector<TP_TOOL_IMAGE>* tools = nullptr;    // the tool array the entry refers to
     std::uint8_t area20[4] = {};
@@ -39,7 +39,7 @@ namespace gen_op_group_layout {
 constexpr std::size_t next = 262;
 }
 namespace tools_seq_layout {
-constexpr std::size_t view = 0, opeCount = 8, opes = 12, tools = 16;
+constexpr std::size_t view = 0, viewCount = 4, opeCount = 8, opes = 12, tools = 16;
 }
 
 // Releases the list from `first` following `next`. Returns 0.

@@ -5,12 +5,15 @@
 
 #include <bit>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <sqlite3.h>
 
 #include "host/api.h"
 #include "host/builder/part_builder.h"
@@ -333,6 +336,57 @@ TEST_F(PartFile, SolidsKeepTheirShapeAndFaceColours) {
     EXPECT_EQ(back.solid.body, "Stock");
 }
 
+// One flipped bit anywhere in a solid's stored geometry or face colours is refused by its checksum before
+// the kernel reads the text; a file of format version 1, written without checksums, still opens whole.
+TEST_F(PartFile, FlippedBitsInStoredGeometryAreRefusedAndOldFilesWithoutChecksumsOpen) {
+    const host::builder::BuiltPart built = host::builder::PartBuilder::block({100, 50, 20}).stockColour(4).build();
+    ASSERT_TRUE(built.ok()) << built.error;
+    ent solid{};
+    solid.type = kEntSolid;
+    solid.solid.geom = std::make_shared<host::SolidGeom>(built.solid);
+    store(solid);
+    ASSERT_TRUE(host::savePart(path).ok);
+    std::string bytes;
+    {
+        std::ifstream in(path, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    const std::size_t geometry = bytes.find("CASCADE Topology");
+    ASSERT_NE(geometry, std::string::npos);
+    const std::size_t colours = bytes.find("\n4 4 4 4 4 4");   // the face colours' sealed text
+    ASSERT_NE(colours, std::string::npos);
+
+    host::newPart();
+    const std::size_t flips[] = {geometry + 3, geometry + 400, geometry + 2000, colours + 1};
+    for (std::size_t at : flips) {
+        for (int bit : {0, 4}) {
+            std::string damaged = bytes;
+            damaged[at] = static_cast<char>(damaged[at] ^ (1 << bit));
+            const std::string file = dir.path() + "/flipped.pfp";
+            std::ofstream(file, std::ios::binary) << damaged;
+            const host::PartFileResult r = host::openPart(file);
+            EXPECT_FALSE(r.ok) << at << " bit " << bit;
+            EXPECT_NE(r.message.find("flipped.pfp is damaged: the geometry of entity 1 does not match its checksum."),
+                      std::string::npos)
+                << r.message;
+            EXPECT_EQ(read_ent_open(file.c_str()), nullptr);
+        }
+    }
+
+    host::PartSaveOptions older;
+    older.formatVersion = 1;
+    ASSERT_TRUE(host::openPart(path).ok);
+    ASSERT_TRUE(host::savePart(path, older).ok);
+    host::newPart();
+    const host::PartFileResult r = host::openPart(path);
+    ASSERT_TRUE(r.ok) << r.message;
+    ASSERT_EQ(host::allEntities().size(), 1u);
+    const ent back = host::allEntities()[0];
+    ASSERT_TRUE(back.solid.geom);
+    EXPECT_NEAR(back.solid.geom->volume(), 100.0 * 50 * 20, 1e-6);
+    EXPECT_EQ(back.solid.geom->faceColours(), built.solid.faceColours());
+}
+
 TEST_F(PartFile, DamagedForeignAndNewerFilesAreRefusedAndTheOpenPartStays) {
     buildRichPart();
     ASSERT_TRUE(host::savePart(path).ok);
@@ -436,6 +490,97 @@ TEST_F(PartFile, SaveFailingAtAnyWriteLeavesTheOldFileIntact) {
     const host::PartFileResult nowhere = host::savePart(dir.path() + "/no/such/folder/part.pfp");
     EXPECT_FALSE(nowhere.ok);
     EXPECT_NE(nowhere.message.find("no/such/folder/part.pfp"), std::string::npos);
+}
+
+// A save that fails at the final rename names the rename's cause (a folder in the way, a file that cannot
+// be replaced), not the clean-up's success.
+TEST_F(PartFile, ASaveOverAFolderOrAnImmutableFileNamesTheCause) {
+    buildRichPart();
+    const std::string folder = dir.path() + "/a folder.pfp";
+    fs::create_directories(folder + "/inside");
+    const host::PartFileResult r = host::savePart(folder);
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find(folder + ": Is a directory. The file was left as it was."), std::string::npos)
+        << r.message;
+    EXPECT_EQ(r.message.find("Success"), std::string::npos) << r.message;
+    EXPECT_TRUE(fs::is_directory(folder + "/inside"));
+    EXPECT_FALSE(fs::exists(folder + ".saving"));
+
+    // Where the file system takes the immutable attribute (root on most local file systems).
+    ASSERT_TRUE(host::savePart(path).ok);
+    if (std::system(("chattr +i '" + path + "' 2>/dev/null").c_str()) != 0) return;
+    const host::PartFileResult locked = host::savePart(path);
+    std::system(("chattr -i '" + path + "'").c_str());
+    EXPECT_FALSE(locked.ok);
+    EXPECT_NE(locked.message.find("Operation not permitted"), std::string::npos) << locked.message;
+    EXPECT_TRUE(host::openPart(path).ok);
+}
+
+// A part file whose header says WAL mode (a file another program wrote) opens without leaving "-wal" or
+// "-shm" files beside it, from a name with the characters a file URI treats specially.
+TEST_F(PartFile, AFileInWalModeOpensWithoutSideFiles) {
+    buildRichPart();
+    const std::vector<std::string> before = describeAll();
+    const std::string file = dir.path() + "/wal ?#%.pfp";
+    ASSERT_TRUE(host::savePart(file).ok);
+    {
+        std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(18);
+        f.put(2).put(2);   // the header's write and read versions: 2 is WAL
+    }
+    host::newPart();
+    const host::PartFileResult r = host::openPart(file);
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_EQ(describeAll(), before);
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir.path())) names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"wal ?#%.pfp"});
+}
+
+// A views table that lost its last rows: refused while the part names a view it no longer holds (here the
+// graphics view) or while a standard view is gone; the boundary is exactly the rows named.
+TEST_F(PartFile, AViewsTableCutShortByItsLastRowsIsRefusedWhereThePartNeedsThem) {
+    const double dirs[4][3] = {{1, 1, 0}, {1, 0, 1}, {0, 1, 1}, {1, 1, 1}};
+    int last = 0;
+    for (const auto& d : dirs) {
+        char ok = 0;
+        ASSERT_EQ(find_view_k(d, &last, 1, &ok), 1);
+    }
+    ASSERT_EQ(last, 12);
+    double m[3][3];
+    get_view_matrix(last, m);
+    set_gr_view(m);
+    ASSERT_TRUE(host::savePart(path).ok);
+
+    struct Case {
+        int keep;              // the rows left: views 1..keep
+        const char* expected;  // "" when the file opens
+    };
+    const Case cases[] = {
+        {12, ""},
+        {11, "it names a view it does not hold"},
+        {8, "it names a view it does not hold"},
+        {7, "standard views are missing"},
+        {0, "standard views are missing"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keep);
+        const std::string cut = dir.path() + "/cut.pfp";
+        fs::copy_file(path, cut, fs::copy_options::overwrite_existing);
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(cut.c_str(), &db), SQLITE_OK);
+        const std::string sql = "DELETE FROM views WHERE number > " + std::to_string(c.keep);
+        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+        host::newPart();
+        const host::PartFileResult r = host::openPart(cut);
+        EXPECT_EQ(r.ok, std::string(c.expected).empty()) << r.message;
+        if (!r.ok) {
+            EXPECT_NE(r.message.find(c.expected), std::string::npos) << r.message;
+        } else {
+            EXPECT_EQ(get_gr_view_n(), 12);
+        }
+    }
 }
 
 TEST_F(PartFile, ReadEntWalksAFileWithoutOpeningIt) {

@@ -27,7 +27,7 @@ TEST_F(HostState, FreshHostIsMetricWithAnUnnamedPartAndBothGroups) {
     EXPECT_STREQ(geo_prefix, host::kDefaultHostDir);
     EXPECT_STREQ(geo_suffix, host::kPartSuffix);
     EXPECT_EQ(std::string(ToolLibraryStr()), std::string(host::kDefaultHostDir) + "Mill/Tools/Mill_mm.Tools");
-    EXPECT_EQ(std::string(PostProcFileStr()), std::string(host::kDefaultHostDir) + "POSTS/Generic.pst");
+    EXPECT_EQ(std::string(PostProcFileStr()), std::string(host::kDefaultHostDir) + "Posts/Generic.Pst");
     EXPECT_NE(GetPartforgeApp(), nullptr);
     EXPECT_EQ(mask_level, 0);
 
@@ -49,7 +49,7 @@ TEST_F(HostState, UnitsFolderAndPartFollowTheSettings) {
     EXPECT_STREQ(current_dir, "/opt/cam");
     EXPECT_STREQ(geo_prefix, "/opt/cam/");
     EXPECT_EQ(std::string(ToolLibraryStr()), "/opt/cam/Mill/Tools/Mill_Inch.Tools");
-    EXPECT_EQ(std::string(PostProcFileStr()), "/opt/cam/POSTS/Generic.pst");
+    EXPECT_EQ(std::string(PostProcFileStr()), "/opt/cam/Posts/Generic.Pst");
     host::setPartFile("/parts/Block.pfp");
     EXPECT_STREQ(geo_filename, "/parts/Block.pfp");
     EXPECT_STRNE(geo_filename, default_geo_filename);

@@ -10,11 +10,12 @@
 
 #include "host/tools/catalogue.h"
 #include "platform/sys/files.h"
+#include "support/host_folder.h"
 #include "support/host_tools_fixture.h"
 
 namespace {
 
-const std::string kShipped = std::string(FX_SOURCE_DIR) + "/data/host";
+const std::string kShipped = shippedHostFolder();
 
 std::vector<tp_tool> load(const std::string& path) {
     tool_node* list = nullptr;
@@ -115,6 +116,36 @@ TEST_F(ShippedHostFolder, MaterialsCarryCuttingDataInTheirUnits) {
     }
     EXPECT_NE(host::dumpMaterials(kShipped + "/Materials/Mill_mm.Materials").find("\"STEEL 1045 - MM\" Vc=180"),
               std::string::npos);
+}
+
+// What a user's run does to the default library: a new tool goes after the shipped ones, an edited one is
+// written back in its slot, and the library still reads whole.
+TEST_F(ShippedHostFolder, TheDefaultLibraryTakesNewAndEditedTools) {
+    const std::string folder = copyShippedHostFolder(dir.path());
+    ASSERT_FALSE(folder.empty());
+    host::setHostDir(folder);
+    const std::string lib = ToolLibraryStr();
+    const std::vector<tp_tool> before = load(lib);
+    ASSERT_FALSE(before.empty());
+
+    tp_tool special = sampleTool(3, 7.94, "DRILL 7.94 SPECIAL");
+    EXPECT_EQ(library_manager(kLibraryStoreTool, lib.c_str(), &special, 0, kLibraryOptionAdd), 1);
+    EXPECT_EQ(special.slot, static_cast<int>(before.size()) + 1);
+    EXPECT_EQ(special.number, static_cast<int>(before.size()) + 1);
+
+    tp_tool edited = before[20];
+    edited.feeds[0] = 123;
+    EXPECT_EQ(library_manager(kLibraryStoreTool, lib.c_str(), &edited, edited.slot, kLibraryOptionRewrite), 1);
+    const std::vector<tp_tool> after = load(lib);
+    ASSERT_EQ(after.size(), before.size() + 1);
+    EXPECT_EQ(after[20].feeds[0], 123);
+    EXPECT_EQ(after.back(), special);
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        if (i != 20) {
+            EXPECT_EQ(after[i], before[i]) << i;
+        }
+    }
+    EXPECT_EQ(load(kShipped + "/Mill/Tools/Mill_mm.Tools"), before) << "the shipped folder is not touched";
 }
 
 }  // namespace

@@ -41,6 +41,20 @@ TEST_F(Chains, APointAndItsCircleGoToTheOperationAsOneChain) {
         << dump;
 }
 
+TEST_F(Chains, ChainEntitiesFollowARenumberingOfIds) {
+    const ent point = storePoint(1, 1, 0);
+    operation op = makeOp(1, 0, host::kActiveGroupId);
+    CHAIN* c = nullptr;
+    alloc_chain(&c);
+    append_chain_ent(c, &point);
+    ASSERT_EQ(chain_manager(c, op.id, 0), 1);
+    free_chain(&c);
+    host::renumberIds(500);
+    ent now{};
+    ASSERT_EQ(get_ent_from_eptr(point.eptr, &now), 1);
+    EXPECT_NE(host::dumpOperation(op.id).find("    point " + std::to_string(now.id) + " (1,1,0)"), std::string::npos);
+}
+
 TEST_F(Chains, ModeZeroReplacesModeOneAddsAndAFullCircleIsClosed) {
     operation op = makeOp(1, 0, host::kActiveGroupId);
     auto circleChain = [&](double r) {

@@ -70,7 +70,7 @@ TEST_F(Groups, TheMachineGroupCarriesItsRecordPostAndMaterial) {
     std::strcpy(machine->machine.materialName, "Steel 1045");
     EXPECT_STREQ(OMgetGrpMaterialName(host::kActiveGroupId), "Steel 1045");
     EXPECT_STREQ(OMgetGrpMaterialName(99), "");
-    EXPECT_EQ(std::string(PostProcFileStr()), std::string(host::kDefaultHostDir) + "POSTS/Generic.pst");
+    EXPECT_EQ(std::string(PostProcFileStr()), std::string(host::kDefaultHostDir) + "Posts/Generic.Pst");
     std::strcpy(machine->machine.postPath, "/posts/Mill.Pst");
     EXPECT_STREQ(PostProcFileStr(), "/posts/Mill.Pst");
     const double size[3] = {100, 80, 30}, origin[3] = {50, 40, 25};

@@ -47,19 +47,33 @@ TEST_F(Ops, AddWriteBackAndCopyWorkOnEveryCode) {
     for (int i = 1; i < opList().GetSize(); ++i) EXPECT_LT(opList().GetAt(i - 1)->id, opList().GetAt(i)->id);
 }
 
-TEST_F(Ops, WritingOrCopyingAnUnknownOperationFails) {
+// Records naming an operation or a group the part does not have, or a mode the manager lacks.
+TEST_F(Ops, RecordsNamingWhatIsNotThereAreRefused) {
+    const std::int32_t g = OMcreateGroup("Drills", 0, host::kActiveGroupId, 0, 0);
+    const std::int32_t existing = makeOp(2, 0, g).id;
+    EXPECT_EQ(makeOp(2, 0, 0).groupId, host::kActiveGroupId) << "group 0 is the default group";
+    struct Row {
+        int mode;
+        std::int32_t id, group;
+        const char* what;
+    };
+    for (const Row& r : {Row{2, 77, g, "write an unknown operation"}, Row{11, 77, g, "copy an unknown operation"},
+                         Row{1, 0, 99, "add into a missing group"}, Row{11, existing, 99, "copy into a missing group"},
+                         Row{5, existing, g, "an unknown mode"}}) {
+        operation op{};
+        op.code = 2;
+        op.id = r.id;
+        op.groupId = r.group;
+        char fail = 0;
+        EXPECT_EQ(operation_manager(&op, r.mode, nullptr, &fail), 0) << r.what;
+        EXPECT_EQ(fail, 1) << r.what;
+        EXPECT_EQ(op.id, r.id) << r.what;
+    }
     operation op{};
-    op.code = 2;
-    op.id = 77;
-    char fail = 0;
-    EXPECT_EQ(operation_manager(&op, 2, nullptr, &fail), 0);
-    EXPECT_EQ(fail, 1);
-    EXPECT_EQ(operation_manager(&op, 11, nullptr, &fail), 0);
-    EXPECT_EQ(operation_manager(&op, 5, nullptr, &fail), 0);
     EXPECT_EQ(opList().UpdateAt(77, op), 0);
     EXPECT_EQ(opList().DatabaseRetrieve(kOpEntityBase + 77, &op), 0);
     EXPECT_EQ(opList().DatabaseRetrieve(3, &op), 0) << "an entity handle is no operation";
-    EXPECT_EQ(opList().GetSize(), 0);
+    EXPECT_EQ(opList().GetSize(), 2);
 }
 
 TEST_F(Ops, TheUpdateSlotAndDatabaseUpdateWriteTheSameRecord) {

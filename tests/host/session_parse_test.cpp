@@ -84,6 +84,25 @@ TEST(SessionParse, ReadsEveryVerbWithLinesAndNormalisedArguments) {
     EXPECT_EQ(p.steps[12].intArg(0), plat::IDYES);
 }
 
+// Backslashes, checked against the texts themselves: a quoted text takes "\\" as one backslash, an unquoted
+// text keeps every one, and describe() doubles them only inside quotes (a reader and a writer that both
+// lost them would still agree with each other).
+TEST(SessionParse, BackslashesInQuotedAndPlainTextsAreTakenAsWritten) {
+    plat::ParsedSession p = parseSession(
+        "type 18021 4068 \"C:\\\\Cam\\\\Forms\\\\\"\n"
+        "file C:\\Cam\\x.txt\n"
+        "type 18021 4068 \"a\\\"b\"\n");
+    ASSERT_EQ(p.error, "");
+    ASSERT_EQ(p.steps.size(), 3u);
+    EXPECT_EQ(p.steps[0].args.back(), "C:\\Cam\\Forms\\");
+    EXPECT_EQ(p.steps[1].args.back(), "C:\\Cam\\x.txt");
+    EXPECT_EQ(p.steps[2].args.back(), "a\"b");
+    plat::Script built;
+    built.type(18021, 4068, "C:\\Cam\\Forms\\").type(18021, 4068, " C:\\Cam ");
+    EXPECT_EQ(built.take()->describe(), "type 18021 4068 C:\\Cam\\Forms\\");    // needs no quotes
+    EXPECT_EQ(built.take()->describe(), "type 18021 4068 \" C:\\\\Cam \"");  // quoted: doubled
+}
+
 TEST(SessionParse, EmptyAndCommentOnlyTextsGiveNoStepsAndNoError) {
     for (const char* text : {"", "\n\n", "   # nothing\n\t\n#x"}) {
         plat::ParsedSession p = parseSession(text);

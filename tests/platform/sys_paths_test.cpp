@@ -23,6 +23,8 @@ TEST(Paths, SplitTakesBothSeparatorsAndADriveLetter) {
         {"/opt/cam.d/README", "", "/opt/cam.d/", "README", ""},
         {"/opt/cam/", "", "/opt/cam/", "", ""},
         {"d:name.txt", "d:", "", "name", ".txt"},
+        {"C:\\Plate.pfp", "C:", "\\", "Plate", ".pfp"},   // at the root of a drive
+        {"/Plate.pfp", "", "/", "Plate", ".pfp"},
         {"1:odd", "", "", "1:odd", ""},
         {"", "", "", "", ""},
     };

@@ -188,4 +188,21 @@ TEST_F(SharingTest, AMissingSharedLibraryAndACancelledDialogSwitchSharingOff) {
     EXPECT_FALSE(sharedDataWatcherRunning());
 }
 
+// The message's line comes from the UI-text file: conversions beyond the folder it names are shown as
+// written, never read as arguments.
+TEST_F(SharingTest, TheMissingLibrarysMessageNeverTakesItsLineAsAFormat) {
+    std::string texts = plat::readFile(std::string(FX_SOURCE_DIR) + "/data/Forantix.txt").value_or("");
+    const std::size_t line = texts.find("111. ");
+    ASSERT_NE(line, std::string::npos);
+    texts.replace(line, texts.find('\n', line) - line, "111. Folder %s %s %n %99999999s");
+    installUiTexts(texts);
+    ASSERT_TRUE(plat::writeFile(installDir + "/Tool_mm.prm", "[SharedData]\r\n1. 1\r\n2. 0\r\n3. " + dir.path() + "/none\r\n"));
+    load();
+    script().answer(plat::IDOK).esc();
+    m_main();
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains("Folder " + dir.path() + "/none/FORMS_MM %s %n %99999999s"));
+    EXPECT_EQ(g_globals->sharedDataOn, 0);
+}
+
 }  // namespace

@@ -33,11 +33,16 @@ TEST(PartRecordText, TextsThatAreNoWholeRecordAreRefused) {
     EXPECT_FALSE(decodeRecordText("DRLUd66", back));                    // shorter than a header
     EXPECT_FALSE(decodeRecordText("DRLUd6600000x003aabb", back));       // a count that is no number
     EXPECT_FALSE(decodeRecordText("DRLUd66000000003aabb", back));       // three bytes promised, two there
+    EXPECT_FALSE(decodeRecordText("DRLUd66000000001aabb", back));       // one promised, two there
+    EXPECT_FALSE(decodeRecordText("DRLUd66000000002aaqa", back));       // 'q' is no nibble
+    EXPECT_FALSE(decodeRecordText("DRLUd66000000002aa`a", back));
+    EXPECT_FALSE(decodeRecordText("DRLUd66000000002aab", back));        // half a byte over
+    EXPECT_TRUE(back.empty());                                          // a refusal leaves the payload
     std::mt19937 rng(11);
     for (int round = 0; round < 3000; ++round) {
         std::string junk(rng() % 60, ' ');
         for (char& c : junk) c = static_cast<char>(rng());
-        decodeRecordText(junk, back);   // must neither crash nor read outside the text
+        (void)decodeRecordText(junk, back);   // must neither crash nor read outside the text
     }
 }
 

@@ -104,6 +104,30 @@ TEST_F(ToolCollisionTest, BothToolsAreReportedWhicheverBossComesFirst) {
     EXPECT_TRUE(drillFirstSeen);
 }
 
+// A foreign surface just above the hole's mouth: within the dead band of 4T it is the mouth's own level
+// (no touch), beyond it material the chamfer tool meets. The boundary is pinned on both sides.
+TEST_F(ToolCollisionTest, AForeignSurfaceWithinTheDeadBandAtTheMouthIsNoCollision) {
+    struct Case {
+        double height;   // of the boss above the top face, in T
+        std::int16_t touchTop;
+    };
+    const Case cases[] = {{1, 0}, {3.8, 0}, {4.3, 2}, {6, 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.height);
+        host::reset();
+        freeViewsTree(head);
+        head = nullptr;
+        holes.clear();
+        makePart(PartBuilder::block({60, 40, 20})
+                     .boss({{25, 20, 20}, {0, 0, 1}, 2, c.height * kT, 0})
+                     .hole(throughHole("h", {20, 20, 20}, {0, 0, -1}, 6)));
+        addAllHoles();
+        giveProcess(holes[0], 0, 10);
+        ASSERT_EQ(checkToolCollision(head, nullptr), 0);
+        EXPECT_EQ(holes[0]->touchTop, c.touchTop);
+    }
+}
+
 // ---- holes without a process, copies, the override -----------------------------------------------------------
 
 TEST_F(ToolCollisionTest, WithoutAProcessBothToolsWorkAtTheHolesRadiusAndSeeTheFloorBelowABlindHole) {

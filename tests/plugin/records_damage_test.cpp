@@ -108,8 +108,15 @@ TEST_F(RecordsDamageTest, AStreamCutBeforeItsLastImageDropsTheTree) {
         EXPECT_EQ(loadAndCheck(), -1) << "cut at " << cut;
         EXPECT_TRUE(g_toolsArray->empty());
     }
+    // Without its four closing bytes, or with one more, the stream is not the one the table describes.
     writeRecord("DRLUd66", std::vector<std::uint8_t>(stream.begin(), stream.begin() + static_cast<long>(end)));
-    EXPECT_EQ(loadAndCheck(), 2);   // only the four closing zero bytes missing
+    EXPECT_EQ(loadAndCheck(), -1);
+    std::vector<std::uint8_t> longer = stream;
+    longer.push_back(0);
+    writeRecord("DRLUd66", longer);
+    EXPECT_EQ(loadAndCheck(), -1);
+    writeRecord("DRLUd66", stream);
+    EXPECT_EQ(loadAndCheck(), 2);
 }
 
 TEST_F(RecordsDamageTest, EveryRecordCutAtEveryLengthLoadsSafely) {

@@ -115,6 +115,63 @@ TEST_F(RecordsVersionsTest, AnInconsistentToolRecordLoadsNoToolsNorSequenceAndIs
     EXPECT_EQ(payloadOf("TSEQd05"), sequence);
 }
 
+// Tool records that claim items of size 0 agree with their length (count x 0 + 8) but hold no tools: they
+// are refused and kept, and the user is told.
+TEST_F(RecordsVersionsTest, ToolRecordsClaimingItemsOfSizeZeroAreRefusedAndKept) {
+    saveSample();
+    for (std::uint32_t count : {1u, 2u, 0xFFFFFFFFu}) {
+        std::vector<std::uint8_t> tools;
+        ByteWriter out(tools);
+        out.put<std::uint32_t>(count);
+        out.put<std::uint32_t>(0);
+        writeRecord("TLSTd05", tools);
+        script().answer(plat::IDOK);
+        g_globals->damageToldFor = "-";
+        load(&tree);
+        expectScriptPlayed();
+        ASSERT_NE(tree, nullptr);
+        EXPECT_TRUE(g_toolsArray->empty());
+        EXPECT_TRUE(g_fullToolsSeq->empty());
+        EXPECT_EQ(g_globals->recordsLeftInPart, kLeftTools) << count;
+        saveAllRecords(tree);
+        EXPECT_EQ(payloadOf("TLSTd05"), tools);
+        freeCycleData(tree);
+        tree = nullptr;
+        plat::driver().reset();
+    }
+}
+
+// A cylinder takes as many entity entries as it counts; entries past the count (a table of an older
+// writer) are passed over, never written into the segment.
+TEST_F(RecordsVersionsTest, EntityEntriesPastASegmentsCountArePassedOver) {
+    saveSample();
+    std::vector<RECORD_ENTRY> table = decodeRecordTable(payloadOf("DRLTd66"));
+    std::size_t last = 0;
+    for (std::size_t i = 0; i < table.size(); ++i)
+        if (table[i].kind == kRecCylEntity) last = i;
+    ASSERT_GT(last, 0u);
+    RECORD_ENTRY extra = table[last];
+    extra.value = ids[4];
+    table.insert(table.begin() + static_cast<long>(last) + 1, extra);
+    writeRecord("DRLTd66", encodeRecordTable(table));
+
+    load(&tree);
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(g_globals->recordsLeftInPart, 0);
+    for (VIEW_LIST* v = tree; v; v = v->next)
+        for (POINT_LIST* p = v->firstPoint; p; p = p->next)
+            for (CYL_LIST* c = p->firstCyl; c; c = c->next)
+                for (int i = 0; i < c->entCount; ++i) {
+                    EXPECT_EQ(c->ents[i].entry, entryOfId(static_cast<std::uint32_t>(c->ents[i].id)));
+                }
+    for (VIEW_LIST* v = tree; v; v = v->next)
+        for (POINT_LIST* p = v->firstPoint; p; p = p->next)
+            for (CYL_LIST* c = p->firstCyl; c; c = c->next)
+                if (c->entCount < kMaxCylEnts) {
+                    EXPECT_EQ(c->ents[c->entCount].entry, 0u);
+                }
+}
+
 TEST_F(RecordsVersionsTest, PointKindsZeroAndOtherAndOversizeImages) {
     saveSample();
     const std::vector<RECORD_ENTRY> table = decodeRecordTable(payloadOf("DRLTd66"));
@@ -148,6 +205,7 @@ TEST_F(RecordsVersionsTest, AnOldTableWidensItsSegmentsAndAnyOldStreamVersionIsR
     SAMPLE_TREE t;
     t.view1 = addView(&t.head, 1);
     t.a = addPoint(t.view1, 10, 1);
+    t.a->cylCount = 1;
     std::vector<std::uint8_t> stream;
     ByteWriter out(stream);
     writeViewImage(*t.view1, noLinkIds, out);

@@ -71,6 +71,55 @@ TEST_F(SettingsTest, ValuesOutOfRangeComeBackAsTheRulesSay) {
     EXPECT_EQ(settings().featuresLevelCopy, 1000254);   // the checked level
 }
 
+// Values no comparison can hold (NaN, infinities) and values beyond an item's own range go back to their
+// defaults with one message naming them, and the defaults are what the file holds afterwards.
+TEST_F(SettingsTest, NanInfiniteAndOutOfRangeDecimalsKeepTheirDefaultsWithAMessage) {
+    writeSection(settingsFile(), "ProcessMach",
+                 "16. nan\r\n53. NAN\r\n9. inf\r\n11. -1\r\n7. 1e300\r\n24. -nan\r\n52. 0.05\r\n");
+    writeSection(settingsFile(), "ProcessMachTool", "5. infinity\r\n12. 1e6\r\n");
+    writeSection(settingsFile(), "FeatSDTsettings", "4. 1e12\r\n");
+    load();
+    script().answer(plat::IDOK).esc();
+    m_main();
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains(
+        "These settings were not a number or out of their range and are back at their defaults:\\n"
+        "ProcessMach 7, ProcessMach 9, ProcessMach 11, ProcessMach 16, ProcessMach 24, ProcessMach 53, "
+        "ProcessMachTool 5, ProcessMachTool 12, FeatSDTsettings 4\""))
+        << transcript().lines().back();
+    EXPECT_DOUBLE_EQ(settings().baseTolerance, 0.025);
+    EXPECT_DOUBLE_EQ(g_tolerances.tolT, 0.025);
+    EXPECT_DOUBLE_EQ(settings().axisAngleTolerance, 0.04);
+    EXPECT_DOUBLE_EQ(settings().maxDiameter, 40);
+    EXPECT_DOUBLE_EQ(settings().minDiameter, 0.5);
+    EXPECT_DOUBLE_EQ(settings().initialHeight, 0);
+    EXPECT_DOUBLE_EQ(settings().breakthroughRatio, 0.5);
+    EXPECT_DOUBLE_EQ(settings().minDrawnTipAngle, 116);
+    EXPECT_DOUBLE_EQ(settings().spotDrillDiameter, 16);
+    EXPECT_DOUBLE_EQ(settings().blindTapAddPercent, 150);
+    EXPECT_DOUBLE_EQ(settings().roundnessTolerance, 0.05);   // in range: kept
+    EXPECT_EQ(item(settingsFile(), "ProcessMach", 16), "0.0250");
+    EXPECT_EQ(item(settingsFile(), "ProcessMach", 53), "0.0400");
+
+    // The file now holds the defaults: the next cycle says nothing.
+    plat::driver().reset();
+    invoke();
+}
+
+// An inch part's length ranges are the metric ones in inches: 0.5 is a fine base tolerance in millimetres
+// and far too coarse in inches.
+TEST_F(SettingsTest, LengthRangesFollowTheUnits) {
+    host::setMetric(false);
+    writeSection(inchFile(), "ProcessMach", "16. 0.5\r\n9. 2\r\n");
+    load();
+    script().answer(plat::IDOK).esc();
+    m_main();
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains("ProcessMach 16\""));
+    EXPECT_DOUBLE_EQ(settings().baseTolerance, 0.001);
+    EXPECT_DOUBLE_EQ(settings().maxDiameter, 2);
+}
+
 TEST_F(SettingsTest, ValuesOnTheBoundsStay) {
     writeSection(settingsFile(), "ProcessMach", "24. 1\r\n28. 0.99\r\n51. 400\r\n53. 0\r\n");
     load();
@@ -116,6 +165,30 @@ TEST_F(SettingsTest, ReportFilesAlwaysNameTheCurrentPart) {
     invoke();
     EXPECT_EQ(settings().drillingListFile, "/work/parts/Flange.txt");
     EXPECT_EQ(settings().machiningTimeFile, "/work/parts/Flange_Time.txt");
+}
+
+// A part at the root of a drive: the root's separator stays between it and the name (a split and join
+// that both dropped it would still agree with each other).
+TEST_F(SettingsTest, ReportFilesOfAPartAtTheRootKeepTheRoot) {
+    struct Case {
+        const char* part;
+        const char* list;
+        const char* tff;
+    };
+    const Case cases[] = {
+        {"/Flange.pfp", "/Flange.txt", "/Flange.TFF"},
+        {"C:\\Flange.pfp", "C:\\Flange.txt", "C:\\Flange.TFF"},
+        {"C:Flange.pfp", "C:Flange.txt", "C:Flange.TFF"},
+    };
+    load();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.part);
+        host::setPartFile(c.part);
+        plat::driver().reset();
+        invoke();
+        EXPECT_EQ(settings().drillingListFile, c.list);
+        EXPECT_EQ(g_globals->tffFile, c.tff);
+    }
 }
 
 TEST_F(SettingsTest, SharedFolderLosesItsFormsEnding) {

@@ -220,7 +220,7 @@ TEST_F(ProcessTest, DamagedAndOlderLinesAreRepaired) {
     for (const CASE& c : cases) {
         ASSERT_TRUE(plat::writeFile(tablePath("P"), referenceTableText({0, 1, 0.01, 0, 0, 0, "[R 1]" + c.fields + "\r\n"})));
         std::vector<std::string> seen;
-        ASSERT_EQ(table.readProcess("R", ops, [&](const std::string& t) { seen.push_back(t); }), 1) << c.what;
+        ASSERT_EQ(table.readProcess("R", ops, [&](std::string& t) { seen.push_back(t); }), 1) << c.what;
         ASSERT_EQ(seen.size(), 1u);
         EXPECT_EQ(seen[0].substr(0, 3), c.fields.substr(0, 3)) << c.what;
         EXPECT_EQ(opeGet(ops[0], po::cycle), c.cycle) << c.what;

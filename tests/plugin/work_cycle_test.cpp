@@ -2,6 +2,7 @@
 // what the host's notifications do.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "plugin/core/globals.h"
@@ -209,6 +210,7 @@ TEST_F(WorkCycleTest, UnloadingMidCycleDestroysWithoutSaving) {
 namespace {
 
 TEST_F(WorkCycleTest, AWorkFolderThatCannotBeMadeIsReportedAndTheInvocationGoesOn) {
+    std::filesystem::remove_all(installDir + "/Tool");   // the table library the fixture installed
     ASSERT_TRUE(plat::writeFile(installDir + "/Tool", "a file where the data folder should be"));
     load();
     script().answer(plat::IDOK).esc();

@@ -225,10 +225,54 @@ TEST_F(Hostcam, TheMainJobFindsTheExamplePlatesHolesAndKeepsThemInThePart) {
     EXPECT_NE(out.str().find(part + ": "), std::string::npos);
 }
 
+// A session that leaves the plug-in's work cycle paused (Execute, then a process-tree button that hands
+// over to the host) gets no part without its records: the save is refused and says why. Ending the cycle
+// in the session (the plug-in run again, its main menu closed) saves the part with the recognised tree.
+TEST_F(Hostcam, APausedCycleIsNotSavedWithoutItsRecords) {
+    const std::string step = std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step";
+    const std::string part = (dir / "plate.pfp").string();
+    const std::string paused = write("paused.session", "invoke\nclick 18048 18007\nclick 18021 1014\n");
+    EXPECT_EQ(run({"--plugin", kModule, "--open", step, "--session", paused, "--save", part}), 2);
+    EXPECT_NE(err.str().find("hostcam: the part was not saved as " + part +
+                             ": the session left the plug-in's work cycle paused"),
+              std::string::npos)
+        << err.str();
+    EXPECT_NE(out.str().find("host.plugin cycle paused"), std::string::npos);
+    EXPECT_FALSE(fs::exists(part));
+
+    err.str("");
+    out.str("");
+    const std::string ended = write("ended.session",
+                                    "invoke\nclick 18048 18007\nclick 18021 1014\ninvoke\nclick 18021 2\nclick 18048 1\n");
+    ASSERT_EQ(run({"--plugin", kModule, "--open", step, "--session", ended, "--save", part}), 0) << err.str();
+    EXPECT_NE(out.str().find("host.plugin cycle ended"), std::string::npos);
+    host::reset();
+    ASSERT_TRUE(host::openPart(part).ok);
+    int trees = 0;
+    for (const ent& e : host::allEntities())
+        if (e.type == kEntNote && std::string(host::noteText(e.note.text)).rfind("DRLUd66", 0) == 0) ++trees;
+    EXPECT_EQ(trees, 1);
+}
+
 TEST_F(Hostcam, AFileThatIsNoPartIsRefused) {
     const std::string bogus = write("bogus.pfp", "not a part");
     EXPECT_EQ(run({"--plugin", kModule, "--open", bogus}), 2);
     EXPECT_NE(err.str().find("bogus.pfp"), std::string::npos) << err.str();
+}
+
+// A folder named like a STEP file, and a STEP file nested past what the kernel's reader survives: each is
+// refused with what it is, before the plug-in runs.
+TEST_F(Hostcam, AFolderOrAHostileStepFileIsRefusedWithWhatItIs) {
+    const std::string folder = (dir / "folder.step").string();
+    fs::create_directories(folder);
+    EXPECT_EQ(run({"--plugin", kModule, "--open", folder}), 2);
+    EXPECT_EQ(err.str(), "hostcam: " + folder + ": is a folder, not a STEP file\n");
+
+    err.str("");
+    const std::string nested = write("nested.step", "ISO-10303-21;\nDATA;\n#1=A(" + std::string(100000, '(') + ");\n");
+    EXPECT_EQ(run({"--plugin", kModule, "--open", nested}), 2);
+    EXPECT_EQ(err.str(), "hostcam: " + nested + ": not read, it holds line 3: lists nested deeper than 64 levels\n");
+    EXPECT_EQ(out.str().find("hostcam.return"), std::string::npos);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "host/state.h"
@@ -26,10 +27,19 @@ protected:
         installDir = dir.path() + "/P/X";
         ASSERT_TRUE(plat::createDirectories(installDir));
         installUiTexts(plat::readFile(std::string(FX_SOURCE_DIR) + "/data/Forantix.txt").value_or(""));
+        installTableLibrary();
     }
     void TearDown() override { unload(); }
 
     void installUiTexts(const std::string& bytes) { ASSERT_TRUE(plat::writeFile(installDir + "/Tool.txt", bytes)); }
+    // The shipped table library in the module's data folder (<install>/Tool/FORMS_MM and FORMS_INCH).
+    void installTableLibrary() {
+        std::error_code error;
+        std::filesystem::copy(std::string(FX_SOURCE_DIR) + "/data/forms", installDir + "/Tool",
+                              std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing,
+                              error);
+        ASSERT_FALSE(error) << error.message();
+    }
     void load() { pluginAttach(plat::registerModule(installDir + "/Tool.so")); }
     void unload() { pluginDetach(); }
     plat::Script& script() { return plat::driver().script(); }

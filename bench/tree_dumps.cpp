@@ -1,0 +1,62 @@
+// Writes the recognition dumps of the example parts and plates (tree_dumps.h).
+#include "bench/tree_dumps.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+
+#include "bench/bench_plates.h"
+#include "host/geom/step_io.h"
+#include "platform/sys/files.h"
+#include "plugin/core/globals.h"
+#include "plugin/engine/services.h"
+#include "plugin/recognition/dumps.h"
+#include "plugin/recognition/opaque_check.h"
+#include "plugin/recognition/pipeline.h"
+#include "plugin/recognition/tree.h"
+
+namespace bench {
+namespace {
+
+void dumpInto(const std::string& folder) {
+    (void)plat::createDirectories(folder);
+    g_globals->tmpDir = folder;
+    g_globals->debugDumps = 1;
+}
+
+}  // namespace
+
+int dumpTrees(const std::string& folder, const std::string& plates) {
+    startPlugin();
+    int failed = 0;
+    for (const auto& file : std::filesystem::directory_iterator(examplesFolder())) {
+        if (file.path().extension() != ".step") continue;
+        if (!host::openStepAsPart(file.path().string()).empty()) {
+            ++failed;
+            continue;
+        }
+        dumpInto(folder + "/" + file.path().stem().string());
+        (void)runRecognition(nullptr);
+        freeViewsTree(g_globals->viewsTree);
+        g_globals->viewsTree = nullptr;
+        g_globals->debugDumps = 0;
+    }
+    std::istringstream list(plates);
+    for (std::string holes; std::getline(list, holes, ',');) {
+        if (!openPlate(std::stoi(holes)).empty()) {
+            ++failed;
+            continue;
+        }
+        dumpInto(folder + "/plate_" + holes);
+        std::int32_t wide = 0, narrow = 0, refused = 0;
+        g_nextHoleId = 1;
+        VIEW_LIST* tree = recognizeCylinders(kRecognizeCommand, nullptr, &wide, &narrow, &refused, 0, 0, nullptr);
+        if (checkOpaqueSurfs(tree, 0, nullptr) == 0)
+            dumpCylsViews(tree, (folder + "/plate_" + holes + "/21_OpqSurfsGeo.txt").c_str());
+        freeViewsTree(tree);
+        g_globals->debugDumps = 0;
+    }
+    return failed;
+}
+
+}  // namespace bench

@@ -1,0 +1,14 @@
+// The settings record "DGPDd01" in a part, read over the settings in force (readSettingsRecord).
+#include "fuzz_support.h"
+#include "host/api.h"
+#include "plugin/core/part_record.h"
+#include "plugin/core/settings.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzz::installPlugin();
+    host::newPart();
+    writePartRecord(fuzz::recordHeader("DGPDd01", size), std::vector<std::uint8_t>(data, data + size));
+    readSettingsRecord();
+    plat::driver().reset();
+    return 0;
+}

@@ -1,0 +1,87 @@
+// Shared by the fuzz targets: the plug-in installed in a temporary folder and attached as the host would
+// attach it (virtual clock, error texts loaded), and a reader that splits a fuzz input into fields.
+#pragma once
+#include <stdlib.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/state.h"
+#include "platform/sys/clock.h"
+#include "platform/sys/files.h"
+#include "platform/sys/module.h"
+#include "platform/ui/driver.h"
+#include "plugin/core/globals.h"
+#include "plugin/core/load_time_objects.h"
+
+namespace fuzz {
+
+// The install folder of the plug-in, set up on the first call and removed at exit.
+inline const std::string& installPlugin() {
+    static char root[] = "/tmp/fxfuzz-XXXXXX";   // outlives the strings, for the clean-up at exit
+    static const std::string dir = [] {
+        if (!mkdtemp(root)) std::abort();
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(root, ec);
+        });
+        const std::string install = std::string(root) + "/P/X";
+        plat::createDirectories(install);
+        (void)plat::writeFile(install + "/Tool.txt", plat::readFile(FX_SOURCE_DIR "/data/Forantix.txt").value_or(""));
+        plat::useVirtualClock(true);
+        plat::driver().reset();
+        host::reset();
+        pluginAttach(plat::registerModule(install + "/Tool.so"));
+        (void)g_globals->errorMessages.load(install + "/Tool.txt", "ErrorMessages", false);
+        return install;
+    }();
+    return dir;
+}
+
+// Fields taken from the front of the input; past its end they are zero or empty.
+class Input {
+public:
+    Input(const std::uint8_t* data, std::size_t size) : p_(data), left_(size) {}
+
+    std::uint8_t u8() { return left_ ? (--left_, *p_++) : 0; }
+    std::uint32_t u32() {
+        std::uint32_t v = 0;
+        for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(u8()) << (8 * i);
+        return v;
+    }
+    std::vector<std::uint8_t> bytes(std::size_t n) {
+        n = std::min(n, left_);
+        std::vector<std::uint8_t> out(p_, p_ + n);
+        p_ += n;
+        left_ -= n;
+        return out;
+    }
+    std::vector<std::uint8_t> rest() { return bytes(left_); }
+    bool empty() const { return left_ == 0; }
+
+private:
+    const std::uint8_t* p_;
+    std::size_t left_;
+};
+
+// The 16-character header of a record of this tag and version holding `size` bytes.
+inline std::string recordHeader(std::string_view tagAndVersion, std::size_t size) {
+    std::string count = std::to_string(size % 1000000000);
+    return std::string(tagAndVersion.substr(0, 7)) + std::string(9 - count.size(), '0') + count;
+}
+
+inline std::string_view text(const std::uint8_t* data, std::size_t size) {
+    return {reinterpret_cast<const char*>(data), size};
+}
+
+// Seed files: a kind byte or a record number in front of a payload, as the targets read them.
+inline void writeSeed(const std::string& dir, const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    plat::createDirectories(dir);
+    (void)plat::writeFile(dir + "/" + name, std::string(bytes.begin(), bytes.end()));
+}
+
+}  // namespace fuzz

@@ -1,0 +1,123 @@
+// fx_fuzz_seeds OUTDIR: writes the seed corpora of the fuzz targets, one folder per target, from real data
+// rather than files kept in git: the example plate opened and recognised by the plug-in (the main job's
+// session), its records, its solid's BRep text, the settings file the cycle wrote, the UI texts and a STEP
+// example with the reader's reply.
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+
+#include "fuzz_support.h"
+#include "host/api.h"
+#include "host/geom/brep_text.h"
+#include "host/geom/step_io.h"
+#include "host/geom/step_process.h"
+#include "hostapp/plugin_module.h"
+#include "hostapp/session_runner.h"
+#include "plugin/core/exports.h"
+#include "plugin/core/part_record.h"
+#include "plugin/core/records.h"
+#include "plugin/core/views_list.h"
+#include "plugin/recognition/tree_codec.h"
+
+namespace {
+
+const char* const kCycleRecords[] = {"DRLUd66", "DRLTd66", "DFTUd05", "DFTTd05", "DREVddd", "TLSTd05",
+                                     "TSEQd05", "DRLPp01"};
+
+std::vector<std::uint8_t> bytesOf(std::string_view s) { return {s.begin(), s.end()}; }
+
+std::vector<std::uint8_t> record(const char* name) {
+    std::vector<std::uint8_t> payload;
+    readPartRecord(name, payload);
+    return payload;
+}
+
+std::vector<std::uint8_t> withKind(std::uint8_t kind, std::vector<std::uint8_t> bytes) {
+    bytes.insert(bytes.begin(), kind);
+    return bytes;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::cerr << "usage: fx_fuzz_seeds OUTDIR\n";
+        return 2;
+    }
+    const std::string out = argv[1];
+    fuzz::installPlugin();
+    const std::string example = FX_SOURCE_DIR "/data/examples/holes_plate.step";
+    if (const std::string why = host::openStepAsPart(example); !why.empty()) {
+        std::cerr << why << '\n';
+        return 1;
+    }
+    const plat::ParsedSession session =
+        plat::parseSession(plat::readFile(FX_SOURCE_DIR "/data/sessions/execute.session").value_or(""));
+    for (const plat::Step& s : session.steps) plat::driver().script().add(s);
+    std::ostringstream transcript, errors;
+    host::runSession(host::PluginExports{m_version, m_enter, m_main, m_notify}, transcript, errors);
+
+    // Records, as note texts and as the payloads each reader takes.
+    std::vector<std::uint8_t> cycle;
+    for (std::size_t i = 0; i < std::size(kCycleRecords); ++i) {
+        const std::vector<std::uint8_t> payload = record(kCycleRecords[i]);
+        if (payload.empty()) continue;   // no data of that kind on this part
+        const std::string header = fuzz::recordHeader(kCycleRecords[i], payload.size());
+        fuzz::writeSeed(out + "/record_text", kCycleRecords[i], bytesOf(encodeRecordText(header, payload)));
+        std::vector<std::uint8_t> entry{static_cast<std::uint8_t>(i)};
+        for (int k = 0; k < 4; ++k) entry.push_back(static_cast<std::uint8_t>(payload.size() >> (8 * k)));
+        entry.insert(entry.end(), payload.begin(), payload.end());
+        fuzz::writeSeed(out + "/cycle_records", kCycleRecords[i], entry);
+        cycle.insert(cycle.end(), entry.begin(), entry.end());
+    }
+    if (record("DRLUd66").empty()) {
+        std::cerr << "the session left no recognition tree in the part:\n" << errors.str();
+        return 1;
+    }
+    fuzz::writeSeed(out + "/cycle_records", "all", cycle);
+
+    const std::vector<std::uint8_t> stream = record("DRLUd66");
+    const std::vector<std::uint8_t> table = record("DRLTd66");
+    fuzz::writeSeed(out + "/tree_images", "table", withKind(4, table));
+    int perKind[4] = {};
+    for (const RECORD_ENTRY& e : decodeRecordTable(table)) {
+        if (e.kind < kRecView || e.kind > kRecCyl || e.offset + e.size > stream.size() || perKind[e.kind]++ >= 2)
+            continue;
+        const std::vector<std::uint8_t> image(stream.begin() + e.offset, stream.begin() + e.offset + e.size);
+        const std::string name = "kind" + std::to_string(e.kind) + "_" + std::to_string(perKind[e.kind]);
+        fuzz::writeSeed(out + "/tree_images", name, withKind(static_cast<std::uint8_t>(e.kind - 1), image));
+        if (e.kind == kRecCyl) {
+            const std::vector<std::uint8_t> old(image.begin(), image.begin() + std::min(image.size(), kOldCylListSize));
+            fuzz::writeSeed(out + "/tree_images", name + "_old", withKind(3, old));
+        }
+    }
+    COnlySelViewsListEx inForce;
+    inForce.fillFromNamedViews();
+    fuzz::writeSeed(out + "/views_list", "OSVSd01", withKind(1, inForce.encode()));
+    COnlySelViewsList snapshot(1);
+    const double identity[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    snapshot.add("Top", 1, 1, identity);
+    snapshot.add("Front", 2, 2, identity);
+    fuzz::writeSeed(out + "/views_list", "DOSWd02", withKind(0, snapshot.encode()));
+    fuzz::writeSeed(out + "/store_params", "DGPDd01", record("DGPDd01"));
+    fuzz::writeSeed(out + "/settings_record", "DGPDd01", record("DGPDd01"));
+
+    // Files and geometry.
+    const std::string settings = plat::readFile(g_globals->settingsFile).value_or("");
+    const std::string uiTexts = plat::readFile(FX_SOURCE_DIR "/data/Forantix.txt").value_or("");
+    fuzz::writeSeed(out + "/settings_file", "settings", bytesOf(settings));
+    fuzz::writeSeed(out + "/text_section", "settings", bytesOf(settings));
+    fuzz::writeSeed(out + "/text_section", "ui_texts", bytesOf(uiTexts));
+    for (const ent& e : host::allEntities()) {
+        if (!e.solid.geom) continue;
+        fuzz::writeSeed(out + "/brep_text", "solid", bytesOf(host::solidToBrepText(*e.solid.geom)));
+        fuzz::writeSeed(out + "/brep_text", "face", bytesOf(host::faceToBrepText(e.solid.geom->faces()[0])));
+        fuzz::writeSeed(out + "/brep_text", "colours", bytesOf("7 -1 12 3 4 5"));
+        break;
+    }
+    const std::string step = FX_SOURCE_DIR "/data/examples/boss_part.step";
+    fuzz::writeSeed(out + "/step_scan", "boss_part", bytesOf(plat::readFile(step).value_or("")));
+    fuzz::writeSeed(out + "/step_scan", "reply", bytesOf(host::runProcess(host::stepReaderPath(), {step}, 60, 1u << 30).output));
+    std::cout << "seeds written to " << out << '\n';
+    return 0;
+}

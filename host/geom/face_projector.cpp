@@ -1,0 +1,292 @@
+// FaceProjector (face_projector.h). The side of a point is decided here only when it lies farther than
+// the margin (ten times the face's largest edge or vertex tolerance) from every trim that can matter, and
+// no trim vertex lies on the horizontal ray that counts the crossings; the kernel decides the rest.
+#include "host/geom/face_projector.h"
+
+#include <BRepTools.hxx>
+#include <BRep_Builder.hxx>
+#include <BRep_Tool.hxx>
+#include <ElSLib.hxx>
+#include <Geom2d_Circle.hxx>
+#include <Geom2d_Line.hxx>
+#include <Geom2d_TrimmedCurve.hxx>
+#include <TopExp_Explorer.hxx>
+#include <TopoDS.hxx>
+#include <TopoDS_Edge.hxx>
+#include <TopoDS_Iterator.hxx>
+#include <TopoDS_Vertex.hxx>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "host/geom/occt_impl.h"
+
+namespace host {
+namespace {
+
+constexpr double kTwoPi = 2 * std::numbers::pi;
+constexpr std::size_t kReducedFaces = 8;
+constexpr int kMaxCells = 256;
+
+double pieceDistance(const double p[2], const double a[2], const double b[2]) {
+    const double dx = b[0] - a[0], dy = b[1] - a[1];
+    const double len2 = dx * dx + dy * dy;
+    double s = len2 > 0 ? ((p[0] - a[0]) * dx + (p[1] - a[1]) * dy) / len2 : 0;
+    s = std::clamp(s, 0.0, 1.0);
+    return std::hypot(p[0] - a[0] - s * dx, p[1] - a[1] - s * dy);
+}
+
+void grow(UvBox& box, double u, double v) {
+    box.uMin = std::min(box.uMin, u);
+    box.uMax = std::max(box.uMax, u);
+    box.vMin = std::min(box.vMin, v);
+    box.vMax = std::max(box.vMax, v);
+}
+
+// Whether the angle t (any turn) falls in the arc's parameter range.
+bool onArcRange(double t, double t0, double t1) {
+    t = t0 + std::fmod(std::fmod(t - t0, kTwoPi) + kTwoPi, kTwoPi);
+    return t <= t1;
+}
+
+bool holds(const UvBox& b, double u, double v) { return u >= b.uMin && u <= b.uMax && v >= b.vMin && v <= b.vMax; }
+
+}  // namespace
+
+FaceProjector::FaceProjector(const TopoDS_Face& face, const gp_Pln& plane) : face_(face), plane_(plane) {
+    const TopoDS_Wire outer = BRepTools::OuterWire(face);
+    double maxEdge = 0, maxVertex = 0;
+    std::vector<std::pair<double, double>> wireTols;
+    for (TopoDS_Iterator it(face); it.More(); it.Next()) {
+        if (it.Value().ShapeType() != TopAbs_WIRE) continue;
+        WIRE& w = wires_.emplace_back();
+        w.wire = TopoDS::Wire(it.Value());
+        if (!outer.IsNull() && w.wire.IsSame(outer)) outer_ = static_cast<int>(wires_.size()) - 1;
+        double edgeTol = 0, vertexTol = 0;
+        for (TopExp_Explorer ex(w.wire, TopAbs_EDGE); ex.More(); ex.Next())
+            edgeTol = std::max(edgeTol, BRep_Tool::Tolerance(TopoDS::Edge(ex.Current())));
+        for (TopExp_Explorer ex(w.wire, TopAbs_VERTEX); ex.More(); ex.Next())
+            vertexTol = std::max(vertexTol, BRep_Tool::Tolerance(TopoDS::Vertex(ex.Current())));
+        wireTols.emplace_back(edgeTol, vertexTol);
+        maxEdge = std::max(maxEdge, edgeTol);
+        maxVertex = std::max(maxVertex, vertexTol);
+    }
+    margin_ = 10 * std::max({maxEdge, maxVertex, kGeomTol, BRep_Tool::Tolerance(face)});
+    for (std::size_t i = 0; i < wires_.size(); ++i)
+        if (wireTols[i].first == maxEdge || wireTols[i].second == maxVertex) keepWires_.push_back(static_cast<int>(i));
+
+    for (WIRE& w : wires_) {
+        for (TopExp_Explorer ex(w.wire, TopAbs_EDGE); ex.More(); ex.Next()) {
+            const TopoDS_Edge& edge = TopoDS::Edge(ex.Current());
+            double f = 0, l = 0;
+            Handle(Geom2d_Curve) curve = BRep_Tool::CurveOnSurface(edge, face_, f, l);
+            while (!curve.IsNull() && curve->IsKind(STANDARD_TYPE(Geom2d_TrimmedCurve)))
+                curve = Handle(Geom2d_TrimmedCurve)::DownCast(curve)->BasisCurve();
+            if (curve.IsNull() || !(l > f)) {
+                w.exact = false;
+                continue;
+            }
+            if (Handle(Geom2d_Line) line = Handle(Geom2d_Line)::DownCast(curve); !line.IsNull()) {
+                PIECE p;
+                const gp_Pnt2d a = line->Value(f), b = line->Value(l);
+                p.a[0] = a.X(), p.a[1] = a.Y(), p.b[0] = b.X(), p.b[1] = b.Y();
+                w.pieces.push_back(p);
+            } else if (Handle(Geom2d_Circle) circle = Handle(Geom2d_Circle)::DownCast(curve); !circle.IsNull()) {
+                const gp_Ax22d axes = circle->Position();
+                PIECE p;
+                p.arc = true;
+                p.r = circle->Radius();
+                p.c[0] = axes.Location().X(), p.c[1] = axes.Location().Y();
+                p.x[0] = axes.XDirection().X(), p.x[1] = axes.XDirection().Y();
+                p.y[0] = axes.YDirection().X(), p.y[1] = axes.YDirection().Y();
+                p.t0 = f;
+                p.t1 = l;
+                const gp_Pnt2d a = circle->Value(f), b = circle->Value(l);
+                p.a[0] = a.X(), p.a[1] = a.Y(), p.b[0] = b.X(), p.b[1] = b.Y();
+                w.pieces.push_back(p);
+            } else {
+                w.exact = false;
+            }
+        }
+        double u0, u1, v0, v1;
+        BRepTools::UVBounds(face_, w.wire, u0, u1, v0, v1);
+        w.box = {u0 - margin_, u1 + margin_, v0 - margin_, v1 + margin_};
+        // The bounds come from the kernel's boxes of the curves; the pieces' own ends make sure of them.
+        for (const PIECE& p : w.pieces) {
+            grow(w.box, p.a[0] - margin_, p.a[1] - margin_);
+            grow(w.box, p.b[0] + margin_, p.b[1] + margin_);
+        }
+    }
+
+    if (outer_ < 0) {
+        kernelOnly_ = true;
+        return;
+    }
+    const UvBox& o = wires_[static_cast<std::size_t>(outer_)].box;
+    const int inner = static_cast<int>(wires_.size()) - 1;
+    cellsU_ = cellsV_ = std::clamp(static_cast<int>(std::ceil(std::sqrt(static_cast<double>(inner)))), 1, kMaxCells);
+    cellU_ = std::max((o.uMax - o.uMin) / cellsU_, 1e-12);
+    cellV_ = std::max((o.vMax - o.vMin) / cellsV_, 1e-12);
+    cells_.assign(static_cast<std::size_t>(cellsU_ * cellsV_), {});
+    auto cellOf = [](double x, double from, double size, int count) {
+        return std::clamp(static_cast<int>(std::floor((x - from) / size)), 0, count - 1);
+    };
+    for (int i = 0; i < static_cast<int>(wires_.size()); ++i) {
+        if (i == outer_) continue;
+        const UvBox& b = wires_[static_cast<std::size_t>(i)].box;
+        // An inner wire reaching out of the outer one: the face is not what this class can read.
+        if (b.uMin < o.uMin || b.uMax > o.uMax || b.vMin < o.vMin || b.vMax > o.vMax) {
+            kernelOnly_ = true;
+            return;
+        }
+        const int u0 = cellOf(b.uMin, o.uMin, cellU_, cellsU_), u1 = cellOf(b.uMax, o.uMin, cellU_, cellsU_);
+        const int v0 = cellOf(b.vMin, o.vMin, cellV_, cellsV_), v1 = cellOf(b.vMax, o.vMin, cellV_, cellsV_);
+        for (int cu = u0; cu <= u1; ++cu)
+            for (int cv = v0; cv <= v1; ++cv) cells_[static_cast<std::size_t>(cu * cellsV_ + cv)].push_back(i);
+    }
+}
+
+FaceProjector::Side FaceProjector::side(double u, double v, std::vector<int>& holders) const {
+    holders.clear();
+    if (kernelOnly_) return Side::Near;
+    const UvBox& o = wires_[static_cast<std::size_t>(outer_)].box;
+    if (!holds(o, u, v)) return Side::Out;
+    const int cu = std::clamp(static_cast<int>(std::floor((u - o.uMin) / cellU_)), 0, cellsU_ - 1);
+    const int cv = std::clamp(static_cast<int>(std::floor((v - o.vMin) / cellV_)), 0, cellsV_ - 1);
+    holders.push_back(outer_);
+    for (int i : cells_[static_cast<std::size_t>(cu * cellsV_ + cv)])
+        if (holds(wires_[static_cast<std::size_t>(i)].box, u, v)) holders.push_back(i);
+    return sideOfWires(u, v, holders);
+}
+
+FaceProjector::Side FaceProjector::sideOfWires(double u, double v, const std::vector<int>& wires) const {
+    const double p[2] = {u, v};
+    for (int i : wires) {
+        const WIRE& w = wires_[static_cast<std::size_t>(i)];
+        if (!w.exact) return Side::Near;
+        for (const PIECE& piece : w.pieces) {
+            double distance;
+            if (!piece.arc) {
+                distance = pieceDistance(p, piece.a, piece.b);
+            } else {
+                const double dx = u - piece.c[0], dy = v - piece.c[1];
+                distance = onArcRange(std::atan2(dx * piece.y[0] + dy * piece.y[1], dx * piece.x[0] + dy * piece.x[1]),
+                                      piece.t0, piece.t1)
+                               ? std::fabs(std::hypot(dx, dy) - piece.r)
+                               : std::min(std::hypot(u - piece.a[0], v - piece.a[1]),
+                                          std::hypot(u - piece.b[0], v - piece.b[1]));
+            }
+            if (distance <= margin_) return Side::Near;
+        }
+    }
+    // Rays in a few directions in turn, until one passes clear of every vertex and tangent.
+    for (double angle : {0.0, 0.6180339887, 2.2360679775}) {
+        const double du = std::cos(angle), dv = std::sin(angle);
+        bool inOuter = false, inInner = false, sure = true;
+        for (int i : wires) {
+            const int n = crossings(wires_[static_cast<std::size_t>(i)], u, v, du, dv);
+            if (n < 0) {
+                sure = false;
+                break;
+            }
+            if (i == outer_) inOuter = n % 2 == 1;
+            else inInner = inInner || n % 2 == 1;
+        }
+        if (sure) return inOuter && !inInner ? Side::In : Side::Out;
+    }
+    return Side::Near;
+}
+
+int FaceProjector::crossings(const WIRE& w, double u, double v, double du, double dv) const {
+    int count = 0;
+    // Where a point lies across the ray (signed) and along it.
+    auto across = [&](const double q[2]) { return du * (q[1] - v) - dv * (q[0] - u); };
+    auto along = [&](const double q[2]) { return du * (q[0] - u) + dv * (q[1] - v); };
+    for (const PIECE& piece : w.pieces) {
+        const double ha = across(piece.a), hb = across(piece.b);
+        if ((std::fabs(ha) <= margin_ && along(piece.a) > 0) || (std::fabs(hb) <= margin_ && along(piece.b) > 0))
+            return -1;
+        if (!piece.arc) {
+            if ((ha > 0) == (hb > 0)) continue;
+            const double s = along(piece.a) + ha / (ha - hb) * (along(piece.b) - along(piece.a));
+            if (s > 0) ++count;
+            continue;
+        }
+        // |p + s d - c|^2 = r^2 for s > 0.
+        const double pc[2] = {u - piece.c[0], v - piece.c[1]};
+        const double b = du * pc[0] + dv * pc[1];
+        const double disc = b * b - (pc[0] * pc[0] + pc[1] * pc[1] - piece.r * piece.r);
+        if (disc < 0) continue;
+        const double root = std::sqrt(disc);
+        if (root <= margin_) return -1;
+        for (double s : {-b - root, -b + root}) {
+            if (!(s > 0)) continue;
+            const double qx = pc[0] + s * du, qy = pc[1] + s * dv;
+            const double t = std::atan2(qx * piece.y[0] + qy * piece.y[1], qx * piece.x[0] + qy * piece.x[1]);
+            if (onArcRange(t, piece.t0, piece.t1)) ++count;
+        }
+    }
+    return count;
+}
+
+std::vector<FaceHit> FaceProjector::askKernel(const gp_Lin& line, double reach, std::vector<int> wires) {
+    lastAskedKernel_ = true;
+    wires.insert(wires.end(), keepWires_.begin(), keepWires_.end());
+    if (outer_ >= 0) wires.push_back(outer_);
+    std::sort(wires.begin(), wires.end());
+    wires.erase(std::unique(wires.begin(), wires.end()), wires.end());
+    if (kernelOnly_ || outer_ < 0) {
+        wires.clear();
+        for (int i = 0; i < static_cast<int>(wires_.size()); ++i) wires.push_back(i);
+    }
+    auto found = std::find_if(reduced_.begin(), reduced_.end(), [&](const auto& r) { return r.first == wires; });
+    if (found != reduced_.end()) {
+        reduced_.splice(reduced_.begin(), reduced_, found);
+    } else {
+        TopoDS_Face reduced = face_;
+        if (wires.size() < wires_.size()) {
+            reduced = TopoDS::Face(face_.EmptyCopied());
+            BRep_Builder builder;
+            for (int i : wires) builder.Add(reduced, wires_[static_cast<std::size_t>(i)].wire);
+        }
+        reduced_.emplace_front(wires, std::make_unique<IntCurvesFace_Intersector>(reduced, kGeomTol));
+        if (reduced_.size() > kReducedFaces) reduced_.pop_back();
+    }
+    IntCurvesFace_Intersector& in = *reduced_.front().second;
+    std::vector<FaceHit> hits;
+    in.Perform(line, -reach, reach);
+    if (!in.IsDone()) return hits;
+    for (int i = 1; i <= in.NbPnt(); ++i) {
+        if (in.State(i) != TopAbs_IN && in.State(i) != TopAbs_ON) continue;
+        hits.push_back({toVec3(in.Pnt(i)), {in.UParameter(i), in.VParameter(i)}, in.WParameter(i)});
+    }
+    return hits;
+}
+
+std::vector<FaceHit> FaceProjector::intersect(const gp_Lin& line, double reach) {
+    lastAskedKernel_ = false;
+    const gp_Dir& d = line.Direction();
+    const gp_Dir& n = plane_.Axis().Direction();
+    const double along = n.Dot(d);
+    std::vector<int> holders;
+    if (std::fabs(along) < 1e-12) {
+        for (int i = 0; i < static_cast<int>(wires_.size()); ++i) holders.push_back(i);
+        return askKernel(line, reach, holders);
+    }
+    const gp_Pnt& o = line.Location();
+    const gp_XYZ toPlane = plane_.Location().XYZ() - o.XYZ();
+    const double t = n.XYZ().Dot(toPlane) / along;
+    if (std::fabs(t) > reach) return {};
+    const gp_Pnt hit(o.XYZ() + t * d.XYZ());
+    double u = 0, v = 0;
+    ElSLib::Parameters(plane_, hit, u, v);
+    switch (side(u, v, holders)) {
+    case Side::In: return {FaceHit{toVec3(hit), {u, v}, t}};
+    case Side::Out: return {};
+    case Side::Near: return askKernel(line, reach, std::move(holders));
+    }
+    return {};
+}
+
+}  // namespace host

@@ -1,0 +1,73 @@
+// Projection onto one planar face along a line, with what it needs built once per face: the plane, the
+// largest tolerance of its edges and vertices, its trims as exact segments and arcs in (u, v) and the
+// boxes of its wires. A hit farther than a few tolerances from every trim is decided here; any other is
+// left to the kernel's intersector on the face cut down to its outer wire and the inner wires whose boxes
+// hold the hit, which classifies it as the kernel does on the whole face. Kernel side: host/geom only.
+#pragma once
+#include <IntCurvesFace_Intersector.hxx>
+#include <TopoDS_Face.hxx>
+#include <TopoDS_Wire.hxx>
+#include <gp_Lin.hxx>
+#include <gp_Pln.hxx>
+
+#include <list>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "host/geom/face_geom.h"
+
+namespace host {
+
+class FaceProjector {
+public:
+    // Throws the kernel's Standard_Failure on a face it cannot read; null-free otherwise.
+    FaceProjector(const TopoDS_Face& face, const gp_Pln& plane);
+
+    // The hits of the line within `reach` of its origin (at most one on a plane), as
+    // FaceGeom::intersectLine gives them before sorting. Not thread-safe: the caller serialises.
+    std::vector<FaceHit> intersect(const gp_Lin& line, double reach);
+
+    // How the last hit test was decided, for tests: true when the kernel was asked.
+    bool lastAskedKernel() const { return lastAskedKernel_; }
+
+private:
+    // A trim edge in (u, v): a segment from a to b, or an arc p(t) = c + r (cos t x + sin t y) for t in
+    // [t0, t1] from a to b.
+    struct PIECE {
+        bool arc = false;
+        double a[2], b[2];
+        double c[2], x[2], y[2], r = 0, t0 = 0, t1 = 0;
+    };
+    struct WIRE {
+        TopoDS_Wire wire;
+        bool exact = true;        // every edge a segment or an arc
+        UvBox box;                // grown by the margin
+        std::vector<PIECE> pieces;
+    };
+    enum class Side { In, Out, Near };
+
+    Side side(double u, double v, std::vector<int>& holders) const;
+    Side sideOfWires(double u, double v, const std::vector<int>& wires) const;
+    // The crossings of the wire by the ray from (u, v) along (du, dv); -1 when the ray passes through a
+    // trim vertex or touches an arc, where counting is not sure.
+    int crossings(const WIRE& w, double u, double v, double du, double dv) const;
+    std::vector<FaceHit> askKernel(const gp_Lin& line, double reach, std::vector<int> wires);
+
+    TopoDS_Face face_;
+    gp_Pln plane_;
+    double margin_ = 0;
+    int outer_ = -1;
+    std::vector<int> keepWires_;    // always in a reduced face: those with the largest tolerances
+    std::vector<WIRE> wires_;
+    bool kernelOnly_ = false;       // no usable outer wire: the whole face goes to the kernel
+    // Inner wires by the cells of a grid over the outer box that their boxes cover.
+    double cellU_ = 1, cellV_ = 1;
+    int cellsU_ = 1, cellsV_ = 1;
+    std::vector<std::vector<int>> cells_;
+    // The reduced faces' intersectors, most recent first; a few suffice, as queries come by hole.
+    std::list<std::pair<std::vector<int>, std::unique_ptr<IntCurvesFace_Intersector>>> reduced_;
+    bool lastAskedKernel_ = false;
+};
+
+}  // namespace host

@@ -1,0 +1,33 @@
+// What the STEP reader process (host/step_worker/fxstepread) hands back, and its parser. The reply is
+// bytes with explicit lengths:
+//   "FXSTEP 1\n"  then any of
+//   "W <n>\n<n bytes>\n"                          a warning
+//   "X <n>\n<n bytes>\n"                          the import failed, and why
+//   "S <nameLen> <colour> <brepLen> <faces>\n<name><BRep text><faces colours, each followed by ' '>\n"
+//                                                 a body; colours are 0xRRGGBB or -1 for none, the faces
+//                                                 in the order the kernel maps them
+//   and "E\n" last. Anything else, or a reply cut short, is refused.
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace host {
+
+struct StepReplyBody {
+    std::string name;
+    int colour = -1;
+    std::string brep;
+    std::vector<int> faceColours;
+};
+
+struct StepReply {
+    std::vector<StepReplyBody> bodies;
+    std::vector<std::string> warnings;
+    std::string error;   // the reader's own "X" text
+};
+
+// False when the reply is not whole or not of this form; `out` then holds what was read before.
+[[nodiscard]] bool parseStepReply(std::string_view reply, StepReply& out);
+
+}  // namespace host

@@ -1,0 +1,111 @@
+// CBoundaryReach (boundary_reach.h). The nearest point is looked for ring by ring of cells around the
+// query's cell, until a ring cannot hold anything nearer; the farthest point of a set is a vertex of its
+// convex hull.
+#include "plugin/recognition/boundary_reach.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+double cross(const CBoundaryReach::POINT& o, const CBoundaryReach::POINT& a, const CBoundaryReach::POINT& b) {
+    return (a[0] - o[0]) * (b[1] - o[1]) - (a[1] - o[1]) * (b[0] - o[0]);
+}
+
+// Andrew's monotone chain; collinear points on the hull are kept, so no vertex is lost to rounding.
+std::vector<CBoundaryReach::POINT> convexHull(std::vector<CBoundaryReach::POINT> p) {
+    std::sort(p.begin(), p.end());
+    p.erase(std::unique(p.begin(), p.end()), p.end());
+    if (p.size() < 3) return p;
+    std::vector<CBoundaryReach::POINT> hull(2 * p.size());
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < p.size(); ++i) {
+        while (k >= 2 && cross(hull[k - 2], hull[k - 1], p[i]) < 0) --k;
+        hull[k++] = p[i];
+    }
+    for (std::size_t i = p.size() - 1, t = k + 1; i > 0; --i) {
+        while (k >= t && cross(hull[k - 2], hull[k - 1], p[i - 1]) < 0) --k;
+        hull[k++] = p[i - 1];
+    }
+    hull.resize(k - 1);
+    return hull;
+}
+
+}  // namespace
+
+namespace {
+// Below these, walking every point costs less than the index.
+constexpr int kWalkedQueries = 4;
+constexpr std::size_t kWalkedPoints = 64;
+}  // namespace
+
+CBoundaryReach::CBoundaryReach(std::vector<POINT> points) {
+    for (const POINT& p : points) {
+        if (std::isfinite(p[0]) && std::isfinite(p[1])) points_.push_back(p);
+        else odd_.push_back(p);
+    }
+}
+
+void CBoundaryReach::index() {
+    indexed_ = true;
+    lo_[0] = hi_[0] = points_[0][0];
+    lo_[1] = hi_[1] = points_[0][1];
+    for (const POINT& p : points_) {
+        lo_[0] = std::min(lo_[0], p[0]);
+        lo_[1] = std::min(lo_[1], p[1]);
+        hi_[0] = std::max(hi_[0], p[0]);
+        hi_[1] = std::max(hi_[1], p[1]);
+    }
+    const double side = std::max(hi_[0] - lo_[0], hi_[1] - lo_[1]);
+    cell_ = std::max(side / std::sqrt(static_cast<double>(points_.size())), 1e-9 * (1 + side));
+    nx_ = std::clamp(static_cast<int>((hi_[0] - lo_[0]) / cell_) + 1, 1, 4096);
+    ny_ = std::clamp(static_cast<int>((hi_[1] - lo_[1]) / cell_) + 1, 1, 4096);
+    cells_.assign(static_cast<std::size_t>(nx_) * ny_, {});
+    for (int i = 0; i < static_cast<int>(points_.size()); ++i)
+        cells_[static_cast<std::size_t>(cellX(points_[i][0])) * ny_ + cellY(points_[i][1])].push_back(i);
+    hull_ = convexHull(points_);
+}
+
+int CBoundaryReach::cellX(double x) const {
+    return std::clamp(static_cast<int>(std::floor((x - lo_[0]) / cell_)), 0, nx_ - 1);
+}
+int CBoundaryReach::cellY(double y) const {
+    return std::clamp(static_cast<int>(std::floor((y - lo_[1]) / cell_)), 0, ny_ - 1);
+}
+
+void CBoundaryReach::reach(double x, double y, double* nearest, double* farthest) {
+    auto take = [&](const POINT& p) {
+        const double d = std::hypot(p[0] - x, p[1] - y);
+        *nearest = std::min(*nearest, d);
+        *farthest = std::max(*farthest, d);
+    };
+    for (const POINT& p : odd_) take(p);
+    if (points_.empty()) return;
+    if (!indexed_ && (++queries_ > kWalkedQueries && points_.size() > kWalkedPoints)) index();
+    if (!indexed_ || !std::isfinite(x) || !std::isfinite(y)) {
+        for (const POINT& p : points_) take(p);
+        return;
+    }
+    for (const POINT& p : hull_) *farthest = std::max(*farthest, std::hypot(p[0] - x, p[1] - y));
+    // Every point of ring k lies at least (k - 1) cells from the query clamped into the grid, and the query
+    // is no nearer to any point than its clamped place is.
+    const int cx = std::clamp(static_cast<int>(std::floor((x - lo_[0]) / cell_)), 0, nx_ - 1);
+    const int cy = std::clamp(static_cast<int>(std::floor((y - lo_[1]) / cell_)), 0, ny_ - 1);
+    double best = *nearest;
+    const int rings = std::max(nx_, ny_);
+    for (int k = 0; k <= rings; ++k) {
+        if (k >= 1 && (k - 1) * cell_ > best) break;
+        for (int gx = cx - k; gx <= cx + k; ++gx) {
+            if (gx < 0 || gx >= nx_) continue;
+            const bool edgeColumn = gx == cx - k || gx == cx + k;
+            for (int gy = cy - k; gy <= cy + k; gy += edgeColumn ? 1 : 2 * k) {
+                if (gy >= 0 && gy < ny_)
+                    for (int i : cells_[static_cast<std::size_t>(gx) * ny_ + gy])
+                        best = std::min(best, std::hypot(points_[static_cast<std::size_t>(i)][0] - x,
+                                                         points_[static_cast<std::size_t>(i)][1] - y));
+                if (k == 0) break;
+            }
+        }
+    }
+    *nearest = best;
+}

@@ -1,0 +1,297 @@
+// Hole path order. Tried naively every start costs a scan of all holes per step, cubic in the holes of a
+// view; here each step asks a point index for the holes near the nearest one, a start is given up as soon
+// as it cannot beat the best total found (its length so far plus a lower bound of the rest), and large
+// sets try their starts on several threads. The path chosen is the same as the plain search's: the rule of
+// a step is one function, totals are summed in path order, and the best is the smallest (total, start).
+#include "plugin/tooling/hole_path.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <mutex>
+#include <thread>
+
+#include "plugin/core/globals.h"
+#include "plugin/recognition/tree.h"
+#include "plugin/tooling/nearest_index.h"
+
+double hole_path::distanceTie() { return g_tolerances.tol04T; }
+
+int compareNearestCandidates(const void* a, const void* b) {
+    const auto& x = *static_cast<const NEAREST_CANDIDATE*>(a);
+    const auto& y = *static_cast<const NEAREST_CANDIDATE*>(b);
+    if (std::fabs(x.distance - y.distance) < hole_path::distanceTie()) {
+        if (std::fabs(x.turn - y.turn) < hole_path::kAngleTie) return 0;
+        return x.turn <= y.turn ? -1 : 1;
+    }
+    return x.distance <= y.distance ? -1 : 1;
+}
+
+std::int32_t chooseNearestCandidate(const std::vector<NEAREST_CANDIDATE>& candidates) {
+    if (candidates.empty()) return -1;
+    const double tie = hole_path::distanceTie();
+    double nearest = candidates[0].distance;
+    for (const NEAREST_CANDIDATE& c : candidates) nearest = std::min(nearest, c.distance);
+    double leastTurn = hole_path::kFullTurn;
+    for (const NEAREST_CANDIDATE& c : candidates)
+        if (std::fabs(c.distance - nearest) < tie) leastTurn = std::min(leastTurn, c.turn);
+    std::int32_t chosen = -1;
+    for (std::int32_t k = 0; k < static_cast<std::int32_t>(candidates.size()); ++k) {
+        const NEAREST_CANDIDATE& c = candidates[k];
+        if (std::fabs(c.distance - nearest) >= tie || c.turn - leastTurn >= hole_path::kAngleTie) continue;
+        if (chosen < 0) {
+            chosen = k;
+            continue;
+        }
+        const NEAREST_CANDIDATE& b = candidates[chosen];
+        if (c.distance < b.distance || (c.distance == b.distance && c.index < b.index)) chosen = k;
+    }
+    return chosen;
+}
+
+double stepTurn(double dx, double dy, double heading) {
+    double angle = std::atan2(dy, dx);
+    if (std::fabs(angle) < hole_path::kAngleTie) angle = 0;
+    if (angle < 0) angle += hole_path::kFullTurn;
+    if (angle > hole_path::kFullTurn) angle = 0;
+    double turn = angle - heading;
+    if (turn < 0) turn += hole_path::kFullTurn;
+    if (std::fabs(turn) < hole_path::kAngleTie) turn = 0;
+    return turn;
+}
+
+namespace {
+
+double nextHeading(double turn, double heading) {
+    double h = turn + heading;
+    if (h > hole_path::kFullTurn) h -= hole_path::kFullTurn;
+    if (std::fabs(h) < hole_path::kAngleTie) h = 0;
+    return h;
+}
+
+}  // namespace
+
+double findNearestNext(PATH_ELEMENT* e, std::int32_t first, std::int32_t count, std::int32_t current,
+                       std::int32_t* next, std::int32_t* second, double* heading) {
+    if (second) *second = -1;
+    std::vector<NEAREST_CANDIDATE> candidates;
+    for (std::int32_t j = first; j < first + count; ++j) {
+        if (j == current || e[j].next != -1) continue;
+        const double dx = e[j].point[0] - e[current].point[0];
+        const double dy = e[j].point[1] - e[current].point[1];
+        candidates.push_back({std::sqrt(dx * dx + dy * dy), stepTurn(dx, dy, *heading), j});
+    }
+    const std::int32_t k = chooseNearestCandidate(candidates);
+    if (k < 0) {
+        *next = -1;
+        return 0;
+    }
+    *next = candidates[k].index;
+    *heading = nextHeading(candidates[k].turn, *heading);
+    return candidates[k].distance;
+}
+
+namespace {
+
+// The walks of one range. Point indices are 0-based within the range.
+class PathSearch {
+public:
+    PathSearch(const PATH_ELEMENT* e, std::int32_t first, std::int32_t count) : count_(count) {
+        std::vector<double> xy(2 * static_cast<std::size_t>(count));
+        for (std::int32_t i = 0; i < count; ++i) {
+            xy[2 * i] = e[first + i].point[0];
+            xy[2 * i + 1] = e[first + i].point[1];
+        }
+        index_.build(xy);
+        xy_ = std::move(xy);
+        // Every hole still to be reached costs at least the distance to its nearest other hole.
+        nearestOther_.assign(count, 0);
+        std::vector<CNearestIndex::HIT> hits;
+        for (std::int32_t i = 0; i < count; ++i) {
+            index_.nearestBand(i, hole_path::distanceTie(), hits);
+            double d = hits.empty() ? 0 : hits[0].distance;
+            for (const auto& h : hits) d = std::min(d, h.distance);
+            nearestOther_[i] = d;
+            lowerBoundAll_ += d;
+        }
+    }
+
+    // The next element of a step from `current` with `index` (its own copy for a thread); -1 for none.
+    std::int32_t step(CNearestIndex& index, std::int32_t current, double* distance,
+                      std::vector<CNearestIndex::HIT>& hits, std::vector<NEAREST_CANDIDATE>& candidates) const {
+        index.nearestBand(current, hole_path::distanceTie(), hits);
+        candidates.clear();
+        for (const auto& h : hits) {
+            const double dx = xy_[2 * h.index] - xy_[2 * current];
+            const double dy = xy_[2 * h.index + 1] - xy_[2 * current + 1];
+            candidates.push_back({h.distance, stepTurn(dx, dy, 0), h.index});
+        }
+        const std::int32_t k = chooseNearestCandidate(candidates);
+        if (k < 0) return -1;
+        *distance = candidates[k].distance;
+        return candidates[k].index;
+    }
+
+    // The total of the walk from `start`, or a negative value once it cannot beat (bestTotal, bestStart).
+    double walk(CNearestIndex& index, std::int32_t start, double bestTotal, std::int32_t bestStart) const {
+        std::vector<CNearestIndex::HIT> hits;
+        std::vector<NEAREST_CANDIDATE> candidates;
+        index.reset();
+        index.take(start);
+        double total = 0;
+        double rest = lowerBoundAll_ - nearestOther_[start];
+        const double margin = 1e-9 * (bestTotal + lowerBoundAll_);
+        std::int32_t current = start;
+        for (;;) {
+            double d = 0;
+            const std::int32_t next = step(index, current, &d, hits, candidates);
+            if (next < 0) return total;
+            total += d;
+            rest -= nearestOther_[next];
+            if (total > bestTotal || (total == bestTotal && start > bestStart) || total + rest - margin > bestTotal)
+                return -1;
+            index.take(next);
+            current = next;
+        }
+    }
+
+    const CNearestIndex& index() const { return index_; }
+    std::int32_t count() const { return count_; }
+
+private:
+    std::int32_t count_;
+    CNearestIndex index_;
+    std::vector<double> xy_;
+    std::vector<double> nearestOther_;
+    double lowerBoundAll_ = 0;
+};
+
+struct BEST {
+    std::mutex lock;
+    double total = hole_path::kInitialBest;
+    std::int32_t start = 0;
+};
+
+void tryStarts(const PathSearch& search, std::atomic<std::int32_t>& nextStart, BEST& best) {
+    CNearestIndex index = search.index();
+    for (;;) {
+        const std::int32_t s = nextStart.fetch_add(1);
+        if (s >= search.count()) return;
+        double bestTotal;
+        std::int32_t bestStart;
+        {
+            std::lock_guard<std::mutex> hold(best.lock);
+            bestTotal = best.total;
+            bestStart = best.start;
+        }
+        const double total = search.walk(index, s, bestTotal, bestStart);
+        if (total < 0) continue;
+        std::lock_guard<std::mutex> hold(best.lock);
+        if (total < best.total || (total == best.total && s < best.start)) {
+            best.total = total;
+            best.start = s;
+        }
+    }
+}
+
+// Below this many holes one thread does all the starts.
+constexpr std::int32_t kThreadedFrom = 400;
+constexpr unsigned kMaxThreads = 4;
+
+}  // namespace
+
+std::int32_t orderPointsNearest(PATH_ELEMENT* e, std::int32_t first, std::int32_t count, std::int32_t* start) {
+    if (count <= 0) {
+        *start = -1;
+        return count < 0 ? 0 : count;
+    }
+    const PathSearch search(e, first, count);
+    BEST best;
+    best.start = 0;
+    std::atomic<std::int32_t> nextStart{0};
+    unsigned threads = 1;
+    if (count >= kThreadedFrom) threads = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
+    if (threads == 1) {
+        tryStarts(search, nextStart, best);
+    } else {
+        std::vector<std::thread> pool;
+        for (unsigned t = 0; t < threads; ++t)
+            pool.emplace_back([&] { tryStarts(search, nextStart, best); });
+        for (std::thread& t : pool) t.join();
+    }
+
+    // The kept path, linked.
+    for (std::int32_t i = first; i < first + count; ++i) e[i].next = -1;
+    CNearestIndex index = search.index();
+    std::vector<CNearestIndex::HIT> hits;
+    std::vector<NEAREST_CANDIDATE> candidates;
+    std::int32_t current = best.start;
+    index.take(current);
+    for (;;) {
+        double d = 0;
+        const std::int32_t next = search.step(index, current, &d, hits, candidates);
+        if (next < 0) break;
+        e[first + current].next = first + next;
+        index.take(next);
+        current = next;
+    }
+    *start = first + best.start;
+    return count;
+}
+
+void orderSequencePoints(std::vector<PTS_TL_SEQ>& points) {
+    if (points.empty()) return;
+    std::vector<PATH_ELEMENT> e(points.size());
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        std::copy_n(points[i].hole->ptView, 3, e[i].point);
+        e[i].record = points[i].hole;
+        e[i].second = points[i].operation;
+        e[i].value = points[i].depth;
+    }
+    auto viewNumber = [&](std::size_t i) {
+        const VIEW_LIST* view = points[i].hole->view;
+        return view ? static_cast<int>(view->viewNumber) : -1;
+    };
+    std::int32_t head = -1, lastOfRun = -1;
+    for (std::size_t runFirst = 0; runFirst < points.size();) {
+        std::size_t runEnd = runFirst + 1;
+        while (runEnd < points.size() && viewNumber(runEnd) == viewNumber(runFirst)) ++runEnd;
+        std::int32_t start = -1;
+        orderPointsNearest(e.data(), static_cast<std::int32_t>(runFirst), static_cast<std::int32_t>(runEnd - runFirst),
+                           &start);
+        if (head < 0) head = start;
+        if (lastOfRun >= 0) e[lastOfRun].next = start;
+        lastOfRun = start;
+        while (e[lastOfRun].next >= 0) lastOfRun = e[lastOfRun].next;
+        runFirst = runEnd;
+    }
+    points.clear();
+    for (std::int32_t i = head; i >= 0; i = e[i].next)
+        points.push_back({e[i].record, e[i].second, e[i].value});
+}
+
+int orderGroupHoles(VIEW_LIST* views) {
+    for (VIEW_LIST* view = views; view; view = view->next) {
+        // Sized from the list itself: a stored count that disagrees with it must not overrun the array.
+        std::vector<PATH_ELEMENT> e;
+        for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next) {
+            PATH_ELEMENT element;
+            std::copy_n(hole->ptView, 3, element.point);
+            element.record = hole;
+            e.push_back(element);
+        }
+        if (e.empty()) continue;
+        std::int32_t start = -1;
+        orderPointsNearest(e.data(), 0, static_cast<std::int32_t>(e.size()), &start);
+        POINT_LIST* previous = nullptr;
+        for (std::int32_t i = start; i >= 0; i = e[i].next) {
+            POINT_LIST* hole = e[i].record;
+            hole->prev = previous;
+            hole->next = nullptr;
+            if (previous) previous->next = hole;
+            else view->firstPoint = hole;
+            previous = hole;
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,149 @@
+// The hole path's point index.
+#include "plugin/tooling/nearest_index.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+constexpr std::int32_t kLeafSize = 8;
+}
+
+void CNearestIndex::build(const std::vector<double>& xy) {
+    xy_ = xy;
+    const auto count = static_cast<std::int32_t>(xy.size() / 2);
+    order_.resize(count);
+    for (std::int32_t i = 0; i < count; ++i) order_[i] = i;
+    leafOf_.assign(count, -1);
+    nodes_.clear();
+    if (count > 0) {
+        nodes_.reserve(static_cast<std::size_t>(4 * count / kLeafSize + 4));
+        const double inf = std::numeric_limits<double>::infinity();
+        const double whole[4] = {-inf, inf, -inf, inf};
+        buildNode(0, count, -1, whole);
+    }
+    reset();
+}
+
+std::int32_t CNearestIndex::buildNode(std::int32_t lo, std::int32_t hi, std::int32_t parent, const double cell[4]) {
+    const auto id = static_cast<std::int32_t>(nodes_.size());
+    NODE node;
+    node.lo = lo;
+    node.hi = hi;
+    node.parent = parent;
+    node.cellMinX = cell[0], node.cellMaxX = cell[1], node.cellMinY = cell[2], node.cellMaxY = cell[3];
+    node.minX = node.minY = std::numeric_limits<double>::infinity();
+    node.maxX = node.maxY = -std::numeric_limits<double>::infinity();
+    for (std::int32_t k = lo; k < hi; ++k) {
+        const double x = xy_[2 * order_[k]], y = xy_[2 * order_[k] + 1];
+        node.minX = std::min(node.minX, x), node.maxX = std::max(node.maxX, x);
+        node.minY = std::min(node.minY, y), node.maxY = std::max(node.maxY, y);
+    }
+    nodes_.push_back(node);
+    if (hi - lo <= kLeafSize) {
+        for (std::int32_t k = lo; k < hi; ++k) leafOf_[order_[k]] = id;
+        return id;
+    }
+    // Split the wider side at the median; ties in the key keep the point order, so the tree is the same on
+    // every run. Points on the split value may lie on either side: the cells are closed.
+    const int axis = (node.maxX - node.minX >= node.maxY - node.minY) ? 0 : 1;
+    const std::int32_t mid = lo + (hi - lo) / 2;
+    std::nth_element(order_.begin() + lo, order_.begin() + mid, order_.begin() + hi,
+                     [&](std::int32_t a, std::int32_t b) {
+                         const double ka = xy_[2 * a + axis], kb = xy_[2 * b + axis];
+                         return ka < kb || (ka == kb && a < b);
+                     });
+    const double split = xy_[2 * order_[mid] + axis];
+    double lower[4] = {cell[0], cell[1], cell[2], cell[3]};
+    double upper[4] = {cell[0], cell[1], cell[2], cell[3]};
+    lower[2 * axis + 1] = split;
+    upper[2 * axis] = split;
+    const std::int32_t left = buildNode(lo, mid, id, lower);
+    const std::int32_t right = buildNode(mid, hi, id, upper);
+    nodes_[id].left = left;
+    nodes_[id].right = right;
+    return id;
+}
+
+void CNearestIndex::reset() {
+    taken_.assign(leafOf_.size(), 0);
+    for (NODE& node : nodes_) node.free = node.hi - node.lo;
+}
+
+void CNearestIndex::take(std::int32_t index) {
+    if (index < 0 || index >= static_cast<std::int32_t>(taken_.size()) || taken_[index]) return;
+    taken_[index] = 1;
+    for (std::int32_t n = leafOf_[index]; n >= 0; n = nodes_[n].parent) --nodes_[n].free;
+}
+
+double CNearestIndex::boxDistanceSquared(const NODE& node, double x, double y) const {
+    const double dx = x < node.minX ? node.minX - x : (x > node.maxX ? x - node.maxX : 0.0);
+    const double dy = y < node.minY ? node.minY - y : (y > node.maxY ? y - node.maxY : 0.0);
+    return dx * dx + dy * dy;
+}
+
+// A node or point is passed over only when its squared distance exceeds the squared reach (nearest + band)
+// by a relative margin far above rounding: what is passed over is then surely outside the band, and what is
+// kept is checked exactly at the end.
+void CNearestIndex::searchDown(std::int32_t root, std::int32_t self, double x, double y, double band,
+                               double& nearest, std::vector<HIT>& hits) const {
+    constexpr double kSlack = 1 + 1e-9;
+    auto beyond = [&](double squared) {
+        const double reach = nearest + band;
+        return squared > reach * reach * kSlack;
+    };
+    stack_.clear();
+    stack_.push_back({root, boxDistanceSquared(nodes_[root], x, y)});
+    while (!stack_.empty()) {
+        const auto [id, squared] = stack_.back();
+        stack_.pop_back();
+        const NODE& node = nodes_[id];
+        if (node.free == 0 || beyond(squared)) continue;
+        if (node.left < 0) {
+            for (std::int32_t k = node.lo; k < node.hi; ++k) {
+                const std::int32_t j = order_[k];
+                if (taken_[j] || j == self) continue;
+                const double dx = xy_[2 * j] - x, dy = xy_[2 * j + 1] - y;
+                const double dSquared = dx * dx + dy * dy;
+                if (beyond(dSquared)) continue;
+                const double d = std::sqrt(dSquared);
+                nearest = std::min(nearest, d);
+                hits.push_back({j, d});
+            }
+            continue;
+        }
+        // The nearer child is searched first.
+        const double l = boxDistanceSquared(nodes_[node.left], x, y);
+        const double r = boxDistanceSquared(nodes_[node.right], x, y);
+        if (l <= r) {
+            stack_.push_back({node.right, r});
+            stack_.push_back({node.left, l});
+        } else {
+            stack_.push_back({node.left, l});
+            stack_.push_back({node.right, r});
+        }
+    }
+}
+
+void CNearestIndex::nearestBand(std::int32_t self, double band, std::vector<HIT>& hits) const {
+    hits.clear();
+    if (nodes_.empty() || nodes_[0].free == 0) return;
+    const double x = xy_[2 * self], y = xy_[2 * self + 1];
+    double nearest = std::numeric_limits<double>::infinity();
+    // From the point's own leaf upwards: a sibling is searched only while points beyond the cell searched so
+    // far may still lie within the band.
+    std::int32_t node = leafOf_[self];
+    searchDown(node, self, x, y, band, nearest, hits);
+    while (nodes_[node].parent >= 0) {
+        const NODE& n = nodes_[node];
+        if (nearest < std::numeric_limits<double>::infinity()) {
+            const double gap = std::min({x - n.cellMinX, n.cellMaxX - x, y - n.cellMinY, n.cellMaxY - y});
+            const double reach = nearest + band;
+            if (gap * gap > reach * reach * (1 + 1e-9)) break;
+        }
+        const NODE& parent = nodes_[n.parent];
+        searchDown(parent.left == node ? parent.right : parent.left, self, x, y, band, nearest, hits);
+        node = n.parent;
+    }
+    std::erase_if(hits, [&](const HIT& h) { return !(std::fabs(h.distance - nearest) < band); });
+}

@@ -1,0 +1,455 @@
+// Tool layout. D is an entry's diameter, x its depth (plus its highest hill with "ToolSelectionCriteria"
+// item 5), L a tool's compared length; items 1, 2 and 4 of "ToolSelectionCriteria" are multiples of D: the
+// length margin, the window's width and the flute margin.
+#include "plugin/tooling/tool_layout.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "plugin/core/globals.h"
+#include "plugin/core/utilities.h"
+#include "plugin/tooling/cycle_names.h"
+#include "plugin/tooling/record_fields.h"
+#include "plugin/tooling/services.h"
+#include "plugin/tooling/tool_library.h"
+
+std::FILE* g_toolsLog = nullptr;
+
+namespace {
+
+using DIAM_SORT = CToolsLayout::DIAM_SORT;
+using TOOLS_SELECTION = CToolsLayout::TOOLS_SELECTION;
+using GROUP = CToolsLayout::GROUP;
+
+struct CRITERIA {
+    double margin = 1, window = 8, fluteMargin = 1;
+    bool hill = true, fluteCheck = true, makeMissing = true, currentList = false, namedSpot = false;
+    std::string spotName;
+};
+
+CRITERIA criteria() {
+    CRITERIA c;
+    if (!g_globals.constructed()) return c;
+    const PRM_SETTINGS& s = g_globals->settings;
+    c.margin = s.minToolLengthFactor;
+    c.window = s.maxToolLengthFactor;
+    c.fluteMargin = s.minFluteLengthFactor;
+    c.hill = s.useHighestHill != 0;
+    c.fluteCheck = s.checkFluteLength != 0;
+    c.makeMissing = s.takeNearestTool != 0;
+    c.currentList = s.keepPartTools != 0;
+    c.namedSpot = s.overrideSpotDrill != 0 && s.spotDrillByName == 1;
+    c.spotName = s.spotDrillName;
+    return c;
+}
+
+bool metricUnits() { return g_globals.constructed() ? g_globals->metric() : current_version[7] == 1; }
+
+double baseDepth(const DIAM_SORT& e, const CRITERIA& c) { return e.depth + (c.hill ? e.highestHill : 0); }
+
+double opeDouble(const DIAM_SORT& e, std::size_t at) { return getWork<double>(*e.operation, at); }
+
+std::string toolText(const DIAM_SORT& e) {
+    return getWorkText(*e.operation, ope_field::toolText, ope_field::kToolNameSize);
+}
+std::int16_t material(const DIAM_SORT& e) { return getWork<std::int16_t>(*e.operation, ope_field::material); }
+
+std::vector<TOOLS_SELECTION> candidatesFor(const DIAM_SORT& e, std::int16_t type, double diameter, double radius) {
+    std::vector<TOOLS_SELECTION> out;
+    CToolsLayout::collectCandidateTools(configuredToolLibrary(), criteria().currentList ? 1 : 0, out, type, diameter,
+                                        toolText(e), radius, material(e));
+    return out;
+}
+
+void assign(DIAM_SORT& e, const TOOLS_SELECTION& c) {
+    e.tool = c.tool;
+    e.found = 1;
+    e.toolCreated = c.source == CToolsLayout::kFromToolArray ? 1 : 0;
+    e.inLibrary = 0;
+}
+
+// The window of lengths of an entry: (lo, hi).
+void window(const DIAM_SORT& e, const CRITERIA& c, double* lo, double* hi) {
+    const double T = g_tolerances.tolT;
+    *lo = c.margin * e.diameter + baseDepth(e, c) - T;
+    *hi = c.window * e.diameter + *lo + T;
+}
+
+double shortNumber(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, metricUnits() ? "%.2f" : "%.4f", value);
+    return std::strtod(text, nullptr);
+}
+
+}  // namespace
+
+void CToolsLayout::forEachDiameterRun(GROUP& group, STEP step) {
+    const double T = g_tolerances.tolT;
+    for (std::size_t first = 0; first < group.size();) {
+        const auto longTool = getWork<std::uint8_t>(*group[first]->operation, ope_field::longTool);
+        std::size_t end = first + 1;
+        while (end < group.size() && std::fabs(group[end]->diameter - group[first]->diameter) < T &&
+               getWork<std::uint8_t>(*group[end]->operation, ope_field::longTool) == longTool)
+            ++end;
+        GROUP run(group.begin() + static_cast<std::ptrdiff_t>(first), group.begin() + static_cast<std::ptrdiff_t>(end));
+        step(run);
+        first = end;
+    }
+}
+
+void CToolsLayout::chooseToolsForRun(GROUP& run) {
+    if (run.empty()) return;
+    const CRITERIA c = criteria();
+    const DIAM_SORT& head = *run.front();
+    const auto candidates = candidatesFor(head, head.toolType, head.diameter, opeDouble(head, ope_field::cornerRadius));
+    if (candidates.empty()) {
+        double running = c.margin * head.diameter + baseDepth(head, c);
+        for (DIAM_SORT* e : run) {
+            double lo, hi;
+            window(*e, c, &lo, &hi);
+            if (hi < running) running = baseDepth(*e, c);
+            e->wantedLength = running;
+        }
+        return;
+    }
+    const TOOLS_SELECTION* held = nullptr;
+    for (DIAM_SORT* e : run) {
+        double lo, hi;
+        window(*e, c, &lo, &hi);
+        if (held && comparedLength(held->tool) <= hi) {
+            assign(*e, *held);
+            continue;
+        }
+        const TOOLS_SELECTION* chosen = nullptr;
+        for (const TOOLS_SELECTION& t : candidates) {
+            const double L = comparedLength(t.tool);
+            if (!(lo < L && L < hi)) continue;
+            if (c.fluteCheck && !(c.fluteMargin * e->diameter + e->depth < t.tool.fluteLength)) continue;
+            chosen = &t;
+            break;
+        }
+        if (!chosen) {
+            e->wantedLength = lo;
+            continue;
+        }
+        held = chosen;
+        assign(*e, *held);
+    }
+}
+
+void chooseToolsByDepth(GROUP& group) {
+    const double T = g_tolerances.tolT;
+    for (DIAM_SORT* e : group) {
+        const auto candidates = candidatesFor(*e, e->toolType, e->diameter, 0);
+        const auto it = std::find_if(candidates.begin(), candidates.end(),
+                                     [&](const TOOLS_SELECTION& t) { return t.tool.fluteLength + T > e->depth; });
+        if (it != candidates.end()) assign(*e, *it);
+        else e->wantedLength = e->depth + e->diameter;
+    }
+}
+
+void chooseSpotTools(GROUP& group, int mode) {
+    const CRITERIA c = criteria();
+    if (c.namedSpot) {
+        tp_tool named;
+        if (!findLibraryToolByName(2, c.spotName, &named) && !findLibraryToolByName(1, c.spotName, &named)) return;
+        for (DIAM_SORT* e : group) {
+            e->tool = named;
+            e->found = 1;
+            e->toolCreated = 0;
+            e->inLibrary = 0;
+        }
+        return;
+    }
+    for (DIAM_SORT* e : group) {
+        const auto candidates = candidatesFor(*e, e->toolType, e->diameter, 0);
+        double lo, hi;
+        if (mode == 0) {
+            window(*e, c, &lo, &hi);
+        } else {
+            lo = baseDepth(*e, c) + e->diameter;
+            hi = 10000000000.0;
+        }
+        bool done = false;
+        for (const TOOLS_SELECTION& t : candidates) {
+            const double L = mode == 0 ? comparedLength(t.tool) : t.tool.fluteLength;
+            if (!(lo < L && L < hi)) continue;
+            if (mode == 0 && c.fluteCheck && !(c.fluteMargin * e->diameter + e->depth < t.tool.fluteLength)) continue;
+            assign(*e, t);
+            e->toolCreated = 0;
+            done = true;
+            break;
+        }
+        if (!done) e->wantedLength = lo;
+    }
+}
+
+void chooseTapTools(GROUP& group) {
+    const bool metric = metricUnits();
+    for (DIAM_SORT* e : group) {
+        const double wanted = opeDouble(*e, ope_field::pitch);
+        bool any = false;
+        for (const TOOLS_SELECTION& t : candidatesFor(*e, e->toolType, e->diameter, 0)) {
+            const double pitch = metric ? t.tool.pitch : (t.tool.pitch != 0 ? 1 / t.tool.pitch : 0);
+            if (std::fabs(pitch - wanted) < g_tolerances.tol04T) {
+                assign(*e, t);
+                any = true;
+            }
+        }
+        if (!any) e->wantedLength = 0;
+    }
+}
+
+void chooseTaperMillTools(GROUP& group) {
+    for (DIAM_SORT* e : group) {
+        const double A = opeDouble(*e, ope_field::coneAngle);
+        const double h = opeDouble(*e, ope_field::zTop) - opeDouble(*e, ope_field::zBottom);
+        const double diameter =
+            opeDouble(*e, ope_field::shapeValue) + 2 * h * std::tan((90 - A) / 2 * M_PI / 180);
+        bool any = false;
+        for (const TOOLS_SELECTION& t : candidatesFor(*e, 17, diameter, 0)) {
+            if (std::fabs(2 * t.tool.angle - A) < 0.05) {
+                assign(*e, t);
+                any = true;
+            }
+        }
+        if (!any) e->wantedLength = h;
+    }
+}
+
+void chooseCornerRadiusTools(GROUP& group) {
+    for (DIAM_SORT* e : group) {
+        const double R = opeDouble(*e, ope_field::cornerRadius);
+        bool any = false;
+        for (const TOOLS_SELECTION& t : candidatesFor(*e, 15, opeDouble(*e, ope_field::shapeValue), R)) {
+            if (std::fabs(t.tool.cornerRadius - R) < g_tolerances.tolT) {
+                assign(*e, t);
+                any = true;
+            }
+        }
+        if (!any) e->wantedLength = R + g_tolerances.tol4T;
+    }
+}
+
+void chooseChamferTools(GROUP& group, int mode) {
+    if (group.empty()) return;
+    const CRITERIA c = criteria();
+    const DIAM_SORT& head = *group.front();
+    const auto candidates = candidatesFor(head, head.toolType, head.diameter, 0);
+    auto widthOf = [](const tp_tool& t) { return (t.diameter - t.shapeValue) / 2; };
+    const TOOLS_SELECTION* held = nullptr;
+    for (DIAM_SORT* e : group) {
+        const double w = (opeDouble(*e, ope_field::chamferDiameter) - opeDouble(*e, ope_field::millDiameter)) / 2;
+        double lo, hi;
+        if (mode == 0) {
+            window(*e, c, &lo, &hi);
+        } else {
+            lo = baseDepth(*e, c) + e->diameter;
+            hi = 10000000000.0;
+        }
+        auto lengthOf = [&](const tp_tool& t) { return mode == 0 ? comparedLength(t) : t.fluteLength; };
+        if (held && !(widthOf(held->tool) - w > 10 * w) && !(lengthOf(held->tool) > hi)) {
+            assign(*e, *held);
+            continue;
+        }
+        held = nullptr;
+        for (const TOOLS_SELECTION& t : candidates) {
+            const double cw = widthOf(t.tool), L = lengthOf(t.tool);
+            if (cw > w && cw - w < 10 * w && lo < L && L < hi) {
+                held = &t;
+                break;
+            }
+        }
+        if (held) assign(*e, *held);
+        else e->wantedLength = lo;
+    }
+}
+
+bool CToolsLayout::makeMissingTool(const DIAM_SORT& e, tp_tool& out) {
+    const bool metric = metricUnits();
+    std::vector<tp_tool> tools;
+    int nearest = collectLibraryTools(configuredToolLibrary(), e.toolType, e.diameter, tools);
+    if (tools.empty()) nearest = collectLibraryTools(bigToolLibrary(metric), e.toolType, e.diameter, tools);
+    // Nothing of the type in either library: there is no tool to make this one from.
+    if (tools.empty()) return false;
+    const double T = g_tolerances.tolT, T4 = g_tolerances.tol4T, T40 = 40 * g_tolerances.tolT;
+    const OPE_LIST& o = *e.operation;
+    tp_tool t = tools[static_cast<std::size_t>(nearest)];
+    t.diameter = roundToStep(e.diameter, T);
+    t.material = getWork<std::int16_t>(o, ope_field::material);
+    const double tipDegrees = getWork<double>(o, ope_field::tipAngle) * 180 / M_PI;
+    switch (t.type) {
+    case 4: case 5: {
+        const double pitch = getWork<double>(o, ope_field::pitch);
+        t.pitch = metric ? pitch : (pitch != 0 ? roundToStep(1 / pitch, 0.5) : t.pitch);
+        break;
+    }
+    case 7:
+        if (t.angle < 0.1 || t.angle > 89) t.angle = 1.0;
+        break;
+    case 9:
+        t.angle = shortNumber(tipDegrees);
+        break;
+    case 12:
+        t.angle = shortNumber(tipDegrees / 2);
+        if (t.shapeValue > getWork<double>(o, ope_field::shapeValue)) t.shapeValue = getWork<double>(o, ope_field::shapeValue);
+        break;
+    case 17:
+        t.angle = shortNumber(tipDegrees / 2);
+        break;
+    default:
+        break;
+    }
+    t.cornerRadius = t.type == 11 ? shortNumber(e.diameter / 2) : getWork<double>(o, ope_field::cornerRadius);
+    if (t.cornerRadius > g_tolerances.tol004T) t.subType = t.type == 11 ? 2 : 1;
+    t.secondDiameter = t.type == 7 ? t.diameter - T4 : t.diameter;
+    if (t.type == 17) {
+        const double h = getWork<double>(o, ope_field::zTop) - getWork<double>(o, ope_field::zBottom);
+        if (processAssociationIndex(o) == 0) {
+            t.fluteLength = h + e.diameter;
+            t.shoulderLength = t.fluteLength + T40;
+            t.overallLength = t.shoulderLength + T40;
+        } else {
+            t.fluteLength = h;
+            t.shoulderLength = h + g_tolerances.tol004T;
+            t.overallLength = t.shoulderLength + (getWork<double>(o, ope_field::zRef) - getWork<double>(o, ope_field::zTop)) +
+                              e.diameter;
+        }
+        if (criteria().hill) t.overallLength += e.highestHill;
+        t.option = 0;
+    } else {
+        const double L0 = ceilToStep(getWork<double>(o, ope_field::neededLength), T40);
+        t.fluteLength = L0;
+        t.shoulderLength = L0 + T40;
+        t.overallLength = L0 + 2 * T40;
+    }
+    const std::string named = getWorkText(o, ope_field::toolName, ope_field::kToolNameSize);
+    if (!named.empty()) {
+        std::snprintf(t.name, sizeof t.name, "%s", named.c_str());
+    } else {
+        const char* fmt = metric ? "%.2f" : "%.4f";
+        char diameter[32], flute[32];
+        std::snprintf(diameter, sizeof diameter, fmt, t.diameter);
+        std::snprintf(flute, sizeof flute, fmt, t.fluteLength);
+        const char* typeName = "";
+        for (const TOOL_OP_TYPE* row = g_toolOpTypes; row->type >= 0; ++row)
+            if (row->type == t.type) typeName = row->toolName;
+        const char* materialName = "";
+        for (const TOOL_MATERIAL& m : g_toolMaterials)
+            if (m.id == t.material && t.material != 0) materialName = m.name;
+        std::snprintf(t.name, sizeof t.name, "** %s x %s %s %s", diameter, flute, typeName, materialName);
+    }
+    out = t;
+    return true;
+}
+
+void CToolsLayout::numberTools(std::vector<DIAM_SORT>& entries, std::vector<tp_tool>& tools) {
+    const double T = g_tolerances.tolT;
+    std::int32_t counter = -1;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        DIAM_SORT& e = entries[i];
+        OPE_LIST& o = *e.operation;
+        if (e.found) {
+            auto it = std::find(tools.begin(), tools.end(), e.tool);
+            if (it == tools.end()) it = tools.insert(tools.end(), e.tool);
+            setWork<std::int32_t>(o, ope_field::toolIndex, static_cast<std::int32_t>(it - tools.begin()));
+            setWork<std::uint32_t>(o, ope_field::toolType, static_cast<std::uint32_t>(e.tool.type));
+            setWork<std::uint8_t>(o, ope_field::toolCreated, e.toolCreated);
+            setWork<std::uint8_t>(o, ope_field::toolInLibrary, e.inLibrary);
+            setWork<std::int32_t>(o, ope_field::toolNumber, 0);
+            continue;
+        }
+        // Operations without a tool share a number when they would want the same one. Only operations
+        // numbered in this run are looked at: the others still hold what an earlier run left.
+        std::int32_t number = 0;
+        const double wanted = getWork<double>(o, ope_field::wantedLength);
+        for (std::size_t j = 0; j < i && number == 0; ++j) {
+            const OPE_LIST& other = *entries[j].operation;
+            const std::int32_t index = getWork<std::int32_t>(other, ope_field::toolIndex);
+            if (index < 0 && entries[j].toolType == e.toolType && std::fabs(entries[j].diameter - e.diameter) < T &&
+                std::fabs(getWork<double>(other, ope_field::wantedLength) - wanted) < 40 * T)
+                number = index;
+        }
+        if (number == 0) number = counter--;
+        setWork<std::int32_t>(o, ope_field::toolIndex, number);
+        setWork<std::uint16_t>(o, ope_field::active, 0);
+    }
+}
+
+void CToolsLayout::printToolsList(const std::vector<tp_tool>& tools) {
+    if (!g_toolsLog) return;
+    std::fprintf(g_toolsLog, "\nLista de htas\n");
+    for (std::size_t i = 0; i < tools.size(); ++i)
+        std::fprintf(g_toolsLog, "T%02i %3i '%s'\n", static_cast<int>(i), tools[i].number, tools[i].name);
+    std::fprintf(g_toolsLog, "\n");
+    std::fflush(g_toolsLog);
+}
+
+int CToolsLayout::layoutTools(VIEW_LIST* views, std::vector<tp_tool>& tools, const OP_CYCLE_LIST& cycles,
+                              std::int16_t, std::int16_t, std::int16_t selectedOnly) {
+    return layout(views, tools, cycles, selectedOnly, true);
+}
+
+int CToolsLayout::layoutToolsNoDump(VIEW_LIST* views, std::vector<tp_tool>& tools, const OP_CYCLE_LIST& cycles,
+                                    std::int16_t, std::int16_t, std::int16_t selectedOnly) {
+    return layout(views, tools, cycles, selectedOnly, false);
+}
+
+int CToolsLayout::layout(VIEW_LIST* views, std::vector<tp_tool>& tools, const OP_CYCLE_LIST& cycles,
+                         std::int16_t selectedOnly, bool lengthWindow) {
+    std::vector<DIAM_SORT> entries;
+    buildDiamSort(views, cycles, selectedOnly, entries);
+    resolveNamedTools(entries);
+    sortByOperationOrder(entries);
+    auto runType = [&](std::int16_t type) {
+        std::vector<GROUP> groups;
+        splitByToolType(entries, type, groups);
+        for (GROUP& g : groups) {
+            if (lengthWindow && (type == 9 || type == 12)) sortByChamferWidth(g);
+            else sortByDiameterDepth(g);
+            switch (type) {
+            case 1: case 2: chooseSpotTools(g, lengthWindow ? 0 : 1); break;
+            case 4: case 5: chooseTapTools(g); break;
+            case 9: case 12: chooseChamferTools(g, lengthWindow ? 0 : 1); break;
+            case 15: chooseCornerRadiusTools(g); break;
+            case 17: chooseTaperMillTools(g); break;
+            default:
+                if (lengthWindow) forEachDiameterRun(g, chooseToolsForRun);
+                else chooseToolsByDepth(g);
+                break;
+            }
+        }
+    };
+    if (lengthWindow) {
+        for (std::int16_t type : {3, 10, 19, 11, 2, 1, 9, 12, 4, 5, 6, 7, 8, 17, 15}) runType(type);
+    } else {
+        for (const TOOL_OP_TYPE* row = g_toolOpTypes; row->type >= 0; ++row)
+            runType(static_cast<std::int16_t>(row->type));
+    }
+    const CRITERIA c = criteria();
+    const double step = lengthWindow ? 40 * g_tolerances.tolT : g_tolerances.tol4T;
+    for (DIAM_SORT& e : entries) {
+        if (e.found || e.toolCreated) continue;
+        OPE_LIST& o = *e.operation;
+        const double wanted = ceilToStep(getWork<double>(o, ope_field::zRef) - getWork<double>(o, ope_field::zBottom) + e.diameter, step);
+        if (e.namedTool || !c.makeMissing) {
+            setWork<double>(o, ope_field::wantedLength, wanted);
+            continue;
+        }
+        setWork<double>(o, ope_field::neededLength, e.wantedLength);
+        tp_tool made;
+        if (!makeMissingTool(e, made)) {
+            setWork<double>(o, ope_field::wantedLength, wanted);
+            continue;
+        }
+        e.tool = made;
+        e.found = 1;
+        e.toolCreated = 1;
+        e.inLibrary = 0;
+    }
+    numberTools(entries, tools);
+    printToolsList(tools);
+    return 0;
+}

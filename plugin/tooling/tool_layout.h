@@ -1,0 +1,17 @@
+// The steps of the tool layout that give the entries of one group of one tool type their tools, by the
+// rule of the type: a window of lengths, depth, pitch, cone angle, corner radius or chamfer width.
+#pragma once
+#include <cstdio>
+
+#include "plugin/tooling/tool_layout_records.h"
+
+// The tools log ("23_Tools.txt" in the work folder while the debug switch is on), else null.
+extern std::FILE* g_toolsLog;
+
+void chooseToolsByDepth(CToolsLayout::GROUP& group);
+// mode 0: the length window; mode 1: any tool longer than the depth plus the diameter.
+void chooseSpotTools(CToolsLayout::GROUP& group, int mode);
+void chooseTapTools(CToolsLayout::GROUP& group);
+void chooseTaperMillTools(CToolsLayout::GROUP& group);
+void chooseCornerRadiusTools(CToolsLayout::GROUP& group);
+void chooseChamferTools(CToolsLayout::GROUP& group, int mode);

@@ -1,0 +1,193 @@
+// Tool layout records and candidate tools. Tolerance comparisons are no strict order, so every sort here
+// is a stable merge sort, which keeps equal entries in their order and stays within bounds.
+#include "plugin/tooling/tool_layout_records.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/sys/paths.h"
+#include "plugin/core/globals.h"
+#include "plugin/core/load_time_objects.h"
+#include "plugin/core/utilities.h"
+#include "plugin/tooling/cycle_names.h"
+#include "plugin/tooling/record_fields.h"
+#include "plugin/tooling/tool_library.h"
+
+namespace {
+
+int differs(double a, double b, double tolerance) {
+    if (std::fabs(a - b) < tolerance) return 0;
+    return a < b ? -1 : 1;
+}
+
+const PRM_SETTINGS* settings() { return g_globals.constructed() ? &g_globals->settings : nullptr; }
+
+}  // namespace
+
+std::vector<tp_tool>& partToolArray() {
+    static std::vector<tp_tool> none;
+    if (g_toolsArray.constructed()) return *g_toolsArray;
+    none.clear();
+    return none;
+}
+
+bool sameToolRecord(const tp_tool& a, const tp_tool& b) {
+    tp_tool x = a, y = b;
+    x.extra = y.extra = 0;
+    return x == y;
+}
+
+double comparedLength(const tp_tool& t) {
+    switch (settings() ? settings()->toolLengthKind : 1) {
+    case 0: return t.overallLength;
+    case 2: return t.fluteLength;
+    default: return t.shoulderLength;
+    }
+}
+
+void CToolsLayout::buildDiamSort(VIEW_LIST* views, const OP_CYCLE_LIST& cycles, std::int16_t selectedOnly,
+                                 std::vector<DIAM_SORT>& out) const {
+    for (VIEW_LIST* v = views; v; v = v->next) {
+        if (selectedOnly && !getWork<std::uint16_t>(*v, view_field::selected)) continue;
+        for (POINT_LIST* p = v->firstPoint; p; p = p->next) {
+            if (getWork<std::uint8_t>(*p, point_field::excluded) == 1) continue;
+            if (selectedOnly && !getWork<std::uint16_t>(*p, point_field::selected)) continue;
+            for (OPE_LIST* o = p->opeList; o; o = o->next) {
+                if (selectedOnly && !getWork<std::uint16_t>(*o, ope_field::active)) continue;
+                DIAM_SORT e;
+                e.operation = o;
+                const auto cycle = getWork<std::uint32_t>(*o, ope_field::cycle);
+                if (cycle < static_cast<std::uint32_t>(cycles.count) && cycles.entries[cycle].milled)
+                    e.sequence = static_cast<std::int16_t>(cycles.entries[cycle].number + 1);
+                e.namedTool = !getWorkText(*o, ope_field::toolName, ope_field::kToolNameSize).empty();
+                e.toolType = static_cast<std::int16_t>(getWork<std::uint32_t>(*o, ope_field::toolType));
+                e.diameter = getWork<double>(*o, ope_field::diameter);
+                const double zRef = getWork<double>(*o, ope_field::zRef);
+                e.depth = zRef - getWork<double>(*o, ope_field::zBottom);
+                // The hole's chain of equal holes is not linked in the tree yet: the hole alone gives the hill.
+                e.highestHill = std::max(0.0, zRef - p->ptView[2]);
+                out.push_back(e);
+            }
+        }
+    }
+}
+
+void resolveNamedTools(std::vector<CToolsLayout::DIAM_SORT>& entries) {
+    for (CToolsLayout::DIAM_SORT& e : entries) {
+        if (!e.namedTool) continue;
+        tp_tool t;
+        if (!findLibraryToolByName(0, getWorkText(*e.operation, ope_field::toolName, ope_field::kToolNameSize), &t))
+            continue;
+        e.tool = t;
+        e.found = 1;
+        e.toolCreated = 0;
+        e.inLibrary = 0;
+    }
+}
+
+void CToolsLayout::sortByOperationOrder(std::vector<DIAM_SORT>& entries) {
+    std::stable_sort(entries.begin(), entries.end(), [](const DIAM_SORT& a, const DIAM_SORT& b) {
+        return getWork<std::int16_t>(*a.operation, ope_field::material) <
+               getWork<std::int16_t>(*b.operation, ope_field::material);
+    });
+}
+
+void CToolsLayout::splitByToolType(std::vector<DIAM_SORT>& entries, std::int16_t type, std::vector<GROUP>& groups) {
+    const DIAM_SORT* previous = nullptr;
+    for (DIAM_SORT& e : entries) {
+        if (e.namedTool || e.toolType != type) continue;
+        if (!previous) {
+            groups.emplace_back();
+        } else {
+            const OPE_LIST& a = *previous->operation;
+            const OPE_LIST& b = *e.operation;
+            if (!plat::equalsNoCase(getWorkText(a, ope_field::toolText, ope_field::kToolNameSize),
+                                    getWorkText(b, ope_field::toolText, ope_field::kToolNameSize)))
+                groups.emplace_back();
+            if (getWork<std::int16_t>(a, ope_field::material) != getWork<std::int16_t>(b, ope_field::material))
+                groups.emplace_back();
+        }
+        groups.back().push_back(&e);
+        previous = &e;
+    }
+}
+
+void CToolsLayout::sortByDiameterDepth(GROUP& group) {
+    const bool hill = settings() && settings()->useHighestHill;
+    const double T = g_tolerances.tolT;
+    std::stable_sort(group.begin(), group.end(), [&](const DIAM_SORT* a, const DIAM_SORT* b) {
+        if (int k = differs(a->diameter, b->diameter, T)) return k < 0;
+        const double xa = a->depth + (hill ? a->highestHill : 0), xb = b->depth + (hill ? b->highestHill : 0);
+        return differs(xb, xa, T) < 0;
+    });
+}
+
+// Narrow chamfers first.
+void sortByChamferWidth(CToolsLayout::GROUP& group) {
+    auto width = [](const CToolsLayout::DIAM_SORT* e) {
+        return getWork<double>(*e->operation, ope_field::chamferDiameter) -
+               getWork<double>(*e->operation, ope_field::millDiameter);
+    };
+    std::stable_sort(group.begin(), group.end(), [&](const auto* a, const auto* b) {
+        return differs(width(a), width(b), g_tolerances.tol4T) < 0;
+    });
+}
+
+bool toolMatchesCriteria(const tp_tool& t, std::int16_t type, double diameter, const std::string& text, double radius,
+                         std::int16_t material) {
+    const double T = g_tolerances.tolT;
+    if (t.type != type || std::fabs(t.diameter - diameter) > T) return false;
+    if (!text.empty() && findNoCaseStr(t.name, text) < 0) return false;
+    if (material != 0 && t.material != material) return false;
+    const bool radiusOk = std::fabs(t.cornerRadius - radius) <= T;
+    switch (type) {
+    case 19: case 15: return radiusOk;
+    case 11: return t.subType == 2 && radiusOk;
+    default: return true;
+    }
+}
+
+void CToolsLayout::collectCandidateTools(const std::string& library, std::int16_t currentList,
+                                         std::vector<TOOLS_SELECTION>& out, std::int16_t type, double diameter,
+                                         const std::string& text, double radius, std::int16_t material) {
+    auto take = [&](const std::vector<tp_tool>& tools, std::int16_t source, bool unlessPresent) {
+        for (const tp_tool& t : tools) {
+            if (!toolMatchesCriteria(t, type, diameter, text, radius, material)) continue;
+            if (unlessPresent && std::any_of(out.begin(), out.end(), [&](const TOOLS_SELECTION& c) {
+                    return sameToolRecord(c.tool, t);
+                }))
+                continue;
+            out.push_back({t, source});
+        }
+    };
+    if (currentList) take(loadToolList(""), kFromCurrentList, false);
+    take(loadToolList(library), kFromLibrary, false);
+    take(partToolArray(), kFromToolArray, true);
+    sortCandidatesByLength(out);
+}
+
+void CToolsLayout::sortCandidatesByLength(std::vector<TOOLS_SELECTION>& candidates) {
+    std::stable_sort(candidates.begin(), candidates.end(), [](const TOOLS_SELECTION& a, const TOOLS_SELECTION& b) {
+        return differs(comparedLength(a.tool), comparedLength(b.tool), g_tolerances.tolT) < 0;
+    });
+}
+
+void sortToolsByDiameter(std::vector<tp_tool>& tools) {
+    std::stable_sort(tools.begin(), tools.end(), [](const tp_tool& a, const tp_tool& b) {
+        return differs(a.diameter, b.diameter, g_tolerances.tolT) < 0;
+    });
+}
+
+int CToolsLayout::collectLibraryTools(const std::string& library, std::int16_t type, double diameter,
+                                      std::vector<tp_tool>& out) {
+    for (const tp_tool& t : loadToolList(library))
+        if (t.type == type) out.push_back(t);
+    sortToolsByDiameter(out);
+    if (out.empty()) return 0;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        if (out[i].diameter <= diameter) continue;
+        if (i > 0 && out[i].diameter - diameter > diameter - out[i - 1].diameter) return static_cast<int>(i - 1);
+        return static_cast<int>(i);
+    }
+    return static_cast<int>(out.size() - 1);
+}

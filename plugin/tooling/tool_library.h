@@ -1,0 +1,31 @@
+// Tools in the host's tool libraries and in the part's tool list: reading a list, the next free number and
+// slot of a library, adding a tool to a library or to the part, finding a library tool by name and a part
+// tool like a given one, and the default drill cycle of a tool type. T is the base tolerance.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/api.h"
+
+// The tools of a host tool list: "" the part's tool list, else a tool library file. Empty when the list
+// cannot be read.
+std::vector<tp_tool> loadToolList(const std::string& name);
+// The configured tool library (setting "ProcessMach" 1).
+std::string configuredToolLibrary();
+// The big library of the units under the host folder; in inches "big" when it exists, else "big_Inch".
+std::string bigToolLibrary(bool metric);
+
+int nextFreeToolNumber(const std::string& library, int* number, int* slot);
+int toolNumberBySlot(const std::string& library, int slot);
+// 0 stored (number and slot returned), 1 not.
+int addToolToLibrary(const std::string& library, const tp_tool* tool, int* number, int* slot);
+// 1 and the first tool of the type (0 any) of the configured library whose trimmed name equals `name`
+// ignoring case; 0 (and `out` zeroed) when there is none.
+int findLibraryToolByName(std::int16_t type, const std::string& name, tp_tool* out);
+// The host id of the first part tool like `tool` (0 none); its record is copied over `tool`.
+std::int32_t findPartToolLike(tp_tool* tool, bool sameMaterial, bool sameName, const char* text);
+// Adds the tool to the part with the lowest free tool number; its host id, 0 for a tool of negative type.
+std::int32_t addToolToPart(tp_tool* tool);
+// The default drill cycle of an operation of the tool type.
+[[nodiscard]] int mapToolTypeCode(std::int16_t type);

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# fuzz.sh [SECONDS] [JOBS]: builds the fuzz targets (clang, libFuzzer, ASan/UBSan) in build-fuzz/, writes
+# their seed corpora from the example plate and runs each target for SECONDS (default 25) in JOBS
+# processes (default 1). Corpora grow in build-fuzz/corpus/<target>/; a crashing input is left in
+# build-fuzz/findings/ and the script fails. tests/fuzz_regressions/<target>/ (the inputs found so far)
+# are read first.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+seconds=${1:-25}
+jobs=${2:-1}
+dir="$root/build-fuzz"
+cmake -S "$root" -B "$dir" -G Ninja -DFX_FUZZ=ON -DFX_BENCH=OFF -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+cmake --build "$dir" --parallel "$(nproc)" --target fx_fuzz
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1
+export LSAN_OPTIONS=suppressions="$root/tests/lsan.supp"
+"$dir/fuzz/fx_fuzz_seeds" "$dir/seeds" >"$dir/seeds.log" 2>&1 || { cat "$dir/seeds.log"; exit 1; }
+mkdir -p "$dir/findings"
+status=0
+for target in "$dir"/fuzz/fx_fuzz_*; do
+  name=$(basename "$target"); name=${name#fx_fuzz_}
+  [ "$name" = seeds ] && continue
+  corpus="$dir/corpus/$name"
+  mkdir -p "$corpus"
+  regressions=()
+  [ -d "$root/tests/fuzz_regressions/$name" ] && regressions=("$root/tests/fuzz_regressions/$name")
+  fork=()
+  [ "$jobs" -gt 1 ] && fork=(-fork="$jobs")
+  echo "fuzz: $name for ${seconds}s"
+  if ! "$target" -max_total_time="$seconds" "${fork[@]}" -timeout=10 -rss_limit_mb=4096 \
+      -artifact_prefix="$dir/findings/$name-" -print_final_stats=0 \
+      "$corpus" "$dir/seeds/$name" "${regressions[@]}" >"$dir/findings/$name.log" 2>&1; then
+    echo "fuzz: $name found a fault: see $dir/findings/$name.log"
+    status=1
+  fi
+done
+exit $status

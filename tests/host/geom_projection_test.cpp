@@ -1,0 +1,174 @@
+// Projections onto planar faces decided by the host's own classification must be the kernel's: every
+// planar face of the example parts (one with mixed edge tolerances among them) and of a built plate is
+// probed along lines through a grid over its box and through points inside, on and outside its trims,
+// at distances from a tenth of the kernel's tolerance to millimetres.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "host/api.h"
+#include "host/builder/part_builder.h"
+#include "host/geom/surface_entities.h"
+#include "host/geom/step_io.h"
+#include "host/state.h"
+
+namespace {
+
+using namespace host;
+using namespace host::builder;
+
+struct PROBE_COUNT {
+    int lines = 0, hits = 0;
+};
+
+Vec3 add(const Vec3& a, const Vec3& b, double s = 1) { return {a[0] + s * b[0], a[1] + s * b[1], a[2] + s * b[2]}; }
+
+// Compares one line's hits: the same number, at the same points and parameters.
+void expectSameHits(const FaceGeom& face, const Vec3& origin, const Vec3& direction, const std::string& where,
+                    PROBE_COUNT& count) {
+    const std::vector<FaceHit> ours = face.intersectLine(origin, direction);
+    const std::vector<FaceHit> kernel = face.intersectLineByKernel(origin, direction);
+    ++count.lines;
+    count.hits += !kernel.empty();
+    ASSERT_EQ(ours.size(), kernel.size()) << where << " origin " << origin[0] << " " << origin[1] << " " << origin[2];
+    for (std::size_t i = 0; i < ours.size(); ++i) {
+        for (int k = 0; k < 3; ++k) EXPECT_NEAR(ours[i].point[k], kernel[i].point[k], 1e-9) << where;
+        EXPECT_NEAR(ours[i].uv.u, kernel[i].uv.u, 1e-9) << where;
+        EXPECT_NEAR(ours[i].uv.v, kernel[i].uv.v, 1e-9) << where;
+    }
+}
+
+// Lines along the normal (and one tilted) through a grid over the face's box and through points across
+// every trim edge.
+PROBE_COUNT probeFace(const FaceGeom& face, const std::string& name) {
+    PROBE_COUNT count;
+    Vec3 n{}, p{};
+    if (!face.isPlanar(&n, &p)) return count;
+    const Vec3 down{-n[0], -n[1], -n[2]};
+    const Vec3 tilted = add(down, {0.3, -0.2, 0.1});
+    const Box3 box = face.boundingBox();
+    constexpr int kGrid = 8;
+    for (int i = 0; i <= kGrid; ++i)
+        for (int j = 0; j <= kGrid; ++j) {
+            Vec3 at;
+            for (int a = 0; a < 3; ++a) {
+                const double f = (a == 0 ? i : a == 1 ? j : kGrid / 2) / static_cast<double>(kGrid);
+                at[a] = box.min[a] - 1 + (box.max[a] - box.min[a] + 2) * f;
+            }
+            expectSameHits(face, add(at, n, 3), down, name + " grid", count);
+        }
+    // Up to six loops spread over the face, four places on each: the kernel is slow on faces of many loops.
+    const std::vector<TrimLoop> loops = face.trimLoops();
+    const std::size_t loopStride = std::max<std::size_t>(1, loops.size() / 6);
+    for (std::size_t l = 0; l < loops.size(); l += loopStride) {
+        const TrimLoop& loop = loops[l];
+        const std::size_t stride = std::max<std::size_t>(1, loop.points.size() / 4);
+        for (std::size_t i = 0; i + 1 < loop.points.size(); i += stride) {
+            const UV a = loop.points[i], b = loop.points[i + 1];
+            const Vec3 pa = face.eval(a.u, a.v), pb = face.eval(b.u, b.v);
+            const Vec3 along = add(pb, pa, -1);
+            const double len = std::hypot(along[0], along[1], along[2]);
+            if (len < 1e-9) continue;
+            // Across the edge in the plane: the normal crossed with the edge's direction.
+            Vec3 across{n[1] * along[2] - n[2] * along[1], n[2] * along[0] - n[0] * along[2],
+                        n[0] * along[1] - n[1] * along[0]};
+            for (double& c : across) c /= len;
+            const Vec3 mid = face.eval(0.5 * (a.u + b.u), 0.5 * (a.v + b.v));
+            for (const Vec3& on : {pa, mid})
+                for (double d : {0.0, 5e-7, 1.1e-6, 1e-4, 3e-4, 0.2}) {
+                    for (double s : {1.0, -1.0}) {
+                        const Vec3 at = add(on, across, s * d);
+                        expectSameHits(face, add(at, n, 2), down, name + " edge", count);
+                        expectSameHits(face, add(at, tilted, -2), tilted, name + " tilted", count);
+                    }
+                }
+        }
+    }
+    return count;
+}
+
+TEST(FaceProjection, PlanarFacesOfTheExamplesAgreeWithTheKernel) {
+    PROBE_COUNT total;
+    for (const char* title : {"holes_plate", "boss_part", "directions_block", "mixed_tolerance_plate"}) {
+        const StepImport file = importStep(std::string(FX_SOURCE_DIR) + "/data/examples/" + title + ".step");
+        ASSERT_TRUE(file.ok()) << file.error;
+        for (const StepSolid& solid : file.solids)
+            for (const FaceGeom& face : solid.solid.faces()) {
+                const PROBE_COUNT c = probeFace(face, title);
+                total.lines += c.lines;
+                total.hits += c.hits;
+                if (HasFatalFailure()) return;
+            }
+    }
+    // The probes must have met the faces as well as missed them.
+    EXPECT_GT(total.hits, total.lines / 10);
+    EXPECT_LT(total.hits, total.lines - total.lines / 10);
+}
+
+TEST(FaceProjection, AFaceWithManyHolesAgreesWithTheKernel) {
+    PartBuilder b = PartBuilder::block({60, 60, 10});
+    for (int i = 0; i < 5; ++i)
+        for (int j = 0; j < 5; ++j) {
+            const Vec3 at{6 + 12.0 * i, 6 + 12.0 * j, 10};
+            if ((i + j) % 3 == 0) b.hole(counterbored("c", at, {0, 0, -1}, 5, 9, 3));
+            else if ((i + j) % 3 == 1) b.hole(throughHole("t", at, {0, 0, -1}, 4 + 0.5 * i));
+            else b.hole(countersunk("s", at, {0, 0, -1}, 4, 8));
+        }
+    b.hole(throughHole("inclined", {30, 30, 10}, {0.3, 0.2, -1}, 3));
+    const BuiltPart part = b.build();
+    ASSERT_TRUE(part.ok()) << part.error;
+    PROBE_COUNT total;
+    for (const FaceGeom& face : part.solid.faces()) {
+        const PROBE_COUNT c = probeFace(face, "plate");
+        total.lines += c.lines;
+        total.hits += c.hits;
+        if (HasFatalFailure()) return;
+    }
+    EXPECT_GT(total.hits, 1000);
+}
+
+}  // namespace
+
+namespace {
+
+// The projection's state lives with the geometry, never with the handle: rewriting a surface with other
+// geometry, or opening another part, never projects onto the face that was there before.
+TEST(FaceProjection, ARewrittenSurfaceIsProjectedOntoItsNewFace) {
+    host::newPart();
+    const BuiltPart holed = PartBuilder::block({20, 20, 5}).hole(throughHole("t", {10, 10, 5}, {0, 0, -1}, 6)).build();
+    const BuiltPart plain = PartBuilder::block({20, 20, 5}).build();
+    ASSERT_TRUE(holed.ok() && plain.ok());
+    auto topOf = [](const BuiltPart& part) {
+        for (const FaceGeom& f : part.solid.faces()) {
+            Vec3 n{};
+            if (f.isPlanar(&n) && n[2] > 0.9) return f;
+        }
+        return FaceGeom{};
+    };
+    ent e{};
+    fillSurfaceRecord(e, topOf(holed), kSurfNurbs);
+    db_ptr entry = 0;
+    char ok = 0;
+    store_ent(&e, &entry, 0, 10, 1, main_attrib, &ok);
+    ASSERT_EQ(ok, 1);
+
+    const double down[3] = {0, 0, -1}, inHole[3] = {10, 10, 9};
+    double out[3];
+    ent stored{};
+    ASSERT_EQ(get_ent_from_eptr(entry, &stored), 1);
+    EXPECT_EQ(project_pt_along_dir(&stored, down, inHole, 0, 0, out, nullptr, nullptr), 0);
+
+    fillSurfaceRecord(stored, topOf(plain), kSurfNurbs);
+    stored.eptr = entry;
+    ASSERT_EQ(rewrite_ent(&stored, 0), 1);
+    ent rewritten{};
+    ASSERT_EQ(get_ent_from_eptr(entry, &rewritten), 1);
+    ASSERT_EQ(project_pt_along_dir(&rewritten, down, inHole, 0, 0, out, nullptr, nullptr), 1);
+    EXPECT_NEAR(out[2], 5, 1e-9);
+    EXPECT_GT(surf_trim_tolerance(&rewritten), 0);
+}
+
+}  // namespace

@@ -1,0 +1,194 @@
+// STEP import against hostile and awkward files: what the kernel cannot survive is refused by the pre-scan
+// with a message naming it, and the same files let through to the kernel end in the reader process with a
+// message instead of crashing or hanging the host; a folder, a failed names-and-colours transfer.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <regex>
+
+#include "host/api.h"
+#include "host/builder/part_builder.h"
+#include "host/geom/step_io.h"
+#include "host/geom/step_reply.h"
+#include "host/geom/step_scan.h"
+#include "host/state.h"
+#include "platform/sys/files.h"
+#include "platform/ui/driver.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using namespace host;
+
+const std::string kExample = std::string(FX_SOURCE_DIR) + "/data/examples/boss_part.step";
+
+std::string example() { return plat::readFile(kExample).value_or(""); }
+
+// The example with its DATA section's text rewritten by `edit`.
+std::string withData(const std::function<std::string(std::string)>& edit) {
+    const std::string text = example();
+    const std::size_t data = text.find("DATA;");
+    return text.substr(0, data) + edit(text.substr(data));
+}
+
+std::string nested(int depth) {
+    return withData([depth](std::string data) {
+        return data.insert(6, "#999999=CARTESIAN_POINT(''," + std::string(depth, '(') + std::string(depth, ')') + ");\n");
+    });
+}
+
+// Every real number outside the strings multiplied by 1e200.
+std::string scaled() {
+    return withData([](std::string data) {
+        static const std::regex real(R"((^|[^#\w'])(-?\d+\.\d*(E[+-]?\d+)?))");
+        std::string out;
+        auto begin = data.cbegin();
+        for (std::sregex_iterator it(data.begin(), data.end(), real), end; it != end; ++it) {
+            out.append(begin, (*it)[2].first);
+            char number[40];
+            std::snprintf(number, sizeof number, "%.6E", std::stod((*it)[2].str()) * 1e200);
+            out += number;
+            begin = (*it)[2].second;
+        }
+        return out.append(begin, data.cend());
+    });
+}
+
+// The first coordinate of the eighth point NAN: the kernel's import of this file never ends.
+std::string withNan() {
+    return withData([](std::string data) {
+        std::size_t at = 0;
+        for (int i = 0; i < 8; ++i) at = data.find("CARTESIAN_POINT('',(", at) + 20;
+        return data.replace(at, data.find(',', at) - at, "NAN");
+    });
+}
+
+struct Hostile {
+    const char* name;
+    std::string (*make)();
+    const char* finding;
+};
+
+class StepImportTest : public testing::Test {
+protected:
+    std::string write(const std::string& name, const std::string& text) {
+        const std::string path = dir.path() + "/" + name;
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+    TempDir dir;
+};
+
+TEST_F(StepImportTest, HostileFilesAreRefusedBeforeTheKernelAndSurvivedInsideIt) {
+    const Hostile files[] = {
+        {"nested", [] { return nested(100000); }, "nested deeper than 64 levels"},
+        {"scaled", scaled, "an absurd number"},
+        {"nan", withNan, "a number that is not finite (NAN)"},
+    };
+    for (const Hostile& h : files) {
+        SCOPED_TRACE(h.name);
+        const std::string path = write(std::string(h.name) + ".step", h.make());
+        const StepImport refused = importStep(path);
+        EXPECT_TRUE(refused.solids.empty());
+        EXPECT_NE(refused.error.find(path + ": not read, it holds"), std::string::npos) << refused.error;
+        EXPECT_NE(refused.error.find(h.finding), std::string::npos) << refused.error;
+
+        // The kernel crashes or hangs on each: the host only hears of it.
+        const StepImport survived = importStep(path, {.timeLimitSeconds = 5, .skipPreScan = true});
+        EXPECT_TRUE(survived.solids.empty());
+        EXPECT_TRUE(survived.error.find("the STEP reader") != std::string::npos ||
+                    survived.error.find("took longer than 5 s and was stopped") != std::string::npos)
+            << survived.error;
+    }
+    const StepImport fine = importStep(write("deep.step", nested(kStepMaxNesting - 2)));
+    EXPECT_TRUE(fine.ok()) << fine.error;
+}
+
+TEST_F(StepImportTest, AFolderIsNoStepFile) {
+    const std::string folder = dir.path() + "/part.step";
+    std::filesystem::create_directory(folder);
+    EXPECT_EQ(importStep(folder).error, folder + ": is a folder, not a STEP file");
+    EXPECT_EQ(importStep(dir.path() + "/none.step").error, dir.path() + "/none.step: no such file");
+}
+
+// The transfer with names and colours throws: the file is read again without them and the user is told
+// on the message line; every solid is there.
+TEST_F(StepImportTest, AFailedNamesAndColoursTransferStillOpensTheSolids) {
+    using namespace host::builder;
+    BuiltPart a = PartBuilder::block({40, 40, 20}).hole(throughHole("h", {20, 20, 20}, {0, 0, -1}, 6)).build();
+    BuiltPart b = PartBuilder::block({10, 10, 10}, {100, 0, 0}).build();
+    ASSERT_TRUE(a.ok() && b.ok());
+    const std::string path = dir.path() + "/two.step";
+    ASSERT_EQ(exportStep({{a.solid, "a", 4}, {b.solid, "b", 5}}, path), "");
+
+    newPart();
+    plat::driver().reset();
+    ASSERT_EQ(openStepAsPart(path, {.failNamesAndColours = true}), "");
+    const std::vector<ent> solids = allEntities();
+    ASSERT_EQ(solids.size(), 2u);
+    EXPECT_EQ(solids[0].color, main_color);
+    EXPECT_EQ(solids[0].solid.body, "");
+    ASSERT_TRUE(solids[0].solid.geom && solids[1].solid.geom);
+    EXPECT_NEAR(solids[0].solid.geom->volume(), a.solid.volume(), 1e-6 * a.solid.volume());
+    EXPECT_NEAR(solids[1].solid.geom->volume(), b.solid.volume(), 1e-6 * b.solid.volume());
+    const std::string said = path + ": names and colours could not be read (a fault injected for a test); "
+                                    "the solids are read without them\n";
+    EXPECT_EQ(messageLine(), said);
+
+    const StepImport kept = importStep(path);   // the same file read whole
+    ASSERT_TRUE(kept.ok()) << kept.error;
+    EXPECT_TRUE(kept.warnings.empty());
+    ASSERT_EQ(kept.solids.size(), 2u);
+    EXPECT_EQ(kept.solids[1].name, "b");
+    EXPECT_EQ(kept.solids[1].colour, 5);
+}
+
+TEST(StepPreScan, FindsOnlyWhatIsOutsideStringsAndComments) {
+    struct Case {
+        const char* text;
+        const char* finding;   // "" for none
+    };
+    const Case cases[] = {
+        {"#1=A('NAN ((((((((',1.E-07,-2.5,.T.,\"0FF\");", ""},
+        {"/* 1.E300 INF ) */ #2=B((1.,2.,3.));", ""},
+        {"#3=B('it''s',(NAN));", "line 1: a number that is not finite (NAN)"},
+        {"#4=B(\n(1.E16));", "line 2: an absurd number (1.E16)"},
+        {"#5=B((-1.E999));", "line 1: a number out of range (-1.E999)"},
+        {"#6=B(+1.#INF);", "line 1: a number that is not finite (INF)"},
+        {"#99999999999=B();", "line 1: an entity number past the reader's range (#99999999999)"},
+        {"#7=B(#2147483648);", "line 1: an entity number past the reader's range (#2147483648)"},
+        {"END-ISO-10303-21;", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(stepPreScan(c.text), c.finding) << c.text;
+        StepPreScan bytes;   // fed one byte at a time: the same finding
+        for (const char* p = c.text; *p; ++p) bytes.feed(std::string_view(p, 1));
+        EXPECT_EQ(bytes.finish(), c.finding) << c.text;
+    }
+    EXPECT_EQ(stepPreScan(std::string(kStepMaxNesting, '(')), "");
+    EXPECT_EQ(stepPreScan(std::string(kStepMaxNesting + 1, '(')), "line 1: lists nested deeper than 64 levels");
+    EXPECT_EQ(stepPreScan(std::string(400, '7')), "line 1: a number of more than 320 characters");
+    EXPECT_EQ(stepPreScan(example()), "");
+}
+
+TEST(StepReply, IsReadOnlyWhole) {
+    const std::string whole = "FXSTEP 1\nW 2\nhi\nS 1 255 4 2\nnBREP-1 7 \nE\n";
+    StepReply reply;
+    ASSERT_TRUE(parseStepReply(whole, reply));
+    ASSERT_EQ(reply.bodies.size(), 1u);
+    EXPECT_EQ(reply.bodies[0].name, "n");
+    EXPECT_EQ(reply.bodies[0].brep, "BREP");
+    EXPECT_EQ(reply.bodies[0].faceColours, (std::vector<int>{-1, 7}));
+    EXPECT_EQ(reply.warnings, std::vector<std::string>{"hi"});
+    for (std::size_t cut = 0; cut < whole.size(); ++cut) {
+        StepReply part;
+        EXPECT_FALSE(parseStepReply(whole.substr(0, cut), part)) << cut;
+    }
+    StepReply bad;
+    EXPECT_FALSE(parseStepReply("FXSTEP 1\nS 1 255 4 99999999999\nnBREP\nE\n", bad));
+    EXPECT_FALSE(parseStepReply("FXSTEP 1\nS 1 16777216 4 0\nnBREP\nE\n", bad));
+}
+
+}  // namespace

@@ -1,0 +1,130 @@
+// Speeds and feeds by the machine group's feed mode, and the machining material of a group.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "host/state.h"
+#include "plugin/core/globals.h"
+#include "plugin/tooling/feeds_speeds.h"
+#include "support/ops_fixture.h"
+
+namespace {
+
+material steel() {
+    material m;
+    std::strcpy(m.name, "Steel");
+    m.cuttingSpeed = 100;
+    m.feedPerTooth = 0.05;
+    return m;
+}
+
+tp_tool tool(std::int16_t type, double diameter, std::int16_t flutes = 2, std::int16_t toolMaterial = 1) {
+    tp_tool t;
+    t.type = type;
+    t.diameter = diameter;
+    t.flutes = flutes;
+    t.material = toolMaterial;
+    t.spindle = 77;
+    t.feeds[0] = t.feeds[1] = t.feeds[2] = 7.7;
+    return t;
+}
+
+TEST(FeedsSpeeds, FromTheMaterial) {
+    setUnitTolerances(true);
+    struct CASE {
+        const char* what;
+        tp_tool t;
+        material m;
+        std::int32_t limit;
+        bool metric;
+        std::int32_t spindle;
+        double feed;
+    };
+    material halfForCarbide = steel();
+    for (double& p : halfForCarbide.speedPercentByMaterial) p = 50;
+    material unnamed = steel();
+    unnamed.name[0] = '\0';
+    tp_tool inchTap = tool(4, 10);
+    inchTap.pitch = 20;   // threads per inch
+    tp_tool metricTap = tool(4, 10);
+    metricTap.pitch = 1.25;
+    const CASE cases[] = {
+        // All percentages 0 count as 100 %: n = floor(100 x 1000 / (pi x 10) + 0.5), feed n x 0.05 x 2.
+        {"metric drill", tool(3, 10), steel(), 0, true, 3183, 318.3},
+        {"inch drill", tool(3, 10), steel(), 0, false, 38, 3.8},
+        {"limited by the machine", tool(3, 10), steel(), 2000, true, 2000, 200},
+        {"tool material 2 at 50 %", tool(3, 10, 2, 2), halfForCarbide, 0, true, 1592, 159.2},
+        {"tool material without a row", tool(3, 10, 2, 10), halfForCarbide, 0, true, 3183, 318.3},
+        {"metric tap: pitch per turn", metricTap, steel(), 0, true, 3183, 3978.75},
+        {"inch tap: one over threads per inch", inchTap, steel(), 0, false, 38, 1.9},
+        {"no diameter: left alone", tool(3, 0), steel(), 0, true, 77, 7.7},
+        {"user type: left alone", tool(0, 10), steel(), 0, true, 77, 7.7},
+        {"no material: left alone", tool(3, 10), unnamed, 0, true, 77, 7.7},
+    };
+    for (const CASE& c : cases) {
+        tp_tool t = c.t;
+        FEED_MACHINE machine;
+        machine.feedMode = 1;
+        machine.spindleLimit = c.limit;
+        EXPECT_EQ(computeFeedsSpeedsFor(t, c.m, machine, c.metric), 0);
+        EXPECT_EQ(t.spindle, c.spindle) << c.what;
+        for (double f : t.feeds) EXPECT_DOUBLE_EQ(f, c.feed) << c.what;
+    }
+}
+
+TEST(FeedsSpeeds, TapsOnlyDefaultsAndLeftAlone) {
+    setUnitTolerances(true);
+    FEED_MACHINE machine;
+    machine.feedMode = 0;
+    tp_tool tap = tool(5, 8), drill = tool(3, 8);
+    tap.spindle = 500;
+    tap.pitch = 1.25;
+    computeFeedsSpeedsFor(tap, steel(), machine, true);
+    computeFeedsSpeedsFor(drill, steel(), machine, true);
+    EXPECT_EQ(tap.feeds[2], 625);
+    EXPECT_EQ(drill.feeds[0], 7.7);
+    tp_tool inchTap = tool(4, 0.25);
+    inchTap.spindle = 300;
+    computeFeedsSpeedsFor(inchTap, steel(), machine, false);   // no threads per inch: nothing to divide by
+    EXPECT_EQ(inchTap.feeds[0], 7.7);
+
+    machine.feedMode = 3;
+    machine.defaultSpindle = 1200.2;
+    machine.defaultFeeds[0] = 250;
+    machine.defaultFeeds[1] = 0;
+    machine.defaultFeeds[2] = 900;
+    computeFeedsSpeedsFor(drill, steel(), machine, true);
+    EXPECT_EQ(drill.spindle, 1201);
+    EXPECT_EQ(drill.feeds[0], 250);
+    EXPECT_EQ(drill.feeds[1], 250);
+    EXPECT_EQ(drill.feeds[2], 900);
+
+    machine.feedMode = 2;
+    tp_tool untouched = tool(3, 8);
+    computeFeedsSpeedsFor(untouched, steel(), machine, true);
+    EXPECT_EQ(untouched, tool(3, 8));
+}
+
+using MaterialByName = OpsFixture;
+
+TEST_F(MaterialByName, NamedNoneOrFoundInTheHostsMaterials) {
+    host::setHostDir(std::string(FX_SOURCE_DIR) + "/data/host");
+    op_group* group = GroupsMachineGroup(nullptr);
+    ASSERT_NE(group, nullptr);
+    material found;
+    std::strcpy(group->machine.materialName, "nOnE");
+    EXPECT_EQ(materialByName(group->id, &found), 1);
+    std::strcpy(group->machine.materialName, "steel 1045 - mm");
+    char path[1024] = {};
+    const int where = materialByName(group->id, &found, path, sizeof path);
+    EXPECT_GE(where, 2);
+    EXPECT_STREQ(found.name, "STEEL 1045 - MM");
+    EXPECT_GT(found.cuttingSpeed, 0);
+    if (where >= 3) {
+        EXPECT_NE(std::string(path).find("Materials"), std::string::npos);
+    }
+    std::strcpy(group->machine.materialName, "Unobtainium");
+    EXPECT_EQ(materialByName(group->id, &found), 0);
+}
+
+}  // namespace

@@ -1,0 +1,156 @@
+// The hole path: the examples of single steps and whole paths, and the fast search against the plain one
+// on layouts full of equal distances and angles.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "plugin/core/globals.h"
+#include "plugin/recognition/tree.h"
+#include "plugin/tooling/hole_path.h"
+#include "support/hole_path_reference.h"
+
+namespace {
+
+std::vector<PATH_ELEMENT> at(std::initializer_list<std::pair<double, double>> points) {
+    std::vector<PATH_ELEMENT> e;
+    for (auto [x, y] : points) {
+        PATH_ELEMENT p;
+        p.point[0] = x;
+        p.point[1] = y;
+        e.push_back(p);
+    }
+    return e;
+}
+
+class HolePath : public ::testing::Test {
+protected:
+    void SetUp() override { setUnitTolerances(true); }
+};
+
+TEST_F(HolePath, ExamplePaths) {
+    struct CASE {
+        const char* what;
+        std::vector<PATH_ELEMENT> holes;
+        std::vector<std::int32_t> path;
+    };
+    const CASE cases[] = {
+        {"one hole is its own path", at({{5, 5}}), {0}},
+        // Totals 30 from x = 0, 40 from 10, 30 from 30: the first start keeps its place.
+        {"three on a line", at({{0, 0}, {10, 0}, {30, 0}}), {0, 1, 2}},
+        // From (10, 0), reached from the right, the hole straight above and the one to the left are equally
+        // near: the one above wins, the angle being measured from the X axis. Starts 0 and 3 tie.
+        {"equal distances go counter-clockwise from X", at({{20, 0}, {10, 0}, {10, 10}, {0, 0}}), {0, 1, 2, 3}},
+        {"coincident holes", at({{0, 0}, {0, 0}, {7, 0}}), {0, 1, 2}},
+    };
+    for (const CASE& c : cases) {
+        std::vector<PATH_ELEMENT> e = c.holes;
+        std::int32_t start = -2;
+        EXPECT_EQ(orderPointsNearest(e.data(), 0, static_cast<std::int32_t>(e.size()), &start),
+                  static_cast<std::int32_t>(e.size()))
+            << c.what;
+        EXPECT_EQ(pathOf(e, start), c.path) << c.what;
+    }
+}
+
+TEST_F(HolePath, StepTakesNearestThenSmallestTurnFromHeading) {
+    std::vector<PATH_ELEMENT> e = at({{0, 0}, {0, 10}, {-10, 0}, {0, 10.004}});
+    std::int32_t next = 0, second = 0;
+    double heading = 0;
+    // (0, 10) and (0, 10.004) are equally near within 0.4 T and in one direction: the nearer is taken.
+    EXPECT_DOUBLE_EQ(findNearestNext(e.data(), 0, 4, 0, &next, &second, &heading), 10);
+    EXPECT_EQ(next, 1);
+    EXPECT_EQ(second, -1);
+    EXPECT_NEAR(heading, M_PI / 2, 1e-12);
+    // Headed left, the hole to the left is no turn at all.
+    heading = M_PI;
+    findNearestNext(e.data(), 0, 4, 0, &next, &second, &heading);
+    EXPECT_EQ(next, 2);
+    // Nothing left.
+    for (PATH_ELEMENT& p : e) p.next = 0;
+    EXPECT_EQ(findNearestNext(e.data(), 0, 4, 0, &next, &second, &heading), 0);
+    EXPECT_EQ(next, -1);
+
+    const NEAREST_CANDIDATE a{10, 1.0, 0}, b{10.009, 3.0, 1}, c{10.011, 0.5, 2}, d{10, 1.0004, 3};
+    EXPECT_EQ(compareNearestCandidates(&a, &b), -1);   // equal distances, smaller turn
+    EXPECT_EQ(compareNearestCandidates(&c, &a), 1);    // farther by the tie or more
+    EXPECT_EQ(compareNearestCandidates(&a, &d), 0);
+}
+
+TEST_F(HolePath, SameAsPlainSearchOnLayoutsWithTies) {
+    // Sizes below and above the threaded search; grids give many equal distances and angles, and the
+    // small moves lie within the distance tie.
+    for (int count : {2, 3, 7, 20, 41, 90, 450}) {
+        for (unsigned seed = 1; seed <= (count > 100 ? 1u : 6u); ++seed) {
+            std::vector<PATH_ELEMENT> fast = gridLayout(count, 5, seed % 2 ? 0.004 : 0.0, seed * 7919u + count);
+            std::vector<PATH_ELEMENT> plain = fast;
+            std::int32_t start = -1;
+            orderPointsNearest(fast.data(), 0, count, &start);
+            double total = 0;
+            const std::int32_t kept = referencePathOrder(plain.data(), 0, count, &total);
+            ASSERT_EQ(start, kept) << count << " holes, seed " << seed;
+            ASSERT_EQ(pathOf(fast, start), pathOf(plain, kept)) << count << " holes, seed " << seed;
+        }
+    }
+}
+
+TEST_F(HolePath, SubrangeLeavesTheRestAlone) {
+    std::vector<PATH_ELEMENT> e = at({{100, 0}, {0, 0}, {30, 0}, {10, 0}, {50, 50}});
+    e[0].next = 77;
+    e[4].next = 88;
+    std::int32_t start = -1;
+    EXPECT_EQ(orderPointsNearest(e.data(), 1, 3, &start), 3);
+    EXPECT_EQ(start, 1);
+    EXPECT_EQ(e[1].next, 3);
+    EXPECT_EQ(e[3].next, 2);
+    EXPECT_EQ(e[2].next, -1);
+    EXPECT_EQ(e[0].next, 77);
+    EXPECT_EQ(e[4].next, 88);
+}
+
+TEST_F(HolePath, GroupHolesRelinkedInPathOrder) {
+    VIEW_LIST view;
+    std::vector<POINT_LIST> holes(5);
+    const double xs[] = {30, 0, 20, 10, 40};
+    for (int i = 0; i < 5; ++i) {
+        holes[i].ptView[0] = xs[i];
+        holes[i].view = &view;
+        holes[i].prev = i ? &holes[i - 1] : nullptr;
+        holes[i].next = i < 4 ? &holes[i + 1] : nullptr;
+    }
+    view.firstPoint = &holes[0];
+    view.pointCount = 2;   // a stored count that disagrees with the list
+    EXPECT_EQ(orderGroupHoles(&view), 0);
+    std::vector<double> order;
+    const POINT_LIST* previous = nullptr;
+    for (const POINT_LIST* p = view.firstPoint; p; p = p->next) {
+        EXPECT_EQ(p->prev, previous);
+        order.push_back(p->ptView[0]);
+        previous = p;
+    }
+    EXPECT_EQ(order, (std::vector<double>{0, 10, 20, 30, 40}));
+}
+
+TEST_F(HolePath, SequencePointsOrderedPerViewRunInRunOrder) {
+    VIEW_LIST top, side;
+    top.viewNumber = 1;
+    side.viewNumber = 5;
+    std::vector<POINT_LIST> holes(8);
+    const double xs[] = {20, 0, 5, 3, 0, 0, 30, 10};
+    VIEW_LIST* owner[] = {&top, &top, &top, &side, &side, &top, &top, &top};
+    std::vector<PTS_TL_SEQ> points;
+    for (int i = 0; i < 8; ++i) {
+        holes[i].ptView[0] = xs[i];
+        holes[i].view = owner[i];
+        points.push_back({&holes[i], nullptr, 100.0 + i});
+    }
+    orderSequencePoints(points);
+    std::vector<double> depths;
+    for (const PTS_TL_SEQ& p : points) depths.push_back(p.depth);
+    // Runs (0-2), (3, 4), (5-7): each ordered alone, the runs in their order, the top view twice.
+    EXPECT_EQ(depths, (std::vector<double>{100, 102, 101, 103, 104, 105, 107, 106}));
+    std::vector<PTS_TL_SEQ> none;
+    orderSequencePoints(none);
+    EXPECT_TRUE(none.empty());
+}
+
+}  // namespace

@@ -1,0 +1,108 @@
+// The indexes that keep the flat-face stage and the opaque check linear: the nearest and farthest boundary
+// point about an axis must be exactly what a walk over every point gives, and the holes near a surface must
+// include every hole the exact distance test keeps, in the order they were added.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <numbers>
+#include <vector>
+
+#include "plugin/recognition/boundary_reach.h"
+#include "plugin/recognition/opaque_check.h"
+
+namespace {
+
+// A fixed pseudo-random sequence in [0, 1).
+struct LCG {
+    std::uint64_t state = 12345;
+    double next() {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<double>(state >> 11) / static_cast<double>(1ull << 53);
+    }
+};
+
+// Rings of points as a plate's hole boundaries give them, a rectangle around them, and a few oddities.
+std::vector<CBoundaryReach::POINT> boundaryLike(LCG& rng) {
+    std::vector<CBoundaryReach::POINT> points;
+    for (int h = 0; h < 40; ++h) {
+        const double cx = 100 * rng.next(), cy = 60 * rng.next(), r = 0.5 + 4 * rng.next();
+        for (int k = 0; k < 90; ++k) {
+            const double a = k * 2 * std::numbers::pi / 90;
+            points.push_back({cx + r * std::cos(a), cy + r * std::sin(a)});
+        }
+    }
+    for (double x = -5; x <= 105; x += 10) points.push_back({x, -5}), points.push_back({x, 65});
+    points.push_back({50, 30});
+    points.push_back({50, 30});   // a repeated point
+    return points;
+}
+
+TEST(BoundaryReach, NearestAndFarthestAreThoseOfAWalkOverEveryPoint) {
+    LCG rng;
+    for (bool withOddPoint : {false, true}) {
+        std::vector<CBoundaryReach::POINT> points = boundaryLike(rng);
+        if (withOddPoint) points.push_back({std::numeric_limits<double>::quiet_NaN(), 3});
+        CBoundaryReach reach(points);
+        for (int q = 0; q < 400; ++q) {
+            // Inside the points' box, beside it and far away; each query starts from a radius and 0.
+            const double spread = q < 300 ? 120 : 5000;
+            const double x = -10 + spread * rng.next(), y = -10 + spread * rng.next();
+            const double start = 3 * rng.next();
+            double nearest = start, farthest = 0;
+            reach.reach(x, y, &nearest, &farthest);
+            double walkedNearest = start, walkedFarthest = 0;
+            for (const auto& p : points) {
+                const double d = std::hypot(p[0] - x, p[1] - y);
+                walkedNearest = std::min(walkedNearest, d);
+                walkedFarthest = std::max(walkedFarthest, d);
+            }
+            ASSERT_EQ(nearest, walkedNearest) << "query " << q << " at " << x << " " << y;
+            ASSERT_EQ(farthest, walkedFarthest) << "query " << q << " at " << x << " " << y;
+        }
+    }
+}
+
+TEST(BoundaryReach, AnEmptySetLeavesTheStartValues) {
+    CBoundaryReach reach;
+    double nearest = 2, farthest = 1;
+    reach.reach(0, 0, &nearest, &farthest);
+    EXPECT_EQ(nearest, 2);
+    EXPECT_EQ(farthest, 1);
+}
+
+TEST(NearHoles, EveryHoleWithinReachIsFoundOnceInTheOrderAdded) {
+    LCG rng;
+    opaque::CNearHoles near;
+    struct HOLE {
+        double x, y, reach;
+    };
+    std::vector<HOLE> holes;
+    for (int i = 0; i < 3000; ++i) {
+        // Mostly a dense plate, some holes far out and one with a broken position.
+        const double far = i % 100 == 0 ? 2000 : 0;
+        HOLE h{far + 300 * rng.next(), 200 * rng.next(), 0.5 + 6 * rng.next()};
+        if (i == 1234) h.x = std::numeric_limits<double>::quiet_NaN();
+        holes.push_back(h);
+        near.add(h.x, h.y, h.reach);
+    }
+    std::vector<int> found;
+    for (int q = 0; q < 300; ++q) {
+        const double x = -20 + 340 * rng.next(), y = -20 + 240 * rng.next();
+        const double radius = q % 10 == 0 ? 150 * rng.next() : 8 * rng.next();
+        near.query(x, y, radius, found);
+        for (std::size_t i = 1; i < found.size(); ++i) ASSERT_LT(found[i - 1], found[i]) << "query " << q;
+        for (int i = 0; i < static_cast<int>(holes.size()); ++i) {
+            const HOLE& h = holes[static_cast<std::size_t>(i)];
+            // The checks drop a hole only when this test says it is out of reach.
+            if (h.reach + radius < std::hypot(x - h.x, y - h.y)) continue;
+            ASSERT_TRUE(std::binary_search(found.begin(), found.end(), i)) << "hole " << i << " query " << q;
+        }
+        if (radius < 8) {
+            EXPECT_LT(found.size(), holes.size() / 10) << "query " << q;
+        }
+    }
+}
+
+}  // namespace

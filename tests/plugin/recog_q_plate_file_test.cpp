@@ -1,0 +1,58 @@
+// A part of several solids through its part file. The benchmark's plates are saved as solids, so that
+// Execute on a reopened plate finds every tile's holes: a plate converted outside a work cycle and then
+// saved kept its last tile hidden, while the note that the plug-in hid it stayed in the memory of the run
+// that made the file, so a later run never showed it again and lost its 100 holes. And the solid that
+// Execute hides is shown and converted again by the next Execute after the part went through its file, in
+// a plug-in loaded afresh.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "host/builder/hole_plates.h"
+#include "recog_q_support.h"
+
+namespace {
+
+constexpr int kMenu = CMainMenu::kTemplate;
+constexpr int kExecute = 18007, kProcessTree = 18021;
+
+class PlateFileTest : public PluginFixture {
+protected:
+    void executeOnce() {
+        script().click(kMenu, kExecute).click(kProcessTree, plat::IDCANCEL).click(kMenu, plat::IDOK);
+        EXPECT_EQ(m_main(), 0);
+        expectScriptPlayed();
+    }
+    // Drops the plug-in and the part, then opens the file in a plug-in loaded afresh, as a new run would.
+    void reopenInANewRun(const std::string& path) {
+        unload();
+        host::reset();
+        plat::driver().reset();
+        ASSERT_TRUE(host::openPart(path).ok);
+        load();
+    }
+    std::string path() const { return dir.path() + "/plate.pfp"; }
+    bool told(const char* summary) { return transcript().contains(summary); }
+};
+
+TEST_F(PlateFileTest, ABenchmarkPlateReopenedFromItsFileGivesEveryTilesHoles) {
+    ASSERT_EQ(host::builder::saveHolePlate(200, path()), "");
+    reopenInANewRun(path());
+    executeOnce();
+    EXPECT_TRUE(told("Holes found: 200. Drilling directions: 1.")) << host::messageLine();
+}
+
+TEST_F(PlateFileTest, TheSolidExecuteHidIsConvertedAgainAfterTheFile) {
+    ASSERT_EQ(host::builder::storeHolePlate(200), "");
+    load();
+    executeOnce();
+    ASSERT_TRUE(told("Holes found: 200. Drilling directions: 1."));
+    EXPECT_EQ(host::entityCounts().blanked, 1);   // the last solid converted
+    ASSERT_TRUE(host::savePart(path()).ok);
+
+    reopenInANewRun(path());
+    executeOnce();
+    EXPECT_TRUE(told("Holes found: 200. Drilling directions: 1.")) << host::messageLine();
+}
+
+}  // namespace

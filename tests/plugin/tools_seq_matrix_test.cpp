@@ -1,0 +1,153 @@
+// The tool sequence matrix: holes' operation chains aligned into one tool type per column and read out
+// column by column.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "plugin/core/globals.h"
+#include "plugin/tooling/tools_seq_matrix.h"
+#include "support/tool_tree.h"
+
+namespace {
+
+constexpr int kDrill = 3, kTap = 4, kReamer = 6, kSpot = 2;
+
+class ToolsSeqMatrix : public ::testing::Test {
+protected:
+    void SetUp() override { setUnitTolerances(true); }
+
+    // Tool types row by row, 0 for a gap, over the operation columns that hold anything.
+    std::vector<std::vector<int>> layout(const CToolsSeqMatrix& m) {
+        int used = 0;
+        for (int r = 0; r < m.rows(); ++r)
+            for (int c = 0; c < m.operationColumns(); ++c)
+                if (m.operationAt(r, c)) used = std::max(used, c + 1);
+        std::vector<std::vector<int>> rows;
+        for (int r = 0; r < m.rows(); ++r) {
+            rows.emplace_back();
+            for (int c = 0; c < used; ++c) rows.back().push_back(m.toolTypeAt(r, c));
+        }
+        return rows;
+    }
+
+    ToolTree tree;
+};
+
+TEST_F(ToolsSeqMatrix, DrillDrillTapAgainstDrillTap) {
+    VIEW_LIST* v = tree.view();
+    POINT_LIST* first = tree.hole(v, {kDrill, kDrill, kTap});
+    POINT_LIST* second = tree.hole(v, {kDrill, kTap});
+    CToolsSeqMatrix m;
+    ASSERT_EQ(m.build(v, 0), 0);
+    EXPECT_EQ(m.rows(), 2);
+    EXPECT_EQ(m.operationColumns(), 2 * (3 + 1));
+    EXPECT_EQ(getWork<std::int32_t>(*second->opeList, ope_field::holeRow), 1);
+    m.alignColumns(nullptr, "");
+    EXPECT_EQ(layout(m), (std::vector<std::vector<int>>{{kDrill, kDrill, kTap}, {kDrill, 0, kTap}}));
+
+    std::vector<OPE_LIST*> sequence;
+    EXPECT_EQ(m.toSequence(sequence, 0), 5);
+    const auto a = ToolTree::operations(first), b = ToolTree::operations(second);
+    EXPECT_EQ(sequence, (std::vector<OPE_LIST*>{a[0], b[0], a[1], a[2], b[1]}));
+}
+
+TEST_F(ToolsSeqMatrix, NewTypeWaitsAndGapsCanBeCommonest) {
+    VIEW_LIST* v = tree.view();
+    tree.hole(v, {kDrill, kReamer});
+    tree.hole(v, {kDrill, kTap});
+    tree.hole(v, {kDrill});
+    CToolsSeqMatrix m;
+    ASSERT_EQ(m.build(v, 0), 0);
+    // Column 1 holds a reamer, a tap and a gap: all count once, the first seen wins.
+    EXPECT_EQ(m.mostPopulatedType(1), kReamer);
+    // Column 2 is all gaps.
+    EXPECT_EQ(m.mostPopulatedType(2), 0);
+    m.alignColumns(nullptr, "");
+    // Neither type of column 1 was seen before: the first waits, which leaves the tap alone below it.
+    EXPECT_EQ(layout(m), (std::vector<std::vector<int>>{{kDrill, 0, kReamer}, {kDrill, kTap, 0}, {kDrill, 0, 0}}));
+}
+
+TEST_F(ToolsSeqMatrix, EqualOperationsFollowTheirViewsPlace) {
+    VIEW_LIST* top = tree.view(7);
+    VIEW_LIST* side = tree.view(7, 2);
+    VIEW_LIST* other = tree.view(8, 3);
+    tree.hole(other, {kDrill});
+    POINT_LIST* onTop = tree.hole(top, {kDrill});
+    POINT_LIST* onSide = tree.hole(side, {kDrill});
+    setWork<std::int16_t>(*top, view_field::sortIndex, 1);
+    setWork<std::int16_t>(*side, view_field::sortIndex, 0);
+    setWork<double>(*onTop->opeList, ope_field::diameter, 8.0);
+    setWork<double>(*onSide->opeList, ope_field::diameter, 8.009);   // within 0.4 T
+    EXPECT_EQ(CToolsSeqMatrix::groupViewCount(top), 2);
+    CToolsSeqMatrix m;
+    ASSERT_EQ(m.build(top, 0), 0);
+    EXPECT_EQ(m.rows(), 2);   // the third view is another group
+    std::vector<OPE_LIST*> sequence;
+    m.toSequence(sequence, 0);
+    EXPECT_EQ(sequence, (std::vector<OPE_LIST*>{onSide->opeList, onTop->opeList}));
+    // Layers go first, highest first.
+    setWork<std::int32_t>(*onTop->opeList, ope_field::layer, 2);
+    m.toSequence(sequence, 0);
+    EXPECT_EQ(sequence, (std::vector<OPE_LIST*>{onTop->opeList, onSide->opeList}));
+}
+
+TEST_F(ToolsSeqMatrix, LeftOutHolesAndEmptyGroups) {
+    VIEW_LIST* v = tree.view();
+    POINT_LIST* out = tree.hole(v, {kDrill});
+    POINT_LIST* unselected = tree.hole(v, {kDrill});
+    POINT_LIST* kept = tree.hole(v, {kSpot});
+    setWork<std::uint8_t>(*out, point_field::excluded, 1);
+    setWork<std::uint16_t>(*kept, point_field::selected, 1);
+    (void)unselected;
+    CToolsSeqMatrix m;
+    ASSERT_EQ(m.build(v, 0), 0);
+    EXPECT_EQ(m.rows(), 2);
+    ASSERT_EQ(m.build(v, 1), 0);
+    EXPECT_EQ(m.rows(), 1);
+    EXPECT_EQ(m.holeAt(0), kept);
+    EXPECT_EQ(m.operationAt(0, 99), nullptr);
+    EXPECT_EQ(m.holeAt(5), nullptr);
+
+    CToolsSeqMatrix empty;
+    ASSERT_EQ(empty.build(tree.view(3), 0), 0);
+    empty.alignColumns(nullptr, "");
+    std::vector<OPE_LIST*> sequence{nullptr};
+    EXPECT_EQ(empty.toSequence(sequence, 0), 0);
+    EXPECT_TRUE(sequence.empty());
+}
+
+TEST_F(ToolsSeqMatrix, RowsGrowRatherThanDropOperations) {
+    // Random chains push some rows past the spare gaps a row starts with; every operation must come out
+    // once, each hole's in its own order.
+    std::mt19937 random(5);
+    int widened = 0;
+    for (int trial = 0; trial < 40; ++trial) {
+        ToolTree t;
+        VIEW_LIST* v = t.view();
+        std::vector<POINT_LIST*> holes;
+        std::size_t longest = 0;
+        for (int h = 0; h < 6; ++h) {
+            std::vector<int> types(1 + random() % 5);
+            for (int& type : types) type = 1 + static_cast<int>(random() % 12);
+            longest = std::max(longest, types.size());
+            holes.push_back(t.hole(v, types));
+        }
+        CToolsSeqMatrix m;
+        ASSERT_EQ(m.build(v, 0), 0);
+        m.alignColumns(nullptr, "");
+        int total = 0;
+        for (int r = 0; r < m.rows(); ++r) {
+            std::vector<OPE_LIST*> inRow;
+            for (int c = 0; c < m.operationColumns(); ++c)
+                if (OPE_LIST* o = m.operationAt(r, c)) inRow.push_back(o);
+            EXPECT_EQ(inRow, ToolTree::operations(holes[r])) << "trial " << trial << " row " << r;
+            total += static_cast<int>(inRow.size());
+        }
+        std::vector<OPE_LIST*> sequence;
+        EXPECT_EQ(m.toSequence(sequence, 0), total);
+        if (m.operationColumns() > static_cast<int>(2 * (longest + 1))) ++widened;
+    }
+    EXPECT_GT(widened, 0);
+}
+
+}  // namespace

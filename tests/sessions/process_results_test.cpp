@@ -1,0 +1,55 @@
+// The rarer results of the process tree, as a user meets them on the example plate through hostcam: which
+// end the work cycle (its records go into the part) and which leave it paused for the host.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "host/api.h"
+#include "host/state.h"
+#include "hostapp/hostcam.h"
+#include "platform/ui/driver.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+const std::string kModule = std::string(FX_BINARY_DIR) + "/bin/Forantix.so";
+constexpr int kExecute = 18007, kViewProcess = 18008;
+
+TEST(ProcessResults, EachResultEndsTheCycleWithItsRecordsOrPausesItForTheHost) {
+    struct Case {
+        int button;
+        int result;
+        bool paused;
+    };
+    const Case cases[] = {
+        {kExecute, 1013, false},     // after Execute the cycle ends...
+        {kViewProcess, 1013, true},  // ...after View Process it waits for the host
+        {kExecute, 1014, true},      {kViewProcess, 1014, true}, {kExecute, 1015, true},
+        {kExecute, 915, true},       {kExecute, 1012, false},    {kViewProcess, 1012, false},
+        {kExecute, 108, true},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.button) + " then " + std::to_string(c.result));
+        const std::string session = dir.path() + "/s.session";
+        std::ofstream(session) << "invoke\nclick 18048 " << c.button << "\nclick 18021 " << c.result << "\n";
+        std::ostringstream out, err;
+        const int code = host::hostcamMain({"--plugin", kModule, "--host-dir", dir.path() + "/host", "--open",
+                                            std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step",
+                                            "--session", session},
+                                           out, err);
+        EXPECT_EQ(code, 0) << err.str();
+        EXPECT_EQ(host::pluginCyclePaused(), c.paused);
+        EXPECT_EQ(out.str().find("host.plugin cycle paused") != std::string::npos, c.paused);
+        // An ended cycle left its records; a paused one has not written them yet.
+        int trees = 0;
+        for (const ent& e : host::allEntities())
+            if (e.type == kEntNote && std::string(host::noteText(e.note.text)).rfind("DRLT", 0) == 0) ++trees;
+        EXPECT_EQ(trees, c.paused ? 0 : 1);
+        host::reset();
+        plat::driver().reset();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,70 @@
+// Small recognition trees for tool layout and sequencing tests: views, holes and their operations, owned
+// by the builder, with the work-area fields that tools read set through their accessors.
+#pragma once
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "plugin/engine/ope_list.h"
+#include "plugin/recognition/tree.h"
+#include "plugin/tooling/record_fields.h"
+
+class ToolTree {
+public:
+    VIEW_LIST* view(std::int16_t toolPathGroup = 0, std::int16_t viewNumber = 1) {
+        VIEW_LIST& v = views_.emplace_back();
+        v.viewNumber = viewNumber;
+        setWork<std::int16_t>(v, view_field::toolPathGroup, toolPathGroup);
+        if (views_.size() > 1) {
+            VIEW_LIST& before = views_[views_.size() - 2];
+            before.next = &v;
+            v.prev = &before;
+        }
+        return &v;
+    }
+
+    // A hole at (x, y) of the view with one operation per tool type, in order.
+    POINT_LIST* hole(VIEW_LIST* v, const std::vector<int>& toolTypes, double x = 0, double y = 0,
+                     const std::string& description = "") {
+        POINT_LIST& p = points_.emplace_back();
+        p.view = v;
+        p.ptView[0] = x;
+        p.ptView[1] = y;
+        setWorkText(p, point_field::description, point_field::kDescriptionSize, description);
+        POINT_LIST** link = &v->firstPoint;
+        while (*link) {
+            p.prev = *link;
+            link = &(*link)->next;
+        }
+        *link = &p;
+        ++v->pointCount;
+        OPE_LIST* last = nullptr;
+        for (int type : toolTypes) {
+            OPE_LIST& o = opes_.emplace_back();
+            o.view = v;
+            o.point = &p;
+            setWork<std::uint32_t>(o, ope_field::toolType, static_cast<std::uint32_t>(type));
+            setWork<std::uint16_t>(o, ope_field::active, 1);
+            if (last) {
+                last->next = &o;
+                o.prev = last;
+            } else {
+                p.opeList = &o;
+            }
+            last = &o;
+        }
+        return &p;
+    }
+
+    static std::vector<OPE_LIST*> operations(POINT_LIST* p) {
+        std::vector<OPE_LIST*> all;
+        for (OPE_LIST* o = p->opeList; o; o = o->next) all.push_back(o);
+        return all;
+    }
+    static int type(const OPE_LIST* o) { return o ? static_cast<int>(getWork<std::uint32_t>(*o, ope_field::toolType)) : 0; }
+
+private:
+    std::deque<VIEW_LIST> views_;
+    std::deque<POINT_LIST> points_;
+    std::deque<OPE_LIST> opes_;
+};
