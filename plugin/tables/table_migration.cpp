@@ -158,9 +158,9 @@ bool assign(PROCESS_OPE& op, FIELD<T> f, T value) {
 
 int firstMilledCycle() {
     OP_CYCLE_LIST list;
-    (void)list.load(g_postFile.c_str(), 0);
-    for (std::size_t i = 0; i < list.cycles.size(); ++i)
-        if (list.cycles[i].flag == 1) return static_cast<int>(i);
+    (void)list.load(g_postFile);
+    for (int i = 0; i < list.count; ++i)
+        if (list.entries[i].milled == 1) return i;
     return 12;
 }
 
