@@ -3,6 +3,8 @@
 // an entity of a given type.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "host/state.h"
 #include "plugin/core/load_time_objects.h"
 #include "plugin/core/utilities.h"
@@ -31,6 +33,11 @@ protected:
         g.currentTable = makeFormTable(form);
         g.currentRowCells = {"R1", "12", "6", "6.5"};
         g.chosenProcess[0] = 0;
+        // A copy of the shipped library, which the library check accepts.
+        const std::filesystem::path shipped = std::string(FX_SOURCE_DIR) + "/data/forms/FORMS_MM/Standard";
+        for (const auto& file : std::filesystem::directory_iterator(shipped))
+            std::filesystem::copy_file(file.path(), std::filesystem::path(tablesDir) / file.path().filename());
+        g.threadTableCount = 0;
     }
     CConfigProcess& dialog() { return *g_configProcess; }
     // The dialog's process as its configuration left it: labels, the current operation one of them.

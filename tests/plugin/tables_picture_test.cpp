@@ -198,3 +198,45 @@ TEST_F(TablePictureTest, APictureWithoutScaleShowsOnlyItsTitle) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every table the installation ships, as the configuration dialog shows it: the generic form with its
+// marks and the form of its first row, both written as PNG files that a user can look at.
+TEST_F(TablePictureTest, TheShippedTablesArePictured) {
+    const std::string library = std::string(FX_SOURCE_DIR) + "/data/forms/FORMS_MM/Standard";
+    g_globals->tablesDir = library;
+    g_globals->threadTableCount = 0;
+    loadThreadTables();
+    plat::Dialog dlg(kDlg);
+    ASSERT_TRUE(dlg.create());
+    const plat::Rect r = dlg.item(kPic).rect();
+    int pictured = 0;
+    for (const std::string& path : listTableFiles(library)) {
+        CTabColsDesc t;
+        ASSERT_EQ(t.read(path), 0) << path;
+        t.readRows();
+        if (t.cylinderItemCount < 1) continue;
+        std::vector<std::string> first;
+        ASSERT_EQ(t.getRow(0, first), 0) << path;
+        const std::vector<std::string>* rows[] = {nullptr, &first};
+        for (const std::vector<std::string>* row : rows) {
+            plat::RasterCanvas dc(dlg.clientRect().width(), dlg.clientRect().height(), plat::kDialogFace);
+            dc.setBkMode(plat::TRANSPARENT);
+            const int result = t.drawTablePicture(dc, 0, 0, dlg.item(kPic), 1, row == nullptr, 0, row);
+            if (result == 2) {
+                // The shipped tapped rows hold the drill diameter where the designation is looked up.
+                EXPECT_TRUE(row && t.items[static_cast<std::size_t>(t.nthNumericItem(0))].a == 1) << path;
+                continue;
+            }
+            ASSERT_EQ(result, 0) << path;
+            EXPECT_GT(count(dc, r, kSection), 100) << path;
+            ASSERT_TRUE(dc.writePng(dir.path() + "/" + t.name + (row ? "-row" : "-generic") + ".png"));
+        }
+        ++pictured;
+    }
+    EXPECT_GE(pictured, 5);
+    dlg.destroyWindow();
+}
+
+}  // namespace
