@@ -36,6 +36,7 @@ public:
     explicit ListView(Control& ctl);
 
     std::uint32_t style() const { return style_; }
+    const Control& control() const { return ctl_; }
     void modifyStyle(std::uint32_t remove, std::uint32_t add);
     unsigned extendedStyle() const { return exStyle_; }
     unsigned setExtendedStyle(unsigned mask, unsigned style);  // mask 0 = every bit; returns the old styles

@@ -87,6 +87,7 @@ struct PLUGIN_GLOBALS {
     std::string configGroupName;
     OP_CYCLE_LIST cycleNames;
     CTabColsDesc currentTable;
+    std::vector<std::string> currentRowCells;      // the row of currentTable being configured
     CDlgPointsList pointsList;
     double partPoint[3] = {};
     std::int16_t partPointFlag1 = 0;
@@ -100,6 +101,9 @@ struct PLUGIN_GLOBALS {
     std::array<CTabColsDesc, 16> threadTables;
     std::int16_t threadTableCount = 0;
     COnlySelViewsList viewsSnapshot{0};   // "DOSW": views of the last recognition
+    // Entities of the form preview and the trial marker (entry handles), deleted by their drawer's caller.
+    std::int16_t previewEntityCount = 0;
+    std::array<std::uint32_t, 100> previewEntities{};
     std::string pluginTitle;
 
     std::uint8_t isMetric() const { return hostVersion[7]; }

@@ -18,7 +18,28 @@ CDlgProcess::CDlgProcess() : plat::Dialog(18021) {
     for (int code : kProcessDialogResults) onCommand(code, [this, code] { endDialog(code); });
 }
 
-CConfigProcess::CConfigProcess() : plat::Dialog(18018) {}
+const int kConfigActions[8] = {101, 102, 103, 104, 105, 120, 121, 122};
+const int kEditorActions[8] = {501, 502, 503, 504, 505, 515, 525, 535};
+
+CConfigProcess::CConfigProcess() : plat::Dialog(18018) {
+    for (int code : kConfigActions) onCommand(code, [this, code] { endDialog(code); });
+    editor.owner = this;
+}
+
+void CConfigProcess::fillOperationFromEditor(PROCESS_OPE* target, const std::string&) const {
+    *target = PROCESS_OPE{};
+    setOpeText(*target, process_ope::label, editor.label);
+}
+
+CDlgEditProcessOpe::CDlgEditProcessOpe() : plat::Dialog(18015) {
+    auto finish = [this](int code) {
+        label = item(kLabelEdit).text();
+        endDialog(code);
+    };
+    for (int code : kEditorActions) onCommand(code, [finish, code] { finish(code); });
+    onCommand(plat::IDOK, [finish] { finish(plat::IDOK); });
+    onCommand(plat::IDCANCEL, [finish] { finish(plat::IDCANCEL); });
+}
 
 std::int16_t runProcessDialog(std::uint32_t*, std::int16_t*, std::int16_t preset) {
     g_processDlg->preset = preset;
@@ -27,10 +48,6 @@ std::int16_t runProcessDialog(std::uint32_t*, std::int16_t*, std::int16_t preset
     return static_cast<std::int16_t>(result);
 }
 
-int runConfigProcess(std::int16_t preset) {
-    g_configProcess->preset = preset;
-    return doModalInPluginRes(*g_configProcess) == plat::IDOK ? 1 : 0;
-}
 void blankMarkerEnt() {}
 void unblankMarkerEnt() {}
 void drawHoleLabels(VIEW_LIST*, long, std::int16_t) {}

@@ -1,8 +1,11 @@
 // What the core uses of the process engine. Stand-ins until the engine is built (docs/seams.md).
 #pragma once
+#include <array>
 #include <cstdint>
+#include <string>
 
 #include "platform/ui/dialog.h"
+#include "plugin/tables/process_ope.h"
 
 struct TABLE_FILE_REF {
     char tabPath[1024] = {};
@@ -27,20 +30,60 @@ public:
     std::int16_t preset = 0;
 };
 extern const int kProcessDialogResults[15];
+extern const int kConfigActions[8];
+extern const int kEditorActions[8];
 
-// The process configuration. Until it is built, a frame whose button 1 stands for "trial drawn".
+class CConfigProcess;
+
+// The operation editor. Until it is built, a frame (template 18015) whose buttons end it with their codes
+// (501-535 picks, 504 next operation, OK, Cancel) and whose edit 1001 gives the operation's label.
+class CDlgEditProcessOpe : public plat::Dialog {
+public:
+    static constexpr int kLabelEdit = 1001;
+    CDlgEditProcessOpe();
+    CConfigProcess* owner = nullptr;
+    PROCESS_OPE* operations = nullptr;
+    std::int16_t count = 0;
+    std::int16_t index = 0;
+    std::string label;   // what the user typed, taken when a button ends the editor
+    // The picks on the drawn form; each stores its value in the edited operation.
+    void pickToolDiameter() {}
+    void pickTopZ() {}
+    void pickBottomZ() {}
+    void pickCircleMillDiameter() {}
+    void pickContourDiameter() {}
+    void pickHelixBoreDiameter() {}
+    void pickThreadDiameter() {}
+};
+
+// The process configuration. Until it is built, a frame whose buttons end it with the action codes of the
+// configuration run (101-105, 120-122), OK and Cancel.
 class CConfigProcess : public plat::Dialog {
 public:
+    static constexpr int kMaxOperations = 100;
     CConfigProcess();
-    std::int16_t preset = 0;
+    std::int16_t preset = 0;                        // the start mode
+    std::array<PROCESS_OPE, kMaxOperations> process{};
+    std::int16_t operationCount = 0;
+    PROCESS_OPE* currentOperation = nullptr;
+    std::int16_t selectedRow = -1;
+    std::int32_t trialGroupId = 0;
+    std::int32_t workFields[4] = {};
+    CDlgEditProcessOpe editor;
+    // One operation from the editor's state.
+    void fillOperationFromEditor(PROCESS_OPE* target, const std::string& tableName) const;
 };
 
 // Recognises the part: -1 cancelled or failed, else the button of the run summary (1 or 2).
 std::int16_t runRecognition(std::uint32_t* processTreeFlags);
 // Shows the process tree; returns the next preset, on which the command loop acts.
 std::int16_t runProcessDialog(std::uint32_t* processTreeFlags, std::int16_t* option, std::int16_t preset);
-// Runs the process configuration; 1 when it drew a trial into the graphics for the user to inspect.
+// The configuration run (config_run.cpp): 1 when it ended after a trial drawn for the user to inspect.
 int runConfigProcess(std::int16_t preset);
+int tryConfiguredProcess(CConfigProcess& dialog);
+struct ent;
+// Picks one entity of `type`: 1 picked (in *entity), 2 cancelled.
+int selectEntWithMask(ent* entity, std::uint32_t type, std::int16_t menuMode, const char* prompt);
 void blankMarkerEnt();
 void unblankMarkerEnt();
 struct VIEW_LIST;

@@ -5,6 +5,7 @@
 #include "plugin/features/feature_mark.h"
 
 void redrawFeatureMarks(FEATURE_MARK*) {}
+int drawShapesManager(CTabColsDesc*, std::int16_t, std::int16_t, std::int16_t) { return 0; }
 
 int featuresManagerMenu(int, std::int16_t*, long*, long*, short*) { return 0; }
 

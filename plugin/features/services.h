@@ -70,3 +70,8 @@ public:
     std::uint8_t pickDone = 0;
 };
 class CDlgSelCylindersMask {};
+
+class CTabColsDesc;
+// Draws the forms of a table as solids (mode 0 from surfaces, 1 from solids; resume 1 continues an open
+// drawing): 0 done, 1 show the configuration again, 2 the same with its action reset, 3 end the run.
+int drawShapesManager(CTabColsDesc* table, std::int16_t selectedRow, std::int16_t resume, std::int16_t mode);

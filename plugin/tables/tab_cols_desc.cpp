@@ -16,7 +16,7 @@ int CTabColsDesc::allocItems(std::int16_t n) {
     itemCapacity = stepCapacity = n;
     cilEntries.clear();
     cilEntryCount = 0;
-    formArray.clear();
+    pictureSteps.clear();
     return 0;
 }
 

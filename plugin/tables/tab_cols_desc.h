@@ -13,6 +13,13 @@
 #include "plugin/tables/operation_line.h"
 #include "plugin/tables/process_ope.h"
 
+namespace plat {
+class Canvas;
+class Control;
+class ListView;
+struct Point;
+}  // namespace plat
+
 constexpr int kTableFormClass = 0, kTableDrillSize = 1, kTableThread = 2, kTableNamed = 3;
 constexpr int kCurrentTableVersion = 21;
 constexpr int kRowCells = 40;           // the row buffers of callers
@@ -34,11 +41,22 @@ struct TAB_DESC_ITEM {
     double value1 = 0, value2 = 0;
 };
 
-// One step of the hole form of a row; built by the form-step code.
+// One step of the hole form of a row, stacked from the entry downwards; depths are 0 or negative.
 struct TAB_FORM_STEP {
-    double startDiameter = 0, endDiameter = 0, topDepth = 0, bottomDepth = 0, secondBottomDepth = 0;
+    double startDiameter = 0, endDiameter = 0;   // at the bottom and at the top of the step
+    std::int16_t diameterColumn = 0;
+    double length = 0;
+    std::int16_t lengthColumn = 0, angleColumn = 0;
+    double topDepth = 0, bottomDepth = 0;
+    double bottomDepth2 = 0;                      // lowered by the preview to where a drill point ends
     double threadDiameter = 0, threadPitch = 0;
-    std::int16_t threadKind = 0, stepFlag = 0, diameterCol = 0, depthCol = 0;
+    std::int16_t spare = 0;
+    std::int16_t threaded = 0, flat = 0, diameterColumn2 = 0, zero = 0, lengthColumn2 = 0, threadColumn = 0;
+};
+
+// One kind-1 item of a table's picture, in picture units (v x z / 100 pixels when drawn).
+struct TAB_PICTURE_STEP {
+    std::int32_t bottomWidth = 0, topWidth = 0, height = 0, pitch = 0, toothDepth = 0;
 };
 
 // One kind-1 item measured on the row being examined; never stored.
@@ -160,7 +178,27 @@ public:
     std::vector<TAB_DESC_ITEM> items;          // itemCapacity slots
     std::vector<TAB_FORM_STEP> formSteps;      // stepCapacity slots
     std::vector<TAB_CIL_ENTRY> cilEntries;     // cilEntryCount entries
-    std::vector<std::uint8_t> formArray;
+    std::vector<TAB_PICTURE_STEP> pictureSteps;
+
+    // ---- hole forms (form_steps.cpp, form_preview.cpp, table_picture.cpp, list_control.cpp) ----
+    // 0 when a step was built; 1 when none was, or a thread designation was not found (with a message).
+    int buildFormSteps(const std::vector<std::string>& rowCells);
+    int drawFormPreview(const std::vector<std::string>& rowCells, std::int16_t viewNumber, std::uint8_t withNotes);
+    int tablePictureGeometry(const std::vector<std::string>* rowCells, int maxWidth, int maxHeight);
+    int drawTablePicture(plat::Canvas& dc, int offsetX, int offsetY, const plat::Control& control,
+                         std::int16_t withTitle, std::int16_t withLabels, std::int16_t framed,
+                         const std::vector<std::string>* rowCells, std::vector<plat::Point>* diameterLabelPoints = nullptr,
+                         std::vector<plat::Point>* lengthLabelPoints = nullptr,
+                         std::vector<plat::Point>* angleLabelPoints = nullptr);
+    void clearTablePicture(plat::Canvas& dc, int offsetX, int offsetY, const plat::Control& control) const;
+    void clearListColumns(plat::ListView& list) const;
+    void fillListColumns(plat::ListView& list, int mode) const;
+    void fillListRows(plat::ListView& list, const std::vector<std::string>& row, int mode);
+    int readListRow(const plat::ListView& list, int listRow, std::vector<std::string>& outRow) const;
+    int toListCtrl(plat::ListView& list);
+    int fromListCtrl(const plat::ListView& list);
+    int splitListCell(int rowIndex, std::vector<std::string>* out) const;
+    int joinListCell(int rowIndex, const std::vector<std::string>& values, int n);
 };
 
 // ---- loading from the tables folder (table_loading.cpp) ----

@@ -3,6 +3,7 @@
 
 #include "plugin/core/globals.h"
 #include "plugin/core/main_menu.h"
+#include "support/form_tables.h"
 #include "support/plugin_fixture.h"
 
 namespace {
@@ -96,7 +97,11 @@ TEST_F(CommandLoopTest, ResultOneThousandTwelveEndsTheCycleAfterItsResumeActionI
 
 TEST_F(CommandLoopTest, ATrialOfTheConfigurationHandsOverAndReturnsToTheFormsManager) {
     load();
-    script().click(kMenu, kFormsManager).click(kConfiguration, plat::IDOK);
+    FORM_TABLE form;
+    form.items = {{2, 3}};
+    g_globals->currentTable = makeFormTable(form);
+    g_globals->currentRowCells = {"R", "10", "20"};
+    script().click(kMenu, kFormsManager).click(kConfiguration, 105);
     m_main();
     expectScriptPlayed();
     EXPECT_EQ(g_resumeAction, 2);

@@ -1,0 +1,272 @@
+// The configuration run: the loop around the process configuration and its operation editor, doing the
+// graphics work the dialogs end with (form previews, picks, drawing forms as solids, the process trial),
+// and the entity pick of the forms code.
+#include <algorithm>
+
+#include "host/api.h"
+#include "platform/ui/driver.h"
+#include "platform/ui/message_box.h"
+#include "plugin/core/globals.h"
+#include "plugin/core/host_install.h"
+#include "plugin/core/load_time_objects.h"
+#include "plugin/core/resource_switch.h"
+#include "plugin/core/text_section.h"
+#include "plugin/core/utilities.h"
+#include "plugin/engine/config_run.h"
+#include "plugin/engine/services.h"
+#include "plugin/features/services.h"
+#include "plugin/tables/services.h"
+#include "plugin/tables/tab_cols_desc.h"
+
+namespace {
+
+constexpr std::uint32_t kSolidMask = 0x10000;
+constexpr int kSolidMark = 4;
+constexpr int kMsgNoMachineGroup = 148;
+constexpr int kTrialGroupName = 19;
+
+void deletePreviewEntities() {
+    PLUGIN_GLOBALS& g = *g_globals;
+    for (int i = 0; i < g.previewEntityCount; ++i)
+        delete_ent(g.previewEntities[static_cast<std::size_t>(i)], 0, 0, 0, nullptr, 0);
+    g.previewEntityCount = 0;
+}
+
+// The forms levels shown, the points level the main level, the level that was main hidden.
+void showFormsLevels() {
+    const PRM_SETTINGS& s = g_globals->settings;
+    const std::int32_t previous = main_level;
+    set_level_visible(s.isolationLevel, 1);
+    set_level_visible(s.featuresLevel, 1);
+    main_level = s.featuresLevel;
+    if (previous != main_level) set_level_visible(previous, 0);
+}
+
+void markSolids(bool on) {
+    if (!on) {
+        set_clr_sel_bits(0, kSolidMark, 0, 0, kSolidMask, 0, 0);
+        return;
+    }
+    db_ptr p = db_start();
+    char found = 0;
+    ent e{};
+    for (;;) {
+        get_ent(p, 1, kSolidMask, &e, &p, &found);
+        if (!found) break;
+        if (sel_bit_is_on(&e, kSolidMark)) continue;
+        sel_bit_turn_on(&e, kSolidMark);
+        rewrite_ent(&e, 0);
+    }
+    repaint_graphics();
+}
+
+// Stores the operation the editor ended with by the action: appended (101), before the current one
+// (103, which stays on the new one), after it (104, which moves on to it), or over the one edited (102).
+void storeEditedOperation(CConfigProcess& dlg, std::int16_t& index) {
+    CDlgEditProcessOpe& editor = dlg.editor;
+    PROCESS_OPE op;
+    dlg.fillOperationFromEditor(&op, g_globals->currentTable.name);
+    std::int16_t& count = dlg.operationCount;
+    auto insertAt = [&](int at) {
+        at = std::clamp(at, 0, static_cast<int>(count));
+        std::move_backward(dlg.process.begin() + at, dlg.process.begin() + count, dlg.process.begin() + count + 1);
+        dlg.process[static_cast<std::size_t>(at)] = op;
+        ++count;
+    };
+    switch (g_globals->configAction) {
+    case 101:
+        insertAt(count);
+        index = count;
+        break;
+    case 103:
+        insertAt(index);
+        break;
+    case 104:
+        insertAt(index + 1);
+        index = static_cast<std::int16_t>(std::min<int>(index + 1, count - 1));
+        break;
+    default:
+        // Editing an existing operation: it is stored at its place and the next one is edited.
+        if (index >= 0 && index < count) dlg.process[static_cast<std::size_t>(index)] = op;
+        if (index + 1 < count) ++index;
+        break;
+    }
+    editor.count = count;
+    editor.index = index;
+}
+
+}  // namespace
+
+void runEditorPass(CConfigProcess& dlg) {
+    PLUGIN_GLOBALS& g = *g_globals;
+    saveGraphicsState(true);
+    showFormsLevels();
+    mask_level = g.settings.featuresLevel;
+    constr_view_n = 1;
+    double top[3][3];
+    if (get_view_matrix(1, top)) set_gr_view(top);
+    job_setup.showStock = 0;
+    rebuild_graphics();
+    bool previewOk = true;
+    if (g.chosenProcess[0] >= 0) {
+        deletePreviewEntities();
+        previewOk = g.currentTable.drawFormPreview(g.currentRowCells, 1, 1) == 0;
+    }
+    if (previewOk) {
+        CDlgEditProcessOpe& editor = dlg.editor;
+        std::int16_t index = dlg.operationCount;
+        if (g.configAction != 101 && dlg.currentOperation) {
+            const auto at = dlg.currentOperation - dlg.process.data();
+            if (at >= 0 && at < dlg.operationCount) index = static_cast<std::int16_t>(at);
+        }
+        editor.operations = dlg.process.data();
+        editor.count = dlg.operationCount;
+        editor.index = index;
+        bool editing = true;
+        while (editing && dlg.operationCount + 1 < CConfigProcess::kMaxOperations) {
+            switch (doModalInPluginRes(editor)) {
+            case 501: editor.pickToolDiameter(); break;
+            case 502: editor.pickTopZ(); break;
+            case 503: editor.pickBottomZ(); break;
+            case 505: editor.pickCircleMillDiameter(); break;
+            case 515: editor.pickContourDiameter(); break;
+            case 525: editor.pickHelixBoreDiameter(); break;
+            case 535: editor.pickThreadDiameter(); break;
+            case 504: storeEditedOperation(dlg, index); break;
+            case plat::IDCANCEL:
+                g.configAction = 105;
+                editing = false;
+                break;
+            case plat::IDOK: editing = false; break;
+            default: break;
+            }
+        }
+        if (index >= 0 && index < dlg.operationCount) dlg.currentOperation = &dlg.process[static_cast<std::size_t>(index)];
+    }
+    deletePreviewEntities();
+    restoreGraphicsState();
+    rebuild_graphics();
+}
+
+namespace {
+
+std::string uiText(const char* section, int id) {
+    CTextSection texts;
+    if (texts.load(g_globals->uiTextFile, section, false) != 0) return {};
+    return texts.getText(id);
+}
+
+}  // namespace
+
+int tryConfiguredProcess(CConfigProcess& dlg) {
+    PLUGIN_GLOBALS& g = *g_globals;
+    CTabColsDesc& table = g.currentTable;
+    table.buildCilColumns(g.currentRowCells);
+    if (table.buildFormSteps(g.currentRowCells) != 0) return 0;
+
+    TpGrpList& groups = TpMainGrpMgr().GetMainGrpList();
+    const std::int32_t before = OMgetActiveGroup();
+    std::int32_t parent = 0;
+    if (op_group* active = groups.RetrieveActiveGroup(); active && groups.RetrieveRootMachineGroup(active->id))
+        parent = active->id;
+    const std::string name = uiText("GroupOpNames", kTrialGroupName);
+    op_group* existing = groups.GroupByName(name.c_str());
+    dlg.trialGroupId = existing && existing->parentId == parent ? existing->id : OMcreateGroup(name.c_str(), 0, parent, 0, 0);
+    if (table.cilEntryCount == 0) return 0;
+
+    deletePreviewEntities();
+    ent marker{};
+    marker.type = kEntPoint;
+    db_ptr entry = 0;
+    char ok = 0;
+    store_ent(&marker, &entry, 0, 12, g.settings.featuresLevel, main_attrib, &ok);
+    if (ok) g.previewEntities[static_cast<std::size_t>(g.previewEntityCount++)] = entry;
+
+    // The operations of the process on the trial hole come from the operation generation, which is not
+    // here yet: the group stays empty.
+    if (before) groups.SetDefaultOperationGroup(before);
+    g_lastOpGroup = static_cast<std::uint32_t>(dlg.trialGroupId);
+    return 0;
+}
+
+int runConfigProcess(std::int16_t preset) {
+    PLUGIN_GLOBALS& g = *g_globals;
+    CConfigProcess& dlg = *g_configProcess;
+    if (preset == 122) markSolids(true);
+    if (copyTablesToSharedData() != 0 || checkTablesLibrary(1) != 0) return 0;
+    dlg.preset = preset;
+    dlg.editor.owner = &dlg;
+    dlg.operationCount = 0;
+    std::fill(std::begin(dlg.workFields), std::end(dlg.workFields), 0);
+    int drawing = 0;
+    std::int16_t drawingMode = 0;
+    int result = 0;
+    for (bool running = true; running;) {
+        const int code = doModalInPluginRes(dlg);
+        bool decide = true;
+        switch (code) {
+        case 101:
+        case 102:
+        case 103:
+        case 104:
+            g.configAction = static_cast<std::int16_t>(code);
+            runEditorPass(dlg);
+            break;
+        case 105:
+            if (!g_machineGroup && !GroupsMachineGroup(nullptr)) {
+                plat::messageBox(nullptr, errorMessage(kMsgNoMachineGroup), errorMessage(1), plat::MB_OK);
+                break;
+            }
+            tryConfiguredProcess(dlg);
+            saveGraphicsState(true);
+            job_setup.showStock = 0;
+            showFormsLevels();
+            if (g.currentTable.drawFormPreview(g.currentRowCells, 2, 0) == 0) {
+                result = 1;
+                running = false;
+                decide = false;
+            }
+            break;
+        case 120:
+        case 122:
+            drawingMode = code == 122 ? 1 : 0;
+            drawing = drawShapesManager(&g.currentTable, dlg.selectedRow, 0, drawingMode);
+            break;
+        case 121: break;
+        default:
+            if (drawing != 0) {
+                drawing = drawShapesManager(&g.currentTable, dlg.selectedRow, 1, drawingMode);
+            } else {
+                running = false;
+                decide = false;
+            }
+            break;
+        }
+        if (!decide) break;
+        if (drawing == 2) g.configAction = 0;
+        if (drawing == 3) running = false;
+    }
+    copyTablesFromSharedData();
+    if (preset == 122) {
+        markSolids(false);
+        setFormsLevelVisible(false);
+        rebuild_graphics();
+    }
+    return result;
+}
+
+int selectEntWithMask(ent* entity, std::uint32_t type, std::int16_t menuMode, const char*) {
+    for (;;) {
+        loadMenuItems(nullptr, menuMode);
+        std::int16_t id = 0;
+        const std::int16_t choice = trackMenuOrNone(&id);
+        if (choice == -1) {
+            db_ptr entry = 0;
+            if (select_ent("*", 1, 0x1f1fff, 0, entity, &entry) == 1 && entity->type == type) return 1;
+            // A script that does not fit ends the pick instead of asking for ever.
+            if (!plat::driver().errors().empty()) return 2;
+            continue;
+        }
+        if (choice == -4 || choice == -3 || choice == -2 || choice == 11) return 2;
+    }
+}

@@ -1,0 +1,196 @@
+// The configuration run as the user drives it: operations appended, inserted before and after, edited and
+// cancelled in the operation editor over the drawn form; the trial in its own operation group; the pick of
+// an entity of a given type.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "host/state.h"
+#include "plugin/core/load_time_objects.h"
+#include "plugin/core/utilities.h"
+#include "plugin/engine/config_run.h"
+#include "plugin/engine/services.h"
+#include "support/form_tables.h"
+#include "support/tables_fixture.h"
+
+namespace {
+
+constexpr int kConfiguration = 18018, kEditor = 18015;
+using Labels = std::vector<std::string>;
+
+class ConfigRunTest : public TablesFixture {
+protected:
+    void SetUp() override {
+        TablesFixture::SetUp();
+        PLUGIN_GLOBALS& g = *g_globals;
+        g.settings.featuresLevel = 1000254;
+        g.settings.isolationLevel = 1000253;
+        g.settings.defaultTipAngle = 118;
+        g.previewEntityCount = 0;
+        FORM_TABLE form;
+        form.name = "CBORE";
+        form.items = {{2, 3, 0, 0, 1}, {4, 0}};
+        g.currentTable = makeFormTable(form);
+        g.currentRowCells = {"R1", "12", "6", "6.5"};
+        g.chosenProcess[0] = 0;
+        // A copy of the shipped library, which the library check accepts.
+        const std::filesystem::path shipped = std::string(FX_SOURCE_DIR) + "/data/forms/FORMS_MM/Standard";
+        for (const auto& file : std::filesystem::directory_iterator(shipped))
+            std::filesystem::copy_file(file.path(), std::filesystem::path(tablesDir) / file.path().filename());
+        g.threadTableCount = 0;
+    }
+    CConfigProcess& dialog() { return *g_configProcess; }
+    // The dialog's process as its configuration left it: labels, the current operation one of them.
+    void process(const Labels& labels, int current) {
+        CConfigProcess& d = dialog();
+        d.operationCount = 0;
+        for (const std::string& l : labels) {
+            PROCESS_OPE op;
+            setOpeText(op, process_ope::label, l);
+            d.process[static_cast<std::size_t>(d.operationCount++)] = op;
+        }
+        d.currentOperation = current >= 0 ? &d.process[static_cast<std::size_t>(current)] : nullptr;
+    }
+    Labels labels() {
+        Labels out;
+        for (int i = 0; i < dialog().operationCount; ++i)
+            out.push_back(opeText(dialog().process[static_cast<std::size_t>(i)], process_ope::label));
+        return out;
+    }
+    // The user types each label and goes on to the next operation, then leaves with `last`.
+    void enter(const Labels& typed, int last) {
+        for (const std::string& l : typed) script().type(kEditor, CDlgEditProcessOpe::kLabelEdit, l).click(kEditor, 504);
+        script().click(kEditor, last);
+    }
+};
+
+TEST_F(ConfigRunTest, NewOperationsGoWhereTheActionPutsThem) {
+    struct ORDER_CASE {
+        const char* what;
+        std::int16_t action;
+        int current;
+        Labels expected;
+        const char* currentAfter;
+    };
+    const ORDER_CASE cases[] = {
+        {"insert before puts them in reverse order before the current one", 103, 1, {"A", "Z", "Y", "X", "B", "C"}, "Z"},
+        {"insert after puts them in order after it", 104, 1, {"A", "B", "X", "Y", "Z", "C"}, "Z"},
+        {"append puts them at the end", 101, 1, {"A", "B", "C", "X", "Y", "Z"}, "B"},
+    };
+    for (const ORDER_CASE& c : cases) {
+        process({"A", "B", "C"}, c.current);
+        g_globals->configAction = c.action;
+        enter({"X", "Y", "Z"}, plat::IDOK);
+        runEditorPass(dialog());
+        expectScriptPlayed();
+        EXPECT_EQ(labels(), c.expected) << c.what;
+        ASSERT_NE(dialog().currentOperation, nullptr) << c.what;
+        EXPECT_EQ(opeText(*dialog().currentOperation, process_ope::label), c.currentAfter) << c.what;
+        EXPECT_EQ(g_globals->configAction, c.action) << c.what;
+    }
+}
+
+TEST_F(ConfigRunTest, TheEditorWorksOverTheDrawnFormWhichGoesAwayAfterwards) {
+    process({"A"}, 0);
+    g_globals->configAction = 103;
+    int entitiesWhileEditing = -1;
+    script().click(kEditor, 501).click(kEditor, plat::IDCANCEL);
+    plat::driver().transcript().setEcho([&](const std::string& line) {
+        if (line.find("dialog.show 18015") != std::string::npos && entitiesWhileEditing < 0)
+            entitiesWhileEditing = g_globals->previewEntityCount;
+    });
+    runEditorPass(dialog());
+    plat::driver().transcript().setEcho({});
+    expectScriptPlayed();
+    // Cancel leaves the process as it was and asks the dialog to reload the table.
+    EXPECT_EQ(labels(), Labels{"A"});
+    EXPECT_EQ(g_globals->configAction, 105);
+    EXPECT_GT(entitiesWhileEditing, 10);
+    EXPECT_EQ(g_globals->previewEntityCount, 0);
+    EXPECT_TRUE(host::allEntities().empty());
+}
+
+// Going on to the next operation while editing stores the edited one at its place: nothing stale or empty
+// is added.
+TEST_F(ConfigRunTest, NextOperationWhileEditingStoresTheOperationAtItsPlace) {
+    process({"A", "B", "C"}, 1);
+    g_globals->configAction = 102;
+    enter({"B2", "C2", "C3"}, plat::IDOK);
+    runEditorPass(dialog());
+    expectScriptPlayed();
+    EXPECT_EQ(labels(), (Labels{"A", "B2", "C3"}));
+}
+
+TEST_F(ConfigRunTest, AProcessOf99OperationsDoesNotOpenTheEditor) {
+    process(Labels(99, "OP"), 0);
+    g_globals->configAction = 101;
+    runEditorPass(dialog());
+    expectScriptPlayed();
+    EXPECT_EQ(dialog().operationCount, 99);
+    EXPECT_FALSE(transcript().contains("dialog.show 18015"));
+}
+
+TEST_F(ConfigRunTest, ATrialMakesItsOwnGroupMarksTheHoleAndEndsTheRun) {
+    host::setMachineGroup(true);
+    script().click(kConfiguration, 105);
+    EXPECT_EQ(runConfigProcess(0), 1);
+    expectScriptPlayed();
+    const std::int32_t group = dialog().trialGroupId;
+    ASSERT_GT(group, 0);
+    const op_group* made = host::findGroup(group);
+    ASSERT_NE(made, nullptr);
+    EXPECT_STREQ(made->name, "Forantix trial");
+    EXPECT_EQ(g_lastOpGroup, static_cast<std::uint32_t>(group));
+    // The marker at the origin first, then the section in the front view (no notes).
+    ASSERT_GT(g_globals->previewEntityCount, 10);
+    ent marker{};
+    ASSERT_TRUE(get_ent_from_eptr(g_globals->previewEntities[0], &marker));
+    EXPECT_EQ(marker.type, kEntPoint);
+    EXPECT_EQ(marker.color, 12);
+    EXPECT_DOUBLE_EQ(marker.pt.pt.x, 0);
+    EXPECT_DOUBLE_EQ(marker.pt.pt.y, 0);
+    for (const ent& e : host::allEntities()) EXPECT_NE(e.type, kEntNote);
+
+    // A second trial reuses the group.
+    script().click(kConfiguration, 105);
+    EXPECT_EQ(runConfigProcess(0), 1);
+    EXPECT_EQ(dialog().trialGroupId, group);
+}
+
+TEST_F(ConfigRunTest, WithoutAMachineGroupTheTrialOnlyTellsTheUser) {
+    host::setMachineGroup(false);
+    script().click(kConfiguration, 105).answer(plat::IDOK).click(kConfiguration, 121).click(kConfiguration, plat::IDCANCEL);
+    EXPECT_EQ(runConfigProcess(0), 0);
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains("The machine has no machine group."));
+    EXPECT_EQ(g_globals->previewEntityCount, 0);
+}
+
+TEST_F(ConfigRunTest, DrawingFormsShowsTheConfigurationAgain) {
+    script().click(kConfiguration, 122).click(kConfiguration, plat::IDCANCEL);
+    EXPECT_EQ(runConfigProcess(122), 0);
+    expectScriptPlayed();
+    int shown = 0;
+    for (const std::string& line : transcript().lines()) shown += line.find("dialog.show 18018") != std::string::npos;
+    EXPECT_EQ(shown, 2);
+}
+
+TEST_F(ConfigRunTest, AnEntityOfTheWantedTypeIsPickedOrThePickIsLeft) {
+    ent line{}, point{};
+    line.type = kEntLine;
+    line.ln.ln = {{0, 0, 0}, {1, 0, 0}};
+    point.type = kEntPoint;
+    db_ptr entry = 0;
+    char ok = 0;
+    store_ent(&line, &entry, 0, 10, 1, main_attrib, &ok);
+    store_ent(&point, &entry, 0, 10, 1, main_attrib, &ok);
+    script().menu(0).entity(static_cast<int>(line.id)).menu(0).entity(static_cast<int>(point.id));
+    ent picked{};
+    EXPECT_EQ(selectEntWithMask(&picked, kEntPoint, 4, "Point"), 1);
+    EXPECT_EQ(picked.id, point.id);
+    script().menu(kMenuExit);
+    EXPECT_EQ(selectEntWithMask(&picked, kEntPoint, 4, "Point"), 2);
+    expectScriptPlayed();
+}
+
+}  // namespace
