@@ -10,5 +10,6 @@ std::string opeText(const PROCESS_OPE& op, process_ope::TEXT_FIELD field) {
 
 void setOpeText(PROCESS_OPE& op, process_ope::TEXT_FIELD field, std::string_view text) {
     std::memset(op.bytes + field.at, 0, field.capacity);
-    std::memcpy(op.bytes + field.at, text.data(), std::min(text.size(), field.capacity - 1));
+    const std::size_t n = std::min(text.size(), field.capacity - 1);
+    if (n) std::memcpy(op.bytes + field.at, text.data(), n);   // an empty view may have no data at all
 }

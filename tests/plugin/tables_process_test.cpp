@@ -146,7 +146,8 @@ TEST_F(ProcessTest, OlderPackedBlocksReadIntoTheCurrentLayouts) {
     EXPECT_LE(alignedLayoutSize(5), kAlignedSizes[5]);
 
     // Radial passes: on (u8), rough count (i16), spacing (f64), finish count (i16), spacing (f64), switch (u8).
-    std::uint8_t packed[22] = {1};
+    // One buffer serves every block line, so it is as long as the longest (the lead, 139).
+    std::uint8_t packed[139] = {1};
     const std::int16_t rough = 3, finish = 2;
     const double roughStep = 1.25, finishStep = 0.5;
     std::memcpy(packed + 1, &rough, 2);
@@ -252,7 +253,8 @@ TEST_F(ProcessTest, ProcessesAreCountedListedAndNamed) {
         EXPECT_EQ(names, c.names);
         EXPECT_EQ(table.newProcessName(), c.newName) << c.part;
     }
-    EXPECT_EQ(table.listProcessNames(*new std::vector<std::string>, 0), 0);
+    std::vector<std::string> none;
+    EXPECT_EQ(table.listProcessNames(none, 0), 0);
 }
 
 TEST_F(ProcessTest, DeletingAndPurgingRemoveOnlyTheProcessesLines) {

@@ -112,9 +112,12 @@ TEST_F(DamagedRecords, EveryDamagedRecordIsToldAndKeptByteForByteThroughOpenAndS
         {"marks table count", "DFTT", countDigit},
         {"views snapshot cut", "DOSW", [](const std::string& t) { return cutTo(t, payloadSize(t) - 1); }},
     };
+    int n = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string damaged = dir.path() + "/damaged.pfp";
+        // A part of its own each time: the plug-in tells once per part for as long as it stays loaded, and
+        // whether hostcam's unload really unloads it is the loader's business.
+        const std::string damaged = dir.path() + "/damaged-" + std::to_string(++n) + ".pfp";
         const std::string saved = dir.path() + "/saved.pfp";
         editNote(recognised, damaged, c.prefix, c.edit);
         const std::vector<std::string> before = cycleRecordsOfFile(damaged);
