@@ -27,15 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     VIEW_LIST* tree = nullptr;
     loadAllRecords(&tree);
-    PLUGIN_GLOBALS& g = *g_globals;
-    freeViewsTree(tree);
-    if (g.viewsTree == tree) g.viewsTree = nullptr;
-    freeGenOpGroups(g.genOpGroups);
-    g.genOpGroups = nullptr;
-    g.genOpGroupCount = 0;
-    freeFeatureMarks(g.featureMarks);
-    g.featureMarks = nullptr;
-    g.featureMarkCount = 0;
+    if (tree != g_globals->viewsTree) freeViewsTree(tree);
+    freeCycleRecords();
     g_fullToolsSeq->clear();
     g_toolsArray->clear();
     plat::driver().reset();

@@ -64,6 +64,19 @@ db_ptr createSquareSurface(const double centre[3], const double normal[3], doubl
 std::uint32_t createLineEnt(const double start[3], const double direction[3], double length, std::int32_t level,
                             int colour);
 
+// Calls `visit(entry, record)` for every entity of `mask` in database order, blanked and kept ones
+// included, until it returns false.
+template <class Visit>
+void forEachRawEnt(std::uint32_t mask, Visit visit) {
+    db_ptr at = db_start();
+    for (;;) {
+        ent e{};
+        char found = 0;
+        get_raw_ent(at, 1, mask, &e, &at, &found);
+        if (!found || !visit(at, e)) return;
+    }
+}
+
 // Calls `visit(surface)` for every surface entity the user sees on a visible level, in database order,
 // until it returns a negative value; returns that value, else 0. The record is the host's own, not a copy
 // (walk_ents): valid during the call.

@@ -69,14 +69,7 @@ void pluginDetach() {
     g_selCylindersMask.destroy();
     g_featMgrFilter.destroy();
     // A cycle still paused when the module goes holds its data only here.
-    if (g_globals.constructed()) {
-        freeViewsTree(g_globals->viewsTree);
-        g_globals->viewsTree = nullptr;
-        freeGenOpGroups(g_globals->genOpGroups);
-        g_globals->genOpGroups = nullptr;
-        freeFeatureMarks(g_globals->featureMarks);
-        g_globals->featureMarks = nullptr;
-    }
+    if (g_globals.constructed()) freeCycleRecords();
     g_globals.destroy();
     g_toolsArray.destroy();
     g_drawEnts.destroy();

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "host/api.h"
+#include "plugin/core/entity_utils.h"
 #include "plugin/core/globals.h"
 
 namespace {
@@ -11,15 +12,9 @@ namespace {
 // Calls `visit(entry, text)` for every note of the part, kept ones included, until it returns false.
 template <class Visit>
 void forEachNote(Visit visit) {
-    db_ptr at = db_start();
-    for (;;) {
-        ent e{};
-        char found = 0;
-        get_raw_ent(at, 1, kEntNote, &e, &at, &found);
-        if (!found) return;
-        if (e.note.subKind != 0 || e.note.text == 0) continue;
-        if (!visit(at, std::string_view(mTableFindData(e.note.text)))) return;
-    }
+    forEachRawEnt(kEntNote, [&](db_ptr at, const ent& e) {
+        return e.note.subKind != 0 || e.note.text == 0 || visit(at, std::string_view(mTableFindData(e.note.text)));
+    });
 }
 
 }  // namespace

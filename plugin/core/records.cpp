@@ -16,6 +16,7 @@
 #include "platform/sys/paths.h"
 #include "platform/ui/message_box.h"
 #include "plugin/core/byte_codec.h"
+#include "plugin/core/entity_utils.h"
 #include "plugin/core/globals.h"
 #include "plugin/core/load_time_objects.h"
 #include "plugin/core/part_record.h"
@@ -562,16 +563,13 @@ private:
 
 void dumpNoteTexts() {
     std::string text;
-    db_ptr at = db_start();
-    for (;;) {
-        ent e{};
-        char found = 0;
-        get_raw_ent(at, 1, kEntNote, &e, &at, &found);
-        if (!found) break;
-        if (e.note.subKind != 0) continue;
-        text += std::string_view(mTableFindData(e.note.text)).substr(0, 80);
-        text += '\n';
-    }
+    forEachRawEnt(kEntNote, [&](db_ptr, const ent& e) {
+        if (e.note.subKind == 0) {
+            text += std::string_view(mTableFindData(e.note.text)).substr(0, 80);
+            text += '\n';
+        }
+        return true;
+    });
     (void)plat::writeFile(plat::joinPath(g_globals->tmpDir, "RawFeatures.txt"), text);
 }
 
@@ -835,18 +833,12 @@ void recoverMarker(const FOUND_RECORD& tableRecord) {
     for (const RECORD_ENTRY& e : decodeRecordTable(tableRecord.payload))
         if (e.kind == kRecMarker) id = e.value;
     if (!id) return;
-    db_ptr at = db_start();
-    for (;;) {
-        ent e{};
-        char found = 0;
-        get_raw_ent(at, 1, kEntSolid, &e, &at, &found);
-        if (!found) return;
-        if (e.id == id) {
-            g_globals->markerId = id;
-            g_globals->markerEntry = at;
-            return;
-        }
-    }
+    forEachRawEnt(kEntSolid, [&](db_ptr at, const ent& e) {
+        if (e.id != id) return true;
+        g_globals->markerId = id;
+        g_globals->markerEntry = at;
+        return false;
+    });
 }
 
 // Tells the user once per part that records were kept unread.
@@ -1017,6 +1009,18 @@ int loadAllRecords(VIEW_LIST** tree) {
 int freeGenOpGroups(GEN_OP_GROUP* groups) { return freeGenOpGroupList(groups); }
 
 int freeFeatureMarks(FEATURE_MARK* marks) { return freeFeatureMarkList(marks); }
+
+void freeCycleRecords() {
+    PLUGIN_GLOBALS& g = *g_globals;
+    freeViewsTree(g.viewsTree);
+    g.viewsTree = nullptr;
+    freeGenOpGroups(g.genOpGroups);
+    g.genOpGroups = nullptr;
+    g.genOpGroupCount = 0;
+    freeFeatureMarks(g.featureMarks);
+    g.featureMarks = nullptr;
+    g.featureMarkCount = 0;
+}
 
 void stripControlChars(const char* source, char* destination) {
     for (; *source; ++source)

@@ -95,6 +95,9 @@ void treeReplaced();
 // Release every record of the list; the caller clears the head and the count. Return 0.
 int freeGenOpGroups(GEN_OP_GROUP* groups);
 int freeFeatureMarks(FEATURE_MARK* marks);
+// Frees the linked records the globals hold for a cycle (the tree, the generated operation groups, the
+// feature marks) and clears their heads and counts.
+void freeCycleRecords();
 
 // Copies the source leaving out every character below 32 and terminates the destination, which must hold
 // the source.

@@ -210,14 +210,7 @@ void performResumeAction() {
 
 void endWorkCycle() {
     saveAllRecords(g_globals->viewsTree);
-    freeViewsTree(g_globals->viewsTree);
-    g_globals->viewsTree = nullptr;
-    freeGenOpGroups(g_globals->genOpGroups);
-    g_globals->genOpGroups = nullptr;
-    g_globals->genOpGroupCount = 0;
-    freeFeatureMarks(g_globals->featureMarks);
-    g_globals->featureMarks = nullptr;
-    g_globals->featureMarkCount = 0;
+    freeCycleRecords();
     if (g_globals->sharedDataOn && g_globals->sharedAccessMode == 1) {
         CSharedData(g_globals->sharedDir).runningFlag(1);
         g_watcherCtl.stop = 1;

@@ -78,6 +78,16 @@ void window(const DIAM_SORT& e, const CRITERIA& c, double* lo, double* hi) {
     *hi = c.window * e.diameter + *lo + T;
 }
 
+// Mode 0 takes the window; otherwise any tool longer than the hole's base depth plus one diameter.
+void lengthWindow(const DIAM_SORT& e, const CRITERIA& c, int mode, double* lo, double* hi) {
+    if (mode == 0) {
+        window(e, c, lo, hi);
+        return;
+    }
+    *lo = baseDepth(e, c) + e.diameter;
+    *hi = 10000000000.0;
+}
+
 double shortNumber(double value) {
     char text[64];
     std::snprintf(text, sizeof text, metricUnits() ? "%.2f" : "%.4f", value);
@@ -167,12 +177,7 @@ void chooseSpotTools(GROUP& group, int mode) {
     for (DIAM_SORT* e : group) {
         const auto candidates = candidatesFor(*e, e->toolType, e->diameter, 0);
         double lo, hi;
-        if (mode == 0) {
-            window(*e, c, &lo, &hi);
-        } else {
-            lo = baseDepth(*e, c) + e->diameter;
-            hi = 10000000000.0;
-        }
+        lengthWindow(*e, c, mode, &lo, &hi);
         bool done = false;
         for (const TOOLS_SELECTION& t : candidates) {
             const double L = mode == 0 ? comparedLength(t.tool) : t.tool.fluteLength;
@@ -244,12 +249,7 @@ void chooseChamferTools(GROUP& group, int mode) {
     for (DIAM_SORT* e : group) {
         const double w = (opeDouble(*e, ope_field::chamferDiameter) - opeDouble(*e, ope_field::millDiameter)) / 2;
         double lo, hi;
-        if (mode == 0) {
-            window(*e, c, &lo, &hi);
-        } else {
-            lo = baseDepth(*e, c) + e->diameter;
-            hi = 10000000000.0;
-        }
+        lengthWindow(*e, c, mode, &lo, &hi);
         auto lengthOf = [&](const tp_tool& t) { return mode == 0 ? comparedLength(t) : t.fluteLength; };
         if (held && !(widthOf(held->tool) - w > 10 * w) && !(lengthOf(held->tool) > hi)) {
             assign(*e, *held);

@@ -288,15 +288,8 @@ inline void writeRecord(const char* tagAndVersion, const std::vector<std::uint8_
 
 // Releases what a load or a test left in the globals.
 inline void freeCycleData(VIEW_LIST* tree) {
-    PLUGIN_GLOBALS& g = *g_globals;
-    freeViewsTree(tree);
-    if (g.viewsTree == tree) g.viewsTree = nullptr;
-    freeGenOpGroups(g.genOpGroups);
-    g.genOpGroups = nullptr;
-    g.genOpGroupCount = 0;
-    freeFeatureMarks(g.featureMarks);
-    g.featureMarks = nullptr;
-    g.featureMarkCount = 0;
+    if (tree != g_globals->viewsTree) freeViewsTree(tree);
+    freeCycleRecords();
     g_fullToolsSeq->clear();
     g_toolsArray->clear();
 }
