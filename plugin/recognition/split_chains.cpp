@@ -353,7 +353,10 @@ int cylsEraAOpq(VIEW_LIST* head) {
     });
 }
 
-int cylsSplitFar(VIEW_LIST* head) {
+// Walks every hole of the views not marked by a pass (clearing the marks) with one move index; `split`
+// returns false to end the walk with -1. A split may release the hole, so the next one is taken first.
+template <class Split>
+int forEachUnmarkedPoint(VIEW_LIST* head, Split split) {
     CMoveIndex index;
     for (VIEW_LIST* view = head; view; view = view->next) {
         if (view->passMark) {
@@ -362,27 +365,23 @@ int cylsSplitFar(VIEW_LIST* head) {
         }
         for (POINT_LIST* point = view->firstPoint; point;) {
             POINT_LIST* next = point->next;
-            if (point->firstCyl && splitFar(head, view, point, index) < 0) return -1;
+            if (!split(view, point, index)) return -1;
             point = next;
         }
     }
     return 0;
 }
 
+int cylsSplitFar(VIEW_LIST* head) {
+    return forEachUnmarkedPoint(head, [head](VIEW_LIST* view, POINT_LIST* point, CMoveIndex& index) {
+        return !point->firstCyl || splitFar(head, view, point, index) >= 0;
+    });
+}
+
 int cylsSplitTwin(VIEW_LIST* head) {
-    CMoveIndex index;
-    for (VIEW_LIST* view = head; view; view = view->next) {
-        if (view->passMark) {
-            view->passMark = 0;
-            continue;
-        }
-        for (POINT_LIST* point = view->firstPoint; point;) {
-            POINT_LIST* next = point->next;
-            if (point->firstCyl && !point->farSplitted && isFailed(splitTwin(head, view, point, index))) return -1;
-            point = next;
-        }
-    }
-    return 0;
+    return forEachUnmarkedPoint(head, [head](VIEW_LIST* view, POINT_LIST* point, CMoveIndex& index) {
+        return !point->firstCyl || point->farSplitted || !isFailed(splitTwin(head, view, point, index));
+    });
 }
 
 int cylsEraBelow(VIEW_LIST* head) {
