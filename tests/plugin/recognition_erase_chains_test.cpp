@@ -7,7 +7,7 @@
 #include "plugin/core/globals.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/split_chains.h"
-#include "recog_n_trees.h"
+#include "recognition_split_trees.h"
 #include "support/plugin_fixture.h"
 
 using namespace recog_n;

@@ -13,7 +13,7 @@
 #include "platform/sys/files.h"
 #include "plugin/core/progress_box.h"
 #include "plugin/recognition/pipeline_raw.h"
-#include "recog_q_support.h"
+#include "recognition_pipeline_support.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "plugin/core/main_menu.h"
 #include "plugin/features/feature_mark.h"
 #include "plugin/recognition/reaming_split.h"
-#include "recog_p_support.h"
+#include "recognition_attributes_support.h"
 
 namespace {
 

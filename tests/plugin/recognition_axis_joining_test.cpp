@@ -6,7 +6,7 @@
 
 #include "plugin/recognition/axis_joining.h"
 #include "plugin/recognition/directions.h"
-#include "tests/plugin/recog_l_support.h"
+#include "tests/plugin/recognition_segment_trees.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "plugin/recognition/open_arcs.h"
-#include "plugin/recog_m_trees.h"
+#include "plugin/recognition_merging_trees.h"
 
 namespace {
 

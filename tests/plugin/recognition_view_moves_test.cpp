@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "plugin/recognition/segment_ends.h"
-#include "tests/plugin/recog_l_support.h"
+#include "tests/plugin/recognition_segment_trees.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "plugin/recognition/name_attribs.h"
-#include "recog_p_support.h"
+#include "recognition_attributes_support.h"
 
 namespace {
 

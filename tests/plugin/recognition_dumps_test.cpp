@@ -12,7 +12,7 @@
 #include "platform/sys/files.h"
 #include "plugin/core/globals.h"
 #include "plugin/recognition/dumps.h"
-#include "recog_n_trees.h"
+#include "recognition_split_trees.h"
 #include "support/plugin_fixture.h"
 
 using namespace recog_n;

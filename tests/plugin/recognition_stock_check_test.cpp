@@ -8,7 +8,7 @@
 #include "host/state.h"
 #include "plugin/recognition/opaque_check.h"
 #include "plugin/recognition/stock_check.h"
-#include "recog_o_support.h"
+#include "recognition_checks_support.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "host/builder/hole_plates.h"
-#include "recog_q_support.h"
+#include "recognition_pipeline_support.h"
 
 namespace {
 

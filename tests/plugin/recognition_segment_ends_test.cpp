@@ -5,7 +5,7 @@
 #include <iterator>
 
 #include "plugin/recognition/segment_ends.h"
-#include "tests/plugin/recog_l_support.h"
+#include "tests/plugin/recognition_segment_trees.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "plugin/core/views_list.h"
 #include "plugin/recognition/reaming_split.h"
-#include "recog_p_support.h"
+#include "recognition_attributes_support.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "host/geom/step_io.h"
 #include "plugin/core/records.h"
-#include "recog_q_support.h"
+#include "recognition_pipeline_support.h"
 
 namespace {
 

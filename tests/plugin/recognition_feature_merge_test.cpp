@@ -8,7 +8,7 @@
 #include "platform/sys/files.h"
 #include "plugin/features/feature_mark.h"
 #include "plugin/recognition/feature_merge.h"
-#include "recog_p_support.h"
+#include "recognition_attributes_support.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "plugin/recognition/axis_joining.h"
 #include "plugin/recognition/pipeline_raw.h"
 #include "plugin/recognition/segment_ends.h"
-#include "tests/plugin/recog_l_support.h"
+#include "tests/plugin/recognition_segment_trees.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "platform/sys/files.h"
 #include "plugin/core/progress_box.h"
 #include "plugin/recognition/opaque_check.h"
-#include "recog_o_support.h"
+#include "recognition_checks_support.h"
 
 namespace {
 

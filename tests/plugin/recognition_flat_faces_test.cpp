@@ -15,7 +15,7 @@
 #include "plugin/recognition/open_arcs.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/pipeline_raw.h"
-#include "plugin/recog_m_trees.h"
+#include "plugin/recognition_merging_trees.h"
 
 namespace {
 

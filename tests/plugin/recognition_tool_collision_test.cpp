@@ -8,7 +8,7 @@
 #include "plugin/engine/ope_list.h"
 #include "plugin/engine/services.h"
 #include "plugin/recognition/tool_collision.h"
-#include "recog_o_support.h"
+#include "recognition_checks_support.h"
 
 namespace {
 

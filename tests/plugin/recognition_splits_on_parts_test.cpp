@@ -12,7 +12,7 @@
 #include "plugin/core/globals.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/tree.h"
-#include "recog_n_trees.h"
+#include "recognition_split_trees.h"
 #include "support/plugin_fixture.h"
 
 using namespace host::builder;

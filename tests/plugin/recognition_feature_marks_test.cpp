@@ -7,7 +7,7 @@
 
 #include "plugin/features/feature_mark.h"
 #include "plugin/recognition/feature_marks.h"
-#include "recog_p_support.h"
+#include "recognition_attributes_support.h"
 
 namespace {
 
