@@ -33,3 +33,17 @@ void classifyChains(VIEW_LIST* tree, bool endSplits, bool (*isSimple)(const POIN
 // With a reference point: each one-cylinder through hole whose top is nearer the point than its bottom
 // (mode 0; mode 1 the other way round) goes to the other side, the others come back to their own.
 void applyReferencePoint(VIEW_LIST* tree, const double point[3], int mode);
+
+// ---- the final stages of form recognition (hole_classes_stages.cpp) ----------------------------------------
+// Takes the hole out of its view's list (the count drops by one); the hole itself stays.
+void unlinkHole(VIEW_LIST* view, POINT_LIST* hole);
+// Every chain with a member that runs into another hole, in a view that is not a selected view, leaves the
+// tree with its operations and segments.
+void dropUnreachableHoles(VIEW_LIST* tree);
+// Unlinks and frees the views without holes; returns the new head.
+[[nodiscard]] VIEW_LIST* freeEmptyViews(VIEW_LIST* head);
+// The last stage: views without holes freed, a host view for every view, the views sorted and numbered 1,
+// 2, 3 ... (PLUGIN_GLOBALS::viewsTree follows the head). 0; -1 when a host view cannot be had.
+int finishViews(VIEW_LIST*& head);
+// The place of a view in the tree's order after the last stage, from 1.
+std::int16_t viewIndex(const VIEW_LIST& view);

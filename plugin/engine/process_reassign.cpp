@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "plugin/core/globals.h"
+#include "plugin/engine/hole_classes.h"
 #include "plugin/recognition/directions.h"
 #include "plugin/recognition/segment_ends.h"
 #include "plugin/recognition/tree.h"
@@ -32,18 +33,7 @@ int moveHoleChainToOppView(POINT_LIST* hole) {
 }
 
 VIEW_LIST* resortViews(VIEW_LIST* views) {
-    VIEW_LIST* head = views;
-    for (VIEW_LIST* view = views; view;) {
-        VIEW_LIST* next = view->next;
-        if (!view->firstPoint) {
-            if (view->prev) view->prev->next = next;
-            else head = next;
-            if (next) next->prev = view->prev;
-            freeViewList(view);
-        }
-        view = next;
-    }
-    head = sortViews(head, g_globals->settings.viewsSortOrder);
+    VIEW_LIST* head = sortViews(freeEmptyViews(views), g_globals->settings.viewsSortOrder);
     std::int16_t counter = 1, before = 0, beforeNew = 0;
     for (VIEW_LIST* view = head; view; view = view->next) {
         const std::int16_t old = getWork<std::int16_t>(*view, view_field::toolPathGroup);
