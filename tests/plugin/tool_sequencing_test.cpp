@@ -18,11 +18,8 @@ class ToolSequencing : public ToolLibraryFixture {
 protected:
     void SetUp() override {
         ToolLibraryFixture::SetUp();
+        useLengthWindow();
         PRM_SETTINGS& s = g_globals->settings;
-        s.minToolLengthFactor = 1;
-        s.maxToolLengthFactor = 8;
-        s.toolLengthKind = 1;
-        s.minFluteLengthFactor = 1;
         s.takeNearestTool = 1;
         s.addNewTools = 0;
         s.firstToolNumber = 5;
