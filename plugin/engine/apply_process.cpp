@@ -114,7 +114,7 @@ int applyProcessToHole(CTabColsDesc* tables, int tableCount, POINT_LIST& hole, i
         return -2;
     }
     std::vector<std::string> cells;
-    t.getRow(holeGet(hole, hole_field::rowIndex), cells);
+    t.getRow(hole.rowIndex, cells);
     t.buildCilColumns(cells);
     for (std::size_t i = 0; i < t.cilEntries.size(); ++i) {
         TAB_CIL_ENTRY& e = t.cilEntries[i];

@@ -2,6 +2,10 @@
 // (every member at its image offset, little-endian; links as identity numbers).
 #include "plugin/engine/ope_list.h"
 
+#include <algorithm>
+#include <cstring>
+#include <type_traits>
+
 namespace {
 
 // Each member with its image offset; links apart.
@@ -115,7 +119,62 @@ FX_NEXT(toolLength, toolLength, area767);
 static_assert(area767 + sizeof(OPE_LIST::area767) == OPE_LIST::kSize);
 #undef FX_NEXT
 
+// Every field of CIL_DESC with its offset; one list for both directions.
+template <class VALUES, class F>
+void eachCilField(VALUES& v, F&& f) {
+    namespace c = cil_desc_layout;
+    f(c::opeGeo, v.opeGeo), f(c::D, v.D), f(c::zTop, v.zTop), f(c::zBottom, v.zBottom);
+    f(c::coneAngle, v.coneAngle), f(c::L, v.L), f(c::L2, v.L2), f(c::Flat, v.Flat), f(c::TipTool, v.TipTool);
+    f(c::Through, v.Through), f(c::flatInnerDiameter, v.flatInnerDiameter), f(c::flipped, v.flipped);
+    f(c::tipAngle, v.tipAngle), f(c::threadCode, v.threadCode), f(c::threadDiameter, v.threadDiameter);
+    f(c::threadPitch, v.threadPitch), f(c::threadDepth, v.threadDepth), f(c::topChamfer, v.topChamfer);
+    f(c::chamferDiameter, v.chamferDiameter), f(c::chamferZ, v.chamferZ), f(c::chamferAngle, v.chamferAngle);
+    f(c::bottomRound, v.bottomRound), f(c::bottomRoundCentreR, v.bottomRoundCentreR);
+    f(c::bottomRoundCentreZ, v.bottomRoundCentreZ), f(c::bottomArcStart, v.bottomArcStart);
+    f(c::bottomArcSweep, v.bottomArcSweep), f(c::bottomArcEnds, v.bottomArcEnds), f(c::bottomRing, v.bottomRing);
+    f(c::bottomRingDiameter, v.bottomRingDiameter), f(c::bottomRingZ, v.bottomRingZ), f(c::topRound, v.topRound);
+    f(c::topRoundTorus, v.topRoundTorus), f(c::topRoundStart, v.topRoundStart);
+    f(c::topRoundSweep, v.topRoundSweep), f(c::threadName, v.threadName), f(c::entityId, v.entityId);
+    f(c::fitName, v.fitName), f(c::carried, v.carried), f(c::threadKind, v.threadKind);
+}
+
+static_assert(cil_desc_layout::threadKind + 2 == CIL_DESC::kSize);
+static_assert(cil_desc_layout::bottomArcEnds + 4 * 8 == cil_desc_layout::bottomRing);
+static_assert(cil_desc_layout::topRoundTorus + 3 * 8 == cil_desc_layout::topRoundStart);
+static_assert(cil_desc_layout::threadName + cil_desc_layout::kTextSize == cil_desc_layout::entityId);
+
 }  // namespace
+
+CIL_VALUES cilValues(const CIL_DESC& desc) {
+    CIL_VALUES v;
+    eachCilField(v, [&](std::size_t at, auto& field) {
+        using T = std::remove_reference_t<decltype(field)>;
+        if constexpr (std::is_same_v<T, std::string>) {
+            const char* text = reinterpret_cast<const char*>(desc.bytes + at);
+            field.assign(text, strnlen(text, cil_desc_layout::kTextSize));
+        } else if constexpr (std::is_array_v<T>) {
+            for (std::size_t i = 0; i < std::extent_v<T>; ++i) field[i] = desc.get<double>(at + 8 * i);
+        } else {
+            field = desc.get<T>(at);
+        }
+    });
+    return v;
+}
+
+CIL_DESC toCilDesc(const CIL_VALUES& values) {
+    CIL_DESC desc;
+    eachCilField(values, [&](std::size_t at, const auto& field) {
+        using T = std::remove_cvref_t<decltype(field)>;
+        if constexpr (std::is_same_v<T, std::string>) {
+            std::memcpy(desc.bytes + at, field.data(), std::min(field.size(), cil_desc_layout::kTextSize - 1));
+        } else if constexpr (std::is_array_v<T>) {
+            for (std::size_t i = 0; i < std::extent_v<T>; ++i) desc.set(at + 8 * i, field[i]);
+        } else {
+            desc.set(at, field);
+        }
+    });
+    return desc;
+}
 
 void freeOpeChain(OPE_LIST* first) {
     while (first) {

@@ -23,15 +23,49 @@ struct POINT_LIST;
 struct CIL_DESC : BYTE_RECORD<333> {};
 
 // The fields of CIL_DESC, a packed record: byte offsets in order (u8 flags, i16 codes, f64 values; texts of
-// 32 bytes).
+// 32 bytes). Lengths in the part's units, angles in radians; Z along the hole axis in the view's coordinates.
 namespace cil_desc_layout {
 constexpr std::size_t opeGeo = 0, D = 2, zTop = 10, zBottom = 18, coneAngle = 26, L = 34, L2 = 42, Flat = 58,
                       TipTool = 59, Through = 60, flatInnerDiameter = 63, flipped = 71, tipAngle = 72,
                       threadCode = 80, threadDiameter = 82, threadPitch = 90, threadDepth = 98, topChamfer = 106,
                       chamferDiameter = 107, chamferZ = 115, chamferAngle = 123, bottomRound = 131,
-                      topRound = 220, topRoundTorus = 221, threadName = 261, entityId = 293, fitName = 297,
-                      carried = 329, threadKind = 331;
-}
+                      bottomRoundCentreR = 139, bottomRoundCentreZ = 147, bottomArcStart = 155,
+                      bottomArcSweep = 163, bottomArcEnds = 171, bottomRing = 203, bottomRingDiameter = 204,
+                      bottomRingZ = 212, topRound = 220, topRoundTorus = 221, topRoundStart = 245,
+                      topRoundSweep = 253, threadName = 261, entityId = 293, fitName = 297, carried = 329,
+                      threadKind = 331;
+constexpr std::size_t kTextSize = 32;
+}  // namespace cil_desc_layout
+
+// CIL_DESC unpacked, for code that works on many of its fields; `cilValues` and `toCilDesc` convert
+// field by field (texts cut to 31 characters).
+struct CIL_VALUES {
+    std::int16_t opeGeo = 0;        // 0 plain bore, 1 threaded, 2 fitted
+    double D = 0, zTop = 0, zBottom = 0, coneAngle = 0, L = 0, L2 = 0;
+    std::uint8_t Flat = 0, TipTool = 0, Through = 0;
+    double flatInnerDiameter = 0;
+    std::uint8_t flipped = 0;
+    double tipAngle = 0;            // full angle
+    std::int16_t threadCode = 0;
+    double threadDiameter = 0, threadPitch = 0, threadDepth = 0;
+    std::uint8_t topChamfer = 0;
+    double chamferDiameter = 0, chamferZ = 0, chamferAngle = 0;
+    double bottomRound = 0, bottomRoundCentreR = 0, bottomRoundCentreZ = 0, bottomArcStart = 0,
+           bottomArcSweep = 0;
+    double bottomArcEnds[4] = {};   // zSup, rSup, zInf, rInf of the arc segment
+    std::uint8_t bottomRing = 0;
+    double bottomRingDiameter = 0, bottomRingZ = 0;
+    std::uint8_t topRound = 0;
+    double topRoundTorus[3] = {};   // rToric, rCtoric, zToric
+    double topRoundStart = 0, topRoundSweep = 0;
+    std::string threadName;
+    std::uint32_t entityId = 0;
+    std::string fitName;
+    std::int16_t carried = 0;
+    std::int16_t threadKind = 0;
+};
+CIL_VALUES cilValues(const CIL_DESC& desc);
+CIL_DESC toCilDesc(const CIL_VALUES& values);
 
 // One operation of a hole, allocated zero-filled but for `kind`. The members stand in their image order;
 // `areaN` members are image bytes at offset N that hold no field of the engine (kept unchanged, the tool

@@ -117,11 +117,11 @@ std::string operationWhyText(const POINT_LIST& hole) {
 
 void buildOperationWhyText(POINT_LIST& hole, const std::string& rowText) {
     CTabColsDesc table;
-    const std::string tableName = holeTableName(hole);
+    const std::string tableName = fieldText(hole.tableName);
     const bool haveTable = !tableName.empty() && table.read(g_globals->tablesDir + "/" + tableName + ".tab") == 0;
     const int tableClass = haveTable ? table.tableClass : 0;
     // The row text shown is the hole's row name; finding the row afresh belongs to the table matching.
-    const std::string shownRow = fieldText(hole.measuresLine);
+    const std::string shownRow = fieldText(hole.rowName);
     std::string text;
     if (holeGet(hole, hole_field::formState) < 0) {
         text = shownRow;
@@ -141,7 +141,7 @@ void buildOperationWhyText(POINT_LIST& hole, const std::string& rowText) {
                 text += " " + names;
             }
         }
-        if (holeGet(hole, hole_field::noMeasures) == 1) {
+        if (hole.noMeasures == 1) {
             int line = 104;
             if (tableClass == kTableDrillSize) line = 146;
             else if (tableClass == kTableThread) line = 145;
@@ -152,19 +152,19 @@ void buildOperationWhyText(POINT_LIST& hole, const std::string& rowText) {
     } else {
         text = uiText("treeProcessDlg", 106) + " (";
         const char* degree = orDefault(g_txtDegree, "deg");
-        if (holeGet(hole, hole_field::angleFlag1))
-            text += " " + format("%.1f%s", holeGet(hole, hole_field::angle1) / kDeg, degree) +
+        if (hole.outOfWindow)
+            text += " " + format("%.1f%s", hole.adaptedWindow[0] / kDeg, degree) +
                     uiText("treeProcessDlg", 141);
-        if (holeGet(hole, hole_field::angleFlag2)) {
-            text += " " + format("%.1f%s", holeGet(hole, hole_field::angle1) / kDeg, degree) +
-                    format("%.1f%s", holeGet(hole, hole_field::angle2) / kDeg, degree) +
-                    uiText("treeProcessDlg", 142) + format("%.1f", holeGet(hole, hole_field::angle3)) +
+        if (hole.tipOutside) {
+            text += " " + format("%.1f%s", hole.adaptedWindow[0] / kDeg, degree) +
+                    format("%.1f%s", hole.adaptedWindow[3] / kDeg, degree) +
+                    uiText("treeProcessDlg", 142) + format("%.1f", hole.adaptedWindow[1]) +
                     uiText("treeProcessDlg", 143);
         }
         text += ")";
     }
     text += format(" - %s", fieldText(hole.processName).c_str());
-    if (hole.chainMember || hole.chainNext) text += uiText("drillOperationWhy", 10);
+    if (hole.chainMember || hole.nextEqual) text += uiText("drillOperationWhy", 10);
     if (holeGet(hole, hole_field::furtherMark) && hole.tableIndex < 0) text += uiText("treeProcessDlg", 104);
     if (holeGet(hole, hole_field::chamferCheck)) text += uiText("treeProcessDlg", 102);
     if (holeGet(hole, hole_field::geometryProblem)) text += uiText("treeProcessDlg", 103);

@@ -15,18 +15,13 @@ template <class T>
 struct FIELD {
     std::size_t at;
 };
-constexpr std::size_t tableName = 80, kTableNameSize = 32;    // in area2
-constexpr std::size_t whyText = 112, kWhyTextSize = 72;       // in area2
-constexpr FIELD<std::uint16_t> reprocessed{256}, memberReprocessed{258};
-constexpr FIELD<std::int16_t> rowIndex{260}, adaptedRow{262};
-constexpr FIELD<std::uint8_t> splitByDepth{264}, simplified{265}, movedOpposite{266}, depthChecked{267};
-constexpr FIELD<std::int16_t> formState{268};
-constexpr FIELD<std::uint8_t> angleFlag1{270}, angleFlag2{271}, furtherMark{272}, chamferCheck{273},
-    geometryProblem{274}, notAccessible{275};
-constexpr FIELD<double> angle1{276}, angle2{284}, angle3{292};
-constexpr FIELD<std::int16_t> noMeasures{302};
-static_assert(point_field::description + point_field::kDescriptionSize <= tableName);
-static_assert(whyText + kWhyTextSize <= 185);
+constexpr std::size_t whyText = 78, kWhyTextSize = 72;       // in area2
+constexpr FIELD<std::uint8_t> depthChecked{314}, chamferCheck{315}, notAccessible{316}, geometryProblem{317},
+    furtherMark{318}, splitByDepth{319}, simplified{320}, movedOpposite{321};
+constexpr FIELD<std::uint16_t> reprocessed{328}, memberReprocessed{330};
+constexpr FIELD<std::int16_t> formState{332};
+static_assert(point_field::description + point_field::kDescriptionSize <= whyText);
+static_assert(whyText + kWhyTextSize <= 2 + sizeof(POINT_LIST::area2));
 }  // namespace hole_field
 
 // The bytes [at, at + n) of the hole's work areas that hold them, null otherwise.
@@ -36,8 +31,8 @@ inline std::uint8_t* holeWorkBytes(POINT_LIST& p, std::size_t at, std::size_t n)
         std::uint8_t* bytes;
         std::size_t size;
     };
-    const AREA areas[] = {{2, p.area2, sizeof p.area2}, {256, p.area256, sizeof p.area256},
-                          {302, p.area302, sizeof p.area302}};
+    const AREA areas[] = {{2, p.area2, sizeof p.area2}, {314, p.area314, sizeof p.area314},
+                          {328, p.area328, sizeof p.area328}};
     for (const AREA& a : areas)
         if (at >= a.at && at + n <= a.at + a.size) return a.bytes + (at - a.at);
     return nullptr;
@@ -55,12 +50,6 @@ void holeSet(POINT_LIST& p, hole_field::FIELD<T> f, T value) {
     if (std::uint8_t* b = holeWorkBytes(p, f.at, sizeof(T))) std::memcpy(b, &value, sizeof(T));
 }
 
-inline std::string holeTableName(const POINT_LIST& p) {
-    return getWorkText(p, hole_field::tableName, hole_field::kTableNameSize);
-}
-inline void setHoleTableName(POINT_LIST& p, const std::string& name) {
-    setWorkText(p, hole_field::tableName, hole_field::kTableNameSize, name);
-}
 inline std::string holeLabel(const POINT_LIST& p) {
     return getWorkText(p, point_field::description, point_field::kDescriptionSize);
 }

@@ -194,7 +194,7 @@ int createProcessFromDef(std::int16_t count, const PROCESS_OPE* defs, POINT_LIST
     PLUGIN_GLOBALS& g = *g_globals;
     std::FILE* log = g.processLog;
     clearOperations(hole);
-    if (g.sharedDataOn && g.sharedAccessMode == 0 && holeGet(hole, hole_field::noMeasures)) return 0;
+    if (g.sharedDataOn && g.sharedAccessMode == 0 && hole.noMeasures) return 0;
     if (log) std::fprintf(log, "\ncreateProcessFromDef\n");
     for (int i = 0; i < count; ++i) {
         const PROCESS_OPE& d = defs[i];
@@ -216,9 +216,9 @@ int createProcessFromDef(std::int16_t count, const PROCESS_OPE* defs, POINT_LIST
     }
     if (log) {
         std::fprintf(log, "    %i Posiciones:\n", hole.chainCount + 1);
-        for (const POINT_LIST* p = &hole; p; p = p->chainNext)
+        for (const POINT_LIST* p = &hole; p; p = p->nextEqual)
             std::fprintf(log, "    %.3f %.3f %.3f\n", p->ptView[0], p->ptView[1], p->ptView[2]);
     }
-    for (POINT_LIST* p = &hole; p; p = p->chainNext) holeSet<std::uint16_t>(*p, hole_field::memberReprocessed, 1);
+    for (POINT_LIST* p = &hole; p; p = p->nextEqual) holeSet<std::uint16_t>(*p, hole_field::memberReprocessed, 1);
     return 0;
 }

@@ -251,7 +251,7 @@ bool anglesAndTypes(CTabColsDesc& t, PROCESS_OPE& d, VALUES& v) {
     case T::conicalMill:
         v.halfAngle = entryCil(t, tiedEntry(t, opeGet(d, zSupCyl), opeGet(d, zSupZPl))).get<double>(L::coneAngle);
         break;
-    case T::edgeRadiusMill: v.profileRadius = cyl.get<double>(cil_more::rToricTop); break;
+    case T::edgeRadiusMill: v.profileRadius = cyl.get<double>(L::topRoundTorus); break;
     default: break;
     }
     if (v.type == T::flatMill || v.type == T::toroidalMill) {
@@ -275,7 +275,7 @@ bool anglesAndTypes(CTabColsDesc& t, PROCESS_OPE& d, VALUES& v) {
             v.halfAngle = top.get<double>(L::chamferAngle);
         } else if (rounded && v.type != T::edgeRadiusMill) {
             v.type = T::edgeRadiusMill;
-            v.profileRadius = top.get<double>(cil_more::rToricTop);
+            v.profileRadius = top.get<double>(L::topRoundTorus);
             if (!milled(d))
                 v.toolDiam = top.get<double>(L::D) + 2 * (top.get<double>(L::L2) - v.profileRadius) *
                                                          std::tan(top.get<double>(L::coneAngle));

@@ -36,13 +36,6 @@ constexpr std::uint32_t userProfile = 0, centreDrill = 1, spotDrill = 2, drill =
                         chamferMill = 12, edgeRadiusMill = 15, conicalMill = 17, toroidalMill = 19;
 }
 
-// Fields of a description item beyond those the description names, in its packed order.
-namespace cil_more {
-constexpr std::size_t bottomRoundCentreR = 139, bottomRoundCentreZ = 147, bottomArcStart = 155,
-                      bottomArcSweep = 163, bottomArcEnds = 171, rToricTop = 221, rCtoricTop = 229, zToricTop = 237,
-                      topRoundStart = 245, topRoundSweep = 253;
-}
-
 // The descriptor of entry i of the table's cylinder entries; a zero descriptor past the ends.
 const CIL_DESC& entryCil(const CTabColsDesc& table, int i);
 CIL_DESC* entryCilAt(CTabColsDesc& table, int i);

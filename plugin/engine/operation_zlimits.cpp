@@ -37,9 +37,9 @@ double topDiameter(const CIL_DESC& c, double a) {
 // Where a descriptor's bottom radius ends (the arc's end), and where it starts.
 void bottomArcEnd(const CIL_DESC& c, bool atStart, double* r, double* z) {
     const double radius = dget(c, L::bottomRound);
-    const double angle = dget(c, cil_more::bottomArcStart) + (atStart ? 0 : dget(c, cil_more::bottomArcSweep));
-    *r = dget(c, cil_more::bottomRoundCentreR) + radius * std::cos(angle);
-    *z = dget(c, cil_more::bottomRoundCentreZ) + radius * std::sin(angle);
+    const double angle = dget(c, L::bottomArcStart) + (atStart ? 0 : dget(c, L::bottomArcSweep));
+    *r = dget(c, L::bottomRoundCentreR) + radius * std::cos(angle);
+    *z = dget(c, L::bottomRoundCentreZ) + radius * std::sin(angle);
 }
 
 // Adds segments until the profile is full; then tells it once.
@@ -71,9 +71,9 @@ bool drawWall(SECTION& s, const CIL_DESC& c, double a) {
             z = meetZ;
         }
     } else if (flag(c, L::topRound)) {
-        const double start = dget(c, cil_more::topRoundStart), sweep = dget(c, cil_more::topRoundSweep);
-        const double cr = dget(c, cil_more::rCtoricTop) + a / 2, cz = dget(c, cil_more::zToricTop);
-        const double radius = dget(c, cil_more::rToricTop);
+        const double start = dget(c, L::topRoundStart), sweep = dget(c, L::topRoundSweep);
+        const double cr = dget(c, L::topRoundTorus + 8) + a / 2, cz = dget(c, L::topRoundTorus + 16);
+        const double radius = dget(c, L::topRoundTorus);
         if (!s.ok(s.p.addHoleArc(cr, cz, radius, start, sweep))) return false;
         d = 2 * (cr + radius * std::cos(start + sweep));
         z = cz + radius * std::sin(start + sweep);
@@ -82,9 +82,9 @@ bool drawWall(SECTION& s, const CIL_DESC& c, double a) {
     double r = 0, rz = 0;
     bottomArcEnd(c, true, &r, &rz);
     if (!s.ok(s.p.addHoleLine(d, z, 2 * r, rz))) return false;
-    return s.ok(s.p.addHoleArc(dget(c, cil_more::bottomRoundCentreR), dget(c, cil_more::bottomRoundCentreZ),
-                               dget(c, L::bottomRound), dget(c, cil_more::bottomArcStart),
-                               dget(c, cil_more::bottomArcSweep)));
+    return s.ok(s.p.addHoleArc(dget(c, L::bottomRoundCentreR), dget(c, L::bottomRoundCentreZ),
+                               dget(c, L::bottomRound), dget(c, L::bottomArcStart),
+                               dget(c, L::bottomArcSweep)));
 }
 
 void logSection(const CToolHoleProfile& p) {
@@ -185,7 +185,7 @@ double clearanceDiameter(const CTabColsDesc& t, const PROCESS_OPE& d) {
             diameter = 2 * r;
         }
         if (type == TT::edgeRadiusMill)
-            diameter = 2 * (dget(tied, cil_more::rCtoricTop) - dget(tied, cil_more::rToricTop));
+            diameter = 2 * (dget(tied, L::topRoundTorus + 8) - dget(tied, L::topRoundTorus));
         break;
     default: break;
     }
@@ -279,7 +279,7 @@ int buildInterferenceSection(const CTabColsDesc& t, CToolHoleProfile& profile) {
     const CIL_DESC& first = entryCil(t, 0);
     double top = topDiameter(first, a);
     if (flag(first, L::topChamfer)) top = R(dget(first, L::chamferDiameter));
-    if (flag(first, L::topRound)) top = 2 * dget(first, cil_more::rCtoricTop);
+    if (flag(first, L::topRound)) top = 2 * dget(first, L::topRoundTorus + 8);
     if (!s.ok(profile.addHoleFlat(10 * top, top, dget(first, L::zTop)))) return 1;
     for (int i = 0; i < n; ++i) {
         const CIL_DESC& c = entryCil(t, i);

@@ -89,7 +89,9 @@ inline POINT_LIST* addPoint(VIEW_LIST* view, double x, int seed) {
     point->ptView[0] = x;
     point->ptView[1] = 2 * x;
     point->ptUniv[0] = -x;
-    fillBytes(point->area256, sizeof point->area256, seed);
+    std::snprintf(point->tableName, sizeof point->tableName, "Table %d", seed);
+    point->rowIndex = static_cast<std::int16_t>(seed);
+    point->adaptedWindow[1] = seed;
     std::snprintf(point->processName, sizeof point->processName, "Process %d", seed);
     point->view = view;
     POINT_LIST* last = view->firstPoint;
@@ -147,7 +149,7 @@ inline SAMPLE_TREE sampleTree(const std::vector<std::uint32_t>& ids) {
     t.c = addPoint(t.view5, 30, 3);
     t.d = addPoint(t.view5, 40, 4);
     t.a->chainCount = 1;
-    t.a->chainNext = t.b;
+    t.a->nextEqual = t.b;
     t.b->chainMember = 1;
     t.c->deepSplitNext = t.d;
     t.d->deepSplitPrev = t.c;
