@@ -44,19 +44,31 @@ struct VIEW_LIST {
 // One hole position (one axis) in a view.
 struct POINT_LIST {
     std::uint16_t kind = 2;
-    std::uint8_t area2[183] = {};
+    std::uint8_t area2[151] = {};
+    // The chamfer window the adaptable table search described the hole with: chamfer half-angle minimum,
+    // largest chamfer depth, tip angle, chamfer half-angle maximum.
+    double adaptedWindow[4] = {};
     std::int32_t holeType = 0;              // 0-5: UNKNOWN, FACEHOLE, FITHOLE, DFACEHOLE, DRILLHOLE, TAPHOLE
     double ptView[3] = {};                  // axis point of the top segment in view coordinates (x, y, zSup)
     double ptUniv[3] = {};                  // the same in world coordinates
-    std::uint8_t chainMember = 0;           // a copy hung behind a head hole
-    std::int32_t chainCount = 0;            // copies hung behind this head through chainNext
-    POINT_LIST* chainNext = nullptr;
+    // The chain of equal holes of a view (same shape, one process): the head counts its followers and links
+    // them through nextEqual; each follower carries chainMember.
+    std::uint8_t chainMember = 0;           // a follower hung behind a head hole
+    std::int32_t chainCount = 0;            // followers hung behind this head through nextEqual
+    POINT_LIST* nextEqual = nullptr;
     std::uint8_t area246[4] = {};
     std::uint16_t descCount = 0;
-    CIL_DESC* descs = nullptr;              // descCount items
-    std::uint8_t area256[42] = {};
+    CIL_DESC* descs = nullptr;              // descCount items: the hole in its table's terms
+    char tableName[32] = {};                // the assigned table, empty for none
+    std::int16_t rowIndex = 0;              // the row of measures in it, -1 none
+    std::int16_t noMeasures = 0;            // 1 when the assignment had to add the hole's row
+    std::int16_t adaptTableIndex = 0;       // the table found by the adaptable search, -1 none
+    std::int16_t adaptedRow = 0;            // -1 when matched exactly
+    std::uint8_t provisionalRow = 0;        // the row's name begins with "**" or the row was added for the hole
+    std::uint8_t outOfWindow = 0;           // the hole's chamfers lie outside the adaptable table's window
     OPE_LIST* opeList = nullptr;
-    std::uint8_t area302[3] = {};
+    std::uint8_t tipOutside = 0;            // the hole's tip angle lies outside the tip-angle window
+    std::uint16_t selected2 = 0;            // the hole's operations are created
     std::uint8_t movedMark = 0;             // made by a view move; cleared by the last recognition stage
     POINT_LIST* deepSplitNext = nullptr;    // the hole split off this one for depth
     POINT_LIST* deepSplitPrev = nullptr;    // the hole this one was split off
@@ -85,7 +97,7 @@ struct POINT_LIST {
     std::uint8_t reamSplitted = 0;
     std::uint8_t area422[1] = {};
     std::int16_t tableIndex = 0;            // process table; negative for none (the hole statistics test >= 0)
-    char measuresLine[78] = {};
+    char rowName[78] = {};                  // first cell of the row of measures
     char processName[42] = {};
     std::int32_t reamPartnerId = 0;
     std::uint8_t area549[1] = {};
