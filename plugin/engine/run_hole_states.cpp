@@ -13,22 +13,14 @@ struct PLACE {
 
 PLACE placeOf(POINT_LIST& p, HOLE_STATE state) {
     switch (state) {
-    case HOLE_STATE::noMeasures: return {p.area302, 2};                               // 302
-    case HOLE_STATE::chamferCheck: return {p.area314, 1};                             // 314
-    case HOLE_STATE::depthChecked: return {p.area314 + 9, 1};                         // 323
-    case HOLE_STATE::noProblem: return {p.area422, 1};                                // 422
-    case HOLE_STATE::provisionalRow:                                                  // 502
-        return {reinterpret_cast<std::uint8_t*>(p.measuresLine) + 77, 1};
-    case HOLE_STATE::notAccessible: return {p.area560 + 3, 1};                        // 563
-    case HOLE_STATE::toolMissing: return {p.area576, 4};                              // 576
-    case HOLE_STATE::toolCreated: return {p.area576 + 4, 4};                          // 580
+    case HOLE_STATE::noProblem: return {p.area422, 1};        // 422
+    case HOLE_STATE::toolMissing: return {p.area576, 4};      // 576
+    case HOLE_STATE::toolCreated: return {p.area576 + 4, 4};  // 580
     }
     return {nullptr, 0};
 }
 
-static_assert(sizeof POINT_LIST::area302 >= 2 && sizeof POINT_LIST::area314 >= 10 &&
-              sizeof POINT_LIST::measuresLine == 78 && sizeof POINT_LIST::area560 == 4 &&
-              sizeof POINT_LIST::area576 >= 8);
+static_assert(sizeof POINT_LIST::area422 == 1 && sizeof POINT_LIST::area576 >= 8);
 
 }  // namespace
 
@@ -36,11 +28,6 @@ std::int32_t holeState(const POINT_LIST& hole, HOLE_STATE state) {
     const PLACE at = placeOf(const_cast<POINT_LIST&>(hole), state);
     switch (at.size) {
     case 1: return *at.bytes;
-    case 2: {
-        std::int16_t v;
-        std::memcpy(&v, at.bytes, 2);
-        return v;
-    }
     case 4: {
         std::int32_t v;
         std::memcpy(&v, at.bytes, 4);
@@ -54,11 +41,6 @@ void setHoleState(POINT_LIST& hole, HOLE_STATE state, std::int32_t value) {
     const PLACE at = placeOf(hole, state);
     switch (at.size) {
     case 1: *at.bytes = static_cast<std::uint8_t>(value); break;
-    case 2: {
-        const auto v = static_cast<std::int16_t>(value);
-        std::memcpy(at.bytes, &v, 2);
-        break;
-    }
     case 4: std::memcpy(at.bytes, &value, 4); break;
     default: break;
     }

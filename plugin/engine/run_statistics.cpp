@@ -9,6 +9,7 @@
 #include "platform/ui/message_box.h"
 #include "plugin/core/globals.h"
 #include "plugin/core/text_fill.h"
+#include "plugin/engine/operation_hole_fields.h"
 #include "plugin/engine/run_hole_states.h"
 #include "plugin/recognition/tree.h"
 
@@ -70,10 +71,13 @@ void countHoleStates(VIEW_LIST* tree) {
             if (hole->chainMember) continue;
             ++stats.holeCount;
             const bool states[] = {
-                holeState(*hole, HOLE_STATE::provisionalRow) != 0, holeState(*hole, HOLE_STATE::noMeasures) == 1,
-                adaptedRow(*hole) >= 0,                             hole->crashInto != 0,
-                holeState(*hole, HOLE_STATE::depthChecked) != 0,   holeState(*hole, HOLE_STATE::chamferCheck) != 0,
-                holeState(*hole, HOLE_STATE::notAccessible) != 0};
+                hole->provisionalRow != 0,
+                hole->noMeasures == 1,
+                hole->adaptedRow >= 0,
+                hole->crashInto != 0,
+                holeGet(*hole, hole_field::depthChecked) != 0,
+                holeGet(*hole, hole_field::chamferCheck) != 0,
+                holeGet(*hole, hole_field::notAccessible) != 0};
             std::int16_t* const counters[] = {&stats.stateCount1, &stats.stateCount2,  &stats.tableHoleCount,
                                               &stats.crashIntoCount, &stats.stateCount3, &stats.stateCount4,
                                               &stats.stateCount5};

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "plugin/core/globals.h"
+#include "plugin/engine/operation_hole_fields.h"
 #include "plugin/engine/run_hole_states.h"
 #include "plugin/engine/run_statistics.h"
 #include "support/run_tree.h"
@@ -70,25 +71,25 @@ TEST_F(RunStatistics, HeadHolesAreCountedByTheirStatesAndTheRestMarkedWithoutPro
         std::int16_t RUN_STATS::*counter;
     };
     const Case cases[] = {
-        {"provisional", [](POINT_LIST& p) { setHoleState(p, HOLE_STATE::provisionalRow, 1); }, &RUN_STATS::stateCount1},
-        {"measures added", [](POINT_LIST& p) { setHoleState(p, HOLE_STATE::noMeasures, 1); }, &RUN_STATS::stateCount2},
-        {"adapted", [](POINT_LIST& p) { p.tableIndex = 0; }, &RUN_STATS::tableHoleCount},
+        {"provisional", [](POINT_LIST& p) { p.provisionalRow = 1; }, &RUN_STATS::stateCount1},
+        {"measures added", [](POINT_LIST& p) { p.noMeasures = 1; }, &RUN_STATS::stateCount2},
+        {"adapted", [](POINT_LIST& p) { p.adaptedRow = 0; }, &RUN_STATS::tableHoleCount},
         {"crash into", [](POINT_LIST& p) { p.crashInto = 1; }, &RUN_STATS::crashIntoCount},
-        {"depth", [](POINT_LIST& p) { setHoleState(p, HOLE_STATE::depthChecked, 1); }, &RUN_STATS::stateCount3},
-        {"chamfer", [](POINT_LIST& p) { setHoleState(p, HOLE_STATE::chamferCheck, 1); }, &RUN_STATS::stateCount4},
-        {"not accessible", [](POINT_LIST& p) { setHoleState(p, HOLE_STATE::notAccessible, 1); }, &RUN_STATS::stateCount5},
+        {"depth", [](POINT_LIST& p) { holeSet(p, hole_field::depthChecked, std::uint8_t{1}); }, &RUN_STATS::stateCount3},
+        {"chamfer", [](POINT_LIST& p) { holeSet(p, hole_field::chamferCheck, std::uint8_t{1}); }, &RUN_STATS::stateCount4},
+        {"not accessible", [](POINT_LIST& p) { holeSet(p, hole_field::notAccessible, std::uint8_t{1}); }, &RUN_STATS::stateCount5},
     };
     std::vector<POINT_LIST*> holes;
     for (const Case& c : cases) {
         POINT_LIST* hole = addHole(view, static_cast<double>(holes.size()), 0, {{2, 0, 2, -5}});
-        hole->tableIndex = -1;
+        hole->adaptedRow = -1;
         c.set(*hole);
         holes.push_back(hole);
     }
     POINT_LIST* clean = addHole(view, 20, 0, {{2, 0, 2, -5}});
-    clean->tableIndex = -1;
+    clean->adaptedRow = -1;
     POINT_LIST* toolMissing = addHole(view, 21, 0, {{2, 0, 2, -5}});
-    toolMissing->tableIndex = -1;
+    toolMissing->adaptedRow = -1;
     setHoleState(*toolMissing, HOLE_STATE::toolMissing, 1);
     POINT_LIST* follower = addHole(view, 22, 0, {{2, 0, 2, -5}});
     follower->crashInto = 1;
