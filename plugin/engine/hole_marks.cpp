@@ -11,7 +11,6 @@
 #include "plugin/core/globals.h"
 #include "plugin/core/host_views.h"
 #include "plugin/core/text_fill.h"
-#include "plugin/engine/run_hole_states.h"
 #include "plugin/recognition/directions.h"
 #include "plugin/recognition/tree.h"
 #include "plugin/tooling/record_fields.h"
@@ -82,7 +81,7 @@ std::uint32_t holeAxisLineId(const POINT_LIST& hole) {
 
 int highlightHole(POINT_LIST* hole, int mode, bool withLine, std::int32_t level) {
     if (!hole || (mode == 0 && level == 0)) return 0;
-    for (POINT_LIST* member = hole; member; member = member->chainNext) {
+    for (POINT_LIST* member = hole; member; member = member->nextEqual) {
         moveSegmentEntities(*member, mode, level);
         if (member != hole) continue;
         if (mode == 0) {
@@ -100,7 +99,7 @@ int highlightHoles(VIEW_LIST* views, int mode, std::int32_t level) {
     for (VIEW_LIST* view = views; view; view = view->next)
         for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next)
             if (getWork<std::uint8_t>(*hole, point_field::excluded) == 0 &&
-                holeState(*hole, HOLE_STATE::noMeasures) != 0)
+                hole->noMeasures != 0)
                 (void)highlightHole(hole, mode, true, level);
     rebuild_graphics();
     return 0;

@@ -23,7 +23,7 @@ protected:
         p->descs[0].set<std::int16_t>(cil_desc_layout::opeGeo, opeGeo);
         p->descs[0].set<std::uint8_t>(cil_desc_layout::flipped, flipped);
         p->descs[0].set<double>(cil_desc_layout::L2, 10.0);
-        p->tableIndex = -1;
+        p->adaptedRow = -1;
         return p;
     }
 };
@@ -42,7 +42,7 @@ TEST_F(HoleClasses, EndStatesGiveTheClassOfTheMatrix) {
         {"touch at the top", [](POINT_LIST& p) { p.touchTop = 1; }, true, 2},
         {"touch at the top, bottom touched", [](POINT_LIST& p) { p.touchTop = 1; p.touchBottom = 1; }, true, 1},
         {"hill above", [](POINT_LIST& p) { p.hillT = 5; }, true, 2},
-        {"hill above an adapted table", [](POINT_LIST& p) { p.hillT = 5; p.tableIndex = 0; }, true, 0},
+        {"hill above an adapted table", [](POINT_LIST& p) { p.hillT = 5; p.adaptedRow = 0; }, true, 0},
         {"hill below, bottom touched", [](POINT_LIST& p) { p.hillB = 5; p.touchBottom = 1; p.crashTop = 1; }, true, 3},
         {"crash into another hole", [](POINT_LIST& p) { p.crashInto = 1; }, true, 5},
         {"crash into, crash at the top", [](POINT_LIST& p) { p.crashInto = 1; p.crashTop = 1; }, true, 6},

@@ -7,7 +7,6 @@
 #include "plugin/core/entity_utils.h"
 #include "plugin/core/globals.h"
 #include "plugin/engine/hole_marks.h"
-#include "plugin/engine/run_hole_states.h"
 #include "support/run_tree.h"
 
 namespace {
@@ -30,7 +29,7 @@ TEST_F(HoleMarks, MarkingThenRestoringLeavesEveryEntityWhereItWas) {
     POINT_LIST* follower = addHole(view, 10, 0, {{3, 0, 3, -8}, {2, -8, 2, -12}}, 2);
     POINT_LIST* plain = addHole(view, 20, 0, {{3, 0, 3, -8}}, 1);
     chainHoles(newTable, {follower});
-    setHoleState(*newTable, HOLE_STATE::noMeasures, 1);
+    newTable->noMeasures = 1;
     const auto before = levelsOf(kEntLine);
     ASSERT_EQ(before.size(), 9u);
 

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "plugin/core/globals.h"
-#include "plugin/engine/run_hole_states.h"
 #include "plugin/engine/run_statistics.h"
 #include "support/run_tree.h"
 
@@ -70,30 +69,30 @@ TEST_F(RunStatistics, HeadHolesAreCountedByTheirStatesAndTheRestMarkedWithoutPro
         std::int16_t RUN_STATS::*counter;
     };
     const Case cases[] = {
-        {"provisional", [](POINT_LIST& p) { setHoleState(p, HOLE_STATE::provisionalRow, 1); }, &RUN_STATS::stateCount1},
-        {"measures added", [](POINT_LIST& p) { setHoleState(p, HOLE_STATE::noMeasures, 1); }, &RUN_STATS::stateCount2},
-        {"adapted", [](POINT_LIST& p) { p.tableIndex = 0; }, &RUN_STATS::tableHoleCount},
+        {"provisional", [](POINT_LIST& p) { p.provisionalRow = 1; }, &RUN_STATS::stateCount1},
+        {"measures added", [](POINT_LIST& p) { p.noMeasures = 1; }, &RUN_STATS::stateCount2},
+        {"adapted", [](POINT_LIST& p) { p.adaptedRow = 0; }, &RUN_STATS::tableHoleCount},
         {"crash into", [](POINT_LIST& p) { p.crashInto = 1; }, &RUN_STATS::crashIntoCount},
-        {"depth", [](POINT_LIST& p) { setHoleState(p, HOLE_STATE::depthChecked, 1); }, &RUN_STATS::stateCount3},
-        {"chamfer", [](POINT_LIST& p) { setHoleState(p, HOLE_STATE::chamferCheck, 1); }, &RUN_STATS::stateCount4},
-        {"not accessible", [](POINT_LIST& p) { setHoleState(p, HOLE_STATE::notAccessible, 1); }, &RUN_STATS::stateCount5},
+        {"depth", [](POINT_LIST& p) { p.depthChecked = 1; }, &RUN_STATS::stateCount3},
+        {"chamfer", [](POINT_LIST& p) { p.chamferCheck = 1; }, &RUN_STATS::stateCount4},
+        {"not accessible", [](POINT_LIST& p) { p.notAccessible = 1; }, &RUN_STATS::stateCount5},
     };
     std::vector<POINT_LIST*> holes;
     for (const Case& c : cases) {
         POINT_LIST* hole = addHole(view, static_cast<double>(holes.size()), 0, {{2, 0, 2, -5}});
-        hole->tableIndex = -1;
+        hole->adaptedRow = -1;
         c.set(*hole);
         holes.push_back(hole);
     }
     POINT_LIST* clean = addHole(view, 20, 0, {{2, 0, 2, -5}});
-    clean->tableIndex = -1;
+    clean->adaptedRow = -1;
     POINT_LIST* toolMissing = addHole(view, 21, 0, {{2, 0, 2, -5}});
-    toolMissing->tableIndex = -1;
-    setHoleState(*toolMissing, HOLE_STATE::toolMissing, 1);
+    toolMissing->adaptedRow = -1;
+    toolMissing->toolMissing = 1;
     POINT_LIST* follower = addHole(view, 22, 0, {{2, 0, 2, -5}});
     follower->crashInto = 1;
     chainHoles(clean, {follower});
-    setHoleState(*holes[0], HOLE_STATE::noProblem, 1);   // a mark left from before goes
+    holes[0]->noProblem = 1;   // a mark left from before goes
 
     g_globals->runStats.toolsCount1 = 4;
     countHoleStates(head);
@@ -102,9 +101,9 @@ TEST_F(RunStatistics, HeadHolesAreCountedByTheirStatesAndTheRestMarkedWithoutPro
     for (const Case& c : cases) EXPECT_EQ(stats.*c.counter, 1) << c.what;
     EXPECT_EQ(stats.noProblemCount, 1);
     EXPECT_EQ(stats.toolsCount1, 4);
-    EXPECT_EQ(holeState(*clean, HOLE_STATE::noProblem), 1);
-    EXPECT_EQ(holeState(*toolMissing, HOLE_STATE::noProblem), 0);
-    EXPECT_EQ(holeState(*holes[0], HOLE_STATE::noProblem), 0);
+    EXPECT_EQ(clean->noProblem, 1);
+    EXPECT_EQ(toolMissing->noProblem, 0);
+    EXPECT_EQ(holes[0]->noProblem, 0);
     EXPECT_EQ(view->passMark, 0);
 }
 

@@ -6,7 +6,6 @@
 
 #include "plugin/core/globals.h"
 #include "plugin/core/message_box.h"
-#include "plugin/engine/run_hole_states.h"
 #include "plugin/engine/run_summary.h"
 #include "support/run_tree.h"
 
@@ -21,7 +20,7 @@ protected:
     }
     POINT_LIST* hole() {
         POINT_LIST* p = addHole(view, view->pointCount, 0, {{2, 0, 2, -5}});
-        p->tableIndex = -1;
+        p->adaptedRow = -1;
         return p;
     }
     // One group's entry of every operation of the tree, in tree order.
@@ -74,13 +73,13 @@ TEST_F(RunSummary, LinesByTheSettingsAndButtonsByTheTools) {
         freeViewsTree(head);
         head = nullptr;
         view = addView(head, 1);
-        setHoleState(*hole(), HOLE_STATE::depthChecked, 1);
-        setHoleState(*hole(), HOLE_STATE::noMeasures, 1);
-        setHoleState(*hole(), HOLE_STATE::provisionalRow, 1);
-        hole()->tableIndex = 3;
-        setHoleState(*hole(), HOLE_STATE::chamferCheck, 1);
+        hole()->depthChecked = 1;
+        hole()->noMeasures = 1;
+        hole()->provisionalRow = 1;
+        hole()->adaptedRow = 3;
+        hole()->chamferCheck = 1;
         hole()->crashInto = 1;
-        setHoleState(*hole(), HOLE_STATE::notAccessible, 1);
+        hole()->notAccessible = 1;
         if (c.toolsMissing) {
             addOperation(hole(), 3, -1);
             addOperation(hole(), 3, 0, true);
