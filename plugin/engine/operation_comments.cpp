@@ -166,9 +166,9 @@ void buildOperationWhyText(POINT_LIST& hole, const std::string& rowText) {
     text += format(" - %s", fieldText(hole.processName).c_str());
     if (hole.chainMember || hole.nextEqual) text += uiText("drillOperationWhy", 10);
     if (holeGet(hole, hole_field::furtherMark) && hole.tableIndex < 0) text += uiText("treeProcessDlg", 104);
-    if (holeGet(hole, hole_field::chamferCheck)) text += uiText("treeProcessDlg", 102);
+    if (hole.chamferCheck) text += uiText("treeProcessDlg", 102);
     if (holeGet(hole, hole_field::geometryProblem)) text += uiText("treeProcessDlg", 103);
-    if (const int value = holeGet(hole, hole_field::notAccessible)) {
+    if (const int value = hole.notAccessible) {
         // The line is a format of one number; it is filled here, never handed to printf.
         std::string line = uiText("treeProcessDlg", 107);
         std::size_t at = line.find("%i");

@@ -9,8 +9,6 @@
 #include "platform/ui/message_box.h"
 #include "plugin/core/globals.h"
 #include "plugin/core/text_fill.h"
-#include "plugin/engine/operation_hole_fields.h"
-#include "plugin/engine/run_hole_states.h"
 #include "plugin/recognition/tree.h"
 
 namespace {
@@ -71,13 +69,10 @@ void countHoleStates(VIEW_LIST* tree) {
             if (hole->chainMember) continue;
             ++stats.holeCount;
             const bool states[] = {
-                hole->provisionalRow != 0,
-                hole->noMeasures == 1,
-                hole->adaptedRow >= 0,
-                hole->crashInto != 0,
-                holeGet(*hole, hole_field::depthChecked) != 0,
-                holeGet(*hole, hole_field::chamferCheck) != 0,
-                holeGet(*hole, hole_field::notAccessible) != 0};
+                hole->provisionalRow != 0, hole->noMeasures == 1,
+                hole->adaptedRow >= 0,                             hole->crashInto != 0,
+                hole->depthChecked != 0,   hole->chamferCheck != 0,
+                hole->notAccessible != 0};
             std::int16_t* const counters[] = {&stats.stateCount1, &stats.stateCount2,  &stats.tableHoleCount,
                                               &stats.crashIntoCount, &stats.stateCount3, &stats.stateCount4,
                                               &stats.stateCount5};
@@ -88,9 +83,9 @@ void countHoleStates(VIEW_LIST* tree) {
                     any = true;
                 }
             // The mark follows the hole's states now: a hole re-assigned into a problem loses it.
-            const bool noProblem = !any && holeState(*hole, HOLE_STATE::toolMissing) == 0 &&
-                                   holeState(*hole, HOLE_STATE::toolCreated) == 0;
-            setHoleState(*hole, HOLE_STATE::noProblem, noProblem ? 1 : 0);
+            const bool noProblem = !any && hole->toolMissing == 0 &&
+                                   hole->toolCreated == 0;
+            hole->noProblem = noProblem ? 1 : 0;
             if (noProblem) ++stats.noProblemCount;
         }
     }

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "plugin/core/globals.h"
-#include "plugin/engine/operation_hole_fields.h"
-#include "plugin/engine/run_hole_states.h"
 #include "plugin/engine/run_statistics.h"
 #include "support/run_tree.h"
 
@@ -75,9 +73,9 @@ TEST_F(RunStatistics, HeadHolesAreCountedByTheirStatesAndTheRestMarkedWithoutPro
         {"measures added", [](POINT_LIST& p) { p.noMeasures = 1; }, &RUN_STATS::stateCount2},
         {"adapted", [](POINT_LIST& p) { p.adaptedRow = 0; }, &RUN_STATS::tableHoleCount},
         {"crash into", [](POINT_LIST& p) { p.crashInto = 1; }, &RUN_STATS::crashIntoCount},
-        {"depth", [](POINT_LIST& p) { holeSet(p, hole_field::depthChecked, std::uint8_t{1}); }, &RUN_STATS::stateCount3},
-        {"chamfer", [](POINT_LIST& p) { holeSet(p, hole_field::chamferCheck, std::uint8_t{1}); }, &RUN_STATS::stateCount4},
-        {"not accessible", [](POINT_LIST& p) { holeSet(p, hole_field::notAccessible, std::uint8_t{1}); }, &RUN_STATS::stateCount5},
+        {"depth", [](POINT_LIST& p) { p.depthChecked = 1; }, &RUN_STATS::stateCount3},
+        {"chamfer", [](POINT_LIST& p) { p.chamferCheck = 1; }, &RUN_STATS::stateCount4},
+        {"not accessible", [](POINT_LIST& p) { p.notAccessible = 1; }, &RUN_STATS::stateCount5},
     };
     std::vector<POINT_LIST*> holes;
     for (const Case& c : cases) {
@@ -90,11 +88,11 @@ TEST_F(RunStatistics, HeadHolesAreCountedByTheirStatesAndTheRestMarkedWithoutPro
     clean->adaptedRow = -1;
     POINT_LIST* toolMissing = addHole(view, 21, 0, {{2, 0, 2, -5}});
     toolMissing->adaptedRow = -1;
-    setHoleState(*toolMissing, HOLE_STATE::toolMissing, 1);
+    toolMissing->toolMissing = 1;
     POINT_LIST* follower = addHole(view, 22, 0, {{2, 0, 2, -5}});
     follower->crashInto = 1;
     chainHoles(clean, {follower});
-    setHoleState(*holes[0], HOLE_STATE::noProblem, 1);   // a mark left from before goes
+    holes[0]->noProblem = 1;   // a mark left from before goes
 
     g_globals->runStats.toolsCount1 = 4;
     countHoleStates(head);
@@ -103,9 +101,9 @@ TEST_F(RunStatistics, HeadHolesAreCountedByTheirStatesAndTheRestMarkedWithoutPro
     for (const Case& c : cases) EXPECT_EQ(stats.*c.counter, 1) << c.what;
     EXPECT_EQ(stats.noProblemCount, 1);
     EXPECT_EQ(stats.toolsCount1, 4);
-    EXPECT_EQ(holeState(*clean, HOLE_STATE::noProblem), 1);
-    EXPECT_EQ(holeState(*toolMissing, HOLE_STATE::noProblem), 0);
-    EXPECT_EQ(holeState(*holes[0], HOLE_STATE::noProblem), 0);
+    EXPECT_EQ(clean->noProblem, 1);
+    EXPECT_EQ(toolMissing->noProblem, 0);
+    EXPECT_EQ(holes[0]->noProblem, 0);
     EXPECT_EQ(view->passMark, 0);
 }
 

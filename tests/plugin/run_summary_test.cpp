@@ -6,7 +6,6 @@
 
 #include "plugin/core/globals.h"
 #include "plugin/core/message_box.h"
-#include "plugin/engine/operation_hole_fields.h"
 #include "plugin/engine/run_summary.h"
 #include "support/run_tree.h"
 
@@ -74,13 +73,13 @@ TEST_F(RunSummary, LinesByTheSettingsAndButtonsByTheTools) {
         freeViewsTree(head);
         head = nullptr;
         view = addView(head, 1);
-        holeSet(*hole(), hole_field::depthChecked, std::uint8_t{1});
+        hole()->depthChecked = 1;
         hole()->noMeasures = 1;
         hole()->provisionalRow = 1;
         hole()->adaptedRow = 3;
-        holeSet(*hole(), hole_field::chamferCheck, std::uint8_t{1});
+        hole()->chamferCheck = 1;
         hole()->crashInto = 1;
-        holeSet(*hole(), hole_field::notAccessible, std::uint8_t{1});
+        hole()->notAccessible = 1;
         if (c.toolsMissing) {
             addOperation(hole(), 3, -1);
             addOperation(hole(), 3, 0, true);
