@@ -75,8 +75,10 @@ int adaptableSearch(POINT_LIST& hole, std::vector<CTabColsDesc>& tables, CTabCol
         const bool outOfWindow = table.chamferAngleB < smallest || largest < table.chamferAngleA || table.maxChamfer < depth;
         const bool tipOutside =
             tip != 0 && !isBetweenTol(tip / kDegToRad, s.minDrawnTipAngle, s.maxDrawnTipAngle, 0.05);
-        const double minimum = std::min(largest - kOneDegree, table.chamferAngleA);
-        const double maximum = std::max(smallest + kOneDegree, table.chamferAngleB);
+        // The window spans the hole's chamfers a degree wider on each side (43 to 47 degrees without a
+        // chamfer); taken from the largest angle down only, it would never reach a chamfer outside 44-46.
+        const double minimum = std::min(std::min(largest, smallest) - kOneDegree, table.chamferAngleA);
+        const double maximum = std::max(std::max(largest, smallest) + kOneDegree, table.chamferAngleB);
         depth = std::max(depth, table.maxChamfer);
         if (tip < 1.0) tip = s.defaultTipAngle * kDegToRad;
         std::vector<CIL_DESC> adapted = describeHole(hole.firstCyl, minimum, maximum, depth, drill);

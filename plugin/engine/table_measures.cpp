@@ -179,9 +179,10 @@ bool tellMissingThread(MODE mode, const CIL_VALUES& v, const POINT_LIST* hole) {
     return plat::messageBox(nullptr, text, errorMessage(kMsgCaption), buttons) != plat::IDCANCEL;
 }
 
-// The cells of a row for the described hole in the table's terms; false when the user cancelled.
+// The cells of a row for the described hole in the table's terms and the row's name, which goes into the
+// first cell only when the row is placed; false when the user cancelled.
 bool buildCells(CTabColsDesc& table, const CIL_DESC* descs, int count, MODE mode, const POINT_LIST* hole,
-                std::vector<std::string>& cells) {
+                std::vector<std::string>& cells, std::string& name) {
     if (mode == MODE::provisional) (void)table.getRow(0, cells);
     cells.resize(static_cast<std::size_t>(std::max<int>(table.columnCount, kRowCells)));
     if (mode != MODE::provisional) std::fill(cells.begin(), cells.end(), std::string());
@@ -212,8 +213,8 @@ bool buildCells(CTabColsDesc& table, const CIL_DESC* descs, int count, MODE mode
         if (std::string* cell = cellOf(e.colId2)) *cell = shortNumber(v.L2);
         if (std::string* cell = cellOf(e.colId3)) *cell = shortNumber(2 * v.coneAngle * 57.29577951308233);
     }
-    cells[0] = mode == MODE::toTables ? "**" + cells[1] + "x" + cells[2]
-                                      : "**" + cells[1] + (cells[2].empty() ? "" : "x") + cells[2];
+    name = mode == MODE::toTables ? "**" + cells[1] + "x" + cells[2]
+                                  : "**" + cells[1] + (cells[2].empty() ? "" : "x") + cells[2];
     if (table.processColumn < 1 || table.cilEntries.empty()) return true;
     std::string& process = cells[static_cast<std::size_t>(table.processColumn - 1)];
     std::vector<std::string> nearest;
@@ -247,12 +248,11 @@ struct PLACED {
 };
 
 // The row goes in under a name no row has yet, unless the table has an equal row.
-PLACED placeRow(CTabColsDesc& table, std::vector<std::string>& cells, MODE mode) {
+PLACED placeRow(CTabColsDesc& table, std::vector<std::string>& cells, const std::string& base, MODE mode) {
     PLACED placed;
     if (mode != MODE::provisional) table.readRows();
     placed.row = table.findEqualRow(cells);
     if (placed.row >= 0) return placed;
-    const std::string base = cells[0];
     std::string name = base;
     for (int i = 1; table.findRowByName(name) >= 0; ++i) name = base + "_" + std::to_string(i);
     cells[0] = name;
@@ -295,8 +295,9 @@ int addProvisionalMeasures(POINT_LIST* hole, const CIL_DESC* descs, std::int16_t
     table.readRows();
     buildEntries(table);
     std::vector<std::string> cells;
-    (void)buildCells(table, descs, count, MODE::provisional, hole, cells);
-    const PLACED placed = placeRow(table, cells, MODE::provisional);
+    std::string name;
+    (void)buildCells(table, descs, count, MODE::provisional, hole, cells, name);
+    const PLACED placed = placeRow(table, cells, name, MODE::provisional);
     // An equal row names the hole's row by its own name (the new row's first cell would name another).
     const std::string rowName = placed.appended ? cells[0] : table.cell(placed.row, 0);
     copyText(hole->rowName, sizeof hole->rowName, rowName);
@@ -321,8 +322,9 @@ int addMeasuresToTable(POINT_LIST** holeRef, TABLE_FILE_REF* ref) {
     if (table.tableClass == kTableDrillSize || table.tableClass == kTableThread) return 1;
     (void)table.backupFiles();
     std::vector<std::string> cells;
-    if (!buildCells(table, descs.data(), static_cast<int>(descs.size()), MODE::toTable, hole, cells)) return 1;
-    const PLACED placed = placeRow(table, cells, MODE::toTable);
+    std::string name;
+    if (!buildCells(table, descs.data(), static_cast<int>(descs.size()), MODE::toTable, hole, cells, name)) return 1;
+    const PLACED placed = placeRow(table, cells, name, MODE::toTable);
     if (placed.appended) copyText(hole->rowName, sizeof hole->rowName, cells[0]);
     fillRef(*ref, table, false);
     chooseRow(placed.row);
@@ -361,8 +363,10 @@ VIEW_LIST* addMeasuresToTables(VIEW_LIST* views) {
         (void)table.backupFiles();
         buildEntries(table);
         std::vector<std::string> cells;
-        (void)buildCells(table, key.descs.data(), static_cast<int>(key.descs.size()), MODE::toTables, key.hole, cells);
-        const PLACED placed = placeRow(table, cells, MODE::toTables);
+        std::string name;
+        (void)buildCells(table, key.descs.data(), static_cast<int>(key.descs.size()), MODE::toTables, key.hole, cells,
+                         name);
+        const PLACED placed = placeRow(table, cells, name, MODE::toTables);
         if (i + 1 == keys.size() || keys[i + 1].tableIndex != key.tableIndex) {
             fillRef(g_globals->configTarget, table, true);
             chooseRow(placed.row);
