@@ -109,6 +109,11 @@ struct POINT_LIST {
     double splitFarZ = 0;
     std::int32_t splitPartnerId = 0;
     std::uint8_t area576[10] = {};
+
+    // ---- form recognition's state of one run, not kept in the part (plugin/engine/hole_classes.h) ----
+    std::int16_t holeClass = 0;             // 0-6: from which side the hole is machined
+    std::int16_t classCount[7] = {};        // on a chain head: its members of each class
+    std::int16_t endSplitMode = 0;          // 0 none; 1 or 2: a fitted end to machine from the other side
 };
 
 // A host entity of a segment.

@@ -116,8 +116,9 @@ inline VIEW_LIST* addView(VIEW_LIST** head, int number) {
 
 inline OPE_LIST* addOpe(POINT_LIST* point, int seed, std::shared_ptr<PROCESS_OPE> copy) {
     auto* ope = new OPE_LIST();
-    fillBytes(ope->area2, sizeof ope->area2, seed);
-    fillBytes(ope->area468, sizeof ope->area468, seed + 1);
+    fillBytes(reinterpret_cast<std::uint8_t*>(ope->comment), sizeof ope->comment, seed);
+    fillBytes(reinterpret_cast<std::uint8_t*>(ope->toolName), sizeof ope->toolName, seed + 1);
+    fillBytes(ope->area767, sizeof ope->area767, seed + 2);
     ope->view = point->view;
     ope->point = point;
     ope->processOpe = std::move(copy);
