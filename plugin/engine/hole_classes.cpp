@@ -1,5 +1,5 @@
 // Hole classes: the side states of each chain member, the class matrix, and the reference point's choice of
-// side. A chain's members are its head and the holes linked behind it through chainNext.
+// side. A chain's members are its head and the holes linked behind it through nextEqual.
 #include "plugin/engine/hole_classes.h"
 
 #include <cmath>
@@ -73,7 +73,7 @@ void classifyChains(VIEW_LIST* tree, bool endSplits, bool (*isSimple)(const POIN
             if (single && !c.simple) c.singleFlipped = false;
             c.headAdapted = adaptedRow(*head) >= 0;
             for (std::int16_t& n : head->classCount) n = 0;
-            for (POINT_LIST* q = head; q; q = q->chainNext) {
+            for (POINT_LIST* q = head; q; q = q->nextEqual) {
                 q->holeClass = static_cast<std::int16_t>(holeClassOf(*q, c));
                 ++head->classCount[q->holeClass];
             }
@@ -91,7 +91,7 @@ void applyReferencePoint(VIEW_LIST* tree, const double point[3], int mode) {
                 head->descs[0].get<std::uint8_t>(cil_desc_layout::Through) == 0)
                 continue;
             const double depth = head->descs[0].get<double>(cil_desc_layout::L2);
-            for (POINT_LIST* q = head; q; q = q->chainNext) {
+            for (POINT_LIST* q = head; q; q = q->nextEqual) {
                 const double local[3] = {q->ptView[0], q->ptView[1], q->ptView[2] - depth};
                 double bottom[3];
                 mul_mat_vector(view->matrix, local, bottom);

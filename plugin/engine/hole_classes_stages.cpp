@@ -40,9 +40,9 @@ void dropUnreachableHoles(VIEW_LIST* tree) {
                 continue;
             }
             bool crashes = false;
-            for (const POINT_LIST* m = hole; m && !crashes; m = m->chainNext) crashes = m->crashInto != 0;
+            for (const POINT_LIST* m = hole; m && !crashes; m = m->nextEqual) crashes = m->crashInto != 0;
             if (!crashes) continue;
-            for (POINT_LIST* m = hole; m; m = m->chainNext) dropped.insert(m);
+            for (POINT_LIST* m = hole; m; m = m->nextEqual) dropped.insert(m);
         }
         for (POINT_LIST* hole = view->firstPoint; hole;) {
             POINT_LIST* next = hole->next;

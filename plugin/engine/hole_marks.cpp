@@ -82,7 +82,7 @@ std::uint32_t holeAxisLineId(const POINT_LIST& hole) {
 
 int highlightHole(POINT_LIST* hole, int mode, bool withLine, std::int32_t level) {
     if (!hole || (mode == 0 && level == 0)) return 0;
-    for (POINT_LIST* member = hole; member; member = member->chainNext) {
+    for (POINT_LIST* member = hole; member; member = member->nextEqual) {
         moveSegmentEntities(*member, mode, level);
         if (member != hole) continue;
         if (mode == 0) {

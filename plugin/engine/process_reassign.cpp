@@ -18,7 +18,7 @@ int moveHoleChainToOppView(POINT_LIST* hole) {
     VIEW_LIST* opposite = findOrCreateOppView(head, hole->view);
     if (!opposite) return -1;
     setWork<std::uint16_t>(*opposite, view_field::selected, 1);
-    for (POINT_LIST* member = hole; member; member = member->chainNext) {
+    for (POINT_LIST* member = hole; member; member = member->nextEqual) {
         if (member->view == opposite) continue;
         if (movePointToView(head, member->view, member) != 0) return -1;
         std::swap(member->hillT, member->hillB);

@@ -13,12 +13,11 @@ struct PLACE {
 
 PLACE placeOf(POINT_LIST& p, HOLE_STATE state) {
     switch (state) {
-    case HOLE_STATE::noMeasures: return {p.area302, 2};                               // 302
+    case HOLE_STATE::noMeasures: return {reinterpret_cast<std::uint8_t*>(&p.noMeasures), 2};   // 290
     case HOLE_STATE::chamferCheck: return {p.area314, 1};                             // 314
     case HOLE_STATE::depthChecked: return {p.area314 + 9, 1};                         // 323
     case HOLE_STATE::noProblem: return {p.area422, 1};                                // 422
-    case HOLE_STATE::provisionalRow:                                                  // 502
-        return {reinterpret_cast<std::uint8_t*>(p.measuresLine) + 77, 1};
+    case HOLE_STATE::provisionalRow: return {&p.provisionalRow, 1};                   // 296
     case HOLE_STATE::notAccessible: return {p.area560 + 3, 1};                        // 563
     case HOLE_STATE::toolMissing: return {p.area576, 4};                              // 576
     case HOLE_STATE::toolCreated: return {p.area576 + 4, 4};                          // 580
@@ -26,8 +25,7 @@ PLACE placeOf(POINT_LIST& p, HOLE_STATE state) {
     return {nullptr, 0};
 }
 
-static_assert(sizeof POINT_LIST::area302 >= 2 && sizeof POINT_LIST::area314 >= 10 &&
-              sizeof POINT_LIST::measuresLine == 78 && sizeof POINT_LIST::area560 == 4 &&
+static_assert(sizeof POINT_LIST::area314 >= 10 && sizeof POINT_LIST::area560 == 4 &&
               sizeof POINT_LIST::area576 >= 8);
 
 }  // namespace

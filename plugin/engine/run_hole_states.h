@@ -8,11 +8,11 @@
 #include "plugin/recognition/tree.h"
 
 enum class HOLE_STATE {
-    noMeasures,      // i16 at 302: measures had to be added for the hole (1)
+    noMeasures,      // i16 at 290 (POINT_LIST::noMeasures): measures had to be added for the hole (1)
     chamferCheck,    // u8 at 314
     depthChecked,    // u8 at 323
     noProblem,       // u8 at 422
-    provisionalRow,  // u8 at 502
+    provisionalRow,  // u8 at 296 (POINT_LIST::provisionalRow)
     notAccessible,   // u8 at 563
     toolMissing,     // i32 at 576, computed by the process tree
     toolCreated,     // i32 at 580, computed by the process tree

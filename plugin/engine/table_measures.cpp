@@ -17,6 +17,7 @@
 #include "plugin/core/text_fill.h"
 #include "plugin/core/text_section.h"
 #include "plugin/engine/hole_description.h"
+#include "plugin/engine/operation_hole_fields.h"
 #include "plugin/engine/services.h"
 #include "plugin/engine/table_matching.h"
 #include "plugin/recognition/segment_ends.h"
@@ -112,7 +113,7 @@ std::vector<CYL_LIST> segmentCopies(const POINT_LIST* hole) {
         copies.push_back(*c);
         copies.back().prev = copies.back().next = nullptr;
     }
-    if (hole->movedToOpposite) {
+    if (holeGet(*hole, hole_field::movedOpposite)) {
         std::reverse(copies.begin(), copies.end());
         for (CYL_LIST& c : copies) (void)flipCylinder(&c);
     }

@@ -72,8 +72,7 @@ struct POINT_LIST {
     std::uint8_t movedMark = 0;             // made by a view move; cleared by the last recognition stage
     POINT_LIST* deepSplitNext = nullptr;    // the hole split off this one for depth
     POINT_LIST* deepSplitPrev = nullptr;    // the hole this one was split off
-    std::uint8_t movedToOpposite = 0;       // its segments were moved, reversed and flipped into the opposite view
-    std::uint8_t area315[10] = {};
+    std::uint8_t area314[11] = {};
     std::uint8_t neckSplitted = 0;
     std::uint8_t twinSplitted = 0;
     std::uint8_t farSplitted = 0;

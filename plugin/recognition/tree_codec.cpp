@@ -170,8 +170,7 @@ void writePointImage(const POINT_LIST& p, const TREE_LINK_ID& linkId, ByteWriter
     o.put(p.movedMark);
     o.link(p.deepSplitNext);
     o.link(p.deepSplitPrev);
-    o.put(p.movedToOpposite);
-    o.bytes(p.area315);
+    o.bytes(p.area314);
     o.put(p.neckSplitted);
     o.put(p.twinSplitted);
     o.put(p.farSplitted);
@@ -240,8 +239,7 @@ IMAGE_STATUS readPointImage(const std::uint8_t* image, std::size_t size, POINT_L
     in.get(p.movedMark);
     in.link(l.deepSplitNext);
     in.link(l.deepSplitPrev);
-    in.get(p.movedToOpposite);
-    in.bytes(p.area315);
+    in.bytes(p.area314);
     in.get(p.neckSplitted);
     in.get(p.twinSplitted);
     in.get(p.farSplitted);

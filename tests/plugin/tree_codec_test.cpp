@@ -146,8 +146,7 @@ TEST(TreeImageLayout, PointFieldsSitAtTheirOffsets) {
     p.movedMark = 1;
     p.deepSplitNext = static_cast<POINT_LIST*>(t[3]);
     p.deepSplitPrev = static_cast<POINT_LIST*>(t[4]);
-    p.movedToOpposite = 1;
-    p.area315[8] = 0x23;   // the engine's byte at 323
+    p.area314[9] = 0x23;   // the engine's byte at 323
     p.neckSplitted = 1;
     p.twinSplitted = 2;
     p.farSplitted = 3;
@@ -207,7 +206,6 @@ TEST(TreeImageLayout, PointFieldsSitAtTheirOffsets) {
     EXPECT_EQ(image[305], 1);
     EXPECT_EQ(at<std::uint32_t>(image, 306), 103u);
     EXPECT_EQ(at<std::uint32_t>(image, 310), 104u);
-    EXPECT_EQ(image[314], 1);
     EXPECT_EQ(image[323], 0x23);
     EXPECT_EQ(image[325], 1);
     EXPECT_EQ(image[326], 2);

@@ -90,7 +90,7 @@ inline void chainHoles(POINT_LIST* head, std::initializer_list<POINT_LIST*> foll
     POINT_LIST* last = head;
     for (POINT_LIST* f : followers) {
         f->chainMember = 1;
-        last->chainNext = f;
+        last->nextEqual = f;
         last = f;
     }
     head->chainCount = static_cast<std::int32_t>(followers.size());
