@@ -124,7 +124,8 @@ std::vector<CYL_LIST> segmentCopies(const POINT_LIST* hole) {
     return copies;
 }
 
-// The index of the first table whose form the hole has, with the description; -1 none.
+// The index of the first table whose form the hole has, with the description; -1 none (the description
+// is then the one in the last table's terms, which the message shows).
 int matchingTable(const POINT_LIST* hole, LOADED& loaded, std::vector<CIL_DESC>& descs) {
     const std::vector<CYL_LIST> copies = segmentCopies(hole);
     if (copies.empty()) return -1;
@@ -135,7 +136,6 @@ int matchingTable(const POINT_LIST* hole, LOADED& loaded, std::vector<CIL_DESC>&
                              loaded.drillTable());
         if (tableMatchesShape(table, descs.data(), static_cast<int>(descs.size()), false)) return static_cast<int>(t);
     }
-    descs.clear();
     return -1;
 }
 
@@ -355,7 +355,8 @@ VIEW_LIST* addMeasuresToTables(VIEW_LIST* views) {
             key.hole = p;
             keys.push_back(std::move(key));
         }
-    std::sort(keys.begin(), keys.end(), [](const HOLE_KEY& a, const HOLE_KEY& b) { return compareHoleKey(a, b) < 0; });
+    std::stable_sort(keys.begin(), keys.end(),
+                     [](const HOLE_KEY& a, const HOLE_KEY& b) { return compareHoleKey(a, b) < 0; });
 
     for (std::size_t i = 0; i < keys.size(); ++i) {
         const HOLE_KEY& key = keys[i];
