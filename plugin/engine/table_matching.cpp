@@ -60,7 +60,7 @@ bool threadCellFits(const CTabColsDesc& table, int row, const TAB_CIL_ENTRY& ent
     if (g_globals->settings.forceTapping == 0) return fits;
     double nominal = 0, pitch = 0, drilled = 0, safety = 0;
     std::int16_t kind = 0;
-    if (findThreadRow(cell, -1, &nominal, &pitch, &drilled, &safety, &kind, nullptr) != 0) return fits;
+    if (findThreadRow(cell, -1, &nominal, &pitch, &drilled, &safety, &kind, nullptr) == 0) return fits;
     const double D = d.get<double>(cd::D), tol = table.diameterTolerance;
     fits = fits || std::fabs(D - nominal) <= nominal * tol || std::fabs(D - drilled) <= drilled * tol;
     if (fits) {
