@@ -124,6 +124,8 @@ int assignTableToHole(POINT_LIST*& holeRef, std::vector<CTabColsDesc>& tables, i
                    hole->ptUniv[0], hole->ptUniv[1], hole->ptUniv[2],
                    first && first->entCount > 0 ? static_cast<long>(first->ents[0].id) : 0L);
     resetHole(*hole);
+    // A hole too long to describe would match the tables of no cylinders: it is refused (the log tells).
+    if (!first || countCyls(hole) > kMaxCilDescs) return static_cast<int>(describeHole(first, 0, 0, 0, nullptr).size());
     CTabColsDesc* drill =
         drillIndex >= 0 && static_cast<std::size_t>(drillIndex) < tables.size() ? &tables[static_cast<std::size_t>(drillIndex)] : nullptr;
 

@@ -112,7 +112,7 @@ bool near(double a, double b, double tol) { return std::fabs(a - b) <= tol; }
 }  // namespace
 
 int tableMatchesShape(const CTabColsDesc& table, const CIL_DESC* descs, int count, bool threadSwitch) {
-    if (table.tableClass == kTableNamed || table.cilEntryCount != count ||
+    if (count < 1 || table.tableClass == kTableNamed || table.cilEntryCount != count ||
         table.cilEntries.size() < static_cast<std::size_t>(std::max(count, 0)))
         return 0;
     for (int i = 0; i < count; ++i) {

@@ -125,7 +125,7 @@ TEST_F(TableAssignmentTest, RecognisedHolesGetTheTableAndRowOfTheShippedLibrary)
     g_globals->viewsTree = nullptr;
 }
 
-TEST_F(TableAssignmentTest, TheLogTracesTheSearchAndAssigningAgainReplacesTheDescription) {
+TEST_F(TableAssignmentTest, TheLogTracesTheSearchAssigningAgainReplacesTheDescriptionAndLongHolesAreRefused) {
     recognise({down("b", 20, 20).cylinder(8, 15).tip(118)});
     POINT_LIST* hole = holeAt(20, 20);
     ASSERT_NE(hole, nullptr);
@@ -141,6 +141,23 @@ TEST_F(TableAssignmentTest, TheLogTracesTheSearchAndAssigningAgainReplacesTheDes
     ASSERT_NE(hole->descs, nullptr);
     EXPECT_EQ(hole->descCount, 1);
     EXPECT_EQ(cilValues(hole->descs[0]).TipTool, 1);
+
+    // A hole of 26 segments is refused: result 0, no table, no description, no row added anywhere.
+    std::vector<CYL_LIST> segs(26);
+    for (std::size_t i = 0; i < segs.size(); ++i) {
+        segs[i].rSup = segs[i].rInf = i % 2 ? 4 : 5;
+        segs[i].zSup = -static_cast<double>(i), segs[i].zInf = -static_cast<double>(i + 1);
+        if (i) segs[i - 1].next = &segs[i], segs[i].prev = &segs[i - 1];
+    }
+    POINT_LIST longHole;
+    longHole.firstCyl = &segs[0];
+    POINT_LIST* longPtr = &longHole;
+    const std::string refused = assignLogged(longPtr, &result);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(longHole.tableIndex, -1);
+    EXPECT_EQ(longHole.descs, nullptr);
+    EXPECT_NE(refused.find("   Agujero de mas de 25 segmentos: no se describe\n"), std::string::npos) << refused;
+    longHole.firstCyl = nullptr;
 }
 
 TEST_F(TableAssignmentTest, AMatchingDrillSizeTableIsGivenUpAndTakesNoProvisionalRow) {
