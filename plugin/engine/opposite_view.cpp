@@ -133,6 +133,10 @@ POINT_LIST* takeOver(POINT_LIST& hole, VIEW_LIST* opp) {
     if (moved->firstCyl) {
         moved->firstCyl->prev = nullptr;
         rehomeChain(moved, opp, moved->firstCyl);
+    } else {
+        for (int i = 0; i < 3; ++i)
+            moved->ptView[i] = opp->matrix[i][0] * moved->ptUniv[0] + opp->matrix[i][1] * moved->ptUniv[1] +
+                               opp->matrix[i][2] * moved->ptUniv[2];
     }
     appendPointToView(opp, moved);
     return moved;

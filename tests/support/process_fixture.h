@@ -80,6 +80,24 @@ struct TEST_VIEW {
         for (std::size_t i = 0; i < cils.size(); ++i) p->descs[i] = cilDesc(cils[i]);
         p->tableIndex = -1;
         p->rowIndex = -1;
+        // A cylinder segment per record, top down.
+        CYL_LIST* above = nullptr;
+        for (const CIL& c : cils) {
+            CYL_LIST* s = allocCylList();
+            s->cUniv[0] = x;
+            s->cUniv[1] = y;
+            s->cUniv[2] = c.zTop;
+            for (int i = 0; i < 3; ++i) s->matrix[i][i] = 1;
+            s->viewNumber = static_cast<std::uint16_t>(view->viewNumber);
+            s->zSup = c.zTop;
+            s->zInf = c.zBottom;
+            s->rSup = s->rInf = c.D / 2;
+            s->bottomFlat = c.flat;
+            s->prev = above;
+            (above ? above->next : p->firstCyl) = s;
+            above = s;
+            ++p->cylCount;
+        }
         POINT_LIST* last = view->firstPoint;
         while (last && last->next) last = last->next;
         p->prev = last;
