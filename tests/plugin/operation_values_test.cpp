@@ -208,6 +208,27 @@ TEST_F(OperationValues, TheHoleShapeChangesTheTool) {
     }
 }
 
+TEST_F(OperationValues, AMissingNamedToolAsksAndCancelStopsTheHole) {
+    CTabColsDesc table;
+    table.cilEntries.resize(1);
+    table.cilEntries[0].cil = cilDesc({.D = 10, .zTop = 0, .zBottom = -5});
+    PROCESS_OPE def = definition({10});
+    opeSet<std::int16_t>(def, process_ope::toolDiamAssoc, 2);
+    // No name: asked, OK; the empty name is not in the library: asked, Cancel.
+    expectMessage();
+    script().answer(plat::IDCANCEL);
+    EXPECT_EQ(setProcessToolValues(table, {"R1"}, 1, &def), -1);
+    expectScriptPlayed();
+    // A name not in the library, OK: the definition goes on with its stored values.
+    setOpeText(def, process_ope::toolName, "NO SUCH TOOL");
+    opeSet(def, process_ope::toolDiam, 6.0);
+    expectMessage();
+    EXPECT_EQ(setProcessToolValues(table, {"R1"}, 1, &def), 0);
+    expectScriptPlayed();
+    EXPECT_DOUBLE_EQ(opeGet(def, C::calcToolDiam), 6);
+    EXPECT_EQ(opeGet(def, C::diamSource), kDiamFromCylinder);
+}
+
 TEST_F(OperationValues, InterferenceSectionEndsBelowAThroughHoleByItsExit) {
     CTabColsDesc table;
     table.cilEntries.resize(2);
