@@ -98,7 +98,7 @@ bool maxToolDepth(CTabColsDesc& drillTable, double diameter, double* depth) {
 }
 
 int limitOperationDepth(POINT_LIST& hole, OPE_LIST& op, double L, int strategy) {
-    holeSet<std::uint8_t>(hole, hole_field::depthChecked, 1);
+    hole.depthChecked = 1;
     const double D = op.toolDiam;
     const double depth = op.zSup - op.zInf;
     const PRM_SETTINGS& s = g_globals->settings;

@@ -167,9 +167,9 @@ void buildOperationWhyText(POINT_LIST& hole, const std::string& rowText) {
     text += format(" - %s", fieldText(hole.processName).c_str());
     if (hole.chainMember || hole.nextEqual) text += uiText("drillOperationWhy", 10);
     if (holeGet(hole, hole_field::furtherMark) && hole.tableIndex < 0) text += uiText("treeProcessDlg", 104);
-    if (holeGet(hole, hole_field::chamferCheck)) text += uiText("treeProcessDlg", 102);
+    if (hole.chamferCheck) text += uiText("treeProcessDlg", 102);
     if (holeGet(hole, hole_field::geometryProblem)) text += uiText("treeProcessDlg", 103);
-    if (const int value = holeGet(hole, hole_field::notAccessible)) {
+    if (const int value = hole.notAccessible) {
         text += fillText(uiText("treeProcessDlg", 107), {long{value}});
     }
     setWorkText(hole, hole_field::whyText, hole_field::kWhyTextSize, text);

@@ -16,8 +16,8 @@ struct FIELD {
     std::size_t at;
 };
 constexpr std::size_t whyText = 78, kWhyTextSize = 72;       // in area2
-constexpr FIELD<std::uint8_t> depthChecked{314}, chamferCheck{315}, notAccessible{316}, geometryProblem{317},
-    furtherMark{318}, splitByDepth{319}, simplified{320}, movedOpposite{321};
+constexpr FIELD<std::uint8_t> geometryProblem{315}, furtherMark{316}, splitByDepth{317}, simplified{318},
+    movedOpposite{319};
 constexpr FIELD<std::uint16_t> reprocessed{328}, memberReprocessed{330};
 constexpr FIELD<std::int16_t> formState{332};
 static_assert(point_field::description + point_field::kDescriptionSize <= whyText);
@@ -31,7 +31,7 @@ inline std::uint8_t* holeWorkBytes(POINT_LIST& p, std::size_t at, std::size_t n)
         std::uint8_t* bytes;
         std::size_t size;
     };
-    const AREA areas[] = {{2, p.area2, sizeof p.area2}, {314, p.area314, sizeof p.area314},
+    const AREA areas[] = {{2, p.area2, sizeof p.area2}, {315, p.area315, sizeof p.area315},
                           {328, p.area328, sizeof p.area328}};
     for (const AREA& a : areas)
         if (at >= a.at && at + n <= a.at + a.size) return a.bytes + (at - a.at);

@@ -50,7 +50,6 @@ std::int16_t runProcessDialog(std::uint32_t*, std::int16_t*, std::int16_t preset
 
 void blankMarkerEnt() {}
 void unblankMarkerEnt() {}
-void drawHoleLabels(VIEW_LIST*, long, std::int16_t) {}
 
 namespace {
 constexpr std::size_t kDescDiameter = 2, kDescZTop = 10, kDescZBottom = 18;

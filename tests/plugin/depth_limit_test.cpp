@@ -59,7 +59,7 @@ TEST_F(DepthLimit, StrategiesOfATooDeepDrill) {
         const double bottom = operations(*h)[1]->zInf;
         ASSERT_LT(bottom, -11.9);
         ASSERT_EQ(divide(*h), 0) << c.what;
-        EXPECT_EQ(holeGet(*h, hole_field::depthChecked), 1) << c.what;
+        EXPECT_EQ(h->depthChecked, 1) << c.what;
         EXPECT_EQ(v.view->next, nullptr) << c.what << ": nothing made on the other side";
         const auto ops = operations(*h);
         ASSERT_EQ(ops.size(), c.ops.size()) << c.what;
@@ -92,7 +92,7 @@ TEST_F(DepthLimit, SplitInTwoKeepsAtLeastOneDiameterBelow) {
     // Deeper than allowed by less than 0.1 D: one operation still.
     limitOperationDepth(*h, drill, 12 - 0.4, kSplitInTwo);
     EXPECT_EQ(operations(*h).size(), 2u);
-    EXPECT_EQ(holeGet(*h, hole_field::depthChecked), 1);
+    EXPECT_EQ(h->depthChecked, 1);
     // By half a diameter: the second operation cuts one diameter.
     limitOperationDepth(*h, drill, 12 - 2.5, kSplitInTwo);
     const auto ops = operations(*h);

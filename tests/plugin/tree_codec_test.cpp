@@ -146,7 +146,8 @@ TEST(TreeImageLayout, PointFieldsSitAtTheirOffsets) {
     p.movedMark = 1;
     p.deepSplitNext = static_cast<POINT_LIST*>(t[3]);
     p.deepSplitPrev = static_cast<POINT_LIST*>(t[4]);
-    p.area314[9] = 0x23;   // the engine's byte at 323
+    p.chamferCheck = 1;
+    p.depthChecked = 0x23;
     p.neckSplitted = 1;
     p.twinSplitted = 2;
     p.farSplitted = 3;
@@ -166,7 +167,7 @@ TEST(TreeImageLayout, PointFieldsSitAtTheirOffsets) {
     p.next = static_cast<POINT_LIST*>(t[8]);
     p.crashTopZ = 8.5;
     p.reamSplitted = 1;
-    p.area422[0] = 1;
+    p.noProblem = 1;
     p.tableIndex = -1;
     std::strcpy(p.rowName, "12 x 30");
     std::strcpy(p.processName, "DRILL 12");
@@ -176,7 +177,10 @@ TEST(TreeImageLayout, PointFieldsSitAtTheirOffsets) {
     p.reamSavedZInf = -9.5;
     p.splitFarZ = -4.5;
     p.splitPartnerId = 79;
-    p.area576[9] = 0x5F;
+    p.notAccessible = 1;
+    p.toolMissing = 5;
+    p.toolCreated = 6;
+    p.area584[1] = 0x5F;
 
     const Bytes image = pointImage(p, t.ids());
     ASSERT_EQ(image.size(), 586u);
@@ -196,16 +200,16 @@ TEST(TreeImageLayout, PointFieldsSitAtTheirOffsets) {
     EXPECT_EQ(at<std::uint32_t>(image, 298), 102u);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&image[256])), "Counterbored");
     EXPECT_EQ(at<std::int16_t>(image, 288), 4);
-    EXPECT_EQ(at<std::int16_t>(image, 290), 1);
+    EXPECT_EQ(at<std::uint16_t>(image, 290), 0x0102);
     EXPECT_EQ(at<std::int16_t>(image, 292), -1);
     EXPECT_EQ(at<std::int16_t>(image, 294), -1);
     EXPECT_EQ(image[296], 1);
     EXPECT_EQ(image[297], 1);
-    EXPECT_EQ(image[302], 1);
-    EXPECT_EQ(at<std::uint16_t>(image, 303), 0x0102);
+    EXPECT_EQ(at<std::int16_t>(image, 302), 1);
     EXPECT_EQ(image[305], 1);
     EXPECT_EQ(at<std::uint32_t>(image, 306), 103u);
     EXPECT_EQ(at<std::uint32_t>(image, 310), 104u);
+    EXPECT_EQ(image[314], 1);
     EXPECT_EQ(image[323], 0x23);
     EXPECT_EQ(image[325], 1);
     EXPECT_EQ(image[326], 2);
@@ -229,13 +233,17 @@ TEST(TreeImageLayout, PointFieldsSitAtTheirOffsets) {
     EXPECT_EQ(image[422], 1);
     EXPECT_EQ(at<std::int16_t>(image, 423), -1);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&image[425])), "12 x 30");
+    EXPECT_EQ(image[502], 1);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&image[503])), "DRILL 12");
     EXPECT_EQ(at<std::int32_t>(image, 545), 78);
     EXPECT_EQ(image[550], 1);
     EXPECT_EQ(image[551], 1);
     EXPECT_EQ(at<double>(image, 552), -9.5);
+    EXPECT_EQ(image[563], 1);
     EXPECT_EQ(at<double>(image, 564), -4.5);
     EXPECT_EQ(at<std::int32_t>(image, 572), 79);
+    EXPECT_EQ(at<std::int32_t>(image, 576), 5);
+    EXPECT_EQ(at<std::int32_t>(image, 580), 6);
     EXPECT_EQ(image[585], 0x5F);
 }
 
