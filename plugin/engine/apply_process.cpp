@@ -11,7 +11,7 @@
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/operation_values.h"
 #include "plugin/recognition/tree.h"
-#include "plugin/tables/form_cells.h"
+#include "plugin/core/text_fill.h"
 
 namespace {
 
@@ -116,7 +116,7 @@ int applyProcessToHole(CTabColsDesc* tables, int tableCount, POINT_LIST& hole, i
     const std::string processName = fieldText(hole.processName);
     const int count = t.readProcess(processName, defs.data());
     if (count < 0) {
-        plat::messageBox(nullptr, withArguments(errorMessage(kMsgNoProcess), {t.name, processName}),
+        plat::messageBox(nullptr, fillText(errorMessage(kMsgNoProcess), {t.name, processName}),
                          errorMessage(kCaption), plat::MB_OK);
         return -2;
     }
