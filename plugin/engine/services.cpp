@@ -50,27 +50,16 @@ std::int16_t runProcessDialog(std::uint32_t*, std::int16_t*, std::int16_t preset
 
 void blankMarkerEnt() {}
 void unblankMarkerEnt() {}
-void drawHoleLabels(VIEW_LIST*, long, std::int16_t) {}
 
 namespace {
-constexpr std::size_t kOpeType = 337, kOpeToolDiameter = 349;
 constexpr std::size_t kDescDiameter = 2, kDescZTop = 10, kDescZBottom = 18;
-static_assert(kOpeType >= 337 && kOpeToolDiameter + sizeof(double) <= 337 + sizeof(OPE_LIST::area337));
 }  // namespace
 
-std::uint32_t opeOperationType(const OPE_LIST& ope) {
-    std::uint32_t type = 0;
-    getField(ope.area337, kOpeType - 337, type);
-    return type;
-}
-double opeToolDiameter(const OPE_LIST& ope) {
-    double diameter = 0;
-    getField(ope.area337, kOpeToolDiameter - 337, diameter);
-    return diameter;
-}
+std::uint32_t opeOperationType(const OPE_LIST& ope) { return ope.toolType; }
+double opeToolDiameter(const OPE_LIST& ope) { return ope.toolDiam; }
 void setOpeTool(OPE_LIST& ope, std::uint32_t type, double diameter) {
-    putField(ope.area337, kOpeType - 337, type);
-    putField(ope.area337, kOpeToolDiameter - 337, diameter);
+    ope.toolType = type;
+    ope.toolDiam = diameter;
 }
 double cilDescDiameter(const CIL_DESC& desc) { return desc.get<double>(kDescDiameter); }
 double cilDescZTop(const CIL_DESC& desc) { return desc.get<double>(kDescZTop); }

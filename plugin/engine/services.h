@@ -87,6 +87,7 @@ int selectEntWithMask(ent* entity, std::uint32_t type, std::int16_t menuMode, co
 void blankMarkerEnt();
 void unblankMarkerEnt();
 struct VIEW_LIST;
+// The hole labels (hole_marks.cpp).
 void drawHoleLabels(VIEW_LIST* tree, long level, std::int16_t mode);
 
 int undoGroupOperations(std::uint32_t groupId);
