@@ -16,6 +16,7 @@
 
 #include "plugin/core/globals.h"
 #include "plugin/recognition/tree.h"
+#include "plugin/tooling/equal_holes.h"
 #include "plugin/tooling/nearest_index.h"
 #include "plugin/tooling/walk_states.h"
 
@@ -319,4 +320,17 @@ int orderGroupHoles(VIEW_LIST* views) {
         }
     }
     return 0;
+}
+
+std::int32_t appendChainPoints(std::vector<PATH_ELEMENT>& elements, POINT_LIST* chain, double value,
+                               const POINT_LIST* only) {
+    forEachEqualHole(chain, [&](POINT_LIST& hole) {
+        if (!hole.selected2 || (only && &hole != only)) return;
+        PATH_ELEMENT element;
+        std::copy_n(hole.ptView, 3, element.point);
+        element.record = &hole;
+        element.value = value;
+        elements.push_back(element);
+    });
+    return static_cast<std::int32_t>(elements.size());
 }
