@@ -7,8 +7,8 @@
 
 namespace {
 constexpr std::size_t kShards = 64;
-// About this many recorded states per hole whatever the count: walks record every count / 64 steps.
-constexpr std::int32_t kRecordsPerWalk = 64;
+// About this many recorded states per walk whatever the count: a walk records every count / 16 steps.
+constexpr std::int32_t kRecordsPerWalk = 16;
 constexpr std::int32_t kFewestSteps = 8;
 constexpr std::size_t kMostSlotsPerShard = 16384;   // 32 MiB in all
 }  // namespace
@@ -18,7 +18,7 @@ CWalkStates::CWalkStates(std::int32_t count) : shards_(kShards) {
     std::mt19937_64 random(0x9e3779b97f4a7c15ULL);
     holeKeys_.resize(2 * static_cast<std::size_t>(std::max(count, 0)));
     for (std::uint64_t& k : holeKeys_) k = random();
-    // Walks stop at about two thirds of the steps of all starts on average: room for each recording once.
+    // Room for every walk to record all its states once (they stop at about two thirds on average).
     const std::size_t expected = static_cast<std::size_t>(std::max(count, 1)) * count / every_;
     std::size_t perShard = 16;
     while (perShard * kShards < expected && perShard < kMostSlotsPerShard) perShard *= 2;
