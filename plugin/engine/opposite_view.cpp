@@ -2,14 +2,11 @@
 #include "plugin/engine/opposite_view.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdlib>
-#include <numbers>
+#include <cstdio>
 #include <utility>
 #include <vector>
 
 #include "plugin/core/globals.h"
-#include "plugin/core/utilities.h"
 #include "plugin/engine/apply_process.h"
 #include "plugin/engine/hole_description.h"
 #include "plugin/engine/operation_hole_fields.h"
@@ -19,7 +16,6 @@
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/segment_ends.h"
 #include "plugin/recognition/tree.h"
-#include "plugin/tables/form_cells.h"
 
 namespace {
 
