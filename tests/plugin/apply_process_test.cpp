@@ -11,6 +11,7 @@
 #include "plugin/engine/table_matching.h"
 #include "plugin/tables/services.h"
 #include "support/hole_tables_fixture.h"
+#include "support/process_fixture.h"
 
 namespace {
 
@@ -26,10 +27,7 @@ class ApplyProcessOnParts : public HoleTablesFixture {
 protected:
     void SetUp() override {
         HoleTablesFixture::SetUp();
-        PRM_SETTINGS& s = g_globals->settings;
-        // Holes one wider than their tools, so that a tool of the hole's own size runs free along its wall.
-        s.allowOversizeTools = 1;
-        s.oversizeLimit = 0.01;
+        letToolsFitTheirHoles(g_globals->settings);
         loadAllTables(tables, &drillIndex);
         ASSERT_GE(drillIndex, 0);
     }
