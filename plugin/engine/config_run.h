@@ -7,3 +7,6 @@
 class CConfigProcess;
 
 void runEditorPass(CConfigProcess& dialog);
+
+// Deletes the form preview's and the trial marker's entities and empties their list.
+void deletePreviewEntities();

@@ -5,16 +5,8 @@
 #include <string>
 
 #include "platform/ui/dialog.h"
+#include "plugin/engine/table_measures.h"
 #include "plugin/tables/process_ope.h"
-
-struct TABLE_FILE_REF {
-    char tabPath[1024] = {};
-    char txtPath[1024] = {};
-    char tableName[32] = {};
-    char processName[50] = {};
-    std::int64_t fileTime = 0;
-    std::uint8_t flag = 0;
-};
 
 class CDlgPointsList {
 public:
