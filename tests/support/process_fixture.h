@@ -107,6 +107,13 @@ struct TEST_VIEW {
     }
 };
 
+// Holes a little wider than their tools, so that a tool of the hole's own size runs free along its wall
+// (the tool outline's contact tolerance counts a tool exactly the hole's size as touching it).
+inline void letToolsFitTheirHoles(PRM_SETTINGS& s) {
+    s.allowOversizeTools = 1;
+    s.oversizeLimit = 0.01;
+}
+
 class ProcessFixture : public TablesFixture {
 protected:
     void SetUp() override {
@@ -118,9 +125,7 @@ protected:
         s.minDrawnTipAngle = 116;
         s.maxDrawnTipAngle = 136;
         s.breakthroughLength = 1;
-        // Holes one wider than their tools, so that a tool of the hole's own size runs free along its wall.
-        s.allowOversizeTools = 1;
-        s.oversizeLimit = 0.01;
+        letToolsFitTheirHoles(s);
         loadTables();
     }
     void loadTables() {
