@@ -144,6 +144,8 @@ int recognizeForms(VIEW_LIST*& tree, CProgressBox* progress) {
     if (blindBlockedBottoms(tree, run) != 0) return -1;
     dumpTree(tree, "28_CylsOutCrashBtm.txt");
     (void)progress->step();
+    if (splitLongGaps(tree, run) != 0) return -1;
+    dumpTree(tree, "29_CylsSplitGapSpace.txt");
     if (limitDepths(tree, run) != 0) return -1;
     if (s.intelligentProcess != 0) adaptCentreAndChamfer(tree);
     dropUnreachableHoles(tree);

@@ -54,6 +54,10 @@ void applyReferencePoint(VIEW_LIST* tree, const double point[3], int mode);
 int actOnClasses(VIEW_LIST* tree, FORM_RUN& run);
 // OutCrashBtm: a through hole whose drill would reach what blocks its bottom is made blind above it.
 int blindBlockedBottoms(VIEW_LIST* tree, FORM_RUN& run);
+// SplitGapSpace: a one-cylinder through hole with a gap between two of its segments longer than "ProcessMach"
+// 26 diameters is drilled from both sides, the part below the gap from the opposite view; its chain follows.
+// 0; -1 when a split could not be made.
+int splitLongGaps(VIEW_LIST* tree, FORM_RUN& run);
 // The depth limit of every head hole not yet checked. 0; -1 when a split could not be made.
 int limitDepths(VIEW_LIST* tree, FORM_RUN& run);
 // The centre drills and chamfer tools of holes marked for a chamfer check take the hole's measures; the mark

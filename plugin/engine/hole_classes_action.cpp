@@ -212,6 +212,88 @@ int blindBlockedBottoms(VIEW_LIST* tree, FORM_RUN& run) {
     return 0;
 }
 
+namespace {
+
+// The segment above the longest gap between two consecutive segments of the hole, and the gap.
+CYL_LIST* segmentAboveLongestGap(const POINT_LIST& hole, double* gap) {
+    CYL_LIST* above = nullptr;
+    *gap = 0;
+    for (CYL_LIST* c = hole.firstCyl; c && c->next; c = c->next)
+        if (c->zInf - c->next->zSup > *gap) {
+            *gap = c->zInf - c->next->zSup;
+            above = c;
+        }
+    return above;
+}
+
+// The place of the segment in the hole's chain, from 0; -1 when it is not there.
+int segmentPlace(const POINT_LIST& hole, const CYL_LIST* segment) {
+    int place = 0;
+    for (const CYL_LIST* c = hole.firstCyl; c; c = c->next, ++place)
+        if (c == segment) return place;
+    return -1;
+}
+
+CYL_LIST* segmentAt(const POINT_LIST& hole, int place) {
+    CYL_LIST* c = hole.firstCyl;
+    while (c && place-- > 0) c = c->next;
+    return c;
+}
+
+bool splitOff(const POINT_LIST* p) { return !p || p == moveFailed(); }
+
+}  // namespace
+
+int splitLongGaps(VIEW_LIST* tree, FORM_RUN& run) {
+    const PRM_SETTINGS& s = g_globals->settings;
+    if (s.drillFromBothFaces == 0) return 0;
+    std::vector<std::pair<VIEW_LIST*, POINT_LIST*>> heads;
+    for (VIEW_LIST* view = tree; view; view = view->next) {
+        if (isOppositeDirAllowed(view->matrix[2]) == 0) continue;
+        for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next)
+            if (!hole->chainMember && !splitAlready(*hole) && hole->descCount == 1 && hole->descs &&
+                hole->descs[0].get<std::uint8_t>(L::Through) && hole->tableName[0])
+                heads.emplace_back(view, hole);
+    }
+    for (auto& [view, hole] : heads) {
+        double gap = 0;
+        CYL_LIST* above = segmentAboveLongestGap(*hole, &gap);
+        if (!above || !(gap > s.openSpaceFactor * hole->descs[0].get<double>(L::D))) continue;
+        bool crashes = false;
+        for (const POINT_LIST* m = hole; m; m = m->nextEqual) crashes = crashes || m->crashTop || m->crashBottom;
+        if (crashes) continue;
+        const int place = segmentPlace(*hole, above);
+        std::vector<POINT_LIST*> followers;
+        for (POINT_LIST* m = hole->nextEqual; m; m = m->nextEqual) followers.push_back(m);
+        POINT_LIST* lower = splitPointToOppView(tree, view, hole, above);
+        if (splitOff(lower)) return -1;
+        (void)copyHoleProcess(*hole, *lower);
+        CIL_DESC& low = lower->descs[0];
+        low.set<double>(L::zTop, lower->ptView[2]);
+        low.set<double>(L::zBottom, lastCyl(lower)->zInf);
+        low.set<std::uint8_t>(L::topChamfer, 0);
+        holeSet<std::uint16_t>(*lower, hole_field::reprocessed, 1);
+        clearOperations(*lower);
+        if (applyProcess(*lower, run) != 0) return -1;
+        hole->descs[0].set<double>(L::zBottom, lastCyl(hole)->zInf);
+        clearOperations(*hole);
+        if (applyProcess(*hole, run) != 0) return -1;
+        // The followers are cut at the same place; their lower parts follow the new hole.
+        POINT_LIST* last = lower;
+        for (POINT_LIST* m : followers) {
+            CYL_LIST* cut = segmentAt(*m, place);
+            POINT_LIST* part = cut ? splitPointToOppView(tree, m->view, m, cut) : nullptr;
+            if (part == moveFailed()) return -1;
+            if (!part) continue;
+            part->chainMember = 1;
+            last->nextEqual = part;
+            last = part;
+            ++lower->chainCount;
+        }
+    }
+    return 0;
+}
+
 int limitDepths(VIEW_LIST* tree, FORM_RUN& run) {
     std::vector<POINT_LIST*> heads;
     for (VIEW_LIST* view = tree; view; view = view->next)

@@ -101,4 +101,44 @@ TEST_F(HoleClassesAction, ABlockedThroughHoleIsMadeBlindAboveWhatBlocksIt) {
     }
 }
 
+TEST_F(HoleClassesAction, ALongGapIsDrilledFromBothSidesWithTheChainFollowing) {
+    struct Case {
+        std::int16_t bothFaces;
+        double factor;
+        bool split;
+    };
+    // The gap is 20 long on a 6 mm hole.
+    const Case cases[] = {{1, 2, true}, {1, 4, false}, {0, 2, false}};
+    for (const Case& c : cases) {
+        g_globals->settings.drillFromBothFaces = c.bothFaces;
+        g_globals->settings.openSpaceFactor = c.factor;
+        freeViewsTree(head);
+        head = nullptr;
+        VIEW_LIST* top = addView(head, 1);
+        POINT_LIST* h = addHole(top, 0, 0, {{3, 0, 3, -5}, {3, -25, 3, -30}});
+        POINT_LIST* f = addHole(top, 20, 0, {{3, 0, 3, -5}, {3, -25, 3, -30}});
+        chainHoles(h, {f});
+        h->descCount = 1;
+        h->descs = allocCilDescs(1);
+        h->descs[0].set<std::uint8_t>(L::Through, 1);
+        h->descs[0].set<double>(L::D, 6.0);
+        h->descs[0].set<double>(L::zBottom, -30.0);
+        std::snprintf(h->tableName, sizeof h->tableName, "Through");
+        ASSERT_EQ(splitLongGaps(head, run), 0);
+        EXPECT_EQ(countViews(head), c.split ? 2 : 1);
+        EXPECT_EQ(countCyls(h), c.split ? 1 : 2);
+        EXPECT_EQ(countCyls(f), c.split ? 1 : 2);
+        EXPECT_DOUBLE_EQ(h->descs[0].get<double>(L::zBottom), c.split ? -5.0 : -30.0);
+        if (!c.split) continue;
+        const std::vector<POINT_LIST*> lower = chain(top->next->firstPoint);
+        ASSERT_EQ(lower.size(), 2u);
+        EXPECT_EQ(lower[0]->chainCount, 1);
+        EXPECT_EQ(lower[1]->chainMember, 1);
+        // Seen from below, the lower part runs from 30 up to 25.
+        ASSERT_NE(lower[0]->descs, nullptr);
+        EXPECT_NEAR(lower[0]->descs[0].get<double>(L::zTop), 30, 1e-9);
+        EXPECT_NEAR(lower[0]->descs[0].get<double>(L::zBottom), 25, 1e-9);
+    }
+}
+
 }  // namespace
