@@ -108,7 +108,7 @@ bool extendNeckPartner(POINT_LIST* m, const std::unordered_map<std::int32_t, POI
 
 // One chain head of the view: its members regrouped by class and each group put in its place.
 int actOnChain(POINT_LIST* head, VIEW_LIST* tree, VIEW_LIST* view, bool notOpposite, bool notSelected,
-               const std::unordered_map<std::int32_t, POINT_LIST*>& byId, FORM_RUN& run) {
+               std::unordered_map<std::int32_t, POINT_LIST*>& byId, FORM_RUN& run) {
     const CYL_LIST* top = head->firstCyl;
     processLogLine("\n--------------------------------------------------\nPunto cUniv %.3f %.3f %.3f (entId=%li)\n",
                    head->ptUniv[0], head->ptUniv[1], head->ptUniv[2],
@@ -156,7 +156,11 @@ int actOnChain(POINT_LIST* head, VIEW_LIST* tree, VIEW_LIST* view, bool notOppos
         appendGroup(view, kept);
         if (applyProcess(*kept.front(), run) != 0) return -1;
     }
-    for (POINT_LIST* m : emptied) freePointList(m);
+    // A record that goes is no longer anyone's neck partner (a moved hole's new record has a new id).
+    for (POINT_LIST* m : emptied) {
+        if (auto it = byId.find(m->id); it != byId.end() && it->second == m) byId.erase(it);
+        freePointList(m);
+    }
     return 0;
 }
 
