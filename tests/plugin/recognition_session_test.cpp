@@ -180,4 +180,25 @@ TEST_F(RecogSessionTest, WithoutHolesTheUserIsToldWhatTheLimitsLeftOutAndNoTreeF
     }
 }
 
+TEST_F(RecogSessionTest, TheRunsLogsAndDumpsAreWrittenOnlyWithTheDebugSwitch) {
+    storePart(PartBuilder::block({40, 40, 12}).hole(throughHole("a", {10, 10, 12}, kDown, 6)));
+    load();
+    executeOnce();   // the plug-in clears the switch at every invocation
+    const std::string work = g_globals->tmpDir;
+    for (const char* name : {"25_Process.txt", "23_Tools.txt", "26_CylsOpaque.txt", "_RawViewsAfter.txt"})
+        EXPECT_FALSE(plat::readFile(work + "/" + name)) << name;
+
+    // With the switch on, the process log holds the run's trace and is closed when the run ends.
+    g_globals->debugDumps = 1;
+    script().click(kSummary, plat::IDOK);
+    std::uint32_t flags = 0;
+    EXPECT_EQ(runRecognition(&flags), 1);
+    EXPECT_EQ(g_globals->processLog, nullptr);
+    const auto log = plat::readFile(work + "/25_Process.txt");
+    ASSERT_TRUE(log);
+    EXPECT_NE(log->find("Reconocimiento de Formas"), std::string::npos);
+    EXPECT_TRUE(plat::readFile(work + "/23_Tools.txt"));
+    g_globals->debugDumps = 0;
+}
+
 }  // namespace
