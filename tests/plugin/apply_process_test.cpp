@@ -27,7 +27,6 @@ class ApplyProcessOnParts : public HoleTablesFixture {
 protected:
     void SetUp() override {
         HoleTablesFixture::SetUp();
-        letToolsFitTheirHoles(g_globals->settings);
         loadAllTables(tables, &drillIndex);
         ASSERT_GE(drillIndex, 0);
     }

@@ -222,6 +222,8 @@ TEST_F(OperationValues, AMissingNamedToolAsksAndCancelStopsTheHole) {
 }
 
 TEST_F(OperationValues, InterferenceSectionEndsBelowAThroughHoleByItsExit) {
+    g_globals->settings.allowOversizeTools = 1;   // the section widens by the oversize allowance
+    g_globals->settings.oversizeLimit = 0.01;
     CTabColsDesc table;
     table.cilEntries.resize(2);
     table.cilEntries[0].cil = cilDesc({.D = 10, .zTop = 0, .zBottom = -5, .flat = 1});

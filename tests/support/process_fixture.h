@@ -107,13 +107,6 @@ struct TEST_VIEW {
     }
 };
 
-// Holes a little wider than their tools, so that a tool of the hole's own size runs free along its wall
-// (the tool outline's contact tolerance counts a tool exactly the hole's size as touching it).
-inline void letToolsFitTheirHoles(PRM_SETTINGS& s) {
-    s.allowOversizeTools = 1;
-    s.oversizeLimit = 0.01;
-}
-
 class ProcessFixture : public TablesFixture {
 protected:
     void SetUp() override {
@@ -125,7 +118,6 @@ protected:
         s.minDrawnTipAngle = 116;
         s.maxDrawnTipAngle = 136;
         s.breakthroughLength = 1;
-        letToolsFitTheirHoles(s);
         loadTables();
     }
     void loadTables() {
