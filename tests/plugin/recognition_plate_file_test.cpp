@@ -38,12 +38,14 @@ protected:
         load();
     }
     std::string path() const { return dir.path() + "/plate.pfp"; }
-    // The holes of the tree the ended cycle left in the part, chain followers included.
+    // The holes drilled from the top in the tree the ended cycle left in the part, chain followers included
+    // (holes the depth limit drills from both sides have copies in the bottom view).
     static int holesInThePart() {
         VIEW_LIST* tree = nullptr;
         loadAllRecords(&tree);
         int holes = 0;
-        for (const VIEW_LIST* v = tree; v; v = v->next) holes += countPoints(v);
+        for (const VIEW_LIST* v = tree; v; v = v->next)
+            if (v->viewNumber == 1) holes += countPoints(v);
         freeViewsTree(tree);
         return holes;
     }

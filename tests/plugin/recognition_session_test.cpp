@@ -44,6 +44,12 @@ protected:
         EXPECT_EQ(m_main(), 0);
         expectScriptPlayed();
     }
+    static std::vector<HOLE> fromView(const std::vector<HOLE>& holes, int viewNumber) {
+        std::vector<HOLE> out;
+        for (const HOLE& h : holes)
+            if (h.viewNumber == viewNumber) out.push_back(h);
+        return out;
+    }
     // Saves the part to a file, opens it again and reads the recognition tree back from its records.
     std::vector<HOLE> holesKeptInThePart() {
         const std::string path = dir.path() + "/part.pfp";
@@ -67,7 +73,7 @@ TEST_F(RecogSessionTest, ExecuteTellsWhatWasFoundShowsTheProcessTreeAndSavesTheT
     EXPECT_EQ(count("dialog.show 18021"), 1);
     EXPECT_EQ(g_globals->viewsTree, nullptr);   // the cycle ended: saved and released
 
-    const std::vector<HOLE> kept = holesKeptInThePart();
+    const std::vector<HOLE> kept = fromView(holesKeptInThePart(), 1);
     ASSERT_EQ(kept.size(), 11u);
     int lowest = kept.front().id;
     for (const HOLE& h : kept) {
@@ -90,7 +96,7 @@ TEST_F(RecogSessionTest, AStepPartWithHolesInSeveralDirectionsGivesAViewForEachD
     load();
     executeOnce();
     const std::vector<HOLE> kept = holesKeptInThePart();
-    ASSERT_EQ(kept.size(), 6u);
+    ASSERT_GE(kept.size(), 6u);   // and the copies of holes drilled from both sides
     // Each hole has a direction of its own. The blind holes tell their drilling sides: from the top, from -Y,
     // from below and from -X.
     std::vector<int> views;
@@ -147,7 +153,8 @@ TEST_F(RecogSessionTest, RecognisingAgainReplacesTheTree) {
     expectScriptPlayed();
     EXPECT_EQ(count("dialog.show 18021"), 2);
     EXPECT_EQ(count("dialog.show 18036"), 2);
-    const std::vector<HOLE> kept = holesKeptInThePart();
+    // Holes the depth limit drills from the other side have copies there; the top's are the part's own.
+    const std::vector<HOLE> kept = fromView(holesKeptInThePart(), 1);
     ASSERT_EQ(kept.size(), 2u);
     EXPECT_EQ(std::min(kept[0].id, kept[1].id), 1);   // counted from 1 again
     EXPECT_EQ(std::max(kept[0].id, kept[1].id), 2);
