@@ -18,6 +18,7 @@
 #include "plugin/engine/form_recognition.h"
 #include "plugin/engine/hole_marks.h"
 #include "plugin/engine/operation_comments.h"
+#include "plugin/engine/run_heights.h"
 #include "plugin/engine/run_statistics.h"
 #include "plugin/engine/run_summary.h"
 #include "plugin/engine/services.h"
@@ -152,6 +153,7 @@ std::int16_t runRecognition(std::uint32_t* /*processTreeFlags*/) {
     for (VIEW_LIST* view = g.viewsTree; view; view = view->next)
         for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next)
             if (!hole->chainMember) buildOperationWhyText(*hole, "");
+    setViewHeights(g.viewsTree);
 
     g_fullToolsSeq->clear();
     // Every hole of a fresh tree is sequenced: nothing has been switched off in the process tree yet.
