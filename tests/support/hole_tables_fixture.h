@@ -11,6 +11,7 @@
 
 #include "host/api.h"
 #include "host/builder/part_builder.h"
+#include "host/geom/step_io.h"
 #include "host/geom/surface_entities.h"
 #include "plugin/core/entity_utils.h"
 #include "plugin/core/globals.h"
@@ -79,6 +80,14 @@ protected:
         const hb::BuiltPart part = builder.build();
         ASSERT_TRUE(part.ok()) << part.error;
         ASSERT_NE(host::storeSolidEntity(part.solid, 3, 1, "part"), 0u);
+        recogniseStored();
+    }
+    // Opens a STEP file as the part and recognises it the same way.
+    void recogniseStep(const std::string& path) {
+        ASSERT_EQ(host::openStepAsPart(path), "");
+        recogniseStored();
+    }
+    void recogniseStored() {
         ASSERT_NE(solidsToEntities(), 0);
         g_nextHoleId = 1;
         std::int32_t wide = 0, narrow = 0, refused = 0;
