@@ -58,22 +58,11 @@ TEST_F(FormsLibraryMatchingTest, EachStandardHoleFindsItsTableAndARealRow) {
          "GD_M8_20", "Tapped", "M8"},
         {"stepped 12/8/5", hb::stepped("s", o, down, {{12, 4}, {8, 4}, {5, 0}}), nullptr, "Stepped", "S12-8-5"},
     };
-    auto xOf = [](std::size_t i) { return 12 + 18.0 * static_cast<double>(i % 5); };
-    auto yOf = [](std::size_t i) { return 15 + 30.0 * static_cast<double>(i / 5); };
-    std::vector<hb::HoleSpec> holes;
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-        hb::HoleSpec h = cases[i].hole;
-        h.entry = {xOf(i), yOf(i), kTop};
-        holes.push_back(h);
-    }
-    recognise(holes);
-    for (std::size_t i = 0; i < cases.size(); ++i)
-        if (cases[i].coded) nameHole(cases[i].coded, xOf(i), yOf(i));
-    readNameHoleAttribs(tree);
+    recogniseGrid(cases);
     g_globals->viewsTree = tree;
     for (std::size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(cases[i].what);
-        POINT_LIST* hole = holeAt(xOf(i), yOf(i));
+        POINT_LIST* hole = holeAt(gridX(i), gridY(i));
         expectRealRow(hole, cases[i].table, cases[i].row);
         if (cases[i].coded && hole) {
             ASSERT_GE(hole->descCount, 1);

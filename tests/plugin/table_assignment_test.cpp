@@ -66,24 +66,13 @@ TEST_F(TableAssignmentTest, RecognisedHolesGetTheTableAndRowOfTheShippedLibrary)
         {"chamfered counterbore: the adaptable window", hb::holeAt("a", o, down).chamfer(13, 11, 100).cylinder(11, 6.4).throughCylinder(6.6),
          nullptr, 2, "Counterbored", "CB6.6", 0, 0},
     };
-    auto xOf = [](std::size_t i) { return 12 + 18.0 * static_cast<double>(i % 5); };
-    auto yOf = [](std::size_t i) { return 15 + 30.0 * static_cast<double>(i / 5); };
-    std::vector<hb::HoleSpec> holes;
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-        hb::HoleSpec h = cases[i].hole;
-        h.entry = {xOf(i), yOf(i), kTop};
-        holes.push_back(h);
-    }
-    recognise(holes);
-    for (std::size_t i = 0; i < cases.size(); ++i)
-        if (cases[i].coded) nameHole(cases[i].coded, xOf(i), yOf(i));
-    readNameHoleAttribs(tree);
+    recogniseGrid(cases);
     g_globals->viewsTree = tree;
 
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const ASSIGNED& c = cases[i];
         SCOPED_TRACE(c.what);
-        POINT_LIST* hole = holeAt(xOf(i), yOf(i));
+        POINT_LIST* hole = holeAt(gridX(i), gridY(i));
         ASSERT_NE(hole, nullptr);
         int result = 0;
         const std::string log = assignLogged(hole, &result);
@@ -112,7 +101,7 @@ TEST_F(TableAssignmentTest, RecognisedHolesGetTheTableAndRowOfTheShippedLibrary)
         }
     }
     // The adaptable search widened the table's window to the hole's 50 degree chamfer.
-    const POINT_LIST* adapted = holeAt(xOf(9), yOf(9));
+    const POINT_LIST* adapted = holeAt(gridX(9), gridY(9));
     EXPECT_EQ(adapted->adaptTableIndex, adapted->tableIndex);
     EXPECT_NEAR(adapted->adaptedWindow[0], 0.767945, 1e-9);   // the table's own 44 degrees
     EXPECT_NEAR(adapted->adaptedWindow[1], 2.0, 1e-9);
