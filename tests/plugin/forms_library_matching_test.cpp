@@ -34,7 +34,7 @@ protected:
         EXPECT_EQ(hole->provisionalRow, 0);
         EXPECT_EQ(hole->noMeasures, 0);
         EXPECT_GE(hole->rowIndex, 0);
-        EXPECT_EQ(table.empty() ? -1 : this->table(table).findRowByName(row), hole->rowIndex) << "the row was added";
+        EXPECT_EQ(this->table(table).findRowByName(row), hole->rowIndex) << "the row was added";
     }
 
     std::vector<CTabColsDesc> tables;
