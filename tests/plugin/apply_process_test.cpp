@@ -68,9 +68,9 @@ TEST_F(ApplyProcessOnParts, RecognisedHolesGetTheOperationsOfTheirRows) {
         const char* row;
         std::vector<OP> ops;
     } cases[] = {
-        {"a blind drilled hole", hb::blindTipped("b", {10, 10, top}, {0, 0, -1}, 5, 12), nullptr, "Drilled blind", "B5",
+        {"a blind drilled hole", hb::blindTipped("b", {10, 10, top}, {0, 0, -1}, 5, 12), nullptr, "Drilled", "D5",
          {{2, 10, top, top - 1.5, 0}, {3, 5, top, top - 12, 0}}},
-        {"a through hole", hb::throughHole("t", {30, 10, top}, {0, 0, -1}, 5), nullptr, "Drilled through", "D5",
+        {"a through hole", hb::throughHole("t", {30, 10, top}, {0, 0, -1}, 5), nullptr, "Drilled", "D5",
          {{2, 10, top, top - 1.5, 0}, {3, 5, top, 0, 1}}},
         // The description folds the core into the thread down to where its tip cone, widened to the thread's
         // bore, would begin: 17.94 deep.

@@ -41,14 +41,14 @@ TEST_F(OperationValues, ShippedProcessesOnDescribedHoles) {
         std::function<void(PRM_SETTINGS&)> settings;
         std::vector<EXPECTED_OP> ops;
     } cases[] = {
-        {"a reamer on a plain bore is left out", "Reamed H7", "H7-6", {{.D = 6, .zTop = 0, .zBottom = -12, .through = 1}},
+        {"a reamer on a plain bore is left out", "Drilled", "D6", {{.D = 6, .zTop = 0, .zBottom = -12, .through = 1}},
          {}, {{2, 10, 0, -1.8, 0}, {3, 6, 0, -12, 1}}},
-        {"unless reaming is forced", "Reamed H7", "H7-6", {{.D = 6, .zTop = 0, .zBottom = -12, .through = 1}},
+        {"unless reaming is forced", "Drilled", "D6", {{.D = 6, .zTop = 0, .zBottom = -12, .through = 1}},
          [](PRM_SETTINGS& s) { s.forceReaming = 1; },
          {{2, 10, 0, -1.8, 0}, {3, 6, 0, -12, 1}, {6, 6, 0, -12, 1}}},
         {"an unknown thread keeps the bore for its drill", "Tapped", "M6", {unknownThread}, {},
          {{2, 10, 0, -5.2 * 0.3, 0}, {3, 5.2, 0, -10, 0}, {4, 6, 0, -10, 0}}},
-        {"fixed spot drilling: the set diameter and depth", "Drilled blind", "B5", {blind5},
+        {"fixed spot drilling: the set diameter and depth", "Drilled", "D5", {blind5},
          [](PRM_SETTINGS& s) {
              s.overrideSpotDrill = 1;
              s.spotDrillDiameter = 6;
@@ -102,7 +102,7 @@ TEST_F(OperationValues, ThreadDrillAndUnknownThreadAreTold) {
 }
 
 TEST_F(OperationValues, AutomaticChamferOnlyWhereThereIsNone) {
-    CTabColsDesc& table = tables[static_cast<std::size_t>(tableIndex("Drilled through"))];
+    CTabColsDesc& table = tables[static_cast<std::size_t>(tableIndex("Drilled"))];
     table.autoChamferOn = 1;
     table.autoChamferSize = 0.5;
     TEST_VIEW v;
@@ -110,7 +110,7 @@ TEST_F(OperationValues, AutomaticChamferOnlyWhereThereIsNone) {
     POINT_LIST* chamfered =
         v.hole({{.D = 5, .zTop = 0, .zBottom = -12, .through = 1, .chamferDiameter = 7, .chamferAngleDeg = 45}}, 20);
     for (POINT_LIST* h : {plain, chamfered}) {
-        assign(*h, "Drilled through", "D5");
+        assign(*h, "Drilled", "D5");
         ASSERT_EQ(apply(*h), 0);
     }
     EXPECT_EQ(plain->descs[0].get<std::uint8_t>(L::topChamfer), 1);
@@ -123,7 +123,7 @@ TEST_F(OperationValues, AutomaticChamferOnlyWhereThereIsNone) {
 TEST_F(OperationValues, ModesOfAnEndSplitAndFailures) {
     TEST_VIEW v;
     POINT_LIST* drilled = v.hole({{.D = 5, .zTop = 0, .zBottom = -12, .tipTool = 1, .tipAngleDeg = 118}});
-    assign(*drilled, "Drilled blind", "B5");
+    assign(*drilled, "Drilled", "D5");
     // The lower hole of an end split takes only finishing and chamfer operations: drills give none.
     EXPECT_EQ(apply(*drilled, kApplySplitBottom), 0);
     EXPECT_EQ(drilled->opeList, nullptr);
@@ -136,14 +136,14 @@ TEST_F(OperationValues, ModesOfAnEndSplitAndFailures) {
 
     POINT_LIST* none = v.hole({{.D = 5, .zTop = 0, .zBottom = -12}}, 20);
     EXPECT_EQ(apply(*none), -1);   // no table: no message
-    assign(*none, "Drilled blind", "B5");
+    assign(*none, "Drilled", "D5");
     setFieldText(none->processName, "NO SUCH");
     expectMessage();
     EXPECT_EQ(apply(*none), -2);
     expectScriptPlayed();
     std::vector<CTabColsDesc> noDrillTable;
-    noDrillTable.push_back(tables[static_cast<std::size_t>(tableIndex("Drilled blind"))]);
-    assign(*none, "Drilled blind", "B5");
+    noDrillTable.push_back(tables[static_cast<std::size_t>(tableIndex("Drilled"))]);
+    assign(*none, "Drilled", "D5");
     none->tableIndex = 0;
     expectMessage();
     EXPECT_EQ(applyProcessToHole(noDrillTable.data(), 1, *none, kApplyAll), -1);
