@@ -215,12 +215,14 @@ TEST_F(Hostcam, AStepPartIsOpenedSavedAndReopened) {
 // The README's main job: Execute on the example plate finds its holes and the tree is kept in the part.
 TEST_F(Hostcam, TheMainJobFindsTheExamplePlatesHolesAndKeepsThemInThePart) {
     const std::string part = (dir / "plate.pfp").string();
-    ASSERT_EQ(run({"--plugin", kModule, "--open", std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step",
-                   "--session", std::string(FX_SOURCE_DIR) + "/data/sessions/execute.session", "--save", part}),
+    // A host folder of its own, with no tool library: every tool is missing, and the summary says so.
+    ASSERT_EQ(run({"--plugin", kModule, "--host-dir", (dir / "host").string(), "--open",
+                   std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step", "--session",
+                   std::string(FX_SOURCE_DIR) + "/data/sessions/execute.session", "--save", part}),
               0)
         << err.str();
-    EXPECT_NE(out.str().find("host.message \"Holes found: 11. Drilling directions: 1.\""), std::string::npos)
-        << out.str();
+    EXPECT_NE(out.str().find("dialog.show 18036 modal"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("tools were not found."), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("dialog.show 18021 modal"), std::string::npos);
     EXPECT_NE(out.str().find(part + ": "), std::string::npos);
 }
@@ -231,8 +233,10 @@ TEST_F(Hostcam, TheMainJobFindsTheExamplePlatesHolesAndKeepsThemInThePart) {
 TEST_F(Hostcam, APausedCycleIsNotSavedWithoutItsRecords) {
     const std::string step = std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step";
     const std::string part = (dir / "plate.pfp").string();
-    const std::string paused = write("paused.session", "invoke\nclick 18048 18007\nclick 18021 1014\n");
-    EXPECT_EQ(run({"--plugin", kModule, "--open", step, "--session", paused, "--save", part}), 2);
+    const std::string paused = write("paused.session", "invoke\nclick 18048 18007\nclick 18036 1\nclick 18021 1014\n");
+    const std::string hostDir = (dir / "host").string();
+    EXPECT_EQ(run({"--plugin", kModule, "--host-dir", hostDir, "--open", step, "--session", paused, "--save", part}),
+              2);
     EXPECT_NE(err.str().find("hostcam: the part was not saved as " + part +
                              ": the session left the plug-in's work cycle paused"),
               std::string::npos)
@@ -243,8 +247,10 @@ TEST_F(Hostcam, APausedCycleIsNotSavedWithoutItsRecords) {
     err.str("");
     out.str("");
     const std::string ended = write("ended.session",
-                                    "invoke\nclick 18048 18007\nclick 18021 1014\ninvoke\nclick 18021 2\nclick 18048 1\n");
-    ASSERT_EQ(run({"--plugin", kModule, "--open", step, "--session", ended, "--save", part}), 0) << err.str();
+                                    "invoke\nclick 18048 18007\nclick 18036 1\nclick 18021 1014\ninvoke\nclick 18021 "
+                                    "2\nclick 18048 1\n");
+    ASSERT_EQ(run({"--plugin", kModule, "--host-dir", hostDir, "--open", step, "--session", ended, "--save", part}), 0)
+        << err.str();
     EXPECT_NE(out.str().find("host.plugin cycle ended"), std::string::npos);
     host::reset();
     ASSERT_TRUE(host::openPart(part).ok);
