@@ -1,10 +1,27 @@
 // Re-assignment of a hole's process and the tree operations it needs.
 #include "plugin/engine/process_reassign.h"
 
+#include <string>
 #include <utility>
+#include <vector>
 
+#include "host/api.h"
+#include "platform/sys/paths.h"
+#include "platform/ui/message_box.h"
 #include "plugin/core/globals.h"
+#include "plugin/engine/apply_process.h"
+#include "plugin/engine/depth_limit.h"
 #include "plugin/engine/hole_classes.h"
+#include "plugin/engine/hole_marks.h"
+#include "plugin/engine/operation_comments.h"
+#include "plugin/engine/operation_hole_fields.h"
+#include "plugin/engine/operation_values.h"
+#include "plugin/engine/opposite_view.h"
+#include "plugin/engine/process_log.h"
+#include "plugin/engine/table_assignment.h"
+#include "plugin/engine/table_matching.h"
+#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/tables/table_text.h"
 #include "plugin/recognition/directions.h"
 #include "plugin/recognition/segment_ends.h"
 #include "plugin/recognition/tree.h"
@@ -43,4 +60,186 @@ VIEW_LIST* resortViews(VIEW_LIST* views) {
         beforeNew = renumbered;
     }
     return head;
+}
+
+namespace {
+
+constexpr std::size_t kMaxTables = 200;
+// The separator the label of a hole moved to the other side is cut back at.
+constexpr char kLabelSeparator = '_';
+
+struct LOADED_TABLES {
+    std::vector<CTabColsDesc> tables;
+    int drillIndex = -1;
+};
+
+// All tables of the folder; false (after the message) when there is no drill-size table.
+bool loadTables(LOADED_TABLES& loaded) {
+    (void)loadAllTables(loaded.tables, &loaded.drillIndex, kMaxTables);
+    if (loaded.drillIndex >= 0) return true;
+    (void)plat::messageBox(nullptr, errorMessage(kMsgNoDrillTable), errorMessage(1), plat::MB_OK);
+    return false;
+}
+
+VIEW_LIST* treeHead(VIEW_LIST* view) {
+    while (view && view->prev) view = view->prev;
+    return view;
+}
+
+// The operation values a re-assignment keeps: the clearance plane the run gave the hole's operations and
+// their view.
+struct KEPT_VALUES {
+    bool any = false;
+    double clearanceZ = 0;
+    VIEW_LIST* view = nullptr;
+};
+
+void clearProcess(POINT_LIST& hole, KEPT_VALUES* kept) {
+    if (hole.opeList) {
+        OPE_LIST* last = hole.opeList;
+        while (last->next) last = last->next;
+        if (kept) *kept = {true, last->clearanceZ, last->view};
+        freeOpeChain(hole.opeList);
+        hole.opeList = nullptr;
+    }
+    hole.tableIndex = -1;
+    hole.rowIndex = -1;
+    setFieldText(hole.processName, "");
+}
+
+// Step 2: false when the hole is left as it is.
+bool prepareOppositeSide(POINT_LIST*& hole, bool resort) {
+    if (!holeGet(*hole, hole_field::movedOpposite)) return true;
+    if (holeGet(*hole, hole_field::formState) != 0) {
+        hole->noMeasures = 0;
+        std::string label = holeLabel(*hole);
+        const std::size_t cut = label.rfind(kLabelSeparator);
+        if (cut != std::string::npos) setHoleLabel(*hole, label.substr(0, cut));
+        return false;
+    }
+    VIEW_LIST* head = treeHead(hole->view);
+    if (moveHoleChainToOppView(hole) != 0) return false;
+    if (resort) {
+        const bool global = g_globals->viewsTree == head;
+        head = resortViews(head);
+        if (global) g_globals->viewsTree = head;
+    }
+    return true;
+}
+
+// Steps 4 and 5 over loaded tables: < 0 when applying the process failed; 1 when the hole got provisional
+// measures (no process); 0 applied.
+int assignAndApply(POINT_LIST*& hole, LOADED_TABLES& loaded, KEPT_VALUES* kept) {
+    clearProcess(*hole, kept);
+    const int assigned = assignTableToHole(hole, loaded.tables, loaded.drillIndex);
+    if (assigned < 0 || hole->noMeasures != 0 || !hole->processName[0]) return 1;
+    (void)highlightHole(hole, 1, false, 0);
+    const int applied =
+        applyProcessToHole(loaded.tables.data(), static_cast<int>(loaded.tables.size()), *hole, kApplyAll);
+    if (applied != 0) return applied < 0 ? applied : 1;
+    if (kept && kept->any)
+        for (OPE_LIST* op = hole->opeList; op; op = op->next) {
+            op->clearanceZ = kept->clearanceZ;
+            op->view = kept->view;
+        }
+    for (POINT_LIST* member = hole->nextEqual; member; member = member->nextEqual) {
+        freeOpeChain(member->opeList);
+        member->opeList = nullptr;
+        (void)copyHoleProcess(*hole, *member);
+    }
+    return 0;
+}
+
+void limitFirstDrill(POINT_LIST& hole, LOADED_TABLES& loaded) {
+    for (OPE_LIST* op = hole.opeList; op; op = op->next) {
+        if (op->toolType != tool_type::drill) continue;
+        double L = 0;
+        CTabColsDesc& drillTable = loaded.tables[static_cast<std::size_t>(loaded.drillIndex)];
+        if (maxToolDepth(drillTable, op->toolDiam, &L) && op->zSup - op->zInf > L)
+            (void)limitOperationDepth(hole, *op, L, g_globals->settings.longToolStrategy);
+        return;
+    }
+}
+
+// The table's cylinder entries from its first row, which the row matching compares with.
+void buildEntries(CTabColsDesc& table) {
+    std::vector<std::string> first;
+    (void)table.getRow(0, first);
+    (void)table.buildCilColumns(first);
+}
+
+}  // namespace
+
+void reassignProcess(POINT_LIST* hole) {
+    if (!hole) return;
+    processLogLine("Reasignando proceso\n");
+    if (!prepareOppositeSide(hole, true)) return;
+    LOADED_TABLES loaded;
+    if (!loadTables(loaded)) return;
+    KEPT_VALUES kept;
+    if (assignAndApply(hole, loaded, &kept) != 0) return;
+    limitFirstDrill(*hole, loaded);
+    buildOperationWhyText(*hole, "");
+    std::int16_t& withoutProcess = g_globals->runStats.stateCount6;
+    if (withoutProcess > 0) --withoutProcess;
+    rebuild_graphics();
+}
+
+void reassignProcessKeepOrder(VIEW_LIST* views) {
+    LOADED_TABLES loaded;
+    if (!loadTables(loaded)) return;
+    std::int16_t& withoutProcess = g_globals->runStats.stateCount6;
+    withoutProcess = 0;
+    // Taken first: a move to the opposite side changes the lists being walked.
+    std::vector<POINT_LIST*> waiting;
+    for (VIEW_LIST* view = views; view; view = view->next)
+        for (POINT_LIST* p = view->firstPoint; p; p = p->next)
+            if (getWork<std::uint8_t>(*p, point_field::excluded) == 0 && p->noMeasures == 1) waiting.push_back(p);
+    for (POINT_LIST* hole : waiting) {
+        if (!prepareOppositeSide(hole, false)) continue;
+        const int r = assignAndApply(hole, loaded, nullptr);
+        if (r < 0) break;
+        if (r == 1 && hole->noMeasures != 0) ++withoutProcess;
+    }
+    rebuild_graphics();
+    VIEW_LIST* head = treeHead(views);
+    const bool global = g_globals->viewsTree == head;
+    head = resortViews(head);
+    if (global) g_globals->viewsTree = head;
+}
+
+int findTableMeasures(POINT_LIST* hole) {
+    if (!hole) return 1;
+    CTabColsDesc table;
+    if (table.read(g_globals->tablesDir + "/" + fieldText(hole->tableName) + ".tab") != 0) return 1;
+    table.readRows();
+    buildEntries(table);
+    const int named = findMeasuresLineByName(table, fieldText(hole->rowName));
+    if (named < 0) return 1;
+    hole->rowIndex = static_cast<std::int16_t>(named);
+    if (!hole->descs || hole->descCount == 0) return 2;
+    return findMeasuresLine(table, hole->descs, hole->descCount) >= 0 ? 0 : 2;
+}
+
+void reapplyHoleTable(POINT_LIST* hole) {
+    if (!hole) return;
+    LOADED_TABLES loaded;
+    if (!loadTables(loaded)) return;
+    const std::string name = fieldText(hole->tableName);
+    int index = -1;
+    for (std::size_t i = 0; i < loaded.tables.size(); ++i)
+        if (plat::equalsNoCase(loaded.tables[i].name, name)) index = static_cast<int>(i);
+    if (index < 0 || !hole->descs || hole->descCount == 0) return;
+    CTabColsDesc& table = loaded.tables[static_cast<std::size_t>(index)];
+    if (table.processColumn <= 0 || table.processColumn > table.columnCount) return;
+    buildEntries(table);
+    const int row = findMeasuresLine(table, hole->descs, hole->descCount);
+    if (row < 0) return;
+    setFieldText(hole->processName, table.cell(row, table.processColumn - 1));
+    setFieldText(hole->rowName, table.cell(row, 0));
+    hole->rowIndex = static_cast<std::int16_t>(row);
+    hole->tableIndex = static_cast<std::int16_t>(index);
+    freeOpeChain(hole->opeList);
+    hole->opeList = nullptr;
+    (void)applyProcessToHole(loaded.tables.data(), static_cast<int>(loaded.tables.size()), *hole, kApplyAll);
 }

@@ -1,10 +1,15 @@
-// The tree operations of a re-assignment: a hole chain moved to the opposite drilling direction, and the
+// Re-assignment of a hole's process after its table changed, for one chain or for the holes waiting for
+// their measures; and its tree operations: a hole chain moved to the opposite drilling direction, and the
 // views sorted with their toolpath groups renumbered.
 #include <gtest/gtest.h>
 
 #include "plugin/core/globals.h"
+#include "plugin/engine/apply_process.h"
+#include "plugin/engine/opposite_view.h"
 #include "plugin/engine/process_reassign.h"
+#include "plugin/engine/table_assignment.h"
 #include "plugin/recognition/directions.h"
+#include "support/hole_tables_fixture.h"
 #include "support/run_tree.h"
 
 namespace {
@@ -81,6 +86,116 @@ TEST_F(ProcessReassign, ResortDropsEmptyViewsAndNumbersGroupsInListOrder) {
         std::vector<std::int16_t> groups;
         for (VIEW_LIST* v = head; v; v = v->next) groups.push_back(getWork<std::int16_t>(*v, view_field::toolPathGroup));
         EXPECT_EQ(groups, c.renumbered);
+    }
+}
+
+class ProcessReassignTables : public HoleTablesFixture {
+protected:
+    // The hole's table, row and process as the recognition run gives them, the chain's followers copying
+    // their head.
+    void assignAsTheRunDoes(POINT_LIST* head) {
+        std::vector<CTabColsDesc> tables;
+        int drill = -1;
+        ASSERT_GT(loadAllTables(tables, &drill), 0);
+        ASSERT_GE(assignTableToHole(head, tables, drill), 1);
+        ASSERT_EQ(applyProcessToHole(tables.data(), static_cast<int>(tables.size()), *head, kApplyAll), 0);
+        for (POINT_LIST* m = head->nextEqual; m; m = m->nextEqual) (void)copyHoleProcess(*head, *m);
+    }
+    static std::vector<std::uint32_t> toolTypes(const POINT_LIST* hole) {
+        std::vector<std::uint32_t> types;
+        for (const OPE_LIST* op = hole->opeList; op; op = op->next) types.push_back(op->toolType);
+        return types;
+    }
+};
+
+TEST_F(ProcessReassignTables, AChainTakesItsChangedRowAndProcessInItsOrder) {
+    // Three equal 8 mm holes with a 10 mm one among them, in grid order.
+    const host::Vec3 o{0, 0, kTop}, down{0, 0, -1};
+    struct AT {
+        hb::HoleSpec hole;
+        const char* coded;
+    };
+    const std::vector<AT> holes = {{hb::throughHole("a", o, down, 8), nullptr},
+                                   {hb::throughHole("b", o, down, 10), nullptr},
+                                   {hb::throughHole("c", o, down, 8), nullptr},
+                                   {hb::throughHole("d", o, down, 8), nullptr}};
+    recogniseGrid(holes);
+    ASSERT_EQ(numberIdenticalHoles(tree, false), 2);
+    POINT_LIST* chain[] = {holeAt(gridX(0), gridY(0)), holeAt(gridX(2), gridY(2)), holeAt(gridX(3), gridY(3))};
+    POINT_LIST* other = holeAt(gridX(1), gridY(1));
+    ASSERT_TRUE(chain[0] && chain[1] && chain[2] && other);
+    ASSERT_EQ(chain[0]->nextEqual, chain[1]);
+    ASSERT_EQ(chain[1]->nextEqual, chain[2]);
+    assignAsTheRunDoes(chain[0]);
+    assignAsTheRunDoes(other);
+    ASSERT_STREQ(chain[0]->rowName, "D8");
+    const std::vector<std::uint32_t> firstTypes = toolTypes(chain[0]);
+    ASSERT_GE(firstTypes.size(), 2u);
+    const OPE_LIST* otherOps = other->opeList;
+    std::vector<POINT_LIST*> order;
+    for (POINT_LIST* p = chain[0]->view->firstPoint; p; p = p->next) order.push_back(p);
+
+    // Each step edits the "Drilled" table, then re-assigns the chain: one hole, or the tree's holes that wait
+    // for their measures (the head only).
+    {
+        CTabColsDesc drilled = table("Drilled");
+        std::vector<PROCESS_OPE> defs(kMaxProcessOps);
+        const int count = drilled.readProcess("1", defs.data());
+        ASSERT_GE(count, 2);
+        ASSERT_EQ(drilled.writeProcess("2", defs.data() + 1, count - 1), 0);
+    }
+    struct STEP {
+        const char* what;
+        const char* newRowName;      // the row "D8" (or its new name) renamed
+        const char* process;         // and given this process
+        bool keepOrder;
+        const char* row;
+        std::vector<std::uint32_t> types;
+    };
+    const std::vector<std::uint32_t> withoutFirst(firstTypes.begin() + 1, firstTypes.end());
+    const STEP steps[] = {
+        {"row renamed", "D8-bore", "1", false, "D8-bore", firstTypes},
+        {"row's process changed", "D8-bore", "2", false, "D8-bore", withoutFirst},
+        {"waiting head, row renamed back", "D8", "1", true, "D8", firstTypes},
+        {"waiting head, process changed", "D8", "2", true, "D8", withoutFirst},
+    };
+    std::string rowNow = "D8";
+    for (const STEP& step : steps) {
+        SCOPED_TRACE(step.what);
+        CTabColsDesc drilled = table("Drilled");
+        const int r = drilled.findRowByName(rowNow);
+        ASSERT_GE(r, 0);
+        std::vector<std::string> cells;
+        drilled.getRow(r, cells);
+        cells[0] = step.newRowName;
+        cells[static_cast<std::size_t>(drilled.processColumn - 1)] = step.process;
+        drilled.setRow(r, cells);
+        ASSERT_EQ(drilled.writeRows(), 0);
+        rowNow = step.newRowName;
+
+        g_globals->runStats.stateCount6 = 3;
+        if (step.keepOrder) {
+            chain[0]->noMeasures = 1;
+            reassignProcessKeepOrder(tree);
+        } else {
+            reassignProcess(chain[0]);
+        }
+        EXPECT_EQ(g_globals->runStats.stateCount6, step.keepOrder ? 0 : 2);
+        EXPECT_EQ(chain[0]->noMeasures, 0);
+        for (POINT_LIST* p : chain) {
+            EXPECT_STREQ(p->tableName, "Drilled");
+            EXPECT_STREQ(p->rowName, step.row);
+            EXPECT_STREQ(p->processName, step.process);
+            EXPECT_EQ(toolTypes(p), step.types);
+        }
+        // The chain and the view keep their order; the other hole keeps its operations.
+        EXPECT_EQ(chain[0]->nextEqual, chain[1]);
+        EXPECT_EQ(chain[1]->nextEqual, chain[2]);
+        std::vector<POINT_LIST*> now;
+        for (POINT_LIST* p = chain[0]->view->firstPoint; p; p = p->next) now.push_back(p);
+        EXPECT_EQ(now, order);
+        EXPECT_EQ(other->opeList, otherOps);
+        EXPECT_STREQ(other->rowName, "D10");
     }
 }
 
