@@ -25,13 +25,6 @@ constexpr int kSolidMark = 4;
 constexpr int kMsgNoMachineGroup = 148;
 constexpr int kTrialGroupName = 19;
 
-void deletePreviewEntities() {
-    PLUGIN_GLOBALS& g = *g_globals;
-    for (int i = 0; i < g.previewEntityCount; ++i)
-        delete_ent(g.previewEntities[static_cast<std::size_t>(i)], 0, 0, 0, nullptr, 0);
-    g.previewEntityCount = 0;
-}
-
 // The forms levels shown, the points level the main level, the level that was main hidden.
 void showFormsLevels() {
     const PRM_SETTINGS& s = g_globals->settings;
@@ -157,6 +150,13 @@ std::string uiText(const char* section, int id) {
 }
 
 }  // namespace
+
+void deletePreviewEntities() {
+    PLUGIN_GLOBALS& g = *g_globals;
+    for (int i = 0; i < g.previewEntityCount; ++i)
+        delete_ent(g.previewEntities[static_cast<std::size_t>(i)], 0, 0, 0, nullptr, 0);
+    g.previewEntityCount = 0;
+}
 
 int tryConfiguredProcess(CConfigProcess& dlg) {
     PLUGIN_GLOBALS& g = *g_globals;

@@ -7,3 +7,6 @@
 class CConfigProcess;
 
 void runEditorPass(CConfigProcess& dialog);
+
+// Deletes the entities of the form preview and the trial marker.
+void deletePreviewEntities();

@@ -3,8 +3,11 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/ui/dialog.h"
+#include "plugin/engine/points_list.h"
+#include "plugin/engine/process_tree.h"
 #include "plugin/tables/process_ope.h"
 
 struct TABLE_FILE_REF {
@@ -16,20 +19,6 @@ struct TABLE_FILE_REF {
     std::uint8_t flag = 0;
 };
 
-class CDlgPointsList {
-public:
-    CDlgPointsList() = default;
-};
-
-// The global process tree dialog; the command loop sets its after-recognition flag before it runs. Until
-// the tree is built, the dialog is a frame whose buttons end it with the result codes the loop acts on.
-class CDlgProcess : public plat::Dialog {
-public:
-    CDlgProcess();
-    std::uint8_t afterRecognition = 0;
-    std::int16_t preset = 0;
-};
-extern const int kProcessDialogResults[15];
 extern const int kConfigActions[8];
 extern const int kEditorActions[8];
 
@@ -109,3 +98,49 @@ void setCilDesc(CIL_DESC& desc, double diameter, double zTop, double zBottom);
 // 1 when no view restriction is set or the reversed direction (a unit vector) is an allowed view in its
 // own sense; else 0.
 int isOppositeDirAllowed(const double direction[3]);
+
+// ---- operation generation, for the process tree and the groups of selected holes (docs/seams.md) --------
+struct POINT_LIST;
+struct FULL_TOOLS_SEQ;
+// Clears the host operations' selection.
+void clearOperationsSelected();
+// Stores the drill points of what is on in the tree; 0 done.
+int storeDrillPoints(VIEW_LIST* tree);
+void deleteTempPoints();
+// Finds the operation group's notes of a view.
+void findGroupNotes(VIEW_LIST* view);
+// Creates the host operations of what is on in the tree, numbering tools from `firstToolNumber`; 0 done.
+int createDrillOperations(VIEW_LIST* tree, POINT_LIST* holes, int firstToolNumber);
+int maxToolNumber();
+// Creates the host operations of what is on in the tree, in one group named `groupName` (earlier generated
+// groups kept when `keepGroups`), or per tool type with an empty name; 0 done, non-zero when the user
+// cancelled.
+int createTreeProcessOperations(std::uint32_t filter, std::vector<FULL_TOOLS_SEQ>& toolsSeq, int option,
+                                const std::string& groupName, bool keepGroups);
+
+// ---- the engine's runs that the process tree calls (docs/seams.md) --------------------------------------
+// Re-assigns the processes of the hole's chain after its table changed; the second keeps the tree's order.
+void reassignProcess(POINT_LIST* holes);
+void reassignProcessKeepOrder(VIEW_LIST* tree);
+// Lays out and orders the tools of the tree into the flattened tool sequence.
+int sequenceTools(std::vector<FULL_TOOLS_SEQ>& sequence, VIEW_LIST* tree, int option);
+// Counts the holes by state into PLUGIN_GLOBALS::runStats.
+void countHoleStates(VIEW_LIST* tree);
+// mode 0 highlights the hole in the graphics, 1 removes the highlight.
+void highlightHole(POINT_LIST* hole, int mode);
+// The sizes of the tools view's two lists (tools not found, tools created) for the tool sequence.
+void countUsedTools(const std::vector<FULL_TOOLS_SEQ>& sequence, std::int16_t* notFound, std::int16_t* created);
+// Gives the hole the operations of its process (mode 0) and composes their comments.
+int applyHoleProcess(POINT_LIST* hole, int mode);
+void buildOperationWhyText(POINT_LIST* hole, const char* prefix);
+// 0 the hole's row of measures was found in its table, 1 the table has a problem, 2 no row.
+int findTableMeasures(POINT_LIST* hole);
+// Adds the measures of every hole that has none to its table; the tree to go on with.
+VIEW_LIST* addMeasuresToTables(VIEW_LIST* tree);
+// The user tools manager on a hole; places the operation group's note of a view.
+void runUserToolsManager(POINT_LIST* hole);
+void placeGroupNote(VIEW_LIST* view);
+// The tool-path groups dialog (end code; 171 asks for a hole pick, then runs again with pickedHole set) and
+// the tools view (end code) over the flattened tool sequence.
+int runToolPathGroups(POINT_LIST* pickedHole);
+int runToolsView(std::vector<FULL_TOOLS_SEQ>& sequence);

@@ -19,7 +19,7 @@ constexpr int kExecute = 18007, kProcessTree = 18021;
 class PlateFileTest : public PluginFixture {
 protected:
     void executeOnce() {
-        script().click(kMenu, kExecute).click(kProcessTree, plat::IDCANCEL).click(kMenu, plat::IDOK);
+        script().click(kMenu, kExecute).click(kProcessTree, plat::IDOK).click(kMenu, plat::IDOK);
         EXPECT_EQ(m_main(), 0);
         expectScriptPlayed();
     }

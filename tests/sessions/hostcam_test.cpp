@@ -231,7 +231,7 @@ TEST_F(Hostcam, TheMainJobFindsTheExamplePlatesHolesAndKeepsThemInThePart) {
 TEST_F(Hostcam, APausedCycleIsNotSavedWithoutItsRecords) {
     const std::string step = std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step";
     const std::string part = (dir / "plate.pfp").string();
-    const std::string paused = write("paused.session", "invoke\nclick 18048 18007\nclick 18021 1014\n");
+    const std::string paused = write("paused.session", "invoke\nclick 18048 18007\ntree-rclick 18021 4003 \"\"\nmenu 15\n");
     EXPECT_EQ(run({"--plugin", kModule, "--open", step, "--session", paused, "--save", part}), 2);
     EXPECT_NE(err.str().find("hostcam: the part was not saved as " + part +
                              ": the session left the plug-in's work cycle paused"),
@@ -243,7 +243,7 @@ TEST_F(Hostcam, APausedCycleIsNotSavedWithoutItsRecords) {
     err.str("");
     out.str("");
     const std::string ended = write("ended.session",
-                                    "invoke\nclick 18048 18007\nclick 18021 1014\ninvoke\nclick 18021 2\nclick 18048 1\n");
+                                    "invoke\nclick 18048 18007\ntree-rclick 18021 4003 \"\"\nmenu 15\ninvoke\nclick 18021 1\nclick 18048 1\n");
     ASSERT_EQ(run({"--plugin", kModule, "--open", step, "--session", ended, "--save", part}), 0) << err.str();
     EXPECT_NE(out.str().find("host.plugin cycle ended"), std::string::npos);
     host::reset();

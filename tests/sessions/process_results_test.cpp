@@ -19,21 +19,23 @@ constexpr int kExecute = 18007, kViewProcess = 18008;
 TEST(ProcessResults, EachResultEndsTheCycleWithItsRecordsOrPausesItForTheHost) {
     struct Case {
         int button;
+        const char* steps;   // what the user does in the process tree
         int result;
         bool paused;
     };
+    const char* const createAll = "click 18021 4158\n";                  // Create operations
+    const char* const everythingOn = "tree-rclick 18021 4003 \"\"\nmenu 15\n";   // the empty area's menu
     const Case cases[] = {
-        {kExecute, 1013, false},     // after Execute the cycle ends...
-        {kViewProcess, 1013, true},  // ...after View Process it waits for the host
-        {kExecute, 1014, true},      {kViewProcess, 1014, true}, {kExecute, 1015, true},
-        {kExecute, 915, true},       {kExecute, 1012, false},    {kViewProcess, 1012, false},
-        {kExecute, 108, true},
+        {kExecute, createAll, 1012, false},     // the operations of the whole tree end the cycle...
+        {kViewProcess, createAll, 1012, false},
+        {kExecute, everythingOn, 111, true},    // ...a group of what is on waits for the host
+        {kViewProcess, everythingOn, 111, true},
     };
     TempDir dir;
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.button) + " then " + std::to_string(c.result));
         const std::string session = dir.path() + "/s.session";
-        std::ofstream(session) << "invoke\nclick 18048 " << c.button << "\nclick 18021 " << c.result << "\n";
+        std::ofstream(session) << "invoke\nclick 18048 " << c.button << "\n" << c.steps;
         std::ostringstream out, err;
         const int code = host::hostcamMain({"--plugin", kModule, "--host-dir", dir.path() + "/host", "--open",
                                             std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step",
