@@ -1,21 +1,8 @@
 // The change-process and clearance dialogs.
 #include "plugin/engine/process_dialogs.h"
 
-#include <cctype>
-
+#include "platform/sys/paths.h"
 #include "plugin/core/globals.h"
-
-namespace {
-
-bool equalIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
-}  // namespace
 
 CDlgChangeProcess::CDlgChangeProcess(plat::Dialog*) : plat::Dialog(kTemplate) {}
 
@@ -32,7 +19,7 @@ int CDlgChangeProcess::selectCurrent(const std::string& name) {
     plat::Control& list = item(kList);
     int found = -1;
     for (int i = 0; i < list.count(); ++i)
-        if (equalIgnoringCase(list.itemText(i), name)) found = i;
+        if (plat::equalsNoCase(list.itemText(i), name)) found = i;
     if (found >= 0) list.setCurSel(found);
     return found;
 }
@@ -51,7 +38,7 @@ void CDlgChangeProcess::onCancel() {
 CDlgOpDefaults::CDlgOpDefaults(plat::Dialog*) : plat::Dialog(kTemplate) {}
 
 bool CDlgOpDefaults::onInitDialog() {
-    if (texts.load(g_globals->uiTextFile, "OpDefaultsDlg", true) != 0) {
+    if (texts.load(g_globals->uiTextFile, "OpDefaultsDlg", false) != 0) {
         endDialog(plat::IDOK);
         return true;
     }

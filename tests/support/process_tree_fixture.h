@@ -1,0 +1,97 @@
+// The example plate recognised by Execute and kept in the part, its holes then given what the engine gives
+// them (labels, a table and a process, operations with and without a tool, some hole states), so that a
+// session can play a user's work in the process tree on it. Helpers read the tree back from the part.
+#pragma once
+#include <functional>
+#include <string>
+
+#include "host/geom/step_io.h"
+#include "host/state.h"
+#include "plugin/core/globals.h"
+#include "plugin/core/records.h"
+#include "plugin/engine/process_tree_fields.h"
+#include "plugin/recognition/tree.h"
+#include "plugin/tooling/record_fields.h"
+#include "support/plugin_fixture.h"
+
+class ProcessTreeFixture : public PluginFixture {
+protected:
+    static constexpr int kMenu = 18048, kExecute = 18007, kViewProcess = 18008;
+    static constexpr int kTreeDlg = 18021, kTree = 4003, kPoints = 18009, kPointsTree = 4005;
+
+    void SetUp() override {
+        PluginFixture::SetUp();
+        ASSERT_EQ(host::openStepAsPart(std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step"), "");
+        load();
+        script().click(kMenu, kExecute).click(kTreeDlg, plat::IDOK).click(kMenu, plat::IDOK);
+        ASSERT_EQ(m_main(), 0);
+        expectScriptPlayed();
+        editPart([](VIEW_LIST* tree) { giveProcesses(tree); });
+        plat::driver().reset();
+    }
+
+    // Loads the tree kept in the part, lets `edit` change it and keeps it in the part again.
+    void editPart(const std::function<void(VIEW_LIST*)>& edit) {
+        VIEW_LIST* tree = nullptr;
+        loadAllRecords(&tree);
+        ASSERT_NE(tree, nullptr);
+        edit(tree);
+        saveAllRecords(tree);
+        freeViewsTree(tree);
+        freeCycleRecords();
+    }
+    // The value `read` takes from the tree kept in the part.
+    template <class T>
+    T fromPart(const std::function<T(VIEW_LIST*)>& read) {
+        VIEW_LIST* tree = nullptr;
+        loadAllRecords(&tree);
+        T value = read(tree);
+        freeViewsTree(tree);
+        freeCycleRecords();
+        return value;
+    }
+
+    // Hole n of the first view (from 1).
+    static POINT_LIST* hole(VIEW_LIST* tree, int n) {
+        POINT_LIST* p = tree ? tree->firstPoint : nullptr;
+        for (int i = 1; p && i < n; ++i) p = p->next;
+        return p;
+    }
+    static std::string label(int n) { return "Hole " + std::to_string(n); }
+
+    // Holes 1-11 are labelled "Hole n"; each has the process "1" of the table "Drilled through" and two
+    // operations, a drilling with its tool and a chamfer whose tool was not found (hole 11: both found).
+    // Hole 2 runs into another hole; hole 3's measures had to be added; holes 4 and 5 are exact matches.
+    static void giveProcesses(VIEW_LIST* tree) {
+        int n = 0;
+        for (POINT_LIST* p = tree->firstPoint; p; p = p->next) {
+            ++n;
+            setHoleText(*p, label(n));
+            setHoleTableName(*p, "Drilled through");
+            setHoleRow(*p, 0);
+            std::snprintf(p->processName, sizeof p->processName, "1");
+            setHoleState(*p, kStateAdapted, n == 4 || n == 5 ? -1 : 0);
+            if (n == 2) setHoleState(*p, kStateCrashInto, 1);
+            if (n == 3) setHoleState(*p, kStateNoMeasures, 1);
+            OPE_LIST* drill = new OPE_LIST{};
+            OPE_LIST* chamfer = new OPE_LIST{};
+            setWorkText(*drill, ope_field::name, 40, "Drill " + std::to_string(n));
+            setWorkText(*chamfer, ope_field::name, 40, "Chamfer " + std::to_string(n));
+            setWork<std::int32_t>(*chamfer, ope_field::toolIndex, n == 11 ? 1 : -1);
+            for (OPE_LIST* o : {drill, chamfer}) {
+                o->point = p;
+                o->view = tree;
+            }
+            drill->next = chamfer;
+            chamfer->prev = drill;
+            p->opeList = drill;
+        }
+    }
+
+    std::string treeSnapshot() { return plat::lastSnapshot(kTreeDlg); }
+    int count(std::string_view fragment) {
+        int n = 0;
+        for (const std::string& line : transcript().lines()) n += line.find(fragment) != std::string::npos;
+        return n;
+    }
+};
