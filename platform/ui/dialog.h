@@ -326,6 +326,13 @@ public:
     // Modal dialogs running now, outermost first.
     static std::vector<Dialog*> modalStack();
 
+    // Timers (SetTimer): the handler runs on the user-interface thread, again and again until the timer is
+    // killed (a one-shot handler kills its own). A person acts slower than any timer of the window, so every
+    // timer set on a window due before the user's next step runs once before it (runDueTimers). Setting an
+    // id again replaces its handler; the timers go with the window.
+    void setTimer(int id, int elapseMs, std::function<void()> handler);
+    bool killTimer(int id);
+
 protected:
     virtual bool onInitDialog() { return true; }
     virtual void onOK();
@@ -337,12 +344,6 @@ protected:
     void onMessage(Msg msg, std::function<void(MsgArgs&)> handler);
     void onCtlColor(std::function<std::optional<CtlColors>(int ctlId)> hook) { ctlColor_ = std::move(hook); }
 
-    // Timers (SetTimer): the handler runs on the user-interface thread, again and again until the timer is
-    // killed (a one-shot handler kills its own). A person acts slower than any timer of the window, so every
-    // timer set on a window due before the user's next step runs once before it (runDueTimers). Setting an
-    // id again replaces its handler; the timers go with the window.
-    void setTimer(int id, int elapseMs, std::function<void()> handler);
-    bool killTimer(int id);
 
 private:
     friend class Control;

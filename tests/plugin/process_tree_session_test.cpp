@@ -53,6 +53,7 @@ TEST_F(ProcessTreeSession, FiltersShowTheHolesOfTheCheckedStatesAndAreKeptForThe
               std::string::npos);
     EXPECT_TRUE(shown("Hole 4"));       // matched exactly, but a tool is missing
     EXPECT_FALSE(shown("Hole 11"));     // adapted, every tool found
+    EXPECT_NE(treeSnapshot().find("4118 Check text=\"Tools created (1)\""), std::string::npos);
     // No hole is without a problem: that filter cannot be used.
     EXPECT_NE(treeSnapshot().find("4035 Check text=\"No problems (0)\" visible=1 enabled=0"), std::string::npos);
     EXPECT_EQ(g_globals->processTreeFlags & (kStateToolMissing | kStateAdapted), kStateToolMissing);
@@ -81,6 +82,10 @@ TEST_F(ProcessTreeSession, IconClicksSwitchMarksDownTheBranchAndUpToTheView) {
     EXPECT_NE(snap.find("image=1/1 expanded"), std::string::npos);             // the view is on
     EXPECT_NE(snap.find("\"Drill 1\" data="), std::string::npos);
     EXPECT_EQ(count("menu owner=18021"), 0);
+    EXPECT_EQ(imageOf("Hole 1"), "1/1");       // on, its chain (itself) selected
+    EXPECT_EQ(imageOf("Drill 1"), "3/3");
+    EXPECT_EQ(imageOf("Chamfer 1"), "4/4");    // no tool: never on
+    EXPECT_EQ(imageOf("Hole 3"), "2/2");       // off, not selected
     struct MARKS { int checked1, selected1, drill1, chamfer1, checked2, view; };
     const MARKS marks = fromPart<MARKS>([](VIEW_LIST* tree) {
         POINT_LIST* h1 = hole(tree, 1);
@@ -189,6 +194,36 @@ TEST_F(ProcessTreeSession, AnIsolatedGroupFromThePointsListIsUndoneAtTheNextRun)
     EXPECT_FALSE(isolationPending());
     EXPECT_EQ(blankedEntities(), blankedBefore);
     EXPECT_EQ(TpMainGrpMgr().GetMainGrpList().GroupByID(static_cast<std::int32_t>(group)), nullptr);
+}
+
+TEST_F(ProcessTreeSession, AToolMadeByTheLayoutHasItsOwnImage) {
+    inTree([](plat::Script& s) {
+        s.treeExpand(kTreeDlg, kTree, kView).treeExpand(kTreeDlg, kTree, kView + "/Hole 11");
+    });
+    EXPECT_EQ(imageOf("Drill 11"), "8/8");
+    EXPECT_EQ(imageOf("Chamfer 11"), "2/2");
+}
+
+// Two isolated groups before an undo: the second shows what the first hid before it hides again, so the
+// one undo shows every entity.
+TEST_F(ProcessTreeSession, ASecondIsolatedGroupBeforeTheUndoLeavesNothingHiddenForGood) {
+    const int before = blankedEntities();
+    loadAllRecords(&g_globals->viewsTree);
+    VIEW_LIST* tree = g_globals->viewsTree;
+    ASSERT_EQ(createGroupOpsIsolated(tree, hole(tree, 1), hole(tree, 1), 0), 0);
+    const int firstHidden = blankedEntities();
+    EXPECT_GT(firstHidden, before);
+    ASSERT_EQ(createGroupOpsIsolated(tree, hole(tree, 2), hole(tree, 2), 0), 0);
+    // Hole 2's surfaces are shown now and hole 1's hidden.
+    ent surface{};
+    ASSERT_TRUE(get_ent_from_eptr(hole(tree, 2)->firstCyl->ents[0].entry, &surface));
+    EXPECT_EQ(surface.sel & kSelBlank, 0);
+    ASSERT_TRUE(get_ent_from_eptr(hole(tree, 1)->firstCyl->ents[0].entry, &surface));
+    EXPECT_NE(surface.sel & kSelBlank, 0);
+    EXPECT_EQ(undoGroupOperations(g_lastOpGroup), 0);
+    EXPECT_EQ(blankedEntities(), before);
+    EXPECT_FALSE(isolationPending());
+    freeCycleRecords();
 }
 
 // What each end of the tree's run leaves for the command loop.

@@ -60,7 +60,8 @@ protected:
     static std::string label(int n) { return "Hole " + std::to_string(n); }
 
     // Holes 1-11 are labelled "Hole n"; each has the process "1" of the table "Drilled through" and two
-    // operations, a drilling with its tool and a chamfer whose tool was not found (hole 11: both found).
+    // operations, a drilling with its tool and a chamfer whose tool was not found (hole 11: both found, the
+    // drill's made by the tool layout).
     // Hole 2 runs into another hole; hole 3's measures had to be added; holes 4 and 5 are exact matches.
     static void giveProcesses(VIEW_LIST* tree) {
         int n = 0;
@@ -78,6 +79,7 @@ protected:
             setWorkText(*drill, ope_field::name, 40, "Drill " + std::to_string(n));
             setWorkText(*chamfer, ope_field::name, 40, "Chamfer " + std::to_string(n));
             setWork<std::int32_t>(*chamfer, ope_field::toolIndex, n == 11 ? 1 : -1);
+            if (n == 11) setWork<std::uint8_t>(*drill, ope_field::toolCreated, 1);
             for (OPE_LIST* o : {drill, chamfer}) {
                 o->point = p;
                 o->view = tree;
@@ -89,6 +91,14 @@ protected:
     }
 
     std::string treeSnapshot() { return plat::lastSnapshot(kTreeDlg); }
+    // The "image=a/b" of the tree item with that label when the tree last closed; "" when not shown.
+    std::string imageOf(const std::string& label) {
+        const std::string snap = treeSnapshot();
+        const auto at = snap.find("\"" + label + "\" data=");
+        if (at == std::string::npos) return "";
+        const auto image = snap.find("image=", at);
+        return snap.substr(image + 6, snap.find_first_of(" \n", image) - image - 6);
+    }
     int count(std::string_view fragment) {
         int n = 0;
         for (const std::string& line : transcript().lines()) n += line.find(fragment) != std::string::npos;
