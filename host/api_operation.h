@@ -133,10 +133,11 @@ namespace op_depth_cuts_layout {
 constexpr std::size_t on = 0, byDepth = 1, keepTool = 2, taperOn = 3, maxRough = 8, finishCount = 16,
                       finishStep = 24, stockOnBottom = 32, taperAngle = 40;
 }
-// Radial (multi-) passes, 40 bytes: passes on, rough count and spacing, finish count and spacing, and a
-// further switch: finish passes only at the final depth.
+// Radial (multi-) passes, 40 bytes: passes on (u8), rough count (i16) and spacing, finish count (i16) and
+// spacing, and a further switch: finish passes only at the final depth. Process tables keep this block
+// byte for byte, so the plug-in reads it with these offsets too.
 namespace op_radial_layout {
-constexpr std::size_t on = 0, roughCount = 4, roughSpacing = 8, finishCount = 16, finishSpacing = 24,
+constexpr std::size_t on = 0, roughCount = 2, roughSpacing = 8, finishCount = 16, finishSpacing = 24,
                       finalDepthOnly = 32, keepTool = 33;
 }
 // Lead in and out, 168 bytes: a switch, then the entry group at 8 and the exit group at 80 (72 bytes each,

@@ -3,11 +3,25 @@
 # their seed corpora from the example plate and runs each target for SECONDS (default 25) in JOBS
 # processes (default 1). Corpora grow in build-fuzz/corpus/<target>/; a crashing input is left in
 # build-fuzz/findings/ and the script fails. tests/fuzz_regressions/<target>/ (the inputs found so far)
-# are read first.
+# are read first. `fuzz.sh --fixed` instead tries a fixed number of inputs per target (about ten seconds'
+# worth each) from a fixed seed on a fresh corpus: the same run on every machine, so that CI fails on a
+# change, never on luck.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+fixed=0
+if [ "${1:-}" = "--fixed" ]; then fixed=1; shift; fi
 seconds=${1:-25}
 jobs=${2:-1}
+fixed_runs() {
+  case "$1" in
+    settings_file | text_section) echo 4000 ;;
+    step_scan) echo 8000 ;;
+    cycle_records) echo 20000 ;;
+    brep_text | settings_record) echo 40000 ;;
+    store_params) echo 100000 ;;
+    *) echo 200000 ;;
+  esac
+}
 dir="$root/build-fuzz"
 cmake -S "$root" -B "$dir" -G Ninja -DFX_FUZZ=ON -DFX_BENCH=OFF -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build "$dir" --parallel "$(nproc)" --target fx_fuzz
@@ -23,13 +37,20 @@ for target in "$dir"/fuzz/fx_fuzz_*; do
   mkdir -p "$corpus"
   regressions=()
   [ -d "$root/tests/fuzz_regressions/$name" ] && regressions=("$root/tests/fuzz_regressions/$name")
-  fork=()
-  [ "$jobs" -gt 1 ] && fork=(-fork="$jobs")
-  echo "fuzz: $name for ${seconds}s"
-  if ! "$target" -max_total_time="$seconds" "${fork[@]}" -timeout=10 -rss_limit_mb=4096 \
+  budget=(-max_total_time="$seconds")
+  [ "$jobs" -gt 1 ] && budget+=(-fork="$jobs")
+  if [ "$fixed" = 1 ]; then
+    rm -rf "$corpus" && mkdir -p "$corpus"
+    budget=(-runs="$(fixed_runs "$name")" -seed=1)
+    echo "fuzz: $name for ${budget[0]#-runs=} inputs"
+  else
+    echo "fuzz: $name for ${seconds}s"
+  fi
+  if ! "$target" "${budget[@]}" -timeout=10 -rss_limit_mb=4096 \
       -artifact_prefix="$dir/findings/$name-" -print_final_stats=0 \
       "$corpus" "$dir/seeds/$name" "${regressions[@]}" >"$dir/findings/$name.log" 2>&1; then
     echo "fuzz: $name found a fault: see $dir/findings/$name.log"
+    grep -E -A 12 "^==[0-9]+==ERROR|runtime error|^SUMMARY|deadly signal|Test unit written" "$dir/findings/$name.log" | head -60 || true
     status=1
   fi
 done

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test. With --sanitize it also builds and runs them under ASan and UBSan,
-# and runs each fuzz target for a short while (scripts/fuzz.sh).
+# and runs each fuzz target on a fixed number of inputs (scripts/fuzz.sh --fixed).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -12,5 +12,5 @@ if [ "${1:-}" = "--sanitize" ]; then
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
     LSAN_OPTIONS=suppressions="$root/tests/lsan.supp" \
     ctest --test-dir "$root/build-asan" --output-on-failure --parallel "$jobs" --timeout 300
-  "$root/scripts/fuzz.sh" 20
+  "$root/scripts/fuzz.sh" --fixed
 fi

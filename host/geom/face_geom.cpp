@@ -22,6 +22,9 @@
 #include <GeomAdaptor_Surface.hxx>
 #include <GeomLib_IsPlanarSurface.hxx>
 #include <Geom_BSplineSurface.hxx>
+#include <Geom_Parabola.hxx>
+#include <Geom_Plane.hxx>
+#include <Geom_TrimmedCurve.hxx>
 #include <Standard_Failure.hxx>
 #include <TColStd_Array1OfInteger.hxx>
 #include <TColStd_Array1OfReal.hxx>
@@ -51,6 +54,8 @@ namespace {
 // Curved trim edges are sampled at most this far apart in turning angle (radians) and sagitta (units).
 constexpr double kTrimAngle = 2.0 * std::numbers::pi / 180.0;
 constexpr double kTrimSagitta = 1e-3;
+// Axes whose cosine is below this stand square to each other for the kernel's projections.
+constexpr double kSquareCosine = 1e-4;
 
 SurfaceKind kindOf(const Handle(Geom_Surface)& surface) {
     switch (GeomAdaptor_Surface(surface).GetType()) {
@@ -74,6 +79,24 @@ Box3 boxOf(const TopoDS_Shape& shape) {
     double x0, y0, z0, x1, y1, z1;
     b.Get(x0, y0, z0, x1, y1, z1);
     return {{x0, y0, z0}, {x1, y1, z1}};
+}
+
+// The kernel makes the missing parameter curves of a plane's edges by projecting them onto it, and it
+// crashes on a parabola whose own plane stands square to the face's. No sound face has such an edge (it
+// could not lie in the face), so the face is refused before anything asks for its parameter curves.
+bool hasUnprojectableEdge(const TopoDS_Face& face) {
+    Handle(Geom_Plane) plane = Handle(Geom_Plane)::DownCast(BRep_Tool::Surface(face));
+    if (plane.IsNull()) return false;
+    const gp_Dir normal = plane->Position().Direction();
+    for (TopExp_Explorer ex(face, TopAbs_EDGE); ex.More(); ex.Next()) {
+        double f = 0, l = 0;
+        Handle(Geom_Curve) curve = BRep_Tool::Curve(TopoDS::Edge(ex.Current()), f, l);
+        while (!curve.IsNull() && curve->IsKind(STANDARD_TYPE(Geom_TrimmedCurve)))
+            curve = Handle(Geom_TrimmedCurve)::DownCast(curve)->BasisCurve();
+        Handle(Geom_Parabola) parabola = Handle(Geom_Parabola)::DownCast(curve);
+        if (!parabola.IsNull() && std::abs(parabola->Position().Direction().Dot(normal)) < kSquareCosine) return true;
+    }
+    return false;
 }
 
 bool isStraightPcurve(const Handle(Geom2d_Curve)& c) {
@@ -151,7 +174,7 @@ FaceGeom makeFaceGeom(const TopoDS_Shape& shape) {
         auto impl = std::make_shared<FaceGeom::Impl>();
         impl->face = TopoDS::Face(shape);
         impl->surface = BRep_Tool::Surface(impl->face);
-        if (impl->surface.IsNull()) return {};
+        if (impl->surface.IsNull() || hasUnprojectableEdge(impl->face)) return {};
         impl->kind = kindOf(impl->surface);
         BRepTools::UVBounds(impl->face, impl->range.uMin, impl->range.uMax, impl->range.vMin, impl->range.vMax);
         impl->box = boxOf(impl->face);
@@ -439,6 +462,9 @@ SolidGeom makeSolidGeom(const TopoDS_Shape& shape, std::vector<int> colours) {
     try {
         TopTools_IndexedMapOfShape map;
         TopExp::MapShapes(shape, TopAbs_FACE, map);
+        // A face the kernel would crash on is not left in the shape for whole-solid work to meet.
+        for (int i = 1; i <= map.Extent(); ++i)
+            if (hasUnprojectableEdge(TopoDS::Face(map(i)))) return {};
         for (int i = 1; i <= map.Extent(); ++i) {
             FaceGeom f = makeFaceGeom(map(i));
             if (!f.empty()) impl->faces.push_back(std::move(f));

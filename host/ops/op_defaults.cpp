@@ -68,7 +68,7 @@ void milled(operation& op, const Lengths& L, bool lead) {
     put(op.depthCuts, op_depth_cuts_layout::maxRough, L.roughStep);
     put(op.depthCuts, op_depth_cuts_layout::finishStep, L.finishStep);
     op.depthCuts[op_depth_cuts_layout::keepTool] = 1;
-    put(op.radialPasses, op_radial_layout::roughCount, std::int32_t{1});
+    put(op.radialPasses, op_radial_layout::roughCount, std::int16_t{1});
     put(op.radialPasses, op_radial_layout::roughSpacing, L.radialRough);
     put(op.radialPasses, op_radial_layout::finishSpacing, L.finishStep);
     op.radialPasses[op_radial_layout::keepTool] = 1;

@@ -58,7 +58,7 @@ void checkChains(const VIEW_LIST* tree) {
         for (const POINT_LIST* point = view->firstPoint; point; point = point->next) {
             if (point->chainMember) continue;
             long copies = 0;
-            for (const POINT_LIST* copy = point->chainNext; copy && copies <= holes; copy = copy->chainNext) ++copies;
+            for (const POINT_LIST* copy = point->nextEqual; copy && copies <= holes; copy = copy->nextEqual) ++copies;
             if (copies != point->chainCount)
                 showHoleMessage(view, point, fillText(errorMessage(12), {long{point->chainCount}, copies}));
         }
@@ -533,7 +533,7 @@ private:
                 if (!field) showHoleMessage(loaded.listView, point, errorMessage(13));
             };
             link(kRecView, loaded.links.view, point->view);
-            link(kRecPoint, loaded.links.chainNext, point->chainNext);
+            link(kRecPoint, loaded.links.nextEqual, point->nextEqual);
             link(kRecPoint, loaded.links.deepSplitNext, point->deepSplitNext);
             link(kRecPoint, loaded.links.deepSplitPrev, point->deepSplitPrev);
             if (point->chainMember == 0) {

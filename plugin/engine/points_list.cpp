@@ -65,7 +65,7 @@ bool CDlgPointsList::onInitDialog() {
 void CDlgPointsList::refreshImages() {
     plat::TreeView& tree = treeView(kTree);
     for (plat::TreeItem it = tree.rootItem(); it; it = tree.nextSibling(it)) {
-        const int image = holeSelected2(*holeOf(tree, it)) ? 1 : 0;
+        const int image = holeOf(tree, it)->selected2 ? 1 : 0;
         tree.setItemImage(it, image, image);
     }
 }
@@ -75,7 +75,7 @@ void CDlgPointsList::onClickTree(plat::Notify&) {
     const plat::TreeItem hit = itemUnderCursor(*this, flags);
     if (!hit || (flags & plat::TVHT_ONITEMICON) == 0) return;
     POINT_LIST& hole = *holeOf(treeView(kTree), hit);
-    setHoleSelected2(hole, holeSelected2(hole) ? 0 : 1);
+    hole.selected2 = hole.selected2 ? 0 : 1;
     refreshImages();
 }
 
@@ -106,14 +106,14 @@ void CDlgPointsList::onRClickTree(plat::Notify&) {
             if (holeRemoved(*p)) continue;
             const bool marked = p == g.markedHoles;
             for (OPE_LIST* o = p->opeList; o; o = o->next) {
-                previousSelection.push_back({o, opeActive(*o), 3});
-                setOpeActive(*o, marked && opeToolIndex(*o) >= 0 ? 1 : 0);
+                previousSelection.push_back({o, o->active, 3});
+                o->active = marked && o->toolIndex >= 0 ? 1 : 0;
             }
         }
     }
     for (POINT_LIST* p = g.markedHoles; p; p = nextInChain(*p)) {
-        previousSelection.push_back({p, holeSelected2(*p), 2});
-        setHoleSelected2(*p, p == selectedHole ? 1 : 0);
+        previousSelection.push_back({p, p->selected2, 2});
+        p->selected2 = p == selectedHole ? 1 : 0;
     }
     endDialog(chosen == kMenuCreate ? kCreate : kCreateIsolated);
 }
@@ -121,9 +121,9 @@ void CDlgPointsList::onRClickTree(plat::Notify&) {
 void CDlgPointsList::restorePreviousSelection() {
     for (auto it = previousSelection.rbegin(); it != previousSelection.rend(); ++it) {
         if (it->kind == 3)
-            setOpeActive(*static_cast<OPE_LIST*>(it->record), it->previous);
+            static_cast<OPE_LIST*>(it->record)->active = it->previous;
         else
-            setHoleSelected2(*static_cast<POINT_LIST*>(it->record), it->previous);
+            static_cast<POINT_LIST*>(it->record)->selected2 = it->previous;
     }
     previousSelection.clear();
 }

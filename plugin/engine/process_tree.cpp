@@ -10,7 +10,11 @@
 #include "plugin/core/globals.h"
 #include "plugin/core/host_views.h"
 #include "plugin/core/load_time_objects.h"
+#include "plugin/engine/hole_marks.h"
+#include "plugin/engine/operation_hole_fields.h"
 #include "plugin/engine/process_tree_fields.h"
+#include "plugin/engine/run_statistics.h"
+#include "plugin/engine/tool_sequencing.h"
 #include "plugin/resources/templates.h"
 
 const TREE_FILTER kTreeFilters[10] = {
@@ -59,14 +63,18 @@ void computeHoleStates(VIEW_LIST* views) {
             if (chainFollower(*p)) continue;
             std::uint32_t missing = 0, created = 0;
             for (const OPE_LIST* o = p->opeList; o; o = o->next) {
-                if (opeToolIndex(*o) < 0) missing = 1;
-                if (opeNewTool(*o)) created = 1;
+                if (o->toolIndex < 0) missing = 1;
+                if (o->newTool) created = 1;
             }
-            setToolStates(*p, missing, created);
-            if (missing || created) forEachChainMember(*p, [&](POINT_LIST& m) { setToolStates(m, missing, created); });
-            const bool clear = noMeasures(*p) == 0 && adaptedRow(*p) < 0 && !provisionalRow(*p) && !chamferCheck(*p) &&
-                               !p->crashInto && !depthChecked(*p) && !notAccessible(*p) && !missing && !created;
-            if (clear) forEachChainMember(*p, [](POINT_LIST& m) { setNoProblem(m, 1); });
+            auto setTools = [&](POINT_LIST& m) {
+                m.toolMissing = static_cast<std::int32_t>(missing);
+                m.toolCreated = static_cast<std::int32_t>(created);
+            };
+            setTools(*p);
+            if (missing || created) forEachChainMember(*p, setTools);
+            const bool clear = p->noMeasures == 0 && p->adaptedRow < 0 && !p->provisionalRow && !p->chamferCheck &&
+                               !p->crashInto && !p->depthChecked && !p->notAccessible && !missing && !created;
+            if (clear) forEachChainMember(*p, [](POINT_LIST& m) { m.noProblem = 1; });
         }
     }
 }
@@ -113,7 +121,7 @@ CDlgProcess::~CDlgProcess() = default;
 bool CDlgProcess::onInitDialog() {
     PLUGIN_GLOBALS& g = *g_globals;
     if (pendingScope == 108 || pendingScope == 109 || pendingScope == 111) {
-        for (const OP_PREV_SEL& saved : savedActive) setOpeActive(*saved.operation, saved.active);
+        for (const OP_PREV_SEL& saved : savedActive) saved.operation->active = saved.active;
         savedActive.clear();
         pendingScope = 0;
     }
@@ -159,12 +167,12 @@ void CDlgProcess::actOnReturn() {
             filterFlags = 0xFFFFFFFFu;
             countUsedTools(*g_fullToolsSeq, &g.runStats.toolsCount1, &g.runStats.toolsCount2);
         }
-        if (g.markedHoles && noMeasures(*g.markedHoles) == 0) {
+        if (g.markedHoles && g.markedHoles->noMeasures == 0) {
             countHoleStates(g.viewsTree);
             for (const TREE_FILTER& f : kTreeFilters)
                 if (f.bit != kStateDepth && f.bit != kStateChamfer && holeHasState(*g.markedHoles, f.bit))
                     filterFlags |= f.bit;
-            highlightHole(g.markedHoles, 1);
+            highlightHole(g.markedHoles, 1, false, 0);
             rebuild_graphics();
         }
         break;
@@ -264,11 +272,11 @@ void CDlgProcess::fillTree(VIEW_LIST* views, std::uint32_t flags) {
         tree.setItemData(viewItem, reinterpret_cast<std::intptr_t>(v));
         for (POINT_LIST* p = v->firstPoint; p; p = p->next) {
             if (chainFollower(*p) || !holeMeetsFilter(*p, flags)) continue;
-            if (expandToolProblems && (toolMissing(*p) || toolCreated(*p))) {
+            if (expandToolProblems && (p->toolMissing || p->toolCreated)) {
                 setExpandOnFill(*p, 1);
                 setExpandOnFill(*v, 1);
             }
-            const plat::TreeItem holeItem = tree.insertItem(cut(holeText(*p)), 0, 0, viewItem);
+            const plat::TreeItem holeItem = tree.insertItem(cut(holeLabel(*p)), 0, 0, viewItem);
             tree.setItemData(holeItem, reinterpret_cast<std::intptr_t>(p));
             if (showOnFill(*p)) {
                 setShowOnFill(*p, 0);
@@ -278,7 +286,7 @@ void CDlgProcess::fillTree(VIEW_LIST* views, std::uint32_t flags) {
                 toShow = holeItem;
             }
             for (OPE_LIST* o = p->opeList; o; o = o->next) {
-                const plat::TreeItem opeItem = tree.insertItem(cut(opeComment(*o)), 0, 0, holeItem);
+                const plat::TreeItem opeItem = tree.insertItem(cut(std::string(o->comment)), 0, 0, holeItem);
                 tree.setItemData(opeItem, reinterpret_cast<std::intptr_t>(o));
                 if (showOnFill(*o)) {
                     setShowOnFill(*o, 0);
@@ -321,7 +329,7 @@ std::uint16_t CDlgProcess::onValue(plat::TreeItem item) const {
     switch (recordKind(item)) {
     case 1: return viewSelected(*static_cast<VIEW_LIST*>(recordOf(item)));
     case 2: return treeChecked(*static_cast<POINT_LIST*>(recordOf(item)));
-    case 3: return opeActive(*static_cast<OPE_LIST*>(recordOf(item)));
+    case 3: return static_cast<OPE_LIST*>(recordOf(item))->active;
     default: return 0;
     }
 }
@@ -335,7 +343,7 @@ void CDlgProcess::setOn(plat::TreeItem item, std::uint16_t value) {
         forEachChainMember(hole, [&](POINT_LIST& m) { setHoleSelected(m, value); });
         break;
     }
-    case 3: setOpeActive(*static_cast<OPE_LIST*>(recordOf(item)), value); break;
+    case 3: static_cast<OPE_LIST*>(recordOf(item))->active = value; break;
     default: break;
     }
 }
@@ -362,11 +370,11 @@ bool CDlgProcess::refreshItems(plat::TreeItem first) {
             }
         } else if (kind == 3) {
             const OPE_LIST& o = *static_cast<OPE_LIST*>(recordOf(it));
-            const int base = opeActive(o) + 2;
-            if (opeToolIndex(o) < 0) {
+            const int base = o.active + 2;
+            if (o.toolIndex < 0) {
                 image = 4;
             } else {
-                image = opeNewTool(o) ? base + (opeToolChangedByUser(o) ? 8 : 6) : base;
+                image = o.newTool ? base + (o.toolChangedByUser ? 8 : 6) : base;
                 on = base % 2 == 1;
             }
         }
@@ -447,7 +455,7 @@ void CDlgProcess::onBeginLabelEdit(plat::Notify& n) { n.result = recordKind(n.it
 void CDlgProcess::onEndLabelEdit(plat::Notify& n) {
     n.result = 0;
     if (recordKind(n.item) != 2 || !n.text || n.text->empty()) return;
-    setHoleText(*static_cast<POINT_LIST*>(recordOf(n.item)), *n.text);
+    setHoleLabel(*static_cast<POINT_LIST*>(recordOf(n.item)), *n.text);
     n.result = 1;
 }
 

@@ -14,7 +14,10 @@
 #include "plugin/engine/process_dialogs.h"
 #include "plugin/engine/process_tree.h"
 #include "plugin/engine/process_tree_fields.h"
-#include "plugin/tooling/record_fields.h"
+#include "plugin/engine/apply_process.h"
+#include "plugin/engine/operation_comments.h"
+#include "plugin/engine/operation_hole_fields.h"
+#include "plugin/engine/tool_sequencing.h"
 
 namespace {
 
@@ -46,7 +49,7 @@ bool sharedReadOnly() { return g_globals->sharedDataOn != 0 && g_globals->shared
 
 void setTableTarget(const POINT_LIST& hole) {
     PLUGIN_GLOBALS& g = *g_globals;
-    const std::string name = holeTableName(hole);
+    const std::string name = hole.tableName;
     TABLE_FILE_REF& target = g.configTarget;
     target = TABLE_FILE_REF{};
     std::snprintf(target.tabPath, sizeof target.tabPath, "%s/%s.tab", g.tablesDir.c_str(), name.c_str());
@@ -125,13 +128,13 @@ void CDlgProcess::onRClickTree(plat::Notify& n) {
         add({kPickEntity, 46});
         add({kPointsList, 9});
         add({0, 0});
-        const bool noNewRows = sharedReadOnly() && noMeasures(*hole) != 0;
+        const bool noNewRows = sharedReadOnly() && hole->noMeasures != 0;
         add({kCreateHole, 35}, noNewRows);
         add({kConfigureTable, 45}, noNewRows);
         add({kChangeProcess, 47});
         add({0, 0});
         add({kUserTools, 48});
-        if (adaptedRow(*hole) >= 0) add({kCheckTable, 44});
+        if (hole->adaptedRow >= 0) add({kCheckTable, 44});
     }
     const int chosen = plat::trackPopupMenu(menu, plat::TPM_RETURNCMD | plat::TPM_NONOTIFY, plat::cursorPos(), this);
     if (menuAction(chosen, hit) != 0) return;
@@ -200,7 +203,7 @@ int CDlgProcess::menuAction(int id, plat::TreeItem hit) {
         return 1;
     }
     case kPointsList: {
-        std::string heading = holeText(*hole);
+        std::string heading = holeLabel(*hole);
         for (std::size_t at = heading.find('('); at != std::string::npos; at = heading.find('(', at + 2))
             heading.replace(at, 1, "\n(");
         g.pointsList.heading = heading;
@@ -236,8 +239,8 @@ void CDlgProcess::scopeOperations(VIEW_LIST* view, POINT_LIST* hole) {
             for (POINT_LIST* p = head; p; p = nextInChain(*p)) {
                 const bool inScope = hole ? p == hole : v == view;
                 for (OPE_LIST* o = p->opeList; o; o = o->next) {
-                    savedActive.push_back({o, opeActive(*o)});
-                    setOpeActive(*o, inScope && opeToolIndex(*o) >= 0 ? 1 : 0);
+                    savedActive.push_back({o, o->active});
+                    o->active = inScope && o->toolIndex >= 0 ? 1 : 0;
                 }
             }
         }
@@ -246,7 +249,7 @@ void CDlgProcess::scopeOperations(VIEW_LIST* view, POINT_LIST* hole) {
 
 void CDlgProcess::configureTable(POINT_LIST& hole) {
     PLUGIN_GLOBALS& g = *g_globals;
-    if (holeTableName(hole).empty()) {
+    if (hole.tableName[0] == 0) {
         messageBox(this, errorMessage(kMsgNoTable));
         return;
     }
@@ -262,7 +265,7 @@ void CDlgProcess::configureTable(POINT_LIST& hole) {
     } else if (found == 2) {
         tableOpenKept = 0;
     }
-    g.chosenProcess[0] = holeRow(hole);
+    g.chosenProcess[0] = hole.rowIndex;
     g.chosenProcess[1] = -1;
     g.configAction = 110;
     g.treeReturnAction = 1;
@@ -273,7 +276,7 @@ void CDlgProcess::configureTable(POINT_LIST& hole) {
 
 void CDlgProcess::changeProcess(POINT_LIST& hole) {
     PLUGIN_GLOBALS& g = *g_globals;
-    if (holeTableName(hole).empty()) {
+    if (hole.tableName[0] == 0) {
         messageBox(this, errorMessage(kMsgNoTable));
         return;
     }
@@ -288,18 +291,18 @@ void CDlgProcess::changeProcess(POINT_LIST& hole) {
     if (doModalInPluginRes(dlg) != plat::IDOK || dlg.chosenName.empty()) return;
     // The operations keep the view-wide heights of the recognition run.
     const bool keep = hole.opeList != nullptr;
-    const double topZ = keep ? getWork<double>(*hole.opeList, ope_field::zTop) : 0;
-    const double clearanceZ = keep ? getWork<double>(*hole.opeList, ope_field::zRef) : 0;
+    const double topZ = keep ? hole.opeList->holeTopZ : 0;
+    const double clearanceZ = keep ? hole.opeList->clearanceZ : 0;
     std::memset(hole.processName, 0, sizeof hole.processName);
     std::memcpy(hole.processName, dlg.chosenName.data(), std::min(dlg.chosenName.size(), kMaxProcessName));
-    applyHoleProcess(&hole, 0);
+    (void)applyHoleProcess(hole, 0);
     if (keep) {
         for (OPE_LIST* o = hole.opeList; o; o = o->next) {
-            setWork(*o, ope_field::zTop, topZ);
-            setWork(*o, ope_field::zRef, clearanceZ);
+            o->holeTopZ = topZ;
+            o->clearanceZ = clearanceZ;
         }
     }
-    buildOperationWhyText(&hole, "");
+    buildOperationWhyText(hole, "");
     g_toolsArray->clear();
     g_fullToolsSeq->clear();
     sequenceTools(*g_fullToolsSeq, g.viewsTree, 0);

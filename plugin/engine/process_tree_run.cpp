@@ -14,6 +14,7 @@
 #include "plugin/engine/process_tree.h"
 #include "plugin/engine/selected_groups.h"
 #include "plugin/engine/services.h"
+#include "plugin/engine/tool_sequencing.h"
 
 namespace {
 

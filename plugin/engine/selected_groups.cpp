@@ -75,14 +75,14 @@ void forEachSegmentEnt(POINT_LIST& hole, Visit visit) {
 
 void saveSelections(VIEW_LIST* tree) {
     for (VIEW_LIST* v = tree; v; v = v->next) setViewSelectedSaved(*v, viewSelected(*v));
-    forEachHole(tree, [](VIEW_LIST&, POINT_LIST& p) { setHoleSelectedSaved(p, holeSelected(p), holeSelected2(p)); });
+    forEachHole(tree, [](VIEW_LIST&, POINT_LIST& p) { setHoleSelectedSaved(p, holeSelected(p), p.selected2); });
 }
 
 void restoreSelections(VIEW_LIST* tree) {
     for (VIEW_LIST* v = tree; v; v = v->next) setViewSelected(*v, viewSelectedSaved(*v));
     forEachHole(tree, [](VIEW_LIST&, POINT_LIST& p) {
         setHoleSelected(p, holeSelectedSaved(p));
-        setHoleSelected2(p, holeSelected2Saved(p));
+        p.selected2 = holeSelected2Saved(p);
     });
 }
 
@@ -112,7 +112,7 @@ void selectFor(VIEW_LIST* tree, VIEW_LIST* view, POINT_LIST* hole, std::uint32_t
             if (chainFollower(*p) || filter == 0 || holeMeetsFilter(*p, filter)) continue;
             for (POINT_LIST* m = p; m; m = m == p ? nextInChain(*p) : nextInChain(*m)) {
                 setHoleSelected(*m, 0);
-                setHoleSelected2(*m, 0);
+                m->selected2 = 0;
             }
         }
     }

@@ -34,27 +34,16 @@ CDlgEditProcessOpe::CDlgEditProcessOpe() : plat::Dialog(18015) {
     onCommand(plat::IDCANCEL, [finish] { finish(plat::IDCANCEL); });
 }
 
-void drawHoleLabels(VIEW_LIST*, long, std::int16_t) {}
 
 namespace {
-constexpr std::size_t kOpeType = 337, kOpeToolDiameter = 349;
 constexpr std::size_t kDescDiameter = 2, kDescZTop = 10, kDescZBottom = 18;
-static_assert(kOpeType >= 337 && kOpeToolDiameter + sizeof(double) <= 337 + sizeof(OPE_LIST::area337));
 }  // namespace
 
-std::uint32_t opeOperationType(const OPE_LIST& ope) {
-    std::uint32_t type = 0;
-    getField(ope.area337, kOpeType - 337, type);
-    return type;
-}
-double opeToolDiameter(const OPE_LIST& ope) {
-    double diameter = 0;
-    getField(ope.area337, kOpeToolDiameter - 337, diameter);
-    return diameter;
-}
+std::uint32_t opeOperationType(const OPE_LIST& ope) { return ope.toolType; }
+double opeToolDiameter(const OPE_LIST& ope) { return ope.toolDiam; }
 void setOpeTool(OPE_LIST& ope, std::uint32_t type, double diameter) {
-    putField(ope.area337, kOpeType - 337, type);
-    putField(ope.area337, kOpeToolDiameter - 337, diameter);
+    ope.toolType = type;
+    ope.toolDiam = diameter;
 }
 double cilDescDiameter(const CIL_DESC& desc) { return desc.get<double>(kDescDiameter); }
 double cilDescZTop(const CIL_DESC& desc) { return desc.get<double>(kDescZTop); }
@@ -85,15 +74,10 @@ int createTreeProcessOperations(std::uint32_t, std::vector<FULL_TOOLS_SEQ>&, int
 }
 void reassignProcess(POINT_LIST*) {}
 void reassignProcessKeepOrder(VIEW_LIST*) {}
-int sequenceTools(std::vector<FULL_TOOLS_SEQ>&, VIEW_LIST*, int) { return 0; }
-void countHoleStates(VIEW_LIST*) {}
-void highlightHole(POINT_LIST*, int) {}
 void countUsedTools(const std::vector<FULL_TOOLS_SEQ>&, std::int16_t* notFound, std::int16_t* created) {
     *notFound = 0;
     *created = 0;
 }
-int applyHoleProcess(POINT_LIST*, int) { return 0; }
-void buildOperationWhyText(POINT_LIST*, const char*) {}
 int findTableMeasures(POINT_LIST*) { return 0; }
 VIEW_LIST* addMeasuresToTables(VIEW_LIST* tree) { return tree; }
 void runUserToolsManager(POINT_LIST*) {}

@@ -76,6 +76,7 @@ int selectEntWithMask(ent* entity, std::uint32_t type, std::int16_t menuMode, co
 void blankMarkerEnt();
 void unblankMarkerEnt();
 struct VIEW_LIST;
+// The hole labels (hole_marks.cpp).
 void drawHoleLabels(VIEW_LIST* tree, long level, std::int16_t mode);
 
 int undoGroupOperations(std::uint32_t groupId);
@@ -122,17 +123,8 @@ int createTreeProcessOperations(std::uint32_t filter, std::vector<FULL_TOOLS_SEQ
 // Re-assigns the processes of the hole's chain after its table changed; the second keeps the tree's order.
 void reassignProcess(POINT_LIST* holes);
 void reassignProcessKeepOrder(VIEW_LIST* tree);
-// Lays out and orders the tools of the tree into the flattened tool sequence.
-int sequenceTools(std::vector<FULL_TOOLS_SEQ>& sequence, VIEW_LIST* tree, int option);
-// Counts the holes by state into PLUGIN_GLOBALS::runStats.
-void countHoleStates(VIEW_LIST* tree);
-// mode 0 highlights the hole in the graphics, 1 removes the highlight.
-void highlightHole(POINT_LIST* hole, int mode);
 // The sizes of the tools view's two lists (tools not found, tools created) for the tool sequence.
 void countUsedTools(const std::vector<FULL_TOOLS_SEQ>& sequence, std::int16_t* notFound, std::int16_t* created);
-// Gives the hole the operations of its process (mode 0) and composes their comments.
-int applyHoleProcess(POINT_LIST* hole, int mode);
-void buildOperationWhyText(POINT_LIST* hole, const char* prefix);
 // 0 the hole's row of measures was found in its table, 1 the table has a problem, 2 no row.
 int findTableMeasures(POINT_LIST* hole);
 // Adds the measures of every hole that has none to its table; the tree to go on with.

@@ -412,7 +412,7 @@ POINT_LIST* movePointToOppView(VIEW_LIST* head, VIEW_LIST* view, POINT_LIST* poi
     moved->touchTop = point->touchBottom;
     moved->touchBottom = point->touchTop;
     moved->tableIndex = point->tableIndex;
-    std::memcpy(moved->measuresLine, point->measuresLine, sizeof moved->measuresLine);
+    std::memcpy(moved->rowName, point->rowName, sizeof moved->rowName);
     std::memcpy(moved->processName, point->processName, sizeof moved->processName);
     moved->movedMark = 1;
     return moved;

@@ -93,7 +93,7 @@ public:
                 state.heads.push_back(head);
                 // A chain longer than the tree holds points is a damaged one: stop where it must repeat.
                 int left = pointCount;
-                for (POINT_LIST* m = p; m && left > 0; m = m->chainNext, --left) {
+                for (POINT_LIST* m = p; m && left > 0; m = m->nextEqual, --left) {
                     if (!m->firstCyl) continue;
                     state.members.push_back({m, state.heads.size() - 1});
                     state.near.add(m->ptView[0], m->ptView[1], std::max(head.rCD, head.rCh));

@@ -44,23 +44,40 @@ struct VIEW_LIST {
 // One hole position (one axis) in a view.
 struct POINT_LIST {
     std::uint16_t kind = 2;
-    std::uint8_t area2[183] = {};
+    std::uint8_t area2[151] = {};
+    // The chamfer window the adaptable table search described the hole with: chamfer half-angle minimum,
+    // largest chamfer depth, tip angle, chamfer half-angle maximum.
+    double adaptedWindow[4] = {};
     std::int32_t holeType = 0;              // 0-5: UNKNOWN, FACEHOLE, FITHOLE, DFACEHOLE, DRILLHOLE, TAPHOLE
     double ptView[3] = {};                  // axis point of the top segment in view coordinates (x, y, zSup)
     double ptUniv[3] = {};                  // the same in world coordinates
-    std::uint8_t chainMember = 0;           // a copy hung behind a head hole
-    std::int32_t chainCount = 0;            // copies hung behind this head through chainNext
-    POINT_LIST* chainNext = nullptr;
+    // The chain of equal holes of a view (same shape, one process): the head counts its followers and links
+    // them through nextEqual; each follower carries chainMember.
+    std::uint8_t chainMember = 0;           // a follower hung behind a head hole
+    std::int32_t chainCount = 0;            // followers hung behind this head through nextEqual
+    POINT_LIST* nextEqual = nullptr;
     std::uint8_t area246[4] = {};
     std::uint16_t descCount = 0;
-    CIL_DESC* descs = nullptr;              // descCount items
-    std::uint8_t area256[42] = {};
+    CIL_DESC* descs = nullptr;              // descCount items: the hole in its table's terms
+    char tableName[32] = {};                // the assigned table, empty for none
+    std::int16_t rowIndex = 0;              // the row of measures in it, -1 none
+    std::uint16_t selected2 = 0;            // the hole's operations are created
+    std::int16_t adaptTableIndex = 0;       // the table found by the adaptable search, -1 none
+    std::int16_t adaptedRow = 0;            // -1 when matched exactly
+    std::uint8_t tipOutside = 0;            // the hole's tip angle lies outside the tip-angle window
+    std::uint8_t outOfWindow = 0;           // the hole's chamfers lie outside the adaptable table's window
     OPE_LIST* opeList = nullptr;
-    std::uint8_t area302[3] = {};
+    // The hole states a run leaves for its statistics, summary and the process tree's filters sit at the
+    // offsets the run statistics read them at: 302, 314, 323, 422, 502, 563, 576 and 580.
+    std::int16_t noMeasures = 0;            // 1 when the assignment had to add the hole's row
+    std::uint8_t area304[1] = {};
     std::uint8_t movedMark = 0;             // made by a view move; cleared by the last recognition stage
     POINT_LIST* deepSplitNext = nullptr;    // the hole split off this one for depth
     POINT_LIST* deepSplitPrev = nullptr;    // the hole this one was split off
-    std::uint8_t area314[11] = {};
+    std::uint8_t chamferCheck = 0;          // a chamfer of the hole is to be checked
+    std::uint8_t area315[8] = {};
+    std::uint8_t depthChecked = 0;          // the hole is deeper than the usable tool (depth limit)
+    std::uint8_t area324[1] = {};
     std::uint8_t neckSplitted = 0;
     std::uint8_t twinSplitted = 0;
     std::uint8_t farSplitted = 0;
@@ -83,19 +100,28 @@ struct POINT_LIST {
     double crashTopZ = 0;
     std::uint8_t area417[4] = {};
     std::uint8_t reamSplitted = 0;
-    std::uint8_t area422[1] = {};
+    std::uint8_t noProblem = 0;             // none of the states holds (the run statistics set it)
     std::int16_t tableIndex = 0;            // process table; negative for none (the hole statistics test >= 0)
-    char measuresLine[78] = {};
+    char rowName[77] = {};                  // first cell of the row of measures
+    std::uint8_t provisionalRow = 0;        // the row's name begins with "**" or the row was added for the hole
     char processName[42] = {};
     std::int32_t reamPartnerId = 0;
     std::uint8_t area549[1] = {};
     std::uint8_t reamPart = 0;              // 1 on the split-off reamed point
     std::uint8_t reamDepthSet = 0;
     double reamSavedZInf = 0;
-    std::uint8_t area560[4] = {};
+    std::uint8_t area560[3] = {};
+    std::uint8_t notAccessible = 0;         // the tool cannot reach the hole
     double splitFarZ = 0;
     std::int32_t splitPartnerId = 0;
-    std::uint8_t area576[10] = {};
+    std::int32_t toolMissing = 0;           // some operation has no tool (the process tree computes it)
+    std::int32_t toolCreated = 0;           // some operation's tool was made for it
+    std::uint8_t area584[2] = {};
+
+    // ---- form recognition's state of one run, not kept in the part (plugin/engine/hole_classes.h) ----
+    std::int16_t holeClass = 0;             // 0-6: from which side the hole is machined
+    std::int16_t classCount[7] = {};        // on a chain head: its members of each class
+    std::int16_t endSplitMode = 0;          // 0 none; 1 or 2: a fitted end to machine from the other side
 };
 
 // A host entity of a segment.

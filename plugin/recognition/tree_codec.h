@@ -28,7 +28,7 @@ struct VIEW_LINKS {
     std::uint32_t firstPoint = 0, prev = 0, next = 0;
 };
 struct POINT_LINKS {
-    std::uint32_t chainNext = 0, descs = 0, opeList = 0, deepSplitNext = 0, deepSplitPrev = 0;
+    std::uint32_t nextEqual = 0, descs = 0, opeList = 0, deepSplitNext = 0, deepSplitPrev = 0;
     std::uint32_t firstCyl = 0, view = 0, prev = 0, next = 0;
 };
 struct CYL_LINKS {

@@ -7,17 +7,16 @@
 #include <string>
 #include <string_view>
 
+#include "host/api_operation.h"
 #include "plugin/tables/process_ope.h"
 
 constexpr std::size_t kBlock6 = 6, kBlock64 = 64, kBlock40 = 40, kBlock168 = 168;
 constexpr std::size_t kCircleMillSize = 208, kContourSize = 552, kHelixBoreSize = 216, kThreadMillSize = 168;
 constexpr std::size_t kZeroLineBytes = 16;   // the line of zero bytes that ends an operation's blocks
 
-// The 40-byte block is the radial passes: on, rough count and spacing, finish count and spacing, a further
-// switch. The default processes and the migration write and read its spacing and finish count.
-namespace radial_passes {
-constexpr std::size_t on = 0, roughCount = 2, roughSpacing = 8, finishCount = 16, finishSpacing = 24, further = 32;
-}
+// The 40-byte block is the host's radial passes block; the default processes and the migration write and
+// read its spacing and finish count.
+namespace radial_passes = op_radial_layout;
 
 // Milled kinds of an operation definition.
 constexpr int kMilledNone = 0, kCircleMill = 1, kContour = 2, kHelixBore = 3, kThreadMill = 4;

@@ -1,8 +1,9 @@
 // Hole path order. Tried naively every start costs a scan of all holes per step, cubic in the holes of a
-// view; here each step asks a point index for the holes near the nearest one, a start is given up as soon
-// as it cannot beat the best total found (its length so far plus a lower bound of the rest), and large
-// sets try their starts on several threads. The path chosen is the same as the plain search's: the rule of
-// a step is one function, totals are summed in path order, and the best is the smallest (total, start).
+// view; here each step asks a point index for the holes near the nearest one (mostly answered from each
+// hole's list of nearest neighbours), a start is given up as soon as it cannot beat the best total found
+// (its length so far plus a lower bound of the rest), and large sets try their starts on several threads.
+// The path chosen is the same as the plain search's: the rule of a step is one function, totals are summed
+// in path order, and the best is the smallest (total, start).
 #include "plugin/tooling/hole_path.h"
 
 #include <algorithm>
@@ -93,6 +94,9 @@ double findNearestNext(PATH_ELEMENT* e, std::int32_t first, std::int32_t count, 
 
 namespace {
 
+// Most steps of a walk end among the current hole's nearest few; the point index answers those from a list.
+constexpr std::int32_t kNeighbours = 24;
+
 // The walks of one range. Point indices are 0-based within the range.
 class PathSearch {
 public:
@@ -103,6 +107,7 @@ public:
             xy[2 * i + 1] = e[first + i].point[1];
         }
         index_.build(xy);
+        index_.buildNeighbours(kNeighbours);
         xy_ = std::move(xy);
         // Every hole still to be reached costs at least the distance to its nearest other hole.
         nearestOther_.assign(count, 0);

@@ -65,15 +65,100 @@ std::int32_t CNearestIndex::buildNode(std::int32_t lo, std::int32_t hi, std::int
     return id;
 }
 
+void CNearestIndex::nearestK(std::int32_t self, std::int32_t k, std::vector<HIT>& out) const {
+    out.clear();
+    const double x = xy_[2 * self], y = xy_[2 * self + 1];
+    auto before = [](const HIT& a, const HIT& b) {
+        return a.distance < b.distance || (a.distance == b.distance && a.index < b.index);
+    };
+    // `out` is a heap with the farthest kept point on top; a node is passed over once its box lies beyond it.
+    stack_.clear();
+    stack_.push_back({0, boxDistanceSquared(nodes_[0], x, y)});
+    while (!stack_.empty()) {
+        const auto [id, squared] = stack_.back();
+        stack_.pop_back();
+        if (static_cast<std::int32_t>(out.size()) == k && squared > out.front().distance * out.front().distance)
+            continue;
+        const NODE& node = nodes_[id];
+        if (node.left < 0) {
+            for (std::int32_t m = node.lo; m < node.hi; ++m) {
+                const std::int32_t j = order_[m];
+                if (j == self) continue;
+                const double dx = xy_[2 * j] - x, dy = xy_[2 * j + 1] - y;
+                const HIT hit{j, std::sqrt(dx * dx + dy * dy)};
+                if (static_cast<std::int32_t>(out.size()) < k) {
+                    out.push_back(hit);
+                    std::push_heap(out.begin(), out.end(), before);
+                } else if (before(hit, out.front())) {
+                    std::pop_heap(out.begin(), out.end(), before);
+                    out.back() = hit;
+                    std::push_heap(out.begin(), out.end(), before);
+                }
+            }
+            continue;
+        }
+        const double l = boxDistanceSquared(nodes_[node.left], x, y);
+        const double r = boxDistanceSquared(nodes_[node.right], x, y);
+        if (l <= r) {
+            stack_.push_back({node.right, r});
+            stack_.push_back({node.left, l});
+        } else {
+            stack_.push_back({node.left, l});
+            stack_.push_back({node.right, r});
+        }
+    }
+    std::sort_heap(out.begin(), out.end(), before);
+}
+
+void CNearestIndex::buildNeighbours(std::int32_t k) {
+    const auto count = static_cast<std::int32_t>(leafOf_.size());
+    auto lists = std::make_shared<NEIGHBOURS>();
+    lists->k = std::clamp(k, 0, count > 0 ? count - 1 : 0);
+    lists->whole = lists->k == count - 1;
+    lists->index.reserve(static_cast<std::size_t>(count) * lists->k);
+    lists->distance.reserve(static_cast<std::size_t>(count) * lists->k);
+    std::vector<HIT> nearest;
+    for (std::int32_t i = 0; i < count && lists->k > 0; ++i) {
+        nearestK(i, lists->k, nearest);
+        for (const HIT& h : nearest) {
+            lists->index.push_back(h.index);
+            lists->distance.push_back(h.distance);
+        }
+    }
+    neighbours_ = std::move(lists);
+}
+
+// Every point missing from a list lies at least as far as its last entry; the band is whole in the list
+// when it ends, with a margin far above rounding, before that entry.
+bool CNearestIndex::bandFromList(std::int32_t self, double band, std::vector<HIT>& hits) const {
+    if (!neighbours_ || neighbours_->k == 0) return false;
+    const std::int32_t k = neighbours_->k;
+    const std::int32_t* index = neighbours_->index.data() + static_cast<std::size_t>(self) * k;
+    const double* distance = neighbours_->distance.data() + static_cast<std::size_t>(self) * k;
+    std::int32_t f = 0;
+    while (f < k && taken_[index[f]]) ++f;
+    if (f == k) return false;
+    const double nearest = distance[f];
+    if (!neighbours_->whole && !((nearest + band) * (1 + 1e-9) < distance[k - 1])) return false;
+    for (std::int32_t m = f; m < k && distance[m] - nearest < band; ++m)
+        if (!taken_[index[m]]) hits.push_back({index[m], distance[m]});
+    return true;
+}
+
 void CNearestIndex::reset() {
     taken_.assign(leafOf_.size(), 0);
-    for (NODE& node : nodes_) node.free = node.hi - node.lo;
+    free_.resize(nodes_.size());
+    parentOf_.resize(nodes_.size());
+    for (std::size_t n = 0; n < nodes_.size(); ++n) {
+        free_[n] = nodes_[n].hi - nodes_[n].lo;
+        parentOf_[n] = nodes_[n].parent;
+    }
 }
 
 void CNearestIndex::take(std::int32_t index) {
     if (index < 0 || index >= static_cast<std::int32_t>(taken_.size()) || taken_[index]) return;
     taken_[index] = 1;
-    for (std::int32_t n = leafOf_[index]; n >= 0; n = nodes_[n].parent) --nodes_[n].free;
+    for (std::int32_t n = leafOf_[index]; n >= 0; n = parentOf_[n]) --free_[n];
 }
 
 double CNearestIndex::boxDistanceSquared(const NODE& node, double x, double y) const {
@@ -98,7 +183,7 @@ void CNearestIndex::searchDown(std::int32_t root, std::int32_t self, double x, d
         const auto [id, squared] = stack_.back();
         stack_.pop_back();
         const NODE& node = nodes_[id];
-        if (node.free == 0 || beyond(squared)) continue;
+        if (free_[id] == 0 || beyond(squared)) continue;
         if (node.left < 0) {
             for (std::int32_t k = node.lo; k < node.hi; ++k) {
                 const std::int32_t j = order_[k];
@@ -127,7 +212,8 @@ void CNearestIndex::searchDown(std::int32_t root, std::int32_t self, double x, d
 
 void CNearestIndex::nearestBand(std::int32_t self, double band, std::vector<HIT>& hits) const {
     hits.clear();
-    if (nodes_.empty() || nodes_[0].free == 0) return;
+    if (free_.empty() || free_[0] == 0) return;
+    if (bandFromList(self, band, hits)) return;
     const double x = xy_[2 * self], y = xy_[2 * self + 1];
     double nearest = std::numeric_limits<double>::infinity();
     // From the point's own leaf upwards: a sibling is searched only while points beyond the cell searched so

@@ -45,6 +45,12 @@ inline void setPoint2d(double x, double y, double destination[2]) {
 class CDlgToolsView : public plat::Dialog {
 public:
     CDlgToolsView() : plat::Dialog(18057) {}
+    std::vector<FULL_TOOLS_SEQ>* toolsSeq = nullptr;   // set by the caller
+    std::vector<std::int32_t> missingTools;            // distinct negative tool indexes
+    std::vector<std::int32_t> createdTools;            // distinct indexes of tools the system made
+    std::vector<OPE_LIST*> usedOps;                    // by tool: found tools by first use, then missing ones
+    // Fills the three lists from the sequence (tools_view_lists.cpp).
+    void buildToolsUsedList();
 };
 class CMachiningTime {};
 class CDrillingList {};

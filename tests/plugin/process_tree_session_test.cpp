@@ -90,7 +90,7 @@ TEST_F(ProcessTreeSession, IconClicksSwitchMarksDownTheBranchAndUpToTheView) {
     const MARKS marks = fromPart<MARKS>([](VIEW_LIST* tree) {
         POINT_LIST* h1 = hole(tree, 1);
         POINT_LIST* h2 = hole(tree, 2);
-        return MARKS{treeChecked(*h1), holeSelected(*h1), opeActive(*h1->opeList), opeActive(*h1->opeList->next),
+        return MARKS{treeChecked(*h1), holeSelected(*h1), h1->opeList->active, h1->opeList->next->active,
                      treeChecked(*h2), viewSelected(*tree)};
     });
     EXPECT_EQ(marks.checked1, 1);
@@ -112,7 +112,7 @@ TEST_F(ProcessTreeSession, AHoleLabelTheUserEditsIsKeptThroughRefillsAndInThePar
     EXPECT_TRUE(shown("Front bore"));
     EXPECT_TRUE(shown(kView));
     EXPECT_FALSE(shown("Renamed view"));
-    EXPECT_EQ(fromPart<std::string>([](VIEW_LIST* tree) { return holeText(*hole(tree, 1)); }), "Front bore");
+    EXPECT_EQ(fromPart<std::string>([](VIEW_LIST* tree) { return holeLabel(*hole(tree, 1)); }), "Front bore");
 }
 
 TEST_F(ProcessTreeSession, ChangingAHolesProcessOffersItsTablesProcessesAndAppliesTheChoice) {
@@ -131,11 +131,18 @@ TEST_F(ProcessTreeSession, ChangingAHolesProcessOffersItsTablesProcessesAndAppli
     EXPECT_NE(plat::lastSnapshot(18092).find("items=[\"1\",\"Deep\",\"Peck\"] sel=2"), std::string::npos)
         << plat::lastSnapshot(18092);
     EXPECT_EQ(fromPart<std::string>([](VIEW_LIST* tree) { return std::string(hole(tree, 1)->processName); }), "Peck");
+    // The process's operations replaced the hole's, and the tree shows them.
+    const std::string first = fromPart<std::string>([](VIEW_LIST* tree) {
+        const OPE_LIST* o = hole(tree, 1)->opeList;
+        return o ? std::string(o->comment) : std::string("none");
+    });
+    EXPECT_NE(first, "Drill 1");
+    EXPECT_NE(first, "none");
     EXPECT_EQ(g_globals->processTreeFlags, 0xFFFFFFFFu);   // after a change every state is shown again
 }
 
 TEST_F(ProcessTreeSession, AHoleWithoutATableCannotBeConfiguredNorChanged) {
-    editPart([](VIEW_LIST* tree) { setHoleTableName(*hole(tree, 1), ""); });
+    editPart([](VIEW_LIST* tree) { hole(tree, 1)->tableName[0] = 0; });
     inTree([](plat::Script& s) {
         s.treeExpand(kTreeDlg, kTree, kView)
             .treeRClick(kTreeDlg, kTree, kHole1).menu(31).answer(plat::IDOK)

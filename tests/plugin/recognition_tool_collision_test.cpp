@@ -151,7 +151,7 @@ TEST_F(ToolCollisionTest, EveryCopyOfAHoleIsTestedWhereItStandsWithTheHeadsTools
                  .hole(throughHole("copy", {40, 20, 20}, {0, 0, -1}, 6)));
     addAllHoles();
     giveProcess(holes[0], 16, 0);
-    holes[0]->chainNext = holes[1];
+    holes[0]->nextEqual = holes[1];
     holes[0]->chainCount = 1;
     holes[1]->chainMember = 1;
     ASSERT_EQ(checkToolCollision(head, nullptr), 0);
@@ -160,7 +160,7 @@ TEST_F(ToolCollisionTest, EveryCopyOfAHoleIsTestedWhereItStandsWithTheHeadsTools
 
     // The copy is not a head of its own: without the chain it is not tested at all.
     holes[1]->touchTop = 0;
-    holes[0]->chainNext = nullptr;
+    holes[0]->nextEqual = nullptr;
     ASSERT_EQ(checkToolCollision(head, nullptr), 0);
     EXPECT_EQ(holes[1]->touchTop, 0);
 }

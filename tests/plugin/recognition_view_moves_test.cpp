@@ -203,7 +203,7 @@ TEST_F(ViewMovesTest, CopyingAHoleToTheOppositeViewTurnsItsResultsAndMarksIt) {
     p->touchTop = 3;
     p->touchBottom = 2;
     p->tableIndex = 5;
-    std::strcpy(p->measuresLine, "D6 L15");
+    std::strcpy(p->rowName, "D6 L15");
     std::strcpy(p->processName, "Drill 6");
     CYL_LIST* oldTop = p->firstCyl;
 
@@ -226,7 +226,7 @@ TEST_F(ViewMovesTest, CopyingAHoleToTheOppositeViewTurnsItsResultsAndMarksIt) {
     EXPECT_EQ(moved->touchTop, 2);
     EXPECT_EQ(moved->touchBottom, 3);
     EXPECT_EQ(moved->tableIndex, 5);
-    EXPECT_STREQ(moved->measuresLine, "D6 L15");
+    EXPECT_STREQ(moved->rowName, "D6 L15");
     EXPECT_STREQ(moved->processName, "Drill 6");
     // The old hole is untouched and stays for the caller.
     EXPECT_EQ(top->pointCount, 1);

@@ -90,7 +90,7 @@ TEST_F(RecordsCycleTest, TheNextCycleGetsBackEveryRecordEqualAndRelinked) {
     EXPECT_EQ(b->prev, a);
     for (POINT_LIST* p : {a, b}) EXPECT_EQ(p->view, v1);
     for (POINT_LIST* p : {c, d}) EXPECT_EQ(p->view, v5);
-    EXPECT_EQ(a->chainNext, b);
+    EXPECT_EQ(a->nextEqual, b);
     EXPECT_EQ(c->deepSplitNext, d);
     EXPECT_EQ(d->deepSplitPrev, c);
     EXPECT_EQ(a->firstCyl->next->prev, a->firstCyl);

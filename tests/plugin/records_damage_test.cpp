@@ -67,7 +67,7 @@ protected:
         for (VIEW_LIST* v = tree; v; v = v->next) {
             for (POINT_LIST* p = v->firstPoint; p; p = p->next) {
                 EXPECT_TRUE(!p->view || views.count(p->view));
-                EXPECT_TRUE(!p->chainNext || points.count(p->chainNext));
+                EXPECT_TRUE(!p->nextEqual || points.count(p->nextEqual));
                 EXPECT_TRUE(!p->deepSplitNext || points.count(p->deepSplitNext));
                 for (OPE_LIST* o = p->opeList; o && !p->chainMember; o = o->next) {
                     EXPECT_EQ(o->point, p);

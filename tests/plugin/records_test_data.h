@@ -89,7 +89,9 @@ inline POINT_LIST* addPoint(VIEW_LIST* view, double x, int seed) {
     point->ptView[0] = x;
     point->ptView[1] = 2 * x;
     point->ptUniv[0] = -x;
-    fillBytes(point->area256, sizeof point->area256, seed);
+    std::snprintf(point->tableName, sizeof point->tableName, "Table %d", seed);
+    point->rowIndex = static_cast<std::int16_t>(seed);
+    point->adaptedWindow[1] = seed;
     std::snprintf(point->processName, sizeof point->processName, "Process %d", seed);
     point->view = view;
     POINT_LIST* last = view->firstPoint;
@@ -114,8 +116,9 @@ inline VIEW_LIST* addView(VIEW_LIST** head, int number) {
 
 inline OPE_LIST* addOpe(POINT_LIST* point, int seed, std::shared_ptr<PROCESS_OPE> copy) {
     auto* ope = new OPE_LIST();
-    fillBytes(ope->area2, sizeof ope->area2, seed);
-    fillBytes(ope->area468, sizeof ope->area468, seed + 1);
+    fillBytes(reinterpret_cast<std::uint8_t*>(ope->comment), sizeof ope->comment, seed);
+    fillBytes(reinterpret_cast<std::uint8_t*>(ope->toolName), sizeof ope->toolName, seed + 1);
+    fillBytes(ope->area767, sizeof ope->area767, seed + 2);
     ope->view = point->view;
     ope->point = point;
     ope->processOpe = std::move(copy);
@@ -146,7 +149,7 @@ inline SAMPLE_TREE sampleTree(const std::vector<std::uint32_t>& ids) {
     t.c = addPoint(t.view5, 30, 3);
     t.d = addPoint(t.view5, 40, 4);
     t.a->chainCount = 1;
-    t.a->chainNext = t.b;
+    t.a->nextEqual = t.b;
     t.b->chainMember = 1;
     t.c->deepSplitNext = t.d;
     t.d->deepSplitPrev = t.c;

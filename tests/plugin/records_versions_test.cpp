@@ -249,13 +249,13 @@ TEST_F(RecordsVersionsTest, AnUnresolvedLinkIsToldAndLeftEmpty) {
     saveSample();
     const std::vector<RECORD_ENTRY> table = decodeRecordTable(payloadOf("DRLTd66"));
     std::vector<std::uint8_t> stream = payloadOf("DRLUd66");
-    ByteWriter(stream).patch<std::uint32_t>(table[1].offset + 242, 987654);   // hole A's chainNext
+    ByteWriter(stream).patch<std::uint32_t>(table[1].offset + 242, 987654);   // hole A's nextEqual
     writeRecord("DRLUd66", stream);
     script().answer(plat::IDOK).answer(plat::IDOK);
     load(&tree);
     expectScriptPlayed();
     ASSERT_NE(tree, nullptr);
-    EXPECT_EQ(tree->firstPoint->chainNext, nullptr);
+    EXPECT_EQ(tree->firstPoint->nextEqual, nullptr);
     int linkBoxes = 0, chainBoxes = 0;
     for (const std::string& line : transcript().lines()) {
         if (line.rfind("msgbox", 0) != 0) continue;

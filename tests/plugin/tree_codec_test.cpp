@@ -121,7 +121,8 @@ TEST(TreeImageLayout, ViewFieldsSitAtTheirOffsets) {
 TEST(TreeImageLayout, PointFieldsSitAtTheirOffsets) {
     LINK_TARGETS t;
     POINT_LIST p;
-    p.area2[182] = 0x11;
+    p.area2[150] = 0x11;
+    p.adaptedWindow[3] = 0.8;
     p.holeType = 4;
     p.ptView[0] = 1;
     p.ptView[2] = 3;
@@ -129,15 +130,24 @@ TEST(TreeImageLayout, PointFieldsSitAtTheirOffsets) {
     p.ptUniv[2] = 6;
     p.chainMember = 1;
     p.chainCount = 3;
-    p.chainNext = static_cast<POINT_LIST*>(t[0]);
+    p.nextEqual = static_cast<POINT_LIST*>(t[0]);
     p.descCount = 9;
     p.descs = static_cast<CIL_DESC*>(t[1]);
     p.opeList = static_cast<OPE_LIST*>(t[2]);
-    p.area302[0] = 1;   // the engine's 16-bit state word at 302
+    std::strcpy(p.tableName, "Counterbored");
+    p.rowIndex = 4;
+    p.noMeasures = 1;
+    p.adaptTableIndex = -1;
+    p.adaptedRow = -1;
+    p.provisionalRow = 1;
+    p.outOfWindow = 1;
+    p.tipOutside = 1;
+    p.selected2 = 0x0102;
     p.movedMark = 1;
     p.deepSplitNext = static_cast<POINT_LIST*>(t[3]);
     p.deepSplitPrev = static_cast<POINT_LIST*>(t[4]);
-    p.area314[9] = 0x23;   // the engine's byte at 323
+    p.chamferCheck = 1;
+    p.depthChecked = 0x23;
     p.neckSplitted = 1;
     p.twinSplitted = 2;
     p.farSplitted = 3;
@@ -157,9 +167,9 @@ TEST(TreeImageLayout, PointFieldsSitAtTheirOffsets) {
     p.next = static_cast<POINT_LIST*>(t[8]);
     p.crashTopZ = 8.5;
     p.reamSplitted = 1;
-    p.area422[0] = 1;
+    p.noProblem = 1;
     p.tableIndex = -1;
-    std::strcpy(p.measuresLine, "12 x 30");
+    std::strcpy(p.rowName, "12 x 30");
     std::strcpy(p.processName, "DRILL 12");
     p.reamPartnerId = 78;
     p.reamPart = 1;
@@ -167,12 +177,16 @@ TEST(TreeImageLayout, PointFieldsSitAtTheirOffsets) {
     p.reamSavedZInf = -9.5;
     p.splitFarZ = -4.5;
     p.splitPartnerId = 79;
-    p.area576[9] = 0x5F;
+    p.notAccessible = 1;
+    p.toolMissing = 5;
+    p.toolCreated = 6;
+    p.area584[1] = 0x5F;
 
     const Bytes image = pointImage(p, t.ids());
     ASSERT_EQ(image.size(), 586u);
     EXPECT_EQ(at<std::uint16_t>(image, 0), 2);
-    EXPECT_EQ(image[184], 0x11);
+    EXPECT_EQ(image[152], 0x11);
+    EXPECT_EQ(at<double>(image, 177), 0.8);
     EXPECT_EQ(at<std::int32_t>(image, 185), 4);
     EXPECT_EQ(at<double>(image, 189), 1);
     EXPECT_EQ(at<double>(image, 205), 3);
@@ -184,10 +198,18 @@ TEST(TreeImageLayout, PointFieldsSitAtTheirOffsets) {
     EXPECT_EQ(at<std::uint16_t>(image, 250), 9);
     EXPECT_EQ(at<std::uint32_t>(image, 252), 101u);
     EXPECT_EQ(at<std::uint32_t>(image, 298), 102u);
-    EXPECT_EQ(at<std::uint16_t>(image, 302), 1);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&image[256])), "Counterbored");
+    EXPECT_EQ(at<std::int16_t>(image, 288), 4);
+    EXPECT_EQ(at<std::uint16_t>(image, 290), 0x0102);
+    EXPECT_EQ(at<std::int16_t>(image, 292), -1);
+    EXPECT_EQ(at<std::int16_t>(image, 294), -1);
+    EXPECT_EQ(image[296], 1);
+    EXPECT_EQ(image[297], 1);
+    EXPECT_EQ(at<std::int16_t>(image, 302), 1);
     EXPECT_EQ(image[305], 1);
     EXPECT_EQ(at<std::uint32_t>(image, 306), 103u);
     EXPECT_EQ(at<std::uint32_t>(image, 310), 104u);
+    EXPECT_EQ(image[314], 1);
     EXPECT_EQ(image[323], 0x23);
     EXPECT_EQ(image[325], 1);
     EXPECT_EQ(image[326], 2);
@@ -211,13 +233,17 @@ TEST(TreeImageLayout, PointFieldsSitAtTheirOffsets) {
     EXPECT_EQ(image[422], 1);
     EXPECT_EQ(at<std::int16_t>(image, 423), -1);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&image[425])), "12 x 30");
+    EXPECT_EQ(image[502], 1);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&image[503])), "DRILL 12");
     EXPECT_EQ(at<std::int32_t>(image, 545), 78);
     EXPECT_EQ(image[550], 1);
     EXPECT_EQ(image[551], 1);
     EXPECT_EQ(at<double>(image, 552), -9.5);
+    EXPECT_EQ(image[563], 1);
     EXPECT_EQ(at<double>(image, 564), -4.5);
     EXPECT_EQ(at<std::int32_t>(image, 572), 79);
+    EXPECT_EQ(at<std::int32_t>(image, 576), 5);
+    EXPECT_EQ(at<std::int32_t>(image, 580), 6);
     EXPECT_EQ(image[585], 0x5F);
 }
 
@@ -389,7 +415,7 @@ TEST(TreeImageRoundTrip, PointImagesComeBackByteForByteWithTheirLinks) {
         EXPECT_EQ(l.view, at<std::uint32_t>(image, 393));
         EXPECT_EQ(l.deepSplitPrev, at<std::uint32_t>(image, 310));
         RELINKED_IDS r;
-        p.chainNext = static_cast<POINT_LIST*>(r.link(l.chainNext));
+        p.nextEqual = static_cast<POINT_LIST*>(r.link(l.nextEqual));
         p.descs = static_cast<CIL_DESC*>(r.link(l.descs));
         p.opeList = static_cast<OPE_LIST*>(r.link(l.opeList));
         p.deepSplitNext = static_cast<POINT_LIST*>(r.link(l.deepSplitNext));

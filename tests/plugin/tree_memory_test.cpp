@@ -91,7 +91,7 @@ struct TEST_TREE {
         copy->chainMember = 1;
         copy->opeList = headHole->opeList;
         copy->descs = headHole->descs;
-        headHole->chainNext = copy;
+        headHole->nextEqual = copy;
         headHole->chainCount = 1;
 
         VIEW_LIST* v2 = addView();

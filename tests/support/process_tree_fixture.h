@@ -9,8 +9,10 @@
 #include "host/state.h"
 #include "plugin/core/globals.h"
 #include "plugin/core/records.h"
+#include "plugin/engine/operation_hole_fields.h"
 #include "plugin/engine/process_tree_fields.h"
 #include "plugin/recognition/tree.h"
+#include "plugin/tables/tab_cols_desc.h"
 #include "plugin/tooling/record_fields.h"
 #include "support/plugin_fixture.h"
 
@@ -26,7 +28,13 @@ protected:
         script().click(kMenu, kExecute).click(kTreeDlg, plat::IDOK).click(kMenu, plat::IDOK);
         ASSERT_EQ(m_main(), 0);
         expectScriptPlayed();
-        editPart([](VIEW_LIST* tree) { giveProcesses(tree); });
+        std::vector<CTabColsDesc> tables;
+        int drillIndex = -1;
+        const int count = loadAllTables(tables, &drillIndex);
+        for (int i = 0; i < count; ++i)
+            if (tables[static_cast<std::size_t>(i)].name == "Drilled through") drilledThrough = static_cast<std::int16_t>(i);
+        ASSERT_GE(drilledThrough, 0);
+        editPart([this](VIEW_LIST* tree) { giveProcesses(tree); });
         plat::driver().reset();
     }
 
@@ -63,23 +71,24 @@ protected:
     // operations, a drilling with its tool and a chamfer whose tool was not found (hole 11: both found, the
     // drill's made by the tool layout).
     // Hole 2 runs into another hole; hole 3's measures had to be added; holes 4 and 5 are exact matches.
-    static void giveProcesses(VIEW_LIST* tree) {
+    void giveProcesses(VIEW_LIST* tree) const {
         int n = 0;
         for (POINT_LIST* p = tree->firstPoint; p; p = p->next) {
             ++n;
-            setHoleText(*p, label(n));
-            setHoleTableName(*p, "Drilled through");
-            setHoleRow(*p, 0);
+            setHoleLabel(*p, label(n));
+            std::snprintf(p->tableName, sizeof p->tableName, "Drilled through");
+            p->rowIndex = 0;
+            p->tableIndex = drilledThrough;
             std::snprintf(p->processName, sizeof p->processName, "1");
-            setHoleState(*p, kStateAdapted, n == 4 || n == 5 ? -1 : 0);
-            if (n == 2) setHoleState(*p, kStateCrashInto, 1);
-            if (n == 3) setHoleState(*p, kStateNoMeasures, 1);
+            p->adaptedRow = n == 4 || n == 5 ? -1 : 0;
+            p->crashInto = n == 2 ? 1 : 0;
+            p->noMeasures = n == 3 ? 1 : 0;
             OPE_LIST* drill = new OPE_LIST{};
             OPE_LIST* chamfer = new OPE_LIST{};
-            setWorkText(*drill, ope_field::name, 40, "Drill " + std::to_string(n));
-            setWorkText(*chamfer, ope_field::name, 40, "Chamfer " + std::to_string(n));
-            setWork<std::int32_t>(*chamfer, ope_field::toolIndex, n == 11 ? 1 : -1);
-            if (n == 11) setWork<std::uint8_t>(*drill, ope_field::toolCreated, 1);
+            std::snprintf(drill->comment, sizeof drill->comment, "Drill %d", n);
+            std::snprintf(chamfer->comment, sizeof chamfer->comment, "Chamfer %d", n);
+            chamfer->toolIndex = n == 11 ? 1 : -1;
+            drill->newTool = n == 11 ? 1 : 0;
             for (OPE_LIST* o : {drill, chamfer}) {
                 o->point = p;
                 o->view = tree;
@@ -89,6 +98,8 @@ protected:
             p->opeList = drill;
         }
     }
+
+    std::int16_t drilledThrough = -1;   // the table's place in the library
 
     std::string treeSnapshot() { return plat::lastSnapshot(kTreeDlg); }
     // The "image=a/b" of the tree item with that label when the tree last closed; "" when not shown.

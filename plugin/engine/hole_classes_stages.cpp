@@ -1,0 +1,84 @@
+// The last stages of form recognition: the holes that cannot be reached leave the tree, empty views go, and
+// every view gets its host view, its place in the sorted order and its number.
+#include <cstring>
+#include <unordered_set>
+
+#include "plugin/core/globals.h"
+#include "plugin/core/host_views.h"
+#include "plugin/engine/hole_classes.h"
+#include "plugin/recognition/directions.h"
+#include "plugin/recognition/tree.h"
+
+namespace {
+
+// The view's number in the sorted tree sits in its work area at image offset 2 (docs/seams.md).
+void setViewIndex(VIEW_LIST& view, std::int16_t index) { std::memcpy(view.area2, &index, sizeof index); }
+
+}  // namespace
+
+std::int16_t viewIndex(const VIEW_LIST& view) {
+    std::int16_t index = 0;
+    std::memcpy(&index, view.area2, sizeof index);
+    return index;
+}
+
+void unlinkHole(VIEW_LIST* view, POINT_LIST* hole) {
+    if (hole->prev) hole->prev->next = hole->next;
+    else if (view->firstPoint == hole) view->firstPoint = hole->next;
+    if (hole->next) hole->next->prev = hole->prev;
+    hole->prev = hole->next = nullptr;
+    --view->pointCount;
+}
+
+void dropUnreachableHoles(VIEW_LIST* tree) {
+    for (VIEW_LIST* view = tree; view; view = view->next) {
+        if (isDirInSelViews(view->matrix[2], 0) == 1) continue;
+        std::unordered_set<POINT_LIST*> dropped;
+        for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next) {
+            if (hole->chainMember) {
+                if (hole->crashInto) dropped.insert(hole);
+                continue;
+            }
+            bool crashes = false;
+            for (const POINT_LIST* m = hole; m && !crashes; m = m->nextEqual) crashes = m->crashInto != 0;
+            if (!crashes) continue;
+            for (POINT_LIST* m = hole; m; m = m->nextEqual) dropped.insert(m);
+        }
+        for (POINT_LIST* hole = view->firstPoint; hole;) {
+            POINT_LIST* next = hole->next;
+            if (dropped.count(hole)) {
+                unlinkHole(view, hole);
+                freePointList(hole);
+            }
+            hole = next;
+        }
+    }
+}
+
+VIEW_LIST* freeEmptyViews(VIEW_LIST* head) {
+    for (VIEW_LIST* view = head; view;) {
+        VIEW_LIST* next = view->next;
+        if (!view->firstPoint) {
+            if (view->prev) view->prev->next = next;
+            else head = next;
+            if (next) next->prev = view->prev;
+            freeViewList(view);
+        }
+        view = next;
+    }
+    return head;
+}
+
+int finishViews(VIEW_LIST*& head) {
+    PLUGIN_GLOBALS& g = *g_globals;
+    const PRM_SETTINGS& s = g.settings;
+    head = freeEmptyViews(head);
+    g.viewsTree = head;
+    for (VIEW_LIST* view = head; view; view = view->next)
+        if (getOrCreateHostView(view, s.viewsSortOrder, s.newViewsOrientation, s.nameNewViews) < 0) return -1;
+    head = sortViews(head, s.viewsSortOrder);
+    g.viewsTree = head;
+    std::int16_t index = 0;
+    for (VIEW_LIST* view = head; view; view = view->next) setViewIndex(*view, ++index);
+    return 0;
+}

@@ -1,0 +1,38 @@
+// A hole's chain of coaxial segments rewritten in a process table's terms: one CIL_DESC per machinable
+// cylinder or cone, from the entry down, with chamfers, drill tips, flat bottoms, rounded edges, threads and
+// fits folded into the record of the cylinder they belong to. Two values of the table steer the folding (its
+// chamfer half-angle window and its largest chamfer depth), so a hole is described once per candidate table.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "plugin/engine/ope_list.h"
+
+struct CYL_LIST;
+struct POINT_LIST;
+class CTabColsDesc;
+
+// The most segments (and records) one description holds.
+constexpr int kMaxCilDescs = 25;
+// 0.05 degree: a segment whose section angle exceeds it is a cone.
+constexpr double kConeAngleMin = 0.0008726646259971645;
+
+// Writes the description of the chain from `first` (followed by `next`) into `out`, which holds
+// kMaxCilDescs records, and returns their count: 0 when `first` is null, and 0 (with a process-log line)
+// for a chain of more than kMaxCilDescs segments, which would not be described right. The chamfer window
+// in radians (half angles); `drillTable`, a loaded drill-size table or null, gives the reaming allowance
+// (its rows are sorted by the lookup).
+[[nodiscard]] int describeByTable(const CYL_LIST* first, CIL_DESC* out, double chamferAngleMin,
+                                  double chamferAngleMax, double chamferDepthMax, CTabColsDesc* drillTable);
+// The same into a vector (empty for a count of 0).
+std::vector<CIL_DESC> describeHole(const CYL_LIST* first, double chamferAngleMin, double chamferAngleMax,
+                                   double chamferDepthMax, CTabColsDesc* drillTable);
+
+// Where segment a meets segment b in the (radius, Z) half section: a is its slanted side from (rSup, zSup)
+// to (rInf, zInf), or its bottom ring from (rInf, zInf) to (rFlatMinBtm, zInf) when it has `bottomFlat`;
+// b is its slanted side. 1 with *r and *z set when the lines meet, else 0.
+int segmentIntersect2d(const CYL_LIST* a, const CYL_LIST* b, double* r, double* z);
+
+// Hangs a copy of `count` records on the hole in place of its own description (released here); count 0
+// leaves none. A hole owns its array: a follower of a chain of equal holes takes its own copy.
+void setHoleDescription(POINT_LIST& hole, const CIL_DESC* descs, int count);

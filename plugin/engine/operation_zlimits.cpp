@@ -1,0 +1,357 @@
+// The interference section of a hole and the Z limits of its process definitions in three passes: from the
+// associations, from the next operation's diameter, and clear of the hole's profile.
+#include "plugin/engine/operation_zlimits.h"
+
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+
+#include "platform/ui/message_box.h"
+#include "plugin/core/globals.h"
+#include "plugin/core/utilities.h"
+#include "plugin/engine/operation_values.h"
+#include "plugin/tables/form_cells.h"
+
+namespace {
+
+namespace L = cil_desc_layout;
+namespace C = process_calc;
+namespace TT = tool_type;
+using namespace process_ope;
+
+constexpr int kMsgProfileFull = 69, kCaption = 1;
+constexpr double kDeg = std::numbers::pi / 180;
+
+double R(double value) { return roundToStep(value, g_tolerances.tolT); }
+double dget(const CIL_DESC& c, std::size_t at) { return c.get<double>(at); }
+bool flag(const CIL_DESC& c, std::size_t at) { return c.get<std::uint8_t>(at) != 0; }
+double allowance() {
+    const PRM_SETTINGS& s = g_globals->settings;
+    return s.allowOversizeTools ? s.oversizeLimit : 0;
+}
+double defaultHalfAngle() { return g_globals->settings.defaultTipAngle / 2 * kDeg; }
+// The diameter at the top of a descriptor's side.
+double topDiameter(const CIL_DESC& c, double a) {
+    return R(dget(c, L::D)) + a + 2 * dget(c, L::L2) * std::tan(dget(c, L::coneAngle));
+}
+// Where a descriptor's bottom radius ends (the arc's end), and where it starts.
+void bottomArcEnd(const CIL_DESC& c, bool atStart, double* r, double* z) {
+    const double radius = dget(c, L::bottomRound);
+    const double angle = dget(c, L::bottomArcStart) + (atStart ? 0 : dget(c, L::bottomArcSweep));
+    *r = dget(c, L::bottomRoundCentreR) + radius * std::cos(angle);
+    *z = dget(c, L::bottomRoundCentreZ) + radius * std::sin(angle);
+}
+
+// Adds segments until the profile is full; then tells it once.
+struct SECTION {
+    CToolHoleProfile& p;
+    bool full = false;
+    bool ok(int result) {
+        if (result != 0 && !full) {
+            full = true;
+            plat::messageBox(nullptr, withArguments(errorMessage(kMsgProfileFull), {"50"}), errorMessage(kCaption),
+                             plat::MB_OK);
+        }
+        return !full;
+    }
+};
+
+bool drawWall(SECTION& s, const CIL_DESC& c, double a) {
+    const double zTop = dget(c, L::zTop), zBottom = dget(c, L::zBottom);
+    const double Di = R(dget(c, L::D)) + a;
+    double d = topDiameter(c, a) + a, z = zTop;
+    if (flag(c, L::topChamfer)) {
+        const double cd = dget(c, L::chamferDiameter) + a;
+        const double slope = std::tan(dget(c, L::chamferAngle)) - std::tan(dget(c, L::coneAngle));
+        if (std::fabs(slope) > 1e-9) {
+            const double dz = (cd - d) / 2 / slope;
+            const double meetD = d - 2 * dz * std::tan(dget(c, L::coneAngle)), meetZ = zTop - dz;
+            if (!s.ok(s.p.addHoleLine(cd, zTop, meetD, meetZ))) return false;
+            d = meetD;
+            z = meetZ;
+        }
+    } else if (flag(c, L::topRound)) {
+        const double start = dget(c, L::topRoundStart), sweep = dget(c, L::topRoundSweep);
+        const double cr = dget(c, L::topRoundTorus + 8) + a / 2, cz = dget(c, L::topRoundTorus + 16);
+        const double radius = dget(c, L::topRoundTorus);
+        if (!s.ok(s.p.addHoleArc(cr, cz, radius, start, sweep))) return false;
+        d = 2 * (cr + radius * std::cos(start + sweep));
+        z = cz + radius * std::sin(start + sweep);
+    }
+    if (dget(c, L::bottomRound) == 0) return s.ok(s.p.addHoleLine(d, z, Di, zBottom));
+    double r = 0, rz = 0;
+    bottomArcEnd(c, true, &r, &rz);
+    if (!s.ok(s.p.addHoleLine(d, z, 2 * r, rz))) return false;
+    return s.ok(s.p.addHoleArc(dget(c, L::bottomRoundCentreR), dget(c, L::bottomRoundCentreZ),
+                               dget(c, L::bottomRound), dget(c, L::bottomArcStart),
+                               dget(c, L::bottomArcSweep)));
+}
+
+void logSection(const CToolHoleProfile& p) {
+    std::FILE* log = g_globals->processLog;
+    if (!log) return;
+    std::fprintf(log, "Seccion taladro para interferencias\n");
+    for (int k = 0; k < p.holeCount; ++k) {
+        const PROFILE_SEGMENT& g = p.hole[k];
+        double a[2], b[2];
+        segmentStart(g, a);
+        segmentEnd(g, b);
+        if (g.kind == 0)
+            std::fprintf(log, "    (%.3f %.3f) (%.3f %.3f)\n", a[0], a[1], b[0], b[1]);
+        else
+            std::fprintf(log, "    (%.3f %.3f) (%.3f %.3f) c(%.3f %.3f) r=%.3f sa=%.3f\xBA sw=%.3f\xBA\n", a[0], a[1],
+                         b[0], b[1], g.cx, g.cz, g.radius, g.start / kDeg, g.sweep / kDeg);
+    }
+}
+
+// The silhouette of the first pass.
+void firstPassTool(CToolHoleProfile& p, const PROCESS_OPE& d) {
+    const std::uint32_t type = opeGet(d, operationType);
+    const double profileR = opeGet(d, C::calcProfileRadius);
+    const double corner = profileR > g_tolerances.tol004T ? profileR : opeGet(d, C::calcCornerRadius);
+    if (type == TT::rightTap || type == TT::leftTap)
+        p.buildTool(static_cast<std::int16_t>(type), R(opeGet(d, C::calcCylDiam)), 0, 0, 0, 0);
+    else
+        p.buildTool(static_cast<std::int16_t>(type), R(opeGet(d, C::calcToolDiam)), opeGet(d, C::calcHalfAngle), corner,
+                    R(opeGet(d, C::calcCylDiam)), 0);
+}
+
+double topZ(const CTabColsDesc& t, const PROCESS_OPE& d) {
+    double z = opeGet(d, zSup);
+    if (opeGet(d, zSupAssoc) != 1) return z;
+    const int cyl = opeGet(d, zSupCyl);
+    const CIL_DESC& c = entryCil(t, cyl);
+    z = opeGet(d, zSupZPl) == 0 ? dget(c, L::zTop) : dget(c, L::zBottom);
+    if (opeGet(d, operationType) == TT::conicalMill) {
+        const CIL_DESC& owner = opeGet(d, zSupZPl) == 0 ? entryCil(t, cyl - 1) : c;
+        if (dget(owner, L::bottomRound) > g_tolerances.tol04T) {
+            double r = 0;
+            bottomArcEnd(owner, false, &r, &z);
+        }
+    }
+    return z;
+}
+
+void firstPass(const CTabColsDesc& t, CToolHoleProfile& p, PROCESS_OPE& d) {
+    const PRM_SETTINGS& s = g_globals->settings;
+    std::uint8_t flat = 1, through = 0, tip = 1;
+    const double toolD = opeGet(d, C::calcToolDiam);
+    opeSet(d, C::calcBrkthr, s.breakthroughMode ? s.breakthroughRatio * toolD : s.breakthroughLength);
+    double zInfValue = opeGet(d, zInf);
+    const int cyl = opeGet(d, zInfCyl);
+    const CIL_DESC& c = entryCil(t, cyl);
+    const bool last = cyl == static_cast<int>(t.cilEntries.size()) - 1;
+    const double plane = opeGet(d, zInfZPl) == 0 ? dget(c, L::zTop) : dget(c, L::zBottom);
+    switch (opeGet(d, zInfAssoc)) {
+    case 0:
+        if (opeGet(d, lineInt19)) zInfValue += dget(entryCil(t, 0), L::zTop);
+        break;
+    case 1:
+        flat = c.get<std::uint8_t>(L::Flat);
+        through = c.get<std::uint8_t>(L::Through);
+        tip = c.get<std::uint8_t>(L::TipTool);
+        if (last && !through && opeGet(d, zInfZPl) == 1 && opeGet(d, operationType) != TT::userProfile) {
+            firstPassTool(p, d);
+            zInfValue = p.findLastFreePosition(0);
+        } else {
+            zInfValue = plane;
+        }
+        break;
+    case 2:
+        through = c.get<std::uint8_t>(L::Through);
+        firstPassTool(p, d);
+        zInfValue = p.findLastFreePosition(0);
+        break;
+    default: break;
+    }
+    opeSet(d, C::calcZInf, zInfValue);
+    opeSet(d, C::bottomFlat, flat);
+    opeSet(d, C::bottomThrough, through);
+    opeSet(d, C::bottomTipTool, tip);
+}
+
+// The silhouette diameter of the third pass.
+double clearanceDiameter(const CTabColsDesc& t, const PROCESS_OPE& d) {
+    const std::uint32_t type = opeGet(d, operationType);
+    double diameter = R(type == TT::rightTap || type == TT::leftTap ? opeGet(d, C::calcCylDiam) : opeGet(d, C::calcToolDiam));
+    const CIL_DESC& tied = entryCil(t, tiedEntry(t, opeGet(d, cylDiamCyl), opeGet(d, cylDiamZPl)));
+    switch (opeGet(d, milledKind)) {
+    case 1: diameter = opeGet(d, cylDiamAssoc) ? dget(tied, L::D) : opeGet(d, cylDiam); break;
+    case 2:
+        diameter = dget(tied, L::D);
+        if (dget(tied, L::bottomRound) > g_tolerances.tol004T) {
+            double r = 0, z = 0;
+            bottomArcEnd(tied, true, &r, &z);
+            diameter = 2 * r;
+        }
+        if (type == TT::edgeRadiusMill)
+            diameter = 2 * (dget(tied, L::topRoundTorus + 8) - dget(tied, L::topRoundTorus));
+        break;
+    default: break;
+    }
+    return diameter;
+}
+
+void thirdPass(const CTabColsDesc& t, CToolHoleProfile& p, PROCESS_OPE& d) {
+    const std::uint32_t type = opeGet(d, operationType);
+    double zInfValue = opeGet(d, C::calcZInf);
+    double zSupValue = opeGet(d, C::calcZSup);
+    if (type == TT::userProfile) {
+        if (opeGet(d, bottomStockOn)) opeSet(d, C::calcZInf, zInfValue + opeGet(d, bottomStock));
+        return;
+    }
+    {
+        const double diameter = clearanceDiameter(t, d);
+        double cutTop = zSupValue;
+        if (type == TT::conicalMill) {
+            const CIL_DESC& above = entryCil(t, opeGet(d, zSupCyl) - 1);
+            if (dget(above, L::bottomRound) > g_tolerances.tol004T) {
+                double r = 0;
+                bottomArcEnd(above, false, &r, &cutTop);
+            }
+        }
+        const double cutting = cutTop - zInfValue;
+        opeSet(d, C::cuttingLength, cutting);
+        const double profileR = opeGet(d, C::calcProfileRadius);
+        const double corner = profileR > g_tolerances.tol004T ? profileR : opeGet(d, C::calcCornerRadius);
+        const double tipD = opeGet(d, milledKind) ? diameter : R(opeGet(d, C::calcCylDiam));
+        const double half = opeGet(d, C::calcHalfAngle);
+        p.buildTool(static_cast<std::int16_t>(type), diameter, half, corner, tipD, cutting);
+        const double free = p.findFreePosition(zInfValue);
+        if (zInfValue < free - g_tolerances.tol02T) {
+            zInfValue = free;
+            opeSet<std::uint8_t>(d, C::bottomThrough, 0);
+        }
+        if (type == TT::conicalMill && std::tan(half) > 0) {
+            const double w = 10 * g_tolerances.tol4T + 2 * g_globals->settings.maxDiameter;
+            const double x = diameter / 2 - g_tolerances.tol004T;
+            double points[2][2] = {{2 * (x + w), zInfValue + g_tolerances.tol004T + w / std::tan(half)},
+                                   {0, zInfValue - x / std::tan(half)}};
+            for (auto& point : points) {
+                double met[2];
+                if (p.intersectHole(x, zInfValue, point[0] / 2, point[1], met, 0)) {
+                    point[0] = 2 * met[0];
+                    point[1] = met[1];
+                }
+            }
+            opeSet(d, C::profileD1, points[0][0]);
+            opeSet(d, C::profileZ1, points[0][1]);
+            opeSet(d, C::profileD2, points[1][0]);
+            opeSet(d, C::profileZ2, points[1][1]);
+        }
+    }
+    if (zSupValue < zInfValue) zSupValue = zInfValue;
+    if (opeGet(d, bottomStockOn)) zInfValue += opeGet(d, bottomStock);
+    opeSet(d, C::calcZSup, zSupValue);
+    opeSet(d, C::calcZInf, zInfValue);
+}
+
+void logPass(std::FILE* log, int i, const PROCESS_OPE& d) {
+    if (log) std::fprintf(log, "    Op %i: %f", i + 1, opeGet(d, C::calcZInf));
+}
+
+void closingLog(const CTabColsDesc& t, int count, const PROCESS_OPE* defs) {
+    std::FILE* log = g_globals->processLog;
+    if (!log) return;
+    for (int i = 0; i < count; ++i) {
+        const PROCESS_OPE& d = defs[i];
+        std::fprintf(log, "Op %i ToolDiam.zCyl %i\n", i + 1, opeGet(d, toolDiamCyl));
+        std::fprintf(log, "    zSup: Assoc %i Col %i zPl %i Zsup %.2f\n", opeGet(d, zSupAssoc), opeGet(d, zSupCol),
+                     opeGet(d, zSupZPl), opeGet(d, zSup));
+        std::fprintf(log, "    zInf: Assoc %i Col %i zPl %i Zinf %.2f\n", opeGet(d, zInfAssoc), opeGet(d, zInfCol),
+                     opeGet(d, zInfZPl), opeGet(d, zInf));
+        if (!opeGet(d, milledKind)) continue;
+        std::fprintf(log, "    specCycle %i Assoc %i:\n", opeGet(d, milledKind), opeGet(d, cylDiamAssoc));
+        const double diameter =
+            opeGet(d, cylDiamAssoc) ? dget(entryCil(t, opeGet(d, cylDiamCyl) + opeGet(d, cylDiamZPl)), L::D) : opeGet(d, cylDiam);
+        std::fprintf(log, "        cylDiam %.4f\n", diameter);
+    }
+}
+
+}  // namespace
+
+int buildInterferenceSection(const CTabColsDesc& t, CToolHoleProfile& profile) {
+    SECTION s{profile};
+    profile.clearHole();
+    const int n = static_cast<int>(t.cilEntries.size());
+    if (n == 0) return 0;
+    const double a = allowance(), T = g_tolerances.tolT;
+    const CIL_DESC& first = entryCil(t, 0);
+    double top = topDiameter(first, a);
+    if (flag(first, L::topChamfer)) top = R(dget(first, L::chamferDiameter));
+    if (flag(first, L::topRound)) top = 2 * dget(first, L::topRoundTorus + 8);
+    if (!s.ok(profile.addHoleFlat(10 * top, top, dget(first, L::zTop)))) return 1;
+    for (int i = 0; i < n; ++i) {
+        const CIL_DESC& c = entryCil(t, i);
+        const bool last = i == n - 1;
+        const double Di = R(dget(c, L::D)) + a, zBottom = dget(c, L::zBottom);
+        if (!drawWall(s, c, a)) break;
+        double half = dget(c, L::tipAngle) / 2;
+        if (half < 5 * kDeg) half = defaultHalfAngle();
+        // The tip length counts only below a tip; a flat step that is not the last starts at the bottom.
+        double tip = 0;
+        if (flag(c, L::TipTool)) {
+            double next = 0;
+            if (!last) {
+                next = topDiameter(entryCil(t, i + 1), 0);
+                if (next > g_tolerances.tol4T) next += a;
+            }
+            tip = ((Di - next) / 2) / std::tan(half);
+            if (!s.ok(profile.addHoleLine(Di, zBottom, next, zBottom - tip))) break;
+        }
+        if (flag(c, L::Flat) && !last) {
+            const CIL_DESC& next = entryCil(t, i + 1);
+            const double to =
+                flag(next, L::topChamfer) ? dget(next, L::chamferDiameter) + a : topDiameter(next, a) + a;
+            if (!s.ok(profile.addHoleFlat(Di, to, zBottom - tip))) break;
+        }
+        if (!last) continue;
+        if (flag(c, L::Flat)) {
+            const double w = dget(c, L::flatInnerDiameter);
+            if (!s.ok(profile.addHoleFlat(Di, w, zBottom - tip))) break;
+            if (w > T && !s.ok(profile.addHoleLine(w, zBottom - tip, 0, zBottom - (w / 2) / std::tan(half)))) break;
+        }
+        if (flag(c, L::Through)) {
+            const double exit = Di / 2 + (Di / 2) / std::tan(defaultHalfAngle());
+            if (!s.ok(profile.addHoleLine(Di, zBottom, Di, zBottom - exit))) break;
+        }
+    }
+    logSection(profile);
+    return s.full ? 1 : 0;
+}
+
+void setProcessZLimits(const CTabColsDesc& t, int count, PROCESS_OPE* defs, POINT_LIST&) {
+    const PRM_SETTINGS& s = g_globals->settings;
+    std::FILE* log = g_globals->processLog;
+    CToolHoleProfile profile;
+    buildInterferenceSection(t, profile);
+    for (int i = 0; i < count; ++i) opeSet(defs[i], C::calcZSup, topZ(t, defs[i]));
+    if (log) std::fprintf(log, "Z inf 1a pasada: ");
+    for (int i = 0; i < count; ++i) {
+        firstPass(t, profile, defs[i]);
+        logPass(log, i, defs[i]);
+    }
+    if (log) std::fprintf(log, "\nZ inf 2a pasada: ");
+    for (int i = 0; i + 1 < count; ++i) {
+        PROCESS_OPE& d = defs[i];
+        if (opeGet(d, zInfAssoc) != 3) continue;
+        const double p = opeGet(d, lineValue20) / 100;
+        if (p > g_tolerances.tol04T)
+            opeSet(d, C::calcZInf, opeGet(d, C::calcZSup) - p * opeGet(defs[i + 1], C::calcToolDiam));
+    }
+    for (int i = 0; i < count; ++i) {
+        PROCESS_OPE& d = defs[i];
+        const std::uint32_t type = opeGet(d, operationType);
+        if (s.overrideSpotDrill && (type == TT::centreDrill || type == TT::spotDrill))
+            opeSet(d, C::calcZInf, opeGet(d, C::calcZSup) - std::fabs(s.spotDepthValue));
+        logPass(log, i, d);
+    }
+    if (log) std::fprintf(log, "\nZ inf evitando tocar perfil: ");
+    for (int i = 0; i < count; ++i) {
+        if (opeGet(defs[i], disabled)) continue;
+        thirdPass(t, profile, defs[i]);
+        logPass(log, i, defs[i]);
+    }
+    if (log) std::fprintf(log, "\n");
+    closingLog(t, count, defs);
+}

@@ -1,0 +1,92 @@
+// The hole statistics of a recognition tree and the counts of its hole states.
+#include "plugin/engine/run_statistics.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <string>
+
+#include "platform/ui/message_box.h"
+#include "plugin/core/globals.h"
+#include "plugin/core/text_fill.h"
+#include "plugin/recognition/tree.h"
+
+namespace {
+
+constexpr int kMsgNoHole = 65, kMsgTooNarrow = 66, kMsgTooWide = 67, kMsgDirection = 103, kCaptionError = 7;
+constexpr double kConeAngle = 0.05 * std::numbers::pi / 180;
+
+// A cone wider at its bottom counts with its bottom radius.
+double segmentRadius(const CYL_LIST& c) {
+    return std::fabs(c.secAng) > kConeAngle && c.rInf > c.rSup ? c.rInf : c.rSup;
+}
+
+void tellNoHole(std::int32_t tooWide, std::int32_t tooNarrow, std::int32_t refused) {
+    const PRM_SETTINGS& s = g_globals->settings;
+    std::string text = errorMessage(kMsgNoHole) + "\n";
+    if (tooNarrow) text += fillText(errorMessage(kMsgTooNarrow), {long{tooNarrow}, s.minDiameter}) + "\n";
+    if (tooWide) text += fillText(errorMessage(kMsgTooWide), {long{tooWide}, s.maxDiameter}) + "\n";
+    if (refused) text += fillText(errorMessage(kMsgDirection), {long{refused}, s.maxDiameter});
+    (void)plat::messageBox(nullptr, text, errorMessage(kCaptionError), plat::MB_OK);
+}
+
+}  // namespace
+
+int holeStatistics(const VIEW_LIST* tree, const std::int32_t* tooWide, const std::int32_t* tooNarrow,
+                   const std::int32_t* directionRejected, int* holes, int* segments, double* smallest,
+                   double* largest) {
+    int holeCount = 0, segmentCount = 0;
+    double low = 1.0e100, high = 0;
+    for (const VIEW_LIST* view = tree; view; view = view->next)
+        for (const POINT_LIST* hole = view->firstPoint; hole; hole = hole->next) {
+            ++holeCount;
+            for (const CYL_LIST* c = hole->firstCyl; c; c = c->next) {
+                ++segmentCount;
+                const double r = segmentRadius(*c);
+                low = std::min(low, r);
+                high = std::max(high, r);
+            }
+        }
+    if (holes) *holes = holeCount;
+    if (segments) *segments = segmentCount;
+    if (smallest) *smallest = 2 * low;
+    if (largest) *largest = 2 * high;
+    if (holeCount < 1)
+        tellNoHole(tooWide ? *tooWide : 0, tooNarrow ? *tooNarrow : 0, directionRejected ? *directionRejected : 0);
+    return 0;
+}
+
+void countHoleStates(VIEW_LIST* tree) {
+    RUN_STATS& stats = g_globals->runStats;
+    const RUN_STATS kept = stats;
+    stats = RUN_STATS{};
+    stats.stateCount6 = kept.stateCount6;
+    stats.toolsCount1 = kept.toolsCount1;
+    stats.toolsCount2 = kept.toolsCount2;
+    for (VIEW_LIST* view = tree; view; view = view->next) {
+        view->passMark = 0;
+        for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next) {
+            if (hole->chainMember) continue;
+            ++stats.holeCount;
+            const bool states[] = {
+                hole->provisionalRow != 0, hole->noMeasures == 1,
+                hole->adaptedRow >= 0,                             hole->crashInto != 0,
+                hole->depthChecked != 0,   hole->chamferCheck != 0,
+                hole->notAccessible != 0};
+            std::int16_t* const counters[] = {&stats.stateCount1, &stats.stateCount2,  &stats.tableHoleCount,
+                                              &stats.crashIntoCount, &stats.stateCount3, &stats.stateCount4,
+                                              &stats.stateCount5};
+            bool any = false;
+            for (std::size_t i = 0; i < std::size(states); ++i)
+                if (states[i]) {
+                    ++*counters[i];
+                    any = true;
+                }
+            // The mark follows the hole's states now: a hole re-assigned into a problem loses it.
+            const bool noProblem = !any && hole->toolMissing == 0 &&
+                                   hole->toolCreated == 0;
+            hole->noProblem = noProblem ? 1 : 0;
+            if (noProblem) ++stats.noProblemCount;
+        }
+    }
+}

@@ -1,0 +1,16 @@
+// What a recognition tree holds, for the user: the hole and segment counts with the diameter range (and why
+// no hole was found when none is left), and the head holes counted by the states the process tree filters on.
+#pragma once
+#include <cstdint>
+
+struct VIEW_LIST;
+
+// The three reject counters are those recognizeCylinders filled; each output is written only when given.
+// With no hole, tells the user the recognition's limits that left the part without one. Returns 0.
+int holeStatistics(const VIEW_LIST* tree, const std::int32_t* tooWide, const std::int32_t* tooNarrow,
+                   const std::int32_t* directionRejected, int* holes = nullptr, int* segments = nullptr,
+                   double* smallest = nullptr, double* largest = nullptr);
+
+// Fills PLUGIN_GLOBALS::runStats (all but the tool counts and the count recognizeForms keeps), marks the
+// head holes with no counted state as without problem and clears every view's pass mark.
+void countHoleStates(VIEW_LIST* tree);

@@ -1,0 +1,65 @@
+// The end-of-run summary: one line per counted state that is not zero, the tool lines last; the box offers
+// the tools view when a tool was not found or was made.
+#include "plugin/engine/run_summary.h"
+
+#include <algorithm>
+#include <string>
+
+#include "plugin/core/globals.h"
+#include "plugin/core/message_box.h"
+#include "plugin/core/text_fill.h"
+#include "plugin/core/text_section.h"
+#include "plugin/engine/run_statistics.h"
+#include "plugin/tooling/services.h"
+
+namespace {
+
+constexpr int kLineDepth = 151, kLineChamfer = 152, kLineCrashInto = 153, kLineNoMeasures = 154,
+              kLineProvisional = 155, kLineAdapted = 156, kLineNotAccessible = 157, kLineSharedReadOnly = 169,
+              kLineToolsMissing = 73, kLineToolsMade = 71, kLineToolsMadeAndStored = 72;
+
+}  // namespace
+
+int showProcessSummary(VIEW_LIST* tree, std::vector<FULL_TOOLS_SEQ>& sequence) {
+    PLUGIN_GLOBALS& g = *g_globals;
+    const PRM_SETTINGS& s = g.settings;
+    CTextSection texts;
+    (void)texts.load(g.uiTextFile, "treeProcessDlg", false);
+
+    CDlgToolsView tools;
+    tools.toolsSeq = &sequence;
+    tools.buildToolsUsedList();
+    RUN_STATS& stats = g.runStats;
+    stats.toolsCount1 = static_cast<std::int16_t>(tools.missingTools.size());
+    stats.toolsCount2 = static_cast<std::int16_t>(tools.createdTools.size());
+    countHoleStates(tree);
+
+    // The per-hole details of the table search mean nothing to the user of the short process.
+    const bool details = s.intelligentProcess == 0;
+    const bool sharedReadOnly = g.sharedDataOn != 0 && g.sharedAccessMode == 0;
+    const struct {
+        int line;
+        int count;
+        bool shown;
+    } parts[] = {
+        {kLineDepth, stats.stateCount3, details},
+        {kLineChamfer, stats.stateCount4, true},
+        {kLineCrashInto, stats.crashIntoCount, true},
+        {kLineNoMeasures, stats.stateCount2, details},
+        {kLineProvisional, stats.stateCount1, details},
+        {kLineAdapted, stats.tableHoleCount, details},
+        {kLineNotAccessible, stats.stateCount5, true},
+        {kLineSharedReadOnly, std::max(stats.stateCount2, stats.tableHoleCount), sharedReadOnly},
+        {kLineToolsMissing, stats.toolsCount1, true},
+        {s.addNewTools != 0 ? kLineToolsMadeAndStored : kLineToolsMade, stats.toolsCount2, true},
+    };
+    std::string text;
+    for (const auto& part : parts)
+        if (part.shown && part.count != 0) text += "\n" + fillText(texts.getText(part.line), {long{part.count}});
+    if (text.empty()) return 0;
+
+    CMessageBox box;
+    box.text = text;
+    box.mode = stats.toolsCount1 != 0 || stats.toolsCount2 != 0 ? 1 : 0;
+    return box.run();
+}

@@ -1,0 +1,161 @@
+// The tool sequencing run over the tree: layout, one flattened matrix per toolpath group, new tools into the
+// library, tool numbers (by first use, or after the library's highest) and offset numbers. The tools log
+// "23_Tools.txt" is open only while the run lasts and only with the debug switch.
+#include "plugin/engine/tool_sequencing.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "host/api.h"
+#include "platform/ui/message_box.h"
+#include "plugin/core/globals.h"
+#include "plugin/core/text_fill.h"
+#include "plugin/recognition/tree.h"
+#include "plugin/tooling/record_fields.h"
+#include "plugin/tooling/tool_layout.h"
+#include "plugin/tooling/tool_layout_records.h"
+#include "plugin/tooling/tool_library.h"
+#include "plugin/tooling/tools_seq_matrix.h"
+
+namespace {
+
+constexpr int kMsgToolNotAdded = 142;
+
+std::int16_t groupOf(const VIEW_LIST& view) { return getWork<std::int16_t>(view, view_field::toolPathGroup); }
+
+// The tool an operation names, null when it has none or the index is outside the array.
+tp_tool* toolOf(const OPE_LIST& ope, std::vector<tp_tool>& tools) {
+    const std::int32_t index = getWork<std::int32_t>(ope, ope_field::toolIndex);
+    if (index < 0 || static_cast<std::size_t>(index) >= tools.size()) return nullptr;
+    return &tools[static_cast<std::size_t>(index)];
+}
+
+// Step 3: one entry per toolpath group.
+void flattenGroups(std::vector<FULL_TOOLS_SEQ>& out, VIEW_LIST* views, std::uint8_t onlySelected,
+                   std::vector<tp_tool>& tools) {
+    VIEW_LIST* cursor = views;
+    while (cursor) {
+        if (onlySelected && getWork<std::uint16_t>(*cursor, view_field::selected) == 0) {
+            cursor = cursor->next;
+            continue;
+        }
+        if (g_toolsLog) std::fprintf(g_toolsLog, "--- View: %i ---\n", cursor->viewNumber);
+        CToolsSeqMatrix matrix;
+        (void)matrix.build(cursor, onlySelected);
+        matrix.print(g_toolsLog, "Test Class ToolsSeqMatrix");
+        matrix.alignColumns(g_toolsLog, "Test Arrange ToolsSeqMatrix");
+        matrix.print(g_toolsLog, "Test Arrange ToolsSeqMatrix");
+
+        FULL_TOOLS_SEQ entry;
+        entry.view = cursor;
+        const std::int16_t group = groupOf(*cursor);
+        while (cursor && groupOf(*cursor) == group) {
+            setWork<std::int16_t>(*cursor, view_field::sortIndex, static_cast<std::int16_t>(entry.viewCount));
+            ++entry.viewCount;
+            cursor = cursor->next;
+        }
+        const std::int16_t flag = entry.viewCount > 0 && g_globals->toolSequenceFlag != 0 ? 1 : 0;
+        (void)matrix.toSequence(entry.opes, flag);
+        CToolsLayout::printRenumberedSequence(entry.opes, tools);
+        entry.tools = &tools;
+        out.push_back(std::move(entry));
+    }
+}
+
+// Step 4: the tools the layout made are stored in the configured library, each once.
+void addNewToolsToLibrary(const std::vector<FULL_TOOLS_SEQ>& sequence, std::vector<tp_tool>& tools) {
+    const std::string library = configuredToolLibrary();
+    std::vector<std::int32_t> added;
+    for (const FULL_TOOLS_SEQ& entry : sequence)
+        for (OPE_LIST* ope : entry.opes) {
+            if (!ope || getWork<std::uint8_t>(*ope, ope_field::toolCreated) == 0) continue;
+            tp_tool* tool = toolOf(*ope, tools);
+            if (!tool) continue;
+            const std::int32_t index = getWork<std::int32_t>(*ope, ope_field::toolIndex);
+            if (std::find(added.begin(), added.end(), index) != added.end()) {
+                setWork<std::uint8_t>(*ope, ope_field::toolInLibrary, 1);
+                continue;
+            }
+            int number = 0, slot = 0;
+            if (addToolToLibrary(library, tool, &number, &slot) == 0) {
+                added.push_back(index);
+                tool->number = number;
+                setWork<std::uint8_t>(*ope, ope_field::toolInLibrary, 1);
+            } else {
+                // The answer does not matter: a later operation of the same tool tries again.
+                (void)plat::messageBox(nullptr, fillText(errorMessage(kMsgToolNotAdded), {std::string(tool->name), library}),
+                                       errorMessage(1), plat::MB_OKCANCEL);
+            }
+        }
+}
+
+// The root machine group of the active operation group; without an active group, the machine group the
+// work cycle read; null when there is neither.
+op_group* numberingGroup() {
+    TpGrpList& groups = TpMainGrpMgr().GetMainGrpList();
+    if (const std::int32_t active = OMgetActiveGroup())
+        if (op_group* root = groups.RetrieveRootMachineGroup(active)) return root;
+    return g_machineInfo.rootMachineGroup;
+}
+
+// Step 5.
+void numberTools(const std::vector<FULL_TOOLS_SEQ>& sequence, std::vector<tp_tool>& tools) {
+    const op_group* group = numberingGroup();
+    if (!group) return;
+    if (group->machine.toolNumbering != 0) {
+        std::int32_t counter = g_globals->settings.firstToolNumber;
+        std::vector<std::int32_t> numbered;
+        for (const FULL_TOOLS_SEQ& entry : sequence)
+            for (const OPE_LIST* ope : entry.opes) {
+                if (!ope) continue;
+                tp_tool* tool = toolOf(*ope, tools);
+                const std::int32_t index = getWork<std::int32_t>(*ope, ope_field::toolIndex);
+                if (!tool || std::find(numbered.begin(), numbered.end(), index) != numbered.end()) continue;
+                tool->number = counter++;
+                numbered.push_back(index);
+            }
+        return;
+    }
+    int next = 1, slot = 1;
+    (void)nextFreeToolNumber(configuredToolLibrary(), &next, &slot);
+    std::int32_t counter = next + 1;
+    for (const FULL_TOOLS_SEQ& entry : sequence)
+        for (const OPE_LIST* ope : entry.opes) {
+            if (!ope || getWork<std::uint8_t>(*ope, ope_field::toolCreated) == 0 ||
+                getWork<std::uint8_t>(*ope, ope_field::toolInLibrary) != 0)
+                continue;
+            if (tp_tool* tool = toolOf(*ope, tools)) tool->number = counter++;
+        }
+}
+
+// Step 6: the control's first NC path value 0 asks for offset numbers from the tool number.
+void setOffsetNumbers(std::vector<tp_tool>& tools) {
+    if (g_machineInfo.ncPath[0] != 0) return;
+    for (tp_tool& tool : tools) {
+        tool.offsetNumbers[0] = tool.number + g_machineInfo.ncPath[2];
+        tool.offsetNumbers[1] = tool.number + g_machineInfo.ncPath[1];
+    }
+}
+
+}  // namespace
+
+void sequenceTools(std::vector<FULL_TOOLS_SEQ>& out, VIEW_LIST* views, std::uint8_t onlySelected) {
+    PLUGIN_GLOBALS& g = *g_globals;
+    const PRM_SETTINGS& s = g.settings;
+    g_toolsLog = g.debugDumps ? std::fopen(g.toolsDumpFile.c_str(), "w") : nullptr;
+    std::vector<tp_tool>& tools = partToolArray();
+
+    CToolsLayout layout;
+    if (s.toolSequencingOption != 0)
+        (void)layout.layoutTools(views, tools, g.cycleNames, s.takeNearestTool, s.adaptDrillAngle, onlySelected);
+    else
+        (void)layout.layoutToolsNoDump(views, tools, g.cycleNames, s.takeNearestTool, s.adaptDrillAngle, onlySelected);
+
+    flattenGroups(out, views, onlySelected, tools);
+    if (s.takeNearestTool != 0 && s.addNewTools != 0) addNewToolsToLibrary(out, tools);
+    numberTools(out, tools);
+    setOffsetNumbers(tools);
+
+    if (g_toolsLog) std::fclose(g_toolsLog);
+    g_toolsLog = nullptr;
+}

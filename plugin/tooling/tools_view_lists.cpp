@@ -1,0 +1,38 @@
+// The tools view's lists of a tool sequence: its operations grouped by tool (the found tools in order of
+// first use, then the missing ones), the tools not found and the tools the system made.
+#include <unordered_map>
+#include <unordered_set>
+
+#include "plugin/tooling/record_fields.h"
+#include "plugin/tooling/services.h"
+
+void CDlgToolsView::buildToolsUsedList() {
+    if (!toolsSeq || toolsSeq->empty()) return;
+    // Each tool index with its operations in sequence order, and the indexes in order of first use.
+    std::unordered_map<std::int32_t, std::vector<OPE_LIST*>> opsOf;
+    std::vector<std::int32_t> found;
+    std::unordered_set<std::int32_t> seen;
+    createdTools.clear();
+    missingTools.clear();
+    bool first = true;
+    std::int32_t previous = 0;
+    for (const FULL_TOOLS_SEQ& entry : *toolsSeq)
+        for (OPE_LIST* ope : entry.opes) {
+            if (!ope) continue;
+            const std::int32_t index = getWork<std::int32_t>(*ope, ope_field::toolIndex);
+            opsOf[index].push_back(ope);
+            if (index < 0) {
+                if (seen.insert(index).second) missingTools.push_back(index);
+                continue;
+            }
+            if (!first && index == previous) continue;
+            first = false;
+            previous = index;
+            if (!seen.insert(index).second) continue;
+            found.push_back(index);
+            if (getWork<std::uint8_t>(*ope, ope_field::toolCreated) != 0) createdTools.push_back(index);
+        }
+    usedOps.clear();
+    for (const auto* tools : {&found, &missingTools})
+        for (std::int32_t tool : *tools) usedOps.insert(usedOps.end(), opsOf[tool].begin(), opsOf[tool].end());
+}

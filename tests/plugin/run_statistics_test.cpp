@@ -1,0 +1,110 @@
+// The statistics of a recognition tree: hole and segment counts with the diameter range, the message that
+// tells why no hole was found, and the head holes counted by their states.
+#include <gtest/gtest.h>
+
+#include "plugin/core/globals.h"
+#include "plugin/engine/run_statistics.h"
+#include "support/run_tree.h"
+
+namespace {
+
+class RunStatistics : public RecognitionFixture {
+protected:
+    void SetUp() override {
+        RecognitionFixture::SetUp();
+        g_globals->settings.minDiameter = 2;
+        g_globals->settings.maxDiameter = 40;
+    }
+    std::string shownText() {
+        const auto& lines = transcript().lines();
+        for (auto it = lines.rbegin(); it != lines.rend(); ++it)
+            if (it->rfind("msgbox", 0) == 0) return *it;
+        return "";
+    }
+};
+
+TEST_F(RunStatistics, CountsAndDiameterRangeWithConesWiderAtTheBottom) {
+    VIEW_LIST* top = addView(head, 1);
+    VIEW_LIST* bottom = addView(head, 2);
+    addHole(top, 0, 0, {{5, 0, 5, -10}, {2, -10, 2, -20}});
+    addHole(bottom, 10, 0, {{3, 0, 6, -3}});   // a cone opening downwards counts with its bottom radius
+    int holes = 0, segments = 0;
+    double smallest = 0, largest = 0;
+    const std::int32_t none = 0;
+    EXPECT_EQ(holeStatistics(head, &none, &none, &none, &holes, &segments, &smallest, &largest), 0);
+    EXPECT_EQ(holes, 2);
+    EXPECT_EQ(segments, 3);
+    EXPECT_DOUBLE_EQ(smallest, 4);
+    EXPECT_DOUBLE_EQ(largest, 12);
+    EXPECT_FALSE(transcript().contains("msgbox"));
+}
+
+TEST_F(RunStatistics, NoHoleLeftTellsTheLimitsThatRejectedSurfaces) {
+    struct Case {
+        std::int32_t wide, narrow, refused;
+        std::vector<std::string> shown, notShown;
+    };
+    const Case cases[] = {
+        {0, 0, 0, {"No hole was found"}, {"narrower", "wider", "directions"}},
+        {2, 3, 0, {"3 surfaces are narrower than the minimum diameter 2.000", "2 surfaces are wider than the maximum diameter 40.000"}, {"directions"}},
+        {0, 0, 4, {"4 surfaces lie in drilling directions"}, {"narrower"}},
+    };
+    for (const Case& c : cases) {
+        script().answer(plat::IDOK);
+        EXPECT_EQ(holeStatistics(head, &c.wide, &c.narrow, &c.refused), 0);
+        expectScriptPlayed();
+        const std::string text = shownText();
+        EXPECT_NE(text.find("caption=\"Forantix - error\""), std::string::npos) << text;
+        for (const std::string& part : c.shown) EXPECT_NE(text.find(part), std::string::npos) << text;
+        for (const std::string& part : c.notShown) EXPECT_EQ(text.find(part), std::string::npos) << text;
+    }
+}
+
+TEST_F(RunStatistics, HeadHolesAreCountedByTheirStatesAndTheRestMarkedWithoutProblem) {
+    VIEW_LIST* view = addView(head, 1);
+    view->passMark = 1;
+    struct Case {
+        const char* what;
+        void (*set)(POINT_LIST&);
+        std::int16_t RUN_STATS::*counter;
+    };
+    const Case cases[] = {
+        {"provisional", [](POINT_LIST& p) { p.provisionalRow = 1; }, &RUN_STATS::stateCount1},
+        {"measures added", [](POINT_LIST& p) { p.noMeasures = 1; }, &RUN_STATS::stateCount2},
+        {"adapted", [](POINT_LIST& p) { p.adaptedRow = 0; }, &RUN_STATS::tableHoleCount},
+        {"crash into", [](POINT_LIST& p) { p.crashInto = 1; }, &RUN_STATS::crashIntoCount},
+        {"depth", [](POINT_LIST& p) { p.depthChecked = 1; }, &RUN_STATS::stateCount3},
+        {"chamfer", [](POINT_LIST& p) { p.chamferCheck = 1; }, &RUN_STATS::stateCount4},
+        {"not accessible", [](POINT_LIST& p) { p.notAccessible = 1; }, &RUN_STATS::stateCount5},
+    };
+    std::vector<POINT_LIST*> holes;
+    for (const Case& c : cases) {
+        POINT_LIST* hole = addHole(view, static_cast<double>(holes.size()), 0, {{2, 0, 2, -5}});
+        hole->adaptedRow = -1;
+        c.set(*hole);
+        holes.push_back(hole);
+    }
+    POINT_LIST* clean = addHole(view, 20, 0, {{2, 0, 2, -5}});
+    clean->adaptedRow = -1;
+    POINT_LIST* toolMissing = addHole(view, 21, 0, {{2, 0, 2, -5}});
+    toolMissing->adaptedRow = -1;
+    toolMissing->toolMissing = 1;
+    POINT_LIST* follower = addHole(view, 22, 0, {{2, 0, 2, -5}});
+    follower->crashInto = 1;
+    chainHoles(clean, {follower});
+    holes[0]->noProblem = 1;   // a mark left from before goes
+
+    g_globals->runStats.toolsCount1 = 4;
+    countHoleStates(head);
+    const RUN_STATS& stats = g_globals->runStats;
+    EXPECT_EQ(stats.holeCount, 9);
+    for (const Case& c : cases) EXPECT_EQ(stats.*c.counter, 1) << c.what;
+    EXPECT_EQ(stats.noProblemCount, 1);
+    EXPECT_EQ(stats.toolsCount1, 4);
+    EXPECT_EQ(clean->noProblem, 1);
+    EXPECT_EQ(toolMissing->noProblem, 0);
+    EXPECT_EQ(holes[0]->noProblem, 0);
+    EXPECT_EQ(view->passMark, 0);
+}
+
+}  // namespace

@@ -1,0 +1,104 @@
+// The summary a recognition run ends with, as the user sees it: which lines show under which settings, the
+// box's buttons by whether tools are missing or made, and what the user's answer returns.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "plugin/core/globals.h"
+#include "plugin/core/message_box.h"
+#include "plugin/engine/run_summary.h"
+#include "support/run_tree.h"
+
+namespace {
+
+class RunSummary : public RecognitionFixture {
+protected:
+    void SetUp() override {
+        RecognitionFixture::SetUp();
+        g_globals->uiTextFile = installDir + "/Tool.txt";
+        view = addView(head, 1);
+    }
+    POINT_LIST* hole() {
+        POINT_LIST* p = addHole(view, view->pointCount, 0, {{2, 0, 2, -5}});
+        p->adaptedRow = -1;
+        return p;
+    }
+    // One group's entry of every operation of the tree, in tree order.
+    std::vector<FULL_TOOLS_SEQ> sequence() {
+        std::vector<FULL_TOOLS_SEQ> out(1);
+        out[0].view = view;
+        for (POINT_LIST* p = view->firstPoint; p; p = p->next)
+            for (OPE_LIST* o = p->opeList; o; o = o->next) out[0].opes.push_back(o);
+        return out;
+    }
+    static std::string boxText() {
+        std::istringstream lines(plat::lastSnapshot(CMessageBox::kTemplate));
+        for (std::string line; std::getline(lines, line);)
+            if (line.rfind(std::to_string(CMessageBox::kText) + " ", 0) == 0) return line;
+        return "";
+    }
+    VIEW_LIST* view = nullptr;
+};
+
+TEST_F(RunSummary, NothingToSayShowsNoBox) {
+    addOperation(hole(), 3, 0);
+    auto seq = sequence();
+    EXPECT_EQ(showProcessSummary(head, seq), 0);
+    EXPECT_FALSE(transcript().contains("dialog"));
+    EXPECT_EQ(g_globals->runStats.noProblemCount, 1);
+}
+
+TEST_F(RunSummary, LinesByTheSettingsAndButtonsByTheTools) {
+    struct Case {
+        const char* what;
+        std::int16_t intelligent, addNewTools;
+        bool sharedReadOnly, toolsMissing;
+        int button, result;
+        std::vector<std::string> shown, notShown;
+    };
+    const Case cases[] = {
+        {"every detail", 0, 0, false, false, CMessageBox::kThirdButton, 1,
+         {"1 holes are deeper", "1 holes got a new table", "1 holes have provisional", "1 holes were matched to an adapted",
+          "1 holes have a chamfer", "1 holes run into", "1 holes cannot be reached"},
+         {"tools", "read-only"}},
+        {"short process", 1, 0, false, false, CMessageBox::kThirdButton, 1,
+         {"chamfer", "run into", "cannot be reached"}, {"deeper", "new table", "provisional", "adapted"}},
+        {"shared read-only", 1, 0, true, false, CMessageBox::kThirdButton, 1, {"1 holes need measures"}, {}},
+        {"tools: view them", 1, 0, false, true, plat::IDCANCEL, 2,
+         {"1 tools were not found", "1 tools were made for operations"}, {"added to the tool library"}},
+        {"tools stored", 1, 1, false, true, plat::IDOK, 1, {"1 tools were made and added"}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        freeViewsTree(head);
+        head = nullptr;
+        view = addView(head, 1);
+        hole()->depthChecked = 1;
+        hole()->noMeasures = 1;
+        hole()->provisionalRow = 1;
+        hole()->adaptedRow = 3;
+        hole()->chamferCheck = 1;
+        hole()->crashInto = 1;
+        hole()->notAccessible = 1;
+        if (c.toolsMissing) {
+            addOperation(hole(), 3, -1);
+            addOperation(hole(), 3, 0, true);
+        }
+        PLUGIN_GLOBALS& g = *g_globals;
+        g.settings.intelligentProcess = c.intelligent;
+        g.settings.addNewTools = c.addNewTools;
+        g.sharedDataOn = c.sharedReadOnly ? 1 : 0;
+        g.sharedAccessMode = 0;
+        auto seq = sequence();
+        script().click(CMessageBox::kTemplate, c.button);
+        EXPECT_EQ(showProcessSummary(head, seq), c.result);
+        expectScriptPlayed();
+        const std::string text = boxText();
+        for (const std::string& part : c.shown) EXPECT_NE(text.find(part), std::string::npos) << text;
+        for (const std::string& part : c.notShown) EXPECT_EQ(text.find(part), std::string::npos) << text;
+        EXPECT_EQ(g.runStats.toolsCount1, c.toolsMissing ? 1 : 0);
+        EXPECT_EQ(g.runStats.toolsCount2, c.toolsMissing ? 1 : 0);
+    }
+}
+
+}  // namespace

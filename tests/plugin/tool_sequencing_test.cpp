@@ -1,0 +1,205 @@
+// The tool sequencing run over a tree: one entry per toolpath group, tools numbered by first use or after the
+// library's highest number, made tools stored in the library once, offset numbers from the control.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "host/state.h"
+#include "plugin/core/load_time_objects.h"
+#include "plugin/engine/tool_sequencing.h"
+#include "plugin/tooling/tool_library.h"
+#include "plugin/tooling/machine_info.h"
+#include "support/run_tree.h"
+#include "support/tool_library_fixture.h"
+
+namespace {
+
+class ToolSequencing : public ToolLibraryFixture {
+protected:
+    void SetUp() override {
+        ToolLibraryFixture::SetUp();
+        PRM_SETTINGS& s = g_globals->settings;
+        s.minToolLengthFactor = 1;
+        s.maxToolLengthFactor = 8;
+        s.toolLengthKind = 1;
+        s.minFluteLengthFactor = 1;
+        s.takeNearestTool = 1;
+        s.addNewTools = 0;
+        s.firstToolNumber = 5;
+        g_globals->tmpDir = dir.path();
+        g_toolsArray->clear();
+        g_machineInfo = MACHINE_INFO{};
+        addTo(library, tool(3, 10, "Drill 10", 95, 100));
+        addTo(library, tool(3, 8, "Drill 8", 95, 100));
+        addTo(library, tool(3, 6, "Drill 6", 95, 100));
+    }
+    void TearDown() override {
+        freeViewsTree(head);
+        g_toolsArray->clear();
+        ToolLibraryFixture::TearDown();
+    }
+    static void numbering(bool on) {
+        TpMainGrpMgr().GetMainGrpList().GroupByID(host::kMachineGroupId)->machine.toolNumbering = on ? 1 : 0;
+    }
+    // A hole with one drill of that diameter, 20 deep.
+    OPE_LIST* drill(VIEW_LIST* view, double diameter) {
+        POINT_LIST* hole = addHole(view, view->pointCount * 20.0, 0, {{diameter / 2, 0, diameter / 2, -20}});
+        OPE_LIST* o = addOperation(hole, 3);
+        setWork<double>(*o, ope_field::diameter, diameter);
+        setWork<double>(*o, ope_field::zBottom, -20);
+        return o;
+    }
+    const tp_tool& toolOf(const OPE_LIST* o) {
+        return g_toolsArray->at(static_cast<std::size_t>(getWork<std::int32_t>(*o, ope_field::toolIndex)));
+    }
+    std::vector<FULL_TOOLS_SEQ> run(std::uint8_t onlySelected = 0) {
+        std::vector<FULL_TOOLS_SEQ> out;
+        sequenceTools(out, head, onlySelected);
+        return out;
+    }
+
+    VIEW_LIST* head = nullptr;
+};
+
+TEST_F(ToolSequencing, OneEntryPerToolpathGroupWithTheViewsPlaces) {
+    struct Case {
+        std::uint8_t onlySelected;
+        bool firstSelected;
+        std::vector<int> viewCounts, firstViews;   // first views by place in the tree
+    };
+    const Case cases[] = {{0, false, {2, 1}, {0, 2}}, {1, false, {1, 1}, {1, 2}}, {1, true, {2, 1}, {0, 2}}};
+    for (const Case& c : cases) {
+        freeViewsTree(head);
+        head = nullptr;
+        VIEW_LIST* views[] = {addView(head, 1, 1), addView(head, 2, 1), addView(head, 3, 2)};
+        for (VIEW_LIST* v : views) {
+            drill(v, 8);
+            setWork<std::uint16_t>(*v, view_field::selected, 1);
+        }
+        setWork<std::uint16_t>(*views[0], view_field::selected, c.firstSelected ? 1 : 0);
+        for (VIEW_LIST* v : views)
+            for (POINT_LIST* p = v->firstPoint; p; p = p->next) setWork<std::uint16_t>(*p, point_field::selected, 1);
+        const auto out = run(c.onlySelected);
+        ASSERT_EQ(out.size(), c.viewCounts.size());
+        for (std::size_t i = 0; i < out.size(); ++i) {
+            EXPECT_EQ(out[i].viewCount, c.viewCounts[i]);
+            EXPECT_EQ(out[i].view, views[c.firstViews[i]]);
+            EXPECT_EQ(out[i].tools, &*g_toolsArray);
+            EXPECT_EQ(out[i].opes.size(), static_cast<std::size_t>(c.viewCounts[i]));
+        }
+        EXPECT_EQ(getWork<std::int16_t>(*views[1], view_field::sortIndex), c.firstSelected || !c.onlySelected ? 1 : 0);
+        EXPECT_EQ(getWork<std::int16_t>(*views[2], view_field::sortIndex), 0);
+    }
+    freeViewsTree(head);
+    head = nullptr;
+    g_toolsArray->push_back(tool(3, 4, "kept"));
+    g_toolsArray->back().number = 9;
+    EXPECT_TRUE(run().empty());
+    EXPECT_EQ(g_toolsArray->back().number, 9);
+    EXPECT_EQ(g_toolsArray->back().offsetNumbers[0], 9);   // offsets are set even for an empty tree
+}
+
+TEST_F(ToolSequencing, NumberedByFirstUseFromTheFirstToolNumber) {
+    numbering(true);
+    VIEW_LIST* v = addView(head, 1, 1);
+    const OPE_LIST* d10 = drill(v, 10);
+    const OPE_LIST* d6 = drill(v, 6);
+    const OPE_LIST* d10again = drill(v, 10);
+    const OPE_LIST* d8 = drill(v, 8);
+    const auto out = run();
+    ASSERT_EQ(out.size(), 1u);
+    // Drills are machined by ascending diameter.
+    EXPECT_EQ(toolOf(d6).number, 5);
+    EXPECT_EQ(toolOf(d8).number, 6);
+    EXPECT_EQ(toolOf(d10).number, 7);
+    EXPECT_EQ(&toolOf(d10again), &toolOf(d10));
+    EXPECT_EQ(g_toolsArray->size(), 3u);
+}
+
+TEST_F(ToolSequencing, MadeToolsAreNumberedAfterTheLibrarysHighestOrStoredInIt) {
+    struct Case {
+        std::int16_t addNewTools;
+        std::int32_t first, second;
+        std::uint8_t inLibrary;
+        int libraryTools;
+    };
+    // Highest library number 12: the counter starts past the next free number, at 14, and goes up once per
+    // operation (the two 6.5 drills share a tool, which keeps the later number); stored tools take the
+    // library's own numbers (13, 14), each tool once.
+    const Case cases[] = {{0, 15, 16, 0, 4}, {1, 13, 14, 1, 6}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.addNewTools);
+        std::remove(library.c_str());
+        addTo(library, tool(3, 10, "Drill 10", 95, 100));
+        addTo(library, tool(3, 8, "Drill 8", 95, 100));
+        addTo(library, tool(3, 6, "Drill 6", 95, 100));
+        tp_tool twelve = tool(3, 30, "Drill 30", 95, 100);
+        char path[1024];
+        std::snprintf(path, sizeof path, "%s", library.c_str());
+        ASSERT_EQ(library_manager(kLibraryStoreTool, path, &twelve, 12, kLibraryOptionAdd), 1);
+        numbering(false);
+        g_globals->settings.addNewTools = c.addNewTools;
+        g_toolsArray->clear();
+        freeViewsTree(head);
+        head = nullptr;
+        VIEW_LIST* v = addView(head, 1, 1);
+        const OPE_LIST* a = drill(v, 6.5);
+        const OPE_LIST* b = drill(v, 7.5);
+        const OPE_LIST* a2 = drill(v, 6.5);
+        (void)run();
+        EXPECT_EQ(getWork<std::uint8_t>(*a, ope_field::toolCreated), 1);
+        EXPECT_EQ(toolOf(a).number, c.first);
+        EXPECT_EQ(toolOf(b).number, c.second);
+        for (const OPE_LIST* o : {a, b, a2}) EXPECT_EQ(getWork<std::uint8_t>(*o, ope_field::toolInLibrary), c.inLibrary);
+        EXPECT_EQ(loadToolList(library).size(), static_cast<std::size_t>(c.libraryTools));
+    }
+}
+
+TEST_F(ToolSequencing, ALibraryThatRefusesTheToolIsToldAndTheRunGoesOn) {
+    g_globals->settings.addNewTools = 1;
+    numbering(false);
+    library = dir.path() + "/missing/none.Tools";
+    g_globals->settings.toolLibraryPath = library;
+    addTo(bigLibrary, tool(3, 10, "Big drill 10", 95, 100));
+    VIEW_LIST* v = addView(head, 1, 1);
+    const OPE_LIST* a = drill(v, 6.5);
+    script().answer(plat::IDOK);
+    (void)run();
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains("could not be added to the tool library " + library));
+    EXPECT_EQ(getWork<std::uint8_t>(*a, ope_field::toolInLibrary), 0);
+    EXPECT_EQ(toolOf(a).number, 2);   // an unreadable library counts as empty: next free 1, counter 2
+}
+
+TEST_F(ToolSequencing, OffsetsFromTheControlAndNumberingWithoutAnActiveGroup) {
+    struct Case {
+        bool activeGroup, machineInfo;
+        std::int16_t offsetFlag;
+        std::int32_t number, offsets[2];
+    };
+    const Case cases[] = {
+        {true, false, 0, 5, {205, 105}},
+        {true, false, 1, 5, {0, 0}},
+        {false, true, 0, 5, {205, 105}},   // the machine group the cycle read numbers the tools
+        {false, false, 0, 2, {202, 102}},  // nothing to number from: the library's number stays
+    };
+    for (const Case& c : cases) {
+        host::setActiveGroup(c.activeGroup);
+        numbering(true);
+        g_machineInfo = MACHINE_INFO{};
+        g_machineInfo.ncPath[0] = c.offsetFlag;
+        g_machineInfo.ncPath[1] = 100;
+        g_machineInfo.ncPath[2] = 200;
+        if (c.machineInfo) g_machineInfo.rootMachineGroup = TpMainGrpMgr().GetMainGrpList().GroupByID(host::kMachineGroupId);
+        g_toolsArray->clear();
+        freeViewsTree(head);
+        head = nullptr;
+        const OPE_LIST* d = drill(addView(head, 1, 1), 8);
+        (void)run();
+        EXPECT_EQ(toolOf(d).number, c.number);
+        EXPECT_EQ(toolOf(d).offsetNumbers[0], c.offsets[0]);
+        EXPECT_EQ(toolOf(d).offsetNumbers[1], c.offsets[1]);
+    }
+}
+
+}  // namespace

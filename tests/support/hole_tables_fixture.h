@@ -1,0 +1,109 @@
+// A plug-in after one invocation (settings read, metric, T = 0.025) whose tables folder is a copy of the
+// shipped library "FORMS_MM/Standard" with its thread tables loaded, and builder parts recognised the way
+// the recognition command does it (solids to surfaces, the pipeline, coded hole names). Holes are drilled
+// from the top face of a 100 x 60 x 30 block, so they land in view 1 at their (x, y).
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "host/api.h"
+#include "host/builder/part_builder.h"
+#include "host/geom/surface_entities.h"
+#include "plugin/core/entity_utils.h"
+#include "plugin/core/globals.h"
+#include "plugin/core/main_menu.h"
+#include "plugin/recognition/name_attribs.h"
+#include "plugin/recognition/pipeline.h"
+#include "plugin/recognition/tree.h"
+#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/tables/thread_tables.h"
+#include "support/plugin_fixture.h"
+
+namespace hb = host::builder;
+
+class HoleTablesFixture : public PluginFixture {
+protected:
+    static constexpr double kTop = 30;
+
+    void SetUp() override {
+        PluginFixture::SetUp();
+        load();
+        script().click(CMainMenu::kTemplate, plat::IDOK);
+        m_main();
+        expectScriptPlayed();
+        plat::driver().transcript().clear();
+        PLUGIN_GLOBALS& g = *g_globals;
+        ASSERT_EQ(g.errorMessages.load(installDir + "/Tool.txt", "ErrorMessages", true), 0);
+        g.uiTextFile = installDir + "/Tool.txt";
+        ASSERT_EQ(g.isMetric(), 1);
+        ASSERT_DOUBLE_EQ(g_tolerances.tolT, 0.025);
+        // A library of the test's own, so that rows added to it stay with the test.
+        tablesDir = dir.path() + "/forms";
+        std::filesystem::copy(installDir + "/Tool/FORMS_MM/Standard", tablesDir, std::filesystem::copy_options::recursive);
+        g.tablesDir = tablesDir;
+        g.tmpDir = dir.path() + "/Tmp";
+        ASSERT_TRUE(plat::createDirectories(g.tmpDir));
+        g.threadTableCount = 0;
+        ASSERT_GT(loadThreadTables(), 0);
+    }
+    void TearDown() override {
+        freeViewsTree(tree);
+        tree = nullptr;
+        PluginFixture::TearDown();
+    }
+
+    // A hole of the block at (x, y) of its top face, drilled downwards.
+    static hb::HoleSpec down(const std::string& name, double x, double y) {
+        return hb::holeAt(name, {x, y, kTop}, {0, 0, -1});
+    }
+    // A coded name ("GD_M8_20", "PD_H7_8") on the hole at (x, y), as a drawing would carry it.
+    static void nameHole(const std::string& name, double x, double y) {
+        ent e{};
+        e.type = kEntNote;
+        e.note.subKind = 2;
+        e.note.name = name;
+        e.note.view = 1;
+        e.note.nodes.push_back({{x, y, kTop}, 0});
+        db_ptr entry = 0;
+        char ok = 0;
+        store_ent(&e, &entry, 0, 3, 1, main_attrib, &ok);
+        ASSERT_EQ(ok, 1);
+    }
+    // Builds the block with the holes, recognises it and keeps the tree in `tree`.
+    void recognise(const std::vector<hb::HoleSpec>& holes) {
+        hb::PartBuilder builder = hb::PartBuilder::block({100, 60, kTop});
+        for (const hb::HoleSpec& h : holes) builder.hole(h);
+        const hb::BuiltPart part = builder.build();
+        ASSERT_TRUE(part.ok()) << part.error;
+        ASSERT_NE(host::storeSolidEntity(part.solid, 3, 1, "part"), 0u);
+        ASSERT_NE(solidsToEntities(), 0);
+        g_nextHoleId = 1;
+        std::int32_t wide = 0, narrow = 0, refused = 0;
+        int outcome = 0;
+        tree = recognizeCylinders(kRecognizeCommand, nullptr, &wide, &narrow, &refused, false, false, nullptr, &outcome);
+        ASSERT_NE(tree, nullptr);
+        readNameHoleAttribs(tree);
+    }
+    // The hole of view 1 whose axis passes (x, y).
+    POINT_LIST* holeAt(double x, double y) const {
+        for (VIEW_LIST* v = tree; v; v = v->next) {
+            if (v->viewNumber != 1) continue;
+            for (POINT_LIST* p = v->firstPoint; p; p = p->next)
+                if (std::hypot(p->ptView[0] - x, p->ptView[1] - y) < 1e-6) return p;
+        }
+        return nullptr;
+    }
+    // The shipped table of that name, read with its rows.
+    CTabColsDesc table(const std::string& name) const {
+        CTabColsDesc t;
+        EXPECT_EQ(t.read(tablesDir + "/" + name + ".tab"), 0) << name;
+        t.readRows();
+        return t;
+    }
+
+    std::string tablesDir;
+    VIEW_LIST* tree = nullptr;
+};

@@ -1,0 +1,115 @@
+// Recognition trees made by hand for the tests of the engine's runs over a tree: views of host view numbers,
+// holes of coaxial segments (top first), each segment carrying host entities when asked; every record comes
+// from the tree's allocators, so the fixture's freeViewsTree releases it.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <initializer_list>
+#include <numbers>
+
+#include "host/api.h"
+#include "plugin/recognition/pipeline.h"
+#include "plugin/recognition/tree.h"
+#include "plugin/recognition/vectors.h"
+#include "plugin/tooling/record_fields.h"
+#include "support/recognition_fixture.h"
+
+// One segment: radii and heights along the view's Z, top above bottom.
+struct RUN_SEGMENT {
+    double rSup, zSup, rInf, zInf;
+};
+
+inline VIEW_LIST* addView(VIEW_LIST*& head, int number, std::int16_t group = 0) {
+    VIEW_LIST* view = allocViewList();
+    view->viewNumber = static_cast<std::int16_t>(number);
+    EXPECT_EQ(get_view_matrix(number, view->matrix), 1);
+    setWork<std::int16_t>(*view, view_field::toolPathGroup, group);
+    VIEW_LIST** link = &head;
+    VIEW_LIST* last = nullptr;
+    while (*link) {
+        last = *link;
+        link = &(*link)->next;
+    }
+    view->prev = last;
+    *link = view;
+    return view;
+}
+
+// A hole at (x, y) of the view; each segment gets `entities` line entities of its own on level 1.
+inline POINT_LIST* addHole(VIEW_LIST* view, double x, double y, std::initializer_list<RUN_SEGMENT> segments,
+                           int entities = 0) {
+    POINT_LIST* hole = allocPointList();
+    hole->id = g_nextHoleId++;
+    hole->view = view;
+    const double local[3] = {x, y, segments.size() ? segments.begin()->zSup : 0.0};
+    copyVector(hole->ptView, local);
+    mul_mat_vector(view->matrix, local, hole->ptUniv);
+    CYL_LIST* above = nullptr;
+    for (const RUN_SEGMENT& s : segments) {
+        CYL_LIST* c = allocCylList();
+        const double top[3] = {x, y, s.zSup};
+        mul_mat_vector(view->matrix, top, c->cUniv);
+        copyMatrix33(c->matrix, view->matrix);
+        c->viewNumber = static_cast<std::uint16_t>(view->viewNumber);
+        c->rSup = s.rSup;
+        c->zSup = s.zSup;
+        c->rInf = s.rInf;
+        c->zInf = s.zInf;
+        c->secAng = std::atan2(s.rSup - s.rInf, s.zSup - s.zInf);
+        c->Asw = 2 * std::numbers::pi;
+        for (int i = 0; i < entities; ++i) {
+            ent line{};
+            line.type = kEntLine;
+            line.ln.ln.e1 = {x, y, s.zSup};
+            line.ln.ln.e2 = {x + 1, y, s.zInf};
+            db_ptr entry = 0;
+            char ok = 0;
+            c->ents[i].id = static_cast<std::int32_t>(store_ent(&line, &entry, 0, 10, 1, main_attrib, &ok));
+            c->ents[i].entry = entry;
+            c->entCount = static_cast<std::int16_t>(i + 1);
+        }
+        c->prev = above;
+        if (above) above->next = c;
+        else hole->firstCyl = c;
+        ++hole->cylCount;
+        above = c;
+    }
+    POINT_LIST** link = &view->firstPoint;
+    while (*link) {
+        hole->prev = *link;
+        link = &(*link)->next;
+    }
+    *link = hole;
+    ++view->pointCount;
+    return hole;
+}
+
+// Chains `followers` behind `head` as identical holes.
+inline void chainHoles(POINT_LIST* head, std::initializer_list<POINT_LIST*> followers) {
+    POINT_LIST* last = head;
+    for (POINT_LIST* f : followers) {
+        f->chainMember = 1;
+        last->nextEqual = f;
+        last = f;
+    }
+    head->chainCount = static_cast<std::int32_t>(followers.size());
+}
+
+// Appends an operation of the tool type to the hole's operations, with its tool index and created flag.
+inline OPE_LIST* addOperation(POINT_LIST* hole, int toolType, std::int32_t toolIndex = -1, bool created = false) {
+    auto* o = new OPE_LIST{};
+    o->point = hole;
+    o->view = hole->view;
+    setWork<std::uint32_t>(*o, ope_field::toolType, static_cast<std::uint32_t>(toolType));
+    setWork<std::uint16_t>(*o, ope_field::active, 1);
+    setWork<std::int32_t>(*o, ope_field::toolIndex, toolIndex);
+    setWork<std::uint8_t>(*o, ope_field::toolCreated, created ? 1 : 0);
+    OPE_LIST** link = &hole->opeList;
+    while (*link) {
+        o->prev = *link;
+        link = &(*link)->next;
+    }
+    *link = o;
+    return o;
+}
