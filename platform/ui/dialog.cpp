@@ -14,6 +14,7 @@
 #include "platform/ui/keys.h"
 #include "platform/ui/raster_canvas.h"
 #include "platform/ui/text_quote.h"
+#include "platform/ui/tree_view.h"
 
 namespace plat {
 namespace {
@@ -213,12 +214,20 @@ void Dialog::markShown(bool show) {
         for (const auto& c : controls_) {
             if (c->visible() && !c->text().empty())
                 record("  " + std::to_string(c->id()) + " " + ctlKindName(c->kind()) + " " + quoteText(c->text()));
+            if (c->visible() && c->treeView() && c->treeView()->count() > 0) recordTreeRows(*c);
         }
         repaint();
         notePicture(true);
     } else {
         record("dialog.hide " + std::to_string(templateId_));
     }
+}
+
+void Dialog::recordTreeRows(const Control& tree) const {
+    std::string rows;
+    for (TreeItem it : tree.treeView()->shownItems())
+        rows += (rows.empty() ? "" : ", ") + quoteText(tree.treeView()->itemText(it));
+    record("  " + std::to_string(tree.id()) + " TreeView [" + rows + "]");
 }
 
 void Dialog::setWindowText(std::string_view text) {

@@ -361,6 +361,9 @@ private:
     std::string checkControl(int ctlId, Control*& ctl);
     std::string checkKind(int ctlId, Ctl kind, Control*& ctl);
     void record(std::string_view what) const;
+    // The rows of a tree view that are open to the eye (every ancestor expanded), in order, as the user
+    // reads them when the window shows and after each expand or collapse.
+    void recordTreeRows(const Control& tree) const;
     RasterCanvas& ensureSurface();
     void repaint();
     void notePicture(bool shown);

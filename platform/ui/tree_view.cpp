@@ -541,6 +541,7 @@ std::string Dialog::userTreeExpand(int ctlId, std::string_view path, bool expand
     c = findItem(ctlId);
     if (n.result != 0 || !c || !c->treeView()->setExpanded(h, expand)) return "";
     c->treeView()->notifyExpanded(h, expand ? TVE_EXPAND : TVE_COLLAPSE);
+    if ((c = findItem(ctlId)) != nullptr) recordTreeRows(*c);
     return "";
 }
 

@@ -222,6 +222,13 @@ TEST_F(Hostcam, TheMainJobFindsTheExamplePlatesHolesAndKeepsThemInThePart) {
     EXPECT_NE(out.str().find("host.message \"Holes found: 11. Drilling directions: 1.\""), std::string::npos)
         << out.str();
     EXPECT_NE(out.str().find("dialog.show 18021 modal"), std::string::npos);
+    // The opened direction shows every hole found.
+    const std::size_t rows = out.str().find("  4003 TreeView [\"(Group 0)  TOP\", ");
+    ASSERT_NE(rows, std::string::npos) << out.str();
+    const std::string line = out.str().substr(rows, out.str().find('\n', rows) - rows);
+    int separators = 0;
+    for (std::size_t at = line.find("\", \""); at != std::string::npos; at = line.find("\", \"", at + 1)) ++separators;
+    EXPECT_EQ(separators, 11) << line;
     EXPECT_NE(out.str().find(part + ": "), std::string::npos);
 }
 
