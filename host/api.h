@@ -8,7 +8,8 @@
 
 // ---- version header and environment ---------------------------------------------------------------
 // current_version: 40 bytes; byte 7 is the unit flag (1 metric, anything else inch); byte 4 the host's
-// release switch that a few operation codes depend on.
+// release switch that a few operation codes depend on; byte 0 the host's release number (the release its
+// part files name, 13 here).
 extern unsigned char current_version[40];
 extern char current_dir[1024];            // host folder, may end in a separator
 extern char geo_filename[1024];           // part file name as the host holds it

@@ -60,6 +60,7 @@ namespace detail {
 
 void resetEnvironment() {
     std::memset(current_version, 0, sizeof current_version);
+    current_version[0] = kHostRelease;
     current_version[7] = 1;
     env = Environment{};
     copyText(current_dir, kDefaultHostDir);

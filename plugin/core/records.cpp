@@ -49,9 +49,11 @@ void showHoleMessage(const VIEW_LIST* view, const POINT_LIST* point, const std::
     plat::messageBox(nullptr, std::string(text) + detail, errorMessage(1), plat::MB_OK);
 }
 
+}  // namespace
+
 // One box per head hole whose stored number of copies differs from the copies hanging behind it. The walk
 // stops after as many steps as the tree has holes, so a loop of copies cannot hold it.
-void checkChains(const VIEW_LIST* tree) {
+void checkChainCounts(const VIEW_LIST* tree) {
     long holes = 0;
     for (const VIEW_LIST* view = tree; view; view = view->next) holes += countPoints(view);
     for (const VIEW_LIST* view = tree; view; view = view->next) {
@@ -64,6 +66,8 @@ void checkChains(const VIEW_LIST* tree) {
         }
     }
 }
+
+namespace {
 
 // ---- identities -------------------------------------------------------------------------------------------
 
@@ -345,7 +349,7 @@ public:
         resolveEntities();
         if (!rebuild() || !countsAgree()) return false;
         relink();
-        checkChains(head_);
+        checkChainCounts(head_);
         *tree = std::exchange(head_, nullptr);
         return true;
     }
@@ -923,7 +927,7 @@ void takeRunSettings() {
 }
 
 int saveAllRecords(VIEW_LIST* tree) {
-    checkChains(tree);
+    checkChainCounts(tree);
     const SAVE_PLAN plan = planSave(tree);
     if (plan.stream) writeStream(tree);
     if (plan.marks) writeFeatureMarks();

@@ -92,6 +92,9 @@ int loadAllRecords(VIEW_LIST** tree);
 // A recognition made a new tree: the run block and views lists that describe the tree are written at the
 // end of the cycle even where the load left damaged ones unread.
 void treeReplaced();
+// Tells, one message per head hole, where the number of equal holes it records differs from the chain that
+// follows it (POINT_LIST::nextEqual).
+void checkChainCounts(const VIEW_LIST* tree);
 // Release every record of the list; the caller clears the head and the count. Return 0.
 int freeGenOpGroups(GEN_OP_GROUP* groups);
 int freeFeatureMarks(FEATURE_MARK* marks);

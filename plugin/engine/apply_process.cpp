@@ -11,7 +11,7 @@
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/operation_values.h"
 #include "plugin/recognition/tree.h"
-#include "plugin/tables/form_cells.h"
+#include "plugin/core/text_fill.h"
 
 namespace {
 
@@ -94,6 +94,13 @@ bool disabledFor(const CTabColsDesc& t, const PROCESS_OPE& d, const POINT_LIST& 
 
 }  // namespace
 
+void adjustProcessForHole(const CTabColsDesc& table, PROCESS_OPE* defs, int count, const POINT_LIST& hole, int mode) {
+    for (int i = 0; i < count; ++i) {
+        typeRule(defs[i]);
+        if (disabledFor(table, defs[i], hole, mode)) opeSet<std::uint8_t>(defs[i], disabled, 1);
+    }
+}
+
 int applyProcessToHole(CTabColsDesc* tables, int tableCount, POINT_LIST& hole, int mode) {
     CTabColsDesc* drillTable = nullptr;
     for (int i = 0; i < tableCount && !drillTable; ++i)
@@ -109,7 +116,7 @@ int applyProcessToHole(CTabColsDesc* tables, int tableCount, POINT_LIST& hole, i
     const std::string processName = fieldText(hole.processName);
     const int count = t.readProcess(processName, defs.data());
     if (count < 0) {
-        plat::messageBox(nullptr, withArguments(errorMessage(kMsgNoProcess), {t.name, processName}),
+        plat::messageBox(nullptr, fillText(errorMessage(kMsgNoProcess), {t.name, processName}),
                          errorMessage(kCaption), plat::MB_OK);
         return -2;
     }
@@ -123,11 +130,7 @@ int applyProcessToHole(CTabColsDesc* tables, int tableCount, POINT_LIST& hole, i
     }
     logEntries(t);
     automaticChamfer(t, hole);
-    for (int i = 0; i < count; ++i) {
-        PROCESS_OPE& d = defs[static_cast<std::size_t>(i)];
-        typeRule(d);
-        if (disabledFor(t, d, hole, mode)) opeSet<std::uint8_t>(d, disabled, 1);
-    }
+    adjustProcessForHole(t, defs.data(), count, hole, mode);
     const int values =
         setProcessValues(t, cells, count, defs.data(), hole, g_globals->settings.takeNearestTool);
     if (values != 0) return values;

@@ -23,7 +23,17 @@ namespace {
 constexpr std::uint32_t kSolidMask = 0x10000;
 constexpr int kSolidMark = 4;
 constexpr int kMsgNoMachineGroup = 148;
-constexpr int kTrialGroupName = 19;
+
+}  // namespace
+
+void deletePreviewEntities() {
+    PLUGIN_GLOBALS& g = *g_globals;
+    for (int i = 0; i < g.previewEntityCount; ++i)
+        delete_ent(g.previewEntities[static_cast<std::size_t>(i)], 0, 0, 0, nullptr, 0);
+    g.previewEntityCount = 0;
+}
+
+namespace {
 
 // The forms levels shown, the points level the main level, the level that was main hidden.
 void showFormsLevels() {
@@ -139,54 +149,6 @@ void runEditorPass(CConfigProcess& dlg) {
     deletePreviewEntities();
     restoreGraphicsState();
     rebuild_graphics();
-}
-
-namespace {
-
-std::string uiText(const char* section, int id) {
-    CTextSection texts;
-    if (texts.load(g_globals->uiTextFile, section, false) != 0) return {};
-    return texts.getText(id);
-}
-
-}  // namespace
-
-void deletePreviewEntities() {
-    PLUGIN_GLOBALS& g = *g_globals;
-    for (int i = 0; i < g.previewEntityCount; ++i)
-        delete_ent(g.previewEntities[static_cast<std::size_t>(i)], 0, 0, 0, nullptr, 0);
-    g.previewEntityCount = 0;
-}
-
-int tryConfiguredProcess(CConfigProcess& dlg) {
-    PLUGIN_GLOBALS& g = *g_globals;
-    CTabColsDesc& table = g.currentTable;
-    table.buildCilColumns(g.currentRowCells);
-    if (table.buildFormSteps(g.currentRowCells) != 0) return 0;
-
-    TpGrpList& groups = TpMainGrpMgr().GetMainGrpList();
-    const std::int32_t before = OMgetActiveGroup();
-    std::int32_t parent = 0;
-    if (op_group* active = groups.RetrieveActiveGroup(); active && groups.RetrieveRootMachineGroup(active->id))
-        parent = active->id;
-    const std::string name = uiText("GroupOpNames", kTrialGroupName);
-    op_group* existing = groups.GroupByName(name.c_str());
-    dlg.trialGroupId = existing && existing->parentId == parent ? existing->id : OMcreateGroup(name.c_str(), 0, parent, 0, 0);
-    if (table.cilEntryCount == 0) return 0;
-
-    deletePreviewEntities();
-    ent marker{};
-    marker.type = kEntPoint;
-    db_ptr entry = 0;
-    char ok = 0;
-    store_ent(&marker, &entry, 0, 12, g.settings.featuresLevel, main_attrib, &ok);
-    if (ok) g.previewEntities[static_cast<std::size_t>(g.previewEntityCount++)] = entry;
-
-    // The operations of the process on the trial hole come from the operation generation, which is not
-    // here yet: the group stays empty.
-    if (before) groups.SetDefaultOperationGroup(before);
-    g_lastOpGroup = static_cast<std::uint32_t>(dlg.trialGroupId);
-    return 0;
 }
 
 int runConfigProcess(std::int16_t preset) {

@@ -8,5 +8,5 @@ class CConfigProcess;
 
 void runEditorPass(CConfigProcess& dialog);
 
-// Deletes the entities of the form preview and the trial marker.
+// Deletes the form preview's and the trial marker's entities and empties their list.
 void deletePreviewEntities();

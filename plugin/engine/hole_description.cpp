@@ -154,7 +154,7 @@ private:
         } else {
             double nominal = 0, pitch = 0;
             std::int16_t kind = 0;
-            if (findThreadRow(c.threadName, -1, &nominal, &pitch, &found.drilled, &found.safety, &kind, nullptr) != 0)
+            if (findThreadRow(c.threadName, -1, &nominal, &pitch, &found.drilled, &found.safety, &kind, nullptr) == 0)
                 found = {};
         }
         return found;

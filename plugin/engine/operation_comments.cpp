@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "plugin/core/globals.h"
+#include "plugin/core/text_fill.h"
 #include "plugin/core/text_section.h"
 #include "plugin/engine/operation_hole_fields.h"
 #include "plugin/engine/operation_values.h"
@@ -169,12 +170,7 @@ void buildOperationWhyText(POINT_LIST& hole, const std::string& rowText) {
     if (hole.chamferCheck) text += uiText("treeProcessDlg", 102);
     if (holeGet(hole, hole_field::geometryProblem)) text += uiText("treeProcessDlg", 103);
     if (const int value = hole.notAccessible) {
-        // The line is a format of one number; it is filled here, never handed to printf.
-        std::string line = uiText("treeProcessDlg", 107);
-        std::size_t at = line.find("%i");
-        if (at == std::string::npos) at = line.find("%d");
-        if (at != std::string::npos) line.replace(at, 2, std::to_string(value));
-        text += line;
+        text += fillText(uiText("treeProcessDlg", 107), {long{value}});
     }
     setWorkText(hole, hole_field::whyText, hole_field::kWhyTextSize, text);
 }

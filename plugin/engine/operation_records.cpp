@@ -186,6 +186,9 @@ void copyOperationList(const POINT_LIST& source, POINT_LIST& target) {
     for (const OPE_LIST* op = source.opeList; op; op = op->next) {
         OPE_LIST* copy = new OPE_LIST(*op);
         if (op->processOpe) copy->processOpe = std::make_shared<PROCESS_OPE>(*op->processOpe);
+        // The copy belongs to its new hole: a record that named the source would outlive it there.
+        copy->point = &target;
+        copy->view = target.view;
         appendOperation(target, copy);
     }
 }

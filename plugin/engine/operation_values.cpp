@@ -12,7 +12,7 @@
 #include "plugin/core/globals.h"
 #include "plugin/core/utilities.h"
 #include "plugin/engine/operation_zlimits.h"
-#include "plugin/tables/form_cells.h"
+#include "plugin/core/text_fill.h"
 #include "plugin/tables/thread_tables.h"
 #include "plugin/tooling/best_tool.h"
 #include "plugin/tooling/cycle_names.h"
@@ -136,7 +136,8 @@ void fitCylinder(const CIL_DESC& c, PROCESS_OPE& d, VALUES& v) {
         if (found) v.toolDiam -= 2 * number(row, fitTable.kind4Column);
     }
     if (opeGet(d, toolDiamOffsetOn)) v.toolDiam = R(c.get<double>(L::D)) + opeGet(d, toolDiamOffset);
-    v.cylDiam = v.cylDiam == 0 ? v.toolDiam : v.cylDiam;
+    // The cylinder worked is the fitted bore, whatever the tool.
+    v.cylDiam = R(c.get<double>(L::D));
     if (v.type != T::reamer || !found || fitTable.processColumn <= 0) return;
     std::vector<PROCESS_OPE> ops(kMaxProcessOps);
     const int n = fitTable.readProcess(cellText(row, fitTable.processColumn), ops.data());
@@ -149,17 +150,16 @@ void fitCylinder(const CIL_DESC& c, PROCESS_OPE& d, VALUES& v) {
 }
 
 // Mode 2: the tool named by the definition. False when the user cancelled.
-bool toolByName(const CTabColsDesc& table, const std::vector<std::string>& rowCells, int index, const PROCESS_OPE& d,
-                CTabColsDesc& t, VALUES& v) {
+bool toolByName(const CTabColsDesc& t, const std::vector<std::string>& rowCells, int index, const PROCESS_OPE& d,
+                VALUES& v) {
     v.diamSource = kDiamFromCylinder;
     const std::string name = opeText(d, toolName);
     if (name.empty() &&
-        cancelled(withArguments(errorMessage(kMsgNoToolName),
-                                {table.name, cellText(rowCells, 1), std::to_string(index + 1)})))
+        cancelled(fillText(errorMessage(kMsgNoToolName), {t.name, cellText(rowCells, 1), long{index + 1}})))
         return false;
     tp_tool tool{};
     if (!findLibraryToolByName(0, name, &tool)) {
-        return !cancelled(withArguments(errorMessage(kMsgToolNotFound), {name, configuredToolLibrary()}));
+        return !cancelled(fillText(errorMessage(kMsgToolNotFound), {name, configuredToolLibrary()}));
     }
     v.toolByName = true;
     v.toolDiam = v.cylDiam = tool.diameter;
@@ -202,7 +202,7 @@ bool fixedSpotDrill(VALUES& v) {
         v.toolByName = true;
         return true;
     }
-    if (cancelled(withArguments(errorMessage(kMsgToolNotFound), {configuredToolLibrary(), s.spotDrillName})))
+    if (cancelled(fillText(errorMessage(kMsgToolNotFound), {configuredToolLibrary(), s.spotDrillName})))
         return false;
     v.toolDiam = s.spotDrillDiameter;
     return true;
@@ -382,12 +382,11 @@ int setProcessToolValues(CTabColsDesc& t, const std::vector<std::string>& rowCel
             } else if (code == 1) {
                 threadCylinder(cyl, d, v);
             } else if (code == 2) {
-                v.cylDiam = 0;
                 fitCylinder(*cyl, d, v);
             }
             break;
         case 2:
-            if (!toolByName(t, rowCells, i, d, t, v)) return -1;
+            if (!toolByName(t, rowCells, i, d, v)) return -1;
             break;
         default:
             if (oneCylinder && code == 1) {

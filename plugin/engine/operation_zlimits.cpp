@@ -10,7 +10,7 @@
 #include "plugin/core/globals.h"
 #include "plugin/core/utilities.h"
 #include "plugin/engine/operation_values.h"
-#include "plugin/tables/form_cells.h"
+#include "plugin/core/text_fill.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ struct SECTION {
     bool ok(int result) {
         if (result != 0 && !full) {
             full = true;
-            plat::messageBox(nullptr, withArguments(errorMessage(kMsgProfileFull), {"50"}), errorMessage(kCaption),
+            plat::messageBox(nullptr, fillText(errorMessage(kMsgProfileFull), {long{CToolHoleProfile::kMaxSegments}}), errorMessage(kCaption),
                              plat::MB_OK);
         }
         return !full;

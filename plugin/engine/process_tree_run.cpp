@@ -34,7 +34,8 @@ bool createNamedGroup(std::uint32_t filter) {
     CTextSection names;
     (void)names.load(g_globals->uiTextFile, "GroupOpNames", false);
     const std::string name = sanitizeGroupName(names.getText(kGroupName));
-    createTreeProcessOperations(filter, *g_fullToolsSeq, 0, name, true);
+    std::int32_t groupId = -1;
+    createTreeProcessOperations(filter, *g_fullToolsSeq, &groupId, name, 1);
     g_lastOpGroup = opGroupIdByName(name);
     return true;
 }
@@ -193,10 +194,12 @@ std::int16_t runProcessDialog(std::uint32_t* processTreeFlags, std::int16_t* opt
         case 915:
             if (const int next = toolsView(processTreeFlags)) return static_cast<std::int16_t>(next);
             break;
-        case 201:
+        case 201: {
             if (!hasMachineGroup()) break;
-            if (createTreeProcessOperations(*processTreeFlags, *g_fullToolsSeq, 0, "", false) == 0) return 1012;
+            std::int32_t groupId = 0;
+            if (createTreeProcessOperations(*processTreeFlags, *g_fullToolsSeq, &groupId, "", 0) == 0) return 1012;
             break;
+        }
         default: break;
         }
     }

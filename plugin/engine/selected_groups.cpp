@@ -127,17 +127,6 @@ std::string sanitizeGroupName(std::string name) {
     return name;
 }
 
-std::uint32_t findOrCreateOpGroup(const std::string& name) {
-    TpGrpList& groups = TpMainGrpMgr().GetMainGrpList();
-    std::int32_t parent = 0;
-    if (op_group* active = groups.RetrieveActiveGroup()) parent = active->id;
-    for (int i = 0; i < groups.GetSize(); ++i) {
-        op_group* g = groups.GetAt(i);
-        if (g && g->parentId == parent && name == g->name) return static_cast<std::uint32_t>(g->id);
-    }
-    return static_cast<std::uint32_t>(OMcreateGroup(name.c_str(), 0, parent, 0, 0));
-}
-
 std::uint32_t opGroupIdByName(const std::string& name) {
     op_group* g = TpMainGrpMgr().GetMainGrpList().GroupByName(name.c_str());
     return g ? static_cast<std::uint32_t>(g->id) : 0;
@@ -147,7 +136,9 @@ int createGroupOperations(VIEW_LIST* view, POINT_LIST* hole, POINT_LIST* holes, 
     PLUGIN_GLOBALS& g = *g_globals;
     const std::string name = groupName(view);
     clearOperationsSelected();
-    const std::uint32_t groupId = findOrCreateOpGroup(name);
+    std::int32_t parent = 0;
+    if (op_group* active = TpMainGrpMgr().GetMainGrpList().RetrieveActiveGroup()) parent = active->id;
+    const auto groupId = static_cast<std::uint32_t>(findOrCreateOpGroup(name, parent));
     saveSelections(g.viewsTree);
     selectFor(g.viewsTree, view, hole, filter);
     g.runStats.stateCount6 = 0;   // the count of created points

@@ -14,9 +14,6 @@ using EntityList = std::uint32_t*;
 
 // The operation group name without the characters \ / : ? | (which the host's group names refuse).
 std::string sanitizeGroupName(std::string name);
-// The group of that name under the host's active group, made when there is none; its id (0 when it
-// cannot be made).
-std::uint32_t findOrCreateOpGroup(const std::string& name);
 // The id of the operation group of that name, 0 when none.
 std::uint32_t opGroupIdByName(const std::string& name);
 

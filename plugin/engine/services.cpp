@@ -6,7 +6,6 @@
 #include "plugin/core/load_time_objects.h"
 #include "plugin/core/resource_switch.h"
 #include "plugin/engine/ope_list.h"
-#include "plugin/engine/selected_groups.h"
 #include "plugin/recognition/directions.h"
 #include "plugin/recognition/vectors.h"
 
@@ -61,17 +60,11 @@ int isOppositeDirAllowed(const double direction[3]) {
 }
 
 // ---- operation generation (docs/seams.md) --------------------------------------------------------------
-void clearOperationsSelected() {}
 int storeDrillPoints(VIEW_LIST*) { return 0; }
 void deleteTempPoints() {}
 void findGroupNotes(VIEW_LIST*) {}
 int createDrillOperations(VIEW_LIST*, POINT_LIST*, int) { return 0; }
 int maxToolNumber() { return 0; }
-// Makes the named group, empty, so that the caller finds it.
-int createTreeProcessOperations(std::uint32_t, std::vector<FULL_TOOLS_SEQ>&, int, const std::string& groupName, bool) {
-    if (!groupName.empty()) findOrCreateOpGroup(groupName);
-    return 0;
-}
 void reassignProcess(POINT_LIST*) {}
 void reassignProcessKeepOrder(VIEW_LIST*) {}
 void countUsedTools(const std::vector<FULL_TOOLS_SEQ>&, std::int16_t* notFound, std::int16_t* created) {
@@ -79,7 +72,6 @@ void countUsedTools(const std::vector<FULL_TOOLS_SEQ>&, std::int16_t* notFound, 
     *created = 0;
 }
 int findTableMeasures(POINT_LIST*) { return 0; }
-VIEW_LIST* addMeasuresToTables(VIEW_LIST* tree) { return tree; }
 void runUserToolsManager(POINT_LIST*) {}
 void placeGroupNote(VIEW_LIST*) {}
 int runToolPathGroups(POINT_LIST*) { return plat::IDCANCEL; }

@@ -8,16 +8,8 @@
 #include "platform/ui/dialog.h"
 #include "plugin/engine/points_list.h"
 #include "plugin/engine/process_tree.h"
+#include "plugin/engine/table_measures.h"
 #include "plugin/tables/process_ope.h"
-
-struct TABLE_FILE_REF {
-    char tabPath[1024] = {};
-    char txtPath[1024] = {};
-    char tableName[32] = {};
-    char processName[50] = {};
-    std::int64_t fileTime = 0;
-    std::uint8_t flag = 0;
-};
 
 extern const int kConfigActions[8];
 extern const int kEditorActions[8];
@@ -103,8 +95,6 @@ int isOppositeDirAllowed(const double direction[3]);
 // ---- operation generation, for the process tree and the groups of selected holes (docs/seams.md) --------
 struct POINT_LIST;
 struct FULL_TOOLS_SEQ;
-// Clears the host operations' selection.
-void clearOperationsSelected();
 // Stores the drill points of what is on in the tree; 0 done.
 int storeDrillPoints(VIEW_LIST* tree);
 void deleteTempPoints();
@@ -113,11 +103,6 @@ void findGroupNotes(VIEW_LIST* view);
 // Creates the host operations of what is on in the tree, numbering tools from `firstToolNumber`; 0 done.
 int createDrillOperations(VIEW_LIST* tree, POINT_LIST* holes, int firstToolNumber);
 int maxToolNumber();
-// Creates the host operations of what is on in the tree, in one group named `groupName` (earlier generated
-// groups kept when `keepGroups`), or per tool type with an empty name; 0 done, non-zero when the user
-// cancelled.
-int createTreeProcessOperations(std::uint32_t filter, std::vector<FULL_TOOLS_SEQ>& toolsSeq, int option,
-                                const std::string& groupName, bool keepGroups);
 
 // ---- the engine's runs that the process tree calls (docs/seams.md) --------------------------------------
 // Re-assigns the processes of the hole's chain after its table changed; the second keeps the tree's order.
@@ -127,8 +112,6 @@ void reassignProcessKeepOrder(VIEW_LIST* tree);
 void countUsedTools(const std::vector<FULL_TOOLS_SEQ>& sequence, std::int16_t* notFound, std::int16_t* created);
 // 0 the hole's row of measures was found in its table, 1 the table has a problem, 2 no row.
 int findTableMeasures(POINT_LIST* hole);
-// Adds the measures of every hole that has none to its table; the tree to go on with.
-VIEW_LIST* addMeasuresToTables(VIEW_LIST* tree);
 // The user tools manager on a hole; places the operation group's note of a view.
 void runUserToolsManager(POINT_LIST* hole);
 void placeGroupNote(VIEW_LIST* view);

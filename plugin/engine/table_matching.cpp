@@ -60,7 +60,7 @@ bool threadCellFits(const CTabColsDesc& table, int row, const TAB_CIL_ENTRY& ent
     if (g_globals->settings.forceTapping == 0) return fits;
     double nominal = 0, pitch = 0, drilled = 0, safety = 0;
     std::int16_t kind = 0;
-    if (findThreadRow(cell, -1, &nominal, &pitch, &drilled, &safety, &kind, nullptr) != 0) return fits;
+    if (findThreadRow(cell, -1, &nominal, &pitch, &drilled, &safety, &kind, nullptr) == 0) return fits;
     const double D = d.get<double>(cd::D), tol = table.diameterTolerance;
     fits = fits || std::fabs(D - nominal) <= nominal * tol || std::fabs(D - drilled) <= drilled * tol;
     if (fits) {
@@ -112,7 +112,7 @@ bool near(double a, double b, double tol) { return std::fabs(a - b) <= tol; }
 }  // namespace
 
 int tableMatchesShape(const CTabColsDesc& table, const CIL_DESC* descs, int count, bool threadSwitch) {
-    if (table.tableClass == kTableNamed || table.cilEntryCount != count ||
+    if (count < 1 || table.tableClass == kTableNamed || table.cilEntryCount != count ||
         table.cilEntries.size() < static_cast<std::size_t>(std::max(count, 0)))
         return 0;
     for (int i = 0; i < count; ++i) {

@@ -10,7 +10,8 @@
 struct POINT_LIST;
 class CTabColsDesc;
 
-// 1 when the table's form (its TAB_CIL_ENTRY list, rebuilt from a row) agrees with the description, else 0.
+// 1 when the table's form (its TAB_CIL_ENTRY list, rebuilt from a row) agrees with the description, else 0;
+// an empty description matches no table (not even one without cylinders).
 // With the thread switch on, a plain hole may take a threaded table cylinder.
 int tableMatchesShape(const CTabColsDesc& table, const CIL_DESC* descs, int count, bool threadSwitch);
 // The first row (from 0) that fits the hole, -1 none, -2 when the table has no rows. A row that fits by a

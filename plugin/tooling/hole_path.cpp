@@ -1,7 +1,8 @@
 // Hole path order. Tried naively every start costs a scan of all holes per step, cubic in the holes of a
 // view; here each step asks a point index for the holes near the nearest one (mostly answered from each
 // hole's list of nearest neighbours), a start is given up as soon as it cannot beat the best total found
-// (its length so far plus a lower bound of the rest), and large sets try their starts on several threads.
+// (its length so far plus a lower bound of the rest) or once it meets a state that an earlier start reached
+// no longer (walk_states.h), and large sets try their starts on several threads.
 // The path chosen is the same as the plain search's: the rule of a step is one function, totals are summed
 // in path order, and the best is the smallest (total, start).
 #include "plugin/tooling/hole_path.h"
@@ -10,11 +11,14 @@
 #include <atomic>
 #include <cmath>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "plugin/core/globals.h"
 #include "plugin/recognition/tree.h"
+#include "plugin/tooling/equal_holes.h"
 #include "plugin/tooling/nearest_index.h"
+#include "plugin/tooling/walk_states.h"
 
 double hole_path::distanceTie() { return g_tolerances.tol04T; }
 
@@ -141,12 +145,17 @@ public:
         return candidates[k].index;
     }
 
-    // The total of the walk from `start`, or a negative value once it cannot beat (bestTotal, bestStart).
-    double walk(CNearestIndex& index, std::int32_t start, double bestTotal, std::int32_t bestStart) const {
+    // The total of the walk from `start`, or a negative value once it cannot beat (bestTotal, bestStart) or
+    // a walk from an earlier start (`states`, when given).
+    double walk(CNearestIndex& index, std::int32_t start, double bestTotal, std::int32_t bestStart,
+                CWalkStates* states) const {
         std::vector<CNearestIndex::HIT> hits;
         std::vector<NEAREST_CANDIDATE> candidates;
         index.reset();
         index.take(start);
+        CWalkStates::KEY visited;
+        if (states) states->add(visited, start);
+        std::int32_t steps = 0;
         double total = 0;
         double rest = lowerBoundAll_ - nearestOther_[start];
         const double margin = 1e-9 * (bestTotal + lowerBoundAll_);
@@ -159,6 +168,10 @@ public:
             rest -= nearestOther_[next];
             if (total > bestTotal || (total == bestTotal && start > bestStart) || total + rest - margin > bestTotal)
                 return -1;
+            if (states) {
+                states->add(visited, next);
+                if (++steps % states->every() == 0 && states->beaten(visited, next, total, start)) return -1;
+            }
             index.take(next);
             current = next;
         }
@@ -181,7 +194,7 @@ struct BEST {
     std::int32_t start = 0;
 };
 
-void tryStarts(const PathSearch& search, std::atomic<std::int32_t>& nextStart, BEST& best) {
+void tryStarts(const PathSearch& search, std::atomic<std::int32_t>& nextStart, BEST& best, CWalkStates* states) {
     CNearestIndex index = search.index();
     for (;;) {
         const std::int32_t s = nextStart.fetch_add(1);
@@ -193,7 +206,7 @@ void tryStarts(const PathSearch& search, std::atomic<std::int32_t>& nextStart, B
             bestTotal = best.total;
             bestStart = best.start;
         }
-        const double total = search.walk(index, s, bestTotal, bestStart);
+        const double total = search.walk(index, s, bestTotal, bestStart, states);
         if (total < 0) continue;
         std::lock_guard<std::mutex> hold(best.lock);
         if (total < best.total || (total == best.total && s < best.start)) {
@@ -203,8 +216,9 @@ void tryStarts(const PathSearch& search, std::atomic<std::int32_t>& nextStart, B
     }
 }
 
-// Below this many holes one thread does all the starts.
+// Below this many holes one thread does all the starts; below the other the walks share no states.
 constexpr std::int32_t kThreadedFrom = 400;
+constexpr std::int32_t kSharedStatesFrom = 64;
 constexpr unsigned kMaxThreads = 4;
 
 }  // namespace
@@ -220,12 +234,15 @@ std::int32_t orderPointsNearest(PATH_ELEMENT* e, std::int32_t first, std::int32_
     std::atomic<std::int32_t> nextStart{0};
     unsigned threads = 1;
     if (count >= kThreadedFrom) threads = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
+    std::optional<CWalkStates> states;
+    if (count >= kSharedStatesFrom) states.emplace(count);
+    CWalkStates* shared = states ? &*states : nullptr;
     if (threads == 1) {
-        tryStarts(search, nextStart, best);
+        tryStarts(search, nextStart, best, shared);
     } else {
         std::vector<std::thread> pool;
         for (unsigned t = 0; t < threads; ++t)
-            pool.emplace_back([&] { tryStarts(search, nextStart, best); });
+            pool.emplace_back([&] { tryStarts(search, nextStart, best, shared); });
         for (std::thread& t : pool) t.join();
     }
 
@@ -303,4 +320,17 @@ int orderGroupHoles(VIEW_LIST* views) {
         }
     }
     return 0;
+}
+
+std::int32_t appendChainPoints(std::vector<PATH_ELEMENT>& elements, POINT_LIST* chain, double value,
+                               const POINT_LIST* only) {
+    forEachEqualHole(chain, [&](POINT_LIST& hole) {
+        if (!hole.selected2 || (only && &hole != only)) return;
+        PATH_ELEMENT element;
+        std::copy_n(hole.ptView, 3, element.point);
+        element.record = &hole;
+        element.value = value;
+        elements.push_back(element);
+    });
+    return static_cast<std::int32_t>(elements.size());
 }

@@ -71,3 +71,9 @@ void orderSequencePoints(std::vector<PTS_TL_SEQ>& points);
 
 // Relinks the holes of every view from `views` on in path order. Returns 0.
 int orderGroupHoles(VIEW_LIST* views);
+
+// Appends an element for each hole of the chain of equal holes from `chain` whose selected2 is set (of
+// `only` alone when given): its point in view coordinates, the hole and `value`, not linked. Returns the
+// new count.
+std::int32_t appendChainPoints(std::vector<PATH_ELEMENT>& elements, POINT_LIST* chain, double value,
+                               const POINT_LIST* only);

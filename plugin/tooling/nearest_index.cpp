@@ -116,14 +116,12 @@ void CNearestIndex::buildNeighbours(std::int32_t k) {
     lists->k = std::clamp(k, 0, count > 0 ? count - 1 : 0);
     lists->whole = lists->k == count - 1;
     lists->index.reserve(static_cast<std::size_t>(count) * lists->k);
-    lists->distance.reserve(static_cast<std::size_t>(count) * lists->k);
+    lists->last.reserve(count);
     std::vector<HIT> nearest;
     for (std::int32_t i = 0; i < count && lists->k > 0; ++i) {
         nearestK(i, lists->k, nearest);
-        for (const HIT& h : nearest) {
-            lists->index.push_back(h.index);
-            lists->distance.push_back(h.distance);
-        }
+        for (const HIT& h : nearest) lists->index.push_back(h.index);
+        lists->last.push_back(nearest.back().distance);
     }
     neighbours_ = std::move(lists);
 }
@@ -134,14 +132,22 @@ bool CNearestIndex::bandFromList(std::int32_t self, double band, std::vector<HIT
     if (!neighbours_ || neighbours_->k == 0) return false;
     const std::int32_t k = neighbours_->k;
     const std::int32_t* index = neighbours_->index.data() + static_cast<std::size_t>(self) * k;
-    const double* distance = neighbours_->distance.data() + static_cast<std::size_t>(self) * k;
     std::int32_t f = 0;
     while (f < k && taken_[index[f]]) ++f;
     if (f == k) return false;
-    const double nearest = distance[f];
-    if (!neighbours_->whole && !((nearest + band) * (1 + 1e-9) < distance[k - 1])) return false;
-    for (std::int32_t m = f; m < k && distance[m] - nearest < band; ++m)
-        if (!taken_[index[m]]) hits.push_back({index[m], distance[m]});
+    const double x = xy_[2 * self], y = xy_[2 * self + 1];
+    auto distance = [&](std::int32_t j) {
+        const double dx = xy_[2 * j] - x, dy = xy_[2 * j + 1] - y;
+        return std::sqrt(dx * dx + dy * dy);
+    };
+    const double nearest = distance(index[f]);
+    if (!neighbours_->whole && !((nearest + band) * (1 + 1e-9) < neighbours_->last[self])) return false;
+    hits.push_back({index[f], nearest});
+    for (std::int32_t m = f + 1; m < k; ++m) {
+        const double d = distance(index[m]);
+        if (!(d - nearest < band)) break;
+        if (!taken_[index[m]]) hits.push_back({index[m], d});
+    }
     return true;
 }
 

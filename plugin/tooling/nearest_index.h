@@ -33,7 +33,7 @@ private:
         std::int32_t k = 0;
         bool whole = false;               // every other point is in each list
         std::vector<std::int32_t> index;  // k per point, by (distance, index)
-        std::vector<double> distance;
+        std::vector<double> last;         // the distance of each list's last point
     };
     // The band from the point's list; false when the list cannot show that it holds the whole band.
     bool bandFromList(std::int32_t self, double band, std::vector<HIT>& hits) const;

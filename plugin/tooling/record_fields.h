@@ -1,7 +1,6 @@
 // Fields of the recognition tree's work areas that tool layout and sequencing read and write. The process
 // engine, which owns these areas, has not named them yet; until it does they sit at fixed image offsets
-// here (docs/seams.md), so that they travel with the records when the part is saved. Links between records
-// (such as a hole's chain of equal holes) cannot live in these bytes and are not offered.
+// here (docs/seams.md), so that they travel with the records when the part is saved.
 #pragma once
 #include <algorithm>
 #include <cstddef>

@@ -31,6 +31,15 @@ extern TOOL_MATERIAL g_toolMaterials[6];
 extern char g_toolLibExt[16];
 
 int deleteGroupOperations(std::uint32_t groupId);
+// The id of the operation group `name` under `parent`, created when missing; 0 when it cannot be made.
+std::int32_t findOrCreateOpGroup(const std::string& name, std::int32_t parent);
+// Clears the selected flag of every host operation.
+void clearOperationsSelected();
+// Creates the host operations of every operation that is on, in the order of `sequences`. With a group
+// name they all go into that group (found or created; *groupId receives it when it is -1). 0 done, 1 the
+// user cancelled (nothing created).
+int createTreeProcessOperations(std::uint32_t filter, std::vector<FULL_TOOLS_SEQ>& sequences, std::int32_t* groupId,
+                                const std::string& groupName, std::int16_t keep);
 
 // A 2D point is two doubles, x then y.
 inline void copyPoint2d(double destination[2], const double source[2]) {

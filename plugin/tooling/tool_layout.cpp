@@ -12,6 +12,7 @@
 #include "plugin/core/globals.h"
 #include "plugin/core/utilities.h"
 #include "plugin/tooling/cycle_names.h"
+#include "plugin/tooling/equal_holes.h"
 #include "plugin/tooling/record_fields.h"
 #include "plugin/tooling/services.h"
 #include "plugin/tooling/tool_library.h"
@@ -422,8 +423,13 @@ void CToolsLayout::printRenumberedSequence(const std::vector<OPE_LIST*>& operati
                      view ? getWork<std::int16_t>(*view, view_field::sortIndex) : 0,
                      getWork<std::int32_t>(*o, ope_field::holeRow),
                      hole ? getWorkText(*hole, point_field::description, point_field::kDescriptionSize).c_str() : "");
-        std::fprintf(g_toolsLog, "        %i Puntos: (X%.2f Y%.2f)\n", hole ? 1 : 0, hole ? hole->ptView[0] : 0.0,
-                     hole ? hole->ptView[1] : 0.0);
+        std::vector<const POINT_LIST*> chain;
+        forEachEqualHole(o->point, [&](const POINT_LIST& equal) { chain.push_back(&equal); });
+        std::fprintf(g_toolsLog, "        %i Puntos: (X%.2f Y%.2f)", static_cast<int>(chain.size()),
+                     hole ? hole->ptView[0] : 0.0, hole ? hole->ptView[1] : 0.0);
+        for (std::size_t k = 1; k < chain.size(); ++k)
+            std::fprintf(g_toolsLog, " (X%.2f Y%.2f)", chain[k]->ptView[0], chain[k]->ptView[1]);
+        std::fprintf(g_toolsLog, "\n");
     }
     std::fprintf(g_toolsLog, "\n");
     std::fflush(g_toolsLog);

@@ -10,6 +10,7 @@
 #include "plugin/core/load_time_objects.h"
 #include "plugin/core/utilities.h"
 #include "plugin/tooling/cycle_names.h"
+#include "plugin/tooling/equal_holes.h"
 #include "plugin/tooling/record_fields.h"
 #include "plugin/tooling/tool_library.h"
 
@@ -64,8 +65,9 @@ void CToolsLayout::buildDiamSort(VIEW_LIST* views, const OP_CYCLE_LIST& cycles, 
                 e.diameter = getWork<double>(*o, ope_field::diameter);
                 const double zRef = getWork<double>(*o, ope_field::zRef);
                 e.depth = zRef - getWork<double>(*o, ope_field::zBottom);
-                // The hole's chain of equal holes is not linked in the tree yet: the hole alone gives the hill.
-                e.highestHill = std::max(0.0, zRef - p->ptView[2]);
+                forEachEqualHole(p, [&](const POINT_LIST& equal) {
+                    e.highestHill = std::max(e.highestHill, zRef - equal.ptView[2]);
+                });
                 out.push_back(e);
             }
         }

@@ -1,6 +1,7 @@
 // Tools in the host's tool libraries and in the part's tool list: reading a list, the next free number and
 // slot of a library, adding a tool to a library or to the part, finding a library tool by name and a part
-// tool like a given one, and the default drill cycle of a tool type. T is the base tolerance.
+// tool like a given one, the default drill cycle of a tool type, and the version check of a tool's profile
+// file. T is the base tolerance.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -29,5 +30,9 @@ int findLibraryToolByName(std::int16_t type, const std::string& name, tp_tool* o
 std::int32_t findPartToolLike(tp_tool* tool, bool sameMaterial, bool sameName, const char* text);
 // Adds the tool to the part with the lowest free tool number; its host id, 0 for a tool of negative type.
 std::int32_t addToolToPart(tp_tool* tool);
+// Reads the part file that the tool's profile names: 0 with the profile's length along the tool axis in
+// `length` (when given; 0 when no profile line ends on the axis), -1 for a host too old to read it, a
+// file that cannot be read or one written by an older host (said in a message).
+[[nodiscard]] int checkToolFileVersion(const tp_tool* tool, double* length);
 // The default drill cycle of an operation of the tool type.
 [[nodiscard]] int mapToolTypeCode(std::int16_t type);

@@ -3,12 +3,16 @@
 // an entity of a given type.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
+#include <numbers>
 
 #include "host/state.h"
 #include "plugin/core/load_time_objects.h"
 #include "plugin/core/utilities.h"
 #include "plugin/engine/config_run.h"
+#include "plugin/engine/process_trial.h"
+#include "plugin/engine/operation_values.h"
 #include "plugin/engine/services.h"
 #include "support/form_tables.h"
 #include "support/tables_fixture.h"
@@ -155,6 +159,24 @@ TEST_F(ConfigRunTest, ATrialMakesItsOwnGroupMarksTheHoleAndEndsTheRun) {
     script().click(kConfiguration, 105);
     EXPECT_EQ(runConfigProcess(0), 1);
     EXPECT_EQ(dialog().trialGroupId, group);
+
+    // The dialog's process as it loaded it: a drill through the lower step, a chamfer mill at the top and a
+    // reamer ending on the lower step, which is not fitted: the values are computed on the trial hole and the
+    // reamer is switched off.
+    process({"Drill", "Chamfer", "Ream"}, 0);
+    opeSet(dialog().process[0], process_ope::operationType, tool_type::drill);
+    opeSet<std::int16_t>(dialog().process[0], process_ope::zSupCyl, 1);
+    opeSet<std::int16_t>(dialog().process[0], process_ope::zInfCyl, 1);
+    opeSet<std::int16_t>(dialog().process[0], process_ope::toolDiamCyl, 1);
+    opeSet<std::int16_t>(dialog().process[0], process_ope::toolDiamAssoc, 1);
+    opeSet(dialog().process[1], process_ope::operationType, tool_type::chamferMill);
+    opeSet(dialog().process[2], process_ope::operationType, tool_type::reamer);
+    opeSet<std::int16_t>(dialog().process[2], process_ope::zInfCyl, 1);
+    EXPECT_EQ(tryConfiguredProcess(dialog()), 0);
+    EXPECT_EQ(dialog().trialGroupId, group);
+    EXPECT_DOUBLE_EQ(opeGet(dialog().process[0], process_calc::calcToolDiam), 6.5);
+    EXPECT_EQ(opeGet(dialog().process[1], process_ope::disabled), 0);   // the top step has its chamfer
+    EXPECT_EQ(opeGet(dialog().process[2], process_ope::disabled), 1);
 }
 
 TEST_F(ConfigRunTest, WithoutAMachineGroupTheTrialOnlyTellsTheUser) {
@@ -173,6 +195,76 @@ TEST_F(ConfigRunTest, DrawingFormsShowsTheConfigurationAgain) {
     int shown = 0;
     for (const std::string& line : transcript().lines()) shown += line.find("dialog.show 18018") != std::string::npos;
     EXPECT_EQ(shown, 2);
+}
+
+// The trial's hole comes from the row's form and the process tried: flats and tips, the open bottom, a
+// step's top lowered onto the tip cone above it, chamfers where a chamfering operation starts, fits where a
+// reamer does.
+TEST_F(ConfigRunTest, TheTrialHoleIsTheRowsFormAsTheProcessWorksIt) {
+    struct OP {
+        std::uint32_t type;
+        std::int16_t step;
+    };
+    struct CASE {
+        const char* name;
+        std::int16_t upperFlat, lowerFlat;
+        std::vector<OP> ops;
+        double lowerTop;
+        std::uint8_t lowerFlatBit, lowerThrough;
+        double upperChamferDiameter, lowerChamferDiameter;   // 0: no chamfer
+        std::int16_t lowerOpeGeo;
+    };
+    // The rows: 12 x 6 over 6.5 x 19 (no length column: 2 x 6.5 + 12 / 2); a 118 degree tip's cone falls
+    // (6 - 3.25) tan 31 degrees onto the lower wall.
+    const double underTip = -6 - 2.75 * std::tan(31 * std::numbers::pi / 180);
+    const CASE cases[] = {
+        {"flat shoulder, open bottom", 1, 0, {}, -6, 0, 1, 0, 0, 0},
+        {"tip above", 0, 0, {}, underTip, 0, 1, 0, 0, 0},
+        {"flat bottom", 1, 1, {}, -6, 1, 0, 0, 0, 0},
+        {"chamfer mills on both steps", 1, 0, {{tool_type::chamferMill, 0}, {tool_type::chamferMill, 1}}, -6, 0, 1,
+         13, 7.5, 0},
+        {"reamer on the lower step", 1, 0, {{tool_type::reamer, 1}}, -6, 0, 1, 0, 0, 2},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.name);
+        FORM_TABLE form;
+        form.items = {{2, 3, 0, 0, c.upperFlat}, {4, 0, 0, 0, c.lowerFlat}};
+        CTabColsDesc table = makeFormTable(form);
+        table.autoChamferSize = 0.5;
+        const std::vector<std::string> row = {"R1", "12", "6", "6.5"};
+        table.buildCilColumns(row);
+        ASSERT_EQ(table.buildFormSteps(row), 0);
+        std::vector<PROCESS_OPE> ops(c.ops.size());
+        for (std::size_t i = 0; i < ops.size(); ++i) {
+            opeSet(ops[i], process_ope::operationType, c.ops[i].type);
+            opeSet(ops[i], process_ope::zSupCyl, c.ops[i].step);
+        }
+        describeTrialForm(table, row, ops.data(), static_cast<int>(ops.size()));
+        ASSERT_EQ(table.cilEntries.size(), 2u);
+        const CIL_VALUES upper = cilValues(table.cilEntries[0].cil), lower = cilValues(table.cilEntries[1].cil);
+        EXPECT_DOUBLE_EQ(upper.D, 12);
+        EXPECT_DOUBLE_EQ(upper.zTop, 0);
+        EXPECT_DOUBLE_EQ(upper.zBottom, -6);
+        EXPECT_EQ(upper.Flat, c.upperFlat);
+        EXPECT_EQ(upper.TipTool, c.upperFlat ? 0 : 1);
+        EXPECT_EQ(upper.Through, 0);
+        EXPECT_NEAR(lower.zTop, c.lowerTop, 1e-9);
+        EXPECT_DOUBLE_EQ(lower.zBottom, -25);
+        EXPECT_NEAR(lower.L, lower.zTop + 25, 1e-9);
+        EXPECT_EQ(lower.Flat, c.lowerFlatBit);
+        EXPECT_EQ(lower.Through, c.lowerThrough);
+        EXPECT_EQ(lower.TipTool, 0);
+        EXPECT_EQ(upper.topChamfer, c.upperChamferDiameter > 0);
+        if (upper.topChamfer) {
+            EXPECT_DOUBLE_EQ(upper.chamferDiameter, c.upperChamferDiameter);
+            EXPECT_DOUBLE_EQ(upper.chamferZ, -0.5);
+        }
+        EXPECT_EQ(lower.topChamfer, c.lowerChamferDiameter > 0);
+        if (lower.topChamfer) {
+            EXPECT_DOUBLE_EQ(lower.chamferDiameter, c.lowerChamferDiameter);
+        }
+        EXPECT_EQ(lower.opeGeo, c.lowerOpeGeo);
+    }
 }
 
 TEST_F(ConfigRunTest, AnEntityOfTheWantedTypeIsPickedOrThePickIsLeft) {

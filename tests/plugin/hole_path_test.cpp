@@ -153,4 +153,48 @@ TEST_F(HolePath, SequencePointsOrderedPerViewRunInRunOrder) {
     EXPECT_TRUE(none.empty());
 }
 
+TEST_F(HolePath, ChainPointsAppendTheSelectedHolesOfTheChain) {
+    std::vector<POINT_LIST> holes(4);
+    for (int i = 0; i < 4; ++i) {
+        holes[i].ptView[0] = 10.0 * i;
+        holes[i].ptView[1] = 1;
+        holes[i].ptView[2] = -i;
+        holes[i].selected2 = i == 1 ? 0 : 1;
+        if (i < 3) holes[i].nextEqual = &holes[i + 1];
+    }
+    struct CASE {
+        const char* what;
+        POINT_LIST* chain;
+        const POINT_LIST* only;
+        std::vector<int> added;   // indices into holes
+    };
+    const CASE cases[] = {
+        {"the selected holes of the whole chain", &holes[0], nullptr, {0, 2, 3}},
+        {"from a hole within the chain", &holes[2], nullptr, {2, 3}},
+        {"one hole only", &holes[0], &holes[2], {2}},
+        {"one hole only, not selected", &holes[0], &holes[1], {}},
+        {"no chain", nullptr, nullptr, {}},
+    };
+    for (const CASE& c : cases) {
+        std::vector<PATH_ELEMENT> e = at({{-5, -5}});
+        e[0].next = 7;
+        EXPECT_EQ(appendChainPoints(e, c.chain, 2.5, c.only), static_cast<std::int32_t>(1 + c.added.size())) << c.what;
+        ASSERT_EQ(e.size(), 1 + c.added.size()) << c.what;
+        EXPECT_EQ(e[0].point[0], -5) << c.what;
+        EXPECT_EQ(e[0].next, 7) << c.what;
+        for (std::size_t k = 0; k < c.added.size(); ++k) {
+            const PATH_ELEMENT& p = e[1 + k];
+            EXPECT_EQ(p.record, &holes[c.added[k]]) << c.what;
+            EXPECT_EQ(p.point[0], holes[c.added[k]].ptView[0]) << c.what;
+            EXPECT_EQ(p.point[2], holes[c.added[k]].ptView[2]) << c.what;
+            EXPECT_EQ(p.value, 2.5) << c.what;
+            EXPECT_EQ(p.next, -1) << c.what;
+        }
+    }
+    std::vector<PATH_ELEMENT> none;
+    EXPECT_EQ(appendChainPoints(none, nullptr, 0, nullptr), 0);
+    holes[3].nextEqual = &holes[0];   // a damaged chain that loops back: each hole once
+    EXPECT_EQ(appendChainPoints(none, &holes[2], 0, nullptr), 3);
+}
+
 }  // namespace

@@ -194,3 +194,25 @@ TEST_F(ToolLayout, MillsOnlyInThePerOperationVariant) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ToolLayout, HighestHillOverTheChainOfEqualHoles) {
+    OPE_LIST* o = operation(3, 10, 20);
+    setWork<double>(*o, ope_field::zRef, 5);
+    POINT_LIST* head = view->firstPoint;
+    POINT_LIST deeper, higher;
+    deeper.ptView[2] = -3;
+    higher.ptView[2] = 4;
+    head->nextEqual = &higher;
+    higher.nextEqual = &deeper;
+    deeper.nextEqual = head;   // a damaged chain that loops back
+    OP_CYCLE_LIST cycles;
+    std::vector<CToolsLayout::DIAM_SORT> entries;
+    CToolsLayout().buildDiamSort(view, cycles, 0, entries);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_DOUBLE_EQ(entries[0].highestHill, 8);   // 5 above the lowest hole of the chain
+    head->nextEqual = nullptr;
+}
+
+}  // namespace

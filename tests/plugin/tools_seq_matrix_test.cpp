@@ -168,6 +168,10 @@ TEST_F(ToolsSeqMatrix, ToolsLogOfMatrixAndSequence) {
     v->viewNumber = 5;
     POINT_LIST* first = tree.hole(v, {kDrill, kTap}, 10, 20, "M8 thread");
     POINT_LIST* second = tree.hole(v, {kTap}, 30, 40, "M8 blind");
+    POINT_LIST equal;   // hung behind the first hole in its chain of equal holes
+    equal.ptView[0] = 11;
+    equal.ptView[1] = 21;
+    first->nextEqual = &equal;
     const auto a = ToolTree::operations(first);
     setWork<std::int32_t>(*a[0], ope_field::toolIndex, 0);
     setWork<std::int32_t>(*a[1], ope_field::toolIndex, -1);
@@ -195,8 +199,10 @@ TEST_F(ToolsSeqMatrix, ToolsLogOfMatrixAndSequence) {
     EXPECT_NE(text.find("______M8_blind -> T___ T-01e T___"), std::string::npos) << text;
     EXPECT_NE(text.find("T00 3 '       Drill 6.8' 6.80 x 40.00\n"), std::string::npos) << text;
     EXPECT_NE(text.find("    Plano: 5 Capa: 0 Seq: 0 Forma: 0"), std::string::npos) << text;
-    EXPECT_NE(text.find("        1 Puntos: (X10.00 Y20.00)\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("        2 Puntos: (X10.00 Y20.00) (X11.00 Y21.00)\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("        1 Puntos: (X30.00 Y40.00)\n"), std::string::npos) << text;
     EXPECT_NE(text.find("T-01 4 not found\n"), std::string::npos) << text;
+    first->nextEqual = nullptr;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // A loaded plug-in (metric, tolerances of the units) on a fresh host whose folder is a temporary one, with
 // a configured tool library and the big library of the units that tests fill tool by tool.
 #pragma once
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -15,6 +16,7 @@ protected:
         PluginFixture::SetUp();
         load();
         ASSERT_EQ(g_globals->errorMessages.load(installDir + "/Tool.txt", "ErrorMessages", true), 0);
+        std::copy(std::begin(current_version), std::end(current_version), g_globals->hostVersion.begin());
         g_globals->hostVersion[7] = 1;
         setUnitTolerances(true);
         hostDir = dir.path() + "/host";

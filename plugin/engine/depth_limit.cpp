@@ -1,0 +1,195 @@
+// Splitting a too deep hole to the opposite side, and the strategies that limit a too deep operation.
+#include "plugin/engine/depth_limit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "plugin/core/globals.h"
+#include "plugin/engine/apply_process.h"
+#include "plugin/engine/operation_comments.h"
+#include "plugin/engine/operation_hole_fields.h"
+#include "plugin/engine/operation_records.h"
+#include "plugin/engine/operation_values.h"
+#include "plugin/engine/opposite_view.h"
+#include "plugin/engine/services.h"
+#include "plugin/recognition/segment_ends.h"
+#include "plugin/recognition/tree.h"
+#include "plugin/tables/form_cells.h"
+#include "plugin/tooling/tool_layout_records.h"
+#include "plugin/tooling/tool_library.h"
+
+namespace {
+
+namespace L = cil_desc_layout;
+namespace TT = tool_type;
+
+constexpr std::int16_t kLimitedDrill = 12;
+
+bool drilling(const OPE_LIST& op) { return op.toolType == TT::drill || op.toolType == TT::flatMill; }
+
+// The first drilling operation deeper than its tool allows, with that limit; null when none (or the table
+// cannot tell).
+OPE_LIST* firstTooDeep(POINT_LIST& hole, CTabColsDesc& drillTable, double* limit) {
+    for (OPE_LIST* op = hole.opeList; op; op = op->next) {
+        if (!drilling(*op)) continue;
+        if (drillTable.kind5Column <= 0) return nullptr;
+        double L = 0;
+        if (!maxToolDepth(drillTable, op->toolDiam, &L)) continue;
+        if (op->zSup - op->zInf > L) {
+            *limit = L;
+            return op;
+        }
+    }
+    return nullptr;
+}
+
+void appendComment(OPE_LIST& op, const std::string& text) { setFieldText(op.comment, fieldText(op.comment) + " " + text); }
+
+// The length the tool library sorts candidates by.
+double toolLength(const tp_tool& t) {
+    switch (g_globals->settings.toolLengthKind) {
+    case 0: return t.overallLength;
+    case 2: return t.fluteLength;
+    default: return t.shoulderLength;
+    }
+}
+
+bool chainCrashes(const POINT_LIST& hole) {
+    for (const POINT_LIST* p = &hole; p; p = p->nextEqual)
+        if (p->crashBottom || p->crashTop) return true;
+    return false;
+}
+
+bool splitAllowed(const POINT_LIST& hole, const OPE_LIST& op, double share) {
+    const PRM_SETTINGS& s = g_globals->settings;
+    if (!hole.view || !hole.descs || hole.descCount < 1) return false;
+    const CIL_DESC& last = hole.descs[hole.descCount - 1];
+    const double depth = op.zSup - op.zInf;
+    const bool singleThread = hole.descCount == 1 && hole.descs[0].get<std::int16_t>(L::opeGeo) == 1;
+    return isOppositeDirAllowed(hole.view->matrix[2]) && !singleThread &&
+           !holeGet(hole, hole_field::splitByDepth) && !hole.twinSplitted && !hole.reamSplitted && !hole.farSplitted &&
+           !hole.neckSplitted && last.get<std::uint8_t>(L::Through) &&
+           std::fabs(op.zInf - last.get<double>(L::zBottom)) <= g_tolerances.tolT && !hole.touchBottom &&
+           !hole.crashBottom && s.tryDrillBeyondMax && !chainCrashes(hole) &&
+           op.zSup - last.get<double>(L::zTop) <= depth * share;
+}
+
+VIEW_LIST* treeHead(VIEW_LIST* view) {
+    while (view && view->prev) view = view->prev;
+    return view;
+}
+
+void limitAgain(POINT_LIST& hole, CTabColsDesc& drillTable) {
+    double L = 0;
+    if (OPE_LIST* op = firstTooDeep(hole, drillTable, &L))
+        limitOperationDepth(hole, *op, L, g_globals->settings.longToolStrategy);
+}
+
+}  // namespace
+
+bool maxToolDepth(CTabColsDesc& drillTable, double diameter, double* depth) {
+    if (drillTable.kind5Column <= 0) return false;
+    std::vector<std::string> row;
+    if (drillTable.findNearestRow(1, diameter, 2, row) < 0 && drillTable.findNearestRow(1, diameter, 1, row) < 0)
+        return false;
+    *depth = cellNumber(row, drillTable.kind5Column);
+    return true;
+}
+
+int limitOperationDepth(POINT_LIST& hole, OPE_LIST& op, double L, int strategy) {
+    hole.depthChecked = 1;
+    const double D = op.toolDiam;
+    const double depth = op.zSup - op.zInf;
+    const PRM_SETTINGS& s = g_globals->settings;
+    switch (static_cast<DepthStrategy>(strategy)) {
+    case kSplitInTwo: {
+        if (depth - L < 0.1 * D) break;
+        const double formerTop = op.zSup;
+        OPE_LIST* second = insertOperationCopy(op);
+        if (depth - L < D) L = depth - D;
+        op.zInf = op.zSup - L;
+        op.through = 0;
+        composeOperationName(op, op.processOpe.get());
+        second->zSup = s.longToolStartAtTop ? op.zInf : formerTop;
+        second->splitSecond = 1;
+        second->cycle = static_cast<std::uint32_t>(s.longToolCycle);
+        second->drillMode = kLimitedDrill;
+        composeOperationName(*second, second->processOpe.get());
+        break;
+    }
+    case kMarkOnly:
+        op.drillMode = kLimitedDrill;
+        composeOperationName(op, op.processOpe.get());
+        break;
+    case kClampWithNote:
+        if (depth - L < D) L = depth - D;
+        op.zInf = op.zSup - L;
+        op.through = 0;
+        composeOperationName(op, op.processOpe.get());
+        appendComment(op, uiText("treeProcessDlg", 101));
+        break;
+    case kLongestTool: {
+        std::vector<CToolsLayout::TOOLS_SELECTION> candidates;
+        CToolsLayout::collectCandidateTools(configuredToolLibrary(), s.keepPartTools, candidates,
+                                            static_cast<std::int16_t>(op.toolType), D, "", 0, 0);
+        if (candidates.empty()) break;
+        const double longest = toolLength(candidates.back().tool);
+        if (longest >= depth) break;
+        op.zInf = op.zSup - (longest - s.minToolLengthFactor * D);
+        op.through = 0;
+        composeOperationName(op, op.processOpe.get());
+        appendComment(op, "Longest tool used");
+        break;
+    }
+    }
+    return 0;
+}
+
+int DivideIfMaxDeep(POINT_LIST& hole, const CTextSection& whyTexts, CTabColsDesc* tables, int tableCount,
+                    int drillTableIndex) {
+    if (drillTableIndex < 0 || drillTableIndex >= tableCount) return 0;
+    CTabColsDesc& drillTable = tables[drillTableIndex];
+    const PRM_SETTINGS& s = g_globals->settings;
+    double L = 0;
+    OPE_LIST* op = firstTooDeep(hole, drillTable, &L);
+    if (!op) return 0;
+    const double share = std::max(std::fabs(s.firstFaceShare), 0.01);
+    if (!splitAllowed(hole, *op, share)) {
+        limitOperationDepth(hole, *op, L, s.longToolStrategy);
+        return 0;
+    }
+    const double depth = op->zSup - op->zInf;
+    const double top = op->zSup;
+    VIEW_LIST* head = treeHead(hole.view);
+    POINT_LIST* other = movePointToOppView(head, hole.view, &hole);
+    if (other == moveFailed()) return -1;
+    if (!other) return 0;
+    const CIL_DESC last = hole.descs[hole.descCount - 1];
+    assignSingleCylinderProcess(*other, last.get<double>(L::D), (1 - share) * depth, last.get<std::int16_t>(L::opeGeo),
+                                last.get<std::int16_t>(L::threadCode), last.get<double>(L::threadDiameter),
+                                last.get<double>(L::threadPitch), tables, tableCount, hole.tableIndex);
+    hole.descs[hole.descCount - 1].set<double>(L::zBottom, top - depth * share);
+    holeSet<std::uint8_t>(hole, hole_field::splitByDepth, 1);
+    if (hole.processName[0]) (void)applyProcessToHole(tables, tableCount, hole, kApplyAll);
+    hole.deepSplitNext = other;
+    other->deepSplitPrev = &hole;
+    setHoleLabel(hole, holeLabel(hole) + " " + whyTexts.getText(10));
+    setHoleLabel(*other, holeLabel(hole));
+    if (s.warnMaxDepth) {
+        limitAgain(hole, drillTable);
+        limitAgain(*other, drillTable);
+    }
+    POINT_LIST* chainEnd = other;
+    for (POINT_LIST* follower = hole.nextEqual; follower; follower = follower->nextEqual) {
+        POINT_LIST* copy = movePointToOppView(treeHead(follower->view), follower->view, follower);
+        if (copy == moveFailed()) return -1;
+        if (!copy) break;
+        copy->chainMember = 1;
+        holeSet<std::uint16_t>(*copy, hole_field::memberReprocessed, 1);
+        chainEnd->nextEqual = copy;
+        chainEnd = copy;
+        ++other->chainCount;
+    }
+    return 0;
+}

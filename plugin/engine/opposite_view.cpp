@@ -1,0 +1,263 @@
+// Opposite-view moves, process copies between identical holes and simplified holes.
+#include "plugin/engine/opposite_view.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <numbers>
+#include <utility>
+#include <vector>
+
+#include "plugin/core/globals.h"
+#include "plugin/core/utilities.h"
+#include "plugin/engine/apply_process.h"
+#include "plugin/engine/operation_hole_fields.h"
+#include "plugin/engine/operation_records.h"
+#include "plugin/engine/services.h"
+#include "plugin/recognition/pipeline.h"
+#include "plugin/recognition/segment_ends.h"
+#include "plugin/recognition/tree.h"
+#include "plugin/tables/form_cells.h"
+
+namespace {
+
+namespace L = cil_desc_layout;
+
+double R(double value) { return roundToStep(value, g_globals->metric() ? 0.005 : 0.0002); }
+
+void replaceDescs(POINT_LIST& hole, const CIL_DESC* descs, int count) {
+    CIL_DESC* copy = allocCilDescs(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) copy[i] = descs[i];
+    freeCilDescs(hole.descs);
+    hole.descs = copy;
+    hole.descCount = static_cast<std::uint16_t>(count);
+}
+
+// Stand-in for the table matching's one-record description of a whole hole: the top of its first segment
+// down to its last cylinder, or to the top of a last cone below others (a tip when its angle lies in the
+// tip window, else a flat).
+CIL_DESC simplifiedHole(const POINT_LIST& hole) {
+    CIL_DESC out{};
+    const CYL_LIST* first = hole.firstCyl;
+    const CYL_LIST* last = lastCyl(&hole);
+    if (!first || !last) return out;
+    const double zTop = first->zSup;
+    const bool cone = std::fabs(last->secAng) > 0.05 * std::numbers::pi / 180;
+    double zBottom = last->zInf;
+    std::uint8_t flat = last->bottomFlat, tip = 0;
+    double D = R(2 * last->rInf);
+    if (cone && first != last) {
+        zBottom = last->zSup;
+        D = R(2 * last->rSup);
+        const double full = 2 * last->secAng * 180 / std::numbers::pi;
+        const PRM_SETTINGS& s = g_globals->settings;
+        if (full >= s.minDrawnTipAngle - 0.1 && full <= s.maxDrawnTipAngle + 0.1) {
+            tip = 1;
+            out.set<double>(L::tipAngle, 2 * last->secAng);
+        } else {
+            flat = 1;
+        }
+    } else if (!cone) {
+        out.set<std::int16_t>(L::opeGeo, last->isFit ? 2 : 0);
+    }
+    out.set<double>(L::D, D);
+    out.set<double>(L::zTop, zTop);
+    out.set<double>(L::zBottom, zBottom);
+    out.set<double>(L::L, zTop - zBottom);
+    out.set<double>(L::L2, zTop - zBottom);
+    out.set<std::uint8_t>(L::Flat, flat);
+    out.set<std::uint8_t>(L::TipTool, tip);
+    out.set<std::uint8_t>(L::Through, flat || tip ? 0 : 1);
+    return out;
+}
+
+// Stand-in for the table matching's row search: the first row whose diameter columns hold the
+// descriptors' diameters (within the table's relative tolerance, at least T); a thread table by nominal
+// diameter and pitch.
+int fittingRow(CTabColsDesc& table, const CIL_DESC* descs, int count, std::vector<std::string>& row) {
+    if (table.tableClass == kTableThread)
+        return table.findRowByDiameterPitch(descs[0].get<double>(L::threadDiameter),
+                                            descs[0].get<double>(L::threadPitch), row);
+    std::vector<std::int16_t> columns;
+    for (const TAB_DESC_ITEM& item : table.items)
+        if (item.kind == kItemCylinder) columns.push_back(item.colId1);
+    if (columns.empty() || static_cast<int>(columns.size()) != count) return -1;
+    for (int r = 0; r < table.rowCount; ++r) {
+        table.getRow(r, row);
+        bool fits = true;
+        for (int k = 0; k < count && fits; ++k) {
+            const double want = descs[k].get<double>(L::D);
+            const double have = cellNumber(row, columns[static_cast<std::size_t>(k)]);
+            fits = std::fabs(have - want) <= std::max(g_tolerances.tolT, want * table.diameterTolerance);
+        }
+        if (fits) return r;
+    }
+    return -1;
+}
+
+// The hole takes the table and row, and the process the row names.
+void takeRow(POINT_LIST& hole, const CTabColsDesc& table, int tableIndex, int rowIndex,
+             const std::vector<std::string>& row) {
+    hole.tableIndex = static_cast<std::int16_t>(tableIndex);
+    hole.rowIndex = static_cast<std::int16_t>(rowIndex);
+    setFieldText(hole.tableName, table.name);
+    setFieldText(hole.rowName, row.empty() ? std::string() : row[0]);
+    if (table.processColumn > 0 && static_cast<std::size_t>(table.processColumn) <= row.size())
+        setFieldText(hole.processName, row[static_cast<std::size_t>(table.processColumn - 1)]);
+    holeSet<std::uint8_t>(hole, hole_field::simplified, 1);
+}
+
+// A record of the opposite view that takes over the hole's segments, description and operations.
+POINT_LIST* takeOver(POINT_LIST& hole, VIEW_LIST* opp) {
+    POINT_LIST* moved = allocPointList();
+    if (!moved) return nullptr;
+    *moved = hole;
+    moved->id = g_nextHoleId++;
+    moved->prev = moved->next = nullptr;
+    moved->nextEqual = nullptr;
+    moved->view = opp;
+    std::swap(moved->touchTop, moved->touchBottom);
+    std::swap(moved->crashTop, moved->crashBottom);
+    moved->hillT = -hole.hillB;
+    moved->hillB = -hole.hillT;
+    // What the hole owns goes to its new record; the old one keeps nothing to free twice.
+    hole.descs = nullptr;
+    hole.descCount = 0;
+    hole.opeList = nullptr;
+    hole.firstCyl = nullptr;
+    hole.cylCount = 0;
+    for (OPE_LIST* op = moved->opeList; op; op = op->next) {
+        op->point = moved;
+        op->view = opp;
+    }
+    if (moved->firstCyl) {
+        moved->firstCyl->prev = nullptr;
+        rehomeChain(moved, opp, moved->firstCyl);
+    } else {
+        for (int i = 0; i < 3; ++i)
+            moved->ptView[i] = opp->matrix[i][0] * moved->ptUniv[0] + opp->matrix[i][1] * moved->ptUniv[1] +
+                               opp->matrix[i][2] * moved->ptUniv[2];
+    }
+    appendPointToView(opp, moved);
+    return moved;
+}
+
+}  // namespace
+
+int copyHoleProcess(const POINT_LIST& source, POINT_LIST& target) {
+    replaceDescs(target, source.descs, source.descs ? source.descCount : 0);
+    const double shift = target.ptView[2] - source.ptView[2];
+    for (int i = 0; i < target.descCount; ++i) {
+        CIL_DESC& d = target.descs[i];
+        d.set<double>(L::zTop, d.get<double>(L::zTop) + shift);
+        d.set<double>(L::zBottom, d.get<double>(L::zBottom) + shift);
+    }
+    setFieldText(target.processName, "");
+    target.tableIndex = -1;
+    target.rowIndex = -1;
+    if (source.opeList) {
+        copyOperationList(source, target);
+        std::memcpy(target.processName, source.processName, sizeof target.processName);
+        target.tableIndex = source.tableIndex;
+        target.rowIndex = source.rowIndex;
+        setHoleLabel(target, holeLabel(source));
+    }
+    std::memcpy(target.tableName, source.tableName, sizeof target.tableName);
+    std::memcpy(target.rowName, source.rowName, sizeof target.rowName);
+    target.adaptedRow = source.adaptedRow;
+    return 0;
+}
+
+int flipCilDesc(CIL_DESC& d) {
+    const double zTop = d.get<double>(L::zTop), zBottom = d.get<double>(L::zBottom);
+    d.set<double>(L::zTop, -zBottom);
+    d.set<double>(L::zBottom, -zTop);
+    d.set<double>(L::chamferZ, -d.get<double>(L::chamferZ));
+    d.set<std::uint8_t>(L::flipped, d.get<std::uint8_t>(L::flipped) ? 0 : 1);
+    return 0;
+}
+
+int isSimpleThroughHole(const POINT_LIST& hole) {
+    if (hole.descCount != 1 || !hole.descs || !hole.view) return 0;
+    const CIL_DESC& d = hole.descs[0];
+    if (!d.get<std::uint8_t>(L::Through) || d.get<std::uint8_t>(L::topChamfer)) return 0;
+    return isOppositeDirAllowed(hole.view->matrix[2]);
+}
+
+int toSimpleDrill(POINT_LIST& hole, CTabColsDesc* tables, int tableIndex) {
+    if (hole.descCount == 1) return 1;
+    const CIL_DESC one = simplifiedHole(hole);
+    if (!one.get<std::uint8_t>(L::Through)) return 0;
+    replaceDescs(hole, &one, 1);
+    CTabColsDesc& table = tables[tableIndex];
+    std::vector<std::string> row;
+    const int r = fittingRow(table, hole.descs, 1, row);
+    if (r < 0) row.clear();
+    takeRow(hole, table, tableIndex, r, row);
+    return 1;
+}
+
+int shapeToOppositeView(POINT_LIST** holes, int count, VIEW_LIST* views, VIEW_LIST* sourceView, CTabColsDesc* tables,
+                        int tableCount) {
+    if (count < 1) return 0;
+    VIEW_LIST* opp = findOrCreateOppView(views, sourceView);
+    if (!opp) return 0;
+    opp->viewMark = 1;
+    std::vector<POINT_LIST*> moved;
+    for (int i = 0; i < count; ++i) {
+        POINT_LIST* copy = takeOver(*holes[i], opp);
+        if (!copy) break;
+        copy->chainMember = moved.empty() ? 0 : 1;
+        if (!moved.empty()) moved.back()->nextEqual = copy;
+        moved.push_back(copy);
+    }
+    if (moved.empty()) return 0;
+    for (POINT_LIST* p : moved) p->chainCount = static_cast<std::int32_t>(moved.size()) - 1;
+    POINT_LIST& head = *moved.front();
+    holeSet<std::uint8_t>(head, hole_field::movedOpposite, 1);
+    if (head.descs) {
+        std::reverse(head.descs, head.descs + head.descCount);
+        for (int i = 0; i < head.descCount; ++i) flipCilDesc(head.descs[i]);
+    }
+    if (head.processName[0]) (void)applyProcessToHole(tables, tableCount, head, kApplyAll);
+    return 0;
+}
+
+void assignSingleCylinderProcess(POINT_LIST& hole, double D, double depth, std::int16_t code, std::int16_t threadCode,
+                                 double threadDiameter, double pitch, CTabColsDesc* tables, int tableCount,
+                                 int tableIndex) {
+    CIL_DESC one{};
+    const double zTop = hole.ptView[2];
+    one.set<double>(L::D, D);
+    one.set<double>(L::zTop, zTop);
+    one.set<double>(L::zBottom, zTop - depth);
+    one.set<std::int16_t>(L::opeGeo, code);
+    one.set<std::int16_t>(L::threadCode, threadCode);
+    one.set<double>(L::threadDiameter, threadDiameter);
+    one.set<double>(L::threadPitch, pitch);
+    one.set<std::uint8_t>(L::Through, 1);
+    replaceDescs(hole, &one, 1);
+    holeSet<std::uint8_t>(hole, hole_field::splitByDepth, 1);
+    holeSet<std::uint16_t>(hole, hole_field::reprocessed, 1);
+    hole.noMeasures = 0;
+    std::vector<std::string> row;
+    int found = -1, index = -1;
+    if (code == 1) {
+        hole.tableIndex = -1;
+        for (int t = 0; t < tableCount && found < 0; ++t) {
+            if (tables[t].tableClass != kTableThread) continue;
+            found = fittingRow(tables[t], hole.descs, 1, row);
+            if (found >= 0) index = t;
+        }
+        if (found >= 0) setHoleLabel(hole, row[0]);
+    } else if (tableIndex >= 0 && tableIndex < tableCount) {
+        char number[64];
+        std::snprintf(number, sizeof number, g_fmtFine, D);
+        setHoleLabel(hole, tables[tableIndex].name + " " + number);
+        found = fittingRow(tables[tableIndex], hole.descs, 1, row);
+        index = tableIndex;
+    }
+    if (found < 0) return;
+    takeRow(hole, tables[index], index, found, row);
+    if (hole.processName[0]) (void)applyProcessToHole(tables, tableCount, hole, kApplyAll);
+}

@@ -1,0 +1,149 @@
+// Drilling operations deeper than the shipped drill-size table allows (its usable depth of a drill is its
+// diameter): split to the opposite side, or limited by each strategy.
+#include <gtest/gtest.h>
+
+#include "plugin/core/globals.h"
+#include "plugin/engine/depth_limit.h"
+#include "plugin/engine/operation_comments.h"
+#include "plugin/engine/operation_hole_fields.h"
+#include "support/process_fixture.h"
+
+namespace {
+
+namespace L = cil_desc_layout;
+
+class DepthLimit : public ProcessFixture {
+protected:
+    void SetUp() override {
+        ProcessFixture::SetUp();
+        PRM_SETTINGS& s = g_globals->settings;
+        s.tryDrillBeyondMax = 0;
+        s.longToolCycle = 7;
+        s.firstFaceShare = 0.5;
+    }
+    int divide(POINT_LIST& hole) {
+        return DivideIfMaxDeep(hole, whyTexts, tables.data(), static_cast<int>(tables.size()), drillIndex);
+    }
+    CTextSection whyTexts;
+};
+
+struct SHAPE {
+    std::uint32_t type;
+    double zSup, zInf;
+    std::int16_t drillMode;
+    std::uint32_t cycle;
+};
+
+TEST_F(DepthLimit, StrategiesOfATooDeepDrill) {
+    const CIL blind{.D = 5, .zTop = 0, .zBottom = -12, .tipTool = 1, .tipAngleDeg = 118};
+    struct CASE {
+        const char* what;
+        int strategy;
+        std::int16_t startAtTop;
+        std::vector<SHAPE> ops;   // a zInf of 1 stands for the drill's bottom before the limit
+    } cases[] = {
+        {"split in two, the second from the first one's bottom", 0, 1,
+         {{2, 0, -1.5, 0, 0}, {3, 0, -5, 0, 1}, {3, -5, 1, 12, 7}}},
+        {"split in two, the second from the top", 0, 0, {{2, 0, -1.5, 0, 0}, {3, 0, -5, 0, 1}, {3, 0, 1, 12, 7}}},
+        {"marked only", 1, 0, {{2, 0, -1.5, 0, 0}, {3, 0, 1, 12, 1}}},
+        {"clamped with a note", 2, 0, {{2, 0, -1.5, 0, 0}, {3, 0, -5, 0, 1}}},
+        {"the longest tool: none in the library, nothing changes", 3, 0, {{2, 0, -1.5, 0, 0}, {3, 0, 1, 0, 1}}},
+    };
+    for (const CASE& c : cases) {
+        g_globals->settings.longToolStrategy = static_cast<std::int16_t>(c.strategy);
+        g_globals->settings.longToolStartAtTop = c.startAtTop;
+        TEST_VIEW v;
+        POINT_LIST* h = v.hole({blind});
+        assign(*h, "Drilled blind", "B5");
+        ASSERT_EQ(apply(*h), 0);
+        const double bottom = operations(*h)[1]->zInf;
+        ASSERT_LT(bottom, -11.9);
+        ASSERT_EQ(divide(*h), 0) << c.what;
+        EXPECT_EQ(h->depthChecked, 1) << c.what;
+        EXPECT_EQ(v.view->next, nullptr) << c.what << ": nothing made on the other side";
+        const auto ops = operations(*h);
+        ASSERT_EQ(ops.size(), c.ops.size()) << c.what;
+        for (std::size_t i = 0; i < ops.size(); ++i) {
+            const SHAPE& e = c.ops[i];
+            EXPECT_EQ(ops[i]->toolType, e.type) << c.what << " op " << i;
+            EXPECT_DOUBLE_EQ(ops[i]->zSup, e.zSup) << c.what << " op " << i;
+            EXPECT_DOUBLE_EQ(ops[i]->zInf, e.zInf == 1 ? bottom : e.zInf) << c.what << " op " << i;
+            EXPECT_EQ(ops[i]->drillMode, e.drillMode) << c.what << " op " << i;
+            EXPECT_EQ(ops[i]->cycle, e.cycle) << c.what << " op " << i;
+            EXPECT_EQ(ops[i]->splitSecond, i == 2 ? 1 : 0) << c.what << " op " << i;
+        }
+        if (c.strategy == 0) {
+            EXPECT_NE(ops[1]->processOpe.get(), ops[2]->processOpe.get());
+        }
+        if (c.strategy == 2) {
+            EXPECT_EQ(ops[1]->through, 0);
+        }
+    }
+}
+
+TEST_F(DepthLimit, SplitInTwoKeepsAtLeastOneDiameterBelow) {
+    g_globals->settings.longToolStartAtTop = 1;
+    TEST_VIEW v;
+    POINT_LIST* h = v.hole({{.D = 5, .zTop = 0, .zBottom = -12, .through = 1}});
+    assign(*h, "Drilled through", "D5");
+    ASSERT_EQ(apply(*h), 0);
+    OPE_LIST& drill = *h->opeList->next;
+    ASSERT_DOUBLE_EQ(drill.zInf, -12);
+    // Deeper than allowed by less than 0.1 D: one operation still.
+    limitOperationDepth(*h, drill, 12 - 0.4, kSplitInTwo);
+    EXPECT_EQ(operations(*h).size(), 2u);
+    EXPECT_EQ(h->depthChecked, 1);
+    // By half a diameter: the second operation cuts one diameter.
+    limitOperationDepth(*h, drill, 12 - 2.5, kSplitInTwo);
+    const auto ops = operations(*h);
+    ASSERT_EQ(ops.size(), 3u);
+    EXPECT_DOUBLE_EQ(ops[1]->zInf, -7);
+    EXPECT_DOUBLE_EQ(ops[2]->zSup - ops[2]->zInf, 5);
+}
+
+TEST_F(DepthLimit, AThroughHoleSplitToTheOtherSide) {
+    g_globals->settings.tryDrillBeyondMax = 1;
+    g_globals->settings.longToolStrategy = kMarkOnly;
+    whyTexts.init(installDir + "/Tool.txt", "drillOperationWhy", 20);
+    whyTexts.setText(10, "split");
+    TEST_VIEW v;
+    POINT_LIST* h = v.hole({{.D = 5, .zTop = 0, .zBottom = -12, .through = 1}});
+    POINT_LIST* follower = v.hole({{.D = 5, .zTop = 0, .zBottom = -12, .through = 1}}, 20);
+    POINT_LIST* crashed = v.hole({{.D = 5, .zTop = 0, .zBottom = -12, .through = 1}}, 40);
+    h->nextEqual = follower;
+    h->chainCount = 1;
+    follower->chainMember = 1;
+    crashed->crashBottom = 1;
+    for (POINT_LIST* p : {h, crashed}) {
+        assign(*p, "Drilled through", "D5");
+        ASSERT_EQ(apply(*p), 0);
+    }
+    setHoleLabel(*h, "D5");
+    ASSERT_EQ(divide(*h), 0);
+    VIEW_LIST* opp = v.view->next;
+    ASSERT_NE(opp, nullptr);
+    POINT_LIST* other = h->deepSplitNext;
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(other->deepSplitPrev, h);
+    EXPECT_EQ(other->view, opp);
+    // This side keeps the upper half; the other side drills the lower half as one cylinder of its own.
+    EXPECT_DOUBLE_EQ(h->descs[0].get<double>(L::zBottom), -6);
+    EXPECT_DOUBLE_EQ(operations(*h)[1]->zInf, -6);
+    ASSERT_EQ(other->descCount, 1);
+    EXPECT_DOUBLE_EQ(other->descs[0].get<double>(L::zTop) - other->descs[0].get<double>(L::zBottom), 6);
+    EXPECT_STREQ(other->rowName, "D5");
+    ASSERT_EQ(operations(*other).size(), 2u);
+    EXPECT_EQ(holeGet(*h, hole_field::splitByDepth), 1);
+    EXPECT_EQ(holeLabel(*h), "D5 split");
+    EXPECT_EQ(holeLabel(*other), "D5 split");
+    // The follower's counterpart joins the new hole's chain.
+    ASSERT_NE(other->nextEqual, nullptr);
+    EXPECT_EQ(other->nextEqual->chainMember, 1);
+    EXPECT_EQ(other->chainCount, 1);
+    // A hole with a crash at its bottom is limited instead.
+    ASSERT_EQ(divide(*crashed), 0);
+    EXPECT_EQ(crashed->deepSplitNext, nullptr);
+    EXPECT_EQ(operations(*crashed)[1]->drillMode, 12);
+}
+
+}  // namespace

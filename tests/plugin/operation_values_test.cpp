@@ -1,0 +1,263 @@
+// Processes of the shipped metric library applied to described holes: which operations land on the hole,
+// with which tool type, diameter and Z limits, and how the hole's shape changes the tool.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+#include "plugin/core/globals.h"
+#include "plugin/engine/operation_values.h"
+#include "plugin/engine/operation_zlimits.h"
+#include "support/process_fixture.h"
+
+namespace {
+
+namespace L = cil_desc_layout;
+namespace C = process_calc;
+constexpr double kDeg = std::numbers::pi / 180;
+const double kTan59 = std::tan(59 * kDeg);
+
+struct EXPECTED_OP {
+    std::uint32_t type;
+    double toolDiam, zSup, zInf;
+    std::uint8_t through;
+};
+
+class OperationValues : public ProcessFixture {};
+
+TEST_F(OperationValues, ShippedProcessesOnDescribedHoles) {
+    const CIL blind5{.D = 5, .zTop = 0, .zBottom = -12, .tipTool = 1, .tipAngleDeg = 118};
+    const CIL through5{.D = 5, .zTop = 0, .zBottom = -12, .through = 1};
+    const CIL thread6{.D = 5.2, .zTop = 0, .zBottom = -10, .tipTool = 1, .tipAngleDeg = 118, .opeGeo = 1,
+                      .threadDiameter = 6, .threadPitch = 1, .threadDepth = 8};
+    CIL unknownThread = thread6;
+    unknownThread.threadPitch = 0.3;
+    struct CASE {
+        const char* what;
+        const char* table;
+        const char* row;
+        std::vector<CIL> hole;
+        std::function<void(PRM_SETTINGS&)> settings;
+        std::vector<EXPECTED_OP> ops;
+    } cases[] = {
+        {"blind drill stops where its tip meets the hole's tip; the spot drill goes 30% of the drill",
+         "Drilled blind", "B5", {blind5}, {}, {{2, 10, 0, -1.5, 0}, {3, 5, 0, -12, 0}}},
+        {"a through drill is not raised: the profile leaves it room below", "Drilled through", "D5", {through5}, {},
+         {{2, 10, 0, -1.5, 0}, {3, 5, 0, -12, 1}}},
+        {"a counterbore stops on its step's floor, the drill goes through the narrow part", "Counterbored", "CB5.5",
+         {{.D = 10, .zTop = 0, .zBottom = -5.4, .flat = 1}, {.D = 5.5, .zTop = -5.4, .zBottom = -20, .through = 1}}, {},
+         {{2, 10, 0, -1.65, 0}, {3, 5.5, 0, -20, 1}, {10, 10, 0, -5.4, 0}}},
+        {"a reamer on a plain bore is left out", "Reamed H7", "H7-6", {{.D = 6, .zTop = 0, .zBottom = -12, .through = 1}},
+         {}, {{2, 10, 0, -1.8, 0}, {3, 6, 0, -12, 1}}},
+        {"unless reaming is forced", "Reamed H7", "H7-6", {{.D = 6, .zTop = 0, .zBottom = -12, .through = 1}},
+         [](PRM_SETTINGS& s) { s.forceReaming = 1; },
+         {{2, 10, 0, -1.8, 0}, {3, 6, 0, -12, 1}, {6, 6, 0, -12, 1}}},
+        {"a found thread gets its core drill, its tip moved down by the diameter difference", "Tapped", "M6", {thread6},
+         {}, {{2, 10, 0, -1.5, 0}, {3, 5, 0, -10 - 0.1 / kTan59, 0}, {4, 6, 0, -10 - 0.1 / kTan59, 0}}},
+        {"an unknown thread keeps the bore for its drill", "Tapped", "M6", {unknownThread}, {},
+         {{2, 10, 0, -5.2 * 0.3, 0}, {3, 5.2, 0, -10, 0}, {4, 6, 0, -10, 0}}},
+        {"fixed spot drilling: the set diameter and depth", "Drilled blind", "B5", {blind5},
+         [](PRM_SETTINGS& s) {
+             s.overrideSpotDrill = 1;
+             s.spotDrillDiameter = 6;
+             s.spotDepthValue = -2;
+         },
+         {{2, 6, 0, -2, 0}, {3, 5, 0, -12, 0}}},
+    };
+    for (const CASE& c : cases) {
+        const PRM_SETTINGS saved = g_globals->settings;
+        if (c.settings) c.settings(g_globals->settings);
+        TEST_VIEW v;
+        POINT_LIST* h = v.hole(c.hole);
+        assign(*h, c.table, c.row);
+        ASSERT_EQ(apply(*h), 0) << c.what;
+        const auto ops = operations(*h);
+        ASSERT_EQ(ops.size(), c.ops.size()) << c.what;
+        for (std::size_t i = 0; i < ops.size(); ++i) {
+            const OPE_LIST& op = *ops[i];
+            const EXPECTED_OP& e = c.ops[i];
+            EXPECT_EQ(op.toolType, e.type) << c.what << " op " << i;
+            EXPECT_NEAR(op.toolDiam, e.toolDiam, 1e-9) << c.what << " op " << i;
+            EXPECT_NEAR(op.zSup, e.zSup, 1e-9) << c.what << " op " << i;
+            EXPECT_NEAR(op.zInf, e.zInf, 0.01) << c.what << " op " << i;
+            EXPECT_EQ(op.through, e.through) << c.what << " op " << i;
+            EXPECT_EQ(op.point, h) << c.what;
+            ASSERT_TRUE(op.processOpe) << c.what;
+        }
+        g_globals->settings = saved;
+    }
+}
+
+TEST_F(OperationValues, ThreadDrillAndUnknownThreadAreTold) {
+    TEST_VIEW v;
+    POINT_LIST* found = v.hole({{.D = 5.2, .zTop = 0, .zBottom = -10, .tipTool = 1, .tipAngleDeg = 118, .opeGeo = 1,
+                                 .threadDiameter = 6, .threadPitch = 1, .threadDepth = 8}});
+    POINT_LIST* unknown = v.hole({{.D = 5.2, .zTop = 0, .zBottom = -10, .tipTool = 1, .tipAngleDeg = 118, .opeGeo = 1,
+                                   .threadDiameter = 6, .threadPitch = 0.3, .threadDepth = 8}});
+    for (POINT_LIST* h : {found, unknown}) {
+        assign(*h, "Tapped", "M6");
+        ASSERT_EQ(apply(*h), 0);
+    }
+    const OPE_LIST& drill = *operations(*found)[1];
+    EXPECT_EQ(drill.drillMode, kDiamThreadDrill);
+    EXPECT_EQ(opeGet(*drill.processOpe, C::diamSource), kDiamThreadDrill);
+    EXPECT_EQ(std::string(operations(*found)[2]->comment), "Tapping M6 depth8.00");
+    const OPE_LIST& unknownTap = *operations(*unknown)[2];
+    EXPECT_EQ(opeGet(*unknownTap.processOpe, C::threadUnknown), 1);
+    EXPECT_NE(std::string(unknownTap.comment).find(errorMessage(54)), std::string::npos) << unknownTap.comment;
+    // The drilled hole's description keeps its own diameter; the core drill changed only the table's copy.
+    EXPECT_DOUBLE_EQ(found->descs[0].get<double>(L::D), 5.2);
+}
+
+TEST_F(OperationValues, AutomaticChamferOnlyWhereThereIsNone) {
+    CTabColsDesc& table = tables[static_cast<std::size_t>(tableIndex("Drilled through"))];
+    table.autoChamferOn = 1;
+    table.autoChamferSize = 0.5;
+    TEST_VIEW v;
+    POINT_LIST* plain = v.hole({{.D = 5, .zTop = 0, .zBottom = -12, .through = 1}});
+    POINT_LIST* chamfered =
+        v.hole({{.D = 5, .zTop = 0, .zBottom = -12, .through = 1, .chamferDiameter = 7, .chamferAngleDeg = 45}}, 20);
+    for (POINT_LIST* h : {plain, chamfered}) {
+        assign(*h, "Drilled through", "D5");
+        ASSERT_EQ(apply(*h), 0);
+    }
+    EXPECT_EQ(plain->descs[0].get<std::uint8_t>(L::topChamfer), 1);
+    EXPECT_DOUBLE_EQ(plain->descs[0].get<double>(L::chamferDiameter), 6);
+    EXPECT_DOUBLE_EQ(plain->descs[0].get<double>(L::chamferZ), -0.5);
+    EXPECT_DOUBLE_EQ(plain->descs[0].get<double>(L::chamferAngle), std::numbers::pi / 4);
+    EXPECT_DOUBLE_EQ(chamfered->descs[0].get<double>(L::chamferDiameter), 7);
+}
+
+TEST_F(OperationValues, ModesOfAnEndSplitAndFailures) {
+    TEST_VIEW v;
+    POINT_LIST* drilled = v.hole({{.D = 5, .zTop = 0, .zBottom = -12, .tipTool = 1, .tipAngleDeg = 118}});
+    assign(*drilled, "Drilled blind", "B5");
+    // The lower hole of an end split takes only finishing and chamfer operations: drills give none.
+    EXPECT_EQ(apply(*drilled, kApplySplitBottom), 0);
+    EXPECT_EQ(drilled->opeList, nullptr);
+    POINT_LIST* tapped = v.hole({{.D = 5, .zTop = 0, .zBottom = -10, .tipTool = 1, .tipAngleDeg = 118, .opeGeo = 1,
+                                  .threadDiameter = 6, .threadPitch = 1, .threadDepth = 8}}, 10);
+    assign(*tapped, "Tapped", "M6");
+    // The upper hole leaves the tap of its last cylinder to the other side.
+    EXPECT_EQ(apply(*tapped, kApplySplitTop), 0);
+    EXPECT_EQ(operations(*tapped).size(), 2u);
+
+    POINT_LIST* none = v.hole({{.D = 5, .zTop = 0, .zBottom = -12}}, 20);
+    EXPECT_EQ(apply(*none), -1);   // no table: no message
+    assign(*none, "Drilled blind", "B5");
+    setFieldText(none->processName, "NO SUCH");
+    expectMessage();
+    EXPECT_EQ(apply(*none), -2);
+    expectScriptPlayed();
+    std::vector<CTabColsDesc> noDrillTable;
+    noDrillTable.push_back(tables[static_cast<std::size_t>(tableIndex("Drilled blind"))]);
+    assign(*none, "Drilled blind", "B5");
+    none->tableIndex = 0;
+    expectMessage();
+    EXPECT_EQ(applyProcessToHole(noDrillTable.data(), 1, *none, kApplyAll), -1);
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains(errorMessage(57)));
+}
+
+// One definition worked on a table whose cylinder entries hold the given records.
+struct ONE_DEF {
+    std::uint32_t type;
+    std::int16_t milledKind = 0;
+    std::int16_t lineInt33 = 0;
+};
+
+PROCESS_OPE definition(const ONE_DEF& d) {
+    using namespace process_ope;
+    PROCESS_OPE op;
+    opeSet(op, operationType, d.type);
+    opeSet<std::int16_t>(op, toolDiamAssoc, 1);
+    opeSet<std::int16_t>(op, toolDiamCol, 2);
+    opeSet<std::int16_t>(op, milledKind, d.milledKind);
+    opeSet<std::int16_t>(op, lineInt33, d.lineInt33);
+    return op;
+}
+
+TEST_F(OperationValues, TheHoleShapeChangesTheTool) {
+    struct CASE {
+        const char* what;
+        CIL cil;
+        ONE_DEF def;
+        std::uint32_t type;
+        double toolDiam, cylDiam, corner;
+    } cases[] = {
+        {"a flat mill in a bottom of radius D/2 is a ball mill", {.D = 10, .zTop = 0, .zBottom = -5, .bottomRound = 5},
+         {10}, 11, 10, 10, 5},
+        {"a smaller bottom radius makes it toroidal", {.D = 10, .zTop = 0, .zBottom = -5, .bottomRound = 2}, {10}, 19, 10,
+         10, 2},
+        {"a sharp bottom keeps it flat", {.D = 10, .zTop = 0, .zBottom = -5}, {10}, 10, 10, 10, 0},
+        {"an edge-radius mill on a plain chamfer is a chamfer mill 5% over the chamfer, rounded up",
+         {.D = 10, .zTop = 0, .zBottom = -5, .chamferDiameter = 12, .chamferAngleDeg = 45}, {15}, 12, 15, 10, 0},
+        {"a milled chamfer mill works three chamfer widths inside its diameter",
+         {.D = 10, .zTop = 0, .zBottom = -5, .chamferDiameter = 12, .chamferAngleDeg = 45}, {12, 1, 1}, 12, 10, 7, 0},
+    };
+    for (const CASE& c : cases) {
+        CTabColsDesc table;
+        table.cilEntries.resize(1);
+        table.cilEntries[0].cil = cilDesc(c.cil);
+        PROCESS_OPE def = definition(c.def);
+        ASSERT_EQ(setProcessToolValues(table, {}, 1, &def), 0) << c.what;
+        EXPECT_EQ(opeGet(def, process_ope::operationType), c.type) << c.what;
+        EXPECT_DOUBLE_EQ(opeGet(def, C::calcToolDiam), c.toolDiam) << c.what;
+        EXPECT_NEAR(opeGet(def, C::calcCylDiam), c.cylDiam, 1e-9) << c.what;
+        EXPECT_DOUBLE_EQ(opeGet(def, C::calcCornerRadius), c.corner) << c.what;
+    }
+}
+
+TEST_F(OperationValues, AMissingNamedToolAsksAndCancelStopsTheHole) {
+    CTabColsDesc table;
+    table.cilEntries.resize(1);
+    table.cilEntries[0].cil = cilDesc({.D = 10, .zTop = 0, .zBottom = -5});
+    PROCESS_OPE def = definition({10});
+    opeSet<std::int16_t>(def, process_ope::toolDiamAssoc, 2);
+    // No name: asked, OK; the empty name is not in the library: asked, Cancel.
+    expectMessage();
+    script().answer(plat::IDCANCEL);
+    EXPECT_EQ(setProcessToolValues(table, {"R1"}, 1, &def), -1);
+    expectScriptPlayed();
+    // A name not in the library, OK: the definition goes on with its stored values.
+    setOpeText(def, process_ope::toolName, "NO SUCH TOOL");
+    opeSet(def, process_ope::toolDiam, 6.0);
+    expectMessage();
+    EXPECT_EQ(setProcessToolValues(table, {"R1"}, 1, &def), 0);
+    expectScriptPlayed();
+    EXPECT_DOUBLE_EQ(opeGet(def, C::calcToolDiam), 6);
+    EXPECT_EQ(opeGet(def, C::diamSource), kDiamFromCylinder);
+}
+
+TEST_F(OperationValues, InterferenceSectionEndsBelowAThroughHoleByItsExit) {
+    CTabColsDesc table;
+    table.cilEntries.resize(2);
+    table.cilEntries[0].cil = cilDesc({.D = 10, .zTop = 0, .zBottom = -5, .flat = 1});
+    table.cilEntries[1].cil = cilDesc({.D = 6, .zTop = -5, .zBottom = -20, .through = 1});
+    CToolHoleProfile profile;
+    ASSERT_EQ(buildInterferenceSection(table, profile), 0);
+    // Face, wall, shoulder, wall, exit.
+    ASSERT_EQ(profile.holeCount, 5);
+    const double Di = 6.01;
+    double end[2];
+    segmentEnd(profile.hole[4], end);
+    EXPECT_NEAR(end[0], Di / 2, 1e-9);
+    EXPECT_NEAR(end[1], -20 - (Di / 2 + Di / 2 / kTan59), 1e-9);
+    segmentEnd(profile.hole[2], end);
+    EXPECT_NEAR(end[1], -5, 1e-9);   // the shoulder of a flat step that is not the last: no tip length
+}
+
+TEST_F(OperationValues, AFullSectionIsToldOnceAndKeepsWhatWasDrawn) {
+    CTabColsDesc table;
+    table.cilEntries.resize(30);
+    for (int i = 0; i < 30; ++i)
+        table.cilEntries[static_cast<std::size_t>(i)].cil =
+            cilDesc({.D = 40.0 - i, .zTop = -i * 1.0, .zBottom = -i - 1.0, .flat = 1});
+    CToolHoleProfile profile;
+    expectMessage();
+    EXPECT_EQ(buildInterferenceSection(table, profile), 1);
+    EXPECT_EQ(profile.holeCount, CToolHoleProfile::kMaxSegments);
+    expectScriptPlayed();
+}
+
+}  // namespace

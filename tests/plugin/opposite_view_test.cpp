@@ -1,0 +1,130 @@
+// Holes moved to the opposite drilling direction, process copies between identical holes and the
+// simplified holes.
+#include <gtest/gtest.h>
+
+#include "plugin/core/globals.h"
+#include "plugin/engine/operation_hole_fields.h"
+#include "plugin/engine/operation_records.h"
+#include "plugin/engine/opposite_view.h"
+#include "plugin/recognition/directions.h"
+#include "support/process_fixture.h"
+
+namespace {
+
+namespace L = cil_desc_layout;
+
+class OppositeView : public ProcessFixture {};
+
+TEST_F(OppositeView, AChainMovesWithItsHeadCarryingTheTurnedDescriptionAndTheProcess) {
+    TEST_VIEW v;
+    std::vector<POINT_LIST*> chain;
+    for (int i = 0; i < 3; ++i) {
+        chain.push_back(v.hole({{.D = 8, .zTop = 0, .zBottom = -3, .flat = 1}, {.D = 5, .zTop = -3, .zBottom = -12, .through = 1}},
+                               10.0 * i, 5));
+        chain.back()->crashBottom = 1;
+        chain.back()->hillT = 2;
+    }
+    assign(*chain[0], "Drilled through", "D5");
+    ASSERT_EQ(apply(*chain[0]), 0);
+    const OPE_LIST* oldOps = chain[0]->opeList;
+    ASSERT_NE(oldOps, nullptr);
+    ASSERT_EQ(shapeToOppositeView(chain.data(), 3, v.view, v.view, tables.data(), static_cast<int>(tables.size())), 0);
+
+    VIEW_LIST* opp = v.view->next;
+    ASSERT_NE(opp, nullptr);
+    EXPECT_EQ(opp->viewNumber, getOppositeView(1));
+    EXPECT_EQ(opp->pointCount, 3);
+    std::vector<POINT_LIST*> moved;
+    for (POINT_LIST* p = opp->firstPoint; p; p = p->next) moved.push_back(p);
+    ASSERT_EQ(moved.size(), 3u);
+    EXPECT_EQ(moved[0]->chainMember, 0);
+    EXPECT_EQ(moved[0]->nextEqual, moved[1]);
+    EXPECT_EQ(moved[1]->nextEqual, moved[2]);
+    for (int i = 0; i < 3; ++i) {
+        const POINT_LIST& p = *moved[static_cast<std::size_t>(i)];
+        EXPECT_EQ(p.chainMember, i == 0 ? 0 : 1);
+        EXPECT_EQ(p.chainCount, 2);
+        EXPECT_EQ(p.view, opp);
+        EXPECT_EQ(p.crashTop, 1);        // what was at the bottom is now at the top
+        EXPECT_EQ(p.crashBottom, 0);
+        EXPECT_EQ(p.hillB, -2);
+        EXPECT_EQ(p.cylCount, 2);
+        // The old records keep nothing: they are the caller's to remove.
+        EXPECT_EQ(chain[static_cast<std::size_t>(i)]->descs, nullptr);
+        EXPECT_EQ(chain[static_cast<std::size_t>(i)]->firstCyl, nullptr);
+        EXPECT_EQ(chain[static_cast<std::size_t>(i)]->opeList, nullptr);
+    }
+    EXPECT_EQ(holeGet(*moved[0], hole_field::movedOpposite), 1);
+    // The head's description is turned end for end; the followers' stay as they were.
+    ASSERT_EQ(moved[0]->descCount, 2);
+    EXPECT_DOUBLE_EQ(moved[0]->descs[0].get<double>(L::D), 5);
+    EXPECT_DOUBLE_EQ(moved[0]->descs[0].get<double>(L::zTop), 12);
+    EXPECT_DOUBLE_EQ(moved[0]->descs[0].get<double>(L::zBottom), 3);
+    EXPECT_EQ(moved[0]->descs[0].get<std::uint8_t>(L::flipped), 1);
+    EXPECT_DOUBLE_EQ(moved[1]->descs[0].get<double>(L::D), 8);
+    // The head's process applied again on its new side: records of its own.
+    ASSERT_NE(moved[0]->opeList, nullptr);
+    for (const OPE_LIST* op = moved[0]->opeList; op; op = op->next) {
+        EXPECT_EQ(op->point, moved[0]);
+        EXPECT_EQ(op->view, opp);
+    }
+}
+
+TEST_F(OppositeView, ACopiedProcessIsTheTargetsOwn) {
+    TEST_VIEW v;
+    POINT_LIST* source = v.hole({{.D = 5, .zTop = 0, .zBottom = -12, .through = 1}});
+    POINT_LIST* target = v.hole({{.D = 5, .zTop = 2, .zBottom = -10, .through = 1}}, 30);
+    assign(*source, "Drilled through", "D5");
+    ASSERT_EQ(apply(*source), 0);
+    target->ptView[2] = 2;
+    ASSERT_EQ(copyHoleProcess(*source, *target), 0);
+    EXPECT_DOUBLE_EQ(target->descs[0].get<double>(L::zTop), 2);
+    EXPECT_DOUBLE_EQ(target->descs[0].get<double>(L::zBottom), -10);
+    EXPECT_EQ(target->tableIndex, source->tableIndex);
+    EXPECT_STREQ(target->processName, source->processName);
+    const auto from = operations(*source), to = operations(*target);
+    ASSERT_EQ(from.size(), to.size());
+    for (std::size_t i = 0; i < to.size(); ++i) {
+        EXPECT_EQ(to[i]->point, target);
+        EXPECT_NE(to[i]->processOpe.get(), from[i]->processOpe.get());
+        EXPECT_EQ(*to[i]->processOpe, *from[i]->processOpe);
+        EXPECT_EQ(to[i]->zInf, from[i]->zInf);
+    }
+    // Freeing the source leaves the target whole.
+    clearOperations(*source);
+    EXPECT_STREQ(to[0]->comment, "Spot drilling  dia10.000 depth1.50");
+}
+
+TEST_F(OppositeView, SimpleHoles) {
+    TEST_VIEW v;
+    POINT_LIST* plain = v.hole({{.D = 5, .zTop = 0, .zBottom = -12, .through = 1}});
+    POINT_LIST* chamfered =
+        v.hole({{.D = 5, .zTop = 0, .zBottom = -12, .through = 1, .chamferDiameter = 7, .chamferAngleDeg = 45}}, 10);
+    POINT_LIST* blind = v.hole({{.D = 8, .zTop = 0, .zBottom = -3, .flat = 1}, {.D = 5, .zTop = -3, .zBottom = -12, .flat = 1}}, 20);
+    POINT_LIST* stepped = v.hole({{.D = 8, .zTop = 0, .zBottom = -3, .flat = 1}, {.D = 5, .zTop = -3, .zBottom = -12, .through = 1}}, 30);
+    EXPECT_EQ(isSimpleThroughHole(*plain), 1);
+    EXPECT_EQ(isSimpleThroughHole(*chamfered), 0);
+    EXPECT_EQ(isSimpleThroughHole(*stepped), 0);
+
+    const int through = tableIndex("Drilled through");
+    EXPECT_EQ(toSimpleDrill(*plain, tables.data(), through), 1);   // nothing to do
+    EXPECT_EQ(toSimpleDrill(*blind, tables.data(), through), 0);
+    EXPECT_EQ(blind->descCount, 2);
+    EXPECT_EQ(toSimpleDrill(*stepped, tables.data(), through), 1);
+    ASSERT_EQ(stepped->descCount, 1);
+    EXPECT_DOUBLE_EQ(stepped->descs[0].get<double>(L::D), 5);
+    EXPECT_DOUBLE_EQ(stepped->descs[0].get<double>(L::zTop), 0);
+    EXPECT_STREQ(stepped->rowName, "D5");
+    EXPECT_STREQ(stepped->tableName, "Drilled through");
+    EXPECT_EQ(holeGet(*stepped, hole_field::simplified), 1);
+
+    CIL_DESC d = cilDesc({.D = 5, .zTop = 0, .zBottom = -12, .chamferDiameter = 7, .chamferAngleDeg = 45});
+    const CIL_DESC before = d;
+    flipCilDesc(d);
+    EXPECT_DOUBLE_EQ(d.get<double>(L::zTop), 12);
+    EXPECT_DOUBLE_EQ(d.get<double>(L::chamferZ), 1);
+    flipCilDesc(d);
+    EXPECT_EQ(d, before);
+}
+
+}  // namespace

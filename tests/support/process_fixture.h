@@ -1,0 +1,161 @@
+// A plug-in with the shipped metric table library as its tables folder (all tables loaded with their rows)
+// and holes described directly by their CIL_DESC records, to apply processes to and check what lands on them.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <numbers>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "plugin/engine/apply_process.h"
+#include "plugin/engine/ope_list.h"
+#include "plugin/recognition/tree.h"
+#include "plugin/tables/services.h"
+#include "plugin/tables/tab_cols_desc.h"
+#include "support/tables_fixture.h"
+
+// One description record, by its usual fields.
+struct CIL {
+    double D = 0, zTop = 0, zBottom = 0;
+    std::uint8_t flat = 0, tipTool = 0, through = 0;
+    double tipAngleDeg = 0;
+    std::int16_t opeGeo = 0;
+    double threadDiameter = 0, threadPitch = 0, threadDepth = 0;
+    std::int16_t threadKind = 0;
+    double chamferDiameter = 0, chamferAngleDeg = 0;   // a top chamfer when the diameter is set
+    double bottomRound = 0;
+    std::string fitName = "";
+};
+
+inline CIL_DESC cilDesc(const CIL& c) {
+    namespace L = cil_desc_layout;
+    CIL_DESC d{};
+    d.set<std::int16_t>(L::opeGeo, c.opeGeo);
+    d.set<double>(L::D, c.D);
+    d.set<double>(L::zTop, c.zTop);
+    d.set<double>(L::zBottom, c.zBottom);
+    d.set<double>(L::L, c.zTop - c.zBottom);
+    d.set<double>(L::L2, c.zTop - c.zBottom);
+    d.set<std::uint8_t>(L::Flat, c.flat);
+    d.set<std::uint8_t>(L::TipTool, c.tipTool);
+    d.set<std::uint8_t>(L::Through, c.through);
+    d.set<double>(L::tipAngle, c.tipAngleDeg * std::numbers::pi / 180);
+    d.set<double>(L::threadDiameter, c.threadDiameter);
+    d.set<double>(L::threadPitch, c.threadPitch);
+    d.set<double>(L::threadDepth, c.threadDepth);
+    d.set<std::int16_t>(L::threadKind, c.threadKind);
+    d.set<double>(L::bottomRound, c.bottomRound);
+    if (c.chamferDiameter > 0) {
+        const double angle = c.chamferAngleDeg * std::numbers::pi / 180;
+        d.set<std::uint8_t>(L::topChamfer, 1);
+        d.set<double>(L::chamferDiameter, c.chamferDiameter);
+        d.set<double>(L::chamferAngle, angle);
+        d.set<double>(L::chamferZ, c.zTop - (c.chamferDiameter - c.D) / 2 / std::tan(angle));
+    }
+    std::memcpy(d.bytes + L::fitName, c.fitName.data(), std::min<std::size_t>(c.fitName.size(), 31));
+    return d;
+}
+
+// A view looking down Z, and its holes; everything is freed with it.
+struct TEST_VIEW {
+    VIEW_LIST* view = nullptr;
+    TEST_VIEW() {
+        view = new VIEW_LIST();
+        view->viewNumber = 1;
+        view->matrix[0][0] = view->matrix[1][1] = view->matrix[2][2] = 1;
+    }
+    ~TEST_VIEW() { freeViewsTree(view); }
+    // A hole at (x, y, top of its first record) with the given records, appended to the view.
+    POINT_LIST* hole(const std::vector<CIL>& cils, double x = 0, double y = 0) {
+        POINT_LIST* p = allocPointList();
+        p->view = view;
+        p->ptView[0] = p->ptUniv[0] = x;
+        p->ptView[1] = p->ptUniv[1] = y;
+        p->ptView[2] = p->ptUniv[2] = cils.empty() ? 0 : cils[0].zTop;
+        p->descs = allocCilDescs(cils.size());
+        p->descCount = static_cast<std::uint16_t>(cils.size());
+        for (std::size_t i = 0; i < cils.size(); ++i) p->descs[i] = cilDesc(cils[i]);
+        p->tableIndex = -1;
+        p->rowIndex = -1;
+        // A cylinder segment per record, top down.
+        CYL_LIST* above = nullptr;
+        for (const CIL& c : cils) {
+            CYL_LIST* s = allocCylList();
+            s->cUniv[0] = x;
+            s->cUniv[1] = y;
+            s->cUniv[2] = c.zTop;
+            for (int i = 0; i < 3; ++i) s->matrix[i][i] = 1;
+            s->viewNumber = static_cast<std::uint16_t>(view->viewNumber);
+            s->zSup = c.zTop;
+            s->zInf = c.zBottom;
+            s->rSup = s->rInf = c.D / 2;
+            s->bottomFlat = c.flat;
+            s->prev = above;
+            (above ? above->next : p->firstCyl) = s;
+            above = s;
+            ++p->cylCount;
+        }
+        POINT_LIST* last = view->firstPoint;
+        while (last && last->next) last = last->next;
+        p->prev = last;
+        (last ? last->next : view->firstPoint) = p;
+        ++view->pointCount;
+        return p;
+    }
+};
+
+class ProcessFixture : public TablesFixture {
+protected:
+    void SetUp() override {
+        TablesFixture::SetUp();
+        const std::filesystem::path shipped = std::string(FX_SOURCE_DIR) + "/data/forms/FORMS_MM/Standard";
+        for (const auto& file : std::filesystem::directory_iterator(shipped))
+            std::filesystem::copy_file(file.path(), std::filesystem::path(tablesDir) / file.path().filename());
+        PRM_SETTINGS& s = g_globals->settings;
+        s.minDrawnTipAngle = 116;
+        s.maxDrawnTipAngle = 136;
+        s.breakthroughLength = 1;
+        // Holes one wider than their tools, so that a tool of the hole's own size runs free along its wall.
+        s.allowOversizeTools = 1;
+        s.oversizeLimit = 0.01;
+        loadTables();
+    }
+    void loadTables() {
+        tables.clear();
+        drillIndex = -1;
+        loadAllTables(tables, &drillIndex);
+    }
+    int tableIndex(const std::string& name) const {
+        for (std::size_t i = 0; i < tables.size(); ++i)
+            if (tables[i].name == name) return static_cast<int>(i);
+        ADD_FAILURE() << "no table " << name;
+        return -1;
+    }
+    // The hole takes the table, its row of that name and the row's process.
+    void assign(POINT_LIST& hole, const std::string& table, const std::string& row) {
+        const int t = tableIndex(table);
+        CTabColsDesc& tab = tables[static_cast<std::size_t>(t)];
+        hole.tableIndex = static_cast<std::int16_t>(t);
+        hole.rowIndex = static_cast<std::int16_t>(tab.findRowByName(row));
+        ASSERT_GE(hole.rowIndex, 0) << row;
+        std::vector<std::string> cells;
+        tab.getRow(hole.rowIndex, cells);
+        setFieldText(hole.tableName, tab.name);
+        setFieldText(hole.rowName, row);
+        setFieldText(hole.processName, cells[static_cast<std::size_t>(tab.processColumn - 1)]);
+    }
+    int apply(POINT_LIST& hole, int mode = 0) {
+        return applyProcessToHole(tables.data(), static_cast<int>(tables.size()), hole, mode);
+    }
+    static std::vector<const OPE_LIST*> operations(const POINT_LIST& hole) {
+        std::vector<const OPE_LIST*> out;
+        for (const OPE_LIST* op = hole.opeList; op; op = op->next) out.push_back(op);
+        return out;
+    }
+
+    std::vector<CTabColsDesc> tables;
+    int drillIndex = -1;
+};
