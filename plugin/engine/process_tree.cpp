@@ -319,6 +319,14 @@ void* CDlgProcess::recordOf(plat::TreeItem item) const {
     return reinterpret_cast<void*>(tree->itemData(item));
 }
 
+void countUsedTools(std::vector<FULL_TOOLS_SEQ>& sequence, std::int16_t* notFound, std::int16_t* created) {
+    CDlgToolsView view;
+    view.toolsSeq = &sequence;
+    view.buildToolsUsedList();
+    *notFound = static_cast<std::int16_t>(view.missingTools.size());
+    *created = static_cast<std::int16_t>(view.createdTools.size());
+}
+
 bool CDlgProcess::allChainSelected(const POINT_LIST& hole) {
     for (const POINT_LIST* p = &hole; p; p = nextInChain(*p))
         if (!holeSelected(*p)) return false;

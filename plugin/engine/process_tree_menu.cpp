@@ -185,10 +185,7 @@ int CDlgProcess::menuAction(int id, plat::TreeItem hit) {
         return 1;
     case kCreateView:
         g.markedView = view;
-        selectRecord(hit);
-        scopeOperations(view, nullptr);
-        pendingScope = 108;
-        endDialog(108);
+        endScoped(hit, view, nullptr, 108);
         return 1;
     case kPlaceNote:
         g.noteView = view;
@@ -214,10 +211,7 @@ int CDlgProcess::menuAction(int id, plat::TreeItem hit) {
     }
     case kCreateHole:
         g.markedHoles = hole;
-        selectRecord(hit);
-        scopeOperations(nullptr, hole);
-        pendingScope = 109;
-        endDialog(109);
+        endScoped(hit, nullptr, hole, 109);
         return 1;
     case kConfigureTable: configureTable(*hole); return 1;
     case kChangeProcess: changeProcess(*hole); return 1;
@@ -231,8 +225,9 @@ int CDlgProcess::menuAction(int id, plat::TreeItem hit) {
 }
 
 // Switches on only the operations with a tool of the view (or of the hole alone), saving every operation's
-// mark for the next display to put back.
-void CDlgProcess::scopeOperations(VIEW_LIST* view, POINT_LIST* hole) {
+// mark for the next display to put back, and ends with the creation's code.
+void CDlgProcess::endScoped(plat::TreeItem hit, VIEW_LIST* view, POINT_LIST* hole, std::uint16_t code) {
+    selectRecord(hit);
     for (VIEW_LIST* v = g_globals->viewsTree; v; v = v->next) {
         for (POINT_LIST* head = v->firstPoint; head; head = head->next) {
             if (chainFollower(*head)) continue;
@@ -245,6 +240,8 @@ void CDlgProcess::scopeOperations(VIEW_LIST* view, POINT_LIST* hole) {
             }
         }
     }
+    pendingScope = code;
+    endDialog(code);
 }
 
 void CDlgProcess::configureTable(POINT_LIST& hole) {

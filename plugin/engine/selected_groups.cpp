@@ -118,6 +118,12 @@ void selectFor(VIEW_LIST* tree, VIEW_LIST* view, POINT_LIST* hole, std::uint32_t
     }
 }
 
+void deleteGroup(std::uint32_t groupId) {
+    if (groupId == 0) return;
+    deleteGroupOperations(groupId);
+    OMdeleteGroup(static_cast<std::int32_t>(groupId), 1);
+}
+
 }  // namespace
 
 std::string sanitizeGroupName(std::string name) {
@@ -156,9 +162,8 @@ int createGroupOperations(VIEW_LIST* view, POINT_LIST* hole, POINT_LIST* holes, 
     OMrefreshOpManTree();
     if (failed == 0) {
         g_lastOpGroup = groupId;
-    } else if (groupId != 0) {
-        deleteGroupOperations(groupId);
-        OMdeleteGroup(static_cast<std::int32_t>(groupId), 1);
+    } else {
+        deleteGroup(groupId);
     }
     return 0;
 }
@@ -182,10 +187,7 @@ int createGroupOpsIsolated(VIEW_LIST* view, POINT_LIST* hole, POINT_LIST* target
 }
 
 int undoGroupOperations(std::uint32_t groupId) {
-    if (groupId != 0) {
-        deleteGroupOperations(groupId);
-        OMdeleteGroup(static_cast<std::int32_t>(groupId), 1);
-    }
+    deleteGroup(groupId);
     restoreSelections(g_globals->viewsTree);
     deleteTempPoints();
     if (g_hiddenEntities) {
@@ -198,10 +200,7 @@ int undoGroupOperations(std::uint32_t groupId) {
 }
 
 int cancelGroupOperations(std::uint32_t groupId) {
-    if (groupId != 0) {
-        deleteGroupOperations(groupId);
-        OMdeleteGroup(static_cast<std::int32_t>(groupId), 1);
-    }
+    deleteGroup(groupId);
     deletePreviewEntities();
     restoreGraphicsState();
     return 0;

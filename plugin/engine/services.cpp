@@ -67,10 +67,6 @@ int createDrillOperations(VIEW_LIST*, POINT_LIST*, int) { return 0; }
 int maxToolNumber() { return 0; }
 void reassignProcess(POINT_LIST*) {}
 void reassignProcessKeepOrder(VIEW_LIST*) {}
-void countUsedTools(const std::vector<FULL_TOOLS_SEQ>&, std::int16_t* notFound, std::int16_t* created) {
-    *notFound = 0;
-    *created = 0;
-}
 int findTableMeasures(POINT_LIST*) { return 0; }
 void runUserToolsManager(POINT_LIST*) {}
 void placeGroupNote(VIEW_LIST*) {}

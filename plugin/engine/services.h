@@ -108,8 +108,6 @@ int maxToolNumber();
 // Re-assigns the processes of the hole's chain after its table changed; the second keeps the tree's order.
 void reassignProcess(POINT_LIST* holes);
 void reassignProcessKeepOrder(VIEW_LIST* tree);
-// The sizes of the tools view's two lists (tools not found, tools created) for the tool sequence.
-void countUsedTools(const std::vector<FULL_TOOLS_SEQ>& sequence, std::int16_t* notFound, std::int16_t* created);
 // 0 the hole's row of measures was found in its table, 1 the table has a problem, 2 no row.
 int findTableMeasures(POINT_LIST* hole);
 // The user tools manager on a hole; places the operation group's note of a view.
