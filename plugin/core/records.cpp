@@ -10,7 +10,9 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
@@ -50,6 +52,31 @@ void showHoleMessage(const VIEW_LIST* view, const POINT_LIST* point, const std::
 }
 
 }  // namespace
+
+// Every walk of a chain of equal holes follows nextEqual to its end; a damaged part whose chain runs back
+// into itself is cut where it closes the loop, so that no walk goes round for ever (the count check then
+// tells the user about the chain). Each hole is walked once.
+void cutChainLoops(VIEW_LIST* tree) {
+    enum class Mark { unseen, onPath, done };
+    std::unordered_map<const POINT_LIST*, Mark> marks;
+    for (VIEW_LIST* view = tree; view; view = view->next)
+        for (POINT_LIST* start = view->firstPoint; start; start = start->next) {
+            if (marks[start] != Mark::unseen) continue;
+            std::vector<POINT_LIST*> path;
+            POINT_LIST* p = start;
+            for (;;) {
+                marks[p] = Mark::onPath;
+                path.push_back(p);
+                POINT_LIST* next = p->nextEqual;
+                if (!next) break;
+                const Mark m = marks[next];
+                if (m == Mark::onPath) p->nextEqual = nullptr;
+                if (m != Mark::unseen) break;
+                p = next;
+            }
+            for (POINT_LIST* q : path) marks[q] = Mark::done;
+        }
+}
 
 // One box per head hole whose stored number of copies differs from the copies hanging behind it. The walk
 // stops after as many steps as the tree has holes, so a loop of copies cannot hold it.
@@ -349,6 +376,7 @@ public:
         resolveEntities();
         if (!rebuild() || !countsAgree()) return false;
         relink();
+        cutChainLoops(head_);
         checkChainCounts(head_);
         *tree = std::exchange(head_, nullptr);
         return true;

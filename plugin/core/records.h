@@ -92,8 +92,10 @@ int loadAllRecords(VIEW_LIST** tree);
 // A recognition made a new tree: the run block and views lists that describe the tree are written at the
 // end of the cycle even where the load left damaged ones unread.
 void treeReplaced();
+// Cuts a chain of equal holes (POINT_LIST::nextEqual) that runs back into itself where it closes the loop.
+void cutChainLoops(VIEW_LIST* tree);
 // Tells, one message per head hole, where the number of equal holes it records differs from the chain that
-// follows it (POINT_LIST::nextEqual).
+// follows it.
 void checkChainCounts(const VIEW_LIST* tree);
 // Release every record of the list; the caller clears the head and the count. Return 0.
 int freeGenOpGroups(GEN_OP_GROUP* groups);

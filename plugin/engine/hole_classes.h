@@ -3,9 +3,23 @@
 // (2, 3, 6) or decided member by member (4); and the reference point that sends holes to the side nearer it.
 #pragma once
 #include <cstdint>
+#include <vector>
 
+#include "plugin/core/text_section.h"
+#include "plugin/tables/tab_cols_desc.h"
+
+class CProgressBox;
 struct VIEW_LIST;
 struct POINT_LIST;
+
+// What the stages of one form recognition share: the loaded tables with the drill-size table's index, the
+// "drillOperationWhy" texts and the run's progress box.
+struct FORM_RUN {
+    std::vector<CTabColsDesc> tables;
+    int drillIndex = -1;
+    CTextSection whyTexts;
+    CProgressBox* progress = nullptr;
+};
 
 // Indexed by the bottom-side state (rows) and the top-side state (columns), 0 to 5 each.
 extern const std::int16_t kHoleClassMatrix[6][6];
@@ -33,6 +47,22 @@ void classifyChains(VIEW_LIST* tree, bool endSplits, bool (*isSimple)(const POIN
 // With a reference point: each one-cylinder through hole whose top is nearer the point than its bottom
 // (mode 0; mode 1 the other way round) goes to the other side, the others come back to their own.
 void applyReferencePoint(VIEW_LIST* tree, const double point[3], int mode);
+
+// ---- the classes in action (hole_classes_action.cpp) ----------------------------------------------------------
+// WhatDoing: each chain is regrouped by class; groups 0, 1 and 5 go back into the view, groups 2/3 and 6 into
+// the view of the opposite direction, class-4 members are decided one by one. 0; -1 when a process failed.
+int actOnClasses(VIEW_LIST* tree, FORM_RUN& run);
+// OutCrashBtm: a through hole whose drill would reach what blocks its bottom is made blind above it.
+int blindBlockedBottoms(VIEW_LIST* tree, FORM_RUN& run);
+// SplitGapSpace: a one-cylinder through hole with a gap between two of its segments longer than "ProcessMach"
+// 26 diameters is drilled from both sides, the part below the gap from the opposite view; its chain follows.
+// 0; -1 when a split could not be made.
+int splitLongGaps(VIEW_LIST* tree, FORM_RUN& run);
+// The depth limit of every head hole not yet checked. 0; -1 when a split could not be made.
+int limitDepths(VIEW_LIST* tree, FORM_RUN& run);
+// The centre drills and chamfer tools of holes marked for a chamfer check take the hole's measures; the mark
+// goes when both are settled.
+void adaptCentreAndChamfer(VIEW_LIST* tree);
 
 // ---- the final stages of form recognition (hole_classes_stages.cpp) ----------------------------------------
 // Takes the hole out of its view's list (the count drops by one); the hole itself stays.

@@ -79,6 +79,11 @@ int finishViews(VIEW_LIST*& head) {
     head = sortViews(head, s.viewsSortOrder);
     g.viewsTree = head;
     std::int16_t index = 0;
-    for (VIEW_LIST* view = head; view; view = view->next) setViewIndex(*view, ++index);
+    for (VIEW_LIST* view = head; view; view = view->next) {
+        setViewIndex(*view, ++index);
+        // The marks the moves left are the recognition's: none outlives its last stage.
+        view->passMark = 0;
+        for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next) hole->movedMark = 0;
+    }
     return 0;
 }

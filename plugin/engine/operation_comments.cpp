@@ -7,12 +7,14 @@
 #include <map>
 #include <numbers>
 #include <utility>
+#include <vector>
 
 #include "plugin/core/globals.h"
 #include "plugin/core/text_fill.h"
 #include "plugin/core/text_section.h"
 #include "plugin/engine/operation_hole_fields.h"
 #include "plugin/engine/operation_values.h"
+#include "plugin/engine/table_matching.h"
 #include "plugin/tables/tab_cols_desc.h"
 #include "plugin/tables/thread_tables.h"
 
@@ -121,8 +123,16 @@ void buildOperationWhyText(POINT_LIST& hole, const std::string& rowText) {
     const std::string tableName = fieldText(hole.tableName);
     const bool haveTable = !tableName.empty() && table.read(g_globals->tablesDir + "/" + tableName + ".tab") == 0;
     const int tableClass = haveTable ? table.tableClass : 0;
-    // The row text shown is the hole's row name; finding the row afresh belongs to the table matching.
-    const std::string shownRow = fieldText(hole.rowName);
+    std::string shownRow = fieldText(hole.rowName);
+    if (!rowText.empty() && haveTable && table.readRows() == 0 && table.rowCount > 0 && hole.descs) {
+        // The row that fits the hole now, found on a copy: the matching may rewrite a record.
+        std::vector<std::string> first;
+        table.getRow(0, first);
+        table.buildCilColumns(first);
+        std::vector<CIL_DESC> descs(hole.descs, hole.descs + hole.descCount);
+        const int row = findMeasuresLine(table, descs.data(), static_cast<int>(descs.size()));
+        if (row >= 0 && table.columnCount > 0) shownRow = table.cell(row, 0);
+    }
     std::string text;
     if (holeGet(hole, hole_field::formState) < 0) {
         text = shownRow;

@@ -104,16 +104,26 @@ void logSection(const CToolHoleProfile& p) {
     }
 }
 
+// The outline's side lies t inside the radius it is given and contact counts within t, so a silhouette of
+// the hole's own diameter would touch the wall along its whole length and lift every bottom to the top of
+// the hole. Silhouettes are built t narrower, as the tools' own depth fit builds them.
+void buildSilhouette(CToolHoleProfile& p, std::uint32_t type, double diameter, double halfAngle, double corner,
+                     double tipDiameter, double height) {
+    const double t = g_tolerances.tol004T;
+    p.buildTool(static_cast<std::int16_t>(type), diameter - t, halfAngle, corner,
+                tipDiameter > t ? tipDiameter - t : tipDiameter, height);
+}
+
 // The silhouette of the first pass.
 void firstPassTool(CToolHoleProfile& p, const PROCESS_OPE& d) {
     const std::uint32_t type = opeGet(d, operationType);
     const double profileR = opeGet(d, C::calcProfileRadius);
     const double corner = profileR > g_tolerances.tol004T ? profileR : opeGet(d, C::calcCornerRadius);
     if (type == TT::rightTap || type == TT::leftTap)
-        p.buildTool(static_cast<std::int16_t>(type), R(opeGet(d, C::calcCylDiam)), 0, 0, 0, 0);
+        buildSilhouette(p, type, R(opeGet(d, C::calcCylDiam)), 0, 0, 0, 0);
     else
-        p.buildTool(static_cast<std::int16_t>(type), R(opeGet(d, C::calcToolDiam)), opeGet(d, C::calcHalfAngle), corner,
-                    R(opeGet(d, C::calcCylDiam)), 0);
+        buildSilhouette(p, type, R(opeGet(d, C::calcToolDiam)), opeGet(d, C::calcHalfAngle), corner,
+                        R(opeGet(d, C::calcCylDiam)), 0);
 }
 
 double topZ(const CTabColsDesc& t, const PROCESS_OPE& d) {
@@ -216,7 +226,7 @@ void thirdPass(const CTabColsDesc& t, CToolHoleProfile& p, PROCESS_OPE& d) {
         const double corner = profileR > g_tolerances.tol004T ? profileR : opeGet(d, C::calcCornerRadius);
         const double tipD = opeGet(d, milledKind) ? diameter : R(opeGet(d, C::calcCylDiam));
         const double half = opeGet(d, C::calcHalfAngle);
-        p.buildTool(static_cast<std::int16_t>(type), diameter, half, corner, tipD, cutting);
+        buildSilhouette(p, type, diameter, half, corner, tipD, cutting);
         const double free = p.findFreePosition(zInfValue);
         if (zInfValue < free - g_tolerances.tol02T) {
             zInfValue = free;

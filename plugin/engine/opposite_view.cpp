@@ -2,97 +2,37 @@
 #include "plugin/engine/opposite_view.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdlib>
-#include <numbers>
+#include <cstdio>
 #include <utility>
 #include <vector>
 
 #include "plugin/core/globals.h"
-#include "plugin/core/utilities.h"
 #include "plugin/engine/apply_process.h"
+#include "plugin/engine/hole_description.h"
 #include "plugin/engine/operation_hole_fields.h"
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/services.h"
+#include "plugin/engine/table_matching.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/segment_ends.h"
 #include "plugin/recognition/tree.h"
-#include "plugin/tables/form_cells.h"
 
 namespace {
 
 namespace L = cil_desc_layout;
 
-double R(double value) { return roundToStep(value, g_globals->metric() ? 0.005 : 0.0002); }
+// The window a hole is simplified with: chamfer half angles and the largest chamfer depth.
+constexpr double kChamferWindowMin = 0.768, kChamferWindowMax = 0.803, kChamferDepthRatio = 2.0;
 
-void replaceDescs(POINT_LIST& hole, const CIL_DESC* descs, int count) {
-    CIL_DESC* copy = allocCilDescs(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) copy[i] = descs[i];
-    freeCilDescs(hole.descs);
-    hole.descs = copy;
-    hole.descCount = static_cast<std::uint16_t>(count);
-}
-
-// Stand-in for the table matching's one-record description of a whole hole: the top of its first segment
-// down to its last cylinder, or to the top of a last cone below others (a tip when its angle lies in the
-// tip window, else a flat).
-CIL_DESC simplifiedHole(const POINT_LIST& hole) {
-    CIL_DESC out{};
-    const CYL_LIST* first = hole.firstCyl;
-    const CYL_LIST* last = lastCyl(&hole);
-    if (!first || !last) return out;
-    const double zTop = first->zSup;
-    const bool cone = std::fabs(last->secAng) > 0.05 * std::numbers::pi / 180;
-    double zBottom = last->zInf;
-    std::uint8_t flat = last->bottomFlat, tip = 0;
-    double D = R(2 * last->rInf);
-    if (cone && first != last) {
-        zBottom = last->zSup;
-        D = R(2 * last->rSup);
-        const double full = 2 * last->secAng * 180 / std::numbers::pi;
-        const PRM_SETTINGS& s = g_globals->settings;
-        if (full >= s.minDrawnTipAngle - 0.1 && full <= s.maxDrawnTipAngle + 0.1) {
-            tip = 1;
-            out.set<double>(L::tipAngle, 2 * last->secAng);
-        } else {
-            flat = 1;
-        }
-    } else if (!cone) {
-        out.set<std::int16_t>(L::opeGeo, last->isFit ? 2 : 0);
-    }
-    out.set<double>(L::D, D);
-    out.set<double>(L::zTop, zTop);
-    out.set<double>(L::zBottom, zBottom);
-    out.set<double>(L::L, zTop - zBottom);
-    out.set<double>(L::L2, zTop - zBottom);
-    out.set<std::uint8_t>(L::Flat, flat);
-    out.set<std::uint8_t>(L::TipTool, tip);
-    out.set<std::uint8_t>(L::Through, flat || tip ? 0 : 1);
-    return out;
-}
-
-// Stand-in for the table matching's row search: the first row whose diameter columns hold the
-// descriptors' diameters (within the table's relative tolerance, at least T); a thread table by nominal
-// diameter and pitch.
-int fittingRow(CTabColsDesc& table, const CIL_DESC* descs, int count, std::vector<std::string>& row) {
-    if (table.tableClass == kTableThread)
-        return table.findRowByDiameterPitch(descs[0].get<double>(L::threadDiameter),
-                                            descs[0].get<double>(L::threadPitch), row);
-    std::vector<std::int16_t> columns;
-    for (const TAB_DESC_ITEM& item : table.items)
-        if (item.kind == kItemCylinder) columns.push_back(item.colId1);
-    if (columns.empty() || static_cast<int>(columns.size()) != count) return -1;
-    for (int r = 0; r < table.rowCount; ++r) {
-        table.getRow(r, row);
-        bool fits = true;
-        for (int k = 0; k < count && fits; ++k) {
-            const double want = descs[k].get<double>(L::D);
-            const double have = cellNumber(row, columns[static_cast<std::size_t>(k)]);
-            fits = std::fabs(have - want) <= std::max(g_tolerances.tolT, want * table.diameterTolerance);
-        }
-        if (fits) return r;
-    }
-    return -1;
+// The row of the table that fits the hole's description, -1 for none; `row` its cells.
+int fittingRow(CTabColsDesc& table, CIL_DESC* descs, int count, std::vector<std::string>& row) {
+    // The matching reads the table's cylinder columns, as its first row lays them out.
+    if (table.rowCount > 0 && table.getRow(0, row) == 0) table.buildCilColumns(row);
+    row.clear();
+    const int r = findMeasuresLine(table, descs, count);
+    if (r < 0) return -1;
+    table.getRow(r, row);
+    return r;
 }
 
 // The hole takes the table and row, and the process the row names.
@@ -145,7 +85,7 @@ POINT_LIST* takeOver(POINT_LIST& hole, VIEW_LIST* opp) {
 }  // namespace
 
 int copyHoleProcess(const POINT_LIST& source, POINT_LIST& target) {
-    replaceDescs(target, source.descs, source.descs ? source.descCount : 0);
+    setHoleDescription(target, source.descs, source.descs ? source.descCount : 0);
     const double shift = target.ptView[2] - source.ptView[2];
     for (int i = 0; i < target.descCount; ++i) {
         CIL_DESC& d = target.descs[i];
@@ -186,9 +126,10 @@ int isSimpleThroughHole(const POINT_LIST& hole) {
 
 int toSimpleDrill(POINT_LIST& hole, CTabColsDesc* tables, int tableIndex) {
     if (hole.descCount == 1) return 1;
-    const CIL_DESC one = simplifiedHole(hole);
+    CIL_DESC one{};
+    simplifyToOneCylinder(&hole, &one, kChamferWindowMin, kChamferWindowMax, kChamferDepthRatio);
     if (!one.get<std::uint8_t>(L::Through)) return 0;
-    replaceDescs(hole, &one, 1);
+    setHoleDescription(hole, &one, 1);
     CTabColsDesc& table = tables[tableIndex];
     std::vector<std::string> row;
     const int r = fittingRow(table, hole.descs, 1, row);
@@ -236,7 +177,7 @@ void assignSingleCylinderProcess(POINT_LIST& hole, double D, double depth, std::
     one.set<double>(L::threadDiameter, threadDiameter);
     one.set<double>(L::threadPitch, pitch);
     one.set<std::uint8_t>(L::Through, 1);
-    replaceDescs(hole, &one, 1);
+    setHoleDescription(hole, &one, 1);
     holeSet<std::uint8_t>(hole, hole_field::splitByDepth, 1);
     holeSet<std::uint16_t>(hole, hole_field::reprocessed, 1);
     hole.noMeasures = 0;

@@ -1,21 +1,29 @@
-// The recognition command of the process engine, as far as the engine is built: the part's solids become
-// surfaces, the pipeline builds PLUGIN_GLOBALS::viewsTree, the checks complete it in their fixed order, and
-// the user is told what was found. The end of the work cycle saves the tree with the part.
-// The engine's run summary box is not built: the summary goes to the host's message line and the command
-// goes on as after the box's first button (docs/seams.md).
-#include <cstdint>
-#include <initializer_list>
-#include <string>
-#include <string_view>
+// The recognition command ("Execute"): the part's solids become surfaces, recognition builds the tree and the
+// checks clean it, form recognition gives every hole its table, row, process and side, the tools are laid out
+// and sequenced, and the run ends with its summary. The run owns its progress box and the process log, which
+// is open (with the debug switch) from the start of the run to the end of form recognition and closed on
+// every way out.
+#include <cmath>
+#include <cstdio>
+#include <numbers>
 
 #include "host/api.h"
 #include "plugin/core/entity_utils.h"
 #include "plugin/core/globals.h"
+#include "plugin/core/load_time_objects.h"
 #include "plugin/core/progress_box.h"
 #include "plugin/core/records.h"
+#include "plugin/core/settings.h"
 #include "plugin/core/text_section.h"
-#include "plugin/core/views_list.h"
+#include "plugin/engine/form_recognition.h"
+#include "plugin/engine/hole_marks.h"
+#include "plugin/engine/operation_comments.h"
+#include "plugin/engine/run_heights.h"
+#include "plugin/engine/run_statistics.h"
+#include "plugin/engine/run_summary.h"
 #include "plugin/engine/services.h"
+#include "plugin/engine/table_matching.h"
+#include "plugin/engine/tool_sequencing.h"
 #include "plugin/recognition/dumps.h"
 #include "plugin/recognition/feature_merge.h"
 #include "plugin/recognition/name_attribs.h"
@@ -24,100 +32,138 @@
 #include "plugin/recognition/reaming_split.h"
 #include "plugin/recognition/stock_check.h"
 #include "plugin/recognition/tree.h"
+#include "plugin/tooling/hole_path.h"
 
 namespace {
 
-constexpr int kStatusRecognizing = 11;   // "ProgressBoxDlg"
-constexpr int kSummaryFound = 1;         // "RecognitionSummary"
-constexpr int kSummaryRejected = 2;
-
-// Each "%i" of the text, in order, takes the next value; everything else stays as written, so a damaged
-// UI-text line can never read past the values.
-std::string fillInts(std::string_view format, std::initializer_list<long> values) {
-    auto next = values.begin();
-    std::string out;
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        if (format[i] == '%' && i + 1 < format.size() && format[i + 1] == 'i' && next != values.end()) {
-            out += std::to_string(*next++);
-            ++i;
-        } else {
-            out += format[i];
-        }
-    }
-    return out;
-}
+constexpr int kStatusStart = 11, kStatusRecognize = 12, kStatusRecognizeChecked = 13;   // "ProgressBoxDlg"
+constexpr double kDegree = std::numbers::pi / 180;
 
 void dumpTree(const VIEW_LIST* tree, const char* fileName) {
     dumpCylsViews(tree, (g_globals->tmpDir + "/" + fileName).c_str());
 }
-
 void dumpViews(const char* fileName) { dumpViewsList((g_globals->tmpDir + "/" + fileName).c_str()); }
 
-void tellSummary(const VIEW_LIST* tree, std::int32_t wide, std::int32_t narrow, std::int32_t refused) {
-    int holes = 0;
-    for (const VIEW_LIST* view = tree; view; view = view->next) holes += countPoints(view);
-    CTextSection texts;
-    (void)texts.load(g_globals->uiTextFile, "RecognitionSummary", false);
-    cleartext();
-    std::string text = fillInts(texts.getTextOr(kSummaryFound, "Holes found: %i. Drilling directions: %i."),
-                                {holes, countViews(tree)});
-    if (wide + narrow + refused > 0)
-        text += " " + fillInts(texts.getTextOr(kSummaryRejected, "Left out: %i wide, %i narrow, %i refused."),
-                               {wide, narrow, refused});
-    mprintf(text.c_str());
+// The process log of the run: opened with the debug switch, closed when the run lets it go.
+class PROCESS_LOG {
+public:
+    PROCESS_LOG() {
+        PLUGIN_GLOBALS& g = *g_globals;
+        g.processLog = g.debugDumps ? std::fopen(g.processLogFile.c_str(), "w") : nullptr;
+    }
+    ~PROCESS_LOG() { close(); }
+    PROCESS_LOG(const PROCESS_LOG&) = delete;
+    PROCESS_LOG& operator=(const PROCESS_LOG&) = delete;
+    static void close() {
+        if (g_globals->processLog) std::fclose(g_globals->processLog);
+        g_globals->processLog = nullptr;
+    }
+};
+
+struct REJECTS {
+    std::int32_t wide = 0, narrow = 0, refused = 0;
+};
+
+// Ends a failed or cancelled run: no tree (after the user was told why, when `tell`), and the views made
+// for it are no longer this run's.
+std::int16_t stop(const REJECTS& rejects, bool tell) {
+    PLUGIN_GLOBALS& g = *g_globals;
+    freeViewsTree(g.viewsTree);
+    g.viewsTree = nullptr;
+    if (tell) (void)holeStatistics(nullptr, &rejects.wide, &rejects.narrow, &rejects.refused);
+    g.createdViewIds.clear();
+    return -1;
 }
 
-// Ends a failed or cancelled run: no tree, and the views made for it are no longer this run's.
-std::int16_t dropTree() {
-    freeViewsTree(g_globals->viewsTree);
-    g_globals->viewsTree = nullptr;
-    g_globals->createdViewIds.clear();
-    return -1;
+// The tip angles the holes were drawn with widen the settings' range; the range never narrows.
+void widenDrawnTipAngles(const VIEW_LIST* tree) {
+    PRM_SETTINGS& s = g_globals->settings;
+    double low = s.minDrawnTipAngle * kDegree, high = s.maxDrawnTipAngle * kDegree;
+    for (const VIEW_LIST* view = tree; view; view = view->next)
+        for (const POINT_LIST* hole = view->firstPoint; hole; hole = hole->next) {
+            double largest = 0, smallest = 0, depth = 0, tip = 0;
+            (void)getChamferAndTipAngles(hole, &largest, &smallest, &depth, &tip);
+            if (tip <= 0) continue;
+            low = std::min(low, tip);
+            high = std::max(high, tip);
+        }
+    s.minDrawnTipAngle = low / kDegree;
+    s.maxDrawnTipAngle = high / kDegree;
+    (void)writeSettings(0);
 }
 
 }  // namespace
 
 std::int16_t runRecognition(std::uint32_t* /*processTreeFlags*/) {
     PLUGIN_GLOBALS& g = *g_globals;
-    const PRM_SETTINGS& s = g.settings;
-    // The old tree names surfaces of the features level, which the conversion below replaces.
+    PRM_SETTINGS& s = g.settings;
     freeViewsTree(g.viewsTree);
     g.viewsTree = nullptr;
     g.createdViewIds.clear();
-    g.markerLevel = solidsToEntities();
-    dumpViews(kRawViewsBeforeFile);
+    g_nextHoleId = 1;
+    g.runStats.holeCount = 0;
+    CTabColsDesc drillTable;
+    if (g.threadTableCount > 0) (void)drillTable.read(g.threadTables[0].path);
+    g.tffFile = s.interchangePath + g.partName + ".TFF";
+    PROCESS_LOG log;
 
     CTextSection boxTexts;
     (void)boxTexts.load(g.uiTextFile, "ProgressBoxDlg", false);
     CProgressBox progress;
-    progress.open("", boxTexts.getText(kStatusRecognizing));
+    progress.open("Forantix", boxTexts.getText(kStatusStart));
+    g.markerLevel = solidsToEntities();
+    if (progress.stepMessage(s.checkCollisions ? kStatusRecognizeChecked : kStatusRecognize) != 0) {
+        g.createdViewIds.clear();
+        return -1;
+    }
+    dumpViews(kRawViewsBeforeFile);
 
-    g_nextHoleId = 1;
-    std::int32_t wide = 0, narrow = 0, refused = 0;
+    REJECTS rejects;
     int outcome = kRecognitionDone;
-    g.viewsTree = recognizeCylinders(kRecognizeCommand, &progress, &wide, &narrow, &refused, s.maxDiameterOn != 0,
-                                     s.minDiameterOn != 0, &g.currentTable, &outcome);
-    if (outcome != kRecognitionDone) return dropTree();
-
-    if (checkOpaqueSurfs(g.viewsTree, 0, &progress) != 0) return dropTree();
+    g.viewsTree = recognizeCylinders(kRecognizeCommand, &progress, &rejects.wide, &rejects.narrow, &rejects.refused,
+                                     s.maxDiameterOn != 0, s.minDiameterOn != 0, &drillTable, &outcome);
+    if (outcome != kRecognitionDone || !g.viewsTree) {
+        progress.close();
+        return stop(rejects, outcome == kRecognitionDone);
+    }
+    (void)orderGroupHoles(g.viewsTree);
+    const int opaque = checkOpaqueSurfs(g.viewsTree, 0, &progress);
     dumpTree(g.viewsTree, "21_OpqSurfsGeo.txt");
+    if (opaque != 0) return stop(rejects, true);
     readNameHoleAttribs(g.viewsTree);
     g.featureMarks = mergeFeaturesWithHoles(g.viewsTree, g.featureMarks);
-    if (progress.step() != 0) return dropTree();
-    if (s.useStock != 0 && checkStockEntry(g.viewsTree) < 0) return dropTree();
-
-    CTabColsDesc reamTable;
-    if (g.threadTableCount > 0) (void)reamTable.read(g.threadTables[0].path);
-    if (splitReaming(g.viewsTree, reamTable, s.divideReamed, s.divideReamedDepth, s.drillMinorThroughA,
+    if (progress.step() != 0) return stop(rejects, true);
+    dumpTree(g.viewsTree, "22_CylsGeo.txt");
+    if (s.intelligentProcess != 0) widenDrawnTipAngles(g.viewsTree);
+    if (s.useStock != 0 && checkStockEntry(g.viewsTree) < 0) {
+        g.createdViewIds.clear();
+        return -1;
+    }
+    if (splitReaming(g.viewsTree, drillTable, s.divideReamed, s.divideReamedDepth, s.drillMinorThroughA,
                      s.divideNotReamed, s.divideNotReamedDepth, s.drillMinorThroughB, &progress) < 0)
-        return dropTree();
+        return stop(rejects, false);
     dumpTree(g.viewsTree, "21_CylsSplitReaming.txt");
+
+    g_toolsArray->clear();
+    const int formed = recognizeForms(g.viewsTree, &progress);
+    progress.close();
+    if (formed < 0) return stop(rejects, true);
+    (void)highlightHoles(g.viewsTree, 0, s.newFormsLevel);
+    PROCESS_LOG::close();
+    for (VIEW_LIST* view = g.viewsTree; view; view = view->next)
+        for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next)
+            if (!hole->chainMember) buildOperationWhyText(*hole, "");
+    setViewHeights(g.viewsTree);
+
+    g_fullToolsSeq->clear();
+    // Every hole of a fresh tree is sequenced: nothing has been switched off in the process tree yet.
+    sequenceTools(*g_fullToolsSeq, g.viewsTree, 0);
+    const int result = showProcessSummary(g.viewsTree, *g_fullToolsSeq);
+    (void)holeStatistics(g.viewsTree, &rejects.wide, &rejects.narrow, &rejects.refused);
 
     takeRunSettings();
     takeViewsSnapshot();
     treeReplaced();
     dumpViews(kRawViewsAfterFile);
-    progress.close();
-    tellSummary(g.viewsTree, wide, narrow, refused);
-    return 1;
+    return static_cast<std::int16_t>(result);
 }

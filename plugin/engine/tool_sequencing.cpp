@@ -1,6 +1,7 @@
 // The tool sequencing run over the tree: layout, one flattened matrix per toolpath group, new tools into the
-// library, tool numbers (by first use, or after the library's highest) and offset numbers. The tools log
-// "23_Tools.txt" is open only while the run lasts and only with the debug switch.
+// library, tool numbers (by first use, or after the library's highest), offset numbers and the numbers in
+// front of the operation comments. The tools log "23_Tools.txt" is open only while the run lasts and only
+// with the debug switch.
 #include "plugin/engine/tool_sequencing.h"
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include "platform/ui/message_box.h"
 #include "plugin/core/globals.h"
 #include "plugin/core/text_fill.h"
+#include "plugin/engine/operation_comments.h"
 #include "plugin/recognition/tree.h"
 #include "plugin/tooling/record_fields.h"
 #include "plugin/tooling/tool_layout.h"
@@ -137,6 +139,13 @@ void setOffsetNumbers(std::vector<tp_tool>& tools) {
     }
 }
 
+// Step 7: the tool number in front of every comment; an operation without a tool keeps its comment.
+void prefixComments(const std::vector<FULL_TOOLS_SEQ>& sequence, std::vector<tp_tool>& tools) {
+    for (const FULL_TOOLS_SEQ& entry : sequence)
+        for (OPE_LIST* ope : entry.opes)
+            if (ope) (void)setOperationNumberPrefix(*ope, toolOf(*ope, tools) ? toolOf(*ope, tools)->number : -1);
+}
+
 }  // namespace
 
 void sequenceTools(std::vector<FULL_TOOLS_SEQ>& out, VIEW_LIST* views, std::uint8_t onlySelected) {
@@ -155,6 +164,7 @@ void sequenceTools(std::vector<FULL_TOOLS_SEQ>& out, VIEW_LIST* views, std::uint
     if (s.takeNearestTool != 0 && s.addNewTools != 0) addNewToolsToLibrary(out, tools);
     numberTools(out, tools);
     setOffsetNumbers(tools);
+    prefixComments(out, tools);
 
     if (g_toolsLog) std::fclose(g_toolsLog);
     g_toolsLog = nullptr;

@@ -1,6 +1,7 @@
 // The tool sequencing run: every operation of the recognised holes gets its tool, each toolpath group of
 // views is flattened into one entry of the tool sequence in machining order, the tools the plug-in made go
-// into the tool library, and the tools are numbered and given their offset numbers.
+// into the tool library, and the tools are numbered, given their offset numbers and put in front of the
+// operation comments.
 #pragma once
 #include <cstdint>
 #include <vector>

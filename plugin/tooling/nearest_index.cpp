@@ -65,6 +65,19 @@ std::int32_t CNearestIndex::buildNode(std::int32_t lo, std::int32_t hi, std::int
     return id;
 }
 
+// The nearer child is searched first: it goes on the stack last.
+void CNearestIndex::pushChildren(const NODE& node, double x, double y) const {
+    const double l = boxDistanceSquared(nodes_[node.left], x, y);
+    const double r = boxDistanceSquared(nodes_[node.right], x, y);
+    if (l <= r) {
+        stack_.push_back({node.right, r});
+        stack_.push_back({node.left, l});
+    } else {
+        stack_.push_back({node.left, l});
+        stack_.push_back({node.right, r});
+    }
+}
+
 void CNearestIndex::nearestK(std::int32_t self, std::int32_t k, std::vector<HIT>& out) const {
     out.clear();
     const double x = xy_[2 * self], y = xy_[2 * self + 1];
@@ -97,15 +110,7 @@ void CNearestIndex::nearestK(std::int32_t self, std::int32_t k, std::vector<HIT>
             }
             continue;
         }
-        const double l = boxDistanceSquared(nodes_[node.left], x, y);
-        const double r = boxDistanceSquared(nodes_[node.right], x, y);
-        if (l <= r) {
-            stack_.push_back({node.right, r});
-            stack_.push_back({node.left, l});
-        } else {
-            stack_.push_back({node.left, l});
-            stack_.push_back({node.right, r});
-        }
+        pushChildren(node, x, y);
     }
     std::sort_heap(out.begin(), out.end(), before);
 }
@@ -203,16 +208,7 @@ void CNearestIndex::searchDown(std::int32_t root, std::int32_t self, double x, d
             }
             continue;
         }
-        // The nearer child is searched first.
-        const double l = boxDistanceSquared(nodes_[node.left], x, y);
-        const double r = boxDistanceSquared(nodes_[node.right], x, y);
-        if (l <= r) {
-            stack_.push_back({node.right, r});
-            stack_.push_back({node.left, l});
-        } else {
-            stack_.push_back({node.left, l});
-            stack_.push_back({node.right, r});
-        }
+        pushChildren(node, x, y);
     }
 }
 

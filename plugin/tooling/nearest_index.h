@@ -50,6 +50,7 @@ private:
     void searchDown(std::int32_t root, std::int32_t self, double x, double y, double band, double& nearest,
                     std::vector<HIT>& hits) const;
     double boxDistanceSquared(const NODE& node, double x, double y) const;
+    void pushChildren(const NODE& node, double x, double y) const;
 
     std::vector<double> xy_;
     std::vector<std::int32_t> order_;      // point indices, each leaf's points contiguous

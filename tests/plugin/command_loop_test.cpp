@@ -1,7 +1,12 @@
 // The command loop as the user drives it from the main menu, across invocations of one work cycle.
 #include <gtest/gtest.h>
 
+#include "host/builder/hole_kinds.h"
+#include "host/builder/part_builder.h"
+#include "host/geom/surface_entities.h"
+#include "host/state.h"
 #include "plugin/core/globals.h"
+#include "plugin/core/message_box.h"
 #include "plugin/core/main_menu.h"
 #include "support/form_tables.h"
 #include "support/plugin_fixture.h"
@@ -52,9 +57,13 @@ TEST_F(CommandLoopTest, EditReportsOpensTheChosenReportInTheHostEditor) {
 }
 
 TEST_F(CommandLoopTest, AProcessTreeResultThatNeedsTheHostPausesTheCycleAndTheNextInvocationResumes) {
+    const host::builder::BuiltPart part =
+        host::builder::PartBuilder::block({40, 40, 12}).hole(host::builder::throughHole("a", {10, 10, 12}, {0, 0, -1}, 6)).build();
+    ASSERT_TRUE(part.ok()) << part.error;
+    ASSERT_NE(host::storeSolidEntity(part.solid, 3, 1, "part"), 0u);
     load();
     // Everything that is on goes into one group: the menu of the tree's empty area.
-    script().click(kMenu, kExecute).treeRClick(kProcessTree, kTree, "").menu(15);
+    script().click(kMenu, kExecute).click(CMessageBox::kTemplate, plat::IDOK).treeRClick(kProcessTree, kTree, "").menu(15);
     EXPECT_EQ(m_main(), 0);
     expectScriptPlayed();
     EXPECT_EQ(g_resumeAction, 1);

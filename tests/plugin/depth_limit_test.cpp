@@ -54,7 +54,7 @@ TEST_F(DepthLimit, StrategiesOfATooDeepDrill) {
         g_globals->settings.longToolStartAtTop = c.startAtTop;
         TEST_VIEW v;
         POINT_LIST* h = v.hole({blind});
-        assign(*h, "Drilled blind", "B5");
+        assign(*h, "Drilled", "D5");
         ASSERT_EQ(apply(*h), 0);
         const double bottom = operations(*h)[1]->zInf;
         ASSERT_LT(bottom, -11.9);
@@ -85,7 +85,7 @@ TEST_F(DepthLimit, SplitInTwoKeepsAtLeastOneDiameterBelow) {
     g_globals->settings.longToolStartAtTop = 1;
     TEST_VIEW v;
     POINT_LIST* h = v.hole({{.D = 5, .zTop = 0, .zBottom = -12, .through = 1}});
-    assign(*h, "Drilled through", "D5");
+    assign(*h, "Drilled", "D5");
     ASSERT_EQ(apply(*h), 0);
     OPE_LIST& drill = *h->opeList->next;
     ASSERT_DOUBLE_EQ(drill.zInf, -12);
@@ -115,7 +115,7 @@ TEST_F(DepthLimit, AThroughHoleSplitToTheOtherSide) {
     follower->chainMember = 1;
     crashed->crashBottom = 1;
     for (POINT_LIST* p : {h, crashed}) {
-        assign(*p, "Drilled through", "D5");
+        assign(*p, "Drilled", "D5");
         ASSERT_EQ(apply(*p), 0);
     }
     setHoleLabel(*h, "D5");

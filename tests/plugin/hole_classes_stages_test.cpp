@@ -16,16 +16,6 @@ protected:
         g_globals->settings.viewsSortOrder = 0;
         g_globals->settings.axisAngleTolerance = 0.04;
     }
-    // Only the first standard view (top) is selected.
-    static void allowTopOnly() {
-        g_globals->settings.onlySelectedViews = 1;
-        COnlySelViewsListEx list;
-        list.fillFromNamedViews();
-        auto item = list.getItem(0);
-        item.selected = 1;
-        list.setItem(0, item);
-        list.writeToPart();
-    }
 };
 
 TEST_F(HoleClassesStages, UnreachableChainsLeaveOnlyOutsideTheSelectedViews) {
@@ -37,7 +27,7 @@ TEST_F(HoleClassesStages, UnreachableChainsLeaveOnlyOutsideTheSelectedViews) {
     for (const Case& c : cases) {
         freeViewsTree(head);
         head = nullptr;
-        if (c.restricted) allowTopOnly();
+        if (c.restricted) allowOnlyTopView();
         else g_globals->settings.onlySelectedViews = 0;
         for (int number : {1, 2}) {
             VIEW_LIST* view = addView(head, number);

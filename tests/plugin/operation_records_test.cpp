@@ -161,11 +161,11 @@ TEST_F(OperationRecords, TapDepthExtendedByTheTapSettings) {
 TEST_F(OperationRecords, ExplanationOfAHole) {
     TEST_VIEW v;
     POINT_LIST* h = v.hole({{.D = 5, .zTop = 0, .zBottom = -12, .tipTool = 1, .tipAngleDeg = 118}});
-    assign(*h, "Drilled blind", "B5");
+    assign(*h, "Drilled", "D5");
     ASSERT_EQ(apply(*h), 0);
     holeSet<std::int16_t>(*h, hole_field::formState, -1);
     buildOperationWhyText(*h, "row");
-    EXPECT_EQ(operationWhyText(*h), "B5 row - 1");   // the shipped table's process is named "1"
+    EXPECT_EQ(operationWhyText(*h), "D5 row - 1");   // the shipped table's process is named "1"
     // A text longer than its field is cut to it.
     setFieldText(h->rowName, std::string(77, 'r'));
     buildOperationWhyText(*h, "row");

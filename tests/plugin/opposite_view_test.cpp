@@ -24,7 +24,7 @@ TEST_F(OppositeView, AChainMovesWithItsHeadCarryingTheTurnedDescriptionAndThePro
         chain.back()->crashBottom = 1;
         chain.back()->hillT = 2;
     }
-    assign(*chain[0], "Drilled through", "D5");
+    assign(*chain[0], "Drilled", "D5");
     ASSERT_EQ(apply(*chain[0]), 0);
     const OPE_LIST* oldOps = chain[0]->opeList;
     ASSERT_NE(oldOps, nullptr);
@@ -74,7 +74,7 @@ TEST_F(OppositeView, ACopiedProcessIsTheTargetsOwn) {
     TEST_VIEW v;
     POINT_LIST* source = v.hole({{.D = 5, .zTop = 0, .zBottom = -12, .through = 1}});
     POINT_LIST* target = v.hole({{.D = 5, .zTop = 2, .zBottom = -10, .through = 1}}, 30);
-    assign(*source, "Drilled through", "D5");
+    assign(*source, "Drilled", "D5");
     ASSERT_EQ(apply(*source), 0);
     target->ptView[2] = 2;
     ASSERT_EQ(copyHoleProcess(*source, *target), 0);
@@ -106,7 +106,7 @@ TEST_F(OppositeView, SimpleHoles) {
     EXPECT_EQ(isSimpleThroughHole(*chamfered), 0);
     EXPECT_EQ(isSimpleThroughHole(*stepped), 0);
 
-    const int through = tableIndex("Drilled through");
+    const int through = tableIndex("Drilled");
     EXPECT_EQ(toSimpleDrill(*plain, tables.data(), through), 1);   // nothing to do
     EXPECT_EQ(toSimpleDrill(*blind, tables.data(), through), 0);
     EXPECT_EQ(blind->descCount, 2);
@@ -115,7 +115,7 @@ TEST_F(OppositeView, SimpleHoles) {
     EXPECT_DOUBLE_EQ(stepped->descs[0].get<double>(L::D), 5);
     EXPECT_DOUBLE_EQ(stepped->descs[0].get<double>(L::zTop), 0);
     EXPECT_STREQ(stepped->rowName, "D5");
-    EXPECT_STREQ(stepped->tableName, "Drilled through");
+    EXPECT_STREQ(stepped->tableName, "Drilled");
     EXPECT_EQ(holeGet(*stepped, hole_field::simplified), 1);
 
     CIL_DESC d = cilDesc({.D = 5, .zTop = 0, .zBottom = -12, .chamferDiameter = 7, .chamferAngleDeg = 45});

@@ -116,7 +116,7 @@ TEST_F(ProcessTreeSession, AHoleLabelTheUserEditsIsKeptThroughRefillsAndInThePar
 }
 
 TEST_F(ProcessTreeSession, ChangingAHolesProcessOffersItsTablesProcessesAndAppliesTheChoice) {
-    const std::string table = installDir + "/Tool/FORMS_MM/Standard/Drilled through.tab";
+    const std::string table = installDir + "/Tool/FORMS_MM/Standard/Drilled.tab";
     std::string text = plat::readFile(table).value_or("");
     ASSERT_NE(text.find("[1 1] "), std::string::npos);
     const std::string line = text.substr(text.find("[1 1] ") + 6, text.find('\n', text.find("[1 1] ")) - text.find("[1 1] ") - 5);

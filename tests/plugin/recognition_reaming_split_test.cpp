@@ -5,6 +5,7 @@
 #include "plugin/core/views_list.h"
 #include "plugin/recognition/reaming_split.h"
 #include "recognition_attributes_support.h"
+#include "support/recognition_fixture.h"
 
 namespace {
 
@@ -147,13 +148,7 @@ TEST_F(ReamingSplitTest, FlaggedHolesAndRefusedDirectionsAreLeftAlone) {
     // Only the top view allowed: its reverse, the bottom view, is not.
     crashed->crashBottom = 0;
     necked->neckSplitted = 0;
-    g_globals->settings.onlySelectedViews = 1;
-    COnlySelViewsListEx list;
-    list.fillFromNamedViews();
-    auto top = list.getItem(0);
-    top.selected = 1;
-    list.setItem(0, top);
-    list.writeToPart();
+    allowOnlyTopView();
     ASSERT_EQ(split(kSplitAlways, kSplitAlways), 0);
     EXPECT_EQ(crashed->cylCount + necked->cylCount, 4);
     EXPECT_EQ(viewNumbered(kBottomView), nullptr);

@@ -7,7 +7,7 @@
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/split_chains.h"
 #include "recognition_split_trees.h"
-#include "support/plugin_fixture.h"
+#include "support/recognition_fixture.h"
 
 using namespace recog_n;
 
@@ -29,16 +29,6 @@ protected:
     void TearDown() override {
         g_tolerances.tolT = savedT_;
         PluginFixture::TearDown();
-    }
-    // Only the top view may be drilled (its reverse then counts as the opposite sense only).
-    void allowOnlyTopView() {
-        COnlySelViewsListEx list;
-        list.fillFromNamedViews();
-        auto item = list.getItem(0);
-        item.selected = 1;
-        list.setItem(0, item);
-        list.writeToPart();
-        g_globals->settings.onlySelectedViews = 1;
     }
 
     TREE tree;

@@ -255,4 +255,25 @@ TEST_F(RecordsCycleTest, ChainsThatDisagreeWithTheirCountAreToldOnceAtSavingAndO
     freeCycleData(t2.head);
 }
 
+// A damaged part whose chain of equal holes runs back into itself loads with the loop cut, so that every
+// walk of the chain ends (the save told the user about the chain; cut, it agrees with its count).
+TEST_F(RecordsCycleTest, AChainThatLoopsIsCutWhereItClosesAtLoading) {
+    const std::vector<std::uint32_t> ids = storeSolids(5);
+    SAMPLE_TREE t = sampleTree(ids);
+    t.b->nextEqual = t.a;   // a -> b -> a
+    pausedInvocation();
+    plat::driver().reset();
+    script().answer(plat::IDOK);
+    saveAllRecords(t.head);
+    freeCycleData(t.head);
+    VIEW_LIST* tree = nullptr;
+    loadAllRecords(&tree);
+    expectScriptPlayed();
+    ASSERT_NE(tree, nullptr);
+    int steps = 0;
+    for (const POINT_LIST* p = tree->firstPoint; p && steps < 10; p = p->nextEqual) ++steps;
+    EXPECT_EQ(steps, 2);
+    freeCycleData(tree);
+}
+
 }  // namespace

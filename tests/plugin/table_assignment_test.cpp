@@ -49,42 +49,30 @@ TEST_F(TableAssignmentTest, RecognisedHolesGetTheTableAndRowOfTheShippedLibrary)
     const host::Vec3 o{0, 0, 30}, down{0, 0, -1};
     hb::HoleSpec toric = hb::throughHole("toric", o, down, 10);
     toric.entryFillet = 1;
-    // The one-cylinder forms of "Drilled blind", "Drilled through" and "Reamed H7" are the same, a fit
-    // counting as a plain bore: the first in folder order, "Drilled blind", takes all their holes.
+    // Through, blind and fitted bores have one form, a fit counting as a plain bore: "Drilled" takes them all.
     const std::vector<ASSIGNED> cases = {
-        {"through", hb::throughHole("t", o, down, 8), nullptr, 1, "Drilled blind", "B8", 0, 0},
-        {"blind with a tip", hb::blindTipped("b", o, down, 8, 15), nullptr, 1, "Drilled blind", "B8", 0, 0},
+        {"through", hb::throughHole("t", o, down, 8), nullptr, 1, "Drilled", "D8", 0, 0},
+        {"blind with a tip", hb::blindTipped("b", o, down, 8, 15), nullptr, 1, "Drilled", "D8", 0, 0},
         {"150 degree bottom cone: no form has it", hb::blindTipped("c", o, down, 8, 15, 150), nullptr, -1, "", "", 0, 0},
-        {"countersink in the window, no such size", hb::countersunk("s", o, down, 4.5, 6.5, 90), nullptr, 1,
-         "Drilled blind", "**4.5", 1, 1},
+        {"countersink in the window and no such countersink: a chamfered bore", hb::countersunk("s", o, down, 4.5, 6.5, 90),
+         nullptr, 1, "Drilled", "D4.5", 0, 0},
         {"countersink outside the window", hb::countersunk("S", o, down, 4.5, 6.5, 120), nullptr, 2, "Countersunk",
          "**4.5x0.58", 1, 1},
         {"counterbore", hb::counterbored("cb", o, down, 6.6, 11, 6.4), nullptr, 2, "Counterbored", "CB6.6", 0, 0},
         {"tapped over its core drill", hb::holeAt("m8", o, down).cylinder(6.8, 12).cylinder(6.6, 6).tip(118),
          "GD_M8_20", 1, "Tapped", "M8", 0, 0},
-        {"reamed fit", hb::throughHole("h7", o, down, 8), "PD_H7_8", 1, "Drilled blind", "B8", 0, 0},
-        {"toric entry edge", toric, nullptr, 1, "Drilled blind", "B10", 0, 0},
+        {"reamed fit", hb::throughHole("h7", o, down, 8), "PD_H7_8", 1, "Drilled", "D8", 0, 0},
+        {"toric entry edge", toric, nullptr, 1, "Drilled", "D10", 0, 0},
         {"chamfered counterbore: the adaptable window", hb::holeAt("a", o, down).chamfer(13, 11, 100).cylinder(11, 6.4).throughCylinder(6.6),
          nullptr, 2, "Counterbored", "CB6.6", 0, 0},
     };
-    auto xOf = [](std::size_t i) { return 12 + 18.0 * static_cast<double>(i % 5); };
-    auto yOf = [](std::size_t i) { return 15 + 30.0 * static_cast<double>(i / 5); };
-    std::vector<hb::HoleSpec> holes;
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-        hb::HoleSpec h = cases[i].hole;
-        h.entry = {xOf(i), yOf(i), kTop};
-        holes.push_back(h);
-    }
-    recognise(holes);
-    for (std::size_t i = 0; i < cases.size(); ++i)
-        if (cases[i].coded) nameHole(cases[i].coded, xOf(i), yOf(i));
-    readNameHoleAttribs(tree);
+    recogniseGrid(cases);
     g_globals->viewsTree = tree;
 
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const ASSIGNED& c = cases[i];
         SCOPED_TRACE(c.what);
-        POINT_LIST* hole = holeAt(xOf(i), yOf(i));
+        POINT_LIST* hole = holeAt(gridX(i), gridY(i));
         ASSERT_NE(hole, nullptr);
         int result = 0;
         const std::string log = assignLogged(hole, &result);
@@ -113,7 +101,7 @@ TEST_F(TableAssignmentTest, RecognisedHolesGetTheTableAndRowOfTheShippedLibrary)
         }
     }
     // The adaptable search widened the table's window to the hole's 50 degree chamfer.
-    const POINT_LIST* adapted = holeAt(xOf(9), yOf(9));
+    const POINT_LIST* adapted = holeAt(gridX(9), gridY(9));
     EXPECT_EQ(adapted->adaptTableIndex, adapted->tableIndex);
     EXPECT_NEAR(adapted->adaptedWindow[0], 0.767945, 1e-9);   // the table's own 44 degrees
     EXPECT_NEAR(adapted->adaptedWindow[1], 2.0, 1e-9);
@@ -135,7 +123,7 @@ TEST_F(TableAssignmentTest, TheLogTracesTheSearchAssigningAgainReplacesTheDescri
     EXPECT_EQ(log.rfind("\n--------------------------------------------------\n\nPunto cUniv 20.000 20.000 30.000 (entId=", 0), 0u);
     EXPECT_NE(log.find("   Descripcion s/Tabla Counterbored: 1 cilindros\n     1: D 8.000 L 15.000 opeGeo 0 TipTool\n"),
               std::string::npos) << log;
-    EXPECT_NE(log.find("     Tabla valida\n     Medidas encontradas en linea 6 'B8'\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("     Tabla valida\n     Medidas encontradas en linea 9 'D8'\n"), std::string::npos) << log;
     // The second description replaces the first, which is released (the sanitizer build would see a leak).
     EXPECT_EQ(assignTableToHole(hole, tables, drill), 1);
     ASSERT_NE(hole->descs, nullptr);
@@ -162,7 +150,7 @@ TEST_F(TableAssignmentTest, TheLogTracesTheSearchAssigningAgainReplacesTheDescri
 
 TEST_F(TableAssignmentTest, AMatchingDrillSizeTableIsGivenUpAndTakesNoProvisionalRow) {
     // A drill-size table whose diameter is a table cylinder: its rows 8 and 8.5 bracket no hole of 4.6.
-    std::string text = plat::readFile(tablesDir + "/Drilled through.tab").value_or("");
+    std::string text = plat::readFile(tablesDir + "/Drilled.tab").value_or("");
     text.replace(text.find("[Class] 0"), 9, "[Class] 1");
     ASSERT_TRUE(plat::writeFile(tablesDir + "/Sizes.tab", text));
     ASSERT_TRUE(plat::writeFile(tablesDir + "/Sizes.txt", "8 8 1 \r\n8.5 8.5 1 \r\n"));

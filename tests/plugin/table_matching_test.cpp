@@ -50,8 +50,8 @@ TEST_F(TableMatchingTest, TheFormTestComparesCylinderTypesFlatsAndCones) {
         {"Counterbored", {record(11, 6.4, 0, 1), record(6.6, 23.6)}, false, 1},
         {"Counterbored", {record(11, 6.4), record(6.6, 23.6)}, false, 0},           // no shoulder
         {"Counterbored", {record(11, 6.4, 0, 1)}, false, 0},                         // one cylinder short
-        {"Drilled through", {record(8, 30)}, false, 1},
-        {"Drilled through", {record(8, 30, 118)}, false, 0},                         // a first record's cone counts
+        {"Drilled", {record(8, 30)}, false, 1},
+        {"Drilled", {record(8, 30, 118)}, false, 0},                         // a first record's cone counts
         {"Tapped", {record(6.8, 20, 0, 0, "M8")}, false, 1},
         {"Tapped", {record(6.8, 20)}, false, 0},
         {"Tapped", {record(6.8, 20)}, true, 1},                                      // "ProcessMach" 57
@@ -67,7 +67,7 @@ TEST_F(TableMatchingTest, TheFormTestComparesCylinderTypesFlatsAndCones) {
 TEST_F(TableMatchingTest, RowsFitByNearestSizeThreadDesignationOrDiameterWithLengthAndAngle) {
     // A nearest-row table of rows 8 and 8.5: between them a hole goes to the nearer row; the last row
     // never fits by itself.
-    CTabColsDesc nearest = entries("Drilled through");
+    CTabColsDesc nearest = entries("Drilled");
     nearest.classValue5 = 1;
     nearest.cells = {"D8", "8", "1", "", "D8.5", "8.5", "1", ""};
     nearest.rowCount = 2;

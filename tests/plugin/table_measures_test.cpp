@@ -101,31 +101,31 @@ TEST_F(TableMeasuresTest, AThreadWithoutDesignationIsToldAndMarkedOrCancelled) {
 }
 
 TEST_F(TableMeasuresTest, MarkedHolesGetTheirRowsTableByTableAndTheConfigurationOpensOnceAfterEachTable) {
-    recognise({hb::throughHole("a", {15, 20, kTop}, {0, 0, -1}, 4.5), hb::throughHole("b", {35, 20, kTop}, {0, 0, -1}, 7.2),
+    recognise({hb::throughHole("a", {15, 20, kTop}, {0, 0, -1}, 4.6), hb::throughHole("b", {35, 20, kTop}, {0, 0, -1}, 7.2),
                hb::counterbored("c", {55, 20, kTop}, {0, 0, -1}, 5, 8.5, 20),
                hb::throughHole("d", {78, 20, kTop}, {0, 0, -1}, 24), hb::throughHole("e", {15, 45, kTop}, {0, 0, -1}, 9.7)});
     for (double x : {15.0, 35.0, 55.0, 78.0}) holeAt(x, 20)->noMeasures = 1;   // "e" had its row
-    const int blindRows = table("Drilled blind").rowCount;
+    const int blindRows = table("Drilled").rowCount;
     script().click(18018, plat::IDCANCEL).click(18018, plat::IDCANCEL);
     tree = addMeasuresToTables(tree);
     expectScriptPlayed();
-    // Drilled blind's third cell is its process, empty when the row is named: "**<D>x"; the process comes
+    // Drilled's third cell is its process, empty when the row is named: "**<D>x"; the process comes
     // from the row nearest in diameter.
-    const CTabColsDesc blind = table("Drilled blind");
+    const CTabColsDesc blind = table("Drilled");
     EXPECT_EQ(blind.rowCount, blindRows + 3);
-    for (const char* row : {"**4.5x", "**7.2x", "**24x"}) EXPECT_GE(blind.findRowByName(row), 0) << row;
-    EXPECT_EQ(rowNamed("Drilled blind", "**24x"), "**24x 24 1 ");
+    for (const char* row : {"**4.6x", "**7.2x", "**24x"}) EXPECT_GE(blind.findRowByName(row), 0) << row;
+    EXPECT_EQ(rowNamed("Drilled", "**24x"), "**24x 24 1 ");
     EXPECT_EQ(rowNamed("Counterbored", "**8.5x20"), "**8.5x20 8.5 20 5 1 ");
-    EXPECT_EQ(table("Drilled blind").findRowByName("**9.7x"), -1);
-    // The last table handled is Drilled blind ("Counterbored" comes first), on the row of its last hole.
-    EXPECT_STREQ(g_globals->configTarget.tableName, "Drilled blind");
+    EXPECT_EQ(table("Drilled").findRowByName("**9.7x"), -1);
+    // The last table handled is Drilled ("Counterbored" comes first), on the row of its last hole.
+    EXPECT_STREQ(g_globals->configTarget.tableName, "Drilled");
     EXPECT_EQ(g_globals->chosenProcess[0], blind.findRowByName("**24x"));
     EXPECT_EQ(g_globals->configAction, 110);
     EXPECT_STREQ(holeAt(15, 20)->rowName, "");   // the holes' row names are the callers'
 }
 
 TEST_F(TableMeasuresTest, TheDepthSplitHalfGoesFirstAndTheBoundsChangeNothing) {
-    recognise({hb::throughHole("a", {20, 20, kTop}, {0, 0, -1}, 4.5), hb::blindFlat("h", {60, 20, 0}, {0, 0, 1}, 6, 10),
+    recognise({hb::throughHole("a", {20, 20, kTop}, {0, 0, -1}, 4.6), hb::blindFlat("h", {60, 20, 0}, {0, 0, 1}, 6, 10),
                hb::blindTipped("c", {80, 40, kTop}, {0, 0, -1}, 8, 15, 150)});
     g_globals->viewsTree = tree;
     POINT_LIST* hole = holeAt(20, 20);
@@ -152,7 +152,7 @@ TEST_F(TableMeasuresTest, TheDepthSplitHalfGoesFirstAndTheBoundsChangeNothing) {
     EXPECT_EQ(given, hole);
     EXPECT_EQ(hole->deepSplitNext, nullptr);
     EXPECT_EQ(countViews(g_globals->viewsTree), 1);
-    EXPECT_STREQ(hole->rowName, "**4.5");
+    EXPECT_STREQ(hole->rowName, "**4.6");
 
     // A form no table has: the description and the position are shown, nothing is added.
     POINT_LIST* cone = holeAt(80, 40);

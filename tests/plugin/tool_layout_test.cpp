@@ -17,11 +17,8 @@ class ToolLayout : public ToolLibraryFixture {
 protected:
     void SetUp() override {
         ToolLibraryFixture::SetUp();
+        useLengthWindow();
         PRM_SETTINGS& s = g_globals->settings;
-        s.minToolLengthFactor = 1;
-        s.maxToolLengthFactor = 8;
-        s.toolLengthKind = 1;
-        s.minFluteLengthFactor = 1;
         s.useHighestHill = 1;
         s.checkFluteLength = 0;
         s.takeNearestTool = 1;

@@ -18,11 +18,8 @@ class ToolSequencing : public ToolLibraryFixture {
 protected:
     void SetUp() override {
         ToolLibraryFixture::SetUp();
+        useLengthWindow();
         PRM_SETTINGS& s = g_globals->settings;
-        s.minToolLengthFactor = 1;
-        s.maxToolLengthFactor = 8;
-        s.toolLengthKind = 1;
-        s.minFluteLengthFactor = 1;
         s.takeNearestTool = 1;
         s.addNewTools = 0;
         s.firstToolNumber = 5;
@@ -114,6 +111,20 @@ TEST_F(ToolSequencing, NumberedByFirstUseFromTheFirstToolNumber) {
     EXPECT_EQ(toolOf(d10).number, 7);
     EXPECT_EQ(&toolOf(d10again), &toolOf(d10));
     EXPECT_EQ(g_toolsArray->size(), 3u);
+}
+
+TEST_F(ToolSequencing, CommentsTakeTheToolNumberInFrontOnceAndOnlyWithATool) {
+    numbering(true);
+    g_globals->settings.takeNearestTool = 0;   // a missing tool stays missing
+    VIEW_LIST* v = addView(head, 1, 1);
+    OPE_LIST* found = drill(v, 8);
+    OPE_LIST* missing = drill(v, 7.3);
+    setFieldText(found->comment, "Drill 8");
+    setFieldText(missing->comment, "Drill 7.3");
+    (void)run();
+    (void)run();   // a second run replaces the prefix
+    EXPECT_EQ(fieldText(found->comment), "T05 Drill 8");
+    EXPECT_EQ(fieldText(missing->comment), "Drill 7.3");
 }
 
 TEST_F(ToolSequencing, MadeToolsAreNumberedAfterTheLibrarysHighestOrStoredInIt) {

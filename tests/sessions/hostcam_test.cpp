@@ -215,20 +215,20 @@ TEST_F(Hostcam, AStepPartIsOpenedSavedAndReopened) {
 // The README's main job: Execute on the example plate finds its holes and the tree is kept in the part.
 TEST_F(Hostcam, TheMainJobFindsTheExamplePlatesHolesAndKeepsThemInThePart) {
     const std::string part = (dir / "plate.pfp").string();
-    ASSERT_EQ(run({"--plugin", kModule, "--open", std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step",
-                   "--session", std::string(FX_SOURCE_DIR) + "/data/sessions/execute.session", "--save", part}),
+    // A host folder of its own, with no tool library: every tool is missing, and the summary says so.
+    ASSERT_EQ(run({"--plugin", kModule, "--host-dir", (dir / "host").string(), "--open",
+                   std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step", "--session",
+                   std::string(FX_SOURCE_DIR) + "/data/sessions/execute.session", "--save", part}),
               0)
         << err.str();
-    EXPECT_NE(out.str().find("host.message \"Holes found: 11. Drilling directions: 1.\""), std::string::npos)
-        << out.str();
+    EXPECT_NE(out.str().find("dialog.show 18036 modal"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("tools were not found."), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("dialog.show 18021 modal"), std::string::npos);
-    // The opened direction shows every hole found.
+    // The tree opens on the holes and their operations; closing the first direction leaves the views.
     const std::size_t rows = out.str().find("  4003 TreeView [\"(Group 0)  TOP\", ");
     ASSERT_NE(rows, std::string::npos) << out.str();
-    const std::string line = out.str().substr(rows, out.str().find('\n', rows) - rows);
-    int separators = 0;
-    for (std::size_t at = line.find("\", \""); at != std::string::npos; at = line.find("\", \"", at + 1)) ++separators;
-    EXPECT_EQ(separators, 11) << line;
+    EXPECT_NE(out.str().substr(rows, out.str().find('\n', rows) - rows).find("\"Drilling - dia"), std::string::npos);
+    EXPECT_NE(out.str().find("  4003 TreeView [\"(Group 0)  TOP\", \"(Group 0)  BOTTOM\""), std::string::npos);
     EXPECT_NE(out.str().find(part + ": "), std::string::npos);
 }
 
@@ -238,8 +238,10 @@ TEST_F(Hostcam, TheMainJobFindsTheExamplePlatesHolesAndKeepsThemInThePart) {
 TEST_F(Hostcam, APausedCycleIsNotSavedWithoutItsRecords) {
     const std::string step = std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step";
     const std::string part = (dir / "plate.pfp").string();
-    const std::string paused = write("paused.session", "invoke\nclick 18048 18007\ntree-rclick 18021 4003 \"\"\nmenu 15\n");
-    EXPECT_EQ(run({"--plugin", kModule, "--open", step, "--session", paused, "--save", part}), 2);
+    const std::string paused = write("paused.session", "invoke\nclick 18048 18007\nclick 18036 1\ntree-rclick 18021 4003 \"(Group 0)  TOP\"\nmenu 11\n");
+    const std::string hostDir = (dir / "host").string();
+    EXPECT_EQ(run({"--plugin", kModule, "--host-dir", hostDir, "--open", step, "--session", paused, "--save", part}),
+              2);
     EXPECT_NE(err.str().find("hostcam: the part was not saved as " + part +
                              ": the session left the plug-in's work cycle paused"),
               std::string::npos)
@@ -250,8 +252,10 @@ TEST_F(Hostcam, APausedCycleIsNotSavedWithoutItsRecords) {
     err.str("");
     out.str("");
     const std::string ended = write("ended.session",
-                                    "invoke\nclick 18048 18007\ntree-rclick 18021 4003 \"\"\nmenu 15\ninvoke\nclick 18021 1\nclick 18048 1\n");
-    ASSERT_EQ(run({"--plugin", kModule, "--open", step, "--session", ended, "--save", part}), 0) << err.str();
+                                    "invoke\nclick 18048 18007\nclick 18036 1\ntree-rclick 18021 4003 \"(Group 0)  TOP\"\nmenu 11\ninvoke\n"
+                                    "click 18021 1\nclick 18048 1\n");
+    ASSERT_EQ(run({"--plugin", kModule, "--host-dir", hostDir, "--open", step, "--session", ended, "--save", part}), 0)
+        << err.str();
     EXPECT_NE(out.str().find("host.plugin cycle ended"), std::string::npos);
     host::reset();
     ASSERT_TRUE(host::openPart(part).ok);

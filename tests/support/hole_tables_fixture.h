@@ -11,6 +11,7 @@
 
 #include "host/api.h"
 #include "host/builder/part_builder.h"
+#include "host/geom/step_io.h"
 #include "host/geom/surface_entities.h"
 #include "plugin/core/entity_utils.h"
 #include "plugin/core/globals.h"
@@ -79,6 +80,31 @@ protected:
         const hb::BuiltPart part = builder.build();
         ASSERT_TRUE(part.ok()) << part.error;
         ASSERT_NE(host::storeSolidEntity(part.solid, 3, 1, "part"), 0u);
+        recogniseStored();
+    }
+    // Where the i-th hole of a grid of five a row lies on the top face.
+    static double gridX(std::size_t i) { return 12 + 18.0 * static_cast<double>(i % 5); }
+    static double gridY(std::size_t i) { return 15 + 30.0 * static_cast<double>(i / 5); }
+    // Recognises the cases' holes (`hole`) laid on that grid, each with its coded name (`coded`, null none).
+    template <class CASE>
+    void recogniseGrid(const std::vector<CASE>& cases) {
+        std::vector<hb::HoleSpec> holes;
+        for (std::size_t i = 0; i < cases.size(); ++i) {
+            hb::HoleSpec h = cases[i].hole;
+            h.entry = {gridX(i), gridY(i), kTop};
+            holes.push_back(h);
+        }
+        recognise(holes);
+        for (std::size_t i = 0; i < cases.size(); ++i)
+            if (cases[i].coded) nameHole(cases[i].coded, gridX(i), gridY(i));
+        readNameHoleAttribs(tree);
+    }
+    // Opens a STEP file as the part and recognises it the same way.
+    void recogniseStep(const std::string& path) {
+        ASSERT_EQ(host::openStepAsPart(path), "");
+        recogniseStored();
+    }
+    void recogniseStored() {
         ASSERT_NE(solidsToEntities(), 0);
         g_nextHoleId = 1;
         std::int32_t wide = 0, narrow = 0, refused = 0;

@@ -118,9 +118,6 @@ protected:
         s.minDrawnTipAngle = 116;
         s.maxDrawnTipAngle = 136;
         s.breakthroughLength = 1;
-        // Holes one wider than their tools, so that a tool of the hole's own size runs free along its wall.
-        s.allowOversizeTools = 1;
-        s.oversizeLimit = 0.01;
         loadTables();
     }
     void loadTables() {

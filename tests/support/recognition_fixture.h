@@ -5,6 +5,7 @@
 
 #include "host/api.h"
 #include "plugin/core/globals.h"
+#include "plugin/core/views_list.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/tree.h"
 #include "support/plugin_fixture.h"
@@ -17,6 +18,17 @@ inline void toView(const double m[3][3], const double p[3], double out[3]) {
     double t[3][3];
     transpose_matrix_33(m, t);
     mul_mat_vector(t, p, out);
+}
+
+// Only the top view may be drilled (its reverse then counts as the opposite sense only).
+inline void allowOnlyTopView() {
+    COnlySelViewsListEx list;
+    list.fillFromNamedViews();
+    auto item = list.getItem(0);
+    item.selected = 1;
+    list.setItem(0, item);
+    list.writeToPart();
+    g_globals->settings.onlySelectedViews = 1;
 }
 
 class RecognitionFixture : public PluginFixture {

@@ -27,6 +27,16 @@ protected:
         g_globals->settings.toolLibraryPath = library;
     }
 
+    // The length window the layout tests choose tools by: 1 to 8 diameters, overall lengths, flutes of at
+    // least one diameter.
+    static void useLengthWindow() {
+        PRM_SETTINGS& s = g_globals->settings;
+        s.minToolLengthFactor = 1;
+        s.maxToolLengthFactor = 8;
+        s.toolLengthKind = 1;
+        s.minFluteLengthFactor = 1;
+    }
+
     static tp_tool tool(std::int16_t type, double diameter, const char* name = "", double flute = 30,
                         double shoulder = 40) {
         tp_tool t;

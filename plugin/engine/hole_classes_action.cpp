@@ -1,0 +1,344 @@
+// The classes in action: each chain regrouped by class and its groups put where they are machined from
+// ("WhatDoing"), blocked bottoms made blind, the depth limit, and the centre drills and chamfer tools of holes
+// marked for a chamfer check. Records move with what they own; a record that no group keeps is freed.
+#include <cmath>
+#include <numbers>
+#include <unordered_map>
+#include <vector>
+
+#include "plugin/core/globals.h"
+#include "plugin/engine/apply_process.h"
+#include "plugin/engine/depth_limit.h"
+#include "plugin/engine/hole_classes.h"
+#include "plugin/engine/operation_comments.h"
+#include "plugin/engine/operation_hole_fields.h"
+#include "plugin/engine/operation_records.h"
+#include "plugin/engine/opposite_view.h"
+#include "plugin/engine/process_log.h"
+#include "plugin/recognition/directions.h"
+#include "plugin/recognition/segment_ends.h"
+#include "plugin/recognition/tree.h"
+
+namespace {
+
+namespace L = cil_desc_layout;
+constexpr double kDegree = std::numbers::pi / 180;
+constexpr double kDrillTipAngle = 118 * kDegree;   // the settings' default drill
+
+int tableCount(const FORM_RUN& run) { return static_cast<int>(run.tables.size()); }
+
+int applyProcess(POINT_LIST& hole, FORM_RUN& run) {
+    if (!hole.processName[0]) return 0;
+    return applyProcessToHole(run.tables.data(), tableCount(run), hole, kApplyAll) == -1 ? -1 : 0;
+}
+
+// Links the members behind the first as one chain of identical holes at the end of the view.
+void appendGroup(VIEW_LIST* view, const std::vector<POINT_LIST*>& group) {
+    for (std::size_t i = 0; i < group.size(); ++i) {
+        POINT_LIST* m = group[i];
+        m->chainMember = i == 0 ? 0 : 1;
+        m->chainCount = i == 0 ? static_cast<std::int32_t>(group.size()) - 1 : 0;
+        m->nextEqual = i + 1 < group.size() ? group[i + 1] : nullptr;
+        appendPointToView(view, m);
+    }
+}
+
+// Every member of the chain from `head`, each taken out of the view with its chain links cleared.
+std::vector<POINT_LIST*> takeChain(VIEW_LIST* view, POINT_LIST* head) {
+    std::vector<POINT_LIST*> members;
+    for (POINT_LIST* m = head; m; m = m->nextEqual) members.push_back(m);
+    for (POINT_LIST* m : members) {
+        unlinkHole(view, m);
+        m->nextEqual = nullptr;
+        m->chainMember = 0;
+        m->chainCount = 0;
+    }
+    return members;
+}
+
+bool splitAlready(const POINT_LIST& m) {
+    return m.twinSplitted || m.farSplitted || m.reamSplitted || m.neckSplitted;
+}
+
+// Class 4 members that can be drilled from the other side as one straight cylinder go there.
+int takeOver(std::vector<POINT_LIST*>& group, POINT_LIST* head, VIEW_LIST* tree, VIEW_LIST* view, bool notSelected,
+             FORM_RUN& run, std::vector<POINT_LIST*>& emptied) {
+    std::vector<POINT_LIST*> taken, kept;
+    for (POINT_LIST* m : group) {
+        const bool goes = !isSimpleThroughHole(*m) && (notSelected || m->crashTop) && !m->crashBottom &&
+                          !m->crashInto && !splitAlready(*m);
+        (goes ? taken : kept).push_back(m);
+    }
+    if (taken.empty()) return 0;
+    POINT_LIST* first = taken.front();
+    if (first != head) (void)copyHoleProcess(*head, *first);
+    if (toSimpleDrill(*first, run.tables.data(), run.drillIndex) == 0) return 0;
+    group = kept;
+    first->holeClass = first->touchBottom ? 3 : 0;
+    processLogLine("shapeToOppositeView\n");
+    (void)shapeToOppositeView(taken.data(), static_cast<int>(taken.size()), tree, view, run.tables.data(),
+                              tableCount(run));
+    emptied.insert(emptied.end(), taken.begin(), taken.end());
+    return 0;
+}
+
+// A neck-split member outside the selected views lets its partner, when that is the wider through hole
+// of a selected view, reach down to the neck.
+bool extendNeckPartner(POINT_LIST* m, const std::unordered_map<std::int32_t, POINT_LIST*>& byId, FORM_RUN& run) {
+    if (!m->neckSplitted || m->descCount < 1 || !m->descs) return false;
+    auto it = byId.find(m->splitPartnerId);
+    if (it == byId.end()) return false;
+    POINT_LIST* partner = it->second;
+    if (!partner->view || isDirInSelViews(partner->view->matrix[2], 0) != 1 || partner->descCount < 1 ||
+        !partner->descs)
+        return false;
+    CIL_DESC& last = partner->descs[partner->descCount - 1];
+    const double mine = m->descs[m->descCount - 1].get<double>(L::D);
+    if (!last.get<std::uint8_t>(L::Through) || !(last.get<double>(L::D) - g_tolerances.tolT < mine)) return false;
+    last.set<double>(L::zBottom, partner->splitFarZ);
+    const double length = last.get<double>(L::zTop) - last.get<double>(L::zBottom);
+    last.set<double>(L::L, length);
+    last.set<double>(L::L2, length);
+    if (partner->processName[0]) {
+        clearOperations(*partner);
+        (void)applyProcess(*partner, run);
+    }
+    return true;
+}
+
+// One chain head of the view: its members regrouped by class and each group put in its place.
+int actOnChain(POINT_LIST* head, VIEW_LIST* tree, VIEW_LIST* view, bool notOpposite, bool notSelected,
+               std::unordered_map<std::int32_t, POINT_LIST*>& byId, FORM_RUN& run) {
+    const CYL_LIST* top = head->firstCyl;
+    processLogLine("\n--------------------------------------------------\nPunto cUniv %.3f %.3f %.3f (entId=%li)\n",
+                   head->ptUniv[0], head->ptUniv[1], head->ptUniv[2],
+                   static_cast<long>(top && top->entCount > 0 ? top->ents[0].id : 0));
+    std::vector<POINT_LIST*> byClass[7];   // 2 and 3 share group 2
+    for (POINT_LIST* m : takeChain(view, head)) {
+        const int cls = m->holeClass >= 0 && m->holeClass <= 6 ? m->holeClass : 0;
+        if ((cls == 1 || cls == 3) && m->touchTop) m->chamferCheck = 1;
+        byClass[cls == 3 ? 2 : cls].push_back(m);
+    }
+    for (int g : {0, 5, 6, 2, 1, 4}) {
+        std::vector<POINT_LIST*>& group = byClass[g];
+        if (group.empty() || group.front() == head) continue;
+        (void)copyHoleProcess(*head, *group.front());
+        if (g == 5 || g == 6) {
+            group.front()->noMeasures = head->noMeasures;
+            group.front()->depthChecked = head->depthChecked;
+        }
+    }
+    std::vector<POINT_LIST*> emptied;
+    for (int g : {0, 1, 5}) {
+        if (byClass[g].empty()) continue;
+        appendGroup(view, byClass[g]);
+        if (applyProcess(*byClass[g].front(), run) != 0) return -1;
+    }
+    for (int g : {2, 6}) {
+        std::vector<POINT_LIST*>& group = byClass[g];
+        if (group.empty()) continue;
+        if (g == 2)
+            for (POINT_LIST* m : group) m->endSplitMode = m->endSplitMode == 1 ? 2 : m->endSplitMode == 2 ? 1 : 0;
+        (void)shapeToOppositeView(group.data(), static_cast<int>(group.size()), tree, view, run.tables.data(),
+                                  tableCount(run));
+        emptied.insert(emptied.end(), group.begin(), group.end());
+    }
+    std::vector<POINT_LIST*>& fours = byClass[4];
+    if (!notOpposite && takeOver(fours, head, tree, view, notSelected, run, emptied) != 0) return -1;
+    std::vector<POINT_LIST*> kept;
+    for (POINT_LIST* m : fours) {
+        if (notSelected && extendNeckPartner(m, byId, run)) emptied.push_back(m);
+        else if (!m->crashInto && !notSelected) kept.push_back(m);
+        else emptied.push_back(m);   // nowhere to go: it leaves the tree
+    }
+    if (!kept.empty()) {
+        for (POINT_LIST* m : kept) m->notAccessible = 1;
+        appendGroup(view, kept);
+        if (applyProcess(*kept.front(), run) != 0) return -1;
+    }
+    // A record that goes is no longer anyone's neck partner (a moved hole's new record has a new id).
+    for (POINT_LIST* m : emptied) {
+        if (auto it = byId.find(m->id); it != byId.end() && it->second == m) byId.erase(it);
+        freePointList(m);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int actOnClasses(VIEW_LIST* tree, FORM_RUN& run) {
+    processLogLine("\n - - - - - - - - - - - - - WhatDoing\n");
+    // Only the chains the views held before this stage are handled: groups it moves or appends stay as they
+    // are put, and views it makes hold only such groups.
+    std::vector<std::pair<VIEW_LIST*, std::vector<POINT_LIST*>>> chains;
+    std::unordered_map<std::int32_t, POINT_LIST*> byId;
+    for (VIEW_LIST* view = tree; view; view = view->next) {
+        chains.emplace_back(view, std::vector<POINT_LIST*>{});
+        for (POINT_LIST* p = view->firstPoint; p; p = p->next) {
+            byId.emplace(p->id, p);
+            if (!p->chainMember) chains.back().second.push_back(p);
+        }
+    }
+    for (auto& [view, heads] : chains) {
+        processLogLine("\n View %i\n", view->viewNumber);
+        const bool notOpposite = isOppositeDirAllowed(view->matrix[2]) == 0;
+        const bool notSelected = isDirInSelViews(view->matrix[2], 0) != 1;
+        for (POINT_LIST* head : heads) {
+            if (head->descCount < 1) continue;   // never classified: it stays as it is
+            if (actOnChain(head, tree, view, notOpposite, notSelected, byId, run) != 0) return -1;
+        }
+    }
+    return 0;
+}
+
+int blindBlockedBottoms(VIEW_LIST* tree, FORM_RUN& run) {
+    const PRM_SETTINGS& s = g_globals->settings;
+    for (VIEW_LIST* view = tree; view; view = view->next)
+        for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next) {
+            if (hole->chainMember || !hole->crashBottom || hole->descCount < 1 || !hole->descs) continue;
+            CIL_DESC& last = hole->descs[hole->descCount - 1];
+            if (!last.get<std::uint8_t>(L::Through)) continue;
+            const double D = last.get<double>(L::D);
+            const double clearance = s.breakthroughMode == 0 ? s.breakthroughLength : s.breakthroughRatio * D;
+            const double tip = (D / 2) / std::tan(kDrillTipAngle / 2);
+            const double zBottom = last.get<double>(L::zBottom);
+            const double limit = zBottom - (clearance + tip);
+            if (!(limit < hole->crashBottomZ)) continue;
+            last.set<std::uint8_t>(L::Through, 0);
+            last.set<std::uint8_t>(L::TipTool, 0);
+            last.set<std::uint8_t>(L::Flat, 1);
+            // The bottom rises until the drill with its breakthrough stops at what blocks it.
+            last.set<double>(L::zBottom, zBottom + (hole->crashBottomZ - limit));
+            if (std::fabs(last.get<double>(L::tipAngle)) < 0.01) last.set<double>(L::tipAngle, kDrillTipAngle);
+            clearOperations(*hole);
+            if (applyProcess(*hole, run) != 0) return -1;
+        }
+    return 0;
+}
+
+namespace {
+
+// The segment above the longest gap between two consecutive segments of the hole, and the gap.
+CYL_LIST* segmentAboveLongestGap(const POINT_LIST& hole, double* gap) {
+    CYL_LIST* above = nullptr;
+    *gap = 0;
+    for (CYL_LIST* c = hole.firstCyl; c && c->next; c = c->next)
+        if (c->zInf - c->next->zSup > *gap) {
+            *gap = c->zInf - c->next->zSup;
+            above = c;
+        }
+    return above;
+}
+
+// The place of the segment in the hole's chain, from 0; -1 when it is not there.
+int segmentPlace(const POINT_LIST& hole, const CYL_LIST* segment) {
+    int place = 0;
+    for (const CYL_LIST* c = hole.firstCyl; c; c = c->next, ++place)
+        if (c == segment) return place;
+    return -1;
+}
+
+CYL_LIST* segmentAt(const POINT_LIST& hole, int place) {
+    CYL_LIST* c = hole.firstCyl;
+    while (c && place-- > 0) c = c->next;
+    return c;
+}
+
+bool splitOff(const POINT_LIST* p) { return !p || p == moveFailed(); }
+
+}  // namespace
+
+int splitLongGaps(VIEW_LIST* tree, FORM_RUN& run) {
+    const PRM_SETTINGS& s = g_globals->settings;
+    if (s.drillFromBothFaces == 0) return 0;
+    std::vector<std::pair<VIEW_LIST*, POINT_LIST*>> heads;
+    for (VIEW_LIST* view = tree; view; view = view->next) {
+        if (isOppositeDirAllowed(view->matrix[2]) == 0) continue;
+        for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next)
+            if (!hole->chainMember && !splitAlready(*hole) && hole->descCount == 1 && hole->descs &&
+                hole->descs[0].get<std::uint8_t>(L::Through) && hole->tableName[0])
+                heads.emplace_back(view, hole);
+    }
+    for (auto& [view, hole] : heads) {
+        double gap = 0;
+        CYL_LIST* above = segmentAboveLongestGap(*hole, &gap);
+        if (!above || !(gap > s.openSpaceFactor * hole->descs[0].get<double>(L::D))) continue;
+        bool crashes = false;
+        for (const POINT_LIST* m = hole; m; m = m->nextEqual) crashes = crashes || m->crashTop || m->crashBottom;
+        if (crashes) continue;
+        const int place = segmentPlace(*hole, above);
+        std::vector<POINT_LIST*> followers;
+        for (POINT_LIST* m = hole->nextEqual; m; m = m->nextEqual) followers.push_back(m);
+        POINT_LIST* lower = splitPointToOppView(tree, view, hole, above);
+        if (splitOff(lower)) return -1;
+        (void)copyHoleProcess(*hole, *lower);
+        CIL_DESC& low = lower->descs[0];
+        low.set<double>(L::zTop, lower->ptView[2]);
+        low.set<double>(L::zBottom, lastCyl(lower)->zInf);
+        low.set<std::uint8_t>(L::topChamfer, 0);
+        holeSet<std::uint16_t>(*lower, hole_field::reprocessed, 1);
+        clearOperations(*lower);
+        if (applyProcess(*lower, run) != 0) return -1;
+        hole->descs[0].set<double>(L::zBottom, lastCyl(hole)->zInf);
+        clearOperations(*hole);
+        if (applyProcess(*hole, run) != 0) return -1;
+        // The followers are cut at the same place; their lower parts follow the new hole.
+        POINT_LIST* last = lower;
+        for (POINT_LIST* m : followers) {
+            CYL_LIST* cut = segmentAt(*m, place);
+            POINT_LIST* part = cut ? splitPointToOppView(tree, m->view, m, cut) : nullptr;
+            if (part == moveFailed()) return -1;
+            if (!part) continue;
+            part->chainMember = 1;
+            last->nextEqual = part;
+            last = part;
+            ++lower->chainCount;
+        }
+    }
+    return 0;
+}
+
+int limitDepths(VIEW_LIST* tree, FORM_RUN& run) {
+    std::vector<POINT_LIST*> heads;
+    for (VIEW_LIST* view = tree; view; view = view->next)
+        for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next)
+            if (!hole->chainMember && !hole->depthChecked) heads.push_back(hole);
+    for (POINT_LIST* hole : heads) {
+        processLogLine("DivideIfMaxDeep\n");
+        if (DivideIfMaxDeep(*hole, run.whyTexts, run.tables.data(), tableCount(run), run.drillIndex) < 0) return -1;
+    }
+    return 0;
+}
+
+void adaptCentreAndChamfer(VIEW_LIST* tree) {
+    const PRM_SETTINGS& s = g_globals->settings;
+    for (VIEW_LIST* view = tree; view; view = view->next)
+        for (POINT_LIST* head = view->firstPoint; head; head = head->next) {
+            if (head->chainMember || head->descCount < 1 || !head->descs) continue;
+            bool marked = false, touched = false;
+            for (const POINT_LIST* m = head; m; m = m->nextEqual) {
+                marked = marked || m->chamferCheck;
+                touched = touched || m->touchTop == 1 || m->touchTop == 3;
+            }
+            if (!marked) continue;
+            const CIL_DESC& first = head->descs[0];
+            bool centreDone = false, chamferDone = true;
+            for (OPE_LIST* op = head->opeList; op; op = op->next) {
+                if (op->toolType == 1 || op->toolType == 2) {
+                    if (s.overrideSpotDrill == 0) {
+                        op->toolDiam = first.get<double>(L::D);
+                        composeOperationName(*op, op->processOpe.get());
+                        centreDone = true;
+                    } else {
+                        centreDone = !touched;
+                    }
+                } else if (op->toolType == 9 || op->toolType == 12) {
+                    op->toolDiam = first.get<double>(L::chamferDiameter) + 4 * g_tolerances.tolT;
+                    composeOperationName(*op, op->processOpe.get());
+                    chamferDone = false;   // only a hole without chamfer tools is settled here
+                }
+            }
+            if (!centreDone || !chamferDone) continue;
+            for (POINT_LIST* m = head; m; m = m->nextEqual) m->chamferCheck = 0;
+        }
+}

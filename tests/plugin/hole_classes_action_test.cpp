@@ -1,0 +1,144 @@
+// The classes in action on hand-made chains (holes without a process, so that only the tree surgery shows):
+// groups put back or moved, whole, to the opposite view; a blocked through hole made blind above what blocks
+// it.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "plugin/core/globals.h"
+#include "plugin/engine/hole_classes.h"
+#include "plugin/engine/ope_list.h"
+#include "plugin/recognition/directions.h"
+#include "support/run_tree.h"
+
+namespace {
+
+namespace L = cil_desc_layout;
+
+class HoleClassesAction : public RecognitionFixture {
+protected:
+    // A 10-deep through hole of one descriptor at (x, 0) of the view, of class `cls`.
+    POINT_LIST* hole(VIEW_LIST* view, double x, int cls) {
+        POINT_LIST* p = addHole(view, x, 0, {{3, 0, 3, -10}});
+        p->descCount = 1;
+        p->descs = allocCilDescs(1);
+        p->descs[0].set<std::uint8_t>(L::Through, 1);
+        p->descs[0].set<double>(L::D, 6.0);
+        p->descs[0].set<double>(L::zTop, 0.0);
+        p->descs[0].set<double>(L::zBottom, -10.0);
+        p->holeClass = static_cast<std::int16_t>(cls);
+        return p;
+    }
+    static std::vector<POINT_LIST*> chain(POINT_LIST* head) {
+        std::vector<POINT_LIST*> members;
+        for (POINT_LIST* m = head; m; m = m->nextEqual) members.push_back(m);
+        return members;
+    }
+    FORM_RUN run;
+};
+
+TEST_F(HoleClassesAction, AChainOfClassesZeroAndTwoEndsAsTwoChainsOneInANewOppositeView) {
+    VIEW_LIST* top = addView(head, 1);
+    POINT_LIST* h = hole(top, 0, 0);
+    POINT_LIST* a = hole(top, 20, 2);
+    POINT_LIST* b = hole(top, 40, 0);
+    POINT_LIST* c = hole(top, 60, 2);
+    chainHoles(h, {a, b, c});
+    ASSERT_EQ(actOnClasses(head, run), 0);
+
+    EXPECT_EQ(top->pointCount, 2);
+    EXPECT_EQ(chain(top->firstPoint), (std::vector<POINT_LIST*>{h, b}));
+    EXPECT_EQ(h->chainCount, 1);
+    EXPECT_EQ(b->chainMember, 1);
+    VIEW_LIST* opposite = top->next;
+    ASSERT_NE(opposite, nullptr);
+    EXPECT_EQ(opposite->viewNumber, getOppositeView(1));
+    EXPECT_EQ(opposite->pointCount, 2);
+    const std::vector<POINT_LIST*> moved = chain(opposite->firstPoint);
+    ASSERT_EQ(moved.size(), 2u);
+    EXPECT_EQ(moved[1]->chainMember, 1);
+    // The moved holes are seen from below: their old bottom, 10 deep, is their top.
+    EXPECT_NEAR(moved[0]->ptView[2], 10, 1e-9);
+    EXPECT_NEAR(std::fabs(moved[0]->ptView[0]), 20, 1e-9);
+    ASSERT_NE(moved[0]->descs, nullptr);   // the first took the head's description with it
+}
+
+TEST_F(HoleClassesAction, AChainAllOfClassZeroComesBackUnchanged) {
+    VIEW_LIST* top = addView(head, 1);
+    POINT_LIST* h = hole(top, 0, 0);
+    POINT_LIST* a = hole(top, 20, 0);
+    chainHoles(h, {a});
+    ASSERT_EQ(actOnClasses(head, run), 0);
+    EXPECT_EQ(countViews(head), 1);
+    EXPECT_EQ(chain(top->firstPoint), (std::vector<POINT_LIST*>{h, a}));
+    EXPECT_EQ(top->pointCount, 2);
+}
+
+TEST_F(HoleClassesAction, ABlockedThroughHoleIsMadeBlindAboveWhatBlocksIt) {
+    struct Case {
+        double crashZ;
+        bool blind;
+    };
+    // 6 mm drill: tip 1.80, breakthrough 1 mm, so the through drill reaches -12.80.
+    const Case cases[] = {{-12.0, true}, {-14.0, false}};
+    PRM_SETTINGS& s = g_globals->settings;
+    s.breakthroughMode = 0;
+    s.breakthroughLength = 1;
+    for (const Case& c : cases) {
+        freeViewsTree(head);
+        head = nullptr;
+        POINT_LIST* p = hole(addView(head, 1), 0, 0);
+        p->crashBottom = 1;
+        p->crashBottomZ = c.crashZ;
+        ASSERT_EQ(blindBlockedBottoms(head, run), 0);
+        const CIL_DESC& d = p->descs[0];
+        EXPECT_EQ(d.get<std::uint8_t>(L::Through), c.blind ? 0 : 1);
+        EXPECT_EQ(d.get<std::uint8_t>(L::Flat), c.blind ? 1 : 0);
+        const double tip = 3 / std::tan(59 * std::numbers::pi / 180);
+        // Blind: the drill with its breakthrough stops at the block.
+        EXPECT_NEAR(d.get<double>(L::zBottom), c.blind ? c.crashZ + 1 + tip : -10.0, 1e-9);
+    }
+}
+
+TEST_F(HoleClassesAction, ALongGapIsDrilledFromBothSidesWithTheChainFollowing) {
+    struct Case {
+        std::int16_t bothFaces;
+        double factor;
+        bool split;
+    };
+    // The gap is 20 long on a 6 mm hole.
+    const Case cases[] = {{1, 2, true}, {1, 4, false}, {0, 2, false}};
+    for (const Case& c : cases) {
+        g_globals->settings.drillFromBothFaces = c.bothFaces;
+        g_globals->settings.openSpaceFactor = c.factor;
+        freeViewsTree(head);
+        head = nullptr;
+        VIEW_LIST* top = addView(head, 1);
+        POINT_LIST* h = addHole(top, 0, 0, {{3, 0, 3, -5}, {3, -25, 3, -30}});
+        POINT_LIST* f = addHole(top, 20, 0, {{3, 0, 3, -5}, {3, -25, 3, -30}});
+        chainHoles(h, {f});
+        h->descCount = 1;
+        h->descs = allocCilDescs(1);
+        h->descs[0].set<std::uint8_t>(L::Through, 1);
+        h->descs[0].set<double>(L::D, 6.0);
+        h->descs[0].set<double>(L::zBottom, -30.0);
+        std::snprintf(h->tableName, sizeof h->tableName, "Through");
+        ASSERT_EQ(splitLongGaps(head, run), 0);
+        EXPECT_EQ(countViews(head), c.split ? 2 : 1);
+        EXPECT_EQ(countCyls(h), c.split ? 1 : 2);
+        EXPECT_EQ(countCyls(f), c.split ? 1 : 2);
+        EXPECT_DOUBLE_EQ(h->descs[0].get<double>(L::zBottom), c.split ? -5.0 : -30.0);
+        if (!c.split) continue;
+        const std::vector<POINT_LIST*> lower = chain(top->next->firstPoint);
+        ASSERT_EQ(lower.size(), 2u);
+        EXPECT_EQ(lower[0]->chainCount, 1);
+        EXPECT_EQ(lower[1]->chainMember, 1);
+        // Seen from below, the lower part runs from 30 up to 25.
+        ASSERT_NE(lower[0]->descs, nullptr);
+        EXPECT_NEAR(lower[0]->descs[0].get<double>(L::zTop), 30, 1e-9);
+        EXPECT_NEAR(lower[0]->descs[0].get<double>(L::zBottom), 25, 1e-9);
+    }
+}
+
+}  // namespace
