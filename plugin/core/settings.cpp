@@ -11,8 +11,11 @@
 #include "platform/sys/files.h"
 #include "platform/ui/message_box.h"
 #include "plugin/core/globals.h"
+#include "plugin/core/text_fill.h"
 
 namespace {
+
+constexpr int kMsgToolLibraryGone = 192;
 
 // ---- defaults --------------------------------------------------------------------------------------------
 
@@ -367,6 +370,13 @@ int readSettings() {
     }
     readSettingsRecord();
     tellRestored(restoreInvalidDecimals(defaults));
+    // A tool library the settings name that is gone (the host moved, the file was removed) gives way to the
+    // host's own, as on a first start; the message line says so.
+    if (!s.toolLibraryPath.empty() && !plat::fileExists(s.toolLibraryPath) && !g_hostToolLibrary.empty() &&
+        plat::fileExists(g_hostToolLibrary)) {
+        mprintf(fillText(errorMessage(kMsgToolLibraryGone), {s.toolLibraryPath, g_hostToolLibrary}).c_str());
+        s.toolLibraryPath = g_hostToolLibrary;
+    }
 
     s.minDiameterOn = 1;
     s.maxDiameterOn = 1;

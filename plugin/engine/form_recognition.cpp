@@ -37,9 +37,14 @@ void dumpTree(const VIEW_LIST* tree, const char* name) {
     dumpCylsViews(tree, (g_globals->tmpDir + "/" + name).c_str());
 }
 
+// The hole leaves the tree with the followers of its chain, which have its shape.
 void removeHole(VIEW_LIST* view, POINT_LIST* hole) {
-    unlinkHole(view, hole);
-    freePointList(hole);
+    while (hole) {
+        POINT_LIST* next = hole->nextEqual;
+        unlinkHole(hole->view ? hole->view : view, hole);
+        freePointList(hole);
+        hole = next;
+    }
 }
 
 // A hole that no table describes gets a new table made from its description in the drill-size table's

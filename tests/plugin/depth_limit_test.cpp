@@ -35,7 +35,7 @@ struct SHAPE {
 };
 
 TEST_F(DepthLimit, StrategiesOfATooDeepDrill) {
-    const CIL blind{.D = 5, .zTop = 0, .zBottom = -12, .tipTool = 1, .tipAngleDeg = 118};
+    const CIL blind{.D = 5, .zTop = 0, .zBottom = -60, .tipTool = 1, .tipAngleDeg = 118};   // a 5 mm drill reaches 52
     struct CASE {
         const char* what;
         int strategy;
@@ -43,10 +43,10 @@ TEST_F(DepthLimit, StrategiesOfATooDeepDrill) {
         std::vector<SHAPE> ops;   // a zInf of 1 stands for the drill's bottom before the limit
     } cases[] = {
         {"split in two, the second from the first one's bottom", 0, 1,
-         {{2, 0, -1.5, 0, 0}, {3, 0, -5, 0, 1}, {3, -5, 1, 12, 7}}},
-        {"split in two, the second from the top", 0, 0, {{2, 0, -1.5, 0, 0}, {3, 0, -5, 0, 1}, {3, 0, 1, 12, 7}}},
+         {{2, 0, -1.5, 0, 0}, {3, 0, -52, 0, 1}, {3, -52, 1, 12, 7}}},
+        {"split in two, the second from the top", 0, 0, {{2, 0, -1.5, 0, 0}, {3, 0, -52, 0, 1}, {3, 0, 1, 12, 7}}},
         {"marked only", 1, 0, {{2, 0, -1.5, 0, 0}, {3, 0, 1, 12, 1}}},
-        {"clamped with a note", 2, 0, {{2, 0, -1.5, 0, 0}, {3, 0, -5, 0, 1}}},
+        {"clamped with a note", 2, 0, {{2, 0, -1.5, 0, 0}, {3, 0, -52, 0, 1}}},
         {"the longest tool: none in the library, nothing changes", 3, 0, {{2, 0, -1.5, 0, 0}, {3, 0, 1, 0, 1}}},
     };
     for (const CASE& c : cases) {
@@ -57,7 +57,7 @@ TEST_F(DepthLimit, StrategiesOfATooDeepDrill) {
         assign(*h, "Drilled", "D5");
         ASSERT_EQ(apply(*h), 0);
         const double bottom = operations(*h)[1]->zInf;
-        ASSERT_LT(bottom, -11.9);
+        ASSERT_LT(bottom, -59.9);
         ASSERT_EQ(divide(*h), 0) << c.what;
         EXPECT_EQ(h->depthChecked, 1) << c.what;
         EXPECT_EQ(v.view->next, nullptr) << c.what << ": nothing made on the other side";
@@ -107,9 +107,9 @@ TEST_F(DepthLimit, AThroughHoleSplitToTheOtherSide) {
     whyTexts.init(installDir + "/Tool.txt", "drillOperationWhy", 20);
     whyTexts.setText(10, "split");
     TEST_VIEW v;
-    POINT_LIST* h = v.hole({{.D = 5, .zTop = 0, .zBottom = -12, .through = 1}});
-    POINT_LIST* follower = v.hole({{.D = 5, .zTop = 0, .zBottom = -12, .through = 1}}, 20);
-    POINT_LIST* crashed = v.hole({{.D = 5, .zTop = 0, .zBottom = -12, .through = 1}}, 40);
+    POINT_LIST* h = v.hole({{.D = 5, .zTop = 0, .zBottom = -120, .through = 1}});
+    POINT_LIST* follower = v.hole({{.D = 5, .zTop = 0, .zBottom = -120, .through = 1}}, 20);
+    POINT_LIST* crashed = v.hole({{.D = 5, .zTop = 0, .zBottom = -120, .through = 1}}, 40);
     h->nextEqual = follower;
     h->chainCount = 1;
     follower->chainMember = 1;
@@ -127,10 +127,10 @@ TEST_F(DepthLimit, AThroughHoleSplitToTheOtherSide) {
     EXPECT_EQ(other->deepSplitPrev, h);
     EXPECT_EQ(other->view, opp);
     // This side keeps the upper half; the other side drills the lower half as one cylinder of its own.
-    EXPECT_DOUBLE_EQ(h->descs[0].get<double>(L::zBottom), -6);
-    EXPECT_DOUBLE_EQ(operations(*h)[1]->zInf, -6);
+    EXPECT_DOUBLE_EQ(h->descs[0].get<double>(L::zBottom), -60);
+    EXPECT_DOUBLE_EQ(operations(*h)[1]->zInf, -60);
     ASSERT_EQ(other->descCount, 1);
-    EXPECT_DOUBLE_EQ(other->descs[0].get<double>(L::zTop) - other->descs[0].get<double>(L::zBottom), 6);
+    EXPECT_DOUBLE_EQ(other->descs[0].get<double>(L::zTop) - other->descs[0].get<double>(L::zBottom), 60);
     EXPECT_STREQ(other->rowName, "D5");
     ASSERT_EQ(operations(*other).size(), 2u);
     EXPECT_EQ(holeGet(*h, hole_field::splitByDepth), 1);

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <string>
 
+#include "host/state.h"
+#include "platform/sys/files.h"
 #include "plugin/core/globals.h"
 #include "plugin/core/settings.h"
 #include "plugin/core/text_section.h"
@@ -69,6 +71,19 @@ TEST_F(SettingsTest, ValuesOutOfRangeComeBackAsTheRulesSay) {
     EXPECT_EQ(settings().featuresLevel, 1000254);
     EXPECT_EQ(settings().isolationLevel, 1000253);
     EXPECT_EQ(settings().featuresLevelCopy, 1000254);   // the checked level
+}
+
+// A tool library the settings name that is gone gives way to the host's own, and the message line says so.
+TEST_F(SettingsTest, AToolLibraryThatIsGoneGivesWayToTheHostsOwn) {
+    writeSection(settingsFile(), "ProcessMach", "1. /nowhere/Gone.Tools\r\n");
+    const std::string hostLibrary = dir.path() + "/host/Mill/Tools/Mill_mm.Tools";
+    host::setHostDir(dir.path() + "/host/");
+    ASSERT_TRUE(plat::createDirectories(dir.path() + "/host/Mill/Tools"));
+    ASSERT_TRUE(plat::writeFile(hostLibrary, "library"));
+    load();
+    invoke();
+    EXPECT_EQ(settings().toolLibraryPath, hostLibrary);
+    EXPECT_TRUE(transcript().contains("The tool library /nowhere/Gone.Tools is not found")) << transcript().lines().back();
 }
 
 // Values no comparison can hold (NaN, infinities) and values beyond an item's own range go back to their

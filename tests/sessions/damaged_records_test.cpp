@@ -10,6 +10,7 @@
 
 #include "hostapp/hostcam.h"
 #include "platform/ui/driver.h"
+#include "support/private_module.h"
 #include "support/part_notes.h"
 #include "support/temp_dir.h"
 
@@ -20,7 +21,7 @@ using part_notes::noteOf;
 using part_notes::notesOfFile;
 using part_notes::cycleRecordsOfFile;
 
-const std::string kModule = std::string(FX_BINARY_DIR) + "/bin/Forantix.so";
+const std::string kModule = privateModule();
 const std::string kDamageLine = "Some of the records Forantix keeps in this part are damaged.";
 
 class DamagedRecords : public testing::Test {

@@ -16,12 +16,13 @@
 #include "platform/ui/driver.h"
 #include "platform/ui/png_image.h"
 #include "platform/ui/window_picture.h"
+#include "support/private_module.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kModule = std::string(FX_BINARY_DIR) + "/bin/Forantix.so";
+const std::string kModule = privateModule();
 
 class Hostcam : public testing::Test {
 protected:

@@ -9,11 +9,12 @@
 #include "host/state.h"
 #include "hostapp/hostcam.h"
 #include "platform/ui/driver.h"
+#include "support/private_module.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-const std::string kModule = std::string(FX_BINARY_DIR) + "/bin/Forantix.so";
+const std::string kModule = privateModule();
 constexpr int kExecute = 18007, kViewProcess = 18008;
 
 TEST(ProcessResults, EachResultEndsTheCycleWithItsRecordsOrPausesItForTheHost) {
