@@ -70,16 +70,17 @@ protected:
     }
     static std::string label(int n) { return "Hole " + std::to_string(n); }
 
-    // Holes 1-11 are labelled "Hole n"; each has the process "1" of the table "Drilled" and two
-    // operations, a drilling with its tool and a chamfer whose tool was not found (hole 11: both found, the
-    // drill's made by the tool layout).
+    // The holes are labelled "Hole n"; each has the process "1" of the table "Drilled" and two operations, a
+    // drilling with its tool and a chamfer whose tool was not found (the last hole: both found, the drill's
+    // made by the tool layout).
     // Hole 2 runs into another hole; hole 3's measures had to be added; holes 4 and 5 are exact matches.
-    void giveProcesses(VIEW_LIST* tree) const {
+    void giveProcesses(VIEW_LIST* tree) {
         // The top view alone, as the run left it but for what the tree showed last.
         freeViewsTree(tree->next);
         tree->next = nullptr;
         setExpandOnFill(*tree, 0);
         setShowOnFill(*tree, 0);
+        holeCount = countPoints(tree);
         int n = 0;
         for (POINT_LIST* p = tree->firstPoint; p; p = p->next) {
             ++n;
@@ -100,8 +101,8 @@ protected:
             OPE_LIST* chamfer = new OPE_LIST{};
             std::snprintf(drill->comment, sizeof drill->comment, "Drill %d", n);
             std::snprintf(chamfer->comment, sizeof chamfer->comment, "Chamfer %d", n);
-            chamfer->toolIndex = n == 11 ? 1 : -1;
-            drill->newTool = n == 11 ? 1 : 0;
+            chamfer->toolIndex = n == holeCount ? 1 : -1;
+            drill->newTool = n == holeCount ? 1 : 0;
             for (OPE_LIST* o : {drill, chamfer}) {
                 o->point = p;
                 o->view = tree;
@@ -129,7 +130,8 @@ protected:
         setHighlightOnFill(p, 0);
         return p;
     }
-    std::int16_t drilledThrough = -1;   // the table's place in the library
+    std::int16_t drilledThrough = -1;
+    int holeCount = 0;   // in the top view   // the table's place in the library
 
     std::string treeSnapshot() { return plat::lastSnapshot(kTreeDlg); }
     // The "image=a/b" of the tree item with that label when the tree last closed; "" when not shown.
