@@ -47,6 +47,20 @@ void messageBox(plat::Dialog* owner, const std::string& text) {
 // Whether the shared library is in use read-only here: it cannot receive new rows.
 bool sharedReadOnly() { return g_globals->sharedDataOn != 0 && g_globals->sharedAccessMode != 1; }
 
+void setTableTarget(const POINT_LIST& hole);
+
+// The hole becomes the marked one and its table the configuration target; false, after the message, for a
+// hole without a table.
+bool markHoleTable(plat::Dialog* owner, POINT_LIST& hole) {
+    if (hole.tableName[0] == 0) {
+        messageBox(owner, errorMessage(kMsgNoTable));
+        return false;
+    }
+    g_globals->markedHoles = &hole;
+    setTableTarget(hole);
+    return true;
+}
+
 void setTableTarget(const POINT_LIST& hole) {
     PLUGIN_GLOBALS& g = *g_globals;
     const std::string name = hole.tableName;
@@ -246,12 +260,7 @@ void CDlgProcess::endScoped(plat::TreeItem hit, VIEW_LIST* view, POINT_LIST* hol
 
 void CDlgProcess::configureTable(POINT_LIST& hole) {
     PLUGIN_GLOBALS& g = *g_globals;
-    if (hole.tableName[0] == 0) {
-        messageBox(this, errorMessage(kMsgNoTable));
-        return;
-    }
-    g.markedHoles = &hole;
-    setTableTarget(hole);
+    if (!markHoleTable(this, hole)) return;
     tableOpenKept = 1;
     const int found = findTableMeasures(&hole);
     if (found == 1) {
@@ -273,12 +282,7 @@ void CDlgProcess::configureTable(POINT_LIST& hole) {
 
 void CDlgProcess::changeProcess(POINT_LIST& hole) {
     PLUGIN_GLOBALS& g = *g_globals;
-    if (hole.tableName[0] == 0) {
-        messageBox(this, errorMessage(kMsgNoTable));
-        return;
-    }
-    g.markedHoles = &hole;
-    setTableTarget(hole);
+    if (!markHoleTable(this, hole)) return;
     std::vector<std::string> names;
     if (readTarget() == 0) g.currentTable.listProcessNames(names, kMaxProcessNames);
     CDlgChangeProcess dlg(this);
