@@ -12,6 +12,7 @@
 #include "plugin/core/load_time_objects.h"
 #include "plugin/engine/hole_marks.h"
 #include "plugin/engine/operation_hole_fields.h"
+#include "plugin/engine/process_reassign.h"
 #include "plugin/engine/process_tree_fields.h"
 #include "plugin/engine/run_statistics.h"
 #include "plugin/engine/tool_sequencing.h"

@@ -12,6 +12,7 @@
 #include "plugin/core/load_time_objects.h"
 #include "plugin/core/resource_switch.h"
 #include "plugin/engine/process_dialogs.h"
+#include "plugin/engine/process_reassign.h"
 #include "plugin/engine/process_tree.h"
 #include "plugin/engine/process_tree_fields.h"
 #include "plugin/engine/apply_process.h"

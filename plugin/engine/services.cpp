@@ -65,9 +65,6 @@ void deleteTempPoints() {}
 void findGroupNotes(VIEW_LIST*) {}
 int createDrillOperations(VIEW_LIST*, POINT_LIST*, int) { return 0; }
 int maxToolNumber() { return 0; }
-void reassignProcess(POINT_LIST*) {}
-void reassignProcessKeepOrder(VIEW_LIST*) {}
-int findTableMeasures(POINT_LIST*) { return 0; }
 void runUserToolsManager(POINT_LIST*) {}
 void placeGroupNote(VIEW_LIST*) {}
 int runToolPathGroups(POINT_LIST*) { return plat::IDCANCEL; }

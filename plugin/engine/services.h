@@ -105,11 +105,6 @@ int createDrillOperations(VIEW_LIST* tree, POINT_LIST* holes, int firstToolNumbe
 int maxToolNumber();
 
 // ---- the engine's runs that the process tree calls (docs/seams.md) --------------------------------------
-// Re-assigns the processes of the hole's chain after its table changed; the second keeps the tree's order.
-void reassignProcess(POINT_LIST* holes);
-void reassignProcessKeepOrder(VIEW_LIST* tree);
-// 0 the hole's row of measures was found in its table, 1 the table has a problem, 2 no row.
-int findTableMeasures(POINT_LIST* hole);
 // The user tools manager on a hole; places the operation group's note of a view.
 void runUserToolsManager(POINT_LIST* hole);
 void placeGroupNote(VIEW_LIST* view);
