@@ -86,8 +86,8 @@ VIEW_LIST* treeHead(VIEW_LIST* view) {
     return view;
 }
 
-// The operation values a re-assignment keeps: the clearance plane the run gave the hole's operations and
-// their view.
+// The operation values a re-assignment keeps: the clearance plane the run gave the hole's operations, and
+// the view the hole had before (a hole moved to the other side takes its new view's plane later).
 struct KEPT_VALUES {
     bool any = false;
     double clearanceZ = 0;
@@ -98,7 +98,10 @@ void clearProcess(POINT_LIST& hole, KEPT_VALUES* kept) {
     if (hole.opeList) {
         OPE_LIST* last = hole.opeList;
         while (last->next) last = last->next;
-        if (kept) *kept = {true, last->clearanceZ, last->view};
+        if (kept) {
+            kept->any = true;
+            kept->clearanceZ = last->clearanceZ;
+        }
         freeOpeChain(hole.opeList);
         hole.opeList = nullptr;
     }
@@ -127,29 +130,6 @@ bool prepareOppositeSide(POINT_LIST*& hole, bool resort) {
     return true;
 }
 
-// Steps 4 and 5 over loaded tables: < 0 when applying the process failed; 1 when the hole got provisional
-// measures (no process); 0 applied.
-int assignAndApply(POINT_LIST*& hole, LOADED_TABLES& loaded, KEPT_VALUES* kept) {
-    clearProcess(*hole, kept);
-    const int assigned = assignTableToHole(hole, loaded.tables, loaded.drillIndex);
-    if (assigned < 0 || hole->noMeasures != 0 || !hole->processName[0]) return 1;
-    (void)highlightHole(hole, 1, false, 0);
-    const int applied =
-        applyProcessToHole(loaded.tables.data(), static_cast<int>(loaded.tables.size()), *hole, kApplyAll);
-    if (applied != 0) return applied < 0 ? applied : 1;
-    if (kept && kept->any)
-        for (OPE_LIST* op = hole->opeList; op; op = op->next) {
-            op->clearanceZ = kept->clearanceZ;
-            op->view = kept->view;
-        }
-    for (POINT_LIST* member = hole->nextEqual; member; member = member->nextEqual) {
-        freeOpeChain(member->opeList);
-        member->opeList = nullptr;
-        (void)copyHoleProcess(*hole, *member);
-    }
-    return 0;
-}
-
 void limitFirstDrill(POINT_LIST& hole, LOADED_TABLES& loaded) {
     for (OPE_LIST* op = hole.opeList; op; op = op->next) {
         if (op->toolType != tool_type::drill) continue;
@@ -159,6 +139,28 @@ void limitFirstDrill(POINT_LIST& hole, LOADED_TABLES& loaded) {
             (void)limitOperationDepth(hole, *op, L, g_globals->settings.longToolStrategy);
         return;
     }
+}
+
+// Steps 4 and 5 over loaded tables: < 0 when applying the process failed; 1 when the hole got provisional
+// measures (no process); 0 applied.
+// With `kept`, the kept values go back and the first drill is limited to its tool's depth.
+int assignAndApply(POINT_LIST*& hole, LOADED_TABLES& loaded, KEPT_VALUES* kept) {
+    clearProcess(*hole, kept);
+    const int assigned = assignTableToHole(hole, loaded.tables, loaded.drillIndex);
+    if (assigned < 0 || hole->noMeasures != 0 || !hole->processName[0]) return 1;
+    (void)highlightHole(hole, 1, false, 0);
+    const int applied =
+        applyProcessToHole(loaded.tables.data(), static_cast<int>(loaded.tables.size()), *hole, kApplyAll);
+    if (applied != 0) return applied < 0 ? applied : 1;
+    if (kept && kept->any && kept->view == hole->view)
+        for (OPE_LIST* op = hole->opeList; op; op = op->next) op->clearanceZ = kept->clearanceZ;
+    if (kept) limitFirstDrill(*hole, loaded);
+    for (POINT_LIST* member = hole->nextEqual; member; member = member->nextEqual) {
+        freeOpeChain(member->opeList);
+        member->opeList = nullptr;
+        (void)copyHoleProcess(*hole, *member);
+    }
+    return 0;
 }
 
 // The table's cylinder entries from its first row, which the row matching compares with.
@@ -173,12 +175,12 @@ void buildEntries(CTabColsDesc& table) {
 void reassignProcess(POINT_LIST* hole) {
     if (!hole) return;
     processLogLine("Reasignando proceso\n");
+    KEPT_VALUES kept;
+    kept.view = hole->view;
     if (!prepareOppositeSide(hole, true)) return;
     LOADED_TABLES loaded;
     if (!loadTables(loaded)) return;
-    KEPT_VALUES kept;
     if (assignAndApply(hole, loaded, &kept) != 0) return;
-    limitFirstDrill(*hole, loaded);
     buildOperationWhyText(*hole, "");
     std::int16_t& withoutProcess = g_globals->runStats.stateCount6;
     if (withoutProcess > 0) --withoutProcess;
