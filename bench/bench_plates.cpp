@@ -2,6 +2,7 @@
 // are made after each opening, as the recognition command does.
 #include "bench/bench_plates.h"
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -35,6 +36,17 @@ void startPlugin() {
     (void)plat::createDirectories(install);
     (void)plat::writeFile(install + "/Tool.txt",
                           plat::readFile(std::string(FX_SOURCE_DIR) + "/data/Forantix.txt").value_or(""));
+    // The shipped table library in the module's data folder and a host folder of its own, which the run's
+    // made tools are added to.
+    std::error_code ignored;
+    std::filesystem::remove_all(install + "/Tool", ignored);
+    std::filesystem::copy(std::string(FX_SOURCE_DIR) + "/data/forms", install + "/Tool",
+                          std::filesystem::copy_options::recursive, ignored);
+    const std::string hostDir = buildFolder() + "/host";
+    std::filesystem::remove_all(hostDir, ignored);
+    std::filesystem::copy(std::string(FX_SOURCE_DIR) + "/data/host", hostDir, std::filesystem::copy_options::recursive,
+                          ignored);
+    host::setHostDir(hostDir + "/");
     pluginAttach(plat::registerModule(install + "/Tool.so"));
     plat::driver().script().click(CMainMenu::kTemplate, 1);
     m_main();

@@ -1,6 +1,7 @@
 // Recognition of large parts: plates with 100, 1,000 and 10,000 holes (bench_plates.h), timed per hole
 // against merely reading the same surfaces and evaluating each at a 3 x 3 grid; the peak memory of each
-// recognition run is reported too. With --dump_trees=FOLDER the program writes the recognition dumps of
+// recognition run is reported too, and the whole run of Execute (recognition, tables, processes, tool
+// sequencing) is timed the same way. With --dump_trees=FOLDER the program writes the recognition dumps of
 // the example parts and the plates instead (tree_dumps.h; --dump_plates=100,1000 picks the plates).
 #include <benchmark/benchmark.h>
 
@@ -12,7 +13,12 @@
 #include "host/api.h"
 #include "host/geom/step_io.h"
 #include "platform/sys/clock.h"
+#include "platform/ui/driver.h"
+#include "plugin/core/entity_utils.h"
+#include "plugin/core/globals.h"
 #include "plugin/core/load_time_objects.h"
+#include "plugin/core/message_box.h"
+#include "plugin/engine/services.h"
 #include "plugin/recognition/opaque_check.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/tree.h"
@@ -52,6 +58,39 @@ void BM_Recognition(benchmark::State& state) {
     perHole(state, holes);
     state.counters["holes_found"] = found;
     state.counters["peak_MiB"] = peak;
+}
+
+// Execute's whole run: recognition, the checks, tables and rows, processes and operations, tool sequencing.
+// Questions the run asks (a missing fit table, the summary) are answered with their first button.
+void BM_WholeRun(benchmark::State& state) {
+    const int holes = static_cast<int>(state.range(0));
+    if (!openPlate(holes, state)) return;
+    int found = 0, heads = 0, withOperations = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        plat::driver().reset();
+        for (int i = 0; i < 64; ++i) plat::driver().script().answer(plat::IDOK);
+        plat::driver().script().click(CMessageBox::kTemplate, 1);
+        std::uint32_t flags = 0;
+        state.ResumeTiming();
+        const std::int16_t result = runRecognition(&flags);
+        state.PauseTiming();
+        if (result < 0) state.SkipWithError("the run failed");
+        found = heads = withOperations = 0;
+        for (const VIEW_LIST* v = g_globals->viewsTree; v; v = v->next)
+            for (const POINT_LIST* p = v->firstPoint; p; p = p->next) {
+                ++found;
+                if (p->chainMember) continue;   // a chain's operations hang on its head
+                ++heads;
+                withOperations += p->opeList != nullptr;
+            }
+        (void)solidsToEntities();   // the next run starts from the part's surfaces again
+        state.ResumeTiming();
+    }
+    perHole(state, holes);
+    state.counters["holes_found"] = found;
+    state.counters["chain_heads"] = heads;
+    state.counters["heads_with_operations"] = withOperations;
 }
 
 // The opaque-surfaces check on the recognised tree: every visible surface against the holes near it.
@@ -141,6 +180,7 @@ BENCHMARK(BM_StepRecognition)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadSurfaces)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Recognition)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpaqueCheck)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WholeRun)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 

@@ -14,6 +14,7 @@
 #include "platform/ui/keys.h"
 #include "platform/ui/raster_canvas.h"
 #include "platform/ui/text_quote.h"
+#include "platform/ui/tree_view.h"
 
 namespace plat {
 namespace {
@@ -111,6 +112,7 @@ void Dialog::teardown(bool sendDestroy) {
     created_ = false;
     visible_ = false;
     surface_.reset();
+    timers_.clear();
     paintPending_ = false;
     pictureAt_ = 0;
     auto& live = windows().live;
@@ -212,12 +214,20 @@ void Dialog::markShown(bool show) {
         for (const auto& c : controls_) {
             if (c->visible() && !c->text().empty())
                 record("  " + std::to_string(c->id()) + " " + ctlKindName(c->kind()) + " " + quoteText(c->text()));
+            if (c->visible() && c->treeView() && c->treeView()->count() > 0) recordTreeRows(*c);
         }
         repaint();
         notePicture(true);
     } else {
         record("dialog.hide " + std::to_string(templateId_));
     }
+}
+
+void Dialog::recordTreeRows(const Control& tree) const {
+    std::string rows;
+    for (TreeItem it : tree.treeView()->shownItems())
+        rows += (rows.empty() ? "" : ", ") + quoteText(tree.treeView()->itemText(it));
+    record("  " + std::to_string(tree.id()) + " TreeView [" + rows + "]");
 }
 
 void Dialog::setWindowText(std::string_view text) {
@@ -244,6 +254,29 @@ void updateWindows() {
         if (std::find(now.begin(), now.end(), d) == now.end() || !d->visible_) continue;
         d->updateWindow();
         if (std::find(now.begin(), now.end(), d) != now.end() && d->visible_) d->notePicture(false);
+    }
+}
+
+void Dialog::setTimer(int id, int elapseMs, std::function<void()> handler) {
+    if (created_) timers_[id] = Timer{elapseMs, std::move(handler)};
+}
+
+bool Dialog::killTimer(int id) { return timers_.erase(id) != 0; }
+
+void runDueTimers() {
+    // A handler may kill timers, open or close windows: walk copies and look each one up again.
+    std::vector<Dialog*> live = windows().live;
+    for (Dialog* d : live) {
+        std::vector<int> ids;
+        for (const auto& [id, timer] : d->timers_) ids.push_back(id);
+        for (int id : ids) {
+            const auto& now = windows().live;
+            if (std::find(now.begin(), now.end(), d) == now.end()) break;
+            auto it = d->timers_.find(id);
+            if (it == d->timers_.end()) continue;
+            std::function<void()> handler = it->second.handler;  // the handler may kill or replace it
+            handler();
+        }
     }
 }
 

@@ -303,6 +303,7 @@ public:
     [[nodiscard]] std::string userTreeClick(int ctlId, MouseClick click, std::string_view path, TreePart part);
     [[nodiscard]] std::string userTreeExpand(int ctlId, std::string_view path, bool expand);
     [[nodiscard]] std::string userTreeEdit(int ctlId, std::string_view path, std::string_view text);
+    // An empty path clicks the empty area below the tree's items (refused when the items fill the view).
 
     // Programmatic sends, as SendMessage: no reachability checks, nothing recorded.
     void sendCommand(int ctlId);     // WM_COMMAND: the bound handler, else IDOK -> onOK, IDCANCEL -> onCancel
@@ -325,6 +326,13 @@ public:
     // Modal dialogs running now, outermost first.
     static std::vector<Dialog*> modalStack();
 
+    // Timers (SetTimer): the handler runs on the user-interface thread, again and again until the timer is
+    // killed (a one-shot handler kills its own). A person acts slower than any timer of the window, so every
+    // timer set on a window due before the user's next step runs once before it (runDueTimers). Setting an
+    // id again replaces its handler; the timers go with the window.
+    void setTimer(int id, int elapseMs, std::function<void()> handler);
+    bool killTimer(int id);
+
 protected:
     virtual bool onInitDialog() { return true; }
     virtual void onOK();
@@ -335,6 +343,7 @@ protected:
     void on(int ctlId, Ev ev, std::function<void(Notify&)> handler);          // other notifications
     void onMessage(Msg msg, std::function<void(MsgArgs&)> handler);
     void onCtlColor(std::function<std::optional<CtlColors>(int ctlId)> hook) { ctlColor_ = std::move(hook); }
+
 
 private:
     friend class Control;
@@ -347,10 +356,14 @@ private:
     void press(int ctlId);
     void keyCommand(int vk, int cmdId);
     void listKeyDown(int ctlId, int vk);  // LVN_KEYDOWN, then the list's own arrow keys
+    std::string userTreeClickEmpty(Control& c, MouseClick click);
     std::string checkWindow() const;
     std::string checkControl(int ctlId, Control*& ctl);
     std::string checkKind(int ctlId, Ctl kind, Control*& ctl);
     void record(std::string_view what) const;
+    // The rows of a tree view that are open to the eye (every ancestor expanded), in order, as the user
+    // reads them when the window shows and after each expand or collapse.
+    void recordTreeRows(const Control& tree) const;
     RasterCanvas& ensureSurface();
     void repaint();
     void notePicture(bool shown);
@@ -368,6 +381,9 @@ private:
     std::vector<std::unique_ptr<Control>> controls_;
     std::map<std::pair<int, Ev>, std::function<void(Notify&)>> notifies_;
     std::map<Msg, std::function<void(MsgArgs&)>> messages_;
+    struct Timer { int elapseMs = 0; std::function<void()> handler; };
+    std::map<int, Timer> timers_;
+    friend void runDueTimers();
     std::function<std::optional<CtlColors>(int)> ctlColor_;
     int focusId_ = 0;
     std::unique_ptr<RasterCanvas> surface_;
@@ -378,6 +394,9 @@ private:
 // Repaints the shown windows that were invalidated and, while a picture folder is set, writes the
 // picture of every shown window drawn on since its last one. Runs before and after each window step.
 void updateWindows();
+// Runs once every timer of the open windows (the user's think time outlasts them). Runs before each window
+// step, before the repaint.
+void runDueTimers();
 
 // The window's state as text, one control a line in template order, for tests and session output:
 //   window 18036 caption="..." visible=1 enabled=1 modal=1 focus=4019

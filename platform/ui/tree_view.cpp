@@ -462,6 +462,7 @@ std::string Dialog::userTreeClick(int ctlId, MouseClick click, std::string_view 
     Control* c = nullptr;
     if (std::string why = checkKind(ctlId, Ctl::TreeView, c); !why.empty()) return why;
     if (click == MouseClick::Double) return "tree views take single clicks only";
+    if (path.empty()) return userTreeClickEmpty(*c, click);
     TreeItem h = 0;
     if (std::string why = findShown(*this, *c, path, h); !why.empty()) return why;
     TreeView& tv = *c->treeView();
@@ -486,6 +487,28 @@ std::string Dialog::userTreeClick(int ctlId, MouseClick click, std::string_view 
     c = findItem(ctlId);
     if (click == MouseClick::Left && n.result == 0 && c && c->treeView()->exists(h))
         c->treeView()->selectItem(h, TVC_BYMOUSE);
+    return "";
+}
+
+std::string Dialog::userTreeClickEmpty(Control& c, MouseClick click) {
+    const TreeView& tv = *c.treeView();
+    const int rows = static_cast<int>(tv.shownItems().size()) - tv.topRow();
+    const Rect client = c.clientRect();
+    const int y = rows * tv.itemHeight() + tv.itemHeight() / 2;
+    if (y >= client.height())
+        return "tree view " + std::to_string(c.id()) + " of window " + std::to_string(templateId_) +
+               " shows no empty area below its items";
+    record(std::string("user ") + (click == MouseClick::Right ? "tree-rclick " : "tree-click ") +
+           std::to_string(templateId_) + " " + std::to_string(c.id()) + " (empty area)");
+    setCursorPos(c.clientToScreen({client.width() / 2, y}));
+    const int ctlId = c.id();
+    c.setFocus();
+    Control* now = findItem(ctlId);
+    if (!now || !now->visible() || !now->enabled()) return "";
+    Notify n;
+    n.ctlId = ctlId;
+    n.ev = click == MouseClick::Right ? Ev::RClick : Ev::Clicked;
+    sendNotify(n);
     return "";
 }
 
@@ -518,6 +541,7 @@ std::string Dialog::userTreeExpand(int ctlId, std::string_view path, bool expand
     c = findItem(ctlId);
     if (n.result != 0 || !c || !c->treeView()->setExpanded(h, expand)) return "";
     c->treeView()->notifyExpanded(h, expand ? TVE_EXPAND : TVE_COLLAPSE);
+    if ((c = findItem(ctlId)) != nullptr) recordTreeRows(*c);
     return "";
 }
 

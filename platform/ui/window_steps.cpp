@@ -38,6 +38,7 @@ Delivery deliverWindowStep(const Step& step) {
     UiDriver& d = driver();
     // After a script error the rest of the script is not acted on (the error is already recorded).
     if (d.aborted()) return Delivery::Refused;
+    runDueTimers();   // the user is slower than the windows' timers
     updateWindows();  // the user sees what was drawn or invalidated since the last step before acting
     int window = step.intArg(0);
     Dialog* dlg = Dialog::shown(window);

@@ -220,7 +220,7 @@ void runExecute(LOOP_STATE& loop) {
         if (recognised == 2) g_processPreset = 132;
         copyTablesFromSharedData();
         g_globals->processTreeFlags = 0xFFFFFFFFu;
-        g_processDlg->afterRecognition = 1;
+        g_processDlg->expandToolProblems = 1;
         g_processPreset = runProcessDialog(&g_globals->processTreeFlags, &g_globals->settings.processTreeOption,
                                            g_processPreset);
         g_mainMenuShown = 1;

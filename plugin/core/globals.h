@@ -73,6 +73,7 @@ struct PLUGIN_GLOBALS {
     FEATURE_MARK* featureMarks = nullptr;
     POINT_LIST* markedHoles = nullptr;
     VIEW_LIST* markedView = nullptr;
+    VIEW_LIST* noteView = nullptr;                 // the view whose group note the process tree asked for
     std::int16_t configAction = 0;
     std::int16_t treeReturnAction = 0;
     PRM_SETTINGS settings;

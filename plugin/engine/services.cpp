@@ -9,14 +9,6 @@
 #include "plugin/recognition/directions.h"
 #include "plugin/recognition/vectors.h"
 
-int undoGroupOperations(std::uint32_t) { return 0; }
-int cancelGroupOperations(std::uint32_t) { return 0; }
-
-const int kProcessDialogResults[15] = {103, 104, 110, 903, 904, 1016, 108, 109, 111, 1012, 1013, 1014, 1015, 915, 132};
-
-CDlgProcess::CDlgProcess() : plat::Dialog(18021) {
-    for (int code : kProcessDialogResults) onCommand(code, [this, code] { endDialog(code); });
-}
 
 const int kConfigActions[8] = {101, 102, 103, 104, 105, 120, 121, 122};
 const int kEditorActions[8] = {501, 502, 503, 504, 505, 515, 525, 535};
@@ -41,15 +33,6 @@ CDlgEditProcessOpe::CDlgEditProcessOpe() : plat::Dialog(18015) {
     onCommand(plat::IDCANCEL, [finish] { finish(plat::IDCANCEL); });
 }
 
-std::int16_t runProcessDialog(std::uint32_t*, std::int16_t*, std::int16_t preset) {
-    g_processDlg->preset = preset;
-    const int result = doModalInPluginRes(*g_processDlg);
-    g_processDlg->afterRecognition = 0;
-    return static_cast<std::int16_t>(result);
-}
-
-void blankMarkerEnt() {}
-void unblankMarkerEnt() {}
 
 namespace {
 constexpr std::size_t kDescDiameter = 2, kDescZTop = 10, kDescZBottom = 18;
@@ -75,3 +58,17 @@ int isOppositeDirAllowed(const double direction[3]) {
     negateVector(direction, reversed);
     return isDirInSelViews(reversed, 0) == kSameSense ? 1 : 0;
 }
+
+// ---- operation generation (docs/seams.md) --------------------------------------------------------------
+int storeDrillPoints(VIEW_LIST*) { return 0; }
+void deleteTempPoints() {}
+void findGroupNotes(VIEW_LIST*) {}
+int createDrillOperations(VIEW_LIST*, POINT_LIST*, int) { return 0; }
+int maxToolNumber() { return 0; }
+void reassignProcess(POINT_LIST*) {}
+void reassignProcessKeepOrder(VIEW_LIST*) {}
+int findTableMeasures(POINT_LIST*) { return 0; }
+void runUserToolsManager(POINT_LIST*) {}
+void placeGroupNote(VIEW_LIST*) {}
+int runToolPathGroups(POINT_LIST*) { return plat::IDCANCEL; }
+int runToolsView(std::vector<FULL_TOOLS_SEQ>&) { return plat::IDOK; }

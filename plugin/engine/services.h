@@ -3,25 +3,14 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/ui/dialog.h"
+#include "plugin/engine/points_list.h"
+#include "plugin/engine/process_tree.h"
 #include "plugin/engine/table_measures.h"
 #include "plugin/tables/process_ope.h"
 
-class CDlgPointsList {
-public:
-    CDlgPointsList() = default;
-};
-
-// The global process tree dialog; the command loop sets its after-recognition flag before it runs. Until
-// the tree is built, the dialog is a frame whose buttons end it with the result codes the loop acts on.
-class CDlgProcess : public plat::Dialog {
-public:
-    CDlgProcess();
-    std::uint8_t afterRecognition = 0;
-    std::int16_t preset = 0;
-};
-extern const int kProcessDialogResults[15];
 extern const int kConfigActions[8];
 extern const int kEditorActions[8];
 
@@ -102,3 +91,29 @@ void setCilDesc(CIL_DESC& desc, double diameter, double zTop, double zBottom);
 // 1 when no view restriction is set or the reversed direction (a unit vector) is an allowed view in its
 // own sense; else 0.
 int isOppositeDirAllowed(const double direction[3]);
+
+// ---- operation generation, for the process tree and the groups of selected holes (docs/seams.md) --------
+struct POINT_LIST;
+struct FULL_TOOLS_SEQ;
+// Stores the drill points of what is on in the tree; 0 done.
+int storeDrillPoints(VIEW_LIST* tree);
+void deleteTempPoints();
+// Finds the operation group's notes of a view.
+void findGroupNotes(VIEW_LIST* view);
+// Creates the host operations of what is on in the tree, numbering tools from `firstToolNumber`; 0 done.
+int createDrillOperations(VIEW_LIST* tree, POINT_LIST* holes, int firstToolNumber);
+int maxToolNumber();
+
+// ---- the engine's runs that the process tree calls (docs/seams.md) --------------------------------------
+// Re-assigns the processes of the hole's chain after its table changed; the second keeps the tree's order.
+void reassignProcess(POINT_LIST* holes);
+void reassignProcessKeepOrder(VIEW_LIST* tree);
+// 0 the hole's row of measures was found in its table, 1 the table has a problem, 2 no row.
+int findTableMeasures(POINT_LIST* hole);
+// The user tools manager on a hole; places the operation group's note of a view.
+void runUserToolsManager(POINT_LIST* hole);
+void placeGroupNote(VIEW_LIST* view);
+// The tool-path groups dialog (end code; 171 asks for a hole pick, then runs again with pickedHole set) and
+// the tools view (end code) over the flattened tool sequence.
+int runToolPathGroups(POINT_LIST* pickedHole);
+int runToolsView(std::vector<FULL_TOOLS_SEQ>& sequence);

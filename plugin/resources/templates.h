@@ -4,3 +4,6 @@
 
 void registerPluginTemplates();
 void registerSeamTemplates();
+void registerProcessTemplates();
+// The bitmaps of the process tree's images, in image-list order.
+extern const int kProcessTreeBitmaps[12];

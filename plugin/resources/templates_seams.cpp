@@ -30,8 +30,6 @@ plat::DlgTemplate codeFrame(int id, std::string caption, int height, std::string
 }  // namespace
 
 void registerSeamTemplates() {
-    plat::registerDialog(codeFrame(18021, "Process tree", 200, "Recognise again", "Close", kProcessDialogResults,
-                                   std::size(kProcessDialogResults)));
     plat::registerDialog(codeFrame(18018, "Process configuration", 80, "OK", "Close", kConfigActions,
                                    std::size(kConfigActions)));
     plat::DlgTemplate editor =

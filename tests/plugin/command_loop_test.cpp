@@ -15,7 +15,7 @@ namespace {
 
 constexpr int kMenu = CMainMenu::kTemplate;
 constexpr int kExecute = 18007, kFormsManager = 18006, kViewProcess = 18008, kEditReports = 18034;
-constexpr int kProcessTree = 18021, kConfiguration = 18018;
+constexpr int kProcessTree = 18021, kTree = 4003, kCreateOperations = 4158, kConfiguration = 18018;
 
 class CommandLoopTest : public PluginFixture {
 protected:
@@ -62,7 +62,8 @@ TEST_F(CommandLoopTest, AProcessTreeResultThatNeedsTheHostPausesTheCycleAndTheNe
     ASSERT_TRUE(part.ok()) << part.error;
     ASSERT_NE(host::storeSolidEntity(part.solid, 3, 1, "part"), 0u);
     load();
-    script().click(kMenu, kExecute).click(CMessageBox::kTemplate, plat::IDOK).click(kProcessTree, 108);
+    // Everything that is on goes into one group: the menu of the tree's empty area.
+    script().click(kMenu, kExecute).click(CMessageBox::kTemplate, plat::IDOK).treeRClick(kProcessTree, kTree, "").menu(15);
     EXPECT_EQ(m_main(), 0);
     expectScriptPlayed();
     EXPECT_EQ(g_resumeAction, 1);
@@ -72,7 +73,7 @@ TEST_F(CommandLoopTest, AProcessTreeResultThatNeedsTheHostPausesTheCycleAndTheNe
 
     // The user runs the plug-in again: the resume action posts View Process, whose tree the user closes,
     // and then the main menu.
-    script().click(kProcessTree, plat::IDCANCEL).click(kMenu, plat::IDOK);
+    script().click(kProcessTree, plat::IDOK).click(kMenu, plat::IDOK);
     m_main();
     expectScriptPlayed();
     EXPECT_EQ(count("dialog.show 18021"), 2);
@@ -82,13 +83,14 @@ TEST_F(CommandLoopTest, AProcessTreeResultThatNeedsTheHostPausesTheCycleAndTheNe
 
 TEST_F(CommandLoopTest, LeavingTheTreeForTheViewAllPanelKeepsTheCycleAndRepostsViewProcess) {
     load();
-    script().click(kMenu, kViewProcess).click(kProcessTree, 103).esc();
+    // Highlight every hole, from the menu of the tree's empty area.
+    script().click(kMenu, kViewProcess).treeRClick(kProcessTree, kTree, "").menu(14).esc();
     m_main();
     expectScriptPlayed();
     EXPECT_EQ(g_pendingCommand, 105);
     EXPECT_TRUE(g_viewAllGeo->isVisible());
 
-    script().click(kProcessTree, plat::IDCANCEL).click(kMenu, plat::IDOK);
+    script().click(kProcessTree, plat::IDOK).click(kMenu, plat::IDOK);
     m_main();
     expectScriptPlayed();
     EXPECT_EQ(g_pendingCommand, 0);
@@ -97,7 +99,7 @@ TEST_F(CommandLoopTest, LeavingTheTreeForTheViewAllPanelKeepsTheCycleAndRepostsV
 
 TEST_F(CommandLoopTest, ResultOneThousandTwelveEndsTheCycleAfterItsResumeActionIsSet) {
     load();
-    script().click(kMenu, kViewProcess).click(kProcessTree, 1012);
+    script().click(kMenu, kViewProcess).click(kProcessTree, kCreateOperations);
     m_main();
     expectScriptPlayed();
     EXPECT_EQ(g_resumeAction, 21);
@@ -136,7 +138,7 @@ TEST_F(CommandLoopTest, TheHiddenButtonsCodeDoesNothing) {
 TEST_F(CommandLoopTest, TheLoopPutsTheHostsLevelMaskBack) {
     load();
     mask_level = 7;
-    script().click(kMenu, kViewProcess).click(kProcessTree, plat::IDCANCEL).click(kMenu, plat::IDOK);
+    script().click(kMenu, kViewProcess).click(kProcessTree, plat::IDOK).click(kMenu, plat::IDOK);
     m_main();
     expectScriptPlayed();
     EXPECT_EQ(mask_level, 7);

@@ -24,7 +24,7 @@ protected:
         script()
             .click(kMenu, kExecute)
             .click(kSummary, plat::IDOK)
-            .click(kProcessTree, plat::IDCANCEL)
+            .click(kProcessTree, plat::IDOK)
             .click(kMenu, plat::IDOK);
         EXPECT_EQ(m_main(), 0);
         expectScriptPlayed();

@@ -39,7 +39,7 @@ protected:
         script()
             .click(kMenu, kExecute)
             .click(kSummary, plat::IDOK)
-            .click(kProcessTree, plat::IDCANCEL)
+            .click(kProcessTree, plat::IDOK)
             .click(kMenu, plat::IDOK);
         EXPECT_EQ(m_main(), 0);
         expectScriptPlayed();
@@ -141,13 +141,14 @@ TEST_F(RecogSessionTest, RecognisingAgainReplacesTheTree) {
                   .hole(throughHole("a", {10, 10, 12}, kDown, 6))
                   .hole(blindFlat("b", {30, 30, 12}, kDown, 8, 5)));
     load();
-    // The process tree's "recognise again" (its result 1), then the tree is closed and the cycle ends.
+    // Execute twice, each time closing the process tree, then the cycle ends.
     script()
         .click(kMenu, kExecute)
         .click(kSummary, plat::IDOK)
         .click(kProcessTree, plat::IDOK)
+        .click(kMenu, kExecute)
         .click(kSummary, plat::IDOK)
-        .click(kProcessTree, plat::IDCANCEL)
+        .click(kProcessTree, plat::IDOK)
         .click(kMenu, plat::IDOK);
     m_main();
     expectScriptPlayed();

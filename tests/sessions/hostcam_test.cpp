@@ -225,6 +225,12 @@ TEST_F(Hostcam, TheMainJobFindsTheExamplePlatesHolesAndKeepsThemInThePart) {
     EXPECT_NE(out.str().find("dialog.show 18036 modal"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("tools were not found."), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("dialog.show 18021 modal"), std::string::npos);
+    // The tree opens on the holes and their operations; closing the first direction leaves the views.
+    const std::size_t rows = out.str().find("  4003 TreeView [\"(Group 0)  TOP\", ");
+    ASSERT_NE(rows, std::string::npos) << out.str();
+    EXPECT_NE(out.str().substr(rows, out.str().find('\n', rows) - rows).find("\"Drilling - dia"), std::string::npos);
+    const std::size_t collapsed = out.str().find("\n", out.str().find("user tree-collapse 18021 4003")) + 1;
+    EXPECT_EQ(out.str().find("  4003 TreeView [\"(Group 0)  TOP\"", collapsed), collapsed) << out.str();
     EXPECT_NE(out.str().find(part + ": "), std::string::npos);
 }
 
@@ -234,7 +240,7 @@ TEST_F(Hostcam, TheMainJobFindsTheExamplePlatesHolesAndKeepsThemInThePart) {
 TEST_F(Hostcam, APausedCycleIsNotSavedWithoutItsRecords) {
     const std::string step = std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step";
     const std::string part = (dir / "plate.pfp").string();
-    const std::string paused = write("paused.session", "invoke\nclick 18048 18007\nclick 18036 1\nclick 18021 1014\n");
+    const std::string paused = write("paused.session", "invoke\nclick 18048 18007\nclick 18036 1\ntree-rclick 18021 4003 \"(Group 0)  TOP\"\nmenu 11\n");
     const std::string hostDir = (dir / "host").string();
     EXPECT_EQ(run({"--plugin", kModule, "--host-dir", hostDir, "--open", step, "--session", paused, "--save", part}),
               2);
@@ -248,8 +254,8 @@ TEST_F(Hostcam, APausedCycleIsNotSavedWithoutItsRecords) {
     err.str("");
     out.str("");
     const std::string ended = write("ended.session",
-                                    "invoke\nclick 18048 18007\nclick 18036 1\nclick 18021 1014\ninvoke\nclick 18021 "
-                                    "2\nclick 18048 1\n");
+                                    "invoke\nclick 18048 18007\nclick 18036 1\ntree-rclick 18021 4003 \"(Group 0)  TOP\"\nmenu 11\ninvoke\n"
+                                    "click 18021 1\nclick 18048 1\n");
     ASSERT_EQ(run({"--plugin", kModule, "--host-dir", hostDir, "--open", step, "--session", ended, "--save", part}), 0)
         << err.str();
     EXPECT_NE(out.str().find("host.plugin cycle ended"), std::string::npos);

@@ -20,15 +20,16 @@ constexpr int kExecute = 18007, kViewProcess = 18008;
 TEST(ProcessResults, EachResultEndsTheCycleWithItsRecordsOrPausesItForTheHost) {
     struct Case {
         int button;
+        const char* steps;   // what the user does in the process tree
         int result;
         bool paused;
     };
+    const char* const createAll = "click 18021 4158\n";                  // Create operations
+    const char* const viewOn = "tree-rclick 18021 4003 \"(Group 0)  TOP\"\nmenu 11\n";   // the view's group
     const Case cases[] = {
-        {kExecute, 1013, false},     // after Execute the cycle ends...
-        {kViewProcess, 1013, true},  // ...after View Process it waits for the host
-        {kExecute, 1014, true},      {kViewProcess, 1014, true}, {kExecute, 1015, true},
-        {kExecute, 915, true},       {kExecute, 1012, false},    {kViewProcess, 1012, false},
-        {kExecute, 108, true},
+        {kExecute, createAll, 1012, false},     // the operations of the whole tree end the cycle...
+        {kViewProcess, createAll, 1012, false},
+        {kExecute, viewOn, 108, true},    // ...a group of one view waits for the host
     };
     TempDir dir;
     for (const Case& c : cases) {
@@ -36,7 +37,7 @@ TEST(ProcessResults, EachResultEndsTheCycleWithItsRecordsOrPausesItForTheHost) {
         const std::string session = dir.path() + "/s.session";
         // After Execute the run's summary (the test host has no tools) comes before the tree.
         std::ofstream(session) << "invoke\nclick 18048 " << c.button << "\n"
-                               << (c.button == kExecute ? "click 18036 1\n" : "") << "click 18021 " << c.result << "\n";
+                               << (c.button == kExecute ? "click 18036 1\n" : "") << c.steps;
         std::ostringstream out, err;
         const int code = host::hostcamMain({"--plugin", kModule, "--host-dir", dir.path() + "/host", "--open",
                                             std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step",

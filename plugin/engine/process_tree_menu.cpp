@@ -1,0 +1,324 @@
+// The process tree's context menu: built for the empty area, a view or a hole, each item acting in place
+// and refilling the tree, or storing what it needs and ending the dialog with a code for the run.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "host/api.h"
+#include "platform/ui/keys.h"
+#include "platform/ui/menu.h"
+#include "platform/ui/message_box.h"
+#include "plugin/core/globals.h"
+#include "plugin/core/load_time_objects.h"
+#include "plugin/core/resource_switch.h"
+#include "plugin/engine/process_dialogs.h"
+#include "plugin/engine/process_tree.h"
+#include "plugin/engine/process_tree_fields.h"
+#include "plugin/engine/apply_process.h"
+#include "plugin/engine/operation_comments.h"
+#include "plugin/engine/operation_hole_fields.h"
+#include "plugin/engine/tool_sequencing.h"
+
+namespace {
+
+constexpr unsigned kOutsideItems = 0xF21;
+constexpr int kMsgNoTable = 145, kMsgTableProblem = 134;
+constexpr std::size_t kMaxProcessName = 41;
+constexpr int kMaxProcessNames = 100;
+
+enum MenuId {
+    kExpandAll = 16, kCollapseAll = 17, kSwitchOn = 18, kSwitchOff = 19, kHighlightAll = 14, kHighlightView = 5,
+    kHighlightHole = 6, kPickEntity = 13, kCreateAllOn = 15, kCheckAllTables = 29, kCreateView = 11,
+    kPlaceNote = 3, kClearance = 20, kPointsList = 4, kCreateHole = 12, kConfigureTable = 30,
+    kChangeProcess = 31, kUserTools = 32, kCheckTable = 25,
+};
+
+struct MENU_LINE {
+    int id;      // 0: a separator
+    int line;    // "ProcessMenu"
+};
+
+const MENU_LINE kCommon[] = {{kExpandAll, 36}, {kCollapseAll, 37}, {kSwitchOn, 38}, {kSwitchOff, 39}, {0, 0}};
+
+void messageBox(plat::Dialog* owner, const std::string& text) {
+    plat::messageBox(owner, text, errorMessage(1), plat::MB_OK);
+}
+
+// Whether the shared library is in use read-only here: it cannot receive new rows.
+bool sharedReadOnly() { return g_globals->sharedDataOn != 0 && g_globals->sharedAccessMode != 1; }
+
+void setTableTarget(const POINT_LIST& hole);
+
+// The hole becomes the marked one and its table the configuration target; false, after the message, for a
+// hole without a table.
+bool markHoleTable(plat::Dialog* owner, POINT_LIST& hole) {
+    if (hole.tableName[0] == 0) {
+        messageBox(owner, errorMessage(kMsgNoTable));
+        return false;
+    }
+    g_globals->markedHoles = &hole;
+    setTableTarget(hole);
+    return true;
+}
+
+void setTableTarget(const POINT_LIST& hole) {
+    PLUGIN_GLOBALS& g = *g_globals;
+    const std::string name = hole.tableName;
+    TABLE_FILE_REF& target = g.configTarget;
+    target = TABLE_FILE_REF{};
+    std::snprintf(target.tabPath, sizeof target.tabPath, "%s/%s.tab", g.tablesDir.c_str(), name.c_str());
+    std::snprintf(target.txtPath, sizeof target.txtPath, "%s/%s.TXT", g.tablesDir.c_str(), name.c_str());
+    std::snprintf(target.tableName, sizeof target.tableName, "%s", name.c_str());
+}
+
+int readTarget() {
+    PLUGIN_GLOBALS& g = *g_globals;
+    if (g.currentTable.read(g.configTarget.tabPath) != 0) return 1;
+    g.currentTable.readRows();
+    return 0;
+}
+
+}  // namespace
+
+void CDlgProcess::selectRecord(plat::TreeItem hit) {
+    switch (recordKind(hit)) {
+    case 1: setExpandOnFill(*static_cast<VIEW_LIST*>(recordOf(hit)), 1); break;
+    case 2: setHighlightOnFill(*static_cast<POINT_LIST*>(recordOf(hit)), 1); break;
+    default: break;
+    }
+    const plat::TreeItem caret = treeView(kTree).selectedItem();
+    switch (recordKind(caret)) {
+    case 1: setShowOnFill(*static_cast<VIEW_LIST*>(recordOf(caret)), 1); break;
+    case 2: setShowOnFill(*static_cast<POINT_LIST*>(recordOf(caret)), 1); break;
+    case 3: setShowOnFill(*static_cast<OPE_LIST*>(recordOf(caret)), 1); break;
+    default: break;
+    }
+}
+
+void CDlgProcess::refill() { fillTree(g_globals->viewsTree, filterFlags); }
+
+void CDlgProcess::onRClickTree(plat::Notify& n) {
+    n.result = 0;
+    plat::Control& c = item(kTree);
+    plat::TreeView& tree = *c.treeView();
+    unsigned flags = 0;
+    plat::TreeItem hit = tree.hitTest(c.screenToClient(plat::cursorPos()), &flags);
+    int kind = 0;
+    if (!hit || (flags & kOutsideItems) != 0) {
+        for (plat::TreeItem it = tree.rootItem(); it; it = tree.nextSibling(it))
+            tree.setItemState(it, 0, plat::TVIS_SELECTED);
+        if (hit) tree.setItemState(hit, 0, plat::TVIS_SELECTED | plat::TVIS_DROPHILITED);
+        clearTreeSelection(tree.rootItem());
+        hit = 0;
+    } else {
+        kind = recordKind(hit);
+        dropHighlight(hit);
+    }
+    if (kind == 3) return;
+
+    CTextSection& menuTexts = *g_processMenu;
+    plat::Menu menu;
+    auto add = [&](const MENU_LINE& m, bool grayed = false) {
+        if (m.id == 0)
+            menu.separator();
+        else
+            menu.item(m.id, menuTexts.getMessage(m.line), grayed);
+    };
+    for (const MENU_LINE& m : kCommon) add(m);
+    POINT_LIST* hole = kind == 2 ? static_cast<POINT_LIST*>(recordOf(hit)) : nullptr;
+    if (kind == 0) {
+        add({kHighlightAll, 32});
+        add({kPickEntity, 46});
+        if (!menuTexts.getMessage(33).empty()) add({kCreateAllOn, 33});
+        if (filterFlags & kStateAdapted) add({kCheckAllTables, 43});
+    } else if (kind == 1) {
+        add({kHighlightView, 11});
+        add({kPickEntity, 46});
+        add({kCreateView, 30});
+        add({kPlaceNote, 7});
+        add({kClearance, 40});
+    } else {
+        add({kHighlightHole, 34});
+        add({kPickEntity, 46});
+        add({kPointsList, 9});
+        add({0, 0});
+        const bool noNewRows = sharedReadOnly() && hole->noMeasures != 0;
+        add({kCreateHole, 35}, noNewRows);
+        add({kConfigureTable, 45}, noNewRows);
+        add({kChangeProcess, 47});
+        add({0, 0});
+        add({kUserTools, 48});
+        if (hole->adaptedRow >= 0) add({kCheckTable, 44});
+    }
+    const int chosen = plat::trackPopupMenu(menu, plat::TPM_RETURNCMD | plat::TPM_NONOTIFY, plat::cursorPos(), this);
+    if (menuAction(chosen, hit) != 0) return;
+    if (hit) selectRecord(hit);
+    refill();
+}
+
+// Performs a menu item; 0 when the item was none of them (the caller selects and refills).
+int CDlgProcess::menuAction(int id, plat::TreeItem hit) {
+    PLUGIN_GLOBALS& g = *g_globals;
+    plat::TreeView& tree = treeView(kTree);
+    VIEW_LIST* view = recordKind(hit) == 1 ? static_cast<VIEW_LIST*>(recordOf(hit)) : nullptr;
+    POINT_LIST* hole = recordKind(hit) == 2 ? static_cast<POINT_LIST*>(recordOf(hit)) : nullptr;
+    switch (id) {
+    case kExpandAll:
+    case kCollapseAll:
+        for (VIEW_LIST* v = g.viewsTree; v; v = v->next) {
+            setExpandOnFill(*v, id == kExpandAll);
+            for (POINT_LIST* p = v->firstPoint; p; p = p->next)
+                if (!chainFollower(*p)) setExpandOnFill(*p, id == kExpandAll);
+        }
+        refill();
+        return 1;
+    case kSwitchOn:
+    case kSwitchOff:
+        setChecked(hit ? hit : tree.rootItem(), id == kSwitchOn ? 1 : 0, hit == 0);
+        refill();
+        return 1;
+    case kHighlightAll: endDialog(110); return 1;
+    case kHighlightView:
+        g.markedView = view;
+        selectRecord(hit);
+        endDialog(104);
+        return 1;
+    case kHighlightHole:
+        g.markedHoles = hole;
+        selectRecord(hit);
+        endDialog(103);
+        return 1;
+    case kPickEntity: endDialog(121); return 1;
+    case kCreateAllOn:
+        pendingScope = 111;
+        endDialog(111);
+        return 1;
+    case kCheckAllTables:
+        checkAllHoleTables();
+        refill();
+        return 1;
+    case kCreateView:
+        g.markedView = view;
+        endScoped(hit, view, nullptr, 108);
+        return 1;
+    case kPlaceNote:
+        g.noteView = view;
+        endDialog(102);
+        return 1;
+    case kClearance: {
+        CDlgOpDefaults dlg(this);
+        dlg.useClearanceStartEnd = clearanceStartEnd(*view);
+        if (doModalInPluginRes(dlg) == plat::IDOK) setClearanceStartEnd(*view, static_cast<std::uint8_t>(dlg.useClearanceStartEnd));
+        tree.selectItem(hit);
+        dropHighlight(hit);
+        return 1;
+    }
+    case kPointsList: {
+        std::string heading = holeLabel(*hole);
+        for (std::size_t at = heading.find('('); at != std::string::npos; at = heading.find('(', at + 2))
+            heading.replace(at, 1, "\n(");
+        g.pointsList.heading = heading;
+        g.markedHoles = hole;
+        selectRecord(hit);
+        endDialog(101);
+        return 1;
+    }
+    case kCreateHole:
+        g.markedHoles = hole;
+        endScoped(hit, nullptr, hole, 109);
+        return 1;
+    case kConfigureTable: configureTable(*hole); return 1;
+    case kChangeProcess: changeProcess(*hole); return 1;
+    case kUserTools: runUserToolsManager(hole); return 1;
+    case kCheckTable:
+        checkHoleTable(*hole);
+        refill();
+        return 1;
+    default: return 0;
+    }
+}
+
+// Switches on only the operations with a tool of the view (or of the hole alone), saving every operation's
+// mark for the next display to put back, and ends with the creation's code.
+void CDlgProcess::endScoped(plat::TreeItem hit, VIEW_LIST* view, POINT_LIST* hole, std::uint16_t code) {
+    selectRecord(hit);
+    for (VIEW_LIST* v = g_globals->viewsTree; v; v = v->next) {
+        for (POINT_LIST* head = v->firstPoint; head; head = head->next) {
+            if (chainFollower(*head)) continue;
+            for (POINT_LIST* p = head; p; p = nextInChain(*p)) {
+                const bool inScope = hole ? p == hole : v == view;
+                for (OPE_LIST* o = p->opeList; o; o = o->next) {
+                    savedActive.push_back({o, o->active});
+                    o->active = inScope && o->toolIndex >= 0 ? 1 : 0;
+                }
+            }
+        }
+    }
+    pendingScope = code;
+    endDialog(code);
+}
+
+void CDlgProcess::configureTable(POINT_LIST& hole) {
+    PLUGIN_GLOBALS& g = *g_globals;
+    if (!markHoleTable(this, hole)) return;
+    tableOpenKept = 1;
+    const int found = findTableMeasures(&hole);
+    if (found == 1) {
+        std::string text = errorMessage(kMsgTableProblem);
+        if (const auto at = text.find("%s"); at != std::string::npos) text.replace(at, 2, g.configTarget.tabPath);
+        messageBox(this, text);
+        tableOpenKept = 0;
+    } else if (found == 2) {
+        tableOpenKept = 0;
+    }
+    g.chosenProcess[0] = hole.rowIndex;
+    g.chosenProcess[1] = -1;
+    g.configAction = 110;
+    g.treeReturnAction = 1;
+    tableOpenedFromMenu = 1;
+    if (readTarget() == 0) g.currentTable.backupFiles();
+    endDialog(106);
+}
+
+void CDlgProcess::changeProcess(POINT_LIST& hole) {
+    PLUGIN_GLOBALS& g = *g_globals;
+    if (!markHoleTable(this, hole)) return;
+    std::vector<std::string> names;
+    if (readTarget() == 0) g.currentTable.listProcessNames(names, kMaxProcessNames);
+    CDlgChangeProcess dlg(this);
+    dlg.processNames = names.data();
+    dlg.processCount = static_cast<int>(names.size());
+    dlg.currentName = hole.processName;
+    if (doModalInPluginRes(dlg) != plat::IDOK || dlg.chosenName.empty()) return;
+    // The operations keep the view-wide heights of the recognition run.
+    const bool keep = hole.opeList != nullptr;
+    const double topZ = keep ? hole.opeList->holeTopZ : 0;
+    const double clearanceZ = keep ? hole.opeList->clearanceZ : 0;
+    std::memset(hole.processName, 0, sizeof hole.processName);
+    std::memcpy(hole.processName, dlg.chosenName.data(), std::min(dlg.chosenName.size(), kMaxProcessName));
+    (void)applyHoleProcess(hole, 0);
+    if (keep) {
+        for (OPE_LIST* o = hole.opeList; o; o = o->next) {
+            o->holeTopZ = topZ;
+            o->clearanceZ = clearanceZ;
+        }
+    }
+    buildOperationWhyText(hole, "");
+    g_toolsArray->clear();
+    g_fullToolsSeq->clear();
+    sequenceTools(*g_fullToolsSeq, g.viewsTree, 0);
+    filterFlags = 0xFFFFFFFFu;
+    countUsedTools(*g_fullToolsSeq, &g.runStats.toolsCount1, &g.runStats.toolsCount2);
+    refill();
+}
+
+// Re-matching against the adaptable table needs the hole descriptions and the table matching, which are
+// not here yet (docs/seams.md): the hole and the settings stay as they are, as on every early stop.
+void CDlgProcess::checkHoleTable(POINT_LIST&) {}
+
+int CDlgProcess::checkAllHoleTables() {
+    for (VIEW_LIST* v = g_globals->viewsTree; v; v = v->next)
+        for (POINT_LIST* p = v->firstPoint; p; p = p->next)
+            if (!chainFollower(*p)) checkHoleTable(*p);
+    return 0;
+}

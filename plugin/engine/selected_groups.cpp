@@ -1,0 +1,323 @@
+// Operation groups of selected holes: the selection words saved and restored around a group, the entities
+// hidden around an isolated group, the pick of a hole on a level of its own and the marker entity.
+#include "plugin/engine/selected_groups.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <unordered_set>
+#include <vector>
+
+#include "host/api.h"
+#include "plugin/core/entity_utils.h"
+#include "plugin/engine/services.h"
+#include "plugin/core/globals.h"
+#include "plugin/core/host_views.h"
+#include "plugin/core/text_section.h"
+#include "plugin/core/utilities.h"
+#include "plugin/engine/config_run.h"
+#include "plugin/engine/process_tree_fields.h"
+#include "plugin/tooling/services.h"
+
+namespace {
+
+constexpr std::uint32_t kAllEntities = 0x1f1fff;
+constexpr int kGroupName = 20;   // "GroupOpNames"
+
+// The lists an isolated creation keeps for its undo: the entities it kept shown and those it hid.
+std::uint32_t* g_keptEntities = nullptr;
+EntityList g_hiddenEntities = nullptr;
+// Whether the marker's level was visible when the marker was last blanked.
+bool g_markerLevelWasVisible = false;
+
+void toggleBlank(std::uint32_t entry) {
+    ent e{};
+    if (!get_ent_from_eptr(entry, &e)) return;
+    e.sel ^= kSelBlank;
+    rewrite_ent(&e, 0);
+}
+
+// A null-ended copy of the handles.
+EntityList nullEnded(const std::vector<std::uint32_t>& entries) {
+    auto* list = static_cast<std::uint32_t*>(std::calloc(entries.size() + 1, sizeof(std::uint32_t)));
+    if (list) std::copy(entries.begin(), entries.end(), list);
+    return list;
+}
+
+void showAgain(EntityList list) {
+    if (!list) return;
+    for (const std::uint32_t* at = list; *at; ++at) toggleBlank(*at);
+    std::free(list);
+}
+
+// Blanks every entity on a visible level for which `hide` holds; their list.
+template <class Hide>
+EntityList blankWhere(Hide hide) {
+    std::vector<std::uint32_t> blanked;
+    forEachRawEnt(kAllEntities, [&](db_ptr entry, const ent& e) {
+        if ((e.sel & kSelBlank) == 0 && is_level_visible(e.level) && hide(entry, e)) blanked.push_back(entry);
+        return true;
+    });
+    for (std::uint32_t entry : blanked) toggleBlank(entry);
+    return nullEnded(blanked);
+}
+
+template <class Visit>
+void forEachHole(VIEW_LIST* tree, Visit visit) {
+    for (VIEW_LIST* v = tree; v; v = v->next)
+        for (POINT_LIST* p = v->firstPoint; p; p = p->next) visit(*v, *p);
+}
+
+template <class Visit>
+void forEachSegmentEnt(POINT_LIST& hole, Visit visit) {
+    for (CYL_LIST* c = hole.firstCyl; c; c = c->next)
+        for (int i = 0; i < std::clamp<int>(c->entCount, 0, kMaxCylEnts); ++i) visit(c->ents[i]);
+}
+
+void saveSelections(VIEW_LIST* tree) {
+    for (VIEW_LIST* v = tree; v; v = v->next) setViewSelectedSaved(*v, viewSelected(*v));
+    forEachHole(tree, [](VIEW_LIST&, POINT_LIST& p) { setHoleSelectedSaved(p, holeSelected(p), p.selected2); });
+}
+
+void restoreSelections(VIEW_LIST* tree) {
+    for (VIEW_LIST* v = tree; v; v = v->next) setViewSelected(*v, viewSelectedSaved(*v));
+    forEachHole(tree, [](VIEW_LIST&, POINT_LIST& p) {
+        setHoleSelected(p, holeSelectedSaved(p));
+        p.selected2 = holeSelected2Saved(p);
+    });
+}
+
+std::string groupName(const VIEW_LIST* view) {
+    CTextSection texts;
+    (void)texts.load(g_globals->uiTextFile, "GroupOpNames", false);
+    std::string name = texts.getText(kGroupName);
+    if (view) name += " (" + viewDescription(view) + ")";
+    return sanitizeGroupName(name);
+}
+
+
+// The selection of step 4: the chosen view and hole stay; a chosen hole that meets none of the filter's
+// bits drops out with its chain.
+void selectFor(VIEW_LIST* tree, VIEW_LIST* view, POINT_LIST* hole, std::uint32_t filter) {
+    for (VIEW_LIST* v = tree; v; v = v->next) {
+        if (view && v != view) {
+            setViewSelected(*v, 0);
+            continue;
+        }
+        for (POINT_LIST* p = v->firstPoint; p; p = p->next) {
+            if (holeRemoved(*p)) continue;
+            if (hole && p != hole) {
+                setHoleSelected(*p, 0);
+                continue;
+            }
+            if (chainFollower(*p) || filter == 0 || holeMeetsFilter(*p, filter)) continue;
+            for (POINT_LIST* m = p; m; m = m == p ? nextInChain(*p) : nextInChain(*m)) {
+                setHoleSelected(*m, 0);
+                m->selected2 = 0;
+            }
+        }
+    }
+}
+
+void deleteGroup(std::uint32_t groupId) {
+    if (groupId == 0) return;
+    deleteGroupOperations(groupId);
+    OMdeleteGroup(static_cast<std::int32_t>(groupId), 1);
+}
+
+}  // namespace
+
+std::string sanitizeGroupName(std::string name) {
+    name.erase(std::remove_if(name.begin(), name.end(),
+                              [](char c) { return c == '\\' || c == '/' || c == ':' || c == '?' || c == '|'; }),
+               name.end());
+    return name;
+}
+
+std::uint32_t opGroupIdByName(const std::string& name) {
+    op_group* g = TpMainGrpMgr().GetMainGrpList().GroupByName(name.c_str());
+    return g ? static_cast<std::uint32_t>(g->id) : 0;
+}
+
+int createGroupOperations(VIEW_LIST* view, POINT_LIST* hole, POINT_LIST* holes, std::uint32_t filter) {
+    PLUGIN_GLOBALS& g = *g_globals;
+    const std::string name = groupName(view);
+    clearOperationsSelected();
+    std::int32_t parent = 0;
+    if (op_group* active = TpMainGrpMgr().GetMainGrpList().RetrieveActiveGroup()) parent = active->id;
+    const auto groupId = static_cast<std::uint32_t>(findOrCreateOpGroup(name, parent));
+    saveSelections(g.viewsTree);
+    selectFor(g.viewsTree, view, hole, filter);
+    g.runStats.stateCount6 = 0;   // the count of created points
+    if (storeDrillPoints(g.viewsTree) != 0) {
+        deleteTempPoints();
+        return 0;
+    }
+    for (VIEW_LIST* v = g.viewsTree; v; v = v->next)
+        if (viewSelected(*v)) findGroupNotes(v);
+    const int wasRefreshing = OMenableRefresh(0);
+    const std::int32_t active = OMgetActiveGroup();
+    const int failed = createDrillOperations(g.viewsTree, holes, maxToolNumber() + 1);
+    if (active) TpMainGrpMgr().GetMainGrpList().SetDefaultOperationGroup(active);
+    OMenableRefresh(wasRefreshing);
+    OMrefreshOpManTree();
+    if (failed == 0) {
+        g_lastOpGroup = groupId;
+    } else {
+        deleteGroup(groupId);
+    }
+    return 0;
+}
+
+int createGroupOpsIsolated(VIEW_LIST* view, POINT_LIST* hole, POINT_LIST* target, std::uint32_t filter) {
+    std::vector<std::uint32_t> keep;
+    if (target) forEachSegmentEnt(*target, [&](const CYL_ENT& e) { keep.push_back(e.entry); });
+    std::uint32_t* keepList = nullEnded(keep);
+    // Only one hidden list is kept: a second isolation before an undo shows what the first hid, so that
+    // nothing stays hidden for good once its list is replaced.
+    if (g_hiddenEntities) {
+        showAgain(g_hiddenEntities);
+        g_hiddenEntities = nullptr;
+    }
+    std::free(g_keptEntities);
+    EntityList hidden = hideEntitiesExcept(keepList, 0, nullptr);
+    createGroupOperations(view, hole, target, filter);
+    g_keptEntities = keepList;
+    g_hiddenEntities = hidden;
+    return 0;
+}
+
+int undoGroupOperations(std::uint32_t groupId) {
+    deleteGroup(groupId);
+    restoreSelections(g_globals->viewsTree);
+    deleteTempPoints();
+    if (g_hiddenEntities) {
+        hideEntitiesExcept(nullptr, 1, g_hiddenEntities);
+        std::free(g_keptEntities);
+        g_hiddenEntities = nullptr;
+        g_keptEntities = nullptr;
+    }
+    return 0;
+}
+
+int cancelGroupOperations(std::uint32_t groupId) {
+    deleteGroup(groupId);
+    deletePreviewEntities();
+    restoreGraphicsState();
+    return 0;
+}
+
+void setHoleEntities(POINT_LIST* holes, int, int highlight, std::uint32_t filter, int onlySelected, bool oneHole) {
+    for (POINT_LIST* p = holes; p; p = oneHole ? nullptr : nextInChain(*p)) {
+        if (onlySelected && !holeSelected(*p)) continue;
+        if (filter != 0xFFFFFFFFu && !holeMeetsFilter(*p, filter)) continue;
+        forEachSegmentEnt(*p, [&](const CYL_ENT& entry) {
+            ent e{};
+            if (!get_ent_from_eptr(entry.entry, &e)) return;
+            if (highlight)
+                e.color = static_cast<std::int16_t>(select_color);
+            else if (e.color == select_color)
+                e.color = static_cast<std::int16_t>(entry.colour);
+            rewrite_ent(&e, 0);
+        });
+    }
+}
+
+void setGroupEntities(VIEW_LIST* view, int highlight, std::uint32_t filter, int onlySelected) {
+    for (POINT_LIST* p = view ? view->firstPoint : nullptr; p; p = p->next)
+        if (!chainFollower(*p)) setHoleEntities(p, 0, highlight, filter, onlySelected);
+}
+
+void setGroupListEntities(VIEW_LIST* views, int highlight, std::uint32_t filter, int onlySelected) {
+    for (VIEW_LIST* v = views; v; v = v->next) setGroupEntities(v, highlight, filter, onlySelected);
+}
+
+bool isolationPending() { return g_hiddenEntities != nullptr; }
+
+EntityList hideEntitiesExcept(const std::uint32_t* keep, int mode, EntityList hidden) {
+    if (mode == 1) {
+        showAgain(hidden);
+        return nullptr;
+    }
+    std::unordered_set<std::uint32_t> kept;
+    for (const std::uint32_t* at = keep; at && *at; ++at) kept.insert(*at);
+    return blankWhere([&](db_ptr entry, const ent&) { return kept.count(entry) == 0; });
+}
+
+EntityList toggleHideUnselected(int mode, EntityList list) {
+    EntityList result = nullptr;
+    if (mode == 1) {
+        showAgain(list);
+    } else {
+        std::free(list);
+        result = blankWhere([](db_ptr, const ent& e) { return e.color != select_color; });
+    }
+    rebuild_graphics();
+    return result;
+}
+
+POINT_LIST* isolateFeatureLevel() {
+    PLUGIN_GLOBALS& g = *g_globals;
+    const std::int32_t level = g.settings.isolationLevel;
+    const int savedMask = mask_level;
+    const int wasVisible = is_level_visible(level);
+    forEachHole(g.viewsTree, [&](VIEW_LIST&, POINT_LIST& p) {
+        forEachSegmentEnt(p, [&](CYL_ENT& entry) {
+            ent e{};
+            if (!get_ent_from_eptr(entry.entry, &e)) return;
+            entry.level = e.level;
+            entry.colour = static_cast<std::uint16_t>(e.color);
+            e.level = level;
+            rewrite_ent(&e, 0);
+        });
+    });
+    mask_level = level;
+    set_level_visible(level, 1);
+    repaint_graphics();
+    ent picked{};
+    db_ptr pickedEntry = 0;
+    const bool hit = select_ent("*", 1, kEntSurface, 0, &picked, &pickedEntry) == 1;
+    POINT_LIST* result = nullptr;
+    // Every entity goes back, removed holes' included, so that no surface stays on the isolation level.
+    forEachHole(g.viewsTree, [&](VIEW_LIST&, POINT_LIST& p) {
+        forEachSegmentEnt(p, [&](CYL_ENT& entry) {
+            ent e{};
+            if (get_ent_from_eptr(entry.entry, &e)) {
+                e.level = entry.level;
+                rewrite_ent(&e, 0);
+            }
+            if (hit && !result && !holeRemoved(p) && entry.id == static_cast<std::int32_t>(picked.id))
+                result = &p;
+        });
+    });
+    mask_level = savedMask;
+    set_level_visible(level, wasVisible);
+    repaint_graphics();
+    return result;
+}
+
+void blankMarkerEnt() {
+    PLUGIN_GLOBALS& g = *g_globals;
+    if (g.markerLevel == 0 || !is_level_visible(g.markerLevel)) return;
+    g_markerLevelWasVisible = true;
+    if (unblankWorkLevelEnts() > 0) {
+        ent marker{};
+        if (get_ent_from_eptr(g.markerEntry, &marker) && (marker.sel & kSelBlank) == 0) {
+            marker.sel |= kSelBlank;
+            rewrite_ent(&marker, 0);
+        }
+    } else {
+        g.markerLevel = 0;
+        g_markerLevelWasVisible = false;
+    }
+}
+
+void unblankMarkerEnt() {
+    PLUGIN_GLOBALS& g = *g_globals;
+    if (g.markerLevel == 0 || !g_markerLevelWasVisible) return;
+    ent marker{};
+    if (get_ent_from_eptr(g.markerEntry, &marker) && (marker.sel & kSelBlank) != 0) {
+        marker.sel &= static_cast<std::uint16_t>(~kSelBlank);
+        rewrite_ent(&marker, 0);
+    }
+    blankWorkLevelEnts();
+}

@@ -1,0 +1,150 @@
+// The example plate recognised by Execute and kept in the part, its holes then given what the engine gives
+// them (labels, a table and a process, operations with and without a tool, some hole states), so that a
+// session can play a user's work in the process tree on it. Helpers read the tree back from the part.
+#pragma once
+#include <functional>
+#include <string>
+
+#include "host/geom/step_io.h"
+#include "host/state.h"
+#include "plugin/core/globals.h"
+#include "plugin/core/records.h"
+#include "plugin/engine/operation_hole_fields.h"
+#include "plugin/engine/process_tree_fields.h"
+#include "plugin/recognition/tree.h"
+#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/tooling/record_fields.h"
+#include "support/plugin_fixture.h"
+
+class ProcessTreeFixture : public PluginFixture {
+protected:
+    static constexpr int kSummary = 18036;
+    static constexpr int kMenu = 18048, kExecute = 18007, kViewProcess = 18008;
+    static constexpr int kTreeDlg = 18021, kTree = 4003, kPoints = 18009, kPointsTree = 4005;
+
+    void SetUp() override {
+        PluginFixture::SetUp();
+        ASSERT_EQ(host::openStepAsPart(std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step"), "");
+        load();
+        script().click(kMenu, kExecute).click(kSummary, plat::IDOK).click(kTreeDlg, plat::IDOK).click(kMenu, plat::IDOK);
+        ASSERT_EQ(m_main(), 0);
+        expectScriptPlayed();
+        // The library's order, as the cycle loads it from the shipped tables.
+        if (g_globals->tablesDir.empty()) g_globals->tablesDir = installDir + "/Tool/FORMS_MM/Standard";
+        std::vector<CTabColsDesc> tables;
+        int drillIndex = -1;
+        const int count = loadAllTables(tables, &drillIndex);
+        for (int i = 0; i < count; ++i)
+            if (tables[static_cast<std::size_t>(i)].name == "Drilled") drilledThrough = static_cast<std::int16_t>(i);
+        ASSERT_GE(drilledThrough, 0) << "no table \"Drilled\" in " << g_globals->tablesDir;
+        editPart([this](VIEW_LIST* tree) { giveProcesses(tree); });
+        plat::driver().reset();
+    }
+
+    // Loads the tree kept in the part, lets `edit` change it and keeps it in the part again.
+    void editPart(const std::function<void(VIEW_LIST*)>& edit) {
+        VIEW_LIST* tree = nullptr;
+        loadAllRecords(&tree);
+        ASSERT_NE(tree, nullptr);
+        edit(tree);
+        saveAllRecords(tree);
+        freeViewsTree(tree);
+        freeCycleRecords();
+    }
+    // The value `read` takes from the tree kept in the part.
+    template <class T>
+    T fromPart(const std::function<T(VIEW_LIST*)>& read) {
+        VIEW_LIST* tree = nullptr;
+        loadAllRecords(&tree);
+        T value = read(tree);
+        freeViewsTree(tree);
+        freeCycleRecords();
+        return value;
+    }
+
+    // Hole n of the first view (from 1).
+    static POINT_LIST* hole(VIEW_LIST* tree, int n) {
+        POINT_LIST* p = tree ? tree->firstPoint : nullptr;
+        for (int i = 1; p && i < n; ++i) p = p->next;
+        return p;
+    }
+    static std::string label(int n) { return "Hole " + std::to_string(n); }
+
+    // The holes are labelled "Hole n"; each has the process "1" of the table "Drilled" and two operations, a
+    // drilling with its tool and a chamfer whose tool was not found (the last hole: both found, the drill's
+    // made by the tool layout).
+    // Hole 2 runs into another hole; hole 3's measures had to be added; holes 4 and 5 are exact matches.
+    void giveProcesses(VIEW_LIST* tree) {
+        // The top view alone, as the run left it but for what the tree showed last.
+        freeViewsTree(tree->next);
+        tree->next = nullptr;
+        setExpandOnFill(*tree, 0);
+        setShowOnFill(*tree, 0);
+        holeCount = countPoints(tree);
+        int n = 0;
+        for (POINT_LIST* p = tree->firstPoint; p; p = p->next) {
+            ++n;
+            setHoleLabel(*p, label(n));
+            *p = resetStates(*p);
+            std::snprintf(p->tableName, sizeof p->tableName, "Drilled");
+            p->rowIndex = 0;
+            p->tableIndex = drilledThrough;
+            std::snprintf(p->processName, sizeof p->processName, "1");
+            p->adaptedRow = n == 4 || n == 5 ? -1 : 0;
+            p->crashInto = n == 2 ? 1 : 0;
+            p->noMeasures = n == 3 ? 1 : 0;
+            freeOpeChain(p->opeList);
+            p->chainMember = 0;   // every hole stands alone here
+            p->nextEqual = nullptr;
+            p->chainCount = 0;
+            OPE_LIST* drill = new OPE_LIST{};
+            OPE_LIST* chamfer = new OPE_LIST{};
+            std::snprintf(drill->comment, sizeof drill->comment, "Drill %d", n);
+            std::snprintf(chamfer->comment, sizeof chamfer->comment, "Chamfer %d", n);
+            chamfer->toolIndex = n == holeCount ? 1 : -1;
+            drill->newTool = n == holeCount ? 1 : 0;
+            for (OPE_LIST* o : {drill, chamfer}) {
+                o->point = p;
+                o->view = tree;
+            }
+            drill->next = chamfer;
+            chamfer->prev = drill;
+            p->opeList = drill;
+        }
+    }
+
+    // The hole without the states and display requests a run and an earlier tree left on it.
+    static POINT_LIST resetStates(POINT_LIST p) {
+        p.deepSplitNext = nullptr;   // the other side's halves went with their view
+        p.deepSplitPrev = nullptr;
+        p.noMeasures = 0;
+        p.provisionalRow = 0;
+        p.depthChecked = 0;
+        p.chamferCheck = 0;
+        p.notAccessible = 0;
+        p.noProblem = 0;
+        p.toolMissing = 0;
+        p.toolCreated = 0;
+        setExpandOnFill(p, 0);
+        setShowOnFill(p, 0);
+        setHighlightOnFill(p, 0);
+        return p;
+    }
+    std::int16_t drilledThrough = -1;
+    int holeCount = 0;   // in the top view   // the table's place in the library
+
+    std::string treeSnapshot() { return plat::lastSnapshot(kTreeDlg); }
+    // The "image=a/b" of the tree item with that label when the tree last closed; "" when not shown.
+    std::string imageOf(const std::string& label) {
+        const std::string snap = treeSnapshot();
+        const auto at = snap.find("\"" + label + "\" data=");
+        if (at == std::string::npos) return "";
+        const auto image = snap.find("image=", at);
+        return snap.substr(image + 6, snap.find_first_of(" \n", image) - image - 6);
+    }
+    int count(std::string_view fragment) {
+        int n = 0;
+        for (const std::string& line : transcript().lines()) n += line.find(fragment) != std::string::npos;
+        return n;
+    }
+};
