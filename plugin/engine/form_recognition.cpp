@@ -151,6 +151,8 @@ int recognizeForms(VIEW_LIST*& tree, CProgressBox* progress) {
     (void)progress->step();
     if (splitLongGaps(tree, run) != 0) return -1;
     dumpTree(tree, "29_CylsSplitGapSpace.txt");
+    if (s.reamOnlyOnMarkedSide != 0 && splitFittedEnds(tree, run) != 0) return -1;
+    (void)progress->step();
     if (limitDepths(tree, run) != 0) return -1;
     if (s.intelligentProcess != 0) adaptCentreAndChamfer(tree);
     dropUnreachableHoles(tree);

@@ -58,6 +58,9 @@ int blindBlockedBottoms(VIEW_LIST* tree, FORM_RUN& run);
 // 26 diameters is drilled from both sides, the part below the gap from the opposite view; its chain follows.
 // 0; -1 when a split could not be made.
 int splitLongGaps(VIEW_LIST* tree, FORM_RUN& run);
+// End split ("ProcessMach" 50): a head hole whose fitted end is finished from the other side gets a partner
+// there that does only that finishing; the hole keeps the rest. Its chain follows. 0; -1 when a move failed.
+int splitFittedEnds(VIEW_LIST* tree, FORM_RUN& run);
 // The depth limit of every head hole not yet checked. 0; -1 when a split could not be made.
 int limitDepths(VIEW_LIST* tree, FORM_RUN& run);
 // The centre drills and chamfer tools of holes marked for a chamfer check take the hole's measures; the mark

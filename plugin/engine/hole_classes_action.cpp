@@ -298,6 +298,56 @@ int splitLongGaps(VIEW_LIST* tree, FORM_RUN& run) {
     return 0;
 }
 
+int splitFittedEnds(VIEW_LIST* tree, FORM_RUN& run) {
+    std::vector<std::pair<VIEW_LIST*, POINT_LIST*>> heads;
+    for (VIEW_LIST* view = tree; view; view = view->next) {
+        if (isOppositeDirAllowed(view->matrix[2]) == 0) continue;
+        for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next)
+            if (!hole->chainMember && !hole->stageDone && !splitAlready(*hole) && hole->tableName[0] &&
+                hole->descCount > 0 && hole->descs && (hole->endSplitMode == 1 || hole->endSplitMode == 2))
+                heads.emplace_back(view, hole);
+    }
+    for (auto& [view, hole] : heads) {
+        POINT_LIST* other = movePointToOppView(tree, view, hole);
+        if (other == moveFailed()) return -1;
+        if (!other) continue;
+        (void)copyHoleProcess(*hole, *other);
+        const CIL_DESC last = hole->descs[hole->descCount - 1];
+        assignSingleCylinderProcess(*other, last.get<double>(L::D), last.get<double>(L::zTop) - last.get<double>(L::zBottom),
+                                    last.get<std::int16_t>(L::opeGeo), last.get<std::int16_t>(L::threadCode),
+                                    last.get<double>(L::threadDiameter), last.get<double>(L::threadPitch),
+                                    run.tables.data(), tableCount(run), run.drillIndex);
+        other->endSplitMode = hole->endSplitMode;
+        hole->partnerId = other->id;
+        other->partnerId = hole->id;
+        // The hole keeps all but the finishing of its fitted end; the partner does only that finishing.
+        const std::pair<POINT_LIST*, ApplyMode> halves[] = {{hole, kApplySplitTop}, {other, kApplySplitBottom}};
+        for (auto [half, mode] : halves) {
+            half->stageDone = 1;
+            holeSet<std::uint16_t>(*half, hole_field::reprocessed, 1);
+            clearOperations(*half);
+            if (half->processName[0] &&
+                applyProcessToHole(run.tables.data(), tableCount(run), *half, mode) == -1)
+                return -1;
+        }
+        POINT_LIST* chainEnd = other;
+        for (POINT_LIST* follower = hole->nextEqual; follower; follower = follower->nextEqual) {
+            POINT_LIST* copy = movePointToOppView(tree, follower->view, follower);
+            if (copy == moveFailed()) return -1;
+            if (!copy) continue;
+            copy->chainMember = 1;
+            copy->stageDone = 1;
+            copy->partnerId = follower->id;
+            follower->partnerId = copy->id;
+            holeSet<std::uint16_t>(*copy, hole_field::memberReprocessed, 1);
+            chainEnd->nextEqual = copy;
+            chainEnd = copy;
+            ++other->chainCount;
+        }
+    }
+    return 0;
+}
+
 int limitDepths(VIEW_LIST* tree, FORM_RUN& run) {
     std::vector<POINT_LIST*> heads;
     for (VIEW_LIST* view = tree; view; view = view->next)

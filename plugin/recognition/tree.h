@@ -122,6 +122,8 @@ struct POINT_LIST {
     std::int16_t holeClass = 0;             // 0-6: from which side the hole is machined
     std::int16_t classCount[7] = {};        // on a chain head: its members of each class
     std::int16_t endSplitMode = 0;          // 0 none; 1 or 2: a fitted end to machine from the other side
+    std::uint8_t stageDone = 0;             // handled by the current corrective stage
+    std::int32_t partnerId = 0;             // id of the hole made for this one on the other side
 };
 
 // A host entity of a segment.

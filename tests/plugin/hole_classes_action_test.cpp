@@ -141,4 +141,49 @@ TEST_F(HoleClassesAction, ALongGapIsDrilledFromBothSidesWithTheChainFollowing) {
     }
 }
 
+TEST_F(HoleClassesAction, AFittedEndGetsAPartnerOnTheOtherSideWithTheChainFollowing) {
+    struct Case {
+        std::int16_t mode;
+        bool reamSplitted;
+        bool split;
+    };
+    const Case cases[] = {{1, false, true}, {2, false, true}, {0, false, false}, {2, true, false}};
+    for (const Case& c : cases) {
+        freeViewsTree(head);
+        head = nullptr;
+        VIEW_LIST* top = addView(head, 1);
+        POINT_LIST* h = hole(top, 0, 0);
+        POINT_LIST* f = hole(top, 20, 0);
+        chainHoles(h, {f});
+        h->id = 7;
+        f->id = 8;
+        h->endSplitMode = c.mode;
+        h->reamSplitted = c.reamSplitted ? 1 : 0;
+        h->descs[0].set<std::int16_t>(L::opeGeo, 2);
+        std::snprintf(h->tableName, sizeof h->tableName, "Fitted");
+        ASSERT_EQ(splitFittedEnds(head, run), 0);
+        ASSERT_EQ(countViews(head), c.split ? 2 : 1);
+        EXPECT_EQ(h->partnerId != 0, c.split);
+        if (!c.split) continue;
+        const std::vector<POINT_LIST*> partners = chain(top->next->firstPoint);
+        ASSERT_EQ(partners.size(), 2u);
+        POINT_LIST* p = partners[0];
+        EXPECT_EQ(p->partnerId, 7);
+        EXPECT_EQ(h->partnerId, p->id);
+        EXPECT_EQ(f->partnerId, partners[1]->id);
+        EXPECT_EQ(p->endSplitMode, c.mode);
+        EXPECT_EQ(p->chainCount, 1);
+        EXPECT_EQ(partners[1]->chainMember, 1);
+        EXPECT_TRUE(h->stageDone && p->stageDone);
+        // The partner is the fitted cylinder alone, seen from below: from 10 up to the top at 0.
+        ASSERT_EQ(p->descCount, 1);
+        EXPECT_DOUBLE_EQ(p->descs[0].get<double>(L::D), 6.0);
+        EXPECT_EQ(p->descs[0].get<std::int16_t>(L::opeGeo), 2);
+        EXPECT_NEAR(p->descs[0].get<double>(L::zTop) - p->descs[0].get<double>(L::zBottom), 10, 1e-9);
+        // The hole keeps its own description.
+        EXPECT_DOUBLE_EQ(h->descs[0].get<double>(L::zBottom), -10.0);
+        EXPECT_EQ(countPoints(top), 2);
+    }
+}
+
 }  // namespace
