@@ -30,7 +30,6 @@ constexpr int kMsgNoToolName = 153, kMsgToolNotFound = 131, kMsgCentreDrill = 14
 constexpr double kDeg = std::numbers::pi / 180;
 constexpr int kNoTool = 4;
 
-double R(double value) { return roundToStep(value, g_tolerances.tolT); }
 double number(const std::vector<std::string>& row, int colId) {
     return colId >= 1 && static_cast<std::size_t>(colId) <= row.size() ? std::atof(row[colId - 1].c_str()) : 0;
 }
@@ -119,7 +118,7 @@ void threadCylinder(CIL_DESC* cyl, const PROCESS_OPE& d, VALUES& v) {
         if (threadTablesLoaded()) threadTableValue(v.toolDiam, v.pitch, &v.threadValue);
     }
     if (opeGet(d, toolDiamOffsetOn) && type != T::rightTap && type != T::leftTap)
-        v.toolDiam = v.cylDiam = R(c.get<double>(L::D)) + opeGet(d, toolDiamOffset);
+        v.toolDiam = v.cylDiam = roundToTolerance(c.get<double>(L::D)) + opeGet(d, toolDiamOffset);
 }
 
 void fitCylinder(const CIL_DESC& c, PROCESS_OPE& d, VALUES& v) {
@@ -127,7 +126,7 @@ void fitCylinder(const CIL_DESC& c, PROCESS_OPE& d, VALUES& v) {
     char fit[33] = {};
     std::memcpy(fit, c.bytes + L::fitName, 32);
     const bool loaded = loadNamedTable(fit, &fitTable) == 0;
-    v.toolDiam = R(c.get<double>(L::D));
+    v.toolDiam = roundToTolerance(c.get<double>(L::D));
     std::vector<std::string> row;
     const bool found = fitRow(fitTable, loaded, v.toolDiam, row);
     if (found) v.fitValue = number(row, fitTable.kind7Column);
@@ -135,9 +134,9 @@ void fitCylinder(const CIL_DESC& c, PROCESS_OPE& d, VALUES& v) {
         v.diamSource = kDiamFitPreDrill;
         if (found) v.toolDiam -= 2 * number(row, fitTable.kind4Column);
     }
-    if (opeGet(d, toolDiamOffsetOn)) v.toolDiam = R(c.get<double>(L::D)) + opeGet(d, toolDiamOffset);
+    if (opeGet(d, toolDiamOffsetOn)) v.toolDiam = roundToTolerance(c.get<double>(L::D)) + opeGet(d, toolDiamOffset);
     // The cylinder worked is the fitted bore, whatever the tool.
-    v.cylDiam = R(c.get<double>(L::D));
+    v.cylDiam = roundToTolerance(c.get<double>(L::D));
     if (v.type != T::reamer || !found || fitTable.processColumn <= 0) return;
     std::vector<PROCESS_OPE> ops(kMaxProcessOps);
     const int n = fitTable.readProcess(cellText(row, fitTable.processColumn), ops.data());
@@ -318,6 +317,8 @@ void logValues(std::FILE* log, int i, const PROCESS_OPE& d, const VALUES& v) {
 
 }  // namespace
 
+double roundToTolerance(double value) { return roundToStep(value, g_tolerances.tolT); }
+
 std::string cycleName(std::uint32_t cycle) {
     const OP_CYCLE_LIST& cycles = g_globals->cycleNames;
     return cycle < static_cast<std::uint32_t>(std::clamp<int>(cycles.count, 0, OP_CYCLE_LIST::kMaxEntries))
@@ -368,7 +369,7 @@ int setProcessToolValues(CTabColsDesc& t, const std::vector<std::string>& rowCel
         PROCESS_OPE& d = defs[i];
         VALUES v;
         v.type = opeGet(d, operationType);
-        v.toolDiam = v.cylDiam = R(opeGet(d, process_ope::toolDiam));
+        v.toolDiam = v.cylDiam = roundToTolerance(opeGet(d, process_ope::toolDiam));
         CIL_DESC* cyl = entryCilAt(t, opeGet(d, toolDiamCyl));
         CIL_DESC spare{};
         if (!cyl) cyl = &spare;
@@ -377,7 +378,7 @@ int setProcessToolValues(CTabColsDesc& t, const std::vector<std::string>& rowCel
         case 1:
             if (opeGet(d, toolDiamCol) == 0 || code == 0) {
                 v.diamSource = kDiamFromCylinder;
-                v.toolDiam = R(cyl->get<double>(L::D)) + (opeGet(d, toolDiamOffsetOn) ? opeGet(d, toolDiamOffset) : 0);
+                v.toolDiam = roundToTolerance(cyl->get<double>(L::D)) + (opeGet(d, toolDiamOffsetOn) ? opeGet(d, toolDiamOffset) : 0);
                 v.cylDiam = v.toolDiam;
             } else if (code == 1) {
                 threadCylinder(cyl, d, v);
@@ -400,7 +401,7 @@ int setProcessToolValues(CTabColsDesc& t, const std::vector<std::string>& rowCel
                 char fit[33] = {};
                 std::memcpy(fit, cyl->bytes + L::fitName, 32);
                 std::vector<std::string> row;
-                if (fitRow(fitTable, loadNamedTable(fit, &fitTable) == 0, R(cyl->get<double>(L::D)), row))
+                if (fitRow(fitTable, loadNamedTable(fit, &fitTable) == 0, roundToTolerance(cyl->get<double>(L::D)), row))
                     v.fitValue = number(row, fitTable.kind7Column);
             }
             break;

@@ -36,6 +36,9 @@ constexpr std::uint32_t userProfile = 0, centreDrill = 1, spotDrill = 2, drill =
                         chamferMill = 12, edgeRadiusMill = 15, conicalMill = 17, toroidalMill = 19;
 }
 
+// A length rounded to the base tolerance, as the operation values and their Z limits take diameters.
+double roundToTolerance(double value);
+
 // The descriptor of entry i of the table's cylinder entries; a zero descriptor past the ends.
 const CIL_DESC& entryCil(const CTabColsDesc& table, int i);
 CIL_DESC* entryCilAt(CTabColsDesc& table, int i);

@@ -22,7 +22,6 @@ using namespace process_ope;
 constexpr int kMsgProfileFull = 69, kCaption = 1;
 constexpr double kDeg = std::numbers::pi / 180;
 
-double R(double value) { return roundToStep(value, g_tolerances.tolT); }
 double dget(const CIL_DESC& c, std::size_t at) { return c.get<double>(at); }
 bool flag(const CIL_DESC& c, std::size_t at) { return c.get<std::uint8_t>(at) != 0; }
 double allowance() {
@@ -32,7 +31,7 @@ double allowance() {
 double defaultHalfAngle() { return g_globals->settings.defaultTipAngle / 2 * kDeg; }
 // The diameter at the top of a descriptor's side.
 double topDiameter(const CIL_DESC& c, double a) {
-    return R(dget(c, L::D)) + a + 2 * dget(c, L::L2) * std::tan(dget(c, L::coneAngle));
+    return roundToTolerance(dget(c, L::D)) + a + 2 * dget(c, L::L2) * std::tan(dget(c, L::coneAngle));
 }
 // Where a descriptor's bottom radius ends (the arc's end), and where it starts.
 void bottomArcEnd(const CIL_DESC& c, bool atStart, double* r, double* z) {
@@ -58,7 +57,7 @@ struct SECTION {
 
 bool drawWall(SECTION& s, const CIL_DESC& c, double a) {
     const double zTop = dget(c, L::zTop), zBottom = dget(c, L::zBottom);
-    const double Di = R(dget(c, L::D)) + a;
+    const double Di = roundToTolerance(dget(c, L::D)) + a;
     double d = topDiameter(c, a) + a, z = zTop;
     if (flag(c, L::topChamfer)) {
         const double cd = dget(c, L::chamferDiameter) + a;
@@ -120,10 +119,10 @@ void firstPassTool(CToolHoleProfile& p, const PROCESS_OPE& d) {
     const double profileR = opeGet(d, C::calcProfileRadius);
     const double corner = profileR > g_tolerances.tol004T ? profileR : opeGet(d, C::calcCornerRadius);
     if (type == TT::rightTap || type == TT::leftTap)
-        buildSilhouette(p, type, R(opeGet(d, C::calcCylDiam)), 0, 0, 0, 0);
+        buildSilhouette(p, type, roundToTolerance(opeGet(d, C::calcCylDiam)), 0, 0, 0, 0);
     else
-        buildSilhouette(p, type, R(opeGet(d, C::calcToolDiam)), opeGet(d, C::calcHalfAngle), corner,
-                        R(opeGet(d, C::calcCylDiam)), 0);
+        buildSilhouette(p, type, roundToTolerance(opeGet(d, C::calcToolDiam)), opeGet(d, C::calcHalfAngle), corner,
+                        roundToTolerance(opeGet(d, C::calcCylDiam)), 0);
 }
 
 double topZ(const CTabColsDesc& t, const PROCESS_OPE& d) {
@@ -183,7 +182,7 @@ void firstPass(const CTabColsDesc& t, CToolHoleProfile& p, PROCESS_OPE& d) {
 // The silhouette diameter of the third pass.
 double clearanceDiameter(const CTabColsDesc& t, const PROCESS_OPE& d) {
     const std::uint32_t type = opeGet(d, operationType);
-    double diameter = R(type == TT::rightTap || type == TT::leftTap ? opeGet(d, C::calcCylDiam) : opeGet(d, C::calcToolDiam));
+    double diameter = roundToTolerance(type == TT::rightTap || type == TT::leftTap ? opeGet(d, C::calcCylDiam) : opeGet(d, C::calcToolDiam));
     const CIL_DESC& tied = entryCil(t, tiedEntry(t, opeGet(d, cylDiamCyl), opeGet(d, cylDiamZPl)));
     switch (opeGet(d, milledKind)) {
     case 1: diameter = opeGet(d, cylDiamAssoc) ? dget(tied, L::D) : opeGet(d, cylDiam); break;
@@ -224,7 +223,7 @@ void thirdPass(const CTabColsDesc& t, CToolHoleProfile& p, PROCESS_OPE& d) {
         opeSet(d, C::cuttingLength, cutting);
         const double profileR = opeGet(d, C::calcProfileRadius);
         const double corner = profileR > g_tolerances.tol004T ? profileR : opeGet(d, C::calcCornerRadius);
-        const double tipD = opeGet(d, milledKind) ? diameter : R(opeGet(d, C::calcCylDiam));
+        const double tipD = opeGet(d, milledKind) ? diameter : roundToTolerance(opeGet(d, C::calcCylDiam));
         const double half = opeGet(d, C::calcHalfAngle);
         buildSilhouette(p, type, diameter, half, corner, tipD, cutting);
         const double free = p.findFreePosition(zInfValue);
@@ -288,13 +287,13 @@ int buildInterferenceSection(const CTabColsDesc& t, CToolHoleProfile& profile) {
     const double a = allowance(), T = g_tolerances.tolT;
     const CIL_DESC& first = entryCil(t, 0);
     double top = topDiameter(first, a);
-    if (flag(first, L::topChamfer)) top = R(dget(first, L::chamferDiameter));
+    if (flag(first, L::topChamfer)) top = roundToTolerance(dget(first, L::chamferDiameter));
     if (flag(first, L::topRound)) top = 2 * dget(first, L::topRoundTorus + 8);
     if (!s.ok(profile.addHoleFlat(10 * top, top, dget(first, L::zTop)))) return 1;
     for (int i = 0; i < n; ++i) {
         const CIL_DESC& c = entryCil(t, i);
         const bool last = i == n - 1;
-        const double Di = R(dget(c, L::D)) + a, zBottom = dget(c, L::zBottom);
+        const double Di = roundToTolerance(dget(c, L::D)) + a, zBottom = dget(c, L::zBottom);
         if (!drawWall(s, c, a)) break;
         double half = dget(c, L::tipAngle) / 2;
         if (half < 5 * kDeg) half = defaultHalfAngle();

@@ -9,10 +9,10 @@
 
 #include "host/api.h"
 #include "plugin/core/globals.h"
-#include "plugin/core/text_section.h"
 #include "plugin/engine/apply_process.h"
 #include "plugin/engine/config_run.h"
 #include "plugin/engine/hole_description.h"
+#include "plugin/engine/operation_comments.h"
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/operation_values.h"
 #include "plugin/engine/services.h"
@@ -31,12 +31,6 @@ using namespace process_ope;
 constexpr int kTrialGroupName = 19;
 constexpr std::size_t kMaxTrialSteps = 25;
 constexpr double kDeg = std::numbers::pi / 180;
-
-std::string uiText(const char* section, int id) {
-    CTextSection texts;
-    if (texts.load(g_globals->uiTextFile, section, false) != 0) return {};
-    return texts.getText(id);
-}
 
 bool isChamferType(std::uint32_t type) {
     return type == TT::chamferMill || type == TT::chamferDrill || type == TT::edgeRadiusMill;
