@@ -29,15 +29,6 @@ struct CASE {
     std::vector<RECORD> records;
 };
 
-hb::HoleSpec at(hb::HoleSpec h, double x, double y) {
-    h.entry = {x, y, 30};
-    return h;
-}
-
-// Five holes a row, 18 apart.
-double xOf(std::size_t i) { return 12 + 18.0 * static_cast<double>(i % 5); }
-double yOf(std::size_t i) { return 15 + 30.0 * static_cast<double>(i / 5); }
-
 class HoleDescriptionTest : public HoleTablesFixture {};
 
 TEST_F(HoleDescriptionTest, RecognisedHolesAreDescribedWithTheirDetailsFoldedIn) {
@@ -63,17 +54,12 @@ TEST_F(HoleDescriptionTest, RecognisedHolesAreDescribedWithTheirDetailsFoldedIn)
         {"reamed fit", hb::throughHole("h7", o, down, 8), "PD_H7_8", {{2, 8, 30, 0, 0, 1, 0, 0, 0, 0, 0, "H7"}}},
         {"toric entry edge", toric, nullptr, {{0, 10, 30, 0, 0, 1, 0, 1, 0, 0, 0, ""}}},
     };
-    std::vector<hb::HoleSpec> holes;
-    for (std::size_t i = 0; i < cases.size(); ++i) holes.push_back(at(cases[i].hole, xOf(i), yOf(i)));
-    recognise(holes);
-    for (std::size_t i = 0; i < cases.size(); ++i)
-        if (cases[i].coded) nameHole(cases[i].coded, xOf(i), yOf(i));
-    readNameHoleAttribs(tree);
+    recogniseGrid(cases);
 
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const CASE& c = cases[i];
         SCOPED_TRACE(c.what);
-        const POINT_LIST* hole = holeAt(xOf(i), yOf(i));
+        const POINT_LIST* hole = holeAt(gridX(i), gridY(i));
         ASSERT_NE(hole, nullptr);
         const std::vector<CIL_DESC> descs = describeHole(hole->firstCyl, 44 * kDeg, 46 * kDeg, 2.0, nullptr);
         ASSERT_EQ(descs.size(), c.records.size());

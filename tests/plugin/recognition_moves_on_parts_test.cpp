@@ -6,13 +6,10 @@
 #include <cmath>
 #include <numbers>
 
-#include "host/builder/part_builder.h"
-#include "host/geom/surface_entities.h"
-#include "plugin/core/entity_utils.h"
-#include "plugin/core/main_menu.h"
 #include "plugin/recognition/axis_joining.h"
 #include "plugin/recognition/pipeline_raw.h"
 #include "plugin/recognition/segment_ends.h"
+#include "support/part_recognition_fixture.h"
 #include "tests/plugin/recognition_segment_trees.h"
 
 namespace {
@@ -20,26 +17,19 @@ namespace {
 using namespace host::builder;
 using namespace recog_l;
 
-class RecogPartsTest : public PluginFixture {
+class RecogPartsTest : public PartRecognitionFixture {
 protected:
     void SetUp() override {
-        PluginFixture::SetUp();
-        load();
-        script().click(CMainMenu::kTemplate, plat::IDOK);   // one invocation: settings read, the user closes
-        m_main();
-        expectScriptPlayed();
+        PartRecognitionFixture::SetUp();
         ASSERT_DOUBLE_EQ(g_tolerances.tolT, kT);
     }
     void TearDown() override {
         freeViewsTree(head);
-        PluginFixture::TearDown();
+        PartRecognitionFixture::TearDown();
     }
 
-    void addPart(const HoleSpec& hole) {
-        const BuiltPart part = PartBuilder::block({40, 40, 20}).hole(hole).build();
-        ASSERT_TRUE(part.ok()) << part.error;
-        ASSERT_NE(host::storeSolidEntity(part.solid, 3, 1, "part"), 0u);
-        ASSERT_NE(solidsToEntities(), 0);
+    static void addPart(const HoleSpec& hole) {
+        PartRecognitionFixture::addPart(PartBuilder::block({40, 40, 20}).hole(hole));
     }
     // The raw tree: one view and one hole expected.
     POINT_LIST* rawHole() {

@@ -17,7 +17,7 @@
 #include "plugin/core/main_menu.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/tree.h"
-#include "support/plugin_fixture.h"
+#include "support/part_recognition_fixture.h"
 
 namespace recog_q {
 
@@ -109,38 +109,7 @@ inline void expectWellFormed(const VIEW_LIST* tree) {
 }
 
 // A plug-in after one invocation whose main menu the user closed at once: settings and tolerances as a
-// recognition finds them.
-class RecogFixture : public PluginFixture {
-protected:
-    void SetUp() override {
-        PluginFixture::SetUp();
-        load();
-        script().click(CMainMenu::kTemplate, plat::IDOK);
-        m_main();
-        expectScriptPlayed();
-        plat::driver().transcript().clear();
-    }
-
-    // Stores the part as a solid on level 1 and converts it as the recognition command does.
-    static void addPart(const PartBuilder& builder) {
-        const BuiltPart part = builder.build();
-        ASSERT_TRUE(part.ok()) << part.error;
-        ASSERT_NE(host::storeSolidEntity(part.solid, 3, 1, "part"), 0u);
-        ASSERT_NE(solidsToEntities(), 0);
-    }
-
-    struct RUN {
-        VIEW_LIST* tree = nullptr;
-        std::int32_t wide = 0, narrow = 0, refused = 0;
-        int outcome = -2;
-    };
-    static RUN recognize(bool maxOn = false, bool minOn = false, CProgressBox* progress = nullptr) {
-        RUN run;
-        g_nextHoleId = 1;
-        run.tree = recognizeCylinders(kRecognizeCommand, progress, &run.wide, &run.narrow, &run.refused, maxOn, minOn,
-                                      nullptr, &run.outcome);
-        return run;
-    }
-};
+// recognition finds them; addPart and recognize as the recognition command does them.
+class RecogFixture : public PartRecognitionFixture {};
 
 }  // namespace recog_q

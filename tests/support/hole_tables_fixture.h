@@ -6,36 +6,26 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "host/api.h"
-#include "host/builder/part_builder.h"
 #include "host/geom/step_io.h"
-#include "host/geom/surface_entities.h"
-#include "plugin/core/entity_utils.h"
 #include "plugin/core/globals.h"
-#include "plugin/core/main_menu.h"
 #include "plugin/recognition/name_attribs.h"
-#include "plugin/recognition/pipeline.h"
-#include "plugin/recognition/tree.h"
 #include "plugin/tables/tab_cols_desc.h"
 #include "plugin/tables/thread_tables.h"
-#include "support/plugin_fixture.h"
+#include "support/part_recognition_fixture.h"
 
 namespace hb = host::builder;
 
-class HoleTablesFixture : public PluginFixture {
+class HoleTablesFixture : public PartRecognitionFixture {
 protected:
     static constexpr double kTop = 30;
 
     void SetUp() override {
-        PluginFixture::SetUp();
-        load();
-        script().click(CMainMenu::kTemplate, plat::IDOK);
-        m_main();
-        expectScriptPlayed();
-        plat::driver().transcript().clear();
+        PartRecognitionFixture::SetUp();
         PLUGIN_GLOBALS& g = *g_globals;
         ASSERT_EQ(g.errorMessages.load(installDir + "/Tool.txt", "ErrorMessages", true), 0);
         g.uiTextFile = installDir + "/Tool.txt";
@@ -77,10 +67,8 @@ protected:
     void recognise(const std::vector<hb::HoleSpec>& holes) {
         hb::PartBuilder builder = hb::PartBuilder::block({100, 60, kTop});
         for (const hb::HoleSpec& h : holes) builder.hole(h);
-        const hb::BuiltPart part = builder.build();
-        ASSERT_TRUE(part.ok()) << part.error;
-        ASSERT_NE(host::storeSolidEntity(part.solid, 3, 1, "part"), 0u);
-        recogniseStored();
+        addPart(builder);
+        recogniseConverted();
     }
     // Where the i-th hole of a grid of five a row lies on the top face.
     static double gridX(std::size_t i) { return 12 + 18.0 * static_cast<double>(i % 5); }
@@ -102,14 +90,11 @@ protected:
     // Opens a STEP file as the part and recognises it the same way.
     void recogniseStep(const std::string& path) {
         ASSERT_EQ(host::openStepAsPart(path), "");
-        recogniseStored();
-    }
-    void recogniseStored() {
         ASSERT_NE(solidsToEntities(), 0);
-        g_nextHoleId = 1;
-        std::int32_t wide = 0, narrow = 0, refused = 0;
-        int outcome = 0;
-        tree = recognizeCylinders(kRecognizeCommand, nullptr, &wide, &narrow, &refused, false, false, nullptr, &outcome);
+        recogniseConverted();
+    }
+    void recogniseConverted() {
+        tree = recognize().tree;
         ASSERT_NE(tree, nullptr);
         readNameHoleAttribs(tree);
     }

@@ -1,0 +1,50 @@
+// A plug-in after one invocation whose main menu the user closed at once (settings read, metric,
+// T = 0.025), builder parts stored as solids on level 1 and turned into surfaces as the recognition command
+// does it, and the recognition run of that command with hole ids from 1.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "host/api.h"
+#include "host/builder/part_builder.h"
+#include "host/geom/surface_entities.h"
+#include "plugin/core/entity_utils.h"
+#include "plugin/core/globals.h"
+#include "plugin/core/main_menu.h"
+#include "plugin/recognition/pipeline.h"
+#include "plugin/recognition/tree.h"
+#include "support/plugin_fixture.h"
+
+class PartRecognitionFixture : public PluginFixture {
+protected:
+    void SetUp() override {
+        PluginFixture::SetUp();
+        load();
+        script().click(CMainMenu::kTemplate, plat::IDOK);
+        m_main();
+        expectScriptPlayed();
+        plat::driver().transcript().clear();
+    }
+
+    // Stores the part as a solid on level 1 and converts it as the recognition command does.
+    static void addPart(const host::builder::PartBuilder& builder) {
+        const host::builder::BuiltPart part = builder.build();
+        ASSERT_TRUE(part.ok()) << part.error;
+        ASSERT_NE(host::storeSolidEntity(part.solid, 3, 1, "part"), 0u);
+        ASSERT_NE(solidsToEntities(), 0);
+    }
+
+    struct RUN {
+        VIEW_LIST* tree = nullptr;
+        std::int32_t wide = 0, narrow = 0, refused = 0;
+        int outcome = -2;
+    };
+    static RUN recognize(bool maxOn = false, bool minOn = false, CProgressBox* progress = nullptr) {
+        RUN run;
+        g_nextHoleId = 1;
+        run.tree = recognizeCylinders(kRecognizeCommand, progress, &run.wide, &run.narrow, &run.refused, maxOn, minOn,
+                                      nullptr, &run.outcome);
+        return run;
+    }
+};
