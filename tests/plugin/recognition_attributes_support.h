@@ -19,6 +19,7 @@
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/tree.h"
 #include "plugin/recognition/vectors.h"
+#include "support/hand_tree.h"
 #include "support/plugin_fixture.h"
 #include "support/table_files.h"
 
@@ -90,78 +91,20 @@ protected:
         return part.holes;
     }
 
-    VIEW_LIST* viewFor(const double dir[3]) {
-        VIEW_LIST* last = nullptr;
-        for (VIEW_LIST* v = head; v; v = v->next) {
-            const double* z = v->matrix[2];
-            if (std::fabs(z[0] - dir[0]) + std::fabs(z[1] - dir[1]) + std::fabs(z[2] - dir[2]) < 1e-9) return v;
-            last = v;
-        }
-        VIEW_LIST* view = allocViewList();
-        int number = 0;
-        char found = 0;
-        find_view_k(dir, &number, 1, &found);
-        EXPECT_EQ(found, 1);
-        get_view_matrix(number, view->matrix);
-        view->viewNumber = static_cast<std::int16_t>(number);
-        if (last) {
-            last->next = view;
-            view->prev = last;
-        } else {
-            head = view;
-        }
-        return view;
-    }
-
     // The hole as recognition describes it, appended to the view of its drilling direction. Its bottom
     // is open when it runs through or `openEnd` says it reaches the far face.
     POINT_LIST* addHole(const hb::HoleSpec& spec, bool openEnd = false) {
-        const double len = std::hypot(spec.direction[0], spec.direction[1], spec.direction[2]);
-        const double out[3] = {-spec.direction[0] / len, -spec.direction[1] / len, -spec.direction[2] / len};
-        VIEW_LIST* view = viewFor(out);
-        double mt[3][3], entry[3];
-        transpose_matrix_33(view->matrix, mt);
-        mul_mat_vector(mt, spec.entry.data(), entry);
-
-        POINT_LIST* point = allocPointList();
-        point->id = g_nextHoleId++;
-        point->view = view;
-        POINT_LIST** link = &view->firstPoint;
-        while (*link) {
-            point->prev = *link;
-            link = &(*link)->next;
-        }
-        *link = point;
-        ++view->pointCount;
-
-        double z = entry[2];
-        CYL_LIST* prev = nullptr;
-        for (const hb::HoleSegment& s : spec.segments) {
-            CYL_LIST* c = allocCylList();
-            copyMatrix33(c->matrix, view->matrix);
-            c->viewNumber = static_cast<std::uint16_t>(view->viewNumber);
-            c->zSup = z;
-            c->zInf = z -= s.length;
-            c->rSup = s.topDiameter / 2;
-            c->rInf = s.bottomDiameter / 2;
-            c->secAng = std::atan2(c->rSup - c->rInf, c->zSup - c->zInf);
-            c->Asw = 2 * kPi;
-            const double local[3] = {entry[0], entry[1], c->zSup};
-            mul_mat_vector(view->matrix, local, c->cUniv);
+        POINT_LIST* point = hand_tree::appendSpecHole(head, spec);
+        for (CYL_LIST* c = point->firstCyl; c; c = c->next) {
             c->entCount = 1;
             c->ents[0] = {1, static_cast<std::uint16_t>(spec.colour < 0 ? 0 : spec.colour), 0, 0};
-            if (prev && std::fabs(prev->rInf - c->rSup) >= kT) {   // a shoulder
+            if (c->prev && std::fabs(c->prev->rInf - c->rSup) >= kT) {   // a shoulder
                 c->topFlat = 1;
-                prev->bottomFlat = prev->rInf > c->rSup;
+                c->prev->bottomFlat = c->prev->rInf > c->rSup;
             }
-            (prev ? prev->next : point->firstCyl) = c;
-            c->prev = prev;
-            ++point->cylCount;
-            prev = c;
         }
-        if (!spec.through && !openEnd && prev->rInf >= kT) prev->bottomFlat = prev->bottomClosed = 1;
-        copyVector(point->ptUniv, point->firstCyl->cUniv);
-        mul_mat_vector(mt, point->ptUniv, point->ptView);
+        CYL_LIST* bottom = lastCyl(point);
+        if (!spec.through && !openEnd && bottom->rInf >= kT) bottom->bottomFlat = bottom->bottomClosed = 1;
         return point;
     }
 

@@ -71,64 +71,9 @@ protected:
         g_surfaceCount = static_cast<std::int32_t>(faceEntries.size());
     }
 
-    // The view of the tree for drilling along `direction` (into the material), made when missing.
-    VIEW_LIST* viewFor(const host::Vec3& direction) {
-        double d[3] = {-direction[0], -direction[1], -direction[2]};
-        normalizeVector(d, d);
-        int number = 0;
-        char found = 0;
-        EXPECT_EQ(find_view_k(d, &number, 1, &found), 1);
-        VIEW_LIST* last = nullptr;
-        for (VIEW_LIST* v = head; v; v = v->next) {
-            if (v->viewNumber == number) return v;
-            last = v;
-        }
-        VIEW_LIST* v = allocViewList();
-        v->viewNumber = static_cast<std::int16_t>(number);
-        EXPECT_EQ(get_view_matrix(number, v->matrix), 1);
-        if (last) {
-            last->next = v;
-            v->prev = last;
-        } else {
-            head = v;
-        }
-        return v;
-    }
-
-    // Hole `index` of the built part as recognition gives it.
+    // Hole `index` of the built part as recognition gives it, the hole's faces as its entities.
     POINT_LIST* addHole(std::size_t index) {
-        const HoleSpec& spec = part.holes.at(index);
-        VIEW_LIST* v = viewFor(spec.direction);
-        POINT_LIST* p = allocPointList();
-        p->id = g_nextHoleId++;
-        p->view = v;
-        const double entry[3] = {spec.entry[0], spec.entry[1], spec.entry[2]};
-        copyVector(p->ptUniv, entry);
-        toView(v->matrix, entry, p->ptView);
-        double z = p->ptView[2];
-        CYL_LIST* last = nullptr;
-        for (const HoleSegment& seg : spec.segments) {
-            CYL_LIST* c = allocCylList();
-            c->viewNumber = static_cast<std::uint16_t>(v->viewNumber);
-            copyMatrix33(c->matrix, v->matrix);
-            c->zSup = z;
-            c->zInf = z - seg.length;
-            c->rSup = seg.topDiameter / 2;
-            c->rInf = seg.bottomDiameter / 2;
-            c->Asw = 2 * std::numbers::pi;
-            c->secAng = std::atan2(c->rSup - c->rInf, c->zSup - c->zInf);
-            const double local[3] = {p->ptView[0], p->ptView[1], z};
-            mul_mat_vector(v->matrix, local, c->cUniv);
-            z = c->zInf;
-            if (last) {
-                last->next = c;
-                c->prev = last;
-            } else {
-                p->firstCyl = c;
-            }
-            last = c;
-            ++p->cylCount;
-        }
+        POINT_LIST* p = hand_tree::appendSpecHole(head, part.holes.at(index));
         CYL_LIST* holder = p->firstCyl;
         for (int face : part.holeFaces.at(index)) {
             if (holder->entCount == kMaxCylEnts) holder = holder->next;
@@ -142,15 +87,6 @@ protected:
             slot.id = static_cast<std::int32_t>(e.id);
             slot.entry = entry;
         }
-        POINT_LIST* tail = v->firstPoint;
-        while (tail && tail->next) tail = tail->next;
-        if (tail) {
-            tail->next = p;
-            p->prev = tail;
-        } else {
-            v->firstPoint = p;
-        }
-        ++v->pointCount;
         return p;
     }
     void addAllHoles() {

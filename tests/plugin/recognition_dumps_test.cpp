@@ -12,10 +12,10 @@
 #include "platform/sys/files.h"
 #include "plugin/core/globals.h"
 #include "plugin/recognition/dumps.h"
-#include "recognition_split_trees.h"
+#include "support/hand_tree.h"
 #include "support/plugin_fixture.h"
 
-using namespace recog_n;
+using namespace hand_tree;
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include "plugin/core/globals.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/split_chains.h"
-#include "recognition_split_trees.h"
+#include "support/hand_tree.h"
 #include "support/plugin_fixture.h"
 
-using namespace recog_n;
+using namespace hand_tree;
 
 namespace {
 

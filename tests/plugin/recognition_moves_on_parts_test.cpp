@@ -71,7 +71,7 @@ TEST_F(RecogPartsTest, AHoleEnteredFromBelowReadsFromItsMouthInTheBottomView) {
     EXPECT_NEAR(p->ptUniv[1], 20, 1e-6);
     EXPECT_NEAR(p->ptUniv[2], 0, 1e-6);
     EXPECT_NEAR(p->ptView[1], -20, 1e-6);
-    checkTree(head);
+    EXPECT_EQ(checkTree(head), "");
 }
 
 TEST_F(RecogPartsTest, AHoleWiderAtBothEndsIsSplitBetweenTheViews) {
@@ -92,7 +92,7 @@ TEST_F(RecogPartsTest, AHoleWiderAtBothEndsIsSplitBetweenTheViews) {
     EXPECT_EQ(moved->view->viewNumber, 4);
     expectSeg(moved->firstCyl, 10, 0, -3);
     expectSeg(moved->firstCyl->next, 6, -3, -10);
-    checkTree(head);
+    EXPECT_EQ(checkTree(head), "");
 }
 
 TEST_F(RecogPartsTest, ARevolvedFloorRingBecomesTheFlatOfTheBoreAboveIt) {
@@ -127,7 +127,7 @@ TEST_F(RecogPartsTest, ARevolvedFloorRingBecomesTheFlatOfTheBoreAboveIt) {
     bool hasRing = false;
     for (int i = 0; i < bore->entCount; ++i) hasRing |= bore->ents[i].id == static_cast<std::int32_t>(ringId);
     EXPECT_TRUE(hasRing);
-    checkTree(head);
+    EXPECT_EQ(checkTree(head), "");
 }
 
 }  // namespace

@@ -6,10 +6,10 @@
 #include "plugin/core/views_list.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/split_chains.h"
-#include "recognition_split_trees.h"
+#include "support/hand_tree.h"
 #include "support/recognition_fixture.h"
 
-using namespace recog_n;
+using namespace hand_tree;
 
 namespace {
 

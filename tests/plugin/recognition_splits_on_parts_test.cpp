@@ -12,11 +12,11 @@
 #include "plugin/core/globals.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/tree.h"
-#include "recognition_split_trees.h"
+#include "support/hand_tree.h"
 #include "support/plugin_fixture.h"
 
 using namespace host::builder;
-using namespace recog_n;
+using namespace hand_tree;
 
 namespace {
 

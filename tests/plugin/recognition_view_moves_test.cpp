@@ -76,7 +76,7 @@ TEST_F(ViewMovesTest, TheTailGoesFlippedToANewPointOfANewOppositeView) {
     expectPoint3(moved->ptView, 10, -20, 15);
     EXPECT_DOUBLE_EQ(moved->hillT, 2.5);
     EXPECT_DOUBLE_EQ(moved->hillB, 1.5);
-    checkTree(head);
+    EXPECT_EQ(checkTree(head), "");
 }
 
 TEST_F(ViewMovesTest, AnExistingOppositeViewReceivesThePointAtItsEnd) {
@@ -95,7 +95,7 @@ TEST_F(ViewMovesTest, AnExistingOppositeViewReceivesThePointAtItsEnd) {
     EXPECT_EQ(there->next, moved);
     EXPECT_EQ(moved->cylCount, 1);
     EXPECT_EQ(p->cylCount, 2);
-    checkTree(head);
+    EXPECT_EQ(checkTree(head), "");
 }
 
 TEST_F(ViewMovesTest, ASplitBelowTheLastSegmentMovesNothing) {
@@ -128,7 +128,7 @@ TEST_F(ViewMovesTest, ATailWithinTOfAPointOfTheOppositeViewIsDroppedAndThatPoint
     POINT_LIST* moved = splitPointToOppView(head, top, aside, aside->firstCyl);
     ASSERT_NE(moved, nullptr);
     EXPECT_EQ(bottom->pointCount, 2);
-    checkTree(head);
+    EXPECT_EQ(checkTree(head), "");
 }
 
 // ---- splitPointToOppView2 --------------------------------------------------------------------------------
@@ -150,7 +150,7 @@ TEST_F(ViewMovesTest, ASplitInsideASegmentKeepsTheUpperHalfAndSendsTheLowerHalf)
     expectPoint3(moved->ptUniv, 0, 0, -10);
     EXPECT_DOUBLE_EQ(moved->hillT, 0);
     EXPECT_DOUBLE_EQ(moved->hillB, 0);
-    checkTree(head);
+    EXPECT_EQ(checkTree(head), "");
 }
 
 TEST_F(ViewMovesTest, ASplitInsideALowerSegmentTakesEverythingBelowAndKeepsTheRadii) {
@@ -171,7 +171,7 @@ TEST_F(ViewMovesTest, ASplitInsideALowerSegmentTakesEverythingBelowAndKeepsTheRa
     EXPECT_EQ(moved->firstCyl, below);
     EXPECT_EQ(below->next, cone);
     expectSeg(cone, 10, 7, 2, 3);
-    checkTree(head, false);   // the halves keep the whole cone's radii and angle
+    EXPECT_EQ(checkTree(head, false), "");   // the halves keep the whole cone's radii and angle
 }
 
 TEST_F(ViewMovesTest, AHalfSplitOntoAnExistingPointLeavesOnlyTheUpperHalf) {
@@ -188,7 +188,7 @@ TEST_F(ViewMovesTest, AHalfSplitOntoAnExistingPointLeavesOnlyTheUpperHalf) {
     expectSeg(p->firstCyl, 0, -5, 4, 4);
     EXPECT_EQ(p->firstCyl->next, nullptr);
     EXPECT_EQ(bottom->pointCount, 1);
-    checkTree(head);
+    EXPECT_EQ(checkTree(head), "");
 }
 
 // ---- movePointToOppView and movePointToView ----------------------------------------------------------------
@@ -234,7 +234,7 @@ TEST_F(ViewMovesTest, CopyingAHoleToTheOppositeViewTurnsItsResultsAndMarksIt) {
     EXPECT_EQ(p->firstCyl, oldTop);
     expectSeg(oldTop, 0, -5, 5, 5);
     EXPECT_EQ(p->movedMark, 0);
-    checkTree(head);
+    EXPECT_EQ(checkTree(head), "");
 }
 
 TEST_F(ViewMovesTest, MovingAPointRelinksBothViewsAndKeepsTheRecord) {
@@ -267,7 +267,7 @@ TEST_F(ViewMovesTest, MovingAPointRelinksBothViewsAndKeepsTheRecord) {
     EXPECT_EQ(top->firstPoint, last);
     EXPECT_EQ(last->prev, nullptr);
     EXPECT_EQ(p->next, first);
-    checkTree(head);
+    EXPECT_EQ(checkTree(head), "");
 }
 
 TEST_F(ViewMovesTest, WithoutAnOppositeViewEveryMoveFailsAfterTheHostMessage) {
@@ -289,7 +289,7 @@ TEST_F(ViewMovesTest, WithoutAnOppositeViewEveryMoveFailsAfterTheHostMessage) {
     EXPECT_EQ(unknown->pointCount, 1);
     EXPECT_EQ(unknown->firstPoint, other);
     EXPECT_EQ(countViews(head), 1);
-    checkTree(head);
+    EXPECT_EQ(checkTree(head), "");
 
     script().answer(plat::IDOK);
     EXPECT_EQ(movePointToOppView(head, unknown, other), moveFailed());
@@ -328,7 +328,7 @@ TEST_F(ViewMovesTest, ErasingDropsEmptyPointsAndViewsAndMovesTheHead) {
     EXPECT_EQ(front->pointCount, 1);
     EXPECT_EQ(front->firstPoint, kept);
     EXPECT_EQ(kept->next, nullptr);
-    checkTree(head);
+    EXPECT_EQ(checkTree(head), "");
 }
 
 // ---- the index -------------------------------------------------------------------------------------------
@@ -451,7 +451,7 @@ TEST_F(MoveIndexTest, MovesWithAnIndexGiveTheTreeTheyGiveWithout) {
     EXPECT_EQ(indexedCounts.made, plainCounts.made);
     EXPECT_EQ(indexedCounts.dropped, plainCounts.dropped);
     EXPECT_EQ(describe(indexed), describe(plain));
-    checkTree(indexed);
+    EXPECT_EQ(checkTree(indexed), "");
     freeViewsTree(plain);
     freeViewsTree(indexed);
 }

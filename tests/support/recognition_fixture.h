@@ -8,17 +8,13 @@
 #include "plugin/core/views_list.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/tree.h"
+#include "support/hand_tree.h"
 #include "support/plugin_fixture.h"
 
 // The metric base tolerance T of the tests.
 inline constexpr double kT = 0.025;
 
-// A world point in a view's axes.
-inline void toView(const double m[3][3], const double p[3], double out[3]) {
-    double t[3][3];
-    transpose_matrix_33(m, t);
-    mul_mat_vector(t, p, out);
-}
+using hand_tree::toView;
 
 // Only the top view may be drilled (its reverse then counts as the opposite sense only).
 inline void allowOnlyTopView() {

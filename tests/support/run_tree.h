@@ -4,15 +4,14 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <initializer_list>
-#include <numbers>
 
 #include "host/api.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/tree.h"
 #include "plugin/recognition/vectors.h"
 #include "plugin/tooling/record_fields.h"
+#include "support/hand_tree.h"
 #include "support/recognition_fixture.h"
 
 // One segment: radii and heights along the view's Z, top above bottom.
@@ -21,43 +20,17 @@ struct RUN_SEGMENT {
 };
 
 inline VIEW_LIST* addView(VIEW_LIST*& head, int number, std::int16_t group = 0) {
-    VIEW_LIST* view = allocViewList();
-    view->viewNumber = static_cast<std::int16_t>(number);
-    EXPECT_EQ(get_view_matrix(number, view->matrix), 1);
+    VIEW_LIST* view = hand_tree::appendView(head, number);
     setWork<std::int16_t>(*view, view_field::toolPathGroup, group);
-    VIEW_LIST** link = &head;
-    VIEW_LIST* last = nullptr;
-    while (*link) {
-        last = *link;
-        link = &(*link)->next;
-    }
-    view->prev = last;
-    *link = view;
     return view;
 }
 
 // A hole at (x, y) of the view; each segment gets `entities` line entities of its own on level 1.
 inline POINT_LIST* addHole(VIEW_LIST* view, double x, double y, std::initializer_list<RUN_SEGMENT> segments,
                            int entities = 0) {
-    POINT_LIST* hole = allocPointList();
-    hole->id = g_nextHoleId++;
-    hole->view = view;
-    const double local[3] = {x, y, segments.size() ? segments.begin()->zSup : 0.0};
-    copyVector(hole->ptView, local);
-    mul_mat_vector(view->matrix, local, hole->ptUniv);
-    CYL_LIST* above = nullptr;
+    POINT_LIST* hole = hand_tree::appendPoint(view, x, y, g_nextHoleId++);
     for (const RUN_SEGMENT& s : segments) {
-        CYL_LIST* c = allocCylList();
-        const double top[3] = {x, y, s.zSup};
-        mul_mat_vector(view->matrix, top, c->cUniv);
-        copyMatrix33(c->matrix, view->matrix);
-        c->viewNumber = static_cast<std::uint16_t>(view->viewNumber);
-        c->rSup = s.rSup;
-        c->zSup = s.zSup;
-        c->rInf = s.rInf;
-        c->zInf = s.zInf;
-        c->secAng = std::atan2(s.rSup - s.rInf, s.zSup - s.zInf);
-        c->Asw = 2 * std::numbers::pi;
+        CYL_LIST* c = hand_tree::appendSeg(hole, s.zSup, s.zInf, s.rSup, s.rInf);
         for (int i = 0; i < entities; ++i) {
             ent line{};
             line.type = kEntLine;
@@ -69,19 +42,7 @@ inline POINT_LIST* addHole(VIEW_LIST* view, double x, double y, std::initializer
             c->ents[i].entry = entry;
             c->entCount = static_cast<std::int16_t>(i + 1);
         }
-        c->prev = above;
-        if (above) above->next = c;
-        else hole->firstCyl = c;
-        ++hole->cylCount;
-        above = c;
     }
-    POINT_LIST** link = &view->firstPoint;
-    while (*link) {
-        hole->prev = *link;
-        link = &(*link)->next;
-    }
-    *link = hole;
-    ++view->pointCount;
     return hole;
 }
 
