@@ -40,6 +40,32 @@ std::vector<int> pointIds(const VIEW_LIST* view) {
     return ids;
 }
 
+// One hole trimmed by a stage: the chain left and the height its point moved to; each segment left keeps
+// its axis point on the hole's axis and (checkTree) its half section angle.
+struct TRIM {
+    const char* what;
+    std::vector<SEG> segs;
+    const char* chain;
+    double top;
+};
+
+void expectTrims(const TRIM (&cases)[2], int (*stage)(VIEW_LIST*)) {
+    for (const TRIM& c : cases) {
+        SCOPED_TRACE(c.what);
+        TREE t;
+        POINT_LIST* p = t.hole(t.view(kTop), 4, 6, c.segs);
+        ASSERT_EQ(stage(t.head), 0);
+        EXPECT_EQ(checkTree(t.head), "");
+        EXPECT_EQ(chain(p), c.chain);
+        EXPECT_DOUBLE_EQ(p->ptUniv[2], c.top);
+        EXPECT_DOUBLE_EQ(p->ptView[0], 4);
+        for (const CYL_LIST* s = p->firstCyl; s; s = s->next) {
+            EXPECT_NEAR(s->cUniv[0], 4, 1e-12);
+            EXPECT_NEAR(s->cUniv[1], 6, 1e-12);
+        }
+    }
+}
+
 // ---- EraAOpq --------------------------------------------------------------------------------------------
 
 TEST_F(EraseChainsTest, ChainsClosedAtTheirEntryAndTheirFarEndAreErased) {
@@ -62,25 +88,14 @@ TEST_F(EraseChainsTest, ChainsClosedAtTheirEntryAndTheirFarEndAreErased) {
 
 // ---- EraBelow -------------------------------------------------------------------------------------------
 
-TEST_F(EraseChainsTest, AClosedTopOfTheSecondSegmentDropsTheFirstAndMovesTheHolePosition) {
-    VIEW_LIST* top = tree.view(kTop);
-    POINT_LIST* p = tree.hole(top, 4, 6, {cyl(0, -5, 3), cyl(-5, -15, 2).floorAtTop(), cyl(-15, -20, 1)});
-
-    ASSERT_EQ(cylsEraBelow(tree.head), 0);
-
-    EXPECT_EQ(checkTree(tree.head), "");
-    EXPECT_EQ(chain(p), "-5.0:2.0>-15.0:2.0 -15.0:1.0>-20.0:1.0");
-    EXPECT_DOUBLE_EQ(p->ptUniv[2], -5);
-    EXPECT_DOUBLE_EQ(p->ptView[2], -5);
-    EXPECT_DOUBLE_EQ(p->ptView[0], 4);
-}
-
-TEST_F(EraseChainsTest, AClosedBottomDropsWhatLiesBelowIt) {
-    VIEW_LIST* top = tree.view(kTop);
-    POINT_LIST* p = tree.hole(top, 0, 0, {cyl(0, -5, 3), cone(-5, 3, -6, 0), cyl(-8, -12, 2), cyl(-12, -15, 1)});
-    ASSERT_EQ(cylsEraBelow(tree.head), 0);
-    EXPECT_EQ(checkTree(tree.head), "");
-    EXPECT_EQ(chain(p), "0.0:3.0>-5.0:3.0 -5.0:3.0>-6.0:0.0");
+TEST_F(EraseChainsTest, ClosedEndsDropWhatLiesBeyondThemAndTheHoleFollowsItsNewTop) {
+    const TRIM cases[] = {
+        {"a closed top of the second segment drops the first",
+         {cyl(0, -5, 3), cyl(-5, -15, 2).floorAtTop(), cyl(-15, -20, 1)}, "-5.0:2.0>-15.0:2.0 -15.0:1.0>-20.0:1.0", -5},
+        {"a closed bottom drops what lies below it", {cyl(0, -5, 3), cone(-5, 3, -6, 0), cyl(-8, -12, 2), cyl(-12, -15, 1)},
+         "0.0:3.0>-5.0:3.0 -5.0:3.0>-6.0:0.0", 0},
+    };
+    expectTrims(cases, cylsEraBelow);
 }
 
 TEST_F(EraseChainsTest, ASegmentClosedAtBothEndsTakesItsHoleAwayAndOpenChainsStay) {
@@ -99,19 +114,14 @@ TEST_F(EraseChainsTest, ASegmentClosedAtBothEndsTakesItsHoleAwayAndOpenChainsSta
 
 // ---- EraCavern ------------------------------------------------------------------------------------------
 
-TEST_F(EraseChainsTest, AConeWiderThanTheNarrowerPartAboveIsTrimmedKeepingItsAngle) {
-    VIEW_LIST* top = tree.view(kTop);
-    POINT_LIST* p = tree.hole(top, 3, 0, {cyl(0, -10, 4), cone(-10, 8, -16, 2)});
-    const double angle = p->firstCyl->next->secAng;
-
-    ASSERT_EQ(cylsEraCavern(0, tree.head), 0);
-
-    EXPECT_EQ(checkTree(tree.head), "");
-    const CYL_LIST* trimmed = p->firstCyl->next;
-    EXPECT_EQ(chain(p), "0.0:4.0>-10.0:4.0 -14.0:4.0>-16.0:2.0");
-    EXPECT_DOUBLE_EQ(trimmed->secAng, angle);
-    EXPECT_NEAR(trimmed->cUniv[0], 3, 1e-12);
-    EXPECT_NEAR(trimmed->cUniv[2], -14, 1e-12);
+TEST_F(EraseChainsTest, InCommandModeWideningPartsAreTrimmedOrErased) {
+    const TRIM cases[] = {
+        {"a cone wider than the narrower part above is trimmed, keeping its angle",
+         {cyl(0, -10, 4), cone(-10, 8, -16, 2)}, "0.0:4.0>-10.0:4.0 -14.0:4.0>-16.0:2.0", 0},
+        // The last segment is never erased.
+        {"a widening mouth is erased", {cone(0, 2, -4, 6), cyl(-4, -20, 6)}, "-4.0:6.0>-20.0:6.0", -4},
+    };
+    expectTrims(cases, [](VIEW_LIST* head) { return cylsEraCavern(0, head); });
 }
 
 TEST_F(EraseChainsTest, AGrooveBetweenNarrowerPartsIsErasedByTheCommandAndLosesOnlyItsRingsForFeatures) {
@@ -150,15 +160,6 @@ TEST_F(EraseChainsTest, AWideSegmentWithAFloorBelowTheLimitHandsTheSecondHalfOfI
     ASSERT_EQ(below->entCount, 16);
     EXPECT_EQ(below->ents[14].id, 12);   // from index 5 / 2
     EXPECT_EQ(below->ents[15].id, 13);
-}
-
-TEST_F(EraseChainsTest, AWideningMouthIsErasedInCommandModeAndTheHoleFollowsItsNewTop) {
-    VIEW_LIST* top = tree.view(kTop);
-    POINT_LIST* p = tree.hole(top, 1, 2, {cone(0, 2, -4, 6), cyl(-4, -20, 6)});
-    ASSERT_EQ(cylsEraCavern(0, tree.head), 0);
-    EXPECT_EQ(checkTree(tree.head), "");
-    EXPECT_EQ(chain(p), "-4.0:6.0>-20.0:6.0");   // the last segment is never erased
-    EXPECT_DOUBLE_EQ(p->ptUniv[2], -4);
 }
 
 TEST_F(EraseChainsTest, ChainsThatOnlyNarrowDownwardsAreLeftAlone) {

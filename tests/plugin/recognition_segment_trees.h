@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "host/api.h"
 #include "plugin/core/globals.h"
@@ -32,6 +33,10 @@ protected:
     // A full-turn segment of the point's axis from zSup down to zInf (view frame), appended at the bottom.
     static CYL_LIST* addSeg(POINT_LIST* p, double zSup, double zInf, double rSup, double rInf) {
         return appendSeg(p, zSup, zInf, rSup, rInf);
+    }
+    // A point at (x, y) with its segments from the top.
+    POINT_LIST* addHole(VIEW_LIST* v, double x, double y, const std::vector<SEG>& segs) {
+        return appendHole(v, x, y, g_nextHoleId++, segs);
     }
     // An entity entry with this id.
     static void addEnt(CYL_LIST* s, int id) {

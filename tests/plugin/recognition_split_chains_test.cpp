@@ -2,6 +2,8 @@
 // going, flipped, to the view of the opposite direction (view 4 for view 1, whose Z row is -Z).
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "plugin/core/globals.h"
 #include "plugin/core/views_list.h"
 #include "plugin/recognition/pipeline.h"
@@ -36,6 +38,115 @@ protected:
 private:
     double savedT_ = 0;
 };
+
+// ---- the three stages -----------------------------------------------------------------------------------
+
+using STAGE = int (*)(VIEW_LIST*);
+using MARK = std::uint8_t POINT_LIST::*;
+
+// One hole cut by a stage: its chain kept above the cut, and the part below as the opposite view reads it.
+struct CUT {
+    const char* what;
+    STAGE stage;
+    std::vector<SEG> segs;
+    const char* upper;
+    const char* lower;
+    MARK mark;   // set on both halves, when the stage marks them
+};
+
+TEST_F(SplitChainsTest, EachStageCutsItsChainAndSendsTheLowerPartFlippedToTheOppositeView) {
+    const CUT cases[] = {
+        // Open bottom over a tip drilled from below (wall 0-2), then a floor over a floor (wall 2-2) further down.
+        {"only the first wall cuts, the moved part ordered from its new mouth", cylsSplitTipTool,
+         {cyl(0, -10, 3), cone(-12, 0, -14, 3), cyl(-14, -20, 3).floorAtBottom(), cyl(-25, -30, 2).floorAtTop()},
+         "0.0:3.0>-10.0:3.0", "30.0:2.0>25.0:2.0 20.0:3.0>14.0:3.0 14.0:3.0>12.0:0.0", nullptr},
+        {"a gap of more than forty radii", cylsSplitFar, {cyl(0, -5, 1), cyl(-55, -60, 1)}, "0.0:1.0>-5.0:1.0",
+         "60.0:1.0>55.0:1.0", &POINT_LIST::farSplitted},
+        // The far part is a countersink seen from behind: drilled from below.
+        {"a far part widening downwards", cylsSplitFar, {cyl(0, -5, 1), cyl(-55, -60, 1), cone(-60, 1, -62, 3)},
+         "0.0:1.0>-5.0:1.0", "62.0:3.0>60.0:1.0 60.0:1.0>55.0:1.0", &POINT_LIST::farSplitted},
+        {"two necks with a gap between them, cut at the gap", cylsSplitTwin,
+         {cyl(0, -10, 5), cyl(-10, -20, 3), cyl(-21, -31, 3), cyl(-31, -41, 5)}, "0.0:5.0>-10.0:5.0 -10.0:3.0>-20.0:3.0",
+         "41.0:5.0>31.0:5.0 31.0:3.0>21.0:3.0", &POINT_LIST::neckSplitted},
+        // The widening cone's middle (-14) lies nearer the chain's middle (-13) than the narrowing one's (-11).
+        {"a neck narrowest at its top, cut above it", cylsSplitTwin,
+         {cyl(0, -10, 5), cone(-10, 5, -12, 2), cone(-12, 2, -16, 5), cyl(-16, -26, 5)},
+         "0.0:5.0>-10.0:5.0 -10.0:5.0>-12.0:2.0", "26.0:5.0>16.0:5.0 16.0:5.0>12.0:2.0", &POINT_LIST::neckSplitted},
+        {"a neck narrowest at its bottom, cut below it, the bulge above dropped", cylsSplitTwin,
+         {cyl(0, -10, 5), cone(-10, 5, -12, 8), cone(-12, 8, -18, 2), cyl(-18, -30, 4)}, "0.0:5.0>-10.0:5.0",
+         "30.0:4.0>18.0:4.0", &POINT_LIST::neckSplitted},
+    };
+    for (const CUT& c : cases) {
+        SCOPED_TRACE(c.what);
+        TREE t;
+        POINT_LIST* p = t.hole(t.view(kTop), 0, 0, c.segs);
+        ASSERT_EQ(c.stage(t.head), 0);
+        EXPECT_EQ(checkTree(t.head), "");
+        EXPECT_EQ(chain(p), c.upper);
+        POINT_LIST* lower = firstPointOf(t.head, kBottom);
+        ASSERT_NE(lower, nullptr);
+        EXPECT_EQ(chain(lower), c.lower);
+        if (c.mark) {
+            EXPECT_TRUE(p->*c.mark);
+            EXPECT_TRUE(lower->*c.mark);
+        }
+    }
+}
+
+TEST_F(SplitChainsTest, ChainsTheStagesDoNotCutStayWholeInTheirView) {
+    const struct {
+        const char* what;
+        STAGE stage;
+        std::vector<SEG> segs;
+        bool farSplit;   // the far split had it already
+    } cases[] = {
+        {"gap of 30 radii", cylsSplitFar, {cyl(0, -5, 1), cyl(-35, -40, 1)}, false},
+        {"gap of exactly 40 radii", cylsSplitFar, {cyl(0, -5, 1), cyl(-45, -50, 1)}, false},
+        {"step outwards above the gap", cylsSplitFar, {cyl(0, -5, 1), cyl(-5, -10, 2), cyl(-60, -65, 1)}, false},
+        {"widening cone at the top", cylsSplitFar, {cone(0, 1, -1, 2), cyl(-1, -5, 2), cyl(-100, -105, 1)}, false},
+        {"far part ends in a tip", cylsSplitFar, {cyl(0, -5, 1), cyl(-55, -60, 1), cone(-60, 1, -61, 0)}, false},
+        {"far part has a floor", cylsSplitFar, {cyl(0, -5, 1), cyl(-55, -60, 1).floorAtBottom()}, false},
+        {"counterbore", cylsSplitTwin, {cyl(0, -5, 6).ringAtBottom(3, 6), cyl(-5, -20, 3)}, false},
+        // Narrower above the bottom only past a floor, which stops the walk up.
+        {"neck over a floor", cylsSplitTwin, {cyl(0, -10, 5), cyl(-10, -20, 3), cyl(-20, -30, 5).floorAtBottom()},
+         false},
+        {"neck of a far split point", cylsSplitTwin, {cyl(0, -10, 5), cyl(-10, -20, 3), cyl(-20, -30, 5)}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TREE t;
+        POINT_LIST* p = t.hole(t.view(kTop), 0, 0, c.segs);
+        p->farSplitted = c.farSplit;
+        ASSERT_EQ(c.stage(t.head), 0);
+        EXPECT_EQ(t.head->next, nullptr);
+        EXPECT_EQ(p->cylCount, static_cast<int>(c.segs.size()));
+        EXPECT_EQ(p->farSplitted, c.farSplit);
+        EXPECT_FALSE(p->neckSplitted);
+    }
+}
+
+TEST_F(SplitChainsTest, EachStageSkipsAMarkedViewOnceAndClearsItsMark) {
+    const struct {
+        const char* what;
+        STAGE stage;
+        std::vector<SEG> segs;
+    } cases[] = {
+        {"wall", cylsSplitTipTool, {cyl(0, -10, 3).floorAtBottom(), cyl(-12, -22, 3).floorAtTop()}},
+        {"far", cylsSplitFar, {cyl(0, -5, 1), cyl(-55, -60, 1)}},
+        {"twin", cylsSplitTwin, {cyl(0, -10, 5), cyl(-10, -20, 3), cyl(-20, -30, 5)}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TREE t;
+        VIEW_LIST* top = t.view(kTop);
+        POINT_LIST* p = t.hole(top, 0, 0, c.segs);
+        top->passMark = 1;
+        ASSERT_EQ(c.stage(t.head), 0);
+        EXPECT_EQ(top->passMark, 0);
+        EXPECT_EQ(p->cylCount, static_cast<int>(c.segs.size()));
+        EXPECT_EQ(t.head->next, nullptr);
+    }
+}
 
 // ---- SplitTipTool ---------------------------------------------------------------------------------------
 
@@ -73,22 +184,6 @@ TEST_F(SplitChainsTest, AWallWhoseOppositeDirectionIsNotAllowedDropsTheLowerPart
     EXPECT_EQ(g_nextHoleId, 100);
 }
 
-TEST_F(SplitChainsTest, OnlyTheFirstWallCutsAndTheMovedPartKeepsItsOrderFromTheNewMouth) {
-    VIEW_LIST* top = tree.view(kTop);
-    // Open bottom over a tip drilled from below (wall 0-2), then a floor over a floor (wall 2-2) further down.
-    POINT_LIST* p = tree.hole(top, 0, 0,
-                              {cyl(0, -10, 3), cone(-12, 0, -14, 3), cyl(-14, -20, 3).floorAtBottom(),
-                               cyl(-25, -30, 2).floorAtTop()});
-
-    ASSERT_EQ(cylsSplitTipTool(tree.head), 0);
-
-    EXPECT_EQ(checkTree(tree.head), "");
-    EXPECT_EQ(chain(p), "0.0:3.0>-10.0:3.0");
-    POINT_LIST* lower = firstPointOf(tree.head, kBottom);
-    ASSERT_NE(lower, nullptr);
-    EXPECT_EQ(chain(lower), "30.0:2.0>25.0:2.0 20.0:3.0>14.0:3.0 14.0:3.0>12.0:0.0");
-}
-
 TEST_F(SplitChainsTest, TheWallSplitDoesNotStopAtAPositionAlreadyTakenInTheOppositeView) {
     VIEW_LIST* top = tree.view(kTop);
     VIEW_LIST* bottom = tree.view(kBottom);
@@ -102,18 +197,6 @@ TEST_F(SplitChainsTest, TheWallSplitDoesNotStopAtAPositionAlreadyTakenInTheOppos
     EXPECT_EQ(chain(bottom->firstPoint->next), "22.0:3.0>12.0:3.0");
 }
 
-TEST_F(SplitChainsTest, TheWallSplitSkipsMarkedViewsAndClearsEveryMark) {
-    VIEW_LIST* top = tree.view(kTop);
-    top->passMark = 1;
-    POINT_LIST* p = tree.hole(top, 0, 0, {cyl(0, -10, 3).floorAtBottom(), cyl(-12, -22, 3).floorAtTop()});
-
-    ASSERT_EQ(cylsSplitTipTool(tree.head), 0);
-
-    EXPECT_EQ(p->cylCount, 2);
-    EXPECT_EQ(top->passMark, 0);
-    EXPECT_EQ(tree.head->next, nullptr);
-}
-
 TEST_F(SplitChainsTest, AnOppositeViewTheHostCannotGiveEndsTheStageWithItsMessage) {
     VIEW_LIST* odd = tree.view(kTop);
     odd->viewNumber = 999;   // no such host view
@@ -123,72 +206,6 @@ TEST_F(SplitChainsTest, AnOppositeViewTheHostCannotGiveEndsTheStageWithItsMessag
     EXPECT_EQ(cylsSplitTipTool(tree.head), -1);
     EXPECT_TRUE(transcript().contains("A view for a drilling direction could not be created."));
     expectScriptPlayed();
-}
-
-// ---- SplitFar -------------------------------------------------------------------------------------------
-
-TEST_F(SplitChainsTest, AGapOfMoreThanFortyRadiiSplitsAStraightChainAndMarksBothHalves) {
-    VIEW_LIST* top = tree.view(kTop);
-    POINT_LIST* p = tree.hole(top, 0, 0, {cyl(0, -5, 1), cyl(-55, -60, 1)});
-
-    ASSERT_EQ(cylsSplitFar(tree.head), 0);
-
-    EXPECT_EQ(checkTree(tree.head), "");
-    EXPECT_EQ(chain(p), "0.0:1.0>-5.0:1.0");
-    POINT_LIST* lower = firstPointOf(tree.head, kBottom);
-    ASSERT_NE(lower, nullptr);
-    EXPECT_EQ(chain(lower), "60.0:1.0>55.0:1.0");
-    EXPECT_TRUE(p->farSplitted);
-    EXPECT_TRUE(lower->farSplitted);
-}
-
-TEST_F(SplitChainsTest, ShorterGapsChainsThatWidenedAboveAndTippedFarPartsStayWhole) {
-    VIEW_LIST* top = tree.view(kTop);
-    struct CASE {
-        const char* what;
-        POINT_LIST* point;
-        int segments;
-    } cases[] = {
-        {"gap of 30 radii", tree.hole(top, 0, 0, {cyl(0, -5, 1), cyl(-35, -40, 1)}), 2},
-        {"gap of exactly 40 radii", tree.hole(top, 50, 0, {cyl(0, -5, 1), cyl(-45, -50, 1)}), 2},
-        {"step outwards above the gap", tree.hole(top, 10, 0, {cyl(0, -5, 1), cyl(-5, -10, 2), cyl(-60, -65, 1)}), 3},
-        {"widening cone at the top", tree.hole(top, 20, 0, {cone(0, 1, -1, 2), cyl(-1, -5, 2), cyl(-100, -105, 1)}), 3},
-        {"far part ends in a tip", tree.hole(top, 30, 0, {cyl(0, -5, 1), cyl(-55, -60, 1), cone(-60, 1, -61, 0)}), 3},
-        {"far part has a floor", tree.hole(top, 40, 0, {cyl(0, -5, 1), cyl(-55, -60, 1).floorAtBottom()}), 2},
-    };
-
-    ASSERT_EQ(cylsSplitFar(tree.head), 0);
-
-    EXPECT_EQ(tree.head->next, nullptr);
-    for (const CASE& c : cases) {
-        EXPECT_EQ(c.point->cylCount, c.segments) << c.what;
-        EXPECT_FALSE(c.point->farSplitted) << c.what;
-    }
-}
-
-TEST_F(SplitChainsTest, AFarPartThatWidensDownwardsIsSplitOff) {
-    VIEW_LIST* top = tree.view(kTop);
-    // The far part is a countersink seen from behind: drilled from below.
-    POINT_LIST* p = tree.hole(top, 0, 0, {cyl(0, -5, 1), cyl(-55, -60, 1), cone(-60, 1, -62, 3)});
-    ASSERT_EQ(cylsSplitFar(tree.head), 0);
-    EXPECT_EQ(checkTree(tree.head), "");
-    EXPECT_EQ(p->cylCount, 1);
-    EXPECT_EQ(chain(firstPointOf(tree.head, kBottom)), "62.0:3.0>60.0:1.0 60.0:1.0>55.0:1.0");
-}
-
-TEST_F(SplitChainsTest, SplitFarAndSplitTwinSkipAMarkedViewOnceAndClearItsMark) {
-    VIEW_LIST* top = tree.view(kTop);
-    POINT_LIST* far = tree.hole(top, 0, 0, {cyl(0, -5, 1), cyl(-55, -60, 1)});
-    POINT_LIST* twin = tree.hole(top, 20, 0, {cyl(0, -10, 5), cyl(-10, -20, 3), cyl(-20, -30, 5)});
-    top->passMark = 1;
-    ASSERT_EQ(cylsSplitFar(tree.head), 0);
-    EXPECT_EQ(top->passMark, 0);
-    EXPECT_EQ(far->cylCount, 2);
-    top->passMark = 1;
-    ASSERT_EQ(cylsSplitTwin(tree.head), 0);
-    EXPECT_EQ(top->passMark, 0);
-    EXPECT_EQ(twin->cylCount, 3);
-    EXPECT_EQ(tree.head->next, nullptr);
 }
 
 // ---- SplitTwin ------------------------------------------------------------------------------------------
@@ -212,37 +229,6 @@ TEST_F(SplitChainsTest, AHoleWiderAtBothEndsIsCutInTheMiddleOfItsNeck) {
     EXPECT_DOUBLE_EQ(lower->splitFarZ, 0);   // mouth 30 in the opposite view
 }
 
-TEST_F(SplitChainsTest, TwoNecksWithAGapBetweenThemAreCutAtTheGap) {
-    VIEW_LIST* top = tree.view(kTop);
-    POINT_LIST* p = tree.hole(top, 0, 0, {cyl(0, -10, 5), cyl(-10, -20, 3), cyl(-21, -31, 3), cyl(-31, -41, 5)});
-    ASSERT_EQ(cylsSplitTwin(tree.head), 0);
-    EXPECT_EQ(checkTree(tree.head), "");
-    EXPECT_EQ(chain(p), "0.0:5.0>-10.0:5.0 -10.0:3.0>-20.0:3.0");
-    EXPECT_EQ(chain(firstPointOf(tree.head, kBottom)), "41.0:5.0>31.0:5.0 31.0:3.0>21.0:3.0");
-}
-
-TEST_F(SplitChainsTest, ANeckNarrowestAtItsTopIsCutAboveIt) {
-    VIEW_LIST* top = tree.view(kTop);
-    // The widening cone's middle (-14) lies nearer the chain's middle (-13) than the narrowing one's (-11).
-    POINT_LIST* p = tree.hole(top, 0, 0, {cyl(0, -10, 5), cone(-10, 5, -12, 2), cone(-12, 2, -16, 5), cyl(-16, -26, 5)});
-    ASSERT_EQ(cylsSplitTwin(tree.head), 0);
-    EXPECT_EQ(checkTree(tree.head), "");
-    EXPECT_EQ(chain(p), "0.0:5.0>-10.0:5.0 -10.0:5.0>-12.0:2.0");
-    EXPECT_EQ(chain(firstPointOf(tree.head, kBottom)), "26.0:5.0>16.0:5.0 16.0:5.0>12.0:2.0");
-}
-
-TEST_F(SplitChainsTest, ANeckNarrowestAtItsBottomIsCutBelowItAndABulgeAboveItIsDropped) {
-    VIEW_LIST* top = tree.view(kTop);
-    POINT_LIST* p = tree.hole(top, 0, 0, {cyl(0, -10, 5), cone(-10, 5, -12, 8), cone(-12, 8, -18, 2), cyl(-18, -30, 4)});
-    ASSERT_EQ(cylsSplitTwin(tree.head), 0);
-    EXPECT_EQ(checkTree(tree.head), "");
-    EXPECT_EQ(chain(p), "0.0:5.0>-10.0:5.0");
-    POINT_LIST* lower = firstPointOf(tree.head, kBottom);
-    ASSERT_NE(lower, nullptr);
-    EXPECT_EQ(chain(lower), "30.0:4.0>18.0:4.0");
-    EXPECT_TRUE(p->neckSplitted && lower->neckSplitted);
-}
-
 TEST_F(SplitChainsTest, ABulgeAtTheMouthTakesTheWholeUpperPointAway) {
     VIEW_LIST* top = tree.view(kTop);
     POINT_LIST* kept = tree.hole(top, 50, 0, {cyl(0, -10, 1)});
@@ -255,21 +241,6 @@ TEST_F(SplitChainsTest, ABulgeAtTheMouthTakesTheWholeUpperPointAway) {
     ASSERT_NE(lower, nullptr);
     EXPECT_EQ(chain(lower), "20.0:4.0>8.0:4.0");
     EXPECT_EQ(lower->splitPartnerId, 9);
-}
-
-TEST_F(SplitChainsTest, ChainsNotNarrowerInsideAtBothEndsAndFarSplitPointsStayWhole) {
-    VIEW_LIST* top = tree.view(kTop);
-    POINT_LIST* counterbore = tree.hole(top, 0, 0, {cyl(0, -5, 6).ringAtBottom(3, 6), cyl(-5, -20, 3)});
-    // Narrower above the bottom only past a floor, which stops the walk up.
-    POINT_LIST* floored = tree.hole(top, 20, 0, {cyl(0, -10, 5), cyl(-10, -20, 3), cyl(-20, -30, 5).floorAtBottom()});
-    POINT_LIST* far = tree.hole(top, 40, 0, {cyl(0, -10, 5), cyl(-10, -20, 3), cyl(-20, -30, 5)});
-    far->farSplitted = 1;
-    ASSERT_EQ(cylsSplitTwin(tree.head), 0);
-    EXPECT_EQ(counterbore->cylCount, 2);
-    EXPECT_EQ(floored->cylCount, 3);
-    EXPECT_EQ(far->cylCount, 3);
-    EXPECT_FALSE(far->neckSplitted);
-    EXPECT_EQ(tree.head->next, nullptr);
 }
 
 }  // namespace

@@ -31,11 +31,7 @@ protected:
     }
     // A blind tipped hole at (10, 20) of view 1: bore r5, r3, then a tip.
     POINT_LIST* tippedHole(VIEW_LIST* v) {
-        POINT_LIST* p = addPoint(v, 10, 20);
-        addSeg(p, 0, -5, 5, 5);
-        addSeg(p, -5, -12, 3, 3);
-        addSeg(p, -12, -15, 3, 0);
-        return p;
+        return addHole(v, 10, 20, {cyl(0, -5, 5), cyl(-5, -12, 3), cone(-12, 3, -15, 0)});
     }
 };
 
@@ -81,8 +77,7 @@ TEST_F(ViewMovesTest, TheTailGoesFlippedToANewPointOfANewOppositeView) {
 
 TEST_F(ViewMovesTest, AnExistingOppositeViewReceivesThePointAtItsEnd) {
     VIEW_LIST* bottom = addView(4);
-    POINT_LIST* there = addPoint(bottom, -50, -50);
-    addSeg(there, 0, -3, 2, 2);
+    POINT_LIST* there = addHole(bottom, -50, -50, {cyl(0, -3, 2)});
     VIEW_LIST* top = addView(1);
     POINT_LIST* p = tippedHole(top);
 
@@ -112,13 +107,11 @@ TEST_F(ViewMovesTest, ASplitBelowTheLastSegmentMovesNothing) {
 
 TEST_F(ViewMovesTest, ATailWithinTOfAPointOfTheOppositeViewIsDroppedAndThatPointKept) {
     VIEW_LIST* bottom = addView(4);
-    POINT_LIST* there = addPoint(bottom, 10 + 0.8 * kT, -20);   // a tail of (10, 20) lands at (10, -20)
-    addSeg(there, 20, 14, 1, 1);
+    // A tail of (10, 20) lands at (10, -20); the hole aside lands 1.2T from this point.
+    POINT_LIST* there = addHole(bottom, 10 + 0.8 * kT, -20, {cyl(20, 14, 1)});
     VIEW_LIST* top = addView(1);
     POINT_LIST* p = tippedHole(top);
-    POINT_LIST* aside = addPoint(top, 10 + 2 * kT, 20);          // lands 1.2T from it
-    addSeg(aside, 0, -1, 1, 1);
-    addSeg(aside, -1, -2, 1, 1);
+    POINT_LIST* aside = addHole(top, 10 + 2 * kT, 20, {cyl(0, -1, 1), cyl(-1, -2, 1)});
 
     EXPECT_EQ(splitPointToOppView(head, top, p, p->firstCyl), nullptr);
     EXPECT_EQ(p->cylCount, 1);
@@ -176,12 +169,9 @@ TEST_F(ViewMovesTest, ASplitInsideALowerSegmentTakesEverythingBelowAndKeepsTheRa
 
 TEST_F(ViewMovesTest, AHalfSplitOntoAnExistingPointLeavesOnlyTheUpperHalf) {
     VIEW_LIST* bottom = addView(4);
-    POINT_LIST* there = addPoint(bottom, 0, 0);
-    addSeg(there, 30, 20, 1, 1);
+    addHole(bottom, 0, 0, {cyl(30, 20, 1)});
     VIEW_LIST* top = addView(1);
-    POINT_LIST* p = addPoint(top, 0, 0);
-    addSeg(p, 0, -10, 4, 4);
-    addSeg(p, -10, -12, 2, 2);
+    POINT_LIST* p = addHole(top, 0, 0, {cyl(0, -10, 4), cyl(-10, -12, 2)});
 
     EXPECT_EQ(splitPointToOppView2(head, top, p, p->firstCyl), nullptr);
     EXPECT_EQ(p->cylCount, 1);
@@ -239,11 +229,9 @@ TEST_F(ViewMovesTest, CopyingAHoleToTheOppositeViewTurnsItsResultsAndMarksIt) {
 
 TEST_F(ViewMovesTest, MovingAPointRelinksBothViewsAndKeepsTheRecord) {
     VIEW_LIST* top = addView(1);
-    POINT_LIST* first = addPoint(top, -5, 0);
-    addSeg(first, 0, -1, 1, 1);
+    POINT_LIST* first = addHole(top, -5, 0, {cyl(0, -1, 1)});
     POINT_LIST* p = tippedHole(top);
-    POINT_LIST* last = addPoint(top, 5, 0);
-    addSeg(last, 0, -1, 1, 1);
+    POINT_LIST* last = addHole(top, 5, 0, {cyl(0, -1, 1)});
     const int id = p->id;
     CYL_LIST* tip = lastCyl(p);
 
@@ -274,9 +262,7 @@ TEST_F(ViewMovesTest, WithoutAnOppositeViewEveryMoveFailsAfterTheHostMessage) {
     const double identity[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
     VIEW_LIST* unknown = addView(999, identity);
     POINT_LIST* p = tippedHole(unknown);
-    POINT_LIST* other = addPoint(unknown, 0, 0);
-    addSeg(other, 0, -1, 1, 1);
-    addSeg(other, -1, -2, 1, 1);
+    POINT_LIST* other = addHole(unknown, 0, 0, {cyl(0, -1, 1), cyl(-1, -2, 1)});
     script().answer(plat::IDOK);
     EXPECT_EQ(splitPointToOppView(head, unknown, other, other->firstCyl), moveFailed());
     expectScriptPlayed();
@@ -313,10 +299,8 @@ TEST_F(ViewMovesTest, ErasingDropsEmptyPointsAndViewsAndMovesTheHead) {
     addPoint(top, 0, 0);
     VIEW_LIST* front = addView(2);
     addPoint(front, 0, 0);
-    POINT_LIST* kept = addPoint(front, 1, 0);
-    addSeg(kept, 0, -1, 1, 1);
-    POINT_LIST* countless = addPoint(front, 2, 0);   // a chain that its count disowns
-    addSeg(countless, 0, -1, 1, 1);
+    POINT_LIST* kept = addHole(front, 1, 0, {cyl(0, -1, 1)});
+    POINT_LIST* countless = addHole(front, 2, 0, {cyl(0, -1, 1)});   // a chain that its count disowns
     countless->cylCount = 0;
     VIEW_LIST* empty = addView(3);
     (void)empty;
@@ -344,17 +328,14 @@ protected:
         VIEW_LIST* top = addView(1);
         VIEW_LIST* bottom = addView(4);
         for (int i = 0; i < 240; ++i) {
-            POINT_LIST* p = addPoint(top, (i % 16) * 3.0, (i / 16) * 3.0);
-            addSeg(p, 0, -4, 3, 3);
-            addSeg(p, -4, -9, 2, 2);
+            POINT_LIST* p = addHole(top, (i % 16) * 3.0, (i / 16) * 3.0, {cyl(0, -4, 3), cyl(-4, -9, 2)});
             if (random() % 2) addSeg(p, -9, -10, 2, 0);
         }
         for (int j = 0; j < 90; ++j) {
             const int i = static_cast<int>(random() % 240);
             const double offsets[] = {0, 0.5 * kT, 0.9 * kT, 1.1 * kT, 3 * kT};
             const double dx = offsets[random() % 5], dy = offsets[random() % 5] * 0.5;
-            POINT_LIST* q = addPoint(bottom, (i % 16) * 3.0 + dx, -(i / 16) * 3.0 + dy);
-            addSeg(q, 30, 25, 1, 1);
+            addHole(bottom, (i % 16) * 3.0 + dx, -(i / 16) * 3.0 + dy, {cyl(30, 25, 1)});
         }
         VIEW_LIST* built = head;
         head = nullptr;
@@ -460,9 +441,7 @@ TEST_F(MoveIndexTest, AForgottenViewIsReadAgain) {
     VIEW_LIST* top = addView(1);
     VIEW_LIST* bottom = addView(4);
     POINT_LIST* a = tippedHole(top);
-    POINT_LIST* far = addPoint(top, -100, -100);
-    addSeg(far, 0, -2, 2, 2);
-    addSeg(far, -2, -4, 1, 1);
+    POINT_LIST* far = addHole(top, -100, -100, {cyl(0, -2, 2), cyl(-2, -4, 1)});
     CMoveIndex index;
     POINT_LIST* placed = splitPointToOppView(head, top, a, a->firstCyl, &index);
     ASSERT_NE(placed, nullptr);
@@ -472,9 +451,7 @@ TEST_F(MoveIndexTest, AForgottenViewIsReadAgain) {
     mul_mat_vector(bottom->matrix, placed->ptView, placed->ptUniv);
     copyVector(placed->firstCyl->cUniv, placed->ptUniv);
     index.forget(bottom);
-    POINT_LIST* b = addPoint(top, 50, 20);
-    addSeg(b, 0, -2, 2, 2);
-    addSeg(b, -2, -4, 1, 1);
+    POINT_LIST* b = addHole(top, 50, 20, {cyl(0, -2, 2), cyl(-2, -4, 1)});
     EXPECT_EQ(splitPointToOppView(head, top, b, b->firstCyl, &index), nullptr);
     EXPECT_EQ(bottom->pointCount, 2);
 }

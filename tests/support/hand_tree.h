@@ -6,9 +6,9 @@
 
 #include <cmath>
 #include <cstdio>
-#include <initializer_list>
 #include <numbers>
 #include <string>
+#include <vector>
 
 #include "host/api.h"
 #include "host/builder/part_builder.h"
@@ -144,7 +144,7 @@ inline CYL_LIST* appendSeg(POINT_LIST* p, double zSup, double zInf, double rSup,
     return appendSeg(p, cone(zSup, rSup, zInf, rInf));
 }
 // A hole at (x, y) of the view with its segments from the top.
-inline POINT_LIST* appendHole(VIEW_LIST* v, double x, double y, std::int32_t id, std::initializer_list<SEG> segs) {
+inline POINT_LIST* appendHole(VIEW_LIST* v, double x, double y, std::int32_t id, const std::vector<SEG>& segs) {
     POINT_LIST* p = appendPoint(v, x, y, id);
     for (const SEG& s : segs) appendSeg(p, s);
     return p;
@@ -175,7 +175,7 @@ public:
 
     VIEW_LIST* view(int number) { return appendView(head, number); }
     // A hole with its segments; its id is the next of the tree's own unless given.
-    POINT_LIST* hole(VIEW_LIST* v, double x, double y, std::initializer_list<SEG> segs, int id = 0) {
+    POINT_LIST* hole(VIEW_LIST* v, double x, double y, const std::vector<SEG>& segs, int id = 0) {
         return appendHole(v, x, y, id ? id : nextId++, segs);
     }
 
