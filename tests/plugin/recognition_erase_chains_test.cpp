@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "plugin/core/globals.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/split_chains.h"
 #include "support/hand_tree.h"
-#include "support/plugin_fixture.h"
+#include "support/recognition_fixture.h"
 
 using namespace hand_tree;
 
@@ -16,22 +18,14 @@ namespace {
 
 constexpr int kTop = 1, kFront = 2;
 
-class EraseChainsTest : public PluginFixture {
+class EraseChainsTest : public RecognitionFixture {
 protected:
     void SetUp() override {
-        PluginFixture::SetUp();
-        load();
-        savedT_ = g_tolerances.tolT;
+        RecognitionFixture::SetUp();
         g_tolerances.tolT = 0.01;
     }
-    void TearDown() override {
-        g_tolerances.tolT = savedT_;
-        PluginFixture::TearDown();
-    }
-    TREE tree;
 
-private:
-    double savedT_ = 0;
+    TREE tree;
 };
 
 std::vector<int> pointIds(const VIEW_LIST* view) {

@@ -17,26 +17,16 @@ namespace {
 
 constexpr int kTop = 1, kBottom = 4;
 
-class SplitChainsTest : public PluginFixture {
+class SplitChainsTest : public RecognitionFixture {
 protected:
     void SetUp() override {
-        PluginFixture::SetUp();
-        load();
-        ASSERT_EQ(g_globals->errorMessages.load(installDir + "/Tool.txt", "ErrorMessages", true), 0);
-        savedT_ = g_tolerances.tolT;
+        RecognitionFixture::SetUp();
         g_tolerances.tolT = 0.01;
         g_globals->settings.onlySelectedViews = 0;
         g_nextHoleId = 100;
     }
-    void TearDown() override {
-        g_tolerances.tolT = savedT_;
-        PluginFixture::TearDown();
-    }
 
     TREE tree;
-
-private:
-    double savedT_ = 0;
 };
 
 // ---- the three stages -----------------------------------------------------------------------------------
