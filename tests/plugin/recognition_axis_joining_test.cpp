@@ -34,82 +34,66 @@ protected:
 
 // ---- cylsJointAxis and moveJointPoints ---------------------------------------------------------------------
 
-TEST_F(AxisJoiningTest, AHoleFoundFromTheOtherSideJoinsTheReceivingPointReadTopDown) {
-    VIEW_LIST* a = addViewFor(1, -2, 2);   // no host view matches either direction
-    VIEW_LIST* b = addView(getOppositeView(a->viewNumber));
-    POINT_LIST* p = addPoint(a, 2, 3);
-    CYL_LIST* own = addSeg(p, 0, -8, 3, 3);
-    // The same axis from below: heights 20 to 14 along b are -20 to -14 along a.
-    CYL_LIST* cone = pointThrough(b, a, 2, 3, -20, 6, 4, 2)->firstCyl;
-    ASSERT_NEAR(cone->zSup, 20, 1e-9);
-    cone->Ai = 0.7;
-    cone->Asw = 1.0;
+// A hole of view a at (2, 3) with one segment from 0 down to -8, and a segment on the same axis in a
+// parallel view b, given in a's frame; no host view matches either direction.
+struct JOIN {
+    const char* what;
+    bool opposite;              // b looks the other way (else: the same direction under another view key)
+    double z, length, rSup, rInf, Ai, Asw;   // b's segment: its top in a's frame, its length and radii along b
+    bool above;                 // it lands above the hole's own segment
+    double zSup, zInf, rSupA, rInfA, AswA;   // as a reads it
+};
 
-    ASSERT_EQ(cylsJointAxis(head), 0);
-    EXPECT_EQ(countViews(head), 2);
-    EXPECT_EQ(b->pointCount, 0);
-    EXPECT_EQ(b->firstPoint, nullptr);
-    ASSERT_EQ(a->pointCount, 1);
-    ASSERT_EQ(p->cylCount, 2);
-    EXPECT_EQ(p->firstCyl, own);
-    ASSERT_EQ(own->next, cone);
-    EXPECT_NEAR(cone->zSup, -14, 1e-9);
-    EXPECT_NEAR(cone->zInf, -20, 1e-9);
-    EXPECT_DOUBLE_EQ(cone->rSup, 2);
-    EXPECT_DOUBLE_EQ(cone->rInf, 4);
-    EXPECT_DOUBLE_EQ(cone->Asw, -1.0);
-    EXPECT_DOUBLE_EQ(cone->secAng, -std::atan2(2.0, 6.0));
-    EXPECT_EQ(cone->viewNumber, a->viewNumber);
-    // The start direction, the angle 0.7 in b's frame, measured in a's frame.
-    double start[3];
-    for (int i = 0; i < 3; ++i) start[i] = b->matrix[0][i] * std::cos(0.7) + b->matrix[1][i] * std::sin(0.7);
-    EXPECT_NEAR(cone->Ai, std::atan2(dot(start, a->matrix[1]), dot(start, a->matrix[0])), 1e-9);
-    // Its axis point moved to its new top (a's height -14), on the same axis.
-    double at[3];
-    toView(a->matrix, cone->cUniv, at);
-    EXPECT_NEAR(at[0], 2, 1e-9);
-    EXPECT_NEAR(at[1], 3, 1e-9);
-    EXPECT_NEAR(at[2], -14, 1e-9);
-    EXPECT_EQ(checkTree(head), "");
-}
+TEST_F(AxisJoiningTest, ASegmentOfTheSameAxisJoinsTheReceivingPointReadTopDown) {
+    const JOIN cases[] = {
+        // Heights 20 to 14 along b are -20 to -14 along a.
+        {"found from the other side, below", true, -20, 6, 4, 2, 0.7, 1.0, false, -14, -20, 2, 4, -1.0},
+        // From b's height -2 to -6: a's 2 to 6.
+        {"found from the other side, above the top", true, 2, 4, 5, 5, 0, 2 * std::numbers::pi, true, 6, 2, 5, 5,
+         -2 * std::numbers::pi},
+        {"a parallel view in the same sense gives it unturned", false, -10, 5, 3, 2, 0.4, 1.5, false, -10, -15, 3, 2, 1.5},
+    };
+    for (const JOIN& c : cases) {
+        SCOPED_TRACE(c.what);
+        freeViewsTree(head);
+        head = nullptr;
+        VIEW_LIST* a = addViewFor(1, -2, 2);
+        VIEW_LIST* b = addView(c.opposite ? getOppositeView(a->viewNumber) : a->viewNumber);
+        POINT_LIST* p = addPoint(a, 2, 3);
+        CYL_LIST* own = addSeg(p, 0, -8, 3, 3);
+        CYL_LIST* joined = pointThrough(b, a, 2, 3, c.z, c.length, c.rSup, c.rInf)->firstCyl;
+        ASSERT_NEAR(joined->zSup, c.opposite ? -c.z : c.z, 1e-9);
+        joined->Ai = c.Ai;
+        joined->Asw = c.Asw;
 
-TEST_F(AxisJoiningTest, ASegmentJoiningAboveTheTopBecomesThePointsPosition) {
-    VIEW_LIST* a = addViewFor(1, -2, 2);
-    VIEW_LIST* b = addView(getOppositeView(a->viewNumber));
-    POINT_LIST* p = addPoint(a, 2, 3);
-    addSeg(p, 0, -8, 3, 3);
-    pointThrough(b, a, 2, 3, 2, 4, 5, 5);    // from b's height -2 to -6: a's 2 to 6
-
-    ASSERT_EQ(cylsJointAxis(head), 0);
-    ASSERT_EQ(p->cylCount, 2);
-    EXPECT_NEAR(p->firstCyl->zSup, 6, 1e-9);
-    EXPECT_NEAR(p->firstCyl->zInf, 2, 1e-9);
-    EXPECT_NEAR(p->ptView[0], 2, 1e-9);
-    EXPECT_NEAR(p->ptView[1], 3, 1e-9);
-    EXPECT_NEAR(p->ptView[2], 6, 1e-9);
-    EXPECT_EQ(checkTree(head), "");
-}
-
-TEST_F(AxisJoiningTest, AParallelViewInTheSameSenseGivesItsSegmentsUnturned) {
-    VIEW_LIST* a = addViewFor(1, -2, 2);
-    VIEW_LIST* twin = addView(a->viewNumber);   // the same direction met under another view key
-    POINT_LIST* p = addPoint(a, 2, 3);
-    addSeg(p, 0, -8, 3, 3);
-    POINT_LIST* q = pointThrough(twin, a, 2, 3, -10, 5, 3, 2);
-    q->firstCyl->Ai = 0.4;
-    q->firstCyl->Asw = 1.5;
-
-    ASSERT_EQ(cylsJointAxis(head), 0);
-    EXPECT_EQ(twin->pointCount, 0);
-    ASSERT_EQ(p->cylCount, 2);
-    const CYL_LIST* joined = p->firstCyl->next;
-    EXPECT_NEAR(joined->zSup, -10, 1e-9);
-    EXPECT_NEAR(joined->zInf, -15, 1e-9);
-    EXPECT_DOUBLE_EQ(joined->rSup, 3);
-    EXPECT_DOUBLE_EQ(joined->rInf, 2);
-    EXPECT_NEAR(joined->Ai, 0.4, 1e-9);
-    EXPECT_DOUBLE_EQ(joined->Asw, 1.5);
-    EXPECT_EQ(checkTree(head), "");
+        ASSERT_EQ(cylsJointAxis(head), 0);
+        EXPECT_EQ(countViews(head), 2);
+        EXPECT_EQ(b->pointCount, 0);
+        EXPECT_EQ(b->firstPoint, nullptr);
+        ASSERT_EQ(a->pointCount, 1);
+        ASSERT_EQ(p->cylCount, 2);
+        EXPECT_EQ(p->firstCyl, c.above ? joined : own);
+        EXPECT_EQ(p->firstCyl->next, c.above ? own : joined);
+        EXPECT_NEAR(joined->zSup, c.zSup, 1e-9);
+        EXPECT_NEAR(joined->zInf, c.zInf, 1e-9);
+        EXPECT_DOUBLE_EQ(joined->rSup, c.rSupA);
+        EXPECT_DOUBLE_EQ(joined->rInf, c.rInfA);
+        EXPECT_DOUBLE_EQ(joined->Asw, c.AswA);
+        // The start direction, the angle Ai in b's frame, measured in a's frame (a whole turn apart is the same).
+        double start[3];
+        for (int i = 0; i < 3; ++i) start[i] = b->matrix[0][i] * std::cos(c.Ai) + b->matrix[1][i] * std::sin(c.Ai);
+        const double ai = std::atan2(dot(start, a->matrix[1]), dot(start, a->matrix[0]));
+        EXPECT_NEAR(std::remainder(joined->Ai - ai, 2 * std::numbers::pi), 0, 1e-9) << joined->Ai;
+        // Its axis point moved to its new top, on the same axis; the point lies at its top segment.
+        double at[3];
+        toView(a->matrix, joined->cUniv, at);
+        EXPECT_NEAR(at[0], 2, 1e-9);
+        EXPECT_NEAR(at[1], 3, 1e-9);
+        EXPECT_NEAR(p->ptView[0], 2, 1e-9);
+        EXPECT_NEAR(p->ptView[1], 3, 1e-9);
+        EXPECT_NEAR(p->ptView[2], c.above ? c.zSup : 0, 1e-9);
+        EXPECT_EQ(checkTree(head), "");   // the half section angle follows the turned ends
+    }
 }
 
 TEST_F(AxisJoiningTest, OnlyPointsWithinTOfEachOtherJoin) {

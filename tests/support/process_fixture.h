@@ -15,6 +15,7 @@
 #include "plugin/recognition/tree.h"
 #include "plugin/tables/services.h"
 #include "plugin/tables/tab_cols_desc.h"
+#include "support/hand_tree.h"
 #include "support/tables_fixture.h"
 
 // One description record, by its usual fields.
@@ -63,46 +64,24 @@ inline CIL_DESC cilDesc(const CIL& c) {
 struct TEST_VIEW {
     VIEW_LIST* view = nullptr;
     TEST_VIEW() {
-        view = new VIEW_LIST();
-        view->viewNumber = 1;
-        view->matrix[0][0] = view->matrix[1][1] = view->matrix[2][2] = 1;
+        const double identity[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+        hand_tree::appendView(view, 1, identity);
     }
     ~TEST_VIEW() { freeViewsTree(view); }
-    // A hole at (x, y, top of its first record) with the given records, appended to the view.
+    // A hole at (x, y, top of its first record) with the given records, appended to the view, and a
+    // cylinder segment per record, top down.
     POINT_LIST* hole(const std::vector<CIL>& cils, double x = 0, double y = 0) {
-        POINT_LIST* p = allocPointList();
-        p->view = view;
-        p->ptView[0] = p->ptUniv[0] = x;
-        p->ptView[1] = p->ptUniv[1] = y;
-        p->ptView[2] = p->ptUniv[2] = cils.empty() ? 0 : cils[0].zTop;
+        POINT_LIST* p = hand_tree::appendPoint(view, x, y, 0);
         p->descs = allocCilDescs(cils.size());
         p->descCount = static_cast<std::uint16_t>(cils.size());
         for (std::size_t i = 0; i < cils.size(); ++i) p->descs[i] = cilDesc(cils[i]);
         p->tableIndex = -1;
         p->rowIndex = -1;
-        // A cylinder segment per record, top down.
-        CYL_LIST* above = nullptr;
         for (const CIL& c : cils) {
-            CYL_LIST* s = allocCylList();
-            s->cUniv[0] = x;
-            s->cUniv[1] = y;
-            s->cUniv[2] = c.zTop;
-            for (int i = 0; i < 3; ++i) s->matrix[i][i] = 1;
-            s->viewNumber = static_cast<std::uint16_t>(view->viewNumber);
-            s->zSup = c.zTop;
-            s->zInf = c.zBottom;
-            s->rSup = s->rInf = c.D / 2;
-            s->bottomFlat = c.flat;
-            s->prev = above;
-            (above ? above->next : p->firstCyl) = s;
-            above = s;
-            ++p->cylCount;
+            hand_tree::SEG s = hand_tree::cyl(c.zTop, c.zBottom, c.D / 2);
+            s.bottomFlat = c.flat;
+            hand_tree::appendSeg(p, s);
         }
-        POINT_LIST* last = view->firstPoint;
-        while (last && last->next) last = last->next;
-        p->prev = last;
-        (last ? last->next : view->firstPoint) = p;
-        ++view->pointCount;
         return p;
     }
 };
