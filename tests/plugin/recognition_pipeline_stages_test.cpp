@@ -12,6 +12,7 @@
 #include "plugin/core/globals.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/tree.h"
+#include "support/hand_tree.h"
 #include "support/plugin_fixture.h"
 
 namespace {
@@ -24,68 +25,19 @@ struct SEG_SPEC {
     double sweep = kFull;
 };
 
-class StageTree {
+// A hand-made tree whose holes take the next hole id and segments of the given sweep.
+class StageTree : public hand_tree::TREE {
 public:
-    ~StageTree() { freeViewsTree(head); }
-
-    VIEW_LIST* view(int number) {
-        VIEW_LIST* v = allocViewList();
-        v->viewNumber = static_cast<std::int16_t>(number);
-        EXPECT_EQ(get_view_matrix(number, v->matrix), 1);
-        VIEW_LIST** at = &head;
-        while (*at) {
-            v->prev = *at;
-            at = &(*at)->next;
-        }
-        *at = v;
-        return v;
-    }
     POINT_LIST* hole(VIEW_LIST* v, double x, double y, const std::vector<SEG_SPEC>& segs) {
-        POINT_LIST* p = allocPointList();
-        p->id = g_nextHoleId++;
-        p->view = v;
-        POINT_LIST** at = &v->firstPoint;
-        while (*at) {
-            p->prev = *at;
-            at = &(*at)->next;
-        }
-        *at = p;
-        ++v->pointCount;
-        CYL_LIST* above = nullptr;
-        for (const SEG_SPEC& s : segs) {
-            CYL_LIST* c = allocCylList();
-            c->zSup = s.zSup;
-            c->rSup = s.rSup;
-            c->zInf = s.zInf;
-            c->rInf = s.rInf;
-            c->Asw = s.sweep;
-            c->secAng = std::atan2(s.rSup - s.rInf, s.zSup - s.zInf);
-            c->viewNumber = static_cast<std::uint16_t>(v->viewNumber);
-            for (int i = 0; i < 3; ++i)
-                for (int j = 0; j < 3; ++j) c->matrix[i][j] = v->matrix[i][j];
-            const double local[3] = {x, y, s.zSup};
-            mul_mat_vector(v->matrix, local, c->cUniv);
-            c->prev = above;
-            if (above) above->next = c;
-            else p->firstCyl = c;
-            above = c;
-            ++p->cylCount;
-        }
-        if (p->firstCyl) {
-            for (int i = 0; i < 3; ++i) p->ptUniv[i] = p->firstCyl->cUniv[i];
-            p->ptView[0] = x;
-            p->ptView[1] = y;
-            p->ptView[2] = p->firstCyl->zSup;
-        }
-        return p;
+        std::vector<hand_tree::SEG> chain;
+        for (const SEG_SPEC& s : segs) chain.push_back(hand_tree::cone(s.zSup, s.rSup, s.zInf, s.rInf).arc(0, s.sweep));
+        return hand_tree::appendHole(v, x, y, g_nextHoleId++, chain);
     }
     static CYL_LIST* seg(const POINT_LIST* p, int index) {
         CYL_LIST* c = p->firstCyl;
         while (c && index-- > 0) c = c->next;
         return c;
     }
-
-    VIEW_LIST* head = nullptr;
 };
 
 class RecogStagesTest : public PluginFixture {

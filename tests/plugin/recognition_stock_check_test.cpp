@@ -88,37 +88,9 @@ class StockTest : public CheckTest {
 protected:
     // A hand-made hole in view 1 at (x, y): segments {zSup, zInf, rSup, rInf} from the top.
     POINT_LIST* handHole(double x, double y, const std::vector<std::array<double, 4>>& segments) {
-        if (!head) {
-            head = allocViewList();
-            head->viewNumber = 1;
-            copyMatrix33(head->matrix, kIdentity);
-        }
-        POINT_LIST* p = allocPointList();
-        p->view = head;
-        p->id = g_nextHoleId++;
-        CYL_LIST* last = nullptr;
-        for (const auto& s : segments) {
-            CYL_LIST* c = allocCylList();
-            c->viewNumber = 1;
-            copyMatrix33(c->matrix, kIdentity);
-            c->zSup = s[0], c->zInf = s[1], c->rSup = s[2], c->rInf = s[3];
-            c->Asw = 2 * std::numbers::pi;
-            c->secAng = std::atan2(c->rSup - c->rInf, c->zSup - c->zInf);
-            setVector(x, y, c->zSup, c->cUniv);
-            (last ? last->next : p->firstCyl) = c;
-            c->prev = last;
-            last = c;
-            ++p->cylCount;
-        }
-        copyVector(p->ptUniv, p->firstCyl->cUniv);
-        copyVector(p->ptView, p->firstCyl->cUniv);
-        POINT_LIST** tail = &head->firstPoint;
-        while (*tail) {
-            p->prev = *tail;
-            tail = &(*tail)->next;
-        }
-        *tail = p;
-        ++head->pointCount;
+        if (!head) hand_tree::appendView(head, 1, kIdentity);
+        POINT_LIST* p = hand_tree::appendPoint(head, x, y, g_nextHoleId++);
+        for (const auto& s : segments) hand_tree::appendSeg(p, s[0], s[1], s[2], s[3]);
         return p;
     }
     // The stock of uprightBox.
