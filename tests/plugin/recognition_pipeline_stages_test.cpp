@@ -53,91 +53,51 @@ protected:
 
 // ---- RemovePockets ---------------------------------------------------------------------------------------
 
-TEST_F(RecogStagesTest, APocketWithAWideFloorIsCutOffTheTopAndTheHoleStartsBelowIt) {
-    StageTree tree;
-    VIEW_LIST* v = tree.view(1);
-    // A quarter-open pocket r 10 whose floor ring reaches well past its wall, over a full hole r 3.
-    POINT_LIST* p = tree.hole(v, 5, 6, {{20, 10, 15, 10, kPi / 2}, {15, 3, 0, 3}});
-    CYL_LIST* pocket = StageTree::seg(p, 0);
-    pocket->bottomFlat = 1;
-    pocket->rFlatMaxBtm = 12;
-    ASSERT_EQ(cylsRemovePockets(tree.head), 0);
-    ASSERT_EQ(p->cylCount, 1);
-    ASSERT_NE(p->firstCyl, nullptr);
-    EXPECT_EQ(p->firstCyl->prev, nullptr);
-    EXPECT_DOUBLE_EQ(p->firstCyl->rSup, 3);
-    EXPECT_DOUBLE_EQ(p->ptUniv[2], 15);   // the hole now starts at its own top
-    EXPECT_DOUBLE_EQ(p->ptView[0], 5);
-    EXPECT_DOUBLE_EQ(p->ptView[2], 15);
-}
-
-TEST_F(RecogStagesTest, AFloorRingPocketNeedsEveryWallAboveItOpenAndTheRingWiderThan4T) {
-    StageTree tree;
-    VIEW_LIST* v = tree.view(1);
-    // Closed (full-turn) wall above the floor: a counterbore, not a pocket.
-    POINT_LIST* closed = tree.hole(v, 0, 0, {{20, 10, 15, 10}, {15, 3, 0, 3}});
-    StageTree::seg(closed, 0)->bottomFlat = 1;
-    StageTree::seg(closed, 0)->rFlatMaxBtm = 12;
-    // Ring only 4T past the wall: not wider than the wall by more than 4T.
-    POINT_LIST* narrowRing = tree.hole(v, 30, 0, {{20, 10, 15, 10, kPi / 2}, {15, 3, 0, 3}});
-    StageTree::seg(narrowRing, 0)->bottomFlat = 1;
-    StageTree::seg(narrowRing, 0)->rFlatMaxBtm = 10 + g_tolerances.tol4T;
-    ASSERT_EQ(cylsRemovePockets(tree.head), 0);
-    EXPECT_EQ(closed->cylCount, 2);
-    EXPECT_EQ(narrowRing->cylCount, 2);
-}
-
-TEST_F(RecogStagesTest, AnOpenFirstWallDeeperThanItsRadiusIsASlotAndGoes) {
-    StageTree tree;
-    VIEW_LIST* v = tree.view(1);
-    POINT_LIST* slot = tree.hole(v, 0, 0, {{20, 2, 10, 2, kPi}, {10, 1.5, 0, 1.5}});
-    POINT_LIST* shallow = tree.hole(v, 30, 0, {{20, 2, 18.5, 2, kPi}, {18.5, 1.5, 0, 1.5}});
-    POINT_LIST* onlySlot = tree.hole(v, 60, 0, {{20, 2, 10, 2, kPi}});
-    ASSERT_EQ(cylsRemovePockets(tree.head), 0);
-    EXPECT_EQ(slot->cylCount, 1);
-    EXPECT_DOUBLE_EQ(slot->firstCyl->rSup, 1.5);
-    EXPECT_EQ(shallow->cylCount, 2);
-    // A hole that was only the slot is left empty for the last stage to remove.
-    EXPECT_EQ(onlySlot->cylCount, 0);
-    EXPECT_EQ(onlySlot->firstCyl, nullptr);
-    EXPECT_EQ(v->pointCount, 3);
-}
-
-TEST_F(RecogStagesTest, PocketsOpeningAtTheBottomAreCutOffBelow) {
-    StageTree tree;
-    VIEW_LIST* v = tree.view(1);
-    // A full hole over a half-open recess whose top ring is wide: the recess goes.
-    POINT_LIST* ring = tree.hole(v, 0, 0, {{20, 3, 10, 3}, {10, 8, 5, 8, kPi / 2}});
-    StageTree::seg(ring, 1)->topFlat = 1;
-    StageTree::seg(ring, 1)->rFlatMaxTop = 10;
-    // The last wall open and longer than its radius.
-    POINT_LIST* slot = tree.hole(v, 30, 0, {{20, 3, 10, 3}, {10, 2, 2, 2, kPi}});
-    ASSERT_EQ(cylsRemovePockets(tree.head), 0);
-    EXPECT_EQ(ring->cylCount, 1);
-    EXPECT_EQ(ring->firstCyl->next, nullptr);
-    EXPECT_EQ(slot->cylCount, 1);
-    EXPECT_EQ(slot->firstCyl->next, nullptr);
-}
-
-TEST_F(RecogStagesTest, TheOpenArcSettingLimitsWhatCountsAsOpen) {
-    StageTree tree;
-    VIEW_LIST* v = tree.view(1);
-    POINT_LIST* p = tree.hole(v, 0, 0, {{20, 2, 10, 2, kPi / 2}, {10, 1.5, 0, 1.5}});
-    g_globals->settings.minSweepAngle = 80;   // a quarter turn is more than 80 degrees: not open
-    ASSERT_EQ(cylsRemovePockets(tree.head), 0);
-    EXPECT_EQ(p->cylCount, 2);
-    g_globals->settings.minSweepAngle = 91;
-    ASSERT_EQ(cylsRemovePockets(tree.head), 0);
-    EXPECT_EQ(p->cylCount, 1);
-}
-
-TEST_F(RecogStagesTest, NearlyFullTurnsStayEvenWhenTheSettingAllowsMoreThanAHalfTurn) {
-    StageTree tree;
-    VIEW_LIST* v = tree.view(1);
-    // 200 degrees is open by the setting of 340, but the limit never exceeds a half turn plus 0.1 degree.
-    POINT_LIST* p = tree.hole(v, 0, 0, {{20, 2, 10, 2, 200 * kPi / 180}, {10, 1.5, 0, 1.5}});
-    ASSERT_EQ(cylsRemovePockets(tree.head), 0);
-    EXPECT_EQ(p->cylCount, 2);
+TEST_F(RecogStagesTest, OpenWallsAndPocketsAreCutOffAndTheHoleFollowsItsNewTop) {
+    using hand_tree::cyl;
+    const double t4 = g_tolerances.tol4T;
+    const struct {
+        const char* what;
+        double minSweep;   // the open-arc setting, degrees
+        std::vector<hand_tree::SEG> segs;
+        const char* left;  // the chain left ("" when the hole is left empty for the last stage)
+    } cases[] = {
+        {"a quarter-open pocket whose floor ring reaches well past its wall, over a full hole", 340,
+         {cyl(20, 15, 10).arc(0, kPi / 2).ringAtBottom(0, 12), cyl(15, 0, 3)}, "15.0:3.0>0.0:3.0"},
+        {"a closed wall above the floor: a counterbore, not a pocket", 340,
+         {cyl(20, 15, 10).ringAtBottom(0, 12), cyl(15, 0, 3)}, "20.0:10.0>15.0:10.0 15.0:3.0>0.0:3.0"},
+        {"a floor ring only 4T past the open wall", 340, {cyl(20, 15, 10).arc(0, kPi / 2).ringAtBottom(0, 10 + t4), cyl(15, 0, 3)},
+         "20.0:10.0>15.0:10.0 15.0:3.0>0.0:3.0"},
+        {"an open first wall deeper than its radius: a slot", 340, {cyl(20, 10, 2).arc(0, kPi), cyl(10, 0, 1.5)},
+         "10.0:1.5>0.0:1.5"},
+        {"an open first wall shallower than its radius", 340, {cyl(20, 18.5, 2).arc(0, kPi), cyl(18.5, 0, 1.5)},
+         "20.0:2.0>18.5:2.0 18.5:1.5>0.0:1.5"},
+        {"a hole that was only the slot", 340, {cyl(20, 10, 2).arc(0, kPi)}, ""},
+        {"a half-open recess below, its top ring wide", 340, {cyl(20, 10, 3), cyl(10, 5, 8).arc(0, kPi / 2).ringAtTop(0, 10)},
+         "20.0:3.0>10.0:3.0"},
+        {"the last wall open and longer than its radius", 340, {cyl(20, 10, 3), cyl(10, 2, 2).arc(0, kPi)},
+         "20.0:3.0>10.0:3.0"},
+        {"a quarter turn is more than a setting of 80 degrees: not open", 80, {cyl(20, 10, 2).arc(0, kPi / 2), cyl(10, 0, 1.5)},
+         "20.0:2.0>10.0:2.0 10.0:1.5>0.0:1.5"},
+        {"a quarter turn under a setting of 91 degrees", 91, {cyl(20, 10, 2).arc(0, kPi / 2), cyl(10, 0, 1.5)},
+         "10.0:1.5>0.0:1.5"},
+        // The limit never exceeds a half turn plus 0.1 degree.
+        {"200 degrees under the setting of 340", 340, {cyl(20, 10, 2).arc(0, 200 * kPi / 180), cyl(10, 0, 1.5)},
+         "20.0:2.0>10.0:2.0 10.0:1.5>0.0:1.5"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        g_globals->settings.minSweepAngle = c.minSweep;
+        hand_tree::TREE tree;
+        VIEW_LIST* v = tree.view(1);
+        POINT_LIST* p = hand_tree::appendHole(v, 5, 6, g_nextHoleId++, c.segs);
+        ASSERT_EQ(cylsRemovePockets(tree.head), 0);
+        EXPECT_EQ(hand_tree::chain(p), c.left);
+        EXPECT_EQ(v->pointCount, 1);   // an emptied hole is the last stage's to remove
+        EXPECT_DOUBLE_EQ(p->ptView[0], 5);
+        EXPECT_DOUBLE_EQ(p->ptView[1], 6);
+        EXPECT_EQ(hand_tree::checkTree(tree.head), "");   // among others: the hole starts at its own top
+    }
 }
 
 // ---- SetEntry --------------------------------------------------------------------------------------------
