@@ -18,27 +18,14 @@
 namespace {
 
 constexpr double kPi = std::numbers::pi;
-constexpr double kFull = 2 * kPi;
+using StageTree = hand_tree::TREE;
 
-struct SEG_SPEC {
-    double zSup, rSup, zInf, rInf;
-    double sweep = kFull;
-};
-
-// A hand-made tree whose holes take the next hole id and segments of the given sweep.
-class StageTree : public hand_tree::TREE {
-public:
-    POINT_LIST* hole(VIEW_LIST* v, double x, double y, const std::vector<SEG_SPEC>& segs) {
-        std::vector<hand_tree::SEG> chain;
-        for (const SEG_SPEC& s : segs) chain.push_back(hand_tree::cone(s.zSup, s.rSup, s.zInf, s.rInf).arc(0, s.sweep));
-        return hand_tree::appendHole(v, x, y, g_nextHoleId++, chain);
-    }
-    static CYL_LIST* seg(const POINT_LIST* p, int index) {
-        CYL_LIST* c = p->firstCyl;
-        while (c && index-- > 0) c = c->next;
-        return c;
-    }
-};
+// The segment at that place of the hole's chain, from 0 at the top.
+CYL_LIST* segAt(const POINT_LIST* p, int index) {
+    CYL_LIST* c = p->firstCyl;
+    while (c && index-- > 0) c = c->next;
+    return c;
+}
 
 class RecogStagesTest : public PluginFixture {
 protected:
@@ -48,7 +35,6 @@ protected:
         g_globals->settings.minSweepAngle = 340;
         g_nextHoleId = 1;
     }
-    static double t() { return g_tolerances.tolT; }
 };
 
 // ---- RemovePockets ---------------------------------------------------------------------------------------
@@ -88,9 +74,9 @@ TEST_F(RecogStagesTest, OpenWallsAndPocketsAreCutOffAndTheHoleFollowsItsNewTop) 
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         g_globals->settings.minSweepAngle = c.minSweep;
-        hand_tree::TREE tree;
+        StageTree tree;
         VIEW_LIST* v = tree.view(1);
-        POINT_LIST* p = hand_tree::appendHole(v, 5, 6, g_nextHoleId++, c.segs);
+        POINT_LIST* p = tree.hole(v, 5, 6, c.segs);
         ASSERT_EQ(cylsRemovePockets(tree.head), 0);
         EXPECT_EQ(hand_tree::chain(p), c.left);
         EXPECT_EQ(v->pointCount, 1);   // an emptied hole is the last stage's to remove
@@ -109,16 +95,16 @@ TEST_F(RecogStagesTest, HolesEnteredFromBelowMoveToTheOppositeViewTurnedEndForEn
     POINT_LIST* widening = tree.hole(top, 0, 0, {{10, 2, 0, 5}});
     // A shoulder at the top and none at the bottom.
     POINT_LIST* shoulderTop = tree.hole(top, 20, 0, {{10, 3, 5, 3}, {5, 6, 0, 6}});
-    StageTree::seg(shoulderTop, 0)->topFlat = 1;
+    segAt(shoulderTop, 0)->topFlat = 1;
     // Both ends flat, the top ring's hole smaller than the bottom ring's.
     POINT_LIST* rings = tree.hole(top, 40, 0, {{10, 3, 0, 3}});
-    StageTree::seg(rings, 0)->topFlat = 1;
-    StageTree::seg(rings, 0)->rFlatMinTop = 1;
-    StageTree::seg(rings, 0)->bottomFlat = 1;
-    StageTree::seg(rings, 0)->rFlatMinBtm = 2;
+    segAt(rings, 0)->topFlat = 1;
+    segAt(rings, 0)->rFlatMinTop = 1;
+    segAt(rings, 0)->bottomFlat = 1;
+    segAt(rings, 0)->rFlatMinBtm = 2;
     // Stays: a plain blind hole, and a hole only just (by less than 0.4T) wider at its far end.
     POINT_LIST* blind = tree.hole(top, 60, 0, {{10, 3, 0, 3}});
-    StageTree::seg(blind, 0)->bottomFlat = 1;
+    segAt(blind, 0)->bottomFlat = 1;
     POINT_LIST* nearlyStraight = tree.hole(top, 80, 0, {{10, 3, 0, 3 + 0.2 * g_tolerances.tolT}});
     const int widId = widening->id;
 
