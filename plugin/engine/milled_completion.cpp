@@ -145,25 +145,30 @@ private:
         def.set<double>(hostBlock64 + D::taperAngle, angle);
     }
 
-    // A bore to a fit starts from the fit's pilot: the fit table's allowance (else the drill-size table's)
-    // under the nominal diameter.
+    // A bore to a fit starts from the fit's pilot: the nominal diameter less twice the allowance of the fit
+    // table's row, or of the drill-size table's row when the fit has no table.
     void completeHelixBore(OPE_LIST& op, PROCESS_OPE& def, const POINT_LIST& hole, std::size_t at) {
         const std::size_t start = at + op_helix_layout::startDiameter;
         def.set<double>(start, op.milledDiam);
         const CIL_DESC& tied = holeCil(hole, tiedIndex(hole, opeGet(def, cylDiamCyl), opeGet(def, cylDiamZPl)));
         if (tied.get<std::int16_t>(L::opeGeo) != kFitted) return;
+        const double diameter = tied.get<double>(L::D);
         CTabColsDesc fitTable;
-        CTabColsDesc* rows = &fitTable;
-        if (loadNamedTable(cilValues(tied).fitName, &fitTable) != 0) {
-            rows = &m_drillTable;
+        CTabColsDesc* table = &fitTable;
+        std::vector<std::string> row;
+        if (loadNamedTable(cilValues(tied).fitName, &fitTable) == 0) {
+            if (fitTable.findNearestRow(2, diameter, 1, row) != 0) (void)fitTable.findNearestRow(1, diameter, 1, row);
+        } else {
+            // The drill-size table's diameters are its first column (its second is the allowance itself).
+            table = &m_drillTable;
             if (!m_drillRowsRead) (void)m_drillTable.readRows();
             m_drillRowsRead = true;
+            (void)m_drillTable.findNearestRow(1, diameter, 1, row);
         }
-        const double diameter = tied.get<double>(L::D);
-        std::vector<std::string> row;
-        if (rows->findNearestRow(2, diameter, 1, row) != 0 && rows->findNearestRow(1, diameter, 1, row) != 0) return;
         if (row.empty()) return;
-        op.milledDiam = diameter - 2 * std::strtod(row.back().c_str(), nullptr);
+        const int allowance = table->kind4Column > 0 ? table->kind4Column : static_cast<int>(row.size());
+        if (static_cast<std::size_t>(allowance) > row.size()) return;
+        op.milledDiam = diameter - 2 * std::strtod(row[static_cast<std::size_t>(allowance) - 1].c_str(), nullptr);
         def.set<double>(start, op.milledDiam);
         composeOperationName(op, &def);
     }

@@ -10,6 +10,7 @@
 #include "plugin/core/message_box.h"
 #include "plugin/core/records.h"
 #include "plugin/engine/milled_completion.h"
+#include "plugin/engine/operation_records.h"
 #include "platform/sys/files.h"
 #include "plugin/engine/services.h"
 #include "plugin/tables/host_blocks.h"
@@ -114,6 +115,33 @@ TEST_F(MilledCompletion, AContourWhoseProcessIsGoneIsSwitchedOffAndToldOncePerRo
         off += milled;
     }
     EXPECT_EQ(off, 2);
+}
+
+TEST_F(MilledCompletion, AHelixBoreToAFitWithoutItsTableStartsFromTheDrillSizeTablesPilot) {
+    execute();
+    POINT_LIST* hole = g_globals->viewsTree ? g_globals->viewsTree->firstPoint : nullptr;
+    ASSERT_NE(hole, nullptr);
+    OPE_LIST* bore = hole->opeList;
+    while (bore && bore->toolType != 17) bore = bore->next;
+    ASSERT_NE(bore, nullptr);
+    // The cone's contour becomes a helix bore of a fitted 22 bore; the library has no fit table.
+    bore->cycle = 22;
+    opeSet<std::int16_t>(*bore->processOpe, milledKind, kHelixBore);
+    bore->active = 1;
+    CIL_DESC& tied = hole->descs[tiedIndex(*hole, opeGet(*bore->processOpe, cylDiamCyl),
+                                           opeGet(*bore->processOpe, cylDiamZPl))];
+    tied.set<std::int16_t>(cil_desc_layout::opeGeo, 2);
+    tied.set<double>(cil_desc_layout::D, 22);
+    script().answer(plat::IDOK);
+    CTabColsDesc drillTable;
+    ASSERT_EQ(drillTable.read(g_globals->threadTables[0].path), 0);
+    completeMilledOperations(g_globals->viewsTree, drillTable);
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains("No table is named"));
+    // The 22 drill's allowance is 0.88 a side.
+    EXPECT_NEAR(bore->milledDiam, 22 - 2 * 0.88, 1e-9);
+    EXPECT_NEAR(bore->processOpe->get<double>(helixBoreBlock + op_helix_layout::startDiameter), bore->milledDiam, 1e-9);
+    EXPECT_EQ(std::string(bore->comment).rfind("Helix boring", 0), 0u) << bore->comment;
 }
 
 }  // namespace
