@@ -18,6 +18,7 @@
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/tree.h"
 #include "plugin/recognition/vectors.h"
+#include "support/part_recognition_fixture.h"
 #include "support/recognition_fixture.h"
 
 namespace recog_o {
@@ -50,16 +51,10 @@ protected:
     void makePart(const PartBuilder& builder) {
         part = builder.build();
         ASSERT_TRUE(part.ok()) << part.error;
-        const db_ptr solid = host::storeSolidEntity(part.solid, 3, 1, "part");
-        ASSERT_NE(solid, 0u);
-        ent e{};
-        ASSERT_EQ(get_ent_from_eptr(solid, &e), 1);
-        sld_tag tag = 0;
-        ASSERT_EQ(sld_get_tag_from_solid(&e, &tag), 1);
-        ASSERT_EQ(sld_convert_tags_to_mc_ents(&tag, 1, 0.0, 1, 0, 0),
-                  static_cast<int>(part.solid.faces().size()));
+        ASSERT_EQ(storeAsSurfaces(part.solid, 1, false), static_cast<int>(part.solid.faces().size()));
         // The solid's faces become surfaces in face order (a planar face's hidden base plane does not count).
         faceEntries.clear();
+        ent e{};
         db_ptr from = db_start();
         char found = 0;
         for (;;) {

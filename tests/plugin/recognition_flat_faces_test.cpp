@@ -16,6 +16,7 @@
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/pipeline_raw.h"
 #include "plugin/recognition_merging_trees.h"
+#include "support/part_recognition_fixture.h"
 
 namespace {
 
@@ -34,11 +35,7 @@ protected:
     void convert(const PartBuilder& builder) {
         const BuiltPart part = builder.build();
         ASSERT_TRUE(part.ok()) << part.error;
-        ent solid{};
-        ASSERT_EQ(get_ent_from_eptr(host::storeSolidEntity(part.solid, 3, main_level, "part"), &solid), 1);
-        sld_tag tag = 0;
-        ASSERT_EQ(sld_get_tag_from_solid(&solid, &tag), 1);
-        ASSERT_GT(sld_convert_tags_to_mc_ents(&tag, 1, 0.0, 0, 1, 0), 0);
+        ASSERT_GT(storeAsSurfaces(part.solid, main_level, true), 0);
     }
     int planar(std::uint16_t mode = kRecognizeCommand) { return cylsPlanar(head, mode); }
     // The raw build, then stages 4 to 9 without the final erasing of empty points.

@@ -113,11 +113,9 @@ TEST_F(OpaqueTest, TheNewTipIsTheHolesBottomForTheSurfacesThatFollow) {
     // A second solid far below, whose surfaces come after the part's in the database.
     BuiltPart below = PartBuilder::block({60, 40, 10}, {0, 0, -50}).build();
     ASSERT_TRUE(below.ok()) << below.error;
-    ent solid{};
-    ASSERT_EQ(get_ent_from_eptr(host::storeSolidEntity(below.solid, 3, 1, "below"), &solid), 1);
-    sld_tag tag = 0;
-    ASSERT_EQ(sld_get_tag_from_solid(&solid, &tag), 1);
-    g_surfaceCount += sld_convert_tags_to_mc_ents(&tag, 1, 0.0, 1, 0, 0);
+    const int converted = storeAsSurfaces(below.solid, 1, false, "below");
+    ASSERT_GT(converted, 0);
+    g_surfaceCount += converted;
     addAllHoles();
     ASSERT_EQ(checkOpaqueSurfs(head, 0, nullptr), 0);
     ASSERT_EQ(holes[0]->cylCount, 2);

@@ -13,6 +13,7 @@
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/tree.h"
 #include "support/hand_tree.h"
+#include "support/part_recognition_fixture.h"
 #include "support/plugin_fixture.h"
 
 using namespace host::builder;
@@ -45,12 +46,7 @@ protected:
     void recognize(const PartBuilder& builder) {
         const BuiltPart part = builder.build();
         ASSERT_TRUE(part.ok()) << part.error;
-        const db_ptr solidEntry = host::storeSolidEntity(part.solid, 3, main_level, "part");
-        ent s{};
-        ASSERT_EQ(get_ent_from_eptr(solidEntry, &s), 1);
-        sld_tag tag = 0;
-        ASSERT_EQ(sld_get_tag_from_solid(&s, &tag), 1);
-        sld_convert_tags_to_mc_ents(&tag, 1, 0.0, 1, 1, 0);
+        ASSERT_GT(storeAsSurfaces(part.solid, main_level, true), 0);
         std::int32_t wide = 0, narrow = 0, direction = 0;
         g_nextHoleId = 1;
         tree = recognizeCylinders(kRecognizeCommand, nullptr, &wide, &narrow, &direction, 0, 0, nullptr);

@@ -20,6 +20,7 @@
 #include "plugin/core/globals.h"
 #include "plugin/recognition/surface_segment.h"
 #include "plugin/recognition/tree.h"
+#include "support/part_recognition_fixture.h"
 #include "support/plugin_fixture.h"
 
 namespace {
@@ -55,11 +56,7 @@ protected:
     // The solid's faces as surface entities (planar faces as trimmed surfaces), in face order.
     static std::vector<db_ptr> toSurfaces(const host::SolidGeom& solid) {
         const std::vector<db_ptr> before = surfaces();
-        ent s{};
-        EXPECT_EQ(get_ent_from_eptr(host::storeSolidEntity(solid, 3, main_level, "part"), &s), 1);
-        sld_tag tag = 0;
-        EXPECT_EQ(sld_get_tag_from_solid(&s, &tag), 1);
-        sld_convert_tags_to_mc_ents(&tag, 1, 0.0, 1, 1, 0);
+        EXPECT_EQ(storeAsSurfaces(solid, main_level, true), static_cast<int>(solid.faces().size()));
         std::vector<db_ptr> out = surfaces();
         out.erase(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(before.size()));   // new ones come last
         EXPECT_EQ(out.size(), solid.faces().size());

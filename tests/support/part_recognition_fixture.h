@@ -1,6 +1,6 @@
 // A plug-in after one invocation whose main menu the user closed at once (settings read, metric,
 // T = 0.025), builder parts stored as solids on level 1 and turned into surfaces as the recognition command
-// does it, and the recognition run of that command with hole ids from 1.
+// does it (or straight by the host's conversion), and the recognition run of that command with hole ids from 1.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -15,6 +15,17 @@
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/tree.h"
 #include "support/plugin_fixture.h"
+
+// Stores the solid on `level` and turns its faces into surface entities in face order, each face in its own
+// colour when asked; the number of faces converted, 0 when the solid could not be stored.
+inline int storeAsSurfaces(const host::SolidGeom& solid, std::int32_t level, bool faceColours,
+                           const char* name = "part") {
+    ent e{};
+    if (get_ent_from_eptr(host::storeSolidEntity(solid, 3, level, name), &e) != 1) return 0;
+    sld_tag tag = 0;
+    if (sld_get_tag_from_solid(&e, &tag) != 1) return 0;
+    return sld_convert_tags_to_mc_ents(&tag, 1, 0.0, 1, faceColours ? 1 : 0, 0);
+}
 
 class PartRecognitionFixture : public PluginFixture {
 protected:
