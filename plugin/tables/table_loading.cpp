@@ -1,6 +1,8 @@
 // Tables found in the tables folder: by name between braces (class 3), the drill-size table (class 1),
 // and every table at once. Files are taken in the folder listing's order.
 #include <algorithm>
+#include <cctype>
+#include <set>
 
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
@@ -17,6 +19,17 @@ std::string withArgument(std::string text, std::string_view argument) {
     const std::size_t at = text.find("%s");
     if (at != std::string::npos) text.replace(at, 2, argument);
     return text;
+}
+
+int g_noticeScopes = 0;
+std::set<std::string> g_toldMissing;   // upper case: names are compared ignoring case
+
+// False when the user was told of this missing name already in the open notice scope.
+bool tellMissing(const std::string& name) {
+    if (g_noticeScopes == 0) return true;
+    std::string key = name;
+    for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return g_toldMissing.insert(key).second;
 }
 
 int tableGroup(const CTabColsDesc& t) {
@@ -46,8 +59,15 @@ int loadNamedTable(const std::string& name, CTabColsDesc* table) {
         table->readRows();
         return 0;
     }
-    plat::messageBox(nullptr, withArgument(errorMessage(kMsgNamedTableMissing), name), errorMessage(1), plat::MB_OK);
+    if (tellMissing(name))
+        plat::messageBox(nullptr, withArgument(errorMessage(kMsgNamedTableMissing), name), errorMessage(1), plat::MB_OK);
     return 1;
+}
+
+NamedTableNotices::NamedTableNotices() { ++g_noticeScopes; }
+
+NamedTableNotices::~NamedTableNotices() {
+    if (--g_noticeScopes == 0) g_toldMissing.clear();
 }
 
 int loadDrillTable(CTabColsDesc* table) {

@@ -109,4 +109,23 @@ TEST_F(LibraryProcessesSession, ACountersunkHoleGetsItsCountersinkCutToTheConesD
     EXPECT_GE(count("dia6.600 depth3.00\""), 1) << "the process tree shows the M6 countersink";
 }
 
+TEST_F(LibraryProcessesSession, AFitTableTheLibraryLacksIsToldOncePerRun) {
+    // Two reamed H7 holes: each of their drills and reamers looks the fit table up.
+    storePart(PartBuilder::block({40, 20, 12})
+                  .hole(throughHole("h8", {10, 10, 12}, kDown, 8))
+                  .hole(throughHole("h10", {30, 10, 12}, kDown, 10)));
+    nameHole("PD_H7_8", 10, 10, 12);
+    nameHole("PD_H7_10", 30, 10, 12);
+    load();
+    execute(2, 1);
+    EXPECT_EQ(count("No table is named H7 in the table library."), 2);
+    // Without its table the run goes on: the holes are drilled and reamed to their size.
+    for (const double x : {10.0, 30.0}) {
+        const std::vector<OP> ops = operationsKept(x, 10);
+        ASSERT_FALSE(ops.empty());
+        EXPECT_EQ(ops.back().type, 6u) << x;
+        EXPECT_NEAR(ops.back().toolDiam, x == 10 ? 8 : 10, 1e-9);
+    }
+}
+
 }  // namespace
