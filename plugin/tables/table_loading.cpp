@@ -1,8 +1,7 @@
 // Tables found in the tables folder: by name between braces (class 3), the drill-size table (class 1),
-// and every table at once. Files are taken in the folder listing's order.
+// and every table at once. Files are taken in the folder listing's order. A run that looks names up hole
+// after hole tells each missing one once.
 #include <algorithm>
-#include <cctype>
-#include <set>
 
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
@@ -22,14 +21,15 @@ std::string withArgument(std::string text, std::string_view argument) {
 }
 
 int g_noticeScopes = 0;
-std::set<std::string> g_toldMissing;   // upper case: names are compared ignoring case
+std::vector<std::string> g_toldMissing;   // a run misses a few names at most
 
 // False when the user was told of this missing name already in the open notice scope.
 bool tellMissing(const std::string& name) {
     if (g_noticeScopes == 0) return true;
-    std::string key = name;
-    for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return g_toldMissing.insert(key).second;
+    for (const std::string& told : g_toldMissing)
+        if (plat::equalsNoCase(told, name)) return false;
+    g_toldMissing.push_back(name);
+    return true;
 }
 
 int tableGroup(const CTabColsDesc& t) {
@@ -60,7 +60,8 @@ int loadNamedTable(const std::string& name, CTabColsDesc* table) {
         return 0;
     }
     if (tellMissing(name))
-        plat::messageBox(nullptr, withArgument(errorMessage(kMsgNamedTableMissing), name), errorMessage(1), plat::MB_OK);
+        plat::messageBox(nullptr, withArgument(errorMessage(kMsgNamedTableMissing), name), errorMessage(1),
+                         plat::MB_OK);
     return 1;
 }
 
