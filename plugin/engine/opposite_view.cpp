@@ -58,6 +58,9 @@ POINT_LIST* takeOver(POINT_LIST& hole, VIEW_LIST* opp) {
     moved->view = opp;
     std::swap(moved->touchTop, moved->touchBottom);
     std::swap(moved->crashTop, moved->crashBottom);
+    // The blocked-bottom stage reads the new bottom's obstacle height in the new view's Z.
+    moved->crashTopZ = -hole.crashBottomZ;
+    moved->crashBottomZ = -hole.crashTopZ;
     moved->hillT = -hole.hillB;
     moved->hillB = -hole.hillT;
     // What the hole owns goes to its new record; the old one keeps nothing to free twice.
