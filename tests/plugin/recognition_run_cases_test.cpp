@@ -5,11 +5,13 @@
 // user is told.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <string>
 
 #include "host/api_views.h"
+#include "platform/sys/files.h"
 #include "plugin/core/message_box.h"
 #include "plugin/core/records.h"
 #include "plugin/core/settings.h"
@@ -77,11 +79,14 @@ protected:
         loadAllRecords(&kept);
         expectWellFormed(kept);
     }
-    // The kept chain head whose top lies on the world axis through (x, y); null when none.
-    POINT_LIST* headAt(double x, double y) const {
+    // The kept chain head whose top lies on the world axis through (x, y), in a view drilling down (`up`
+    // 1), up (-1) or either (0); null when none.
+    POINT_LIST* headAt(double x, double y, int up = 0) const {
         for (VIEW_LIST* v = kept; v; v = v->next)
             for (POINT_LIST* p = v->firstPoint; p; p = p->next)
-                if (!p->chainMember && std::hypot(p->ptUniv[0] - x, p->ptUniv[1] - y) < 1e-6) return p;
+                if (!p->chainMember && std::hypot(p->ptUniv[0] - x, p->ptUniv[1] - y) < 1e-6 &&
+                    (up == 0 || std::fabs(v->matrix[2][2] - up) < 1e-9))
+                    return p;
         return nullptr;
     }
     std::vector<const POINT_LIST*> heads() const {
@@ -155,6 +160,166 @@ TEST_F(RunCasesTest, EachHoleIsDrilledFromTheSideItsEndsAllow) {
         EXPECT_NEAR(drill.front()->zSup, c.drillTop, 1e-3);
         EXPECT_NEAR(drill.back()->zInf, c.drillBottom, 1e-3);
     }
+}
+
+
+// A hole entered from the roof of a bore at 30 degrees: it is drilled from below along its own axis, in a
+// view the host did not have before the run.
+TEST_F(RunCasesTest, AnInclinedHoleCrashingAtTheTopGetsANewViewOfTheOppositeDirection) {
+    const double c = std::cos(std::numbers::pi / 6), s = std::sin(std::numbers::pi / 6);
+    start(PartBuilder::block({60, 60, 40})
+              .hole(boreAlongX(30, 28, 16))
+              .hole(throughHole("v", {30, 30 - 8 * s, 28 - 8 * c}, {0, -s, -c}, 5)));
+    const double upward[3] = {0, s, c}, fromBelow[3] = {0, -s, -c};
+    int number = 0;
+    char found = 0;
+    ASSERT_EQ(find_view_k(fromBelow, &number, 0, &found), 0);
+    execute();
+    reopen();
+    ASSERT_EQ(find_view_k(fromBelow, &number, 0, &found), 1);   // made by the run
+    EXPECT_GT(number, 8);
+    // The tree keeps no view of the hole's own side: the hole is its only one.
+    std::vector<const POINT_LIST*> v;
+    for (const POINT_LIST* p : heads())
+        if (std::fabs(p->view->matrix[2][0]) < 1e-9) v.push_back(p);
+    for (const VIEW_LIST* view = kept; view; view = view->next)
+        EXPECT_GT(std::hypot(view->matrix[2][1] - upward[1], view->matrix[2][2] - upward[2]), 1e-6);
+    ASSERT_EQ(v.size(), 1u);
+    const POINT_LIST& hole = *v.front();
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(hole.view->matrix[2][i], fromBelow[i], 1e-9);
+    EXPECT_EQ(hole.view->viewNumber, number);
+    // Its point is on the same axis, now at the mouth in the block's bottom; the drill runs through up into
+    // the bore.
+    EXPECT_NEAR(hole.ptUniv[0], 30, 1e-6);
+    EXPECT_NEAR((hole.ptUniv[1] - 30) * c - (hole.ptUniv[2] - 28) * s, 0, 1e-6);
+    EXPECT_LT(hole.ptUniv[2], 0.1);
+    ASSERT_EQ(drills(hole).size(), 1u);
+    EXPECT_EQ(drills(hole).front()->through, 1);
+    EXPECT_EQ(lastDesc(hole).get<std::uint8_t>(L::Through), 1);
+}
+
+// A hole drilled from the top into a bore along X: a drill breaking through must stop short of the bore's
+// far wall, with its breakthrough ("ProcessMach" 24: half the diameter) and its tip.
+TEST_F(RunCasesTest, AThroughHoleBlockedBelowIsMadeBlindAboveWhatBlocksIt) {
+    struct Case {
+        double boreD;
+        bool blind;
+    };
+    for (const Case c : {Case{8.5, true}, Case{16, false}}) {
+        SCOPED_TRACE(c.boreD);
+        start(PartBuilder::block({60, 40, 30}).hole(boreAlongX(20, 15, c.boreD)).hole(blindFlat("v", {30, 20, 30}, kDown, 8, 14)));
+        execute();
+        reopen();
+        const POINT_LIST* hole = headAt(30, 20);
+        ASSERT_NE(hole, nullptr);
+        EXPECT_EQ(hole->view->viewNumber, 1);
+        const CIL_DESC& d = lastDesc(*hole);
+        const double mouth = 15 + std::sqrt(c.boreD * c.boreD / 4 - 16);   // the wall of d8 meets the bore
+        const double farWall = 15 - c.boreD / 2;
+        const double reach = 0.5 * 8 + 4 / std::tan(kTipHalfAngle);
+        EXPECT_NEAR(hole->crashBottomZ, farWall, 1e-2);
+        EXPECT_EQ(d.get<std::uint8_t>(L::Through), !c.blind);
+        EXPECT_NEAR(d.get<double>(L::zBottom), c.blind ? farWall + reach : mouth, 1e-2);
+        const std::vector<const OPE_LIST*> drill = drills(*hole);
+        ASSERT_EQ(drill.size(), 1u);
+        EXPECT_EQ(drill.front()->through, !c.blind);
+        // The drill's point stops at the bottom, above the wall with its breakthrough to spare.
+        EXPECT_GT(drill.front()->zInf - 4 / std::tan(kTipHalfAngle) - farWall, reach - 1e-2);
+    }
+}
+
+// The drill-size table lets a 6 mm drill go 57 deep; the hole is 80 deep. With "ProcessMach" 27 it is
+// drilled from both sides, "ProcessMach" 28 being the share from its own; without, the drill is limited and
+// a second, marked drilling finishes the depth.
+TEST_F(RunCasesTest, AHoleTooDeepForOneDrillIsDrilledFromBothSidesOrFinishedInTwoGoes) {
+    struct Case {
+        std::int16_t bothSides;
+        double share;
+    };
+    for (const Case c : {Case{1, 0.5}, Case{1, 0.625}, Case{0, 0.5}}) {
+        SCOPED_TRACE(std::to_string(c.bothSides) + " " + std::to_string(c.share));
+        start(PartBuilder::block({40, 40, 80}).hole(throughHole("deep", {20, 20, 80}, kDown, 6)));
+        g_globals->settings.tryDrillBeyondMax = c.bothSides;
+        g_globals->settings.firstFaceShare = c.share;
+        ASSERT_EQ(writeSettings(0), 0);
+        execute();
+        reopen();
+        const POINT_LIST* top = headAt(20, 20, 1);
+        const POINT_LIST* below = headAt(20, 20, -1);
+        ASSERT_NE(top, nullptr);
+        ASSERT_EQ(heads().size(), c.bothSides ? 2u : 1u);
+        const std::vector<const OPE_LIST*> drill = drills(*top);
+        if (c.bothSides) {
+            ASSERT_NE(below, nullptr);
+            const double fromTop = 80 * c.share;
+            ASSERT_EQ(drill.size(), 1u);
+            EXPECT_NEAR(drill[0]->zSup, 80, 1e-6);
+            EXPECT_NEAR(drill[0]->zInf, 80 - fromTop, 1e-6);
+            EXPECT_NEAR(lastDesc(*top).get<double>(L::zBottom), 80 - fromTop, 1e-6);
+            // The rest from below, in the bottom view's Z: the two drills meet.
+            ASSERT_EQ(drills(*below).size(), 1u);
+            EXPECT_NEAR(drills(*below)[0]->zSup, 0, 1e-6);
+            EXPECT_NEAR(drills(*below)[0]->zInf, -(80 - fromTop), 1e-6);
+            EXPECT_EQ(top->depthChecked, 0);
+        } else {
+            ASSERT_EQ(drill.size(), 2u);
+            EXPECT_NEAR(drill[0]->zInf, 80 - 57, 1e-6);
+            EXPECT_EQ(drill[0]->through, 0);
+            EXPECT_NEAR(drill[1]->zSup, 80 - 57, 1e-6);   // "ProcessMach" 59: from where the first stopped
+            EXPECT_NEAR(drill[1]->zInf, 0, 1e-6);
+            EXPECT_EQ(drill[1]->drillMode, 12);
+            EXPECT_EQ(top->depthChecked, 1);
+        }
+    }
+}
+
+// Three steps: no table of the library describes the hole. A table is made for it and the hole tried again,
+// so it has the table, a provisional row and the process; the next run finds that table in the library.
+TEST_F(RunCasesTest, AHoleNoTableDescribesGetsANewTableThatTheNextRunFinds) {
+    start(PartBuilder::block({60, 40, 30}).hole(stepped("s", {30, 20, 30}, kDown, {{14, 4}, {10, 4}, {6, 6}})));
+    const std::string tables = g_globals->tablesDir;
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE(run);
+        execute();
+        reopen();
+        const POINT_LIST* hole = headAt(30, 20);
+        ASSERT_NE(hole, nullptr);
+        EXPECT_STREQ(hole->tableName, "_Forantix_3d_1");
+        EXPECT_GE(hole->rowIndex, 0);
+        EXPECT_EQ(std::string(hole->rowName).rfind("**", 0), 0u) << hole->rowName;
+        EXPECT_NE(hole->processName[0], '\0');
+        ASSERT_EQ(hole->descCount, 3);
+        for (int i = 0; i < 3; ++i) EXPECT_NEAR(hole->descs[i].get<double>(L::D), 14 - 4 * i, 1e-6);
+        std::vector<double> sizes;
+        for (const OPE_LIST* op : drills(*hole)) sizes.push_back(op->toolDiam);
+        std::sort(sizes.begin(), sizes.end());
+        EXPECT_EQ(sizes, (std::vector<double>{6, 10}));
+        EXPECT_TRUE(plat::fileExists(tables + "/_Forantix_3d_1.tab"));
+        EXPECT_FALSE(plat::fileExists(tables + "/_Forantix_3d_2.tab"));
+    }
+}
+
+// A Cancel at the first progress step of a run started with the debug switch on: the tree of the run
+// before is gone and none follows, and the process log the run opened is closed.
+TEST_F(RunCasesTest, ACancelWithTheDebugSwitchOnLeavesNoTreeAndClosesTheProcessLog) {
+    start(PartBuilder::block({40, 40, 12}).hole(throughHole("a", {10, 10, 12}, kDown, 6)));
+    std::uint32_t flags = 0;
+    script().click(kSummary, plat::IDOK);
+    EXPECT_GE(runRecognition(&flags), 0);
+    ASSERT_NE(g_globals->viewsTree, nullptr);
+
+    const std::string log = g_globals->tmpDir + "/25_Process.txt";
+    g_globals->debugDumps = 1;
+    script().cancelWait();
+    EXPECT_EQ(runRecognition(&flags), -1);
+    g_globals->debugDumps = 0;
+    expectScriptPlayed();
+    EXPECT_TRUE(host::waitDialog().cancelled);
+    EXPECT_FALSE(host::waitDialog().open);
+    EXPECT_EQ(g_globals->viewsTree, nullptr);
+    EXPECT_EQ(g_globals->processLog, nullptr);
+    EXPECT_TRUE(plat::readFile(log));   // opened for the run, and nothing was traced before the Cancel
+    EXPECT_EQ(plat::readFile(log).value_or("?"), "");
 }
 
 }  // namespace
