@@ -12,20 +12,18 @@
 
 #include "host/api_views.h"
 #include "platform/sys/files.h"
-#include "plugin/core/message_box.h"
 #include "plugin/core/records.h"
 #include "plugin/core/settings.h"
 #include "plugin/engine/ope_list.h"
 #include "plugin/engine/operation_values.h"
 #include "recognition_pipeline_support.h"
+#include "support/execute_session.h"
 
 namespace {
 
 using namespace recog_q;
 namespace L = cil_desc_layout;
 
-constexpr int kMenu = CMainMenu::kTemplate;
-constexpr int kExecute = 18007, kProcessTree = 18021, kSummary = CMessageBox::kTemplate;
 constexpr double kTipHalfAngle = 59 * std::numbers::pi / 180;   // the settings' 118 degree drill
 constexpr const char* kCrashInto = "1 holes run into another hole.";
 constexpr const char* kNotReachable = "1 holes cannot be reached from their side.";
@@ -37,7 +35,7 @@ HoleSpec boreAlongX(double y, double z, double d, bool splitWall = false) {
     return h;
 }
 
-class RunCasesTest : public PluginFixture {
+class RunCasesTest : public ExecuteSessionFixture {
 protected:
     void TearDown() override {
         freeViewsTree(kept);
@@ -57,16 +55,10 @@ protected:
         script().click(kMenu, plat::IDOK);
         EXPECT_EQ(m_main(), 0);
     }
-    // The user runs Execute, goes on from the summary, closes the process tree and ends the cycle.
+    // One Execute, its transcript alone.
     void execute() {
         plat::driver().transcript().clear();
-        script()
-            .click(kMenu, kExecute)
-            .click(kSummary, plat::IDOK)
-            .click(kProcessTree, plat::IDOK)
-            .click(kMenu, plat::IDOK);
-        EXPECT_EQ(m_main(), 0);
-        expectScriptPlayed();
+        executeOnce();
     }
     // Saves the part, opens it again and reads the tree back from its records into `kept`.
     void reopen() {
