@@ -28,7 +28,8 @@ constexpr double kTipHalfAngle = 59 * std::numbers::pi / 180;   // the settings'
 constexpr const char* kCrashInto = "1 holes run into another hole.";
 constexpr const char* kNotReachable = "1 holes cannot be reached from their side.";
 
-// A bore along X through the block at (y, z).
+// A bore along X through the block at (y, z). With `splitWall` its wall is two half faces, so that a ray
+// along Z meets its roof and its floor as two surfaces.
 HoleSpec boreAlongX(double y, double z, double d, bool splitWall = false) {
     HoleSpec h = throughHole("bore", {0, y, z}, {1, 0, 0}, d);
     h.splitWall = splitWall;
@@ -123,7 +124,8 @@ TEST_F(RunCasesTest, EachHoleIsDrilledFromTheSideItsEndsAllow) {
         {"crash at the top",
          PartBuilder::block({60, 40, 30}).hole(boreAlongX(20, 20, 16)).hole(throughHole("v", {30, 20, 12}, kDown, 5)),
          30, 20, -1, 0, -boreFloor, false, false, nullptr},
-        // Between two bores: neither end can be reached. It stays, marked, and the user is told.
+        // From the floor of one bore into the roof of another: neither end can be reached. It stays, marked,
+        // and the user is told.
         {"crash at the top, bottom unreachable",
          PartBuilder::block({60, 40, 40})
              .hole(boreAlongX(20, 30, 12))
@@ -132,7 +134,9 @@ TEST_F(RunCasesTest, EachHoleIsDrilledFromTheSideItsEndsAllow) {
          30, 20, 1, upperFloor, lowerRoof, true, false, kNotReachable},
         // A flat bottom on a cross hole's roof: the drill's tip would run into the cross hole.
         {"crash into another hole",
-         PartBuilder::block({60, 40, 30}).hole(blindFlat("blind", {20, 20, 30}, kDown, 8, 12)).hole(boreAlongX(20, 15, 6, true)),
+         PartBuilder::block({60, 40, 30})
+             .hole(blindFlat("blind", {20, 20, 30}, kDown, 8, 12))
+             .hole(boreAlongX(20, 15, 6, true)),
          20, 20, 1, 30, 18, false, true, kCrashInto},
     };
     for (const Case& c : cases) {
@@ -154,7 +158,6 @@ TEST_F(RunCasesTest, EachHoleIsDrilledFromTheSideItsEndsAllow) {
     }
 }
 
-
 // A hole entered from the roof of a bore at 30 degrees: it is drilled from below along its own axis, in a
 // view the host did not have before the run.
 TEST_F(RunCasesTest, AnInclinedHoleCrashingAtTheTopGetsANewViewOfTheOppositeDirection) {
@@ -170,12 +173,12 @@ TEST_F(RunCasesTest, AnInclinedHoleCrashingAtTheTopGetsANewViewOfTheOppositeDire
     reopen();
     ASSERT_EQ(find_view_k(fromBelow, &number, 0, &found), 1);   // made by the run
     EXPECT_GT(number, 8);
-    // The tree keeps no view of the hole's own side: the hole is its only one.
-    std::vector<const POINT_LIST*> v;
-    for (const POINT_LIST* p : heads())
-        if (std::fabs(p->view->matrix[2][0]) < 1e-9) v.push_back(p);
+    // The tree keeps no view of the hole's own side: the hole was its only one.
     for (const VIEW_LIST* view = kept; view; view = view->next)
         EXPECT_GT(std::hypot(view->matrix[2][1] - upward[1], view->matrix[2][2] - upward[2]), 1e-6);
+    std::vector<const POINT_LIST*> v;   // the holes but the bore
+    for (const POINT_LIST* p : heads())
+        if (std::fabs(p->view->matrix[2][0]) < 1e-9) v.push_back(p);
     ASSERT_EQ(v.size(), 1u);
     const POINT_LIST& hole = *v.front();
     for (int i = 0; i < 3; ++i) EXPECT_NEAR(hole.view->matrix[2][i], fromBelow[i], 1e-9);
@@ -199,7 +202,10 @@ TEST_F(RunCasesTest, AThroughHoleBlockedBelowIsMadeBlindAboveWhatBlocksIt) {
     };
     for (const Case c : {Case{8.5, true}, Case{16, false}}) {
         SCOPED_TRACE(c.boreD);
-        start(PartBuilder::block({60, 40, 30}).hole(boreAlongX(20, 15, c.boreD)).hole(blindFlat("v", {30, 20, 30}, kDown, 8, 14)));
+        // Cut to end inside the bore: the hole opens into it.
+        start(PartBuilder::block({60, 40, 30})
+                  .hole(boreAlongX(20, 15, c.boreD))
+                  .hole(blindFlat("v", {30, 20, 30}, kDown, 8, 14)));
         execute();
         reopen();
         const POINT_LIST* hole = headAt(30, 20);
@@ -215,8 +221,9 @@ TEST_F(RunCasesTest, AThroughHoleBlockedBelowIsMadeBlindAboveWhatBlocksIt) {
         const std::vector<const OPE_LIST*> drill = drills(*hole);
         ASSERT_EQ(drill.size(), 1u);
         EXPECT_EQ(drill.front()->through, !c.blind);
-        // The drill's point stops at the bottom, above the wall with its breakthrough to spare.
-        EXPECT_GT(drill.front()->zInf - 4 / std::tan(kTipHalfAngle) - farWall, reach - 1e-2);
+        // Made blind, the drill's point stops at the new bottom; through, the drill leaves at the mouth.
+        const double point = c.blind ? drill.front()->zInf - 4 / std::tan(kTipHalfAngle) : drill.front()->zInf;
+        EXPECT_NEAR(point, d.get<double>(L::zBottom), 1e-2);
     }
 }
 
