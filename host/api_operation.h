@@ -128,10 +128,11 @@ static_assert(offsetof(operation, comment) == 16 && offsetof(operation, toolSlot
 namespace op_comp_layout {
 constexpr std::size_t type = 0, side = 1, tip = 2, roll = 3;
 }
-// Depth cuts, 64 bytes.
+// Depth cuts, 64 bytes; the taper is the wall's angle from the tool axis, the extra depth goes below the
+// operation's depth (a tool whose corner is rounded reaches a cone's bottom edge only that much deeper).
 namespace op_depth_cuts_layout {
 constexpr std::size_t on = 0, byDepth = 1, keepTool = 2, taperOn = 3, maxRough = 8, finishCount = 16,
-                      finishStep = 24, stockOnBottom = 32, taperAngle = 40;
+                      finishStep = 24, stockOnBottom = 32, taperAngle = 40, extraDepth = 48;
 }
 // Radial (multi-) passes, 40 bytes: passes on (u8), rough count (i16) and spacing, finish count (i16) and
 // spacing, and a further switch: finish passes only at the final depth. Process tables keep this block
@@ -158,13 +159,13 @@ namespace op_circle_layout {   // 18: circle mill, 208 bytes
 constexpr std::size_t circleDiameter = 0, startAngle = 8, entrySweep = 16, startAtCentre = 24, helixOn = 25,
                       roughOn = 26, helixRadius = 32, helixPitch = 40, roughStepover = 48, finalStock = 56;
 }
-namespace op_contour_layout {  // 1: contour, 552 bytes
+namespace op_contour_layout {  // 1: contour, 552 bytes; mode 2 chamfers the edge: width, then the tip's depth
 constexpr std::size_t mode = 0, chamferWidth = 8, chamferTip = 16, rampAngle = 24, rampDepth = 32,
                       rampPlunge = 40, stockZ = 48;
 }
-namespace op_helix_layout {    // 106: helix bore, 216 bytes
+namespace op_helix_layout {    // 106: helix bore, 216 bytes; the start diameter is the hole bored before
 constexpr std::size_t roughPitch = 0, finishPitch = 8, finishOn = 16, rapidOut = 17, startAngle = 24,
-                      entrySweep = 32;
+                      entrySweep = 32, startDiameter = 40;
 }
 namespace op_thread_layout {   // 100: thread mill, 168 bytes
 constexpr std::size_t majorDiameter = 0, threadDepth = 8, internal = 16, rightHand = 17, clearance = 24,

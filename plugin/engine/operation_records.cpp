@@ -21,12 +21,6 @@ using namespace process_ope;
 constexpr double kBoringBarAngle = 0.03490658503988658;   // 2 degrees
 constexpr double kDeg = std::numbers::pi / 180;
 
-const CIL_DESC& holeCil(const POINT_LIST& hole, int i) {
-    static const CIL_DESC zero{};
-    return hole.descs && i >= 0 && i < hole.descCount ? hole.descs[i] : zero;
-}
-int tiedIndex(const POINT_LIST& hole, int cyl, int plane) { return cyl + plane >= hole.descCount ? cyl : cyl + plane; }
-
 double tapThreadDepth(const POINT_LIST& hole, const PROCESS_OPE& d, const OPE_LIST& op) {
     const CIL_DESC& thread = holeCil(hole, opeGet(d, toolDiamCyl));
     double depth = thread.get<double>(L::threadDepth);
@@ -155,6 +149,12 @@ OPE_LIST* recordOf(const PROCESS_OPE& d, POINT_LIST& hole, double holeTopZ) {
 }
 
 }  // namespace
+
+const CIL_DESC& holeCil(const POINT_LIST& hole, int i) {
+    static const CIL_DESC zero{};
+    return hole.descs && i >= 0 && i < hole.descCount ? hole.descs[i] : zero;
+}
+int tiedIndex(const POINT_LIST& hole, int cyl, int plane) { return cyl + plane >= hole.descCount ? cyl : cyl + plane; }
 
 OPE_LIST* allocOpeList() { return new OPE_LIST(); }
 

@@ -12,6 +12,11 @@ struct POINT_LIST;
 // whose tool diameter is below T are skipped) and marks the hole and its chain reprocessed. Returns 0.
 int createProcessFromDef(std::int16_t count, const PROCESS_OPE* defs, POINT_LIST& hole, double holeTopZ);
 
+// The hole's descriptor i; a zero descriptor past its ends.
+const CIL_DESC& holeCil(const POINT_LIST& hole, int i);
+// The descriptor a definition's value is tied to: `cyl` + `plane`, the plane counting 0 past the last one.
+int tiedIndex(const POINT_LIST& hole, int cyl, int plane);
+
 // A fresh record, zero-filled but for its kind.
 OPE_LIST* allocOpeList();
 // Appends `op` at the end of the hole's list; the hole owns it from here.

@@ -17,6 +17,7 @@
 #include "plugin/core/text_section.h"
 #include "plugin/engine/form_recognition.h"
 #include "plugin/engine/hole_marks.h"
+#include "plugin/engine/milled_completion.h"
 #include "plugin/engine/operation_comments.h"
 #include "plugin/engine/run_heights.h"
 #include "plugin/engine/run_statistics.h"
@@ -154,6 +155,7 @@ std::int16_t runRecognition(std::uint32_t* /*processTreeFlags*/) {
         for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next)
             if (!hole->chainMember) buildOperationWhyText(*hole, "");
     setViewHeights(g.viewsTree);
+    completeMilledOperations(g.viewsTree, drillTable);
 
     g_fullToolsSeq->clear();
     // Every hole of a fresh tree is sequenced: nothing has been switched off in the process tree yet.

@@ -11,15 +11,13 @@
 #include "plugin/core/message_box.h"
 #include "plugin/core/records.h"
 #include "recognition_pipeline_support.h"
+#include "support/execute_session.h"
 
 namespace {
 
 using namespace recog_q;
 
-constexpr int kMenu = CMainMenu::kTemplate;
-constexpr int kExecute = 18007, kProcessTree = 18021, kSummary = CMessageBox::kTemplate;
-
-class RecogSessionTest : public PluginFixture {
+class RecogSessionTest : public ExecuteSessionFixture {
 protected:
     static void storePart(const PartBuilder& builder) {
         const BuiltPart part = builder.build();
@@ -33,17 +31,6 @@ protected:
         int n = 0;
         for (const std::string& line : transcript().lines()) n += line.find(fragment) != std::string::npos;
         return n;
-    }
-    // The user runs Execute, goes on from the summary, closes the process tree and ends the cycle with OK on
-    // the main menu.
-    void executeOnce() {
-        script()
-            .click(kMenu, kExecute)
-            .click(kSummary, plat::IDOK)
-            .click(kProcessTree, plat::IDOK)
-            .click(kMenu, plat::IDOK);
-        EXPECT_EQ(m_main(), 0);
-        expectScriptPlayed();
     }
     static std::vector<HOLE> fromView(const std::vector<HOLE>& holes, int viewNumber) {
         std::vector<HOLE> out;

@@ -139,9 +139,10 @@ TEST_F(WorkCycleTest, ToolAndOperationTypesTakeTheirNamesFromTheTexts) {
         return static_cast<const TOOL_OP_TYPE*>(nullptr);
     };
     EXPECT_STREQ(row(1)->toolName, "Center drill");        // ToolTypes 14
-    EXPECT_STREQ(row(17)->operationName, "Helix boring");  // OperationTypes 14
-    EXPECT_STREQ(row(17)->groupName, "Chamfering");        // GroupOpNames 9
-    EXPECT_STREQ(row(0)->operationName, "Spot drilling");  // OperationTypes 19
+    EXPECT_STREQ(row(17)->toolName, "Conical mill");       // ToolTypes 12
+    EXPECT_STREQ(row(17)->operationName, "Cone milling");  // OperationTypes 14
+    EXPECT_STREQ(row(17)->groupName, "Milling");           // GroupOpNames 9
+    EXPECT_STREQ(row(0)->operationName, "Profile milling");  // OperationTypes 19
     EXPECT_EQ(g_globals->configGroupName, "Forantix trial");
     EXPECT_STREQ(g_toolMaterials[1].name, "Carbide");
     EXPECT_EQ(g_toolMaterials[5].id, 6);
