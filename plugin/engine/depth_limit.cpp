@@ -86,6 +86,24 @@ void limitAgain(POINT_LIST& hole, CTabColsDesc& drillTable) {
         limitOperationDepth(hole, *op, L, g_globals->settings.longToolStrategy);
 }
 
+// The lower half of a split is one cylinder. It takes the hole's own table when that has a row for it, else
+// the first form table that has one: a counterbore's table has none for its bore alone, and the half would
+// be left without operations.
+void giveLowerHalfATable(POINT_LIST& other, const CIL_DESC& last, double depth, CTabColsDesc* tables, int tableCount,
+                         int ownTable) {
+    std::vector<int> order{ownTable};
+    for (int t = 0; t < tableCount; ++t)
+        if (t != ownTable && tables[t].tableClass == kTableFormClass) order.push_back(t);
+    const std::int16_t code = last.get<std::int16_t>(L::opeGeo);
+    for (const int t : order) {
+        assignSingleCylinderProcess(other, last.get<double>(L::D), depth, code, last.get<std::int16_t>(L::threadCode),
+                                    last.get<double>(L::threadDiameter), last.get<double>(L::threadPitch), tables,
+                                    tableCount, t);
+        // A thread is looked up in the thread tables whatever the table given.
+        if (code == 1 || holeGet(other, hole_field::simplified)) return;
+    }
+}
+
 }  // namespace
 
 bool maxToolDepth(CTabColsDesc& drillTable, double diameter, double* depth) {
@@ -165,10 +183,8 @@ int DivideIfMaxDeep(POINT_LIST& hole, const CTextSection& whyTexts, CTabColsDesc
     POINT_LIST* other = movePointToOppView(head, hole.view, &hole);
     if (other == moveFailed()) return -1;
     if (!other) return 0;
-    const CIL_DESC last = hole.descs[hole.descCount - 1];
-    assignSingleCylinderProcess(*other, last.get<double>(L::D), (1 - share) * depth, last.get<std::int16_t>(L::opeGeo),
-                                last.get<std::int16_t>(L::threadCode), last.get<double>(L::threadDiameter),
-                                last.get<double>(L::threadPitch), tables, tableCount, hole.tableIndex);
+    giveLowerHalfATable(*other, hole.descs[hole.descCount - 1], (1 - share) * depth, tables, tableCount,
+                        hole.tableIndex);
     hole.descs[hole.descCount - 1].set<double>(L::zBottom, top - depth * share);
     holeSet<std::uint8_t>(hole, hole_field::splitByDepth, 1);
     if (hole.processName[0]) (void)applyProcessToHole(tables, tableCount, hole, kApplyAll);

@@ -24,6 +24,7 @@
 #include "plugin/recognition/tree.h"
 #include "plugin/tables/default_table.h"
 #include "plugin/tables/library_check.h"
+#include "plugin/tables/tab_cols_desc.h"
 #include "plugin/tooling/record_fields.h"
 
 namespace {
@@ -120,6 +121,7 @@ int recognizeForms(VIEW_LIST*& tree, CProgressBox* progress) {
     const PRM_SETTINGS& s = g.settings;
     FORM_RUN run;
     run.progress = progress;
+    const NamedTableNotices notices;   // a fit table the library lacks is told once, not at every hole
     (void)run.whyTexts.load(g.uiTextFile, "drillOperationWhy", false);
     (void)loadAllTables(run.tables, &run.drillIndex, kMaxTables);
     if (run.drillIndex < 0) {

@@ -42,8 +42,9 @@ void takeRow(POINT_LIST& hole, const CTabColsDesc& table, int tableIndex, int ro
     hole.rowIndex = static_cast<std::int16_t>(rowIndex);
     setFieldText(hole.tableName, table.name);
     setFieldText(hole.rowName, row.empty() ? std::string() : row[0]);
-    if (table.processColumn > 0 && static_cast<std::size_t>(table.processColumn) <= row.size())
-        setFieldText(hole.processName, row[static_cast<std::size_t>(table.processColumn - 1)]);
+    // A process name is the table's own: one kept from the hole's former table would name nothing here.
+    const bool named = table.processColumn > 0 && static_cast<std::size_t>(table.processColumn) <= row.size();
+    setFieldText(hole.processName, named ? row[static_cast<std::size_t>(table.processColumn - 1)] : std::string());
     holeSet<std::uint8_t>(hole, hole_field::simplified, 1);
 }
 
@@ -58,6 +59,9 @@ POINT_LIST* takeOver(POINT_LIST& hole, VIEW_LIST* opp) {
     moved->view = opp;
     std::swap(moved->touchTop, moved->touchBottom);
     std::swap(moved->crashTop, moved->crashBottom);
+    // The blocked-bottom stage reads the new bottom's obstacle height in the new view's Z.
+    moved->crashTopZ = -hole.crashBottomZ;
+    moved->crashBottomZ = -hole.crashTopZ;
     moved->hillT = -hole.hillB;
     moved->hillB = -hole.hillT;
     // What the hole owns goes to its new record; the old one keeps nothing to free twice.
@@ -129,11 +133,14 @@ int toSimpleDrill(POINT_LIST& hole, CTabColsDesc* tables, int tableIndex) {
     CIL_DESC one{};
     simplifyToOneCylinder(&hole, &one, kChamferWindowMin, kChamferWindowMax, kChamferDepthRatio);
     if (!one.get<std::uint8_t>(L::Through)) return 0;
-    setHoleDescription(hole, &one, 1);
+    // Without a row the straight cylinder could get no process: the hole stays as it is, with the
+    // operations of its own shape, rather than go elsewhere with them.
     CTabColsDesc& table = tables[tableIndex];
     std::vector<std::string> row;
-    const int r = fittingRow(table, hole.descs, 1, row);
-    if (r < 0) row.clear();
+    const int r = fittingRow(table, &one, 1, row);
+    if (r < 0) return 0;
+    setHoleDescription(hole, &one, 1);
+    clearOperations(hole);   // made for the shape the hole no longer has
     takeRow(hole, table, tableIndex, r, row);
     return 1;
 }

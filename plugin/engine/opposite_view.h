@@ -17,8 +17,9 @@ int copyHoleProcess(const POINT_LIST& source, POINT_LIST& target);
 int flipCilDesc(CIL_DESC& desc);
 // 1 when the hole is one through cylinder without a top chamfer that may be drilled from the other side.
 int isSimpleThroughHole(const POINT_LIST& hole);
-// Describes the hole as one straight through cylinder with its row of table `tableIndex`: 1 done (or
-// nothing to do), 0 not possible (the hole unchanged).
+// Describes the hole as one straight through cylinder with its row of table `tableIndex` (its operations
+// go): 1 done (or nothing to do), 0 not possible, the cylinder not through or no row fitting it (the hole
+// unchanged).
 int toSimpleDrill(POINT_LIST& hole, CTabColsDesc* tables, int tableIndex);
 // Moves the holes of one chain of identical holes (the first the head) into the view of the opposite
 // direction: each gets a new record there that takes over its segments, description and operations; the

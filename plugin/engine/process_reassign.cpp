@@ -188,6 +188,7 @@ void reassignProcess(POINT_LIST* hole) {
 }
 
 void reassignProcessKeepOrder(VIEW_LIST* views) {
+    const NamedTableNotices notices;   // a fit table the library lacks is told once, not at every hole
     LOADED_TABLES loaded;
     if (!loadTables(loaded)) return;
     std::int16_t& withoutProcess = g_globals->runStats.stateCount6;

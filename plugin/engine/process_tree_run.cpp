@@ -10,6 +10,7 @@
 #include "plugin/core/globals.h"
 #include "plugin/core/load_time_objects.h"
 #include "plugin/core/resource_switch.h"
+#include "plugin/core/settings.h"
 #include "plugin/core/text_section.h"
 #include "plugin/engine/process_tree.h"
 #include "plugin/engine/selected_groups.h"
@@ -144,7 +145,8 @@ std::int16_t runProcessDialog(std::uint32_t* processTreeFlags, std::int16_t* opt
     dlg.selectHole = nullptr;
     for (;;) {
         int code = 0;
-        if (skipsDialog(preset)) {
+        const bool shown = !skipsDialog(preset);
+        if (!shown) {
             code = preset;
             preset = 0;
         } else {
@@ -153,6 +155,9 @@ std::int16_t runProcessDialog(std::uint32_t* processTreeFlags, std::int16_t* opt
         }
         *option = dlg.advancedShown;
         *processTreeFlags = dlg.filterFlags;
+        // Saved at once: a run that hands over to the host ends the invocation, and the next one reads the
+        // settings afresh.
+        if (shown) (void)writeSettings(0);
         switch (code) {
         case plat::IDOK: return 0;
         case 100: return 1;

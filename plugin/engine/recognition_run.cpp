@@ -33,6 +33,7 @@
 #include "plugin/recognition/reaming_split.h"
 #include "plugin/recognition/stock_check.h"
 #include "plugin/recognition/tree.h"
+#include "plugin/tables/tab_cols_desc.h"
 #include "plugin/tooling/hole_path.h"
 
 namespace {
@@ -107,6 +108,7 @@ std::int16_t runRecognition(std::uint32_t* /*processTreeFlags*/) {
     if (g.threadTableCount > 0) (void)drillTable.read(g.threadTables[0].path);
     g.tffFile = s.interchangePath + g.partName + ".TFF";
     PROCESS_LOG log;
+    const NamedTableNotices notices;   // form recognition and the milled completion look the same fits up
 
     CTextSection boxTexts;
     (void)boxTexts.load(g.uiTextFile, "ProgressBoxDlg", false);

@@ -203,8 +203,17 @@ public:
 
 // ---- loading from the tables folder (table_loading.cpp) ----
 // The class-3 table whose file title holds `name` between braces (the first class-3 table for ""), read with
-// its rows; shows ErrorMessages 161 when none. 0 when found, 1 when not.
+// its rows; shows ErrorMessages 161 when none (once a name within NamedTableNotices). 0 when found, 1 when not.
 int loadNamedTable(const std::string& name, CTabColsDesc* table);
+// While one of these lives (a run that looks the same names up hole after hole), a name that is missing is
+// told once; the names told are forgotten when the outermost one ends.
+class NamedTableNotices {
+public:
+    NamedTableNotices();
+    ~NamedTableNotices();
+    NamedTableNotices(const NamedTableNotices&) = delete;
+    NamedTableNotices& operator=(const NamedTableNotices&) = delete;
+};
 // The first table of class 1 of the folder; shows ErrorMessages 57 when none. 0 when found, 1 when not.
 int loadDrillTable(CTabColsDesc* table);
 // Every table of the folder with its rows, at most `capacity`; the class-1 table's rows sorted by column 1

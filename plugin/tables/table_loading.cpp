@@ -1,5 +1,6 @@
 // Tables found in the tables folder: by name between braces (class 3), the drill-size table (class 1),
-// and every table at once. Files are taken in the folder listing's order.
+// and every table at once. Files are taken in the folder listing's order. A run that looks names up hole
+// after hole tells each missing one once.
 #include <algorithm>
 
 #include "platform/sys/files.h"
@@ -17,6 +18,18 @@ std::string withArgument(std::string text, std::string_view argument) {
     const std::size_t at = text.find("%s");
     if (at != std::string::npos) text.replace(at, 2, argument);
     return text;
+}
+
+int g_noticeScopes = 0;
+std::vector<std::string> g_toldMissing;   // a run misses a few names at most
+
+// False when the user was told of this missing name already in the open notice scope.
+bool tellMissing(const std::string& name) {
+    if (g_noticeScopes == 0) return true;
+    for (const std::string& told : g_toldMissing)
+        if (plat::equalsNoCase(told, name)) return false;
+    g_toldMissing.push_back(name);
+    return true;
 }
 
 int tableGroup(const CTabColsDesc& t) {
@@ -46,8 +59,16 @@ int loadNamedTable(const std::string& name, CTabColsDesc* table) {
         table->readRows();
         return 0;
     }
-    plat::messageBox(nullptr, withArgument(errorMessage(kMsgNamedTableMissing), name), errorMessage(1), plat::MB_OK);
+    if (tellMissing(name))
+        plat::messageBox(nullptr, withArgument(errorMessage(kMsgNamedTableMissing), name), errorMessage(1),
+                         plat::MB_OK);
     return 1;
+}
+
+NamedTableNotices::NamedTableNotices() { ++g_noticeScopes; }
+
+NamedTableNotices::~NamedTableNotices() {
+    if (--g_noticeScopes == 0) g_toldMissing.clear();
 }
 
 int loadDrillTable(CTabColsDesc* table) {

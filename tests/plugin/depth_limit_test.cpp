@@ -146,4 +146,26 @@ TEST_F(DepthLimit, AThroughHoleSplitToTheOtherSide) {
     EXPECT_EQ(operations(*crashed)[1]->drillMode, 12);
 }
 
+TEST_F(DepthLimit, TheLowerHalfOfASplitCounterboreIsDrilledFromTheOtherSide) {
+    g_globals->settings.tryDrillBeyondMax = 1;
+    g_globals->settings.longToolStrategy = kMarkOnly;
+    TEST_VIEW v;
+    POINT_LIST* h = v.hole({{.D = 11, .zTop = 0, .zBottom = -6.4, .flat = 1},
+                            {.D = 6.6, .zTop = -6.4, .zBottom = -120, .through = 1}});   // a 6.6 drill reaches 67
+    assign(*h, "Counterbored", "CB6.6");
+    ASSERT_EQ(apply(*h), 0);
+    ASSERT_EQ(divide(*h), 0);
+    EXPECT_DOUBLE_EQ(operations(*h)[1]->zInf, -60);
+    POINT_LIST* other = h->deepSplitNext;
+    ASSERT_NE(other, nullptr);
+    // The counterbore's table has no row for the bore alone: the half takes the plain drilled hole's.
+    EXPECT_STREQ(other->tableName, "Drilled");
+    EXPECT_STREQ(other->rowName, "D6.6");
+    const auto ops = operations(*other);
+    ASSERT_EQ(ops.size(), 2u);
+    EXPECT_EQ(ops[1]->toolType, 3u);
+    EXPECT_DOUBLE_EQ(ops[1]->toolDiam, 6.6);
+    EXPECT_NEAR(ops[1]->zSup - ops[1]->zInf, 60, 1e-9);
+}
+
 }  // namespace

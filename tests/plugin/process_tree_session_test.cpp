@@ -5,6 +5,7 @@
 
 #include "host/api.h"
 #include "platform/sys/files.h"
+#include "plugin/core/settings.h"
 #include "plugin/engine/selected_groups.h"
 #include "support/process_tree_fixture.h"
 
@@ -287,6 +288,23 @@ TEST_F(ProcessTreeSession, EachWayTheRunEndsLeavesItsNextStep) {
         plat::driver().reset();
         load();
     }
+}
+
+TEST_F(ProcessTreeSession, TheAdvancedPartAsTheUserLeftItIsKeptWhenTheCycleHandsOverToTheHost) {
+    // The tree may open with its Advanced part only while the intelligent process is off.
+    g_globals->settings.intelligentProcess = 0;
+    (void)writeSettings(0);
+    ASSERT_EQ(g_globals->settings.processTreeOption, 0);
+    // Opened, then everything that is on goes into one group: the host gets control and the plug-in,
+    // run again, reads its settings afresh before it shows the tree once more.
+    inTree([](plat::Script& s) { s.click(kTreeDlg, 4307).treeRClick(kTreeDlg, kTree, "").menu(15); }, false);
+    EXPECT_EQ(g_resumeAction, 1);
+    script().click(kTreeDlg, plat::IDOK).click(kMenu, plat::IDOK);
+    m_main();
+    expectScriptPlayed();
+    EXPECT_EQ(count("dialog.show 18021"), 2);
+    EXPECT_NE(treeSnapshot().find("4186 GroupBox text=\"Holes to show (11 holes)\" visible=1"), std::string::npos);
+    EXPECT_EQ(g_globals->settings.processTreeOption, 1);
 }
 
 }  // namespace

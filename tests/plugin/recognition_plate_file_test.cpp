@@ -12,23 +12,12 @@
 #include "plugin/core/message_box.h"
 #include "plugin/core/records.h"
 #include "recognition_pipeline_support.h"
+#include "support/execute_session.h"
 
 namespace {
 
-constexpr int kMenu = CMainMenu::kTemplate;
-constexpr int kExecute = 18007, kProcessTree = 18021, kSummary = CMessageBox::kTemplate;
-
-class PlateFileTest : public PluginFixture {
+class PlateFileTest : public ExecuteSessionFixture {
 protected:
-    void executeOnce() {
-        script()
-            .click(kMenu, kExecute)
-            .click(kSummary, plat::IDOK)
-            .click(kProcessTree, plat::IDOK)
-            .click(kMenu, plat::IDOK);
-        EXPECT_EQ(m_main(), 0);
-        expectScriptPlayed();
-    }
     // Drops the plug-in and the part, then opens the file in a plug-in loaded afresh, as a new run would.
     void reopenInANewRun(const std::string& path) {
         unload();

@@ -1,0 +1,24 @@
+// A plug-in session around Execute, the recognition command of the main menu: the dialogs a run goes
+// through and the user's usual way past them.
+#pragma once
+#include "plugin/core/main_menu.h"
+#include "plugin/core/message_box.h"
+#include "support/plugin_fixture.h"
+
+class ExecuteSessionFixture : public PluginFixture {
+protected:
+    static constexpr int kMenu = CMainMenu::kTemplate;
+    static constexpr int kExecute = 18007, kProcessTree = 18021, kSummary = CMessageBox::kTemplate;
+
+    // The user runs Execute, goes on from the end-of-run summary, closes the process tree and ends the
+    // cycle with OK on the main menu.
+    void executeOnce() {
+        script()
+            .click(kMenu, kExecute)
+            .click(kSummary, plat::IDOK)
+            .click(kProcessTree, plat::IDOK)
+            .click(kMenu, plat::IDOK);
+        EXPECT_EQ(m_main(), 0);
+        expectScriptPlayed();
+    }
+};
