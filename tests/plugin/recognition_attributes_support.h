@@ -20,7 +20,7 @@
 #include "plugin/recognition/tree.h"
 #include "plugin/recognition/vectors.h"
 #include "support/hand_tree.h"
-#include "support/plugin_fixture.h"
+#include "support/recognition_fixture.h"
 #include "support/table_files.h"
 
 namespace recog_p {
@@ -29,39 +29,25 @@ namespace hb = host::builder;
 
 constexpr double kPi = std::numbers::pi;
 constexpr double kDeg = kPi / 180;
-constexpr double kT = 0.025;
 
 // Thread rows: designation, thread diameter, pitch, tap-drill diameter.
 constexpr const char* kThreadRows = "M6 6 1.0 5.0 \r\nM8 8 1.25 6.8 \r\nM10 10 1.5 8.5 \r\nM8x1 8 1.0 7.0 \r\n";
 
-class RecogPTest : public PluginFixture {
+class RecogPTest : public RecognitionFixture {
 protected:
     void SetUp() override {
-        PluginFixture::SetUp();
-        load();
-        const std::string texts = installDir + "/Tool.txt";
-        ASSERT_EQ(g_globals->errorMessages.load(texts, "ErrorMessages", true), 0);
-        ASSERT_EQ(g_processMenu->load(texts, "ProcessMenu", true), 0);
-        setUnitTolerances(true);
-        ASSERT_DOUBLE_EQ(g_tolerances.tolT, kT);
-        g_tolerances.axisAngle = 0.04 * kDeg;
+        RecognitionFixture::SetUp();
+        ASSERT_EQ(g_processMenu->load(installDir + "/Tool.txt", "ProcessMenu", true), 0);
         PRM_SETTINGS& s = g_globals->settings;
         s.axisAngleTolerance = 0.04;
         s.minDrawnTipAngle = 116;
         s.maxDrawnTipAngle = 136;
-        g_nextHoleId = 1;
         tablesDir = dir.path() + "/tables";
         ASSERT_TRUE(plat::createDirectories(tablesDir));
         writeTable("DRILL", 1, "", 40 * kDeg, 50 * kDeg, 1.0);
         writeTable("METRIC", 2, kThreadRows);
         loadTables({"DRILL", "METRIC"});
     }
-    void TearDown() override {
-        freeViewsTree(head);
-        head = nullptr;
-        PluginFixture::TearDown();
-    }
-
     // A table file "<name>.tab" with its rows file "<name>.txt"; diameter tolerance 5 %.
     void writeTable(const std::string& name, int tableClass, const std::string& rows, double chamferA = 0,
                     double chamferB = 0, double maxChamfer = 0) {
@@ -124,7 +110,6 @@ protected:
         return nullptr;
     }
 
-    VIEW_LIST* head = nullptr;
     std::string tablesDir;
 };
 
