@@ -51,7 +51,8 @@ TEST_F(AxisJoiningTest, ASegmentOfTheSameAxisJoinsTheReceivingPointReadTopDown) 
         // From b's height -2 to -6: a's 2 to 6.
         {"found from the other side, above the top", true, 2, 4, 5, 5, 0, 2 * std::numbers::pi, true, 6, 2, 5, 5,
          -2 * std::numbers::pi},
-        {"a parallel view in the same sense gives it unturned", false, -10, 5, 3, 2, 0.4, 1.5, false, -10, -15, 3, 2, 1.5},
+        {"a parallel view in the same sense gives it unturned", false, -10, 5, 3, 2, 0.4, 1.5, false, -10, -15, 3, 2,
+         1.5},
     };
     for (const JOIN& c : cases) {
         SCOPED_TRACE(c.what);

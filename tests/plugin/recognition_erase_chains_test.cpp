@@ -86,7 +86,8 @@ TEST_F(EraseChainsTest, ClosedEndsDropWhatLiesBeyondThemAndTheHoleFollowsItsNewT
     const TRIM cases[] = {
         {"a closed top of the second segment drops the first",
          {cyl(0, -5, 3), cyl(-5, -15, 2).floorAtTop(), cyl(-15, -20, 1)}, "-5.0:2.0>-15.0:2.0 -15.0:1.0>-20.0:1.0", -5},
-        {"a closed bottom drops what lies below it", {cyl(0, -5, 3), cone(-5, 3, -6, 0), cyl(-8, -12, 2), cyl(-12, -15, 1)},
+        {"a closed bottom drops what lies below it",
+         {cyl(0, -5, 3), cone(-5, 3, -6, 0), cyl(-8, -12, 2), cyl(-12, -15, 1)},
          "0.0:3.0>-5.0:3.0 -5.0:3.0>-6.0:0.0", 0},
     };
     expectTrims(cases, cylsEraBelow);

@@ -56,7 +56,8 @@ TEST_F(SplitChainsTest, EachStageCutsItsChainAndSendsTheLowerPartFlippedToTheOpp
         {"a far part widening downwards", cylsSplitFar, {cyl(0, -5, 1), cyl(-55, -60, 1), cone(-60, 1, -62, 3)},
          "0.0:1.0>-5.0:1.0", "62.0:3.0>60.0:1.0 60.0:1.0>55.0:1.0", &POINT_LIST::farSplitted},
         {"two necks with a gap between them, cut at the gap", cylsSplitTwin,
-         {cyl(0, -10, 5), cyl(-10, -20, 3), cyl(-21, -31, 3), cyl(-31, -41, 5)}, "0.0:5.0>-10.0:5.0 -10.0:3.0>-20.0:3.0",
+         {cyl(0, -10, 5), cyl(-10, -20, 3), cyl(-21, -31, 3), cyl(-31, -41, 5)},
+         "0.0:5.0>-10.0:5.0 -10.0:3.0>-20.0:3.0",
          "41.0:5.0>31.0:5.0 31.0:3.0>21.0:3.0", &POINT_LIST::neckSplitted},
         // The widening cone's middle (-14) lies nearer the chain's middle (-13) than the narrowing one's (-11).
         {"a neck narrowest at its top, cut above it", cylsSplitTwin,
