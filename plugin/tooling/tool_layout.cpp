@@ -3,10 +3,12 @@
 // length margin, the window's width and the flute margin.
 #include "plugin/tooling/tool_layout.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "platform/sys/paths.h"
 #include "plugin/core/globals.h"
@@ -341,7 +343,10 @@ bool CToolsLayout::makeMissingTool(const DIAM_SORT& e, tp_tool& out) {
         const char* materialName = "";
         for (const TOOL_MATERIAL& m : g_toolMaterials)
             if (m.id == t.material && t.material != 0) materialName = m.name;
-        std::snprintf(t.name, sizeof t.name, "** %s x %s %s %s", diameter, flute, typeName, materialName);
+        // Cut to the name field: a long type or material name loses its end, never the size.
+        const std::string name = std::string("** ") + diameter + " x " + flute + " " + typeName + " " + materialName;
+        std::memset(t.name, 0, sizeof t.name);
+        std::memcpy(t.name, name.data(), std::min(name.size(), sizeof t.name - 1));
     }
     out = t;
     return true;
