@@ -12,6 +12,7 @@
 #include "plugin/core/records.h"
 #include "recognition_pipeline_support.h"
 #include "support/execute_session.h"
+#include "support/part_notes.h"
 
 namespace {
 
@@ -50,19 +51,6 @@ protected:
         std::vector<HOLE> holes = holesOf(tree);
         freeViewsTree(tree);
         return holes;
-    }
-    // A coded name on the hole at (x, y) of the top face, as a drawing carries it.
-    static void nameHole(const std::string& name, double x, double y, double z) {
-        ent e{};
-        e.type = kEntNote;
-        e.note.subKind = 2;
-        e.note.name = name;
-        e.note.view = 1;
-        e.note.nodes.push_back({{x, y, z}, 0});
-        db_ptr entry = 0;
-        char ok = 0;
-        store_ent(&e, &entry, 0, 3, 1, main_attrib, &ok);
-        ASSERT_EQ(ok, 1);
     }
     // The operations of the hole of the top view at (x, y), as the part keeps them.
     struct OP {
@@ -269,8 +257,8 @@ TEST_F(RecogSessionTest, AFitTableTheLibraryLacksIsToldOncePerRun) {
     storePart(PartBuilder::block({40, 20, 12})
                   .hole(throughHole("h8", {10, 10, 12}, kDown, 8))
                   .hole(throughHole("h10", {30, 10, 12}, kDown, 10)));
-    nameHole("PD_H7_8", 10, 10, 12);
-    nameHole("PD_H7_10", 30, 10, 12);
+    part_notes::nameHole("PD_H7_8", 10, 10, 12);
+    part_notes::nameHole("PD_H7_10", 30, 10, 12);
     load();
     // Execute twice, each time told once, on from the summary and out of the process tree.
     for (int run = 0; run < 2; ++run)

@@ -16,6 +16,7 @@
 #include "plugin/recognition/name_attribs.h"
 #include "plugin/tables/tab_cols_desc.h"
 #include "plugin/tables/thread_tables.h"
+#include "support/part_notes.h"
 #include "support/part_recognition_fixture.h"
 
 namespace hb = host::builder;
@@ -50,19 +51,8 @@ protected:
     static hb::HoleSpec down(const std::string& name, double x, double y) {
         return hb::holeAt(name, {x, y, kTop}, {0, 0, -1});
     }
-    // A coded name ("GD_M8_20", "PD_H7_8") on the hole at (x, y), as a drawing would carry it.
-    static void nameHole(const std::string& name, double x, double y) {
-        ent e{};
-        e.type = kEntNote;
-        e.note.subKind = 2;
-        e.note.name = name;
-        e.note.view = 1;
-        e.note.nodes.push_back({{x, y, kTop}, 0});
-        db_ptr entry = 0;
-        char ok = 0;
-        store_ent(&e, &entry, 0, 3, 1, main_attrib, &ok);
-        ASSERT_EQ(ok, 1);
-    }
+    // A coded name on the hole at (x, y) of the block's top face.
+    static void nameHole(const std::string& name, double x, double y) { part_notes::nameHole(name, x, y, kTop); }
     // Builds the block with the holes, recognises it and keeps the tree in `tree`.
     void recognise(const std::vector<hb::HoleSpec>& holes) {
         hb::PartBuilder builder = hb::PartBuilder::block({100, 60, kTop});

@@ -1,5 +1,6 @@
 // The plug-in's records as notes of a part file, for tests that damage a saved part the way a disk or an
-// editor would: read a file's record notes, and write a copy of it with one note's text replaced.
+// editor would: read a file's record notes, and write a copy of it with one note's text replaced. Also the
+// coded hole names a drawing carries as notes.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -24,6 +25,20 @@ void forEachNote(Visit visit) {
         if (!found) return;
         visit(at, e);
     }
+}
+
+// A coded name ("GD_M8_20", "PD_H7_8") on the hole whose mouth is at (x, y, z) of the top view.
+inline void nameHole(const std::string& name, double x, double y, double z) {
+    ent e{};
+    e.type = kEntNote;
+    e.note.subKind = 2;
+    e.note.name = name;
+    e.note.view = 1;
+    e.note.nodes.push_back({{x, y, z}, 0});
+    db_ptr entry = 0;
+    char ok = 0;
+    store_ent(&e, &entry, 0, 3, 1, main_attrib, &ok);
+    ASSERT_EQ(ok, 1);
 }
 
 // Every note text of the open part, kept ones included, in database order.
