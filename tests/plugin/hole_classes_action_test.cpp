@@ -63,17 +63,6 @@ TEST_F(HoleClassesAction, AChainOfClassesZeroAndTwoEndsAsTwoChainsOneInANewOppos
     ASSERT_NE(moved[0]->descs, nullptr);   // the first took the head's description with it
 }
 
-TEST_F(HoleClassesAction, AChainAllOfClassZeroComesBackUnchanged) {
-    VIEW_LIST* top = addView(head, 1);
-    POINT_LIST* h = hole(top, 0, 0);
-    POINT_LIST* a = hole(top, 20, 0);
-    chainHoles(h, {a});
-    ASSERT_EQ(actOnClasses(head, run), 0);
-    EXPECT_EQ(countViews(head), 1);
-    EXPECT_EQ(chain(top->firstPoint), (std::vector<POINT_LIST*>{h, a}));
-    EXPECT_EQ(top->pointCount, 2);
-}
-
 TEST_F(HoleClassesAction, ALongGapIsDrilledFromBothSidesWithTheChainFollowing) {
     struct Case {
         std::int16_t bothFaces;
