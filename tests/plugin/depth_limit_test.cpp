@@ -1,5 +1,6 @@
-// Drilling operations deeper than the shipped drill-size table allows (its usable depth of a drill is its
-// diameter): split to the opposite side, or limited by each strategy.
+// Drilling operations deeper than the shipped drill-size table allows: limited by each strategy, or split to
+// the opposite side. The split in two goes and the opposite side's share are played through Execute in
+// recognition_run_cases_test.cpp; here what a part there does not show.
 #include <gtest/gtest.h>
 
 #include "plugin/core/globals.h"
@@ -10,17 +11,8 @@
 
 namespace {
 
-namespace L = cil_desc_layout;
-
 class DepthLimit : public ProcessFixture {
 protected:
-    void SetUp() override {
-        ProcessFixture::SetUp();
-        PRM_SETTINGS& s = g_globals->settings;
-        s.tryDrillBeyondMax = 0;
-        s.longToolCycle = 7;
-        s.firstFaceShare = 0.5;
-    }
     int divide(POINT_LIST& hole) {
         return DivideIfMaxDeep(hole, whyTexts, tables.data(), static_cast<int>(tables.size()), drillIndex);
     }
@@ -42,13 +34,13 @@ TEST_F(DepthLimit, StrategiesOfATooDeepDrill) {
         std::int16_t startAtTop;
         std::vector<SHAPE> ops;   // a zInf of 1 stands for the drill's bottom before the limit
     } cases[] = {
-        {"split in two, the second from the first one's bottom", 0, 1,
-         {{2, 0, -1.5, 0, 0}, {3, 0, -52, 0, 1}, {3, -52, 1, 12, 7}}},
         {"split in two, the second from the top", 0, 0, {{2, 0, -1.5, 0, 0}, {3, 0, -52, 0, 1}, {3, 0, 1, 12, 7}}},
         {"marked only", 1, 0, {{2, 0, -1.5, 0, 0}, {3, 0, 1, 12, 1}}},
         {"clamped with a note", 2, 0, {{2, 0, -1.5, 0, 0}, {3, 0, -52, 0, 1}}},
         {"the longest tool: none in the library, nothing changes", 3, 0, {{2, 0, -1.5, 0, 0}, {3, 0, 1, 0, 1}}},
     };
+    g_globals->settings.tryDrillBeyondMax = 0;
+    g_globals->settings.longToolCycle = 7;
     for (const CASE& c : cases) {
         g_globals->settings.longToolStrategy = static_cast<std::int16_t>(c.strategy);
         g_globals->settings.longToolStartAtTop = c.startAtTop;
@@ -72,17 +64,15 @@ TEST_F(DepthLimit, StrategiesOfATooDeepDrill) {
             EXPECT_EQ(ops[i]->cycle, e.cycle) << c.what << " op " << i;
             EXPECT_EQ(ops[i]->splitSecond, i == 2 ? 1 : 0) << c.what << " op " << i;
         }
-        if (c.strategy == 0) {
-            EXPECT_NE(ops[1]->processOpe.get(), ops[2]->processOpe.get());
-        }
-        if (c.strategy == 2) {
-            EXPECT_EQ(ops[1]->through, 0);
+        if (ops.size() == 3) {
+            EXPECT_NE(ops[1]->processOpe.get(), ops[2]->processOpe.get()) << c.what;
         }
     }
 }
 
 TEST_F(DepthLimit, SplitInTwoKeepsAtLeastOneDiameterBelow) {
     g_globals->settings.longToolStartAtTop = 1;
+    g_globals->settings.tryDrillBeyondMax = 0;
     TEST_VIEW v;
     POINT_LIST* h = v.hole({{.D = 5, .zTop = 0, .zBottom = -12, .through = 1}});
     assign(*h, "Drilled", "D5");
@@ -107,9 +97,10 @@ TEST_F(DepthLimit, AThroughHoleSplitToTheOtherSide) {
     whyTexts.init(installDir + "/Tool.txt", "drillOperationWhy", 20);
     whyTexts.setText(10, "split");
     TEST_VIEW v;
-    POINT_LIST* h = v.hole({{.D = 5, .zTop = 0, .zBottom = -120, .through = 1}});
-    POINT_LIST* follower = v.hole({{.D = 5, .zTop = 0, .zBottom = -120, .through = 1}}, 20);
-    POINT_LIST* crashed = v.hole({{.D = 5, .zTop = 0, .zBottom = -120, .through = 1}}, 40);
+    const CIL deep{.D = 5, .zTop = 0, .zBottom = -120, .through = 1};
+    POINT_LIST* h = v.hole({deep});
+    POINT_LIST* follower = v.hole({deep}, 20);
+    POINT_LIST* crashed = v.hole({deep}, 40);
     h->nextEqual = follower;
     h->chainCount = 1;
     follower->chainMember = 1;
@@ -126,13 +117,7 @@ TEST_F(DepthLimit, AThroughHoleSplitToTheOtherSide) {
     ASSERT_NE(other, nullptr);
     EXPECT_EQ(other->deepSplitPrev, h);
     EXPECT_EQ(other->view, opp);
-    // This side keeps the upper half; the other side drills the lower half as one cylinder of its own.
-    EXPECT_DOUBLE_EQ(h->descs[0].get<double>(L::zBottom), -60);
-    EXPECT_DOUBLE_EQ(operations(*h)[1]->zInf, -60);
-    ASSERT_EQ(other->descCount, 1);
-    EXPECT_DOUBLE_EQ(other->descs[0].get<double>(L::zTop) - other->descs[0].get<double>(L::zBottom), 60);
     EXPECT_STREQ(other->rowName, "D5");
-    ASSERT_EQ(operations(*other).size(), 2u);
     EXPECT_EQ(holeGet(*h, hole_field::splitByDepth), 1);
     EXPECT_EQ(holeLabel(*h), "D5 split");
     EXPECT_EQ(holeLabel(*other), "D5 split");
@@ -148,6 +133,7 @@ TEST_F(DepthLimit, AThroughHoleSplitToTheOtherSide) {
 
 TEST_F(DepthLimit, TheLowerHalfOfASplitCounterboreIsDrilledFromTheOtherSide) {
     g_globals->settings.tryDrillBeyondMax = 1;
+    g_globals->settings.firstFaceShare = 0.5;
     g_globals->settings.longToolStrategy = kMarkOnly;
     TEST_VIEW v;
     POINT_LIST* h = v.hole({{.D = 11, .zTop = 0, .zBottom = -6.4, .flat = 1},

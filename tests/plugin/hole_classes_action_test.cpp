@@ -1,10 +1,9 @@
 // The classes in action on hand-made chains (holes without a process, so that only the tree surgery shows):
-// groups put back or moved, whole, to the opposite view; a blocked through hole made blind above what blocks
-// it.
+// groups put back or moved, whole, to the opposite view; long gaps and fitted ends drilled from both sides.
+// A blocked through hole made blind is played through Execute in recognition_run_cases_test.cpp.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
 
 #include "plugin/core/globals.h"
 #include "plugin/engine/hole_classes.h"
@@ -62,43 +61,6 @@ TEST_F(HoleClassesAction, AChainOfClassesZeroAndTwoEndsAsTwoChainsOneInANewOppos
     EXPECT_NEAR(moved[0]->ptView[2], 10, 1e-9);
     EXPECT_NEAR(std::fabs(moved[0]->ptView[0]), 20, 1e-9);
     ASSERT_NE(moved[0]->descs, nullptr);   // the first took the head's description with it
-}
-
-TEST_F(HoleClassesAction, AChainAllOfClassZeroComesBackUnchanged) {
-    VIEW_LIST* top = addView(head, 1);
-    POINT_LIST* h = hole(top, 0, 0);
-    POINT_LIST* a = hole(top, 20, 0);
-    chainHoles(h, {a});
-    ASSERT_EQ(actOnClasses(head, run), 0);
-    EXPECT_EQ(countViews(head), 1);
-    EXPECT_EQ(chain(top->firstPoint), (std::vector<POINT_LIST*>{h, a}));
-    EXPECT_EQ(top->pointCount, 2);
-}
-
-TEST_F(HoleClassesAction, ABlockedThroughHoleIsMadeBlindAboveWhatBlocksIt) {
-    struct Case {
-        double crashZ;
-        bool blind;
-    };
-    // 6 mm drill: tip 1.80, breakthrough 1 mm, so the through drill reaches -12.80.
-    const Case cases[] = {{-12.0, true}, {-14.0, false}};
-    PRM_SETTINGS& s = g_globals->settings;
-    s.breakthroughMode = 0;
-    s.breakthroughLength = 1;
-    for (const Case& c : cases) {
-        freeViewsTree(head);
-        head = nullptr;
-        POINT_LIST* p = hole(addView(head, 1), 0, 0);
-        p->crashBottom = 1;
-        p->crashBottomZ = c.crashZ;
-        ASSERT_EQ(blindBlockedBottoms(head, run), 0);
-        const CIL_DESC& d = p->descs[0];
-        EXPECT_EQ(d.get<std::uint8_t>(L::Through), c.blind ? 0 : 1);
-        EXPECT_EQ(d.get<std::uint8_t>(L::Flat), c.blind ? 1 : 0);
-        const double tip = 3 / std::tan(59 * std::numbers::pi / 180);
-        // Blind: the drill with its breakthrough stops at the block.
-        EXPECT_NEAR(d.get<double>(L::zBottom), c.blind ? c.crashZ + 1 + tip : -10.0, 1e-9);
-    }
 }
 
 TEST_F(HoleClassesAction, ALongGapIsDrilledFromBothSidesWithTheChainFollowing) {

@@ -1,8 +1,12 @@
 // Hole classes: the side states of chain members and the class matrix, as the recognition driver meets
-// them on one-cylinder holes, the end-split modes of fits, and the reference point's choice of side.
+// them on one-cylinder holes, the end-split modes of fits, and the reference point's choice of side; then
+// the last stages: unreachable chains leave the tree and the views are numbered. The plainer classes (open,
+// crash at the top, both ends blocked, crash into a hole) are played through Execute in
+// recognition_run_cases_test.cpp.
 #include <gtest/gtest.h>
 
 #include "plugin/core/globals.h"
+#include "plugin/core/views_list.h"
 #include "plugin/engine/hole_classes.h"
 #include "plugin/engine/ope_list.h"
 #include "support/run_tree.h"
@@ -36,18 +40,13 @@ TEST_F(HoleClasses, EndStatesGiveTheClassOfTheMatrix) {
         int cls;
     };
     const Case cases[] = {
-        {"open at both ends", [](POINT_LIST&) {}, true, 0},
-        {"crash at the top", [](POINT_LIST& p) { p.crashTop = 1; }, true, 2},
-        {"crash at the top, bottom unreachable", [](POINT_LIST& p) { p.crashTop = 1; p.crashBottom = 1; }, true, 4},
         {"touch at the top", [](POINT_LIST& p) { p.touchTop = 1; }, true, 2},
         {"touch at the top, bottom touched", [](POINT_LIST& p) { p.touchTop = 1; p.touchBottom = 1; }, true, 1},
         {"hill above", [](POINT_LIST& p) { p.hillT = 5; }, true, 2},
         {"hill above an adapted table", [](POINT_LIST& p) { p.hillT = 5; p.adaptedRow = 0; }, true, 0},
         {"hill below, bottom touched", [](POINT_LIST& p) { p.hillB = 5; p.touchBottom = 1; p.crashTop = 1; }, true, 3},
-        {"crash into another hole", [](POINT_LIST& p) { p.crashInto = 1; }, true, 5},
         {"crash into, crash at the top", [](POINT_LIST& p) { p.crashInto = 1; p.crashTop = 1; }, true, 6},
         {"crash into, crash at the top, not simple", [](POINT_LIST& p) { p.crashInto = 1; p.crashTop = 1; }, false, 4},
-        {"crash at the top, not simple", [](POINT_LIST& p) { p.crashTop = 1; p.touchBottom = 1; }, false, 4},
         {"flat top", [](POINT_LIST& p) { p.firstCyl->topFlat = 1; }, true, 2},
     };
     for (const Case& c : cases) {
@@ -106,6 +105,52 @@ TEST_F(HoleClasses, TheReferencePointSendsHolesToTheSideNearerIt) {
     applyReferencePoint(head, above, 0);
     EXPECT_EQ(p->holeClass, 2);
     EXPECT_EQ(crashed->holeClass, 2);
+}
+
+TEST_F(HoleClasses, UnreachableChainsLeaveOnlyOutsideTheSelectedViews) {
+    struct Case {
+        bool restricted;
+        int topLeft, bottomLeft;
+    };
+    const Case cases[] = {{false, 3, 3}, {true, 3, 1}};
+    g_globals->settings.axisAngleTolerance = 0.04;
+    for (const Case& c : cases) {
+        freeViewsTree(head);
+        head = nullptr;
+        if (c.restricted) allowOnlyTopView();
+        else g_globals->settings.onlySelectedViews = 0;
+        for (int number : {1, 2}) {
+            VIEW_LIST* view = addView(head, number);
+            POINT_LIST* h = addHole(view, 0, 0, {{3, 0, 3, -10}});
+            POINT_LIST* f = addHole(view, 10, 0, {{3, 0, 3, -10}});
+            addHole(view, 20, 0, {{3, 0, 3, -10}});
+            chainHoles(h, {f});
+            f->crashInto = 1;   // a follower's crash takes its head along
+        }
+        dropUnreachableHoles(head);
+        EXPECT_EQ(countPoints(head), c.topLeft);
+        EXPECT_EQ(head->pointCount, c.topLeft);
+        EXPECT_EQ(countPoints(head->next), c.bottomLeft);
+        EXPECT_EQ(head->next->pointCount, c.bottomLeft);
+    }
+}
+
+TEST_F(HoleClasses, ViewsAreNumberedFromOneWithoutEmptyOnes) {
+    g_globals->settings.viewsSortOrder = 0;
+    g_globals->settings.axisAngleTolerance = 0.04;
+    addView(head, 2);   // empty
+    addHole(addView(head, 6), 0, 0, {{3, 0, 3, -10}});
+    addHole(addView(head, 1), 0, 0, {{3, 0, 3, -10}});
+    ASSERT_EQ(finishViews(head), 0);
+    EXPECT_EQ(g_globals->viewsTree, head);
+    g_globals->viewsTree = nullptr;   // the fixture frees the tree
+    std::vector<int> numbers, indexes;
+    for (VIEW_LIST* v = head; v; v = v->next) {
+        numbers.push_back(v->viewNumber);
+        indexes.push_back(viewIndex(*v));
+    }
+    EXPECT_EQ(numbers, (std::vector<int>{1, 6}));
+    EXPECT_EQ(indexes, (std::vector<int>{1, 2}));
 }
 
 }  // namespace

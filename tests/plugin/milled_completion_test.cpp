@@ -7,7 +7,6 @@
 #include <string>
 
 #include "host/api_operation.h"
-#include "plugin/core/message_box.h"
 #include "plugin/core/records.h"
 #include "plugin/engine/milled_completion.h"
 #include "plugin/engine/operation_records.h"
@@ -16,6 +15,7 @@
 #include "plugin/tables/host_blocks.h"
 #include "plugin/tables/tab_cols_desc.h"
 #include "recognition_pipeline_support.h"
+#include "support/execute_session.h"
 
 namespace {
 
@@ -23,17 +23,20 @@ using namespace recog_q;
 
 using namespace process_ope;
 
-class MilledCompletion : public PluginFixture {
+class MilledCompletion : public ExecuteSessionFixture {
 protected:
     // A bore of 22 with a chamfer of 26 at 90 degrees, 4 deep, then a cone down to 16 over 6, and 16 through.
     void SetUp() override {
         PluginFixture::SetUp();
-        storePart(PartBuilder::block({60, 60, 20})
-                      .hole(holeAt("taper", {30, 30, 20}, kDown)
-                                .chamfer(26, 22, 90)
-                                .cylinder(22, 4)
-                                .cone(22, 16, 6)
-                                .throughCylinder(16)));
+        const BuiltPart part = PartBuilder::block({60, 60, 20})
+                                   .hole(holeAt("taper", {30, 30, 20}, kDown)
+                                             .chamfer(26, 22, 90)
+                                             .cylinder(22, 4)
+                                             .cone(22, 16, 6)
+                                             .throughCylinder(16))
+                                   .build();
+        ASSERT_TRUE(part.ok()) << part.error;
+        ASSERT_NE(host::storeSolidEntity(part.solid, 3, 1, "part"), 0u);
         load();
     }
     void TearDown() override {
@@ -41,30 +44,17 @@ protected:
         g_globals->viewsTree = nullptr;
         PluginFixture::TearDown();
     }
-    static void storePart(const PartBuilder& builder) {
-        const BuiltPart part = builder.build();
-        ASSERT_TRUE(part.ok()) << part.error;
-        ASSERT_NE(host::storeSolidEntity(part.solid, 3, 1, "part"), 0u);
-    }
-    // The user runs Execute, goes on from the summary, closes the process tree and ends the cycle; the tree
-    // is read back from the part's records.
-    void execute() {
-        script()
-            .click(CMainMenu::kTemplate, 18007)
-            .click(CMessageBox::kTemplate, plat::IDOK)
-            .click(18021, plat::IDOK)
-            .click(CMainMenu::kTemplate, plat::IDOK);
-        EXPECT_EQ(m_main(), 0);
-        expectScriptPlayed();
+    // One Execute; the tree is read back from the part's records and its hole returned.
+    POINT_LIST* execute() {
+        executeOnce();
         loadAllRecords(&g_globals->viewsTree);
+        return g_globals->viewsTree ? g_globals->viewsTree->firstPoint : nullptr;
     }
 };
 
 TEST_F(MilledCompletion, TheConesContourFollowsItsWallAndTheWideChamferIsEnteredBesideTheEdge) {
-    execute();
-    const POINT_LIST* hole = g_globals->viewsTree ? g_globals->viewsTree->firstPoint : nullptr;
+    const POINT_LIST* hole = execute();
     ASSERT_NE(hole, nullptr);
-    EXPECT_EQ(std::string(hole->tableName).rfind("_Forantix_", 0), 0u) << "a new table for a form no table has";
     struct Expect {
         std::uint32_t toolType;
         std::int16_t mode;
@@ -97,8 +87,7 @@ TEST_F(MilledCompletion, TheConesContourFollowsItsWallAndTheWideChamferIsEntered
 }
 
 TEST_F(MilledCompletion, AContourWhoseProcessIsGoneIsSwitchedOffAndToldOncePerRow) {
-    execute();
-    POINT_LIST* hole = g_globals->viewsTree ? g_globals->viewsTree->firstPoint : nullptr;
+    POINT_LIST* hole = execute();
     ASSERT_NE(hole, nullptr);
     const std::string table = g_globals->tablesDir + "/" + hole->tableName + ".tab";
     ASSERT_TRUE(plat::removeFile(table));
@@ -118,8 +107,7 @@ TEST_F(MilledCompletion, AContourWhoseProcessIsGoneIsSwitchedOffAndToldOncePerRo
 }
 
 TEST_F(MilledCompletion, AHelixBoreToAFitWithoutItsTableStartsFromTheDrillSizeTablesPilot) {
-    execute();
-    POINT_LIST* hole = g_globals->viewsTree ? g_globals->viewsTree->firstPoint : nullptr;
+    POINT_LIST* hole = execute();
     ASSERT_NE(hole, nullptr);
     OPE_LIST* bore = hole->opeList;
     while (bore && bore->toolType != 17) bore = bore->next;

@@ -28,7 +28,6 @@ struct CIL {
     std::int16_t threadKind = 0;
     double chamferDiameter = 0, chamferAngleDeg = 0;   // a top chamfer when the diameter is set
     double bottomRound = 0;
-    std::string fitName = "";
 };
 
 inline CIL_DESC cilDesc(const CIL& c) {
@@ -56,7 +55,6 @@ inline CIL_DESC cilDesc(const CIL& c) {
         d.set<double>(L::chamferAngle, angle);
         d.set<double>(L::chamferZ, c.zTop - (c.chamferDiameter - c.D) / 2 / std::tan(angle));
     }
-    std::memcpy(d.bytes + L::fitName, c.fitName.data(), std::min<std::size_t>(c.fitName.size(), 31));
     return d;
 }
 
@@ -86,6 +84,29 @@ struct TEST_VIEW {
     }
 };
 
+// What one operation of a hole should be, in the order of the hole's operations.
+struct EXPECTED_OP {
+    std::uint32_t type;
+    double toolDiam, zSup, zInf;
+    std::uint8_t through;
+};
+
+inline void expectOperations(const POINT_LIST& hole, const std::vector<EXPECTED_OP>& expected) {
+    std::size_t i = 0;
+    for (const OPE_LIST* op = hole.opeList; op; op = op->next, ++i) {
+        ASSERT_LT(i, expected.size()) << "more operations than expected";
+        const EXPECTED_OP& e = expected[i];
+        EXPECT_EQ(op->toolType, e.type) << "op " << i;
+        EXPECT_NEAR(op->toolDiam, e.toolDiam, 1e-9) << "op " << i;
+        EXPECT_NEAR(op->zSup, e.zSup, 1e-6) << "op " << i;
+        EXPECT_NEAR(op->zInf, e.zInf, 0.01) << "op " << i;
+        EXPECT_EQ(op->through, e.through) << "op " << i;
+        EXPECT_EQ(op->point, &hole) << "op " << i;
+        EXPECT_EQ(op->view, hole.view) << "op " << i;
+    }
+    EXPECT_EQ(i, expected.size()) << "fewer operations than expected";
+}
+
 class ProcessFixture : public TablesFixture {
 protected:
     void SetUp() override {
@@ -97,11 +118,6 @@ protected:
         s.minDrawnTipAngle = 116;
         s.maxDrawnTipAngle = 136;
         s.breakthroughLength = 1;
-        loadTables();
-    }
-    void loadTables() {
-        tables.clear();
-        drillIndex = -1;
         loadAllTables(tables, &drillIndex);
     }
     int tableIndex(const std::string& name) const {
