@@ -111,6 +111,12 @@ bool near(double a, double b, double tol) { return std::fabs(a - b) <= tol; }
 
 }  // namespace
 
+void buildEntriesFromFirstRow(CTabColsDesc& table) {
+    std::vector<std::string> first;
+    (void)table.getRow(0, first);
+    (void)table.buildCilColumns(first);
+}
+
 int tableMatchesShape(const CTabColsDesc& table, const CIL_DESC* descs, int count, bool threadSwitch) {
     if (count < 1 || table.tableClass == kTableNamed || table.cilEntryCount != count ||
         table.cilEntries.size() < static_cast<std::size_t>(std::max(count, 0)))
@@ -208,8 +214,6 @@ int getChamferAndTipAngles(const POINT_LIST* hole, double* largestHalfAngle, dou
 
 int simplifyToOneCylinder(const POINT_LIST* hole, CIL_DESC* out, double chamferAngleMin, double chamferAngleMax,
                           double chamferDepthMax) {
-    const double step = g_globals->metric() ? 0.005 : 0.0002;
-    auto rounded = [step](double d) { return roundToStep(d, step); };
     CIL_VALUES d;
     const CYL_LIST* first = hole ? hole->firstCyl : nullptr;
     const CYL_LIST* last = lastCyl(hole);
@@ -220,7 +224,7 @@ int simplifyToOneCylinder(const POINT_LIST* hole, CIL_DESC* out, double chamferA
     d.zTop = first->zSup;
     const bool lastIsCylinder = last->secAng <= kConeAngleMin;
     if (lastIsCylinder || (first == last && last->bottomFlat)) {
-        d.D = rounded(2 * last->rInf);
+        d.D = roundHoleDiameter(2 * last->rInf);
         d.zBottom = last->zInf;
         d.Flat = last->bottomFlat;
         d.opeGeo = last->isFit ? 2 : 0;
@@ -230,28 +234,28 @@ int simplifyToOneCylinder(const POINT_LIST* hole, CIL_DESC* out, double chamferA
         d.L = d.L2 = c.zSup - c.zInf;
         if (c.rInf <= 4 * g_tolerances.tolT) {
             d.zTop = d.zBottom = c.zSup;
-            d.D = rounded(2 * c.rSup);
+            d.D = roundHoleDiameter(2 * c.rSup);
             d.TipTool = 1;
             d.tipAngle = 2 * c.secAng;
         } else if (isBetweenTol(c.secAng, chamferAngleMin, chamferAngleMax, 0.0087266) &&
                    c.rSup - c.rInf < 1.05 * chamferDepthMax) {
             d.zBottom = c.zInf;
-            d.D = rounded(2 * c.rInf);
+            d.D = roundHoleDiameter(2 * c.rInf);
             d.topChamfer = 1;
-            d.chamferDiameter = rounded(2 * c.rSup);
+            d.chamferDiameter = roundHoleDiameter(2 * c.rSup);
             d.chamferZ = c.zInf;
             d.chamferAngle = c.secAng;
             d.Through = 1;
         } else {
             d.zBottom = c.zInf;
-            d.D = rounded(2 * c.rInf);
+            d.D = roundHoleDiameter(2 * c.rInf);
             d.Through = 1;
         }
         *out = toCilDesc(d);
         return 1;
     } else {
         d.zBottom = last->zSup;
-        d.D = rounded(2 * last->rSup);
+        d.D = roundHoleDiameter(2 * last->rSup);
         if (inTipWindow(2 * last->secAng * kRadToDeg, 0.1)) {
             d.TipTool = 1;
             d.tipAngle = 2 * last->secAng;
