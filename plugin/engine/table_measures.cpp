@@ -150,7 +150,7 @@ bool tellMissingThread(MODE mode, const CIL_VALUES& v, const POINT_LIST* hole) {
     const std::string middle = fillText(errorMessage(kMsgThreadValues), {v.threadDiameter, v.threadPitch, kind});
     std::string text = errorMessage(kMsgNoThread) + "\n" + middle + "\n" + errorMessage(kMsgMarked);
     if (mode == MODE::toTables)
-        text = errorMessage(kMsgHoleRow) + "\n" + getWorkText(*hole, point_field::description, point_field::kDescriptionSize) +
+        text = errorMessage(kMsgHoleRow) + "\n" + holeLabel(*hole) +
                "\n" + text;
     const unsigned buttons = mode == MODE::toTable ? plat::MB_OKCANCEL : plat::MB_OK;
     return plat::messageBox(nullptr, text, errorMessage(kMsgCaption), buttons) != plat::IDCANCEL;
