@@ -167,6 +167,13 @@ private:
         return taper <= 1.25 / 32 * (c.zSup - c.zInf) ? taper : 0;
     }
 
+    // The segment runs down to where `from` ends, with its bottom.
+    static void takeBottom(CYL_LIST& to, const CYL_LIST& from) {
+        to.zInf = from.zInf;
+        to.bottomFlat = from.bottomFlat;
+        to.rFlatMinBtm = from.rFlatMinBtm;
+    }
+
     static void setThreadLength(CYL_LIST& c, double ownLength, double T) {
         if (c.featureDepth < T) c.featureDepth = ownLength;
     }
@@ -178,9 +185,7 @@ private:
             CYL_LIST* next = i + 1 < w_.size() ? &w_[i + 1].c : nullptr;
             if (c.isFit && next && next->secAng <= kConeAngleMin &&
                 c.rSup - next->rSup < reamAllowance(2 * c.rSup) + 0.2 * T()) {
-                c.zInf = next->zInf;
-                c.bottomFlat = next->bottomFlat;
-                c.rFlatMinBtm = next->rFlatMinBtm;
+                takeBottom(c, *next);
                 w_.erase(w_.begin() + static_cast<std::ptrdiff_t>(i) + 1);
                 return true;
             }
@@ -192,9 +197,7 @@ private:
             if (next && c.rSup - next->rSup > T() && c.rSup - next->rSup < 2.5 * 4 * T() + taper) {
                 if (next->zInf >= c.zInf - thread.safety - 10 * 4 * T() || thread.drilled - T() <= 2 * next->rSup) {
                     const double step = c.rSup - next->rSup;
-                    c.zInf = next->zInf;
-                    c.bottomFlat = next->bottomFlat;
-                    c.rFlatMinBtm = next->rFlatMinBtm;
+                    takeBottom(c, *next);
                     c.rInf = c.rSup;
                     c.secAng = 0;
                     setThreadLength(c, ownLength, T());
@@ -219,9 +222,7 @@ private:
                 CYL_LIST& above = w_[i - 1].c;
                 const double wider = above.rInf - c.rSup;
                 if (wider > T() && wider < 5 * T() + taper) {
-                    above.zInf = c.zInf;
-                    above.bottomFlat = c.bottomFlat;
-                    above.rFlatMinBtm = c.rFlatMinBtm;
+                    takeBottom(above, c);
                     above.rInf = above.rSup;
                     above.secAng = 0;
                     takeThread(above, c);
