@@ -33,16 +33,6 @@ bool inTipWindow(double fullAngleDeg, double tol) {
     return isBetweenTol(fullAngleDeg, s.minDrawnTipAngle, s.maxDrawnTipAngle, tol) != 0;
 }
 
-std::string textOf(const CIL_DESC& d, std::size_t at) {
-    const char* text = reinterpret_cast<const char*>(d.bytes + at);
-    return std::string(text, strnlen(text, cd::kTextSize));
-}
-
-void setText(CIL_DESC& d, std::size_t at, const std::string& text) {
-    std::memset(d.bytes + at, 0, cd::kTextSize);
-    std::memcpy(d.bytes + at, text.data(), std::min(text.size(), cd::kTextSize - 1));
-}
-
 bool sameDesignation(const std::string& cell, const std::string& designation) {
     return cell == designation || plat::equalsNoCase(normalizeThreadName(cell), normalizeThreadName(designation));
 }
@@ -52,7 +42,7 @@ bool threadCellFits(const CTabColsDesc& table, int row, const TAB_CIL_ENTRY& ent
     const std::string& cell = table.tableClass == kTableThread ? table.cell(row, 0)
                               : entry.colId1 <= table.columnCount ? table.cell(row, entry.colId1 - 1)
                                                                   : table.cell(row, 0);
-    std::string designation = textOf(d, cd::threadName);
+    std::string designation = cilText(d, cd::threadName);
     if (designation.empty())
         designation = findThreadByDiameterPitch(d.get<double>(cd::threadDiameter), d.get<double>(cd::threadPitch), -1,
                                                 nullptr, nullptr, nullptr);
@@ -68,7 +58,7 @@ bool threadCellFits(const CTabColsDesc& table, int row, const TAB_CIL_ENTRY& ent
         d.set(cd::threadDiameter, nominal);
         d.set(cd::threadPitch, pitch);
         d.set<std::int16_t>(cd::threadCode, 0);
-        setText(d, cd::threadName, cell);
+        setCilText(d, cd::threadName, cell);
         if (d.get<std::uint8_t>(cd::Through) == 0) d.set(cd::threadDepth, d.get<double>(cd::L2));
     }
     return fits;
