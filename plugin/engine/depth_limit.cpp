@@ -32,10 +32,8 @@ bool drilling(const OPE_LIST& op) { return op.toolType == TT::drill || op.toolTy
 // cannot tell).
 OPE_LIST* firstTooDeep(POINT_LIST& hole, CTabColsDesc& drillTable, double* limit) {
     for (OPE_LIST* op = hole.opeList; op; op = op->next) {
-        if (!drilling(*op)) continue;
-        if (drillTable.kind5Column <= 0) return nullptr;
         double L = 0;
-        if (!maxToolDepth(drillTable, op->toolDiam, &L)) continue;
+        if (!drilling(*op) || !maxToolDepth(drillTable, op->toolDiam, &L)) continue;
         if (op->zSup - op->zInf > L) {
             *limit = L;
             return op;

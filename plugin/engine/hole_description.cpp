@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <deque>
 #include <numbers>
 #include <string>
 
@@ -31,9 +32,10 @@ constexpr double kChamferWindowTol = 0.008726646;  // 0.5 degree
 // One segment at work, with what was folded into it.
 struct WORK {
     CYL_LIST c;
-    bool dropped = false, handled = false;
+    bool dropped = false;
+    bool handled = false;   // a thread's safety length is added once
     bool topRoundMark = false, topChamferMark = false, bottomRoundMark = false, tipMark = false, extended = false;
-    const CYL_LIST* topChamfer = nullptr;   // the slots point into `slots`, owned by the description
+    const CYL_LIST* topChamfer = nullptr;   // the slots point into the describer's `slots_`
     const CYL_LIST* topRound = nullptr;
     const CYL_LIST* tip = nullptr;
     const CYL_LIST* bottomRound = nullptr;
@@ -52,7 +54,6 @@ public:
                 processLogLine("   Agujero de mas de %i segmentos: no se describe\n", kMaxCilDescs);
                 return 0;
             }
-        slots_.reserve(static_cast<std::size_t>(2 * count + 2));
         for (const CYL_LIST* c = first; c; c = c->next) w_.push_back(WORK{*c});
         joinCollinear();
         markShoulders();
@@ -150,7 +151,7 @@ private:
             std::string table;
             const std::string name =
                 findThreadByDiameterPitch(c.threadDiam, c.threadPitch, -1, &table, &found.drilled, &found.safety);
-            std::snprintf(c.threadName, sizeof c.threadName, "%s", name.c_str());
+            setFieldText(c.threadName, name);
         } else {
             double nominal = 0, pitch = 0;
             std::int16_t kind = 0;
@@ -166,6 +167,13 @@ private:
         return taper <= 1.25 / 32 * (c.zSup - c.zInf) ? taper : 0;
     }
 
+    // The segment runs down to where `from` ends, with its bottom.
+    static void takeBottom(CYL_LIST& to, const CYL_LIST& from) {
+        to.zInf = from.zInf;
+        to.bottomFlat = from.bottomFlat;
+        to.rFlatMinBtm = from.rFlatMinBtm;
+    }
+
     static void setThreadLength(CYL_LIST& c, double ownLength, double T) {
         if (c.featureDepth < T) c.featureDepth = ownLength;
     }
@@ -177,9 +185,7 @@ private:
             CYL_LIST* next = i + 1 < w_.size() ? &w_[i + 1].c : nullptr;
             if (c.isFit && next && next->secAng <= kConeAngleMin &&
                 c.rSup - next->rSup < reamAllowance(2 * c.rSup) + 0.2 * T()) {
-                c.zInf = next->zInf;
-                c.bottomFlat = next->bottomFlat;
-                c.rFlatMinBtm = next->rFlatMinBtm;
+                takeBottom(c, *next);
                 w_.erase(w_.begin() + static_cast<std::ptrdiff_t>(i) + 1);
                 return true;
             }
@@ -191,9 +197,7 @@ private:
             if (next && c.rSup - next->rSup > T() && c.rSup - next->rSup < 2.5 * 4 * T() + taper) {
                 if (next->zInf >= c.zInf - thread.safety - 10 * 4 * T() || thread.drilled - T() <= 2 * next->rSup) {
                     const double step = c.rSup - next->rSup;
-                    c.zInf = next->zInf;
-                    c.bottomFlat = next->bottomFlat;
-                    c.rFlatMinBtm = next->rFlatMinBtm;
+                    takeBottom(c, *next);
                     c.rInf = c.rSup;
                     c.secAng = 0;
                     setThreadLength(c, ownLength, T());
@@ -218,9 +222,7 @@ private:
                 CYL_LIST& above = w_[i - 1].c;
                 const double wider = above.rInf - c.rSup;
                 if (wider > T() && wider < 5 * T() + taper) {
-                    above.zInf = c.zInf;
-                    above.bottomFlat = c.bottomFlat;
-                    above.rFlatMinBtm = c.rFlatMinBtm;
+                    takeBottom(above, c);
                     above.rInf = above.rSup;
                     above.secAng = 0;
                     takeThread(above, c);
@@ -236,7 +238,6 @@ private:
     void foldFitsAndThreads() {
         while (foldOneFitOrThread()) {
         }
-        for (WORK& w : w_) w.handled = false;
     }
 
     // The section angle of the arc's tangent at (r, z) about the torus centre, pointing up the hole.
@@ -338,51 +339,39 @@ private:
         if (!to.bottomRound) to.bottomRound = from.bottomRound;
     }
 
+    // One pass each: a marked entry that has no neighbour to fold into (the last forward, the first
+    // backward) keeps its place.
     void foldForward() {
-        for (bool changed = true; changed;) {
-            changed = false;
-            for (std::size_t i = 0; i + 1 < w_.size(); ++i) {
-                WORK& w = w_[i];
-                if (w.dropped || !(w.topChamferMark || w.topRoundMark || w.extended)) continue;
-                WORK& next = w_[i + 1];
-                if (w.topChamferMark) next.topChamfer = keep(w.c);
-                if (w.topRoundMark) next.topRound = keep(w.c);
-                passSlots(w, next);
-                next.handled = true;
-                w.dropped = true;
-                changed = true;
-            }
-            removeDropped();
+        for (std::size_t i = 0; i + 1 < w_.size(); ++i) {
+            WORK& w = w_[i];
+            if (!(w.topChamferMark || w.topRoundMark || w.extended)) continue;
+            WORK& next = w_[i + 1];
+            if (w.topChamferMark) next.topChamfer = keep(w.c);
+            if (w.topRoundMark) next.topRound = keep(w.c);
+            passSlots(w, next);
+            w.dropped = true;
         }
+        removeDropped();
     }
 
     void foldBackward() {
-        for (bool changed = true; changed;) {
-            changed = false;
-            for (std::size_t i = w_.size(); i-- > 1;) {
-                WORK& w = w_[i];
-                if (w.dropped || !(w.bottomRoundMark || w.tipMark)) continue;
-                WORK& above = w_[i - 1];
-                if (w.tipMark) above.tip = keep(w.c);
-                if (w.bottomRoundMark) above.bottomRound = keep(w.c);
-                passSlots(w, above);
-                above.handled = true;
-                w.dropped = true;
-                changed = true;
-            }
-            removeDropped();
+        for (std::size_t i = w_.size(); i-- > 1;) {
+            WORK& w = w_[i];
+            if (!(w.bottomRoundMark || w.tipMark)) continue;
+            WORK& above = w_[i - 1];
+            if (w.tipMark) above.tip = keep(w.c);
+            if (w.bottomRoundMark) above.bottomRound = keep(w.c);
+            passSlots(w, above);
+            w.dropped = true;
         }
-    }
-
-    double rounded(double diameter) const {
-        return roundToStep(diameter, g_globals->metric() ? 0.005 : 0.0002);
+        removeDropped();
     }
 
     CIL_VALUES record(std::size_t i) const {
         const WORK& w = w_[i];
         const CYL_LIST& c = w.c;
         CIL_VALUES d;
-        d.D = rounded(2 * c.rInf);
+        d.D = roundHoleDiameter(2 * c.rInf);
         if (c.secAng > kConeAngleMin && !toric(c, 0.4 * T())) d.coneAngle = c.secAng;
         d.zTop = c.zSup;
         d.zBottom = c.zInf;
@@ -417,7 +406,7 @@ private:
         if (const CYL_LIST* br = w.bottomRound) roundedBottom(i, *br, d);
         if (c.isFit) {
             d.opeGeo = 2;
-            d.fitName = std::string(c.fitClass, strnlen(c.fitClass, sizeof c.fitClass));
+            d.fitName = fieldText(c.fitClass);
         }
         if (c.isTap) {
             d.opeGeo = 1;
@@ -426,10 +415,9 @@ private:
             d.threadDiameter = c.threadDiam;
             d.threadPitch = c.threadPitch;
             d.threadDepth = c.featureDepth;
-            d.threadName = std::string(c.threadName, strnlen(c.threadName, sizeof c.threadName));
+            d.threadName = fieldText(c.threadName);
         }
-        d.L = d.L2 = d.zTop - d.zBottom;
-        return d;
+        return d;   // its lengths once the tops are settled (output)
     }
 
     void roundedBottom(std::size_t i, const CYL_LIST& br, CIL_VALUES& d) const {
@@ -447,7 +435,7 @@ private:
         if (d.bottomArcSweep > 0) d.bottomArcSweep -= 2 * kPi;
         const CYL_LIST* next = i + 1 < w_.size() ? &w_[i + 1].c : nullptr;
         if (!next || std::fabs(next->secAng - tangentAngle(br, br.rInf, br.zInf)) >= kConeAngleMin) {
-            d.D = rounded(2 * (c.rInf - std::tan(c.secAng) * (br.zSup - br.zInf)));
+            d.D = roundHoleDiameter(2 * (c.rInf - std::tan(c.secAng) * (br.zSup - br.zInf)));
             d.zBottom = br.zInf;
             return;
         }
@@ -474,10 +462,14 @@ private:
     double chamferMin_, chamferMax_, chamferDepth_;
     CTabColsDesc* drillTable_;
     std::vector<WORK> w_;
-    std::vector<CYL_LIST> slots_;   // reserved up front: the slots point into it
+    std::deque<CYL_LIST> slots_;   // a deque: the slots point into it while it grows
 };
 
 }  // namespace
+
+double roundHoleDiameter(double diameter) {
+    return roundToStep(diameter, g_globals->metric() ? 0.005 : 0.0002);
+}
 
 int describeByTable(const CYL_LIST* first, CIL_DESC* out, double chamferAngleMin, double chamferAngleMax,
                     double chamferDepthMax, CTabColsDesc* drillTable) {

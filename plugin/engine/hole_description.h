@@ -28,6 +28,9 @@ constexpr double kConeAngleMin = 0.0008726646259971645;
 std::vector<CIL_DESC> describeHole(const CYL_LIST* first, double chamferAngleMin, double chamferAngleMax,
                                    double chamferDepthMax, CTabColsDesc* drillTable);
 
+// A described diameter rounded to the unit's step (0.005 mm, 0.0002 inch).
+[[nodiscard]] double roundHoleDiameter(double diameter);
+
 // Where segment a meets segment b in the (radius, Z) half section: a is its slanted side from (rSup, zSup)
 // to (rInf, zInf), or its bottom ring from (rInf, zInf) to (rFlatMinBtm, zInf) when it has `bottomFlat`;
 // b is its slanted side. 1 with *r and *z set when the lines meet, else 0.

@@ -145,13 +145,22 @@ static_assert(cil_desc_layout::threadName + cil_desc_layout::kTextSize == cil_de
 
 }  // namespace
 
+std::string cilText(const CIL_DESC& desc, std::size_t at) {
+    const char* text = reinterpret_cast<const char*>(desc.bytes + at);
+    return std::string(text, strnlen(text, cil_desc_layout::kTextSize));
+}
+
+void setCilText(CIL_DESC& desc, std::size_t at, std::string_view text) {
+    std::memset(desc.bytes + at, 0, cil_desc_layout::kTextSize);
+    std::memcpy(desc.bytes + at, text.data(), std::min(text.size(), cil_desc_layout::kTextSize - 1));
+}
+
 CIL_VALUES cilValues(const CIL_DESC& desc) {
     CIL_VALUES v;
     eachCilField(v, [&](std::size_t at, auto& field) {
         using T = std::remove_reference_t<decltype(field)>;
         if constexpr (std::is_same_v<T, std::string>) {
-            const char* text = reinterpret_cast<const char*>(desc.bytes + at);
-            field.assign(text, strnlen(text, cil_desc_layout::kTextSize));
+            field = cilText(desc, at);
         } else if constexpr (std::is_array_v<T>) {
             for (std::size_t i = 0; i < std::extent_v<T>; ++i) field[i] = desc.get<double>(at + 8 * i);
         } else {
@@ -166,7 +175,7 @@ CIL_DESC toCilDesc(const CIL_VALUES& values) {
     eachCilField(values, [&](std::size_t at, const auto& field) {
         using T = std::remove_cvref_t<decltype(field)>;
         if constexpr (std::is_same_v<T, std::string>) {
-            std::memcpy(desc.bytes + at, field.data(), std::min(field.size(), cil_desc_layout::kTextSize - 1));
+            setCilText(desc, at, field);
         } else if constexpr (std::is_array_v<T>) {
             for (std::size_t i = 0; i < std::extent_v<T>; ++i) desc.set(at + 8 * i, field[i]);
         } else {

@@ -66,6 +66,10 @@ struct CIL_VALUES {
 };
 CIL_VALUES cilValues(const CIL_DESC& desc);
 CIL_DESC toCilDesc(const CIL_VALUES& values);
+// A text field of the record (threadName, fitName), ended by its first zero or the field's end.
+std::string cilText(const CIL_DESC& desc, std::size_t at);
+// Cut to kTextSize - 1 characters, the rest zero-filled.
+void setCilText(CIL_DESC& desc, std::size_t at, std::string_view text);
 
 // One operation of a hole, allocated zero-filled but for `kind`. The members stand in their image order;
 // `areaN` members are image bytes at offset N that hold no field of the engine (kept unchanged, the tool

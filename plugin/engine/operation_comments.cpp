@@ -126,9 +126,7 @@ void buildOperationWhyText(POINT_LIST& hole, const std::string& rowText) {
     std::string shownRow = fieldText(hole.rowName);
     if (!rowText.empty() && haveTable && table.readRows() == 0 && table.rowCount > 0 && hole.descs) {
         // The row that fits the hole now, found on a copy: the matching may rewrite a record.
-        std::vector<std::string> first;
-        table.getRow(0, first);
-        table.buildCilColumns(first);
+        buildEntriesFromFirstRow(table);
         std::vector<CIL_DESC> descs(hole.descs, hole.descs + hole.descCount);
         const int row = findMeasuresLine(table, descs.data(), static_cast<int>(descs.size()));
         if (row >= 0 && table.columnCount > 0) shownRow = table.cell(row, 0);

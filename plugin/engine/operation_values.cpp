@@ -123,9 +123,7 @@ void threadCylinder(CIL_DESC* cyl, const PROCESS_OPE& d, VALUES& v) {
 
 void fitCylinder(const CIL_DESC& c, PROCESS_OPE& d, VALUES& v) {
     CTabColsDesc fitTable;
-    char fit[33] = {};
-    std::memcpy(fit, c.bytes + L::fitName, 32);
-    const bool loaded = loadNamedTable(fit, &fitTable) == 0;
+    const bool loaded = loadNamedTable(cilText(c, L::fitName), &fitTable) == 0;
     v.toolDiam = roundToTolerance(c.get<double>(L::D));
     std::vector<std::string> row;
     const bool found = fitRow(fitTable, loaded, v.toolDiam, row);
@@ -398,10 +396,8 @@ int setProcessToolValues(CTabColsDesc& t, const std::vector<std::string>& rowCel
                                                           cyl->get<std::int16_t>(L::threadCode), &tableName, &drilled, &safety);
             } else if (oneCylinder && code == 2) {
                 CTabColsDesc fitTable;
-                char fit[33] = {};
-                std::memcpy(fit, cyl->bytes + L::fitName, 32);
                 std::vector<std::string> row;
-                if (fitRow(fitTable, loadNamedTable(fit, &fitTable) == 0, roundToTolerance(cyl->get<double>(L::D)), row))
+                if (fitRow(fitTable, loadNamedTable(cilText(*cyl, L::fitName), &fitTable) == 0, roundToTolerance(cyl->get<double>(L::D)), row))
                     v.fitValue = number(row, fitTable.kind7Column);
             }
             break;

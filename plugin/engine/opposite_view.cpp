@@ -26,8 +26,7 @@ constexpr double kChamferWindowMin = 0.768, kChamferWindowMax = 0.803, kChamferD
 
 // The row of the table that fits the hole's description, -1 for none; `row` its cells.
 int fittingRow(CTabColsDesc& table, CIL_DESC* descs, int count, std::vector<std::string>& row) {
-    // The matching reads the table's cylinder columns, as its first row lays them out.
-    if (table.rowCount > 0 && table.getRow(0, row) == 0) table.buildCilColumns(row);
+    buildEntriesFromFirstRow(table);
     row.clear();
     const int r = findMeasuresLine(table, descs, count);
     if (r < 0) return -1;

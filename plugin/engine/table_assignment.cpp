@@ -25,14 +25,6 @@ namespace {
 constexpr double kDegToRad = std::numbers::pi / 180;
 constexpr double kOneDegree = 0.017453292519943295;
 
-void setText(char* to, std::size_t size, const std::string& text) { std::snprintf(to, size, "%s", text.c_str()); }
-
-void rebuildEntries(CTabColsDesc& table) {
-    std::vector<std::string> first;
-    (void)table.getRow(0, first);
-    (void)table.buildCilColumns(first);
-}
-
 bool threadSwitch() { return g_globals->settings.forceTapping == 1; }
 
 void logDescription(const CTabColsDesc& table, const std::vector<CIL_DESC>& descs) {
@@ -46,12 +38,12 @@ void logDescription(const CTabColsDesc& table, const std::vector<CIL_DESC>& desc
 
 void takeTable(POINT_LIST& hole, const CTabColsDesc& table, int index) {
     hole.tableIndex = static_cast<std::int16_t>(index);
-    setText(hole.tableName, sizeof hole.tableName, table.name);
+    setFieldText(hole.tableName, table.name);
 }
 
 void takeRowName(POINT_LIST& hole, const CTabColsDesc& table, int row) {
     const std::string& name = table.cell(row, 0);
-    setText(hole.rowName, sizeof hole.rowName, name);
+    setFieldText(hole.rowName, name);
     hole.provisionalRow = name.rfind("**", 0) == 0 ? 1 : 0;
 }
 
@@ -69,7 +61,7 @@ int adaptableSearch(POINT_LIST& hole, std::vector<CTabColsDesc>& tables, CTabCol
         CTabColsDesc& table = tables[t];
         // A provisional row would overwrite a drill size with its name: drill-size tables take none.
         if (table.tableClass == kTableDrillSize) continue;
-        rebuildEntries(table);
+        buildEntriesFromFirstRow(table);
         double largest = 0, smallest = 0, depth = 0, tip = 0;
         (void)getChamferAndTipAngles(&hole, &largest, &smallest, &depth, &tip);
         const bool outOfWindow = table.chamferAngleB < smallest || largest < table.chamferAngleA || table.maxChamfer < depth;
@@ -100,7 +92,7 @@ int adaptableSearch(POINT_LIST& hole, std::vector<CTabColsDesc>& tables, CTabCol
             processLogLine("Tabla sin medidas. Las añade\n");
             (void)addProvisionalMeasures(&hole, descs.data(), static_cast<std::int16_t>(count));
             table.readRows();
-            rebuildEntries(table);
+            buildEntriesFromFirstRow(table);
             *row = findMeasuresLine(table, descs.data(), count);
             hole.provisionalRow = 1;
             hole.noMeasures = 1;
@@ -134,7 +126,7 @@ int assignTableToHole(POINT_LIST*& holeRef, std::vector<CTabColsDesc>& tables, i
     int row = -1;
     for (std::size_t t = 0; t < tables.size(); ++t) {
         CTabColsDesc& table = tables[t];
-        rebuildEntries(table);
+        buildEntriesFromFirstRow(table);
         std::vector<CIL_DESC> mine =
             describeHole(hole->firstCyl, table.chamferAngleA, table.chamferAngleB, table.maxChamfer, drill);
         logDescription(table, mine);
@@ -165,7 +157,7 @@ int assignTableToHole(POINT_LIST*& holeRef, std::vector<CTabColsDesc>& tables, i
                 CTabColsDesc& table = tables[t];
                 takeTable(*hole, table, static_cast<int>(t));
                 table.readRows();
-                rebuildEntries(table);
+                buildEntriesFromFirstRow(table);
                 row = findMeasuresLine(table, descs.data(), static_cast<int>(descs.size()));
                 break;
             }
@@ -192,7 +184,7 @@ int assignTableToHole(POINT_LIST*& holeRef, std::vector<CTabColsDesc>& tables, i
     if (row >= 0 && row < table.rowCount) {
         hole->rowIndex = static_cast<std::int16_t>(row);
         if (table.processColumn > 0 && table.processColumn <= table.columnCount)
-            setText(hole->processName, sizeof hole->processName, table.cell(row, table.processColumn - 1));
+            setFieldText(hole->processName, table.cell(row, table.processColumn - 1));
     }
     setHoleDescription(*hole, descs.data(), static_cast<int>(descs.size()));
     return static_cast<int>(descs.size());

@@ -33,16 +33,6 @@ bool inTipWindow(double fullAngleDeg, double tol) {
     return isBetweenTol(fullAngleDeg, s.minDrawnTipAngle, s.maxDrawnTipAngle, tol) != 0;
 }
 
-std::string textOf(const CIL_DESC& d, std::size_t at) {
-    const char* text = reinterpret_cast<const char*>(d.bytes + at);
-    return std::string(text, strnlen(text, cd::kTextSize));
-}
-
-void setText(CIL_DESC& d, std::size_t at, const std::string& text) {
-    std::memset(d.bytes + at, 0, cd::kTextSize);
-    std::memcpy(d.bytes + at, text.data(), std::min(text.size(), cd::kTextSize - 1));
-}
-
 bool sameDesignation(const std::string& cell, const std::string& designation) {
     return cell == designation || plat::equalsNoCase(normalizeThreadName(cell), normalizeThreadName(designation));
 }
@@ -52,7 +42,7 @@ bool threadCellFits(const CTabColsDesc& table, int row, const TAB_CIL_ENTRY& ent
     const std::string& cell = table.tableClass == kTableThread ? table.cell(row, 0)
                               : entry.colId1 <= table.columnCount ? table.cell(row, entry.colId1 - 1)
                                                                   : table.cell(row, 0);
-    std::string designation = textOf(d, cd::threadName);
+    std::string designation = cilText(d, cd::threadName);
     if (designation.empty())
         designation = findThreadByDiameterPitch(d.get<double>(cd::threadDiameter), d.get<double>(cd::threadPitch), -1,
                                                 nullptr, nullptr, nullptr);
@@ -68,7 +58,7 @@ bool threadCellFits(const CTabColsDesc& table, int row, const TAB_CIL_ENTRY& ent
         d.set(cd::threadDiameter, nominal);
         d.set(cd::threadPitch, pitch);
         d.set<std::int16_t>(cd::threadCode, 0);
-        setText(d, cd::threadName, cell);
+        setCilText(d, cd::threadName, cell);
         if (d.get<std::uint8_t>(cd::Through) == 0) d.set(cd::threadDepth, d.get<double>(cd::L2));
     }
     return fits;
@@ -110,6 +100,12 @@ bool rowFits(const CTabColsDesc& table, int row, CIL_DESC* descs, int count, int
 bool near(double a, double b, double tol) { return std::fabs(a - b) <= tol; }
 
 }  // namespace
+
+void buildEntriesFromFirstRow(CTabColsDesc& table) {
+    std::vector<std::string> first;
+    (void)table.getRow(0, first);
+    (void)table.buildCilColumns(first);
+}
 
 int tableMatchesShape(const CTabColsDesc& table, const CIL_DESC* descs, int count, bool threadSwitch) {
     if (count < 1 || table.tableClass == kTableNamed || table.cilEntryCount != count ||
@@ -208,8 +204,6 @@ int getChamferAndTipAngles(const POINT_LIST* hole, double* largestHalfAngle, dou
 
 int simplifyToOneCylinder(const POINT_LIST* hole, CIL_DESC* out, double chamferAngleMin, double chamferAngleMax,
                           double chamferDepthMax) {
-    const double step = g_globals->metric() ? 0.005 : 0.0002;
-    auto rounded = [step](double d) { return roundToStep(d, step); };
     CIL_VALUES d;
     const CYL_LIST* first = hole ? hole->firstCyl : nullptr;
     const CYL_LIST* last = lastCyl(hole);
@@ -220,7 +214,7 @@ int simplifyToOneCylinder(const POINT_LIST* hole, CIL_DESC* out, double chamferA
     d.zTop = first->zSup;
     const bool lastIsCylinder = last->secAng <= kConeAngleMin;
     if (lastIsCylinder || (first == last && last->bottomFlat)) {
-        d.D = rounded(2 * last->rInf);
+        d.D = roundHoleDiameter(2 * last->rInf);
         d.zBottom = last->zInf;
         d.Flat = last->bottomFlat;
         d.opeGeo = last->isFit ? 2 : 0;
@@ -230,28 +224,28 @@ int simplifyToOneCylinder(const POINT_LIST* hole, CIL_DESC* out, double chamferA
         d.L = d.L2 = c.zSup - c.zInf;
         if (c.rInf <= 4 * g_tolerances.tolT) {
             d.zTop = d.zBottom = c.zSup;
-            d.D = rounded(2 * c.rSup);
+            d.D = roundHoleDiameter(2 * c.rSup);
             d.TipTool = 1;
             d.tipAngle = 2 * c.secAng;
         } else if (isBetweenTol(c.secAng, chamferAngleMin, chamferAngleMax, 0.0087266) &&
                    c.rSup - c.rInf < 1.05 * chamferDepthMax) {
             d.zBottom = c.zInf;
-            d.D = rounded(2 * c.rInf);
+            d.D = roundHoleDiameter(2 * c.rInf);
             d.topChamfer = 1;
-            d.chamferDiameter = rounded(2 * c.rSup);
+            d.chamferDiameter = roundHoleDiameter(2 * c.rSup);
             d.chamferZ = c.zInf;
             d.chamferAngle = c.secAng;
             d.Through = 1;
         } else {
             d.zBottom = c.zInf;
-            d.D = rounded(2 * c.rInf);
+            d.D = roundHoleDiameter(2 * c.rInf);
             d.Through = 1;
         }
         *out = toCilDesc(d);
         return 1;
     } else {
         d.zBottom = last->zSup;
-        d.D = rounded(2 * last->rSup);
+        d.D = roundHoleDiameter(2 * last->rSup);
         if (inTipWindow(2 * last->secAng * kRadToDeg, 0.1)) {
             d.TipTool = 1;
             d.tipAngle = 2 * last->secAng;

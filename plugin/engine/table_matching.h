@@ -10,6 +10,9 @@
 struct POINT_LIST;
 class CTabColsDesc;
 
+// Rebuilds the table's TAB_CIL_ENTRY list from its first row (an empty row when it has none), as the
+// matching reads the table's form.
+void buildEntriesFromFirstRow(CTabColsDesc& table);
 // 1 when the table's form (its TAB_CIL_ENTRY list, rebuilt from a row) agrees with the description, else 0;
 // an empty description matches no table (not even one without cylinders).
 // With the thread switch on, a plain hole may take a threaded table cylinder.

@@ -16,6 +16,7 @@
 #include "plugin/core/globals.h"
 #include "plugin/core/text_fill.h"
 #include "plugin/core/text_section.h"
+#include "plugin/engine/hole_classes.h"
 #include "plugin/engine/hole_description.h"
 #include "plugin/engine/operation_hole_fields.h"
 #include "plugin/engine/services.h"
@@ -67,13 +68,6 @@ bool loadTables(LOADED& loaded) {
     return true;
 }
 
-// Rebuilds the table's cylinder entries from its first row.
-void buildEntries(CTabColsDesc& table) {
-    std::vector<std::string> first;
-    (void)table.getRow(0, first);
-    (void)table.buildCilColumns(first);
-}
-
 // ---- the tree ----------------------------------------------------------------------------------------------
 
 // Frees the opposite-side half of a depth-split hole and unlinks it from its view.
@@ -88,20 +82,6 @@ void deleteDepthHalf(POINT_LIST* hole) {
     if (half->prev) half->prev->next = half->next;
     if (half->next) half->next->prev = half->prev;
     freePointList(half);   // with its operations, segments and description
-}
-
-VIEW_LIST* removeEmptyViews(VIEW_LIST* head) {
-    for (VIEW_LIST* view = head; view;) {
-        VIEW_LIST* next = view->next;
-        if (view->pointCount < 1) {
-            if (view->prev) view->prev->next = next;
-            if (next) next->prev = view->prev;
-            if (view == head) head = next;
-            freeViewList(view);
-        }
-        view = next;
-    }
-    return head;
 }
 
 // ---- matching -----------------------------------------------------------------------------------------------
@@ -131,7 +111,7 @@ int matchingTable(const POINT_LIST* hole, LOADED& loaded, std::vector<CIL_DESC>&
     if (copies.empty()) return -1;
     for (std::size_t t = 0; t < loaded.tables.size(); ++t) {
         CTabColsDesc& table = loaded.tables[t];
-        buildEntries(table);
+        buildEntriesFromFirstRow(table);
         descs = describeHole(&copies[0], table.chamferAngleA, table.chamferAngleB, table.maxChamfer,
                              loaded.drillTable());
         if (tableMatchesShape(table, descs.data(), static_cast<int>(descs.size()), false)) return static_cast<int>(t);
@@ -160,11 +140,7 @@ void showNoMatch(const POINT_LIST* hole, const std::vector<CIL_DESC>& descs) {
 
 // ---- the new row ------------------------------------------------------------------------------------------------
 
-std::string shortNumber(double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, g_globals->metric() ? "%.2f" : "%.4f", value);
-    return trimNumberText(text, 0);
-}
+std::string shortNumber(double value) { return formatNumber(value, g_globals->metric() ? "%.2f" : "%.4f"); }
 
 // Tells that the thread has no designation; false when the user cancelled (only asked by toTable).
 bool tellMissingThread(MODE mode, const CIL_VALUES& v, const POINT_LIST* hole) {
@@ -174,7 +150,7 @@ bool tellMissingThread(MODE mode, const CIL_VALUES& v, const POINT_LIST* hole) {
     const std::string middle = fillText(errorMessage(kMsgThreadValues), {v.threadDiameter, v.threadPitch, kind});
     std::string text = errorMessage(kMsgNoThread) + "\n" + middle + "\n" + errorMessage(kMsgMarked);
     if (mode == MODE::toTables)
-        text = errorMessage(kMsgHoleRow) + "\n" + getWorkText(*hole, point_field::description, point_field::kDescriptionSize) +
+        text = errorMessage(kMsgHoleRow) + "\n" + holeLabel(*hole) +
                "\n" + text;
     const unsigned buttons = mode == MODE::toTable ? plat::MB_OKCANCEL : plat::MB_OK;
     return plat::messageBox(nullptr, text, errorMessage(kMsgCaption), buttons) != plat::IDCANCEL;
@@ -267,15 +243,11 @@ PLACED placeRow(CTabColsDesc& table, std::vector<std::string>& cells, const std:
     return placed;
 }
 
-void copyText(char* to, std::size_t size, const std::string& text) {
-    std::snprintf(to, size, "%s", text.c_str());
-}
-
 void fillRef(TABLE_FILE_REF& ref, const CTabColsDesc& table, bool fresh) {
     if (fresh) ref = TABLE_FILE_REF{};
-    copyText(ref.tabPath, sizeof ref.tabPath, table.path);
-    copyText(ref.txtPath, sizeof ref.txtPath, plat::joinPath(g_globals->tablesDir, table.name + ".TXT"));
-    copyText(ref.tableName, sizeof ref.tableName, table.name);
+    setFieldText(ref.tabPath, table.path);
+    setFieldText(ref.txtPath, plat::joinPath(g_globals->tablesDir, table.name + ".TXT"));
+    setFieldText(ref.tableName, table.name);
     ref.processName[0] = 0;
 }
 
@@ -292,16 +264,16 @@ int compareHoleKey(const HOLE_KEY& a, const HOLE_KEY& b) {
 
 int addProvisionalMeasures(POINT_LIST* hole, const CIL_DESC* descs, std::int16_t count) {
     CTabColsDesc table;
-    if (const int error = table.read(plat::joinPath(g_globals->tablesDir, std::string(hole->tableName, strnlen(hole->tableName, sizeof hole->tableName)) + ".tab"))) return error;
+    if (const int error = table.read(plat::joinPath(g_globals->tablesDir, fieldText(hole->tableName) + ".tab"))) return error;
     table.readRows();
-    buildEntries(table);
+    buildEntriesFromFirstRow(table);
     std::vector<std::string> cells;
     std::string name;
     (void)buildCells(table, descs, count, MODE::provisional, hole, cells, name);
     const PLACED placed = placeRow(table, cells, name, MODE::provisional);
     // An equal row names the hole's row by its own name (the new row's first cell would name another).
     const std::string rowName = placed.appended ? cells[0] : table.cell(placed.row, 0);
-    copyText(hole->rowName, sizeof hole->rowName, rowName);
+    setFieldText(hole->rowName, rowName);
     return 0;
 }
 
@@ -311,7 +283,7 @@ int addMeasuresToTable(POINT_LIST** holeRef, TABLE_FILE_REF* ref) {
     POINT_LIST* hole = *holeRef;
     if (hole->deepSplitPrev) *holeRef = hole = hole->deepSplitPrev;
     deleteDepthHalf(hole);
-    g_globals->viewsTree = removeEmptyViews(g_globals->viewsTree);
+    g_globals->viewsTree = freeEmptyViews(g_globals->viewsTree);
 
     std::vector<CIL_DESC> descs;
     const int t = matchingTable(hole, loaded, descs);
@@ -326,7 +298,7 @@ int addMeasuresToTable(POINT_LIST** holeRef, TABLE_FILE_REF* ref) {
     std::string name;
     if (!buildCells(table, descs.data(), static_cast<int>(descs.size()), MODE::toTable, hole, cells, name)) return 1;
     const PLACED placed = placeRow(table, cells, name, MODE::toTable);
-    if (placed.appended) copyText(hole->rowName, sizeof hole->rowName, cells[0]);
+    if (placed.appended) setFieldText(hole->rowName, cells[0]);
     fillRef(*ref, table, false);
     chooseRow(placed.row);
     return 0;
@@ -339,7 +311,7 @@ VIEW_LIST* addMeasuresToTables(VIEW_LIST* views) {
     for (VIEW_LIST* view = views; view; view = view->next)
         for (POINT_LIST* p = view->firstPoint; p; p = p->next)
             if (wanted(p)) deleteDepthHalf(p);
-    views = removeEmptyViews(views);
+    views = freeEmptyViews(views);
 
     std::vector<HOLE_KEY> keys;
     for (VIEW_LIST* view = views; view && keys.size() < kMaxHoles; view = view->next)
@@ -363,7 +335,7 @@ VIEW_LIST* addMeasuresToTables(VIEW_LIST* views) {
         CTabColsDesc& table = loaded.tables[static_cast<std::size_t>(key.tableIndex)];
         if (table.tableClass == kTableDrillSize || table.tableClass == kTableThread) continue;
         (void)table.backupFiles();
-        buildEntries(table);
+        buildEntriesFromFirstRow(table);
         std::vector<std::string> cells;
         std::string name;
         (void)buildCells(table, key.descs.data(), static_cast<int>(key.descs.size()), MODE::toTables, key.hole, cells,
