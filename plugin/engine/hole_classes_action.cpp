@@ -238,12 +238,6 @@ int segmentPlace(const POINT_LIST& hole, const CYL_LIST* segment) {
     return -1;
 }
 
-CYL_LIST* segmentAt(const POINT_LIST& hole, int place) {
-    CYL_LIST* c = hole.firstCyl;
-    while (c && place-- > 0) c = c->next;
-    return c;
-}
-
 bool splitOff(const POINT_LIST* p) { return !p || p == moveFailed(); }
 
 }  // namespace
@@ -285,7 +279,7 @@ int splitLongGaps(VIEW_LIST* tree, FORM_RUN& run) {
         // The followers are cut at the same place; their lower parts follow the new hole.
         POINT_LIST* last = lower;
         for (POINT_LIST* m : followers) {
-            CYL_LIST* cut = segmentAt(*m, place);
+            CYL_LIST* cut = cylAt(m, place);
             POINT_LIST* part = cut ? splitPointToOppView(tree, m->view, m, cut) : nullptr;
             if (part == moveFailed()) return -1;
             if (!part) continue;

@@ -242,12 +242,6 @@ void clearChainFlags(VIEW_LIST* views) {
 
 namespace {
 
-CYL_LIST* segmentAt(POINT_LIST* hole, int k) {
-    CYL_LIST* c = hole->firstCyl;
-    for (; c && k > 0; --k) c = c->next;
-    return c;
-}
-
 // The members of the chain headed by `head`, the walk bounded by its count.
 std::vector<POINT_LIST*> chainOf(POINT_LIST* head) {
     std::vector<POINT_LIST*> members{head};
@@ -278,8 +272,8 @@ void propagateFitThreadAttribs(VIEW_LIST* views) {
             const auto [tap, tapAt] = firstMarked(members, [](const CYL_LIST& c) { return c.isTap && c.attribSuffix; });
             const CYL_LIST tapFrom = tap ? *tap : CYL_LIST{};
             for (POINT_LIST* p : members) {
-                if (CYL_LIST* c = fit ? segmentAt(p, fitAt) : nullptr) c->isFit = 1;
-                if (CYL_LIST* c = tap ? segmentAt(p, tapAt) : nullptr) {
+                if (CYL_LIST* c = fit ? cylAt(p, fitAt) : nullptr) c->isFit = 1;
+                if (CYL_LIST* c = tap ? cylAt(p, tapAt) : nullptr) {
                     c->isTap = tapFrom.isTap;
                     c->threadDiam = tapFrom.threadDiam;
                     c->threadPitch = tapFrom.threadPitch;

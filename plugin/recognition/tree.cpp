@@ -99,3 +99,9 @@ CYL_LIST* lastCyl(const POINT_LIST* point) {
     while (cyl && cyl->next) cyl = cyl->next;
     return cyl;
 }
+
+CYL_LIST* cylAt(const POINT_LIST* point, int place) {
+    CYL_LIST* cyl = point ? point->firstCyl : nullptr;
+    while (cyl && place-- > 0) cyl = cyl->next;
+    return cyl;
+}

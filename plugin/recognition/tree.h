@@ -224,3 +224,5 @@ int countPoints(const VIEW_LIST* view);
 int countCyls(const POINT_LIST* point);
 // The last segment of the point (its bottom), null for none.
 CYL_LIST* lastCyl(const POINT_LIST* point);
+// The point's segment `place` from the top (0 the first), null past its end.
+CYL_LIST* cylAt(const POINT_LIST* point, int place);
