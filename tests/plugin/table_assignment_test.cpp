@@ -160,12 +160,7 @@ TEST_F(TableAssignmentTest, AssigningAgainReplacesTheDescriptionAndHolesOfMoreTh
     EXPECT_EQ(assignTableToHole(hole, tables, drill), 1);
     EXPECT_EQ(hole->descCount, 1);
 
-    std::vector<CYL_LIST> segs(26);
-    for (std::size_t i = 0; i < segs.size(); ++i) {
-        segs[i].rSup = segs[i].rInf = i % 2 ? 4 : 5;
-        segs[i].zSup = -static_cast<double>(i), segs[i].zInf = -static_cast<double>(i + 1);
-        if (i) segs[i - 1].next = &segs[i], segs[i].prev = &segs[i - 1];
-    }
+    std::vector<CYL_LIST> segs = alternating(26);
     POINT_LIST longHole;
     longHole.firstCyl = &segs[0];
     POINT_LIST* longPtr = &longHole;
