@@ -82,7 +82,6 @@ TEST_F(ToolSequencing, OneEntryPerToolpathGroupWithTheViewsPlaces) {
         for (std::size_t i = 0; i < out.size(); ++i) {
             EXPECT_EQ(out[i].viewCount, c.viewCounts[i]);
             EXPECT_EQ(out[i].view, views[c.firstViews[i]]);
-            EXPECT_EQ(out[i].tools, &*g_toolsArray);
             EXPECT_EQ(out[i].opes.size(), static_cast<std::size_t>(c.viewCounts[i]));
         }
         EXPECT_EQ(getWork<std::int16_t>(*views[1], view_field::sortIndex), c.firstSelected || !c.onlySelected ? 1 : 0);
