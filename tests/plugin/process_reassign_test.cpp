@@ -110,16 +110,12 @@ protected:
 
 TEST_F(ProcessReassignTables, AChainTakesItsChangedRowAndProcessInItsOrder) {
     // Three equal 8 mm holes with a 10 mm one among them, in grid order.
-    const host::Vec3 o{0, 0, kTop}, down{0, 0, -1};
-    struct AT {
-        hb::HoleSpec hole;
-        const char* coded;
-    };
-    const std::vector<AT> holes = {{hb::throughHole("a", o, down, 8), nullptr},
-                                   {hb::throughHole("b", o, down, 10), nullptr},
-                                   {hb::throughHole("c", o, down, 8), nullptr},
-                                   {hb::throughHole("d", o, down, 8), nullptr}};
-    recogniseGrid(holes);
+    const double diameters[] = {8, 10, 8, 8};
+    std::vector<hb::HoleSpec> holes;
+    for (std::size_t i = 0; i < 4; ++i)
+        holes.push_back(hb::throughHole(std::string(1, static_cast<char>('a' + i)), {gridX(i), gridY(i), kTop},
+                                        {0, 0, -1}, diameters[i]));
+    recognise(holes);
     ASSERT_EQ(numberIdenticalHoles(tree, false), 2);
     POINT_LIST* chain[] = {holeAt(gridX(0), gridY(0)), holeAt(gridX(2), gridY(2)), holeAt(gridX(3), gridY(3))};
     POINT_LIST* other = holeAt(gridX(1), gridY(1));
@@ -149,15 +145,14 @@ TEST_F(ProcessReassignTables, AChainTakesItsChangedRowAndProcessInItsOrder) {
         const char* newRowName;      // the row "D8" (or its new name) renamed
         const char* process;         // and given this process
         bool keepOrder;
-        const char* row;
         std::vector<std::uint32_t> types;
     };
     const std::vector<std::uint32_t> withoutFirst(firstTypes.begin() + 1, firstTypes.end());
     const STEP steps[] = {
-        {"row renamed", "D8-bore", "1", false, "D8-bore", firstTypes},
-        {"row's process changed", "D8-bore", "2", false, "D8-bore", withoutFirst},
-        {"waiting head, row renamed back", "D8", "1", true, "D8", firstTypes},
-        {"waiting head, process changed", "D8", "2", true, "D8", withoutFirst},
+        {"row renamed", "D8-bore", "1", false, firstTypes},
+        {"row's process changed", "D8-bore", "2", false, withoutFirst},
+        {"waiting head, row renamed back", "D8", "1", true, firstTypes},
+        {"waiting head, process changed", "D8", "2", true, withoutFirst},
     };
     std::string rowNow = "D8";
     for (const STEP& step : steps) {
@@ -184,7 +179,7 @@ TEST_F(ProcessReassignTables, AChainTakesItsChangedRowAndProcessInItsOrder) {
         EXPECT_EQ(chain[0]->noMeasures, 0);
         for (POINT_LIST* p : chain) {
             EXPECT_STREQ(p->tableName, "Drilled");
-            EXPECT_STREQ(p->rowName, step.row);
+            EXPECT_STREQ(p->rowName, step.newRowName);
             EXPECT_STREQ(p->processName, step.process);
             EXPECT_EQ(toolTypes(p), step.types);
         }

@@ -38,6 +38,18 @@ protected:
         host::newPart();
         ASSERT_TRUE(host::openPart(path).ok);
     }
+    // The tree saved into the part and loaded back in a paused cycle, the user answering `told` messages.
+    VIEW_LIST* throughThePart(VIEW_LIST* head, int told) {
+        pausedInvocation();   // texts loaded
+        plat::driver().reset();
+        for (int i = 0; i < told; ++i) script().answer(plat::IDOK);
+        saveAllRecords(head);
+        freeCycleData(head);
+        VIEW_LIST* tree = nullptr;
+        loadAllRecords(&tree);
+        expectScriptPlayed();
+        return tree;
+    }
     static int boxes(const plat::Transcript& t) {
         int n = 0;
         for (const std::string& line : t.lines()) n += line.rfind("msgbox", 0) == 0;
@@ -225,14 +237,7 @@ TEST_F(RecordsCycleTest, ChainsThatDisagreeWithTheirCountAreToldOnceAtSavingAndO
     t.a->chainCount = 3;   // two copies missing
     SAMPLE_TREE t2 = sampleTree(ids);
     t2.a->chainCount = 3;
-    pausedInvocation();    // texts loaded
-    plat::driver().reset();
-    script().answer(plat::IDOK).answer(plat::IDOK);
-    saveAllRecords(t.head);
-    freeCycleData(t.head);
-    VIEW_LIST* tree = nullptr;
-    loadAllRecords(&tree);
-    expectScriptPlayed();
+    VIEW_LIST* tree = throughThePart(t.head, 2);
     ASSERT_NE(tree, nullptr);
     freeCycleData(tree);
     const std::vector<std::string> lines = transcript().lines();
@@ -261,14 +266,7 @@ TEST_F(RecordsCycleTest, AChainThatLoopsIsCutWhereItClosesAtLoading) {
     const std::vector<std::uint32_t> ids = storeSolids(5);
     SAMPLE_TREE t = sampleTree(ids);
     t.b->nextEqual = t.a;   // a -> b -> a
-    pausedInvocation();
-    plat::driver().reset();
-    script().answer(plat::IDOK);
-    saveAllRecords(t.head);
-    freeCycleData(t.head);
-    VIEW_LIST* tree = nullptr;
-    loadAllRecords(&tree);
-    expectScriptPlayed();
+    VIEW_LIST* tree = throughThePart(t.head, 1);
     ASSERT_NE(tree, nullptr);
     int steps = 0;
     for (const POINT_LIST* p = tree->firstPoint; p && steps < 10; p = p->nextEqual) ++steps;

@@ -8,20 +8,7 @@
 
 namespace {
 
-class RunStatistics : public RecognitionFixture {
-protected:
-    void SetUp() override {
-        RecognitionFixture::SetUp();
-        g_globals->settings.minDiameter = 2;
-        g_globals->settings.maxDiameter = 40;
-    }
-    std::string shownText() {
-        const auto& lines = transcript().lines();
-        for (auto it = lines.rbegin(); it != lines.rend(); ++it)
-            if (it->rfind("msgbox", 0) == 0) return *it;
-        return "";
-    }
-};
+class RunStatistics : public RecognitionFixture {};
 
 TEST_F(RunStatistics, CountsAndDiameterRangeWithConesWiderAtTheBottom) {
     VIEW_LIST* top = addView(head, 1);
@@ -39,25 +26,14 @@ TEST_F(RunStatistics, CountsAndDiameterRangeWithConesWiderAtTheBottom) {
     EXPECT_FALSE(transcript().contains("msgbox"));
 }
 
-TEST_F(RunStatistics, NoHoleLeftTellsTheLimitsThatRejectedSurfaces) {
-    struct Case {
-        std::int32_t wide, narrow, refused;
-        std::vector<std::string> shown, notShown;
-    };
-    const Case cases[] = {
-        {0, 0, 0, {"No hole was found"}, {"narrower", "wider", "directions"}},
-        {2, 3, 0, {"3 surfaces are narrower than the minimum diameter 2.000", "2 surfaces are wider than the maximum diameter 40.000"}, {"directions"}},
-        {0, 0, 4, {"4 surfaces lie in drilling directions"}, {"narrower"}},
-    };
-    for (const Case& c : cases) {
-        script().answer(plat::IDOK);
-        EXPECT_EQ(holeStatistics(head, &c.wide, &c.narrow, &c.refused), 0);
-        expectScriptPlayed();
-        const std::string text = shownText();
-        EXPECT_NE(text.find("caption=\"Forantix - error\""), std::string::npos) << text;
-        for (const std::string& part : c.shown) EXPECT_NE(text.find(part), std::string::npos) << text;
-        for (const std::string& part : c.notShown) EXPECT_EQ(text.find(part), std::string::npos) << text;
-    }
+// The diameter limits' lines are told in the recognition session; the directions' only here.
+TEST_F(RunStatistics, NoHoleLeftTellsTheSurfacesRefusedForTheirDirection) {
+    const std::int32_t none = 0, refused = 4;
+    script().answer(plat::IDOK);
+    EXPECT_EQ(holeStatistics(head, &none, &none, &refused), 0);
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains("caption=\"Forantix - error\""));
+    EXPECT_TRUE(transcript().contains("No hole was found in the part.\\n4 surfaces lie in drilling directions"));
 }
 
 TEST_F(RunStatistics, HeadHolesAreCountedByTheirStatesAndTheRestMarkedWithoutProblem) {

@@ -14,21 +14,17 @@
 #include "plugin/recognition/tree.h"
 #include "plugin/tables/tab_cols_desc.h"
 #include "plugin/tooling/record_fields.h"
-#include "support/plugin_fixture.h"
+#include "support/execute_session.h"
 
-class ProcessTreeFixture : public PluginFixture {
+class ProcessTreeFixture : public ExecuteSessionFixture {
 protected:
-    static constexpr int kSummary = 18036;
-    static constexpr int kMenu = 18048, kExecute = 18007, kViewProcess = 18008;
-    static constexpr int kTreeDlg = 18021, kTree = 4003, kPoints = 18009, kPointsTree = 4005;
+    static constexpr int kViewProcess = 18008, kTreeDlg = kProcessTree, kTree = 4003, kPoints = 18009, kPointsTree = 4005;
 
     void SetUp() override {
-        PluginFixture::SetUp();
+        ExecuteSessionFixture::SetUp();
         ASSERT_EQ(host::openStepAsPart(std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step"), "");
         load();
-        script().click(kMenu, kExecute).click(kSummary, plat::IDOK).click(kTreeDlg, plat::IDOK).click(kMenu, plat::IDOK);
-        ASSERT_EQ(m_main(), 0);
-        expectScriptPlayed();
+        executeOnce();
         // The library's order, as the cycle loads it from the shipped tables.
         if (g_globals->tablesDir.empty()) g_globals->tablesDir = installDir + "/Tool/FORMS_MM/Standard";
         std::vector<CTabColsDesc> tables;
@@ -85,7 +81,14 @@ protected:
         for (POINT_LIST* p = tree->firstPoint; p; p = p->next) {
             ++n;
             setHoleLabel(*p, label(n));
-            *p = resetStates(*p);
+            // Without the states and display requests the run left on it.
+            p->deepSplitNext = p->deepSplitPrev = nullptr;   // the other side's halves went with their view
+            p->noMeasures = p->provisionalRow = p->depthChecked = p->chamferCheck = p->notAccessible = 0;
+            p->noProblem = 0;
+            p->toolMissing = p->toolCreated = 0;
+            setExpandOnFill(*p, 0);
+            setShowOnFill(*p, 0);
+            setHighlightOnFill(*p, 0);
             std::snprintf(p->tableName, sizeof p->tableName, "Drilled");
             p->rowIndex = 0;
             p->tableIndex = drilledThrough;
@@ -113,25 +116,8 @@ protected:
         }
     }
 
-    // The hole without the states and display requests a run and an earlier tree left on it.
-    static POINT_LIST resetStates(POINT_LIST p) {
-        p.deepSplitNext = nullptr;   // the other side's halves went with their view
-        p.deepSplitPrev = nullptr;
-        p.noMeasures = 0;
-        p.provisionalRow = 0;
-        p.depthChecked = 0;
-        p.chamferCheck = 0;
-        p.notAccessible = 0;
-        p.noProblem = 0;
-        p.toolMissing = 0;
-        p.toolCreated = 0;
-        setExpandOnFill(p, 0);
-        setShowOnFill(p, 0);
-        setHighlightOnFill(p, 0);
-        return p;
-    }
-    std::int16_t drilledThrough = -1;
-    int holeCount = 0;   // in the top view   // the table's place in the library
+    std::int16_t drilledThrough = -1;   // the table's place in the library
+    int holeCount = 0;                  // in the top view
 
     std::string treeSnapshot() { return plat::lastSnapshot(kTreeDlg); }
     // The "image=a/b" of the tree item with that label when the tree last closed; "" when not shown.
