@@ -69,9 +69,11 @@ TEST_F(TableMatchingTest, RowsFitByNearestSizeThreadDesignationOrDiameterWithLen
     nearest.cells = {"D8", "8", "1", "", "D8.5", "8.5", "1", ""};
     nearest.rowCount = 2;
     CTabColsDesc single = nearest;
-    single.cells.resize(4), single.rowCount = 1;
+    single.cells.resize(4);
+    single.rowCount = 1;
     CTabColsDesc empty = nearest;
-    empty.cells.clear(), empty.rowCount = 0;
+    empty.cells.clear();
+    empty.rowCount = 0;
     const CTabColsDesc counterbored = entries("Counterbored");
     const CTabColsDesc tapped = entries("Tapped");
     CTabColsDesc countersunk = entries("Countersunk");
