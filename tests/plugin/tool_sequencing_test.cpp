@@ -97,12 +97,15 @@ TEST_F(ToolSequencing, OneEntryPerToolpathGroupWithTheViewsPlaces) {
 
 TEST_F(ToolSequencing, NumberedByFirstUseFromTheFirstToolNumberAndPutInFrontOfTheComments) {
     numbering(true);
+    g_globals->settings.takeNearestTool = 0;   // a missing tool stays missing
     VIEW_LIST* v = addView(head, 1, 1);
     const OPE_LIST* d10 = drill(v, 10);
     const OPE_LIST* d6 = drill(v, 6);
     const OPE_LIST* d10again = drill(v, 10);
     OPE_LIST* d8 = drill(v, 8);
+    OPE_LIST* missing = drill(v, 7.3);
     setFieldText(d8->comment, "Drill 8");
+    setFieldText(missing->comment, "Drill 7.3");
     const auto out = run();
     ASSERT_EQ(out.size(), 1u);
     // Drills are machined by ascending diameter.
@@ -112,6 +115,7 @@ TEST_F(ToolSequencing, NumberedByFirstUseFromTheFirstToolNumberAndPutInFrontOfTh
     EXPECT_EQ(&toolOf(d10again), &toolOf(d10));
     EXPECT_EQ(g_toolsArray->size(), 3u);
     EXPECT_EQ(fieldText(d8->comment), "T06 Drill 8");
+    EXPECT_EQ(fieldText(missing->comment), "Drill 7.3");
 }
 
 TEST_F(ToolSequencing, MadeToolsAreNumberedAfterTheLibrarysHighestOrStoredInIt) {
