@@ -1,7 +1,8 @@
 // A plug-in after one invocation (settings read, metric, T = 0.025) whose tables folder is a copy of the
 // shipped library "FORMS_MM/Standard" with its thread tables loaded, and builder parts recognised the way
 // the recognition command does it (solids to surfaces, the pipeline, coded hole names). Holes are drilled
-// from the top face of a 100 x 60 x 30 block, so they land in view 1 at their (x, y).
+// from the top face of a 100 x 60 x 30 block, so they land in view 1 at their (x, y). Segment chains made by
+// hand stand for holes the builder would not make.
 #pragma once
 #include <gtest/gtest.h>
 
