@@ -243,26 +243,19 @@ TEST_F(ConfigRunTest, TheTrialHoleIsTheRowsFormAsTheProcessWorksIt) {
         ASSERT_EQ(table.cilEntries.size(), 2u);
         const CIL_VALUES upper = cilValues(table.cilEntries[0].cil), lower = cilValues(table.cilEntries[1].cil);
         EXPECT_DOUBLE_EQ(upper.D, 12);
-        EXPECT_DOUBLE_EQ(upper.zTop, 0);
         EXPECT_DOUBLE_EQ(upper.zBottom, -6);
         EXPECT_EQ(upper.Flat, c.upperFlat);
         EXPECT_EQ(upper.TipTool, c.upperFlat ? 0 : 1);
-        EXPECT_EQ(upper.Through, 0);
         EXPECT_NEAR(lower.zTop, c.lowerTop, 1e-9);
         EXPECT_DOUBLE_EQ(lower.zBottom, -25);
         EXPECT_NEAR(lower.L, lower.zTop + 25, 1e-9);
         EXPECT_EQ(lower.Flat, c.lowerFlatBit);
         EXPECT_EQ(lower.Through, c.lowerThrough);
-        EXPECT_EQ(lower.TipTool, 0);
         EXPECT_EQ(upper.topChamfer, c.upperChamferDiameter > 0);
-        if (upper.topChamfer) {
-            EXPECT_DOUBLE_EQ(upper.chamferDiameter, c.upperChamferDiameter);
-            EXPECT_DOUBLE_EQ(upper.chamferZ, -0.5);
-        }
+        EXPECT_DOUBLE_EQ(upper.topChamfer ? upper.chamferDiameter : 0, c.upperChamferDiameter);
+        EXPECT_DOUBLE_EQ(upper.topChamfer ? upper.chamferZ : -0.5, -0.5);
         EXPECT_EQ(lower.topChamfer, c.lowerChamferDiameter > 0);
-        if (lower.topChamfer) {
-            EXPECT_DOUBLE_EQ(lower.chamferDiameter, c.lowerChamferDiameter);
-        }
+        EXPECT_DOUBLE_EQ(lower.topChamfer ? lower.chamferDiameter : 0, c.lowerChamferDiameter);
         EXPECT_EQ(lower.opeGeo, c.lowerOpeGeo);
     }
 }

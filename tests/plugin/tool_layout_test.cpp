@@ -21,7 +21,6 @@ protected:
         PRM_SETTINGS& s = g_globals->settings;
         s.useHighestHill = 1;
         s.checkFluteLength = 0;
-        s.takeNearestTool = 1;
         view = tree.view();
     }
 

@@ -19,10 +19,8 @@ protected:
     void SetUp() override {
         ToolLibraryFixture::SetUp();
         useLengthWindow();
-        PRM_SETTINGS& s = g_globals->settings;
-        s.takeNearestTool = 1;
-        s.addNewTools = 0;
-        s.firstToolNumber = 5;
+        g_globals->settings.addNewTools = 0;
+        g_globals->settings.firstToolNumber = 5;
         g_globals->tmpDir = dir.path();
         g_toolsArray->clear();
         g_machineInfo = MACHINE_INFO{};
@@ -31,9 +29,13 @@ protected:
         addTo(library, tool(3, 6, "Drill 6", 95, 100));
     }
     void TearDown() override {
-        freeViewsTree(head);
-        g_toolsArray->clear();
+        clear();
         ToolLibraryFixture::TearDown();
+    }
+    void clear() {
+        freeViewsTree(head);
+        head = nullptr;
+        g_toolsArray->clear();
     }
     static void numbering(bool on) {
         TpMainGrpMgr().GetMainGrpList().GroupByID(host::kMachineGroupId)->machine.toolNumbering = on ? 1 : 0;
@@ -66,8 +68,7 @@ TEST_F(ToolSequencing, OneEntryPerToolpathGroupWithTheViewsPlaces) {
     };
     const Case cases[] = {{0, false, {2, 1}, {0, 2}}, {1, false, {1, 1}, {1, 2}}, {1, true, {2, 1}, {0, 2}}};
     for (const Case& c : cases) {
-        freeViewsTree(head);
-        head = nullptr;
+        clear();
         VIEW_LIST* views[] = {addView(head, 1, 1), addView(head, 2, 1), addView(head, 3, 2)};
         for (VIEW_LIST* v : views) {
             drill(v, 8);
@@ -81,14 +82,12 @@ TEST_F(ToolSequencing, OneEntryPerToolpathGroupWithTheViewsPlaces) {
         for (std::size_t i = 0; i < out.size(); ++i) {
             EXPECT_EQ(out[i].viewCount, c.viewCounts[i]);
             EXPECT_EQ(out[i].view, views[c.firstViews[i]]);
-            EXPECT_EQ(out[i].tools, &*g_toolsArray);
             EXPECT_EQ(out[i].opes.size(), static_cast<std::size_t>(c.viewCounts[i]));
         }
         EXPECT_EQ(getWork<std::int16_t>(*views[1], view_field::sortIndex), c.firstSelected || !c.onlySelected ? 1 : 0);
         EXPECT_EQ(getWork<std::int16_t>(*views[2], view_field::sortIndex), 0);
     }
-    freeViewsTree(head);
-    head = nullptr;
+    clear();
     g_toolsArray->push_back(tool(3, 4, "kept"));
     g_toolsArray->back().number = 9;
     EXPECT_TRUE(run().empty());
@@ -96,13 +95,17 @@ TEST_F(ToolSequencing, OneEntryPerToolpathGroupWithTheViewsPlaces) {
     EXPECT_EQ(g_toolsArray->back().offsetNumbers[0], 9);   // offsets are set even for an empty tree
 }
 
-TEST_F(ToolSequencing, NumberedByFirstUseFromTheFirstToolNumber) {
+TEST_F(ToolSequencing, NumberedByFirstUseFromTheFirstToolNumberAndPutInFrontOfTheComments) {
     numbering(true);
+    g_globals->settings.takeNearestTool = 0;   // a missing tool stays missing
     VIEW_LIST* v = addView(head, 1, 1);
     const OPE_LIST* d10 = drill(v, 10);
     const OPE_LIST* d6 = drill(v, 6);
     const OPE_LIST* d10again = drill(v, 10);
-    const OPE_LIST* d8 = drill(v, 8);
+    OPE_LIST* d8 = drill(v, 8);
+    OPE_LIST* missing = drill(v, 7.3);
+    setFieldText(d8->comment, "Drill 8");
+    setFieldText(missing->comment, "Drill 7.3");
     const auto out = run();
     ASSERT_EQ(out.size(), 1u);
     // Drills are machined by ascending diameter.
@@ -111,19 +114,7 @@ TEST_F(ToolSequencing, NumberedByFirstUseFromTheFirstToolNumber) {
     EXPECT_EQ(toolOf(d10).number, 7);
     EXPECT_EQ(&toolOf(d10again), &toolOf(d10));
     EXPECT_EQ(g_toolsArray->size(), 3u);
-}
-
-TEST_F(ToolSequencing, CommentsTakeTheToolNumberInFrontOnceAndOnlyWithATool) {
-    numbering(true);
-    g_globals->settings.takeNearestTool = 0;   // a missing tool stays missing
-    VIEW_LIST* v = addView(head, 1, 1);
-    OPE_LIST* found = drill(v, 8);
-    OPE_LIST* missing = drill(v, 7.3);
-    setFieldText(found->comment, "Drill 8");
-    setFieldText(missing->comment, "Drill 7.3");
-    (void)run();
-    (void)run();   // a second run replaces the prefix
-    EXPECT_EQ(fieldText(found->comment), "T05 Drill 8");
+    EXPECT_EQ(fieldText(d8->comment), "T06 Drill 8");
     EXPECT_EQ(fieldText(missing->comment), "Drill 7.3");
 }
 
@@ -137,22 +128,17 @@ TEST_F(ToolSequencing, MadeToolsAreNumberedAfterTheLibrarysHighestOrStoredInIt) 
     // Highest library number 12: the counter starts past the next free number, at 14, and goes up once per
     // operation (the two 6.5 drills share a tool, which keeps the later number); stored tools take the
     // library's own numbers (13, 14), each tool once.
+    tp_tool twelve = tool(3, 30, "Drill 30", 95, 100);
+    char path[1024];
+    std::snprintf(path, sizeof path, "%s", library.c_str());
+    ASSERT_EQ(library_manager(kLibraryStoreTool, path, &twelve, 12, kLibraryOptionAdd), 1);
+    numbering(false);
+    // In this order: the first case leaves the library as it was.
     const Case cases[] = {{0, 15, 16, 0, 4}, {1, 13, 14, 1, 6}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.addNewTools);
-        std::remove(library.c_str());
-        addTo(library, tool(3, 10, "Drill 10", 95, 100));
-        addTo(library, tool(3, 8, "Drill 8", 95, 100));
-        addTo(library, tool(3, 6, "Drill 6", 95, 100));
-        tp_tool twelve = tool(3, 30, "Drill 30", 95, 100);
-        char path[1024];
-        std::snprintf(path, sizeof path, "%s", library.c_str());
-        ASSERT_EQ(library_manager(kLibraryStoreTool, path, &twelve, 12, kLibraryOptionAdd), 1);
-        numbering(false);
         g_globals->settings.addNewTools = c.addNewTools;
-        g_toolsArray->clear();
-        freeViewsTree(head);
-        head = nullptr;
+        clear();
         VIEW_LIST* v = addView(head, 1, 1);
         const OPE_LIST* a = drill(v, 6.5);
         const OPE_LIST* b = drill(v, 7.5);
@@ -202,9 +188,7 @@ TEST_F(ToolSequencing, OffsetsFromTheControlAndNumberingWithoutAnActiveGroup) {
         g_machineInfo.ncPath[1] = 100;
         g_machineInfo.ncPath[2] = 200;
         if (c.machineInfo) g_machineInfo.rootMachineGroup = TpMainGrpMgr().GetMainGrpList().GroupByID(host::kMachineGroupId);
-        g_toolsArray->clear();
-        freeViewsTree(head);
-        head = nullptr;
+        clear();
         const OPE_LIST* d = drill(addView(head, 1, 1), 8);
         (void)run();
         EXPECT_EQ(toolOf(d).number, c.number);

@@ -1,10 +1,12 @@
 // A plug-in after one invocation (settings read, metric, T = 0.025) whose tables folder is a copy of the
 // shipped library "FORMS_MM/Standard" with its thread tables loaded, and builder parts recognised the way
 // the recognition command does it (solids to surfaces, the pipeline, coded hole names). Holes are drilled
-// from the top face of a 100 x 60 x 30 block, so they land in view 1 at their (x, y).
+// from the top face of a 100 x 60 x 30 block, so they land in view 1 at their (x, y). Segment chains made by
+// hand stand for holes the builder would not make.
 #pragma once
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <string>
@@ -96,6 +98,31 @@ protected:
                 if (std::hypot(p->ptView[0] - x, p->ptView[1] - y) < 1e-6) return p;
         }
         return nullptr;
+    }
+    // A chain of segments as the recognition links them, from the entry down at z 0: (radius top, radius
+    // bottom, length) each, cylinders and cones joined end to end.
+    static std::vector<CYL_LIST> chain(const std::vector<std::array<double, 3>>& segs) {
+        std::vector<CYL_LIST> out(segs.size());
+        double z = 0;
+        for (std::size_t i = 0; i < segs.size(); ++i) {
+            CYL_LIST& c = out[i];
+            c.rSup = segs[i][0];
+            c.rInf = segs[i][1];
+            c.zSup = z;
+            c.zInf = z -= segs[i][2];
+            c.secAng = std::atan2(c.rSup - c.rInf, c.zSup - c.zInf);
+            if (i) {
+                c.prev = &out[i - 1];
+                out[i - 1].next = &c;
+            }
+        }
+        return out;
+    }
+    // A chain of `count` 1 mm cylinders of alternating radii 5 and 4, which no modelling split joins.
+    static std::vector<CYL_LIST> alternating(int count) {
+        std::vector<std::array<double, 3>> segs;
+        for (int i = 0; i < count; ++i) segs.push_back({i % 2 ? 4.0 : 5.0, i % 2 ? 4.0 : 5.0, 1.0});
+        return chain(segs);
     }
     // The shipped table of that name, read with its rows.
     CTabColsDesc table(const std::string& name) const {

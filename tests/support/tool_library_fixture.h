@@ -27,14 +27,15 @@ protected:
         g_globals->settings.toolLibraryPath = library;
     }
 
-    // The length window the layout tests choose tools by: 1 to 8 diameters, overall lengths, flutes of at
-    // least one diameter.
+    // The length window the layout and sequencing tests choose tools by: 1 to 8 diameters, overall lengths,
+    // flutes of at least one diameter, the nearest tool taken where none fits.
     static void useLengthWindow() {
         PRM_SETTINGS& s = g_globals->settings;
         s.minToolLengthFactor = 1;
         s.maxToolLengthFactor = 8;
         s.toolLengthKind = 1;
         s.minFluteLengthFactor = 1;
+        s.takeNearestTool = 1;
     }
 
     static tp_tool tool(std::int16_t type, double diameter, const char* name = "", double flute = 30,
