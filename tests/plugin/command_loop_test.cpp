@@ -17,14 +17,7 @@ constexpr int kMenu = CMainMenu::kTemplate;
 constexpr int kExecute = 18007, kFormsManager = 18006, kViewProcess = 18008, kEditReports = 18034;
 constexpr int kProcessTree = 18021, kTree = 4003, kCreateOperations = 4158, kConfiguration = 18018;
 
-class CommandLoopTest : public PluginFixture {
-protected:
-    int count(std::string_view fragment) {
-        int n = 0;
-        for (const std::string& line : transcript().lines()) n += line.find(fragment) != std::string::npos;
-        return n;
-    }
-};
+using CommandLoopTest = PluginFixture;
 
 TEST_F(CommandLoopTest, ExecuteWithoutAMachineGroupOnlyTellsTheUser) {
     host::setMachineGroup(false);

@@ -19,11 +19,6 @@ protected:
         while (auto msg = plat::takeThreadMessage()) codes.push_back(msg->wParam);
         return codes;
     }
-    int count(std::string_view fragment) {
-        int n = 0;
-        for (const std::string& line : transcript().lines()) n += line.find(fragment) != std::string::npos;
-        return n;
-    }
 };
 
 VIEW_LIST* fakeTree() {

@@ -28,11 +28,6 @@ protected:
     static void openStep(const char* title) {
         ASSERT_EQ(host::openStepAsPart(std::string(FX_SOURCE_DIR) + "/data/examples/" + title + ".step"), "");
     }
-    int count(std::string_view fragment) {
-        int n = 0;
-        for (const std::string& line : transcript().lines()) n += line.find(fragment) != std::string::npos;
-        return n;
-    }
     static std::vector<HOLE> fromView(const std::vector<HOLE>& holes, int viewNumber) {
         std::vector<HOLE> out;
         for (const HOLE& h : holes)

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "host/state.h"
 #include "platform/sys/clock.h"
@@ -44,6 +45,12 @@ protected:
     void unload() { pluginDetach(); }
     plat::Script& script() { return plat::driver().script(); }
     const plat::Transcript& transcript() { return plat::driver().transcript(); }
+    // How many transcript lines hold the fragment.
+    int count(std::string_view fragment) {
+        int n = 0;
+        for (const std::string& line : transcript().lines()) n += line.find(fragment) != std::string::npos;
+        return n;
+    }
     void expectScriptPlayed() {
         EXPECT_TRUE(plat::driver().errors().empty()) << plat::driver().errors().front();
         EXPECT_TRUE(script().empty()) << "steps left: " << script().size();

@@ -128,9 +128,4 @@ protected:
         const auto image = snap.find("image=", at);
         return snap.substr(image + 6, snap.find_first_of(" \n", image) - image - 6);
     }
-    int count(std::string_view fragment) {
-        int n = 0;
-        for (const std::string& line : transcript().lines()) n += line.find(fragment) != std::string::npos;
-        return n;
-    }
 };
