@@ -15,7 +15,6 @@
 struct VIEW_LIST;
 struct POINT_LIST;
 struct OPE_LIST;
-struct FULL_TOOLS_SEQ;
 namespace plat { class ImageList; }
 
 class CDlgProcess : public plat::Dialog {
@@ -89,9 +88,6 @@ private:
     void configureTable(POINT_LIST& hole);
     void endScoped(plat::TreeItem hit, VIEW_LIST* view, POINT_LIST* hole, std::uint16_t code);
 };
-
-// The sizes of the tools view's two lists (tools not found, tools created) for the tool sequence.
-void countUsedTools(std::vector<FULL_TOOLS_SEQ>& sequence, std::int16_t* notFound, std::int16_t* created);
 
 // The state filters: check box, "TreeProcessDlg" line and state bit.
 struct TREE_FILTER {
