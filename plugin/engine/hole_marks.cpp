@@ -40,21 +40,17 @@ void deleteAxisLine(POINT_LIST& hole) {
 }
 
 void moveSegmentEntities(POINT_LIST& hole, int mode, std::int32_t level) {
-    for (CYL_LIST* c = hole.firstCyl; c; c = c->next) {
-        const int count = std::clamp<int>(c->entCount, 0, kMaxCylEnts);
-        for (int i = 0; i < count; ++i) {
-            CYL_ENT& entry = c->ents[i];
-            ent e{};
-            if (!entry.entry || !get_ent_from_eptr(entry.entry, &e)) continue;
-            if (mode == 0) {
-                entry.level = e.level;
-                e.level = level;
-            } else if (entry.level != 0) {
-                e.level = entry.level;
-            }
-            (void)rewrite_ent(&e, 0);
+    forEachSegmentEnt(hole, [&](CYL_ENT& entry) {
+        ent e{};
+        if (!entry.entry || !get_ent_from_eptr(entry.entry, &e)) return;
+        if (mode == 0) {
+            entry.level = e.level;
+            e.level = level;
+        } else if (entry.level != 0) {
+            e.level = entry.level;
         }
-    }
+        (void)rewrite_ent(&e, 0);
+    });
 }
 
 }  // namespace

@@ -66,12 +66,6 @@ void forEachHole(VIEW_LIST* tree, Visit visit) {
         for (POINT_LIST* p = v->firstPoint; p; p = p->next) visit(*v, *p);
 }
 
-template <class Visit>
-void forEachSegmentEnt(POINT_LIST& hole, Visit visit) {
-    for (CYL_LIST* c = hole.firstCyl; c; c = c->next)
-        for (int i = 0; i < std::clamp<int>(c->entCount, 0, kMaxCylEnts); ++i) visit(c->ents[i]);
-}
-
 void saveSelections(VIEW_LIST* tree) {
     for (VIEW_LIST* v = tree; v; v = v->next) setViewSelectedSaved(*v, viewSelected(*v));
     forEachHole(tree, [](VIEW_LIST&, POINT_LIST& p) { setHoleSelectedSaved(p, holeSelected(p), p.selected2); });

@@ -6,6 +6,7 @@
 // place that knows their offsets. `areaN` members are the work areas at image offset N that the process
 // engine and operation generation own; they stay bytes until those subsystems name their fields.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 
 #include "host/api_db.h"
@@ -224,3 +225,9 @@ int countPoints(const VIEW_LIST* view);
 int countCyls(const POINT_LIST* point);
 // The last segment of the point (its bottom), null for none.
 CYL_LIST* lastCyl(const POINT_LIST* point);
+// Calls visit(entry) for every entity slot of the point's segments, a damaged count kept to the slots there are.
+template <class Visit>
+void forEachSegmentEnt(POINT_LIST& point, Visit visit) {
+    for (CYL_LIST* c = point.firstCyl; c; c = c->next)
+        for (int i = 0; i < std::clamp<int>(c->entCount, 0, kMaxCylEnts); ++i) visit(c->ents[i]);
+}
