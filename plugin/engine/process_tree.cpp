@@ -30,7 +30,6 @@ const TREE_FILTER kTreeFilters[10] = {
 namespace {
 
 constexpr std::size_t kMaxItemText = 82;
-constexpr unsigned kOutsideItems = 0xF21;
 constexpr int kClearSelectionTimer = 1;
 constexpr int kClearSelectionDelayMs = 25;
 constexpr int kStatControls[] = {4296, 4297, 4298};
@@ -413,7 +412,7 @@ void CDlgProcess::onClickTree(plat::Notify& n) {
     plat::TreeView& tree = *c.treeView();
     unsigned flags = 0;
     const plat::TreeItem hit = tree.hitTest(c.screenToClient(plat::cursorPos()), &flags);
-    if (!hit || (flags & kOutsideItems) != 0) {
+    if (!hit || (flags & kTreeOutsideItems) != 0) {
         // The selection is cleared on the interface thread a moment later, when the click is done with.
         setTimer(kClearSelectionTimer, kClearSelectionDelayMs, [this] {
             killTimer(kClearSelectionTimer);

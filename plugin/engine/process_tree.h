@@ -17,6 +17,11 @@ struct POINT_LIST;
 struct OPE_LIST;
 namespace plat { class ImageList; }
 
+// Where a click on a tree of holes meets no item: the hit-test places beside and beyond the items.
+constexpr unsigned kTreeOutsideItems = plat::TVHT_NOWHERE | plat::TVHT_ONITEMRIGHT | plat::TVHT_ABOVE |
+                                       plat::TVHT_BELOW | plat::TVHT_TORIGHT | plat::TVHT_TOLEFT;
+static_assert(kTreeOutsideItems == 0xF21);
+
 class CDlgProcess : public plat::Dialog {
 public:
     static constexpr int kTemplate = 18021, kTree = 4003;

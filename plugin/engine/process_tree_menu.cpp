@@ -22,7 +22,6 @@
 
 namespace {
 
-constexpr unsigned kOutsideItems = 0xF21;
 constexpr int kMsgNoTable = 145, kMsgTableProblem = 134;
 constexpr int kMaxProcessNames = 100;
 
@@ -104,7 +103,7 @@ void CDlgProcess::onRClickTree(plat::Notify& n) {
     unsigned flags = 0;
     plat::TreeItem hit = tree.hitTest(c.screenToClient(plat::cursorPos()), &flags);
     int kind = 0;
-    if (!hit || (flags & kOutsideItems) != 0) {
+    if (!hit || (flags & kTreeOutsideItems) != 0) {
         for (plat::TreeItem it = tree.rootItem(); it; it = tree.nextSibling(it))
             tree.setItemState(it, 0, plat::TVIS_SELECTED);
         if (hit) tree.setItemState(hit, 0, plat::TVIS_SELECTED | plat::TVIS_DROPHILITED);
