@@ -308,8 +308,8 @@ void CDlgProcess::changeProcess(POINT_LIST& hole) {
     refill();
 }
 
-// Re-matching against the adaptable table needs the hole descriptions and the table matching, which are
-// not here yet (docs/seams.md): the hole and the settings stay as they are, as on every early stop.
+// The re-match against the adaptable table is not built yet (docs/seams.md): the hole and the settings stay
+// as they are, as on every early stop.
 void CDlgProcess::checkHoleTable(POINT_LIST&) {}
 
 int CDlgProcess::checkAllHoleTables() {
