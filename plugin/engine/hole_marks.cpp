@@ -27,48 +27,30 @@ void storeAxisLine(POINT_LIST& hole, std::int32_t level) {
     if (!hole.firstCyl) return;
     double axis[6];
     holeBottomPoint(&hole, axis);
-    ent line{};
-    line.type = kEntLine;
-    line.ln.ln.e1 = {axis[0], axis[1], axis[2]};
-    line.ln.ln.e2 = {axis[3], axis[4], axis[5]};
-    db_ptr entry = 0;
-    char ok = 0;
-    const std::uint32_t id = store_ent(&line, &entry, 0, kMarkColour, level, main_attrib, &ok);
-    setAxisLineId(hole, ok ? id : 0);
+    const double span[3] = {axis[3] - axis[0], axis[4] - axis[1], axis[5] - axis[2]};
+    setAxisLineId(hole, createLineEnt(axis, span, 1.0, level, kMarkColour));
 }
 
 void deleteAxisLine(POINT_LIST& hole) {
     const std::uint32_t id = holeAxisLineId(hole);
     if (id == 0) return;
-    db_ptr at = db_start();
-    for (;;) {
-        ent e{};
-        char found = 0;
-        get_ent(at, 1, kEntLine, &e, &at, &found);
-        if (!found) break;
-        if (e.id != id) continue;
-        delete_ent(at, 0, 0, 0, nullptr, 0);
-        break;
-    }
+    // Found on a hidden marking level too: the id is dropped below, so a line left now would stay for good.
+    if (const db_ptr line = findEntById(id, 1, kEntLine)) delete_ent(line, 0, 0, 0, nullptr, 0);
     setAxisLineId(hole, 0);
 }
 
 void moveSegmentEntities(POINT_LIST& hole, int mode, std::int32_t level) {
-    for (CYL_LIST* c = hole.firstCyl; c; c = c->next) {
-        const int count = std::clamp<int>(c->entCount, 0, kMaxCylEnts);
-        for (int i = 0; i < count; ++i) {
-            CYL_ENT& entry = c->ents[i];
-            ent e{};
-            if (!entry.entry || !get_ent_from_eptr(entry.entry, &e)) continue;
-            if (mode == 0) {
-                entry.level = e.level;
-                e.level = level;
-            } else if (entry.level != 0) {
-                e.level = entry.level;
-            }
-            (void)rewrite_ent(&e, 0);
+    forEachSegmentEnt(hole, [&](CYL_ENT& entry) {
+        ent e{};
+        if (!entry.entry || !get_ent_from_eptr(entry.entry, &e)) return;
+        if (mode == 0) {
+            entry.level = e.level;
+            e.level = level;
+        } else if (entry.level != 0) {
+            e.level = entry.level;
         }
-    }
+        (void)rewrite_ent(&e, 0);
+    });
 }
 
 }  // namespace

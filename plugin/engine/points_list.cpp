@@ -9,6 +9,7 @@
 #include "platform/ui/menu.h"
 #include "platform/ui/tree_view.h"
 #include "plugin/core/globals.h"
+#include "plugin/engine/process_tree.h"
 #include "plugin/engine/process_tree_fields.h"
 #include "plugin/engine/selected_groups.h"
 
@@ -16,7 +17,6 @@ namespace {
 
 constexpr int kCheckOff = 18082, kCheckOn = 18010;   // the first two images of the process tree
 constexpr int kMenuCreate = 1, kMenuCreateIsolated = 2, kMenuNothing = 3, kMenuHighlight = 4;
-constexpr unsigned kOutsideItems = 0xF21;
 
 POINT_LIST* holeOf(const plat::TreeView& tree, plat::TreeItem item) {
     return reinterpret_cast<POINT_LIST*>(tree.itemData(item));
@@ -82,7 +82,7 @@ void CDlgPointsList::onClickTree(plat::Notify&) {
 void CDlgPointsList::onRClickTree(plat::Notify&) {
     unsigned flags = 0;
     const plat::TreeItem hit = itemUnderCursor(*this, flags);
-    if (!hit || (flags & kOutsideItems) != 0) return;
+    if (!hit || (flags & kTreeOutsideItems) != 0) return;
     CTextSection texts;
     (void)texts.load(g_globals->uiTextFile, "PointsListDlg", false);
     plat::Menu menu;

@@ -27,10 +27,18 @@
 #include "plugin/recognition/tree.h"
 #include "plugin/tooling/record_fields.h"
 
+namespace {
+
+VIEW_LIST* treeHead(VIEW_LIST* view) {
+    while (view && view->prev) view = view->prev;
+    return view;
+}
+
+}  // namespace
+
 int moveHoleChainToOppView(POINT_LIST* hole) {
     if (!hole || !hole->view) return -1;
-    VIEW_LIST* head = hole->view;
-    while (head->prev) head = head->prev;
+    VIEW_LIST* head = treeHead(hole->view);
     // The view is had first, so that a failure moves nothing rather than dropping holes.
     VIEW_LIST* opposite = findOrCreateOppView(head, hole->view);
     if (!opposite) return -1;
@@ -64,6 +72,13 @@ VIEW_LIST* resortViews(VIEW_LIST* views) {
 
 namespace {
 
+// resortViews over the tree from `head`, keeping the global tree's head when it is that tree.
+void resortTree(VIEW_LIST* head) {
+    const bool global = g_globals->viewsTree == head;
+    head = resortViews(head);
+    if (global) g_globals->viewsTree = head;
+}
+
 constexpr std::size_t kMaxTables = 200;
 // The separator the label of a hole moved to the other side is cut back at.
 constexpr char kLabelSeparator = '_';
@@ -79,11 +94,6 @@ bool loadTables(LOADED_TABLES& loaded) {
     if (loaded.drillIndex >= 0) return true;
     (void)plat::messageBox(nullptr, errorMessage(kMsgNoDrillTable), errorMessage(1), plat::MB_OK);
     return false;
-}
-
-VIEW_LIST* treeHead(VIEW_LIST* view) {
-    while (view && view->prev) view = view->prev;
-    return view;
 }
 
 // The operation values a re-assignment keeps: the clearance plane the run gave the hole's operations, and
@@ -122,11 +132,7 @@ bool prepareOppositeSide(POINT_LIST*& hole, bool resort) {
     }
     VIEW_LIST* head = treeHead(hole->view);
     if (moveHoleChainToOppView(hole) != 0) return false;
-    if (resort) {
-        const bool global = g_globals->viewsTree == head;
-        head = resortViews(head);
-        if (global) g_globals->viewsTree = head;
-    }
+    if (resort) resortTree(head);
     return true;
 }
 
@@ -205,10 +211,7 @@ void reassignProcessKeepOrder(VIEW_LIST* views) {
         if (r == 1 && hole->noMeasures != 0) ++withoutProcess;
     }
     rebuild_graphics();
-    VIEW_LIST* head = treeHead(views);
-    const bool global = g_globals->viewsTree == head;
-    head = resortViews(head);
-    if (global) g_globals->viewsTree = head;
+    resortTree(treeHead(views));
 }
 
 int findTableMeasures(POINT_LIST* hole) {

@@ -3,6 +3,7 @@
 #include "plugin/engine/process_tree.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "host/api.h"
 #include "platform/ui/image_list.h"
@@ -10,6 +11,7 @@
 #include "plugin/core/globals.h"
 #include "plugin/core/host_views.h"
 #include "plugin/core/load_time_objects.h"
+#include "plugin/core/text_fill.h"
 #include "plugin/engine/hole_marks.h"
 #include "plugin/engine/operation_hole_fields.h"
 #include "plugin/engine/process_reassign.h"
@@ -28,24 +30,9 @@ const TREE_FILTER kTreeFilters[10] = {
 namespace {
 
 constexpr std::size_t kMaxItemText = 82;
-constexpr unsigned kOutsideItems = 0xF21;
 constexpr int kClearSelectionTimer = 1;
 constexpr int kClearSelectionDelayMs = 25;
 constexpr int kStatControls[] = {4296, 4297, 4298};
-
-// The line with its first "%i" replaced by the number (nothing else of the line is read as a format).
-std::string withCount(const std::string& line, long n) {
-    std::string out = line;
-    if (const auto at = out.find("%i"); at != std::string::npos) out.replace(at, 2, std::to_string(n));
-    return out;
-}
-
-std::string withTexts(const std::string& line, const std::string& first, const std::string& second) {
-    std::string out = line;
-    for (const std::string* t : {&first, &second})
-        if (const auto at = out.find("%s"); at != std::string::npos) out.replace(at, 2, *t);
-    return out;
-}
 
 std::string cut(std::string text) {
     if (text.size() > kMaxItemText) text.resize(kMaxItemText);
@@ -67,15 +54,16 @@ void computeHoleStates(VIEW_LIST* views) {
                 if (o->toolIndex < 0) missing = 1;
                 if (o->newTool) created = 1;
             }
-            auto setTools = [&](POINT_LIST& m) {
-                m.toolMissing = static_cast<std::int32_t>(missing);
-                m.toolCreated = static_cast<std::int32_t>(created);
-            };
-            setTools(*p);
-            if (missing || created) forEachChainMember(*p, setTools);
-            const bool clear = p->noMeasures == 0 && p->adaptedRow < 0 && !p->provisionalRow && !p->chamferCheck &&
-                               !p->crashInto && !p->depthChecked && !p->notAccessible && !missing && !created;
-            if (clear) forEachChainMember(*p, [](POINT_LIST& m) { m.noProblem = 1; });
+            p->toolMissing = static_cast<std::int32_t>(missing);
+            p->toolCreated = static_cast<std::int32_t>(created);
+            // Set both ways on the whole chain: a hole re-assigned into a problem loses the mark, and the
+            // members are filtered with their head when their surfaces are highlighted.
+            const std::int32_t noProblem = holeWithoutProblem(*p) ? 1 : 0;
+            forEachChainMember(*p, [&](POINT_LIST& m) {
+                m.toolMissing = p->toolMissing;
+                m.toolCreated = p->toolCreated;
+                m.noProblem = noProblem;
+            });
         }
     }
 }
@@ -204,7 +192,7 @@ void CDlgProcess::fillStatistics() {
     char low[64], high[64];
     std::snprintf(low, sizeof low, g_fmtMedium, run.processMach11);
     std::snprintf(high, sizeof high, g_fmtMedium, run.processMach9);
-    item(4033).setText(withTexts(texts.getText(24), low, high));
+    item(4033).setText(fillText(texts.getText(24), {std::string(low), std::string(high)}));
     item(4365).setText(texts.getText(25));
     const bool onlySelected = run.onlySelectedViews != 0;
     item(4034).show(!onlySelected);
@@ -219,8 +207,8 @@ void CDlgProcess::fillStatistics() {
         item(4034).setText(texts.getText(26));
     }
     item(4299).setText(texts.getText(50));
-    item(4036).setText(withTexts(texts.getText(51), texts.getText(53 + run.processMach39),
-                                 texts.getText(53 + run.processMach37)));
+    item(4036).setText(
+        fillText(texts.getText(51), {texts.getText(53 + run.processMach39), texts.getText(53 + run.processMach37)}));
 }
 
 void CDlgProcess::labelFilters() {
@@ -235,11 +223,11 @@ void CDlgProcess::labelFilters() {
             for (int i = 0; i < 10; ++i) counts[i] += holeHasState(*p, kTreeFilters[i].bit);
         }
     }
-    item(kFiltersBox).setText(withCount(texts.getText(30), holes));
+    item(kFiltersBox).setText(fillText(texts.getText(30), {long{holes}}));
     for (int i = 0; i < 10; ++i) {
         const TREE_FILTER& f = kTreeFilters[i];
         plat::Control& box = item(f.checkId);
-        box.setText(withCount(texts.getText(f.line), counts[i]));
+        box.setText(fillText(texts.getText(f.line), {long{counts[i]}}));
         if (counts[i] < 1) {
             box.enable(false);
             filterFlags &= ~f.bit;
@@ -318,14 +306,6 @@ int CDlgProcess::recordKind(plat::TreeItem item) const {
 void* CDlgProcess::recordOf(plat::TreeItem item) const {
     const plat::TreeView* tree = const_cast<CDlgProcess*>(this)->findItem(kTree)->treeView();
     return reinterpret_cast<void*>(tree->itemData(item));
-}
-
-void countUsedTools(std::vector<FULL_TOOLS_SEQ>& sequence, std::int16_t* notFound, std::int16_t* created) {
-    CDlgToolsView view;
-    view.toolsSeq = &sequence;
-    view.buildToolsUsedList();
-    *notFound = static_cast<std::int16_t>(view.missingTools.size());
-    *created = static_cast<std::int16_t>(view.createdTools.size());
 }
 
 bool CDlgProcess::allChainSelected(const POINT_LIST& hole) {
@@ -432,7 +412,7 @@ void CDlgProcess::onClickTree(plat::Notify& n) {
     plat::TreeView& tree = *c.treeView();
     unsigned flags = 0;
     const plat::TreeItem hit = tree.hitTest(c.screenToClient(plat::cursorPos()), &flags);
-    if (!hit || (flags & kOutsideItems) != 0) {
+    if (!hit || (flags & kTreeOutsideItems) != 0) {
         // The selection is cleared on the interface thread a moment later, when the click is done with.
         setTimer(kClearSelectionTimer, kClearSelectionDelayMs, [this] {
             killTimer(kClearSelectionTimer);

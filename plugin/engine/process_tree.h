@@ -15,8 +15,12 @@
 struct VIEW_LIST;
 struct POINT_LIST;
 struct OPE_LIST;
-struct FULL_TOOLS_SEQ;
 namespace plat { class ImageList; }
+
+// Where a click on a tree of holes meets no item: the hit-test places beside and beyond the items.
+constexpr unsigned kTreeOutsideItems = plat::TVHT_NOWHERE | plat::TVHT_ONITEMRIGHT | plat::TVHT_ABOVE |
+                                       plat::TVHT_BELOW | plat::TVHT_TORIGHT | plat::TVHT_TOLEFT;
+static_assert(kTreeOutsideItems == 0xF21);
 
 class CDlgProcess : public plat::Dialog {
 public:
@@ -89,9 +93,6 @@ private:
     void configureTable(POINT_LIST& hole);
     void endScoped(plat::TreeItem hit, VIEW_LIST* view, POINT_LIST* hole, std::uint16_t code);
 };
-
-// The sizes of the tools view's two lists (tools not found, tools created) for the tool sequence.
-void countUsedTools(std::vector<FULL_TOOLS_SEQ>& sequence, std::int16_t* notFound, std::int16_t* created);
 
 // The state filters: check box, "TreeProcessDlg" line and state bit.
 struct TREE_FILTER {

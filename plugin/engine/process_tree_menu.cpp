@@ -1,8 +1,6 @@
 // The process tree's context menu: built for the empty area, a view or a hole, each item acting in place
 // and refilling the tree, or storing what it needs and ending the dialog with a code for the run.
-#include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 #include "host/api.h"
 #include "platform/ui/keys.h"
@@ -11,10 +9,12 @@
 #include "plugin/core/globals.h"
 #include "plugin/core/load_time_objects.h"
 #include "plugin/core/resource_switch.h"
+#include "plugin/core/text_fill.h"
 #include "plugin/engine/process_dialogs.h"
 #include "plugin/engine/process_reassign.h"
 #include "plugin/engine/process_tree.h"
 #include "plugin/engine/process_tree_fields.h"
+#include "plugin/engine/run_statistics.h"
 #include "plugin/engine/apply_process.h"
 #include "plugin/engine/operation_comments.h"
 #include "plugin/engine/operation_hole_fields.h"
@@ -22,9 +22,7 @@
 
 namespace {
 
-constexpr unsigned kOutsideItems = 0xF21;
 constexpr int kMsgNoTable = 145, kMsgTableProblem = 134;
-constexpr std::size_t kMaxProcessName = 41;
 constexpr int kMaxProcessNames = 100;
 
 enum MenuId {
@@ -105,7 +103,7 @@ void CDlgProcess::onRClickTree(plat::Notify& n) {
     unsigned flags = 0;
     plat::TreeItem hit = tree.hitTest(c.screenToClient(plat::cursorPos()), &flags);
     int kind = 0;
-    if (!hit || (flags & kOutsideItems) != 0) {
+    if (!hit || (flags & kTreeOutsideItems) != 0) {
         for (plat::TreeItem it = tree.rootItem(); it; it = tree.nextSibling(it))
             tree.setItemState(it, 0, plat::TVIS_SELECTED);
         if (hit) tree.setItemState(hit, 0, plat::TVIS_SELECTED | plat::TVIS_DROPHILITED);
@@ -265,9 +263,7 @@ void CDlgProcess::configureTable(POINT_LIST& hole) {
     tableOpenKept = 1;
     const int found = findTableMeasures(&hole);
     if (found == 1) {
-        std::string text = errorMessage(kMsgTableProblem);
-        if (const auto at = text.find("%s"); at != std::string::npos) text.replace(at, 2, g.configTarget.tabPath);
-        messageBox(this, text);
+        messageBox(this, fillText(errorMessage(kMsgTableProblem), {std::string(g.configTarget.tabPath)}));
         tableOpenKept = 0;
     } else if (found == 2) {
         tableOpenKept = 0;
@@ -295,8 +291,7 @@ void CDlgProcess::changeProcess(POINT_LIST& hole) {
     const bool keep = hole.opeList != nullptr;
     const double topZ = keep ? hole.opeList->holeTopZ : 0;
     const double clearanceZ = keep ? hole.opeList->clearanceZ : 0;
-    std::memset(hole.processName, 0, sizeof hole.processName);
-    std::memcpy(hole.processName, dlg.chosenName.data(), std::min(dlg.chosenName.size(), kMaxProcessName));
+    setFieldText(hole.processName, dlg.chosenName);
     (void)applyHoleProcess(hole, 0);
     if (keep) {
         for (OPE_LIST* o = hole.opeList; o; o = o->next) {
@@ -313,8 +308,8 @@ void CDlgProcess::changeProcess(POINT_LIST& hole) {
     refill();
 }
 
-// Re-matching against the adaptable table needs the hole descriptions and the table matching, which are
-// not here yet (docs/seams.md): the hole and the settings stay as they are, as on every early stop.
+// The re-match against the adaptable table is not built yet (docs/seams.md): the hole and the settings stay
+// as they are, as on every early stop.
 void CDlgProcess::checkHoleTable(POINT_LIST&) {}
 
 int CDlgProcess::checkAllHoleTables() {

@@ -11,8 +11,9 @@
 #include "plugin/core/load_time_objects.h"
 #include "plugin/core/resource_switch.h"
 #include "plugin/core/settings.h"
-#include "plugin/core/text_section.h"
 #include "plugin/engine/process_tree.h"
+#include "plugin/engine/process_tree_fields.h"
+#include "plugin/engine/run_statistics.h"
 #include "plugin/engine/selected_groups.h"
 #include "plugin/engine/services.h"
 #include "plugin/engine/tool_sequencing.h"
@@ -20,7 +21,6 @@
 namespace {
 
 constexpr int kMsgNoMachineGroup = 148;
-constexpr int kGroupName = 20;   // "GroupOpNames"
 
 bool hasMachineGroup() {
     if (g_machineGroup) return true;
@@ -32,9 +32,7 @@ bool hasMachineGroup() {
 bool createNamedGroup(std::uint32_t filter) {
     if (!hasMachineGroup()) return false;
     clearOperationsSelected();
-    CTextSection names;
-    (void)names.load(g_globals->uiTextFile, "GroupOpNames", false);
-    const std::string name = sanitizeGroupName(names.getText(kGroupName));
+    const std::string name = opGroupName(nullptr);
     std::int32_t groupId = -1;
     createTreeProcessOperations(filter, *g_fullToolsSeq, &groupId, name, 1);
     g_lastOpGroup = opGroupIdByName(name);
@@ -101,9 +99,9 @@ int toolsView(std::uint32_t* filter) {
     CDlgProcess& dlg = *g_processDlg;
     const int end = runToolsView(*g_fullToolsSeq);
     countUsedTools(*g_fullToolsSeq, &g.runStats.toolsCount1, &g.runStats.toolsCount2);
-    dlg.filterFlags &= ~(0x200u | 0x400u);
-    if (g.runStats.toolsCount1 != 0) dlg.filterFlags |= 0x200u;
-    if (g.runStats.toolsCount2 != 0) dlg.filterFlags |= 0x400u;
+    dlg.filterFlags &= ~(kStateToolMissing | kStateToolCreated);
+    if (g.runStats.toolsCount1 != 0) dlg.filterFlags |= kStateToolMissing;
+    if (g.runStats.toolsCount2 != 0) dlg.filterFlags |= kStateToolCreated;
     *filter = dlg.filterFlags;
     if (end == 903 || end == 904) return end;
     if (end == 915 && createNamedGroup(*filter)) return 915;

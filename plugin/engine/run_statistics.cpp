@@ -5,11 +5,14 @@
 #include <cmath>
 #include <numbers>
 #include <string>
+#include <utility>
 
 #include "platform/ui/message_box.h"
 #include "plugin/core/globals.h"
 #include "plugin/core/text_fill.h"
+#include "plugin/engine/process_tree_fields.h"
 #include "plugin/recognition/tree.h"
+#include "plugin/tooling/services.h"
 
 namespace {
 
@@ -68,25 +71,26 @@ void countHoleStates(VIEW_LIST* tree) {
         for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next) {
             if (hole->chainMember) continue;
             ++stats.holeCount;
-            const bool states[] = {
-                hole->provisionalRow != 0, hole->noMeasures == 1,
-                hole->adaptedRow >= 0,                             hole->crashInto != 0,
-                hole->depthChecked != 0,   hole->chamferCheck != 0,
-                hole->notAccessible != 0};
-            std::int16_t* const counters[] = {&stats.stateCount1, &stats.stateCount2,  &stats.tableHoleCount,
-                                              &stats.crashIntoCount, &stats.stateCount3, &stats.stateCount4,
-                                              &stats.stateCount5};
-            bool any = false;
-            for (std::size_t i = 0; i < std::size(states); ++i)
-                if (states[i]) {
-                    ++*counters[i];
-                    any = true;
-                }
+            const std::pair<std::uint32_t, std::int16_t*> counters[] = {
+                {kStateProvisional, &stats.stateCount1}, {kStateNoMeasures, &stats.stateCount2},
+                {kStateAdapted, &stats.tableHoleCount},  {kStateCrashInto, &stats.crashIntoCount},
+                {kStateDepth, &stats.stateCount3},       {kStateChamfer, &stats.stateCount4},
+                {kStateNotAccessible, &stats.stateCount5}};
+            for (const auto& [bit, counter] : counters)
+                if (holeHasState(*hole, bit)) ++*counter;
             // The mark follows the hole's states now: a hole re-assigned into a problem loses it.
-            const bool noProblem = !any && hole->toolMissing == 0 &&
-                                   hole->toolCreated == 0;
-            hole->noProblem = noProblem ? 1 : 0;
-            if (noProblem) ++stats.noProblemCount;
+            hole->noProblem = holeWithoutProblem(*hole) ? 1 : 0;
+            if (hole->noProblem) ++stats.noProblemCount;
         }
     }
+}
+
+bool holeWithoutProblem(const POINT_LIST& hole) { return !holeMeetsFilter(hole, ~std::uint32_t{kStateNoProblem}); }
+
+void countUsedTools(std::vector<FULL_TOOLS_SEQ>& sequence, std::int16_t* notFound, std::int16_t* created) {
+    CDlgToolsView view;
+    view.toolsSeq = &sequence;
+    view.buildToolsUsedList();
+    *notFound = static_cast<std::int16_t>(view.missingTools.size());
+    *created = static_cast<std::int16_t>(view.createdTools.size());
 }

@@ -2,8 +2,11 @@
 // no hole was found when none is left), and the head holes counted by the states the process tree filters on.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 struct VIEW_LIST;
+struct POINT_LIST;
+struct FULL_TOOLS_SEQ;
 
 // The three reject counters are those recognizeCylinders filled; each output is written only when given.
 // With no hole, tells the user the recognition's limits that left the part without one. Returns 0.
@@ -14,3 +17,9 @@ int holeStatistics(const VIEW_LIST* tree, const std::int32_t* tooWide, const std
 // Fills PLUGIN_GLOBALS::runStats (all but the tool counts and the count recognizeForms keeps), marks the
 // head holes with no counted state as without problem and clears every view's pass mark.
 void countHoleStates(VIEW_LIST* tree);
+
+// The rule of the "no problem" state: none of the other states the process tree filters on.
+bool holeWithoutProblem(const POINT_LIST& hole);
+
+// The sizes of the tools view's two lists (tools not found, tools created) for the tool sequence.
+void countUsedTools(std::vector<FULL_TOOLS_SEQ>& sequence, std::int16_t* notFound, std::int16_t* created);

@@ -26,12 +26,8 @@ int showProcessSummary(VIEW_LIST* tree, std::vector<FULL_TOOLS_SEQ>& sequence) {
     CTextSection texts;
     (void)texts.load(g.uiTextFile, "treeProcessDlg", false);
 
-    CDlgToolsView tools;
-    tools.toolsSeq = &sequence;
-    tools.buildToolsUsedList();
     RUN_STATS& stats = g.runStats;
-    stats.toolsCount1 = static_cast<std::int16_t>(tools.missingTools.size());
-    stats.toolsCount2 = static_cast<std::int16_t>(tools.createdTools.size());
+    countUsedTools(sequence, &stats.toolsCount1, &stats.toolsCount2);
     countHoleStates(tree);
 
     // The per-hole details of the table search mean nothing to the user of the short process.

@@ -12,9 +12,9 @@
 #include "plugin/engine/services.h"
 #include "plugin/core/globals.h"
 #include "plugin/core/host_views.h"
-#include "plugin/core/text_section.h"
 #include "plugin/core/utilities.h"
 #include "plugin/engine/config_run.h"
+#include "plugin/engine/operation_comments.h"
 #include "plugin/engine/process_tree_fields.h"
 #include "plugin/tooling/services.h"
 
@@ -23,8 +23,7 @@ namespace {
 constexpr std::uint32_t kAllEntities = 0x1f1fff;
 constexpr int kGroupName = 20;   // "GroupOpNames"
 
-// The lists an isolated creation keeps for its undo: the entities it kept shown and those it hid.
-std::uint32_t* g_keptEntities = nullptr;
+// The entities an isolated creation hid, which its undo shows again.
 EntityList g_hiddenEntities = nullptr;
 // Whether the marker's level was visible when the marker was last blanked.
 bool g_markerLevelWasVisible = false;
@@ -67,12 +66,6 @@ void forEachHole(VIEW_LIST* tree, Visit visit) {
         for (POINT_LIST* p = v->firstPoint; p; p = p->next) visit(*v, *p);
 }
 
-template <class Visit>
-void forEachSegmentEnt(POINT_LIST& hole, Visit visit) {
-    for (CYL_LIST* c = hole.firstCyl; c; c = c->next)
-        for (int i = 0; i < std::clamp<int>(c->entCount, 0, kMaxCylEnts); ++i) visit(c->ents[i]);
-}
-
 void saveSelections(VIEW_LIST* tree) {
     for (VIEW_LIST* v = tree; v; v = v->next) setViewSelectedSaved(*v, viewSelected(*v));
     forEachHole(tree, [](VIEW_LIST&, POINT_LIST& p) { setHoleSelectedSaved(p, holeSelected(p), p.selected2); });
@@ -85,15 +78,6 @@ void restoreSelections(VIEW_LIST* tree) {
         p.selected2 = holeSelected2Saved(p);
     });
 }
-
-std::string groupName(const VIEW_LIST* view) {
-    CTextSection texts;
-    (void)texts.load(g_globals->uiTextFile, "GroupOpNames", false);
-    std::string name = texts.getText(kGroupName);
-    if (view) name += " (" + viewDescription(view) + ")";
-    return sanitizeGroupName(name);
-}
-
 
 // The selection of step 4: the chosen view and hole stay; a chosen hole that meets none of the filter's
 // bits drops out with its chain.
@@ -110,7 +94,7 @@ void selectFor(VIEW_LIST* tree, VIEW_LIST* view, POINT_LIST* hole, std::uint32_t
                 continue;
             }
             if (chainFollower(*p) || filter == 0 || holeMeetsFilter(*p, filter)) continue;
-            for (POINT_LIST* m = p; m; m = m == p ? nextInChain(*p) : nextInChain(*m)) {
+            for (POINT_LIST* m = p; m; m = nextInChain(*m)) {
                 setHoleSelected(*m, 0);
                 m->selected2 = 0;
             }
@@ -133,6 +117,12 @@ std::string sanitizeGroupName(std::string name) {
     return name;
 }
 
+std::string opGroupName(const VIEW_LIST* view) {
+    std::string name = uiText("GroupOpNames", kGroupName);
+    if (view) name += " (" + viewDescription(view) + ")";
+    return sanitizeGroupName(name);
+}
+
 std::uint32_t opGroupIdByName(const std::string& name) {
     op_group* g = TpMainGrpMgr().GetMainGrpList().GroupByName(name.c_str());
     return g ? static_cast<std::uint32_t>(g->id) : 0;
@@ -140,7 +130,7 @@ std::uint32_t opGroupIdByName(const std::string& name) {
 
 int createGroupOperations(VIEW_LIST* view, POINT_LIST* hole, POINT_LIST* holes, std::uint32_t filter) {
     PLUGIN_GLOBALS& g = *g_globals;
-    const std::string name = groupName(view);
+    const std::string name = opGroupName(view);
     clearOperationsSelected();
     std::int32_t parent = 0;
     if (op_group* active = TpMainGrpMgr().GetMainGrpList().RetrieveActiveGroup()) parent = active->id;
@@ -178,10 +168,9 @@ int createGroupOpsIsolated(VIEW_LIST* view, POINT_LIST* hole, POINT_LIST* target
         showAgain(g_hiddenEntities);
         g_hiddenEntities = nullptr;
     }
-    std::free(g_keptEntities);
     EntityList hidden = hideEntitiesExcept(keepList, 0, nullptr);
+    std::free(keepList);
     createGroupOperations(view, hole, target, filter);
-    g_keptEntities = keepList;
     g_hiddenEntities = hidden;
     return 0;
 }
@@ -192,9 +181,7 @@ int undoGroupOperations(std::uint32_t groupId) {
     deleteTempPoints();
     if (g_hiddenEntities) {
         hideEntitiesExcept(nullptr, 1, g_hiddenEntities);
-        std::free(g_keptEntities);
         g_hiddenEntities = nullptr;
-        g_keptEntities = nullptr;
     }
     return 0;
 }

@@ -14,6 +14,8 @@ using EntityList = std::uint32_t*;
 
 // The operation group name without the characters \ / : ? | (which the host's group names refuse).
 std::string sanitizeGroupName(std::string name);
+// The name of a new operation group, "GroupOpNames" 20, followed by the view's description for a view.
+std::string opGroupName(const VIEW_LIST* view);
 // The id of the operation group of that name, 0 when none.
 std::uint32_t opGroupIdByName(const std::string& name);
 

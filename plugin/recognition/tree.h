@@ -6,6 +6,7 @@
 // place that knows their offsets. `areaN` members are the work areas at image offset N that the process
 // engine and operation generation own; they stay bytes until those subsystems name their fields.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 
 #include "host/api_db.h"
@@ -226,3 +227,9 @@ int countCyls(const POINT_LIST* point);
 CYL_LIST* lastCyl(const POINT_LIST* point);
 // The point's segment `place` from the top (0 the first), null past its end.
 CYL_LIST* cylAt(const POINT_LIST* point, int place);
+// Calls visit(entry) for every entity slot of the point's segments, a damaged count kept to the slots there are.
+template <class Visit>
+void forEachSegmentEnt(POINT_LIST& point, Visit visit) {
+    for (CYL_LIST* c = point.firstCyl; c; c = c->next)
+        for (int i = 0; i < std::clamp<int>(c->entCount, 0, kMaxCylEnts); ++i) visit(c->ents[i]);
+}
