@@ -71,7 +71,7 @@ bool giveNewTable(POINT_LIST*& hole, FORM_RUN& run) {
     // A full array keeps the new table on disk and in the hole only.
     if (run.tables.size() >= kMaxTables) return true;
     CTabColsDesc loaded;
-    if (loaded.read(g.tablesDir + "/" + name + ".tab") != 0 || loaded.readRows() < 0) return false;
+    if (loaded.read(tableFilePath(name)) != 0 || loaded.readRows() < 0) return false;
     run.tables.push_back(std::move(loaded));
     if (assignTableToHole(hole, run.tables, run.drillIndex) < 0) return false;
     hole->noMeasures = 1;

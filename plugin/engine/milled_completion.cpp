@@ -70,7 +70,7 @@ private:
     }
 
     static std::string tablePath(const POINT_LIST& hole) {
-        return g_globals->tablesDir + "/" + fieldText(hole.tableName) + ".tab";
+        return tableFilePath(fieldText(hole.tableName));
     }
 
     const PROCESS_DEFS& processOf(const POINT_LIST& hole) {

@@ -121,7 +121,7 @@ std::string operationWhyText(const POINT_LIST& hole) {
 void buildOperationWhyText(POINT_LIST& hole, const std::string& rowText) {
     CTabColsDesc table;
     const std::string tableName = fieldText(hole.tableName);
-    const bool haveTable = !tableName.empty() && table.read(g_globals->tablesDir + "/" + tableName + ".tab") == 0;
+    const bool haveTable = !tableName.empty() && table.read(tableFilePath(tableName)) == 0;
     const int tableClass = haveTable ? table.tableClass : 0;
     std::string shownRow = fieldText(hole.rowName);
     if (!rowText.empty() && haveTable && table.readRows() == 0 && table.rowCount > 0 && hole.descs) {

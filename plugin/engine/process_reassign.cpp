@@ -169,13 +169,6 @@ int assignAndApply(POINT_LIST*& hole, LOADED_TABLES& loaded, KEPT_VALUES* kept) 
     return 0;
 }
 
-// The table's cylinder entries from its first row, which the row matching compares with.
-void buildEntries(CTabColsDesc& table) {
-    std::vector<std::string> first;
-    (void)table.getRow(0, first);
-    (void)table.buildCilColumns(first);
-}
-
 }  // namespace
 
 void reassignProcess(POINT_LIST* hole) {
@@ -217,9 +210,9 @@ void reassignProcessKeepOrder(VIEW_LIST* views) {
 int findTableMeasures(POINT_LIST* hole) {
     if (!hole) return 1;
     CTabColsDesc table;
-    if (table.read(g_globals->tablesDir + "/" + fieldText(hole->tableName) + ".tab") != 0) return 1;
+    if (table.read(tableFilePath(fieldText(hole->tableName))) != 0) return 1;
     table.readRows();
-    buildEntries(table);
+    buildEntriesFromFirstRow(table);
     const int named = findMeasuresLineByName(table, fieldText(hole->rowName));
     if (named < 0) return 1;
     hole->rowIndex = static_cast<std::int16_t>(named);
@@ -238,7 +231,7 @@ void reapplyHoleTable(POINT_LIST* hole) {
     if (index < 0 || !hole->descs || hole->descCount == 0) return;
     CTabColsDesc& table = loaded.tables[static_cast<std::size_t>(index)];
     if (table.processColumn <= 0 || table.processColumn > table.columnCount) return;
-    buildEntries(table);
+    buildEntriesFromFirstRow(table);
     const int row = findMeasuresLine(table, hole->descs, hole->descCount);
     if (row < 0) return;
     setFieldText(hole->processName, table.cell(row, table.processColumn - 1));

@@ -61,13 +61,12 @@ bool markHoleTable(plat::Dialog* owner, POINT_LIST& hole) {
 }
 
 void setTableTarget(const POINT_LIST& hole) {
-    PLUGIN_GLOBALS& g = *g_globals;
-    const std::string name = hole.tableName;
-    TABLE_FILE_REF& target = g.configTarget;
+    const std::string name = fieldText(hole.tableName);
+    TABLE_FILE_REF& target = g_globals->configTarget;
     target = TABLE_FILE_REF{};
-    std::snprintf(target.tabPath, sizeof target.tabPath, "%s/%s.tab", g.tablesDir.c_str(), name.c_str());
-    std::snprintf(target.txtPath, sizeof target.txtPath, "%s/%s.TXT", g.tablesDir.c_str(), name.c_str());
-    std::snprintf(target.tableName, sizeof target.tableName, "%s", name.c_str());
+    setFieldText(target.tabPath, tableFilePath(name));
+    setFieldText(target.txtPath, tableFilePath(name, ".TXT"));
+    setFieldText(target.tableName, name);
 }
 
 int readTarget() {

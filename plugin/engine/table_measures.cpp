@@ -246,7 +246,7 @@ PLACED placeRow(CTabColsDesc& table, std::vector<std::string>& cells, const std:
 void fillRef(TABLE_FILE_REF& ref, const CTabColsDesc& table, bool fresh) {
     if (fresh) ref = TABLE_FILE_REF{};
     setFieldText(ref.tabPath, table.path);
-    setFieldText(ref.txtPath, plat::joinPath(g_globals->tablesDir, table.name + ".TXT"));
+    setFieldText(ref.txtPath, tableFilePath(table.name, ".TXT"));
     setFieldText(ref.tableName, table.name);
     ref.processName[0] = 0;
 }
@@ -264,7 +264,7 @@ int compareHoleKey(const HOLE_KEY& a, const HOLE_KEY& b) {
 
 int addProvisionalMeasures(POINT_LIST* hole, const CIL_DESC* descs, std::int16_t count) {
     CTabColsDesc table;
-    if (const int error = table.read(plat::joinPath(g_globals->tablesDir, fieldText(hole->tableName) + ".tab"))) return error;
+    if (const int error = table.read(tableFilePath(fieldText(hole->tableName)))) return error;
     table.readRows();
     buildEntriesFromFirstRow(table);
     std::vector<std::string> cells;

@@ -202,6 +202,8 @@ public:
 };
 
 // ---- loading from the tables folder (table_loading.cpp) ----
+// The file of the table named `name` in the tables folder (its ".tab"; the rows file takes ".TXT").
+std::string tableFilePath(const std::string& name, const char* extension = ".tab");
 // The class-3 table whose file title holds `name` between braces (the first class-3 table for ""), read with
 // its rows; shows ErrorMessages 161 when none (once a name within NamedTableNotices). 0 when found, 1 when not.
 int loadNamedTable(const std::string& name, CTabColsDesc* table);

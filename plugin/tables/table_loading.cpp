@@ -48,6 +48,10 @@ std::vector<std::string> listTableFiles(const std::string& folder) {
     return paths;
 }
 
+std::string tableFilePath(const std::string& name, const char* extension) {
+    return plat::joinPath(g_globals->tablesDir, name + extension);
+}
+
 int loadNamedTable(const std::string& name, CTabColsDesc* table) {
     for (const std::string& file : listTableFiles(g_globals->tablesDir)) {
         table->clear();
