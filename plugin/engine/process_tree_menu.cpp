@@ -1,6 +1,5 @@
 // The process tree's context menu: built for the empty area, a view or a hole, each item acting in place
 // and refilling the tree, or storing what it needs and ending the dialog with a code for the run.
-#include <cstdio>
 
 #include "host/api.h"
 #include "platform/ui/keys.h"
