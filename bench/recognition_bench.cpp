@@ -14,14 +14,14 @@
 #include "host/geom/step_io.h"
 #include "platform/sys/clock.h"
 #include "platform/ui/driver.h"
-#include "plugin/core/entity_utils.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/load_time_objects.h"
-#include "plugin/core/message_box.h"
+#include "plugin/base/entity_utils.h"
+#include "plugin/base/globals.h"
+#include "plugin/cycle/load_time_objects.h"
+#include "plugin/base/message_box.h"
 #include "plugin/engine/services.h"
 #include "plugin/recognition/opaque_check.h"
 #include "plugin/recognition/pipeline.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/model/tree.h"
 
 namespace {
 

@@ -8,12 +8,12 @@
 #include "bench/bench_plates.h"
 #include "host/geom/step_io.h"
 #include "platform/sys/files.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/engine/services.h"
 #include "plugin/recognition/dumps.h"
 #include "plugin/recognition/opaque_check.h"
 #include "plugin/recognition/pipeline.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/model/tree.h"
 
 namespace bench {
 namespace {

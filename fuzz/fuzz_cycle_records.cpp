@@ -3,11 +3,11 @@
 // record notes and loaded with loadAllRecords, and what was loaded is released.
 #include "fuzz_support.h"
 #include "host/api.h"
-#include "plugin/core/part_record.h"
-#include "plugin/core/records.h"
-#include "plugin/features/feature_mark.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/tooling/tool_records.h"
+#include "plugin/base/part_record.h"
+#include "plugin/cycle/records.h"
+#include "plugin/model/feature_mark.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/tool_records.h"
 
 namespace fuzz {
 // The records loadAllRecords reads, older versions included.

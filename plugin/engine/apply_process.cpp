@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
-#include "plugin/engine/operation_hole_fields.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/operation_values.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/core/text_fill.h"
+#include "plugin/model/tree.h"
+#include "plugin/base/text_fill.h"
 
 namespace {
 

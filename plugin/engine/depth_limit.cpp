@@ -5,16 +5,16 @@
 #include <cmath>
 #include <vector>
 
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/engine/apply_process.h"
 #include "plugin/engine/operation_comments.h"
-#include "plugin/engine/operation_hole_fields.h"
+#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/operation_values.h"
 #include "plugin/engine/opposite_view.h"
 #include "plugin/engine/services.h"
 #include "plugin/recognition/segment_ends.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/model/tree.h"
 #include "plugin/tables/form_cells.h"
 #include "plugin/tooling/tool_layout_records.h"
 #include "plugin/tooling/tool_library.h"

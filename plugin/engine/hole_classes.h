@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "plugin/core/text_section.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/base/text_section.h"
+#include "plugin/model/tab_cols_desc.h"
 
 class CProgressBox;
 struct VIEW_LIST;

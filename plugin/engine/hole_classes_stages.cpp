@@ -3,11 +3,11 @@
 #include <cstring>
 #include <unordered_set>
 
-#include "plugin/core/globals.h"
-#include "plugin/core/host_views.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/host_views.h"
 #include "plugin/engine/hole_classes.h"
-#include "plugin/recognition/directions.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/base/directions.h"
+#include "plugin/model/tree.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "plugin/engine/ope_list.h"
+#include "plugin/model/ope_list.h"
 
 struct CYL_LIST;
 struct POINT_LIST;

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "plugin/engine/ope_list.h"
-#include "plugin/tables/process_ope.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/process_ope.h"
 
 struct POINT_LIST;
 

@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <numbers>
 
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/engine/operation_comments.h"
-#include "plugin/engine/operation_hole_fields.h"
+#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/operation_values.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/model/tree.h"
 
 namespace {
 

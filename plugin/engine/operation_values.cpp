@@ -9,10 +9,10 @@
 #include <numbers>
 
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/utilities.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/utilities.h"
 #include "plugin/engine/operation_zlimits.h"
-#include "plugin/core/text_fill.h"
+#include "plugin/base/text_fill.h"
 #include "plugin/tables/thread_tables.h"
 #include "plugin/tooling/best_tool.h"
 #include "plugin/tooling/cycle_names.h"

@@ -8,9 +8,9 @@
 #include "platform/ui/keys.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/tree_view.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/engine/process_tree.h"
-#include "plugin/engine/process_tree_fields.h"
+#include "plugin/model/process_tree_fields.h"
 #include "plugin/engine/selected_groups.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 
 void processLogLine(const char* format, ...) {
     if (!g_globals.constructed() || !g_globals->processLog) return;

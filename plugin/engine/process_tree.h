@@ -10,7 +10,7 @@
 
 #include "platform/ui/dialog.h"
 #include "platform/ui/tree_view.h"
-#include "plugin/core/text_section.h"
+#include "plugin/base/text_section.h"
 
 struct VIEW_LIST;
 struct POINT_LIST;

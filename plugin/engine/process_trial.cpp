@@ -8,7 +8,7 @@
 #include <numbers>
 
 #include "host/api.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/engine/apply_process.h"
 #include "plugin/engine/config_run.h"
 #include "plugin/engine/hole_description.h"
@@ -17,9 +17,9 @@
 #include "plugin/engine/operation_values.h"
 #include "plugin/engine/services.h"
 #include "plugin/engine/tool_sequencing.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/model/tree.h"
 #include "plugin/tables/form_cells.h"
-#include "plugin/tooling/record_fields.h"
+#include "plugin/model/record_fields.h"
 #include "plugin/tooling/services.h"
 
 namespace {

@@ -8,13 +8,13 @@
 #include <numbers>
 
 #include "host/api.h"
-#include "plugin/core/entity_utils.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/load_time_objects.h"
-#include "plugin/core/progress_box.h"
-#include "plugin/core/records.h"
-#include "plugin/core/settings.h"
-#include "plugin/core/text_section.h"
+#include "plugin/base/entity_utils.h"
+#include "plugin/base/globals.h"
+#include "plugin/cycle/load_time_objects.h"
+#include "plugin/base/progress_box.h"
+#include "plugin/cycle/records.h"
+#include "plugin/base/settings.h"
+#include "plugin/base/text_section.h"
 #include "plugin/engine/form_recognition.h"
 #include "plugin/engine/hole_marks.h"
 #include "plugin/engine/milled_completion.h"
@@ -32,8 +32,8 @@
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/reaming_split.h"
 #include "plugin/recognition/stock_check.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/tooling/hole_path.h"
 
 namespace {

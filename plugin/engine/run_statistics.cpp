@@ -8,10 +8,10 @@
 #include <utility>
 
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/text_fill.h"
-#include "plugin/engine/process_tree_fields.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/text_fill.h"
+#include "plugin/model/process_tree_fields.h"
+#include "plugin/model/tree.h"
 #include "plugin/tooling/services.h"
 
 namespace {

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <string>
 
-#include "plugin/core/globals.h"
-#include "plugin/core/message_box.h"
-#include "plugin/core/text_fill.h"
-#include "plugin/core/text_section.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/message_box.h"
+#include "plugin/base/text_fill.h"
+#include "plugin/base/text_section.h"
 #include "plugin/engine/run_statistics.h"
 #include "plugin/tooling/services.h"
 

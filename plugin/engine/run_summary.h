@@ -3,7 +3,7 @@
 #pragma once
 #include <vector>
 
-#include "plugin/tooling/tool_records.h"
+#include "plugin/model/tool_records.h"
 
 struct VIEW_LIST;
 

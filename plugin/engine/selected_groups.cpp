@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "host/api.h"
-#include "plugin/core/entity_utils.h"
+#include "plugin/base/entity_utils.h"
 #include "plugin/engine/services.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/host_views.h"
-#include "plugin/core/utilities.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/host_views.h"
+#include "plugin/base/utilities.h"
 #include "plugin/engine/config_run.h"
 #include "plugin/engine/operation_comments.h"
-#include "plugin/engine/process_tree_fields.h"
+#include "plugin/model/process_tree_fields.h"
 #include "plugin/tooling/services.h"
 
 namespace {

@@ -3,11 +3,11 @@
 // command is in recognition_run.cpp.
 #include "plugin/engine/services.h"
 
-#include "plugin/core/load_time_objects.h"
-#include "plugin/core/resource_switch.h"
-#include "plugin/engine/ope_list.h"
-#include "plugin/recognition/directions.h"
-#include "plugin/recognition/vectors.h"
+#include "plugin/cycle/load_time_objects.h"
+#include "plugin/base/resource_switch.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/base/directions.h"
+#include "plugin/base/vectors.h"
 
 
 const int kConfigActions[8] = {101, 102, 103, 104, 105, 120, 121, 122};

@@ -9,7 +9,7 @@
 #include "plugin/engine/points_list.h"
 #include "plugin/engine/process_tree.h"
 #include "plugin/engine/table_measures.h"
-#include "plugin/tables/process_ope.h"
+#include "plugin/model/process_ope.h"
 
 extern const int kConfigActions[8];
 extern const int kEditorActions[8];

@@ -10,15 +10,15 @@
 #include <numbers>
 #include <string>
 
-#include "plugin/core/globals.h"
-#include "plugin/core/records.h"
+#include "plugin/base/globals.h"
+#include "plugin/cycle/records.h"
 #include "plugin/engine/hole_description.h"
 #include "plugin/engine/process_log.h"
 #include "plugin/engine/table_matching.h"
 #include "plugin/engine/table_measures.h"
 #include "plugin/recognition/opaque_check.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/tab_cols_desc.h"
 
 namespace {
 

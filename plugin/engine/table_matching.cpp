@@ -9,12 +9,12 @@
 #include <numbers>
 
 #include "platform/sys/paths.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/utilities.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/utilities.h"
 #include "plugin/engine/hole_description.h"
 #include "plugin/recognition/opaque_check.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/tables/thread_tables.h"
 
 namespace {

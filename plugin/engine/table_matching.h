@@ -5,7 +5,7 @@
 #pragma once
 #include <string>
 
-#include "plugin/engine/ope_list.h"
+#include "plugin/model/ope_list.h"
 
 struct POINT_LIST;
 class CTabColsDesc;

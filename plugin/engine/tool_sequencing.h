@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "plugin/tooling/tool_records.h"
+#include "plugin/model/tool_records.h"
 
 struct VIEW_LIST;
 

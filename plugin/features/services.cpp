@@ -1,8 +1,8 @@
 // Stand-ins for features and forms (docs/seams.md): no feature marks are drawn yet.
 #include "plugin/features/services.h"
 
-#include "plugin/core/globals.h"
-#include "plugin/features/feature_mark.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/feature_mark.h"
 
 void redrawFeatureMarks(FEATURE_MARK*) {}
 int drawShapesManager(CTabColsDesc*, std::int16_t, std::int16_t, std::int16_t) { return 0; }

@@ -11,11 +11,11 @@
 #include <optional>
 #include <vector>
 
-#include "plugin/core/globals.h"
-#include "plugin/core/utilities.h"
-#include "plugin/features/feature_mark.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/utilities.h"
+#include "plugin/model/feature_mark.h"
 #include "plugin/features/services.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/model/tree.h"
 #include "plugin/tables/services.h"
 
 namespace {

@@ -13,14 +13,14 @@
 
 #include "host/api.h"
 #include "platform/sys/paths.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/engine/services.h"
-#include "plugin/features/feature_mark.h"
+#include "plugin/model/feature_mark.h"
 #include "plugin/features/services.h"
-#include "plugin/recognition/directions.h"
+#include "plugin/base/directions.h"
 #include "plugin/recognition/opaque_check.h"
 #include "plugin/recognition/segment_ends.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/model/tree.h"
 
 namespace {
 

@@ -14,11 +14,11 @@
 #include <vector>
 
 #include "host/api.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/load_time_objects.h"
-#include "plugin/core/utilities.h"
+#include "plugin/base/globals.h"
+#include "plugin/cycle/load_time_objects.h"
+#include "plugin/base/utilities.h"
 #include "plugin/recognition/opaque_check.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/model/tree.h"
 #include "plugin/tables/services.h"
 
 namespace {

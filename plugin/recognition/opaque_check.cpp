@@ -13,13 +13,13 @@
 #include <numbers>
 
 #include "platform/sys/paths.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/progress_box.h"
-#include "plugin/recognition/directions.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/progress_box.h"
+#include "plugin/base/directions.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/surface_segment.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/recognition/vectors.h"
+#include "plugin/model/tree.h"
+#include "plugin/base/vectors.h"
 
 namespace opaque {
 

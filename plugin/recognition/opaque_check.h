@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "host/api.h"
-#include "plugin/core/entity_utils.h"
-#include "plugin/core/progress_box.h"
+#include "plugin/base/entity_utils.h"
+#include "plugin/base/progress_box.h"
 #include "plugin/recognition/surface_segment.h"
 
 struct VIEW_LIST;

@@ -17,13 +17,13 @@
 
 #include "host/api.h"
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/recognition/boundary_reach.h"
-#include "plugin/recognition/directions.h"
+#include "plugin/base/directions.h"
 #include "plugin/recognition/merging.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/surface_segment.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/model/tree.h"
 #include "plugin/tooling/services.h"
 
 namespace {

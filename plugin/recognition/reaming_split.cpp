@@ -4,11 +4,11 @@
 #include <cmath>
 #include <numbers>
 
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/engine/services.h"
 #include "plugin/recognition/opaque_check.h"
 #include "plugin/recognition/segment_ends.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/model/tree.h"
 
 namespace {
 

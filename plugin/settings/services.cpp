@@ -4,7 +4,7 @@
 
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 
 CSharedData::CSharedData(std::string folder) : folder_(std::move(folder)) {
     (void)texts_.load(g_globals->uiTextFile, "SharedData", false);

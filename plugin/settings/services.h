@@ -8,7 +8,7 @@
 
 #include "platform/sys/clock.h"
 #include "platform/ui/dialog.h"
-#include "plugin/core/text_section.h"
+#include "plugin/base/text_section.h"
 
 class CSharedData {
 public:

@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "platform/sys/paths.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/utilities.h"
-#include "plugin/tables/host_blocks.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/utilities.h"
+#include "plugin/model/host_blocks.h"
 #include "plugin/tables/host_op_defaults.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/tables/table_text.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "plugin/engine/ope_list.h"
+#include "plugin/model/ope_list.h"
 
 class CTabColsDesc;
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "host/api.h"
-#include "plugin/core/globals.h"
-#include "plugin/tables/host_blocks.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/host_blocks.h"
 
 namespace {
 

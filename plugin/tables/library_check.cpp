@@ -9,8 +9,8 @@
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/tables/table_migration.h"
 #include "plugin/tables/table_text.h"
 

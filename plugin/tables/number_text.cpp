@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 
 std::string trimNumberText(std::string_view text, int width) {
     std::string out(text);

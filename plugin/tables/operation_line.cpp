@@ -4,11 +4,11 @@
 
 #include <cstring>
 
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/import/services.h"
-#include "plugin/tables/host_blocks.h"
+#include "plugin/model/host_blocks.h"
 #include "plugin/tables/number_text.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/tables/table_text.h"
 #include "plugin/tooling/services.h"
 #include "plugin/tooling/tool_library.h"

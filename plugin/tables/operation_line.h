@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "plugin/tables/process_ope.h"
+#include "plugin/model/process_ope.h"
 
 class CTabColsDesc;
 class CTextSection;

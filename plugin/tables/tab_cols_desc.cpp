@@ -1,5 +1,5 @@
 // The table object: emptying, its column descriptions and the cylinder entries of a row.
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/model/tab_cols_desc.h"
 
 #include <cstdlib>
 

@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "platform/sys/files.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/utilities.h"
-#include "plugin/tables/host_blocks.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/utilities.h"
+#include "plugin/model/host_blocks.h"
 #include "plugin/tables/host_op_defaults.h"
 #include "plugin/tables/number_text.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/tables/table_text.h"
 
 namespace {

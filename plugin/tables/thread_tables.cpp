@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "platform/sys/paths.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/tables/number_text.h"
 #include "plugin/tables/services.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/tables/table_text.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/utilities.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/utilities.h"
 #include "plugin/tooling/tool_library.h"
 
 namespace {

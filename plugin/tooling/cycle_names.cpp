@@ -7,8 +7,8 @@
 #include "host/api.h"
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/text_section.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/text_section.h"
 
 namespace {
 

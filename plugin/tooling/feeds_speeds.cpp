@@ -11,7 +11,7 @@
 
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/tooling/machine_info.h"
 
 namespace {

@@ -14,8 +14,8 @@
 #include <optional>
 #include <thread>
 
-#include "plugin/core/globals.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/tree.h"
 #include "plugin/tooling/equal_holes.h"
 #include "plugin/tooling/nearest_index.h"
 #include "plugin/tooling/walk_states.h"

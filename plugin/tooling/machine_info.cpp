@@ -7,7 +7,7 @@
 
 #include <set>
 
-#include "plugin/core/entity_utils.h"
+#include "plugin/base/entity_utils.h"
 
 MACHINE_INFO g_machineInfo;
 

@@ -9,7 +9,7 @@
 #include "platform/ui/dialog.h"
 #include "plugin/tooling/cycle_names.h"
 #include "plugin/tooling/machine_info.h"
-#include "plugin/tooling/tool_records.h"
+#include "plugin/model/tool_records.h"
 
 
 

@@ -5,7 +5,7 @@
 
 #include "host/api.h"
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/tooling/tool_library.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "plugin/core/globals.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/tree.h"
 
 namespace {
 

@@ -11,11 +11,11 @@
 #include <string>
 
 #include "platform/sys/paths.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/utilities.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/utilities.h"
 #include "plugin/tooling/cycle_names.h"
 #include "plugin/tooling/equal_holes.h"
-#include "plugin/tooling/record_fields.h"
+#include "plugin/model/record_fields.h"
 #include "plugin/tooling/services.h"
 #include "plugin/tooling/tool_library.h"
 

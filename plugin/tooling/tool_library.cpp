@@ -8,8 +8,8 @@
 
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/utilities.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/utilities.h"
 #include "plugin/tooling/services.h"
 
 std::vector<tp_tool> loadToolList(const std::string& name) {

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <new>
 
-#include "plugin/core/globals.h"
-#include "plugin/tooling/record_fields.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/record_fields.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "plugin/tooling/record_fields.h"
+#include "plugin/model/record_fields.h"
 #include "plugin/tooling/services.h"
 
 void CDlgToolsView::buildToolsUsedList() {

@@ -5,9 +5,9 @@
 #include "host/builder/part_builder.h"
 #include "host/geom/surface_entities.h"
 #include "host/state.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/message_box.h"
-#include "plugin/core/main_menu.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/message_box.h"
+#include "plugin/cycle/main_menu.h"
 #include "support/form_tables.h"
 #include "support/plugin_fixture.h"
 

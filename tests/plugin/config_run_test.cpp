@@ -8,8 +8,8 @@
 #include <numbers>
 
 #include "host/state.h"
-#include "plugin/core/load_time_objects.h"
-#include "plugin/core/utilities.h"
+#include "plugin/cycle/load_time_objects.h"
+#include "plugin/base/utilities.h"
 #include "plugin/engine/config_run.h"
 #include "plugin/engine/process_trial.h"
 #include "plugin/engine/operation_values.h"

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/tooling/cycle_names.h"
 #include "support/plugin_fixture.h"
 

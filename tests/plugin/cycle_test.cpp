@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "plugin/core/globals.h"
-#include "plugin/core/main_menu.h"
-#include "plugin/core/work_cycle.h"
+#include "plugin/base/globals.h"
+#include "plugin/cycle/main_menu.h"
+#include "plugin/cycle/work_cycle.h"
 #include "support/plugin_fixture.h"
 
 namespace {

@@ -5,10 +5,10 @@
 // recognition_run_cases_test.cpp.
 #include <gtest/gtest.h>
 
-#include "plugin/core/globals.h"
-#include "plugin/core/views_list.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/views_list.h"
 #include "plugin/engine/hole_classes.h"
-#include "plugin/engine/ope_list.h"
+#include "plugin/model/ope_list.h"
 #include "support/run_tree.h"
 
 namespace {

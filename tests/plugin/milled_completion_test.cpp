@@ -7,13 +7,13 @@
 #include <string>
 
 #include "host/api_operation.h"
-#include "plugin/core/records.h"
+#include "plugin/cycle/records.h"
 #include "plugin/engine/milled_completion.h"
 #include "plugin/engine/operation_records.h"
 #include "platform/sys/files.h"
 #include "plugin/engine/services.h"
-#include "plugin/tables/host_blocks.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/model/host_blocks.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "recognition_pipeline_support.h"
 #include "support/execute_session.h"
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <functional>
 
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/engine/operation_values.h"
 #include "plugin/engine/operation_zlimits.h"
 #include "support/process_fixture.h"

@@ -3,12 +3,12 @@
 // views sorted with their toolpath groups renumbered.
 #include <gtest/gtest.h>
 
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/engine/apply_process.h"
 #include "plugin/engine/opposite_view.h"
 #include "plugin/engine/process_reassign.h"
 #include "plugin/engine/table_assignment.h"
-#include "plugin/recognition/directions.h"
+#include "plugin/base/directions.h"
 #include "support/hole_tables_fixture.h"
 #include "support/run_tree.h"
 

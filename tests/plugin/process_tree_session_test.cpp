@@ -5,7 +5,7 @@
 
 #include "host/api.h"
 #include "platform/sys/files.h"
-#include "plugin/core/settings.h"
+#include "plugin/base/settings.h"
 #include "plugin/engine/selected_groups.h"
 #include "support/process_tree_fixture.h"
 

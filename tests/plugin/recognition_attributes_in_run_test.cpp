@@ -4,7 +4,7 @@
 // gives its bore to the view from below. Block 60 x 40 x 20, holes drilled from its top face.
 #include <gtest/gtest.h>
 
-#include "plugin/core/message_box.h"
+#include "plugin/base/message_box.h"
 
 #include <cstring>
 #include <cmath>
@@ -12,8 +12,8 @@
 
 #include "host/builder/part_builder.h"
 #include "host/geom/surface_entities.h"
-#include "plugin/core/main_menu.h"
-#include "plugin/features/feature_mark.h"
+#include "plugin/cycle/main_menu.h"
+#include "plugin/model/feature_mark.h"
 #include "plugin/recognition/reaming_split.h"
 #include "recognition_attributes_support.h"
 

@@ -5,7 +5,7 @@
 #include <numbers>
 
 #include "plugin/recognition/axis_joining.h"
-#include "plugin/recognition/directions.h"
+#include "plugin/base/directions.h"
 #include "tests/plugin/recognition_segment_trees.h"
 
 namespace {

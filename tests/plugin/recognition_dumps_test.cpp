@@ -10,7 +10,7 @@
 
 #include "host/api.h"
 #include "platform/sys/files.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/recognition/dumps.h"
 #include "support/hand_tree.h"
 #include "support/plugin_fixture.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/split_chains.h"
 #include "support/hand_tree.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/features/feature_mark.h"
+#include "plugin/model/feature_mark.h"
 #include "plugin/recognition/feature_marks.h"
 #include "recognition_attributes_support.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/sys/files.h"
-#include "plugin/features/feature_mark.h"
+#include "plugin/model/feature_mark.h"
 #include "plugin/recognition/feature_merge.h"
 #include "recognition_attributes_support.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/sys/files.h"
-#include "plugin/core/progress_box.h"
+#include "plugin/base/progress_box.h"
 #include "plugin/recognition/opaque_check.h"
 #include "recognition_checks_support.h"
 

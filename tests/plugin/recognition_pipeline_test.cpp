@@ -11,7 +11,7 @@
 
 #include "host/geom/step_io.h"
 #include "platform/sys/files.h"
-#include "plugin/core/progress_box.h"
+#include "plugin/base/progress_box.h"
 #include "plugin/recognition/pipeline_raw.h"
 #include "recognition_pipeline_support.h"
 

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "host/builder/hole_plates.h"
-#include "plugin/core/message_box.h"
-#include "plugin/core/records.h"
+#include "plugin/base/message_box.h"
+#include "plugin/cycle/records.h"
 #include "recognition_pipeline_support.h"
 #include "support/execute_session.h"
 

@@ -2,7 +2,7 @@
 // up their end section to the bottom view (host view 4), and what both halves record.
 #include <gtest/gtest.h>
 
-#include "plugin/core/views_list.h"
+#include "plugin/base/views_list.h"
 #include "plugin/recognition/reaming_split.h"
 #include "recognition_attributes_support.h"
 #include "support/recognition_fixture.h"

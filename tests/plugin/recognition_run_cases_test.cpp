@@ -12,9 +12,9 @@
 
 #include "host/api_views.h"
 #include "platform/sys/files.h"
-#include "plugin/core/records.h"
-#include "plugin/core/settings.h"
-#include "plugin/engine/ope_list.h"
+#include "plugin/cycle/records.h"
+#include "plugin/base/settings.h"
+#include "plugin/model/ope_list.h"
 #include "plugin/engine/operation_values.h"
 #include "recognition_pipeline_support.h"
 #include "support/execute_session.h"

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "host/geom/step_io.h"
-#include "plugin/core/message_box.h"
-#include "plugin/core/records.h"
+#include "plugin/base/message_box.h"
+#include "plugin/cycle/records.h"
 #include "recognition_pipeline_support.h"
 #include "support/execute_session.h"
 #include "support/part_notes.h"

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "plugin/core/globals.h"
-#include "plugin/core/views_list.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/views_list.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/split_chains.h"
 #include "support/hand_tree.h"

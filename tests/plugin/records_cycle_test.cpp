@@ -2,9 +2,9 @@
 // saving the part to its file and reopening it: images byte for byte, every link rebuilt.
 #include <gtest/gtest.h>
 
-#include "plugin/core/exports.h"
-#include "plugin/core/main_menu.h"
-#include "plugin/core/work_cycle.h"
+#include "plugin/cycle/exports.h"
+#include "plugin/cycle/main_menu.h"
+#include "plugin/cycle/work_cycle.h"
 #include "records_test_data.h"
 #include "support/plugin_fixture.h"
 

@@ -8,15 +8,15 @@
 #include <vector>
 
 #include "host/api.h"
-#include "plugin/core/byte_codec.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/load_time_objects.h"
-#include "plugin/core/part_record.h"
-#include "plugin/core/records.h"
-#include "plugin/engine/ope_list.h"
-#include "plugin/features/feature_mark.h"
-#include "plugin/recognition/tree_codec.h"
-#include "plugin/tooling/tool_records.h"
+#include "plugin/base/byte_codec.h"
+#include "plugin/base/globals.h"
+#include "plugin/cycle/load_time_objects.h"
+#include "plugin/base/part_record.h"
+#include "plugin/cycle/records.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/feature_mark.h"
+#include "plugin/model/tree_codec.h"
+#include "plugin/model/tool_records.h"
 #include "support/part_notes.h"
 
 namespace records_test {

@@ -2,7 +2,7 @@
 // tells why no hole was found, and the head holes counted by their states.
 #include <gtest/gtest.h>
 
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/engine/run_statistics.h"
 #include "support/run_tree.h"
 

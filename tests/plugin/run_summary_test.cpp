@@ -4,8 +4,8 @@
 
 #include <sstream>
 
-#include "plugin/core/globals.h"
-#include "plugin/core/message_box.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/message_box.h"
 #include "plugin/engine/run_summary.h"
 #include "support/run_tree.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "host/api.h"
-#include "plugin/tables/host_blocks.h"
+#include "plugin/model/host_blocks.h"
 #include "plugin/tables/host_op_defaults.h"
 #include "support/tables_fixture.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/tables/host_blocks.h"
+#include "plugin/model/host_blocks.h"
 #include "plugin/tables/host_op_defaults.h"
 #include "plugin/tables/table_text.h"
 #include "support/tables_fixture.h"

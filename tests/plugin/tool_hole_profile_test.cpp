@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/tooling/planar_intersect.h"
 #include "plugin/tooling/tool_hole_profile.h"
 

@@ -2,7 +2,7 @@
 // tool array by the rule of its type, or a made tool, or a shared number for the tool it is missing.
 #include <gtest/gtest.h>
 
-#include "plugin/core/load_time_objects.h"
+#include "plugin/cycle/load_time_objects.h"
 #include "plugin/tooling/cycle_names.h"
 #include "plugin/tooling/tool_layout.h"
 #include "plugin/tooling/tool_library.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "host/state.h"
-#include "plugin/core/load_time_objects.h"
+#include "plugin/cycle/load_time_objects.h"
 #include "plugin/engine/tool_sequencing.h"
 #include "plugin/tooling/tool_library.h"
 #include "plugin/tooling/machine_info.h"

@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/tooling/tool_layout.h"
 #include "plugin/tooling/tools_seq_matrix.h"
 #include "support/tool_tree.h"

@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "plugin/recognition/tree_codec.h"
+#include "plugin/model/tree_codec.h"
 
 namespace {
 

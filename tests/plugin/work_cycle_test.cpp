@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <string>
 
-#include "plugin/core/globals.h"
-#include "plugin/core/work_cycle.h"
+#include "plugin/base/globals.h"
+#include "plugin/cycle/work_cycle.h"
 #include "support/plugin_fixture.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "plugin/core/globals.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/tables/thread_tables.h"
 #include "support/table_files.h"
 

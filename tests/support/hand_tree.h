@@ -13,8 +13,8 @@
 #include "host/api.h"
 #include "host/builder/part_builder.h"
 #include "plugin/recognition/pipeline.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/recognition/vectors.h"
+#include "plugin/model/tree.h"
+#include "plugin/base/vectors.h"
 
 namespace hand_tree {
 

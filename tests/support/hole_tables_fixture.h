@@ -14,9 +14,9 @@
 
 #include "host/api.h"
 #include "host/geom/step_io.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/recognition/name_attribs.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/tables/thread_tables.h"
 #include "support/part_notes.h"
 #include "support/part_recognition_fixture.h"

@@ -7,7 +7,7 @@
 
 #include "platform/sys/files.h"
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/tables/services.h"
 #include "support/plugin_fixture.h"
 #include "support/table_files.h"
