@@ -14,6 +14,8 @@
 #include "plugin/base/directions.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/record_fields.h"
+#include "plugin/model/view_order.h"
+#include "plugin/services/engine.h"
 
 namespace {
 

@@ -3,7 +3,9 @@
 
 #include <cstring>
 
+#include "plugin/model/ope_list.h"
 #include "plugin/model/record_fields.h"
+#include "plugin/model/tree.h"
 
 namespace {
 

@@ -1,5 +1,7 @@
 // The work areas of the tree's records by image offset.
 #include "plugin/model/record_fields.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tree.h"
 
 namespace {
 

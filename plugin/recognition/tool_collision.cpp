@@ -11,10 +11,11 @@
 #include "plugin/base/globals.h"
 #include "plugin/base/progress_box.h"
 #include "plugin/model/ope_list.h"
-#include "plugin/engine/services.h"
 #include "plugin/recognition/opaque_check.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/model/tree.h"
+#include "plugin/services/engine.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 #include "plugin/model/tab_cols_desc.h"
 
 #include <cstdlib>
+#include "plugin/services/engine.h"
 
-#include "plugin/engine/services.h"
 
 void CTabColsDesc::clear() { *this = CTabColsDesc{}; }
 

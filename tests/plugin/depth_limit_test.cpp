@@ -6,7 +6,9 @@
 #include "plugin/base/globals.h"
 #include "plugin/engine/depth_limit.h"
 #include "plugin/engine/operation_comments.h"
+#include "plugin/model/ope_list.h"
 #include "plugin/model/operation_hole_fields.h"
+#include "plugin/model/tree.h"
 #include "support/process_fixture.h"
 
 namespace {

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "plugin/base/globals.h"
+#include "plugin/model/ope_list.h"
 #include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/opposite_view.h"
 #include "plugin/base/directions.h"
+#include "plugin/model/tree.h"
 #include "support/process_fixture.h"
 
 namespace {

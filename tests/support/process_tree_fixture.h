@@ -9,6 +9,7 @@
 #include "host/state.h"
 #include "plugin/base/globals.h"
 #include "plugin/cycle/records.h"
+#include "plugin/model/ope_list.h"
 #include "plugin/model/operation_hole_fields.h"
 #include "plugin/model/process_tree_fields.h"
 #include "plugin/model/tree.h"
