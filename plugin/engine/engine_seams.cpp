@@ -1,6 +1,4 @@
 // Stand-ins of the engine's own records' fields and rules that are not built yet (docs/seams.md).
-#include "plugin/base/directions.h"
-#include "plugin/base/vectors.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/services/engine.h"
 
@@ -21,10 +19,4 @@ void setCilDesc(CIL_DESC& desc, double diameter, double zTop, double zBottom) {
     desc.set(kDescDiameter, diameter);
     desc.set(kDescZTop, zTop);
     desc.set(kDescZBottom, zBottom);
-}
-
-int isOppositeDirAllowed(const double direction[3]) {
-    double reversed[3];
-    negateVector(direction, reversed);
-    return isDirInSelViews(reversed, 0) == kSameSense ? 1 : 0;
 }

@@ -39,6 +39,6 @@ double cilDescZTop(const CIL_DESC& desc);
 double cilDescZBottom(const CIL_DESC& desc);
 void setCilDesc(CIL_DESC& desc, double diameter, double zTop, double zBottom);
 
-// 1 when no view restriction is set or the reversed direction (a unit vector) is an allowed view in its
-// own sense; else 0.
+// 1 when no view restriction is set, when the user allowed no view, or when the reversed direction (a unit
+// vector) is an allowed view in its own sense; else 0.
 int isOppositeDirAllowed(const double direction[3]);
