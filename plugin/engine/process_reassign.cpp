@@ -243,6 +243,7 @@ void reapplyHoleTable(POINT_LIST* hole) {
     setFieldText(hole->rowName, table.cell(row, 0));
     hole->rowIndex = static_cast<std::int16_t>(row);
     hole->tableIndex = static_cast<std::int16_t>(index);
+    labelHoleByRow(*hole);
     freeOpeChain(hole->opeList);
     hole->opeList = nullptr;
     (void)applyProcessToHole(loaded.tables.data(), static_cast<int>(loaded.tables.size()), *hole, kApplyAll);

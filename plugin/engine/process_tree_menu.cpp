@@ -214,7 +214,7 @@ int CDlgProcess::menuAction(int id, plat::TreeItem hit) {
         return 1;
     }
     case kPointsList: {
-        std::string heading = holeLabel(*hole);
+        std::string heading = holeItemText(*hole, holeTableClass(*hole));
         for (std::size_t at = heading.find('('); at != std::string::npos; at = heading.find('(', at + 2))
             heading.replace(at, 1, "\n(");
         g_engine->pointsList.heading = heading;

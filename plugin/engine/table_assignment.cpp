@@ -17,6 +17,7 @@
 #include "plugin/engine/table_matching.h"
 #include "plugin/engine/table_measures.h"
 #include "plugin/model/ope_list.h"
+#include "plugin/model/operation_hole_fields.h"
 #include "plugin/model/work_records.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/tab_cols_desc.h"
@@ -52,6 +53,7 @@ void resetHole(POINT_LIST& hole) {
     hole.tableIndex = hole.adaptTableIndex = hole.rowIndex = hole.adaptedRow = -1;
     hole.tableName[0] = hole.rowName[0] = hole.processName[0] = 0;
     hole.provisionalRow = 0;
+    setHoleLabel(hole, "");
 }
 
 // The adaptable search; the matching table's index, -1 none. `row` gets its row (-1 none).
@@ -188,8 +190,15 @@ int assignTableToHole(POINT_LIST*& holeRef, std::vector<CTabColsDesc>& tables, i
             setFieldText(hole->processName, table.cell(row, table.processColumn - 1));
     }
     setHoleDescription(*hole, descs.data(), static_cast<int>(descs.size()));
+    labelHoleByRow(*hole);
     return static_cast<int>(descs.size());
 }
+
+std::string tableAndRow(const std::string& table, const std::string& row) {
+    return table.empty() || row.empty() ? table + row : table + " " + row;
+}
+
+void labelHoleByRow(POINT_LIST& hole) { setHoleLabel(hole, tableAndRow(fieldText(hole.tableName), fieldText(hole.rowName))); }
 
 int numberIdenticalHoles(VIEW_LIST* views, bool ignoreAttributes) {
     const double radial = 0.99 * g_globals->settings.baseTolerance / 2;

@@ -97,7 +97,7 @@ TEST_F(DepthLimit, AThroughHoleSplitToTheOtherSide) {
     g_globals->settings.tryDrillBeyondMax = 1;
     g_globals->settings.longToolStrategy = kMarkOnly;
     whyTexts.init(installDir + "/Tool.txt", "drillOperationWhy", 20);
-    whyTexts.setText(10, "split");
+    whyTexts.setText(11, "; split");
     TEST_VIEW v;
     const CIL deep{.D = 5, .zTop = 0, .zBottom = -120, .through = 1};
     POINT_LIST* h = v.hole({deep});
@@ -121,8 +121,8 @@ TEST_F(DepthLimit, AThroughHoleSplitToTheOtherSide) {
     EXPECT_EQ(other->view, opp);
     EXPECT_STREQ(other->rowName, "D5");
     EXPECT_EQ(holeGet(*h, hole_field::splitByDepth), 1);
-    EXPECT_EQ(holeLabel(*h), "D5 split");
-    EXPECT_EQ(holeLabel(*other), "D5 split");
+    EXPECT_EQ(holeLabel(*h), "D5; split");
+    EXPECT_EQ(holeLabel(*other), "D5; split");
     // The follower's counterpart joins the new hole's chain.
     ASSERT_NE(other->nextEqual, nullptr);
     EXPECT_EQ(other->nextEqual->chainMember, 1);

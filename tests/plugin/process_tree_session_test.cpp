@@ -16,7 +16,6 @@
 namespace {
 
 const std::string kView = "(Group 0)  TOP";
-const std::string kHole1 = kView + "/Hole 1";
 
 class ProcessTreeSession : public ProcessTreeFixture {
 protected:
@@ -32,6 +31,8 @@ protected:
         expectScriptPlayed();
     }
     bool shown(const std::string& label) { return treeSnapshot().find("\"" + label + "\"") != std::string::npos; }
+    // The path of hole n's item.
+    std::string holePath(int n) { return kView + "/" + item(n); }
     // The points list's line of hole 1, which has no identical holes.
     std::string firstPosition() {
         return fromPart<std::string>([](VIEW_LIST* tree) {
@@ -58,8 +59,8 @@ TEST_F(ProcessTreeSession, FiltersShowTheHolesOfTheCheckedStatesAndAreKeptForThe
     EXPECT_NE(treeSnapshot().find("4117 Check text=\"Tools not found (" + std::to_string(holeCount - 1) +
                                   ")\" visible=1 enabled=1 check=1"),
               std::string::npos);
-    EXPECT_TRUE(shown("Hole 4"));       // matched exactly, but a tool is missing
-    EXPECT_FALSE(shown(label(holeCount)));   // adapted, every tool found
+    EXPECT_TRUE(shown(item(4)));       // matched exactly, but a tool is missing
+    EXPECT_FALSE(shown(item(holeCount)));   // adapted, every tool found
     EXPECT_NE(treeSnapshot().find("4118 Check text=\"Tools created (1)\""), std::string::npos);
     // No hole is without a problem: that filter cannot be used.
     EXPECT_NE(treeSnapshot().find("4035 Check text=\"No problems (0)\" visible=1 enabled=0"), std::string::npos);
@@ -77,23 +78,23 @@ TEST_F(ProcessTreeSession, FiltersShowTheHolesOfTheCheckedStatesAndAreKeptForThe
 
 // The images say each operation's tool state; clicks on them switch marks down the branch and up to the view.
 TEST_F(ProcessTreeSession, ImagesShowTheToolsAndIconClicksSwitchMarksDownTheBranchAndUpToTheView) {
-    const std::string last = label(holeCount);
+    const std::string hole1 = holePath(1), hole2 = holePath(2), last = holePath(holeCount);
     inTree([&](plat::Script& s) {
         s.click(kTreeDlg, 4307).check(kTreeDlg, 4302, 1)   // the adapted holes too
             .treeExpand(kTreeDlg, kTree, kView)
-            .treeExpand(kTreeDlg, kTree, kHole1)
-            .treeClick(kTreeDlg, kTree, kHole1, true)
-            .treeExpand(kTreeDlg, kTree, kView + "/Hole 2")
-            .treeClick(kTreeDlg, kTree, kView + "/Hole 2/Drill 2", true)
-            .treeRClick(kTreeDlg, kTree, kHole1 + "/Drill 1")   // an operation has no menu
-            .treeExpand(kTreeDlg, kTree, kView + "/" + last);
+            .treeExpand(kTreeDlg, kTree, hole1)
+            .treeClick(kTreeDlg, kTree, hole1, true)
+            .treeExpand(kTreeDlg, kTree, hole2)
+            .treeClick(kTreeDlg, kTree, hole2 + "/Drill 2", true)
+            .treeRClick(kTreeDlg, kTree, hole1 + "/Drill 1")   // an operation has no menu
+            .treeExpand(kTreeDlg, kTree, last);
     });
     EXPECT_EQ(imageOf(kView), "1/1");          // the view is on
     EXPECT_EQ(count("menu owner=18021"), 0);
-    EXPECT_EQ(imageOf("Hole 1"), "1/1");       // on, its chain (itself) selected
+    EXPECT_EQ(imageOf(item(1)), "1/1");       // on, its chain (itself) selected
     EXPECT_EQ(imageOf("Drill 1"), "3/3");
     EXPECT_EQ(imageOf("Chamfer 1"), "4/4");    // no tool: never on
-    EXPECT_EQ(imageOf("Hole 3"), "2/2");       // off, not selected
+    EXPECT_EQ(imageOf(item(3)), "2/2");       // off, not selected
     EXPECT_EQ(imageOf("Drill " + std::to_string(holeCount)), "8/8");   // its tool made by the layout
     EXPECT_EQ(imageOf("Chamfer " + std::to_string(holeCount)), "2/2");
     struct MARKS { int checked1, selected1, drill1, chamfer1, checked2, view; };
@@ -112,14 +113,17 @@ TEST_F(ProcessTreeSession, ImagesShowTheToolsAndIconClicksSwitchMarksDownTheBran
 }
 
 TEST_F(ProcessTreeSession, AHoleLabelTheUserEditsIsKeptThroughRefillsAndInThePart) {
-    inTree([](plat::Script& s) {
+    const std::string hole1 = holePath(1);
+    const std::string explanation = item(1).substr(label(1).size());   // shown after the label
+    ASSERT_EQ(explanation.rfind("  Drilled ", 0), 0u) << explanation;
+    inTree([&](plat::Script& s) {
         s.treeExpand(kTreeDlg, kTree, kView)
-            .treeEdit(kTreeDlg, kTree, kHole1, "Front bore")
+            .treeEdit(kTreeDlg, kTree, hole1, "Front bore" + explanation)   // the explanation left standing
             .treeEdit(kTreeDlg, kTree, kView, "Renamed view")   // refused
-            .treeRClick(kTreeDlg, kTree, kView + "/Front bore")
+            .treeRClick(kTreeDlg, kTree, kView + "/Front bore" + explanation)
             .menu(16);   // expand all: the tree is filled again
     });
-    EXPECT_TRUE(shown("Front bore"));
+    EXPECT_TRUE(shown("Front bore" + explanation));
     EXPECT_TRUE(shown(kView));
     EXPECT_FALSE(shown("Renamed view"));
     EXPECT_EQ(fromPart<std::string>([](VIEW_LIST* tree) { return holeLabel(*hole(tree, 1)); }), "Front bore");
@@ -132,9 +136,10 @@ TEST_F(ProcessTreeSession, ChangingAHolesProcessOffersItsTablesProcessesAndAppli
     ASSERT_NE(row, std::string::npos);
     const std::string line = text.substr(row + 6, text.find('\n', row) - row - 5);
     ASSERT_TRUE(plat::writeFile(table, text + "[Peck 1] " + line + "[Deep 1] " + line));
-    inTree([](plat::Script& s) {
+    const std::string hole1 = holePath(1);
+    inTree([&](plat::Script& s) {
         s.treeExpand(kTreeDlg, kTree, kView)
-            .treeRClick(kTreeDlg, kTree, kHole1)
+            .treeRClick(kTreeDlg, kTree, hole1)
             .menu(31)
             .select(18092, 18123, 2)   // sorted: 1, Deep, Peck
             .click(18092, plat::IDOK);
@@ -154,10 +159,11 @@ TEST_F(ProcessTreeSession, ChangingAHolesProcessOffersItsTablesProcessesAndAppli
 
 TEST_F(ProcessTreeSession, AHoleWithoutATableCannotBeConfiguredNorChanged) {
     editPart([](VIEW_LIST* tree) { hole(tree, 1)->tableName[0] = 0; });
-    inTree([](plat::Script& s) {
+    const std::string hole1 = holePath(1);
+    inTree([&](plat::Script& s) {
         s.treeExpand(kTreeDlg, kTree, kView)
-            .treeRClick(kTreeDlg, kTree, kHole1).menu(31).answer(plat::IDOK)
-            .treeRClick(kTreeDlg, kTree, kHole1).menu(30).answer(plat::IDOK);
+            .treeRClick(kTreeDlg, kTree, hole1).menu(31).answer(plat::IDOK)
+            .treeRClick(kTreeDlg, kTree, hole1).menu(30).answer(plat::IDOK);
     });
     EXPECT_EQ(count("msgbox owner=18021"), 2);
     EXPECT_TRUE(transcript().contains("The hole has no process table."));
@@ -172,9 +178,10 @@ TEST_F(ProcessTreeSession, TheClearanceOptionOfAViewIsSetInItsDialog) {
 }
 
 TEST_F(ProcessTreeSession, AClickOnTheEmptyAreaClearsTheHighlight) {
-    inTree([](plat::Script& s) {
+    const std::string hole1 = holePath(1);
+    inTree([&](plat::Script& s) {
         s.treeExpand(kTreeDlg, kTree, kView)
-            .treeClick(kTreeDlg, kTree, kHole1, true)   // drop-highlighted
+            .treeClick(kTreeDlg, kTree, hole1, true)   // drop-highlighted
             .treeClick(kTreeDlg, kTree, "");
     });
     EXPECT_EQ(treeSnapshot().find(" drop"), std::string::npos) << treeSnapshot();
@@ -185,10 +192,11 @@ TEST_F(ProcessTreeSession, AClickOnTheEmptyAreaClearsTheHighlight) {
 TEST_F(ProcessTreeSession, AnIsolatedGroupFromThePointsListIsUndoneAtTheNextRun) {
     const int blankedBefore = blankedEntities();
     const std::string position = firstPosition();
+    const std::string hole1 = holePath(1);
     inTree(
         [&](plat::Script& s) {
             s.treeExpand(kTreeDlg, kTree, kView)
-                .treeRClick(kTreeDlg, kTree, kHole1)
+                .treeRClick(kTreeDlg, kTree, hole1)
                 .menu(4)
                 .treeRClick(kPoints, kPointsTree, position)
                 .menu(2);
@@ -249,9 +257,10 @@ TEST_F(ProcessTreeSession, EachWayTheRunEndsLeavesItsNextStep) {
         };
     };
     const std::string position = firstPosition();
-    auto pointsMenu = [position](int id) {
-        return [id, position](plat::Script& s) {
-            s.treeExpand(kTreeDlg, kTree, kView).treeRClick(kTreeDlg, kTree, kHole1).menu(4);
+    const std::string hole1 = holePath(1);
+    auto pointsMenu = [position, hole1](int id) {
+        return [id, position, hole1](plat::Script& s) {
+            s.treeExpand(kTreeDlg, kTree, kView).treeRClick(kTreeDlg, kTree, hole1).menu(4);
             s.treeRClick(kPoints, kPointsTree, position).menu(id);
         };
     };
@@ -260,10 +269,10 @@ TEST_F(ProcessTreeSession, EachWayTheRunEndsLeavesItsNextStep) {
         {"create all", [](plat::Script& s) { s.click(kTreeDlg, 4158); }, 1012, 21, 0},
         {"everything on", menuOn("", 15), 111, 1, 0},
         {"view group", menuOn(kView, 11), 108, 1, 0},
-        {"hole group", menuOn(kHole1, 12), 109, 1, 0},
+        {"hole group", menuOn(hole1, 12), 109, 1, 0},
         {"highlight all", menuOn("", 14), 110, 0, 105},
         {"highlight view", menuOn(kView, 5), 104, 0, 105},
-        {"highlight hole", menuOn(kHole1, 6), 103, 0, 105},
+        {"highlight hole", menuOn(hole1, 6), 103, 0, 105},
         {"points group", pointsMenu(1), 1014, 11, 0},
         {"points isolated", pointsMenu(2), 1015, 11, 0},
         {"points highlight", pointsMenu(4), 1016, 0, 1052},
