@@ -67,6 +67,11 @@ int adaptableSearch(POINT_LIST& hole, std::vector<CTabColsDesc>& tables, CTabCol
         buildEntriesFromFirstRow(table);
         double largest = 0, smallest = 0, depth = 0, tip = 0;
         (void)getChamferAndTipAngles(&hole, &largest, &smallest, &depth, &tip);
+        if (tip != 0) {
+            RUN_STATS& stats = g_records->runStats;
+            stats.smallestTipAngle = std::min(stats.smallestTipAngle, tip);
+            stats.largestTipAngle = std::max(stats.largestTipAngle, tip);
+        }
         const bool outOfWindow = table.chamferAngleB < smallest || largest < table.chamferAngleA || table.maxChamfer < depth;
         const bool tipOutside =
             tip != 0 && !isBetweenTol(tip / kDegToRad, s.minDrawnTipAngle, s.maxDrawnTipAngle, 0.05);

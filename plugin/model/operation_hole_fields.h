@@ -17,7 +17,7 @@ struct FIELD {
 };
 constexpr std::size_t whyText = 78, kWhyTextSize = 72;       // in area2
 constexpr FIELD<std::uint8_t> geometryProblem{315}, furtherMark{316}, splitByDepth{317}, simplified{318},
-    movedOpposite{319};
+    movedOpposite{319}, rowChanged{320};
 constexpr FIELD<std::uint16_t> reprocessed{328}, memberReprocessed{330};
 constexpr FIELD<std::int16_t> formState{332};
 static_assert(point_field::description + point_field::kDescriptionSize <= whyText);

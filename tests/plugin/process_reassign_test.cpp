@@ -10,6 +10,7 @@
 #include "plugin/engine/table_assignment.h"
 #include "plugin/base/directions.h"
 #include "plugin/model/ope_list.h"
+#include "plugin/model/operation_hole_fields.h"
 #include "plugin/model/process_ope.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/model/tree.h"
@@ -151,13 +152,14 @@ TEST_F(ProcessReassignTables, AChainTakesItsChangedRowAndProcessInItsOrder) {
         const char* process;         // and given this process
         bool keepOrder;
         std::vector<std::uint32_t> types;
+        std::uint8_t rowChanged;     // marked by the re-assignment of one hole whose row name changed
     };
     const std::vector<std::uint32_t> withoutFirst(firstTypes.begin() + 1, firstTypes.end());
     const STEP steps[] = {
-        {"row renamed", "D8-bore", "1", false, firstTypes},
-        {"row's process changed", "D8-bore", "2", false, withoutFirst},
-        {"waiting head, row renamed back", "D8", "1", true, firstTypes},
-        {"waiting head, process changed", "D8", "2", true, withoutFirst},
+        {"row renamed", "D8-bore", "1", false, firstTypes, 1},
+        {"row's process changed", "D8-bore", "2", false, withoutFirst, 0},
+        {"waiting head, row renamed back", "D8", "1", true, firstTypes, 0},
+        {"waiting head, process changed", "D8", "2", true, withoutFirst, 0},
     };
     std::string rowNow = "D8";
     for (const STEP& step : steps) {
@@ -174,6 +176,7 @@ TEST_F(ProcessReassignTables, AChainTakesItsChangedRowAndProcessInItsOrder) {
         rowNow = step.newRowName;
 
         g_records->runStats.stateCount6 = 3;
+        holeSet<std::uint8_t>(*chain[0], hole_field::rowChanged, 0);
         if (step.keepOrder) {
             chain[0]->noMeasures = 1;
             reassignProcessKeepOrder(tree);
@@ -182,6 +185,8 @@ TEST_F(ProcessReassignTables, AChainTakesItsChangedRowAndProcessInItsOrder) {
         }
         EXPECT_EQ(g_records->runStats.stateCount6, step.keepOrder ? 0 : 2);
         EXPECT_EQ(chain[0]->noMeasures, 0);
+        EXPECT_EQ(holeGet(*chain[0], hole_field::rowChanged), step.rowChanged);
+        EXPECT_EQ(holeLabel(*chain[0]), std::string("Drilled ") + step.newRowName);
         for (POINT_LIST* p : chain) {
             EXPECT_STREQ(p->tableName, "Drilled");
             EXPECT_STREQ(p->rowName, step.newRowName);

@@ -1,9 +1,10 @@
-// How the process tree lists the holes of a run, as the user sees them after Execute on a builder part: each
+// The holes of a run in the process tree, as the user meets them after Execute on a builder part: each listed
 // by its label (the table and row it got) and its explanation (how the row fits, the process, the hole's
-// states), whole, however long; the points list of a hole is headed by the same text, its brackets on a
-// line of their own.
+// states), whole, however long; the points list of a hole headed by the same text, its brackets on a line of
+// their own; and the check of an adaptable table, after which the next run finds the hole's form in it.
 #include <gtest/gtest.h>
 
+#include <numbers>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -16,7 +17,9 @@
 #include "plugin/engine/operation_comments.h"
 #include "plugin/model/operation_hole_fields.h"
 #include "plugin/model/tree.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/model/work_records.h"
+#include "platform/sys/files.h"
 #include "support/execute_session.h"
 
 namespace {
@@ -34,7 +37,7 @@ const std::string kAdapted =
     "Counterbored CB6.6; split by depth; adapted: no table has the exact form of the hole (44.0deg chamfer "
     "outside the table) - 1";
 
-class ProcessTreeLabels : public ExecuteSessionFixture {
+class ProcessTreeHoles : public ExecuteSessionFixture {
 protected:
     void SetUp() override {
         ExecuteSessionFixture::SetUp();
@@ -50,6 +53,19 @@ protected:
         ASSERT_NE(host::storeSolidEntity(part.solid, 3, 1, "part"), 0u);
         load();
     }
+    // The operations listed under the hole item of that text when the tree last closed.
+    static std::vector<std::string> operationsOf(const std::string& hole) {
+        std::istringstream snap(plat::lastSnapshot(kProcessTree));
+        std::vector<std::string> out;
+        bool under = false;
+        for (std::string line; std::getline(snap, line);) {
+            if (line.rfind("    \"", 0) == 0) under = line.rfind("    \"" + hole + "\" data=", 0) == 0;
+            else if (under && line.rfind("      \"", 0) == 0) out.push_back(line.substr(7, line.find("\" data=") - 7));
+            else under = false;
+        }
+        return out;
+    }
+    std::string counterbored() const { return installDir + "/Tool/FORMS_MM/Standard/Counterbored.tab"; }
     // The views and holes of the tree when it last closed, in order; a hole's text indented by two blanks.
     static std::vector<std::string> outline() {
         std::istringstream snap(plat::lastSnapshot(kProcessTree));
@@ -73,7 +89,7 @@ protected:
     }
 };
 
-TEST_F(ProcessTreeLabels, EachHoleIsListedByItsTableAndRowAndItsWholeExplanation) {
+TEST_F(ProcessTreeHoles, EachHoleIsListedByItsTableAndRowAndItsWholeExplanation) {
     executeOnce();
     const std::vector<std::string> expected = {
         kTop,
@@ -107,7 +123,7 @@ TEST_F(ProcessTreeLabels, EachHoleIsListedByItsTableAndRowAndItsWholeExplanation
     freeCycleRecords();
 }
 
-TEST_F(ProcessTreeLabels, ThePointsListIsHeadedByTheHolesTextWithItsBracketsOnALineOfTheirOwn) {
+TEST_F(ProcessTreeHoles, ThePointsListIsHeadedByTheHolesTextWithItsBracketsOnALineOfTheirOwn) {
     executeOnce();
     script()
         .click(kMenu, kViewProcess)
@@ -123,6 +139,48 @@ TEST_F(ProcessTreeLabels, ThePointsListIsHeadedByTheHolesTextWithItsBracketsOnAL
     EXPECT_NE(plat::lastSnapshot(kPoints).find(std::to_string(kPointsHeading) + " Static text=" + plat::quoteText(heading)),
               std::string::npos)
         << plat::lastSnapshot(kPoints);
+}
+
+TEST_F(ProcessTreeHoles, CheckingAnAdaptableTableWidensItSoThatTheNextRunFindsTheHolesForm) {
+    const std::string table = plat::readFile(counterbored()).value_or("");
+    ASSERT_FALSE(table.empty());
+    struct CASE {
+        const char* what;
+        std::string item;   // right-clicked
+        int menu;
+    } cases[] = {
+        {"the hole's own check", kTop + "/" + kAdapted, 25},
+        {"every hole's, from the empty area below the views", "", 29},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(plat::writeFile(counterbored(), table));
+        executeOnce();
+        ASSERT_EQ(outline()[4], "  " + kAdapted);
+        const std::vector<std::string> operations = operationsOf(kAdapted);
+        ASSERT_FALSE(operations.empty());
+        script().click(kMenu, kViewProcess);
+        if (c.item.empty()) script().treeCollapse(kProcessTree, kTree, kTop).treeCollapse(kProcessTree, kTree, kBottom);
+        script()
+            .treeRClick(kProcessTree, kTree, c.item)
+            .menu(c.menu)
+            .click(kProcessTree, plat::IDOK)
+            .click(kMenu, plat::IDOK);
+        m_main();
+        expectScriptPlayed();
+        // The table's chamfer window now reaches the hole's 50 degree chamfer (and a degree beyond).
+        CTabColsDesc widened;
+        ASSERT_EQ(widened.read(counterbored()), 0);
+        EXPECT_NEAR(widened.chamferAngleA * 180 / std::numbers::pi, 44, 1e-3);
+        EXPECT_NEAR(widened.chamferAngleB * 180 / std::numbers::pi, 51, 1e-3);
+        EXPECT_NE(plat::readFile(counterbored()).value_or("").find("[Process]"), std::string::npos);
+        // The hole kept its row, its label and its operations (its split by depth too) through the check.
+        EXPECT_EQ(operationsOf(kAdapted), operations) << plat::lastSnapshot(kProcessTree);
+
+        executeOnce();
+        EXPECT_EQ(outline()[4], "  Counterbored CB6.6; split by depth - 1");
+        EXPECT_NE(plat::lastSnapshot(kProcessTree).find("4302 Check text=\"Adaptable tables (0)\""), std::string::npos);
+    }
 }
 
 }  // namespace
