@@ -3,7 +3,10 @@
 // selected holes, and every way the tree's run ends; what the user sees and what lands in the part.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "host/api.h"
+#include "host/state.h"
 #include "platform/sys/files.h"
 #include "plugin/base/settings.h"
 #include "plugin/engine/selected_groups.h"
@@ -16,6 +19,7 @@
 namespace {
 
 const std::string kView = "(Group 0)  TOP";
+constexpr int kConfiguration = 18018;
 
 class ProcessTreeSession : public ProcessTreeFixture {
 protected:
@@ -41,6 +45,14 @@ protected:
             std::snprintf(text, sizeof text, "X%.2f Y%.2f Z%.2f", p[0], p[1], p[2]);
             return std::string(text);
         });
+    }
+    // In the tree the user configures the hole's table and tries the configuration on the part.
+    void configurationTrial(const std::string& hole) {
+        script().treeRClick(kTreeDlg, kTree, hole).menu(30).click(kConfiguration, 105);
+        m_main();
+        expectScriptPlayed();
+        EXPECT_EQ(g_processPreset, 1013);
+        EXPECT_EQ(g_resumeAction, 3);
     }
     static int blankedEntities() {
         int n = 0;
@@ -291,6 +303,22 @@ TEST_F(ProcessTreeSession, EachWayTheRunEndsLeavesItsNextStep) {
         plat::driver().reset();
         load();
     }
+}
+
+// A trial of the hole's table configuration hands the host control (result 1013). After View Process the
+// cycle waits with its data for the next invocation; after Execute it ends and its records go into the part.
+TEST_F(ProcessTreeSession, ATrialOfTheHolesTableConfigurationAfterViewProcessPausesTheCycle) {
+    script().click(kMenu, kViewProcess).treeExpand(kTreeDlg, kTree, kView);
+    configurationTrial(holePath(1));
+    EXPECT_TRUE(host::pluginCyclePaused());
+    EXPECT_NE(g_records->viewsTree, nullptr) << "the data stays in memory";
+}
+
+TEST_F(ProcessTreeSession, ATrialOfTheHolesTableConfigurationAfterExecuteEndsTheCycle) {
+    script().click(kMenu, kExecute).click(kSummary, plat::IDOK);
+    configurationTrial(kView + "/Drilled D8 - 1");
+    EXPECT_FALSE(host::pluginCyclePaused());
+    EXPECT_EQ(g_records->viewsTree, nullptr) << "the records went into the part";
 }
 
 TEST_F(ProcessTreeSession, TheAdvancedPartAsTheUserLeftItIsKeptWhenTheCycleHandsOverToTheHost) {
