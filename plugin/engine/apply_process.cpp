@@ -7,7 +7,7 @@
 
 #include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
-#include "plugin/model/operation_hole_fields.h"
+#include "plugin/model/ope_list.h"
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/operation_values.h"
 #include "plugin/model/tree.h"
@@ -137,7 +137,7 @@ int applyProcessToHole(CTabColsDesc* tables, int tableCount, POINT_LIST& hole, i
     if (createProcessFromDef(static_cast<std::int16_t>(count), defs.data(), hole,
                              entryCil(t, 0).get<double>(L::zTop)) != 0)
         return -1;
-    holeSet<std::uint16_t>(hole, hole_field::reprocessed, 1);
+    hole.reprocessed = 1;
     return 0;
 }
 

@@ -11,7 +11,7 @@
 #include "plugin/engine/depth_limit.h"
 #include "plugin/engine/hole_classes.h"
 #include "plugin/engine/operation_comments.h"
-#include "plugin/model/operation_hole_fields.h"
+#include "plugin/model/ope_list.h"
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/opposite_view.h"
 #include "plugin/engine/process_log.h"
@@ -270,7 +270,7 @@ int splitLongGaps(VIEW_LIST* tree, FORM_RUN& run) {
         low.set<double>(L::zTop, lower->ptView[2]);
         low.set<double>(L::zBottom, lastCyl(lower)->zInf);
         low.set<std::uint8_t>(L::topChamfer, 0);
-        holeSet<std::uint16_t>(*lower, hole_field::reprocessed, 1);
+        lower->reprocessed = 1;
         clearOperations(*lower);
         if (applyProcess(*lower, run) != 0) return -1;
         hole->descs[0].set<double>(L::zBottom, lastCyl(hole)->zInf);
@@ -318,7 +318,7 @@ int splitFittedEnds(VIEW_LIST* tree, FORM_RUN& run) {
         const std::pair<POINT_LIST*, ApplyMode> halves[] = {{hole, kApplySplitTop}, {other, kApplySplitBottom}};
         for (auto [half, mode] : halves) {
             half->stageDone = 1;
-            holeSet<std::uint16_t>(*half, hole_field::reprocessed, 1);
+            half->reprocessed = 1;
             clearOperations(*half);
             if (half->processName[0] &&
                 applyProcessToHole(run.tables.data(), tableCount(run), *half, mode) == -1)
@@ -333,7 +333,7 @@ int splitFittedEnds(VIEW_LIST* tree, FORM_RUN& run) {
             copy->stageDone = 1;
             copy->partnerId = follower->id;
             follower->partnerId = copy->id;
-            holeSet<std::uint16_t>(*copy, hole_field::memberReprocessed, 1);
+            copy->memberReprocessed = 1;
             chainEnd->nextEqual = copy;
             chainEnd = copy;
             ++other->chainCount;

@@ -15,7 +15,7 @@
 #include "plugin/base/globals.h"
 #include "plugin/base/text_fill.h"
 #include "plugin/engine/operation_comments.h"
-#include "plugin/model/operation_hole_fields.h"
+#include "plugin/model/ope_list.h"
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/operation_values.h"
 #include "plugin/model/tree.h"
@@ -185,5 +185,5 @@ void completeMilledOperations(VIEW_LIST* tree, CTabColsDesc& drillTable) {
     COMPLETION completion(drillTable);
     for (VIEW_LIST* view = tree; view; view = view->next)
         for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next)
-            if (!hole->chainMember && holeGet(*hole, hole_field::reprocessed) != 0) completion.hole(*hole);
+            if (!hole->chainMember && hole->reprocessed != 0) completion.hole(*hole);
 }

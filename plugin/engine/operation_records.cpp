@@ -7,7 +7,7 @@
 
 #include "plugin/base/globals.h"
 #include "plugin/engine/operation_comments.h"
-#include "plugin/model/operation_hole_fields.h"
+#include "plugin/model/ope_list.h"
 #include "plugin/engine/operation_values.h"
 #include "plugin/model/tree.h"
 
@@ -222,6 +222,6 @@ int createProcessFromDef(std::int16_t count, const PROCESS_OPE* defs, POINT_LIST
         for (const POINT_LIST* p = &hole; p; p = p->nextEqual)
             std::fprintf(log, "    %.3f %.3f %.3f\n", p->ptView[0], p->ptView[1], p->ptView[2]);
     }
-    for (POINT_LIST* p = &hole; p; p = p->nextEqual) holeSet<std::uint16_t>(*p, hole_field::memberReprocessed, 1);
+    for (POINT_LIST* p = &hole; p; p = p->nextEqual) p->memberReprocessed = 1;
     return 0;
 }

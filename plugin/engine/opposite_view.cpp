@@ -9,7 +9,7 @@
 #include "plugin/base/globals.h"
 #include "plugin/engine/apply_process.h"
 #include "plugin/engine/hole_description.h"
-#include "plugin/model/operation_hole_fields.h"
+#include "plugin/model/ope_list.h"
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/services.h"
 #include "plugin/engine/table_matching.h"
@@ -44,7 +44,7 @@ void takeRow(POINT_LIST& hole, const CTabColsDesc& table, int tableIndex, int ro
     // A process name is the table's own: one kept from the hole's former table would name nothing here.
     const bool named = table.processColumn > 0 && static_cast<std::size_t>(table.processColumn) <= row.size();
     setFieldText(hole.processName, named ? row[static_cast<std::size_t>(table.processColumn - 1)] : std::string());
-    holeSet<std::uint8_t>(hole, hole_field::simplified, 1);
+    hole.simplified = 1;
 }
 
 // A record of the opposite view that takes over the hole's segments, description and operations.
@@ -103,7 +103,7 @@ int copyHoleProcess(const POINT_LIST& source, POINT_LIST& target) {
         std::memcpy(target.processName, source.processName, sizeof target.processName);
         target.tableIndex = source.tableIndex;
         target.rowIndex = source.rowIndex;
-        setHoleLabel(target, holeLabel(source));
+        setFieldText(target.description, fieldText(source.description));
     }
     std::memcpy(target.tableName, source.tableName, sizeof target.tableName);
     std::memcpy(target.rowName, source.rowName, sizeof target.rowName);
@@ -149,7 +149,7 @@ int shapeToOppositeView(POINT_LIST** holes, int count, VIEW_LIST* views, VIEW_LI
     if (count < 1) return 0;
     VIEW_LIST* opp = findOrCreateOppView(views, sourceView);
     if (!opp) return 0;
-    opp->viewMark = 1;
+    opp->selected = 1;
     std::vector<POINT_LIST*> moved;
     for (int i = 0; i < count; ++i) {
         POINT_LIST* copy = takeOver(*holes[i], opp);
@@ -161,7 +161,7 @@ int shapeToOppositeView(POINT_LIST** holes, int count, VIEW_LIST* views, VIEW_LI
     if (moved.empty()) return 0;
     for (POINT_LIST* p : moved) p->chainCount = static_cast<std::int32_t>(moved.size()) - 1;
     POINT_LIST& head = *moved.front();
-    holeSet<std::uint8_t>(head, hole_field::movedOpposite, 1);
+    head.movedOpposite = 1;
     if (head.descs) {
         std::reverse(head.descs, head.descs + head.descCount);
         for (int i = 0; i < head.descCount; ++i) flipCilDesc(head.descs[i]);
@@ -184,8 +184,8 @@ void assignSingleCylinderProcess(POINT_LIST& hole, double D, double depth, std::
     one.set<double>(L::threadPitch, pitch);
     one.set<std::uint8_t>(L::Through, 1);
     setHoleDescription(hole, &one, 1);
-    holeSet<std::uint8_t>(hole, hole_field::splitByDepth, 1);
-    holeSet<std::uint16_t>(hole, hole_field::reprocessed, 1);
+    hole.splitByDepth = 1;
+    hole.reprocessed = 1;
     hole.noMeasures = 0;
     std::vector<std::string> row;
     int found = -1, index = -1;
@@ -196,11 +196,11 @@ void assignSingleCylinderProcess(POINT_LIST& hole, double D, double depth, std::
             found = fittingRow(tables[t], hole.descs, 1, row);
             if (found >= 0) index = t;
         }
-        if (found >= 0) setHoleLabel(hole, row[0]);
+        if (found >= 0) setFieldText(hole.description, row[0]);
     } else if (tableIndex >= 0 && tableIndex < tableCount) {
         char number[64];
         std::snprintf(number, sizeof number, g_fmtFine, D);
-        setHoleLabel(hole, tables[tableIndex].name + " " + number);
+        setFieldText(hole.description, tables[tableIndex].name + " " + number);
         found = fittingRow(tables[tableIndex], hole.descs, 1, row);
         index = tableIndex;
     }

@@ -19,7 +19,7 @@
 #include "plugin/engine/tool_sequencing.h"
 #include "plugin/model/tree.h"
 #include "plugin/tables/form_cells.h"
-#include "plugin/model/record_fields.h"
+#include "plugin/model/ope_list.h"
 #include "plugin/tooling/services.h"
 
 namespace {
@@ -133,11 +133,11 @@ int tryConfiguredProcess(CConfigProcess& dlg) {
     }
     view->viewNumber = 1;
     get_view_matrix(1, view->matrix);
-    setWork<std::uint16_t>(*view, view_field::selected, 1);
+    view->selected = 1;
     view->firstPoint = hole;
     view->pointCount = 1;
     hole->view = view;
-    setWork<std::uint16_t>(*hole, point_field::selected, 1);
+    hole->selected = 1;
     hole->selected2 = 1;
     std::snprintf(hole->tableName, sizeof hole->tableName, "%s", table.name.c_str());
     if (table.processColumn > 0)

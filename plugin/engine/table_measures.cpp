@@ -18,7 +18,7 @@
 #include "plugin/base/text_section.h"
 #include "plugin/engine/hole_classes.h"
 #include "plugin/engine/hole_description.h"
-#include "plugin/model/operation_hole_fields.h"
+#include "plugin/model/ope_list.h"
 #include "plugin/engine/services.h"
 #include "plugin/engine/table_matching.h"
 #include "plugin/recognition/segment_ends.h"
@@ -27,7 +27,6 @@
 #include "plugin/tables/number_text.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/tables/thread_tables.h"
-#include "plugin/model/record_fields.h"
 #include "plugin/tooling/services.h"
 
 namespace {
@@ -93,7 +92,7 @@ std::vector<CYL_LIST> segmentCopies(const POINT_LIST* hole) {
         copies.push_back(*c);
         copies.back().prev = copies.back().next = nullptr;
     }
-    if (holeGet(*hole, hole_field::movedOpposite)) {
+    if (hole->movedOpposite) {
         std::reverse(copies.begin(), copies.end());
         for (CYL_LIST& c : copies) (void)flipCylinder(&c);
     }
@@ -150,7 +149,7 @@ bool tellMissingThread(MODE mode, const CIL_VALUES& v, const POINT_LIST* hole) {
     const std::string middle = fillText(errorMessage(kMsgThreadValues), {v.threadDiameter, v.threadPitch, kind});
     std::string text = errorMessage(kMsgNoThread) + "\n" + middle + "\n" + errorMessage(kMsgMarked);
     if (mode == MODE::toTables)
-        text = errorMessage(kMsgHoleRow) + "\n" + holeLabel(*hole) +
+        text = errorMessage(kMsgHoleRow) + "\n" + fieldText(hole->description) +
                "\n" + text;
     const unsigned buttons = mode == MODE::toTable ? plat::MB_OKCANCEL : plat::MB_OK;
     return plat::messageBox(nullptr, text, errorMessage(kMsgCaption), buttons) != plat::IDCANCEL;

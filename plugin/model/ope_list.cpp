@@ -41,7 +41,8 @@ void forEachMember(RECORD& o, F&& f) {
     f(toolDiam2, o.toolDiam2);
     f(angleDeg, o.angleDeg);
     f(cornerRadius, o.cornerRadius);
-    f(area397, o.area397);
+    f(showOnFill, o.showOnFill);
+    f(area398, o.area398);
     f(btmRadius, o.btmRadius);
     f(splitSecond, o.splitSecond);
     f(threadCode, o.threadCode);
@@ -59,7 +60,17 @@ void forEachMember(RECORD& o, F&& f) {
     f(stepCount, o.stepCount);
     f(entityId, o.entityId);
     f(toolLength, o.toolLength);
-    f(area767, o.area767);
+    f(material, o.material);
+    f(neededLength, o.neededLength);
+    f(wantedLength, o.wantedLength);
+    f(longTool, o.longTool);
+    f(toolInLibrary, o.toolInLibrary);
+    f(holeRow, o.holeRow);
+    f(layer, o.layer);
+    f(pointCount, o.pointCount);
+    f(toolNumber, o.toolNumber);
+    f(groupId, o.groupId);
+    f(area807, o.area807);
 }
 
 // The offsets leave no overlap and no byte unaccounted: each member ends where the next begins, links
@@ -95,8 +106,9 @@ FX_NEXT(pitch, pitch, tipDiam);
 FX_NEXT(tipDiam, tipDiam, toolDiam2);
 FX_NEXT(toolDiam2, toolDiam2, angleDeg);
 FX_NEXT(angleDeg, angleDeg, cornerRadius);
-FX_NEXT(cornerRadius, cornerRadius, area397);
-FX_NEXT(area397, area397, point);
+FX_NEXT(cornerRadius, cornerRadius, showOnFill);
+FX_NEXT(showOnFill, showOnFill, area398);
+FX_NEXT(area398, area398, point);
 static_assert(point + 4 == prev && prev + 4 == next && next + 4 == btmRadius);
 FX_NEXT(btmRadius, btmRadius, splitSecond);
 FX_NEXT(splitSecond, splitSecond, threadCode);
@@ -115,8 +127,18 @@ FX_NEXT(toolAddedToLibrary, toolAddedToLibrary, toolChangedByUser);
 FX_NEXT(toolChangedByUser, toolChangedByUser, stepCount);
 FX_NEXT(stepCount, stepCount, entityId);
 FX_NEXT(entityId, entityId, toolLength);
-FX_NEXT(toolLength, toolLength, area767);
-static_assert(area767 + sizeof(OPE_LIST::area767) == OPE_LIST::kSize);
+FX_NEXT(toolLength, toolLength, material);
+FX_NEXT(material, material, neededLength);
+FX_NEXT(neededLength, neededLength, wantedLength);
+FX_NEXT(wantedLength, wantedLength, longTool);
+FX_NEXT(longTool, longTool, toolInLibrary);
+FX_NEXT(toolInLibrary, toolInLibrary, holeRow);
+FX_NEXT(holeRow, holeRow, layer);
+FX_NEXT(layer, layer, pointCount);
+FX_NEXT(pointCount, pointCount, toolNumber);
+FX_NEXT(toolNumber, toolNumber, groupId);
+FX_NEXT(groupId, groupId, area807);
+static_assert(area807 + sizeof(OPE_LIST::area807) == OPE_LIST::kSize);
 #undef FX_NEXT
 
 // Every field of CIL_DESC with its offset; one list for both directions.
@@ -196,15 +218,6 @@ void freeOpeChain(OPE_LIST* first) {
 CIL_DESC* allocCilDescs(std::size_t count) { return count ? new CIL_DESC[count]{} : nullptr; }
 
 void freeCilDescs(CIL_DESC* descs) { delete[] descs; }
-
-std::uint8_t* opeFieldBytes(OPE_LIST& ope, std::size_t at, std::size_t n) {
-    std::uint8_t* found = nullptr;
-    forEachMember(ope, [&](std::size_t offset, auto& member) {
-        if (at >= offset && at + n <= offset + sizeof member)
-            found = reinterpret_cast<std::uint8_t*>(&member) + (at - offset);
-    });
-    return found;
-}
 
 std::array<std::uint8_t, OPE_LIST::kSize> opeImage(const OPE_LIST& ope, const LinkIdOf& idOf) {
     std::array<std::uint8_t, OPE_LIST::kSize> image{};

@@ -1,8 +1,8 @@
-// The process engine's records that hang on a hole of the recognition tree (plugin/recognition/tree.h):
+// The process engine's records that hang on a hole of the recognition tree (plugin/model/tree.h):
 // its operations (OPE_LIST, a chain from POINT_LIST::opeList), each operation's process copy (PROCESS_OPE)
 // and the hole's description array (CIL_DESC, POINT_LIST::descs). All are kept in the part as byte
 // images of fixed size; the codecs below are the one place that knows their offsets. `areaN` members are
-// image bytes at offset N whose fields the engine has not named yet; they are carried unchanged.
+// image bytes at offset N that hold no field the plug-in uses; they are carried unchanged.
 #pragma once
 #include <array>
 #include <cstddef>
@@ -71,9 +71,7 @@ std::string cilText(const CIL_DESC& desc, std::size_t at);
 // Cut to kTextSize - 1 characters, the rest zero-filled.
 void setCilText(CIL_DESC& desc, std::size_t at, std::string_view text);
 
-// One operation of a hole, allocated zero-filled but for `kind`. The members stand in their image order;
-// `areaN` members are image bytes at offset N that hold no field of the engine (kept unchanged, the tool
-// layout's own fields among them).
+// One operation of a hole, allocated zero-filled but for `kind`. The members stand in their image order.
 struct OPE_LIST {
     static constexpr std::size_t kSize = 816;
     static constexpr std::size_t kCommentSize = 82, kNameSize = 126, kToolNameSize = 120;
@@ -108,7 +106,8 @@ struct OPE_LIST {
     double toolDiam2 = 0;
     double angleDeg = 0;                    // full tip angle, degrees
     double cornerRadius = 0;
-    std::uint8_t area397[4] = {};
+    std::uint8_t showOnFill = 0;            // the process tree scrolls to the operation at its next fill
+    std::uint8_t area398[3] = {};
     POINT_LIST* point = nullptr;            // owner hole
     OPE_LIST* prev = nullptr;
     OPE_LIST* next = nullptr;
@@ -132,7 +131,18 @@ struct OPE_LIST {
     std::uint16_t stepCount = 0;
     std::uint32_t entityId = 0;
     double toolLength = 0;
-    std::uint8_t area767[49] = {};
+    // The tool layout's own fields.
+    std::int16_t material = 0;              // tool material code wanted
+    double neededLength = 0;                // the length a made tool must have
+    double wantedLength = 0;                // the length a tool should have
+    std::uint8_t longTool = 0;              // a run of one diameter takes only operations with the same value
+    std::uint8_t toolInLibrary = 0;         // the operation's tool is in the tool library
+    std::int32_t holeRow = 0;               // row of its hole in the tool matrix
+    std::int32_t layer = 0;                 // layer of the tool matrix
+    std::int32_t pointCount = 0;            // holes the operation machines
+    std::int32_t toolNumber = 0;            // the tool's number on the machine
+    std::int32_t groupId = 0;               // the host operation group made for it
+    std::uint8_t area807[9] = {};
 };
 
 namespace ope_layout {
@@ -141,16 +151,15 @@ constexpr std::size_t kind = 0, active = 2, comment = 4, name = 86, opIndex = 21
                       threadDepth = 256, brkthr = 264, tableValue = 272, tipTool = 280, angle = 281,
                       clearanceZ = 289, area297 = 297, view = 333, toolType = 337, toolIndex = 341,
                       toolValue = 345, toolDiam = 349, pitch = 357, tipDiam = 365, toolDiam2 = 373,
-                      angleDeg = 381, cornerRadius = 389, area397 = 397, point = 401, prev = 405, next = 409,
+                      angleDeg = 381, cornerRadius = 389, showOnFill = 397, area398 = 398, point = 401,
+                      prev = 405, next = 409,
                       btmRadius = 413, splitSecond = 421, threadCode = 422, coneAngle = 424, chamferDiam = 432,
                       chamferZ = 440, area448 = 448, processOpe = 464, profile = 468, toolName = 508,
                       altToolName = 628, altToolNumber = 748, newTool = 750, toolAddedToLibrary = 751,
-                      toolChangedByUser = 752, stepCount = 753, entityId = 755, toolLength = 759, area767 = 767;
+                      toolChangedByUser = 752, stepCount = 753, entityId = 755, toolLength = 759, material = 767,
+                      neededLength = 769, wantedLength = 777, longTool = 785, toolInLibrary = 786, holeRow = 787,
+                      layer = 791, pointCount = 795, toolNumber = 799, groupId = 803, area807 = 807;
 }
-
-// The bytes of an operation's member that holds image bytes [at, at + n), null when they are not all in
-// one member or fall on a link. Callers that address operation fields by image offset go through here.
-std::uint8_t* opeFieldBytes(OPE_LIST& ope, std::size_t at, std::size_t n);
 
 // The text of a character field, ended by its first zero or the field's end.
 template <std::size_t N>

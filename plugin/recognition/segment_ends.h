@@ -51,7 +51,7 @@ class CMoveIndex;
 // point at that position.
 [[nodiscard]] POINT_LIST* splitPointToOppView2(VIEW_LIST* head, VIEW_LIST* view, POINT_LIST* point,
                                                CYL_LIST* segment, CMoveIndex* index = nullptr);
-// Copies the whole hole, flipped, into a new point of the opposite view and marks the view (`viewMark`)
+// Copies the whole hole, flipped, into a new point of the opposite view and marks the view (`selected`)
 // and the point (`movedMark`); the old point stays for the caller to remove. Hills, crash and touch
 // results go crosswise, the process fields are copied.
 [[nodiscard]] POINT_LIST* movePointToOppView(VIEW_LIST* head, VIEW_LIST* view, POINT_LIST* point,

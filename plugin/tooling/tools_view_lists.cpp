@@ -3,7 +3,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "plugin/model/record_fields.h"
+#include "plugin/model/ope_list.h"
 #include "plugin/tooling/services.h"
 
 void CDlgToolsView::buildToolsUsedList() {
@@ -19,7 +19,7 @@ void CDlgToolsView::buildToolsUsedList() {
     for (const FULL_TOOLS_SEQ& entry : *toolsSeq)
         for (OPE_LIST* ope : entry.opes) {
             if (!ope) continue;
-            const std::int32_t index = getWork<std::int32_t>(*ope, ope_field::toolIndex);
+            const std::int32_t index = ope->toolIndex;
             opsOf[index].push_back(ope);
             if (index < 0) {
                 if (seen.insert(index).second) missingTools.push_back(index);
@@ -30,7 +30,7 @@ void CDlgToolsView::buildToolsUsedList() {
             previous = index;
             if (!seen.insert(index).second) continue;
             found.push_back(index);
-            if (getWork<std::uint8_t>(*ope, ope_field::toolCreated) != 0) createdTools.push_back(index);
+            if (ope->newTool != 0) createdTools.push_back(index);
         }
     usedOps.clear();
     for (const auto* tools : {&found, &missingTools})

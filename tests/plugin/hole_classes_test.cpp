@@ -147,7 +147,7 @@ TEST_F(HoleClasses, ViewsAreNumberedFromOneWithoutEmptyOnes) {
     std::vector<int> numbers, indexes;
     for (VIEW_LIST* v = head; v; v = v->next) {
         numbers.push_back(v->viewNumber);
-        indexes.push_back(viewIndex(*v));
+        indexes.push_back(v->orderNumber);
     }
     EXPECT_EQ(numbers, (std::vector<int>{1, 6}));
     EXPECT_EQ(indexes, (std::vector<int>{1, 2}));

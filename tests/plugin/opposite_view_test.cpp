@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "plugin/base/globals.h"
-#include "plugin/model/operation_hole_fields.h"
+#include "plugin/model/ope_list.h"
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/opposite_view.h"
 #include "plugin/base/directions.h"
@@ -53,7 +53,7 @@ TEST_F(OppositeView, AChainMovesWithItsHeadCarryingTheTurnedDescriptionAndThePro
         EXPECT_EQ(chain[static_cast<std::size_t>(i)]->firstCyl, nullptr);
         EXPECT_EQ(chain[static_cast<std::size_t>(i)]->opeList, nullptr);
     }
-    EXPECT_EQ(holeGet(*moved[0], hole_field::movedOpposite), 1);
+    EXPECT_EQ(moved[0]->movedOpposite, 1);
     // The head's description is turned end for end; the followers' stay as they were.
     ASSERT_EQ(moved[0]->descCount, 2);
     EXPECT_DOUBLE_EQ(moved[0]->descs[0].get<double>(L::zTop), 12);
@@ -107,7 +107,7 @@ TEST_F(OppositeView, SimpleHoles) {
     EXPECT_DOUBLE_EQ(stepped->descs[0].get<double>(L::zTop), 0);
     EXPECT_STREQ(stepped->rowName, "D5");
     EXPECT_STREQ(stepped->tableName, "Drilled");
-    EXPECT_EQ(holeGet(*stepped, hole_field::simplified), 1);
+    EXPECT_EQ(stepped->simplified, 1);
 
     CIL_DESC d = cilDesc({.D = 5, .zTop = 0, .zBottom = -12, .chamferDiameter = 7, .chamferAngleDeg = 45});
     const CIL_DESC before = d;

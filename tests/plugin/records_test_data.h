@@ -118,7 +118,10 @@ inline OPE_LIST* addOpe(POINT_LIST* point, int seed, std::shared_ptr<PROCESS_OPE
     auto* ope = new OPE_LIST();
     fillBytes(reinterpret_cast<std::uint8_t*>(ope->comment), sizeof ope->comment, seed);
     fillBytes(reinterpret_cast<std::uint8_t*>(ope->toolName), sizeof ope->toolName, seed + 1);
-    fillBytes(ope->area767, sizeof ope->area767, seed + 2);
+    // The tool layout's fields and the bytes after them patterned through the image, so each of them travels.
+    auto image = opeImage(*ope, [](const void*) { return 0u; });
+    fillBytes(image.data() + ope_layout::material, OPE_LIST::kSize - ope_layout::material, seed + 2);
+    (void)opeFromImage(image.data(), image.size(), *ope);
     ope->view = point->view;
     ope->point = point;
     ope->processOpe = std::move(copy);
