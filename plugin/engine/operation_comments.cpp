@@ -139,8 +139,8 @@ void buildOperationWhyText(POINT_LIST& hole, const std::string& rowText) {
         } else if (hole.descCount > 0 && hole.descs) {
             const CIL_DESC& first = hole.descs[0];
             text += format(" %s", orDefault(g_txtDiameter, "dia")) +
-                    format(g_fmtFine, first.get<double>(cil_desc_layout::D));
-            if (first.get<std::int16_t>(cil_desc_layout::opeGeo) == 2) {
+                    format(g_fmtFine, first.D);
+            if (first.opeGeo == 2) {
                 std::string names;
                 for (const OPE_LIST* op = hole.opeList; op; op = op->next) {
                     if (op->toolType != TT::reamer && op->toolType != TT::boringBar) continue;

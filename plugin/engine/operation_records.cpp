@@ -13,7 +13,6 @@
 
 namespace {
 
-namespace L = cil_desc_layout;
 namespace C = process_calc;
 namespace TT = tool_type;
 using namespace process_ope;
@@ -23,8 +22,8 @@ constexpr double kDeg = std::numbers::pi / 180;
 
 double tapThreadDepth(const POINT_LIST& hole, const PROCESS_OPE& d, const OPE_LIST& op) {
     const CIL_DESC& thread = holeCil(hole, opeGet(d, toolDiamCyl));
-    double depth = thread.get<double>(L::threadDepth);
-    if (thread.get<std::int16_t>(L::threadKind) != 2) return depth;
+    double depth = thread.threadDepth;
+    if (thread.threadKind != 2) return depth;
     const PRM_SETTINGS& s = g_globals->settings;
     if (op.through) {
         if (s.throughTapAddOn) depth += s.throughTapAddByPitch ? op.pitch * s.throughTapAddPercent / 100 : s.throughTapAddLength;
@@ -79,7 +78,7 @@ void fillByType(OPE_LIST& op, const PROCESS_OPE& d, const POINT_LIST& hole) {
         fromDefinition();
         op.pitch = opeGet(d, C::calcPitch);
         op.threadDepth = tapThreadDepth(hole, d, op);
-        op.threadCode = holeCil(hole, opeGet(d, toolDiamCyl)).get<std::uint16_t>(L::threadCode);
+        op.threadCode = static_cast<std::uint16_t>(holeCil(hole, opeGet(d, toolDiamCyl)).threadCode);
         op.tableValue = opeGet(d, C::calcThreadValue);
         break;
     case TT::reamer:
@@ -130,19 +129,19 @@ OPE_LIST* recordOf(const PROCESS_OPE& d, POINT_LIST& hole, double holeTopZ) {
     if (opeGet(d, lineInt43)) op->altToolNumber = static_cast<std::uint16_t>(opeGet(d, lineInt44));
     const int kind = opeGet(d, milledKind);
     if (kind != 0)
-        op->milledDiam = opeGet(d, cylDiamAssoc) ? holeCil(hole, opeGet(d, cylDiamCyl)).get<double>(L::D) : opeGet(d, cylDiam);
+        op->milledDiam = opeGet(d, cylDiamAssoc) ? holeCil(hole, opeGet(d, cylDiamCyl)).D : opeGet(d, cylDiam);
     const int tied = kind >= 1 && kind <= 4 ? tiedIndex(hole, opeGet(d, cylDiamCyl), opeGet(d, cylDiamZPl))
                                             : tiedIndex(hole, opeGet(d, zSupCyl), opeGet(d, zSupZPl));
     const CIL_DESC& c = holeCil(hole, tied);
-    op->coneAngle = c.get<double>(L::coneAngle);
-    op->chamferDiam = c.get<double>(L::chamferDiameter);
-    op->chamferZ = c.get<double>(L::chamferZ);
-    op->btmRadius = c.get<double>(L::bottomRound);
+    op->coneAngle = c.coneAngle;
+    op->chamferDiam = c.chamferDiameter;
+    op->chamferZ = c.chamferZ;
+    op->btmRadius = c.bottomRound;
     if (kind == 2)
-        op->milledDiam = c.get<double>(L::D) +
-                         2 * (holeCil(hole, 0).get<double>(L::zTop) - c.get<double>(L::zBottom)) * std::tan(op->coneAngle);
+        op->milledDiam = c.D +
+                         2 * (holeCil(hole, 0).zTop - c.zBottom) * std::tan(op->coneAngle);
     op->stepCount = static_cast<std::uint16_t>(opeGet(d, lineInt47));
-    op->entityId = holeCil(hole, 0).get<std::uint32_t>(L::entityId);
+    op->entityId = holeCil(hole, 0).entityId;
     fillByType(*op, d, hole);
     if (kind >= 1 && kind <= 4) op->cycle = static_cast<std::uint32_t>(19 + kind);
     return op;

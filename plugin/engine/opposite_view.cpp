@@ -19,7 +19,6 @@
 
 namespace {
 
-namespace L = cil_desc_layout;
 
 // The window a hole is simplified with: chamfer half angles and the largest chamfer depth.
 constexpr double kChamferWindowMin = 0.768, kChamferWindowMax = 0.803, kChamferDepthRatio = 2.0;
@@ -92,8 +91,8 @@ int copyHoleProcess(const POINT_LIST& source, POINT_LIST& target) {
     const double shift = target.ptView[2] - source.ptView[2];
     for (int i = 0; i < target.descCount; ++i) {
         CIL_DESC& d = target.descs[i];
-        d.set<double>(L::zTop, d.get<double>(L::zTop) + shift);
-        d.set<double>(L::zBottom, d.get<double>(L::zBottom) + shift);
+        d.zTop += shift;
+        d.zBottom += shift;
     }
     setFieldText(target.processName, "");
     target.tableIndex = -1;
@@ -112,18 +111,18 @@ int copyHoleProcess(const POINT_LIST& source, POINT_LIST& target) {
 }
 
 int flipCilDesc(CIL_DESC& d) {
-    const double zTop = d.get<double>(L::zTop), zBottom = d.get<double>(L::zBottom);
-    d.set<double>(L::zTop, -zBottom);
-    d.set<double>(L::zBottom, -zTop);
-    d.set<double>(L::chamferZ, -d.get<double>(L::chamferZ));
-    d.set<std::uint8_t>(L::flipped, d.get<std::uint8_t>(L::flipped) ? 0 : 1);
+    const double zTop = d.zTop, zBottom = d.zBottom;
+    d.zTop = -zBottom;
+    d.zBottom = -zTop;
+    d.chamferZ = -d.chamferZ;
+    d.flipped = d.flipped ? 0 : 1;
     return 0;
 }
 
 int isSimpleThroughHole(const POINT_LIST& hole) {
     if (hole.descCount != 1 || !hole.descs || !hole.view) return 0;
     const CIL_DESC& d = hole.descs[0];
-    if (!d.get<std::uint8_t>(L::Through) || d.get<std::uint8_t>(L::topChamfer)) return 0;
+    if (!d.Through || d.topChamfer) return 0;
     return isOppositeDirAllowed(hole.view->matrix[2]);
 }
 
@@ -131,7 +130,7 @@ int toSimpleDrill(POINT_LIST& hole, CTabColsDesc* tables, int tableIndex) {
     if (hole.descCount == 1) return 1;
     CIL_DESC one{};
     simplifyToOneCylinder(&hole, &one, kChamferWindowMin, kChamferWindowMax, kChamferDepthRatio);
-    if (!one.get<std::uint8_t>(L::Through)) return 0;
+    if (!one.Through) return 0;
     // Without a row the straight cylinder could get no process: the hole stays as it is, with the
     // operations of its own shape, rather than go elsewhere with them.
     CTabColsDesc& table = tables[tableIndex];
@@ -175,14 +174,14 @@ void assignSingleCylinderProcess(POINT_LIST& hole, double D, double depth, std::
                                  int tableIndex) {
     CIL_DESC one{};
     const double zTop = hole.ptView[2];
-    one.set<double>(L::D, D);
-    one.set<double>(L::zTop, zTop);
-    one.set<double>(L::zBottom, zTop - depth);
-    one.set<std::int16_t>(L::opeGeo, code);
-    one.set<std::int16_t>(L::threadCode, threadCode);
-    one.set<double>(L::threadDiameter, threadDiameter);
-    one.set<double>(L::threadPitch, pitch);
-    one.set<std::uint8_t>(L::Through, 1);
+    one.D = D;
+    one.zTop = zTop;
+    one.zBottom = zTop - depth;
+    one.opeGeo = code;
+    one.threadCode = threadCode;
+    one.threadDiameter = threadDiameter;
+    one.threadPitch = pitch;
+    one.Through = 1;
     setHoleDescription(hole, &one, 1);
     hole.splitByDepth = 1;
     hole.reprocessed = 1;

@@ -24,7 +24,6 @@
 
 namespace {
 
-namespace L = cil_desc_layout;
 namespace TT = tool_type;
 using namespace process_ope;
 
@@ -47,7 +46,7 @@ bool tiedOperation(const PROCESS_OPE* ops, int count, int step, bool (*wanted)(s
 
 // Where the tip cone of the step above (bottom edge at radius `r`, depth `z`, full angle `tip`) meets this
 // step's wall; the wall's top Z when they do not meet.
-double topUnderTipCone(double r, double z, double tip, const CIL_VALUES& c) {
+double topUnderTipCone(double r, double z, double tip, const CIL_DESC& c) {
     const double slope = std::numbers::pi / 2 - tip / 2;   // below the horizontal, inwards
     const l_2d cone{{r, z}, {r - 10 * std::cos(slope), z - 10 * std::sin(slope)}};
     const l_2d wall{{c.D / 2 + std::tan(c.coneAngle) * (c.zTop - c.zBottom), c.zTop}, {c.D / 2, c.zBottom}};
@@ -63,10 +62,10 @@ void describeTrialForm(CTabColsDesc& table, const std::vector<std::string>& rowC
     const double tipAngle = (g_globals->settings.defaultTipAngle > 0 ? g_globals->settings.defaultTipAngle : 118) * kDeg;
     const int steps = std::min<int>({table.stepCount, static_cast<int>(table.cilEntries.size()),
                                      static_cast<int>(table.formSteps.size())});
-    CIL_VALUES previous;
+    CIL_DESC previous;
     for (int i = 0; i < steps; ++i) {
         const TAB_FORM_STEP& step = table.formSteps[static_cast<std::size_t>(i)];
-        CIL_VALUES c;
+        CIL_DESC c;
         c.D = step.startDiameter;
         c.zTop = step.topDepth;
         c.zBottom = step.bottomDepth;
@@ -101,7 +100,7 @@ void describeTrialForm(CTabColsDesc& table, const std::vector<std::string>& rowC
         }
         if (i > 0 && previous.TipTool) c.zTop = topUnderTipCone(previous.D / 2, previous.zBottom, previous.tipAngle, c);
         c.L = c.L2 = c.zTop - c.zBottom;
-        table.cilEntries[static_cast<std::size_t>(i)].cil = toCilDesc(c);
+        table.cilEntries[static_cast<std::size_t>(i)].cil = c;
         previous = c;
     }
 }
@@ -159,7 +158,7 @@ int tryConfiguredProcess(CConfigProcess& dlg) {
         freeViewsTree(view);
         return 0;
     }
-    if (createProcessFromDef(static_cast<std::int16_t>(count), ops, *hole, descs.front().get<double>(L::zTop)) != 0) {
+    if (createProcessFromDef(static_cast<std::int16_t>(count), ops, *hole, descs.front().zTop) != 0) {
         freeViewsTree(view);
         return 0;
     }

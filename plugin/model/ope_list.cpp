@@ -1,10 +1,10 @@
-// Operations, process copies and description arrays of a hole: freeing, and the operation's image codec
-// (every member at its image offset, little-endian; links as identity numbers).
+// Operations, process copies and description arrays of a hole: freeing, and the image codecs of the
+// operation and the description item (every member at its image offset, little-endian; links as identity
+// numbers).
 #include "plugin/model/ope_list.h"
 
 #include <algorithm>
 #include <cstring>
-#include <type_traits>
 
 namespace {
 
@@ -141,71 +141,111 @@ FX_NEXT(groupId, groupId, area807);
 static_assert(area807 + sizeof(OPE_LIST::area807) == OPE_LIST::kSize);
 #undef FX_NEXT
 
-// Every field of CIL_DESC with its offset; one list for both directions.
-template <class VALUES, class F>
-void eachCilField(VALUES& v, F&& f) {
-    namespace c = cil_desc_layout;
-    f(c::opeGeo, v.opeGeo), f(c::D, v.D), f(c::zTop, v.zTop), f(c::zBottom, v.zBottom);
-    f(c::coneAngle, v.coneAngle), f(c::L, v.L), f(c::L2, v.L2), f(c::Flat, v.Flat), f(c::TipTool, v.TipTool);
-    f(c::Through, v.Through), f(c::flatInnerDiameter, v.flatInnerDiameter), f(c::flipped, v.flipped);
-    f(c::tipAngle, v.tipAngle), f(c::threadCode, v.threadCode), f(c::threadDiameter, v.threadDiameter);
-    f(c::threadPitch, v.threadPitch), f(c::threadDepth, v.threadDepth), f(c::topChamfer, v.topChamfer);
-    f(c::chamferDiameter, v.chamferDiameter), f(c::chamferZ, v.chamferZ), f(c::chamferAngle, v.chamferAngle);
-    f(c::bottomRound, v.bottomRound), f(c::bottomRoundCentreR, v.bottomRoundCentreR);
-    f(c::bottomRoundCentreZ, v.bottomRoundCentreZ), f(c::bottomArcStart, v.bottomArcStart);
-    f(c::bottomArcSweep, v.bottomArcSweep), f(c::bottomArcEnds, v.bottomArcEnds), f(c::bottomRing, v.bottomRing);
-    f(c::bottomRingDiameter, v.bottomRingDiameter), f(c::bottomRingZ, v.bottomRingZ), f(c::topRound, v.topRound);
-    f(c::topRoundTorus, v.topRoundTorus), f(c::topRoundStart, v.topRoundStart);
-    f(c::topRoundSweep, v.topRoundSweep), f(c::threadName, v.threadName), f(c::entityId, v.entityId);
-    f(c::fitName, v.fitName), f(c::carried, v.carried), f(c::threadKind, v.threadKind);
+// CIL_DESC's image: packed, in member order.
+namespace cil_layout {
+constexpr std::size_t opeGeo = 0, D = 2, zTop = 10, zBottom = 18, coneAngle = 26, L = 34, L2 = 42, reserved50 = 50,
+                      Flat = 58, TipTool = 59, Through = 60, reserved61 = 61, flatInnerDiameter = 63, flipped = 71,
+                      tipAngle = 72, threadCode = 80, threadDiameter = 82, threadPitch = 90, threadDepth = 98,
+                      topChamfer = 106, chamferDiameter = 107, chamferZ = 115, chamferAngle = 123, bottomRound = 131,
+                      bottomRoundCentreR = 139, bottomRoundCentreZ = 147, bottomArcStart = 155,
+                      bottomArcSweep = 163, bottomArcEnds = 171, bottomRing = 203, bottomRingDiameter = 204,
+                      bottomRingZ = 212, topRound = 220, topRoundTorus = 221, topRoundStart = 245,
+                      topRoundSweep = 253, threadName = 261, entityId = 293, fitName = 297, carried = 329,
+                      threadKind = 331;
 }
 
-static_assert(cil_desc_layout::threadKind + 2 == CIL_DESC::kSize);
-static_assert(cil_desc_layout::bottomArcEnds + 4 * 8 == cil_desc_layout::bottomRing);
-static_assert(cil_desc_layout::topRoundTorus + 3 * 8 == cil_desc_layout::topRoundStart);
-static_assert(cil_desc_layout::threadName + cil_desc_layout::kTextSize == cil_desc_layout::entityId);
+namespace cl = cil_layout;
+
+template <class RECORD, class F>
+void forEachCilMember(RECORD& d, F&& f) {
+    f(cl::opeGeo, d.opeGeo);
+    f(cl::D, d.D);
+    f(cl::zTop, d.zTop);
+    f(cl::zBottom, d.zBottom);
+    f(cl::coneAngle, d.coneAngle);
+    f(cl::L, d.L);
+    f(cl::L2, d.L2);
+    f(cl::reserved50, d.reserved50);
+    f(cl::Flat, d.Flat);
+    f(cl::TipTool, d.TipTool);
+    f(cl::Through, d.Through);
+    f(cl::reserved61, d.reserved61);
+    f(cl::flatInnerDiameter, d.flatInnerDiameter);
+    f(cl::flipped, d.flipped);
+    f(cl::tipAngle, d.tipAngle);
+    f(cl::threadCode, d.threadCode);
+    f(cl::threadDiameter, d.threadDiameter);
+    f(cl::threadPitch, d.threadPitch);
+    f(cl::threadDepth, d.threadDepth);
+    f(cl::topChamfer, d.topChamfer);
+    f(cl::chamferDiameter, d.chamferDiameter);
+    f(cl::chamferZ, d.chamferZ);
+    f(cl::chamferAngle, d.chamferAngle);
+    f(cl::bottomRound, d.bottomRound);
+    f(cl::bottomRoundCentreR, d.bottomRoundCentreR);
+    f(cl::bottomRoundCentreZ, d.bottomRoundCentreZ);
+    f(cl::bottomArcStart, d.bottomArcStart);
+    f(cl::bottomArcSweep, d.bottomArcSweep);
+    f(cl::bottomArcEnds, d.bottomArcEnds);
+    f(cl::bottomRing, d.bottomRing);
+    f(cl::bottomRingDiameter, d.bottomRingDiameter);
+    f(cl::bottomRingZ, d.bottomRingZ);
+    f(cl::topRound, d.topRound);
+    f(cl::topRoundTorus, d.topRoundTorus);
+    f(cl::topRoundStart, d.topRoundStart);
+    f(cl::topRoundSweep, d.topRoundSweep);
+    f(cl::threadName, d.threadName);
+    f(cl::entityId, d.entityId);
+    f(cl::fitName, d.fitName);
+    f(cl::carried, d.carried);
+    f(cl::threadKind, d.threadKind);
+}
+
+#define FX_NEXT(a, member, b) static_assert(cl::a + sizeof(CIL_DESC::member) == cl::b)
+FX_NEXT(opeGeo, opeGeo, D);
+FX_NEXT(D, D, zTop);
+FX_NEXT(zTop, zTop, zBottom);
+FX_NEXT(zBottom, zBottom, coneAngle);
+FX_NEXT(coneAngle, coneAngle, L);
+FX_NEXT(L, L, L2);
+FX_NEXT(L2, L2, reserved50);
+FX_NEXT(reserved50, reserved50, Flat);
+FX_NEXT(Flat, Flat, TipTool);
+FX_NEXT(TipTool, TipTool, Through);
+FX_NEXT(Through, Through, reserved61);
+FX_NEXT(reserved61, reserved61, flatInnerDiameter);
+FX_NEXT(flatInnerDiameter, flatInnerDiameter, flipped);
+FX_NEXT(flipped, flipped, tipAngle);
+FX_NEXT(tipAngle, tipAngle, threadCode);
+FX_NEXT(threadCode, threadCode, threadDiameter);
+FX_NEXT(threadDiameter, threadDiameter, threadPitch);
+FX_NEXT(threadPitch, threadPitch, threadDepth);
+FX_NEXT(threadDepth, threadDepth, topChamfer);
+FX_NEXT(topChamfer, topChamfer, chamferDiameter);
+FX_NEXT(chamferDiameter, chamferDiameter, chamferZ);
+FX_NEXT(chamferZ, chamferZ, chamferAngle);
+FX_NEXT(chamferAngle, chamferAngle, bottomRound);
+FX_NEXT(bottomRound, bottomRound, bottomRoundCentreR);
+FX_NEXT(bottomRoundCentreR, bottomRoundCentreR, bottomRoundCentreZ);
+FX_NEXT(bottomRoundCentreZ, bottomRoundCentreZ, bottomArcStart);
+FX_NEXT(bottomArcStart, bottomArcStart, bottomArcSweep);
+FX_NEXT(bottomArcSweep, bottomArcSweep, bottomArcEnds);
+FX_NEXT(bottomArcEnds, bottomArcEnds, bottomRing);
+FX_NEXT(bottomRing, bottomRing, bottomRingDiameter);
+FX_NEXT(bottomRingDiameter, bottomRingDiameter, bottomRingZ);
+FX_NEXT(bottomRingZ, bottomRingZ, topRound);
+FX_NEXT(topRound, topRound, topRoundTorus);
+FX_NEXT(topRoundTorus, topRoundTorus, topRoundStart);
+FX_NEXT(topRoundStart, topRoundStart, topRoundSweep);
+FX_NEXT(topRoundSweep, topRoundSweep, threadName);
+FX_NEXT(threadName, threadName, entityId);
+FX_NEXT(entityId, entityId, fitName);
+FX_NEXT(fitName, fitName, carried);
+FX_NEXT(carried, carried, threadKind);
+static_assert(cl::threadKind + sizeof(CIL_DESC::threadKind) == CIL_DESC::kSize);
+#undef FX_NEXT
 
 }  // namespace
-
-std::string cilText(const CIL_DESC& desc, std::size_t at) {
-    const char* text = reinterpret_cast<const char*>(desc.bytes + at);
-    return std::string(text, strnlen(text, cil_desc_layout::kTextSize));
-}
-
-void setCilText(CIL_DESC& desc, std::size_t at, std::string_view text) {
-    std::memset(desc.bytes + at, 0, cil_desc_layout::kTextSize);
-    std::memcpy(desc.bytes + at, text.data(), std::min(text.size(), cil_desc_layout::kTextSize - 1));
-}
-
-CIL_VALUES cilValues(const CIL_DESC& desc) {
-    CIL_VALUES v;
-    eachCilField(v, [&](std::size_t at, auto& field) {
-        using T = std::remove_reference_t<decltype(field)>;
-        if constexpr (std::is_same_v<T, std::string>) {
-            field = cilText(desc, at);
-        } else if constexpr (std::is_array_v<T>) {
-            for (std::size_t i = 0; i < std::extent_v<T>; ++i) field[i] = desc.get<double>(at + 8 * i);
-        } else {
-            field = desc.get<T>(at);
-        }
-    });
-    return v;
-}
-
-CIL_DESC toCilDesc(const CIL_VALUES& values) {
-    CIL_DESC desc;
-    eachCilField(values, [&](std::size_t at, const auto& field) {
-        using T = std::remove_cvref_t<decltype(field)>;
-        if constexpr (std::is_same_v<T, std::string>) {
-            setCilText(desc, at, field);
-        } else if constexpr (std::is_array_v<T>) {
-            for (std::size_t i = 0; i < std::extent_v<T>; ++i) desc.set(at + 8 * i, field[i]);
-        } else {
-            desc.set(at, field);
-        }
-    });
-    return desc;
-}
 
 void freeOpeChain(OPE_LIST* first) {
     while (first) {
@@ -238,5 +278,22 @@ bool opeFromImage(const std::uint8_t* image, std::size_t n, OPE_LIST& ope) {
     const std::uint8_t* at = full.data();
     ope = OPE_LIST{};
     forEachMember(ope, [at](std::size_t offset, auto& member) { getField(at, offset, member); });
+    return true;
+}
+
+std::array<std::uint8_t, CIL_DESC::kSize> cilDescImage(const CIL_DESC& desc) {
+    std::array<std::uint8_t, CIL_DESC::kSize> image{};
+    std::uint8_t* at = image.data();
+    forEachCilMember(desc, [at](std::size_t offset, const auto& member) { putField(at, offset, member); });
+    return image;
+}
+
+bool cilDescFromImage(const std::uint8_t* image, std::size_t n, CIL_DESC& desc) {
+    if (n > CIL_DESC::kSize) return false;
+    std::array<std::uint8_t, CIL_DESC::kSize> full{};
+    if (n) std::memcpy(full.data(), image, n);
+    const std::uint8_t* at = full.data();
+    desc = CIL_DESC{};
+    forEachCilMember(desc, [at](std::size_t offset, auto& member) { getField(at, offset, member); });
     return true;
 }

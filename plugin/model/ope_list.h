@@ -19,57 +19,48 @@
 struct VIEW_LIST;
 struct POINT_LIST;
 
-// One item of a hole's description array.
-struct CIL_DESC : BYTE_RECORD<333> {};
+// One item of a hole's description array: a cylinder or cone of the hole in one process table's terms, with
+// the chamfer, tip, flat, rounds, thread and fit at its ends folded in. Lengths in the part's units, angles in
+// radians; Z along the hole axis in the view's coordinates, zTop above zBottom. Texts are zero-ended.
+struct CIL_DESC {
+    static constexpr std::size_t kSize = 333, kTextSize = 32;
 
-// The fields of CIL_DESC, a packed record: byte offsets in order (u8 flags, i16 codes, f64 values; texts of
-// 32 bytes). Lengths in the part's units, angles in radians; Z along the hole axis in the view's coordinates.
-namespace cil_desc_layout {
-constexpr std::size_t opeGeo = 0, D = 2, zTop = 10, zBottom = 18, coneAngle = 26, L = 34, L2 = 42, Flat = 58,
-                      TipTool = 59, Through = 60, flatInnerDiameter = 63, flipped = 71, tipAngle = 72,
-                      threadCode = 80, threadDiameter = 82, threadPitch = 90, threadDepth = 98, topChamfer = 106,
-                      chamferDiameter = 107, chamferZ = 115, chamferAngle = 123, bottomRound = 131,
-                      bottomRoundCentreR = 139, bottomRoundCentreZ = 147, bottomArcStart = 155,
-                      bottomArcSweep = 163, bottomArcEnds = 171, bottomRing = 203, bottomRingDiameter = 204,
-                      bottomRingZ = 212, topRound = 220, topRoundTorus = 221, topRoundStart = 245,
-                      topRoundSweep = 253, threadName = 261, entityId = 293, fitName = 297, carried = 329,
-                      threadKind = 331;
-constexpr std::size_t kTextSize = 32;
-}  // namespace cil_desc_layout
-
-// CIL_DESC unpacked, for code that works on many of its fields; `cilValues` and `toCilDesc` convert
-// field by field (texts cut to 31 characters).
-struct CIL_VALUES {
-    std::int16_t opeGeo = 0;        // 0 plain bore, 1 threaded, 2 fitted
-    double D = 0, zTop = 0, zBottom = 0, coneAngle = 0, L = 0, L2 = 0;
-    std::uint8_t Flat = 0, TipTool = 0, Through = 0;
-    double flatInnerDiameter = 0;
-    std::uint8_t flipped = 0;
-    double tipAngle = 0;            // full angle
+    std::int16_t opeGeo = 0;                // 0 plain bore, 1 threaded, 2 fitted
+    double D = 0;                           // diameter
+    double zTop = 0, zBottom = 0;
+    double coneAngle = 0;                   // half angle of a cone, 0 for a cylinder
+    double L = 0, L2 = 0;                   // length, and the length the row matching bounds (the same)
+    std::uint8_t reserved50[8] = {};
+    std::uint8_t Flat = 0;                  // the bottom is a flat ring or floor
+    std::uint8_t TipTool = 0;               // the bottom is a cone left by the tool tip
+    std::uint8_t Through = 0;               // on the last item: the hole is open at the bottom
+    std::uint8_t reserved61[2] = {};
+    double flatInnerDiameter = 0;           // of a flat ring between the bore and a narrower tip cone
+    std::uint8_t flipped = 0;               // toggled each time the item is turned end for end
+    double tipAngle = 0;                    // full angle of the tip cone
     std::int16_t threadCode = 0;
     double threadDiameter = 0, threadPitch = 0, threadDepth = 0;
-    std::uint8_t topChamfer = 0;
-    double chamferDiameter = 0, chamferZ = 0, chamferAngle = 0;
-    double bottomRound = 0, bottomRoundCentreR = 0, bottomRoundCentreZ = 0, bottomArcStart = 0,
-           bottomArcSweep = 0;
-    double bottomArcEnds[4] = {};   // zSup, rSup, zInf, rInf of the arc segment
+    std::uint8_t topChamfer = 0;            // a chamfer cone at the top is folded in
+    double chamferDiameter = 0;             // its outer diameter
+    double chamferZ = 0;                    // Z of its lower edge
+    double chamferAngle = 0;                // its half angle
+    double bottomRound = 0;                 // torus radius of a rounded bottom, 0 none
+    double bottomRoundCentreR = 0, bottomRoundCentreZ = 0;
+    double bottomArcStart = 0, bottomArcSweep = 0;
+    double bottomArcEnds[4] = {};           // zSup, rSup, zInf, rInf of the arc segment
     std::uint8_t bottomRing = 0;
     double bottomRingDiameter = 0, bottomRingZ = 0;
-    std::uint8_t topRound = 0;
-    double topRoundTorus[3] = {};   // rToric, rCtoric, zToric
+    std::uint8_t topRound = 0;              // a rounded (toric) edge at the top is folded in
+    double topRoundTorus[3] = {};           // its rToric, rCtoric, zToric
     double topRoundStart = 0, topRoundSweep = 0;
-    std::string threadName;
-    std::uint32_t entityId = 0;
-    std::string fitName;
-    std::int16_t carried = 0;
+    char threadName[kTextSize] = {};        // thread designation
+    std::uint32_t entityId = 0;             // host entity of the segment's first surface, 0 none
+    char fitName[kTextSize] = {};           // fit class
+    std::int16_t carried = 0;               // a value carried over from the segment; nothing reads it
     std::int16_t threadKind = 0;
+
+    bool operator==(const CIL_DESC&) const = default;
 };
-CIL_VALUES cilValues(const CIL_DESC& desc);
-CIL_DESC toCilDesc(const CIL_VALUES& values);
-// A text field of the record (threadName, fitName), ended by its first zero or the field's end.
-std::string cilText(const CIL_DESC& desc, std::size_t at);
-// Cut to kTextSize - 1 characters, the rest zero-filled.
-void setCilText(CIL_DESC& desc, std::size_t at, std::string_view text);
 
 // One operation of a hole, allocated zero-filled but for `kind`. The members stand in their image order.
 struct OPE_LIST {
@@ -178,7 +169,7 @@ void setFieldText(char (&field)[N], std::string_view text) {
 // Declared with the tree (plugin/recognition/tree.h) too: the tree's freeing releases a hole's records.
 // Releases the chain from `first` following `next`; process copies go with their last operation.
 void freeOpeChain(OPE_LIST* first);
-// `count` zero-filled items; null for 0.
+// `count` items of zero; null for 0.
 CIL_DESC* allocCilDescs(std::size_t count);
 void freeCilDescs(CIL_DESC* descs);
 
@@ -189,6 +180,11 @@ std::array<std::uint8_t, OPE_LIST::kSize> opeImage(const OPE_LIST& ope, const Li
 // Fills `ope` from the first `n` bytes of an image, the rest zero (an earlier release's shorter record);
 // every link null. False, and `ope` untouched, when n exceeds the record.
 [[nodiscard]] bool opeFromImage(const std::uint8_t* image, std::size_t n, OPE_LIST& ope);
+
+// The image of a description item, and back from the first `n` bytes of one (the rest zero). False, and
+// `desc` untouched, when n exceeds the record.
+std::array<std::uint8_t, CIL_DESC::kSize> cilDescImage(const CIL_DESC& desc);
+[[nodiscard]] bool cilDescFromImage(const std::uint8_t* image, std::size_t n, CIL_DESC& desc);
 
 // The same for the records that are all bytes.
 template <class RECORD>

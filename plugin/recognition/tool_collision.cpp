@@ -11,7 +11,6 @@
 #include "plugin/base/globals.h"
 #include "plugin/base/progress_box.h"
 #include "plugin/model/ope_list.h"
-#include "plugin/engine/services.h"
 #include "plugin/recognition/opaque_check.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/model/tree.h"
@@ -44,9 +43,9 @@ template <std::size_t N>
 double largestToolDiameter(const OPE_LIST* ope, const int (&types)[N]) {
     double diameter = 0;
     for (; ope; ope = ope->next) {
-        const std::uint32_t type = opeOperationType(*ope);
+        const std::uint32_t type = ope->toolType;
         if (std::find(std::begin(types), std::end(types), static_cast<int>(type)) != std::end(types))
-            diameter = std::max(diameter, opeToolDiameter(*ope));
+            diameter = std::max(diameter, ope->toolDiam);
     }
     return diameter;
 }
@@ -59,7 +58,7 @@ HEAD measureHead(const POINT_LIST* p) {
             set.overrideSpotDrill ? set.spotDrillDiameter : largestToolDiameter(p->opeList, kCentreDrillTypes);
         h.rCD = cd / 2;
         h.rCh = largestToolDiameter(p->opeList, kChamferTypes) / 2;
-        h.depth = cilDescZTop(p->descs[0]) - cilDescZBottom(p->descs[p->descCount - 1]);
+        h.depth = p->descs[0].zTop - p->descs[p->descCount - 1].zBottom;
     } else {
         h.rCD = h.rCh = p->firstCyl->rSup;
         h.depth = p->firstCyl->zSup - lastCyl(p)->zInf;

@@ -3,8 +3,6 @@
 
 #include <cstdlib>
 
-#include "plugin/engine/services.h"
-
 void CTabColsDesc::clear() { *this = CTabColsDesc{}; }
 
 int CTabColsDesc::allocItems(std::int16_t n) {
@@ -55,7 +53,7 @@ int CTabColsDesc::buildCilColumns(const std::vector<std::string>& rowCells) {
 
 double CTabColsDesc::cilValueById(std::int16_t colId) const {
     for (const TAB_CIL_ENTRY& entry : cilEntries)
-        if (entry.colId1 == colId) return cilDescDiameter(entry.cil);
+        if (entry.colId1 == colId) return entry.cil.D;
     return 0.0;
 }
 

@@ -6,7 +6,6 @@
 
 #include "platform/sys/files.h"
 #include "plugin/model/ope_list.h"
-#include "plugin/engine/services.h"
 #include "plugin/recognition/tool_collision.h"
 #include "recognition_checks_support.h"
 
@@ -24,11 +23,14 @@ protected:
     static void giveProcess(POINT_LIST* p, double centreDrill, double chamfer, double zTop = 20, double zBottom = 0) {
         p->descs = allocCilDescs(1);
         p->descCount = 1;
-        setCilDesc(p->descs[0], 6, zTop, zBottom);
+        p->descs[0].D = 6;
+        p->descs[0].zTop = zTop;
+        p->descs[0].zBottom = zBottom;
         OPE_LIST* last = nullptr;
         auto add = [&](std::uint32_t type, double diameter) {
             OPE_LIST* ope = new OPE_LIST{};
-            setOpeTool(*ope, type, diameter);
+            ope->toolType = type;
+            ope->toolDiam = diameter;
             ope->point = p;
             ope->prev = last;
             (last ? last->next : p->opeList) = ope;

@@ -165,8 +165,11 @@ inline SAMPLE_TREE sampleTree(const std::vector<std::uint32_t>& ids) {
     t.opes[2] = addOpe(t.a, 3, own);
     t.a->descCount = 2;
     t.a->descs = allocCilDescs(2);
-    fillBytes(t.a->descs[0].bytes, CIL_DESC::kSize, 11);
-    fillBytes(t.a->descs[1].bytes, CIL_DESC::kSize, 12);
+    for (int i = 0; i < 2; ++i) {   // every byte of the items patterned, so each of them travels
+        std::array<std::uint8_t, CIL_DESC::kSize> image{};
+        fillBytes(image.data(), image.size(), 11 + i);
+        (void)cilDescFromImage(image.data(), image.size(), t.a->descs[i]);
+    }
     addCyl(t.a, 0, {ids[0], ids[1]});
     addCyl(t.a, -5, {ids[2]});
     addCyl(t.b, 0, {ids[3]});
@@ -263,7 +266,7 @@ inline std::vector<std::vector<std::uint8_t>> treeImages(const VIEW_LIST* tree) 
                     add([&](ByteWriter& out) { out.putBytes(ope->processOpe->bytes, PROCESS_OPE::kSize); });
             }
             for (int i = 0; point->descs && i < point->descCount; ++i)
-                add([&](ByteWriter& out) { out.putBytes(point->descs[i].bytes, CIL_DESC::kSize); });
+                add([&](ByteWriter& out) { out.putBytes(cilDescImage(point->descs[i]).data(), CIL_DESC::kSize); });
             for (const CYL_LIST* cyl = point->firstCyl; cyl; cyl = cyl->next) {
                 CYL_LIST copy = *cyl;
                 for (CYL_ENT& e : copy.ents) e.entry = 0;
