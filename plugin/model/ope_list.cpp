@@ -245,6 +245,30 @@ FX_NEXT(carried, carried, threadKind);
 static_assert(cl::threadKind + sizeof(CIL_DESC::threadKind) == CIL_DESC::kSize);
 #undef FX_NEXT
 
+constexpr auto kOpeMembers = [](auto& record, auto&& f) { forEachMember(record, f); };
+constexpr auto kCilMembers = [](auto& record, auto&& f) { forEachCilMember(record, f); };
+
+// A record's image from its members (links left zero), and the record from the first `n` bytes of one, the
+// rest read as zero; false, and the record untouched, when n exceeds it.
+template <class RECORD, class MEMBERS>
+std::array<std::uint8_t, RECORD::kSize> membersImage(const RECORD& record, MEMBERS members) {
+    std::array<std::uint8_t, RECORD::kSize> image{};
+    std::uint8_t* at = image.data();
+    members(record, [at](std::size_t offset, const auto& member) { putField(at, offset, member); });
+    return image;
+}
+
+template <class RECORD, class MEMBERS>
+bool membersFromImage(const std::uint8_t* image, std::size_t n, RECORD& record, MEMBERS members) {
+    if (n > RECORD::kSize) return false;
+    std::array<std::uint8_t, RECORD::kSize> full{};
+    if (n) std::memcpy(full.data(), image, n);
+    const std::uint8_t* at = full.data();
+    record = RECORD{};
+    members(record, [at](std::size_t offset, auto& member) { getField(at, offset, member); });
+    return true;
+}
+
 }  // namespace
 
 void freeOpeChain(OPE_LIST* first) {
@@ -260,9 +284,8 @@ CIL_DESC* allocCilDescs(std::size_t count) { return count ? new CIL_DESC[count]{
 void freeCilDescs(CIL_DESC* descs) { delete[] descs; }
 
 std::array<std::uint8_t, OPE_LIST::kSize> opeImage(const OPE_LIST& ope, const LinkIdOf& idOf) {
-    std::array<std::uint8_t, OPE_LIST::kSize> image{};
+    std::array<std::uint8_t, OPE_LIST::kSize> image = membersImage(ope, kOpeMembers);
     std::uint8_t* at = image.data();
-    forEachMember(ope, [at](std::size_t offset, const auto& member) { putField(at, offset, member); });
     putLink(at, view, idOf, ope.view);
     putLink(at, point, idOf, ope.point);
     putLink(at, prev, idOf, ope.prev);
@@ -272,28 +295,13 @@ std::array<std::uint8_t, OPE_LIST::kSize> opeImage(const OPE_LIST& ope, const Li
 }
 
 bool opeFromImage(const std::uint8_t* image, std::size_t n, OPE_LIST& ope) {
-    if (n > OPE_LIST::kSize) return false;
-    std::array<std::uint8_t, OPE_LIST::kSize> full{};
-    if (n) std::memcpy(full.data(), image, n);
-    const std::uint8_t* at = full.data();
-    ope = OPE_LIST{};
-    forEachMember(ope, [at](std::size_t offset, auto& member) { getField(at, offset, member); });
-    return true;
+    return membersFromImage(image, n, ope, kOpeMembers);
 }
 
 std::array<std::uint8_t, CIL_DESC::kSize> cilDescImage(const CIL_DESC& desc) {
-    std::array<std::uint8_t, CIL_DESC::kSize> image{};
-    std::uint8_t* at = image.data();
-    forEachCilMember(desc, [at](std::size_t offset, const auto& member) { putField(at, offset, member); });
-    return image;
+    return membersImage(desc, kCilMembers);
 }
 
 bool cilDescFromImage(const std::uint8_t* image, std::size_t n, CIL_DESC& desc) {
-    if (n > CIL_DESC::kSize) return false;
-    std::array<std::uint8_t, CIL_DESC::kSize> full{};
-    if (n) std::memcpy(full.data(), image, n);
-    const std::uint8_t* at = full.data();
-    desc = CIL_DESC{};
-    forEachCilMember(desc, [at](std::size_t offset, auto& member) { getField(at, offset, member); });
-    return true;
+    return membersFromImage(image, n, desc, kCilMembers);
 }
