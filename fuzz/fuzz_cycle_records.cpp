@@ -8,6 +8,7 @@
 #include "plugin/model/feature_mark.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/tool_records.h"
+#include "plugin/model/work_records.h"
 
 namespace fuzz {
 // The records loadAllRecords reads, older versions included.
@@ -27,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     VIEW_LIST* tree = nullptr;
     loadAllRecords(&tree);
-    if (tree != g_globals->viewsTree) freeViewsTree(tree);
+    if (tree != g_records->viewsTree) freeViewsTree(tree);
     freeCycleRecords();
     g_fullToolsSeq->clear();
     g_toolsArray->clear();

@@ -2,6 +2,7 @@
 // picks the reader, the rest is the image.
 #include "fuzz_support.h"
 #include "plugin/cycle/records.h"
+#include "plugin/model/tree.h"
 #include "plugin/model/tree_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

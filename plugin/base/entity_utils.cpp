@@ -7,8 +7,6 @@
 #include <vector>
 
 #include "plugin/base/globals.h"
-#include "plugin/model/feature_mark.h"
-#include "plugin/model/tree.h"
 
 namespace {
 
@@ -60,38 +58,6 @@ void deleteLevelEntities(std::int32_t level, Keep keep) {
     repaint_graphics();
 }
 
-bool setBlank(const ent& original, bool blank) {
-    ent e = original;
-    if (blank)
-        e.sel = static_cast<std::uint16_t>(e.sel | kSelBlank);
-    else
-        e.sel = static_cast<std::uint16_t>(e.sel & ~kSelBlank);
-    return rewrite_ent(&e, 0) == 1;
-}
-
-// Calls visit(slot) for every entity slot that a segment of the tree uses.
-template <class Visit>
-void forTreeSlots(const VIEW_LIST* tree, Visit visit) {
-    for (const VIEW_LIST* v = tree; v; v = v->next) {
-        for (const POINT_LIST* p = v->firstPoint; p; p = p->next) {
-            for (const CYL_LIST* c = p->firstCyl; c; c = c->next) {
-                const int n = std::clamp<int>(c->entCount, 0, kMaxCylEnts);
-                for (int i = 0; i < n; ++i) visit(c->ents[i]);
-            }
-        }
-    }
-}
-
-// Calls visit(entity record) for every entity the tree holds. A handle whose entity no longer carries the
-// stored id is stale (the part changed under the tree) and is passed over.
-template <class Visit>
-void forTreeEntities(const VIEW_LIST* tree, Visit visit) {
-    forTreeSlots(tree, [&](const CYL_ENT& slot) {
-        ent e{};
-        if (get_ent_from_eptr(slot.entry, &e) && e.id == static_cast<std::uint32_t>(slot.id)) visit(e);
-    });
-}
-
 std::int32_t levelOr(std::int32_t level) { return level < 1 ? main_level : level; }
 int colourOr(int colour) { return colour < 1 ? main_color : colour; }
 
@@ -123,7 +89,7 @@ int blankWorkLevelEnts() {
     const std::int32_t level = featuresLevel();
     int count = 0;
     walk(false, 1, kAllKinds, [&](const ent& e) {
-        if (e.level == level && setBlank(e, true)) ++count;
+        if (e.level == level && setEntBlank(e, true)) ++count;
     });
     return count;
 }
@@ -133,36 +99,25 @@ int unblankWorkLevelEnts() {
     int count = 0;
     walk(true, kSelPicked, kAllKinds, [&](const ent& e) {
         if (e.level != level || e.owner != 0) return;
-        setBlank(e, false);
+        setEntBlank(e, false);
         ++count;
     });
     return count;
 }
 
-void deleteUnusedWorkLevelEnts(const VIEW_LIST* tree) {
+void deleteWorkLevelEntsExcept(const std::vector<std::uint32_t>& keptIds) {
     const std::int32_t level = featuresLevel();
-    std::vector<std::uint32_t> used;
-    forTreeSlots(tree, [&](const CYL_ENT& slot) { used.push_back(static_cast<std::uint32_t>(slot.id)); });
-    std::sort(used.begin(), used.end());
     set_level_visible(level, 1);
-    deleteLevelEntities(level, [&](const ent& e) { return std::binary_search(used.begin(), used.end(), e.id); });
+    deleteLevelEntities(level, [&](const ent& e) { return std::binary_search(keptIds.begin(), keptIds.end(), e.id); });
 }
 
-int unblankFeatureEnts(const VIEW_LIST* tree) {
-    int wasBlank = 0;
-    forTreeEntities(tree, [&](const ent& e) {
-        if (e.sel & kSelBlank) {
-            ++wasBlank;
-            setBlank(e, false);
-        }
-    });
-    repaint_graphics();
-    return wasBlank;
-}
-
-void blankFeatureEnts(const VIEW_LIST* tree) {
-    forTreeEntities(tree, [](const ent& e) { setBlank(e, true); });
-    repaint_graphics();
+bool setEntBlank(const ent& original, bool blank) {
+    ent e = original;
+    if (blank)
+        e.sel = static_cast<std::uint16_t>(e.sel | kSelBlank);
+    else
+        e.sel = static_cast<std::uint16_t>(e.sel & ~kSelBlank);
+    return rewrite_ent(&e, 0) == 1;
 }
 
 // ---- solids --------------------------------------------------------------------------------------------
@@ -179,7 +134,7 @@ std::int32_t solidsToEntities() {
     if (g.markerId != 0) {
         ent solid{};
         if (get_ent_from_eptr(g.markerEntry, &solid) && solid.type == kEntSolid && solid.id == g.markerId)
-            setBlank(solid, false);
+            setEntBlank(solid, false);
     }
 
     const std::int32_t savedMainLevel = main_level;
@@ -201,7 +156,7 @@ std::int32_t solidsToEntities() {
 
     if (lastEntry != 0) {
         ent solid{};
-        if (get_ent_from_eptr(lastEntry, &solid)) setBlank(solid, true);
+        if (get_ent_from_eptr(lastEntry, &solid)) setEntBlank(solid, true);
         g.markerEntry = lastEntry;
         g.markerId = lastId;
         rebuild_graphics();
@@ -323,26 +278,15 @@ std::uint32_t arcMarkKey(double base, double sweep) {
 // Several marks may be re-keyed one after the other: once one arc carries its new id, an arc of a mark not
 // yet re-keyed may still carry that same number as its old id. An arc whose key differs from its own id is
 // the one still waiting, so it is taken before an arc that already carries its own id as key.
-// Each id is looked for on the base of its own arc only (a tapped mark's thread arc comes first, then a
-// fitted mark's circle): keys on the two bases are independent numbers, and trying both would let a
-// circle's id find another mark's thread arc.
-int renumberArcMarks(FEATURE_MARK* mark) {
-    if (!mark) return 0;
-    double bases[2] = {};
-    int n = 0;
-    if (mark->isTap) bases[n++] = kThreadArcBase;
-    if (mark->isFit) bases[n++] = kFitCircleBase;
-    for (int slot = 0; slot < n; ++slot) {
-        std::uint32_t& stored = mark->arcIds[slot];
-        const double base = bases[slot];
-        if (stored == 0) continue;
-        ent waiting{};
-        walk(true, 1, kEntArc, [&](const ent& arc) {
-            if (waiting.eptr == 0 && arc.id != stored && arcMarkKey(base, arc.arc.sw) == stored) waiting = arc;
-        });
-        if (waiting.eptr == 0) continue;
-        waiting.arc.sw = arcMarkSweep(base, waiting.id);
-        if (rewrite_ent(&waiting, 0) == 1) stored = waiting.id;
-    }
-    return 0;
+bool rekeyMarkArc(std::uint32_t& stored, double base) {
+    if (stored == 0) return false;
+    ent waiting{};
+    walk(true, 1, kEntArc, [&](const ent& arc) {
+        if (waiting.eptr == 0 && arc.id != stored && arcMarkKey(base, arc.arc.sw) == stored) waiting = arc;
+    });
+    if (waiting.eptr == 0) return false;
+    waiting.arc.sw = arcMarkSweep(base, waiting.id);
+    if (rewrite_ent(&waiting, 0) != 1) return false;
+    stored = waiting.id;
+    return true;
 }

@@ -5,11 +5,10 @@
 // Entities deleted with keep 1 (the part records among them) are never found, changed or deleted here.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "host/api.h"
 
-struct VIEW_LIST;
-struct FEATURE_MARK;
 
 // Converts every shown, not excluded solid into surfaces on the features level after deleting what that
 // level held; the last solid converted is hidden and remembered (PLUGIN_GLOBALS::markerEntry, markerId)
@@ -25,12 +24,10 @@ void deleteVisibleWorkLevelEnts();
 int blankWorkLevelEnts();
 // Shows again every picked entity of the features level; returns how many were picked.
 int unblankWorkLevelEnts();
-// Shows the features level and deletes its entities that no segment of the tree holds; repaints.
-void deleteUnusedWorkLevelEnts(const VIEW_LIST* tree);
-// Shows every entity of every segment of the tree; repaints; returns how many were hidden.
-int unblankFeatureEnts(const VIEW_LIST* tree);
-// Hides every entity of every segment of the tree; repaints.
-void blankFeatureEnts(const VIEW_LIST* tree);
+// Shows the features level and deletes its entities but those whose ids are in `keptIds` (sorted); repaints.
+void deleteWorkLevelEntsExcept(const std::vector<std::uint32_t>& keptIds);
+// Hides (shows) the entity by its selection word's blank bit; false when the host refuses the rewrite.
+bool setEntBlank(const ent& entity, bool blank);
 
 // Deletes the entity with that id, whatever its kind. Returns 0.
 int deleteEntById(std::uint32_t id);
@@ -40,12 +37,13 @@ db_ptr findEntById(std::uint32_t id, short selMask, std::uint32_t entMask);
 // The association entity with that id, copied into `out`; false when none has it.
 bool findAssocEntById(std::uint32_t id, ent* out);
 
-// A mark arc carries its own id in its sweep: base - id x 1e-10. After the host renumbered the part, finds
-// the arcs of the mark by the ids it holds (a tapped mark's thread arc first, then a fitted mark's circle),
-// codes each arc again with the arc's current id and stores that id in the mark. Returns 0.
+// A mark arc carries its own id in its sweep: base - id x 1e-10 (renumberArcMarks, plugin/model/feature_mark.h).
 constexpr double kThreadArcBase = 4.712388980384689;    // thread arc of a tapped mark, 3 pi / 2
 constexpr double kFitCircleBase = 6.276902121872406;    // hole circle of a fitted mark, 0.999 x 2 pi
-int renumberArcMarks(FEATURE_MARK* mark);
+// After the host renumbered the part: the arc on `base` that still carries `stored` as its key is coded
+// again with its current id, which goes to `stored`. False when no such arc is found or it cannot be
+// rewritten.
+bool rekeyMarkArc(std::uint32_t& stored, double base);
 // The sweep that codes `id` on `base`, and the id a sweep codes (0 for a sweep above the base).
 double arcMarkSweep(double base, std::uint32_t id);
 std::uint32_t arcMarkKey(double base, double sweep);

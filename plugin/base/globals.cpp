@@ -6,6 +6,7 @@
 #include <cstring>
 
 LoadTime<PLUGIN_GLOBALS> g_globals;
+LoadTime<CTextSection> g_processMenu;
 
 plat::ModuleHandle g_pluginInstance = nullptr;
 std::string g_hostToolLibrary;
@@ -20,7 +21,6 @@ std::int16_t g_resumeAction = 0;
 std::int16_t g_processPreset = 0;
 std::uint32_t g_lastOpGroup = 0;
 std::int32_t g_formsLevelWasVisible = 0;
-WATCHER_CTL g_watcherCtl;
 
 TOLERANCES g_tolerances{};
 const char* g_fmtSigned = "%+.3f";
@@ -89,8 +89,6 @@ void resetPlainGlobals() {
     g_processPreset = 0;
     g_lastOpGroup = 0;
     g_formsLevelWasVisible = 0;
-    g_watcherCtl.stop = 0;
-    std::memset(g_watcherCtl.folder, 0, sizeof g_watcherCtl.folder);
     g_tolerances = TOLERANCES{};
     setUnitTolerances(true);
     for (char* text : {g_txtDiameter, g_txtDegree, g_txtPlus, g_txtMinus, g_txtLength, g_txtOpNumberPrefix,

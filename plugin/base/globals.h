@@ -1,6 +1,8 @@
-// The plug-in's global data. The host calls the plug-in again and again and a work cycle spans several
-// calls, so the state lives in globals from library load to unload. `g_globals` is the one large object;
-// the loop-state variables and the unit-dependent tolerances and formats stand beside it.
+// The plug-in's global data that its base and its work cycle need. The host calls the plug-in again and
+// again and a work cycle spans several calls, so the state lives in globals from library load to unload.
+// `g_globals` holds the host's facts, the paths, the settings and the texts; the loop-state variables and
+// the unit-dependent tolerances and formats stand beside it. The cycle's records are the model's
+// (plugin/model/work_records.h); each subsystem keeps its own state.
 // Paths are held as texts joined with '/'; lengths are in the part's units.
 #pragma once
 #include <array>
@@ -11,20 +13,11 @@
 
 #include "host/api.h"
 #include "platform/sys/module.h"
+#include "plugin/base/cycle_names.h"
 #include "plugin/base/load_time.h"
-#include "plugin/cycle/records.h"
 #include "plugin/base/settings.h"
 #include "plugin/base/text_section.h"
 #include "plugin/base/views_list.h"
-#include "plugin/engine/services.h"
-#include "plugin/settings/services.h"
-#include "plugin/tables/services.h"
-#include "plugin/tooling/services.h"
-
-struct VIEW_LIST;
-struct POINT_LIST;
-struct FEATURE_MARK;
-struct GEN_OP_GROUP;
 
 struct PLUGIN_GLOBALS {
     std::array<std::uint8_t, 40> hostVersion{};   // copy of the host's version header
@@ -35,14 +28,12 @@ struct PLUGIN_GLOBALS {
     std::uint8_t sharedDataOn = 0;
     std::int16_t sharedAccessMode = 0;             // 1 read-write, 0 read-only
     std::string versionText;
-    std::int32_t preselCounters[3] = {};
     std::string hostDir;
     std::string pluginDir;
     std::string uiTextFile;
     std::string settingsFile;
     std::string tmpDir;
     std::string tableNamePrefix;
-    std::int32_t toolSettingsValue = 0;
     std::string sharedDir;
     std::string dataDir;
     std::string sharedFormsDir;
@@ -52,55 +43,25 @@ struct PLUGIN_GLOBALS {
     std::string partDir;                           // with its trailing separator
     std::string tffFile;
     std::string partName;
-    TABLE_FILE_REF configTarget;
-    std::uint32_t processTreeFlags = 0;
-    TABLE_FILE_REF runTableRef;
-    std::int16_t runReservedWord = 0;
-    std::array<std::uint8_t, 36> runReservedBlock{};
-    std::vector<std::uint8_t> runBytes;            // carried unchanged from loading to saving
-    std::vector<std::int16_t> runWords;            // the same
-    RUN_STATS runStats;
-    RUN_SETTINGS runSettings;
-    std::uint8_t recordsLeftInPart = 0;            // kLeft* sets the last loadAllRecords left unread
     std::string damageToldFor;                     // the part whose damaged records the user was told of
     std::string settingsToldFor;                   // the settings items last told as put back to defaults
     std::uint8_t debugDumps = 0;
     std::string processLogFile;
-    std::FILE* processLog = nullptr;
     std::string toolsDumpFile;
-    VIEW_LIST* viewsTree = nullptr;
-    std::int16_t featureMarkCount = 0;
-    FEATURE_MARK* featureMarks = nullptr;
-    POINT_LIST* markedHoles = nullptr;
-    VIEW_LIST* markedView = nullptr;
-    VIEW_LIST* noteView = nullptr;                 // the view whose group note the process tree asked for
-    std::int16_t configAction = 0;
-    std::int16_t treeReturnAction = 0;
     PRM_SETTINGS settings;
-    std::int16_t toolSequenceFlag = 0;
-    std::int32_t formCounter = 0;
-    std::int16_t genOpGroupCount = 0;
-    GEN_OP_GROUP* genOpGroups = nullptr;
+    // The run's marker entity: the last solid the conversion to surfaces hid.
     std::int32_t markerLevel = 0;
     std::uint32_t markerEntry = 0;
     std::uint32_t markerId = 0;
     CTextSection viewNames;
-    std::string configGroupName;
     OP_CYCLE_LIST cycleNames;
-    CTabColsDesc currentTable;
-    std::vector<std::string> currentRowCells;      // the row of currentTable being configured
-    CDlgPointsList pointsList;
     double partPoint[3] = {};
     std::int16_t partPointFlag1 = 0;
     std::int16_t partPointFlag2 = 0;
     COnlySelViewsList oldViewsList{0};
     std::int16_t createdViewCounter = 0;
     std::vector<std::uint32_t> createdViewIds;
-    std::array<std::string, 100> tableTexts;      // the first is the current table's name
-    std::int16_t chosenProcess[2] = {};
     CTextSection errorMessages;
-    std::array<CTabColsDesc, 16> threadTables;
-    std::int16_t threadTableCount = 0;
     COnlySelViewsList viewsSnapshot{0};   // "DOSW": views of the last recognition
     // Entities of the form preview and the trial marker (entry handles), deleted by their drawer's caller.
     std::int16_t previewEntityCount = 0;
@@ -112,6 +73,8 @@ struct PLUGIN_GLOBALS {
 };
 
 extern LoadTime<PLUGIN_GLOBALS> g_globals;
+// The section "ProcessMenu", loaded by the work cycle at every invocation.
+extern LoadTime<CTextSection> g_processMenu;
 
 // Line `id` of "ErrorMessages", "" while the texts are not loaded.
 std::string errorMessage(int id);
@@ -130,7 +93,6 @@ extern std::int16_t g_resumeAction;
 extern std::int16_t g_processPreset;
 extern std::uint32_t g_lastOpGroup;
 extern std::int32_t g_formsLevelWasVisible;
-extern WATCHER_CTL g_watcherCtl;
 
 struct TOLERANCES {
     double tolT, tol2T, tol4T, tol08T, tol04T, tol02T, tol004T, tol0004T;

@@ -14,7 +14,6 @@
 #include "plugin/base/text_fill.h"
 #include "plugin/base/utilities.h"
 #include "plugin/base/directions.h"
-#include "plugin/model/tree.h"
 #include "plugin/base/vectors.h"
 
 namespace {
@@ -41,10 +40,10 @@ bool wcsStandardMatrix(int n, double out[3][3]) {
     return true;
 }
 
-// The view takes the matrix; its holes' view coordinates follow.
-void setViewMatrix(VIEW_LIST* view, const double m[3][3]) {
+// The view takes the matrix; its owner moves what hangs on the view into the new axes.
+void setViewMatrix(HOST_VIEW_REF* view, const double m[3][3]) {
     copyMatrix33(view->matrix, m);
-    for (POINT_LIST* p = view->firstPoint; p; p = p->next) toView(view->matrix, p->ptUniv, p->ptView);
+    view->matrixSet = true;
 }
 
 int failNoView() {
@@ -104,7 +103,7 @@ std::string hostViewName(int n) {
 
 // ---- the named view step --------------------------------------------------------------------------------
 
-void createNamedView(const VIEW_LIST* view) {
+void createNamedView(const HOST_VIEW_REF* view) {
     PLUGIN_GLOBALS& g = *g_globals;
     view_ent record{};
     copyMatrix33(record.matrix, view->matrix);
@@ -124,7 +123,7 @@ void createNamedView(const VIEW_LIST* view) {
 
 // ---- the two branches of getOrCreateHostView -----------------------------------------------------------
 
-double referenceAngle(const VIEW_LIST* view, int referenceAxis, int mode) {
+double referenceAngle(const HOST_VIEW_REF* view, int referenceAxis, int mode) {
     double r[3][3];
     if (wcs_is_on())
         getWcsMatrix(r);
@@ -151,7 +150,7 @@ double referenceAngle(const VIEW_LIST* view, int referenceAxis, int mode) {
     }
 }
 
-int reorientView(VIEW_LIST* view, int referenceAxis, int mode, int createNamed) {
+int reorientView(HOST_VIEW_REF* view, int referenceAxis, int mode, int createNamed) {
     const double a = referenceAngle(view, referenceAxis, mode);
     double m[3][3];
     rotateViewAboutZ(view->matrix, m, a);
@@ -193,7 +192,7 @@ int reorientView(VIEW_LIST* view, int referenceAxis, int mode, int createNamed) 
     return 0;
 }
 
-int keepOrientation(VIEW_LIST* view, int createNamed) {
+int keepOrientation(HOST_VIEW_REF* view, int createNamed) {
     const double tol = angleTolerance();
     for (std::size_t i = kFirstNamedView; i < NamedViews.size(); ++i) {
         const view_ent& named = NamedViews[i];
@@ -320,10 +319,10 @@ int levelAxisInView(const double matrix[3][3], const double referenceZ[3], doubl
     return 0;
 }
 
-int getOrCreateHostView(VIEW_LIST* view, int referenceAxis, int mode, int createNamed) {
-    if (!view) return -1;
-    if (mode != kKeepOrientation) return reorientView(view, referenceAxis, mode, createNamed);
-    return keepOrientation(view, createNamed);
+int orientToHostView(HOST_VIEW_REF& view, int referenceAxis, int mode, int createNamed) {
+    view.matrixSet = false;
+    if (mode != kKeepOrientation) return reorientView(&view, referenceAxis, mode, createNamed);
+    return keepOrientation(&view, createNamed);
 }
 
 std::string viewText(int viewNumber, int idn, int wcsViewNumber, int nearNamedViewId, int nearViewNumber,
@@ -355,10 +354,4 @@ std::string viewText(int viewNumber, int idn, int wcsViewNumber, int nearNamedVi
         text += " " + formatText(viewNamesLine(20, fallback), "fs", fallback, nearAngle * 180.0 / kPi, nearby.c_str());
     }
     return text;
-}
-
-std::string viewDescription(const VIEW_LIST* view) {
-    if (!view) return {};
-    return viewText(view->viewNumber, view->idn, view->wcsViewNumber, view->nearNamedViewId, view->nearViewNumber,
-                    view->nearAngle);
 }

@@ -1,5 +1,5 @@
 // Host views for the recognised drilling directions: the nearest host view of a direction, named views,
-// the work coordinate system (WCS), turning each VIEW_LIST into a host view oriented as the settings ask
+// the work coordinate system (WCS), turning a direction into a host view oriented as the settings ask
 // (making host views and named views where none fits), and the display name of a view.
 // A view matrix has rows X, Y, Z in world coordinates, Z the direction; angles are radians. NamedViews
 // holds the six standard views first; the named views proper start at index kFirstNamedView. "The angle
@@ -9,8 +9,6 @@
 #include <string>
 
 #include "host/api.h"
-
-struct VIEW_LIST;
 
 constexpr int kFirstNamedView = 6;
 
@@ -48,15 +46,26 @@ int findWcsStandardView(double matrix[3][3]);
 // line runs parallel to that plane.
 int levelAxisInView(const double matrix[3][3], const double referenceZ[3], double out[2]);
 
-// Gives the view a host view (VIEW_LIST::viewNumber, idn, matrix, the description fields; the points'
-// ptView follow a changed matrix). `referenceAxis` 1 X, 2 Y, other Z of the WCS (world when it is off)
-// for modes 1 and 2; `createNamed` asks for a named view where no existing view fits. Returns 0, or -1
-// after the message "ErrorMessages" 140 when the host can neither find nor make the view.
-[[nodiscard]] int getOrCreateHostView(VIEW_LIST* view, int referenceAxis, int mode, int createNamed);
+// What a recognised direction knows of its host view (the fields of VIEW_LIST of the same names).
+struct HOST_VIEW_REF {
+    double matrix[3][3] = {};
+    std::int16_t viewNumber = 0;
+    std::int16_t idn = 0;
+    std::uint16_t wcsViewNumber = 0;
+    std::uint16_t nearNamedViewId = 0;
+    std::uint16_t nearViewNumber = 0;
+    double nearAngle = 0;
+    bool matrixSet = false;   // the call gave the view a matrix (what hangs on it must follow)
+};
+
+// Gives the direction a host view (its view number, idn, matrix and the description fields).
+// `referenceAxis` 1 X, 2 Y, other Z of the WCS (world when it is off) for modes 1 and 2; `createNamed` asks
+// for a named view where no existing view fits. Returns 0, or -1 after the message "ErrorMessages" 140 when
+// the host can neither find nor make the view.
+[[nodiscard]] int orientToHostView(HOST_VIEW_REF& view, int referenceAxis, int mode, int createNamed);
 
 // The display name of a view: its named view's name, a standard view's host name (with "ViewNames" 30 when
 // it is a WCS standard view), "" for no view, or "ViewNames" 7 with the number and, when known, the angle
 // to the nearest view ("ViewNames" 20).
 std::string viewText(int viewNumber, int idn, int wcsViewNumber, int nearNamedViewId, int nearViewNumber,
                      double nearAngle);
-std::string viewDescription(const VIEW_LIST* view);

@@ -15,7 +15,6 @@
 #include "platform/ui/keys.h"
 #include "platform/ui/menu.h"
 #include "plugin/base/globals.h"
-#include "plugin/cycle/load_time_objects.h"
 
 namespace {
 
@@ -247,6 +246,9 @@ void closeWaitDialog() { ReleaseWaitDialog(); }
 
 void setWaitPercent(std::int16_t value) { SetPercentComplete(value); }
 
+LoadTime<plat::Menu> g_popupMenu;
+plat::Dialog* g_popupOwner = nullptr;
+
 // ---- the plug-in's popup menu --------------------------------------------------------------------------
 
 int loadMenuItems(const char* /*unused*/, int menuNumber) {
@@ -272,7 +274,7 @@ namespace {
 std::int16_t trackPluginMenu(std::int16_t* id, std::int16_t none) {
     std::int16_t result = none;
     if (g_popupMenu.constructed()) {
-        plat::Dialog* owner = g_mainMenu.constructed() && g_mainMenu->hasWindow() ? &*g_mainMenu : nullptr;
+        plat::Dialog* owner = g_popupOwner && g_popupOwner->hasWindow() ? g_popupOwner : nullptr;
         const int chosen = plat::trackPopupMenu(*g_popupMenu, plat::TPM_RETURNCMD, plat::cursorPos(), owner);
         if (chosen == kMenuExit)
             result = 11;

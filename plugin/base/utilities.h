@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "platform/ui/dialog.h"
+#include "platform/ui/menu.h"
+#include "plugin/base/load_time.h"
 
 // ---- texts ----------------------------------------------------------------------------------------------
 // Position of `sought` in `text`, both compared upper-cased; -1 when absent (or either is null).
@@ -98,6 +100,9 @@ void closeWaitDialog();
 void setWaitPercent(std::int16_t value);
 
 // ---- the plug-in's popup menu --------------------------------------------------------------------------
+// The plug-in's popup menu (a load-time object) and the window that owns it while it has one: the main menu.
+extern LoadTime<plat::Menu> g_popupMenu;
+extern plat::Dialog* g_popupOwner;
 // Rebuilds g_popupMenu: menu 4 and 7 have items, any other number leaves it empty. Returns 0.
 int loadMenuItems(const char* unused, int menuNumber);
 // Tracks g_popupMenu at the cursor, owned by the main menu window, and empties it afterwards. The chosen

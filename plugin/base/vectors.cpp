@@ -1,6 +1,7 @@
 // Vector routines.
 #include "plugin/base/vectors.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -43,4 +44,8 @@ void normalize2d(const double in[2], double out[2]) {
     const double x = in[0] / length, y = in[1] / length;
     out[0] = x;
     out[1] = y;
+}
+
+int isBetweenTol(double x, double a, double b, double tol) {
+    return std::min(a, b) - tol < x && x < std::max(a, b) + tol ? 1 : 0;
 }

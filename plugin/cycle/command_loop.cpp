@@ -22,6 +22,13 @@
 #include "plugin/cycle/main_menu.h"
 #include "plugin/base/resource_switch.h"
 #include "plugin/base/settings.h"
+#include "plugin/engine/engine_state.h"
+#include "plugin/engine/process_tree.h"
+#include "plugin/features/feature_windows.h"
+#include "plugin/model/work_records.h"
+#include "plugin/services/engine.h"
+#include "plugin/services/tables.h"
+#include "plugin/settings/shared_library.h"
 
 namespace {
 
@@ -106,7 +113,7 @@ void runParameters(LOOP_STATE& loop) {
 }
 
 void runFormsManager(LOOP_STATE& loop) {
-    if (g_resumeAction == 0) g_globals->configAction = 0;
+    if (g_resumeAction == 0) g_engine->configAction = 0;
     g_resumeAction = 0;
     loadThreadTables();
     hideMainMenu();
@@ -122,10 +129,10 @@ void runFormsManager(LOOP_STATE& loop) {
 }
 
 void runCreateForms(std::int16_t preset) {
-    g_globals->configAction = 0;
+    g_engine->configAction = 0;
     if (!tablesReady()) return;
     loadThreadTables();
-    g_globals->configAction = 0;
+    g_engine->configAction = 0;
     hideMainMenu();
     withdrawClose();
     runConfigProcess(preset);
@@ -194,7 +201,7 @@ void runViewProcess(LOOP_STATE& loop) {
     g_resumeAction = 0;
     hideMainMenu();
     withdrawClose();
-    g_processPreset = runProcessDialog(&g_globals->processTreeFlags, &g_globals->settings.processTreeOption,
+    g_processPreset = runProcessDialog(&g_records->processTreeFlags, &g_globals->settings.processTreeOption,
                                        g_processPreset);
     g_mainMenuShown = 1;
     if (actOnProcessResult(loop, g_processPreset, false)) unblank();
@@ -212,16 +219,16 @@ void runExecute(LOOP_STATE& loop) {
     withdrawClose();
     for (;;) {
         hideMainMenu();
-        const std::int16_t recognised = runRecognition(&g_globals->processTreeFlags);
+        const std::int16_t recognised = runRecognition(&g_records->processTreeFlags);
         if (recognised == -1) {
             unblank();
             break;
         }
         if (recognised == 2) g_processPreset = 132;
         copyTablesFromSharedData();
-        g_globals->processTreeFlags = 0xFFFFFFFFu;
+        g_records->processTreeFlags = 0xFFFFFFFFu;
         g_processDlg->expandToolProblems = 1;
-        g_processPreset = runProcessDialog(&g_globals->processTreeFlags, &g_globals->settings.processTreeOption,
+        g_processPreset = runProcessDialog(&g_records->processTreeFlags, &g_globals->settings.processTreeOption,
                                            g_processPreset);
         g_mainMenuShown = 1;
         if (g_processPreset == 1) continue;   // recognise again
@@ -229,7 +236,7 @@ void runExecute(LOOP_STATE& loop) {
         break;
     }
     if (g_globals->settings.supportGeometryOn != 0)
-        drawHoleLabels(g_globals->viewsTree, g_globals->settings.supportGeometryLevel,
+        drawHoleLabels(g_records->viewsTree, g_globals->settings.supportGeometryLevel,
                        g_globals->settings.supportGeometryInclinedOnly);
 }
 

@@ -1,41 +1,42 @@
 #include "plugin/cycle/load_time_objects.h"
 
+#include <cstring>
+
+#include "plugin/base/utilities.h"
+#include "plugin/configuration/config_process_frames.h"
 #include "plugin/cycle/records.h"
+#include "plugin/engine/engine_state.h"
+#include "plugin/engine/process_tree.h"
+#include "plugin/features/feature_windows.h"
+#include "plugin/import/host_db_files.h"
+#include "plugin/model/tool_records.h"
+#include "plugin/model/work_records.h"
+#include "plugin/services/configuration.h"
+#include "plugin/settings/shared_library.h"
 #include "plugin/cycle/work_cycle.h"
 #include "plugin/resources/templates.h"
+#include "plugin/tables/thread_tables.h"
+#include "plugin/tooling/tool_dialogs.h"
 
 LoadTime<std::string> g_mainMenuCaption;
-LoadTime<CTextSection> g_processMenu;
 LoadTime<CTextSection> g_pluginMenu;
 LoadTime<CMainMenu> g_mainMenu;
-LoadTime<CDlgViewAllGeo> g_viewAllGeo;
-LoadTime<CDlgAssignFeatures> g_assignFeatures;
-LoadTime<CConfigProcess> g_configProcess;
-LoadTime<CDlgToolsView> g_toolsView;
-LoadTime<CDlgProcess> g_processDlg;
-LoadTime<CDlgPreselView> g_preselView;
-LoadTime<std::vector<FULL_TOOLS_SEQ>> g_fullToolsSeq;
-LoadTime<std::vector<DRAW_ENTS_LIST>> g_drawEnts;
-LoadTime<std::vector<TP_TOOL_IMAGE>> g_toolsArray;
-LoadTime<CFeatMgrFilter> g_featMgrFilter;
-LoadTime<CDlgSelCylindersMask> g_selCylindersMask;
-LoadTime<std::array<std::string, 40>> g_featMgrTexts;
-LoadTime<CHostDBFileNames> g_hostDBFileNames;
-LoadTime<plat::Menu> g_popupMenu;
-LoadTime<CMachiningTime> g_machiningTime;
-LoadTime<CDrillingList> g_drillingList;
 LoadTime<std::string> g_operationText;
 
 void pluginAttach(plat::ModuleHandle module) {
     if (pluginAttached()) return;
     resetPlainGlobals();
     g_pluginInstance = module;
+    g_watcherCtl.stop = 0;
+    std::memset(g_watcherCtl.folder, 0, sizeof g_watcherCtl.folder);
     registerPluginTemplates();
+    registerConfigurationFrames();
 
     g_mainMenuCaption.construct("Forantix for PforgeX4");
     g_processMenu.construct();
     g_pluginMenu.construct();
     g_mainMenu.construct();
+    g_popupOwner = &*g_mainMenu;
     g_viewAllGeo.construct();
     g_assignFeatures.construct();
     g_configProcess.construct();
@@ -46,6 +47,9 @@ void pluginAttach(plat::ModuleHandle module) {
     g_drawEnts.construct();
     g_toolsArray.construct();
     g_globals.construct();
+    g_records.construct();
+    g_engine.construct();
+    g_threadTables.construct();
     g_featMgrFilter.construct();
     g_selCylindersMask.construct();
     g_featMgrTexts.construct();
@@ -69,7 +73,10 @@ void pluginDetach() {
     g_selCylindersMask.destroy();
     g_featMgrFilter.destroy();
     // A cycle still paused when the module goes holds its data only here.
-    if (g_globals.constructed()) freeCycleRecords();
+    if (g_records.constructed()) freeCycleRecords();
+    g_threadTables.destroy();
+    g_engine.destroy();
+    g_records.destroy();
     g_globals.destroy();
     g_toolsArray.destroy();
     g_drawEnts.destroy();
@@ -80,6 +87,7 @@ void pluginDetach() {
     g_configProcess.destroy();
     g_assignFeatures.destroy();
     g_viewAllGeo.destroy();
+    g_popupOwner = nullptr;
     g_mainMenu.destroy();
     g_pluginMenu.destroy();
     g_processMenu.destroy();

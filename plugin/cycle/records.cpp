@@ -25,8 +25,12 @@
 #include "plugin/base/text_fill.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/model/feature_mark.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/tree.h"
 #include "plugin/model/tree_codec.h"
 #include "plugin/model/tool_records.h"
+#include "plugin/model/work_records.h"
 
 namespace {
 
@@ -42,57 +46,7 @@ std::string header(const char* tagAndVersion, std::size_t count) {
     return text;
 }
 
-// ---- messages ---------------------------------------------------------------------------------------------
-
-void showHoleMessage(const VIEW_LIST* view, const POINT_LIST* point, const std::string& detail) {
-    char text[512];
-    std::snprintf(text, sizeof text, "%s %i Pos %.2f %.2f %.2f\n", errorMessage(9).c_str(),
-                  view ? static_cast<int>(view->viewNumber) : 0, point->ptView[0], point->ptView[1], point->ptView[2]);
-    plat::messageBox(nullptr, std::string(text) + detail, errorMessage(1), plat::MB_OK);
-}
-
 }  // namespace
-
-// Every walk of a chain of equal holes follows nextEqual to its end; a damaged part whose chain runs back
-// into itself is cut where it closes the loop, so that no walk goes round for ever (the count check then
-// tells the user about the chain). Each hole is walked once.
-void cutChainLoops(VIEW_LIST* tree) {
-    enum class Mark { unseen, onPath, done };
-    std::unordered_map<const POINT_LIST*, Mark> marks;
-    for (VIEW_LIST* view = tree; view; view = view->next)
-        for (POINT_LIST* start = view->firstPoint; start; start = start->next) {
-            if (marks[start] != Mark::unseen) continue;
-            std::vector<POINT_LIST*> path;
-            POINT_LIST* p = start;
-            for (;;) {
-                marks[p] = Mark::onPath;
-                path.push_back(p);
-                POINT_LIST* next = p->nextEqual;
-                if (!next) break;
-                const Mark m = marks[next];
-                if (m == Mark::onPath) p->nextEqual = nullptr;
-                if (m != Mark::unseen) break;
-                p = next;
-            }
-            for (POINT_LIST* q : path) marks[q] = Mark::done;
-        }
-}
-
-// One box per head hole whose stored number of copies differs from the copies hanging behind it. The walk
-// stops after as many steps as the tree has holes, so a loop of copies cannot hold it.
-void checkChainCounts(const VIEW_LIST* tree) {
-    long holes = 0;
-    for (const VIEW_LIST* view = tree; view; view = view->next) holes += countPoints(view);
-    for (const VIEW_LIST* view = tree; view; view = view->next) {
-        for (const POINT_LIST* point = view->firstPoint; point; point = point->next) {
-            if (point->chainMember) continue;
-            long copies = 0;
-            for (const POINT_LIST* copy = point->nextEqual; copy && copies <= holes; copy = copy->nextEqual) ++copies;
-            if (copies != point->chainCount)
-                showHoleMessage(view, point, fillText(errorMessage(12), {long{point->chainCount}, copies}));
-        }
-    }
-}
 
 namespace {
 
@@ -138,8 +92,8 @@ void walkStream(VIEW_LIST* tree, F&& visit) {
 
 std::vector<GEN_OP_GROUP*> savedGroups() {
     std::vector<GEN_OP_GROUP*> groups;
-    GEN_OP_GROUP* group = g_globals->genOpGroups;
-    for (int i = 0; i < g_globals->genOpGroupCount && group; ++i, group = group->next) groups.push_back(group);
+    GEN_OP_GROUP* group = g_records->genOpGroups;
+    for (int i = 0; i < g_records->genOpGroupCount && group; ++i, group = group->next) groups.push_back(group);
     return groups;
 }
 
@@ -239,10 +193,10 @@ void writeFeatureMarks() {
     IDENTITIES ids;
     std::vector<std::uint8_t> images;
     std::vector<RECORD_ENTRY> table;
-    FEATURE_MARK* mark = g_globals->featureMarks;
-    for (int i = 0; i < g_globals->featureMarkCount && mark; ++i, mark = mark->next) {
+    FEATURE_MARK* mark = g_records->featureMarks;
+    for (int i = 0; i < g_records->featureMarkCount && mark; ++i, mark = mark->next) {
         FEATURE_MARK copy = *mark;
-        if (i + 1 == g_globals->featureMarkCount) copy.next = nullptr;
+        if (i + 1 == g_records->featureMarkCount) copy.next = nullptr;
         RECORD_ENTRY entry;
         entry.kind = kRecFeatureMark;
         entry.offset = static_cast<std::uint32_t>(images.size());
@@ -307,8 +261,8 @@ void putRunText(ByteWriter& out, const std::string& text) {
 
 void writeRunBlock() {
     PLUGIN_GLOBALS& g = *g_globals;
-    const RUN_STATS& s = g.runStats;
-    const RUN_SETTINGS& r = g.runSettings;
+    const RUN_STATS& s = g_records->runStats;
+    const RUN_SETTINGS& r = g_records->runSettings;
     std::vector<std::uint8_t> payload;
     ByteWriter out(payload);
     out.put<std::int32_t>(g.markerLevel);
@@ -316,30 +270,30 @@ void writeRunBlock() {
     out.put(s.stateCount2);
     out.put(s.stateCount4);
     out.put(s.stateCount3);
-    const TABLE_FILE_REF& ref = g.runTableRef;
+    const TABLE_FILE_REF& ref = g_records->runTableRef;
     putFixedText(out, ref.tabPath, sizeof ref.tabPath, 1024);
     putFixedText(out, ref.txtPath, sizeof ref.txtPath, 1024);
     putFixedText(out, ref.tableName, sizeof ref.tableName, 32);
     putFixedText(out, ref.processName, sizeof ref.processName, kStoredProcessName);
     out.put<std::int32_t>(static_cast<std::int32_t>(ref.fileTime));
     out.put(ref.flag);
-    out.put(g.runReservedWord);
-    out.putBytes(g.runReservedBlock.data(), g.runReservedBlock.size());
-    const std::size_t bytes = std::min<std::size_t>(g.runBytes.size(), 0xFFFF);
-    const std::size_t words = std::min<std::size_t>(g.runWords.size(), 0xFFFF);
+    out.put(g_records->runReservedWord);
+    out.putBytes(g_records->runReservedBlock.data(), g_records->runReservedBlock.size());
+    const std::size_t bytes = std::min<std::size_t>(g_records->runBytes.size(), 0xFFFF);
+    const std::size_t words = std::min<std::size_t>(g_records->runWords.size(), 0xFFFF);
     out.put<std::uint16_t>(static_cast<std::uint16_t>(bytes));
     out.put<std::uint16_t>(static_cast<std::uint16_t>(words));
-    out.putBytes(g.runBytes.data(), bytes);
+    out.putBytes(g_records->runBytes.data(), bytes);
     out.put(g.settings.onlySelectedViews);
     out.put(s.holeCount);
-    out.put(g.toolSequenceFlag);
-    out.put(g.formCounter);
+    out.put(g_records->toolSequenceFlag);
+    out.put(g_records->formCounter);
     out.put(s.stateCount6);
     out.put(s.crashIntoCount);
     out.put(s.noProblemCount);
     out.put(s.stateCount1);
-    out.put(g.processTreeFlags);
-    for (std::size_t i = 0; i < words; ++i) out.put(g.runWords[i]);
+    out.put(g_records->processTreeFlags);
+    for (std::size_t i = 0; i < words; ++i) out.put(g_records->runWords[i]);
     out.put(g.createdViewCounter);
     putRunText(out, r.processMach1);
     putRunText(out, r.processMach2);
@@ -355,10 +309,10 @@ void writeRunBlock() {
     out.put(s.toolsCount1);
     out.put(s.toolsCount2);
     writePartRecord(header("DRLPp01", payload.size()), payload);
-    g.runBytes.clear();
-    g.runBytes.shrink_to_fit();
-    g.runWords.clear();
-    g.runWords.shrink_to_fit();
+    g_records->runBytes.clear();
+    g_records->runBytes.shrink_to_fit();
+    g_records->runWords.clear();
+    g_records->runWords.shrink_to_fit();
 }
 
 // ---- loading: the tree ------------------------------------------------------------------------------------
@@ -419,10 +373,10 @@ private:
 
     bool rebuild() {
         PLUGIN_GLOBALS& g = *g_globals;
-        freeGenOpGroups(g.genOpGroups);
-        g.genOpGroups = nullptr;
-        g.genOpGroupCount = 0;
-        GEN_OP_GROUP** groupTail = &g.genOpGroups;
+        freeGenOpGroups(g_records->genOpGroups);
+        g_records->genOpGroups = nullptr;
+        g_records->genOpGroupCount = 0;
+        GEN_OP_GROUP** groupTail = &g_records->genOpGroups;
         std::size_t pos = 0;
         for (const RECORD_ENTRY& e : table_) {
             if (e.size > stream_.size() - pos) return false;
@@ -513,7 +467,7 @@ private:
                 if (!genOpGroupFromImage(image, e.size, *group)) return false;
                 *groupTail = group.release();
                 groupTail = &(*groupTail)->next;
-                ++g.genOpGroupCount;
+                ++g_records->genOpGroupCount;
                 break;
             }
             case kRecProcessCopy: {
@@ -653,19 +607,19 @@ bool loadToolSequence(const FOUND_RECORD& record, const TREE_LOADER* tree) {
 
 void resetRunBlock() {
     PLUGIN_GLOBALS& g = *g_globals;
-    const std::int16_t stateCount5 = g.runStats.stateCount5;
-    g.runStats = RUN_STATS{};
-    g.runStats.stateCount5 = stateCount5;
+    const std::int16_t stateCount5 = g_records->runStats.stateCount5;
+    g_records->runStats = RUN_STATS{};
+    g_records->runStats.stateCount5 = stateCount5;
     g.markerLevel = 0;
-    g.runTableRef = TABLE_FILE_REF{};
-    g.runReservedWord = 0;
-    g.runReservedBlock = {};
-    g.runBytes.clear();
-    g.runWords.clear();
+    g_records->runTableRef = TABLE_FILE_REF{};
+    g_records->runReservedWord = 0;
+    g_records->runReservedBlock = {};
+    g_records->runBytes.clear();
+    g_records->runWords.clear();
     g.settings.onlySelectedViews = 0;
-    g.toolSequenceFlag = 0;
-    g.formCounter = 0;
-    g.processTreeFlags = 0;
+    g_records->toolSequenceFlag = 0;
+    g_records->formCounter = 0;
+    g_records->processTreeFlags = 0;
     g.createdViewCounter = 0;
 }
 
@@ -681,8 +635,8 @@ void takeFixedText(ByteReader& in, std::size_t field, char (&out)[N]) {
 // record leaves the later fields at their reset values, and the reader never passes its end.
 void readRunBlock(const std::vector<std::uint8_t>& payload, bool oldForm) {
     PLUGIN_GLOBALS& g = *g_globals;
-    RUN_STATS& s = g.runStats;
-    RUN_SETTINGS& r = g.runSettings;
+    RUN_STATS& s = g_records->runStats;
+    RUN_SETTINGS& r = g_records->runSettings;
     ByteReader in(payload);
     const std::size_t n = payload.size();
     bool stopped = false;
@@ -740,10 +694,10 @@ void readRunBlock(const std::vector<std::uint8_t>& payload, bool oldForm) {
             flag = 0;
         }
     }
-    field(g.runReservedWord);
+    field(g_records->runReservedWord);
     if (more()) {
-        const std::string block = in.getText(g.runReservedBlock.size());
-        if (in.ok()) std::memcpy(g.runReservedBlock.data(), block.data(), block.size());
+        const std::string block = in.getText(g_records->runReservedBlock.size());
+        if (in.ok()) std::memcpy(g_records->runReservedBlock.data(), block.data(), block.size());
         else stopped = true;
     }
     std::uint16_t byteCount = 0, wordCount = 0;
@@ -753,7 +707,7 @@ void readRunBlock(const std::vector<std::uint8_t>& payload, bool oldForm) {
     if (more()) {
         const std::string bytes = in.getText(byteCount);
         if (in.ok()) {
-            g.runBytes.assign(bytes.begin(), bytes.end());
+            g_records->runBytes.assign(bytes.begin(), bytes.end());
             haveBytes = true;
         } else {
             stopped = true;
@@ -761,18 +715,18 @@ void readRunBlock(const std::vector<std::uint8_t>& payload, bool oldForm) {
     }
     field(g.settings.onlySelectedViews);
     field(s.holeCount);
-    field(g.toolSequenceFlag);
-    field(g.formCounter);
+    field(g_records->toolSequenceFlag);
+    field(g_records->formCounter);
     field(s.stateCount6);
     field(s.crashIntoCount);
     field(s.noProblemCount);
     field(s.stateCount1);
-    field(g.processTreeFlags);
+    field(g_records->processTreeFlags);
     if (more()) {
         std::vector<std::int16_t> words(wordCount);
         for (std::int16_t& w : words) w = in.get<std::int16_t>();
         if (in.ok()) {
-            g.runWords = std::move(words);
+            g_records->runWords = std::move(words);
             haveWords = true;
         } else {
             stopped = true;
@@ -793,7 +747,7 @@ void readRunBlock(const std::vector<std::uint8_t>& payload, bool oldForm) {
     field(s.toolsCount1);
     field(s.toolsCount2);
 
-    TABLE_FILE_REF& ref = g.runTableRef;
+    TABLE_FILE_REF& ref = g_records->runTableRef;
     ref = TABLE_FILE_REF{};
     std::memcpy(ref.tabPath, tabPath, sizeof tabPath);
     std::memcpy(ref.txtPath, txtPath, sizeof txtPath);
@@ -802,10 +756,10 @@ void readRunBlock(const std::vector<std::uint8_t>& payload, bool oldForm) {
     ref.fileTime = fileTime;
     ref.flag = flag;
     if (!haveBytes) {
-        g.runBytes.clear();
+        g_records->runBytes.clear();
         wordCount = 0;
     }
-    if (!haveWords) g.runWords.assign(wordCount, 0);
+    if (!haveWords) g_records->runWords.assign(wordCount, 0);
 }
 
 // False when the record is there but damaged; the run block then keeps its reset values.
@@ -831,11 +785,10 @@ bool loadFeatureMarks() {
     if (table.empty()) return images.empty();   // no marks saved: the list stays as it is
     if (images.size() % table.size() != 0 || images.size() / table.size() > FEATURE_MARK::kSize) return false;
     const std::size_t itemSize = images.size() / table.size();
-    PLUGIN_GLOBALS& g = *g_globals;
-    freeFeatureMarks(g.featureMarks);
-    g.featureMarks = nullptr;
-    g.featureMarkCount = 0;
-    FEATURE_MARK** tail = &g.featureMarks;
+    freeFeatureMarks(g_records->featureMarks);
+    g_records->featureMarks = nullptr;
+    g_records->featureMarkCount = 0;
+    FEATURE_MARK** tail = &g_records->featureMarks;
     std::size_t pos = 0;
     for (const RECORD_ENTRY& e : table) {
         if (e.kind != kRecFeatureMark || itemSize > FEATURE_MARK::kSize) continue;
@@ -843,7 +796,7 @@ bool loadFeatureMarks() {
         (void)featureMarkFromImage(images.data() + pos, itemSize, *mark);
         *tail = mark.release();
         tail = &(*tail)->next;
-        ++g.featureMarkCount;
+        ++g_records->featureMarkCount;
         pos += itemSize;
     }
     return true;
@@ -889,13 +842,12 @@ struct SAVE_PLAN {
 };
 
 SAVE_PLAN planSave(const VIEW_LIST* tree) {
-    const PLUGIN_GLOBALS& g = *g_globals;
-    const std::uint8_t left = g.recordsLeftInPart;
+    const std::uint8_t left = g_records->recordsLeftInPart;
     const bool newTools = !g_toolsArray->empty() || !g_fullToolsSeq->empty();
     SAVE_PLAN plan;
     if (left & (kLeftNewer | kLeftDamagedRevision)) {
         // A newer release's records go together with their revision: either all stay or all are replaced.
-        const bool anythingNew = tree || g.genOpGroups || g.featureMarks || newTools;
+        const bool anythingNew = tree || g_records->genOpGroups || g_records->featureMarks || newTools;
         if (!anythingNew) plan = {false, false, false, false, false, false};
         return plan;
     }
@@ -903,7 +855,7 @@ SAVE_PLAN planSave(const VIEW_LIST* tree) {
     // and views lists beside it (treeReplaced tells of a recognition that replaced a loaded tree).
     const bool newTree = tree && (left & kLeftStream);
     plan.stream = !(left & kLeftStream) || tree;
-    plan.marks = !(left & kLeftMarks) || g.featureMarks;
+    plan.marks = !(left & kLeftMarks) || g_records->featureMarks;
     plan.tools = !(left & kLeftTools) || newTools;
     plan.runBlock = !(left & kLeftRunBlock) || newTree;
     plan.viewLists = !(left & kLeftViewLists) || newTree;
@@ -942,17 +894,6 @@ std::vector<RECORD_ENTRY> decodeRecordTable(const std::vector<std::uint8_t>& pay
     return entries;
 }
 
-void takeRunSettings() {
-    PLUGIN_GLOBALS& g = *g_globals;
-    RUN_SETTINGS& r = g.runSettings;
-    r.processMach1 = g.settings.toolLibraryPath;
-    r.processMach2 = g.libraryName;
-    r.processMach11 = g.settings.minDiameter;
-    r.processMach9 = g.settings.maxDiameter;
-    r.processMach39 = g.settings.divideNotReamed;
-    r.processMach37 = g.settings.divideReamed;
-    r.onlySelectedViews = g.settings.onlySelectedViews;
-}
 
 int saveAllRecords(VIEW_LIST* tree) {
     checkChainCounts(tree);
@@ -972,14 +913,11 @@ int saveAllRecords(VIEW_LIST* tree) {
     return 0;
 }
 
-void treeReplaced() {
-    g_globals->recordsLeftInPart &= static_cast<std::uint8_t>(~(kLeftRunBlock | kLeftViewLists));
-}
 
 int loadAllRecords(VIEW_LIST** tree) {
     PLUGIN_GLOBALS& g = *g_globals;
     *tree = nullptr;
-    g.recordsLeftInPart = 0;
+    g_records->recordsLeftInPart = 0;
     if (g.debugDumps == 1) dumpNoteTexts();
     takeRunSettings();
     takeViewsSnapshot();
@@ -991,13 +929,13 @@ int loadAllRecords(VIEW_LIST** tree) {
     if (revision.state == RECORD_STATE::damaged ||
         (revision.state == RECORD_STATE::whole && revision.payload.size() != 4)) {
         // Without the revision nothing tells whether this release can read the rest: it stays whole.
-        g.recordsLeftInPart = kAllSets | kLeftDamagedRevision;
+        g_records->recordsLeftInPart = kAllSets | kLeftDamagedRevision;
         recoverMarker(table);
         tellDamage();
         return 0;
     }
     if (revision.state == RECORD_STATE::whole && ByteReader(revision.payload).get<std::uint32_t>() > kDataRevision) {
-        g.recordsLeftInPart = kAllSets | kLeftNewer;
+        g_records->recordsLeftInPart = kAllSets | kLeftNewer;
         return 0;
     }
 
@@ -1013,7 +951,7 @@ int loadAllRecords(VIEW_LIST** tree) {
             whole = loader->load(tree);
         }
         if (!whole) {
-            g.recordsLeftInPart = kAllSets;
+            g_records->recordsLeftInPart = kAllSets;
             recoverMarker(table);
             tellDamage();
             return 0;
@@ -1027,14 +965,14 @@ int loadAllRecords(VIEW_LIST** tree) {
         // Tools and sequence stay or go together: neither is used, so neither is written over.
         g_toolsArray->clear();
         g_fullToolsSeq->clear();
-        g.recordsLeftInPart |= kLeftTools;
+        g_records->recordsLeftInPart |= kLeftTools;
     }
-    if (!loadRunBlock()) g.recordsLeftInPart |= kLeftRunBlock;
-    if (!loadFeatureMarks()) g.recordsLeftInPart |= kLeftMarks;
-    if (viewsListDamaged(g.oldViewsList) || viewsListDamaged(g.viewsSnapshot)) g.recordsLeftInPart |= kLeftViewLists;
+    if (!loadRunBlock()) g_records->recordsLeftInPart |= kLeftRunBlock;
+    if (!loadFeatureMarks()) g_records->recordsLeftInPart |= kLeftMarks;
+    if (viewsListDamaged(g.oldViewsList) || viewsListDamaged(g.viewsSnapshot)) g_records->recordsLeftInPart |= kLeftViewLists;
     g.oldViewsList.readFromPart();
     g.viewsSnapshot.readFromPart();
-    if (g.recordsLeftInPart) tellDamage();
+    if (g_records->recordsLeftInPart) tellDamage();
     return 0;
 }
 
@@ -1043,15 +981,14 @@ int freeGenOpGroups(GEN_OP_GROUP* groups) { return freeGenOpGroupList(groups); }
 int freeFeatureMarks(FEATURE_MARK* marks) { return freeFeatureMarkList(marks); }
 
 void freeCycleRecords() {
-    PLUGIN_GLOBALS& g = *g_globals;
-    freeViewsTree(g.viewsTree);
-    g.viewsTree = nullptr;
-    freeGenOpGroups(g.genOpGroups);
-    g.genOpGroups = nullptr;
-    g.genOpGroupCount = 0;
-    freeFeatureMarks(g.featureMarks);
-    g.featureMarks = nullptr;
-    g.featureMarkCount = 0;
+    freeViewsTree(g_records->viewsTree);
+    g_records->viewsTree = nullptr;
+    freeGenOpGroups(g_records->genOpGroups);
+    g_records->genOpGroups = nullptr;
+    g_records->genOpGroupCount = 0;
+    freeFeatureMarks(g_records->featureMarks);
+    g_records->featureMarks = nullptr;
+    g_records->featureMarkCount = 0;
 }
 
 void stripControlChars(const char* source, char* destination) {

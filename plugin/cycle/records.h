@@ -9,7 +9,9 @@
 #include <string_view>
 #include <vector>
 
+#include "plugin/model/tool_records.h"
 #include "plugin/model/tree.h"
+#include "plugin/model/work_records.h"
 
 struct GEN_OP_GROUP;
 struct FEATURE_MARK;
@@ -44,41 +46,8 @@ std::vector<std::uint8_t> encodeRecordTable(const std::vector<RECORD_ENTRY>& ent
 // One entry per whole 22 bytes; a trailing part of an entry is ignored.
 std::vector<RECORD_ENTRY> decodeRecordTable(const std::vector<std::uint8_t>& payload);
 
-// The hole-state counters of the last recognition (kept in PLUGIN_GLOBALS).
-struct RUN_STATS {
-    std::int16_t holeCount = 0;          // head holes
-    std::int16_t tableHoleCount = 0;     // heads with a process table
-    std::int16_t crashIntoCount = 0;
-    std::int16_t noProblemCount = 0;
-    std::int16_t stateCount1 = 0, stateCount2 = 0, stateCount3 = 0, stateCount4 = 0, stateCount5 = 0,
-                 stateCount6 = 0;
-    std::int16_t toolsCount1 = 0, toolsCount2 = 0;   // sizes of the tools view's two lists
-};
-
-// The settings in force when the tree was recognised (kept in PLUGIN_GLOBALS).
-struct RUN_SETTINGS {
-    std::string processMach1;            // host tool library
-    std::string processMach2;            // table library name
-    double processMach11 = 0, processMach9 = 0;
-    std::int16_t processMach39 = 0, processMach37 = 0, onlySelectedViews = 0;
-};
-
-// RUN_SETTINGS from the current settings.
-void takeRunSettings();
-
 // The data revision this release writes; records of a higher one are not read.
 constexpr std::uint32_t kDataRevision = 6;
-
-// Sets of records a load left in the part unread (PLUGIN_GLOBALS::recordsLeftInPart).
-enum : std::uint8_t {
-    kLeftStream = 1,       // the tree stream and its table
-    kLeftMarks = 2,        // the feature marks and their table
-    kLeftTools = 4,        // tools and tool sequence
-    kLeftRunBlock = 8,
-    kLeftViewLists = 16,   // the views lists of the last recognition
-    kLeftNewer = 32,       // a newer release's data: all of it, its revision included
-    kLeftDamagedRevision = 64,   // a revision that does not read: all of it, kept like a newer release's
-};
 
 // Writes every record of the cycle. A set the last load left unread is written only when the cycle made
 // new data of its kind (a tree, marks, tools or a sequence); a newer release's data is kept whole unless
@@ -89,14 +58,6 @@ int saveAllRecords(VIEW_LIST* tree);
 // length that disagrees, half of a pair, a second note of a tag) is never taken for a missing one: its set
 // is left in the part unread, and the user is told once per part. Returns 0.
 int loadAllRecords(VIEW_LIST** tree);
-// A recognition made a new tree: the run block and views lists that describe the tree are written at the
-// end of the cycle even where the load left damaged ones unread.
-void treeReplaced();
-// Cuts a chain of equal holes (POINT_LIST::nextEqual) that runs back into itself where it closes the loop.
-void cutChainLoops(VIEW_LIST* tree);
-// Tells, one message per head hole, where the number of equal holes it records differs from the chain that
-// follows it.
-void checkChainCounts(const VIEW_LIST* tree);
 // Release every record of the list; the caller clears the head and the count. Return 0.
 int freeGenOpGroups(GEN_OP_GROUP* groups);
 int freeFeatureMarks(FEATURE_MARK* marks);

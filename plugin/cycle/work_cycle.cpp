@@ -12,6 +12,8 @@
 #include "platform/sys/paths.h"
 #include "platform/sys/thread_queue.h"
 #include "platform/ui/message_box.h"
+#include "plugin/base/machine_info.h"
+#include "plugin/base/tool_types.h"
 #include "plugin/cycle/command_loop.h"
 #include "plugin/base/globals.h"
 #include "plugin/base/host_install.h"
@@ -21,6 +23,14 @@
 #include "plugin/base/resource_switch.h"
 #include "plugin/base/settings.h"
 #include "plugin/base/text_fill.h"
+#include "plugin/engine/engine_state.h"
+#include "plugin/features/feature_windows.h"
+#include "plugin/model/work_records.h"
+#include "plugin/services/engine.h"
+#include "plugin/services/features.h"
+#include "plugin/services/settings.h"
+#include "plugin/services/tooling.h"
+#include "plugin/settings/shared_library.h"
 
 namespace {
 
@@ -209,7 +219,7 @@ void performResumeAction() {
 }
 
 void endWorkCycle() {
-    saveAllRecords(g_globals->viewsTree);
+    saveAllRecords(g_records->viewsTree);
     freeCycleRecords();
     if (g_globals->sharedDataOn && g_globals->sharedAccessMode == 1) {
         CSharedData(g_globals->sharedDir).runningFlag(1);
@@ -320,7 +330,7 @@ void pluginMain() {
     (void)operationTypes.load(g.uiTextFile, "OperationTypes", false);
     (void)groupOpNames.load(g.uiTextFile, "GroupOpNames", false);
     renameToolOpTypes(toolTypes, operationTypes, groupOpNames);
-    g.configGroupName = groupOpNames.getTextOr(19, "");
+    g_engine->configGroupName = groupOpNames.getTextOr(19, "");
     toolTypes.clear();
     operationTypes.clear();
     groupOpNames.clear();
@@ -329,11 +339,11 @@ void pluginMain() {
     loadToolMaterials();
     (void)g.viewNames.load(g.uiTextFile, "ViewNames", false);
 
-    if (!g.viewsTree) {
-        loadAllRecords(&g.viewsTree);
-        redrawFeatureMarks(g.featureMarks);
+    if (!g_records->viewsTree) {
+        loadAllRecords(&g_records->viewsTree);
+        redrawFeatureMarks(g_records->featureMarks);
     }
-    g.treeReturnAction = 0;
+    g_engine->treeReturnAction = 0;
     g.tablesDir = plat::joinPath(g.formsDir, g.libraryName);
     g.versionText = buildVersionText(g_buildVersion);
 

@@ -19,12 +19,10 @@
 #include "plugin/engine/process_log.h"
 #include "plugin/engine/table_assignment.h"
 #include "plugin/engine/table_measures.h"
-#include "plugin/recognition/dumps.h"
-#include "plugin/recognition/tool_collision.h"
 #include "plugin/model/tree.h"
-#include "plugin/tables/default_table.h"
-#include "plugin/tables/library_check.h"
 #include "plugin/model/tab_cols_desc.h"
+#include "plugin/services/recognition.h"
+#include "plugin/services/tables.h"
 
 namespace {
 

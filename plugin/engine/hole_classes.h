@@ -7,6 +7,7 @@
 
 #include "plugin/base/text_section.h"
 #include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/tree.h"
 
 class CProgressBox;
 struct VIEW_LIST;

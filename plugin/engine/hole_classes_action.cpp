@@ -16,8 +16,9 @@
 #include "plugin/engine/opposite_view.h"
 #include "plugin/engine/process_log.h"
 #include "plugin/base/directions.h"
-#include "plugin/recognition/segment_ends.h"
 #include "plugin/model/tree.h"
+#include "plugin/services/engine.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

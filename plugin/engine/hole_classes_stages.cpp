@@ -7,6 +7,9 @@
 #include "plugin/engine/hole_classes.h"
 #include "plugin/base/directions.h"
 #include "plugin/model/tree.h"
+#include "plugin/model/tree_views.h"
+#include "plugin/model/view_order.h"
+#include "plugin/model/work_records.h"
 
 void unlinkHole(VIEW_LIST* view, POINT_LIST* hole) {
     if (hole->prev) hole->prev->next = hole->next;
@@ -59,11 +62,11 @@ int finishViews(VIEW_LIST*& head) {
     PLUGIN_GLOBALS& g = *g_globals;
     const PRM_SETTINGS& s = g.settings;
     head = freeEmptyViews(head);
-    g.viewsTree = head;
+    g_records->viewsTree = head;
     for (VIEW_LIST* view = head; view; view = view->next)
         if (getOrCreateHostView(view, s.viewsSortOrder, s.newViewsOrientation, s.nameNewViews) < 0) return -1;
     head = sortViews(head, s.viewsSortOrder);
-    g.viewsTree = head;
+    g_records->viewsTree = head;
     std::int16_t index = 0;
     for (VIEW_LIST* view = head; view; view = view->next) {
         view->orderNumber = ++index;

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "plugin/model/ope_list.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/tree.h"
 
 struct CYL_LIST;
 struct POINT_LIST;

@@ -12,6 +12,9 @@
 #include "plugin/base/text_fill.h"
 #include "plugin/base/directions.h"
 #include "plugin/model/tree.h"
+#include "plugin/model/view_order.h"
+#include "plugin/services/engine.h"
+#include "plugin/model/ope_list.h"
 
 namespace {
 

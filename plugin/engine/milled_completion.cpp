@@ -18,11 +18,11 @@
 #include "plugin/model/ope_list.h"
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/operation_values.h"
+#include "plugin/model/process_ope.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/host_blocks.h"
-#include "plugin/tables/operation_line.h"
 #include "plugin/model/tab_cols_desc.h"
-#include "plugin/tooling/cycle_names.h"
+#include "plugin/base/cycle_names.h"
 
 namespace {
 

@@ -15,8 +15,10 @@
 #include "plugin/model/ope_list.h"
 #include "plugin/engine/operation_values.h"
 #include "plugin/engine/table_matching.h"
+#include "plugin/model/process_ope.h"
 #include "plugin/model/tab_cols_desc.h"
-#include "plugin/tables/thread_tables.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/tables.h"
 
 namespace {
 

@@ -6,9 +6,11 @@
 #include <numbers>
 
 #include "plugin/base/globals.h"
+#include "plugin/engine/engine_state.h"
 #include "plugin/engine/operation_comments.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/engine/operation_values.h"
+#include "plugin/model/process_ope.h"
 #include "plugin/model/tree.h"
 
 namespace {
@@ -194,7 +196,7 @@ void copyOperationList(const POINT_LIST& source, POINT_LIST& target) {
 
 int createProcessFromDef(std::int16_t count, const PROCESS_OPE* defs, POINT_LIST& hole, double holeTopZ) {
     PLUGIN_GLOBALS& g = *g_globals;
-    std::FILE* log = g.processLog;
+    std::FILE* log = g_engine->processLog;
     clearOperations(hole);
     if (g.sharedDataOn && g.sharedAccessMode == 0 && hole.noMeasures) return 0;
     if (log) std::fprintf(log, "\ncreateProcessFromDef\n");

@@ -11,11 +11,11 @@
 #include "plugin/engine/hole_description.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/engine/operation_records.h"
-#include "plugin/engine/services.h"
 #include "plugin/engine/table_matching.h"
-#include "plugin/recognition/pipeline.h"
-#include "plugin/recognition/segment_ends.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/model/tree.h"
+#include "plugin/services/engine.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "plugin/model/tool_records.h"
+#include "plugin/model/tree.h"
 
 struct VIEW_LIST;
 

@@ -2,6 +2,7 @@
 #include "plugin/model/feature_mark.h"
 
 #include <cstring>
+#include "plugin/base/entity_utils.h"
 
 namespace {
 
@@ -61,4 +62,16 @@ bool featureMarkFromImage(const std::uint8_t* image, std::size_t n, FEATURE_MARK
     mark = FEATURE_MARK{};
     dataFields(full.data(), mark, [](const std::uint8_t* im, std::size_t at, auto& f) { getField(im, at, f); });
     return true;
+}
+
+// A mark's thread arc and circle are keyed on their own bases only: keys on the two bases are independent
+// numbers, and trying both would let a circle's id find another mark's thread arc.
+int renumberArcMarks(FEATURE_MARK* mark) {
+    if (!mark) return 0;
+    double bases[2] = {};
+    int n = 0;
+    if (mark->isTap) bases[n++] = kThreadArcBase;
+    if (mark->isFit) bases[n++] = kFitCircleBase;
+    for (int slot = 0; slot < n; ++slot) (void)rekeyMarkArc(mark->arcIds[slot], bases[slot]);
+    return 0;
 }

@@ -48,3 +48,8 @@ std::array<std::uint8_t, FEATURE_MARK::kSize> featureMarkImage(const FEATURE_MAR
 // From the first `n` bytes of an image, the rest zero, `next` null; false (mark untouched) when n exceeds
 // the record.
 [[nodiscard]] bool featureMarkFromImage(const std::uint8_t* image, std::size_t n, FEATURE_MARK& mark);
+
+// A mark's arcs carry their ids in their sweeps (plugin/base/entity_utils.h). After the host renumbered the
+// part, finds the arcs of the mark by the ids it holds (a tapped mark's thread arc first, then a fitted
+// mark's circle), codes each arc again with the arc's current id and stores that id in the mark. Returns 0.
+int renumberArcMarks(FEATURE_MARK* mark);

@@ -15,6 +15,7 @@
 
 #include "plugin/model/record_image.h"
 #include "plugin/model/process_ope.h"
+#include "plugin/model/tree.h"
 
 struct VIEW_LIST;
 struct POINT_LIST;

@@ -12,6 +12,9 @@
 
 struct PROCESS_OPE : BYTE_RECORD<2368> {};
 
+// A process holds at most this many operations.
+constexpr int kMaxProcessOps = 100;
+
 namespace process_ope {
 
 template <class T>

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "plugin/model/ope_list.h"
-#include "plugin/tables/operation_line.h"
 #include "plugin/model/process_ope.h"
 
 namespace plat {

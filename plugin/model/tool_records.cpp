@@ -3,6 +3,9 @@
 
 #include <cstring>
 
+LoadTime<std::vector<FULL_TOOLS_SEQ>> g_fullToolsSeq;
+LoadTime<std::vector<TP_TOOL_IMAGE>> g_toolsArray;
+
 static_assert(gen_op_group_layout::next == sizeof(GEN_OP_GROUP::area0));
 static_assert(gen_op_group_layout::next + 4 == GEN_OP_GROUP::kSize);
 static_assert(tools_seq_layout::opeCount == tools_seq_layout::viewCount + sizeof(FULL_TOOLS_SEQ::viewCount));

@@ -10,7 +10,10 @@
 #include <vector>
 
 #include "host/api.h"
+#include "plugin/base/load_time.h"
+#include "plugin/model/ope_list.h"
 #include "plugin/model/record_image.h"
+#include "plugin/model/tree.h"
 
 struct VIEW_LIST;
 struct OPE_LIST;
@@ -34,6 +37,10 @@ struct FULL_TOOLS_SEQ {
     std::vector<TP_TOOL_IMAGE>* tools = nullptr;    // the tool array the entry refers to
     std::uint8_t area20[4] = {};
 };
+
+// The cycle's tool sequence and the part's tool array, kept in the part with the tree.
+extern LoadTime<std::vector<FULL_TOOLS_SEQ>> g_fullToolsSeq;
+extern LoadTime<std::vector<TP_TOOL_IMAGE>> g_toolsArray;
 
 namespace gen_op_group_layout {
 constexpr std::size_t next = 262;

@@ -1,4 +1,5 @@
 // Allocating, releasing and walking the recognition tree.
+#include "plugin/model/ope_list.h"
 #include "plugin/model/tree.h"
 
 #include <new>

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "host/api_db.h"
+#include "plugin/model/ope_list.h"
 
 struct POINT_LIST;
 struct CYL_LIST;

@@ -1,6 +1,7 @@
 // The tree records' images, written and read in field order; each function ends where its record's size
 // says it must (asserted), so a field added with the wrong width shows at once.
 #include "plugin/model/tree_codec.h"
+#include "plugin/model/tree.h"
 
 #include <cassert>
 #include <cstring>

@@ -1,5 +1,6 @@
 // Value ranges and the pass completion of milled-hole operations. Offsets are those of PROCESS_OPE's
 // stored layout; the names below say what each holds.
+#include "plugin/model/process_ope.h"
 #include "plugin/model/value_ranges.h"
 
 #include <algorithm>

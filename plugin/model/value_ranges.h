@@ -3,6 +3,7 @@
 // are fields of the operation's PROCESS_OPE at fixed byte offsets (its stored layout): distances in part
 // units, percentages of the tool diameter, angles in radians. T4 is g_tolerances.tol4T.
 #pragma once
+#include "plugin/model/process_ope.h"
 
 struct PROCESS_OPE;
 

@@ -11,6 +11,7 @@
 #include "platform/sys/paths.h"
 #include "plugin/base/globals.h"
 #include "plugin/model/tree.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

@@ -12,7 +12,6 @@
 #include "plugin/base/globals.h"
 #include "plugin/model/tree.h"
 #include "plugin/base/vectors.h"
-#include "plugin/tooling/services.h"
 
 namespace {
 

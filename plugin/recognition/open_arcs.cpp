@@ -2,6 +2,7 @@
 // segment's axis point (cUniv) in its view's frame; r the radius of the end looked at; a flat ring runs
 // from rMin to rMax about the axis. Faces are sampled through eval_surf and projected along the view's Z
 // with projectGridOntoSurf; a face "takes" a world point when that projection succeeds.
+#include "plugin/base/vectors.h"
 #include "plugin/recognition/open_arcs.h"
 
 #include <algorithm>
@@ -24,7 +25,7 @@
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/surface_segment.h"
 #include "plugin/model/tree.h"
-#include "plugin/tooling/services.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

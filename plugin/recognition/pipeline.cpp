@@ -1,5 +1,6 @@
 // recognizeCylinders: the raw build and the nineteen cleaning stages after it, in their fixed order, with
 // a dump after each stage and the four progress steps at which the user may cancel.
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/recognition/pipeline.h"
 
 #include "plugin/base/globals.h"
@@ -12,6 +13,7 @@
 #include "plugin/recognition/segment_ends.h"
 #include "plugin/recognition/split_chains.h"
 #include "plugin/model/tree.h"
+#include "plugin/services/recognition.h"
 
 std::int32_t g_nextHoleId = 1;
 std::int32_t g_surfaceCount = 0;

@@ -20,6 +20,7 @@
 #include "plugin/recognition/surface_segment.h"
 #include "plugin/model/tree.h"
 #include "plugin/base/vectors.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

@@ -19,6 +19,7 @@
 #include "plugin/recognition/pipeline.h"
 #include "plugin/model/tree.h"
 #include "plugin/base/vectors.h"
+#include "plugin/services/recognition.h"
 
 // ---- the index -----------------------------------------------------------------------------------------
 

@@ -12,6 +12,7 @@
 #include "plugin/recognition/segment_ends.h"
 #include "plugin/model/tree.h"
 #include "plugin/base/vectors.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "plugin/base/globals.h"
 #include "plugin/model/tree.h"
 #include "plugin/base/vectors.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

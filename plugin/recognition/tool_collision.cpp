@@ -14,6 +14,7 @@
 #include "plugin/recognition/opaque_check.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/model/tree.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

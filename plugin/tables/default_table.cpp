@@ -2,6 +2,9 @@
 // (index 0 at the top); lengths in part units, angles in radians. The limits derive from the base tolerance
 // T: steps of at most S = 100 x 4T per drill, contours above M = 200 x 4T, cones from K = 30 x 4T, tool
 // diameters on the grid R = 10 x 4T.
+#include "plugin/model/ope_list.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/services/tables.h"
 #include "plugin/tables/default_table.h"
 
 #include <cmath>

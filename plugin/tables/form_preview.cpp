@@ -7,6 +7,7 @@
 #include "host/api.h"
 #include "host/api_chains.h"
 #include "plugin/base/globals.h"
+#include "plugin/services/tables.h"
 #include "plugin/tables/form_cells.h"
 #include "plugin/model/tab_cols_desc.h"
 

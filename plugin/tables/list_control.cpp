@@ -4,6 +4,7 @@
 
 #include "platform/ui/list_view.h"
 #include "plugin/base/globals.h"
+#include "plugin/services/tables.h"
 #include "plugin/tables/form_cells.h"
 #include "plugin/model/tab_cols_desc.h"
 

@@ -9,6 +9,7 @@
 #include "plugin/base/globals.h"
 #include "plugin/base/utilities.h"
 #include "plugin/model/tab_cols_desc.h"
+#include "plugin/services/tables.h"
 #include "plugin/tables/table_text.h"
 
 namespace {

@@ -1,5 +1,6 @@
 // Best library tool. The pool sort compares measures within tolerances, which is no strict order; it is
 // sorted with a merge sort, which stays within its bounds whatever the comparisons say.
+#include "plugin/services/tooling.h"
 #include "plugin/tooling/best_tool.h"
 
 #include <algorithm>

@@ -12,7 +12,7 @@
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
 #include "plugin/base/globals.h"
-#include "plugin/tooling/machine_info.h"
+#include "plugin/base/machine_info.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 // no longer (walk_states.h), and large sets try their starts on several threads.
 // The path chosen is the same as the plain search's: the rule of a step is one function, totals are summed
 // in path order, and the best is the smallest (total, start).
+#include "plugin/services/tooling.h"
 #include "plugin/tooling/hole_path.h"
 
 #include <algorithm>

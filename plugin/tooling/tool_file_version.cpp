@@ -6,6 +6,7 @@
 #include "host/api.h"
 #include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
+#include "plugin/model/ope_list.h"
 #include "plugin/tooling/tool_library.h"
 
 namespace {

@@ -4,7 +4,8 @@
 #include <unordered_set>
 
 #include "plugin/model/ope_list.h"
-#include "plugin/tooling/services.h"
+#include "plugin/model/tool_records.h"
+#include "plugin/services/tooling.h"
 
 void CDlgToolsView::buildToolsUsedList() {
     if (!toolsSeq || toolsSeq->empty()) return;

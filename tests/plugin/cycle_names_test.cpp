@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "plugin/base/globals.h"
-#include "plugin/tooling/cycle_names.h"
+#include "plugin/base/cycle_names.h"
 #include "support/plugin_fixture.h"
 
 namespace {

@@ -7,6 +7,7 @@
 #include "plugin/engine/depth_limit.h"
 #include "plugin/engine/operation_comments.h"
 #include "plugin/model/ope_list.h"
+#include "plugin/model/tree.h"
 #include "support/process_fixture.h"
 
 namespace {

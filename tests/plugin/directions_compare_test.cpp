@@ -8,6 +8,7 @@
 #include "plugin/base/directions.h"
 #include "plugin/model/tree.h"
 #include "plugin/base/vectors.h"
+#include "plugin/model/view_order.h"
 
 namespace {
 

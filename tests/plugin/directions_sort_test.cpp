@@ -15,6 +15,7 @@
 #include "plugin/base/globals.h"
 #include "plugin/base/directions.h"
 #include "plugin/model/tree.h"
+#include "plugin/model/view_order.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include "plugin/base/directions.h"
 #include "plugin/model/tree.h"
 #include "plugin/base/vectors.h"
+#include "plugin/model/view_order.h"
 #include "support/plugin_fixture.h"
 
 namespace {

@@ -13,6 +13,7 @@
 #include "plugin/base/globals.h"
 #include "plugin/model/feature_mark.h"
 #include "plugin/model/tree.h"
+#include "plugin/model/tree_entities.h"
 #include "support/plugin_fixture.h"
 
 namespace {

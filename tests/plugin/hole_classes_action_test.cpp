@@ -9,6 +9,7 @@
 #include "plugin/engine/hole_classes.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/base/directions.h"
+#include "plugin/model/tree.h"
 #include "support/run_tree.h"
 
 namespace {

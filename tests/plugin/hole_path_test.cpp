@@ -6,6 +6,7 @@
 
 #include "plugin/base/globals.h"
 #include "plugin/model/tree.h"
+#include "plugin/services/tooling.h"
 #include "plugin/tooling/hole_path.h"
 #include "support/hole_path_reference.h"
 

@@ -12,6 +12,7 @@
 #include "plugin/base/globals.h"
 #include "plugin/base/host_views.h"
 #include "plugin/model/tree.h"
+#include "plugin/model/tree_views.h"
 #include "support/plugin_fixture.h"
 
 namespace {

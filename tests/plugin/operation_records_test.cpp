@@ -6,6 +6,8 @@
 #include "plugin/model/ope_list.h"
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/operation_values.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/model/tree.h"
 #include "support/process_fixture.h"
 
 namespace {

@@ -8,6 +8,7 @@
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/opposite_view.h"
 #include "plugin/base/directions.h"
+#include "plugin/model/tree.h"
 #include "support/process_fixture.h"
 
 namespace {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "plugin/model/tree.h"
 #include "plugin/recognition/axis_joining.h"
 #include "plugin/base/directions.h"
 #include "tests/plugin/recognition_segment_trees.h"

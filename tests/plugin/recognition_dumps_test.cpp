@@ -11,7 +11,9 @@
 #include "host/api.h"
 #include "platform/sys/files.h"
 #include "plugin/base/globals.h"
+#include "plugin/model/tree.h"
 #include "plugin/recognition/dumps.h"
+#include "plugin/services/recognition.h"
 #include "support/hand_tree.h"
 #include "support/plugin_fixture.h"
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "plugin/base/globals.h"
+#include "plugin/model/tree.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/split_chains.h"
 #include "support/hand_tree.h"

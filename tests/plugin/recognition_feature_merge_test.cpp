@@ -7,8 +7,10 @@
 
 #include "platform/sys/files.h"
 #include "plugin/model/feature_mark.h"
+#include "plugin/model/tree.h"
 #include "plugin/recognition/feature_merge.h"
 #include "recognition_attributes_support.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "plugin/base/globals.h"
+#include "plugin/model/tree.h"
 #include "support/recognition_fixture.h"
 
 namespace recog_m {

@@ -6,8 +6,11 @@
 
 #include "platform/sys/files.h"
 #include "plugin/base/progress_box.h"
+#include "plugin/base/vectors.h"
+#include "plugin/model/tree.h"
 #include "plugin/recognition/opaque_check.h"
 #include "recognition_checks_support.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include "plugin/base/message_box.h"
 #include "plugin/cycle/records.h"
 #include "recognition_pipeline_support.h"
+#include "plugin/model/tree.h"
 #include "support/execute_session.h"
 
 namespace {

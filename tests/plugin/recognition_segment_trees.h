@@ -13,6 +13,7 @@
 #include "plugin/recognition/pipeline.h"
 #include "plugin/model/tree.h"
 #include "plugin/base/vectors.h"
+#include "plugin/services/recognition.h"
 #include "support/recognition_fixture.h"
 
 namespace recog_l {

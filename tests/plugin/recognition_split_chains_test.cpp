@@ -6,8 +6,10 @@
 
 #include "plugin/base/globals.h"
 #include "plugin/base/views_list.h"
+#include "plugin/model/tree.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/split_chains.h"
+#include "plugin/services/recognition.h"
 #include "support/hand_tree.h"
 #include "support/recognition_fixture.h"
 

@@ -12,6 +12,7 @@
 #include "plugin/base/globals.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/model/tree.h"
+#include "plugin/services/recognition.h"
 #include "support/hand_tree.h"
 #include "support/part_recognition_fixture.h"
 #include "support/plugin_fixture.h"

@@ -6,8 +6,10 @@
 
 #include "platform/sys/files.h"
 #include "plugin/model/ope_list.h"
+#include "plugin/model/tree.h"
 #include "plugin/recognition/tool_collision.h"
 #include "recognition_checks_support.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

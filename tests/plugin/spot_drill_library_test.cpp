@@ -11,6 +11,7 @@
 #include "plugin/base/utilities.h"
 #include "platform/sys/files.h"
 #include "platform/ui/driver.h"
+#include "plugin/services/tables.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "plugin/base/globals.h"
+#include "plugin/services/tooling.h"
 #include "plugin/tooling/planar_intersect.h"
 #include "plugin/tooling/tool_hole_profile.h"
 

@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "plugin/cycle/load_time_objects.h"
-#include "plugin/tooling/cycle_names.h"
+#include "plugin/base/cycle_names.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tool_records.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/tooling.h"
 #include "plugin/tooling/tool_layout.h"
 #include "plugin/tooling/tool_library.h"
 #include "support/tool_library_fixture.h"

@@ -7,6 +7,8 @@
 #include <random>
 #include <vector>
 
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tree.h"
 #include "plugin/model/tree_codec.h"
 
 namespace {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "plugin/model/ope_list.h"
+#include "plugin/model/process_ope.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/tree_codec.h"
 

@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "plugin/base/globals.h"
+#include "plugin/model/process_ope.h"
 #include "plugin/model/value_ranges.h"
 #include "plugin/model/ope_list.h"
 

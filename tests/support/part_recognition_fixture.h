@@ -14,6 +14,7 @@
 #include "plugin/cycle/main_menu.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/model/tree.h"
+#include "plugin/services/recognition.h"
 #include "support/plugin_fixture.h"
 
 // Stores the solid on `level` and turns its faces into surface entities in face order, each face in its own

@@ -8,6 +8,7 @@
 #include "plugin/base/views_list.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/model/tree.h"
+#include "plugin/services/recognition.h"
 #include "support/hand_tree.h"
 #include "support/plugin_fixture.h"
 

@@ -7,9 +7,11 @@
 #include <initializer_list>
 
 #include "host/api.h"
+#include "plugin/model/ope_list.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/model/tree.h"
 #include "plugin/base/vectors.h"
+#include "plugin/services/recognition.h"
 #include "plugin/model/ope_list.h"
 #include "support/hand_tree.h"
 #include "support/recognition_fixture.h"

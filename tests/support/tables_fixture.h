@@ -11,6 +11,7 @@
 #include "plugin/tables/services.h"
 #include "support/plugin_fixture.h"
 #include "support/table_files.h"
+#include "plugin/tables/thread_tables.h"
 
 class TablesFixture : public PluginFixture {
 protected:
@@ -27,7 +28,7 @@ protected:
         ASSERT_TRUE(plat::createDirectories(tmpDir));
         g_globals->tablesDir = tablesDir;
         g_globals->tmpDir = tmpDir;
-        g_globals->threadTableCount = 0;
+        g_threadTables->count = 0;
         g_globals->settings.defaultTipAngle = 118;
     }
     void TearDown() override {

@@ -1,5 +1,5 @@
 // Number texts of cells and labels.
-#include "plugin/tables/number_text.h"
+#include "plugin/base/number_text.h"
 
 #include <cstdio>
 

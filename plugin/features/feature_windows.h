@@ -1,11 +1,15 @@
-// What the core uses of features and forms. Stand-ins until that subsystem is built (docs/seams.md).
+// The features manager's windows and working state that the work cycle holds from the library's load to its
+// unload, and its share of the command loop's codes. Stand-ins until features are built (docs/seams.md).
 #pragma once
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "host/api.h"
 #include "platform/ui/dialog.h"
+#include "plugin/base/load_time.h"
+#include "plugin/services/features.h"
 
 // One temporary 3D line of the host graphics, drawn again when the host repaints (kind 2).
 struct DRAW_ENTS_LIST {
@@ -14,20 +18,6 @@ struct DRAW_ENTS_LIST {
     std::uint8_t colour = 0;
     l_3d line;
 };
-
-struct FEATURE_MARK;
-struct VIEW_LIST;
-void redrawFeatureMarks(FEATURE_MARK* marks);
-
-// Appends a heap copy of the mark (its next link and solid count cleared) to PLUGIN_GLOBALS::featureMarks
-// and counts it; `draw` 1 would draw it (the stand-in draws nothing). Returns 0.
-int addFeatureMark(const FEATURE_MARK& mark, std::int16_t draw, int reserved);
-// The marks to lay onto the tree: the stand-in checks nothing and returns the list as given.
-FEATURE_MARK* projectHolesToView(VIEW_LIST* tree, FEATURE_MARK* marks, int reserved);
-// Brings the marks' stored positions up to date: the stand-in's are always current.
-void featureMarksToView(FEATURE_MARK* marks);
-// Compares the marks with each other after new ones were added: nothing in the stand-in.
-void matchImportedFeatures();
 
 // Runs the features manager's share of a command code (101, 2001-2008); non-zero ends the command loop
 // after this command. It may change the loop's event mask and the two further get_event arguments.
@@ -71,7 +61,10 @@ public:
 };
 class CDlgSelCylindersMask {};
 
-class CTabColsDesc;
-// Draws the forms of a table as solids (mode 0 from surfaces, 1 from solids; resume 1 continues an open
-// drawing): 0 done, 1 show the configuration again, 2 the same with its action reset, 3 end the run.
-int drawShapesManager(CTabColsDesc* table, std::int16_t selectedRow, std::int16_t resume, std::int16_t mode);
+extern LoadTime<CDlgViewAllGeo> g_viewAllGeo;
+extern LoadTime<CDlgAssignFeatures> g_assignFeatures;
+extern LoadTime<CDlgPreselView> g_preselView;
+extern LoadTime<std::vector<DRAW_ENTS_LIST>> g_drawEnts;
+extern LoadTime<CFeatMgrFilter> g_featMgrFilter;
+extern LoadTime<CDlgSelCylindersMask> g_selCylindersMask;
+extern LoadTime<std::array<std::string, 40>> g_featMgrTexts;

@@ -1,10 +1,13 @@
 // Stand-ins for the shared library (docs/seams.md). The flag file and the folder listing are real; the
 // dialogs close at once, and the watcher only polls its stop byte.
-#include "plugin/settings/services.h"
+#include "plugin/services/settings.h"
+#include "plugin/settings/shared_library.h"
 
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
 #include "plugin/base/globals.h"
+
+WATCHER_CTL g_watcherCtl;
 
 CSharedData::CSharedData(std::string folder) : folder_(std::move(folder)) {
     (void)texts_.load(g_globals->uiTextFile, "SharedData", false);

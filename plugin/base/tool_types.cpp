@@ -1,6 +1,6 @@
-// Stand-ins for tools and operation generation (docs/seams.md). The type table carries the rows the core
-// renames from the UI texts, with names that hold until those texts are loaded.
-#include "plugin/tooling/services.h"
+// The type table carries the rows the work cycle renames from the UI texts, with names that hold until those
+// texts are loaded.
+#include "plugin/base/tool_types.h"
 
 char g_toolLibExt[16] = "Tools";
 
@@ -30,28 +30,3 @@ TOOL_OP_TYPE g_toolOpTypes[] = {
 };
 
 TOOL_MATERIAL g_toolMaterials[6] = {};
-
-int deleteGroupOperations(std::uint32_t) { return 0; }
-
-std::int32_t findOrCreateOpGroup(const std::string& name, std::int32_t parent) {
-    op_group* existing = TpMainGrpMgr().GetMainGrpList().GroupByName(name.c_str());
-    if (existing && existing->parentId == parent) return existing->id;
-    return OMcreateGroup(name.c_str(), 0, parent, 0, 0);
-}
-
-void clearOperationsSelected() {
-    TpPartOpList& ops = TpMainOpMgr().GetMainOpList();
-    for (int i = 0; i < ops.GetSize(); ++i)
-        if (operation* op = ops.GetAt(i); op && op->selected) {
-            operation copy = *op;
-            copy.selected = 0;
-            ops.UpdateAt(copy.id, copy);
-        }
-}
-
-int createTreeProcessOperations(std::uint32_t, std::vector<FULL_TOOLS_SEQ>&, std::int32_t* groupId,
-                                const std::string& groupName, std::int16_t) {
-    if (!groupName.empty() && groupId && *groupId == -1) *groupId = findOrCreateOpGroup(groupName, 0);
-    return 0;
-}
-

@@ -3,7 +3,7 @@
 // limit (301) and tool-change time (400) count on the second level, the children of the top nodes. A record
 // that cannot be found ends the walk with what it gathered; so does a node met twice, which only damaged
 // data can hold and which would otherwise never end.
-#include "plugin/tooling/machine_info.h"
+#include "plugin/base/machine_info.h"
 
 #include <set>
 

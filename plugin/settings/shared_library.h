@@ -1,5 +1,5 @@
-// What the core uses of the settings dialogs and the shared library. Stand-ins until that subsystem is
-// built (docs/seams.md).
+// The shared library's folder listing, its dialogs, the general settings dialog and the watcher of the
+// shared library's request flag. Stand-ins where docs/seams.md says so.
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -8,23 +8,7 @@
 
 #include "platform/sys/clock.h"
 #include "platform/ui/dialog.h"
-#include "plugin/base/text_section.h"
-
-class CSharedData {
-public:
-    explicit CSharedData(std::string folder);
-    // "RWrunning.dat" of the shared folder: 0 creates it (1 when it cannot be), 1 removes it, 2 tests it
-    // (1 when it exists); 0 otherwise.
-    int runningFlag(int mode) const;
-    // The library's changed tables copied to and from the shared folder: nothing to copy yet; 0.
-    int copyTablesToShared(const std::string& libraryName);
-    void copyTablesFromShared(const std::string& libraryName);
-    const CTextSection& texts() const { return texts_; }
-
-private:
-    std::string folder_;
-    CTextSection texts_;
-};
+#include "plugin/services/settings.h"
 
 // -1: the folder does not exist; -2: it holds no sub-folder; 0: one sub-folder is the library (case
 // ignored); 1: none is. The sub-folder names go into `names` when given.
@@ -71,3 +55,5 @@ struct WATCHER_CTL {
 
 // Starts the shared-data watcher on the block: a task polled every 200 ms that ends when the stop byte is set.
 plat::Periodic startSharedDataWatcher(WATCHER_CTL* ctl);
+
+extern WATCHER_CTL g_watcherCtl;

@@ -1,6 +1,6 @@
 // Drill cycle names from the post processor's text file: each cycle slot names a section (a primary and a
 // fallback) whose line 1, or line 7, names the cycle; a line of "drill cycle descriptions" overrides it.
-#include "plugin/tooling/cycle_names.h"
+#include "plugin/base/cycle_names.h"
 
 #include <algorithm>
 

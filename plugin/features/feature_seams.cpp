@@ -1,8 +1,18 @@
 // Stand-ins for features and forms (docs/seams.md): no feature marks are drawn yet.
-#include "plugin/features/services.h"
-
-#include "plugin/base/globals.h"
+#include "plugin/features/feature_windows.h"
 #include "plugin/model/feature_mark.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/work_records.h"
+#include "plugin/services/features.h"
+
+LoadTime<CDlgViewAllGeo> g_viewAllGeo;
+LoadTime<CDlgAssignFeatures> g_assignFeatures;
+LoadTime<CDlgPreselView> g_preselView;
+LoadTime<std::vector<DRAW_ENTS_LIST>> g_drawEnts;
+LoadTime<CFeatMgrFilter> g_featMgrFilter;
+LoadTime<CDlgSelCylindersMask> g_selCylindersMask;
+LoadTime<std::array<std::string, 40>> g_featMgrTexts;
 
 void redrawFeatureMarks(FEATURE_MARK*) {}
 int drawShapesManager(CTabColsDesc*, std::int16_t, std::int16_t, std::int16_t) { return 0; }
@@ -13,10 +23,10 @@ int addFeatureMark(const FEATURE_MARK& mark, std::int16_t, int) {
     auto* copy = new FEATURE_MARK(mark);
     copy->next = nullptr;
     copy->solidCount = 0;
-    FEATURE_MARK** link = &g_globals->featureMarks;
+    FEATURE_MARK** link = &g_records->featureMarks;
     while (*link) link = &(*link)->next;
     *link = copy;
-    ++g_globals->featureMarkCount;
+    ++g_records->featureMarkCount;
     return 0;
 }
 
