@@ -7,7 +7,6 @@
 
 #include "plugin/base/text_section.h"
 #include "plugin/model/tab_cols_desc.h"
-#include "plugin/model/tree.h"
 
 class CProgressBox;
 struct VIEW_LIST;
@@ -77,6 +76,6 @@ void dropUnreachableHoles(VIEW_LIST* tree);
 // Unlinks and frees the views without holes; returns the new head.
 [[nodiscard]] VIEW_LIST* freeEmptyViews(VIEW_LIST* head);
 // The last stage: views without holes freed, a host view for every view, the views sorted and numbered 1,
-// 2, 3 ... in `orderNumber` (PLUGIN_GLOBALS::viewsTree follows the head). 0; -1 when a host view cannot be
+// 2, 3 ... in `orderNumber` (CYCLE_RECORDS::viewsTree follows the head). 0; -1 when a host view cannot be
 // had.
 int finishViews(VIEW_LIST*& head);

@@ -5,7 +5,7 @@
 
 #include "plugin/model/tree.h"
 
-// The state bits of the tree's filters (PLUGIN_GLOBALS::processTreeFlags); 0x40 selects nothing.
+// The state bits of the tree's filters (CYCLE_RECORDS::processTreeFlags); 0x40 selects nothing.
 enum : std::uint32_t {
     kStateAdapted = 0x1,
     kStateCrashInto = 0x2,

@@ -1,5 +1,5 @@
 // The recognition tree: drilling directions (VIEW_LIST), the hole positions in each (POINT_LIST) and the
-// coaxial cylinder and cone segments of each hole (CYL_LIST), from PLUGIN_GLOBALS::viewsTree down.
+// coaxial cylinder and cone segments of each hole (CYL_LIST), from CYCLE_RECORDS::viewsTree down.
 // Lengths in the part's units, angles in radians; a matrix is 3 x 3 doubles row by row, the rows being the
 // X, Y and Z axes in world coordinates (Z the drilling or axis direction). z values of a segment run along
 // its Z row, `zSup` above `zInf`. The records are kept in the part byte for byte: tree_codec.h is the one

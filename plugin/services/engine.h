@@ -2,7 +2,6 @@
 // tree, the configuration run and the marker entity, and the engine's rules that recognition applies.
 #pragma once
 #include <cstdint>
-#include "plugin/model/tree.h"
 #include "plugin/services/configuration.h"
 
 struct ent;

@@ -9,9 +9,6 @@
 
 #include "host/api.h"
 #include "platform/ui/dialog.h"
-#include "plugin/model/ope_list.h"
-#include "plugin/model/tool_records.h"
-#include "plugin/model/tree.h"
 
 struct VIEW_LIST;
 struct POINT_LIST;

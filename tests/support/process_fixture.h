@@ -13,7 +13,6 @@
 #include "plugin/engine/apply_process.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/model/tree.h"
-#include "plugin/tables/services.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "support/hand_tree.h"
 #include "support/tables_fixture.h"
