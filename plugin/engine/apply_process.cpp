@@ -32,10 +32,8 @@ void logEntries(const CTabColsDesc& t) {
     int n = 0;
     for (const TAB_CIL_ENTRY& e : t.cilEntries) {
         const CIL_DESC& c = e.cil;
-        std::fprintf(log, "     %i: D %.3f zSup %.3f zInf %.3f opeGeo %i%s%s%s%s\n", ++n, c.D,
-                     c.zTop, c.zBottom, c.opeGeo,
-                     c.topChamfer ? " hasChamfer" : "", c.Flat ? " Flat" : "",
-                     c.TipTool ? " TipTool" : "",
+        std::fprintf(log, "     %i: D %.3f zSup %.3f zInf %.3f opeGeo %i%s%s%s%s\n", ++n, c.D, c.zTop, c.zBottom,
+                     c.opeGeo, c.topChamfer ? " hasChamfer" : "", c.Flat ? " Flat" : "", c.TipTool ? " TipTool" : "",
                      c.bottomRound > g_tolerances.tol004T ? " BtmRadius" : "");
         std::fflush(log);
     }

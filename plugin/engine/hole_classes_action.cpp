@@ -307,10 +307,9 @@ int splitFittedEnds(VIEW_LIST* tree, FORM_RUN& run) {
         if (!other) continue;
         (void)copyHoleProcess(*hole, *other);
         const CIL_DESC last = hole->descs[hole->descCount - 1];
-        assignSingleCylinderProcess(*other, last.D, last.zTop - last.zBottom,
-                                    last.opeGeo, last.threadCode,
-                                    last.threadDiameter, last.threadPitch,
-                                    run.tables.data(), tableCount(run), run.drillIndex);
+        assignSingleCylinderProcess(*other, last.D, last.zTop - last.zBottom, last.opeGeo, last.threadCode,
+                                    last.threadDiameter, last.threadPitch, run.tables.data(), tableCount(run),
+                                    run.drillIndex);
         other->endSplitMode = hole->endSplitMode;
         hole->partnerId = other->id;
         other->partnerId = hole->id;

@@ -140,8 +140,7 @@ OPE_LIST* recordOf(const PROCESS_OPE& d, POINT_LIST& hole, double holeTopZ) {
     op->chamferZ = c.chamferZ;
     op->btmRadius = c.bottomRound;
     if (kind == 2)
-        op->milledDiam = c.D +
-                         2 * (holeCil(hole, 0).zTop - c.zBottom) * std::tan(op->coneAngle);
+        op->milledDiam = c.D + 2 * (holeCil(hole, 0).zTop - c.zBottom) * std::tan(op->coneAngle);
     op->stepCount = static_cast<std::uint16_t>(opeGet(d, lineInt47));
     op->entityId = holeCil(hole, 0).entityId;
     fillByType(*op, d, hole);

@@ -273,8 +273,7 @@ bool anglesAndTypes(CTabColsDesc& t, PROCESS_OPE& d, VALUES& v) {
             v.type = T::edgeRadiusMill;
             v.profileRadius = top.topRoundTorus[0];
             if (!milled(d))
-                v.toolDiam = top.D + 2 * (top.L2 - v.profileRadius) *
-                                                         std::tan(top.coneAngle);
+                v.toolDiam = top.D + 2 * (top.L2 - v.profileRadius) * std::tan(top.coneAngle);
         }
     }
     if (v.type == T::chamferMill) {
@@ -390,9 +389,8 @@ int setProcessToolValues(CTabColsDesc& t, const std::vector<std::string>& rowCel
             if (oneCylinder && code == 1) {
                 std::string tableName;
                 double drilled = 0, safety = 0;
-                v.designation = findThreadByDiameterPitch(cyl->threadDiameter,
-                                                          cyl->threadPitch,
-                                                          cyl->threadCode, &tableName, &drilled, &safety);
+                v.designation = findThreadByDiameterPitch(cyl->threadDiameter, cyl->threadPitch, cyl->threadCode,
+                                                          &tableName, &drilled, &safety);
             } else if (oneCylinder && code == 2) {
                 CTabColsDesc fitTable;
                 std::vector<std::string> row;

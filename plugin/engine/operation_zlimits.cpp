@@ -84,8 +84,7 @@ bool drawWall(SECTION& s, const CIL_DESC& c, double a) {
     double r = 0, rz = 0;
     bottomArcEnd(c, true, &r, &rz);
     if (!s.ok(s.p.addHoleLine(d, z, 2 * r, rz))) return false;
-    return s.ok(s.p.addHoleArc(c.bottomRoundCentreR, c.bottomRoundCentreZ,
-                               c.bottomRound, c.bottomArcStart,
+    return s.ok(s.p.addHoleArc(c.bottomRoundCentreR, c.bottomRoundCentreZ, c.bottomRound, c.bottomArcStart,
                                c.bottomArcSweep));
 }
 
@@ -275,7 +274,7 @@ void closingLog(const CTabColsDesc& t, int count, const PROCESS_OPE* defs) {
         if (!opeGet(d, milledKind)) continue;
         std::fprintf(log, "    specCycle %i Assoc %i:\n", opeGet(d, milledKind), opeGet(d, cylDiamAssoc));
         const double diameter =
-            opeGet(d, cylDiamAssoc) ? (entryCil(t, opeGet(d, cylDiamCyl) + opeGet(d, cylDiamZPl))).D : opeGet(d, cylDiam);
+            opeGet(d, cylDiamAssoc) ? entryCil(t, opeGet(d, cylDiamCyl) + opeGet(d, cylDiamZPl)).D : opeGet(d, cylDiam);
         std::fprintf(log, "        cylDiam %.4f\n", diameter);
     }
 }

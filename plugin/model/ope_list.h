@@ -144,10 +144,10 @@ constexpr std::size_t kind = 0, active = 2, comment = 4, name = 86, opIndex = 21
                       clearanceZ = 289, area297 = 297, view = 333, toolType = 337, toolIndex = 341,
                       toolValue = 345, toolDiam = 349, pitch = 357, tipDiam = 365, toolDiam2 = 373,
                       angleDeg = 381, cornerRadius = 389, showOnFill = 397, area398 = 398, point = 401,
-                      prev = 405, next = 409,
-                      btmRadius = 413, splitSecond = 421, threadCode = 422, coneAngle = 424, chamferDiam = 432,
-                      chamferZ = 440, area448 = 448, processOpe = 464, profile = 468, toolName = 508,
-                      altToolName = 628, altToolNumber = 748, newTool = 750, toolAddedToLibrary = 751,
+                      prev = 405, next = 409, btmRadius = 413, splitSecond = 421, threadCode = 422,
+                      coneAngle = 424, chamferDiam = 432, chamferZ = 440, area448 = 448, processOpe = 464,
+                      profile = 468, toolName = 508, altToolName = 628, altToolNumber = 748, newTool = 750,
+                      toolAddedToLibrary = 751,
                       toolChangedByUser = 752, stepCount = 753, entityId = 755, toolLength = 759, material = 767,
                       neededLength = 769, wantedLength = 777, longTool = 785, toolInLibrary = 786, holeRow = 787,
                       layer = 791, pointCount = 795, toolNumber = 799, groupId = 803, area807 = 807;
@@ -170,7 +170,7 @@ void setFieldText(char (&field)[N], std::string_view text) {
 // Declared with the tree (plugin/recognition/tree.h) too: the tree's freeing releases a hole's records.
 // Releases the chain from `first` following `next`; process copies go with their last operation.
 void freeOpeChain(OPE_LIST* first);
-// `count` items of zero; null for 0.
+// `count` zero-filled items; null for 0.
 CIL_DESC* allocCilDescs(std::size_t count);
 void freeCilDescs(CIL_DESC* descs);
 

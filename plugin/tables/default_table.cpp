@@ -72,8 +72,7 @@ public:
         });
         milledPass([&](int c, int cyc) {
             if (col3(c) != 0 && desc(c).carried == 0 && D(c) >= K_)
-                milled(kConicalMill, cyc, c, (desc(c).zTop - desc(c).zBottom) *
-                                                 std::tan(desc(c).coneAngle));
+                milled(kConicalMill, cyc, c, (desc(c).zTop - desc(c).zBottom) * std::tan(desc(c).coneAngle));
         });
         pass([&](int c) {
             if (desc(c).opeGeo == 1)

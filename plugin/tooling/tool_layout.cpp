@@ -426,9 +426,7 @@ void CToolsLayout::printRenumberedSequence(const std::vector<OPE_LIST*>& operati
         const POINT_LIST* hole = o->point;
         const VIEW_LIST* view = hole ? hole->view : nullptr;
         std::fprintf(g_toolsLog, "    Plano: %i Capa: %i Seq: %i Forma: %i %40s:\n", view ? view->viewNumber : 0,
-                     o->layer,
-                     view ? view->sortIndex : 0,
-                     o->holeRow,
+                     o->layer, view ? view->sortIndex : 0, o->holeRow,
                      hole ? fieldText(hole->description).c_str() : "");
         std::vector<const POINT_LIST*> chain;
         forEachEqualHole(o->point, [&](const POINT_LIST& equal) { chain.push_back(&equal); });
@@ -451,8 +449,7 @@ void CToolsLayout::dumpLayout(const std::vector<DIAM_SORT>& entries, const char*
     for (const DIAM_SORT& e : entries) {
         const OPE_LIST& o = *e.operation;
         std::fprintf(f, "diam=%.2f depth=%.2f ty=%.02i, hHill=%.2f tlLength=%.2f tlMaterial=%i tlName='%s'\n",
-                     e.diameter, e.depth, e.toolType, e.highestHill, e.wantedLength,
-                     o.material,
+                     e.diameter, e.depth, e.toolType, e.highestHill, e.wantedLength, o.material,
                      fieldText(o.altToolName).c_str());
         std::fprintf(f, "    %i points:", o.pointCount);
         if (o.point) std::fprintf(f, " (Z=%.2f)", o.point->ptView[2]);
