@@ -60,7 +60,7 @@ struct POINT_LIST {
     std::uint8_t expandOnFill = 0;          // ... expands it
     std::uint16_t treeChecked = 0;          // on in the process tree
     std::uint16_t selected = 0;             // on, carried by every member of the chain of equal holes
-    std::uint8_t excluded = 0;              // 1: left out of the tool layout and sequencing
+    std::uint8_t excluded = 0;              // removed: left out of the lists, marks and tool matrices
     char description[64] = {};              // the hole's label
     char whyText[72] = {};                  // why its operations are as they are (operation comments)
     std::uint8_t area150[3] = {};
@@ -106,8 +106,8 @@ struct POINT_LIST {
     std::uint8_t neckSplitted = 0;
     std::uint8_t twinSplitted = 0;
     std::uint8_t farSplitted = 0;
-    std::uint16_t reprocessed = 0;          // its operations were made again after the first pass
-    std::uint16_t memberReprocessed = 0;    // ... on a member of a chain of equal holes
+    std::uint16_t reprocessed = 0;          // a process was applied to it (its operations are new)
+    std::uint16_t memberReprocessed = 0;    // the same, on the members of a chain of equal holes
     std::int16_t formState = 0;             // sign picks the explanation's first line; non-zero keeps a moved hole
     std::uint8_t area334[14] = {};
     std::int16_t touchTop = 0;              // tool collision above: 1 centre drill, 2 chamfer tool, 3 both
