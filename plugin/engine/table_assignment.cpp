@@ -17,7 +17,6 @@
 #include "plugin/engine/table_matching.h"
 #include "plugin/engine/table_measures.h"
 #include "plugin/model/ope_list.h"
-#include "plugin/model/operation_hole_fields.h"
 #include "plugin/model/work_records.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/tab_cols_desc.h"
@@ -32,7 +31,7 @@ bool threadSwitch() { return g_globals->settings.forceTapping == 1; }
 void logDescription(const CTabColsDesc& table, const std::vector<CIL_DESC>& descs) {
     processLogLine("   Descripcion s/Tabla %s: %i cilindros\n", table.name.c_str(), static_cast<int>(descs.size()));
     for (std::size_t i = 0; i < descs.size(); ++i) {
-        const CIL_VALUES v = cilValues(descs[i]);
+        const CIL_DESC& v = descs[i];
         processLogLine("     %i: D %.3f L %.3f opeGeo %i%s%s\n", static_cast<int>(i + 1), v.D, v.L, v.opeGeo,
                        v.Flat ? " Flat" : "", v.TipTool ? " TipTool" : "");
     }
@@ -53,7 +52,7 @@ void resetHole(POINT_LIST& hole) {
     hole.tableIndex = hole.adaptTableIndex = hole.rowIndex = hole.adaptedRow = -1;
     hole.tableName[0] = hole.rowName[0] = hole.processName[0] = 0;
     hole.provisionalRow = 0;
-    setHoleLabel(hole, "");
+    hole.description[0] = 0;
 }
 
 // The adaptable search; the matching table's index, -1 none. `row` gets its row (-1 none).
@@ -203,7 +202,9 @@ std::string tableAndRow(const std::string& table, const std::string& row) {
     return table.empty() || row.empty() ? table + row : table + " " + row;
 }
 
-void labelHoleByRow(POINT_LIST& hole) { setHoleLabel(hole, tableAndRow(fieldText(hole.tableName), fieldText(hole.rowName))); }
+void labelHoleByRow(POINT_LIST& hole) {
+    setFieldText(hole.description, tableAndRow(fieldText(hole.tableName), fieldText(hole.rowName)));
+}
 
 int numberIdenticalHoles(VIEW_LIST* views, bool ignoreAttributes) {
     const double radial = 0.99 * g_globals->settings.baseTolerance / 2;

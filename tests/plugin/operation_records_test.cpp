@@ -7,7 +7,6 @@
 #include "plugin/base/globals.h"
 #include "plugin/engine/operation_comments.h"
 #include "plugin/model/ope_list.h"
-#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/operation_values.h"
 #include "plugin/model/process_ope.h"
@@ -117,14 +116,14 @@ TEST_F(OperationRecords, WhichDefinitionsBecomeRecords) {
     EXPECT_EQ(ops[2]->cycle, 22u);      // a helix bore whatever the definition's cycle
     EXPECT_EQ(ops[1]->prev, ops[0]);
     EXPECT_NE(ops[0]->processOpe.get(), ops[1]->processOpe.get());
-    EXPECT_EQ(holeGet(*follower, hole_field::memberReprocessed), 1);
+    EXPECT_EQ(follower->memberReprocessed, 1);
 
     // Every definition disabled: no records, the chain still marked.
-    holeSet<std::uint16_t>(*follower, hole_field::memberReprocessed, 0);
+    follower->memberReprocessed = 0;
     for (PROCESS_OPE& d : defs) opeSet<std::uint8_t>(d, disabled, 1);
     ASSERT_EQ(createProcessFromDef(static_cast<std::int16_t>(defs.size()), defs.data(), *head, 0), 0);
     EXPECT_EQ(head->opeList, nullptr);
-    EXPECT_EQ(holeGet(*follower, hole_field::memberReprocessed), 1);
+    EXPECT_EQ(follower->memberReprocessed, 1);
 }
 
 TEST_F(OperationRecords, TapDepthExtendedByTheTapSettings) {
@@ -205,7 +204,7 @@ TEST_F(OperationRecords, ExplanationOfAHole) {
              static POINT_LIST follower;
              h.nextEqual = &follower;
              h.chamferCheck = 1;
-             holeSet<std::uint8_t>(h, hole_field::geometryProblem, 1);
+             h.geometryProblem = 1;
              h.notAccessible = 2;
          },
          " - 1; one of identical holes; chamfer or centre drill to check; geometry to check; cannot be reached from "
@@ -241,8 +240,8 @@ TEST_F(OperationRecords, TheStoredExplanationIsAsMuchAsItsFieldHoldsAndARowTextS
     setFieldText(h->rowName, std::string(70, 'r'));
     buildOperationWhyText(*h, "");
     const std::string whole = explainHole(*h, kTableFormClass).whole();
-    ASSERT_GT(whole.size(), hole_field::kWhyTextSize);
-    EXPECT_EQ(operationWhyText(*h), whole.substr(0, hole_field::kWhyTextSize - 1));
+    ASSERT_GT(whole.size(), sizeof(POINT_LIST::whyText));
+    EXPECT_EQ(operationWhyText(*h), whole.substr(0, sizeof(POINT_LIST::whyText) - 1));
 }
 
 }  // namespace

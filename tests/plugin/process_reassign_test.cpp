@@ -10,7 +10,6 @@
 #include "plugin/engine/table_assignment.h"
 #include "plugin/base/directions.h"
 #include "plugin/model/ope_list.h"
-#include "plugin/model/operation_hole_fields.h"
 #include "plugin/model/process_ope.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/model/tree.h"
@@ -44,7 +43,7 @@ TEST_F(ProcessReassign, AChainMovesWholeIntoTheOppositeViewMadeForIt) {
     VIEW_LIST* opposite = top->next;
     ASSERT_NE(opposite, nullptr);
     EXPECT_EQ(opposite->viewNumber, getOppositeView(1));
-    EXPECT_EQ(getWork<std::uint16_t>(*opposite, view_field::selected), 1);
+    EXPECT_EQ(opposite->selected, 1);
     EXPECT_EQ(opposite->pointCount, 3);
     int i = 0;
     for (POINT_LIST* p = opposite->firstPoint; p; p = p->next, ++i) {
@@ -90,7 +89,7 @@ TEST_F(ProcessReassign, ResortDropsEmptyViewsAndNumbersGroupsInListOrder) {
         }
         head = resortViews(head);
         std::vector<std::int16_t> groups;
-        for (VIEW_LIST* v = head; v; v = v->next) groups.push_back(getWork<std::int16_t>(*v, view_field::toolPathGroup));
+        for (VIEW_LIST* v = head; v; v = v->next) groups.push_back(v->groupNumber);
         EXPECT_EQ(groups, c.renumbered);
     }
 }
@@ -176,7 +175,7 @@ TEST_F(ProcessReassignTables, AChainTakesItsChangedRowAndProcessInItsOrder) {
         rowNow = step.newRowName;
 
         g_records->runStats.stateCount6 = 3;
-        holeSet<std::uint8_t>(*chain[0], hole_field::rowChanged, 0);
+        chain[0]->rowChanged = 0;
         if (step.keepOrder) {
             chain[0]->noMeasures = 1;
             reassignProcessKeepOrder(tree);
@@ -185,8 +184,8 @@ TEST_F(ProcessReassignTables, AChainTakesItsChangedRowAndProcessInItsOrder) {
         }
         EXPECT_EQ(g_records->runStats.stateCount6, step.keepOrder ? 0 : 2);
         EXPECT_EQ(chain[0]->noMeasures, 0);
-        EXPECT_EQ(holeGet(*chain[0], hole_field::rowChanged), step.rowChanged);
-        EXPECT_EQ(holeLabel(*chain[0]), std::string("Drilled ") + step.newRowName);
+        EXPECT_EQ(chain[0]->rowChanged, step.rowChanged);
+        EXPECT_EQ(fieldText(chain[0]->description), std::string("Drilled ") + step.newRowName);
         for (POINT_LIST* p : chain) {
             EXPECT_STREQ(p->tableName, "Drilled");
             EXPECT_STREQ(p->rowName, step.newRowName);

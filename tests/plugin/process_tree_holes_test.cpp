@@ -15,7 +15,6 @@
 #include "platform/ui/text_quote.h"
 #include "plugin/cycle/records.h"
 #include "plugin/engine/operation_comments.h"
-#include "plugin/model/operation_hole_fields.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/model/work_records.h"
@@ -115,10 +114,10 @@ TEST_F(ProcessTreeHoles, EachHoleIsListedByItsTableAndRowAndItsWholeExplanation)
     for (const POINT_LIST* p = tree->firstPoint; p; p = p->next)
         if (p->adaptedRow >= 0) adapted = p;
     ASSERT_NE(adapted, nullptr);
-    EXPECT_EQ(holeLabel(*adapted), "Counterbored CB6.6; split by depth");
+    EXPECT_EQ(fieldText(adapted->description), "Counterbored CB6.6; split by depth");
     const std::string whole = explainHole(*adapted, holeTableClass(*adapted)).whole();
-    EXPECT_GT(whole.size(), hole_field::kWhyTextSize);
-    EXPECT_EQ(operationWhyText(*adapted), whole.substr(0, hole_field::kWhyTextSize - 1));
+    EXPECT_GT(whole.size(), sizeof(POINT_LIST::whyText));
+    EXPECT_EQ(operationWhyText(*adapted), whole.substr(0, sizeof(POINT_LIST::whyText) - 1));
     freeViewsTree(tree);
     freeCycleRecords();
 }
