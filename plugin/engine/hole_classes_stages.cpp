@@ -7,6 +7,7 @@
 #include "plugin/core/host_views.h"
 #include "plugin/engine/hole_classes.h"
 #include "plugin/recognition/directions.h"
+#include "plugin/recognition/segment_ends.h"
 #include "plugin/recognition/tree.h"
 
 namespace {
@@ -22,13 +23,7 @@ std::int16_t viewIndex(const VIEW_LIST& view) {
     return index;
 }
 
-void unlinkHole(VIEW_LIST* view, POINT_LIST* hole) {
-    if (hole->prev) hole->prev->next = hole->next;
-    else if (view->firstPoint == hole) view->firstPoint = hole->next;
-    if (hole->next) hole->next->prev = hole->prev;
-    hole->prev = hole->next = nullptr;
-    --view->pointCount;
-}
+void unlinkHole(VIEW_LIST* view, POINT_LIST* hole, CMoveIndex* index) { unlinkPoint(view, hole, index); }
 
 void dropUnreachableHoles(VIEW_LIST* tree) {
     for (VIEW_LIST* view = tree; view; view = view->next) {

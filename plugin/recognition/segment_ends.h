@@ -66,8 +66,10 @@ class CMoveIndex;
 [[nodiscard]] VIEW_LIST* findOrCreateOppView(VIEW_LIST* head, const VIEW_LIST* view, CMoveIndex* index = nullptr);
 // A new empty point of `view` with the next hole id, not yet linked (null when memory runs out).
 [[nodiscard]] POINT_LIST* newReceivingPoint(VIEW_LIST* view);
-// Appends `point` after the last point of `view`; `pointCount` grows by one.
+// Appends `point` after the last point of `view`; `pointCount` grows by one. With an index, in constant time.
 void appendPointToView(VIEW_LIST* view, POINT_LIST* point, CMoveIndex* index = nullptr);
+// Takes `point` out of `view`'s list (`pointCount` drops by one); the point itself stays.
+void unlinkPoint(VIEW_LIST* view, POINT_LIST* point, CMoveIndex* index);
 // Gives the chain from `top` (cut off above: no `prev`) to `point` in `view`: every segment takes the
 // view's number and matrix and is flipped (the old last becomes the top); sets `firstCyl`, `cylCount`,
 // `ptUniv` and `ptView`.
@@ -77,9 +79,9 @@ void rehomeChain(POINT_LIST* point, const VIEW_LIST* view, CYL_LIST* top);
 // when every view went).
 [[nodiscard]] VIEW_LIST* erasePointsWithoutCyls(VIEW_LIST* head);
 
-// Keeps a stage's many moves linear in the number of holes: for each view it has seen, the first view of
-// each host view number, each view's last point and a grid of its points' positions. The results are
-// those without an index. An index lives for one stage; the tree may change between moves only through
+// Keeps a stage's many moves, links and unlinks linear in the number of holes: for each view it has seen,
+// the first view of each host view number, each view's last point and, once a move asks for a point near
+// another, a grid of its points' positions. The results are those without an index. An index lives for one stage; the tree may change between moves only through
 // calls given the index, except that points may be removed from views (the counts reveal it and the view
 // is read again). After any other change to a view's chain or to a point's position, call forget(view).
 class CMoveIndex {
