@@ -54,8 +54,10 @@ std::int32_t chooseNearestCandidate(const std::vector<NEAREST_CANDIDATE>& candid
     return chosen;
 }
 
-double stepTurn(double dx, double dy, double heading) {
-    double angle = std::atan2(dy, dx);
+namespace {
+
+// stepTurn with the direction's angle atan2(dy, dx) already known.
+double turnOfDirection(double angle, double heading) {
     if (std::fabs(angle) < hole_path::kAngleTie) angle = 0;
     if (angle < 0) angle += hole_path::kFullTurn;
     if (angle > hole_path::kFullTurn) angle = 0;
@@ -65,8 +67,6 @@ double stepTurn(double dx, double dy, double heading) {
     return turn;
 }
 
-namespace {
-
 double nextHeading(double turn, double heading) {
     double h = turn + heading;
     if (h > hole_path::kFullTurn) h -= hole_path::kFullTurn;
@@ -75,6 +75,8 @@ double nextHeading(double turn, double heading) {
 }
 
 }  // namespace
+
+double stepTurn(double dx, double dy, double heading) { return turnOfDirection(std::atan2(dy, dx), heading); }
 
 double findNearestNext(PATH_ELEMENT* e, std::int32_t first, std::int32_t count, std::int32_t current,
                        std::int32_t* next, std::int32_t* second, double* heading) {
@@ -135,6 +137,11 @@ public:
         }
         candidates.clear();
         for (const auto& h : hits) {
+            // A hit from the current hole's list brings the angle of the pair, worked out once.
+            if (h.direction != CNearestIndex::kUnknownDirection) {
+                candidates.push_back({h.distance, turnOfDirection(h.direction, 0), h.index});
+                continue;
+            }
             const double dx = xy_[2 * h.index] - xy_[2 * current];
             const double dy = xy_[2 * h.index + 1] - xy_[2 * current + 1];
             candidates.push_back({h.distance, stepTurn(dx, dy, 0), h.index});
@@ -155,7 +162,7 @@ public:
         index.take(start);
         CWalkStates::KEY visited;
         if (states) states->add(visited, start);
-        std::int32_t steps = 0;
+        std::int32_t untilRecord = states ? states->every() : 0;
         double total = 0;
         double rest = lowerBoundAll_ - nearestOther_[start];
         const double margin = 1e-9 * (bestTotal + lowerBoundAll_);
@@ -170,7 +177,10 @@ public:
                 return -1;
             if (states) {
                 states->add(visited, next);
-                if (++steps % states->every() == 0 && states->beaten(visited, next, total, start)) return -1;
+                if (--untilRecord == 0) {
+                    untilRecord = states->every();
+                    if (states->beaten(visited, next, total, start)) return -1;
+                }
             }
             index.take(next);
             current = next;
@@ -219,7 +229,6 @@ void tryStarts(const PathSearch& search, std::atomic<std::int32_t>& nextStart, B
 // Below this many holes one thread does all the starts; below the other the walks share no states.
 constexpr std::int32_t kThreadedFrom = 400;
 constexpr std::int32_t kSharedStatesFrom = 64;
-constexpr unsigned kMaxThreads = 4;
 
 }  // namespace
 
@@ -233,7 +242,7 @@ std::int32_t orderPointsNearest(PATH_ELEMENT* e, std::int32_t first, std::int32_
     best.start = 0;
     std::atomic<std::int32_t> nextStart{0};
     unsigned threads = 1;
-    if (count >= kThreadedFrom) threads = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
+    if (count >= kThreadedFrom) threads = std::max(std::thread::hardware_concurrency(), 1u);
     std::optional<CWalkStates> states;
     if (count >= kSharedStatesFrom) states.emplace(count);
     CWalkStates* shared = states ? &*states : nullptr;
