@@ -8,7 +8,7 @@
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 
 std::vector<TEXT_LINE> splitLines(std::string_view bytes) {
     std::vector<TEXT_LINE> lines;

@@ -14,18 +14,10 @@
 std::vector<tp_tool> loadToolList(const std::string& name);
 // The tools of a library file; none for an empty path (which would name the part's list instead).
 std::vector<tp_tool> loadLibraryTools(const std::string& library);
-// The configured tool library (setting "ProcessMach" 1).
-std::string configuredToolLibrary();
 // The big library of the units under the host folder; in inches "big" when it exists, else "big_Inch".
 std::string bigToolLibrary(bool metric);
 
-int nextFreeToolNumber(const std::string& library, int* number, int* slot);
 int toolNumberBySlot(const std::string& library, int slot);
-// 0 stored (number and slot returned), 1 not.
-int addToolToLibrary(const std::string& library, const tp_tool* tool, int* number, int* slot);
-// 1 and the first tool of the type (0 any) of the configured library whose trimmed name equals `name`
-// ignoring case; 0 (and `out` zeroed) when there is none.
-int findLibraryToolByName(std::int16_t type, const std::string& name, tp_tool* out);
 // The host id of the first part tool like `tool` (0 none); its record is copied over `tool`.
 std::int32_t findPartToolLike(tp_tool* tool, bool sameMaterial, bool sameName, const char* text);
 // Adds the tool to the part with the lowest free tool number; its host id, 0 for a tool of negative type.
@@ -34,5 +26,3 @@ std::int32_t addToolToPart(tp_tool* tool);
 // `length` (when given; 0 when no profile line ends on the axis), -1 for a host too old to read it, a
 // file that cannot be read or one written by an older host (said in a message).
 [[nodiscard]] int checkToolFileVersion(const tp_tool* tool, double* length);
-// The default drill cycle of an operation of the tool type.
-[[nodiscard]] int mapToolTypeCode(std::int16_t type);
