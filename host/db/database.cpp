@@ -221,7 +221,7 @@ std::uint32_t storeChecked(ent* e, db_ptr* entry, std::int32_t level, const attr
         ++target.refs;
         s.assoc.targetId = target.id;
     }
-    db.ents[h] = host::db::Stored{s, false};
+    db.ents[h] = host::db::Stored{s, false, {}};
     e->eptr = h;
     e->id = s.id;
     e->level = s.level;
