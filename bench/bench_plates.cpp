@@ -141,18 +141,21 @@ std::string plateStep(int holes) {
 
 HOSTCAM_RUN runHostcam(const std::string& input) {
     HOSTCAM_RUN run;
-    const std::string hostDir = buildFolder() + "/hostcam-host";
+    // hostcam's host folder and the module's table library as shipped: a run adds tools and rows to them.
+    const std::string bin = std::string(FX_BINARY_DIR) + "/bin";
     std::error_code ignored;
-    std::filesystem::remove_all(hostDir, ignored);
-    std::filesystem::copy(std::string(FX_SOURCE_DIR) + "/data/host", hostDir, std::filesystem::copy_options::recursive,
-                          ignored);
+    for (const char* folder : {"/host", "/Forantix/FORMS_MM", "/Forantix/FORMS_INCH"})
+        std::filesystem::remove_all(bin + folder, ignored);
+    const auto recursive = std::filesystem::copy_options::recursive;
+    std::filesystem::copy(std::string(FX_SOURCE_DIR) + "/data/host", bin + "/host", recursive, ignored);
+    std::filesystem::copy(std::string(FX_SOURCE_DIR) + "/data/forms", bin + "/Forantix", recursive, ignored);
     const std::string saved = buildFolder() + "/hostcam-run.pfp";
     std::filesystem::remove(saved, ignored);
-    // Execute, then the process tree and the main menu closed: the work cycle ends and its records are saved.
+    // Execute; the summary (a tool was made), the process tree and the main menu closed: the work cycle ends
+    // and its records are saved.
     const std::string session = buildFolder() + "/plate.session";
-    (void)plat::writeFile(session, "invoke\nclick 18048 18007\nclick 18021 1\nclick 18048 1\n");
-    const std::vector<std::string> args{std::string(FX_BINARY_DIR) + "/bin/hostcam", "--host-dir", hostDir + "/",
-                                        "--open", input, "--session", session, "--save", saved};
+    (void)plat::writeFile(session, "invoke\nclick 18048 18007\nclick 18036 1\nclick 18021 1\nclick 18048 1\n");
+    const std::vector<std::string> args{bin + "/hostcam", "--open", input, "--session", session, "--save", saved};
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);

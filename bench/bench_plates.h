@@ -32,7 +32,8 @@ std::string platePart(int holes);
 std::string plateStep(int holes);
 
 // One hostcam run as a user makes it on a plate: `input` opened, Execute played and the process tree closed
-// on a fresh copy of the shipped host folder, the part saved; what it cost.
+// with the shipped host folder and table library (both laid anew beside hostcam), the part saved; what it
+// cost.
 struct HOSTCAM_RUN {
     std::string error;            // "" when hostcam ended with 0
     double cpuSeconds = 0;        // every thread of hostcam and of the processes it started
