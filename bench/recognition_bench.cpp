@@ -286,6 +286,8 @@ BENCHMARK(BM_HostcamRun)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMill
 
 }  // namespace
 
+void printStepImportSummary();   // step_import_bench.cpp
+
 int main(int argc, char** argv) {
     plat::useVirtualClock(true);   // the plug-in's own waits do not count
     std::string dumpFolder, dumpPlates = "100,1000,10000";
@@ -302,6 +304,7 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     printSummary();
+    printStepImportSummary();
     benchmark::Shutdown();
     pluginDetach();
     return 0;
