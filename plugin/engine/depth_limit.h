@@ -14,7 +14,7 @@ enum DepthStrategy : int { kSplitInTwo = 0, kMarkOnly = 1, kClampWithNote = 2, k
 
 // Treats the hole's first drilling operation that is too deep. 0, or -1 when a hole for the opposite side
 // could not be made. `whyTexts` is the UI-text section "drillOperationWhy". A stage that splits many holes
-// hands its `index` (segment_ends.h), so that a move walks no view's list.
+// hands its `index` (plugin/services/recognition.h), so that a move walks no view's list.
 [[nodiscard]] int DivideIfMaxDeep(POINT_LIST& hole, const CTextSection& whyTexts, CTabColsDesc* tables, int tableCount,
                                   int drillTableIndex, CMoveIndex* index = nullptr);
 // Limits one operation of the hole to maxDepth by the strategy. Returns 0.

@@ -71,7 +71,7 @@ void adaptCentreAndChamfer(VIEW_LIST* tree);
 
 // ---- the final stages of form recognition (hole_classes_stages.cpp) ----------------------------------------
 // Takes the hole out of its view's list (the count drops by one); the hole itself stays. With an index
-// (segment_ends.h), which keeps the view's last point, in constant time.
+// (plugin/services/recognition.h), which keeps the view's last point, in constant time.
 void unlinkHole(VIEW_LIST* view, POINT_LIST* hole, CMoveIndex* index = nullptr);
 // Every chain with a member that runs into another hole, in a view that is not a selected view, leaves the
 // tree with its operations and segments.
