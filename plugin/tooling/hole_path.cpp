@@ -55,10 +55,8 @@ std::int32_t chooseNearestCandidate(const std::vector<NEAREST_CANDIDATE>& candid
     return chosen;
 }
 
-namespace {
-
-// stepTurn with the direction's angle atan2(dy, dx) already known.
-double turnOfDirection(double angle, double heading) {
+double stepTurn(double dx, double dy, double heading) {
+    double angle = std::atan2(dy, dx);
     if (std::fabs(angle) < hole_path::kAngleTie) angle = 0;
     if (angle < 0) angle += hole_path::kFullTurn;
     if (angle > hole_path::kFullTurn) angle = 0;
@@ -68,6 +66,8 @@ double turnOfDirection(double angle, double heading) {
     return turn;
 }
 
+namespace {
+
 double nextHeading(double turn, double heading) {
     double h = turn + heading;
     if (h > hole_path::kFullTurn) h -= hole_path::kFullTurn;
@@ -76,8 +76,6 @@ double nextHeading(double turn, double heading) {
 }
 
 }  // namespace
-
-double stepTurn(double dx, double dy, double heading) { return turnOfDirection(std::atan2(dy, dx), heading); }
 
 double findNearestNext(PATH_ELEMENT* e, std::int32_t first, std::int32_t count, std::int32_t current,
                        std::int32_t* next, std::int32_t* second, double* heading) {
@@ -138,11 +136,6 @@ public:
         }
         candidates.clear();
         for (const auto& h : hits) {
-            // A hit from the current hole's list brings the angle of the pair, worked out once.
-            if (h.direction != CNearestIndex::kUnknownDirection) {
-                candidates.push_back({h.distance, turnOfDirection(h.direction, 0), h.index});
-                continue;
-            }
             const double dx = xy_[2 * h.index] - xy_[2 * current];
             const double dy = xy_[2 * h.index + 1] - xy_[2 * current + 1];
             candidates.push_back({h.distance, stepTurn(dx, dy, 0), h.index});

@@ -11,7 +11,6 @@ constexpr std::int32_t kLeafSize = 8;
 
 void CNearestIndex::build(const std::vector<double>& xy) {
     xy_ = xy;
-    allFree_.clear();   // the next reset starts from nothing taken
     const auto count = static_cast<std::int32_t>(xy.size() / 2);
     order_.resize(count);
     for (std::int32_t i = 0; i < count; ++i) order_[i] = i;
@@ -121,19 +120,12 @@ void CNearestIndex::buildNeighbours(std::int32_t k) {
     auto lists = std::make_shared<NEIGHBOURS>();
     lists->k = std::clamp(k, 0, count > 0 ? count - 1 : 0);
     lists->whole = lists->k == count - 1;
-    const std::size_t entries = static_cast<std::size_t>(count) * lists->k;
-    lists->index.reserve(entries);
-    lists->distance.reserve(entries);
-    lists->direction.reserve(entries);
+    lists->index.reserve(static_cast<std::size_t>(count) * lists->k);
     lists->last.reserve(count);
     std::vector<HIT> nearest;
     for (std::int32_t i = 0; i < count && lists->k > 0; ++i) {
         nearestK(i, lists->k, nearest);
-        for (const HIT& h : nearest) {
-            lists->index.push_back(h.index);
-            lists->distance.push_back(h.distance);
-            lists->direction.push_back(std::atan2(xy_[2 * h.index + 1] - xy_[2 * i + 1], xy_[2 * h.index] - xy_[2 * i]));
-        }
+        for (const HIT& h : nearest) lists->index.push_back(h.index);
         lists->last.push_back(nearest.back().distance);
     }
     neighbours_ = std::move(lists);
@@ -144,60 +136,40 @@ void CNearestIndex::buildNeighbours(std::int32_t k) {
 bool CNearestIndex::bandFromList(std::int32_t self, double band, std::vector<HIT>& hits) const {
     if (!neighbours_ || neighbours_->k == 0) return false;
     const std::int32_t k = neighbours_->k;
-    const std::size_t at = static_cast<std::size_t>(self) * k;
-    const std::int32_t* index = neighbours_->index.data() + at;
-    const double* distance = neighbours_->distance.data() + at;
-    const double* direction = neighbours_->direction.data() + at;
+    const std::int32_t* index = neighbours_->index.data() + static_cast<std::size_t>(self) * k;
     std::int32_t f = 0;
     while (f < k && taken_[index[f]]) ++f;
     if (f == k) return false;
-    const double nearest = distance[f];
+    const double x = xy_[2 * self], y = xy_[2 * self + 1];
+    auto distance = [&](std::int32_t j) {
+        const double dx = xy_[2 * j] - x, dy = xy_[2 * j + 1] - y;
+        return std::sqrt(dx * dx + dy * dy);
+    };
+    const double nearest = distance(index[f]);
     if (!neighbours_->whole && !((nearest + band) * (1 + 1e-9) < neighbours_->last[self])) return false;
-    hits.push_back({index[f], nearest, direction[f]});
+    hits.push_back({index[f], nearest});
     for (std::int32_t m = f + 1; m < k; ++m) {
-        const double d = distance[m];
+        const double d = distance(index[m]);
         if (!(d - nearest < band)) break;
-        if (!taken_[index[m]]) hits.push_back({index[m], d, direction[m]});
+        if (!taken_[index[m]]) hits.push_back({index[m], d});
     }
     return true;
 }
 
 void CNearestIndex::reset() {
-    if (allFree_.size() != nodes_.size() || taken_.size() != leafOf_.size()) {
-        taken_.assign(leafOf_.size(), 0);
-        allFree_.resize(nodes_.size());
-        parentOf_.resize(nodes_.size());
-        for (std::size_t n = 0; n < nodes_.size(); ++n) {
-            allFree_[n] = nodes_[n].hi - nodes_[n].lo;
-            parentOf_[n] = nodes_[n].parent;
-        }
-        free_ = allFree_;
-        takenList_.clear();
-        counted_ = 0;
-        return;
+    taken_.assign(leafOf_.size(), 0);
+    free_.resize(nodes_.size());
+    parentOf_.resize(nodes_.size());
+    for (std::size_t n = 0; n < nodes_.size(); ++n) {
+        free_[n] = nodes_[n].hi - nodes_[n].lo;
+        parentOf_[n] = nodes_[n].parent;
     }
-    // Counted takes are given back on their paths, or the counts copied whole when that is cheaper.
-    const std::size_t depth = 2 + static_cast<std::size_t>(std::log2(static_cast<double>(nodes_.size()) + 1));
-    if (counted_ * depth < nodes_.size()) {
-        for (std::size_t t = 0; t < counted_; ++t)
-            for (std::int32_t n = leafOf_[takenList_[t]]; n >= 0; n = parentOf_[n]) ++free_[n];
-    } else if (counted_ > 0) {
-        free_ = allFree_;
-    }
-    for (std::int32_t i : takenList_) taken_[i] = 0;
-    takenList_.clear();
-    counted_ = 0;
 }
 
 void CNearestIndex::take(std::int32_t index) {
     if (index < 0 || index >= static_cast<std::int32_t>(taken_.size()) || taken_[index]) return;
     taken_[index] = 1;
-    takenList_.push_back(index);
-}
-
-void CNearestIndex::countTakes() const {
-    for (; counted_ < takenList_.size(); ++counted_)
-        for (std::int32_t n = leafOf_[takenList_[counted_]]; n >= 0; n = parentOf_[n]) --free_[n];
+    for (std::int32_t n = leafOf_[index]; n >= 0; n = parentOf_[n]) --free_[n];
 }
 
 double CNearestIndex::boxDistanceSquared(const NODE& node, double x, double y) const {
@@ -242,9 +214,8 @@ void CNearestIndex::searchDown(std::int32_t root, std::int32_t self, double x, d
 
 void CNearestIndex::nearestBand(std::int32_t self, double band, std::vector<HIT>& hits) const {
     hits.clear();
-    if (freeCount() == 0) return;
+    if (free_.empty() || free_[0] == 0) return;
     if (bandFromList(self, band, hits)) return;
-    countTakes();
     const double x = xy_[2 * self], y = xy_[2 * self + 1];
     double nearest = std::numeric_limits<double>::infinity();
     // From the point's own leaf upwards: a sibling is searched only while points beyond the cell searched so

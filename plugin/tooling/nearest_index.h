@@ -1,10 +1,8 @@
 // A static 2D index over the points of a hole path's working set, from which points are taken as the path
 // visits them: a k-d tree with a count of free points per node, built once and reset for every start, and
-// each point's nearest neighbours in a list with their distances and directions. It answers "every free
-// point whose distance lies within a band above the nearest free distance", which is what one nearest-next
-// step of the path needs to apply its tie rules; most steps are answered from the list, the tree only when
-// the list cannot prove the answer whole. A take only marks the point: the tree's counts follow when the
-// tree is next searched, so that a walk answered from the lists never pays for them.
+// each point's nearest neighbours in a list. It answers "every free point whose distance lies within a band
+// above the nearest free distance", which is what one nearest-next step of the path needs to apply its tie
+// rules; most steps are answered from the list, the tree only when the list cannot prove the answer whole.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -15,20 +13,16 @@ public:
     struct HIT {
         std::int32_t index;   // 0-based position in the points given to build
         double distance;      // sqrt(dx * dx + dy * dy), the same expression the path uses
-        double direction = kUnknownDirection;   // atan2(dy, dx) when it came from a list, else unknown
     };
-    static constexpr double kUnknownDirection = 1e300;
 
     // `xy` holds count pairs (x, y).
     void build(const std::vector<double>& xy);
     // The `k` nearest other points of every point (all of them when there are fewer), shared by copies.
     void buildNeighbours(std::int32_t k);
-    // Every point free again: in time of what was taken since the last reset.
+    // Every point free again.
     void reset();
     void take(std::int32_t index);
-    [[nodiscard]] std::int32_t freeCount() const {
-        return static_cast<std::int32_t>(leafOf_.size() - takenList_.size());
-    }
+    [[nodiscard]] std::int32_t freeCount() const { return free_.empty() ? 0 : free_[0]; }
 
     // The free points other than `self` with fabs(distance - nearest) < band, nearest being the smallest
     // distance of a free point from point `self`; `hits` is emptied first. Empty when no point is free.
@@ -39,12 +33,8 @@ private:
         std::int32_t k = 0;
         bool whole = false;               // every other point is in each list
         std::vector<std::int32_t> index;  // k per point, by (distance, index)
-        std::vector<double> distance;     // of each entry, as HIT::distance
-        std::vector<double> direction;    // of each entry, atan2(dy, dx) from the list's point
         std::vector<double> last;         // the distance of each list's last point
     };
-    // Brings the tree's free counts up to the takes.
-    void countTakes() const;
     // The band from the point's list; false when the list cannot show that it holds the whole band.
     bool bandFromList(std::int32_t self, double band, std::vector<HIT>& hits) const;
     void nearestK(std::int32_t self, std::int32_t k, std::vector<HIT>& out) const;
@@ -67,12 +57,9 @@ private:
     std::vector<std::int32_t> leafOf_;     // leaf node of each point
     std::vector<std::uint8_t> taken_;
     std::vector<NODE> nodes_;
-    // Free points of each node, and each node's parent again: kept small and apart from the nodes. The
-    // counts lag behind the takes: takenList_ from `counted_` on are not in them yet.
-    mutable std::vector<std::int32_t> free_;
-    std::vector<std::int32_t> parentOf_, allFree_;
-    std::vector<std::int32_t> takenList_;   // in the order taken since the last reset
-    mutable std::size_t counted_ = 0;
+    // Free points of each node, and each node's parent again: a walk updates them at every step, so they
+    // are kept small and apart from the nodes.
+    std::vector<std::int32_t> free_, parentOf_;
     std::shared_ptr<const NEIGHBOURS> neighbours_;
     struct PENDING {
         std::int32_t node;
