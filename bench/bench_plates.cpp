@@ -171,15 +171,30 @@ HOSTCAM_RUN runHostcam(const std::string& input) {
         execv(argv[0], argv.data());
         _exit(127);
     }
+    // The peak is hostcam's own high-water mark, read while it runs: the account the kernel keeps for a
+    // forked child starts from the forking process's resident set.
     int status = 0;
     rusage usage{};
-    if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    double peakKiB = 0;
+    for (;;) {
+        std::ifstream in("/proc/" + std::to_string(child) + "/status");
+        for (std::string line; std::getline(in, line);)
+            if (line.rfind("VmHWM:", 0) == 0) peakKiB = std::max(peakKiB, std::stod(line.substr(6)));
+        const pid_t done = wait4(child, &status, WNOHANG, &usage);
+        if (done == child) break;
+        if (done < 0) {
+            run.error = "hostcam lost";
+            return run;
+        }
+        usleep(5000);
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         run.error = "hostcam failed on " + input;
         return run;
     }
     auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };
     run.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
-    run.peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;
+    run.peakMiB = peakKiB / 1024.0;
     run.savedBytes = static_cast<double>(std::filesystem::file_size(saved, ignored));
     return run;
 }

@@ -37,7 +37,7 @@ std::string plateStep(int holes);
 struct HOSTCAM_RUN {
     std::string error;            // "" when hostcam ended with 0
     double cpuSeconds = 0;        // every thread of hostcam and of the processes it started
-    double peakMiB = 0;           // the largest resident set among them
+    double peakMiB = 0;           // hostcam's largest resident set
     double savedBytes = 0;        // the saved part file's size
 };
 HOSTCAM_RUN runHostcam(const std::string& input);
