@@ -177,9 +177,13 @@ HOSTCAM_RUN runHostcam(const std::string& input) {
     rusage usage{};
     double peakKiB = 0;
     for (;;) {
+        // Before its exec the child is a copy of this process, with this process's resident set.
         std::ifstream in("/proc/" + std::to_string(child) + "/status");
-        for (std::string line; std::getline(in, line);)
-            if (line.rfind("VmHWM:", 0) == 0) peakKiB = std::max(peakKiB, std::stod(line.substr(6)));
+        bool hostcam = false;
+        for (std::string line; std::getline(in, line);) {
+            if (line.rfind("Name:", 0) == 0) hostcam = line.find("hostcam") != std::string::npos;
+            if (hostcam && line.rfind("VmHWM:", 0) == 0) peakKiB = std::max(peakKiB, std::stod(line.substr(6)));
+        }
         const pid_t done = wait4(child, &status, WNOHANG, &usage);
         if (done == child) break;
         if (done < 0) {
