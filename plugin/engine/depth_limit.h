@@ -4,7 +4,6 @@
 #include "plugin/base/text_section.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/model/tab_cols_desc.h"
-#include "plugin/model/tree.h"
 
 struct POINT_LIST;
 class CMoveIndex;

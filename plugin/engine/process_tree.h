@@ -12,8 +12,6 @@
 #include "platform/ui/tree_view.h"
 #include "plugin/base/load_time.h"
 #include "plugin/base/text_section.h"
-#include "plugin/model/ope_list.h"
-#include "plugin/model/tree.h"
 
 struct VIEW_LIST;
 struct POINT_LIST;

@@ -6,7 +6,6 @@
 #pragma once
 #include <cstdint>
 #include <memory>
-#include "plugin/model/tree.h"
 #include "plugin/services/recognition.h"
 
 struct VIEW_LIST;
