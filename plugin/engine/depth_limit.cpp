@@ -165,7 +165,7 @@ int limitOperationDepth(POINT_LIST& hole, OPE_LIST& op, double L, int strategy) 
 }
 
 int DivideIfMaxDeep(POINT_LIST& hole, const CTextSection& whyTexts, CTabColsDesc* tables, int tableCount,
-                    int drillTableIndex) {
+                    int drillTableIndex, CMoveIndex* index) {
     if (drillTableIndex < 0 || drillTableIndex >= tableCount) return 0;
     CTabColsDesc& drillTable = tables[drillTableIndex];
     const PRM_SETTINGS& s = g_globals->settings;
@@ -180,7 +180,7 @@ int DivideIfMaxDeep(POINT_LIST& hole, const CTextSection& whyTexts, CTabColsDesc
     const double depth = op->zSup - op->zInf;
     const double top = op->zSup;
     VIEW_LIST* head = treeHead(hole.view);
-    POINT_LIST* other = movePointToOppView(head, hole.view, &hole);
+    POINT_LIST* other = movePointToOppView(head, hole.view, &hole, index);
     if (other == moveFailed()) return -1;
     if (!other) return 0;
     giveLowerHalfATable(*other, hole.descs[hole.descCount - 1], (1 - share) * depth, tables, tableCount,
@@ -199,7 +199,7 @@ int DivideIfMaxDeep(POINT_LIST& hole, const CTextSection& whyTexts, CTabColsDesc
     }
     POINT_LIST* chainEnd = other;
     for (POINT_LIST* follower = hole.nextEqual; follower; follower = follower->nextEqual) {
-        POINT_LIST* copy = movePointToOppView(treeHead(follower->view), follower->view, follower);
+        POINT_LIST* copy = movePointToOppView(treeHead(follower->view), follower->view, follower, index);
         if (copy == moveFailed()) return -1;
         if (!copy) break;
         copy->chainMember = 1;

@@ -54,7 +54,7 @@ void takeRow(POINT_LIST& hole, const CTabColsDesc& table, int tableIndex, int ro
 }
 
 // A record of the opposite view that takes over the hole's segments, description and operations.
-POINT_LIST* takeOver(POINT_LIST& hole, VIEW_LIST* opp) {
+POINT_LIST* takeOver(POINT_LIST& hole, VIEW_LIST* opp, CMoveIndex* index) {
     POINT_LIST* moved = allocPointList();
     if (!moved) return nullptr;
     *moved = hole;
@@ -87,7 +87,7 @@ POINT_LIST* takeOver(POINT_LIST& hole, VIEW_LIST* opp) {
             moved->ptView[i] = opp->matrix[i][0] * moved->ptUniv[0] + opp->matrix[i][1] * moved->ptUniv[1] +
                                opp->matrix[i][2] * moved->ptUniv[2];
     }
-    appendPointToView(opp, moved);
+    appendPointToView(opp, moved, index);
     return moved;
 }
 
@@ -160,14 +160,14 @@ int toSimpleDrill(POINT_LIST& hole, CTabColsDesc* tables, int tableIndex) {
 }
 
 int shapeToOppositeView(POINT_LIST** holes, int count, VIEW_LIST* views, VIEW_LIST* sourceView, CTabColsDesc* tables,
-                        int tableCount) {
+                        int tableCount, CMoveIndex* index) {
     if (count < 1) return 0;
-    VIEW_LIST* opp = findOrCreateOppView(views, sourceView);
+    VIEW_LIST* opp = findOrCreateOppView(views, sourceView, index);
     if (!opp) return 0;
     opp->selected = 1;
     std::vector<POINT_LIST*> moved;
     for (int i = 0; i < count; ++i) {
-        POINT_LIST* copy = takeOver(*holes[i], opp);
+        POINT_LIST* copy = takeOver(*holes[i], opp, index);
         if (!copy) break;
         copy->chainMember = moved.empty() ? 0 : 1;
         if (!moved.empty()) moved.back()->nextEqual = copy;
