@@ -262,7 +262,7 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
         sqlite3_bind_int64(st, 4, e.level);
         sqlite3_bind_int64(st, 5, e.sel);
         sqlite3_bind_int64(st, 6, s.kept ? 1 : 0);
-        bindBlob(st, 7, encodeBody(e, text));
+        bindBlob(st, 7, encodeBody(e, text, options.formatVersion));
         // Geometry goes sealed with its checksum from format version 2 on.
         auto geometry = [&](std::string text) { return options.formatVersion >= 2 ? sealGeometryText(text) : text; };
         if (e.type == kEntSurface && e.surf.geom && !e.surf.geom->empty())
@@ -535,7 +535,7 @@ bool readEntities(Reader& r, LoadedPart& out) {
         e.level = static_cast<std::int32_t>(level);
         e.sel = static_cast<std::uint16_t>(sel);
         std::string text;
-        if (!decodeBody(r.blob(rows.get(), 6), e, &text))
+        if (!decodeBody(r.blob(rows.get(), 6), e, &text, r.version))
             return r.damaged("the record of entity " + std::to_string(e.id) + " is cut short or malformed");
         if (!readGeometry(r, rows.get(), e)) return false;
         const db_ptr h = db.nextHandle++;
