@@ -66,11 +66,12 @@ void CToolsLayout::buildDiamSort(VIEW_LIST* views, const OP_CYCLE_LIST& cycles, 
                 e.namedTool = !getWorkText(*o, ope_field::toolName, ope_field::kToolNameSize).empty();
                 e.toolType = static_cast<std::int16_t>(getWork<std::uint32_t>(*o, ope_field::toolType));
                 e.diameter = getWork<double>(*o, ope_field::diameter);
-                const double zRef = getWork<double>(*o, ope_field::zRef);
-                e.depth = zRef - getWork<double>(*o, ope_field::zBottom);
-                forEachEqualHole(p, [&](const POINT_LIST& equal) {
-                    e.highestHill = std::max(e.highestHill, zRef - equal.ptView[2]);
-                });
+                // The reach is the hole's own: from its mouth (the view's highest top is a height to
+                // move at, not material over this hole) down to the bottom, and the material standing
+                // over the mouths of its chain once. Equal holes have equal depths below their tops.
+                const double top = std::max(p->ptView[2], getWork<double>(*o, ope_field::zTop));
+                e.depth = top - getWork<double>(*o, ope_field::zBottom);
+                forEachEqualHole(p, [&](const POINT_LIST& equal) { e.highestHill = std::max(e.highestHill, equal.hillT); });
                 out.push_back(e);
             }
         }
