@@ -177,6 +177,8 @@ void chooseToolsByDepth(GROUP& group) {
     }
 }
 
+// A spot drill cuts with its point alone, no deeper than its cone: its flutes need to hold the spot's
+// depth, not a diameter more as a drill's chips need.
 void chooseSpotTools(GROUP& group, int mode) {
     const CRITERIA c = criteria();
     if (c.namedSpot) {
@@ -199,7 +201,7 @@ void chooseSpotTools(GROUP& group, int mode) {
             for (const TOOLS_SELECTION& t : candidates) {
                 const double L = mode == 0 ? comparedLength(t.tool) : t.tool.fluteLength;
                 if (!(lo < L && L < upTo)) continue;
-                if (mode == 0 && c.fluteCheck && !(c.fluteMargin * e->diameter + e->depth < t.tool.fluteLength)) continue;
+                if (mode == 0 && c.fluteCheck && !(e->depth < t.tool.fluteLength)) continue;
                 assign(*e, t);
                 e->toolCreated = 0;
                 done = true;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/api.h"
+#include "plugin/base/message_box.h"
 #include "plugin/cycle/records.h"
 #include "plugin/engine/operation_values.h"
 #include "plugin/model/ope_list.h"
@@ -52,10 +53,18 @@ protected:
         script().click(kMenu, plat::IDOK);
         EXPECT_EQ(m_main(), 0);
     }
-    // One Execute; then the part saved, opened again and its tree and tools read back from its records.
-    void executeAndReopen() {
+    // What the end-of-run summary is: none (nothing to tell), with the tools' buttons (tools made or
+    // missing), or plain.
+    enum class Summary { none, tools, plain };
+    // One Execute, the user going on from the summary it shows; then the part saved, opened again and its
+    // tree and tools read back from its records.
+    void executeAndReopen(Summary summary) {
         plat::driver().transcript().clear();
-        executeOnce();
+        script().click(kMenu, kExecute);
+        if (summary != Summary::none) script().click(kSummary, summary == Summary::tools ? plat::IDOK : kPlainGoOn);
+        script().click(kProcessTree, plat::IDOK).click(kMenu, plat::IDOK);
+        EXPECT_EQ(m_main(), 0);
+        expectScriptPlayed();
         const std::string path = dir.path() + "/part.pfp";
         ASSERT_TRUE(host::savePart(path).ok);
         host::newPart();
@@ -96,6 +105,7 @@ protected:
     }
     static bool made(const tp_tool& t) { return std::string(t.name).rfind("** ", 0) == 0; }
 
+    static constexpr int kPlainGoOn = CMessageBox::kThirdButton;
     VIEW_LIST* kept = nullptr;
     int runs = 0;
 };
@@ -110,7 +120,7 @@ TEST_F(RunMachiningTest, ABossIsNoHoleAndGetsNoOperation) {
               .boss({{60, 40, 15}, {0, 0, 1}, 12, 8, 2})
               .boss({{60, 12, 0}, {0, 0, -1}, 10, 6, 0})
               .hole(throughHole("plate", {60, 25, 15}, kDown, 6)));
-    executeAndReopen();
+    executeAndReopen(Summary::none);
     const std::vector<const POINT_LIST*> holes = heads();
     ASSERT_EQ(holes.size(), 1u);
     EXPECT_NEAR(holes[0]->ptUniv[0], 60, 1e-6);
@@ -125,7 +135,7 @@ TEST_F(RunMachiningTest, AHoleThatCannotBeReachedHasNoActiveOperation) {
               .hole(throughHole("upper bore", {0, 20, 30}, {1, 0, 0}, 12))
               .hole(throughHole("lower bore", {0, 20, 10}, {1, 0, 0}, 12))
               .hole(blindFlat("v", {30, 20, 24}, kDown, 5, 11)));
-    executeAndReopen();
+    executeAndReopen(Summary::plain);
     const POINT_LIST* hole = headAt(30, 20);
     ASSERT_NE(hole, nullptr);
     EXPECT_EQ(hole->notAccessible, 1);
@@ -142,7 +152,7 @@ TEST_F(RunMachiningTest, AHoleDrilledFromTheOppositeSideKeepsItsHillAsAHeight) {
               .hole(throughHole("bore", {0, 20, 20}, {1, 0, 0}, 16))
               .hole(throughHole("v", {30, 20, 12}, kDown, 5))
               .boss({{52, 34, 0}, {0, 0, -1}, 6, 13, 0}));
-    executeAndReopen();
+    executeAndReopen(Summary::none);
     const POINT_LIST* hole = headAt(30, 20);
     ASSERT_NE(hole, nullptr);
     ASSERT_NEAR(hole->view->matrix[2][2], -1, 1e-9);   // drilled from below
@@ -164,9 +174,9 @@ TEST_F(RunMachiningTest, AHoleDrilledFromTheOppositeSideKeepsItsHillAsAHeight) {
 TEST_F(RunMachiningTest, ADeepHoleUnderAHighViewTopTakesTheLibraryDrill) {
     start(PartBuilder::block({80, 40, 20})
               .boss({{55, 20, 20}, {0, 0, 1}, 24, 30, 0})
-              .hole(throughHole("in the boss", {55, 20, 50}, kDown, 10))
-              .hole(blindTipped("plate", {15, 20, 20}, kDown, 10, 18)));
-    executeAndReopen();
+              .hole(blindTipped("in the boss", {55, 20, 50}, kDown, 10, 12))
+              .hole(blindTipped("plate", {15, 20, 20}, kDown, 10, 14)));
+    executeAndReopen(Summary::none);
     const POINT_LIST* plate = headAt(15, 20);
     ASSERT_NE(plate, nullptr);
     EXPECT_NEAR(plate->hillT, 30, 1e-6);
@@ -182,7 +192,7 @@ TEST_F(RunMachiningTest, ADeepHoleUnderAHighViewTopTakesTheLibraryDrill) {
 // taken rather than a tool made.
 TEST_F(RunMachiningTest, ALibraryToolLongEnoughIsTakenBeforeOneIsMade) {
     start(PartBuilder::block({40, 40, 10}).hole(blindFlat("shallow", {20, 20, 10}, kDown, 3, 3)));
-    executeAndReopen();
+    executeAndReopen(Summary::none);
     const POINT_LIST* hole = headAt(20, 20);
     ASSERT_NE(hole, nullptr);
     const OPE_LIST* drill = firstOfType(*hole, TT::drill);
@@ -205,18 +215,19 @@ TEST_F(RunMachiningTest, ASpotDrillStaysInItsConeAndInThePart) {
         const char* name;
         double thickness;
         std::vector<Hole> holes;
+        Summary summary;
     };
     const Case cases[] = {
-        {"a 1.9 sheet", 1.9, {{20, 12, 1.9}, {45, 5, 1.5}}},
-        {"a 3 disc", 3, {{30, 16, 3}}},
-        {"a thick block", 40, {{20, 20, 5}, {45, 6, 1.8}}},
+        {"a 1.9 sheet", 1.9, {{20, 12, 1.9}, {45, 5, 1.5}}, Summary::none},
+        {"a 3 disc", 3, {{30, 16, 3}}, Summary::none},
+        {"a thick block", 40, {{20, 20, 5}, {45, 6, 1.8}}, Summary::none},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         PartBuilder part = PartBuilder::block({60, 60, c.thickness});
         for (const Hole& h : c.holes) part.hole(throughHole("h", {h.x, 30, c.thickness}, kDown, h.d));
         start(part);
-        executeAndReopen();
+        executeAndReopen(c.summary);
         for (const Hole& h : c.holes) {
             const POINT_LIST* hole = headAt(h.x, 30);
             ASSERT_NE(hole, nullptr) << h.d;
@@ -233,7 +244,7 @@ TEST_F(RunMachiningTest, ASpotDrillStaysInItsConeAndInThePart) {
 TEST_F(RunMachiningTest, AMadeDrillIsNeverWiderThanItsHole) {
     const double d = 7.9375;
     start(PartBuilder::block({40, 40, 10}).hole(throughHole("5/16", {20, 20, 10}, kDown, d)));
-    executeAndReopen();
+    executeAndReopen(Summary::tools);
     const POINT_LIST* hole = headAt(20, 20);
     ASSERT_NE(hole, nullptr);
     const OPE_LIST* drill = firstOfType(*hole, TT::drill);
