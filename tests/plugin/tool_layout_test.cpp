@@ -36,11 +36,11 @@ protected:
     OPE_LIST* operation(int type, double diameter, double depth) {
         POINT_LIST* hole = tree.hole(view, {type});
         OPE_LIST* o = hole->opeList;
-        setWork<double>(*o, ope_field::diameter, diameter);
-        setWork<double>(*o, ope_field::zBottom, -depth);
+        o->toolDiam = diameter;
+        o->zInf = -depth;
         return o;
     }
-    static std::int32_t toolIndex(const OPE_LIST* o) { return getWork<std::int32_t>(*o, ope_field::toolIndex); }
+    static std::int32_t toolIndex(const OPE_LIST* o) { return o->toolIndex; }
     int layout() {
         OP_CYCLE_LIST cycles;
         return CToolsLayout().layoutTools(view, tools, cycles, 1, 0, 0);
@@ -63,8 +63,8 @@ TEST_F(ToolLayout, ThreeDrillsShareTheToolOfTheDeepestWindow) {
     EXPECT_STREQ(tools[0].name, "Drill 10 short");
     for (const OPE_LIST* o : {deep, middle, shallow}) {
         EXPECT_EQ(toolIndex(o), 0);
-        EXPECT_EQ(getWork<std::uint8_t>(*o, ope_field::toolCreated), 0);
-        EXPECT_EQ(getWork<std::uint16_t>(*o, ope_field::active), 1);
+        EXPECT_EQ(o->newTool, 0);
+        EXPECT_EQ(o->active, 1);
     }
 }
 
@@ -95,7 +95,7 @@ TEST_F(ToolLayout, ALibraryToolLongEnoughBeforeAMadeOne) {
         ASSERT_EQ(tools.size(), 1u);
         EXPECT_EQ(toolIndex(deep), 0);
         EXPECT_EQ(std::string(tools[0].name).rfind(c.name, 0), 0u) << tools[0].name;
-        EXPECT_EQ(getWork<std::uint8_t>(*deep, ope_field::toolCreated), c.made > 0 ? 1 : 0);
+        EXPECT_EQ(deep->newTool, c.made > 0 ? 1 : 0);
         if (c.made > 0) {
             EXPECT_DOUBLE_EQ(tools[0].diameter, c.made);
             EXPECT_DOUBLE_EQ(tools[0].fluteLength, c.flute);
@@ -127,9 +127,9 @@ TEST_F(ToolLayout, MissingToolsShareANegativeNumber) {
     EXPECT_EQ(toolIndex(a), -1);
     EXPECT_EQ(toolIndex(b), -1);
     EXPECT_EQ(toolIndex(c), -2);
-    for (const OPE_LIST* o : {a, b, c}) EXPECT_EQ(getWork<std::uint16_t>(*o, ope_field::active), 0);
+    for (const OPE_LIST* o : {a, b, c}) EXPECT_EQ(o->active, 0);
     // Wanted: depth + D rounded up to 40 T.
-    EXPECT_DOUBLE_EQ(getWork<double>(*a, ope_field::wantedLength), 28);
+    EXPECT_DOUBLE_EQ(a->wantedLength, 28);
 }
 
 TEST_F(ToolLayout, NoToolOfTheTypeAnywhereLeavesTheOperationWithout) {
@@ -137,7 +137,7 @@ TEST_F(ToolLayout, NoToolOfTheTypeAnywhereLeavesTheOperationWithout) {
     EXPECT_EQ(layout(), 0);
     EXPECT_TRUE(tools.empty());
     EXPECT_LT(toolIndex(o), 0);
-    EXPECT_EQ(getWork<std::uint16_t>(*o, ope_field::active), 0);
+    EXPECT_EQ(o->active, 0);
 }
 
 TEST_F(ToolLayout, TapsByPitch) {
@@ -147,7 +147,7 @@ TEST_F(ToolLayout, TapsByPitch) {
         addTo(library, tap);
     }
     OPE_LIST* o = operation(4, 10, 15);
-    setWork<double>(*o, ope_field::pitch, 1.25);
+    o->pitch = 1.25;
     EXPECT_EQ(layout(), 0);
     ASSERT_EQ(tools.size(), 1u);
     EXPECT_DOUBLE_EQ(tools[0].pitch, 1.25);   // 1.26 lies 0.4 T away, not within it
@@ -223,7 +223,7 @@ TEST_F(ToolLayout, MillsOnlyInThePerOperationVariant) {
     EXPECT_LT(toolIndex(o), 0);
     // Per operation: the first tool whose flute reaches the depth.
     tools.clear();
-    setWork<std::uint16_t>(*o, ope_field::active, 1);
+    o->active = 1;
     EXPECT_EQ(CToolsLayout().layoutToolsNoDump(view, tools, cycles, 0, 0, 0), 0);
     ASSERT_EQ(tools.size(), 1u);
     EXPECT_EQ(toolIndex(o), 0);
@@ -239,7 +239,7 @@ namespace {
 TEST_F(ToolLayout, TheReachIsTheHolesOwnDepthAndTheHighestHillOfItsChain) {
     addTo(library, tool(3, 10, "Drill 10", 40, 45));
     OPE_LIST* o = operation(3, 10, 20);
-    setWork<double>(*o, ope_field::zRef, 50);
+    o->holeTopZ = 50;
     POINT_LIST* head = view->firstPoint;
     head->hillT = 1;
     POINT_LIST deeper, higher;
