@@ -117,6 +117,20 @@ TEST_F(ToolLayout, TheFlutesCutTheDepthAndOneDiameterMore) {
     EXPECT_STREQ(tools[0].name, "Drill 10 flutes 45");
 }
 
+// A spot drill cuts with its point only: its 10 mm of flute hold a 1.5 deep spot, though not a diameter
+// more; a spot deeper than its flutes is not taken.
+TEST_F(ToolLayout, ASpotDrillsFlutesHoldTheSpotsDepth) {
+    g_globals->settings.checkFluteLength = 1;
+    addTo(library, tool(2, 10, "Spot drill 10", 10, 48));
+    OPE_LIST* shallow = operation(2, 10, 1.5);
+    OPE_LIST* deep = operation(2, 10, 12);
+    EXPECT_EQ(layout(), 0);
+    ASSERT_GE(tools.size(), 1u);
+    EXPECT_STREQ(tools[0].name, "Spot drill 10");
+    EXPECT_EQ(toolIndex(shallow), 0);
+    EXPECT_NE(toolIndex(deep), 0);
+}
+
 TEST_F(ToolLayout, MissingToolsShareANegativeNumber) {
     g_globals->settings.takeNearestTool = 0;
     OPE_LIST* a = operation(6, 8, 20);
