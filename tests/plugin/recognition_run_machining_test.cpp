@@ -12,14 +12,13 @@
 
 #include "host/api.h"
 #include "plugin/base/message_box.h"
-#include "plugin/cycle/records.h"
 #include "plugin/engine/operation_values.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/model/tree.h"
-#include "plugin/model/work_records.h"
+#include "plugin/model/tool_records.h"
 #include "plugin/base/globals.h"
 #include "recognition_pipeline_support.h"
-#include "support/execute_session.h"
+#include "support/execute_part_fixture.h"
 #include "support/host_folder.h"
 
 namespace {
@@ -27,37 +26,20 @@ namespace {
 using namespace recog_q;
 namespace TT = tool_type;
 
-class RunMachiningTest : public ExecuteSessionFixture {
+class RunMachiningTest : public ExecutePartFixture {
 protected:
-    void TearDown() override {
-        freeViewsTree(kept);
-        PluginFixture::TearDown();
-    }
-    // A fresh host with a copy of the shipped host folder (its tool library the configured one), the part
-    // stored as a solid, the plug-in loaded and one invocation closed at once (settings read).
+    // A fresh host with a copy of the shipped host folder, whose tool library is the configured one.
     void start(const PartBuilder& builder) {
-        freeViewsTree(kept);
-        kept = nullptr;
-        unload();
-        host::reset();
-        plat::driver().reset();
         const std::string runDir = dir.path() + "/run" + std::to_string(++runs);
         ASSERT_TRUE(plat::createDirectories(runDir));
         const std::string hostDir = copyShippedHostFolder(runDir);
         ASSERT_FALSE(hostDir.empty());
-        host::setHostDir(hostDir + "/");
-        const BuiltPart part = builder.build();
-        ASSERT_TRUE(part.ok()) << part.error;
-        ASSERT_NE(host::storeSolidEntity(part.solid, 3, 1, "part"), 0u);
-        load();
-        script().click(kMenu, plat::IDOK);
-        EXPECT_EQ(m_main(), 0);
+        ExecutePartFixture::start(builder, hostDir);
     }
     // What the end-of-run summary is: none (nothing to tell), with the tools' buttons (tools made or
     // missing), or plain.
     enum class Summary { none, tools, plain };
-    // One Execute, the user going on from the summary it shows; then the part saved, opened again and its
-    // tree and tools read back from its records.
+    // One Execute, the user going on from the summary it shows; then the part reopened.
     void executeAndReopen(Summary summary) {
         plat::driver().transcript().clear();
         script().click(kMenu, kExecute);
@@ -65,26 +47,7 @@ protected:
         script().click(kProcessTree, plat::IDOK).click(kMenu, plat::IDOK);
         EXPECT_EQ(m_main(), 0);
         expectScriptPlayed();
-        const std::string path = dir.path() + "/part.pfp";
-        ASSERT_TRUE(host::savePart(path).ok);
-        host::newPart();
-        ASSERT_TRUE(host::openPart(path).ok);
-        freeViewsTree(kept);
-        kept = nullptr;
-        loadAllRecords(&kept);
-    }
-    std::vector<const POINT_LIST*> heads() const {
-        std::vector<const POINT_LIST*> out;
-        for (const VIEW_LIST* v = kept; v; v = v->next)
-            for (const POINT_LIST* p = v->firstPoint; p; p = p->next)
-                if (!p->chainMember) out.push_back(p);
-        return out;
-    }
-    // The chain head on the world axis through (x, y), null when none.
-    const POINT_LIST* headAt(double x, double y) const {
-        for (const POINT_LIST* p : heads())
-            if (std::hypot(p->ptUniv[0] - x, p->ptUniv[1] - y) < 1e-6) return p;
-        return nullptr;
+        reopen();
     }
     static std::vector<const OPE_LIST*> operations(const POINT_LIST& hole) {
         std::vector<const OPE_LIST*> out;
@@ -106,7 +69,6 @@ protected:
     static bool made(const tp_tool& t) { return std::string(t.name).rfind("** ", 0) == 0; }
 
     static constexpr int kPlainGoOn = CMessageBox::kThirdButton;
-    VIEW_LIST* kept = nullptr;
     int runs = 0;
 };
 
