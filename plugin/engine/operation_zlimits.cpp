@@ -264,7 +264,10 @@ void boundSpotDepth(const CTabColsDesc& t, PROCESS_OPE& d) {
     const double top = opeGet(d, C::calcZSup);
     double bottom = opeGet(d, C::calcZInf);
     const double half = opeGet(d, C::calcHalfAngle);
-    if (std::tan(half) > 0) bottom = std::max(bottom, top - roundToTolerance(opeGet(d, C::calcToolDiam)) / 2 / std::tan(half));
+    if (std::tan(half) > 0) {
+        const double cone = roundToTolerance(opeGet(d, C::calcToolDiam)) / 2 / std::tan(half);
+        bottom = std::max(bottom, top - cone);
+    }
     for (const TAB_CIL_ENTRY& entry : t.cilEntries) {
         const double segmentBottom = entry.cil.zBottom;
         if (segmentBottom < top - g_tolerances.tolT) {

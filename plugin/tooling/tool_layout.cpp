@@ -1,6 +1,6 @@
 // Tool layout. D is an entry's diameter, x its reach: its depth below the hole's mouth (plus its highest
-// hill with "ToolSelectionCriteria" item 5), L a tool's compared length; items 1, 2 and 4 of "ToolSelectionCriteria" are multiples of D: the
-// length margin, the window's width and the flute margin.
+// hill with "ToolSelectionCriteria" item 5), L a tool's compared length; items 1, 2 and 4 of
+// "ToolSelectionCriteria" are multiples of D: the length margin, the window's width and the flute margin.
 #include "plugin/base/tool_types.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/model/tree.h"

@@ -71,7 +71,9 @@ void CToolsLayout::buildDiamSort(VIEW_LIST* views, const OP_CYCLE_LIST& cycles, 
                 // over the mouths of its chain once. Equal holes have equal depths below their tops.
                 const double top = std::max(p->ptView[2], o->zSup);
                 e.depth = top - o->zInf;
-                forEachEqualHole(p, [&](const POINT_LIST& equal) { e.highestHill = std::max(e.highestHill, equal.hillT); });
+                forEachEqualHole(p, [&](const POINT_LIST& equal) {
+                    e.highestHill = std::max(e.highestHill, equal.hillT);
+                });
                 out.push_back(e);
             }
         }

@@ -117,7 +117,8 @@ TEST_F(DepthLimit, TheLongestLibraryToolLeavesItsMarginAboveTheBottom) {
         ASSERT_EQ(ops.size(), 2u);
         EXPECT_DOUBLE_EQ(ops[1]->zInf, c.zInf == 1 ? bottom : c.zInf);
         EXPECT_EQ(ops[1]->through, 0);
-        EXPECT_EQ(std::string(ops[1]->comment).find("Longest tool used") != std::string::npos, c.noted) << ops[1]->comment;
+        EXPECT_EQ(std::string(ops[1]->comment).find("Longest tool used") != std::string::npos, c.noted)
+            << ops[1]->comment;
     }
 }
 
