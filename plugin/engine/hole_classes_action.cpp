@@ -249,8 +249,8 @@ int splitLongGaps(VIEW_LIST* tree, FORM_RUN& run) {
     for (VIEW_LIST* view = tree; view; view = view->next) {
         if (isOppositeDirAllowed(view->matrix[2]) == 0) continue;
         for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next)
-            if (!hole->chainMember && !splitAlready(*hole) && hole->descCount == 1 && hole->descs &&
-                hole->descs[0].Through && hole->tableName[0])
+            if (!hole->chainMember && !hole->stageDone && !splitAlready(*hole) && hole->descCount == 1 &&
+                hole->descs && hole->descs[0].Through && hole->tableName[0])
                 heads.emplace_back(view, hole);
     }
     for (auto& [view, hole] : heads) {
@@ -270,6 +270,8 @@ int splitLongGaps(VIEW_LIST* tree, FORM_RUN& run) {
         low.zTop = lower->ptView[2];
         low.zBottom = lastCyl(lower)->zInf;
         low.topChamfer = 0;
+        // Both halves are handled: the end split that follows must not split either of them again.
+        hole->stageDone = lower->stageDone = 1;
         lower->reprocessed = 1;
         clearOperations(*lower);
         if (applyProcess(*lower, run) != 0) return -1;
