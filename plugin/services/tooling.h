@@ -128,8 +128,8 @@ public:
         std::uint8_t namedTool = 0;     // the process names the tool
         std::int16_t toolType = 0;
         double diameter = 0;
-        double depth = 0;               // reference Z - bottom Z
-        double highestHill = 0;
+        double depth = 0;               // the hole's top Z - bottom Z: how deep the tool goes below the mouth
+        double highestHill = 0;         // the most material over the mouth of a hole of the chain (hillT)
     };
     // A candidate tool and where it comes from.
     enum : std::int16_t { kFromLibrary = 1, kFromToolArray = 2, kFromCurrentList = 3 };
