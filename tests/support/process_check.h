@@ -66,9 +66,10 @@ inline Vec3 add(const Vec3& a, const Vec3& b, double k = 1) { return {a[0] + k *
 inline double dot(const Vec3& a, const Vec3& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 inline Vec3 row(const double m[3][3], int i) { return {m[i][0], m[i][1], m[i][2]}; }
 
-inline std::string num(double v) {
+// A length as a drawing gives it: `digits` decimals at most, no trailing zeros.
+inline std::string num(double v, int digits) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.3f", std::fabs(v) < 5e-4 ? 0.0 : v);
+    std::snprintf(text, sizeof text, "%.*f", digits, std::fabs(v) < 0.5 * std::pow(10.0, -digits) ? 0.0 : v);
     std::string s = text;
     while (s.back() == '0') s.pop_back();
     if (s.back() == '.') s.pop_back();
@@ -210,7 +211,7 @@ struct OP {
 class CHECKER {
 public:
     CHECKER(const std::vector<tp_tool>& tools, const PART& part, const RULES& rules)
-        : tools_(tools), part_(part), rules_(rules), material_(part.solids) {}
+        : tools_(tools), part_(part), rules_(rules), material_(part.solids), digits_(rules.tol < 0.005 ? 4 : 3) {}
 
     std::vector<std::string> run(const VIEW_LIST* tree) {
         for (const VIEW_LIST* view = tree; view; view = view->next)
@@ -237,13 +238,14 @@ public:
 
 private:
     void remark(const std::string& text) { hole_.push_back(text); }
+    std::string num(double v) const { return detail::num(v, digits_); }
 
     std::string describe(const OP& o) const {
         std::string s = "op " + std::to_string(o.number) + " (" + typeName(o.ope->toolType) + " Ø" + num(o.width);
         if (isSpot(o.ope->toolType) || cutsCone(o.ope->toolType)) s += " " + num(o.ope->angle * 180 / kPi) + "°";
         return s + ", Z " + num(o.top) + " to " + num(o.bottom) + ")";
     }
-    static std::string describe(const STEP& s) {
+    std::string describe(const STEP& s) const {
         return "step " + std::to_string(s.number) + " (Ø" + num(s.diameter) + ", Z " + num(s.top) + " to " +
                num(s.bottom) + ")";
     }
@@ -469,6 +471,7 @@ private:
     const PART& part_;
     RULES rules_;
     MATERIAL material_;
+    int digits_;                         // decimals of the lengths told: 3 in millimetres, 4 in inches
     std::string prefix_;
     std::vector<std::string> hole_;      // the remarks on the hole being checked
     std::map<std::int32_t, MADE> made_;  // by tool index
