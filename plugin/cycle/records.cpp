@@ -157,7 +157,7 @@ void writeStream(VIEW_LIST* tree) {
             const auto* point = static_cast<const POINT_LIST*>(record);
             image(kind, point->descs, [&] {
                 for (std::size_t i = 0; point->descs && i < point->descCount; ++i)
-                    out.putBytes(point->descs[i].bytes, CIL_DESC::kSize);
+                    out.putBytes(cilDescImage(point->descs[i]).data(), CIL_DESC::kSize);
             });
             break;
         }
@@ -445,7 +445,7 @@ private:
                 freeCilDescs(point_->descs);
                 point_->descs = allocCilDescs(count);
                 for (std::size_t i = 0; i < count; ++i)
-                    (void)byteRecordFromImage(image + i * itemSize, itemSize, point_->descs[i]);
+                    (void)cilDescFromImage(image + i * itemSize, itemSize, point_->descs[i]);
                 break;
             }
             case kRecCylEntity:

@@ -9,7 +9,6 @@
 #include "plugin/engine/apply_process.h"
 #include "plugin/engine/operation_comments.h"
 #include "plugin/model/ope_list.h"
-#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/operation_values.h"
 #include "plugin/engine/opposite_view.h"
@@ -22,7 +21,6 @@
 
 namespace {
 
-namespace L = cil_desc_layout;
 namespace TT = tool_type;
 
 constexpr std::int16_t kLimitedDrill = 12;
@@ -65,13 +63,13 @@ bool splitAllowed(const POINT_LIST& hole, const OPE_LIST& op, double share) {
     if (!hole.view || !hole.descs || hole.descCount < 1) return false;
     const CIL_DESC& last = hole.descs[hole.descCount - 1];
     const double depth = op.zSup - op.zInf;
-    const bool singleThread = hole.descCount == 1 && hole.descs[0].get<std::int16_t>(L::opeGeo) == 1;
+    const bool singleThread = hole.descCount == 1 && hole.descs[0].opeGeo == 1;
     return isOppositeDirAllowed(hole.view->matrix[2]) && !singleThread &&
-           !holeGet(hole, hole_field::splitByDepth) && !hole.twinSplitted && !hole.reamSplitted && !hole.farSplitted &&
-           !hole.neckSplitted && last.get<std::uint8_t>(L::Through) &&
-           std::fabs(op.zInf - last.get<double>(L::zBottom)) <= g_tolerances.tolT && !hole.touchBottom &&
+           !hole.splitByDepth && !hole.twinSplitted && !hole.reamSplitted && !hole.farSplitted &&
+           !hole.neckSplitted && last.Through &&
+           std::fabs(op.zInf - last.zBottom) <= g_tolerances.tolT && !hole.touchBottom &&
            !hole.crashBottom && s.tryDrillBeyondMax && !chainCrashes(hole) &&
-           op.zSup - last.get<double>(L::zTop) <= depth * share;
+           op.zSup - last.zTop <= depth * share;
 }
 
 VIEW_LIST* treeHead(VIEW_LIST* view) {
@@ -93,13 +91,13 @@ void giveLowerHalfATable(POINT_LIST& other, const CIL_DESC& last, double depth, 
     std::vector<int> order{ownTable};
     for (int t = 0; t < tableCount; ++t)
         if (t != ownTable && tables[t].tableClass == kTableFormClass) order.push_back(t);
-    const std::int16_t code = last.get<std::int16_t>(L::opeGeo);
+    const std::int16_t code = last.opeGeo;
     for (const int t : order) {
-        assignSingleCylinderProcess(other, last.get<double>(L::D), depth, code, last.get<std::int16_t>(L::threadCode),
-                                    last.get<double>(L::threadDiameter), last.get<double>(L::threadPitch), tables,
+        assignSingleCylinderProcess(other, last.D, depth, code, last.threadCode,
+                                    last.threadDiameter, last.threadPitch, tables,
                                     tableCount, t);
         // A thread is looked up in the thread tables whatever the table given.
-        if (code == 1 || holeGet(other, hole_field::simplified)) return;
+        if (code == 1 || other.simplified) return;
     }
 }
 
@@ -184,13 +182,13 @@ int DivideIfMaxDeep(POINT_LIST& hole, const CTextSection& whyTexts, CTabColsDesc
     if (!other) return 0;
     giveLowerHalfATable(*other, hole.descs[hole.descCount - 1], (1 - share) * depth, tables, tableCount,
                         hole.tableIndex);
-    hole.descs[hole.descCount - 1].set<double>(L::zBottom, top - depth * share);
-    holeSet<std::uint8_t>(hole, hole_field::splitByDepth, 1);
+    hole.descs[hole.descCount - 1].zBottom = top - depth * share;
+    hole.splitByDepth = 1;
     if (hole.processName[0]) (void)applyProcessToHole(tables, tableCount, hole, kApplyAll);
     hole.deepSplitNext = other;
     other->deepSplitPrev = &hole;
-    setHoleLabel(hole, holeLabel(hole) + " " + whyTexts.getText(10));
-    setHoleLabel(*other, holeLabel(hole));
+    setFieldText(hole.description, fieldText(hole.description) + " " + whyTexts.getText(10));
+    setFieldText(other->description, fieldText(hole.description));
     if (s.warnMaxDepth) {
         limitAgain(hole, drillTable);
         limitAgain(*other, drillTable);
@@ -201,7 +199,7 @@ int DivideIfMaxDeep(POINT_LIST& hole, const CTextSection& whyTexts, CTabColsDesc
         if (copy == moveFailed()) return -1;
         if (!copy) break;
         copy->chainMember = 1;
-        holeSet<std::uint16_t>(*copy, hole_field::memberReprocessed, 1);
+        copy->memberReprocessed = 1;
         chainEnd->nextEqual = copy;
         chainEnd = copy;
         ++other->chainCount;

@@ -76,7 +76,6 @@ void dropUnreachableHoles(VIEW_LIST* tree);
 // Unlinks and frees the views without holes; returns the new head.
 [[nodiscard]] VIEW_LIST* freeEmptyViews(VIEW_LIST* head);
 // The last stage: views without holes freed, a host view for every view, the views sorted and numbered 1,
-// 2, 3 ... (CYCLE_RECORDS::viewsTree follows the head). 0; -1 when a host view cannot be had.
+// 2, 3 ... in `orderNumber` (CYCLE_RECORDS::viewsTree follows the head). 0; -1 when a host view cannot be
+// had.
 int finishViews(VIEW_LIST*& head);
-// The place of a view in the tree's order after the last stage, from 1.
-std::int16_t viewIndex(const VIEW_LIST& view);

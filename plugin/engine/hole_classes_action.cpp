@@ -12,7 +12,6 @@
 #include "plugin/engine/hole_classes.h"
 #include "plugin/engine/operation_comments.h"
 #include "plugin/model/ope_list.h"
-#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/opposite_view.h"
 #include "plugin/engine/process_log.h"
@@ -23,7 +22,6 @@
 
 namespace {
 
-namespace L = cil_desc_layout;
 constexpr double kDegree = std::numbers::pi / 180;
 constexpr double kDrillTipAngle = 118 * kDegree;   // the settings' default drill
 
@@ -95,12 +93,12 @@ bool extendNeckPartner(POINT_LIST* m, const std::unordered_map<std::int32_t, POI
         !partner->descs)
         return false;
     CIL_DESC& last = partner->descs[partner->descCount - 1];
-    const double mine = m->descs[m->descCount - 1].get<double>(L::D);
-    if (!last.get<std::uint8_t>(L::Through) || !(last.get<double>(L::D) - g_tolerances.tolT < mine)) return false;
-    last.set<double>(L::zBottom, partner->splitFarZ);
-    const double length = last.get<double>(L::zTop) - last.get<double>(L::zBottom);
-    last.set<double>(L::L, length);
-    last.set<double>(L::L2, length);
+    const double mine = m->descs[m->descCount - 1].D;
+    if (!last.Through || !(last.D - g_tolerances.tolT < mine)) return false;
+    last.zBottom = partner->splitFarZ;
+    const double length = last.zTop - last.zBottom;
+    last.L = length;
+    last.L2 = length;
     if (partner->processName[0]) {
         clearOperations(*partner);
         (void)applyProcess(*partner, run);
@@ -199,19 +197,19 @@ int blindBlockedBottoms(VIEW_LIST* tree, FORM_RUN& run) {
         for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next) {
             if (hole->chainMember || !hole->crashBottom || hole->descCount < 1 || !hole->descs) continue;
             CIL_DESC& last = hole->descs[hole->descCount - 1];
-            if (!last.get<std::uint8_t>(L::Through)) continue;
-            const double D = last.get<double>(L::D);
+            if (!last.Through) continue;
+            const double D = last.D;
             const double clearance = s.breakthroughMode == 0 ? s.breakthroughLength : s.breakthroughRatio * D;
             const double tip = (D / 2) / std::tan(kDrillTipAngle / 2);
-            const double zBottom = last.get<double>(L::zBottom);
+            const double zBottom = last.zBottom;
             const double limit = zBottom - (clearance + tip);
             if (!(limit < hole->crashBottomZ)) continue;
-            last.set<std::uint8_t>(L::Through, 0);
-            last.set<std::uint8_t>(L::TipTool, 0);
-            last.set<std::uint8_t>(L::Flat, 1);
+            last.Through = 0;
+            last.TipTool = 0;
+            last.Flat = 1;
             // The bottom rises until the drill with its breakthrough stops at what blocks it.
-            last.set<double>(L::zBottom, zBottom + (hole->crashBottomZ - limit));
-            if (std::fabs(last.get<double>(L::tipAngle)) < 0.01) last.set<double>(L::tipAngle, kDrillTipAngle);
+            last.zBottom = zBottom + (hole->crashBottomZ - limit);
+            if (std::fabs(last.tipAngle) < 0.01) last.tipAngle = kDrillTipAngle;
             clearOperations(*hole);
             if (applyProcess(*hole, run) != 0) return -1;
         }
@@ -252,13 +250,13 @@ int splitLongGaps(VIEW_LIST* tree, FORM_RUN& run) {
         if (isOppositeDirAllowed(view->matrix[2]) == 0) continue;
         for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next)
             if (!hole->chainMember && !splitAlready(*hole) && hole->descCount == 1 && hole->descs &&
-                hole->descs[0].get<std::uint8_t>(L::Through) && hole->tableName[0])
+                hole->descs[0].Through && hole->tableName[0])
                 heads.emplace_back(view, hole);
     }
     for (auto& [view, hole] : heads) {
         double gap = 0;
         CYL_LIST* above = segmentAboveLongestGap(*hole, &gap);
-        if (!above || !(gap > s.openSpaceFactor * hole->descs[0].get<double>(L::D))) continue;
+        if (!above || !(gap > s.openSpaceFactor * hole->descs[0].D)) continue;
         bool crashes = false;
         for (const POINT_LIST* m = hole; m; m = m->nextEqual) crashes = crashes || m->crashTop || m->crashBottom;
         if (crashes) continue;
@@ -269,13 +267,13 @@ int splitLongGaps(VIEW_LIST* tree, FORM_RUN& run) {
         if (splitOff(lower)) return -1;
         (void)copyHoleProcess(*hole, *lower);
         CIL_DESC& low = lower->descs[0];
-        low.set<double>(L::zTop, lower->ptView[2]);
-        low.set<double>(L::zBottom, lastCyl(lower)->zInf);
-        low.set<std::uint8_t>(L::topChamfer, 0);
-        holeSet<std::uint16_t>(*lower, hole_field::reprocessed, 1);
+        low.zTop = lower->ptView[2];
+        low.zBottom = lastCyl(lower)->zInf;
+        low.topChamfer = 0;
+        lower->reprocessed = 1;
         clearOperations(*lower);
         if (applyProcess(*lower, run) != 0) return -1;
-        hole->descs[0].set<double>(L::zBottom, lastCyl(hole)->zInf);
+        hole->descs[0].zBottom = lastCyl(hole)->zInf;
         clearOperations(*hole);
         if (applyProcess(*hole, run) != 0) return -1;
         // The followers are cut at the same place; their lower parts follow the new hole.
@@ -309,10 +307,9 @@ int splitFittedEnds(VIEW_LIST* tree, FORM_RUN& run) {
         if (!other) continue;
         (void)copyHoleProcess(*hole, *other);
         const CIL_DESC last = hole->descs[hole->descCount - 1];
-        assignSingleCylinderProcess(*other, last.get<double>(L::D), last.get<double>(L::zTop) - last.get<double>(L::zBottom),
-                                    last.get<std::int16_t>(L::opeGeo), last.get<std::int16_t>(L::threadCode),
-                                    last.get<double>(L::threadDiameter), last.get<double>(L::threadPitch),
-                                    run.tables.data(), tableCount(run), run.drillIndex);
+        assignSingleCylinderProcess(*other, last.D, last.zTop - last.zBottom, last.opeGeo, last.threadCode,
+                                    last.threadDiameter, last.threadPitch, run.tables.data(), tableCount(run),
+                                    run.drillIndex);
         other->endSplitMode = hole->endSplitMode;
         hole->partnerId = other->id;
         other->partnerId = hole->id;
@@ -320,7 +317,7 @@ int splitFittedEnds(VIEW_LIST* tree, FORM_RUN& run) {
         const std::pair<POINT_LIST*, ApplyMode> halves[] = {{hole, kApplySplitTop}, {other, kApplySplitBottom}};
         for (auto [half, mode] : halves) {
             half->stageDone = 1;
-            holeSet<std::uint16_t>(*half, hole_field::reprocessed, 1);
+            half->reprocessed = 1;
             clearOperations(*half);
             if (half->processName[0] &&
                 applyProcessToHole(run.tables.data(), tableCount(run), *half, mode) == -1)
@@ -335,7 +332,7 @@ int splitFittedEnds(VIEW_LIST* tree, FORM_RUN& run) {
             copy->stageDone = 1;
             copy->partnerId = follower->id;
             follower->partnerId = copy->id;
-            holeSet<std::uint16_t>(*copy, hole_field::memberReprocessed, 1);
+            copy->memberReprocessed = 1;
             chainEnd->nextEqual = copy;
             chainEnd = copy;
             ++other->chainCount;
@@ -372,14 +369,14 @@ void adaptCentreAndChamfer(VIEW_LIST* tree) {
             for (OPE_LIST* op = head->opeList; op; op = op->next) {
                 if (op->toolType == 1 || op->toolType == 2) {
                     if (s.overrideSpotDrill == 0) {
-                        op->toolDiam = first.get<double>(L::D);
+                        op->toolDiam = first.D;
                         composeOperationName(*op, op->processOpe.get());
                         centreDone = true;
                     } else {
                         centreDone = !touched;
                     }
                 } else if (op->toolType == 9 || op->toolType == 12) {
-                    op->toolDiam = first.get<double>(L::chamferDiameter) + 4 * g_tolerances.tolT;
+                    op->toolDiam = first.chamferDiameter + 4 * g_tolerances.tolT;
                     composeOperationName(*op, op->processOpe.get());
                     chamferDone = false;   // only a hole without chamfer tools is settled here
                 }

@@ -13,7 +13,6 @@
 #include "plugin/base/text_fill.h"
 #include "plugin/base/text_section.h"
 #include "plugin/model/ope_list.h"
-#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/operation_values.h"
 #include "plugin/engine/table_matching.h"
 #include "plugin/model/process_ope.h"
@@ -118,7 +117,7 @@ int setOperationNumberPrefix(OPE_LIST& op, std::int32_t number) {
 }
 
 std::string operationWhyText(const POINT_LIST& hole) {
-    return getWorkText(hole, hole_field::whyText, hole_field::kWhyTextSize);
+    return fieldText(hole.whyText);
 }
 
 void buildOperationWhyText(POINT_LIST& hole, const std::string& rowText) {
@@ -135,15 +134,15 @@ void buildOperationWhyText(POINT_LIST& hole, const std::string& rowText) {
         if (row >= 0 && table.columnCount > 0) shownRow = table.cell(row, 0);
     }
     std::string text;
-    if (holeGet(hole, hole_field::formState) < 0) {
+    if (hole.formState < 0) {
         text = shownRow;
         if (tableClass != kTableDrillSize) {
             text += " " + rowText;
         } else if (hole.descCount > 0 && hole.descs) {
             const CIL_DESC& first = hole.descs[0];
             text += format(" %s", orDefault(g_txtDiameter, "dia")) +
-                    format(g_fmtFine, first.get<double>(cil_desc_layout::D));
-            if (first.get<std::int16_t>(cil_desc_layout::opeGeo) == 2) {
+                    format(g_fmtFine, first.D);
+            if (first.opeGeo == 2) {
                 std::string names;
                 for (const OPE_LIST* op = hole.opeList; op; op = op->next) {
                     if (op->toolType != TT::reamer && op->toolType != TT::boringBar) continue;
@@ -177,11 +176,11 @@ void buildOperationWhyText(POINT_LIST& hole, const std::string& rowText) {
     }
     text += format(" - %s", fieldText(hole.processName).c_str());
     if (hole.chainMember || hole.nextEqual) text += uiText("drillOperationWhy", 10);
-    if (holeGet(hole, hole_field::furtherMark) && hole.tableIndex < 0) text += uiText("treeProcessDlg", 104);
+    if (hole.furtherMark && hole.tableIndex < 0) text += uiText("treeProcessDlg", 104);
     if (hole.chamferCheck) text += uiText("treeProcessDlg", 102);
-    if (holeGet(hole, hole_field::geometryProblem)) text += uiText("treeProcessDlg", 103);
+    if (hole.geometryProblem) text += uiText("treeProcessDlg", 103);
     if (const int value = hole.notAccessible) {
         text += fillText(uiText("treeProcessDlg", 107), {long{value}});
     }
-    setWorkText(hole, hole_field::whyText, hole_field::kWhyTextSize, text);
+    setFieldText(hole.whyText, text);
 }

@@ -17,7 +17,7 @@
 #include "plugin/engine/run_statistics.h"
 #include "plugin/engine/apply_process.h"
 #include "plugin/engine/operation_comments.h"
-#include "plugin/model/operation_hole_fields.h"
+#include "plugin/model/ope_list.h"
 #include "plugin/engine/tool_sequencing.h"
 #include "plugin/model/tool_records.h"
 #include "plugin/model/tree.h"
@@ -83,15 +83,15 @@ int readTarget() {
 
 void CDlgProcess::selectRecord(plat::TreeItem hit) {
     switch (recordKind(hit)) {
-    case 1: setExpandOnFill(*static_cast<VIEW_LIST*>(recordOf(hit)), 1); break;
-    case 2: setHighlightOnFill(*static_cast<POINT_LIST*>(recordOf(hit)), 1); break;
+    case 1: static_cast<VIEW_LIST*>(recordOf(hit))->expandOnFill = 1; break;
+    case 2: static_cast<POINT_LIST*>(recordOf(hit))->highlightOnFill = 1; break;
     default: break;
     }
     const plat::TreeItem caret = treeView(kTree).selectedItem();
     switch (recordKind(caret)) {
-    case 1: setShowOnFill(*static_cast<VIEW_LIST*>(recordOf(caret)), 1); break;
-    case 2: setShowOnFill(*static_cast<POINT_LIST*>(recordOf(caret)), 1); break;
-    case 3: setShowOnFill(*static_cast<OPE_LIST*>(recordOf(caret)), 1); break;
+    case 1: static_cast<VIEW_LIST*>(recordOf(caret))->showOnFill = 1; break;
+    case 2: static_cast<POINT_LIST*>(recordOf(caret))->showOnFill = 1; break;
+    case 3: static_cast<OPE_LIST*>(recordOf(caret))->showOnFill = 1; break;
     default: break;
     }
 }
@@ -166,9 +166,9 @@ int CDlgProcess::menuAction(int id, plat::TreeItem hit) {
     case kExpandAll:
     case kCollapseAll:
         for (VIEW_LIST* v = g_records->viewsTree; v; v = v->next) {
-            setExpandOnFill(*v, id == kExpandAll);
+            v->expandOnFill = id == kExpandAll;
             for (POINT_LIST* p = v->firstPoint; p; p = p->next)
-                if (!chainFollower(*p)) setExpandOnFill(*p, id == kExpandAll);
+                if (!chainFollower(*p)) p->expandOnFill = id == kExpandAll;
         }
         refill();
         return 1;
@@ -207,14 +207,14 @@ int CDlgProcess::menuAction(int id, plat::TreeItem hit) {
         return 1;
     case kClearance: {
         CDlgOpDefaults dlg(this);
-        dlg.useClearanceStartEnd = clearanceStartEnd(*view);
-        if (doModalInPluginRes(dlg) == plat::IDOK) setClearanceStartEnd(*view, static_cast<std::uint8_t>(dlg.useClearanceStartEnd));
+        dlg.useClearanceStartEnd = view->clearanceStartEnd;
+        if (doModalInPluginRes(dlg) == plat::IDOK) view->clearanceStartEnd = static_cast<std::uint8_t>(dlg.useClearanceStartEnd);
         tree.selectItem(hit);
         dropHighlight(hit);
         return 1;
     }
     case kPointsList: {
-        std::string heading = holeLabel(*hole);
+        std::string heading = fieldText(hole->description);
         for (std::size_t at = heading.find('('); at != std::string::npos; at = heading.find('(', at + 2))
             heading.replace(at, 1, "\n(");
         g_engine->pointsList.heading = heading;

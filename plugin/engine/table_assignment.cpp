@@ -31,7 +31,7 @@ bool threadSwitch() { return g_globals->settings.forceTapping == 1; }
 void logDescription(const CTabColsDesc& table, const std::vector<CIL_DESC>& descs) {
     processLogLine("   Descripcion s/Tabla %s: %i cilindros\n", table.name.c_str(), static_cast<int>(descs.size()));
     for (std::size_t i = 0; i < descs.size(); ++i) {
-        const CIL_VALUES v = cilValues(descs[i]);
+        const CIL_DESC& v = descs[i];
         processLogLine("     %i: D %.3f L %.3f opeGeo %i%s%s\n", static_cast<int>(i + 1), v.D, v.L, v.opeGeo,
                        v.Flat ? " Flat" : "", v.TipTool ? " TipTool" : "");
     }

@@ -377,7 +377,7 @@ POINT_LIST* splitPointToOppView2(VIEW_LIST* head, VIEW_LIST* view, POINT_LIST* p
 POINT_LIST* movePointToOppView(VIEW_LIST* head, VIEW_LIST* view, POINT_LIST* point, CMoveIndex* index) {
     VIEW_LIST* opp = findOrCreateOppView(head, view, index);
     if (!opp) return moveFailed();
-    opp->viewMark = 1;
+    opp->selected = 1;
     POINT_LIST* moved = newReceivingPoint(opp);
     if (!moved) return moveFailed();
     appendPointToView(opp, moved, index);

@@ -112,7 +112,7 @@ inline POINT_LIST* moveFailed() { return reinterpret_cast<POINT_LIST*>(static_ca
 [[nodiscard]] POINT_LIST* splitPointToOppView(VIEW_LIST* head, VIEW_LIST* view, POINT_LIST* point, CYL_LIST* segment,
                                               CMoveIndex* index = nullptr);
 
-// Copies the whole hole, flipped, into a new point of the opposite view and marks the view (`viewMark`)
+// Copies the whole hole, flipped, into a new point of the opposite view and marks the view (`selected`)
 // and the point (`movedMark`); the old point stays for the caller to remove. Hills, crash and touch
 // results go crosswise, the process fields are copied.
 [[nodiscard]] POINT_LIST* movePointToOppView(VIEW_LIST* head, VIEW_LIST* view, POINT_LIST* point,

@@ -227,7 +227,7 @@ int orderGroupHoles(VIEW_LIST* views);
 
 class CDlgToolsView : public plat::Dialog {
 public:
-    CDlgToolsView() : plat::Dialog(18057) {}
+    CDlgToolsView();
     std::vector<FULL_TOOLS_SEQ>* toolsSeq = nullptr;   // set by the caller
     std::vector<std::int32_t> missingTools;            // distinct negative tool indexes
     std::vector<std::int32_t> createdTools;            // distinct indexes of tools the system made

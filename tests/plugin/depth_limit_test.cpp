@@ -7,7 +7,6 @@
 #include "plugin/engine/depth_limit.h"
 #include "plugin/engine/operation_comments.h"
 #include "plugin/model/ope_list.h"
-#include "plugin/model/operation_hole_fields.h"
 #include "plugin/model/tree.h"
 #include "support/process_fixture.h"
 
@@ -111,7 +110,7 @@ TEST_F(DepthLimit, AThroughHoleSplitToTheOtherSide) {
         assign(*p, "Drilled", "D5");
         ASSERT_EQ(apply(*p), 0);
     }
-    setHoleLabel(*h, "D5");
+    setFieldText(h->description, "D5");
     ASSERT_EQ(divide(*h), 0);
     VIEW_LIST* opp = v.view->next;
     ASSERT_NE(opp, nullptr);
@@ -120,9 +119,9 @@ TEST_F(DepthLimit, AThroughHoleSplitToTheOtherSide) {
     EXPECT_EQ(other->deepSplitPrev, h);
     EXPECT_EQ(other->view, opp);
     EXPECT_STREQ(other->rowName, "D5");
-    EXPECT_EQ(holeGet(*h, hole_field::splitByDepth), 1);
-    EXPECT_EQ(holeLabel(*h), "D5 split");
-    EXPECT_EQ(holeLabel(*other), "D5 split");
+    EXPECT_EQ(h->splitByDepth, 1);
+    EXPECT_EQ(fieldText(h->description), "D5 split");
+    EXPECT_EQ(fieldText(other->description), "D5 split");
     // The follower's counterpart joins the new hole's chain.
     ASSERT_NE(other->nextEqual, nullptr);
     EXPECT_EQ(other->nextEqual->chainMember, 1);

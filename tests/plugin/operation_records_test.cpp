@@ -4,7 +4,6 @@
 #include "plugin/base/globals.h"
 #include "plugin/engine/operation_comments.h"
 #include "plugin/model/ope_list.h"
-#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/operation_values.h"
 #include "plugin/model/process_ope.h"
@@ -113,14 +112,14 @@ TEST_F(OperationRecords, WhichDefinitionsBecomeRecords) {
     EXPECT_EQ(ops[2]->cycle, 22u);      // a helix bore whatever the definition's cycle
     EXPECT_EQ(ops[1]->prev, ops[0]);
     EXPECT_NE(ops[0]->processOpe.get(), ops[1]->processOpe.get());
-    EXPECT_EQ(holeGet(*follower, hole_field::memberReprocessed), 1);
+    EXPECT_EQ(follower->memberReprocessed, 1);
 
     // Every definition disabled: no records, the chain still marked.
-    holeSet<std::uint16_t>(*follower, hole_field::memberReprocessed, 0);
+    follower->memberReprocessed = 0;
     for (PROCESS_OPE& d : defs) opeSet<std::uint8_t>(d, disabled, 1);
     ASSERT_EQ(createProcessFromDef(static_cast<std::int16_t>(defs.size()), defs.data(), *head, 0), 0);
     EXPECT_EQ(head->opeList, nullptr);
-    EXPECT_EQ(holeGet(*follower, hole_field::memberReprocessed), 1);
+    EXPECT_EQ(follower->memberReprocessed, 1);
 }
 
 TEST_F(OperationRecords, TapDepthExtendedByTheTapSettings) {
@@ -163,13 +162,13 @@ TEST_F(OperationRecords, ExplanationOfAHole) {
     POINT_LIST* h = v.hole({{.D = 5, .zTop = 0, .zBottom = -12, .tipTool = 1, .tipAngleDeg = 118}});
     assign(*h, "Drilled", "D5");
     ASSERT_EQ(apply(*h), 0);
-    holeSet<std::int16_t>(*h, hole_field::formState, -1);
+    h->formState = -1;
     buildOperationWhyText(*h, "row");
     EXPECT_EQ(operationWhyText(*h), "D5 row - 1");   // the shipped table's process is named "1"
     // A text longer than its field is cut to it.
     setFieldText(h->rowName, std::string(77, 'r'));
     buildOperationWhyText(*h, "row");
-    EXPECT_EQ(operationWhyText(*h).size(), hole_field::kWhyTextSize - 1);
+    EXPECT_EQ(operationWhyText(*h).size(), sizeof(POINT_LIST::whyText) - 1);
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ TEST_F(ProcessReassign, AChainMovesWholeIntoTheOppositeViewMadeForIt) {
     VIEW_LIST* opposite = top->next;
     ASSERT_NE(opposite, nullptr);
     EXPECT_EQ(opposite->viewNumber, getOppositeView(1));
-    EXPECT_EQ(getWork<std::uint16_t>(*opposite, view_field::selected), 1);
+    EXPECT_EQ(opposite->selected, 1);
     EXPECT_EQ(opposite->pointCount, 3);
     int i = 0;
     for (POINT_LIST* p = opposite->firstPoint; p; p = p->next, ++i) {
@@ -89,7 +89,7 @@ TEST_F(ProcessReassign, ResortDropsEmptyViewsAndNumbersGroupsInListOrder) {
         }
         head = resortViews(head);
         std::vector<std::int16_t> groups;
-        for (VIEW_LIST* v = head; v; v = v->next) groups.push_back(getWork<std::int16_t>(*v, view_field::toolPathGroup));
+        for (VIEW_LIST* v = head; v; v = v->next) groups.push_back(v->groupNumber);
         EXPECT_EQ(groups, c.renumbered);
     }
 }

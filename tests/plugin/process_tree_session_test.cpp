@@ -100,8 +100,8 @@ TEST_F(ProcessTreeSession, ImagesShowTheToolsAndIconClicksSwitchMarksDownTheBran
     const MARKS marks = fromPart<MARKS>([](VIEW_LIST* tree) {
         POINT_LIST* h1 = hole(tree, 1);
         POINT_LIST* h2 = hole(tree, 2);
-        return MARKS{treeChecked(*h1), holeSelected(*h1), h1->opeList->active, h1->opeList->next->active,
-                     treeChecked(*h2), viewSelected(*tree)};
+        return MARKS{h1->treeChecked, h1->selected, h1->opeList->active, h1->opeList->next->active,
+                     h2->treeChecked, tree->selected};
     });
     EXPECT_EQ(marks.checked1, 1);
     EXPECT_EQ(marks.selected1, 1);
@@ -122,7 +122,7 @@ TEST_F(ProcessTreeSession, AHoleLabelTheUserEditsIsKeptThroughRefillsAndInThePar
     EXPECT_TRUE(shown("Front bore"));
     EXPECT_TRUE(shown(kView));
     EXPECT_FALSE(shown("Renamed view"));
-    EXPECT_EQ(fromPart<std::string>([](VIEW_LIST* tree) { return holeLabel(*hole(tree, 1)); }), "Front bore");
+    EXPECT_EQ(fromPart<std::string>([](VIEW_LIST* tree) { return fieldText(hole(tree, 1)->description); }), "Front bore");
 }
 
 TEST_F(ProcessTreeSession, ChangingAHolesProcessOffersItsTablesProcessesAndAppliesTheChoice) {
@@ -168,7 +168,7 @@ TEST_F(ProcessTreeSession, TheClearanceOptionOfAViewIsSetInItsDialog) {
     inTree([](plat::Script& s) {
         s.treeRClick(kTreeDlg, kTree, kView).menu(20).check(18023, 4019, 1).click(18023, plat::IDOK);
     });
-    EXPECT_EQ(fromPart<int>([](VIEW_LIST* tree) { return clearanceStartEnd(*tree); }), 1);
+    EXPECT_EQ(fromPart<int>([](VIEW_LIST* tree) { return tree->clearanceStartEnd; }), 1);
 }
 
 TEST_F(ProcessTreeSession, AClickOnTheEmptyAreaClearsTheHighlight) {

@@ -203,7 +203,7 @@ TEST_F(ViewMovesTest, CopyingAHoleToTheOppositeViewTurnsItsResultsAndMarksIt) {
     ASSERT_NE(moved, nullptr);
     ASSERT_NE(moved, moveFailed());
     EXPECT_EQ(moved->view, bottom);
-    EXPECT_EQ(bottom->viewMark, 1);
+    EXPECT_EQ(bottom->selected, 1);
     EXPECT_EQ(bottom->passMark, 0);
     EXPECT_EQ(moved->movedMark, 1);
     EXPECT_EQ(moved->cylCount, 3);
@@ -404,7 +404,7 @@ protected:
         char line[200];
         for (const VIEW_LIST* v = tree; v; v = v->next) {
             std::snprintf(line, sizeof line, "view %d count %d pass %d mark %d", v->viewNumber, v->pointCount,
-                          v->passMark, v->viewMark);
+                          v->passMark, v->selected);
             lines.push_back(line);
             for (const POINT_LIST* p = v->firstPoint; p; p = p->next) {
                 std::snprintf(line, sizeof line, " point %d at %.9g %.9g %.9g moved %d", p->id, p->ptView[0],

@@ -139,7 +139,7 @@ TEST_F(TableAssignmentTest, BuiltHolesGetARealRowARowAddedTheAdaptableWindowOrNo
     EXPECT_NEAR(adapted->adaptedWindow[2], 118 * kDeg, 1e-9);
     EXPECT_NEAR(adapted->adaptedWindow[3], 51 * kDeg, 1e-9);
     EXPECT_EQ(adapted->outOfWindow, 1);
-    EXPECT_EQ(cilValues(adapted->descs[0]).topChamfer, 1);
+    EXPECT_EQ(adapted->descs[0].topChamfer, 1);
 }
 
 TEST_F(TableAssignmentTest, AssigningAgainReplacesTheDescriptionAndHolesOfMoreThan25SegmentsAreRefused) {
