@@ -332,7 +332,7 @@ private:
     }
 
     static bool throughByDescription(const POINT_LIST& head) {
-        return head.descCount > 0 && head.descs[head.descCount - 1].get<std::uint8_t>(cil_desc_layout::Through) != 0;
+        return head.descCount > 0 && head.descs[head.descCount - 1].Through != 0;
     }
 
     // A straight step is cut to its bottom by an operation of its diameter, no wider.
