@@ -4,7 +4,8 @@
 //
 // A step that does not fit what waits, or an empty script where something waits, is a script error: it is
 // recorded with the step's line, and from then on every wait takes its cancel answer, so a run never hangs
-// and never acts on a misread script. An optional step ("?") that does not fit is passed over instead. The session language is documented in docs/sessions.md.
+// and never acts on a misread script. An optional step ("?") that does not fit is passed over instead. The
+// session language is documented in docs/sessions.md.
 #pragma once
 #include <cstddef>
 #include <deque>

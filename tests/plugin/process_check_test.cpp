@@ -219,7 +219,8 @@ bool rowHole(const std::string& forms, const std::string& table, const std::vect
         const double top = cell(r, 1) + 2 * cell(r, 2) * std::tan(cell(r, 3) / 2 * M_PI / 180);
         out->spec = hb::countersunk(r[0], entry, kDown, cell(r, 4), top, cell(r, 3));
     } else if (table == "Stepped") {
-        out->spec = hb::stepped(r[0], entry, kDown, {{cell(r, 1), cell(r, 2)}, {cell(r, 3), cell(r, 4)}, {cell(r, 5), 0}});
+        out->spec =
+            hb::stepped(r[0], entry, kDown, {{cell(r, 1), cell(r, 2)}, {cell(r, 3), cell(r, 4)}, {cell(r, 5), 0}});
     } else if (table == "Tapped") {
         double nominal = 0, core = 0;
         if (!threadOf(forms, r[1], &nominal, &core)) return false;
@@ -252,7 +253,8 @@ const char* const kFormTables[] = {"Blind flat", "Counterbored", "Countersunk", 
 
 TEST(ProcessCheckTables, EveryShippedFormTableHasItsRowsMachinedBelow) {
     for (const UNITS* u : {&kMetric, &kInch})
-        EXPECT_EQ(formTables(*u), std::vector<std::string>(std::begin(kFormTables), std::end(kFormTables))) << u->folder;
+        EXPECT_EQ(formTables(*u), std::vector<std::string>(std::begin(kFormTables), std::end(kFormTables)))
+            << u->folder;
 }
 
 struct TABLE_CASE {
@@ -310,7 +312,8 @@ std::vector<TABLE_CASE> tableCases() {
 
 INSTANTIATE_TEST_SUITE_P(ProcessCheck, ShippedRows, testing::ValuesIn(tableCases()),
                          [](const testing::TestParamInfo<TABLE_CASE>& info) {
-                             std::string name = std::string(info.param.units->metric ? "MM_" : "INCH_") + info.param.table;
+                             std::string name =
+                                 std::string(info.param.units->metric ? "MM_" : "INCH_") + info.param.table;
                              std::replace(name.begin(), name.end(), ' ', '_');
                              return name;
                          });

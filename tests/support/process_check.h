@@ -62,7 +62,9 @@ using host::Vec3;
 
 constexpr double kPi = 3.14159265358979323846;
 
-inline Vec3 add(const Vec3& a, const Vec3& b, double k = 1) { return {a[0] + k * b[0], a[1] + k * b[1], a[2] + k * b[2]}; }
+inline Vec3 add(const Vec3& a, const Vec3& b, double k = 1) {
+    return {a[0] + k * b[0], a[1] + k * b[1], a[2] + k * b[2]};
+}
 inline double dot(const Vec3& a, const Vec3& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 inline Vec3 row(const double m[3][3], int i) { return {m[i][0], m[i][1], m[i][2]}; }
 
@@ -266,7 +268,8 @@ private:
         op.top = o.zSup + shift;
         op.bottom = o.zInf + shift;
         op.width = o.milledDiam > rules_.tol ? o.milledDiam : op.tool ? op.tool->diameter : o.toolDiam;
-        const double tip = o.toolType == 3 ? op.width / 2 / std::tan((o.angle > 0.01 ? o.angle : 118 * kPi / 180) / 2) : 0;
+        const double tipAngle = o.angle > 0.01 ? o.angle : 118 * kPi / 180;
+        const double tip = o.toolType == 3 ? op.width / 2 / std::tan(tipAngle / 2) : 0;
         const bool pastBottom = o.toolType == 3 || o.toolType == 6 || o.toolType == 7 || isTap(o.toolType);
         const bool breaksThrough = pastBottom && o.through;
         op.deepest = op.bottom - tip - (breaksThrough ? o.brkthr : 0);
@@ -348,7 +351,8 @@ private:
             if (!deepest)
                 remark(describe(s) + ", a cone, is cut by no cone tool");
             else if (deepest->bottom > s.bottom + tol)
-                remark(describe(s) + ", a cone, is cut to Z " + num(deepest->bottom) + " only, by " + describe(*deepest));
+                remark(describe(s) + ", a cone, is cut to Z " + num(deepest->bottom) + " only, by " +
+                       describe(*deepest));
             return;
         }
         const double fits = s.diameter - std::max(tol, 0.01 * s.diameter);
@@ -380,7 +384,8 @@ private:
             const double over = o.tool && !o.ope->newTool ? rules_.tol / 2 : rules_.tol / 1000;
             const double allowed = (isTap(type) && s.threadDiameter > 0 ? s.threadDiameter : s.diameter) + over;
             if (o.width > allowed) {
-                remark(describe(o) + " is wider than " + describe(s) + (o.tool ? ", its tool " + toolText(*o.tool) : ""));
+                remark(describe(o) + " is wider than " + describe(s) +
+                       (o.tool ? ", its tool " + toolText(*o.tool) : ""));
                 return;
             }
         }
@@ -394,7 +399,8 @@ private:
         }
         const double allowance = through ? o.allowance : 0;
         if (o.deepest < partLow - o.allowance - tol)
-            remark(describe(o) + " goes to Z " + num(o.deepest) + ", below the part (its lowest Z " + num(partLow) + ")");
+            remark(describe(o) + " goes to Z " + num(o.deepest) + ", below the part (its lowest Z " + num(partLow) +
+                   ")");
         else if (o.deepest < bottom - allowance - tol)
             remark(describe(o) + " goes to Z " + num(o.deepest) + ", past the hole's bottom Z " + num(bottom) +
                    (through ? " by more than breaking through needs (" + num(allowance) + ")" : std::string()));
@@ -403,7 +409,8 @@ private:
     // A spot drill marks the hole: no deeper than its cone, never past the first straight step (a chamfer or
     // a rounded edge above it is no step of its own).
     void checkSpot(const OP& o, double holeTop, const std::vector<STEP>& steps) {
-        const auto straight = std::find_if(steps.begin(), steps.end(), [](const STEP& s) { return s.cylinder && !s.rounded; });
+        const auto straight =
+            std::find_if(steps.begin(), steps.end(), [](const STEP& s) { return s.cylinder && !s.rounded; });
         const STEP& first = straight != steps.end() ? *straight : steps.front();
         const double tol = rules_.tol;
         const double angle = o.ope->angle > 0.01 ? o.ope->angle : kPi / 2;
