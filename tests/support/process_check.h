@@ -40,6 +40,7 @@ struct RULES {
     int lengthKind = 1;                    // a tool reaches with its 0 overall, 1 shoulder or 2 flute length
     double clearance = 1;                  // a made tool reaches past its need by this many diameters
     double margin = 3;                     // and by this much more at most
+    double fluteClearance = 1;             // flutes past the deepest cut by this many diameters, < 0 any
 };
 
 // The rules of the plug-in's settings as they stand.
@@ -52,6 +53,7 @@ inline RULES settingsRules() {
     r.breakthroughRatio = s.breakthroughRatio;
     r.lengthKind = s.toolLengthKind;
     r.clearance = s.minToolLengthFactor;
+    r.fluteClearance = s.checkFluteLength ? s.minFluteLengthFactor : -1;
     r.margin = g_globals->isMetric() ? 3.0 : 0.12;
     return r;
 }
@@ -444,7 +446,7 @@ private:
 
     // A made tool reaches no farther than its deepest use needs from the part's top there, and the set
     // clearance and margin more; and it is made only when the library has none of its kind that reaches so
-    // far with flutes as long as its deepest cut.
+    // far with flutes long enough for its deepest cut (the settings' clearances both).
     void checkMadeTools() {
         for (const auto& [index, made] : made_) {
             const tp_tool& t = tools_[static_cast<std::size_t>(index)];
@@ -457,7 +459,7 @@ private:
             for (const tp_tool& l : part_.library) {
                 const bool sameAngle = t.angle <= 0 || l.angle <= 0 || std::fabs(l.angle - t.angle) < 0.5;
                 if (l.type == t.type && std::fabs(l.diameter - made.width) < rules_.tol / 10 && sameAngle &&
-                    reach(l) >= enough + rules_.tol && l.fluteLength >= made.cut + rules_.tol) {
+                    reach(l) >= enough + rules_.tol && fluted(l, made)) {
                     remarks_.push_back(made.where + ": its tool " + toolText(t) + " was made although the library's " +
                                        toolText(l) + " reaches " + num(reach(l)));
                     break;
@@ -473,6 +475,10 @@ private:
         double cut = 0;   // the deepest cut from a hole's top
         std::string where;
     };
+    // Flutes long enough for the tool's deepest cut, as the settings ask.
+    bool fluted(const tp_tool& t, const MADE& made) const {
+        return rules_.fluteClearance < 0 || t.fluteLength >= made.cut + rules_.fluteClearance * made.width + rules_.tol;
+    }
 
     const std::vector<tp_tool>& tools_;
     const PART& part_;
