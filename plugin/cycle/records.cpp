@@ -184,7 +184,8 @@ void writeStream(VIEW_LIST* tree) {
     }
     out.putZeros(4);
 
-    writePartRecord(header("DRLUd66", stream.size()), stream);
+    const std::string streamHeader = header("DRLUd66", stream.size());
+    writePartRecord(streamHeader, std::move(stream));
     const std::vector<std::uint8_t> tableBytes = encodeRecordTable(table);
     writePartRecord(header("DRLTd66", tableBytes.size()), tableBytes);
 }

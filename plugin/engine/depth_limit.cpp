@@ -24,6 +24,7 @@ namespace {
 namespace TT = tool_type;
 
 constexpr std::int16_t kLimitedDrill = 12;
+constexpr int kSplitByDepthLine = 11;   // "drillOperationWhy"
 
 bool drilling(const OPE_LIST& op) { return op.toolType == TT::drill || op.toolType == TT::flatMill; }
 
@@ -106,7 +107,9 @@ void giveLowerHalfATable(POINT_LIST& other, const CIL_DESC& last, double depth, 
 bool maxToolDepth(CTabColsDesc& drillTable, double diameter, double* depth) {
     if (drillTable.kind5Column <= 0) return false;
     std::vector<std::string> row;
-    if (drillTable.findNearestRow(1, diameter, 2, row) < 0 && drillTable.findNearestRow(1, diameter, 1, row) < 0)
+    // The search reports 1 when it finds no row: mode 2 wants a row on each side of the diameter, so the
+    // largest sizes come from mode 1; a table without rows cannot tell.
+    if (drillTable.findNearestRow(1, diameter, 2, row) != 0 && drillTable.findNearestRow(1, diameter, 1, row) != 0)
         return false;
     *depth = cellNumber(row, drillTable.kind5Column);
     return true;
@@ -162,7 +165,7 @@ int limitOperationDepth(POINT_LIST& hole, OPE_LIST& op, double L, int strategy) 
 }
 
 int DivideIfMaxDeep(POINT_LIST& hole, const CTextSection& whyTexts, CTabColsDesc* tables, int tableCount,
-                    int drillTableIndex) {
+                    int drillTableIndex, CMoveIndex* index) {
     if (drillTableIndex < 0 || drillTableIndex >= tableCount) return 0;
     CTabColsDesc& drillTable = tables[drillTableIndex];
     const PRM_SETTINGS& s = g_globals->settings;
@@ -177,7 +180,7 @@ int DivideIfMaxDeep(POINT_LIST& hole, const CTextSection& whyTexts, CTabColsDesc
     const double depth = op->zSup - op->zInf;
     const double top = op->zSup;
     VIEW_LIST* head = treeHead(hole.view);
-    POINT_LIST* other = movePointToOppView(head, hole.view, &hole);
+    POINT_LIST* other = movePointToOppView(head, hole.view, &hole, index);
     if (other == moveFailed()) return -1;
     if (!other) return 0;
     giveLowerHalfATable(*other, hole.descs[hole.descCount - 1], (1 - share) * depth, tables, tableCount,
@@ -187,7 +190,8 @@ int DivideIfMaxDeep(POINT_LIST& hole, const CTextSection& whyTexts, CTabColsDesc
     if (hole.processName[0]) (void)applyProcessToHole(tables, tableCount, hole, kApplyAll);
     hole.deepSplitNext = other;
     other->deepSplitPrev = &hole;
-    setFieldText(hole.description, fieldText(hole.description) + " " + whyTexts.getText(10));
+    // Both halves say they were split (line 10, which the explanation uses, says "one of identical holes").
+    setFieldText(hole.description, fieldText(hole.description) + whyTexts.getText(kSplitByDepthLine));
     setFieldText(other->description, fieldText(hole.description));
     if (s.warnMaxDepth) {
         limitAgain(hole, drillTable);
@@ -195,7 +199,7 @@ int DivideIfMaxDeep(POINT_LIST& hole, const CTextSection& whyTexts, CTabColsDesc
     }
     POINT_LIST* chainEnd = other;
     for (POINT_LIST* follower = hole.nextEqual; follower; follower = follower->nextEqual) {
-        POINT_LIST* copy = movePointToOppView(treeHead(follower->view), follower->view, follower);
+        POINT_LIST* copy = movePointToOppView(treeHead(follower->view), follower->view, follower, index);
         if (copy == moveFailed()) return -1;
         if (!copy) break;
         copy->chainMember = 1;

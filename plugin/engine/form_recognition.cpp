@@ -21,6 +21,7 @@
 #include "plugin/engine/table_measures.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/work_records.h"
 #include "plugin/services/recognition.h"
 #include "plugin/services/tables.h"
 
@@ -128,6 +129,8 @@ int recognizeForms(VIEW_LIST*& tree, CProgressBox* progress) {
     propagateFitThreadAttribs(tree);
     clearChainFlags(tree);
     const int holes = numberIdenticalHoles(tree, false);
+    g_records->runStats.smallestTipAngle = std::numbers::pi;
+    g_records->runStats.largestTipAngle = 0;
 
     (void)progress->step();
     int handled = 0;

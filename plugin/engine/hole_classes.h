@@ -8,6 +8,7 @@
 #include "plugin/base/text_section.h"
 #include "plugin/model/tab_cols_desc.h"
 
+class CMoveIndex;
 class CProgressBox;
 struct VIEW_LIST;
 struct POINT_LIST;
@@ -68,8 +69,9 @@ int limitDepths(VIEW_LIST* tree, FORM_RUN& run);
 void adaptCentreAndChamfer(VIEW_LIST* tree);
 
 // ---- the final stages of form recognition (hole_classes_stages.cpp) ----------------------------------------
-// Takes the hole out of its view's list (the count drops by one); the hole itself stays.
-void unlinkHole(VIEW_LIST* view, POINT_LIST* hole);
+// Takes the hole out of its view's list (the count drops by one); the hole itself stays. With an index
+// (plugin/services/recognition.h), which keeps the view's last point, in constant time.
+void unlinkHole(VIEW_LIST* view, POINT_LIST* hole, CMoveIndex* index = nullptr);
 // Every chain with a member that runs into another hole, in a view that is not a selected view, leaves the
 // tree with its operations and segments.
 void dropUnreachableHoles(VIEW_LIST* tree);

@@ -10,14 +10,9 @@
 #include "plugin/model/tree_views.h"
 #include "plugin/model/view_order.h"
 #include "plugin/model/work_records.h"
+#include "plugin/services/recognition.h"
 
-void unlinkHole(VIEW_LIST* view, POINT_LIST* hole) {
-    if (hole->prev) hole->prev->next = hole->next;
-    else if (view->firstPoint == hole) view->firstPoint = hole->next;
-    if (hole->next) hole->next->prev = hole->prev;
-    hole->prev = hole->next = nullptr;
-    --view->pointCount;
-}
+void unlinkHole(VIEW_LIST* view, POINT_LIST* hole, CMoveIndex* index) { unlinkPoint(view, hole, index); }
 
 void dropUnreachableHoles(VIEW_LIST* tree) {
     for (VIEW_LIST* view = tree; view; view = view->next) {

@@ -6,11 +6,14 @@
 #include <utility>
 #include <vector>
 
+#include "plugin/base/directions.h"
 #include "plugin/base/globals.h"
+#include "plugin/base/vectors.h"
 #include "plugin/engine/apply_process.h"
 #include "plugin/engine/hole_description.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/engine/operation_records.h"
+#include "plugin/engine/table_assignment.h"
 #include "plugin/engine/table_matching.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/model/tree.h"
@@ -44,10 +47,14 @@ void takeRow(POINT_LIST& hole, const CTabColsDesc& table, int tableIndex, int ro
     const bool named = table.processColumn > 0 && static_cast<std::size_t>(table.processColumn) <= row.size();
     setFieldText(hole.processName, named ? row[static_cast<std::size_t>(table.processColumn - 1)] : std::string());
     hole.simplified = 1;
+    // The row was found for the hole's own cylinder: no adaptable table. A hole made by a split would
+    // otherwise keep the 0 of a fresh record, which reads as row 0 of an adaptable table.
+    hole.adaptTableIndex = hole.adaptedRow = -1;
+    hole.outOfWindow = hole.tipOutside = 0;
 }
 
 // A record of the opposite view that takes over the hole's segments, description and operations.
-POINT_LIST* takeOver(POINT_LIST& hole, VIEW_LIST* opp) {
+POINT_LIST* takeOver(POINT_LIST& hole, VIEW_LIST* opp, CMoveIndex* index) {
     POINT_LIST* moved = allocPointList();
     if (!moved) return nullptr;
     *moved = hole;
@@ -80,7 +87,7 @@ POINT_LIST* takeOver(POINT_LIST& hole, VIEW_LIST* opp) {
             moved->ptView[i] = opp->matrix[i][0] * moved->ptUniv[0] + opp->matrix[i][1] * moved->ptUniv[1] +
                                opp->matrix[i][2] * moved->ptUniv[2];
     }
-    appendPointToView(opp, moved);
+    appendPointToView(opp, moved, index);
     return moved;
 }
 
@@ -119,6 +126,14 @@ int flipCilDesc(CIL_DESC& d) {
     return 0;
 }
 
+int isOppositeDirAllowed(const double direction[3]) {
+    // No allowed view at all restricts nothing, whether or not the restriction is switched on.
+    if (g_globals->settings.onlySelectedViews < 1 || allowedViewCount() == 0) return 1;
+    double reversed[3];
+    negateVector(direction, reversed);
+    return isDirInSelViews(reversed, 0) == kSameSense ? 1 : 0;
+}
+
 int isSimpleThroughHole(const POINT_LIST& hole) {
     if (hole.descCount != 1 || !hole.descs || !hole.view) return 0;
     const CIL_DESC& d = hole.descs[0];
@@ -140,18 +155,19 @@ int toSimpleDrill(POINT_LIST& hole, CTabColsDesc* tables, int tableIndex) {
     setHoleDescription(hole, &one, 1);
     clearOperations(hole);   // made for the shape the hole no longer has
     takeRow(hole, table, tableIndex, r, row);
+    labelHoleByRow(hole);
     return 1;
 }
 
 int shapeToOppositeView(POINT_LIST** holes, int count, VIEW_LIST* views, VIEW_LIST* sourceView, CTabColsDesc* tables,
-                        int tableCount) {
+                        int tableCount, CMoveIndex* index) {
     if (count < 1) return 0;
-    VIEW_LIST* opp = findOrCreateOppView(views, sourceView);
+    VIEW_LIST* opp = findOrCreateOppView(views, sourceView, index);
     if (!opp) return 0;
     opp->selected = 1;
     std::vector<POINT_LIST*> moved;
     for (int i = 0; i < count; ++i) {
-        POINT_LIST* copy = takeOver(*holes[i], opp);
+        POINT_LIST* copy = takeOver(*holes[i], opp, index);
         if (!copy) break;
         copy->chainMember = moved.empty() ? 0 : 1;
         if (!moved.empty()) moved.back()->nextEqual = copy;

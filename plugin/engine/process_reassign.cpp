@@ -182,7 +182,9 @@ void reassignProcess(POINT_LIST* hole) {
     if (!prepareOppositeSide(hole, true)) return;
     LOADED_TABLES loaded;
     if (!loadTables(loaded)) return;
+    const std::string rowBefore = fieldText(hole->rowName);
     if (assignAndApply(hole, loaded, &kept) != 0) return;
+    if (fieldText(hole->rowName) != rowBefore) hole->rowChanged = 1;
     buildOperationWhyText(*hole, "");
     std::int16_t& withoutProcess = g_records->runStats.stateCount6;
     if (withoutProcess > 0) --withoutProcess;
@@ -238,7 +240,11 @@ void reapplyHoleTable(POINT_LIST* hole) {
     const int row = findMeasuresLine(table, hole->descs, hole->descCount);
     if (row < 0) return;
     setFieldText(hole->processName, table.cell(row, table.processColumn - 1));
-    setFieldText(hole->rowName, table.cell(row, 0));
+    // The label follows a new row; the same row keeps what the label says besides (a split, the user's name).
+    if (fieldText(hole->rowName) != table.cell(row, 0)) {
+        setFieldText(hole->rowName, table.cell(row, 0));
+        labelHoleByRow(*hole);
+    }
     hole->rowIndex = static_cast<std::int16_t>(row);
     hole->tableIndex = static_cast<std::int16_t>(index);
     freeOpeChain(hole->opeList);

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <map>
 
 #include "host/api.h"
 #include "platform/ui/image_list.h"
@@ -13,6 +14,7 @@
 #include "plugin/base/text_fill.h"
 #include "plugin/engine/engine_state.h"
 #include "plugin/engine/hole_marks.h"
+#include "plugin/engine/operation_comments.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/engine/process_reassign.h"
 #include "plugin/model/process_tree_fields.h"
@@ -44,6 +46,27 @@ std::string cut(std::string text) {
     if (text.size() > kMaxItemText) text.resize(kMaxItemText);
     return text;
 }
+
+// The explanation left after the label in the hole's item.
+std::string explanationAfter(const std::string& label, const HOLE_EXPLANATION& e) {
+    if (label.empty()) return e.whole();
+    const bool named = label.compare(0, e.head.size(), e.head) == 0 &&
+                       (label.size() == e.head.size() || label[e.head.size()] == ';' || label[e.head.size()] == ' ');
+    return named ? e.tail : "  " + e.whole();
+}
+
+// The classes of the tables the fill meets, each table read once.
+class TABLE_CLASSES {
+public:
+    int of(const POINT_LIST& hole) {
+        const auto [it, added] = classes_.try_emplace(fieldText(hole.tableName), 0);
+        if (added) it->second = holeTableClass(hole);
+        return it->second;
+    }
+
+private:
+    std::map<std::string, int> classes_;
+};
 
 template <class Visit>
 void forEachChainMember(POINT_LIST& head, Visit visit) {
@@ -85,6 +108,18 @@ std::uint32_t viewStates(const VIEW_LIST& v) {
 }
 
 }  // namespace
+
+std::string holeItemText(const POINT_LIST& hole, int tableClass) {
+    const std::string label = fieldText(hole.description);
+    return label + explanationAfter(label, explainHole(hole, tableClass));
+}
+
+std::string labelFromItemText(const POINT_LIST& hole, int tableClass, std::string text) {
+    const std::string left = explanationAfter(text, explainHole(hole, tableClass));
+    if (!left.empty() && text.size() > left.size() && text.compare(text.size() - left.size(), left.size(), left) == 0)
+        text.resize(text.size() - left.size());
+    return text;
+}
 
 CDlgProcess::CDlgProcess() : plat::Dialog(kTemplate) {
     onCommand(kCreate, [this] { endDialog(201); });
@@ -256,6 +291,7 @@ void CDlgProcess::fillTree(VIEW_LIST* views, std::uint32_t flags) {
     item(kTitleBox).setText(texts.getText(7));
     if (!views) return;
     computeHoleStates(views);
+    TABLE_CLASSES classes;
     plat::TreeItem toShow = 0;
     for (VIEW_LIST* v = views; v; v = v->next) {
         if ((viewStates(*v) & flags) == 0) continue;
@@ -270,7 +306,8 @@ void CDlgProcess::fillTree(VIEW_LIST* views, std::uint32_t flags) {
                 p->expandOnFill = 1;
                 v->expandOnFill = 1;
             }
-            const plat::TreeItem holeItem = tree.insertItem(cut(fieldText(p->description)), 0, 0, viewItem);
+            // Unlike a view's, a hole's text is not cut: it is built whole each time it is shown.
+            const plat::TreeItem holeItem = tree.insertItem(holeItemText(*p, classes.of(*p)), 0, 0, viewItem);
             tree.setItemData(holeItem, reinterpret_cast<std::intptr_t>(p));
             if (p->showOnFill) {
                 p->showOnFill = 0;
@@ -449,7 +486,8 @@ void CDlgProcess::onBeginLabelEdit(plat::Notify& n) { n.result = recordKind(n.it
 void CDlgProcess::onEndLabelEdit(plat::Notify& n) {
     n.result = 0;
     if (recordKind(n.item) != 2 || !n.text || n.text->empty()) return;
-    setFieldText(static_cast<POINT_LIST*>(recordOf(n.item))->description, *n.text);
+    POINT_LIST& hole = *static_cast<POINT_LIST*>(recordOf(n.item));
+    setFieldText(hole.description, labelFromItemText(hole, holeTableClass(hole), *n.text));
     n.result = 1;
 }
 

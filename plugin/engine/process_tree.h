@@ -103,5 +103,12 @@ struct TREE_FILTER {
 };
 extern const TREE_FILTER kTreeFilters[10];
 
+// What the tree lists a hole by: its label followed by its explanation (operation_comments.h), whole; the
+// explanation's table and row are left out when the label already begins with them. `tableClass` is the
+// class of the hole's table.
+std::string holeItemText(const POINT_LIST& hole, int tableClass);
+// The label in a text the user edited from the hole's item: an explanation left standing is dropped.
+std::string labelFromItemText(const POINT_LIST& hole, int tableClass, std::string text);
+
 // The process tree dialog, held from the library's load to its unload.
 extern LoadTime<CDlgProcess> g_processDlg;

@@ -69,6 +69,8 @@ void countHoleStates(VIEW_LIST* tree) {
     stats.stateCount6 = kept.stateCount6;
     stats.toolsCount1 = kept.toolsCount1;
     stats.toolsCount2 = kept.toolsCount2;
+    stats.smallestTipAngle = kept.smallestTipAngle;   // the search's, not a count of the tree's
+    stats.largestTipAngle = kept.largestTipAngle;
     const auto add = [](std::int16_t& counter) {
         if (counter < std::numeric_limits<std::int16_t>::max()) ++counter;
     };

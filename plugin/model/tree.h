@@ -100,7 +100,8 @@ struct POINT_LIST {
     std::uint8_t splitByDepth = 0;          // split for a tool too short for its depth
     std::uint8_t simplified = 0;            // described as one straight cylinder
     std::uint8_t movedOpposite = 0;         // moved (or a part of it) to the opposite view
-    std::uint8_t area320[3] = {};
+    std::uint8_t rowChanged = 0;            // a re-assignment gave it another row
+    std::uint8_t area321[2] = {};
     std::uint8_t depthChecked = 0;          // the hole is deeper than the usable tool (depth limit)
     std::uint8_t area324[1] = {};
     std::uint8_t neckSplitted = 0;
@@ -108,7 +109,7 @@ struct POINT_LIST {
     std::uint8_t farSplitted = 0;
     std::uint16_t reprocessed = 0;          // a process was applied to it (its operations are new)
     std::uint16_t memberReprocessed = 0;    // the same, on the members of a chain of equal holes
-    std::int16_t formState = 0;             // sign picks the explanation's first line; non-zero keeps a moved hole
+    std::int16_t formState = 0;             // non-zero keeps a hole moved to the other side from a second move
     std::uint8_t area334[14] = {};
     std::int16_t touchTop = 0;              // tool collision above: 1 centre drill, 2 chamfer tool, 3 both
     std::int16_t crashTop = 0;

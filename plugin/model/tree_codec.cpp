@@ -203,7 +203,8 @@ void writePointImage(const POINT_LIST& p, const TREE_LINK_ID& linkId, ByteWriter
     o.put(p.splitByDepth);
     o.put(p.simplified);
     o.put(p.movedOpposite);
-    o.bytes(p.area320);
+    o.put(p.rowChanged);
+    o.bytes(p.area321);
     o.put(p.depthChecked);
     o.bytes(p.area324);
     o.put(p.neckSplitted);
@@ -297,7 +298,8 @@ IMAGE_STATUS readPointImage(const std::uint8_t* image, std::size_t size, POINT_L
     in.get(p.splitByDepth);
     in.get(p.simplified);
     in.get(p.movedOpposite);
-    in.bytes(p.area320);
+    in.get(p.rowChanged);
+    in.bytes(p.area321);
     in.get(p.depthChecked);
     in.bytes(p.area324);
     in.get(p.neckSplitted);

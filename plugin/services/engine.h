@@ -25,6 +25,6 @@ void drawHoleLabels(VIEW_LIST* tree, long level, std::int16_t mode);
 int undoGroupOperations(std::uint32_t groupId);
 int cancelGroupOperations(std::uint32_t groupId);
 
-// 1 when no view restriction is set or the reversed direction (a unit vector) is an allowed view in its
-// own sense; else 0.
+// 1 when no view restriction is set, when the user allowed no view, or when the reversed direction (a unit
+// vector) is an allowed view in its own sense; else 0.
 int isOppositeDirAllowed(const double direction[3]);

@@ -3,6 +3,7 @@
 // a view and the opposite one. Frames and units as in plugin/model/tree.h.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 
 struct VIEW_LIST;
@@ -11,7 +12,6 @@ struct CYL_LIST;
 struct FEATURE_MARK;
 class CTabColsDesc;
 class CProgressBox;
-class CMoveIndex;   // a stage's index of views and holes that keeps many moves linear
 
 // ---- the recognition and the checks that complete its tree ---------------------------------------------
 
@@ -99,6 +99,28 @@ constexpr const char* kRawViewsAfterFile = "_RawViewsAfter.txt";
 // To hand a segment to the opposite view, give it that view's matrix before flipping. Always 0.
 int flipCylinder(CYL_LIST* segment);
 
+// Keeps a stage's many moves, links and unlinks linear in the number of holes: for each view it has seen,
+// the first view of each host view number, each view's last point and, once a move asks for a point near
+// another, a grid of its points' positions. The results are those without an index. An index lives for one
+// stage; the tree may change between moves only through calls given the index, except that points may be
+// removed from views (the counts reveal it and the view is read again). After any other change to a view's
+// chain or to a point's position, call forget(view).
+class CMoveIndex {
+public:
+    CMoveIndex();
+    ~CMoveIndex();
+    CMoveIndex(const CMoveIndex&) = delete;
+    CMoveIndex& operator=(const CMoveIndex&) = delete;
+
+    void forget(const VIEW_LIST* view);
+
+    struct STATE;   // private to the moves
+    STATE& state() { return *m_state; }
+
+private:
+    std::unique_ptr<STATE> m_state;
+};
+
 // The moves that return a point give the new point, null when nothing was moved, or moveFailed() (-1 as
 // a pointer; never a record) when the opposite view cannot be had ("ErrorMessages" 140 from the host
 // view lookup) or memory runs out ("ErrorMessages" 35). What a failed move changed stays changed.
@@ -126,8 +148,10 @@ inline POINT_LIST* moveFailed() { return reinterpret_cast<POINT_LIST*>(static_ca
 // end with `passMark` 1; null when the opposite view cannot be had or memory runs out (after the message).
 [[nodiscard]] VIEW_LIST* findOrCreateOppView(VIEW_LIST* head, const VIEW_LIST* view, CMoveIndex* index = nullptr);
 
-// Appends `point` after the last point of `view`; `pointCount` grows by one.
+// Appends `point` after the last point of `view`; `pointCount` grows by one. With an index, in constant time.
 void appendPointToView(VIEW_LIST* view, POINT_LIST* point, CMoveIndex* index = nullptr);
+// Takes `point` out of `view`'s list (`pointCount` drops by one); the point itself stays.
+void unlinkPoint(VIEW_LIST* view, POINT_LIST* point, CMoveIndex* index);
 
 // Gives the chain from `top` (cut off above: no `prev`) to `point` in `view`: every segment takes the
 // view's number and matrix and is flipped (the old last becomes the top); sets `firstCyl`, `cylCount`,

@@ -103,6 +103,32 @@ TEST_F(HoleClassesAction, ALongGapIsDrilledFromBothSidesWithTheChainFollowing) {
     }
 }
 
+// A hole already drilled from both sides at its gap is handled: the end split after it leaves it alone.
+TEST_F(HoleClassesAction, AHoleSplitAtItsGapIsNotSplitAgainAtItsFittedEnd) {
+    g_globals->settings.drillFromBothFaces = 1;
+    g_globals->settings.openSpaceFactor = 2;
+    VIEW_LIST* top = addView(head, 1);
+    POINT_LIST* h = addHole(top, 0, 0, {{3, 0, 3, -5}, {3, -25, 3, -30}});
+    h->descCount = 1;
+    h->descs = allocCilDescs(1);
+    h->descs[0].Through = 1;
+    h->descs[0].opeGeo = 2;   // fitted through: its end may be finished from below
+    h->descs[0].D = 6.0;
+    h->descs[0].zBottom = -30.0;
+    h->endSplitMode = 2;
+    std::snprintf(h->tableName, sizeof h->tableName, "Fitted");
+    ASSERT_EQ(splitLongGaps(head, run), 0);
+    ASSERT_EQ(countViews(head), 2);
+    POINT_LIST* lower = top->next->firstPoint;
+    ASSERT_NE(lower, nullptr);
+    EXPECT_TRUE(h->stageDone && lower->stageDone);
+    ASSERT_EQ(splitFittedEnds(head, run), 0);
+    EXPECT_EQ(countPoints(top), 1);
+    EXPECT_EQ(countPoints(top->next), 1);
+    EXPECT_EQ(h->partnerId, 0);
+    EXPECT_EQ(lower->partnerId, 0);
+}
+
 TEST_F(HoleClassesAction, AFittedEndGetsAPartnerOnTheOtherSideWithTheChainFollowing) {
     struct Case {
         std::int16_t mode;

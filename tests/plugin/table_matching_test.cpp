@@ -96,6 +96,9 @@ TEST_F(TableMatchingTest, RowsFitByNearestSizeThreadDesignationOrDiameterWithLen
         {"no rows", empty, {record(8, 10)}, -2},
         {"counterbore too deep", counterbored, {record(11, 7.5, 0, 1), record(6.6, 22.5)}, -1},
         {"bore 8 % off", counterbored, {record(11, 6.4, 0, 1), record(7.2, 23.6)}, -1},
+        // The diameter tolerance (1 %) is a share of the row's diameter: 0.26 on a 26 counterbore.
+        {"counterbore 0.2 over its 26", counterbored, {record(26.2, 16.6, 0, 1), record(17.5, 23.6)}, 7},
+        {"counterbore 0.3 over its 26", counterbored, {record(26.3, 16.6, 0, 1), record(17.5, 23.6)}, -1},
         {"m8 normalised", tapped, {record(6.8, 20, 0, 0, "m8")}, 7},
         {"90 degree countersink", countersunk, {record(4.5, 2.45, 90), record(4.5, 27.5)}, 0},
         {"100 degree countersink", countersunk, {record(4.5, 2.45, 100), record(4.5, 27.5)}, -1},

@@ -9,6 +9,8 @@
 #include "host/state.h"
 #include "plugin/base/globals.h"
 #include "plugin/cycle/records.h"
+#include "plugin/engine/operation_comments.h"
+#include "plugin/engine/process_tree.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/model/process_tree_fields.h"
 #include "plugin/model/tree.h"
@@ -64,6 +66,13 @@ protected:
         return p;
     }
     static std::string label(int n) { return "Hole " + std::to_string(n); }
+    // The text the tree lists hole n of the first view by: its label and its explanation.
+    std::string item(int n) {
+        return fromPart<std::string>([n](VIEW_LIST* tree) {
+            const POINT_LIST& p = *hole(tree, n);
+            return holeItemText(p, holeTableClass(p));
+        });
+    }
 
     // The holes are labelled "Hole n"; each has the process "1" of the table "Drilled" and two operations, a
     // drilling with its tool and a chamfer whose tool was not found (the last hole: both found, the drill's
