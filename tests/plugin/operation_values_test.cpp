@@ -60,6 +60,12 @@ TEST_F(OperationValues, ShippedProcessesOnDescribedHoles) {
          {{.D = 10, .zTop = 0, .zBottom = -5.4, .flat = 1}, {.D = 5.5, .zTop = -5.4, .zBottom = -12, .through = 1}},
          {},
          {{2, 10, 0, -1.65, 0}, {3, 5.5, 0, -12, 1}, {10, 10, 0, -5.4, 0}}},
+        {"a stepped hole: the drill through the bore, each mill to its own step's floor", "Stepped", "S12-8-5",
+         {{.D = 12, .zTop = 0, .zBottom = -4, .flat = 1},
+          {.D = 8, .zTop = -4, .zBottom = -8, .flat = 1},
+          {.D = 5, .zTop = -8, .zBottom = -12, .through = 1}},
+         {},
+         {{2, 10, 0, -1.5, 0}, {3, 5, 0, -12, 1}, {10, 8, 0, -8, 0}, {10, 12, 0, -4, 0}}},
         {"fixed spot drilling: the set diameter and depth", "Drilled", "D5", {blind5},
          [](PRM_SETTINGS& s) {
              s.overrideSpotDrill = 1;
