@@ -22,6 +22,7 @@
 #include "plugin/core/main_menu.h"
 #include "plugin/core/resource_switch.h"
 #include "plugin/core/settings.h"
+#include "plugin/tables/services.h"
 
 namespace {
 
@@ -251,6 +252,7 @@ void runEditReports() {
 }
 
 void runCommand(LOOP_STATE& loop, int code) {
+    const TableDamageNotices damagedTablesToldOnce;
     switch (code) {
     case 1: loop.done = true; break;
     case 102: runParameters(loop); break;

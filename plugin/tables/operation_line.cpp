@@ -2,6 +2,7 @@
 // and reading cannot disagree on order; doubles print in the "C" locale.
 #include "plugin/tables/operation_line.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "plugin/core/globals.h"
@@ -168,6 +169,14 @@ void parseOperationFields(std::string_view fields, PROCESS_OPE& op) {
     for (int i = 0; i < kOperationFields; ++i) setField(op, kFields[i], tokens[i]);
     if (tokens[kCycleToken].empty())
         opeSet(op, cycle, static_cast<std::uint32_t>(mapToolTypeCode(static_cast<std::int16_t>(opeGet(op, operationType)))));
+}
+
+bool operationFieldsSound(std::string_view fields, bool whole) {
+    const std::vector<std::string_view> tokens = blankTokens(fields);
+    if (whole && tokens.size() < static_cast<std::size_t>(kOperationFields)) return false;
+    for (std::size_t i = 0; i < tokens.size() && i < static_cast<std::size_t>(kOperationFields); ++i)
+        if (kFields[i].kind == FieldKind::f64 && !std::isfinite(tokenDouble(tokens[i]))) return false;
+    return true;
 }
 
 bool readBlockLines(const std::vector<std::string_view>& letterTexts, PROCESS_OPE& op) {

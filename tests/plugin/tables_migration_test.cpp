@@ -27,7 +27,9 @@ protected:
         std::string text = "[Class] " + std::to_string(tableClass) + " " + std::to_string(version) + " 0 0 0\r\n[Desc]\r\n";
         for (std::size_t i = 0; i < headings.size(); ++i)
             text += formatText("[Item %zu] %i %zu \"%s\" 0 0 0.00\r\n", i + 1, i == 0 ? 0 : 6, i + 1, headings[i].c_str());
-        text += "[Prm]\r\n0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0.08 0.16\r\n[BmpPrm]\r\n2.5000 100\r\n"
+        text += "[Prm]\r\n0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0.08 0.16\r\n[BmpPrm]\r\n2.5000 100";
+        for (int i = 0; i < kBmpParamCount; ++i) text += " 0";
+        text += "\r\n"
                 "[BmpLastVal]\r\n12.0 1.0 45.0 0 118.0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0000001000\r\n[Process]\r\n" +
                 processes;
         return text;
