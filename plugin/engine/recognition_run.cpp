@@ -34,6 +34,7 @@
 #include "plugin/recognition/stock_check.h"
 #include "plugin/recognition/tree.h"
 #include "plugin/tables/tab_cols_desc.h"
+#include "plugin/tooling/tool_library.h"
 #include "plugin/tooling/hole_path.h"
 
 namespace {
@@ -109,6 +110,7 @@ std::int16_t runRecognition(std::uint32_t* /*processTreeFlags*/) {
     g.tffFile = s.interchangePath + g.partName + ".TFF";
     PROCESS_LOG log;
     const NamedTableNotices notices;   // form recognition and the milled completion look the same fits up
+    const LibraryToolsKept keptLibraries;   // and the tools, hole after hole
 
     CTextSection boxTexts;
     (void)boxTexts.load(g.uiTextFile, "ProgressBoxDlg", false);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <map>
 
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
@@ -21,9 +22,25 @@ std::vector<tp_tool> loadToolList(const std::string& name) {
     return tools;
 }
 
+namespace {
+
+int g_keptScopes = 0;
+std::map<std::string, std::vector<tp_tool>> g_keptLibraries;
+
+}  // namespace
+
+LibraryToolsKept::LibraryToolsKept() { ++g_keptScopes; }
+
+LibraryToolsKept::~LibraryToolsKept() {
+    if (--g_keptScopes == 0) g_keptLibraries.clear();
+}
+
 std::vector<tp_tool> loadLibraryTools(const std::string& library) {
     if (library.empty()) return {};
-    return loadToolList(library);
+    if (g_keptScopes == 0) return loadToolList(library);
+    auto it = g_keptLibraries.find(library);
+    if (it == g_keptLibraries.end()) it = g_keptLibraries.emplace(library, loadToolList(library)).first;
+    return it->second;
 }
 
 std::string configuredToolLibrary() {
@@ -64,9 +81,26 @@ int addToolToLibrary(const std::string& library, const tp_tool* tool, int* numbe
     copy.slot = freeSlot;
     char path[1024];
     std::snprintf(path, sizeof path, "%s", library.c_str());
+    g_keptLibraries.erase(library);
     if (library_manager(kLibraryStoreTool, path, &copy, freeNumber, kLibraryOptionAdd) != 1) return 1;
     if (number) *number = copy.number;
     if (slot) *slot = copy.slot;
+    return 0;
+}
+
+int findSameLibraryTool(const std::string& library, const tp_tool& tool, tp_tool* out) {
+    const auto identity = [](tp_tool t) {
+        t.slot = 0;
+        t.number = 0;
+        t.extra = 0;
+        return tpToolImage(t);
+    };
+    const TP_TOOL_BYTES wanted = identity(tool);
+    for (const tp_tool& t : loadLibraryTools(library)) {
+        if (identity(t) != wanted) continue;
+        if (out) *out = t;
+        return 1;
+    }
     return 0;
 }
 

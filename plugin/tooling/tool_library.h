@@ -12,8 +12,19 @@
 // The tools of a host tool list: "" the part's tool list, else a tool library file. Empty when the list
 // cannot be read.
 std::vector<tp_tool> loadToolList(const std::string& name);
-// The tools of a library file; none for an empty path (which would name the part's list instead).
+// The tools of a library file; none for an empty path (which would name the part's list instead). While a
+// LibraryToolsKept lives, each library is read once and its tools kept.
 std::vector<tp_tool> loadLibraryTools(const std::string& library);
+// While one of these lives (a run that looks tools up operation after operation), loadLibraryTools reads
+// each library once; a tool added through addToolToLibrary drops that library's tools, so the next look-up
+// reads it again. The tools are let go when the outermost one ends.
+class LibraryToolsKept {
+public:
+    LibraryToolsKept();
+    ~LibraryToolsKept();
+    LibraryToolsKept(const LibraryToolsKept&) = delete;
+    LibraryToolsKept& operator=(const LibraryToolsKept&) = delete;
+};
 // The configured tool library (setting "ProcessMach" 1).
 std::string configuredToolLibrary();
 // The big library of the units under the host folder; in inches "big" when it exists, else "big_Inch".
@@ -23,6 +34,9 @@ int nextFreeToolNumber(const std::string& library, int* number, int* slot);
 int toolNumberBySlot(const std::string& library, int slot);
 // 0 stored (number and slot returned), 1 not.
 int addToolToLibrary(const std::string& library, const tp_tool* tool, int* number, int* slot);
+// 1 and the library's tool when the library holds one that is the same tool (every value but its slot, its
+// number and the value outside its identity); else 0.
+int findSameLibraryTool(const std::string& library, const tp_tool& tool, tp_tool* out);
 // 1 and the first tool of the type (0 any) of the configured library whose trimmed name equals `name`
 // ignoring case; 0 (and `out` zeroed) when there is none.
 int findLibraryToolByName(std::int16_t type, const std::string& name, tp_tool* out);
