@@ -90,7 +90,7 @@ bool decodePartTools(const std::vector<std::string>& rows, PartToolState& out, s
             return false;
         }
         if (const std::string values = toolValuesWhy(tool); !values.empty()) {
-            why = "part tool " + std::to_string(i) + " has " + values;
+            why = "part tool " + std::to_string(i) + ": " + values;
             return false;
         }
         lastId = id;

@@ -30,7 +30,7 @@ bool checkTool(const tp_tool& t, std::set<std::int32_t>& slots, std::size_t inde
         return false;
     }
     if (const std::string values = toolValuesWhy(t); !values.empty()) {
-        why = which + " (" + std::string(toolName(t)) + ") has " + values;
+        why = which + " (" + std::string(toolName(t)) + "): " + values;
         return false;
     }
     return true;
@@ -71,7 +71,7 @@ bool decodeTemplateRecords(const std::vector<std::string_view>& records, std::ve
         t.secondDiameter = t.diameter;
         std::snprintf(t.name, sizeof t.name, "%s", r.data() + kTemplateName);
         if (const std::string values = toolValuesWhy(t); !values.empty()) {
-            why = "tool " + std::to_string(i + 1) + " (" + t.name + ") has " + values;
+            why = "tool " + std::to_string(i + 1) + " (" + t.name + "): " + values;
             return false;
         }
         out.push_back(t);
@@ -127,18 +127,18 @@ std::string toolValuesWhy(const tp_tool& t) {
         {"shape value", t.shapeValue, -kMaxToolLength, kMaxToolLength},
     };
     for (const RANGE& r : ranges) {
-        if (!std::isfinite(r.value)) return "a " + std::string(r.what) + " that is not a number";
+        if (!std::isfinite(r.value)) return "its " + std::string(r.what) + " is not a number";
         if (r.value < r.lowest || r.value > r.highest) {
             char text[64];
             std::snprintf(text, sizeof text, "%g", r.value);
-            return "a " + std::string(r.what) + " of " + text + ", out of its range";
+            return "its " + std::string(r.what) + " " + text + " is out of range";
         }
     }
     const double others[] = {t.extra,          t.feeds[0],       t.feeds[1],       t.feeds[2],      t.speedPercent,
                              t.feedPercent,    t.peckPercent[0], t.peckPercent[1], t.peckPercent[2], t.peckPercent[3],
                              t.peckValues[0], t.peckValues[1],  t.dwell};
     for (double v : others)
-        if (!std::isfinite(v)) return "a feed, speed, peck or dwell value that is not a number";
+        if (!std::isfinite(v)) return "a feed, speed, peck or dwell value of it is not a number";
     return "";
 }
 

@@ -11,6 +11,7 @@
 #include "plugin/core/text_section.h"
 #include "plugin/engine/run_statistics.h"
 #include "plugin/tooling/services.h"
+#include "plugin/tooling/tool_library.h"
 
 namespace {
 
@@ -47,7 +48,9 @@ int showProcessSummary(VIEW_LIST* tree, std::vector<FULL_TOOLS_SEQ>& sequence) {
         {kLineNotAccessible, stats.stateCount5, true},
         {kLineSharedReadOnly, std::max(stats.stateCount2, stats.tableHoleCount), sharedReadOnly},
         {kLineToolsMissing, stats.toolsCount1, true},
-        {s.addNewTools != 0 ? kLineToolsMadeAndStored : kLineToolsMade, stats.toolsCount2, true},
+        // A library the host would not read took none of them.
+        {s.addNewTools != 0 && !libraryRefused(configuredToolLibrary()) ? kLineToolsMadeAndStored : kLineToolsMade,
+         stats.toolsCount2, true},
     };
     std::string text;
     for (const auto& part : parts)

@@ -237,16 +237,12 @@ PLACED placeRow(CTabColsDesc& table, std::vector<std::string>& cells, const std:
     for (int i = 1; table.findRowByName(name) >= 0; ++i) name = base + "_" + std::to_string(i);
     cells[0] = name;
     (void)table.appendRow(cells);
-    // A row that did not reach the rows file is not in the table, and the ".tab" stays as it was too.
-    if (table.writeRows() != 0) {
-        --table.rowCount;
-        table.cells.resize(static_cast<std::size_t>(table.rowCount) * static_cast<std::size_t>(table.columnCount));
-        placed.row = -1;
-        return placed;
-    }
-    table.lastTime = static_cast<std::int64_t>(std::time(nullptr));
-    (void)table.write();
     placed.row = table.rowCount - 1;
+    // A row that did not reach the rows file serves this run only: the ".tab" is kept as the message said.
+    if (table.writeRows() == 0) {
+        table.lastTime = static_cast<std::int64_t>(std::time(nullptr));
+        (void)table.write();
+    }
     placed.appended = true;
     if (mode != MODE::provisional) g_globals->currentTable.snapshotTaken = 1;
     return placed;

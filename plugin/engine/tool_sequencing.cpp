@@ -67,6 +67,8 @@ void flattenGroups(std::vector<FULL_TOOLS_SEQ>& out, VIEW_LIST* views, std::uint
 // Step 4: the tools the layout made are stored in the configured library, each once.
 void addNewToolsToLibrary(const std::vector<FULL_TOOLS_SEQ>& sequence, std::vector<tp_tool>& tools) {
     const std::string library = configuredToolLibrary();
+    // A library the host refuses to read takes no tool: the host said why, and every add would fail.
+    if (libraryRefused(library)) return;
     std::vector<std::int32_t> added;
     for (const FULL_TOOLS_SEQ& entry : sequence)
         for (OPE_LIST* ope : entry.opes) {

@@ -10,14 +10,16 @@
 #include "host/api.h"
 
 // The tools of a host tool list: "" the part's tool list, else a tool library file. Empty when the list
-// cannot be read.
-std::vector<tp_tool> loadToolList(const std::string& name);
+// cannot be read; *refused then tells a library file the host would not read (damaged) from a missing one.
+std::vector<tp_tool> loadToolList(const std::string& name, bool* refused = nullptr);
 // The tools of a library file; none for an empty path (which would name the part's list instead). While a
 // LibraryToolsKept lives, each library is read once and its tools kept.
 std::vector<tp_tool> loadLibraryTools(const std::string& library);
+// Whether the library file is there and the host refuses to read it (the host said why on its message line).
+bool libraryRefused(const std::string& library);
 // While one of these lives (a run that looks tools up operation after operation), loadLibraryTools reads
-// each library once; a tool added through addToolToLibrary drops that library's tools, so the next look-up
-// reads it again. The tools are let go when the outermost one ends.
+// each library once; a tool added through addToolToLibrary joins the kept tools (a failed add drops them, so
+// the next look-up reads the library again). The tools are let go when the outermost one ends.
 class LibraryToolsKept {
 public:
     LibraryToolsKept();
