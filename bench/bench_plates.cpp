@@ -12,10 +12,10 @@
 #include "platform/sys/files.h"
 #include "platform/sys/module.h"
 #include "platform/ui/driver.h"
-#include "plugin/core/entity_utils.h"
-#include "plugin/core/exports.h"
-#include "plugin/core/load_time_objects.h"
-#include "plugin/core/main_menu.h"
+#include "plugin/base/entity_utils.h"
+#include "plugin/cycle/exports.h"
+#include "plugin/cycle/load_time_objects.h"
+#include "plugin/cycle/main_menu.h"
 
 namespace bench {
 namespace {

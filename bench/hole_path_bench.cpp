@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/tooling/hole_path.h"
 #include "tests/support/hole_path_reference.h"
 

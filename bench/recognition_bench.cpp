@@ -14,14 +14,16 @@
 #include "host/geom/step_io.h"
 #include "platform/sys/clock.h"
 #include "platform/ui/driver.h"
-#include "plugin/core/entity_utils.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/load_time_objects.h"
-#include "plugin/core/message_box.h"
-#include "plugin/engine/services.h"
+#include "plugin/base/entity_utils.h"
+#include "plugin/base/globals.h"
+#include "plugin/cycle/load_time_objects.h"
+#include "plugin/base/message_box.h"
+#include "plugin/model/work_records.h"
 #include "plugin/recognition/opaque_check.h"
 #include "plugin/recognition/pipeline.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/engine.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 
@@ -77,7 +79,7 @@ void BM_WholeRun(benchmark::State& state) {
         state.PauseTiming();
         if (result < 0) state.SkipWithError("the run failed");
         found = heads = withOperations = 0;
-        for (const VIEW_LIST* v = g_globals->viewsTree; v; v = v->next)
+        for (const VIEW_LIST* v = g_records->viewsTree; v; v = v->next)
             for (const POINT_LIST* p = v->firstPoint; p; p = p->next) {
                 ++found;
                 if (p->chainMember) continue;   // a chain's operations hang on its head

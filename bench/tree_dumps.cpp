@@ -8,12 +8,14 @@
 #include "bench/bench_plates.h"
 #include "host/geom/step_io.h"
 #include "platform/sys/files.h"
-#include "plugin/core/globals.h"
-#include "plugin/engine/services.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/work_records.h"
 #include "plugin/recognition/dumps.h"
 #include "plugin/recognition/opaque_check.h"
 #include "plugin/recognition/pipeline.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/engine.h"
+#include "plugin/services/recognition.h"
 
 namespace bench {
 namespace {
@@ -37,8 +39,8 @@ int dumpTrees(const std::string& folder, const std::string& plates) {
         }
         dumpInto(folder + "/" + file.path().stem().string());
         (void)runRecognition(nullptr);
-        freeViewsTree(g_globals->viewsTree);
-        g_globals->viewsTree = nullptr;
+        freeViewsTree(g_records->viewsTree);
+        g_records->viewsTree = nullptr;
         g_globals->debugDumps = 0;
     }
     std::istringstream list(plates);

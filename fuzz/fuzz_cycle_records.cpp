@@ -3,11 +3,12 @@
 // record notes and loaded with loadAllRecords, and what was loaded is released.
 #include "fuzz_support.h"
 #include "host/api.h"
-#include "plugin/core/part_record.h"
-#include "plugin/core/records.h"
-#include "plugin/features/feature_mark.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/tooling/tool_records.h"
+#include "plugin/base/part_record.h"
+#include "plugin/cycle/records.h"
+#include "plugin/model/feature_mark.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/tool_records.h"
+#include "plugin/model/work_records.h"
 
 namespace fuzz {
 // The records loadAllRecords reads, older versions included.
@@ -27,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     VIEW_LIST* tree = nullptr;
     loadAllRecords(&tree);
-    if (tree != g_globals->viewsTree) freeViewsTree(tree);
+    if (tree != g_records->viewsTree) freeViewsTree(tree);
     freeCycleRecords();
     g_fullToolsSeq->clear();
     g_toolsArray->clear();

@@ -1,6 +1,6 @@
 // The text of a part record note (header and two letters per byte) and the foreign colour-table note.
 #include "fuzz_support.h"
-#include "plugin/core/part_record.h"
+#include "plugin/base/part_record.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text = fuzz::text(data, size);

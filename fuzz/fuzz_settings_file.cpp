@@ -1,7 +1,7 @@
 // The settings file as the plug-in reads it at the start of a cycle (readSettings: every section, then the
 // range checks), from a file holding the input. The colour lists' own parser gets the input too.
 #include "fuzz_support.h"
-#include "plugin/core/settings.h"
+#include "plugin/base/settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string& install = fuzz::installPlugin();

@@ -1,8 +1,8 @@
 // The settings record "DGPDd01" in a part, read over the settings in force (readSettingsRecord).
 #include "fuzz_support.h"
 #include "host/api.h"
-#include "plugin/core/part_record.h"
-#include "plugin/core/settings.h"
+#include "plugin/base/part_record.h"
+#include "plugin/base/settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::installPlugin();

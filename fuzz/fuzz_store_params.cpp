@@ -1,7 +1,7 @@
 // The typed store of numbered values (store_params.h): its payload decoded, every entry read back by its
 // index through the getter of each type.
 #include "fuzz_support.h"
-#include "plugin/core/store_params.h"
+#include "plugin/base/store_params.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     CStoreParams store;

@@ -15,8 +15,8 @@
 #include "platform/sys/files.h"
 #include "platform/sys/module.h"
 #include "platform/ui/driver.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/load_time_objects.h"
+#include "plugin/base/globals.h"
+#include "plugin/cycle/load_time_objects.h"
 
 namespace fuzz {
 

@@ -1,7 +1,7 @@
 // A sectioned text file (the UI texts, settings and colour configurations share the format): the input as
 // the file, a few sections loaded from it and every item read back through each getter.
 #include "fuzz_support.h"
-#include "plugin/core/text_section.h"
+#include "plugin/base/text_section.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string file = fuzz::installPlugin() + "/fuzz.txt";

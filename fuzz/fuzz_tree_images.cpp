@@ -1,8 +1,9 @@
 // The recognition tree's stored images (tree_codec.h) and the work cycle's image table: the first byte
 // picks the reader, the rest is the image.
 #include "fuzz_support.h"
-#include "plugin/core/records.h"
-#include "plugin/recognition/tree_codec.h"
+#include "plugin/cycle/records.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/tree_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::Input in(data, size);

@@ -1,6 +1,6 @@
 // The stored views lists: the first byte picks the "OSVSd01" list in force or a "DOSV"/"DOSW" list.
 #include "fuzz_support.h"
-#include "plugin/core/views_list.h"
+#include "plugin/base/views_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::Input in(data, size);

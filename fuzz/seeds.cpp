@@ -19,11 +19,11 @@
 #include "host/tools/tool_library.h"
 #include "hostapp/plugin_module.h"
 #include "hostapp/session_runner.h"
-#include "plugin/core/exports.h"
-#include "plugin/core/part_record.h"
-#include "plugin/core/records.h"
-#include "plugin/core/views_list.h"
-#include "plugin/recognition/tree_codec.h"
+#include "plugin/cycle/exports.h"
+#include "plugin/base/part_record.h"
+#include "plugin/cycle/records.h"
+#include "plugin/base/views_list.h"
+#include "plugin/model/tree_codec.h"
 #include "platform/sys/paths.h"
 
 namespace {

@@ -6,12 +6,17 @@
 #include <vector>
 
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
-#include "plugin/engine/operation_hole_fields.h"
+#include "plugin/base/globals.h"
+#include "plugin/engine/engine_state.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/operation_values.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/core/text_fill.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/tree.h"
+#include "plugin/base/text_fill.h"
+#include "plugin/services/tables.h"
 
 namespace {
 
@@ -23,7 +28,7 @@ constexpr int kMsgNoDrillTable = 57, kMsgNoProcess = 97, kCaption = 1;
 constexpr double kMinConeAngle = 0.000872664626;   // 0.05 degree
 
 void logEntries(const CTabColsDesc& t) {
-    std::FILE* log = g_globals->processLog;
+    std::FILE* log = g_engine->processLog;
     if (!log) return;
     std::fprintf(log, "   Proceso\nDescripcion en %i cilindros\n", static_cast<int>(t.cilEntries.size()));
     int n = 0;

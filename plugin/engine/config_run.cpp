@@ -6,17 +6,19 @@
 #include "host/api.h"
 #include "platform/ui/driver.h"
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/host_install.h"
-#include "plugin/core/load_time_objects.h"
-#include "plugin/core/resource_switch.h"
-#include "plugin/core/text_section.h"
-#include "plugin/core/utilities.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/host_install.h"
+#include "plugin/base/resource_switch.h"
+#include "plugin/base/text_section.h"
+#include "plugin/base/utilities.h"
 #include "plugin/engine/config_run.h"
-#include "plugin/engine/services.h"
-#include "plugin/features/services.h"
-#include "plugin/tables/services.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/engine/engine_state.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/services/configuration.h"
+#include "plugin/services/engine.h"
+#include "plugin/services/features.h"
+#include "plugin/services/tables.h"
 
 namespace {
 
@@ -68,7 +70,7 @@ void markSolids(bool on) {
 void storeEditedOperation(CConfigProcess& dlg, std::int16_t& index) {
     CDlgEditProcessOpe& editor = dlg.editor;
     PROCESS_OPE op;
-    dlg.fillOperationFromEditor(&op, g_globals->currentTable.name);
+    dlg.fillOperationFromEditor(&op, g_engine->currentTable.name);
     std::int16_t& count = dlg.operationCount;
     auto insertAt = [&](int at) {
         at = std::clamp(at, 0, static_cast<int>(count));
@@ -76,7 +78,7 @@ void storeEditedOperation(CConfigProcess& dlg, std::int16_t& index) {
         dlg.process[static_cast<std::size_t>(at)] = op;
         ++count;
     };
-    switch (g_globals->configAction) {
+    switch (g_engine->configAction) {
     case 101:
         insertAt(count);
         index = count;
@@ -111,14 +113,14 @@ void runEditorPass(CConfigProcess& dlg) {
     job_setup.showStock = 0;
     rebuild_graphics();
     bool previewOk = true;
-    if (g.chosenProcess[0] >= 0) {
+    if (g_engine->chosenProcess[0] >= 0) {
         deletePreviewEntities();
-        previewOk = g.currentTable.drawFormPreview(g.currentRowCells, 1, 1) == 0;
+        previewOk = g_engine->currentTable.drawFormPreview(g_engine->currentRowCells, 1, 1) == 0;
     }
     if (previewOk) {
         CDlgEditProcessOpe& editor = dlg.editor;
         std::int16_t index = dlg.operationCount;
-        if (g.configAction != 101 && dlg.currentOperation) {
+        if (g_engine->configAction != 101 && dlg.currentOperation) {
             const auto at = dlg.currentOperation - dlg.process.data();
             if (at >= 0 && at < dlg.operationCount) index = static_cast<std::int16_t>(at);
         }
@@ -137,7 +139,7 @@ void runEditorPass(CConfigProcess& dlg) {
             case 535: editor.pickThreadDiameter(); break;
             case 504: storeEditedOperation(dlg, index); break;
             case plat::IDCANCEL:
-                g.configAction = 105;
+                g_engine->configAction = 105;
                 editing = false;
                 break;
             case plat::IDOK: editing = false; break;
@@ -152,7 +154,6 @@ void runEditorPass(CConfigProcess& dlg) {
 }
 
 int runConfigProcess(std::int16_t preset) {
-    PLUGIN_GLOBALS& g = *g_globals;
     CConfigProcess& dlg = *g_configProcess;
     if (preset == 122) markSolids(true);
     if (copyTablesToSharedData() != 0 || checkTablesLibrary(1) != 0) return 0;
@@ -171,7 +172,7 @@ int runConfigProcess(std::int16_t preset) {
         case 102:
         case 103:
         case 104:
-            g.configAction = static_cast<std::int16_t>(code);
+            g_engine->configAction = static_cast<std::int16_t>(code);
             runEditorPass(dlg);
             break;
         case 105:
@@ -183,7 +184,7 @@ int runConfigProcess(std::int16_t preset) {
             saveGraphicsState(true);
             job_setup.showStock = 0;
             showFormsLevels();
-            if (g.currentTable.drawFormPreview(g.currentRowCells, 2, 0) == 0) {
+            if (g_engine->currentTable.drawFormPreview(g_engine->currentRowCells, 2, 0) == 0) {
                 result = 1;
                 running = false;
                 decide = false;
@@ -192,12 +193,12 @@ int runConfigProcess(std::int16_t preset) {
         case 120:
         case 122:
             drawingMode = code == 122 ? 1 : 0;
-            drawing = drawShapesManager(&g.currentTable, dlg.selectedRow, 0, drawingMode);
+            drawing = drawShapesManager(&g_engine->currentTable, dlg.selectedRow, 0, drawingMode);
             break;
         case 121: break;
         default:
             if (drawing != 0) {
-                drawing = drawShapesManager(&g.currentTable, dlg.selectedRow, 1, drawingMode);
+                drawing = drawShapesManager(&g_engine->currentTable, dlg.selectedRow, 1, drawingMode);
             } else {
                 running = false;
                 decide = false;
@@ -205,7 +206,7 @@ int runConfigProcess(std::int16_t preset) {
             break;
         }
         if (!decide) break;
-        if (drawing == 2) g.configAction = 0;
+        if (drawing == 2) g_engine->configAction = 0;
         if (drawing == 3) running = false;
     }
     copyTablesFromSharedData();

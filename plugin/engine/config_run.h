@@ -3,6 +3,7 @@
 // 104 insert after) set, draws the chosen row's form, runs the operation editor until OK or Cancel
 // (Cancel sets the action to 105) and takes the form away again.
 #pragma once
+#include "plugin/services/configuration.h"
 
 class CConfigProcess;
 

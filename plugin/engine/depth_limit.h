@@ -1,9 +1,10 @@
 // The depth limit of drills and flat mills: an operation deeper than the usable length the drill-size table
 // allows for its diameter is split to the opposite side of the hole, or limited by the chosen strategy.
 #pragma once
-#include "plugin/core/text_section.h"
-#include "plugin/engine/ope_list.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/base/text_section.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/tree.h"
 
 struct POINT_LIST;
 

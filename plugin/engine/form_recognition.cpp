@@ -9,23 +9,22 @@
 #include <vector>
 
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/progress_box.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/progress_box.h"
 #include "plugin/engine/apply_process.h"
 #include "plugin/engine/hole_classes.h"
 #include "plugin/engine/hole_description.h"
-#include "plugin/engine/operation_hole_fields.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/opposite_view.h"
 #include "plugin/engine/process_log.h"
 #include "plugin/engine/table_assignment.h"
 #include "plugin/engine/table_measures.h"
-#include "plugin/recognition/dumps.h"
-#include "plugin/recognition/tool_collision.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/tables/default_table.h"
-#include "plugin/tables/library_check.h"
-#include "plugin/tables/tab_cols_desc.h"
-#include "plugin/tooling/record_fields.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/record_fields.h"
+#include "plugin/services/recognition.h"
+#include "plugin/services/tables.h"
 
 namespace {
 

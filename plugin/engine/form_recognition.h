@@ -3,6 +3,7 @@
 // machined; the classes are then acted on (holes moved to the opposite view), blocked bottoms made blind,
 // depths limited, and the views given their host views, sorted and numbered.
 #pragma once
+#include "plugin/model/tree.h"
 
 class CProgressBox;
 struct VIEW_LIST;

@@ -4,11 +4,11 @@
 
 #include <cmath>
 
-#include "plugin/core/globals.h"
-#include "plugin/engine/ope_list.h"
-#include "plugin/engine/services.h"
-#include "plugin/recognition/directions.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/base/directions.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/engine.h"
 
 const std::int16_t kHoleClassMatrix[6][6] = {
     {5, 6, 6, 6, 6, 5}, {5, 4, 1, 1, 0, 0}, {5, 3, 0, 1, 0, 0},

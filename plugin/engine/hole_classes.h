@@ -5,8 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "plugin/core/text_section.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/base/text_section.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/tree.h"
 
 class CProgressBox;
 struct VIEW_LIST;

@@ -6,18 +6,20 @@
 #include <unordered_map>
 #include <vector>
 
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/engine/apply_process.h"
 #include "plugin/engine/depth_limit.h"
 #include "plugin/engine/hole_classes.h"
 #include "plugin/engine/operation_comments.h"
-#include "plugin/engine/operation_hole_fields.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/opposite_view.h"
 #include "plugin/engine/process_log.h"
-#include "plugin/recognition/directions.h"
-#include "plugin/recognition/segment_ends.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/base/directions.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/engine.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

@@ -3,11 +3,14 @@
 #include <cstring>
 #include <unordered_set>
 
-#include "plugin/core/globals.h"
-#include "plugin/core/host_views.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/host_views.h"
 #include "plugin/engine/hole_classes.h"
-#include "plugin/recognition/directions.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/base/directions.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/tree_views.h"
+#include "plugin/model/view_order.h"
+#include "plugin/model/work_records.h"
 
 namespace {
 
@@ -73,11 +76,11 @@ int finishViews(VIEW_LIST*& head) {
     PLUGIN_GLOBALS& g = *g_globals;
     const PRM_SETTINGS& s = g.settings;
     head = freeEmptyViews(head);
-    g.viewsTree = head;
+    g_records->viewsTree = head;
     for (VIEW_LIST* view = head; view; view = view->next)
         if (getOrCreateHostView(view, s.viewsSortOrder, s.newViewsOrientation, s.nameNewViews) < 0) return -1;
     head = sortViews(head, s.viewsSortOrder);
-    g.viewsTree = head;
+    g_records->viewsTree = head;
     std::int16_t index = 0;
     for (VIEW_LIST* view = head; view; view = view->next) {
         setViewIndex(*view, ++index);

@@ -2,6 +2,7 @@
 // their shoulders, threads and fits, marked for folding and folded into the records of the cylinders they
 // belong to; the remaining entries become the records. Radii and Z in the (radius, Z) half section of the
 // hole's view, T the base tolerance.
+#include "plugin/base/vectors.h"
 #include "plugin/engine/hole_description.h"
 
 #include <algorithm>
@@ -12,13 +13,13 @@
 #include <string>
 
 #include "host/api.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/utilities.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/utilities.h"
 #include "plugin/engine/process_log.h"
-#include "plugin/recognition/opaque_check.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/tables/tab_cols_desc.h"
-#include "plugin/tables/thread_tables.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/services/tables.h"
 
 namespace {
 

@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "plugin/engine/ope_list.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/tree.h"
 
 struct CYL_LIST;
 struct POINT_LIST;

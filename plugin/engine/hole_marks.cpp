@@ -7,13 +7,15 @@
 #include <string>
 
 #include "host/api.h"
-#include "plugin/core/entity_utils.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/host_views.h"
-#include "plugin/core/text_fill.h"
-#include "plugin/recognition/directions.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/tooling/record_fields.h"
+#include "plugin/base/entity_utils.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/host_views.h"
+#include "plugin/base/text_fill.h"
+#include "plugin/base/directions.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/record_fields.h"
+#include "plugin/model/view_order.h"
+#include "plugin/services/engine.h"
 
 namespace {
 

@@ -2,6 +2,8 @@
 // drawn there (and put back), and the label notes, axes and squares the hole labels draw on their level.
 #pragma once
 #include <cstdint>
+#include "plugin/model/tree.h"
+#include "plugin/services/engine.h"
 
 struct VIEW_LIST;
 struct POINT_LIST;

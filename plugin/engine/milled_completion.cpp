@@ -12,17 +12,18 @@
 
 #include "host/api_operation.h"
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/text_fill.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/text_fill.h"
 #include "plugin/engine/operation_comments.h"
-#include "plugin/engine/operation_hole_fields.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/operation_values.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/tables/host_blocks.h"
-#include "plugin/tables/operation_line.h"
-#include "plugin/tables/tab_cols_desc.h"
-#include "plugin/tooling/cycle_names.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/host_blocks.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/base/cycle_names.h"
 
 namespace {
 

@@ -9,14 +9,17 @@
 #include <utility>
 #include <vector>
 
-#include "plugin/core/globals.h"
-#include "plugin/core/text_fill.h"
-#include "plugin/core/text_section.h"
-#include "plugin/engine/operation_hole_fields.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/text_fill.h"
+#include "plugin/base/text_section.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/operation_values.h"
 #include "plugin/engine/table_matching.h"
-#include "plugin/tables/tab_cols_desc.h"
-#include "plugin/tables/thread_tables.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/tables.h"
 
 namespace {
 

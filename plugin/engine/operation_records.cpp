@@ -5,11 +5,14 @@
 #include <cstdio>
 #include <numbers>
 
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
+#include "plugin/engine/engine_state.h"
 #include "plugin/engine/operation_comments.h"
-#include "plugin/engine/operation_hole_fields.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/operation_values.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/model/tree.h"
 
 namespace {
 
@@ -195,7 +198,7 @@ void copyOperationList(const POINT_LIST& source, POINT_LIST& target) {
 
 int createProcessFromDef(std::int16_t count, const PROCESS_OPE* defs, POINT_LIST& hole, double holeTopZ) {
     PLUGIN_GLOBALS& g = *g_globals;
-    std::FILE* log = g.processLog;
+    std::FILE* log = g_engine->processLog;
     clearOperations(hole);
     if (g.sharedDataOn && g.sharedAccessMode == 0 && hole.noMeasures) return 0;
     if (log) std::fprintf(log, "\ncreateProcessFromDef\n");

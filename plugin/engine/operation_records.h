@@ -3,8 +3,9 @@
 #pragma once
 #include <cstdint>
 
-#include "plugin/engine/ope_list.h"
-#include "plugin/tables/process_ope.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/model/tree.h"
 
 struct POINT_LIST;
 

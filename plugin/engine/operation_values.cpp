@@ -1,5 +1,6 @@
 // Tool type, tool diameter, worked diameter, thread and fit values and angles of each process definition
 // for one hole, from the hole's descriptors in the table's cylinder entries.
+#include "plugin/base/tool_types.h"
 #include "plugin/engine/operation_values.h"
 
 #include <algorithm>
@@ -9,15 +10,18 @@
 #include <numbers>
 
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/utilities.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/utilities.h"
+#include "plugin/engine/engine_state.h"
 #include "plugin/engine/operation_zlimits.h"
-#include "plugin/core/text_fill.h"
-#include "plugin/tables/thread_tables.h"
-#include "plugin/tooling/best_tool.h"
-#include "plugin/tooling/cycle_names.h"
-#include "plugin/tooling/services.h"
-#include "plugin/tooling/tool_library.h"
+#include "plugin/base/text_fill.h"
+#include "plugin/base/cycle_names.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/tables.h"
+#include "plugin/services/tooling.h"
 
 namespace {
 
@@ -50,9 +54,7 @@ bool fitRow(CTabColsDesc& fitTable, bool loaded, double diameter, std::vector<st
 
 // The thread value of a diameter and pitch in the loaded thread tables: the row's safety cell.
 bool threadTableValue(double diameter, double pitch, double* value) {
-    PLUGIN_GLOBALS& g = *g_globals;
-    for (int t = 0; t < g.threadTableCount; ++t) {
-        CTabColsDesc& table = g.threadTables[static_cast<std::size_t>(t)];
+    for (CTabColsDesc& table : loadedThreadTables()) {
         if (table.tableClass != kTableThread) continue;
         std::vector<std::string> row;
         if (table.findRowByDiameterPitch(diameter, pitch, row) >= 0) {
@@ -64,9 +66,8 @@ bool threadTableValue(double diameter, double pitch, double* value) {
 }
 
 bool threadTablesLoaded() {
-    PLUGIN_GLOBALS& g = *g_globals;
-    for (int t = 0; t < g.threadTableCount; ++t)
-        if (g.threadTables[static_cast<std::size_t>(t)].tableClass == kTableThread) return true;
+    for (const CTabColsDesc& table : loadedThreadTables())
+        if (table.tableClass == kTableThread) return true;
     return false;
 }
 
@@ -359,7 +360,7 @@ int tiedEntry(const CTabColsDesc& table, int cyl, int plane) {
 
 int setProcessToolValues(CTabColsDesc& t, const std::vector<std::string>& rowCells, int count, PROCESS_OPE* defs) {
     PLUGIN_GLOBALS& g = *g_globals;
-    std::FILE* log = g.processLog;
+    std::FILE* log = g_engine->processLog;
     if (log) std::fprintf(log, "\n    setProcessValues\n");
     loadThreadTables();
     const bool oneCylinder = t.cilEntries.size() == 1;

@@ -6,9 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "plugin/engine/ope_list.h"
-#include "plugin/tables/process_ope.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/tree.h"
 
 struct POINT_LIST;
 

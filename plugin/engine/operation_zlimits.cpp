@@ -7,10 +7,16 @@
 #include <numbers>
 
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/utilities.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/utilities.h"
+#include "plugin/engine/engine_state.h"
 #include "plugin/engine/operation_values.h"
-#include "plugin/core/text_fill.h"
+#include "plugin/base/text_fill.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/tooling.h"
 
 namespace {
 
@@ -87,7 +93,7 @@ bool drawWall(SECTION& s, const CIL_DESC& c, double a) {
 }
 
 void logSection(const CToolHoleProfile& p) {
-    std::FILE* log = g_globals->processLog;
+    std::FILE* log = g_engine->processLog;
     if (!log) return;
     std::fprintf(log, "Seccion taladro para interferencias\n");
     for (int k = 0; k < p.holeCount; ++k) {
@@ -260,7 +266,7 @@ void logPass(std::FILE* log, int i, const PROCESS_OPE& d) {
 }
 
 void closingLog(const CTabColsDesc& t, int count, const PROCESS_OPE* defs) {
-    std::FILE* log = g_globals->processLog;
+    std::FILE* log = g_engine->processLog;
     if (!log) return;
     for (int i = 0; i < count; ++i) {
         const PROCESS_OPE& d = defs[i];
@@ -331,7 +337,7 @@ int buildInterferenceSection(const CTabColsDesc& t, CToolHoleProfile& profile) {
 
 void setProcessZLimits(const CTabColsDesc& t, int count, PROCESS_OPE* defs, POINT_LIST&) {
     const PRM_SETTINGS& s = g_globals->settings;
-    std::FILE* log = g_globals->processLog;
+    std::FILE* log = g_engine->processLog;
     CToolHoleProfile profile;
     buildInterferenceSection(t, profile);
     for (int i = 0; i < count; ++i) opeSet(defs[i], C::calcZSup, topZ(t, defs[i]));

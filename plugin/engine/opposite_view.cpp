@@ -6,16 +6,17 @@
 #include <utility>
 #include <vector>
 
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/engine/apply_process.h"
 #include "plugin/engine/hole_description.h"
-#include "plugin/engine/operation_hole_fields.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/operation_records.h"
-#include "plugin/engine/services.h"
 #include "plugin/engine/table_matching.h"
-#include "plugin/recognition/pipeline.h"
-#include "plugin/recognition/segment_ends.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/engine.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

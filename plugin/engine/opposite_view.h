@@ -4,8 +4,9 @@
 #pragma once
 #include <cstdint>
 
-#include "plugin/engine/ope_list.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/tree.h"
 
 struct POINT_LIST;
 struct VIEW_LIST;

@@ -8,10 +8,14 @@
 #include "platform/ui/keys.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/tree_view.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
+#include "plugin/engine/engine_state.h"
 #include "plugin/engine/process_tree.h"
-#include "plugin/engine/process_tree_fields.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/process_tree_fields.h"
 #include "plugin/engine/selected_groups.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/work_records.h"
 
 namespace {
 
@@ -52,7 +56,7 @@ bool CDlgPointsList::onInitDialog() {
     images_->addBitmap(kCheckOn, 0xFFFFFF);
     plat::TreeView& tree = treeView(kTree);
     tree.setImageList(images_.get());
-    for (POINT_LIST* p = g_globals->markedHoles; p; p = nextInChain(*p)) {
+    for (POINT_LIST* p = g_engine->markedHoles; p; p = nextInChain(*p)) {
         char text[128];
         std::snprintf(text, sizeof text, "X%.2f Y%.2f Z%.2f", p->ptView[0], p->ptView[1], p->ptView[2]);
         const plat::TreeItem it = tree.insertItem(text);
@@ -99,19 +103,18 @@ void CDlgPointsList::onRClickTree(plat::Notify&) {
     }
     if (chosen != kMenuCreate && chosen != kMenuCreateIsolated) return;
     selectedHole = clicked;
-    PLUGIN_GLOBALS& g = *g_globals;
     // Only the marked hole's operations that have a tool are made; the rest of the tree is switched off.
-    for (VIEW_LIST* v = g.viewsTree; v; v = v->next) {
+    for (VIEW_LIST* v = g_records->viewsTree; v; v = v->next) {
         for (POINT_LIST* p = v->firstPoint; p; p = p->next) {
             if (holeRemoved(*p)) continue;
-            const bool marked = p == g.markedHoles;
+            const bool marked = p == g_engine->markedHoles;
             for (OPE_LIST* o = p->opeList; o; o = o->next) {
                 previousSelection.push_back({o, o->active, 3});
                 o->active = marked && o->toolIndex >= 0 ? 1 : 0;
             }
         }
     }
-    for (POINT_LIST* p = g.markedHoles; p; p = nextInChain(*p)) {
+    for (POINT_LIST* p = g_engine->markedHoles; p; p = nextInChain(*p)) {
         previousSelection.push_back({p, p->selected2, 2});
         p->selected2 = p == selectedHole ? 1 : 0;
     }
@@ -129,6 +132,6 @@ void CDlgPointsList::restorePreviousSelection() {
 }
 
 void CDlgPointsList::highlightSelectedForm(int mode) {
-    for (POINT_LIST* p = g_globals->markedHoles; p; p = nextInChain(*p))
+    for (POINT_LIST* p = g_engine->markedHoles; p; p = nextInChain(*p))
         setHoleEntities(p, 0, mode == 0 && p == selectedHole ? 1 : 0, 0xFFFFFFFFu, 0, true);
 }

@@ -2,7 +2,7 @@
 #include "plugin/engine/process_dialogs.h"
 
 #include "platform/sys/paths.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 
 CDlgChangeProcess::CDlgChangeProcess(plat::Dialog*) : plat::Dialog(kTemplate) {}
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/ui/dialog.h"
-#include "plugin/core/text_section.h"
+#include "plugin/base/text_section.h"
 
 class CDlgChangeProcess : public plat::Dialog {
 public:

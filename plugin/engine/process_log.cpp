@@ -4,13 +4,14 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
+#include "plugin/engine/engine_state.h"
 
 void processLogLine(const char* format, ...) {
-    if (!g_globals.constructed() || !g_globals->processLog) return;
+    if (!g_globals.constructed() || !g_engine->processLog) return;
     std::va_list args;
     va_start(args, format);
-    std::vfprintf(g_globals->processLog, format, args);
+    std::vfprintf(g_engine->processLog, format, args);
     va_end(args);
-    std::fflush(g_globals->processLog);
+    std::fflush(g_engine->processLog);
 }

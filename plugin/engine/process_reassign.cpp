@@ -8,26 +8,31 @@
 #include "host/api.h"
 #include "platform/sys/paths.h"
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/engine/apply_process.h"
 #include "plugin/engine/depth_limit.h"
 #include "plugin/engine/hole_classes.h"
 #include "plugin/engine/hole_marks.h"
 #include "plugin/engine/operation_comments.h"
-#include "plugin/engine/operation_hole_fields.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/operation_values.h"
 #include "plugin/engine/opposite_view.h"
 #include "plugin/engine/process_log.h"
 #include "plugin/engine/table_assignment.h"
 #include "plugin/engine/table_matching.h"
-#include "plugin/tables/tab_cols_desc.h"
-#include "plugin/tables/table_text.h"
-#include "plugin/recognition/directions.h"
-#include "plugin/recognition/segment_ends.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/tooling/record_fields.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/view_order.h"
+#include "plugin/model/work_records.h"
+#include "plugin/base/directions.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/record_fields.h"
+#include "plugin/services/recognition.h"
+#include "plugin/services/tables.h"
 
 namespace {
+
+constexpr int kMsgNoDrillTable = 57;
 
 VIEW_LIST* treeHead(VIEW_LIST* view) {
     while (view && view->prev) view = view->prev;
@@ -74,9 +79,9 @@ namespace {
 
 // resortViews over the tree from `head`, keeping the global tree's head when it is that tree.
 void resortTree(VIEW_LIST* head) {
-    const bool global = g_globals->viewsTree == head;
+    const bool global = g_records->viewsTree == head;
     head = resortViews(head);
-    if (global) g_globals->viewsTree = head;
+    if (global) g_records->viewsTree = head;
 }
 
 constexpr std::size_t kMaxTables = 200;
@@ -181,7 +186,7 @@ void reassignProcess(POINT_LIST* hole) {
     if (!loadTables(loaded)) return;
     if (assignAndApply(hole, loaded, &kept) != 0) return;
     buildOperationWhyText(*hole, "");
-    std::int16_t& withoutProcess = g_globals->runStats.stateCount6;
+    std::int16_t& withoutProcess = g_records->runStats.stateCount6;
     if (withoutProcess > 0) --withoutProcess;
     rebuild_graphics();
 }
@@ -190,7 +195,7 @@ void reassignProcessKeepOrder(VIEW_LIST* views) {
     const NamedTableNotices notices;   // a fit table the library lacks is told once, not at every hole
     LOADED_TABLES loaded;
     if (!loadTables(loaded)) return;
-    std::int16_t& withoutProcess = g_globals->runStats.stateCount6;
+    std::int16_t& withoutProcess = g_records->runStats.stateCount6;
     withoutProcess = 0;
     // Taken first: a move to the opposite side changes the lists being walked.
     std::vector<POINT_LIST*> waiting;

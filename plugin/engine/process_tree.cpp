@@ -8,17 +8,24 @@
 #include "host/api.h"
 #include "platform/ui/image_list.h"
 #include "platform/ui/keys.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/host_views.h"
-#include "plugin/core/load_time_objects.h"
-#include "plugin/core/text_fill.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/host_views.h"
+#include "plugin/base/text_fill.h"
+#include "plugin/engine/engine_state.h"
 #include "plugin/engine/hole_marks.h"
-#include "plugin/engine/operation_hole_fields.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/process_reassign.h"
-#include "plugin/engine/process_tree_fields.h"
+#include "plugin/model/process_tree_fields.h"
 #include "plugin/engine/run_statistics.h"
 #include "plugin/engine/tool_sequencing.h"
+#include "plugin/model/tool_records.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/tree_views.h"
+#include "plugin/model/work_records.h"
 #include "plugin/resources/templates.h"
+
+LoadTime<CDlgProcess> g_processDlg;
 
 const TREE_FILTER kTreeFilters[10] = {
     {4302, 31, kStateAdapted},     {4116, 38, kStateCrashInto},  {4114, 32, kStateNoMeasures},
@@ -83,7 +90,7 @@ std::uint32_t viewStates(const VIEW_LIST& v) {
 CDlgProcess::CDlgProcess() : plat::Dialog(kTemplate) {
     onCommand(kCreate, [this] { endDialog(201); });
     onCommand(kGroups, [this] {
-        g_globals->treeReturnAction = 3;
+        g_engine->treeReturnAction = 3;
         endDialog(131);
     });
     onCommand(kToolsManager, [this] { endDialog(132); });
@@ -134,7 +141,7 @@ bool CDlgProcess::onInitDialog() {
     actOnReturn();
     fillStatistics();
     labelFilters();
-    fillTree(g.viewsTree, filterFlags);
+    fillTree(g_records->viewsTree, filterFlags);
     if (advancedShown == 0) {
         advancedShown = 1;
         collapseAdvanced();
@@ -144,32 +151,31 @@ bool CDlgProcess::onInitDialog() {
 
 // What the previous display asked to be done when it ended.
 void CDlgProcess::actOnReturn() {
-    PLUGIN_GLOBALS& g = *g_globals;
-    switch (g.treeReturnAction) {
+    switch (g_engine->treeReturnAction) {
     case 1:
-        if (g.currentTable.restoredFromSnapshot) break;   // the configuration was cancelled
+        if (g_engine->currentTable.restoredFromSnapshot) break;   // the configuration was cancelled
         if (!tableOpenedFromMenu || tableOpenKept) {
-            reassignProcess(g.markedHoles);
+            reassignProcess(g_engine->markedHoles);
             g_toolsArray->clear();
             g_fullToolsSeq->clear();
-            sequenceTools(*g_fullToolsSeq, g.viewsTree, 0);
+            sequenceTools(*g_fullToolsSeq, g_records->viewsTree, 0);
             filterFlags = 0xFFFFFFFFu;
-            countUsedTools(*g_fullToolsSeq, &g.runStats.toolsCount1, &g.runStats.toolsCount2);
+            countUsedTools(*g_fullToolsSeq, &g_records->runStats.toolsCount1, &g_records->runStats.toolsCount2);
         }
-        if (g.markedHoles && g.markedHoles->noMeasures == 0) {
-            countHoleStates(g.viewsTree);
+        if (g_engine->markedHoles && g_engine->markedHoles->noMeasures == 0) {
+            countHoleStates(g_records->viewsTree);
             for (const TREE_FILTER& f : kTreeFilters)
-                if (f.bit != kStateDepth && f.bit != kStateChamfer && holeHasState(*g.markedHoles, f.bit))
+                if (f.bit != kStateDepth && f.bit != kStateChamfer && holeHasState(*g_engine->markedHoles, f.bit))
                     filterFlags |= f.bit;
-            highlightHole(g.markedHoles, 1, false, 0);
+            highlightHole(g_engine->markedHoles, 1, false, 0);
             rebuild_graphics();
         }
         break;
-    case 2: reassignProcessKeepOrder(g.viewsTree); break;
+    case 2: reassignProcessKeepOrder(g_records->viewsTree); break;
     case 3:
     case 4:
-        fillTree(g.viewsTree, 0xFFFFFFFFu);
-        if (g.treeReturnAction == 4) {
+        fillTree(g_records->viewsTree, 0xFFFFFFFFu);
+        if (g_engine->treeReturnAction == 4) {
             plat::TreeView& tree = treeView(kTree);
             for (plat::TreeItem it = tree.rootItem(); it; it = tree.nextSibling(it)) {
                 setCheckedRecursive(it, viewGroupMember(*static_cast<VIEW_LIST*>(recordOf(it))));
@@ -179,13 +185,13 @@ void CDlgProcess::actOnReturn() {
         break;
     default: break;
     }
-    g.treeReturnAction = 0;
+    g_engine->treeReturnAction = 0;
     tableOpenedFromMenu = 0;
 }
 
 void CDlgProcess::fillStatistics() {
     const PLUGIN_GLOBALS& g = *g_globals;
-    const RUN_SETTINGS& run = g.runSettings;
+    const RUN_SETTINGS& run = g_records->runSettings;
     for (int i = 0; i < 3; ++i) item(kStatControls[i]).setText(texts.getText(21 + i));
     item(4031).setText(run.processMach2);
     item(4032).setText(run.processMach1);
@@ -212,7 +218,7 @@ void CDlgProcess::fillStatistics() {
 }
 
 void CDlgProcess::labelFilters() {
-    VIEW_LIST* tree = g_globals->viewsTree;
+    VIEW_LIST* tree = g_records->viewsTree;
     computeHoleStates(tree);
     int holes = 0;
     int counts[10] = {};
@@ -241,7 +247,7 @@ void CDlgProcess::onFilter(int checkId, std::uint32_t bit) {
         filterFlags |= bit;
     else
         filterFlags &= ~bit;
-    fillTree(g_globals->viewsTree, filterFlags);
+    fillTree(g_records->viewsTree, filterFlags);
 }
 
 void CDlgProcess::fillTree(VIEW_LIST* views, std::uint32_t flags) {

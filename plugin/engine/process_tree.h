@@ -10,7 +10,10 @@
 
 #include "platform/ui/dialog.h"
 #include "platform/ui/tree_view.h"
-#include "plugin/core/text_section.h"
+#include "plugin/base/load_time.h"
+#include "plugin/base/text_section.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tree.h"
 
 struct VIEW_LIST;
 struct POINT_LIST;
@@ -101,3 +104,6 @@ struct TREE_FILTER {
     std::uint32_t bit;
 };
 extern const TREE_FILTER kTreeFilters[10];
+
+// The process tree dialog, held from the library's load to its unload.
+extern LoadTime<CDlgProcess> g_processDlg;

@@ -5,19 +5,24 @@
 #include "platform/ui/keys.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/load_time_objects.h"
-#include "plugin/core/resource_switch.h"
-#include "plugin/core/text_fill.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/resource_switch.h"
+#include "plugin/base/text_fill.h"
+#include "plugin/engine/engine_state.h"
 #include "plugin/engine/process_dialogs.h"
 #include "plugin/engine/process_reassign.h"
 #include "plugin/engine/process_tree.h"
-#include "plugin/engine/process_tree_fields.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/process_tree_fields.h"
 #include "plugin/engine/run_statistics.h"
 #include "plugin/engine/apply_process.h"
 #include "plugin/engine/operation_comments.h"
-#include "plugin/engine/operation_hole_fields.h"
+#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/tool_sequencing.h"
+#include "plugin/model/tool_records.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/work_records.h"
+#include "plugin/services/tooling.h"
 
 namespace {
 
@@ -54,14 +59,14 @@ bool markHoleTable(plat::Dialog* owner, POINT_LIST& hole) {
         messageBox(owner, errorMessage(kMsgNoTable));
         return false;
     }
-    g_globals->markedHoles = &hole;
+    g_engine->markedHoles = &hole;
     setTableTarget(hole);
     return true;
 }
 
 void setTableTarget(const POINT_LIST& hole) {
     const std::string name = fieldText(hole.tableName);
-    TABLE_FILE_REF& target = g_globals->configTarget;
+    TABLE_FILE_REF& target = g_engine->configTarget;
     target = TABLE_FILE_REF{};
     setFieldText(target.tabPath, tableFilePath(name));
     setFieldText(target.txtPath, tableFilePath(name, ".TXT"));
@@ -69,9 +74,8 @@ void setTableTarget(const POINT_LIST& hole) {
 }
 
 int readTarget() {
-    PLUGIN_GLOBALS& g = *g_globals;
-    if (g.currentTable.read(g.configTarget.tabPath) != 0) return 1;
-    g.currentTable.readRows();
+    if (g_engine->currentTable.read(g_engine->configTarget.tabPath) != 0) return 1;
+    g_engine->currentTable.readRows();
     return 0;
 }
 
@@ -92,7 +96,7 @@ void CDlgProcess::selectRecord(plat::TreeItem hit) {
     }
 }
 
-void CDlgProcess::refill() { fillTree(g_globals->viewsTree, filterFlags); }
+void CDlgProcess::refill() { fillTree(g_records->viewsTree, filterFlags); }
 
 void CDlgProcess::onRClickTree(plat::Notify& n) {
     n.result = 0;
@@ -155,14 +159,13 @@ void CDlgProcess::onRClickTree(plat::Notify& n) {
 
 // Performs a menu item; 0 when the item was none of them (the caller selects and refills).
 int CDlgProcess::menuAction(int id, plat::TreeItem hit) {
-    PLUGIN_GLOBALS& g = *g_globals;
     plat::TreeView& tree = treeView(kTree);
     VIEW_LIST* view = recordKind(hit) == 1 ? static_cast<VIEW_LIST*>(recordOf(hit)) : nullptr;
     POINT_LIST* hole = recordKind(hit) == 2 ? static_cast<POINT_LIST*>(recordOf(hit)) : nullptr;
     switch (id) {
     case kExpandAll:
     case kCollapseAll:
-        for (VIEW_LIST* v = g.viewsTree; v; v = v->next) {
+        for (VIEW_LIST* v = g_records->viewsTree; v; v = v->next) {
             setExpandOnFill(*v, id == kExpandAll);
             for (POINT_LIST* p = v->firstPoint; p; p = p->next)
                 if (!chainFollower(*p)) setExpandOnFill(*p, id == kExpandAll);
@@ -176,12 +179,12 @@ int CDlgProcess::menuAction(int id, plat::TreeItem hit) {
         return 1;
     case kHighlightAll: endDialog(110); return 1;
     case kHighlightView:
-        g.markedView = view;
+        g_engine->markedView = view;
         selectRecord(hit);
         endDialog(104);
         return 1;
     case kHighlightHole:
-        g.markedHoles = hole;
+        g_engine->markedHoles = hole;
         selectRecord(hit);
         endDialog(103);
         return 1;
@@ -195,11 +198,11 @@ int CDlgProcess::menuAction(int id, plat::TreeItem hit) {
         refill();
         return 1;
     case kCreateView:
-        g.markedView = view;
+        g_engine->markedView = view;
         endScoped(hit, view, nullptr, 108);
         return 1;
     case kPlaceNote:
-        g.noteView = view;
+        g_engine->noteView = view;
         endDialog(102);
         return 1;
     case kClearance: {
@@ -214,14 +217,14 @@ int CDlgProcess::menuAction(int id, plat::TreeItem hit) {
         std::string heading = holeLabel(*hole);
         for (std::size_t at = heading.find('('); at != std::string::npos; at = heading.find('(', at + 2))
             heading.replace(at, 1, "\n(");
-        g.pointsList.heading = heading;
-        g.markedHoles = hole;
+        g_engine->pointsList.heading = heading;
+        g_engine->markedHoles = hole;
         selectRecord(hit);
         endDialog(101);
         return 1;
     }
     case kCreateHole:
-        g.markedHoles = hole;
+        g_engine->markedHoles = hole;
         endScoped(hit, nullptr, hole, 109);
         return 1;
     case kConfigureTable: configureTable(*hole); return 1;
@@ -239,7 +242,7 @@ int CDlgProcess::menuAction(int id, plat::TreeItem hit) {
 // mark for the next display to put back, and ends with the creation's code.
 void CDlgProcess::endScoped(plat::TreeItem hit, VIEW_LIST* view, POINT_LIST* hole, std::uint16_t code) {
     selectRecord(hit);
-    for (VIEW_LIST* v = g_globals->viewsTree; v; v = v->next) {
+    for (VIEW_LIST* v = g_records->viewsTree; v; v = v->next) {
         for (POINT_LIST* head = v->firstPoint; head; head = head->next) {
             if (chainFollower(*head)) continue;
             for (POINT_LIST* p = head; p; p = nextInChain(*p)) {
@@ -256,30 +259,28 @@ void CDlgProcess::endScoped(plat::TreeItem hit, VIEW_LIST* view, POINT_LIST* hol
 }
 
 void CDlgProcess::configureTable(POINT_LIST& hole) {
-    PLUGIN_GLOBALS& g = *g_globals;
     if (!markHoleTable(this, hole)) return;
     tableOpenKept = 1;
     const int found = findTableMeasures(&hole);
     if (found == 1) {
-        messageBox(this, fillText(errorMessage(kMsgTableProblem), {std::string(g.configTarget.tabPath)}));
+        messageBox(this, fillText(errorMessage(kMsgTableProblem), {std::string(g_engine->configTarget.tabPath)}));
         tableOpenKept = 0;
     } else if (found == 2) {
         tableOpenKept = 0;
     }
-    g.chosenProcess[0] = hole.rowIndex;
-    g.chosenProcess[1] = -1;
-    g.configAction = 110;
-    g.treeReturnAction = 1;
+    g_engine->chosenProcess[0] = hole.rowIndex;
+    g_engine->chosenProcess[1] = -1;
+    g_engine->configAction = 110;
+    g_engine->treeReturnAction = 1;
     tableOpenedFromMenu = 1;
-    if (readTarget() == 0) g.currentTable.backupFiles();
+    if (readTarget() == 0) g_engine->currentTable.backupFiles();
     endDialog(106);
 }
 
 void CDlgProcess::changeProcess(POINT_LIST& hole) {
-    PLUGIN_GLOBALS& g = *g_globals;
     if (!markHoleTable(this, hole)) return;
     std::vector<std::string> names;
-    if (readTarget() == 0) g.currentTable.listProcessNames(names, kMaxProcessNames);
+    if (readTarget() == 0) g_engine->currentTable.listProcessNames(names, kMaxProcessNames);
     CDlgChangeProcess dlg(this);
     dlg.processNames = names.data();
     dlg.processCount = static_cast<int>(names.size());
@@ -300,9 +301,9 @@ void CDlgProcess::changeProcess(POINT_LIST& hole) {
     buildOperationWhyText(hole, "");
     g_toolsArray->clear();
     g_fullToolsSeq->clear();
-    sequenceTools(*g_fullToolsSeq, g.viewsTree, 0);
+    sequenceTools(*g_fullToolsSeq, g_records->viewsTree, 0);
     filterFlags = 0xFFFFFFFFu;
-    countUsedTools(*g_fullToolsSeq, &g.runStats.toolsCount1, &g.runStats.toolsCount2);
+    countUsedTools(*g_fullToolsSeq, &g_records->runStats.toolsCount1, &g_records->runStats.toolsCount2);
     refill();
 }
 
@@ -311,7 +312,7 @@ void CDlgProcess::changeProcess(POINT_LIST& hole) {
 void CDlgProcess::checkHoleTable(POINT_LIST&) {}
 
 int CDlgProcess::checkAllHoleTables() {
-    for (VIEW_LIST* v = g_globals->viewsTree; v; v = v->next)
+    for (VIEW_LIST* v = g_records->viewsTree; v; v = v->next)
         for (POINT_LIST* p = v->firstPoint; p; p = p->next)
             if (!chainFollower(*p)) checkHoleTable(*p);
     return 0;

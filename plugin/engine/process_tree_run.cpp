@@ -7,16 +7,21 @@
 #include "host/api.h"
 #include "platform/ui/driver.h"
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/load_time_objects.h"
-#include "plugin/core/resource_switch.h"
-#include "plugin/core/settings.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/resource_switch.h"
+#include "plugin/base/settings.h"
+#include "plugin/engine/engine_state.h"
 #include "plugin/engine/process_tree.h"
-#include "plugin/engine/process_tree_fields.h"
+#include "plugin/engine/table_measures.h"
+#include "plugin/model/process_tree_fields.h"
 #include "plugin/engine/run_statistics.h"
 #include "plugin/engine/selected_groups.h"
-#include "plugin/engine/services.h"
 #include "plugin/engine/tool_sequencing.h"
+#include "plugin/model/tool_records.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/work_records.h"
+#include "plugin/services/engine.h"
+#include "plugin/services/tooling.h"
 
 namespace {
 
@@ -44,8 +49,7 @@ bool runBroken(int code) { return code < 0 || plat::driver().aborted(); }
 
 // The points list until it asks for something the host must show, or goes back to the tree (0).
 int pointsListLoop(int code, std::uint32_t filter) {
-    PLUGIN_GLOBALS& g = *g_globals;
-    CDlgPointsList& list = g.pointsList;
+    CDlgPointsList& list = g_engine->pointsList;
     if (code == 101) {
         list.selectedHole = nullptr;
         list.resultWord = 0;
@@ -60,7 +64,7 @@ int pointsListLoop(int code, std::uint32_t filter) {
             return 1014;
         case CDlgPointsList::kCreateIsolated:
             if (!hasMachineGroup()) continue;
-            createGroupOpsIsolated(g.markedHoles ? g.markedHoles->view : nullptr, g.markedHoles, list.selectedHole,
+            createGroupOpsIsolated(g_engine->markedHoles ? g_engine->markedHoles->view : nullptr, g_engine->markedHoles, list.selectedHole,
                                    filter);
             list.restorePreviousSelection();
             return 1015;
@@ -86,8 +90,8 @@ void toolPathGroupsLoop() {
         }
         if (end == plat::IDOK) {
             g_fullToolsSeq->clear();
-            sequenceTools(*g_fullToolsSeq, g_globals->viewsTree, 1);
-            g_globals->treeReturnAction = 4;
+            sequenceTools(*g_fullToolsSeq, g_records->viewsTree, 1);
+            g_engine->treeReturnAction = 4;
         }
         return;
     }
@@ -95,13 +99,12 @@ void toolPathGroupsLoop() {
 
 // The tools view; its end code when it is one the run returns, else 0.
 int toolsView(std::uint32_t* filter) {
-    PLUGIN_GLOBALS& g = *g_globals;
     CDlgProcess& dlg = *g_processDlg;
     const int end = runToolsView(*g_fullToolsSeq);
-    countUsedTools(*g_fullToolsSeq, &g.runStats.toolsCount1, &g.runStats.toolsCount2);
+    countUsedTools(*g_fullToolsSeq, &g_records->runStats.toolsCount1, &g_records->runStats.toolsCount2);
     dlg.filterFlags &= ~(kStateToolMissing | kStateToolCreated);
-    if (g.runStats.toolsCount1 != 0) dlg.filterFlags |= kStateToolMissing;
-    if (g.runStats.toolsCount2 != 0) dlg.filterFlags |= kStateToolCreated;
+    if (g_records->runStats.toolsCount1 != 0) dlg.filterFlags |= kStateToolMissing;
+    if (g_records->runStats.toolsCount2 != 0) dlg.filterFlags |= kStateToolCreated;
     *filter = dlg.filterFlags;
     if (end == 903 || end == 904) return end;
     if (end == 915 && createNamedGroup(*filter)) return 915;
@@ -109,17 +112,16 @@ int toolsView(std::uint32_t* filter) {
 }
 
 void restoreBeforeLoop(std::int16_t preset, std::uint32_t filter) {
-    PLUGIN_GLOBALS& g = *g_globals;
     switch (preset) {
-    case 110: setGroupListEntities(g.viewsTree, 0, filter, 0); break;
-    case 104: setGroupEntities(g.markedView, 0, filter, 0); break;
-    case 103: setHoleEntities(g.markedHoles, 0, 0, filter, 0); break;
+    case 110: setGroupListEntities(g_records->viewsTree, 0, filter, 0); break;
+    case 104: setGroupEntities(g_engine->markedView, 0, filter, 0); break;
+    case 103: setHoleEntities(g_engine->markedHoles, 0, 0, filter, 0); break;
     case 903:
         // The list is the tools view's holes of the tree: shown normal again and forgotten, not freed.
-        setHoleEntities(g.markedHoles, 0, 0, 0xFFFFFFFFu, 0);
-        g.markedHoles = nullptr;
+        setHoleEntities(g_engine->markedHoles, 0, 0, 0xFFFFFFFFu, 0);
+        g_engine->markedHoles = nullptr;
         break;
-    case 904: setHoleEntities(g.markedHoles, 0, 0, 0xFFFFFFFFu, 0); break;
+    case 904: setHoleEntities(g_engine->markedHoles, 0, 0, 0xFFFFFFFFu, 0); break;
     default: return;
     }
     repaint_graphics();
@@ -164,13 +166,13 @@ std::int16_t runProcessDialog(std::uint32_t* processTreeFlags, std::int16_t* opt
         case 1015:
             if (const int next = pointsListLoop(code, *processTreeFlags)) return static_cast<std::int16_t>(next);
             break;
-        case 102: placeGroupNote(g.noteView); break;
+        case 102: placeGroupNote(g_engine->noteView); break;
         case 103:
-            setHoleEntities(g.markedHoles, 0, 1, *processTreeFlags, 0);
+            setHoleEntities(g_engine->markedHoles, 0, 1, *processTreeFlags, 0);
             repaint_graphics();
             return 103;
         case 104:
-            setGroupEntities(g.markedView, 1, *processTreeFlags, 0);
+            setGroupEntities(g_engine->markedView, 1, *processTreeFlags, 0);
             repaint_graphics();
             return 104;
         case 106:
@@ -179,14 +181,14 @@ std::int16_t runProcessDialog(std::uint32_t* processTreeFlags, std::int16_t* opt
             g_mainMenuShown = 1;
             blankMarkerEnt();
             break;
-        case 107: g.viewsTree = addMeasuresToTables(g.viewsTree); break;
+        case 107: g_records->viewsTree = addMeasuresToTables(g_records->viewsTree); break;
         case 108:
         case 109:
         case 111:
             if (createNamedGroup(*processTreeFlags)) return static_cast<std::int16_t>(code);
             break;
         case 110:
-            setGroupListEntities(g.viewsTree, 1, *processTreeFlags, 1);
+            setGroupListEntities(g_records->viewsTree, 1, *processTreeFlags, 1);
             repaint_graphics();
             return 110;
         case 121: dlg.selectHole = isolateFeatureLevel(); break;

@@ -8,19 +8,25 @@
 #include <numbers>
 
 #include "host/api.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/engine/apply_process.h"
 #include "plugin/engine/config_run.h"
+#include "plugin/engine/engine_state.h"
 #include "plugin/engine/hole_description.h"
 #include "plugin/engine/operation_comments.h"
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/operation_values.h"
-#include "plugin/engine/services.h"
 #include "plugin/engine/tool_sequencing.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/tables/form_cells.h"
-#include "plugin/tooling/record_fields.h"
-#include "plugin/tooling/services.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/tool_records.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/record_fields.h"
+#include "plugin/services/configuration.h"
+#include "plugin/services/engine.h"
+#include "plugin/services/tables.h"
+#include "plugin/services/tooling.h"
 
 namespace {
 
@@ -108,12 +114,12 @@ void describeTrialForm(CTabColsDesc& table, const std::vector<std::string>& rowC
 
 int tryConfiguredProcess(CConfigProcess& dlg) {
     PLUGIN_GLOBALS& g = *g_globals;
-    CTabColsDesc& table = g.currentTable;
-    table.buildCilColumns(g.currentRowCells);
-    if (table.buildFormSteps(g.currentRowCells) != 0) return 0;
+    CTabColsDesc& table = g_engine->currentTable;
+    table.buildCilColumns(g_engine->currentRowCells);
+    if (table.buildFormSteps(g_engine->currentRowCells) != 0) return 0;
     const int count = dlg.operationCount;
     PROCESS_OPE* ops = dlg.process.data();
-    describeTrialForm(table, g.currentRowCells, ops, count);
+    describeTrialForm(table, g_engine->currentRowCells, ops, count);
 
     TpGrpList& groups = TpMainGrpMgr().GetMainGrpList();
     std::int32_t parent = 0;
@@ -142,7 +148,7 @@ int tryConfiguredProcess(CConfigProcess& dlg) {
     std::snprintf(hole->tableName, sizeof hole->tableName, "%s", table.name.c_str());
     if (table.processColumn > 0)
         std::snprintf(hole->processName, sizeof hole->processName, "%s",
-                      rowCell(g.currentRowCells, table.processColumn).c_str());
+                      rowCell(g_engine->currentRowCells, table.processColumn).c_str());
     std::vector<CIL_DESC> descs;
     for (std::size_t i = 0; i < table.cilEntries.size() && i < kMaxTrialSteps; ++i) descs.push_back(table.cilEntries[i].cil);
     setHoleDescription(*hole, descs.data(), static_cast<int>(descs.size()));
@@ -154,7 +160,7 @@ int tryConfiguredProcess(CConfigProcess& dlg) {
             OMdeleteGroup(dlg.trialGroupId, 1);
         }
     };
-    if (setProcessValues(table, g.currentRowCells, count, ops, *hole, 1) != 0) {
+    if (setProcessValues(table, g_engine->currentRowCells, count, ops, *hole, 1) != 0) {
         dropGroup();
         freeViewsTree(view);
         return 0;

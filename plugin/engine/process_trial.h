@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "plugin/tables/process_ope.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/model/tab_cols_desc.h"
 
 // Fills the description of each cylinder entry of `table` from its form steps (built for `rowCells`) and
 // the `count` operations of the process tried: diameters and depths, chamfers where a chamfering operation

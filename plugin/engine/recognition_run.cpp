@@ -8,13 +8,12 @@
 #include <numbers>
 
 #include "host/api.h"
-#include "plugin/core/entity_utils.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/load_time_objects.h"
-#include "plugin/core/progress_box.h"
-#include "plugin/core/records.h"
-#include "plugin/core/settings.h"
-#include "plugin/core/text_section.h"
+#include "plugin/base/entity_utils.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/progress_box.h"
+#include "plugin/base/settings.h"
+#include "plugin/base/text_section.h"
+#include "plugin/engine/engine_state.h"
 #include "plugin/engine/form_recognition.h"
 #include "plugin/engine/hole_marks.h"
 #include "plugin/engine/milled_completion.h"
@@ -22,20 +21,16 @@
 #include "plugin/engine/run_heights.h"
 #include "plugin/engine/run_statistics.h"
 #include "plugin/engine/run_summary.h"
-#include "plugin/engine/services.h"
 #include "plugin/engine/table_matching.h"
 #include "plugin/engine/tool_sequencing.h"
-#include "plugin/recognition/dumps.h"
-#include "plugin/recognition/feature_merge.h"
-#include "plugin/recognition/name_attribs.h"
-#include "plugin/recognition/opaque_check.h"
-#include "plugin/recognition/pipeline.h"
-#include "plugin/recognition/reaming_split.h"
-#include "plugin/recognition/stock_check.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/tables/tab_cols_desc.h"
-#include "plugin/tooling/tool_library.h"
-#include "plugin/tooling/hole_path.h"
+#include "plugin/model/tool_records.h"
+#include "plugin/model/work_records.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/services/engine.h"
+#include "plugin/services/recognition.h"
+#include "plugin/services/tables.h"
+#include "plugin/services/tooling.h"
 
 namespace {
 
@@ -52,14 +47,14 @@ class PROCESS_LOG {
 public:
     PROCESS_LOG() {
         PLUGIN_GLOBALS& g = *g_globals;
-        g.processLog = g.debugDumps ? std::fopen(g.processLogFile.c_str(), "w") : nullptr;
+        g_engine->processLog = g.debugDumps ? std::fopen(g.processLogFile.c_str(), "w") : nullptr;
     }
     ~PROCESS_LOG() { close(); }
     PROCESS_LOG(const PROCESS_LOG&) = delete;
     PROCESS_LOG& operator=(const PROCESS_LOG&) = delete;
     static void close() {
-        if (g_globals->processLog) std::fclose(g_globals->processLog);
-        g_globals->processLog = nullptr;
+        if (g_engine->processLog) std::fclose(g_engine->processLog);
+        g_engine->processLog = nullptr;
     }
 };
 
@@ -71,8 +66,8 @@ struct REJECTS {
 // for it are no longer this run's.
 std::int16_t stop(const REJECTS& rejects, bool tell) {
     PLUGIN_GLOBALS& g = *g_globals;
-    freeViewsTree(g.viewsTree);
-    g.viewsTree = nullptr;
+    freeViewsTree(g_records->viewsTree);
+    g_records->viewsTree = nullptr;
     if (tell) (void)holeStatistics(nullptr, &rejects.wide, &rejects.narrow, &rejects.refused);
     g.createdViewIds.clear();
     return -1;
@@ -100,13 +95,13 @@ void widenDrawnTipAngles(const VIEW_LIST* tree) {
 std::int16_t runRecognition(std::uint32_t* /*processTreeFlags*/) {
     PLUGIN_GLOBALS& g = *g_globals;
     PRM_SETTINGS& s = g.settings;
-    freeViewsTree(g.viewsTree);
-    g.viewsTree = nullptr;
+    freeViewsTree(g_records->viewsTree);
+    g_records->viewsTree = nullptr;
     g.createdViewIds.clear();
     g_nextHoleId = 1;
-    g.runStats.holeCount = 0;
+    g_records->runStats.holeCount = 0;
     CTabColsDesc drillTable;
-    if (g.threadTableCount > 0) (void)drillTable.read(g.threadTables[0].path);
+    if (!loadedThreadTables().empty()) (void)drillTable.read(loadedThreadTables()[0].path);
     g.tffFile = s.interchangePath + g.partName + ".TFF";
     PROCESS_LOG log;
     const NamedTableNotices notices;   // form recognition and the milled completion look the same fits up
@@ -125,47 +120,47 @@ std::int16_t runRecognition(std::uint32_t* /*processTreeFlags*/) {
 
     REJECTS rejects;
     int outcome = kRecognitionDone;
-    g.viewsTree = recognizeCylinders(kRecognizeCommand, &progress, &rejects.wide, &rejects.narrow, &rejects.refused,
+    g_records->viewsTree = recognizeCylinders(kRecognizeCommand, &progress, &rejects.wide, &rejects.narrow, &rejects.refused,
                                      s.maxDiameterOn != 0, s.minDiameterOn != 0, &drillTable, &outcome);
-    if (outcome != kRecognitionDone || !g.viewsTree) {
+    if (outcome != kRecognitionDone || !g_records->viewsTree) {
         progress.close();
         return stop(rejects, outcome == kRecognitionDone);
     }
-    (void)orderGroupHoles(g.viewsTree);
-    const int opaque = checkOpaqueSurfs(g.viewsTree, 0, &progress);
-    dumpTree(g.viewsTree, "21_OpqSurfsGeo.txt");
+    (void)orderGroupHoles(g_records->viewsTree);
+    const int opaque = checkOpaqueSurfs(g_records->viewsTree, 0, &progress);
+    dumpTree(g_records->viewsTree, "21_OpqSurfsGeo.txt");
     if (opaque != 0) return stop(rejects, true);
-    readNameHoleAttribs(g.viewsTree);
-    g.featureMarks = mergeFeaturesWithHoles(g.viewsTree, g.featureMarks);
+    readNameHoleAttribs(g_records->viewsTree);
+    g_records->featureMarks = mergeFeaturesWithHoles(g_records->viewsTree, g_records->featureMarks);
     if (progress.step() != 0) return stop(rejects, true);
-    dumpTree(g.viewsTree, "22_CylsGeo.txt");
-    if (s.intelligentProcess != 0) widenDrawnTipAngles(g.viewsTree);
-    if (s.useStock != 0 && checkStockEntry(g.viewsTree) < 0) {
+    dumpTree(g_records->viewsTree, "22_CylsGeo.txt");
+    if (s.intelligentProcess != 0) widenDrawnTipAngles(g_records->viewsTree);
+    if (s.useStock != 0 && checkStockEntry(g_records->viewsTree) < 0) {
         g.createdViewIds.clear();
         return -1;
     }
-    if (splitReaming(g.viewsTree, drillTable, s.divideReamed, s.divideReamedDepth, s.drillMinorThroughA,
+    if (splitReaming(g_records->viewsTree, drillTable, s.divideReamed, s.divideReamedDepth, s.drillMinorThroughA,
                      s.divideNotReamed, s.divideNotReamedDepth, s.drillMinorThroughB, &progress) < 0)
         return stop(rejects, false);
-    dumpTree(g.viewsTree, "21_CylsSplitReaming.txt");
+    dumpTree(g_records->viewsTree, "21_CylsSplitReaming.txt");
 
     g_toolsArray->clear();
-    const int formed = recognizeForms(g.viewsTree, &progress);
+    const int formed = recognizeForms(g_records->viewsTree, &progress);
     progress.close();
     if (formed < 0) return stop(rejects, true);
-    (void)highlightHoles(g.viewsTree, 0, s.newFormsLevel);
+    (void)highlightHoles(g_records->viewsTree, 0, s.newFormsLevel);
     PROCESS_LOG::close();
-    for (VIEW_LIST* view = g.viewsTree; view; view = view->next)
+    for (VIEW_LIST* view = g_records->viewsTree; view; view = view->next)
         for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next)
             if (!hole->chainMember) buildOperationWhyText(*hole, "");
-    setViewHeights(g.viewsTree);
-    completeMilledOperations(g.viewsTree, drillTable);
+    setViewHeights(g_records->viewsTree);
+    completeMilledOperations(g_records->viewsTree, drillTable);
 
     g_fullToolsSeq->clear();
     // Every hole of a fresh tree is sequenced: nothing has been switched off in the process tree yet.
-    sequenceTools(*g_fullToolsSeq, g.viewsTree, 0);
-    const int result = showProcessSummary(g.viewsTree, *g_fullToolsSeq);
-    (void)holeStatistics(g.viewsTree, &rejects.wide, &rejects.narrow, &rejects.refused);
+    sequenceTools(*g_fullToolsSeq, g_records->viewsTree, 0);
+    const int result = showProcessSummary(g_records->viewsTree, *g_fullToolsSeq);
+    (void)holeStatistics(g_records->viewsTree, &rejects.wide, &rejects.narrow, &rejects.refused);
 
     takeRunSettings();
     takeViewsSnapshot();

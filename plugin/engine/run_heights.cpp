@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "host/api.h"
-#include "plugin/core/globals.h"
-#include "plugin/engine/ope_list.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tree.h"
 
 namespace {
 

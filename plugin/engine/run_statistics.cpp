@@ -8,11 +8,13 @@
 #include <utility>
 
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/text_fill.h"
-#include "plugin/engine/process_tree_fields.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/tooling/services.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/text_fill.h"
+#include "plugin/model/process_tree_fields.h"
+#include "plugin/model/tool_records.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/work_records.h"
+#include "plugin/services/tooling.h"
 
 namespace {
 
@@ -60,7 +62,7 @@ int holeStatistics(const VIEW_LIST* tree, const std::int32_t* tooWide, const std
 }
 
 void countHoleStates(VIEW_LIST* tree) {
-    RUN_STATS& stats = g_globals->runStats;
+    RUN_STATS& stats = g_records->runStats;
     const RUN_STATS kept = stats;
     stats = RUN_STATS{};
     stats.stateCount6 = kept.stateCount6;

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 #include <vector>
+#include "plugin/model/tool_records.h"
+#include "plugin/model/tree.h"
 
 struct VIEW_LIST;
 struct POINT_LIST;

@@ -5,13 +5,15 @@
 #include <algorithm>
 #include <string>
 
-#include "plugin/core/globals.h"
-#include "plugin/core/message_box.h"
-#include "plugin/core/text_fill.h"
-#include "plugin/core/text_section.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/message_box.h"
+#include "plugin/base/text_fill.h"
+#include "plugin/base/text_section.h"
 #include "plugin/engine/run_statistics.h"
-#include "plugin/tooling/services.h"
-#include "plugin/tooling/tool_library.h"
+#include "plugin/model/tool_records.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/work_records.h"
+#include "plugin/services/tooling.h"
 
 namespace {
 
@@ -27,7 +29,7 @@ int showProcessSummary(VIEW_LIST* tree, std::vector<FULL_TOOLS_SEQ>& sequence) {
     CTextSection texts;
     (void)texts.load(g.uiTextFile, "treeProcessDlg", false);
 
-    RUN_STATS& stats = g.runStats;
+    RUN_STATS& stats = g_records->runStats;
     countUsedTools(sequence, &stats.toolsCount1, &stats.toolsCount2);
     countHoleStates(tree);
 

@@ -3,7 +3,8 @@
 #pragma once
 #include <vector>
 
-#include "plugin/tooling/tool_records.h"
+#include "plugin/model/tool_records.h"
+#include "plugin/model/tree.h"
 
 struct VIEW_LIST;
 

@@ -8,15 +8,18 @@
 #include <vector>
 
 #include "host/api.h"
-#include "plugin/core/entity_utils.h"
-#include "plugin/engine/services.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/host_views.h"
-#include "plugin/core/utilities.h"
+#include "plugin/base/entity_utils.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/host_views.h"
+#include "plugin/base/utilities.h"
 #include "plugin/engine/config_run.h"
 #include "plugin/engine/operation_comments.h"
-#include "plugin/engine/process_tree_fields.h"
-#include "plugin/tooling/services.h"
+#include "plugin/model/process_tree_fields.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/tree_views.h"
+#include "plugin/model/work_records.h"
+#include "plugin/services/engine.h"
+#include "plugin/services/tooling.h"
 
 namespace {
 
@@ -129,24 +132,23 @@ std::uint32_t opGroupIdByName(const std::string& name) {
 }
 
 int createGroupOperations(VIEW_LIST* view, POINT_LIST* hole, POINT_LIST* holes, std::uint32_t filter) {
-    PLUGIN_GLOBALS& g = *g_globals;
     const std::string name = opGroupName(view);
     clearOperationsSelected();
     std::int32_t parent = 0;
     if (op_group* active = TpMainGrpMgr().GetMainGrpList().RetrieveActiveGroup()) parent = active->id;
     const auto groupId = static_cast<std::uint32_t>(findOrCreateOpGroup(name, parent));
-    saveSelections(g.viewsTree);
-    selectFor(g.viewsTree, view, hole, filter);
-    g.runStats.stateCount6 = 0;   // the count of created points
-    if (storeDrillPoints(g.viewsTree) != 0) {
+    saveSelections(g_records->viewsTree);
+    selectFor(g_records->viewsTree, view, hole, filter);
+    g_records->runStats.stateCount6 = 0;   // the count of created points
+    if (storeDrillPoints(g_records->viewsTree) != 0) {
         deleteTempPoints();
         return 0;
     }
-    for (VIEW_LIST* v = g.viewsTree; v; v = v->next)
+    for (VIEW_LIST* v = g_records->viewsTree; v; v = v->next)
         if (viewSelected(*v)) findGroupNotes(v);
     const int wasRefreshing = OMenableRefresh(0);
     const std::int32_t active = OMgetActiveGroup();
-    const int failed = createDrillOperations(g.viewsTree, holes, maxToolNumber() + 1);
+    const int failed = createDrillOperations(g_records->viewsTree, holes, maxToolNumber() + 1);
     if (active) TpMainGrpMgr().GetMainGrpList().SetDefaultOperationGroup(active);
     OMenableRefresh(wasRefreshing);
     OMrefreshOpManTree();
@@ -177,7 +179,7 @@ int createGroupOpsIsolated(VIEW_LIST* view, POINT_LIST* hole, POINT_LIST* target
 
 int undoGroupOperations(std::uint32_t groupId) {
     deleteGroup(groupId);
-    restoreSelections(g_globals->viewsTree);
+    restoreSelections(g_records->viewsTree);
     deleteTempPoints();
     if (g_hiddenEntities) {
         hideEntitiesExcept(nullptr, 1, g_hiddenEntities);
@@ -247,7 +249,7 @@ POINT_LIST* isolateFeatureLevel() {
     const std::int32_t level = g.settings.isolationLevel;
     const int savedMask = mask_level;
     const int wasVisible = is_level_visible(level);
-    forEachHole(g.viewsTree, [&](VIEW_LIST&, POINT_LIST& p) {
+    forEachHole(g_records->viewsTree, [&](VIEW_LIST&, POINT_LIST& p) {
         forEachSegmentEnt(p, [&](CYL_ENT& entry) {
             ent e{};
             if (!get_ent_from_eptr(entry.entry, &e)) return;
@@ -265,7 +267,7 @@ POINT_LIST* isolateFeatureLevel() {
     const bool hit = select_ent("*", 1, kEntSurface, 0, &picked, &pickedEntry) == 1;
     POINT_LIST* result = nullptr;
     // Every entity goes back, removed holes' included, so that no surface stays on the isolation level.
-    forEachHole(g.viewsTree, [&](VIEW_LIST&, POINT_LIST& p) {
+    forEachHole(g_records->viewsTree, [&](VIEW_LIST&, POINT_LIST& p) {
         forEachSegmentEnt(p, [&](CYL_ENT& entry) {
             ent e{};
             if (get_ent_from_eptr(entry.entry, &e)) {

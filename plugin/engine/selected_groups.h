@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include "plugin/model/tree.h"
+#include "plugin/services/engine.h"
 
 struct VIEW_LIST;
 struct POINT_LIST;

@@ -1,5 +1,6 @@
 // Table assignment of a hole with its trace in the process log, and the chains of equal holes. The log lines
 // are the run's own trace (in Spanish), written only while the log is open.
+#include "plugin/base/vectors.h"
 #include "plugin/engine/table_assignment.h"
 
 #include <algorithm>
@@ -10,15 +11,15 @@
 #include <numbers>
 #include <string>
 
-#include "plugin/core/globals.h"
-#include "plugin/core/records.h"
+#include "plugin/base/globals.h"
 #include "plugin/engine/hole_description.h"
 #include "plugin/engine/process_log.h"
 #include "plugin/engine/table_matching.h"
 #include "plugin/engine/table_measures.h"
-#include "plugin/recognition/opaque_check.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/work_records.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/tab_cols_desc.h"
 
 namespace {
 

@@ -4,6 +4,8 @@
 // each view are grouped into chains of equal holes, whose head is assigned for them all.
 #pragma once
 #include <vector>
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/tree.h"
 
 struct POINT_LIST;
 struct VIEW_LIST;

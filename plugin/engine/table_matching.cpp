@@ -1,5 +1,6 @@
 // Table and row matching of described holes, and the shape predicates around it. T is the base
 // tolerance; the tip-angle window is that of "ProcessMachTool" 5 and 6 (degrees).
+#include "plugin/base/vectors.h"
 #include "plugin/engine/table_matching.h"
 
 #include <algorithm>
@@ -9,13 +10,13 @@
 #include <numbers>
 
 #include "platform/sys/paths.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/utilities.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/utilities.h"
 #include "plugin/engine/hole_description.h"
-#include "plugin/recognition/opaque_check.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/tables/tab_cols_desc.h"
-#include "plugin/tables/thread_tables.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/services/tables.h"
 
 namespace {
 

@@ -5,7 +5,9 @@
 #pragma once
 #include <string>
 
-#include "plugin/engine/ope_list.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/tree.h"
 
 struct POINT_LIST;
 class CTabColsDesc;

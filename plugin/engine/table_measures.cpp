@@ -2,6 +2,7 @@
 // hole has, building the cells of the new row from the hole's description and placing the row (an equal
 // row is reused, a name already taken gets "_1", "_2" ...). Every table is read again per call and
 // released at its end.
+#include "plugin/base/tool_types.h"
 #include "plugin/engine/table_measures.h"
 
 #include <algorithm>
@@ -13,22 +14,23 @@
 
 #include "platform/sys/paths.h"
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/text_fill.h"
-#include "plugin/core/text_section.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/text_fill.h"
+#include "plugin/base/text_section.h"
+#include "plugin/engine/engine_state.h"
 #include "plugin/engine/hole_classes.h"
 #include "plugin/engine/hole_description.h"
-#include "plugin/engine/operation_hole_fields.h"
-#include "plugin/engine/services.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/table_matching.h"
-#include "plugin/recognition/segment_ends.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/tables/default_table.h"
-#include "plugin/tables/number_text.h"
-#include "plugin/tables/tab_cols_desc.h"
-#include "plugin/tables/thread_tables.h"
-#include "plugin/tooling/record_fields.h"
-#include "plugin/tooling/services.h"
+#include "plugin/model/work_records.h"
+#include "plugin/model/tree.h"
+#include "plugin/base/number_text.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/record_fields.h"
+#include "plugin/services/engine.h"
+#include "plugin/services/recognition.h"
+#include "plugin/services/tables.h"
 
 namespace {
 
@@ -244,7 +246,7 @@ PLACED placeRow(CTabColsDesc& table, std::vector<std::string>& cells, const std:
         (void)table.write();
     }
     placed.appended = true;
-    if (mode != MODE::provisional) g_globals->currentTable.snapshotTaken = 1;
+    if (mode != MODE::provisional) g_engine->currentTable.snapshotTaken = 1;
     return placed;
 }
 
@@ -257,8 +259,8 @@ void fillRef(TABLE_FILE_REF& ref, const CTabColsDesc& table, bool fresh) {
 }
 
 void chooseRow(int row) {
-    g_globals->chosenProcess[0] = static_cast<std::int16_t>(row);
-    g_globals->chosenProcess[1] = -1;
+    g_engine->chosenProcess[0] = static_cast<std::int16_t>(row);
+    g_engine->chosenProcess[1] = -1;
 }
 
 }  // namespace
@@ -289,7 +291,7 @@ int addMeasuresToTable(POINT_LIST** holeRef, TABLE_FILE_REF* ref) {
     POINT_LIST* hole = *holeRef;
     if (hole->deepSplitPrev) *holeRef = hole = hole->deepSplitPrev;
     deleteDepthHalf(hole);
-    g_globals->viewsTree = freeEmptyViews(g_globals->viewsTree);
+    g_records->viewsTree = freeEmptyViews(g_records->viewsTree);
 
     std::vector<CIL_DESC> descs;
     const int t = matchingTable(hole, loaded, descs);
@@ -350,9 +352,9 @@ VIEW_LIST* addMeasuresToTables(VIEW_LIST* views) {
         const PLACED placed = placeRow(table, cells, name, MODE::toTables);
         if (placed.row < 0) continue;
         if (i + 1 == keys.size() || keys[i + 1].tableIndex != key.tableIndex) {
-            fillRef(g_globals->configTarget, table, true);
+            fillRef(g_engine->configTarget, table, true);
             chooseRow(placed.row);
-            g_globals->configAction = 110;
+            g_engine->configAction = 110;
             (void)runConfigProcess(0);
         }
     }

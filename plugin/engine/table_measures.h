@@ -6,27 +6,18 @@
 #include <cstdint>
 #include <vector>
 
-#include "plugin/engine/ope_list.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/work_records.h"
 
 struct POINT_LIST;
 struct VIEW_LIST;
-
-// Names one table file and one of its processes.
-struct TABLE_FILE_REF {
-    char tabPath[1024] = {};
-    char txtPath[1024] = {};
-    char tableName[32] = {};
-    char processName[50] = {};   // empty: none
-    std::int64_t fileTime = 0;   // seconds since 1970; the table chooser fills it
-    std::uint8_t flag = 0;       // the table chooser's mark of tables the tree uses
-};
 
 // Adds a provisional row for the described hole to the hole's table (POINT_LIST::tableName) and names the
 // hole's row. 0 when the row was placed (or an equal row found); the read error of the table file else.
 [[nodiscard]] int addProvisionalMeasures(POINT_LIST* hole, const CIL_DESC* descs, std::int16_t count);
 // Adds a row for the hole to the first table of the folder whose form it has; the opposite-side half of a
 // depth-split hole goes first (the hole it was split from takes its place, also in *hole) and views left
-// without holes leave PLUGIN_GLOBALS::viewsTree. 0 with `ref` naming the table and its added or equal row
+// without holes leave CYCLE_RECORDS::viewsTree. 0 with `ref` naming the table and its added or equal row
 // chosen for the next configuration; 1 when nothing was added (no drill-size table, no matching table, a
 // drill-size or thread table matched, or the user cancelled at a thread without designation).
 [[nodiscard]] int addMeasuresToTable(POINT_LIST** hole, TABLE_FILE_REF* ref);

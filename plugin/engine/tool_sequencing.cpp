@@ -2,6 +2,7 @@
 // library, tool numbers (by first use, or after the library's highest), offset numbers and the numbers in
 // front of the operation comments. The tools log "23_Tools.txt" is open only while the run lasts and only
 // with the debug switch.
+#include "plugin/base/machine_info.h"
 #include "plugin/engine/tool_sequencing.h"
 
 #include <algorithm>
@@ -9,15 +10,15 @@
 
 #include "host/api.h"
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/text_fill.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/text_fill.h"
 #include "plugin/engine/operation_comments.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/tooling/record_fields.h"
-#include "plugin/tooling/tool_layout.h"
-#include "plugin/tooling/tool_layout_records.h"
-#include "plugin/tooling/tool_library.h"
-#include "plugin/tooling/tools_seq_matrix.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tool_records.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/record_fields.h"
+#include "plugin/model/work_records.h"
+#include "plugin/services/tooling.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ void flattenGroups(std::vector<FULL_TOOLS_SEQ>& out, VIEW_LIST* views, std::uint
             ++entry.viewCount;
             cursor = cursor->next;
         }
-        const std::int16_t flag = entry.viewCount > 0 && g_globals->toolSequenceFlag != 0 ? 1 : 0;
+        const std::int16_t flag = entry.viewCount > 0 && g_records->toolSequenceFlag != 0 ? 1 : 0;
         (void)matrix.toSequence(entry.opes, flag);
         CToolsLayout::printRenumberedSequence(entry.opes, tools);
         entry.tools = &tools;

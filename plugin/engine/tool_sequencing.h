@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "plugin/tooling/tool_records.h"
+#include "plugin/model/tool_records.h"
+#include "plugin/model/tree.h"
 
 struct VIEW_LIST;
 

@@ -1,5 +1,5 @@
 // Lines, arrowheads and thread sketches of the form pictures.
-#include "plugin/features/form_sketches.h"
+#include "plugin/services/features.h"
 
 #include <cmath>
 

@@ -3,7 +3,7 @@
 #include <dlfcn.h>
 
 #include "platform/sys/module.h"
-#include "plugin/core/load_time_objects.h"
+#include "plugin/cycle/load_time_objects.h"
 
 namespace {
 

@@ -9,8 +9,9 @@
 #include "host/api.h"
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
-#include "plugin/core/globals.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

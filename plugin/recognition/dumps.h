@@ -4,16 +4,10 @@
 // Degrees in the texts are radians x 57.29577951308233; addresses are the low 32 bits of the records'.
 #pragma once
 #include <string>
+#include "plugin/model/tree.h"
+#include "plugin/services/recognition.h"
 
 struct VIEW_LIST;
-
-// Writes the tree from `head` to the file at `path`. 0 always; nothing is written while the switch is off,
-// for a null head, or for a null or empty path.
-int dumpCylsViews(const VIEW_LIST* head, const char* path);
-
-// Writes the host's named views in their order. 0 always; nothing while the switch is off or without a
-// path.
-int dumpViewsList(const char* path);
 
 // ---- file names ------------------------------------------------------------------------------------------
 constexpr int kFirstDumpStage = 1;
@@ -26,6 +20,3 @@ std::string stageDumpPath(int stage);
 // dumpCylsViews(head, stageDumpPath(stage)): what the pipeline calls after each stage.
 int dumpStage(const VIEW_LIST* head, int stage);
 
-// The named-views dumps the recognition command writes before and after a run.
-constexpr const char* kRawViewsBeforeFile = "_RawViewsBefore.txt";
-constexpr const char* kRawViewsAfterFile = "_RawViewsAfter.txt";

@@ -1,6 +1,7 @@
 // Feature marks from the colours and the geometry of recognised holes. A mark's top is the segment's
 // axis point at zSup (world), its direction the view's drilling direction (out of the hole), its length
 // the segment's height.
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/recognition/feature_marks.h"
 
 #include <algorithm>
@@ -11,12 +12,12 @@
 #include <optional>
 #include <vector>
 
-#include "plugin/core/globals.h"
-#include "plugin/core/utilities.h"
-#include "plugin/features/feature_mark.h"
-#include "plugin/features/services.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/tables/services.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/utilities.h"
+#include "plugin/model/feature_mark.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/features.h"
+#include "plugin/services/tables.h"
 
 namespace {
 
@@ -101,9 +102,9 @@ int createTapFeatureMarks(VIEW_LIST* tree) {
     const auto freshTables = [&]() -> const std::vector<CTabColsDesc>& {
         if (!tables) {
             tables.emplace();
-            const int count = std::min<int>(g_globals->threadTableCount, static_cast<int>(g_globals->threadTables.size()));
-            for (int t = 1; t < count; ++t) {
-                const CTabColsDesc& loaded = g_globals->threadTables[t];
+            const std::span<CTabColsDesc> loadedTables = loadedThreadTables();
+            for (std::size_t t = 1; t < loadedTables.size(); ++t) {
+                const CTabColsDesc& loaded = loadedTables[t];
                 if (loaded.tableClass != kTableThread) continue;
                 CTabColsDesc copy;
                 if (copy.read(loaded.path) != 0) continue;

@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include "plugin/model/tree.h"
 
 struct VIEW_LIST;
 

@@ -1,6 +1,7 @@
 // Merging feature marks with holes. A mark runs from its top point down along -direction over its
 // length; in a view it is seen by the view z of those two ends (markTop, markBot), which for a mark of
 // the opposite direction lie the other way round.
+#include "plugin/base/vectors.h"
 #include "plugin/recognition/feature_merge.h"
 
 #include <algorithm>
@@ -13,14 +14,15 @@
 
 #include "host/api.h"
 #include "platform/sys/paths.h"
-#include "plugin/core/globals.h"
-#include "plugin/engine/services.h"
-#include "plugin/features/feature_mark.h"
-#include "plugin/features/services.h"
-#include "plugin/recognition/directions.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/feature_mark.h"
+#include "plugin/base/directions.h"
 #include "plugin/recognition/opaque_check.h"
 #include "plugin/recognition/segment_ends.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/engine.h"
+#include "plugin/services/features.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

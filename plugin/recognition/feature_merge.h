@@ -4,10 +4,9 @@
 // one-segment through hole marked from both sides is split in two halves, one per side. Marks override
 // the attributes from entity names. T is g_tolerances.tolT; the angular tolerance g_tolerances.axisAngle.
 #pragma once
+#include "plugin/model/tree.h"
+#include "plugin/services/recognition.h"
 
 struct VIEW_LIST;
 struct FEATURE_MARK;
 
-// Returns the head of the mark list after the merge; the caller stores it as the global list head. With
-// PLUGIN_GLOBALS::debugDumps on, the marks are listed in "FeaturesList.txt" of the work folder.
-FEATURE_MARK* mergeFeaturesWithHoles(VIEW_LIST* tree, FEATURE_MARK* marks);

@@ -9,10 +9,9 @@
 #include <vector>
 
 #include "host/api.h"
-#include "plugin/core/globals.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/recognition/vectors.h"
-#include "plugin/tooling/services.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/tree.h"
+#include "plugin/base/vectors.h"
 
 namespace {
 

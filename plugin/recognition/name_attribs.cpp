@@ -1,5 +1,6 @@
 // Hole attributes from labels, named entities and coded entity names. Sources are read into working
 // records with world positions; segments are compared in their view frame (transpose(matrix) x world).
+#include "plugin/base/vectors.h"
 #include "plugin/recognition/name_attribs.h"
 
 #include <algorithm>
@@ -14,12 +15,12 @@
 #include <vector>
 
 #include "host/api.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/load_time_objects.h"
-#include "plugin/core/utilities.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/utilities.h"
 #include "plugin/recognition/opaque_check.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/tables/services.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/recognition.h"
+#include "plugin/services/tables.h"
 
 namespace {
 

@@ -4,13 +4,11 @@
 // touches. T and 2T are g_tolerances.tolT and tol2T; positions are compared in the segment's view frame.
 #pragma once
 #include <string>
+#include "plugin/model/tree.h"
+#include "plugin/services/recognition.h"
 
 struct VIEW_LIST;
 struct CYL_LIST;
-
-// Gathers the sources of the open part and applies them to the tree's segments (a later source wins).
-// Always 0.
-int readNameHoleAttribs(VIEW_LIST* tree);
 
 // A coded name: "GD_", "GS_", "GF_" + designation + "_" [number] gives the thread designation;
 // "PD_", "PS_", "PF_" + [number] + class + "_" [number] and "S2D_", "S2S_", "S2F_" + number + ["_"] +

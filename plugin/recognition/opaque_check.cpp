@@ -5,6 +5,7 @@
 // Cost: the near holes come from an index by x (CNearHoles), and hillT/hillB are settled at the end from
 // each view's surfaces sorted by z, so the run is not surfaces x holes; the results are those of the
 // plain loop over every surface, view and hole (see settleHills).
+#include "plugin/model/view_order.h"
 #include "plugin/recognition/opaque_check.h"
 
 #include <algorithm>
@@ -13,13 +14,14 @@
 #include <numbers>
 
 #include "platform/sys/paths.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/progress_box.h"
-#include "plugin/recognition/directions.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/progress_box.h"
+#include "plugin/base/directions.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/surface_segment.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/recognition/vectors.h"
+#include "plugin/model/tree.h"
+#include "plugin/base/vectors.h"
+#include "plugin/services/recognition.h"
 
 namespace opaque {
 
@@ -243,10 +245,6 @@ void CCheckDump::line(const char* format, ...) {
 }
 
 }  // namespace opaque
-
-int isBetweenTol(double x, double a, double b, double tol) {
-    return std::min(a, b) - tol < x && x < std::max(a, b) + tol ? 1 : 0;
-}
 
 namespace {
 

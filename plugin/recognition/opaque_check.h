@@ -10,20 +10,14 @@
 #include <vector>
 
 #include "host/api.h"
-#include "plugin/core/entity_utils.h"
-#include "plugin/core/progress_box.h"
+#include "plugin/base/entity_utils.h"
+#include "plugin/base/progress_box.h"
+#include "plugin/model/tree.h"
 #include "plugin/recognition/surface_segment.h"
+#include "plugin/services/recognition.h"
 
 struct VIEW_LIST;
 struct POINT_LIST;
-
-// mode 0 is the normal check; with mode 1 a surface owned by another recognised hole never sets crashInto
-// (it may still give a tip cone). 0 done; -1 the user aborted through `progress` or a tip cone could not be
-// allocated (after the message). `progress` may be null (never aborted).
-[[nodiscard]] int checkOpaqueSurfs(VIEW_LIST* tree, std::int16_t mode, CProgressBox* progress);
-
-// 1 when min(a, b) - tol < x < max(a, b) + tol (both strict), else 0; a and b in either order.
-int isBetweenTol(double x, double a, double b, double tol);
 
 // ---- shared with the tool-collision check -----------------------------------------------------------------
 namespace opaque {

@@ -2,6 +2,7 @@
 // segment's axis point (cUniv) in its view's frame; r the radius of the end looked at; a flat ring runs
 // from rMin to rMax about the axis. Faces are sampled through eval_surf and projected along the view's Z
 // with projectGridOntoSurf; a face "takes" a world point when that projection succeeds.
+#include "plugin/base/vectors.h"
 #include "plugin/recognition/open_arcs.h"
 
 #include <algorithm>
@@ -17,14 +18,14 @@
 
 #include "host/api.h"
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/recognition/boundary_reach.h"
-#include "plugin/recognition/directions.h"
+#include "plugin/base/directions.h"
 #include "plugin/recognition/merging.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/surface_segment.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/tooling/services.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 // 4T = g_tolerances.tol4T; angles in radians (the settings hold degrees).
 #pragma once
 #include <cstdint>
+#include "plugin/model/tree.h"
 
 struct VIEW_LIST;
 

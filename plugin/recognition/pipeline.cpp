@@ -1,9 +1,10 @@
 // recognizeCylinders: the raw build and the nineteen cleaning stages after it, in their fixed order, with
 // a dump after each stage and the four progress steps at which the user may cancel.
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/recognition/pipeline.h"
 
-#include "plugin/core/globals.h"
-#include "plugin/core/progress_box.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/progress_box.h"
 #include "plugin/recognition/axis_joining.h"
 #include "plugin/recognition/dumps.h"
 #include "plugin/recognition/merging.h"
@@ -11,7 +12,8 @@
 #include "plugin/recognition/pipeline_raw.h"
 #include "plugin/recognition/segment_ends.h"
 #include "plugin/recognition/split_chains.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/recognition.h"
 
 std::int32_t g_nextHoleId = 1;
 std::int32_t g_surfaceCount = 0;

@@ -3,7 +3,7 @@
 // point at height z being (ax, ay, z) with (ax, ay) the x, y of transpose(matrix) cUniv.
 #include "plugin/recognition/pipeline_raw.h"
 
-#include "plugin/core/entity_utils.h"
+#include "plugin/base/entity_utils.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,12 +14,13 @@
 #include <vector>
 
 #include "host/api.h"
-#include "plugin/core/globals.h"
-#include "plugin/recognition/directions.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/directions.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/surface_segment.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/recognition/vectors.h"
+#include "plugin/model/tree.h"
+#include "plugin/base/vectors.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 // its tests. Frames as in tree.h.
 #pragma once
 #include <cstdint>
+#include "plugin/model/tree.h"
 
 struct VIEW_LIST;
 

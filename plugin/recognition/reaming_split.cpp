@@ -1,14 +1,17 @@
 // The reaming split. Heights are view z (zSup above zInf); in the opposite view z is negated.
+#include "plugin/base/vectors.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/recognition/reaming_split.h"
 
 #include <cmath>
 #include <numbers>
 
-#include "plugin/core/globals.h"
-#include "plugin/engine/services.h"
+#include "plugin/base/globals.h"
 #include "plugin/recognition/opaque_check.h"
 #include "plugin/recognition/segment_ends.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/engine.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

@@ -4,6 +4,9 @@
 // angles are radians.
 #pragma once
 #include <cstdint>
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/recognition.h"
 
 struct VIEW_LIST;
 struct CYL_LIST;
@@ -20,10 +23,3 @@ constexpr int kSplitNever = 2;
 // no wider than 1.05 x maxChamfer.
 int isReamable(const CYL_LIST* seg, double chamferAngleA, double chamferAngleB, double maxChamfer);
 
-// Splits every hole whose candidate segment the settings of its kind accept: fit segments take the fit
-// mode, ratio and full-depth switch, all others the other three. `table` gives the chamfer angle range
-// and the maximum chamfer of its [Prm] part. `progress` is not used. 0, or -1 when a move into the
-// opposite view failed (splits done before stay).
-[[nodiscard]] int splitReaming(VIEW_LIST* tree, const CTabColsDesc& table, std::int16_t fitMode, double fitRatio,
-                               std::int16_t fitFullDepth, std::int16_t otherMode, double otherRatio,
-                               std::int16_t otherFullDepth, CProgressBox* progress = nullptr);

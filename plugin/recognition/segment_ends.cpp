@@ -14,11 +14,12 @@
 
 #include "host/api.h"
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
-#include "plugin/recognition/directions.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/directions.h"
 #include "plugin/recognition/pipeline.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/recognition/vectors.h"
+#include "plugin/model/tree.h"
+#include "plugin/base/vectors.h"
+#include "plugin/services/recognition.h"
 
 // ---- the index -----------------------------------------------------------------------------------------
 

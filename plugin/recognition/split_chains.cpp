@@ -7,11 +7,12 @@
 #include <cmath>
 
 #include "host/api.h"
-#include "plugin/core/globals.h"
-#include "plugin/recognition/directions.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/directions.h"
 #include "plugin/recognition/segment_ends.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/recognition/vectors.h"
+#include "plugin/model/tree.h"
+#include "plugin/base/vectors.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

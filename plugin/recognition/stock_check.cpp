@@ -10,9 +10,10 @@
 
 #include "host/api.h"
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/recognition/vectors.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/tree.h"
+#include "plugin/base/vectors.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

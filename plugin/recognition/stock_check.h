@@ -5,6 +5,8 @@
 // Stock coordinates: face 4 the top (+z), face 5 the bottom; the box hangs below the centre of its top face.
 #pragma once
 #include <cstdint>
+#include "plugin/model/tree.h"
+#include "plugin/services/recognition.h"
 
 struct VIEW_LIST;
 struct POINT_LIST;
@@ -42,10 +44,6 @@ struct STOCK_SETUP {
 // The centre of the top face for an origin and anchor code.
 void stockTopCentre(const STOCK_SETUP& setup, double centre[3]);
 
-// Lengthens the holes of the tree to the active machine group's stock. 0 done or nothing to do (no
-// machine group, an unusable set-up after message 171, a degenerate size); -1 a segment could not be
-// allocated (after the message; changes so far stay).
-[[nodiscard]] int checkStockEntry(VIEW_LIST* tree);
 // The same with the set-up given.
 [[nodiscard]] int checkStockEntryWith(VIEW_LIST* tree, const STOCK_SETUP& setup);
 

@@ -5,10 +5,10 @@
 #include <cmath>
 #include <numbers>
 
-#include "plugin/core/globals.h"
-#include "plugin/recognition/directions.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/directions.h"
 #include "plugin/recognition/surface_segment.h"
-#include "plugin/recognition/vectors.h"
+#include "plugin/base/vectors.h"
 
 namespace {
 

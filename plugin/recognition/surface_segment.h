@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "host/api.h"
+#include "plugin/model/tree.h"
 
 struct CYL_LIST;
 

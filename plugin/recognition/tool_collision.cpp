@@ -8,13 +8,14 @@
 #include <cmath>
 #include <numbers>
 
-#include "plugin/core/globals.h"
-#include "plugin/core/progress_box.h"
-#include "plugin/engine/ope_list.h"
-#include "plugin/engine/services.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/progress_box.h"
+#include "plugin/model/ope_list.h"
 #include "plugin/recognition/opaque_check.h"
 #include "plugin/recognition/pipeline.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/engine.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 // 1 centre drill, 2 chamfer tool, 3 both). Runs once the process engine has given the holes their
 // operations and chains of copies; the frame and rays are those of the opaque-surfaces check.
 #pragma once
+#include "plugin/model/tree.h"
+#include "plugin/services/recognition.h"
 
 struct VIEW_LIST;
 class CProgressBox;
 
-// 0 done; -1 the user aborted through `progress` (flags written so far stay). `progress` may be null.
-[[nodiscard]] int checkToolCollision(VIEW_LIST* tree, CProgressBox* progress);

@@ -53,6 +53,5 @@ void registerPluginTemplates() {
     plat::registerDialog(emptyFrame(18030, "Shared data"));
     plat::registerDialog(emptyFrame(18074, "Shared library"));
     plat::registerDialog(emptyFrame(18031, "Parameters"));
-    registerSeamTemplates();
     registerProcessTemplates();
 }

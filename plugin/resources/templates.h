@@ -3,7 +3,6 @@
 #pragma once
 
 void registerPluginTemplates();
-void registerSeamTemplates();
 void registerProcessTemplates();
 // The bitmaps of the process tree's images, in image-list order.
 extern const int kProcessTreeBitmaps[12];

@@ -2,6 +2,9 @@
 // (index 0 at the top); lengths in part units, angles in radians. The limits derive from the base tolerance
 // T: steps of at most S = 100 x 4T per drill, contours above M = 200 x 4T, cones from K = 30 x 4T, tool
 // diameters on the grid R = 10 x 4T.
+#include "plugin/model/ope_list.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/services/tables.h"
 #include "plugin/tables/default_table.h"
 
 #include <cmath>
@@ -10,11 +13,11 @@
 #include <vector>
 
 #include "platform/sys/paths.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/utilities.h"
-#include "plugin/tables/host_blocks.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/utilities.h"
+#include "plugin/model/host_blocks.h"
 #include "plugin/tables/host_op_defaults.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/tables/table_text.h"
 
 namespace {

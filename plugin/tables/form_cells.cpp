@@ -1,6 +1,7 @@
 // Row cells as texts and numbers, and message texts filled from them.
 #include "plugin/tables/form_cells.h"
 
+#include "plugin/services/tables.h"
 #include "plugin/tables/table_text.h"
 
 const std::string& rowCell(const std::vector<std::string>& rowCells, int colId) {

@@ -3,9 +3,10 @@
 #include <cmath>
 
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
+#include "plugin/services/tables.h"
 #include "plugin/tables/form_cells.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/tables/table_text.h"
 #include "plugin/tables/thread_tables.h"
 

@@ -1,6 +1,7 @@
 // getHostOpDefaults: the host's operation defaults into a PROCESS_OPE. Offsets in the host record: code 4,
 // sub-code 5, the common double 624, the extra block 728, the blocks 1376 (6 bytes), 2040 (64), 2104 (40),
 // 2176 (168) and the kind block 3288.
+#include "plugin/model/process_ope.h"
 #include "plugin/tables/host_op_defaults.h"
 
 #include <cstring>
@@ -8,8 +9,8 @@
 #include <vector>
 
 #include "host/api.h"
-#include "plugin/core/globals.h"
-#include "plugin/tables/host_blocks.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/host_blocks.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "plugin/tables/process_ope.h"
+#include "plugin/model/process_ope.h"
 
 constexpr std::size_t kHostOperationSize = 8984, kHostExtraSize = 648;
 

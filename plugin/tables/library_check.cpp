@@ -1,6 +1,8 @@
 // The library check: every table of the tables folder read and migrated, then the library refused when it is
 // empty, newer than this release or without exactly one drill-size table; drill-size rows and thread pitches
 // are checked with the user. Also new table names and the shared copies.
+#include "plugin/services/settings.h"
+#include "plugin/services/tables.h"
 #include "plugin/tables/library_check.h"
 
 #include <algorithm>
@@ -9,8 +11,8 @@
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/tables/table_migration.h"
 #include "plugin/tables/table_text.h"
 

@@ -3,9 +3,10 @@
 #include <algorithm>
 
 #include "platform/ui/list_view.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
+#include "plugin/services/tables.h"
 #include "plugin/tables/form_cells.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/model/tab_cols_desc.h"
 
 namespace {
 

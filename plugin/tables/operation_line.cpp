@@ -1,18 +1,20 @@
 // Operation line codec. The 47 fields are one table (kind, place in PROCESS_OPE, format), so that writing
 // and reading cannot disagree on order; doubles print in the "C" locale.
+#include "plugin/base/tool_types.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/services/import.h"
+#include "plugin/services/tooling.h"
 #include "plugin/tables/operation_line.h"
 
 #include <cmath>
 #include <cstring>
 
-#include "plugin/core/globals.h"
-#include "plugin/import/services.h"
-#include "plugin/tables/host_blocks.h"
-#include "plugin/tables/number_text.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/host_blocks.h"
+#include "plugin/base/number_text.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/tables/table_text.h"
-#include "plugin/tooling/services.h"
-#include "plugin/tooling/tool_library.h"
 
 namespace {
 

@@ -6,12 +6,12 @@
 #include <string_view>
 #include <vector>
 
-#include "plugin/tables/process_ope.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/model/tab_cols_desc.h"
 
 class CTabColsDesc;
 class CTextSection;
 
-constexpr int kMaxProcessOps = 100;
 constexpr int kOperationFields = 47;
 
 // TAB -> byte 1, CR -> 2, LF -> 3, blank -> 4, and back; in place.

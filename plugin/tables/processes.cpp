@@ -6,9 +6,10 @@
 
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/process_ope.h"
 #include "plugin/tables/operation_line.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/tables/table_text.h"
 
 namespace {

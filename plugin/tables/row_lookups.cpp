@@ -7,9 +7,9 @@
 #include <numeric>
 
 #include "platform/sys/paths.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/utilities.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/utilities.h"
+#include "plugin/model/tab_cols_desc.h"
 
 namespace {
 

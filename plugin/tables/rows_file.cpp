@@ -4,7 +4,7 @@
 
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/tables/table_text.h"
 
 int CTabColsDesc::readRows() {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "plugin/tables/library_check.h"
-#include "plugin/tables/number_text.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/base/number_text.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/tables/table_migration.h"
 #include "plugin/tables/thread_tables.h"

@@ -2,8 +2,8 @@
 // name of the folder that holds the table, so that tables of one title in two libraries keep apart.
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
-#include "plugin/core/globals.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/tab_cols_desc.h"
 
 namespace {
 

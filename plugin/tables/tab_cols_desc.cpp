@@ -1,9 +1,9 @@
 // The table object: emptying, its column descriptions and the cylinder entries of a row.
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/model/tab_cols_desc.h"
 
 #include <cstdlib>
+#include "plugin/services/engine.h"
 
-#include "plugin/engine/services.h"
 
 void CTabColsDesc::clear() { *this = CTabColsDesc{}; }
 

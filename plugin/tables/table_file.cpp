@@ -8,8 +8,8 @@
 
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
-#include "plugin/core/globals.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/tables/table_text.h"
 
 namespace {

@@ -6,9 +6,10 @@
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/utilities.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/utilities.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/services/tables.h"
 #include "plugin/tables/table_text.h"
 
 namespace {

@@ -2,6 +2,7 @@
 // has reached, so an old table passes through every later step. A step changes the processes first and
 // writes the new version last: a failed write stops the migration with the table labelled with the version
 // whose changes it fully holds.
+#include "plugin/model/process_ope.h"
 #include "plugin/tables/table_migration.h"
 
 #include <algorithm>
@@ -12,12 +13,12 @@
 #include <vector>
 
 #include "platform/sys/files.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/utilities.h"
-#include "plugin/tables/host_blocks.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/utilities.h"
+#include "plugin/model/host_blocks.h"
 #include "plugin/tables/host_op_defaults.h"
-#include "plugin/tables/number_text.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/base/number_text.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/tables/table_text.h"
 
 namespace {

@@ -6,10 +6,11 @@
 
 #include "platform/ui/canvas.h"
 #include "platform/ui/dialog.h"
-#include "plugin/core/globals.h"
-#include "plugin/features/form_sketches.h"
+#include "plugin/base/globals.h"
+#include "plugin/services/features.h"
+#include "plugin/services/tables.h"
 #include "plugin/tables/form_cells.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/tables/thread_tables.h"
 
 namespace {

@@ -12,9 +12,9 @@
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/text_fill.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/text_fill.h"
+#include "plugin/model/tab_cols_desc.h"
 
 std::vector<TEXT_LINE> splitLines(std::string_view bytes) {
     std::vector<TEXT_LINE> lines;

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include "plugin/services/tables.h"
 
 struct TEXT_LINE {
     std::string_view text;   // without its line end (LF, CR LF, or a lone CR before the end of the file)

@@ -1,6 +1,7 @@
 // Loading the thread and drill-size tables, normalising thread designations and the thread and drill-size
 // lookups. The lookups read their candidate tables again from disk, so that rows edited since the load
 // are seen.
+#include "plugin/services/tables.h"
 #include "plugin/tables/thread_tables.h"
 
 #include <algorithm>
@@ -9,11 +10,17 @@
 #include <vector>
 
 #include "platform/sys/paths.h"
-#include "plugin/core/globals.h"
-#include "plugin/tables/number_text.h"
-#include "plugin/tables/services.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/number_text.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/tables/table_text.h"
+
+LoadTime<THREAD_TABLES> g_threadTables;
+
+std::span<CTabColsDesc> loadedThreadTables() {
+    THREAD_TABLES& t = *g_threadTables;
+    return {t.tables.data(), static_cast<std::size_t>(std::clamp<int>(t.count, 0, static_cast<int>(t.tables.size())))};
+}
 
 namespace {
 
@@ -28,7 +35,7 @@ bool admits(std::int16_t filter, std::int16_t kind) {
 
 // The load guard: an empty list is loaded first, after the library check.
 bool guardLoaded() {
-    if (g_globals->threadTableCount >= 1) return true;
+    if (g_threadTables->count >= 1) return true;
     if (checkTablesLibrary(1) != 0) return false;
     loadThreadTables();
     return true;
@@ -38,9 +45,9 @@ bool guardLoaded() {
 // class test skips the drill-size table, and a library without one keeps its first thread table in entry 0.
 std::vector<CTabColsDesc> candidates(std::int16_t filter, const std::string* onlyName) {
     std::vector<CTabColsDesc> out;
-    const int count = std::min<int>(g_globals->threadTableCount, static_cast<int>(g_globals->threadTables.size()));
+    const int count = std::min<int>(g_threadTables->count, static_cast<int>(g_threadTables->tables.size()));
     for (int t = 0; t < count && static_cast<int>(out.size()) < kMaxCandidates; ++t) {
-        const CTabColsDesc& entry = g_globals->threadTables[static_cast<std::size_t>(t)];
+        const CTabColsDesc& entry = g_threadTables->tables[static_cast<std::size_t>(t)];
         if (entry.tableClass != kTableThread) continue;
         if (filter == kFilterNamed ? !(onlyName && plat::equalsNoCase(entry.name, *onlyName))
                                    : !admits(filter, entry.classValue4))
@@ -84,24 +91,24 @@ void takeRow(const CTabColsDesc& table, int r, double* nominal, double* pitch, d
 }  // namespace
 
 int loadThreadTables() {
-    PLUGIN_GLOBALS& g = *g_globals;
-    const std::vector<std::string> files = listTableFiles(g.tablesDir);
+    THREAD_TABLES& g = *g_threadTables;
+    const std::vector<std::string> files = listTableFiles(g_globals->tablesDir);
     int count = 0;
     for (const std::string& file : files) {
         CTabColsDesc scratch;
         if (scratch.read(file) != 0 || scratch.tableClass != kTableDrillSize) continue;
-        CTabColsDesc& entry = g.threadTables[0];
+        CTabColsDesc& entry = g.tables[0];
         entry.clear();
         if (entry.read(file) == 0 && entry.readRows() >= 0) count = 1;
         break;
     }
     for (const std::string& file : files) {
-        if (count >= static_cast<int>(g.threadTables.size())) break;
+        if (count >= static_cast<int>(g.tables.size())) break;
         CTabColsDesc table;
         if (table.read(file) != 0 || table.tableClass != kTableThread || table.readRows() < 0) continue;
-        g.threadTables[static_cast<std::size_t>(count++)] = std::move(table);
+        g.tables[static_cast<std::size_t>(count++)] = std::move(table);
     }
-    g.threadTableCount = static_cast<std::int16_t>(count);
+    g.count = static_cast<std::int16_t>(count);
     return count;
 }
 

@@ -1,5 +1,6 @@
 // Best library tool. The pool sort compares measures within tolerances, which is no strict order; it is
 // sorted with a merge sort, which stays within its bounds whatever the comparisons say.
+#include "plugin/services/tooling.h"
 #include "plugin/tooling/best_tool.h"
 
 #include <algorithm>
@@ -8,8 +9,8 @@
 #include <vector>
 
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/utilities.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/utilities.h"
 #include "plugin/tooling/tool_library.h"
 
 namespace {

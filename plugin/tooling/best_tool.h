@@ -34,13 +34,6 @@ constexpr int kPoolSize = 2000;
 constexpr std::int32_t kAllCriteria = 127;
 }
 
-// -1 no memory; 0 a tool of the part or the configured library meeting every criterion (or the named spot
-// tool); 1 the best of them; 2 a tool of the big library meeting every criterion; 3 the best of it; 4 no tool
-// of the type (out untouched); 5 the named spot tool asked for and missing.
-int findBestLibraryTool(const std::string& library, std::int16_t type, double diameter, double minLength,
-                        double maxLength, double minSecondLength, double shapeValue, double radius, double angle,
-                        double pitch, std::int16_t material, const char* text, tp_tool* out);
-
 // The criteria bits a candidate meets.
 std::int32_t scoreToolPoolEntry(const TOOL_POOL_ENTRY& entry, const WANTED_TOOL& wanted);
 // Pool order: -1, 0, 1.

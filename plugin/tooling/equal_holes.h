@@ -3,7 +3,7 @@
 #pragma once
 #include <unordered_set>
 
-#include "plugin/recognition/tree.h"
+#include "plugin/model/tree.h"
 
 template <class VISIT>
 void forEachEqualHole(POINT_LIST* hole, VISIT visit) {

@@ -11,8 +11,8 @@
 
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
-#include "plugin/core/globals.h"
-#include "plugin/tooling/machine_info.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/machine_info.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 // no longer (walk_states.h), and large sets try their starts on several threads.
 // The path chosen is the same as the plain search's: the rule of a step is one function, totals are summed
 // in path order, and the best is the smallest (total, start).
+#include "plugin/services/tooling.h"
 #include "plugin/tooling/hole_path.h"
 
 #include <algorithm>
@@ -14,8 +15,8 @@
 #include <optional>
 #include <thread>
 
-#include "plugin/core/globals.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/tree.h"
 #include "plugin/tooling/equal_holes.h"
 #include "plugin/tooling/nearest_index.h"
 #include "plugin/tooling/walk_states.h"

@@ -5,6 +5,8 @@
 #pragma once
 #include <cstdint>
 #include <vector>
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tree.h"
 
 struct VIEW_LIST;
 struct POINT_LIST;
@@ -68,9 +70,6 @@ std::int32_t orderPointsNearest(PATH_ELEMENT* elements, std::int32_t first, std:
 // Reorders the points of one tool along its path, each run of consecutive points of one host view ordered
 // on its own and the runs kept in their order.
 void orderSequencePoints(std::vector<PTS_TL_SEQ>& points);
-
-// Relinks the holes of every view from `views` on in path order. Returns 0.
-int orderGroupHoles(VIEW_LIST* views);
 
 // Appends an element for each hole of the chain of equal holes from `chain` whose selected2 is set (of
 // `only` alone when given): its point in view coordinates, the hole and `value`, not linked. Returns the

@@ -3,6 +3,7 @@
 // not cross but pass within the tolerance meet at their closest approach, found among the end points and
 // the points where a circle comes nearest to the other piece.
 #include "plugin/tooling/planar_intersect.h"
+#include "plugin/services/tooling.h"
 
 #include <algorithm>
 #include <cmath>

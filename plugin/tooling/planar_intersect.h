@@ -3,20 +3,11 @@
 // counter-clockwise.
 #pragma once
 #include <cstdint>
-
-// One segment of a profile: a line uses the line fields, an arc the arc fields.
-struct PROFILE_SEGMENT {
-    std::int16_t kind = 0;   // 0 line, 1 arc
-    double x1 = 0, z1 = 0, x2 = 0, z2 = 0;
-    double cx = 0, cz = 0, radius = 0, start = 0, sweep = 0;
-};
+#include "plugin/services/tooling.h"
 
 PROFILE_SEGMENT profileLine(double x1, double z1, double x2, double z2);
 PROFILE_SEGMENT profileArc(double cx, double cz, double radius, double start, double sweep);
 
-// The start and end point of a segment.
-void segmentStart(const PROFILE_SEGMENT& s, double point[2]);
-void segmentEnd(const PROFILE_SEGMENT& s, double point[2]);
 
 // The points where the two segments meet, segments closer than `tolerance` counting as meeting at their
 // closest approach. Returns their number (0 when they do not meet); `first` receives the one nearest to

@@ -5,7 +5,8 @@
 
 #include "host/api.h"
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/ope_list.h"
 #include "plugin/tooling/tool_library.h"
 
 namespace {

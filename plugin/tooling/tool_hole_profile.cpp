@@ -1,11 +1,12 @@
 // The tool-versus-hole profile: outlines, collision test and the coarse-to-fine axial searches. The five
 // search steps (S0 coarsest) and t come from the tolerances of the part's units.
+#include "plugin/services/tooling.h"
 #include "plugin/tooling/tool_hole_profile.h"
 
 #include <cmath>
 
-#include "plugin/core/globals.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/tree.h"
 
 namespace {
 

@@ -1,6 +1,10 @@
 // Tool layout. D is an entry's diameter, x its depth (plus its highest hill with "ToolSelectionCriteria"
 // item 5), L a tool's compared length; items 1, 2 and 4 of "ToolSelectionCriteria" are multiples of D: the
 // length margin, the window's width and the flute margin.
+#include "plugin/base/tool_types.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/tooling.h"
 #include "plugin/tooling/tool_layout.h"
 
 #include <algorithm>
@@ -11,12 +15,11 @@
 #include <string>
 
 #include "platform/sys/paths.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/utilities.h"
-#include "plugin/tooling/cycle_names.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/utilities.h"
+#include "plugin/base/cycle_names.h"
 #include "plugin/tooling/equal_holes.h"
-#include "plugin/tooling/record_fields.h"
-#include "plugin/tooling/services.h"
+#include "plugin/model/record_fields.h"
 #include "plugin/tooling/tool_library.h"
 
 std::FILE* g_toolsLog = nullptr;

@@ -3,10 +3,8 @@
 #pragma once
 #include <cstdio>
 
+#include "plugin/services/tooling.h"
 #include "plugin/tooling/tool_layout_records.h"
-
-// The tools log ("23_Tools.txt" in the work folder while the debug switch is on), else null.
-extern std::FILE* g_toolsLog;
 
 void chooseToolsByDepth(CToolsLayout::GROUP& group);
 // mode 0: the length window; mode 1: any tool longer than the depth plus the diameter.

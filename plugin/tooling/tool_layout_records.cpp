@@ -1,17 +1,20 @@
 // Tool layout records and candidate tools. Tolerance comparisons are no strict order, so every sort here
 // is a stable merge sort, which keeps equal entries in their order and stays within bounds.
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tool_records.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/tooling.h"
 #include "plugin/tooling/tool_layout_records.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "platform/sys/paths.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/load_time_objects.h"
-#include "plugin/core/utilities.h"
-#include "plugin/tooling/cycle_names.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/utilities.h"
+#include "plugin/base/cycle_names.h"
 #include "plugin/tooling/equal_holes.h"
-#include "plugin/tooling/record_fields.h"
+#include "plugin/model/record_fields.h"
 #include "plugin/tooling/tool_library.h"
 
 namespace {

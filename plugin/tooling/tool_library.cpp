@@ -1,5 +1,9 @@
 // Tool libraries and the part's tool list, read and written through the host's list, library and tool
 // managers.
+#include "plugin/base/machine_info.h"
+#include "plugin/base/tool_types.h"
+#include "plugin/services/tables.h"
+#include "plugin/services/tooling.h"
 #include "plugin/tooling/tool_library.h"
 
 #include <algorithm>
@@ -9,9 +13,8 @@
 
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/utilities.h"
-#include "plugin/tooling/services.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/utilities.h"
 
 std::vector<tp_tool> loadToolList(const std::string& name, bool* refused) {
     tool_node* list = nullptr;

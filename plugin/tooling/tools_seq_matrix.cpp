@@ -1,5 +1,8 @@
 // The tool sequence matrix. Inserting a gap in a full row widens the whole matrix by a column, so that no
 // operation is ever pushed out of it.
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/tooling.h"
 #include "plugin/tooling/tools_seq_matrix.h"
 
 #include <algorithm>
@@ -7,8 +10,8 @@
 #include <cstring>
 #include <new>
 
-#include "plugin/core/globals.h"
-#include "plugin/tooling/record_fields.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/record_fields.h"
 
 namespace {
 

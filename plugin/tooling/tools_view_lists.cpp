@@ -3,8 +3,10 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "plugin/tooling/record_fields.h"
-#include "plugin/tooling/services.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/record_fields.h"
+#include "plugin/model/tool_records.h"
+#include "plugin/services/tooling.h"
 
 void CDlgToolsView::buildToolsUsedList() {
     if (!toolsSeq || toolsSeq->empty()) return;

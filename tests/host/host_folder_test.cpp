@@ -10,6 +10,7 @@
 
 #include "host/tools/catalogue.h"
 #include "platform/sys/files.h"
+#include "plugin/services/tables.h"
 #include "support/host_folder.h"
 #include "support/host_tools_fixture.h"
 

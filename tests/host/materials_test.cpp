@@ -7,6 +7,7 @@
 
 #include "host/tools/materials.h"
 #include "platform/sys/files.h"
+#include "plugin/services/tables.h"
 #include "support/host_tools_fixture.h"
 
 namespace {

@@ -10,6 +10,7 @@
 #include "host/tools/record_file.h"
 #include "host/tools/tool_library.h"
 #include "platform/sys/files.h"
+#include "plugin/services/tables.h"
 #include "support/host_tools_fixture.h"
 
 namespace {

@@ -1,6 +1,7 @@
 // Choosing the library tool that best fits an operation, and the library and part tool services under it.
 #include <gtest/gtest.h>
 
+#include "plugin/services/tooling.h"
 #include "plugin/tooling/best_tool.h"
 #include "plugin/tooling/tool_library.h"
 #include "support/tool_library_fixture.h"

@@ -5,11 +5,15 @@
 #include "host/builder/part_builder.h"
 #include "host/geom/surface_entities.h"
 #include "host/state.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/message_box.h"
-#include "plugin/core/main_menu.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/message_box.h"
+#include "plugin/cycle/load_time_objects.h"
+#include "plugin/cycle/main_menu.h"
+#include "plugin/features/feature_windows.h"
 #include "support/form_tables.h"
 #include "support/plugin_fixture.h"
+#include "plugin/engine/engine_state.h"
+#include "plugin/model/work_records.h"
 
 namespace {
 
@@ -96,15 +100,15 @@ TEST_F(CommandLoopTest, ResultOneThousandTwelveEndsTheCycleAfterItsResumeActionI
     m_main();
     expectScriptPlayed();
     EXPECT_EQ(g_resumeAction, 21);
-    EXPECT_EQ(g_globals->viewsTree, nullptr);
+    EXPECT_EQ(g_records->viewsTree, nullptr);
 }
 
 TEST_F(CommandLoopTest, ATrialOfTheConfigurationHandsOverAndReturnsToTheFormsManager) {
     load();
     FORM_TABLE form;
     form.items = {{2, 3}};
-    g_globals->currentTable = makeFormTable(form);
-    g_globals->currentRowCells = {"R", "10", "20"};
+    g_engine->currentTable = makeFormTable(form);
+    g_engine->currentRowCells = {"R", "10", "20"};
     script().click(kMenu, kFormsManager).click(kConfiguration, 105);
     m_main();
     expectScriptPlayed();

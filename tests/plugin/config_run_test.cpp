@@ -8,14 +8,20 @@
 #include <numbers>
 
 #include "host/state.h"
-#include "plugin/core/load_time_objects.h"
-#include "plugin/core/utilities.h"
+#include "plugin/cycle/load_time_objects.h"
+#include "plugin/base/utilities.h"
 #include "plugin/engine/config_run.h"
+#include "plugin/engine/engine_state.h"
 #include "plugin/engine/process_trial.h"
 #include "plugin/engine/operation_values.h"
-#include "plugin/engine/services.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/services/configuration.h"
+#include "plugin/services/engine.h"
 #include "support/form_tables.h"
 #include "support/tables_fixture.h"
+#include "plugin/tables/thread_tables.h"
 
 namespace {
 
@@ -34,14 +40,14 @@ protected:
         FORM_TABLE form;
         form.name = "CBORE";
         form.items = {{2, 3, 0, 0, 1}, {4, 0}};
-        g.currentTable = makeFormTable(form);
-        g.currentRowCells = {"R1", "12", "6", "6.5"};
-        g.chosenProcess[0] = 0;
+        g_engine->currentTable = makeFormTable(form);
+        g_engine->currentRowCells = {"R1", "12", "6", "6.5"};
+        g_engine->chosenProcess[0] = 0;
         // A copy of the shipped library, which the library check accepts.
         const std::filesystem::path shipped = std::string(FX_SOURCE_DIR) + "/data/forms/FORMS_MM/Standard";
         for (const auto& file : std::filesystem::directory_iterator(shipped))
             std::filesystem::copy_file(file.path(), std::filesystem::path(tablesDir) / file.path().filename());
-        g.threadTableCount = 0;
+        g_threadTables->count = 0;
     }
     CConfigProcess& dialog() { return *g_configProcess; }
     // The dialog's process as its configuration left it: labels, the current operation one of them.
@@ -83,20 +89,20 @@ TEST_F(ConfigRunTest, NewOperationsGoWhereTheActionPutsThem) {
     };
     for (const ORDER_CASE& c : cases) {
         process({"A", "B", "C"}, c.current);
-        g_globals->configAction = c.action;
+        g_engine->configAction = c.action;
         enter({"X", "Y", "Z"}, plat::IDOK);
         runEditorPass(dialog());
         expectScriptPlayed();
         EXPECT_EQ(labels(), c.expected) << c.what;
         ASSERT_NE(dialog().currentOperation, nullptr) << c.what;
         EXPECT_EQ(opeText(*dialog().currentOperation, process_ope::label), c.currentAfter) << c.what;
-        EXPECT_EQ(g_globals->configAction, c.action) << c.what;
+        EXPECT_EQ(g_engine->configAction, c.action) << c.what;
     }
 }
 
 TEST_F(ConfigRunTest, TheEditorWorksOverTheDrawnFormWhichGoesAwayAfterwards) {
     process({"A"}, 0);
-    g_globals->configAction = 103;
+    g_engine->configAction = 103;
     int entitiesWhileEditing = -1;
     script().click(kEditor, 501).click(kEditor, plat::IDCANCEL);
     plat::driver().transcript().setEcho([&](const std::string& line) {
@@ -108,7 +114,7 @@ TEST_F(ConfigRunTest, TheEditorWorksOverTheDrawnFormWhichGoesAwayAfterwards) {
     expectScriptPlayed();
     // Cancel leaves the process as it was and asks the dialog to reload the table.
     EXPECT_EQ(labels(), Labels{"A"});
-    EXPECT_EQ(g_globals->configAction, 105);
+    EXPECT_EQ(g_engine->configAction, 105);
     EXPECT_GT(entitiesWhileEditing, 10);
     EXPECT_EQ(g_globals->previewEntityCount, 0);
     EXPECT_TRUE(host::allEntities().empty());
@@ -118,7 +124,7 @@ TEST_F(ConfigRunTest, TheEditorWorksOverTheDrawnFormWhichGoesAwayAfterwards) {
 // is added.
 TEST_F(ConfigRunTest, NextOperationWhileEditingStoresTheOperationAtItsPlace) {
     process({"A", "B", "C"}, 1);
-    g_globals->configAction = 102;
+    g_engine->configAction = 102;
     enter({"B2", "C2", "C3"}, plat::IDOK);
     runEditorPass(dialog());
     expectScriptPlayed();
@@ -127,7 +133,7 @@ TEST_F(ConfigRunTest, NextOperationWhileEditingStoresTheOperationAtItsPlace) {
 
 TEST_F(ConfigRunTest, AProcessOf99OperationsDoesNotOpenTheEditor) {
     process(Labels(99, "OP"), 0);
-    g_globals->configAction = 101;
+    g_engine->configAction = 101;
     runEditorPass(dialog());
     expectScriptPlayed();
     EXPECT_EQ(dialog().operationCount, 99);

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "plugin/core/globals.h"
-#include "plugin/tooling/cycle_names.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/cycle_names.h"
 #include "support/plugin_fixture.h"
 
 namespace {

@@ -3,10 +3,15 @@
 
 #include <string>
 
-#include "plugin/core/globals.h"
-#include "plugin/core/main_menu.h"
-#include "plugin/core/work_cycle.h"
+#include "plugin/base/globals.h"
+#include "plugin/cycle/load_time_objects.h"
+#include "plugin/cycle/main_menu.h"
+#include "plugin/cycle/work_cycle.h"
+#include "plugin/features/feature_windows.h"
+#include "plugin/model/tree.h"
+#include "plugin/settings/shared_library.h"
 #include "support/plugin_fixture.h"
+#include "plugin/model/work_records.h"
 
 namespace {
 
@@ -51,20 +56,20 @@ TEST_F(CycleTest, ASecondInvocationContinuesTheCycleWithoutLoadingOrCreatingAgai
     EXPECT_EQ(host::hostCommands()[0], "Partforge AnalyzeDynoStart");
     const int groups = g_preselView->groupNumber;
 
-    g_globals->viewsTree = fakeTree();   // the tree of the paused cycle stays in memory
+    g_records->viewsTree = fakeTree();   // the tree of the paused cycle stays in memory
     g_pendingCommand = 105;
     g_resumeAction = 21;
     plat::resetSleptMs();
     pauseNextLoop();
     m_main();
     expectScriptPlayed();
-    EXPECT_EQ(g_globals->viewsTree, fakeTree());           // not loaded again, not freed
+    EXPECT_EQ(g_records->viewsTree, fakeTree());           // not loaded again, not freed
     EXPECT_EQ(g_preselView->groupNumber, groups);          // windows not created again
     EXPECT_EQ(g_pendingCommand, 0);
     EXPECT_EQ(queuedCodes(), (std::vector<std::uintptr_t>{105, 105}));  // pending, then the resume action's
     EXPECT_EQ(plat::sleptMs(), 300 + 300 + 250);
     EXPECT_EQ(g_resumeAction, 21);                          // the loop clears it, not the invocation
-    g_globals->viewsTree = nullptr;
+    g_records->viewsTree = nullptr;
 }
 
 TEST_F(CycleTest, ResumeActionFourWithoutAGroupStillPresetsAndPosts) {
@@ -138,7 +143,7 @@ TEST_F(CycleTest, EscAtTheHostPromptEndsTheCycle) {
     m_main();
     expectScriptPlayed();
     EXPECT_EQ(g_mainMenuShown, 0);
-    EXPECT_EQ(g_globals->viewsTree, nullptr);
+    EXPECT_EQ(g_records->viewsTree, nullptr);
 }
 
 class SharingTest : public CycleTest {

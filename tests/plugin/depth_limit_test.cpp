@@ -3,10 +3,12 @@
 // recognition_run_cases_test.cpp; here what a part there does not show.
 #include <gtest/gtest.h>
 
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/engine/depth_limit.h"
 #include "plugin/engine/operation_comments.h"
-#include "plugin/engine/operation_hole_fields.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/operation_hole_fields.h"
+#include "plugin/model/tree.h"
 #include "support/process_fixture.h"
 
 namespace {

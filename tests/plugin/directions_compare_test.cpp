@@ -5,9 +5,10 @@
 #include <cmath>
 #include <numbers>
 
-#include "plugin/recognition/directions.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/recognition/vectors.h"
+#include "plugin/base/directions.h"
+#include "plugin/model/tree.h"
+#include "plugin/base/vectors.h"
+#include "plugin/model/view_order.h"
 
 namespace {
 

@@ -12,9 +12,10 @@
 
 #include "host/api.h"
 #include "host/state.h"
-#include "plugin/core/globals.h"
-#include "plugin/recognition/directions.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/directions.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/view_order.h"
 
 namespace {
 

@@ -6,11 +6,12 @@
 
 #include "host/api.h"
 #include "platform/sys/files.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/views_list.h"
-#include "plugin/recognition/directions.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/recognition/vectors.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/views_list.h"
+#include "plugin/base/directions.h"
+#include "plugin/model/tree.h"
+#include "plugin/base/vectors.h"
+#include "plugin/model/view_order.h"
 #include "support/plugin_fixture.h"
 
 namespace {

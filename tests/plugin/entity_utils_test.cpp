@@ -9,10 +9,11 @@
 
 #include "host/builder/part_builder.h"
 #include "host/geom/surface_entities.h"
-#include "plugin/core/entity_utils.h"
-#include "plugin/core/globals.h"
-#include "plugin/features/feature_mark.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/base/entity_utils.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/feature_mark.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/tree_entities.h"
 #include "support/plugin_fixture.h"
 
 namespace {

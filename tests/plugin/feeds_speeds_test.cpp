@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "host/state.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/tooling/feeds_speeds.h"
 #include "support/ops_fixture.h"
 

@@ -10,7 +10,7 @@
 #include "platform/sys/files.h"
 #include "platform/ui/driver.h"
 #include "platform/ui/file_dialog.h"
-#include "plugin/core/file_dialogs.h"
+#include "plugin/base/file_dialogs.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -5,10 +5,11 @@
 
 #include <cmath>
 
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/engine/hole_classes.h"
-#include "plugin/engine/ope_list.h"
-#include "plugin/recognition/directions.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/base/directions.h"
+#include "plugin/model/tree.h"
 #include "support/run_tree.h"
 
 namespace {

@@ -5,11 +5,13 @@
 // recognition_run_cases_test.cpp.
 #include <gtest/gtest.h>
 
-#include "plugin/core/globals.h"
-#include "plugin/core/views_list.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/views_list.h"
 #include "plugin/engine/hole_classes.h"
-#include "plugin/engine/ope_list.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tree.h"
 #include "support/run_tree.h"
+#include "plugin/model/work_records.h"
 
 namespace {
 
@@ -142,8 +144,8 @@ TEST_F(HoleClasses, ViewsAreNumberedFromOneWithoutEmptyOnes) {
     addHole(addView(head, 6), 0, 0, {{3, 0, 3, -10}});
     addHole(addView(head, 1), 0, 0, {{3, 0, 3, -10}});
     ASSERT_EQ(finishViews(head), 0);
-    EXPECT_EQ(g_globals->viewsTree, head);
-    g_globals->viewsTree = nullptr;   // the fixture frees the tree
+    EXPECT_EQ(g_records->viewsTree, head);
+    g_records->viewsTree = nullptr;   // the fixture frees the tree
     std::vector<int> numbers, indexes;
     for (VIEW_LIST* v = head; v; v = v->next) {
         numbers.push_back(v->viewNumber);

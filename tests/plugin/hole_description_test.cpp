@@ -7,6 +7,8 @@
 #include <numbers>
 
 #include "plugin/engine/hole_description.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tree.h"
 #include "support/hole_tables_fixture.h"
 
 namespace {

@@ -4,9 +4,11 @@
 
 #include <map>
 
-#include "plugin/core/entity_utils.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/entity_utils.h"
+#include "plugin/base/globals.h"
 #include "plugin/engine/hole_marks.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/engine.h"
 #include "support/run_tree.h"
 
 namespace {

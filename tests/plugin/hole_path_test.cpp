@@ -4,8 +4,9 @@
 
 #include <vector>
 
-#include "plugin/core/globals.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/tooling.h"
 #include "plugin/tooling/hole_path.h"
 #include "support/hole_path_reference.h"
 

@@ -7,8 +7,8 @@
 #include "host/state.h"
 #include "platform/sys/files.h"
 #include "platform/sys/registry.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/host_install.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/host_install.h"
 #include "support/plugin_fixture.h"
 #include "support/temp_dir.h"
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "plugin/core/text_section.h"
+#include "plugin/base/text_section.h"
 
 namespace {
 

@@ -9,9 +9,10 @@
 #include <numbers>
 
 #include "host/api.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/host_views.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/host_views.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/tree_views.h"
 #include "support/plugin_fixture.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "host/state_ops.h"
-#include "plugin/tooling/machine_info.h"
+#include "plugin/base/machine_info.h"
 #include "support/ops_fixture.h"
 
 namespace {

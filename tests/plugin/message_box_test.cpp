@@ -6,8 +6,8 @@
 #include <string>
 
 #include "platform/ui/keys.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/message_box.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/message_box.h"
 #include "support/plugin_fixture.h"
 
 namespace {

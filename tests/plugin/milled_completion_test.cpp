@@ -7,13 +7,17 @@
 #include <string>
 
 #include "host/api_operation.h"
-#include "plugin/core/records.h"
+#include "plugin/cycle/records.h"
 #include "plugin/engine/milled_completion.h"
 #include "plugin/engine/operation_records.h"
 #include "platform/sys/files.h"
-#include "plugin/engine/services.h"
-#include "plugin/tables/host_blocks.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/model/host_blocks.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/work_records.h"
+#include "plugin/tables/thread_tables.h"
 #include "recognition_pipeline_support.h"
 #include "support/execute_session.h"
 
@@ -40,15 +44,15 @@ protected:
         load();
     }
     void TearDown() override {
-        freeViewsTree(g_globals->viewsTree);
-        g_globals->viewsTree = nullptr;
+        freeViewsTree(g_records->viewsTree);
+        g_records->viewsTree = nullptr;
         PluginFixture::TearDown();
     }
     // One Execute; the tree is read back from the part's records and its hole returned.
     POINT_LIST* execute() {
         executeOnce();
-        loadAllRecords(&g_globals->viewsTree);
-        return g_globals->viewsTree ? g_globals->viewsTree->firstPoint : nullptr;
+        loadAllRecords(&g_records->viewsTree);
+        return g_records->viewsTree ? g_records->viewsTree->firstPoint : nullptr;
     }
 };
 
@@ -94,7 +98,7 @@ TEST_F(MilledCompletion, AContourWhoseProcessIsGoneIsSwitchedOffAndToldOncePerRo
     for (OPE_LIST* op = hole->opeList; op; op = op->next) op->active = 1;
     script().answer(plat::IDOK);   // one message for the hole's two contours
     CTabColsDesc drillTable;
-    completeMilledOperations(g_globals->viewsTree, drillTable);
+    completeMilledOperations(g_records->viewsTree, drillTable);
     expectScriptPlayed();
     EXPECT_TRUE(transcript().contains("row **22x6: the contour milling of its process cannot be read"));
     int off = 0;
@@ -122,8 +126,8 @@ TEST_F(MilledCompletion, AHelixBoreToAFitWithoutItsTableStartsFromTheDrillSizeTa
     tied.set<double>(cil_desc_layout::D, 22);
     script().answer(plat::IDOK);
     CTabColsDesc drillTable;
-    ASSERT_EQ(drillTable.read(g_globals->threadTables[0].path), 0);
-    completeMilledOperations(g_globals->viewsTree, drillTable);
+    ASSERT_EQ(drillTable.read(g_threadTables->tables[0].path), 0);
+    completeMilledOperations(g_records->viewsTree, drillTable);
     expectScriptPlayed();
     EXPECT_TRUE(transcript().contains("No table is named"));
     // The 22 drill's allowance is 0.88 a side.

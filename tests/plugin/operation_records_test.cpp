@@ -1,11 +1,14 @@
 // Operation records made from computed definitions, their comments and tool-number prefixes.
 #include <gtest/gtest.h>
 
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/engine/operation_comments.h"
-#include "plugin/engine/operation_hole_fields.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/operation_values.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/model/tree.h"
 #include "support/process_fixture.h"
 
 namespace {

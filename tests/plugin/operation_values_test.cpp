@@ -5,9 +5,14 @@
 #include <cmath>
 #include <functional>
 
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/engine/operation_values.h"
 #include "plugin/engine/operation_zlimits.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/tooling.h"
 #include "support/process_fixture.h"
 
 namespace {

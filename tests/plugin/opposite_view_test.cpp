@@ -3,11 +3,13 @@
 // recognition_run_cases_test.cpp; here the chain that moves with it and the records left behind.
 #include <gtest/gtest.h>
 
-#include "plugin/core/globals.h"
-#include "plugin/engine/operation_hole_fields.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/opposite_view.h"
-#include "plugin/recognition/directions.h"
+#include "plugin/base/directions.h"
+#include "plugin/model/tree.h"
 #include "support/process_fixture.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "host/api.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/part_record.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/part_record.h"
 #include "support/part_notes.h"
 #include "support/plugin_fixture.h"
 

@@ -3,7 +3,7 @@
 
 #include <random>
 
-#include "plugin/core/part_record.h"
+#include "plugin/base/part_record.h"
 
 namespace {
 

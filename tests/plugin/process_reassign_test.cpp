@@ -3,14 +3,19 @@
 // views sorted with their toolpath groups renumbered.
 #include <gtest/gtest.h>
 
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/engine/apply_process.h"
 #include "plugin/engine/opposite_view.h"
 #include "plugin/engine/process_reassign.h"
 #include "plugin/engine/table_assignment.h"
-#include "plugin/recognition/directions.h"
+#include "plugin/base/directions.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/tree.h"
 #include "support/hole_tables_fixture.h"
 #include "support/run_tree.h"
+#include "plugin/model/work_records.h"
 
 namespace {
 
@@ -168,14 +173,14 @@ TEST_F(ProcessReassignTables, AChainTakesItsChangedRowAndProcessInItsOrder) {
         ASSERT_EQ(drilled.writeRows(), 0);
         rowNow = step.newRowName;
 
-        g_globals->runStats.stateCount6 = 3;
+        g_records->runStats.stateCount6 = 3;
         if (step.keepOrder) {
             chain[0]->noMeasures = 1;
             reassignProcessKeepOrder(tree);
         } else {
             reassignProcess(chain[0]);
         }
-        EXPECT_EQ(g_globals->runStats.stateCount6, step.keepOrder ? 0 : 2);
+        EXPECT_EQ(g_records->runStats.stateCount6, step.keepOrder ? 0 : 2);
         EXPECT_EQ(chain[0]->noMeasures, 0);
         for (POINT_LIST* p : chain) {
             EXPECT_STREQ(p->tableName, "Drilled");

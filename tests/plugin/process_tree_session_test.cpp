@@ -5,9 +5,13 @@
 
 #include "host/api.h"
 #include "platform/sys/files.h"
-#include "plugin/core/settings.h"
+#include "plugin/base/settings.h"
 #include "plugin/engine/selected_groups.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/engine.h"
 #include "support/process_tree_fixture.h"
+#include "plugin/model/work_records.h"
 
 namespace {
 
@@ -59,7 +63,7 @@ TEST_F(ProcessTreeSession, FiltersShowTheHolesOfTheCheckedStatesAndAreKeptForThe
     EXPECT_NE(treeSnapshot().find("4118 Check text=\"Tools created (1)\""), std::string::npos);
     // No hole is without a problem: that filter cannot be used.
     EXPECT_NE(treeSnapshot().find("4035 Check text=\"No problems (0)\" visible=1 enabled=0"), std::string::npos);
-    EXPECT_EQ(g_globals->processTreeFlags & (kStateToolMissing | kStateAdapted), kStateToolMissing);
+    EXPECT_EQ(g_records->processTreeFlags & (kStateToolMissing | kStateAdapted), kStateToolMissing);
     EXPECT_EQ(g_globals->settings.processTreeOption, 1);   // the Advanced part was open when the tree closed
 
     // Every filter off: no hole and no view, the group box still says what the tree holds.
@@ -145,7 +149,7 @@ TEST_F(ProcessTreeSession, ChangingAHolesProcessOffersItsTablesProcessesAndAppli
     });
     EXPECT_NE(first, "Drill 1");
     EXPECT_NE(first, "none");
-    EXPECT_EQ(g_globals->processTreeFlags, 0xFFFFFFFFu);   // after a change every state is shown again
+    EXPECT_EQ(g_records->processTreeFlags, 0xFFFFFFFFu);   // after a change every state is shown again
 }
 
 TEST_F(ProcessTreeSession, AHoleWithoutATableCannotBeConfiguredNorChanged) {
@@ -209,8 +213,8 @@ TEST_F(ProcessTreeSession, AnIsolatedGroupFromThePointsListIsUndoneAtTheNextRun)
 // one undo shows every entity.
 TEST_F(ProcessTreeSession, ASecondIsolatedGroupBeforeTheUndoLeavesNothingHiddenForGood) {
     const int before = blankedEntities();
-    loadAllRecords(&g_globals->viewsTree);
-    VIEW_LIST* tree = g_globals->viewsTree;
+    loadAllRecords(&g_records->viewsTree);
+    VIEW_LIST* tree = g_records->viewsTree;
     ASSERT_EQ(createGroupOpsIsolated(tree, hole(tree, 1), hole(tree, 1), 0), 0);
     const int firstHidden = blankedEntities();
     EXPECT_GT(firstHidden, before);

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "host/state.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/progress_box.h"
-#include "plugin/core/utilities.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/progress_box.h"
+#include "plugin/base/utilities.h"
 #include "support/plugin_fixture.h"
 
 namespace {

@@ -4,7 +4,7 @@
 // gives its bore to the view from below. Block 60 x 40 x 20, holes drilled from its top face.
 #include <gtest/gtest.h>
 
-#include "plugin/core/message_box.h"
+#include "plugin/base/message_box.h"
 
 #include <cstring>
 #include <cmath>
@@ -12,10 +12,13 @@
 
 #include "host/builder/part_builder.h"
 #include "host/geom/surface_entities.h"
-#include "plugin/core/main_menu.h"
-#include "plugin/features/feature_mark.h"
+#include "plugin/cycle/main_menu.h"
+#include "plugin/model/feature_mark.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/work_records.h"
 #include "plugin/recognition/reaming_split.h"
 #include "recognition_attributes_support.h"
+#include "plugin/services/engine.h"
 
 namespace {
 
@@ -35,11 +38,11 @@ protected:
         loadTables({"DRILL", "METRIC"});
     }
     void TearDown() override {
-        freeFeatureMarkList(g_globals->featureMarks);
-        g_globals->featureMarks = nullptr;
-        g_globals->featureMarkCount = 0;
-        freeViewsTree(g_globals->viewsTree);
-        g_globals->viewsTree = nullptr;
+        freeFeatureMarkList(g_records->featureMarks);
+        g_records->featureMarks = nullptr;
+        g_records->featureMarkCount = 0;
+        freeViewsTree(g_records->viewsTree);
+        g_records->viewsTree = nullptr;
         RecogPTest::TearDown();
     }
     static void addPart(const std::vector<hb::HoleSpec>& holes) {
@@ -61,15 +64,15 @@ protected:
         m->top[0] = top.x, m->top[1] = top.y, m->top[2] = top.z;
         m->direction[0] = dir.x, m->direction[1] = dir.y, m->direction[2] = dir.z;
         m->length = m->depth = length;
-        FEATURE_MARK** link = &g_globals->featureMarks;
+        FEATURE_MARK** link = &g_records->featureMarks;
         while (*link) link = &(*link)->next;
         *link = m;
-        ++g_globals->featureMarkCount;
+        ++g_records->featureMarkCount;
         return m;
     }
     // The hole of the view whose axis passes (x, y) in the view's coordinates.
     static POINT_LIST* holeAt(int viewNumber, double x, double y) {
-        for (VIEW_LIST* v = g_globals->viewsTree; v; v = v->next) {
+        for (VIEW_LIST* v = g_records->viewsTree; v; v = v->next) {
             if (v->viewNumber != viewNumber) continue;
             for (POINT_LIST* p = v->firstPoint; p; p = p->next)
                 if (std::hypot(p->ptView[0] - x, p->ptView[1] - y) < 1e-6) return p;
@@ -126,7 +129,7 @@ TEST_F(RecognitionRunTest, LabelsCodedNamesFeatureMarksAndTheReamingSplitReachTh
     script().answer(plat::IDOK);
     script().click(CMessageBox::kTemplate, plat::IDOK);
     ASSERT_EQ(runRecognition(&flags), 1);
-    ASSERT_NE(g_globals->viewsTree, nullptr);
+    ASSERT_NE(g_records->viewsTree, nullptr);
 
     expectTappedM8(holeAt(kTopView, 10, 10));
     expectTappedM8(holeAt(kTopView, 30, 10));

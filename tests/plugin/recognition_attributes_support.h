@@ -14,14 +14,16 @@
 
 #include "host/builder/part_builder.h"
 #include "platform/sys/files.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/load_time_objects.h"
+#include "plugin/base/globals.h"
+#include "plugin/cycle/load_time_objects.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/recognition/pipeline.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/recognition/vectors.h"
+#include "plugin/model/tree.h"
+#include "plugin/base/vectors.h"
 #include "support/hand_tree.h"
 #include "support/recognition_fixture.h"
 #include "support/table_files.h"
+#include "plugin/tables/thread_tables.h"
 
 namespace recog_p {
 
@@ -60,9 +62,9 @@ protected:
         writeReferenceTable(tablesDir, name, t, rows);
     }
     void loadTables(const std::vector<std::string>& names) {
-        g_globals->threadTableCount = 0;
+        g_threadTables->count = 0;
         for (const std::string& name : names) {
-            CTabColsDesc& table = g_globals->threadTables[g_globals->threadTableCount++];
+            CTabColsDesc& table = g_threadTables->tables[g_threadTables->count++];
             EXPECT_EQ(table.read(tablesDir + "/" + name + ".tab"), 0) << name;
             table.readRows();
         }

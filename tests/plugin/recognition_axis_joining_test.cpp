@@ -4,8 +4,9 @@
 #include <cmath>
 #include <numbers>
 
+#include "plugin/model/tree.h"
 #include "plugin/recognition/axis_joining.h"
-#include "plugin/recognition/directions.h"
+#include "plugin/base/directions.h"
 #include "tests/plugin/recognition_segment_trees.h"
 
 namespace {

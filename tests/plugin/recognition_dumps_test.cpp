@@ -10,8 +10,10 @@
 
 #include "host/api.h"
 #include "platform/sys/files.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/tree.h"
 #include "plugin/recognition/dumps.h"
+#include "plugin/services/recognition.h"
 #include "support/hand_tree.h"
 #include "support/plugin_fixture.h"
 

@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/tree.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/split_chains.h"
 #include "support/hand_tree.h"

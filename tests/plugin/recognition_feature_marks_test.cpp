@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "plugin/features/feature_mark.h"
+#include "plugin/model/feature_mark.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/work_records.h"
 #include "plugin/recognition/feature_marks.h"
 #include "recognition_attributes_support.h"
 
@@ -18,9 +20,9 @@ constexpr std::uint8_t kReamA = 11, kReamB = 12, kThreadAny = 13, kThreadMetric 
 class FeatureMarksTest : public RecogPTest {
 protected:
     void TearDown() override {
-        freeFeatureMarkList(g_globals->featureMarks);
-        g_globals->featureMarks = nullptr;
-        g_globals->featureMarkCount = 0;
+        freeFeatureMarkList(g_records->featureMarks);
+        g_records->featureMarks = nullptr;
+        g_records->featureMarkCount = 0;
         RecogPTest::TearDown();
     }
     POINT_LIST* hole(hb::HoleSpec spec, int colour) {
@@ -39,7 +41,7 @@ protected:
     }
     static std::vector<FEATURE_MARK*> made() {
         std::vector<FEATURE_MARK*> out;
-        for (FEATURE_MARK* m = g_globals->featureMarks; m; m = m->next) out.push_back(m);
+        for (FEATURE_MARK* m = g_records->featureMarks; m; m = m->next) out.push_back(m);
         return out;
     }
     static void expectTappedM8(const FEATURE_MARK* m, const CYL_LIST* from) {
@@ -73,7 +75,7 @@ TEST_F(FeatureMarksTest, AThreadColourLooksTheDrilledDiameterUpInTheThreadTables
     expectTappedM8(marks[0], any->firstCyl);
     expectTappedM8(marks[1], metric->firstCyl);
     expectTappedM8(marks[2], sunk->firstCyl->next);
-    EXPECT_EQ(g_globals->featureMarkCount, 3);
+    EXPECT_EQ(g_records->featureMarkCount, 3);
 }
 
 TEST_F(FeatureMarksTest, AReamColourGivesTheFitClassInBracesOfItsTable) {

@@ -6,9 +6,11 @@
 #include <string>
 
 #include "platform/sys/files.h"
-#include "plugin/features/feature_mark.h"
+#include "plugin/model/feature_mark.h"
+#include "plugin/model/tree.h"
 #include "plugin/recognition/feature_merge.h"
 #include "recognition_attributes_support.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

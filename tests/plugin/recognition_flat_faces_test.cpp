@@ -11,11 +11,13 @@
 
 #include "host/builder/part_builder.h"
 #include "host/geom/surface_entities.h"
+#include "plugin/model/tree.h"
 #include "plugin/recognition/merging.h"
 #include "plugin/recognition/open_arcs.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/pipeline_raw.h"
 #include "plugin/recognition_merging_trees.h"
+#include "plugin/services/recognition.h"
 #include "support/part_recognition_fixture.h"
 
 namespace {

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <vector>
 
+#include "plugin/model/tree.h"
 #include "plugin/recognition/merging.h"
 #include "plugin/recognition_merging_trees.h"
 

@@ -8,7 +8,8 @@
 #include <numbers>
 #include <vector>
 
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/tree.h"
 #include "support/recognition_fixture.h"
 
 namespace recog_m {

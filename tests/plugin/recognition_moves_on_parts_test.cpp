@@ -6,9 +6,11 @@
 #include <cmath>
 #include <numbers>
 
+#include "plugin/model/tree.h"
 #include "plugin/recognition/axis_joining.h"
 #include "plugin/recognition/pipeline_raw.h"
 #include "plugin/recognition/segment_ends.h"
+#include "plugin/services/recognition.h"
 #include "support/part_recognition_fixture.h"
 #include "tests/plugin/recognition_segment_trees.h"
 

@@ -4,8 +4,10 @@
 
 #include <string>
 
+#include "plugin/model/tree.h"
 #include "plugin/recognition/name_attribs.h"
 #include "recognition_attributes_support.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

@@ -5,9 +5,12 @@
 #include <string>
 
 #include "platform/sys/files.h"
-#include "plugin/core/progress_box.h"
+#include "plugin/base/progress_box.h"
+#include "plugin/base/vectors.h"
+#include "plugin/model/tree.h"
 #include "plugin/recognition/opaque_check.h"
 #include "recognition_checks_support.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

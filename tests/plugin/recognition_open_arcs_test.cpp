@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "plugin/model/tree.h"
 #include "plugin/recognition/open_arcs.h"
 #include "plugin/recognition_merging_trees.h"
 

@@ -9,9 +9,10 @@
 #include <vector>
 
 #include "host/api.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/recognition/pipeline.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/recognition.h"
 #include "support/hand_tree.h"
 #include "support/plugin_fixture.h"
 

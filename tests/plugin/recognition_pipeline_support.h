@@ -12,11 +12,11 @@
 
 #include "host/builder/part_builder.h"
 #include "host/geom/surface_entities.h"
-#include "plugin/core/entity_utils.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/main_menu.h"
+#include "plugin/base/entity_utils.h"
+#include "plugin/base/globals.h"
+#include "plugin/cycle/main_menu.h"
 #include "plugin/recognition/pipeline.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/model/tree.h"
 #include "support/part_recognition_fixture.h"
 
 namespace recog_q {

@@ -11,9 +11,11 @@
 
 #include "host/geom/step_io.h"
 #include "platform/sys/files.h"
-#include "plugin/core/progress_box.h"
+#include "plugin/base/progress_box.h"
+#include "plugin/model/tree.h"
 #include "plugin/recognition/pipeline_raw.h"
 #include "recognition_pipeline_support.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

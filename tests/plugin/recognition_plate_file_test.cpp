@@ -9,9 +9,10 @@
 #include <string>
 
 #include "host/builder/hole_plates.h"
-#include "plugin/core/message_box.h"
-#include "plugin/core/records.h"
+#include "plugin/base/message_box.h"
+#include "plugin/cycle/records.h"
 #include "recognition_pipeline_support.h"
+#include "plugin/model/tree.h"
 #include "support/execute_session.h"
 
 namespace {

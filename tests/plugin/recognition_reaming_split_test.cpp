@@ -2,8 +2,12 @@
 // up their end section to the bottom view (host view 4), and what both halves record.
 #include <gtest/gtest.h>
 
-#include "plugin/core/views_list.h"
+#include "plugin/base/views_list.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/tree.h"
 #include "plugin/recognition/reaming_split.h"
+#include "plugin/services/recognition.h"
+#include "plugin/tables/thread_tables.h"
 #include "recognition_attributes_support.h"
 #include "support/recognition_fixture.h"
 
@@ -24,7 +28,7 @@ protected:
 
     int split(std::int16_t fitMode, std::int16_t otherMode, double ratio = 1.0, std::int16_t fullDepth = 0) {
         CTabColsDesc table;
-        EXPECT_EQ(table.read(g_globals->threadTables[0].path), 0);
+        EXPECT_EQ(table.read(g_threadTables->tables[0].path), 0);
         return splitReaming(head, table, fitMode, ratio, fullDepth, otherMode, ratio, fullDepth);
     }
     POINT_LIST* movedPoint() const {

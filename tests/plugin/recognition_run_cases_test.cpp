@@ -12,11 +12,15 @@
 
 #include "host/api_views.h"
 #include "platform/sys/files.h"
-#include "plugin/core/records.h"
-#include "plugin/core/settings.h"
-#include "plugin/engine/ope_list.h"
+#include "plugin/cycle/records.h"
+#include "plugin/base/settings.h"
+#include "plugin/engine/engine_state.h"
+#include "plugin/model/ope_list.h"
 #include "plugin/engine/operation_values.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/work_records.h"
 #include "recognition_pipeline_support.h"
+#include "plugin/services/engine.h"
 #include "support/execute_session.h"
 
 namespace {
@@ -318,7 +322,7 @@ TEST_F(RunCasesTest, ACancelWithTheDebugSwitchOnLeavesNoTreeAndClosesTheProcessL
     std::uint32_t flags = 0;
     script().click(kSummary, plat::IDOK);
     EXPECT_GE(runRecognition(&flags), 0);
-    ASSERT_NE(g_globals->viewsTree, nullptr);
+    ASSERT_NE(g_records->viewsTree, nullptr);
 
     const std::string log = g_globals->tmpDir + "/25_Process.txt";
     g_globals->debugDumps = 1;
@@ -328,8 +332,8 @@ TEST_F(RunCasesTest, ACancelWithTheDebugSwitchOnLeavesNoTreeAndClosesTheProcessL
     expectScriptPlayed();
     EXPECT_TRUE(host::waitDialog().cancelled);
     EXPECT_FALSE(host::waitDialog().open);
-    EXPECT_EQ(g_globals->viewsTree, nullptr);
-    EXPECT_EQ(g_globals->processLog, nullptr);
+    EXPECT_EQ(g_records->viewsTree, nullptr);
+    EXPECT_EQ(g_engine->processLog, nullptr);
     EXPECT_TRUE(plat::readFile(log));   // opened for the run, and nothing was traced before the Cancel
     EXPECT_EQ(plat::readFile(log).value_or("?"), "");
 }

@@ -4,8 +4,10 @@
 #include <cmath>
 #include <iterator>
 
+#include "plugin/model/tree.h"
 #include "plugin/recognition/segment_ends.h"
 #include "tests/plugin/recognition_segment_trees.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

@@ -9,10 +9,11 @@
 #include <vector>
 
 #include "host/api.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/recognition/pipeline.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/recognition/vectors.h"
+#include "plugin/model/tree.h"
+#include "plugin/base/vectors.h"
+#include "plugin/services/recognition.h"
 #include "support/recognition_fixture.h"
 
 namespace recog_l {

@@ -8,9 +8,14 @@
 #include <string>
 
 #include "host/geom/step_io.h"
-#include "plugin/core/message_box.h"
-#include "plugin/core/records.h"
+#include "plugin/base/message_box.h"
+#include "plugin/cycle/records.h"
+#include "plugin/engine/engine_state.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/work_records.h"
 #include "recognition_pipeline_support.h"
+#include "plugin/services/engine.h"
 #include "support/execute_session.h"
 #include "support/part_notes.h"
 
@@ -74,7 +79,7 @@ TEST_F(RecogSessionTest, ExecuteTellsWhatWasFoundShowsTheProcessTreeAndSavesTheT
     executeOnce();
     EXPECT_TRUE(transcript().contains("tools were not found.")) << host::messageLine();
     EXPECT_EQ(count("dialog.show 18021"), 1);
-    EXPECT_EQ(g_globals->viewsTree, nullptr);   // the cycle ended: saved and released
+    EXPECT_EQ(g_records->viewsTree, nullptr);   // the cycle ended: saved and released
 
     const std::vector<HOLE> kept = fromView(holesKeptInThePart(), 1);
     ASSERT_EQ(kept.size(), 11u);
@@ -204,7 +209,7 @@ TEST_F(RecogSessionTest, TheRunsLogsAndDumpsAreWrittenOnlyWithTheDebugSwitch) {
     script().click(kSummary, plat::IDOK);
     std::uint32_t flags = 0;
     EXPECT_EQ(runRecognition(&flags), 1);
-    EXPECT_EQ(g_globals->processLog, nullptr);
+    EXPECT_EQ(g_engine->processLog, nullptr);
     const auto log = plat::readFile(work + "/25_Process.txt");
     ASSERT_TRUE(log);
     EXPECT_NE(log->find("Reconocimiento de Formas"), std::string::npos);

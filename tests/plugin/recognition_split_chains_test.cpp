@@ -4,10 +4,12 @@
 
 #include <vector>
 
-#include "plugin/core/globals.h"
-#include "plugin/core/views_list.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/views_list.h"
+#include "plugin/model/tree.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/split_chains.h"
+#include "plugin/services/recognition.h"
 #include "support/hand_tree.h"
 #include "support/recognition_fixture.h"
 

@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "host/state.h"
+#include "plugin/model/tree.h"
 #include "plugin/recognition/opaque_check.h"
 #include "plugin/recognition/stock_check.h"
 #include "recognition_checks_support.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <numbers>
 
 #include "host/api.h"
-#include "plugin/core/entity_utils.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/entity_utils.h"
+#include "plugin/base/globals.h"
 #include "plugin/recognition/surface_segment.h"
 #include "support/plugin_fixture.h"
 

@@ -16,10 +16,10 @@
 #include "host/geom/brep_text.h"
 #include "host/geom/step_io.h"
 #include "host/geom/surface_entities.h"
-#include "plugin/core/entity_utils.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/entity_utils.h"
+#include "plugin/base/globals.h"
 #include "plugin/recognition/surface_segment.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/model/tree.h"
 #include "support/part_recognition_fixture.h"
 #include "support/plugin_fixture.h"
 

@@ -5,10 +5,12 @@
 #include <vector>
 
 #include "platform/sys/files.h"
-#include "plugin/engine/ope_list.h"
-#include "plugin/engine/services.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tree.h"
 #include "plugin/recognition/tool_collision.h"
 #include "recognition_checks_support.h"
+#include "plugin/services/engine.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

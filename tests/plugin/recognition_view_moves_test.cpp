@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "plugin/model/tree.h"
 #include "plugin/recognition/segment_ends.h"
 #include "tests/plugin/recognition_segment_trees.h"
+#include "plugin/services/recognition.h"
 
 namespace {
 

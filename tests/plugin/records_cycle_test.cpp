@@ -2,9 +2,13 @@
 // saving the part to its file and reopening it: images byte for byte, every link rebuilt.
 #include <gtest/gtest.h>
 
-#include "plugin/core/exports.h"
-#include "plugin/core/main_menu.h"
-#include "plugin/core/work_cycle.h"
+#include "plugin/cycle/exports.h"
+#include "plugin/cycle/main_menu.h"
+#include "plugin/cycle/work_cycle.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tool_records.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/work_records.h"
 #include "records_test_data.h"
 #include "support/plugin_fixture.h"
 
@@ -19,7 +23,7 @@ protected:
         load();
     }
     void TearDown() override {
-        if (g_globals.constructed()) freeCycleData(g_globals->viewsTree);
+        if (g_globals.constructed()) freeCycleData(g_records->viewsTree);
         PluginFixture::TearDown();
     }
     // One invocation whose loop hands control back at once: the cycle goes on, its data stays in memory.
@@ -66,25 +70,25 @@ TEST_F(RecordsCycleTest, TheNextCycleGetsBackEveryRecordEqualAndRelinked) {
     t.view5->viewNumber = 42;   // a stale number: the host's view of the matrix is found again
     const std::vector<tp_tool> tools = *g_toolsArray;
     std::vector<std::array<std::uint8_t, GEN_OP_GROUP::kSize>> groups;
-    for (GEN_OP_GROUP* g = g_globals->genOpGroups; g; g = g->next) groups.push_back(genOpGroupImage(*g, noLinkIds));
+    for (GEN_OP_GROUP* g = g_records->genOpGroups; g; g = g->next) groups.push_back(genOpGroupImage(*g, noLinkIds));
     std::vector<std::array<std::uint8_t, FEATURE_MARK::kSize>> marks;
-    for (FEATURE_MARK* m = g_globals->featureMarks; m; m = m->next) marks.push_back(featureMarkImage(*m, noLinkIds));
+    for (FEATURE_MARK* m = g_records->featureMarks; m; m = m->next) marks.push_back(featureMarkImage(*m, noLinkIds));
 
-    g_globals->viewsTree = t.head;
+    g_records->viewsTree = t.head;
     closingInvocation();
-    EXPECT_EQ(g_globals->viewsTree, nullptr);
-    EXPECT_EQ(g_globals->genOpGroups, nullptr);
-    EXPECT_EQ(g_globals->featureMarks, nullptr);
-    EXPECT_TRUE(g_globals->runBytes.empty());           // released once written
+    EXPECT_EQ(g_records->viewsTree, nullptr);
+    EXPECT_EQ(g_records->genOpGroups, nullptr);
+    EXPECT_EQ(g_records->featureMarks, nullptr);
+    EXPECT_TRUE(g_records->runBytes.empty());           // released once written
     EXPECT_TRUE(g_fullToolsSeq->front().opes.empty());
     reopenPart();
     g_toolsArray->clear();
-    g_globals->runStats = RUN_STATS{};
+    g_records->runStats = RUN_STATS{};
 
     pausedInvocation();
     expectScriptPlayed();
     EXPECT_EQ(boxes(transcript()), 0);
-    VIEW_LIST* tree = g_globals->viewsTree;
+    VIEW_LIST* tree = g_records->viewsTree;
     ASSERT_NE(tree, nullptr);
     EXPECT_EQ(treeImages(tree), expectedImages);
 
@@ -133,13 +137,13 @@ TEST_F(RecordsCycleTest, TheNextCycleGetsBackEveryRecordEqualAndRelinked) {
 
     // Groups and marks in order, the last one ending the list.
     std::vector<std::array<std::uint8_t, GEN_OP_GROUP::kSize>> groupsBack;
-    for (GEN_OP_GROUP* g = g_globals->genOpGroups; g; g = g->next) groupsBack.push_back(genOpGroupImage(*g, noLinkIds));
+    for (GEN_OP_GROUP* g = g_records->genOpGroups; g; g = g->next) groupsBack.push_back(genOpGroupImage(*g, noLinkIds));
     EXPECT_EQ(groupsBack, groups);
-    EXPECT_EQ(g_globals->genOpGroupCount, 2);
+    EXPECT_EQ(g_records->genOpGroupCount, 2);
     std::vector<std::array<std::uint8_t, FEATURE_MARK::kSize>> marksBack;
-    for (FEATURE_MARK* m = g_globals->featureMarks; m; m = m->next) marksBack.push_back(featureMarkImage(*m, noLinkIds));
+    for (FEATURE_MARK* m = g_records->featureMarks; m; m = m->next) marksBack.push_back(featureMarkImage(*m, noLinkIds));
     EXPECT_EQ(marksBack, marks);
-    EXPECT_EQ(g_globals->featureMarkCount, 2);
+    EXPECT_EQ(g_records->featureMarkCount, 2);
 
     // Tools and the sequence pointing into the new tree.
     EXPECT_EQ(*g_toolsArray, tools);
@@ -153,39 +157,39 @@ TEST_F(RecordsCycleTest, TheNextCycleGetsBackEveryRecordEqualAndRelinked) {
     // The run block.
     const PLUGIN_GLOBALS& g = *g_globals;
     EXPECT_EQ(g.markerLevel, 250);
-    EXPECT_EQ(g.runStats.holeCount, 3);
-    EXPECT_EQ(g.runStats.stateCount3, 4);
-    EXPECT_EQ(g.runStats.stateCount5, 5);
-    EXPECT_EQ(g.runStats.toolsCount2, 6);
-    EXPECT_STREQ(g.runTableRef.tabPath, "/forms/Standard/steel.tab");
-    EXPECT_EQ(std::string(g.runTableRef.processName), std::string("A process name longer than the forty-one stored characters").substr(0, 41));
-    EXPECT_EQ(g.runTableRef.fileTime, -1234567);
-    EXPECT_EQ(g.runTableRef.flag, 1);
-    EXPECT_EQ(g.runReservedWord, 17);
-    EXPECT_EQ(g.runReservedBlock[35], 0xEE);
-    EXPECT_EQ(g.runBytes, (std::vector<std::uint8_t>{1, 2, 3}));
-    EXPECT_EQ(g.runWords, (std::vector<std::int16_t>{-1, 300}));
-    EXPECT_EQ(g.toolSequenceFlag, 2);
-    EXPECT_EQ(g.formCounter, 41);
-    EXPECT_EQ(g.processTreeFlags, 0x80000001u);
+    EXPECT_EQ(g_records->runStats.holeCount, 3);
+    EXPECT_EQ(g_records->runStats.stateCount3, 4);
+    EXPECT_EQ(g_records->runStats.stateCount5, 5);
+    EXPECT_EQ(g_records->runStats.toolsCount2, 6);
+    EXPECT_STREQ(g_records->runTableRef.tabPath, "/forms/Standard/steel.tab");
+    EXPECT_EQ(std::string(g_records->runTableRef.processName), std::string("A process name longer than the forty-one stored characters").substr(0, 41));
+    EXPECT_EQ(g_records->runTableRef.fileTime, -1234567);
+    EXPECT_EQ(g_records->runTableRef.flag, 1);
+    EXPECT_EQ(g_records->runReservedWord, 17);
+    EXPECT_EQ(g_records->runReservedBlock[35], 0xEE);
+    EXPECT_EQ(g_records->runBytes, (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(g_records->runWords, (std::vector<std::int16_t>{-1, 300}));
+    EXPECT_EQ(g_records->toolSequenceFlag, 2);
+    EXPECT_EQ(g_records->formCounter, 41);
+    EXPECT_EQ(g_records->processTreeFlags, 0x80000001u);
     EXPECT_EQ(g.createdViewCounter, 12);
-    EXPECT_EQ(g.runSettings.processMach1, "/tools/library.tooldb");
-    EXPECT_EQ(g.runSettings.processMach2, "Standard");
-    EXPECT_EQ(g.runSettings.processMach11, 1.5);
-    EXPECT_EQ(g.runSettings.processMach37, 1);
+    EXPECT_EQ(g_records->runSettings.processMach1, "/tools/library.tooldb");
+    EXPECT_EQ(g_records->runSettings.processMach2, "Standard");
+    EXPECT_EQ(g_records->runSettings.processMach11, 1.5);
+    EXPECT_EQ(g_records->runSettings.processMach37, 1);
     EXPECT_EQ(g.partPoint[1], -3.5);
     EXPECT_EQ(g.partPointFlag2, 1);
 }
 
 TEST_F(RecordsCycleTest, APartWithoutRecordsStartsEmptyAndKeepsWhatTheRecordsDoNotCover) {
     FEATURE_MARK* mark = new FEATURE_MARK();
-    g_globals->featureMarks = mark;
-    g_globals->featureMarkCount = 1;
+    g_records->featureMarks = mark;
+    g_records->featureMarkCount = 1;
     g_toolsArray->push_back(tp_tool{});
     g_fullToolsSeq->push_back(FULL_TOOLS_SEQ{});
-    g_globals->runStats.stateCount5 = 3;
-    g_globals->runStats.holeCount = 9;
-    g_globals->formCounter = 9;
+    g_records->runStats.stateCount5 = 3;
+    g_records->runStats.holeCount = 9;
+    g_records->formCounter = 9;
     g_globals->partPoint[0] = 4;
     g_globals->settings.toolLibraryPath = "/lib/now.tooldb";
 
@@ -194,13 +198,13 @@ TEST_F(RecordsCycleTest, APartWithoutRecordsStartsEmptyAndKeepsWhatTheRecordsDoN
     EXPECT_EQ(tree, nullptr);
     EXPECT_TRUE(g_toolsArray->empty());
     EXPECT_TRUE(g_fullToolsSeq->empty());
-    EXPECT_EQ(g_globals->runStats.holeCount, 0);
-    EXPECT_EQ(g_globals->formCounter, 0);
-    EXPECT_EQ(g_globals->runStats.stateCount5, 3);
+    EXPECT_EQ(g_records->runStats.holeCount, 0);
+    EXPECT_EQ(g_records->formCounter, 0);
+    EXPECT_EQ(g_records->runStats.stateCount5, 3);
     EXPECT_EQ(g_globals->partPoint[0], 4);
-    EXPECT_EQ(g_globals->runSettings.processMach1, "/lib/now.tooldb");
-    EXPECT_EQ(g_globals->featureMarks, mark);
-    EXPECT_EQ(g_globals->featureMarkCount, 1);
+    EXPECT_EQ(g_records->runSettings.processMach1, "/lib/now.tooldb");
+    EXPECT_EQ(g_records->featureMarks, mark);
+    EXPECT_EQ(g_records->featureMarkCount, 1);
 }
 
 TEST_F(RecordsCycleTest, AnEmptyTreeStoresItsGroupsAndTheMarkerAndLoadsThemWithoutATree) {
@@ -225,10 +229,10 @@ TEST_F(RecordsCycleTest, AnEmptyTreeStoresItsGroupsAndTheMarkerAndLoadsThemWitho
     VIEW_LIST* tree = nullptr;
     loadAllRecords(&tree);
     EXPECT_EQ(tree, nullptr);
-    EXPECT_EQ(g_globals->genOpGroupCount, 2);
-    ASSERT_NE(g_globals->genOpGroups, nullptr);
-    EXPECT_EQ(g_globals->genOpGroups->area0[0], static_cast<std::uint8_t>(20 * 31 + 1));
-    EXPECT_EQ(g_globals->recordsLeftInPart, 0);
+    EXPECT_EQ(g_records->genOpGroupCount, 2);
+    ASSERT_NE(g_records->genOpGroups, nullptr);
+    EXPECT_EQ(g_records->genOpGroups->area0[0], static_cast<std::uint8_t>(20 * 31 + 1));
+    EXPECT_EQ(g_records->recordsLeftInPart, 0);
 }
 
 TEST_F(RecordsCycleTest, ChainsThatDisagreeWithTheirCountAreToldOnceAtSavingAndOnceAtLoading) {

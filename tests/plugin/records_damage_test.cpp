@@ -6,6 +6,10 @@
 #include <random>
 #include <set>
 
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tool_records.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/work_records.h"
 #include "records_test_data.h"
 #include "support/plugin_fixture.h"
 
@@ -80,11 +84,11 @@ protected:
             EXPECT_EQ(entry.tools, g_toolsArray.get());
         }
         int marks = 0;
-        for (FEATURE_MARK* m = g_globals->featureMarks; m; m = m->next) ++marks;
-        EXPECT_EQ(marks, g_globals->featureMarkCount);
+        for (FEATURE_MARK* m = g_records->featureMarks; m; m = m->next) ++marks;
+        EXPECT_EQ(marks, g_records->featureMarkCount);
         int groups = 0;
-        for (GEN_OP_GROUP* g = g_globals->genOpGroups; g; g = g->next) ++groups;
-        EXPECT_EQ(groups, g_globals->genOpGroupCount);
+        for (GEN_OP_GROUP* g = g_records->genOpGroups; g; g = g->next) ++groups;
+        EXPECT_EQ(groups, g_records->genOpGroupCount);
     }
 
     void restore() {

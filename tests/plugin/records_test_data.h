@@ -8,16 +8,19 @@
 #include <vector>
 
 #include "host/api.h"
-#include "plugin/core/byte_codec.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/load_time_objects.h"
-#include "plugin/core/part_record.h"
-#include "plugin/core/records.h"
-#include "plugin/engine/ope_list.h"
-#include "plugin/features/feature_mark.h"
-#include "plugin/recognition/tree_codec.h"
-#include "plugin/tooling/tool_records.h"
+#include "plugin/base/byte_codec.h"
+#include "plugin/base/globals.h"
+#include "plugin/cycle/load_time_objects.h"
+#include "plugin/base/part_record.h"
+#include "plugin/cycle/records.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/feature_mark.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/tree_codec.h"
+#include "plugin/model/tool_records.h"
 #include "support/part_notes.h"
+#include "plugin/model/work_records.h"
 
 namespace records_test {
 
@@ -176,14 +179,14 @@ inline SAMPLE_TREE sampleTree(const std::vector<std::uint32_t>& ids) {
 // and a run block, all in the globals.
 inline void fillCycleData(const SAMPLE_TREE& t) {
     PLUGIN_GLOBALS& g = *g_globals;
-    GEN_OP_GROUP** groupTail = &g.genOpGroups;
+    GEN_OP_GROUP** groupTail = &g_records->genOpGroups;
     for (int i = 0; i < 2; ++i) {
         *groupTail = new GEN_OP_GROUP();
         fillBytes((*groupTail)->area0, sizeof(GEN_OP_GROUP::area0), 20 + i);
         groupTail = &(*groupTail)->next;
     }
-    g.genOpGroupCount = 2;
-    FEATURE_MARK** markTail = &g.featureMarks;
+    g_records->genOpGroupCount = 2;
+    FEATURE_MARK** markTail = &g_records->featureMarks;
     for (int i = 0; i < 2; ++i) {
         auto* mark = new FEATURE_MARK();
         mark->origin = 1;
@@ -198,7 +201,7 @@ inline void fillCycleData(const SAMPLE_TREE& t) {
         *markTail = mark;
         markTail = &mark->next;
     }
-    g.featureMarkCount = 2;
+    g_records->featureMarkCount = 2;
     for (int i = 0; i < 2; ++i) {
         tp_tool tool;
         tool.slot = i + 1;
@@ -217,26 +220,26 @@ inline void fillCycleData(const SAMPLE_TREE& t) {
     g_fullToolsSeq->push_back(entry);
 
     g.markerLevel = 250;
-    g.runStats.holeCount = 3;
-    g.runStats.stateCount3 = 4;
-    g.runStats.stateCount5 = 5;
-    g.runStats.toolsCount2 = 6;
-    std::strcpy(g.runTableRef.tabPath, "/forms/Standard/steel.tab");
-    std::strcpy(g.runTableRef.processName, "A process name longer than the forty-one stored characters");
-    g.runTableRef.fileTime = -1234567;
-    g.runTableRef.flag = 1;
-    g.runReservedWord = 17;
-    g.runReservedBlock[35] = 0xEE;
-    g.runBytes = {1, 2, 3};
-    g.runWords = {-1, 300};
-    g.toolSequenceFlag = 2;
-    g.formCounter = 41;
-    g.processTreeFlags = 0x80000001u;
+    g_records->runStats.holeCount = 3;
+    g_records->runStats.stateCount3 = 4;
+    g_records->runStats.stateCount5 = 5;
+    g_records->runStats.toolsCount2 = 6;
+    std::strcpy(g_records->runTableRef.tabPath, "/forms/Standard/steel.tab");
+    std::strcpy(g_records->runTableRef.processName, "A process name longer than the forty-one stored characters");
+    g_records->runTableRef.fileTime = -1234567;
+    g_records->runTableRef.flag = 1;
+    g_records->runReservedWord = 17;
+    g_records->runReservedBlock[35] = 0xEE;
+    g_records->runBytes = {1, 2, 3};
+    g_records->runWords = {-1, 300};
+    g_records->toolSequenceFlag = 2;
+    g_records->formCounter = 41;
+    g_records->processTreeFlags = 0x80000001u;
     g.createdViewCounter = 12;
-    g.runSettings.processMach1 = "/tools/library.tooldb";
-    g.runSettings.processMach2 = "Standard";
-    g.runSettings.processMach11 = 1.5;
-    g.runSettings.processMach37 = 1;
+    g_records->runSettings.processMach1 = "/tools/library.tooldb";
+    g_records->runSettings.processMach2 = "Standard";
+    g_records->runSettings.processMach11 = 1.5;
+    g_records->runSettings.processMach37 = 1;
     g.partPoint[1] = -3.5;
     g.partPointFlag2 = 1;
 }
@@ -291,7 +294,7 @@ inline void writeRecord(const char* tagAndVersion, const std::vector<std::uint8_
 
 // Releases what a load or a test left in the globals.
 inline void freeCycleData(VIEW_LIST* tree) {
-    if (tree != g_globals->viewsTree) freeViewsTree(tree);
+    if (tree != g_records->viewsTree) freeViewsTree(tree);
     freeCycleRecords();
     g_fullToolsSeq->clear();
     g_toolsArray->clear();

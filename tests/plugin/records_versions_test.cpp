@@ -5,6 +5,9 @@
 
 #include <algorithm>
 
+#include "plugin/model/tool_records.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/work_records.h"
 #include "records_test_data.h"
 #include "support/plugin_fixture.h"
 
@@ -44,14 +47,14 @@ TEST_F(RecordsVersionsTest, ANewerRevisionLoadsNothingAndStaysUntilTheUserMakesN
     saveSample();
     writeRecord("DREVddd", {7, 0, 0, 0});
     const std::vector<std::string> before = sortedNotes();
-    g_globals->formCounter = 99;
+    g_records->formCounter = 99;
 
     load(&tree);
     EXPECT_EQ(tree, nullptr);
     EXPECT_TRUE(g_toolsArray->empty());
-    EXPECT_EQ(g_globals->genOpGroups, nullptr);
-    EXPECT_EQ(g_globals->featureMarks, nullptr);
-    EXPECT_EQ(g_globals->formCounter, 99);   // the run block is not even reset
+    EXPECT_EQ(g_records->genOpGroups, nullptr);
+    EXPECT_EQ(g_records->featureMarks, nullptr);
+    EXPECT_EQ(g_records->formCounter, 99);   // the run block is not even reset
 
     saveAllRecords(nullptr);
     EXPECT_EQ(sortedNotes(), before);
@@ -72,16 +75,16 @@ TEST_F(RecordsVersionsTest, ATreeNamingAnEntityThePartLostIsDroppedWithEverythin
     ASSERT_EQ(delete_ent(entryOfId(ids[2]), 0, 0, 0, nullptr, 0), 1);
     const std::vector<std::string> before = sortedNotes();
     FEATURE_MARK* mine = new FEATURE_MARK();
-    g_globals->featureMarks = mine;
-    g_globals->featureMarkCount = 1;
-    g_globals->runStats.holeCount = 0;
+    g_records->featureMarks = mine;
+    g_records->featureMarkCount = 1;
+    g_records->runStats.holeCount = 0;
 
     load(&tree);
     EXPECT_EQ(tree, nullptr);
     EXPECT_TRUE(g_toolsArray->empty());
     EXPECT_TRUE(g_fullToolsSeq->empty());
-    EXPECT_EQ(g_globals->featureMarks, mine);   // marks not read
-    EXPECT_EQ(g_globals->runStats.holeCount, 0);
+    EXPECT_EQ(g_records->featureMarks, mine);   // marks not read
+    EXPECT_EQ(g_records->runStats.holeCount, 0);
 
     // Nothing new of any kind but marks: only the marks are written again.
     saveAllRecords(nullptr);
@@ -103,8 +106,8 @@ TEST_F(RecordsVersionsTest, AnInconsistentToolRecordLoadsNoToolsNorSequenceAndIs
     ASSERT_NE(tree, nullptr);
     EXPECT_TRUE(g_toolsArray->empty());
     EXPECT_TRUE(g_fullToolsSeq->empty());
-    EXPECT_EQ(g_globals->runStats.holeCount, 3);   // the rest is read
-    EXPECT_EQ(g_globals->recordsLeftInPart, kLeftTools);
+    EXPECT_EQ(g_records->runStats.holeCount, 3);   // the rest is read
+    EXPECT_EQ(g_records->recordsLeftInPart, kLeftTools);
     const std::vector<std::uint8_t> sequence = payloadOf("TSEQd05");
     saveAllRecords(tree);
     EXPECT_EQ(payloadOf("TLSTd05"), tools);
@@ -128,7 +131,7 @@ TEST_F(RecordsVersionsTest, ToolRecordsClaimingItemsOfSizeZeroAreRefusedAndKept)
         ASSERT_NE(tree, nullptr);
         EXPECT_TRUE(g_toolsArray->empty());
         EXPECT_TRUE(g_fullToolsSeq->empty());
-        EXPECT_EQ(g_globals->recordsLeftInPart, kLeftTools) << count;
+        EXPECT_EQ(g_records->recordsLeftInPart, kLeftTools) << count;
         saveAllRecords(tree);
         EXPECT_EQ(payloadOf("TLSTd05"), tools);
         freeCycleData(tree);
@@ -153,7 +156,7 @@ TEST_F(RecordsVersionsTest, EntityEntriesPastASegmentsCountArePassedOver) {
 
     load(&tree);
     ASSERT_NE(tree, nullptr);
-    EXPECT_EQ(g_globals->recordsLeftInPart, 0);
+    EXPECT_EQ(g_records->recordsLeftInPart, 0);
     for (VIEW_LIST* v = tree; v; v = v->next)
         for (POINT_LIST* p = v->firstPoint; p; p = p->next)
             for (CYL_LIST* c = p->firstCyl; c; c = c->next)
@@ -275,18 +278,18 @@ TEST_F(RecordsVersionsTest, ARunBlockCutShortLeavesTheLaterFieldsAtTheirResetVal
     writeRecord("DRLPp01", block);
     g_globals->settings.toolLibraryPath = "/now/tools.tooldb";
     g_globals->settings.divideReamed = 1;
-    g_globals->runBytes = {9};
+    g_records->runBytes = {9};
     load(&tree);
     const PLUGIN_GLOBALS& g = *g_globals;
     EXPECT_EQ(g.markerLevel, 250);
-    EXPECT_STREQ(g.runTableRef.tabPath, "/forms/Standard/steel.tab");
-    EXPECT_EQ(g.runReservedWord, 0);
-    EXPECT_EQ(g.runStats.holeCount, 0);
-    EXPECT_EQ(g.formCounter, 0);
-    EXPECT_TRUE(g.runBytes.empty());
-    EXPECT_TRUE(g.runWords.empty());
-    EXPECT_EQ(g.runSettings.processMach1, "/now/tools.tooldb");
-    EXPECT_EQ(g.runSettings.processMach37, 1);
+    EXPECT_STREQ(g_records->runTableRef.tabPath, "/forms/Standard/steel.tab");
+    EXPECT_EQ(g_records->runReservedWord, 0);
+    EXPECT_EQ(g_records->runStats.holeCount, 0);
+    EXPECT_EQ(g_records->formCounter, 0);
+    EXPECT_TRUE(g_records->runBytes.empty());
+    EXPECT_TRUE(g_records->runWords.empty());
+    EXPECT_EQ(g_records->runSettings.processMach1, "/now/tools.tooldb");
+    EXPECT_EQ(g_records->runSettings.processMach37, 1);
 }
 
 TEST_F(RecordsVersionsTest, AnOldRunBlockSkipsItsGapByLength) {
@@ -308,23 +311,23 @@ TEST_F(RecordsVersionsTest, AnOldRunBlockSkipsItsGapByLength) {
     writeRecord("DRLPd66", oldBlock(3317, 3163));
     load(&tree);
     EXPECT_EQ(g_globals->markerLevel, 7);
-    EXPECT_EQ(g_globals->runStats.stateCount3, 4);
-    EXPECT_EQ(g_globals->runReservedWord, 5);
-    EXPECT_EQ(g_globals->runStats.holeCount, 8);
-    EXPECT_EQ(g_globals->runWords, std::vector<std::int16_t>(1, 0));
-    EXPECT_EQ(g_globals->runTableRef.tabPath[0], 0);
+    EXPECT_EQ(g_records->runStats.stateCount3, 4);
+    EXPECT_EQ(g_records->runReservedWord, 5);
+    EXPECT_EQ(g_records->runStats.holeCount, 8);
+    EXPECT_EQ(g_records->runWords, std::vector<std::int16_t>(1, 0));
+    EXPECT_EQ(g_records->runTableRef.tabPath[0], 0);
 
     writeRecord("DRLPd66", oldBlock(3320, 3163));
     load(&tree);
     EXPECT_EQ(g_globals->markerLevel, 7);
-    EXPECT_EQ(g_globals->runReservedWord, 0);
-    EXPECT_EQ(g_globals->runStats.holeCount, 0);
+    EXPECT_EQ(g_records->runReservedWord, 0);
+    EXPECT_EQ(g_records->runStats.holeCount, 0);
 }
 
 TEST_F(RecordsVersionsTest, TextsLongerThanTheLimitStopTheRunBlock) {
-    g_globals->runSettings.processMach1 = std::string(1500, 'x');
-    g_globals->runSettings.processMach2 = "lib";
-    g_globals->runSettings.processMach9 = 2.5;
+    g_records->runSettings.processMach1 = std::string(1500, 'x');
+    g_records->runSettings.processMach2 = "lib";
+    g_records->runSettings.processMach9 = 2.5;
     saveAllRecords(nullptr);
     std::vector<std::uint8_t> block = payloadOf("DRLPp01");
     // Written cut to 1023 characters and its terminator.
@@ -334,9 +337,9 @@ TEST_F(RecordsVersionsTest, TextsLongerThanTheLimitStopTheRunBlock) {
     writeRecord("DRLPp01", block);
     g_globals->libraryName = "now";
     load(&tree);
-    EXPECT_EQ(g_globals->runSettings.processMach1, "");
-    EXPECT_EQ(g_globals->runSettings.processMach2, "now");   // not reached: the current setting
-    EXPECT_EQ(g_globals->runSettings.processMach9, g_globals->settings.maxDiameter);
+    EXPECT_EQ(g_records->runSettings.processMach1, "");
+    EXPECT_EQ(g_records->runSettings.processMach2, "now");   // not reached: the current setting
+    EXPECT_EQ(g_records->runSettings.processMach9, g_globals->settings.maxDiameter);
 }
 
 // ---- small services -----------------------------------------------------------------------------------------

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "plugin/engine/run_heights.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tree.h"
 #include "support/run_tree.h"
 
 namespace {

@@ -2,9 +2,11 @@
 // tells why no hole was found, and the head holes counted by their states.
 #include <gtest/gtest.h>
 
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/engine/run_statistics.h"
+#include "plugin/model/tree.h"
 #include "support/run_tree.h"
+#include "plugin/model/work_records.h"
 
 namespace {
 
@@ -70,9 +72,9 @@ TEST_F(RunStatistics, HeadHolesAreCountedByTheirStatesAndTheRestMarkedWithoutPro
     chainHoles(clean, {follower});
     holes[0]->noProblem = 1;   // a mark left from before goes
 
-    g_globals->runStats.toolsCount1 = 4;
+    g_records->runStats.toolsCount1 = 4;
     countHoleStates(head);
-    const RUN_STATS& stats = g_globals->runStats;
+    const RUN_STATS& stats = g_records->runStats;
     EXPECT_EQ(stats.holeCount, 9);
     for (const Case& c : cases) EXPECT_EQ(stats.*c.counter, 1) << c.what;
     EXPECT_EQ(stats.noProblemCount, 1);

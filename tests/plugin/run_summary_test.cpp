@@ -4,10 +4,14 @@
 
 #include <sstream>
 
-#include "plugin/core/globals.h"
-#include "plugin/core/message_box.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/message_box.h"
 #include "plugin/engine/run_summary.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tool_records.h"
+#include "plugin/model/tree.h"
 #include "support/run_tree.h"
+#include "plugin/model/work_records.h"
 
 namespace {
 
@@ -45,7 +49,7 @@ TEST_F(RunSummary, NothingToSayShowsNoBox) {
     auto seq = sequence();
     EXPECT_EQ(showProcessSummary(head, seq), 0);
     EXPECT_FALSE(transcript().contains("dialog"));
-    EXPECT_EQ(g_globals->runStats.noProblemCount, 1);
+    EXPECT_EQ(g_records->runStats.noProblemCount, 1);
 }
 
 TEST_F(RunSummary, LinesByTheSettingsAndButtonsByTheTools) {
@@ -96,8 +100,8 @@ TEST_F(RunSummary, LinesByTheSettingsAndButtonsByTheTools) {
         const std::string text = boxText();
         for (const std::string& part : c.shown) EXPECT_NE(text.find(part), std::string::npos) << text;
         for (const std::string& part : c.notShown) EXPECT_EQ(text.find(part), std::string::npos) << text;
-        EXPECT_EQ(g.runStats.toolsCount1, c.toolsMissing ? 1 : 0);
-        EXPECT_EQ(g.runStats.toolsCount2, c.toolsMissing ? 1 : 0);
+        EXPECT_EQ(g_records->runStats.toolsCount1, c.toolsMissing ? 1 : 0);
+        EXPECT_EQ(g_records->runStats.toolsCount2, c.toolsMissing ? 1 : 0);
     }
 }
 

@@ -7,9 +7,9 @@
 
 #include "host/state.h"
 #include "platform/sys/files.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/settings.h"
-#include "plugin/core/text_section.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/settings.h"
+#include "plugin/base/text_section.h"
 #include "support/plugin_fixture.h"
 
 namespace {

@@ -8,9 +8,10 @@
 
 #include "host/api.h"
 #include "host/state.h"
-#include "plugin/core/utilities.h"
+#include "plugin/base/utilities.h"
 #include "platform/sys/files.h"
 #include "platform/ui/driver.h"
+#include "plugin/services/tables.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -3,8 +3,8 @@
 
 #include <random>
 
-#include "plugin/core/byte_codec.h"
-#include "plugin/core/store_params.h"
+#include "plugin/base/byte_codec.h"
+#include "plugin/base/store_params.h"
 
 namespace {
 

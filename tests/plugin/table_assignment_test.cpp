@@ -6,9 +6,15 @@
 #include <cstdio>
 #include <numbers>
 
+#include "plugin/engine/engine_state.h"
 #include "plugin/engine/hole_description.h"
 #include "plugin/engine/table_assignment.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/recognition.h"
 #include "support/hole_tables_fixture.h"
+#include "plugin/model/work_records.h"
 
 namespace {
 
@@ -32,10 +38,10 @@ protected:
     // Opens the process log, runs the assignment and returns the log's text.
     std::string assignLogged(POINT_LIST*& hole, int* result) {
         const std::string path = dir.path() + "/25_Process.txt";
-        g_globals->processLog = std::fopen(path.c_str(), "w");
+        g_engine->processLog = std::fopen(path.c_str(), "w");
         *result = assignTableToHole(hole, tables, drill);
-        std::fclose(g_globals->processLog);
-        g_globals->processLog = nullptr;
+        std::fclose(g_engine->processLog);
+        g_engine->processLog = nullptr;
         return plat::readFile(path).value_or("");
     }
     // Assigns the hole and checks the table and row it took, a real row of the library unless one was added.
@@ -63,12 +69,12 @@ protected:
     }
     void expectGrid(const std::vector<ASSIGNED>& cases) {
         recogniseGrid(cases);
-        g_globals->viewsTree = tree;
+        g_records->viewsTree = tree;
         for (std::size_t i = 0; i < cases.size(); ++i) {
             SCOPED_TRACE(cases[i].what);
             expectAssigned(holeAt(gridX(i), gridY(i)), cases[i].table, cases[i].row, cases[i].added);
         }
-        g_globals->viewsTree = nullptr;
+        g_records->viewsTree = nullptr;
     }
 
     std::vector<CTabColsDesc> tables;
@@ -92,7 +98,7 @@ TEST_F(TableAssignmentTest, EveryHoleOfTheExamplePlateFindsARealRow) {
         {40, 68, "Drilled", "D5"},          {65, 68, "Blind flat", "F6"},
     };
     recogniseStep(std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step");
-    g_globals->viewsTree = tree;
+    g_records->viewsTree = tree;
     std::size_t holes = 0;
     for (VIEW_LIST* v = tree; v; v = v->next)
         for (POINT_LIST* p = v->firstPoint; p; p = p->next) ++holes;
@@ -101,7 +107,7 @@ TEST_F(TableAssignmentTest, EveryHoleOfTheExamplePlateFindsARealRow) {
         SCOPED_TRACE(std::to_string(at.x) + ", " + std::to_string(at.y));
         expectAssigned(holeAt(at.x, at.y), at.table, at.row);
     }
-    g_globals->viewsTree = nullptr;
+    g_records->viewsTree = nullptr;
 }
 
 // Built holes beside the plate's: attributes, shallow countersinks, odd edges and shapes no row has.

@@ -7,6 +7,9 @@
 
 #include "plugin/engine/hole_description.h"
 #include "plugin/engine/table_matching.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/tree.h"
 #include "support/hole_tables_fixture.h"
 
 namespace {

@@ -7,9 +7,14 @@
 #include <cstdio>
 
 #include "platform/ui/message_box.h"
+#include "plugin/engine/engine_state.h"
 #include "plugin/engine/hole_description.h"
 #include "plugin/engine/table_measures.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/tree.h"
 #include "support/hole_tables_fixture.h"
+#include "plugin/model/work_records.h"
 
 namespace {
 
@@ -33,7 +38,7 @@ TEST_F(TableMeasuresTest, RowsAreNamedAfterTheirMeasuresTakeASuffixWhenTheNameIs
                                 rowsOf("Counterbored") + "**8.5x20 8.5 20 4 1 (0,0,6,10,16,25,40) \r\n"));
     recognise({hb::counterbored("a", {20, 20, kTop}, {0, 0, -1}, 5, 8.5, 20),
                hb::counterbored("b", {50, 20, kTop}, {0, 0, -1}, 5.5, 8.5, 20)});
-    g_globals->viewsTree = tree;
+    g_records->viewsTree = tree;
     struct STEP {
         double x;
         int rowsAdded;
@@ -50,7 +55,7 @@ TEST_F(TableMeasuresTest, RowsAreNamedAfterTheirMeasuresTakeASuffixWhenTheNameIs
         const int before = table("Counterbored").rowCount;
         POINT_LIST* hole = holeAt(s.x, 20);
         TABLE_FILE_REF ref;
-        g_globals->currentTable.snapshotTaken = 0;
+        g_engine->currentTable.snapshotTaken = 0;
         ASSERT_EQ(addMeasuresToTable(&hole, &ref), 0);
         const CTabColsDesc after = table("Counterbored");
         EXPECT_EQ(after.rowCount, before + s.rowsAdded);
@@ -59,19 +64,19 @@ TEST_F(TableMeasuresTest, RowsAreNamedAfterTheirMeasuresTakeASuffixWhenTheNameIs
         EXPECT_EQ(std::string(ref.tabPath), tablesDir + "/Counterbored.tab");
         EXPECT_EQ(std::string(ref.txtPath), tablesDir + "/Counterbored.TXT");
         EXPECT_EQ(ref.processName[0], 0);
-        EXPECT_EQ(g_globals->chosenProcess[0], after.findRowByName(s.row));
-        EXPECT_EQ(g_globals->chosenProcess[1], -1);
-        EXPECT_EQ(g_globals->currentTable.snapshotTaken, s.rowsAdded);
+        EXPECT_EQ(g_engine->chosenProcess[0], after.findRowByName(s.row));
+        EXPECT_EQ(g_engine->chosenProcess[1], -1);
+        EXPECT_EQ(g_engine->currentTable.snapshotTaken, s.rowsAdded);
         if (s.rowsAdded) {
             EXPECT_STREQ(hole->rowName, s.row);
         }
     }
-    g_globals->viewsTree = nullptr;
+    g_records->viewsTree = nullptr;
 }
 
 TEST_F(TableMeasuresTest, AThreadWithoutDesignationIsToldAndMarkedOrCancelled) {
     recognise({hb::throughHole("t", {20, 20, kTop}, {0, 0, -1}, 7.3)});
-    g_globals->viewsTree = tree;
+    g_records->viewsTree = tree;
     POINT_LIST* hole = holeAt(20, 20);
     hole->firstCyl->isTap = 1;   // a thread of 7.3 x 0.9 that no thread table knows
     hole->firstCyl->threadDiam = 7.3;
@@ -97,7 +102,7 @@ TEST_F(TableMeasuresTest, AThreadWithoutDesignationIsToldAndMarkedOrCancelled) {
     EXPECT_EQ(rowNamed("Tapped", "**?x1"), "**?x1 ? 1 (0,0,6,10,16,25,40)");
     EXPECT_STREQ(hole->rowName, "**?x1");
     expectScriptPlayed();
-    g_globals->viewsTree = nullptr;
+    g_records->viewsTree = nullptr;
 }
 
 TEST_F(TableMeasuresTest, MarkedHolesGetTheirRowsTableByTableAndTheConfigurationOpensOnceAfterEachTable) {
@@ -118,16 +123,16 @@ TEST_F(TableMeasuresTest, MarkedHolesGetTheirRowsTableByTableAndTheConfiguration
     EXPECT_EQ(rowNamed("Counterbored", "**8.5x20"), "**8.5x20 8.5 20 5 1 ");
     EXPECT_EQ(table("Drilled").findRowByName("**9.7x"), -1);
     // The last table handled is Drilled ("Counterbored" comes first), on the row of its last hole.
-    EXPECT_STREQ(g_globals->configTarget.tableName, "Drilled");
-    EXPECT_EQ(g_globals->chosenProcess[0], blind.findRowByName("**24x"));
-    EXPECT_EQ(g_globals->configAction, 110);
+    EXPECT_STREQ(g_engine->configTarget.tableName, "Drilled");
+    EXPECT_EQ(g_engine->chosenProcess[0], blind.findRowByName("**24x"));
+    EXPECT_EQ(g_engine->configAction, 110);
     EXPECT_STREQ(holeAt(15, 20)->rowName, "");   // the holes' row names are the callers'
 }
 
 TEST_F(TableMeasuresTest, TheDepthSplitHalfGoesFirstAndTheBoundsChangeNothing) {
     recognise({hb::throughHole("a", {20, 20, kTop}, {0, 0, -1}, 4.6), hb::blindFlat("h", {60, 20, 0}, {0, 0, 1}, 6, 10),
                hb::blindTipped("c", {80, 40, kTop}, {0, 0, -1}, 8, 15, 150)});
-    g_globals->viewsTree = tree;
+    g_records->viewsTree = tree;
     POINT_LIST* hole = holeAt(20, 20);
     ASSERT_EQ(countViews(tree), 2);
     POINT_LIST* half = tree->next->firstPoint;
@@ -144,14 +149,14 @@ TEST_F(TableMeasuresTest, TheDepthSplitHalfGoesFirstAndTheBoundsChangeNothing) {
     EXPECT_EQ(addMeasuresToTable(&given, &ref), 1);
     EXPECT_TRUE(transcript().contains("The table library has no drill-size table."));
     EXPECT_EQ(given, half);
-    EXPECT_EQ(countViews(g_globals->viewsTree), 2);
+    EXPECT_EQ(countViews(g_records->viewsTree), 2);
     ASSERT_TRUE(plat::writeFile(tablesDir + "/Drill sizes.tab", drillTab));
 
     // Given the half, the hole it was split from takes its place; the half and its emptied view go.
     ASSERT_EQ(addMeasuresToTable(&given, &ref), 0);
     EXPECT_EQ(given, hole);
     EXPECT_EQ(hole->deepSplitNext, nullptr);
-    EXPECT_EQ(countViews(g_globals->viewsTree), 1);
+    EXPECT_EQ(countViews(g_records->viewsTree), 1);
     EXPECT_STREQ(hole->rowName, "**4.6");
 
     // A form no table has: the description and the position are shown, nothing is added.
@@ -161,8 +166,8 @@ TEST_F(TableMeasuresTest, TheDepthSplitHalfGoesFirstAndTheBoundsChangeNothing) {
     EXPECT_TRUE(transcript().contains(
         "No table of the library has the form of this hole:\\n D1: 8.00 x 15.00  \\n D2: 0.00 x 1.07  \\n Pos: X80.00 Y40.00 Z30.00"));
     expectScriptPlayed();
-    tree = g_globals->viewsTree;
-    g_globals->viewsTree = nullptr;
+    tree = g_records->viewsTree;
+    g_records->viewsTree = nullptr;
 }
 
 }  // namespace

@@ -9,7 +9,11 @@
 #include <vector>
 
 #include "host/api.h"
-#include "plugin/tables/host_blocks.h"
+#include "plugin/model/host_blocks.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/services/tables.h"
 #include "plugin/tables/host_op_defaults.h"
 #include "support/tables_fixture.h"
 

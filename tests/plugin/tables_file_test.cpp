@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "plugin/model/tab_cols_desc.h"
 #include "support/tables_fixture.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "host/state.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "support/form_tables.h"
 #include "support/tables_fixture.h"
 

@@ -2,6 +2,7 @@
 // column, cones, threaded steps and threads that no thread table holds.
 #include <gtest/gtest.h>
 
+#include "plugin/model/tab_cols_desc.h"
 #include "support/form_tables.h"
 #include "support/tables_fixture.h"
 

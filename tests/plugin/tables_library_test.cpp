@@ -8,8 +8,12 @@
 #include <vector>
 
 #include "platform/sys/paths.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/services/tables.h"
 #include "plugin/tables/table_text.h"
 #include "support/tables_fixture.h"
+#include "plugin/tables/thread_tables.h"
 
 namespace {
 
@@ -128,10 +132,10 @@ TEST_F(LibraryTest, ThreadTablesLoadWithTheDrillTableFirstAndAtMostSixteen) {
     for (int i = 0; i < 20; ++i) thread(formatText("T%02i", i), "M10 10 1.500 8.5 \r\n");
     drill("ZZ_drill", "10 0.5 3 \r\n");
     EXPECT_EQ(loadThreadTables(), 16);
-    EXPECT_EQ(g_globals->threadTables[0].name, "ZZ_drill");
-    EXPECT_EQ(g_globals->threadTables[1].name, "T00");
-    EXPECT_EQ(g_globals->threadTables[15].name, "T14");
-    EXPECT_EQ(g_globals->threadTables[1].rowCount, 1);
+    EXPECT_EQ(g_threadTables->tables[0].name, "ZZ_drill");
+    EXPECT_EQ(g_threadTables->tables[1].name, "T00");
+    EXPECT_EQ(g_threadTables->tables[15].name, "T14");
+    EXPECT_EQ(g_threadTables->tables[1].rowCount, 1);
 }
 
 TEST_F(LibraryTest, ThreadLookupsNormaliseDesignationsAndFilterKinds) {
@@ -196,12 +200,12 @@ TEST_F(LibraryTest, TheShippedLibraryPassesTheCheckAndServesTheLookups) {
         g_globals->hostVersion[7] = metric ? 1 : 0;
         setUnitTolerances(metric);
         g_globals->tablesDir = installDir + (metric ? "/Tool/FORMS_MM/Standard" : "/Tool/FORMS_INCH/Standard");
-        g_globals->threadTableCount = 0;
+        g_threadTables->count = 0;
         const std::string before = bytesOf(g_globals->tablesDir + "/Tapped.tab");
         EXPECT_EQ(checkTablesLibrary(1), kLibraryOk);
         EXPECT_EQ(bytesOf(g_globals->tablesDir + "/Tapped.tab"), before);   // current: not rewritten
         EXPECT_EQ(loadThreadTables(), 3);
-        EXPECT_EQ(g_globals->threadTables[0].tableClass, kTableDrillSize);
+        EXPECT_EQ(g_threadTables->tables[0].tableClass, kTableDrillSize);
         double d = 0, p = 0, drilled = 0;
         if (metric) {
             EXPECT_EQ(findThreadRow("m10", -1, &d, &p, &drilled, nullptr, nullptr, nullptr), 1);

@@ -5,6 +5,7 @@
 
 #include "platform/ui/dialog.h"
 #include "platform/ui/list_view.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "support/form_tables.h"
 #include "support/tables_fixture.h"
 

@@ -8,8 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "plugin/tables/host_blocks.h"
+#include "plugin/model/host_blocks.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/tables/host_op_defaults.h"
+#include "plugin/tables/operation_line.h"
 #include "plugin/tables/table_text.h"
 #include "support/tables_fixture.h"
 

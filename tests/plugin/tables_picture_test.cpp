@@ -9,8 +9,11 @@
 #include "platform/ui/png_image.h"
 #include "platform/ui/raster_canvas.h"
 #include "platform/ui/window_picture.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/services/tables.h"
 #include "support/form_tables.h"
 #include "support/tables_fixture.h"
+#include "plugin/tables/thread_tables.h"
 
 namespace {
 
@@ -206,7 +209,7 @@ namespace {
 TEST_F(TablePictureTest, TheShippedTablesArePictured) {
     const std::string library = std::string(FX_SOURCE_DIR) + "/data/forms/FORMS_MM/Standard";
     g_globals->tablesDir = library;
-    g_globals->threadTableCount = 0;
+    g_threadTables->count = 0;
     loadThreadTables();
     plat::Dialog dlg(kDlg);
     ASSERT_TRUE(dlg.create());

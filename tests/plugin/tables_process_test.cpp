@@ -7,7 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "plugin/tables/host_blocks.h"
+#include "plugin/base/tool_types.h"
+#include "plugin/model/host_blocks.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/tables/operation_line.h"
 #include "plugin/tables/table_text.h"
 #include "support/tables_fixture.h"
 

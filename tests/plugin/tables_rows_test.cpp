@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "plugin/model/tab_cols_desc.h"
 #include "support/tables_fixture.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // conversions there are values for, and nothing else is read.
 #include <gtest/gtest.h>
 
-#include "plugin/core/text_fill.h"
+#include "plugin/base/text_fill.h"
 
 namespace {
 

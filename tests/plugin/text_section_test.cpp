@@ -8,7 +8,7 @@
 #include "platform/sys/files.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/driver.h"
-#include "plugin/core/text_section.h"
+#include "plugin/base/text_section.h"
 #include "support/temp_dir.h"
 
 namespace {

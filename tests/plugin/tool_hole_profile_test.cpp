@@ -4,7 +4,8 @@
 
 #include <cmath>
 
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
+#include "plugin/services/tooling.h"
 #include "plugin/tooling/planar_intersect.h"
 #include "plugin/tooling/tool_hole_profile.h"
 

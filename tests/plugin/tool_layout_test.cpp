@@ -2,8 +2,12 @@
 // tool array by the rule of its type, or a made tool, or a shared number for the tool it is missing.
 #include <gtest/gtest.h>
 
-#include "plugin/core/load_time_objects.h"
-#include "plugin/tooling/cycle_names.h"
+#include "plugin/cycle/load_time_objects.h"
+#include "plugin/base/cycle_names.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tool_records.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/tooling.h"
 #include "plugin/tooling/tool_layout.h"
 #include "plugin/tooling/tool_library.h"
 #include "support/tool_library_fixture.h"

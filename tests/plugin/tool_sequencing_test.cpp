@@ -5,10 +5,14 @@
 #include <cstdio>
 
 #include "host/state.h"
-#include "plugin/core/load_time_objects.h"
+#include "plugin/cycle/load_time_objects.h"
 #include "plugin/engine/tool_sequencing.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tool_records.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/tables.h"
 #include "plugin/tooling/tool_library.h"
-#include "plugin/tooling/machine_info.h"
+#include "plugin/base/machine_info.h"
 #include "support/run_tree.h"
 #include "support/tool_library_fixture.h"
 

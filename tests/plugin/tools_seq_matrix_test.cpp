@@ -4,7 +4,10 @@
 
 #include <random>
 
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/tooling.h"
 #include "plugin/tooling/tool_layout.h"
 #include "plugin/tooling/tools_seq_matrix.h"
 #include "support/tool_tree.h"

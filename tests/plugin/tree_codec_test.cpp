@@ -7,7 +7,9 @@
 #include <random>
 #include <vector>
 
-#include "plugin/recognition/tree_codec.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/tree_codec.h"
 
 namespace {
 

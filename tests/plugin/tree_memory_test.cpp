@@ -5,9 +5,10 @@
 #include <memory>
 #include <vector>
 
-#include "plugin/engine/ope_list.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/recognition/tree_codec.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/tree_codec.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 
 #include "host/state.h"
 #include "platform/sys/files.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/load_time_objects.h"
-#include "plugin/core/utilities.h"
+#include "plugin/base/globals.h"
+#include "plugin/cycle/load_time_objects.h"
+#include "plugin/base/utilities.h"
 #include "support/plugin_fixture.h"
 #include "support/temp_dir.h"
 

@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <numbers>
 
-#include "plugin/core/globals.h"
-#include "plugin/core/value_ranges.h"
-#include "plugin/engine/ope_list.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/model/value_ranges.h"
+#include "plugin/model/ope_list.h"
 
 namespace {
 

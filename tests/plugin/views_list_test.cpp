@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "host/api.h"
-#include "plugin/core/byte_codec.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/part_record.h"
-#include "plugin/core/views_list.h"
+#include "plugin/base/byte_codec.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/part_record.h"
+#include "plugin/base/views_list.h"
 #include "support/plugin_fixture.h"
 
 namespace {

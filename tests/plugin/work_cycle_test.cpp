@@ -5,9 +5,13 @@
 #include <filesystem>
 #include <string>
 
-#include "plugin/core/globals.h"
-#include "plugin/core/work_cycle.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/tool_types.h"
+#include "plugin/cycle/load_time_objects.h"
+#include "plugin/cycle/work_cycle.h"
+#include "plugin/features/feature_windows.h"
 #include "support/plugin_fixture.h"
+#include "plugin/engine/engine_state.h"
 
 namespace {
 
@@ -143,7 +147,7 @@ TEST_F(WorkCycleTest, ToolAndOperationTypesTakeTheirNamesFromTheTexts) {
     EXPECT_STREQ(row(17)->operationName, "Cone milling");  // OperationTypes 14
     EXPECT_STREQ(row(17)->groupName, "Milling");           // GroupOpNames 9
     EXPECT_STREQ(row(0)->operationName, "Profile milling");  // OperationTypes 19
-    EXPECT_EQ(g_globals->configGroupName, "Forantix trial");
+    EXPECT_EQ(g_engine->configGroupName, "Forantix trial");
     EXPECT_STREQ(g_toolMaterials[1].name, "Carbide");
     EXPECT_EQ(g_toolMaterials[5].id, 6);
 }

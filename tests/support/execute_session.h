@@ -1,8 +1,8 @@
 // A plug-in session around Execute, the recognition command of the main menu: the dialogs a run goes
 // through and the user's usual way past them.
 #pragma once
-#include "plugin/core/main_menu.h"
-#include "plugin/core/message_box.h"
+#include "plugin/cycle/main_menu.h"
+#include "plugin/base/message_box.h"
 #include "support/plugin_fixture.h"
 
 class ExecuteSessionFixture : public PluginFixture {

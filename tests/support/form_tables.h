@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "plugin/core/globals.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/services/tables.h"
 #include "plugin/tables/thread_tables.h"
 #include "support/table_files.h"
 
@@ -53,6 +54,6 @@ inline CTabColsDesc makeFormTable(const FORM_TABLE& f) {
 inline void installThreadTable(const std::string& tablesDir) {
     REFERENCE_TABLE spec;
     writeReferenceTable(tablesDir, "M_ISO", spec, "M10 10 1.5 8.5 1 \r\nM8 8 1.25 6.8 1 \r\n");
-    g_globals->threadTableCount = 0;
+    g_threadTables->count = 0;
     loadThreadTables();
 }

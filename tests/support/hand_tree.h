@@ -13,8 +13,9 @@
 #include "host/api.h"
 #include "host/builder/part_builder.h"
 #include "plugin/recognition/pipeline.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/recognition/vectors.h"
+#include "plugin/model/tree.h"
+#include "plugin/base/vectors.h"
+#include "plugin/services/recognition.h"
 
 namespace hand_tree {
 

@@ -14,9 +14,12 @@
 
 #include "host/api.h"
 #include "host/geom/step_io.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
+#include "plugin/model/tree.h"
 #include "plugin/recognition/name_attribs.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/services/recognition.h"
+#include "plugin/services/tables.h"
 #include "plugin/tables/thread_tables.h"
 #include "support/part_notes.h"
 #include "support/part_recognition_fixture.h"
@@ -40,7 +43,7 @@ protected:
         g.tablesDir = tablesDir;
         g.tmpDir = dir.path() + "/Tmp";
         ASSERT_TRUE(plat::createDirectories(g.tmpDir));
-        g.threadTableCount = 0;
+        g_threadTables->count = 0;
         ASSERT_GT(loadThreadTables(), 0);
     }
     void TearDown() override {

@@ -9,11 +9,12 @@
 #include "host/api.h"
 #include "host/builder/part_builder.h"
 #include "host/geom/surface_entities.h"
-#include "plugin/core/entity_utils.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/main_menu.h"
+#include "plugin/base/entity_utils.h"
+#include "plugin/base/globals.h"
+#include "plugin/cycle/main_menu.h"
 #include "plugin/recognition/pipeline.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/model/tree.h"
+#include "plugin/services/recognition.h"
 #include "support/plugin_fixture.h"
 
 // Stores the solid on `level` and turns its faces into surface entities in face order, each face in its own

@@ -14,8 +14,8 @@
 #include "platform/sys/module.h"
 #include "platform/sys/thread_queue.h"
 #include "platform/ui/driver.h"
-#include "plugin/core/exports.h"
-#include "plugin/core/load_time_objects.h"
+#include "plugin/cycle/exports.h"
+#include "plugin/cycle/load_time_objects.h"
 #include "support/temp_dir.h"
 
 class PluginFixture : public testing::Test {

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "plugin/engine/apply_process.h"
-#include "plugin/engine/ope_list.h"
-#include "plugin/recognition/tree.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tree.h"
 #include "plugin/tables/services.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "support/hand_tree.h"
 #include "support/tables_fixture.h"
 

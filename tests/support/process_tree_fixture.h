@@ -7,13 +7,14 @@
 
 #include "host/geom/step_io.h"
 #include "host/state.h"
-#include "plugin/core/globals.h"
-#include "plugin/core/records.h"
-#include "plugin/engine/operation_hole_fields.h"
-#include "plugin/engine/process_tree_fields.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/tables/tab_cols_desc.h"
-#include "plugin/tooling/record_fields.h"
+#include "plugin/base/globals.h"
+#include "plugin/cycle/records.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/operation_hole_fields.h"
+#include "plugin/model/process_tree_fields.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/record_fields.h"
 #include "support/execute_session.h"
 
 class ProcessTreeFixture : public ExecuteSessionFixture {

@@ -7,10 +7,12 @@
 #include <initializer_list>
 
 #include "host/api.h"
+#include "plugin/model/ope_list.h"
 #include "plugin/recognition/pipeline.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/recognition/vectors.h"
-#include "plugin/tooling/record_fields.h"
+#include "plugin/model/tree.h"
+#include "plugin/base/vectors.h"
+#include "plugin/model/record_fields.h"
+#include "plugin/services/recognition.h"
 #include "support/hand_tree.h"
 #include "support/recognition_fixture.h"
 

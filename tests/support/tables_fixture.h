@@ -7,10 +7,11 @@
 
 #include "platform/sys/files.h"
 #include "platform/ui/message_box.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
 #include "plugin/tables/services.h"
 #include "support/plugin_fixture.h"
 #include "support/table_files.h"
+#include "plugin/tables/thread_tables.h"
 
 class TablesFixture : public PluginFixture {
 protected:
@@ -27,7 +28,7 @@ protected:
         ASSERT_TRUE(plat::createDirectories(tmpDir));
         g_globals->tablesDir = tablesDir;
         g_globals->tmpDir = tmpDir;
-        g_globals->threadTableCount = 0;
+        g_threadTables->count = 0;
         g_globals->settings.defaultTipAngle = 118;
     }
     void TearDown() override {

@@ -7,7 +7,8 @@
 
 #include "host/api.h"
 #include "host/state.h"
-#include "plugin/core/globals.h"
+#include "plugin/base/globals.h"
+#include "plugin/services/tables.h"
 #include "support/plugin_fixture.h"
 
 class ToolLibraryFixture : public PluginFixture {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "plugin/engine/ope_list.h"
-#include "plugin/recognition/tree.h"
-#include "plugin/tooling/record_fields.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/record_fields.h"
 
 class ToolTree {
 public:

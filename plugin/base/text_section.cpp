@@ -1,0 +1,319 @@
+// Reading and rewriting one section of a sectioned text file. "Blank" means the space character only.
+#include "plugin/base/text_section.h"
+
+#include <cctype>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+
+#include "platform/sys/files.h"
+#include "platform/ui/message_box.h"
+#include "plugin/base/globals.h"
+
+namespace {
+
+constexpr std::size_t kMaxHeaderText = 67;
+constexpr std::size_t kMaxLinePiece = 1023;
+constexpr std::size_t kMaxItemText = 5119;
+
+// The file's lines as a line reader with a buffer of `maxPiece` + 1 characters gives them: each piece ends
+// after its LF or after `maxPiece` characters. Zero means whole physical lines.
+std::vector<std::string> splitLines(const std::string& bytes, std::size_t maxPiece) {
+    std::vector<std::string> lines;
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        std::size_t end = bytes.find('\n', pos);
+        end = end == std::string::npos ? bytes.size() : end + 1;
+        if (maxPiece != 0 && end - pos > maxPiece) end = pos + maxPiece;
+        lines.emplace_back(bytes, pos, end - pos);
+        pos = end;
+    }
+    return lines;
+}
+
+std::size_t firstNonBlank(std::string_view line) {
+    std::size_t i = 0;
+    while (i < line.size() && line[i] == ' ') ++i;
+    return i;
+}
+
+bool startsWithAfterBlanks(std::string_view line, char c) {
+    std::size_t i = firstNonBlank(line);
+    return i < line.size() && line[i] == c;
+}
+
+std::string skipLeadingBlanks(std::string_view text) { return std::string(text.substr(firstNonBlank(text))); }
+
+// The leading decimal number as the C library's atoi reads it, clamped instead of overflowing.
+long leadingNumber(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    long value = 0;
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+        if (value < LONG_MAX / 10) value = value * 10 + (text[i] - '0');
+    }
+    return negative ? -value : value;
+}
+
+std::string unquote(std::string text) {
+    if (!text.empty() && text.front() == '"') {
+        std::size_t last = text.rfind('"');
+        if (last != 0) return text.substr(1, last - 1);
+    }
+    return text;
+}
+
+std::string cutAtLastCr(std::string text) {
+    std::size_t cr = text.rfind('\r');
+    if (cr != std::string::npos) text.erase(cr);
+    return text;
+}
+
+bool endsWithContinuation(const std::string& text) {
+    return text.size() >= 3 && text.compare(text.size() - 3, 3, "\\n_") == 0;
+}
+
+std::string upper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::string removeChars(std::string_view text, std::string_view chars) {
+    std::string out;
+    for (char c : text) {
+        if (chars.find(c) == std::string_view::npos) out += c;
+    }
+    return out;
+}
+
+void showLoadError(const std::string& text) {
+    plat::messageBox(nullptr, text, "", plat::MB_OK | plat::MB_ICONINFORMATION | plat::MB_SYSTEMMODAL);
+}
+
+void showSaveError(const std::string& fileName) {
+    plat::messageBox(nullptr, errorMessage(68) + "\n" + fileName, errorMessage(1), plat::MB_OK);
+}
+
+std::string itemLine(const TEXT_ITEM& item) { return std::to_string(item.id) + ". " + item.text + "\r\n"; }
+
+}  // namespace
+
+std::string sectionHeaderText(std::string_view sectionName) {
+    std::string header = "[" + std::string(sectionName) + "]";
+    if (header.size() > kMaxHeaderText) header.resize(kMaxHeaderText);
+    return header;
+}
+
+bool lineMatchesHeader(std::string_view line, std::string_view header) {
+    std::string_view rest = line.substr(firstNonBlank(line));
+    if (rest.size() < header.size()) return false;
+    for (std::size_t i = 0; i < header.size(); ++i) {
+        if (std::toupper(static_cast<unsigned char>(rest[i])) != std::toupper(static_cast<unsigned char>(header[i])))
+            return false;
+    }
+    return true;
+}
+
+int CTextSection::clear() {
+    if (items_.empty()) return 0;
+    items_.clear();
+    fileName_.clear();
+    sectionName_.clear();
+    return 0;
+}
+
+int CTextSection::init(std::string_view fileName, std::string_view sectionName, std::int16_t n) {
+    clear();
+    if (n < 1) return 0;
+    items_.resize(static_cast<std::size_t>(n));
+    for (std::int16_t i = 0; i < n; ++i) items_[static_cast<std::size_t>(i)].id = static_cast<std::int16_t>(i + 1);
+    fileName_ = fileName;
+    sectionName_ = sectionName;
+    return 0;
+}
+
+int CTextSection::load(std::string_view fileName, std::string_view sectionName, bool showErrors) {
+    const std::string file(fileName);
+    const std::string header = sectionHeaderText(sectionName);
+    std::optional<std::string> bytes = plat::readFile(file);
+    if (!bytes) {
+        if (showErrors) showLoadError("Text file:\n" + file + "\nis not found");
+        return 1;
+    }
+    const std::vector<std::string> lines = splitLines(*bytes, kMaxLinePiece);
+    std::size_t at = 0;
+    while (at < lines.size() && !lineMatchesHeader(lines[at], header)) ++at;
+    if (at == lines.size()) {
+        if (showErrors)
+            showLoadError("Section:\n[" + std::string(sectionName) + "]\n is not found in text file:\n" + file);
+        return 1;
+    }
+    const std::size_t bodyStart = at + 1;
+    std::size_t bodyLines = 0;
+    while (bodyStart + bodyLines < lines.size() && !startsWithAfterBlanks(lines[bodyStart + bodyLines], '['))
+        ++bodyLines;
+    if (bodyLines == 0) return 1;
+
+    std::vector<TEXT_ITEM> items;
+    items.reserve(bodyLines);
+    std::size_t cursor = bodyStart;
+    while (cursor < lines.size() && items.size() < bodyLines && items.size() < INT16_MAX) {
+        const std::string& line = lines[cursor++];
+        if (startsWithAfterBlanks(line, '[')) break;
+        if (startsWithAfterBlanks(line, '(')) continue;
+        const auto id = static_cast<std::int16_t>(leadingNumber(line));
+        if (id == 0) continue;
+
+        std::string text;
+        std::size_t sep = line.find_first_of(". ", 1);
+        if (sep != std::string::npos) text = cutAtLastCr(unquote(skipLeadingBlanks(std::string_view(line).substr(sep + 1))));
+        while (endsWithContinuation(text)) {
+            text.pop_back();
+            if (cursor >= lines.size()) break;
+            text += unquote(cutAtLastCr(skipLeadingBlanks(lines[cursor++])));
+        }
+        if (text.size() > kMaxItemText) text.resize(kMaxItemText);
+        items.push_back({id, std::move(text)});
+    }
+    items_ = std::move(items);
+    fileName_ = file;
+    sectionName_ = sectionName;
+    return 0;
+}
+
+// Rewrites the file from a backup copy: lines before the section and after it are copied (without their
+// leading blanks), the section's body is replaced. Lines are copied whole, so long lines keep their bytes.
+// The file is replaced whole (the platform's atomic write): a failed write leaves it as it was.
+int CTextSection::save() const {
+    if (count() < 1 || fileName_.empty()) return 0;
+    const std::string header = sectionHeaderText(sectionName_);
+    std::string items;
+    for (const TEXT_ITEM& item : items_) items += itemLine(item);
+
+    if (!plat::fileExists(fileName_) || !plat::canWrite(fileName_)) {
+        if (!plat::writeFile(fileName_, header + "\r\n" + items)) {
+            showSaveError(fileName_);
+            return 1;
+        }
+    }
+
+    std::string backup = fileName_;
+    backup.back() = '~';
+    // Going on after a failed copy would rebuild the file from an older backup and lose what it holds now.
+    if (!plat::copyFile(fileName_, backup, false)) {
+        showSaveError(backup);
+        return 1;
+    }
+    std::optional<std::string> old = plat::readFile(backup);
+    if (!old) return 0;
+
+    const std::vector<std::string> lines = splitLines(*old, 0);
+    std::string out;
+    std::size_t i = 0;
+    bool found = false;
+    while (i < lines.size() && !found) {
+        found = lineMatchesHeader(lines[i], header);
+        out += skipLeadingBlanks(lines[i++]);
+    }
+    if (!found) {
+        // The last line of a file may lack its line end; the appended header must still start a line.
+        if (!lines.empty() && lines.back().back() != '\n') out += "\r\n";
+        out += header + "\r\n";
+    }
+    out += items;
+    while (i < lines.size() && !startsWithAfterBlanks(lines[i], '[')) ++i;
+    for (; i < lines.size(); ++i) out += skipLeadingBlanks(lines[i]);
+    if (!plat::writeFile(fileName_, out)) {
+        showSaveError(fileName_);
+        return 1;
+    }
+    return 0;
+}
+
+const TEXT_ITEM* CTextSection::find(int id) const {
+    for (const TEXT_ITEM& item : items_) {
+        if (item.id == id) return &item;
+    }
+    return nullptr;
+}
+
+std::string CTextSection::getText(int id) const { return getTextOr(id, ""); }
+
+std::string CTextSection::getTextOr(int id, std::string_view defaultText) const {
+    const TEXT_ITEM* item = find(id);
+    return item ? item->text : std::string(defaultText);
+}
+
+std::string CTextSection::getMessage(int id, std::string_view defaultText) const {
+    std::string text = getTextOr(id, defaultText);
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n') {
+            out += '\n';
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+long CTextSection::getLong(int id, long defaultValue) const {
+    const TEXT_ITEM* item = find(id);
+    if (!item || item->text.empty()) return defaultValue;
+    return std::strtol(item->text.c_str(), nullptr, 10);
+}
+
+double CTextSection::getDouble(int id, double defaultValue) const {
+    const TEXT_ITEM* item = find(id);
+    if (!item || item->text.empty()) return defaultValue;
+    return std::strtod(item->text.c_str(), nullptr);
+}
+
+std::string CTextSection::getTextAt(int index, std::int16_t* id) const {
+    if (index < 0 || index >= count()) return "";
+    const TEXT_ITEM& item = items_[static_cast<std::size_t>(index)];
+    if (id) *id = item.id;
+    return item.text;
+}
+
+int CTextSection::findIdByText(std::string_view text, bool exact, std::string_view charsToRemove) const {
+    const std::string wanted = removeChars(text, charsToRemove);
+    const std::string wantedUpper = upper(wanted);
+    for (const TEXT_ITEM& item : items_) {
+        const std::string candidate = removeChars(item.text, charsToRemove);
+        if (exact ? candidate == wanted : upper(candidate) == wantedUpper) return item.id;
+    }
+    return 0;
+}
+
+int CTextSection::setText(int id, std::string_view text) {
+    for (TEXT_ITEM& item : items_) {
+        if (item.id == id) {
+            item.text = text;
+            break;
+        }
+    }
+    return 0;
+}
+
+int CTextSection::setLong(int id, long value) { return setText(id, std::to_string(value)); }
+
+int CTextSection::setDouble(int id, double value) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.4f", value);
+    return setText(id, buf);
+}
+
+int CTextSection::setItem(int index, int id, std::string_view text) {
+    if (items_.empty() || index >= count()) return 0;
+    TEXT_ITEM& item = items_[static_cast<std::size_t>(index < 0 ? 0 : index)];
+    item.id = static_cast<std::int16_t>(id);
+    item.text = text;
+    return 0;
+}

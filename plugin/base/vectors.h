@@ -1,0 +1,26 @@
+// Vector routines the whole plug-in shares. A vector is three doubles (x, y, z), a 2D vector two, a matrix
+// 3 x 3 doubles row by row. Input and output may be the same array.
+#pragma once
+
+void copyVector(double destination[3], const double source[3]);
+void setVector(double x, double y, double z, double out[3]);
+// out = a - b
+void subtractVector(const double a[3], const double b[3], double out[3]);
+void negateVector(const double in[3], double out[3]);
+void copyMatrix33(double destination[3][3], const double source[3][3]);
+// The unit vector of `in`; the zero vector gives the zero vector.
+void normalizeVector(const double in[3], double out[3]);
+void normalize2d(const double in[2], double out[2]);
+
+// 1 when min(a, b) - tol < x < max(a, b) + tol (both strict), else 0; a and b in either order.
+int isBetweenTol(double x, double a, double b, double tol);
+
+// A 2D point is two doubles, x then y.
+inline void copyPoint2d(double destination[2], const double source[2]) {
+    destination[0] = source[0];
+    destination[1] = source[1];
+}
+inline void setPoint2d(double x, double y, double destination[2]) {
+    destination[0] = x;
+    destination[1] = y;
+}

@@ -1,0 +1,46 @@
+// The host's milling parameter blocks that a PROCESS_OPE carries: their sizes and places in the record,
+// their letter form in the "[Process]" part (each byte two letters 'a' + low nibble, 'a' + high nibble),
+// and the older packed layouts (the same members without alignment padding) that the reader still accepts.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "host/api_operation.h"
+#include "plugin/model/process_ope.h"
+
+constexpr std::size_t kBlock6 = 6, kBlock64 = 64, kBlock40 = 40, kBlock168 = 168;
+constexpr std::size_t kCircleMillSize = 208, kContourSize = 552, kHelixBoreSize = 216, kThreadMillSize = 168;
+constexpr std::size_t kZeroLineBytes = 16;   // the line of zero bytes that ends an operation's blocks
+
+// The 40-byte block is the host's radial passes block; the default processes and the migration write and
+// read its spacing and finish count.
+namespace radial_passes = op_radial_layout;
+
+// Milled kinds of an operation definition.
+constexpr int kMilledNone = 0, kCircleMill = 1, kContour = 2, kHelixBore = 3, kThreadMill = 4;
+
+// Offset and size in PROCESS_OPE of the block of a milled kind (1 .. 4); size 0 for other kinds.
+struct BLOCK_PLACE {
+    std::size_t at, size;
+};
+BLOCK_PLACE kindBlockPlace(int milledKind);
+
+std::string encodeBlock(const std::uint8_t* bytes, std::size_t n);
+// At most n bytes; stops at the end of the text (a lone last letter is dropped). Returns the bytes written.
+std::size_t decodeBlock(std::string_view letters, std::size_t n, std::uint8_t* out);
+// Whether the text is a whole letter form: an even number of letters 'a' .. 'p'.
+bool isBlockText(std::string_view letters);
+
+// Packed layouts: 0 the 6-byte block, 1 the 64-byte, 2 the 40-byte, 3 the 168-byte, 4 the circle-mill and
+// 5 the contour block. Their sizes in bytes:
+constexpr std::size_t kPackedSizes[6] = {5, 46, 22, 139, 155, 246};
+constexpr std::size_t kAlignedSizes[6] = {kBlock6, kBlock64, kBlock40, kBlock168, kCircleMillSize, kContourSize};
+// Decodes a packed block and places each member at its place in the current structure, the rest zero; a
+// packed circle-mill block also gets its first byte and its first double cleared. `out` holds the current
+// structure's size. Returns the bytes decoded.
+std::size_t convertPackedBlock(int layoutKind, std::string_view letters, std::uint8_t* out);
+// The size of the packed form of a layout as computed from its member list (what kPackedSizes states).
+std::size_t packedLayoutSize(int layoutKind);
+std::size_t alignedLayoutSize(int layoutKind);

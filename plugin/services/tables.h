@@ -1,0 +1,70 @@
+// What the other subsystems use of the process tables: the library check and new tables, the cells of a row,
+// and the drill-size and thread tables with their lookups. The table object itself is
+// plugin/model/tab_cols_desc.h.
+#pragma once
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tab_cols_desc.h"
+
+struct CIL_DESC;
+class CTabColsDesc;
+
+// ---- the library ----------------------------------------------------------------------------------------------
+
+// Results of checkTablesLibrary.
+constexpr int kLibraryOk = 0, kLibraryStopped = 1, kLibraryTooNew = 2, kLibraryDrillTables = 3,
+              kLibraryDrillRows = 4;
+
+// Mode 1 also counts the drill-size tables. 0 when the library may be used, else one of the codes above
+// (after a message or a question).
+[[nodiscard]] int checkTablesLibrary(int mode);
+
+// 0 with the first free "<prefix><n>d_<k>" (k from 1 to 999), 1 when all are taken (name untouched).
+int makeNewTableName(std::string* name, std::int16_t cylinderCount);
+
+[[nodiscard]] int copyTablesToSharedData();
+
+int copyTablesFromSharedData();
+
+// On an empty table: 0 when written (with its process "1"), 1 when the name is empty. An empty folder is the
+// tables folder. The chamfer window in radians.
+int createDefaultTable(CTabColsDesc& table, const std::string& name, const std::string& folder, const CIL_DESC* descs,
+                       std::int16_t count, double chamferAngleMin, double chamferAngleMax, double chamferDepthMax);
+
+// Writes the process; 0 (nothing written for count < 1).
+int createDefaultProcesses(const CTabColsDesc& table, const CIL_DESC* descs, std::int16_t count,
+                           const std::string& processName);
+
+// ---- rows handed around as texts (column id k at element k - 1) ------------------------------------------------
+
+// The cell of column id `colId`; "" for an id outside the row.
+const std::string& rowCell(const std::vector<std::string>& rowCells, int colId);
+
+// The cell's leading number (0 when none), as the C library reads it.
+double cellNumber(const std::vector<std::string>& rowCells, int colId);
+
+// ---- the drill-size and thread tables ----------------------------------------------------------------------------
+// Loaded by loadThreadTables (entry 0 the drill-size table when the library has one). Thread-table columns:
+// 1 designation, 2 nominal diameter, 3 pitch, 4 drilled diameter, 5 safety. A designation is compared in its
+// normalised form, ignoring case. Kind filter: negative every thread table, 0 kinds 0 .. 999, positive that
+// kind only. Outputs are written only on success; null outputs are skipped.
+
+int loadThreadTables();
+
+std::string normalizeThreadName(std::string designation);
+
+int findThreadRow(const std::string& designation, std::int16_t filter, double* nominalDiameter, double* pitch,
+                  double* drilledDiameter, double* safety, std::int16_t* kind, std::string* tableName);
+
+std::string findThreadByDiameterPitch(double diameter, double pitch, std::int16_t filter, std::string* tableName,
+                                      double* drilledDiameter, double* safety);
+
+// Filter -2: only the table named by *tableName.
+std::string findThreadByDiameter(double diameter, std::int16_t filter, std::string* tableName,
+                                 double* nominalDiameter, double* pitch, double* safety);
+
+// The drill-size and thread tables loadThreadTables holds, in their order.
+std::span<CTabColsDesc> loadedThreadTables();

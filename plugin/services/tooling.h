@@ -1,0 +1,288 @@
+// What the other subsystems use of tools and operation generation: the tools of the libraries and of the
+// part, a tool against a hole's half section, the tool layout and the machining order of a toolpath group,
+// the tools view's lists, and the creation of host operations and groups.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "host/api.h"
+#include "platform/ui/dialog.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tool_records.h"
+#include "plugin/model/tree.h"
+
+struct VIEW_LIST;
+struct POINT_LIST;
+struct CYL_LIST;
+struct OPE_LIST;
+struct FULL_TOOLS_SEQ;
+struct OP_CYCLE_LIST;
+
+// ---- tools of the libraries and of the part ----------------------------------------------------------------
+
+// The configured tool library (setting "ProcessMach" 1).
+std::string configuredToolLibrary();
+
+int nextFreeToolNumber(const std::string& library, int* number, int* slot);
+
+// 0 stored (number and slot returned), 1 not.
+int addToolToLibrary(const std::string& library, const tp_tool* tool, int* number, int* slot);
+
+// 1 and the library's tool when the library holds one that is the same tool (every value but its slot, its
+// number and the value outside its identity); else 0.
+int findSameLibraryTool(const std::string& library, const tp_tool& tool, tp_tool* out);
+
+// Whether the library file is there and the host refuses to read it (the host said why on its message line).
+bool libraryRefused(const std::string& library);
+
+// While one of these lives (a run that looks tools up operation after operation), each library is read once
+// and its tools kept; a tool added through addToolToLibrary joins the kept tools (a failed add drops them, so
+// the next look-up reads the library again). The tools are let go when the outermost one ends.
+class LibraryToolsKept {
+public:
+    LibraryToolsKept();
+    ~LibraryToolsKept();
+    LibraryToolsKept(const LibraryToolsKept&) = delete;
+    LibraryToolsKept& operator=(const LibraryToolsKept&) = delete;
+};
+
+// 1 and the first tool of the type (0 any) of the configured library whose trimmed name equals `name`
+// ignoring case; 0 (and `out` zeroed) when there is none.
+int findLibraryToolByName(std::int16_t type, const std::string& name, tp_tool* out);
+
+// The default drill cycle of an operation of the tool type.
+[[nodiscard]] int mapToolTypeCode(std::int16_t type);
+
+// -1 no memory; 0 a tool of the part or the configured library meeting every criterion (or the named spot
+// tool); 1 the best of them; 2 a tool of the big library meeting every criterion; 3 the best of it; 4 no tool
+// of the type (out untouched); 5 the named spot tool asked for and missing.
+int findBestLibraryTool(const std::string& library, std::int16_t type, double diameter, double minLength,
+                        double maxLength, double minSecondLength, double shapeValue, double radius, double angle,
+                        double pitch, std::int16_t material, const char* text, tp_tool* out);
+
+// ---- a tool against a hole's half section ------------------------------------------------------------------
+
+// One segment of a profile: a line uses the line fields, an arc the arc fields.
+struct PROFILE_SEGMENT {
+    std::int16_t kind = 0;   // 0 line, 1 arc
+    double x1 = 0, z1 = 0, x2 = 0, z2 = 0;
+    double cx = 0, cz = 0, radius = 0, start = 0, sweep = 0;
+};
+
+// The start and end point of a segment.
+void segmentStart(const PROFILE_SEGMENT& s, double point[2]);
+void segmentEnd(const PROFILE_SEGMENT& s, double point[2]);
+
+class CToolHoleProfile {
+public:
+    static constexpr int kMaxSegments = 50;
+
+    std::int16_t toolCount = 0;
+    std::int16_t holeCount = 0;
+    double toolLength = 0;
+    double lastDiameter = 0, lastZ = 0;   // end of the hole segment added last, as a diameter
+    PROFILE_SEGMENT tool[kMaxSegments];
+    PROFILE_SEGMENT hole[kMaxSegments];
+
+    // Hole outline, from the top face down. Each returns 0, or 1 without change when it is full.
+    int clearHole();
+    int addHoleLine(double d1, double z1, double d2, double z2);
+    int addHoleFlat(double d1, double d2, double z);
+    int addHoleArc(double cx, double cz, double radius, double start, double sweep);
+    int addHoleCylinder(double d, double z1, double z2);
+    int addHoleToricArc(const CYL_LIST& segment);
+
+    // Replaces the tool outline; its length comes from the hole's depth. 0, or 1 with no tool outline when
+    // the hole has no outline yet.
+    int buildTool(std::int16_t toolType, double diameter, double halfAngle, double cornerRadius, double tipDiameter,
+                  double taperHeight);
+
+    [[nodiscard]] int touchesHole(double position) const;
+    // A free position at or above `start`.
+    double findFreePosition(double start) const;
+    // The deepest free position at the hole's end; with `stopAtEnd` the end itself when the tool is free there.
+    double findLastFreePosition(std::uint8_t stopAtEnd) const;
+    // A touching position near `start`.
+    double findContactPosition(double start) const;
+    // 1 and the first contact of the line with the hole outline, walking it from the top (or from the end
+    // when `backwards`); 0 when the line meets none.
+    int intersectHole(double x1, double z1, double x2, double z2, double point[2], std::int16_t backwards) const;
+    // 1 when a tool segment taken as a line (an arc as its chord), moved by p, crosses a hole segment taken
+    // as a line, both within their ends.
+    [[nodiscard]] int linesTouchHole(double position) const;
+
+    // What a search is after.
+    enum class Want { Free, Touch };
+    double stepSearch(Want wanted, double start, double step) const;
+    [[nodiscard]] int isAboveHole(double position) const;
+    [[nodiscard]] int isBelowHole(double position) const;
+
+private:
+    int addHole(const PROFILE_SEGMENT& segment, double endDiameter, double endZ, bool keepLast);
+    double holeTopZ() const;
+    double holeEndZ() const;
+    double refineUpwards(double touching) const;
+};
+
+// Where a line from (d1 / 2, -h) rising at a1 from the axis meets a line from (d2 / 2, 0) going down and
+// inwards at a2: 0 with the point as a diameter d and z; 1 with d = d1, z = 0 when they do not meet.
+int coneLinesIntersection(double d1, double h, double a1, double d2, double a2, double* d, double* z);
+
+// ---- the tool layout and the machining order of a toolpath group ------------------------------------------
+
+// The tools log ("23_Tools.txt" in the work folder while the debug switch is on), else null.
+extern std::FILE* g_toolsLog;
+
+class CToolsLayout {
+public:
+    // One operation being given a tool.
+    struct DIAM_SORT {
+        OPE_LIST* operation = nullptr;
+        std::uint8_t found = 0;
+        std::uint8_t toolCreated = 0;   // from the part's tool array, or made here
+        std::uint8_t inLibrary = 0;
+        double wantedLength = 0;
+        tp_tool tool;
+        std::int16_t sequence = 0;      // milled-hole kind of the operation's cycle, 0 for a drill cycle
+        std::uint8_t namedTool = 0;     // the process names the tool
+        std::int16_t toolType = 0;
+        double diameter = 0;
+        double depth = 0;               // reference Z - bottom Z
+        double highestHill = 0;
+    };
+    // A candidate tool and where it comes from.
+    enum : std::int16_t { kFromLibrary = 1, kFromToolArray = 2, kFromCurrentList = 3 };
+    struct TOOLS_SELECTION {
+        tp_tool tool;
+        std::int16_t source = 0;
+    };
+    using GROUP = std::vector<DIAM_SORT*>;
+
+    CToolsLayout() = default;
+    virtual ~CToolsLayout() = default;
+
+    void buildDiamSort(VIEW_LIST* views, const OP_CYCLE_LIST& cycles, std::int16_t selectedOnly,
+                       std::vector<DIAM_SORT>& out) const;
+    static void sortByOperationOrder(std::vector<DIAM_SORT>& entries);
+    static void splitByToolType(std::vector<DIAM_SORT>& entries, std::int16_t type, std::vector<GROUP>& groups);
+    static void sortByDiameterDepth(GROUP& group);
+    // Candidates of the part's tool list (with the flag), the library and the part's tool array, by length.
+    static void collectCandidateTools(const std::string& library, std::int16_t currentList,
+                                      std::vector<TOOLS_SELECTION>& out, std::int16_t type, double diameter,
+                                      const std::string& text, double radius, std::int16_t material);
+    static void sortCandidatesByLength(std::vector<TOOLS_SELECTION>& candidates);
+    // The library's tools of the type by diameter; the index of the one nearest `diameter` (0 when empty).
+    static int collectLibraryTools(const std::string& library, std::int16_t type, double diameter,
+                                   std::vector<tp_tool>& out);
+
+    // The layout of every operation of the tree (tool_layout.cpp): with the type steps of the length window
+    // (layoutTools) or per operation (layoutToolsNoDump). Both return 0.
+    int layoutTools(VIEW_LIST* views, std::vector<tp_tool>& tools, const OP_CYCLE_LIST& cycles,
+                    std::int16_t makeMissing, std::int16_t option, std::int16_t selectedOnly);
+    int layoutToolsNoDump(VIEW_LIST* views, std::vector<tp_tool>& tools, const OP_CYCLE_LIST& cycles,
+                          std::int16_t makeMissing, std::int16_t option, std::int16_t selectedOnly);
+    using STEP = void (*)(GROUP& run);
+    static void forEachDiameterRun(GROUP& group, STEP step);
+    static void chooseToolsForRun(GROUP& run);
+    // A tool made from the library tool of the type nearest the entry's diameter; false when neither the
+    // configured nor the big library has a tool of the type.
+    static bool makeMissingTool(const DIAM_SORT& entry, tp_tool& out);
+    static void numberTools(std::vector<DIAM_SORT>& entries, std::vector<tp_tool>& tools);
+    static void printToolsList(const std::vector<tp_tool>& tools);
+    // The log of one flattened sequence (tools log only).
+    static void printRenumberedSequence(const std::vector<OPE_LIST*>& operations, const std::vector<tp_tool>& tools);
+    // "TL_<counter>_<title>.txt" in the work folder while the debug switch is on.
+    void dumpLayout(const std::vector<DIAM_SORT>& entries, const char* title);
+
+    std::int32_t dumpCounter = 1;
+
+private:
+    int layout(VIEW_LIST* views, std::vector<tp_tool>& tools, const OP_CYCLE_LIST& cycles, std::int16_t selectedOnly,
+               bool lengthWindow);
+};
+
+// The part's tool array the layout appends to (an empty one while the plug-in is not loaded).
+std::vector<tp_tool>& partToolArray();
+
+class CToolsSeqMatrix {
+public:
+    CToolsSeqMatrix() = default;
+    virtual ~CToolsSeqMatrix() = default;
+
+    // Sizes and fills the matrix from the views of `first`'s toolpath group. 0, or -1 without memory.
+    int build(VIEW_LIST* first, std::int16_t selectedOnly);
+    void print(std::FILE* log, const char* title) const;
+    void alignColumns(std::FILE* log, const char* title);
+    [[nodiscard]] int mostPopulatedType(std::int16_t column) const;
+    // The operations column by column; returns their count.
+    std::int16_t toSequence(std::vector<OPE_LIST*>& out, std::int16_t flag) const;
+
+    [[nodiscard]] bool columnHasSingleType(int column, int firstRow) const;
+    [[nodiscard]] bool typeInEarlierColumns(int column, int type) const;
+    void insertGap(int row, int column);
+
+    int rows() const { return rows_; }
+    int operationColumns() const { return columns_ > 0 ? columns_ - 1 : 0; }
+    POINT_LIST* holeAt(int row) const;
+    OPE_LIST* operationAt(int row, int column) const;
+    int toolTypeAt(int row, int column) const;   // 0 for a gap
+
+    // The views of `first`'s group: those that follow it with its toolpath group number.
+    static int groupViewCount(const VIEW_LIST* first);
+
+private:
+    void setOperation(int row, int column, OPE_LIST* ope);
+    void widen();
+
+    std::vector<void*> cells_;   // row by row: the hole, then the operation columns
+    int rows_ = 0;
+    int columns_ = 0;
+};
+
+// Relinks the holes of every view from `views` on in path order. Returns 0.
+int orderGroupHoles(VIEW_LIST* views);
+
+// ---- the tools view ------------------------------------------------------------------------------------------
+
+class CDlgToolsView : public plat::Dialog {
+public:
+    CDlgToolsView() : plat::Dialog(18057) {}
+    std::vector<FULL_TOOLS_SEQ>* toolsSeq = nullptr;   // set by the caller
+    std::vector<std::int32_t> missingTools;            // distinct negative tool indexes
+    std::vector<std::int32_t> createdTools;            // distinct indexes of tools the system made
+    std::vector<OPE_LIST*> usedOps;                    // by tool: found tools by first use, then missing ones
+    // Fills the three lists from the sequence (tools_view_lists.cpp).
+    void buildToolsUsedList();
+};
+
+// ---- operation generation (stand-ins until it is built: docs/seams.md) -----------------------------------------
+
+int deleteGroupOperations(std::uint32_t groupId);
+// The id of the operation group `name` under `parent`, created when missing; 0 when it cannot be made.
+std::int32_t findOrCreateOpGroup(const std::string& name, std::int32_t parent);
+// Clears the selected flag of every host operation.
+void clearOperationsSelected();
+// Creates the host operations of every operation that is on, in the order of `sequences`. With a group
+// name they all go into that group (found or created; *groupId receives it when it is -1). 0 done, 1 the
+// user cancelled (nothing created).
+int createTreeProcessOperations(std::uint32_t filter, std::vector<FULL_TOOLS_SEQ>& sequences, std::int32_t* groupId,
+                                const std::string& groupName, std::int16_t keep);
+
+// Stores the drill points of what is on in the tree; 0 done.
+int storeDrillPoints(VIEW_LIST* tree);
+void deleteTempPoints();
+// Finds the operation group's notes of a view.
+void findGroupNotes(VIEW_LIST* view);
+// Creates the host operations of what is on in the tree, numbering tools from `firstToolNumber`; 0 done.
+int createDrillOperations(VIEW_LIST* tree, POINT_LIST* holes, int firstToolNumber);
+int maxToolNumber();
+
+// The user tools manager on a hole; places the operation group's note of a view.
+void runUserToolsManager(POINT_LIST* hole);
+void placeGroupNote(VIEW_LIST* view);
+// The tool-path groups dialog (end code; 171 asks for a hole pick, then runs again with pickedHole set) and
+// the tools view (end code) over the flattened tool sequence.
+int runToolPathGroups(POINT_LIST* pickedHole);
+int runToolsView(std::vector<FULL_TOOLS_SEQ>& sequence);

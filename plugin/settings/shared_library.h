@@ -1,0 +1,59 @@
+// The shared library's folder listing, its dialogs, the general settings dialog and the watcher of the
+// shared library's request flag. Stand-ins where docs/seams.md says so.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/sys/clock.h"
+#include "platform/ui/dialog.h"
+#include "plugin/services/settings.h"
+
+// -1: the folder does not exist; -2: it holds no sub-folder; 0: one sub-folder is the library (case
+// ignored); 1: none is. The sub-folder names go into `names` when given.
+int listSubFolders(const std::string& folder, const std::string& libraryName, std::vector<std::string>* names);
+
+class CDlgSharedDataMgr : public plat::Dialog {
+public:
+    CDlgSharedDataMgr() : plat::Dialog(18030) {}
+    std::string libraryName;
+    std::string sharedFolder;
+    int accessMode = 0;
+
+protected:
+    bool onInitDialog() override;
+};
+
+class CDlgSharedLibNF : public plat::Dialog {
+public:
+    CDlgSharedLibNF() : plat::Dialog(18074) {}
+    std::string libraryName;
+    std::vector<std::string> subFolders;
+
+protected:
+    bool onInitDialog() override;
+};
+
+// The general settings dialog. A result of 101 asks the caller to pick a point and show it again.
+class CGeneralParameters : public plat::Dialog {
+public:
+    CGeneralParameters() : plat::Dialog(18031) {}
+    int pickState = 0;
+    double refPoint[3] = {};
+    std::int16_t switch1 = 0, switch2 = 0;
+
+protected:
+    bool onInitDialog() override;
+};
+
+// The watcher's control block: a stop byte, then the shared folder the watcher reads once at its start.
+struct WATCHER_CTL {
+    std::atomic<std::uint8_t> stop{0};
+    char folder[1024] = {};
+};
+
+// Starts the shared-data watcher on the block: a task polled every 200 ms that ends when the stop byte is set.
+plat::Periodic startSharedDataWatcher(WATCHER_CTL* ctl);
+
+extern WATCHER_CTL g_watcherCtl;

@@ -1,0 +1,155 @@
+// The plug-in's layering: every include of plugin/ follows the allowed dependencies of layers.txt (beside
+// this file), and those dependencies themselves run one way, so the include graph has no circle across
+// folders.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Rules = std::map<std::string, std::set<std::string>>;   // folder -> folders it may include
+
+Rules parseRules(std::istream& in) {
+    Rules rules;
+    std::string line;
+    while (std::getline(in, line)) {
+        line = line.substr(0, line.find('#'));
+        const std::size_t colon = line.find(':');
+        if (colon == std::string::npos) continue;
+        std::istringstream folder(line.substr(0, colon)), allowed(line.substr(colon + 1));
+        std::string name, other;
+        folder >> name;
+        std::set<std::string>& to = rules[name];
+        while (allowed >> other) to.insert(other);
+    }
+    return rules;
+}
+
+// One message per include that runs against the rules, per folder the rules do not know, and per circle
+// that the rules themselves allow.
+std::vector<std::string> layerViolations(const fs::path& pluginDir, const Rules& rules) {
+    std::vector<std::string> found;
+    for (const auto& [folder, allowed] : rules)
+        for (const std::string& other : allowed)
+            if (!rules.count(other)) found.push_back("layers.txt: " + folder + " names an unknown folder " + other);
+
+    // The allowed dependencies must admit an order: drop folders that depend on nothing left until none is.
+    Rules left = rules;
+    for (bool dropped = true; dropped;) {
+        dropped = false;
+        for (auto it = left.begin(); it != left.end();) {
+            const bool free = std::none_of(it->second.begin(), it->second.end(),
+                                           [&](const std::string& o) { return o != it->first && left.count(o); });
+            if (free) {
+                it = left.erase(it);
+                dropped = true;
+            } else {
+                ++it;
+            }
+        }
+    }
+    if (!left.empty()) {
+        std::string names;
+        for (const auto& [folder, allowed] : left) names += (names.empty() ? "" : ", ") + folder;
+        found.push_back("layers.txt: " + names + ": on a circle of dependencies or above one");
+    }
+
+    static const std::regex include(R"(^\s*#\s*include\s*"([^"]+)\")");
+    std::vector<fs::path> files;
+    for (const auto& e : fs::recursive_directory_iterator(pluginDir))
+        if (e.is_regular_file() && (e.path().extension() == ".h" || e.path().extension() == ".cpp"))
+            files.push_back(e.path());
+    std::sort(files.begin(), files.end());
+    for (const fs::path& file : files) {
+        const fs::path rel = fs::relative(file, pluginDir);
+        const std::string folder = rel.begin()->string();
+        if (std::distance(rel.begin(), rel.end()) < 2) {
+            found.push_back(rel.string() + ": a file outside every layer's folder");
+            continue;
+        }
+        const auto rule = rules.find(folder);
+        if (rule == rules.end()) {
+            found.push_back(rel.string() + ": folder " + folder + " is not in layers.txt");
+            continue;
+        }
+        std::ifstream in(file);
+        std::string line;
+        for (int n = 1; std::getline(in, line); ++n) {
+            std::smatch m;
+            if (!std::regex_search(line, m, include)) continue;
+            const std::string target = m[1];
+            const std::string where = rel.string() + ":" + std::to_string(n) + " includes " + target;
+            if (target.rfind("platform/", 0) == 0) continue;
+            if (target.rfind("host/", 0) == 0) {
+                if (target.rfind("host/api", 0) != 0 || target.find('/', 5) != std::string::npos)
+                    found.push_back(where + ": the plug-in uses only the host's API");
+                continue;
+            }
+            if (target.rfind("plugin/", 0) != 0) {
+                found.push_back(where + ": not a file of the plug-in, the platform or the host's API");
+                continue;
+            }
+            const std::string to = target.substr(7, target.find('/', 7) - 7);
+            if (to != folder && !rule->second.count(to)) found.push_back(where + ": " + folder + " may not use " + to);
+        }
+    }
+    return found;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string all;
+    for (const std::string& l : lines) all += l + "\n";
+    return all;
+}
+
+Rules projectRules() {
+    std::ifstream in(FX_SOURCE_DIR "/tests/plugin/layers.txt");
+    return parseRules(in);
+}
+
+}  // namespace
+
+TEST(Layers, EveryIncludeOfThePluginFollowsTheLayers) {
+    const Rules rules = projectRules();
+    ASSERT_GE(rules.size(), 10u) << "layers.txt was not read";
+    EXPECT_EQ(joined(layerViolations(FX_SOURCE_DIR "/plugin", rules)), "");
+}
+
+TEST(Layers, AnIncludeAgainstTheLayersOrACircleIsFound) {
+    const TempDir dir;
+    const fs::path plugin = fs::path(dir.path()) / "plugin";
+    auto write = [&](const std::string& rel, const std::string& text) {
+        fs::create_directories((plugin / rel).parent_path());
+        std::ofstream(plugin / rel) << text;
+    };
+    // A model record that reaches up into a subsystem, a subsystem that reaches into its neighbour, the host's
+    // internals, and a folder nobody placed.
+    write("model/tree.h", "#pragma once\n#include \"plugin/base/utilities.h\"\n#include \"plugin/engine/ope.h\"\n");
+    write("engine/ope.h", "#include \"plugin/services/tables.h\"\n#include \"plugin/tables/rows.h\"\n");
+    write("tables/rows.h", "  #  include \"host/db/database.h\"\n#include \"host/api_db.h\"\n");
+    write("stray/x.cpp", "");
+
+    const std::vector<std::string> found = layerViolations(plugin, projectRules());
+    EXPECT_EQ(joined(found),
+              "engine/ope.h:2 includes plugin/tables/rows.h: engine may not use tables\n"
+              "model/tree.h:3 includes plugin/engine/ope.h: model may not use engine\n"
+              "stray/x.cpp: folder stray is not in layers.txt\n"
+              "tables/rows.h:1 includes host/db/database.h: the plug-in uses only the host's API\n");
+
+    std::istringstream circle("base:\nmodel: base engine\nengine: model base\ncycle: engine\n");
+    fs::create_directories(fs::path(dir.path()) / "empty");
+    EXPECT_EQ(joined(layerViolations(fs::path(dir.path()) / "empty", parseRules(circle))),
+              "layers.txt: cycle, engine, model: on a circle of dependencies or above one\n");
+}
