@@ -3,7 +3,7 @@
 // rest follows the "[Process]" line of the shipped "Drilled" table. Every process that reads is written
 // back and reads again with as many operations.
 #include "fuzz_support.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/model/tab_cols_desc.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::string head = [] {

@@ -2,7 +2,7 @@
 // reads has columns its ids number, its row cells within reach, and writes back to a file that reads as the
 // same table.
 #include "fuzz_support.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/model/tab_cols_desc.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string path = fuzz::tablesFolder() + "/F.tab";

@@ -1,7 +1,7 @@
 // The format migration: a table file and its rows (a 16-bit length, the ".tab", then the ".txt") read and
 // brought to the current version; a migrated table reads again at that version.
 #include "fuzz_support.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/tables/table_migration.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -1,7 +1,7 @@
 // The rows file of a shipped table: the first byte picks the table, the rest is its ".txt". Rows that read
 // serve every lookup, and write back to a file that reads the same rows.
 #include "fuzz_support.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/model/tab_cols_desc.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::Input in(data, size);

@@ -1,7 +1,7 @@
 // The thread tables: a thread table whose rows file is the input beside the shipped drill-size table,
 // loaded and looked up by designation, diameter and pitch; the input's text as a designation too.
 #include "fuzz_support.h"
-#include "plugin/tables/tab_cols_desc.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/tables/thread_tables.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!written) return 0;
     const std::string_view text = fuzz::text(data, size);
     if (!plat::writeFile(fuzz::tablesFolder() + "/T.txt", text)) return 0;
-    g_globals->threadTableCount = 0;
+    g_threadTables->count = 0;
     (void)loadThreadTables();
     const std::string designation(text.substr(0, text.find_first_of(" \r\n")));
     (void)normalizeThreadName(designation);
@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (double p : {0.5, 1.5, 1.75}) (void)findThreadByDiameterPitch(d, p, -1, &table, &drilled, &safety);
     (void)findThreadByDiameter(8.5, 0, &table, &nominal, &pitch, &safety);
     (void)findDrillSize(9.9);
-    g_globals->threadTableCount = 0;
+    g_threadTables->count = 0;
     plat::driver().reset();
     return 0;
 }

@@ -16,11 +16,15 @@ seconds=${1:-25}
 jobs=${2:-1}
 fixed_runs() {
   case "$1" in
+    table_migration | thread_tables) echo 600 ;;
+    process_lines | table_rows) echo 2000 ;;
+    table_file) echo 3000 ;;
     settings_file | text_section) echo 4000 ;;
+    tool_files) echo 8000 ;;
     step_scan) echo 8000 ;;
     cycle_records) echo 20000 ;;
     brep_text | settings_record) echo 40000 ;;
-    store_params) echo 100000 ;;
+    part_rows | session_file | store_params) echo 100000 ;;
     *) echo 200000 ;;
   esac
 }

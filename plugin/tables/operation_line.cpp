@@ -138,7 +138,8 @@ void unescapeText(std::string& text) {
 }
 
 std::string formatOperation(std::string_view processName, int index, const PROCESS_OPE& op) {
-    std::string out = formatText("[%.*s %i]", static_cast<int>(processName.size()), processName.data(), index);
+    // Not through printf: a name read with a NUL byte in it would be cut there and name another process.
+    std::string out = "[" + std::string(processName) + " " + std::to_string(index) + "]";
     for (const LINE_FIELD& f : kFields) {
         out += ' ';
         out += fieldText(op, f);

@@ -74,9 +74,10 @@ public:
             pos_ = close + 1;
             return true;
         }
+        // A quote inside it would make the heading the write puts between quotes end early.
         const std::string_view token = word();
         *out = std::string(token);
-        return !token.empty();
+        return !token.empty() && token.find('"') == std::string_view::npos;
     }
 
 private:

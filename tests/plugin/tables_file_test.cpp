@@ -173,6 +173,7 @@ TEST_F(TableFileTest, DamagedFilesAreRefusedWithWhatIsWrongAndTheTableKeepsWhatI
         {"a cylinder item cut short", replaced(sound, d, "[Item 2] 1 2 \"D\" 0 0 5.00 2 \"L\"\r\n"), "column description is damaged"},
         {"an unclosed heading", replaced(sound, name, "[Item 1] 0 1 \"Name 0 0 0.00\r\n"), "column description is damaged"},
         {"a column id that is no number", replaced(sound, name, "[Item 1] 0 x \"N\" 0 0 0.00\r\n"), "column description is damaged"},
+        {"a quote in an unquoted heading", replaced(sound, name, "[Item 1] 0 1 N\" 0 0 0.00\r\n"), "column description is damaged"},
         {"a NaN item value", replaced(sound, name, "[Item 1] 0 1 \"N\" 0 0 nan\r\n"), "column description is damaged"},
         {"every column id 0", tableText(0, 21, "[Item 1] 0 0 \"N\" 0 0 0.00\r\n[Item 2] 3 0 \"P\" 0 0 0.00\r\n"), "without a gap"},
         {"the process column past the count", replaced(sound, process, "[Item 3] 3 9 \"Process\" 0 0 0.00\r\n"), "without a gap"},

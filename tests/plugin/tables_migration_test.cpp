@@ -266,6 +266,22 @@ TEST_F(MigrationTest, AVersionNineteenTableMovesField26ToField47) {
     EXPECT_EQ(opeGet(op, po::lineInt44), 0);        // and no earlier step ran
 }
 
+TEST_F(MigrationTest, ATableWithAProcessThatDoesNotReadWholeIsNotMigratedAtAll) {
+    const std::string damaged = "[1 1] 4 1 2 0 0 nan 1 0 0 0 0.0000 1 0 1 0 -12.0000 0 0 0 30.0000 {Tap} 3 0 0.0000\r\n";
+    ASSERT_TRUE(plat::writeFile(tablePath("D"), oldTable(2, 5, {"Thread", "D", "P", "Drill", "Safety", "Length"}, damaged)));
+    ASSERT_TRUE(plat::writeFile(tablesDir + "/D.txt", "M10x1.5 10 1.5 8.5 7.5 20\r\n"));
+    const std::string table = bytesOf(tablePath("D")), rows = bytesOf(tablesDir + "/D.txt");
+    CTabColsDesc t;
+    ASSERT_EQ(t.read(tablePath("D")), 0);
+    expectMessage();
+    EXPECT_EQ(updateTableVersion(t), 1);
+    EXPECT_TRUE(transcript().contains("An operation of its process 1 is cut short or holds a value that is not a number"));
+    EXPECT_EQ(bytesOf(tablePath("D")), table);
+    EXPECT_EQ(bytesOf(tablesDir + "/D.txt"), rows);
+    EXPECT_EQ(t.formatVersion, 5);
+    expectScriptPlayed();
+}
+
 TEST_F(MigrationTest, CurrentAndNewerTablesAreNotTouched) {
     for (int version : {21, 22}) {
         ASSERT_TRUE(plat::writeFile(tablePath("C"), oldTable(0, version, {"Name"}, "[1 0]\r\n")));
