@@ -1,6 +1,7 @@
 // The ".tab" file of a table: its class line, column descriptions, "[Prm]", "[BmpPrm]" and "[BmpLastVal]"
 // parts, read into a CTabColsDesc and written back before the "[Process]" part, which a write carries over
-// byte for byte from the safety copy. Lines end in CR LF on disk; a reader accepts LF alone too.
+// byte for byte from the safety copy. Lines end in CR LF on disk; a reader accepts LF alone too. A file that
+// is damaged or cut short is refused whole, with what is wrong (table_text.h).
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -336,8 +337,7 @@ int CTabColsDesc::read(const std::string& tablePath) {
         }
     }
     if (!classRead) return refuse(damageText(kMsgPartMissing, "[Class]"));
-    // Version 19 was written by a release that lived a short time; 1 .. 20 are brought up to date, newer ones
-    // the library check reports.
+    // Versions 1 to 20 are the migration's to bring up to date; newer ones the library check reports.
     if (t.formatVersion < 1) return refuse(damageText(kMsgUnknownVersion, std::to_string(t.formatVersion)));
     if (!columnIdsSound(t)) return refuse(damageText(kMsgColumnIds));
     if (!columnsFitVersion(t)) return refuse(damageText(kMsgVersionColumns));
