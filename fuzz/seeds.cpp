@@ -3,6 +3,8 @@
 // session), its records, its solid's BRep text, the settings file the cycle wrote, the UI texts and a STEP
 // example with the reader's reply; the shipped tables, tool libraries, material files and sessions; the
 // part's entity bodies, operation rows and a tool list.
+#include <sqlite3.h>
+
 #include <cstdio>
 #include <iostream>
 #include <sstream>
@@ -49,6 +51,29 @@ void appendRow(std::vector<std::uint8_t>& out, std::string_view bytes, int kind 
     if (kind >= 0) out.push_back(static_cast<std::uint8_t>(kind));
     for (int k = 0; k < 4; ++k) out.push_back(static_cast<std::uint8_t>(bytes.size() >> (8 * k)));
     out.insert(out.end(), bytes.begin(), bytes.end());
+}
+
+// The part-file target's seeds: the first blob of each query of a saved part, after the byte picking it.
+void writePartFileSeeds(const std::string& out, const std::string& part) {
+    const char* const queries[] = {"SELECT value FROM meta WHERE key = 'state'", "SELECT matrix FROM views WHERE number = 1",
+                                   "SELECT matrix FROM views WHERE number = 8",
+                                   "SELECT body FROM named_views ORDER BY pos LIMIT 1",
+                                   "SELECT name FROM levels ORDER BY level LIMIT 1",
+                                   "SELECT body FROM named_views ORDER BY pos DESC LIMIT 1"};
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(part.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        for (std::size_t k = 0; k < std::size(queries); ++k) {
+            sqlite3_stmt* row = nullptr;
+            if (sqlite3_prepare_v2(db, queries[k], -1, &row, nullptr) == SQLITE_OK && sqlite3_step(row) == SQLITE_ROW) {
+                const auto* blob = static_cast<const std::uint8_t*>(sqlite3_column_blob(row, 0));
+                std::vector<std::uint8_t> entry{static_cast<std::uint8_t>(k)};
+                entry.insert(entry.end(), blob, blob + sqlite3_column_bytes(row, 0));
+                fuzz::writeSeed(out + "/part_file", "part_" + std::to_string(k), entry);
+            }
+            sqlite3_finalize(row);
+        }
+    }
+    sqlite3_close(db);
 }
 
 std::string sourceFile(const std::string& path) { return plat::readFile(FX_SOURCE_DIR "/" + path).value_or(""); }
@@ -215,6 +240,8 @@ int main(int argc, char** argv) {
     std::vector<std::uint8_t> ops{1};
     for (const host::ops::OpsRow& row : host::ops::encodeOpsRows()) appendRow(ops, row.second, row.first);
     fuzz::writeSeed(out + "/part_rows", "ops", ops);
+    const std::string part = fuzz::installPlugin() + "/seed.pfp";
+    if (host::savePart(part).ok) writePartFileSeeds(out, part);
     std::cout << "seeds written to " << out << '\n';
     return 0;
 }
