@@ -16,6 +16,7 @@ seconds=${1:-25}
 jobs=${2:-1}
 fixed_runs() {
   case "$1" in
+    part_file) echo 400 ;;
     table_migration | thread_tables) echo 600 ;;
     process_lines | table_rows) echo 2000 ;;
     table_file) echo 3000 ;;
