@@ -18,14 +18,14 @@ fixed_runs() {
   case "$1" in
     part_file) echo 400 ;;
     table_migration | thread_tables) echo 600 ;;
-    process_lines | table_rows) echo 2000 ;;
-    table_file) echo 3000 ;;
+    table_file | table_rows | process_lines) echo 1200 ;;
     settings_file | text_section) echo 4000 ;;
     tool_files) echo 8000 ;;
     step_scan) echo 8000 ;;
     cycle_records) echo 20000 ;;
     brep_text | settings_record) echo 40000 ;;
-    part_rows | session_file | store_params) echo 100000 ;;
+    session_file) echo 50000 ;;
+    part_rows | store_params) echo 100000 ;;
     *) echo 200000 ;;
   esac
 }
