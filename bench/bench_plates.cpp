@@ -2,9 +2,16 @@
 // are made after each opening, as the recognition command does.
 #include "bench/bench_plates.h"
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "host/builder/hole_plates.h"
 #include "host/geom/step_io.h"
@@ -23,6 +30,18 @@ namespace {
 int openHoles = 0;   // the plate now open, 0 when the open part is no plate
 
 std::string buildFolder() { return std::string(FX_BINARY_DIR) + "/bench"; }
+
+std::string platePath(int holes) { return buildFolder() + "/plate_" + std::to_string(holes) + ".pfp"; }
+
+// Opens the plate's part file, building it first when it is missing or does not open.
+std::string openPlatePart(int holes) {
+    const std::string path = platePath(holes);
+    if (!plat::fileExists(path) || !host::openPart(path).ok) {
+        (void)plat::createDirectories(buildFolder());
+        if (std::string error = host::builder::saveHolePlate(holes, path); !error.empty()) return error;
+    }
+    return "";
+}
 
 }  // namespace
 
@@ -56,11 +75,7 @@ void startPlugin() {
 std::string openPlate(int holes) {
     if (openHoles == holes) return "";
     startPlugin();
-    const std::string path = buildFolder() + "/plate_" + std::to_string(holes) + ".pfp";
-    if (!plat::fileExists(path) || !host::openPart(path).ok) {
-        (void)plat::createDirectories(buildFolder());
-        if (std::string error = host::builder::saveHolePlate(holes, path); !error.empty()) return error;
-    }
+    if (std::string error = openPlatePart(holes); !error.empty()) return error;
     (void)solidsToEntities();
     openHoles = holes;
     return "";
@@ -92,6 +107,100 @@ double peakMemoryMiB() {
         return kib / 1024.0;
     }
     return 0;
+}
+
+double processCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+std::string platePart(int holes) {
+    startPlugin();
+    openHoles = 0;
+    return openPlatePart(holes).empty() ? platePath(holes) : "";
+}
+
+std::string plateStep(int holes) {
+    const std::string path = buildFolder() + "/plate_" + std::to_string(holes) + ".step";
+    if (plat::fileExists(path)) return path;
+    startPlugin();
+    openHoles = 0;
+    if (!openPlatePart(holes).empty()) return "";
+    std::vector<host::StepSolid> solids;
+    db_ptr at = db_start();
+    for (;;) {
+        ent e{};
+        char found = 0;
+        get_raw_ent(at, 1, kEntSolid, &e, &at, &found);
+        if (!found) break;
+        if (e.solid.geom) solids.push_back({*e.solid.geom, e.solid.body, host::kNoColour});
+    }
+    return host::exportStep(solids, path).empty() ? path : "";
+}
+
+HOSTCAM_RUN runHostcam(const std::string& input) {
+    HOSTCAM_RUN run;
+    // hostcam's host folder and the module's table library as shipped: a run adds tools and rows to them.
+    const std::string bin = std::string(FX_BINARY_DIR) + "/bin";
+    std::error_code ignored;
+    for (const char* folder : {"/host", "/Forantix/FORMS_MM", "/Forantix/FORMS_INCH"})
+        std::filesystem::remove_all(bin + folder, ignored);
+    const auto recursive = std::filesystem::copy_options::recursive;
+    std::filesystem::copy(std::string(FX_SOURCE_DIR) + "/data/host", bin + "/host", recursive, ignored);
+    std::filesystem::copy(std::string(FX_SOURCE_DIR) + "/data/forms", bin + "/Forantix", recursive, ignored);
+    const std::string saved = buildFolder() + "/hostcam-run.pfp";
+    std::filesystem::remove(saved, ignored);
+    // Execute; the summary (a tool was made), the process tree and the main menu closed: the work cycle ends
+    // and its records are saved.
+    const std::string session = buildFolder() + "/plate.session";
+    (void)plat::writeFile(session, "invoke\nclick 18048 18007\nclick 18036 1\nclick 18021 1\nclick 18048 1\n");
+    const std::vector<std::string> args{bin + "/hostcam", "--open", input, "--session", session, "--save", saved};
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const pid_t child = fork();
+    if (child < 0) {
+        run.error = "hostcam not started";
+        return run;
+    }
+    if (child == 0) {
+        const int quiet = open("/dev/null", O_WRONLY);
+        dup2(quiet, 1);
+        dup2(quiet, 2);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    // The peak is hostcam's own high-water mark, read while it runs: the account the kernel keeps for a
+    // forked child starts from the forking process's resident set.
+    int status = 0;
+    rusage usage{};
+    double peakKiB = 0;
+    for (;;) {
+        // Before its exec the child is a copy of this process, with this process's resident set.
+        std::ifstream in("/proc/" + std::to_string(child) + "/status");
+        bool hostcam = false;
+        for (std::string line; std::getline(in, line);) {
+            if (line.rfind("Name:", 0) == 0) hostcam = line.find("hostcam") != std::string::npos;
+            if (hostcam && line.rfind("VmHWM:", 0) == 0) peakKiB = std::max(peakKiB, std::stod(line.substr(6)));
+        }
+        const pid_t done = wait4(child, &status, WNOHANG, &usage);
+        if (done == child) break;
+        if (done < 0) {
+            run.error = "hostcam lost";
+            return run;
+        }
+        usleep(5000);
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        run.error = "hostcam failed on " + input;
+        return run;
+    }
+    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };
+    run.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    run.peakMiB = peakKiB / 1024.0;
+    run.savedBytes = static_cast<double>(std::filesystem::file_size(saved, ignored));
+    return run;
 }
 
 }  // namespace bench

@@ -23,4 +23,23 @@ std::string examplesFolder();
 void resetPeakMemory();
 double peakMemoryMiB();
 
+// CPU time of every thread of this process so far, in seconds.
+double processCpuSeconds();
+
+// The plate of `holes` holes as the part file of its solids, and written as a STEP file, under the build
+// folder (made once); its path, "" when it cannot be made.
+std::string platePart(int holes);
+std::string plateStep(int holes);
+
+// One hostcam run as a user makes it on a plate: `input` opened, Execute played and the process tree closed
+// with the shipped host folder and table library (both laid anew beside hostcam), the part saved; what it
+// cost.
+struct HOSTCAM_RUN {
+    std::string error;            // "" when hostcam ended with 0
+    double cpuSeconds = 0;        // every thread of hostcam and of the processes it started
+    double peakMiB = 0;           // hostcam's largest resident set
+    double savedBytes = 0;        // the saved part file's size
+};
+HOSTCAM_RUN runHostcam(const std::string& input);
+
 }  // namespace bench

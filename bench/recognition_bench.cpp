@@ -1,11 +1,17 @@
 // Recognition of large parts: plates with 100, 1,000 and 10,000 holes (bench_plates.h), timed per hole
-// against merely reading the same surfaces and evaluating each at a 3 x 3 grid; the peak memory of each
-// recognition run is reported too, and the whole run of Execute (recognition, tables, processes, tool
-// sequencing) is timed the same way. With --dump_trees=FOLDER the program writes the recognition dumps of
-// the example parts and the plates instead (tree_dumps.h; --dump_plates=100,1000 picks the plates).
+// against merely reading the same surfaces and evaluating each at a 3 x 3 grid, with the peak memory of each
+// recognition run. Execute's whole run (recognition, tables, processes, tool sequencing) is timed in CPU of
+// every thread beside its hole path, recognition and the surface read; hostcam's import, run and save of the
+// plates as STEP files give its CPU, peak memory and part file size. The ratios held to are printed last.
+// With --dump_trees=FOLDER the program writes the recognition dumps of the example parts and the plates
+// instead (tree_dumps.h; --dump_plates=100,1000 picks the plates).
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <map>
 #include <string>
 
 #include "bench/bench_plates.h"
@@ -24,6 +30,7 @@
 #include "plugin/model/tree.h"
 #include "plugin/services/engine.h"
 #include "plugin/services/recognition.h"
+#include "plugin/services/tooling.h"
 
 namespace {
 
@@ -62,39 +69,6 @@ void BM_Recognition(benchmark::State& state) {
     state.counters["peak_MiB"] = peak;
 }
 
-// Execute's whole run: recognition, the checks, tables and rows, processes and operations, tool sequencing.
-// Questions the run asks (a missing fit table, the summary) are answered with their first button.
-void BM_WholeRun(benchmark::State& state) {
-    const int holes = static_cast<int>(state.range(0));
-    if (!openPlate(holes, state)) return;
-    int found = 0, heads = 0, withOperations = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        plat::driver().reset();
-        for (int i = 0; i < 64; ++i) plat::driver().script().answer(plat::IDOK);
-        plat::driver().script().click(CMessageBox::kTemplate, 1);
-        std::uint32_t flags = 0;
-        state.ResumeTiming();
-        const std::int16_t result = runRecognition(&flags);
-        state.PauseTiming();
-        if (result < 0) state.SkipWithError("the run failed");
-        found = heads = withOperations = 0;
-        for (const VIEW_LIST* v = g_records->viewsTree; v; v = v->next)
-            for (const POINT_LIST* p = v->firstPoint; p; p = p->next) {
-                ++found;
-                if (p->chainMember) continue;   // a chain's operations hang on its head
-                ++heads;
-                withOperations += p->opeList != nullptr;
-            }
-        (void)solidsToEntities();   // the next run starts from the part's surfaces again
-        state.ResumeTiming();
-    }
-    perHole(state, holes);
-    state.counters["holes_found"] = found;
-    state.counters["chain_heads"] = heads;
-    state.counters["heads_with_operations"] = withOperations;
-}
-
 // The opaque-surfaces check on the recognised tree: every visible surface against the holes near it.
 void BM_OpaqueCheck(benchmark::State& state) {
     const int holes = static_cast<int>(state.range(0));
@@ -113,36 +87,161 @@ void BM_OpaqueCheck(benchmark::State& state) {
     perHole(state, holes);
 }
 
-// What recognition cannot do without: every visible surface read and evaluated at a 3 x 3 grid.
+// What recognition cannot do without: every visible surface read and evaluated at a 3 x 3 grid. Returns how
+// many surfaces were read.
+int readSurfaces() {
+    int surfaces = 0;
+    double sum = 0;
+    db_ptr at = db_start();
+    for (;;) {
+        ent e{};
+        char found = 0;
+        get_ent(at, 1, kEntSurface, &e, &at, &found);
+        if (!found) break;
+        if (!is_level_visible(e.level)) continue;
+        ent surface{};
+        get_ent_from_eptr(at, &surface);
+        ++surfaces;
+        const ent_surface& s = surface.surf;
+        for (double fu : {0.1, 0.5, 0.9})
+            for (double fv : {0.1, 0.5, 0.9}) {
+                p_3d pt[3];
+                const double u = s.uMin + fu * (s.uMax - s.uMin), v = s.vMin + fv * (s.vMax - s.vMin);
+                if (eval_surf(&surface, u, v, 0, pt)) sum += pt[0].x;
+            }
+    }
+    benchmark::DoNotOptimize(sum);
+    return surfaces;
+}
+
 void BM_ReadSurfaces(benchmark::State& state) {
     const int holes = static_cast<int>(state.range(0));
     if (!openPlate(holes, state)) return;
     int surfaces = 0;
-    for (auto _ : state) {
-        surfaces = 0;
-        double sum = 0;
-        db_ptr at = db_start();
-        for (;;) {
-            ent e{};
-            char found = 0;
-            get_ent(at, 1, kEntSurface, &e, &at, &found);
-            if (!found) break;
-            if (!is_level_visible(e.level)) continue;
-            ent surface{};
-            get_ent_from_eptr(at, &surface);
-            ++surfaces;
-            const ent_surface& s = surface.surf;
-            for (double fu : {0.1, 0.5, 0.9})
-                for (double fv : {0.1, 0.5, 0.9}) {
-                    p_3d pt[3];
-                    const double u = s.uMin + fu * (s.uMax - s.uMin), v = s.vMin + fv * (s.vMax - s.vMin);
-                    if (eval_surf(&surface, u, v, 0, pt)) sum += pt[0].x;
-                }
-        }
-        benchmark::DoNotOptimize(sum);
-    }
+    for (auto _ : state) surfaces = readSurfaces();
     perHole(state, holes);
     state.counters["surfaces"] = surfaces;
+}
+
+// Execute's whole run: recognition, the checks, tables and rows, processes and operations, tool sequencing,
+// in CPU of every thread. Questions the run asks (a missing fit table, the summary) are answered with their
+// first button. Beside it, in CPU per hole on the same plate: the hole path of the run alone (the recognised
+// tree ordered as the run orders it), recognition alone and the surface read, and the run without its hole
+// path against those two.
+struct WHOLE_RUN {
+    double run = 0, path = 0, recognition = 0, read = 0;   // CPU seconds per hole
+};
+std::map<int, WHOLE_RUN> g_wholeRuns;
+
+template <class WORK>
+double cpuOf(WORK work) {
+    const double begin = bench::processCpuSeconds();
+    work();
+    return bench::processCpuSeconds() - begin;
+}
+
+void BM_WholeRun(benchmark::State& state) {
+    const int holes = static_cast<int>(state.range(0));
+    if (!openPlate(holes, state)) return;
+    int found = 0, heads = 0, withOperations = 0;
+    WHOLE_RUN& cost = g_wholeRuns[holes];
+    for (auto _ : state) {
+        state.PauseTiming();
+        plat::driver().reset();
+        for (int i = 0; i < 64; ++i) plat::driver().script().answer(plat::IDOK);
+        plat::driver().script().click(CMessageBox::kTemplate, 1);
+        std::uint32_t flags = 0;
+        state.ResumeTiming();
+        std::int16_t result = 0;
+        cost.run = cpuOf([&] { result = runRecognition(&flags); }) / holes;
+        state.PauseTiming();
+        if (result < 0) state.SkipWithError("the run failed");
+        found = heads = withOperations = 0;
+        for (const VIEW_LIST* v = g_records->viewsTree; v; v = v->next)
+            for (const POINT_LIST* p = v->firstPoint; p; p = p->next) {
+                ++found;
+                if (p->chainMember) continue;   // a chain's operations hang on its head
+                ++heads;
+                withOperations += p->opeList != nullptr;
+            }
+        (void)solidsToEntities();   // the next run starts from the part's surfaces again
+        state.ResumeTiming();
+    }
+    // The parts, each the least of three tries.
+    cost.path = cost.recognition = cost.read = 1e9;
+    for (int i = 0; i < 3; ++i) {
+        std::int32_t wide = 0, narrow = 0, refused = 0;
+        g_nextHoleId = 1;
+        VIEW_LIST* tree = nullptr;
+        cost.recognition = std::min(cost.recognition, cpuOf([&] {
+            tree = recognizeCylinders(kRecognizeCommand, nullptr, &wide, &narrow, &refused, 0, 0, nullptr);
+        }) / holes);
+        cost.path = std::min(cost.path, cpuOf([&] { (void)orderGroupHoles(tree); }) / holes);
+        freeViewsTree(tree);
+        cost.read = std::min(cost.read, cpuOf([] { (void)readSurfaces(); }) / holes);
+    }
+    perHole(state, holes);
+    state.counters["holes_found"] = found;
+    state.counters["chain_heads"] = heads;
+    state.counters["heads_with_operations"] = withOperations;
+    state.counters["run_us"] = cost.run * 1e6;
+    state.counters["path_us"] = cost.path * 1e6;
+    state.counters["rest_us"] = (cost.run - cost.path) * 1e6;
+    state.counters["rest_x_read"] = (cost.run - cost.path) / cost.read;
+    state.counters["rest_x_recognition"] = (cost.run - cost.path) / cost.recognition;
+}
+
+// hostcam on the plate's part file of solids: open, Execute and save, as a user runs it (a process of its
+// own, so its peak memory is its own). CPU of every thread. The saved part against the part it opened and
+// against the plate written as STEP.
+struct HOSTCAM_COST {
+    double cpu = 0, peakMiB = 0, toInput = 0, toStep = 0;
+};
+std::map<int, HOSTCAM_COST> g_hostcamRuns;
+
+void BM_HostcamRun(benchmark::State& state) {
+    const int holes = static_cast<int>(state.range(0));
+    const std::string input = bench::platePart(holes), step = bench::plateStep(holes);
+    if (input.empty() || step.empty()) {
+        state.SkipWithError("the plate's files cannot be written");
+        return;
+    }
+    bench::HOSTCAM_RUN run;
+    for (auto _ : state) {
+        run = bench::runHostcam(input);
+        if (!run.error.empty()) state.SkipWithError(run.error.c_str());
+        state.SetIterationTime(run.cpuSeconds);
+    }
+    std::error_code ignored;
+    const double stepBytes = static_cast<double>(std::filesystem::file_size(step, ignored));
+    const double inputBytes = static_cast<double>(std::filesystem::file_size(input, ignored));
+    g_hostcamRuns[holes] = {run.cpuSeconds, run.peakMiB, run.savedBytes / inputBytes, run.savedBytes / stepBytes};
+    state.counters["cpu_per_hole_us"] = run.cpuSeconds / holes * 1e6;
+    state.counters["peak_MiB"] = run.peakMiB;
+    state.counters["input_MB"] = inputBytes / 1e6;
+    state.counters["step_MB"] = stepBytes / 1e6;
+    state.counters["part_MB"] = run.savedBytes / 1e6;
+    state.counters["part_x_input"] = run.savedBytes / inputBytes;
+    state.counters["part_x_step"] = run.savedBytes / stepBytes;
+}
+
+// The ratios the benchmark is held to, from this run's numbers.
+void printSummary() {
+    std::printf("\nWhole run, CPU of every thread per hole (us): run | hole path | rest | recognition | read\n");
+    for (const auto& [holes, c] : g_wholeRuns)
+        std::printf("  %6d holes: %8.1f | %8.1f | %8.1f | %6.1f | %6.2f\n", holes, c.run * 1e6, c.path * 1e6,
+                    (c.run - c.path) * 1e6, c.recognition * 1e6, c.read * 1e6);
+    if (g_wholeRuns.count(1000) && g_wholeRuns.count(10000)) {
+        const WHOLE_RUN& a = g_wholeRuns[1000];
+        const WHOLE_RUN& b = g_wholeRuns[10000];
+        std::printf("  rest per hole at 10,000 / at 1,000: %.2f (at most 1.3)\n", (b.run - b.path) / (a.run - a.path));
+        std::printf("  rest at 10,000 / recognition: %.2f (at most 5)\n", (b.run - b.path) / b.recognition);
+        std::printf("  hole path at 10,000: %.1f ms\n", b.path * 10000 * 1e3);
+    }
+    for (const auto& [holes, h] : g_hostcamRuns)
+        std::printf("hostcam on the %d-hole plate: %.2f s CPU, peak %.0f MiB, saved part %.2f x the part opened, "
+                    "%.2f x the plate as STEP\n",
+                    holes, h.cpu, h.peakMiB, h.toInput, h.toStep);
 }
 
 // An exported part whose edges carry mixed tolerances, as most CAD exports do: reading the STEP file
@@ -182,9 +281,12 @@ BENCHMARK(BM_StepRecognition)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadSurfaces)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Recognition)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpaqueCheck)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WholeRun)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_WholeRun)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1)->MeasureProcessCPUTime();
+BENCHMARK(BM_HostcamRun)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseManualTime();
 
 }  // namespace
+
+void printStepImportSummary();   // step_import_bench.cpp
 
 int main(int argc, char** argv) {
     plat::useVirtualClock(true);   // the plug-in's own waits do not count
@@ -201,6 +303,8 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
+    printSummary();
+    printStepImportSummary();
     benchmark::Shutdown();
     pluginDetach();
     return 0;

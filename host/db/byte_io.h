@@ -29,7 +29,9 @@ public:
         u32(static_cast<std::uint32_t>(b.size()));
         out_.append(b);
     }
+    void reserve(std::size_t bytes) { out_.reserve(bytes); }
     const std::string& data() const { return out_; }
+    std::string take() { return std::move(out_); }
 
 private:
     void fixed(std::uint64_t v, int n) {

@@ -119,7 +119,7 @@ std::uint32_t adoptText(Database& db, std::uint32_t handle, db_ptr entry, bool* 
 void removeEntity(Database& db, db_ptr entry) {
     auto it = db.ents.find(entry);
     if (it == db.ents.end()) return;
-    const ent e = it->second.e;
+    const ent e = std::move(it->second.e);   // a converted solid's surfaces are large: moved, not copied
     db.ents.erase(it);
     if (e.type == kEntNote && e.note.text != 0) {
         auto t = db.texts.find(e.note.text);
@@ -221,7 +221,7 @@ std::uint32_t storeChecked(ent* e, db_ptr* entry, std::int32_t level, const attr
         ++target.refs;
         s.assoc.targetId = target.id;
     }
-    db.ents[h] = host::db::Stored{s, false};
+    db.ents[h] = host::db::Stored{s, false, {}};
     e->eptr = h;
     e->id = s.id;
     e->level = s.level;

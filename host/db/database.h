@@ -9,12 +9,25 @@
 #include <string>
 
 #include "host/api.h"
+#include "host/geom/face_geom.h"
 
 namespace host::db {
+
+// Where a surface's geometry came from when a solid's face was made into surfaces
+// (sld_convert_tags_to_mc_ents): while the surface still holds that geometry and the solid that face, a
+// part file keeps the geometry as the solid's face instead of a copy of its own.
+struct SurfaceOrigin {
+    FaceGeom face;                // the solid's face; empty: the geometry is the surface's own
+    FaceGeom made;                // the surface's geometry as made: the face itself, or its untrimmed base
+    db_ptr solid = 0;
+    std::int32_t index = -1;      // in the solid's faces()
+    bool base = false;            // the untrimmed base of a trimmed surface made from that face
+};
 
 struct Stored {
     ent e;
     bool kept = false;   // deleted with keep 1: out of get_ent's walks, still in the part
+    SurfaceOrigin origin;
 };
 
 struct Text {
@@ -52,5 +65,6 @@ bool isKnownType(std::uint32_t type);
 std::uint32_t adoptText(Database& db, std::uint32_t handle, db_ptr entry, bool* ok);
 // Removes one entity for good: its text, its association count on the target, and what it owns.
 void removeEntity(Database& db, db_ptr entry);
+
 
 }  // namespace host::db

@@ -2,9 +2,13 @@
 //   meta(key, value)       format = kPartFormat, version = kPartFormatVersion, release, state (a blob:
 //                          main level/colour/attributes, construction/tool/graphics view, WCS, window,
 //                          job set-up)
-//   entities(handle, id, type, level, sel, kept, body, geom, geom_extra)   in database order; body is
-//                          entity_codec's, geom the BRep text of a surface or solid, geom_extra a solid's
-//                          face colours; from version 2 on both texts sealed (geometry_seal.h)
+//   entities(handle, id, type, level, sel, kept, body, geom, geom_extra[, origin])   in database order;
+//                          body is entity_codec's, geom the BRep text of a surface or solid, geom_extra a
+//                          solid's face colours; from version 2 on both texts sealed (geometry_seal.h);
+//                          from version 3 on body, geom and geom_extra packed blobs (blob_pack.h), and a
+//                          surface whose geometry is still what a solid's face made has origin (the
+//                          solid's handle, the face's place in it, and whether the surface is that face
+//                          or its untrimmed base) instead of geometry of its own
 //   levels(level, visible, name)   views(number, matrix)   named_views(pos, body)
 //   tools(pos, body)      the part's tool list, rows of host/tools/part_tools.h's codec (absent in files
 //                         saved before parts had tools)
@@ -23,6 +27,7 @@
 #include <memory>
 #include <optional>
 
+#include "host/db/blob_pack.h"
 #include "host/db/byte_io.h"
 #include "host/db/entity_codec.h"
 #include "host/db/geometry_seal.h"
@@ -221,13 +226,44 @@ bool writeBlobTable(Writer& w, const std::string& table, const std::vector<std::
     return true;
 }
 
+// Origin kinds of a surface kept as where it came from (format version 3).
+constexpr std::uint8_t kOriginFace = 1, kOriginBase = 2;
+
+// Whether the surface's geometry is still what converting face `origin.index` of its solid made, so that
+// the file may keep it as that face: the solid is there with that very face, and the surface holds what
+// was made from it.
+bool keptAsOrigin(const Database& db, const Stored& s) {
+    const SurfaceOrigin& o = s.origin;
+    if (s.e.type != kEntSurface || o.face.empty() || !s.e.surf.geom || s.e.surf.geom->impl() != o.made.impl())
+        return false;
+    auto solid = db.ents.find(o.solid);
+    if (solid == db.ents.end() || solid->second.e.type != kEntSolid || !solid->second.e.solid.geom) return false;
+    const std::vector<FaceGeom>& faces = solid->second.e.solid.geom->faces();
+    return o.index >= 0 && static_cast<std::size_t>(o.index) < faces.size() && faces[o.index].impl() == o.face.impl();
+}
+
+std::string originBlob(const SurfaceOrigin& o) {
+    ByteWriter b;
+    b.u8(o.base ? kOriginBase : kOriginFace);
+    b.u32(o.solid);
+    b.u32(static_cast<std::uint32_t>(o.index));
+    return b.take();
+}
+
 bool writeAll(Writer& w, const PartSaveOptions& options) {
     const Database& db = current();
+    // Version 3 packs the blobs and keeps converted faces as their origin; older versions are written for
+    // tests of the readers.
+    const bool packed = options.formatVersion >= 3;
+    const char* entities =
+        packed ? "CREATE TABLE entities(handle INTEGER PRIMARY KEY, id INTEGER NOT NULL, type INTEGER NOT NULL, "
+                 "level INTEGER NOT NULL, sel INTEGER NOT NULL, kept INTEGER NOT NULL, body BLOB NOT NULL, "
+                 "geom BLOB, geom_extra BLOB, origin BLOB)"
+               : "CREATE TABLE entities(handle INTEGER PRIMARY KEY, id INTEGER NOT NULL, type INTEGER NOT NULL, "
+                 "level INTEGER NOT NULL, sel INTEGER NOT NULL, kept INTEGER NOT NULL, body BLOB NOT NULL, "
+                 "geom TEXT, geom_extra TEXT)";
     if (!w.exec("PRAGMA journal_mode=MEMORY") || !w.exec("BEGIN") ||
-        !w.exec("CREATE TABLE meta(key TEXT PRIMARY KEY, value)") ||
-        !w.exec("CREATE TABLE entities(handle INTEGER PRIMARY KEY, id INTEGER NOT NULL, type INTEGER NOT NULL, "
-                "level INTEGER NOT NULL, sel INTEGER NOT NULL, kept INTEGER NOT NULL, body BLOB NOT NULL, "
-                "geom TEXT, geom_extra TEXT)") ||
+        !w.exec("CREATE TABLE meta(key TEXT PRIMARY KEY, value)") || !w.exec(entities) ||
         !w.exec("CREATE TABLE levels(level INTEGER PRIMARY KEY, visible INTEGER NOT NULL, name BLOB NOT NULL)") ||
         !w.exec("CREATE TABLE views(number INTEGER PRIMARY KEY, matrix BLOB NOT NULL)") ||
         !w.exec("CREATE TABLE named_views(pos INTEGER PRIMARY KEY, body BLOB NOT NULL)"))
@@ -246,15 +282,19 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
         !metaText("release", std::to_string(options.release)))
         return false;
 
-    Stmt ents = w.prepare("INSERT INTO entities(handle, id, type, level, sel, kept, body, geom, geom_extra) "
-                          "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    Stmt ents = w.prepare(packed ? "INSERT INTO entities(handle, id, type, level, sel, kept, body, geom, geom_extra, "
+                                   "origin) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
+                                 : "INSERT INTO entities(handle, id, type, level, sel, kept, body, geom, geom_extra) "
+                                   "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    // One row at a time, each blob bound where it lies: saving takes little more room than the part.
     for (const auto& [h, s] : db.ents) {
         const ent& e = s.e;
-        std::string text;
+        std::string_view text;
         if (e.type == kEntNote) {
             auto t = db.texts.find(e.note.text);
             if (t != db.texts.end()) text = t->second.bytes;
         }
+        const bool fromOrigin = packed && keptAsOrigin(db, s);
         sqlite3_stmt* st = ents.get();
         sqlite3_bind_int64(st, 1, h);
         sqlite3_bind_int64(st, 2, e.id);
@@ -262,15 +302,29 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
         sqlite3_bind_int64(st, 4, e.level);
         sqlite3_bind_int64(st, 5, e.sel);
         sqlite3_bind_int64(st, 6, s.kept ? 1 : 0);
-        bindBlob(st, 7, encodeBody(e, text));
-        // Geometry goes sealed with its checksum from format version 2 on.
-        auto geometry = [&](std::string text) { return options.formatVersion >= 2 ? sealGeometryText(text) : text; };
-        if (e.type == kEntSurface && e.surf.geom && !e.surf.geom->empty())
-            bindText(st, 8, geometry(faceToBrepText(*e.surf.geom)));
+        const std::string body = packed ? packBlob(encodeBody(e, text)) : encodeBody(e, text);
+        sqlite3_bind_blob64(st, 7, body.data(), body.size(), SQLITE_STATIC);
+        // Geometry goes sealed with its checksum from format version 2 on, packed from version 3 on.
+        std::string geom, extra;
+        auto geometry = [&](const std::string& text) {
+            if (options.formatVersion < 2) return text;
+            return packed ? packBlob(sealGeometryText(text)) : sealGeometryText(text);
+        };
+        if (e.type == kEntSurface && e.surf.geom && !e.surf.geom->empty() && !fromOrigin)
+            geom = geometry(faceToBrepText(*e.surf.geom));
         if (e.type == kEntSolid && e.solid.geom && !e.solid.geom->empty()) {
-            bindText(st, 8, geometry(solidToBrepText(*e.solid.geom)));
-            bindText(st, 9, geometry(faceColoursToText(*e.solid.geom)));
+            geom = geometry(solidToBrepText(*e.solid.geom));
+            extra = geometry(faceColoursToText(*e.solid.geom));
         }
+        auto bindGeometry = [&](int column, const std::string& bytes) {
+            if (bytes.empty()) return;
+            if (packed) sqlite3_bind_blob64(st, column, bytes.data(), bytes.size(), SQLITE_STATIC);
+            else sqlite3_bind_text64(st, column, bytes.data(), bytes.size(), SQLITE_STATIC, SQLITE_UTF8);
+        };
+        bindGeometry(8, geom);
+        bindGeometry(9, extra);
+        const std::string origin = fromOrigin ? originBlob(s.origin) : std::string();
+        if (fromOrigin) sqlite3_bind_blob64(st, 10, origin.data(), origin.size(), SQLITE_STATIC);
         if (!w.step(st)) return false;
     }
 
@@ -485,17 +539,25 @@ bool readLevels(Reader& r, LoadedPart& out) {
 }
 
 // A geometry column's text; from format version 2 on only behind a seal that matches it, so that damaged
-// geometry never reaches the kernel's reader.
-std::optional<std::string_view> geometryText(Reader& r, sqlite3_stmt* row, int col) {
+// geometry never reaches the kernel's reader; from version 3 on unpacked first (into `room`).
+std::optional<std::string_view> geometryText(Reader& r, sqlite3_stmt* row, int col, std::string& room) {
+    if (r.version >= 3) {
+        std::optional<std::string> unpacked = unpackBlob(r.blob(row, col));
+        if (!unpacked) return std::nullopt;
+        room = std::move(*unpacked);
+        return unsealGeometryText(room);
+    }
     const std::string_view text = r.text(row, col);
     return r.version >= 2 ? unsealGeometryText(text) : std::optional<std::string_view>(text);
 }
 
 bool readGeometry(Reader& r, sqlite3_stmt* row, ent& e) {
     if (sqlite3_column_type(row, 7) == SQLITE_NULL) return true;
-    const std::optional<std::string_view> sealed = geometryText(r, row, 7);
-    const std::optional<std::string_view> colours =
-        sqlite3_column_type(row, 8) == SQLITE_NULL ? std::optional<std::string_view>() : geometryText(r, row, 8);
+    std::string geomRoom, coloursRoom;
+    const std::optional<std::string_view> sealed = geometryText(r, row, 7, geomRoom);
+    const std::optional<std::string_view> colours = sqlite3_column_type(row, 8) == SQLITE_NULL
+                                                        ? std::optional<std::string_view>()
+                                                        : geometryText(r, row, 8, coloursRoom);
     if (!sealed || (sqlite3_column_type(row, 8) != SQLITE_NULL && !colours))
         return r.damaged("the geometry of entity " + std::to_string(e.id) + " does not match its checksum");
     const std::string_view text = *sealed;
@@ -515,12 +577,50 @@ bool readGeometry(Reader& r, sqlite3_stmt* row, ent& e) {
     return r.damaged("entity " + std::to_string(e.id) + " carries geometry its kind has none of");
 }
 
+// A surface whose geometry is kept as the face of a solid it came from (format version 3), given it once
+// every solid is read.
+struct FROM_ORIGIN {
+    db_ptr entry = 0;        // in memory
+    db_ptr solid = 0;        // in the file
+    std::uint32_t index = 0;
+    bool base = false;
+};
+
+bool readOrigin(Reader& r, sqlite3_stmt* row, const ent& e, FROM_ORIGIN& out) {
+    ByteReader b(r.blob(row, 9));
+    const std::uint8_t kind = b.u8();
+    out.solid = b.u32();
+    out.index = b.u32();
+    out.base = kind == kOriginBase;
+    if (!b.atEnd() || (kind != kOriginFace && kind != kOriginBase) || e.type != kEntSurface)
+        return r.damaged("the origin of entity " + std::to_string(e.id) + " is malformed");
+    return true;
+}
+
+// The surface's geometry from its solid's face, as converting the solid made it.
+bool geometryFromOrigin(Reader& r, Database& db, const FROM_ORIGIN& o, db_ptr solidEntry) {
+    Stored& s = db.ents[o.entry];
+    auto solid = db.ents.find(solidEntry);
+    if (solid == db.ents.end() || solid->second.e.type != kEntSolid || !solid->second.e.solid.geom ||
+        o.index >= solid->second.e.solid.geom->faces().size())
+        return r.damaged("surface " + std::to_string(s.e.id) + " names a solid face the part does not hold");
+    const FaceGeom& face = solid->second.e.solid.geom->faces()[o.index];
+    const FaceGeom made = o.base ? face.untrimmed() : face;
+    if (made.empty()) return r.damaged("the base surface " + std::to_string(s.e.id) + " cannot be made again");
+    s.e.surf.geom = std::make_shared<FaceGeom>(made);
+    s.origin = {face, made, solidEntry, static_cast<std::int32_t>(o.index), o.base};
+    return true;
+}
+
 bool readEntities(Reader& r, LoadedPart& out) {
     Database& db = out.db;
-    Stmt rows = r.prepare("SELECT handle, id, type, level, sel, kept, body, geom, geom_extra FROM entities "
-                          "ORDER BY handle");
+    Stmt rows = r.prepare(r.version >= 3 ? "SELECT handle, id, type, level, sel, kept, body, geom, geom_extra, origin "
+                                           "FROM entities ORDER BY handle"
+                                         : "SELECT handle, id, type, level, sel, kept, body, geom, geom_extra, NULL "
+                                           "FROM entities ORDER BY handle");
     if (!rows) return false;
     std::map<db_ptr, db_ptr> renumbered;   // file handle -> handle in memory
+    std::vector<FROM_ORIGIN> fromOrigin;
     while (r.step(rows.get()) == SQLITE_ROW) {
         std::int64_t handle = 0, id = 0, type = 0, level = 0, sel = 0, kept = 0;
         sqlite3_stmt* row = rows.get();
@@ -535,8 +635,17 @@ bool readEntities(Reader& r, LoadedPart& out) {
         e.level = static_cast<std::int32_t>(level);
         e.sel = static_cast<std::uint16_t>(sel);
         std::string text;
-        if (!decodeBody(r.blob(rows.get(), 6), e, &text))
+        FROM_ORIGIN origin;
+        const bool made = sqlite3_column_type(row, 9) != SQLITE_NULL;
+        if (made && !readOrigin(r, row, e, origin)) return false;
+        std::optional<std::string> unpacked;
+        if (r.version >= 3 && !(unpacked = unpackBlob(r.blob(row, 6))))
+            return r.damaged("the record of entity " + std::to_string(e.id) + " does not unpack");
+        if (!decodeBody(unpacked ? std::string_view(*unpacked) : r.blob(row, 6), e, &text))
             return r.damaged("the record of entity " + std::to_string(e.id) + " is cut short or malformed");
+        unpacked.reset();
+        if (made && sqlite3_column_type(row, 7) != SQLITE_NULL)
+            return r.damaged("entity " + std::to_string(e.id) + " has both geometry and an origin");
         if (!readGeometry(r, rows.get(), e)) return false;
         const db_ptr h = db.nextHandle++;
         e.eptr = h;
@@ -547,7 +656,11 @@ bool readEntities(Reader& r, LoadedPart& out) {
         }
         renumbered[static_cast<db_ptr>(handle)] = h;
         db.nextId = std::max(db.nextId, e.id + 1);
-        db.ents[h] = Stored{std::move(e), kept != 0};
+        db.ents[h] = Stored{std::move(e), kept != 0, {}};
+        if (made) {
+            origin.entry = h;
+            fromOrigin.push_back(origin);
+        }
     }
     if (r.bad()) return false;
 
@@ -555,6 +668,8 @@ bool readEntities(Reader& r, LoadedPart& out) {
         auto it = renumbered.find(fileHandle);
         return it == renumbered.end() ? db_ptr(0) : it->second;
     };
+    for (const FROM_ORIGIN& o : fromOrigin)
+        if (!geometryFromOrigin(r, db, o, inMemory(o.solid))) return false;
     for (auto& [h, s] : db.ents) {
         ent& e = s.e;
         if (e.type == kEntSurface && e.surf.typeCode == kSurfTrimmed) {

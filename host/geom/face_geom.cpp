@@ -469,6 +469,7 @@ SolidGeom makeSolidGeom(const TopoDS_Shape& shape, std::vector<int> colours) {
             FaceGeom f = makeFaceGeom(map(i));
             if (!f.empty()) impl->faces.push_back(std::move(f));
         }
+        impl->everyFace = static_cast<int>(impl->faces.size()) == map.Extent();
     } catch (const Standard_Failure&) {
         return {};
     }
@@ -499,6 +500,7 @@ SolidGeom SolidGeom::withFaceColours(std::vector<int> colours) const {
     auto copy = std::make_shared<Impl>();
     copy->shape = impl_->shape;
     copy->faces = impl_->faces;
+    copy->everyFace = impl_->everyFace;
     colours.resize(impl_->faces.size(), kNoColour);
     copy->colours = std::move(colours);
     return SolidGeom(std::move(copy));
@@ -506,6 +508,18 @@ SolidGeom SolidGeom::withFaceColours(std::vector<int> colours) const {
 
 Box3 SolidGeom::boundingBox() const {
     if (!impl_) return {};
+    // The kernel's box of a shape is the union of its faces' boxes, and every face has its box already.
+    if (impl_->everyFace && !impl_->faces.empty()) {
+        Box3 b = impl_->faces.front().boundingBox();
+        for (const FaceGeom& f : impl_->faces) {
+            const Box3 fb = f.boundingBox();
+            for (int i = 0; i < 3; ++i) {
+                b.min[i] = std::min(b.min[i], fb.min[i]);
+                b.max[i] = std::max(b.max[i], fb.max[i]);
+            }
+        }
+        return b;
+    }
     try {
         return boxOf(impl_->shape);
     } catch (const Standard_Failure&) {

@@ -44,6 +44,7 @@ struct SolidGeom::Impl {
     TopoDS_Shape shape;
     std::vector<FaceGeom> faces;
     std::vector<int> colours;
+    bool everyFace = false;   // faces holds every face of the shape
 };
 
 // Empty when the shape is null or not a face.

@@ -118,16 +118,24 @@ StepImport importStep(const std::string& path, const StepImportOptions& options)
     const double megabytes = static_cast<double>(std::filesystem::file_size(path, ec)) / (1 << 20);
     const double seconds = options.timeLimitSeconds > 0 ? options.timeLimitSeconds : 60 + 4 * megabytes;
     const long memoryMb = options.memoryLimitMb > 0 ? options.memoryLimitMb : 4096 + std::lround(64 * megabytes);
-    std::vector<std::string> args{"--memory-mb", std::to_string(memoryMb)};
-    if (options.failNamesAndColours) args.push_back("--fail-names-colours");
-    args.push_back(path);
-    const ProcessRun run = runProcess(stepReaderPath(), args, seconds, static_cast<std::size_t>(memoryMb) << 20);
+    const std::size_t maxOutput = static_cast<std::size_t>(memoryMb) << 20;
+    // One reader answers a burst of imports: its start costs more than reading a small file. A file that
+    // fails in a reader that read others is tried once more in a fresh one.
+    StepReply reply;
+    ProcessRun run;
+    bool parsed = false;
+    for (bool fresh : {false, true}) {
+        run = askStepReader(path, memoryMb, options.memoryLimitMb > 0, fresh, options.failNamesAndColours, seconds,
+                            maxOutput);
+        reply = StepReply{};
+        parsed = run.failure.empty() && parseStepReply(run.output, reply);
+        if (!run.reused || run.stopped || (parsed && reply.error.empty())) break;
+    }
     if (!run.failure.empty()) {
         result.error = path + ": " + run.failure;
         return result;
     }
-    StepReply reply;
-    if (!parseStepReply(run.output, reply)) {
+    if (!parsed) {
         result.error = path + ": the STEP reader's reply is damaged";
         return result;
     }

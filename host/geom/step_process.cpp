@@ -1,5 +1,6 @@
 // Running the STEP reader: posix_spawn (safe in a process with threads, unlike a bare fork), a pipe read
-// with poll until the deadline, SIGKILL past it, and the exit status put into words.
+// with poll until the deadline, SIGKILL past it, and the exit status put into words. The reader kept
+// running talks over a socket pair, whose sends cannot raise SIGPIPE in the host when the reader is gone.
 #include "host/geom/step_process.h"
 
 #include <dlfcn.h>
@@ -7,6 +8,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +17,9 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <sstream>
 
 extern char** environ;
 
@@ -109,6 +114,157 @@ ProcessRun runProcess(const std::string& program, const std::vector<std::string>
     } else {
         run.failure = describe(status);
     }
+    return run;
+}
+
+namespace {
+
+// The reader kept running, one per host process; requests go one at a time.
+struct SERVING_READER {
+    pid_t pid = 0;
+    int socket = -1;
+    long memoryMb = 0;
+    int answered = 0;
+};
+std::mutex g_servingLock;
+SERVING_READER g_serving;
+
+using Clock = std::chrono::steady_clock;
+
+// Ends the reader (killed unless it already ended) and says how it ended.
+std::string letGo(SERVING_READER& r, bool kill) {
+    if (r.socket >= 0) close(r.socket);
+    int status = 0;
+    if (r.pid > 0) {
+        if (kill) ::kill(r.pid, SIGKILL);
+        while (waitpid(r.pid, &status, 0) < 0 && errno == EINTR) {
+        }
+    }
+    r = SERVING_READER{};
+    const std::string how = describe(status);
+    return how.empty() ? "the STEP reader ended before it answered" : how;
+}
+
+std::string start(SERVING_READER& r, long memoryMb) {
+    int ends[2];
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
+        return std::string("cannot start the STEP reader: ") + std::strerror(errno);
+    const std::string program = stepReaderPath(), limit = std::to_string(memoryMb);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, ends[1], 0);
+    posix_spawn_file_actions_adddup2(&actions, ends[1], 1);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>("--memory-mb"), const_cast<char*>(limit.c_str()),
+                    const_cast<char*>("--serve"), nullptr};
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(ends[1]);
+    if (spawned != 0) {
+        close(ends[0]);
+        return "cannot start the STEP reader " + program + ": " + std::strerror(spawned);
+    }
+    r = SERVING_READER{pid, ends[0], memoryMb, 0};
+    return "";
+}
+
+bool sendAll(int socket, const std::string& bytes) {
+    std::size_t sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t n = send(socket, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        sent += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+double servingReaderCpuSeconds() {
+    const std::lock_guard<std::mutex> hold(g_servingLock);
+    if (g_serving.pid <= 0) return 0;
+    std::ifstream in("/proc/" + std::to_string(g_serving.pid) + "/stat");
+    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // Fields 14 and 15, user and system time in clock ticks, follow the command's closing parenthesis.
+    const std::size_t close = stat.rfind(')');
+    if (close == std::string::npos) return 0;
+    std::istringstream fields(stat.substr(close + 2));
+    std::string skip;
+    for (int i = 3; i < 14; ++i) fields >> skip;
+    double user = 0, system = 0;
+    fields >> user >> system;
+    return (user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+ProcessRun askStepReader(const std::string& path, long memoryMb, bool exactLimit, bool fresh, bool failNamesAndColours,
+                         double seconds, std::size_t maxOutput) {
+    ProcessRun run;
+    const std::lock_guard<std::mutex> hold(g_servingLock);
+    SERVING_READER& r = g_serving;
+    if (r.pid > 0 && (fresh || r.memoryMb < memoryMb || (exactLimit && r.memoryMb != memoryMb))) (void)letGo(r, true);
+    if (r.pid <= 0) {
+        run.failure = start(r, memoryMb);
+        if (!run.failure.empty()) return run;
+    }
+    run.reused = r.answered > 0;
+    if (!sendAll(r.socket, std::to_string(failNamesAndColours ? 1 : 0) + ' ' + std::to_string(path.size()) + '\n' + path)) {
+        run.failure = letGo(r, true);
+        return run;
+    }
+    const auto deadline = Clock::now() + std::chrono::milliseconds(std::llround(seconds * 1000));
+    std::string header;
+    std::size_t length = 0;
+    bool inHeader = true;
+    char buffer[65536];
+    for (;;) {
+        if (!inHeader && run.output.size() == length) break;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) {
+            (void)letGo(r, true);
+            run.stopped = true;
+            run.failure = "the STEP import took longer than " + std::to_string(std::lround(seconds)) + " s and was stopped";
+            return run;
+        }
+        pollfd p{r.socket, POLLIN, 0};
+        const int ready = poll(&p, 1, static_cast<int>(std::min<long long>(left, 1000)));
+        if (ready < 0 && errno != EINTR) break;
+        if (ready <= 0) continue;
+        // No more than this reply: the header a byte at a time, then what the header names.
+        const std::size_t want = inHeader ? 1 : std::min(sizeof buffer, length - run.output.size());
+        const ssize_t n = recv(r.socket, buffer, want, 0);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        if (n <= 0) {
+            run.output.clear();
+            run.failure = letGo(r, false);
+            return run;
+        }
+        if (!inHeader) {
+            run.output.append(buffer, static_cast<std::size_t>(n));
+            continue;
+        }
+        if (buffer[0] != '\n') {
+            if (buffer[0] < '0' || buffer[0] > '9' || header.size() >= 19) break;
+            header += buffer[0];
+            continue;
+        }
+        length = std::strtoull(header.c_str(), nullptr, 10);
+        inHeader = false;
+        if (length > maxOutput) {
+            (void)letGo(r, true);
+            run.stopped = true;
+            run.failure = "the STEP reader's output grew past its limit";
+            return run;
+        }
+        run.output.reserve(length);
+    }
+    if (inHeader || run.output.size() != length) {
+        run.output.clear();
+        run.failure = letGo(r, true);
+        return run;
+    }
+    ++r.answered;
     return run;
 }
 

@@ -1,5 +1,6 @@
-// The STEP reader process: where its program lies (beside the host library) and one run of it with its
-// output collected under a time limit. A run that overruns is killed.
+// The STEP reader process: where its program lies (beside the host library), one run of it with its output
+// collected under a time limit, and the reader kept running to answer a burst of imports. A run or a
+// request that overruns is killed.
 #pragma once
 #include <string>
 #include <vector>
@@ -9,6 +10,8 @@ namespace host {
 struct ProcessRun {
     std::string output;    // what the process wrote to its standard output
     std::string failure;   // "" when it ended by itself with exit code 0, else how it ended
+    bool stopped = false;  // killed past its time or output limit
+    bool reused = false;   // answered by a reader that had answered other files before
 };
 
 // The reader program's path: "fxstepread" in the folder of the library holding the host.
@@ -18,5 +21,17 @@ std::string stepReaderPath();
 // `maxOutput` bytes of output.
 ProcessRun runProcess(const std::string& program, const std::vector<std::string>& args, double seconds,
                       std::size_t maxOutput);
+
+// The reader's reply to one file from the reader kept running (fxstepread --serve), started when there is
+// none, when `fresh` is asked, or when the one running has another memory limit than `memoryMb` (a smaller
+// one; any other with `exactLimit`). At most `seconds` and `maxOutput` bytes, as runProcess; a reader that
+// overran or failed is let go. The caller tries a file that failed in a reused reader once more in a fresh
+// one, so that no file's outcome depends on the files before it.
+// The CPU seconds the reader kept running has used so far, 0 when none runs (for benchmarks: a process not
+// yet waited for is in no account of the host's).
+double servingReaderCpuSeconds();
+
+ProcessRun askStepReader(const std::string& path, long memoryMb, bool exactLimit, bool fresh, bool failNamesAndColours,
+                         double seconds, std::size_t maxOutput);
 
 }  // namespace host

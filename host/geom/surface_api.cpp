@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "host/api.h"
+#include "host/db/database.h"
 #include "host/geom/face_geom.h"
 #include "host/geom/surface_entities.h"
 
@@ -53,7 +54,13 @@ void fillSurfaceRecord(ent& e, const FaceGeom& face, std::int16_t typeCode) {
     s.sphereRadius = sp.radius;
     s.geom = std::make_shared<FaceGeom>(face);
     if (typeCode != kSurfTrimmed) return;
-    for (const TrimLoop& loop : face.trimLoops()) {
+    const std::vector<TrimLoop> loops = face.trimLoops();
+    // The records of a large part's faces hold most of its memory: each table takes the room it needs.
+    std::size_t points = 0;
+    for (const TrimLoop& loop : loops) points += loop.points.size();
+    s.trimPoints.reserve(std::min(points, static_cast<std::size_t>(SHRT_MAX)));
+    s.trimBounds.reserve(loops.size());
+    for (const TrimLoop& loop : loops) {
         // Start and length are 16-bit in the record; a loop that would not fit is left out.
         if (s.trimPoints.size() + loop.points.size() > static_cast<std::size_t>(SHRT_MAX)) break;
         s.trimBounds.push_back({static_cast<std::int16_t>(s.trimPoints.size()),
@@ -202,6 +209,17 @@ int sld_get_tag_from_solid(const ent* solid, sld_tag* tag) {
     return 1;
 }
 
+namespace {
+
+// The surface just stored has `made` from face `index` of the solid: a part file may keep it as that.
+void rememberOrigin(db_ptr surface, const FaceGeom& face, const FaceGeom& made, db_ptr solid, int index, bool base) {
+    auto lock = host::db::guard();
+    auto it = host::db::current().ents.find(surface);
+    if (it != host::db::current().ents.end()) it->second.origin = {face, made, solid, index, base};
+}
+
+}  // namespace
+
 int sld_convert_tags_to_mc_ents(const sld_tag* tags, int count, double /*tolerance*/, int /*keepSolid*/,
                                 int faceColours, int /*reserved*/) {
     int converted = 0;
@@ -224,13 +242,16 @@ int sld_convert_tags_to_mc_ents(const sld_tag* tags, int count, double /*toleran
                 db_ptr baseEntry = 0;
                 store_ent(&b, &baseEntry, 0, colour, main_level, main_attrib, &ok);
                 if (!ok) continue;
+                rememberOrigin(baseEntry, face, base, tags[t], static_cast<int>(i), true);
                 host::fillSurfaceRecord(e, face, kSurfTrimmed);
                 e.surf.base = baseEntry;
             } else {
                 host::fillSurfaceRecord(e, face, host::surfaceTypeCode(face.kind()));
             }
             store_ent(&e, &entry, 0, colour, main_level, main_attrib, &ok);
-            if (ok) ++converted;
+            if (!ok) continue;
+            rememberOrigin(entry, face, face, tags[t], static_cast<int>(i), false);
+            ++converted;
         }
     }
     return converted;

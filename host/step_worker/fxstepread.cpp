@@ -1,7 +1,10 @@
-// fxstepread: reads one STEP file with the kernel and writes its bodies to stdout in the reply format of
+// fxstepread: reads STEP files with the kernel and writes their bodies to stdout in the reply format of
 // host/geom/step_reply.h. The host's STEP import runs it as a process of its own, so that a file the
 // kernel cannot survive (a crash, a hang, memory without end) costs that import and not the host.
-// Usage: fxstepread [--memory-mb N] [--fail-names-colours] FILE
+// Usage: fxstepread [--memory-mb N] [--fail-names-colours] FILE   one file, its reply
+//        fxstepread [--memory-mb N] --serve   requests on stdin, each "<flags> <path length>\n<path>" (flag 1:
+//                                             fail the names-and-colours transfer), each answered with
+//                                             "<reply length>\n<reply>"; ends at the end of its input
 #include <BRepBndLib.hxx>
 #include <BRepTools.hxx>
 #include <Bnd_Box.hxx>
@@ -169,11 +172,17 @@ std::string readPlain(const char* path, Reply& reply) {
     return {};
 }
 
-void put(const std::string& bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
+class ReplyText {
+public:
+    void put(const std::string& bytes) { out_ += bytes; }
+    void putText(char tag, const std::string& text) {
+        put(std::string(1, tag) + ' ' + std::to_string(text.size()) + '\n' + text + '\n');
+    }
+    std::string& bytes() { return out_; }
 
-void putText(char tag, const std::string& text) {
-    put(std::string(1, tag) + ' ' + std::to_string(text.size()) + '\n' + text + '\n');
-}
+private:
+    std::string out_;
+};
 
 std::string brepText(const TopoDS_Shape& shape) {
     std::ostringstream out;
@@ -181,11 +190,13 @@ std::string brepText(const TopoDS_Shape& shape) {
     return out.str();
 }
 
-[[noreturn]] void finish(const Reply& reply, const std::string& error) {
+std::string replyOf(const Reply& reply, const std::string& error) {
+    ReplyText out;
+    auto put = [&](const std::string& bytes) { out.put(bytes); };
     put("FXSTEP 1\n");
-    for (const std::string& w : reply.warnings) putText('W', w);
+    for (const std::string& w : reply.warnings) out.putText('W', w);
     if (!error.empty()) {
-        putText('X', error);
+        out.putText('X', error);
     } else {
         for (const Body& b : reply.bodies) {
             std::string brep;
@@ -204,18 +215,48 @@ std::string brepText(const TopoDS_Shape& shape) {
         }
     }
     put("E\n");
-    // Straight out: the kernel's tables need no tearing down, and a leak check of them says nothing.
-    std::_Exit(std::fflush(stdout) == 0 ? 0 : 1);
+    return std::move(out.bytes());
+}
+
+// The reply for one file.
+std::string readFile(const char* path, bool injectFault) {
+    Reply reply;
+    const std::string why = readWithNamesAndColours(path, injectFault, reply);
+    if (why.empty()) return replyOf(reply, {});
+    if (why == "not readable") return replyOf(reply, "not a readable STEP file");
+    reply.warnings.push_back("names and colours could not be read (" + why + "); the solids are read without them");
+    const std::string error = readPlain(path, reply);
+    return replyOf(reply, error);
+}
+
+bool write(const std::string& bytes) {
+    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0;
+}
+
+// Requests until the input ends; a request that does not read ends the reader.
+[[noreturn]] void serve() {
+    for (;;) {
+        unsigned flags = 0;
+        std::size_t length = 0;
+        if (std::scanf("%u %zu", &flags, &length) != 2 || std::getchar() != '\n' || length == 0 || length > 65536)
+            std::_Exit(0);
+        std::string path(length, '\0');
+        if (std::fread(path.data(), 1, length, stdin) != length) std::_Exit(0);
+        const std::string reply = readFile(path.c_str(), (flags & 1) != 0);
+        if (!write(std::to_string(reply.size()) + '\n' + reply)) std::_Exit(1);
+    }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     const char* path = nullptr;
-    bool injectFault = false;
+    bool injectFault = false, serving = false;
     long memoryMb = 0;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--fail-names-colours") == 0) {
+        if (std::strcmp(argv[i], "--serve") == 0) {
+            serving = true;
+        } else if (std::strcmp(argv[i], "--fail-names-colours") == 0) {
             injectFault = true;
         } else if (std::strcmp(argv[i], "--memory-mb") == 0 && i + 1 < argc) {
             memoryMb = std::atol(argv[++i]);
@@ -223,8 +264,8 @@ int main(int argc, char** argv) {
             path = argv[i];
         }
     }
-    if (!path) {
-        std::fputs("usage: fxstepread [--memory-mb N] [--fail-names-colours] FILE\n", stderr);
+    if (!path && !serving) {
+        std::fputs("usage: fxstepread [--memory-mb N] [--fail-names-colours] FILE | [--memory-mb N] --serve\n", stderr);
         return 2;
     }
     // The address sanitizer reserves far more address space than it uses: no limit under it.
@@ -234,11 +275,7 @@ int main(int argc, char** argv) {
         setrlimit(RLIMIT_AS, &limit);
     }
     Message::DefaultMessenger()->RemovePrinters(STANDARD_TYPE(Message_PrinterOStream));
-
-    Reply reply;
-    const std::string why = readWithNamesAndColours(path, injectFault, reply);
-    if (why.empty()) finish(reply, {});
-    if (why == "not readable") finish(reply, "not a readable STEP file");
-    reply.warnings.push_back("names and colours could not be read (" + why + "); the solids are read without them");
-    finish(reply, readPlain(path, reply));
+    if (serving) serve();
+    // Straight out: the kernel's tables need no tearing down, and a leak check of them says nothing.
+    std::_Exit(write(readFile(path, injectFault)) ? 0 : 1);
 }

@@ -138,6 +138,18 @@ int isDirInSelViews(const double direction[3], int mode) {
     return same ? kSameSense : opposite ? kOppositeSense : 0;
 }
 
+int allowedViewCount() {
+    COnlySelViewsListEx list;
+    const int count = list.readFromPart() == 0 ? 0 : list.syncWithNamedViews();
+    int allowed = 0;
+    for (int i = 0; i < count; ++i) {
+        std::uint8_t selected = 0;
+        list.getItemInfo(i, nullptr, nullptr, &selected, nullptr);
+        allowed += selected != 0;
+    }
+    return allowed;
+}
+
 int getOppositeView(int view) {
     if (const int opposite = standardOpposite(view)) return opposite;
     double matrix[3][3];

@@ -30,6 +30,9 @@ int matchViewAngles(const double matrix[3][3], const double direction[3], const 
 // other modes look on for a same-sense match.
 int isDirInSelViews(const double direction[3], int mode);
 
+// How many views of the list in force the user allowed (selected), whether or not the restriction is on.
+int allowedViewCount();
+
 // The host view of the opposite direction: standard views by their pairs, others found or made by the
 // host. -1 after the message "ErrorMessages" 140 when the host can do neither.
 int getOppositeView(int view);

@@ -36,24 +36,37 @@ void walk(bool raw, short sel, std::uint32_t mask, Visit visit) {
 // did not is therefore a kept one.
 bool getEntSkips(const ent& e) { return (e.sel & kSelBlank) != 0 || !is_level_visible(e.level) || e.owner != 0; }
 
+struct LEVEL_ENTITY {
+    db_ptr entry = 0;
+    std::uint32_t id = 0;
+};
+
 // The entities of `level` that the user has in the part, shown or blanked; not the kept ones, not the base
-// surfaces (they go with their trimmed surface). In database order.
-std::vector<ent> levelEntities(std::int32_t level) {
-    std::vector<ent> out;
-    walk(false, 1, kAllKinds, [&](const ent& e) {
-        if (e.level == level) out.push_back(e);
-    });
+// surfaces (they go with their trimmed surface). In database order. The shown ones are seen in place
+// (walk_ents): a level of converted solids holds records of many megabytes, of which only handles and ids
+// are needed.
+std::vector<LEVEL_ENTITY> levelEntities(std::int32_t level) {
+    struct CONTEXT {
+        std::int32_t level;
+        std::vector<LEVEL_ENTITY> out;
+    } shown{level, {}};
+    (void)walk_ents(db_start(), 1, kAllKinds, [](const ent& e, void* context) -> int {
+        auto& c = *static_cast<CONTEXT*>(context);
+        if (e.level == c.level) c.out.push_back({e.eptr, e.id});
+        return 0;
+    }, &shown);
+    std::vector<LEVEL_ENTITY> out = std::move(shown.out);
     walk(true, kSelBlank, kAllKinds, [&](const ent& e) {
-        if (e.level == level && e.owner == 0) out.push_back(e);
+        if (e.level == level && e.owner == 0) out.push_back({e.eptr, e.id});
     });
-    std::sort(out.begin(), out.end(), [](const ent& a, const ent& b) { return a.eptr < b.eptr; });
+    std::sort(out.begin(), out.end(), [](const LEVEL_ENTITY& a, const LEVEL_ENTITY& b) { return a.entry < b.entry; });
     return out;
 }
 
 template <class Keep>
 void deleteLevelEntities(std::int32_t level, Keep keep) {
-    for (const ent& e : levelEntities(level)) {
-        if (!keep(e)) delete_ent(e.eptr, 0, 0, 0, nullptr, 0);
+    for (const LEVEL_ENTITY& e : levelEntities(level)) {
+        if (!keep(e)) delete_ent(e.entry, 0, 0, 0, nullptr, 0);
     }
     repaint_graphics();
 }
@@ -76,13 +89,13 @@ void toFrame(const double m[3][3], const double in[3], double out[3]) {
 void deleteWorkLevelEnts() {
     const std::int32_t level = featuresLevel();
     set_level_visible(level, 1);
-    deleteLevelEntities(level, [](const ent&) { return false; });
+    deleteLevelEntities(level, [](const LEVEL_ENTITY&) { return false; });
 }
 
 void deleteVisibleWorkLevelEnts() {
     const std::int32_t level = featuresLevel();
     if (!is_level_visible(level)) return;
-    deleteLevelEntities(level, [](const ent&) { return false; });
+    deleteLevelEntities(level, [](const LEVEL_ENTITY&) { return false; });
 }
 
 int blankWorkLevelEnts() {
@@ -108,7 +121,9 @@ int unblankWorkLevelEnts() {
 void deleteWorkLevelEntsExcept(const std::vector<std::uint32_t>& keptIds) {
     const std::int32_t level = featuresLevel();
     set_level_visible(level, 1);
-    deleteLevelEntities(level, [&](const ent& e) { return std::binary_search(keptIds.begin(), keptIds.end(), e.id); });
+    deleteLevelEntities(level, [&](const LEVEL_ENTITY& e) {
+        return std::binary_search(keptIds.begin(), keptIds.end(), e.id);
+    });
 }
 
 bool setEntBlank(const ent& original, bool blank) {

@@ -19,10 +19,13 @@ void forEachNote(Visit visit) {
 
 }  // namespace
 
-int writePartRecord(std::string_view header, const std::vector<std::uint8_t>& payload) {
+int writePartRecord(std::string_view header, std::vector<std::uint8_t> payload) {
     const std::int32_t level = g_globals->settings.featuresLevel;
+    std::string text = encodeRecordText(header, payload);
+    payload = {};
     ent note{};
-    calc_note(&note, 1, p_3d{0, 0, 0}, encodeRecordText(header, payload));
+    calc_note(&note, 1, p_3d{0, 0, 0}, text);
+    text = {};
 
     set_level_visible(level, 0);
     db_ptr stored = 0;

@@ -26,8 +26,9 @@ struct FOUND_RECORD {
 [[nodiscard]] FOUND_RECORD findPartRecord(std::string_view tag, std::initializer_list<std::string_view> versions);
 
 // Stores the record and then removes every other record of the same tag, any version: a failed store
-// keeps the old record. Returns 0.
-int writePartRecord(std::string_view header, const std::vector<std::uint8_t>& payload);
+// keeps the old record. Returns 0. The payload, handed over, is let go once it is text: a large part's
+// recognition tree is tens of megabytes in each form.
+int writePartRecord(std::string_view header, std::vector<std::uint8_t> payload);
 // The payload of the first record of this tag and version; its byte count, 0 when there is none (the
 // payload is then left as it was).
 long readPartRecord(std::string_view tagAndVersion, std::vector<std::uint8_t>& payload);

@@ -159,7 +159,7 @@ void writeStream(VIEW_LIST* tree) {
             const auto* point = static_cast<const POINT_LIST*>(record);
             image(kind, point->descs, [&] {
                 for (std::size_t i = 0; point->descs && i < point->descCount; ++i)
-                    out.putBytes(point->descs[i].bytes, CIL_DESC::kSize);
+                    out.putBytes(cilDescImage(point->descs[i]).data(), CIL_DESC::kSize);
             });
             break;
         }
@@ -186,7 +186,8 @@ void writeStream(VIEW_LIST* tree) {
     }
     out.putZeros(4);
 
-    writePartRecord(header("DRLUd66", stream.size()), stream);
+    const std::string streamHeader = header("DRLUd66", stream.size());
+    writePartRecord(streamHeader, std::move(stream));
     const std::vector<std::uint8_t> tableBytes = encodeRecordTable(table);
     writePartRecord(header("DRLTd66", tableBytes.size()), tableBytes);
 }
@@ -447,7 +448,7 @@ private:
                 freeCilDescs(point_->descs);
                 point_->descs = allocCilDescs(count);
                 for (std::size_t i = 0; i < count; ++i)
-                    (void)byteRecordFromImage(image + i * itemSize, itemSize, point_->descs[i]);
+                    (void)cilDescFromImage(image + i * itemSize, itemSize, point_->descs[i]);
                 break;
             }
             case kRecCylEntity:

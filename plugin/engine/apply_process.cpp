@@ -9,7 +9,6 @@
 #include "plugin/base/globals.h"
 #include "plugin/engine/engine_state.h"
 #include "plugin/model/ope_list.h"
-#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/operation_values.h"
 #include "plugin/model/process_ope.h"
@@ -20,7 +19,6 @@
 
 namespace {
 
-namespace L = cil_desc_layout;
 namespace TT = tool_type;
 using namespace process_ope;
 
@@ -34,11 +32,9 @@ void logEntries(const CTabColsDesc& t) {
     int n = 0;
     for (const TAB_CIL_ENTRY& e : t.cilEntries) {
         const CIL_DESC& c = e.cil;
-        std::fprintf(log, "     %i: D %.3f zSup %.3f zInf %.3f opeGeo %i%s%s%s%s\n", ++n, c.get<double>(L::D),
-                     c.get<double>(L::zTop), c.get<double>(L::zBottom), c.get<std::int16_t>(L::opeGeo),
-                     c.get<std::uint8_t>(L::topChamfer) ? " hasChamfer" : "", c.get<std::uint8_t>(L::Flat) ? " Flat" : "",
-                     c.get<std::uint8_t>(L::TipTool) ? " TipTool" : "",
-                     c.get<double>(L::bottomRound) > g_tolerances.tol004T ? " BtmRadius" : "");
+        std::fprintf(log, "     %i: D %.3f zSup %.3f zInf %.3f opeGeo %i%s%s%s%s\n", ++n, c.D, c.zTop, c.zBottom,
+                     c.opeGeo, c.topChamfer ? " hasChamfer" : "", c.Flat ? " Flat" : "", c.TipTool ? " TipTool" : "",
+                     c.bottomRound > g_tolerances.tol004T ? " BtmRadius" : "");
         std::fflush(log);
     }
 }
@@ -46,13 +42,13 @@ void logEntries(const CTabColsDesc& t) {
 void automaticChamfer(CTabColsDesc& t, POINT_LIST& hole) {
     if (!t.autoChamferOn || t.cilEntries.empty()) return;
     CIL_DESC& first = t.cilEntries[0].cil;
-    if (first.get<std::uint8_t>(L::topChamfer)) return;
+    if (first.topChamfer) return;
     const double s = t.autoChamferSize;
     const auto chamfer = [s](CIL_DESC& c) {
-        c.set<double>(L::chamferDiameter, c.get<double>(L::D) + 2 * s);
-        c.set<double>(L::chamferZ, c.get<double>(L::zTop) - s);
-        c.set<double>(L::chamferAngle, std::numbers::pi / 4);
-        c.set<std::uint8_t>(L::topChamfer, 1);
+        c.chamferDiameter = c.D + 2 * s;
+        c.chamferZ = c.zTop - s;
+        c.chamferAngle = std::numbers::pi / 4;
+        c.topChamfer = 1;
     };
     chamfer(first);
     if (hole.descs && hole.descCount > 0) chamfer(hole.descs[0]);
@@ -79,14 +75,14 @@ bool disabledFor(const CTabColsDesc& t, const PROCESS_OPE& d, const POINT_LIST& 
     const int lastDesc = hole.descCount - 1;
     const int bottom = opeGet(d, zInfCyl);
     const CIL_DESC& top = entryCil(t, opeGet(d, zSupCyl));
-    if ((type == TT::reamer || type == TT::boringBar) && entryCil(t, bottom).get<std::int16_t>(L::opeGeo) != 2 &&
+    if ((type == TT::reamer || type == TT::boringBar) && entryCil(t, bottom).opeGeo != 2 &&
         !g_globals->settings.forceReaming)
         return true;
     if ((type == TT::chamferMill || type == TT::chamferDrill || type == TT::edgeRadiusMill) &&
-        !top.get<std::uint8_t>(L::topChamfer) && !top.get<std::uint8_t>(L::topRound))
+        !top.topChamfer && !top.topRound)
         return true;
     if (type == TT::conicalMill &&
-        entryCil(t, tiedEntry(t, opeGet(d, zSupCyl), opeGet(d, zSupZPl))).get<double>(L::coneAngle) < kMinConeAngle)
+        entryCil(t, tiedEntry(t, opeGet(d, zSupCyl), opeGet(d, zSupZPl))).coneAngle < kMinConeAngle)
         return true;
     const bool finishing = type == TT::reamer || type == TT::boringBar || type == TT::rightTap || type == TT::leftTap;
     switch (mode) {
@@ -131,7 +127,7 @@ int applyProcessToHole(CTabColsDesc* tables, int tableCount, POINT_LIST& hole, i
     for (std::size_t i = 0; i < t.cilEntries.size(); ++i) {
         TAB_CIL_ENTRY& e = t.cilEntries[i];
         if (hole.descs && static_cast<int>(i) < hole.descCount) e.cil = hole.descs[i];
-        e.value1 = e.cil.get<double>(L::zBottom);
+        e.value1 = e.cil.zBottom;
     }
     logEntries(t);
     automaticChamfer(t, hole);
@@ -140,9 +136,9 @@ int applyProcessToHole(CTabColsDesc* tables, int tableCount, POINT_LIST& hole, i
         setProcessValues(t, cells, count, defs.data(), hole, g_globals->settings.takeNearestTool);
     if (values != 0) return values;
     if (createProcessFromDef(static_cast<std::int16_t>(count), defs.data(), hole,
-                             entryCil(t, 0).get<double>(L::zTop)) != 0)
+                             entryCil(t, 0).zTop) != 0)
         return -1;
-    holeSet<std::uint16_t>(hole, hole_field::reprocessed, 1);
+    hole.reprocessed = 1;
     return 0;
 }
 

@@ -2,9 +2,7 @@
 // into the table's cylinder entries, the automatic chamfer and the type rules are applied, the definitions
 // that do not apply are disabled, the values computed and the records built.
 #pragma once
-#include "plugin/model/process_ope.h"
 #include "plugin/model/tab_cols_desc.h"
-#include "plugin/model/tree.h"
 
 struct POINT_LIST;
 

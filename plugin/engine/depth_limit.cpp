@@ -9,7 +9,6 @@
 #include "plugin/engine/apply_process.h"
 #include "plugin/engine/operation_comments.h"
 #include "plugin/model/ope_list.h"
-#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/operation_values.h"
 #include "plugin/engine/opposite_view.h"
@@ -22,10 +21,10 @@
 
 namespace {
 
-namespace L = cil_desc_layout;
 namespace TT = tool_type;
 
 constexpr std::int16_t kLimitedDrill = 12;
+constexpr int kSplitByDepthLine = 11;   // "drillOperationWhy"
 
 bool drilling(const OPE_LIST& op) { return op.toolType == TT::drill || op.toolType == TT::flatMill; }
 
@@ -65,13 +64,13 @@ bool splitAllowed(const POINT_LIST& hole, const OPE_LIST& op, double share) {
     if (!hole.view || !hole.descs || hole.descCount < 1) return false;
     const CIL_DESC& last = hole.descs[hole.descCount - 1];
     const double depth = op.zSup - op.zInf;
-    const bool singleThread = hole.descCount == 1 && hole.descs[0].get<std::int16_t>(L::opeGeo) == 1;
+    const bool singleThread = hole.descCount == 1 && hole.descs[0].opeGeo == 1;
     return isOppositeDirAllowed(hole.view->matrix[2]) && !singleThread &&
-           !holeGet(hole, hole_field::splitByDepth) && !hole.twinSplitted && !hole.reamSplitted && !hole.farSplitted &&
-           !hole.neckSplitted && last.get<std::uint8_t>(L::Through) &&
-           std::fabs(op.zInf - last.get<double>(L::zBottom)) <= g_tolerances.tolT && !hole.touchBottom &&
+           !hole.splitByDepth && !hole.twinSplitted && !hole.reamSplitted && !hole.farSplitted &&
+           !hole.neckSplitted && last.Through &&
+           std::fabs(op.zInf - last.zBottom) <= g_tolerances.tolT && !hole.touchBottom &&
            !hole.crashBottom && s.tryDrillBeyondMax && !chainCrashes(hole) &&
-           op.zSup - last.get<double>(L::zTop) <= depth * share;
+           op.zSup - last.zTop <= depth * share;
 }
 
 VIEW_LIST* treeHead(VIEW_LIST* view) {
@@ -93,13 +92,13 @@ void giveLowerHalfATable(POINT_LIST& other, const CIL_DESC& last, double depth, 
     std::vector<int> order{ownTable};
     for (int t = 0; t < tableCount; ++t)
         if (t != ownTable && tables[t].tableClass == kTableFormClass) order.push_back(t);
-    const std::int16_t code = last.get<std::int16_t>(L::opeGeo);
+    const std::int16_t code = last.opeGeo;
     for (const int t : order) {
-        assignSingleCylinderProcess(other, last.get<double>(L::D), depth, code, last.get<std::int16_t>(L::threadCode),
-                                    last.get<double>(L::threadDiameter), last.get<double>(L::threadPitch), tables,
+        assignSingleCylinderProcess(other, last.D, depth, code, last.threadCode,
+                                    last.threadDiameter, last.threadPitch, tables,
                                     tableCount, t);
         // A thread is looked up in the thread tables whatever the table given.
-        if (code == 1 || holeGet(other, hole_field::simplified)) return;
+        if (code == 1 || other.simplified) return;
     }
 }
 
@@ -108,7 +107,9 @@ void giveLowerHalfATable(POINT_LIST& other, const CIL_DESC& last, double depth, 
 bool maxToolDepth(CTabColsDesc& drillTable, double diameter, double* depth) {
     if (drillTable.kind5Column <= 0) return false;
     std::vector<std::string> row;
-    if (drillTable.findNearestRow(1, diameter, 2, row) < 0 && drillTable.findNearestRow(1, diameter, 1, row) < 0)
+    // The search reports 1 when it finds no row: mode 2 wants a row on each side of the diameter, so the
+    // largest sizes come from mode 1; a table without rows cannot tell.
+    if (drillTable.findNearestRow(1, diameter, 2, row) != 0 && drillTable.findNearestRow(1, diameter, 1, row) != 0)
         return false;
     *depth = cellNumber(row, drillTable.kind5Column);
     return true;
@@ -164,7 +165,7 @@ int limitOperationDepth(POINT_LIST& hole, OPE_LIST& op, double L, int strategy) 
 }
 
 int DivideIfMaxDeep(POINT_LIST& hole, const CTextSection& whyTexts, CTabColsDesc* tables, int tableCount,
-                    int drillTableIndex) {
+                    int drillTableIndex, CMoveIndex* index) {
     if (drillTableIndex < 0 || drillTableIndex >= tableCount) return 0;
     CTabColsDesc& drillTable = tables[drillTableIndex];
     const PRM_SETTINGS& s = g_globals->settings;
@@ -179,29 +180,30 @@ int DivideIfMaxDeep(POINT_LIST& hole, const CTextSection& whyTexts, CTabColsDesc
     const double depth = op->zSup - op->zInf;
     const double top = op->zSup;
     VIEW_LIST* head = treeHead(hole.view);
-    POINT_LIST* other = movePointToOppView(head, hole.view, &hole);
+    POINT_LIST* other = movePointToOppView(head, hole.view, &hole, index);
     if (other == moveFailed()) return -1;
     if (!other) return 0;
     giveLowerHalfATable(*other, hole.descs[hole.descCount - 1], (1 - share) * depth, tables, tableCount,
                         hole.tableIndex);
-    hole.descs[hole.descCount - 1].set<double>(L::zBottom, top - depth * share);
-    holeSet<std::uint8_t>(hole, hole_field::splitByDepth, 1);
+    hole.descs[hole.descCount - 1].zBottom = top - depth * share;
+    hole.splitByDepth = 1;
     if (hole.processName[0]) (void)applyProcessToHole(tables, tableCount, hole, kApplyAll);
     hole.deepSplitNext = other;
     other->deepSplitPrev = &hole;
-    setHoleLabel(hole, holeLabel(hole) + " " + whyTexts.getText(10));
-    setHoleLabel(*other, holeLabel(hole));
+    // Both halves say they were split (line 10, which the explanation uses, says "one of identical holes").
+    setFieldText(hole.description, fieldText(hole.description) + whyTexts.getText(kSplitByDepthLine));
+    setFieldText(other->description, fieldText(hole.description));
     if (s.warnMaxDepth) {
         limitAgain(hole, drillTable);
         limitAgain(*other, drillTable);
     }
     POINT_LIST* chainEnd = other;
     for (POINT_LIST* follower = hole.nextEqual; follower; follower = follower->nextEqual) {
-        POINT_LIST* copy = movePointToOppView(treeHead(follower->view), follower->view, follower);
+        POINT_LIST* copy = movePointToOppView(treeHead(follower->view), follower->view, follower, index);
         if (copy == moveFailed()) return -1;
         if (!copy) break;
         copy->chainMember = 1;
-        holeSet<std::uint16_t>(*copy, hole_field::memberReprocessed, 1);
+        copy->memberReprocessed = 1;
         chainEnd->nextEqual = copy;
         chainEnd = copy;
         ++other->chainCount;

@@ -4,17 +4,18 @@
 #include "plugin/base/text_section.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/model/tab_cols_desc.h"
-#include "plugin/model/tree.h"
 
 struct POINT_LIST;
+class CMoveIndex;
 
 // Strategies of limiting one operation.
 enum DepthStrategy : int { kSplitInTwo = 0, kMarkOnly = 1, kClampWithNote = 2, kLongestTool = 3 };
 
 // Treats the hole's first drilling operation that is too deep. 0, or -1 when a hole for the opposite side
-// could not be made. `whyTexts` is the UI-text section "drillOperationWhy".
+// could not be made. `whyTexts` is the UI-text section "drillOperationWhy". A stage that splits many holes
+// hands its `index` (plugin/services/recognition.h), so that a move walks no view's list.
 [[nodiscard]] int DivideIfMaxDeep(POINT_LIST& hole, const CTextSection& whyTexts, CTabColsDesc* tables, int tableCount,
-                                  int drillTableIndex);
+                                  int drillTableIndex, CMoveIndex* index = nullptr);
 // Limits one operation of the hole to maxDepth by the strategy. Returns 0.
 int limitOperationDepth(POINT_LIST& hole, OPE_LIST& op, double maxDepth, int strategy);
 // The usable depth of a tool diameter in the drill-size table; false when the table has no such column or

@@ -15,14 +15,13 @@
 #include "plugin/engine/hole_classes.h"
 #include "plugin/engine/hole_description.h"
 #include "plugin/model/ope_list.h"
-#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/opposite_view.h"
 #include "plugin/engine/process_log.h"
 #include "plugin/engine/table_assignment.h"
 #include "plugin/engine/table_measures.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/tab_cols_desc.h"
-#include "plugin/model/record_fields.h"
+#include "plugin/model/work_records.h"
 #include "plugin/services/recognition.h"
 #include "plugin/services/tables.h"
 
@@ -30,7 +29,6 @@ namespace {
 
 constexpr int kMsgNoDrillTable = 57;
 constexpr std::size_t kMaxTables = 200;
-constexpr std::size_t kViewClearanceAtEnds = 20;   // the view's copy of "ProcessMachTool" 9
 constexpr double kDegree = std::numbers::pi / 180;
 
 void dumpTree(const VIEW_LIST* tree, const char* name) {
@@ -80,8 +78,7 @@ bool giveNewTable(POINT_LIST*& hole, FORM_RUN& run) {
 // Step 5 for one view: tables, rows and processes of its chain heads. -1 stops the run.
 int assignView(VIEW_LIST* view, FORM_RUN& run, int holes, int& handled) {
     processLogLine("\nPlano %i idn %i\n", view->viewNumber, view->idn);
-    setWork<std::uint8_t>(*view, kViewClearanceAtEnds,
-                          static_cast<std::uint8_t>(g_globals->settings.clearanceAtEndsOnly));
+    view->clearanceStartEnd = static_cast<std::uint8_t>(g_globals->settings.clearanceAtEndsOnly);
     std::vector<POINT_LIST*> heads;
     for (POINT_LIST* p = view->firstPoint; p; p = p->next)
         if (!p->chainMember) heads.push_back(p);
@@ -103,8 +100,8 @@ int assignView(VIEW_LIST* view, FORM_RUN& run, int holes, int& handled) {
         }
         if (applied == -2 || !hole->processName[0]) {
             setFieldText(hole->processName, "");
-            holeSet<std::uint16_t>(*hole, hole_field::reprocessed, 1);
-            for (POINT_LIST* m = hole; m; m = m->nextEqual) holeSet<std::uint16_t>(*m, hole_field::memberReprocessed, 1);
+            hole->reprocessed = 1;
+            for (POINT_LIST* m = hole; m; m = m->nextEqual) m->memberReprocessed = 1;
             processLogLine("       No hay proceso definido\n");
         }
     }
@@ -132,6 +129,8 @@ int recognizeForms(VIEW_LIST*& tree, CProgressBox* progress) {
     propagateFitThreadAttribs(tree);
     clearChainFlags(tree);
     const int holes = numberIdenticalHoles(tree, false);
+    g_records->runStats.smallestTipAngle = std::numbers::pi;
+    g_records->runStats.largestTipAngle = 0;
 
     (void)progress->step();
     int handled = 0;

@@ -57,9 +57,8 @@ void classifyChains(VIEW_LIST* tree, bool endSplits, bool (*isSimple)(const POIN
         for (POINT_LIST* head = view->firstPoint; head; head = head->next) {
             if (head->chainMember || head->descCount < 1 || !head->descs) continue;
             const CIL_DESC& last = head->descs[head->descCount - 1];
-            const bool fit = last.get<std::uint8_t>(cil_desc_layout::Through) != 0 &&
-                             last.get<std::int16_t>(cil_desc_layout::opeGeo) != 0;
-            const bool turned = last.get<std::uint8_t>(cil_desc_layout::flipped) == 1;
+            const bool fit = last.Through != 0 && last.opeGeo != 0;
+            const bool turned = last.flipped == 1;
             const bool single = head->descCount == 1;
             SIDE_CONTEXT c = base;
             c.singleFlipped = fit && turned && single;
@@ -87,9 +86,9 @@ void applyReferencePoint(VIEW_LIST* tree, const double point[3], int mode) {
     for (VIEW_LIST* view = tree; view; view = view->next)
         for (POINT_LIST* head = view->firstPoint; head; head = head->next) {
             if (head->chainMember || head->descCount != 1 || !head->descs ||
-                head->descs[0].get<std::uint8_t>(cil_desc_layout::Through) == 0)
+                head->descs[0].Through == 0)
                 continue;
-            const double depth = head->descs[0].get<double>(cil_desc_layout::L2);
+            const double depth = head->descs[0].L2;
             for (POINT_LIST* q = head; q; q = q->nextEqual) {
                 const double local[3] = {q->ptView[0], q->ptView[1], q->ptView[2] - depth};
                 double bottom[3];

@@ -7,8 +7,8 @@
 
 #include "plugin/base/text_section.h"
 #include "plugin/model/tab_cols_desc.h"
-#include "plugin/model/tree.h"
 
+class CMoveIndex;
 class CProgressBox;
 struct VIEW_LIST;
 struct POINT_LIST;
@@ -69,15 +69,15 @@ int limitDepths(VIEW_LIST* tree, FORM_RUN& run);
 void adaptCentreAndChamfer(VIEW_LIST* tree);
 
 // ---- the final stages of form recognition (hole_classes_stages.cpp) ----------------------------------------
-// Takes the hole out of its view's list (the count drops by one); the hole itself stays.
-void unlinkHole(VIEW_LIST* view, POINT_LIST* hole);
+// Takes the hole out of its view's list (the count drops by one); the hole itself stays. With an index
+// (plugin/services/recognition.h), which keeps the view's last point, in constant time.
+void unlinkHole(VIEW_LIST* view, POINT_LIST* hole, CMoveIndex* index = nullptr);
 // Every chain with a member that runs into another hole, in a view that is not a selected view, leaves the
 // tree with its operations and segments.
 void dropUnreachableHoles(VIEW_LIST* tree);
 // Unlinks and frees the views without holes; returns the new head.
 [[nodiscard]] VIEW_LIST* freeEmptyViews(VIEW_LIST* head);
 // The last stage: views without holes freed, a host view for every view, the views sorted and numbered 1,
-// 2, 3 ... (PLUGIN_GLOBALS::viewsTree follows the head). 0; -1 when a host view cannot be had.
+// 2, 3 ... in `orderNumber` (CYCLE_RECORDS::viewsTree follows the head). 0; -1 when a host view cannot be
+// had.
 int finishViews(VIEW_LIST*& head);
-// The place of a view in the tree's order after the last stage, from 1.
-std::int16_t viewIndex(const VIEW_LIST& view);

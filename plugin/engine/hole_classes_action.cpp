@@ -12,7 +12,6 @@
 #include "plugin/engine/hole_classes.h"
 #include "plugin/engine/operation_comments.h"
 #include "plugin/model/ope_list.h"
-#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/opposite_view.h"
 #include "plugin/engine/process_log.h"
@@ -23,7 +22,6 @@
 
 namespace {
 
-namespace L = cil_desc_layout;
 constexpr double kDegree = std::numbers::pi / 180;
 constexpr double kDrillTipAngle = 118 * kDegree;   // the settings' default drill
 
@@ -35,22 +33,22 @@ int applyProcess(POINT_LIST& hole, FORM_RUN& run) {
 }
 
 // Links the members behind the first as one chain of identical holes at the end of the view.
-void appendGroup(VIEW_LIST* view, const std::vector<POINT_LIST*>& group) {
+void appendGroup(VIEW_LIST* view, const std::vector<POINT_LIST*>& group, CMoveIndex& index) {
     for (std::size_t i = 0; i < group.size(); ++i) {
         POINT_LIST* m = group[i];
         m->chainMember = i == 0 ? 0 : 1;
         m->chainCount = i == 0 ? static_cast<std::int32_t>(group.size()) - 1 : 0;
         m->nextEqual = i + 1 < group.size() ? group[i + 1] : nullptr;
-        appendPointToView(view, m);
+        appendPointToView(view, m, &index);
     }
 }
 
 // Every member of the chain from `head`, each taken out of the view with its chain links cleared.
-std::vector<POINT_LIST*> takeChain(VIEW_LIST* view, POINT_LIST* head) {
+std::vector<POINT_LIST*> takeChain(VIEW_LIST* view, POINT_LIST* head, CMoveIndex& index) {
     std::vector<POINT_LIST*> members;
     for (POINT_LIST* m = head; m; m = m->nextEqual) members.push_back(m);
     for (POINT_LIST* m : members) {
-        unlinkHole(view, m);
+        unlinkHole(view, m, &index);
         m->nextEqual = nullptr;
         m->chainMember = 0;
         m->chainCount = 0;
@@ -64,7 +62,7 @@ bool splitAlready(const POINT_LIST& m) {
 
 // Class 4 members that can be drilled from the other side as one straight cylinder go there.
 int takeOver(std::vector<POINT_LIST*>& group, POINT_LIST* head, VIEW_LIST* tree, VIEW_LIST* view, bool notSelected,
-             FORM_RUN& run, std::vector<POINT_LIST*>& emptied) {
+             FORM_RUN& run, std::vector<POINT_LIST*>& emptied, CMoveIndex& index) {
     std::vector<POINT_LIST*> taken, kept;
     for (POINT_LIST* m : group) {
         const bool goes = !isSimpleThroughHole(*m) && (notSelected || m->crashTop) && !m->crashBottom &&
@@ -79,7 +77,7 @@ int takeOver(std::vector<POINT_LIST*>& group, POINT_LIST* head, VIEW_LIST* tree,
     first->holeClass = first->touchBottom ? 3 : 0;
     processLogLine("shapeToOppositeView\n");
     (void)shapeToOppositeView(taken.data(), static_cast<int>(taken.size()), tree, view, run.tables.data(),
-                              tableCount(run));
+                              tableCount(run), &index);
     emptied.insert(emptied.end(), taken.begin(), taken.end());
     return 0;
 }
@@ -95,12 +93,12 @@ bool extendNeckPartner(POINT_LIST* m, const std::unordered_map<std::int32_t, POI
         !partner->descs)
         return false;
     CIL_DESC& last = partner->descs[partner->descCount - 1];
-    const double mine = m->descs[m->descCount - 1].get<double>(L::D);
-    if (!last.get<std::uint8_t>(L::Through) || !(last.get<double>(L::D) - g_tolerances.tolT < mine)) return false;
-    last.set<double>(L::zBottom, partner->splitFarZ);
-    const double length = last.get<double>(L::zTop) - last.get<double>(L::zBottom);
-    last.set<double>(L::L, length);
-    last.set<double>(L::L2, length);
+    const double mine = m->descs[m->descCount - 1].D;
+    if (!last.Through || !(last.D - g_tolerances.tolT < mine)) return false;
+    last.zBottom = partner->splitFarZ;
+    const double length = last.zTop - last.zBottom;
+    last.L = length;
+    last.L2 = length;
     if (partner->processName[0]) {
         clearOperations(*partner);
         (void)applyProcess(*partner, run);
@@ -110,13 +108,13 @@ bool extendNeckPartner(POINT_LIST* m, const std::unordered_map<std::int32_t, POI
 
 // One chain head of the view: its members regrouped by class and each group put in its place.
 int actOnChain(POINT_LIST* head, VIEW_LIST* tree, VIEW_LIST* view, bool notOpposite, bool notSelected,
-               std::unordered_map<std::int32_t, POINT_LIST*>& byId, FORM_RUN& run) {
+               std::unordered_map<std::int32_t, POINT_LIST*>& byId, FORM_RUN& run, CMoveIndex& index) {
     const CYL_LIST* top = head->firstCyl;
     processLogLine("\n--------------------------------------------------\nPunto cUniv %.3f %.3f %.3f (entId=%li)\n",
                    head->ptUniv[0], head->ptUniv[1], head->ptUniv[2],
                    static_cast<long>(top && top->entCount > 0 ? top->ents[0].id : 0));
     std::vector<POINT_LIST*> byClass[7];   // 2 and 3 share group 2
-    for (POINT_LIST* m : takeChain(view, head)) {
+    for (POINT_LIST* m : takeChain(view, head, index)) {
         const int cls = m->holeClass >= 0 && m->holeClass <= 6 ? m->holeClass : 0;
         if ((cls == 1 || cls == 3) && m->touchTop) m->chamferCheck = 1;
         byClass[cls == 3 ? 2 : cls].push_back(m);
@@ -133,7 +131,7 @@ int actOnChain(POINT_LIST* head, VIEW_LIST* tree, VIEW_LIST* view, bool notOppos
     std::vector<POINT_LIST*> emptied;
     for (int g : {0, 1, 5}) {
         if (byClass[g].empty()) continue;
-        appendGroup(view, byClass[g]);
+        appendGroup(view, byClass[g], index);
         if (applyProcess(*byClass[g].front(), run) != 0) return -1;
     }
     for (int g : {2, 6}) {
@@ -142,11 +140,11 @@ int actOnChain(POINT_LIST* head, VIEW_LIST* tree, VIEW_LIST* view, bool notOppos
         if (g == 2)
             for (POINT_LIST* m : group) m->endSplitMode = m->endSplitMode == 1 ? 2 : m->endSplitMode == 2 ? 1 : 0;
         (void)shapeToOppositeView(group.data(), static_cast<int>(group.size()), tree, view, run.tables.data(),
-                                  tableCount(run));
+                                  tableCount(run), &index);
         emptied.insert(emptied.end(), group.begin(), group.end());
     }
     std::vector<POINT_LIST*>& fours = byClass[4];
-    if (!notOpposite && takeOver(fours, head, tree, view, notSelected, run, emptied) != 0) return -1;
+    if (!notOpposite && takeOver(fours, head, tree, view, notSelected, run, emptied, index) != 0) return -1;
     std::vector<POINT_LIST*> kept;
     for (POINT_LIST* m : fours) {
         if (notSelected && extendNeckPartner(m, byId, run)) emptied.push_back(m);
@@ -155,7 +153,7 @@ int actOnChain(POINT_LIST* head, VIEW_LIST* tree, VIEW_LIST* view, bool notOppos
     }
     if (!kept.empty()) {
         for (POINT_LIST* m : kept) m->notAccessible = 1;
-        appendGroup(view, kept);
+        appendGroup(view, kept, index);
         if (applyProcess(*kept.front(), run) != 0) return -1;
     }
     // A record that goes is no longer anyone's neck partner (a moved hole's new record has a new id).
@@ -181,13 +179,15 @@ int actOnClasses(VIEW_LIST* tree, FORM_RUN& run) {
             if (!p->chainMember) chains.back().second.push_back(p);
         }
     }
+    // Every link and unlink of the stage goes through one index, so that no append walks a view's list.
+    CMoveIndex index;
     for (auto& [view, heads] : chains) {
         processLogLine("\n View %i\n", view->viewNumber);
         const bool notOpposite = isOppositeDirAllowed(view->matrix[2]) == 0;
         const bool notSelected = isDirInSelViews(view->matrix[2], 0) != 1;
         for (POINT_LIST* head : heads) {
             if (head->descCount < 1) continue;   // never classified: it stays as it is
-            if (actOnChain(head, tree, view, notOpposite, notSelected, byId, run) != 0) return -1;
+            if (actOnChain(head, tree, view, notOpposite, notSelected, byId, run, index) != 0) return -1;
         }
     }
     return 0;
@@ -199,19 +199,19 @@ int blindBlockedBottoms(VIEW_LIST* tree, FORM_RUN& run) {
         for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next) {
             if (hole->chainMember || !hole->crashBottom || hole->descCount < 1 || !hole->descs) continue;
             CIL_DESC& last = hole->descs[hole->descCount - 1];
-            if (!last.get<std::uint8_t>(L::Through)) continue;
-            const double D = last.get<double>(L::D);
+            if (!last.Through) continue;
+            const double D = last.D;
             const double clearance = s.breakthroughMode == 0 ? s.breakthroughLength : s.breakthroughRatio * D;
             const double tip = (D / 2) / std::tan(kDrillTipAngle / 2);
-            const double zBottom = last.get<double>(L::zBottom);
+            const double zBottom = last.zBottom;
             const double limit = zBottom - (clearance + tip);
             if (!(limit < hole->crashBottomZ)) continue;
-            last.set<std::uint8_t>(L::Through, 0);
-            last.set<std::uint8_t>(L::TipTool, 0);
-            last.set<std::uint8_t>(L::Flat, 1);
+            last.Through = 0;
+            last.TipTool = 0;
+            last.Flat = 1;
             // The bottom rises until the drill with its breakthrough stops at what blocks it.
-            last.set<double>(L::zBottom, zBottom + (hole->crashBottomZ - limit));
-            if (std::fabs(last.get<double>(L::tipAngle)) < 0.01) last.set<double>(L::tipAngle, kDrillTipAngle);
+            last.zBottom = zBottom + (hole->crashBottomZ - limit);
+            if (std::fabs(last.tipAngle) < 0.01) last.tipAngle = kDrillTipAngle;
             clearOperations(*hole);
             if (applyProcess(*hole, run) != 0) return -1;
         }
@@ -251,38 +251,41 @@ int splitLongGaps(VIEW_LIST* tree, FORM_RUN& run) {
     for (VIEW_LIST* view = tree; view; view = view->next) {
         if (isOppositeDirAllowed(view->matrix[2]) == 0) continue;
         for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next)
-            if (!hole->chainMember && !splitAlready(*hole) && hole->descCount == 1 && hole->descs &&
-                hole->descs[0].get<std::uint8_t>(L::Through) && hole->tableName[0])
+            if (!hole->chainMember && !hole->stageDone && !splitAlready(*hole) && hole->descCount == 1 &&
+                hole->descs && hole->descs[0].Through && hole->tableName[0])
                 heads.emplace_back(view, hole);
     }
+    CMoveIndex index;
     for (auto& [view, hole] : heads) {
         double gap = 0;
         CYL_LIST* above = segmentAboveLongestGap(*hole, &gap);
-        if (!above || !(gap > s.openSpaceFactor * hole->descs[0].get<double>(L::D))) continue;
+        if (!above || !(gap > s.openSpaceFactor * hole->descs[0].D)) continue;
         bool crashes = false;
         for (const POINT_LIST* m = hole; m; m = m->nextEqual) crashes = crashes || m->crashTop || m->crashBottom;
         if (crashes) continue;
         const int place = segmentPlace(*hole, above);
         std::vector<POINT_LIST*> followers;
         for (POINT_LIST* m = hole->nextEqual; m; m = m->nextEqual) followers.push_back(m);
-        POINT_LIST* lower = splitPointToOppView(tree, view, hole, above);
+        POINT_LIST* lower = splitPointToOppView(tree, view, hole, above, &index);
         if (splitOff(lower)) return -1;
         (void)copyHoleProcess(*hole, *lower);
         CIL_DESC& low = lower->descs[0];
-        low.set<double>(L::zTop, lower->ptView[2]);
-        low.set<double>(L::zBottom, lastCyl(lower)->zInf);
-        low.set<std::uint8_t>(L::topChamfer, 0);
-        holeSet<std::uint16_t>(*lower, hole_field::reprocessed, 1);
+        low.zTop = lower->ptView[2];
+        low.zBottom = lastCyl(lower)->zInf;
+        low.topChamfer = 0;
+        // Both halves are handled: the end split that follows must not split either of them again.
+        hole->stageDone = lower->stageDone = 1;
+        lower->reprocessed = 1;
         clearOperations(*lower);
         if (applyProcess(*lower, run) != 0) return -1;
-        hole->descs[0].set<double>(L::zBottom, lastCyl(hole)->zInf);
+        hole->descs[0].zBottom = lastCyl(hole)->zInf;
         clearOperations(*hole);
         if (applyProcess(*hole, run) != 0) return -1;
         // The followers are cut at the same place; their lower parts follow the new hole.
         POINT_LIST* last = lower;
         for (POINT_LIST* m : followers) {
             CYL_LIST* cut = cylAt(m, place);
-            POINT_LIST* part = cut ? splitPointToOppView(tree, m->view, m, cut) : nullptr;
+            POINT_LIST* part = cut ? splitPointToOppView(tree, m->view, m, cut, &index) : nullptr;
             if (part == moveFailed()) return -1;
             if (!part) continue;
             part->chainMember = 1;
@@ -303,16 +306,16 @@ int splitFittedEnds(VIEW_LIST* tree, FORM_RUN& run) {
                 hole->descCount > 0 && hole->descs && (hole->endSplitMode == 1 || hole->endSplitMode == 2))
                 heads.emplace_back(view, hole);
     }
+    CMoveIndex index;
     for (auto& [view, hole] : heads) {
-        POINT_LIST* other = movePointToOppView(tree, view, hole);
+        POINT_LIST* other = movePointToOppView(tree, view, hole, &index);
         if (other == moveFailed()) return -1;
         if (!other) continue;
         (void)copyHoleProcess(*hole, *other);
         const CIL_DESC last = hole->descs[hole->descCount - 1];
-        assignSingleCylinderProcess(*other, last.get<double>(L::D), last.get<double>(L::zTop) - last.get<double>(L::zBottom),
-                                    last.get<std::int16_t>(L::opeGeo), last.get<std::int16_t>(L::threadCode),
-                                    last.get<double>(L::threadDiameter), last.get<double>(L::threadPitch),
-                                    run.tables.data(), tableCount(run), run.drillIndex);
+        assignSingleCylinderProcess(*other, last.D, last.zTop - last.zBottom, last.opeGeo, last.threadCode,
+                                    last.threadDiameter, last.threadPitch, run.tables.data(), tableCount(run),
+                                    run.drillIndex);
         other->endSplitMode = hole->endSplitMode;
         hole->partnerId = other->id;
         other->partnerId = hole->id;
@@ -320,7 +323,7 @@ int splitFittedEnds(VIEW_LIST* tree, FORM_RUN& run) {
         const std::pair<POINT_LIST*, ApplyMode> halves[] = {{hole, kApplySplitTop}, {other, kApplySplitBottom}};
         for (auto [half, mode] : halves) {
             half->stageDone = 1;
-            holeSet<std::uint16_t>(*half, hole_field::reprocessed, 1);
+            half->reprocessed = 1;
             clearOperations(*half);
             if (half->processName[0] &&
                 applyProcessToHole(run.tables.data(), tableCount(run), *half, mode) == -1)
@@ -328,14 +331,14 @@ int splitFittedEnds(VIEW_LIST* tree, FORM_RUN& run) {
         }
         POINT_LIST* chainEnd = other;
         for (POINT_LIST* follower = hole->nextEqual; follower; follower = follower->nextEqual) {
-            POINT_LIST* copy = movePointToOppView(tree, follower->view, follower);
+            POINT_LIST* copy = movePointToOppView(tree, follower->view, follower, &index);
             if (copy == moveFailed()) return -1;
             if (!copy) continue;
             copy->chainMember = 1;
             copy->stageDone = 1;
             copy->partnerId = follower->id;
             follower->partnerId = copy->id;
-            holeSet<std::uint16_t>(*copy, hole_field::memberReprocessed, 1);
+            copy->memberReprocessed = 1;
             chainEnd->nextEqual = copy;
             chainEnd = copy;
             ++other->chainCount;
@@ -349,9 +352,11 @@ int limitDepths(VIEW_LIST* tree, FORM_RUN& run) {
     for (VIEW_LIST* view = tree; view; view = view->next)
         for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next)
             if (!hole->chainMember && !hole->depthChecked) heads.push_back(hole);
+    CMoveIndex index;
     for (POINT_LIST* hole : heads) {
         processLogLine("DivideIfMaxDeep\n");
-        if (DivideIfMaxDeep(*hole, run.whyTexts, run.tables.data(), tableCount(run), run.drillIndex) < 0) return -1;
+        if (DivideIfMaxDeep(*hole, run.whyTexts, run.tables.data(), tableCount(run), run.drillIndex, &index) < 0)
+            return -1;
     }
     return 0;
 }
@@ -372,14 +377,14 @@ void adaptCentreAndChamfer(VIEW_LIST* tree) {
             for (OPE_LIST* op = head->opeList; op; op = op->next) {
                 if (op->toolType == 1 || op->toolType == 2) {
                     if (s.overrideSpotDrill == 0) {
-                        op->toolDiam = first.get<double>(L::D);
+                        op->toolDiam = first.D;
                         composeOperationName(*op, op->processOpe.get());
                         centreDone = true;
                     } else {
                         centreDone = !touched;
                     }
                 } else if (op->toolType == 9 || op->toolType == 12) {
-                    op->toolDiam = first.get<double>(L::chamferDiameter) + 4 * g_tolerances.tolT;
+                    op->toolDiam = first.chamferDiameter + 4 * g_tolerances.tolT;
                     composeOperationName(*op, op->processOpe.get());
                     chamferDone = false;   // only a hole without chamfer tools is settled here
                 }

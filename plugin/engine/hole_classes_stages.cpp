@@ -1,6 +1,5 @@
 // The last stages of form recognition: the holes that cannot be reached leave the tree, empty views go, and
 // every view gets its host view, its place in the sorted order and its number.
-#include <cstring>
 #include <unordered_set>
 
 #include "plugin/base/globals.h"
@@ -11,27 +10,9 @@
 #include "plugin/model/tree_views.h"
 #include "plugin/model/view_order.h"
 #include "plugin/model/work_records.h"
+#include "plugin/services/recognition.h"
 
-namespace {
-
-// The view's number in the sorted tree sits in its work area at image offset 2 (docs/seams.md).
-void setViewIndex(VIEW_LIST& view, std::int16_t index) { std::memcpy(view.area2, &index, sizeof index); }
-
-}  // namespace
-
-std::int16_t viewIndex(const VIEW_LIST& view) {
-    std::int16_t index = 0;
-    std::memcpy(&index, view.area2, sizeof index);
-    return index;
-}
-
-void unlinkHole(VIEW_LIST* view, POINT_LIST* hole) {
-    if (hole->prev) hole->prev->next = hole->next;
-    else if (view->firstPoint == hole) view->firstPoint = hole->next;
-    if (hole->next) hole->next->prev = hole->prev;
-    hole->prev = hole->next = nullptr;
-    --view->pointCount;
-}
+void unlinkHole(VIEW_LIST* view, POINT_LIST* hole, CMoveIndex* index) { unlinkPoint(view, hole, index); }
 
 void dropUnreachableHoles(VIEW_LIST* tree) {
     for (VIEW_LIST* view = tree; view; view = view->next) {
@@ -83,7 +64,7 @@ int finishViews(VIEW_LIST*& head) {
     g_records->viewsTree = head;
     std::int16_t index = 0;
     for (VIEW_LIST* view = head; view; view = view->next) {
-        setViewIndex(*view, ++index);
+        view->orderNumber = ++index;
         // The marks the moves left are the recognition's: none outlives its last stage.
         view->passMark = 0;
         for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next) hole->movedMark = 0;

@@ -368,10 +368,10 @@ private:
         removeDropped();
     }
 
-    CIL_VALUES record(std::size_t i) const {
+    CIL_DESC record(std::size_t i) const {
         const WORK& w = w_[i];
         const CYL_LIST& c = w.c;
-        CIL_VALUES d;
+        CIL_DESC d;
         d.D = roundHoleDiameter(2 * c.rInf);
         if (c.secAng > kConeAngleMin && !toric(c, 0.4 * T())) d.coneAngle = c.secAng;
         d.zTop = c.zSup;
@@ -407,7 +407,7 @@ private:
         if (const CYL_LIST* br = w.bottomRound) roundedBottom(i, *br, d);
         if (c.isFit) {
             d.opeGeo = 2;
-            d.fitName = fieldText(c.fitClass);
+            setFieldText(d.fitName, fieldText(c.fitClass));
         }
         if (c.isTap) {
             d.opeGeo = 1;
@@ -416,12 +416,12 @@ private:
             d.threadDiameter = c.threadDiam;
             d.threadPitch = c.threadPitch;
             d.threadDepth = c.featureDepth;
-            d.threadName = fieldText(c.threadName);
+            setFieldText(d.threadName, fieldText(c.threadName));
         }
         return d;   // its lengths once the tops are settled (output)
     }
 
-    void roundedBottom(std::size_t i, const CYL_LIST& br, CIL_VALUES& d) const {
+    void roundedBottom(std::size_t i, const CYL_LIST& br, CIL_DESC& d) const {
         const CYL_LIST& c = w_[i].c;
         d.bottomRound = br.rToric;
         d.bottomRoundCentreR = br.rCtoric;
@@ -447,16 +447,16 @@ private:
     }
 
     int output(CIL_DESC* out) const {
-        std::vector<CIL_VALUES> records;
+        std::vector<CIL_DESC> records;
         for (std::size_t i = 0; i < w_.size(); ++i) records.push_back(record(i));
         for (std::size_t i = 1; i < records.size(); ++i)
             if (records[i - 1].bottomRound > 0.4 * T()) records[i].zTop = records[i - 1].zBottom;
-        for (CIL_VALUES& d : records) d.L = d.L2 = d.zTop - d.zBottom;
+        for (CIL_DESC& d : records) d.L = d.L2 = d.zTop - d.zBottom;
         if (!records.empty()) {
-            CIL_VALUES& last = records.back();
+            CIL_DESC& last = records.back();
             last.Through = last.Flat || last.TipTool ? 0 : 1;
         }
-        for (std::size_t i = 0; i < records.size(); ++i) out[i] = toCilDesc(records[i]);
+        for (std::size_t i = 0; i < records.size(); ++i) out[i] = records[i];
         return static_cast<int>(records.size());
     }
 

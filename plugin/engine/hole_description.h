@@ -7,8 +7,6 @@
 #include <vector>
 
 #include "plugin/model/ope_list.h"
-#include "plugin/model/tab_cols_desc.h"
-#include "plugin/model/tree.h"
 
 struct CYL_LIST;
 struct POINT_LIST;

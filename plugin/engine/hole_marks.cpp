@@ -3,7 +3,6 @@
 #include "plugin/engine/hole_marks.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 
 #include "host/api.h"
@@ -13,32 +12,29 @@
 #include "plugin/base/text_fill.h"
 #include "plugin/base/directions.h"
 #include "plugin/model/tree.h"
-#include "plugin/model/record_fields.h"
 #include "plugin/model/view_order.h"
 #include "plugin/services/engine.h"
+#include "plugin/model/ope_list.h"
 
 namespace {
 
 constexpr int kMarkColour = 12;
 constexpr std::uint32_t kLabelEntities = 338;   // lines, notes, drafting, surfaces
 
-// The axis line's id sits in the hole's work area at image offset 397 (docs/seams.md).
-void setAxisLineId(POINT_LIST& hole, std::uint32_t id) { std::memcpy(hole.area397, &id, sizeof id); }
-
 void storeAxisLine(POINT_LIST& hole, std::int32_t level) {
     if (!hole.firstCyl) return;
     double axis[6];
     holeBottomPoint(&hole, axis);
     const double span[3] = {axis[3] - axis[0], axis[4] - axis[1], axis[5] - axis[2]};
-    setAxisLineId(hole, createLineEnt(axis, span, 1.0, level, kMarkColour));
+    hole.axisLineId = createLineEnt(axis, span, 1.0, level, kMarkColour);
 }
 
 void deleteAxisLine(POINT_LIST& hole) {
-    const std::uint32_t id = holeAxisLineId(hole);
+    const std::uint32_t id = hole.axisLineId;
     if (id == 0) return;
     // Found on a hidden marking level too: the id is dropped below, so a line left now would stay for good.
     if (const db_ptr line = findEntById(id, 1, kEntLine)) delete_ent(line, 0, 0, 0, nullptr, 0);
-    setAxisLineId(hole, 0);
+    hole.axisLineId = 0;
 }
 
 void moveSegmentEntities(POINT_LIST& hole, int mode, std::int32_t level) {
@@ -57,12 +53,6 @@ void moveSegmentEntities(POINT_LIST& hole, int mode, std::int32_t level) {
 
 }  // namespace
 
-std::uint32_t holeAxisLineId(const POINT_LIST& hole) {
-    std::uint32_t id = 0;
-    std::memcpy(&id, hole.area397, sizeof id);
-    return id;
-}
-
 int highlightHole(POINT_LIST* hole, int mode, bool withLine, std::int32_t level) {
     if (!hole || (mode == 0 && level == 0)) return 0;
     for (POINT_LIST* member = hole; member; member = member->nextEqual) {
@@ -70,7 +60,7 @@ int highlightHole(POINT_LIST* hole, int mode, bool withLine, std::int32_t level)
         if (member != hole) continue;
         if (mode == 0) {
             if (withLine) storeAxisLine(*member, level);
-            else setAxisLineId(*member, 0);
+            else member->axisLineId = 0;
         } else {
             deleteAxisLine(*member);
         }
@@ -82,8 +72,7 @@ int highlightHoles(VIEW_LIST* views, int mode, std::int32_t level) {
     if (mode == 0 && level == 0) return 0;
     for (VIEW_LIST* view = views; view; view = view->next)
         for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next)
-            if (getWork<std::uint8_t>(*hole, point_field::excluded) == 0 &&
-                hole->noMeasures != 0)
+            if (hole->excluded == 0 && hole->noMeasures != 0)
                 (void)highlightHole(hole, mode, true, level);
     rebuild_graphics();
     return 0;

@@ -2,7 +2,6 @@
 // drawn there (and put back), and the label notes, axes and squares the hole labels draw on their level.
 #pragma once
 #include <cstdint>
-#include "plugin/model/tree.h"
 #include "plugin/services/engine.h"
 
 struct VIEW_LIST;
@@ -20,6 +19,3 @@ void drawHoleLabels(VIEW_LIST* views, long level, std::int16_t onlyExtraViews);
 // The label notes of one hole at `point` (view coordinates) of `view`, of size `size`.
 void drawViewHoleLabels(const VIEW_LIST* view, const POINT_LIST* hole, const double point[3], double size,
                         std::int32_t level);
-
-// The id of the axis line a mark drew for the hole; 0 for none.
-std::uint32_t holeAxisLineId(const POINT_LIST& hole);

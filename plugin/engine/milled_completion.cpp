@@ -16,7 +16,6 @@
 #include "plugin/base/text_fill.h"
 #include "plugin/engine/operation_comments.h"
 #include "plugin/model/ope_list.h"
-#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/operation_values.h"
 #include "plugin/model/process_ope.h"
@@ -27,7 +26,6 @@
 
 namespace {
 
-namespace L = cil_desc_layout;
 namespace TT = tool_type;
 using namespace process_ope;
 
@@ -152,12 +150,12 @@ private:
         const std::size_t start = at + op_helix_layout::startDiameter;
         def.set<double>(start, op.milledDiam);
         const CIL_DESC& tied = holeCil(hole, tiedIndex(hole, opeGet(def, cylDiamCyl), opeGet(def, cylDiamZPl)));
-        if (tied.get<std::int16_t>(L::opeGeo) != kFitted) return;
-        const double diameter = tied.get<double>(L::D);
+        if (tied.opeGeo != kFitted) return;
+        const double diameter = tied.D;
         CTabColsDesc fitTable;
         CTabColsDesc* table = &fitTable;
         std::vector<std::string> row;
-        if (loadNamedTable(cilValues(tied).fitName, &fitTable) == 0) {
+        if (loadNamedTable(fieldText(tied.fitName), &fitTable) == 0) {
             if (fitTable.findNearestRow(2, diameter, 1, row) != 0) (void)fitTable.findNearestRow(1, diameter, 1, row);
         } else {
             // The drill-size table's diameters are its first column (its second is the allowance itself).
@@ -186,5 +184,5 @@ void completeMilledOperations(VIEW_LIST* tree, CTabColsDesc& drillTable) {
     COMPLETION completion(drillTable);
     for (VIEW_LIST* view = tree; view; view = view->next)
         for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next)
-            if (!hole->chainMember && holeGet(*hole, hole_field::reprocessed) != 0) completion.hole(*hole);
+            if (!hole->chainMember && hole->reprocessed != 0) completion.hole(*hole);
 }

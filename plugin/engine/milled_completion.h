@@ -2,8 +2,6 @@
 // and start diameters, the chamfer entry and the wall taper, the extra depth of a rounded corner on a cone,
 // taken from the operation and the hole once the run has given them their final place.
 #pragma once
-#include "plugin/model/tab_cols_desc.h"
-#include "plugin/model/tree.h"
 
 class CTabColsDesc;
 struct VIEW_LIST;

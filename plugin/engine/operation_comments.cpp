@@ -13,8 +13,8 @@
 #include "plugin/base/text_fill.h"
 #include "plugin/base/text_section.h"
 #include "plugin/model/ope_list.h"
-#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/operation_values.h"
+#include "plugin/engine/table_assignment.h"
 #include "plugin/engine/table_matching.h"
 #include "plugin/model/process_ope.h"
 #include "plugin/model/tab_cols_desc.h"
@@ -118,32 +118,32 @@ int setOperationNumberPrefix(OPE_LIST& op, std::int32_t number) {
 }
 
 std::string operationWhyText(const POINT_LIST& hole) {
-    return getWorkText(hole, hole_field::whyText, hole_field::kWhyTextSize);
+    return fieldText(hole.whyText);
 }
 
-void buildOperationWhyText(POINT_LIST& hole, const std::string& rowText) {
+int holeTableClass(const POINT_LIST& hole) {
+    const std::string name = fieldText(hole.tableName);
     CTabColsDesc table;
-    const std::string tableName = fieldText(hole.tableName);
-    const bool haveTable = !tableName.empty() && table.read(tableFilePath(tableName)) == 0;
-    const int tableClass = haveTable ? table.tableClass : 0;
-    std::string shownRow = fieldText(hole.rowName);
-    if (!rowText.empty() && haveTable && table.readRows() == 0 && table.rowCount > 0 && hole.descs) {
-        // The row that fits the hole now, found on a copy: the matching may rewrite a record.
-        buildEntriesFromFirstRow(table);
-        std::vector<CIL_DESC> descs(hole.descs, hole.descs + hole.descCount);
-        const int row = findMeasuresLine(table, descs.data(), static_cast<int>(descs.size()));
-        if (row >= 0 && table.columnCount > 0) shownRow = table.cell(row, 0);
-    }
-    std::string text;
-    if (holeGet(hole, hole_field::formState) < 0) {
-        text = shownRow;
+    return !name.empty() && table.read(tableFilePath(name)) == 0 ? table.tableClass : kTableFormClass;
+}
+
+// The form-state word that picks the explanation's first part is the adapted row: negative when the hole's
+// form was matched exactly, the row of the adaptable table otherwise (as the process tree's filter of the
+// adaptable tables reads it).
+HOLE_EXPLANATION explainHole(const POINT_LIST& hole, int tableClass, const std::string& rowText, const char* shownRow) {
+    HOLE_EXPLANATION e;
+    const std::string table = fieldText(hole.tableName);
+    const std::string row = shownRow ? std::string(shownRow) : fieldText(hole.rowName);
+    e.head = tableAndRow(table, row);
+    std::string& text = e.tail;
+    if (hole.adaptedRow < 0) {
         if (tableClass != kTableDrillSize) {
-            text += " " + rowText;
+            if (!rowText.empty()) text += " " + rowText;
         } else if (hole.descCount > 0 && hole.descs) {
             const CIL_DESC& first = hole.descs[0];
             text += format(" %s", orDefault(g_txtDiameter, "dia")) +
-                    format(g_fmtFine, first.get<double>(cil_desc_layout::D));
-            if (first.get<std::int16_t>(cil_desc_layout::opeGeo) == 2) {
+                    format(g_fmtFine, first.D);
+            if (first.opeGeo == 2) {
                 std::string names;
                 for (const OPE_LIST* op = hole.opeList; op; op = op->next) {
                     if (op->toolType != TT::reamer && op->toolType != TT::boringBar) continue;
@@ -157,31 +157,51 @@ void buildOperationWhyText(POINT_LIST& hole, const std::string& rowText) {
             int line = 104;
             if (tableClass == kTableDrillSize) line = 146;
             else if (tableClass == kTableThread) line = 145;
-            else if (g_globals->sharedDataOn) line = 105;
+            else if (g_globals->sharedDataOn && g_globals->sharedAccessMode == 0) line = 105;
             text += uiText("treeProcessDlg", line);
         }
         if (!hole.processName[0]) text += uiText("treeProcessDlg", 144);
     } else {
-        text = uiText("treeProcessDlg", 106) + " (";
+        text += uiText("treeProcessDlg", 106);
+        // The values and the texts between them are joined by one blank, whatever blanks the texts keep.
         const char* degree = orDefault(g_txtDegree, "deg");
-        if (hole.outOfWindow)
-            text += " " + format("%.1f%s", hole.adaptedWindow[0] / kDeg, degree) +
-                    uiText("treeProcessDlg", 141);
+        auto angle = [&](double radians) { return format("%.1f%s", radians / kDeg, degree); };
+        auto words = [](int line) {
+            const std::string t = uiText("treeProcessDlg", line);
+            const std::size_t from = t.find_first_not_of(' '), to = t.find_last_not_of(' ');
+            return from == std::string::npos ? std::string() : t.substr(from, to - from + 1);
+        };
+        std::string why;
+        if (hole.outOfWindow) why += " " + angle(hole.adaptedWindow[0]) + " " + words(141);
         if (hole.tipOutside) {
-            text += " " + format("%.1f%s", hole.adaptedWindow[0] / kDeg, degree) +
-                    format("%.1f%s", hole.adaptedWindow[3] / kDeg, degree) +
-                    uiText("treeProcessDlg", 142) + format("%.1f", hole.adaptedWindow[1]) +
-                    uiText("treeProcessDlg", 143);
+            why += " " + angle(hole.adaptedWindow[0]) + " " + angle(hole.adaptedWindow[3]) + " " + words(142) + " " +
+                   format("%.1f", hole.adaptedWindow[1]) + " " + words(143);
         }
-        text += ")";
+        // Nothing outside the table's window: no empty brackets.
+        if (!why.empty()) text += " (" + why.substr(1) + ")";
     }
-    text += format(" - %s", fieldText(hole.processName).c_str());
+    if (hole.processName[0]) text += format(" - %s", fieldText(hole.processName).c_str());
     if (hole.chainMember || hole.nextEqual) text += uiText("drillOperationWhy", 10);
-    if (holeGet(hole, hole_field::furtherMark) && hole.tableIndex < 0) text += uiText("treeProcessDlg", 104);
+    if (hole.furtherMark && hole.tableIndex < 0) text += uiText("treeProcessDlg", 104);
     if (hole.chamferCheck) text += uiText("treeProcessDlg", 102);
-    if (holeGet(hole, hole_field::geometryProblem)) text += uiText("treeProcessDlg", 103);
-    if (const int value = hole.notAccessible) {
-        text += fillText(uiText("treeProcessDlg", 107), {long{value}});
+    if (hole.geometryProblem) text += uiText("treeProcessDlg", 103);
+    if (const int value = hole.notAccessible) text += fillText(uiText("treeProcessDlg", 107), {long{value}});
+    return e;
+}
+
+void buildOperationWhyText(POINT_LIST& hole, const std::string& rowText) {
+    CTabColsDesc table;
+    const std::string tableName = fieldText(hole.tableName);
+    const bool haveTable = !tableName.empty() && table.read(tableFilePath(tableName)) == 0;
+    const int tableClass = haveTable ? table.tableClass : kTableFormClass;
+    std::string shownRow = fieldText(hole.rowName);
+    if (!rowText.empty() && haveTable && table.readRows() > 0 && hole.descs) {
+        // The row that fits the hole now, found on a copy: the matching may rewrite a record.
+        buildEntriesFromFirstRow(table);
+        std::vector<CIL_DESC> descs(hole.descs, hole.descs + hole.descCount);
+        const int row = findMeasuresLine(table, descs.data(), static_cast<int>(descs.size()));
+        if (row >= 0 && table.columnCount > 0) shownRow = table.cell(row, 0);
     }
-    setWorkText(hole, hole_field::whyText, hole_field::kWhyTextSize, text);
+    const std::string text = explainHole(hole, tableClass, rowText, shownRow.c_str()).whole();
+    setFieldText(hole.whyText, text);
 }

@@ -9,14 +9,12 @@
 #include "plugin/engine/engine_state.h"
 #include "plugin/engine/operation_comments.h"
 #include "plugin/model/ope_list.h"
-#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/operation_values.h"
 #include "plugin/model/process_ope.h"
 #include "plugin/model/tree.h"
 
 namespace {
 
-namespace L = cil_desc_layout;
 namespace C = process_calc;
 namespace TT = tool_type;
 using namespace process_ope;
@@ -26,8 +24,8 @@ constexpr double kDeg = std::numbers::pi / 180;
 
 double tapThreadDepth(const POINT_LIST& hole, const PROCESS_OPE& d, const OPE_LIST& op) {
     const CIL_DESC& thread = holeCil(hole, opeGet(d, toolDiamCyl));
-    double depth = thread.get<double>(L::threadDepth);
-    if (thread.get<std::int16_t>(L::threadKind) != 2) return depth;
+    double depth = thread.threadDepth;
+    if (thread.threadKind != 2) return depth;
     const PRM_SETTINGS& s = g_globals->settings;
     if (op.through) {
         if (s.throughTapAddOn) depth += s.throughTapAddByPitch ? op.pitch * s.throughTapAddPercent / 100 : s.throughTapAddLength;
@@ -82,7 +80,7 @@ void fillByType(OPE_LIST& op, const PROCESS_OPE& d, const POINT_LIST& hole) {
         fromDefinition();
         op.pitch = opeGet(d, C::calcPitch);
         op.threadDepth = tapThreadDepth(hole, d, op);
-        op.threadCode = holeCil(hole, opeGet(d, toolDiamCyl)).get<std::uint16_t>(L::threadCode);
+        op.threadCode = static_cast<std::uint16_t>(holeCil(hole, opeGet(d, toolDiamCyl)).threadCode);
         op.tableValue = opeGet(d, C::calcThreadValue);
         break;
     case TT::reamer:
@@ -133,19 +131,18 @@ OPE_LIST* recordOf(const PROCESS_OPE& d, POINT_LIST& hole, double holeTopZ) {
     if (opeGet(d, lineInt43)) op->altToolNumber = static_cast<std::uint16_t>(opeGet(d, lineInt44));
     const int kind = opeGet(d, milledKind);
     if (kind != 0)
-        op->milledDiam = opeGet(d, cylDiamAssoc) ? holeCil(hole, opeGet(d, cylDiamCyl)).get<double>(L::D) : opeGet(d, cylDiam);
+        op->milledDiam = opeGet(d, cylDiamAssoc) ? holeCil(hole, opeGet(d, cylDiamCyl)).D : opeGet(d, cylDiam);
     const int tied = kind >= 1 && kind <= 4 ? tiedIndex(hole, opeGet(d, cylDiamCyl), opeGet(d, cylDiamZPl))
                                             : tiedIndex(hole, opeGet(d, zSupCyl), opeGet(d, zSupZPl));
     const CIL_DESC& c = holeCil(hole, tied);
-    op->coneAngle = c.get<double>(L::coneAngle);
-    op->chamferDiam = c.get<double>(L::chamferDiameter);
-    op->chamferZ = c.get<double>(L::chamferZ);
-    op->btmRadius = c.get<double>(L::bottomRound);
+    op->coneAngle = c.coneAngle;
+    op->chamferDiam = c.chamferDiameter;
+    op->chamferZ = c.chamferZ;
+    op->btmRadius = c.bottomRound;
     if (kind == 2)
-        op->milledDiam = c.get<double>(L::D) +
-                         2 * (holeCil(hole, 0).get<double>(L::zTop) - c.get<double>(L::zBottom)) * std::tan(op->coneAngle);
+        op->milledDiam = c.D + 2 * (holeCil(hole, 0).zTop - c.zBottom) * std::tan(op->coneAngle);
     op->stepCount = static_cast<std::uint16_t>(opeGet(d, lineInt47));
-    op->entityId = holeCil(hole, 0).get<std::uint32_t>(L::entityId);
+    op->entityId = holeCil(hole, 0).entityId;
     fillByType(*op, d, hole);
     if (kind >= 1 && kind <= 4) op->cycle = static_cast<std::uint32_t>(19 + kind);
     return op;
@@ -225,6 +222,6 @@ int createProcessFromDef(std::int16_t count, const PROCESS_OPE* defs, POINT_LIST
         for (const POINT_LIST* p = &hole; p; p = p->nextEqual)
             std::fprintf(log, "    %.3f %.3f %.3f\n", p->ptView[0], p->ptView[1], p->ptView[2]);
     }
-    for (POINT_LIST* p = &hole; p; p = p->nextEqual) holeSet<std::uint16_t>(*p, hole_field::memberReprocessed, 1);
+    for (POINT_LIST* p = &hole; p; p = p->nextEqual) p->memberReprocessed = 1;
     return 0;
 }

@@ -5,7 +5,6 @@
 
 #include "plugin/model/ope_list.h"
 #include "plugin/model/process_ope.h"
-#include "plugin/model/tree.h"
 
 struct POINT_LIST;
 

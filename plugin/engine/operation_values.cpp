@@ -25,7 +25,6 @@
 
 namespace {
 
-namespace L = cil_desc_layout;
 namespace C = process_calc;
 namespace T = tool_type;
 using namespace process_ope;
@@ -83,21 +82,20 @@ struct VALUES {
 
 void threadCylinder(CIL_DESC* cyl, const PROCESS_OPE& d, VALUES& v) {
     const CIL_DESC& c = *cyl;
-    v.toolDiam = c.get<double>(L::threadDiameter);
-    v.pitch = c.get<double>(L::threadPitch);
-    v.cylDiam = c.get<double>(L::D);
-    char name[33] = {};
-    std::memcpy(name, c.bytes + L::threadName, 32);
+    v.toolDiam = c.threadDiameter;
+    v.pitch = c.threadPitch;
+    v.cylDiam = c.D;
+    const std::string name = fieldText(c.threadName);
     double drilled = 0, safety = 0, nominal = 0, p = 0;
     std::int16_t kind = 0;
     std::string tableName;
-    if (name[0]) {
+    if (!name.empty()) {
         if (findThreadRow(name, -1, &nominal, &p, &drilled, &safety, &kind, &tableName)) {
             v.designation = name;
             v.cylDiam = drilled;
         }
     } else {
-        v.designation = findThreadByDiameterPitch(v.toolDiam, v.pitch, c.get<std::int16_t>(L::threadCode), &tableName,
+        v.designation = findThreadByDiameterPitch(v.toolDiam, v.pitch, c.threadCode, &tableName,
                                                   &drilled, &safety);
         if (!v.designation.empty()) v.cylDiam = drilled;
     }
@@ -106,12 +104,12 @@ void threadCylinder(CIL_DESC* cyl, const PROCESS_OPE& d, VALUES& v) {
         if (type == T::drill || type == T::flatMill) {
             v.diamSource = kDiamThreadDrill;
             v.toolDiam = v.cylDiam;
-            const double oldD = c.get<double>(L::D);
-            cyl->set<double>(L::D, v.cylDiam);
+            const double oldD = c.D;
+            cyl->D = v.cylDiam;
             const double shift = (oldD - v.cylDiam) / 2;
-            const double tip = c.get<double>(L::tipAngle);
-            if (c.get<std::uint8_t>(L::TipTool) && std::fabs(shift) > g_tolerances.tol04T && std::tan(tip / 2) > 0)
-                cyl->set<double>(L::zBottom, c.get<double>(L::zBottom) - shift / std::tan(tip / 2));
+            const double tip = c.tipAngle;
+            if (c.TipTool && std::fabs(shift) > g_tolerances.tol04T && std::tan(tip / 2) > 0)
+                cyl->zBottom = c.zBottom - shift / std::tan(tip / 2);
         }
     } else {
         v.threadUnknown = 1;
@@ -119,13 +117,13 @@ void threadCylinder(CIL_DESC* cyl, const PROCESS_OPE& d, VALUES& v) {
         if (threadTablesLoaded()) threadTableValue(v.toolDiam, v.pitch, &v.threadValue);
     }
     if (opeGet(d, toolDiamOffsetOn) && type != T::rightTap && type != T::leftTap)
-        v.toolDiam = v.cylDiam = roundToTolerance(c.get<double>(L::D)) + opeGet(d, toolDiamOffset);
+        v.toolDiam = v.cylDiam = roundToTolerance(c.D) + opeGet(d, toolDiamOffset);
 }
 
 void fitCylinder(const CIL_DESC& c, PROCESS_OPE& d, VALUES& v) {
     CTabColsDesc fitTable;
-    const bool loaded = loadNamedTable(cilText(c, L::fitName), &fitTable) == 0;
-    v.toolDiam = roundToTolerance(c.get<double>(L::D));
+    const bool loaded = loadNamedTable(fieldText(c.fitName), &fitTable) == 0;
+    v.toolDiam = roundToTolerance(c.D);
     std::vector<std::string> row;
     const bool found = fitRow(fitTable, loaded, v.toolDiam, row);
     if (found) v.fitValue = number(row, fitTable.kind7Column);
@@ -133,9 +131,9 @@ void fitCylinder(const CIL_DESC& c, PROCESS_OPE& d, VALUES& v) {
         v.diamSource = kDiamFitPreDrill;
         if (found) v.toolDiam -= 2 * number(row, fitTable.kind4Column);
     }
-    if (opeGet(d, toolDiamOffsetOn)) v.toolDiam = roundToTolerance(c.get<double>(L::D)) + opeGet(d, toolDiamOffset);
+    if (opeGet(d, toolDiamOffsetOn)) v.toolDiam = roundToTolerance(c.D) + opeGet(d, toolDiamOffset);
     // The cylinder worked is the fitted bore, whatever the tool.
-    v.cylDiam = roundToTolerance(c.get<double>(L::D));
+    v.cylDiam = roundToTolerance(c.D);
     if (v.type != T::reamer || !found || fitTable.processColumn <= 0) return;
     std::vector<PROCESS_OPE> ops(kMaxProcessOps);
     const int n = fitTable.readProcess(cellText(row, fitTable.processColumn), ops.data());
@@ -166,7 +164,7 @@ bool toolByName(const CTabColsDesc& t, const std::vector<std::string>& rowCells,
     case T::drill: v.halfAngle = tool.angle * kDeg / 2; break;
     case T::rightTap:
     case T::leftTap:
-        v.cylDiam = entryCil(t, milled(d) ? opeGet(d, cylDiamCyl) : opeGet(d, toolDiamCyl)).get<double>(L::D);
+        v.cylDiam = entryCil(t, milled(d) ? opeGet(d, cylDiamCyl) : opeGet(d, toolDiamCyl)).D;
         break;
     case T::chamferMill:
         v.cylDiam = tool.shapeValue;
@@ -216,7 +214,7 @@ bool anglesAndTypes(CTabColsDesc& t, PROCESS_OPE& d, VALUES& v) {
     switch (v.type) {
     case T::drill: {
         const CIL_DESC& bottom = entryCil(t, opeGet(d, zInfCyl));
-        if (bottom.get<std::uint8_t>(L::TipTool)) v.halfAngle = bottom.get<double>(L::tipAngle) / 2;
+        if (bottom.TipTool) v.halfAngle = bottom.tipAngle / 2;
         break;
     }
     case T::centreDrill:
@@ -230,11 +228,11 @@ bool anglesAndTypes(CTabColsDesc& t, PROCESS_OPE& d, VALUES& v) {
     }
     case T::chamferDrill:
     case T::chamferMill:
-        v.halfAngle = top.get<std::uint8_t>(L::topChamfer) ? top.get<double>(L::chamferAngle) : 45 * kDeg;
+        v.halfAngle = top.topChamfer ? top.chamferAngle : 45 * kDeg;
         if (v.type == T::chamferMill) {
-            v.cylDiam = top.get<double>(L::D);
+            v.cylDiam = top.D;
             if (milled(d)) {
-                const double width = (top.get<double>(L::chamferDiameter) - top.get<double>(L::D)) / 2;
+                const double width = (top.chamferDiameter - top.D) / 2;
                 v.cylDiam = std::max(0.0, v.toolDiam - 3 * width);
             }
         }
@@ -247,14 +245,14 @@ bool anglesAndTypes(CTabColsDesc& t, PROCESS_OPE& d, VALUES& v) {
     case T::boringBar: v.halfAngle = 90 * kDeg; break;
     case T::ballMill: v.halfAngle = 0; break;
     case T::conicalMill:
-        v.halfAngle = entryCil(t, tiedEntry(t, opeGet(d, zSupCyl), opeGet(d, zSupZPl))).get<double>(L::coneAngle);
+        v.halfAngle = entryCil(t, tiedEntry(t, opeGet(d, zSupCyl), opeGet(d, zSupZPl))).coneAngle;
         break;
-    case T::edgeRadiusMill: v.profileRadius = cyl.get<double>(L::topRoundTorus); break;
+    case T::edgeRadiusMill: v.profileRadius = cyl.topRoundTorus[0]; break;
     default: break;
     }
     if (v.type == T::flatMill || v.type == T::toroidalMill) {
         const CIL_DESC& own = milled(d) ? entryCil(t, opeGet(d, cylDiamCyl)) : cyl;
-        const double r = opeGet(d, lineInt23) == 1 ? opeGet(d, lineValue24) : own.get<double>(L::bottomRound);
+        const double r = opeGet(d, lineInt23) == 1 ? opeGet(d, lineValue24) : own.bottomRound;
         if (r <= g_tolerances.tol004T) {
             v.type = T::flatMill;
         } else {
@@ -265,18 +263,17 @@ bool anglesAndTypes(CTabColsDesc& t, PROCESS_OPE& d, VALUES& v) {
     }
     if ((v.type == T::chamferDrill || v.type == T::chamferMill || v.type == T::edgeRadiusMill) &&
         opeGet(d, lineInt33) == 0) {
-        const bool rounded = top.get<std::uint8_t>(L::topRound) != 0;
+        const bool rounded = top.topRound != 0;
         if (!rounded && v.type == T::edgeRadiusMill) {
             v.type = T::chamferMill;
-            v.toolDiam = ceilToStep(top.get<double>(L::chamferDiameter) * 1.05, 50 * T4);
-            v.cylDiam = top.get<double>(L::D);
-            v.halfAngle = top.get<double>(L::chamferAngle);
+            v.toolDiam = ceilToStep(top.chamferDiameter * 1.05, 50 * T4);
+            v.cylDiam = top.D;
+            v.halfAngle = top.chamferAngle;
         } else if (rounded && v.type != T::edgeRadiusMill) {
             v.type = T::edgeRadiusMill;
-            v.profileRadius = top.get<double>(L::topRoundTorus);
+            v.profileRadius = top.topRoundTorus[0];
             if (!milled(d))
-                v.toolDiam = top.get<double>(L::D) + 2 * (top.get<double>(L::L2) - v.profileRadius) *
-                                                         std::tan(top.get<double>(L::coneAngle));
+                v.toolDiam = top.D + 2 * (top.L2 - v.profileRadius) * std::tan(top.coneAngle);
         }
     }
     if (v.type == T::chamferMill) {
@@ -372,12 +369,12 @@ int setProcessToolValues(CTabColsDesc& t, const std::vector<std::string>& rowCel
         CIL_DESC* cyl = entryCilAt(t, opeGet(d, toolDiamCyl));
         CIL_DESC spare{};
         if (!cyl) cyl = &spare;
-        const std::int16_t code = cyl->get<std::int16_t>(L::opeGeo);
+        const std::int16_t code = cyl->opeGeo;
         switch (opeGet(d, toolDiamAssoc)) {
         case 1:
             if (opeGet(d, toolDiamCol) == 0 || code == 0) {
                 v.diamSource = kDiamFromCylinder;
-                v.toolDiam = roundToTolerance(cyl->get<double>(L::D)) + (opeGet(d, toolDiamOffsetOn) ? opeGet(d, toolDiamOffset) : 0);
+                v.toolDiam = roundToTolerance(cyl->D) + (opeGet(d, toolDiamOffsetOn) ? opeGet(d, toolDiamOffset) : 0);
                 v.cylDiam = v.toolDiam;
             } else if (code == 1) {
                 threadCylinder(cyl, d, v);
@@ -392,22 +389,21 @@ int setProcessToolValues(CTabColsDesc& t, const std::vector<std::string>& rowCel
             if (oneCylinder && code == 1) {
                 std::string tableName;
                 double drilled = 0, safety = 0;
-                v.designation = findThreadByDiameterPitch(cyl->get<double>(L::threadDiameter),
-                                                          cyl->get<double>(L::threadPitch),
-                                                          cyl->get<std::int16_t>(L::threadCode), &tableName, &drilled, &safety);
+                v.designation = findThreadByDiameterPitch(cyl->threadDiameter, cyl->threadPitch, cyl->threadCode,
+                                                          &tableName, &drilled, &safety);
             } else if (oneCylinder && code == 2) {
                 CTabColsDesc fitTable;
                 std::vector<std::string> row;
-                if (fitRow(fitTable, loadNamedTable(cilText(*cyl, L::fitName), &fitTable) == 0, roundToTolerance(cyl->get<double>(L::D)), row))
+                if (fitRow(fitTable, loadNamedTable(fieldText(cyl->fitName), &fitTable) == 0, roundToTolerance(cyl->D), row))
                     v.fitValue = number(row, fitTable.kind7Column);
             }
             break;
         }
         if (g.settings.overrideSpotDrill && (v.type == T::centreDrill || v.type == T::spotDrill) && !fixedSpotDrill(v))
             return -1;
-        if (oneCylinder && g.settings.penetrationMode == 1 && !cyl->get<std::uint8_t>(L::Through) && cyl != &spare) {
+        if (oneCylinder && g.settings.penetrationMode == 1 && !cyl->Through && cyl != &spare) {
             const double value = code == 2 ? v.fitValue : code == 1 ? v.threadValue : 0;
-            cyl->set<double>(L::zBottom, t.cilEntries[0].value1 - value);
+            cyl->zBottom = t.cilEntries[0].value1 - value;
         }
         if (!v.toolByName && !anglesAndTypes(t, d, v)) return -1;
         store(d, v);

@@ -20,7 +20,6 @@
 
 namespace {
 
-namespace L = cil_desc_layout;
 namespace C = process_calc;
 namespace TT = tool_type;
 using namespace process_ope;
@@ -28,8 +27,6 @@ using namespace process_ope;
 constexpr int kMsgProfileFull = 69, kCaption = 1;
 constexpr double kDeg = std::numbers::pi / 180;
 
-double dget(const CIL_DESC& c, std::size_t at) { return c.get<double>(at); }
-bool flag(const CIL_DESC& c, std::size_t at) { return c.get<std::uint8_t>(at) != 0; }
 double allowance() {
     const PRM_SETTINGS& s = g_globals->settings;
     return s.allowOversizeTools ? s.oversizeLimit : 0;
@@ -37,14 +34,14 @@ double allowance() {
 double defaultHalfAngle() { return g_globals->settings.defaultTipAngle / 2 * kDeg; }
 // The diameter at the top of a descriptor's side.
 double topDiameter(const CIL_DESC& c, double a) {
-    return roundToTolerance(dget(c, L::D)) + a + 2 * dget(c, L::L2) * std::tan(dget(c, L::coneAngle));
+    return roundToTolerance(c.D) + a + 2 * c.L2 * std::tan(c.coneAngle);
 }
 // Where a descriptor's bottom radius ends (the arc's end), and where it starts.
 void bottomArcEnd(const CIL_DESC& c, bool atStart, double* r, double* z) {
-    const double radius = dget(c, L::bottomRound);
-    const double angle = dget(c, L::bottomArcStart) + (atStart ? 0 : dget(c, L::bottomArcSweep));
-    *r = dget(c, L::bottomRoundCentreR) + radius * std::cos(angle);
-    *z = dget(c, L::bottomRoundCentreZ) + radius * std::sin(angle);
+    const double radius = c.bottomRound;
+    const double angle = c.bottomArcStart + (atStart ? 0 : c.bottomArcSweep);
+    *r = c.bottomRoundCentreR + radius * std::cos(angle);
+    *z = c.bottomRoundCentreZ + radius * std::sin(angle);
 }
 
 // Adds segments until the profile is full; then tells it once.
@@ -62,34 +59,33 @@ struct SECTION {
 };
 
 bool drawWall(SECTION& s, const CIL_DESC& c, double a) {
-    const double zTop = dget(c, L::zTop), zBottom = dget(c, L::zBottom);
-    const double Di = roundToTolerance(dget(c, L::D)) + a;
+    const double zTop = c.zTop, zBottom = c.zBottom;
+    const double Di = roundToTolerance(c.D) + a;
     double d = topDiameter(c, a) + a, z = zTop;
-    if (flag(c, L::topChamfer)) {
-        const double cd = dget(c, L::chamferDiameter) + a;
-        const double slope = std::tan(dget(c, L::chamferAngle)) - std::tan(dget(c, L::coneAngle));
+    if (c.topChamfer) {
+        const double cd = c.chamferDiameter + a;
+        const double slope = std::tan(c.chamferAngle) - std::tan(c.coneAngle);
         if (std::fabs(slope) > 1e-9) {
             const double dz = (cd - d) / 2 / slope;
-            const double meetD = d - 2 * dz * std::tan(dget(c, L::coneAngle)), meetZ = zTop - dz;
+            const double meetD = d - 2 * dz * std::tan(c.coneAngle), meetZ = zTop - dz;
             if (!s.ok(s.p.addHoleLine(cd, zTop, meetD, meetZ))) return false;
             d = meetD;
             z = meetZ;
         }
-    } else if (flag(c, L::topRound)) {
-        const double start = dget(c, L::topRoundStart), sweep = dget(c, L::topRoundSweep);
-        const double cr = dget(c, L::topRoundTorus + 8) + a / 2, cz = dget(c, L::topRoundTorus + 16);
-        const double radius = dget(c, L::topRoundTorus);
+    } else if (c.topRound) {
+        const double start = c.topRoundStart, sweep = c.topRoundSweep;
+        const double cr = c.topRoundTorus[1] + a / 2, cz = c.topRoundTorus[2];
+        const double radius = c.topRoundTorus[0];
         if (!s.ok(s.p.addHoleArc(cr, cz, radius, start, sweep))) return false;
         d = 2 * (cr + radius * std::cos(start + sweep));
         z = cz + radius * std::sin(start + sweep);
     }
-    if (dget(c, L::bottomRound) == 0) return s.ok(s.p.addHoleLine(d, z, Di, zBottom));
+    if (c.bottomRound == 0) return s.ok(s.p.addHoleLine(d, z, Di, zBottom));
     double r = 0, rz = 0;
     bottomArcEnd(c, true, &r, &rz);
     if (!s.ok(s.p.addHoleLine(d, z, 2 * r, rz))) return false;
-    return s.ok(s.p.addHoleArc(dget(c, L::bottomRoundCentreR), dget(c, L::bottomRoundCentreZ),
-                               dget(c, L::bottomRound), dget(c, L::bottomArcStart),
-                               dget(c, L::bottomArcSweep)));
+    return s.ok(s.p.addHoleArc(c.bottomRoundCentreR, c.bottomRoundCentreZ, c.bottomRound, c.bottomArcStart,
+                               c.bottomArcSweep));
 }
 
 void logSection(const CToolHoleProfile& p) {
@@ -136,10 +132,10 @@ double topZ(const CTabColsDesc& t, const PROCESS_OPE& d) {
     if (opeGet(d, zSupAssoc) != 1) return z;
     const int cyl = opeGet(d, zSupCyl);
     const CIL_DESC& c = entryCil(t, cyl);
-    z = opeGet(d, zSupZPl) == 0 ? dget(c, L::zTop) : dget(c, L::zBottom);
+    z = opeGet(d, zSupZPl) == 0 ? c.zTop : c.zBottom;
     if (opeGet(d, operationType) == TT::conicalMill) {
         const CIL_DESC& owner = opeGet(d, zSupZPl) == 0 ? entryCil(t, cyl - 1) : c;
-        if (dget(owner, L::bottomRound) > g_tolerances.tol04T) {
+        if (owner.bottomRound > g_tolerances.tol04T) {
             double r = 0;
             bottomArcEnd(owner, false, &r, &z);
         }
@@ -156,15 +152,15 @@ void firstPass(const CTabColsDesc& t, CToolHoleProfile& p, PROCESS_OPE& d) {
     const int cyl = opeGet(d, zInfCyl);
     const CIL_DESC& c = entryCil(t, cyl);
     const bool last = cyl == static_cast<int>(t.cilEntries.size()) - 1;
-    const double plane = opeGet(d, zInfZPl) == 0 ? dget(c, L::zTop) : dget(c, L::zBottom);
+    const double plane = opeGet(d, zInfZPl) == 0 ? c.zTop : c.zBottom;
     switch (opeGet(d, zInfAssoc)) {
     case 0:
-        if (opeGet(d, lineInt19)) zInfValue += dget(entryCil(t, 0), L::zTop);
+        if (opeGet(d, lineInt19)) zInfValue += entryCil(t, 0).zTop;
         break;
     case 1:
-        flat = c.get<std::uint8_t>(L::Flat);
-        through = c.get<std::uint8_t>(L::Through);
-        tip = c.get<std::uint8_t>(L::TipTool);
+        flat = c.Flat;
+        through = c.Through;
+        tip = c.TipTool;
         if (last && !through && opeGet(d, zInfZPl) == 1 && opeGet(d, operationType) != TT::userProfile) {
             firstPassTool(p, d);
             zInfValue = p.findLastFreePosition(0);
@@ -173,7 +169,7 @@ void firstPass(const CTabColsDesc& t, CToolHoleProfile& p, PROCESS_OPE& d) {
         }
         break;
     case 2:
-        through = c.get<std::uint8_t>(L::Through);
+        through = c.Through;
         firstPassTool(p, d);
         zInfValue = p.findLastFreePosition(0);
         break;
@@ -191,16 +187,16 @@ double clearanceDiameter(const CTabColsDesc& t, const PROCESS_OPE& d) {
     double diameter = roundToTolerance(type == TT::rightTap || type == TT::leftTap ? opeGet(d, C::calcCylDiam) : opeGet(d, C::calcToolDiam));
     const CIL_DESC& tied = entryCil(t, tiedEntry(t, opeGet(d, cylDiamCyl), opeGet(d, cylDiamZPl)));
     switch (opeGet(d, milledKind)) {
-    case 1: diameter = opeGet(d, cylDiamAssoc) ? dget(tied, L::D) : opeGet(d, cylDiam); break;
+    case 1: diameter = opeGet(d, cylDiamAssoc) ? tied.D : opeGet(d, cylDiam); break;
     case 2:
-        diameter = dget(tied, L::D);
-        if (dget(tied, L::bottomRound) > g_tolerances.tol004T) {
+        diameter = tied.D;
+        if (tied.bottomRound > g_tolerances.tol004T) {
             double r = 0, z = 0;
             bottomArcEnd(tied, true, &r, &z);
             diameter = 2 * r;
         }
         if (type == TT::edgeRadiusMill)
-            diameter = 2 * (dget(tied, L::topRoundTorus + 8) - dget(tied, L::topRoundTorus));
+            diameter = 2 * (tied.topRoundTorus[1] - tied.topRoundTorus[0]);
         break;
     default: break;
     }
@@ -220,7 +216,7 @@ void thirdPass(const CTabColsDesc& t, CToolHoleProfile& p, PROCESS_OPE& d) {
         double cutTop = zSupValue;
         if (type == TT::conicalMill) {
             const CIL_DESC& above = entryCil(t, opeGet(d, zSupCyl) - 1);
-            if (dget(above, L::bottomRound) > g_tolerances.tol004T) {
+            if (above.bottomRound > g_tolerances.tol004T) {
                 double r = 0;
                 bottomArcEnd(above, false, &r, &cutTop);
             }
@@ -278,7 +274,7 @@ void closingLog(const CTabColsDesc& t, int count, const PROCESS_OPE* defs) {
         if (!opeGet(d, milledKind)) continue;
         std::fprintf(log, "    specCycle %i Assoc %i:\n", opeGet(d, milledKind), opeGet(d, cylDiamAssoc));
         const double diameter =
-            opeGet(d, cylDiamAssoc) ? dget(entryCil(t, opeGet(d, cylDiamCyl) + opeGet(d, cylDiamZPl)), L::D) : opeGet(d, cylDiam);
+            opeGet(d, cylDiamAssoc) ? entryCil(t, opeGet(d, cylDiamCyl) + opeGet(d, cylDiamZPl)).D : opeGet(d, cylDiam);
         std::fprintf(log, "        cylDiam %.4f\n", diameter);
     }
 }
@@ -293,19 +289,19 @@ int buildInterferenceSection(const CTabColsDesc& t, CToolHoleProfile& profile) {
     const double a = allowance(), T = g_tolerances.tolT;
     const CIL_DESC& first = entryCil(t, 0);
     double top = topDiameter(first, a);
-    if (flag(first, L::topChamfer)) top = roundToTolerance(dget(first, L::chamferDiameter));
-    if (flag(first, L::topRound)) top = 2 * dget(first, L::topRoundTorus + 8);
-    if (!s.ok(profile.addHoleFlat(10 * top, top, dget(first, L::zTop)))) return 1;
+    if (first.topChamfer) top = roundToTolerance(first.chamferDiameter);
+    if (first.topRound) top = 2 * first.topRoundTorus[1];
+    if (!s.ok(profile.addHoleFlat(10 * top, top, first.zTop))) return 1;
     for (int i = 0; i < n; ++i) {
         const CIL_DESC& c = entryCil(t, i);
         const bool last = i == n - 1;
-        const double Di = roundToTolerance(dget(c, L::D)) + a, zBottom = dget(c, L::zBottom);
+        const double Di = roundToTolerance(c.D) + a, zBottom = c.zBottom;
         if (!drawWall(s, c, a)) break;
-        double half = dget(c, L::tipAngle) / 2;
+        double half = c.tipAngle / 2;
         if (half < 5 * kDeg) half = defaultHalfAngle();
         // The tip length counts only below a tip; a flat step that is not the last starts at the bottom.
         double tip = 0;
-        if (flag(c, L::TipTool)) {
+        if (c.TipTool) {
             double next = 0;
             if (!last) {
                 next = topDiameter(entryCil(t, i + 1), 0);
@@ -314,19 +310,19 @@ int buildInterferenceSection(const CTabColsDesc& t, CToolHoleProfile& profile) {
             tip = ((Di - next) / 2) / std::tan(half);
             if (!s.ok(profile.addHoleLine(Di, zBottom, next, zBottom - tip))) break;
         }
-        if (flag(c, L::Flat) && !last) {
+        if (c.Flat && !last) {
             const CIL_DESC& next = entryCil(t, i + 1);
             const double to =
-                flag(next, L::topChamfer) ? dget(next, L::chamferDiameter) + a : topDiameter(next, a) + a;
+                next.topChamfer ? next.chamferDiameter + a : topDiameter(next, a) + a;
             if (!s.ok(profile.addHoleFlat(Di, to, zBottom - tip))) break;
         }
         if (!last) continue;
-        if (flag(c, L::Flat)) {
-            const double w = dget(c, L::flatInnerDiameter);
+        if (c.Flat) {
+            const double w = c.flatInnerDiameter;
             if (!s.ok(profile.addHoleFlat(Di, w, zBottom - tip))) break;
             if (w > T && !s.ok(profile.addHoleLine(w, zBottom - tip, 0, zBottom - (w / 2) / std::tan(half)))) break;
         }
-        if (flag(c, L::Through)) {
+        if (c.Through) {
             const double exit = Di / 2 + (Di / 2) / std::tan(defaultHalfAngle());
             if (!s.ok(profile.addHoleLine(Di, zBottom, Di, zBottom - exit))) break;
         }

@@ -2,9 +2,7 @@
 // section), then every definition's top and bottom Z, breakthrough and end flags, the bottom kept where the
 // tool's silhouette does not cut into the hole's profile.
 #pragma once
-#include "plugin/model/process_ope.h"
 #include "plugin/model/tab_cols_desc.h"
-#include "plugin/model/tree.h"
 #include "plugin/services/tooling.h"
 
 struct POINT_LIST;

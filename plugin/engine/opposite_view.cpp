@@ -6,12 +6,14 @@
 #include <utility>
 #include <vector>
 
+#include "plugin/base/directions.h"
 #include "plugin/base/globals.h"
+#include "plugin/base/vectors.h"
 #include "plugin/engine/apply_process.h"
 #include "plugin/engine/hole_description.h"
 #include "plugin/model/ope_list.h"
-#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/operation_records.h"
+#include "plugin/engine/table_assignment.h"
 #include "plugin/engine/table_matching.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/model/tree.h"
@@ -20,7 +22,6 @@
 
 namespace {
 
-namespace L = cil_desc_layout;
 
 // The window a hole is simplified with: chamfer half angles and the largest chamfer depth.
 constexpr double kChamferWindowMin = 0.768, kChamferWindowMax = 0.803, kChamferDepthRatio = 2.0;
@@ -45,11 +46,15 @@ void takeRow(POINT_LIST& hole, const CTabColsDesc& table, int tableIndex, int ro
     // A process name is the table's own: one kept from the hole's former table would name nothing here.
     const bool named = table.processColumn > 0 && static_cast<std::size_t>(table.processColumn) <= row.size();
     setFieldText(hole.processName, named ? row[static_cast<std::size_t>(table.processColumn - 1)] : std::string());
-    holeSet<std::uint8_t>(hole, hole_field::simplified, 1);
+    hole.simplified = 1;
+    // The row was found for the hole's own cylinder: no adaptable table. A hole made by a split would
+    // otherwise keep the 0 of a fresh record, which reads as row 0 of an adaptable table.
+    hole.adaptTableIndex = hole.adaptedRow = -1;
+    hole.outOfWindow = hole.tipOutside = 0;
 }
 
 // A record of the opposite view that takes over the hole's segments, description and operations.
-POINT_LIST* takeOver(POINT_LIST& hole, VIEW_LIST* opp) {
+POINT_LIST* takeOver(POINT_LIST& hole, VIEW_LIST* opp, CMoveIndex* index) {
     POINT_LIST* moved = allocPointList();
     if (!moved) return nullptr;
     *moved = hole;
@@ -82,7 +87,7 @@ POINT_LIST* takeOver(POINT_LIST& hole, VIEW_LIST* opp) {
             moved->ptView[i] = opp->matrix[i][0] * moved->ptUniv[0] + opp->matrix[i][1] * moved->ptUniv[1] +
                                opp->matrix[i][2] * moved->ptUniv[2];
     }
-    appendPointToView(opp, moved);
+    appendPointToView(opp, moved, index);
     return moved;
 }
 
@@ -93,8 +98,8 @@ int copyHoleProcess(const POINT_LIST& source, POINT_LIST& target) {
     const double shift = target.ptView[2] - source.ptView[2];
     for (int i = 0; i < target.descCount; ++i) {
         CIL_DESC& d = target.descs[i];
-        d.set<double>(L::zTop, d.get<double>(L::zTop) + shift);
-        d.set<double>(L::zBottom, d.get<double>(L::zBottom) + shift);
+        d.zTop += shift;
+        d.zBottom += shift;
     }
     setFieldText(target.processName, "");
     target.tableIndex = -1;
@@ -104,7 +109,7 @@ int copyHoleProcess(const POINT_LIST& source, POINT_LIST& target) {
         std::memcpy(target.processName, source.processName, sizeof target.processName);
         target.tableIndex = source.tableIndex;
         target.rowIndex = source.rowIndex;
-        setHoleLabel(target, holeLabel(source));
+        setFieldText(target.description, fieldText(source.description));
     }
     std::memcpy(target.tableName, source.tableName, sizeof target.tableName);
     std::memcpy(target.rowName, source.rowName, sizeof target.rowName);
@@ -113,18 +118,26 @@ int copyHoleProcess(const POINT_LIST& source, POINT_LIST& target) {
 }
 
 int flipCilDesc(CIL_DESC& d) {
-    const double zTop = d.get<double>(L::zTop), zBottom = d.get<double>(L::zBottom);
-    d.set<double>(L::zTop, -zBottom);
-    d.set<double>(L::zBottom, -zTop);
-    d.set<double>(L::chamferZ, -d.get<double>(L::chamferZ));
-    d.set<std::uint8_t>(L::flipped, d.get<std::uint8_t>(L::flipped) ? 0 : 1);
+    const double zTop = d.zTop, zBottom = d.zBottom;
+    d.zTop = -zBottom;
+    d.zBottom = -zTop;
+    d.chamferZ = -d.chamferZ;
+    d.flipped = d.flipped ? 0 : 1;
     return 0;
+}
+
+int isOppositeDirAllowed(const double direction[3]) {
+    // No allowed view at all restricts nothing, whether or not the restriction is switched on.
+    if (g_globals->settings.onlySelectedViews < 1 || allowedViewCount() == 0) return 1;
+    double reversed[3];
+    negateVector(direction, reversed);
+    return isDirInSelViews(reversed, 0) == kSameSense ? 1 : 0;
 }
 
 int isSimpleThroughHole(const POINT_LIST& hole) {
     if (hole.descCount != 1 || !hole.descs || !hole.view) return 0;
     const CIL_DESC& d = hole.descs[0];
-    if (!d.get<std::uint8_t>(L::Through) || d.get<std::uint8_t>(L::topChamfer)) return 0;
+    if (!d.Through || d.topChamfer) return 0;
     return isOppositeDirAllowed(hole.view->matrix[2]);
 }
 
@@ -132,7 +145,7 @@ int toSimpleDrill(POINT_LIST& hole, CTabColsDesc* tables, int tableIndex) {
     if (hole.descCount == 1) return 1;
     CIL_DESC one{};
     simplifyToOneCylinder(&hole, &one, kChamferWindowMin, kChamferWindowMax, kChamferDepthRatio);
-    if (!one.get<std::uint8_t>(L::Through)) return 0;
+    if (!one.Through) return 0;
     // Without a row the straight cylinder could get no process: the hole stays as it is, with the
     // operations of its own shape, rather than go elsewhere with them.
     CTabColsDesc& table = tables[tableIndex];
@@ -142,18 +155,19 @@ int toSimpleDrill(POINT_LIST& hole, CTabColsDesc* tables, int tableIndex) {
     setHoleDescription(hole, &one, 1);
     clearOperations(hole);   // made for the shape the hole no longer has
     takeRow(hole, table, tableIndex, r, row);
+    labelHoleByRow(hole);
     return 1;
 }
 
 int shapeToOppositeView(POINT_LIST** holes, int count, VIEW_LIST* views, VIEW_LIST* sourceView, CTabColsDesc* tables,
-                        int tableCount) {
+                        int tableCount, CMoveIndex* index) {
     if (count < 1) return 0;
-    VIEW_LIST* opp = findOrCreateOppView(views, sourceView);
+    VIEW_LIST* opp = findOrCreateOppView(views, sourceView, index);
     if (!opp) return 0;
-    opp->viewMark = 1;
+    opp->selected = 1;
     std::vector<POINT_LIST*> moved;
     for (int i = 0; i < count; ++i) {
-        POINT_LIST* copy = takeOver(*holes[i], opp);
+        POINT_LIST* copy = takeOver(*holes[i], opp, index);
         if (!copy) break;
         copy->chainMember = moved.empty() ? 0 : 1;
         if (!moved.empty()) moved.back()->nextEqual = copy;
@@ -162,7 +176,7 @@ int shapeToOppositeView(POINT_LIST** holes, int count, VIEW_LIST* views, VIEW_LI
     if (moved.empty()) return 0;
     for (POINT_LIST* p : moved) p->chainCount = static_cast<std::int32_t>(moved.size()) - 1;
     POINT_LIST& head = *moved.front();
-    holeSet<std::uint8_t>(head, hole_field::movedOpposite, 1);
+    head.movedOpposite = 1;
     if (head.descs) {
         std::reverse(head.descs, head.descs + head.descCount);
         for (int i = 0; i < head.descCount; ++i) flipCilDesc(head.descs[i]);
@@ -176,17 +190,17 @@ void assignSingleCylinderProcess(POINT_LIST& hole, double D, double depth, std::
                                  int tableIndex) {
     CIL_DESC one{};
     const double zTop = hole.ptView[2];
-    one.set<double>(L::D, D);
-    one.set<double>(L::zTop, zTop);
-    one.set<double>(L::zBottom, zTop - depth);
-    one.set<std::int16_t>(L::opeGeo, code);
-    one.set<std::int16_t>(L::threadCode, threadCode);
-    one.set<double>(L::threadDiameter, threadDiameter);
-    one.set<double>(L::threadPitch, pitch);
-    one.set<std::uint8_t>(L::Through, 1);
+    one.D = D;
+    one.zTop = zTop;
+    one.zBottom = zTop - depth;
+    one.opeGeo = code;
+    one.threadCode = threadCode;
+    one.threadDiameter = threadDiameter;
+    one.threadPitch = pitch;
+    one.Through = 1;
     setHoleDescription(hole, &one, 1);
-    holeSet<std::uint8_t>(hole, hole_field::splitByDepth, 1);
-    holeSet<std::uint16_t>(hole, hole_field::reprocessed, 1);
+    hole.splitByDepth = 1;
+    hole.reprocessed = 1;
     hole.noMeasures = 0;
     std::vector<std::string> row;
     int found = -1, index = -1;
@@ -197,11 +211,11 @@ void assignSingleCylinderProcess(POINT_LIST& hole, double D, double depth, std::
             found = fittingRow(tables[t], hole.descs, 1, row);
             if (found >= 0) index = t;
         }
-        if (found >= 0) setHoleLabel(hole, row[0]);
+        if (found >= 0) setFieldText(hole.description, row[0]);
     } else if (tableIndex >= 0 && tableIndex < tableCount) {
         char number[64];
         std::snprintf(number, sizeof number, g_fmtFine, D);
-        setHoleLabel(hole, tables[tableIndex].name + " " + number);
+        setFieldText(hole.description, tables[tableIndex].name + " " + number);
         found = fittingRow(tables[tableIndex], hole.descs, 1, row);
         index = tableIndex;
     }

@@ -6,10 +6,10 @@
 
 #include "plugin/model/ope_list.h"
 #include "plugin/model/tab_cols_desc.h"
-#include "plugin/model/tree.h"
 
 struct POINT_LIST;
 struct VIEW_LIST;
+class CMoveIndex;
 
 // Gives `target` the descriptors of `source` (moved by the difference of their point Z) and, when the
 // source has operations, its own copies of them with the source's process, table and row. Returns 0.
@@ -25,9 +25,10 @@ int toSimpleDrill(POINT_LIST& hole, CTabColsDesc* tables, int tableIndex);
 // Moves the holes of one chain of identical holes (the first the head) into the view of the opposite
 // direction: each gets a new record there that takes over its segments, description and operations; the
 // head's description is turned and its process applied again. The old records stay, emptied, for the
-// caller to remove. Returns 0.
+// caller to remove. `index` (plugin/services/recognition.h), when given, keeps the appends in constant
+// time. Returns 0.
 int shapeToOppositeView(POINT_LIST** holes, int count, VIEW_LIST* views, VIEW_LIST* sourceView, CTabColsDesc* tables,
-                        int tableCount);
+                        int tableCount, CMoveIndex* index = nullptr);
 // Gives the hole one through cylinder of diameter D and depth below its point, with the table, row and
 // process that fit it (a thread for code 1).
 void assignSingleCylinderProcess(POINT_LIST& hole, double D, double depth, std::int16_t geometricCode,

@@ -106,7 +106,7 @@ void CDlgPointsList::onRClickTree(plat::Notify&) {
     // Only the marked hole's operations that have a tool are made; the rest of the tree is switched off.
     for (VIEW_LIST* v = g_records->viewsTree; v; v = v->next) {
         for (POINT_LIST* p = v->firstPoint; p; p = p->next) {
-            if (holeRemoved(*p)) continue;
+            if (p->excluded) continue;
             const bool marked = p == g_engine->markedHoles;
             for (OPE_LIST* o = p->opeList; o; o = o->next) {
                 previousSelection.push_back({o, o->active, 3});

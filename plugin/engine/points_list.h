@@ -9,8 +9,6 @@
 #include <vector>
 
 #include "platform/ui/dialog.h"
-#include "plugin/model/ope_list.h"
-#include "plugin/model/tree.h"
 
 struct POINT_LIST;
 struct OPE_LIST;

@@ -8,7 +8,7 @@
 #include "plugin/engine/engine_state.h"
 
 void processLogLine(const char* format, ...) {
-    if (!g_globals.constructed() || !g_engine->processLog) return;
+    if (!g_engine.constructed() || !g_engine->processLog) return;
     std::va_list args;
     va_start(args, format);
     std::vfprintf(g_engine->processLog, format, args);

@@ -1,4 +1,4 @@
-// The process log of a recognition run ("25_Process.txt", PLUGIN_GLOBALS::processLog): a trace written
+// The process log of a recognition run ("25_Process.txt", ENGINE_STATE::processLog): a trace written
 // only while the run holds it open, each line flushed at once so that a crash leaves the trace complete.
 #pragma once
 

@@ -15,7 +15,6 @@
 #include "plugin/engine/hole_marks.h"
 #include "plugin/engine/operation_comments.h"
 #include "plugin/model/ope_list.h"
-#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/operation_values.h"
 #include "plugin/engine/opposite_view.h"
 #include "plugin/engine/process_log.h"
@@ -26,7 +25,6 @@
 #include "plugin/model/work_records.h"
 #include "plugin/base/directions.h"
 #include "plugin/model/tree.h"
-#include "plugin/model/record_fields.h"
 #include "plugin/services/recognition.h"
 #include "plugin/services/tables.h"
 
@@ -47,7 +45,7 @@ int moveHoleChainToOppView(POINT_LIST* hole) {
     // The view is had first, so that a failure moves nothing rather than dropping holes.
     VIEW_LIST* opposite = findOrCreateOppView(head, hole->view);
     if (!opposite) return -1;
-    setWork<std::uint16_t>(*opposite, view_field::selected, 1);
+    opposite->selected = 1;
     for (POINT_LIST* member = hole; member; member = member->nextEqual) {
         if (member->view == opposite) continue;
         if (movePointToView(head, member->view, member) != 0) return -1;
@@ -66,9 +64,9 @@ VIEW_LIST* resortViews(VIEW_LIST* views) {
     VIEW_LIST* head = sortViews(freeEmptyViews(views), g_globals->settings.viewsSortOrder);
     std::int16_t counter = 1, before = 0, beforeNew = 0;
     for (VIEW_LIST* view = head; view; view = view->next) {
-        const std::int16_t old = getWork<std::int16_t>(*view, view_field::toolPathGroup);
+        const std::int16_t old = view->groupNumber;
         const std::int16_t renumbered = old != 0 && view != head && old == before ? beforeNew : counter++;
-        setWork<std::int16_t>(*view, view_field::toolPathGroup, renumbered);
+        view->groupNumber = renumbered;
         before = old;
         beforeNew = renumbered;
     }
@@ -127,12 +125,12 @@ void clearProcess(POINT_LIST& hole, KEPT_VALUES* kept) {
 
 // Step 2: false when the hole is left as it is.
 bool prepareOppositeSide(POINT_LIST*& hole, bool resort) {
-    if (!holeGet(*hole, hole_field::movedOpposite)) return true;
-    if (holeGet(*hole, hole_field::formState) != 0) {
+    if (!hole->movedOpposite) return true;
+    if (hole->formState != 0) {
         hole->noMeasures = 0;
-        std::string label = holeLabel(*hole);
+        std::string label = fieldText(hole->description);
         const std::size_t cut = label.rfind(kLabelSeparator);
-        if (cut != std::string::npos) setHoleLabel(*hole, label.substr(0, cut));
+        if (cut != std::string::npos) setFieldText(hole->description, label.substr(0, cut));
         return false;
     }
     VIEW_LIST* head = treeHead(hole->view);
@@ -184,7 +182,9 @@ void reassignProcess(POINT_LIST* hole) {
     if (!prepareOppositeSide(hole, true)) return;
     LOADED_TABLES loaded;
     if (!loadTables(loaded)) return;
+    const std::string rowBefore = fieldText(hole->rowName);
     if (assignAndApply(hole, loaded, &kept) != 0) return;
+    if (fieldText(hole->rowName) != rowBefore) hole->rowChanged = 1;
     buildOperationWhyText(*hole, "");
     std::int16_t& withoutProcess = g_records->runStats.stateCount6;
     if (withoutProcess > 0) --withoutProcess;
@@ -201,7 +201,7 @@ void reassignProcessKeepOrder(VIEW_LIST* views) {
     std::vector<POINT_LIST*> waiting;
     for (VIEW_LIST* view = views; view; view = view->next)
         for (POINT_LIST* p = view->firstPoint; p; p = p->next)
-            if (getWork<std::uint8_t>(*p, point_field::excluded) == 0 && p->noMeasures == 1) waiting.push_back(p);
+            if (p->excluded == 0 && p->noMeasures == 1) waiting.push_back(p);
     for (POINT_LIST* hole : waiting) {
         if (!prepareOppositeSide(hole, false)) continue;
         const int r = assignAndApply(hole, loaded, nullptr);
@@ -240,7 +240,11 @@ void reapplyHoleTable(POINT_LIST* hole) {
     const int row = findMeasuresLine(table, hole->descs, hole->descCount);
     if (row < 0) return;
     setFieldText(hole->processName, table.cell(row, table.processColumn - 1));
-    setFieldText(hole->rowName, table.cell(row, 0));
+    // The label follows a new row; the same row keeps what the label says besides (a split, the user's name).
+    if (fieldText(hole->rowName) != table.cell(row, 0)) {
+        setFieldText(hole->rowName, table.cell(row, 0));
+        labelHoleByRow(*hole);
+    }
     hole->rowIndex = static_cast<std::int16_t>(row);
     hole->tableIndex = static_cast<std::int16_t>(index);
     freeOpeChain(hole->opeList);

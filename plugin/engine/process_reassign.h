@@ -2,7 +2,6 @@
 // operations that go with it: a hole chain moved to the opposite drilling direction and the views sorted
 // and their toolpath groups renumbered.
 #pragma once
-#include "plugin/model/tree.h"
 
 struct VIEW_LIST;
 struct POINT_LIST;

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <map>
 
 #include "host/api.h"
 #include "platform/ui/image_list.h"
@@ -13,8 +14,8 @@
 #include "plugin/base/text_fill.h"
 #include "plugin/engine/engine_state.h"
 #include "plugin/engine/hole_marks.h"
+#include "plugin/engine/operation_comments.h"
 #include "plugin/model/ope_list.h"
-#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/process_reassign.h"
 #include "plugin/model/process_tree_fields.h"
 #include "plugin/engine/run_statistics.h"
@@ -45,6 +46,27 @@ std::string cut(std::string text) {
     if (text.size() > kMaxItemText) text.resize(kMaxItemText);
     return text;
 }
+
+// The explanation left after the label in the hole's item.
+std::string explanationAfter(const std::string& label, const HOLE_EXPLANATION& e) {
+    if (label.empty()) return e.whole();
+    const bool named = label.compare(0, e.head.size(), e.head) == 0 &&
+                       (label.size() == e.head.size() || label[e.head.size()] == ';' || label[e.head.size()] == ' ');
+    return named ? e.tail : "  " + e.whole();
+}
+
+// The classes of the tables the fill meets, each table read once.
+class TABLE_CLASSES {
+public:
+    int of(const POINT_LIST& hole) {
+        const auto [it, added] = classes_.try_emplace(fieldText(hole.tableName), 0);
+        if (added) it->second = holeTableClass(hole);
+        return it->second;
+    }
+
+private:
+    std::map<std::string, int> classes_;
+};
 
 template <class Visit>
 void forEachChainMember(POINT_LIST& head, Visit visit) {
@@ -86,6 +108,18 @@ std::uint32_t viewStates(const VIEW_LIST& v) {
 }
 
 }  // namespace
+
+std::string holeItemText(const POINT_LIST& hole, int tableClass) {
+    const std::string label = fieldText(hole.description);
+    return label + explanationAfter(label, explainHole(hole, tableClass));
+}
+
+std::string labelFromItemText(const POINT_LIST& hole, int tableClass, std::string text) {
+    const std::string left = explanationAfter(text, explainHole(hole, tableClass));
+    if (!left.empty() && text.size() > left.size() && text.compare(text.size() - left.size(), left.size(), left) == 0)
+        text.resize(text.size() - left.size());
+    return text;
+}
 
 CDlgProcess::CDlgProcess() : plat::Dialog(kTemplate) {
     onCommand(kCreate, [this] { endDialog(201); });
@@ -178,7 +212,7 @@ void CDlgProcess::actOnReturn() {
         if (g_engine->treeReturnAction == 4) {
             plat::TreeView& tree = treeView(kTree);
             for (plat::TreeItem it = tree.rootItem(); it; it = tree.nextSibling(it)) {
-                setCheckedRecursive(it, viewGroupMember(*static_cast<VIEW_LIST*>(recordOf(it))));
+                setCheckedRecursive(it, static_cast<VIEW_LIST*>(recordOf(it))->groupMember);
                 refreshItems(it);
             }
         }
@@ -257,42 +291,44 @@ void CDlgProcess::fillTree(VIEW_LIST* views, std::uint32_t flags) {
     item(kTitleBox).setText(texts.getText(7));
     if (!views) return;
     computeHoleStates(views);
+    TABLE_CLASSES classes;
     plat::TreeItem toShow = 0;
     for (VIEW_LIST* v = views; v; v = v->next) {
         if ((viewStates(*v) & flags) == 0) continue;
         char text[256];
-        std::snprintf(text, sizeof text, "(%s %i)  %s", texts.getText(35).c_str(), viewGroupNumber(*v),
+        std::snprintf(text, sizeof text, "(%s %i)  %s", texts.getText(35).c_str(), v->groupNumber,
                       viewDescription(v).c_str());
         const plat::TreeItem viewItem = tree.insertItem(cut(text));
         tree.setItemData(viewItem, reinterpret_cast<std::intptr_t>(v));
         for (POINT_LIST* p = v->firstPoint; p; p = p->next) {
             if (chainFollower(*p) || !holeMeetsFilter(*p, flags)) continue;
             if (expandToolProblems && (p->toolMissing || p->toolCreated)) {
-                setExpandOnFill(*p, 1);
-                setExpandOnFill(*v, 1);
+                p->expandOnFill = 1;
+                v->expandOnFill = 1;
             }
-            const plat::TreeItem holeItem = tree.insertItem(cut(holeLabel(*p)), 0, 0, viewItem);
+            // Unlike a view's, a hole's text is not cut: it is built whole each time it is shown.
+            const plat::TreeItem holeItem = tree.insertItem(holeItemText(*p, classes.of(*p)), 0, 0, viewItem);
             tree.setItemData(holeItem, reinterpret_cast<std::intptr_t>(p));
-            if (showOnFill(*p)) {
-                setShowOnFill(*p, 0);
+            if (p->showOnFill) {
+                p->showOnFill = 0;
                 toShow = holeItem;
             } else if (p == selectHole) {
-                setHighlightOnFill(*p, 1);
+                p->highlightOnFill = 1;
                 toShow = holeItem;
             }
             for (OPE_LIST* o = p->opeList; o; o = o->next) {
                 const plat::TreeItem opeItem = tree.insertItem(cut(std::string(o->comment)), 0, 0, holeItem);
                 tree.setItemData(opeItem, reinterpret_cast<std::intptr_t>(o));
-                if (showOnFill(*o)) {
-                    setShowOnFill(*o, 0);
+                if (o->showOnFill) {
+                    o->showOnFill = 0;
                     toShow = opeItem;
                 }
             }
-            if (expandOnFill(*p)) tree.expand(holeItem, plat::TVE_EXPAND);
+            if (p->expandOnFill) tree.expand(holeItem, plat::TVE_EXPAND);
         }
-        if (expandOnFill(*v)) tree.expand(viewItem, plat::TVE_EXPAND);
-        if (showOnFill(*v)) {
-            setShowOnFill(*v, 0);
+        if (v->expandOnFill) tree.expand(viewItem, plat::TVE_EXPAND);
+        if (v->showOnFill) {
+            v->showOnFill = 0;
             toShow = viewItem;
         }
     }
@@ -316,14 +352,14 @@ void* CDlgProcess::recordOf(plat::TreeItem item) const {
 
 bool CDlgProcess::allChainSelected(const POINT_LIST& hole) {
     for (const POINT_LIST* p = &hole; p; p = nextInChain(*p))
-        if (!holeSelected(*p)) return false;
+        if (!p->selected) return false;
     return true;
 }
 
 std::uint16_t CDlgProcess::onValue(plat::TreeItem item) const {
     switch (recordKind(item)) {
-    case 1: return viewSelected(*static_cast<VIEW_LIST*>(recordOf(item)));
-    case 2: return treeChecked(*static_cast<POINT_LIST*>(recordOf(item)));
+    case 1: return static_cast<VIEW_LIST*>(recordOf(item))->selected;
+    case 2: return static_cast<POINT_LIST*>(recordOf(item))->treeChecked;
     case 3: return static_cast<OPE_LIST*>(recordOf(item))->active;
     default: return 0;
     }
@@ -331,11 +367,11 @@ std::uint16_t CDlgProcess::onValue(plat::TreeItem item) const {
 
 void CDlgProcess::setOn(plat::TreeItem item, std::uint16_t value) {
     switch (recordKind(item)) {
-    case 1: setViewSelected(*static_cast<VIEW_LIST*>(recordOf(item)), value); break;
+    case 1: static_cast<VIEW_LIST*>(recordOf(item))->selected = value; break;
     case 2: {
         POINT_LIST& hole = *static_cast<POINT_LIST*>(recordOf(item));
-        setTreeChecked(hole, value);
-        forEachChainMember(hole, [&](POINT_LIST& m) { setHoleSelected(m, value); });
+        hole.treeChecked = value;
+        forEachChainMember(hole, [&](POINT_LIST& m) { m.selected = value; });
         break;
     }
     case 3: static_cast<OPE_LIST*>(recordOf(item))->active = value; break;
@@ -352,15 +388,15 @@ bool CDlgProcess::refreshItems(plat::TreeItem first) {
         bool on = false;
         bool partial = false;
         if (kind == 1) {
-            image = viewSelected(*static_cast<VIEW_LIST*>(recordOf(it)));
+            image = static_cast<VIEW_LIST*>(recordOf(it))->selected;
             on = image % 2 == 1;
         } else if (kind == 2) {
             POINT_LIST& hole = *static_cast<POINT_LIST*>(recordOf(it));
             partial = !allChainSelected(hole);
-            image = treeChecked(hole) + (partial ? 2 : 0);
-            on = treeChecked(hole) % 2 == 1;
-            if (highlightOnFill(hole)) {
-                setHighlightOnFill(hole, 0);
+            image = hole.treeChecked + (partial ? 2 : 0);
+            on = hole.treeChecked % 2 == 1;
+            if (hole.highlightOnFill) {
+                hole.highlightOnFill = 0;
                 dropHighlight(it);
             }
         } else if (kind == 3) {
@@ -439,8 +475,8 @@ void CDlgProcess::onClickTree(plat::Notify& n) {
 void CDlgProcess::onItemExpanded(plat::Notify& n) {
     const std::uint8_t expanded = n.action == plat::TVE_EXPAND ? 1 : 0;
     switch (recordKind(n.item)) {
-    case 1: setExpandOnFill(*static_cast<VIEW_LIST*>(recordOf(n.item)), expanded); break;
-    case 2: setExpandOnFill(*static_cast<POINT_LIST*>(recordOf(n.item)), expanded); break;
+    case 1: static_cast<VIEW_LIST*>(recordOf(n.item))->expandOnFill = expanded; break;
+    case 2: static_cast<POINT_LIST*>(recordOf(n.item))->expandOnFill = expanded; break;
     default: break;
     }
 }
@@ -450,7 +486,8 @@ void CDlgProcess::onBeginLabelEdit(plat::Notify& n) { n.result = recordKind(n.it
 void CDlgProcess::onEndLabelEdit(plat::Notify& n) {
     n.result = 0;
     if (recordKind(n.item) != 2 || !n.text || n.text->empty()) return;
-    setHoleLabel(*static_cast<POINT_LIST*>(recordOf(n.item)), *n.text);
+    POINT_LIST& hole = *static_cast<POINT_LIST*>(recordOf(n.item));
+    setFieldText(hole.description, labelFromItemText(hole, holeTableClass(hole), *n.text));
     n.result = 1;
 }
 

@@ -12,8 +12,6 @@
 #include "platform/ui/tree_view.h"
 #include "plugin/base/load_time.h"
 #include "plugin/base/text_section.h"
-#include "plugin/model/ope_list.h"
-#include "plugin/model/tree.h"
 
 struct VIEW_LIST;
 struct POINT_LIST;
@@ -104,6 +102,13 @@ struct TREE_FILTER {
     std::uint32_t bit;
 };
 extern const TREE_FILTER kTreeFilters[10];
+
+// What the tree lists a hole by: its label followed by its explanation (operation_comments.h), whole; the
+// explanation's table and row are left out when the label already begins with them. `tableClass` is the
+// class of the hole's table.
+std::string holeItemText(const POINT_LIST& hole, int tableClass);
+// The label in a text the user edited from the hole's item: an explanation left standing is dropped.
+std::string labelFromItemText(const POINT_LIST& hole, int tableClass, std::string text);
 
 // The process tree dialog, held from the library's load to its unload.
 extern LoadTime<CDlgProcess> g_processDlg;

@@ -1,6 +1,10 @@
 // The process tree's context menu: built for the empty area, a view or a hole, each item acting in place
 // and refilling the tree, or storing what it needs and ending the dialog with a code for the run.
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "host/api.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/menu.h"
@@ -8,6 +12,11 @@
 #include "plugin/base/globals.h"
 #include "plugin/base/resource_switch.h"
 #include "plugin/base/text_fill.h"
+#include "plugin/base/settings.h"
+#include "plugin/engine/hole_description.h"
+#include "plugin/engine/table_matching.h"
+#include "plugin/engine/table_measures.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/engine/engine_state.h"
 #include "plugin/engine/process_dialogs.h"
 #include "plugin/engine/process_reassign.h"
@@ -17,7 +26,7 @@
 #include "plugin/engine/run_statistics.h"
 #include "plugin/engine/apply_process.h"
 #include "plugin/engine/operation_comments.h"
-#include "plugin/model/operation_hole_fields.h"
+#include "plugin/model/ope_list.h"
 #include "plugin/engine/tool_sequencing.h"
 #include "plugin/model/tool_records.h"
 #include "plugin/model/tree.h"
@@ -83,15 +92,15 @@ int readTarget() {
 
 void CDlgProcess::selectRecord(plat::TreeItem hit) {
     switch (recordKind(hit)) {
-    case 1: setExpandOnFill(*static_cast<VIEW_LIST*>(recordOf(hit)), 1); break;
-    case 2: setHighlightOnFill(*static_cast<POINT_LIST*>(recordOf(hit)), 1); break;
+    case 1: static_cast<VIEW_LIST*>(recordOf(hit))->expandOnFill = 1; break;
+    case 2: static_cast<POINT_LIST*>(recordOf(hit))->highlightOnFill = 1; break;
     default: break;
     }
     const plat::TreeItem caret = treeView(kTree).selectedItem();
     switch (recordKind(caret)) {
-    case 1: setShowOnFill(*static_cast<VIEW_LIST*>(recordOf(caret)), 1); break;
-    case 2: setShowOnFill(*static_cast<POINT_LIST*>(recordOf(caret)), 1); break;
-    case 3: setShowOnFill(*static_cast<OPE_LIST*>(recordOf(caret)), 1); break;
+    case 1: static_cast<VIEW_LIST*>(recordOf(caret))->showOnFill = 1; break;
+    case 2: static_cast<POINT_LIST*>(recordOf(caret))->showOnFill = 1; break;
+    case 3: static_cast<OPE_LIST*>(recordOf(caret))->showOnFill = 1; break;
     default: break;
     }
 }
@@ -166,9 +175,9 @@ int CDlgProcess::menuAction(int id, plat::TreeItem hit) {
     case kExpandAll:
     case kCollapseAll:
         for (VIEW_LIST* v = g_records->viewsTree; v; v = v->next) {
-            setExpandOnFill(*v, id == kExpandAll);
+            v->expandOnFill = id == kExpandAll;
             for (POINT_LIST* p = v->firstPoint; p; p = p->next)
-                if (!chainFollower(*p)) setExpandOnFill(*p, id == kExpandAll);
+                if (!chainFollower(*p)) p->expandOnFill = id == kExpandAll;
         }
         refill();
         return 1;
@@ -207,14 +216,14 @@ int CDlgProcess::menuAction(int id, plat::TreeItem hit) {
         return 1;
     case kClearance: {
         CDlgOpDefaults dlg(this);
-        dlg.useClearanceStartEnd = clearanceStartEnd(*view);
-        if (doModalInPluginRes(dlg) == plat::IDOK) setClearanceStartEnd(*view, static_cast<std::uint8_t>(dlg.useClearanceStartEnd));
+        dlg.useClearanceStartEnd = view->clearanceStartEnd;
+        if (doModalInPluginRes(dlg) == plat::IDOK) view->clearanceStartEnd = static_cast<std::uint8_t>(dlg.useClearanceStartEnd);
         tree.selectItem(hit);
         dropHighlight(hit);
         return 1;
     }
     case kPointsList: {
-        std::string heading = holeLabel(*hole);
+        std::string heading = holeItemText(*hole, holeTableClass(*hole));
         for (std::size_t at = heading.find('('); at != std::string::npos; at = heading.find('(', at + 2))
             heading.replace(at, 1, "\n(");
         g_engine->pointsList.heading = heading;
@@ -307,13 +316,92 @@ void CDlgProcess::changeProcess(POINT_LIST& hole) {
     refill();
 }
 
-// The re-match against the adaptable table is not built yet (docs/seams.md): the hole and the settings stay
-// as they are, as on every early stop.
-void CDlgProcess::checkHoleTable(POINT_LIST&) {}
+namespace {
+
+constexpr double kRadToDeg = 57.29577951308233;
+
+// The first drill-size table of the tables folder, with its rows; false when the folder has none.
+bool readDrillSizeTable(CTabColsDesc& out) {
+    for (const std::string& file : listTableFiles(g_globals->tablesDir)) {
+        if (out.read(file) != 0 || out.tableClass != kTableDrillSize) continue;
+        out.readRows();
+        return true;
+    }
+    out.clear();
+    return false;
+}
+
+bool inTree(const POINT_LIST* hole) {
+    for (const VIEW_LIST* v = g_records->viewsTree; v; v = v->next)
+        for (const POINT_LIST* p = v->firstPoint; p; p = p->next)
+            if (p == hole) return true;
+    return false;
+}
+
+}  // namespace
+
+// The hole's adaptable table takes the hole for good: the table's chamfer window and the tip-angle limits
+// of the adaptable search are widened to the window the search described the hole with, the hole is
+// described again and matched, and the row (added when none fits) gives it its process. Only a hole the
+// adaptable search matched has such a window (its tip angle is never 0 there); any other hole, and every
+// early stop, leaves the hole, the table and the settings as they were.
+void CDlgProcess::checkHoleTable(POINT_LIST& hole) {
+    if (hole.adaptedRow < 0 || hole.adaptedWindow[2] <= 0 || !hole.tableName[0] || !hole.firstCyl) return;
+    CTabColsDesc drill;
+    const bool haveDrill = readDrillSizeTable(drill);
+    CTabColsDesc table;
+    if (table.read(tableFilePath(fieldText(hole.tableName))) != 0) return;
+    table.readRows();
+    buildEntriesFromFirstRow(table);
+    table.chamferAngleA = std::min(table.chamferAngleA, hole.adaptedWindow[0]);
+    table.chamferAngleB = std::max(table.chamferAngleB, hole.adaptedWindow[3]);
+    table.maxChamfer = std::max(table.maxChamfer, hole.adaptedWindow[1]);
+
+    PRM_SETTINGS& s = g_globals->settings;
+    const double lowBefore = s.minDrawnTipAngle, highBefore = s.maxDrawnTipAngle;
+    const double tip = hole.adaptedWindow[2] * kRadToDeg;
+    s.minDrawnTipAngle = std::min(s.minDrawnTipAngle, tip);
+    s.maxDrawnTipAngle = std::max(s.maxDrawnTipAngle, tip);
+    auto restore = [&] {
+        s.minDrawnTipAngle = lowBefore;
+        s.maxDrawnTipAngle = highBefore;
+    };
+
+    std::vector<CIL_DESC> descs = describeHole(hole.firstCyl, table.chamferAngleA, table.chamferAngleB,
+                                               table.maxChamfer, haveDrill ? &drill : nullptr);
+    const int count = static_cast<int>(descs.size());
+    if (count == 0 || !tableMatchesShape(table, descs.data(), count, s.forceTapping == 1)) return restore();
+    int row = findMeasuresLine(table, descs.data(), count);
+    // Adding a row may put the hole a depth split made in place of its other half (and free that half).
+    POINT_LIST* target = &hole;
+    if (row < 0) {
+        TABLE_FILE_REF ref;
+        if (addMeasuresToTable(&target, &ref) == 0) {
+            table.readRows();   // the rows only: the widened window stays
+            buildEntriesFromFirstRow(table);
+            row = findMeasuresLine(table, descs.data(), count);
+        }
+        if (row < 0) return restore();
+    }
+    // A hole split by depth keeps the bottom the split gave it: its other half drills the rest.
+    if (target->deepSplitNext && target->descs && target->descCount == count)
+        descs.back().zBottom = target->descs[count - 1].zBottom;
+    setHoleDescription(*target, descs.data(), count);
+    target->rowIndex = static_cast<std::int16_t>(row);
+    if (table.processColumn > 0 && table.processColumn <= table.columnCount)
+        setFieldText(target->processName, table.cell(row, table.processColumn - 1));
+    reapplyHoleTable(target);
+    (void)table.write();
+    (void)writeSettings(0);
+}
 
 int CDlgProcess::checkAllHoleTables() {
+    // Taken first: a row added for one hole may free the other half of a depth-split hole.
+    std::vector<POINT_LIST*> holes;
     for (VIEW_LIST* v = g_records->viewsTree; v; v = v->next)
         for (POINT_LIST* p = v->firstPoint; p; p = p->next)
-            if (!chainFollower(*p)) checkHoleTable(*p);
+            if (!chainFollower(*p)) holes.push_back(p);
+    for (POINT_LIST* p : holes)
+        if (inTree(p)) checkHoleTable(*p);
     return 0;
 }

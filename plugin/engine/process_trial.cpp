@@ -22,15 +22,14 @@
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/model/tool_records.h"
 #include "plugin/model/tree.h"
-#include "plugin/model/record_fields.h"
 #include "plugin/services/configuration.h"
 #include "plugin/services/engine.h"
 #include "plugin/services/tables.h"
 #include "plugin/services/tooling.h"
+#include "plugin/model/ope_list.h"
 
 namespace {
 
-namespace L = cil_desc_layout;
 namespace TT = tool_type;
 using namespace process_ope;
 
@@ -53,7 +52,7 @@ bool tiedOperation(const PROCESS_OPE* ops, int count, int step, bool (*wanted)(s
 
 // Where the tip cone of the step above (bottom edge at radius `r`, depth `z`, full angle `tip`) meets this
 // step's wall; the wall's top Z when they do not meet.
-double topUnderTipCone(double r, double z, double tip, const CIL_VALUES& c) {
+double topUnderTipCone(double r, double z, double tip, const CIL_DESC& c) {
     const double slope = std::numbers::pi / 2 - tip / 2;   // below the horizontal, inwards
     const l_2d cone{{r, z}, {r - 10 * std::cos(slope), z - 10 * std::sin(slope)}};
     const l_2d wall{{c.D / 2 + std::tan(c.coneAngle) * (c.zTop - c.zBottom), c.zTop}, {c.D / 2, c.zBottom}};
@@ -69,10 +68,10 @@ void describeTrialForm(CTabColsDesc& table, const std::vector<std::string>& rowC
     const double tipAngle = (g_globals->settings.defaultTipAngle > 0 ? g_globals->settings.defaultTipAngle : 118) * kDeg;
     const int steps = std::min<int>({table.stepCount, static_cast<int>(table.cilEntries.size()),
                                      static_cast<int>(table.formSteps.size())});
-    CIL_VALUES previous;
+    CIL_DESC previous;
     for (int i = 0; i < steps; ++i) {
         const TAB_FORM_STEP& step = table.formSteps[static_cast<std::size_t>(i)];
-        CIL_VALUES c;
+        CIL_DESC c;
         c.D = step.startDiameter;
         c.zTop = step.topDepth;
         c.zBottom = step.bottomDepth;
@@ -107,7 +106,7 @@ void describeTrialForm(CTabColsDesc& table, const std::vector<std::string>& rowC
         }
         if (i > 0 && previous.TipTool) c.zTop = topUnderTipCone(previous.D / 2, previous.zBottom, previous.tipAngle, c);
         c.L = c.L2 = c.zTop - c.zBottom;
-        table.cilEntries[static_cast<std::size_t>(i)].cil = toCilDesc(c);
+        table.cilEntries[static_cast<std::size_t>(i)].cil = c;
         previous = c;
     }
 }
@@ -139,11 +138,11 @@ int tryConfiguredProcess(CConfigProcess& dlg) {
     }
     view->viewNumber = 1;
     get_view_matrix(1, view->matrix);
-    setWork<std::uint16_t>(*view, view_field::selected, 1);
+    view->selected = 1;
     view->firstPoint = hole;
     view->pointCount = 1;
     hole->view = view;
-    setWork<std::uint16_t>(*hole, point_field::selected, 1);
+    hole->selected = 1;
     hole->selected2 = 1;
     std::snprintf(hole->tableName, sizeof hole->tableName, "%s", table.name.c_str());
     if (table.processColumn > 0)
@@ -165,7 +164,7 @@ int tryConfiguredProcess(CConfigProcess& dlg) {
         freeViewsTree(view);
         return 0;
     }
-    if (createProcessFromDef(static_cast<std::int16_t>(count), ops, *hole, descs.front().get<double>(L::zTop)) != 0) {
+    if (createProcessFromDef(static_cast<std::int16_t>(count), ops, *hole, descs.front().zTop) != 0) {
         freeViewsTree(view);
         return 0;
     }

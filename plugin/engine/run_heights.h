@@ -1,7 +1,6 @@
 // The heights a recognition run gives every operation once the tree is final: the top of its view's holes
 // (with their hills) and the clearance height, raised to the stock block's top when the job has a stock.
 #pragma once
-#include "plugin/model/tree.h"
 
 struct VIEW_LIST;
 

@@ -68,6 +68,8 @@ void countHoleStates(VIEW_LIST* tree) {
     stats.stateCount6 = kept.stateCount6;
     stats.toolsCount1 = kept.toolsCount1;
     stats.toolsCount2 = kept.toolsCount2;
+    stats.smallestTipAngle = kept.smallestTipAngle;   // the search's, not a count of the tree's
+    stats.largestTipAngle = kept.largestTipAngle;
     for (VIEW_LIST* view = tree; view; view = view->next) {
         view->passMark = 0;
         for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next) {

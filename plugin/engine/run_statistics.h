@@ -3,8 +3,6 @@
 #pragma once
 #include <cstdint>
 #include <vector>
-#include "plugin/model/tool_records.h"
-#include "plugin/model/tree.h"
 
 struct VIEW_LIST;
 struct POINT_LIST;
@@ -16,7 +14,7 @@ int holeStatistics(const VIEW_LIST* tree, const std::int32_t* tooWide, const std
                    const std::int32_t* directionRejected, int* holes = nullptr, int* segments = nullptr,
                    double* smallest = nullptr, double* largest = nullptr);
 
-// Fills PLUGIN_GLOBALS::runStats (all but the tool counts and the count recognizeForms keeps), marks the
+// Fills CYCLE_RECORDS::runStats (all but the tool counts and the count recognizeForms keeps), marks the
 // head holes with no counted state as without problem and clears every view's pass mark.
 void countHoleStates(VIEW_LIST* tree);
 

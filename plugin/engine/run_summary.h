@@ -4,10 +4,9 @@
 #include <vector>
 
 #include "plugin/model/tool_records.h"
-#include "plugin/model/tree.h"
 
 struct VIEW_LIST;
 
-// Counts the tree's hole states and the sequence's tools (PLUGIN_GLOBALS::runStats) and shows what needs
+// Counts the tree's hole states and the sequence's tools (CYCLE_RECORDS::runStats) and shows what needs
 // saying. Returns the box's result (2: the user asks for the tools view), 0 when there was nothing to say.
 int showProcessSummary(VIEW_LIST* tree, std::vector<FULL_TOOLS_SEQ>& sequence);

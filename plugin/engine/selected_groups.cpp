@@ -70,15 +70,18 @@ void forEachHole(VIEW_LIST* tree, Visit visit) {
 }
 
 void saveSelections(VIEW_LIST* tree) {
-    for (VIEW_LIST* v = tree; v; v = v->next) setViewSelectedSaved(*v, viewSelected(*v));
-    forEachHole(tree, [](VIEW_LIST&, POINT_LIST& p) { setHoleSelectedSaved(p, holeSelected(p), p.selected2); });
+    for (VIEW_LIST* v = tree; v; v = v->next) v->selectedSaved = v->selected;
+    forEachHole(tree, [](VIEW_LIST&, POINT_LIST& p) {
+        p.selectedSaved = p.selected;
+        p.selected2Saved = p.selected2;
+    });
 }
 
 void restoreSelections(VIEW_LIST* tree) {
-    for (VIEW_LIST* v = tree; v; v = v->next) setViewSelected(*v, viewSelectedSaved(*v));
+    for (VIEW_LIST* v = tree; v; v = v->next) v->selected = v->selectedSaved;
     forEachHole(tree, [](VIEW_LIST&, POINT_LIST& p) {
-        setHoleSelected(p, holeSelectedSaved(p));
-        p.selected2 = holeSelected2Saved(p);
+        p.selected = p.selectedSaved;
+        p.selected2 = p.selected2Saved;
     });
 }
 
@@ -87,18 +90,18 @@ void restoreSelections(VIEW_LIST* tree) {
 void selectFor(VIEW_LIST* tree, VIEW_LIST* view, POINT_LIST* hole, std::uint32_t filter) {
     for (VIEW_LIST* v = tree; v; v = v->next) {
         if (view && v != view) {
-            setViewSelected(*v, 0);
+            v->selected = 0;
             continue;
         }
         for (POINT_LIST* p = v->firstPoint; p; p = p->next) {
-            if (holeRemoved(*p)) continue;
+            if (p->excluded) continue;
             if (hole && p != hole) {
-                setHoleSelected(*p, 0);
+                p->selected = 0;
                 continue;
             }
             if (chainFollower(*p) || filter == 0 || holeMeetsFilter(*p, filter)) continue;
             for (POINT_LIST* m = p; m; m = nextInChain(*m)) {
-                setHoleSelected(*m, 0);
+                m->selected = 0;
                 m->selected2 = 0;
             }
         }
@@ -145,7 +148,7 @@ int createGroupOperations(VIEW_LIST* view, POINT_LIST* hole, POINT_LIST* holes, 
         return 0;
     }
     for (VIEW_LIST* v = g_records->viewsTree; v; v = v->next)
-        if (viewSelected(*v)) findGroupNotes(v);
+        if (v->selected) findGroupNotes(v);
     const int wasRefreshing = OMenableRefresh(0);
     const std::int32_t active = OMgetActiveGroup();
     const int failed = createDrillOperations(g_records->viewsTree, holes, maxToolNumber() + 1);
@@ -197,7 +200,7 @@ int cancelGroupOperations(std::uint32_t groupId) {
 
 void setHoleEntities(POINT_LIST* holes, int, int highlight, std::uint32_t filter, int onlySelected, bool oneHole) {
     for (POINT_LIST* p = holes; p; p = oneHole ? nullptr : nextInChain(*p)) {
-        if (onlySelected && !holeSelected(*p)) continue;
+        if (onlySelected && !p->selected) continue;
         if (filter != 0xFFFFFFFFu && !holeMeetsFilter(*p, filter)) continue;
         forEachSegmentEnt(*p, [&](const CYL_ENT& entry) {
             ent e{};
@@ -274,7 +277,7 @@ POINT_LIST* isolateFeatureLevel() {
                 e.level = entry.level;
                 rewrite_ent(&e, 0);
             }
-            if (hit && !result && !holeRemoved(p) && entry.id == static_cast<std::int32_t>(picked.id))
+            if (hit && !result && !p.excluded && entry.id == static_cast<std::int32_t>(picked.id))
                 result = &p;
         });
     });

@@ -4,7 +4,6 @@
 #pragma once
 #include <cstdint>
 #include <string>
-#include "plugin/model/tree.h"
 #include "plugin/services/engine.h"
 
 struct VIEW_LIST;

@@ -31,7 +31,7 @@ bool threadSwitch() { return g_globals->settings.forceTapping == 1; }
 void logDescription(const CTabColsDesc& table, const std::vector<CIL_DESC>& descs) {
     processLogLine("   Descripcion s/Tabla %s: %i cilindros\n", table.name.c_str(), static_cast<int>(descs.size()));
     for (std::size_t i = 0; i < descs.size(); ++i) {
-        const CIL_VALUES v = cilValues(descs[i]);
+        const CIL_DESC& v = descs[i];
         processLogLine("     %i: D %.3f L %.3f opeGeo %i%s%s\n", static_cast<int>(i + 1), v.D, v.L, v.opeGeo,
                        v.Flat ? " Flat" : "", v.TipTool ? " TipTool" : "");
     }
@@ -52,6 +52,7 @@ void resetHole(POINT_LIST& hole) {
     hole.tableIndex = hole.adaptTableIndex = hole.rowIndex = hole.adaptedRow = -1;
     hole.tableName[0] = hole.rowName[0] = hole.processName[0] = 0;
     hole.provisionalRow = 0;
+    hole.description[0] = 0;
 }
 
 // The adaptable search; the matching table's index, -1 none. `row` gets its row (-1 none).
@@ -65,6 +66,11 @@ int adaptableSearch(POINT_LIST& hole, std::vector<CTabColsDesc>& tables, CTabCol
         buildEntriesFromFirstRow(table);
         double largest = 0, smallest = 0, depth = 0, tip = 0;
         (void)getChamferAndTipAngles(&hole, &largest, &smallest, &depth, &tip);
+        if (tip != 0) {
+            RUN_STATS& stats = g_records->runStats;
+            stats.smallestTipAngle = std::min(stats.smallestTipAngle, tip);
+            stats.largestTipAngle = std::max(stats.largestTipAngle, tip);
+        }
         const bool outOfWindow = table.chamferAngleB < smallest || largest < table.chamferAngleA || table.maxChamfer < depth;
         const bool tipOutside =
             tip != 0 && !isBetweenTol(tip / kDegToRad, s.minDrawnTipAngle, s.maxDrawnTipAngle, 0.05);
@@ -188,7 +194,16 @@ int assignTableToHole(POINT_LIST*& holeRef, std::vector<CTabColsDesc>& tables, i
             setFieldText(hole->processName, table.cell(row, table.processColumn - 1));
     }
     setHoleDescription(*hole, descs.data(), static_cast<int>(descs.size()));
+    labelHoleByRow(*hole);
     return static_cast<int>(descs.size());
+}
+
+std::string tableAndRow(const std::string& table, const std::string& row) {
+    return table.empty() || row.empty() ? table + row : table + " " + row;
+}
+
+void labelHoleByRow(POINT_LIST& hole) {
+    setFieldText(hole.description, tableAndRow(fieldText(hole.tableName), fieldText(hole.rowName)));
 }
 
 int numberIdenticalHoles(VIEW_LIST* views, bool ignoreAttributes) {

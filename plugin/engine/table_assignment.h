@@ -3,9 +3,8 @@
 // table with its chamfer window widened to the hole's own (the adaptable search). Before that the holes of
 // each view are grouped into chains of equal holes, whose head is assigned for them all.
 #pragma once
+#include <string>
 #include <vector>
-#include "plugin/model/tab_cols_desc.h"
-#include "plugin/model/tree.h"
 
 struct POINT_LIST;
 struct VIEW_LIST;
@@ -18,6 +17,10 @@ class CTabColsDesc;
 // may delete the opposite-side half of a depth-split hole: when `hole` is such a half, the hole it was split
 // from takes its place in `hole`.
 int assignTableToHole(POINT_LIST*& hole, std::vector<CTabColsDesc>& tables, int drillIndex);
+// "<table> <row>", either of them possibly empty.
+std::string tableAndRow(const std::string& table, const std::string& row);
+// The hole's label (what the process tree lists it by) names its table and row.
+void labelHoleByRow(POINT_LIST& hole);
 
 // Links the holes of each view that have the same shape (sameShape) into chains behind their first hole;
 // returns the number of heads over all views. Tells where a chain disagrees with its count.

@@ -20,7 +20,6 @@
 
 namespace {
 
-namespace cd = cil_desc_layout;
 constexpr double kRadToDeg = 180 / std::numbers::pi;
 constexpr double kDegToRad = std::numbers::pi / 180;
 
@@ -43,24 +42,24 @@ bool threadCellFits(const CTabColsDesc& table, int row, const TAB_CIL_ENTRY& ent
     const std::string& cell = table.tableClass == kTableThread ? table.cell(row, 0)
                               : entry.colId1 <= table.columnCount ? table.cell(row, entry.colId1 - 1)
                                                                   : table.cell(row, 0);
-    std::string designation = cilText(d, cd::threadName);
+    std::string designation = fieldText(d.threadName);
     if (designation.empty())
-        designation = findThreadByDiameterPitch(d.get<double>(cd::threadDiameter), d.get<double>(cd::threadPitch), -1,
+        designation = findThreadByDiameterPitch(d.threadDiameter, d.threadPitch, -1,
                                                 nullptr, nullptr, nullptr);
     bool fits = !cell.empty() && sameDesignation(cell, designation);
     if (g_globals->settings.forceTapping == 0) return fits;
     double nominal = 0, pitch = 0, drilled = 0, safety = 0;
     std::int16_t kind = 0;
     if (findThreadRow(cell, -1, &nominal, &pitch, &drilled, &safety, &kind, nullptr) == 0) return fits;
-    const double D = d.get<double>(cd::D), tol = table.diameterTolerance;
+    const double D = d.D, tol = table.diameterTolerance;
     fits = fits || std::fabs(D - nominal) <= nominal * tol || std::fabs(D - drilled) <= drilled * tol;
     if (fits) {
-        d.set<std::int16_t>(cd::opeGeo, 1);
-        d.set(cd::threadDiameter, nominal);
-        d.set(cd::threadPitch, pitch);
-        d.set<std::int16_t>(cd::threadCode, 0);
-        setCilText(d, cd::threadName, cell);
-        if (d.get<std::uint8_t>(cd::Through) == 0) d.set(cd::threadDepth, d.get<double>(cd::L2));
+        d.opeGeo = 1;
+        d.threadDiameter = nominal;
+        d.threadPitch = pitch;
+        d.threadCode = 0;
+        setFieldText(d.threadName, cell);
+        if (d.Through == 0) d.threadDepth = d.L2;
     }
     return fits;
 }
@@ -72,7 +71,7 @@ bool rowFits(const CTabColsDesc& table, int row, CIL_DESC* descs, int count, int
         if (static_cast<std::size_t>(i) >= table.cilEntries.size()) return false;
         const TAB_CIL_ENTRY& e = table.cilEntries[static_cast<std::size_t>(i)];
         CIL_DESC& d = descs[i];
-        const double D = d.get<double>(cd::D);
+        const double D = d.D;
         if (e.colId1 != 0) {
             const double v = cellNumber(table, row, e.colId1);
             if (nearest) {
@@ -88,11 +87,11 @@ bool rowFits(const CTabColsDesc& table, int row, CIL_DESC* descs, int count, int
         }
         if (e.colId2 != 0) {
             const double v = cellNumber(table, row, e.colId2);
-            if (!isBetweenTol(v, d.get<double>(cd::L2), d.get<double>(cd::L), v * table.lengthTolerance)) return false;
+            if (!isBetweenTol(v, d.L2, d.L, v * table.lengthTolerance)) return false;
         }
         if (e.colId3 != 0) {
             const double v = cellNumber(table, row, e.colId3);
-            if (std::fabs(v - 2 * d.get<double>(cd::coneAngle) * kRadToDeg) > 0.05) return false;
+            if (std::fabs(v - 2 * d.coneAngle * kRadToDeg) > 0.05) return false;
         }
     }
     return true;
@@ -115,15 +114,15 @@ int tableMatchesShape(const CTabColsDesc& table, const CIL_DESC* descs, int coun
     for (int i = 0; i < count; ++i) {
         const TAB_CIL_ENTRY& e = table.cilEntries[static_cast<std::size_t>(i)];
         const CIL_DESC& d = descs[i];
-        int type = d.get<std::int16_t>(cd::opeGeo);
+        int type = d.opeGeo;
         if (type == 2) type = 0;
         if (threadSwitch && e.a == 1) type = 1;
-        const int flat = d.get<std::uint8_t>(cd::Flat);
-        const double cone = d.get<double>(cd::coneAngle);
+        const int flat = d.Flat;
+        const double cone = d.coneAngle;
         const bool isCone = cone > kConeAngleMin && (i == 0 || flat || !inTipWindow(2 * cone * kRadToDeg, 0.05));
         if (type != e.a || flat != e.b) return 0;
         if (e.a == 1 && count == 1) {
-            if ((table.classValue4 < 1000) != (d.get<std::int16_t>(cd::threadCode) < 1000)) return 0;
+            if ((table.classValue4 < 1000) != (d.threadCode < 1000)) return 0;
         } else if (isCone != (e.colId3 > 0)) {
             return 0;
         }
@@ -205,7 +204,7 @@ int getChamferAndTipAngles(const POINT_LIST* hole, double* largestHalfAngle, dou
 
 int simplifyToOneCylinder(const POINT_LIST* hole, CIL_DESC* out, double chamferAngleMin, double chamferAngleMax,
                           double chamferDepthMax) {
-    CIL_VALUES d;
+    CIL_DESC d;
     const CYL_LIST* first = hole ? hole->firstCyl : nullptr;
     const CYL_LIST* last = lastCyl(hole);
     if (!first || !last) {
@@ -242,7 +241,7 @@ int simplifyToOneCylinder(const POINT_LIST* hole, CIL_DESC* out, double chamferA
             d.D = roundHoleDiameter(2 * c.rInf);
             d.Through = 1;
         }
-        *out = toCilDesc(d);
+        *out = d;
         return 1;
     } else {
         d.zBottom = last->zSup;
@@ -257,6 +256,6 @@ int simplifyToOneCylinder(const POINT_LIST* hole, CIL_DESC* out, double chamferA
     }
     d.L = d.L2 = d.zTop - d.zBottom;
     d.Through = d.Flat || d.TipTool ? 0 : 1;
-    *out = toCilDesc(d);
+    *out = d;
     return 1;
 }

@@ -6,8 +6,6 @@
 #include <string>
 
 #include "plugin/model/ope_list.h"
-#include "plugin/model/tab_cols_desc.h"
-#include "plugin/model/tree.h"
 
 struct POINT_LIST;
 class CTabColsDesc;

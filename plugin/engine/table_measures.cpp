@@ -21,20 +21,17 @@
 #include "plugin/engine/hole_classes.h"
 #include "plugin/engine/hole_description.h"
 #include "plugin/model/ope_list.h"
-#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/table_matching.h"
 #include "plugin/model/work_records.h"
 #include "plugin/model/tree.h"
 #include "plugin/base/number_text.h"
 #include "plugin/model/tab_cols_desc.h"
-#include "plugin/model/record_fields.h"
 #include "plugin/services/engine.h"
 #include "plugin/services/recognition.h"
 #include "plugin/services/tables.h"
 
 namespace {
 
-namespace cd = cil_desc_layout;
 constexpr std::size_t kMaxTables = 200;
 constexpr std::size_t kMaxHoles = 1000;
 constexpr int kMsgCaption = 1, kMsgNoDrillTable = 57, kMsgNoTable = 58, kMsgTip = 59, kMsgFlat = 60;
@@ -98,7 +95,7 @@ std::vector<CYL_LIST> segmentCopies(const POINT_LIST* hole) {
         copies.push_back(*c);
         copies.back().prev = copies.back().next = nullptr;
     }
-    if (holeGet(*hole, hole_field::movedOpposite)) {
+    if (hole->movedOpposite) {
         std::reverse(copies.begin(), copies.end());
         for (CYL_LIST& c : copies) (void)flipCylinder(&c);
     }
@@ -133,7 +130,7 @@ std::string operationName(int type) {
 void showNoMatch(const POINT_LIST* hole, const std::vector<CIL_DESC>& descs) {
     std::string text = fillText("%s\n", {errorMessage(kMsgNoTable)});
     for (std::size_t i = 0; i < descs.size(); ++i) {
-        const CIL_VALUES v = cilValues(descs[i]);
+        const CIL_DESC& v = descs[i];
         const std::string state = v.Flat ? errorMessage(kMsgFlat) : v.TipTool ? errorMessage(kMsgTip) : "";
         const std::string operation = v.opeGeo == 1 ? operationName(kTapType)
                                       : v.opeGeo == 2 ? operationName(kReamerType) : "";
@@ -148,14 +145,14 @@ void showNoMatch(const POINT_LIST* hole, const std::vector<CIL_DESC>& descs) {
 std::string shortNumber(double value) { return formatNumber(value, g_globals->metric() ? "%.2f" : "%.4f"); }
 
 // Tells that the thread has no designation; false when the user cancelled (only asked by toTable).
-bool tellMissingThread(MODE mode, const CIL_VALUES& v, const POINT_LIST* hole) {
+bool tellMissingThread(MODE mode, const CIL_DESC& v, const POINT_LIST* hole) {
     CTextSection dialogTexts;
     (void)dialogTexts.load(g_globals->uiTextFile, "ConfigProcessDlg", false);
     const std::string kind = dialogTexts.getMessage(v.threadCode < 1000 ? 31 : 32, "");
     const std::string middle = fillText(errorMessage(kMsgThreadValues), {v.threadDiameter, v.threadPitch, kind});
     std::string text = errorMessage(kMsgNoThread) + "\n" + middle + "\n" + errorMessage(kMsgMarked);
     if (mode == MODE::toTables)
-        text = errorMessage(kMsgHoleRow) + "\n" + holeLabel(*hole) +
+        text = errorMessage(kMsgHoleRow) + "\n" + fieldText(hole->description) +
                "\n" + text;
     const unsigned buttons = mode == MODE::toTable ? plat::MB_OKCANCEL : plat::MB_OK;
     return plat::messageBox(nullptr, text, errorMessage(kMsgCaption), buttons) != plat::IDCANCEL;
@@ -174,11 +171,11 @@ bool buildCells(CTabColsDesc& table, const CIL_DESC* descs, int count, MODE mode
     };
     for (int k = 0; k < count && static_cast<std::size_t>(k) < table.cilEntries.size(); ++k) {
         const TAB_CIL_ENTRY& e = table.cilEntries[static_cast<std::size_t>(k)];
-        const CIL_VALUES v = cilValues(descs[k]);
+        const CIL_DESC& v = descs[k];
         if (std::string* cell = cellOf(e.colId1)) {
             if (e.a == 1) {
                 if (table.tableClass != kTableThread) {
-                    std::string designation = mode == MODE::toTable ? std::string() : v.threadName;
+                    std::string designation = mode == MODE::toTable ? std::string() : fieldText(v.threadName);
                     if (designation.empty())
                         designation = findThreadByDiameterPitch(v.threadDiameter, v.threadPitch, v.threadCode, nullptr,
                                                                 nullptr, nullptr);
@@ -200,7 +197,7 @@ bool buildCells(CTabColsDesc& table, const CIL_DESC* descs, int count, MODE mode
     if (table.processColumn < 1 || table.cilEntries.empty()) return true;
     std::string& process = cells[static_cast<std::size_t>(table.processColumn - 1)];
     std::vector<std::string> nearest;
-    const double D = count > 0 ? descs[0].get<double>(cd::D) : 0;
+    const double D = count > 0 ? descs[0].D : 0;
     const std::int16_t column = table.cilEntries[0].colId1;
     if (table.findNearestRow(column, D, 2, nearest) == 0 || table.findNearestRow(column, D, 1, nearest) == 0)
         if (static_cast<std::size_t>(table.processColumn - 1) < nearest.size())

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "plugin/model/ope_list.h"
+#include "plugin/model/tree.h"
 #include "plugin/model/work_records.h"
 
 struct POINT_LIST;

@@ -16,19 +16,19 @@
 #include "plugin/model/ope_list.h"
 #include "plugin/model/tool_records.h"
 #include "plugin/model/tree.h"
-#include "plugin/model/record_fields.h"
 #include "plugin/model/work_records.h"
 #include "plugin/services/tooling.h"
+#include "plugin/model/ope_list.h"
 
 namespace {
 
 constexpr int kMsgToolNotAdded = 142;
 
-std::int16_t groupOf(const VIEW_LIST& view) { return getWork<std::int16_t>(view, view_field::toolPathGroup); }
+std::int16_t groupOf(const VIEW_LIST& view) { return view.groupNumber; }
 
 // The tool an operation names, null when it has none or the index is outside the array.
 tp_tool* toolOf(const OPE_LIST& ope, std::vector<tp_tool>& tools) {
-    const std::int32_t index = getWork<std::int32_t>(ope, ope_field::toolIndex);
+    const std::int32_t index = ope.toolIndex;
     if (index < 0 || static_cast<std::size_t>(index) >= tools.size()) return nullptr;
     return &tools[static_cast<std::size_t>(index)];
 }
@@ -38,7 +38,7 @@ void flattenGroups(std::vector<FULL_TOOLS_SEQ>& out, VIEW_LIST* views, std::uint
                    std::vector<tp_tool>& tools) {
     VIEW_LIST* cursor = views;
     while (cursor) {
-        if (onlySelected && getWork<std::uint16_t>(*cursor, view_field::selected) == 0) {
+        if (onlySelected && cursor->selected == 0) {
             cursor = cursor->next;
             continue;
         }
@@ -53,7 +53,7 @@ void flattenGroups(std::vector<FULL_TOOLS_SEQ>& out, VIEW_LIST* views, std::uint
         entry.view = cursor;
         const std::int16_t group = groupOf(*cursor);
         while (cursor && groupOf(*cursor) == group) {
-            setWork<std::int16_t>(*cursor, view_field::sortIndex, static_cast<std::int16_t>(entry.viewCount));
+            cursor->sortIndex = static_cast<std::int16_t>(entry.viewCount);
             ++entry.viewCount;
             cursor = cursor->next;
         }
@@ -73,12 +73,12 @@ void addNewToolsToLibrary(const std::vector<FULL_TOOLS_SEQ>& sequence, std::vect
     std::vector<std::int32_t> added;
     for (const FULL_TOOLS_SEQ& entry : sequence)
         for (OPE_LIST* ope : entry.opes) {
-            if (!ope || getWork<std::uint8_t>(*ope, ope_field::toolCreated) == 0) continue;
+            if (!ope || ope->newTool == 0) continue;
             tp_tool* tool = toolOf(*ope, tools);
             if (!tool) continue;
-            const std::int32_t index = getWork<std::int32_t>(*ope, ope_field::toolIndex);
+            const std::int32_t index = ope->toolIndex;
             if (std::find(added.begin(), added.end(), index) != added.end()) {
-                setWork<std::uint8_t>(*ope, ope_field::toolInLibrary, 1);
+                ope->toolInLibrary = 1;
                 continue;
             }
             int number = 0, slot = 0;
@@ -91,7 +91,7 @@ void addNewToolsToLibrary(const std::vector<FULL_TOOLS_SEQ>& sequence, std::vect
             } else if (addToolToLibrary(library, tool, &number, &slot) == 0) {
                 added.push_back(index);
                 tool->number = number;
-                setWork<std::uint8_t>(*ope, ope_field::toolInLibrary, 1);
+                ope->toolInLibrary = 1;
             } else {
                 // The answer does not matter: a later operation of the same tool tries again.
                 (void)plat::messageBox(nullptr, fillText(errorMessage(kMsgToolNotAdded), {std::string(tool->name), library}),
@@ -120,7 +120,7 @@ void numberTools(const std::vector<FULL_TOOLS_SEQ>& sequence, std::vector<tp_too
             for (const OPE_LIST* ope : entry.opes) {
                 if (!ope) continue;
                 tp_tool* tool = toolOf(*ope, tools);
-                const std::int32_t index = getWork<std::int32_t>(*ope, ope_field::toolIndex);
+                const std::int32_t index = ope->toolIndex;
                 if (!tool || std::find(numbered.begin(), numbered.end(), index) != numbered.end()) continue;
                 tool->number = counter++;
                 numbered.push_back(index);
@@ -132,8 +132,7 @@ void numberTools(const std::vector<FULL_TOOLS_SEQ>& sequence, std::vector<tp_too
     std::int32_t counter = next + 1;
     for (const FULL_TOOLS_SEQ& entry : sequence)
         for (const OPE_LIST* ope : entry.opes) {
-            if (!ope || getWork<std::uint8_t>(*ope, ope_field::toolCreated) == 0 ||
-                getWork<std::uint8_t>(*ope, ope_field::toolInLibrary) != 0)
+            if (!ope || ope->newTool == 0 || ope->toolInLibrary != 0)
                 continue;
             if (tp_tool* tool = toolOf(*ope, tools)) tool->number = counter++;
         }

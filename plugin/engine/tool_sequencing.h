@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "plugin/model/tool_records.h"
-#include "plugin/model/tree.h"
 
 struct VIEW_LIST;
 

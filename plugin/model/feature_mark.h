@@ -1,5 +1,5 @@
 // FEATURE_MARK: a hole the user marked as tapped or reamed, imported from another system or made from
-// coloured or tapped cylinders; the list hangs from PLUGIN_GLOBALS::featureMarks. Kept in the part as a
+// coloured or tapped cylinders; the list hangs from CYCLE_RECORDS::featureMarks. Kept in the part as a
 // packed little-endian 227-byte image; the codec below is the one place that knows its offsets.
 // Points and directions are in world coordinates, lengths in the part's units.
 #pragma once

@@ -1,10 +1,10 @@
-// Operations, process copies and description arrays of a hole: freeing, and the operation's image codec
-// (every member at its image offset, little-endian; links as identity numbers).
+// Operations, process copies and description arrays of a hole: freeing, and the image codecs of the
+// operation and the description item (every member at its image offset, little-endian; links as identity
+// numbers).
 #include "plugin/model/ope_list.h"
 
 #include <algorithm>
 #include <cstring>
-#include <type_traits>
 
 namespace {
 
@@ -41,7 +41,8 @@ void forEachMember(RECORD& o, F&& f) {
     f(toolDiam2, o.toolDiam2);
     f(angleDeg, o.angleDeg);
     f(cornerRadius, o.cornerRadius);
-    f(area397, o.area397);
+    f(showOnFill, o.showOnFill);
+    f(area398, o.area398);
     f(btmRadius, o.btmRadius);
     f(splitSecond, o.splitSecond);
     f(threadCode, o.threadCode);
@@ -59,7 +60,17 @@ void forEachMember(RECORD& o, F&& f) {
     f(stepCount, o.stepCount);
     f(entityId, o.entityId);
     f(toolLength, o.toolLength);
-    f(area767, o.area767);
+    f(material, o.material);
+    f(neededLength, o.neededLength);
+    f(wantedLength, o.wantedLength);
+    f(longTool, o.longTool);
+    f(toolInLibrary, o.toolInLibrary);
+    f(holeRow, o.holeRow);
+    f(layer, o.layer);
+    f(pointCount, o.pointCount);
+    f(toolNumber, o.toolNumber);
+    f(groupId, o.groupId);
+    f(area807, o.area807);
 }
 
 // The offsets leave no overlap and no byte unaccounted: each member ends where the next begins, links
@@ -95,8 +106,9 @@ FX_NEXT(pitch, pitch, tipDiam);
 FX_NEXT(tipDiam, tipDiam, toolDiam2);
 FX_NEXT(toolDiam2, toolDiam2, angleDeg);
 FX_NEXT(angleDeg, angleDeg, cornerRadius);
-FX_NEXT(cornerRadius, cornerRadius, area397);
-FX_NEXT(area397, area397, point);
+FX_NEXT(cornerRadius, cornerRadius, showOnFill);
+FX_NEXT(showOnFill, showOnFill, area398);
+FX_NEXT(area398, area398, point);
 static_assert(point + 4 == prev && prev + 4 == next && next + 4 == btmRadius);
 FX_NEXT(btmRadius, btmRadius, splitSecond);
 FX_NEXT(splitSecond, splitSecond, threadCode);
@@ -115,75 +127,149 @@ FX_NEXT(toolAddedToLibrary, toolAddedToLibrary, toolChangedByUser);
 FX_NEXT(toolChangedByUser, toolChangedByUser, stepCount);
 FX_NEXT(stepCount, stepCount, entityId);
 FX_NEXT(entityId, entityId, toolLength);
-FX_NEXT(toolLength, toolLength, area767);
-static_assert(area767 + sizeof(OPE_LIST::area767) == OPE_LIST::kSize);
+FX_NEXT(toolLength, toolLength, material);
+FX_NEXT(material, material, neededLength);
+FX_NEXT(neededLength, neededLength, wantedLength);
+FX_NEXT(wantedLength, wantedLength, longTool);
+FX_NEXT(longTool, longTool, toolInLibrary);
+FX_NEXT(toolInLibrary, toolInLibrary, holeRow);
+FX_NEXT(holeRow, holeRow, layer);
+FX_NEXT(layer, layer, pointCount);
+FX_NEXT(pointCount, pointCount, toolNumber);
+FX_NEXT(toolNumber, toolNumber, groupId);
+FX_NEXT(groupId, groupId, area807);
+static_assert(area807 + sizeof(OPE_LIST::area807) == OPE_LIST::kSize);
 #undef FX_NEXT
 
-// Every field of CIL_DESC with its offset; one list for both directions.
-template <class VALUES, class F>
-void eachCilField(VALUES& v, F&& f) {
-    namespace c = cil_desc_layout;
-    f(c::opeGeo, v.opeGeo), f(c::D, v.D), f(c::zTop, v.zTop), f(c::zBottom, v.zBottom);
-    f(c::coneAngle, v.coneAngle), f(c::L, v.L), f(c::L2, v.L2), f(c::Flat, v.Flat), f(c::TipTool, v.TipTool);
-    f(c::Through, v.Through), f(c::flatInnerDiameter, v.flatInnerDiameter), f(c::flipped, v.flipped);
-    f(c::tipAngle, v.tipAngle), f(c::threadCode, v.threadCode), f(c::threadDiameter, v.threadDiameter);
-    f(c::threadPitch, v.threadPitch), f(c::threadDepth, v.threadDepth), f(c::topChamfer, v.topChamfer);
-    f(c::chamferDiameter, v.chamferDiameter), f(c::chamferZ, v.chamferZ), f(c::chamferAngle, v.chamferAngle);
-    f(c::bottomRound, v.bottomRound), f(c::bottomRoundCentreR, v.bottomRoundCentreR);
-    f(c::bottomRoundCentreZ, v.bottomRoundCentreZ), f(c::bottomArcStart, v.bottomArcStart);
-    f(c::bottomArcSweep, v.bottomArcSweep), f(c::bottomArcEnds, v.bottomArcEnds), f(c::bottomRing, v.bottomRing);
-    f(c::bottomRingDiameter, v.bottomRingDiameter), f(c::bottomRingZ, v.bottomRingZ), f(c::topRound, v.topRound);
-    f(c::topRoundTorus, v.topRoundTorus), f(c::topRoundStart, v.topRoundStart);
-    f(c::topRoundSweep, v.topRoundSweep), f(c::threadName, v.threadName), f(c::entityId, v.entityId);
-    f(c::fitName, v.fitName), f(c::carried, v.carried), f(c::threadKind, v.threadKind);
+// CIL_DESC's image: packed, in member order.
+namespace cil_layout {
+constexpr std::size_t opeGeo = 0, D = 2, zTop = 10, zBottom = 18, coneAngle = 26, L = 34, L2 = 42, reserved50 = 50,
+                      Flat = 58, TipTool = 59, Through = 60, reserved61 = 61, flatInnerDiameter = 63, flipped = 71,
+                      tipAngle = 72, threadCode = 80, threadDiameter = 82, threadPitch = 90, threadDepth = 98,
+                      topChamfer = 106, chamferDiameter = 107, chamferZ = 115, chamferAngle = 123, bottomRound = 131,
+                      bottomRoundCentreR = 139, bottomRoundCentreZ = 147, bottomArcStart = 155,
+                      bottomArcSweep = 163, bottomArcEnds = 171, bottomRing = 203, bottomRingDiameter = 204,
+                      bottomRingZ = 212, topRound = 220, topRoundTorus = 221, topRoundStart = 245,
+                      topRoundSweep = 253, threadName = 261, entityId = 293, fitName = 297, carried = 329,
+                      threadKind = 331;
 }
 
-static_assert(cil_desc_layout::threadKind + 2 == CIL_DESC::kSize);
-static_assert(cil_desc_layout::bottomArcEnds + 4 * 8 == cil_desc_layout::bottomRing);
-static_assert(cil_desc_layout::topRoundTorus + 3 * 8 == cil_desc_layout::topRoundStart);
-static_assert(cil_desc_layout::threadName + cil_desc_layout::kTextSize == cil_desc_layout::entityId);
+namespace cl = cil_layout;
+
+template <class RECORD, class F>
+void forEachCilMember(RECORD& d, F&& f) {
+    f(cl::opeGeo, d.opeGeo);
+    f(cl::D, d.D);
+    f(cl::zTop, d.zTop);
+    f(cl::zBottom, d.zBottom);
+    f(cl::coneAngle, d.coneAngle);
+    f(cl::L, d.L);
+    f(cl::L2, d.L2);
+    f(cl::reserved50, d.reserved50);
+    f(cl::Flat, d.Flat);
+    f(cl::TipTool, d.TipTool);
+    f(cl::Through, d.Through);
+    f(cl::reserved61, d.reserved61);
+    f(cl::flatInnerDiameter, d.flatInnerDiameter);
+    f(cl::flipped, d.flipped);
+    f(cl::tipAngle, d.tipAngle);
+    f(cl::threadCode, d.threadCode);
+    f(cl::threadDiameter, d.threadDiameter);
+    f(cl::threadPitch, d.threadPitch);
+    f(cl::threadDepth, d.threadDepth);
+    f(cl::topChamfer, d.topChamfer);
+    f(cl::chamferDiameter, d.chamferDiameter);
+    f(cl::chamferZ, d.chamferZ);
+    f(cl::chamferAngle, d.chamferAngle);
+    f(cl::bottomRound, d.bottomRound);
+    f(cl::bottomRoundCentreR, d.bottomRoundCentreR);
+    f(cl::bottomRoundCentreZ, d.bottomRoundCentreZ);
+    f(cl::bottomArcStart, d.bottomArcStart);
+    f(cl::bottomArcSweep, d.bottomArcSweep);
+    f(cl::bottomArcEnds, d.bottomArcEnds);
+    f(cl::bottomRing, d.bottomRing);
+    f(cl::bottomRingDiameter, d.bottomRingDiameter);
+    f(cl::bottomRingZ, d.bottomRingZ);
+    f(cl::topRound, d.topRound);
+    f(cl::topRoundTorus, d.topRoundTorus);
+    f(cl::topRoundStart, d.topRoundStart);
+    f(cl::topRoundSweep, d.topRoundSweep);
+    f(cl::threadName, d.threadName);
+    f(cl::entityId, d.entityId);
+    f(cl::fitName, d.fitName);
+    f(cl::carried, d.carried);
+    f(cl::threadKind, d.threadKind);
+}
+
+#define FX_NEXT(a, member, b) static_assert(cl::a + sizeof(CIL_DESC::member) == cl::b)
+FX_NEXT(opeGeo, opeGeo, D);
+FX_NEXT(D, D, zTop);
+FX_NEXT(zTop, zTop, zBottom);
+FX_NEXT(zBottom, zBottom, coneAngle);
+FX_NEXT(coneAngle, coneAngle, L);
+FX_NEXT(L, L, L2);
+FX_NEXT(L2, L2, reserved50);
+FX_NEXT(reserved50, reserved50, Flat);
+FX_NEXT(Flat, Flat, TipTool);
+FX_NEXT(TipTool, TipTool, Through);
+FX_NEXT(Through, Through, reserved61);
+FX_NEXT(reserved61, reserved61, flatInnerDiameter);
+FX_NEXT(flatInnerDiameter, flatInnerDiameter, flipped);
+FX_NEXT(flipped, flipped, tipAngle);
+FX_NEXT(tipAngle, tipAngle, threadCode);
+FX_NEXT(threadCode, threadCode, threadDiameter);
+FX_NEXT(threadDiameter, threadDiameter, threadPitch);
+FX_NEXT(threadPitch, threadPitch, threadDepth);
+FX_NEXT(threadDepth, threadDepth, topChamfer);
+FX_NEXT(topChamfer, topChamfer, chamferDiameter);
+FX_NEXT(chamferDiameter, chamferDiameter, chamferZ);
+FX_NEXT(chamferZ, chamferZ, chamferAngle);
+FX_NEXT(chamferAngle, chamferAngle, bottomRound);
+FX_NEXT(bottomRound, bottomRound, bottomRoundCentreR);
+FX_NEXT(bottomRoundCentreR, bottomRoundCentreR, bottomRoundCentreZ);
+FX_NEXT(bottomRoundCentreZ, bottomRoundCentreZ, bottomArcStart);
+FX_NEXT(bottomArcStart, bottomArcStart, bottomArcSweep);
+FX_NEXT(bottomArcSweep, bottomArcSweep, bottomArcEnds);
+FX_NEXT(bottomArcEnds, bottomArcEnds, bottomRing);
+FX_NEXT(bottomRing, bottomRing, bottomRingDiameter);
+FX_NEXT(bottomRingDiameter, bottomRingDiameter, bottomRingZ);
+FX_NEXT(bottomRingZ, bottomRingZ, topRound);
+FX_NEXT(topRound, topRound, topRoundTorus);
+FX_NEXT(topRoundTorus, topRoundTorus, topRoundStart);
+FX_NEXT(topRoundStart, topRoundStart, topRoundSweep);
+FX_NEXT(topRoundSweep, topRoundSweep, threadName);
+FX_NEXT(threadName, threadName, entityId);
+FX_NEXT(entityId, entityId, fitName);
+FX_NEXT(fitName, fitName, carried);
+FX_NEXT(carried, carried, threadKind);
+static_assert(cl::threadKind + sizeof(CIL_DESC::threadKind) == CIL_DESC::kSize);
+#undef FX_NEXT
+
+constexpr auto kOpeMembers = [](auto& record, auto&& f) { forEachMember(record, f); };
+constexpr auto kCilMembers = [](auto& record, auto&& f) { forEachCilMember(record, f); };
+
+// A record's image from its members (links left zero), and the record from the first `n` bytes of one, the
+// rest read as zero; false, and the record untouched, when n exceeds it.
+template <class RECORD, class MEMBERS>
+std::array<std::uint8_t, RECORD::kSize> membersImage(const RECORD& record, MEMBERS members) {
+    std::array<std::uint8_t, RECORD::kSize> image{};
+    std::uint8_t* at = image.data();
+    members(record, [at](std::size_t offset, const auto& member) { putField(at, offset, member); });
+    return image;
+}
+
+template <class RECORD, class MEMBERS>
+bool membersFromImage(const std::uint8_t* image, std::size_t n, RECORD& record, MEMBERS members) {
+    if (n > RECORD::kSize) return false;
+    std::array<std::uint8_t, RECORD::kSize> full{};
+    if (n) std::memcpy(full.data(), image, n);
+    const std::uint8_t* at = full.data();
+    record = RECORD{};
+    members(record, [at](std::size_t offset, auto& member) { getField(at, offset, member); });
+    return true;
+}
 
 }  // namespace
-
-std::string cilText(const CIL_DESC& desc, std::size_t at) {
-    const char* text = reinterpret_cast<const char*>(desc.bytes + at);
-    return std::string(text, strnlen(text, cil_desc_layout::kTextSize));
-}
-
-void setCilText(CIL_DESC& desc, std::size_t at, std::string_view text) {
-    std::memset(desc.bytes + at, 0, cil_desc_layout::kTextSize);
-    std::memcpy(desc.bytes + at, text.data(), std::min(text.size(), cil_desc_layout::kTextSize - 1));
-}
-
-CIL_VALUES cilValues(const CIL_DESC& desc) {
-    CIL_VALUES v;
-    eachCilField(v, [&](std::size_t at, auto& field) {
-        using T = std::remove_reference_t<decltype(field)>;
-        if constexpr (std::is_same_v<T, std::string>) {
-            field = cilText(desc, at);
-        } else if constexpr (std::is_array_v<T>) {
-            for (std::size_t i = 0; i < std::extent_v<T>; ++i) field[i] = desc.get<double>(at + 8 * i);
-        } else {
-            field = desc.get<T>(at);
-        }
-    });
-    return v;
-}
-
-CIL_DESC toCilDesc(const CIL_VALUES& values) {
-    CIL_DESC desc;
-    eachCilField(values, [&](std::size_t at, const auto& field) {
-        using T = std::remove_cvref_t<decltype(field)>;
-        if constexpr (std::is_same_v<T, std::string>) {
-            setCilText(desc, at, field);
-        } else if constexpr (std::is_array_v<T>) {
-            for (std::size_t i = 0; i < std::extent_v<T>; ++i) desc.set(at + 8 * i, field[i]);
-        } else {
-            desc.set(at, field);
-        }
-    });
-    return desc;
-}
 
 void freeOpeChain(OPE_LIST* first) {
     while (first) {
@@ -197,19 +283,9 @@ CIL_DESC* allocCilDescs(std::size_t count) { return count ? new CIL_DESC[count]{
 
 void freeCilDescs(CIL_DESC* descs) { delete[] descs; }
 
-std::uint8_t* opeFieldBytes(OPE_LIST& ope, std::size_t at, std::size_t n) {
-    std::uint8_t* found = nullptr;
-    forEachMember(ope, [&](std::size_t offset, auto& member) {
-        if (at >= offset && at + n <= offset + sizeof member)
-            found = reinterpret_cast<std::uint8_t*>(&member) + (at - offset);
-    });
-    return found;
-}
-
 std::array<std::uint8_t, OPE_LIST::kSize> opeImage(const OPE_LIST& ope, const LinkIdOf& idOf) {
-    std::array<std::uint8_t, OPE_LIST::kSize> image{};
+    std::array<std::uint8_t, OPE_LIST::kSize> image = membersImage(ope, kOpeMembers);
     std::uint8_t* at = image.data();
-    forEachMember(ope, [at](std::size_t offset, const auto& member) { putField(at, offset, member); });
     putLink(at, view, idOf, ope.view);
     putLink(at, point, idOf, ope.point);
     putLink(at, prev, idOf, ope.prev);
@@ -219,11 +295,13 @@ std::array<std::uint8_t, OPE_LIST::kSize> opeImage(const OPE_LIST& ope, const Li
 }
 
 bool opeFromImage(const std::uint8_t* image, std::size_t n, OPE_LIST& ope) {
-    if (n > OPE_LIST::kSize) return false;
-    std::array<std::uint8_t, OPE_LIST::kSize> full{};
-    if (n) std::memcpy(full.data(), image, n);
-    const std::uint8_t* at = full.data();
-    ope = OPE_LIST{};
-    forEachMember(ope, [at](std::size_t offset, auto& member) { getField(at, offset, member); });
-    return true;
+    return membersFromImage(image, n, ope, kOpeMembers);
+}
+
+std::array<std::uint8_t, CIL_DESC::kSize> cilDescImage(const CIL_DESC& desc) {
+    return membersImage(desc, kCilMembers);
+}
+
+bool cilDescFromImage(const std::uint8_t* image, std::size_t n, CIL_DESC& desc) {
+    return membersFromImage(image, n, desc, kCilMembers);
 }

@@ -1,8 +1,8 @@
-// The process engine's records that hang on a hole of the recognition tree (plugin/recognition/tree.h):
+// The process engine's records that hang on a hole of the recognition tree (plugin/model/tree.h):
 // its operations (OPE_LIST, a chain from POINT_LIST::opeList), each operation's process copy (PROCESS_OPE)
 // and the hole's description array (CIL_DESC, POINT_LIST::descs). All are kept in the part as byte
 // images of fixed size; the codecs below are the one place that knows their offsets. `areaN` members are
-// image bytes at offset N whose fields the engine has not named yet; they are carried unchanged.
+// image bytes at offset N that hold no field the plug-in uses; they are carried unchanged.
 #pragma once
 #include <array>
 #include <cstddef>
@@ -20,61 +20,50 @@
 struct VIEW_LIST;
 struct POINT_LIST;
 
-// One item of a hole's description array.
-struct CIL_DESC : BYTE_RECORD<333> {};
+// One item of a hole's description array: a cylinder or cone of the hole in one process table's terms, with
+// the chamfer, tip, flat, rounds, thread and fit at its ends folded in. Lengths in the part's units, angles in
+// radians; Z along the hole axis in the view's coordinates, zTop above zBottom. Texts are zero-ended.
+struct CIL_DESC {
+    static constexpr std::size_t kSize = 333, kTextSize = 32;
 
-// The fields of CIL_DESC, a packed record: byte offsets in order (u8 flags, i16 codes, f64 values; texts of
-// 32 bytes). Lengths in the part's units, angles in radians; Z along the hole axis in the view's coordinates.
-namespace cil_desc_layout {
-constexpr std::size_t opeGeo = 0, D = 2, zTop = 10, zBottom = 18, coneAngle = 26, L = 34, L2 = 42, Flat = 58,
-                      TipTool = 59, Through = 60, flatInnerDiameter = 63, flipped = 71, tipAngle = 72,
-                      threadCode = 80, threadDiameter = 82, threadPitch = 90, threadDepth = 98, topChamfer = 106,
-                      chamferDiameter = 107, chamferZ = 115, chamferAngle = 123, bottomRound = 131,
-                      bottomRoundCentreR = 139, bottomRoundCentreZ = 147, bottomArcStart = 155,
-                      bottomArcSweep = 163, bottomArcEnds = 171, bottomRing = 203, bottomRingDiameter = 204,
-                      bottomRingZ = 212, topRound = 220, topRoundTorus = 221, topRoundStart = 245,
-                      topRoundSweep = 253, threadName = 261, entityId = 293, fitName = 297, carried = 329,
-                      threadKind = 331;
-constexpr std::size_t kTextSize = 32;
-}  // namespace cil_desc_layout
-
-// CIL_DESC unpacked, for code that works on many of its fields; `cilValues` and `toCilDesc` convert
-// field by field (texts cut to 31 characters).
-struct CIL_VALUES {
-    std::int16_t opeGeo = 0;        // 0 plain bore, 1 threaded, 2 fitted
-    double D = 0, zTop = 0, zBottom = 0, coneAngle = 0, L = 0, L2 = 0;
-    std::uint8_t Flat = 0, TipTool = 0, Through = 0;
-    double flatInnerDiameter = 0;
-    std::uint8_t flipped = 0;
-    double tipAngle = 0;            // full angle
+    std::int16_t opeGeo = 0;                // 0 plain bore, 1 threaded, 2 fitted
+    double D = 0;                           // diameter
+    double zTop = 0, zBottom = 0;
+    double coneAngle = 0;                   // half angle of a cone, 0 for a cylinder
+    double L = 0, L2 = 0;                   // length, and the length the row matching bounds (the same)
+    std::uint8_t reserved50[8] = {};
+    std::uint8_t Flat = 0;                  // the bottom is a flat ring or floor
+    std::uint8_t TipTool = 0;               // the bottom is a cone left by the tool tip
+    std::uint8_t Through = 0;               // on the last item: the hole is open at the bottom
+    std::uint8_t reserved61[2] = {};
+    double flatInnerDiameter = 0;           // of a flat ring between the bore and a narrower tip cone
+    std::uint8_t flipped = 0;               // toggled each time the item is turned end for end
+    double tipAngle = 0;                    // full angle of the tip cone
     std::int16_t threadCode = 0;
     double threadDiameter = 0, threadPitch = 0, threadDepth = 0;
-    std::uint8_t topChamfer = 0;
-    double chamferDiameter = 0, chamferZ = 0, chamferAngle = 0;
-    double bottomRound = 0, bottomRoundCentreR = 0, bottomRoundCentreZ = 0, bottomArcStart = 0,
-           bottomArcSweep = 0;
-    double bottomArcEnds[4] = {};   // zSup, rSup, zInf, rInf of the arc segment
+    std::uint8_t topChamfer = 0;            // a chamfer cone at the top is folded in
+    double chamferDiameter = 0;             // its outer diameter
+    double chamferZ = 0;                    // Z of its lower edge
+    double chamferAngle = 0;                // its half angle
+    double bottomRound = 0;                 // torus radius of a rounded bottom, 0 none
+    double bottomRoundCentreR = 0, bottomRoundCentreZ = 0;
+    double bottomArcStart = 0, bottomArcSweep = 0;
+    double bottomArcEnds[4] = {};           // zSup, rSup, zInf, rInf of the arc segment
     std::uint8_t bottomRing = 0;
     double bottomRingDiameter = 0, bottomRingZ = 0;
-    std::uint8_t topRound = 0;
-    double topRoundTorus[3] = {};   // rToric, rCtoric, zToric
+    std::uint8_t topRound = 0;              // a rounded (toric) edge at the top is folded in
+    double topRoundTorus[3] = {};           // its rToric, rCtoric, zToric
     double topRoundStart = 0, topRoundSweep = 0;
-    std::string threadName;
-    std::uint32_t entityId = 0;
-    std::string fitName;
-    std::int16_t carried = 0;
+    char threadName[kTextSize] = {};        // thread designation
+    std::uint32_t entityId = 0;             // host entity of the segment's first surface, 0 none
+    char fitName[kTextSize] = {};           // fit class
+    std::int16_t carried = 0;               // a value carried over from the segment; nothing reads it
     std::int16_t threadKind = 0;
-};
-CIL_VALUES cilValues(const CIL_DESC& desc);
-CIL_DESC toCilDesc(const CIL_VALUES& values);
-// A text field of the record (threadName, fitName), ended by its first zero or the field's end.
-std::string cilText(const CIL_DESC& desc, std::size_t at);
-// Cut to kTextSize - 1 characters, the rest zero-filled.
-void setCilText(CIL_DESC& desc, std::size_t at, std::string_view text);
 
-// One operation of a hole, allocated zero-filled but for `kind`. The members stand in their image order;
-// `areaN` members are image bytes at offset N that hold no field of the engine (kept unchanged, the tool
-// layout's own fields among them).
+    bool operator==(const CIL_DESC&) const = default;
+};
+
+// One operation of a hole, allocated zero-filled but for `kind`. The members stand in their image order.
 struct OPE_LIST {
     static constexpr std::size_t kSize = 816;
     static constexpr std::size_t kCommentSize = 82, kNameSize = 126, kToolNameSize = 120;
@@ -109,7 +98,8 @@ struct OPE_LIST {
     double toolDiam2 = 0;
     double angleDeg = 0;                    // full tip angle, degrees
     double cornerRadius = 0;
-    std::uint8_t area397[4] = {};
+    std::uint8_t showOnFill = 0;            // the process tree scrolls to the operation at its next fill
+    std::uint8_t area398[3] = {};
     POINT_LIST* point = nullptr;            // owner hole
     OPE_LIST* prev = nullptr;
     OPE_LIST* next = nullptr;
@@ -133,7 +123,18 @@ struct OPE_LIST {
     std::uint16_t stepCount = 0;
     std::uint32_t entityId = 0;
     double toolLength = 0;
-    std::uint8_t area767[49] = {};
+    // The tool layout's own fields.
+    std::int16_t material = 0;              // tool material code wanted
+    double neededLength = 0;                // the length a made tool must have
+    double wantedLength = 0;                // the length a tool should have
+    std::uint8_t longTool = 0;              // a run of one diameter takes only operations with the same value
+    std::uint8_t toolInLibrary = 0;         // the operation's tool is in the tool library
+    std::int32_t holeRow = 0;               // row of its hole in the tool matrix
+    std::int32_t layer = 0;                 // layer of the tool matrix
+    std::int32_t pointCount = 0;            // holes the operation machines
+    std::int32_t toolNumber = 0;            // the tool's number on the machine
+    std::int32_t groupId = 0;               // the host operation group made for it
+    std::uint8_t area807[9] = {};
 };
 
 namespace ope_layout {
@@ -142,16 +143,15 @@ constexpr std::size_t kind = 0, active = 2, comment = 4, name = 86, opIndex = 21
                       threadDepth = 256, brkthr = 264, tableValue = 272, tipTool = 280, angle = 281,
                       clearanceZ = 289, area297 = 297, view = 333, toolType = 337, toolIndex = 341,
                       toolValue = 345, toolDiam = 349, pitch = 357, tipDiam = 365, toolDiam2 = 373,
-                      angleDeg = 381, cornerRadius = 389, area397 = 397, point = 401, prev = 405, next = 409,
-                      btmRadius = 413, splitSecond = 421, threadCode = 422, coneAngle = 424, chamferDiam = 432,
-                      chamferZ = 440, area448 = 448, processOpe = 464, profile = 468, toolName = 508,
-                      altToolName = 628, altToolNumber = 748, newTool = 750, toolAddedToLibrary = 751,
-                      toolChangedByUser = 752, stepCount = 753, entityId = 755, toolLength = 759, area767 = 767;
+                      angleDeg = 381, cornerRadius = 389, showOnFill = 397, area398 = 398, point = 401,
+                      prev = 405, next = 409, btmRadius = 413, splitSecond = 421, threadCode = 422,
+                      coneAngle = 424, chamferDiam = 432, chamferZ = 440, area448 = 448, processOpe = 464,
+                      profile = 468, toolName = 508, altToolName = 628, altToolNumber = 748, newTool = 750,
+                      toolAddedToLibrary = 751,
+                      toolChangedByUser = 752, stepCount = 753, entityId = 755, toolLength = 759, material = 767,
+                      neededLength = 769, wantedLength = 777, longTool = 785, toolInLibrary = 786, holeRow = 787,
+                      layer = 791, pointCount = 795, toolNumber = 799, groupId = 803, area807 = 807;
 }
-
-// The bytes of an operation's member that holds image bytes [at, at + n), null when they are not all in
-// one member or fall on a link. Callers that address operation fields by image offset go through here.
-std::uint8_t* opeFieldBytes(OPE_LIST& ope, std::size_t at, std::size_t n);
 
 // The text of a character field, ended by its first zero or the field's end.
 template <std::size_t N>
@@ -181,6 +181,11 @@ std::array<std::uint8_t, OPE_LIST::kSize> opeImage(const OPE_LIST& ope, const Li
 // Fills `ope` from the first `n` bytes of an image, the rest zero (an earlier release's shorter record);
 // every link null. False, and `ope` untouched, when n exceeds the record.
 [[nodiscard]] bool opeFromImage(const std::uint8_t* image, std::size_t n, OPE_LIST& ope);
+
+// The image of a description item, and back from the first `n` bytes of one (the rest zero). False, and
+// `desc` untouched, when n exceeds the record.
+std::array<std::uint8_t, CIL_DESC::kSize> cilDescImage(const CIL_DESC& desc);
+[[nodiscard]] bool cilDescFromImage(const std::uint8_t* image, std::size_t n, CIL_DESC& desc);
 
 // The same for the records that are all bytes.
 template <class RECORD>

@@ -71,3 +71,7 @@ void opeSet(PROCESS_OPE& op, process_ope::FIELD<T> field, T value) {
 std::string opeText(const PROCESS_OPE& op, process_ope::TEXT_FIELD field);
 // Cut to capacity - 1 characters; the rest of the field is zeroed.
 void setOpeText(PROCESS_OPE& op, process_ope::TEXT_FIELD field, std::string_view text);
+
+// The association index of a taper mill's definition (0 none, else the hole's description item from 1). The
+// record's layout does not say where it is kept, so every definition counts as not associated.
+inline std::int16_t processAssociationIndex(const PROCESS_OPE&) { return 0; }

@@ -1,5 +1,5 @@
 // Records of operation generation kept in the part: the operation groups the system created
-// (GEN_OP_GROUP, a list from PLUGIN_GLOBALS::genOpGroups), the entries of the tool sequence
+// (GEN_OP_GROUP, a list from CYCLE_RECORDS::genOpGroups), the entries of the tool sequence
 // (FULL_TOOLS_SEQ, g_fullToolsSeq) and the tool array (host tp_tool, g_toolsArray). Images are packed and
 // little-endian; `areaN` members are image bytes at offset N whose fields are not named yet, carried
 // unchanged.

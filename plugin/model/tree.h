@@ -1,10 +1,10 @@
 // The recognition tree: drilling directions (VIEW_LIST), the hole positions in each (POINT_LIST) and the
-// coaxial cylinder and cone segments of each hole (CYL_LIST), from PLUGIN_GLOBALS::viewsTree down.
+// coaxial cylinder and cone segments of each hole (CYL_LIST), from CYCLE_RECORDS::viewsTree down.
 // Lengths in the part's units, angles in radians; a matrix is 3 x 3 doubles row by row, the rows being the
 // X, Y and Z axes in world coordinates (Z the drilling or axis direction). z values of a segment run along
 // its Z row, `zSup` above `zInf`. The records are kept in the part byte for byte: tree_codec.h is the one
-// place that knows their offsets. `areaN` members are the work areas at image offset N that the process
-// engine and operation generation own; they stay bytes until those subsystems name their fields.
+// place that knows their offsets. `areaN` members are image bytes at offset N that hold no field the plug-in
+// uses; they are carried unchanged.
 #pragma once
 #include <algorithm>
 #include <cstdint>
@@ -20,11 +20,19 @@ struct CIL_DESC;   // an item of a hole's description array (process engine)
 // One drilling direction.
 struct VIEW_LIST {
     std::uint16_t kind = 1;                 // 1 for a view (2 a point, 3 an operation)
-    std::uint8_t area2[6] = {};
-    std::uint16_t viewMark = 0;             // the view received a moved point
+    std::int16_t orderNumber = 0;           // 1, 2, 3 ... in the sorted order of the views (form recognition)
+    std::uint8_t area4[2] = {};
+    std::uint8_t showOnFill = 0;            // the process tree scrolls to the view at its next fill
+    std::uint8_t expandOnFill = 0;          // ... and expands it
+    std::uint16_t selected = 0;             // on in the process tree; a view move sets it on the view it fills
     std::uint8_t area10[2] = {};
     std::int16_t viewNumber = 0;            // host view number of the direction
-    std::uint8_t area14[24] = {};
+    std::int16_t groupNumber = 0;           // tool-path group: consecutive views with one number form a group
+    std::int16_t sortIndex = 0;             // place within its group, numbered by the tool sequencing
+    std::uint16_t selectedSaved = 0;        // `selected` as a group of selected holes found it
+    std::uint8_t clearanceStartEnd = 0;     // the clearance plane only at the start and end of operations
+    std::uint8_t groupMember = 0;           // put into a group by the tool-path groups dialog
+    std::uint8_t area22[16] = {};
     std::int32_t passMark = 0;              // set by a moving stage on views it made or filled; 0 between stages
     std::uint8_t area42[9] = {};
     double matrix[3][3] = {};               // view matrix; matrix[2] is the drilling direction
@@ -46,7 +54,16 @@ struct VIEW_LIST {
 // One hole position (one axis) in a view.
 struct POINT_LIST {
     std::uint16_t kind = 2;
-    std::uint8_t area2[151] = {};
+    std::uint8_t area2[4] = {};
+    std::uint8_t showOnFill = 0;            // the process tree scrolls to the hole at its next fill
+    std::uint8_t highlightOnFill = 0;       // ... drop-highlights it
+    std::uint8_t expandOnFill = 0;          // ... expands it
+    std::uint16_t treeChecked = 0;          // on in the process tree
+    std::uint16_t selected = 0;             // on, carried by every member of the chain of equal holes
+    std::uint8_t excluded = 0;              // removed: left out of the lists, marks and tool matrices
+    char description[64] = {};              // the hole's label
+    char whyText[72] = {};                  // why its operations are as they are (operation comments)
+    std::uint8_t area150[3] = {};
     // The chamfer window the adaptable table search described the hole with: chamfer half-angle minimum,
     // largest chamfer depth, tip angle, chamfer half-angle maximum.
     double adaptedWindow[4] = {};
@@ -58,7 +75,8 @@ struct POINT_LIST {
     std::uint8_t chainMember = 0;           // a follower hung behind a head hole
     std::int32_t chainCount = 0;            // followers hung behind this head through nextEqual
     POINT_LIST* nextEqual = nullptr;
-    std::uint8_t area246[4] = {};
+    std::uint16_t selectedSaved = 0;        // `selected` and `selected2` as a group of selected holes found them
+    std::uint16_t selected2Saved = 0;
     std::uint16_t descCount = 0;
     CIL_DESC* descs = nullptr;              // descCount items: the hole in its table's terms
     char tableName[32] = {};                // the assigned table, empty for none
@@ -77,13 +95,22 @@ struct POINT_LIST {
     POINT_LIST* deepSplitNext = nullptr;    // the hole split off this one for depth
     POINT_LIST* deepSplitPrev = nullptr;    // the hole this one was split off
     std::uint8_t chamferCheck = 0;          // a chamfer of the hole is to be checked
-    std::uint8_t area315[8] = {};
+    std::uint8_t geometryProblem = 0;
+    std::uint8_t furtherMark = 0;
+    std::uint8_t splitByDepth = 0;          // split for a tool too short for its depth
+    std::uint8_t simplified = 0;            // described as one straight cylinder
+    std::uint8_t movedOpposite = 0;         // moved (or a part of it) to the opposite view
+    std::uint8_t rowChanged = 0;            // a re-assignment gave it another row
+    std::uint8_t area321[2] = {};
     std::uint8_t depthChecked = 0;          // the hole is deeper than the usable tool (depth limit)
     std::uint8_t area324[1] = {};
     std::uint8_t neckSplitted = 0;
     std::uint8_t twinSplitted = 0;
     std::uint8_t farSplitted = 0;
-    std::uint8_t area328[20] = {};
+    std::uint16_t reprocessed = 0;          // a process was applied to it (its operations are new)
+    std::uint16_t memberReprocessed = 0;    // the same, on the members of a chain of equal holes
+    std::int16_t formState = 0;             // non-zero keeps a hole moved to the other side from a second move
+    std::uint8_t area334[14] = {};
     std::int16_t touchTop = 0;              // tool collision above: 1 centre drill, 2 chamfer tool, 3 both
     std::int16_t crashTop = 0;
     std::int16_t touchBottom = 0;
@@ -96,7 +123,7 @@ struct POINT_LIST {
     std::int32_t cylCount = 0;
     CYL_LIST* firstCyl = nullptr;           // top segment
     VIEW_LIST* view = nullptr;              // owner
-    std::uint8_t area397[4] = {};
+    std::uint32_t axisLineId = 0;           // the host line drawn on the hole's axis while it is marked, 0 none
     POINT_LIST* prev = nullptr;
     POINT_LIST* next = nullptr;
     double crashTopZ = 0;

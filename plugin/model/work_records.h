@@ -4,6 +4,7 @@
 // recognition to its end; the cycle's save writes them (plugin/cycle/records.h).
 #pragma once
 #include <array>
+#include <numbers>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -36,6 +37,9 @@ struct RUN_STATS {
     std::int16_t stateCount1 = 0, stateCount2 = 0, stateCount3 = 0, stateCount4 = 0, stateCount5 = 0,
                  stateCount6 = 0;
     std::int16_t toolsCount1 = 0, toolsCount2 = 0;   // sizes of the tools view's two lists
+    // The smallest and largest drill tip angle (full, radians) the adaptable table search met in the last
+    // form recognition; the run's own, not kept in the part.
+    double smallestTipAngle = std::numbers::pi, largestTipAngle = 0;
 };
 
 // The settings in force when the tree was recognised.

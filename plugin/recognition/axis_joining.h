@@ -3,7 +3,6 @@
 // A point goes into a view's frame with transpose(matrix) x p and back with matrix x p; T = g_tolerances.tolT;
 // the angle tolerance is g_tolerances.axisAngle.
 #pragma once
-#include "plugin/model/tree.h"
 
 struct VIEW_LIST;
 struct POINT_LIST;

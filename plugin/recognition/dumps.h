@@ -4,7 +4,6 @@
 // Degrees in the texts are radians x 57.29577951308233; addresses are the low 32 bits of the records'.
 #pragma once
 #include <string>
-#include "plugin/model/tree.h"
 #include "plugin/services/recognition.h"
 
 struct VIEW_LIST;

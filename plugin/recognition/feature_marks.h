@@ -5,7 +5,6 @@
 #pragma once
 #include <cstdint>
 #include <string>
-#include "plugin/model/tree.h"
 
 struct VIEW_LIST;
 

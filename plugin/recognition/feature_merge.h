@@ -4,7 +4,6 @@
 // one-segment through hole marked from both sides is split in two halves, one per side. Marks override
 // the attributes from entity names. T is g_tolerances.tolT; the angular tolerance g_tolerances.axisAngle.
 #pragma once
-#include "plugin/model/tree.h"
 #include "plugin/services/recognition.h"
 
 struct VIEW_LIST;

@@ -6,7 +6,6 @@
 // the new top.
 #pragma once
 #include <cstdint>
-#include "plugin/model/tree.h"
 
 struct VIEW_LIST;
 struct POINT_LIST;

@@ -4,7 +4,6 @@
 // touches. T and 2T are g_tolerances.tolT and tol2T; positions are compared in the segment's view frame.
 #pragma once
 #include <string>
-#include "plugin/model/tree.h"
 #include "plugin/services/recognition.h"
 
 struct VIEW_LIST;

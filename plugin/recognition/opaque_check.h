@@ -12,7 +12,6 @@
 #include "host/api.h"
 #include "plugin/base/entity_utils.h"
 #include "plugin/base/progress_box.h"
-#include "plugin/model/tree.h"
 #include "plugin/recognition/surface_segment.h"
 #include "plugin/services/recognition.h"
 

@@ -5,7 +5,6 @@
 // 4T = g_tolerances.tol4T; angles in radians (the settings hold degrees).
 #pragma once
 #include <cstdint>
-#include "plugin/model/tree.h"
 
 struct VIEW_LIST;
 

@@ -4,8 +4,6 @@
 // T is g_tolerances.tolT; lengths in the part's units. Read tree.h and directions.h first.
 #pragma once
 #include <cstdint>
-#include "plugin/model/tab_cols_desc.h"
-#include "plugin/model/tree.h"
 #include "plugin/services/recognition.h"
 
 struct VIEW_LIST;

@@ -3,7 +3,6 @@
 // its tests. Frames as in tree.h.
 #pragma once
 #include <cstdint>
-#include "plugin/model/tree.h"
 
 struct VIEW_LIST;
 

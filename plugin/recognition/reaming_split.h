@@ -4,8 +4,6 @@
 // angles are radians.
 #pragma once
 #include <cstdint>
-#include "plugin/model/tab_cols_desc.h"
-#include "plugin/model/tree.h"
 #include "plugin/services/recognition.h"
 
 struct VIEW_LIST;

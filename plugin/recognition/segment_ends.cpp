@@ -25,11 +25,13 @@
 
 struct CMoveIndex::STATE {
     // What the index knows of one view's points. `count` is the view's pointCount when last seen: any
-    // other value means the chain changed behind the index and is read again.
+    // other value means the chain changed behind the index and is read again. The grid is made at the
+    // first query, so that a stage that only links and unlinks never pays for it.
     struct VIEW_POINTS {
         POINT_LIST* last = nullptr;
         std::int32_t count = 0;
         double cell = 0;                                   // grid cell size: T when the grid was made
+        bool gridded = false;                              // the grid holds every point but the pending ones
         std::vector<POINT_LIST*> pending;                  // linked, position not yet final: gridded at a query
         std::unordered_map<std::int64_t, std::vector<POINT_LIST*>> grid;
     };
@@ -71,14 +73,16 @@ VIEW_POINTS& viewPoints(CMoveIndex::STATE& st, VIEW_LIST* view) {
     vp = VIEW_POINTS{};
     vp.count = view->pointCount;
     vp.cell = g_tolerances.tolT;
-    for (POINT_LIST* p = view->firstPoint; p; p = p->next) {
-        vp.pending.push_back(p);
-        vp.last = p;
-    }
+    for (POINT_LIST* p = view->firstPoint; p; p = p->next) vp.last = p;
     return vp;
 }
 
-void gridPending(VIEW_POINTS& vp) {
+void gridPending(const VIEW_LIST* view, VIEW_POINTS& vp) {
+    if (!vp.gridded) {
+        vp.pending.clear();
+        for (POINT_LIST* p = view->firstPoint; p; p = p->next) vp.pending.push_back(p);
+        vp.gridded = true;
+    }
     for (POINT_LIST* p : vp.pending)
         vp.grid[cellKey(cellIndex(p->ptView[0], vp.cell), cellIndex(p->ptView[1], vp.cell))].push_back(p);
     vp.pending.clear();
@@ -93,7 +97,7 @@ bool hasPointNear(VIEW_LIST* view, const double pos[3], CMoveIndex* index) {
         return false;
     }
     VIEW_POINTS& vp = viewPoints(index->state(), view);
-    gridPending(vp);
+    gridPending(view, vp);
     const std::int64_t ix = cellIndex(pos[0], vp.cell), iy = cellIndex(pos[1], vp.cell);
     for (std::int64_t dx = -1; dx <= 1; ++dx)
         for (std::int64_t dy = -1; dy <= 1; ++dy) {
@@ -103,38 +107,6 @@ bool hasPointNear(VIEW_LIST* view, const double pos[3], CMoveIndex* index) {
                 if (distXY(p->ptView, pos) < t) return true;
         }
     return false;
-}
-
-void unlinkPoint(VIEW_LIST* view, POINT_LIST* point, CMoveIndex* index) {
-    if (index) {
-        auto& points = index->state().points;
-        auto it = points.find(view);
-        if (it != points.end()) {
-            VIEW_POINTS& vp = it->second;
-            bool kept = vp.count == view->pointCount;
-            if (kept && vp.last == point) vp.last = point->prev;
-            if (kept) {
-                auto pending = std::find(vp.pending.begin(), vp.pending.end(), point);
-                if (pending != vp.pending.end()) {
-                    vp.pending.erase(pending);
-                } else {
-                    auto cell = vp.grid.find(cellKey(cellIndex(point->ptView[0], vp.cell),
-                                                     cellIndex(point->ptView[1], vp.cell)));
-                    auto entry = cell == vp.grid.end() ? std::vector<POINT_LIST*>::iterator{}
-                                                       : std::find(cell->second.begin(), cell->second.end(), point);
-                    if (cell == vp.grid.end() || entry == cell->second.end()) kept = false;
-                    else cell->second.erase(entry);
-                }
-            }
-            if (kept) vp.count = view->pointCount - 1;
-            else points.erase(it);
-        }
-    }
-    if (point->prev) point->prev->next = point->next;
-    else if (view->firstPoint == point) view->firstPoint = point->next;
-    if (point->next) point->next->prev = point->prev;
-    point->prev = point->next = nullptr;
-    --view->pointCount;
 }
 
 void freeChain(CYL_LIST* cyl) {
@@ -321,8 +293,40 @@ void appendPointToView(VIEW_LIST* view, POINT_LIST* point, CMoveIndex* index) {
     if (vp) {
         vp->last = point;
         vp->count = view->pointCount;
-        vp->pending.push_back(point);
+        if (vp->gridded) vp->pending.push_back(point);
     }
+}
+
+void unlinkPoint(VIEW_LIST* view, POINT_LIST* point, CMoveIndex* index) {
+    if (index) {
+        auto& points = index->state().points;
+        auto it = points.find(view);
+        if (it != points.end()) {
+            VIEW_POINTS& vp = it->second;
+            bool kept = vp.count == view->pointCount;
+            if (kept && vp.last == point) vp.last = point->prev;
+            if (kept && vp.gridded) {
+                auto pending = std::find(vp.pending.begin(), vp.pending.end(), point);
+                if (pending != vp.pending.end()) {
+                    vp.pending.erase(pending);
+                } else {
+                    auto cell = vp.grid.find(cellKey(cellIndex(point->ptView[0], vp.cell),
+                                                     cellIndex(point->ptView[1], vp.cell)));
+                    auto entry = cell == vp.grid.end() ? std::vector<POINT_LIST*>::iterator{}
+                                                       : std::find(cell->second.begin(), cell->second.end(), point);
+                    if (cell == vp.grid.end() || entry == cell->second.end()) kept = false;
+                    else cell->second.erase(entry);
+                }
+            }
+            if (kept) vp.count = view->pointCount - 1;
+            else points.erase(it);
+        }
+    }
+    if (point->prev) point->prev->next = point->next;
+    else if (view->firstPoint == point) view->firstPoint = point->next;
+    if (point->next) point->next->prev = point->prev;
+    point->prev = point->next = nullptr;
+    --view->pointCount;
 }
 
 void rehomeChain(POINT_LIST* point, const VIEW_LIST* view, CYL_LIST* top) {
@@ -377,7 +381,7 @@ POINT_LIST* splitPointToOppView2(VIEW_LIST* head, VIEW_LIST* view, POINT_LIST* p
 POINT_LIST* movePointToOppView(VIEW_LIST* head, VIEW_LIST* view, POINT_LIST* point, CMoveIndex* index) {
     VIEW_LIST* opp = findOrCreateOppView(head, view, index);
     if (!opp) return moveFailed();
-    opp->viewMark = 1;
+    opp->selected = 1;
     POINT_LIST* moved = newReceivingPoint(opp);
     if (!moved) return moveFailed();
     appendPointToView(opp, moved, index);

@@ -6,7 +6,6 @@
 #pragma once
 #include <cstdint>
 #include <memory>
-#include "plugin/model/tree.h"
 #include "plugin/services/recognition.h"
 
 struct VIEW_LIST;
@@ -25,8 +24,6 @@ constexpr int kEndClosed = 2;
 int bottomEndState(const CYL_LIST* segment);
 int topEndState(const CYL_LIST* segment);
 
-class CMoveIndex;
-
 // Splits `segment` at its mid-height: its upper half (a copy) stays as the last segment of `point`; the
 // segment itself, cut to its lower half, goes with everything below it, flipped, to a new point of the
 // opposite view (hills not taken). Null as splitPointToOppView when the opposite view already has a
@@ -40,24 +37,3 @@ class CMoveIndex;
 // Releases every point without segments and then every view without points; returns the new head (null
 // when every view went).
 [[nodiscard]] VIEW_LIST* erasePointsWithoutCyls(VIEW_LIST* head);
-
-// Keeps a stage's many moves linear in the number of holes: for each view it has seen, the first view of
-// each host view number, each view's last point and a grid of its points' positions. The results are
-// those without an index. An index lives for one stage; the tree may change between moves only through
-// calls given the index, except that points may be removed from views (the counts reveal it and the view
-// is read again). After any other change to a view's chain or to a point's position, call forget(view).
-class CMoveIndex {
-public:
-    CMoveIndex();
-    ~CMoveIndex();
-    CMoveIndex(const CMoveIndex&) = delete;
-    CMoveIndex& operator=(const CMoveIndex&) = delete;
-
-    void forget(const VIEW_LIST* view);
-
-    struct STATE;   // private to the moves
-    STATE& state() { return *m_state; }
-
-private:
-    std::unique_ptr<STATE> m_state;
-};

@@ -5,7 +5,6 @@
 // `pointCount` equal to the chain lengths. T is g_tolerances.tolT; z runs along the view's Z row.
 #pragma once
 #include <cstdint>
-#include "plugin/model/tree.h"
 
 struct VIEW_LIST;
 

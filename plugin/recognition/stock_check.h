@@ -5,7 +5,6 @@
 // Stock coordinates: face 4 the top (+z), face 5 the bottom; the box hangs below the centre of its top face.
 #pragma once
 #include <cstdint>
-#include "plugin/model/tree.h"
 #include "plugin/services/recognition.h"
 
 struct VIEW_LIST;

@@ -7,7 +7,6 @@
 #include <cstdint>
 
 #include "host/api.h"
-#include "plugin/model/tree.h"
 
 struct CYL_LIST;
 

@@ -14,7 +14,6 @@
 #include "plugin/recognition/opaque_check.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/model/tree.h"
-#include "plugin/services/engine.h"
 #include "plugin/services/recognition.h"
 
 namespace {
@@ -45,9 +44,9 @@ template <std::size_t N>
 double largestToolDiameter(const OPE_LIST* ope, const int (&types)[N]) {
     double diameter = 0;
     for (; ope; ope = ope->next) {
-        const std::uint32_t type = opeOperationType(*ope);
+        const std::uint32_t type = ope->toolType;
         if (std::find(std::begin(types), std::end(types), static_cast<int>(type)) != std::end(types))
-            diameter = std::max(diameter, opeToolDiameter(*ope));
+            diameter = std::max(diameter, ope->toolDiam);
     }
     return diameter;
 }
@@ -60,7 +59,7 @@ HEAD measureHead(const POINT_LIST* p) {
             set.overrideSpotDrill ? set.spotDrillDiameter : largestToolDiameter(p->opeList, kCentreDrillTypes);
         h.rCD = cd / 2;
         h.rCh = largestToolDiameter(p->opeList, kChamferTypes) / 2;
-        h.depth = cilDescZTop(p->descs[0]) - cilDescZBottom(p->descs[p->descCount - 1]);
+        h.depth = p->descs[0].zTop - p->descs[p->descCount - 1].zBottom;
     } else {
         h.rCD = h.rCh = p->firstCyl->rSup;
         h.depth = p->firstCyl->zSup - lastCyl(p)->zInf;

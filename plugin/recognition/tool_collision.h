@@ -3,7 +3,6 @@
 // 1 centre drill, 2 chamfer tool, 3 both). Runs once the process engine has given the holes their
 // operations and chains of copies; the frame and rays are those of the opaque-surfaces check.
 #pragma once
-#include "plugin/model/tree.h"
 #include "plugin/services/recognition.h"
 
 struct VIEW_LIST;

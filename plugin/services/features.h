@@ -5,8 +5,6 @@
 #include <cstdint>
 
 #include "platform/ui/canvas.h"
-#include "plugin/model/tab_cols_desc.h"
-#include "plugin/model/tree.h"
 
 struct FEATURE_MARK;
 struct VIEW_LIST;

@@ -3,9 +3,8 @@
 // a view and the opposite one. Frames and units as in plugin/model/tree.h.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
-#include "plugin/model/tab_cols_desc.h"
-#include "plugin/model/tree.h"
 
 struct VIEW_LIST;
 struct POINT_LIST;
@@ -13,7 +12,6 @@ struct CYL_LIST;
 struct FEATURE_MARK;
 class CTabColsDesc;
 class CProgressBox;
-class CMoveIndex;   // a stage's index of views and holes that keeps many moves linear
 
 // ---- the recognition and the checks that complete its tree ---------------------------------------------
 
@@ -24,14 +22,11 @@ extern std::int32_t g_nextHoleId;
 // Recognition modes: the recognition command and the features side (stages CylsPlanar and CylsEraCavern
 // read it; nothing else does).
 constexpr std::uint16_t kRecognizeCommand = 0;
-
 constexpr std::uint16_t kRecognizeFeatures = 1;
 
 // How a recognition ended, for callers that must tell "nothing found" from "stopped".
 constexpr int kRecognitionDone = 0;
-
 constexpr int kRecognitionCancelled = 1;   // the user's Cancel at a progress step
-
 constexpr int kRecognitionFailed = -1;     // after its message
 
 // Builds the tree from the part's surfaces and cleans it; returns its head, or null for no tree: nothing
@@ -46,20 +41,24 @@ constexpr int kRecognitionFailed = -1;     // after its message
                                             std::uint8_t maxDiameterOn, std::uint8_t minDiameterOn,
                                             CTabColsDesc* table, int* outcome = nullptr);
 
-// mode 0 is the normal check; with mode 1 a surface owned by another recognised hole never sets crashInto
+// The material around each hole (hillT, hillB) and the foreign surfaces above, below or inside it (crashTop,
+// crashBottom, crashInto). mode 0 is the normal check; with mode 1 a surface owned by another recognised hole never sets crashInto
 // (it may still give a tip cone). 0 done; -1 the user aborted through `progress` or a tip cone could not be
 // allocated (after the message). `progress` may be null (never aborted).
 [[nodiscard]] int checkOpaqueSurfs(VIEW_LIST* tree, std::int16_t mode, CProgressBox* progress);
 
-// 0 done; -1 the user aborted through `progress` (flags written so far stay). `progress` may be null.
+// Whether the centre drill and the chamfer tool around a hole's mouth would touch the part above its top or
+// below its bottom (touchTop, touchBottom); run once the holes have their operations. 0 done; -1 the user
+// aborted through `progress` (flags written so far stay). `progress` may be null.
 [[nodiscard]] int checkToolCollision(VIEW_LIST* tree, CProgressBox* progress);
 
-// Lengthens the holes of the tree to the active machine group's stock. 0 done or nothing to do (no
+// Lengthens the holes of the tree to the active machine group's stock block. 0 done or nothing to do (no
 // machine group, an unusable set-up after message 171, a degenerate size); -1 a segment could not be
 // allocated (after the message; changes so far stay).
 [[nodiscard]] int checkStockEntry(VIEW_LIST* tree);
 
-// Splits every hole whose candidate segment the settings of its kind accept: fit segments take the fit
+// The reaming split: the straight, open-ended segment at a through hole's far end goes, flipped, to the
+// opposite view. Splits every hole whose candidate segment the settings of its kind accept: fit segments take the fit
 // mode, ratio and full-depth switch, all others the other three. `table` gives the chamfer angle range
 // and the maximum chamfer of its [Prm] part. `progress` is not used. 0, or -1 when a move into the
 // opposite view failed (splits done before stay).
@@ -67,10 +66,12 @@ constexpr int kRecognitionFailed = -1;     // after its message
                                std::int16_t fitFullDepth, std::int16_t otherMode, double otherRatio,
                                std::int16_t otherFullDepth, CProgressBox* progress = nullptr);
 
-// Gathers the sources of the open part and applies them to the tree's segments (a later source wins).
+// The thread and fit attributes the designer put into the part as labels, named entities or coded entity
+// names: gathers the sources of the open part and applies them to the tree's segments (a later source wins).
 // Always 0.
 int readNameHoleAttribs(VIEW_LIST* tree);
 
+// Lays the feature marks onto the recognised holes (tap or fit data to the segment a mark covers).
 // Returns the head of the mark list after the merge; the caller stores it as the global list head. With
 // PLUGIN_GLOBALS::debugDumps on, the marks are listed in "FeaturesList.txt" of the work folder.
 FEATURE_MARK* mergeFeaturesWithHoles(VIEW_LIST* tree, FEATURE_MARK* marks);
@@ -87,7 +88,6 @@ int dumpViewsList(const char* path);
 
 // The named-views dumps the recognition command writes before and after a run.
 constexpr const char* kRawViewsBeforeFile = "_RawViewsBefore.txt";
-
 constexpr const char* kRawViewsAfterFile = "_RawViewsAfter.txt";
 
 // ---- moves of holes and segments between a view and the opposite one -----------------------------------
@@ -99,7 +99,28 @@ constexpr const char* kRawViewsAfterFile = "_RawViewsAfter.txt";
 // To hand a segment to the opposite view, give it that view's matrix before flipping. Always 0.
 int flipCylinder(CYL_LIST* segment);
 
-// ---- moves into the opposite view ----------------------------------------------------------------------
+// Keeps a stage's many moves, links and unlinks linear in the number of holes: for each view it has seen,
+// the first view of each host view number, each view's last point and, once a move asks for a point near
+// another, a grid of its points' positions. The results are those without an index. An index lives for one
+// stage; the tree may change between moves only through calls given the index, except that points may be
+// removed from views (the counts reveal it and the view is read again). After any other change to a view's
+// chain or to a point's position, call forget(view).
+class CMoveIndex {
+public:
+    CMoveIndex();
+    ~CMoveIndex();
+    CMoveIndex(const CMoveIndex&) = delete;
+    CMoveIndex& operator=(const CMoveIndex&) = delete;
+
+    void forget(const VIEW_LIST* view);
+
+    struct STATE;   // private to the moves
+    STATE& state() { return *m_state; }
+
+private:
+    std::unique_ptr<STATE> m_state;
+};
+
 // The moves that return a point give the new point, null when nothing was moved, or moveFailed() (-1 as
 // a pointer; never a record) when the opposite view cannot be had ("ErrorMessages" 140 from the host
 // view lookup) or memory runs out ("ErrorMessages" 35). What a failed move changed stays changed.
@@ -113,7 +134,7 @@ inline POINT_LIST* moveFailed() { return reinterpret_cast<POINT_LIST*>(static_ca
 [[nodiscard]] POINT_LIST* splitPointToOppView(VIEW_LIST* head, VIEW_LIST* view, POINT_LIST* point, CYL_LIST* segment,
                                               CMoveIndex* index = nullptr);
 
-// Copies the whole hole, flipped, into a new point of the opposite view and marks the view (`viewMark`)
+// Copies the whole hole, flipped, into a new point of the opposite view and marks the view (`selected`)
 // and the point (`movedMark`); the old point stays for the caller to remove. Hills, crash and touch
 // results go crosswise, the process fields are copied.
 [[nodiscard]] POINT_LIST* movePointToOppView(VIEW_LIST* head, VIEW_LIST* view, POINT_LIST* point,
@@ -123,13 +144,14 @@ inline POINT_LIST* moveFailed() { return reinterpret_cast<POINT_LIST*>(static_ca
 // point has then left its view and is released).
 [[nodiscard]] int movePointToView(VIEW_LIST* head, VIEW_LIST* view, POINT_LIST* point, CMoveIndex* index = nullptr);
 
-// The pieces the moves are made of, for stages that move in their own way.
 // The first view of the tree with the host view number opposite to `view`'s, or a new one appended at the
 // end with `passMark` 1; null when the opposite view cannot be had or memory runs out (after the message).
 [[nodiscard]] VIEW_LIST* findOrCreateOppView(VIEW_LIST* head, const VIEW_LIST* view, CMoveIndex* index = nullptr);
 
-// Appends `point` after the last point of `view`; `pointCount` grows by one.
+// Appends `point` after the last point of `view`; `pointCount` grows by one. With an index, in constant time.
 void appendPointToView(VIEW_LIST* view, POINT_LIST* point, CMoveIndex* index = nullptr);
+// Takes `point` out of `view`'s list (`pointCount` drops by one); the point itself stays.
+void unlinkPoint(VIEW_LIST* view, POINT_LIST* point, CMoveIndex* index);
 
 // Gives the chain from `top` (cut off above: no `prev`) to `point` in `view`: every segment takes the
 // view's number and matrix and is flipped (the old last becomes the top); sets `firstCyl`, `cylCount`,

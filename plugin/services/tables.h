@@ -6,8 +6,6 @@
 #include <span>
 #include <string>
 #include <vector>
-#include "plugin/model/ope_list.h"
-#include "plugin/model/tab_cols_desc.h"
 
 struct CIL_DESC;
 class CTabColsDesc;

@@ -9,9 +9,6 @@
 
 #include "host/api.h"
 #include "platform/ui/dialog.h"
-#include "plugin/model/ope_list.h"
-#include "plugin/model/tool_records.h"
-#include "plugin/model/tree.h"
 
 struct VIEW_LIST;
 struct POINT_LIST;
@@ -248,7 +245,7 @@ int orderGroupHoles(VIEW_LIST* views);
 
 class CDlgToolsView : public plat::Dialog {
 public:
-    CDlgToolsView() : plat::Dialog(18057) {}
+    CDlgToolsView();
     std::vector<FULL_TOOLS_SEQ>* toolsSeq = nullptr;   // set by the caller
     std::vector<std::int32_t> missingTools;            // distinct negative tool indexes
     std::vector<std::int32_t> createdTools;            // distinct indexes of tools the system made

@@ -23,13 +23,10 @@
 namespace {
 
 using namespace process_ope;
-namespace cd = cil_desc_layout;
 
 constexpr double kConeAngleMin = 0.000872664626;   // 0.05 degree
 constexpr int kSpotDrill = 2, kDrill = 3, kTap = 4, kReamer = 6, kFlatMill = 10, kChamferMill = 12,
               kEdgeMill = 15, kConicalMill = 17;
-
-double dval(const CIL_DESC& d, std::size_t at) { return d.get<double>(at); }
 
 struct TIE {
     std::int16_t mode, col, zPl, cyl;
@@ -70,26 +67,25 @@ public:
         spotDrill();
         pass([&](int c) { drills(c); });
         pass([&](int c) {
-            if (desc(c).get<std::uint8_t>(cd::Flat))
+            if (desc(c).Flat)
                 add(definition(kFlatMill, 1, {1, col1(c), 0, s16(c), D(c)}, top(c), bottom(c)));
         });
         milledPass([&](int c, int cyc) {
-            if (col3(c) != 0 && desc(c).get<std::int16_t>(cd::carried) == 0 && D(c) >= K_)
-                milled(kConicalMill, cyc, c, (dval(desc(c), cd::zTop) - dval(desc(c), cd::zBottom)) *
-                                                 std::tan(dval(desc(c), cd::coneAngle)));
+            if (col3(c) != 0 && desc(c).carried == 0 && D(c) >= K_)
+                milled(kConicalMill, cyc, c, (desc(c).zTop - desc(c).zBottom) * std::tan(desc(c).coneAngle));
         });
         pass([&](int c) {
-            if (desc(c).get<std::int16_t>(cd::opeGeo) == 1)
+            if (desc(c).opeGeo == 1)
                 add(definition(kTap, 3, {1, col1(c), 0, s16(c), D(c)}, top(c), bottom(c)));
         });
-        cycleOrPlainPass([&](int c) { return desc(c).get<std::uint8_t>(cd::topChamfer) != 0; },
-                         [&](int c) { return dval(desc(c), cd::chamferDiameter) > M_; }, kChamferMill,
-                         [&](int c) { return roundToStep(1.1 * dval(desc(c), cd::chamferDiameter) + R_, R_); });
-        cycleOrPlainPass([&](int c) { return desc(c).get<std::uint8_t>(cd::topRound) != 0; },
-                         [&](int c) { return D(c) + dval(desc(c), cd::topRoundTorus) > M_; }, kEdgeMill,
+        cycleOrPlainPass([&](int c) { return desc(c).topChamfer != 0; },
+                         [&](int c) { return desc(c).chamferDiameter > M_; }, kChamferMill,
+                         [&](int c) { return roundToStep(1.1 * desc(c).chamferDiameter + R_, R_); });
+        cycleOrPlainPass([&](int c) { return desc(c).topRound != 0; },
+                         [&](int c) { return D(c) + desc(c).topRoundTorus[0] > M_; }, kEdgeMill,
                          [&](int c) { return D(c); });
         pass([&](int c) {
-            if (desc(c).get<std::int16_t>(cd::opeGeo) == 2)
+            if (desc(c).opeGeo == 2)
                 add(definition(kReamer, 4, {1, col1(c), 0, s16(c), D(c)}, top(c), bottom(c)));
         });
         return ops_;
@@ -97,7 +93,7 @@ public:
 
 private:
     const CIL_DESC& desc(int c) const { return descs_[c]; }
-    double D(int c) const { return dval(desc(c), cd::D); }
+    double D(int c) const { return desc(c).D; }
     const TAB_DESC_ITEM* item(int c) const {
         const int i = table_.nthNumericItem(c);
         return i < 0 ? nullptr : &table_.items[static_cast<std::size_t>(i)];
@@ -106,9 +102,9 @@ private:
     std::int16_t col2(int c) const { return item(c) ? item(c)->colId2 : 0; }
     std::int16_t col3(int c) const { return item(c) ? item(c)->colId3 : 0; }
     int last() const { return count_ - 1; }
-    TIE top(int c) const { return {1, col2(c), 0, s16(c), dval(desc(c), cd::zTop)}; }
-    TIE bottom(int c) const { return {1, 0, 1, s16(c), dval(desc(c), cd::zBottom)}; }
-    TIE lastBottom() const { return {1, 0, 1, s16(last()), dval(desc(last()), cd::zBottom)}; }
+    TIE top(int c) const { return {1, col2(c), 0, s16(c), desc(c).zTop}; }
+    TIE bottom(int c) const { return {1, 0, 1, s16(c), desc(c).zBottom}; }
+    TIE lastBottom() const { return {1, 0, 1, s16(last()), desc(last()).zBottom}; }
     bool full() const { return ops_.size() >= capacity_; }
     void add(const PROCESS_OPE& op) {
         if (full()) {
@@ -161,7 +157,7 @@ private:
         const double d = D(c), T = g_tolerances.tolT;
         if (d < 4 * T) return;
         const double tipAngle = g_globals->settings.defaultTipAngle * M_PI / 180;
-        if (desc(c).get<std::uint8_t>(cd::Flat) && (d / 2) / std::tan(tipAngle / 2) > dval(desc(c), cd::L2)) return;
+        if (desc(c).Flat && (d / 2) / std::tan(tipAngle / 2) > desc(c).L2) return;
         if (c != last() && std::fabs(D(c + 1) - d) < 2 * T) return;
         const int k = static_cast<int>(std::ceil((d - P_) / S_));
         if (k < 1) return;
@@ -225,11 +221,11 @@ int createDefaultTable(CTabColsDesc& t, const std::string& name, const std::stri
         const std::string suffix = i > 0 ? std::to_string(i) : std::string();
         const std::int16_t c1 = next++;
         const std::int16_t c2 = lastOne ? 0 : next++;
-        const bool cone = dval(d, cd::coneAngle) > kConeAngleMin;
+        const bool cone = d.coneAngle > kConeAngleMin;
         const std::int16_t c3 = cone ? next++ : 0;
-        (void)t.addDescItem(kItemCylinder, c1, diameterHeading, d.get<std::int16_t>(cd::opeGeo) == 1 ? 1 : 0,
-                            d.get<std::uint8_t>(cd::Flat), dval(d, cd::D), c2, lastOne ? "" : texts.getText(58) + suffix,
-                            c3, cone ? texts.getText(61) + suffix : "", lastOne ? 0.0 : dval(d, cd::L2));
+        (void)t.addDescItem(kItemCylinder, c1, diameterHeading, d.opeGeo == 1 ? 1 : 0,
+                            d.Flat, d.D, c2, lastOne ? "" : texts.getText(58) + suffix,
+                            c3, cone ? texts.getText(61) + suffix : "", lastOne ? 0.0 : d.L2);
     }
     t.processColumn = next;
     (void)t.addDescItem(kItemProcess, next++, texts.getText(59), 0, 0, 0, 0, "", 0, "", 0);

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "plugin/model/ope_list.h"
-#include "plugin/model/tab_cols_desc.h"
 #include "plugin/services/tables.h"
 
 class CTabColsDesc;

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "plugin/model/process_ope.h"
-#include "plugin/model/tab_cols_desc.h"
 
 class CTabColsDesc;
 class CTextSection;

@@ -2,8 +2,6 @@
 #include "plugin/model/tab_cols_desc.h"
 
 #include <cstdlib>
-#include "plugin/services/engine.h"
-
 
 void CTabColsDesc::clear() { *this = CTabColsDesc{}; }
 
@@ -55,7 +53,7 @@ int CTabColsDesc::buildCilColumns(const std::vector<std::string>& rowCells) {
 
 double CTabColsDesc::cilValueById(std::int16_t colId) const {
     for (const TAB_CIL_ENTRY& entry : cilEntries)
-        if (entry.colId1 == colId) return cilDescDiameter(entry.cil);
+        if (entry.colId1 == colId) return entry.cil.D;
     return 0.0;
 }
 

@@ -2,7 +2,6 @@
 // place, step by step, rewriting its file, rows and processes as it goes.
 #pragma once
 #include <string>
-#include "plugin/model/tab_cols_desc.h"
 
 class CTabColsDesc;
 

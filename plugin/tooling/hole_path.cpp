@@ -156,7 +156,7 @@ public:
         index.take(start);
         CWalkStates::KEY visited;
         if (states) states->add(visited, start);
-        std::int32_t steps = 0;
+        std::int32_t untilRecord = states ? states->every() : 0;
         double total = 0;
         double rest = lowerBoundAll_ - nearestOther_[start];
         const double margin = 1e-9 * (bestTotal + lowerBoundAll_);
@@ -171,7 +171,10 @@ public:
                 return -1;
             if (states) {
                 states->add(visited, next);
-                if (++steps % states->every() == 0 && states->beaten(visited, next, total, start)) return -1;
+                if (--untilRecord == 0) {
+                    untilRecord = states->every();
+                    if (states->beaten(visited, next, total, start)) return -1;
+                }
             }
             index.take(next);
             current = next;
@@ -220,7 +223,6 @@ void tryStarts(const PathSearch& search, std::atomic<std::int32_t>& nextStart, B
 // Below this many holes one thread does all the starts; below the other the walks share no states.
 constexpr std::int32_t kThreadedFrom = 400;
 constexpr std::int32_t kSharedStatesFrom = 64;
-constexpr unsigned kMaxThreads = 4;
 
 }  // namespace
 
@@ -234,7 +236,7 @@ std::int32_t orderPointsNearest(PATH_ELEMENT* e, std::int32_t first, std::int32_
     best.start = 0;
     std::atomic<std::int32_t> nextStart{0};
     unsigned threads = 1;
-    if (count >= kThreadedFrom) threads = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
+    if (count >= kThreadedFrom) threads = std::max(std::thread::hardware_concurrency(), 1u);
     std::optional<CWalkStates> states;
     if (count >= kSharedStatesFrom) states.emplace(count);
     CWalkStates* shared = states ? &*states : nullptr;

@@ -5,8 +5,6 @@
 #pragma once
 #include <cstdint>
 #include <vector>
-#include "plugin/model/ope_list.h"
-#include "plugin/model/tree.h"
 
 struct VIEW_LIST;
 struct POINT_LIST;

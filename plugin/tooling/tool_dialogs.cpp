@@ -4,3 +4,5 @@
 LoadTime<CDlgToolsView> g_toolsView;
 LoadTime<CMachiningTime> g_machiningTime;
 LoadTime<CDrillingList> g_drillingList;
+
+CDlgToolsView::CDlgToolsView() : plat::Dialog(18057) {}

@@ -5,7 +5,6 @@
 #pragma once
 #include <cstdint>
 
-#include "plugin/model/tree.h"
 #include "plugin/tooling/planar_intersect.h"
 
 struct CYL_LIST;

@@ -19,7 +19,7 @@
 #include "plugin/base/utilities.h"
 #include "plugin/base/cycle_names.h"
 #include "plugin/tooling/equal_holes.h"
-#include "plugin/model/record_fields.h"
+#include "plugin/model/ope_list.h"
 #include "plugin/tooling/tool_library.h"
 
 std::FILE* g_toolsLog = nullptr;
@@ -56,12 +56,11 @@ bool metricUnits() { return g_globals.constructed() ? g_globals->metric() : curr
 
 double baseDepth(const DIAM_SORT& e, const CRITERIA& c) { return e.depth + (c.hill ? e.highestHill : 0); }
 
-double opeDouble(const DIAM_SORT& e, std::size_t at) { return getWork<double>(*e.operation, at); }
 
 std::string toolText(const DIAM_SORT& e) {
-    return getWorkText(*e.operation, ope_field::toolText, ope_field::kToolNameSize);
+    return fieldText(e.operation->altToolName);
 }
-std::int16_t material(const DIAM_SORT& e) { return getWork<std::int16_t>(*e.operation, ope_field::material); }
+std::int16_t material(const DIAM_SORT& e) { return e.operation->material; }
 
 std::vector<TOOLS_SELECTION> candidatesFor(const DIAM_SORT& e, std::int16_t type, double diameter, double radius) {
     std::vector<TOOLS_SELECTION> out;
@@ -105,10 +104,10 @@ double shortNumber(double value) {
 void CToolsLayout::forEachDiameterRun(GROUP& group, STEP step) {
     const double T = g_tolerances.tolT;
     for (std::size_t first = 0; first < group.size();) {
-        const auto longTool = getWork<std::uint8_t>(*group[first]->operation, ope_field::longTool);
+        const auto longTool = group[first]->operation->longTool;
         std::size_t end = first + 1;
         while (end < group.size() && std::fabs(group[end]->diameter - group[first]->diameter) < T &&
-               getWork<std::uint8_t>(*group[end]->operation, ope_field::longTool) == longTool)
+               group[end]->operation->longTool == longTool)
             ++end;
         GROUP run(group.begin() + static_cast<std::ptrdiff_t>(first), group.begin() + static_cast<std::ptrdiff_t>(end));
         step(run);
@@ -120,7 +119,7 @@ void CToolsLayout::chooseToolsForRun(GROUP& run) {
     if (run.empty()) return;
     const CRITERIA c = criteria();
     const DIAM_SORT& head = *run.front();
-    const auto candidates = candidatesFor(head, head.toolType, head.diameter, opeDouble(head, ope_field::cornerRadius));
+    const auto candidates = candidatesFor(head, head.toolType, head.diameter, head.operation->cornerRadius);
     if (candidates.empty()) {
         double running = c.margin * head.diameter + baseDepth(head, c);
         for (DIAM_SORT* e : run) {
@@ -201,7 +200,7 @@ void chooseSpotTools(GROUP& group, int mode) {
 void chooseTapTools(GROUP& group) {
     const bool metric = metricUnits();
     for (DIAM_SORT* e : group) {
-        const double wanted = opeDouble(*e, ope_field::pitch);
+        const double wanted = e->operation->pitch;
         bool any = false;
         for (const TOOLS_SELECTION& t : candidatesFor(*e, e->toolType, e->diameter, 0)) {
             const double pitch = metric ? t.tool.pitch : (t.tool.pitch != 0 ? 1 / t.tool.pitch : 0);
@@ -216,10 +215,10 @@ void chooseTapTools(GROUP& group) {
 
 void chooseTaperMillTools(GROUP& group) {
     for (DIAM_SORT* e : group) {
-        const double A = opeDouble(*e, ope_field::coneAngle);
-        const double h = opeDouble(*e, ope_field::zTop) - opeDouble(*e, ope_field::zBottom);
+        const double A = e->operation->coneAngle;
+        const double h = e->operation->zSup - e->operation->zInf;
         const double diameter =
-            opeDouble(*e, ope_field::shapeValue) + 2 * h * std::tan((90 - A) / 2 * M_PI / 180);
+            e->operation->tipDiam + 2 * h * std::tan((90 - A) / 2 * M_PI / 180);
         bool any = false;
         for (const TOOLS_SELECTION& t : candidatesFor(*e, 17, diameter, 0)) {
             if (std::fabs(2 * t.tool.angle - A) < 0.05) {
@@ -233,9 +232,9 @@ void chooseTaperMillTools(GROUP& group) {
 
 void chooseCornerRadiusTools(GROUP& group) {
     for (DIAM_SORT* e : group) {
-        const double R = opeDouble(*e, ope_field::cornerRadius);
+        const double R = e->operation->cornerRadius;
         bool any = false;
-        for (const TOOLS_SELECTION& t : candidatesFor(*e, 15, opeDouble(*e, ope_field::shapeValue), R)) {
+        for (const TOOLS_SELECTION& t : candidatesFor(*e, 15, e->operation->tipDiam, R)) {
             if (std::fabs(t.tool.cornerRadius - R) < g_tolerances.tolT) {
                 assign(*e, t);
                 any = true;
@@ -253,7 +252,7 @@ void chooseChamferTools(GROUP& group, int mode) {
     auto widthOf = [](const tp_tool& t) { return (t.diameter - t.shapeValue) / 2; };
     const TOOLS_SELECTION* held = nullptr;
     for (DIAM_SORT* e : group) {
-        const double w = (opeDouble(*e, ope_field::chamferDiameter) - opeDouble(*e, ope_field::millDiameter)) / 2;
+        const double w = (e->operation->chamferDiam - e->operation->milledDiam) / 2;
         double lo, hi;
         lengthWindow(*e, c, mode, &lo, &hi);
         auto lengthOf = [&](const tp_tool& t) { return mode == 0 ? comparedLength(t) : t.fluteLength; };
@@ -285,11 +284,11 @@ bool CToolsLayout::makeMissingTool(const DIAM_SORT& e, tp_tool& out) {
     const OPE_LIST& o = *e.operation;
     tp_tool t = tools[static_cast<std::size_t>(nearest)];
     t.diameter = roundToStep(e.diameter, T);
-    t.material = getWork<std::int16_t>(o, ope_field::material);
-    const double tipDegrees = getWork<double>(o, ope_field::tipAngle) * 180 / M_PI;
+    t.material = o.material;
+    const double tipDegrees = o.angle * 180 / M_PI;
     switch (t.type) {
     case 4: case 5: {
-        const double pitch = getWork<double>(o, ope_field::pitch);
+        const double pitch = o.pitch;
         t.pitch = metric ? pitch : (pitch != 0 ? roundToStep(1 / pitch, 0.5) : t.pitch);
         break;
     }
@@ -301,7 +300,7 @@ bool CToolsLayout::makeMissingTool(const DIAM_SORT& e, tp_tool& out) {
         break;
     case 12:
         t.angle = shortNumber(tipDegrees / 2);
-        if (t.shapeValue > getWork<double>(o, ope_field::shapeValue)) t.shapeValue = getWork<double>(o, ope_field::shapeValue);
+        if (t.shapeValue > o.tipDiam) t.shapeValue = o.tipDiam;
         break;
     case 17:
         t.angle = shortNumber(tipDegrees / 2);
@@ -309,30 +308,30 @@ bool CToolsLayout::makeMissingTool(const DIAM_SORT& e, tp_tool& out) {
     default:
         break;
     }
-    t.cornerRadius = t.type == 11 ? shortNumber(e.diameter / 2) : getWork<double>(o, ope_field::cornerRadius);
+    t.cornerRadius = t.type == 11 ? shortNumber(e.diameter / 2) : o.cornerRadius;
     if (t.cornerRadius > g_tolerances.tol004T) t.subType = t.type == 11 ? 2 : 1;
     t.secondDiameter = t.type == 7 ? t.diameter - T4 : t.diameter;
     if (t.type == 17) {
-        const double h = getWork<double>(o, ope_field::zTop) - getWork<double>(o, ope_field::zBottom);
-        if (processAssociationIndex(o) == 0) {
+        const double h = o.zSup - o.zInf;
+        if (!o.processOpe || processAssociationIndex(*o.processOpe) == 0) {
             t.fluteLength = h + e.diameter;
             t.shoulderLength = t.fluteLength + T40;
             t.overallLength = t.shoulderLength + T40;
         } else {
             t.fluteLength = h;
             t.shoulderLength = h + g_tolerances.tol004T;
-            t.overallLength = t.shoulderLength + (getWork<double>(o, ope_field::zRef) - getWork<double>(o, ope_field::zTop)) +
+            t.overallLength = t.shoulderLength + (o.holeTopZ - o.zSup) +
                               e.diameter;
         }
         if (criteria().hill) t.overallLength += e.highestHill;
         t.option = 0;
     } else {
-        const double L0 = ceilToStep(getWork<double>(o, ope_field::neededLength), T40);
+        const double L0 = ceilToStep(o.neededLength, T40);
         t.fluteLength = L0;
         t.shoulderLength = L0 + T40;
         t.overallLength = L0 + 2 * T40;
     }
-    const std::string named = getWorkText(o, ope_field::toolName, ope_field::kToolNameSize);
+    const std::string named = fieldText(o.toolName);
     if (!named.empty()) {
         std::snprintf(t.name, sizeof t.name, "%s", named.c_str());
     } else {
@@ -364,27 +363,27 @@ void CToolsLayout::numberTools(std::vector<DIAM_SORT>& entries, std::vector<tp_t
         if (e.found) {
             auto it = std::find(tools.begin(), tools.end(), e.tool);
             if (it == tools.end()) it = tools.insert(tools.end(), e.tool);
-            setWork<std::int32_t>(o, ope_field::toolIndex, static_cast<std::int32_t>(it - tools.begin()));
-            setWork<std::uint32_t>(o, ope_field::toolType, static_cast<std::uint32_t>(e.tool.type));
-            setWork<std::uint8_t>(o, ope_field::toolCreated, e.toolCreated);
-            setWork<std::uint8_t>(o, ope_field::toolInLibrary, e.inLibrary);
-            setWork<std::int32_t>(o, ope_field::toolNumber, 0);
+            o.toolIndex = static_cast<std::int32_t>(it - tools.begin());
+            o.toolType = static_cast<std::uint32_t>(e.tool.type);
+            o.newTool = e.toolCreated;
+            o.toolInLibrary = e.inLibrary;
+            o.toolNumber = 0;
             continue;
         }
         // Operations without a tool share a number when they would want the same one. Only operations
         // numbered in this run are looked at: the others still hold what an earlier run left.
         std::int32_t number = 0;
-        const double wanted = getWork<double>(o, ope_field::wantedLength);
+        const double wanted = o.wantedLength;
         for (std::size_t j = 0; j < i && number == 0; ++j) {
             const OPE_LIST& other = *entries[j].operation;
-            const std::int32_t index = getWork<std::int32_t>(other, ope_field::toolIndex);
+            const std::int32_t index = other.toolIndex;
             if (index < 0 && entries[j].toolType == e.toolType && std::fabs(entries[j].diameter - e.diameter) < T &&
-                std::fabs(getWork<double>(other, ope_field::wantedLength) - wanted) < 40 * T)
+                std::fabs(other.wantedLength - wanted) < 40 * T)
                 number = index;
         }
         if (number == 0) number = counter--;
-        setWork<std::int32_t>(o, ope_field::toolIndex, number);
-        setWork<std::uint16_t>(o, ope_field::active, 0);
+        o.toolIndex = number;
+        o.active = 0;
     }
 }
 
@@ -404,8 +403,8 @@ void CToolsLayout::printRenumberedSequence(const std::vector<OPE_LIST*>& operati
     std::int32_t previous = 0;
     std::int64_t cycle = -1;
     for (const OPE_LIST* o : operations) {
-        const std::int32_t index = getWork<std::int32_t>(*o, ope_field::toolIndex);
-        const int type = static_cast<int>(getWork<std::uint32_t>(*o, ope_field::toolType));
+        const std::int32_t index = o->toolIndex;
+        const int type = static_cast<int>(o->toolType);
         if (first || index != previous) {
             first = false;
             previous = index;
@@ -418,7 +417,7 @@ void CToolsLayout::printRenumberedSequence(const std::vector<OPE_LIST*>& operati
                          t ? t->diameter : 0.0, t ? t->fluteLength : 0.0);
             cycle = -1;
         }
-        const auto opCycle = getWork<std::uint32_t>(*o, ope_field::cycle);
+        const auto opCycle = o->cycle;
         if (opCycle != cycle) {
             cycle = opCycle;
             const bool named = g_globals.constructed() && opCycle < static_cast<std::uint32_t>(g_globals->cycleNames.count);
@@ -427,10 +426,8 @@ void CToolsLayout::printRenumberedSequence(const std::vector<OPE_LIST*>& operati
         const POINT_LIST* hole = o->point;
         const VIEW_LIST* view = hole ? hole->view : nullptr;
         std::fprintf(g_toolsLog, "    Plano: %i Capa: %i Seq: %i Forma: %i %40s:\n", view ? view->viewNumber : 0,
-                     getWork<std::int32_t>(*o, ope_field::layer),
-                     view ? getWork<std::int16_t>(*view, view_field::sortIndex) : 0,
-                     getWork<std::int32_t>(*o, ope_field::holeRow),
-                     hole ? getWorkText(*hole, point_field::description, point_field::kDescriptionSize).c_str() : "");
+                     o->layer, view ? view->sortIndex : 0, o->holeRow,
+                     hole ? fieldText(hole->description).c_str() : "");
         std::vector<const POINT_LIST*> chain;
         forEachEqualHole(o->point, [&](const POINT_LIST& equal) { chain.push_back(&equal); });
         std::fprintf(g_toolsLog, "        %i Puntos: (X%.2f Y%.2f)", static_cast<int>(chain.size()),
@@ -452,10 +449,9 @@ void CToolsLayout::dumpLayout(const std::vector<DIAM_SORT>& entries, const char*
     for (const DIAM_SORT& e : entries) {
         const OPE_LIST& o = *e.operation;
         std::fprintf(f, "diam=%.2f depth=%.2f ty=%.02i, hHill=%.2f tlLength=%.2f tlMaterial=%i tlName='%s'\n",
-                     e.diameter, e.depth, e.toolType, e.highestHill, e.wantedLength,
-                     getWork<std::int16_t>(o, ope_field::material),
-                     getWorkText(o, ope_field::toolText, ope_field::kToolNameSize).c_str());
-        std::fprintf(f, "    %i points:", getWork<std::int32_t>(o, ope_field::pointCount));
+                     e.diameter, e.depth, e.toolType, e.highestHill, e.wantedLength, o.material,
+                     fieldText(o.altToolName).c_str());
+        std::fprintf(f, "    %i points:", o.pointCount);
         if (o.point) std::fprintf(f, " (Z=%.2f)", o.point->ptView[2]);
         std::fprintf(f, "\n");
     }
@@ -510,15 +506,15 @@ int CToolsLayout::layout(VIEW_LIST* views, std::vector<tp_tool>& tools, const OP
     for (DIAM_SORT& e : entries) {
         if (e.found || e.toolCreated) continue;
         OPE_LIST& o = *e.operation;
-        const double wanted = ceilToStep(getWork<double>(o, ope_field::zRef) - getWork<double>(o, ope_field::zBottom) + e.diameter, step);
+        const double wanted = ceilToStep(o.holeTopZ - o.zInf + e.diameter, step);
         if (e.namedTool || !c.makeMissing) {
-            setWork<double>(o, ope_field::wantedLength, wanted);
+            o.wantedLength = wanted;
             continue;
         }
-        setWork<double>(o, ope_field::neededLength, e.wantedLength);
+        o.neededLength = e.wantedLength;
         tp_tool made;
         if (!makeMissingTool(e, made)) {
-            setWork<double>(o, ope_field::wantedLength, wanted);
+            o.wantedLength = wanted;
             continue;
         }
         e.tool = made;

@@ -14,7 +14,7 @@
 #include "plugin/base/utilities.h"
 #include "plugin/base/cycle_names.h"
 #include "plugin/tooling/equal_holes.h"
-#include "plugin/model/record_fields.h"
+#include "plugin/model/ope_list.h"
 #include "plugin/tooling/tool_library.h"
 
 namespace {
@@ -52,22 +52,22 @@ double comparedLength(const tp_tool& t) {
 void CToolsLayout::buildDiamSort(VIEW_LIST* views, const OP_CYCLE_LIST& cycles, std::int16_t selectedOnly,
                                  std::vector<DIAM_SORT>& out) const {
     for (VIEW_LIST* v = views; v; v = v->next) {
-        if (selectedOnly && !getWork<std::uint16_t>(*v, view_field::selected)) continue;
+        if (selectedOnly && !v->selected) continue;
         for (POINT_LIST* p = v->firstPoint; p; p = p->next) {
-            if (getWork<std::uint8_t>(*p, point_field::excluded) == 1) continue;
-            if (selectedOnly && !getWork<std::uint16_t>(*p, point_field::selected)) continue;
+            if (p->excluded == 1) continue;
+            if (selectedOnly && !p->selected) continue;
             for (OPE_LIST* o = p->opeList; o; o = o->next) {
-                if (selectedOnly && !getWork<std::uint16_t>(*o, ope_field::active)) continue;
+                if (selectedOnly && !o->active) continue;
                 DIAM_SORT e;
                 e.operation = o;
-                const auto cycle = getWork<std::uint32_t>(*o, ope_field::cycle);
+                const auto cycle = o->cycle;
                 if (cycle < static_cast<std::uint32_t>(cycles.count) && cycles.entries[cycle].milled)
                     e.sequence = static_cast<std::int16_t>(cycles.entries[cycle].number + 1);
-                e.namedTool = !getWorkText(*o, ope_field::toolName, ope_field::kToolNameSize).empty();
-                e.toolType = static_cast<std::int16_t>(getWork<std::uint32_t>(*o, ope_field::toolType));
-                e.diameter = getWork<double>(*o, ope_field::diameter);
-                const double zRef = getWork<double>(*o, ope_field::zRef);
-                e.depth = zRef - getWork<double>(*o, ope_field::zBottom);
+                e.namedTool = !fieldText(o->toolName).empty();
+                e.toolType = static_cast<std::int16_t>(o->toolType);
+                e.diameter = o->toolDiam;
+                const double zRef = o->holeTopZ;
+                e.depth = zRef - o->zInf;
                 forEachEqualHole(p, [&](const POINT_LIST& equal) {
                     e.highestHill = std::max(e.highestHill, zRef - equal.ptView[2]);
                 });
@@ -81,7 +81,7 @@ void resolveNamedTools(std::vector<CToolsLayout::DIAM_SORT>& entries) {
     for (CToolsLayout::DIAM_SORT& e : entries) {
         if (!e.namedTool) continue;
         tp_tool t;
-        if (!findLibraryToolByName(0, getWorkText(*e.operation, ope_field::toolName, ope_field::kToolNameSize), &t))
+        if (!findLibraryToolByName(0, fieldText(e.operation->toolName), &t))
             continue;
         e.tool = t;
         e.found = 1;
@@ -92,8 +92,7 @@ void resolveNamedTools(std::vector<CToolsLayout::DIAM_SORT>& entries) {
 
 void CToolsLayout::sortByOperationOrder(std::vector<DIAM_SORT>& entries) {
     std::stable_sort(entries.begin(), entries.end(), [](const DIAM_SORT& a, const DIAM_SORT& b) {
-        return getWork<std::int16_t>(*a.operation, ope_field::material) <
-               getWork<std::int16_t>(*b.operation, ope_field::material);
+        return a.operation->material < b.operation->material;
     });
 }
 
@@ -106,10 +105,9 @@ void CToolsLayout::splitByToolType(std::vector<DIAM_SORT>& entries, std::int16_t
         } else {
             const OPE_LIST& a = *previous->operation;
             const OPE_LIST& b = *e.operation;
-            if (!plat::equalsNoCase(getWorkText(a, ope_field::toolText, ope_field::kToolNameSize),
-                                    getWorkText(b, ope_field::toolText, ope_field::kToolNameSize)))
+            if (!plat::equalsNoCase(fieldText(a.altToolName), fieldText(b.altToolName)))
                 groups.emplace_back();
-            if (getWork<std::int16_t>(a, ope_field::material) != getWork<std::int16_t>(b, ope_field::material))
+            if (a.material != b.material)
                 groups.emplace_back();
         }
         groups.back().push_back(&e);
@@ -130,8 +128,7 @@ void CToolsLayout::sortByDiameterDepth(GROUP& group) {
 // Narrow chamfers first.
 void sortByChamferWidth(CToolsLayout::GROUP& group) {
     auto width = [](const CToolsLayout::DIAM_SORT* e) {
-        return getWork<double>(*e->operation, ope_field::chamferDiameter) -
-               getWork<double>(*e->operation, ope_field::millDiameter);
+        return e->operation->chamferDiam - e->operation->milledDiam;
     };
     std::stable_sort(group.begin(), group.end(), [&](const auto* a, const auto* b) {
         return differs(width(a), width(b), g_tolerances.tol4T) < 0;

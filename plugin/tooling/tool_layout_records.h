@@ -7,8 +7,6 @@
 #include <vector>
 
 #include "host/api.h"
-#include "plugin/model/ope_list.h"
-#include "plugin/model/tree.h"
 #include "plugin/services/tooling.h"
 
 struct VIEW_LIST;

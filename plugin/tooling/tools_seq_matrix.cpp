@@ -11,11 +11,11 @@
 #include <new>
 
 #include "plugin/base/globals.h"
-#include "plugin/model/record_fields.h"
+#include "plugin/model/ope_list.h"
 
 namespace {
 
-int opeType(const OPE_LIST* o) { return o ? static_cast<int>(getWork<std::uint32_t>(*o, ope_field::toolType)) : 0; }
+int opeType(const OPE_LIST* o) { return o ? static_cast<int>(o->toolType) : 0; }
 
 template <class T>
 int ascending(T a, T b) {
@@ -31,9 +31,9 @@ int withinTie(double a, double b) {
 
 int CToolsSeqMatrix::groupViewCount(const VIEW_LIST* first) {
     if (!first) return 0;
-    const auto group = getWork<std::int16_t>(*first, view_field::toolPathGroup);
+    const auto group = first->groupNumber;
     int count = 0;
-    for (const VIEW_LIST* v = first; v && getWork<std::int16_t>(*v, view_field::toolPathGroup) == group; v = v->next)
+    for (const VIEW_LIST* v = first; v && v->groupNumber == group; v = v->next)
         ++count;
     return count;
 }
@@ -42,8 +42,7 @@ int CToolsSeqMatrix::build(VIEW_LIST* first, std::int16_t selectedOnly) {
     cells_.clear();
     rows_ = columns_ = 0;
     auto taken = [&](const POINT_LIST& p) {
-        return getWork<std::uint8_t>(p, point_field::excluded) != 1 &&
-               (!selectedOnly || getWork<std::uint16_t>(p, point_field::selected) != 0);
+        return p.excluded != 1 && (!selectedOnly || p.selected != 0);
     };
     std::vector<POINT_LIST*> holes;
     int longest = 0;
@@ -71,7 +70,7 @@ int CToolsSeqMatrix::build(VIEW_LIST* first, std::int16_t selectedOnly) {
         int c = 0;
         for (OPE_LIST* o = holes[r]->opeList; o; o = o->next, ++c) {
             setOperation(r, c, o);
-            setWork<std::int32_t>(*o, ope_field::holeRow, r);
+            o->holeRow = r;
         }
     }
     return 0;
@@ -172,12 +171,12 @@ void CToolsSeqMatrix::alignColumns(std::FILE*, const char*) {
 }
 
 int compareSequenceOperations(const OPE_LIST* a, const OPE_LIST* b) {
-    if (int k = ascending(getWork<std::int32_t>(*b, ope_field::layer), getWork<std::int32_t>(*a, ope_field::layer))) return k;
+    if (int k = ascending(b->layer, a->layer)) return k;
     if (int k = ascending(opeType(a), opeType(b))) return k;
-    for (std::size_t at : {ope_field::diameter, ope_field::cornerRadius, ope_field::coneAngle})
-        if (int k = withinTie(getWork<double>(*a, at), getWork<double>(*b, at))) return k;
+    for (double OPE_LIST::*measure : {&OPE_LIST::toolDiam, &OPE_LIST::cornerRadius, &OPE_LIST::coneAngle})
+        if (int k = withinTie(a->*measure, b->*measure)) return k;
     auto place = [](const OPE_LIST* o) {
-        return o->view ? getWork<std::int16_t>(*o->view, view_field::sortIndex) : std::int16_t{0};
+        return o->view ? o->view->sortIndex : std::int16_t{0};
     };
     return ascending(place(a), place(b));
 }
@@ -203,14 +202,14 @@ void CToolsSeqMatrix::print(std::FILE* log, const char* title) const {
         char label[256];
         const POINT_LIST* hole = holeAt(r);
         std::snprintf(label, sizeof label, "%38s",
-                      getWorkText(*hole, point_field::description, point_field::kDescriptionSize).c_str());
+                      fieldText(hole->description).c_str());
         for (char* ch = label; *ch; ++ch)
             if (*ch == ' ') *ch = '_';
         std::fprintf(log, "%38s ->", label);
         for (int c = 0; c < operationColumns(); ++c) {
             const OPE_LIST* o = operationAt(r, c);
             if (o)
-                std::fprintf(log, " T%.2i%c", getWork<std::int32_t>(*o, ope_field::toolIndex),
+                std::fprintf(log, " T%.2i%c", o->toolIndex,
                              static_cast<char>('a' + (opeType(o) & 0xFF)));
             else
                 std::fprintf(log, " T___");

@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <vector>
-#include "plugin/model/ope_list.h"
-#include "plugin/model/tree.h"
 
 struct VIEW_LIST;
 struct POINT_LIST;

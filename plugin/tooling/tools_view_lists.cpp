@@ -4,7 +4,6 @@
 #include <unordered_set>
 
 #include "plugin/model/ope_list.h"
-#include "plugin/model/record_fields.h"
 #include "plugin/model/tool_records.h"
 #include "plugin/services/tooling.h"
 
@@ -21,7 +20,7 @@ void CDlgToolsView::buildToolsUsedList() {
     for (const FULL_TOOLS_SEQ& entry : *toolsSeq)
         for (OPE_LIST* ope : entry.opes) {
             if (!ope) continue;
-            const std::int32_t index = getWork<std::int32_t>(*ope, ope_field::toolIndex);
+            const std::int32_t index = ope->toolIndex;
             opsOf[index].push_back(ope);
             if (index < 0) {
                 if (seen.insert(index).second) missingTools.push_back(index);
@@ -32,7 +31,7 @@ void CDlgToolsView::buildToolsUsedList() {
             previous = index;
             if (!seen.insert(index).second) continue;
             found.push_back(index);
-            if (getWork<std::uint8_t>(*ope, ope_field::toolCreated) != 0) createdTools.push_back(index);
+            if (ope->newTool != 0) createdTools.push_back(index);
         }
     usedOps.clear();
     for (const auto* tools : {&found, &missingTools})

@@ -211,6 +211,13 @@ TEST(BuilderParts, BossWithRootFilletAndAHoleThroughIt) {
             EXPECT_NEAR(b.max[2], 17, 1e-6);
         }
     EXPECT_EQ(tori, 1);
+    // The solid's box takes in every face: the stock's corners below, the boss's top above.
+    const Box3 box = part.solid.boundingBox();
+    const double low[3] = {0, 0, 0}, high[3] = {60, 60, 25};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_NEAR(box.min[i], low[i], 1e-6) << i;
+        EXPECT_NEAR(box.max[i], high[i], 1e-6) << i;
+    }
     // Stock + boss + the fillet's ring of material - the hole.
     // The fillet adds a ring whose section is a 2 x 2 square less a quarter disc (Pappus).
     double section = 4 - kPi, centroid = 12 + 2 * (10 - 3 * kPi) / (3 * (4 - kPi));

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -16,6 +17,7 @@
 #include <sqlite3.h>
 
 #include "host/api.h"
+#include "host/builder/hole_kinds.h"
 #include "host/builder/part_builder.h"
 #include "host/geom/face_geom.h"
 #include "host/state.h"
@@ -336,8 +338,9 @@ TEST_F(PartFile, SolidsKeepTheirShapeAndFaceColours) {
     EXPECT_EQ(back.solid.body, "Stock");
 }
 
-// One flipped bit anywhere in a solid's stored geometry or face colours is refused by its checksum before
-// the kernel reads the text; a file of format version 1, written without checksums, still opens whole.
+// One flipped bit anywhere in a solid's stored geometry or face colours of a version 2 file is refused by its
+// checksum before the kernel reads the text; a file of format version 1, written without checksums, still
+// opens whole.
 TEST_F(PartFile, FlippedBitsInStoredGeometryAreRefusedAndOldFilesWithoutChecksumsOpen) {
     const host::builder::BuiltPart built = host::builder::PartBuilder::block({100, 50, 20}).stockColour(4).build();
     ASSERT_TRUE(built.ok()) << built.error;
@@ -345,7 +348,9 @@ TEST_F(PartFile, FlippedBitsInStoredGeometryAreRefusedAndOldFilesWithoutChecksum
     solid.type = kEntSolid;
     solid.solid.geom = std::make_shared<host::SolidGeom>(built.solid);
     store(solid);
-    ASSERT_TRUE(host::savePart(path).ok);
+    host::PartSaveOptions sealedText;   // geometry as sealed text, where a flipped bit can be found
+    sealedText.formatVersion = 2;
+    ASSERT_TRUE(host::savePart(path, sealedText).ok);
     std::string bytes;
     {
         std::ifstream in(path, std::ios::binary);
@@ -620,6 +625,209 @@ TEST_F(PartFile, ReadEntWalksAFileWithoutOpeningIt) {
     // Reading did not touch the open part.
     EXPECT_EQ(host::entityCounts().total, 0);
     EXPECT_EQ(read_ent(nullptr, &e), -1);
+}
+
+// ---- format version 3: packed blobs, converted faces kept as their origin -----------------------------------
+
+// A plate with three kinds of holes, converted to surfaces as the recognition command does.
+class ConvertedPart : public PartFile {
+protected:
+    void SetUp() override {
+        PartFile::SetUp();
+        using namespace host::builder;
+        const host::Vec3 down{0, 0, -1};
+        const BuiltPart built = PartBuilder::block({60, 40, 12})
+                                    .hole(throughHole("t", {10, 10, 12}, down, 6))
+                                    .hole(counterbored("c", {30, 20, 12}, down, 6.6, 11, 4))
+                                    .hole(blindTipped("b", {50, 30, 12}, down, 5, 6))
+                                    .build();
+        ASSERT_TRUE(built.ok()) << built.error;
+        ent s{};
+        s.type = kEntSolid;
+        s.solid.geom = std::make_shared<host::SolidGeom>(built.solid);
+        solid = store(s, 1, 3);
+        ent stored{};
+        ASSERT_EQ(get_ent_from_eptr(solid, &stored), 1);
+        sld_tag tag = 0;
+        ASSERT_EQ(sld_get_tag_from_solid(&stored, &tag), 1);
+        ASSERT_GT(sld_convert_tags_to_mc_ents(&tag, 1, 0.0, 0, 1, 0), 10);
+    }
+
+    // Rows of the saved file's entities table: with an origin, with geometry.
+    std::pair<int, int> originAndGeometryRows(const std::string& file, std::uint32_t type = kEntSurface) {
+        sqlite3* db = nullptr;
+        EXPECT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+        auto count = [&](const std::string& where) {
+            sqlite3_stmt* st = nullptr;
+            const std::string sql = "SELECT count(*) FROM entities WHERE type = " + std::to_string(type) + " AND " + where;
+            EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr), SQLITE_OK);
+            EXPECT_EQ(sqlite3_step(st), SQLITE_ROW);
+            const int n = sqlite3_column_int(st, 0);
+            sqlite3_finalize(st);
+            return n;
+        };
+        const std::pair<int, int> rows{count("origin IS NOT NULL"), count("geom IS NOT NULL")};
+        sqlite3_close(db);
+        return rows;
+    }
+
+    static int surfaceCount() { return host::entityCounts().surfaces + host::entityCounts().trimmedSurfaces; }
+
+    db_ptr solid = 0;
+};
+
+// Every surface made from the solid keeps its geometry as the face it came from, and the part reopens bit
+// for bit; the reopened surfaces share their solid's faces, and saving the reopened part keeps them so
+// again. The file is well under one that keeps each surface's geometry whole.
+TEST_F(ConvertedPart, SurfacesAreKeptAsTheirSolidsFacesAndReopenBitForBit) {
+    const std::vector<std::string> before = describeAll();
+    const int surfaces = surfaceCount();
+    ASSERT_TRUE(host::savePart(path).ok);
+    EXPECT_EQ(originAndGeometryRows(path), std::make_pair(surfaces, 0));
+    host::PartSaveOptions whole;
+    whole.formatVersion = 2;
+    const std::string older = dir.path() + "/whole.pfp";
+    ASSERT_TRUE(host::savePart(older, whole).ok);
+    EXPECT_LT(3 * fs::file_size(path), 2 * fs::file_size(older));
+
+    for (const std::string& file : {path, older}) {
+        SCOPED_TRACE(file);
+        host::newPart();
+        const host::PartFileResult opened = host::openPart(file);
+        ASSERT_TRUE(opened.ok) << opened.message;
+        EXPECT_EQ(describeAll(), before);
+    }
+    host::newPart();
+    ASSERT_TRUE(host::openPart(path).ok);
+    const ent reopened = host::allEntities().front();
+    ASSERT_EQ(reopened.type, kEntSolid);
+    int shared = 0;
+    for (const ent& e : host::allEntities()) {
+        if (e.type != kEntSurface) continue;
+        ASSERT_TRUE(e.surf.geom);
+        for (const host::FaceGeom& face : reopened.solid.geom->faces()) shared += face.impl() == e.surf.geom->impl();
+    }
+    EXPECT_EQ(shared, static_cast<int>(reopened.solid.geom->faces().size()));
+    const std::string again = dir.path() + "/again.pfp";
+    ASSERT_TRUE(host::savePart(again).ok);
+    EXPECT_EQ(originAndGeometryRows(again), std::make_pair(surfaces, 0));
+}
+
+// A surface whose geometry or solid changed after it was made keeps geometry of its own; every part reopens
+// as it was.
+TEST_F(ConvertedPart, SurfacesChangedSinceTheyWereMadeAreKeptWhole) {
+    std::vector<db_ptr> trimmed, plain;
+    for (const ent& e : host::allEntities())
+        if (e.type == kEntSurface && !e.owner) (e.surf.typeCode == kSurfTrimmed ? trimmed : plain).push_back(e.eptr);
+    ASSERT_FALSE(trimmed.empty());
+    ASSERT_FALSE(plain.empty());
+    const int surfaces = surfaceCount();
+    struct CASE {
+        const char* what;
+        std::function<void()> change;
+        int whole;   // surfaces kept whole afterwards
+    };
+    auto rewrite = [](db_ptr entry, auto&& edit) {
+        ent e{};
+        ASSERT_EQ(get_ent_from_eptr(entry, &e), 1);
+        edit(e);
+        ASSERT_EQ(rewrite_ent(&e, 0), 1);
+    };
+    const CASE cases[] = {
+        {"a level and a colour changed", [&] { rewrite(plain[0], [](ent& e) { e.level = 7, e.color = 2; }); }, 0},
+        {"a trim point moved", [&] { rewrite(trimmed[0], [](ent& e) { e.surf.trimPoints[1].u += 1e-9; }); }, 0},
+        {"a box widened", [&] { rewrite(plain[0], [](ent& e) { e.surf.boxMax.z += 1; }); }, 0},
+        {"other geometry", [&] { rewrite(plain[0], [&](ent& e) {
+             ent other{};
+             get_ent_from_eptr(plain[1], &other);
+             e.surf.geom = other.surf.geom;
+         }); }, 1},
+        {"the solid kept when deleted", [&] { delete_ent(solid, 0, 1, 0, nullptr, 0); }, 0},
+        {"the solid deleted", [&] { delete_ent(solid, 0, 0, 0, nullptr, 0); }, surfaces},
+        {"the solid given another shape", [&] {
+             const host::builder::BuiltPart block = host::builder::PartBuilder::block({60, 40, 12}).build();
+             rewrite(solid, [&](ent& e) { e.solid.geom = std::make_shared<host::SolidGeom>(block.solid); });
+         }, surfaces},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        ASSERT_EQ(surfaceCount(), surfaces);
+        trimmed.clear();
+        plain.clear();
+        for (const ent& e : host::allEntities())
+            if (e.type == kEntSurface && !e.owner) (e.surf.typeCode == kSurfTrimmed ? trimmed : plain).push_back(e.eptr);
+        c.change();
+        const std::vector<std::string> before = describeAll();
+        ASSERT_TRUE(host::savePart(path).ok);
+        EXPECT_EQ(originAndGeometryRows(path), std::make_pair(surfaces - c.whole, c.whole));
+        host::newPart();
+        const host::PartFileResult opened = host::openPart(path);
+        ASSERT_TRUE(opened.ok) << opened.message;
+        EXPECT_EQ(describeAll(), before);
+    }
+}
+
+// Every format version this host wrote opens whole: the rich part and a converted solid.
+TEST_F(ConvertedPart, FilesOfEveryFormatVersionOpen) {
+    buildRichPart();
+    const std::vector<std::string> before = describeAll();
+    const std::string state = describeState();
+    for (int version = 1; version <= host::kPartFormatVersion; ++version) {
+        SCOPED_TRACE(version);
+        host::PartSaveOptions options;
+        options.formatVersion = version;
+        const std::string file = dir.path() + "/v" + std::to_string(version) + ".pfp";
+        ASSERT_TRUE(host::savePart(file, options).ok);
+        host::newPart();
+        const host::PartFileResult opened = host::openPart(file);
+        ASSERT_TRUE(opened.ok) << opened.message;
+        EXPECT_EQ(describeAll(), before);
+        EXPECT_EQ(describeState(), state);
+    }
+}
+
+// Damage to a version 3 file that SQLite itself does not see is refused with a message naming it.
+TEST_F(ConvertedPart, DamagedPackedRecordsAndOriginsAreRefused) {
+    ASSERT_TRUE(host::savePart(path).ok);
+    const std::vector<std::string> before = describeAll();
+    struct CASE {
+        const char* sql;
+        const char* expected;
+    };
+    const CASE cases[] = {
+        {"UPDATE entities SET geom = substr(geom, 1, length(geom) - 9) WHERE type = 65536",
+         "does not match its checksum"},
+        {"UPDATE entities SET geom = CAST(replace(CAST(geom AS TEXT), 'a', 'b') AS BLOB) WHERE type = 65536",
+         "does not match its checksum"},
+        {"UPDATE entities SET body = substr(body, 1, length(body) - 1) WHERE type = 65536", "does not unpack"},
+        {"UPDATE entities SET body = X'01FFFFFFFF00000000' || substr(body, 10) WHERE type = 65536",
+         "does not unpack"},
+        {"UPDATE entities SET origin = X'01' || substr(origin, 2, 4) || X'FFFF0000' WHERE origin IS NOT NULL",
+         "names a solid face the part does not hold"},
+        {"UPDATE entities SET origin = X'03' || substr(origin, 2) WHERE origin IS NOT NULL", "is malformed"},
+        {"UPDATE entities SET origin = substr(origin, 1, 5) WHERE origin IS NOT NULL", "is malformed"},
+        {"UPDATE entities SET origin = (SELECT origin FROM entities WHERE origin IS NOT NULL LIMIT 1) "
+         "WHERE type = 65536", "is malformed"},
+        {"UPDATE entities SET geom = (SELECT geom FROM entities WHERE type = 65536) WHERE origin IS NOT NULL",
+         "has both geometry and an origin"},
+        {"DELETE FROM entities WHERE type = 65536", "names a solid face the part does not hold"},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.sql);
+        const std::string damaged = dir.path() + "/damaged.pfp";
+        fs::copy_file(path, damaged, fs::copy_options::overwrite_existing);
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(damaged.c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, c.sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+        EXPECT_GT(sqlite3_changes(db), 0);
+        sqlite3_close(db);
+        const host::PartFileResult r = host::openPart(damaged);
+        EXPECT_FALSE(r.ok);
+        EXPECT_NE(r.message.find("damaged.pfp is damaged: "), std::string::npos) << r.message;
+        EXPECT_NE(r.message.find(c.expected), std::string::npos) << r.message;
+        EXPECT_EQ(describeAll(), before);
+    }
 }
 
 }  // namespace

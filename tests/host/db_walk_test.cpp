@@ -1,4 +1,4 @@
-// Walks over the part database as the plug-in's Parts use them: get_ent sees what the user sees, get_raw_ent
+// Walks over the part database as the plug-in makes them: get_ent sees what the user sees, get_raw_ent
 // everything; deleting and rewriting during a walk; what store_ent refuses; trimmed surfaces and their
 // bases; associations and the reference count they give their targets; walk_ents, which hands the visitor
 // the stored records themselves.

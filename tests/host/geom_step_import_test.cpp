@@ -145,6 +145,41 @@ TEST_F(StepImportTest, AFailedNamesAndColoursTransferStillOpensTheSolids) {
     EXPECT_EQ(kept.solids[1].colour, 5);
 }
 
+// A burst of imports shares one reader: a file the kernel crashes or hangs on ends that reader with the
+// message of its own, and every file before and after reads as it reads alone, in whatever order.
+TEST_F(StepImportTest, ABurstOfImportsReadsEachFileAsAloneAroundOnesTheKernelCannotSurvive) {
+    auto describe = [](const StepImport& in) {
+        std::string d = in.error;
+        for (const StepSolid& s : in.solids)
+            d += "|" + s.name + ":" + std::to_string(s.colour) + ":" + std::to_string(s.solid.faces().size()) + ":" +
+                 std::to_string(s.solid.volume());
+        return d;
+    };
+    const std::string examples = std::string(FX_SOURCE_DIR) + "/data/examples/";
+    const std::string files[] = {examples + "boss_part.step", examples + "holes_plate.step",
+                                 examples + "directions_block.step"};
+    std::vector<std::string> alone;
+    for (const std::string& f : files) {
+        alone.push_back(describe(importStep(f)));
+        EXPECT_EQ(alone.back().find(':') == std::string::npos, false) << f;
+    }
+    const std::string nan = write("nan.step", withNan());
+    const std::string nested100k = write("nested.step", nested(100000));
+    auto failsInTheReader = [&](const std::string& path) {
+        const StepImport survived = importStep(path, {.timeLimitSeconds = 1, .skipPreScan = true});
+        EXPECT_TRUE(survived.solids.empty());
+        EXPECT_TRUE(survived.error.find("the STEP reader") != std::string::npos ||
+                    survived.error.find("took longer than 1 s and was stopped") != std::string::npos)
+            << survived.error;
+    };
+    for (std::size_t i = 0; i < std::size(files); ++i) {
+        EXPECT_EQ(describe(importStep(files[i])), alone[i]) << files[i];
+        failsInTheReader(nested100k);
+    }
+    failsInTheReader(nan);
+    for (std::size_t i = std::size(files); i-- > 0;) EXPECT_EQ(describe(importStep(files[i])), alone[i]) << files[i];
+}
+
 TEST(StepPreScan, FindsOnlyWhatIsOutsideStringsAndComments) {
     struct Case {
         const char* text;

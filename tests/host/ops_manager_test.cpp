@@ -3,6 +3,8 @@
 // linked copies of list_manager(1, ...), regeneration and the manager's refresh switch.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "host/ops/op_nodes.h"
 #include "support/ops_fixture.h"
 
@@ -108,6 +110,18 @@ TEST_F(Ops, DeletingAnOperationTakesItsPointsAlongAndFreesThem) {
     EXPECT_NE(host::dumpOperation(b.id).find("point " + std::to_string(p2.id)), std::string::npos);
 }
 
+TEST_F(Ops, ThePlaceOfAnOperationInTheListIsCheckedAtBothEnds) {
+    const std::int32_t first = makeOp(2, 0, host::kActiveGroupId).id;
+    const std::int32_t last = makeOp(2, 0, host::kActiveGroupId).id;
+    ASSERT_EQ(opList().GetSize(), 2);
+    ASSERT_NE(opList().GetAt(0), nullptr);
+    EXPECT_EQ(opList().GetAt(0)->id, first);
+    ASSERT_NE(opList().GetAt(1), nullptr);
+    EXPECT_EQ(opList().GetAt(1)->id, last);
+    EXPECT_EQ(opList().GetAt(2), nullptr);
+    EXPECT_EQ(opList().GetAt(-1), nullptr);
+}
+
 TEST_F(Ops, TheLinkedListHoldsCopiesInCreationOrder) {
     op_list* head = reinterpret_cast<op_list*>(1);
     ASSERT_EQ(list_manager(1, "", 0, &head), 1);
@@ -144,9 +158,30 @@ TEST_F(Ops, RegenerationIsRecordedPerOperationAndAWriteMakesItStale) {
     EXPECT_EQ(nci_manager(op.id, 8, &nci, &succf), 1);
     EXPECT_EQ(opList().FindByID(op.id)->regenCount, 2);
     EXPECT_EQ(opList().FindByID(op.id)->nciValid, 1);
-    ASSERT_EQ(operation_manager(&op, 2, nullptr, &fail), 1);
-    EXPECT_EQ(opList().FindByID(op.id)->regenCount, 2) << "the count is the host's, not the writer's";
-    EXPECT_EQ(opList().FindByID(op.id)->nciValid, 0);
+    // Every way of writing an operation back makes its toolpath stale, even a record read after the
+    // regeneration, which still says it is up to date.
+    struct WRITE {
+        const char* what;
+        std::function<int(operation&)> write;
+    };
+    const WRITE writes[] = {
+        {"write back", [&](operation& o) { return operation_manager(&o, 2, nullptr, &fail); }},
+        {"update slot", [&](operation& o) { return opList().UpdateAt(o.id, o); }},
+        {"database update", [&](operation& o) { return opList().DatabaseUpdate(o.dbEntity, &o); }},
+    };
+    for (const WRITE& w : writes) {
+        SCOPED_TRACE(w.what);
+        ASSERT_EQ(nci_manager(op.id, 8, &nci, &succf), 1);
+        operation current = *opList().FindByID(op.id);
+        ASSERT_EQ(current.nciValid, 1);
+        const std::int32_t regenerated = current.regenCount;
+        current.regenCount = 0;
+        current.depth = -4;
+        ASSERT_EQ(w.write(current), 1);
+        EXPECT_EQ(opList().FindByID(op.id)->depth, -4);
+        EXPECT_EQ(opList().FindByID(op.id)->nciValid, 0);
+        EXPECT_EQ(opList().FindByID(op.id)->regenCount, regenerated) << "the count is the host's, not the writer's";
+    }
     EXPECT_EQ(nci_manager(op.id + 1, 8, &nci, &succf), 0);
     EXPECT_EQ(succf, 0);
     EXPECT_EQ(nci_manager(op.id, 3, &nci, &succf), 0);

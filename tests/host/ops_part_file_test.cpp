@@ -2,6 +2,7 @@
 // byte; damaged operation records are refused with a message and the open part stays as it was.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "host/db/byte_io.h"
@@ -179,6 +180,39 @@ TEST_F(OpsPartFile, DamagedRecordsAreRefusedWithTheirReason) {
     host::ops::PartOps out;
     std::string why;
     EXPECT_TRUE(host::ops::decodeOpsRows(good, out, &why)) << why;
+
+    // The header's next ids must lie above every id the rows hold: equal to the largest is refused.
+    std::int32_t lastGroup = 0, lastOp = 0;
+    for (const op_group& g : out.groups) lastGroup = std::max(lastGroup, g.id);
+    for (const auto& s : out.ops) lastOp = std::max(lastOp, s.op.id);
+    auto withNext = [&](std::int32_t nextGroup, std::int32_t nextOp) {
+        std::vector<OpsRow> rows = good;
+        host::db::ByteWriter h;
+        h.u32(1);
+        h.i32(out.activeId);
+        h.i32(nextGroup);
+        h.i32(nextOp);
+        rows[0].second = h.data();
+        return rows;
+    };
+    const struct {
+        const char* what;
+        std::int32_t nextGroup, nextOp;
+        const char* reason;   // null: accepted
+    } nextIds[] = {
+        {"next ids just above", lastGroup + 1, lastOp + 1, nullptr},
+        {"next group id taken", lastGroup, lastOp + 1, "does not hold"},
+        {"next operation id taken", lastGroup + 1, lastOp, "out of range"},
+    };
+    for (const auto& c : nextIds) {
+        host::ops::PartOps decoded;
+        std::string reason;
+        EXPECT_EQ(host::ops::decodeOpsRows(withNext(c.nextGroup, c.nextOp), decoded, &reason), c.reason == nullptr)
+            << c.what;
+        if (c.reason) {
+            EXPECT_NE(reason.find(c.reason), std::string::npos) << c.what << ": " << reason;
+        }
+    }
 }
 
 }  // namespace

@@ -247,7 +247,7 @@ TEST_F(ConfigRunTest, TheTrialHoleIsTheRowsFormAsTheProcessWorksIt) {
         }
         describeTrialForm(table, row, ops.data(), static_cast<int>(ops.size()));
         ASSERT_EQ(table.cilEntries.size(), 2u);
-        const CIL_VALUES upper = cilValues(table.cilEntries[0].cil), lower = cilValues(table.cilEntries[1].cil);
+        const CIL_DESC &upper = table.cilEntries[0].cil, &lower = table.cilEntries[1].cil;
         EXPECT_DOUBLE_EQ(upper.D, 12);
         EXPECT_DOUBLE_EQ(upper.zBottom, -6);
         EXPECT_EQ(upper.Flat, c.upperFlat);

@@ -3,11 +3,12 @@
 // recognition_run_cases_test.cpp; here what a part there does not show.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "plugin/base/globals.h"
 #include "plugin/engine/depth_limit.h"
 #include "plugin/engine/operation_comments.h"
 #include "plugin/model/ope_list.h"
-#include "plugin/model/operation_hole_fields.h"
 #include "plugin/model/tree.h"
 #include "support/process_fixture.h"
 
@@ -97,7 +98,7 @@ TEST_F(DepthLimit, AThroughHoleSplitToTheOtherSide) {
     g_globals->settings.tryDrillBeyondMax = 1;
     g_globals->settings.longToolStrategy = kMarkOnly;
     whyTexts.init(installDir + "/Tool.txt", "drillOperationWhy", 20);
-    whyTexts.setText(10, "split");
+    whyTexts.setText(11, "; split");
     TEST_VIEW v;
     const CIL deep{.D = 5, .zTop = 0, .zBottom = -120, .through = 1};
     POINT_LIST* h = v.hole({deep});
@@ -111,7 +112,7 @@ TEST_F(DepthLimit, AThroughHoleSplitToTheOtherSide) {
         assign(*p, "Drilled", "D5");
         ASSERT_EQ(apply(*p), 0);
     }
-    setHoleLabel(*h, "D5");
+    setFieldText(h->description, "D5");
     ASSERT_EQ(divide(*h), 0);
     VIEW_LIST* opp = v.view->next;
     ASSERT_NE(opp, nullptr);
@@ -120,9 +121,9 @@ TEST_F(DepthLimit, AThroughHoleSplitToTheOtherSide) {
     EXPECT_EQ(other->deepSplitPrev, h);
     EXPECT_EQ(other->view, opp);
     EXPECT_STREQ(other->rowName, "D5");
-    EXPECT_EQ(holeGet(*h, hole_field::splitByDepth), 1);
-    EXPECT_EQ(holeLabel(*h), "D5 split");
-    EXPECT_EQ(holeLabel(*other), "D5 split");
+    EXPECT_EQ(h->splitByDepth, 1);
+    EXPECT_EQ(fieldText(h->description), "D5; split");
+    EXPECT_EQ(fieldText(other->description), "D5; split");
     // The follower's counterpart joins the new hole's chain.
     ASSERT_NE(other->nextEqual, nullptr);
     EXPECT_EQ(other->nextEqual->chainMember, 1);
@@ -154,6 +155,32 @@ TEST_F(DepthLimit, TheLowerHalfOfASplitCounterboreIsDrilledFromTheOtherSide) {
     EXPECT_EQ(ops[1]->toolType, 3u);
     EXPECT_DOUBLE_EQ(ops[1]->toolDiam, 6.6);
     EXPECT_NEAR(ops[1]->zSup - ops[1]->zInf, 60, 1e-9);
+}
+
+// The usable length of a drill comes from the drill-size table: the row of its size, the largest row for
+// a drill beyond the table; a table without rows tells nothing, and then no drill is too deep.
+TEST_F(DepthLimit, TheUsableLengthComesFromTheDrillSizeTableAndAnEmptyTableLimitsNothing) {
+    CTabColsDesc& drill = tables[static_cast<std::size_t>(drillIndex)];
+    double shortest = 0, longest = 0, length = 0;
+    ASSERT_TRUE(maxToolDepth(drill, 5, &shortest));
+    EXPECT_NEAR(shortest, 52, 1e-9);   // the 5 mm row
+    ASSERT_EQ(drill.sortRowsByColumn(1), 0);
+    const double largest = std::atof(drill.cell(drill.rowCount - 1, 0).c_str());
+    ASSERT_TRUE(maxToolDepth(drill, largest + 10, &longest));
+    EXPECT_GT(longest, shortest);
+
+    g_globals->settings.tryDrillBeyondMax = 0;
+    g_globals->settings.longToolStrategy = kMarkOnly;
+    TEST_VIEW v;
+    POINT_LIST* h = v.hole({{.D = 5, .zTop = 0, .zBottom = -60, .tipTool = 1, .tipAngleDeg = 118}});
+    assign(*h, "Drilled", "D5");
+    ASSERT_EQ(apply(*h), 0);
+    drill.cells.clear();
+    drill.rowCount = 0;
+    EXPECT_FALSE(maxToolDepth(drill, 5, &length));
+    ASSERT_EQ(divide(*h), 0);
+    EXPECT_EQ(h->depthChecked, 0);
+    for (const OPE_LIST* op : operations(*h)) EXPECT_NE(op->drillMode, 12);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 #include "host/api.h"
 #include "platform/sys/files.h"
@@ -12,6 +13,7 @@
 #include "plugin/model/tree.h"
 #include "plugin/base/vectors.h"
 #include "plugin/model/view_order.h"
+#include "plugin/services/engine.h"
 #include "support/plugin_fixture.h"
 
 namespace {
@@ -86,6 +88,33 @@ TEST_F(DirectionsViewsTest, AWindowTakesTurnsAboutTheViewsXAxis) {
     EXPECT_EQ(allowed(0, std::sin(20 * kDeg), -std::cos(20 * kDeg)), kOppositeSense);
     EXPECT_EQ(allowed(0, -std::sin(40 * kDeg), std::cos(40 * kDeg)), 0);
     EXPECT_EQ(allowed(0, 0, 1), 0);   // with a window on, the view's own axis must lie in it
+}
+
+// The opposite direction may be drilled unless the user allowed views and its reverse is none of them in its
+// own sense.
+TEST_F(DirectionsViewsTest, TheOppositeDirectionIsAllowedUnlessAllowedViewsLeaveItOut) {
+    struct CASE {
+        const char* what;
+        std::int16_t restricted;
+        std::vector<int> allowedViews;
+        double direction[3];
+        int allowed;
+    } cases[] = {
+        {"no restriction", 0, {kFrontIndex}, {0, 0, 1}, 1},
+        {"restricted, but no view allowed", 1, {}, {0, 0, 1}, 1},
+        {"the reverse of bottom is top, allowed", 1, {kTopIndex}, {0, 0, -1}, 1},
+        {"the reverse of top is bottom: top's opposite sense only", 1, {kTopIndex}, {0, 0, 1}, 0},
+        {"another view allowed", 1, {kFrontIndex}, {0, 0, -1}, 0},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.what);
+        COnlySelViewsListEx none;
+        none.fillFromNamedViews();
+        none.writeToPart();
+        for (int i : c.allowedViews) allow({i});
+        g_globals->settings.onlySelectedViews = c.restricted;
+        EXPECT_EQ(isOppositeDirAllowed(c.direction), c.allowed);
+    }
 }
 
 TEST_F(DirectionsViewsTest, StandardViewsHaveFixedOpposites) {

@@ -14,7 +14,6 @@
 
 namespace {
 
-namespace L = cil_desc_layout;
 
 class HoleClassesAction : public RecognitionFixture {
 protected:
@@ -23,10 +22,10 @@ protected:
         POINT_LIST* p = addHole(view, x, 0, {{3, 0, 3, -10}});
         p->descCount = 1;
         p->descs = allocCilDescs(1);
-        p->descs[0].set<std::uint8_t>(L::Through, 1);
-        p->descs[0].set<double>(L::D, 6.0);
-        p->descs[0].set<double>(L::zTop, 0.0);
-        p->descs[0].set<double>(L::zBottom, -10.0);
+        p->descs[0].Through = 1;
+        p->descs[0].D = 6.0;
+        p->descs[0].zTop = 0.0;
+        p->descs[0].zBottom = -10.0;
         p->holeClass = static_cast<std::int16_t>(cls);
         return p;
     }
@@ -83,15 +82,15 @@ TEST_F(HoleClassesAction, ALongGapIsDrilledFromBothSidesWithTheChainFollowing) {
         chainHoles(h, {f});
         h->descCount = 1;
         h->descs = allocCilDescs(1);
-        h->descs[0].set<std::uint8_t>(L::Through, 1);
-        h->descs[0].set<double>(L::D, 6.0);
-        h->descs[0].set<double>(L::zBottom, -30.0);
+        h->descs[0].Through = 1;
+        h->descs[0].D = 6.0;
+        h->descs[0].zBottom = -30.0;
         std::snprintf(h->tableName, sizeof h->tableName, "Through");
         ASSERT_EQ(splitLongGaps(head, run), 0);
         EXPECT_EQ(countViews(head), c.split ? 2 : 1);
         EXPECT_EQ(countCyls(h), c.split ? 1 : 2);
         EXPECT_EQ(countCyls(f), c.split ? 1 : 2);
-        EXPECT_DOUBLE_EQ(h->descs[0].get<double>(L::zBottom), c.split ? -5.0 : -30.0);
+        EXPECT_DOUBLE_EQ(h->descs[0].zBottom, c.split ? -5.0 : -30.0);
         if (!c.split) continue;
         const std::vector<POINT_LIST*> lower = chain(top->next->firstPoint);
         ASSERT_EQ(lower.size(), 2u);
@@ -99,9 +98,35 @@ TEST_F(HoleClassesAction, ALongGapIsDrilledFromBothSidesWithTheChainFollowing) {
         EXPECT_EQ(lower[1]->chainMember, 1);
         // Seen from below, the lower part runs from 30 up to 25.
         ASSERT_NE(lower[0]->descs, nullptr);
-        EXPECT_NEAR(lower[0]->descs[0].get<double>(L::zTop), 30, 1e-9);
-        EXPECT_NEAR(lower[0]->descs[0].get<double>(L::zBottom), 25, 1e-9);
+        EXPECT_NEAR(lower[0]->descs[0].zTop, 30, 1e-9);
+        EXPECT_NEAR(lower[0]->descs[0].zBottom, 25, 1e-9);
     }
+}
+
+// A hole already drilled from both sides at its gap is handled: the end split after it leaves it alone.
+TEST_F(HoleClassesAction, AHoleSplitAtItsGapIsNotSplitAgainAtItsFittedEnd) {
+    g_globals->settings.drillFromBothFaces = 1;
+    g_globals->settings.openSpaceFactor = 2;
+    VIEW_LIST* top = addView(head, 1);
+    POINT_LIST* h = addHole(top, 0, 0, {{3, 0, 3, -5}, {3, -25, 3, -30}});
+    h->descCount = 1;
+    h->descs = allocCilDescs(1);
+    h->descs[0].Through = 1;
+    h->descs[0].opeGeo = 2;   // fitted through: its end may be finished from below
+    h->descs[0].D = 6.0;
+    h->descs[0].zBottom = -30.0;
+    h->endSplitMode = 2;
+    std::snprintf(h->tableName, sizeof h->tableName, "Fitted");
+    ASSERT_EQ(splitLongGaps(head, run), 0);
+    ASSERT_EQ(countViews(head), 2);
+    POINT_LIST* lower = top->next->firstPoint;
+    ASSERT_NE(lower, nullptr);
+    EXPECT_TRUE(h->stageDone && lower->stageDone);
+    ASSERT_EQ(splitFittedEnds(head, run), 0);
+    EXPECT_EQ(countPoints(top), 1);
+    EXPECT_EQ(countPoints(top->next), 1);
+    EXPECT_EQ(h->partnerId, 0);
+    EXPECT_EQ(lower->partnerId, 0);
 }
 
 TEST_F(HoleClassesAction, AFittedEndGetsAPartnerOnTheOtherSideWithTheChainFollowing) {
@@ -122,7 +147,7 @@ TEST_F(HoleClassesAction, AFittedEndGetsAPartnerOnTheOtherSideWithTheChainFollow
         f->id = 8;
         h->endSplitMode = c.mode;
         h->reamSplitted = c.reamSplitted ? 1 : 0;
-        h->descs[0].set<std::int16_t>(L::opeGeo, 2);
+        h->descs[0].opeGeo = 2;
         std::snprintf(h->tableName, sizeof h->tableName, "Fitted");
         ASSERT_EQ(splitFittedEnds(head, run), 0);
         ASSERT_EQ(countViews(head), c.split ? 2 : 1);
@@ -140,11 +165,11 @@ TEST_F(HoleClassesAction, AFittedEndGetsAPartnerOnTheOtherSideWithTheChainFollow
         EXPECT_TRUE(h->stageDone && p->stageDone);
         // The partner is the fitted cylinder alone, seen from below: from 10 up to the top at 0.
         ASSERT_EQ(p->descCount, 1);
-        EXPECT_DOUBLE_EQ(p->descs[0].get<double>(L::D), 6.0);
-        EXPECT_EQ(p->descs[0].get<std::int16_t>(L::opeGeo), 2);
-        EXPECT_NEAR(p->descs[0].get<double>(L::zTop) - p->descs[0].get<double>(L::zBottom), 10, 1e-9);
+        EXPECT_DOUBLE_EQ(p->descs[0].D, 6.0);
+        EXPECT_EQ(p->descs[0].opeGeo, 2);
+        EXPECT_NEAR(p->descs[0].zTop - p->descs[0].zBottom, 10, 1e-9);
         // The hole keeps its own description.
-        EXPECT_DOUBLE_EQ(h->descs[0].get<double>(L::zBottom), -10.0);
+        EXPECT_DOUBLE_EQ(h->descs[0].zBottom, -10.0);
         EXPECT_EQ(countPoints(top), 2);
     }
 }

@@ -25,10 +25,10 @@ protected:
         POINT_LIST* p = addHole(view, x, 0, {{3, 0, 3, -10}});
         p->descCount = 1;
         p->descs = allocCilDescs(1);
-        p->descs[0].set<std::uint8_t>(cil_desc_layout::Through, 1);
-        p->descs[0].set<std::int16_t>(cil_desc_layout::opeGeo, opeGeo);
-        p->descs[0].set<std::uint8_t>(cil_desc_layout::flipped, flipped);
-        p->descs[0].set<double>(cil_desc_layout::L2, 10.0);
+        p->descs[0].Through = 1;
+        p->descs[0].opeGeo = opeGeo;
+        p->descs[0].flipped = flipped;
+        p->descs[0].L2 = 10.0;
         p->adaptedRow = -1;
         return p;
     }
@@ -149,7 +149,7 @@ TEST_F(HoleClasses, ViewsAreNumberedFromOneWithoutEmptyOnes) {
     std::vector<int> numbers, indexes;
     for (VIEW_LIST* v = head; v; v = v->next) {
         numbers.push_back(v->viewNumber);
-        indexes.push_back(viewIndex(*v));
+        indexes.push_back(v->orderNumber);
     }
     EXPECT_EQ(numbers, (std::vector<int>{1, 6}));
     EXPECT_EQ(indexes, (std::vector<int>{1, 2}));

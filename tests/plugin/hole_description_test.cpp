@@ -58,7 +58,7 @@ TEST_F(HoleDescriptionTest, RecognisedHolesAreDescribedWithTheirDetailsFoldedIn)
         const std::vector<CIL_DESC> descs = describeHole(hole->firstCyl, 44 * kDeg, 46 * kDeg, 2.0, nullptr);
         ASSERT_EQ(descs.size(), c.records.size());
         for (std::size_t k = 0; k < descs.size(); ++k) {
-            const CIL_VALUES v = cilValues(descs[k]);
+            const CIL_DESC& v = descs[k];
             const RECORD& r = c.records[k];
             EXPECT_EQ(v.opeGeo, r.opeGeo) << k;
             EXPECT_NEAR(v.D, r.D, 1e-9) << k;
@@ -72,7 +72,7 @@ TEST_F(HoleDescriptionTest, RecognisedHolesAreDescribedWithTheirDetailsFoldedIn)
             EXPECT_NEAR(2 * v.coneAngle / kDeg, r.coneDeg, 1e-6) << k;
             EXPECT_NEAR(v.tipAngle / kDeg, r.tipDeg, 1e-6) << k;
             EXPECT_NEAR(v.chamferDiameter, r.chamferD, 1e-9) << k;
-            EXPECT_EQ(r.opeGeo == 2 ? v.fitName : v.threadName, r.name) << k;
+            EXPECT_EQ(fieldText(r.opeGeo == 2 ? v.fitName : v.threadName), r.name) << k;
             EXPECT_NE(v.entityId, 0u) << k;
         }
     }
@@ -82,7 +82,7 @@ TEST_F(HoleDescriptionTest, ModellingSplitsJoinAndDifferentSegmentsStayApart) {
     std::vector<CYL_LIST> split = chain({{4, 4, 10}, {4, 4, 5}, {4, 4, 15}});
     const std::vector<CIL_DESC> joined = describeHole(&split[0], 44 * kDeg, 46 * kDeg, 2.0, nullptr);
     ASSERT_EQ(joined.size(), 1u);
-    EXPECT_DOUBLE_EQ(cilValues(joined[0]).L, 30);
+    EXPECT_DOUBLE_EQ(joined[0].L, 30);
 
     // Alternating diameters cannot join: the 25 segments the description takes (one more is refused by the
     // assignment) stay 25 records.

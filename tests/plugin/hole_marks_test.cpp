@@ -41,7 +41,7 @@ TEST_F(HoleMarks, MarkingThenRestoringLeavesEveryEntityWhereItWas) {
     EXPECT_EQ(highlightHoles(head, 0, 40), 0);
     const auto marked = levelsOf(kEntLine);
     ASSERT_EQ(marked.size(), 10u);   // the axis joined them
-    const std::uint32_t axis = holeAxisLineId(*newTable);
+    const std::uint32_t axis = newTable->axisLineId;
     ASSERT_NE(axis, 0u);
     EXPECT_EQ(marked.at(axis), 40);
     int onMark = 0;
@@ -51,7 +51,7 @@ TEST_F(HoleMarks, MarkingThenRestoringLeavesEveryEntityWhereItWas) {
 
     EXPECT_EQ(highlightHoles(head, 1, 40), 0);
     EXPECT_EQ(levelsOf(kEntLine), before);
-    EXPECT_EQ(holeAxisLineId(*newTable), 0u);
+    EXPECT_EQ(newTable->axisLineId, 0u);
 }
 
 TEST_F(HoleMarks, LabelsReplaceWhatTheLabelsLevelHeld) {

@@ -122,8 +122,8 @@ TEST_F(MilledCompletion, AHelixBoreToAFitWithoutItsTableStartsFromTheDrillSizeTa
     bore->active = 1;
     CIL_DESC& tied = hole->descs[tiedIndex(*hole, opeGet(*bore->processOpe, cylDiamCyl),
                                            opeGet(*bore->processOpe, cylDiamZPl))];
-    tied.set<std::int16_t>(cil_desc_layout::opeGeo, 2);
-    tied.set<double>(cil_desc_layout::D, 22);
+    tied.opeGeo = 2;
+    tied.D = 22;
     script().answer(plat::IDOK);
     CTabColsDesc drillTable;
     ASSERT_EQ(drillTable.read(g_threadTables->tables[0].path), 0);

@@ -54,23 +54,31 @@ TEST(NearestIndex, BandEqualsScanOfFreePointsWhilePointsAreTaken) {
         if (c.neighbours) index.buildNeighbours(c.neighbours);
         std::vector<char> taken(c.count, 0);
         std::vector<CNearestIndex::HIT> hits;
-        // Take points in a random order, asking from every point after each take.
+        // Take points in a random order, asking from every point after each take; in three rounds, reset
+        // after half the points, after three (counts given back take by take) and after all.
         std::vector<std::int32_t> order(c.count);
         for (int i = 0; i < c.count; ++i) order[i] = i;
-        std::shuffle(order.begin(), order.end(), random);
-        for (std::int32_t next : order) {
-            for (std::int32_t self = 0; self < c.count; self += 1 + c.count / 40) {
-                index.nearestBand(self, band, hits);
-                ASSERT_EQ(indices(hits), indices(scanBand(xy, taken, self, band)))
-                    << c.count << " points, " << c.neighbours << " neighbours, from " << self;
-                for (const auto& h : hits) {
-                    const double dx = xy[2 * h.index] - xy[2 * self], dy = xy[2 * h.index + 1] - xy[2 * self + 1];
-                    ASSERT_EQ(h.distance, std::sqrt(dx * dx + dy * dy));
+        for (int round = 0; round < 3; ++round) {
+            std::shuffle(order.begin(), order.end(), random);
+            const std::size_t stops[] = {order.size() / 2, std::min<std::size_t>(3, order.size()), order.size()};
+            const std::size_t stop = stops[round];
+            for (std::size_t t = 0; t < stop; ++t) {
+                for (std::int32_t self = 0; self < c.count; self += 1 + c.count / 40) {
+                    index.nearestBand(self, band, hits);
+                    ASSERT_EQ(indices(hits), indices(scanBand(xy, taken, self, band)))
+                        << c.count << " points, " << c.neighbours << " neighbours, from " << self << ", round " << round;
+                    for (const auto& h : hits) {
+                        const double dx = xy[2 * h.index] - xy[2 * self], dy = xy[2 * h.index + 1] - xy[2 * self + 1];
+                        ASSERT_EQ(h.distance, std::sqrt(dx * dx + dy * dy));
+                    }
                 }
+                index.take(order[t]);
+                taken[order[t]] = 1;
+                EXPECT_EQ(index.freeCount(), std::count(taken.begin(), taken.end(), 0));
             }
-            index.take(next);
-            taken[next] = 1;
-            EXPECT_EQ(index.freeCount(), std::count(taken.begin(), taken.end(), 0));
+            index.reset();
+            std::fill(taken.begin(), taken.end(), 0);
+            EXPECT_EQ(index.freeCount(), c.count);
         }
     }
 }

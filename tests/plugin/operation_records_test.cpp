@@ -1,13 +1,16 @@
 // Operation records made from computed definitions, their comments and tool-number prefixes.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <numbers>
+
 #include "plugin/base/globals.h"
 #include "plugin/engine/operation_comments.h"
 #include "plugin/model/ope_list.h"
-#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/operation_values.h"
 #include "plugin/model/process_ope.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/model/tree.h"
 #include "support/process_fixture.h"
 
@@ -113,14 +116,14 @@ TEST_F(OperationRecords, WhichDefinitionsBecomeRecords) {
     EXPECT_EQ(ops[2]->cycle, 22u);      // a helix bore whatever the definition's cycle
     EXPECT_EQ(ops[1]->prev, ops[0]);
     EXPECT_NE(ops[0]->processOpe.get(), ops[1]->processOpe.get());
-    EXPECT_EQ(holeGet(*follower, hole_field::memberReprocessed), 1);
+    EXPECT_EQ(follower->memberReprocessed, 1);
 
     // Every definition disabled: no records, the chain still marked.
-    holeSet<std::uint16_t>(*follower, hole_field::memberReprocessed, 0);
+    follower->memberReprocessed = 0;
     for (PROCESS_OPE& d : defs) opeSet<std::uint8_t>(d, disabled, 1);
     ASSERT_EQ(createProcessFromDef(static_cast<std::int16_t>(defs.size()), defs.data(), *head, 0), 0);
     EXPECT_EQ(head->opeList, nullptr);
-    EXPECT_EQ(holeGet(*follower, hole_field::memberReprocessed), 1);
+    EXPECT_EQ(follower->memberReprocessed, 1);
 }
 
 TEST_F(OperationRecords, TapDepthExtendedByTheTapSettings) {
@@ -158,18 +161,87 @@ TEST_F(OperationRecords, TapDepthExtendedByTheTapSettings) {
     }
 }
 
+// The explanation names the table and row, then how the row fits (the hole's state word: the adapted row),
+// the process and the hole's marks.
 TEST_F(OperationRecords, ExplanationOfAHole) {
+    struct CASE {
+        const char* what;
+        int tableClass;
+        std::function<void(POINT_LIST&)> state;
+        const char* tail;   // after "Drilled D5"
+    } cases[] = {
+        {"matched exactly", kTableFormClass, [](POINT_LIST&) {}, " - 1"},
+        {"a row added to a form table", kTableFormClass, [](POINT_LIST& h) { h.noMeasures = 1; },
+         "; measures added to the table - 1"},
+        {"... to a read-only shared library", kTableFormClass,
+         [](POINT_LIST& h) {
+             h.noMeasures = 1;
+             g_globals->sharedDataOn = 1;
+         },
+         "; measures needed, the shared library is read-only - 1"},
+        {"a drill size added", kTableDrillSize, [](POINT_LIST& h) { h.noMeasures = 1; },
+         " dia5.000; drill size added to the drill-size table - 1"},
+        {"a thread added", kTableThread, [](POINT_LIST& h) { h.noMeasures = 1; },
+         "; thread added to the thread table - 1"},
+        {"no process", kTableFormClass, [](POINT_LIST& h) { h.processName[0] = 0; }, "; no process"},
+        {"adapted, within the window", kTableFormClass, [](POINT_LIST& h) { h.adaptedRow = 0; },
+         "; adapted: no table has the exact form of the hole - 1"},
+        {"adapted, a chamfer outside", kTableFormClass,
+         [](POINT_LIST& h) {
+             h.adaptedRow = 2;
+             h.outOfWindow = 1;
+         },
+         "; adapted: no table has the exact form of the hole (43.0deg chamfer outside the table) - 1"},
+        {"adapted, the tip outside", kTableFormClass,
+         [](POINT_LIST& h) {
+             h.adaptedRow = 2;
+             h.tipOutside = 1;
+         },
+         "; adapted: no table has the exact form of the hole (43.0deg 47.0deg tip, chamfer depth 1.5 outside the "
+         "table) - 1"},
+        {"the head of equal holes, with marks", kTableFormClass,
+         [](POINT_LIST& h) {
+             static POINT_LIST follower;
+             h.nextEqual = &follower;
+             h.chamferCheck = 1;
+             h.geometryProblem = 1;
+             h.notAccessible = 2;
+         },
+         " - 1; one of identical holes; chamfer or centre drill to check; geometry to check; cannot be reached from "
+         "its side (2)"},
+    };
+    for (const CASE& c : cases) {
+        TEST_VIEW v;
+        POINT_LIST* h = v.hole({{.D = 5, .zTop = 0, .zBottom = -12, .tipTool = 1, .tipAngleDeg = 118}});
+        assign(*h, "Drilled", "D5");
+        h->adaptedRow = -1;
+        h->adaptedWindow[0] = 43 * std::numbers::pi / 180;
+        h->adaptedWindow[1] = 1.5;
+        h->adaptedWindow[3] = 47 * std::numbers::pi / 180;
+        g_globals->sharedDataOn = 0;
+        g_globals->sharedAccessMode = 0;
+        c.state(*h);
+        const HOLE_EXPLANATION e = explainHole(*h, c.tableClass);
+        EXPECT_EQ(e.head, "Drilled D5") << c.what;
+        EXPECT_EQ(e.tail, c.tail) << c.what;
+        h->nextEqual = nullptr;
+    }
+}
+
+TEST_F(OperationRecords, TheStoredExplanationIsAsMuchAsItsFieldHoldsAndARowTextShowsTheFittingRow) {
     TEST_VIEW v;
     POINT_LIST* h = v.hole({{.D = 5, .zTop = 0, .zBottom = -12, .tipTool = 1, .tipAngleDeg = 118}});
     assign(*h, "Drilled", "D5");
     ASSERT_EQ(apply(*h), 0);
-    holeSet<std::int16_t>(*h, hole_field::formState, -1);
+    h->adaptedRow = -1;
+    setFieldText(h->rowName, "renamed");
     buildOperationWhyText(*h, "row");
-    EXPECT_EQ(operationWhyText(*h), "D5 row - 1");   // the shipped table's process is named "1"
-    // A text longer than its field is cut to it.
-    setFieldText(h->rowName, std::string(77, 'r'));
-    buildOperationWhyText(*h, "row");
-    EXPECT_EQ(operationWhyText(*h).size(), hole_field::kWhyTextSize - 1);
+    EXPECT_EQ(operationWhyText(*h), "Drilled D5 row - 1");   // the row that fits, not the name kept
+    setFieldText(h->rowName, std::string(70, 'r'));
+    buildOperationWhyText(*h, "");
+    const std::string whole = explainHole(*h, kTableFormClass).whole();
+    ASSERT_GT(whole.size(), sizeof(POINT_LIST::whyText));
+    EXPECT_EQ(operationWhyText(*h), whole.substr(0, sizeof(POINT_LIST::whyText) - 1));
 }
 
 }  // namespace

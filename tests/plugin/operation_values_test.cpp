@@ -17,7 +17,6 @@
 
 namespace {
 
-namespace L = cil_desc_layout;
 namespace C = process_calc;
 constexpr double kDeg = std::numbers::pi / 180;
 const double kTan59 = std::tan(59 * kDeg);
@@ -95,7 +94,7 @@ TEST_F(OperationValues, ThreadDrillAndUnknownThreadAreTold) {
     EXPECT_EQ(opeGet(*unknownTap.processOpe, C::threadUnknown), 1);
     EXPECT_NE(std::string(unknownTap.comment).find(errorMessage(54)), std::string::npos) << unknownTap.comment;
     // The drilled hole's description keeps its own diameter; the core drill changed only the table's copy.
-    EXPECT_DOUBLE_EQ(found->descs[0].get<double>(L::D), 5.2);
+    EXPECT_DOUBLE_EQ(found->descs[0].D, 5.2);
 }
 
 TEST_F(OperationValues, AutomaticChamferOnlyWhereThereIsNone) {
@@ -110,10 +109,10 @@ TEST_F(OperationValues, AutomaticChamferOnlyWhereThereIsNone) {
         assign(*h, "Drilled", "D5");
         ASSERT_EQ(apply(*h), 0);
     }
-    EXPECT_EQ(plain->descs[0].get<std::uint8_t>(L::topChamfer), 1);
-    EXPECT_DOUBLE_EQ(plain->descs[0].get<double>(L::chamferDiameter), 6);
-    EXPECT_DOUBLE_EQ(plain->descs[0].get<double>(L::chamferZ), -0.5);
-    EXPECT_DOUBLE_EQ(chamfered->descs[0].get<double>(L::chamferDiameter), 7);
+    EXPECT_EQ(plain->descs[0].topChamfer, 1);
+    EXPECT_DOUBLE_EQ(plain->descs[0].chamferDiameter, 6);
+    EXPECT_DOUBLE_EQ(plain->descs[0].chamferZ, -0.5);
+    EXPECT_DOUBLE_EQ(chamfered->descs[0].chamferDiameter, 7);
 }
 
 TEST_F(OperationValues, ModesOfAnEndSplitAndFailures) {

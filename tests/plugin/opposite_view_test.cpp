@@ -5,7 +5,6 @@
 
 #include "plugin/base/globals.h"
 #include "plugin/model/ope_list.h"
-#include "plugin/model/operation_hole_fields.h"
 #include "plugin/engine/operation_records.h"
 #include "plugin/engine/opposite_view.h"
 #include "plugin/base/directions.h"
@@ -14,7 +13,6 @@
 
 namespace {
 
-namespace L = cil_desc_layout;
 
 class OppositeView : public ProcessFixture {};
 
@@ -55,12 +53,12 @@ TEST_F(OppositeView, AChainMovesWithItsHeadCarryingTheTurnedDescriptionAndThePro
         EXPECT_EQ(chain[static_cast<std::size_t>(i)]->firstCyl, nullptr);
         EXPECT_EQ(chain[static_cast<std::size_t>(i)]->opeList, nullptr);
     }
-    EXPECT_EQ(holeGet(*moved[0], hole_field::movedOpposite), 1);
+    EXPECT_EQ(moved[0]->movedOpposite, 1);
     // The head's description is turned end for end; the followers' stay as they were.
     ASSERT_EQ(moved[0]->descCount, 2);
-    EXPECT_DOUBLE_EQ(moved[0]->descs[0].get<double>(L::zTop), 12);
-    EXPECT_EQ(moved[0]->descs[0].get<std::uint8_t>(L::flipped), 1);
-    EXPECT_DOUBLE_EQ(moved[1]->descs[0].get<double>(L::D), 8);
+    EXPECT_DOUBLE_EQ(moved[0]->descs[0].zTop, 12);
+    EXPECT_EQ(moved[0]->descs[0].flipped, 1);
+    EXPECT_DOUBLE_EQ(moved[1]->descs[0].D, 8);
     // The head's process applied again on its new side: records of its own.
     ASSERT_NE(moved[0]->opeList, nullptr);
     for (const OPE_LIST* op = moved[0]->opeList; op; op = op->next) {
@@ -77,8 +75,8 @@ TEST_F(OppositeView, ACopiedProcessIsTheTargetsOwn) {
     ASSERT_EQ(apply(*source), 0);
     target->ptView[2] = 2;
     ASSERT_EQ(copyHoleProcess(*source, *target), 0);
-    EXPECT_DOUBLE_EQ(target->descs[0].get<double>(L::zTop), 2);
-    EXPECT_DOUBLE_EQ(target->descs[0].get<double>(L::zBottom), -10);
+    EXPECT_DOUBLE_EQ(target->descs[0].zTop, 2);
+    EXPECT_DOUBLE_EQ(target->descs[0].zBottom, -10);
     EXPECT_STREQ(target->processName, source->processName);
     const auto from = operations(*source), to = operations(*target);
     ASSERT_EQ(from.size(), to.size());
@@ -105,17 +103,17 @@ TEST_F(OppositeView, SimpleHoles) {
     EXPECT_EQ(blind->descCount, 2);
     EXPECT_EQ(toSimpleDrill(*stepped, tables.data(), through), 1);
     ASSERT_EQ(stepped->descCount, 1);
-    EXPECT_DOUBLE_EQ(stepped->descs[0].get<double>(L::D), 5);
-    EXPECT_DOUBLE_EQ(stepped->descs[0].get<double>(L::zTop), 0);
+    EXPECT_DOUBLE_EQ(stepped->descs[0].D, 5);
+    EXPECT_DOUBLE_EQ(stepped->descs[0].zTop, 0);
     EXPECT_STREQ(stepped->rowName, "D5");
     EXPECT_STREQ(stepped->tableName, "Drilled");
-    EXPECT_EQ(holeGet(*stepped, hole_field::simplified), 1);
+    EXPECT_EQ(stepped->simplified, 1);
 
     CIL_DESC d = cilDesc({.D = 5, .zTop = 0, .zBottom = -12, .chamferDiameter = 7, .chamferAngleDeg = 45});
     const CIL_DESC before = d;
     flipCilDesc(d);
-    EXPECT_DOUBLE_EQ(d.get<double>(L::zTop), 12);
-    EXPECT_DOUBLE_EQ(d.get<double>(L::chamferZ), 1);
+    EXPECT_DOUBLE_EQ(d.zTop, 12);
+    EXPECT_DOUBLE_EQ(d.chamferZ, 1);
     flipCilDesc(d);
     EXPECT_EQ(d, before);
 }

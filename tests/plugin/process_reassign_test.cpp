@@ -43,7 +43,7 @@ TEST_F(ProcessReassign, AChainMovesWholeIntoTheOppositeViewMadeForIt) {
     VIEW_LIST* opposite = top->next;
     ASSERT_NE(opposite, nullptr);
     EXPECT_EQ(opposite->viewNumber, getOppositeView(1));
-    EXPECT_EQ(getWork<std::uint16_t>(*opposite, view_field::selected), 1);
+    EXPECT_EQ(opposite->selected, 1);
     EXPECT_EQ(opposite->pointCount, 3);
     int i = 0;
     for (POINT_LIST* p = opposite->firstPoint; p; p = p->next, ++i) {
@@ -89,7 +89,7 @@ TEST_F(ProcessReassign, ResortDropsEmptyViewsAndNumbersGroupsInListOrder) {
         }
         head = resortViews(head);
         std::vector<std::int16_t> groups;
-        for (VIEW_LIST* v = head; v; v = v->next) groups.push_back(getWork<std::int16_t>(*v, view_field::toolPathGroup));
+        for (VIEW_LIST* v = head; v; v = v->next) groups.push_back(v->groupNumber);
         EXPECT_EQ(groups, c.renumbered);
     }
 }
@@ -151,13 +151,14 @@ TEST_F(ProcessReassignTables, AChainTakesItsChangedRowAndProcessInItsOrder) {
         const char* process;         // and given this process
         bool keepOrder;
         std::vector<std::uint32_t> types;
+        std::uint8_t rowChanged;     // marked by the re-assignment of one hole whose row name changed
     };
     const std::vector<std::uint32_t> withoutFirst(firstTypes.begin() + 1, firstTypes.end());
     const STEP steps[] = {
-        {"row renamed", "D8-bore", "1", false, firstTypes},
-        {"row's process changed", "D8-bore", "2", false, withoutFirst},
-        {"waiting head, row renamed back", "D8", "1", true, firstTypes},
-        {"waiting head, process changed", "D8", "2", true, withoutFirst},
+        {"row renamed", "D8-bore", "1", false, firstTypes, 1},
+        {"row's process changed", "D8-bore", "2", false, withoutFirst, 0},
+        {"waiting head, row renamed back", "D8", "1", true, firstTypes, 0},
+        {"waiting head, process changed", "D8", "2", true, withoutFirst, 0},
     };
     std::string rowNow = "D8";
     for (const STEP& step : steps) {
@@ -174,6 +175,7 @@ TEST_F(ProcessReassignTables, AChainTakesItsChangedRowAndProcessInItsOrder) {
         rowNow = step.newRowName;
 
         g_records->runStats.stateCount6 = 3;
+        chain[0]->rowChanged = 0;
         if (step.keepOrder) {
             chain[0]->noMeasures = 1;
             reassignProcessKeepOrder(tree);
@@ -182,6 +184,8 @@ TEST_F(ProcessReassignTables, AChainTakesItsChangedRowAndProcessInItsOrder) {
         }
         EXPECT_EQ(g_records->runStats.stateCount6, step.keepOrder ? 0 : 2);
         EXPECT_EQ(chain[0]->noMeasures, 0);
+        EXPECT_EQ(chain[0]->rowChanged, step.rowChanged);
+        EXPECT_EQ(fieldText(chain[0]->description), std::string("Drilled ") + step.newRowName);
         for (POINT_LIST* p : chain) {
             EXPECT_STREQ(p->tableName, "Drilled");
             EXPECT_STREQ(p->rowName, step.newRowName);

@@ -3,7 +3,10 @@
 // selected holes, and every way the tree's run ends; what the user sees and what lands in the part.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "host/api.h"
+#include "host/state.h"
 #include "platform/sys/files.h"
 #include "plugin/base/settings.h"
 #include "plugin/engine/selected_groups.h"
@@ -16,7 +19,7 @@
 namespace {
 
 const std::string kView = "(Group 0)  TOP";
-const std::string kHole1 = kView + "/Hole 1";
+constexpr int kConfiguration = 18018;
 
 class ProcessTreeSession : public ProcessTreeFixture {
 protected:
@@ -32,6 +35,8 @@ protected:
         expectScriptPlayed();
     }
     bool shown(const std::string& label) { return treeSnapshot().find("\"" + label + "\"") != std::string::npos; }
+    // The path of hole n's item.
+    std::string holePath(int n) { return kView + "/" + item(n); }
     // The points list's line of hole 1, which has no identical holes.
     std::string firstPosition() {
         return fromPart<std::string>([](VIEW_LIST* tree) {
@@ -40,6 +45,14 @@ protected:
             std::snprintf(text, sizeof text, "X%.2f Y%.2f Z%.2f", p[0], p[1], p[2]);
             return std::string(text);
         });
+    }
+    // In the tree the user configures the hole's table and tries the configuration on the part.
+    void configurationTrial(const std::string& hole) {
+        script().treeRClick(kTreeDlg, kTree, hole).menu(30).click(kConfiguration, 105);
+        m_main();
+        expectScriptPlayed();
+        EXPECT_EQ(g_processPreset, 1013);
+        EXPECT_EQ(g_resumeAction, 3);
     }
     static int blankedEntities() {
         int n = 0;
@@ -58,8 +71,8 @@ TEST_F(ProcessTreeSession, FiltersShowTheHolesOfTheCheckedStatesAndAreKeptForThe
     EXPECT_NE(treeSnapshot().find("4117 Check text=\"Tools not found (" + std::to_string(holeCount - 1) +
                                   ")\" visible=1 enabled=1 check=1"),
               std::string::npos);
-    EXPECT_TRUE(shown("Hole 4"));       // matched exactly, but a tool is missing
-    EXPECT_FALSE(shown(label(holeCount)));   // adapted, every tool found
+    EXPECT_TRUE(shown(item(4)));       // matched exactly, but a tool is missing
+    EXPECT_FALSE(shown(item(holeCount)));   // adapted, every tool found
     EXPECT_NE(treeSnapshot().find("4118 Check text=\"Tools created (1)\""), std::string::npos);
     // No hole is without a problem: that filter cannot be used.
     EXPECT_NE(treeSnapshot().find("4035 Check text=\"No problems (0)\" visible=1 enabled=0"), std::string::npos);
@@ -77,31 +90,31 @@ TEST_F(ProcessTreeSession, FiltersShowTheHolesOfTheCheckedStatesAndAreKeptForThe
 
 // The images say each operation's tool state; clicks on them switch marks down the branch and up to the view.
 TEST_F(ProcessTreeSession, ImagesShowTheToolsAndIconClicksSwitchMarksDownTheBranchAndUpToTheView) {
-    const std::string last = label(holeCount);
+    const std::string hole1 = holePath(1), hole2 = holePath(2), last = holePath(holeCount);
     inTree([&](plat::Script& s) {
         s.click(kTreeDlg, 4307).check(kTreeDlg, 4302, 1)   // the adapted holes too
             .treeExpand(kTreeDlg, kTree, kView)
-            .treeExpand(kTreeDlg, kTree, kHole1)
-            .treeClick(kTreeDlg, kTree, kHole1, true)
-            .treeExpand(kTreeDlg, kTree, kView + "/Hole 2")
-            .treeClick(kTreeDlg, kTree, kView + "/Hole 2/Drill 2", true)
-            .treeRClick(kTreeDlg, kTree, kHole1 + "/Drill 1")   // an operation has no menu
-            .treeExpand(kTreeDlg, kTree, kView + "/" + last);
+            .treeExpand(kTreeDlg, kTree, hole1)
+            .treeClick(kTreeDlg, kTree, hole1, true)
+            .treeExpand(kTreeDlg, kTree, hole2)
+            .treeClick(kTreeDlg, kTree, hole2 + "/Drill 2", true)
+            .treeRClick(kTreeDlg, kTree, hole1 + "/Drill 1")   // an operation has no menu
+            .treeExpand(kTreeDlg, kTree, last);
     });
     EXPECT_EQ(imageOf(kView), "1/1");          // the view is on
     EXPECT_EQ(count("menu owner=18021"), 0);
-    EXPECT_EQ(imageOf("Hole 1"), "1/1");       // on, its chain (itself) selected
+    EXPECT_EQ(imageOf(item(1)), "1/1");       // on, its chain (itself) selected
     EXPECT_EQ(imageOf("Drill 1"), "3/3");
     EXPECT_EQ(imageOf("Chamfer 1"), "4/4");    // no tool: never on
-    EXPECT_EQ(imageOf("Hole 3"), "2/2");       // off, not selected
+    EXPECT_EQ(imageOf(item(3)), "2/2");       // off, not selected
     EXPECT_EQ(imageOf("Drill " + std::to_string(holeCount)), "8/8");   // its tool made by the layout
     EXPECT_EQ(imageOf("Chamfer " + std::to_string(holeCount)), "2/2");
     struct MARKS { int checked1, selected1, drill1, chamfer1, checked2, view; };
     const MARKS marks = fromPart<MARKS>([](VIEW_LIST* tree) {
         POINT_LIST* h1 = hole(tree, 1);
         POINT_LIST* h2 = hole(tree, 2);
-        return MARKS{treeChecked(*h1), holeSelected(*h1), h1->opeList->active, h1->opeList->next->active,
-                     treeChecked(*h2), viewSelected(*tree)};
+        return MARKS{h1->treeChecked, h1->selected, h1->opeList->active, h1->opeList->next->active,
+                     h2->treeChecked, tree->selected};
     });
     EXPECT_EQ(marks.checked1, 1);
     EXPECT_EQ(marks.selected1, 1);
@@ -112,17 +125,20 @@ TEST_F(ProcessTreeSession, ImagesShowTheToolsAndIconClicksSwitchMarksDownTheBran
 }
 
 TEST_F(ProcessTreeSession, AHoleLabelTheUserEditsIsKeptThroughRefillsAndInThePart) {
-    inTree([](plat::Script& s) {
+    const std::string hole1 = holePath(1);
+    const std::string explanation = item(1).substr(label(1).size());   // shown after the label
+    ASSERT_EQ(explanation.rfind("  Drilled ", 0), 0u) << explanation;
+    inTree([&](plat::Script& s) {
         s.treeExpand(kTreeDlg, kTree, kView)
-            .treeEdit(kTreeDlg, kTree, kHole1, "Front bore")
+            .treeEdit(kTreeDlg, kTree, hole1, "Front bore" + explanation)   // the explanation left standing
             .treeEdit(kTreeDlg, kTree, kView, "Renamed view")   // refused
-            .treeRClick(kTreeDlg, kTree, kView + "/Front bore")
+            .treeRClick(kTreeDlg, kTree, kView + "/Front bore" + explanation)
             .menu(16);   // expand all: the tree is filled again
     });
-    EXPECT_TRUE(shown("Front bore"));
+    EXPECT_TRUE(shown("Front bore" + explanation));
     EXPECT_TRUE(shown(kView));
     EXPECT_FALSE(shown("Renamed view"));
-    EXPECT_EQ(fromPart<std::string>([](VIEW_LIST* tree) { return holeLabel(*hole(tree, 1)); }), "Front bore");
+    EXPECT_EQ(fromPart<std::string>([](VIEW_LIST* tree) { return fieldText(hole(tree, 1)->description); }), "Front bore");
 }
 
 TEST_F(ProcessTreeSession, ChangingAHolesProcessOffersItsTablesProcessesAndAppliesTheChoice) {
@@ -132,9 +148,10 @@ TEST_F(ProcessTreeSession, ChangingAHolesProcessOffersItsTablesProcessesAndAppli
     ASSERT_NE(row, std::string::npos);
     const std::string line = text.substr(row + 6, text.find('\n', row) - row - 5);
     ASSERT_TRUE(plat::writeFile(table, text + "[Peck 1] " + line + "[Deep 1] " + line));
-    inTree([](plat::Script& s) {
+    const std::string hole1 = holePath(1);
+    inTree([&](plat::Script& s) {
         s.treeExpand(kTreeDlg, kTree, kView)
-            .treeRClick(kTreeDlg, kTree, kHole1)
+            .treeRClick(kTreeDlg, kTree, hole1)
             .menu(31)
             .select(18092, 18123, 2)   // sorted: 1, Deep, Peck
             .click(18092, plat::IDOK);
@@ -154,10 +171,11 @@ TEST_F(ProcessTreeSession, ChangingAHolesProcessOffersItsTablesProcessesAndAppli
 
 TEST_F(ProcessTreeSession, AHoleWithoutATableCannotBeConfiguredNorChanged) {
     editPart([](VIEW_LIST* tree) { hole(tree, 1)->tableName[0] = 0; });
-    inTree([](plat::Script& s) {
+    const std::string hole1 = holePath(1);
+    inTree([&](plat::Script& s) {
         s.treeExpand(kTreeDlg, kTree, kView)
-            .treeRClick(kTreeDlg, kTree, kHole1).menu(31).answer(plat::IDOK)
-            .treeRClick(kTreeDlg, kTree, kHole1).menu(30).answer(plat::IDOK);
+            .treeRClick(kTreeDlg, kTree, hole1).menu(31).answer(plat::IDOK)
+            .treeRClick(kTreeDlg, kTree, hole1).menu(30).answer(plat::IDOK);
     });
     EXPECT_EQ(count("msgbox owner=18021"), 2);
     EXPECT_TRUE(transcript().contains("The hole has no process table."));
@@ -168,13 +186,14 @@ TEST_F(ProcessTreeSession, TheClearanceOptionOfAViewIsSetInItsDialog) {
     inTree([](plat::Script& s) {
         s.treeRClick(kTreeDlg, kTree, kView).menu(20).check(18023, 4019, 1).click(18023, plat::IDOK);
     });
-    EXPECT_EQ(fromPart<int>([](VIEW_LIST* tree) { return clearanceStartEnd(*tree); }), 1);
+    EXPECT_EQ(fromPart<int>([](VIEW_LIST* tree) { return tree->clearanceStartEnd; }), 1);
 }
 
 TEST_F(ProcessTreeSession, AClickOnTheEmptyAreaClearsTheHighlight) {
-    inTree([](plat::Script& s) {
+    const std::string hole1 = holePath(1);
+    inTree([&](plat::Script& s) {
         s.treeExpand(kTreeDlg, kTree, kView)
-            .treeClick(kTreeDlg, kTree, kHole1, true)   // drop-highlighted
+            .treeClick(kTreeDlg, kTree, hole1, true)   // drop-highlighted
             .treeClick(kTreeDlg, kTree, "");
     });
     EXPECT_EQ(treeSnapshot().find(" drop"), std::string::npos) << treeSnapshot();
@@ -185,10 +204,11 @@ TEST_F(ProcessTreeSession, AClickOnTheEmptyAreaClearsTheHighlight) {
 TEST_F(ProcessTreeSession, AnIsolatedGroupFromThePointsListIsUndoneAtTheNextRun) {
     const int blankedBefore = blankedEntities();
     const std::string position = firstPosition();
+    const std::string hole1 = holePath(1);
     inTree(
         [&](plat::Script& s) {
             s.treeExpand(kTreeDlg, kTree, kView)
-                .treeRClick(kTreeDlg, kTree, kHole1)
+                .treeRClick(kTreeDlg, kTree, hole1)
                 .menu(4)
                 .treeRClick(kPoints, kPointsTree, position)
                 .menu(2);
@@ -249,9 +269,10 @@ TEST_F(ProcessTreeSession, EachWayTheRunEndsLeavesItsNextStep) {
         };
     };
     const std::string position = firstPosition();
-    auto pointsMenu = [position](int id) {
-        return [id, position](plat::Script& s) {
-            s.treeExpand(kTreeDlg, kTree, kView).treeRClick(kTreeDlg, kTree, kHole1).menu(4);
+    const std::string hole1 = holePath(1);
+    auto pointsMenu = [position, hole1](int id) {
+        return [id, position, hole1](plat::Script& s) {
+            s.treeExpand(kTreeDlg, kTree, kView).treeRClick(kTreeDlg, kTree, hole1).menu(4);
             s.treeRClick(kPoints, kPointsTree, position).menu(id);
         };
     };
@@ -260,10 +281,10 @@ TEST_F(ProcessTreeSession, EachWayTheRunEndsLeavesItsNextStep) {
         {"create all", [](plat::Script& s) { s.click(kTreeDlg, 4158); }, 1012, 21, 0},
         {"everything on", menuOn("", 15), 111, 1, 0},
         {"view group", menuOn(kView, 11), 108, 1, 0},
-        {"hole group", menuOn(kHole1, 12), 109, 1, 0},
+        {"hole group", menuOn(hole1, 12), 109, 1, 0},
         {"highlight all", menuOn("", 14), 110, 0, 105},
         {"highlight view", menuOn(kView, 5), 104, 0, 105},
-        {"highlight hole", menuOn(kHole1, 6), 103, 0, 105},
+        {"highlight hole", menuOn(hole1, 6), 103, 0, 105},
         {"points group", pointsMenu(1), 1014, 11, 0},
         {"points isolated", pointsMenu(2), 1015, 11, 0},
         {"points highlight", pointsMenu(4), 1016, 0, 1052},
@@ -282,6 +303,22 @@ TEST_F(ProcessTreeSession, EachWayTheRunEndsLeavesItsNextStep) {
         plat::driver().reset();
         load();
     }
+}
+
+// A trial of the hole's table configuration hands the host control (result 1013). After View Process the
+// cycle waits with its data for the next invocation; after Execute it ends and its records go into the part.
+TEST_F(ProcessTreeSession, ATrialOfTheHolesTableConfigurationAfterViewProcessPausesTheCycle) {
+    script().click(kMenu, kViewProcess).treeExpand(kTreeDlg, kTree, kView);
+    configurationTrial(holePath(1));
+    EXPECT_TRUE(host::pluginCyclePaused());
+    EXPECT_NE(g_records->viewsTree, nullptr) << "the data stays in memory";
+}
+
+TEST_F(ProcessTreeSession, ATrialOfTheHolesTableConfigurationAfterExecuteEndsTheCycle) {
+    script().click(kMenu, kExecute).click(kSummary, plat::IDOK);
+    configurationTrial(kView + "/Drilled D8 - 1");
+    EXPECT_FALSE(host::pluginCyclePaused());
+    EXPECT_EQ(g_records->viewsTree, nullptr) << "the records went into the part";
 }
 
 TEST_F(ProcessTreeSession, TheAdvancedPartAsTheUserLeftItIsKeptWhenTheCycleHandsOverToTheHost) {

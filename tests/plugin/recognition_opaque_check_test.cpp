@@ -4,7 +4,9 @@
 #include <cmath>
 #include <string>
 
+#include "host/state.h"
 #include "platform/sys/files.h"
+#include "plugin/base/entity_utils.h"
 #include "plugin/base/progress_box.h"
 #include "plugin/base/vectors.h"
 #include "plugin/model/tree.h"
@@ -221,6 +223,33 @@ TEST_F(OpaqueTest, AHoleEnteredFromInsideABoreSeesTheBoresFarWallAboveItsMouth) 
     EXPECT_NEAR(p->crashBottomZ, 0, 1e-6);
     EXPECT_EQ(p->crashInto, 0);
     EXPECT_NEAR(p->hillT, 30, 1e-6);   // the block's top face, 30 above the mouth
+}
+
+// A surface lying on the hole's mouth within 2T is no material above it: rounding must not make every cover
+// flush with the top a crash at the top. Beyond that band it is one.
+TEST_F(OpaqueTest, ASurfaceWithinTwoTAboveTheMouthIsNoCrashAtTheTop) {
+    const double T = g_tolerances.tolT;
+    const struct {
+        double gap;   // of the surface above the mouth
+        int crashTop;
+    } cases[] = {{T, 0}, {1.9 * T, 0}, {3 * T, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.gap / T);
+        freeViewsTree(head);
+        head = nullptr;
+        holes.clear();
+        host::reset();
+        makePart(PartBuilder::block({60, 40, 30}).hole(throughHole("t", {20, 20, 30}, {0, 0, -1}, 8)));
+        const double centre[3] = {20, 20, 30 + c.gap}, up[3] = {0, 0, 1};
+        ASSERT_NE(createSquareSurface(centre, up, 20, 1, 0), 0u);
+        ++g_surfaceCount;
+        addAllHoles();
+        ASSERT_EQ(checkOpaqueSurfs(head, 0, nullptr), 0);
+        EXPECT_EQ(holes[0]->crashTop, c.crashTop);
+        if (c.crashTop) {
+            EXPECT_NEAR(holes[0]->crashTopZ, 30 + c.gap, 1e-9);
+        }
+    }
 }
 
 // ---- debug file and Cancel ------------------------------------------------------------------------------

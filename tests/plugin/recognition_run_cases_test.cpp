@@ -26,7 +26,6 @@
 namespace {
 
 using namespace recog_q;
-namespace L = cil_desc_layout;
 
 constexpr double kTipHalfAngle = 59 * std::numbers::pi / 180;   // the settings' 118 degree drill
 constexpr const char* kCrashInto = "1 holes run into another hole.";
@@ -207,7 +206,7 @@ TEST_F(RunCasesTest, AnInclinedHoleCrashingAtTheTopGetsANewViewOfTheOppositeDire
     EXPECT_LT(hole.ptUniv[2], 0.1);
     ASSERT_EQ(drills(hole).size(), 1u);
     EXPECT_EQ(drills(hole).front()->through, 1);
-    EXPECT_EQ(lastDesc(hole).get<std::uint8_t>(L::Through), 1);
+    EXPECT_EQ(lastDesc(hole).Through, 1);
 }
 
 // A hole drilled from the top into a bore along X: a drill breaking through must stop short of the bore's
@@ -233,14 +232,14 @@ TEST_F(RunCasesTest, AThroughHoleBlockedBelowIsMadeBlindAboveWhatBlocksIt) {
         const double farWall = 15 - c.boreD / 2;
         const double reach = 0.5 * 8 + 4 / std::tan(kTipHalfAngle);
         EXPECT_NEAR(hole->crashBottomZ, farWall, 1e-2);
-        EXPECT_EQ(d.get<std::uint8_t>(L::Through), !c.blind);
-        EXPECT_NEAR(d.get<double>(L::zBottom), c.blind ? farWall + reach : mouth, 1e-2);
+        EXPECT_EQ(d.Through, !c.blind);
+        EXPECT_NEAR(d.zBottom, c.blind ? farWall + reach : mouth, 1e-2);
         const std::vector<const OPE_LIST*> drill = drills(*hole);
         ASSERT_EQ(drill.size(), 1u);
         EXPECT_EQ(drill.front()->through, !c.blind);
         // Made blind, the drill's point stops at the new bottom; through, the drill leaves at the mouth.
         const double point = c.blind ? drill.front()->zInf - 4 / std::tan(kTipHalfAngle) : drill.front()->zInf;
-        EXPECT_NEAR(point, d.get<double>(L::zBottom), 1e-2);
+        EXPECT_NEAR(point, d.zBottom, 1e-2);
     }
 }
 
@@ -271,7 +270,7 @@ TEST_F(RunCasesTest, AHoleTooDeepForOneDrillIsDrilledFromBothSidesOrFinishedInTw
             ASSERT_EQ(drill.size(), 1u);
             EXPECT_NEAR(drill[0]->zSup, 80, 1e-6);
             EXPECT_NEAR(drill[0]->zInf, 80 - fromTop, 1e-6);
-            EXPECT_NEAR(lastDesc(*top).get<double>(L::zBottom), 80 - fromTop, 1e-6);
+            EXPECT_NEAR(lastDesc(*top).zBottom, 80 - fromTop, 1e-6);
             // The rest from below, in the bottom view's Z: the two drills meet.
             ASSERT_EQ(drills(*below).size(), 1u);
             EXPECT_NEAR(drills(*below)[0]->zSup, 0, 1e-6);
@@ -305,7 +304,7 @@ TEST_F(RunCasesTest, AHoleNoTableDescribesGetsANewTableThatTheNextRunFinds) {
         EXPECT_EQ(std::string(hole->rowName).rfind("**", 0), 0u) << hole->rowName;
         EXPECT_NE(hole->processName[0], '\0');
         ASSERT_EQ(hole->descCount, 3);
-        for (int i = 0; i < 3; ++i) EXPECT_NEAR(hole->descs[i].get<double>(L::D), 14 - 4 * i, 1e-6);
+        for (int i = 0; i < 3; ++i) EXPECT_NEAR(hole->descs[i].D, 14 - 4 * i, 1e-6);
         std::vector<double> sizes;
         for (const OPE_LIST* op : drills(*hole)) sizes.push_back(op->toolDiam);
         std::sort(sizes.begin(), sizes.end());

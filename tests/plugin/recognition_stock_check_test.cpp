@@ -155,6 +155,36 @@ TEST_F(StockTest, AStockBlockAroundThePartLengthensItsHolesToTheStocksFaces) {
     EXPECT_EQ(sunk->cylCount, 2);
 }
 
+// The anchor names which corner of the block the origin is: 1-4 the corners of its top face, 5-8 the same
+// corners of its bottom face, anything else the centre of its top. Every anchor here places the same block
+// (x 0..100, y 0..80, z -5..25), so a through hole grows to the same faces.
+TEST_F(StockTest, EachAnchorPlacesTheBlockFromItsCorner) {
+    struct CASE {
+        int anchor;
+        double x, y, z;   // the origin
+    } cases[] = {
+        {0, 50, 40, 25}, {1, 0, 80, 25},  {2, 100, 80, 25}, {3, 100, 0, 25}, {4, 0, 0, 25},
+        {5, 0, 80, -5},  {6, 100, 80, -5}, {7, 100, 0, -5},  {8, 0, 0, -5},  {9, 50, 40, 25},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.anchor);
+        STOCK_SETUP s = setup();
+        s.anchor = c.anchor;
+        s.origin[0] = c.x, s.origin[1] = c.y, s.origin[2] = c.z;
+        double centre[3];
+        stockTopCentre(s, centre);
+        EXPECT_NEAR(centre[0], 50, 1e-9);
+        EXPECT_NEAR(centre[1], 40, 1e-9);
+        EXPECT_NEAR(centre[2], 25, 1e-9);
+        freeViewsTree(head);
+        head = nullptr;
+        POINT_LIST* p = handHole(20, 20, {{20, 0, 3, 3}});
+        ASSERT_EQ(checkStockEntryWith(head, s), 0);
+        EXPECT_NEAR(p->firstCyl->zSup, 25, 1e-9);
+        EXPECT_NEAR(p->firstCyl->zInf, -5, 1e-9);
+    }
+}
+
 TEST_F(StockTest, WithoutAMachineGroupOrAUsableStockNothingChanges) {
     POINT_LIST* p = handHole(20, 20, {{20, 0, 3, 3}});
     job_setup.stockSize[0] = 100, job_setup.stockSize[1] = 80, job_setup.stockSize[2] = 30;

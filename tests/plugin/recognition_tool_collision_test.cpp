@@ -9,7 +9,6 @@
 #include "plugin/model/tree.h"
 #include "plugin/recognition/tool_collision.h"
 #include "recognition_checks_support.h"
-#include "plugin/services/engine.h"
 #include "plugin/services/recognition.h"
 
 namespace {
@@ -26,11 +25,14 @@ protected:
     static void giveProcess(POINT_LIST* p, double centreDrill, double chamfer, double zTop = 20, double zBottom = 0) {
         p->descs = allocCilDescs(1);
         p->descCount = 1;
-        setCilDesc(p->descs[0], 6, zTop, zBottom);
+        p->descs[0].D = 6;
+        p->descs[0].zTop = zTop;
+        p->descs[0].zBottom = zBottom;
         OPE_LIST* last = nullptr;
         auto add = [&](std::uint32_t type, double diameter) {
             OPE_LIST* ope = new OPE_LIST{};
-            setOpeTool(*ope, type, diameter);
+            ope->toolType = type;
+            ope->toolDiam = diameter;
             ope->point = p;
             ope->prev = last;
             (last ? last->next : p->opeList) = ope;

@@ -203,7 +203,7 @@ TEST_F(ViewMovesTest, CopyingAHoleToTheOppositeViewTurnsItsResultsAndMarksIt) {
     ASSERT_NE(moved, nullptr);
     ASSERT_NE(moved, moveFailed());
     EXPECT_EQ(moved->view, bottom);
-    EXPECT_EQ(bottom->viewMark, 1);
+    EXPECT_EQ(bottom->selected, 1);
     EXPECT_EQ(bottom->passMark, 0);
     EXPECT_EQ(moved->movedMark, 1);
     EXPECT_EQ(moved->cylCount, 3);
@@ -348,13 +348,28 @@ protected:
         int made = 0, dropped = 0;
     };
 
-    // Every hole of view 1 is split, half-split, moved or copied in turn; now and then a point of view 4 is
-    // removed behind the moves' back, as a stage may do. Then holes go the other way and back again.
+    // Every third point of the view, the last among them, taken out and appended again at the end, as a
+    // stage regroups a chain: through the index, which keeps the view's end (and its grid once made).
+    static void regroup(VIEW_LIST* view, CMoveIndex* index) {
+        std::vector<POINT_LIST*> taken;
+        int k = 0;
+        for (POINT_LIST* p = view->firstPoint; p; p = p->next)
+            if (k++ % 3 == 0 || !p->next) taken.push_back(p);
+        for (POINT_LIST* p : taken) unlinkPoint(view, p, index);
+        for (POINT_LIST* p : taken) appendPointToView(view, p, index);
+    }
+
+    // Both views regrouped before any move asked for a point near another; every hole of view 1 is split,
+    // half-split, moved or copied in turn, now and then a point of view 4 is removed behind the moves' back,
+    // as a stage may do, and view 4 is regrouped again once the index searched it. Then holes go the other
+    // way and back again, and view 1 is regrouped before its holes are split once more.
     RUN_COUNTS runScenario(VIEW_LIST* tree, CMoveIndex* index) {
         g_nextHoleId = 1000;
         RUN_COUNTS counts;
         VIEW_LIST* top = tree;
         VIEW_LIST* bottom = tree->next;
+        regroup(top, index);
+        regroup(bottom, index);
         int step = 0;
         for (POINT_LIST* p = top->firstPoint; p;) {
             POINT_LIST* next = p->next;
@@ -374,6 +389,7 @@ protected:
                 --bottom->pointCount;
                 freePointList(victim);
             }
+            if (step == 60) regroup(bottom, index);
             ++step;
             p = next;
         }
@@ -387,6 +403,7 @@ protected:
             }
             q = next;
         }
+        regroup(top, index);
         for (POINT_LIST* p = top->firstPoint; p;) {
             POINT_LIST* next = p->next;
             if (p->cylCount > 1) {
@@ -404,7 +421,7 @@ protected:
         char line[200];
         for (const VIEW_LIST* v = tree; v; v = v->next) {
             std::snprintf(line, sizeof line, "view %d count %d pass %d mark %d", v->viewNumber, v->pointCount,
-                          v->passMark, v->viewMark);
+                          v->passMark, v->selected);
             lines.push_back(line);
             for (const POINT_LIST* p = v->firstPoint; p; p = p->next) {
                 std::snprintf(line, sizeof line, " point %d at %.9g %.9g %.9g moved %d", p->id, p->ptView[0],

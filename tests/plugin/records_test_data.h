@@ -121,7 +121,10 @@ inline OPE_LIST* addOpe(POINT_LIST* point, int seed, std::shared_ptr<PROCESS_OPE
     auto* ope = new OPE_LIST();
     fillBytes(reinterpret_cast<std::uint8_t*>(ope->comment), sizeof ope->comment, seed);
     fillBytes(reinterpret_cast<std::uint8_t*>(ope->toolName), sizeof ope->toolName, seed + 1);
-    fillBytes(ope->area767, sizeof ope->area767, seed + 2);
+    // The tool layout's fields and the bytes after them patterned through the image, so each of them travels.
+    auto image = opeImage(*ope, [](const void*) { return 0u; });
+    fillBytes(image.data() + ope_layout::material, OPE_LIST::kSize - ope_layout::material, seed + 2);
+    (void)opeFromImage(image.data(), image.size(), *ope);
     ope->view = point->view;
     ope->point = point;
     ope->processOpe = std::move(copy);
@@ -165,8 +168,11 @@ inline SAMPLE_TREE sampleTree(const std::vector<std::uint32_t>& ids) {
     t.opes[2] = addOpe(t.a, 3, own);
     t.a->descCount = 2;
     t.a->descs = allocCilDescs(2);
-    fillBytes(t.a->descs[0].bytes, CIL_DESC::kSize, 11);
-    fillBytes(t.a->descs[1].bytes, CIL_DESC::kSize, 12);
+    for (int i = 0; i < 2; ++i) {   // every byte of the items patterned, so each of them travels
+        std::array<std::uint8_t, CIL_DESC::kSize> image{};
+        fillBytes(image.data(), image.size(), 11 + i);
+        (void)cilDescFromImage(image.data(), image.size(), t.a->descs[i]);
+    }
     addCyl(t.a, 0, {ids[0], ids[1]});
     addCyl(t.a, -5, {ids[2]});
     addCyl(t.b, 0, {ids[3]});
@@ -263,7 +269,7 @@ inline std::vector<std::vector<std::uint8_t>> treeImages(const VIEW_LIST* tree) 
                     add([&](ByteWriter& out) { out.putBytes(ope->processOpe->bytes, PROCESS_OPE::kSize); });
             }
             for (int i = 0; point->descs && i < point->descCount; ++i)
-                add([&](ByteWriter& out) { out.putBytes(point->descs[i].bytes, CIL_DESC::kSize); });
+                add([&](ByteWriter& out) { out.putBytes(cilDescImage(point->descs[i]).data(), CIL_DESC::kSize); });
             for (const CYL_LIST* cyl = point->firstCyl; cyl; cyl = cyl->next) {
                 CYL_LIST copy = *cyl;
                 for (CYL_ENT& e : copy.ents) e.entry = 0;

@@ -139,7 +139,41 @@ TEST_F(TableAssignmentTest, BuiltHolesGetARealRowARowAddedTheAdaptableWindowOrNo
     EXPECT_NEAR(adapted->adaptedWindow[2], 118 * kDeg, 1e-9);
     EXPECT_NEAR(adapted->adaptedWindow[3], 51 * kDeg, 1e-9);
     EXPECT_EQ(adapted->outOfWindow, 1);
-    EXPECT_EQ(cilValues(adapted->descs[0]).topChamfer, 1);
+    EXPECT_EQ(adapted->descs[0].topChamfer, 1);
+}
+
+// Every tip angle the adaptable search meets widens the run's range, whether a table takes the hole or not;
+// a hole matched at once adds nothing.
+TEST_F(TableAssignmentTest, TheAdaptableSearchWidensTheRunsTipAngleRange) {
+    auto chamferedCounterbore = [](double tipDeg) {
+        return hb::holeAt("t", kEntry, kDown).chamfer(13, 11, 100).cylinder(11, 5).cylinder(6.6, 10).tip(tipDeg);
+    };
+    struct CASE {
+        const char* what;
+        hb::HoleSpec hole;
+        int result;   // 1: a table found, -1: none
+        double smallestDeg, largestDeg;
+        const char* coded = nullptr;
+    };
+    const std::vector<CASE> cases = {
+        {"adapted, tip 125", chamferedCounterbore(125), 1, 125, 125},
+        {"no table even adapted, tip 112", chamferedCounterbore(112), -1, 112, 125},
+        {"matched at once, tip 118", hb::blindTipped("plain", kEntry, kDown, 8, 15, 118), 1, 112, 125},
+    };
+    recogniseGrid(cases);
+    RUN_STATS& stats = g_records->runStats;
+    stats.smallestTipAngle = std::numbers::pi;
+    stats.largestTipAngle = 0;
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].what);
+        POINT_LIST* hole = holeAt(gridX(i), gridY(i));
+        ASSERT_NE(hole, nullptr);
+        int result = 0;
+        (void)assignLogged(hole, &result);
+        EXPECT_EQ(result > 0 ? 1 : result, cases[i].result);
+        EXPECT_NEAR(stats.smallestTipAngle / kDeg, cases[i].smallestDeg, 1e-6);
+        EXPECT_NEAR(stats.largestTipAngle / kDeg, cases[i].largestDeg, 1e-6);
+    }
 }
 
 TEST_F(TableAssignmentTest, AssigningAgainReplacesTheDescriptionAndHolesOfMoreThan25SegmentsAreRefused) {

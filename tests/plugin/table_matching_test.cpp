@@ -18,16 +18,16 @@ constexpr double kDeg = std::numbers::pi / 180;
 
 // A record: diameter, length, full cone angle in degrees, flat, threaded designation.
 CIL_DESC record(double D, double L, double coneDeg = 0, int flat = 0, const char* thread = nullptr) {
-    CIL_VALUES v;
+    CIL_DESC v;
     v.D = D;
     v.L = v.L2 = L;
     v.coneAngle = coneDeg * kDeg / 2;
     v.Flat = static_cast<std::uint8_t>(flat);
     if (thread) {
         v.opeGeo = 1;
-        v.threadName = thread;
+        setFieldText(v.threadName, thread);
     }
-    return toCilDesc(v);
+    return v;
 }
 
 class TableMatchingTest : public HoleTablesFixture {
@@ -96,6 +96,9 @@ TEST_F(TableMatchingTest, RowsFitByNearestSizeThreadDesignationOrDiameterWithLen
         {"no rows", empty, {record(8, 10)}, -2},
         {"counterbore too deep", counterbored, {record(11, 7.5, 0, 1), record(6.6, 22.5)}, -1},
         {"bore 8 % off", counterbored, {record(11, 6.4, 0, 1), record(7.2, 23.6)}, -1},
+        // The diameter tolerance (1 %) is a share of the row's diameter: 0.26 on a 26 counterbore.
+        {"counterbore 0.2 over its 26", counterbored, {record(26.2, 16.6, 0, 1), record(17.5, 23.6)}, 7},
+        {"counterbore 0.3 over its 26", counterbored, {record(26.3, 16.6, 0, 1), record(17.5, 23.6)}, -1},
         {"m8 normalised", tapped, {record(6.8, 20, 0, 0, "m8")}, 7},
         {"90 degree countersink", countersunk, {record(4.5, 2.45, 90), record(4.5, 27.5)}, 0},
         {"100 degree countersink", countersunk, {record(4.5, 2.45, 100), record(4.5, 27.5)}, -1},
@@ -109,9 +112,9 @@ TEST_F(TableMatchingTest, RowsFitByNearestSizeThreadDesignationOrDiameterWithLen
     g_globals->settings.forceTapping = 1;
     std::vector<CIL_DESC> plain = {record(6.8, 20)};
     EXPECT_EQ(findMeasuresLine(tapped, plain.data(), 1), 7);
-    const CIL_VALUES v = cilValues(plain[0]);
+    const CIL_DESC& v = plain[0];
     EXPECT_EQ(v.opeGeo, 1);
-    EXPECT_EQ(v.threadName, "M8");
+    EXPECT_EQ(fieldText(v.threadName), "M8");
     EXPECT_DOUBLE_EQ(v.threadDiameter, 8);
     EXPECT_DOUBLE_EQ(v.threadPitch, 1.25);
     EXPECT_DOUBLE_EQ(v.threadDepth, 20);
@@ -148,7 +151,7 @@ TEST_F(TableMatchingTest, ChamferAndTipAnglesAndTheOneRecordHoleOfRecognisedHole
         EXPECT_NEAR(tip, c.tip * kDeg, 1e-9);
         CIL_DESC one;
         EXPECT_EQ(simplifyToOneCylinder(hole, &one, 44 * kDeg, 46 * kDeg, 2), 1);
-        const CIL_VALUES v = cilValues(one);
+        const CIL_DESC& v = one;
         EXPECT_NEAR(v.D, c.D, 1e-9);
         EXPECT_NEAR(v.zTop, kTop, 1e-9);
         EXPECT_NEAR(v.zBottom, c.through ? 0 : kTop - c.L, 1e-9);

@@ -100,7 +100,6 @@ TEST_F(HostDefaultsTest, AnOlderHostGivesCircleMillsTheHoleMillsCommonBlocksOnly
 
 namespace {
 
-namespace cd = cil_desc_layout;
 
 struct DESC {
     double D, length;
@@ -124,17 +123,17 @@ protected:
         double z = 0;
         for (std::size_t i = 0; i < in.size(); ++i) {
             CIL_DESC& d = out[i];
-            d.set<double>(cd::D, in[i].D);
-            d.set<double>(cd::zTop, z);
-            d.set<double>(cd::zBottom, z -= in[i].length);
-            d.set<double>(cd::L, in[i].length);
-            d.set<double>(cd::L2, in[i].length);
-            d.set<std::uint8_t>(cd::Flat, in[i].flat);
-            d.set<std::int16_t>(cd::opeGeo, in[i].opeGeo);
-            d.set<double>(cd::coneAngle, in[i].coneAngle);
+            d.D = in[i].D;
+            d.zTop = z;
+            d.zBottom = z -= in[i].length;
+            d.L = in[i].length;
+            d.L2 = in[i].length;
+            d.Flat = in[i].flat;
+            d.opeGeo = in[i].opeGeo;
+            d.coneAngle = in[i].coneAngle;
             if (in[i].chamferDiameter > 0) {
-                d.set<std::uint8_t>(cd::topChamfer, 1);
-                d.set<double>(cd::chamferDiameter, in[i].chamferDiameter);
+                d.topChamfer = 1;
+                d.chamferDiameter = in[i].chamferDiameter;
             }
         }
         return out;

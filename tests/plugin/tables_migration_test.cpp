@@ -13,6 +13,7 @@
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/tables/host_op_defaults.h"
 #include "plugin/tables/operation_line.h"
+#include "plugin/tables/table_migration.h"
 #include "plugin/tables/table_text.h"
 #include "support/tables_fixture.h"
 

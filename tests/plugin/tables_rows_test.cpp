@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "plugin/base/number_text.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "support/tables_fixture.h"
 

@@ -32,11 +32,11 @@ protected:
     OPE_LIST* operation(int type, double diameter, double depth) {
         POINT_LIST* hole = tree.hole(view, {type});
         OPE_LIST* o = hole->opeList;
-        setWork<double>(*o, ope_field::diameter, diameter);
-        setWork<double>(*o, ope_field::zBottom, -depth);
+        o->toolDiam = diameter;
+        o->zInf = -depth;
         return o;
     }
-    static std::int32_t toolIndex(const OPE_LIST* o) { return getWork<std::int32_t>(*o, ope_field::toolIndex); }
+    static std::int32_t toolIndex(const OPE_LIST* o) { return o->toolIndex; }
     int layout() {
         OP_CYCLE_LIST cycles;
         return CToolsLayout().layoutTools(view, tools, cycles, 1, 0, 0);
@@ -59,8 +59,8 @@ TEST_F(ToolLayout, ThreeDrillsShareTheToolOfTheDeepestWindow) {
     EXPECT_STREQ(tools[0].name, "Drill 10 short");
     for (const OPE_LIST* o : {deep, middle, shallow}) {
         EXPECT_EQ(toolIndex(o), 0);
-        EXPECT_EQ(getWork<std::uint8_t>(*o, ope_field::toolCreated), 0);
-        EXPECT_EQ(getWork<std::uint16_t>(*o, ope_field::active), 1);
+        EXPECT_EQ(o->newTool, 0);
+        EXPECT_EQ(o->active, 1);
     }
 }
 
@@ -71,7 +71,7 @@ TEST_F(ToolLayout, WindowBoundsAndMadeTools) {
     EXPECT_EQ(layout(), 0);
     ASSERT_EQ(tools.size(), 1u);
     const tp_tool& made = tools[0];
-    EXPECT_EQ(getWork<std::uint8_t>(*deep, ope_field::toolCreated), 1);
+    EXPECT_EQ(deep->newTool, 1);
     EXPECT_DOUBLE_EQ(made.diameter, 10.0);   // 10.01 rounded to a multiple of T
     // Lengths from the needed length (the window's low end, 40 - T) up in steps of 40 T.
     EXPECT_DOUBLE_EQ(made.fluteLength, 40);
@@ -90,9 +90,9 @@ TEST_F(ToolLayout, MissingToolsShareANegativeNumber) {
     EXPECT_EQ(toolIndex(a), -1);
     EXPECT_EQ(toolIndex(b), -1);
     EXPECT_EQ(toolIndex(c), -2);
-    for (const OPE_LIST* o : {a, b, c}) EXPECT_EQ(getWork<std::uint16_t>(*o, ope_field::active), 0);
+    for (const OPE_LIST* o : {a, b, c}) EXPECT_EQ(o->active, 0);
     // Wanted: depth + D rounded up to 40 T.
-    EXPECT_DOUBLE_EQ(getWork<double>(*a, ope_field::wantedLength), 28);
+    EXPECT_DOUBLE_EQ(a->wantedLength, 28);
 }
 
 TEST_F(ToolLayout, NoToolOfTheTypeAnywhereLeavesTheOperationWithout) {
@@ -100,7 +100,7 @@ TEST_F(ToolLayout, NoToolOfTheTypeAnywhereLeavesTheOperationWithout) {
     EXPECT_EQ(layout(), 0);
     EXPECT_TRUE(tools.empty());
     EXPECT_LT(toolIndex(o), 0);
-    EXPECT_EQ(getWork<std::uint16_t>(*o, ope_field::active), 0);
+    EXPECT_EQ(o->active, 0);
 }
 
 TEST_F(ToolLayout, TapsByPitch) {
@@ -110,7 +110,7 @@ TEST_F(ToolLayout, TapsByPitch) {
         addTo(library, tap);
     }
     OPE_LIST* o = operation(4, 10, 15);
-    setWork<double>(*o, ope_field::pitch, 1.25);
+    o->pitch = 1.25;
     EXPECT_EQ(layout(), 0);
     ASSERT_EQ(tools.size(), 1u);
     EXPECT_DOUBLE_EQ(tools[0].pitch, 1.25);   // 1.26 lies 0.4 T away, not within it
@@ -186,7 +186,7 @@ TEST_F(ToolLayout, MillsOnlyInThePerOperationVariant) {
     EXPECT_LT(toolIndex(o), 0);
     // Per operation: the first tool whose flute reaches the depth.
     tools.clear();
-    setWork<std::uint16_t>(*o, ope_field::active, 1);
+    o->active = 1;
     EXPECT_EQ(CToolsLayout().layoutToolsNoDump(view, tools, cycles, 0, 0, 0), 0);
     ASSERT_EQ(tools.size(), 1u);
     EXPECT_EQ(toolIndex(o), 0);
@@ -199,7 +199,7 @@ namespace {
 
 TEST_F(ToolLayout, HighestHillOverTheChainOfEqualHoles) {
     OPE_LIST* o = operation(3, 10, 20);
-    setWork<double>(*o, ope_field::zRef, 5);
+    o->holeTopZ = 5;
     POINT_LIST* head = view->firstPoint;
     POINT_LIST deeper, higher;
     deeper.ptView[2] = -3;

@@ -48,12 +48,12 @@ protected:
     OPE_LIST* drill(VIEW_LIST* view, double diameter) {
         POINT_LIST* hole = addHole(view, view->pointCount * 20.0, 0, {{diameter / 2, 0, diameter / 2, -20}});
         OPE_LIST* o = addOperation(hole, 3);
-        setWork<double>(*o, ope_field::diameter, diameter);
-        setWork<double>(*o, ope_field::zBottom, -20);
+        o->toolDiam = diameter;
+        o->zInf = -20;
         return o;
     }
     const tp_tool& toolOf(const OPE_LIST* o) {
-        return g_toolsArray->at(static_cast<std::size_t>(getWork<std::int32_t>(*o, ope_field::toolIndex)));
+        return g_toolsArray->at(static_cast<std::size_t>(o->toolIndex));
     }
     std::vector<FULL_TOOLS_SEQ> run(std::uint8_t onlySelected = 0) {
         std::vector<FULL_TOOLS_SEQ> out;
@@ -76,11 +76,11 @@ TEST_F(ToolSequencing, OneEntryPerToolpathGroupWithTheViewsPlaces) {
         VIEW_LIST* views[] = {addView(head, 1, 1), addView(head, 2, 1), addView(head, 3, 2)};
         for (VIEW_LIST* v : views) {
             drill(v, 8);
-            setWork<std::uint16_t>(*v, view_field::selected, 1);
+            v->selected = 1;
         }
-        setWork<std::uint16_t>(*views[0], view_field::selected, c.firstSelected ? 1 : 0);
+        views[0]->selected = c.firstSelected ? 1 : 0;
         for (VIEW_LIST* v : views)
-            for (POINT_LIST* p = v->firstPoint; p; p = p->next) setWork<std::uint16_t>(*p, point_field::selected, 1);
+            for (POINT_LIST* p = v->firstPoint; p; p = p->next) p->selected = 1;
         const auto out = run(c.onlySelected);
         ASSERT_EQ(out.size(), c.viewCounts.size());
         for (std::size_t i = 0; i < out.size(); ++i) {
@@ -88,8 +88,8 @@ TEST_F(ToolSequencing, OneEntryPerToolpathGroupWithTheViewsPlaces) {
             EXPECT_EQ(out[i].view, views[c.firstViews[i]]);
             EXPECT_EQ(out[i].opes.size(), static_cast<std::size_t>(c.viewCounts[i]));
         }
-        EXPECT_EQ(getWork<std::int16_t>(*views[1], view_field::sortIndex), c.firstSelected || !c.onlySelected ? 1 : 0);
-        EXPECT_EQ(getWork<std::int16_t>(*views[2], view_field::sortIndex), 0);
+        EXPECT_EQ(views[1]->sortIndex, c.firstSelected || !c.onlySelected ? 1 : 0);
+        EXPECT_EQ(views[2]->sortIndex, 0);
     }
     clear();
     g_toolsArray->push_back(tool(3, 4, "kept"));
@@ -148,10 +148,10 @@ TEST_F(ToolSequencing, MadeToolsAreNumberedAfterTheLibrarysHighestOrStoredInIt) 
         const OPE_LIST* b = drill(v, 7.5);
         const OPE_LIST* a2 = drill(v, 6.5);
         (void)run();
-        EXPECT_EQ(getWork<std::uint8_t>(*a, ope_field::toolCreated), 1);
+        EXPECT_EQ(a->newTool, 1);
         EXPECT_EQ(toolOf(a).number, c.first);
         EXPECT_EQ(toolOf(b).number, c.second);
-        for (const OPE_LIST* o : {a, b, a2}) EXPECT_EQ(getWork<std::uint8_t>(*o, ope_field::toolInLibrary), c.inLibrary);
+        for (const OPE_LIST* o : {a, b, a2}) EXPECT_EQ(o->toolInLibrary, c.inLibrary);
         EXPECT_EQ(loadToolList(library).size(), static_cast<std::size_t>(c.libraryTools));
     }
 }
@@ -168,7 +168,7 @@ TEST_F(ToolSequencing, ALibraryThatRefusesTheToolIsToldAndTheRunGoesOn) {
     (void)run();
     expectScriptPlayed();
     EXPECT_TRUE(transcript().contains("could not be added to the tool library " + library));
-    EXPECT_EQ(getWork<std::uint8_t>(*a, ope_field::toolInLibrary), 0);
+    EXPECT_EQ(a->toolInLibrary, 0);
     EXPECT_EQ(toolOf(a).number, 2);   // an unreadable library counts as empty: next free 1, counter 2
 }
 

@@ -45,7 +45,7 @@ TEST_F(ToolsSeqMatrix, DrillDrillTapAgainstDrillTap) {
     ASSERT_EQ(m.build(v, 0), 0);
     EXPECT_EQ(m.rows(), 2);
     EXPECT_EQ(m.operationColumns(), 2 * (3 + 1));
-    EXPECT_EQ(getWork<std::int32_t>(*second->opeList, ope_field::holeRow), 1);
+    EXPECT_EQ(second->opeList->holeRow, 1);
     m.alignColumns(nullptr, "");
     EXPECT_EQ(layout(m), (std::vector<std::vector<int>>{{kDrill, kDrill, kTap}, {kDrill, 0, kTap}}));
 
@@ -78,10 +78,10 @@ TEST_F(ToolsSeqMatrix, EqualOperationsFollowTheirViewsPlace) {
     tree.hole(other, {kDrill});
     POINT_LIST* onTop = tree.hole(top, {kDrill});
     POINT_LIST* onSide = tree.hole(side, {kDrill});
-    setWork<std::int16_t>(*top, view_field::sortIndex, 1);
-    setWork<std::int16_t>(*side, view_field::sortIndex, 0);
-    setWork<double>(*onTop->opeList, ope_field::diameter, 8.0);
-    setWork<double>(*onSide->opeList, ope_field::diameter, 8.009);   // within 0.4 T
+    top->sortIndex = 1;
+    side->sortIndex = 0;
+    onTop->opeList->toolDiam = 8.0;
+    onSide->opeList->toolDiam = 8.009;   // within 0.4 T
     EXPECT_EQ(CToolsSeqMatrix::groupViewCount(top), 2);
     CToolsSeqMatrix m;
     ASSERT_EQ(m.build(top, 0), 0);
@@ -90,7 +90,7 @@ TEST_F(ToolsSeqMatrix, EqualOperationsFollowTheirViewsPlace) {
     m.toSequence(sequence, 0);
     EXPECT_EQ(sequence, (std::vector<OPE_LIST*>{onSide->opeList, onTop->opeList}));
     // Layers go first, highest first.
-    setWork<std::int32_t>(*onTop->opeList, ope_field::layer, 2);
+    onTop->opeList->layer = 2;
     m.toSequence(sequence, 0);
     EXPECT_EQ(sequence, (std::vector<OPE_LIST*>{onTop->opeList, onSide->opeList}));
 }
@@ -100,8 +100,8 @@ TEST_F(ToolsSeqMatrix, LeftOutHolesAndEmptyGroups) {
     POINT_LIST* out = tree.hole(v, {kDrill});
     POINT_LIST* unselected = tree.hole(v, {kDrill});
     POINT_LIST* kept = tree.hole(v, {kSpot});
-    setWork<std::uint8_t>(*out, point_field::excluded, 1);
-    setWork<std::uint16_t>(*kept, point_field::selected, 1);
+    out->excluded = 1;
+    kept->selected = 1;
     (void)unselected;
     CToolsSeqMatrix m;
     ASSERT_EQ(m.build(v, 0), 0);
@@ -176,9 +176,9 @@ TEST_F(ToolsSeqMatrix, ToolsLogOfMatrixAndSequence) {
     equal.ptView[1] = 21;
     first->nextEqual = &equal;
     const auto a = ToolTree::operations(first);
-    setWork<std::int32_t>(*a[0], ope_field::toolIndex, 0);
-    setWork<std::int32_t>(*a[1], ope_field::toolIndex, -1);
-    setWork<std::int32_t>(*second->opeList, ope_field::toolIndex, -1);
+    a[0]->toolIndex = 0;
+    a[1]->toolIndex = -1;
+    second->opeList->toolIndex = -1;
     std::vector<tp_tool> tools(1);
     std::snprintf(tools[0].name, sizeof tools[0].name, "Drill 6.8");
     tools[0].diameter = 6.8;

@@ -69,10 +69,19 @@ Bytes cylImage(const CYL_LIST& c, const TREE_LINK_ID& ids = noLinkIds) {
 TEST(TreeImageLayout, ViewFieldsSitAtTheirOffsets) {
     LINK_TARGETS t;
     VIEW_LIST v;
-    v.area2[0] = 0xA2;
-    v.viewMark = 1;
+    v.orderNumber = -3;
+    v.area4[1] = 0xA5;
+    v.showOnFill = 0xA6;
+    v.expandOnFill = 0xA7;
+    v.selected = 1;
     v.area10[1] = 0xAB;
     v.viewNumber = -12;
+    v.groupNumber = -14;
+    v.sortIndex = 16;
+    v.selectedSaved = 0x1812;
+    v.clearanceStartEnd = 0x20;
+    v.groupMember = 0x21;
+    v.area22[15] = 0xA9;
     v.passMark = 0x01020304;
     v.area42[8] = 0xB2;
     v.matrix[0][0] = 1.5;
@@ -95,10 +104,19 @@ TEST(TreeImageLayout, ViewFieldsSitAtTheirOffsets) {
     const Bytes image = viewImage(v, t.ids());
     ASSERT_EQ(image.size(), 534u);
     EXPECT_EQ(at<std::uint16_t>(image, 0), 1);
-    EXPECT_EQ(image[2], 0xA2);
+    EXPECT_EQ(at<std::int16_t>(image, 2), -3);
+    EXPECT_EQ(image[5], 0xA5);
+    EXPECT_EQ(image[6], 0xA6);
+    EXPECT_EQ(image[7], 0xA7);
     EXPECT_EQ(at<std::uint16_t>(image, 8), 1);
     EXPECT_EQ(image[11], 0xAB);
     EXPECT_EQ(at<std::int16_t>(image, 12), -12);
+    EXPECT_EQ(at<std::int16_t>(image, 14), -14);
+    EXPECT_EQ(at<std::int16_t>(image, 16), 16);
+    EXPECT_EQ(at<std::uint16_t>(image, 18), 0x1812);
+    EXPECT_EQ(image[20], 0x20);
+    EXPECT_EQ(image[21], 0x21);
+    EXPECT_EQ(image[37], 0xA9);
     EXPECT_EQ(at<std::int32_t>(image, 38), 0x01020304);
     EXPECT_EQ(image[50], 0xB2);
     EXPECT_EQ(at<double>(image, 51), 1.5);
@@ -123,7 +141,28 @@ TEST(TreeImageLayout, ViewFieldsSitAtTheirOffsets) {
 TEST(TreeImageLayout, PointFieldsSitAtTheirOffsets) {
     LINK_TARGETS t;
     POINT_LIST p;
-    p.area2[150] = 0x11;
+    p.area2[3] = 0x05;
+    p.showOnFill = 6;
+    p.highlightOnFill = 7;
+    p.expandOnFill = 8;
+    p.treeChecked = 0x0909;
+    p.selected = 0x0B0B;
+    p.excluded = 13;
+    std::strcpy(p.description, "A1_2");
+    std::memset(p.whyText, 'w', sizeof p.whyText);
+    p.area150[2] = 0x11;
+    p.selectedSaved = 0x0246;
+    p.selected2Saved = 0x0248;
+    p.geometryProblem = 15;
+    p.furtherMark = 16;
+    p.splitByDepth = 17;
+    p.simplified = 18;
+    p.movedOpposite = 19;
+    p.reprocessed = 0x0328;
+    p.memberReprocessed = 0x0330;
+    p.formState = -332;
+    p.area334[13] = 0x47;
+    p.axisLineId = 0x03970397;
     p.adaptedWindow[3] = 0.8;
     p.holeType = 4;
     p.ptView[0] = 1;
@@ -187,6 +226,16 @@ TEST(TreeImageLayout, PointFieldsSitAtTheirOffsets) {
     const Bytes image = pointImage(p, t.ids());
     ASSERT_EQ(image.size(), 586u);
     EXPECT_EQ(at<std::uint16_t>(image, 0), 2);
+    EXPECT_EQ(image[5], 0x05);
+    EXPECT_EQ(image[6], 6);
+    EXPECT_EQ(image[7], 7);
+    EXPECT_EQ(image[8], 8);
+    EXPECT_EQ(at<std::uint16_t>(image, 9), 0x0909);
+    EXPECT_EQ(at<std::uint16_t>(image, 11), 0x0B0B);
+    EXPECT_EQ(image[13], 13);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&image[14])), "A1_2");
+    EXPECT_EQ(image[78], 'w');
+    EXPECT_EQ(image[149], 'w');
     EXPECT_EQ(image[152], 0x11);
     EXPECT_EQ(at<double>(image, 177), 0.8);
     EXPECT_EQ(at<std::int32_t>(image, 185), 4);
@@ -197,6 +246,8 @@ TEST(TreeImageLayout, PointFieldsSitAtTheirOffsets) {
     EXPECT_EQ(image[237], 1);
     EXPECT_EQ(at<std::int32_t>(image, 238), 3);
     EXPECT_EQ(at<std::uint32_t>(image, 242), 100u);
+    EXPECT_EQ(at<std::uint16_t>(image, 246), 0x0246);
+    EXPECT_EQ(at<std::uint16_t>(image, 248), 0x0248);
     EXPECT_EQ(at<std::uint16_t>(image, 250), 9);
     EXPECT_EQ(at<std::uint32_t>(image, 252), 101u);
     EXPECT_EQ(at<std::uint32_t>(image, 298), 102u);
@@ -212,10 +263,15 @@ TEST(TreeImageLayout, PointFieldsSitAtTheirOffsets) {
     EXPECT_EQ(at<std::uint32_t>(image, 306), 103u);
     EXPECT_EQ(at<std::uint32_t>(image, 310), 104u);
     EXPECT_EQ(image[314], 1);
+    for (std::size_t i = 315; i <= 319; ++i) EXPECT_EQ(image[i], i - 300) << i;
     EXPECT_EQ(image[323], 0x23);
     EXPECT_EQ(image[325], 1);
     EXPECT_EQ(image[326], 2);
     EXPECT_EQ(image[327], 3);
+    EXPECT_EQ(at<std::uint16_t>(image, 328), 0x0328);
+    EXPECT_EQ(at<std::uint16_t>(image, 330), 0x0330);
+    EXPECT_EQ(at<std::int16_t>(image, 332), -332);
+    EXPECT_EQ(image[347], 0x47);
     EXPECT_EQ(at<std::int16_t>(image, 348), 3);
     EXPECT_EQ(at<std::int16_t>(image, 350), 1);
     EXPECT_EQ(at<std::int16_t>(image, 352), 2);
@@ -228,6 +284,7 @@ TEST(TreeImageLayout, PointFieldsSitAtTheirOffsets) {
     EXPECT_EQ(at<std::int32_t>(image, 385), 2);
     EXPECT_EQ(at<std::uint32_t>(image, 389), 105u);
     EXPECT_EQ(at<std::uint32_t>(image, 393), 106u);
+    EXPECT_EQ(at<std::uint32_t>(image, 397), 0x03970397u);
     EXPECT_EQ(at<std::uint32_t>(image, 401), 107u);
     EXPECT_EQ(at<std::uint32_t>(image, 405), 108u);
     EXPECT_EQ(at<double>(image, 409), 8.5);
@@ -449,7 +506,7 @@ TEST(TreeImageRoundTrip, SegmentImagesComeBackByteForByteWithTheirLinks) {
 TEST(TreeImageOlderForms, AShorterImageLeavesTheMissingFieldsZero) {
     std::mt19937 rng(21);
     Bytes image = validPointImage(rng);
-    image.resize(400);   // ends in the work area before `prev`: the links and all after them are missing
+    image.resize(400);   // ends inside the axis line's id, before `prev`: the links and all after them are missing
     POINT_LIST p;
     POINT_LINKS l;
     ASSERT_EQ(readPointImage(image.data(), image.size(), p, &l), IMAGE_STATUS::ok);

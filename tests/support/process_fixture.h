@@ -13,7 +13,6 @@
 #include "plugin/engine/apply_process.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/model/tree.h"
-#include "plugin/tables/services.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "support/hand_tree.h"
 #include "support/tables_fixture.h"
@@ -31,29 +30,28 @@ struct CIL {
 };
 
 inline CIL_DESC cilDesc(const CIL& c) {
-    namespace L = cil_desc_layout;
     CIL_DESC d{};
-    d.set<std::int16_t>(L::opeGeo, c.opeGeo);
-    d.set<double>(L::D, c.D);
-    d.set<double>(L::zTop, c.zTop);
-    d.set<double>(L::zBottom, c.zBottom);
-    d.set<double>(L::L, c.zTop - c.zBottom);
-    d.set<double>(L::L2, c.zTop - c.zBottom);
-    d.set<std::uint8_t>(L::Flat, c.flat);
-    d.set<std::uint8_t>(L::TipTool, c.tipTool);
-    d.set<std::uint8_t>(L::Through, c.through);
-    d.set<double>(L::tipAngle, c.tipAngleDeg * std::numbers::pi / 180);
-    d.set<double>(L::threadDiameter, c.threadDiameter);
-    d.set<double>(L::threadPitch, c.threadPitch);
-    d.set<double>(L::threadDepth, c.threadDepth);
-    d.set<std::int16_t>(L::threadKind, c.threadKind);
-    d.set<double>(L::bottomRound, c.bottomRound);
+    d.opeGeo = c.opeGeo;
+    d.D = c.D;
+    d.zTop = c.zTop;
+    d.zBottom = c.zBottom;
+    d.L = c.zTop - c.zBottom;
+    d.L2 = c.zTop - c.zBottom;
+    d.Flat = c.flat;
+    d.TipTool = c.tipTool;
+    d.Through = c.through;
+    d.tipAngle = c.tipAngleDeg * std::numbers::pi / 180;
+    d.threadDiameter = c.threadDiameter;
+    d.threadPitch = c.threadPitch;
+    d.threadDepth = c.threadDepth;
+    d.threadKind = c.threadKind;
+    d.bottomRound = c.bottomRound;
     if (c.chamferDiameter > 0) {
         const double angle = c.chamferAngleDeg * std::numbers::pi / 180;
-        d.set<std::uint8_t>(L::topChamfer, 1);
-        d.set<double>(L::chamferDiameter, c.chamferDiameter);
-        d.set<double>(L::chamferAngle, angle);
-        d.set<double>(L::chamferZ, c.zTop - (c.chamferDiameter - c.D) / 2 / std::tan(angle));
+        d.topChamfer = 1;
+        d.chamferDiameter = c.chamferDiameter;
+        d.chamferAngle = angle;
+        d.chamferZ = c.zTop - (c.chamferDiameter - c.D) / 2 / std::tan(angle);
     }
     return d;
 }

@@ -9,12 +9,12 @@
 #include "host/state.h"
 #include "plugin/base/globals.h"
 #include "plugin/cycle/records.h"
+#include "plugin/engine/operation_comments.h"
+#include "plugin/engine/process_tree.h"
 #include "plugin/model/ope_list.h"
-#include "plugin/model/operation_hole_fields.h"
 #include "plugin/model/process_tree_fields.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/tab_cols_desc.h"
-#include "plugin/model/record_fields.h"
 #include "support/execute_session.h"
 
 class ProcessTreeFixture : public ExecuteSessionFixture {
@@ -66,6 +66,13 @@ protected:
         return p;
     }
     static std::string label(int n) { return "Hole " + std::to_string(n); }
+    // The text the tree lists hole n of the first view by: its label and its explanation.
+    std::string item(int n) {
+        return fromPart<std::string>([n](VIEW_LIST* tree) {
+            const POINT_LIST& p = *hole(tree, n);
+            return holeItemText(p, holeTableClass(p));
+        });
+    }
 
     // The holes are labelled "Hole n"; each has the process "1" of the table "Drilled" and two operations, a
     // drilling with its tool and a chamfer whose tool was not found (the last hole: both found, the drill's
@@ -75,21 +82,21 @@ protected:
         // The top view alone, as the run left it but for what the tree showed last.
         freeViewsTree(tree->next);
         tree->next = nullptr;
-        setExpandOnFill(*tree, 0);
-        setShowOnFill(*tree, 0);
+        tree->expandOnFill = 0;
+        tree->showOnFill = 0;
         holeCount = countPoints(tree);
         int n = 0;
         for (POINT_LIST* p = tree->firstPoint; p; p = p->next) {
             ++n;
-            setHoleLabel(*p, label(n));
+            setFieldText(p->description, label(n));
             // Without the states and display requests the run left on it.
             p->deepSplitNext = p->deepSplitPrev = nullptr;   // the other side's halves went with their view
             p->noMeasures = p->provisionalRow = p->depthChecked = p->chamferCheck = p->notAccessible = 0;
             p->noProblem = 0;
             p->toolMissing = p->toolCreated = 0;
-            setExpandOnFill(*p, 0);
-            setShowOnFill(*p, 0);
-            setHighlightOnFill(*p, 0);
+            p->expandOnFill = 0;
+            p->showOnFill = 0;
+            p->highlightOnFill = 0;
             std::snprintf(p->tableName, sizeof p->tableName, "Drilled");
             p->rowIndex = 0;
             p->tableIndex = drilledThrough;

@@ -11,8 +11,8 @@
 #include "plugin/recognition/pipeline.h"
 #include "plugin/model/tree.h"
 #include "plugin/base/vectors.h"
-#include "plugin/model/record_fields.h"
 #include "plugin/services/recognition.h"
+#include "plugin/model/ope_list.h"
 #include "support/hand_tree.h"
 #include "support/recognition_fixture.h"
 
@@ -23,7 +23,7 @@ struct RUN_SEGMENT {
 
 inline VIEW_LIST* addView(VIEW_LIST*& head, int number, std::int16_t group = 0) {
     VIEW_LIST* view = hand_tree::appendView(head, number);
-    setWork<std::int16_t>(*view, view_field::toolPathGroup, group);
+    view->groupNumber = group;
     return view;
 }
 
@@ -64,10 +64,10 @@ inline OPE_LIST* addOperation(POINT_LIST* hole, int toolType, std::int32_t toolI
     auto* o = new OPE_LIST{};
     o->point = hole;
     o->view = hole->view;
-    setWork<std::uint32_t>(*o, ope_field::toolType, static_cast<std::uint32_t>(toolType));
-    setWork<std::uint16_t>(*o, ope_field::active, 1);
-    setWork<std::int32_t>(*o, ope_field::toolIndex, toolIndex);
-    setWork<std::uint8_t>(*o, ope_field::toolCreated, created ? 1 : 0);
+    o->toolType = static_cast<std::uint32_t>(toolType);
+    o->active = 1;
+    o->toolIndex = toolIndex;
+    o->newTool = created ? 1 : 0;
     OPE_LIST** link = &hole->opeList;
     while (*link) {
         o->prev = *link;

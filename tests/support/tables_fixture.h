@@ -8,7 +8,7 @@
 #include "platform/sys/files.h"
 #include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
-#include "plugin/tables/services.h"
+#include "plugin/services/tables.h"
 #include "support/plugin_fixture.h"
 #include "support/table_files.h"
 #include "plugin/tables/thread_tables.h"

@@ -7,14 +7,13 @@
 
 #include "plugin/model/ope_list.h"
 #include "plugin/model/tree.h"
-#include "plugin/model/record_fields.h"
 
 class ToolTree {
 public:
     VIEW_LIST* view(std::int16_t toolPathGroup = 0, std::int16_t viewNumber = 1) {
         VIEW_LIST& v = views_.emplace_back();
         v.viewNumber = viewNumber;
-        setWork<std::int16_t>(v, view_field::toolPathGroup, toolPathGroup);
+        v.groupNumber = toolPathGroup;
         if (views_.size() > 1) {
             VIEW_LIST& before = views_[views_.size() - 2];
             before.next = &v;
@@ -30,7 +29,7 @@ public:
         p.view = v;
         p.ptView[0] = x;
         p.ptView[1] = y;
-        setWorkText(p, point_field::description, point_field::kDescriptionSize, description);
+        setFieldText(p.description, description);
         POINT_LIST** link = &v->firstPoint;
         while (*link) {
             p.prev = *link;
@@ -43,8 +42,8 @@ public:
             OPE_LIST& o = opes_.emplace_back();
             o.view = v;
             o.point = &p;
-            setWork<std::uint32_t>(o, ope_field::toolType, static_cast<std::uint32_t>(type));
-            setWork<std::uint16_t>(o, ope_field::active, 1);
+            o.toolType = static_cast<std::uint32_t>(type);
+            o.active = 1;
             if (last) {
                 last->next = &o;
                 o.prev = last;
@@ -61,7 +60,7 @@ public:
         for (OPE_LIST* o = p->opeList; o; o = o->next) all.push_back(o);
         return all;
     }
-    static int type(const OPE_LIST* o) { return o ? static_cast<int>(getWork<std::uint32_t>(*o, ope_field::toolType)) : 0; }
+    static int type(const OPE_LIST* o) { return o ? static_cast<int>(o->toolType) : 0; }
 
 private:
     std::deque<VIEW_LIST> views_;

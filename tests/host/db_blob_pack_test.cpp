@@ -1,0 +1,78 @@
+// Packed part-file blobs: whatever is packed unpacks to the same bytes, packed or stored as is; a blob that
+// lies about its length, is cut short or damaged, or is of no known form is refused without taking the
+// room it claims.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "host/db/blob_pack.h"
+
+namespace {
+
+using host::db::packBlob;
+using host::db::unpackBlob;
+
+std::string noise(std::size_t n) {
+    std::mt19937 random(5);
+    std::string s(n, '\0');
+    for (char& c : s) c = static_cast<char>(random());
+    return s;
+}
+
+TEST(BlobPack, WhatIsPackedUnpacksToTheSameBytes) {
+    std::string text;
+    for (int i = 0; i < 20000; ++i) text += "Face " + std::to_string(i % 97) + " 1.25e-3\n";
+    struct CASE {
+        const char* what;
+        std::string bytes;
+        bool shrinks;
+    };
+    const CASE cases[] = {
+        {"nothing", "", false},
+        {"one byte", "x", false},
+        {"noise", noise(100000), false},
+        {"text", text, true},
+        {"four megabytes of zeros, more than one piece of output", std::string(std::size_t{4} << 20, '\0'), true},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string packed = packBlob(c.bytes);
+        EXPECT_EQ(packed.size() < c.bytes.size() / 2, c.shrinks);
+        EXPECT_LE(packed.size(), c.bytes.size() + 1);   // never more than one byte over
+        const std::optional<std::string> back = unpackBlob(packed);
+        ASSERT_TRUE(back);
+        EXPECT_EQ(*back, c.bytes);
+    }
+}
+
+TEST(BlobPack, DamagedOrLyingBlobsAreRefused) {
+    std::string text;
+    for (int i = 0; i < 5000; ++i) text += "line " + std::to_string(i) + "\n";
+    const std::string good = packBlob(text);
+    ASSERT_EQ(good[0], 1);
+    auto withLength = [&](std::uint64_t length) {
+        std::string b = good;
+        for (int i = 0; i < 8; ++i) b[1 + i] = static_cast<char>((length >> (8 * i)) & 0xFF);
+        return b;
+    };
+    std::string flipped = good;
+    flipped[good.size() / 2] = static_cast<char>(flipped[good.size() / 2] ^ 0x10);
+    const struct {
+        const char* what;
+        std::string blob;
+    } cases[] = {
+        {"empty", ""},
+        {"an unknown form", "\x02" + text},
+        {"the header cut", good.substr(0, 5)},
+        {"the stream cut", good.substr(0, good.size() - 3)},
+        {"a flipped bit", flipped},
+        {"one byte longer than it is", withLength(text.size() + 1)},
+        {"one byte shorter than it is", withLength(text.size() - 1)},
+        {"more than deflate can give", withLength(std::uint64_t{2000} * good.size())},
+        {"a length past all reason", withLength(~std::uint64_t{0})},
+    };
+    for (const auto& c : cases) EXPECT_FALSE(unpackBlob(c.blob)) << c.what;
+}
+
+}  // namespace
