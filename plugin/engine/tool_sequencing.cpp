@@ -87,7 +87,7 @@ void addNewToolsToLibrary(const std::vector<FULL_TOOLS_SEQ>& sequence, std::vect
             if (findSameLibraryTool(library, *tool, &held) == 1) {
                 added.push_back(index);
                 tool->number = held.number;
-                setWork<std::uint8_t>(*ope, ope_field::toolInLibrary, 1);
+                ope->toolInLibrary = 1;
             } else if (addToolToLibrary(library, tool, &number, &slot) == 0) {
                 added.push_back(index);
                 tool->number = number;
