@@ -121,6 +121,7 @@ void setMaterialLibrary(std::string_view path);
 void setCurrentMaterials(std::vector<material> list);   // what list_manager(4, "") hands out
 const std::string& lastLibraryMessage();   // the last refusal of a library or material file
 int outstandingLists();                    // lists handed out by list_manager and not given back
+int libraryReads(const std::string& path);  // tool lists list_manager loaded from this library file
 // Text dumps for golden tests: one line per tool or material with every named field, doubles in their
 // shortest round-trip form. A file that does not read dumps as its refusal message.
 std::string dumpPartTools();               // the database, in id order, then the list's ids

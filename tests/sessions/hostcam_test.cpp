@@ -181,6 +181,36 @@ TEST_F(Hostcam, PicturesOptionWritesEachShownWindowAsAPng) {
     EXPECT_EQ(out.str(), "");
 }
 
+// A picture that cannot be written fails the run: hostcam names the file and exits with 2, and no picture
+// file is left half written.
+TEST_F(Hostcam, APictureThatCannotBeWrittenFailsTheRunAndNamesTheFile) {
+    const std::string session = std::string(FX_SOURCE_DIR) + "/data/sessions/main_menu.session";
+    const fs::path pics = dir / "pics";
+    const fs::path blocked = pics / "Forantix_for_PforgeX4-1.png";
+    fs::create_directories(blocked);   // a folder where the main menu's picture would go
+    EXPECT_EQ(run({"--plugin", kModule, "--session", session, "--host-dir", (dir / "host").string(), "--pictures",
+                   pics.string()}),
+              2);
+    EXPECT_NE(err.str().find("hostcam: the window picture " + blocked.string() + " could not be written"),
+              std::string::npos)
+        << err.str();
+    EXPECT_NE(out.str().find("dialog.picture 18048 failed \"" + blocked.string() + "\""), std::string::npos) << out.str();
+    EXPECT_TRUE(fs::is_directory(blocked));
+    for (const fs::directory_entry& e : fs::recursive_directory_iterator(pics))
+        if (e.is_regular_file()) {
+            EXPECT_GT(e.file_size(), 0u) << e.path();
+        }
+}
+
+// A standard output that takes no transcript (a full disk behind a redirection) fails the run.
+TEST_F(Hostcam, ATranscriptThatCannotBeWrittenFailsTheRun) {
+    const std::string session = std::string(FX_SOURCE_DIR) + "/data/sessions/main_menu.session";
+    out.setstate(std::ios::badbit);
+    EXPECT_EQ(run({"--plugin", kModule, "--session", session, "--host-dir", (dir / "host").string()}), 2);
+    EXPECT_NE(err.str().find("the transcript could not be written to the standard output"), std::string::npos)
+        << err.str();
+}
+
 TEST_F(Hostcam, HelpNamesThePicturesOption) {
     EXPECT_EQ(run({"--help"}), 0);
     EXPECT_NE(out.str().find("--pictures DIR"), std::string::npos) << out.str();
