@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -131,6 +132,14 @@ SERVING_READER g_serving;
 
 using Clock = std::chrono::steady_clock;
 
+// Whole seconds as they are; a limit below ten seconds with its tenths ("0.5").
+std::string secondsText(double seconds) {
+    if (seconds >= 10 || seconds == std::round(seconds)) return std::to_string(std::lround(seconds));
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", seconds);
+    return text;
+}
+
 // Ends the reader (killed unless it already ended) and says how it ended.
 std::string letGo(SERVING_READER& r, bool kill) {
     if (r.socket >= 0) close(r.socket);
@@ -200,6 +209,12 @@ double servingReaderCpuSeconds() {
 
 ProcessRun askStepReader(const std::string& path, long memoryMb, bool exactLimit, bool fresh, bool failNamesAndColours,
                          double seconds, std::size_t maxOutput) {
+    const ReaderRequest request{failNamesAndColours ? kReaderFailNamesAndColours : 0u, path, "the STEP import"};
+    return askReader(request, memoryMb, exactLimit, fresh, seconds, maxOutput);
+}
+
+ProcessRun askReader(const ReaderRequest& request, long memoryMb, bool exactLimit, bool fresh, double seconds,
+                     std::size_t maxOutput) {
     ProcessRun run;
     const std::lock_guard<std::mutex> hold(g_servingLock);
     SERVING_READER& r = g_serving;
@@ -209,7 +224,8 @@ ProcessRun askStepReader(const std::string& path, long memoryMb, bool exactLimit
         if (!run.failure.empty()) return run;
     }
     run.reused = r.answered > 0;
-    if (!sendAll(r.socket, std::to_string(failNamesAndColours ? 1 : 0) + ' ' + std::to_string(path.size()) + '\n' + path)) {
+    if (!sendAll(r.socket, std::to_string(request.flags) + ' ' + std::to_string(request.payload.size()) + '\n') ||
+        !sendAll(r.socket, request.payload)) {
         run.failure = letGo(r, true);
         return run;
     }
@@ -224,7 +240,7 @@ ProcessRun askStepReader(const std::string& path, long memoryMb, bool exactLimit
         if (left <= 0) {
             (void)letGo(r, true);
             run.stopped = true;
-            run.failure = "the STEP import took longer than " + std::to_string(std::lround(seconds)) + " s and was stopped";
+            run.failure = request.task + " took longer than " + secondsText(seconds) + " s and was stopped";
             return run;
         }
         pollfd p{r.socket, POLLIN, 0};
