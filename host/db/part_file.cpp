@@ -583,17 +583,21 @@ bool readGeometry(Reader& r, sqlite3_stmt* row, const ent& e, std::vector<PENDIN
 
 PartGeometryLimits g_geometryLimits;
 
-// The texts as the reader process takes them (step_process.h).
-std::string geometryRequest(const std::vector<PENDING_GEOMETRY>& pending) {
+// The texts as the reader process takes them (step_process.h), moved out of `pending`; where each text lies
+// in it goes into `places`.
+std::string geometryRequest(std::vector<PENDING_GEOMETRY>& pending,
+                            std::vector<std::pair<std::size_t, std::size_t>>& places) {
     std::size_t size = 0;
     for (const PENDING_GEOMETRY& p : pending) size += p.text.size() + 24;
     std::string payload;
     payload.reserve(size);
-    for (const PENDING_GEOMETRY& p : pending) {
+    for (PENDING_GEOMETRY& p : pending) {
         payload += p.solid ? "S " : "F ";
         payload += std::to_string(p.text.size());
         payload += '\n';
+        places.emplace_back(payload.size(), p.text.size());
         payload += p.text;
+        p.text = std::string();
     }
     return payload;
 }
@@ -613,18 +617,29 @@ std::optional<std::string> madeInReader(const std::string& reply, std::size_t co
 // what it made in time is made here the same way, and the part is refused when it was stopped or failed.
 bool makeGeometry(Reader& r, Database& db, std::vector<PENDING_GEOMETRY>& pending) {
     if (pending.empty()) return true;
-    ReaderRequest request{kReaderGeometry, geometryRequest(pending), "reading its geometry"};
+    std::vector<std::pair<std::size_t, std::size_t>> places;
+    ReaderRequest request{kReaderGeometry, geometryRequest(pending, places), "reading its geometry"};
     const double megabytes = static_cast<double>(request.payload.size()) / (1 << 20);
     const double seconds = g_geometryLimits.seconds > 0 ? g_geometryLimits.seconds : 10 + megabytes;
     const long memoryMb =
         g_geometryLimits.memoryMb > 0 ? g_geometryLimits.memoryMb : 4096 + std::lround(64 * megabytes);
+    // The texts are read here while the reader process makes them: the reading is most of the cost.
+    std::vector<std::optional<ReadBrep>> read;
+    auto readHere = [&] {
+        if (!read.empty()) return;
+        read.reserve(places.size());
+        for (const auto& [at, length] : places)
+            read.push_back(readBrepText(std::string_view(request.payload).substr(at, length)));
+    };
     ProcessRun run;
     std::optional<std::string> made;
     for (bool fresh : {false, true}) {
-        run = askReader(request, memoryMb, g_geometryLimits.memoryMb > 0, fresh, seconds, request.payload.size() + 64);
+        run = askReader(request, memoryMb, g_geometryLimits.memoryMb > 0, fresh, seconds, pending.size() + 64,
+                        readHere);
         made = run.failure.empty() ? madeInReader(run.output, pending.size()) : std::nullopt;
         if (!run.reused || run.stopped || made) break;
     }
+    if (made) readHere();
     request.payload = std::string();
     if (!run.failure.empty()) return r.fail("The part file " + r.name() + " is refused: " + run.failure + ".");
     if (!made) return r.fail("The part file " + r.name() + " is refused: the reply of its geometry's reader is damaged.");
@@ -632,18 +647,19 @@ bool makeGeometry(Reader& r, Database& db, std::vector<PENDING_GEOMETRY>& pendin
         PENDING_GEOMETRY& p = pending[i];
         const std::string unreadable = "the geometry of entity " + std::to_string(p.id) + " is unreadable";
         if ((*made)[i] != '1') return r.damaged(unreadable);
+        if (!read[i]) return r.damaged(unreadable);
         ent& e = db.ents[p.entry].e;
         if (!p.solid) {
-            std::optional<FaceGeom> face = faceFromBrepText(p.text);
+            std::optional<FaceGeom> face = faceFromBrep(*read[i]);
             if (!face) return r.damaged(unreadable);
             e.surf.geom = std::make_shared<FaceGeom>(std::move(*face));
         } else {
-            std::optional<SolidGeom> solid = solidFromBrepText(p.text);
+            std::optional<SolidGeom> solid = solidFromBrep(*read[i]);
             if (solid && p.colours) solid = withFaceColoursFromText(*solid, *p.colours);
             if (!solid) return r.damaged(unreadable);
             e.solid.geom = std::make_shared<SolidGeom>(std::move(*solid));
         }
-        p.text = std::string();
+        read[i].reset();
     }
     return true;
 }

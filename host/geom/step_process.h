@@ -2,6 +2,7 @@
 // collected under a time limit, and the reader kept running to answer a burst of imports. A run or a
 // request that overruns is killed.
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,8 +46,9 @@ struct ReaderRequest {
     std::string task;   // what overran, in the message: "the STEP import"
 };
 
-// askStepReader for any request.
+// askStepReader for any request; `whileWaiting` (when given) runs once the request is sent, while the
+// reader works on it.
 ProcessRun askReader(const ReaderRequest& request, long memoryMb, bool exactLimit, bool fresh, double seconds,
-                     std::size_t maxOutput);
+                     std::size_t maxOutput, const std::function<void()>& whileWaiting);
 
 }  // namespace host
