@@ -19,7 +19,9 @@ namespace {
 double childrenCpu() {
     rusage children{};
     getrusage(RUSAGE_CHILDREN, &children);
-    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };
+    auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
+    };
     return seconds(children.ru_utime) + seconds(children.ru_stime) + host::servingReaderCpuSeconds();
 }
 

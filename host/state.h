@@ -114,6 +114,7 @@ struct PartSaveOptions {
 struct PartGeometryLimits {
     double seconds = 0;
     long memoryMb = 0;
+    bool stall = false;   // tests: the reader process makes nothing and waits, as on making without end
 };
 void setPartGeometryLimits(const PartGeometryLimits& limits);
 

@@ -618,7 +618,8 @@ std::optional<std::string> madeInReader(const std::string& reply, std::size_t co
 bool makeGeometry(Reader& r, Database& db, std::vector<PENDING_GEOMETRY>& pending) {
     if (pending.empty()) return true;
     std::vector<std::pair<std::size_t, std::size_t>> places;
-    ReaderRequest request{kReaderGeometry, geometryRequest(pending, places), "reading its geometry"};
+    const unsigned flags = kReaderGeometry | (g_geometryLimits.stall ? kReaderStall : 0u);
+    ReaderRequest request{flags, geometryRequest(pending, places), "reading its geometry"};
     const double megabytes = static_cast<double>(request.payload.size()) / (1 << 20);
     const double seconds = g_geometryLimits.seconds > 0 ? g_geometryLimits.seconds : 10 + megabytes;
     const long memoryMb =
@@ -642,7 +643,8 @@ bool makeGeometry(Reader& r, Database& db, std::vector<PENDING_GEOMETRY>& pendin
     if (made) readHere();
     request.payload = std::string();
     if (!run.failure.empty()) return r.fail("The part file " + r.name() + " is refused: " + run.failure + ".");
-    if (!made) return r.fail("The part file " + r.name() + " is refused: the reply of its geometry's reader is damaged.");
+    if (!made)
+        return r.fail("The part file " + r.name() + " is refused: the reply of its geometry's reader is damaged.");
     for (std::size_t i = 0; i < pending.size(); ++i) {
         PENDING_GEOMETRY& p = pending[i];
         const std::string unreadable = "the geometry of entity " + std::to_string(p.id) + " is unreadable";

@@ -25,6 +25,7 @@
 #include <Geom_Parabola.hxx>
 #include <Geom_Plane.hxx>
 #include <Geom_TrimmedCurve.hxx>
+#include <Precision.hxx>
 #include <Standard_Failure.hxx>
 #include <TColStd_Array1OfInteger.hxx>
 #include <TColStd_Array1OfReal.hxx>
@@ -97,6 +98,37 @@ bool hasUnprojectableEdge(const TopoDS_Face& face) {
         if (!parabola.IsNull() && std::abs(parabola->Position().Direction().Dot(normal)) < kSquareCosine) return true;
     }
     return false;
+}
+
+// Whether the face's parameter range (from its edges' curves in the parameter plane) is one a sound face
+// can have: within three periods of a periodic direction, three times the span of a bounded one, or else
+// no more than twice the reach of its edges in space (the parameter of a plane, or along a cylinder,
+// cone or extrusion, is a length). The kernel's face classifier, which boxing the face runs, casts ray
+// after ray across the parameter range and tries a number of them that grows with its span: an edge curve
+// moved millions of units out in the parameter plane, its space curve left in place, keeps it busy for
+// minutes.
+bool parameterRangeFits(const TopoDS_Face& face, const Handle(Geom_Surface)& surface, const UvBox& range) {
+    double u0, u1, v0, v1;
+    surface->Bounds(u0, u1, v0, v1);
+    auto fits = [](double span, bool periodic, double period, double lo, double hi, double reach) {
+        if (periodic && span <= 3 * period) return true;
+        if (!Precision::IsInfinite(lo) && !Precision::IsInfinite(hi) && span <= 3 * (hi - lo)) return true;
+        return span <= 2 * reach + 1;
+    };
+    const double uSpan = range.uMax - range.uMin, vSpan = range.vMax - range.vMin;
+    if (!(uSpan >= 0) || !(vSpan >= 0)) return false;
+    const bool uPeriodic = surface->IsUPeriodic(), vPeriodic = surface->IsVPeriodic();
+    const double uPeriod = uPeriodic ? surface->UPeriod() : 0, vPeriod = vPeriodic ? surface->VPeriod() : 0;
+    auto quick = [&](double reach) {
+        return fits(uSpan, uPeriodic, uPeriod, u0, u1, reach) && fits(vSpan, vPeriodic, vPeriod, v0, v1, reach);
+    };
+    if (quick(0)) return true;
+    Bnd_Box edges;
+    for (TopExp_Explorer ex(face, TopAbs_EDGE); ex.More(); ex.Next()) BRepBndLib::Add(ex.Current(), edges, false);
+    if (edges.IsVoid()) return false;
+    double x0, y0, z0, x1, y1, z1;
+    edges.Get(x0, y0, z0, x1, y1, z1);
+    return quick(std::hypot(x1 - x0, y1 - y0, z1 - z0));
 }
 
 bool isStraightPcurve(const Handle(Geom2d_Curve)& c) {
@@ -177,6 +209,7 @@ FaceGeom makeFaceGeom(const TopoDS_Shape& shape) {
         if (impl->surface.IsNull() || hasUnprojectableEdge(impl->face)) return {};
         impl->kind = kindOf(impl->surface);
         BRepTools::UVBounds(impl->face, impl->range.uMin, impl->range.uMax, impl->range.vMin, impl->range.vMax);
+        if (!parameterRangeFits(impl->face, impl->surface, impl->range)) return {};
         impl->box = boxOf(impl->face);
         for (TopExp_Explorer ex(impl->face, TopAbs_EDGE); ex.More(); ex.Next())
             impl->trimTolerance = std::max(impl->trimTolerance, BRep_Tool::Tolerance(TopoDS::Edge(ex.Current())));
@@ -479,9 +512,17 @@ SolidGeom makeSolidGeom(const TopoDS_Shape& shape, std::vector<int> colours) {
     try {
         TopTools_IndexedMapOfShape map;
         TopExp::MapShapes(shape, TopAbs_FACE, map);
-        // A face the kernel would crash on is not left in the shape for whole-solid work to meet.
-        for (int i = 1; i <= map.Extent(); ++i)
-            if (hasUnprojectableEdge(TopoDS::Face(map(i)))) return {};
+        // A face the kernel would crash on, or one whose edge curves lie where the face cannot reach, is not
+        // left in the shape for whole-solid work to meet.
+        for (int i = 1; i <= map.Extent(); ++i) {
+            const TopoDS_Face& face = TopoDS::Face(map(i));
+            if (hasUnprojectableEdge(face)) return {};
+            Handle(Geom_Surface) surface = BRep_Tool::Surface(face);
+            UvBox range;
+            if (surface.IsNull()) continue;
+            BRepTools::UVBounds(face, range.uMin, range.uMax, range.vMin, range.vMax);
+            if (!parameterRangeFits(face, surface, range)) return {};
+        }
         for (int i = 1; i <= map.Extent(); ++i) {
             FaceGeom f = makeFaceGeom(map(i));
             if (!f.empty()) impl->faces.push_back(std::move(f));

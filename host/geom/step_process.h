@@ -40,6 +40,7 @@ ProcessRun askStepReader(const std::string& path, long memoryMb, bool exactLimit
 // "S <n>\n<n bytes>" (a solid) or "F <n>\n<n bytes>" (a face), made as the host makes them and answered
 // "FXGEOM 1\n" with one '1' (made) or '0' (refused) per text, then "\nE\n".
 constexpr unsigned kReaderFailNamesAndColours = 1, kReaderGeometry = 2;
+constexpr unsigned kReaderStall = 4;   // tests: the reader answers nothing until it is stopped
 struct ReaderRequest {
     unsigned flags = 0;
     std::string payload;

@@ -1,13 +1,14 @@
 // fxstepread: reads STEP files with the kernel and writes their bodies to stdout in the reply format of
 // host/geom/step_reply.h. The host's STEP import runs it as a process of its own, so that a file the
-// kernel cannot survive (a crash, a hang, memory without end) costs that import and not the host.
+// kernel cannot survive (a crash, a hang, memory without end) costs that import and not the host. A part
+// file's geometry is made here first when the part is opened, for the same reason.
 // Usage: fxstepread [--memory-mb N] [--fail-names-colours] FILE   one file, its reply
 //        fxstepread [--memory-mb N] --serve   requests on stdin, each "<flags> <path length>\n<path>" (flag 1:
 //                                             fail the names-and-colours transfer; flag 2: part geometry
-//                                             texts in place of the path, as step_process.h says), each
+//                                             texts in place of the path, as step_process.h says; flag 4:
+//                                             for tests, no answer until stopped), each
 //                                             answered with "<reply length>\n<reply>"; ends at the end of
 //                                             its input
-// The part file's geometry is made here first for the same reason.
 #include <BRepBndLib.hxx>
 #include <BRepTools.hxx>
 #include <Bnd_Box.hxx>
@@ -34,6 +35,7 @@
 #include <XCAFDoc_ShapeTool.hxx>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <charconv>
@@ -54,7 +56,7 @@ using host::XdeDocument;
 
 constexpr int kNone = -1;
 // Request flags (host/geom/step_process.h): geometry texts of a part file rather than a STEP file's path.
-constexpr unsigned kGeometry = 2;
+constexpr unsigned kGeometry = 2, kStall = 4;
 constexpr std::size_t kMaxGeometry = std::size_t{1} << 34;
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -272,6 +274,7 @@ std::string makeGeometry(std::string_view payload) {
             std::_Exit(0);
         std::string path(length, '\0');
         if (std::fread(path.data(), 1, length, stdin) != length) std::_Exit(0);
+        while (flags & kStall) pause();
         const std::string reply = (flags & kGeometry) ? makeGeometry(path) : readFile(path.c_str(), (flags & 1) != 0);
         if (!write(std::to_string(reply.size()) + '\n' + reply)) std::_Exit(1);
     }
