@@ -200,7 +200,10 @@ const char* surfaceKindName(SurfaceKind kind) {
     return "other";
 }
 
-FaceGeom makeFaceGeom(const TopoDS_Shape& shape) {
+namespace {
+
+// makeFaceGeom, telling whether the face was refused for its parameter range.
+FaceGeom makeFace(const TopoDS_Shape& shape, bool& beyondReach) {
     if (shape.IsNull() || shape.ShapeType() != TopAbs_FACE) return {};
     try {
         auto impl = std::make_shared<FaceGeom::Impl>();
@@ -209,7 +212,8 @@ FaceGeom makeFaceGeom(const TopoDS_Shape& shape) {
         if (impl->surface.IsNull() || hasUnprojectableEdge(impl->face)) return {};
         impl->kind = kindOf(impl->surface);
         BRepTools::UVBounds(impl->face, impl->range.uMin, impl->range.uMax, impl->range.vMin, impl->range.vMax);
-        if (!parameterRangeFits(impl->face, impl->surface, impl->range)) return {};
+        beyondReach = !parameterRangeFits(impl->face, impl->surface, impl->range);
+        if (beyondReach) return {};
         impl->box = boxOf(impl->face);
         for (TopExp_Explorer ex(impl->face, TopAbs_EDGE); ex.More(); ex.Next())
             impl->trimTolerance = std::max(impl->trimTolerance, BRep_Tool::Tolerance(TopoDS::Edge(ex.Current())));
@@ -219,6 +223,13 @@ FaceGeom makeFaceGeom(const TopoDS_Shape& shape) {
     } catch (const Standard_Failure&) {
         return {};
     }
+}
+
+}  // namespace
+
+FaceGeom makeFaceGeom(const TopoDS_Shape& shape) {
+    bool beyondReach = false;
+    return makeFace(shape, beyondReach);
 }
 
 const TopoDS_Face& occtFace(const FaceGeom& face) {
@@ -514,17 +525,12 @@ SolidGeom makeSolidGeom(const TopoDS_Shape& shape, std::vector<int> colours) {
         TopExp::MapShapes(shape, TopAbs_FACE, map);
         // A face the kernel would crash on, or one whose edge curves lie where the face cannot reach, is not
         // left in the shape for whole-solid work to meet.
+        for (int i = 1; i <= map.Extent(); ++i)
+            if (hasUnprojectableEdge(TopoDS::Face(map(i)))) return {};
         for (int i = 1; i <= map.Extent(); ++i) {
-            const TopoDS_Face& face = TopoDS::Face(map(i));
-            if (hasUnprojectableEdge(face)) return {};
-            Handle(Geom_Surface) surface = BRep_Tool::Surface(face);
-            UvBox range;
-            if (surface.IsNull()) continue;
-            BRepTools::UVBounds(face, range.uMin, range.uMax, range.vMin, range.vMax);
-            if (!parameterRangeFits(face, surface, range)) return {};
-        }
-        for (int i = 1; i <= map.Extent(); ++i) {
-            FaceGeom f = makeFaceGeom(map(i));
+            bool beyondReach = false;
+            FaceGeom f = makeFace(map(i), beyondReach);
+            if (beyondReach) return {};
             if (!f.empty()) impl->faces.push_back(std::move(f));
         }
         impl->everyFace = static_cast<int>(impl->faces.size()) == map.Extent();
