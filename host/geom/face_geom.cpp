@@ -123,12 +123,23 @@ bool parameterRangeFits(const TopoDS_Face& face, const Handle(Geom_Surface)& sur
         return fits(uSpan, uPeriodic, uPeriod, u0, u1, reach) && fits(vSpan, vPeriodic, vPeriod, v0, v1, reach);
     };
     if (quick(0)) return true;
-    Bnd_Box edges;
-    for (TopExp_Explorer ex(face, TopAbs_EDGE); ex.More(); ex.Next()) BRepBndLib::Add(ex.Current(), edges, false);
-    if (edges.IsVoid()) return false;
-    double x0, y0, z0, x1, y1, z1;
-    edges.Get(x0, y0, z0, x1, y1, z1);
-    return quick(std::hypot(x1 - x0, y1 - y0, z1 - z0));
+    // The edges' reach from five points of each (their ends, middle and quarters): enough for a factor of
+    // two, and a box of the curves would cost as much as the rest of the face's making.
+    double lo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL}, hi[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+    for (TopExp_Explorer ex(face, TopAbs_EDGE); ex.More(); ex.Next()) {
+        TopLoc_Location where;
+        double f = 0, l = 0;
+        Handle(Geom_Curve) curve = BRep_Tool::Curve(TopoDS::Edge(ex.Current()), where, f, l);
+        if (curve.IsNull()) continue;
+        for (int i = 0; i <= 4; ++i) {
+            const gp_Pnt p = curve->Value(f + (l - f) * i / 4).Transformed(where.Transformation());
+            for (int k = 0; k < 3; ++k) {
+                lo[k] = std::min(lo[k], p.Coord(k + 1));
+                hi[k] = std::max(hi[k], p.Coord(k + 1));
+            }
+        }
+    }
+    return lo[0] <= hi[0] && quick(std::hypot(hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]));
 }
 
 bool isStraightPcurve(const Handle(Geom2d_Curve)& c) {
