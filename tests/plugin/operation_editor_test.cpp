@@ -570,4 +570,109 @@ TEST_F(OperationEditorTest, TheMilledDiameterStoredIsTheKindsOwn) {
     }
 }
 
+// The tables folder is read in one order everywhere, names compared without case; ten thread tables at most.
+TEST_F(OperationEditorTest, TheEditorTakesTheFirstTenThreadTablesByName) {
+    const std::string coarse = bytesOf(tablePath("Metric coarse")), rows = bytesOf(tablesDir + "/Metric coarse.txt");
+    for (const char* name : {"T05", "t01", "T11", "t02", "T03", "t04", "t06", "T07", "t08", "T09", "t10"}) {
+        ASSERT_TRUE(plat::writeFile(tablePath(name), coarse));
+        ASSERT_TRUE(plat::writeFile(tablesDir + "/" + name + ".txt", rows));
+    }
+    openOn("Drilled", "D8", 1);
+    run();
+    ASSERT_EQ(editor().threadTableCount, 10);
+    const char* expected[] = {"Metric coarse", "Metric fine", "t01", "t02", "T03", "t04", "T05", "t06", "T07", "t08"};
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(editor().threadTables[static_cast<std::size_t>(i)].name, expected[i]) << i;
+        EXPECT_GT(editor().threadTables[static_cast<std::size_t>(i)].rowCount, 0) << i;
+    }
+    EXPECT_EQ(editor().drillSizeTable.name, "Drill sizes");
+}
+
+// Choosing a milled cycle makes the operation of that kind: its page behind a tab named after it, its hole
+// diameter from the step its block refers to, and a tool of half that diameter when it had none.
+TEST_F(OperationEditorTest, AMilledCycleMakesTheOperationOfItsKind) {
+    struct CASE {
+        const char* what;
+        std::int16_t stepIndex;
+        double toolDiameter, blockValue;
+        double hole, tool;
+        std::uint16_t column;
+    };
+    const CASE cases[] = {
+        {"a tool of half the step's diameter", 0, 0, 0, 8, 4, 2},
+        {"a tool kept", 0, 5, 0, 8, 5, 2},
+        {"a step the row lacks binds nothing", 7, 0, 6, 6, 3, 0},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.what);
+        openOn("Drilled", "D8", 1);
+        editor().assoc[kToolDiamBlock].value = c.toolDiameter;
+        editor().assoc[kToolDiamBlock].mode = 0;
+        ASSOC_VALUE& block = editor().assoc[kCircleDiamBlock];
+        block = ASSOC_VALUE{};
+        block.value = c.blockValue;
+        block.mode = 1;
+        block.columnId = 2;
+        block.stepIndex = c.stepIndex;
+        script().select(kEditor, 4060, 20);
+        run();
+        EXPECT_EQ(editor().milledKind, kCircleMill);
+        EXPECT_EQ(editor().cycleIndex, 20);
+        EXPECT_TRUE(at(kTab).visible);
+        EXPECT_EQ(at(kTab).items[1], "      Circle mill");
+        EXPECT_DOUBLE_EQ(editor().operation.get<double>(circleMillBlock + circle_fields::circleDiameter), c.hole);
+        EXPECT_DOUBLE_EQ(editor().assoc[kToolDiamBlock].value, c.tool);
+        EXPECT_EQ(block.columnId, c.column);
+        // A milled tool is typed; the top Z is the form's.
+        EXPECT_TRUE(at(4068).enabled);
+        EXPECT_FALSE(at(4063).enabled);
+        EXPECT_EQ(editor().assoc[kTopZBlock].mode, 1);
+    }
+    // The kind it has already: only the cycle entry is taken.
+    openOn("Drilled", "D8", 1);
+    milled(kCircleMill, 6);
+    editor().operation.set<double>(circleMillBlock + circle_fields::circleDiameter, 11);
+    script().select(kEditor, 4060, 20);
+    run();
+    EXPECT_DOUBLE_EQ(editor().operation.get<double>(circleMillBlock + circle_fields::circleDiameter), 11);
+    // Back to a drill cycle: no tab.
+    script().select(kEditor, 4060, 1);
+    run();
+    EXPECT_EQ(editor().milledKind, kMilledNone);
+    EXPECT_FALSE(at(kTab).visible);
+}
+
+// The hole the edited operation starts from: the widest earlier drill or mill that reaches as deep.
+TEST_F(OperationEditorTest, TheStartDiameterIsTheWidestEarlierToolReachingAsDeep) {
+    openOn("Drilled", "D8", 1);
+    PROCESS_OPE* ops = config().process.data();
+    auto op = [&](int i, std::uint32_t type, double diameter, double bottom) {
+        ops[i] = PROCESS_OPE{};
+        opeSet(ops[i], operationType, type);
+        opeSet(ops[i], toolDiam, diameter);
+        opeSet(ops[i], zInf, bottom);
+    };
+    op(0, 3, 5, -20);      // a drill through
+    op(1, 10, 7, -10);     // a mill as deep as the edited one
+    op(2, 19, 9, -9.8);    // 0.2 above: 4 T short
+    op(3, 6, 12, -30);     // a reamer does not open the hole
+    op(4, 3, 0, -10);      // the edited one
+    CDlgEditProcessOpe& e = editor();
+    e.operationCount = 5;
+    struct CASE {
+        std::int16_t index;
+        double start;
+    };
+    for (const CASE c : {CASE{0, 0}, CASE{1, 5}, CASE{4, 7}}) {
+        e.operationIndex = c.index;
+        EXPECT_DOUBLE_EQ(e.startDiameter(), c.start) << c.index;
+    }
+    // An earlier tool associated to the form counts with its step's diameter; a step the row lacks, its own.
+    opeSet(ops[1], toolDiamAssoc, std::int16_t{1});
+    opeSet(ops[1], toolDiamCyl, std::int16_t{0});
+    EXPECT_DOUBLE_EQ(e.startDiameter(), 8);
+    opeSet(ops[1], toolDiamCyl, std::int16_t{9});
+    EXPECT_DOUBLE_EQ(e.startDiameter(), 7);
+}
+
 }  // namespace
