@@ -17,104 +17,59 @@ static_assert(hostBlock64 == hostBlock6 + 8 && circleMillBlock == hostBlock168 +
               contourBlock == circleMillBlock + kCircleMillSize && helixBoreBlock == contourBlock + kContourSize &&
               threadMillBlock == helixBoreBlock + kHelixBoreSize);
 
-// The tool diameter group, as an editor block would sit in it.
-void storeToolDiameter(PROCESS_OPE& op, const ASSOC_VALUE& b) {
-    opeSet(op, toolDiam, b.value);
-    opeSet(op, toolDiamSecond, b.pickY);
-    opeSet(op, toolDiamAssoc, b.mode);
-    opeSet(op, toolDiamCol, static_cast<std::int16_t>(b.columnId));
-    opeSet(op, toolDiamZPl, b.stepEnd);
-    opeSet(op, toolDiamCyl, b.stepIndex);
-    opeSet(op, toolDiamOffsetOn, b.offsetOn);
-    opeSet(op, toolDiamOffset, b.offset);
+// Where the record keeps the fields of a measure block; 0 for a field the record does not keep.
+struct GROUP {
+    std::size_t value, pickY, spare, mode, columnId, topColumnId, stepEnd, stepIndex, offsetOn, offset;
+};
+constexpr GROUP kToolDiameter{toolDiam.at, toolDiamSecond.at, 0, toolDiamAssoc.at, toolDiamCol.at, 0,
+                              toolDiamZPl.at, toolDiamCyl.at, toolDiamOffsetOn.at, toolDiamOffset.at};
+constexpr GROUP kTopZ{zSup.at, 0, 0, zSupAssoc.at, zSupCol.at, millDiamCol.at, zSupZPl.at, zSupCyl.at, 0, 0};
+constexpr GROUP kBottomZ{zInf.at, 0, 0, zInfAssoc.at, zInfCol.at, lineInt28.at, zInfZPl.at, zInfCyl.at,
+                         bottomStockOn.at, bottomStock.at};
+constexpr GROUP kMilledDiameter{cylDiam.at, cylDiamPickY.at, cylDiamSpare.at, cylDiamAssoc.at, cylDiamCol.at,
+                                cylDiamTopCol.at, cylDiamZPl.at, cylDiamCyl.at, cylDiamOffsetOn.at, cylDiamOffset.at};
+
+template <class T, class V>
+void put(PROCESS_OPE& op, std::size_t at, V v) {
+    if (at != 0) op.set<T>(at, static_cast<T>(v));
+}
+template <class T>
+T take(const PROCESS_OPE& op, std::size_t at) {
+    return at != 0 ? op.get<T>(at) : T{};
 }
 
-ASSOC_VALUE loadToolDiameter(const PROCESS_OPE& op) {
+void storeGroup(PROCESS_OPE& op, const GROUP& g, const ASSOC_VALUE& b) {
+    put<double>(op, g.value, b.value);
+    put<double>(op, g.pickY, b.pickY);
+    put<double>(op, g.spare, b.spare);
+    put<std::int16_t>(op, g.mode, b.mode);
+    put<std::uint16_t>(op, g.columnId, b.columnId);
+    put<std::uint16_t>(op, g.topColumnId, b.topColumnId);
+    put<std::int16_t>(op, g.stepEnd, b.stepEnd);
+    put<std::int16_t>(op, g.stepIndex, b.stepIndex);
+    put<std::int16_t>(op, g.offsetOn, b.offsetOn);
+    put<double>(op, g.offset, b.offset);
+}
+
+ASSOC_VALUE loadGroup(const PROCESS_OPE& op, const GROUP& g) {
     ASSOC_VALUE b;
-    b.value = opeGet(op, toolDiam);
-    b.pickY = opeGet(op, toolDiamSecond);
-    b.mode = opeGet(op, toolDiamAssoc);
-    b.columnId = static_cast<std::uint16_t>(opeGet(op, toolDiamCol));
-    b.stepEnd = opeGet(op, toolDiamZPl);
-    b.stepIndex = opeGet(op, toolDiamCyl);
-    b.offsetOn = opeGet(op, toolDiamOffsetOn);
-    b.offset = opeGet(op, toolDiamOffset);
-    return b;
-}
-
-void storeTopZ(PROCESS_OPE& op, const ASSOC_VALUE& b) {
-    opeSet(op, zSup, b.value);
-    opeSet(op, zSupAssoc, b.mode);
-    opeSet(op, zSupCol, static_cast<std::int16_t>(b.columnId));
-    opeSet(op, millDiamCol, static_cast<std::int16_t>(b.topColumnId));
-    opeSet(op, zSupZPl, b.stepEnd);
-    opeSet(op, zSupCyl, b.stepIndex);
-}
-
-ASSOC_VALUE loadTopZ(const PROCESS_OPE& op) {
-    ASSOC_VALUE b;
-    b.value = opeGet(op, zSup);
-    b.mode = opeGet(op, zSupAssoc);
-    b.columnId = static_cast<std::uint16_t>(opeGet(op, zSupCol));
-    b.topColumnId = static_cast<std::uint16_t>(opeGet(op, millDiamCol));
-    b.stepEnd = opeGet(op, zSupZPl);
-    b.stepIndex = opeGet(op, zSupCyl);
-    return b;
-}
-
-void storeBottomZ(PROCESS_OPE& op, const ASSOC_VALUE& b) {
-    opeSet(op, zInf, b.value);
-    opeSet(op, zInfAssoc, b.mode);
-    opeSet(op, zInfCol, static_cast<std::int16_t>(b.columnId));
-    opeSet(op, lineInt28, static_cast<std::int16_t>(b.topColumnId));
-    opeSet(op, zInfZPl, b.stepEnd);
-    opeSet(op, zInfCyl, b.stepIndex);
-    opeSet(op, bottomStockOn, b.offsetOn);
-    opeSet(op, bottomStock, b.offset);
-}
-
-ASSOC_VALUE loadBottomZ(const PROCESS_OPE& op) {
-    ASSOC_VALUE b;
-    b.value = opeGet(op, zInf);
-    b.mode = opeGet(op, zInfAssoc);
-    b.columnId = static_cast<std::uint16_t>(opeGet(op, zInfCol));
-    b.topColumnId = static_cast<std::uint16_t>(opeGet(op, lineInt28));
-    b.stepEnd = opeGet(op, zInfZPl);
-    b.stepIndex = opeGet(op, zInfCyl);
-    b.offsetOn = opeGet(op, bottomStockOn);
-    b.offset = opeGet(op, bottomStock);
+    b.value = take<double>(op, g.value);
+    b.pickY = take<double>(op, g.pickY);
+    b.spare = take<double>(op, g.spare);
+    b.mode = take<std::int16_t>(op, g.mode);
+    b.columnId = take<std::uint16_t>(op, g.columnId);
+    b.topColumnId = take<std::uint16_t>(op, g.topColumnId);
+    b.stepEnd = take<std::int16_t>(op, g.stepEnd);
+    b.stepIndex = take<std::int16_t>(op, g.stepIndex);
+    b.offsetOn = take<std::int16_t>(op, g.offsetOn);
+    b.offset = take<double>(op, g.offset);
     return b;
 }
 
 }  // namespace
 
-void storeMilledDiameter(PROCESS_OPE& op, const ASSOC_VALUE& b) {
-    opeSet(op, cylDiam, b.value);
-    opeSet(op, cylDiamAssoc, b.mode);
-    opeSet(op, cylDiamCol, static_cast<std::int16_t>(b.columnId));
-    opeSet(op, cylDiamZPl, b.stepEnd);
-    opeSet(op, cylDiamCyl, b.stepIndex);
-    opeSet(op, cylDiamTopCol, static_cast<std::int16_t>(b.topColumnId));
-    opeSet(op, cylDiamOffsetOn, b.offsetOn);
-    opeSet(op, cylDiamPickY, b.pickY);
-    opeSet(op, cylDiamSpare, b.spare);
-    opeSet(op, cylDiamOffset, b.offset);
-}
-
-ASSOC_VALUE loadMilledDiameter(const PROCESS_OPE& op) {
-    ASSOC_VALUE b;
-    b.value = opeGet(op, cylDiam);
-    b.mode = opeGet(op, cylDiamAssoc);
-    b.columnId = static_cast<std::uint16_t>(opeGet(op, cylDiamCol));
-    b.stepEnd = opeGet(op, cylDiamZPl);
-    b.stepIndex = opeGet(op, cylDiamCyl);
-    b.topColumnId = static_cast<std::uint16_t>(opeGet(op, cylDiamTopCol));
-    b.offsetOn = opeGet(op, cylDiamOffsetOn);
-    b.pickY = opeGet(op, cylDiamPickY);
-    b.spare = opeGet(op, cylDiamSpare);
-    b.offset = opeGet(op, cylDiamOffset);
-    return b;
-}
+void storeMilledDiameter(PROCESS_OPE& op, const ASSOC_VALUE& block) { storeGroup(op, kMilledDiameter, block); }
+ASSOC_VALUE loadMilledDiameter(const PROCESS_OPE& op) { return loadGroup(op, kMilledDiameter); }
 
 int CConfigProcess::fillOperationFromEditor(PROCESS_OPE* slot, const std::vector<std::string>&) const {
     const CDlgEditProcessOpe& e = editor;
@@ -133,9 +88,9 @@ int CConfigProcess::fillOperationFromEditor(PROCESS_OPE* slot, const std::vector
     opeSet(op, lineInt44, e.toolMaterial);
     opeSet(op, lineInt45, e.nameWanted);
     setOpeText(op, lineText46, e.wantedToolName);
-    storeToolDiameter(op, e.assoc[kToolDiamBlock]);
-    storeTopZ(op, e.assoc[kTopZBlock]);
-    storeBottomZ(op, e.assoc[kBottomZBlock]);
+    storeGroup(op, kToolDiameter, e.assoc[kToolDiamBlock]);
+    storeGroup(op, kTopZ, e.assoc[kTopZBlock]);
+    storeGroup(op, kBottomZ, e.assoc[kBottomZBlock]);
     if (e.milledKind >= kCircleMill && e.milledKind <= kThreadMill)
         storeMilledDiameter(op, e.assoc[static_cast<std::size_t>(kBottomZBlock + e.milledKind)]);
     opeSet(op, lineInt18, std::int16_t{0});
@@ -163,9 +118,9 @@ void CConfigProcess::fillEditorFromOperation(const PROCESS_OPE& op) {
     e.toolMaterial = opeGet(op, lineInt44);
     e.nameWanted = opeGet(op, lineInt45);
     e.wantedToolName = opeText(op, lineText46);
-    e.assoc[kToolDiamBlock] = loadToolDiameter(op);
-    e.assoc[kTopZBlock] = loadTopZ(op);
-    e.assoc[kBottomZBlock] = loadBottomZ(op);
+    e.assoc[kToolDiamBlock] = loadGroup(op, kToolDiameter);
+    e.assoc[kTopZBlock] = loadGroup(op, kTopZ);
+    e.assoc[kBottomZBlock] = loadGroup(op, kBottomZ);
     // The blocks of the other milled kinds start associated to the form, as for a new operation.
     for (int kind = kCircleMill; kind <= kThreadMill; ++kind) {
         ASSOC_VALUE& block = e.assoc[static_cast<std::size_t>(kBottomZBlock + kind)];

@@ -44,9 +44,7 @@ protected:
         g_engine->currentRowCells = {"R1", "12", "6", "6.5"};
         g_engine->chosenProcess[0] = 0;
         // A copy of the shipped library, which the library check accepts.
-        const std::filesystem::path shipped = std::string(FX_SOURCE_DIR) + "/data/forms/FORMS_MM/Standard";
-        for (const auto& file : std::filesystem::directory_iterator(shipped))
-            std::filesystem::copy_file(file.path(), std::filesystem::path(tablesDir) / file.path().filename());
+        installShippedTables();
         g_threadTables->count = 0;
     }
     CConfigProcess& dialog() { return *g_configProcess; }

@@ -35,9 +35,7 @@ class OperationEditorTest : public TablesFixture {
 protected:
     void SetUp() override {
         TablesFixture::SetUp();
-        const std::filesystem::path shipped = std::string(FX_SOURCE_DIR) + "/data/forms/FORMS_MM/Standard";
-        for (const auto& file : std::filesystem::directory_iterator(shipped))
-            std::filesystem::copy_file(file.path(), std::filesystem::path(tablesDir) / file.path().filename());
+        installShippedTables();
         g_threadTables->count = 0;
         loadThreadTables();
         // The sign texts, as the plug-in's start takes them.
