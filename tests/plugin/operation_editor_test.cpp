@@ -2,12 +2,14 @@
 // scripted user, with what it showed as the user left and what it leaves in its state and in the record.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "host/api.h"
 #include "plugin/base/globals.h"
 #include "plugin/base/resource_switch.h"
 #include "plugin/base/tool_types.h"
@@ -671,6 +673,79 @@ TEST_F(OperationEditorTest, TheStartDiameterIsTheWidestEarlierToolReachingAsDeep
     EXPECT_DOUBLE_EQ(e.startDiameter(), 8);
     opeSet(ops[1], toolDiamCyl, std::int16_t{9});
     EXPECT_DOUBLE_EQ(e.startDiameter(), 7);
+}
+
+TEST_F(OperationEditorTest, TheToolComesFromTheLibraryWhereTheMachineHasAGroup) {
+    openOn("Drilled", "D8", 1);
+    script().click(kEditor, 4062).click(kEditor, 4083).answer(plat::IDOK);
+    run();
+    EXPECT_TRUE(transcript().contains("text=\"The machine has no machine group."));
+    EXPECT_EQ(editor().toolType, 3);
+
+    PRM_SETTINGS& s = g_globals->settings;
+    s.toolLibraryPath = dir.path() + "/mill.Tools";
+    tp_tool reamer;
+    reamer.type = 6;
+    reamer.diameter = 6.5;
+    reamer.unitFlag = 1;
+    std::snprintf(reamer.name, sizeof reamer.name, "  REAMER 6.5 H7 ");
+    char path[1024];
+    std::snprintf(path, sizeof path, "%s", s.toolLibraryPath.c_str());
+    const int slot = library_manager(kLibraryAddTool, path, &reamer);
+    ASSERT_GT(slot, 0);
+    op_group machine{};
+    g_machineGroup = &machine;
+    script().click(kEditor, 4083).libraryPick(std::to_string(slot));
+    run(plat::IDOK);
+    g_machineGroup = nullptr;
+    EXPECT_EQ(at(4112).text, "REAMER 6.5 H7");
+    EXPECT_TRUE(at(4112).enabled);
+    EXPECT_FALSE(at(4068).enabled);
+    EXPECT_EQ(at(4068).text, "6.5");
+    EXPECT_EQ(at(4058).items[static_cast<std::size_t>(at(4058).selected)], "Reamer");
+    EXPECT_EQ(editor().toolType, 6);
+    EXPECT_EQ(editor().libraryToolName, "REAMER 6.5 H7");
+    EXPECT_EQ(editor().assoc[kToolDiamBlock].mode, 2);
+    EXPECT_DOUBLE_EQ(editor().assoc[kToolDiamBlock].value, 6.5);
+    PROCESS_OPE slotOp;
+    ASSERT_EQ(config().fillOperationFromEditor(&slotOp, row), 0);
+    EXPECT_EQ(opeText(slotOp, toolName), "REAMER 6.5 H7");
+    EXPECT_EQ(opeGet(slotOp, operationType), 6u);
+}
+
+// A mill's corner radius is typed only when asked for, and never beyond half the tool.
+TEST_F(OperationEditorTest, TheCornerRadiusStaysWithinHalfTheTool) {
+    openOn("Drilled", "D8", 1);
+    script().select(kEditor, 4058, toolEntry(10)).click(kEditor, 4262).type(kEditor, 4031, "5").answer(plat::IDOK);
+    run();
+    EXPECT_TRUE(transcript().contains("text=\"The corner radius cannot be larger than half the tool diameter"));
+    EXPECT_EQ(at(4031).text, "4.00");
+    EXPECT_DOUBLE_EQ(editor().cornerRadius, 4);
+    EXPECT_TRUE(at(4031).enabled);
+
+    // As geometry: the edit is closed; other tools have no corner radius.
+    script().click(kEditor, 4261);
+    run();
+    EXPECT_FALSE(at(4031).enabled);
+    script().select(kEditor, 4058, toolEntry(3));
+    run();
+    for (int id : {4267, 4261, 4262, 4031}) EXPECT_FALSE(at(id).enabled) << id;
+}
+
+TEST_F(OperationEditorTest, ACentreDrillBecomesASpotDrillWhereTheSettingsRefuseIt) {
+    openOn("Drilled", "D8", 0);
+    editor().toolType = 1;
+    script().answer(plat::IDOK);
+    run();
+    EXPECT_TRUE(transcript().contains("text=\"Centre drills are not allowed by the settings."));
+    EXPECT_EQ(editor().toolType, 2);
+    for (const std::string& name : at(4058).items) EXPECT_NE(name, "Center drill");
+
+    g_globals->settings.allowCenterDrill = 1;
+    editor().toolType = 1;
+    run();
+    EXPECT_EQ(editor().toolType, 1);
+    EXPECT_EQ(at(4058).items[static_cast<std::size_t>(at(4058).selected)], "Center drill");
 }
 
 }  // namespace
