@@ -110,7 +110,8 @@ public:
     // The hole form's step that a block refers to; null when the table has no such step.
     const TAB_FORM_STEP* formStep(const ASSOC_VALUE& block) const;
 
-    // ---- seams of the next building step (docs/seams.md) ----
+    // ---- still stand-ins (docs/seams.md): the binding to the form, the checks of OK, the cut calculation
+    // and the entry dialogs ----
     void normalizeAssocValues();
     int checkOperation(PROCESS_OPE& op, bool showMessages);
     int calculateCuts(PROCESS_OPE& op, std::int16_t kind, double toolDiameter, double d1, double d2,
