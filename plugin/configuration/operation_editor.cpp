@@ -164,6 +164,8 @@ bool CDlgEditProcessOpe::onInitDialog() {
     enableByKind();
     if (readOnlyStation()) disableForReadOnly();
 
+    // An operation without a milled kind has the general page alone, whatever page the last one was left on.
+    if (milledKind < 1 || milledKind > 4) currentPage = 0;
     tab.setCurSel(currentPage);
     showPage(currentPage);
     return true;

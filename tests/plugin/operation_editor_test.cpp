@@ -141,7 +141,9 @@ TEST_F(OperationEditorTest, AHelixBoreOpensOnItsCycleAndItsPage) {
 
 TEST_F(OperationEditorTest, ADrillingOperationShowsTheGeneralPageWithoutTabs) {
     openOn("Drilled", "D8", 1);
+    editor().currentPage = 1;   // where a milled operation edited before left the editor
     run();
+    EXPECT_EQ(editor().currentPage, 0);
     EXPECT_FALSE(at(kTab).visible);
     EXPECT_TRUE(at(4058).visible);
     EXPECT_FALSE(at(4074).visible);
