@@ -750,4 +750,25 @@ TEST_F(OperationEditorTest, ACentreDrillBecomesASpotDrillWhereTheSettingsRefuseI
     EXPECT_EQ(at(4058).items[static_cast<std::size_t>(at(4058).selected)], "Center drill");
 }
 
+// A drilling operation reads the circle-mill and contour page back, and nothing of a milled kind's own.
+TEST_F(OperationEditorTest, ADrillingOperationKeepsItsMilledBlocksAsTheyAre) {
+    openOn("Drilled", "D8", 1);
+    PROCESS_OPE& op = editor().operation;
+    op.set<std::int16_t>(hostBlock6 + comp_fields::type, 3);
+    op.set<std::uint8_t>(hostBlock6 + comp_fields::direction, 1);
+    opeSet(op, cylDiam, 42.0);
+    op.set<double>(circleMillBlock + circle_fields::overlap, 0.7);
+    op.set<double>(helixBoreBlock + helix_fields::overlap, 0.123);     // would read back as 0.12
+    op.set<double>(threadMillBlock + thread_fields::allowance, 0.015);
+    run(plat::IDOK);
+    EXPECT_EQ(op.get<std::int16_t>(hostBlock6 + comp_fields::type), 3);
+    EXPECT_EQ(op.get<std::uint8_t>(hostBlock6 + comp_fields::direction), 1);
+    EXPECT_DOUBLE_EQ(opeGet(op, cylDiam), 42);
+    EXPECT_DOUBLE_EQ(op.get<double>(circleMillBlock + circle_fields::overlap), 0.7);
+    EXPECT_DOUBLE_EQ(op.get<double>(helixBoreBlock + helix_fields::overlap), 0.123);
+    EXPECT_DOUBLE_EQ(op.get<double>(threadMillBlock + thread_fields::allowance), 0.015);
+    EXPECT_EQ(at(4049).text, "0.70");
+    EXPECT_EQ(at(4121).text, "0.01");
+}
+
 }  // namespace
