@@ -771,4 +771,48 @@ TEST_F(OperationEditorTest, ADrillingOperationKeepsItsMilledBlocksAsTheyAre) {
     EXPECT_EQ(at(4121).text, "0.01");
 }
 
+// What each mode of the tool diameter and of the bottom Z opens for typing.
+TEST_F(OperationEditorTest, EachModeOpensItsOwnFields) {
+    struct CASE {
+        int radio;
+        std::int16_t block, mode;
+        std::vector<int> enabled, disabled;
+    };
+    const CASE cases[] = {
+        {4061, kToolDiamBlock, 0, {4068, 18068, 18069}, {4019, 4112, 4083}},
+        {4063, kToolDiamBlock, 1, {4019, 18068, 18069}, {4068, 4112, 4083}},
+        {4062, kToolDiamBlock, 2, {4112, 4083}, {4068, 4019, 18068, 18069, 18071, 18072}},
+        {4070, kBottomZBlock, 0, {4040, 4098}, {4069, 4100, 4089, 4020}},
+        {4071, kBottomZBlock, 1, {4069, 4100, 4020}, {4040, 4098, 4089}},
+        {4087, kBottomZBlock, 3, {4089}, {4040, 4098, 4069, 4100, 4020}},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.radio);
+        openOn("Drilled", "D8", 1);
+        script().click(kEditor, c.radio);
+        run();
+        EXPECT_EQ(editor().assoc[static_cast<std::size_t>(c.block)].mode, c.mode);
+        EXPECT_EQ(at(c.radio).check, 1);
+        for (int id : c.enabled) EXPECT_TRUE(at(id).enabled) << id;
+        for (int id : c.disabled) EXPECT_FALSE(at(id).enabled) << id;
+    }
+}
+
+// Choosing to associate a typed top Z starts its pick at once; a fixed top Z is typed.
+TEST_F(OperationEditorTest, AssociatingTheTopZPicksItAtOnce) {
+    openOn("Drilled", "D8", 1);
+    editor().assoc[kTopZBlock].mode = 0;
+    script().click(kEditor, 4067);
+    EXPECT_EQ(doModalInPluginRes(editor()), 502);
+    expectScriptPlayed();
+    EXPECT_EQ(editor().endCode, 502);
+    EXPECT_EQ(editor().assoc[kTopZBlock].mode, 1);
+
+    // Opened again after the pick, going back to a fixed top Z opens its edit.
+    script().click(kEditor, 4065);
+    run();
+    EXPECT_EQ(editor().assoc[kTopZBlock].mode, 0);
+    EXPECT_TRUE(at(4036).enabled);
+}
+
 }  // namespace
