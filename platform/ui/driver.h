@@ -45,6 +45,7 @@ public:
     Script& select(int window, int control, int index);
     Script& key(int window, int vk);
     Script& close(int window);
+    Script& hover(int window, int control);    // the cursor rests on the control (its tool tip)
     Script& focusOut(int window, bool escDown);
     Script& answer(int code);                 // message box: IDOK, IDCANCEL, IDYES, IDNO ...
     Script& menu(int id);                     // popup menu item; 0 = dismissed
