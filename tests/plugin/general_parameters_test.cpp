@@ -3,7 +3,9 @@
 // Execute working with what was stored.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
+#include <filesystem>
 #include <string>
 
 #include "host/builder/hole_kinds.h"
@@ -232,6 +234,30 @@ TEST_F(GeneralParametersTest, TheSpotDrillFieldsAreKeptInStep) {
     }
 }
 
+// A typed percentage is stored as a fraction; text that is no number, NaN or infinite text included, reads
+// as 0, and a share above the whole is put back by the next read of the settings. Nothing that is no
+// number reaches the settings.
+TEST_F(GeneralParametersTest, ATypedBreakthroughPercentageIsStoredAsAFractionOrRefused) {
+    struct Case {
+        const char* typed;
+        double stored;
+    };
+    for (const Case& c : {Case{"35", 0.35}, Case{"150", 0.5}, Case{"nan", 0}, Case{"-inf", 0}, Case{"abc", 0}}) {
+        SCOPED_TRACE(c.typed);
+        fresh();
+        load();
+        open()
+            .select(kDlg, gp::kTab, kPageHeights)
+            .type(kDlg, gp::kEditBreakPercent, c.typed)
+            .type(kDlg, gp::kEditInitialHeight, "12.5")
+            .click(kDlg, plat::IDOK);
+        run();
+        EXPECT_TRUE(std::isfinite(settings().breakthroughRatio));
+        EXPECT_DOUBLE_EQ(settings().breakthroughRatio, c.stored);
+        EXPECT_DOUBLE_EQ(settings().initialHeight, 12.5);
+    }
+}
+
 // ---- reset to defaults ----------------------------------------------------------------------------------
 
 TEST_F(GeneralParametersTest, ResetAnsweredWithCancelKeepsTheValues) {
@@ -310,6 +336,67 @@ TEST_F(GeneralParametersTest, EnablingRulesFollowTheChecksAndRadios) {
     EXPECT_NE(shown(kDlg, gp::kRadioAbsolute).find("enabled=0"), std::string::npos);
     EXPECT_NE(shown(kDlg, gp::kCheckReamedOpposite).find("enabled=0"), std::string::npos);
     EXPECT_NE(shown(kDlg, gp::kCheckNotReamedOpposite).find("enabled=1"), std::string::npos) << shown(kDlg, gp::kCheckNotReamedOpposite);
+}
+
+// ---- texts, libraries and folders -----------------------------------------------------------------------
+
+// Without its texts the dialog ends at once as confirmed, and stores nothing.
+TEST_F(GeneralParametersTest, WithoutItsTextsTheDialogEndsAtOnceAndStoresNothing) {
+    std::string texts = plat::readFile(std::string(FX_SOURCE_DIR) + "/data/Forantix.txt").value_or("");
+    const std::size_t from = texts.find("[ParametersDlg]");
+    ASSERT_NE(from, std::string::npos);
+    texts.erase(from, texts.find("\n[", from) + 1 - from);
+    installUiTexts(texts);
+    writeSettings("ProcessMach", "16. 0.05\r\n");
+    load();
+    open();
+    run();
+    EXPECT_TRUE(transcript().contains("dialog.end 18031 code=1"));
+    EXPECT_EQ(count("dialog.show 18031"), 0);
+    EXPECT_DOUBLE_EQ(settings().baseTolerance, 0.05);
+}
+
+// A tool library chosen is kept in lower case (names are found whatever their case); a cancelled choice
+// changes nothing.
+TEST_F(GeneralParametersTest, AChosenToolLibraryIsKeptInLowerCase) {
+    const std::string library = dir.path() + "/SHOP.Tools";
+    ASSERT_TRUE(plat::writeFile(library, ""));
+    load();
+    open()
+        .select(kDlg, gp::kTab, kPageTools)
+        .click(kDlg, gp::kButtonChangeLibrary)
+        .file("")
+        .click(kDlg, gp::kButtonChangeLibrary)
+        .file(library)
+        .click(kDlg, plat::IDOK);
+    run();
+    std::string lower = library;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_EQ(text(kDlg, gp::kLabelToolLibrary), lower);
+    EXPECT_EQ(settings().toolLibraryPath, lower);
+    EXPECT_EQ(count("filter=\"Tool libraries|*.Tools||\""), 2);
+}
+
+TEST_F(GeneralParametersTest, EditingTheToolLibraryNeedsAMachineGroup) {
+    host::setMachineGroup(false);
+    load();
+    open().select(kDlg, gp::kTab, kPageTools).click(kDlg, gp::kButtonEditLibrary).answer(plat::IDOK).click(kDlg, plat::IDCANCEL);
+    run();
+    EXPECT_TRUE(transcript().contains("The machine has no machine group."));
+}
+
+// With sharing off and no library in the local forms folder the user is told, and the list stays empty.
+TEST_F(GeneralParametersTest, AnEmptyLocalFormsFolderIsToldAndLeavesTheListEmpty) {
+    load();
+    std::error_code error;
+    std::filesystem::remove_all(installDir + "/Tool/FORMS_MM", error);
+    ASSERT_TRUE(plat::createDirectories(installDir + "/Tool/FORMS_MM"));
+    // After the dialog the command finds no table in the library and says so too.
+    open().answer(plat::IDOK).click(kDlg, plat::IDCANCEL).answer(plat::IDOK);
+    run();
+    EXPECT_TRUE(transcript().contains("msgbox owner=18031 type=OK caption=\"Forantix\" text=\"The forms folder " +
+                                      installDir + "/Tool/FORMS_MM holds no table library.\""));
+    EXPECT_NE(shown(kDlg, gp::kComboLibrary).find("items=[] sel=-1"), std::string::npos) << shown(kDlg, gp::kComboLibrary);
 }
 
 // ---- the drilling side and its point -------------------------------------------------------------------

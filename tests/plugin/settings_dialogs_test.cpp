@@ -4,12 +4,14 @@
 
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "host/api.h"
 #include "host/state.h"
 #include "platform/sys/files.h"
 #include "platform/ui/dialog.h"
+#include "platform/ui/keys.h"
 #include "plugin/base/globals.h"
 #include "plugin/base/text_section.h"
 #include "plugin/base/views_list.h"
@@ -382,6 +384,56 @@ TEST_F(SelectedViewsTest, ARangeOfFortyFiveDegreesIsKeptInRadiansAndReachesThePa
             EXPECT_EQ(settings().onlySelectedViews, 1);
         }
         fresh();
+    }
+}
+
+// The keys and the context menu mark the selected rows, or every row; the first selected row is selected
+// again at the next opening.
+TEST_F(SelectedViewsTest, KeysAndTheContextMenuMarkRows) {
+    struct Case {
+        const char* what;
+        std::function<void(plat::Script&)> steps;
+        const char* active;   // the active flags of rows 0 to 3
+        int focus;            // the row marked as last selected
+    };
+    const Case cases[] = {
+        {"X on rows 1 and 3",
+         [](plat::Script& s) { s.listClick(kViews, kList, 1, 1).listClick(kViews, kList, 3, 1, true).listKey(kViews, kList, 'X'); },
+         "0101", 1},
+        {"all active, then Space on row 2",
+         [](plat::Script& s) {
+             s.listRClick(kViews, kList, 0, 1).menu(CDlgOnlySelectedViewsEx::kMenuAllActive);
+             s.listClick(kViews, kList, 2, 1).listKey(kViews, kList, plat::VK_SPACE);
+         },
+         "1101", 2},
+        {"a click in the first column changes the row over, after Shift it only selects",
+         [](plat::Script& s) {
+             s.listClick(kViews, kList, 1, 0).listKey(kViews, kList, plat::VK_SHIFT).listClick(kViews, kList, 3, 0);
+         },
+         "0100", 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fresh();
+        load();
+        fourViews();
+        openViews();
+        c.steps(script());
+        script().click(kViews, plat::IDOK).click(kDlg, plat::IDOK);
+        run();
+        const COnlySelViewsListEx list = partList();
+        ASSERT_EQ(list.getCount(), 4);
+        std::string active;
+        for (int i = 0; i < 4; ++i) active += list.getItem(i).selected ? '1' : '0';
+        EXPECT_EQ(active, c.active);
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(list.getItem(i).focus, i == c.focus ? 1 : 0) << i;
+
+        openViews().click(kViews, plat::IDCANCEL).click(kDlg, plat::IDCANCEL);
+        run();
+        const std::string snap = plat::lastSnapshot(kViews);
+        const std::size_t at = snap.find("row " + std::to_string(c.focus) + " [");
+        ASSERT_NE(at, std::string::npos);
+        EXPECT_NE(snap.substr(at, snap.find('\n', at) - at).find("selected"), std::string::npos);
     }
 }
 
