@@ -3,7 +3,6 @@
 // its page's controls and hides the others'.
 #include "plugin/settings/general_parameters.h"
 
-#include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
 #include "plugin/base/settings.h"
 #include "plugin/base/text_fill.h"
@@ -53,12 +52,7 @@ constexpr double kInchPrecisions[] = {0.0002, 0.0004, 0.001, 0.002, 0.004, 0.01,
 }  // namespace
 
 std::vector<double> CGeneralParameters::precisions(bool metric) {
-    std::vector<double> list;
-    for (double v : metric ? kMetricPrecisions : kInchPrecisions) {
-        if (v < 0) break;
-        list.push_back(v);
-    }
-    return list;
+    return metric ? tableEntries(kMetricPrecisions) : tableEntries(kInchPrecisions);
 }
 
 CGeneralParameters::CGeneralParameters() : plat::Dialog(kTemplate) { bindHandlers(); }
@@ -133,25 +127,9 @@ void CGeneralParameters::setTexts() {
 }
 
 int CGeneralParameters::validate(bool showMessages) {
-    plat::Control& field = item(kComboPrecision);
     const std::vector<double> list = precisions(g_globals->metric());
-    const double smallest = list.front(), largest = 2 * list.back();
-    double value = typedNumber(field.text());
-    int result = 0;
-    if (value < smallest) {
-        if (showMessages) plat::messageBox(this, errorMessage(301), errorMessage(1), plat::MB_OK);
-        value = smallest;
-        field.setFocus();
-        result = 1;
-    }
-    if (value > largest) {
-        if (showMessages) plat::messageBox(this, errorMessage(302), errorMessage(1), plat::MB_OK);
-        value = largest;
-        field.setFocus();
-        result = 2;
-    }
-    field.setText(formatValue(g_globals->metric() ? "%.3f" : "%.4f", value));
-    return result;
+    return holdTypedInLimits(*this, kComboPrecision, list.front(), 2 * list.back(), errorMessage(301), errorMessage(302),
+                             g_globals->metric() ? "%.3f" : "%.4f", showMessages);
 }
 
 // What the pages hold reaches the settings only here. A typed value outside the range its setting keeps

@@ -27,6 +27,21 @@
 
 using namespace gp;
 
+namespace {
+
+// The library the user takes instead of `name`, which the folder's libraries `names` do not hold (variant
+// 0: the shared folder's, 1: the local ones); whatever the dialog's result its choice stands, "" for none.
+std::string otherLibrary(plat::Dialog* parent, int variant, const std::string& name, const std::vector<std::string>& names) {
+    CDlgSharedLibNF dlg;
+    dlg.variant = variant;
+    dlg.libraryName = name;
+    dlg.subFolders = names;
+    (void)doModalInPluginRes(dlg, parent);
+    return dlg.libraryName;
+}
+
+}  // namespace
+
 void CGeneralParameters::bindHandlers() {
     on(kTab, plat::Ev::Clicked, [this](plat::Notify& n) {
         showPage(item(kTab).curSel());
@@ -161,12 +176,7 @@ void CGeneralParameters::onSharedLibrary() {
             onSharedDataMgr();
             name = selectedLibrary();
         } else if (found == 1) {
-            CDlgSharedLibNF dlg;
-            dlg.variant = 0;
-            dlg.libraryName = name;
-            dlg.subFolders = names;
-            (void)doModalInPluginRes(dlg, this);
-            name = dlg.libraryName;
+            name = otherLibrary(this, 0, name, names);
         }
     } else {
         g.sharedDataOn = 0;
@@ -175,12 +185,7 @@ void CGeneralParameters::onSharedLibrary() {
         if (found < 0) {
             plat::messageBox(this, fillText(errorMessage(61), {g.formsDir}), errorMessage(1), plat::MB_OK);
         } else if (found == 1) {
-            CDlgSharedLibNF dlg;
-            dlg.variant = 1;
-            dlg.libraryName = name;
-            dlg.subFolders = names;
-            (void)doModalInPluginRes(dlg, this);
-            name = dlg.libraryName;
+            name = otherLibrary(this, 1, name, names);
         }
     }
     buildFormsFolders();

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/ui/dialog.h"
 #include "plugin/base/text_section.h"
@@ -18,6 +19,21 @@ double typedNumber(std::string_view text);
 long typedWhole(std::string_view text);
 // The value written with a number format of the plug-in (never a UI text).
 std::string formatValue(const char* format, double value);
+// The entries of a unit's table of values up to its first negative entry, which ends it.
+template <std::size_t N>
+std::vector<double> tableEntries(const double (&table)[N]) {
+    std::vector<double> entries;
+    for (double v : table) {
+        if (v < 0) break;
+        entries.push_back(v);
+    }
+    return entries;
+}
+// The number typed in a field held within [lowest, highest]: 0 when it lies within, 1 when it was raised to
+// lowest, 2 when lowered to highest, each told with its message (OK only) when messages are wanted and the
+// field then taking the focus. The field is rewritten with `format` in every case.
+int holdTypedInLimits(plat::Dialog& dlg, int field, double lowest, double highest, const std::string& belowText,
+                      const std::string& aboveText, const char* format, bool showMessages);
 
 // The two host colours of reaming features: their circles and notes, and picked ones.
 class CDlgColors : public plat::Dialog {

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <vector>
 
-#include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
 #include "plugin/base/settings.h"
 #include "plugin/settings/settings_dialogs.h"
@@ -16,12 +15,7 @@ constexpr double kMetricOversizes[] = {0.01, 0.025, 0.05, 0.1, 0.25, 0.5, 1.0, 2
 constexpr double kInchOversizes[] = {0.0004, 0.001, 0.002, 0.004, 0.01, 0.02, 0.04, 0.1, 0.2, 0.4, -1.0};
 
 std::vector<double> oversizes() {
-    std::vector<double> list;
-    for (double v : g_globals->metric() ? kMetricOversizes : kInchOversizes) {
-        if (v < 0) break;
-        list.push_back(v);
-    }
-    return list;
+    return g_globals->metric() ? tableEntries(kMetricOversizes) : tableEntries(kInchOversizes);
 }
 
 }  // namespace
@@ -66,23 +60,9 @@ bool CDlgAdvancedStrategies::onInitDialog() {
 void CDlgAdvancedStrategies::enableOversize() { item(kOversize).enable(item(kBiggerTools).check() != 0); }
 
 int CDlgAdvancedStrategies::validate(bool showMessages) {
-    plat::Control& combo = item(kOversize);
     const std::vector<double> list = oversizes();
-    double value = typedNumber(combo.text());
-    int result = 0;
-    if (value < list.front()) {
-        if (showMessages) plat::messageBox(this, texts_.getMessage(51), errorMessage(1), plat::MB_OK);
-        value = list.front();
-        combo.setFocus();
-        result = 1;
-    } else if (value > list.back()) {
-        if (showMessages) plat::messageBox(this, texts_.getMessage(52), errorMessage(1), plat::MB_OK);
-        value = list.back();
-        combo.setFocus();
-        result = 2;
-    }
-    combo.setText(formatValue(g_globals->metric() ? "%.3f" : "%.4f", value));
-    return result;
+    return holdTypedInLimits(*this, kOversize, list.front(), list.back(), texts_.getMessage(51), texts_.getMessage(52),
+                             g_globals->metric() ? "%.3f" : "%.4f", showMessages);
 }
 
 void CDlgAdvancedStrategies::onOK() {

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "platform/ui/message_box.h"
+#include "plugin/base/globals.h"
 #include "plugin/settings/settings_dialogs.h"
 
 double typedNumber(std::string_view text) {
@@ -24,4 +26,19 @@ std::string formatValue(const char* format, double value) {
     char text[64];
     std::snprintf(text, sizeof text, format, value);
     return text;
+}
+
+int holdTypedInLimits(plat::Dialog& dlg, int field, double lowest, double highest, const std::string& belowText,
+                      const std::string& aboveText, const char* format, bool showMessages) {
+    plat::Control& control = dlg.item(field);
+    double value = typedNumber(control.text());
+    int result = 0;
+    if (value < lowest || value > highest) {
+        result = value < lowest ? 1 : 2;
+        if (showMessages) plat::messageBox(&dlg, result == 1 ? belowText : aboveText, errorMessage(1), plat::MB_OK);
+        value = result == 1 ? lowest : highest;
+        control.setFocus();
+    }
+    control.setText(formatValue(format, value));
+    return result;
 }

@@ -18,57 +18,12 @@
 #include "plugin/base/text_section.h"
 #include "plugin/resources/general_parameters_ids.h"
 #include "plugin/settings/settings_dialogs.h"
-#include "support/execute_session.h"
+#include "support/settings_dialog_fixture.h"
 
 namespace {
 
-constexpr int kDlg = gp::kTemplate, kParameters = 18005;
-constexpr int kPageTools = 1, kPageHeights = 2, kPageDepths = 3, kPageThroughShapes = 4;
 
-class GeneralParametersTest : public ExecuteSessionFixture {
-protected:
-    std::string settingsFile() const { return installDir + "/Tool_mm.prm"; }
-    void writeSettings(const std::string& section, const std::string& body) {
-        const std::string bytes = plat::readFile(settingsFile()).value_or("");
-        ASSERT_TRUE(plat::writeFile(settingsFile(), bytes + "[" + section + "]\r\n" + body));
-    }
-    std::string fileItem(const char* section, int id) {
-        CTextSection s;
-        if (s.load(settingsFile(), section, false) != 0) return "<no section>";
-        return s.getTextOr(id, "<no item>");
-    }
-    // Opens the parameters from the main menu; the steps in the dialog follow.
-    // Unloaded, on a fresh host (the part's settings record gone) with no settings file, an empty transcript.
-    void fresh() {
-        unload();
-        host::reset();
-        plat::driver().reset();
-        (void)plat::removeFile(settingsFile());
-        (void)plat::removeFile(installDir + "/Tool_in.prm");
-    }
-    plat::Script& open() { return script().click(kMenu, kParameters); }
-    // The user leaves the main menu; the invocation runs.
-    void run() {
-        script().click(kMenu, plat::IDOK);
-        EXPECT_EQ(m_main(), 0);
-        expectScriptPlayed();
-    }
-    // The line of a control as the window showed when it last closed.
-    static std::string shown(int window, int id) {
-        const std::string snap = plat::lastSnapshot(window);
-        const std::string key = "\n" + std::to_string(id) + " ";
-        const std::size_t at = snap.find(key);
-        if (at == std::string::npos) return "<no control " + std::to_string(id) + ">";
-        return snap.substr(at + 1, snap.find('\n', at + 1) - at - 1);
-    }
-    static std::string text(int window, int id) {
-        const std::string line = shown(window, id);
-        const std::size_t from = line.find("text=\"");
-        if (from == std::string::npos) return line;
-        return line.substr(from + 6, line.find('"', from + 6) - from - 6);
-    }
-    const PRM_SETTINGS& settings() { return g_globals->settings; }
-};
+using GeneralParametersTest = SettingsDialogFixture;
 
 // ---- precision ------------------------------------------------------------------------------------------
 
@@ -147,30 +102,25 @@ TEST_F(GeneralParametersTest, TheCorrectedPrecisionPassesTheNextOk) {
 TEST_F(GeneralParametersTest, PercentagesShowTimesAHundredAndAreStoredAsFractions) {
     writeSettings("ProcessMach", "24. 0.3\r\n28. 0.25\r\n");
     load();
-    open()
-        .select(kDlg, gp::kTab, kPageHeights)
-        .click(kDlg, gp::kRadioBreakPercent)
-        .type(kDlg, gp::kEditBreakPercent, "40")
-        .select(kDlg, gp::kTab, kPageDepths)
-        .check(kDlg, gp::kCheckTryDrill, 1)
-        .type(kDlg, gp::kEditFirstFace, "60")
-        .click(kDlg, plat::IDCANCEL)
-        .click(kMenu, kParameters)
-        .click(kDlg, plat::IDCANCEL);
+    auto typePercentages = [this](int close) {
+        open()
+            .select(kDlg, gp::kTab, kPageHeights)
+            .click(kDlg, gp::kRadioBreakPercent)
+            .type(kDlg, gp::kEditBreakPercent, "40")
+            .select(kDlg, gp::kTab, kPageDepths)
+            .check(kDlg, gp::kCheckTryDrill, 1)
+            .type(kDlg, gp::kEditFirstFace, "60")
+            .click(kDlg, close);
+    };
+    typePercentages(plat::IDCANCEL);
+    open().click(kDlg, plat::IDCANCEL);
     run();
     // Cancel stored nothing: the second opening shows the stored fractions times 100 again.
     EXPECT_EQ(text(kDlg, gp::kEditBreakPercent), "30.00");
     EXPECT_EQ(text(kDlg, gp::kEditFirstFace), "25");
     EXPECT_DOUBLE_EQ(settings().breakthroughRatio, 0.3);
 
-    open()
-        .select(kDlg, gp::kTab, kPageHeights)
-        .click(kDlg, gp::kRadioBreakPercent)
-        .type(kDlg, gp::kEditBreakPercent, "40")
-        .select(kDlg, gp::kTab, kPageDepths)
-        .check(kDlg, gp::kCheckTryDrill, 1)
-        .type(kDlg, gp::kEditFirstFace, "60")
-        .click(kDlg, plat::IDOK);
+    typePercentages(plat::IDOK);
     run();
     EXPECT_DOUBLE_EQ(settings().breakthroughRatio, 0.4);
     EXPECT_DOUBLE_EQ(settings().firstFaceShare, 0.6);

@@ -18,55 +18,13 @@
 #include "plugin/resources/general_parameters_ids.h"
 #include "plugin/settings/selected_views.h"
 #include "plugin/settings/settings_dialogs.h"
-#include "support/execute_session.h"
+#include "support/settings_dialog_fixture.h"
 
 namespace {
 
-constexpr int kDlg = gp::kTemplate, kParameters = 18005;
-constexpr int kPageTools = 1, kPageDepths = 3;
 constexpr double kRadiansPerDegree = 0.01745329251994329;
 
-class SettingsDialogsTest : public ExecuteSessionFixture {
-protected:
-    std::string settingsFile() const { return installDir + "/Tool_mm.prm"; }
-    void writeSettings(const std::string& section, const std::string& body) {
-        const std::string bytes = plat::readFile(settingsFile()).value_or("");
-        ASSERT_TRUE(plat::writeFile(settingsFile(), bytes + "[" + section + "]\r\n" + body));
-    }
-    std::string fileItem(const char* section, int id) {
-        CTextSection s;
-        if (s.load(settingsFile(), section, false) != 0) return "<no section>";
-        return s.getTextOr(id, "<no item>");
-    }
-    // Unloaded, on a fresh host (the part's settings record gone) with no settings file, an empty transcript.
-    void fresh() {
-        unload();
-        host::reset();
-        plat::driver().reset();
-        (void)plat::removeFile(settingsFile());
-        (void)plat::removeFile(installDir + "/Tool_in.prm");
-    }
-    plat::Script& open() { return script().click(kMenu, kParameters); }
-    void run() {
-        script().click(kMenu, plat::IDOK);
-        EXPECT_EQ(m_main(), 0);
-        expectScriptPlayed();
-    }
-    static std::string shown(int window, int id) {
-        const std::string snap = plat::lastSnapshot(window);
-        const std::string key = "\n" + std::to_string(id) + " ";
-        const std::size_t at = snap.find(key);
-        if (at == std::string::npos) return "<no control " + std::to_string(id) + ">";
-        return snap.substr(at + 1, snap.find('\n', at + 1) - at - 1);
-    }
-    static std::string text(int window, int id) {
-        const std::string line = shown(window, id);
-        const std::size_t from = line.find("text=\"");
-        if (from == std::string::npos) return line;
-        return line.substr(from + 6, line.find('"', from + 6) - from - 6);
-    }
-    const PRM_SETTINGS& settings() { return g_globals->settings; }
-};
+using SettingsDialogsTest = SettingsDialogFixture;
 
 // ---- advanced strategies --------------------------------------------------------------------------------
 
@@ -313,7 +271,7 @@ TEST_F(SettingsDialogsTest, LevelsAreStoredByOkAndByTheCloseBoxButNotByCancel) {
 
 // ---- selected views -------------------------------------------------------------------------------------
 
-class SelectedViewsTest : public SettingsDialogsTest {
+class SelectedViewsTest : public SettingsDialogFixture {
 protected:
     static constexpr int kViews = CDlgOnlySelectedViewsEx::kTemplate, kList = CDlgOnlySelectedViewsEx::kList;
     // The part keeps four named views.
@@ -333,16 +291,13 @@ TEST_F(SelectedViewsTest, FourNamedViewsOpenAsFourInactiveRows) {
     fourViews();
     openViews().click(kViews, plat::IDCANCEL).click(kDlg, plat::IDCANCEL);
     run();
-    const std::string snap = plat::lastSnapshot(kViews);
-    for (int row = 0; row < 4; ++row) {
-        const std::size_t at = snap.find("row " + std::to_string(row) + " [");
-        ASSERT_NE(at, std::string::npos) << snap;
-        const std::string line = snap.substr(at, snap.find('\n', at) - at);
+    for (int index = 0; index < 4; ++index) {
+        const std::string line = row(kViews, index);
         EXPECT_EQ(line.find("[\"   \","), line.find('[')) << line;
         EXPECT_NE(line.find("\"            - - - - - - - - \""), std::string::npos) << line;
-        EXPECT_EQ(line.find("selected") != std::string::npos, row == 0) << line;
+        EXPECT_EQ(line.find("selected") != std::string::npos, index == 0) << line;
     }
-    EXPECT_EQ(snap.find("row 4 ["), std::string::npos);
+    EXPECT_EQ(row(kViews, 4), "<no row 4>");
     EXPECT_EQ(partList().getCount(), 0);
 }
 
@@ -361,12 +316,9 @@ TEST_F(SelectedViewsTest, ARangeOfFortyFiveDegreesIsKeptInRadiansAndReachesThePa
             .click(kViews, plat::IDOK)
             .click(kDlg, generalClose);
         run();
-        const std::string snap = plat::lastSnapshot(kViews);
-        const std::size_t at = snap.find("row 2 [");
-        ASSERT_NE(at, std::string::npos) << snap;
-        const std::string row = snap.substr(at, snap.find('\n', at) - at);
-        EXPECT_NE(row.find("[\" X \","), std::string::npos) << row;
-        EXPECT_NE(row.find("-10.00\xC2\xBA to +45.00\xC2\xBA"), std::string::npos) << row;
+        const std::string line = row(kViews, 2);
+        EXPECT_NE(line.find("[\" X \","), std::string::npos) << line;
+        EXPECT_NE(line.find("-10.00\xC2\xBA to +45.00\xC2\xBA"), std::string::npos) << line;
 
         const COnlySelViewsListEx list = partList();
         if (generalClose == plat::IDCANCEL) {
@@ -430,10 +382,7 @@ TEST_F(SelectedViewsTest, KeysAndTheContextMenuMarkRows) {
 
         openViews().click(kViews, plat::IDCANCEL).click(kDlg, plat::IDCANCEL);
         run();
-        const std::string snap = plat::lastSnapshot(kViews);
-        const std::size_t at = snap.find("row " + std::to_string(c.focus) + " [");
-        ASSERT_NE(at, std::string::npos);
-        EXPECT_NE(snap.substr(at, snap.find('\n', at) - at).find("selected"), std::string::npos);
+        EXPECT_NE(row(kViews, c.focus).find("selected"), std::string::npos) << row(kViews, c.focus);
     }
 }
 
@@ -449,7 +398,7 @@ TEST_F(SelectedViewsTest, OnlySelectedViewsWithoutAViewIsSwitchedOff) {
 
 // ---- the spot drill from the tool library ---------------------------------------------------------------
 
-class SpotDrillChoiceTest : public SettingsDialogsTest {
+class SpotDrillChoiceTest : public SettingsDialogFixture {
 protected:
     static tp_tool tool(std::int16_t type, double diameter, const char* name) {
         tp_tool t;
