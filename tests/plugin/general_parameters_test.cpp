@@ -387,6 +387,28 @@ TEST_F(GeneralParametersTest, PickingPointPReopensTheDrillingSideWithThePoint) {
     }
 }
 
+// A pick given up keeps the earlier point; the mode stored before opens ticked.
+TEST_F(GeneralParametersTest, AGivenUpPickKeepsTheEarlierPoint) {
+    constexpr int kSide = CDlgDrillingSideSettings::kTemplate;
+    load();
+    open()
+        .check(kDlg, gp::kCheckDrillingSide, 1)
+        .click(kDlg, gp::kButtonDrillingSide)
+        .type(kSide, CDlgDrillingSideSettings::kX, "7")
+        .click(kSide, CDlgDrillingSideSettings::kTowardsPoint)
+        .click(kSide, plat::IDOK)
+        .click(kDlg, plat::IDOK);
+    run();
+    EXPECT_DOUBLE_EQ(g_globals->partPoint[0], 7);
+    EXPECT_EQ(g_globals->partPointFlag2, 1);
+
+    open().click(kDlg, gp::kButtonDrillingSide).click(kSide, CDlgDrillingSideSettings::kPick).esc().click(kSide, plat::IDOK).click(kDlg, plat::IDCANCEL);
+    run();
+    EXPECT_EQ(text(kSide, CDlgDrillingSideSettings::kX), "7.000");
+    EXPECT_NE(shown(kSide, CDlgDrillingSideSettings::kTowardsPoint).find("check=1"), std::string::npos);
+    EXPECT_DOUBLE_EQ(g_globals->partPoint[0], 7);
+}
+
 // The drilling-side button does nothing while its check box is clear.
 TEST_F(GeneralParametersTest, TheDrillingSideNeedsItsCheckBox) {
     load();
