@@ -349,6 +349,38 @@ TEST_F(GeneralParametersTest, AnEmptyLocalFormsFolderIsToldAndLeavesTheListEmpty
     EXPECT_NE(shown(kDlg, gp::kComboLibrary).find("items=[] sel=-1"), std::string::npos) << shown(kDlg, gp::kComboLibrary);
 }
 
+// The report files are proposed beside the last ones, named after the part.
+TEST_F(GeneralParametersTest, TheReportFilesAreProposedUnderThePartsName) {
+    host::setPartFile(dir.path() + "/Plate.pfp");
+    load();
+    open()
+        .check(kDlg, gp::kCheckDrillingList, 1)
+        .click(kDlg, gp::kButtonDrillingList)
+        .file("")
+        .check(kDlg, gp::kCheckMachiningTime, 1)
+        .click(kDlg, gp::kButtonMachiningTime)
+        .file("")
+        .click(kDlg, plat::IDOK);
+    run();
+    EXPECT_TRUE(transcript().contains("name=\"Plate.txt\" ext=txt filter=\"Drilling lists|*.txt||\""));
+    EXPECT_TRUE(transcript().contains("name=\"Plate_Time.txt\" ext=txt filter=\"Machining time|*.txt||\""));
+    EXPECT_EQ(settings().drillingListOn, 1);
+    EXPECT_EQ(settings().machiningTimeListOn, 1);
+}
+
+// Sharing switched on without a shared library to work with: the shared data manager is offered, and
+// when it ends without one sharing goes off again.
+TEST_F(GeneralParametersTest, SharingWithoutASharedLibraryGoesOffAgain) {
+    load();
+    open().check(kDlg, gp::kCheckSharedLibrary, 1).click(kDlg, plat::IDOK);
+    run();
+    EXPECT_EQ(count("dialog.end 18030 code=2"), 1);
+    EXPECT_NE(shown(kDlg, gp::kCheckSharedLibrary).find("check=0"), std::string::npos);
+    EXPECT_NE(shown(kDlg, gp::kButtonSharedData).find("enabled=0"), std::string::npos);
+    EXPECT_EQ(g_globals->sharedDataOn, 0);
+    EXPECT_NE(shown(kDlg, gp::kComboLibrary).find("sel=0"), std::string::npos) << shown(kDlg, gp::kComboLibrary);
+}
+
 // ---- the drilling side and its point -------------------------------------------------------------------
 
 // The pick button ends both dialogs; point P is picked in the graphics and the parameters open again with
