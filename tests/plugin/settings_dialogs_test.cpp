@@ -137,6 +137,26 @@ TEST_F(SettingsDialogsTest, AnOrientationNoButtonStandsForStaysAsItWas) {
     EXPECT_EQ(text(kSort, CDlgViewsSort::kOrientFirst + 1), "Four axes: the X axis of new views along the world Y axis");
 }
 
+// The support geometry's level and inclined-only box are disabled with it, and still stored by OK.
+TEST_F(SettingsDialogsTest, SupportGeometrySwitchedOffStillStoresItsLevel) {
+    constexpr int kSort = CDlgViewsSort::kTemplate;
+    load();
+    open()
+        .click(kDlg, gp::kButtonViewsSort)
+        .check(kSort, CDlgViewsSort::kSupportGeometry, 1)
+        .type(kSort, CDlgViewsSort::kSupportLevel, "77")
+        .check(kSort, CDlgViewsSort::kInclinedOnly, 0)
+        .check(kSort, CDlgViewsSort::kSupportGeometry, 0)
+        .click(kSort, plat::IDOK)
+        .click(kDlg, plat::IDCANCEL);
+    run();
+    EXPECT_NE(shown(kSort, CDlgViewsSort::kSupportLevel).find("enabled=0"), std::string::npos);
+    EXPECT_NE(shown(kSort, CDlgViewsSort::kInclinedOnly).find("enabled=0"), std::string::npos);
+    EXPECT_EQ(settings().supportGeometryOn, 0);
+    EXPECT_EQ(settings().supportGeometryLevel, 77);
+    EXPECT_EQ(settings().supportGeometryInclinedOnly, 0);
+}
+
 // ---- tool selection criteria ----------------------------------------------------------------------------
 
 TEST_F(SettingsDialogsTest, ToolCriteriaAreTypedAsPercentagesAndStayAfterCancel) {
@@ -411,14 +431,15 @@ protected:
         std::snprintf(t.name, sizeof t.name, "%s", name);
         return t;
     }
-    void library(std::initializer_list<tp_tool> tools) {
+    // The shop's library as the settings' tool library; the spot drill by default by a diameter of 10 at
+    // 30 %, so that switching the override on chooses nothing.
+    void library(std::initializer_list<tp_tool> tools, const std::string& spotSettings = "11. 0\r\n12. 10\r\n14. 30\r\n") {
         path = dir.path() + "/shop.Tools";
         char buffer[1024];
         std::snprintf(buffer, sizeof buffer, "%s", path.c_str());
         for (tp_tool t : tools) ASSERT_GT(library_manager(kLibraryAddTool, buffer, &t), 0);
         writeSettings("ProcessMach", "1. " + path + "\r\n");
-        // The spot drill by a diameter of 10 at 30 %, so that switching the override on chooses nothing.
-        writeSettings("ProcessMachTool", "11. 0\r\n12. 10\r\n14. 30\r\n");
+        writeSettings("ProcessMachTool", spotSettings);
     }
     std::string path;
 };
@@ -455,6 +476,16 @@ TEST_F(SpotDrillChoiceTest, TheLaterMatchIsPreselectedAndCentreDrillsOnlyWhenAll
     EXPECT_TRUE(transcript().contains("SpotDrillSel.Tools\" entries=24 start=23"));
     EXPECT_EQ(count("\"CENTRE 10\""), 2);
     EXPECT_EQ(settings().spotDrillName, "SPOT 10.01");
+}
+
+// Loading runs the override's rules: with the library's tool chosen and none named the choice opens at once.
+TEST_F(SpotDrillChoiceTest, TheChoiceOpensWithTheDialogWhenTheOverridesToolIsNotNamed) {
+    library({tool(2, 10.0, "SPOT 10")}, "10. 1\r\n11. 1\r\n12. 10\r\n");
+    load();
+    open().libraryPick("21").click(kDlg, plat::IDOK);
+    run();
+    EXPECT_LT(transcript().find("host.library pick tool"), transcript().find("dialog.show 18031"));
+    EXPECT_EQ(settings().spotDrillName, "SPOT 10");
 }
 
 TEST_F(SpotDrillChoiceTest, CancellingTheChoiceLeavesTheNameEmpty) {
