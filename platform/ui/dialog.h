@@ -299,7 +299,8 @@ public:
     [[nodiscard]] std::string userHover(int ctlId);
     // Item-addressed actions on list and tree views (list_view.cpp, tree_view.cpp). Row -1 of a list is
     // the empty space below its rows; a tree item is named by its path of texts from the root, "A/B".
-    [[nodiscard]] std::string userListClick(int ctlId, MouseClick click, int row, int col);
+    // With ctrl (a left click in a list that allows several selected rows) the row's selection toggles.
+    [[nodiscard]] std::string userListClick(int ctlId, MouseClick click, int row, int col, bool ctrl = false);
     [[nodiscard]] std::string userListKey(int ctlId, int vk);
     [[nodiscard]] std::string userColumnClick(int ctlId, int col);
     [[nodiscard]] std::string userTreeClick(int ctlId, MouseClick click, std::string_view path, TreePart part);

@@ -73,7 +73,8 @@ Delivery deliverWindowStep(const Step& step) {
     } else if (step.verb == "focus-out") {
         why = dlg->userFocusOut(step.args.size() > 1 && step.args[1] == "esc");
     } else if (step.verb == "list-click" || step.verb == "list-dblclick" || step.verb == "list-rclick") {
-        why = dlg->userListClick(step.intArg(1), clickOf(step.verb), step.intArg(2), step.intArg(3));
+        why = dlg->userListClick(step.intArg(1), clickOf(step.verb), step.intArg(2), step.intArg(3),
+                                 step.args.size() > 4 && step.args[4] == "ctrl");
     } else if (step.verb == "list-key") {
         int vk = step.args.size() > 2 ? vkFromName(step.args[2]) : -1;
         why = vk > 0 ? dlg->userListKey(step.intArg(1), vk) : "no key named";

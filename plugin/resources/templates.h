@@ -5,5 +5,6 @@
 void registerPluginTemplates();
 void registerProcessTemplates();
 void registerEditorTemplates();
+void registerSettingsTemplates();
 // The bitmaps of the process tree's images, in image-list order.
 extern const int kProcessTreeBitmaps[12];
