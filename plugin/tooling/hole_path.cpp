@@ -184,6 +184,7 @@ public:
             double d = 0;
             const std::int32_t next = step(index, current, &d, turns);
             if (next < 0) return total;
+            index.prefetch(next);
             total += d;
             rest -= nearestOther_[next];
             if (total > bestTotal || (total == bestTotal && start > bestStart) || total + rest - margin > bestTotal)

@@ -178,12 +178,20 @@ bool CNearestIndex::bandFromList(std::int32_t self, double band) const {
 void CNearestIndex::reset() {
     taken_.assign(leafOf_.size(), 0);
     free_ = allFree_;
+    uncounted_.clear();
+    uncounted_.reserve(leafOf_.size());
+}
+
+void CNearestIndex::countTaken() const {
+    for (const std::int32_t index : uncounted_)
+        for (std::int32_t n = leafOf_[index]; n > 0; n = parentOf(n)) --free_[n];
+    uncounted_.clear();
 }
 
 void CNearestIndex::take(std::int32_t index) {
     if (index < 0 || index >= static_cast<std::int32_t>(taken_.size()) || taken_[index]) return;
     taken_[index] = 1;
-    for (std::int32_t n = leafOf_[index]; n > 0; n = parentOf(n)) --free_[n];
+    uncounted_.push_back(index);
     --free_[0];
 }
 
@@ -231,6 +239,7 @@ std::span<const CNearestIndex::HIT> CNearestIndex::nearestBand(std::int32_t self
     hitCount_ = 0;
     if (free_.empty() || free_[0] == 0) return {};
     if (bandFromList(self, band)) return {hits_.data(), hitCount_};
+    countTaken();
     const double x = xy_[2 * self], y = xy_[2 * self + 1];
     double nearest = std::numeric_limits<double>::infinity();
     // From the point's own leaf upwards: a sibling is searched only while points beyond the cell searched so

@@ -31,6 +31,12 @@ public:
     // The value of a hit's pair from its list entry. Read only where a step needs it: the values lie apart
     // from the indices, in memory a step otherwise does not touch.
     [[nodiscard]] double pairValue(std::int32_t entry) const { return neighbours_->value[entry]; }
+    // Brings the point's list towards the cache ahead of asking from the point: a walk knows its next point a
+    // step ahead, and the list is the one read of a step that is likely not in cache.
+    void prefetch(std::int32_t self) const {
+        if (neighbours_ && neighbours_->k > 0)
+            __builtin_prefetch(neighbours_->index.data() + static_cast<std::size_t>(self) * neighbours_->k);
+    }
     // Every point free again.
     void reset();
     void take(std::int32_t index);
@@ -81,7 +87,12 @@ private:
     std::vector<NODE> nodes_;
     // Free points of each node (and of each node with nothing taken): a walk updates them at every step,
     // so they are kept apart from the nodes.
-    std::vector<std::int32_t> free_, allFree_;
+    mutable std::vector<std::int32_t> free_;
+    std::vector<std::int32_t> allFree_;
+    // Points taken and not yet counted off below the root: a step answered from a list needs no counts,
+    // so they are counted off when the tree is next searched.
+    mutable std::vector<std::int32_t> uncounted_;
+    void countTaken() const;
     std::shared_ptr<const NEIGHBOURS> neighbours_;
     struct PENDING {
         std::int32_t node;
