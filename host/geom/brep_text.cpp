@@ -86,10 +86,10 @@ std::optional<FaceGeom> faceFromBrepText(std::string_view text) {
 
 std::string solidToBrepText(const SolidGeom& solid) { return solid.empty() ? std::string() : write(occtShape(solid)); }
 
-std::optional<SolidGeom> solidFromBrepText(std::string_view text) {
+std::optional<SolidGeom> solidFromBrepText(std::string_view text, const std::vector<Box3>* faceBoxes) {
     std::optional<TopoDS_Shape> shape = read(text);
     if (!shape) return std::nullopt;
-    SolidGeom solid = makeSolidGeom(*shape);
+    SolidGeom solid = makeSolidGeom(*shape, {}, faceBoxes);
     if (solid.empty()) return std::nullopt;
     return solid;
 }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "host/geom/face_geom.h"
 
@@ -14,7 +15,8 @@ std::string faceToBrepText(const FaceGeom& face);
 std::optional<FaceGeom> faceFromBrepText(std::string_view text);
 
 std::string solidToBrepText(const SolidGeom& solid);
-std::optional<SolidGeom> solidFromBrepText(std::string_view text);
+// `faceBoxes` as makeSolidGeom takes them (host/geom/occt_impl.h).
+std::optional<SolidGeom> solidFromBrepText(std::string_view text, const std::vector<Box3>* faceBoxes = nullptr);
 
 std::string faceColoursToText(const SolidGeom& solid);
 // nullopt when the text is not a list of numbers or its count differs from the solid's faces.

@@ -168,7 +168,7 @@ const char* surfaceKindName(SurfaceKind kind) {
     return "other";
 }
 
-FaceGeom makeFaceGeom(const TopoDS_Shape& shape) {
+FaceGeom makeFaceGeom(const TopoDS_Shape& shape, const Box3* box) {
     if (shape.IsNull() || shape.ShapeType() != TopAbs_FACE) return {};
     try {
         auto impl = std::make_shared<FaceGeom::Impl>();
@@ -177,7 +177,7 @@ FaceGeom makeFaceGeom(const TopoDS_Shape& shape) {
         if (impl->surface.IsNull() || hasUnprojectableEdge(impl->face)) return {};
         impl->kind = kindOf(impl->surface);
         BRepTools::UVBounds(impl->face, impl->range.uMin, impl->range.uMax, impl->range.vMin, impl->range.vMax);
-        impl->box = boxOf(impl->face);
+        impl->box = box ? *box : boxOf(impl->face);
         for (TopExp_Explorer ex(impl->face, TopAbs_EDGE); ex.More(); ex.Next())
             impl->trimTolerance = std::max(impl->trimTolerance, BRep_Tool::Tolerance(TopoDS::Edge(ex.Current())));
         for (TopExp_Explorer ex(impl->face, TopAbs_VERTEX); ex.More(); ex.Next())
@@ -472,7 +472,7 @@ FaceGeom FaceGeom::patchFrom4Points(const Vec3& p00, const Vec3& p01, const Vec3
 
 // ---- solids --------------------------------------------------------------------------------------------
 
-SolidGeom makeSolidGeom(const TopoDS_Shape& shape, std::vector<int> colours) {
+SolidGeom makeSolidGeom(const TopoDS_Shape& shape, std::vector<int> colours, const std::vector<Box3>* faceBoxes) {
     if (shape.IsNull()) return {};
     auto impl = std::make_shared<SolidGeom::Impl>();
     impl->shape = shape;
@@ -482,8 +482,9 @@ SolidGeom makeSolidGeom(const TopoDS_Shape& shape, std::vector<int> colours) {
         // A face the kernel would crash on is not left in the shape for whole-solid work to meet.
         for (int i = 1; i <= map.Extent(); ++i)
             if (hasUnprojectableEdge(TopoDS::Face(map(i)))) return {};
+        if (faceBoxes && static_cast<int>(faceBoxes->size()) != map.Extent()) faceBoxes = nullptr;
         for (int i = 1; i <= map.Extent(); ++i) {
-            FaceGeom f = makeFaceGeom(map(i));
+            FaceGeom f = makeFaceGeom(map(i), faceBoxes ? &(*faceBoxes)[static_cast<std::size_t>(i - 1)] : nullptr);
             if (!f.empty()) impl->faces.push_back(std::move(f));
         }
         impl->everyFace = static_cast<int>(impl->faces.size()) == map.Extent();
