@@ -46,6 +46,28 @@ protected:
         return entry;
     }
 
+    // A trimmed surface with these trim points over a base surface of its own; its base into `baseEntry`.
+    static db_ptr storeTrimmed(std::vector<uv_pt> points, db_ptr* baseEntry = nullptr) {
+        ent base{};
+        base.type = kEntSurface;
+        base.surf.typeCode = 1;
+        base.surf.uMax = base.surf.vMax = 1;
+        db_ptr baseAt = 0, entry = 0;
+        char ok = 0;
+        store_ent(&base, &baseAt, 0, 7, 5, main_attrib, &ok);
+        EXPECT_EQ(ok, 1);
+        ent trimmed{};
+        trimmed.type = kEntSurface;
+        trimmed.surf.typeCode = kSurfTrimmed;
+        trimmed.surf.base = baseAt;
+        trimmed.surf.trimPoints = std::move(points);
+        trimmed.surf.trimBounds = {{0, 2}};
+        store_ent(&trimmed, &entry, 0, 7, 5, main_attrib, &ok);
+        EXPECT_EQ(ok, 1);
+        if (baseEntry) *baseEntry = baseAt;
+        return entry;
+    }
+
     // The handles a walk yields, in order.
     static std::vector<db_ptr> walk(bool raw, std::uint32_t mask, short sel = 1) {
         std::vector<db_ptr> out;
@@ -217,23 +239,10 @@ TEST_F(DbWalk, StoreAndRewriteRefuseWhatCannotBeStored) {
 }
 
 TEST_F(DbWalk, TrimmedSurfaceOwnsItsBaseWhichOnlyRawWalksSee) {
-    ent base{};
-    base.type = kEntSurface;
-    base.surf.typeCode = 1;
-    base.surf.uMax = base.surf.vMax = 1;
-    db_ptr baseEntry = 0, trimEntry = 0;
+    db_ptr baseEntry = 0;
+    const db_ptr trimEntry = storeTrimmed({{0, 0}, {1, 0}, {1, 1}, {0, 0}}, &baseEntry);
+    ASSERT_NE(trimEntry, 0u);
     char ok = 0;
-    store_ent(&base, &baseEntry, 0, 7, 5, main_attrib, &ok);
-    ASSERT_EQ(ok, 1);
-    ent trimmed{};
-    trimmed.type = kEntSurface;
-    trimmed.surf.typeCode = kSurfTrimmed;
-    trimmed.surf.base = baseEntry;
-    trimmed.surf.trimPoints = {{0, 0}, {1, 0}, {1, 1}, {0, 0}};
-    trimmed.surf.trimBounds = {{0, 2}};
-    store_ent(&trimmed, &trimEntry, 0, 7, 5, main_attrib, &ok);
-    ASSERT_EQ(ok, 1);
-
     EXPECT_EQ(walk(false, kEntSurface), (Handles{trimEntry}));
     EXPECT_EQ(walk(true, kEntSurface), (Handles{baseEntry, trimEntry}));
     ent read{};
@@ -242,7 +251,12 @@ TEST_F(DbWalk, TrimmedSurfaceOwnsItsBaseWhichOnlyRawWalksSee) {
     EXPECT_EQ(read.owner, trimEntry);
 
     // A second trimmed surface cannot take a base that already has an owner.
-    ent second = trimmed;
+    ent second{};
+    second.type = kEntSurface;
+    second.surf.typeCode = kSurfTrimmed;
+    second.surf.base = baseEntry;
+    second.surf.trimPoints = {{0, 0}, {1, 0}, {1, 1}, {0, 0}};
+    second.surf.trimBounds = {{0, 2}};
     store_ent(&second, nullptr, 0, 7, 5, main_attrib, &ok);
     EXPECT_EQ(ok, 0);
 
@@ -254,25 +268,6 @@ TEST_F(DbWalk, TrimmedSurfaceOwnsItsBaseWhichOnlyRawWalksSee) {
 // The database keeps one buffer for equal trim polylines (bit for bit); a surface read, changed and written
 // back changes alone, and a part reopened shares them again.
 TEST_F(DbWalk, EqualTrimsShareOneBufferAndEachSurfaceChangesAlone) {
-    auto storeTrimmed = [](std::vector<uv_pt> points) {
-        ent base{};
-        base.type = kEntSurface;
-        base.surf.typeCode = 1;
-        base.surf.uMax = base.surf.vMax = 1;
-        db_ptr baseEntry = 0, entry = 0;
-        char ok = 0;
-        store_ent(&base, &baseEntry, 0, 7, 5, main_attrib, &ok);
-        EXPECT_EQ(ok, 1);
-        ent trimmed{};
-        trimmed.type = kEntSurface;
-        trimmed.surf.typeCode = kSurfTrimmed;
-        trimmed.surf.base = baseEntry;
-        trimmed.surf.trimPoints = std::move(points);
-        trimmed.surf.trimBounds = {{0, 2}};
-        store_ent(&trimmed, &entry, 0, 7, 5, main_attrib, &ok);
-        EXPECT_EQ(ok, 1);
-        return entry;
-    };
     auto read = [](db_ptr entry) {
         ent e{};
         EXPECT_EQ(get_ent_from_eptr(entry, &e), 1);
