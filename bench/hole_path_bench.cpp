@@ -1,9 +1,16 @@
 // Hole path of one view: the fast search on 1,000 and 10,000 holes, and the plain step-by-step search on
-// 1,000 as the yardstick. Holes lie on a plate at random, a tenth of them on a grid (equal distances).
-// "per_hole_us" shows the growth: wall time per hole; the plain search's grows with the square of the holes.
+// 1,000 as the yardstick. Holes lie on a plate at random, a tenth of them on a grid (equal distances), or
+// in tiles of 10 x 10 on a 12 mm grid as on the benchmark plates (every step a tie). "per_hole_us" shows
+// the growth: wall time per hole; the plain search's grows with the square of the holes. "cpu_per_hole_us"
+// is the CPU of every thread. Each path's first hole and a hash of its order are printed last, to compare
+// builds.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <map>
+#include <string>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -26,25 +33,61 @@ std::vector<PATH_ELEMENT> plate(int count) {
     return e;
 }
 
+// Tiles of 10 x 10 holes 12 mm apart, 10 mm between tiles, tile by tile and row by row.
+std::vector<PATH_ELEMENT> tiles(int count) {
+    const int tileCount = (count + 99) / 100;
+    const int columns = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(tileCount))));
+    std::vector<PATH_ELEMENT> e(count);
+    for (int i = 0; i < count; ++i) {
+        const int tile = i / 100, inTile = i % 100;
+        e[i].point[0] = (tile % columns) * 130.0 + 12.0 * (inTile % 10) + 6;
+        e[i].point[1] = (tile / columns) * 130.0 + 12.0 * (inTile / 10) + 6;
+    }
+    return e;
+}
+
+double cpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+std::map<std::string, std::string> g_paths;   // benchmark name: first hole and hash of the order
+
+// FNV-1a over the order from `start`.
+std::string pathSummary(const std::vector<PATH_ELEMENT>& e, std::int32_t start) {
+    std::uint64_t hash = 1469598103934665603ULL;
+    for (std::int32_t i : pathOf(e, start)) hash = (hash ^ static_cast<std::uint64_t>(i)) * 1099511628211ULL;
+    char text[64];
+    std::snprintf(text, sizeof text, "first %d, order %016llx", start, static_cast<unsigned long long>(hash));
+    return text;
+}
+
 template <class ORDER>
-void timePath(benchmark::State& state, ORDER order) {
+void timePath(benchmark::State& state, const char* search, ORDER order) {
     setUnitTolerances(true);
     const auto count = static_cast<std::int32_t>(state.range(0));
-    const std::vector<PATH_ELEMENT> holes = plate(count);
-    double seconds = 0;
+    const std::vector<PATH_ELEMENT> holes = state.range(1) ? tiles(count) : plate(count);
+    double seconds = 0, cpu = 0;
     for (auto _ : state) {
         std::vector<PATH_ELEMENT> e = holes;
         const Clock::time_point begin = Clock::now();
-        benchmark::DoNotOptimize(order(e, count));
+        const double cpuBegin = cpuSeconds();
+        const std::int32_t start = order(e, count);
+        cpu += cpuSeconds() - cpuBegin;
+        g_paths[std::string(search) + (state.range(1) ? " tiles " : " random ") + std::to_string(count)] =
+            pathSummary(e, start);
         const double elapsed = std::chrono::duration<double>(Clock::now() - begin).count();
         state.SetIterationTime(elapsed);
         seconds += elapsed;
     }
-    state.counters["per_hole_us"] = seconds / static_cast<double>(state.iterations()) / count * 1e6;
+    const double iterations = static_cast<double>(state.iterations());
+    state.counters["per_hole_us"] = seconds / iterations / count * 1e6;
+    state.counters["cpu_per_hole_us"] = cpu / iterations / count * 1e6;
 }
 
 void fastPath(benchmark::State& state) {
-    timePath(state, [](std::vector<PATH_ELEMENT>& e, std::int32_t count) {
+    timePath(state, "fast", [](std::vector<PATH_ELEMENT>& e, std::int32_t count) {
         std::int32_t start = -1;
         orderPointsNearest(e.data(), 0, count, &start);
         return start;
@@ -52,7 +95,7 @@ void fastPath(benchmark::State& state) {
 }
 
 void plainPath(benchmark::State& state) {
-    timePath(state, [](std::vector<PATH_ELEMENT>& e, std::int32_t count) {
+    timePath(state, "plain", [](std::vector<PATH_ELEMENT>& e, std::int32_t count) {
         double total = 0;
         return referencePathOrder(e.data(), 0, count, &total);
     });
@@ -60,5 +103,17 @@ void plainPath(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(fastPath)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseManualTime();
-BENCHMARK(plainPath)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseManualTime();
+void printHolePathSummary() {
+    for (const auto& [name, path] : g_paths) std::printf("Hole path %s: %s\n", name.c_str(), path.c_str());
+}
+
+// Arguments: holes, and 1 for the tiles.
+BENCHMARK(fastPath)
+    ->Args({1000, 0})
+    ->Args({10000, 0})
+    ->Args({1000, 1})
+    ->Args({10000, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseManualTime();
+BENCHMARK(plainPath)->Args({1000, 0})->Unit(benchmark::kMillisecond)->Iterations(1)->UseManualTime();

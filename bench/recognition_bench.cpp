@@ -287,6 +287,7 @@ BENCHMARK(BM_HostcamRun)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMill
 }  // namespace
 
 void printStepImportSummary();   // step_import_bench.cpp
+void printHolePathSummary();     // hole_path_bench.cpp
 
 int main(int argc, char** argv) {
     plat::useVirtualClock(true);   // the plug-in's own waits do not count
@@ -305,6 +306,7 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     printSummary();
     printStepImportSummary();
+    printHolePathSummary();
     benchmark::Shutdown();
     pluginDetach();
     return 0;

@@ -6,6 +6,7 @@
 // The functions may be called from any thread; one lock serialises them.
 #pragma once
 #include "host/api_types.h"
+#include "host/shared_vector.h"
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -130,7 +131,7 @@ struct ent_surface {
     p_3d boxMin, boxMax;
     p_3d sphereCentre;
     double sphereRadius = 0;
-    std::vector<uv_pt> trimPoints;
+    host::SharedVector<uv_pt> trimPoints;   // copies share one buffer (host/shared_vector.h)
     std::vector<trim_bound> trimBounds;
     // 1 for a face converted from a solid (sld_convert_tags_to_mc_ents), base and trimmed surface alike:
     // the face keeps its sense in the solid, so its normal (surf_normal) points out of the material. 0 for

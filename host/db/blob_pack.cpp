@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <span>
 
 namespace host::db {
 namespace {
@@ -18,25 +19,43 @@ constexpr std::size_t kPiece = 1 << 16;
 // is taken for it.
 constexpr std::size_t kMostInflation = 1032;
 
-std::string stored(std::string_view bytes) { return kStored + std::string(bytes); }
+std::string stored(std::span<const std::string_view> pieces) {
+    std::size_t size = 1;
+    for (std::string_view p : pieces) size += p.size();
+    std::string out;
+    out.reserve(size);
+    out += kStored;
+    for (std::string_view p : pieces) out += p;
+    return out;
+}
 
 }  // namespace
 
-std::string packBlob(std::string_view bytes) {
+std::string packBlob(std::string_view bytes) { return packBlobPieces({&bytes, 1}); }
+
+// Deflate's output does not depend on how its input is handed over while nothing is flushed: the pieces
+// pack as their join would.
+std::string packBlobPieces(std::span<const std::string_view> pieces) {
+    std::uint64_t length = 0;
+    for (std::string_view p : pieces) length += p.size();
     z_stream z{};
-    if (deflateInit(&z, Z_BEST_SPEED) != Z_OK) return stored(bytes);
+    if (deflateInit(&z, Z_BEST_SPEED) != Z_OK) return stored(pieces);
     std::string out(kHeader, '\0');
     out[0] = kDeflated;
-    const std::uint64_t length = bytes.size();
     for (int i = 0; i < 8; ++i) out[1 + i] = static_cast<char>((length >> (8 * i)) & 0xFF);
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
     int rc = Z_OK;
-    std::size_t left = bytes.size();
+    std::size_t piece = 0, used = 0;   // the next input: pieces[piece] from byte `used` on
+    std::uint64_t left = length;
     while (rc == Z_OK) {
         // zlib counts input in 32 bits: a long text goes in in slices.
-        if (z.avail_in == 0 && left > 0) {
-            z.avail_in = static_cast<uInt>(std::min<std::size_t>(left, 1u << 30));
-            left -= z.avail_in;
+        while (z.avail_in == 0 && left > 0) {
+            const std::string_view p = pieces[piece];
+            const std::size_t take = std::min<std::size_t>(p.size() - used, 1u << 30);
+            z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(p.data() + used));
+            z.avail_in = static_cast<uInt>(take);
+            left -= take;
+            used += take;
+            if (used == p.size()) ++piece, used = 0;
         }
         const std::size_t at = out.size();
         out.resize(at + kPiece);
@@ -46,7 +65,7 @@ std::string packBlob(std::string_view bytes) {
         out.resize(out.size() - z.avail_out);
     }
     deflateEnd(&z);
-    if (rc != Z_STREAM_END || out.size() >= 1 + bytes.size()) return stored(bytes);
+    if (rc != Z_STREAM_END || out.size() >= 1 + length) return stored(pieces);
     return out;
 }
 

@@ -2,7 +2,9 @@
 // Walks find "the next entity after a handle" in the ordered map, so deleting the entity just found does
 // not disturb a walk. Deleting with keep 1 only marks the record (see delete_ent in host/api_db.h).
 #include <algorithm>
+#include <bit>
 #include <cassert>
+#include <cstring>
 
 #include "host/db/database.h"
 #include "host/state.h"
@@ -60,6 +62,27 @@ std::unique_lock<std::recursive_mutex> guard() {
 }
 
 void resetDatabase() { database = Database{}; }
+
+void shareTrims(Database& db, ent& e) {
+    if (e.type != kEntSurface || e.surf.trimPoints.empty()) return;
+    const SharedVector<uv_pt>& points = e.surf.trimPoints;
+    std::uint64_t hash = 1469598103934665603ULL;
+    for (const uv_pt& p : points)
+        for (double x : {p.u, p.v}) hash = (hash ^ std::bit_cast<std::uint64_t>(x)) * 1099511628211ULL;
+    std::vector<std::weak_ptr<std::vector<uv_pt>>>& same = db.trims[hash];
+    std::erase_if(same, [](const auto& w) { return w.expired(); });
+    for (const auto& w : same) {
+        std::shared_ptr<std::vector<uv_pt>> buffer = w.lock();
+        if (!buffer || buffer == points.buffer()) continue;
+        // Bit for bit: a trim compares by its points' patterns, as the part file keeps them.
+        if (buffer->size() == points.size() &&
+            std::memcmp(buffer->data(), points.data(), points.size() * sizeof(uv_pt)) == 0) {
+            e.surf.trimPoints.share(std::move(buffer));
+            return;
+        }
+    }
+    same.push_back(points.buffer());
+}
 
 bool isKnownType(std::uint32_t type) {
     switch (type) {
@@ -221,6 +244,7 @@ std::uint32_t storeChecked(ent* e, db_ptr* entry, std::int32_t level, const attr
         ++target.refs;
         s.assoc.targetId = target.id;
     }
+    host::db::shareTrims(db, s);
     db.ents[h] = host::db::Stored{s, false, {}};
     e->eptr = h;
     e->id = s.id;
@@ -286,6 +310,7 @@ int rewrite_ent(const ent* e, int /*undo*/) {
     s.id = old.id;
     s.refs = old.refs;
     s.owner = old.owner;
+    host::db::shareTrims(db, s);
     old = std::move(s);
     return 1;
 }

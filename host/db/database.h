@@ -7,6 +7,8 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "host/api.h"
 #include "host/geom/face_geom.h"
@@ -42,6 +44,8 @@ struct Level {
 
 struct Database {
     std::map<db_ptr, Stored> ents;
+    // The trim polylines of stored surfaces by a hash of their points: equal ones share one buffer.
+    std::unordered_map<std::uint64_t, std::vector<std::weak_ptr<std::vector<uv_pt>>>> trims;
     std::map<std::uint32_t, Text> texts;
     std::map<std::int32_t, Level> levels;   // levels that were named or shown/hidden
     db_ptr nextHandle = 1;
@@ -50,6 +54,9 @@ struct Database {
 };
 
 Database& current();
+
+// Makes the trim polyline of a surface about to be stored share the buffer of an equal one stored before.
+void shareTrims(Database& db, ent& e);
 // Held by every database function: the plug-in may write its settings record from a watcher thread.
 [[nodiscard]] std::unique_lock<std::recursive_mutex> guard();
 // An empty database; resetGlobals gives main_level, main_color, main_attrib, select_color and the palette

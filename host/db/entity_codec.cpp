@@ -25,9 +25,17 @@ l_3d readLine(ByteReader& r) {
 }  // namespace
 
 std::string encodeBody(const ent& e, std::string_view noteText, int version) {
+    if (e.type != kEntNote) noteText = {};
+    const BODY_AROUND_TEXT body = encodeBodyAroundText(e, noteText.size(), version);
+    std::string out;
+    out.reserve(body.before.size() + noteText.size() + body.after.size());
+    out.append(body.before).append(noteText).append(body.after);
+    return out;
+}
+
+BODY_AROUND_TEXT encodeBodyAroundText(const ent& e, std::size_t noteTextSize, int version) {
+    BODY_AROUND_TEXT body;
     ByteWriter w;
-    // A part's records are notes of many megabytes: room for all of it at once, not twice that by doubling.
-    if (e.type == kEntNote) w.reserve(128 + noteText.size() + e.note.name.size() + 28 * e.note.nodes.size());
     w.f64(e.attrib.tag);
     w.i16(e.attrib.style);
     w.i16(e.attrib.width);
@@ -61,7 +69,9 @@ std::string encodeBody(const ent& e, std::string_view noteText, int version) {
         w.i16(n.leaderStyle);
         writeLine(w, n.leader);
         for (std::int16_t f : n.flags) w.i16(f);
-        w.bytes(noteText);
+        w.u32(static_cast<std::uint32_t>(noteTextSize));
+        body.before = w.take();
+        w = ByteWriter();
         w.bytes(n.name);
         w.u32(static_cast<std::uint32_t>(n.nodes.size()));
         for (const ent_node& node : n.nodes) {
@@ -134,7 +144,8 @@ std::string encodeBody(const ent& e, std::string_view noteText, int version) {
         break;
     default: break;
     }
-    return w.take();
+    (e.type == kEntNote ? body.after : body.before) = w.take();
+    return body;
 }
 
 bool decodeBody(std::string_view bytes, ent& e, std::string* noteText, int version) {

@@ -14,6 +14,13 @@ namespace host::db {
 // The body as part format `version` has it (host/state.h): from version 3 on a surface carries its
 // solidFace mark; read from an older file, a surface is a free one.
 std::string encodeBody(const ent& e, std::string_view noteText, int version = kPartFormatVersion);
+// The body without a note's text of `noteTextSize` bytes: the bytes before it and after it (the whole body
+// before it for other kinds), so that a text of many megabytes need not be copied into its body.
+struct BODY_AROUND_TEXT {
+    std::string before, after;
+};
+BODY_AROUND_TEXT encodeBodyAroundText(const ent& e, std::size_t noteTextSize,
+                                      int version = kPartFormatVersion);
 // Fills the body fields of `e` (whose type is already set) and `*noteText`; false when the bytes do not
 // make a whole body of that type (too short, too long, an impossible count).
 bool decodeBody(std::string_view bytes, ent& e, std::string* noteText, int version = kPartFormatVersion);

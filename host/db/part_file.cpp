@@ -305,7 +305,15 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
         sqlite3_bind_int64(st, 4, e.level);
         sqlite3_bind_int64(st, 5, e.sel);
         sqlite3_bind_int64(st, 6, s.kept ? 1 : 0);
-        const std::string body = packed ? packBlob(encodeBody(e, text, options.formatVersion)) : encodeBody(e, text, options.formatVersion);
+        // A record's text goes into its packed body in place, not copied into a body first.
+        std::string body;
+        if (packed) {
+            const BODY_AROUND_TEXT around = encodeBodyAroundText(e, text.size(), options.formatVersion);
+            const std::string_view pieces[] = {around.before, text, around.after};
+            body = packBlobPieces(pieces);
+        } else {
+            body = encodeBody(e, text, options.formatVersion);
+        }
         sqlite3_bind_blob64(st, 7, body.data(), body.size(), SQLITE_STATIC);
         // Geometry goes sealed with its checksum from format version 2 on, packed from version 3 on.
         std::string geom, extra;
@@ -748,6 +756,7 @@ bool readEntities(Reader& r, LoadedPart& out) {
         }
         renumbered[static_cast<db_ptr>(handle)] = h;
         db.nextId = std::max(db.nextId, e.id + 1);
+        shareTrims(db, e);
         db.ents[h] = Stored{std::move(e), kept != 0, {}};
         if (made) {
             origin.entry = h;

@@ -94,18 +94,18 @@ std::optional<FaceGeom> faceFromBrep(const ReadBrep& read) {
     return face;
 }
 
-std::optional<SolidGeom> solidFromBrep(const ReadBrep& read) {
+std::optional<SolidGeom> solidFromBrep(const ReadBrep& read, const std::vector<Box3>* faceBoxes) {
     if (!read.shape()) return std::nullopt;
-    SolidGeom solid = makeSolidGeom(*read.shape());
+    SolidGeom solid = makeSolidGeom(*read.shape(), {}, faceBoxes);
     if (solid.empty()) return std::nullopt;
     return solid;
 }
 
 std::string solidToBrepText(const SolidGeom& solid) { return solid.empty() ? std::string() : write(occtShape(solid)); }
 
-std::optional<SolidGeom> solidFromBrepText(std::string_view text) {
+std::optional<SolidGeom> solidFromBrepText(std::string_view text, const std::vector<Box3>* faceBoxes) {
     std::optional<ReadBrep> shape = readBrepText(text);
-    return shape ? solidFromBrep(*shape) : std::nullopt;
+    return shape ? solidFromBrep(*shape, faceBoxes) : std::nullopt;
 }
 
 std::string faceColoursToText(const SolidGeom& solid) {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "host/geom/face_geom.h"
 
@@ -17,7 +18,8 @@ std::string faceToBrepText(const FaceGeom& face);
 std::optional<FaceGeom> faceFromBrepText(std::string_view text);
 
 std::string solidToBrepText(const SolidGeom& solid);
-std::optional<SolidGeom> solidFromBrepText(std::string_view text);
+// `faceBoxes` as makeSolidGeom takes them (host/geom/occt_impl.h).
+std::optional<SolidGeom> solidFromBrepText(std::string_view text, const std::vector<Box3>* faceBoxes = nullptr);
 
 // The text read, its face or solid not made yet. Reading is most of the cost and cannot run away on text
 // the reader takes; making the face or solid (its boxes, which classify points of its faces) can, on a
@@ -33,7 +35,7 @@ private:
 };
 std::optional<ReadBrep> readBrepText(std::string_view text);
 std::optional<FaceGeom> faceFromBrep(const ReadBrep& read);
-std::optional<SolidGeom> solidFromBrep(const ReadBrep& read);
+std::optional<SolidGeom> solidFromBrep(const ReadBrep& read, const std::vector<Box3>* faceBoxes = nullptr);
 
 std::string faceColoursToText(const SolidGeom& solid);
 // nullopt when the text is not a list of numbers or its count differs from the solid's faces.

@@ -214,7 +214,7 @@ const char* surfaceKindName(SurfaceKind kind) {
 namespace {
 
 // makeFaceGeom, telling whether the face was refused for its parameter range.
-FaceGeom makeFace(const TopoDS_Shape& shape, bool& beyondReach) {
+FaceGeom makeFace(const TopoDS_Shape& shape, bool& beyondReach, const Box3* box) {
     if (shape.IsNull() || shape.ShapeType() != TopAbs_FACE) return {};
     try {
         auto impl = std::make_shared<FaceGeom::Impl>();
@@ -225,7 +225,7 @@ FaceGeom makeFace(const TopoDS_Shape& shape, bool& beyondReach) {
         BRepTools::UVBounds(impl->face, impl->range.uMin, impl->range.uMax, impl->range.vMin, impl->range.vMax);
         beyondReach = !parameterRangeFits(impl->face, impl->surface, impl->range);
         if (beyondReach) return {};
-        impl->box = boxOf(impl->face);
+        impl->box = box ? *box : boxOf(impl->face);
         for (TopExp_Explorer ex(impl->face, TopAbs_EDGE); ex.More(); ex.Next())
             impl->trimTolerance = std::max(impl->trimTolerance, BRep_Tool::Tolerance(TopoDS::Edge(ex.Current())));
         for (TopExp_Explorer ex(impl->face, TopAbs_VERTEX); ex.More(); ex.Next())
@@ -238,9 +238,9 @@ FaceGeom makeFace(const TopoDS_Shape& shape, bool& beyondReach) {
 
 }  // namespace
 
-FaceGeom makeFaceGeom(const TopoDS_Shape& shape) {
+FaceGeom makeFaceGeom(const TopoDS_Shape& shape, const Box3* box) {
     bool beyondReach = false;
-    return makeFace(shape, beyondReach);
+    return makeFace(shape, beyondReach, box);
 }
 
 const TopoDS_Face& occtFace(const FaceGeom& face) {
@@ -527,7 +527,7 @@ FaceGeom FaceGeom::patchFrom4Points(const Vec3& p00, const Vec3& p01, const Vec3
 
 // ---- solids --------------------------------------------------------------------------------------------
 
-SolidGeom makeSolidGeom(const TopoDS_Shape& shape, std::vector<int> colours) {
+SolidGeom makeSolidGeom(const TopoDS_Shape& shape, std::vector<int> colours, const std::vector<Box3>* faceBoxes) {
     if (shape.IsNull()) return {};
     auto impl = std::make_shared<SolidGeom::Impl>();
     impl->shape = shape;
@@ -538,9 +538,11 @@ SolidGeom makeSolidGeom(const TopoDS_Shape& shape, std::vector<int> colours) {
         // left in the shape for whole-solid work to meet.
         for (int i = 1; i <= map.Extent(); ++i)
             if (hasUnprojectableEdge(TopoDS::Face(map(i)))) return {};
+        if (faceBoxes && static_cast<int>(faceBoxes->size()) != map.Extent()) faceBoxes = nullptr;
         for (int i = 1; i <= map.Extent(); ++i) {
             bool beyondReach = false;
-            FaceGeom f = makeFace(map(i), beyondReach);
+            FaceGeom f = makeFace(map(i), beyondReach,
+                                  faceBoxes ? &(*faceBoxes)[static_cast<std::size_t>(i - 1)] : nullptr);
             if (beyondReach) return {};
             if (!f.empty()) impl->faces.push_back(std::move(f));
         }

@@ -47,10 +47,13 @@ struct SolidGeom::Impl {
     bool everyFace = false;   // faces holds every face of the shape
 };
 
-// Empty when the shape is null or not a face.
-FaceGeom makeFaceGeom(const TopoDS_Shape& face);
+// Empty when the shape is null or not a face. `box`, when given, is the face's box as boxOf gives it,
+// worked out already (by the STEP reader process on the same face).
+FaceGeom makeFaceGeom(const TopoDS_Shape& face, const Box3* box = nullptr);
 // Every face of the shape, in TopExp::MapShapes order; empty when the shape is null or has no face.
-SolidGeom makeSolidGeom(const TopoDS_Shape& shape, std::vector<int> colours = {});
+// `faceBoxes`, when it holds one box for each face in that order, gives the faces their boxes.
+SolidGeom makeSolidGeom(const TopoDS_Shape& shape, std::vector<int> colours = {},
+                        const std::vector<Box3>* faceBoxes = nullptr);
 
 const TopoDS_Face& occtFace(const FaceGeom& face);
 const TopoDS_Shape& occtShape(const SolidGeom& solid);

@@ -63,7 +63,8 @@ StepSolid solidOf(const StepReplyBody& body) {
     StepSolid s;
     s.name = body.name;
     s.colour = hostColourOf(body.colour);
-    std::optional<SolidGeom> geom = solidFromBrepText(body.brep);
+    // The reader boxed every face already (host/geom/step_reply.h).
+    std::optional<SolidGeom> geom = solidFromBrepText(body.brep, &body.faceBoxes);
     if (!geom) return s;
     // The reader gave the colours in the kernel's face order; the solid may have left out faces it
     // cannot use.

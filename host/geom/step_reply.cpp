@@ -2,6 +2,7 @@
 #include "host/geom/step_reply.h"
 
 #include <charconv>
+#include <cmath>
 
 namespace host {
 namespace {
@@ -20,6 +21,13 @@ public:
     bool number(T& value, char end) {
         auto [next, ec] = std::from_chars(s_.data(), s_.data() + s_.size(), value);
         if (ec != std::errc() || next == s_.data() + s_.size() || *next != end) return false;
+        s_.remove_prefix(static_cast<std::size_t>(next - s_.data()) + 1);
+        return true;
+    }
+    // A finite number in hexadecimal floating point (std::to_chars's form, no "0x") followed by `end`.
+    bool hexNumber(double& value, char end) {
+        auto [next, ec] = std::from_chars(s_.data(), s_.data() + s_.size(), value, std::chars_format::hex);
+        if (ec != std::errc() || !std::isfinite(value) || next == s_.data() + s_.size() || *next != end) return false;
         s_.remove_prefix(static_cast<std::size_t>(next - s_.data()) + 1);
         return true;
     }
@@ -54,6 +62,11 @@ bool body(Cursor& c, StepReplyBody& b) {
         if (!c.number(colour, ' ') || colour < -1 || colour > 0xFFFFFF) return false;
         b.faceColours.push_back(colour);
     }
+    if (!c.literal("\n") || faces > c.left() / 30) return false;   // each box takes at least 30 bytes
+    b.faceBoxes.resize(faces);
+    for (Box3& box : b.faceBoxes)
+        for (double* v : {&box.min[0], &box.min[1], &box.min[2], &box.max[0], &box.max[1], &box.max[2]})
+            if (!c.hexNumber(*v, ' ')) return false;
     return c.literal("\n");
 }
 

@@ -3,14 +3,20 @@
 //   "FXSTEP 1\n"  then any of
 //   "W <n>\n<n bytes>\n"                          a warning
 //   "X <n>\n<n bytes>\n"                          the import failed, and why
-//   "S <nameLen> <colour> <brepLen> <faces>\n<name><BRep text><faces colours, each followed by ' '>\n"
-//                                                 a body; colours are 0xRRGGBB or -1 for none, the faces
-//                                                 in the order the kernel maps them
+//   "S <nameLen> <colour> <brepLen> <faces>\n<name><BRep text><faces colours, each followed by ' '>\n
+//    <faces boxes, each six numbers followed by ' '>\n"
+//                                                 a body; colours are 0xRRGGBB or -1 for none, boxes the
+//                                                 kernel's optimal box of each face (min x y z, max x y z,
+//                                                 all 0 for a void box) as hexadecimal floating point, so
+//                                                 that they come back bit for bit; the faces in the order
+//                                                 the kernel maps them
 //   and "E\n" last. Anything else, or a reply cut short, is refused.
 #pragma once
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "host/geom/face_geom.h"
 
 namespace host {
 
@@ -19,6 +25,7 @@ struct StepReplyBody {
     int colour = -1;
     std::string brep;
     std::vector<int> faceColours;
+    std::vector<Box3> faceBoxes;   // one for each face colour
 };
 
 struct StepReply {

@@ -11,6 +11,7 @@
 //                                             its input
 #include <BRepBndLib.hxx>
 #include <BRepTools.hxx>
+#include <BRep_Builder.hxx>
 #include <Bnd_Box.hxx>
 #include <IFSelect_ReturnStatus.hxx>
 #include <Message.hxx>
@@ -116,10 +117,6 @@ void addBodies(const TopoDS_Shape& shape, const std::string& name, const Handle(
         TopExp::MapShapes(part, TopAbs_FACE, faces);
         for (int i = 1; i <= faces.Extent(); ++i) {
             body.faceColours.push_back(colourOf(colours, faces(i)));
-            // The host boxes every face when it takes the solid: a face whose box would take it minutes
-            // takes them here, under the time limit, instead.
-            Bnd_Box box;
-            BRepBndLib::AddOptimal(faces(i), box, false, false);
         }
         reply.bodies.push_back(std::move(body));
     }
@@ -200,6 +197,36 @@ std::string brepText(const TopoDS_Shape& shape) {
     return out.str();
 }
 
+// The box of every face of `shape` as the host works it out (host/geom/face_geom.cpp boxOf), six numbers a
+// face in the order the kernel maps them.
+std::vector<double> faceBoxesOf(const TopoDS_Shape& shape) {
+    TopTools_IndexedMapOfShape faces;
+    TopExp::MapShapes(shape, TopAbs_FACE, faces);
+    std::vector<double> boxes;
+    for (int i = 1; i <= faces.Extent(); ++i) {
+        Bnd_Box box;
+        BRepBndLib::AddOptimal(faces(i), box, false, false);
+        double b[6] = {0, 0, 0, 0, 0, 0};
+        if (!box.IsVoid()) box.Get(b[0], b[1], b[2], b[3], b[4], b[5]);
+        boxes.insert(boxes.end(), b, b + 6);
+    }
+    return boxes;
+}
+
+// The boxes of the faces of the body the host reads from `brep`. The host takes them from the reply, and a
+// face whose box would take minutes takes them here, under the time limit. They are boxed as read back from
+// the text, as the host would have them: a face read back may be boxed a bit apart from the one written.
+// When the faces read back do not map as the written ones (no sound text does that), the written faces'
+// boxes go, which the host then does not take.
+std::vector<double> hostFaceBoxes(const TopoDS_Shape& written, const std::string& brep, std::size_t faces) {
+    std::istringstream in(brep);
+    TopoDS_Shape shape;
+    BRep_Builder builder;
+    BRepTools::Read(shape, in, builder);
+    std::vector<double> boxes = faceBoxesOf(shape);
+    return boxes.size() == 6 * faces ? boxes : faceBoxesOf(written);
+}
+
 std::string replyOf(const Reply& reply, const std::string& error) {
     ReplyText out;
     auto put = [&](const std::string& bytes) { out.put(bytes); };
@@ -215,6 +242,13 @@ std::string replyOf(const Reply& reply, const std::string& error) {
             } catch (const Standard_Failure&) {
                 continue;
             }
+            std::vector<double> faceBoxes;
+            try {
+                faceBoxes = hostFaceBoxes(b.shape, brep, b.faceColours.size());
+            } catch (const Standard_Failure& e) {
+                // A face the kernel cannot box fails the import, as it did when the host boxed it.
+                return replyOf({{}, reply.warnings}, std::string("the STEP reader failed: ") + e.GetMessageString());
+            }
             put("S " + std::to_string(b.name.size()) + ' ' + std::to_string(b.colour) + ' ' +
                 std::to_string(brep.size()) + ' ' + std::to_string(b.faceColours.size()) + '\n');
             put(b.name);
@@ -222,6 +256,13 @@ std::string replyOf(const Reply& reply, const std::string& error) {
             std::string colours;
             for (int c : b.faceColours) colours += std::to_string(c) + ' ';
             put(colours + '\n');
+            std::string boxes;
+            for (double v : faceBoxes) {
+                char number[40];
+                const auto written = std::to_chars(number, number + sizeof number, v, std::chars_format::hex);
+                boxes.append(number, written.ptr).push_back(' ');
+            }
+            put(boxes + '\n');
         }
     }
     put("E\n");

@@ -352,7 +352,7 @@ bool boundariesFit(const ent& e, long* sum) {
 // by its first.
 template <class Take>
 void forBoundaryPoints(const ent& e, std::size_t i, Take take) {
-    const std::vector<uv_pt>& table = e.surf.trimPoints;
+    const auto& table = e.surf.trimPoints;
     const trim_bound& b = e.surf.trimBounds[i];
     const long start = i == 0 ? 0 : b.start;
     const long points = b.length + 2;

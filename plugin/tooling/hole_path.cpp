@@ -13,6 +13,7 @@
 #include <cmath>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <thread>
 
 #include "plugin/base/globals.h"
@@ -33,26 +34,37 @@ int compareNearestCandidates(const void* a, const void* b) {
     return x.distance <= y.distance ? -1 : 1;
 }
 
-std::int32_t chooseNearestCandidate(const std::vector<NEAREST_CANDIDATE>& candidates) {
+namespace {
+
+// The rule of a step over candidates that have a distance and an index and give their turn through
+// `turnOf`: one body for the plain search's candidates and the point index's hits.
+template <class CANDIDATE, class TURN>
+std::int32_t chooseNearest(std::span<const CANDIDATE> candidates, double tie, TURN turnOf) {
     if (candidates.empty()) return -1;
-    const double tie = hole_path::distanceTie();
     double nearest = candidates[0].distance;
-    for (const NEAREST_CANDIDATE& c : candidates) nearest = std::min(nearest, c.distance);
+    for (const CANDIDATE& c : candidates) nearest = std::min(nearest, c.distance);
     double leastTurn = hole_path::kFullTurn;
-    for (const NEAREST_CANDIDATE& c : candidates)
-        if (std::fabs(c.distance - nearest) < tie) leastTurn = std::min(leastTurn, c.turn);
+    for (const CANDIDATE& c : candidates)
+        if (std::fabs(c.distance - nearest) < tie) leastTurn = std::min(leastTurn, turnOf(c));
     std::int32_t chosen = -1;
     for (std::int32_t k = 0; k < static_cast<std::int32_t>(candidates.size()); ++k) {
-        const NEAREST_CANDIDATE& c = candidates[k];
-        if (std::fabs(c.distance - nearest) >= tie || c.turn - leastTurn >= hole_path::kAngleTie) continue;
+        const CANDIDATE& c = candidates[k];
+        if (std::fabs(c.distance - nearest) >= tie || turnOf(c) - leastTurn >= hole_path::kAngleTie) continue;
         if (chosen < 0) {
             chosen = k;
             continue;
         }
-        const NEAREST_CANDIDATE& b = candidates[chosen];
+        const CANDIDATE& b = candidates[chosen];
         if (c.distance < b.distance || (c.distance == b.distance && c.index < b.index)) chosen = k;
     }
     return chosen;
+}
+
+}  // namespace
+
+std::int32_t chooseNearestCandidate(const std::vector<NEAREST_CANDIDATE>& candidates) {
+    return chooseNearest(std::span<const NEAREST_CANDIDATE>(candidates), hole_path::distanceTie(),
+                         [](const NEAREST_CANDIDATE& c) { return c.turn; });
 }
 
 double stepTurn(double dx, double dy, double heading) {
@@ -105,20 +117,20 @@ constexpr std::int32_t kNeighbours = 24;
 // The walks of one range. Point indices are 0-based within the range.
 class PathSearch {
 public:
-    PathSearch(const PATH_ELEMENT* e, std::int32_t first, std::int32_t count) : count_(count) {
+    PathSearch(const PATH_ELEMENT* e, std::int32_t first, std::int32_t count)
+        : count_(count), tie_(hole_path::distanceTie()) {
         std::vector<double> xy(2 * static_cast<std::size_t>(count));
         for (std::int32_t i = 0; i < count; ++i) {
             xy[2 * i] = e[first + i].point[0];
             xy[2 * i + 1] = e[first + i].point[1];
         }
         index_.build(xy);
-        index_.buildNeighbours(kNeighbours);
+        index_.buildNeighbours(kNeighbours, tie_, [](double dx, double dy) { return stepTurn(dx, dy, 0); });
         xy_ = std::move(xy);
         // Every hole still to be reached costs at least the distance to its nearest other hole.
         nearestOther_.assign(count, 0);
-        std::vector<CNearestIndex::HIT> hits;
         for (std::int32_t i = 0; i < count; ++i) {
-            index_.nearestBand(i, hole_path::distanceTie(), hits);
+            const std::span<const CNearestIndex::HIT> hits = index_.nearestBand(i, tie_);
             double d = hits.empty() ? 0 : hits[0].distance;
             for (const auto& h : hits) d = std::min(d, h.distance);
             nearestOther_[i] = d;
@@ -127,31 +139,36 @@ public:
     }
 
     // The next element of a step from `current` with `index` (its own copy for a thread); -1 for none.
-    std::int32_t step(CNearestIndex& index, std::int32_t current, double* distance,
-                      std::vector<CNearestIndex::HIT>& hits, std::vector<NEAREST_CANDIDATE>& candidates) const {
-        index.nearestBand(current, hole_path::distanceTie(), hits);
+    // The hits are the candidates; a hit from a neighbour list has its turn there.
+    std::int32_t step(const CNearestIndex& index, std::int32_t current, double* distance,
+                      std::vector<double>& turns) const {
+        const std::span<const CNearestIndex::HIT> hits = index.nearestBand(current, tie_);
         if (hits.size() == 1) {   // alone in its band: no turn to compare
             *distance = hits[0].distance;
             return hits[0].index;
         }
-        candidates.clear();
-        for (const auto& h : hits) {
-            const double dx = xy_[2 * h.index] - xy_[2 * current];
-            const double dy = xy_[2 * h.index + 1] - xy_[2 * current + 1];
-            candidates.push_back({h.distance, stepTurn(dx, dy, 0), h.index});
+        turns.resize(hits.size());
+        for (std::size_t h = 0; h < hits.size(); ++h) {
+            if (hits[h].entry >= 0) {
+                turns[h] = index.pairValue(hits[h].entry);
+                continue;
+            }
+            const double dx = xy_[2 * hits[h].index] - xy_[2 * current];
+            const double dy = xy_[2 * hits[h].index + 1] - xy_[2 * current + 1];
+            turns[h] = stepTurn(dx, dy, 0);
         }
-        const std::int32_t k = chooseNearestCandidate(candidates);
+        const std::int32_t k =
+            chooseNearest(hits, tie_, [&](const CNearestIndex::HIT& h) { return turns[&h - hits.data()]; });
         if (k < 0) return -1;
-        *distance = candidates[k].distance;
-        return candidates[k].index;
+        *distance = hits[k].distance;
+        return hits[k].index;
     }
 
     // The total of the walk from `start`, or a negative value once it cannot beat (bestTotal, bestStart) or
     // a walk from an earlier start (`states`, when given).
     double walk(CNearestIndex& index, std::int32_t start, double bestTotal, std::int32_t bestStart,
                 CWalkStates* states) const {
-        std::vector<CNearestIndex::HIT> hits;
-        std::vector<NEAREST_CANDIDATE> candidates;
+        std::vector<double> turns;
         index.reset();
         index.take(start);
         CWalkStates::KEY visited;
@@ -159,12 +176,15 @@ public:
         std::int32_t untilRecord = states ? states->every() : 0;
         double total = 0;
         double rest = lowerBoundAll_ - nearestOther_[start];
+        // Far above the rounding of the sums of a walk (count ulps of a total), so that a bound or a state
+        // that is beaten by more than it is surely beaten.
         const double margin = 1e-9 * (bestTotal + lowerBoundAll_);
         std::int32_t current = start;
         for (;;) {
             double d = 0;
-            const std::int32_t next = step(index, current, &d, hits, candidates);
+            const std::int32_t next = step(index, current, &d, turns);
             if (next < 0) return total;
+            index.prefetch(next);
             total += d;
             rest -= nearestOther_[next];
             if (total > bestTotal || (total == bestTotal && start > bestStart) || total + rest - margin > bestTotal)
@@ -173,7 +193,7 @@ public:
                 states->add(visited, next);
                 if (--untilRecord == 0) {
                     untilRecord = states->every();
-                    if (states->beaten(visited, next, total, start)) return -1;
+                    if (states->beaten(visited, next, total, start, margin)) return -1;
                 }
             }
             index.take(next);
@@ -186,6 +206,7 @@ public:
 
 private:
     std::int32_t count_;
+    double tie_;
     CNearestIndex index_;
     std::vector<double> xy_;
     std::vector<double> nearestOther_;
@@ -252,13 +273,12 @@ std::int32_t orderPointsNearest(PATH_ELEMENT* e, std::int32_t first, std::int32_
     // The kept path, linked.
     for (std::int32_t i = first; i < first + count; ++i) e[i].next = -1;
     CNearestIndex index = search.index();
-    std::vector<CNearestIndex::HIT> hits;
-    std::vector<NEAREST_CANDIDATE> candidates;
+    std::vector<double> turns;
     std::int32_t current = best.start;
     index.take(current);
     for (;;) {
         double d = 0;
-        const std::int32_t next = search.step(index, current, &d, hits, candidates);
+        const std::int32_t next = search.step(index, current, &d, turns);
         if (next < 0) break;
         e[first + current].next = first + next;
         index.take(next);

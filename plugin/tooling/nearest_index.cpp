@@ -17,20 +17,25 @@ void CNearestIndex::build(const std::vector<double>& xy) {
     leafOf_.assign(count, -1);
     nodes_.clear();
     if (count > 0) {
-        nodes_.reserve(static_cast<std::size_t>(4 * count / kLeafSize + 4));
+        // Halving until a leaf holds kLeafSize points at most: the deepest level is the first whose halves
+        // of the whole count fit a leaf.
+        std::int32_t levels = 1;
+        for (std::int32_t size = count; size > kLeafSize; size = (size + 1) / 2) ++levels;
+        nodes_.resize((std::size_t{1} << levels) - 1);
         const double inf = std::numeric_limits<double>::infinity();
         const double whole[4] = {-inf, inf, -inf, inf};
-        buildNode(0, count, -1, whole);
+        buildNode(0, 0, count, whole);
     }
+    hits_.resize(static_cast<std::size_t>(count));
+    allFree_.resize(nodes_.size());
+    for (std::size_t n = 0; n < nodes_.size(); ++n) allFree_[n] = nodes_[n].hi - nodes_[n].lo;
     reset();
 }
 
-std::int32_t CNearestIndex::buildNode(std::int32_t lo, std::int32_t hi, std::int32_t parent, const double cell[4]) {
-    const auto id = static_cast<std::int32_t>(nodes_.size());
-    NODE node;
+void CNearestIndex::buildNode(std::int32_t id, std::int32_t lo, std::int32_t hi, const double cell[4]) {
+    NODE& node = nodes_[id];
     node.lo = lo;
     node.hi = hi;
-    node.parent = parent;
     node.cellMinX = cell[0], node.cellMaxX = cell[1], node.cellMinY = cell[2], node.cellMaxY = cell[3];
     node.minX = node.minY = std::numeric_limits<double>::infinity();
     node.maxX = node.maxY = -std::numeric_limits<double>::infinity();
@@ -39,11 +44,11 @@ std::int32_t CNearestIndex::buildNode(std::int32_t lo, std::int32_t hi, std::int
         node.minX = std::min(node.minX, x), node.maxX = std::max(node.maxX, x);
         node.minY = std::min(node.minY, y), node.maxY = std::max(node.maxY, y);
     }
-    nodes_.push_back(node);
     if (hi - lo <= kLeafSize) {
         for (std::int32_t k = lo; k < hi; ++k) leafOf_[order_[k]] = id;
-        return id;
+        return;
     }
+    node.leaf = false;
     // Split the wider side at the median; ties in the key keep the point order, so the tree is the same on
     // every run. Points on the split value may lie on either side: the cells are closed.
     const int axis = (node.maxX - node.minX >= node.maxY - node.minY) ? 0 : 1;
@@ -58,23 +63,21 @@ std::int32_t CNearestIndex::buildNode(std::int32_t lo, std::int32_t hi, std::int
     double upper[4] = {cell[0], cell[1], cell[2], cell[3]};
     lower[2 * axis + 1] = split;
     upper[2 * axis] = split;
-    const std::int32_t left = buildNode(lo, mid, id, lower);
-    const std::int32_t right = buildNode(mid, hi, id, upper);
-    nodes_[id].left = left;
-    nodes_[id].right = right;
-    return id;
+    buildNode(leftOf(id), lo, mid, lower);
+    buildNode(rightOf(id), mid, hi, upper);
 }
 
 // The nearer child is searched first: it goes on the stack last.
-void CNearestIndex::pushChildren(const NODE& node, double x, double y) const {
-    const double l = boxDistanceSquared(nodes_[node.left], x, y);
-    const double r = boxDistanceSquared(nodes_[node.right], x, y);
+void CNearestIndex::pushChildren(std::int32_t id, double x, double y) const {
+    const std::int32_t left = leftOf(id), right = rightOf(id);
+    const double l = boxDistanceSquared(nodes_[left], x, y);
+    const double r = boxDistanceSquared(nodes_[right], x, y);
     if (l <= r) {
-        stack_.push_back({node.right, r});
-        stack_.push_back({node.left, l});
+        stack_.push_back({right, r});
+        stack_.push_back({left, l});
     } else {
-        stack_.push_back({node.left, l});
-        stack_.push_back({node.right, r});
+        stack_.push_back({left, l});
+        stack_.push_back({right, r});
     }
 }
 
@@ -93,7 +96,7 @@ void CNearestIndex::nearestK(std::int32_t self, std::int32_t k, std::vector<HIT>
         if (static_cast<std::int32_t>(out.size()) == k && squared > out.front().distance * out.front().distance)
             continue;
         const NODE& node = nodes_[id];
-        if (node.left < 0) {
+        if (node.leaf) {
             for (std::int32_t m = node.lo; m < node.hi; ++m) {
                 const std::int32_t j = order_[m];
                 if (j == self) continue;
@@ -110,22 +113,36 @@ void CNearestIndex::nearestK(std::int32_t self, std::int32_t k, std::vector<HIT>
             }
             continue;
         }
-        pushChildren(node, x, y);
+        pushChildren(id, x, y);
     }
     std::sort_heap(out.begin(), out.end(), before);
 }
 
-void CNearestIndex::buildNeighbours(std::int32_t k) {
+void CNearestIndex::buildNeighbours(std::int32_t k, double band, PAIR_VALUE value) {
     const auto count = static_cast<std::int32_t>(leafOf_.size());
     auto lists = std::make_shared<NEIGHBOURS>();
-    lists->k = std::clamp(k, 0, count > 0 ? count - 1 : 0);
+    // Band ends are kept in a byte.
+    lists->k = std::clamp(k, 0, std::min(count > 0 ? count - 1 : 0, 255));
     lists->whole = lists->k == count - 1;
-    lists->index.reserve(static_cast<std::size_t>(count) * lists->k);
+    lists->band = band;
+    const std::size_t entries = static_cast<std::size_t>(count) * lists->k;
+    lists->index.reserve(entries);
+    lists->value.reserve(entries);
+    lists->bandEnd.reserve(entries);
     lists->last.reserve(count);
     std::vector<HIT> nearest;
     for (std::int32_t i = 0; i < count && lists->k > 0; ++i) {
         nearestK(i, lists->k, nearest);
-        for (const HIT& h : nearest) lists->index.push_back(h.index);
+        const auto listed = static_cast<std::int32_t>(nearest.size());
+        for (std::int32_t m = 0, end = 0; m < listed; ++m) {
+            const HIT& h = nearest[m];
+            lists->index.push_back(h.index);
+            lists->value.push_back(value(xy_[2 * h.index] - xy_[2 * i], xy_[2 * h.index + 1] - xy_[2 * i + 1]));
+            // The test a step makes, on the same distances.
+            end = std::max(end, m + 1);
+            while (end < listed && nearest[end].distance - h.distance < band) ++end;
+            lists->bandEnd.push_back(static_cast<std::uint8_t>(end));
+        }
         lists->last.push_back(nearest.back().distance);
     }
     neighbours_ = std::move(lists);
@@ -133,13 +150,16 @@ void CNearestIndex::buildNeighbours(std::int32_t k) {
 
 // Every point missing from a list lies at least as far as its last entry; the band is whole in the list
 // when it ends, with a margin far above rounding, before that entry.
-bool CNearestIndex::bandFromList(std::int32_t self, double band, std::vector<HIT>& hits) const {
-    if (!neighbours_ || neighbours_->k == 0) return false;
+bool CNearestIndex::bandFromList(std::int32_t self, double band) const {
+    if (!neighbours_ || neighbours_->k == 0 || band != neighbours_->band) return false;
     const std::int32_t k = neighbours_->k;
-    const std::int32_t* index = neighbours_->index.data() + static_cast<std::size_t>(self) * k;
+    const std::size_t at = static_cast<std::size_t>(self) * k;
+    const std::int32_t* index = neighbours_->index.data() + at;
     std::int32_t f = 0;
     while (f < k && taken_[index[f]]) ++f;
     if (f == k) return false;
+    // Distances are worked out again rather than kept: the points' coordinates stay in cache, a list of
+    // distances beside the indices would not.
     const double x = xy_[2 * self], y = xy_[2 * self + 1];
     auto distance = [&](std::int32_t j) {
         const double dx = xy_[2 * j] - x, dy = xy_[2 * j + 1] - y;
@@ -147,29 +167,32 @@ bool CNearestIndex::bandFromList(std::int32_t self, double band, std::vector<HIT
     };
     const double nearest = distance(index[f]);
     if (!neighbours_->whole && !((nearest + band) * (1 + 1e-9) < neighbours_->last[self])) return false;
-    hits.push_back({index[f], nearest});
-    for (std::int32_t m = f + 1; m < k; ++m) {
-        const double d = distance(index[m]);
-        if (!(d - nearest < band)) break;
-        if (!taken_[index[m]]) hits.push_back({index[m], d});
-    }
+    const auto entry = [&](std::int32_t m) { return static_cast<std::int32_t>(at) + m; };
+    hits_[hitCount_++] = {index[f], nearest, entry(f)};
+    const std::int32_t end = neighbours_->bandEnd[at + f];
+    for (std::int32_t m = f + 1; m < end; ++m)
+        if (!taken_[index[m]]) hits_[hitCount_++] = {index[m], distance(index[m]), entry(m)};
     return true;
 }
 
 void CNearestIndex::reset() {
     taken_.assign(leafOf_.size(), 0);
-    free_.resize(nodes_.size());
-    parentOf_.resize(nodes_.size());
-    for (std::size_t n = 0; n < nodes_.size(); ++n) {
-        free_[n] = nodes_[n].hi - nodes_[n].lo;
-        parentOf_[n] = nodes_[n].parent;
-    }
+    free_ = allFree_;
+    uncounted_.clear();
+    uncounted_.reserve(leafOf_.size());
+}
+
+void CNearestIndex::countTaken() const {
+    for (const std::int32_t index : uncounted_)
+        for (std::int32_t n = leafOf_[index]; n > 0; n = parentOf(n)) --free_[n];
+    uncounted_.clear();
 }
 
 void CNearestIndex::take(std::int32_t index) {
     if (index < 0 || index >= static_cast<std::int32_t>(taken_.size()) || taken_[index]) return;
     taken_[index] = 1;
-    for (std::int32_t n = leafOf_[index]; n >= 0; n = parentOf_[n]) --free_[n];
+    uncounted_.push_back(index);
+    --free_[0];
 }
 
 double CNearestIndex::boxDistanceSquared(const NODE& node, double x, double y) const {
@@ -182,7 +205,7 @@ double CNearestIndex::boxDistanceSquared(const NODE& node, double x, double y) c
 // by a relative margin far above rounding: what is passed over is then surely outside the band, and what is
 // kept is checked exactly at the end.
 void CNearestIndex::searchDown(std::int32_t root, std::int32_t self, double x, double y, double band,
-                               double& nearest, std::vector<HIT>& hits) const {
+                               double& nearest) const {
     constexpr double kSlack = 1 + 1e-9;
     auto beyond = [&](double squared) {
         const double reach = nearest + band;
@@ -195,7 +218,7 @@ void CNearestIndex::searchDown(std::int32_t root, std::int32_t self, double x, d
         stack_.pop_back();
         const NODE& node = nodes_[id];
         if (free_[id] == 0 || beyond(squared)) continue;
-        if (node.left < 0) {
+        if (node.leaf) {
             for (std::int32_t k = node.lo; k < node.hi; ++k) {
                 const std::int32_t j = order_[k];
                 if (taken_[j] || j == self) continue;
@@ -204,34 +227,38 @@ void CNearestIndex::searchDown(std::int32_t root, std::int32_t self, double x, d
                 if (beyond(dSquared)) continue;
                 const double d = std::sqrt(dSquared);
                 nearest = std::min(nearest, d);
-                hits.push_back({j, d});
+                hits_[hitCount_++] = {j, d};
             }
             continue;
         }
-        pushChildren(node, x, y);
+        pushChildren(id, x, y);
     }
 }
 
-void CNearestIndex::nearestBand(std::int32_t self, double band, std::vector<HIT>& hits) const {
-    hits.clear();
-    if (free_.empty() || free_[0] == 0) return;
-    if (bandFromList(self, band, hits)) return;
+std::span<const CNearestIndex::HIT> CNearestIndex::nearestBand(std::int32_t self, double band) const {
+    hitCount_ = 0;
+    if (free_.empty() || free_[0] == 0) return {};
+    if (bandFromList(self, band)) return {hits_.data(), hitCount_};
+    countTaken();
     const double x = xy_[2 * self], y = xy_[2 * self + 1];
     double nearest = std::numeric_limits<double>::infinity();
     // From the point's own leaf upwards: a sibling is searched only while points beyond the cell searched so
     // far may still lie within the band.
     std::int32_t node = leafOf_[self];
-    searchDown(node, self, x, y, band, nearest, hits);
-    while (nodes_[node].parent >= 0) {
+    searchDown(node, self, x, y, band, nearest);
+    while (node > 0) {
         const NODE& n = nodes_[node];
         if (nearest < std::numeric_limits<double>::infinity()) {
             const double gap = std::min({x - n.cellMinX, n.cellMaxX - x, y - n.cellMinY, n.cellMaxY - y});
             const double reach = nearest + band;
             if (gap * gap > reach * reach * (1 + 1e-9)) break;
         }
-        const NODE& parent = nodes_[n.parent];
-        searchDown(parent.left == node ? parent.right : parent.left, self, x, y, band, nearest, hits);
-        node = n.parent;
+        const std::int32_t parent = parentOf(node);
+        searchDown(node == leftOf(parent) ? rightOf(parent) : leftOf(parent), self, x, y, band, nearest);
+        node = parent;
     }
-    std::erase_if(hits, [&](const HIT& h) { return !(std::fabs(h.distance - nearest) < band); });
+    const auto kept = std::remove_if(hits_.begin(), hits_.begin() + static_cast<std::ptrdiff_t>(hitCount_),
+                                     [&](const HIT& h) { return !(std::fabs(h.distance - nearest) < band); });
+    hitCount_ = static_cast<std::size_t>(kept - hits_.begin());
+    return {hits_.data(), hitCount_};
 }

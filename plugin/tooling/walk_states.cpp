@@ -25,7 +25,8 @@ CWalkStates::CWalkStates(std::int32_t count) : shards_(kShards) {
     for (SHARD& s : shards_) s.slots.resize(perShard);
 }
 
-bool CWalkStates::beaten(const KEY& visited, std::int32_t current, double length, std::int32_t start) {
+bool CWalkStates::beaten(const KEY& visited, std::int32_t current, double length, std::int32_t start,
+                         double margin) {
     const std::uint64_t mixed = visited.a ^ (static_cast<std::uint64_t>(current) * 0x9e3779b97f4a7c15ULL);
     SHARD& shard = shards_[mixed >> 58];
     const std::lock_guard<std::mutex> hold(shard.lock);
@@ -39,8 +40,8 @@ bool CWalkStates::beaten(const KEY& visited, std::int32_t current, double length
             return false;
         }
         if (e.current != current || e.key.a != visited.a || e.key.b != visited.b) continue;
-        if (e.length <= length && e.start < start) return true;
-        if (length <= e.length && start < e.start) {
+        if (e.length + margin < length || (e.length <= length && e.start < start)) return true;
+        if (length + margin < e.length || (length <= e.length && start < e.start)) {
             e.length = length;
             e.start = start;
         }

@@ -23,8 +23,11 @@ public:
         set.b ^= holeKeys_[2 * static_cast<std::size_t>(hole) + 1];
     }
     // Records the state of a walk from `start` that has come `length` far to `current` with `visited`; true
-    // when a walk from an earlier start came there no longer, so that this one cannot be kept.
-    [[nodiscard]] bool beaten(const KEY& visited, std::int32_t current, double length, std::int32_t start);
+    // when another walk came there shorter by more than `margin`, or no longer from an earlier start, so
+    // that this one cannot be kept. `margin` exceeds what rounding can take off the difference of two totals
+    // over the steps still to come, so the shorter stays shorter to the end whichever start it came from.
+    [[nodiscard]] bool beaten(const KEY& visited, std::int32_t current, double length, std::int32_t start,
+                              double margin);
 
 private:
     struct ENTRY {

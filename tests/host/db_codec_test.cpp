@@ -1,5 +1,6 @@
-// The stored form of entity bodies: every kind reads back field for field, and a body that is cut short,
-// too long or announces more items than it holds is refused instead of being read past its end.
+// The stored form of entity bodies: every kind reads back field for field, its parts around a note's text
+// join to the same body, and a body that is cut short, too long or announces more items than it holds is
+// refused instead of being read past its end.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -93,6 +94,9 @@ TEST(DbCodec, EveryKindReadsBackWhatWasWritten) {
         if (e.type == kEntNote) {
             EXPECT_EQ(readText, text);
         }
+        // Saving packs a note's body around its text: the parts join to the same bytes.
+        const host::db::BODY_AROUND_TEXT around = host::db::encodeBodyAroundText(e, text.size());
+        EXPECT_EQ(around.before + (e.type == kEntNote ? text : "") + around.after, bytes);
     }
     ent arc{};
     arc.type = kEntArc;

@@ -1,9 +1,11 @@
 // Walks over the part database as the plug-in makes them: get_ent sees what the user sees, get_raw_ent
 // everything; deleting and rewriting during a walk; what store_ent refuses; trimmed surfaces and their
-// bases; associations and the reference count they give their targets; walk_ents, which hands the visitor
-// the stored records themselves.
+// bases, and the trim polylines equal surfaces share; associations and the reference count they give their
+// targets; walk_ents, which hands the visitor the stored records themselves.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <filesystem>
 #include <vector>
 
 #include "host/api.h"
@@ -41,6 +43,28 @@ protected:
         char ok = 0;
         store_ent(&e, &entry, 0, 12, level, main_attrib, &ok);
         EXPECT_EQ(ok, 1);
+        return entry;
+    }
+
+    // A trimmed surface with these trim points over a base surface of its own; its base into `baseEntry`.
+    static db_ptr storeTrimmed(std::vector<uv_pt> points, db_ptr* baseEntry = nullptr) {
+        ent base{};
+        base.type = kEntSurface;
+        base.surf.typeCode = 1;
+        base.surf.uMax = base.surf.vMax = 1;
+        db_ptr baseAt = 0, entry = 0;
+        char ok = 0;
+        store_ent(&base, &baseAt, 0, 7, 5, main_attrib, &ok);
+        EXPECT_EQ(ok, 1);
+        ent trimmed{};
+        trimmed.type = kEntSurface;
+        trimmed.surf.typeCode = kSurfTrimmed;
+        trimmed.surf.base = baseAt;
+        trimmed.surf.trimPoints = std::move(points);
+        trimmed.surf.trimBounds = {{0, 2}};
+        store_ent(&trimmed, &entry, 0, 7, 5, main_attrib, &ok);
+        EXPECT_EQ(ok, 1);
+        if (baseEntry) *baseEntry = baseAt;
         return entry;
     }
 
@@ -215,23 +239,10 @@ TEST_F(DbWalk, StoreAndRewriteRefuseWhatCannotBeStored) {
 }
 
 TEST_F(DbWalk, TrimmedSurfaceOwnsItsBaseWhichOnlyRawWalksSee) {
-    ent base{};
-    base.type = kEntSurface;
-    base.surf.typeCode = 1;
-    base.surf.uMax = base.surf.vMax = 1;
-    db_ptr baseEntry = 0, trimEntry = 0;
+    db_ptr baseEntry = 0;
+    const db_ptr trimEntry = storeTrimmed({{0, 0}, {1, 0}, {1, 1}, {0, 0}}, &baseEntry);
+    ASSERT_NE(trimEntry, 0u);
     char ok = 0;
-    store_ent(&base, &baseEntry, 0, 7, 5, main_attrib, &ok);
-    ASSERT_EQ(ok, 1);
-    ent trimmed{};
-    trimmed.type = kEntSurface;
-    trimmed.surf.typeCode = kSurfTrimmed;
-    trimmed.surf.base = baseEntry;
-    trimmed.surf.trimPoints = {{0, 0}, {1, 0}, {1, 1}, {0, 0}};
-    trimmed.surf.trimBounds = {{0, 2}};
-    store_ent(&trimmed, &trimEntry, 0, 7, 5, main_attrib, &ok);
-    ASSERT_EQ(ok, 1);
-
     EXPECT_EQ(walk(false, kEntSurface), (Handles{trimEntry}));
     EXPECT_EQ(walk(true, kEntSurface), (Handles{baseEntry, trimEntry}));
     ent read{};
@@ -240,13 +251,70 @@ TEST_F(DbWalk, TrimmedSurfaceOwnsItsBaseWhichOnlyRawWalksSee) {
     EXPECT_EQ(read.owner, trimEntry);
 
     // A second trimmed surface cannot take a base that already has an owner.
-    ent second = trimmed;
+    ent second{};
+    second.type = kEntSurface;
+    second.surf.typeCode = kSurfTrimmed;
+    second.surf.base = baseEntry;
+    second.surf.trimPoints = {{0, 0}, {1, 0}, {1, 1}, {0, 0}};
+    second.surf.trimBounds = {{0, 2}};
     store_ent(&second, nullptr, 0, 7, 5, main_attrib, &ok);
     EXPECT_EQ(ok, 0);
 
     ASSERT_EQ(delete_ent(trimEntry, 0, 0, 0, nullptr, 0), 1);
     EXPECT_EQ(get_ent_from_eptr(baseEntry, &read), 0);
     EXPECT_EQ(host::entityCounts().total, 0);
+}
+
+// The database keeps one buffer for equal trim polylines (bit for bit); a surface read, changed and written
+// back changes alone, and a part reopened shares them again.
+TEST_F(DbWalk, EqualTrimsShareOneBufferAndEachSurfaceChangesAlone) {
+    auto read = [](db_ptr entry) {
+        ent e{};
+        EXPECT_EQ(get_ent_from_eptr(entry, &e), 1);
+        return e;
+    };
+    const std::vector<uv_pt> square{{0, 0}, {1, 0}, {1, 1}, {0, 0}};
+    std::vector<uv_pt> signedZero = square;
+    signedZero[0].u = -0.0;
+    const db_ptr a = storeTrimmed(square), b = storeTrimmed(square), c = storeTrimmed(signedZero);
+
+    EXPECT_EQ(read(a).surf.trimPoints.buffer(), read(b).surf.trimPoints.buffer());
+    EXPECT_NE(read(a).surf.trimPoints.buffer(), read(c).surf.trimPoints.buffer());
+    EXPECT_TRUE(std::signbit(read(c).surf.trimPoints[0].u));
+
+    // A copy changed is the copy's own until it is written back, and then that surface's alone.
+    ent changed = read(a);
+    changed.surf.trimPoints[1] = {0.5, 0};
+    EXPECT_EQ(read(a).surf.trimPoints[1].u, 1);
+    ASSERT_EQ(rewrite_ent(&changed, 0), 1);
+    EXPECT_EQ(read(a).surf.trimPoints[1].u, 0.5);
+    EXPECT_EQ(read(b).surf.trimPoints[1].u, 1);
+    EXPECT_NE(read(a).surf.trimPoints.buffer(), read(b).surf.trimPoints.buffer());
+
+    // Written back equal to another again, it shares that one's buffer.
+    changed.surf.trimPoints[1] = {1, 0};
+    ASSERT_EQ(rewrite_ent(&changed, 0), 1);
+    EXPECT_EQ(read(a).surf.trimPoints.buffer(), read(b).surf.trimPoints.buffer());
+
+    const std::string path = (std::filesystem::path(testing::TempDir()) / "shared_trims.pfp").string();
+    ASSERT_TRUE(host::savePart(path).ok);
+    host::newPart();
+    ASSERT_TRUE(host::openPart(path).ok);
+    std::vector<host::SharedVector<uv_pt>> trims;
+    for (db_ptr at = db_start();;) {
+        ent e{};
+        char found = 0;
+        get_ent(at, 1, kEntSurface, &e, &at, &found);
+        if (!found) break;
+        trims.push_back(e.surf.trimPoints);
+    }
+    ASSERT_EQ(trims.size(), 3u);
+    EXPECT_EQ(trims[0].buffer(), trims[1].buffer());
+    ASSERT_EQ(trims[0].size(), square.size());
+    EXPECT_EQ(trims[0][2].v, 1);
+    EXPECT_NE(trims[0].buffer(), trims[2].buffer());
+    EXPECT_TRUE(std::signbit(trims[2][0].u));
+    std::filesystem::remove(path);
 }
 
 TEST_F(DbWalk, AssociationsCountOnTheirTargetAndWalkApart) {

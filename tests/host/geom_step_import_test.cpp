@@ -3,6 +3,9 @@
 // message instead of crashing or hanging the host; a folder, a failed names-and-colours transfer.
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -10,6 +13,7 @@
 
 #include "host/api.h"
 #include "host/builder/part_builder.h"
+#include "host/geom/brep_text.h"
 #include "host/geom/step_io.h"
 #include "host/geom/step_reply.h"
 #include "host/geom/step_scan.h"
@@ -209,21 +213,74 @@ TEST(StepPreScan, FindsOnlyWhatIsOutsideStringsAndComments) {
 }
 
 TEST(StepReply, IsReadOnlyWhole) {
-    const std::string whole = "FXSTEP 1\nW 2\nhi\nS 1 255 4 2\nnBREP-1 7 \nE\n";
+    // Two faces: their colours, then their boxes in hexadecimal floating point, bit for bit.
+    const std::string whole =
+        "FXSTEP 1\nW 2\nhi\nS 1 255 4 2\nnBREP-1 7 \n0p+0 0p+0 -0p+0 1p+0 1p+0 1p+0 -1.8p+1 0p+0 0p+0 1p-1 1p+0 "
+        "1.999999999999ap-4 \nE\n";
     StepReply reply;
     ASSERT_TRUE(parseStepReply(whole, reply));
     ASSERT_EQ(reply.bodies.size(), 1u);
     EXPECT_EQ(reply.bodies[0].name, "n");
     EXPECT_EQ(reply.bodies[0].brep, "BREP");
     EXPECT_EQ(reply.bodies[0].faceColours, (std::vector<int>{-1, 7}));
+    ASSERT_EQ(reply.bodies[0].faceBoxes.size(), 2u);
+    EXPECT_EQ(reply.bodies[0].faceBoxes[0].max, (Vec3{1, 1, 1}));
+    EXPECT_TRUE(std::signbit(reply.bodies[0].faceBoxes[0].min[2]));
+    EXPECT_EQ(reply.bodies[0].faceBoxes[1].min, (Vec3{-3, 0, 0}));
+    EXPECT_EQ(reply.bodies[0].faceBoxes[1].max, (Vec3{0.5, 1, 0.1}));
     EXPECT_EQ(reply.warnings, std::vector<std::string>{"hi"});
     for (std::size_t cut = 0; cut < whole.size(); ++cut) {
         StepReply part;
         EXPECT_FALSE(parseStepReply(whole.substr(0, cut), part)) << cut;
     }
-    StepReply bad;
-    EXPECT_FALSE(parseStepReply("FXSTEP 1\nS 1 255 4 99999999999\nnBREP\nE\n", bad));
-    EXPECT_FALSE(parseStepReply("FXSTEP 1\nS 1 16777216 4 0\nnBREP\nE\n", bad));
+    const std::string faceless = "FXSTEP 1\nS 1 255 4 0\nnBREP\n\nE\n";
+    StepReply none;
+    ASSERT_TRUE(parseStepReply(faceless, none));
+    EXPECT_TRUE(none.bodies.at(0).faceBoxes.empty());
+    for (const char* bad : {
+             "FXSTEP 1\nS 1 255 4 99999999999\nnBREP\nE\n",            // more faces than bytes
+             "FXSTEP 1\nS 1 16777216 4 0\nnBREP\n\nE\n",               // a colour out of range
+             "FXSTEP 1\nS 1 255 4 0\nnBREP\nE\n",                      // no line of boxes
+             "FXSTEP 1\nS 1 255 4 1\nnBREP1 \n0p+0 0p+0 0p+0 1p+0 1p+0 \nE\n",          // a box of five
+             "FXSTEP 1\nS 1 255 4 1\nnBREP1 \n0p+0 0p+0 0p+0 1p+0 1p+0 inf \nE\n",      // not finite
+             "FXSTEP 1\nS 1 255 4 1\nnBREP1 \n0p+0 0p+0 0p+0 1p+0 1p+0 x1p+0 \nE\n",    // not a number
+         }) {
+        StepReply refused;
+        EXPECT_FALSE(parseStepReply(bad, refused)) << bad;
+    }
+}
+
+// The host takes every face's box from the reader's reply: each is the box the host works out on the face
+// itself, bit for bit, and the solid's box is their union.
+TEST_F(StepImportTest, FacesTakeTheBoxesTheReaderWorkedOut) {
+    const std::string examples = std::string(FX_SOURCE_DIR) + "/data/examples/";
+    auto same = [](const Box3& a, const Box3& b) {
+        for (int i = 0; i < 3; ++i)
+            if (std::bit_cast<std::uint64_t>(a.min[i]) != std::bit_cast<std::uint64_t>(b.min[i]) ||
+                std::bit_cast<std::uint64_t>(a.max[i]) != std::bit_cast<std::uint64_t>(b.max[i]))
+                return false;
+        return true;
+    };
+    for (const char* name : {"boss_part", "directions_block", "holes_plate", "mixed_tolerance_plate"}) {
+        const StepImport imported = importStep(examples + name + ".step");
+        ASSERT_TRUE(imported.ok()) << name << ": " << imported.error;
+        int faces = 0;
+        for (const StepSolid& s : imported.solids) {
+            Box3 all = s.solid.faces().at(0).boundingBox();
+            for (const FaceGeom& f : s.solid.faces()) {
+                const std::optional<FaceGeom> alone = faceFromBrepText(faceToBrepText(f));
+                ASSERT_TRUE(alone.has_value()) << name;
+                EXPECT_TRUE(same(f.boundingBox(), alone->boundingBox())) << name << " face " << faces;
+                for (int i = 0; i < 3; ++i) {
+                    all.min[i] = std::min(all.min[i], f.boundingBox().min[i]);
+                    all.max[i] = std::max(all.max[i], f.boundingBox().max[i]);
+                }
+                ++faces;
+            }
+            EXPECT_TRUE(same(s.solid.boundingBox(), all)) << name;
+        }
+        EXPECT_GT(faces, 0) << name;
+    }
 }
 
 }  // namespace
