@@ -1,5 +1,6 @@
 // A plug-in installed in a fresh folder and loaded as the host would load it: the module "Tool.so" in
-// <tmp>/P/X with its UI-text file beside it, a fresh host, an empty script. Tests drive it through the
+// <tmp>/P/X with its UI-text file beside it, a fresh host whose folder (empty: no tool library) is <tmp>/H,
+// where the unnamed part and what is written beside it go, an empty script. Tests drive it through the
 // exported functions and assert on the transcript, the host and the files.
 #pragma once
 #include <gtest/gtest.h>
@@ -25,6 +26,8 @@ protected:
         plat::clearThreadMessages();
         plat::resetSleptMs();
         host::reset();
+        ASSERT_TRUE(plat::createDirectories(dir.path() + "/H"));
+        host::setHostDir(dir.path() + "/H/");
         installDir = dir.path() + "/P/X";
         ASSERT_TRUE(plat::createDirectories(installDir));
         installUiTexts(plat::readFile(std::string(FX_SOURCE_DIR) + "/data/Forantix.txt").value_or(""));
