@@ -42,6 +42,33 @@ inline const std::string& installPlugin() {
     return dir;
 }
 
+// The tables folder and the work folder of the installed plug-in, as a work cycle would set them.
+inline const std::string& tablesFolder() {
+    static const std::string dir = [] {
+        const std::string& install = installPlugin();
+        const std::string tables = install + "/FORMS_MM/Standard";
+        plat::createDirectories(tables);
+        plat::createDirectories(install + "/Tmp");
+        g_globals->tablesDir = tables;
+        g_globals->tmpDir = install + "/Tmp";
+        g_globals->uiTextFile = install + "/Tool.txt";
+        return tables;
+    }();
+    return dir;
+}
+
+// A shipped table's file ("Drilled", ".tab") as the source tree holds it; "" when there is none.
+inline std::string shippedTable(const std::string& name, const char* extension, bool metric = true) {
+    return plat::readFile(std::string(FX_SOURCE_DIR) + "/data/forms/" + (metric ? "FORMS_MM" : "FORMS_INCH") +
+                          "/Standard/" + name + extension)
+        .value_or("");
+}
+
+// The shipped metric tables the table targets pick from by a byte of the input.
+inline const char* const kShippedTables[] = {"Drilled", "Drill sizes", "Metric coarse", "Counterbored",
+                                             "Countersunk", "Stepped", "Blind flat", "Tapped"};
+constexpr std::size_t kShippedTableCount = sizeof kShippedTables / sizeof kShippedTables[0];
+
 // Fields taken from the front of the input; past its end they are zero or empty.
 class Input {
 public:

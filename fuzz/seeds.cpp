@@ -1,17 +1,24 @@
 // fx_fuzz_seeds OUTDIR: writes the seed corpora of the fuzz targets, one folder per target, from real data
 // rather than files kept in git: the example plate opened and recognised by the plug-in (the main job's
 // session), its records, its solid's BRep text, the settings file the cycle wrote, the UI texts and a STEP
-// example with the reader's reply.
+// example with the reader's reply; the shipped tables, tool libraries, material files and sessions; the
+// part's entity bodies, operation rows and a tool list.
+#include <sqlite3.h>
+
 #include <cstdio>
 #include <iostream>
 #include <sstream>
 
 #include "fuzz_support.h"
 #include "host/api.h"
+#include "host/db/entity_codec.h"
 #include "host/db/geometry_seal.h"
 #include "host/geom/brep_text.h"
 #include "host/geom/step_io.h"
 #include "host/geom/step_process.h"
+#include "host/ops/ops_part.h"
+#include "host/tools/part_tools.h"
+#include "host/tools/tool_library.h"
 #include "hostapp/plugin_module.h"
 #include "hostapp/session_runner.h"
 #include "plugin/cycle/exports.h"
@@ -19,6 +26,7 @@
 #include "plugin/cycle/records.h"
 #include "plugin/base/views_list.h"
 #include "plugin/model/tree_codec.h"
+#include "platform/sys/paths.h"
 
 namespace {
 
@@ -36,6 +44,106 @@ std::vector<std::uint8_t> record(const char* name) {
 std::vector<std::uint8_t> withKind(std::uint8_t kind, std::vector<std::uint8_t> bytes) {
     bytes.insert(bytes.begin(), kind);
     return bytes;
+}
+
+// A row as the part-rows target takes it: an optional kind byte, a 32-bit length and the bytes.
+void appendRow(std::vector<std::uint8_t>& out, std::string_view bytes, int kind = -1) {
+    if (kind >= 0) out.push_back(static_cast<std::uint8_t>(kind));
+    for (int k = 0; k < 4; ++k) out.push_back(static_cast<std::uint8_t>(bytes.size() >> (8 * k)));
+    out.insert(out.end(), bytes.begin(), bytes.end());
+}
+
+// The part-file target's seeds: the first blob of each query of a saved part, after the byte picking it.
+void writePartFileSeeds(const std::string& out, const std::string& part) {
+    const char* const queries[] = {"SELECT value FROM meta WHERE key = 'state'", "SELECT matrix FROM views WHERE number = 1",
+                                   "SELECT matrix FROM views WHERE number = 8",
+                                   "SELECT body FROM named_views ORDER BY pos LIMIT 1",
+                                   "SELECT name FROM levels ORDER BY level LIMIT 1",
+                                   "SELECT body FROM named_views ORDER BY pos DESC LIMIT 1"};
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(part.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        for (std::size_t k = 0; k < std::size(queries); ++k) {
+            sqlite3_stmt* row = nullptr;
+            if (sqlite3_prepare_v2(db, queries[k], -1, &row, nullptr) == SQLITE_OK && sqlite3_step(row) == SQLITE_ROW) {
+                const auto* blob = static_cast<const std::uint8_t*>(sqlite3_column_blob(row, 0));
+                std::vector<std::uint8_t> entry{static_cast<std::uint8_t>(k)};
+                entry.insert(entry.end(), blob, blob + sqlite3_column_bytes(row, 0));
+                fuzz::writeSeed(out + "/part_file", "part_" + std::to_string(k), entry);
+            }
+            sqlite3_finalize(row);
+        }
+    }
+    sqlite3_close(db);
+}
+
+std::string sourceFile(const std::string& path) { return plat::readFile(FX_SOURCE_DIR "/" + path).value_or(""); }
+
+// The seeds of the readers of files the installation ships: tables, tool libraries, materials, sessions.
+void writeFileSeeds(const std::string& out) {
+    for (const bool metric : {true, false}) {
+        const std::string folder = std::string("data/forms/") + (metric ? "FORMS_MM" : "FORMS_INCH") + "/Standard";
+        for (const plat::FileEntry& f : plat::findFiles(FX_SOURCE_DIR "/" + folder, "*.tab")) {
+            const std::string name = plat::splitPath(f.name).name, tab = sourceFile(folder + "/" + f.name);
+            const std::string rows = sourceFile(folder + "/" + name + ".txt");
+            const std::string seed = (metric ? "mm_" : "inch_") + name;
+            fuzz::writeSeed(out + "/table_file", seed, bytesOf(tab));
+            const std::size_t process = tab.find("[Process]");
+            if (process != std::string::npos) {
+                std::vector<std::uint8_t> part{0};
+                const std::string lines = tab.substr(tab.find('\n', process) + 1);
+                part.insert(part.end(), lines.begin(), lines.end());
+                fuzz::writeSeed(out + "/process_lines", seed, part);
+            }
+            for (std::size_t k = 0; k < fuzz::kShippedTableCount; ++k) {
+                if (!metric || name != fuzz::kShippedTables[k]) continue;
+                std::vector<std::uint8_t> entry{static_cast<std::uint8_t>(k)};
+                entry.insert(entry.end(), rows.begin(), rows.end());
+                fuzz::writeSeed(out + "/table_rows", seed, entry);
+            }
+            if (metric && (name.rfind("Metric", 0) == 0)) fuzz::writeSeed(out + "/thread_tables", seed, bytesOf(rows));
+            // Older versions of the table, which the migration brings up to date.
+            for (const char* version : {"2", "10", "19"}) {
+                std::string old = tab, oldRows = rows;
+                const std::size_t at = old.find(" 21 ");
+                if (at == std::string::npos || at > 16) continue;
+                old.replace(at, 4, std::string(" ") + version + " ");
+                if (std::string(version) == "2") {
+                    // Before version 4 a table had no list column: its item and its cells go.
+                    const std::size_t list = old.find("\"\" 0 0 0.00");
+                    const std::size_t start = list == std::string::npos ? list : old.rfind("[Item", list);
+                    if (start != std::string::npos) old.erase(start, old.find('\n', start) + 1 - start);
+                    for (std::size_t cell; (cell = oldRows.find(" (")) != std::string::npos;)
+                        oldRows.erase(cell, oldRows.find(')', cell) + 1 - cell);
+                }
+                std::vector<std::uint8_t> entry{static_cast<std::uint8_t>(old.size() & 0xFF),
+                                                static_cast<std::uint8_t>((old.size() >> 8) & 0xFF)};
+                entry.insert(entry.end(), old.begin(), old.end());
+                entry.insert(entry.end(), oldRows.begin(), oldRows.end());
+                fuzz::writeSeed(out + "/table_migration", seed + "_v" + version, entry);
+            }
+        }
+    }
+    for (const char* library : {"Mill_mm", "Mill_Inch"}) {
+        const std::string bytes = sourceFile(std::string("data/host/Mill/Tools/") + library + ".Tools");
+        fuzz::writeSeed(out + "/tool_files", library, withKind(0, bytesOf(bytes)));
+        std::vector<tp_tool> tools;
+        std::string why;
+        if (!host::tools::decodeToolLibrary(bytes, tools, why) || tools.size() < 3) continue;
+        host::tools::PartToolState state;
+        for (std::int32_t id = 1; id <= 3; ++id) {
+            state.records[id] = tools[static_cast<std::size_t>(id - 1)];
+            state.list.push_back(part_tool{id, tools[static_cast<std::size_t>(id - 1)]});
+        }
+        state.nextId = 4;
+        std::vector<std::uint8_t> rows{2};
+        for (const std::string& row : host::tools::encodePartTools(state)) appendRow(rows, row);
+        fuzz::writeSeed(out + "/part_rows", std::string("tools_") + library, rows);
+    }
+    for (const char* materials : {"Mill_mm", "Mill_Inch"})
+        fuzz::writeSeed(out + "/tool_files", std::string("materials_") + materials,
+                        withKind(1, bytesOf(sourceFile(std::string("data/host/Materials/") + materials + ".Materials"))));
+    for (const plat::FileEntry& f : plat::findFiles(FX_SOURCE_DIR "/data/sessions", "*.session"))
+        fuzz::writeSeed(out + "/session_file", f.name, bytesOf(sourceFile("data/sessions/" + f.name)));
 }
 
 }  // namespace
@@ -121,6 +229,19 @@ int main(int argc, char** argv) {
     const std::string step = FX_SOURCE_DIR "/data/examples/boss_part.step";
     fuzz::writeSeed(out + "/step_scan", "boss_part", bytesOf(plat::readFile(step).value_or("")));
     fuzz::writeSeed(out + "/step_scan", "reply", bytesOf(host::runProcess(host::stepReaderPath(), {step}, 60, 1u << 30).output));
+    writeFileSeeds(out);
+    for (const ent& e : host::allEntities()) {
+        const std::string note = e.type == kEntNote ? std::string(host::noteText(e.note.text)) : std::string();
+        const std::string body = host::db::encodeBody(e, note);
+        std::vector<std::uint8_t> entry{0, static_cast<std::uint8_t>(e.type)};
+        entry.insert(entry.end(), body.begin(), body.end());
+        fuzz::writeSeed(out + "/part_rows", "body_" + std::to_string(e.id), entry);
+    }
+    std::vector<std::uint8_t> ops{1};
+    for (const host::ops::OpsRow& row : host::ops::encodeOpsRows()) appendRow(ops, row.second, row.first);
+    fuzz::writeSeed(out + "/part_rows", "ops", ops);
+    const std::string part = fuzz::installPlugin() + "/seed.pfp";
+    if (host::savePart(part).ok) writePartFileSeeds(out, part);
     std::cout << "seeds written to " << out << '\n';
     return 0;
 }

@@ -132,6 +132,10 @@ struct ent_surface {
     double sphereRadius = 0;
     std::vector<uv_pt> trimPoints;
     std::vector<trim_bound> trimBounds;
+    // 1 for a face converted from a solid (sld_convert_tags_to_mc_ents), base and trimmed surface alike:
+    // the face keeps its sense in the solid, so its normal (surf_normal) points out of the material. 0 for
+    // a free surface, whose normal tells no side of any material.
+    std::uint8_t solidFace = 0;
     std::shared_ptr<host::FaceGeom> geom;
 };
 

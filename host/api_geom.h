@@ -28,6 +28,12 @@ constexpr std::int16_t kSurfOther = 9;
 // (d/du) and pt[2] (d/dv). 1 done; 0 when `s` is no surface with geometry or the point cannot be evaluated.
 int eval_surf(const ent* s, double u, double v, int derivs, p_3d* pt);
 
+// The unit normal of surface `s` at (u, v), in the sense of the face: for a face converted from a solid
+// (ent_surface::solidFace) it points out of the material, whatever the sense of the surface's parameters;
+// for a free surface it is the sense of d/du x d/dv. 1 done; 0 where the normal is undefined (a cone's
+// apex, a pole) or `s` is no surface with geometry (*normal untouched).
+int surf_normal(const ent* s, double u, double v, p_3d* normal);
+
 // 1 with the unit normal (out of the material for a face of a solid) and a point of the plane when the
 // surface is planar; 0 otherwise (outputs untouched). Either output may be null.
 int is_surf_planar(const ent* s, p_3d* normal, p_3d* point);
@@ -77,7 +83,8 @@ using sld_tag = std::uint32_t;   // a solid's kernel tag: here the handle of its
 int sld_get_tag_from_solid(const ent* solid, sld_tag* tag);
 // Turns every face of the `count` solids into surface entities on main_level with main_attrib, in the
 // solid's face order: planar faces as a base plane plus a trimmed surface (outer boundary first, then the
-// holes in it), other faces as one surface each. A face takes its own colour when `faceColours` is 1 and
+// holes in it), other faces as one surface each, every one marked a face of a solid (ent_surface::solidFace)
+// with the face's sense in the solid. A face takes its own colour when `faceColours` is 1 and
 // the face has one, else the solid's colour. `tolerance` (0.0: the kernel's own), `keepSolid` and
 // `reserved` are taken as given: the solid always stays. Returns the number of faces converted (a planar
 // face counts once); a tag that is no solid converts nothing.

@@ -68,6 +68,11 @@ int get_event(const char* prompt, PFEvent* ev, long*, long*, short*, char*) {
                 record("host.esc");
                 return 2;
             }
+            if (!plat::isWindowStep(*next) && next->optional) {
+                d.passOver(*next);
+                d.script().take();
+                continue;
+            }
             if (!plat::isWindowStep(*next)) {
                 d.scriptError(next, "unexpected step: the host waits for an event (esc or a window step)");
                 return 2;

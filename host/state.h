@@ -91,7 +91,8 @@ void renumberIds(std::uint32_t first = 1);
 // file first and replaces the open part only when all of it was read; on success the part file name
 // (geo_filename) follows. Files carry their format version; newer versions are refused.
 constexpr int kPartFormatVersion = 3;           // 2: geometry sealed with a checksum; 3: blobs packed,
-                                              // converted faces kept as their origin
+                                              // converted faces kept as their origin, surfaces of
+                                              // solids marked
 constexpr const char* kPartFormat = "Forantix part";
 constexpr int kHostRelease = 13;              // the release a saved file names (read_ent's version entity)
 struct PartFileResult {
@@ -120,6 +121,7 @@ void setMaterialLibrary(std::string_view path);
 void setCurrentMaterials(std::vector<material> list);   // what list_manager(4, "") hands out
 const std::string& lastLibraryMessage();   // the last refusal of a library or material file
 int outstandingLists();                    // lists handed out by list_manager and not given back
+int libraryReads(const std::string& path);  // tool lists list_manager loaded from this library file
 // Text dumps for golden tests: one line per tool or material with every named field, doubles in their
 // shortest round-trip form. A file that does not read dumps as its refusal message.
 std::string dumpPartTools();               // the database, in id order, then the list's ids

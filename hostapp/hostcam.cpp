@@ -192,6 +192,7 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
     plat::setPictureFolder(opts->pictures);
     SessionResult result = runSession(module.exports(), out, err);
     module.unload();
+    const std::vector<std::string> failedPictures = plat::failedPictures();
     plat::setPictureFolder("");
     if (!opts->save.empty() && pluginCyclePaused()) {
         // Saved now, the part would lack everything the paused cycle made, with nothing to tell.
@@ -214,6 +215,17 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
             return 2;
         }
         out << opts->nc << ": NC listing of " << TpMainOpMgr().GetMainOpList().GetSize() << " operations\n";
+    }
+    if (!failedPictures.empty()) {
+        err << "hostcam: the window picture " << failedPictures.front() << " could not be written";
+        if (failedPictures.size() > 1) err << " (nor " << failedPictures.size() - 1 << " more)";
+        err << '\n';
+        return 2;
+    }
+    // The transcript is the session's record: a standard output that took none of it is a failed run.
+    if (!out.flush()) {
+        err << "hostcam: the transcript could not be written to the standard output\n";
+        return 2;
     }
     return result.exitCode;
 }

@@ -55,6 +55,8 @@ void playStep(const PluginExports& plugin, const plat::Step& step) {
         // A modeless window's button may start the plug-in's command loop itself, which then takes
         // further steps from inside.
         plat::deliverWindowStep(step);
+    } else if (step.optional) {
+        d.passOver(step);
     } else {
         d.scriptError(&step, "nothing waits for this step: the plug-in is not running");
     }
@@ -85,8 +87,11 @@ SessionResult runSession(const PluginExports& plugin, std::ostream& out, std::os
     {
         std::lock_guard lock(d.mutex());
         result.errors = d.errors();
-        while (std::optional<plat::Step> left = d.script().take())
-            result.errors.push_back("step not played: " + left->describe());
+        // Optional steps left over had nothing to take them.
+        while (std::optional<plat::Step> left = d.script().take()) {
+            if (left->optional) d.passOver(*left);
+            else result.errors.push_back("step not played: " + left->describe());
+        }
         d.transcript().setEcho(nullptr);
     }
     result.exitCode = result.errors.empty() ? 0 : 1;

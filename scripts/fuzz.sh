@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # fuzz.sh [SECONDS] [JOBS]: builds the fuzz targets (clang, libFuzzer, ASan/UBSan) in build-fuzz/, writes
 # their seed corpora from the example plate and runs each target for SECONDS (default 25) in JOBS
-# processes (default 1). Corpora grow in build-fuzz/corpus/<target>/; a crashing input is left in
-# build-fuzz/findings/ and the script fails. tests/fuzz_regressions/<target>/ (the inputs found so far)
+# processes (default 1), each a plain libFuzzer run on the shared corpus with its own seed (libFuzzer's
+# fork mode would let timeouts and out-of-memory inputs pass). Corpora grow in build-fuzz/corpus/<target>/;
+# an input that crashes, leaks, times out or runs out of memory is left in build-fuzz/findings/ and the
+# script fails, whichever process found it. tests/fuzz_regressions/<target>/ (the inputs found so far)
 # are read first. `fuzz.sh --fixed` instead tries a fixed number of inputs per target (about ten seconds'
 # worth each) from a fixed seed on a fresh corpus: the same run on every machine, so that CI fails on a
 # change, never on luck.
@@ -14,11 +16,16 @@ seconds=${1:-25}
 jobs=${2:-1}
 fixed_runs() {
   case "$1" in
+    part_file) echo 400 ;;
+    table_migration | thread_tables) echo 600 ;;
+    table_file | table_rows | process_lines) echo 1200 ;;
     settings_file | text_section) echo 4000 ;;
+    tool_files) echo 8000 ;;
     step_scan) echo 8000 ;;
     cycle_records) echo 20000 ;;
     brep_text | settings_record) echo 40000 ;;
-    store_params) echo 100000 ;;
+    session_file) echo 50000 ;;
+    part_rows | store_params) echo 100000 ;;
     *) echo 200000 ;;
   esac
 }
@@ -38,19 +45,37 @@ for target in "$dir"/fuzz/fx_fuzz_*; do
   regressions=()
   [ -d "$root/tests/fuzz_regressions/$name" ] && regressions=("$root/tests/fuzz_regressions/$name")
   budget=(-max_total_time="$seconds")
-  [ "$jobs" -gt 1 ] && budget+=(-fork="$jobs")
+  runs=$jobs
   if [ "$fixed" = 1 ]; then
     rm -rf "$corpus" && mkdir -p "$corpus"
-    budget=(-runs="$(fixed_runs "$name")" -seed=1)
+    budget=(-runs="$(fixed_runs "$name")")
+    runs=1
     echo "fuzz: $name for ${budget[0]#-runs=} inputs"
   else
-    echo "fuzz: $name for ${seconds}s"
+    echo "fuzz: $name for ${seconds}s in $runs processes"
   fi
-  if ! "$target" "${budget[@]}" -timeout=10 -rss_limit_mb=4096 \
+  rm -f "$dir/findings/$name".*.log
+  started="$dir/findings/.started-$name"
+  touch "$started"
+  pids=()
+  for ((k = 1; k <= runs; k++)); do
+    "$target" "${budget[@]}" -seed="$k" -timeout=10 -rss_limit_mb=4096 \
       -artifact_prefix="$dir/findings/$name-" -print_final_stats=0 \
-      "$corpus" "$dir/seeds/$name" "${regressions[@]}" >"$dir/findings/$name.log" 2>&1; then
-    echo "fuzz: $name found a fault: see $dir/findings/$name.log"
-    grep -E -A 12 "^==[0-9]+==ERROR|runtime error|^SUMMARY|deadly signal|Test unit written" "$dir/findings/$name.log" | head -60 || true
+      "$corpus" "$dir/seeds/$name" "${regressions[@]}" >"$dir/findings/$name.$k.log" 2>&1 &
+    pids+=($!)
+  done
+  failed=()
+  for ((k = 1; k <= runs; k++)); do
+    wait "${pids[k - 1]}" || failed+=("$dir/findings/$name.$k.log")
+  done
+  # A process that failed, or any input left in the findings since the start, is a fault.
+  mapfile -t found < <(find "$dir/findings" -maxdepth 1 -type f -name "$name-*" -newer "$started")
+  rm -f "$started"
+  if [ ${#failed[@]} -gt 0 ] || [ ${#found[@]} -gt 0 ]; then
+    echo "fuzz: $name found a fault: ${found[*]:-see ${failed[*]}}"
+    for log in "${failed[@]}"; do
+      grep -E -A 12 "^==[0-9]+==ERROR|runtime error|^SUMMARY|deadly signal|ALARM|out-of-memory|Test unit written" "$log" | head -60 || true
+    done
     status=1
   fi
 done

@@ -7,6 +7,9 @@
 namespace host::db {
 namespace {
 
+// The first part format whose surfaces carry their solidFace mark.
+constexpr int kSolidFaceVersion = 3;
+
 void writeLine(ByteWriter& w, const l_3d& l) {
     w.pt(l.e1);
     w.pt(l.e2);
@@ -21,7 +24,7 @@ l_3d readLine(ByteReader& r) {
 
 }  // namespace
 
-std::string encodeBody(const ent& e, std::string_view noteText) {
+std::string encodeBody(const ent& e, std::string_view noteText, int version) {
     ByteWriter w;
     // A part's records are notes of many megabytes: room for all of it at once, not twice that by doubling.
     if (e.type == kEntNote) w.reserve(128 + noteText.size() + e.note.name.size() + 28 * e.note.nodes.size());
@@ -92,6 +95,7 @@ std::string encodeBody(const ent& e, std::string_view noteText) {
         w.pt(s.boxMax);
         w.pt(s.sphereCentre);
         w.f64(s.sphereRadius);
+        if (version >= kSolidFaceVersion) w.u8(s.solidFace);
         w.u32(static_cast<std::uint32_t>(s.trimPoints.size()));
         for (const uv_pt& p : s.trimPoints) {
             w.f64(p.u);
@@ -133,7 +137,7 @@ std::string encodeBody(const ent& e, std::string_view noteText) {
     return w.take();
 }
 
-bool decodeBody(std::string_view bytes, ent& e, std::string* noteText) {
+bool decodeBody(std::string_view bytes, ent& e, std::string* noteText, int version) {
     ByteReader r(bytes);
     e.attrib.tag = r.f64();
     e.attrib.style = r.i16();
@@ -208,6 +212,7 @@ bool decodeBody(std::string_view bytes, ent& e, std::string* noteText) {
         s.boxMax = r.pt();
         s.sphereCentre = r.pt();
         s.sphereRadius = r.f64();
+        s.solidFace = version >= kSolidFaceVersion ? r.u8() : 0;
         const std::uint32_t points = r.count(16);
         s.trimPoints.clear();
         for (std::uint32_t i = 0; i < points && r.ok(); ++i) {

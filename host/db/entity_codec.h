@@ -7,13 +7,15 @@
 #include <string>
 
 #include "host/api.h"
+#include "host/state.h"
 
 namespace host::db {
 
-// Format version 1 of the body.
-std::string encodeBody(const ent& e, std::string_view noteText);
+// The body as part format `version` has it (host/state.h): from version 3 on a surface carries its
+// solidFace mark; read from an older file, a surface is a free one.
+std::string encodeBody(const ent& e, std::string_view noteText, int version = kPartFormatVersion);
 // Fills the body fields of `e` (whose type is already set) and `*noteText`; false when the bytes do not
 // make a whole body of that type (too short, too long, an impossible count).
-bool decodeBody(std::string_view bytes, ent& e, std::string* noteText);
+bool decodeBody(std::string_view bytes, ent& e, std::string* noteText, int version = kPartFormatVersion);
 
 }  // namespace host::db

@@ -302,7 +302,7 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
         sqlite3_bind_int64(st, 4, e.level);
         sqlite3_bind_int64(st, 5, e.sel);
         sqlite3_bind_int64(st, 6, s.kept ? 1 : 0);
-        const std::string body = packed ? packBlob(encodeBody(e, text)) : encodeBody(e, text);
+        const std::string body = packed ? packBlob(encodeBody(e, text, options.formatVersion)) : encodeBody(e, text, options.formatVersion);
         sqlite3_bind_blob64(st, 7, body.data(), body.size(), SQLITE_STATIC);
         // Geometry goes sealed with its checksum from format version 2 on, packed from version 3 on.
         std::string geom, extra;
@@ -641,7 +641,7 @@ bool readEntities(Reader& r, LoadedPart& out) {
         std::optional<std::string> unpacked;
         if (r.version >= 3 && !(unpacked = unpackBlob(r.blob(row, 6))))
             return r.damaged("the record of entity " + std::to_string(e.id) + " does not unpack");
-        if (!decodeBody(unpacked ? std::string_view(*unpacked) : r.blob(row, 6), e, &text))
+        if (!decodeBody(unpacked ? std::string_view(*unpacked) : r.blob(row, 6), e, &text, r.version))
             return r.damaged("the record of entity " + std::to_string(e.id) + " is cut short or malformed");
         unpacked.reset();
         if (made && sqlite3_column_type(row, 7) != SQLITE_NULL)

@@ -237,6 +237,23 @@ bool FaceGeom::evalDerivatives(double u, double v, Vec3& point, Vec3& du, Vec3& 
     }
 }
 
+bool FaceGeom::normalAt(double u, double v, Vec3& normal) const {
+    if (!impl_) return false;
+    try {
+        gp_Pnt p;
+        gp_Vec du, dv;
+        impl_->surface->D1(u, v, p, du, dv);
+        gp_Vec n = du.Crossed(dv);
+        if (n.Magnitude() <= 1e-12) return false;
+        n.Normalize();
+        if (impl_->face.Orientation() == TopAbs_REVERSED) n.Reverse();
+        normal = {n.X(), n.Y(), n.Z()};
+        return true;
+    } catch (const Standard_Failure&) {
+        return false;
+    }
+}
+
 std::vector<TrimLoop> FaceGeom::trimLoops() const {
     std::vector<TrimLoop> loops;
     if (!impl_) return loops;

@@ -68,6 +68,9 @@ public:
     Vec3 eval(double u, double v) const;
     // Point and first derivatives; false where the surface cannot give them (a degenerate point).
     bool evalDerivatives(double u, double v, Vec3& point, Vec3& du, Vec3& dv) const;
+    // The unit normal at (u, v) in the face's own sense: d/du x d/dv, reversed for a face reversed in its
+    // shape, so that a face of a solid has it pointing out of the material. False where it is undefined.
+    bool normalAt(double u, double v, Vec3& normal) const;
     // Outer loop first, then the inner loops in the kernel's order. Empty for a face without wires.
     std::vector<TrimLoop> trimLoops() const;
     // The largest tolerance of the trim edges and their vertices (0 without trims).

@@ -124,6 +124,14 @@ int eval_surf(const ent* s, double u, double v, int derivs, p_3d* pt) {
     return 1;
 }
 
+int surf_normal(const ent* s, double u, double v, p_3d* normal) {
+    const FaceGeom* face = host::faceOf(s);
+    host::Vec3 n;
+    if (!face || !normal || !face->normalAt(u, v, n)) return 0;
+    *normal = host::toP3(n);
+    return 1;
+}
+
 int is_surf_planar(const ent* s, p_3d* normal, p_3d* point) {
     const FaceGeom* face = host::faceOf(s);
     host::Vec3 n, p;
@@ -239,6 +247,7 @@ int sld_convert_tags_to_mc_ents(const sld_tag* tags, int count, double /*toleran
             if (!base.empty()) {
                 ent b{};
                 host::fillSurfaceRecord(b, base, host::surfaceTypeCode(base.kind()));
+                b.surf.solidFace = 1;
                 db_ptr baseEntry = 0;
                 store_ent(&b, &baseEntry, 0, colour, main_level, main_attrib, &ok);
                 if (!ok) continue;
@@ -248,6 +257,7 @@ int sld_convert_tags_to_mc_ents(const sld_tag* tags, int count, double /*toleran
             } else {
                 host::fillSurfaceRecord(e, face, host::surfaceTypeCode(face.kind()));
             }
+            e.surf.solidFace = 1;
             store_ent(&e, &entry, 0, colour, main_level, main_attrib, &ok);
             if (!ok) continue;
             rememberOrigin(entry, face, face, tags[t], static_cast<int>(i), false);

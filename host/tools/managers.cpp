@@ -1,6 +1,7 @@
 // The host's list and library managers over tool libraries, material files and the part's tool list, the
 // scripted library picks, and the library paths (ToolLibrary, SetToolLibrary, MatlLibrary).
 #include <algorithm>
+#include <map>
 #include <optional>
 
 #include "host/internal.h"
@@ -24,6 +25,7 @@ struct ToolsEnvironment {
     std::vector<material> currentMaterials;
     std::string lastMessage;
     int outstanding = 0;   // lists handed out and not given back
+    std::map<std::string, int> libraryReads;
 };
 ToolsEnvironment tenv;
 
@@ -78,6 +80,10 @@ void setMaterialLibrary(std::string_view path) {
 void setCurrentMaterials(std::vector<material> list) { tenv.currentMaterials = std::move(list); }
 const std::string& lastLibraryMessage() { return tenv.lastMessage; }
 int outstandingLists() { return tenv.outstanding; }
+int libraryReads(const std::string& path) {
+    const auto it = tenv.libraryReads.find(path);
+    return it == tenv.libraryReads.end() ? 0 : it->second;
+}
 
 }  // namespace host
 
@@ -116,7 +122,10 @@ int manageList(int kind, int wanted, int mode, const char* name, Node** list, It
 int list_manager(int kind, const char* name, int mode, tool_node** list) {
     return host::manageList(kind, kListTools, mode, name, list, &tool_node::tool,
                             [&](std::vector<tp_tool>& tools, std::string& message) {
-                                if (!host::isCurrent(name)) return host::tools::readToolLibrary(name, tools, message);
+                                if (!host::isCurrent(name)) {
+                                    ++tenv.libraryReads[name];
+                                    return host::tools::readToolLibrary(name, tools, message);
+                                }
                                 for (const part_tool& p : host::tools::partTools().list) tools.push_back(p.tool);
                                 return true;
                             });

@@ -89,6 +89,10 @@ bool decodePartTools(const std::vector<std::string>& rows, PartToolState& out, s
             why = "part tool " + std::to_string(i) + " has slot " + std::to_string(tool.slot) + " twice or not at all";
             return false;
         }
+        if (const std::string values = toolValuesWhy(tool); !values.empty()) {
+            why = "part tool " + std::to_string(i) + ": " + values;
+            return false;
+        }
         lastId = id;
         out.records[id] = tool;
         out.list.push_back(part_tool{id, tool});

@@ -3,6 +3,7 @@
 #include "host/tools/tool_library.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -26,6 +27,10 @@ bool checkTool(const tp_tool& t, std::set<std::int32_t>& slots, std::size_t inde
     const std::string which = "tool " + std::to_string(index + 1);
     if (t.slot <= 0 || !slots.insert(t.slot).second) {
         why = which + " has slot " + std::to_string(t.slot) + ", which is not a free positive slot";
+        return false;
+    }
+    if (const std::string values = toolValuesWhy(t); !values.empty()) {
+        why = which + " (" + std::string(toolName(t)) + "): " + values;
         return false;
     }
     return true;
@@ -65,6 +70,10 @@ bool decodeTemplateRecords(const std::vector<std::string_view>& records, std::ve
         t.overallLength = getF64(r, 32);
         t.secondDiameter = t.diameter;
         std::snprintf(t.name, sizeof t.name, "%s", r.data() + kTemplateName);
+        if (const std::string values = toolValuesWhy(t); !values.empty()) {
+            why = "tool " + std::to_string(i + 1) + " (" + t.name + "): " + values;
+            return false;
+        }
         out.push_back(t);
     }
     return true;
@@ -103,6 +112,34 @@ bool decodeToolLibrary(std::string_view bytes, std::vector<tp_tool>& out, std::s
                     "; this host reads library formats up to " + std::to_string(kToolLibraryFormat)
               : "its library format " + std::to_string(h.format) + " is unknown";
     return false;
+}
+
+std::string toolValuesWhy(const tp_tool& t) {
+    struct RANGE {
+        const char* what;
+        double value, lowest, highest;
+    };
+    const RANGE ranges[] = {
+        {"diameter", t.diameter, 0, kMaxToolLength},          {"second diameter", t.secondDiameter, 0, kMaxToolLength},
+        {"corner radius", t.cornerRadius, 0, kMaxToolLength}, {"pitch", t.pitch, 0, kMaxToolLength},
+        {"flute length", t.fluteLength, 0, kMaxToolLength},   {"shoulder length", t.shoulderLength, 0, kMaxToolLength},
+        {"overall length", t.overallLength, 0, kMaxToolLength}, {"angle", t.angle, 0, 180},
+        {"shape value", t.shapeValue, -kMaxToolLength, kMaxToolLength},
+    };
+    for (const RANGE& r : ranges) {
+        if (!std::isfinite(r.value)) return "its " + std::string(r.what) + " is not a number";
+        if (r.value < r.lowest || r.value > r.highest) {
+            char text[64];
+            std::snprintf(text, sizeof text, "%g", r.value);
+            return "its " + std::string(r.what) + " " + text + " is out of range";
+        }
+    }
+    const double others[] = {t.extra,          t.feeds[0],       t.feeds[1],       t.feeds[2],      t.speedPercent,
+                             t.feedPercent,    t.peckPercent[0], t.peckPercent[1], t.peckPercent[2], t.peckPercent[3],
+                             t.peckValues[0], t.peckValues[1],  t.dwell};
+    for (double v : others)
+        if (!std::isfinite(v)) return "a feed, speed, peck or dwell value of it is not a number";
+    return "";
 }
 
 std::string encodeToolLibrary(const std::vector<tp_tool>& tools) {

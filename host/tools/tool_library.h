@@ -27,6 +27,12 @@ std::string encodeToolLibrary(const std::vector<tp_tool>& tools);
 [[nodiscard]] bool readToolLibrary(const std::string& path, std::vector<tp_tool>& out, std::string& message);
 [[nodiscard]] bool writeToolLibrary(const std::string& path, const std::vector<tp_tool>& tools, std::string& message);
 
+// What makes the tool's values unusable ("its diameter is not a number"): a value that is not a finite
+// number, or a diameter, radius, pitch or length below 0 or above kMaxToolLength, or an angle outside 0 .. 180
+// degrees. "" when they are sound.
+constexpr double kMaxToolLength = 10000;   // in the tool's units: no tool is 10 m (or 250 m) long
+std::string toolValuesWhy(const tp_tool& tool);
+
 // The name and profile texts cut to their fields: a record the plug-in filled to the last byte is stored
 // with its last character dropped rather than as a file no reader would take.
 void terminateTexts(tp_tool& tool);

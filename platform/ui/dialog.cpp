@@ -140,16 +140,11 @@ int Dialog::doModal(Dialog* parent) {
         markShown(true);
         UiDriver& d = driver();
         while (!ended_ && !d.aborted()) {
-            std::optional<Step> step;
-            {
-                std::lock_guard lock(d.mutex());
-                if (d.peekAny(windowStepVerbs())) step = d.script().take();
-            }
-            if (!step) {
-                std::string waiting = "dialog " + std::to_string(templateId_) + " " + quoteText(caption_);
-                (void)d.expect(windowStepVerbs(), waiting);  // records the script error
-                break;
-            }
+            // Optional steps of other verbs are passed over; anything else that is no window step is a
+            // script error.
+            std::optional<Step> step =
+                d.expect(windowStepVerbs(), "dialog " + std::to_string(templateId_) + " " + quoteText(caption_));
+            if (!step) break;
             if (deliverWindowStep(*step) == Delivery::Refused) break;
         }
         if (visible_) windows().snapshots[templateId_] = describeWindow(*this);

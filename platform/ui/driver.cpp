@@ -19,6 +19,7 @@ namespace plat {
 std::string Step::describe() const {
     std::string out;
     if (line > 0) out = "line " + std::to_string(line) + ": ";
+    if (optional) out += "? ";
     out += verb;
     for (const std::string& a : args) {
         out += ' ';
@@ -314,6 +315,14 @@ std::string quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
 bool parseLine(std::string_view rest, Step& step, std::string& error) {
     std::optional<std::string_view> verb = nextWord(rest);
     if (!verb) return false;  // blank or comment only: the caller skips it
+    if (*verb == "?") {
+        step.optional = true;
+        verb = nextWord(rest);
+        if (!verb) {
+            error = "\"?\" without a step";
+            return false;
+        }
+    }
     const VerbSyntax* syn = nullptr;
     for (const VerbSyntax& s : verbSyntaxes())
         if (s.verb == *verb) syn = &s;
@@ -539,6 +548,11 @@ std::optional<Step> UiDriver::expect(std::initializer_list<std::string_view> ver
     // only bury the first error under later ones.
     if (aborted()) return std::nullopt;
     const Step* next = script_.peek();
+    while (next && next->optional && !verbIn(*next, verbs)) {
+        passOver(*next);
+        script_.take();
+        next = script_.peek();
+    }
     if (next && verbIn(*next, verbs)) return script_.take();
     std::string message = std::string(waiting) + " waits for " + verbList(verbs);
     if (!next) message = "the script ended while " + message;
@@ -552,6 +566,11 @@ const Step* UiDriver::peekAny(std::initializer_list<std::string_view> verbs) con
     if (aborted()) return nullptr;
     const Step* next = script_.peek();
     return next && verbIn(*next, verbs) ? next : nullptr;
+}
+
+void UiDriver::passOver(const Step& step) {
+    std::lock_guard lock(mutex_);
+    transcript_.add("script passes over " + step.describe());
 }
 
 void UiDriver::scriptError(const Step* step, std::string_view message) {

@@ -4,7 +4,8 @@
 //
 // A step that does not fit what waits, or an empty script where something waits, is a script error: it is
 // recorded with the step's line, and from then on every wait takes its cancel answer, so a run never hangs
-// and never acts on a misread script. The session language is documented in docs/sessions.md.
+// and never acts on a misread script. An optional step ("?") that does not fit is passed over instead. The
+// session language is documented in docs/sessions.md.
 #pragma once
 #include <cstddef>
 #include <deque>
@@ -22,8 +23,11 @@ struct Step {
     int line = 0;  // line of the session file; 0 for a step added from code
     std::string verb;
     std::vector<std::string> args;
+    // Written after "?": where what waits does not take it, the step is passed over and the next one tried.
+    bool optional = false;
 
-    std::string describe() const;         // "line 4: click 18048 18007" (no "line" part when 0)
+    std::string describe() const;         // "line 4: click 18048 18007" (no "line" part when 0; "? " first
+                                          // for an optional step)
     int intArg(std::size_t i) const;      // the argument as a whole number (0 when absent or not a number)
     double doubleArg(std::size_t i) const;
     std::string restFrom(std::size_t i) const;  // arguments from i on, joined by one blank
@@ -105,9 +109,12 @@ public:
     Transcript& transcript() { return transcript_; }
     void record(std::string line);
 
-    // Takes the next step when its verb is one of `verbs`. Otherwise (another verb, or no step) records a
-    // script error naming what waits (`waiting`, e.g. "message box \"Delete?\"") and returns nothing.
+    // Takes the next step when its verb is one of `verbs`, passing over the optional steps of other verbs
+    // before it. Otherwise (another verb, or no step) records a script error naming what waits (`waiting`,
+    // e.g. "message box \"Delete?\"") and returns nothing.
     std::optional<Step> expect(std::initializer_list<std::string_view> verbs, std::string_view waiting);
+    // Records that an optional step was not taken ("script passes over ...").
+    void passOver(const Step& step);
     // The next step's verb when it is one of `verbs`, without taking it.
     const Step* peekAny(std::initializer_list<std::string_view> verbs) const;
 
@@ -130,7 +137,8 @@ UiDriver& driver();
 // Delivers a window step (click, type, check, select, key, close, focus-out, and the list-, column- and
 // tree- steps) to the shown window with that template id. A step for a window that is not shown, or for a
 // hidden or disabled control, is refused as a script error. Steps of other verbs are not window steps.
-enum class Delivery { NotAWindowStep, Delivered, Refused };
+// An optional step that the window refuses is passed over instead.
+enum class Delivery { NotAWindowStep, Delivered, Refused, PassedOver };
 Delivery deliverWindowStep(const Step& step);
 bool isWindowStep(const Step& step);
 std::initializer_list<std::string_view> windowStepVerbs();

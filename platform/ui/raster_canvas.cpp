@@ -9,6 +9,7 @@
 #include <numbers>
 #include <vector>
 
+#include "platform/sys/files.h"
 #include "platform/ui/cairo_fonts.h"
 #include "platform/ui/text_quote.h"
 
@@ -101,9 +102,16 @@ void RasterCanvas::drawOnto(RasterCanvas& target) const {
     ++target.drawCount_;
 }
 
+// The image is encoded in memory and the file replaced whole: a full or read-only folder leaves no file.
 bool RasterCanvas::writePng(const std::string& path) const {
     cairo_surface_flush(surface_);
-    return cairo_surface_write_to_png(surface_, path.c_str()) == CAIRO_STATUS_SUCCESS;
+    std::string png;
+    const auto append = [](void* closure, const unsigned char* data, unsigned int length) {
+        static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+        return CAIRO_STATUS_SUCCESS;
+    };
+    if (cairo_surface_write_to_png_stream(surface_, append, &png) != CAIRO_STATUS_SUCCESS) return false;
+    return writeFile(path, png);
 }
 
 // Pens one pixel wide are cosmetic: styled, butt ends. Wider pens are geometric: always solid, with round

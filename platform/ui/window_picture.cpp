@@ -14,6 +14,7 @@ namespace {
 struct Pictures {
     std::string folder;
     std::map<std::string, int> counts;
+    std::vector<std::string> failed;
 };
 
 Pictures& pictures() {
@@ -49,6 +50,7 @@ void setPictureFolder(std::string dir) {
     Pictures& p = pictures();
     p.folder = std::move(dir);
     p.counts.clear();
+    p.failed.clear();
 }
 
 const std::string& pictureFolder() { return pictures().folder; }
@@ -65,7 +67,10 @@ std::string savePicture(const Dialog& dlg) {
     std::string path = nextPicturePath(dlg);
     bool ok = writeWindowPicture(dlg, path);
     driver().record("dialog.picture " + std::to_string(dlg.templateId()) + (ok ? " " : " failed ") + quoteText(path));
+    if (!ok) pictures().failed.push_back(path);
     return ok ? path : std::string();
 }
+
+const std::vector<std::string>& failedPictures() { return pictures().failed; }
 
 }  // namespace plat

@@ -4,6 +4,7 @@
 // it is shown, and again before the user's next step when it was drawn on since.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "platform/ui/canvas.h"
 
@@ -22,7 +23,9 @@ const std::string& pictureFolder();
 // caption keeps letters, digits, '-', '_' and '.', other bytes become '_'.
 std::string nextPicturePath(const Dialog& dlg);
 // Writes the next picture and records "dialog.picture ID \"PATH\"" (or "dialog.picture ID failed ...").
-// Returns the path, or "" when none was written.
+// Returns the path, or "" when none was written (no file is left then).
 std::string savePicture(const Dialog& dlg);
+// The pictures that could not be written since the folder was set, in order.
+const std::vector<std::string>& failedPictures();
 
 }  // namespace plat

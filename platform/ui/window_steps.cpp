@@ -1,6 +1,7 @@
 // Window steps of the script (click, type, check, select, key, close, focus-out, and the item-addressed
 // list-, column- and tree- steps): each goes to the shown window with the template id its first argument
-// names, and acts there as the user would. A refusal is a script error naming the step.
+// names, and acts there as the user would. A refusal is a script error naming the step (an optional step is
+// passed over instead).
 #include "platform/ui/dialog.h"
 #include "platform/ui/driver.h"
 #include "platform/ui/keys.h"
@@ -8,6 +9,16 @@
 namespace plat {
 
 namespace {
+
+// A step the window cannot take is a script error, or passed over when it is optional.
+Delivery refuse(const Step& step, const std::string& why) {
+    if (step.optional) {
+        driver().passOver(step);
+        return Delivery::PassedOver;
+    }
+    driver().scriptError(&step, why);
+    return Delivery::Refused;
+}
 
 MouseClick clickOf(std::string_view verb) {
     if (verb == "list-dblclick") return MouseClick::Double;
@@ -42,10 +53,7 @@ Delivery deliverWindowStep(const Step& step) {
     updateWindows();  // the user sees what was drawn or invalidated since the last step before acting
     int window = step.intArg(0);
     Dialog* dlg = Dialog::shown(window);
-    if (!dlg) {
-        d.scriptError(&step, "window " + std::to_string(window) + " is not shown");
-        return Delivery::Refused;
-    }
+    if (!dlg) return refuse(step, "window " + std::to_string(window) + " is not shown");
     std::string why;
     if (step.verb == "click") {
         why = dlg->userClick(step.intArg(1));
@@ -78,10 +86,7 @@ Delivery deliverWindowStep(const Step& step) {
         why = dlg->userTreeEdit(step.intArg(1), step.args.size() > 2 ? step.args[2] : "",
                                 step.args.size() > 3 ? step.args[3] : "");
     }
-    if (!why.empty()) {
-        d.scriptError(&step, why);
-        return Delivery::Refused;
-    }
+    if (!why.empty()) return refuse(step, why);
     updateWindows();  // and what the step itself drew
     return Delivery::Delivered;
 }

@@ -98,10 +98,6 @@ void showSaveError(const std::string& fileName) {
     plat::messageBox(nullptr, errorMessage(68) + "\n" + fileName, errorMessage(1), plat::MB_OK);
 }
 
-bool writeAll(std::FILE* f, std::string_view bytes) {
-    return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-}
-
 std::string itemLine(const TEXT_ITEM& item) { return std::to_string(item.id) + ". " + item.text + "\r\n"; }
 
 }  // namespace
@@ -191,20 +187,15 @@ int CTextSection::load(std::string_view fileName, std::string_view sectionName, 
 
 // Rewrites the file from a backup copy: lines before the section and after it are copied (without their
 // leading blanks), the section's body is replaced. Lines are copied whole, so long lines keep their bytes.
+// The file is replaced whole (the platform's atomic write): a failed write leaves it as it was.
 int CTextSection::save() const {
     if (count() < 1 || fileName_.empty()) return 0;
     const std::string header = sectionHeaderText(sectionName_);
+    std::string items;
+    for (const TEXT_ITEM& item : items_) items += itemLine(item);
 
     if (!plat::fileExists(fileName_) || !plat::canWrite(fileName_)) {
-        std::FILE* f = std::fopen(fileName_.c_str(), "wb");
-        if (!f) {
-            showSaveError(fileName_);
-            return 1;
-        }
-        bool ok = writeAll(f, header + "\r\n");
-        for (const TEXT_ITEM& item : items_) ok = ok && writeAll(f, itemLine(item));
-        ok = std::fclose(f) == 0 && ok;
-        if (!ok) {
+        if (!plat::writeFile(fileName_, header + "\r\n" + items)) {
             showSaveError(fileName_);
             return 1;
         }
@@ -219,30 +210,24 @@ int CTextSection::save() const {
     }
     std::optional<std::string> old = plat::readFile(backup);
     if (!old) return 0;
-    std::FILE* f = std::fopen(fileName_.c_str(), "wb");
-    if (!f) {
-        showSaveError(fileName_);
-        return 1;
-    }
 
     const std::vector<std::string> lines = splitLines(*old, 0);
-    bool ok = true;
+    std::string out;
     std::size_t i = 0;
     bool found = false;
     while (i < lines.size() && !found) {
         found = lineMatchesHeader(lines[i], header);
-        ok = ok && writeAll(f, skipLeadingBlanks(lines[i++]));
+        out += skipLeadingBlanks(lines[i++]);
     }
     if (!found) {
         // The last line of a file may lack its line end; the appended header must still start a line.
-        if (!lines.empty() && lines.back().back() != '\n') ok = ok && writeAll(f, "\r\n");
-        ok = ok && writeAll(f, header + "\r\n");
+        if (!lines.empty() && lines.back().back() != '\n') out += "\r\n";
+        out += header + "\r\n";
     }
-    for (const TEXT_ITEM& item : items_) ok = ok && writeAll(f, itemLine(item));
+    out += items;
     while (i < lines.size() && !startsWithAfterBlanks(lines[i], '[')) ++i;
-    for (; i < lines.size(); ++i) ok = ok && writeAll(f, skipLeadingBlanks(lines[i]));
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok) {
+    for (; i < lines.size(); ++i) out += skipLeadingBlanks(lines[i]);
+    if (!plat::writeFile(fileName_, out)) {
         showSaveError(fileName_);
         return 1;
     }

@@ -107,13 +107,29 @@ double roundToStep(double value, double step) {
     return std::nearbyint(value / step) * step;
 }
 
+namespace {
+
+// The whole quotient of value and step when it lies within 1e-9 of one: a quotient like 11.000000000000002
+// comes from the binary form of the step, not from the value.
+bool wholeQuotient(double q, double* whole) {
+    *whole = std::nearbyint(q);
+    return std::fabs(q - *whole) <= 1e-9 * std::max(1.0, std::fabs(q));
+}
+
+}  // namespace
+
 double ceilToStep(double value, double step) {
     if (step == 0) return value;
     const double q = value / step;
-    // A quotient like 11.000000000000002 comes from the binary form of the step, not from the value.
-    const double whole = std::nearbyint(q);
-    const double n = std::fabs(q - whole) <= 1e-9 * std::max(1.0, std::fabs(q)) ? whole : std::ceil(q);
-    return n * step;
+    double whole = 0;
+    return (wholeQuotient(q, &whole) ? whole : std::ceil(q)) * step;
+}
+
+double floorToStep(double value, double step) {
+    if (step == 0) return value;
+    const double q = value / step;
+    double whole = 0;
+    return (wholeQuotient(q, &whole) ? whole : std::floor(q)) * step;
 }
 
 // ---- colours --------------------------------------------------------------------------------------------

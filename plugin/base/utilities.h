@@ -41,6 +41,8 @@ double roundToStep(double value, double step);
 // The next multiple of step at or above the value; a quotient within 1e-9 of a whole number counts as that
 // number, so 1.1 with step 0.1 stays 1.1. A zero step leaves the value.
 double ceilToStep(double value, double step);
+// The multiple of step at or below the value, with the same allowance for a whole quotient.
+double floorToStep(double value, double step);
 
 // ---- colours --------------------------------------------------------------------------------------------
 // The host colour 0-15 as a window-system colour (red in the low byte); other numbers give black.

@@ -258,6 +258,7 @@ void runEditReports() {
 }
 
 void runCommand(LOOP_STATE& loop, int code) {
+    const TableDamageNotices damagedTablesToldOnce;
     switch (code) {
     case 1: loop.done = true; break;
     case 102: runParameters(loop); break;

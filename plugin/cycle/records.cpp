@@ -6,8 +6,10 @@
 #include "plugin/cycle/records.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <unordered_map>
@@ -560,7 +562,17 @@ void dumpNoteTexts() {
     (void)plat::writeFile(plat::joinPath(g_globals->tmpDir, "RawFeatures.txt"), text);
 }
 
-// The tools, or false when the record is there but inconsistent.
+// Whether every number of the tool is finite: a tool that is not never reaches an operation.
+bool finiteTool(const tp_tool& t) {
+    const double values[] = {t.diameter,      t.cornerRadius,   t.pitch,          t.angle,          t.extra,
+                             t.feeds[0],      t.feeds[1],       t.feeds[2],       t.fluteLength,    t.overallLength,
+                             t.shoulderLength, t.secondDiameter, t.speedPercent,  t.feedPercent,    t.shapeValue,
+                             t.peckPercent[0], t.peckPercent[1], t.peckPercent[2], t.peckPercent[3], t.peckValues[0],
+                             t.peckValues[1], t.dwell};
+    return std::all_of(std::begin(values), std::end(values), [](double v) { return std::isfinite(v); });
+}
+
+// The tools, or false when the record is there but inconsistent or holds a tool that is not finite.
 bool loadTools(const FOUND_RECORD& record) {
     g_toolsArray->clear();
     if (record.state == RECORD_STATE::absent) return true;
@@ -572,8 +584,10 @@ bool loadTools(const FOUND_RECORD& record) {
     // Widened, so that no count can wrap into agreeing with the length; a zero item size with a count
     // would make tools out of no bytes.
     if (!in.ok() || count * itemSize + 8 != payload.size() || (count && !itemSize)) return false;
-    for (std::uint64_t i = 0; i < count; ++i)
+    for (std::uint64_t i = 0; i < count; ++i) {
         g_toolsArray->push_back(tpToolFromImage(payload.data() + 8 + i * itemSize, itemSize));
+        if (!finiteTool(g_toolsArray->back())) return false;
+    }
     return true;
 }
 

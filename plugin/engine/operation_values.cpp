@@ -70,6 +70,22 @@ bool threadTablesLoaded() {
     return false;
 }
 
+// The diameter of a tool taken from a cylinder's: a tool that cuts the wall to it takes the step at or
+// below (a drill rounded up would cut the hole oversize); the others, which only start or finish at that
+// diameter, the nearest step.
+double wallToolDiameter(std::uint32_t type, double diameter) {
+    switch (type) {
+    case T::drill:
+    case T::reamer:
+    case T::boringBar:
+    case T::counterbore:
+    case T::flatMill:
+    case T::ballMill:
+    case T::toroidalMill: return floorToStep(diameter, g_tolerances.tolT);
+    default: return roundToTolerance(diameter);
+    }
+}
+
 // What one definition computes; stored together at the end.
 struct VALUES {
     std::uint32_t type = 0;
@@ -374,7 +390,8 @@ int setProcessToolValues(CTabColsDesc& t, const std::vector<std::string>& rowCel
         case 1:
             if (opeGet(d, toolDiamCol) == 0 || code == 0) {
                 v.diamSource = kDiamFromCylinder;
-                v.toolDiam = roundToTolerance(cyl->D) + (opeGet(d, toolDiamOffsetOn) ? opeGet(d, toolDiamOffset) : 0);
+                v.toolDiam = wallToolDiameter(v.type, cyl->D) +
+                             (opeGet(d, toolDiamOffsetOn) ? opeGet(d, toolDiamOffset) : 0);
                 v.cylDiam = v.toolDiam;
             } else if (code == 1) {
                 threadCylinder(cyl, d, v);

@@ -2,6 +2,7 @@
 // associations, from the next operation's diameter, and clear of the hole's profile.
 #include "plugin/engine/operation_zlimits.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <numbers>
@@ -257,6 +258,26 @@ void thirdPass(const CTabColsDesc& t, CToolHoleProfile& p, PROCESS_OPE& d) {
     opeSet(d, C::calcZInf, zInfValue);
 }
 
+// A spot or centre drill cuts with its cone only: deeper, its body would widen the hole's mouth. Nor does
+// it go below the segment it starts in, which for a thin part is the part itself.
+void boundSpotDepth(const CTabColsDesc& t, PROCESS_OPE& d) {
+    const double top = opeGet(d, C::calcZSup);
+    double bottom = opeGet(d, C::calcZInf);
+    const double half = opeGet(d, C::calcHalfAngle);
+    if (std::tan(half) > 0) {
+        const double cone = roundToTolerance(opeGet(d, C::calcToolDiam)) / 2 / std::tan(half);
+        bottom = std::max(bottom, top - cone);
+    }
+    for (const TAB_CIL_ENTRY& entry : t.cilEntries) {
+        const double segmentBottom = entry.cil.zBottom;
+        if (segmentBottom < top - g_tolerances.tolT) {
+            bottom = std::max(bottom, segmentBottom);
+            break;
+        }
+    }
+    opeSet(d, C::calcZInf, bottom);
+}
+
 void logPass(std::FILE* log, int i, const PROCESS_OPE& d) {
     if (log) std::fprintf(log, "    Op %i: %f", i + 1, opeGet(d, C::calcZInf));
 }
@@ -353,8 +374,12 @@ void setProcessZLimits(const CTabColsDesc& t, int count, PROCESS_OPE* defs, POIN
     for (int i = 0; i < count; ++i) {
         PROCESS_OPE& d = defs[i];
         const std::uint32_t type = opeGet(d, operationType);
-        if (s.overrideSpotDrill && (type == TT::centreDrill || type == TT::spotDrill))
-            opeSet(d, C::calcZInf, opeGet(d, C::calcZSup) - std::fabs(s.spotDepthValue));
+        if (type != TT::centreDrill && type != TT::spotDrill) {
+            logPass(log, i, d);
+            continue;
+        }
+        if (s.overrideSpotDrill) opeSet(d, C::calcZInf, opeGet(d, C::calcZSup) - std::fabs(s.spotDepthValue));
+        boundSpotDepth(t, d);
         logPass(log, i, d);
     }
     if (log) std::fprintf(log, "\nZ inf evitando tocar perfil: ");

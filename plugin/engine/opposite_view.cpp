@@ -67,8 +67,9 @@ POINT_LIST* takeOver(POINT_LIST& hole, VIEW_LIST* opp, CMoveIndex* index) {
     // The blocked-bottom stage reads the new bottom's obstacle height in the new view's Z.
     moved->crashTopZ = -hole.crashBottomZ;
     moved->crashBottomZ = -hole.crashTopZ;
-    moved->hillT = -hole.hillB;
-    moved->hillB = -hole.hillT;
+    // The hills are heights of material beyond each end, not Z values: they only change ends.
+    moved->hillT = hole.hillB;
+    moved->hillB = hole.hillT;
     // What the hole owns goes to its new record; the old one keeps nothing to free twice.
     hole.descs = nullptr;
     hole.descCount = 0;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <string>
 #include <utility>
@@ -70,21 +71,29 @@ void countHoleStates(VIEW_LIST* tree) {
     stats.toolsCount2 = kept.toolsCount2;
     stats.smallestTipAngle = kept.smallestTipAngle;   // the search's, not a count of the tree's
     stats.largestTipAngle = kept.largestTipAngle;
+    const auto add = [](std::int16_t& counter) {
+        if (counter < std::numeric_limits<std::int16_t>::max()) ++counter;
+    };
     for (VIEW_LIST* view = tree; view; view = view->next) {
         view->passMark = 0;
-        for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next) {
-            if (hole->chainMember) continue;
-            ++stats.holeCount;
-            const std::pair<std::uint32_t, std::int16_t*> counters[] = {
-                {kStateProvisional, &stats.stateCount1}, {kStateNoMeasures, &stats.stateCount2},
-                {kStateAdapted, &stats.tableHoleCount},  {kStateCrashInto, &stats.crashIntoCount},
-                {kStateDepth, &stats.stateCount3},       {kStateChamfer, &stats.stateCount4},
-                {kStateNotAccessible, &stats.stateCount5}};
-            for (const auto& [bit, counter] : counters)
-                if (holeHasState(*hole, bit)) ++*counter;
-            // The mark follows the hole's states now: a hole re-assigned into a problem loses it.
-            hole->noProblem = holeWithoutProblem(*hole) ? 1 : 0;
-            if (hole->noProblem) ++stats.noProblemCount;
+        for (POINT_LIST* head = view->firstPoint; head; head = head->next) {
+            if (head->chainMember) continue;
+            // The counts are of holes: each hole of a chain counts, with its own states and those of the head,
+            // whose table, row and process the chain shares.
+            std::int64_t left = head->chainCount;
+            for (POINT_LIST* hole = head; hole && left >= 0; hole = hole->nextEqual, --left) {
+                add(stats.holeCount);
+                const std::pair<std::uint32_t, std::int16_t*> counters[] = {
+                    {kStateProvisional, &stats.stateCount1}, {kStateNoMeasures, &stats.stateCount2},
+                    {kStateAdapted, &stats.tableHoleCount},  {kStateCrashInto, &stats.crashIntoCount},
+                    {kStateDepth, &stats.stateCount3},       {kStateChamfer, &stats.stateCount4},
+                    {kStateNotAccessible, &stats.stateCount5}};
+                for (const auto& [bit, counter] : counters)
+                    if (holeHasState(*hole, bit) || holeHasState(*head, bit)) add(*counter);
+                // The mark follows the hole's states now: a hole re-assigned into a problem loses it.
+                hole->noProblem = holeWithoutProblem(*hole) && holeWithoutProblem(*head) ? 1 : 0;
+                if (hole->noProblem) add(stats.noProblemCount);
+            }
         }
     }
 }

@@ -14,8 +14,9 @@ int holeStatistics(const VIEW_LIST* tree, const std::int32_t* tooWide, const std
                    const std::int32_t* directionRejected, int* holes = nullptr, int* segments = nullptr,
                    double* smallest = nullptr, double* largest = nullptr);
 
-// Fills CYCLE_RECORDS::runStats (all but the tool counts and the count recognizeForms keeps), marks the
-// head holes with no counted state as without problem and clears every view's pass mark.
+// Fills CYCLE_RECORDS::runStats (all but the tool counts and the count recognizeForms keeps), counting every
+// hole of a chain of equal holes with its head's states, marks the holes with no counted state as without
+// problem and clears every view's pass mark.
 void countHoleStates(VIEW_LIST* tree);
 
 // The rule of the "no problem" state: none of the other states the process tree filters on.

@@ -13,6 +13,7 @@
 #include "plugin/model/tool_records.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/work_records.h"
+#include "plugin/services/tooling.h"
 
 namespace {
 
@@ -49,7 +50,9 @@ int showProcessSummary(VIEW_LIST* tree, std::vector<FULL_TOOLS_SEQ>& sequence) {
         {kLineNotAccessible, stats.stateCount5, true},
         {kLineSharedReadOnly, std::max(stats.stateCount2, stats.tableHoleCount), sharedReadOnly},
         {kLineToolsMissing, stats.toolsCount1, true},
-        {s.addNewTools != 0 ? kLineToolsMadeAndStored : kLineToolsMade, stats.toolsCount2, true},
+        // A library the host would not read took none of them.
+        {s.addNewTools != 0 && !libraryRefused(configuredToolLibrary()) ? kLineToolsMadeAndStored : kLineToolsMade,
+         stats.toolsCount2, true},
     };
     std::string text;
     for (const auto& part : parts)

@@ -56,7 +56,10 @@ bool loadTables(LOADED& loaded) {
             table.clear();
             continue;
         }
-        table.readRows();
+        if (table.readRows() < 0) {
+            table.clear();
+            continue;
+        }
         if (loaded.drill < 0 && table.tableClass == kTableDrillSize) loaded.drill = static_cast<int>(loaded.tables.size()) - 1;
     }
     if (loaded.drill < 0) {
@@ -226,17 +229,19 @@ struct PLACED {
 // The row goes in under a name no row has yet, unless the table has an equal row.
 PLACED placeRow(CTabColsDesc& table, std::vector<std::string>& cells, const std::string& base, MODE mode) {
     PLACED placed;
-    if (mode != MODE::provisional) table.readRows();
+    if (mode != MODE::provisional && table.readRows() < 0) return placed;
     placed.row = table.findEqualRow(cells);
     if (placed.row >= 0) return placed;
     std::string name = base;
     for (int i = 1; table.findRowByName(name) >= 0; ++i) name = base + "_" + std::to_string(i);
     cells[0] = name;
     (void)table.appendRow(cells);
-    (void)table.writeRows();
-    table.lastTime = static_cast<std::int64_t>(std::time(nullptr));
-    (void)table.write();
     placed.row = table.rowCount - 1;
+    // A row that did not reach the rows file serves this run only: the ".tab" is kept as the message said.
+    if (table.writeRows() == 0) {
+        table.lastTime = static_cast<std::int64_t>(std::time(nullptr));
+        (void)table.write();
+    }
     placed.appended = true;
     if (mode != MODE::provisional) g_engine->currentTable.snapshotTaken = 1;
     return placed;
@@ -264,12 +269,13 @@ int compareHoleKey(const HOLE_KEY& a, const HOLE_KEY& b) {
 int addProvisionalMeasures(POINT_LIST* hole, const CIL_DESC* descs, std::int16_t count) {
     CTabColsDesc table;
     if (const int error = table.read(tableFilePath(fieldText(hole->tableName)))) return error;
-    table.readRows();
+    if (table.readRows() < 0) return 1;
     buildEntriesFromFirstRow(table);
     std::vector<std::string> cells;
     std::string name;
     (void)buildCells(table, descs, count, MODE::provisional, hole, cells, name);
     const PLACED placed = placeRow(table, cells, name, MODE::provisional);
+    if (placed.row < 0) return 1;
     // An equal row names the hole's row by its own name (the new row's first cell would name another).
     const std::string rowName = placed.appended ? cells[0] : table.cell(placed.row, 0);
     setFieldText(hole->rowName, rowName);
@@ -297,6 +303,7 @@ int addMeasuresToTable(POINT_LIST** holeRef, TABLE_FILE_REF* ref) {
     std::string name;
     if (!buildCells(table, descs.data(), static_cast<int>(descs.size()), MODE::toTable, hole, cells, name)) return 1;
     const PLACED placed = placeRow(table, cells, name, MODE::toTable);
+    if (placed.row < 0) return 1;
     if (placed.appended) setFieldText(hole->rowName, cells[0]);
     fillRef(*ref, table, false);
     chooseRow(placed.row);
@@ -340,6 +347,7 @@ VIEW_LIST* addMeasuresToTables(VIEW_LIST* views) {
         (void)buildCells(table, key.descs.data(), static_cast<int>(key.descs.size()), MODE::toTables, key.hole, cells,
                          name);
         const PLACED placed = placeRow(table, cells, name, MODE::toTables);
+        if (placed.row < 0) continue;
         if (i + 1 == keys.size() || keys[i + 1].tableIndex != key.tableIndex) {
             fillRef(g_engine->configTarget, table, true);
             chooseRow(placed.row);

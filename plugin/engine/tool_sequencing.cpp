@@ -68,6 +68,8 @@ void flattenGroups(std::vector<FULL_TOOLS_SEQ>& out, VIEW_LIST* views, std::uint
 // Step 4: the tools the layout made are stored in the configured library, each once.
 void addNewToolsToLibrary(const std::vector<FULL_TOOLS_SEQ>& sequence, std::vector<tp_tool>& tools) {
     const std::string library = configuredToolLibrary();
+    // A library the host refuses to read takes no tool: the host said why, and every add would fail.
+    if (libraryRefused(library)) return;
     std::vector<std::int32_t> added;
     for (const FULL_TOOLS_SEQ& entry : sequence)
         for (OPE_LIST* ope : entry.opes) {
@@ -80,7 +82,13 @@ void addNewToolsToLibrary(const std::vector<FULL_TOOLS_SEQ>& sequence, std::vect
                 continue;
             }
             int number = 0, slot = 0;
-            if (addToolToLibrary(library, tool, &number, &slot) == 0) {
+            tp_tool held;
+            // A tool made again by a later run is the one an earlier run stored: it is not added twice.
+            if (findSameLibraryTool(library, *tool, &held) == 1) {
+                added.push_back(index);
+                tool->number = held.number;
+                ope->toolInLibrary = 1;
+            } else if (addToolToLibrary(library, tool, &number, &slot) == 0) {
                 added.push_back(index);
                 tool->number = number;
                 ope->toolInLibrary = 1;
@@ -153,6 +161,7 @@ void sequenceTools(std::vector<FULL_TOOLS_SEQ>& out, VIEW_LIST* views, std::uint
     const PRM_SETTINGS& s = g.settings;
     g_toolsLog = g.debugDumps ? std::fopen(g.toolsDumpFile.c_str(), "w") : nullptr;
     std::vector<tp_tool>& tools = partToolArray();
+    const LibraryToolsKept keptLibraries;   // every operation looks the same libraries up
 
     CToolsLayout layout;
     if (s.toolSequencingOption != 0)

@@ -24,6 +24,7 @@ constexpr int kCurrentTableVersion = 21;
 constexpr int kRowCells = 40;           // the row buffers of callers
 constexpr int kBmpParamCount = 43;
 constexpr int kLastShortCount = 16;
+constexpr double kMaxCellValue = 1e6;   // no measure of a row reaches it
 
 // Item kinds of the "[Desc]" part.
 constexpr int kItemName = 0, kItemCylinder = 1, kItemProcess = 3, kItemList = 8;
@@ -99,6 +100,8 @@ public:
     [[nodiscard]] int write() const;
 
     // ---- rows (rows_file.cpp, row_lookups.cpp) ----
+    // The row count, 0 when there is no rows file; -1 (with a message, the rows as they were) when a row is
+    // wider than the table or holds a number that is not finite or beyond kMaxCellValue.
     int readRows();
     [[nodiscard]] int writeRows() const;
     // Rows go out as columnCount cells; a row given with fewer cells has empty ones for the rest.
@@ -135,6 +138,7 @@ public:
     std::uint8_t tableChanged = 0, processesChanged = 0, rowsChanged = 0;
     std::uint8_t restoredFromSnapshot = 0;
     std::uint8_t snapshotTaken = 0;
+    std::uint8_t rowsRefused = 0;    // the last readRows refused the rows file; writeRows leaves it alone
     std::int64_t bmpTime = 0;        // seconds since 1970
     std::string name;                // file title of path
     std::string path;                // the ".tab" file
@@ -214,6 +218,16 @@ public:
     ~NamedTableNotices();
     NamedTableNotices(const NamedTableNotices&) = delete;
     NamedTableNotices& operator=(const NamedTableNotices&) = delete;
+};
+// While one of these lives (a command, which reads the same tables again and again), a damaged table or
+// rows file is told once for the same bytes; outside any, at every read. The files told are forgotten
+// when the outermost one ends.
+class TableDamageNotices {
+public:
+    TableDamageNotices();
+    ~TableDamageNotices();
+    TableDamageNotices(const TableDamageNotices&) = delete;
+    TableDamageNotices& operator=(const TableDamageNotices&) = delete;
 };
 // The first table of class 1 of the folder; shows ErrorMessages 57 when none. 0 when found, 1 when not.
 int loadDrillTable(CTabColsDesc* table);

@@ -30,8 +30,8 @@ struct TABLE_FILE_REF {
 
 // The hole-state counters of the last recognition.
 struct RUN_STATS {
-    std::int16_t holeCount = 0;          // head holes
-    std::int16_t tableHoleCount = 0;     // heads with a process table
+    std::int16_t holeCount = 0;          // holes, the followers of chains included
+    std::int16_t tableHoleCount = 0;     // holes with an adapted row
     std::int16_t crashIntoCount = 0;
     std::int16_t noProblemCount = 0;
     std::int16_t stateCount1 = 0, stateCount2 = 0, stateCount3 = 0, stateCount4 = 0, stateCount5 = 0,

@@ -17,6 +17,8 @@ namespace {
 constexpr double kTwoPi = 2 * std::numbers::pi;
 constexpr double kDegree = std::numbers::pi / 180;
 constexpr std::int16_t kNoViewMessage = 140;
+// A normal this near square to the radius tells no side.
+constexpr double kSideCosine = 1e-3;
 
 double distance3(const double a[3], const double b[3]) { return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]); }
 
@@ -85,6 +87,22 @@ void heightAndRadius(const double frame[3][3], const double axisPointInFrame[3],
     toFrame(frame, world, p);
     *z = p[2];
     *r = std::hypot(p[0] - axisPointInFrame[0], p[1] - axisPointInFrame[1]);
+}
+
+// A hole's wall has its material outside it, away from the axis. A face of a solid whose normal at the
+// middle of its box points away from the axis has its material inside (a boss, a post): no hole wall.
+// A free surface tells no side and stays a wall, as does a face whose normal there runs along the axis.
+bool materialInside(const ent& face, int axialIndex, double a, double c, const END_CIRCLE& axis) {
+    if (!face.surf.solidFace) return false;
+    const double u = axialIndex == 0 ? a : c, v = axialIndex == 0 ? c : a;
+    p_3d normal, point;
+    if (!surf_normal(&face, u, v, &normal) || !eval_surf(&face, u, v, 0, &point)) return false;
+    double radial[3] = {point.x - axis.centre[0], point.y - axis.centre[1], point.z - axis.centre[2]};
+    const double along = radial[0] * axis.normal[0] + radial[1] * axis.normal[1] + radial[2] * axis.normal[2];
+    for (int i = 0; i < 3; ++i) radial[i] -= along * axis.normal[i];
+    const double length = std::hypot(radial[0], radial[1], radial[2]);
+    const double outward = normal.x * radial[0] + normal.y * radial[1] + normal.z * radial[2];
+    return length > g_tolerances.tol04T && outward / length > kSideCosine;
 }
 
 void noViewMessage() {
@@ -247,6 +265,7 @@ int surfaceToSegment(CYL_LIST* segment, const ent& original) {
     }
     const PARAM_RANGE& aBox = axialIndex == 0 ? uBox : vBox;
     const PARAM_RANGE& cBox = axialIndex == 0 ? vBox : uBox;
+    if (materialInside(original, axialIndex, (aBox.from + aBox.to) / 2, (cBox.from + cBox.to) / 2, axisEnd)) return 0;
 
     // Heights and radii of the two ends in M, taken on one generator.
     double first[3], second[3];

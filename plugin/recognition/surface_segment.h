@@ -12,8 +12,8 @@ struct CYL_LIST;
 
 // ---- surface to segment ----------------------------------------------------------------------------------
 // Fills the zero-filled `segment` from the surface entity `entity`: 1 filled; 0 no hole surface (ignore
-// the segment); -1 after the message "ErrorMessages" 140 when the host has no view for the axis (the
-// caller ends its whole run). Heights, radii, start angle and sweep are all measured in the frame the
+// the segment; so is a face of a solid with its material inside it, a boss or a post); -1 after the
+// message "ErrorMessages" 140 when the host has no view for the axis (the caller ends its whole run). Heights, radii, start angle and sweep are all measured in the frame the
 // segment carries (`matrix`, host view `viewNumber`); an axis along -Z is filed in view 1.
 [[nodiscard]] int surfaceToSegment(CYL_LIST* segment, db_ptr entity);
 // The same for the entity's record at hand.

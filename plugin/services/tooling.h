@@ -27,6 +27,24 @@ int nextFreeToolNumber(const std::string& library, int* number, int* slot);
 // 0 stored (number and slot returned), 1 not.
 int addToolToLibrary(const std::string& library, const tp_tool* tool, int* number, int* slot);
 
+// 1 and the library's tool when the library holds one that is the same tool (every value but its slot, its
+// number and the value outside its identity); else 0.
+int findSameLibraryTool(const std::string& library, const tp_tool& tool, tp_tool* out);
+
+// Whether the library file is there and the host refuses to read it (the host said why on its message line).
+bool libraryRefused(const std::string& library);
+
+// While one of these lives (a run that looks tools up operation after operation), each library is read once
+// and its tools kept; a tool added through addToolToLibrary joins the kept tools (a failed add drops them, so
+// the next look-up reads the library again). The tools are let go when the outermost one ends.
+class LibraryToolsKept {
+public:
+    LibraryToolsKept();
+    ~LibraryToolsKept();
+    LibraryToolsKept(const LibraryToolsKept&) = delete;
+    LibraryToolsKept& operator=(const LibraryToolsKept&) = delete;
+};
+
 // 1 and the first tool of the type (0 any) of the configured library whose trimmed name equals `name`
 // ignoring case; 0 (and `out` zeroed) when there is none.
 int findLibraryToolByName(std::int16_t type, const std::string& name, tp_tool* out);
@@ -128,8 +146,8 @@ public:
         std::uint8_t namedTool = 0;     // the process names the tool
         std::int16_t toolType = 0;
         double diameter = 0;
-        double depth = 0;               // reference Z - bottom Z
-        double highestHill = 0;
+        double depth = 0;               // the hole's top Z - bottom Z: how deep the tool goes below the mouth
+        double highestHill = 0;         // the most material over the mouth of a hole of the chain (hillT)
     };
     // A candidate tool and where it comes from.
     enum : std::int16_t { kFromLibrary = 1, kFromToolArray = 2, kFromCurrentList = 3 };

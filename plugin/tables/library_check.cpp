@@ -52,7 +52,7 @@ std::string heading(const CTabColsDesc& t, int column) {
 
 // False when the user stops at a drill-size row.
 bool drillRowsAccepted(CTabColsDesc& t) {
-    t.readRows();
+    if (t.readRows() < 0) return true;   // refused with its message; the first pass did not count the table
     if (t.columnCount < 3) return true;
     for (int r = 0; r < t.rowCount; ++r) {
         const double c1 = std::atof(t.cell(r, 0).c_str()), c2 = std::atof(t.cell(r, 1).c_str()),
@@ -83,7 +83,7 @@ std::size_t decimals(const std::string& text) {
 // False when the user stops at a thread table whose pitches carry too few decimals.
 bool pitchesAccepted(CTabColsDesc& t) {
     const std::size_t required = g_globals->metric() ? 3 : 5;
-    t.readRows();
+    if (t.readRows() < 0) return true;
     bool flagged = false;
     for (int r = 0; r < t.rowCount && t.columnCount >= 3 && !flagged; ++r) flagged = decimals(t.cell(r, 2)) < required;
     if (!flagged) return true;
@@ -103,6 +103,8 @@ int checkTablesLibrary(int mode) {
     for (const std::string& file : files) {
         CTabColsDesc t;
         if (t.read(file) != 0) continue;
+        // A table whose rows are refused is neither migrated (its rows would be written back) nor counted.
+        if (CTabColsDesc rows = t; rows.readRows() < 0) continue;
         highest = std::max<int>(highest, t.formatVersion);
         if (t.formatVersion < 12 && g_globals->debugDumps && !asked) {
             const std::string question = "The library:\n " + file + " \n is being to be updated to current version";

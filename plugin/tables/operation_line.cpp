@@ -7,6 +7,7 @@
 #include "plugin/services/tooling.h"
 #include "plugin/tables/operation_line.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "plugin/base/globals.h"
@@ -137,7 +138,8 @@ void unescapeText(std::string& text) {
 }
 
 std::string formatOperation(std::string_view processName, int index, const PROCESS_OPE& op) {
-    std::string out = formatText("[%.*s %i]", static_cast<int>(processName.size()), processName.data(), index);
+    // Not through printf: a name read with a NUL byte in it would be cut there and name another process.
+    std::string out = "[" + std::string(processName) + " " + std::to_string(index) + "]";
     for (const LINE_FIELD& f : kFields) {
         out += ' ';
         out += fieldText(op, f);
@@ -170,6 +172,14 @@ void parseOperationFields(std::string_view fields, PROCESS_OPE& op) {
     for (int i = 0; i < kOperationFields; ++i) setField(op, kFields[i], tokens[i]);
     if (tokens[kCycleToken].empty())
         opeSet(op, cycle, static_cast<std::uint32_t>(mapToolTypeCode(static_cast<std::int16_t>(opeGet(op, operationType)))));
+}
+
+bool operationFieldsSound(std::string_view fields, bool whole) {
+    const std::vector<std::string_view> tokens = blankTokens(fields);
+    if (whole && tokens.size() < static_cast<std::size_t>(kOperationFields)) return false;
+    for (std::size_t i = 0; i < tokens.size() && i < static_cast<std::size_t>(kOperationFields); ++i)
+        if (kFields[i].kind == FieldKind::f64 && !std::isfinite(tokenDouble(tokens[i]))) return false;
+    return true;
 }
 
 bool readBlockLines(const std::vector<std::string_view>& letterTexts, PROCESS_OPE& op) {

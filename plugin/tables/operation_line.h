@@ -23,6 +23,9 @@ std::string formatOperation(std::string_view processName, int index, const PROCE
 // Fills a zeroed record from the text of an operation line after its "]", repairing the damaged tokens
 // that older releases wrote; a missing token reads as 0.
 void parseOperationFields(std::string_view fields, PROCESS_OPE& op);
+// Whether the text of an operation line holds no decimal field that is not a finite number and, for `whole`
+// (a line of the current format), all 47 fields.
+bool operationFieldsSound(std::string_view fields, bool whole);
 
 // Block lines of a milled operation: the first blank-separated token of each line given, in order (at most
 // five). False when a line is not a letter text (the operation is refused).

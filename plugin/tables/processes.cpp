@@ -125,8 +125,14 @@ ProcessRead CTabColsDesc::readProcessChecked(const std::string& processName, PRO
     *countOut = 0;
     if (processName.empty() || path.empty()) return ProcessRead::read;
     const auto part = processPart(plat::readFile(path));
-    if (!part || !part->found) return ProcessRead::read;
+    // A file without its "[Process]" part holds no process: reading one as empty would lose its operations.
+    if (!part || !part->found) return ProcessRead::missing;
     const std::vector<TEXT_LINE>& lines = part->lines;
+    const auto refuse = [&]() {
+        showTableDamage(path, part->bytes, damageText(kMsgOperationDamaged, processName));
+        *countOut = 0;
+        return ProcessRead::refused;
+    };
     std::size_t i = part->first;
     std::string_view lineName;
     long number = 0;
@@ -149,6 +155,7 @@ ProcessRead CTabColsDesc::readProcessChecked(const std::string& processName, PRO
         const std::string line = escapeFirstText(lines[i].text);
         std::string fields(fieldsAfterBracket(line));
         if (callback) callback(fields);
+        if (!operationFieldsSound(fields, formatVersion >= kCurrentTableVersion)) return refuse();
         parseOperationFields(fields, op);
         ++i;
         if (opeGet(op, process_ope::milledKind) != 0) {
@@ -157,11 +164,7 @@ ProcessRead CTabColsDesc::readProcessChecked(const std::string& processName, PRO
                 const auto tokens = blankTokens(lines[i].text);
                 letters.push_back(tokens.empty() ? std::string_view() : tokens[0]);
             }
-            if (!readBlockLines(letters, op)) {
-                showTableMessage(kMsgTableDamaged, path);
-                *countOut = 0;
-                return ProcessRead::refused;
-            }
+            if (!readBlockLines(letters, op)) return refuse();
         }
         setOpeText(op, process_ope::label, operationLabel(op, *this, operationTypes));
         *countOut = ++count;

@@ -9,21 +9,41 @@
 
 int CTabColsDesc::readRows() {
     if (path.empty()) return 0;
-    const auto bytes = plat::readFile(rowsFilePath(path));
+    const std::string file = rowsFilePath(path);
+    const auto bytes = plat::readFile(file);
     if (!bytes) return 0;
     std::vector<std::vector<std::string_view>> rows;
     for (const TEXT_LINE& line : splitLines(*bytes))
         if (!isBlankLine(line.text)) rows.push_back(blankTokens(line.text));
     const std::size_t width = columnCount > 0 ? static_cast<std::size_t>(columnCount) : 0;
+    // A row wider than the table would lose its last cells at the next write; a cell written as a number
+    // that is not finite (or beyond any measure) would reach the matching as one. Either refuses the rows.
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const std::string number = std::to_string(r + 1);
+        if (rows[r].size() > width) {
+            showTableDamage(file, *bytes, damageText(kMsgRowCells, number));
+            rowsRefused = 1;
+            return -1;
+        }
+        for (std::string_view c : rows[r]) {
+            if (isNumberToken(c) && !isFiniteNumberToken(c, kMaxCellValue)) {
+                showTableDamage(file, *bytes, damageText(kMsgRowNumber, number));
+                rowsRefused = 1;
+                return -1;
+            }
+        }
+    }
     cells.assign(rows.size() * width, std::string());
     for (std::size_t r = 0; r < rows.size(); ++r)
         for (std::size_t c = 0; c < width && c < rows[r].size(); ++c) cells[r * width + c] = rows[r][c];
     rowCount = static_cast<std::int32_t>(rows.size());
+    rowsRefused = 0;
     return rowCount;
 }
 
 int CTabColsDesc::writeRows() const {
     if (path.empty()) return 0;
+    if (rowsRefused) return 1;   // the rows file is damaged and was told so: it stays as it is
     const std::string file = rowsFilePath(path);
     if (!takeSafetyCopy(file, rowsSafetyCopyPath(path))) return 1;
     std::string out;

@@ -1,7 +1,11 @@
 // The ".tab" file of a table: its class line, column descriptions, "[Prm]", "[BmpPrm]" and "[BmpLastVal]"
 // parts, read into a CTabColsDesc and written back before the "[Process]" part, which a write carries over
-// byte for byte from the safety copy. Lines end in CR LF on disk; a reader accepts LF alone too.
+// byte for byte from the safety copy. Lines end in CR LF on disk; a reader accepts LF alone too. A file that
+// is damaged or cut short is refused whole, with what is wrong (table_text.h).
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <functional>
 
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
@@ -71,9 +75,10 @@ public:
             pos_ = close + 1;
             return true;
         }
+        // A quote inside it would make the heading the write puts between quotes end early.
         const std::string_view token = word();
         *out = std::string(token);
-        return !token.empty();
+        return !token.empty() && token.find('"') == std::string_view::npos;
     }
 
 private:
@@ -90,6 +95,8 @@ private:
     std::size_t pos_ = 0;
 };
 
+// The item line read into the table; false when a field is missing or holds what no column description
+// holds (a column id outside 0 .. 32767, a value that is not a finite number).
 bool readItem(std::string_view line, CTabColsDesc& t) {
     ItemCursor in(line);
     long kind = 0, colId1 = 0, a = 0, b = 0, colId2 = 0, colId3 = 0;
@@ -104,8 +111,14 @@ bool readItem(std::string_view line, CTabColsDesc& t) {
             return false;
         ++t.cylinderItemCount;
     }
+    const auto isShort = [](long v) { return v >= INT16_MIN && v <= INT16_MAX; };
+    if (!isShort(kind) || !isShort(a) || !isShort(b) || !std::isfinite(value1) || !std::isfinite(value2))
+        return false;
+    for (long id : {colId1, colId2, colId3})
+        if (id < 0 || id > INT16_MAX) return false;
     const auto s = [](long v) { return static_cast<std::int16_t>(v); };
-    (void)t.addDescItem(s(kind), s(colId1), text1, s(a), s(b), value1, s(colId2), text2, s(colId3), text3, value2);
+    if (t.addDescItem(s(kind), s(colId1), text1, s(a), s(b), value1, s(colId2), text2, s(colId3), text3, value2) != 0)
+        return false;
     std::int16_t* column = nullptr;
     switch (kind) {
         case 3: column = &t.processColumn; break;
@@ -120,6 +133,33 @@ bool readItem(std::string_view line, CTabColsDesc& t) {
     return true;
 }
 
+// The picture parts hold times in seconds besides their measures.
+constexpr double kTimeLimit = 1e12;
+
+// The values of a part's line: at least `count` of them in a table of the current version (a line cut short
+// loses values), each a finite number of the kind its field takes. Older versions wrote fewer values.
+bool valuesSound(const std::vector<std::string_view>& v, std::size_t count, const std::function<bool(std::size_t)>& isShort,
+                 int version, double limit = 1e9) {
+    if (version >= kCurrentTableVersion && v.size() < count) return false;
+    for (std::size_t i = 0; i < v.size() && i < count; ++i) {
+        if (!isFiniteNumberToken(v[i], limit)) return false;
+        if (isShort(i) && (!isIntegerToken(v[i]) || tokenLong(v[i]) < INT16_MIN || tokenLong(v[i]) > INT16_MAX))
+            return false;
+    }
+    return true;
+}
+
+bool prmSound(const std::vector<std::string_view>& v, int version) {
+    if (!valuesSound(v, 19, [](std::size_t i) { return kPrmFields[i].i != nullptr; }, version, 1e6)) return false;
+    const auto at = [&](std::size_t i) { return i < v.size() ? tokenDouble(v[i]) : 0.0; };
+    // The chamfer window is a pair of half angles; the tolerances are shares of a measure.
+    for (std::size_t i : {8, 9})
+        if (at(i) < 0 || at(i) > 3.1416) return false;
+    for (std::size_t i : {17, 18})
+        if (at(i) < 0 || at(i) > 1) return false;
+    return true;
+}
+
 void readPrm(const std::vector<std::string_view>& v, CTabColsDesc& t) {
     for (std::size_t i = 0; i < 19; ++i) {
         const std::string_view token = i < v.size() ? v[i] : std::string_view();
@@ -130,11 +170,21 @@ void readPrm(const std::vector<std::string_view>& v, CTabColsDesc& t) {
     }
 }
 
+bool bmpPrmSound(const std::vector<std::string_view>& v, int version) {
+    return valuesSound(v, 2 + kBmpParamCount, [](std::size_t i) { return i >= 2; }, version, kTimeLimit);
+}
+
 void readBmpPrm(const std::vector<std::string_view>& v, CTabColsDesc& t) {
     const auto at = [&](std::size_t i) { return i < v.size() ? v[i] : std::string_view(); };
     t.bmpScale = tokenDouble(at(0));
     t.bmpTime = toTime(at(1));
     for (std::size_t i = 0; i < kBmpParamCount; ++i) t.bmpParams[i] = toShort(at(2 + i));
+}
+
+bool bmpLastValSound(const std::vector<std::string_view>& v, int version) {
+    constexpr std::size_t count = 6 + kLastShortCount;
+    return valuesSound(v, count, [](std::size_t i) { return i == 3 || (i >= 5 && i < 5 + kLastShortCount); }, version,
+                       kTimeLimit);
 }
 
 void readBmpLastVal(const std::vector<std::string_view>& v, CTabColsDesc& t) {
@@ -146,6 +196,46 @@ void readBmpLastVal(const std::vector<std::string_view>& v, CTabColsDesc& t) {
     t.lastValues5 = tokenDouble(at(4));
     for (std::size_t i = 0; i < kLastShortCount; ++i) t.lastShorts[i] = toShort(at(5 + i));
     t.lastTime = toTime(at(5 + kLastShortCount));
+}
+
+// The class line's five values; false unless they are five whole numbers with a known class.
+bool readClassLine(std::string_view text, CTabColsDesc& t) {
+    const auto v = blankTokens(text);
+    if (v.size() != 5) return false;
+    for (std::string_view token : v)
+        if (!isIntegerToken(token) || tokenLong(token) < INT16_MIN || tokenLong(token) > INT16_MAX) return false;
+    t.tableClass = toShort(v[0]);
+    t.formatVersion = toShort(v[1]);
+    t.classValue3 = toShort(v[2]);
+    t.classValue4 = toShort(v[3]);
+    t.classValue5 = toShort(v[4]);
+    return t.tableClass >= kTableFormClass && t.tableClass <= kTableNamed;
+}
+
+// The column ids of the items number the columns 1 .. columnCount, each once, and every item has a first
+// column; the kind columns name one of them.
+bool columnIdsSound(const CTabColsDesc& t) {
+    std::vector<bool> seen(static_cast<std::size_t>(std::max<int>(t.columnCount, 0)) + 1, false);
+    for (int i = 0; i < t.itemCount; ++i) {
+        const TAB_DESC_ITEM& m = t.items[static_cast<std::size_t>(i)];
+        if (m.colId1 < 1) return false;
+        for (std::int16_t id : {m.colId1, m.colId2, m.colId3}) {
+            if (id == 0) continue;
+            if (id < 0 || id > t.columnCount || seen[static_cast<std::size_t>(id)]) return false;
+            seen[static_cast<std::size_t>(id)] = true;
+        }
+    }
+    for (std::int16_t id : {t.processColumn, t.kind4Column, t.kind5Column, t.kind6Column, t.kind7Column, t.listColumn})
+        if (id < 0 || id > t.columnCount) return false;
+    return t.columnCount >= 1;
+}
+
+// The list column came with version 4: a table below it that has one would get a second.
+bool columnsFitVersion(const CTabColsDesc& t) {
+    if (t.formatVersion >= 4) return true;
+    for (int i = 0; i < t.itemCount; ++i)
+        if (t.items[static_cast<std::size_t>(i)].kind == kItemList) return false;
+    return true;
 }
 
 void setReadDefaults(CTabColsDesc& t) {
@@ -192,6 +282,10 @@ int CTabColsDesc::read(const std::string& tablePath) {
     const auto bytes = plat::readFile(tablePath);
     if (!bytes) return 1;
     const std::vector<TEXT_LINE> lines = splitLines(*bytes);
+    const auto refuse = [&](const std::string& what) {
+        showTableDamage(tablePath, *bytes, what);
+        return 1;
+    };
 
     int count = 0;
     for (const TEXT_LINE& line : lines) {
@@ -200,7 +294,7 @@ int CTabColsDesc::read(const std::string& tablePath) {
         if (isItemLine(line.text)) ++count;
     }
     if (count < 1 || count > INT16_MAX) {
-        showTableMessage(kMsgNoItems, tablePath);
+        showTableDamage(tablePath, *bytes, errorMessage(kMsgNoItems));
         return 1;
     }
 
@@ -215,32 +309,48 @@ int CTabColsDesc::read(const std::string& tablePath) {
     t.path = tablePath;
     (void)t.allocItems(static_cast<std::int16_t>(count));
 
-    for (std::size_t i = 0; i < lines.size(); ++i) {
+    // The parts a table file holds, in the order they are written; each is needed, or the file was cut.
+    bool classRead = false, processFound = false;
+    std::vector<std::string_view> prm, bmpPrm, lastVal;
+    bool prmFound = false, bmpPrmFound = false, lastValFound = false;
+    for (std::size_t i = 0; i < lines.size() && !processFound; ++i) {
         const std::string_view text = lines[i].text;
         const auto nextLine = [&]() {
             return blankTokens(i + 1 < lines.size() ? lines[++i].text : std::string_view());
         };
         if (startsWith(text, "[Class]")) {
-            const auto v = blankTokens(text.substr(7));
-            const auto at = [&](std::size_t k) { return toShort(k < v.size() ? v[k] : std::string_view()); };
-            t.tableClass = at(0);
-            t.formatVersion = at(1);
-            t.classValue3 = at(2);
-            t.classValue4 = at(3);
-            t.classValue5 = at(4);
+            if (!readClassLine(text.substr(7), t)) return refuse(damageText(kMsgClassLine));
+            classRead = true;
         } else if (startsWith(text, "[Prm]")) {
-            readPrm(nextLine(), t);
+            prm = nextLine();
+            prmFound = true;
         } else if (startsWith(text, "[BmpPrm]")) {
-            readBmpPrm(nextLine(), t);
+            bmpPrm = nextLine();
+            bmpPrmFound = true;
         } else if (startsWith(text, "[BmpLastVal]")) {
-            readBmpLastVal(nextLine(), t);
+            lastVal = nextLine();
+            lastValFound = true;
         } else if (startsWith(text, "[Process]")) {
-            break;
+            processFound = true;
         } else if (isItemLine(text) && !readItem(text, t)) {
-            showTableMessage(kMsgTableDamaged, tablePath);
-            return 1;
+            return refuse(damageText(kMsgItemLine, text.substr(0, 60)));
         }
     }
+    if (!classRead) return refuse(damageText(kMsgPartMissing, "[Class]"));
+    // Versions 1 to 20 are the migration's to bring up to date; newer ones the library check reports.
+    if (t.formatVersion < 1) return refuse(damageText(kMsgUnknownVersion, std::to_string(t.formatVersion)));
+    if (!columnIdsSound(t)) return refuse(damageText(kMsgColumnIds));
+    if (!columnsFitVersion(t)) return refuse(damageText(kMsgVersionColumns));
+    if (!prmFound || !prmSound(prm, t.formatVersion))
+        return refuse(damageText(prmFound ? kMsgNotANumber : kMsgPartMissing, "[Prm]"));
+    if (!bmpPrmFound || !bmpPrmSound(bmpPrm, t.formatVersion))
+        return refuse(damageText(bmpPrmFound ? kMsgNotANumber : kMsgPartMissing, "[BmpPrm]"));
+    if (!lastValFound || !bmpLastValSound(lastVal, t.formatVersion))
+        return refuse(damageText(lastValFound ? kMsgNotANumber : kMsgPartMissing, "[BmpLastVal]"));
+    if (!processFound) return refuse(damageText(kMsgPartMissing, "[Process]"));
+    readPrm(prm, t);
+    readBmpPrm(bmpPrm, t);
+    readBmpLastVal(lastVal, t);
     *this = std::move(t);
     return 0;
 }
@@ -249,6 +359,7 @@ int CTabColsDesc::write() const {
     const std::string copy = tableSafetyCopyPath(path);
     if (!takeSafetyCopy(path, copy)) return 1;
     std::string out = tableHead(*this);
+    const std::size_t head = out.size();
     if (const auto old = plat::readFile(copy)) {
         const std::string_view bytes = *old;
         for (const TEXT_LINE& line : splitLines(bytes)) {
@@ -259,5 +370,8 @@ int CTabColsDesc::write() const {
             break;
         }
     }
+    // A table without processes still ends in its "[Process]" part: a reader takes a file without one for
+    // a file cut short.
+    if (out.size() == head) out += "[Process]\r\n";
     return writeTableFile(path, out) ? 0 : 1;
 }

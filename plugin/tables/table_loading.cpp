@@ -60,8 +60,7 @@ int loadNamedTable(const std::string& name, CTabColsDesc* table) {
         const std::string braced = textBetweenStr(plat::splitPath(file).name, "{}");
         if (!name.empty() && !plat::equalsNoCase(braced, name)) continue;
         table->clear();
-        if (table->read(file) != 0) continue;
-        table->readRows();
+        if (table->read(file) != 0 || table->readRows() < 0) continue;
         return 0;
     }
     if (tellMissing(name))
@@ -79,7 +78,11 @@ NamedTableNotices::~NamedTableNotices() {
 int loadDrillTable(CTabColsDesc* table) {
     for (const std::string& file : listTableFiles(g_globals->tablesDir)) {
         table->clear();
-        if (table->read(file) == 0 && table->tableClass == kTableDrillSize) return 0;
+        if (table->read(file) == 0 && table->tableClass == kTableDrillSize && table->readRows() >= 0) {
+            table->clear();
+            (void)table->read(file);   // the table as callers take it, without its rows
+            return 0;
+        }
     }
     plat::messageBox(nullptr, errorMessage(kMsgNoDrillTable), errorMessage(1), plat::MB_OK);
     return 1;
@@ -90,8 +93,7 @@ int loadAllTables(std::vector<CTabColsDesc>& out, int* drillIndex, std::size_t c
     for (const std::string& file : listTableFiles(g_globals->tablesDir)) {
         if (out.size() >= capacity) break;
         CTabColsDesc table;
-        if (table.read(file) != 0) continue;
-        table.readRows();
+        if (table.read(file) != 0 || table.readRows() < 0) continue;
         if (table.tableClass == kTableDrillSize) (void)table.sortRowsByColumn(1);
         out.push_back(std::move(table));
     }

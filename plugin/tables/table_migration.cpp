@@ -331,5 +331,15 @@ std::string defaultListText() {
 
 int updateTableVersion(CTabColsDesc& table) {
     if (table.formatVersion >= kCurrentTableVersion) return 0;
+    // A process that does not read whole would stop the migration half way, the table rewritten up to
+    // there: such a table is left as it is (its reader said why).
+    std::vector<std::string> names;
+    table.listProcessNames(names, kMaxProcessOps);
+    std::vector<PROCESS_OPE> ops(kMaxProcessOps);
+    const ProcessLineCallback hook = table.formatVersion == 19 ? ProcessLineCallback(moveField26ToEnd) : ProcessLineCallback();
+    for (const std::string& name : names) {
+        int count = 0;
+        if (table.readProcessChecked(name, ops.data(), &count, hook) == ProcessRead::refused) return 1;
+    }
     return migrate(table) ? 0 : 1;
 }

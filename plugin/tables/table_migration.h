@@ -6,8 +6,9 @@
 class CTabColsDesc;
 
 // The table as read by CTabColsDesc::read, without rows. 0 when it is current (or newer, left alone) or was
-// brought to the current version; 1 when a write failed (the user told): the table stays readable at the
-// version it had reached, its processes migrated for that version.
+// brought to the current version; 1 when a process of it does not read whole (nothing is written) or a write
+// failed (the user told either way): the table stays readable at the version it had reached, its processes
+// migrated for that version.
 int updateTableVersion(CTabColsDesc& table);
 
 // The list text of a new list column: "(0,0,6,10,16,25,40)" metric, "(0,0,0.25,0.4,0.6,1,1.5)" inch, or

@@ -1,14 +1,20 @@
 // Line, token and number helpers of the table files, and their safety copies and atomic writes.
 #include "plugin/tables/table_text.h"
 
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <utility>
+#include <vector>
 
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
 #include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
+#include "plugin/base/text_fill.h"
+#include "plugin/model/tab_cols_desc.h"
 
 std::vector<TEXT_LINE> splitLines(std::string_view bytes) {
     std::vector<TEXT_LINE> lines;
@@ -56,18 +62,19 @@ double tokenDouble(std::string_view token) {
     return std::strtod(text.c_str(), nullptr);
 }
 
+// The conversion must use up the whole token: a NUL byte inside it ends the C text early.
 bool isIntegerToken(std::string_view token) {
     const std::string text(token);
     char* end = nullptr;
     std::strtol(text.c_str(), &end, 10);
-    return !text.empty() && end && *end == '\0';
+    return !text.empty() && end == text.c_str() + text.size();
 }
 
 bool isNumberToken(std::string_view token) {
     const std::string text(token);
     char* end = nullptr;
     std::strtod(text.c_str(), &end);
-    return !text.empty() && end && *end == '\0';
+    return !text.empty() && end == text.c_str() + text.size();
 }
 
 std::string formatText(const char* format, ...) {
@@ -111,4 +118,42 @@ bool writeTableFile(const std::string& path, std::string_view bytes) {
 void showTableMessage(int id, std::string_view path) {
     const std::string text = errorMessage(id) + "\n" + std::string(path);
     plat::messageBox(nullptr, text, errorMessage(1), plat::MB_OK | plat::MB_ICONERROR);
+}
+
+namespace {
+
+int g_damageScopes = 0;
+std::vector<std::pair<std::string, std::size_t>> g_toldDamage;   // path and hash of the bytes told
+
+bool firstTelling(std::string_view path, std::string_view bytes) {
+    if (g_damageScopes == 0) return true;
+    const std::pair<std::string, std::size_t> key{std::string(path), std::hash<std::string_view>{}(bytes)};
+    for (const auto& told : g_toldDamage)
+        if (told == key) return false;
+    g_toldDamage.push_back(key);
+    return true;
+}
+
+}  // namespace
+
+TableDamageNotices::TableDamageNotices() { ++g_damageScopes; }
+
+TableDamageNotices::~TableDamageNotices() {
+    if (--g_damageScopes == 0) g_toldDamage.clear();
+}
+
+std::string damageText(int id, std::string_view argument) {
+    return fillText(errorMessage(id), {std::string(argument)});
+}
+
+void showTableDamage(std::string_view path, std::string_view bytes, const std::string& what) {
+    if (!firstTelling(path, bytes)) return;
+    const std::string text = errorMessage(kMsgTableDamaged) + "\n" + std::string(path) + "\n" + what;
+    plat::messageBox(nullptr, text, errorMessage(1), plat::MB_OK | plat::MB_ICONERROR);
+}
+
+bool isFiniteNumberToken(std::string_view token, double limit) {
+    if (!isNumberToken(token)) return false;
+    const double v = tokenDouble(token);
+    return std::isfinite(v) && std::fabs(v) <= limit;
 }

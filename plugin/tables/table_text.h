@@ -42,9 +42,21 @@ std::string rowsFilePath(std::string_view tablePath);
 [[nodiscard]] bool writeTableFile(const std::string& path, std::string_view bytes);
 // ErrorMessages line `id` followed by the path on a new line, caption line 1, OK.
 void showTableMessage(int id, std::string_view path);
+// A table file or rows file that is not used: ErrorMessages 191, the path and `what` (a filled line saying
+// what is wrong). While a TableDamageNotices (tab_cols_desc.h) lives, a file is told once for the same bytes.
+void showTableDamage(std::string_view path, std::string_view bytes, const std::string& what);
+// ErrorMessages line `id` with its first conversion filled by `argument` ("" leaves the line as written).
+std::string damageText(int id, std::string_view argument = {});
+
+// A number token as the tables store one: the whole token a decimal number, finite, and within `limit`.
+bool isFiniteNumberToken(std::string_view token, double limit = 1e9);
 
 constexpr int kMsgNoItems = 78;          // a table file without column descriptions
 constexpr int kMsgNamedTableMissing = 161;
 constexpr int kMsgNoDrillTable = 57;
 constexpr int kMsgTableNotWritten = 190;
 constexpr int kMsgTableDamaged = 191;
+// What is wrong with a damaged table (the line after the path).
+constexpr int kMsgClassLine = 193, kMsgUnknownVersion = 194, kMsgColumnIds = 195, kMsgPartMissing = 196,
+              kMsgNotANumber = 197, kMsgRowNumber = 198, kMsgVersionColumns = 199, kMsgOperationDamaged = 200,
+              kMsgItemLine = 201, kMsgRowCells = 202;

@@ -53,8 +53,7 @@ std::vector<CTabColsDesc> candidates(std::int16_t filter, const std::string* onl
                                    : !admits(filter, entry.classValue4))
             continue;
         CTabColsDesc table;
-        if (table.read(entry.path) != 0) continue;
-        table.readRows();
+        if (table.read(entry.path) != 0 || table.readRows() < 0) continue;
         out.push_back(std::move(table));
     }
     return out;
@@ -100,17 +99,13 @@ int loadThreadTables() {
         if (scratch.read(file) != 0 || scratch.tableClass != kTableDrillSize) continue;
         CTabColsDesc& entry = g.tables[0];
         entry.clear();
-        if (entry.read(file) == 0) {
-            entry.readRows();
-            count = 1;
-        }
+        if (entry.read(file) == 0 && entry.readRows() >= 0) count = 1;
         break;
     }
     for (const std::string& file : files) {
         if (count >= static_cast<int>(g.tables.size())) break;
         CTabColsDesc table;
-        if (table.read(file) != 0 || table.tableClass != kTableThread) continue;
-        table.readRows();
+        if (table.read(file) != 0 || table.tableClass != kTableThread || table.readRows() < 0) continue;
         g.tables[static_cast<std::size_t>(count++)] = std::move(table);
     }
     g.count = static_cast<std::int16_t>(count);

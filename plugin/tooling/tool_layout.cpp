@@ -1,6 +1,6 @@
-// Tool layout. D is an entry's diameter, x its depth (plus its highest hill with "ToolSelectionCriteria"
-// item 5), L a tool's compared length; items 1, 2 and 4 of "ToolSelectionCriteria" are multiples of D: the
-// length margin, the window's width and the flute margin.
+// Tool layout. D is an entry's diameter, x its reach: its depth below the hole's mouth (plus its highest
+// hill with "ToolSelectionCriteria" item 5), L a tool's compared length; items 1, 2 and 4 of
+// "ToolSelectionCriteria" are multiples of D: the length margin, the window's width and the flute margin.
 #include "plugin/base/tool_types.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/model/tree.h"
@@ -83,6 +83,22 @@ void window(const DIAM_SORT& e, const CRITERIA& c, double* lo, double* hi) {
     *hi = c.window * e.diameter + *lo + T;
 }
 
+// The first candidate, in length order, whose compared length lies in (lo, hi) and whose flutes cut the
+// depth when that is checked. Searched again without the upper bound, it is the shortest library tool long
+// enough: a longer tool than the window likes still beats one that has to be made.
+constexpr double kNoLimit = 10000000000.0;
+
+const TOOLS_SELECTION* firstFitting(const std::vector<TOOLS_SELECTION>& candidates, const DIAM_SORT& e,
+                                    const CRITERIA& c, double lo, double hi) {
+    for (const TOOLS_SELECTION& t : candidates) {
+        const double L = comparedLength(t.tool);
+        if (!(lo < L && L < hi)) continue;
+        if (c.fluteCheck && !(c.fluteMargin * e.diameter + e.depth < t.tool.fluteLength)) continue;
+        return &t;
+    }
+    return nullptr;
+}
+
 // Mode 0 takes the window; otherwise any tool longer than the hole's base depth plus one diameter.
 void lengthWindow(const DIAM_SORT& e, const CRITERIA& c, int mode, double* lo, double* hi) {
     if (mode == 0) {
@@ -90,7 +106,7 @@ void lengthWindow(const DIAM_SORT& e, const CRITERIA& c, int mode, double* lo, d
         return;
     }
     *lo = baseDepth(e, c) + e.diameter;
-    *hi = 10000000000.0;
+    *hi = kNoLimit;
 }
 
 double shortNumber(double value) {
@@ -138,14 +154,8 @@ void CToolsLayout::chooseToolsForRun(GROUP& run) {
             assign(*e, *held);
             continue;
         }
-        const TOOLS_SELECTION* chosen = nullptr;
-        for (const TOOLS_SELECTION& t : candidates) {
-            const double L = comparedLength(t.tool);
-            if (!(lo < L && L < hi)) continue;
-            if (c.fluteCheck && !(c.fluteMargin * e->diameter + e->depth < t.tool.fluteLength)) continue;
-            chosen = &t;
-            break;
-        }
+        const TOOLS_SELECTION* chosen = firstFitting(candidates, *e, c, lo, hi);
+        if (!chosen) chosen = firstFitting(candidates, *e, c, lo, kNoLimit);
         if (!chosen) {
             e->wantedLength = lo;
             continue;
@@ -166,6 +176,8 @@ void chooseToolsByDepth(GROUP& group) {
     }
 }
 
+// A spot drill cuts with its point alone, no deeper than its cone: its flutes need to hold the spot's
+// depth, not a diameter more as a drill's chips need.
 void chooseSpotTools(GROUP& group, int mode) {
     const CRITERIA c = criteria();
     if (c.namedSpot) {
@@ -184,14 +196,17 @@ void chooseSpotTools(GROUP& group, int mode) {
         double lo, hi;
         lengthWindow(*e, c, mode, &lo, &hi);
         bool done = false;
-        for (const TOOLS_SELECTION& t : candidates) {
-            const double L = mode == 0 ? comparedLength(t.tool) : t.tool.fluteLength;
-            if (!(lo < L && L < hi)) continue;
-            if (mode == 0 && c.fluteCheck && !(c.fluteMargin * e->diameter + e->depth < t.tool.fluteLength)) continue;
-            assign(*e, t);
-            e->toolCreated = 0;
-            done = true;
-            break;
+        for (double upTo : {hi, kNoLimit}) {
+            for (const TOOLS_SELECTION& t : candidates) {
+                const double L = mode == 0 ? comparedLength(t.tool) : t.tool.fluteLength;
+                if (!(lo < L && L < upTo)) continue;
+                if (mode == 0 && c.fluteCheck && !(e->depth < t.tool.fluteLength)) continue;
+                assign(*e, t);
+                e->toolCreated = 0;
+                done = true;
+                break;
+            }
+            if (done) break;
         }
         if (!done) e->wantedLength = lo;
     }
@@ -261,12 +276,15 @@ void chooseChamferTools(GROUP& group, int mode) {
             continue;
         }
         held = nullptr;
-        for (const TOOLS_SELECTION& t : candidates) {
-            const double cw = widthOf(t.tool), L = lengthOf(t.tool);
-            if (cw > w && cw - w < 10 * w && lo < L && L < hi) {
-                held = &t;
-                break;
+        for (double upTo : {hi, kNoLimit}) {
+            for (const TOOLS_SELECTION& t : candidates) {
+                const double cw = widthOf(t.tool), L = lengthOf(t.tool);
+                if (cw > w && cw - w < 10 * w && lo < L && L < upTo) {
+                    held = &t;
+                    break;
+                }
             }
+            if (held) break;
         }
         if (held) assign(*e, *held);
         else e->wantedLength = lo;
@@ -283,7 +301,8 @@ bool CToolsLayout::makeMissingTool(const DIAM_SORT& e, tp_tool& out) {
     const double T = g_tolerances.tolT, T4 = g_tolerances.tol4T, T40 = 40 * g_tolerances.tolT;
     const OPE_LIST& o = *e.operation;
     tp_tool t = tools[static_cast<std::size_t>(nearest)];
-    t.diameter = roundToStep(e.diameter, T);
+    // On the step below: a made tool never cuts wider than the diameter it is made for.
+    t.diameter = floorToStep(e.diameter, T);
     t.material = o.material;
     const double tipDegrees = o.angle * 180 / M_PI;
     switch (t.type) {
@@ -320,8 +339,9 @@ bool CToolsLayout::makeMissingTool(const DIAM_SORT& e, tp_tool& out) {
         } else {
             t.fluteLength = h;
             t.shoulderLength = h + g_tolerances.tol004T;
-            t.overallLength = t.shoulderLength + (o.holeTopZ - o.zSup) +
-                              e.diameter;
+            // Above the cut: from its top up to the hole's mouth.
+            const double aboveCut = e.depth - h;
+            t.overallLength = t.shoulderLength + aboveCut + e.diameter;
         }
         if (criteria().hill) t.overallLength += e.highestHill;
         t.option = 0;
@@ -506,7 +526,7 @@ int CToolsLayout::layout(VIEW_LIST* views, std::vector<tp_tool>& tools, const OP
     for (DIAM_SORT& e : entries) {
         if (e.found || e.toolCreated) continue;
         OPE_LIST& o = *e.operation;
-        const double wanted = ceilToStep(o.holeTopZ - o.zInf + e.diameter, step);
+        const double wanted = ceilToStep(baseDepth(e, c) + e.diameter, step);
         if (e.namedTool || !c.makeMissing) {
             o.wantedLength = wanted;
             continue;

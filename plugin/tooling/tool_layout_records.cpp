@@ -66,10 +66,13 @@ void CToolsLayout::buildDiamSort(VIEW_LIST* views, const OP_CYCLE_LIST& cycles, 
                 e.namedTool = !fieldText(o->toolName).empty();
                 e.toolType = static_cast<std::int16_t>(o->toolType);
                 e.diameter = o->toolDiam;
-                const double zRef = o->holeTopZ;
-                e.depth = zRef - o->zInf;
+                // The reach is the hole's own: from its mouth (the view's highest top is a height to
+                // move at, not material over this hole) down to the bottom, and the material standing
+                // over the mouths of its chain once. Equal holes have equal depths below their tops.
+                const double top = std::max(p->ptView[2], o->zSup);
+                e.depth = top - o->zInf;
                 forEachEqualHole(p, [&](const POINT_LIST& equal) {
-                    e.highestHill = std::max(e.highestHill, zRef - equal.ptView[2]);
+                    e.highestHill = std::max(e.highestHill, equal.hillT);
                 });
                 out.push_back(e);
             }

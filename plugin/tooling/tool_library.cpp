@@ -9,24 +9,62 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <map>
 
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
 #include "plugin/base/globals.h"
 #include "plugin/base/utilities.h"
 
-std::vector<tp_tool> loadToolList(const std::string& name) {
+std::vector<tp_tool> loadToolList(const std::string& name, bool* refused) {
     tool_node* list = nullptr;
-    list_manager(kListTools, name.c_str(), kListLoad, &list);
+    const int loaded = list_manager(kListTools, name.c_str(), kListLoad, &list);
+    if (refused) *refused = loaded == 0 && !name.empty() && plat::fileExists(name);
     std::vector<tp_tool> tools;
     for (const tool_node* n = list; n; n = n->next) tools.push_back(n->tool);
     if (list) list_manager(kListTools, name.c_str(), kListFree, &list);
     return tools;
 }
 
+namespace {
+
+struct KEPT_LIBRARY {
+    std::vector<tp_tool> tools;
+    bool refused = false;
+};
+int g_keptScopes = 0;
+std::map<std::string, KEPT_LIBRARY> g_keptLibraries;
+
+const KEPT_LIBRARY& keptLibrary(const std::string& library) {
+    auto it = g_keptLibraries.find(library);
+    if (it == g_keptLibraries.end()) {
+        KEPT_LIBRARY kept;
+        kept.tools = loadToolList(library, &kept.refused);
+        it = g_keptLibraries.emplace(library, std::move(kept)).first;
+    }
+    return it->second;
+}
+
+}  // namespace
+
+LibraryToolsKept::LibraryToolsKept() { ++g_keptScopes; }
+
+LibraryToolsKept::~LibraryToolsKept() {
+    if (--g_keptScopes == 0) g_keptLibraries.clear();
+}
+
 std::vector<tp_tool> loadLibraryTools(const std::string& library) {
     if (library.empty()) return {};
-    return loadToolList(library);
+    if (g_keptScopes == 0) return loadToolList(library);
+    return keptLibrary(library).tools;
+}
+
+bool libraryRefused(const std::string& library) {
+    if (library.empty()) return false;
+    if (g_keptScopes > 0) return keptLibrary(library).refused;
+    bool refused = false;
+    (void)loadToolList(library, &refused);
+    return refused;
 }
 
 std::string configuredToolLibrary() {
@@ -67,9 +105,29 @@ int addToolToLibrary(const std::string& library, const tp_tool* tool, int* numbe
     copy.slot = freeSlot;
     char path[1024];
     std::snprintf(path, sizeof path, "%s", library.c_str());
-    if (library_manager(kLibraryStoreTool, path, &copy, freeNumber, kLibraryOptionAdd) != 1) return 1;
+    if (library_manager(kLibraryStoreTool, path, &copy, freeNumber, kLibraryOptionAdd) != 1) {
+        g_keptLibraries.erase(library);   // what the library holds now is the host's to say
+        return 1;
+    }
+    if (const auto kept = g_keptLibraries.find(library); kept != g_keptLibraries.end()) kept->second.tools.push_back(copy);
     if (number) *number = copy.number;
     if (slot) *slot = copy.slot;
+    return 0;
+}
+
+int findSameLibraryTool(const std::string& library, const tp_tool& tool, tp_tool* out) {
+    const auto identity = [](tp_tool t) {
+        t.slot = 0;
+        t.number = 0;
+        t.extra = 0;
+        return tpToolImage(t);
+    };
+    const TP_TOOL_BYTES wanted = identity(tool);
+    for (const tp_tool& t : loadLibraryTools(library)) {
+        if (identity(t) != wanted) continue;
+        if (out) *out = t;
+        return 1;
+    }
     return 0;
 }
 

@@ -4,6 +4,7 @@
 
 #include <thread>
 
+#include "platform/ui/dialog.h"
 #include "platform/ui/driver.h"
 
 namespace {
@@ -73,6 +74,34 @@ TEST_F(DriverTest, PeekAnyLooksWithoutTaking) {
     EXPECT_EQ(s->verb, "cancel-wait");
     EXPECT_EQ(d.script().size(), 1u);
     EXPECT_FALSE(d.aborted());
+}
+
+// An optional step that what waits does not take is passed over, and said so; one that fits is taken.
+TEST_F(DriverTest, OptionalStepsThatDoNotFitArePassedOver) {
+    load("? answer IDOK\n? click 18036 1\nmenu 12\n? answer IDNO\n? menu 3\n");
+    std::optional<plat::Step> s = d.expect({"menu"}, "popup menu");
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->intArg(0), 12);
+    EXPECT_TRUE(d.transcript().contains("script passes over line 1: ? answer 1"));
+    EXPECT_TRUE(d.transcript().contains("script passes over line 2: ? click 18036 1"));
+    s = d.expect({"answer"}, "message box");
+    ASSERT_TRUE(s);
+    EXPECT_TRUE(s->optional);
+    EXPECT_EQ(s->intArg(0), plat::IDNO);
+    // The last one does not fit and nothing follows: what waits has no step.
+    EXPECT_FALSE(d.expect({"file"}, "file dialog"));
+    ASSERT_EQ(d.errors().size(), 1u);
+    EXPECT_NE(d.errors()[0].find("the script ended while file dialog waits"), std::string::npos) << d.errors()[0];
+}
+
+TEST_F(DriverTest, AnOptionalStepForAWindowNotShownIsPassedOverWithoutError) {
+    load("? click 18036 1\nclick 18036 1\n");
+    EXPECT_EQ(plat::deliverWindowStep(*d.script().take()), plat::Delivery::PassedOver);
+    EXPECT_FALSE(d.aborted());
+    EXPECT_TRUE(d.transcript().contains("script passes over line 1: ? click 18036 1"));
+    EXPECT_EQ(plat::deliverWindowStep(*d.script().take()), plat::Delivery::Refused);
+    ASSERT_EQ(d.errors().size(), 1u);
+    EXPECT_NE(d.errors()[0].find("window 18036 is not shown"), std::string::npos) << d.errors()[0];
 }
 
 TEST_F(DriverTest, ScriptErrorOfACodeBuiltStepHasNoLinePart) {

@@ -232,6 +232,58 @@ TEST_F(SurfaceEntities, PlanarTestGivesOutwardNormal) {
     EXPECT_EQ(is_surf_planar(&zero, nullptr, nullptr), 0);
 }
 
+// The walls of a hole and of a boss are both cylinders about a vertical axis; only their normals tell them
+// apart: a hole's wall faces its axis, a boss's faces away from it, out of the material.
+TEST_F(SurfaceEntities, FacesOfASolidKnowTheirMaterialSide) {
+    BuiltPart part = PartBuilder::block({60, 40, 20})
+                         .hole(throughHole("hole", {15, 20, 20}, {0, 0, -1}, 8))
+                         .boss({{45, 20, 20}, {0, 0, 1}, 12, 10, 0})
+                         .build();
+    int walls = 0;
+    for (const ent& s : convert(part)) {
+        EXPECT_EQ(s.surf.solidFace, 1);
+        if (s.surf.typeCode != kSurfCylinder) continue;
+        const double u = (s.surf.uMin + s.surf.uMax) / 2, v = (s.surf.vMin + s.surf.vMax) / 2;
+        p_3d n{9, 9, 9}, p;
+        ASSERT_EQ(surf_normal(&s, u, v, &n), 1);
+        ASSERT_EQ(eval_surf(&s, u, v, 0, &p), 1);
+        EXPECT_NEAR(std::hypot(n.x, n.y, n.z), 1, 1e-12);
+        EXPECT_NEAR(n.z, 0, 1e-9);
+        const bool boss = p.x > 30;
+        const double axisX = boss ? 45 : 15;
+        const double away = ((p.x - axisX) * n.x + (p.y - 20) * n.y) / distToZAxis(p, axisX, 20);
+        EXPECT_NEAR(away, boss ? 1 : -1, 1e-9) << (boss ? "boss" : "hole");
+        ++walls;
+    }
+    EXPECT_EQ(walls, 2);
+    // The base planes of the planar faces are the faces' too.
+    for (const ent& b : walk(kEntSurface, true))
+        if (b.surf.typeCode != kSurfTrimmed) {
+            EXPECT_EQ(b.surf.solidFace, 1);
+        }
+
+    // A free surface bounds no material: its normal is its parameters' d/du x d/dv.
+    ent line{};
+    line.type = kEntLine;
+    line.ln.ln = {{4, 0, 0}, {4, 0, 10}};
+    surf_of_rev rev;
+    rev.profile = &line;
+    rev.axisDir = {0, 0, 1};
+    rev.sweep = 2 * kPi;
+    ent free{};
+    ASSERT_EQ(create_nurbsurf_from_surf(&rev, &free), 1);
+    EXPECT_EQ(free.surf.solidFace, 0);
+    p_3d d[3], n;
+    const double u = (free.surf.uMin + free.surf.uMax) / 2, v = (free.surf.vMin + free.surf.vMax) / 2;
+    ASSERT_EQ(eval_surf(&free, u, v, 1, d), 1);
+    ASSERT_EQ(surf_normal(&free, u, v, &n), 1);
+    const p_3d cross{d[1].y * d[2].z - d[1].z * d[2].y, d[1].z * d[2].x - d[1].x * d[2].z,
+                     d[1].x * d[2].y - d[1].y * d[2].x};
+    EXPECT_GT(cross.x * n.x + cross.y * n.y + cross.z * n.z, 0);
+    ent zero{};
+    EXPECT_EQ(surf_normal(&zero, 0, 0, &n), 0);
+}
+
 TEST_F(SurfaceEntities, ProjectionHitsTheCounterboreRingButNotTheHole) {
     // Shoulder ring at z = 13.2 between radius 3.3 and 5.5, axis at (20, 20).
     BuiltPart part = PartBuilder::block({40, 40, 20}).hole(counterbored("c", {20, 20, 20}, {0, 0, -1}, 6.6, 11, 6.8)).build();

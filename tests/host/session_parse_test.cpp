@@ -103,6 +103,25 @@ TEST(SessionParse, BackslashesInQuotedAndPlainTextsAreTakenAsWritten) {
     EXPECT_EQ(built.take()->describe(), "type 18021 4068 \" C:\\\\Cam \"");  // quoted: doubled
 }
 
+// "?" before a step makes it optional; it reads back from its description.
+TEST(SessionParse, AStepAfterAQuestionMarkIsOptional) {
+    plat::ParsedSession p = parseSession("? click 18036 1\nclick 18021 1\n  ?  tree-collapse 18021 4003 \"(Group 0)  TOP\"\n");
+    ASSERT_EQ(p.error, "");
+    ASSERT_EQ(p.steps.size(), 3u);
+    EXPECT_TRUE(p.steps[0].optional);
+    EXPECT_FALSE(p.steps[1].optional);
+    EXPECT_TRUE(p.steps[2].optional);
+    EXPECT_EQ(p.steps[2].args, (std::vector<std::string>{"18021", "4003", "(Group 0)  TOP"}));
+    EXPECT_EQ(p.steps[0].describe(), "line 1: ? click 18036 1");
+    Step shown = p.steps[2];
+    shown.line = 0;
+    plat::ParsedSession again = parseSession(shown.describe());
+    ASSERT_EQ(again.error, "") << shown.describe();
+    ASSERT_EQ(again.steps.size(), 1u);
+    EXPECT_TRUE(again.steps[0].optional);
+    EXPECT_EQ(again.steps[0].args, p.steps[2].args);
+}
+
 TEST(SessionParse, EmptyAndCommentOnlyTextsGiveNoStepsAndNoError) {
     for (const char* text : {"", "\n\n", "   # nothing\n\t\n#x"}) {
         plat::ParsedSession p = parseSession(text);
@@ -154,6 +173,10 @@ TEST(SessionParse, RefusesBadLinesWithTheirLineNumber) {
         {"cancel-wait now", "cancel-wait: wrong number of arguments"},
         {"notify", "notify: wrong number of arguments"},
         {"notify three", "is not a whole number"},
+        {"?", "\"?\" without a step"},
+        {"? # a comment", "\"?\" without a step"},
+        {"? clik 1 2", "unknown verb \"clik\""},
+        {"?click 1 2", "unknown verb \"?click\""},
     };
     for (const Case& c : cases) {
         std::string text = "invoke\n# comment\n\n" + std::string(c.line) + "\ninvoke\n";

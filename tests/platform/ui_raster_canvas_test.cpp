@@ -2,6 +2,7 @@
 // them), keeps recording what it draws, and writes a PNG that reads back the same.
 #include <gtest/gtest.h>
 
+#include "platform/sys/files.h"
 #include "platform/ui/png_image.h"
 #include "platform/ui/raster_canvas.h"
 #include "support/temp_dir.h"
@@ -210,6 +211,15 @@ TEST(UiRasterCanvas, PngReadsBackWithItsSizeAndPixels) {
     EXPECT_EQ(img->alpha({32, 20}), 255);
     EXPECT_FALSE(c.writePng(dir.path() + "/no/such/folder/p.png"));
     EXPECT_FALSE(plat::readPng(dir.path() + "/missing.png"));
+
+    // A disk that fills while the picture is written: no file is left, and one there before stays whole.
+    const std::string before = plat::readFile(path).value();
+    plat::failNextWriteAfter(40);
+    EXPECT_FALSE(c.writePng(dir.path() + "/full.png"));
+    EXPECT_FALSE(plat::fileExists(dir.path() + "/full.png"));
+    plat::failNextWriteAfter(40);
+    EXPECT_FALSE(c.writePng(path));
+    EXPECT_EQ(plat::readFile(path), before);
 }
 
 TEST(UiRasterCanvas, ALayerWithoutBackgroundIsDrawnOverAnotherImage) {

@@ -3,8 +3,11 @@
 // recognition_run_cases_test.cpp; here what a part there does not show.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 
+#include "host/api.h"
 #include "plugin/base/globals.h"
 #include "plugin/engine/depth_limit.h"
 #include "plugin/engine/operation_comments.h"
@@ -70,6 +73,52 @@ TEST_F(DepthLimit, StrategiesOfATooDeepDrill) {
         if (ops.size() == 3) {
             EXPECT_NE(ops[1]->processOpe.get(), ops[2]->processOpe.get()) << c.what;
         }
+    }
+}
+
+// The drill-size table lets a 5 mm drill go 52; the hole is 60 deep. With the longest library drill of the
+// diameter the drill stops where that tool still has one diameter ("ToolSelectionCriteria" 1) to spare;
+// a library drill longer than the hole changes nothing.
+TEST_F(DepthLimit, TheLongestLibraryToolLeavesItsMarginAboveTheBottom) {
+    const CIL blind{.D = 5, .zTop = 0, .zBottom = -60, .tipTool = 1, .tipAngleDeg = 118};
+    struct CASE {
+        double shoulders[2];   // of the library's 5 mm drills
+        double zInf;           // of the drilling; 1 for unchanged
+        bool noted;
+    } cases[] = {{{30, 40}, -(40 - 1.5 * 5), true}, {{40, 70}, 1, false}};
+    PRM_SETTINGS& s = g_globals->settings;
+    s.tryDrillBeyondMax = 0;
+    s.longToolStrategy = kLongestTool;
+    s.toolLengthKind = 1;
+    s.minToolLengthFactor = 1.5;
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.shoulders[1]);
+        s.toolLibraryPath = dir.path() + "/drills" + std::to_string(static_cast<int>(c.shoulders[1])) + ".Tools";
+        for (double shoulder : c.shoulders) {
+            tp_tool t;
+            t.type = 3;
+            t.diameter = 5;
+            t.fluteLength = shoulder - 10;
+            t.shoulderLength = shoulder;
+            t.overallLength = shoulder + 20;
+            t.unitFlag = 1;
+            std::snprintf(t.name, sizeof t.name, "Drill 5 x %g", shoulder);
+            char path[1024];
+            std::snprintf(path, sizeof path, "%s", s.toolLibraryPath.c_str());
+            ASSERT_GT(library_manager(kLibraryAddTool, path, &t), 0);
+        }
+        TEST_VIEW v;
+        POINT_LIST* h = v.hole({blind});
+        assign(*h, "Drilled", "D5");
+        ASSERT_EQ(apply(*h), 0);
+        const double bottom = operations(*h)[1]->zInf;
+        ASSERT_EQ(divide(*h), 0);
+        const auto ops = operations(*h);
+        ASSERT_EQ(ops.size(), 2u);
+        EXPECT_DOUBLE_EQ(ops[1]->zInf, c.zInf == 1 ? bottom : c.zInf);
+        EXPECT_EQ(ops[1]->through, 0);
+        EXPECT_EQ(std::string(ops[1]->comment).find("Longest tool used") != std::string::npos, c.noted)
+            << ops[1]->comment;
     }
 }
 

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <functional>
+#include <string>
 
+#include "platform/sys/files.h"
 #include "plugin/base/globals.h"
 #include "plugin/engine/operation_values.h"
 #include "plugin/engine/operation_zlimits.h"
@@ -57,6 +60,12 @@ TEST_F(OperationValues, ShippedProcessesOnDescribedHoles) {
          {{.D = 10, .zTop = 0, .zBottom = -5.4, .flat = 1}, {.D = 5.5, .zTop = -5.4, .zBottom = -12, .through = 1}},
          {},
          {{2, 10, 0, -1.65, 0}, {3, 5.5, 0, -12, 1}, {10, 10, 0, -5.4, 0}}},
+        {"a stepped hole: the drill through the bore, each mill to its own step's floor", "Stepped", "S12-8-5",
+         {{.D = 12, .zTop = 0, .zBottom = -4, .flat = 1},
+          {.D = 8, .zTop = -4, .zBottom = -8, .flat = 1},
+          {.D = 5, .zTop = -8, .zBottom = -12, .through = 1}},
+         {},
+         {{2, 10, 0, -1.5, 0}, {3, 5, 0, -12, 1}, {10, 8, 0, -8, 0}, {10, 12, 0, -4, 0}}},
         {"fixed spot drilling: the set diameter and depth", "Drilled", "D5", {blind5},
          [](PRM_SETTINGS& s) {
              s.overrideSpotDrill = 1;
@@ -64,6 +73,19 @@ TEST_F(OperationValues, ShippedProcessesOnDescribedHoles) {
              s.spotDepthValue = -2;
          },
          {{2, 6, 0, -2, 0}, {3, 5, 0, -12, 0}}},
+        // A spot drill cuts with its cone only: a 10 mm one of 90 degrees goes 5 deep at most.
+        {"a spot drill within its cone", "Drilled", "D20", {{.D = 20, .zTop = 0, .zBottom = -30, .through = 1}}, {},
+         {{2, 10, 0, -5, 0}, {3, 20, 0, -30, 1}}},
+        {"a fixed spot depth within the cone too", "Drilled", "D12", {{.D = 12, .zTop = 0, .zBottom = -20, .through = 1}},
+         [](PRM_SETTINGS& s) {
+             s.overrideSpotDrill = 1;
+             s.spotDrillDiameter = 6;
+             s.spotDepthValue = -4;
+         },
+         {{2, 6, 0, -3, 0}, {3, 12, 0, -20, 1}}},
+        // Nor does it go below the segment it starts in: in a thin sheet, the sheet.
+        {"a spot drill within a thin sheet", "Drilled", "D12", {{.D = 12, .zTop = 0, .zBottom = -1.9, .through = 1}},
+         {}, {{2, 10, 0, -1.9, 0}, {3, 12, 0, -1.9, 1}}},
     };
     for (const CASE& c : cases) {
         SCOPED_TRACE(c.what);
@@ -192,6 +214,80 @@ TEST_F(OperationValues, TheHoleShapeChangesTheTool) {
         EXPECT_DOUBLE_EQ(opeGet(def, C::calcToolDiam), c.toolDiam) << c.what;
         EXPECT_NEAR(opeGet(def, C::calcCylDiam), c.cylDiam, 1e-9) << c.what;
         EXPECT_DOUBLE_EQ(opeGet(def, C::calcCornerRadius), c.corner) << c.what;
+    }
+}
+
+// A tool that cuts a wall to the cylinder's diameter takes the step at or below it; a tool that only starts
+// or finishes there, the nearest step.
+TEST_F(OperationValues, AToolCuttingTheWallIsNeverWiderThanIt) {
+    struct CASE {
+        std::uint32_t type;
+        double D, toolDiam;
+    } cases[] = {
+        {3, 7.9375, 7.925},  {3, 7.925, 7.925}, {3, 10.1, 10.1}, {6, 7.9375, 7.925},
+        {10, 12.7125, 12.7}, {8, 6.3625, 6.35}, {2, 7.9375, 7.95},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(std::to_string(c.type) + " on " + std::to_string(c.D));
+        CTabColsDesc table;
+        table.cilEntries.resize(1);
+        table.cilEntries[0].cil = cilDesc({.D = c.D, .zTop = 0, .zBottom = -20, .through = 1});
+        PROCESS_OPE def = definition({c.type});
+        ASSERT_EQ(setProcessToolValues(table, {}, 1, &def), 0);
+        EXPECT_NEAR(opeGet(def, C::calcToolDiam), c.toolDiam, 1e-9);
+    }
+}
+
+// A fitted bore: its drill leaves the fit table's allowance on each side for the reamer, which cuts the
+// bore's own diameter; both carry the fit's value.
+TEST_F(OperationValues, AFittedBoreIsDrilledTwoAllowancesUnderAndReamedToSize) {
+    const std::string fits =
+        "[Class] 3 21 0 0 0\r\n[Desc]\r\n"
+        "[Item 1] 1 1 \"D\" 0 0 0.00 0 \"\" 0 \"\" 0.00\r\n"
+        "[Item 2] 4 2 \"Allowance\" 0 0 0.00 0 \"\" 0 \"\" 0.00\r\n"
+        "[Item 3] 7 3 \"Tolerance\" 0 0 0.00 0 \"\" 0 \"\" 0.00\r\n";
+    ASSERT_TRUE(plat::writeFile(tablesDir + "/Fits {H7}.tab", fits));
+    ASSERT_TRUE(plat::writeFile(tablesDir + "/Fits {H7}.txt", "6 0.1 0.012\r\n10 0.15 0.015\r\n16 0.2 0.018\r\n"));
+    CIL_DESC fitted = cilDesc({.D = 10, .zTop = 0, .zBottom = -20, .through = 1, .opeGeo = 2});
+    std::memcpy(fitted.fitName, "H7", 3);
+    struct CASE {
+        std::uint32_t type;
+        double toolDiam;
+    } cases[] = {{3, 10 - 2 * 0.15}, {6, 10}};
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.type);
+        CTabColsDesc table;
+        table.cilEntries.resize(1);
+        table.cilEntries[0].cil = fitted;
+        PROCESS_OPE def = definition({c.type});
+        ASSERT_EQ(setProcessToolValues(table, {}, 1, &def), 0);
+        EXPECT_NEAR(opeGet(def, C::calcToolDiam), c.toolDiam, 1e-9);
+        EXPECT_NEAR(opeGet(def, C::calcCylDiam), 10, 1e-9);
+        EXPECT_NEAR(opeGet(def, C::calcFitValue), 0.015, 1e-9);
+    }
+}
+
+// A drill leaving a through hole goes on by the breakthrough: a length ("ProcessMach" 24 off) or a share of
+// its diameter.
+TEST_F(OperationValues, TheBreakthroughIsALengthOrAShareOfTheDiameter) {
+    struct CASE {
+        std::int16_t byRatio;
+        double brkthr;
+    } cases[] = {{0, 1.25}, {1, 0.3 * 6}};
+    PRM_SETTINGS& s = g_globals->settings;
+    s.breakthroughLength = 1.25;
+    s.breakthroughRatio = 0.3;
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.byRatio);
+        s.breakthroughMode = c.byRatio;
+        TEST_VIEW v;
+        POINT_LIST* h = v.hole({{.D = 6, .zTop = 0, .zBottom = -12, .through = 1}});
+        assign(*h, "Drilled", "D6");
+        ASSERT_EQ(apply(*h), 0);
+        const OPE_LIST& drill = *operations(*h)[1];
+        ASSERT_EQ(drill.toolType, 3u);
+        EXPECT_EQ(drill.through, 1);
+        EXPECT_DOUBLE_EQ(drill.brkthr, c.brkthr);
     }
 }
 

@@ -25,6 +25,7 @@ TEST_F(OppositeView, AChainMovesWithItsHeadCarryingTheTurnedDescriptionAndThePro
         chain.push_back(v.hole(stepped, 10.0 * i, 5));
         chain.back()->crashBottom = 1;
         chain.back()->hillT = 2;
+        chain.back()->hillB = 3;
     }
     assign(*chain[0], "Drilled", "D5");
     ASSERT_EQ(apply(*chain[0]), 0);
@@ -47,7 +48,9 @@ TEST_F(OppositeView, AChainMovesWithItsHeadCarryingTheTurnedDescriptionAndThePro
         EXPECT_EQ(p.view, opp);
         EXPECT_EQ(p.crashTop, 1);        // what was at the bottom is now at the top
         EXPECT_EQ(p.crashBottom, 0);
-        EXPECT_EQ(p.hillB, -2);
+        // The hills are heights over each end: they change ends and stay heights.
+        EXPECT_EQ(p.hillT, 3);
+        EXPECT_EQ(p.hillB, 2);
         // The old records keep nothing: they are the caller's to remove.
         EXPECT_EQ(chain[static_cast<std::size_t>(i)]->descs, nullptr);
         EXPECT_EQ(chain[static_cast<std::size_t>(i)]->firstCyl, nullptr);

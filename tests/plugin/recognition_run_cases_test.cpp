@@ -21,7 +21,7 @@
 #include "plugin/model/work_records.h"
 #include "recognition_pipeline_support.h"
 #include "plugin/services/engine.h"
-#include "support/execute_session.h"
+#include "support/execute_part_fixture.h"
 
 namespace {
 
@@ -39,58 +39,17 @@ HoleSpec boreAlongX(double y, double z, double d, bool splitWall = false) {
     return h;
 }
 
-class RunCasesTest : public ExecuteSessionFixture {
+class RunCasesTest : public ExecutePartFixture {
 protected:
-    void TearDown() override {
-        freeViewsTree(kept);
-        PluginFixture::TearDown();
-    }
-    // A fresh host with the part, the plug-in loaded and one invocation closed at once (settings read).
-    void start(const PartBuilder& builder) {
-        freeViewsTree(kept);
-        kept = nullptr;
-        unload();
-        host::reset();
-        plat::driver().reset();
-        const BuiltPart part = builder.build();
-        ASSERT_TRUE(part.ok()) << part.error;
-        ASSERT_NE(host::storeSolidEntity(part.solid, 3, 1, "part"), 0u);
-        load();
-        script().click(kMenu, plat::IDOK);
-        EXPECT_EQ(m_main(), 0);
-    }
     // One Execute, its transcript alone.
     void execute() {
         plat::driver().transcript().clear();
         executeOnce();
     }
-    // Saves the part, opens it again and reads the tree back from its records into `kept`.
+    // The part reopened, its tree checked for what every kept tree must be.
     void reopen() {
-        const std::string path = dir.path() + "/part.pfp";
-        ASSERT_TRUE(host::savePart(path).ok);
-        host::newPart();
-        ASSERT_TRUE(host::openPart(path).ok);
-        freeViewsTree(kept);
-        kept = nullptr;
-        loadAllRecords(&kept);
+        ExecutePartFixture::reopen();
         expectWellFormed(kept);
-    }
-    // The kept chain head whose top lies on the world axis through (x, y), in a view drilling down (`up`
-    // 1), up (-1) or either (0); null when none.
-    POINT_LIST* headAt(double x, double y, int up = 0) const {
-        for (VIEW_LIST* v = kept; v; v = v->next)
-            for (POINT_LIST* p = v->firstPoint; p; p = p->next)
-                if (!p->chainMember && std::hypot(p->ptUniv[0] - x, p->ptUniv[1] - y) < 1e-6 &&
-                    (up == 0 || std::fabs(v->matrix[2][2] - up) < 1e-9))
-                    return p;
-        return nullptr;
-    }
-    std::vector<const POINT_LIST*> heads() const {
-        std::vector<const POINT_LIST*> out;
-        for (const VIEW_LIST* v = kept; v; v = v->next)
-            for (const POINT_LIST* p = v->firstPoint; p; p = p->next)
-                if (!p->chainMember) out.push_back(p);
-        return out;
     }
     static std::vector<const OPE_LIST*> drills(const POINT_LIST& hole) {
         std::vector<const OPE_LIST*> out;
@@ -99,8 +58,6 @@ protected:
         return out;
     }
     static const CIL_DESC& lastDesc(const POINT_LIST& hole) { return hole.descs[hole.descCount - 1]; }
-
-    VIEW_LIST* kept = nullptr;
 };
 
 // ---- the classes: from which side each hole is drilled -------------------------------------------------------

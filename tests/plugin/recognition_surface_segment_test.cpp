@@ -285,6 +285,35 @@ TEST_F(RecogSegmentsTest, AWallOutOfRoundBySIsNoSegmentAndExchangedParametersCha
     filled(storeFace(rewritten(cone, 1.02, false)), 0);   // 0.06 mm out of round
 }
 
+// A boss's wall and the rounding at its foot have their material inside them; a hole's wall and its rounded
+// entry have it outside. Only the hole's faces are segments. The boss's wall as a free surface bounds no
+// material and is taken as a wall, as free surfaces always were.
+TEST_F(RecogSegmentsTest, AFaceOfASolidWithItsMaterialInsideIsNoSegment) {
+    HoleSpec hole = throughHole("hole", {15, 20, 20}, {0, 0, -1}, 8);
+    hole.entryFillet = 1;
+    const BuiltPart part =
+        PartBuilder::block({70, 40, 20}).boss({{45, 20, 20}, {0, 0, 1}, 12, 10, 2}).hole(hole).build();
+    ASSERT_TRUE(part.ok()) << part.error;
+    int bossFaces = 0, holeFaces = 0;
+    db_ptr bossWall = 0;
+    for (const db_ptr surface : toSurfaces(part.solid)) {
+        ent e{};
+        ASSERT_EQ(get_ent_from_eptr(surface, &e), 1);
+        if (e.surf.typeCode == kSurfTrimmed) continue;
+        const bool boss = (e.surf.boxMin.x + e.surf.boxMax.x) / 2 > 30;
+        SCOPED_TRACE(std::string(boss ? "boss " : "hole ") + std::to_string(e.surf.typeCode));
+        filled(surface, boss ? 0 : 1);
+        ++(boss ? bossFaces : holeFaces);
+        if (boss && e.surf.typeCode == kSurfCylinder) bossWall = surface;
+    }
+    EXPECT_EQ(bossFaces, 2);   // the wall and the rounded foot
+    EXPECT_EQ(holeFaces, 2);   // the wall and the rounded entry
+    ent wall{};
+    ASSERT_EQ(get_ent_from_eptr(bossWall, &wall), 1);
+    const CYL_LIST free = filled(storeFace(*wall.surf.geom));
+    EXPECT_EQ(summary(free), (SEG{6, 6, 30, 22, 2 * kPi}));   // above the rounded foot
+}
+
 TEST_F(RecogSegmentsTest, TwistedPatchesTinyConesAndMissingEntitiesAreNoSegments) {
     const p_3d corners[4] = {{0, 0, 0}, {10, 0, 0}, {0, 10, 0}, {10, 10, 4}};   // straight lines both ways
     ent patch{};

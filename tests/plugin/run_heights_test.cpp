@@ -16,8 +16,9 @@ TEST_F(RunHeights, TopFromTheHolesAndClearanceFromTheStock) {
         double stock[3], origin[3];
         double top, clear;
     };
-    // The holes' tops are 0 and 5 with a hill of 2 over the first: top 5; a stock 30 high from Z 20 down.
-    const Case cases[] = {{{100, 80, 30}, {0, 0, 20}, 5, 20}, {{100, 80, 0}, {0, 0, 20}, 5, 5}};
+    // The holes' tops are 0 and 5 with a hill of 7 over the first: top 7, the low hole's mouth and hill;
+    // a stock 30 high from Z 20 down.
+    const Case cases[] = {{{100, 80, 30}, {0, 0, 20}, 7, 20}, {{100, 80, 0}, {0, 0, 20}, 7, 7}};
     for (const Case& c : cases) {
         freeViewsTree(head);
         head = nullptr;
@@ -27,7 +28,7 @@ TEST_F(RunHeights, TopFromTheHolesAndClearanceFromTheStock) {
         }
         VIEW_LIST* top = addView(head, 1);
         POINT_LIST* low = addHole(top, 0, 0, {{3, 0, 3, -10}});
-        low->hillT = 2;
+        low->hillT = 7;
         POINT_LIST* high = addHole(top, 20, 0, {{3, 5, 3, -10}});
         POINT_LIST* follower = addHole(top, 40, 0, {{3, 5, 3, -10}});
         chainHoles(high, {follower});

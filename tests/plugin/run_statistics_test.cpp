@@ -1,5 +1,5 @@
 // The statistics of a recognition tree: hole and segment counts with the diameter range, the message that
-// tells why no hole was found, and the head holes counted by their states.
+// tells why no hole was found, and the holes counted by their states, a chain's followers with their head's.
 #include <gtest/gtest.h>
 
 #include "plugin/base/globals.h"
@@ -38,7 +38,7 @@ TEST_F(RunStatistics, NoHoleLeftTellsTheSurfacesRefusedForTheirDirection) {
     EXPECT_TRUE(transcript().contains("No hole was found in the part.\\n4 surfaces lie in drilling directions"));
 }
 
-TEST_F(RunStatistics, HeadHolesAreCountedByTheirStatesAndTheRestMarkedWithoutProblem) {
+TEST_F(RunStatistics, HolesAreCountedByTheirStatesAndTheRestMarkedWithoutProblem) {
     VIEW_LIST* view = addView(head, 1);
     view->passMark = 1;
     struct Case {
@@ -70,16 +70,27 @@ TEST_F(RunStatistics, HeadHolesAreCountedByTheirStatesAndTheRestMarkedWithoutPro
     POINT_LIST* follower = addHole(view, 22, 0, {{2, 0, 2, -5}});
     follower->crashInto = 1;
     chainHoles(clean, {follower});
+    // Two followers of the hole that cannot be reached share its state.
+    POINT_LIST* unreachable = holes.back();
+    POINT_LIST* second = addHole(view, 23, 0, {{2, 0, 2, -5}});
+    POINT_LIST* third = addHole(view, 24, 0, {{2, 0, 2, -5}});
+    chainHoles(unreachable, {second, third});
+    for (POINT_LIST* p : {follower, second, third}) p->adaptedRow = -1;
     holes[0]->noProblem = 1;   // a mark left from before goes
 
     g_records->runStats.toolsCount1 = 4;
     countHoleStates(head);
     const RUN_STATS& stats = g_records->runStats;
-    EXPECT_EQ(stats.holeCount, 9);
-    for (const Case& c : cases) EXPECT_EQ(stats.*c.counter, 1) << c.what;
+    EXPECT_EQ(stats.holeCount, 12);
+    for (const Case& c : cases) {
+        const int chained = c.counter == &RUN_STATS::stateCount5 ? 3 : c.counter == &RUN_STATS::crashIntoCount ? 2 : 1;
+        EXPECT_EQ(stats.*c.counter, chained) << c.what;
+    }
     EXPECT_EQ(stats.noProblemCount, 1);
     EXPECT_EQ(stats.toolsCount1, 4);
     EXPECT_EQ(clean->noProblem, 1);
+    EXPECT_EQ(follower->noProblem, 0);
+    EXPECT_EQ(third->noProblem, 0);
     EXPECT_EQ(toolMissing->noProblem, 0);
     EXPECT_EQ(holes[0]->noProblem, 0);
     EXPECT_EQ(view->passMark, 0);

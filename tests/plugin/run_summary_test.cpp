@@ -105,4 +105,21 @@ TEST_F(RunSummary, LinesByTheSettingsAndButtonsByTheTools) {
     }
 }
 
+// A chain of equal holes is one item of the process tree, but the summary speaks of its holes.
+TEST_F(RunSummary, EqualHolesAreCountedOneByOne) {
+    for (int chain = 0; chain < 3; ++chain) {
+        POINT_LIST* first = hole();
+        POINT_LIST* second = hole();
+        first->notAccessible = second->notAccessible = 1;
+        chainHoles(first, {second});
+    }
+    g_globals->settings.intelligentProcess = 1;
+    auto seq = sequence();
+    script().click(CMessageBox::kTemplate, CMessageBox::kThirdButton);
+    EXPECT_EQ(showProcessSummary(head, seq), 1);
+    expectScriptPlayed();
+    EXPECT_NE(boxText().find("6 holes cannot be reached"), std::string::npos) << boxText();
+    EXPECT_EQ(g_records->runStats.holeCount, 6);
+}
+
 }  // namespace

@@ -113,7 +113,8 @@ TEST_F(TableFileTest, TheFileHasTheStoredLayoutWithCrLfLines) {
               "[BmpPrm]\r\n"
               "1.0000 86400" + zeros43 + " 9 \r\n"
               "[BmpLastVal]\r\n"
-              "0.0000 0.0000 0.00 0 118.0" + zeros15 + " 0000000042\r\n");
+              "0.0000 0.0000 0.00 0 118.0" + zeros15 + " 0000000042\r\n"
+              "[Process]\r\n");   // a new table ends in an empty process part
     CTabColsDesc back;
     ASSERT_EQ(back.read(tablePath("L")), 0);
     EXPECT_DOUBLE_EQ(back.items[0].value1, 2.76);   // two decimals on disk
@@ -127,18 +128,20 @@ TEST_F(TableFileTest, ReaderEdges) {
         const char* what;
         std::string text;
         int items;
-        double maxChamfer;     // third double of [Prm], the defaults' 0 when it is not read
-        double lastValues1;    // 12 (the metric default) when [BmpLastVal] is not read
+        double maxChamfer;     // third double of [Prm]
+        double lastValues1;    // first value of [BmpLastVal]
     };
-    const std::string prm = "[Prm]\r\n0 0 0 0 0 0 0 0 0.1 0.2 3.5 0 0 0 0 0 0 0.08 0.16\r\n";
-    const std::string last = "[BmpLastVal]\r\n20.0 1.0 45.0 0 118.0\r\n";
+    const std::string prm = "0 0 0 0 0 0 0 0 0.1 0.2 3.5 0 0 0 0 0 0 0.08 0.16";
+    const std::string item = "[Item 1] 0 1 \"N\" 0 0 0.00\r\n";
+    std::string lf = tableText(0, 21, "[Item 1] 0 1 \"N\" 0 0 0.00\n[Item 2] 3 2 \"P\" 0 0 0.00\n", "", prm);
+    for (std::size_t at = lf.find("\r\n"); at != std::string::npos; at = lf.find("\r\n", at)) lf.erase(at, 1);
     const CASE cases[] = {
-        {"[Cil lines are item lines", "[Class] 0 21\r\n[Desc]\r\n[Cil 1] 1 1 \"D\" 0 0 5.00 2 \"L\" 0 \"\" 9.00\r\n" + prm, 1, 3.5, 12},
-        {"markers count from the first column", "[Item 1] 0 1 \"N\" 0 0 0.00\r\n  [Item 2] 0 2 \"M\" 0 0 0.00\r\n " + prm, 1, 0, 12},
-        {"[Process] before [Prm] ends the reading", "[Item 1] 0 1 \"N\" 0 0 0.00\r\n[Process]\r\n" + prm + last, 1, 0, 12},
-        {"short lines read as zeros", "[Class]\r\n[Item 1] 0 1 \"N\" 0 0 0.00\r\n[Prm]\r\n0 0 0 0 0 0 0 0 0 0\r\n" + last, 1, 0, 20},
-        {"LF alone ends lines too", "[Item 1] 0 1 \"N\" 0 0 0.00\n[Item 2] 3 2 \"P\" 0 0 0.00\n[Prm]\n0 0 0 0 0 0 0 0 0 0 7.25\n", 2, 7.25, 12},
-        {"a marker as the last line", "[Item 1] 0 1 \"N\" 0 0 0.00\r\n[BmpLastVal]", 1, 0, 0},
+        {"[Cil lines are item lines", tableText(0, 21, "[Cil 1] 1 1 \"D\" 0 0 5.00 2 \"L\" 0 \"\" 9.00\r\n", "", prm), 1, 3.5, 12},
+        {"an indented marker is no item", tableText(0, 21, item + "  [Item 2] 0 2 \"M\" 0 0 0.00\r\n", "", prm), 1, 3.5, 12},
+        {"LF alone ends lines too", lf, 2, 3.5, 12},
+        {"an older version's short lines read as zeros",
+         "[Class] 0 20 0 0 0\r\n" + item + "[Prm]\r\n0 0 0 0 0 0 0 0 0 0\r\n[BmpPrm]\r\n0\r\n[BmpLastVal]\r\n20.0 1.0\r\n[Process]\r\n",
+         1, 0, 20},
     };
     for (const CASE& c : cases) {
         ASSERT_TRUE(plat::writeFile(tablePath("E"), c.text));
@@ -151,41 +154,95 @@ TEST_F(TableFileTest, ReaderEdges) {
     expectScriptPlayed();
 }
 
-TEST_F(TableFileTest, FilesWithoutItemsOrWithDamagedItemsAreRefusedAndTheTableKeepsWhatItHeld) {
+TEST_F(TableFileTest, DamagedFilesAreRefusedWithWhatIsWrongAndTheTableKeepsWhatItHeld) {
     struct CASE {
-        const char* text;
-        const char* message;   // "" when refused silently
+        const char* what;
+        std::string text;
+        const char* message;   // the line saying what is wrong
     };
+    const std::string name = "[Item 1] 0 1 \"N\" 0 0 0.00\r\n", d = "[Item 2] 1 2 \"D\" 0 0 0.00 0 \"\" 0 \"\" 0.00\r\n",
+                      process = "[Item 3] 3 3 \"Process\" 0 0 0.00\r\n";
+    const std::string sound = tableText(0, 21, name + d + process);
+    const auto replaced = [&](std::string text, const std::string& from, const std::string& to) {
+        return text.replace(text.find(from), from.size(), to);
+    };
+    const auto cut = [&](const std::string& marker) { return sound.substr(0, sound.find(marker)); };
+    const std::string prmLine = std::string(kPlainPrm);
     const CASE cases[] = {
-        {"[Class] 0 21\r\n[Desc]\r\n[Prm]\r\n[Item 1] 0 1 \"N\" 0 0 0.00\r\n", "holds no column description"},
-        {"[Item 1] 1 1 \"D\" 0 0 5.00 2 \"L\"\r\n", "damaged"},            // a cylinder item cut short
-        {"[Item 1] 0 1 \"Name 0 0 0.00\r\n", "damaged"},                  // an unclosed heading
-        {"[Item 1] 0 x \"N\" 0 0 0.00\r\n", "damaged"},
+        {"no column description", "[Class] 0 21\r\n[Desc]\r\n[Prm]\r\n" + name, "holds no column description"},
+        {"a cylinder item cut short", replaced(sound, d, "[Item 2] 1 2 \"D\" 0 0 5.00 2 \"L\"\r\n"), "column description is damaged"},
+        {"an unclosed heading", replaced(sound, name, "[Item 1] 0 1 \"Name 0 0 0.00\r\n"), "column description is damaged"},
+        {"a column id that is no number", replaced(sound, name, "[Item 1] 0 x \"N\" 0 0 0.00\r\n"), "column description is damaged"},
+        {"a quote in an unquoted heading", replaced(sound, name, "[Item 1] 0 1 N\" 0 0 0.00\r\n"), "column description is damaged"},
+        {"a NaN item value", replaced(sound, name, "[Item 1] 0 1 \"N\" 0 0 nan\r\n"), "column description is damaged"},
+        {"every column id 0", tableText(0, 21, "[Item 1] 0 0 \"N\" 0 0 0.00\r\n[Item 2] 3 0 \"P\" 0 0 0.00\r\n"), "without a gap"},
+        {"the process column past the count", replaced(sound, process, "[Item 3] 3 9 \"Process\" 0 0 0.00\r\n"), "without a gap"},
+        {"two items on one column", replaced(sound, process, "[Item 3] 3 2 \"Process\" 0 0 0.00\r\n"), "without a gap"},
+        {"no class line", sound.substr(sound.find("[Desc]")), "[Class]\\\" part is missing"},
+        {"NUL bytes in the class line", replaced(sound, "[Class] 0 21 0 0 0", std::string("[Class] \0\0 21 0 0 0", 19)), "class line"},
+        {"a class line cut short", replaced(sound, "[Class] 0 21 0 0 0", "[Class] 0 21"), "class line"},
+        {"an unknown class", replaced(sound, "[Class] 0 21", "[Class] 7 21"), "class line"},
+        {"version 0", replaced(sound, "[Class] 0 21", "[Class] 0 0"), "format version 0"},
+        {"version -1", replaced(sound, "[Class] 0 21", "[Class] 0 -1"), "format version -1"},
+        {"a list column at version 3", tableText(1, 3, name + "[Item 2] 8 2 \"\" 0 0 0.00\r\n"), "did not have yet"},
+        {"cut after the items", cut("[Prm]"), "[Prm]\\\" part is missing"},
+        {"cut inside [Prm]", cut("[Prm]") + "[Prm]\r\n0 0.000 0.000 0 0.000", "[Prm]\\\" part holds"},
+        {"NaN tolerances", replaced(sound, prmLine, "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 nan nan"), "[Prm]\\\" part holds"},
+        {"an infinite chamfer", replaced(sound, prmLine, "0 0 0 0 0 0 0 0 0 0 1e999 0 0 0 0 0 0 0.01 0.1"), "[Prm]\\\" part holds"},
+        {"a tolerance above 1", replaced(sound, prmLine, "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 7 0.1"), "[Prm]\\\" part holds"},
+        {"cut inside [BmpPrm]", cut("[BmpPrm]") + "[BmpPrm]\r\n0.0000 0 0", "[BmpPrm]\\\" part holds"},
+        {"cut before [BmpLastVal]", cut("[BmpLastVal]"), "[BmpLastVal]\\\" part is missing"},
+        {"NaN last values", replaced(sound, "12.0000 1.0000", "nan 1.0000"), "[BmpLastVal]\\\" part holds"},
+        {"without its [Process] part", cut("[Process]"), "[Process]\\\" part is missing"},
+        {"[Process] before [Prm]", tableText(0, 21, name).insert(tableText(0, 21, name).find("[Prm]"), "[Process]\r\n"),
+         "[Prm]\\\" part is missing"},
     };
     CTabColsDesc t = sample("KEEP");
     for (const CASE& c : cases) {
+        SCOPED_TRACE(c.what);
         ASSERT_TRUE(plat::writeFile(tablePath("BAD"), c.text));
         expectMessage();
-        EXPECT_EQ(t.read(tablePath("BAD")), 1) << c.text;
-        EXPECT_TRUE(transcript().contains(c.message)) << c.text;
+        EXPECT_EQ(t.read(tablePath("BAD")), 1);
+        EXPECT_TRUE(transcript().contains("damaged and is not used"));
+        EXPECT_TRUE(transcript().contains(c.message));
         EXPECT_TRUE(transcript().contains(tablePath("BAD")));
+        EXPECT_EQ(bytesOf(tablePath("BAD")), c.text);
         EXPECT_EQ(t.name, "KEEP");
         EXPECT_EQ(t.itemCount, 4);
         plat::driver().transcript().clear();
     }
+    ASSERT_TRUE(plat::writeFile(tablePath("BAD"), sound));
+    EXPECT_EQ(t.read(tablePath("BAD")), 0);
     EXPECT_EQ(t.read(tablePath("MISSING")), 1);
+    expectScriptPlayed();
+}
+
+TEST_F(TableFileTest, WithinACommandADamagedFileIsToldOnceForTheSameBytes) {
+    ASSERT_TRUE(plat::writeFile(tablePath("BAD"), "[Class] 0 21\r\n[Item 1] 0 1 \"N\" 0 0 0.00\r\n"));
+    CTabColsDesc t;
+    expectMessage();
+    {
+        const TableDamageNotices command;
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(t.read(tablePath("BAD")), 1);
+        ASSERT_TRUE(plat::writeFile(tablePath("BAD"), "[Class] 0 22\r\n[Item 1] 0 1 \"N\" 0 0 0.00\r\n"));
+        expectMessage();   // other bytes: told again
+        EXPECT_EQ(t.read(tablePath("BAD")), 1);
+        EXPECT_EQ(t.read(tablePath("BAD")), 1);
+    }
+    expectMessage();   // the next command tells it again
+    EXPECT_EQ(t.read(tablePath("BAD")), 1);
     expectScriptPlayed();
 }
 
 TEST_F(TableFileTest, ATableWiderAndLongerThanTheOldBuffersIsReadWhole) {
     const std::string heading(3000, 'h');
-    std::string text = "[Class] 0 21 0 0 0\r\n[Desc]\r\n", row;
+    std::string items, row;
     for (int i = 1; i <= 60; ++i) {
-        text += "[Item " + std::to_string(i) + "] 6 " + std::to_string(i) + " \"" + heading + std::to_string(i) +
-                "\" 0 0 0.00\r\n";
+        items += "[Item " + std::to_string(i) + "] 6 " + std::to_string(i) + " \"" + heading + std::to_string(i) +
+                 "\" 0 0 0.00\r\n";
         row += std::to_string(1000000 + i) + std::string(30, 'x') + " ";
     }
-    ASSERT_TRUE(plat::writeFile(tablePath("WIDE"), text));
+    ASSERT_TRUE(plat::writeFile(tablePath("WIDE"), tableText(0, 21, items)));
     ASSERT_TRUE(plat::writeFile(tablesDir + "/WIDE.txt", row + "\r\n" + row + "\r\n"));
     CTabColsDesc t;
     ASSERT_EQ(t.read(tablePath("WIDE")), 0);
@@ -197,7 +254,9 @@ TEST_F(TableFileTest, ATableWiderAndLongerThanTheOldBuffersIsReadWhole) {
 
 TEST_F(TableFileTest, AWriteCarriesTheProcessPartOverByteForByteAndKeepsASafetyCopy) {
     const std::string part = "[P1 1] odd\tbytes \xCC\xCC\r\nlf only\n    abc\r\n\r\n[P2 0]";   // no final line end
-    ASSERT_TRUE(plat::writeFile(tablePath("T2"), "[Item 1] 0 1 \"N\" 0 0 0.00\r\n[Process] trailing\r\n" + part));
+    std::string text = tableText(0, 21, "[Item 1] 0 1 \"N\" 0 0 0.00\r\n");
+    text.replace(text.find("[Process]\r\n"), 11, "[Process] trailing\r\n" + part);
+    ASSERT_TRUE(plat::writeFile(tablePath("T2"), text));
     CTabColsDesc t;
     ASSERT_EQ(t.read(tablePath("T2")), 0);
     const std::string before = bytesOf(tablePath("T2"));

@@ -51,8 +51,8 @@ TEST_F(LibraryTest, TheCheckRefusesEmptyTooNewAndDrillLessLibraries) {
     EXPECT_EQ(checkTablesLibrary(1), kLibraryOk);
 
     // A newer table: the others are still migrated first.
-    ASSERT_TRUE(plat::writeFile(tablePath("OLD"), "[Class] 0 20 0 0 0\r\n[Item 1] 0 1 \"N\" 0 0 0.00\r\n"));
-    ASSERT_TRUE(plat::writeFile(tablePath("ZNEW"), "[Class] 0 22 0 0 0\r\n[Item 1] 0 1 \"N\" 0 0 0.00\r\n"));
+    ASSERT_TRUE(plat::writeFile(tablePath("OLD"), tableText(0, 20, "[Item 1] 0 1 \"N\" 0 0 0.00\r\n")));
+    ASSERT_TRUE(plat::writeFile(tablePath("ZNEW"), tableText(0, 22, "[Item 1] 0 1 \"N\" 0 0 0.00\r\n")));
     expectMessage();
     EXPECT_EQ(checkTablesLibrary(1), kLibraryTooNew);
     CTabColsDesc old;
@@ -103,7 +103,7 @@ TEST_F(LibraryTest, DrillRowsAndThreadPitchesAreCheckedWithTheUser) {
 
 TEST_F(LibraryTest, WithTheDebugSwitchOldTablesAreMigratedOnlyAfterAYes) {
     drill("D", "10 0.5 3 \r\n");
-    ASSERT_TRUE(plat::writeFile(tablePath("E5"), "[Class] 0 5 0 0 0\r\n[Item 1] 0 1 \"N\" 0 0 0.00\r\n"));
+    ASSERT_TRUE(plat::writeFile(tablePath("E5"), tableText(0, 5, "[Item 1] 0 1 \"N\" 0 0 0.00\r\n")));
     g_globals->debugDumps = 1;
     answer(plat::IDNO);
     EXPECT_EQ(checkTablesLibrary(1), kLibraryStopped);
@@ -185,8 +185,8 @@ TEST_F(LibraryTest, ThreadLookupsNormaliseDesignationsAndFilterKinds) {
 }
 
 TEST_F(LibraryTest, DrillSizesAboveTheLastRowAndOnATie) {
-    ASSERT_TRUE(plat::writeFile(tablePath("DS"), "[Class] 1 21 0 0 0\r\n[Item 1] 0 1 \"D\" 0 0 0.00\r\n"
-                                                  "[Item 2] 5 2 \"Size\" 0 0 0.00\r\n"));
+    ASSERT_TRUE(plat::writeFile(tablePath("DS"), tableText(1, 21, "[Item 1] 0 1 \"D\" 0 0 0.00\r\n"
+                                                                 "[Item 2] 5 2 \"Size\" 0 0 0.00\r\n")));
     ASSERT_TRUE(plat::writeFile(tablesDir + "/DS.txt", "12 11.8 \r\n10 9.8 \r\n8 7.8 \r\n"));
     struct CASE {
         double diameter, size;

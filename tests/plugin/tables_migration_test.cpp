@@ -31,7 +31,9 @@ protected:
         std::string text = "[Class] " + std::to_string(tableClass) + " " + std::to_string(version) + " 0 0 0\r\n[Desc]\r\n";
         for (std::size_t i = 0; i < headings.size(); ++i)
             text += formatText("[Item %zu] %i %zu \"%s\" 0 0 0.00\r\n", i + 1, i == 0 ? 0 : 6, i + 1, headings[i].c_str());
-        text += "[Prm]\r\n0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0.08 0.16\r\n[BmpPrm]\r\n2.5000 100\r\n"
+        text += "[Prm]\r\n0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0.08 0.16\r\n[BmpPrm]\r\n2.5000 100";
+        for (int i = 0; i < kBmpParamCount; ++i) text += " 0";
+        text += "\r\n"
                 "[BmpLastVal]\r\n12.0 1.0 45.0 0 118.0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0000001000\r\n[Process]\r\n" +
                 processes;
         return text;
@@ -263,6 +265,22 @@ TEST_F(MigrationTest, AVersionNineteenTableMovesField26ToField47) {
     EXPECT_EQ(opeGet(op, po::lineInt47), 5);       // step 20 does not clear it
     EXPECT_DOUBLE_EQ(opeGet(op, po::hostValue), 0);
     EXPECT_EQ(opeGet(op, po::lineInt44), 0);        // and no earlier step ran
+}
+
+TEST_F(MigrationTest, ATableWithAProcessThatDoesNotReadWholeIsNotMigratedAtAll) {
+    const std::string damaged = "[1 1] 4 1 2 0 0 nan 1 0 0 0 0.0000 1 0 1 0 -12.0000 0 0 0 30.0000 {Tap} 3 0 0.0000\r\n";
+    ASSERT_TRUE(plat::writeFile(tablePath("D"), oldTable(2, 5, {"Thread", "D", "P", "Drill", "Safety", "Length"}, damaged)));
+    ASSERT_TRUE(plat::writeFile(tablesDir + "/D.txt", "M10x1.5 10 1.5 8.5 7.5 20\r\n"));
+    const std::string table = bytesOf(tablePath("D")), rows = bytesOf(tablesDir + "/D.txt");
+    CTabColsDesc t;
+    ASSERT_EQ(t.read(tablePath("D")), 0);
+    expectMessage();
+    EXPECT_EQ(updateTableVersion(t), 1);
+    EXPECT_TRUE(transcript().contains("An operation of its process 1 is cut short or holds a value that is not a number"));
+    EXPECT_EQ(bytesOf(tablePath("D")), table);
+    EXPECT_EQ(bytesOf(tablesDir + "/D.txt"), rows);
+    EXPECT_EQ(t.formatVersion, 5);
+    expectScriptPlayed();
 }
 
 TEST_F(MigrationTest, CurrentAndNewerTablesAreNotTouched) {

@@ -2,6 +2,10 @@
 // tool array by the rule of its type, or a made tool, or a shared number for the tool it is missing.
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "platform/sys/files.h"
+
 #include "plugin/cycle/load_time_objects.h"
 #include "plugin/base/cycle_names.h"
 #include "plugin/model/ope_list.h"
@@ -64,20 +68,67 @@ TEST_F(ToolLayout, ThreeDrillsShareTheToolOfTheDeepestWindow) {
     }
 }
 
-TEST_F(ToolLayout, WindowBoundsAndMadeTools) {
-    // Only a tool beyond the window's upper bound (120.09): none fits, so one is made from it.
-    addTo(library, tool(3, 10, "Drill 10 x 121", 110, 121));
-    OPE_LIST* deep = operation(3, 10.01, 30);
+TEST_F(ToolLayout, ALibraryToolLongEnoughBeforeAMadeOne) {
+    // The window of a 30 deep hole of D 10 is (40 - T, 120); made tools take their lengths from its low
+    // end up in steps of 40 T, and their diameter on the step at or below the operation's.
+    struct CASE {
+        const char* what;
+        double diameter;
+        tp_tool inLibrary;
+        const char* name;   // of the tool the operation gets
+        double made;        // its diameter when made, else 0
+        double flute;       // and its flute length
+    } cases[] = {
+        {"longer than the window: taken", 10, tool(3, 10, "Drill 10 x 121", 110, 121), "Drill 10 x 121", 0, 0},
+        {"too short: one is made", 10, tool(3, 10, "Drill 10 x 35", 30, 35), "** 10.00 x 40.00 ", 10, 40},
+        {"no library tool of the diameter: made from the nearest, not wider", 10.0375,
+         tool(3, 10, "Drill 10", 90, 100), "** 10.03 x 41.00 ", 10.025, 41},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(plat::removeFile(library) || !plat::fileExists(library));
+        addTo(library, c.inLibrary);
+        tools.clear();
+        view = tree.view();   // the layout walks this view alone: it is the last
+        OPE_LIST* deep = operation(3, c.diameter, 30);
+        EXPECT_EQ(layout(), 0);
+        ASSERT_EQ(tools.size(), 1u);
+        EXPECT_EQ(toolIndex(deep), 0);
+        EXPECT_EQ(std::string(tools[0].name).rfind(c.name, 0), 0u) << tools[0].name;
+        EXPECT_EQ(deep->newTool, c.made > 0 ? 1 : 0);
+        if (c.made > 0) {
+            EXPECT_DOUBLE_EQ(tools[0].diameter, c.made);
+            EXPECT_DOUBLE_EQ(tools[0].fluteLength, c.flute);
+            EXPECT_DOUBLE_EQ(tools[0].shoulderLength, c.flute + 1);
+            EXPECT_DOUBLE_EQ(tools[0].overallLength, c.flute + 2);
+        }
+    }
+}
+
+TEST_F(ToolLayout, TheFlutesCutTheDepthAndOneDiameterMore) {
+    g_globals->settings.checkFluteLength = 1;
+    // A 30 deep hole of D 10 needs flutes longer than 40: the shorter tool's 35 do not do.
+    addTo(library, tool(3, 10, "Drill 10 flutes 35", 35, 45));
+    addTo(library, tool(3, 10, "Drill 10 flutes 45", 45, 60));
+    OPE_LIST* o = operation(3, 10, 30);
     EXPECT_EQ(layout(), 0);
     ASSERT_EQ(tools.size(), 1u);
-    const tp_tool& made = tools[0];
-    EXPECT_EQ(deep->newTool, 1);
-    EXPECT_DOUBLE_EQ(made.diameter, 10.0);   // 10.01 rounded to a multiple of T
-    // Lengths from the needed length (the window's low end, 40 - T) up in steps of 40 T.
-    EXPECT_DOUBLE_EQ(made.fluteLength, 40);
-    EXPECT_DOUBLE_EQ(made.shoulderLength, 41);
-    EXPECT_DOUBLE_EQ(made.overallLength, 42);
-    EXPECT_EQ(std::string(made.name).rfind("** 10.00 x 40.00 ", 0), 0u) << made.name;
+    EXPECT_EQ(toolIndex(o), 0);
+    EXPECT_STREQ(tools[0].name, "Drill 10 flutes 45");
+}
+
+// A spot drill cuts with its point only: its 10 mm of flute hold a 1.5 deep spot, though not a diameter
+// more; a spot deeper than its flutes is not taken.
+TEST_F(ToolLayout, ASpotDrillsFlutesHoldTheSpotsDepth) {
+    g_globals->settings.checkFluteLength = 1;
+    addTo(library, tool(2, 10, "Spot drill 10", 10, 48));
+    OPE_LIST* shallow = operation(2, 10, 1.5);
+    OPE_LIST* deep = operation(2, 10, 12);
+    EXPECT_EQ(layout(), 0);
+    ASSERT_GE(tools.size(), 1u);
+    EXPECT_STREQ(tools[0].name, "Spot drill 10");
+    EXPECT_EQ(toolIndex(shallow), 0);
+    EXPECT_NE(toolIndex(deep), 0);
 }
 
 TEST_F(ToolLayout, MissingToolsShareANegativeNumber) {
@@ -197,13 +248,19 @@ TEST_F(ToolLayout, MillsOnlyInThePerOperationVariant) {
 
 namespace {
 
-TEST_F(ToolLayout, HighestHillOverTheChainOfEqualHoles) {
+// The view's highest top lies 50 above this hole (another hole's mouth): a height to move at, not material
+// over this one. The reach is the hole's own depth and the highest hill over the mouths of its chain, once.
+TEST_F(ToolLayout, TheReachIsTheHolesOwnDepthAndTheHighestHillOfItsChain) {
+    addTo(library, tool(3, 10, "Drill 10", 40, 45));
     OPE_LIST* o = operation(3, 10, 20);
-    o->holeTopZ = 5;
+    o->holeTopZ = 50;
     POINT_LIST* head = view->firstPoint;
+    head->hillT = 1;
     POINT_LIST deeper, higher;
     deeper.ptView[2] = -3;
+    deeper.hillT = 2;
     higher.ptView[2] = 4;
+    higher.hillT = 6;
     head->nextEqual = &higher;
     higher.nextEqual = &deeper;
     deeper.nextEqual = head;   // a damaged chain that loops back
@@ -211,8 +268,14 @@ TEST_F(ToolLayout, HighestHillOverTheChainOfEqualHoles) {
     std::vector<CToolsLayout::DIAM_SORT> entries;
     CToolsLayout().buildDiamSort(view, cycles, 0, entries);
     ASSERT_EQ(entries.size(), 1u);
-    EXPECT_DOUBLE_EQ(entries[0].highestHill, 8);   // 5 above the lowest hole of the chain
+    EXPECT_DOUBLE_EQ(entries[0].depth, 20);
+    EXPECT_DOUBLE_EQ(entries[0].highestHill, 6);
     head->nextEqual = nullptr;
+    // 26 to reach: the library drill's window is (36 - T, 116).
+    EXPECT_EQ(layout(), 0);
+    ASSERT_EQ(tools.size(), 1u);
+    EXPECT_STREQ(tools[0].name, "Drill 10");
+    EXPECT_EQ(toolIndex(o), 0);
 }
 
 }  // namespace

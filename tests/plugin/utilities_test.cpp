@@ -80,19 +80,22 @@ TEST(TextUtilities, TrimAndReplaceBlanks) {
 // ---- numbers --------------------------------------------------------------------------------------------
 
 struct STEP_CASE {
-    double value, step, rounded, ceiled;
+    double value, step, rounded, ceiled, floored;
 };
 
-TEST(NumberUtilities, RoundAndCeilToStep) {
+TEST(NumberUtilities, RoundCeilAndFloorToStep) {
     const STEP_CASE cases[] = {
-        {7.3, 0.5, 7.5, 7.5},   {7.1, 0.5, 7.0, 7.5},   {7.5, 0.5, 7.5, 7.5},  {7.25, 0.5, 7.0, 7.5},
-        {7.75, 0.5, 8.0, 8.0},  {-7.3, 0.5, -7.5, -7.0}, {1.1, 0.1, 1.1, 1.1},  {0.7, 0.1, 0.7, 0.7},
-        {12, 5, 10, 15},        {3.2, 0, 3.2, 3.2},
+        {7.3, 0.5, 7.5, 7.5, 7.0},      {7.1, 0.5, 7.0, 7.5, 7.0},    {7.5, 0.5, 7.5, 7.5, 7.5},
+        {7.25, 0.5, 7.0, 7.5, 7.0},     {7.75, 0.5, 8.0, 8.0, 7.5},   {-7.3, 0.5, -7.5, -7.0, -7.5},
+        {1.1, 0.1, 1.1, 1.1, 1.1},      {0.7, 0.1, 0.7, 0.7, 0.7},    {12, 5, 10, 15, 10},
+        {3.2, 0, 3.2, 3.2, 3.2},        {7.9375, 0.025, 7.95, 7.95, 7.925},
+        {7.925, 0.025, 7.925, 7.925, 7.925},
     };
     for (const STEP_CASE& c : cases) {
         SCOPED_TRACE(std::to_string(c.value) + " by " + std::to_string(c.step));
         EXPECT_NEAR(roundToStep(c.value, c.step), c.rounded, 1e-12);
         EXPECT_NEAR(ceilToStep(c.value, c.step), c.ceiled, 1e-12);
+        EXPECT_NEAR(floorToStep(c.value, c.step), c.floored, 1e-12);
     }
 }
 

@@ -10,6 +10,8 @@
 #include <sstream>
 
 #include "host/api.h"
+#include "host/builder/part_builder.h"
+#include "host/geom/step_io.h"
 #include "host/state.h"
 #include "hostapp/hostcam.h"
 #include "hostapp/plugin_module.h"
@@ -179,6 +181,36 @@ TEST_F(Hostcam, PicturesOptionWritesEachShownWindowAsAPng) {
     EXPECT_EQ(out.str(), "");
 }
 
+// A picture that cannot be written fails the run: hostcam names the file and exits with 2, and no picture
+// file is left half written.
+TEST_F(Hostcam, APictureThatCannotBeWrittenFailsTheRunAndNamesTheFile) {
+    const std::string session = std::string(FX_SOURCE_DIR) + "/data/sessions/main_menu.session";
+    const fs::path pics = dir / "pics";
+    const fs::path blocked = pics / "Forantix_for_PforgeX4-1.png";
+    fs::create_directories(blocked);   // a folder where the main menu's picture would go
+    EXPECT_EQ(run({"--plugin", kModule, "--session", session, "--host-dir", (dir / "host").string(), "--pictures",
+                   pics.string()}),
+              2);
+    EXPECT_NE(err.str().find("hostcam: the window picture " + blocked.string() + " could not be written"),
+              std::string::npos)
+        << err.str();
+    EXPECT_NE(out.str().find("dialog.picture 18048 failed \"" + blocked.string() + "\""), std::string::npos) << out.str();
+    EXPECT_TRUE(fs::is_directory(blocked));
+    for (const fs::directory_entry& e : fs::recursive_directory_iterator(pics))
+        if (e.is_regular_file()) {
+            EXPECT_GT(e.file_size(), 0u) << e.path();
+        }
+}
+
+// A standard output that takes no transcript (a full disk behind a redirection) fails the run.
+TEST_F(Hostcam, ATranscriptThatCannotBeWrittenFailsTheRun) {
+    const std::string session = std::string(FX_SOURCE_DIR) + "/data/sessions/main_menu.session";
+    out.setstate(std::ios::badbit);
+    EXPECT_EQ(run({"--plugin", kModule, "--session", session, "--host-dir", (dir / "host").string()}), 2);
+    EXPECT_NE(err.str().find("the transcript could not be written to the standard output"), std::string::npos)
+        << err.str();
+}
+
 TEST_F(Hostcam, HelpNamesThePicturesOption) {
     EXPECT_EQ(run({"--help"}), 0);
     EXPECT_NE(out.str().find("--pictures DIR"), std::string::npos) << out.str();
@@ -232,6 +264,46 @@ TEST_F(Hostcam, TheMainJobFindsTheExamplePlatesHolesAndKeepsThemInThePart) {
     const std::size_t collapsed = out.str().find("\n", out.str().find("user tree-collapse 18021 4003")) + 1;
     EXPECT_EQ(out.str().find("  4003 TreeView [\"(Group 0)  TOP\"", collapsed), collapsed) << out.str();
     EXPECT_NE(out.str().find(part + ": "), std::string::npos);
+}
+
+// The main job plays on any part: holes only in the sides (no top direction to close) or no hole at all.
+TEST_F(Hostcam, TheMainJobPlaysOnAnyPart) {
+    namespace hb = host::builder;
+    struct Case {
+        const char* what;
+        hb::PartBuilder part;
+        std::vector<std::string> shown, passed;
+    };
+    const Case cases[] = {
+        {"holes from the sides only",
+         hb::PartBuilder::block({60, 40, 20})
+             .hole(hb::throughHole("x", {60, 20, 10}, {-1, 0, 0}, 8))
+             .hole(hb::blindFlat("y", {30, 0, 10}, {0, 1, 0}, 6, 12)),
+         {"dialog.show 18021 modal", "user click 18021 4158"},
+         {"script passes over line 12: ? tree-collapse 18021 4003 \"(Group 0)  TOP\""}},
+        {"no hole", hb::PartBuilder::block({60, 40, 20}),
+         {"No hole was found in the part.", "user click 18048 1"},
+         {"script passes over line 11: ? click 18036 1", "script passes over line 13: ? click 18021 4158"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const hb::BuiltPart built = c.part.build();
+        ASSERT_TRUE(built.ok()) << built.error;
+        const std::string step = (dir / "part.step").string();
+        ASSERT_EQ(host::exportStep({{built.solid, "part", host::kNoColour}}, step), "");
+        out.str("");
+        err.str("");
+        const std::string part = (dir / "part.pfp").string();
+        ASSERT_EQ(run({"--plugin", kModule, "--host-dir", (dir / "host").string(), "--open", step, "--session",
+                       std::string(FX_SOURCE_DIR) + "/data/sessions/execute.session", "--save", part}),
+                  0)
+            << err.str() << out.str();
+        for (const std::string& line : c.shown) EXPECT_NE(out.str().find(line), std::string::npos) << line << "\n" << out.str();
+        for (const std::string& line : c.passed) EXPECT_NE(out.str().find(line), std::string::npos) << line << "\n" << out.str();
+        EXPECT_TRUE(fs::exists(part));
+        host::reset();
+        plat::driver().reset();
+    }
 }
 
 // A session that leaves the plug-in's work cycle paused (Execute, then a process-tree button that hands

@@ -14,7 +14,7 @@ struct REFERENCE_TABLE {
     int kind = 1;                   // fourth [Class] value: the thread kind
     double diameterTolerance = 0.01;
     double chamferA = 0, chamferB = 0, maxChamfer = 0;   // radians, radians, length
-    std::string processPart;        // appended after the [BmpLastVal] part ("" for none)
+    std::string processPart;        // the lines after "[Process]" ("" for none)
 };
 
 inline std::string referenceTableText(const REFERENCE_TABLE& t) {
@@ -34,8 +34,28 @@ inline std::string referenceTableText(const REFERENCE_TABLE& t) {
     text += " \r\n[BmpLastVal]\r\n12.0000 1.0000 45.00 0 118.0";
     for (int i = 0; i < 16; ++i) text += " 0";
     text += " 0000000000\r\n";
-    if (!t.processPart.empty()) text += "[Process]\r\n" + t.processPart;
+    text += "[Process]\r\n" + t.processPart;
     return text;
+}
+
+constexpr const char* kPlainPrm = "0 0.000 0.000 0 0.000 0 0.000 0 0.000000 0.000000 0.000 0 0.000 0 0.000 0 0.000 0.010 0.000";
+
+// The parts every table file has after its column descriptions, with plain values: [Prm] (by default with a
+// diameter tolerance of 1 %), [BmpPrm], [BmpLastVal] and the [Process] part holding `processPart`.
+inline std::string tableTail(const std::string& processPart = "", const std::string& prm = kPlainPrm) {
+    std::string text = "[Prm]\r\n" + prm + "\r\n";
+    text += "[BmpPrm]\r\n0.0000 0";
+    for (int i = 0; i < 43; ++i) text += " 0";
+    text += " \r\n[BmpLastVal]\r\n12.0000 1.0000 45.00 0 118.0";
+    for (int i = 0; i < 16; ++i) text += " 0";
+    return text + " 0000000000\r\n[Process]\r\n" + processPart;
+}
+
+// A whole table file of the class and version with the item lines given.
+inline std::string tableText(int tableClass, int version, const std::string& items, const std::string& processPart = "",
+                             const std::string& prm = kPlainPrm) {
+    return "[Class] " + std::to_string(tableClass) + " " + std::to_string(version) + " 0 0 0\r\n[Desc]\r\n" + items +
+           tableTail(processPart, prm);
 }
 
 // "<folder>/<name>.tab" and, when rows are given, "<folder>/<name>.txt" (one row a line, cells blank-separated).

@@ -1,0 +1,343 @@
+// Damaged process tables, rows files and tool libraries as a user meets them in hostcam: the damaged file
+// lies in the tables folder or the host folder, Execute is played on the example plate, and the user is
+// told once which file is refused and why; the file keeps its bytes, and the run goes on without it as it
+// does without the file (or stops, for the drill-size table, as it does without one).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "host/state.h"
+#include "host/tools/part_tools.h"
+#include "host/tools/tool_library.h"
+#include "hostapp/hostcam.h"
+#include "platform/sys/files.h"
+#include "platform/ui/driver.h"
+#include "support/part_notes.h"
+#include "support/private_module.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kModule = privateModule();
+const std::string kDamaged = "The table file is damaged and is not used:";
+// The user's way through Execute: the run's summary, the process tree, and the main menu closed.
+const std::string kThroughTheRun = "click 18036 1\nclick 18021 1\nclick 18048 1\n";
+// The operations of the whole process tree created, which ends the cycle.
+const std::string kCreateOperations = "click 18036 1\nclick 18021 4158\n";
+// A library check that stops Execute: only the main menu is left to close.
+const std::string kStopped = "click 18048 1\n";
+
+// The tools of a "TLSTd05" note: a count, an item size and the tool images, two letters a byte.
+std::vector<tp_tool> recordTools(const std::string& note) {
+    std::vector<std::uint8_t> payload;
+    for (std::size_t i = 16; i + 1 < note.size(); i += 2)
+        payload.push_back(static_cast<std::uint8_t>((note[i] - 'a') | ((note[i + 1] - 'a') << 4)));
+    std::vector<tp_tool> tools;
+    if (payload.size() < 8) return tools;
+    std::uint32_t count = 0, size = 0;
+    std::memcpy(&count, payload.data(), 4);
+    std::memcpy(&size, payload.data() + 4, 4);
+    for (std::uint32_t i = 0; i < count && 8 + (i + 1) * std::size_t{size} <= payload.size(); ++i)
+        tools.push_back(tpToolFromImage(payload.data() + 8 + i * std::size_t{size}, size));
+    return tools;
+}
+
+std::string bytesOf(const std::string& path) { return plat::readFile(path).value_or("<missing>"); }
+
+void edit(const std::string& path, const std::function<void(std::string&)>& change) {
+    std::string text = bytesOf(path);
+    change(text);
+    ASSERT_TRUE(plat::writeFile(path, text));
+}
+
+std::function<void(std::string&)> replacing(std::string from, std::string to) {
+    return [from, to](std::string& text) {
+        const std::size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        text.replace(at, from.size(), to);
+    };
+}
+
+std::function<void(std::string&)> cutAt(std::string marker) {
+    return [marker](std::string& text) {
+        const std::size_t at = text.find(marker);
+        ASSERT_NE(at, std::string::npos) << marker;
+        text.resize(at);
+    };
+}
+
+class DamagedTables : public testing::Test {
+protected:
+    void SetUp() override {
+        // The module's table library as shipped, whatever a test before this one in the process did to it.
+        const fs::path installed = fs::path(kModule).parent_path() / "Forantix";
+        fs::remove_all(installed);
+        fs::copy(std::string(FX_BINARY_DIR) + "/bin/Forantix", installed, fs::copy_options::recursive);
+        tables = (installed / "FORMS_MM" / "Standard").string();
+        work = (installed / "Tmp").string();
+        hostDir = dir.path() + "/host";
+        fs::remove_all(hostDir);
+        fs::copy(std::string(FX_SOURCE_DIR) + "/data/host", hostDir, fs::copy_options::recursive);
+        library = hostDir + "/Mill/Tools/Mill_mm.Tools";
+    }
+    void TearDown() override {
+        host::reset();
+        plat::driver().reset();
+    }
+
+    // hostcam on the example plate: the user starts the plug-in and clicks Execute, then plays `rest`.
+    int execute(const std::string& rest, const std::vector<std::string>& more = {}) {
+        const std::string file = dir.path() + "/s.session";
+        std::ofstream(file) << "invoke\nclick 18048 18007\n" << rest;
+        out.str("");
+        err.str("");
+        std::vector<std::string> args = {"--plugin", kModule, "--host-dir", hostDir, "--open",
+                                         std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step",
+                                         "--session", file};
+        args.insert(args.end(), more.begin(), more.end());
+        return host::hostcamMain(args, out, err);
+    }
+    std::size_t count(const std::string& piece) const {
+        std::size_t n = 0;
+        for (std::size_t at = out.str().find(piece); at != std::string::npos; at = out.str().find(piece, at + 1)) ++n;
+        return n;
+    }
+    // The operations the process tree shows ("T<n> ..." items).
+    std::size_t operations() const { return count("\", \"T"); }
+    std::string table(const std::string& name, const char* extension = ".tab") const {
+        return tables + "/" + name + extension;
+    }
+
+    TempDir dir;
+    std::string tables, work, hostDir, library;
+    std::ostringstream out, err;
+};
+
+TEST_F(DamagedTables, TheShippedLibraryGivesThePlateItsOperationsWithoutAWord) {
+    ASSERT_EQ(execute(kThroughTheRun), 0) << err.str() << out.str();
+    EXPECT_EQ(count("msgbox"), 0u) << out.str();
+    EXPECT_EQ(operations(), 29u) << out.str();
+}
+
+// Each damage in the form table the plate's drilled holes take: told once with the file and what is wrong,
+// the file and its rows kept byte for byte, and the run ends with the holes of that form in a new table.
+TEST_F(DamagedTables, ADamagedFormTableIsToldOnceKeptAndTheRunGoesOnWithoutIt) {
+    struct CASE {
+        const char* what;
+        std::function<void(std::string&)> damage;
+        const char* why;   // as the transcript quotes it
+    };
+    const CASE cases[] = {
+        {"every column id 0",
+         [](std::string& t) {
+             for (const char* item : {"[Item 1] 0 1 ", "[Item 2] 1 2 ", "[Item 3] 3 3 ", "[Item 4] 8 4 "}) {
+                 std::string zero = item;
+                 zero[zero.size() - 2] = '0';
+                 replacing(item, zero)(t);
+             }
+         },
+         "column ids do not number its columns"},
+        {"the D column past the column count", replacing("[Item 2] 1 2 \"D\"", "[Item 2] 1 9 \"D\""),
+         "column ids do not number its columns"},
+        {"the process column past the column count", replacing("[Item 3] 3 3 ", "[Item 3] 3 30 "),
+         "column ids do not number its columns"},
+        {"cut after its column items", cutAt("[Prm]"), "[Prm]\\\" part is missing"},
+        {"cut inside its [BmpLastVal] line", cutAt(" 0 0 0 0 0 0000000000"), "[BmpLastVal]\\\" part holds"},
+        {"without its [Process] part", cutAt("[Process]"), "[Process]\\\" part is missing"},
+        {"NaN tolerances", replacing("0.010 0.160", "nan nan"), "[Prm]\\\" part holds a value that is not a number"},
+        {"an infinite chamfer window", replacing("0.767945 0.802851", "0.767945 inf"), "[Prm]\\\" part holds"},
+        {"a list column at version 3", replacing("[Class] 0 21", "[Class] 0 3"), "did not have yet"},
+        {"a class that is not a number", replacing("[Class] 0 21", std::string("[Class] \0 21", 11)), "class line"},
+        {"version -1", replacing("[Class] 0 21", "[Class] 0 -1"), "format version -1 is not one"},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        edit(table("Drilled"), c.damage);
+        const std::string before = bytesOf(table("Drilled")), rows = bytesOf(table("Drilled", ".txt"));
+        ASSERT_EQ(execute("answer 1\n" + kThroughTheRun), 0) << err.str() << out.str();
+        EXPECT_EQ(count(kDamaged), 1u) << out.str();
+        EXPECT_EQ(count("msgbox"), 1u) << out.str();
+        EXPECT_NE(out.str().find(table("Drilled")), std::string::npos);
+        EXPECT_NE(out.str().find(c.why), std::string::npos) << out.str();
+        EXPECT_EQ(bytesOf(table("Drilled")), before);
+        EXPECT_EQ(bytesOf(table("Drilled", ".txt")), rows);
+        EXPECT_TRUE(fs::exists(table("_Forantix_1d_1"))) << "the drilled holes' new table";
+        EXPECT_GT(operations(), 0u);
+        TearDown();
+    }
+}
+
+// The drill-size table refused: Execute stops as it does without one, and nothing is migrated or written.
+TEST_F(DamagedTables, ADamagedDrillSizeTableIsNeverMigratedAndExecuteStopsAsWithoutOne) {
+    struct CASE {
+        const char* what;
+        const char* file;
+        std::function<void(std::string&)> damage;
+        const char* why;
+    };
+    const CASE cases[] = {
+        {"NUL bytes in its class line", ".tab", replacing("[Class] 1 21", std::string("[Class] \0\0 21", 13)), "class line"},
+        {"version 0", ".tab", replacing("[Class] 1 21", "[Class] 1 0"), "format version 0 is not one"},
+        {"version 2 with its list column", ".tab", replacing("[Class] 1 21", "[Class] 1 2"), "did not have yet"},
+        {"a NaN diameter in a row", ".txt", replacing("1 0.04 0.5", "nan 0.04 0.5"), "Row 1 holds a value that is not"},
+        {"an infinite allowance in a row", ".txt", replacing("2 0.08 1", "2 inf 1"), "Row 3 holds a value that is not"},
+        {"a row wider than the table", ".txt", replacing("1 0.04 0.5", "1 0.04 0.5 9 9 9 9"), "Row 1 holds more cells"},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        const std::string damaged = table("Drill sizes", c.file);
+        edit(damaged, c.damage);
+        const std::string tab = bytesOf(table("Drill sizes")), txt = bytesOf(table("Drill sizes", ".txt"));
+        ASSERT_EQ(execute("answer 1\nanswer 1\n" + kStopped), 0) << err.str() << out.str();
+        EXPECT_EQ(count(kDamaged), 1u) << out.str();
+        EXPECT_NE(out.str().find(damaged), std::string::npos);
+        EXPECT_NE(out.str().find(c.why), std::string::npos) << out.str();
+        EXPECT_NE(out.str().find("has no drill-size table"), std::string::npos) << out.str();
+        EXPECT_EQ(bytesOf(table("Drill sizes")), tab);
+        EXPECT_EQ(bytesOf(table("Drill sizes", ".txt")), txt);
+        EXPECT_FALSE(fs::exists(work + "/Drill sizes.Ta~")) << "no migration began";
+        TearDown();
+    }
+}
+
+// A table's rows that a hole does not find: the provisional row cannot reach the rows file when its safety
+// copy cannot be made, and then the table file is not rewritten either.
+TEST_F(DamagedTables, ARowThatCannotBeSavedLeavesTheTableAndItsRowsAsTheyWere) {
+    edit(table("Drilled", ".txt"), replacing("D8 8 1 (0,0,6,10,16,25,40) \r\n", ""));
+    ASSERT_EQ(execute(kThroughTheRun), 0) << err.str() << out.str();
+    ASSERT_NE(bytesOf(table("Drilled", ".txt")).find("**8"), std::string::npos) << "a provisional row is made";
+
+    SetUp();
+    edit(table("Drilled", ".txt"), replacing("D8 8 1 (0,0,6,10,16,25,40) \r\n", ""));
+    const std::string tab = bytesOf(table("Drilled")), txt = bytesOf(table("Drilled", ".txt"));
+    fs::create_directories(work + "/Drilled.tx~");   // in the way of the rows file's safety copy
+    ASSERT_EQ(execute("answer 1\n" + kThroughTheRun), 0) << err.str() << out.str();
+    EXPECT_NE(out.str().find("The table could not be written; it is kept as it was:\\n" + table("Drilled", ".txt")),
+              std::string::npos)
+        << out.str();
+    EXPECT_EQ(bytesOf(table("Drilled")), tab);
+    EXPECT_EQ(bytesOf(table("Drilled", ".txt")), txt);
+}
+
+// An operation line of a process whose decimal field is not a number: the process is refused once.
+TEST_F(DamagedTables, AnOperationThatIsNotANumberRefusesItsProcess) {
+    edit(table("Drilled"), replacing("[1 2] 3 1 2 0 0 8.0000", "[1 2] 3 1 2 0 0 nan"));
+    const std::string before = bytesOf(table("Drilled"));
+    ASSERT_EQ(execute("answer 1\n" + kThroughTheRun), 0) << err.str() << out.str();
+    EXPECT_EQ(count(kDamaged), 1u) << out.str();
+    EXPECT_NE(out.str().find("An operation of its process 1 is cut short or holds a value that is not a number"),
+              std::string::npos)
+        << out.str();
+    EXPECT_EQ(bytesOf(table("Drilled")), before);
+    EXPECT_EQ(out.str().find("nan"), std::string::npos) << out.str();
+}
+
+// A tool library whose checksum is right but one of whose tools has a value no tool has.
+TEST_F(DamagedTables, AToolLibraryWithValuesThatAreNotFiniteIsRefusedAndNoneOfItsToolsReachesThePart) {
+    struct CASE {
+        const char* what;
+        std::function<void(tp_tool&)> damage;
+        const char* why;
+    };
+    const CASE cases[] = {
+        {"a NaN diameter", [](tp_tool& t) { t.diameter = std::nan(""); }, "its diameter is not a number"},
+        {"an infinite flute length", [](tp_tool& t) { t.fluteLength = INFINITY; }, "its flute length is not a number"},
+        {"a diameter of 1e300", [](tp_tool& t) { t.diameter = 1e300; }, "its diameter 1e+300 is out of range"},
+        {"a negative overall length", [](tp_tool& t) { t.overallLength = -40; }, "its overall length -40 is out of range"},
+        {"an angle of 400 degrees", [](tp_tool& t) { t.angle = 400; }, "its angle 400 is out of range"},
+        {"a NaN feed", [](tp_tool& t) { t.feeds[1] = std::nan(""); }, "a feed, speed, peck or dwell value of it is not"},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        std::vector<tp_tool> tools;
+        std::string why;
+        ASSERT_TRUE(host::tools::decodeToolLibrary(bytesOf(library), tools, why)) << why;
+        c.damage(tools[3]);
+        ASSERT_TRUE(plat::writeFile(library, host::tools::encodeToolLibrary(tools)));
+        const std::string before = bytesOf(library);
+        const std::string part = dir.path() + "/plate.pfp";
+        ASSERT_EQ(execute(kCreateOperations, {"--save", part}), 0) << err.str() << out.str();
+        EXPECT_NE(out.str().find("tool 4 (" + std::string(tools[3].name) + "): " + c.why), std::string::npos)
+            << out.str();
+        EXPECT_EQ(count("cannot be read"), 1u) << "told once on the host's message line";
+        EXPECT_NE(out.str().find("tools were made for operations that found none in the library"), std::string::npos);
+        EXPECT_EQ(bytesOf(library), before);
+        EXPECT_EQ(out.str().find("nan"), std::string::npos);
+        EXPECT_EQ(out.str().find("inf "), std::string::npos);
+        const std::vector<tp_tool> kept = recordTools(part_notes::noteOf(part_notes::notesOfFile(part), "TLST"));
+        EXPECT_FALSE(kept.empty()) << "the run's tools are kept in the part";
+        for (const tp_tool& t : kept) EXPECT_EQ(host::tools::toolValuesWhy(t), "") << t.name;
+        TearDown();
+    }
+}
+
+// A part whose kept tools hold a number that is not finite (as an earlier release saved them): the damaged
+// record is told, kept byte for byte through open and save, and its tools are not used.
+TEST_F(DamagedTables, ToolsKeptInThePartThatAreNotFiniteAreToldAndKeptAsTheyAre) {
+    const std::string part = dir.path() + "/plate.pfp", damaged = dir.path() + "/nan.pfp";
+    ASSERT_EQ(execute(kCreateOperations, {"--save", part}), 0) << err.str() << out.str();
+    part_notes::editNote(part, damaged, "TLST", [](const std::string& text) {
+        std::string edited = text;
+        const double nan = std::nan("");
+        std::uint8_t bytes[8];
+        std::memcpy(bytes, &nan, 8);
+        const std::size_t diameter = 16 + 2 * (8 + 8);   // the first tool's diameter, two letters a byte
+        for (int i = 0; i < 8; ++i) {
+            edited[diameter + 2 * i] = static_cast<char>('a' + (bytes[i] & 15));
+            edited[diameter + 2 * i + 1] = static_cast<char>('a' + (bytes[i] >> 4));
+        }
+        return std::vector<std::string>{edited};
+    });
+    const std::string before = part_notes::noteOf(part_notes::notesOfFile(damaged), "TLST");
+    ASSERT_TRUE(std::isnan(recordTools(before).at(0).diameter));
+    const std::string file = dir.path() + "/open.session";
+    std::ofstream(file) << "invoke\nanswer 1\nclick 18048 1\n";
+    out.str("");
+    err.str("");
+    ASSERT_EQ(host::hostcamMain({"--plugin", kModule, "--host-dir", hostDir, "--open", damaged, "--session", file,
+                                 "--save", dir.path() + "/again.pfp"},
+                                out, err),
+              0)
+        << err.str() << out.str();
+    EXPECT_EQ(count("Some of the records Forantix keeps in this part are damaged."), 1u) << out.str();
+    EXPECT_EQ(part_notes::noteOf(part_notes::notesOfFile(dir.path() + "/again.pfp"), "TLST"), before);
+}
+
+// Execute again and again on the same part: the tools it made the first time are in the library already.
+TEST_F(DamagedTables, AMadeToolIsAddedToTheLibraryOnce) {
+    ASSERT_EQ(execute(kThroughTheRun), 0) << err.str() << out.str();
+    EXPECT_EQ(count("host.library added"), 6u) << out.str();
+    EXPECT_NE(out.str().find("host.library added \"" + library + "\" slot=133 number=133 \"** 6.60 x 9.80 Conical mill"),
+              std::string::npos)
+        << out.str();
+    const std::string once = bytesOf(library);
+    for (int again = 0; again < 2; ++again) {
+        host::reset();
+        plat::driver().reset();
+        ASSERT_EQ(execute(kThroughTheRun), 0) << err.str() << out.str();
+        EXPECT_EQ(count("host.library added"), 0u) << out.str();
+        EXPECT_EQ(bytesOf(library), once);
+        EXPECT_NE(out.str().find("T133 "), std::string::npos) << "the stored tool's number";
+    }
+}
+
+// Execute reads each library once, however many tools it looks up or misses (a library at the format's
+// limit of 65,535 tools costs a run what reading it once costs).
+TEST_F(DamagedTables, EachLibraryIsReadOncePerRun) {
+    ASSERT_EQ(execute(kThroughTheRun), 0) << err.str() << out.str();
+    EXPECT_EQ(count("host.library added"), 6u) << "tools were missed and made";
+    EXPECT_EQ(host::libraryReads(library), 1);
+    EXPECT_LE(host::libraryReads(hostDir + "/Mill/Tools/big_mm.Tools"), 1);
+}
+
+}  // namespace
