@@ -61,9 +61,9 @@ public:
         const std::string word = n < 6 ? "G" + std::to_string(54 + n) : "G54.1 P" + std::to_string(n - 5);
         words_[key] = word;
         auto axis = [&](const double* r) { return num(r[0], 6) + "," + num(r[1], 6) + "," + num(r[2], 6); };
-        *described = "(" + word + " = PLANE X " + axis(p.matrix[0]) + " Y " + axis(p.matrix[1]) + " Z " +
+        *described = word + " = PLANE X " + axis(p.matrix[0]) + " Y " + axis(p.matrix[1]) + " Z " +
                      axis(p.matrix[2]) + " ORIGIN " + len(p.origin[0]) + "," + len(p.origin[1]) + "," +
-                     len(p.origin[2]) + ")";
+                     len(p.origin[2]);
         return word;
     }
 
