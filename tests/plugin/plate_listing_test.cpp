@@ -55,8 +55,6 @@ TEST_F(PlateListing, EveryHoleWithAProcessIsMachinedAtItsPlaceToItsDepth) {
     plat::Step summary{0, "click", {std::to_string(kSummary), std::to_string(plat::IDOK)}, true};
     script().click(kMenu, kExecute).add(summary).click(kProcessTree, CDlgProcess::kCreate);
     EXPECT_EQ(m_main(), 0);
-    // Creating ends the cycle on the run the plug-in asks the host for.
-    while (host::takeRunAgainRequest()) m_main();
     expectScriptPlayed();
 
     const NC_PROGRAM program = readNcListing(host::ncListing());
