@@ -60,6 +60,16 @@ bool placeInGroup(operation& op) {
     return findGroupById(op.groupId) != nullptr;
 }
 
+std::vector<ent> attachedAssociations(std::int32_t opId) {
+    std::vector<ent> out;
+    db_ptr p = db_start();
+    char found = 0;
+    ent a{};
+    for (get_ent_assoc(p, &a, &p, &found); found; get_ent_assoc(p, &a, &p, &found))
+        if (a.assoc.kind == 2 && a.assoc.opId == opId) out.push_back(a);
+    return out;
+}
+
 StoredOp* addOp(operation op) {
     op.id = state.nextId++;
     op.dbEntity = kOpEntityBase + static_cast<std::uint32_t>(op.id);

@@ -51,6 +51,9 @@ StoredOp* findOp(std::int32_t id);
 bool placeInGroup(operation& op);
 // Adds a copy of `op` with a new id and database entity; returns the stored one.
 StoredOp* addOp(operation op);
+// The associations (kind 2) that attach geometry to the operation, in database order, which is the order
+// they were attached in.
+std::vector<ent> attachedAssociations(std::int32_t opId);
 // Deletes the operations with their attached points (one walk of the part); returns how many there were.
 int deleteOps(const std::set<std::int32_t>& ids);
 // Every operation of the part goes (a new part or another part opened).

@@ -61,11 +61,7 @@ void dumpChains(std::ostringstream& o, const ops::StoredOp& s) {
 
 // The geometry attached through associations (kind 2), in database order.
 void dumpAttached(std::ostringstream& o, std::int32_t opId) {
-    db_ptr p = db_start();
-    char found = 0;
-    ent a{};
-    for (get_ent_assoc(p, &a, &p, &found); found; get_ent_assoc(p, &a, &p, &found)) {
-        if (a.assoc.kind != 2 || a.assoc.opId != opId) continue;
+    for (const ent& a : ops::attachedAssociations(opId)) {
         ent target{};
         const bool has = a.assoc.target && get_ent_from_eptr(a.assoc.target, &target);
         if (has && target.type == kEntSurface)

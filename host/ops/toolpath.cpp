@@ -44,11 +44,7 @@ Frame frameOf(const operation& op) {
 // attached: the database keeps that order.
 std::vector<p_3d> attachedPoints(std::int32_t opId) {
     std::vector<p_3d> points;
-    db_ptr p = db_start();
-    char found = 0;
-    ent a{};
-    for (get_ent_assoc(p, &a, &p, &found); found; get_ent_assoc(p, &a, &p, &found)) {
-        if (a.assoc.kind != 2 || a.assoc.opId != opId) continue;
+    for (const ent& a : attachedAssociations(opId)) {
         ent target{};
         if (a.assoc.target && get_ent_from_eptr(a.assoc.target, &target) && target.type != kEntPoint) continue;
         points.push_back(a.assoc.pt);

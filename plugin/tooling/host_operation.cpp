@@ -221,6 +221,17 @@ std::vector<REPORT_POINT> reportPoints(std::vector<PTS_TL_SEQ>& run, const opera
     return entries;
 }
 
+// Stores an association of the operation's and counts it as one more entity and point of its geometry.
+bool storeAssociation(operation& record, ent& a) {
+    db_ptr entry = 0;
+    char ok = 0;
+    store_ent_assoc(&a, &entry, main_level, main_attrib, &ok);
+    if (!ok) return false;
+    ++record.geomEntities;
+    ++record.geomPoints;
+    return true;
+}
+
 bool attachPoint(operation& record, const POINT_LIST& hole, std::uint8_t multiView, double depth) {
     ent point{};
     if (!hole.drillPointEntity || !get_ent_from_eptr(hole.drillPointEntity, &point)) return false;
@@ -231,13 +242,7 @@ bool attachPoint(operation& record, const POINT_LIST& hole, std::uint8_t multiVi
     a.assoc.target = hole.drillPointEntity;
     a.assoc.pt = point.pt.pt;
     if (multiView) a.assoc.limits[0] = depth;
-    db_ptr entry = 0;
-    char ok = 0;
-    store_ent_assoc(&a, &entry, main_level, main_attrib, &ok);
-    if (!ok) return false;
-    ++record.geomEntities;
-    ++record.geomPoints;
-    return true;
+    return storeAssociation(record, a);
 }
 
 // The contour's circle at R's top, the wall's taper taken off its diameter, chained after the drill point.
@@ -295,13 +300,7 @@ bool attachSurface(operation& record, POINT_LIST& hole) {
     a.assoc.target = hole.surfaceEnt;
     a.assoc.u = 0.5;
     a.assoc.v = 0.5;
-    db_ptr entry = 0;
-    char ok = 0;
-    store_ent_assoc(&a, &entry, main_level, main_attrib, &ok);
-    if (!ok) return false;
-    ++record.geomEntities;
-    ++record.geomPoints;
-    return true;
+    return storeAssociation(record, a);
 }
 
 }  // namespace

@@ -27,10 +27,7 @@ protected:
         const std::string line = "50. TOTALS";
         texts.replace(texts.find(line), line.size(), "50. TOTALS 100% %s %d");
         installUiTexts(texts);
-        load();
-        script().click(CMainMenu::kTemplate, plat::IDOK);
-        m_main();
-        expectScriptPlayed();
+        loadAndCloseOnce();
         g_machineInfo.definition.rapidRateMm = 100;
         g_machineInfo.toolChangeSeconds = 6;
         view.viewNumber = 1;

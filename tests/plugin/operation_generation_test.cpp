@@ -35,11 +35,7 @@ class GenerationTest : public PluginFixture {
 protected:
     void SetUp() override {
         PluginFixture::SetUp();
-        load();
-        script().click(CMainMenu::kTemplate, plat::IDOK);
-        m_main();
-        expectScriptPlayed();
-        plat::driver().transcript().clear();
+        loadAndCloseOnce();
         PRM_SETTINGS& s = g_globals->settings;
         s.drillingListOn = 0;
         s.machiningTimeListOn = 0;

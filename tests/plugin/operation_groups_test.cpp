@@ -22,11 +22,7 @@ class OperationGroupsTest : public PluginFixture {
 protected:
     void SetUp() override {
         PluginFixture::SetUp();
-        load();
-        script().click(CMainMenu::kTemplate, plat::IDOK);
-        m_main();
-        expectScriptPlayed();
-        plat::driver().transcript().clear();
+        loadAndCloseOnce();
     }
     void TearDown() override {
         g_records->viewsTree = nullptr;

@@ -17,6 +17,7 @@
 #include "platform/ui/driver.h"
 #include "plugin/cycle/exports.h"
 #include "plugin/cycle/load_time_objects.h"
+#include "plugin/cycle/main_menu.h"
 #include "support/temp_dir.h"
 
 class PluginFixture : public testing::Test {
@@ -45,6 +46,15 @@ protected:
         ASSERT_FALSE(error) << error.message();
     }
     void load() { pluginAttach(plat::registerModule(installDir + "/Tool.so")); }
+    // Loads the plug-in and plays one invocation whose main menu the user closes at once: its settings and
+    // texts are read and the work cycle has ended; the transcript starts empty.
+    void loadAndCloseOnce() {
+        load();
+        script().click(CMainMenu::kTemplate, plat::IDOK);
+        m_main();
+        expectScriptPlayed();
+        plat::driver().transcript().clear();
+    }
     void unload() { pluginDetach(); }
     plat::Script& script() { return plat::driver().script(); }
     const plat::Transcript& transcript() { return plat::driver().transcript(); }
