@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -197,6 +198,72 @@ TEST_F(ToolpathTest, MilledHolesAreCirclesAndHelices) {
     regenerate(contour);
     const std::vector<std::string> lines = path(contour);
     EXPECT_NE(std::find(lines.begin(), lines.end(), "feed (54,0,-3) f=0"), lines.end());
+}
+
+// A thread mill climbs from the thread's bottom to its top at the pitch, on the major diameter less (inside)
+// or plus (outside) the tool: counter-clockwise for a right-hand internal thread and a left-hand external
+// one. A helix bore goes down from the bored start diameter at its rough pitch, turns once at the bottom and,
+// with the finish on, climbs back at the finish pitch.
+TEST_F(ToolpathTest, ThreadMillsClimbAndHelixBoresDescendTurnByTurn) {
+    struct Case {
+        const char* what;
+        std::int16_t code;
+        bool internal, rightHand, finishOn;
+        double radius;                      // of the path about the point
+        int arcs;                           // half turns
+        const char* direction;              // of every arc
+        double firstArcZ, lastArcZ;         // where the first and the last half turn end
+    };
+    const Case cases[] = {
+        {"internal right-hand thread", 100, true, true, false, 2, 8, "arc ccw", -5.25, 0},
+        {"internal left-hand thread", 100, true, false, false, 2, 8, "arc cw", -5.25, 0},
+        {"external right-hand thread", 100, false, true, false, 8, 8, "arc cw", -5.25, 0},
+        {"helix bore", 106, false, false, false, 3, 2 * 3 + 2, "arc ccw", -1, -6},
+        {"helix bore with a finish", 106, false, false, true, 3, 2 * 3 + 2 + 2 * 2, "arc ccw", -1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        OpsFixture::TearDown();
+        OpsFixture::SetUp();
+        operation op = makeOp(c.code, 0, host::kActiveGroupId, "milled");
+        op.clearance = 10;
+        op.retract = 2;
+        op.topOfStockIncremental = 1;
+        op.depth = -6;
+        op.toolDiameter = 6;
+        op.toolFeeds[0] = 300;
+        const auto put = [&op](std::size_t at, double v) { std::memcpy(op.kindBlock + at, &v, sizeof v); };
+        if (c.code == 100) {
+            put(op_thread_layout::majorDiameter, 10);
+            put(op_thread_layout::pitch, 1.5);
+            op.kindBlock[op_thread_layout::internal] = c.internal ? 1 : 0;
+            op.kindBlock[op_thread_layout::rightHand] = c.rightHand ? 1 : 0;
+        } else {
+            put(op_helix_layout::startDiameter, 12);
+            put(op_helix_layout::roughPitch, 2);
+            put(op_helix_layout::finishPitch, 3);
+            op.kindBlock[op_helix_layout::finishOn] = c.finishOn ? 1 : 0;
+        }
+        update(op);
+        attach(op, storePoint(0, 0, 0));
+        regenerate(op);
+        std::vector<std::string> arcs;
+        for (const std::string& l : path(op))
+            if (l.rfind("arc ", 0) == 0) arcs.push_back(l);
+        ASSERT_EQ(static_cast<int>(arcs.size()), c.arcs) << ::testing::PrintToString(path(op));
+        for (const std::string& a : arcs) EXPECT_EQ(a.rfind(std::string(c.direction) + " (", 0), 0u) << a;
+        const auto endZ = [](const std::string& arc) {
+            const std::size_t close = arc.find(')');
+            return std::stod(arc.substr(arc.rfind(',', close) + 1));
+        };
+        EXPECT_NEAR(endZ(arcs.front()), c.firstArcZ, 1e-9) << arcs.front();
+        EXPECT_NEAR(endZ(arcs.back()), c.lastArcZ, 1e-9) << arcs.back();
+        // Every half turn ends on the path's circle, on the X axis through the point.
+        for (const std::string& a : arcs) {
+            const double x = std::stod(a.substr(a.find('(') + 1));
+            EXPECT_NEAR(std::fabs(x), c.radius, 1e-9) << a;
+        }
+    }
 }
 
 TEST_F(ToolpathTest, NewGeometryMakesTheToolpathStale) {
