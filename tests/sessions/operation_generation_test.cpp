@@ -111,6 +111,10 @@ protected:
     void TearDown() override {
         host::reset();
         plat::driver().reset();
+        // The settings a test wrote, or a run saved, beside the module: the next test starts from none.
+        const std::string dir = kModule.substr(0, kModule.rfind('/'));
+        for (const char* name : {"Forantix_mm.prm", "Forantix_mm.pr~", "Forantix_in.prm", "Forantix_in.pr~"})
+            std::filesystem::remove(dir + "/" + name);
     }
 };
 
