@@ -4,5 +4,7 @@
 
 void registerPluginTemplates();
 void registerProcessTemplates();
+void registerEditorTemplates();
+void registerSettingsTemplates();
 // The bitmaps of the process tree's images, in image-list order.
 extern const int kProcessTreeBitmaps[12];
