@@ -26,9 +26,17 @@ std::string dumpGroups();
 // Operations in creation order: `op ID code=C/S group=G "COMMENT"` and lines of its fields (tool, planes,
 // heights, cycle, pecks, counts, regenerations, the non-zero bytes of each block), then its points
 // (`  point ENTITY-ID (x,y,z) limits=a/b`), surfaces and chains (`  chain N closed=C` and
-// `    TYPE ENTITY-ID ...geometry`).
+// `    TYPE ENTITY-ID ...geometry`), and, while its toolpath is up to date, the toolpath in the tool
+// plane (host/ops/toolpath.h): `  toolpath points=N moves=M`, each point's planes
+// (`    hole K (x,y,z0) clearance=c retract=r top=t bottom=b`) before its moves
+// (`      rapid|feed|arc cw|arc ccw (x,y,z) ...`, `dwell Ss`, `spindle stop|reverse`), to 4 decimals.
 std::string dumpOperations();
 std::string dumpOperation(std::int32_t id);   // "" for an unknown id
+
+// ---- NC listing ----
+// The part's operations as one G-code program for a generic 3-axis control (its dialect is described in
+// the README): in creation order, each that has an up-to-date toolpath; the others are named in comments.
+std::string ncListing();
 
 // ---- operations manager ----
 bool opManagerRefreshOn();

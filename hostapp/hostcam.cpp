@@ -55,7 +55,10 @@ std::optional<std::string> readText(const std::string& path) {
 
 std::string usage() {
     return "usage: hostcam [--plugin PATH] [--session FILE] [--inch] [--no-machine-group] [--no-active-group]\n"
-           "               [--host-dir DIR] [--part PATH] [--open FILE] [--save FILE] [--pictures DIR]\n"
+           "               [--host-dir DIR] [--part PATH] [--open FILE] [--save FILE] [--nc FILE]\n"
+           "               [--pictures DIR]\n"
+           "  --nc FILE       after the session, write the part's operations to FILE as a G-code listing for\n"
+           "                  a generic 3-axis control\n"
            "  --pictures DIR  write each window's picture when it is shown (and again when it was drawn on\n"
            "                  since) as DIR/<caption or window id>-<n>.png\n";
 }
@@ -84,6 +87,8 @@ std::optional<HostcamOptions> parseOptions(const std::vector<std::string>& args,
             if (!value(o.open)) return std::nullopt;
         } else if (a == "--save") {
             if (!value(o.save)) return std::nullopt;
+        } else if (a == "--nc") {
+            if (!value(o.nc)) return std::nullopt;
         } else if (a == "--pictures") {
             if (!value(o.pictures)) return std::nullopt;
         } else if (a == "--inch") {
@@ -161,6 +166,9 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
         if (opts->part.empty() && !isStepFile(opts->open)) setPartFile(opts->open);
         printCounts(out, opts->open);
     }
+    // A new part takes the name it will be saved under, so that what is written beside it lands there.
+    if (opts->part.empty() && !opts->save.empty() && (opts->open.empty() || isStepFile(opts->open)))
+        setPartFile(opts->save);
 
     if (!opts->pictures.empty()) {
         std::error_code ec;
@@ -200,6 +208,13 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
             return 2;
         }
         printCounts(out, opts->save);
+    }
+    if (!opts->nc.empty()) {
+        if (!plat::writeFile(opts->nc, ncListing())) {
+            err << "hostcam: " << opts->nc << ": the NC listing cannot be written\n";
+            return 2;
+        }
+        out << opts->nc << ": NC listing of " << TpMainOpMgr().GetMainOpList().GetSize() << " operations\n";
     }
     if (!failedPictures.empty()) {
         err << "hostcam: the window picture " << failedPictures.front() << " could not be written";

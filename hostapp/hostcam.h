@@ -18,7 +18,9 @@ struct HostcamOptions {
     std::string hostDir;   // "" = the host's default folder
     std::string part;      // "" = an unnamed part
     std::string open;      // "" = an empty part; else a STEP file whose solids make the part, or a part file
-    std::string save;      // "" = nothing saved; else the part file written after the session
+    std::string save;      // "" = nothing saved; else the part file written after the session (an unnamed
+                           // part, a STEP file opened or none, is named after it from the start)
+    std::string nc;        // "" = no NC listing; else the file the part's operations are written to as G-code
     std::string pictures;  // "" = no pictures; else the folder the windows' pictures are written to
     bool inch = false;
     bool noMachineGroup = false;

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "host/db/database.h"
+#include "host/ops/op_store.h"
 #include "host/state.h"
 
 namespace host::db {
@@ -280,7 +281,9 @@ std::uint32_t store_ent_assoc(ent* e, db_ptr* entry, std::int32_t level, const a
     if (!e || e->type != kEntAssoc) return 0;
     auto target = database.ents.find(e->assoc.target);
     if (target == database.ents.end() || target->second.e.type == kEntAssoc) return 0;
-    return storeChecked(e, entry, level, attrib, e->color, ok);
+    const std::uint32_t id = storeChecked(e, entry, level, attrib, e->color, ok);
+    if (id != 0 && e->assoc.kind == 2) host::ops::markToolpathStale(e->assoc.opId);
+    return id;
 }
 
 int rewrite_ent(const ent* e, int /*undo*/) {

@@ -109,6 +109,7 @@ int chain_manager(CHAIN* list, std::int32_t opId, int mode) {
     if (mode == 0) s->chains.clear();
     const std::size_t n = taken.size();
     for (auto& rec : taken) s->chains.push_back(std::move(rec));
+    host::ops::markToolpathStale(opId);
     host::detail::record("host.op chains " + std::to_string(opId) + (mode == 0 ? " set " : " add ") +
                          std::to_string(n));
     return 1;

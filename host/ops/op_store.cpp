@@ -32,6 +32,19 @@ std::vector<db_ptr> associationsOf(const std::set<std::int32_t>& ids) {
 
 OpState& opState() { return state; }
 
+void markToolpathStale(std::int32_t opId) {
+    if (StoredOp* s = findOp(opId)) {
+        s->op.nciValid = 0;
+        s->path.reset();
+    }
+}
+
+const Toolpath* currentToolpath(StoredOp& s) {
+    if (!s.op.nciValid) return nullptr;
+    if (!s.path) s.path = std::make_shared<const Toolpath>(computeToolpath(s));
+    return s.path.get();
+}
+
 std::uint32_t chainEntityId(const ChainEntRec& c) {
     ent e{};
     return c.curve.eptr && get_ent_from_eptr(c.curve.eptr, &e) ? e.id : c.entityId;
@@ -45,6 +58,16 @@ StoredOp* findOp(std::int32_t id) {
 bool placeInGroup(operation& op) {
     if (op.groupId == 0) op.groupId = groupState().activeId;
     return findGroupById(op.groupId) != nullptr;
+}
+
+std::vector<ent> attachedAssociations(std::int32_t opId) {
+    std::vector<ent> out;
+    db_ptr p = db_start();
+    char found = 0;
+    ent a{};
+    for (get_ent_assoc(p, &a, &p, &found); found; get_ent_assoc(p, &a, &p, &found))
+        if (a.assoc.kind == 2 && a.assoc.opId == opId) out.push_back(a);
+    return out;
 }
 
 StoredOp* addOp(operation op) {
@@ -131,6 +154,7 @@ int operation_manager(operation* op, int mode, db_ptr* eptr, char* fail) {
             s->op.dbEntity = kOpEntityBase + static_cast<std::uint32_t>(op->id);
             s->op.regenCount = regen;
             s->op.nciValid = 0;
+            s->path.reset();
             if (eptr) *eptr = s->op.dbEntity;
             ok = true;
         }
@@ -226,6 +250,7 @@ int nci_manager(std::int32_t opId, int mode, nci_bin* nci, char* succf) {
     }
     ++s->op.regenCount;
     s->op.nciValid = 1;
+    s->path = std::make_shared<const host::ops::Toolpath>(host::ops::computeToolpath(*s));
     if (nci) {
         *nci = nci_bin{};
         nci->opId = opId;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/api.h"
+#include "host/ops/toolpath.h"
 
 namespace host::ops {
 
@@ -28,7 +29,14 @@ struct ChainRec {
 struct StoredOp {
     operation op;
     std::vector<ChainRec> chains;
+    // The last regeneration's toolpath; dropped by a write, which makes it stale.
+    std::shared_ptr<const Toolpath> path;
 };
+// The operation's toolpath while it is up to date (nciValid): the one its regeneration made, or, for an
+// operation read from a part file, computed again from it; null otherwise.
+const Toolpath* currentToolpath(StoredOp& s);
+// Geometry given to the operation (a point, a surface, a chain) makes its toolpath stale.
+void markToolpathStale(std::int32_t opId);
 
 struct OpState {
     std::vector<std::unique_ptr<StoredOp>> list;   // creation order
@@ -43,6 +51,9 @@ StoredOp* findOp(std::int32_t id);
 bool placeInGroup(operation& op);
 // Adds a copy of `op` with a new id and database entity; returns the stored one.
 StoredOp* addOp(operation op);
+// The associations (kind 2) that attach geometry to the operation, in database order, which is the order
+// they were attached in.
+std::vector<ent> attachedAssociations(std::int32_t opId);
 // Deletes the operations with their attached points (one walk of the part); returns how many there were.
 int deleteOps(const std::set<std::int32_t>& ids);
 // Every operation of the part goes (a new part or another part opened).

@@ -1,5 +1,7 @@
 // The text dumps of groups and operations for tests and hostcam, and the small set-up and query helpers
 // of host/state_ops.h.
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <sstream>
 
@@ -59,11 +61,7 @@ void dumpChains(std::ostringstream& o, const ops::StoredOp& s) {
 
 // The geometry attached through associations (kind 2), in database order.
 void dumpAttached(std::ostringstream& o, std::int32_t opId) {
-    db_ptr p = db_start();
-    char found = 0;
-    ent a{};
-    for (get_ent_assoc(p, &a, &p, &found); found; get_ent_assoc(p, &a, &p, &found)) {
-        if (a.assoc.kind != 2 || a.assoc.opId != opId) continue;
+    for (const ent& a : ops::attachedAssociations(opId)) {
         ent target{};
         const bool has = a.assoc.target && get_ent_from_eptr(a.assoc.target, &target);
         if (has && target.type == kEntSurface)
@@ -74,7 +72,50 @@ void dumpAttached(std::ostringstream& o, std::int32_t opId) {
     }
 }
 
-void dumpOne(std::ostringstream& o, const ops::StoredOp& s) {
+// Toolpath numbers to 4 decimals, trailing zeros cut: the last bits of a computed coordinate are noise.
+std::string fixed(double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.4f", std::fabs(v) < 5e-5 ? 0.0 : v);
+    std::string t = buf;
+    while (t.back() == '0') t.pop_back();
+    if (t.back() == '.') t.pop_back();
+    return t;
+}
+std::string at(const double p[3]) { return "(" + fixed(p[0]) + "," + fixed(p[1]) + "," + fixed(p[2]) + ")"; }
+
+void dumpToolpath(std::ostringstream& o, ops::StoredOp& s) {
+    const ops::Toolpath* path = ops::currentToolpath(s);
+    if (!path) return;
+    o << "  toolpath points=" << path->points.size() << " moves=" << path->moves.size();
+    if (!path->remark.empty()) o << ' ' << detail::quote(path->remark);
+    o << '\n';
+    std::size_t point = 0;
+    for (std::size_t i = 0; i < path->moves.size(); ++i) {
+        for (; point < path->points.size() && path->points[point].firstMove == i; ++point) {
+            const ops::CyclePoint& c = path->points[point];
+            o << "    hole " << point + 1 << " (" << fixed(c.x) << ',' << fixed(c.y) << ',' << fixed(c.z0)
+              << ") clearance=" << fixed(c.clearance) << " retract=" << fixed(c.retract) << " top=" << fixed(c.top)
+              << " bottom=" << fixed(c.bottom) << '\n';
+        }
+        const ops::PathMove& m = path->moves[i];
+        o << "      ";
+        switch (m.kind) {
+        case ops::PathMove::kRapid: o << "rapid " << at(m.to); break;
+        case ops::PathMove::kFeed: o << "feed " << at(m.to) << " f=" << fixed(m.feed); break;
+        case ops::PathMove::kArcCw:
+        case ops::PathMove::kArcCcw:
+            o << (m.kind == ops::PathMove::kArcCw ? "arc cw " : "arc ccw ") << at(m.to) << " centre=" << at(m.centre)
+              << " f=" << fixed(m.feed);
+            break;
+        case ops::PathMove::kDwell: o << "dwell " << fixed(m.seconds) << "s"; break;
+        case ops::PathMove::kSpindleStop: o << "spindle stop"; break;
+        case ops::PathMove::kSpindleReverse: o << "spindle reverse"; break;
+        }
+        o << '\n';
+    }
+}
+
+void dumpOne(std::ostringstream& o, ops::StoredOp& s) {
     const operation& op = s.op;
     o << "op " << op.id << " code=" << int(op.code) << '/' << int(op.subCode) << " group=" << op.groupId << ' '
       << detail::quote(std::string(op.comment, strnlen(op.comment, sizeof op.comment))) << " selected=" << int(op.selected)
@@ -110,6 +151,7 @@ void dumpOne(std::ostringstream& o, const ops::StoredOp& s) {
     o << "  kindBlock " << block(op.kindBlock, sizeof op.kindBlock) << '\n';
     dumpAttached(o, op.id);
     dumpChains(o, s);
+    dumpToolpath(o, s);
 }
 
 }  // namespace
@@ -154,7 +196,7 @@ std::string dumpOperations() {
 }
 
 std::string dumpOperation(std::int32_t id) {
-    const ops::StoredOp* s = ops::findOp(id);
+    ops::StoredOp* s = ops::findOp(id);
     if (!s) return {};
     std::ostringstream o;
     dumpOne(o, *s);

@@ -166,6 +166,14 @@ tp_tool makeTool(const Entry& e, bool metric) {
     // The third feed is a gentler plunge, except for taps, whose every feed must follow the pitch.
     const bool tap = e.type == TapRight || e.type == TapLeft;
     t.feeds[2] = tap ? feed : metric ? std::round(feed / 2) : std::round(feed / 2 * 1000) / 1000;
+    // A drill pecks a diameter at a time, comes back down to a tenth of it above the last peck's bottom and
+    // breaks the chip by a twentieth; other tools do not peck.
+    if (e.type == Drill) {
+        t.peckPercent[0] = 100;
+        t.peckPercent[1] = 100;
+        t.peckPercent[2] = 10;
+        t.peckPercent[3] = 5;
+    }
     std::snprintf(t.name, sizeof t.name, "%s", e.name.c_str());
     return t;
 }

@@ -38,8 +38,8 @@ bool createNamedGroup(std::uint32_t filter) {
     if (!hasMachineGroup()) return false;
     clearOperationsSelected();
     const std::string name = opGroupName(nullptr);
-    std::int32_t groupId = -1;
-    createTreeProcessOperations(filter, *g_fullToolsSeq, &groupId, name, 1);
+    std::uint32_t flags = filter;
+    createTreeProcessOperations(&flags, *g_fullToolsSeq, 0, name, 1);
     g_lastOpGroup = opGroupIdByName(name);
     return true;
 }
@@ -201,8 +201,7 @@ std::int16_t runProcessDialog(std::uint32_t* processTreeFlags, std::int16_t* opt
             break;
         case 201: {
             if (!hasMachineGroup()) break;
-            std::int32_t groupId = 0;
-            if (createTreeProcessOperations(*processTreeFlags, *g_fullToolsSeq, &groupId, "", 0) == 0) return 1012;
+            if (createTreeProcessOperations(processTreeFlags, *g_fullToolsSeq, 0, "", 0) == 0) return 1012;
             break;
         }
         default: break;

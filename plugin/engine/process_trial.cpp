@@ -180,8 +180,9 @@ int tryConfiguredProcess(CConfigProcess& dlg) {
     const std::int32_t before = OMgetActiveGroup();
     std::vector<FULL_TOOLS_SEQ> sequence;
     sequenceTools(sequence, view, 1);
-    std::int32_t groupId = -1;
-    const int created = createTreeProcessOperations(0, sequence, &groupId, groupName, 1);
+    // The trial hole shows whatever its states: every filter bit is set.
+    std::uint32_t flags = 0xFFFFFFFFu;
+    const int created = createTreeProcessOperations(&flags, sequence, 0, groupName, 1);
     if (before) groups.SetDefaultOperationGroup(before);
     if (created != 0)
         dropGroup();

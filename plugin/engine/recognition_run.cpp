@@ -155,6 +155,9 @@ std::int16_t runRecognition(std::uint32_t* /*processTreeFlags*/) {
             if (!hole->chainMember) buildOperationWhyText(*hole, "");
     setViewHeights(g_records->viewsTree);
     completeMilledOperations(g_records->viewsTree, drillTable);
+    // Every position of a fresh tree is machined: the points list's word of a position starts on.
+    for (VIEW_LIST* view = g_records->viewsTree; view; view = view->next)
+        for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next) hole->selected2 = 1;
 
     g_fullToolsSeq->clear();
     // Every hole of a fresh tree is sequenced: nothing has been switched off in the process tree yet.

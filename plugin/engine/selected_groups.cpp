@@ -116,22 +116,10 @@ void deleteGroup(std::uint32_t groupId) {
 
 }  // namespace
 
-std::string sanitizeGroupName(std::string name) {
-    name.erase(std::remove_if(name.begin(), name.end(),
-                              [](char c) { return c == '\\' || c == '/' || c == ':' || c == '?' || c == '|'; }),
-               name.end());
-    return name;
-}
-
 std::string opGroupName(const VIEW_LIST* view) {
     std::string name = uiText("GroupOpNames", kGroupName);
     if (view) name += " (" + viewDescription(view) + ")";
     return sanitizeGroupName(name);
-}
-
-std::uint32_t opGroupIdByName(const std::string& name) {
-    op_group* g = TpMainGrpMgr().GetMainGrpList().GroupByName(name.c_str());
-    return g ? static_cast<std::uint32_t>(g->id) : 0;
 }
 
 int createGroupOperations(VIEW_LIST* view, POINT_LIST* hole, POINT_LIST* holes, std::uint32_t filter) {
@@ -143,12 +131,16 @@ int createGroupOperations(VIEW_LIST* view, POINT_LIST* hole, POINT_LIST* holes, 
     saveSelections(g_records->viewsTree);
     selectFor(g_records->viewsTree, view, hole, filter);
     g_records->runStats.stateCount6 = 0;   // the count of created points
-    if (storeDrillPoints(g_records->viewsTree) != 0) {
+    if (storeDrillPoints(g_records->viewsTree) != kDrillPointsStored) {
         deleteTempPoints();
+        // The group stays, empty: the next run's undo takes it away, and not the group made before it.
+        g_lastOpGroup = groupId;
         return 0;
     }
-    for (VIEW_LIST* v = g_records->viewsTree; v; v = v->next)
-        if (v->selected) findGroupNotes(v);
+    for (VIEW_LIST* v = g_records->viewsTree; v; v = v->next) {
+        double origin[3];
+        if (v->selected) findGroupNotes(v, origin);
+    }
     const int wasRefreshing = OMenableRefresh(0);
     const std::int32_t active = OMgetActiveGroup();
     const int failed = createDrillOperations(g_records->viewsTree, holes, maxToolNumber() + 1);

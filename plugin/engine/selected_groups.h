@@ -13,12 +13,8 @@ struct ent;
 // A null-ended list of blanked entities (database handles), as hideEntitiesExcept makes it.
 using EntityList = std::uint32_t*;
 
-// The operation group name without the characters \ / : ? | (which the host's group names refuse).
-std::string sanitizeGroupName(std::string name);
 // The name of a new operation group, "GroupOpNames" 20, followed by the view's description for a view.
 std::string opGroupName(const VIEW_LIST* view);
-// The id of the operation group of that name, 0 when none.
-std::uint32_t opGroupIdByName(const std::string& name);
 
 // Creates the host operations of `view` (null: every view) and `hole` (null: every hole of the chosen
 // views), passing `holes` on to the operation generation, in a new group; holes that meet none of the set

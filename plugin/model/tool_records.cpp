@@ -6,7 +6,7 @@
 LoadTime<std::vector<FULL_TOOLS_SEQ>> g_fullToolsSeq;
 LoadTime<std::vector<TP_TOOL_IMAGE>> g_toolsArray;
 
-static_assert(gen_op_group_layout::next == sizeof(GEN_OP_GROUP::area0));
+static_assert(gen_op_group_layout::next == sizeof(GEN_OP_GROUP::name));
 static_assert(gen_op_group_layout::next + 4 == GEN_OP_GROUP::kSize);
 static_assert(tools_seq_layout::opeCount == tools_seq_layout::viewCount + sizeof(FULL_TOOLS_SEQ::viewCount));
 static_assert(tools_seq_layout::tools + 4 + sizeof(FULL_TOOLS_SEQ::area20) == FULL_TOOLS_SEQ::kSize);
@@ -22,7 +22,7 @@ int freeGenOpGroupList(GEN_OP_GROUP* first) {
 
 std::array<std::uint8_t, GEN_OP_GROUP::kSize> genOpGroupImage(const GEN_OP_GROUP& group, const LinkIdOf& idOf) {
     std::array<std::uint8_t, GEN_OP_GROUP::kSize> image{};
-    putField(image.data(), 0, group.area0);
+    putField(image.data(), 0, group.name);
     putLink(image.data(), gen_op_group_layout::next, idOf, group.next);
     return image;
 }
@@ -32,7 +32,7 @@ bool genOpGroupFromImage(const std::uint8_t* image, std::size_t n, GEN_OP_GROUP&
     std::array<std::uint8_t, GEN_OP_GROUP::kSize> full{};
     if (n) std::memcpy(full.data(), image, n);
     group = GEN_OP_GROUP{};
-    getField(full.data(), 0, group.area0);
+    getField(full.data(), 0, group.name);
     return true;
 }
 

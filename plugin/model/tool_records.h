@@ -21,10 +21,10 @@ struct OPE_LIST;
 // The tool array holds host tool records.
 using TP_TOOL_IMAGE = tp_tool;
 
-// An operation group the system created in the host.
+// An operation group the system created in the host, known by its name.
 struct GEN_OP_GROUP {
     static constexpr std::size_t kSize = 266;
-    std::uint8_t area0[262] = {};
+    char name[262] = {};                    // zero-ended
     GEN_OP_GROUP* next = nullptr;
 };
 

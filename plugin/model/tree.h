@@ -153,6 +153,12 @@ struct POINT_LIST {
     std::int16_t endSplitMode = 0;          // 0 none; 1 or 2: a fitted end to machine from the other side
     std::uint8_t stageDone = 0;             // handled by the current corrective stage
     std::int32_t partnerId = 0;             // id of the hole made for this one on the other side
+
+    // ---- operation generation's state of one generation, not kept in the part ----
+    db_ptr drillPointEntity = 0;            // the host point stored at the hole (its handle), 0 none
+    std::uint32_t drillPointId = 0;         // ... and its id
+    db_ptr surfaceEnt = 0;                  // the square surface of an operation over several views, 0 none
+    std::uint8_t drilled = 0;               // a drill (tool type 3) operation was made for the hole
 };
 
 // A host entity of a segment.

@@ -40,6 +40,8 @@ struct RUN_STATS {
     // The smallest and largest drill tip angle (full, radians) the adaptable table search met in the last
     // form recognition; the run's own, not kept in the part.
     double smallestTipAngle = std::numbers::pi, largestTipAngle = 0;
+    // The user ticked the warning of a hole without a drill point: it is not shown again in this run.
+    std::uint8_t quietNoDrillPoint = 0;
 };
 
 // The settings in force when the tree was recognised.

@@ -254,31 +254,64 @@ public:
     void buildToolsUsedList();
 };
 
-// ---- operation generation (stand-ins until it is built: docs/seams.md) -----------------------------------------
+// ---- operation generation ------------------------------------------------------------------------------------
 
-int deleteGroupOperations(std::uint32_t groupId);
-// The id of the operation group `name` under `parent`, created when missing; 0 when it cannot be made.
+// Creates the host operations of what the tree has on, in the order of `sequence`: the holes that the tree
+// filter `*treeFlags` hides are left out; with a group name every operation goes into that group (found or
+// made under the active group), else a group is made per run of one tool type; `keepGroups` 0 first removes
+// the groups, unused tools and drill points of the previous generation. Path mode 0 orders the points of each
+// host operation, 1 those of each tool, any other value keeps them. 0 done (also when nothing was made or
+// there is no active group), 1 the user cancelled at the question about unreachable holes.
+int createTreeProcessOperations(std::uint32_t* treeFlags, std::vector<FULL_TOOLS_SEQ>& sequence,
+                                std::int16_t pathMode, const std::string& groupName, std::uint8_t keepGroups);
+// The depth of an operation as its host operation takes it, from the hole's mouth.
+double operationDepth(const OPE_LIST& operation, const tp_tool& tool, std::uint8_t tipCompensation);
+// Whether the toolpath groups dialog lets one operation run over the views of a toolpath group.
+bool toolPathGroupsOverViews();
+
+// ---- operation groups and group notes ----
+// Deletes the groups the generations made (and their operations) from the host; a group that keeps
+// operations stays with its record. Returns 0.
+int cleanGeneratedGroups(std::int16_t onlyMachineGroup);
+// The id of the operation group `name`, or of a new one under `parent`; 0 when none could be made.
 std::int32_t findOrCreateOpGroup(const std::string& name, std::int32_t parent);
-// Clears the selected flag of every host operation.
-void clearOperationsSelected();
-// Creates the host operations of every operation that is on, in the order of `sequences`. With a group
-// name they all go into that group (found or created; *groupId receives it when it is -1). 0 done, 1 the
-// user cancelled (nothing created).
-int createTreeProcessOperations(std::uint32_t filter, std::vector<FULL_TOOLS_SEQ>& sequences, std::int32_t* groupId,
-                                const std::string& groupName, std::int16_t keep);
+// The id of the group of that name, 0 when none; `root` (when given) its root machine group or null.
+std::uint32_t opGroupIdByName(const std::string& name, op_group** root = nullptr);
+// The name of the group, "" for an unknown id.
+std::string opGroupName(std::int32_t groupId);
+// Deletes the group's operations that are not kept; returns how many were kept.
+int deleteGroupOperations(std::uint32_t groupId);
+// Clears the selected flag of every host operation. Returns 0.
+int clearOperationsSelected();
+// The name without the characters \ / : ? | (which host group names refuse).
+std::string sanitizeGroupName(std::string name);
+// Asks the user for a point and places the view's group note there (its text names the view); an older
+// note of the view goes.
+void placeGroupNote(VIEW_LIST* view);
+// The number of the view's group notes; the world position of the last one found. Several are told.
+int findGroupNotes(VIEW_LIST* view, double position[3]);
+void deleteGroupNotes(VIEW_LIST* view, db_ptr keep);
+// 1 and the world position of the first point on the level when it is visible and holds one, else 0.
+int findLevelPoint(std::int32_t level, double position[3]);
 
-// Stores the drill points of what is on in the tree; 0 done.
-int storeDrillPoints(VIEW_LIST* tree);
-void deleteTempPoints();
-// Finds the operation group's notes of a view.
-void findGroupNotes(VIEW_LIST* view);
-// Creates the host operations of what is on in the tree, numbering tools from `firstToolNumber`; 0 done.
-int createDrillOperations(VIEW_LIST* tree, POINT_LIST* holes, int firstToolNumber);
+// ---- drill points and the part's tools ----
+enum : int { kDrillPointsStored = 0, kNoDrillPointStored = 1, kDrillPointsCancelled = 2 };
+// Stores a drill point at every hole of the selected views that is on (only at `only` and its chain when
+// given); a hole whose chain gets none is told (Cancel ends the call). One of the three results above.
+int storeDrillPoints(VIEW_LIST* views, POINT_LIST* only = nullptr);
+// Deletes the drill points on the forms level that no operation uses. Returns 0.
+int deleteTempPoints();
+// Removes the part's tools that no operation uses. Returns 0.
+int deleteUnusedTools();
+// The highest tool number of the part, 0 for none.
 int maxToolNumber();
 
-// The user tools manager on a hole; places the operation group's note of a view.
+// ---- the points-list path, the tool dialogs (stand-ins: docs/seams.md) ----
+// Creates the host operations of what is on in the tree, numbering tools from `firstToolNumber`; 0 done.
+int createDrillOperations(VIEW_LIST* tree, POINT_LIST* holes, int firstToolNumber);
+
+// The user tools manager on a hole.
 void runUserToolsManager(POINT_LIST* hole);
-void placeGroupNote(VIEW_LIST* view);
 // The tool-path groups dialog (end code; 171 asks for a hole pick, then runs again with pickedHole set) and
 // the tools view (end code) over the flattened tool sequence.
 int runToolPathGroups(POINT_LIST* pickedHole);

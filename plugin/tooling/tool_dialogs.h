@@ -1,11 +1,8 @@
-// The tooling dialogs and reports the work cycle holds from the library's load to its unload. The reports
-// are stand-ins until operation generation is built (docs/seams.md).
+// The tooling dialogs and reports the work cycle holds from the library's load to its unload.
 #pragma once
 #include "plugin/base/load_time.h"
 #include "plugin/services/tooling.h"
-
-class CMachiningTime {};
-class CDrillingList {};
+#include "plugin/tooling/reports.h"
 
 extern LoadTime<CDlgToolsView> g_toolsView;
 extern LoadTime<CMachiningTime> g_machiningTime;

@@ -231,7 +231,7 @@ TEST_F(RecordsCycleTest, AnEmptyTreeStoresItsGroupsAndTheMarkerAndLoadsThemWitho
     EXPECT_EQ(tree, nullptr);
     EXPECT_EQ(g_records->genOpGroupCount, 2);
     ASSERT_NE(g_records->genOpGroups, nullptr);
-    EXPECT_EQ(g_records->genOpGroups->area0[0], static_cast<std::uint8_t>(20 * 31 + 1));
+    EXPECT_EQ(static_cast<std::uint8_t>(g_records->genOpGroups->name[0]), static_cast<std::uint8_t>(20 * 31 + 1));
     EXPECT_EQ(g_records->recordsLeftInPart, 0);
 }
 

@@ -188,7 +188,7 @@ inline void fillCycleData(const SAMPLE_TREE& t) {
     GEN_OP_GROUP** groupTail = &g_records->genOpGroups;
     for (int i = 0; i < 2; ++i) {
         *groupTail = new GEN_OP_GROUP();
-        fillBytes((*groupTail)->area0, sizeof(GEN_OP_GROUP::area0), 20 + i);
+        fillBytes(reinterpret_cast<std::uint8_t*>((*groupTail)->name), sizeof(GEN_OP_GROUP::name), 20 + i);
         groupTail = &(*groupTail)->next;
     }
     g_records->genOpGroupCount = 2;

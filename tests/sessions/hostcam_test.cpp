@@ -285,11 +285,11 @@ TEST_F(Hostcam, TheMainJobPlaysOnAnyPart) {
          hb::PartBuilder::block({60, 40, 20})
              .hole(hb::throughHole("x", {60, 20, 10}, {-1, 0, 0}, 8))
              .hole(hb::blindFlat("y", {30, 0, 10}, {0, 1, 0}, 6, 12)),
-         {"dialog.show 18021 modal", "user click 18021 1"},
+         {"dialog.show 18021 modal", "user click 18021 4158"},
          {"script passes over line 12: ? tree-collapse 18021 4003 \"(Group 0)  TOP\""}},
         {"no hole", hb::PartBuilder::block({60, 40, 20}),
          {"No hole was found in the part.", "user click 18048 1"},
-         {"script passes over line 11: ? click 18036 1", "script passes over line 13: ? click 18021 1"}},
+         {"script passes over line 11: ? click 18036 1", "script passes over line 13: ? click 18021 4158"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

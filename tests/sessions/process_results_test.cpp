@@ -2,6 +2,7 @@
 // end the work cycle (its records go into the part) and which leave it paused for the host.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -32,6 +33,8 @@ TEST(ProcessResults, EachResultEndsTheCycleWithItsRecordsOrPausesItForTheHost) {
         {kExecute, viewOn, 108, true},    // ...a group of one view waits for the host
     };
     TempDir dir;
+    // The unnamed part lies in the host folder, and the reports of a creation beside it.
+    std::filesystem::create_directories(dir.path() + "/host");
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.button) + " then " + std::to_string(c.result));
         const std::string session = dir.path() + "/s.session";

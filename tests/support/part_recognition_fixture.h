@@ -32,11 +32,7 @@ class PartRecognitionFixture : public PluginFixture {
 protected:
     void SetUp() override {
         PluginFixture::SetUp();
-        load();
-        script().click(CMainMenu::kTemplate, plat::IDOK);
-        m_main();
-        expectScriptPlayed();
-        plat::driver().transcript().clear();
+        loadAndCloseOnce();
     }
 
     // Stores the part as a solid on level 1 and converts it as the recognition command does.

@@ -1,5 +1,6 @@
 // A plug-in installed in a fresh folder and loaded as the host would load it: the module "Tool.so" in
-// <tmp>/P/X with its UI-text file beside it, a fresh host, an empty script. Tests drive it through the
+// <tmp>/P/X with its UI-text file beside it, a fresh host whose folder (empty: no tool library) is <tmp>/H,
+// where the unnamed part and what is written beside it go, an empty script. Tests drive it through the
 // exported functions and assert on the transcript, the host and the files.
 #pragma once
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 #include "platform/ui/driver.h"
 #include "plugin/cycle/exports.h"
 #include "plugin/cycle/load_time_objects.h"
+#include "plugin/cycle/main_menu.h"
 #include "support/temp_dir.h"
 
 class PluginFixture : public testing::Test {
@@ -25,6 +27,8 @@ protected:
         plat::clearThreadMessages();
         plat::resetSleptMs();
         host::reset();
+        ASSERT_TRUE(plat::createDirectories(dir.path() + "/H"));
+        host::setHostDir(dir.path() + "/H/");
         installDir = dir.path() + "/P/X";
         ASSERT_TRUE(plat::createDirectories(installDir));
         installUiTexts(plat::readFile(std::string(FX_SOURCE_DIR) + "/data/Forantix.txt").value_or(""));
@@ -42,6 +46,15 @@ protected:
         ASSERT_FALSE(error) << error.message();
     }
     void load() { pluginAttach(plat::registerModule(installDir + "/Tool.so")); }
+    // Loads the plug-in and plays one invocation whose main menu the user closes at once: its settings and
+    // texts are read and the work cycle has ended; the transcript starts empty.
+    void loadAndCloseOnce() {
+        load();
+        script().click(CMainMenu::kTemplate, plat::IDOK);
+        m_main();
+        expectScriptPlayed();
+        plat::driver().transcript().clear();
+    }
     void unload() { pluginDetach(); }
     plat::Script& script() { return plat::driver().script(); }
     const plat::Transcript& transcript() { return plat::driver().transcript(); }

@@ -1,0 +1,281 @@
+// The host's regeneration of an operation into a toolpath (drill cycles per point with their pecks, dwell and
+// retract; the milled kinds' circles, helices and contours) and the NC listing written from the toolpaths.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/api.h"
+#include "host/state.h"
+#include "support/ops_fixture.h"
+
+namespace {
+
+class ToolpathTest : public OpsFixture {
+protected:
+    // A drilling of the cycle at the points, heights measured from each point, regenerated.
+    operation drilling(int cycle, std::vector<p_3d> at, double depth = -7) {
+        operation op = makeOp(2, 0, host::kActiveGroupId, "drill");
+        op.cycle = static_cast<std::int16_t>(cycle);
+        op.clearance = 10;
+        op.retract = 2;
+        op.topOfStock = 0;
+        op.topOfStockIncremental = 1;
+        op.depth = depth;
+        op.toolNumber = 4;
+        op.toolDiameter = 8;
+        op.toolSpindle = 1000;
+        op.toolFeeds[0] = op.toolFeeds[1] = 100;
+        op.pecks[0] = op.pecks[1] = op.pecks[2] = op.pecks[3] = op.dwell = 0;
+        TpMainOpMgr().GetMainOpList().UpdateAt(op.id, op);
+        for (const p_3d& p : at) EXPECT_TRUE(attach(op, storePoint(p.x, p.y, p.z)));
+        return op;
+    }
+    static void update(const operation& op) { TpMainOpMgr().GetMainOpList().UpdateAt(op.id, op); }
+    static void regenerate(const operation& op) {
+        nci_bin nci{};
+        char ok = 0;
+        ASSERT_EQ(nci_manager(op.id, 8, &nci, &ok), 1);
+    }
+    // The toolpath lines of the operation's dump (points and moves).
+    static std::vector<std::string> path(const operation& op) {
+        std::istringstream in(host::dumpOperation(op.id));
+        std::vector<std::string> lines;
+        bool inPath = false;
+        for (std::string line; std::getline(in, line);) {
+            if (line.rfind("  toolpath", 0) == 0) inPath = true;
+            else if (inPath) lines.push_back(line.substr(line.find_first_not_of(' ')));
+        }
+        return lines;
+    }
+    static std::vector<std::string> ncBlocks() {
+        std::istringstream in(host::ncListing());
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);) {
+            if (line.empty() || line[0] != 'N') continue;
+            lines.push_back(line.substr(line.find(' ') + 1));
+        }
+        return lines;
+    }
+};
+
+// A peck cycle: rapid to the clearance and the retract plane, pecks of 3 from the retract plane, out to it
+// after each and back down to 0.5 above the last bottom, to the depth, out, up to the clearance.
+TEST_F(ToolpathTest, APeckCyclePecksFromTheRetractPlaneToTheDepth) {
+    operation op = drilling(1, {{10, 10, 0}});
+    op.pecks[0] = op.pecks[1] = 3;
+    op.pecks[2] = 0.5;
+    update(op);
+    regenerate(op);
+    EXPECT_EQ(path(op), (std::vector<std::string>{
+                            "hole 1 (10,10,0) clearance=10 retract=2 top=0 bottom=-7", "rapid (10,10,10)",
+                            "rapid (10,10,2)", "feed (10,10,-1) f=100", "rapid (10,10,2)", "rapid (10,10,-0.5)",
+                            "feed (10,10,-4) f=100", "rapid (10,10,2)", "rapid (10,10,-3.5)", "feed (10,10,-7) f=100",
+                            "rapid (10,10,2)", "rapid (10,10,10)"}));
+    const std::vector<std::string> nc = ncBlocks();
+    EXPECT_NE(std::find(nc.begin(), nc.end(), "G98 G83 X10. Y10. Z-7. R2. Q3. F100."), nc.end()) << host::ncListing();
+}
+
+// The cycles' ends: a dwell at the bottom, a tap feeding out with the spindle reversed, a bore feeding out;
+// a drill's tip goes below the depth by its breakthrough and its tip's length.
+TEST_F(ToolpathTest, EachCycleEndsAsItsKindDoes) {
+    struct Case {
+        int cycle;
+        double dwell;
+        bool tip;
+        std::vector<std::string> moves;   // after the rapid to the retract plane
+        const char* canned;
+    };
+    const double tipLength = 4 / std::tan(59 * 3.141592653589793 / 180);
+    char bottom[64];
+    std::snprintf(bottom, sizeof bottom, "feed (0,0,%.4f) f=100", -7 - 1 - tipLength);
+    const Case cases[] = {
+        {0, 0.5, false, {"feed (0,0,-7) f=100", "dwell 0.5s", "rapid (0,0,2)"}, "G98 G82 X0. Y0. Z-7. R2. P500 F100."},
+        {3, 0, false, {"feed (0,0,-7) f=100", "spindle reverse", "feed (0,0,2) f=100", "spindle reverse"},
+         "G98 G84 X0. Y0. Z-7. R2. F100."},
+        {4, 0, false, {"feed (0,0,-7) f=100", "feed (0,0,2) f=100"}, "G98 G85 X0. Y0. Z-7. R2. F100."},
+        {0, 0, true, {bottom, "rapid (0,0,2)"}, "G98 G81 X0. Y0. Z-10.403 R2. F100."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.canned);
+        host::reset();
+        operation op = drilling(c.cycle, {{0, 0, 0}});
+        op.dwell = c.dwell;
+        if (c.tip) {
+            op.tipOn = 1;
+            op.tipValue = 1;
+            op.toolAngle = 118;
+        }
+        update(op);
+        regenerate(op);
+        std::vector<std::string> lines = path(op);
+        ASSERT_GE(lines.size(), 3u);
+        std::vector<std::string> moves(lines.begin() + 3, lines.end() - 1);
+        EXPECT_EQ(moves, c.moves);
+        const std::vector<std::string> nc = ncBlocks();
+        EXPECT_NE(std::find(nc.begin(), nc.end(), c.canned), nc.end()) << host::ncListing();
+    }
+}
+
+// With the clearance at the ends only, the tool goes from hole to hole at the retract plane (G99) and up to
+// the clearance after the last (G98).
+TEST_F(ToolpathTest, TheClearanceAtTheEndsOnlyKeepsTheToolAtTheRetractPlaneBetweenHoles) {
+    operation op = drilling(0, {{0, 0, 0}, {20, 0, 0}, {40, 0, 0}});
+    op.clearanceAtEnds = 1;
+    update(op);
+    regenerate(op);
+    std::vector<std::string> rapids;
+    for (const std::string& l : path(op))
+        if (l.rfind("rapid", 0) == 0) rapids.push_back(l);
+    EXPECT_EQ(rapids, (std::vector<std::string>{"rapid (0,0,10)", "rapid (0,0,2)", "rapid (0,0,2)", "rapid (20,0,2)",
+                                                "rapid (20,0,2)", "rapid (40,0,2)", "rapid (40,0,2)",
+                                                "rapid (40,0,10)"}));
+    const std::vector<std::string> nc = ncBlocks();
+    EXPECT_NE(std::find(nc.begin(), nc.end(), "G99 G81 X0. Y0. Z-7. R2. F100."), nc.end());
+    EXPECT_NE(std::find(nc.begin(), nc.end(), "X20. Y0."), nc.end());
+    EXPECT_NE(std::find(nc.begin(), nc.end(), "G98 X40. Y0."), nc.end());
+}
+
+// Coordinates are the tool plane's: a front plane with its origin at (0, 0, 20) is a work offset of its
+// own, described in a comment, and the holes are drilled at their place in it.
+TEST_F(ToolpathTest, EachToolPlaneAndOriginIsAWorkOffsetOfItsOwn) {
+    operation top = drilling(0, {{5, 5, 0}});
+    operation front = drilling(0, {{5, 0, 10}});
+    front.toolPlaneOn = 1;
+    get_view_matrix(2, front.toolPlaneMatrix);   // front: X +X, Y +Z, Z -Y
+    front.planeOrigin[2] = 20;
+    update(front);
+    regenerate(top);
+    regenerate(front);
+    EXPECT_EQ(path(front)[0], "hole 1 (5,-10,0) clearance=10 retract=2 top=0 bottom=-7");
+    const std::string nc = host::ncListing();
+    EXPECT_NE(nc.find("(G54 = PLANE X 1.,0.,0. Y 0.,1.,0. Z 0.,0.,1. ORIGIN 0.,0.,0.)"), std::string::npos) << nc;
+    EXPECT_NE(nc.find("(G55 = PLANE X 1.,0.,0. Y 0.,0.,1. Z 0.,-1.,0. ORIGIN 0.,0.,20.)"), std::string::npos) << nc;
+    EXPECT_NE(nc.find("G0 G90 G55 X5. Y-10."), std::string::npos) << nc;
+}
+
+// A circle mill: down the helix from the top at its pitch, one turn at the bottom, back to the centre; the
+// listing's arcs carry their centres as I and J. A contour follows its chain's circle less the tool's radius.
+TEST_F(ToolpathTest, MilledHolesAreCirclesAndHelices) {
+    operation circle = makeOp(18, 0, host::kActiveGroupId, "circle");
+    circle.clearance = 10;
+    circle.retract = 2;
+    circle.topOfStockIncremental = 1;
+    circle.depth = -4;
+    circle.toolDiameter = 6;
+    circle.toolFeeds[0] = 200;
+    const double diameter = 16, pitch = 2;
+    std::memcpy(circle.kindBlock + op_circle_layout::circleDiameter, &diameter, sizeof diameter);
+    std::memcpy(circle.kindBlock + op_circle_layout::helixPitch, &pitch, sizeof pitch);
+    circle.kindBlock[op_circle_layout::helixOn] = 1;
+    update(circle);
+    attach(circle, storePoint(0, 0, 0));
+    regenerate(circle);
+    int arcs = 0;
+    for (const std::string& l : path(circle)) arcs += l.rfind("arc ccw", 0) == 0 ? 1 : 0;
+    EXPECT_EQ(arcs, 2 * 2 + 2);   // two turns down, one at the bottom, each in two halves
+    const std::string nc = host::ncListing();
+    EXPECT_NE(nc.find("N80 G3 X-5. Y0. Z-1. I-5. J0.\n"), std::string::npos) << nc;
+
+    operation contour = makeOp(1, 0, host::kActiveGroupId, "contour");
+    contour.clearance = 10;
+    contour.retract = 2;
+    contour.topOfStockIncremental = 1;
+    contour.depth = -3;
+    contour.toolDiameter = 4;
+    update(contour);
+    const ent centre = storePoint(50, 0, 0);
+    const ent ring = storeCircle(50, 0, 0, 6);
+    CHAIN* chain = nullptr;
+    alloc_chain(&chain);
+    append_chain_ent(chain, &centre);
+    append_chain_ent(chain, &ring);
+    ASSERT_EQ(chain_manager(chain, contour.id, 1), 1);
+    free_chain(&chain);
+    regenerate(contour);
+    const std::vector<std::string> lines = path(contour);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "feed (54,0,-3) f=0"), lines.end());
+}
+
+// A thread mill climbs from the thread's bottom to its top at the pitch, on the major diameter less (inside)
+// or plus (outside) the tool: counter-clockwise for a right-hand internal thread and a left-hand external
+// one. A helix bore goes down from the bored start diameter at its rough pitch, turns once at the bottom and,
+// with the finish on, climbs back at the finish pitch.
+TEST_F(ToolpathTest, ThreadMillsClimbAndHelixBoresDescendTurnByTurn) {
+    struct Case {
+        const char* what;
+        std::int16_t code;
+        bool internal, rightHand, finishOn;
+        double radius;                      // of the path about the point
+        int arcs;                           // half turns
+        const char* direction;              // of every arc
+        double firstArcZ, lastArcZ;         // where the first and the last half turn end
+    };
+    const Case cases[] = {
+        {"internal right-hand thread", 100, true, true, false, 2, 8, "arc ccw", -5.25, 0},
+        {"internal left-hand thread", 100, true, false, false, 2, 8, "arc cw", -5.25, 0},
+        {"external right-hand thread", 100, false, true, false, 8, 8, "arc cw", -5.25, 0},
+        {"helix bore", 106, false, false, false, 3, 2 * 3 + 2, "arc ccw", -1, -6},
+        {"helix bore with a finish", 106, false, false, true, 3, 2 * 3 + 2 + 2 * 2, "arc ccw", -1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        OpsFixture::TearDown();
+        OpsFixture::SetUp();
+        operation op = makeOp(c.code, 0, host::kActiveGroupId, "milled");
+        op.clearance = 10;
+        op.retract = 2;
+        op.topOfStockIncremental = 1;
+        op.depth = -6;
+        op.toolDiameter = 6;
+        op.toolFeeds[0] = 300;
+        const auto put = [&op](std::size_t at, double v) { std::memcpy(op.kindBlock + at, &v, sizeof v); };
+        if (c.code == 100) {
+            put(op_thread_layout::majorDiameter, 10);
+            put(op_thread_layout::pitch, 1.5);
+            op.kindBlock[op_thread_layout::internal] = c.internal ? 1 : 0;
+            op.kindBlock[op_thread_layout::rightHand] = c.rightHand ? 1 : 0;
+        } else {
+            put(op_helix_layout::startDiameter, 12);
+            put(op_helix_layout::roughPitch, 2);
+            put(op_helix_layout::finishPitch, 3);
+            op.kindBlock[op_helix_layout::finishOn] = c.finishOn ? 1 : 0;
+        }
+        update(op);
+        attach(op, storePoint(0, 0, 0));
+        regenerate(op);
+        std::vector<std::string> arcs;
+        for (const std::string& l : path(op))
+            if (l.rfind("arc ", 0) == 0) arcs.push_back(l);
+        ASSERT_EQ(static_cast<int>(arcs.size()), c.arcs) << ::testing::PrintToString(path(op));
+        for (const std::string& a : arcs) EXPECT_EQ(a.rfind(std::string(c.direction) + " (", 0), 0u) << a;
+        const auto endZ = [](const std::string& arc) {
+            const std::size_t close = arc.find(')');
+            return std::stod(arc.substr(arc.rfind(',', close) + 1));
+        };
+        EXPECT_NEAR(endZ(arcs.front()), c.firstArcZ, 1e-9) << arcs.front();
+        EXPECT_NEAR(endZ(arcs.back()), c.lastArcZ, 1e-9) << arcs.back();
+        // Every half turn ends on the path's circle, on the X axis through the point.
+        for (const std::string& a : arcs) {
+            const double x = std::stod(a.substr(a.find('(') + 1));
+            EXPECT_NEAR(std::fabs(x), c.radius, 1e-9) << a;
+        }
+    }
+}
+
+TEST_F(ToolpathTest, NewGeometryMakesTheToolpathStale) {
+    operation op = drilling(0, {{0, 0, 0}});
+    regenerate(op);
+    EXPECT_EQ(TpMainOpMgr().GetMainOpList().FindByID(op.id)->nciValid, 1);
+    attach(op, storePoint(10, 0, 0));
+    EXPECT_EQ(TpMainOpMgr().GetMainOpList().FindByID(op.id)->nciValid, 0);
+    EXPECT_TRUE(path(op).empty());
+    EXPECT_NE(host::ncListing().find("NOT REGENERATED"), std::string::npos);
+    regenerate(op);
+    EXPECT_EQ(path(op).size(), 2u * 6u);
+}
+
+}  // namespace

@@ -1,0 +1,184 @@
+// The drilling list and the machining-time report on operations given by hand, in a loaded plug-in: their
+// layout, the holes they pass over, the question when a file exists, and the time model's edges.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "host/api.h"
+#include "platform/sys/files.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/machine_info.h"
+#include "plugin/cycle/main_menu.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tree.h"
+#include "plugin/tooling/reports.h"
+#include "support/plugin_fixture.h"
+
+namespace {
+
+class ReportsTest : public PluginFixture {
+protected:
+    void SetUp() override {
+        PluginFixture::SetUp();
+        std::string texts = plat::readFile(std::string(FX_SOURCE_DIR) + "/data/Forantix.txt").value_or("");
+        // A translator's totals line holding conversions: it is written as it stands.
+        const std::string line = "50. TOTALS";
+        texts.replace(texts.find(line), line.size(), "50. TOTALS 100% %s %d");
+        installUiTexts(texts);
+        loadAndCloseOnce();
+        g_machineInfo.definition.rapidRateMm = 100;
+        g_machineInfo.toolChangeSeconds = 6;
+        view.viewNumber = 1;
+        get_view_matrix(1, view.matrix);
+    }
+    std::string file(const char* name) const { return dir.path() + "/" + name; }
+    POINT_LIST& hole(double x, double y, bool withPoint = true) {
+        POINT_LIST& p = holes.emplace_back();
+        p.view = &view;
+        p.ptView[0] = p.ptUniv[0] = x;
+        p.ptView[1] = p.ptUniv[1] = y;
+        p.drillPointEntity = withPoint ? 1 : 0;
+        return p;
+    }
+    std::vector<REPORT_POINT> entries() {
+        std::vector<REPORT_POINT> out;
+        for (std::size_t i = 0; i < holes.size(); ++i) {
+            REPORT_POINT e;
+            e.point[0] = holes[i].ptView[0];
+            e.point[1] = holes[i].ptView[1];
+            e.hole = &holes[i];
+            e.next = i + 1 < holes.size() ? static_cast<std::int32_t>(i + 1) : -1;
+            out.push_back(e);
+        }
+        return out;
+    }
+    static operation drilling(int cycle, std::int32_t toolNumber, std::int32_t spindle = 1000) {
+        operation op{};
+        op.id = toolNumber * 10;
+        op.groupId = OMgetActiveGroup();
+        op.cycle = static_cast<std::int16_t>(cycle);
+        op.toolNumber = toolNumber;
+        op.toolType = 3;
+        op.toolDiameter = 5;
+        op.toolSpindle = spindle;
+        op.toolFeeds[0] = 100;
+        op.clearance = 10;
+        op.depth = -5;
+        std::snprintf(op.comment, sizeof op.comment, "Drilling %d", toolNumber);
+        return op;
+    }
+
+    VIEW_LIST view{};
+    std::deque<POINT_LIST> holes;
+};
+
+// The layout: a title per view, a block per new tool, a line per hole with its X, Y and depth aligned on
+// the decimal point; a hole without a drill point is passed over, and the walk ends at the last entry.
+TEST_F(ReportsTest, TheDrillingListListsEveryHoleUnderItsTool) {
+    CDrillingList list;
+    ASSERT_EQ(list.begin(file("list.txt"), 6, true), 0);
+    ASSERT_NE(list.file, nullptr);
+    list.writeHeader(&view);
+    OPE_LIST op{};
+    setFieldText(op.name, "Drill");
+    op.zSup = 0;
+    op.zInf = -12.5;
+    op.through = 1;
+    hole(12.5, 12);
+    hole(100, -3, false);
+    hole(7.25, 0);
+    const REPORT_TOOL tool{3, 4, 6.8};
+    list.writeOperation(op, tool, entries(), 3, 0, true);
+    list.writeOperation(op, tool, entries(), 3, 1, false);   // same tool: no new block; from the second hole
+    list.close();
+    const std::string text = plat::readFile(file("list.txt")).value_or("");
+    const std::string stars(80, '*');
+    const std::string expected = "\n\n" + stars + "\n" + std::string(38, ' ') + "TOP" + std::string(38, ' ') + "\n" +
+                                 stars +
+                                 "\n\n--------------------------------------\nOperation: Drill (created)\n\nDrill dia 6.80"
+                                 "\n\n      X         Y         Depth\n"
+                                 "     12.5      12.       12.5  through\n"
+                                 "      7.25      0.       12.5  through\n"
+                                 "      7.25      0.       12.5  through\n";
+    EXPECT_EQ(text, expected);
+}
+
+// A report file that exists is told; the user chooses another file or cancels, and then nothing is
+// written.
+TEST_F(ReportsTest, AnExistingReportIsToldAndTheUserChoosesWhereToWrite) {
+    ASSERT_TRUE(plat::writeFile(file("old.txt"), "old"));
+    CDrillingList list;
+    script().answer(plat::IDOK).file(file("new.txt"));
+    list.begin(file("old.txt"), 6, false);
+    list.close();
+    EXPECT_TRUE(plat::fileExists(file("new.txt")));
+    EXPECT_EQ(plat::readFile(file("old.txt")).value_or(""), "old");
+    EXPECT_EQ(count("The drilling list " + file("old.txt") + " exists already"), 1);
+
+    CMachiningTime time;
+    script().answer(plat::IDOK).file("");
+    time.begin(file("old.txt"), 6, false);
+    EXPECT_EQ(time.file, nullptr);
+    EXPECT_EQ(time.addOperation(drilling(0, 1), {}, 0, 0), 0);
+    EXPECT_EQ(time.finish(), 0);
+    expectScriptPlayed();
+    EXPECT_EQ(plat::readFile(file("old.txt")).value_or(""), "old");
+}
+
+// Two holes 50 apart, pecked 2 at a time to 5: feed 10 + pecks 2 at 100; approach 20, retract 10 + 20 and
+// peck rapids 2 x 11 at 100; positioning 50 at 100: 0.12 + 0.72 + 0.5 min, and the group's one tool change.
+TEST_F(ReportsTest, ThePeckCycleTimeAddsUpItsMoves) {
+    hole(0, 0);
+    hole(30, 40);
+    CMachiningTime time;
+    ASSERT_EQ(time.begin(file("time.txt"), 6, true), 0);
+    operation op = drilling(1, 1);
+    op.pecks[0] = op.pecks[1] = 2;
+    op.pecks[2] = 0.5;
+    time.addOperation(op, entries(), 2, 0);
+    time.finish();
+    const std::string text = plat::readFile(file("time.txt")).value_or("");
+    EXPECT_NE(text.find("Time: 1.34 min"), std::string::npos) << text;
+    EXPECT_NE(text.find("Tool changes:   1      0.10 min"), std::string::npos) << text;
+    EXPECT_NE(text.find("Holes: 2  "), std::string::npos) << text;
+    EXPECT_NE(text.find("Feed: 100.0 mm/min  (0.100 mm/rev)"), std::string::npos) << text;
+    EXPECT_NE(text.find("TOTALS 100% %s %d\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("TOTAL TIME:           1.44 min"), std::string::npos) << text;
+}
+
+// An operation without a spindle speed has no time: "-", left out of the totals; a hole without a drill
+// point is passed over, and with the clearance at the ends only the last hole walked retracts to it.
+TEST_F(ReportsTest, UntimedOperationsAndHolesWithoutPointsAreLeftOut) {
+    hole(0, 0);
+    hole(30, 40);
+    hole(60, 80, false);
+    CMachiningTime time;
+    ASSERT_EQ(time.begin(file("time.txt"), 6, true), 0);
+    operation untimed = drilling(0, 1, 0);
+    time.addOperation(untimed, entries(), 3, 0);
+    operation atEnds = drilling(0, 2);
+    atEnds.clearanceAtEnds = 1;
+    time.addOperation(atEnds, entries(), 3, 0);
+    time.finish();
+    const std::string text = plat::readFile(file("time.txt")).value_or("");
+    EXPECT_NE(text.find("Time: - min"), std::string::npos) << text;
+    EXPECT_NE(text.find("Feed: 100.0 mm/min  (- mm/rev)"), std::string::npos) << text;
+    // Feed 15 at 100, approach 10 and retract 15 + 10 at 100, positioning 50 at 100.
+    EXPECT_NE(text.find("Time: 1.00 min"), std::string::npos) << text;
+    EXPECT_NE(text.find("Machining:            0.50 min"), std::string::npos) << text;
+    EXPECT_NE(text.find("Tool changes:   2     0.20 min"), std::string::npos) << text;
+}
+
+TEST_F(ReportsTest, AReportWithoutOperationsHasItsTitleAndZeroTotals) {
+    CMachiningTime time;
+    ASSERT_EQ(time.begin(file("time.txt"), 6, true), 0);
+    time.finish();
+    const std::string text = plat::readFile(file("time.txt")).value_or("");
+    EXPECT_NE(text.find("MACHINING TIME"), std::string::npos);
+    EXPECT_EQ(text.find("***"), std::string::npos);
+    EXPECT_NE(text.find("TOTAL TIME:           0.00 min"), std::string::npos) << text;
+}
+
+}  // namespace
