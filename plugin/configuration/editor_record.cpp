@@ -69,6 +69,7 @@ ASSOC_VALUE loadGroup(const PROCESS_OPE& op, const GROUP& g) {
 }  // namespace
 
 void storeMilledDiameter(PROCESS_OPE& op, const ASSOC_VALUE& block) { storeGroup(op, kMilledDiameter, block); }
+void storeToolDiameter(PROCESS_OPE& op, const ASSOC_VALUE& block) { storeGroup(op, kToolDiameter, block); }
 ASSOC_VALUE loadMilledDiameter(const PROCESS_OPE& op) { return loadGroup(op, kMilledDiameter); }
 
 int CConfigProcess::fillOperationFromEditor(PROCESS_OPE* slot, const std::vector<std::string>&) const {

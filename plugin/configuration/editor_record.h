@@ -7,3 +7,5 @@
 // The block of a milled kind (1 .. 4) into the record's milled-diameter group, every field of it.
 void storeMilledDiameter(PROCESS_OPE& op, const ASSOC_VALUE& block);
 ASSOC_VALUE loadMilledDiameter(const PROCESS_OPE& op);
+// Block 0 into the record's tool-diameter group.
+void storeToolDiameter(PROCESS_OPE& op, const ASSOC_VALUE& block);

@@ -95,6 +95,7 @@ CDlgEditProcessOpe::CDlgEditProcessOpe(plat::Dialog*) : plat::Dialog(kTemplate) 
     onCommand(18041, [this] { runHelicalEntry(); });
     onCommand(18042, [this] { runCircleEntryExit(); });
     onCommand(18043, [this] { runHelixEntryExit(); });
+    onMessage(plat::Msg::Close, [this](plat::MsgArgs&) { onClose(); });
     bindValueHandlers();
 }
 

@@ -2,6 +2,7 @@
 // graphics work the dialogs end with (form previews, picks, drawing forms as solids, the process trial),
 // and the entity pick of the forms code.
 #include <algorithm>
+#include <cstring>
 
 #include "host/api.h"
 #include "platform/ui/driver.h"
@@ -128,6 +129,8 @@ void runEditorPass(CConfigProcess& dlg) {
         editor.operationCount = dlg.operationCount;
         editor.operationIndex = index;
         editor.formTable = &g_engine->currentTable;
+        const char* process = g_engine->configTarget.processName;
+        editor.processName.assign(process, strnlen(process, sizeof g_engine->configTarget.processName));
         bool editing = true;
         while (editing && dlg.operationCount + 1 < CConfigProcess::kMaxOperations) {
             switch (doModalInPluginRes(editor)) {

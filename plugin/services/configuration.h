@@ -95,6 +95,8 @@ public:
     // The table being configured, whose row's form steps the associated measures refer to; set by the
     // configuration run before each showing.
     CTabColsDesc* formTable = nullptr;
+    // The process being configured: OK looks at the rows of `formTable` that name it.
+    std::string processName;
 
     // The values the dialog exchanges with its controls (DDX).
     std::string toolDiameterText, topZText, bottomZText, commentText, firstDrillText, cornerRadiusText;
@@ -110,10 +112,13 @@ public:
     // The hole form's step that a block refers to; null when the table has no such step.
     const TAB_FORM_STEP* formStep(const ASSOC_VALUE& block) const;
 
-    // ---- still stand-ins (docs/seams.md): the binding to the form, the checks of OK, the cut calculation
-    // and the entry dialogs ----
+    // ---- the binding to the form and the checks of OK (editor_checks.cpp) ----
+    // Binds the measures to the steps of `formTable`'s form they equal.
     void normalizeAssocValues();
+    // 0 the tool and its entry fit into the hole, 1 the tool is too large, 2 the entry or the finish
+    // allowance does not fit; with showMessages the user is told why.
     int checkOperation(PROCESS_OPE& op, bool showMessages);
+    // ---- still stand-ins (docs/seams.md): the cut calculation, the entry dialogs and the picks ----
     int calculateCuts(PROCESS_OPE& op, std::int16_t kind, double toolDiameter, double d1, double d2,
                       double startDiam);
     void onCalculateCuts();
@@ -172,6 +177,9 @@ private:
     void toggleStockSign();
     void showSign(int button, std::int16_t sign);
     void endForPick(int code);
+    // OK and the close box (editor_checks.cpp).
+    void onClose();
+    void checkProcessRows();
     // Values and controls (editor_values.cpp).
     void bindValueHandlers();
     void onToolDiameterChange();

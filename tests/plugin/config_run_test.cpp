@@ -72,12 +72,16 @@ protected:
     void enter(const Labels& typed, int last) {
         pending = typed;
         plat::driver().transcript().setEcho([this](const std::string& line) {
-            if (pending.empty() || line.rfind("dialog.show 18015", 0) != 0) return;
+            if (line.rfind("dialog.show 18015", 0) != 0) return;
+            plat::Dialog* shown = plat::Dialog::shown(kEditor);
+            // OK takes no operation without a tool diameter.
+            if (pending.empty() && dialog().editor.assoc[kToolDiamBlock].value == 0)
+                dialog().editor.assoc[kToolDiamBlock].value = 6;
+            if (pending.empty()) return;
             const std::string comment = pending.front();
             pending.erase(pending.begin());
-            plat::Dialog* editor = plat::Dialog::shown(kEditor);
-            editor->item(4094).setText(comment);
-            editor->sendCommand(4095);
+            shown->item(4094).setText(comment);
+            shown->sendCommand(4095);
         });
         script().click(kEditor, last);
     }

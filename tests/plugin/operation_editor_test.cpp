@@ -2,6 +2,8 @@
 // scripted user, with what it showed as the user left and what it leaves in its state and in the record.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -13,6 +15,7 @@
 #include "plugin/base/globals.h"
 #include "plugin/base/resource_switch.h"
 #include "plugin/base/tool_types.h"
+#include "plugin/configuration/editor_support.h"
 #include "plugin/model/host_blocks.h"
 #include "plugin/model/process_ope.h"
 #include "plugin/model/tab_cols_desc.h"
@@ -73,8 +76,10 @@ protected:
     }
 
     // Plays the script with the user leaving by `last`; `shown` holds the editor as it was then.
-    int run(int last = plat::IDCANCEL) {
+    // `answers` answer the message boxes that leaving shows.
+    int run(int last = plat::IDCANCEL, const std::vector<int>& answers = {}) {
         script().click(kEditor, last);
+        for (int a : answers) script().answer(a);
         const std::string leaving = "user click " + std::to_string(kEditor) + " " + std::to_string(last);
         plat::driver().transcript().setEcho([this, leaving](const std::string& line) {
             if (line != leaving) return;
@@ -342,7 +347,7 @@ TEST_F(OperationEditorTest, TheToolDiameterOffsetTakesItsSignFromTheToolType) {
     // The sign button turns it round.
     openOn("Drilled", "D8", 1);
     script().click(kEditor, 4019).click(kEditor, 4362).type(kEditor, 4039, "0.1");
-    run(plat::IDOK);
+    run(plat::IDOK, {plat::IDOK});   // a positive offset of a drill is confirmed
     EXPECT_EQ(at(4362).text, "+");
     EXPECT_DOUBLE_EQ(editor().assoc[kToolDiamBlock].offset, 0.1);
 }
@@ -449,6 +454,13 @@ TEST_F(OperationEditorTest, TheRecordHoldsEveryFieldOfTheEditorAtItsPlace) {
         .click(kEditor, 4020)
         .type(kEditor, 4041, "0.2");
     ASSERT_EQ(run(plat::IDOK), plat::IDOK);
+    // OK binds the measures to the row's form; the record must keep whatever references they hold.
+    for (std::size_t k : {kTopZBlock, kBottomZBlock, kHelixDiamBlock}) {
+        static const std::array<std::array<int, 3>, kAssocBlocks> refs = {{{}, {4, 1, 2}, {2, 0, 1}, {}, {}, {3, 1, 0}, {}}};
+        e.assoc[k].columnId = static_cast<std::uint16_t>(refs[k][0]);
+        e.assoc[k].stepEnd = static_cast<std::int16_t>(refs[k][1]);
+        e.assoc[k].stepIndex = static_cast<std::int16_t>(refs[k][2]);
+    }
 
     PROCESS_OPE slot;
     std::memset(slot.bytes, 0xA5, sizeof slot.bytes);   // what an earlier operation left there
@@ -591,7 +603,8 @@ TEST_F(OperationEditorTest, TheEditorTakesTheFirstTenThreadTablesByName) {
 }
 
 // Choosing a milled cycle makes the operation of that kind: its page behind a tab named after it, its hole
-// diameter from the step its block refers to, and a tool of half that diameter when it had none.
+// diameter from the step its block is bound to on opening, and a tool of half that diameter when it had
+// none. A form without steps binds nothing: the block's own diameter stands.
 TEST_F(OperationEditorTest, AMilledCycleMakesTheOperationOfItsKind) {
     struct CASE {
         const char* what;
@@ -601,13 +614,14 @@ TEST_F(OperationEditorTest, AMilledCycleMakesTheOperationOfItsKind) {
         std::uint16_t column;
     };
     const CASE cases[] = {
-        {"a tool of half the step's diameter", 0, 0, 0, 8, 4, 2},
-        {"a tool kept", 0, 5, 0, 8, 5, 2},
-        {"a step the row lacks binds nothing", 7, 0, 6, 6, 3, 0},
+        {"a tool of half the step's diameter", 0, 0, 8, 8, 4, 2},
+        {"a tool kept", 0, 5, 8, 8, 5, 2},
+        {"a form without steps binds nothing", -1, 0, 6, 6, 3, 0},
     };
     for (const CASE& c : cases) {
         SCOPED_TRACE(c.what);
         openOn("Drilled", "D8", 1);
+        if (c.stepIndex < 0) form.stepCount = 0;
         editor().assoc[kToolDiamBlock].value = c.toolDiameter;
         editor().assoc[kToolDiamBlock].mode = 0;
         ASSOC_VALUE& block = editor().assoc[kCircleDiamBlock];
@@ -624,6 +638,9 @@ TEST_F(OperationEditorTest, AMilledCycleMakesTheOperationOfItsKind) {
         EXPECT_EQ(at(kTab).items[1], "      Circle mill");
         EXPECT_DOUBLE_EQ(editor().operation.get<double>(circleMillBlock + circle_fields::circleDiameter), c.hole);
         EXPECT_DOUBLE_EQ(editor().assoc[kToolDiamBlock].value, c.tool);
+        // The choice binds nothing; OK and the close box bind the block to its step.
+        EXPECT_EQ(block.columnId, 0);
+        editor().normalizeAssocValues();
         EXPECT_EQ(block.columnId, c.column);
         // A milled tool is typed; the top Z is the form's.
         EXPECT_TRUE(at(4068).enabled);
@@ -633,6 +650,7 @@ TEST_F(OperationEditorTest, AMilledCycleMakesTheOperationOfItsKind) {
     // The kind it has already: only the cycle entry is taken.
     openOn("Drilled", "D8", 1);
     milled(kCircleMill, 6);
+    editor().assoc[kCircleDiamBlock].value = 11;
     editor().operation.set<double>(circleMillBlock + circle_fields::circleDiameter, 11);
     script().select(kEditor, 4060, 20);
     run();
@@ -813,6 +831,189 @@ TEST_F(OperationEditorTest, AssociatingTheTopZPicksItAtOnce) {
     run();
     EXPECT_EQ(editor().assoc[kTopZBlock].mode, 0);
     EXPECT_TRUE(at(4036).enabled);
+}
+
+// ---- binding to the form and the checks of OK ----
+
+// The message boxes shown since transcript line `from`, their texts as recorded.
+std::vector<std::string> messagesSince(const plat::Transcript& t, std::size_t from) {
+    std::vector<std::string> out;
+    for (std::size_t i = from; i < t.lines().size(); ++i) {
+        const std::string& line = t.lines()[i];
+        const std::size_t at = line.find("text=\"");
+        if (line.rfind("msgbox", 0) == 0 && at != std::string::npos) out.push_back(line.substr(at + 6));
+    }
+    return out;
+}
+
+// Measures equal to a step's diameter or depth, within the binding's tolerance, refer to that step; a
+// chamfer tool's top Z at the lower end of a step refers to the start of the next one.
+TEST_F(OperationEditorTest, TheMeasuresAreBoundToTheStepsTheyEqual) {
+    openOn("Counterbored", "CB9", 1);
+    ASSERT_GE(form.stepCount, 2);
+    const TAB_FORM_STEP s0 = form.formSteps[0], s1 = form.formSteps[1];
+    const int last = form.stepCount - 1;
+    const TAB_FORM_STEP sLast = form.formSteps[static_cast<std::size_t>(last)];
+    const double near = 0.3 * g_tolerances.tolT;   // within 0.4T
+    struct CASE {
+        const char* what;
+        int toolType;
+        std::size_t block;
+        double value, pickY;
+        int columnId, stepIndex, stepEnd;
+    };
+    const CASE cases[] = {
+        {"a tool of the first step's diameter", 3, kToolDiamBlock, s0.startDiameter + near, 0, s0.diameterColumn, 0, 0},
+        {"a tool picked at the second step's bottom", 3, kToolDiamBlock, s1.startDiameter, s1.bottomDepth,
+         s1.diameterColumn, 1, 1},
+        {"a tool of no step's diameter", 3, kToolDiamBlock, 0.123, 0, 0, 0, 0},
+        {"a top Z at the first step's bottom", 3, kTopZBlock, s0.bottomDepth, 0, s0.lengthColumn, 0, 1},
+        {"a chamfer tool's top Z there is the next step's start", 12, kTopZBlock, s0.bottomDepth, 0,
+         s0.lengthColumn, 1, 0},
+        {"a chamfer tool's top Z at the last step's bottom stays", 9, kTopZBlock, sLast.bottomDepth, 0,
+         sLast.lengthColumn, last, 1},
+        {"a bottom Z at the second step's bottom", 3, kBottomZBlock, s1.bottomDepth - near, 0, s1.lengthColumn, 1, 1},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.what);
+        CDlgEditProcessOpe& e = editor();
+        e.toolType = c.toolType;
+        e.milledKind = 0;
+        for (ASSOC_VALUE& b : e.assoc) b.value = 1e6;   // nothing else binds
+        ASSOC_VALUE& b = e.assoc[c.block];
+        b = ASSOC_VALUE{};
+        b.value = c.value;
+        b.pickY = c.pickY;
+        b.columnId = 77;
+        b.stepIndex = 5;
+        e.normalizeAssocValues();
+        EXPECT_EQ(b.columnId, c.columnId);
+        EXPECT_EQ(b.stepIndex, c.stepIndex);
+        EXPECT_EQ(b.stepEnd, c.stepEnd);
+    }
+    // A circle mill's hole diameter binds too and becomes the circle-mill block's diameter; a negative mode
+    // of a milled diameter is fixed.
+    CDlgEditProcessOpe& e = editor();
+    e.milledKind = kCircleMill;
+    e.assoc[kCircleDiamBlock] = ASSOC_VALUE{};
+    e.assoc[kCircleDiamBlock].value = s1.startDiameter;
+    e.assoc[kHelixDiamBlock].mode = -1;
+    e.normalizeAssocValues();
+    EXPECT_EQ(e.assoc[kCircleDiamBlock].columnId, s1.diameterColumn);
+    EXPECT_EQ(e.assoc[kCircleDiamBlock].stepIndex, 1);
+    EXPECT_EQ(e.assoc[kHelixDiamBlock].mode, 0);
+    EXPECT_DOUBLE_EQ(e.operation.get<double>(circleMillBlock + circle_fields::circleDiameter), s1.startDiameter);
+}
+
+// What OK refuses, warns about and lets through: the user always gets out with OK or Cancel and is told
+// why OK was refused.
+TEST_F(OperationEditorTest, OkChecksTheOperationAndSaysWhy) {
+    struct CASE {
+        const char* what;
+        int toolType;
+        std::int16_t kind;
+        double tool, hole;
+        int toolMode;            // 1: the tool follows the row's diameter column
+        double offset;           // with the offset on when not 0
+        std::int16_t sign;
+        double helixPercent;     // circle mill: helical entry on when not 0
+        std::vector<int> answers;
+        int result;              // IDCANCEL: OK was refused and the user left with Cancel
+        std::vector<std::string> messages;
+    };
+    const CASE cases[] = {
+        {"a tool below 0.4T", 3, 0, 0.005, 0, 0, 0, -1, 0, {plat::IDOK}, plat::IDCANCEL,
+         {"Enter the tool diameter first."}},
+        {"a drill", 3, 0, 8, 0, 1, 0, -1, 0, {}, plat::IDOK, {}},
+        {"an offset leaving no tool on a row of the process", 3, 0, 8, 0, 1, -3.5, -1, 0, {plat::IDOK},
+         plat::IDCANCEL, {"Row D3: with this diameter offset no tool is left of the diameter 3.00."}},
+        {"an offset leaving no typed tool", 3, 0, 8, 0, 0, -8, -1, 0, {plat::IDOK}, plat::IDCANCEL,
+         {"With this diameter offset no tool is left."}},
+        {"a positive offset of a drill, kept", 3, 0, 8, 0, 0, 0.2, 1, 0, {plat::IDOK}, plat::IDOK,
+         {"The diameter offset is usually negative. Keep it positive?"}},
+        {"a negative offset of a chamfer tool, refused", 12, 0, 8, 0, 0, -0.2, -1, 0, {plat::IDCANCEL},
+         plat::IDCANCEL, {"The diameter offset of a chamfer tool is usually positive. Keep it negative?"}},
+        {"a circle mill with a drill, refused", 3, kCircleMill, 6, 12, 0, 0, -1, 0, {plat::IDCANCEL},
+         plat::IDCANCEL, {"A circle mill is usually made with an end mill. Keep this tool type?"}},
+        {"a contour with a drill, refused", 3, kContour, 6, 12, 0, 0, -1, 0, {plat::IDCANCEL}, plat::IDCANCEL,
+         {"A contour is usually milled with an end mill. Keep this tool type?"}},
+        {"a tool too large for the hole still closes", 10, kCircleMill, 10, 10.1, 0, 0, -1, 0, {plat::IDOK},
+         plat::IDOK, {"The tool (10.00) is too large for the hole (10.10)."}},
+        {"a helical entry too wide proposes a radius and a step", 10, kCircleMill, 10, 12, 0, 0, -1, 10,
+         {plat::IDOK}, plat::IDOK,
+         {"The tool and its entry do not fit into the hole.\\nHelical entry radius at most 4.81 % of the tool "
+          "diameter.\\nStepover at most 0.48."}},
+        {"a circle mill that fits", 10, kCircleMill, 6, 12, 0, 0, -1, 10, {}, plat::IDOK, {}},
+        {"a contour that fits", 17, kContour, 6, 12, 0, 0, -1, 0, {}, plat::IDOK, {}},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.what);
+        openOn("Drilled", "D8", 1);
+        CDlgEditProcessOpe& e = editor();
+        e.processName = row[static_cast<std::size_t>(form.processColumn - 1)];
+        milled(c.kind, c.tool);
+        e.assoc[kToolDiamBlock].mode = static_cast<std::int16_t>(c.toolMode);
+        e.assoc[kToolDiamBlock].offsetOn = c.offset != 0 ? 1 : 0;
+        e.assoc[kToolDiamBlock].offset = c.offset;
+        e.offsetSign = c.sign;
+        e.assoc[kCircleDiamBlock].value = c.hole;
+        e.assoc[kContourDiamBlock].value = c.hole;
+        e.operation.set<std::uint8_t>(circleMillBlock + circle_fields::helixOn, c.helixPercent != 0 ? 1 : 0);
+        e.operation.set<double>(circleMillBlock + circle_fields::helixMaxPercent, c.helixPercent);
+        script().select(kEditor, 4058, toolEntry(c.toolType));
+        // The tool diameter as the user typed it last: the tool type's choice may have shown another.
+        if (c.kind != 0) script().type(kEditor, 4068, numberText("%.3f", c.tool));
+        const std::size_t from = transcript().lines().size();
+        if (c.result == plat::IDCANCEL) {
+            script().click(kEditor, plat::IDOK);
+            for (int a : c.answers) script().answer(a);
+            EXPECT_EQ(run(plat::IDCANCEL), plat::IDCANCEL);
+        } else {
+            EXPECT_EQ(run(plat::IDOK, c.answers), plat::IDOK);
+            if (c.kind != 0) {
+                EXPECT_DOUBLE_EQ(opeGet(e.operation, toolDiam), c.tool);
+            }
+        }
+        EXPECT_EQ(messagesSince(transcript(), from).size(), c.messages.size());
+        for (const std::string& m : c.messages) EXPECT_TRUE(transcript().contains("text=\"" + m + "\"")) << m;
+    }
+}
+
+// The close box binds and reads like OK but takes nothing: the run treats it as Cancel.
+TEST_F(OperationEditorTest, TheCloseBoxBindsAndCancels) {
+    openOn("Drilled", "D8", 1);
+    editor().assoc[kToolDiamBlock] = ASSOC_VALUE{};
+    editor().assoc[kToolDiamBlock].value = form.formSteps[0].startDiameter;
+    editor().assoc[kToolDiamBlock].mode = 1;
+    script().close(kEditor);
+    EXPECT_EQ(doModalInPluginRes(editor()), plat::IDCANCEL);
+    expectScriptPlayed();
+    EXPECT_EQ(editor().assoc[kToolDiamBlock].columnId, form.formSteps[0].diameterColumn);
+}
+
+// A circle mill whose hole follows the form is checked on every row of its process, each with its own
+// hole; a row where it does not fit is named, and Cancel ends the row checks but not OK.
+TEST_F(OperationEditorTest, ACircleMillIsCheckedOnEveryRowOfItsProcess) {
+    openOn("Drilled", "D8", 1);
+    CDlgEditProcessOpe& e = editor();
+    e.processName = row[static_cast<std::size_t>(form.processColumn - 1)];
+    milled(kCircleMill, 3.5);
+    e.assoc[kCircleDiamBlock].value = form.formSteps[0].startDiameter;   // 8, bound on OK
+    script().select(kEditor, 4058, toolEntry(10)).type(kEditor, 4068, "3.5");
+    // D3 and D3.4 are too narrow for a tool of 3.5; Cancel at the first ends the checks.
+    EXPECT_EQ(run(plat::IDOK, {plat::IDCANCEL}), plat::IDOK);
+    EXPECT_TRUE(transcript().contains("text=\"Row D3: the tool and its entry do not fit into the hole."));
+    EXPECT_FALSE(transcript().contains("text=\"Row D3.4:"));
+    // Without a process column nothing is checked row by row.
+    openOn("Drilled", "D8", 1);
+    editor().processName = row[static_cast<std::size_t>(form.processColumn - 1)];
+    milled(kCircleMill, 3.5);
+    editor().assoc[kCircleDiamBlock].value = form.formSteps[0].startDiameter;
+    form.processColumn = 0;
+    script().select(kEditor, 4058, toolEntry(10)).type(kEditor, 4068, "3.5");
+    const std::size_t from = transcript().lines().size();
+    EXPECT_EQ(run(plat::IDOK), plat::IDOK);
+    EXPECT_TRUE(messagesSince(transcript(), from).empty());
 }
 
 }  // namespace
