@@ -54,4 +54,5 @@ void registerPluginTemplates() {
     plat::registerDialog(emptyFrame(18074, "Shared library"));
     plat::registerDialog(emptyFrame(18031, "Parameters"));
     registerProcessTemplates();
+    registerToolTemplates();
 }

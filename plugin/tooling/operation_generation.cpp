@@ -35,7 +35,5 @@ void deleteTempPoints() {}
 void findGroupNotes(VIEW_LIST*) {}
 int createDrillOperations(VIEW_LIST*, POINT_LIST*, int) { return 0; }
 int maxToolNumber() { return 0; }
-void runUserToolsManager(POINT_LIST*) {}
 void placeGroupNote(VIEW_LIST*) {}
 int runToolPathGroups(POINT_LIST*) { return plat::IDCANCEL; }
-int runToolsView(std::vector<FULL_TOOLS_SEQ>&) { return plat::IDOK; }
