@@ -47,6 +47,16 @@ bool numberTaken(const std::vector<tp_tool>& tools, int number) {
     return std::any_of(tools.begin(), tools.end(), [&](const tp_tool& t) { return t.number == number; });
 }
 
+// The operation takes the tool at `at` of the part's tools, as one the user changed.
+void takeTool(OPE_LIST& o, std::int32_t at, const tp_tool& tool, std::int32_t number) {
+    o.toolIndex = at;
+    o.toolNumber = number;
+    o.toolType = static_cast<std::uint32_t>(tool.type);
+    o.newTool = 1;
+    o.toolChangedByUser = 1;
+    o.active = 1;
+}
+
 // The question boxes of the view: Yes and No with the exclamation icon, line 1 as caption.
 int ask(plat::Dialog* owner, const CTextSection& texts, const std::string& text) {
     return plat::messageBox(owner, text, texts.getText(1), plat::MB_YESNO | plat::MB_ICONEXCLAMATION);
@@ -112,13 +122,8 @@ void CDlgToolsView::replaceTool(plat::TreeItem item, std::int32_t index) {
         partTools[at] = chosen;
     }
     for (OPE_LIST* o : itemOperations(item)) {
-        o->toolIndex = static_cast<std::int32_t>(at);
-        o->toolNumber = number;
-        o->toolType = static_cast<std::uint32_t>(chosen.type);
+        takeTool(*o, static_cast<std::int32_t>(at), chosen, number);
         o->toolDiam = chosen.diameter;
-        o->newTool = 1;
-        o->toolChangedByUser = 1;
-        o->active = 1;
         composeOperationName(*o, o->processOpe.get());
         (void)setOperationNumberPrefix(*o, number);
     }
@@ -187,12 +192,7 @@ void CDlgToolsView::newToolFromLibrary(plat::TreeItem item, std::int32_t index) 
     partTools.push_back(made);
     const auto at = static_cast<std::int32_t>(partTools.size() - 1);
     for (OPE_LIST* o : itemOperations(item)) {
-        o->toolIndex = at;
-        o->toolNumber = made.number;
-        o->toolType = static_cast<std::uint32_t>(made.type);
-        o->newTool = 1;
-        o->toolChangedByUser = 1;
-        o->active = 1;
+        takeTool(*o, at, made, made.number);
         // In the library only when the library took it.
         o->toolInLibrary = stored ? 1 : 0;
         (void)setOperationNumberPrefix(*o, made.number);

@@ -31,6 +31,13 @@ protected:
         addTo(library, tool(3, 6, "Drill 6"));
         addTo(library, tool(3, 8, "Drill 8"));
     }
+    // The dialog set up for a drill of the diameter from the configured library.
+    void wantDrill(CDlgToolsMgr& dlg, double diameter) {
+        dlg.libraryPath = library;
+        dlg.typeFilter = 3;
+        dlg.wantedType = 3;
+        dlg.wantedDiameter = diameter;
+    }
     int run(CDlgToolsMgr& dlg) {
         const int end = doModalInPluginRes(dlg);
         expectScriptPlayed();
@@ -98,10 +105,7 @@ TEST_F(ToolLibraryDialog, PreselectionTakesTheNearerNeighbourTheLargerOnATieAndT
 TEST_F(ToolLibraryDialog, TheUserPicksAnotherRowThanThePreselectedOne) {
     fillLibrary();
     CDlgToolsMgr dlg;
-    dlg.libraryPath = library;
-    dlg.typeFilter = 3;
-    dlg.wantedType = 3;
-    dlg.wantedDiameter = 7.2;
+    wantDrill(dlg, 7.2);
     script().listClick(kDlg, kList, 2).click(kDlg, plat::IDOK);
     EXPECT_EQ(run(dlg), plat::IDOK);
     EXPECT_EQ(dlg.chosenIndex, 2);
@@ -120,10 +124,7 @@ TEST_F(ToolLibraryDialog, TheUserPicksAnotherRowThanThePreselectedOne) {
 TEST_F(ToolLibraryDialog, OkWithoutAClickTakesThePreselectedTool) {
     fillLibrary();
     CDlgToolsMgr dlg;
-    dlg.libraryPath = library;
-    dlg.typeFilter = 3;
-    dlg.wantedType = 3;
-    dlg.wantedDiameter = 7.2;
+    wantDrill(dlg, 7.2);
     script().click(kDlg, plat::IDOK);
     EXPECT_EQ(run(dlg), plat::IDOK);
     EXPECT_EQ(dlg.chosenIndex, 1);
@@ -134,10 +135,7 @@ TEST_F(ToolLibraryDialog, OkWithoutAClickTakesThePreselectedTool) {
 TEST_F(ToolLibraryDialog, EditingARowRewritesTheToolInTheLibraryOnlyWhenTheEditorAccepts) {
     fillLibrary();
     CDlgToolsMgr dlg;
-    dlg.libraryPath = library;
-    dlg.typeFilter = 3;
-    dlg.wantedType = 3;
-    dlg.wantedDiameter = 8;
+    wantDrill(dlg, 8);
     script()
         .listDblClick(kDlg, kList, 0)
         .click(kEditor, plat::IDCANCEL)   // the first edit is cancelled
@@ -166,11 +164,8 @@ TEST_F(ToolLibraryDialog, CreateModeMakesTheWantedToolFromTheNearestOneAndHandsI
     const double step = 10 * g_tolerances.tol4T;
     CDlgToolsMgr dlg;
     dlg.createMode = 1;
-    dlg.libraryPath = library;
-    dlg.typeFilter = 3;
-    dlg.wantedType = 3;
+    wantDrill(dlg, 8.3);
     dlg.wantedNumber = 42;
-    dlg.wantedDiameter = 8.3;
     dlg.wantedLength = 25;
     script().click(kEditor, plat::IDOK);
     EXPECT_EQ(run(dlg), plat::IDOK);
@@ -188,10 +183,7 @@ TEST_F(ToolLibraryDialog, CreateModeMakesTheWantedToolFromTheNearestOneAndHandsI
     // Cancelled in the editor: nothing is made.
     CDlgToolsMgr cancelled;
     cancelled.createMode = 1;
-    cancelled.libraryPath = library;
-    cancelled.typeFilter = 3;
-    cancelled.wantedType = 3;
-    cancelled.wantedDiameter = 8;
+    wantDrill(cancelled, 8);
     script().click(kEditor, plat::IDCANCEL);
     EXPECT_EQ(run(cancelled), plat::IDCANCEL);
 }
@@ -222,11 +214,8 @@ TEST_F(ToolLibraryDialog, AnEmptyLibraryIsToldAndTheBigLibraryOfTheUnitsMakesThe
     addTo(bigLibrary, tool(3, 12, "Big drill 12"));
     addTo(bigLibrary, tool(3, 5, "Big drill 5"));
     CDlgToolsMgr dlg;
-    dlg.libraryPath = library;
-    dlg.typeFilter = 3;
-    dlg.wantedType = 3;
+    wantDrill(dlg, 11);
     dlg.wantedNumber = 7;
-    dlg.wantedDiameter = 11;
     script().answer(plat::IDOK).type(kEditor, 1002, "Mine").click(kEditor, plat::IDOK);
     EXPECT_EQ(run(dlg), plat::IDOK);
     EXPECT_EQ(dlg.createMode, 1);
@@ -242,32 +231,27 @@ TEST_F(ToolLibraryDialog, NothingToOfferEndsWithNothingChosen) {
         const char* what;
         std::int16_t createMode;
         std::int32_t wantedType;
-        int boxes;
     };
     addTo(library, tool(3, 8, "Drill 8"));
     const CASE cases[] = {
         // Tools of the filter's type, but none of the wanted type to preselect.
-        {"no preselection in the configured library", 0, 4, 0},
+        {"no preselection in the configured library", 0, 4},
         // Create mode: the big library is empty too.
-        {"no tool in either library", 1, 4, 0},
+        {"no tool in either library", 1, 4},
     };
     for (const CASE& c : cases) {
         CDlgToolsMgr dlg;
         dlg.createMode = c.createMode;
-        dlg.libraryPath = library;
-        dlg.typeFilter = 3;
+        wantDrill(dlg, 8);
         dlg.wantedType = c.wantedType;
-        dlg.wantedDiameter = 8;
         EXPECT_EQ(run(dlg), plat::IDCANCEL) << c.what;
         EXPECT_EQ(dlg.chosenIndex, -1) << c.what;
         EXPECT_EQ(count("host.tool editor"), 0) << c.what;
     }
     // An empty library and an empty big library: told once, then nothing chosen.
     CDlgToolsMgr empty;
+    wantDrill(empty, 8);
     empty.libraryPath = dir.path() + "/none.Tools";
-    empty.typeFilter = 3;
-    empty.wantedType = 3;
-    empty.wantedDiameter = 8;
     script().answer(plat::IDOK);
     EXPECT_EQ(run(empty), plat::IDCANCEL);
     EXPECT_EQ(empty.chosenIndex, -1);
@@ -277,10 +261,7 @@ TEST_F(ToolLibraryDialog, TheComparisonListsTheColumnsThatDifferUnderAHeader) {
     fillLibrary();
     tp_tool current = tool(3, 8, "Drill 8");
     CDlgToolsMgr dlg;
-    dlg.libraryPath = library;
-    dlg.typeFilter = 3;
-    dlg.wantedType = 3;
-    dlg.wantedDiameter = 8;
+    wantDrill(dlg, 8);
     dlg.currentTool = &current;
     script().click(kDlg, plat::IDOK);
     ASSERT_EQ(run(dlg), plat::IDOK);
