@@ -302,6 +302,8 @@ private:
     void keepOnlyTheseActive(plat::TreeItem item, std::int32_t index);
     std::vector<OPE_LIST*> itemOperations(plat::TreeItem item) const;
     std::vector<tp_tool>& tools() const;
+    // The operation's tool in the part's tools; null when it has none.
+    tp_tool* toolOf(const OPE_LIST& op) const;
     int nextToolNumber() const;
 
     CTextSection texts_;

@@ -85,7 +85,6 @@ void CDlgToolsView::fillToolsTree() {
     if (usedOps.empty()) return;
     plat::TreeView& tree = treeView(kTree);
     tree.deleteAllItems();
-    const std::vector<tp_tool>& partTools = tools();
     const TOOLS_VIEW_TEXTS words = toolsViewTexts(texts_);
     bool first = true;
     std::int32_t previous = 0;
@@ -96,9 +95,7 @@ void CDlgToolsView::fillToolsTree() {
         if (first || op.toolIndex != previous) {
             first = false;
             previous = op.toolIndex;
-            const tp_tool* tool = op.toolIndex >= 0 && static_cast<std::size_t>(op.toolIndex) < partTools.size()
-                                      ? &partTools[static_cast<std::size_t>(op.toolIndex)]
-                                      : nullptr;
+            const tp_tool* tool = toolOf(op);
             const int image = tool ? toolImage(op) : kMissing;
             const std::string text = tool ? toolItemText(*tool) : missingToolItemText(op, words);
             top = tree.insertItem(text, image, image, plat::TVI_ROOT, plat::TVI_LAST);

@@ -73,13 +73,14 @@ void CDlgToolsView::replaceTool(plat::TreeItem item, std::int32_t index) {
     OPE_LIST& op = *usedOps[static_cast<std::size_t>(index)];
     std::vector<tp_tool>& partTools = tools();
     const std::string library = configuredToolLibrary();
-    const bool hasTool = op.toolIndex >= 0 && static_cast<std::size_t>(op.toolIndex) < partTools.size();
+    const tp_tool* const current = toolOf(op);
+    const bool hasTool = current != nullptr;
     CDlgToolsMgr dlg;
     dlg.libraryPath = library;
     dlg.typeFilter = static_cast<std::int32_t>(op.toolType);
     if ((op.toolType == 1 || op.toolType == 2) && g_globals->settings.allowCenterDrill != 0)
         dlg.typeFilter = kSpotAndCentreMask;
-    dlg.currentTool = hasTool ? &partTools[static_cast<std::size_t>(op.toolIndex)] : nullptr;
+    dlg.currentTool = current;
     dlg.wantedNumber = nextToolNumber();
     dlg.wantedType = static_cast<std::int32_t>(op.toolType);
     dlg.wantedDiameter = op.toolDiam;
@@ -131,11 +132,17 @@ void CDlgToolsView::replaceTool(plat::TreeItem item, std::int32_t index) {
     fillToolsTree();
 }
 
+tp_tool* CDlgToolsView::toolOf(const OPE_LIST& op) const {
+    std::vector<tp_tool>& partTools = tools();
+    if (op.toolIndex < 0 || static_cast<std::size_t>(op.toolIndex) >= partTools.size()) return nullptr;
+    return &partTools[static_cast<std::size_t>(op.toolIndex)];
+}
+
 void CDlgToolsView::editTool(std::int32_t index) {
     OPE_LIST& op = *usedOps[static_cast<std::size_t>(index)];
-    std::vector<tp_tool>& partTools = tools();
-    if (op.toolIndex < 0 || static_cast<std::size_t>(op.toolIndex) >= partTools.size()) return;
-    tp_tool& tool = partTools[static_cast<std::size_t>(op.toolIndex)];
+    tp_tool* const found = toolOf(op);
+    if (!found) return;
+    tp_tool& tool = *found;
     const std::string current = ToolLibrary();
     SetToolLibrary(current.c_str());
     // The editor works on a copy: a tool the user or the library refused stays as it was.
@@ -203,14 +210,13 @@ void CDlgToolsView::newToolFromLibrary(plat::TreeItem item, std::int32_t index) 
 
 void CDlgToolsView::storeToolInLibrary(std::int32_t index) {
     OPE_LIST& op = *usedOps[static_cast<std::size_t>(index)];
-    std::vector<tp_tool>& partTools = tools();
-    if (op.toolIndex < 0 || static_cast<std::size_t>(op.toolIndex) >= partTools.size()) return;
-    tp_tool& tool = partTools[static_cast<std::size_t>(op.toolIndex)];
+    tp_tool* const tool = toolOf(op);
+    if (!tool) return;
     int slot = 0;
-    if (addToolToLibrary(configuredToolLibrary(), &tool, nullptr, &slot) != 0) return;
+    if (addToolToLibrary(configuredToolLibrary(), tool, nullptr, &slot) != 0) return;
     // The tool has its place in the library now: an edit rewrites it there. Every operation of the tool
     // knows it, so that the tool is never stored twice.
-    tool.slot = slot;
+    tool->slot = slot;
     for (OPE_LIST* o : usedOps)
         if (o->toolIndex == op.toolIndex) o->toolInLibrary = 1;
     fillToolsTree();
