@@ -212,19 +212,25 @@ void chooseSpotTools(GROUP& group, int mode) {
     }
 }
 
+// Of the taps of the thread's pitch the longest stays; one that cannot reach the thread's depth from the
+// hole's mouth is no tap for this hole, and the one made for it reaches.
 void chooseTapTools(GROUP& group) {
     const bool metric = metricUnits();
+    const CRITERIA c = criteria();
     for (DIAM_SORT* e : group) {
         const double wanted = e->operation->pitch;
-        bool any = false;
+        const TOOLS_SELECTION* longest = nullptr;
         for (const TOOLS_SELECTION& t : candidatesFor(*e, e->toolType, e->diameter, 0)) {
             const double pitch = metric ? t.tool.pitch : (t.tool.pitch != 0 ? 1 / t.tool.pitch : 0);
-            if (std::fabs(pitch - wanted) < g_tolerances.tol04T) {
-                assign(*e, t);
-                any = true;
-            }
+            if (std::fabs(pitch - wanted) < g_tolerances.tol04T) longest = &t;
         }
-        if (!any) e->wantedLength = 0;
+        if (longest && comparedLength(longest->tool) + g_tolerances.tolT > baseDepth(*e, c)) {
+            assign(*e, *longest);
+            continue;
+        }
+        double lo, hi;
+        window(*e, c, &lo, &hi);
+        e->wantedLength = lo;
     }
 }
 
