@@ -3,6 +3,7 @@
 // library; the holes it shows and the operations it keeps active until it opens again.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <string>
 
@@ -10,6 +11,7 @@
 #include "host/state.h"
 #include "plugin/base/settings.h"
 #include "plugin/model/tool_records.h"
+#include "plugin/services/features.h"
 #include "plugin/services/tooling.h"
 #include "plugin/tooling/tool_library.h"
 #include "support/process_tree_fixture.h"
@@ -421,6 +423,40 @@ TEST_F(ToolsViewWork, KeepingOnlyOneOperationActive) {
     expectScriptPlayed();
     EXPECT_EQ(op(1, 1).active, 1);
     EXPECT_EQ(op(3, 0).active, 1);
+}
+
+// From the tree's menu on a hole the user draws its half section on a level of their own: lines of the
+// recognised walls in the colour of drawn shapes, down to a drill point on the axis below the hole's bottom.
+TEST_F(ToolsViewSession, TheTreesMenuDrawsAHolesHalfSectionOnTheChosenLevel) {
+    const std::size_t before = host::allEntities().size();
+    script()
+        .click(kMenu, kViewProcess)
+        .treeExpand(kTreeDlg, kTree, "(Group 0)  TOP")
+        .treeRClick(kTreeDlg, kTree, "(Group 0)  TOP/" + item(1))
+        .menu(32)
+        .type(CDlgUserToolsMgr::kTemplate, CDlgUserToolsMgr::kLevel, "77")
+        .click(CDlgUserToolsMgr::kTemplate, plat::IDOK)
+        .click(kTreeDlg, plat::IDOK)
+        .click(kMenu, plat::IDOK);
+    m_main();
+    expectScriptPlayed();
+    const std::vector<ent> all = host::allEntities();
+    std::vector<ent> drawn;
+    for (const ent& e : all)
+        if (e.level == 77) drawn.push_back(e);
+    ASSERT_GE(drawn.size(), 2u);
+    EXPECT_EQ(all.size(), before + drawn.size());
+    for (const ent& e : drawn) {
+        EXPECT_EQ(e.color, 12);
+        EXPECT_EQ(e.type, kEntLine) << "the plate's hole 1 is a plain drilled hole";
+    }
+    // The tip: from the wall's bottom at height 0 to the axis below it.
+    const l_3d tip = drawn.back().ln.ln;
+    EXPECT_GT(tip.e1.x, 0);
+    EXPECT_NEAR(tip.e1.y, 0, 1e-9);
+    EXPECT_EQ(tip.e2.x, 0);
+    EXPECT_NEAR(tip.e2.y, -tip.e1.x / std::tan(59 * M_PI / 180), 1e-9);
+    EXPECT_EQ(g_globals->settings.shapeLevel, 77);
 }
 
 }  // namespace
