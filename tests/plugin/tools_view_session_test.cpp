@@ -339,6 +339,21 @@ TEST_F(ToolsViewWork, AMadeToolIsStoredInTheLibraryOnce) {
     EXPECT_EQ(count("4 \"Store tool in the tool library\" grey"), 1) << "stored: no second time";
 }
 
+// On an operation's item the new tool joins the part's tools but no operation takes it: the item has no
+// operations under it.
+TEST_F(ToolsViewWork, ANewToolOnAnOperationsItemChangesNoOperation) {
+    addToLibrary(library, partTool(3, 10, 3, "Drill 10"));
+    inToolsView([&](plat::Script& s) {
+        s.treeExpand(kView, kViewTree, kTool1).treeRClick(kView, kViewTree, child(kTool1, "Hole 1 Op.1 Drill 1"))
+            .menu(3).click(kEditor, plat::IDOK).answer(plat::IDYES);
+    });
+    EXPECT_EQ(partTools().size(), 3u);
+    const OP_STATE o = op(1, 0);
+    EXPECT_EQ(o.toolIndex, 0);
+    EXPECT_EQ(o.changed, 0);
+    EXPECT_EQ(o.made, 0);
+}
+
 // The holes of a tool, then the hole of one operation, shown in the host; then the plug-in runs anew. The
 // copies of the first show are the view's own: nothing of the tree is freed or freed twice.
 TEST_F(ToolsViewWork, ShownHolesComeBackInTheirColoursAndTheViewOpensAgain) {
