@@ -4,10 +4,9 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
-
-#include <memory>
 
 #include "host/api.h"
 #include "platform/ui/dialog.h"
