@@ -278,6 +278,11 @@ void set_level_visible(std::int32_t level, int visible);
 int get_visible_levels(std::vector<std::int32_t>* levels);
 // The levels that hold entities (kept ones included); returns the count.
 int get_active_levels(std::vector<std::int32_t>* levels);
+// The host's level dialog: a window of the host (template 30102: the level in edit 1001, OK, Cancel)
+// starting at *level; the title shows in its caption (null or "" for the host's own). 1 with the level the
+// user chose in *level, 0 when cancelled (*level untouched). A level is a whole number; another text keeps
+// the window open after a message.
+int sel_level_dialog(const char* title, int reserved, int reserved2, std::int32_t* level);
 int set_levname(std::int32_t level, const char* name);   // 1 done; name cut to 254 characters
 const char* get_levname(std::int32_t level);             // "" for an unnamed level
 

@@ -228,8 +228,14 @@ public:
 TpToolMgr& TpMainToolMgr();
 
 // mode 2: writes the record over the part tool with the same slot (database and list). 1 written, 0 no part
-// tool has the slot. Other modes (the host's tool editor) are not offered: 0.
+// tool has the slot.
+// mode 6: the host's tool editor on the record, a window of the host (template 30101: edits 1001 number,
+// 1002 name, 1010 diameter, 1011 corner radius, 1012 angle, 1013 flute length, 1014 shoulder length,
+// 1015 overall length, 1003 flutes; OK, Cancel) that the script plays with window steps. 1 when the user
+// accepted it (the record takes the values changed), 0 when cancelled (the record is untouched).
+// Other modes (the tool manager opened on a library) are not offered: 0.
 constexpr int kToolManagerWrite = 2;
+constexpr int kToolManagerEdit = 6;
 int tool_manager(tp_tool* tool, int mode, tool_node* list = nullptr);
 
 // ---- libraries of the host ----------------------------------------------------------------------------------

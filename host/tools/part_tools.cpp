@@ -1,5 +1,5 @@
-// The part's mill tool list (TpToolMgr, TpPartToolList, TpToolList, tool_manager mode 2) and its rows in
-// the part file (layout in part_tools.h).
+// The part's mill tool list (TpToolMgr, TpPartToolList, TpToolList, tool_manager modes 2 and 6) and its
+// rows in the part file (layout in part_tools.h).
 #include "host/tools/part_tools.h"
 
 #include <algorithm>
@@ -7,6 +7,7 @@
 
 #include "host/internal.h"
 #include "host/tools/record_file.h"
+#include "host/tools/tool_editor.h"
 #include "host/tools/tool_library.h"
 
 namespace host::tools {
@@ -169,8 +170,10 @@ TpToolMgr& TpMainToolMgr() {
 }
 
 int tool_manager(tp_tool* tool, int mode, tool_node*) {
-    // The host's tool editor (the other modes) is not part of this host.
-    if (!tool || mode != kToolManagerWrite) return 0;
+    if (!tool) return 0;
+    if (mode == kToolManagerEdit) return host::tools::editToolRecord(*tool);
+    // The tool manager opened on a library (the other modes) is not part of this host.
+    if (mode != kToolManagerWrite) return 0;
     auto it = std::find_if(state.records.begin(), state.records.end(),
                            [&](const auto& r) { return r.second.slot == tool->slot; });
     if (it == state.records.end()) return 0;

@@ -28,6 +28,7 @@ std::string describeList(const ListView& lv, std::string& rows) {
         if (lv.itemImage(r) >= 0) rows += " image=" + std::to_string(lv.itemImage(r));
         if (lv.itemState(r, LVIS_SELECTED)) rows += " selected";
         if (lv.itemState(r, LVIS_FOCUSED)) rows += " focused";
+        if (lv.itemState(r, LVIS_DROPHILITED)) rows += " drop";
         rows += '\n';
     }
     return out;

@@ -1,4 +1,4 @@
-// Image lists: slicing registered bitmaps into images of one size.
+// Image lists: slicing registered bitmaps into images of one size, and icons taken whole.
 #include "platform/ui/image_list.h"
 
 #include <algorithm>
@@ -18,6 +18,13 @@ int ImageList::addBitmap(int bitmapId, Color mask) {
     for (int i = 0; i < n; ++i) images_.push_back(Image{bitmapId, i, mask});
     while (capacity_ < count()) capacity_ += grow_;
     return first;
+}
+
+int ImageList::addIcon(int iconId) {
+    if (!findIcon(iconId) || cx_ <= 0) return -1;
+    images_.push_back(Image{iconId, 0, 0, true});
+    while (capacity_ < count()) capacity_ += grow_;
+    return count() - 1;
 }
 
 bool ImageList::remove(int index) {

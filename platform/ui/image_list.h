@@ -15,6 +15,7 @@ public:
         int bitmapId = 0;
         int slice = 0;   // position in the bitmap, from the left, in images
         Color mask = 0;  // the colour drawn transparent
+        bool icon = false;  // an icon (its own transparency), scaled to the list's size
     };
 
     // `initial` images of room, growing by `grow` (at least 1) when full.
@@ -23,6 +24,8 @@ public:
     // Adds every whole image of the bitmap (its width / cx, left to right). Returns the index of the first
     // one, or -1 when the bitmap is not registered or narrower than one image.
     int addBitmap(int bitmapId, Color mask);
+    // Adds the icon as one image. Returns its index, or -1 when the icon is not registered.
+    int addIcon(int iconId);
     bool remove(int index);  // -1 removes every image
     int count() const { return static_cast<int>(images_.size()); }
     int capacity() const { return capacity_; }

@@ -20,7 +20,7 @@ class ImageList;
 constexpr std::uint32_t LVS_REPORT = 0x1, LVS_SINGLESEL = 0x4, LVS_SHOWSELALWAYS = 0x8,
                         LVS_NOCOLUMNHEADER = 0x4000;
 constexpr unsigned LVS_EX_GRIDLINES = 0x1, LVS_EX_FULLROWSELECT = 0x20;
-constexpr unsigned LVIS_FOCUSED = 0x1, LVIS_SELECTED = 0x2;
+constexpr unsigned LVIS_FOCUSED = 0x1, LVIS_SELECTED = 0x2, LVIS_DROPHILITED = 0x8;
 constexpr unsigned LVIF_TEXT = 0x1, LVIF_IMAGE = 0x2, LVIF_PARAM = 0x4, LVIF_STATE = 0x8;
 constexpr unsigned LVNI_ALL = 0x0, LVNI_FOCUSED = 0x1, LVNI_SELECTED = 0x2;
 constexpr int LVIR_BOUNDS = 0, LVIR_ICON = 1, LVIR_LABEL = 2;

@@ -1,4 +1,5 @@
-// The bitmap registry. Registration happens when a module loads, possibly on another thread than the UI.
+// The bitmap and icon registries. Registration happens when a module loads, possibly on another thread than
+// the UI.
 #include "platform/ui/resources.h"
 
 #include <cstdint>
@@ -19,6 +20,24 @@ Bitmaps& bitmaps() {
     return *b;
 }
 
+Bitmaps& icons() {
+    static Bitmaps* b = new Bitmaps;
+    return *b;
+}
+
+void put(Bitmaps& registry, int id, int width, int height) {
+    std::lock_guard lock(registry.mutex);
+    auto& slot = registry.byId[id];
+    if (!slot) slot = std::make_unique<Bitmap>();
+    *slot = Bitmap{id, width, height, generatedColor(id)};
+}
+
+const Bitmap* find(Bitmaps& registry, int id) {
+    std::lock_guard lock(registry.mutex);
+    auto it = registry.byId.find(id);
+    return it == registry.byId.end() ? nullptr : it->second.get();
+}
+
 }  // namespace
 
 Color generatedColor(int id) {
@@ -30,18 +49,13 @@ Color generatedColor(int id) {
     return rgb(comp(h), comp(h >> 8), comp(h >> 16));
 }
 
-void registerBitmap(int id, int width, int height) {
-    std::lock_guard lock(bitmaps().mutex);
-    auto& slot = bitmaps().byId[id];
-    if (!slot) slot = std::make_unique<Bitmap>();
-    *slot = Bitmap{id, width, height, generatedColor(id)};
-}
+void registerBitmap(int id, int width, int height) { put(bitmaps(), id, width, height); }
 
-const Bitmap* findBitmap(int id) {
-    std::lock_guard lock(bitmaps().mutex);
-    auto it = bitmaps().byId.find(id);
-    return it == bitmaps().byId.end() ? nullptr : it->second.get();
-}
+const Bitmap* findBitmap(int id) { return find(bitmaps(), id); }
+
+void registerIcon(int id, int width, int height) { put(icons(), id, width, height); }
+
+const Bitmap* findIcon(int id) { return find(icons(), id); }
 
 std::vector<int> bitmapIds() {
     std::lock_guard lock(bitmaps().mutex);

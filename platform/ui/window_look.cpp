@@ -165,7 +165,8 @@ void listView(Canvas& c, const Control& ctl, const Rect& client) {
         if (!bounds) continue;
         Rect b = offset(*bounds, origin);
         if (b.top >= client.bottom) break;
-        bool selected = lv.itemState(row, LVIS_SELECTED) != 0;
+        // A drop-highlighted row looks selected, as the window system draws it.
+        bool selected = lv.itemState(row, LVIS_SELECTED | LVIS_DROPHILITED) != 0;
         int cols = std::max(1, lv.columnCount());
         for (int col = 0; col < cols; ++col) {
             std::optional<Rect> cell = lv.subItemRect(row, col, LVIR_LABEL);

@@ -6,14 +6,10 @@
 
 #include "plugin/model/ope_list.h"
 #include "plugin/model/process_ope.h"
+#include "plugin/services/engine.h"   // composeOperationName, setOperationNumberPrefix
 
 struct POINT_LIST;
 
-// Writes `op.comment` from the operation's fields and its definition (or none).
-void composeOperationName(OPE_LIST& op, const PROCESS_OPE* def);
-// Puts the tool-number prefix of `number` in front of the comment, replacing an old one; number < 0
-// changes nothing. Returns 0.
-int setOperationNumberPrefix(OPE_LIST& op, std::int32_t number);
 // A hole's explanation: `head` names its table and row, `tail` says how the row fits, the process and the
 // hole's states. It is built from the hole and its table whenever it is shown, whole: the hole record keeps
 // only as much of it as its field holds.

@@ -100,7 +100,7 @@ void toolPathGroupsLoop() {
 // The tools view; its end code when it is one the run returns, else 0.
 int toolsView(std::uint32_t* filter) {
     CDlgProcess& dlg = *g_processDlg;
-    const int end = runToolsView(*g_fullToolsSeq);
+    const int end = runToolsView(*g_fullToolsSeq, &g_engine->markedHoles);
     countUsedTools(*g_fullToolsSeq, &g_records->runStats.toolsCount1, &g_records->runStats.toolsCount2);
     dlg.filterFlags &= ~(kStateToolMissing | kStateToolCreated);
     if (g_records->runStats.toolsCount1 != 0) dlg.filterFlags |= kStateToolMissing;

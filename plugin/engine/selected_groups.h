@@ -36,12 +36,7 @@ EntityList toggleHideUnselected(int mode, EntityList list);
 // Lets the user pick a surface of a hole on a level of their own; the hole picked, or null.
 POINT_LIST* isolateFeatureLevel();
 
-// Holes shown in the selection colour (highlight 1) or in their stored colours again (0): the holes of the
-// chain from `holes` (only `holes` itself when `oneHole`), those without a selection skipped when
-// `onlySelected`, and only those that meet `filter` (0xFFFFFFFF: every hole).
-void setHoleEntities(POINT_LIST* holes, int reserved, int highlight, std::uint32_t filter, int onlySelected,
-                     bool oneHole = false);
-// setHoleEntities for every head hole of the view, and for every view of the list.
+// setHoleEntities (plugin/services/engine.h) for every head hole of the view, and for every view of the list.
 void setGroupEntities(VIEW_LIST* view, int highlight, std::uint32_t filter, int onlySelected);
 void setGroupListEntities(VIEW_LIST* views, int highlight, std::uint32_t filter, int onlySelected);
 

@@ -70,7 +70,8 @@ void forEachMember(RECORD& o, F&& f) {
     f(pointCount, o.pointCount);
     f(toolNumber, o.toolNumber);
     f(groupId, o.groupId);
-    f(area807, o.area807);
+    f(toolExpanded, o.toolExpanded);
+    f(area808, o.area808);
 }
 
 // The offsets leave no overlap and no byte unaccounted: each member ends where the next begins, links
@@ -137,8 +138,9 @@ FX_NEXT(holeRow, holeRow, layer);
 FX_NEXT(layer, layer, pointCount);
 FX_NEXT(pointCount, pointCount, toolNumber);
 FX_NEXT(toolNumber, toolNumber, groupId);
-FX_NEXT(groupId, groupId, area807);
-static_assert(area807 + sizeof(OPE_LIST::area807) == OPE_LIST::kSize);
+FX_NEXT(groupId, groupId, toolExpanded);
+FX_NEXT(toolExpanded, toolExpanded, area808);
+static_assert(area808 + sizeof(OPE_LIST::area808) == OPE_LIST::kSize);
 #undef FX_NEXT
 
 // CIL_DESC's image: packed, in member order.

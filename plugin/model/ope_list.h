@@ -134,7 +134,8 @@ struct OPE_LIST {
     std::int32_t pointCount = 0;            // holes the operation machines
     std::int32_t toolNumber = 0;            // the tool's number on the machine
     std::int32_t groupId = 0;               // the host operation group made for it
-    std::uint8_t area807[9] = {};
+    std::uint8_t toolExpanded = 0;          // the tools view left the item of its tool expanded
+    std::uint8_t area808[8] = {};
 };
 
 namespace ope_layout {
@@ -150,7 +151,8 @@ constexpr std::size_t kind = 0, active = 2, comment = 4, name = 86, opIndex = 21
                       toolAddedToLibrary = 751,
                       toolChangedByUser = 752, stepCount = 753, entityId = 755, toolLength = 759, material = 767,
                       neededLength = 769, wantedLength = 777, longTool = 785, toolInLibrary = 786, holeRow = 787,
-                      layer = 791, pointCount = 795, toolNumber = 799, groupId = 803, area807 = 807;
+                      layer = 791, pointCount = 795, toolNumber = 799, groupId = 803, toolExpanded = 807,
+                      area808 = 808;
 }
 
 // The text of a character field, ended by its first zero or the field's end.

@@ -53,6 +53,7 @@ void registerPluginTemplates() {
     plat::registerDialog(emptyFrame(18030, "Shared data"));
     plat::registerDialog(emptyFrame(18074, "Shared library"));
     registerProcessTemplates();
+    registerToolTemplates();
     registerEditorTemplates();
     registerSettingsTemplates();
 }

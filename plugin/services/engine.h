@@ -6,6 +6,9 @@
 
 struct ent;
 struct VIEW_LIST;
+struct POINT_LIST;
+struct OPE_LIST;
+struct PROCESS_OPE;
 class CConfigProcess;
 
 // Recognises the part: -1 cancelled or failed, else the button of the run summary (1 or 2).
@@ -28,3 +31,16 @@ int cancelGroupOperations(std::uint32_t groupId);
 // 1 when no view restriction is set, when the user allowed no view, or when the reversed direction (a unit
 // vector) is an allowed view in its own sense; else 0.
 int isOppositeDirAllowed(const double direction[3]);
+
+// ---- operations and holes (operation_comments.cpp, selected_groups.cpp) --------------------------------------
+
+// Writes `op.comment` from the operation's fields and its definition (or none).
+void composeOperationName(OPE_LIST& op, const PROCESS_OPE* def);
+// Puts the tool-number prefix of `number` in front of the comment, replacing an old one; number < 0
+// changes nothing. Returns 0.
+int setOperationNumberPrefix(OPE_LIST& op, std::int32_t number);
+// Holes shown in the selection colour (highlight 1) or in their stored colours again (0): the holes of the
+// chain from `holes` (only `holes` itself when `oneHole`), those without a selection skipped when
+// `onlySelected`, and only those that meet `filter` (0xFFFFFFFF: every hole).
+void setHoleEntities(POINT_LIST* holes, int reserved, int highlight, std::uint32_t filter, int onlySelected,
+                     bool oneHole = false);

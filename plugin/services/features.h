@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/ui/canvas.h"
+#include "platform/ui/dialog.h"
 
 struct FEATURE_MARK;
 struct VIEW_LIST;
@@ -42,3 +43,21 @@ void drawFilledArc(plat::Canvas& dc, int x, int y, double direction, int length,
 // when any size is below 1.
 void drawShapeSketch(plat::Canvas& dc, int cx, int top, int d, int h, int p, int length, plat::Color penColour,
                      plat::Color fillColour);
+
+// ---- the form's shape settings ------------------------------------------------------------------------------------
+
+// The level a form's shape is drawn on and whether help points go on its axis (form_shape_settings.cpp). The
+// caller sets both, runs the dialog and reads them back after OK.
+class CDlgUserToolsMgr : public plat::Dialog {
+public:
+    static constexpr int kTemplate = 18105, kLevel = 18098, kHelpPoints = 18204, kLevelLabel = 18207,
+                         kLevelList = 18041;
+    CDlgUserToolsMgr();
+
+    std::int32_t level = 0;          // the host's current level until the caller sets it
+    std::uint8_t helpPoints = 0;
+
+protected:
+    bool onInitDialog() override;
+    void onOK() override;
+};

@@ -303,4 +303,3 @@ int createTreeProcessOperations(std::uint32_t* treeFlags, std::vector<FULL_TOOLS
     }
     return 0;
 }
-

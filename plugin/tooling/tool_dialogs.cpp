@@ -4,5 +4,3 @@
 LoadTime<CDlgToolsView> g_toolsView;
 LoadTime<CMachiningTime> g_machiningTime;
 LoadTime<CDrillingList> g_drillingList;
-
-CDlgToolsView::CDlgToolsView() : plat::Dialog(18057) {}

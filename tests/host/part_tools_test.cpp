@@ -10,6 +10,7 @@
 #include "host/tools/part_tools.h"
 #include "host/tools/record_file.h"
 #include "platform/sys/files.h"
+#include "platform/ui/dialog.h"
 #include "plugin/services/tables.h"
 #include "support/host_tools_fixture.h"
 
@@ -97,8 +98,43 @@ TEST_F(PartToolList, ToolManagerWritesThePartToolWithTheSameSlot) {
     tp_tool stranger = sampleTool(3, 9, "DRILL 9");
     stranger.slot = 44;
     EXPECT_EQ(tool_manager(&stranger, kToolManagerWrite), 0);
-    EXPECT_EQ(tool_manager(&a, 6), 0) << "the host's tool editor is not offered";
+    EXPECT_EQ(tool_manager(&a, 5), 0) << "the tool manager on a library is not offered";
     EXPECT_EQ(partList().GetSize(), 1);
+}
+
+// The tool editor (mode 6): the record takes what the user changed, only on OK; an edit left as shown keeps
+// the record's value bit for bit, and a value that is no number keeps the window open after a message.
+TEST_F(PartToolList, TheToolEditorChangesTheRecordOnlyWithTheValuesTheUserAccepts) {
+    constexpr int kEditor = 30101;
+    tp_tool tool = sampleTool(3, 5, "DRILL 5");
+    tool.diameter = 5.0000001;   // shown rounded; never rounded when left alone
+    tool.shoulderLength = 31.25;
+    const tp_tool before = tool;
+
+    plat::driver().script().type(kEditor, 1015, "80").click(kEditor, plat::IDCANCEL);
+    EXPECT_EQ(tool_manager(&tool, kToolManagerEdit), 0);
+    EXPECT_TRUE(tool == before) << "cancelled";
+
+    plat::driver()
+        .script()
+        .type(kEditor, 1015, "eighty")
+        .click(kEditor, plat::IDOK)
+        .answer(plat::IDOK)
+        .type(kEditor, 1015, " 80 ")
+        .type(kEditor, 1002, "DRILL 5 LONG")
+        .type(kEditor, 1003, "3")
+        .click(kEditor, plat::IDOK);
+    EXPECT_EQ(tool_manager(&tool, kToolManagerEdit), 1);
+    EXPECT_TRUE(plat::driver().errors().empty()) << plat::driver().errors().front();
+    EXPECT_TRUE(plat::driver().script().empty());
+    EXPECT_EQ(tool.overallLength, 80);
+    EXPECT_STREQ(tool.name, "DRILL 5 LONG");
+    EXPECT_EQ(tool.flutes, 3);
+    EXPECT_EQ(tool.diameter, before.diameter);
+    EXPECT_EQ(tool.shoulderLength, 31.25);
+    EXPECT_EQ(tool.slot, before.slot);
+    EXPECT_TRUE(plat::driver().transcript().contains("is not a number"));
+    EXPECT_EQ(tool_manager(nullptr, kToolManagerEdit), 0);
 }
 
 TEST_F(PartToolList, ThePartsToolsSurviveSaveAndReopenByteForByte) {

@@ -175,7 +175,8 @@ TEST(OpeListImage, TheToolFieldsAndTheDisplayRequestSitAtTheirOffsets) {
     o.pointCount = 17;
     o.toolNumber = -5;
     o.groupId = 0x0BADF00D;
-    o.area807[8] = 0xEF;
+    o.toolExpanded = 1;
+    o.area808[7] = 0xEF;
 
     const auto image = opeImage(o, noLinks);
     static_assert(image.size() == 816);
@@ -193,6 +194,7 @@ TEST(OpeListImage, TheToolFieldsAndTheDisplayRequestSitAtTheirOffsets) {
     EXPECT_EQ(at<std::int32_t>(image, 795), 17);
     EXPECT_EQ(at<std::int32_t>(image, 799), -5);
     EXPECT_EQ(at<std::int32_t>(image, 803), 0x0BADF00D);
+    EXPECT_EQ(image[807], 1);
     EXPECT_EQ(image[815], 0xEF);
 }
 
