@@ -5,13 +5,11 @@
 #include <cstdint>
 #include <string>
 #include "plugin/services/engine.h"
+#include "plugin/services/features.h"
 
 struct VIEW_LIST;
 struct POINT_LIST;
 struct ent;
-
-// A null-ended list of blanked entities (database handles), as hideEntitiesExcept makes it.
-using EntityList = std::uint32_t*;
 
 // The operation group name without the characters \ / : ? | (which the host's group names refuse).
 std::string sanitizeGroupName(std::string name);
@@ -34,20 +32,8 @@ int cancelGroupOperations(std::uint32_t groupId);
 // mode 0: blanks every entity on a visible level that is not in `keep` (null-ended, may be null) and
 // returns their list; mode 1: shows the entities of `hidden` again and frees the list (null does nothing).
 EntityList hideEntitiesExcept(const std::uint32_t* keep, int mode, EntityList hidden);
-// mode 0: frees `list`, blanks every entity not in the selection colour and returns their list; mode 1:
-// shows `list` again, frees it and returns null.
-EntityList toggleHideUnselected(int mode, EntityList list);
 // Lets the user pick a surface of a hole on a level of their own; the hole picked, or null.
 POINT_LIST* isolateFeatureLevel();
-
-// Holes shown in the selection colour (highlight 1) or in their stored colours again (0): the holes of the
-// chain from `holes` (only `holes` itself when `oneHole`), those without a selection skipped when
-// `onlySelected`, and only those that meet `filter` (0xFFFFFFFF: every hole).
-void setHoleEntities(POINT_LIST* holes, int reserved, int highlight, std::uint32_t filter, int onlySelected,
-                     bool oneHole = false);
-// setHoleEntities for every head hole of the view, and for every view of the list.
-void setGroupEntities(VIEW_LIST* view, int highlight, std::uint32_t filter, int onlySelected);
-void setGroupListEntities(VIEW_LIST* views, int highlight, std::uint32_t filter, int onlySelected);
 
 // Holds the list hidden by the last isolated creation; tests and the work cycle's end read or drop it.
 bool isolationPending();

@@ -1,5 +1,8 @@
 // The features manager's windows and working state that the work cycle holds from the library's load to its
-// unload, and its share of the command loop's codes. Stand-ins until features are built (docs/seams.md).
+// unload: the filter over the holes it recognises, the selection mask, the edit-feature dialog, the view-all
+// panel, and the command loop's codes it takes. The reaming/tap features window, the preselection window
+// and the command handler are stand-ins (docs/seams.md).
+// Diameters and tolerances are in the part's units unless said to be fractions; T is g_tolerances.tolT.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -9,7 +12,14 @@
 #include "host/api.h"
 #include "platform/ui/dialog.h"
 #include "plugin/base/load_time.h"
+#include "plugin/base/text_section.h"
+#include "plugin/model/feature_mark.h"
+#include "plugin/services/configuration.h"
+#include "plugin/services/engine.h"
 #include "plugin/services/features.h"
+
+struct VIEW_LIST;
+struct CYL_LIST;
 
 // One temporary 3D line of the host graphics, drawn again when the host repaints (kind 2).
 struct DRAW_ENTS_LIST {
@@ -23,13 +33,51 @@ struct DRAW_ENTS_LIST {
 // after this command. It may change the loop's event mask and the two further get_event arguments.
 int featuresManagerMenu(int code, std::int16_t* state, long* mask, long* arg2, short* arg3);
 
+// ---- the filter ---------------------------------------------------------------------------------------------
+// The features manager's own recognition of the part (made with the drill-size table) and the display filter
+// over its hole entities: they go to the features level ("Levels" 2) when shown and to "Levels" 3 when not,
+// each keeping its level and colour in its CYL_ENT entry while a filter run lasts (apply mode 0 opens one,
+// rewriteHoleEntities closes it). The settings it works on are copied in and out by the command loop.
+class CFeatMgrFilter {
+public:
+    CFeatMgrFilter();
+    ~CFeatMgrFilter();
+    CFeatMgrFilter(const CFeatMgrFilter&) = delete;
+    CFeatMgrFilter& operator=(const CFeatMgrFilter&) = delete;
+
+    // Frees viewsTree and clears `recognized`: the end of a popup run.
+    void releaseTree();
+
+    VIEW_LIST* viewsTree = nullptr;              // owned
+    std::vector<std::int32_t> shownLevels;       // levels made visible for the window's see-all
+    std::uint16_t color = 0;                     // of the mask
+    std::int32_t level = 0;                      // of the mask
+    double minDiameter = 0, maxDiameter = 0;
+    double minTolerance = 0, maxTolerance = 0;   // fractions of the bounds
+    double minDiameterTol = 0, maxDiameterTol = 0;
+    double depth = 0;                            // the features window's depth
+    std::uint16_t mode = 0;                      // 0 reaming, 1 tap
+    std::int16_t foundCount = 0;                 // what the last filter pass found
+    std::uint8_t useColor = 0, useLevel = 0, useMinDiameter = 0, useMaxDiameter = 0;
+    std::uint8_t recognized = 0;
+    std::uint32_t solidsConverted = 0;           // what the conversion of the solids for viewsTree gave
+    std::uint8_t reamColors[6] = {};
+    std::uint8_t threadColors[3] = {};
+    std::string threadTables[3];
+    std::string reamTables[6];
+    // The table row the features window chose (row -1: none); a row of a table of kind below 1000 narrows
+    // the mask's axis test.
+    CONFIG_CHOICE tableChoice;
+};
+
+// ---- stand-ins ---------------------------------------------------------------------------------------------
+
 class CDlgViewAllGeo : public plat::Dialog {
 public:
     CDlgViewAllGeo() : plat::Dialog(18046) {}
 };
 
-class CFeatMgrFilter;
-class CDlgSelCylindersMask;
+class CDlgSelCylindersMask {};
 
 class CDlgAssignFeatures : public plat::Dialog {
 public:
@@ -46,20 +94,6 @@ public:
     void restoreColors() {}
     int groupNumber = 0;
 };
-
-// The features manager's working copy of its settings while the command loop runs.
-class CFeatMgrFilter {
-public:
-    double toleranceA = 0, toleranceB = 0;
-    std::uint8_t reamColours[6] = {};
-    std::uint8_t threadColours[3] = {};
-    std::string threadTables[3];
-    std::string reamTables[6];
-    std::uint8_t pickActive = 0;
-    std::int32_t pickCount = 0;
-    std::uint8_t pickDone = 0;
-};
-class CDlgSelCylindersMask {};
 
 extern LoadTime<CDlgViewAllGeo> g_viewAllGeo;
 extern LoadTime<CDlgAssignFeatures> g_assignFeatures;
