@@ -70,14 +70,75 @@ public:
     CONFIG_CHOICE tableChoice;
 };
 
-// ---- stand-ins ---------------------------------------------------------------------------------------------
-
-class CDlgViewAllGeo : public plat::Dialog {
+// ---- the selection mask ------------------------------------------------------------------------------------
+// Which holes the features manager selects: by colour, level and a diameter or a range, each bound with a
+// tolerance in percent. Its values survive from one run to the next; picks in the graphics are the caller's:
+// the dialog ends with 101 (lower bound), 102 (upper bound), 103 (colour) or 104 (level) and is run again.
+class CDlgSelCylindersMask : public plat::Dialog {
 public:
-    CDlgViewAllGeo() : plat::Dialog(18046) {}
+    static constexpr int kTemplate = 18013;
+    static constexpr int kUseColour = 4019, kColour = 4033, kSwatch = 4286, kPickColour = 4271;
+    static constexpr int kUseLevel = 4028, kLevel = 4034, kPickLevel = 4270, kDiameterFrame = 4272;
+    static constexpr int kUseLower = 4035, kLower = 4031, kPickLower = 4268, kLowerTolerance = 4039;
+    static constexpr int kUseUpper = 4114, kUpper = 4032, kPickUpper = 4269, kUpperTolerance = 4040;
+    static constexpr int kPickBitmap = 18014;
+    static constexpr double kLowestTolerance = 0.0001, kHighestTolerance = 1.0;
+
+    CDlgSelCylindersMask();
+
+    std::int16_t kind = 0;                       // 0 reaming, 1 tap
+    std::int32_t level = 0;
+    std::uint16_t color = 0;
+    double minDiameter = 0, maxDiameter = 0;
+    double minTolerance = 0, maxTolerance = 0;   // fractions
+    std::uint8_t useColor = 0, useLevel = 0, useMinDiameter = 0, useMaxDiameter = 0;
+
+protected:
+    bool onInitDialog() override;
+    void onOK() override;
+
+private:
+    void onUseColour();
+    void onUseLevel();
+    void onUseLower();
+    void onUseUpper();
+    void labelDiameterBoxes();
+    void showUpper(bool shown);
+    // The tolerance typed in percent as a fraction within the lowest and highest.
+    static double toleranceOf(const std::string& text);
+    void takeTolerance(int editId, double& tolerance);
+    void setTolerance(int editId, double tolerance);
+
+    CTextSection texts_;
 };
 
-class CDlgSelCylindersMask {};
+// ---- the view-all panel ----------------------------------------------------------------------------------
+// A small modeless panel over the host's graphics while the host has control: the geometry that is not
+// selected shown or hidden, the host's dynamic analysis, and the way back to the plug-in (the command loop's
+// pending command, g_pendingCommand).
+class CDlgViewAllGeo : public plat::Dialog {
+public:
+    static constexpr int kTemplate = 18046;
+    static constexpr int kSeeAll = 18022, kAnalyzeDynamic = 18023;
+
+    CDlgViewAllGeo();
+    ~CDlgViewAllGeo() override;
+
+    EntityList hiddenEnts = nullptr;   // what toggleHideUnselected hid; null once shown again
+    std::uint8_t seeAll = 1;           // all geometry shown
+
+protected:
+    bool onInitDialog() override;
+    void onOK() override;
+
+private:
+    void onSeeAll();
+    // Shows what was hidden (unless all is shown) and hands back to the plug-in.
+    void leave();
+};
+
+// ---- stand-ins ---------------------------------------------------------------------------------------------
+
 
 class CDlgAssignFeatures : public plat::Dialog {
 public:

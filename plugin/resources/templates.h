@@ -4,5 +4,6 @@
 
 void registerPluginTemplates();
 void registerProcessTemplates();
+void registerFeatureTemplates();
 // The bitmaps of the process tree's images, in image-list order.
 extern const int kProcessTreeBitmaps[12];
