@@ -112,6 +112,39 @@ private:
     CTextSection texts_;
 };
 
+// ---- the edit-feature dialog -----------------------------------------------------------------------------
+// One mark's copy (or, with equalCount above 1, all marks of equal feature data) edited: reamed or tapped,
+// the thread and its depth. Ends with IDOK (the copy holds the edits), IDCANCEL, 100 (delete the feature,
+// confirmed) or 101 (copy it onto every equal arc of the part); the caller acts.
+class CDlgEditFeature : public plat::Dialog {
+public:
+    static constexpr int kTemplate = 18019;
+    static constexpr int kReaming = 4288, kTapping = 4289, kDiameter = 4290, kDiameterLabel = 4291;
+    static constexpr int kDesignation = 4295, kTableName = 4296, kChange = 4292, kDepth = 4031, kDepthLabel = 4363;
+    static constexpr int kCopyToEqualArcs = 4293, kDelete = 4294;
+    static constexpr int kResultDelete = 100, kResultCopyToEqualArcs = 101;
+
+    CDlgEditFeature();
+
+    FEATURE_MARK mark;           // the copy being edited
+    std::string titleSuffix;     // put after the caption
+    int equalCount = 1;          // the marks the edit applies to
+    int kindRadio = -1;          // 0 reaming, 1 tapping, -1 none
+
+protected:
+    void doDataExchange(plat::Ddx& ddx) override;
+    bool onInitDialog() override;
+    void onOK() override;
+
+private:
+    void showFeature();
+    void onKindChanged();
+    void onChangeProcess();
+    void onDelete();
+
+    CTextSection texts_;
+};
+
 // ---- the view-all panel ----------------------------------------------------------------------------------
 // A small modeless panel over the host's graphics while the host has control: the geometry that is not
 // selected shown or hidden, the host's dynamic analysis, and the way back to the plug-in (the command loop's
