@@ -45,8 +45,30 @@ public:
     CFeatMgrFilter(const CFeatMgrFilter&) = delete;
     CFeatMgrFilter& operator=(const CFeatMgrFilter&) = delete;
 
+    // 0 when viewsTree holds holes (built once a popup run, guarded by `recognized`), 1 when none were
+    // found, -1 when the stock check failed or the user cancelled.
+    int recognizeWithDrillTable();
     // Frees viewsTree and clears `recognized`: the end of a popup run.
     void releaseTree();
+
+    // Ends a filter run: every hole entity takes back its stored level and colour, every mark's entities go
+    // back to the mark's level, the graphics state saved by apply mode 0 is restored.
+    void rewriteHoleEntities();
+    // The segment one of whose stored entities has the id; null when none.
+    CYL_LIST* findHoleByEntity(std::uint32_t id) const;
+    // Gives selection bit 4 to every shown surface of the features level. Returns 0.
+    int selectFeatureLevelEnts();
+    // The smallest and largest diameter of the segments whose entities carry selection bit 4, written only
+    // when there is one; the number of such entities.
+    int maxHoleDiameter(double* low, double* high) const;
+    // The display filter, mode 0 to 6 (0 opens a filter run, 1 the mask, 2-4 all holes shown, 5 and 6 the
+    // see-all levels). -1 when the mask found nothing and rejected holes for their axis, else 0.
+    int apply(int filterMode);
+    // Marks for the holes chosen in the features window (selection bit 4): window mode 0 reaming with fit
+    // class `name`, 1 tap with the row's two values, the table's kind and the depth. The number of marks
+    // prepared; -1 when none was and holes were rejected for their axis, or a mark could not be added.
+    int alignFeatures(std::int16_t windowMode, double value1, double value2, std::int16_t kind, double depth,
+                      const std::string& name);
 
     VIEW_LIST* viewsTree = nullptr;              // owned
     std::vector<std::int32_t> shownLevels;       // levels made visible for the window's see-all
@@ -68,6 +90,11 @@ public:
     // The table row the features window chose (row -1: none); a row of a table of kind below 1000 narrows
     // the mask's axis test.
     CONFIG_CHOICE tableChoice;
+
+private:
+    // The mask's diameter (by the window mode), colour and level tests of one segment; `shown` receives the
+    // indices of the entities that the features level shows when it passes.
+    bool passesMask(const CYL_LIST& c, std::vector<int>& shown) const;
 };
 
 // ---- the selection mask ------------------------------------------------------------------------------------
