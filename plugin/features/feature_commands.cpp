@@ -200,6 +200,60 @@ int editFeatureCmd(CFeatMgrFilter* filter, std::int16_t mode) {
     return result;
 }
 
+int deleteOrTurnMarksCmd(std::int16_t mode, std::vector<FEATURE_MARK*>& turned) {
+    // A turned mark's arcs show on the features level; the level they were drawn on stays the mark's.
+    auto turnRound = [](FEATURE_MARK* mark) {
+        FEATURE_MARK* now = reverseFeatureMark(mark);
+        if (now) moveMarkEnts(*now, featuresLevel(), false, true);
+        return now;
+    };
+    if (mode == 2) {
+        if (turned.empty()) return 0;
+        for (FEATURE_MARK* m : turned)
+            if (isListedMark(m)) (void)turnRound(m);
+        turned.clear();
+        rebuild_graphics();
+        return 0;
+    }
+    CTextSection texts;
+    (void)texts.load(g_globals->uiTextFile, "featuresManager", true);
+    for (FEATURE_MARK* m : listedMarks(g_records->featureMarks)) moveMarkEnts(*m, featuresLevel(), true, true);
+    set_level_visible(featuresLevel(), 1);
+    clearprompt();
+    cleartext();
+    const int savedSelect = select_color;
+    const int highlight = g_globals->settings.reamSelectionColour;
+    if (highlight > 0) select_color = highlight;
+    std::vector<std::uint32_t> picked;
+    for (;;) {
+        ent e{};
+        db_ptr entry = 0;
+        if (select_ent(texts.getText(mode == 0 ? 13 : 14).c_str(), 1, kEntArc | kEntNote, 0, &e, &entry) != 1) break;
+        picked.push_back(e.id);
+    }
+    select_color = savedSelect;
+    (void)set_clr_sel_bits(0, kSelectedBit, 0, 0, 0xFFFFFFFFu, 0, 0);
+    mask_level = 0;
+    for (FEATURE_MARK* m : listedMarks(g_records->featureMarks)) moveMarkEnts(*m, m->level, true, false);
+    turned.clear();
+    turned.reserve(picked.size());
+    if (mode == 0 && !picked.empty() && askOkCancel(texts.getText(50)) == plat::IDOK) {
+        for (std::uint32_t id : picked)
+            if (FEATURE_MARK* m = findFeatureMarkByEntity(id)) deleteFeatureMark(m);
+        rebuild_graphics();
+    } else if (mode == 1) {
+        for (std::uint32_t id : picked)
+            if (FEATURE_MARK* m = findFeatureMarkByEntity(id))
+                if (FEATURE_MARK* now = turnRound(m)) turned.push_back(now);
+        rebuild_graphics();
+    }
+    repaint_graphics();
+    (void)set_clr_sel_bits(0, kSelectedBit, 0, 0, 0xFFFFFFFFu, 0, 0);
+    mask_level = 0;
+    for (FEATURE_MARK* m : listedMarks(g_records->featureMarks)) moveMarkEnts(*m, m->level, true, false);
+    return 0;
+}
+
 int copyFeatureToEqualArcs(FEATURE_MARK* mark, VIEW_LIST* tree) {
     ent reference{};
     if (!mark || markArcCount(*mark) == 0 || !readEntById(mark->arcEnts[0], kEntArc, reference)) return 0;

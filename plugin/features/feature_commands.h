@@ -3,6 +3,7 @@
 // command runs the marks' arcs sit on the features level ("Levels" 2), each mark keeping its own level.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 struct FEATURE_MARK;
 struct VIEW_LIST;
@@ -17,6 +18,10 @@ int featureMarkExists(const double point[3], const double direction[3], std::uin
 // data at once; the picks go on until nothing or no mark's arc is picked. 0; -1 when a mark could not be
 // added.
 int editFeatureCmd(CFeatMgrFilter* filter, std::int16_t mode);
+// Picked marks: mode 0 deletes them (after "featuresManager" 50), 1 turns them round and lists the turned
+// marks in `turned` (which it empties first), 2 turns the listed marks round once more and empties the list.
+// The user picks arcs and notes one after the other until Esc. Returns 0.
+int deleteOrTurnMarksCmd(std::int16_t mode, std::vector<FEATURE_MARK*>& turned);
 // Makes a mark of the mark's data on every arc of the part that draws the same feature (its colour, tag,
 // radius and sweep) and is no mark's yet, placed on the hole of `tree` under it. 0; -1 when a mark could not
 // be added.

@@ -265,3 +265,69 @@ TEST_F(FeatureCommandsTest, DeletingAllAsksFirst) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FeatureCommandsTest, PickedMarksAreDeletedAfterTheQuestionOrTurnedRoundAndBackAgain) {
+    FEATURE_MARK* a = tapMark(0, 0);
+    FEATURE_MARK* b = tapMark(20, 0);
+    FEATURE_MARK* c = tapMark(40, 0);
+    std::vector<FEATURE_MARK*> turned{a};   // the list of an earlier turn is replaced
+    script().entity(static_cast<int>(a->arcEnts[0])).entity(static_cast<int>(b->arcEnts[0])).esc();
+    deleteOrTurnMarksCmd(1, turned);
+    ASSERT_EQ(turned.size(), 2u);
+    EXPECT_EQ(marks().size(), 3u);
+    EXPECT_EQ(marks()[0], c);
+    for (FEATURE_MARK* m : turned) {
+        EXPECT_DOUBLE_EQ(m->point[2], 2);
+        EXPECT_DOUBLE_EQ(m->direction[2], -1);
+    }
+    deleteOrTurnMarksCmd(2, turned);
+    EXPECT_TRUE(turned.empty());
+    for (FEATURE_MARK* m : marks()) EXPECT_DOUBLE_EQ(m->direction[2], 1);
+
+    // Delete: Cancel keeps the picked, OK deletes them.
+    const std::uint32_t cArc = c->arcEnts[0];
+    script().entity(static_cast<int>(cArc)).esc().answer(plat::IDCANCEL);
+    deleteOrTurnMarksCmd(0, turned);
+    EXPECT_EQ(marks().size(), 3u);
+    script().entity(static_cast<int>(cArc)).esc().answer(plat::IDOK);
+    deleteOrTurnMarksCmd(0, turned);
+    expectScriptPlayed();
+    EXPECT_EQ(marks().size(), 2u);
+    EXPECT_FALSE(isListedMark(c));
+    EXPECT_EQ(mask_level, 0);
+    for (FEATURE_MARK* m : marks()) {
+        ent arc{};
+        ASSERT_TRUE(readEntById(m->arcEnts[0], kEntArc, arc));
+        EXPECT_EQ(arc.level, m->level);
+    }
+}
+
+TEST_F(FeatureCommandsTest, AFeatureIsCopiedOntoEveryEqualArcLyingOnAHole) {
+    hole(0, 6.8, 10, 2);
+    hole(30, 6.8, 10, 0);
+    FEATURE_MARK* source = tapMark(0, 0);
+    // A bare arc such as the source's over the second hole, and one over no hole.
+    ent ref{};
+    ASSERT_TRUE(readEntById(source->arcEnts[0], kEntArc, ref));
+    for (double x : {30.0, 60.0}) {
+        ent arc = ref;
+        arc.arc.c.x = x;
+        db_ptr entry = 0;
+        char ok = 0;
+        store_ent(&arc, &entry, 0, ref.color, ref.level, ref.attrib, &ok);
+        ASSERT_EQ(ok, 1);
+    }
+    EXPECT_EQ(copyFeatureToEqualArcs(source, head), 0);
+    ASSERT_EQ(marks().size(), 2u);
+    const FEATURE_MARK& copy = *marks()[1];
+    EXPECT_DOUBLE_EQ(copy.point[0], 30);
+    EXPECT_DOUBLE_EQ(copy.length, 10);
+    EXPECT_DOUBLE_EQ(copy.direction[2], 1);
+    EXPECT_STREQ(copy.threadName, "M8");
+    EXPECT_EQ(copy.arcEntCount, 1);
+    EXPECT_EQ(findFeatureMarkByEntity(copy.arcEnts[0]), marks()[1]);
+}
+
+}  // namespace
