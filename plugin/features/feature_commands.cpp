@@ -19,6 +19,7 @@
 #include "plugin/features/feature_windows.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/work_records.h"
+#include "plugin/services/engine.h"
 #include "plugin/services/tables.h"
 
 namespace {
@@ -251,6 +252,28 @@ int deleteOrTurnMarksCmd(std::int16_t mode, std::vector<FEATURE_MARK*>& turned) 
     (void)set_clr_sel_bits(0, kSelectedBit, 0, 0, 0xFFFFFFFFu, 0, 0);
     mask_level = 0;
     for (FEATURE_MARK* m : listedMarks(g_records->featureMarks)) moveMarkEnts(*m, m->level, true, false);
+    return 0;
+}
+
+int recognizeFeaturesCmd(FEATURE_MARK* head, CFeatMgrFilter* filter) {
+    std::vector<FEATURE_MARK*> pending;
+    for (FEATURE_MARK* m : listedMarks(head))
+        if (m->pendingMatch) pending.push_back(m);
+    if (pending.empty() || !filter) return 0;
+    CTextSection texts;
+    (void)texts.load(g_globals->uiTextFile, "featuresManager", true);
+    plat::messageBox(nullptr, texts.getText(51), errorMessage(1), plat::MB_OK);
+    if (filter->recognizeWithDrillTable() < 0) return -1;
+    for (FEATURE_MARK* m : pending) {
+        filter->snapMarkToHole(m);
+        m->pendingMatch = 0;
+    }
+    (void)removeCoincidentMarks(head);
+    if (filter->solidsConverted) {
+        (void)blankWorkLevelEnts();
+        unblankMarkerEnt();
+        rebuild_graphics();
+    }
     return 0;
 }
 

@@ -22,6 +22,9 @@ int editFeatureCmd(CFeatMgrFilter* filter, std::int16_t mode);
 // marks in `turned` (which it empties first), 2 turns the listed marks round once more and empties the list.
 // The user picks arcs and notes one after the other until Esc. Returns 0.
 int deleteOrTurnMarksCmd(std::int16_t mode, std::vector<FEATURE_MARK*>& turned);
+// Moves the marks still pending from `head` on onto the holes the filter recognises ("featuresManager" 51
+// first), then removes coincident marks. 0, also when none is pending; -1 when the recognition failed.
+int recognizeFeaturesCmd(FEATURE_MARK* head, CFeatMgrFilter* filter);
 // Makes a mark of the mark's data on every arc of the part that draws the same feature (its colour, tag,
 // radius and sweep) and is no mark's yet, placed on the hole of `tree` under it. 0; -1 when a mark could not
 // be added.

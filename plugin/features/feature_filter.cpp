@@ -20,6 +20,7 @@
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/work_records.h"
+#include "plugin/base/directions.h"
 #include "plugin/services/engine.h"
 #include "plugin/services/recognition.h"
 
@@ -33,6 +34,7 @@ constexpr int kHiddenColour = 8;
 constexpr std::uint32_t kFeatureEntTypes = 0x100;
 constexpr int kSelectedBit = 4;
 constexpr std::int16_t kProgressRecognize = 11;
+constexpr double kViewTolerance = 0.0005;
 
 std::int32_t featuresLevel() { return g_globals->settings.featuresLevel; }
 std::int32_t parkingLevel() { return g_globals->settings.isolationLevel; }
@@ -384,4 +386,81 @@ int CFeatMgrFilter::alignFeatures(std::int16_t windowMode, double value1, double
         }
     }
     return prepared == 0 && rejected > 0 ? -1 : prepared;
+}
+
+// ---- a pending mark onto its hole -----------------------------------------------------------------------------
+
+int CFeatMgrFilter::snapMarkToHole(FEATURE_MARK* mark) {
+    if (!mark) return 0;
+    const double t = g_tolerances.tolT;
+    double bottom[3];
+    markBottom(*mark, bottom);
+    VIEW_LIST* view = nullptr;
+    POINT_LIST* hole = nullptr;
+    CYL_LIST* matched = nullptr;
+    double markTop = 0;
+    for (VIEW_LIST* v = viewsTree; v && !matched; v = v->next) {
+        if (compareDirections(v->matrix[2], mark->direction, kViewTolerance) == 0) continue;
+        double mt[3][3], top[3], low[3];
+        transpose_matrix_33(v->matrix, mt);
+        mul_mat_vector(mt, mark->point, top);
+        mul_mat_vector(mt, bottom, low);
+        for (POINT_LIST* p = v->firstPoint; p && !matched; p = p->next) {
+            if (std::hypot(p->ptView[0] - top[0], p->ptView[1] - top[1]) > t) continue;
+            for (CYL_LIST* c = p->firstCyl; c && !matched; c = c->next) {
+                const bool inside = c->zSup < top[2] + t && c->zInf > low[2] - t;
+                const bool covers = c->zSup > top[2] - t && c->zInf < low[2] + t;
+                if (!inside && !covers) continue;
+                view = v;
+                hole = p;
+                matched = c;
+                markTop = top[2];
+            }
+        }
+    }
+    if (!matched) return 0;
+
+    // A copy of the hole carries the mark's feature on the matched segment for its description.
+    std::vector<CYL_LIST> copies;
+    for (CYL_LIST* c = hole->firstCyl; c; c = c->next) copies.push_back(*c);
+    for (std::size_t i = 0; i < copies.size(); ++i) {
+        copies[i].prev = i ? &copies[i - 1] : nullptr;
+        copies[i].next = i + 1 < copies.size() ? &copies[i + 1] : nullptr;
+    }
+    std::size_t at = 0;
+    for (CYL_LIST* c = hole->firstCyl; c != matched; c = c->next) ++at;
+    CYL_LIST& target = copies[at];
+    target.isFit = mark->isFit;
+    target.isTap = mark->isTap;
+    target.threadDiam = mark->tapDiam;
+    target.threadPitch = mark->tapPitch;
+    target.threadTable = mark->threadKind;
+    target.featureDepth = mark->threadDepth;
+    target.featureFromBottom = std::fabs(markTop - target.zInf) < std::fabs(markTop - target.zSup);
+    CTabColsDesc drillTable;
+    if (loadDrillTable(&drillTable) != 0) return 0;
+    std::vector<CIL_DESC> descs(kMaxCilDescs);
+    const int described = describeByTable(copies.data(), descs.data(), drillTable.chamferAngleA,
+                                          drillTable.chamferAngleB, drillTable.maxChamfer, &drillTable);
+    const CIL_DESC* section = nullptr;
+    for (int i = 0; i < described && !section; ++i)
+        if (descs[i].opeGeo != 0) section = &descs[i];
+    if (!section) return 0;
+    const double targetDepth = mark->threadDepth > 0.4 * t ? section->zTop - mark->threadDepth / 2
+                                                           : (section->zTop + section->zBottom) / 2;
+    CYL_LIST* chosen = nullptr;
+    double nearest = 0;
+    for (CYL_LIST* c = hole->firstCyl; c; c = c->next) {
+        const double gap = std::fabs((c->zSup + c->zInf) / 2 - targetDepth);
+        if (!chosen || gap < nearest) {
+            chosen = c;
+            nearest = gap;
+        }
+    }
+    if (!chosen) return 0;
+    std::copy(chosen->cUniv, chosen->cUniv + 3, mark->point);
+    std::copy(view->matrix[2], view->matrix[2] + 3, mark->direction);
+    mark->length = chosen->zSup - chosen->zInf;
+    drawFeatureMark(mark, mark->level);
+    return 0;
 }

@@ -69,6 +69,10 @@ public:
     // prepared; -1 when none was and holes were rejected for their axis, or a mark could not be added.
     int alignFeatures(std::int16_t windowMode, double value1, double value2, std::int16_t kind, double depth,
                       const std::string& name);
+    // Moves the mark onto the segment of viewsTree that carries its feature (the one under it in the same
+    // or the opposite direction, as the hole's description by the drill-size table places the thread or fit)
+    // and draws it again on its level. Returns 0; a mark with no such hole stays where it is.
+    int snapMarkToHole(FEATURE_MARK* mark);
 
     VIEW_LIST* viewsTree = nullptr;              // owned
     std::vector<std::int32_t> shownLevels;       // levels made visible for the window's see-all

@@ -331,3 +331,39 @@ TEST_F(FeatureCommandsTest, AFeatureIsCopiedOntoEveryEqualArcLyingOnAHole) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FeatureCommandsTest, APendingMarkIsSnappedOntoTheHoleItCoversAndOthersAreLeftAlone) {
+    CYL_LIST* bore = hole(0, 6.8, 0, -12);
+    FEATURE_MARK* pending = tapMark(0.01, 0.005);
+    pending->point[2] = 0.01;
+    pending->length = 11.99;
+    pending->threadDepth = 10;
+    pending->pendingMatch = 1;
+    FEATURE_MARK* settled = tapMark(50, 0);
+    const FEATURE_MARK settledBefore = *settled;
+    CFeatMgrFilter& f = filter();
+    f.recognized = 1;   // the holes are the fixture's
+    script().answer(plat::IDOK);
+    EXPECT_EQ(recognizeFeaturesCmd(g_records->featureMarks, &f), 0);
+    expectScriptPlayed();
+    EXPECT_EQ(count("The part's holes are recognised to move the features onto them."), 1);
+    EXPECT_EQ(pending->pendingMatch, 0);
+    for (int k = 0; k < 3; ++k) EXPECT_NEAR(pending->point[k], bore->cUniv[k], 1e-9) << k;
+    EXPECT_DOUBLE_EQ(pending->direction[2], 1);
+    EXPECT_DOUBLE_EQ(pending->length, 12);
+    ent arc{};
+    ASSERT_TRUE(readEntById(pending->arcEnts[0], kEntArc, arc));
+    EXPECT_NEAR(arc.arc.c.x, 0, 1e-9);
+    EXPECT_EQ(featureMarkData(*settled), featureMarkData(settledBefore));
+
+    // Nothing pending: no question, no recognition.
+    plat::driver().reset();
+    f.recognized = 0;
+    EXPECT_EQ(recognizeFeaturesCmd(g_records->featureMarks, &f), 0);
+    EXPECT_EQ(count("msgbox"), 0);
+    EXPECT_EQ(f.recognized, 0);
+}
+
+}  // namespace
