@@ -285,6 +285,9 @@ extern int main_color;                // the current colour (10 in a fresh part)
 extern attr_block main_attrib;        // the current attributes ({1.0, 1, 1} in a fresh part)
 extern int select_color;              // colour picked entities are shown in (13 in a fresh part)
 extern std::uint32_t Wd_colors[256];  // the palette: red in the low byte, then green, then blue
+// The host's colour chooser, opened on *colour: 1 with the chosen palette colour (0-255) in *colour, 0 when the
+// user cancelled (*colour unchanged).
+int sel_color_dialog(int* colour);
 
 // ---- selection bits ------------------------------------------------------------------------------------------
 // These change the record only; rewrite_ent stores the change.

@@ -295,9 +295,12 @@ public:
     [[nodiscard]] std::string userKey(int vk);
     [[nodiscard]] std::string userClose();
     [[nodiscard]] std::string userFocusOut(bool escDown);
+    // The cursor rests on a shown control (enabled or not): with tool tips on, its tip is asked for.
+    [[nodiscard]] std::string userHover(int ctlId);
     // Item-addressed actions on list and tree views (list_view.cpp, tree_view.cpp). Row -1 of a list is
     // the empty space below its rows; a tree item is named by its path of texts from the root, "A/B".
-    [[nodiscard]] std::string userListClick(int ctlId, MouseClick click, int row, int col);
+    // With ctrl (a left click in a list that allows several selected rows) the row's selection toggles.
+    [[nodiscard]] std::string userListClick(int ctlId, MouseClick click, int row, int col, bool ctrl = false);
     [[nodiscard]] std::string userListKey(int ctlId, int vk);
     [[nodiscard]] std::string userColumnClick(int ctlId, int col);
     [[nodiscard]] std::string userTreeClick(int ctlId, MouseClick click, std::string_view path, TreePart part);
@@ -325,6 +328,18 @@ public:
     static Dialog* shown(int templateId);
     // Modal dialogs running now, outermost first.
     static std::vector<Dialog*> modalStack();
+
+    // Tool tips of the window's controls (EnableToolTips). A control the cursor rests on asks for its tip
+    // with a NeedText notification, to the handler bound to its id or else to id 0 (every control); the
+    // handler gives the text in Notify::text and may set the tip's look. A tip without text is not shown;
+    // a shown one is recorded as "dialog.tooltip W C width=W delays=INITIAL/AUTOPOP/RESHOW \"text\"".
+    struct ToolTipLook {
+        int maxWidth = -1;   // -1: one line however long
+        int initialMs = 500, autoPopMs = 5000, reshowMs = 100;
+    };
+    void enableToolTips(bool enable = true) { toolTipsOn_ = enable; }
+    bool toolTipsEnabled() const { return toolTipsOn_; }
+    ToolTipLook& toolTipLook() { return tipLook_; }
 
     // Timers (SetTimer): the handler runs on the user-interface thread, again and again until the timer is
     // killed (a one-shot handler kills its own). A person acts slower than any timer of the window, so every
@@ -386,6 +401,8 @@ private:
     friend void runDueTimers();
     std::function<std::optional<CtlColors>(int)> ctlColor_;
     int focusId_ = 0;
+    bool toolTipsOn_ = false;
+    ToolTipLook tipLook_;
     std::unique_ptr<RasterCanvas> surface_;
     bool paintPending_ = false;
     std::uint64_t pictureAt_ = 0;  // the layer's draw count at the last picture written

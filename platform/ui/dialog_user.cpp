@@ -272,4 +272,29 @@ std::string Dialog::userFocusOut(bool escDown) {
     return "";
 }
 
+std::string Dialog::userHover(int ctlId) {
+    if (std::string why = checkWindow(); !why.empty()) return why;
+    Control* c = findItem(ctlId);
+    if (!c) return "window " + std::to_string(templateId_) + " has no control " + std::to_string(ctlId);
+    if (!c->visible()) return "control " + std::to_string(ctlId) + " of window " + std::to_string(templateId_) + " is hidden";
+    record("user hover " + std::to_string(templateId_) + " " + std::to_string(ctlId));
+    setCursorPos(c->windowRect().center());
+    if (!toolTipsOn_) return "";
+    Notify n;
+    n.ctlId = ctlId;
+    n.ev = Ev::NeedText;
+    // A handler of the control itself, else the window's handler of every control.
+    if (notifies_.count({ctlId, Ev::NeedText}) != 0) {
+        sendNotify(n);
+    } else if (auto any = notifies_.find({0, Ev::NeedText}); any != notifies_.end()) {
+        auto handler = any->second;
+        handler(n);
+    }
+    if (!n.text || n.text->empty()) return "";
+    record("dialog.tooltip " + std::to_string(templateId_) + " " + std::to_string(ctlId) +
+           " width=" + std::to_string(tipLook_.maxWidth) + " delays=" + std::to_string(tipLook_.initialMs) + "/" +
+           std::to_string(tipLook_.autoPopMs) + "/" + std::to_string(tipLook_.reshowMs) + " " + quoteText(*n.text));
+    return "";
+}
+
 }  // namespace plat

@@ -119,6 +119,7 @@ Script& Script::select(int window, int control, int index) {
 }
 Script& Script::key(int window, int vk) { return add(makeStep("key", {num(window), num(vk)})); }
 Script& Script::close(int window) { return add(makeStep("close", {num(window)})); }
+Script& Script::hover(int window, int control) { return add(makeStep("hover", {num(window), num(control)})); }
 Script& Script::focusOut(int window, bool escDown) {
     std::vector<std::string> args{num(window)};
     if (escDown) args.emplace_back("esc");
@@ -129,6 +130,9 @@ Script& Script::menu(int id) { return add(makeStep("menu", {num(id)})); }
 Script& Script::file(std::string path) { return add(makeStep("file", {path.empty() ? "cancel" : std::move(path)})); }
 Script& Script::libraryPick(std::string entry) {
     return add(makeStep("library-pick", {entry.empty() ? "cancel" : std::move(entry)}));
+}
+Script& Script::colourPick(int colour) {
+    return add(makeStep("colour-pick", {colour < 0 ? "cancel" : num(colour)}));
 }
 Script& Script::folder(std::string path) {
     return add(makeStep("folder", {path.empty() ? "cancel" : std::move(path)}));
@@ -141,8 +145,10 @@ Script& Script::entity(int id) { return add(makeStep("entity", {std::to_string(i
 Script& Script::esc() { return add(makeStep("esc")); }
 Script& Script::cancelWait() { return add(makeStep("cancel-wait")); }
 Script& Script::notify(int code) { return add(makeStep("notify", {num(code)})); }
-Script& Script::listClick(int window, int control, int row, int col) {
-    return add(makeStep("list-click", {num(window), num(control), num(row), num(col)}));
+Script& Script::listClick(int window, int control, int row, int col, bool ctrl) {
+    std::vector<std::string> args{num(window), num(control), num(row), num(col)};
+    if (ctrl) args.emplace_back("ctrl");
+    return add(makeStep("list-click", std::move(args)));
 }
 Script& Script::listDblClick(int window, int control, int row, int col) {
     return add(makeStep("list-dblclick", {num(window), num(control), num(row), num(col)}));
@@ -186,7 +192,8 @@ namespace {
 // What one argument of a verb is; the parser checks and normalises it. An Item is one word or a quoted
 // text, so that more arguments may follow it. Optional arguments come last; a missing OptCol reads as
 // column 0 and a missing Part as "label", so that a step reads the same from code and from a file.
-enum class Arg { Whole, Real, Answer, Vk, MenuId, Bit, Text, PathOrCancel, EscFlag, Row, Col, OptCol, Item, Part, Letter };
+enum class Arg { Whole, Real, Answer, Vk, MenuId, Bit, Text, PathOrCancel, EscFlag, Row, Col, OptCol, Item, Part, Letter,
+                 WholeOrCancel, CtrlFlag };
 
 struct VerbSyntax {
     std::string_view verb;
@@ -203,6 +210,7 @@ const std::vector<VerbSyntax>& verbSyntaxes() {
         {"select", {Arg::Whole, Arg::Whole, Arg::Whole}, "select WINDOW CONTROL INDEX"},
         {"key", {Arg::Whole, Arg::Vk}, "key WINDOW KEY"},
         {"close", {Arg::Whole}, "close WINDOW"},
+        {"hover", {Arg::Whole, Arg::Whole}, "hover WINDOW CONTROL"},
         {"focus-out", {Arg::Whole, Arg::EscFlag}, "focus-out WINDOW [esc]"},
         {"answer", {Arg::Answer}, "answer CODE"},
         {"menu", {Arg::MenuId}, "menu ID|none"},
@@ -214,8 +222,10 @@ const std::vector<VerbSyntax>& verbSyntaxes() {
         {"esc", {}, "esc"},
         {"cancel-wait", {}, "cancel-wait"},
         {"library-pick", {Arg::PathOrCancel}, "library-pick SLOT|NAME|cancel"},
+        {"colour-pick", {Arg::WholeOrCancel}, "colour-pick COLOUR|cancel"},
         {"notify", {Arg::Whole}, "notify CODE"},
-        {"list-click", {Arg::Whole, Arg::Whole, Arg::Row, Arg::OptCol}, "list-click WINDOW CONTROL ROW [COL]"},
+        {"list-click", {Arg::Whole, Arg::Whole, Arg::Row, Arg::OptCol, Arg::CtrlFlag},
+         "list-click WINDOW CONTROL ROW [COL [ctrl]]"},
         {"list-dblclick", {Arg::Whole, Arg::Whole, Arg::Row, Arg::OptCol}, "list-dblclick WINDOW CONTROL ROW [COL]"},
         {"list-rclick", {Arg::Whole, Arg::Whole, Arg::Row, Arg::OptCol}, "list-rclick WINDOW CONTROL ROW [COL]"},
         {"list-key", {Arg::Whole, Arg::Whole, Arg::Vk}, "list-key WINDOW CONTROL KEY"},
@@ -363,7 +373,7 @@ bool parseLine(std::string_view rest, Step& step, std::string& error) {
         }
         std::optional<std::string_view> word = nextWord(rest);
         if (!word) {
-            if (kind == Arg::EscFlag) continue;
+            if (kind == Arg::EscFlag || kind == Arg::CtrlFlag) continue;
             if (kind == Arg::OptCol || kind == Arg::Part) {
                 step.args.emplace_back(kind == Arg::OptCol ? "0" : "label");
                 continue;
@@ -429,6 +439,26 @@ bool parseLine(std::string_view rest, Step& step, std::string& error) {
             step.args.push_back(std::to_string(*v));
             break;
         }
+        case Arg::WholeOrCancel: {
+            if (*word == "cancel") {
+                step.args.emplace_back("cancel");
+                break;
+            }
+            auto v = parseWhole(*word);
+            if (!v || *v < 0 || *v > INT32_MAX) {
+                error = std::string(syn->verb) + ": " + quoted(*word) + " is neither a whole number from 0 nor \"cancel\"";
+                return false;
+            }
+            step.args.push_back(std::to_string(*v));
+            break;
+        }
+        case Arg::CtrlFlag:
+            if (*word != "ctrl") {
+                error = std::string(syn->verb) + ": expected \"ctrl\", not " + quoted(*word);
+                return false;
+            }
+            step.args.emplace_back("ctrl");
+            break;
         case Arg::EscFlag:
             if (*word != "esc") {
                 error = std::string(syn->verb) + ": expected \"esc\", not " + quoted(*word);

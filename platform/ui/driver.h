@@ -45,11 +45,13 @@ public:
     Script& select(int window, int control, int index);
     Script& key(int window, int vk);
     Script& close(int window);
+    Script& hover(int window, int control);    // the cursor rests on the control (its tool tip)
     Script& focusOut(int window, bool escDown);
     Script& answer(int code);                 // message box: IDOK, IDCANCEL, IDYES, IDNO ...
     Script& menu(int id);                     // popup menu item; 0 = dismissed
     Script& file(std::string path);           // file dialog; "" = cancelled
     Script& folder(std::string path);         // folder picker; "" = cancelled
+    Script& colourPick(int colour);           // host colour chooser: the colour chosen; -1 = cancelled
     Script& libraryPick(std::string entry);   // host library pick: a tool slot or material name; "" = cancelled
     Script& point(double x, double y, double z);
     Script& pointEntry(char kind, double x, double y, double z);   // a point given with another entry kind
@@ -58,7 +60,8 @@ public:
     Script& cancelWait();                     // Cancel on the host's wait dialog
     Script& notify(int code);                // the host sends m_notify(code)
     // List views: row -1 is the empty space below the rows; col picks the cell the cursor lands in.
-    Script& listClick(int window, int control, int row, int col = 0);
+    // With ctrl the Ctrl key is held: the row's selection toggles and the other rows keep theirs.
+    Script& listClick(int window, int control, int row, int col = 0, bool ctrl = false);
     Script& listDblClick(int window, int control, int row, int col = 0);
     Script& listRClick(int window, int control, int row, int col = 0);
     Script& listKey(int window, int control, int vk);

@@ -396,7 +396,7 @@ ListView& Dialog::listView(int id) {
     return *lv;
 }
 
-std::string Dialog::userListClick(int ctlId, MouseClick click, int row, int col) {
+std::string Dialog::userListClick(int ctlId, MouseClick click, int row, int col, bool ctrl) {
     Control* c = nullptr;
     if (std::string why = checkKind(ctlId, Ctl::ListView, c); !why.empty()) return why;
     ListView& lv = *c->listView();
@@ -419,8 +419,10 @@ std::string Dialog::userListClick(int ctlId, MouseClick click, int row, int col)
     }
     record(std::string("user ") + clickVerb(click, "list-click ", "list-dblclick ", "list-rclick ") +
            std::to_string(templateId_) + " " + std::to_string(ctlId) + " row=" + std::to_string(row) +
-           " col=" + std::to_string(col));
+           " col=" + std::to_string(col) + (ctrl ? " ctrl" : ""));
     setCursorPos(c->clientToScreen(at));
+    std::optional<KeyHeld> ctrlHeld;
+    if (ctrl) ctrlHeld.emplace(VK_CONTROL);
     c->setFocus();
     auto still = [&]() -> ListView* {
         Control* now = findItem(ctlId);
@@ -433,6 +435,9 @@ std::string Dialog::userListClick(int ctlId, MouseClick click, int row, int col)
         // A right click keeps a selection it lands in, so that a context menu acts on all of it.
         l->applyState(hit, LVIS_FOCUSED, LVIS_FOCUSED);
         if (l->validRow(hit) && l->itemState(hit, LVIS_SELECTED) == 0) l->selectOnly(hit);
+    } else if (hit >= 0 && ctrl && click == MouseClick::Left && (l->style() & LVS_SINGLESEL) == 0) {
+        const unsigned selected = l->itemState(hit, LVIS_SELECTED) ^ LVIS_SELECTED;
+        l->applyState(hit, selected | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     } else if (hit >= 0) {
         l->selectOnly(hit);
     } else {

@@ -34,7 +34,7 @@ std::initializer_list<std::string_view> windowStepVerbs() {
         "click",        "type",         "check",       "select",        "key",
         "close",        "focus-out",    "list-click",  "list-dblclick", "list-rclick",
         "list-key",     "column-click", "tree-click",  "tree-rclick",   "tree-expand",
-        "tree-collapse", "tree-edit"};
+        "tree-collapse", "tree-edit",   "hover"};
     return verbs;
 }
 
@@ -68,10 +68,13 @@ Delivery deliverWindowStep(const Step& step) {
         why = vk > 0 ? dlg->userKey(vk) : "no key named";
     } else if (step.verb == "close") {
         why = dlg->userClose();
+    } else if (step.verb == "hover") {
+        why = dlg->userHover(step.intArg(1));
     } else if (step.verb == "focus-out") {
         why = dlg->userFocusOut(step.args.size() > 1 && step.args[1] == "esc");
     } else if (step.verb == "list-click" || step.verb == "list-dblclick" || step.verb == "list-rclick") {
-        why = dlg->userListClick(step.intArg(1), clickOf(step.verb), step.intArg(2), step.intArg(3));
+        why = dlg->userListClick(step.intArg(1), clickOf(step.verb), step.intArg(2), step.intArg(3),
+                                 step.args.size() > 4 && step.args[4] == "ctrl");
     } else if (step.verb == "list-key") {
         int vk = step.args.size() > 2 ? vkFromName(step.args[2]) : -1;
         why = vk > 0 ? dlg->userListKey(step.intArg(1), vk) : "no key named";

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/sys/paths.h"
+
 LoadTime<PLUGIN_GLOBALS> g_globals;
 LoadTime<CTextSection> g_processMenu;
 
@@ -40,6 +42,14 @@ char g_txtOpNumberPrefix[4];
 char g_txtPlusMinus[4];
 
 const VERSION_INFO g_buildVersion{3.0, 0, 2, 0, 0, 0, "December 07, 2026"};
+
+void buildFormsFolders() {
+    PLUGIN_GLOBALS& g = *g_globals;
+    const char* forms = g.metric() ? "FORMS_MM" : "FORMS_INCH";
+    g.sharedDir = plat::removeTrailingSeparators(g.sharedDir);
+    g.formsDir = plat::joinPath(g.dataDir, forms);
+    g.sharedFormsDir = g.sharedDir.empty() ? std::string() : plat::joinPath(g.sharedDir, forms);
+}
 
 std::string errorMessage(int id) {
     return g_globals.constructed() ? g_globals->errorMessages.getMessage(id) : std::string();

@@ -55,6 +55,8 @@ struct PLUGIN_GLOBALS {
     std::uint32_t markerId = 0;
     CTextSection viewNames;
     OP_CYCLE_LIST cycleNames;
+    // The drilling side of single through holes, kept with the part's records: point P, the option (1: the
+    // side follows P) and its mode (0 from P, 1 towards P).
     double partPoint[3] = {};
     std::int16_t partPointFlag1 = 0;
     std::int16_t partPointFlag2 = 0;
@@ -123,6 +125,9 @@ extern char g_txtPlusMinus[4];
 
 // The start values of the tolerances and number formats by units.
 void setUnitTolerances(bool metric);
+// The local forms folder (the data folder and "FORMS_MM" or "FORMS_INCH" by units) and the shared one (the
+// shared folder and the same name; "" while no shared folder is set), from the current settings.
+void buildFormsFolders();
 // Puts every plain global back to its value at load.
 void resetPlainGlobals();
 

@@ -61,8 +61,6 @@ void rebuildReportFiles(PLUGIN_GLOBALS& g, bool showErrors) {
     g.settings.machiningTimeFile = g.partDir + g.partName + trimBlanks(machiningTime.getText(9)) + ".txt";
 }
 
-void updateEffectiveOversize(PRM_SETTINGS& s) { s.effectiveOversize = s.allowOversizeTools ? s.oversizeLimit : 0; }
-
 void setBuiltInDefaults(PRM_SETTINGS& s) {
     const std::string toolLibraryPath = s.toolLibraryPath;
     s = PRM_SETTINGS{};
@@ -216,13 +214,14 @@ void clampAbove(T& value, T high) {
     if (value > high) value = high;
 }
 
-// One message box naming the items put back to their defaults; the same list is not told twice in a row,
-// as every invocation of a paused cycle reads the settings again before they are written back.
-void tellRestored(const std::vector<std::string>& items) {
+// One message box naming the items put back to their defaults. After a read the same list is not told twice
+// in a row, as every invocation of a paused cycle reads the settings again before they are written back; a
+// dialog's store is the user's own act and is always answered.
+void tellRestored(const std::vector<std::string>& items, bool afterRead = true) {
     PLUGIN_GLOBALS& g = *g_globals;
     std::string list;
     for (const std::string& item : items) list += (list.empty() ? "" : ", ") + item;
-    if (list.empty() || list == g.settingsToldFor) return;
+    if (list.empty() || (afterRead && list == g.settingsToldFor)) return;
     g.settingsToldFor = list;
     plat::messageBox(nullptr, errorMessage(15) + "\n" + list, errorMessage(1), plat::MB_OK | plat::MB_ICONWARNING);
 }
@@ -241,6 +240,14 @@ void recomputeTolerances(const PRM_SETTINGS& s) {
 }
 
 }  // namespace
+
+void updateEffectiveOversize(PRM_SETTINGS& s) { s.effectiveOversize = s.allowOversizeTools ? s.oversizeLimit : 0; }
+
+int keepValidDecimals(const std::vector<double>& before) {
+    const std::vector<std::string> restored = restoreInvalidDecimals(before);
+    tellRestored(restored, false);
+    return static_cast<int>(restored.size());
+}
 
 std::string colourListText(const std::uint8_t* values, int count) {
     std::string text;

@@ -97,6 +97,8 @@ int readSettings();
 int writeSettings(std::int16_t fileOnly);
 int readSettingsRecord();
 int writeSettingsRecord();
+// The oversize the engine uses: "ProcessMach" 19 while bigger tools are allowed (20), else 0.
+void updateEffectiveOversize(PRM_SETTINGS& s);
 
 // The other unit's settings file: every "_mm." becomes "_in."; without one, every "_in." becomes "_mm.".
 std::string otherUnitSettingsFile(const std::string& settingsFile);
@@ -125,3 +127,6 @@ std::vector<double> decimalSettings();
 // Puts every decimal item that is NaN, infinite or outside its range back to its value in `defaults`
 // (decimalSettings before the read); returns the items put back as "Section N".
 std::vector<std::string> restoreInvalidDecimals(const std::vector<double>& defaults);
+// After a dialog stored what the user typed: the same, with `before` the decimals before the store, and the
+// user told which items were put back (as after a read). Returns how many were.
+int keepValidDecimals(const std::vector<double>& before);

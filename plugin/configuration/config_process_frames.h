@@ -1,4 +1,4 @@
-// The templates of the configuration's and the editor's stand-in frames, registered when the library loads.
+// The template of the configuration's stand-in frame, registered when the library loads.
 #pragma once
 
 void registerConfigurationFrames();

@@ -28,7 +28,7 @@
 #include "plugin/model/work_records.h"
 #include "plugin/services/engine.h"
 #include "plugin/services/tables.h"
-#include "plugin/settings/shared_library.h"
+#include "plugin/settings/general_parameters.h"
 
 namespace {
 
@@ -85,23 +85,25 @@ bool tablesReady() {
     return checkTablesLibrary(1) == 0;
 }
 
+// The general parameters, run again after each pick of the drilling side's point P (result 101); the
+// settings are written whatever the result, since the small dialogs change them at once.
 void runParameters(LOOP_STATE& loop) {
     readSettings();
     hideMainMenu();
     withdrawClose();
     CGeneralParameters& dlg = *loop.parameters;
-    dlg.pickState = 0;
-    std::copy(std::begin(g_globals->partPoint), std::end(g_globals->partPoint), dlg.refPoint);
-    dlg.switch1 = g_globals->partPointFlag1;
-    dlg.switch2 = g_globals->partPointFlag2;
-    while (doModalInPluginRes(dlg) == 101) {
+    dlg.reopenCode = 0;
+    std::copy(std::begin(g_globals->partPoint), std::end(g_globals->partPoint), dlg.sidePoint);
+    dlg.sideEnabled = g_globals->partPointFlag1;
+    dlg.sideMode = g_globals->partPointFlag2;
+    while (doModalInPluginRes(dlg) == CGeneralParameters::kPickPoint) {
         CTextSection msg;
         (void)msg.load(g_globals->uiTextFile, "msg", false);
         char kind = 'P', got = 0;
         double pt[3] = {};
         point_proc(msg.getText(81).c_str(), &kind, pt, &got);
-        if (got) std::copy(std::begin(pt), std::end(pt), dlg.refPoint);
-        dlg.pickState = 101;
+        if (got) std::copy(std::begin(pt), std::end(pt), dlg.sidePoint);
+        dlg.reopenCode = CGeneralParameters::kPickPoint;
     }
     if (!tablesReady()) return;
     giveCloseBack();

@@ -43,15 +43,6 @@ void copyCut(char* dest, std::size_t capacity, const std::string& text) {
     dest[n] = '\0';
 }
 
-std::string formsSuffix() { return g_globals->metric() ? "FORMS_MM" : "FORMS_INCH"; }
-
-void buildFormsFolders() {
-    g_globals->sharedDir = plat::removeTrailingSeparators(g_globals->sharedDir);
-    g_globals->formsDir = plat::joinPath(g_globals->dataDir, formsSuffix());
-    g_globals->sharedFormsDir =
-        g_globals->sharedDir.empty() ? std::string() : plat::joinPath(g_globals->sharedDir, formsSuffix());
-}
-
 void showOkMessage(const std::string& text) { plat::messageBox(nullptr, text, errorMessage(1), plat::MB_OK); }
 
 void createWorkFolder() {

@@ -70,7 +70,7 @@ void markSolids(bool on) {
 void storeEditedOperation(CConfigProcess& dlg, std::int16_t& index) {
     CDlgEditProcessOpe& editor = dlg.editor;
     PROCESS_OPE op;
-    dlg.fillOperationFromEditor(&op, g_engine->currentTable.name);
+    (void)dlg.fillOperationFromEditor(&op, g_engine->currentRowCells);
     std::int16_t& count = dlg.operationCount;
     auto insertAt = [&](int at) {
         at = std::clamp(at, 0, static_cast<int>(count));
@@ -96,8 +96,8 @@ void storeEditedOperation(CConfigProcess& dlg, std::int16_t& index) {
         if (index + 1 < count) ++index;
         break;
     }
-    editor.count = count;
-    editor.index = index;
+    editor.operationCount = count;
+    editor.operationIndex = index;
 }
 
 }  // namespace
@@ -125,8 +125,9 @@ void runEditorPass(CConfigProcess& dlg) {
             if (at >= 0 && at < dlg.operationCount) index = static_cast<std::int16_t>(at);
         }
         editor.operations = dlg.process.data();
-        editor.count = dlg.operationCount;
-        editor.index = index;
+        editor.operationCount = dlg.operationCount;
+        editor.operationIndex = index;
+        editor.formTable = &g_engine->currentTable;
         bool editing = true;
         while (editing && dlg.operationCount + 1 < CConfigProcess::kMaxOperations) {
             switch (doModalInPluginRes(editor)) {
@@ -158,7 +159,6 @@ int runConfigProcess(std::int16_t preset) {
     if (preset == 122) markSolids(true);
     if (copyTablesToSharedData() != 0 || checkTablesLibrary(1) != 0) return 0;
     dlg.preset = preset;
-    dlg.editor.owner = &dlg;
     dlg.operationCount = 0;
     std::fill(std::begin(dlg.workFields), std::end(dlg.workFields), 0);
     int drawing = 0;

@@ -123,6 +123,10 @@ int flipCilDesc(CIL_DESC& d) {
     d.zTop = -zBottom;
     d.zBottom = -zTop;
     d.chamferZ = -d.chamferZ;
+    // A chamfer or round broke the old top edge, which is now the bottom: the turned top is plain. Kept,
+    // they would be drawn at the new top from the old view's Z values.
+    d.topChamfer = 0;
+    d.topRound = 0;
     d.flipped = d.flipped ? 0 : 1;
     return 0;
 }
@@ -138,7 +142,8 @@ int isOppositeDirAllowed(const double direction[3]) {
 int isSimpleThroughHole(const POINT_LIST& hole) {
     if (hole.descCount != 1 || !hole.descs || !hole.view) return 0;
     const CIL_DESC& d = hole.descs[0];
-    if (!d.Through || d.topChamfer) return 0;
+    // A broken top edge, chamfered or rounded, is cut from its own side.
+    if (!d.Through || d.topChamfer || d.topRound) return 0;
     return isOppositeDirAllowed(hole.view->matrix[2]);
 }
 

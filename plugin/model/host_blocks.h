@@ -18,6 +18,35 @@ constexpr std::size_t kZeroLineBytes = 16;   // the line of zero bytes that ends
 // read its spacing and finish count.
 namespace radial_passes = op_radial_layout;
 
+// The fields of the blocks as the operation editor reads and writes them, in bytes from each block's start
+// (the members of kLayouts in host_blocks.cpp). The depth-cut, radial-pass and lead blocks have the host's
+// own layouts (op_depth_cuts_layout, op_radial_layout, op_lead_layout).
+namespace comp_fields {
+constexpr std::size_t type = 0 /* i16 */, direction = 2 /* u8 */;
+}
+namespace circle_fields {
+constexpr std::size_t tipComp = 16 /* u8 */, startAngle = 24, entrySweep = 32, overlap = 40, circleDiameter = 48,
+                      startAtCentre = 56 /* u8 */, perpendicularEntry = 57 /* u8 */, roughOn = 58 /* u8 */,
+                      stepoverPercent = 64, stepover = 72, helixOn = 80 /* u8 */, helixMinRadius = 88,
+                      helixMaxRadius = 96, helixZClearance = 104, helixPlungeAngle = 112, helixXYClearance = 120,
+                      helixMinPercent = 168, helixMaxPercent = 176, finishAtEachDepth = 192 /* u8 */;
+}
+namespace helix_fields {
+constexpr std::size_t startAngle = 0, entrySweep = 8, overlap = 16, boreDiameter = 24, startAtCentre = 32 /* u8 */,
+                      perpendicularEntry = 33 /* u8 */, roughPitch = 40, roughPasses = 48 /* i16 */,
+                      roughStepover = 56, finishPercent = 64, finishValue = 72, finishOn = 80 /* u8 */,
+                      finishPitch = 88, finishStepover = 96, speedPercent = 104, speed = 112 /* i32 */,
+                      feedPercent = 120, feed = 128, arcOutput = 136 /* u8 */, tolerance = 144;
+}
+namespace thread_fields {
+constexpr std::size_t activeTeeth = 0 /* i16 */, topOfThread = 24, pitch = 48, startAngle = 56, allowance = 64,
+                      arcClearance = 72, lineLength = 80, helicalTop = 88 /* u8 */, helicalBottom = 89 /* u8 */,
+                      linearize = 90 /* u8 */, tolerance = 96, threadDiameter = 112, side = 104 /* i16 */,
+                      hand = 120 /* u8 */, direction = 122 /* u8 */, perpendicularEntry = 123 /* u8 */,
+                      taperAngle = 128, springPasses = 136 /* i16 */, feedOverride = 144, speedOverride = 152 /* i32 */,
+                      feedOverrideOn = 156 /* u8 */, speedOverrideOn = 157 /* u8 */;
+}
+
 // Milled kinds of an operation definition.
 constexpr int kMilledNone = 0, kCircleMill = 1, kContour = 2, kHelixBore = 3, kThreadMill = 4;
 

@@ -38,7 +38,7 @@ constexpr FIELD<double> zInf{168};
 constexpr FIELD<std::int16_t> zInfAssoc{176}, zInfCol{178}, lineInt28{180}, zInfZPl{182}, zInfCyl{184},
     bottomStockOn{186};
 constexpr FIELD<double> bottomStock{192};
-constexpr FIELD<std::int16_t> lineInt17{200}, lineInt18{202}, lineInt19{204};
+constexpr FIELD<std::int16_t> lineInt17{200}, lineInt18{202}, lineInt19{204}, lineInt19Next{206};
 constexpr FIELD<double> lineValue20{208};
 constexpr FIELD<std::int16_t> lineInt23{216};
 constexpr FIELD<double> lineValue24{224};
@@ -51,11 +51,15 @@ constexpr TEXT_FIELD lineText46{506, 122};
 constexpr std::size_t runTimeArea = 628, runTimeAreaSize = 252;
 constexpr FIELD<double> cylDiam{880};
 constexpr FIELD<std::int16_t> cylDiamAssoc{888}, cylDiamCol{890}, cylDiamZPl{892}, cylDiamCyl{894};
+// The rest of the editor's measure block of the milled diameter, which the line does not carry.
+constexpr FIELD<std::int16_t> cylDiamTopCol{896}, cylDiamOffsetOn{898};
+constexpr FIELD<double> cylDiamPickY{904}, cylDiamSpare{912}, cylDiamOffset{920};
 // The host blocks: common ones, then one per milled kind.
 constexpr std::size_t hostBlock6 = 936, hostBlock64 = 944, hostBlock40 = 1008, hostBlock168 = 1048;
 constexpr std::size_t circleMillBlock = 1216, contourBlock = 1424, helixBoreBlock = 1976, threadMillBlock = 2192;
 
 static_assert(runTimeArea + runTimeAreaSize == cylDiam.at);
+static_assert(cylDiamOffset.at + 8 <= hostBlock6);
 static_assert(threadMillBlock + 168 <= PROCESS_OPE::kSize);
 
 }  // namespace process_ope

@@ -61,7 +61,8 @@ void registerPluginTemplates() {
     plat::registerDialog(emptyFrame(18106, "Presel View"));
     plat::registerDialog(emptyFrame(18030, "Shared data"));
     plat::registerDialog(emptyFrame(18074, "Shared library"));
-    plat::registerDialog(emptyFrame(18031, "Parameters"));
     registerProcessTemplates();
+    registerEditorTemplates();
+    registerSettingsTemplates();
     registerFeatureTemplates();
 }

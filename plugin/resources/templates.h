@@ -4,6 +4,8 @@
 
 void registerPluginTemplates();
 void registerProcessTemplates();
+void registerEditorTemplates();
+void registerSettingsTemplates();
 void registerFeatureTemplates();
 // The bitmaps of the process tree's images, in image-list order.
 extern const int kProcessTreeBitmaps[12];

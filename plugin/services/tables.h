@@ -8,6 +8,7 @@
 #include <vector>
 
 struct CIL_DESC;
+struct PROCESS_OPE;
 class CTabColsDesc;
 
 // ---- the library ----------------------------------------------------------------------------------------------
@@ -35,6 +36,11 @@ int createDefaultTable(CTabColsDesc& table, const std::string& name, const std::
 // Writes the process; 0 (nothing written for count < 1).
 int createDefaultProcesses(const CTabColsDesc& table, const CIL_DESC* descs, std::int16_t count,
                            const std::string& processName);
+
+// The host's defaults of a milled kind (1 circle mill, 2 contour, 3 helix bore, 4 thread mill) for the tool
+// diameter into the definition's parameter blocks; `extra` (648 bytes, the host's defaults record of the
+// kind's filter and tolerances) may be null. 1 when the host reported no failure, else 0.
+int getHostOpDefaults(std::int16_t milledKind, double toolDiam, PROCESS_OPE* definition, std::uint8_t* extra);
 
 // ---- rows handed around as texts (column id k at element k - 1) ------------------------------------------------
 

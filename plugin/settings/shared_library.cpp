@@ -41,11 +41,6 @@ bool CDlgSharedDataMgr::onInitDialog() {
     return true;
 }
 
-bool CGeneralParameters::onInitDialog() {
-    endDialog(plat::IDCANCEL);
-    return true;
-}
-
 bool CDlgSharedLibNF::onInitDialog() {
     endDialog(plat::IDCANCEL);
     return true;

@@ -1,5 +1,5 @@
-// The shared library's folder listing, its dialogs, the general settings dialog and the watcher of the
-// shared library's request flag. Stand-ins where docs/seams.md says so.
+// The shared library's folder listing, its dialogs and the watcher of the shared library's request flag.
+// Stand-ins where docs/seams.md says so.
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -28,20 +28,9 @@ protected:
 class CDlgSharedLibNF : public plat::Dialog {
 public:
     CDlgSharedLibNF() : plat::Dialog(18074) {}
+    int variant = 0;   // 0 the shared folder's libraries, 1 the local ones
     std::string libraryName;
     std::vector<std::string> subFolders;
-
-protected:
-    bool onInitDialog() override;
-};
-
-// The general settings dialog. A result of 101 asks the caller to pick a point and show it again.
-class CGeneralParameters : public plat::Dialog {
-public:
-    CGeneralParameters() : plat::Dialog(18031) {}
-    int pickState = 0;
-    double refPoint[3] = {};
-    std::int16_t switch1 = 0, switch2 = 0;
 
 protected:
     bool onInitDialog() override;

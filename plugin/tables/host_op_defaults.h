@@ -4,10 +4,7 @@
 #include <cstdint>
 
 #include "plugin/model/process_ope.h"
+#include "plugin/services/tables.h"
 
 constexpr std::size_t kHostOperationSize = 8984, kHostExtraSize = 648;
-
-// Kind 1 circle mill, 2 contour, 3 helix bore, 4 thread mill; `extra` (648 bytes) may be null. 1 when the
-// host reported no failure, else 0.
-int getHostOpDefaults(std::int16_t milledKind, double toolDiam, PROCESS_OPE* definition, std::uint8_t* extra);
 

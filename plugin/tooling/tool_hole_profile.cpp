@@ -211,6 +211,16 @@ int CToolHoleProfile::isBelowHole(double p) const {
 }
 
 double CToolHoleProfile::refineUpwards(double q) const {
+    // Climbing from the contact finds the first free place above it. Jumping clear of the hole first and
+    // coming down again would stop where a tool barely narrower than the bore grazes the edge of its mouth
+    // on the way in, and leave the tool at the top of the hole it should cut.
+    const double climbed = stepSearch(Want::Free, q, searchStep(1));
+    if (!touchesHole(climbed)) {
+        q = stepSearch(Want::Touch, climbed, -searchStep(2));
+        q = stepSearch(Want::Free, q, searchStep(3));
+        q = stepSearch(Want::Touch, q, -searchStep(4));
+        return stepSearch(Want::Free, q, searchStep(4));
+    }
     q = stepSearch(Want::Free, q, searchStep(0));
     q = stepSearch(Want::Touch, q, -searchStep(1));
     q = stepSearch(Want::Free, q, searchStep(2));

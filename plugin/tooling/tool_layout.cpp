@@ -212,19 +212,26 @@ void chooseSpotTools(GROUP& group, int mode) {
     }
 }
 
+// Of the taps of the thread's pitch the longest stays; one shorter than the window's low end (the depth
+// from the hole's mouth and the margin a drill needs too) is no tap for this hole, and the one made reaches.
 void chooseTapTools(GROUP& group) {
     const bool metric = metricUnits();
+    const CRITERIA c = criteria();
     for (DIAM_SORT* e : group) {
         const double wanted = e->operation->pitch;
-        bool any = false;
-        for (const TOOLS_SELECTION& t : candidatesFor(*e, e->toolType, e->diameter, 0)) {
+        const auto candidates = candidatesFor(*e, e->toolType, e->diameter, 0);
+        const TOOLS_SELECTION* longest = nullptr;
+        for (const TOOLS_SELECTION& t : candidates) {
             const double pitch = metric ? t.tool.pitch : (t.tool.pitch != 0 ? 1 / t.tool.pitch : 0);
-            if (std::fabs(pitch - wanted) < g_tolerances.tol04T) {
-                assign(*e, t);
-                any = true;
-            }
+            if (std::fabs(pitch - wanted) < g_tolerances.tol04T) longest = &t;
         }
-        if (!any) e->wantedLength = 0;
+        double lo, hi;
+        window(*e, c, &lo, &hi);
+        if (longest && comparedLength(longest->tool) > lo) {
+            assign(*e, *longest);
+            continue;
+        }
+        e->wantedLength = lo;
     }
 }
 

@@ -157,6 +157,9 @@ TEST(SessionParse, RefusesBadLinesWithTheirLineNumber) {
         {"close", "close: wrong number of arguments"},
         {"close 1 2", "close: wrong number of arguments"},
         {"focus-out 1 escape", "expected \"esc\""},
+        {"colour-pick red", "is neither a whole number from 0 nor \"cancel\""},
+        {"colour-pick -3", "is neither a whole number from 0 nor \"cancel\""},
+        {"list-click 1 2 3 0 alt", "expected \"ctrl\""},
         {"focus-out 1 esc esc", "focus-out: wrong number of arguments"},
         {"answer", "answer: wrong number of arguments"},
         {"answer IDMAYBE", "\"IDMAYBE\" is not an answer code"},
@@ -207,12 +210,14 @@ TEST(SessionParse, BuiltStepsEqualParsedStepsAndDescribeReadsBack) {
         .esc()
         .cancelWait()
         .libraryPick("STEEL 1045 - MM")
-        .libraryPick("");
+        .libraryPick("")
+        .colourPick(12)
+        .colourPick(-1);
     plat::ParsedSession p = parseSession(
         "invoke\nclick 18048 1\ntype 18021 4068 \"a  b # c\"\ntype 18021 4068 \"\"\ncheck 18021 4071 1\n"
         "select 18021 4072 3\nkey 18021 ESCAPE\nclose 18046\nfocus-out 18047 esc\nfocus-out 18047\n"
         "answer IDNO\nmenu none\nfile cancel\nfolder /x/y\npoint 1.5 -2 0.1\nesc\ncancel-wait\n"
-        "library-pick STEEL 1045 - MM\nlibrary-pick cancel\n");
+        "library-pick STEEL 1045 - MM\nlibrary-pick cancel\ncolour-pick 12\ncolour-pick cancel\n");
     ASSERT_EQ(p.error, "");
     ASSERT_EQ(p.steps.size(), built.size());
     std::string asText;

@@ -293,6 +293,27 @@ TEST_F(UiListView, AClickFocusesSelectsThenNotifiesWithTheCellUnderTheCursor) {
     EXPECT_NE(plat::lastSnapshot(kDlg).find("row 2 [\"P3\",\"10\",\"\"] data=30 selected focused"), std::string::npos);
 }
 
+// With Ctrl held a click changes its row's selection over and leaves the other rows as they are.
+TEST_F(UiListView, ACtrlClickTogglesItsRowOnly) {
+    Points p;
+    script()
+        .listClick(kDlg, kList, 0)
+        .listClick(kDlg, kList, 2, 0, true)
+        .listClick(kDlg, kList, 0, 0, true)
+        .click(kDlg, plat::IDOK);
+    EXPECT_EQ(p.doModal(), plat::IDOK);
+    const std::string snap = plat::lastSnapshot(kDlg);
+    auto row = [&snap](int index) {
+        const std::size_t at = snap.find("row " + std::to_string(index) + " [");
+        return at == std::string::npos ? std::string("<none>") : snap.substr(at, snap.find('\n', at) - at);
+    };
+    EXPECT_EQ(row(0).find("selected"), std::string::npos) << row(0);
+    EXPECT_NE(row(1), "<none>");
+    EXPECT_EQ(row(1).find("selected"), std::string::npos) << row(1);
+    EXPECT_NE(row(2).find("selected"), std::string::npos) << row(2);
+    EXPECT_TRUE(plat::driver().transcript().contains("user list-click 9601 4054 row=2 col=0 ctrl"));
+}
+
 TEST_F(UiListView, AClickBesideTheFirstColumnSelectsNothingWithoutFullRowSelect) {
     Points plain;
     plain.init = [](Points& d) { d.list().setItemState(0, plat::LVIS_SELECTED, plat::LVIS_SELECTED); };
@@ -450,13 +471,15 @@ TEST_F(UiListView, StepsAUserCouldNotTakeAreScriptErrors) {
 TEST_F(UiListView, SessionFilesNameListStepsWithDefaultsFilledIn) {
     plat::ParsedSession s = plat::parseSession(
         "list-click 9601 4054 2\n"
+        "list-click 9601 4054 3 1 ctrl\n"
         "list-dblclick 9601 4054 -1 1   # below the rows\n"
         "list-key 9601 4054 DOWN\n"
         "column-click 9601 4054 0\n");
     ASSERT_EQ(s.error, "");
-    ASSERT_EQ(s.steps.size(), 4u);
+    ASSERT_EQ(s.steps.size(), 5u);
     plat::Script built;
     built.listClick(9601, 4054, 2)
+        .listClick(9601, 4054, 3, 1, true)
         .listDblClick(9601, 4054, -1, 1)
         .listKey(9601, 4054, plat::VK_DOWN)
         .columnClick(9601, 4054, 0);
@@ -466,7 +489,8 @@ TEST_F(UiListView, SessionFilesNameListStepsWithDefaultsFilledIn) {
         EXPECT_EQ(step.args, b->args);
     }
     for (const char* bad : {"list-click 9601 4054 -2", "list-click 9601 4054 1 -1", "list-rclick 9601 4054",
-                            "column-click 9601 4054", "list-key 9601 4054 NOKEY", "list-click 9601 4054 1 2 3"}) {
+                            "column-click 9601 4054", "list-key 9601 4054 NOKEY", "list-click 9601 4054 1 2 3",
+                            "list-click 9601 4054 1 0 shift"}) {
         EXPECT_NE(plat::parseSession(bad).error, "") << bad;
     }
 }

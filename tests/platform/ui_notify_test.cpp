@@ -191,3 +191,57 @@ TEST_F(UiNotify, TabClickAsksBeforeChangingAndMayBeRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// A tip is asked for only where the window has tool tips: from the control's own handler, else from the
+// window's handler of every control; a tip without text is not shown, and a hidden control takes no hover.
+TEST_F(UiNotify, HoverAsksForATipWhereTheWindowHasTips) {
+    struct Tips : Probe {
+        std::vector<int> asked;
+        Tips() {
+            on(kButton, Ev::NeedText, [this](plat::Notify& n) {
+                asked.push_back(n.ctlId);
+                n.text = "own tip";
+            });
+            on(0, Ev::NeedText, [this](plat::Notify& n) {
+                asked.push_back(n.ctlId);
+                if (n.ctlId == kEdit) {
+                    toolTipLook().maxWidth = 300;
+                    n.text = "edit tip";
+                }
+            });
+        }
+    };
+    Tips off;
+    script().hover(kDlg, kButton).click(kDlg, plat::IDOK);
+    EXPECT_EQ(off.doModal(), plat::IDOK);
+    EXPECT_TRUE(off.asked.empty());
+
+    Tips on;
+    on.init = [](plat::Dialog& d) {
+        d.enableToolTips(true);
+        d.item(kOther).show(false);
+    };
+    script().hover(kDlg, kButton).hover(kDlg, kEdit).hover(kDlg, kCheck).click(kDlg, plat::IDOK);
+    EXPECT_EQ(on.doModal(), plat::IDOK);
+    EXPECT_EQ(on.asked, (std::vector<int>{kButton, kEdit, kCheck}));
+    const auto& lines = plat::driver().transcript().lines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "dialog.tooltip 9201 4300 width=-1 delays=500/5000/100 \"own tip\""), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "dialog.tooltip 9201 4068 width=300 delays=500/5000/100 \"edit tip\""), lines.end());
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& l) { return l.rfind("dialog.tooltip", 0) == 0; }), 2);
+
+    Tips hidden;
+    hidden.init = [](plat::Dialog& d) {
+        d.enableToolTips(true);
+        d.item(kOther).show(false);
+    };
+    script().hover(kDlg, kOther);
+    EXPECT_EQ(hidden.doModal(), plat::IDCANCEL);
+    EXPECT_FALSE(plat::driver().errors().empty());
+}
+
+}  // namespace

@@ -44,19 +44,18 @@ protected:
         g_engine->currentRowCells = {"R1", "12", "6", "6.5"};
         g_engine->chosenProcess[0] = 0;
         // A copy of the shipped library, which the library check accepts.
-        const std::filesystem::path shipped = std::string(FX_SOURCE_DIR) + "/data/forms/FORMS_MM/Standard";
-        for (const auto& file : std::filesystem::directory_iterator(shipped))
-            std::filesystem::copy_file(file.path(), std::filesystem::path(tablesDir) / file.path().filename());
+        installShippedTables();
         g_threadTables->count = 0;
     }
     CConfigProcess& dialog() { return *g_configProcess; }
-    // The dialog's process as its configuration left it: labels, the current operation one of them.
+    // The dialog's process as its configuration left it: operations known by their comments, the current
+    // operation one of them.
     void process(const Labels& labels, int current) {
         CConfigProcess& d = dialog();
         d.operationCount = 0;
         for (const std::string& l : labels) {
             PROCESS_OPE op;
-            setOpeText(op, process_ope::label, l);
+            setOpeText(op, process_ope::opName, l);
             d.process[static_cast<std::size_t>(d.operationCount++)] = op;
         }
         d.currentOperation = current >= 0 ? &d.process[static_cast<std::size_t>(current)] : nullptr;
@@ -64,14 +63,29 @@ protected:
     Labels labels() {
         Labels out;
         for (int i = 0; i < dialog().operationCount; ++i)
-            out.push_back(opeText(dialog().process[static_cast<std::size_t>(i)], process_ope::label));
+            out.push_back(opeText(dialog().process[static_cast<std::size_t>(i)], process_ope::opName));
         return out;
     }
-    // The user types each label and goes on to the next operation, then leaves with `last`.
+    // Each showing of the editor gets the next comment and goes on to the next operation, then the user
+    // leaves with `last`. The editor's template keeps its other-operation button hidden, so no user reaches
+    // it: the test sends its command as the editor shows.
     void enter(const Labels& typed, int last) {
-        for (const std::string& l : typed) script().type(kEditor, CDlgEditProcessOpe::kLabelEdit, l).click(kEditor, 504);
+        pending = typed;
+        plat::driver().transcript().setEcho([this](const std::string& line) {
+            if (pending.empty() || line.rfind("dialog.show 18015", 0) != 0) return;
+            const std::string comment = pending.front();
+            pending.erase(pending.begin());
+            plat::Dialog* editor = plat::Dialog::shown(kEditor);
+            editor->item(4094).setText(comment);
+            editor->sendCommand(4095);
+        });
         script().click(kEditor, last);
     }
+    void TearDown() override {
+        plat::driver().transcript().setEcho({});
+        TablesFixture::TearDown();
+    }
+    Labels pending;
 };
 
 TEST_F(ConfigRunTest, NewOperationsGoWhereTheActionPutsThem) {
@@ -92,10 +106,11 @@ TEST_F(ConfigRunTest, NewOperationsGoWhereTheActionPutsThem) {
         g_engine->configAction = c.action;
         enter({"X", "Y", "Z"}, plat::IDOK);
         runEditorPass(dialog());
+        plat::driver().transcript().setEcho({});
         expectScriptPlayed();
         EXPECT_EQ(labels(), c.expected) << c.what;
         ASSERT_NE(dialog().currentOperation, nullptr) << c.what;
-        EXPECT_EQ(opeText(*dialog().currentOperation, process_ope::label), c.currentAfter) << c.what;
+        EXPECT_EQ(opeText(*dialog().currentOperation, process_ope::opName), c.currentAfter) << c.what;
         EXPECT_EQ(g_engine->configAction, c.action) << c.what;
     }
 }
@@ -104,7 +119,7 @@ TEST_F(ConfigRunTest, TheEditorWorksOverTheDrawnFormWhichGoesAwayAfterwards) {
     process({"A"}, 0);
     g_engine->configAction = 103;
     int entitiesWhileEditing = -1;
-    script().click(kEditor, 501).click(kEditor, plat::IDCANCEL);
+    script().click(kEditor, 4059).click(kEditor, plat::IDCANCEL);   // associate the tool diameter: a pick
     plat::driver().transcript().setEcho([&](const std::string& line) {
         if (line.find("dialog.show 18015") != std::string::npos && entitiesWhileEditing < 0)
             entitiesWhileEditing = g_globals->previewEntityCount;
@@ -127,6 +142,7 @@ TEST_F(ConfigRunTest, NextOperationWhileEditingStoresTheOperationAtItsPlace) {
     g_engine->configAction = 102;
     enter({"B2", "C2", "C3"}, plat::IDOK);
     runEditorPass(dialog());
+    plat::driver().transcript().setEcho({});
     expectScriptPlayed();
     EXPECT_EQ(labels(), (Labels{"A", "B2", "C3"}));
 }

@@ -245,7 +245,11 @@ TEST_F(OperationValues, AFittedBoreIsDrilledTwoAllowancesUnderAndReamedToSize) {
         "[Class] 3 21 0 0 0\r\n[Desc]\r\n"
         "[Item 1] 1 1 \"D\" 0 0 0.00 0 \"\" 0 \"\" 0.00\r\n"
         "[Item 2] 4 2 \"Allowance\" 0 0 0.00 0 \"\" 0 \"\" 0.00\r\n"
-        "[Item 3] 7 3 \"Tolerance\" 0 0 0.00 0 \"\" 0 \"\" 0.00\r\n";
+        "[Item 3] 7 3 \"Tolerance\" 0 0 0.00 0 \"\" 0 \"\" 0.00\r\n"
+        "[Prm]\r\n0 0.000 0.000 0 0.000 0 0.000 0 0.767945 0.802851 2.000 0 2.000 0 0.000 0 0.000 0.020 0.160\r\n"
+        "[BmpPrm]\r\n0.0000 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\r\n"
+        "[BmpLastVal]\r\n12.0000 1.0000 45.00 0 118.0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0000000000\r\n"
+        "[Process]\r\n";
     ASSERT_TRUE(plat::writeFile(tablesDir + "/Fits {H7}.tab", fits));
     ASSERT_TRUE(plat::writeFile(tablesDir + "/Fits {H7}.txt", "6 0.1 0.012\r\n10 0.15 0.015\r\n16 0.2 0.018\r\n"));
     CIL_DESC fitted = cilDesc({.D = 10, .zTop = 0, .zBottom = -20, .through = 1, .opeGeo = 2});

@@ -3,6 +3,8 @@
 // recognition_run_cases_test.cpp; here the chain that moves with it and the records left behind.
 #include <gtest/gtest.h>
 
+#include <numbers>
+
 #include "plugin/base/globals.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/engine/operation_records.h"
@@ -112,13 +114,73 @@ TEST_F(OppositeView, SimpleHoles) {
     EXPECT_STREQ(stepped->tableName, "Drilled");
     EXPECT_EQ(stepped->simplified, 1);
 
-    CIL_DESC d = cilDesc({.D = 5, .zTop = 0, .zBottom = -12, .chamferDiameter = 7, .chamferAngleDeg = 45});
+    CIL_DESC d = cilDesc({.D = 5, .zTop = 0, .zBottom = -12});
     const CIL_DESC before = d;
     flipCilDesc(d);
     EXPECT_DOUBLE_EQ(d.zTop, 12);
-    EXPECT_DOUBLE_EQ(d.chamferZ, 1);
+    EXPECT_DOUBLE_EQ(d.zBottom, 0);
+    EXPECT_EQ(d.flipped, 1);
     flipCilDesc(d);
     EXPECT_EQ(d, before);
+}
+
+// A through hole from Z 15 to 0 whose top edge is broken, chamfered or rounded, and nothing else.
+CIL_DESC brokenEdge(bool rounded) {
+    CIL_DESC d = cilDesc({.D = 10, .zTop = 15, .zBottom = 0, .through = 1});
+    if (rounded) {
+        // A 1.5 round from the top face into the bore: its torus centre 1.5 below the top, 6.5 off the axis.
+        d.topRound = 1;
+        d.topRoundTorus[0] = 1.5;
+        d.topRoundTorus[1] = 6.5;
+        d.topRoundTorus[2] = 13.5;
+        d.topRoundStart = std::numbers::pi / 2;
+        d.topRoundSweep = std::numbers::pi / 2;
+    } else {
+        d.topChamfer = 1;
+        d.chamferDiameter = 13;
+        d.chamferAngle = std::numbers::pi / 4;
+        d.chamferZ = 13.5;
+    }
+    return d;
+}
+
+// A broken edge is cut from its own side: the hole is no simple through hole that may go to the other side.
+TEST_F(OppositeView, AHoleWithABrokenTopEdgeIsNotSimple) {
+    for (bool rounded : {false, true}) {
+        SCOPED_TRACE(rounded ? "rounded" : "chamfered");
+        TEST_VIEW v;
+        POINT_LIST* hole = v.hole({{.D = 10, .zTop = 15, .zBottom = 0, .through = 1}});
+        EXPECT_EQ(isSimpleThroughHole(*hole), 1);
+        hole->descs[0] = brokenEdge(rounded);
+        EXPECT_EQ(isSimpleThroughHole(*hole), 0);
+    }
+}
+
+// A hole whose top cannot be reached is taken over from below with its edge left at the far end: turned, its
+// description has a plain top, and every operation cuts into the hole from its new top down.
+TEST_F(OppositeView, ATurnedHoleKeepsNoBrokenEdgeAtItsNewTop) {
+    for (bool rounded : {false, true}) {
+        SCOPED_TRACE(rounded ? "rounded" : "chamfered");
+        TEST_VIEW v;
+        POINT_LIST* hole = v.hole({{.D = 10, .zTop = 15, .zBottom = 0, .through = 1}});
+        hole->descs[0] = brokenEdge(rounded);
+        assign(*hole, "Drilled", "D10");
+        ASSERT_EQ(apply(*hole), 0);
+        ASSERT_EQ(shapeToOppositeView(&hole, 1, v.view, v.view, tables.data(), static_cast<int>(tables.size())), 0);
+        const POINT_LIST& moved = *v.view->next->firstPoint;
+        ASSERT_EQ(moved.descCount, 1);
+        const CIL_DESC& d = moved.descs[0];
+        EXPECT_DOUBLE_EQ(d.zTop, 0);
+        EXPECT_EQ(d.topChamfer, 0);
+        EXPECT_EQ(d.topRound, 0);
+        ASSERT_NE(moved.opeList, nullptr);
+        for (const OPE_LIST* op = moved.opeList; op; op = op->next) {
+            SCOPED_TRACE(op->comment);
+            EXPECT_LE(op->zSup, 1e-9);
+            EXPECT_LT(op->zInf, -0.1) << "cuts into the hole";
+            EXPECT_LE(op->toolDiam, 10 + 1e-9) << "no wider than the bore its new top opens";
+        }
+    }
 }
 
 }  // namespace

@@ -61,6 +61,10 @@ TEST_F(ToolHoleProfile, FreePositionsOfTools) {
         {"drill on the edge", 10, 20, false, 3, 12, 59 * kDeg, 0, 0, 0, wide, 0.003},
         // A half angle under 5 degrees is the type's default: half of 118 for a drill, not a division by 0.
         {"drill without angle", 10, 20, false, 3, 12, 0, 0, 0, 0, wide, 0.003},
+        // A drill a thousandth narrower than the bore passes the edge of its mouth on the way down and
+        // stops on the bottom, not at the mouth.
+        {"drill of the bore's size", 8, 5.0004, false, 3, 7.999, 59 * kDeg, 0, 0, 0,
+         -5.0004 + (3.9995 - kContact) / std::tan(59 * kDeg), 0.002},
         // A spot drill's point is its tip at z 0; at 45 degrees its cone meets the edge 5 above it.
         {"spot drill without angle", 10, 20, false, 2, 12, 0, 0, 0, 0, -5, 0.003},
     };

@@ -3,6 +3,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "platform/sys/files.h"
@@ -34,6 +35,13 @@ protected:
     void TearDown() override {
         plat::failNextWriteAfter(-1);
         PluginFixture::TearDown();
+    }
+
+    // A copy of the shipped metric library in the tables folder.
+    void installShippedTables() {
+        const std::filesystem::path shipped = std::string(FX_SOURCE_DIR) + "/data/forms/FORMS_MM/Standard";
+        for (const auto& file : std::filesystem::directory_iterator(shipped))
+            std::filesystem::copy_file(file.path(), std::filesystem::path(tablesDir) / file.path().filename());
     }
 
     std::string bytesOf(const std::string& path) { return plat::readFile(path).value_or("<missing>"); }

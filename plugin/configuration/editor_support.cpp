@@ -1,0 +1,39 @@
+#include "plugin/configuration/editor_support.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+std::string numberText(const char* format, double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+double textNumber(std::string_view text) {
+    const std::string s(text);
+    const char* p = s.c_str();
+    char* end = nullptr;
+    const double v = std::strtod(p, &end);
+    return end == p || !std::isfinite(v) ? 0.0 : v;
+}
+
+long textCount(std::string_view text, long low, long high) {
+    const std::string s(text);
+    const char* p = s.c_str();
+    char* end = nullptr;
+    const long long v = std::strtoll(p, &end, 10);
+    if (end == p) return 0;
+    return static_cast<long>(std::clamp<long long>(v, low, high));
+}
+
+const MILLED_DIAMETER_CONTROLS& milledDiameterControls(int kind) {
+    static const MILLED_DIAMETER_CONTROLS controls[4] = {
+        {18080, 18083, 18078, 18081, 18082},
+        {18084, 18087, 18079, 18085, 18086},
+        {18090, 18093, 18089, 18091, 18092},
+        {18098, 18101, 18097, 18099, 18100},
+    };
+    return controls[std::clamp(kind, 1, 4) - 1];
+}

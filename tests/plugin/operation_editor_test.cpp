@@ -1,0 +1,818 @@
+// The operation editor as the user meets it: opened on operations of the shipped tables' rows, driven by a
+// scripted user, with what it showed as the user left and what it leaves in its state and in the record.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "host/api.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/resource_switch.h"
+#include "plugin/base/tool_types.h"
+#include "plugin/model/host_blocks.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/services/configuration.h"
+#include "plugin/services/tables.h"
+#include "support/tables_fixture.h"
+
+namespace {
+
+constexpr int kEditor = 18015, kTab = CDlgEditProcessOpe::kTab;
+using namespace process_ope;
+
+// A control as the user saw it.
+struct SHOWN {
+    std::string text;
+    bool enabled = false, visible = false;
+    int check = 0, selected = -1;
+    std::vector<std::string> items;
+};
+
+class OperationEditorTest : public TablesFixture {
+protected:
+    void SetUp() override {
+        TablesFixture::SetUp();
+        installShippedTables();
+        g_threadTables->count = 0;
+        loadThreadTables();
+        // The sign texts, as the plug-in's start takes them.
+        std::strcpy(g_txtPlus, "+");
+        std::strcpy(g_txtMinus, "-");
+    }
+    void TearDown() override {
+        plat::driver().transcript().setEcho({});
+        TablesFixture::TearDown();
+    }
+    CConfigProcess& config() { return *g_configProcess; }
+    CDlgEditProcessOpe& editor() { return config().editor; }
+
+    // The editor set as the configuration sets it for operation `index` of the process of row `rowName`.
+    void openOn(const std::string& table, const std::string& rowName, int index) {
+        form = CTabColsDesc{};
+        ASSERT_EQ(form.read(tablePath(table)), 0);
+        ASSERT_GT(form.readRows(), 0);
+        const int r = form.findRowByName(rowName);
+        ASSERT_GE(r, 0);
+        form.getRow(r, row);
+        ASSERT_EQ(form.buildFormSteps(row), 0);
+        const int n = form.readProcess(row[static_cast<std::size_t>(form.processColumn - 1)], config().process.data());
+        ASSERT_GT(n, index);
+        config().operationCount = static_cast<std::int16_t>(n);
+        config().fillEditorFromOperation(config().process[static_cast<std::size_t>(index)]);
+        CDlgEditProcessOpe& e = editor();
+        e.operations = config().process.data();
+        e.operationCount = static_cast<std::int16_t>(n);
+        e.operationIndex = static_cast<std::int16_t>(index);
+        e.formTable = &form;
+        e.currentPage = 0;
+    }
+
+    // Plays the script with the user leaving by `last`; `shown` holds the editor as it was then.
+    int run(int last = plat::IDCANCEL) {
+        script().click(kEditor, last);
+        const std::string leaving = "user click " + std::to_string(kEditor) + " " + std::to_string(last);
+        plat::driver().transcript().setEcho([this, leaving](const std::string& line) {
+            if (line != leaving) return;
+            const plat::Dialog* d = plat::Dialog::shown(kEditor);
+            caption = d->windowText();
+            shown.clear();
+            for (const auto& c : d->controls()) {
+                SHOWN s{c->text(), c->enabled(), c->visible(), c->check(), c->curSel(), {}};
+                for (int i = 0; i < c->count(); ++i) s.items.push_back(c->itemText(i));
+                shown[c->id()] = s;
+            }
+        });
+        const int result = doModalInPluginRes(editor());
+        plat::driver().transcript().setEcho({});
+        expectScriptPlayed();
+        return result;
+    }
+    const SHOWN& at(int id) { return shown[id]; }
+
+    // The entry of a tool type in the tool-type combo (centre drills not offered).
+    static int toolEntry(int type) {
+        int n = 0;
+        for (const TOOL_OP_TYPE* t = g_toolOpTypes; t->type >= 0; ++t) {
+            if (t->toolName[0] == '\0' || t->type == 1) continue;
+            if (t->type == type) return n;
+            ++n;
+        }
+        return -1;
+    }
+    // A milled operation of `kind` as the caller hands it over (its cycle entry is set on opening).
+    void milled(std::int16_t kind, double toolDiameter) {
+        editor().milledKind = kind;
+        editor().assoc[kToolDiamBlock].value = toolDiameter;
+        editor().assoc[kToolDiamBlock].mode = 0;
+    }
+
+    CTabColsDesc form;
+    std::vector<std::string> row;
+    std::map<int, SHOWN> shown;
+    std::string caption;
+};
+
+TEST_F(OperationEditorTest, AHelixBoreOpensOnItsCycleAndItsPage) {
+    openOn("Drilled", "D8", 1);
+    milled(kHelixBore, 6);
+    editor().cycleIndex = 3;
+    editor().currentPage = 1;
+    run();
+    EXPECT_EQ(at(4060).selected, 22);
+    EXPECT_EQ(editor().cycleIndex, 22);
+    EXPECT_TRUE(at(kTab).visible);
+    EXPECT_EQ(at(kTab).selected, 1);
+    ASSERT_EQ(at(kTab).items.size(), 2u);
+    EXPECT_EQ(at(kTab).items[0], "      General");
+    EXPECT_EQ(at(kTab).items[1], "      Helix bore");
+    // The helix page alone: the general page and the other kinds' controls are hidden.
+    EXPECT_TRUE(at(4074).visible);
+    EXPECT_TRUE(at(18090).visible);
+    EXPECT_FALSE(at(4058).visible);
+    EXPECT_FALSE(at(4023).visible);
+    EXPECT_FALSE(at(18098).visible);
+    EXPECT_EQ(caption, "Operation");
+}
+
+TEST_F(OperationEditorTest, ADrillingOperationShowsTheGeneralPageWithoutTabs) {
+    openOn("Drilled", "D8", 1);
+    editor().currentPage = 1;   // where a milled operation edited before left the editor
+    run();
+    EXPECT_EQ(editor().currentPage, 0);
+    EXPECT_FALSE(at(kTab).visible);
+    EXPECT_TRUE(at(4058).visible);
+    EXPECT_FALSE(at(4074).visible);
+    EXPECT_FALSE(at(4023).visible);
+    EXPECT_EQ(at(4058).items[static_cast<std::size_t>(at(4058).selected)], "Drill");
+    EXPECT_EQ(at(4142).text, "Tool type");
+    EXPECT_EQ(at(4144).text, "Tool diameter");
+}
+
+// A tap bound to a thread step shows the thread and takes its diameter from the first thread table; a drill
+// on a fitted step leaves the drill-size table's allowance.
+TEST_F(OperationEditorTest, TheAssociatedToolDiameterComesFromTheThreadOrDrillSizeTable) {
+    openOn("Tapped", "M8", 2);
+    ASSERT_EQ(editor().toolType, 4);
+    ASSERT_EQ(editor().assoc[kToolDiamBlock].mode, 1);
+    editor().assoc[kToolDiamBlock].value = 6.75;   // the step's tap drill, as the binding leaves it
+    run();
+    EXPECT_EQ(at(4101).text, "D =M8");
+    EXPECT_EQ(at(4068).text, "8.00");
+    EXPECT_FALSE(at(4068).enabled);
+    EXPECT_EQ(editor().threadTableCount, 2);
+
+    // The same form with its step marked as a fit (flag 2).
+    std::string tab = bytesOf(tablePath("Drilled"));
+    const std::string plain = "\"D\" 0 0", fitted = "\"D\" 2 0";
+    ASSERT_NE(tab.find(plain), std::string::npos);
+    tab.replace(tab.find(plain), plain.size(), fitted);
+    ASSERT_TRUE(plat::writeFile(tablePath("Fitted"), tab));
+    std::filesystem::copy_file(tablesDir + "/Drilled.txt", tablesDir + "/Fitted.txt");
+    openOn("Fitted", "D4", 1);
+    ASSERT_EQ(editor().toolType, 3);
+    ASSERT_EQ(form.formSteps[0].threaded, 2);
+    editor().assoc[kToolDiamBlock].value = 4;
+    run();
+    EXPECT_EQ(at(4068).text, "3.84");   // 4 less the allowance 0.16 of the drill-size row 4
+    EXPECT_EQ(at(4101).text, "D =4.00");
+}
+
+TEST_F(OperationEditorTest, AReadOnlyStationChangesNothingButMayLook) {
+    g_globals->sharedDataOn = 1;
+    g_globals->sharedAccessMode = 0;
+    openOn("Drilled", "D8", 1);
+    run();
+    EXPECT_EQ(caption, "Operation (read only)");
+    const int locked[] = {4083, 4062, 4107, 4111, 4110, 4106, 4105, 4117, 4116, 4362, 4039, 4019, 4344, 4108, 4109,
+                          4103, 4102, 4104, 4092, 4088, 4315, 4314, 4054, 4053, 4056, 4055, 4050, 4052, 4051, 4044,
+                          4049, 4024, 4023, 4020, 4041, 18057, 4094, 4031, 4261, 4262, 4060, 4061, 4063, 4059, 4064,
+                          4069, 4098, 4089, 4070, 4071, 4087, 4065, 4067, 4072, 4040, 4036, 4058, 4068, 4113, 4057};
+    for (int id : locked) EXPECT_FALSE(at(id).enabled) << id;
+    for (int id : {plat::IDOK, plat::IDCANCEL, kTab}) EXPECT_TRUE(at(id).enabled) << id;
+
+    // A station that may write keeps them.
+    g_globals->sharedAccessMode = 1;
+    run();
+    EXPECT_EQ(caption, "Operation");
+    EXPECT_TRUE(at(4094).enabled);
+    EXPECT_TRUE(at(4058).enabled);
+}
+
+TEST_F(OperationEditorTest, TheMilledTabIsRefusedWithoutAToolDiameter) {
+    openOn("Drilled", "D8", 1);
+    milled(kContour, 0);
+    script().select(kEditor, kTab, 1).answer(plat::IDOK);
+    run();
+    EXPECT_TRUE(transcript().contains(R"(caption="Forantix" text="Enter the tool diameter first.")"));
+    EXPECT_EQ(at(kTab).selected, 0);
+    EXPECT_EQ(editor().currentPage, 0);
+    EXPECT_TRUE(at(4058).visible);
+    EXPECT_FALSE(at(4023).visible);
+
+    // With a diameter the page changes.
+    milled(kContour, 6);
+    script().select(kEditor, kTab, 1);
+    run();
+    EXPECT_EQ(editor().currentPage, 1);
+    EXPECT_TRUE(at(4023).visible);
+    EXPECT_TRUE(at(18084).visible);
+    EXPECT_FALSE(at(18080).visible);
+    EXPECT_FALSE(at(4058).visible);
+}
+
+// A new tool type brings its default cycle, except on a circle mill, which keeps its own.
+TEST_F(OperationEditorTest, AToolTypeBringsItsDefaultCycle) {
+    struct CASE {
+        const char* what;
+        std::int16_t kind;
+        int type, cycle;
+    };
+    const CASE cases[] = {
+        {"a reamer reams", kMilledNone, 6, 4},
+        {"a right-hand tap taps", kMilledNone, 4, 3},
+        {"a boring bar bores", kMilledNone, 7, 6},
+        {"a counterbore drills", kMilledNone, 8, 0},
+        {"a circle mill keeps its cycle", kCircleMill, 6, 20},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.what);
+        openOn("Drilled", "D8", 1);
+        if (c.kind != kMilledNone) milled(c.kind, 6);
+        script().select(kEditor, 4058, toolEntry(c.type));
+        run();
+        EXPECT_EQ(editor().toolType, c.type);
+        EXPECT_EQ(at(4060).selected, c.cycle);
+        EXPECT_EQ(editor().cycleIndex, c.cycle);
+    }
+}
+
+TEST_F(OperationEditorTest, OnlyDrillingToolsKeepTheFirstDrillsPercentage) {
+    struct CASE {
+        int type;
+        std::int16_t mode;
+        bool percentOffered;
+    };
+    for (const CASE c : {CASE{3, 3, true}, CASE{8, 1, false}, CASE{12, 3, true}, CASE{6, 1, false}}) {
+        SCOPED_TRACE(c.type);
+        openOn("Drilled", "D8", 1);
+        editor().assoc[kBottomZBlock].mode = 3;
+        script().select(kEditor, 4058, toolEntry(c.type));
+        run();
+        EXPECT_EQ(editor().assoc[kBottomZBlock].mode, c.mode);
+        EXPECT_EQ(at(4087).check, c.mode == 3 ? 1 : 0);
+        EXPECT_EQ(at(4071).check, c.mode == 1 ? 1 : 0);
+        EXPECT_EQ(at(4087).enabled, c.percentOffered);
+        EXPECT_EQ(at(4089).enabled, c.mode == 3);
+        EXPECT_EQ(at(4069).enabled, c.mode == 1);
+    }
+}
+
+// Percent-of-tool pairs: each edit the user types in sets its partner, and a partner set so does not write
+// back.
+TEST_F(OperationEditorTest, APercentOfTheToolSetsItsValueAndBack) {
+    openOn("Drilled", "D8", 1);
+    milled(kCircleMill, 8);
+    editor().operation.set<std::uint8_t>(circleMillBlock + circle_fields::roughOn, 1);
+    editor().currentPage = 1;
+    script().type(kEditor, 4088, "25");
+    run();
+    EXPECT_EQ(at(4092).text, "2.0");
+    EXPECT_EQ(at(4088).text, "25");
+
+    script().type(kEditor, 4092, "4");
+    run();
+    EXPECT_EQ(at(4088).text, "50.0");
+    EXPECT_EQ(at(4092).text, "4");
+
+    // The contour's lead-in radius, and the radii follow a new tool diameter.
+    milled(kContour, 10);
+    PROCESS_OPE& op = editor().operation;
+    op.set<std::uint8_t>(hostBlock168 + op_lead_layout::on, 1);
+    op.set<std::uint8_t>(hostBlock168 + op_lead_layout::entry, 1);
+    op.set<double>(hostBlock168 + op_lead_layout::entry + op_lead_layout::radiusPercent, 20);
+    op.set<double>(hostBlock168 + op_lead_layout::exit + op_lead_layout::radiusPercent, 30);
+    script().select(kEditor, kTab, 0).type(kEditor, 4068, "12");
+    run();
+    EXPECT_DOUBLE_EQ(op.get<double>(hostBlock168 + op_lead_layout::entry + op_lead_layout::arcRadius), 2.4);
+    EXPECT_DOUBLE_EQ(op.get<double>(hostBlock168 + op_lead_layout::exit + op_lead_layout::arcRadius), 3.6);
+    EXPECT_EQ(at(4106).text, "2.40");
+    EXPECT_EQ(at(4111).text, "3.60");
+    script().select(kEditor, kTab, 1).type(kEditor, 4106, "6");
+    run();
+    EXPECT_EQ(at(4105).text, "50.0");
+}
+
+TEST_F(OperationEditorTest, ACommentKeepsItsFirst120Characters) {
+    openOn("Drilled", "D8", 1);
+    std::string typed;
+    for (int i = 0; i < 130; ++i) typed += static_cast<char>('a' + i % 26);
+    script().type(kEditor, 4094, typed);
+    run(plat::IDOK);
+    EXPECT_EQ(at(4094).text, typed.substr(0, 120));
+    EXPECT_EQ(editor().comment, typed.substr(0, 120));
+    PROCESS_OPE slot;
+    EXPECT_EQ(config().fillOperationFromEditor(&slot, row), 0);
+    EXPECT_EQ(opeText(slot, opName), typed.substr(0, 120));
+}
+
+// The offset of the tool diameter is added for the tools that cut outside the hole (chamfer mills and
+// countersinks) and taken off for every other.
+TEST_F(OperationEditorTest, TheToolDiameterOffsetTakesItsSignFromTheToolType) {
+    struct CASE {
+        int type;
+        const char* sign;
+        double offset;
+    };
+    for (const CASE c : {CASE{12, "+", 0.2}, CASE{9, "+", 0.2}, CASE{10, "-", -0.2}, CASE{3, "-", -0.2}}) {
+        SCOPED_TRACE(c.type);
+        openOn("Drilled", "D8", 1);   // a drill associated to the form: its offset may be set
+        script().select(kEditor, 4058, toolEntry(c.type)).click(kEditor, 4019).type(kEditor, 4039, "0.2");
+        run(plat::IDOK);
+        EXPECT_EQ(at(4362).text, c.sign);
+        EXPECT_TRUE(at(4362).enabled);
+        EXPECT_TRUE(at(4039).enabled);
+        EXPECT_EQ(editor().assoc[kToolDiamBlock].offsetOn, 1);
+        EXPECT_DOUBLE_EQ(editor().assoc[kToolDiamBlock].offset, c.offset);
+    }
+    // The sign button turns it round.
+    openOn("Drilled", "D8", 1);
+    script().click(kEditor, 4019).click(kEditor, 4362).type(kEditor, 4039, "0.1");
+    run(plat::IDOK);
+    EXPECT_EQ(at(4362).text, "+");
+    EXPECT_DOUBLE_EQ(editor().assoc[kToolDiamBlock].offset, 0.1);
+}
+
+TEST_F(OperationEditorTest, TheHelixBoresPassesEnableTheirFields) {
+    openOn("Drilled", "D8", 1);
+    milled(kHelixBore, 6);
+    PROCESS_OPE& op = editor().operation;
+    op.set<std::int16_t>(helixBoreBlock + helix_fields::roughPasses, 1);
+    editor().currentPage = 1;
+    script().click(kEditor, 18128);
+    run();
+    EXPECT_FALSE(at(4076).enabled);
+    EXPECT_TRUE(at(4118).enabled);   // the tolerance with the arcs
+    EXPECT_FALSE(at(4079).enabled);  // no finish pass
+
+    script().type(kEditor, 4075, "3").click(kEditor, 4038);
+    run();
+    EXPECT_TRUE(at(4076).enabled);
+    EXPECT_EQ(op.get<std::int16_t>(helixBoreBlock + helix_fields::roughPasses), 3);
+    for (int id : {4079, 4080, 4081, 4086, 4084, 4085}) EXPECT_TRUE(at(id).enabled) << id;
+    EXPECT_EQ(op.get<std::uint8_t>(helixBoreBlock + helix_fields::finishOn), 1);
+
+    // A count beyond its field is held to it.
+    script().type(kEditor, 4075, "70000");
+    run(plat::IDOK);
+    EXPECT_EQ(op.get<std::int16_t>(helixBoreBlock + helix_fields::roughPasses), 32767);
+}
+
+// The thread mill's cut is climb or conventional by side, hand and direction together.
+TEST_F(OperationEditorTest, TheThreadMillsCutFollowsTheParityOfItsChoices) {
+    openOn("Drilled", "D8", 1);
+    milled(kThreadMill, 6);
+    PROCESS_OPE& op = editor().operation;
+    op.set<std::int16_t>(threadMillBlock + thread_fields::side, 1);   // OD, right hand, top to bottom
+    editor().currentPage = 1;
+    run();
+    EXPECT_EQ(at(18147).text, "Climb milling");
+    EXPECT_EQ(at(18142).check, 1);
+    EXPECT_EQ(at(18143).check, 1);
+
+    script().click(kEditor, 18144);
+    run();
+    EXPECT_EQ(at(18147).text, "Conventional milling");
+    EXPECT_EQ(op.get<std::uint8_t>(threadMillBlock + thread_fields::hand), 1);
+
+    script().click(kEditor, 18146);
+    run();
+    EXPECT_EQ(at(18147).text, "Climb milling");
+}
+
+TEST_F(OperationEditorTest, CalculateCutsExplainsItselfInItsTip) {
+    openOn("Drilled", "D8", 1);
+    milled(kCircleMill, 6);
+    editor().currentPage = 1;
+    script().hover(kEditor, 4344).hover(kEditor, 4049);
+    run();
+    EXPECT_TRUE(transcript().contains(
+        "dialog.tooltip 18015 4344 width=300 delays=100/20000/100 \"Proposes the radial passes"));
+    EXPECT_EQ(count("dialog.tooltip"), 1);
+}
+
+// Every field the editor stores lands at its place in the record, and loading the record into the editor
+// gives the same record again.
+TEST_F(OperationEditorTest, TheRecordHoldsEveryFieldOfTheEditorAtItsPlace) {
+    openOn("Drilled", "D8", 1);
+    milled(kHelixBore, 6);
+    CDlgEditProcessOpe& e = editor();
+    e.assoc[kToolDiamBlock] = {6.5, -3, 0, 0, 0, 0, 0, 0, 0, 0};
+    e.assoc[kTopZBlock] = {-1.5, 0, 0, 1, 4, 7, 1, 2, 0, 0};
+    e.assoc[kBottomZBlock] = {-12, 0, 0, 1, 2, 9, 0, 1, 0, 0};
+    e.assoc[kHelixDiamBlock] = {9.5, -7.25, 1.5, 1, 3, 5, 1, 0, 1, 0.125};
+    e.assoc[kCircleDiamBlock] = {99, 99, 99, 1, 99, 99, 1, 9, 1, 99};
+    e.operation.set<std::int16_t>(helixBoreBlock + helix_fields::roughPasses, 2);
+    for (int i = 0; i < 6; ++i) g_toolMaterials[i] = TOOL_MATERIAL{i + 1, "M"};   // as the plug-in's start sets them
+    e.materialWanted = 1;
+    e.toolMaterial = 5;
+    e.fromTopZNext = 6;
+    e.cornerRadius = 0.75;
+    e.calcEachForm = 1;
+    opeSet(e.operation, lineInt33, std::int16_t{1});
+    opeSet(e.operation, lineValue34, 2.5);
+    opeSet(e.operation, disabled, std::uint8_t{1});
+    e.currentPage = 1;
+    script()
+        .type(kEditor, 4074, "1.25")
+        .type(kEditor, 4076, "0.4")
+        .type(kEditor, 4113, "0.3")
+        .type(kEditor, 4115, "0.05")
+        .type(kEditor, 4057, "0.1")
+        .click(kEditor, 4038)
+        .type(kEditor, 4079, "0.8")
+        .type(kEditor, 4085, "90")
+        .type(kEditor, 4086, "80")
+        .click(kEditor, 18128)
+        .type(kEditor, 4118, "0.01")
+        .select(kEditor, 4026, 2)
+        .select(kEditor, 4027, 1)
+        .select(kEditor, kTab, 0)
+        .type(kEditor, 4094, "helix first")
+        .type(kEditor, 4068, "7")
+        .check(kEditor, 18069, 1)
+        .type(kEditor, 18072, "HSS")
+        .click(kEditor, 4020)
+        .type(kEditor, 4041, "0.2");
+    ASSERT_EQ(run(plat::IDOK), plat::IDOK);
+
+    PROCESS_OPE slot;
+    std::memset(slot.bytes, 0xA5, sizeof slot.bytes);   // what an earlier operation left there
+    ASSERT_EQ(config().fillOperationFromEditor(&slot, row), 0);
+
+    enum class K { u8, i16, u32, i32, f64 };
+    struct FIELD_AT {
+        const char* what;
+        std::size_t at;
+        K kind;
+        double expected;
+    };
+    const FIELD_AT fields[] = {
+        {"disabled, kept", 0, K::u8, 1},
+        {"tool type", 84, K::u32, 3},
+        {"cycle", 88, K::u32, 22},
+        {"milled kind", 92, K::i16, 3},
+        {"circle cycle", 94, K::i16, 0},
+        {"calculate for each form", 96, K::i16, 1},
+        {"tool diameter", 104, K::f64, 7},
+        {"its pick depth", 112, K::f64, -3},
+        {"its mode", 120, K::i16, 0},
+        {"its offset on", 130, K::i16, 0},
+        {"top Z", 144, K::f64, -1.5},
+        {"its mode, always associated for a milled kind", 152, K::i16, 1},
+        {"its column", 154, K::i16, 4},
+        {"its top column", 156, K::i16, 7},
+        {"its step end", 158, K::i16, 1},
+        {"its step", 160, K::i16, 2},
+        {"bottom Z", 168, K::f64, -12},
+        {"its mode", 176, K::i16, 1},
+        {"its column", 178, K::i16, 2},
+        {"its top column", 180, K::i16, 9},
+        {"its step end", 182, K::i16, 0},
+        {"its step", 184, K::i16, 1},
+        {"stock on", 186, K::i16, 1},
+        {"stock", 192, K::f64, 0.2},
+        {"kept", 200, K::i16, 0},
+        {"before the bottom Z options", 202, K::i16, 0},
+        {"from top Z", 204, K::i16, 0},
+        {"after it", 206, K::i16, 6},
+        {"first drill percentage", 208, K::f64, 30},
+        {"corner radius choice", 216, K::i16, 0},
+        {"corner radius", 224, K::f64, 0.75},
+        {"kept", 232, K::i16, 1},
+        {"kept", 240, K::f64, 2.5},
+        {"XY stock", 248, K::f64, 0.3},
+        {"wanted material", 500, K::i16, 1},
+        {"its code", 502, K::i16, 5},
+        {"wanted name", 504, K::i16, 1},
+        {"helix diameter", 880, K::f64, 9.5},
+        {"its mode", 888, K::i16, 1},
+        {"its column", 890, K::i16, 3},
+        {"its step end", 892, K::i16, 1},
+        {"its step", 894, K::i16, 0},
+        {"its top column", 896, K::i16, 5},
+        {"its offset on", 898, K::i16, 1},
+        {"its pick depth", 904, K::f64, -7.25},
+        {"its spare", 912, K::f64, 1.5},
+        {"its offset", 920, K::f64, 0.125},
+        {"compensation type", hostBlock6, K::i16, 2},
+        {"compensation direction", hostBlock6 + 2, K::u8, 1},
+        {"Z stock", hostBlock64 + op_depth_cuts_layout::stockOnBottom, K::f64, 0.05},
+        {"helix: overlap", helixBoreBlock + 16, K::f64, 0.1},
+        {"bore diameter", helixBoreBlock + 24, K::f64, 9.5},
+        {"rough pitch", helixBoreBlock + 40, K::f64, 1.25},
+        {"rough passes", helixBoreBlock + 48, K::i16, 2},
+        {"rough stepover", helixBoreBlock + 56, K::f64, 0.4},
+        {"finish on", helixBoreBlock + 80, K::u8, 1},
+        {"finish pitch", helixBoreBlock + 88, K::f64, 0.8},
+        {"speed percentage", helixBoreBlock + 104, K::f64, 90},
+        {"feed percentage", helixBoreBlock + 120, K::f64, 80},
+        {"arcs", helixBoreBlock + 136, K::u8, 1},
+        {"tolerance", helixBoreBlock + 144, K::f64, 0.01},
+    };
+    for (const FIELD_AT& f : fields) {
+        double v = 0;
+        switch (f.kind) {
+            case K::u8: v = slot.get<std::uint8_t>(f.at); break;
+            case K::i16: v = slot.get<std::int16_t>(f.at); break;
+            case K::u32: v = slot.get<std::uint32_t>(f.at); break;
+            case K::i32: v = slot.get<std::int32_t>(f.at); break;
+            case K::f64: v = slot.get<double>(f.at); break;
+        }
+        EXPECT_DOUBLE_EQ(v, f.expected) << f.what << " at " << f.at;
+    }
+    EXPECT_EQ(opeText(slot, opName), "helix first");
+    EXPECT_EQ(opeText(slot, lineText46), "HSS");
+    EXPECT_EQ(opeText(slot, label), "");
+    // The run-time area is not the slot's.
+    for (std::size_t i = runTimeArea; i < runTimeArea + runTimeAreaSize; ++i) ASSERT_EQ(slot.bytes[i], 0) << i;
+    // The host blocks are the editor's copy, byte for byte.
+    EXPECT_EQ(std::memcmp(slot.bytes + hostBlock6, e.operation.bytes + hostBlock6, threadMillBlock + 168 - hostBlock6), 0);
+
+    // Loaded back, the editor stores the same record.
+    PROCESS_OPE again;
+    config().fillEditorFromOperation(slot);
+    ASSERT_EQ(config().fillOperationFromEditor(&again, row), 0);
+    EXPECT_EQ(std::memcmp(again.bytes, slot.bytes, sizeof slot.bytes), 0);
+}
+
+// The kind's own diameter block is the one stored: a drilling operation stores none, a contour its own.
+TEST_F(OperationEditorTest, TheMilledDiameterStoredIsTheKindsOwn) {
+    struct CASE {
+        std::int16_t kind;
+        double diameter;
+    };
+    CDlgEditProcessOpe& e = editor();
+    for (int b = kCircleDiamBlock; b <= kThreadDiamBlock; ++b) {
+        e.assoc[static_cast<std::size_t>(b)] = ASSOC_VALUE{};
+        e.assoc[static_cast<std::size_t>(b)].value = 10.0 + b;
+        e.assoc[static_cast<std::size_t>(b)].mode = 1;
+    }
+    for (const CASE c : {CASE{kMilledNone, 0}, CASE{kCircleMill, 13}, CASE{kContour, 14}, CASE{kThreadMill, 16}}) {
+        e.milledKind = c.kind;
+        PROCESS_OPE slot;
+        std::memset(slot.bytes, 0x5A, sizeof slot.bytes);
+        ASSERT_EQ(config().fillOperationFromEditor(&slot, {}), 0);
+        EXPECT_DOUBLE_EQ(opeGet(slot, cylDiam), c.diameter) << c.kind;
+        EXPECT_EQ(opeGet(slot, cylDiamAssoc), c.kind == kMilledNone ? 0 : 1) << c.kind;
+    }
+}
+
+// The tables folder is read in one order everywhere, names compared without case; ten thread tables at most.
+TEST_F(OperationEditorTest, TheEditorTakesTheFirstTenThreadTablesByName) {
+    const std::string coarse = bytesOf(tablePath("Metric coarse")), rows = bytesOf(tablesDir + "/Metric coarse.txt");
+    for (const char* name : {"T05", "t01", "T11", "t02", "T03", "t04", "t06", "T07", "t08", "T09", "t10"}) {
+        ASSERT_TRUE(plat::writeFile(tablePath(name), coarse));
+        ASSERT_TRUE(plat::writeFile(tablesDir + "/" + name + ".txt", rows));
+    }
+    openOn("Drilled", "D8", 1);
+    run();
+    ASSERT_EQ(editor().threadTableCount, 10);
+    const char* expected[] = {"Metric coarse", "Metric fine", "t01", "t02", "T03", "t04", "T05", "t06", "T07", "t08"};
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(editor().threadTables[static_cast<std::size_t>(i)].name, expected[i]) << i;
+        EXPECT_GT(editor().threadTables[static_cast<std::size_t>(i)].rowCount, 0) << i;
+    }
+    EXPECT_EQ(editor().drillSizeTable.name, "Drill sizes");
+}
+
+// Choosing a milled cycle makes the operation of that kind: its page behind a tab named after it, its hole
+// diameter from the step its block refers to, and a tool of half that diameter when it had none.
+TEST_F(OperationEditorTest, AMilledCycleMakesTheOperationOfItsKind) {
+    struct CASE {
+        const char* what;
+        std::int16_t stepIndex;
+        double toolDiameter, blockValue;
+        double hole, tool;
+        std::uint16_t column;
+    };
+    const CASE cases[] = {
+        {"a tool of half the step's diameter", 0, 0, 0, 8, 4, 2},
+        {"a tool kept", 0, 5, 0, 8, 5, 2},
+        {"a step the row lacks binds nothing", 7, 0, 6, 6, 3, 0},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.what);
+        openOn("Drilled", "D8", 1);
+        editor().assoc[kToolDiamBlock].value = c.toolDiameter;
+        editor().assoc[kToolDiamBlock].mode = 0;
+        ASSOC_VALUE& block = editor().assoc[kCircleDiamBlock];
+        block = ASSOC_VALUE{};
+        block.value = c.blockValue;
+        block.mode = 1;
+        block.columnId = 2;
+        block.stepIndex = c.stepIndex;
+        script().select(kEditor, 4060, 20);
+        run();
+        EXPECT_EQ(editor().milledKind, kCircleMill);
+        EXPECT_EQ(editor().cycleIndex, 20);
+        EXPECT_TRUE(at(kTab).visible);
+        EXPECT_EQ(at(kTab).items[1], "      Circle mill");
+        EXPECT_DOUBLE_EQ(editor().operation.get<double>(circleMillBlock + circle_fields::circleDiameter), c.hole);
+        EXPECT_DOUBLE_EQ(editor().assoc[kToolDiamBlock].value, c.tool);
+        EXPECT_EQ(block.columnId, c.column);
+        // A milled tool is typed; the top Z is the form's.
+        EXPECT_TRUE(at(4068).enabled);
+        EXPECT_FALSE(at(4063).enabled);
+        EXPECT_EQ(editor().assoc[kTopZBlock].mode, 1);
+    }
+    // The kind it has already: only the cycle entry is taken.
+    openOn("Drilled", "D8", 1);
+    milled(kCircleMill, 6);
+    editor().operation.set<double>(circleMillBlock + circle_fields::circleDiameter, 11);
+    script().select(kEditor, 4060, 20);
+    run();
+    EXPECT_DOUBLE_EQ(editor().operation.get<double>(circleMillBlock + circle_fields::circleDiameter), 11);
+    // Back to a drill cycle: no tab.
+    script().select(kEditor, 4060, 1);
+    run();
+    EXPECT_EQ(editor().milledKind, kMilledNone);
+    EXPECT_FALSE(at(kTab).visible);
+}
+
+// The hole the edited operation starts from: the widest earlier drill or mill that reaches as deep.
+TEST_F(OperationEditorTest, TheStartDiameterIsTheWidestEarlierToolReachingAsDeep) {
+    openOn("Drilled", "D8", 1);
+    PROCESS_OPE* ops = config().process.data();
+    auto op = [&](int i, std::uint32_t type, double diameter, double bottom) {
+        ops[i] = PROCESS_OPE{};
+        opeSet(ops[i], operationType, type);
+        opeSet(ops[i], toolDiam, diameter);
+        opeSet(ops[i], zInf, bottom);
+    };
+    op(0, 3, 5, -20);      // a drill through
+    op(1, 10, 7, -10);     // a mill as deep as the edited one
+    op(2, 19, 9, -9.8);    // 0.2 above: 4 T short
+    op(3, 6, 12, -30);     // a reamer does not open the hole
+    op(4, 3, 0, -10);      // the edited one
+    CDlgEditProcessOpe& e = editor();
+    e.operationCount = 5;
+    struct CASE {
+        std::int16_t index;
+        double start;
+    };
+    for (const CASE c : {CASE{0, 0}, CASE{1, 5}, CASE{4, 7}}) {
+        e.operationIndex = c.index;
+        EXPECT_DOUBLE_EQ(e.startDiameter(), c.start) << c.index;
+    }
+    // An earlier tool associated to the form counts with its step's diameter; a step the row lacks, its own.
+    opeSet(ops[1], toolDiamAssoc, std::int16_t{1});
+    opeSet(ops[1], toolDiamCyl, std::int16_t{0});
+    EXPECT_DOUBLE_EQ(e.startDiameter(), 8);
+    opeSet(ops[1], toolDiamCyl, std::int16_t{9});
+    EXPECT_DOUBLE_EQ(e.startDiameter(), 7);
+}
+
+TEST_F(OperationEditorTest, TheToolComesFromTheLibraryWhereTheMachineHasAGroup) {
+    openOn("Drilled", "D8", 1);
+    script().click(kEditor, 4062).click(kEditor, 4083).answer(plat::IDOK);
+    run();
+    EXPECT_TRUE(transcript().contains("text=\"The machine has no machine group."));
+    EXPECT_EQ(editor().toolType, 3);
+
+    PRM_SETTINGS& s = g_globals->settings;
+    s.toolLibraryPath = dir.path() + "/mill.Tools";
+    tp_tool reamer;
+    reamer.type = 6;
+    reamer.diameter = 6.5;
+    reamer.unitFlag = 1;
+    std::snprintf(reamer.name, sizeof reamer.name, "  REAMER 6.5 H7 ");
+    char path[1024];
+    std::snprintf(path, sizeof path, "%s", s.toolLibraryPath.c_str());
+    const int slot = library_manager(kLibraryAddTool, path, &reamer);
+    ASSERT_GT(slot, 0);
+    op_group machine{};
+    g_machineGroup = &machine;
+    script().click(kEditor, 4083).libraryPick(std::to_string(slot));
+    run(plat::IDOK);
+    g_machineGroup = nullptr;
+    EXPECT_EQ(at(4112).text, "REAMER 6.5 H7");
+    EXPECT_TRUE(at(4112).enabled);
+    EXPECT_FALSE(at(4068).enabled);
+    EXPECT_EQ(at(4068).text, "6.5");
+    EXPECT_EQ(at(4058).items[static_cast<std::size_t>(at(4058).selected)], "Reamer");
+    EXPECT_EQ(editor().toolType, 6);
+    EXPECT_EQ(editor().libraryToolName, "REAMER 6.5 H7");
+    EXPECT_EQ(editor().assoc[kToolDiamBlock].mode, 2);
+    EXPECT_DOUBLE_EQ(editor().assoc[kToolDiamBlock].value, 6.5);
+    PROCESS_OPE slotOp;
+    ASSERT_EQ(config().fillOperationFromEditor(&slotOp, row), 0);
+    EXPECT_EQ(opeText(slotOp, toolName), "REAMER 6.5 H7");
+    EXPECT_EQ(opeGet(slotOp, operationType), 6u);
+}
+
+// A mill's corner radius is typed only when asked for, and never beyond half the tool.
+TEST_F(OperationEditorTest, TheCornerRadiusStaysWithinHalfTheTool) {
+    openOn("Drilled", "D8", 1);
+    script().select(kEditor, 4058, toolEntry(10)).click(kEditor, 4262).type(kEditor, 4031, "5").answer(plat::IDOK);
+    run();
+    EXPECT_TRUE(transcript().contains("text=\"The corner radius cannot be larger than half the tool diameter"));
+    EXPECT_EQ(at(4031).text, "4.00");
+    EXPECT_DOUBLE_EQ(editor().cornerRadius, 4);
+    EXPECT_TRUE(at(4031).enabled);
+
+    // As geometry: the edit is closed; other tools have no corner radius.
+    script().click(kEditor, 4261);
+    run();
+    EXPECT_FALSE(at(4031).enabled);
+    script().select(kEditor, 4058, toolEntry(3));
+    run();
+    for (int id : {4267, 4261, 4262, 4031}) EXPECT_FALSE(at(id).enabled) << id;
+}
+
+TEST_F(OperationEditorTest, ACentreDrillBecomesASpotDrillWhereTheSettingsRefuseIt) {
+    openOn("Drilled", "D8", 0);
+    editor().toolType = 1;
+    script().answer(plat::IDOK);
+    run();
+    EXPECT_TRUE(transcript().contains("text=\"Centre drills are not allowed by the settings."));
+    EXPECT_EQ(editor().toolType, 2);
+    for (const std::string& name : at(4058).items) EXPECT_NE(name, "Center drill");
+
+    g_globals->settings.allowCenterDrill = 1;
+    editor().toolType = 1;
+    run();
+    EXPECT_EQ(editor().toolType, 1);
+    EXPECT_EQ(at(4058).items[static_cast<std::size_t>(at(4058).selected)], "Center drill");
+}
+
+// A drilling operation reads the circle-mill and contour page back, and nothing of a milled kind's own.
+TEST_F(OperationEditorTest, ADrillingOperationKeepsItsMilledBlocksAsTheyAre) {
+    openOn("Drilled", "D8", 1);
+    PROCESS_OPE& op = editor().operation;
+    op.set<std::int16_t>(hostBlock6 + comp_fields::type, 3);
+    op.set<std::uint8_t>(hostBlock6 + comp_fields::direction, 1);
+    opeSet(op, cylDiam, 42.0);
+    op.set<double>(circleMillBlock + circle_fields::overlap, 0.7);
+    op.set<double>(helixBoreBlock + helix_fields::overlap, 0.123);     // would read back as 0.12
+    op.set<double>(threadMillBlock + thread_fields::allowance, 0.015);
+    run(plat::IDOK);
+    EXPECT_EQ(op.get<std::int16_t>(hostBlock6 + comp_fields::type), 3);
+    EXPECT_EQ(op.get<std::uint8_t>(hostBlock6 + comp_fields::direction), 1);
+    EXPECT_DOUBLE_EQ(opeGet(op, cylDiam), 42);
+    EXPECT_DOUBLE_EQ(op.get<double>(circleMillBlock + circle_fields::overlap), 0.7);
+    EXPECT_DOUBLE_EQ(op.get<double>(helixBoreBlock + helix_fields::overlap), 0.123);
+    EXPECT_DOUBLE_EQ(op.get<double>(threadMillBlock + thread_fields::allowance), 0.015);
+    EXPECT_EQ(at(4049).text, "0.70");
+    EXPECT_EQ(at(4121).text, "0.01");
+}
+
+// What each mode of the tool diameter and of the bottom Z opens for typing.
+TEST_F(OperationEditorTest, EachModeOpensItsOwnFields) {
+    struct CASE {
+        int radio;
+        std::int16_t block, mode;
+        std::vector<int> enabled, disabled;
+    };
+    const CASE cases[] = {
+        {4061, kToolDiamBlock, 0, {4068, 18068, 18069}, {4019, 4112, 4083}},
+        {4063, kToolDiamBlock, 1, {4019, 18068, 18069}, {4068, 4112, 4083}},
+        {4062, kToolDiamBlock, 2, {4112, 4083}, {4068, 4019, 18068, 18069, 18071, 18072}},
+        {4070, kBottomZBlock, 0, {4040, 4098}, {4069, 4100, 4089, 4020}},
+        {4071, kBottomZBlock, 1, {4069, 4100, 4020}, {4040, 4098, 4089}},
+        {4087, kBottomZBlock, 3, {4089}, {4040, 4098, 4069, 4100, 4020}},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.radio);
+        openOn("Drilled", "D8", 1);
+        script().click(kEditor, c.radio);
+        run();
+        EXPECT_EQ(editor().assoc[static_cast<std::size_t>(c.block)].mode, c.mode);
+        EXPECT_EQ(at(c.radio).check, 1);
+        for (int id : c.enabled) EXPECT_TRUE(at(id).enabled) << id;
+        for (int id : c.disabled) EXPECT_FALSE(at(id).enabled) << id;
+    }
+}
+
+// Choosing to associate a typed top Z starts its pick at once; a fixed top Z is typed.
+TEST_F(OperationEditorTest, AssociatingTheTopZPicksItAtOnce) {
+    openOn("Drilled", "D8", 1);
+    editor().assoc[kTopZBlock].mode = 0;
+    script().click(kEditor, 4067);
+    EXPECT_EQ(doModalInPluginRes(editor()), 502);
+    expectScriptPlayed();
+    EXPECT_EQ(editor().endCode, 502);
+    EXPECT_EQ(editor().assoc[kTopZBlock].mode, 1);
+
+    // Opened again after the pick, going back to a fixed top Z opens its edit.
+    script().click(kEditor, 4065);
+    run();
+    EXPECT_EQ(editor().assoc[kTopZBlock].mode, 0);
+    EXPECT_TRUE(at(4036).enabled);
+}
+
+}  // namespace
