@@ -11,6 +11,7 @@
 #include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
 #include "plugin/base/text_fill.h"
+#include "plugin/features/feature_marks.h"
 #include "plugin/features/feature_windows.h"
 #include "plugin/services/configuration.h"
 #include "plugin/services/tables.h"
@@ -18,12 +19,6 @@
 namespace {
 
 constexpr std::int16_t kThreadTableClass = 2;
-
-std::string formatted(const char* format, double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
 
 }  // namespace
 
@@ -61,7 +56,7 @@ void CDlgEditFeature::showFeature() {
         item(kChange).enable(tapping);
         item(kDepth).enable(tapping);
         if (!tapping) {
-            diameter = formatted(g_fmtMedium, mark.diameter);
+            diameter = formatNumber(g_fmtMedium, mark.diameter);
         } else {
             if (mark.threadName[0]) {
                 designation.assign(mark.threadName, strnlen(mark.threadName, sizeof mark.threadName));
@@ -76,7 +71,7 @@ void CDlgEditFeature::showFeature() {
                 designation = findThreadByDiameterPitch(mark.tapDiam, mark.tapPitch, mark.threadKind, &table,
                                                         nullptr, nullptr);
             }
-            depth = formatted(g_fmtFine, mark.threadDepth);
+            depth = formatNumber(g_fmtFine, mark.threadDepth);
         }
     }
     item(kDiameter).setText(diameter);

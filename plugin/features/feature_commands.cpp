@@ -17,6 +17,7 @@
 #include "plugin/base/text_section.h"
 #include "plugin/features/feature_marks.h"
 #include "plugin/features/feature_windows.h"
+#include "plugin/features/mark_index.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/work_records.h"
 #include "plugin/services/engine.h"
@@ -29,16 +30,6 @@ constexpr double kViewAngle = 0.0005;
 constexpr double kSweepMatch = 1e-5;
 
 std::int32_t featuresLevel() { return g_globals->settings.featuresLevel; }
-
-std::string formatted(const char* format, double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
-
-double distance(const double a[3], const double b[3]) {
-    return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) + (a[2] - b[2]) * (a[2] - b[2]));
-}
 
 int askOkCancel(const std::string& text) {
     return plat::messageBox(nullptr, text, errorMessage(1), plat::MB_OKCANCEL | plat::MB_ICONQUESTION);
@@ -58,16 +49,16 @@ void markArcsSelected(const FEATURE_MARK& mark, bool on) {
 // What the show mode tells of a mark.
 std::string describeMark(const CTextSection& texts, const FEATURE_MARK& m) {
     std::string text;
-    if (m.isFit) text = fillText(texts.getText(5), {formatted(g_fmtMedium, m.diameter)});
+    if (m.isFit) text = fillText(texts.getText(5), {formatNumber(g_fmtMedium, m.diameter)});
     if (!m.isTap) return text;
     std::string designation(m.threadName, strnlen(m.threadName, sizeof m.threadName)), table;
     if (designation.empty())
         designation = findThreadByDiameterPitch(m.tapDiam, m.tapPitch, m.threadKind, &table, nullptr, nullptr);
     if (!designation.empty())
-        return fillText(texts.getText(6), {table, designation, formatted(g_fmtMedium, m.threadDepth)});
+        return fillText(texts.getText(6), {table, designation, formatNumber(g_fmtMedium, m.threadDepth)});
     CTextSection kinds;
     (void)kinds.load(g_globals->uiTextFile, "ConfigProcessDlg", false);
-    return fillText(texts.getText(7), {formatted(g_fmtMedium, m.tapDiam), formatted(g_fmtFine, m.tapPitch),
+    return fillText(texts.getText(7), {formatNumber(g_fmtMedium, m.tapDiam), formatNumber(g_fmtFine, m.tapPitch),
                                        kinds.getText(m.threadKind < 1000 ? 31 : 32)});
 }
 
@@ -110,12 +101,12 @@ int featureMarkExists(const double point[3], const double direction[3], std::uin
     for (FEATURE_MARK* m : listedMarks(g_records->featureMarks)) {
         if (markArcCount(*m) == 0) continue;
         if (compareDirections(m->direction, direction, g_tolerances.axisAngle) != kSameSense) continue;
-        if (!(distance(m->point, point) < reach)) continue;
+        if (!(pointDistance(m->point, point) < reach)) continue;
         if (!ask) return 1;
         CTextSection texts;
         (void)texts.load(g_globals->uiTextFile, "featuresManager", true);
-        const std::string where = " X" + formatted(g_fmtMedium, point[0]) + " Y" + formatted(g_fmtMedium, point[1]) +
-                                  " Z" + formatted(g_fmtMedium, point[2]) + "\n";
+        const std::string where = " X" + formatNumber(g_fmtMedium, point[0]) + " Y" + formatNumber(g_fmtMedium, point[1]) +
+                                  " Z" + formatNumber(g_fmtMedium, point[2]) + "\n";
         return askOkCancel(texts.getText(2) + where + texts.getText(3)) == plat::IDOK ? 0 : 1;
     }
     return 0;
@@ -283,18 +274,13 @@ int copyFeatureToEqualArcs(FEATURE_MARK* mark, VIEW_LIST* tree) {
     const double t = g_tolerances.tolT;
     const FEATURE_MARK source = *mark;
     std::vector<ent> candidates;
-    db_ptr at = db_start();
-    for (;;) {
-        ent arc{};
-        char more = 0;
-        get_ent(at, 1, kEntArc, &arc, &at, &more);
-        if (!more) break;
-        if (arc.color != reference.color || arc.attrib.tag != reference.attrib.tag) continue;
-        if (!(std::fabs(arc.arc.r - reference.arc.r) <= 0.04 * t)) continue;
-        if (!(std::fabs(arc.arc.sw - reference.arc.sw) <= kSweepMatch)) continue;
-        if (findFeatureMarkByEntity(arc.id)) continue;
-        candidates.push_back(arc);
-    }
+    forEachShownEnt(kEntArc, [&](ent& arc) {
+        if (arc.color == reference.color && arc.attrib.tag == reference.attrib.tag &&
+            std::fabs(arc.arc.r - reference.arc.r) <= 0.04 * t && std::fabs(arc.arc.sw - reference.arc.sw) <= kSweepMatch &&
+            !findFeatureMarkByEntity(arc.id))
+            candidates.push_back(arc);
+        return false;
+    });
     for (ent& arc : candidates) {
         double m[3][3];
         if (get_view_matrix(arc.arc.view, m) != 1) continue;
@@ -313,7 +299,7 @@ int copyFeatureToEqualArcs(FEATURE_MARK* mark, VIEW_LIST* tree) {
                     mul_mat_vector(mt, c->cUniv, bottomLocal);
                     bottomLocal[2] = c->zInf;
                     mul_mat_vector(v->matrix, bottomLocal, bottom);
-                    const double sign = distance(c->cUniv, centre) < t ? 1 : distance(bottom, centre) < t ? -1 : 0;
+                    const double sign = pointDistance(c->cUniv, centre) < t ? 1 : pointDistance(bottom, centre) < t ? -1 : 0;
                     if (sign == 0) continue;
                     for (int k = 0; k < 3; ++k) direction[k] = sign * v->matrix[2][k];
                     length = c->zSup - c->zInf;

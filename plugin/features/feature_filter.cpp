@@ -17,6 +17,7 @@
 #include "plugin/features/feature_commands.h"
 #include "plugin/features/feature_marks.h"
 #include "plugin/features/feature_windows.h"
+#include "plugin/features/mark_index.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/work_records.h"
@@ -149,16 +150,12 @@ CYL_LIST* CFeatMgrFilter::findHoleByEntity(std::uint32_t id) const {
 }
 
 int CFeatMgrFilter::selectFeatureLevelEnts() {
-    db_ptr at = db_start();
-    for (;;) {
-        ent e{};
-        char more = 0;
-        get_ent(at, 1, kFeatureEntTypes, &e, &at, &more);
-        if (!more) break;
-        if (e.level != featuresLevel()) continue;
+    forEachShownEnt(kFeatureEntTypes, [](ent& e) {
+        if (e.level != featuresLevel()) return false;
         sel_bit_turn_on(&e, kSelectedBit);
         (void)rewrite_ent(&e, 0);
-    }
+        return false;
+    });
     rebuild_graphics();
     return 0;
 }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <new>
@@ -132,10 +133,6 @@ int dropMarks(FEATURE_MARK* head, MARK_ENTS* ents, Drop drop) {
     return dropped;
 }
 
-double distance(const double a[3], const double b[3]) {
-    return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) + (a[2] - b[2]) * (a[2] - b[2]));
-}
-
 bool sameThreadName(const FEATURE_MARK& a, const FEATURE_MARK& b) {
     if (!a.threadName[0] || !b.threadName[0]) return true;
     return std::strncmp(a.threadName, b.threadName, sizeof a.threadName) == 0;
@@ -165,20 +162,13 @@ bool arcFrame(const ent& arc, double centre[3], double axis[3]) {
 std::uint32_t findLooseArc(const FEATURE_MARK& mark) {
     const double t = g_tolerances.tolT;
     std::uint32_t found = 0;
-    db_ptr at = db_start();
-    for (;;) {
-        ent arc{};
-        char more = 0;
-        get_ent(at, 1, kEntArc, &arc, &at, &more);
-        if (!more) break;
-        if (!is_level_visible(arc.level)) continue;
+    forEachShownEnt(kEntArc, [&](ent& arc) {
+        if (!is_level_visible(arc.level)) return false;
         double centre[3], axis[3];
-        if (!arcFrame(arc, centre, axis) || !(distance(centre, mark.point) < t)) continue;
-        if ((mark.isTap && arc.color == kThreadArcColour) || (mark.isFit && arc.color == reamArcColour())) {
-            found = arc.id;
-            break;
-        }
-    }
+        if (!arcFrame(arc, centre, axis) || !(pointDistance(centre, mark.point) < t)) return false;
+        if ((mark.isTap && arc.color == kThreadArcColour) || (mark.isFit && arc.color == reamArcColour())) found = arc.id;
+        return found != 0;
+    });
     return found;
 }
 
@@ -372,7 +362,7 @@ int matchImportedFeatures() {
         for (std::size_t b : near.around(ma.point)) {
             if (b <= a) continue;
             FEATURE_MARK& mb = *marks[b];
-            if (!(distance(ma.point, mb.point) < t)) continue;
+            if (!(pointDistance(ma.point, mb.point) < t)) continue;
             if (compareDirections(ma.direction, mb.direction, g_tolerances.axisAngle) != kSameSense) continue;
             if (!sameImportData(ma, mb)) continue;
             if (mb.length < ma.length) ma.length = -1;
@@ -394,7 +384,7 @@ std::int16_t removeCoincidentMarks(FEATURE_MARK* head) {
         for (std::size_t b : near.around(ma.point)) {
             if (b <= a) continue;
             const FEATURE_MARK& mb = *marks[b];
-            if (distance(ma.point, mb.point) < t && compareDirections(ma.direction, mb.direction, 0.0005) == kSameSense &&
+            if (pointDistance(ma.point, mb.point) < t && compareDirections(ma.direction, mb.direction, 0.0005) == kSameSense &&
                 ma.isFit == mb.isFit && ma.isTap == mb.isTap) {
                 repeated.insert(&ma);
                 break;
@@ -432,6 +422,16 @@ FEATURE_MARK* reverseFeatureMark(FEATURE_MARK* mark) {
     const std::int32_t level = mark->level;
     deleteFeatureMark(mark);
     return addFeatureMark(turned, 1, level);
+}
+
+double pointDistance(const double a[3], const double b[3]) {
+    return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) + (a[2] - b[2]) * (a[2] - b[2]));
+}
+
+std::string formatNumber(const char* format, double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
 }
 
 void markBottom(const FEATURE_MARK& mark, double out[3]) {

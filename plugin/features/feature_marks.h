@@ -5,6 +5,7 @@
 // T is the base tolerance (g_tolerances.tolT).
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "plugin/model/feature_mark.h"
@@ -40,6 +41,11 @@ void copyFeatureData(FEATURE_MARK& dst, const FEATURE_MARK& src);
 // The mark turned round as a new record drawn on the old one's level (from its bottom, the direction
 // negated); the old one is deleted. Null when the new one could not be added.
 FEATURE_MARK* reverseFeatureMark(FEATURE_MARK* mark);
+
+// The distance of two points.
+double pointDistance(const double a[3], const double b[3]);
+// A number in one of the plug-in's own number formats (g_fmtMedium and the like, never a UI-text line).
+std::string formatNumber(const char* format, double value);
 
 // The mark's bottom point.
 void markBottom(const FEATURE_MARK& mark, double out[3]);

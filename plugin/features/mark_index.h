@@ -33,6 +33,19 @@ void forEachLiveEnt(std::uint32_t mask, Visit visit) {
     }
 }
 
+// Calls visit(record) for every entity of the kinds of `mask` the user sees, in database order, until it
+// returns true; the record is a copy the visit may change and rewrite.
+template <class Visit>
+void forEachShownEnt(std::uint32_t mask, Visit visit) {
+    db_ptr at = db_start();
+    for (;;) {
+        ent e{};
+        char more = 0;
+        get_ent(at, 1, mask, &e, &at, &more);
+        if (!more || visit(e)) return;
+    }
+}
+
 // The live arcs and notes of the part by id (solids read when first asked for).
 class MARK_ENTS {
 public:

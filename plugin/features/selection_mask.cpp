@@ -7,17 +7,12 @@
 
 #include "plugin/base/globals.h"
 #include "plugin/base/utilities.h"
+#include "plugin/features/feature_marks.h"
 #include "plugin/features/feature_windows.h"
 
 namespace {
 
 constexpr int kResultPickLower = 101, kResultPickUpper = 102, kResultPickColour = 103, kResultPickLevel = 104;
-
-std::string formatted(const char* format, double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
 
 // Text that is no number reads as 0.
 double numberOf(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
@@ -60,8 +55,8 @@ bool CDlgSelCylindersMask::onInitDialog() {
     const std::uint8_t upper = useMaxDiameter;   // the box handlers below read the flags back from the boxes
     item(kColour).setText(std::to_string(color));
     item(kLevel).setText(std::to_string(level));
-    item(kLower).setText(formatted(g_fmtFine, minDiameter));
-    item(kUpper).setText(formatted(g_fmtFine, maxDiameter));
+    item(kLower).setText(formatNumber(g_fmtFine, minDiameter));
+    item(kUpper).setText(formatNumber(g_fmtFine, maxDiameter));
     setTolerance(kLowerTolerance, minTolerance);
     setTolerance(kUpperTolerance, maxTolerance);
     item(kLower).setFocus();
@@ -139,7 +134,7 @@ void CDlgSelCylindersMask::takeTolerance(int editId, double& tolerance) {
 }
 
 void CDlgSelCylindersMask::setTolerance(int editId, double tolerance) {
-    item(editId).setText(formatted("%.2f", tolerance * 100));
+    item(editId).setText(formatNumber("%.2f", tolerance * 100));
 }
 
 void CDlgSelCylindersMask::onOK() {
