@@ -25,6 +25,7 @@
 #include "plugin/base/part_record.h"
 #include "plugin/cycle/records.h"
 #include "plugin/base/views_list.h"
+#include "plugin/model/feature_mark.h"
 #include "plugin/model/tree_codec.h"
 #include "platform/sys/paths.h"
 
@@ -184,6 +185,41 @@ int main(int argc, char** argv) {
         return 1;
     }
     fuzz::writeSeed(out + "/cycle_records", "all", cycle);
+
+    // Feature marks: a tapped, a fitted and an imported one naming the arcs the target draws first.
+    {
+        std::vector<std::uint8_t> images;
+        std::vector<RECORD_ENTRY> table;
+        for (int i = 0; i < 3; ++i) {
+            FEATURE_MARK m{};
+            m.origin = static_cast<std::int16_t>(i == 2 ? 2 : 1);
+            m.point[0] = 20.0 * (i % 2);
+            m.direction[2] = 1;
+            m.length = 8;
+            m.diameter = 10;
+            m.isTap = static_cast<std::uint8_t>(i != 1);
+            m.isFit = static_cast<std::uint8_t>(i == 1);
+            m.tapDiam = 8;
+            m.arcEnts[0] = static_cast<std::uint32_t>(i + 1);
+            m.arcEntCount = 1;
+            if (i == 1) std::snprintf(m.fitClass, sizeof m.fitClass, "H7");
+            RECORD_ENTRY entry;
+            entry.kind = kRecFeatureMark;
+            entry.offset = static_cast<std::uint32_t>(images.size());
+            entry.size = FEATURE_MARK::kSize;
+            const auto image = featureMarkImage(m, [](const void*) { return 0u; });
+            images.insert(images.end(), image.begin(), image.end());
+            table.push_back(entry);
+        }
+        const std::vector<std::uint8_t> tableBytes = encodeRecordTable(table);
+        for (std::uint8_t drop : {0, 2}) {
+            std::vector<std::uint8_t> seed{drop};
+            for (int k = 0; k < 4; ++k) seed.push_back(static_cast<std::uint8_t>(tableBytes.size() >> (8 * k)));
+            seed.insert(seed.end(), tableBytes.begin(), tableBytes.end());
+            seed.insert(seed.end(), images.begin(), images.end());
+            fuzz::writeSeed(out + "/feature_marks", drop ? "drop_imported" : "three", seed);
+        }
+    }
 
     const std::vector<std::uint8_t> stream = record("DRLUd66");
     const std::vector<std::uint8_t> table = record("DRLTd66");

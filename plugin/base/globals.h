@@ -87,6 +87,9 @@ extern std::string g_hostToolLibrary;
 extern op_group* g_machineGroup;
 extern std::string g_postFile;
 
+// The thread message that carries a command code (wParam) to the command loop.
+constexpr unsigned WM_PLUGIN_COMMAND = 0x8028;
+
 extern std::int32_t g_mainMenuShown;
 extern std::uint8_t g_commandLoopBusy;
 extern std::uint8_t g_pluginStarted;

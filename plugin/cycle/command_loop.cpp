@@ -60,24 +60,22 @@ void showStatusText() { UpdateStatusBarText(g_mainMenu->texts.getText(51).c_str(
 void copySettingsToFeaturesManager() {
     PRM_SETTINGS& s = g_globals->settings;
     CFeatMgrFilter& f = *g_featMgrFilter;
-    f.toleranceA = s.featMgrToleranceA;
-    f.toleranceB = s.featMgrToleranceB;
-    std::copy(s.reamClassColours.begin(), s.reamClassColours.end(), f.reamColours);
-    std::copy(s.threadClassColours.begin(), s.threadClassColours.end(), f.threadColours);
+    f.minTolerance = s.featMgrToleranceA;
+    f.maxTolerance = s.featMgrToleranceB;
+    std::copy(s.reamClassColours.begin(), s.reamClassColours.end(), f.reamColors);
+    std::copy(s.threadClassColours.begin(), s.threadClassColours.end(), f.threadColors);
     std::copy(s.threadClassTables.begin(), s.threadClassTables.end(), f.threadTables);
     std::copy(s.reamClassTables.begin(), s.reamClassTables.end(), f.reamTables);
-    f.pickActive = 0;
-    f.pickCount = 0;
-    f.pickDone = 0;
+    f.recognized = 0;
 }
 
 void copyFeaturesManagerToSettings() {
     PRM_SETTINGS& s = g_globals->settings;
     const CFeatMgrFilter& f = *g_featMgrFilter;
-    s.featMgrToleranceA = f.toleranceA;
-    s.featMgrToleranceB = f.toleranceB;
-    std::copy(std::begin(f.reamColours), std::end(f.reamColours), s.reamClassColours.begin());
-    std::copy(std::begin(f.threadColours), std::end(f.threadColours), s.threadClassColours.begin());
+    s.featMgrToleranceA = f.minTolerance;
+    s.featMgrToleranceB = f.maxTolerance;
+    std::copy(std::begin(f.reamColors), std::end(f.reamColors), s.reamClassColours.begin());
+    std::copy(std::begin(f.threadColors), std::end(f.threadColors), s.threadClassColours.begin());
     std::copy(std::begin(f.threadTables), std::end(f.threadTables), s.threadClassTables.begin());
     std::copy(std::begin(f.reamTables), std::end(f.reamTables), s.reamClassTables.begin());
 }

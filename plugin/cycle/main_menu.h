@@ -4,9 +4,8 @@
 #include <string>
 
 #include "platform/ui/dialog.h"
+#include "plugin/base/globals.h"
 #include "plugin/base/text_section.h"
-
-constexpr unsigned WM_PLUGIN_COMMAND = 0x8028;   // thread message; wParam = command code
 
 // Posts a command code to the command loop; starts the loop when none runs (its result is dropped: a
 // loop started by a button never ends the work cycle).

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
 #include <iterator>
 #include <map>
@@ -786,8 +787,9 @@ bool loadRunBlock() {
     return record.state != RECORD_STATE::damaged;
 }
 
-// False when the pair is there but damaged: one of it missing, or images that the table does not divide
-// into whole items. The mark list is then left as it was.
+// False when the pair is there but damaged: one of it missing, images that the table does not divide into
+// whole items, more marks than the list counts, or an image that makes no mark (featureMarkFromImage). The
+// mark list is then left as it was.
 bool loadFeatureMarks() {
     const FOUND_RECORD tableRecord = findPartRecord("DFTT", {"d05"});
     const FOUND_RECORD imageRecord = findPartRecord("DFTU", {"d05"});
@@ -799,20 +801,26 @@ bool loadFeatureMarks() {
     const std::vector<RECORD_ENTRY> table = decodeRecordTable(tableBytes);
     if (table.empty()) return images.empty();   // no marks saved: the list stays as it is
     if (images.size() % table.size() != 0 || images.size() / table.size() > FEATURE_MARK::kSize) return false;
+    if (table.size() > static_cast<std::size_t>(INT16_MAX)) return false;
     const std::size_t itemSize = images.size() / table.size();
+    // Every image is read before the list changes: a damaged one leaves the stored set whole and unread.
+    std::vector<std::unique_ptr<FEATURE_MARK>> read;
+    std::size_t pos = 0;
+    for (const RECORD_ENTRY& e : table) {
+        if (e.kind != kRecFeatureMark) continue;
+        auto mark = std::make_unique<FEATURE_MARK>();
+        if (!featureMarkFromImage(images.data() + pos, itemSize, *mark)) return false;
+        read.push_back(std::move(mark));
+        pos += itemSize;
+    }
     freeFeatureMarks(g_records->featureMarks);
     g_records->featureMarks = nullptr;
     g_records->featureMarkCount = 0;
     FEATURE_MARK** tail = &g_records->featureMarks;
-    std::size_t pos = 0;
-    for (const RECORD_ENTRY& e : table) {
-        if (e.kind != kRecFeatureMark || itemSize > FEATURE_MARK::kSize) continue;
-        auto mark = std::make_unique<FEATURE_MARK>();
-        (void)featureMarkFromImage(images.data() + pos, itemSize, *mark);
+    for (std::unique_ptr<FEATURE_MARK>& mark : read) {
         *tail = mark.release();
         tail = &(*tail)->next;
         ++g_records->featureMarkCount;
-        pos += itemSize;
     }
     return true;
 }

@@ -7,24 +7,16 @@
 #include <vector>
 
 #include "plugin/model/ope_list.h"
+#include "plugin/services/engine.h"
 
 struct CYL_LIST;
 struct POINT_LIST;
 class CTabColsDesc;
 
-// The most segments (and records) one description holds.
-constexpr int kMaxCilDescs = 25;
 // 0.05 degree: a segment whose section angle exceeds it is a cone.
 constexpr double kConeAngleMin = 0.0008726646259971645;
 
-// Writes the description of the chain from `first` (followed by `next`) into `out`, which holds
-// kMaxCilDescs records, and returns their count: 0 when `first` is null, and 0 (with a process-log line)
-// for a chain of more than kMaxCilDescs segments, which would not be described right. The chamfer window
-// in radians (half angles); `drillTable`, a loaded drill-size table or null, gives the reaming allowance
-// (its rows are sorted by the lookup).
-[[nodiscard]] int describeByTable(const CYL_LIST* first, CIL_DESC* out, double chamferAngleMin,
-                                  double chamferAngleMax, double chamferDepthMax, CTabColsDesc* drillTable);
-// The same into a vector (empty for a count of 0).
+// describeByTable (plugin/services/engine.h) into a vector (empty for a count of 0).
 std::vector<CIL_DESC> describeHole(const CYL_LIST* first, double chamferAngleMin, double chamferAngleMax,
                                    double chamferDepthMax, CTabColsDesc* drillTable);
 

@@ -133,5 +133,5 @@ void CDlgPointsList::restorePreviousSelection() {
 
 void CDlgPointsList::highlightSelectedForm(int mode) {
     for (POINT_LIST* p = g_engine->markedHoles; p; p = nextInChain(*p))
-        setHoleEntities(p, 0, mode == 0 && p == selectedHole ? 1 : 0, 0xFFFFFFFFu, 0, true);
+        setHoleEntities(p, 1, mode == 0 && p == selectedHole ? 1 : 0, 0xFFFFFFFFu, 0);
 }

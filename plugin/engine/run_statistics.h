@@ -4,15 +4,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "plugin/services/engine.h"
+
 struct VIEW_LIST;
 struct POINT_LIST;
 struct FULL_TOOLS_SEQ;
-
-// The three reject counters are those recognizeCylinders filled; each output is written only when given.
-// With no hole, tells the user the recognition's limits that left the part without one. Returns 0.
-int holeStatistics(const VIEW_LIST* tree, const std::int32_t* tooWide, const std::int32_t* tooNarrow,
-                   const std::int32_t* directionRejected, int* holes = nullptr, int* segments = nullptr,
-                   double* smallest = nullptr, double* largest = nullptr);
 
 // Fills CYCLE_RECORDS::runStats (all but the tool counts and the count recognizeForms keeps), counting every
 // hole of a chain of equal holes with its head's states, marks the holes with no counted state as without

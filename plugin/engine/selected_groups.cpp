@@ -190,31 +190,6 @@ int cancelGroupOperations(std::uint32_t groupId) {
     return 0;
 }
 
-void setHoleEntities(POINT_LIST* holes, int, int highlight, std::uint32_t filter, int onlySelected, bool oneHole) {
-    for (POINT_LIST* p = holes; p; p = oneHole ? nullptr : nextInChain(*p)) {
-        if (onlySelected && !p->selected) continue;
-        if (filter != 0xFFFFFFFFu && !holeMeetsFilter(*p, filter)) continue;
-        forEachSegmentEnt(*p, [&](const CYL_ENT& entry) {
-            ent e{};
-            if (!get_ent_from_eptr(entry.entry, &e)) return;
-            if (highlight)
-                e.color = static_cast<std::int16_t>(select_color);
-            else if (e.color == select_color)
-                e.color = static_cast<std::int16_t>(entry.colour);
-            rewrite_ent(&e, 0);
-        });
-    }
-}
-
-void setGroupEntities(VIEW_LIST* view, int highlight, std::uint32_t filter, int onlySelected) {
-    for (POINT_LIST* p = view ? view->firstPoint : nullptr; p; p = p->next)
-        if (!chainFollower(*p)) setHoleEntities(p, 0, highlight, filter, onlySelected);
-}
-
-void setGroupListEntities(VIEW_LIST* views, int highlight, std::uint32_t filter, int onlySelected) {
-    for (VIEW_LIST* v = views; v; v = v->next) setGroupEntities(v, highlight, filter, onlySelected);
-}
-
 bool isolationPending() { return g_hiddenEntities != nullptr; }
 
 EntityList hideEntitiesExcept(const std::uint32_t* keep, int mode, EntityList hidden) {

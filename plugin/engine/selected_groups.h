@@ -5,13 +5,11 @@
 #include <cstdint>
 #include <string>
 #include "plugin/services/engine.h"
+#include "plugin/services/features.h"
 
 struct VIEW_LIST;
 struct POINT_LIST;
 struct ent;
-
-// A null-ended list of blanked entities (database handles), as hideEntitiesExcept makes it.
-using EntityList = std::uint32_t*;
 
 // The name of a new operation group, "GroupOpNames" 20, followed by the view's description for a view.
 std::string opGroupName(const VIEW_LIST* view);
@@ -30,15 +28,8 @@ int cancelGroupOperations(std::uint32_t groupId);
 // mode 0: blanks every entity on a visible level that is not in `keep` (null-ended, may be null) and
 // returns their list; mode 1: shows the entities of `hidden` again and frees the list (null does nothing).
 EntityList hideEntitiesExcept(const std::uint32_t* keep, int mode, EntityList hidden);
-// mode 0: frees `list`, blanks every entity not in the selection colour and returns their list; mode 1:
-// shows `list` again, frees it and returns null.
-EntityList toggleHideUnselected(int mode, EntityList list);
 // Lets the user pick a surface of a hole on a level of their own; the hole picked, or null.
 POINT_LIST* isolateFeatureLevel();
-
-// setHoleEntities (plugin/services/engine.h) for every head hole of the view, and for every view of the list.
-void setGroupEntities(VIEW_LIST* view, int highlight, std::uint32_t filter, int onlySelected);
-void setGroupListEntities(VIEW_LIST* views, int highlight, std::uint32_t filter, int onlySelected);
 
 // Holds the list hidden by the last isolated creation; tests and the work cycle's end read or drop it.
 bool isolationPending();

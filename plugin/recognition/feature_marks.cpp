@@ -26,9 +26,9 @@ constexpr double kStraight = 3 * std::numbers::pi / 180;
 FEATURE_MARK markOf(const VIEW_LIST* view, const CYL_LIST* c) {
     FEATURE_MARK mark;
     mark.origin = 2;
-    mark.recogniseFlag = 1;
+    mark.pendingMatch = 1;
     for (int k = 0; k < 3; ++k) {
-        mark.top[k] = c->cUniv[k];
+        mark.point[k] = c->cUniv[k];
         mark.direction[k] = view->matrix[2][k];
     }
     mark.diameter = 2 * c->rSup;
@@ -40,10 +40,10 @@ void addTapMark(const VIEW_LIST* view, const CYL_LIST* c, const std::string& thr
                 double tapPitch) {
     FEATURE_MARK mark = markOf(view, c);
     mark.isTap = 1;
-    mark.tapDiameter = tapDiameter;
+    mark.tapDiam = tapDiameter;
     mark.tapPitch = tapPitch;
-    mark.threadTable = -1;
-    mark.depth = mark.length;
+    mark.threadKind = -1;
+    mark.threadDepth = mark.length;
     std::snprintf(mark.threadName, sizeof mark.threadName, "%s", thread.c_str());
     addFeatureMark(mark, 1, 0);
 }

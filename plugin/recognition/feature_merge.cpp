@@ -100,10 +100,10 @@ void takeMarkData(CYL_LIST* c, const FEATURE_MARK& m) {
     c->isFit = m.isFit;
     std::snprintf(c->fitClass, sizeof c->fitClass, "%.*s", static_cast<int>(sizeof m.fitClass), m.fitClass);
     c->isTap = m.isTap;
-    c->threadDiam = m.tapDiameter;
+    c->threadDiam = m.tapDiam;
     c->threadPitch = m.tapPitch;
-    c->threadTable = m.threadTable;
-    c->featureDepth = m.depth;
+    c->threadTable = m.threadKind;
+    c->featureDepth = m.threadDepth;
     std::snprintf(c->threadName, sizeof c->threadName, "%.*s", static_cast<int>(sizeof m.threadName), m.threadName);
     c->attribSuffix = 0;
 }
@@ -119,11 +119,11 @@ void recordMatches(VIEW_LIST* tree, FEATURE_MARK* marks, std::vector<MATCH_ENTRY
             const int d = compareDirections(view->matrix[2], m->direction, g_tolerances.axisAngle);
             if (d == 0) continue;
             double top[3], bottomWorld[3], bottom[3];
-            mul_mat_vector(mt, m->top, top);
-            for (int k = 0; k < 3; ++k) bottomWorld[k] = m->top[k] - m->length * m->direction[k];
+            mul_mat_vector(mt, m->point, top);
+            for (int k = 0; k < 3; ++k) bottomWorld[k] = m->point[k] - m->length * m->direction[k];
             mul_mat_vector(mt, bottomWorld, bottom);
             const double markTop = top[2], markBot = bottom[2];
-            const double straight = (m->threadTable >= kCoarseThreadTables ? 3 : 0.05) * kDeg;
+            const double straight = (m->threadKind >= kCoarseThreadTables ? 3 : 0.05) * kDeg;
 
             grid.near(top, near);
             for (POINT_LIST* point : near) {
@@ -183,16 +183,16 @@ void dumpMarks(const FEATURE_MARK* marks) {
     if (!f) return;
     for (const FEATURE_MARK* m = marks; m; m = m->next) {
         double bottom[3];
-        for (int k = 0; k < 3; ++k) bottom[k] = m->top[k] - m->length * m->direction[k];
+        for (int k = 0; k < 3; ++k) bottom[k] = m->point[k] - m->length * m->direction[k];
         std::fprintf(f, "\nDir %.6f %.6f %.6f From %s EndPtsUniv(X%.4f Y%.4f Z%.4f)(X%.4f Y%.4f Z%.4f) Solid ents:",
                      m->direction[0], m->direction[1], m->direction[2], m->origin == 1 ? "Pforge" : "Other CAD",
-                     m->top[0], m->top[1], m->top[2], bottom[0], bottom[1], bottom[2]);
-        const int solids = std::clamp<int>(m->solidCount, 0, kMaxMarkSolids);
-        for (int i = 0; i < solids; ++i) std::fprintf(f, " %" PRIu32, m->solidIds[i]);
-        std::fprintf(f, "\n    Pt %.4f %.4f %.4f Diam %.4f L %.4f ArcEnt %" PRIu32 " %" PRIu32 "\n", m->top[0], m->top[1],
-                     m->top[2], m->diameter, m->length, m->arcIds[0], m->arcIds[1]);
+                     m->point[0], m->point[1], m->point[2], bottom[0], bottom[1], bottom[2]);
+        const int solids = std::clamp<int>(m->solidEntCount, 0, kMaxMarkSolids);
+        for (int i = 0; i < solids; ++i) std::fprintf(f, " %" PRIu32, m->solidEnts[i]);
+        std::fprintf(f, "\n    Pt %.4f %.4f %.4f Diam %.4f L %.4f ArcEnt %" PRIu32 " %" PRIu32 "\n", m->point[0], m->point[1],
+                     m->point[2], m->diameter, m->length, m->arcEnts[0], m->arcEnts[1]);
         std::fprintf(f, "    %s %s", m->isFit ? "isFit" : "", m->isTap ? "isTap" : "");
-        if (m->isTap) std::fprintf(f, " tapDiam %.4f tapPitch %.4f", m->tapDiameter, m->tapPitch);
+        if (m->isTap) std::fprintf(f, " tapDiam %.4f tapPitch %.4f", m->tapDiam, m->tapPitch);
         if (m->isFit)
             std::fprintf(f, " fitClass %.*s", static_cast<int>(sizeof m->fitClass), m->fitClass);
         std::fprintf(f, "\n");

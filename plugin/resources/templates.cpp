@@ -39,6 +39,15 @@ DlgTemplate messageBoxTemplate() {
     return t;
 }
 
+// 90 x 66 units: "See All Y/N", "Analyze dynamic" and "Exit" one below the other.
+DlgTemplate viewAllTemplate() {
+    DlgTemplate t{18046, "View all selected geometry", 90, 66, {}, false};
+    t.controls.push_back({18022, Ctl::Button, Rect{7, 7, 83, 21}, "See All Y/N"});
+    t.controls.push_back({18023, Ctl::Button, Rect{7, 26, 83, 40}, "Analyze dynamic"});
+    t.controls.push_back({plat::IDOK, Ctl::DefButton, Rect{7, 45, 83, 59}, "Exit"});
+    return t;
+}
+
 // Windows of subsystems not built yet: empty frames until their own templates arrive (docs/seams.md).
 DlgTemplate emptyFrame(int id, const char* caption) { return DlgTemplate{id, caption, 200, 120, {}, false}; }
 
@@ -47,7 +56,7 @@ DlgTemplate emptyFrame(int id, const char* caption) { return DlgTemplate{id, cap
 void registerPluginTemplates() {
     plat::registerDialog(mainMenuTemplate());
     plat::registerDialog(messageBoxTemplate());
-    plat::registerDialog(emptyFrame(18046, "View all"));
+    plat::registerDialog(viewAllTemplate());
     plat::registerDialog(emptyFrame(18047, "Assign features"));
     plat::registerDialog(emptyFrame(18106, "Presel View"));
     plat::registerDialog(emptyFrame(18030, "Shared data"));
@@ -56,4 +65,5 @@ void registerPluginTemplates() {
     registerToolTemplates();
     registerEditorTemplates();
     registerSettingsTemplates();
+    registerFeatureTemplates();
 }

@@ -223,3 +223,16 @@ public:
 };
 
 extern LoadTime<CConfigProcess> g_configProcess;
+
+// ---- the choose mode ----------------------------------------------------------------------------------------
+// The configuration run so that the user chooses one row of a table of a class (2: the thread tables), as the
+// edit-feature dialog and the features window ask for a thread. Stand-in (docs/seams.md): the configuration's
+// frame (18018) is shown in its choose mode and nothing can be chosen in it, so `row` stays -1.
+struct CONFIG_CHOICE {
+    int result = 2;                       // the run's end code: 2 cancelled, another code when it ended otherwise
+    std::string tableName;                // the table the user was on
+    std::int16_t tableKind = 0;           // its kind number (thread tables: below 1000 one family)
+    std::int16_t row = -1;                // the row chosen, -1 none
+    std::vector<std::string> rowCells;    // that row's cells
+};
+CONFIG_CHOICE chooseTableRow(std::int16_t tableClass);

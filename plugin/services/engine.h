@@ -2,6 +2,7 @@
 // tree, the configuration run and the marker entity, and the engine's rules that recognition applies.
 #pragma once
 #include <cstdint>
+#include "plugin/model/ope_list.h"
 #include "plugin/services/configuration.h"
 
 struct ent;
@@ -9,7 +10,9 @@ struct VIEW_LIST;
 struct POINT_LIST;
 struct OPE_LIST;
 struct PROCESS_OPE;
+struct CYL_LIST;
 class CConfigProcess;
+class CTabColsDesc;
 
 // Recognises the part: -1 cancelled or failed, else the button of the run summary (1 or 2).
 std::int16_t runRecognition(std::uint32_t* processTreeFlags);
@@ -32,15 +35,35 @@ int cancelGroupOperations(std::uint32_t groupId);
 // vector) is an allowed view in its own sense; else 0.
 int isOppositeDirAllowed(const double direction[3]);
 
-// ---- operations and holes (operation_comments.cpp, selected_groups.cpp) --------------------------------------
+// ---- operations (operation_comments.cpp) ---------------------------------------------------------------------
 
 // Writes `op.comment` from the operation's fields and its definition (or none).
 void composeOperationName(OPE_LIST& op, const PROCESS_OPE* def);
 // Puts the tool-number prefix of `number` in front of the comment, replacing an old one; number < 0
 // changes nothing. Returns 0.
 int setOperationNumberPrefix(OPE_LIST& op, std::int32_t number);
-// Holes shown in the selection colour (highlight 1) or in their stored colours again (0): the holes of the
-// chain from `holes` (only `holes` itself when `oneHole`), those without a selection skipped when
-// `onlySelected`, and only those that meet `filter` (0xFFFFFFFF: every hole).
-void setHoleEntities(POINT_LIST* holes, int reserved, int highlight, std::uint32_t filter, int onlySelected,
-                     bool oneHole = false);
+
+// ---- hiding what is not selected ------------------------------------------------------------------------------
+// A null-ended list of blanked entities (database handles), as hideEntitiesExcept makes it.
+using EntityList = std::uint32_t*;
+// mode 0: frees `list`, blanks every entity not in the selection colour and returns their list; mode 1:
+// shows `list` again, frees it and returns null.
+EntityList toggleHideUnselected(int mode, EntityList list);
+
+// ---- what a recognition found (run_statistics.cpp) ------------------------------------------------------------
+// The three reject counters are those recognizeCylinders filled; each output is written only when given.
+// With no hole, tells the user the recognition's limits that left the part without one. Returns 0.
+int holeStatistics(const VIEW_LIST* tree, const std::int32_t* tooWide, const std::int32_t* tooNarrow,
+                   const std::int32_t* directionRejected, int* holes = nullptr, int* segments = nullptr,
+                   double* smallest = nullptr, double* largest = nullptr);
+
+// ---- a hole in a table's terms (hole_description.cpp) ---------------------------------------------------------
+// The most segments (and records) one description holds.
+constexpr int kMaxCilDescs = 25;
+// Writes the description of the chain from `first` (followed by `next`) into `out`, which holds
+// kMaxCilDescs records, and returns their count: 0 when `first` is null, and 0 (with a process-log line)
+// for a chain of more than kMaxCilDescs segments, which would not be described right. The chamfer window
+// in radians (half angles); `drillTable`, a loaded drill-size table or null, gives the reaming allowance
+// (its rows are sorted by the lookup).
+[[nodiscard]] int describeByTable(const CYL_LIST* first, CIL_DESC* out, double chamferAngleMin,
+                                  double chamferAngleMax, double chamferDepthMax, CTabColsDesc* drillTable);

@@ -1,6 +1,6 @@
 // What the other subsystems use of features and forms: the feature-mark list and its laying onto the tree,
-// the drawing of a table's forms as solids, and the drawing routines of a table's picture. Stand-ins where
-// docs/seams.md says so.
+// the highlighting of recognised holes, the drawing of a table's forms as solids, and the drawing routines of
+// a table's picture. Stand-ins where docs/seams.md says so.
 #pragma once
 #include <cstdint>
 
@@ -9,20 +9,42 @@
 
 struct FEATURE_MARK;
 struct VIEW_LIST;
+struct POINT_LIST;
 class CTabColsDesc;
 
 // ---- feature marks ----------------------------------------------------------------------------------------------
+// The list is CYCLE_RECORDS::featureMarks with its count featureMarkCount (plugin/model/work_records.h); it owns
+// its records. A mark is drawn as a thread arc (tapped) and a hole circle (fitted) in the host view of its
+// direction, with a note of its fit class; each arc carries its own id in its sweep.
 
-void redrawFeatureMarks(FEATURE_MARK* marks);
-// Appends a heap copy of the mark (its next link and solid count cleared) to CYCLE_RECORDS::featureMarks
-// and counts it; `draw` 1 would draw it (the stand-in draws nothing). Returns 0.
-int addFeatureMark(const FEATURE_MARK& mark, std::int16_t draw, int reserved);
-// The marks to lay onto the tree: the stand-in checks nothing and returns the list as given.
-FEATURE_MARK* projectHolesToView(VIEW_LIST* tree, FEATURE_MARK* marks, int reserved);
-// Brings the marks' stored positions up to date: the stand-in's are always current.
-void featureMarksToView(FEATURE_MARK* marks);
-// Compares the marks with each other after new ones were added: nothing in the stand-in.
-void matchImportedFeatures();
+// Appends a heap copy of the mark (next link and drawn ids cleared) and counts it; draws it on `level`
+// (0: the host's current level) when `draw` is non-zero. The copy; null when memory ran out.
+FEATURE_MARK* addFeatureMark(const FEATURE_MARK& mark, std::uint8_t draw, std::int32_t level);
+// Gives the arcs of every fitted mark the feature-arc colour ("General" 4). Returns 0.
+int redrawFeatureMarks(FEATURE_MARK* head);
+// Checks every mark of the list from `head` against the part: a mark whose solids or arcs are gone, that
+// has no arc, or whose origin is `dropOrigin` (0: none) leaves the list with its entities; arcs the host
+// renumbered are found again. The head after the drops (callers store it as the list's head). `tree` is not
+// used.
+FEATURE_MARK* projectHolesToView(VIEW_LIST* tree, FEATURE_MARK* head, std::int16_t dropOrigin);
+// Takes each mark's point and direction back from its drawn arcs, so that marks follow arcs the user moved.
+// Returns 0.
+int featureMarksToView(FEATURE_MARK* head);
+// Removes the marks that repeat another at the same place, in the same sense, with the same feature data,
+// keeping the shorter one (the earlier of equal ones). The number removed.
+int matchImportedFeatures();
+
+// ---- hole highlighting ------------------------------------------------------------------------------------------
+// The entities of recognised holes painted in the host's selection colour (`paint` 1), each keeping its own
+// colour in its entry, or given that colour back (0). A hole takes part when the state mask names one of
+// its states (every bit set: every hole; 0: none) and, with `onlyMarked`, when it is selected.
+
+// From `hole` along its chain of equal holes; `single` 1 stops after `hole` itself. Returns 0.
+int setHoleEntities(POINT_LIST* hole, std::int16_t single, std::uint8_t paint, std::uint32_t mask,
+                    std::uint8_t onlyMarked);
+// The head holes of the view (null: nothing), and of every view of the list. Return 0.
+int setGroupEntities(VIEW_LIST* view, std::uint8_t paint, std::uint32_t mask, std::uint8_t onlyMarked);
+int setGroupListEntities(VIEW_LIST* views, std::uint8_t paint, std::uint32_t mask, std::uint8_t onlyMarked);
 
 // ---- forms -------------------------------------------------------------------------------------------------------
 

@@ -66,6 +66,10 @@ int findThreadRow(const std::string& designation, std::int16_t filter, double* n
 std::string findThreadByDiameterPitch(double diameter, double pitch, std::int16_t filter, std::string* tableName,
                                       double* drilledDiameter, double* safety);
 
+// The designation in the loaded thread table of that name only.
+int findThreadByName(const std::string& designation, const std::string& tableName, double* nominalDiameter,
+                     double* pitch, double* drilledDiameter, double* safety, std::int16_t* kind);
+
 // Filter -2: only the table named by *tableName.
 std::string findThreadByDiameter(double diameter, std::int16_t filter, std::string* tableName,
                                  double* nominalDiameter, double* pitch, double* safety);

@@ -15,6 +15,4 @@ struct THREAD_TABLES {
 };
 extern LoadTime<THREAD_TABLES> g_threadTables;
 
-int findThreadByName(const std::string& designation, const std::string& tableName, double* nominalDiameter,
-                     double* pitch, double* drilledDiameter, double* safety, std::int16_t* kind);
 double findDrillSize(double diameter);

@@ -17,6 +17,7 @@
 #include "plugin/model/tool_records.h"
 #include "plugin/model/tree.h"
 #include "plugin/services/engine.h"
+#include "plugin/services/features.h"
 #include "plugin/services/tooling.h"
 #include "plugin/tooling/tool_library_dialog.h"
 

@@ -274,7 +274,7 @@ protected:
     static FEATURE_MARK tapMark(const ent& arc) {
         FEATURE_MARK m{};
         m.isTap = 1;
-        m.arcIds[0] = arc.id;
+        m.arcEnts[0] = arc.id;
         return m;
     }
 };
@@ -289,8 +289,8 @@ TEST_F(MarkArcsTest, MarksFollowTheirArcsWhenTheHostRenumbersThePart) {
     FEATURE_MARK fitted{};
     fitted.isFit = 1;
     fitted.isTap = 1;
-    fitted.arcIds[0] = thread.id;
-    fitted.arcIds[1] = circle.id;
+    fitted.arcEnts[0] = thread.id;
+    fitted.arcEnts[1] = circle.id;
     FEATURE_MARK a = tapMark(first), b = tapMark(second);
 
     // Ids renumbered so that the first arc gets the second one's old id.
@@ -303,12 +303,12 @@ TEST_F(MarkArcsTest, MarksFollowTheirArcsWhenTheHostRenumbersThePart) {
     EXPECT_EQ(renumberArcMarks(&a), 0);
     renumberArcMarks(&b);
     renumberArcMarks(&fitted);
-    EXPECT_EQ(a.arcIds[0], firstNow.id);
-    EXPECT_EQ(b.arcIds[0], secondNow.id);
+    EXPECT_EQ(a.arcEnts[0], firstNow.id);
+    EXPECT_EQ(b.arcEnts[0], secondNow.id);
     EXPECT_EQ(arcMarkKey(kThreadArcBase, read(first.eptr).arc.sw), firstNow.id);
     EXPECT_EQ(arcMarkKey(kThreadArcBase, read(second.eptr).arc.sw), secondNow.id);
-    EXPECT_EQ(fitted.arcIds[0], read(thread.eptr).id);
-    EXPECT_EQ(fitted.arcIds[1], read(circle.eptr).id);
+    EXPECT_EQ(fitted.arcEnts[0], read(thread.eptr).id);
+    EXPECT_EQ(fitted.arcEnts[1], read(circle.eptr).id);
     EXPECT_EQ(arcMarkKey(kFitCircleBase, read(circle.eptr).arc.sw), read(circle.eptr).id);
 }
 
@@ -316,7 +316,7 @@ TEST_F(MarkArcsTest, AnArcThatCarriesItsOwnIdAndAMarkOfAnotherKindStayAsTheyAre)
     const ent arc = drawArc(kThreadArcBase);
     FEATURE_MARK m = tapMark(arc);
     renumberArcMarks(&m);
-    EXPECT_EQ(m.arcIds[0], arc.id);
+    EXPECT_EQ(m.arcEnts[0], arc.id);
     EXPECT_EQ(read(arc.eptr).arc.sw, arc.arc.sw);   // bit for bit
 
     host::renumberIds(arc.id + 5);
@@ -324,7 +324,7 @@ TEST_F(MarkArcsTest, AnArcThatCarriesItsOwnIdAndAMarkOfAnotherKindStayAsTheyAre)
     fitOnly.isTap = 0;
     fitOnly.isFit = 1;   // its circle would be coded on the other base
     renumberArcMarks(&fitOnly);
-    EXPECT_EQ(fitOnly.arcIds[0], arc.id);
+    EXPECT_EQ(fitOnly.arcEnts[0], arc.id);
     EXPECT_EQ(read(arc.eptr).arc.sw, arc.arc.sw);
 
     // Arcs that code no id: a plain circle, a sweep far beyond any id.

@@ -13,6 +13,7 @@
 #include "host/builder/part_builder.h"
 #include "host/geom/surface_entities.h"
 #include "plugin/cycle/main_menu.h"
+#include "plugin/features/feature_marks.h"
 #include "plugin/model/feature_mark.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/work_records.h"
@@ -61,9 +62,9 @@ protected:
     static FEATURE_MARK* appendMark(p_3d top, p_3d dir, double length) {
         auto* m = new FEATURE_MARK();
         m->origin = 1;
-        m->top[0] = top.x, m->top[1] = top.y, m->top[2] = top.z;
+        m->point[0] = top.x, m->point[1] = top.y, m->point[2] = top.z;
         m->direction[0] = dir.x, m->direction[1] = dir.y, m->direction[2] = dir.z;
-        m->length = m->depth = length;
+        m->length = m->threadDepth = length;
         FEATURE_MARK** link = &g_records->featureMarks;
         while (*link) link = &(*link)->next;
         *link = m;
@@ -113,12 +114,15 @@ TEST_F(RecognitionRunTest, LabelsCodedNamesFeatureMarksAndTheReamingSplitReachTh
     store(coded);
     FEATURE_MARK* fromTop = appendMark({50, 10, 20}, {0, 0, 1}, 8);
     fromTop->isTap = 1;
-    fromTop->tapDiameter = 10;
+    fromTop->tapDiam = 10;
     fromTop->tapPitch = 1.5;
     std::strcpy(fromTop->threadName, "M10");
     FEATURE_MARK* fromBelow = appendMark({50, 10, 0}, {0, 0, -1}, 8);
     fromBelow->isFit = 1;
     std::strcpy(fromBelow->fitClass, "H7");
+    // Marks are drawn: one without its arcs would be dropped as gone from the part.
+    drawFeatureMark(fromTop, 0);
+    drawFeatureMark(fromBelow, 0);
     PRM_SETTINGS& s = g_globals->settings;
     s.divideNotReamed = kSplitAlways;
     s.divideReamed = kSplitNever;

@@ -46,18 +46,18 @@ protected:
     }
     static void expectTappedM8(const FEATURE_MARK* m, const CYL_LIST* from) {
         EXPECT_EQ(m->origin, 2);
-        EXPECT_EQ(m->recogniseFlag, 1);
+        EXPECT_EQ(m->pendingMatch, 1);
         EXPECT_EQ(m->isTap, 1);
         EXPECT_EQ(m->isFit, 0);
         EXPECT_STREQ(m->threadName, "M8");
-        EXPECT_DOUBLE_EQ(m->tapDiameter, 8);
+        EXPECT_DOUBLE_EQ(m->tapDiam, 8);
         EXPECT_DOUBLE_EQ(m->tapPitch, 1.25);
-        EXPECT_EQ(m->threadTable, -1);
-        for (int k = 0; k < 3; ++k) EXPECT_NEAR(m->top[k], from->cUniv[k], 1e-9);
+        EXPECT_EQ(m->threadKind, -1);
+        for (int k = 0; k < 3; ++k) EXPECT_NEAR(m->point[k], from->cUniv[k], 1e-9);
         EXPECT_NEAR(m->direction[2], 1, 1e-12);
         EXPECT_DOUBLE_EQ(m->diameter, 2 * from->rSup);
         EXPECT_DOUBLE_EQ(m->length, from->zSup - from->zInf);
-        EXPECT_DOUBLE_EQ(m->depth, m->length);
+        EXPECT_DOUBLE_EQ(m->threadDepth, m->length);
     }
 };
 
@@ -91,7 +91,7 @@ TEST_F(FeatureMarksTest, AReamColourGivesTheFitClassInBracesOfItsTable) {
     EXPECT_EQ(marks[0]->origin, 2);
     EXPECT_DOUBLE_EQ(marks[0]->diameter, 10);
     EXPECT_DOUBLE_EQ(marks[0]->length, braced->firstCyl->zSup - braced->firstCyl->zInf);
-    EXPECT_EQ(marks[0]->depth, 0);
+    EXPECT_EQ(marks[0]->threadDepth, 0);
 }
 
 TEST_F(FeatureMarksTest, AReamFaceBeforeAThreadFaceGivesBothMarksAThreadFaceEndsTheWalk) {
@@ -149,7 +149,7 @@ TEST_F(TapMarksTest, TheTablesAreReadAfreshFromTheSecondOneOn) {
     ASSERT_EQ(marks.size(), 1u);
     EXPECT_STREQ(marks[0]->threadName, "M8-fine");
     EXPECT_DOUBLE_EQ(marks[0]->tapPitch, 0.75);
-    EXPECT_DOUBLE_EQ(marks[0]->tapDiameter, 8);
+    EXPECT_DOUBLE_EQ(marks[0]->tapDiam, 8);
     EXPECT_DOUBLE_EQ(marks[0]->diameter, 2 * c->rSup);
 }
 

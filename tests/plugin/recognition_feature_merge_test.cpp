@@ -31,18 +31,18 @@ protected:
     FEATURE_MARK* mark(p_3d top, p_3d dir, double length, const char* fitClass = nullptr, std::int16_t table = 1) {
         auto* m = new FEATURE_MARK();
         m->origin = 1;
-        m->top[0] = top.x, m->top[1] = top.y, m->top[2] = top.z;
+        m->point[0] = top.x, m->point[1] = top.y, m->point[2] = top.z;
         m->direction[0] = dir.x, m->direction[1] = dir.y, m->direction[2] = dir.z;
         m->length = length;
-        m->depth = length;
+        m->threadDepth = length;
         m->diameter = 8;
         if (fitClass) {
             m->isFit = 1;
             std::snprintf(m->fitClass, sizeof m->fitClass, "%s", fitClass);
         } else {
             m->isTap = 1;
-            m->threadTable = table;
-            m->tapDiameter = 8;
+            m->threadKind = table;
+            m->tapDiam = 8;
             m->tapPitch = 1.25;
             std::snprintf(m->threadName, sizeof m->threadName, "M8");
         }
@@ -200,10 +200,10 @@ TEST_F(FeatureMergeTest, TheMarksAreListedOnlyWithTheDebugSwitch) {
     hole(hb::throughHole("T", {10, 10, 20}, {0, 0, -1}, 8));
     g_globals->tmpDir = dir.path();
     FEATURE_MARK* m = mark({10, 10, 20}, {0, 0, 1}, 9);
-    m->solidCount = 2;
-    m->solidIds[0] = 41;
-    m->solidIds[1] = 42;
-    m->arcIds[0] = 7;
+    m->solidEntCount = 2;
+    m->solidEnts[0] = 41;
+    m->solidEnts[1] = 42;
+    m->arcEnts[0] = 7;
     mark({10, 10, 0}, {0, 0, -1}, 9, "H7")->origin = 2;
     const std::string file = dir.path() + "/FeaturesList.txt";
     merge();

@@ -196,12 +196,12 @@ inline void fillCycleData(const SAMPLE_TREE& t) {
     for (int i = 0; i < 2; ++i) {
         auto* mark = new FEATURE_MARK();
         mark->origin = 1;
-        mark->solidCount = 1;
-        mark->solidIds[0] = 77u + static_cast<std::uint32_t>(i);
-        mark->top[2] = 12.5 * i;
+        mark->solidEntCount = 1;
+        mark->solidEnts[0] = 77u + static_cast<std::uint32_t>(i);
+        mark->point[2] = 12.5 * i;
         mark->direction[2] = -1;
         mark->isTap = 1;
-        mark->threadTable = -1;
+        mark->threadKind = -1;
         mark->tapPitch = 1.25;
         std::snprintf(mark->threadName, sizeof mark->threadName, "M%d", 8 + 2 * i);
         *markTail = mark;
