@@ -1,4 +1,4 @@
-// The shared library's folder listing, its dialogs and the watcher of the shared library's request flag.
+// The shared library's dialogs and the watcher of the shared library's request flag.
 // Stand-ins where docs/seams.md says so.
 #pragma once
 #include <atomic>
@@ -9,10 +9,6 @@
 #include "platform/sys/clock.h"
 #include "platform/ui/dialog.h"
 #include "plugin/services/settings.h"
-
-// -1: the folder does not exist; -2: it holds no sub-folder; 0: one sub-folder is the library (case
-// ignored); 1: none is. The sub-folder names go into `names` when given.
-int listSubFolders(const std::string& folder, const std::string& libraryName, std::vector<std::string>* names);
 
 class CDlgSharedDataMgr : public plat::Dialog {
 public:
