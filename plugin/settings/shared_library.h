@@ -21,15 +21,20 @@ protected:
     bool onInitDialog() override;
 };
 
+// The choice of another table library from a forms folder's libraries. The caller sets `library` (the one
+// not found) and `folders`; `choice` is the entry selected at OK, "" when none is (a typed name that is no
+// entry, or Cancel).
 class CDlgSharedLibNF : public plat::Dialog {
 public:
-    CDlgSharedLibNF() : plat::Dialog(18074) {}
+    explicit CDlgSharedLibNF(int variant = 0) : plat::Dialog(18074), variant(variant) {}
     int variant = 0;   // 0 the shared folder's libraries, 1 the local ones
-    std::string libraryName;
-    std::vector<std::string> subFolders;
+    std::string library;
+    std::string choice;
+    const std::vector<std::string>* folders = nullptr;
 
 protected:
     bool onInitDialog() override;
+    void onOK() override;
 };
 
 // The watcher's control block: a stop byte, then the shared folder the watcher reads once at its start.

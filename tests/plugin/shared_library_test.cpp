@@ -14,6 +14,8 @@
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/services/settings.h"
 #include "plugin/services/tables.h"
+#include "plugin/base/resource_switch.h"
+#include "plugin/settings/shared_library.h"
 #include "support/tables_fixture.h"
 
 namespace {
@@ -396,6 +398,46 @@ TEST_F(SharedLibraryTest, ARefreshDuringPublicationsNeverMixesTwoLibraries) {
     }
     EXPECT_EQ(contentOf(localLib(), "A"), "g" + std::to_string(kGenerations) + ".txt");
     EXPECT_GT(seen.size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+// ---- the choice of a local library ------------------------------------------------------------------------------------
+
+TEST_F(SharedLibraryTest, TheLocalVariantSpeaksOfTheLocalLibraryAndCancelChoosesNothing) {
+    const std::vector<std::string> names{"Zeta", "Eta"};
+    const struct {
+        std::string library;
+        int button;
+        const char* message;
+        const char* choice;
+    } cases[] = {{"Old", plat::IDCANCEL, "The local folder holds no table library \\\"Old\\\".", ""},
+                 {"", plat::IDOK, "Choose the local table library.", "Eta"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.library);
+        plat::driver().reset();
+        CDlgSharedLibNF dlg(1);
+        dlg.library = c.library;
+        dlg.folders = &names;
+        script().click(18074, c.button);
+        EXPECT_EQ(doModalInPluginRes(dlg), c.button);
+        EXPECT_EQ(dlg.choice, c.choice);
+        EXPECT_TRUE(transcript().contains("caption=\"Local library\""));
+        EXPECT_TRUE(transcript().contains(std::string("18063 Static \"") + c.message + "\""));
+        EXPECT_TRUE(transcript().contains("18062 ComboDropDown \"Eta\""));
+        expectScriptPlayed();
+    }
+}
+
+TEST_F(SharedLibraryTest, WithoutAListTheChoiceIsEmpty) {
+    CDlgSharedLibNF dlg(0);
+    script().click(18074, plat::IDOK);
+    EXPECT_EQ(doModalInPluginRes(dlg), plat::IDOK);
+    EXPECT_EQ(dlg.choice, "");
+    EXPECT_TRUE(transcript().contains("The shared folder holds no table library of that name."));
+    expectScriptPlayed();
 }
 
 }  // namespace
