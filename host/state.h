@@ -108,6 +108,15 @@ struct PartSaveOptions {
 };
 [[nodiscard]] PartFileResult savePart(std::string_view path, const PartSaveOptions& options = {});
 [[nodiscard]] PartFileResult openPart(std::string_view path);
+// A part file's geometry is made first in the reader process (host/geom/step_process.h) under these limits,
+// so that geometry whose making would not end, or would take all memory, refuses the part. 0: ten seconds
+// and one more per megabyte of geometry text; 4 GiB and 64 times the text's size more. Kept across reset().
+struct PartGeometryLimits {
+    double seconds = 0;
+    long memoryMb = 0;
+    bool stall = false;   // tests: the reader process makes nothing and waits, as on making without end
+};
+void setPartGeometryLimits(const PartGeometryLimits& limits);
 
 // ---- views and graphics ----
 void setWcs(const view_ent& wcs, bool on);

@@ -13,7 +13,8 @@
 //   tools(pos, body)      the part's tool list, rows of host/tools/part_tools.h's codec (absent in files
 //                         saved before parts had tools)
 // Saving writes "<file>.saving" in one transaction and renames it over the file. Loading reads everything
-// into a LoadedPart and checks it before anyone sees it.
+// into a LoadedPart and checks it before anyone sees it; its geometry is made in the reader process first,
+// under a time and memory limit, since a crafted text can make the kernel's making run without end.
 #include "host/db/part_file.h"
 
 #include <sqlite3.h>
@@ -21,6 +22,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -32,6 +34,7 @@
 #include "host/db/entity_codec.h"
 #include "host/db/geometry_seal.h"
 #include "host/geom/brep_text.h"
+#include "host/geom/step_process.h"
 #include "host/internal.h"
 #include "host/tools/part_tools.h"
 
@@ -413,6 +416,7 @@ public:
         return false;
     }
     bool bad() const { return !message_.empty(); }
+    const std::string& name() const { return name_; }
     const std::string& message() const { return message_; }
 
     int version = 0;   // the file's format version, once read
@@ -551,7 +555,16 @@ std::optional<std::string_view> geometryText(Reader& r, sqlite3_stmt* row, int c
     return r.version >= 2 ? unsealGeometryText(text) : std::optional<std::string_view>(text);
 }
 
-bool readGeometry(Reader& r, sqlite3_stmt* row, ent& e) {
+// An entity's geometry text, made into its face or solid once every row is read.
+struct PENDING_GEOMETRY {
+    db_ptr entry = 0;   // in memory
+    std::uint32_t id = 0;
+    bool solid = false;
+    std::string text;
+    std::optional<std::string> colours;
+};
+
+bool readGeometry(Reader& r, sqlite3_stmt* row, const ent& e, std::vector<PENDING_GEOMETRY>& pending) {
     if (sqlite3_column_type(row, 7) == SQLITE_NULL) return true;
     std::string geomRoom, coloursRoom;
     const std::optional<std::string_view> sealed = geometryText(r, row, 7, geomRoom);
@@ -560,21 +573,97 @@ bool readGeometry(Reader& r, sqlite3_stmt* row, ent& e) {
                                                         : geometryText(r, row, 8, coloursRoom);
     if (!sealed || (sqlite3_column_type(row, 8) != SQLITE_NULL && !colours))
         return r.damaged("the geometry of entity " + std::to_string(e.id) + " does not match its checksum");
-    const std::string_view text = *sealed;
-    if (e.type == kEntSurface) {
-        std::optional<FaceGeom> face = faceFromBrepText(text);
-        if (!face) return r.damaged("the geometry of entity " + std::to_string(e.id) + " is unreadable");
-        e.surf.geom = std::make_shared<FaceGeom>(std::move(*face));
-        return true;
+    if (e.type != kEntSurface && e.type != kEntSolid)
+        return r.damaged("entity " + std::to_string(e.id) + " carries geometry its kind has none of");
+    PENDING_GEOMETRY p{0, e.id, e.type == kEntSolid, std::string(*sealed), std::nullopt};
+    if (colours) p.colours = std::string(*colours);
+    pending.push_back(std::move(p));
+    return true;
+}
+
+PartGeometryLimits g_geometryLimits;
+
+// The texts as the reader process takes them (step_process.h), moved out of `pending`; where each text lies
+// in it goes into `places`.
+std::string geometryRequest(std::vector<PENDING_GEOMETRY>& pending,
+                            std::vector<std::pair<std::size_t, std::size_t>>& places) {
+    std::size_t size = 0;
+    for (const PENDING_GEOMETRY& p : pending) size += p.text.size() + 24;
+    std::string payload;
+    payload.reserve(size);
+    for (PENDING_GEOMETRY& p : pending) {
+        payload += p.solid ? "S " : "F ";
+        payload += std::to_string(p.text.size());
+        payload += '\n';
+        places.emplace_back(payload.size(), p.text.size());
+        payload += p.text;
+        p.text = std::string();
     }
-    if (e.type == kEntSolid) {
-        std::optional<SolidGeom> solid = solidFromBrepText(text);
-        if (solid && colours) solid = withFaceColoursFromText(*solid, *colours);
-        if (!solid) return r.damaged("the geometry of entity " + std::to_string(e.id) + " is unreadable");
-        e.solid.geom = std::make_shared<SolidGeom>(std::move(*solid));
-        return true;
+    return payload;
+}
+
+// Which texts the reader process made ('1') and which it refused ('0'); nullopt when the reply is not one.
+std::optional<std::string> madeInReader(const std::string& reply, std::size_t count) {
+    constexpr std::string_view head = "FXGEOM 1\n", tail = "\nE\n";
+    if (reply.size() != head.size() + count + tail.size() || reply.compare(0, head.size(), head) != 0 ||
+        reply.compare(head.size() + count, tail.size(), tail) != 0)
+        return std::nullopt;
+    std::string made = reply.substr(head.size(), count);
+    if (made.find_first_not_of("01") != std::string::npos) return std::nullopt;
+    return made;
+}
+
+// Makes the faces and solids of the texts read, once the reader process has made them within the limits:
+// what it made in time is made here the same way, and the part is refused when it was stopped or failed.
+bool makeGeometry(Reader& r, Database& db, std::vector<PENDING_GEOMETRY>& pending) {
+    if (pending.empty()) return true;
+    std::vector<std::pair<std::size_t, std::size_t>> places;
+    const unsigned flags = kReaderGeometry | (g_geometryLimits.stall ? kReaderStall : 0u);
+    ReaderRequest request{flags, geometryRequest(pending, places), "reading its geometry"};
+    const double megabytes = static_cast<double>(request.payload.size()) / (1 << 20);
+    const double seconds = g_geometryLimits.seconds > 0 ? g_geometryLimits.seconds : 10 + megabytes;
+    const long memoryMb =
+        g_geometryLimits.memoryMb > 0 ? g_geometryLimits.memoryMb : 4096 + std::lround(64 * megabytes);
+    // The texts are read here while the reader process makes them: the reading is most of the cost.
+    std::vector<std::optional<ReadBrep>> read;
+    auto readHere = [&] {
+        if (!read.empty()) return;
+        read.reserve(places.size());
+        for (const auto& [at, length] : places)
+            read.push_back(readBrepText(std::string_view(request.payload).substr(at, length)));
+    };
+    ProcessRun run;
+    std::optional<std::string> made;
+    for (bool fresh : {false, true}) {
+        run = askReader(request, memoryMb, g_geometryLimits.memoryMb > 0, fresh, seconds, pending.size() + 64,
+                        readHere);
+        made = run.failure.empty() ? madeInReader(run.output, pending.size()) : std::nullopt;
+        if (!run.reused || run.stopped || made) break;
     }
-    return r.damaged("entity " + std::to_string(e.id) + " carries geometry its kind has none of");
+    if (made) readHere();
+    request.payload = std::string();
+    if (!run.failure.empty()) return r.fail("The part file " + r.name() + " is refused: " + run.failure + ".");
+    if (!made)
+        return r.fail("The part file " + r.name() + " is refused: the reply of its geometry's reader is damaged.");
+    for (std::size_t i = 0; i < pending.size(); ++i) {
+        PENDING_GEOMETRY& p = pending[i];
+        const std::string unreadable = "the geometry of entity " + std::to_string(p.id) + " is unreadable";
+        if ((*made)[i] != '1') return r.damaged(unreadable);
+        if (!read[i]) return r.damaged(unreadable);
+        ent& e = db.ents[p.entry].e;
+        if (!p.solid) {
+            std::optional<FaceGeom> face = faceFromBrep(*read[i]);
+            if (!face) return r.damaged(unreadable);
+            e.surf.geom = std::make_shared<FaceGeom>(std::move(*face));
+        } else {
+            std::optional<SolidGeom> solid = solidFromBrep(*read[i]);
+            if (solid && p.colours) solid = withFaceColoursFromText(*solid, *p.colours);
+            if (!solid) return r.damaged(unreadable);
+            e.solid.geom = std::make_shared<SolidGeom>(std::move(*solid));
+        }
+        read[i].reset();
+    }
+    return true;
 }
 
 // A surface whose geometry is kept as the face of a solid it came from (format version 3), given it once
@@ -621,6 +710,7 @@ bool readEntities(Reader& r, LoadedPart& out) {
     if (!rows) return false;
     std::map<db_ptr, db_ptr> renumbered;   // file handle -> handle in memory
     std::vector<FROM_ORIGIN> fromOrigin;
+    std::vector<PENDING_GEOMETRY> pending;
     while (r.step(rows.get()) == SQLITE_ROW) {
         std::int64_t handle = 0, id = 0, type = 0, level = 0, sel = 0, kept = 0;
         sqlite3_stmt* row = rows.get();
@@ -646,8 +736,10 @@ bool readEntities(Reader& r, LoadedPart& out) {
         unpacked.reset();
         if (made && sqlite3_column_type(row, 7) != SQLITE_NULL)
             return r.damaged("entity " + std::to_string(e.id) + " has both geometry and an origin");
-        if (!readGeometry(r, rows.get(), e)) return false;
+        const std::size_t pendingBefore = pending.size();
+        if (!readGeometry(r, rows.get(), e, pending)) return false;
         const db_ptr h = db.nextHandle++;
+        if (pending.size() > pendingBefore) pending.back().entry = h;
         e.eptr = h;
         if (e.type == kEntNote) {
             const std::uint32_t t = db.nextText++;
@@ -662,7 +754,7 @@ bool readEntities(Reader& r, LoadedPart& out) {
             fromOrigin.push_back(origin);
         }
     }
-    if (r.bad()) return false;
+    if (r.bad() || !makeGeometry(r, db, pending)) return false;
 
     auto inMemory = [&](db_ptr fileHandle) {
         auto it = renumbered.find(fileHandle);
@@ -800,6 +892,8 @@ PartFileResult savePart(std::string_view path, const PartSaveOptions& options) {
     detail::record("host.part saved " + detail::quote(target));
     return PartFileResult{true, {}};
 }
+
+void setPartGeometryLimits(const PartGeometryLimits& limits) { db::g_geometryLimits = limits; }
 
 PartFileResult openPart(std::string_view path) {
     db::LoadedPart part;

@@ -77,21 +77,35 @@ std::optional<TopoDS_Shape> read(std::string_view text) {
 std::string faceToBrepText(const FaceGeom& face) { return face.empty() ? std::string() : write(occtFace(face)); }
 
 std::optional<FaceGeom> faceFromBrepText(std::string_view text) {
+    std::optional<ReadBrep> shape = readBrepText(text);
+    return shape ? faceFromBrep(*shape) : std::nullopt;
+}
+
+std::optional<ReadBrep> readBrepText(std::string_view text) {
     std::optional<TopoDS_Shape> shape = read(text);
-    if (!shape || shape->ShapeType() != TopAbs_FACE) return std::nullopt;
-    FaceGeom face = makeFaceGeom(*shape);
+    if (!shape) return std::nullopt;
+    return ReadBrep(std::make_shared<const TopoDS_Shape>(std::move(*shape)));
+}
+
+std::optional<FaceGeom> faceFromBrep(const ReadBrep& read) {
+    if (!read.shape() || read.shape()->ShapeType() != TopAbs_FACE) return std::nullopt;
+    FaceGeom face = makeFaceGeom(*read.shape());
     if (face.empty()) return std::nullopt;
     return face;
+}
+
+std::optional<SolidGeom> solidFromBrep(const ReadBrep& read) {
+    if (!read.shape()) return std::nullopt;
+    SolidGeom solid = makeSolidGeom(*read.shape());
+    if (solid.empty()) return std::nullopt;
+    return solid;
 }
 
 std::string solidToBrepText(const SolidGeom& solid) { return solid.empty() ? std::string() : write(occtShape(solid)); }
 
 std::optional<SolidGeom> solidFromBrepText(std::string_view text) {
-    std::optional<TopoDS_Shape> shape = read(text);
-    if (!shape) return std::nullopt;
-    SolidGeom solid = makeSolidGeom(*shape);
-    if (solid.empty()) return std::nullopt;
-    return solid;
+    std::optional<ReadBrep> shape = readBrepText(text);
+    return shape ? solidFromBrep(*shape) : std::nullopt;
 }
 
 std::string faceColoursToText(const SolidGeom& solid) {

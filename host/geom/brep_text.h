@@ -2,11 +2,14 @@
 // throws: damaged or foreign text gives nullopt. Face colours of a solid are not part of the BRep text;
 // they travel as a separate short text (space-separated colour numbers, -1 for none).
 #pragma once
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "host/geom/face_geom.h"
+
+class TopoDS_Shape;
 
 namespace host {
 
@@ -15,6 +18,22 @@ std::optional<FaceGeom> faceFromBrepText(std::string_view text);
 
 std::string solidToBrepText(const SolidGeom& solid);
 std::optional<SolidGeom> solidFromBrepText(std::string_view text);
+
+// The text read, its face or solid not made yet. Reading is most of the cost and cannot run away on text
+// the reader takes; making the face or solid (its boxes, which classify points of its faces) can, on a
+// crafted text, run for minutes: a part file's opening reads while the reader process makes.
+class ReadBrep {
+public:
+    ReadBrep() = default;
+    explicit ReadBrep(std::shared_ptr<const TopoDS_Shape> shape) : shape_(std::move(shape)) {}
+    const TopoDS_Shape* shape() const { return shape_.get(); }
+
+private:
+    std::shared_ptr<const TopoDS_Shape> shape_;
+};
+std::optional<ReadBrep> readBrepText(std::string_view text);
+std::optional<FaceGeom> faceFromBrep(const ReadBrep& read);
+std::optional<SolidGeom> solidFromBrep(const ReadBrep& read);
 
 std::string faceColoursToText(const SolidGeom& solid);
 // nullopt when the text is not a list of numbers or its count differs from the solid's faces.

@@ -25,6 +25,7 @@
 #include <Geom_Parabola.hxx>
 #include <Geom_Plane.hxx>
 #include <Geom_TrimmedCurve.hxx>
+#include <Precision.hxx>
 #include <Standard_Failure.hxx>
 #include <TColStd_Array1OfInteger.hxx>
 #include <TColStd_Array1OfReal.hxx>
@@ -99,6 +100,48 @@ bool hasUnprojectableEdge(const TopoDS_Face& face) {
     return false;
 }
 
+// Whether the face's parameter range (from its edges' curves in the parameter plane) is one a sound face
+// can have: within three periods of a periodic direction, three times the span of a bounded one, or else
+// no more than twice the reach of its edges in space (the parameter of a plane, or along a cylinder,
+// cone or extrusion, is a length). The kernel's face classifier, which boxing the face runs, casts ray
+// after ray across the parameter range and tries a number of them that grows with its span: an edge curve
+// moved millions of units out in the parameter plane, its space curve left in place, keeps it busy for
+// minutes.
+bool parameterRangeFits(const TopoDS_Face& face, const Handle(Geom_Surface)& surface, const UvBox& range) {
+    double u0, u1, v0, v1;
+    surface->Bounds(u0, u1, v0, v1);
+    auto fits = [](double span, bool periodic, double period, double lo, double hi, double reach) {
+        if (periodic && span <= 3 * period) return true;
+        if (!Precision::IsInfinite(lo) && !Precision::IsInfinite(hi) && span <= 3 * (hi - lo)) return true;
+        return span <= 2 * reach + 1;
+    };
+    const double uSpan = range.uMax - range.uMin, vSpan = range.vMax - range.vMin;
+    if (!(uSpan >= 0) || !(vSpan >= 0)) return false;
+    const bool uPeriodic = surface->IsUPeriodic(), vPeriodic = surface->IsVPeriodic();
+    const double uPeriod = uPeriodic ? surface->UPeriod() : 0, vPeriod = vPeriodic ? surface->VPeriod() : 0;
+    auto quick = [&](double reach) {
+        return fits(uSpan, uPeriodic, uPeriod, u0, u1, reach) && fits(vSpan, vPeriodic, vPeriod, v0, v1, reach);
+    };
+    if (quick(0)) return true;
+    // The edges' reach from five points of each (their ends, middle and quarters): enough for a factor of
+    // two, and a box of the curves would cost as much as the rest of the face's making.
+    double lo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL}, hi[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+    for (TopExp_Explorer ex(face, TopAbs_EDGE); ex.More(); ex.Next()) {
+        TopLoc_Location where;
+        double f = 0, l = 0;
+        Handle(Geom_Curve) curve = BRep_Tool::Curve(TopoDS::Edge(ex.Current()), where, f, l);
+        if (curve.IsNull()) continue;
+        for (int i = 0; i <= 4; ++i) {
+            const gp_Pnt p = curve->Value(f + (l - f) * i / 4).Transformed(where.Transformation());
+            for (int k = 0; k < 3; ++k) {
+                lo[k] = std::min(lo[k], p.Coord(k + 1));
+                hi[k] = std::max(hi[k], p.Coord(k + 1));
+            }
+        }
+    }
+    return lo[0] <= hi[0] && quick(std::hypot(hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]));
+}
+
 bool isStraightPcurve(const Handle(Geom2d_Curve)& c) {
     return Geom2dAdaptor_Curve(c).GetType() == GeomAbs_Line;
 }
@@ -168,7 +211,10 @@ const char* surfaceKindName(SurfaceKind kind) {
     return "other";
 }
 
-FaceGeom makeFaceGeom(const TopoDS_Shape& shape) {
+namespace {
+
+// makeFaceGeom, telling whether the face was refused for its parameter range.
+FaceGeom makeFace(const TopoDS_Shape& shape, bool& beyondReach) {
     if (shape.IsNull() || shape.ShapeType() != TopAbs_FACE) return {};
     try {
         auto impl = std::make_shared<FaceGeom::Impl>();
@@ -177,6 +223,8 @@ FaceGeom makeFaceGeom(const TopoDS_Shape& shape) {
         if (impl->surface.IsNull() || hasUnprojectableEdge(impl->face)) return {};
         impl->kind = kindOf(impl->surface);
         BRepTools::UVBounds(impl->face, impl->range.uMin, impl->range.uMax, impl->range.vMin, impl->range.vMax);
+        beyondReach = !parameterRangeFits(impl->face, impl->surface, impl->range);
+        if (beyondReach) return {};
         impl->box = boxOf(impl->face);
         for (TopExp_Explorer ex(impl->face, TopAbs_EDGE); ex.More(); ex.Next())
             impl->trimTolerance = std::max(impl->trimTolerance, BRep_Tool::Tolerance(TopoDS::Edge(ex.Current())));
@@ -186,6 +234,13 @@ FaceGeom makeFaceGeom(const TopoDS_Shape& shape) {
     } catch (const Standard_Failure&) {
         return {};
     }
+}
+
+}  // namespace
+
+FaceGeom makeFaceGeom(const TopoDS_Shape& shape) {
+    bool beyondReach = false;
+    return makeFace(shape, beyondReach);
 }
 
 const TopoDS_Face& occtFace(const FaceGeom& face) {
@@ -479,11 +534,14 @@ SolidGeom makeSolidGeom(const TopoDS_Shape& shape, std::vector<int> colours) {
     try {
         TopTools_IndexedMapOfShape map;
         TopExp::MapShapes(shape, TopAbs_FACE, map);
-        // A face the kernel would crash on is not left in the shape for whole-solid work to meet.
+        // A face the kernel would crash on, or one whose edge curves lie where the face cannot reach, is not
+        // left in the shape for whole-solid work to meet.
         for (int i = 1; i <= map.Extent(); ++i)
             if (hasUnprojectableEdge(TopoDS::Face(map(i)))) return {};
         for (int i = 1; i <= map.Extent(); ++i) {
-            FaceGeom f = makeFaceGeom(map(i));
+            bool beyondReach = false;
+            FaceGeom f = makeFace(map(i), beyondReach);
+            if (beyondReach) return {};
             if (!f.empty()) impl->faces.push_back(std::move(f));
         }
         impl->everyFace = static_cast<int>(impl->faces.size()) == map.Extent();

@@ -12,9 +12,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -131,6 +133,14 @@ SERVING_READER g_serving;
 
 using Clock = std::chrono::steady_clock;
 
+// Whole seconds as they are; a limit below ten seconds with its tenths ("0.5").
+std::string secondsText(double seconds) {
+    if (seconds >= 10 || seconds == std::round(seconds)) return std::to_string(std::lround(seconds));
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", seconds);
+    return text;
+}
+
 // Ends the reader (killed unless it already ended) and says how it ended.
 std::string letGo(SERVING_READER& r, bool kill) {
     if (r.socket >= 0) close(r.socket);
@@ -200,6 +210,12 @@ double servingReaderCpuSeconds() {
 
 ProcessRun askStepReader(const std::string& path, long memoryMb, bool exactLimit, bool fresh, bool failNamesAndColours,
                          double seconds, std::size_t maxOutput) {
+    const ReaderRequest request{failNamesAndColours ? kReaderFailNamesAndColours : 0u, path, "the STEP import"};
+    return askReader(request, memoryMb, exactLimit, fresh, seconds, maxOutput, {});
+}
+
+ProcessRun askReader(const ReaderRequest& request, long memoryMb, bool exactLimit, bool fresh, double seconds,
+                     std::size_t maxOutput, const std::function<void()>& whileWaiting) {
     ProcessRun run;
     const std::lock_guard<std::mutex> hold(g_servingLock);
     SERVING_READER& r = g_serving;
@@ -209,26 +225,30 @@ ProcessRun askStepReader(const std::string& path, long memoryMb, bool exactLimit
         if (!run.failure.empty()) return run;
     }
     run.reused = r.answered > 0;
-    if (!sendAll(r.socket, std::to_string(failNamesAndColours ? 1 : 0) + ' ' + std::to_string(path.size()) + '\n' + path)) {
+    if (!sendAll(r.socket, std::to_string(request.flags) + ' ' + std::to_string(request.payload.size()) + '\n') ||
+        !sendAll(r.socket, request.payload)) {
         run.failure = letGo(r, true);
         return run;
     }
     const auto deadline = Clock::now() + std::chrono::milliseconds(std::llround(seconds * 1000));
+    if (whileWaiting) whileWaiting();
     std::string header;
     std::size_t length = 0;
     bool inHeader = true;
     char buffer[65536];
     for (;;) {
         if (!inHeader && run.output.size() == length) break;
+        // Past the deadline what the reader has sent is still taken (the caller's own work may have kept
+        // it from reading); only a reader with nothing more to say is stopped.
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) {
+        pollfd p{r.socket, POLLIN, 0};
+        const int ready = poll(&p, 1, static_cast<int>(std::clamp<long long>(left, 0, 1000)));
+        if (ready == 0 && left <= 0) {
             (void)letGo(r, true);
             run.stopped = true;
-            run.failure = "the STEP import took longer than " + std::to_string(std::lround(seconds)) + " s and was stopped";
+            run.failure = request.task + " took longer than " + secondsText(seconds) + " s and was stopped";
             return run;
         }
-        pollfd p{r.socket, POLLIN, 0};
-        const int ready = poll(&p, 1, static_cast<int>(std::min<long long>(left, 1000)));
         if (ready < 0 && errno != EINTR) break;
         if (ready <= 0) continue;
         // No more than this reply: the header a byte at a time, then what the header names.

@@ -2,6 +2,7 @@
 // collected under a time limit, and the reader kept running to answer a burst of imports. A run or a
 // request that overruns is killed.
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,5 +34,22 @@ double servingReaderCpuSeconds();
 
 ProcessRun askStepReader(const std::string& path, long memoryMb, bool exactLimit, bool fresh, bool failNamesAndColours,
                          double seconds, std::size_t maxOutput);
+
+// The requests the reader kept running takes: "<flags> <payload length>\n<payload>". Without
+// kReaderGeometry the payload is the path of a STEP file; with it, geometry texts of a part file, each
+// "S <n>\n<n bytes>" (a solid) or "F <n>\n<n bytes>" (a face), made as the host makes them and answered
+// "FXGEOM 1\n" with one '1' (made) or '0' (refused) per text, then "\nE\n".
+constexpr unsigned kReaderFailNamesAndColours = 1, kReaderGeometry = 2;
+constexpr unsigned kReaderStall = 4;   // tests: the reader answers nothing until it is stopped
+struct ReaderRequest {
+    unsigned flags = 0;
+    std::string payload;
+    std::string task;   // what overran, in the message: "the STEP import"
+};
+
+// askStepReader for any request; `whileWaiting` (when given) runs once the request is sent, while the
+// reader works on it.
+ProcessRun askReader(const ReaderRequest& request, long memoryMb, bool exactLimit, bool fresh, double seconds,
+                     std::size_t maxOutput, const std::function<void()>& whileWaiting);
 
 }  // namespace host

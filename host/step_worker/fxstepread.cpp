@@ -1,10 +1,14 @@
 // fxstepread: reads STEP files with the kernel and writes their bodies to stdout in the reply format of
 // host/geom/step_reply.h. The host's STEP import runs it as a process of its own, so that a file the
-// kernel cannot survive (a crash, a hang, memory without end) costs that import and not the host.
+// kernel cannot survive (a crash, a hang, memory without end) costs that import and not the host. A part
+// file's geometry is made here first when the part is opened, for the same reason.
 // Usage: fxstepread [--memory-mb N] [--fail-names-colours] FILE   one file, its reply
 //        fxstepread [--memory-mb N] --serve   requests on stdin, each "<flags> <path length>\n<path>" (flag 1:
-//                                             fail the names-and-colours transfer), each answered with
-//                                             "<reply length>\n<reply>"; ends at the end of its input
+//                                             fail the names-and-colours transfer; flag 2: part geometry
+//                                             texts in place of the path, as step_process.h says; flag 4:
+//                                             for tests, no answer until stopped), each
+//                                             answered with "<reply length>\n<reply>"; ends at the end of
+//                                             its input
 #include <BRepBndLib.hxx>
 #include <BRepTools.hxx>
 #include <Bnd_Box.hxx>
@@ -31,8 +35,10 @@
 #include <XCAFDoc_ShapeTool.hxx>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -41,6 +47,7 @@
 #include <string>
 #include <vector>
 
+#include "host/geom/brep_text.h"
 #include "host/geom/xde_document.h"
 
 namespace {
@@ -48,6 +55,9 @@ namespace {
 using host::XdeDocument;
 
 constexpr int kNone = -1;
+// Request flags (host/geom/step_process.h): geometry texts of a part file rather than a STEP file's path.
+constexpr unsigned kGeometry = 2, kStall = 4;
+constexpr std::size_t kMaxGeometry = std::size_t{1} << 34;
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kAddressSanitizer = true;
@@ -233,16 +243,39 @@ bool write(const std::string& bytes) {
     return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0;
 }
 
+// The reply to geometry texts of a part file: each made as the host makes it when it opens the part, so
+// that a text whose making would not end, or would take the host's memory, ends this process instead.
+std::string makeGeometry(std::string_view payload) {
+    std::string made;
+    while (!payload.empty()) {
+        const char kind = payload[0];
+        std::size_t length = 0;
+        const std::size_t eol = payload.find('\n');
+        if ((kind != 'S' && kind != 'F') || payload.size() < 3 || payload[1] != ' ' || eol == std::string_view::npos ||
+            std::from_chars(payload.data() + 2, payload.data() + eol, length).ptr != payload.data() + eol ||
+            payload.size() - eol - 1 < length)
+            return "FXGEOM 1\nX\n";
+        const std::string_view text = payload.substr(eol + 1, length);
+        payload.remove_prefix(eol + 1 + length);
+        made += (kind == 'S' ? host::solidFromBrepText(text).has_value() : host::faceFromBrepText(text).has_value())
+                    ? '1'
+                    : '0';
+    }
+    return "FXGEOM 1\n" + made + "\nE\n";
+}
+
 // Requests until the input ends; a request that does not read ends the reader.
 [[noreturn]] void serve() {
     for (;;) {
         unsigned flags = 0;
         std::size_t length = 0;
-        if (std::scanf("%u %zu", &flags, &length) != 2 || std::getchar() != '\n' || length == 0 || length > 65536)
+        if (std::scanf("%u %zu", &flags, &length) != 2 || std::getchar() != '\n' || length == 0 ||
+            length > ((flags & kGeometry) ? kMaxGeometry : 65536))
             std::_Exit(0);
         std::string path(length, '\0');
         if (std::fread(path.data(), 1, length, stdin) != length) std::_Exit(0);
-        const std::string reply = readFile(path.c_str(), (flags & 1) != 0);
+        while (flags & kStall) pause();
+        const std::string reply = (flags & kGeometry) ? makeGeometry(path) : readFile(path.c_str(), (flags & 1) != 0);
         if (!write(std::to_string(reply.size()) + '\n' + reply)) std::_Exit(1);
     }
 }

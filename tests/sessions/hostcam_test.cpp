@@ -2,19 +2,25 @@
 // lacks an export, and a run with the built module under the host set-up the options ask for.
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <regex>
 #include <sstream>
 
 #include "host/api.h"
 #include "host/builder/part_builder.h"
+#include "host/db/blob_pack.h"
+#include "host/db/geometry_seal.h"
 #include "host/geom/step_io.h"
 #include "host/state.h"
 #include "hostapp/hostcam.h"
 #include "hostapp/plugin_module.h"
+#include "platform/sys/files.h"
 #include "platform/ui/driver.h"
 #include "platform/ui/png_image.h"
 #include "platform/ui/window_picture.h"
@@ -358,6 +364,104 @@ TEST_F(Hostcam, AFolderOrAHostileStepFileIsRefusedWithWhatItIs) {
     EXPECT_EQ(run({"--plugin", kModule, "--open", nested}), 2);
     EXPECT_EQ(err.str(), "hostcam: " + nested + ": not read, it holds line 3: lists nested deeper than 64 levels\n");
     EXPECT_EQ(out.str().find("hostcam.return"), std::string::npos);
+}
+
+// The solid's geometry text of a part file as `change` leaves it, sealed and packed again as the host would
+// have written it; false when the file has no solid or the change finds nothing to change.
+bool craftSolidGeometry(const std::string& part, const std::function<bool(std::string&)>& change) {
+    sqlite3* db = nullptr;
+    bool ok = sqlite3_open(part.c_str(), &db) == SQLITE_OK;
+    sqlite3_stmt* read = nullptr;
+    ok = ok && sqlite3_prepare_v2(db, "SELECT handle, geom FROM entities WHERE type = ?1 AND geom IS NOT NULL", -1,
+                                  &read, nullptr) == SQLITE_OK;
+    ok = ok && sqlite3_bind_int(read, 1, static_cast<int>(kEntSolid)) == SQLITE_OK && sqlite3_step(read) == SQLITE_ROW;
+    std::string crafted;
+    sqlite3_int64 handle = 0;
+    if (ok) {
+        handle = sqlite3_column_int64(read, 0);
+        const std::string blob(static_cast<const char*>(sqlite3_column_blob(read, 1)),
+                               static_cast<std::size_t>(sqlite3_column_bytes(read, 1)));
+        const std::optional<std::string> unpacked = host::db::unpackBlob(blob);
+        const std::optional<std::string_view> text = unpacked ? host::db::unsealGeometryText(*unpacked) : std::nullopt;
+        std::string changed = text ? std::string(*text) : std::string();
+        ok = text && change(changed);
+        crafted = host::db::packBlob(host::db::sealGeometryText(changed));
+    }
+    sqlite3_finalize(read);
+    sqlite3_stmt* write = nullptr;
+    ok = ok && sqlite3_prepare_v2(db, "UPDATE entities SET geom = ?1 WHERE handle = ?2", -1, &write, nullptr) ==
+                   SQLITE_OK;
+    ok = ok && sqlite3_bind_blob(write, 1, crafted.data(), static_cast<int>(crafted.size()), SQLITE_TRANSIENT) ==
+                   SQLITE_OK;
+    ok = ok && sqlite3_bind_int64(write, 2, handle) == SQLITE_OK && sqlite3_step(write) == SQLITE_DONE;
+    sqlite3_finalize(write);
+    sqlite3_close(db);
+    return ok;
+}
+
+class CraftedPart : public Hostcam {
+protected:
+    // The boss example opened and saved by hostcam, and a copy whose solid's geometry `change` made.
+    void save(const std::function<bool(std::string&)>& change) {
+        sound = (dir / "boss.pfp").string();
+        crafted = (dir / "crafted.pfp").string();
+        const std::string step = std::string(FX_SOURCE_DIR) + "/data/examples/boss_part.step";
+        ASSERT_EQ(run({"--plugin", kModule, "--open", step, "--save", sound}), 0) << err.str();
+        fs::copy_file(sound, crafted);
+        ASSERT_TRUE(craftSolidGeometry(crafted, change));
+        bytes = plat::readFile(crafted).value_or("");
+        ASSERT_FALSE(bytes.empty());
+        out.str("");
+        err.str("");
+    }
+    // hostcam refuses the crafted part with `message`, runs nothing, saves nothing and leaves the file as it
+    // was; the example part itself opens afterwards, under the default limits.
+    void expectRefused(const std::string& message) {
+        EXPECT_EQ(run({"--plugin", kModule, "--open", crafted, "--save", crafted}), 2);
+        host::setPartGeometryLimits({});
+        EXPECT_EQ(err.str(), "hostcam: " + message + "\n");
+        EXPECT_EQ(out.str().find("hostcam.return"), std::string::npos) << out.str();
+        EXPECT_EQ(plat::readFile(crafted).value_or(""), bytes);
+        EXPECT_FALSE(fs::exists(crafted + ".saving"));
+
+        err.str("");
+        EXPECT_EQ(run({"--plugin", kModule, "--open", sound}), 0) << err.str();
+        const std::size_t counts = out.str().find(sound + ": ");
+        ASSERT_NE(counts, std::string::npos) << out.str();
+        EXPECT_NE(out.str().substr(counts, out.str().find('\n', counts) - counts).find(", solids 1,"),
+                  std::string::npos)
+            << out.str();
+    }
+    void TearDown() override {
+        host::setPartGeometryLimits({});
+        Hostcam::TearDown();
+    }
+
+    std::string sound, crafted, bytes;
+};
+
+// The geometry text changed by a few bytes and sealed again, so that its checksum holds: the line of the
+// fillet's parameter plane where the fillet ends (v = pi) moved to v = -9e6. Boxing that face ran the
+// kernel's face classifier for minutes: it is refused as unreadable at once, whatever the limit.
+TEST_F(CraftedPart, AnEdgeCurveMovedFarOutInTheParameterPlaneIsRefusedAsUnreadable) {
+    save([](std::string& text) {
+        const std::regex line(R"(\n1 (\S+) 3\.14159265358979\d* -1 0 \n)");
+        std::smatch found;
+        if (!std::regex_search(text, found, line)) return false;
+        text.replace(static_cast<std::size_t>(found.position(0)), static_cast<std::size_t>(found.length(0)),
+                     "\n1 " + found[1].str() + " -9000000 -1 0 \n");
+        return true;
+    });
+    expectRefused("The part file " + crafted + " is damaged: the geometry of entity 1 is unreadable.");
+}
+
+// Geometry whose making does not end within the limit (the reader process told to make nothing and wait,
+// as it would on a face the kernel classifies without end): the part is refused when the limit is past.
+TEST_F(CraftedPart, GeometryWhoseMakingOverrunsTheLimitIsRefusedWhenItIsPast) {
+    save([](std::string&) { return true; });
+    host::setPartGeometryLimits({.seconds = 0.2, .stall = true});
+    expectRefused("The part file " + crafted +
+                  " is refused: reading its geometry took longer than 0.2 s and was stopped.");
 }
 
 }  // namespace
