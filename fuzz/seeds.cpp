@@ -27,6 +27,7 @@
 #include "plugin/base/views_list.h"
 #include "plugin/model/feature_mark.h"
 #include "plugin/model/tree_codec.h"
+#include "plugin/services/settings.h"
 #include "platform/sys/paths.h"
 
 namespace {
@@ -247,6 +248,22 @@ int main(int argc, char** argv) {
     fuzz::writeSeed(out + "/store_params", "DGPDd01", record("DGPDd01"));
     fuzz::writeSeed(out + "/settings_record", "DGPDd01", record("DGPDd01"));
 
+    // The files stations share: kind byte 0 password block, 1 index, 2 state block.
+    {
+        std::vector<std::uint8_t> password{0, 0};
+        const float block[4] = {150.0f, 2.0f, 97.0f * 300.0f, 98.0f * 300.0f};
+        password.insert(password.end(), reinterpret_cast<const std::uint8_t*>(block),
+                        reinterpret_cast<const std::uint8_t*>(block) + sizeof block);
+        fuzz::writeSeed(out + "/shared_files", "password", password);
+        std::vector<std::uint8_t> index{1};
+        const std::string encoded = encodeIndexFile({{"Drill", 0x01D0000000000000ULL}, {"Tap", 42}});
+        index.insert(index.end(), encoded.begin(), encoded.end());
+        fuzz::writeSeed(out + "/shared_files", "index", index);
+        std::vector<std::uint8_t> state(kShBlockSize + 1, 0);
+        state[0] = 2;
+        state[1] = 1;
+        fuzz::writeSeed(out + "/shared_files", "state", state);
+    }
     // Files and geometry.
     const std::string settings = plat::readFile(g_globals->settingsFile).value_or("");
     const std::string uiTexts = plat::readFile(FX_SOURCE_DIR "/data/Forantix.txt").value_or("");

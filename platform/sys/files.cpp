@@ -153,6 +153,8 @@ bool createDirectories(std::string_view path) {
     return dirExists(p);
 }
 
+bool removeDirectory(std::string_view path) { return ::rmdir(native(path).c_str()) == 0; }
+
 bool removeFile(std::string_view path) {
     const std::string p = native(path);
     struct stat st {};

@@ -18,6 +18,7 @@ bool createDirectory(std::string_view path);
 // Every missing level; true when the folder exists afterwards.
 bool createDirectories(std::string_view path);
 bool removeFile(std::string_view path);  // files only, as DeleteFile
+bool removeDirectory(std::string_view path);  // an empty folder only, as RemoveDirectory
 
 // CopyFile: the target appears whole or not at all, with the source's last-write time and permissions.
 // An existing target whose name differs only in case counts as existing; when overwriting it keeps its

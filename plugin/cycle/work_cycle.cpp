@@ -129,11 +129,11 @@ void checkSharedLibrary() {
             writeSettings(0);
         }
     } else if (found == 1) {
-        CDlgSharedLibNF dlg;
-        dlg.libraryName = g_globals->libraryName;
-        dlg.subFolders = subFolders;
-        (void)doModalInPluginRes(dlg);
-        g_globals->libraryName = dlg.libraryName;
+        CDlgSharedLibNF dlg(0);
+        dlg.library = g_globals->libraryName;
+        dlg.folders = &subFolders;
+        // Cancel keeps the library the settings name, rather than none.
+        if (doModalInPluginRes(dlg) == plat::IDOK) g_globals->libraryName = dlg.choice;
         writeSettings(0);
     }
 }

@@ -60,7 +60,6 @@ void registerPluginTemplates() {
     plat::registerDialog(emptyFrame(18047, "Assign features"));
     plat::registerDialog(emptyFrame(18106, "Presel View"));
     plat::registerDialog(emptyFrame(18030, "Shared data"));
-    plat::registerDialog(emptyFrame(18074, "Shared library"));
     registerProcessTemplates();
     registerToolTemplates();
     registerEditorTemplates();

@@ -245,6 +245,16 @@ DlgTemplate coloursTemplate() {
     return l.done();
 }
 
+// The choice of another table library: its texts come from the UI texts at the opening.
+DlgTemplate sharedLibraryChoiceTemplate() {
+    Layout l(18074, "Shared library", 240, 100);
+    l.add(18063, Ctl::Static, {10, 8, 230, 36})
+        .add(18062, Ctl::ComboDropDown, {10, 40, 230, 120}, "", plat::CBS_SORT)
+        .add(18064, Ctl::Static, {10, 56, 230, 74})
+        .okCancel(78, 240);
+    return l.done();
+}
+
 DlgTemplate levelsTemplate() {
     Layout l(18027, "Levels", 220, 110);
     l.add(4301, Ctl::Static, {10, 10, 150, 20})
@@ -392,6 +402,7 @@ void registerSettingsTemplates() {
     plat::registerDialog(generalParametersTemplate());
     plat::registerDialog(coloursTemplate());
     plat::registerDialog(levelsTemplate());
+    plat::registerDialog(sharedLibraryChoiceTemplate());
     plat::registerDialog(advancedStrategiesTemplate());
     plat::registerDialog(recognitionTolerancesTemplate());
     plat::registerDialog(drillingSideTemplate());

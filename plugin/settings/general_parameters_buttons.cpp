@@ -32,12 +32,11 @@ namespace {
 // The library the user takes instead of `name`, which the folder's libraries `names` do not hold (variant
 // 0: the shared folder's, 1: the local ones); whatever the dialog's result its choice stands, "" for none.
 std::string otherLibrary(plat::Dialog* parent, int variant, const std::string& name, const std::vector<std::string>& names) {
-    CDlgSharedLibNF dlg;
-    dlg.variant = variant;
-    dlg.libraryName = name;
-    dlg.subFolders = names;
+    CDlgSharedLibNF dlg(variant);
+    dlg.library = name;
+    dlg.folders = &names;
     (void)doModalInPluginRes(dlg, parent);
-    return dlg.libraryName;
+    return dlg.choice;
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The shared library's folder listing, its dialogs and the watcher of the shared library's request flag.
+// The shared library's dialogs and the watcher of the shared library's request flag.
 // Stand-ins where docs/seams.md says so.
 #pragma once
 #include <atomic>
@@ -9,10 +9,6 @@
 #include "platform/sys/clock.h"
 #include "platform/ui/dialog.h"
 #include "plugin/services/settings.h"
-
-// -1: the folder does not exist; -2: it holds no sub-folder; 0: one sub-folder is the library (case
-// ignored); 1: none is. The sub-folder names go into `names` when given.
-int listSubFolders(const std::string& folder, const std::string& libraryName, std::vector<std::string>* names);
 
 class CDlgSharedDataMgr : public plat::Dialog {
 public:
@@ -25,15 +21,20 @@ protected:
     bool onInitDialog() override;
 };
 
+// The choice of another table library from a forms folder's libraries. The caller sets `library` (the one
+// not found) and `folders`; `choice` is the entry selected at OK, "" when none is (a typed name that is no
+// entry, or Cancel).
 class CDlgSharedLibNF : public plat::Dialog {
 public:
-    CDlgSharedLibNF() : plat::Dialog(18074) {}
+    explicit CDlgSharedLibNF(int variant = 0) : plat::Dialog(18074), variant(variant) {}
     int variant = 0;   // 0 the shared folder's libraries, 1 the local ones
-    std::string libraryName;
-    std::vector<std::string> subFolders;
+    std::string library;
+    std::string choice;
+    const std::vector<std::string>* folders = nullptr;
 
 protected:
     bool onInitDialog() override;
+    void onOK() override;
 };
 
 // The watcher's control block: a stop byte, then the shared folder the watcher reads once at its start.

@@ -188,6 +188,50 @@ TEST_F(SharingTest, AMissingSharedLibraryAndACancelledDialogSwitchSharingOff) {
     EXPECT_FALSE(sharedDataWatcherRunning());
 }
 
+// A library the shared folder does not hold: the user picks one of those it holds, or keeps the old name.
+class SharedLibraryChoiceTest : public SharingTest {
+protected:
+    void SetUp() override {
+        SharingTest::SetUp();
+        for (const char* name : {"Gamma", "alpha", "Beta", ".backup"})
+            ASSERT_TRUE(plat::createDirectories(shared + "/FORMS_MM/" + name));
+        ASSERT_TRUE(plat::writeFile(installDir + "/Tool_mm.prm", "[SharedData]\r\n1. 1\r\n2. 0\r\n3. " + shared +
+                                                                     "\r\n[ProcessMach]\r\n2. Missing\r\n"));
+        load();
+    }
+};
+
+TEST_F(SharedLibraryChoiceTest, OkWithoutTouchingTheListTakesTheFirstLibraryInOrder) {
+    script().click(18074, plat::IDOK).esc();
+    m_main();
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains("dialog.show 18074 modal caption=\"Shared library not found\""));
+    EXPECT_TRUE(transcript().contains("18063 Static \"The shared folder holds no table library \\\"Missing\\\".\""));
+    EXPECT_TRUE(transcript().contains("18062 ComboDropDown \"alpha\""));
+    EXPECT_EQ(g_globals->libraryName, "alpha");
+}
+
+TEST_F(SharedLibraryChoiceTest, ANameTypedThatIsNoLibraryLeavesNone) {
+    script().type(18074, 18062, "Elsewhere").click(18074, plat::IDOK).esc();
+    m_main();
+    expectScriptPlayed();
+    EXPECT_EQ(g_globals->libraryName, "");
+}
+
+TEST_F(SharedLibraryChoiceTest, CancelKeepsTheLibraryTheSettingsNamed) {
+    script().click(18074, plat::IDCANCEL).esc();
+    m_main();
+    expectScriptPlayed();
+    EXPECT_EQ(g_globals->libraryName, "Missing");
+}
+
+TEST_F(SharedLibraryChoiceTest, AnotherLibraryPickedInTheListIsTaken) {
+    script().select(18074, 18062, 2).click(18074, plat::IDOK).esc();
+    m_main();
+    expectScriptPlayed();
+    EXPECT_EQ(g_globals->libraryName, "Gamma");
+}
+
 // The message's line comes from the UI-text file: conversions beyond the folder it names are shown as
 // written, never read as arguments.
 TEST_F(SharingTest, TheMissingLibrarysMessageNeverTakesItsLineAsAFormat) {

@@ -1,0 +1,237 @@
+// The files stations share: the password block, the hand-over flags, and per station the index of table
+// times and the state block of each library. Every reader takes damaged or short files as the defaults.
+#include "plugin/services/settings.h"
+
+#include <cmath>
+#include <cstring>
+#include <ctime>
+
+#include "platform/sys/clock.h"
+#include "platform/sys/files.h"
+#include "platform/sys/paths.h"
+#include "platform/ui/message_box.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/text_fill.h"
+
+namespace {
+
+constexpr std::uint64_t kTicksPerSecond = 10'000'000;
+constexpr std::uint64_t kEpochTicks = 11'644'473'600ULL * kTicksPerSecond;   // 1601 to 1970
+
+float floatAt(const std::uint8_t* p) {
+    float f;
+    std::memcpy(&f, p, 4);
+    return f;
+}
+
+void putFloat(std::uint8_t* p, float f) { std::memcpy(p, &f, 4); }
+
+std::uint32_t u32At(const char* p) {
+    std::uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+}  // namespace
+
+std::uint64_t fileTimeOfSeconds(std::int64_t seconds) {
+    return seconds <= 0 ? kEpochTicks : kEpochTicks + static_cast<std::uint64_t>(seconds) * kTicksPerSecond;
+}
+
+std::int64_t secondsOfFileTime(std::uint64_t ticks) {
+    return ticks <= kEpochTicks ? 0 : static_cast<std::int64_t>((ticks - kEpochTicks) / kTicksPerSecond);
+}
+
+CSharedData::CSharedData(std::string sharedFolder) : folder(std::move(sharedFolder)) {
+    (void)texts_.load(g_globals->uiTextFile, "SharedData", false);
+}
+
+// ---- password ----------------------------------------------------------------------------------------------
+
+int CSharedData::readPasswordFile() {
+    passwordFile = plat::joinPath(folder, "Shared.Dat");
+    passwordFileFound = plat::fileExists(passwordFile);
+    if (!passwordFileFound) {
+        passwordBlock.fill(0);
+        return 0;
+    }
+    if (auto bytes = plat::readFile(passwordFile)) {
+        passwordBlock.fill(0);
+        std::memcpy(passwordBlock.data(), bytes->data(), std::min(bytes->size(), passwordBlock.size()));
+    }
+    return 0;
+}
+
+int CSharedData::encodePassword(std::string_view text, std::uint8_t* dest) const {
+    const int n = static_cast<int>(text.size());
+    if (n > kMaxPasswordLength) return -1;
+    // The key changes with the moment of encoding; it travels in the block as its half.
+    const std::time_t now = static_cast<std::time_t>(plat::nowSeconds());
+    std::tm local{};
+    localtime_r(&now, &local);
+    const float key = static_cast<float>((local.tm_min + 7) * (local.tm_sec + 3));
+    std::uint8_t block[8 + 4 * kMaxPasswordLength] = {};
+    putFloat(block, key / 2);
+    putFloat(block + 4, static_cast<float>(n));
+    for (int i = 0; i < n; ++i) putFloat(block + 8 + 4 * i, static_cast<float>(static_cast<signed char>(text[i])) * key);
+    std::memcpy(dest, block, 8 + 4 * static_cast<std::size_t>(n));
+    return 4 * n;
+}
+
+int CSharedData::decodePassword(const std::uint8_t* block, std::string* text) {
+    text->clear();
+    const float count = floatAt(block + 4);
+    const float half = floatAt(block);
+    // A damaged block gives what it can: the count is clamped to the room the block has.
+    if (!std::isfinite(count) || !std::isfinite(half) || count < 1) return 0;
+    const int n = count >= kMaxPasswordLength ? kMaxPasswordLength : static_cast<int>(count);
+    const float key = half + half;
+    if (key == 0) return 0;
+    for (int i = 0; i < n; ++i) {
+        const float value = floatAt(block + 8 + 4 * i) / key;
+        const int c = std::isfinite(value) && std::fabs(value) < 256 ? static_cast<int>(value) : 0;
+        text->push_back(static_cast<char>(c));
+    }
+    return n;
+}
+
+int CSharedData::writePasswordFile() {
+    if (passwordFile.empty()) return 0;
+    if (plat::writeFile(passwordFile, std::string_view(reinterpret_cast<const char*>(passwordBlock.data()),
+                                                       passwordBlock.size())))
+        passwordFileFound = true;
+    return 0;
+}
+
+std::string CSharedData::passwordInForce() const {
+    if (!passwordFileFound) return kDefaultPassword;
+    std::string text;
+    decodePassword(passwordBlock.data() + 1, &text);
+    return text;
+}
+
+// ---- flags -----------------------------------------------------------------------------------------------------
+
+int CSharedData::flagFile(const char* name, int mode) const {
+    const std::string flag = plat::joinPath(folder, name);
+    switch (mode) {
+    case 0: return plat::fileExists(flag) || plat::writeFile(flag, "") ? 0 : 1;
+    case 1: plat::removeFile(flag); return 0;
+    case 2: return plat::fileExists(flag) ? 1 : 0;
+    default: return 0;
+    }
+}
+
+// ---- index and state -------------------------------------------------------------------------------------------
+
+std::string encodeIndexFile(const std::vector<SHARED_FILE_ENTRY>& entries) {
+    const std::size_t n = std::min<std::size_t>(entries.size(), 0xFFFF);
+    std::string bytes(kIndexHeaderSize + n * kIndexEntrySize, '\0');
+    const auto count = static_cast<std::uint16_t>(n);
+    std::memcpy(bytes.data(), &count, 2);
+    for (std::size_t i = 0; i < n; ++i) {
+        char* e = bytes.data() + kIndexHeaderSize + i * kIndexEntrySize;
+        std::memcpy(e, entries[i].name.data(), std::min<std::size_t>(entries[i].name.size(), 255));
+        const auto low = static_cast<std::uint32_t>(entries[i].lastWrite);
+        const auto high = static_cast<std::uint32_t>(entries[i].lastWrite >> 32);
+        std::memcpy(e + 256, &low, 4);
+        std::memcpy(e + 260, &high, 4);
+    }
+    return bytes;
+}
+
+std::vector<SHARED_FILE_ENTRY> decodeIndexFile(std::string_view bytes) {
+    std::vector<SHARED_FILE_ENTRY> entries;
+    if (bytes.size() < kIndexHeaderSize) return entries;
+    std::uint16_t count;
+    std::memcpy(&count, bytes.data(), 2);
+    // The count never reaches past the bytes the file holds.
+    const std::size_t room = (bytes.size() - kIndexHeaderSize) / kIndexEntrySize;
+    const std::size_t n = std::min<std::size_t>(count, room);
+    for (std::size_t i = 0; i < n; ++i) {
+        const char* e = bytes.data() + kIndexHeaderSize + i * kIndexEntrySize;
+        SHARED_FILE_ENTRY entry;
+        entry.name.assign(e, strnlen(e, 256));
+        entry.lastWrite = u32At(e + 256) | static_cast<std::uint64_t>(u32At(e + 260)) << 32;
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+int CSharedData::readIndexFile(const std::string& libraryName) {
+    indexEntries.clear();
+    if (auto bytes = plat::readFile(plat::joinPath(g_globals->formsDir, libraryName + ".dt")))
+        indexEntries = decodeIndexFile(*bytes);
+    return 0;
+}
+
+int CSharedData::findIndexTime(std::string_view title, std::int64_t* seconds) const {
+    for (std::size_t i = 0; i < indexEntries.size(); ++i) {
+        if (!plat::equalsNoCase(indexEntries[i].name, title)) continue;
+        *seconds = secondsOfFileTime(indexEntries[i].lastWrite);
+        return static_cast<int>(i) + 1;
+    }
+    return 0;
+}
+
+int CSharedData::writeIndexFile(const std::string& libraryName) {
+    (void)plat::writeFile(plat::joinPath(g_globals->formsDir, libraryName + ".dt"), encodeIndexFile(newEntries));
+    return 0;
+}
+
+int CSharedData::readShBlock(const std::string& libraryName, const std::string& dir) {
+    shFile = plat::joinPath(dir.empty() ? g_globals->formsDir : dir, libraryName + ".sh");
+    shBlock.fill(0);
+    if (auto bytes = plat::readFile(shFile))
+        std::memcpy(shBlock.data(), bytes->data(), std::min(bytes->size(), shBlock.size()));
+    return 0;
+}
+
+int CSharedData::writeShBlock() {
+    if (shFile.empty()) return 0;
+    (void)plat::writeFile(shFile, std::string_view(reinterpret_cast<const char*>(shBlock.data()), shBlock.size()));
+    return 0;
+}
+
+// ---- folders -----------------------------------------------------------------------------------------------------
+
+int listSubFolders(const std::string& dir, const std::string& libraryName, std::vector<std::string>* names) {
+    if (names) names->clear();
+    if (!plat::dirExists(dir)) return -1;
+    bool any = false, found = false;
+    for (const plat::FileEntry& entry : plat::findFiles(dir, "*.*")) {
+        if (!entry.isDir || entry.name.empty() || entry.name[0] == '.') continue;
+        any = true;
+        if (plat::equalsNoCase(entry.name, libraryName)) found = true;
+        if (names) names->push_back(entry.name);
+    }
+    if (!any) return -2;
+    return found ? 0 : 1;
+}
+
+int countTabFiles(const std::string& dir) {
+    if (!plat::dirExists(dir)) return -1;
+    for (const plat::FileEntry& entry : plat::findFiles(dir, "*.tab"))
+        if (!entry.isDir) return 0;
+    return 1;
+}
+
+int ensureTablesFolder(const std::string& dir) {
+    const int count = countTabFiles(dir);
+    if (count >= 0) return count;
+    std::string path = dir;
+    std::vector<std::string> missing{path};
+    // Up to two missing levels above the folder are made first.
+    for (int level = 0; level < 3; ++level) {
+        bool made = true;
+        for (auto it = missing.rbegin(); it != missing.rend() && made; ++it)
+            made = plat::createDirectory(*it) || plat::dirExists(*it);
+        if (made) return 1;
+        path = plat::splitPath(plat::removeTrailingSeparators(path)).dir;
+        path = plat::removeTrailingSeparators(path);
+        missing.push_back(path);
+    }
+    CSharedData shared(g_globals->sharedDir);
+    plat::messageBox(nullptr, fillText(shared.texts().getMessage(105), {path}), errorMessage(1), plat::MB_OK);
+    return -1;
+}

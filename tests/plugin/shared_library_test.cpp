@@ -1,0 +1,443 @@
+// The files stations share (password, flags, index, state) and the synchronisation of a station's tables
+// with the shared library: what lands in the local and shared folders and what the user is told.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <set>
+
+#include "platform/sys/clock.h"
+#include "platform/sys/files.h"
+#include "platform/sys/paths.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/services/settings.h"
+#include "plugin/services/tables.h"
+#include "plugin/base/resource_switch.h"
+#include "plugin/settings/shared_library.h"
+#include "support/tables_fixture.h"
+
+namespace {
+
+class SharedLibraryTest : public TablesFixture {
+protected:
+    void SetUp() override {
+        TablesFixture::SetUp();
+        sharedRoot = dir.path() + "/shared";
+        localForms = dir.path() + "/station/FORMS_MM";
+        ASSERT_TRUE(plat::createDirectories(sharedRoot + "/FORMS_MM/Lib"));
+        ASSERT_TRUE(plat::createDirectories(localForms + "/Lib"));
+        station(localForms, 0);
+    }
+    void station(const std::string& forms, int readWrite) {
+        g_globals->sharedDir = sharedRoot;
+        g_globals->sharedFormsDir = sharedRoot + "/FORMS_MM";
+        g_globals->formsDir = forms;
+        g_globals->libraryName = "Lib";
+        g_globals->sharedDataOn = 1;
+        g_globals->sharedAccessMode = static_cast<std::int16_t>(readWrite);
+    }
+    std::string sharedLib() const { return sharedRoot + "/FORMS_MM/Lib"; }
+    std::string localLib() const { return localForms + "/Lib"; }
+    // A table (".tab" and ".txt") whose files say `content`, both written at `seconds`.
+    static void putTable(const std::string& lib, const std::string& title, const std::string& content,
+                         std::int64_t seconds) {
+        for (const char* ext : {".tab", ".txt"}) {
+            const std::string path = lib + "/" + title + ext;
+            ASSERT_TRUE(plat::writeFile(path, content + ext));
+            ASSERT_TRUE(plat::setLastWriteTime(path, seconds));
+        }
+    }
+    std::string contentOf(const std::string& lib, const std::string& title) {
+        return plat::readFile(lib + "/" + title + ".txt").value_or("<missing>");
+    }
+    std::vector<std::string> indexNames() {
+        CSharedData shared(sharedRoot);
+        shared.readIndexFile("Lib");
+        std::vector<std::string> names;
+        for (const SHARED_FILE_ENTRY& e : shared.indexEntries) names.push_back(e.name);
+        return names;
+    }
+    void setSharedBusy(std::uint8_t busy) {
+        CSharedData shared(sharedRoot);
+        shared.readShBlock("Lib", g_globals->sharedFormsDir);
+        shared.shBlock[0] = busy;
+        shared.writeShBlock();
+    }
+
+    std::string sharedRoot, localForms;
+};
+
+// ---- password ----------------------------------------------------------------------------------------------------
+
+TEST_F(SharedLibraryTest, PasswordsUpToSixCharactersSurviveTheFileAtAnyMoment) {
+    const struct {
+        const char* password;
+        std::int64_t now;
+    } cases[] = {{"", 1700000000}, {"a", 1700000059}, {"Ab", 1700003599}, {"x9Z", 1700001234},
+                 {"\xE9t\xE9s", 1700000001}, {"Pass5", 1700002222}, {"S3cr~t", 1700000000 + 59 * 60 + 59}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.password);
+        plat::setNowSeconds(c.now);
+        CSharedData writer(sharedRoot);
+        writer.readPasswordFile();
+        ASSERT_EQ(writer.setPassword(c.password), 0);
+        writer.writePasswordFile();
+        CSharedData reader(sharedRoot);
+        reader.readPasswordFile();
+        EXPECT_EQ(reader.passwordInForce(), c.password);
+        EXPECT_TRUE(reader.passwordMatches(c.password));
+        EXPECT_FALSE(reader.passwordMatches(std::string(c.password) + "x"));
+        EXPECT_EQ(plat::readFile(sharedRoot + "/Shared.Dat")->size(), kPasswordBlockSize);
+    }
+    plat::setNowSeconds(0);
+}
+
+TEST_F(SharedLibraryTest, WithoutThePasswordFileOnlyTheDefaultPasswordIsAccepted) {
+    CSharedData shared(sharedRoot);
+    shared.readPasswordFile();
+    EXPECT_TRUE(shared.passwordMatches("quolberdant"));
+    EXPECT_FALSE(shared.passwordMatches("Quolberdant"));
+    EXPECT_FALSE(shared.passwordMatches(""));
+    EXPECT_FALSE(plat::fileExists(sharedRoot + "/Shared.Dat"));   // the default is never written
+}
+
+TEST_F(SharedLibraryTest, APasswordLongerThanTheBlockHoldsIsRefusedAndTheOldOneKept) {
+    CSharedData shared(sharedRoot);
+    shared.readPasswordFile();
+    ASSERT_EQ(shared.setPassword("abc"), 0);
+    shared.writePasswordFile();
+    EXPECT_EQ(shared.setPassword("sevench"), -1);
+    shared.writePasswordFile();
+    CSharedData reader(sharedRoot);
+    reader.readPasswordFile();
+    EXPECT_EQ(reader.passwordInForce(), "abc");
+}
+
+TEST_F(SharedLibraryTest, ADamagedPasswordBlockDecodesToAtMostSixCharacters) {
+    float block[8] = {10.0f, 1000.0f, 20 * 65.0f, 20 * 66.0f, 20 * 67.0f, 20 * 68.0f, 20 * 69.0f, 20 * 70.0f};
+    std::uint8_t bytes[32];
+    std::memcpy(bytes, block, 32);
+    std::string text;
+    EXPECT_EQ(CSharedData::decodePassword(bytes, &text), 6);
+    EXPECT_EQ(text, "ABCDEF");
+    block[0] = 0;   // no key
+    std::memcpy(bytes, block, 32);
+    EXPECT_EQ(CSharedData::decodePassword(bytes, &text), 0);
+    EXPECT_EQ(text, "");
+}
+
+// ---- flags, index, state -------------------------------------------------------------------------------------------
+
+TEST_F(SharedLibraryTest, FlagFilesAreCreatedTestedAndRemoved) {
+    CSharedData shared(sharedRoot);
+    for (auto flag : {&CSharedData::runningFlag, &CSharedData::requestFlag}) {
+        EXPECT_EQ((shared.*flag)(2), 0);
+        EXPECT_EQ((shared.*flag)(0), 0);
+        EXPECT_EQ((shared.*flag)(2), 1);
+        EXPECT_EQ((shared.*flag)(1), 0);
+        EXPECT_EQ((shared.*flag)(2), 0);
+    }
+    EXPECT_EQ(CSharedData(dir.path() + "/nowhere").requestFlag(0), 1);
+}
+
+TEST_F(SharedLibraryTest, AnIndexOfThreeWrittenOverOneOfFiveReadsBackThree) {
+    CSharedData shared(sharedRoot);
+    for (int i = 0; i < 5; ++i) shared.appendNewEntry({"Table" + std::to_string(i), fileTimeOfSeconds(1000 + i)});
+    shared.writeIndexFile("Lib");
+    shared.clearNewEntries();
+    for (int i = 0; i < 3; ++i) shared.appendNewEntry({"New" + std::to_string(i), fileTimeOfSeconds(2000 + i)});
+    shared.writeIndexFile("Lib");
+    shared.readIndexFile("Lib");
+    ASSERT_EQ(shared.indexEntries.size(), 3u);
+    std::int64_t seconds = 0;
+    EXPECT_EQ(shared.findIndexTime("new2", &seconds), 3);   // names compared without case
+    EXPECT_EQ(seconds, 2002);
+    seconds = -1;
+    EXPECT_EQ(shared.findIndexTime("Table0", &seconds), 0);
+    EXPECT_EQ(seconds, -1);
+}
+
+TEST_F(SharedLibraryTest, AnIndexCountBeyondTheFileIsBoundedByItsSize) {
+    std::string bytes = encodeIndexFile({{"A", 1}, {"B", 2}});
+    const std::uint16_t count = 500;
+    std::memcpy(bytes.data(), &count, 2);
+    EXPECT_EQ(decodeIndexFile(bytes).size(), 2u);
+    EXPECT_EQ(decodeIndexFile(bytes.substr(0, bytes.size() - 1)).size(), 1u);
+    EXPECT_TRUE(decodeIndexFile(bytes.substr(0, 11)).empty());
+    ASSERT_TRUE(plat::writeFile(localForms + "/Lib.dt", bytes));
+    EXPECT_EQ(indexNames(), (std::vector<std::string>{"A", "B"}));
+}
+
+TEST_F(SharedLibraryTest, TheStateBlockIsZeroUntilWrittenAndKeepsItsOtherBytes) {
+    CSharedData shared(sharedRoot);
+    shared.readShBlock("Lib");
+    EXPECT_EQ(std::count(shared.shBlock.begin(), shared.shBlock.end(), 0), static_cast<long>(kShBlockSize));
+    shared.shBlock[0] = 1;
+    shared.shBlock[2049] = 7;
+    shared.writeShBlock();
+    CSharedData again(sharedRoot);
+    again.readShBlock("Lib");
+    EXPECT_EQ(again.shBlock[0], 1);
+    EXPECT_EQ(again.shBlock[2049], 7);
+    EXPECT_EQ(plat::readFile(localForms + "/Lib.sh")->size(), kShBlockSize);
+}
+
+// ---- folders ---------------------------------------------------------------------------------------------------------
+
+TEST_F(SharedLibraryTest, SubFoldersAreListedWithoutHiddenOnesAndTheLibraryFoundWithoutCase) {
+    const std::string forms = dir.path() + "/listing";
+    std::vector<std::string> names{"stale"};
+    EXPECT_EQ(listSubFolders(forms, "Lib", &names), -1);
+    EXPECT_TRUE(names.empty());
+    ASSERT_TRUE(plat::createDirectories(forms + "/.backup"));
+    ASSERT_TRUE(plat::writeFile(forms + "/file.tab", "x"));
+    EXPECT_EQ(listSubFolders(forms, "Lib", &names), -2);
+    ASSERT_TRUE(plat::createDirectories(forms + "/Metric"));
+    ASSERT_TRUE(plat::createDirectories(forms + "/LIB"));
+    EXPECT_EQ(listSubFolders(forms, "lib", &names), 0);
+    EXPECT_EQ(names, (std::vector<std::string>{"LIB", "Metric"}));
+    EXPECT_EQ(listSubFolders(forms, "Other", nullptr), 1);
+}
+
+TEST_F(SharedLibraryTest, TablesFolderIsCountedOrCreatedUpToTwoLevelsAbove) {
+    EXPECT_EQ(countTabFiles(dir.path() + "/none"), -1);
+    EXPECT_EQ(countTabFiles(localLib()), 1);
+    putTable(localLib(), "A", "x", 1000);
+    EXPECT_EQ(countTabFiles(localLib()), 0);
+    EXPECT_EQ(ensureTablesFolder(localLib()), 0);
+    EXPECT_EQ(ensureTablesFolder(dir.path() + "/new/level/Lib"), 1);
+    EXPECT_TRUE(plat::dirExists(dir.path() + "/new/level/Lib"));
+    EXPECT_EQ(count("msgbox"), 0);
+    // A file where a folder should be: every level fails and the uppermost one tried is named.
+    ASSERT_TRUE(plat::writeFile(dir.path() + "/blocker", "x"));
+    expectMessage();
+    EXPECT_EQ(ensureTablesFolder(dir.path() + "/blocker/a/b/c"), -1);
+    EXPECT_TRUE(transcript().contains("The folder cannot be created:\\n" + dir.path() + "/blocker\""));
+}
+
+// ---- refresh -----------------------------------------------------------------------------------------------------------
+
+TEST_F(SharedLibraryTest, RefreshCopiesWhatChangedAndDeletesWhatTheSharedLibraryLost) {
+    putTable(sharedLib(), "A", "a1", 1000);
+    putTable(sharedLib(), "B", "b1", 1000);
+    putTable(sharedLib(), "C", "c1", 1000);
+    putTable(localLib(), "D", "d-local", 1000);
+    EXPECT_EQ(copyTablesToSharedData(), 0);   // no index yet: everything is new
+    EXPECT_EQ(contentOf(localLib(), "A"), "a1.txt");
+    EXPECT_EQ(plat::readFile(localLib() + "/C.tab"), "c1.tab");
+    EXPECT_FALSE(plat::fileExists(localLib() + "/D.tab"));
+    EXPECT_FALSE(plat::fileExists(localLib() + "/D.txt"));
+    EXPECT_EQ(indexNames(), (std::vector<std::string>{"A", "B", "C"}));
+    EXPECT_EQ(plat::lastWriteTime(localLib() + "/B.tab"), 1000);
+
+    putTable(localLib(), "A", "a-edited", 1000);   // the same time as the index: left alone
+    putTable(sharedLib(), "B", "b2", 1001);
+    plat::removeFile(sharedLib() + "/C.tab");
+    plat::removeFile(sharedLib() + "/C.txt");
+    EXPECT_EQ(copyTablesToSharedData(), 0);
+    EXPECT_EQ(contentOf(localLib(), "A"), "a-edited.txt");
+    EXPECT_EQ(contentOf(localLib(), "B"), "b2.txt");
+    EXPECT_FALSE(plat::fileExists(localLib() + "/C.tab"));
+    EXPECT_FALSE(plat::fileExists(localLib() + "/C.txt"));
+    EXPECT_EQ(indexNames(), (std::vector<std::string>{"A", "B"}));
+    EXPECT_FALSE(plat::dirExists(localForms + "/.Lib.sync"));
+    EXPECT_EQ(count("msgbox"), 0);
+    expectScriptPlayed();
+}
+
+TEST_F(SharedLibraryTest, ATableWhoseCopyFailedIsCopiedAtTheNextRefresh) {
+    putTable(sharedLib(), "A", "a1", 1000);
+    putTable(sharedLib(), "B", "b1", 1000);
+    plat::failNextWriteAfter(0);   // the first copy, A's table file
+    expectMessage();
+    EXPECT_EQ(copyTablesToSharedData(), 0);
+    EXPECT_TRUE(transcript().contains("The table cannot be copied"));
+    EXPECT_FALSE(plat::fileExists(localLib() + "/A.tab"));
+    EXPECT_EQ(contentOf(localLib(), "B"), "b1.txt");
+    EXPECT_EQ(indexNames(), (std::vector<std::string>{"B"}));
+
+    EXPECT_EQ(copyTablesToSharedData(), 0);   // nothing changed in the shared library
+    EXPECT_EQ(contentOf(localLib(), "A"), "a1.txt");
+    EXPECT_EQ(indexNames(), (std::vector<std::string>{"A", "B"}));
+    expectScriptPlayed();
+}
+
+TEST_F(SharedLibraryTest, CancelAtAFailedCopyStopsAndKeepsWhatTheIndexKnew) {
+    putTable(sharedLib(), "A", "a1", 1000);
+    putTable(sharedLib(), "B", "b1", 1000);
+    EXPECT_EQ(copyTablesToSharedData(), 0);
+    putTable(sharedLib(), "A", "a2", 2000);
+    putTable(sharedLib(), "B", "b2", 2000);
+    plat::failNextWriteAfter(0);
+    script().answer(plat::IDCANCEL);
+    EXPECT_EQ(copyTablesToSharedData(), 0);
+    EXPECT_EQ(contentOf(localLib(), "A"), "a1.txt");
+    EXPECT_EQ(contentOf(localLib(), "B"), "b1.txt");
+    EXPECT_EQ(copyTablesToSharedData(), 0);   // both are still due
+    EXPECT_EQ(contentOf(localLib(), "A"), "a2.txt");
+    EXPECT_EQ(contentOf(localLib(), "B"), "b2.txt");
+    expectScriptPlayed();
+}
+
+TEST_F(SharedLibraryTest, AnEmptySharedLibraryIsReportedAndNothingDeleted) {
+    putTable(localLib(), "A", "a", 1000);
+    expectMessage();
+    EXPECT_EQ(copyTablesToSharedData(), 0);
+    EXPECT_TRUE(transcript().contains("The shared library holds no table"));
+    EXPECT_TRUE(plat::fileExists(localLib() + "/A.tab"));
+    expectScriptPlayed();
+}
+
+TEST_F(SharedLibraryTest, AReadOnlyStationWaitsForAPublisherAndGivesUpAfterSixteenReads) {
+    putTable(sharedLib(), "A", "a1", 1000);
+    setSharedBusy(1);
+    plat::resetSleptMs();
+    expectMessage();
+    EXPECT_EQ(copyTablesToSharedData(), -1);
+    EXPECT_EQ(plat::sleptMs(), 16 * 2000);
+    EXPECT_TRUE(transcript().contains("still being published"));
+    EXPECT_FALSE(plat::fileExists(localLib() + "/A.tab"));
+    EXPECT_FALSE(plat::fileExists(localForms + "/Lib.dt"));
+    expectScriptPlayed();
+}
+
+TEST_F(SharedLibraryTest, AReadOnlyStationCopiesOnceThePublisherIsDone) {
+    putTable(sharedLib(), "A", "a1", 1000);
+    setSharedBusy(1);
+    plat::resetSleptMs();
+    plat::Periodic publisherDone = plat::startPeriodic("publisher", 5000, [this] {
+        setSharedBusy(0);
+        return false;
+    });
+    EXPECT_EQ(copyTablesToSharedData(), 0);
+    EXPECT_EQ(plat::sleptMs(), 3 * 2000);
+    EXPECT_EQ(contentOf(localLib(), "A"), "a1.txt");
+    EXPECT_EQ(count("msgbox"), 0);
+}
+
+// ---- publish --------------------------------------------------------------------------------------------------------------
+
+TEST_F(SharedLibraryTest, TheReadWriteStationPublishesChangedTablesWithTheirNewTimeStamp) {
+    station(localForms, 1);
+    ASSERT_TRUE(plat::writeFile(localLib() + "/A.tab", referenceTableText({})));
+    ASSERT_TRUE(plat::writeFile(localLib() + "/A.txt", "M6 6 1 5 0\r\n"));
+    ASSERT_TRUE(plat::setLastWriteTime(localLib() + "/A.tab", 1500000000));
+    putTable(localLib(), "B", "b1", 1500000100);
+    EXPECT_EQ(copyTablesFromSharedData(), 0);
+    EXPECT_EQ(plat::readFile(sharedLib() + "/A.txt"), "M6 6 1 5 0\r\n");
+    EXPECT_EQ(contentOf(sharedLib(), "B"), "b1.txt");
+    EXPECT_EQ(plat::readFile(sharedLib() + "/A.tab"), plat::readFile(localLib() + "/A.tab"));
+    CTabColsDesc published;
+    ASSERT_EQ(published.read(sharedLib() + "/A.tab"), 0);
+    EXPECT_EQ(published.bmpTime, 1500000000);   // the newest time seen when A was written
+    CSharedData shared(sharedRoot);
+    for (const std::string& forms : {localForms, g_globals->sharedFormsDir}) {
+        shared.readShBlock("Lib", forms);
+        EXPECT_EQ(shared.shBlock[0], 0) << forms;
+    }
+    EXPECT_TRUE(plat::fileExists(g_globals->sharedFormsDir + "/Lib.sh"));
+    shared.readIndexFile("Lib");
+    std::int64_t seconds = 0;
+    EXPECT_EQ(shared.findIndexTime("b", &seconds), 2);
+    EXPECT_EQ(seconds, 1500000100);
+}
+
+TEST_F(SharedLibraryTest, OnlyTheReadWriteStationWithSharingOnPublishes) {
+    putTable(localLib(), "A", "a1", 1000);
+    EXPECT_EQ(copyTablesFromSharedData(), 0);   // read-only
+    g_globals->sharedAccessMode = 1;
+    g_globals->sharedDataOn = 0;
+    EXPECT_EQ(copyTablesFromSharedData(), 0);
+    EXPECT_EQ(copyTablesToSharedData(), 0);
+    EXPECT_FALSE(plat::fileExists(sharedLib() + "/A.tab"));
+    EXPECT_FALSE(plat::fileExists(localForms + "/Lib.dt"));
+    g_globals->sharedDataOn = 1;
+    plat::removeFile(localLib() + "/A.tab");
+    plat::removeFile(localLib() + "/A.txt");
+    expectMessage();
+    EXPECT_EQ(copyTablesFromSharedData(), 0);
+    EXPECT_TRUE(transcript().contains("The local library holds no table"));
+    expectScriptPlayed();
+}
+
+// Two stations on one shared folder: one publishes generation after generation while the other refreshes;
+// every refresh leaves the library of one generation whole.
+TEST_F(SharedLibraryTest, ARefreshDuringPublicationsNeverMixesTwoLibraries) {
+    const std::string publisherForms = dir.path() + "/publisher/FORMS_MM";
+    ASSERT_TRUE(plat::createDirectories(publisherForms + "/Lib"));
+    const char* titles[] = {"A", "B", "C", "D", "E"};
+    constexpr int kGenerations = 120;
+    for (const char* t : titles) putTable(sharedLib(), t, "g0", 1000);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        station(publisherForms, 1);
+        for (int g = 1; g <= kGenerations; ++g) {
+            for (const char* t : titles) putTable(publisherForms + "/Lib", t, "g" + std::to_string(g), 1000 + 10 * g);
+            (void)copyTablesFromSharedData();
+        }
+        _exit(0);
+    }
+    int refreshes = 0, finished = 0;
+    std::set<std::string> seen;
+    while (finished < 2) {
+        if (finished == 0 && waitpid(child, nullptr, WNOHANG) == child) finished = 1;
+        else if (finished == 1) finished = 2;   // one more refresh after the last publication
+        plat::driver().reset();
+        (void)copyTablesToSharedData();
+        ++refreshes;
+        const std::string first = contentOf(localLib(), "A");
+        seen.insert(first);
+        for (const char* t : titles) {
+            ASSERT_EQ(contentOf(localLib(), t), first) << "refresh " << refreshes;
+            const std::string tab = first == "<missing>" ? first : first.substr(0, first.size() - 4) + ".tab";
+            ASSERT_EQ(plat::readFile(localLib() + "/" + t + ".tab").value_or("<missing>"), tab);
+        }
+    }
+    EXPECT_EQ(contentOf(localLib(), "A"), "g" + std::to_string(kGenerations) + ".txt");
+    EXPECT_GT(seen.size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+// ---- the choice of a local library ------------------------------------------------------------------------------------
+
+TEST_F(SharedLibraryTest, TheLocalVariantSpeaksOfTheLocalLibraryAndCancelChoosesNothing) {
+    const std::vector<std::string> names{"Zeta", "Eta"};
+    const struct {
+        std::string library;
+        int button;
+        const char* message;
+        const char* choice;
+    } cases[] = {{"Old", plat::IDCANCEL, "The local folder holds no table library \\\"Old\\\".", ""},
+                 {"", plat::IDOK, "Choose the local table library.", "Eta"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.library);
+        plat::driver().reset();
+        CDlgSharedLibNF dlg(1);
+        dlg.library = c.library;
+        dlg.folders = &names;
+        script().click(18074, c.button);
+        EXPECT_EQ(doModalInPluginRes(dlg), c.button);
+        EXPECT_EQ(dlg.choice, c.choice);
+        EXPECT_TRUE(transcript().contains("caption=\"Local library\""));
+        EXPECT_TRUE(transcript().contains(std::string("18063 Static \"") + c.message + "\""));
+        EXPECT_TRUE(transcript().contains("18062 ComboDropDown \"Eta\""));
+        expectScriptPlayed();
+    }
+}
+
+TEST_F(SharedLibraryTest, WithoutAListTheChoiceIsEmpty) {
+    CDlgSharedLibNF dlg(0);
+    script().click(18074, plat::IDOK);
+    EXPECT_EQ(doModalInPluginRes(dlg), plat::IDOK);
+    EXPECT_EQ(dlg.choice, "");
+    EXPECT_TRUE(transcript().contains("The shared folder holds no table library of that name."));
+    expectScriptPlayed();
+}
+
+}  // namespace
