@@ -415,23 +415,7 @@ TEST(FeatureMarkImage, BytesThatMakeNoMarkAreRefusedAndAShortImageHasItsTailZero
 
 // ---- kept in the part ---------------------------------------------------------------------------------------
 
-class MarkListKeptTest : public MarkListTest {
-protected:
-    void pausedInvocation() {
-        plat::postThreadMessage(WM_PLUGIN_COMMAND, 1002, 0);
-        m_main();
-    }
-    void closingInvocation() {
-        script().click(CMainMenu::kTemplate, plat::IDOK);
-        EXPECT_EQ(m_main(), 0);
-    }
-    void reopenPart() {
-        const std::string path = dir.path() + "/part.pfp";
-        ASSERT_TRUE(host::savePart(path).ok);
-        host::newPart();
-        ASSERT_TRUE(host::openPart(path).ok);
-    }
-};
+using MarkListKeptTest = MarkListTest;
 
 TEST_F(MarkListKeptTest, ThreeMarksComeBackInOrderWithTheirDataAndFindTheirArcs) {
     pausedInvocation();

@@ -26,22 +26,6 @@ protected:
         if (g_globals.constructed()) freeCycleData(g_records->viewsTree);
         PluginFixture::TearDown();
     }
-    // One invocation whose loop hands control back at once: the cycle goes on, its data stays in memory.
-    void pausedInvocation() {
-        plat::postThreadMessage(WM_PLUGIN_COMMAND, 1002, 0);
-        m_main();
-    }
-    // One invocation that the user ends with Close: the cycle ends and is saved.
-    void closingInvocation() {
-        script().click(CMainMenu::kTemplate, plat::IDOK);
-        EXPECT_EQ(m_main(), 0);
-    }
-    void reopenPart() {
-        const std::string path = dir.path() + "/part.pfp";
-        ASSERT_TRUE(host::savePart(path).ok);
-        host::newPart();
-        ASSERT_TRUE(host::openPart(path).ok);
-    }
     // The tree saved into the part and loaded back in a paused cycle, the user answering `told` messages.
     VIEW_LIST* throughThePart(VIEW_LIST* head, int told) {
         pausedInvocation();   // texts loaded

@@ -15,6 +15,7 @@
 #include "platform/sys/module.h"
 #include "platform/sys/thread_queue.h"
 #include "platform/ui/driver.h"
+#include "plugin/base/globals.h"
 #include "plugin/cycle/exports.h"
 #include "plugin/cycle/load_time_objects.h"
 #include "plugin/cycle/main_menu.h"
@@ -56,6 +57,23 @@ protected:
         plat::driver().transcript().clear();
     }
     void unload() { pluginDetach(); }
+    // One invocation whose loop hands control back at once: the cycle goes on, its data stays in memory.
+    void pausedInvocation() {
+        plat::postThreadMessage(WM_PLUGIN_COMMAND, 1002, 0);
+        m_main();
+    }
+    // One invocation that the user ends with Close: the cycle ends and is saved.
+    void closingInvocation() {
+        script().click(CMainMenu::kTemplate, plat::IDOK);
+        EXPECT_EQ(m_main(), 0);
+    }
+    // The open part saved, closed and opened again.
+    void reopenPart() {
+        const std::string path = dir.path() + "/part.pfp";
+        ASSERT_TRUE(host::savePart(path).ok);
+        host::newPart();
+        ASSERT_TRUE(host::openPart(path).ok);
+    }
     plat::Script& script() { return plat::driver().script(); }
     const plat::Transcript& transcript() { return plat::driver().transcript(); }
     // How many transcript lines hold the fragment.
