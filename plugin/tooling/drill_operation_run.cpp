@@ -52,13 +52,6 @@ std::string materialName(std::int16_t code) {
     }
 }
 
-POINT_LIST* holeWithId(VIEW_LIST* views, std::int32_t id) {
-    for (VIEW_LIST* v = views; v; v = v->next)
-        for (POINT_LIST* p = v->firstPoint; p; p = p->next)
-            if (p->id == id) return p;
-    return nullptr;
-}
-
 // Whether `next` joins `op` in one host operation.
 bool joins(const OPE_LIST& op, const OPE_LIST& next, bool multiView) {
     const double T04 = g_tolerances.tol04T;
@@ -244,38 +237,54 @@ void DRILL_CALL::makeHostOperation(OPE_LIST& op, const tp_tool& tool, std::vecto
     operationsMade += static_cast<int>(made.size());
 }
 
+// The twin rule: a hole whose twin on the other side was done in an earlier run (not one of its own
+// toolpath group) leaves out its spot drilling, or drills, reams and bores only down to where the two meet.
+DRILL_CALL::TWIN_RULE DRILL_CALL::twinRule(const OPE_LIST& op) const {
+    const POINT_LIST* hole = op.point;
+    if (!hole || T::twinId(*hole) == 0 || !T::twinLinked(*hole)) return TWIN_RULE::None;
+    const auto found = holesById_.find(T::twinId(*hole));
+    if (found == holesById_.end() || twinDone_.count(found->second) == 0) return TWIN_RULE::None;
+    const POINT_LIST* twin = found->second;
+    if (twin->view && hole->view && twin->view->groupNumber != 0 && twin->view->groupNumber == hole->view->groupNumber)
+        return TWIN_RULE::None;
+    const std::uint32_t t = op.toolType;
+    if (!T::twinBothSides(*hole)) return t == 1 || t == 2 ? TWIN_RULE::PassBy : TWIN_RULE::None;
+    if (t != 3 && t != 6 && t != 7) return TWIN_RULE::None;
+    return T::twinMeetZ(*hole) > op.zSup ? TWIN_RULE::PassBy : TWIN_RULE::Make;
+}
+
 int DRILL_CALL::makeRun(const std::vector<OPE_LIST*>& order) {
     std::vector<PTS_TL_SEQ> points;
+    OPE_LIST* pending = nullptr;   // the operation whose points wait for the next one
     std::int32_t toolIndex = INT32_MIN;
     tp_tool tool;
     bool multiView = multiView_;
+    // An operation passed by makes the points of the one that waited to join it.
+    const auto passBy = [&] {
+        if (pending && !points.empty()) makeHostOperation(*pending, tool, points);
+        points.clear();
+        pending = nullptr;
+    };
     for (std::size_t i = 0; i < order.size(); ++i) {
         OPE_LIST& op = *order[i];
         POINT_LIST* hole = op.point;
         if (!hole) continue;
         if (g_toolsLog)
             std::fprintf(g_toolsLog, "\nPreparando operacion para '%s' '%s' '%s'\n", op.name, hole->tableName, hole->rowName);
-        bool forced = false;
-        if (T::twinId(*hole) != 0 && T::twinLinked(*hole)) {
-            const POINT_LIST* twin = holeWithId(views, T::twinId(*hole));
-            const bool oneGroup = twin && twin->view && hole->view && twin->view->groupNumber != 0 &&
-                                  twin->view->groupNumber == hole->view->groupNumber;
-            if (twin && twinDone_.count(twin) != 0 && !oneGroup) {
-                const std::uint32_t t = op.toolType;
-                if (!T::twinBothSides(*hole) && (t == 1 || t == 2)) continue;
-                if (T::twinBothSides(*hole) && (t == 3 || t == 6 || t == 7)) {
-                    if (T::twinMeetZ(*hole) > op.zSup) continue;
-                    op.zInf = T::twinMeetZ(*hole);
-                    forced = true;
-                }
-            }
+        const TWIN_RULE rule = twinRule(op);
+        if (rule == TWIN_RULE::PassBy) {
+            passBy();
+            continue;
         }
+        const bool forced = rule == TWIN_RULE::Make;
+        if (forced) op.zInf = T::twinMeetZ(*hole);
         if (milledKindOf(op) != 0) multiView = false;
         multiView_ = multiView;
         if (op.toolIndex != toolIndex) {
-            bool passBy = false;
-            if (chooseTool(op, order, tool, passBy) != 0) return 1;
-            if (passBy) {
+            passBy();
+            bool leftOut = false;
+            if (chooseTool(op, order, tool, leftOut) != 0) return 1;
+            if (leftOut) {
                 toolIndex = INT32_MIN;
                 continue;
             }
@@ -285,12 +294,15 @@ int DRILL_CALL::makeRun(const std::vector<OPE_LIST*>& order) {
         std::vector<PATH_ELEMENT> elements;
         appendChainPoints(elements, hole, depth, oneHole);
         for (const PATH_ELEMENT& e : elements) points.push_back({e.record, &op, depth});
-        if (!forced && i + 1 < order.size() && joins(op, *order[i + 1], multiView)) {
+        pending = &op;
+        if (!forced && i + 1 < order.size() && twinRule(*order[i + 1]) == TWIN_RULE::None &&
+            joins(op, *order[i + 1], multiView)) {
             if (g_toolsLog) std::fputs("\nDescartada (misma hta, plano, prof, ... que la anterior)\n", g_toolsLog);
             continue;
         }
         if (!points.empty()) makeHostOperation(op, tool, points);
         points.clear();
+        pending = nullptr;
         if (g_toolsLog) std::fflush(g_toolsLog);
         if ((plat::getAsyncKeyState(plat::VK_ESCAPE) & 0x8000) != 0 &&
             ask(errorMessage(kEscPressed), plat::MB_YESNO) == plat::IDYES)

@@ -33,6 +33,7 @@
 #include "plugin/model/work_records.h"
 #include "plugin/services/tooling.h"
 #include "plugin/tooling/feeds_speeds.h"
+#include "plugin/tooling/generated_groups.h"
 #include "plugin/tooling/generation_terms.h"
 #include "plugin/tooling/host_operation.h"
 #include "plugin/tooling/reports.h"
@@ -151,21 +152,6 @@ void fitDefinition(OPE_LIST& op, const PROCESS_OPE& def, std::int16_t kind) {
     if (opeGet(def, toolDiamAssoc) == 2) setFieldText(op.toolName, opeText(def, toolName));
 }
 
-std::string typeGroupName(std::uint32_t type) {
-    for (const TOOL_OP_TYPE* row = g_toolOpTypes; row->type >= 0; ++row)
-        if (row->type == static_cast<std::int32_t>(type)) return row->groupName;
-    return "";
-}
-
-void appendGeneratedGroup(const std::string& name) {
-    auto* record = new GEN_OP_GROUP();
-    setFieldText(record->name, name);
-    GEN_OP_GROUP** tail = &g_records->genOpGroups;
-    while (*tail) tail = &(*tail)->next;
-    *tail = record;
-    ++g_records->genOpGroupCount;
-}
-
 }  // namespace
 
 void setViewGroupLabel(const VIEW_LIST* view, std::string label) { g_groupLabels[view] = std::move(label); }
@@ -231,8 +217,9 @@ void DRILL_CALL::setHeights() {
             mul_mat_vector(toView, corner.data(), local);
             clearance = std::max(clearance, local[2]);
         }
+        // With one hole given, the other holes keep the heights of their whole view.
         for (POINT_LIST* p = v->firstPoint; p; p = p->next) {
-            if (p->excluded) continue;
+            if (p->excluded || (oneHole && p != oneHole)) continue;
             for (OPE_LIST* o = p->opeList; o; o = o->next) {
                 o->holeTopZ = highest;
                 o->clearanceZ = clearance;
@@ -240,6 +227,9 @@ void DRILL_CALL::setHeights() {
         }
     }
     twinDone_.clear();
+    holesById_.clear();
+    for (VIEW_LIST* v = views; v; v = v->next)
+        for (POINT_LIST* p = v->firstPoint; p; p = p->next) holesById_.try_emplace(p->id, p);
 }
 
 void DRILL_CALL::readMilledDefinitions() {
@@ -514,16 +504,8 @@ int DRILL_CALL::run() {
 int createDrillOperations(VIEW_LIST* views, POINT_LIST* oneHole, std::int16_t firstToolNumber, std::int16_t* toolsMade,
                           std::int16_t group, std::int16_t makeMissing, std::int16_t addToLibrary,
                           std::int16_t* operationsMade, std::uint8_t drillingList, std::uint8_t machiningTime) {
-    DRILL_CALL call;
-    call.views = views;
-    call.oneHole = oneHole;
-    call.nextToolNumber = firstToolNumber;
-    call.toolsMade = toolsMade;
-    call.group = group;
-    call.makeMissing = makeMissing;
-    call.addToLibrary = addToLibrary;
-    call.drillingList = drillingList;
-    call.machiningTime = machiningTime;
+    DRILL_CALL call(views, oneHole, firstToolNumber, toolsMade, group, makeMissing, addToLibrary, drillingList,
+                    machiningTime);
     const int result = views ? call.run() : 0;
     if (operationsMade) *operationsMade = static_cast<std::int16_t>(call.operationsMade);
     return result;

@@ -44,14 +44,20 @@ constexpr int kCaption = 1, kNoToolFits = 51, kNoMaterial = 55, kChooseMaterial 
 
 class DRILL_CALL {
 public:
+    DRILL_CALL(VIEW_LIST* views, POINT_LIST* oneHole, std::int16_t firstToolNumber, std::int16_t* toolsMade,
+               std::int16_t group, std::int16_t makeMissing, std::int16_t addToLibrary, std::uint8_t drillingList,
+               std::uint8_t machiningTime)
+        : views(views), oneHole(oneHole), nextToolNumber(firstToolNumber), toolsMade(toolsMade), group(group),
+          makeMissing(makeMissing), addToLibrary(addToLibrary), drillingList(drillingList), machiningTime(machiningTime) {}
+
     // The arguments.
-    VIEW_LIST* views = nullptr;
-    POINT_LIST* oneHole = nullptr;
-    std::int16_t nextToolNumber = 0;
-    std::int16_t* toolsMade = nullptr;
-    std::int16_t group = 0;
-    std::int16_t makeMissing = 0, addToLibrary = 0;
-    std::uint8_t drillingList = 0, machiningTime = 0;
+    VIEW_LIST* views;
+    POINT_LIST* oneHole;
+    std::int16_t nextToolNumber;
+    std::int16_t* toolsMade;
+    std::int16_t group;
+    std::int16_t makeMissing, addToLibrary;
+    std::uint8_t drillingList, machiningTime;
 
     // 0 done, 1 cancelled or failed.
     int run();
@@ -72,6 +78,8 @@ private:
     void logOrder(const std::vector<OPE_LIST*>& order, const char* title) const;
     // The run's operations in order, each made or joined to the next (drill_operation_run.cpp).
     int makeRun(const std::vector<OPE_LIST*>& order);
+    enum class TWIN_RULE { None, PassBy, Make };
+    TWIN_RULE twinRule(const OPE_LIST& op) const;
     int chooseTool(OPE_LIST& op, const std::vector<OPE_LIST*>& order, tp_tool& tool, bool& passBy);
     void makeTool(OPE_LIST& op, tp_tool& tool, double wanted);
     int settleToolNumber(OPE_LIST& op, tp_tool& tool);
@@ -88,6 +96,7 @@ private:
     std::vector<GROUP_TOOL> tools_;
     std::unordered_map<const OPE_LIST*, TOOL_CRITERIA> criteria_;
     std::unordered_set<const POINT_LIST*> twinDone_;
+    std::unordered_map<std::int32_t, POINT_LIST*> holesById_;
     std::unordered_set<const OPE_LIST*> collected_;
 };
 
@@ -96,6 +105,10 @@ private:
 void setViewGroupLabel(const VIEW_LIST* view, std::string label);
 std::string viewGroupLabel(const VIEW_LIST* view);
 void clearViewGroupLabels();
+
+// Whether operations over several views may be made: with the option on and two views or more, a machine
+// with fewer than two rotary components asks the user first (Cancel: false).
+bool machineTakesViews(const VIEW_LIST* views, bool overViews);
 
 // The coaxial hole on the other side that a hole was split from (the neck split): the hole record keeps its
 // id and the Z where the two halves meet, and nothing of whether both halves are drilled through to there.

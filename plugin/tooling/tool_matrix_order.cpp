@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <unordered_map>
 
@@ -49,13 +50,12 @@ void log(const char* text) {
 
 // Every tool in one column: the rows that have tool t before the latest column it stands in are shifted
 // there, unless that empties a column before it, in which case the shift is undone. A shift restarts from
-// the first tool, at most a bounded number of times (every restart only moves cells right).
+// the first tool, a bounded number of times: past the bound the tools left are aligned without restarts.
 void alignTools(MATRIX& m, std::int16_t toolCount) {
-    const std::size_t restartLimit = static_cast<std::size_t>(std::max<int>(toolCount, 1)) * (m.rows.size() + 2) + 16;
+    const std::size_t restartLimit = 2 * static_cast<std::size_t>(std::max<int>(toolCount, 1)) + 16;
     std::size_t restarts = 0;
     for (int t = 0; t < toolCount; ++t) {
         if (g_toolsLog) std::fprintf(g_toolsLog, "Tool=%i\n", t + 1);
-        const std::vector<MATRIX_ROW> copy = m.rows;
         std::size_t smallest = SIZE_MAX, largest = 0;
         bool found = false;
         std::vector<std::size_t> place(m.rows.size(), SIZE_MAX);
@@ -69,6 +69,7 @@ void alignTools(MATRIX& m, std::int16_t toolCount) {
                 place[r] = c;
             }
         if (!found || smallest == largest) continue;
+        const std::vector<MATRIX_ROW> copy = m.rows;
         bool moved = false;
         for (std::size_t r = 0; r < m.rows.size(); ++r) {
             if (place[r] == SIZE_MAX || place[r] >= largest) continue;
@@ -88,27 +89,15 @@ void alignTools(MATRIX& m, std::int16_t toolCount) {
     }
 }
 
-// One tool type per column, the lower type of two that meet staying on the left.
+// One tool type per column: where types meet in a column, every operation of a higher type than the lowest
+// there gets a gap before it and moves on to the next column; the lowest type stays on the left.
 void separateTypes(MATRIX& m) {
     for (std::size_t c = 0; c < m.width(); ++c) {
-        bool changed = true;
-        while (changed) {
-            changed = false;
-            std::int64_t held = -1;
-            std::size_t heldRow = 0;
-            for (std::size_t r = 0; r < m.rows.size(); ++r) {
-                const OPE_LIST* o = m.at(r, c);
-                if (!o) continue;
-                const auto type = static_cast<std::int64_t>(o->toolType);
-                if (held > 0 && type != held) {
-                    m.insertGaps(type < held ? heldRow : r, c, 1);
-                    changed = true;
-                    break;
-                }
-                held = type;
-                heldRow = r;
-            }
-        }
+        std::uint32_t lowest = UINT32_MAX;
+        for (std::size_t r = 0; r < m.rows.size(); ++r)
+            if (const OPE_LIST* o = m.at(r, c)) lowest = std::min(lowest, o->toolType);
+        for (std::size_t r = 0; r < m.rows.size(); ++r)
+            if (const OPE_LIST* o = m.at(r, c); o && o->toolType != lowest) m.insertGaps(r, c, 1);
     }
 }
 

@@ -67,6 +67,16 @@ void labelViews(VIEW_LIST* views, const std::string& word) {
 
 }  // namespace
 
+bool machineTakesViews(const VIEW_LIST* views, bool overViews) {
+    if (!overViews || !views || !views->next) return true;
+    TpGrpList& groups = TpMainGrpMgr().GetMainGrpList();
+    const op_group* active = groups.RetrieveActiveGroup();
+    readMachineGroupInfo(active ? groups.RetrieveRootMachineGroup(active->id) : GroupsMachineGroup(nullptr));
+    if (g_machineInfo.componentCount >= 2) return true;
+    return plat::messageBox(nullptr, fillText(errorMessage(kMsgFewAxes), {std::to_string(g_machineInfo.componentCount)}),
+                            errorMessage(kMsgCaption), plat::MB_OKCANCEL | plat::MB_ICONEXCLAMATION) != plat::IDCANCEL;
+}
+
 void createOperationsPerGroup(VIEW_LIST* views) {
     PLUGIN_GLOBALS& g = *g_globals;
     const PRM_SETTINGS& s = g.settings;
@@ -117,15 +127,7 @@ void createOperationsPerGroup(VIEW_LIST* views) {
 void runProcessTree(std::uint32_t* treeFilter) {
     VIEW_LIST* views = g_records->viewsTree;
     if (!views || !treeFilter) return;
-    if (toolPathGroupsOverViews() && views->next) {
-        TpGrpList& groups = TpMainGrpMgr().GetMainGrpList();
-        const op_group* active = groups.RetrieveActiveGroup();
-        readMachineGroupInfo(active ? groups.RetrieveRootMachineGroup(active->id) : GroupsMachineGroup(nullptr));
-        if (g_machineInfo.componentCount < 2 &&
-            plat::messageBox(nullptr, fillText(errorMessage(kMsgFewAxes), {std::to_string(g_machineInfo.componentCount)}),
-                             errorMessage(kMsgCaption), plat::MB_OKCANCEL | plat::MB_ICONEXCLAMATION) == plat::IDCANCEL)
-            return;
-    }
+    if (!machineTakesViews(views, toolPathGroupsOverViews())) return;
     const long unreachable = g_records->runStats.stateCount5;
     if (unreachable != 0 && (*treeFilter & kStateNotAccessible) != 0) {
         const int answer = plat::messageBox(nullptr, fillText(errorMessage(kMsgNotAccessible), {unreachable}),
