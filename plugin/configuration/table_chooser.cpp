@@ -92,8 +92,7 @@ bool CSelectShapeTable::onInitDialog() {
     std::vector<plat::FileEntry> files = plat::findFiles(folder, "*.tab");
     std::erase_if(files, [](const plat::FileEntry& f) { return f.isDir; });
     if (files.empty()) {
-        plat::messageBox(this, texts.getMessage(kLineNoTables) + "\n(" + folder + ")", texts.getText(kLineCaption),
-                         plat::MB_OK);
+        plat::messageBox(this, texts.getMessage(kLineNoTables) + "\n(" + folder + ")", windowText(), plat::MB_OK);
         endDialog(kNoTables);
         return true;
     }

@@ -260,34 +260,6 @@ TEST_F(TableChooserTest, ACancelledChooserChoosesNothingAndLeavesEveryFileAsItWa
     EXPECT_EQ(doModalInPluginRes(chooser), Chooser::kNoTables);
     expectScriptPlayed();
     EXPECT_TRUE(transcript().contains("The tables folder holds no process table.\\n(" + empty + ")"));
-
-    // Without its texts the chooser closes at once as cancelled.
-    std::string texts = bytesOf(installDir + "/Tool.txt");
-    const std::size_t at = texts.find("[SelectShapeDlg]");
-    ASSERT_NE(at, std::string::npos);
-    texts.replace(at, 16, "[SomethingElse]");
-    ASSERT_TRUE(plat::writeFile(dir.path() + "/NoChooser.txt", texts));
-    g_globals->uiTextFile = dir.path() + "/NoChooser.txt";
-    g_globals->tablesDir = tablesDir;
-    script().add(plat::parseSession("? answer IDOK").steps.at(0));
-    Chooser untexted;
-    EXPECT_EQ(doModalInPluginRes(untexted), plat::IDCANCEL);
-    EXPECT_EQ(files(), before);
-}
-
-TEST_F(TableChooserTest, TheColourButtonEditsTheColouredFeaturesSettingsOnlyOnOk) {
-    table("Drilled");
-    g_globals->settings.colourConfigName = "Shop";
-    g_globals->settings.reamClassTables[0] = "Q_Reaming{H6}";
-    Chooser chooser;
-    script().click(Chooser::kTemplate, Chooser::kColours).click(18080, plat::IDCANCEL);
-    script().click(Chooser::kTemplate, Chooser::kColours).click(18080, plat::IDOK);
-    script().click(Chooser::kTemplate, plat::IDOK);
-    EXPECT_EQ(doModalInPluginRes(chooser), plat::IDOK);
-    expectScriptPlayed();
-    EXPECT_EQ(g_globals->settings.colourConfigName, "Shop");
-    EXPECT_EQ(g_globals->settings.reamClassTables[0], "Q_Reaming{H6}");
-    EXPECT_EQ(count("dialog.show 18080"), 2);
 }
 
 }  // namespace
