@@ -90,6 +90,14 @@ TEST_F(TablePropertiesTest, CancelAndAnOkThatChangedNothingLeaveEveryFileByteFor
     EXPECT_FALSE(written);
     EXPECT_DOUBLE_EQ(t.diameterTolerance, 0.0125);
     EXPECT_EQ(files(), before);
+
+    // A disk that fills while the table is written: told, the file and the table in memory as they were.
+    plat::failWriteAfter(1, 100);
+    in().type(w, Props::kMaxChamfer, "9").click(w, plat::IDOK).answer(plat::IDOK);
+    EXPECT_EQ(run(t), plat::IDCANCEL);
+    expectScriptPlayed();
+    EXPECT_DOUBLE_EQ(t.maxChamfer, 2);
+    EXPECT_EQ(bytesOf(tablePath("Drilled")), before.at("Drilled.tab"));
 }
 
 TEST_F(TablePropertiesTest, EachClassOfTableShowsItsOwnValues) {
