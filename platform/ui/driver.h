@@ -46,6 +46,7 @@ public:
     Script& key(int window, int vk);
     Script& close(int window);
     Script& hover(int window, int control);    // the cursor rests on the control (its tool tip)
+    Script& wait(int ms);                      // the user does nothing for a while; the clock runs
     Script& focusOut(int window, bool escDown);
     Script& answer(int code);                 // message box: IDOK, IDCANCEL, IDYES, IDNO ...
     Script& menu(int id);                     // popup menu item; 0 = dismissed
