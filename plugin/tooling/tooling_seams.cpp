@@ -6,5 +6,3 @@
 #include "plugin/services/tooling.h"
 
 int createDrillOperations(VIEW_LIST*, POINT_LIST*, int) { return 0; }
-int runToolPathGroups(POINT_LIST*) { return plat::IDCANCEL; }
-bool toolPathGroupsOverViews() { return false; }
