@@ -48,15 +48,6 @@ protected:
         ASSERT_GE(viewTexts.size(), 4u) << "the block is drilled from four directions or more";
     }
 
-    template <class T>
-    T fromPart(const std::function<T(VIEW_LIST*)>& read) {
-        VIEW_LIST* tree = nullptr;
-        loadAllRecords(&tree);
-        T value = read(tree);
-        freeViewsTree(tree);
-        freeCycleRecords();
-        return value;
-    }
     // The user opens the process tree and its groups, does `work` in the dialog; then Exit and OK on the
     // main menu, or "Create operations", which ends the cycle.
     void inGroups(const std::function<void(plat::Script&)>& work, bool create = false) {
