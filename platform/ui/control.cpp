@@ -156,6 +156,7 @@ int Control::insertString(int index, std::string_view text) {
     if (index < 0 || index > count()) index = count();
     items_.insert(items_.begin() + index, Item{std::string(text)});
     if (curSel_ >= index) ++curSel_;
+    if (anchor_ >= index) ++anchor_;
     return index;
 }
 
@@ -168,13 +169,15 @@ int Control::deleteString(int index) {
     } else if (curSel_ > index) {
         --curSel_;
     }
+    if (anchor_ == index) anchor_ = -1;
+    else if (anchor_ > index) --anchor_;
     return count();
 }
 
 void Control::resetContent() {
     if (!hasItems()) return;
     items_.clear();
-    curSel_ = -1;
+    curSel_ = anchor_ = -1;
     if (isCombo()) text_.clear();
 }
 
@@ -201,8 +204,28 @@ void Control::setCurSel(int index) {
     if (index < -1 || index >= count()) index = -1;
     curSel_ = index;
     if (isCombo()) text_ = itemText(index);
-    if (kind_ == Ctl::ListBox && (style_ & LBS_EXTENDEDSEL) != 0)
+    if (kind_ == Ctl::ListBox && (style_ & LBS_EXTENDEDSEL) != 0) {
         for (int i = 0; i < count(); ++i) items_[static_cast<std::size_t>(i)].selected = i == index;
+        anchor_ = index;
+    }
+}
+
+void Control::clickSelect(int index, SelectKey key) {
+    if (index < 0 || index >= count()) return;
+    if (key == SelectKey::None) {
+        setCurSel(index);
+        return;
+    }
+    if (key == SelectKey::Ctrl) {
+        Item& it = items_[static_cast<std::size_t>(index)];
+        it.selected = !it.selected;
+        anchor_ = index;
+    } else {
+        const int from = anchor_ >= 0 && anchor_ < count() ? anchor_ : index;
+        for (int i = 0; i < count(); ++i)
+            items_[static_cast<std::size_t>(i)].selected = i >= std::min(from, index) && i <= std::max(from, index);
+    }
+    curSel_ = index;
 }
 
 int Control::findStringExact(std::string_view text, int after) const {

@@ -124,6 +124,10 @@ class RasterCanvas;
 
 // How a user's mouse acts on an item of a list or tree view.
 enum class MouseClick { Left, Double, Right };
+// The key held while the user clicks an item of a list box that allows several selected items: Ctrl toggles
+// the item and keeps the others, Shift selects the items from the anchor (the last item clicked without
+// Shift) to it and no others.
+enum class SelectKey { None, Ctrl, Shift };
 enum class TreePart { Label, Icon };
 
 // One control of a dialog. Operations that do not fit the control's kind are ignored (and return empty).
@@ -217,8 +221,11 @@ private:
     int check_ = 0;
     int selFrom_ = 0, selTo_ = 0;
     struct Item { std::string text; std::intptr_t data = 0; bool selected = false; };
+    // A user's click on an item of an extended-selection list box, with the key held.
+    void clickSelect(int index, SelectKey key);
     std::vector<Item> items_;
     int curSel_ = -1;
+    int anchor_ = -1;   // where a Shift click's range starts
     int rangeLow_ = 0, rangeHigh_ = 100, pos_ = 0;
     std::unique_ptr<ListView> list_;
     std::unique_ptr<TreeView> tree_;
@@ -291,7 +298,7 @@ public:
     [[nodiscard]] std::string userClick(int ctlId);
     [[nodiscard]] std::string userType(int ctlId, std::string_view text);
     [[nodiscard]] std::string userCheck(int ctlId, int state);
-    [[nodiscard]] std::string userSelect(int ctlId, int index);
+    [[nodiscard]] std::string userSelect(int ctlId, int index, SelectKey key = SelectKey::None);
     [[nodiscard]] std::string userKey(int vk);
     [[nodiscard]] std::string userClose();
     [[nodiscard]] std::string userFocusOut(bool escDown);

@@ -170,7 +170,7 @@ std::string Dialog::userCheck(int ctlId, int state) {
     return "";
 }
 
-std::string Dialog::userSelect(int ctlId, int index) {
+std::string Dialog::userSelect(int ctlId, int index, SelectKey key) {
     Control* c = nullptr;
     if (std::string why = checkControl(ctlId, c); !why.empty()) return why;
     std::string that = "control " + std::to_string(ctlId) + " of window " + std::to_string(templateId_);
@@ -178,7 +178,11 @@ std::string Dialog::userSelect(int ctlId, int index) {
     if (!list && c->kind() != Ctl::Tab) return that + " (" + ctlKindName(c->kind()) + ") has no items to select";
     if (index < 0 || index >= c->count())
         return that + " has no item " + std::to_string(index) + " (" + std::to_string(c->count()) + " items)";
-    record("user select " + std::to_string(templateId_) + " " + std::to_string(ctlId) + " " + std::to_string(index));
+    const bool extended = c->kind() == Ctl::ListBox && (c->style() & LBS_EXTENDEDSEL) != 0;
+    if (key != SelectKey::None && !extended) return that + " takes no Ctrl or Shift click: it holds one selection";
+    const char* held = key == SelectKey::Ctrl ? " ctrl" : key == SelectKey::Shift ? " shift" : "";
+    record("user select " + std::to_string(templateId_) + " " + std::to_string(ctlId) + " " + std::to_string(index) +
+           held);
     setCursorPos(c->kind() == Ctl::Tab ? c->clientToScreen(c->tabRect(index).center()) : c->windowRect().center());
     c->setFocus();
     c = findItem(ctlId);
@@ -209,7 +213,8 @@ std::string Dialog::userSelect(int ctlId, int index) {
         sendNotify(click);
         return "";
     }
-    c->setCurSel(index);
+    if (extended) c->clickSelect(index, key);
+    else c->setCurSel(index);
     n.ev = Ev::SelChange;
     sendNotify(n);
     return "";

@@ -114,8 +114,10 @@ Script& Script::type(int window, int control, std::string text) {
 Script& Script::check(int window, int control, int state) {
     return add(makeStep("check", {num(window), num(control), num(state)}));
 }
-Script& Script::select(int window, int control, int index) {
-    return add(makeStep("select", {num(window), num(control), num(index)}));
+Script& Script::select(int window, int control, int index, std::string held) {
+    std::vector<std::string> args{num(window), num(control), num(index)};
+    if (!held.empty()) args.push_back(std::move(held));
+    return add(makeStep("select", std::move(args)));
 }
 Script& Script::key(int window, int vk) { return add(makeStep("key", {num(window), num(vk)})); }
 Script& Script::close(int window) { return add(makeStep("close", {num(window)})); }
@@ -195,7 +197,7 @@ namespace {
 // text, so that more arguments may follow it. Optional arguments come last; a missing OptCol reads as
 // column 0 and a missing Part as "label", so that a step reads the same from code and from a file.
 enum class Arg { Whole, Real, Answer, Vk, MenuId, Bit, Text, PathOrCancel, EscFlag, Row, Col, OptCol, Item, Part, Letter,
-                 WholeOrCancel, CtrlFlag };
+                 WholeOrCancel, CtrlFlag, HeldKey };
 
 struct VerbSyntax {
     std::string_view verb;
@@ -209,7 +211,7 @@ const std::vector<VerbSyntax>& verbSyntaxes() {
         {"click", {Arg::Whole, Arg::Whole}, "click WINDOW CONTROL"},
         {"type", {Arg::Whole, Arg::Whole, Arg::Text}, "type WINDOW CONTROL TEXT"},
         {"check", {Arg::Whole, Arg::Whole, Arg::Bit}, "check WINDOW CONTROL 0|1"},
-        {"select", {Arg::Whole, Arg::Whole, Arg::Whole}, "select WINDOW CONTROL INDEX"},
+        {"select", {Arg::Whole, Arg::Whole, Arg::Whole, Arg::HeldKey}, "select WINDOW CONTROL INDEX [ctrl|shift]"},
         {"key", {Arg::Whole, Arg::Vk}, "key WINDOW KEY"},
         {"close", {Arg::Whole}, "close WINDOW"},
         {"hover", {Arg::Whole, Arg::Whole}, "hover WINDOW CONTROL"},
@@ -377,7 +379,7 @@ bool parseLine(std::string_view rest, Step& step, std::string& error) {
         }
         std::optional<std::string_view> word = nextWord(rest);
         if (!word) {
-            if (kind == Arg::EscFlag || kind == Arg::CtrlFlag) continue;
+            if (kind == Arg::EscFlag || kind == Arg::CtrlFlag || kind == Arg::HeldKey) continue;
             if (kind == Arg::OptCol || kind == Arg::Part) {
                 step.args.emplace_back(kind == Arg::OptCol ? "0" : "label");
                 continue;
@@ -462,6 +464,13 @@ bool parseLine(std::string_view rest, Step& step, std::string& error) {
                 return false;
             }
             step.args.emplace_back("ctrl");
+            break;
+        case Arg::HeldKey:
+            if (*word != "ctrl" && *word != "shift") {
+                error = std::string(syn->verb) + ": expected \"ctrl\" or \"shift\", not " + quoted(*word);
+                return false;
+            }
+            step.args.emplace_back(*word);
             break;
         case Arg::EscFlag:
             if (*word != "esc") {

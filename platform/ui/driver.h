@@ -42,7 +42,8 @@ public:
     Script& click(int window, int control);
     Script& type(int window, int control, std::string text);
     Script& check(int window, int control, int state);
-    Script& select(int window, int control, int index);
+    // held: "" a plain click, "ctrl" or "shift" held (list boxes that allow several selected items).
+    Script& select(int window, int control, int index, std::string held = "");
     Script& key(int window, int vk);
     Script& close(int window);
     Script& hover(int window, int control);    // the cursor rests on the control (its tool tip)

@@ -69,7 +69,9 @@ Delivery deliverWindowStep(const Step& step) {
     } else if (step.verb == "check") {
         why = dlg->userCheck(step.intArg(1), step.intArg(2));
     } else if (step.verb == "select") {
-        why = dlg->userSelect(step.intArg(1), step.intArg(2));
+        const std::string held = step.args.size() > 3 ? step.args[3] : "";
+        why = dlg->userSelect(step.intArg(1), step.intArg(2),
+                              held == "ctrl" ? SelectKey::Ctrl : held == "shift" ? SelectKey::Shift : SelectKey::None);
     } else if (step.verb == "key") {
         int vk = step.args.size() > 1 ? vkFromName(step.args[1]) : -1;
         why = vk > 0 ? dlg->userKey(vk) : "no key named";

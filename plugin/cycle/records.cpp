@@ -312,6 +312,7 @@ void writeRunBlock() {
     out.put(g.partPointFlag2);
     out.put(s.toolsCount1);
     out.put(s.toolsCount2);
+    out.put(g_records->multiViewFiveAxis);   // last, so that a reader that stops before it loses nothing else
     writePartRecord(header("DRLPp01", payload.size()), payload);
     g_records->runBytes.clear();
     g_records->runBytes.shrink_to_fit();
@@ -636,6 +637,7 @@ void resetRunBlock() {
     g_records->toolSequenceFlag = 0;
     g_records->formCounter = 0;
     g_records->processTreeFlags = 0;
+    g_records->multiViewFiveAxis = 0;
     g.createdViewCounter = 0;
 }
 
@@ -762,6 +764,7 @@ void readRunBlock(const std::vector<std::uint8_t>& payload, bool oldForm) {
     field(g.partPointFlag2);
     field(s.toolsCount1);
     field(s.toolsCount2);
+    field(g_records->multiViewFiveAxis);
 
     TABLE_FILE_REF& ref = g_records->runTableRef;
     ref = TABLE_FILE_REF{};

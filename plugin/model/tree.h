@@ -32,7 +32,10 @@ struct VIEW_LIST {
     std::uint16_t selectedSaved = 0;        // `selected` as a group of selected holes found it
     std::uint8_t clearanceStartEnd = 0;     // the clearance plane only at the start and end of operations
     std::uint8_t groupMember = 0;           // put into a group by the tool-path groups dialog
-    std::uint8_t area22[16] = {};
+    std::uint8_t endsToolPathGroup = 0;     // ... and the last view of its group there
+    std::uint8_t area23[1] = {};
+    std::int16_t viewsSortOrder = 0;        // the views' sort order setting when that dialog last listed the view
+    std::uint8_t area26[12] = {};
     std::int32_t passMark = 0;              // set by a moving stage on views it made or filled; 0 between stages
     std::uint8_t area42[9] = {};
     double matrix[3][3] = {};               // view matrix; matrix[2] is the drilling direction

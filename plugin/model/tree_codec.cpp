@@ -95,7 +95,10 @@ void writeViewImage(const VIEW_LIST& v, const TREE_LINK_ID& linkId, ByteWriter& 
     o.put(v.selectedSaved);
     o.put(v.clearanceStartEnd);
     o.put(v.groupMember);
-    o.bytes(v.area22);
+    o.put(v.endsToolPathGroup);
+    o.bytes(v.area23);
+    o.put(v.viewsSortOrder);
+    o.bytes(v.area26);
     o.put(v.passMark);
     o.bytes(v.area42);
     o.matrix(v.matrix);
@@ -133,7 +136,10 @@ IMAGE_STATUS readViewImage(const std::uint8_t* image, std::size_t size, VIEW_LIS
     in.get(v.selectedSaved);
     in.get(v.clearanceStartEnd);
     in.get(v.groupMember);
-    in.bytes(v.area22);
+    in.get(v.endsToolPathGroup);
+    in.bytes(v.area23);
+    in.get(v.viewsSortOrder);
+    in.bytes(v.area26);
     in.get(v.passMark);
     in.bytes(v.area42);
     in.matrix(v.matrix);

@@ -70,6 +70,8 @@ struct CYCLE_RECORDS {
     std::int16_t genOpGroupCount = 0;
     GEN_OP_GROUP* genOpGroups = nullptr;
     std::uint32_t processTreeFlags = 0;            // the process tree's filter word, kept with the tree
+    // The tool-path groups dialog's option: the operations of a group of several views may run over them.
+    std::int16_t multiViewFiveAxis = 0;
     std::int16_t toolSequenceFlag = 0;
     std::int32_t formCounter = 0;
     TABLE_FILE_REF runTableRef;

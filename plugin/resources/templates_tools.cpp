@@ -1,5 +1,5 @@
 // Templates and images of the tool dialogs: the tools view (18057) with the images of its tree, the tool
-// library list (18061) with its row icon, and the form's shape settings (18105).
+// library list (18061) with its row icon, the form's shape settings (18105) and the toolpath groups (18022).
 #include "platform/ui/list_view.h"
 #include "platform/ui/resources.h"
 #include "platform/ui/tree_view.h"
@@ -43,6 +43,26 @@ DlgTemplate formShapeSettingsTemplate() {
     return t;
 }
 
+// 300 x 210 units: the ungrouped views on the left, the grouped ones on the right, the move buttons between
+// them; the separator buttons under the grouped list, the pick under the other; the option and the buttons
+// along the bottom. The texts but the arrows' come from the UI texts.
+DlgTemplate toolPathGroupsTemplate() {
+    DlgTemplate t{18022, "", 300, 210, {}, false};
+    t.controls.push_back({4194, Ctl::Static, Rect{7, 7, 125, 16}, ""});
+    t.controls.push_back({4051, Ctl::ListBox, Rect{7, 18, 125, 150}, "", plat::LBS_EXTENDEDSEL});
+    t.controls.push_back({4187, Ctl::Button, Rect{133, 60, 167, 74}, "->"});
+    t.controls.push_back({4188, Ctl::Button, Rect{133, 80, 167, 94}, "<-"});
+    t.controls.push_back({4195, Ctl::Static, Rect{175, 7, 293, 16}, ""});
+    t.controls.push_back({4052, Ctl::ListBox, Rect{175, 18, 293, 150}, "", plat::LBS_EXTENDEDSEL});
+    t.controls.push_back({18041, Ctl::Button, Rect{7, 155, 80, 169}, ""});
+    t.controls.push_back({4189, Ctl::Button, Rect{175, 155, 232, 169}, ""});
+    t.controls.push_back({4190, Ctl::Button, Rect{236, 155, 293, 169}, ""});
+    t.controls.push_back({4019, Ctl::Check, Rect{7, 175, 293, 185}, ""});
+    t.controls.push_back({plat::IDOK, Ctl::DefButton, Rect{185, 190, 236, 204}, "OK"});
+    t.controls.push_back({plat::IDCANCEL, Ctl::Button, Rect{242, 190, 293, 204}, "Cancel"});
+    return t;
+}
+
 }  // namespace
 
 const int kToolsViewBitmaps[7] = {18082, 18058, 18060, 18064, 18085, 18087, 18059};
@@ -51,6 +71,7 @@ void registerToolTemplates() {
     plat::registerDialog(toolsViewTemplate());
     plat::registerDialog(toolLibraryTemplate());
     plat::registerDialog(formShapeSettingsTemplate());
+    plat::registerDialog(toolPathGroupsTemplate());
     for (int id : kToolsViewBitmaps) plat::registerBitmap(id, 25, 16);
     plat::registerIcon(18062, 16, 16);
 }

@@ -152,6 +152,8 @@ TEST(SessionParse, RefusesBadLinesWithTheirLineNumber) {
         {"check 1 2", "check: wrong number of arguments"},
         {"check 1 2 2", "the state must be 0 or 1"},
         {"select 1 2 first", "\"first\" is not a whole number"},
+        {"select 1 2 3 alt", "expected \"ctrl\" or \"shift\""},
+        {"select 1 2 3 ctrl shift", "select: wrong number of arguments"},
         {"key 1", "key: wrong number of arguments"},
         {"key 1 ENTERR", "\"ENTERR\" is not a key"},
         {"close", "close: wrong number of arguments"},
@@ -198,6 +200,7 @@ TEST(SessionParse, BuiltStepsEqualParsedStepsAndDescribeReadsBack) {
         .type(18021, 4068, "")
         .check(18021, 4071, 1)
         .select(18021, 4072, 3)
+        .select(18022, 4051, 5, "shift")
         .key(18021, plat::VK_ESCAPE)
         .close(18046)
         .focusOut(18047, true)
@@ -215,7 +218,7 @@ TEST(SessionParse, BuiltStepsEqualParsedStepsAndDescribeReadsBack) {
         .colourPick(-1);
     plat::ParsedSession p = parseSession(
         "invoke\nclick 18048 1\ntype 18021 4068 \"a  b # c\"\ntype 18021 4068 \"\"\ncheck 18021 4071 1\n"
-        "select 18021 4072 3\nkey 18021 ESCAPE\nclose 18046\nfocus-out 18047 esc\nfocus-out 18047\n"
+        "select 18021 4072 3\nselect 18022 4051 5 shift\nkey 18021 ESCAPE\nclose 18046\nfocus-out 18047 esc\nfocus-out 18047\n"
         "answer IDNO\nmenu none\nfile cancel\nfolder /x/y\npoint 1.5 -2 0.1\nesc\ncancel-wait\n"
         "library-pick STEEL 1045 - MM\nlibrary-pick cancel\ncolour-pick 12\ncolour-pick cancel\n");
     ASSERT_EQ(p.error, "");

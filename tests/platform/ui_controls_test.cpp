@@ -96,6 +96,38 @@ TEST_F(UiControls, ExtendedListBoxKeepsSeveralSelections) {
     EXPECT_TRUE(single.selectedItems().empty()) << "a single-selection box ignores setSel";
 }
 
+// What a user's clicks do in a list box that allows several selected items: Ctrl toggles one item, Shift
+// takes the range from the last item clicked without Shift, a plain click takes one item. The anchor
+// follows its item when items before it go.
+TEST_F(UiControls, ExtendedListBoxTakesTheUsersCtrlAndShiftClicks) {
+    dlg.showWindow(true);
+    plat::Control& m = dlg.item(kMulti);
+    for (const char* s : {"a", "b", "c", "d", "e"}) m.addString(s);
+    using K = plat::SelectKey;
+    struct Click {
+        int index;
+        K key;
+        std::vector<int> selected;
+    };
+    const std::vector<Click> clicks = {
+        {1, K::None, {1}},       {3, K::Ctrl, {1, 3}},  {1, K::Ctrl, {3}},   {0, K::Shift, {0, 1}},
+        {4, K::None, {4}},       {2, K::Shift, {2, 3, 4}}, {0, K::Shift, {0, 1, 2, 3, 4}},
+    };
+    for (const Click& c : clicks) {
+        EXPECT_EQ(dlg.userSelect(kMulti, c.index, c.key), "");
+        EXPECT_EQ(m.selectedItems(), c.selected) << "after a click on " << c.index;
+    }
+    EXPECT_TRUE(plat::driver().transcript().contains("user select 9501 12 1 ctrl"));
+    EXPECT_TRUE(plat::driver().transcript().contains("user select 9501 12 2 shift"));
+    m.deleteString(0);   // the anchor, item 4, is item 3 now
+    EXPECT_EQ(dlg.userSelect(kMulti, 1, K::Shift), "");
+    EXPECT_EQ(m.selectedItems(), (std::vector<int>{1, 2, 3}));
+
+    dlg.item(kPlain).addString("x");
+    EXPECT_NE(dlg.userSelect(kPlain, 0, K::Ctrl).find("holds one selection"), std::string::npos);
+    EXPECT_EQ(dlg.item(kPlain).curSel(), -1) << "a refused click selects nothing";
+}
+
 TEST_F(UiControls, ProgressPositionStaysInItsRange) {
     plat::Control& p = dlg.item(kBar);
     p.setRange(1, 30);

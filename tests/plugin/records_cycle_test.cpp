@@ -156,6 +156,7 @@ TEST_F(RecordsCycleTest, TheNextCycleGetsBackEveryRecordEqualAndRelinked) {
     EXPECT_EQ(g_records->toolSequenceFlag, 2);
     EXPECT_EQ(g_records->formCounter, 41);
     EXPECT_EQ(g_records->processTreeFlags, 0x80000001u);
+    EXPECT_EQ(g_records->multiViewFiveAxis, 1);
     EXPECT_EQ(g.createdViewCounter, 12);
     EXPECT_EQ(g_records->runSettings.processMach1, "/tools/library.tooldb");
     EXPECT_EQ(g_records->runSettings.processMach2, "Standard");

@@ -241,6 +241,7 @@ inline void fillCycleData(const SAMPLE_TREE& t) {
     g_records->toolSequenceFlag = 2;
     g_records->formCounter = 41;
     g_records->processTreeFlags = 0x80000001u;
+    g_records->multiViewFiveAxis = 1;
     g.createdViewCounter = 12;
     g_records->runSettings.processMach1 = "/tools/library.tooldb";
     g_records->runSettings.processMach2 = "Standard";

@@ -331,7 +331,7 @@ TEST_F(RecordsVersionsTest, TextsLongerThanTheLimitStopTheRunBlock) {
     saveAllRecords(nullptr);
     std::vector<std::uint8_t> block = payloadOf("DRLPp01");
     // Written cut to 1023 characters and its terminator.
-    const std::size_t textAt = block.size() - (2 + 1024) - (2 + 4) - 8 * 2 - 2 * 4 - 24 - 2 * 4;
+    const std::size_t textAt = block.size() - (2 + 1024) - (2 + 4) - 8 * 2 - 2 * 4 - 24 - 2 * 4 - 2;
     EXPECT_EQ(ByteReader(block.data() + textAt, 2).get<std::uint16_t>(), 1024);
     ByteWriter(block).patch<std::uint16_t>(textAt, 1025);
     writeRecord("DRLPp01", block);

@@ -81,7 +81,10 @@ TEST(TreeImageLayout, ViewFieldsSitAtTheirOffsets) {
     v.selectedSaved = 0x1812;
     v.clearanceStartEnd = 0x20;
     v.groupMember = 0x21;
-    v.area22[15] = 0xA9;
+    v.endsToolPathGroup = 0x22;
+    v.area23[0] = 0xA8;
+    v.viewsSortOrder = -24;
+    v.area26[11] = 0xA9;
     v.passMark = 0x01020304;
     v.area42[8] = 0xB2;
     v.matrix[0][0] = 1.5;
@@ -116,6 +119,9 @@ TEST(TreeImageLayout, ViewFieldsSitAtTheirOffsets) {
     EXPECT_EQ(at<std::uint16_t>(image, 18), 0x1812);
     EXPECT_EQ(image[20], 0x20);
     EXPECT_EQ(image[21], 0x21);
+    EXPECT_EQ(image[22], 0x22);
+    EXPECT_EQ(image[23], 0xA8);
+    EXPECT_EQ(at<std::int16_t>(image, 24), -24);
     EXPECT_EQ(image[37], 0xA9);
     EXPECT_EQ(at<std::int32_t>(image, 38), 0x01020304);
     EXPECT_EQ(image[50], 0xB2);

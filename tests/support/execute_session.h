@@ -1,9 +1,12 @@
 // A plug-in session around Execute, the recognition command of the main menu: the dialogs a run goes
-// through and the user's usual way past them.
+// through and the user's usual way past them, and the tree the part keeps afterwards.
 #pragma once
+#include <functional>
 #include <string>
 
 #include "plugin/cycle/main_menu.h"
+#include "plugin/cycle/records.h"
+#include "plugin/model/tree.h"
 #include "plugin/base/message_box.h"
 #include "support/plugin_fixture.h"
 
@@ -23,5 +26,16 @@ protected:
             .click(kMenu, plat::IDOK);
         EXPECT_EQ(m_main(), 0);
         expectScriptPlayed();
+    }
+
+    // The value `read` takes from the tree kept in the part.
+    template <class T>
+    T fromPart(const std::function<T(VIEW_LIST*)>& read) {
+        VIEW_LIST* tree = nullptr;
+        loadAllRecords(&tree);
+        T value = read(tree);
+        freeViewsTree(tree);
+        freeCycleRecords();
+        return value;
     }
 };

@@ -48,16 +48,6 @@ protected:
         freeViewsTree(tree);
         freeCycleRecords();
     }
-    // The value `read` takes from the tree kept in the part.
-    template <class T>
-    T fromPart(const std::function<T(VIEW_LIST*)>& read) {
-        VIEW_LIST* tree = nullptr;
-        loadAllRecords(&tree);
-        T value = read(tree);
-        freeViewsTree(tree);
-        freeCycleRecords();
-        return value;
-    }
 
     // Hole n of the first view (from 1).
     static POINT_LIST* hole(VIEW_LIST* tree, int n) {
