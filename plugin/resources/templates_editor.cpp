@@ -29,6 +29,11 @@ public:
     void radio(int id, int x, int y, int w, bool first, bool visible = true) {
         t_.controls.push_back(CtlTemplate{id, Ctl::Radio, Rect{x, y, x + w, y + 10}, "", 0, visible, first});
     }
+    // OK and Cancel side by side, `w` wide each.
+    void okCancel(int x, int y, int w) {
+        add(plat::IDOK, Ctl::DefButton, x, y, w, 14);
+        add(plat::IDCANCEL, Ctl::Button, x + w + 8, y, w, 14);
+    }
     // A label and its edit on one line.
     void field(int labelId, int editId, int y, int x = 10, int labelWidth = 70, int editWidth = 44) {
         label(labelId, x, y, labelWidth);
@@ -237,8 +242,7 @@ DlgTemplate calcResultsTemplate() {
     l.add(18077, Ctl::Static, 12, 14, 236, 32);
     l.group(18078, 6, 54, 248, 66);
     l.add(18079, Ctl::Static, 12, 64, 236, 52);
-    l.add(plat::IDOK, Ctl::DefButton, 60, 128, 64, 14);
-    l.add(plat::IDCANCEL, Ctl::Button, 136, 128, 64, 14);
+    l.okCancel(60, 128, 64);
     return t;
 }
 
@@ -250,8 +254,7 @@ DlgTemplate entryExitTemplate() {
     l.field(4313, 4045, 24, 8, 100, 56);
     l.check(18074, 8, 42, 160);
     l.check(18075, 8, 56, 160);
-    l.add(plat::IDOK, Ctl::DefButton, 30, 76, 56, 14);
-    l.add(plat::IDCANCEL, Ctl::Button, 94, 76, 56, 14);
+    l.okCancel(30, 76, 56);
     return t;
 }
 
@@ -259,15 +262,12 @@ DlgTemplate entryExitTemplate() {
 DlgTemplate helicalEntryTemplate() {
     DlgTemplate t{18077, "", 200, 150, {}, false};
     LAYOUT l(t);
-    l.field(4332, 4093, 8, 8, 70, 44);
-    l.field(4333, 4090, 8, 124, 22, 44);
-    l.field(4334, 4097, 24, 8, 70, 44);
-    l.field(4335, 4091, 24, 124, 22, 44);
-    l.field(4336, 4102, 48, 8, 70, 44);
-    l.field(4337, 4103, 64, 8, 70, 44);
-    l.field(4338, 4104, 80, 8, 70, 44);
-    l.add(plat::IDOK, Ctl::DefButton, 40, 128, 56, 14);
-    l.add(plat::IDCANCEL, Ctl::Button, 104, 128, 56, 14);
+    const struct {
+        int label, edit, y, x, labelWidth;
+    } fields[] = {{4332, 4093, 8, 8, 70},  {4333, 4090, 8, 124, 22},  {4334, 4097, 24, 8, 70}, {4335, 4091, 24, 124, 22},
+                  {4336, 4102, 48, 8, 70}, {4337, 4103, 64, 8, 70}, {4338, 4104, 80, 8, 70}};
+    for (const auto& f : fields) l.field(f.label, f.edit, f.y, f.x, f.labelWidth, 44);
+    l.okCancel(40, 128, 56);
     return t;
 }
 
