@@ -34,7 +34,7 @@ std::initializer_list<std::string_view> windowStepVerbs() {
         "click",        "type",         "check",       "select",        "key",
         "close",        "focus-out",    "list-click",  "list-dblclick", "list-rclick",
         "list-key",     "column-click", "tree-click",  "tree-rclick",   "tree-expand",
-        "tree-collapse", "tree-edit",   "hover"};
+        "tree-collapse", "tree-edit",   "hover",       "click-at"};
     return verbs;
 }
 
@@ -68,6 +68,8 @@ Delivery deliverWindowStep(const Step& step) {
         why = vk > 0 ? dlg->userKey(vk) : "no key named";
     } else if (step.verb == "close") {
         why = dlg->userClose();
+    } else if (step.verb == "click-at") {
+        why = dlg->userClickAt({step.intArg(1), step.intArg(2)});
     } else if (step.verb == "hover") {
         why = dlg->userHover(step.intArg(1));
     } else if (step.verb == "focus-out") {

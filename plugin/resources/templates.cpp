@@ -65,4 +65,5 @@ void registerPluginTemplates() {
     registerEditorTemplates();
     registerSettingsTemplates();
     registerFeatureTemplates();
+    registerTableDialogTemplates();
 }
