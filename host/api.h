@@ -42,6 +42,8 @@ int get_event(const char* prompt, PFEvent* ev, long* mask, long* arg2, short* ar
 // Asks for a point. `got` is set to 1 with `pt` (world) and `kind` (entry kind letter, 'P' for a picked
 // point) when the user gave one, to 0 on Esc.
 void point_proc(const char* prompt, char* kind, double pt[3], char* got);
+// Clears the marker the host drew at a point given at point_proc (mode ' ').
+void clean_pt(char mode, double pt[3]);
 
 void mprintf(const char* text);            // message line
 void cleartext();

@@ -128,11 +128,13 @@ static_assert(offsetof(operation, comment) == 16 && offsetof(operation, toolSlot
 namespace op_comp_layout {
 constexpr std::size_t type = 0, side = 1, tip = 2, roll = 3;
 }
-// Depth cuts, 64 bytes; the taper is the wall's angle from the tool axis, the extra depth goes below the
-// operation's depth (a tool whose corner is rounded reaches a cone's bottom edge only that much deeper).
+// Depth cuts, 64 bytes: on (u8), the maximum rough step, the finish count (i16) and step, the Z stock to
+// leave, three switches (taper on, keep the tool down between cuts, order by depth), the taper as the wall's
+// angle from the tool axis, and an extra depth below the operation's depth (a tool whose corner is rounded
+// reaches a cone's bottom edge only that much deeper). Process tables keep this block byte for byte.
 namespace op_depth_cuts_layout {
-constexpr std::size_t on = 0, byDepth = 1, keepTool = 2, taperOn = 3, maxRough = 8, finishCount = 16,
-                      finishStep = 24, stockOnBottom = 32, taperAngle = 40, extraDepth = 48;
+constexpr std::size_t on = 0, maxRough = 8, finishCount = 16, finishStep = 24, stockOnBottom = 32, taperOn = 40,
+                      keepTool = 41, byDepth = 42, taperAngle = 48, extraDepth = 56;
 }
 // Radial (multi-) passes, 40 bytes: passes on (u8), rough count (i16) and spacing, finish count (i16) and
 // spacing, and a further switch: finish passes only at the final depth. Process tables keep this block
@@ -145,9 +147,9 @@ constexpr std::size_t on = 0, roughCount = 2, roughSpacing = 8, finishCount = 16
 // field offsets below relative to the group), an overlap and two switches.
 namespace op_lead_layout {
 constexpr std::size_t on = 0, entry = 8, exit = 80, overlap = 152, entryFirstOnly = 160, exitLastOnly = 161;
-// In a group: line length, line ramp height, arc radius, arc sweep, arc helix height, line tangent switch,
-// arc switch, the group's plunge height and the arc radius as a percentage of the tool diameter.
-constexpr std::size_t lineLength = 8, lineRamp = 16, arcRadius = 24, arcSweep = 32, helixHeight = 40,
+// In a group: its switch, line length, line ramp height, arc radius, arc sweep, arc helix height, line tangent
+// switch, arc switch, the group's plunge height and the arc radius as a percentage of the tool diameter.
+constexpr std::size_t groupOn = 0, lineLength = 8, lineRamp = 16, arcRadius = 24, arcSweep = 32, helixHeight = 40,
                       lineTangent = 48, arcOn = 49, plungeHeight = 56, radiusPercent = 64;
 }
 // The extra block, 648 bytes.
@@ -155,9 +157,16 @@ namespace op_extra_layout {
 constexpr std::size_t filterOn = 0, filterTolerance = 8, cutTolerance = 16, filterMaxRadius = 24;
 }
 // Kind blocks at 3288, by code.
-namespace op_circle_layout {   // 18: circle mill, 208 bytes
-constexpr std::size_t circleDiameter = 0, startAngle = 8, entrySweep = 16, startAtCentre = 24, helixOn = 25,
-                      roughOn = 26, helixRadius = 32, helixPitch = 40, roughStepover = 48, finalStock = 56;
+// 18: circle mill, 208 bytes, kept byte for byte by process tables. The helical entry's values are the 13
+// eight-byte slots from helixMinRadius to byte 191; helixPitch is the pitch of the circle's own helix down
+// to depth.
+namespace op_circle_layout {
+constexpr std::size_t helixPitch = 8, tipComp = 16 /* u8 */, startAngle = 24, entrySweep = 32, overlap = 40,
+                      circleDiameter = 48, startAtCentre = 56 /* u8 */, perpendicularEntry = 57 /* u8 */,
+                      roughOn = 58 /* u8 */, stepoverPercent = 64, stepover = 72, helixOn = 80 /* u8 */,
+                      helixMinRadius = 88, helixMaxRadius = 96, helixZClearance = 104, helixPlungeAngle = 112,
+                      helixXYClearance = 120, helixMinPercent = 168, helixMaxPercent = 176,
+                      finishAtEachDepth = 192 /* u8 */;
 }
 namespace op_contour_layout {  // 1: contour, 552 bytes; mode 2 chamfers the edge: width, then the tip's depth
 constexpr std::size_t mode = 0, chamferWidth = 8, chamferTip = 16, rampAngle = 24, rampDepth = 32,

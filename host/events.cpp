@@ -1,6 +1,11 @@
-// The host's prompt area and its waits for the user: get_event, point_proc and the message/status lines.
+// The host's prompt area and its waits for the user: get_event, point_proc with the markers of the points
+// given and clean_pt that clears them, and the message/status lines.
 // Every wait reads the one script of plat::driver(): posted thread messages come before any scripted
 // step, a window step is delivered to its modeless window while the host waits, `esc` ends the prompt.
+#include <algorithm>
+#include <array>
+#include <vector>
+
 #include "host/internal.h"
 #include "host/state.h"
 #include "platform/sys/thread_queue.h"
@@ -11,6 +16,7 @@ namespace {
 
 struct PromptArea {
     std::string prompt, message, status;
+    std::vector<std::array<double, 3>> markers;   // points given at point_proc, until clean_pt clears them
 };
 PromptArea area;
 
@@ -31,6 +37,7 @@ void resetEvents() { area = PromptArea{}; }
 
 const std::string& currentPrompt() { return area.prompt; }
 const std::string& messageLine() { return area.message; }
+std::size_t pointMarkerCount() { return area.markers.size(); }
 const std::string& statusText() { return area.status; }
 
 }  // namespace host
@@ -105,7 +112,19 @@ void point_proc(const char* prompt, char* kind, double pt[3], char* got) {
         for (int i = 0; i < 3; ++i) pt[i] = p[i];
     if (kind) *kind = letter;
     if (got) *got = 1;
+    host::area.markers.push_back({p[0], p[1], p[2]});
     record("host.pick point (" + number(p[0]) + "," + number(p[1]) + "," + number(p[2]) + ") " + letter);
+}
+
+// The mode is the host's; every mode clears the marker of the point given.
+void clean_pt(char, double pt[3]) {
+    if (!pt) return;
+    std::vector<std::array<double, 3>>& marks = host::area.markers;
+    const auto at = std::find(marks.begin(), marks.end(), std::array<double, 3>{pt[0], pt[1], pt[2]});
+    if (at == marks.end()) return;
+    marks.erase(at);
+    using host::detail::number;
+    host::detail::record("host.pick clean (" + number(pt[0]) + "," + number(pt[1]) + "," + number(pt[2]) + ")");
 }
 
 void mprintf(const char* text) {

@@ -40,6 +40,8 @@ std::vector<std::int32_t> groupIds();        // in creation order
 const std::string& currentPrompt();
 const std::string& messageLine();
 const std::string& statusText();
+// The markers of the points given at point prompts that clean_pt has not cleared.
+std::size_t pointMarkerCount();
 
 // ---- wait dialog ----
 struct WaitDialogView {

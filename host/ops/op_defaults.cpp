@@ -94,7 +94,7 @@ void circleBlock(operation& op, const Lengths& L) {
     put(b, op_circle_layout::entrySweep, kQuarterTurn);
     b[op_circle_layout::startAtCentre] = 1;
     put(b, op_circle_layout::helixPitch, L.helixPitch);
-    put(b, op_circle_layout::roughStepover, 50.0);
+    put(b, op_circle_layout::stepoverPercent, 50.0);
 }
 
 void contourBlock(operation& op, const Lengths& L) {

@@ -29,8 +29,6 @@ bool isOneOf(std::int32_t type, std::initializer_list<std::int32_t> types) {
     return std::find(types.begin(), types.end(), type) != types.end();
 }
 
-std::string lengthText(double value) { return numberText(g_globals->metric() ? "%.2f" : "%.4f", value); }
-
 // The line with its "%s" filled in order; the texts come from the UI-text file and are never used as a format.
 std::string fill(std::string line, std::initializer_list<std::string> values) {
     std::size_t at = 0;

@@ -5,11 +5,15 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "plugin/base/globals.h"
+
 std::string numberText(const char* format, double value) {
     char text[64];
     std::snprintf(text, sizeof text, format, value);
     return text;
 }
+
+std::string lengthText(double value) { return numberText(g_globals->metric() ? "%.2f" : "%.4f", value); }
 
 double textNumber(std::string_view text) {
     const std::string s(text);
@@ -17,6 +21,12 @@ double textNumber(std::string_view text) {
     char* end = nullptr;
     const double v = std::strtod(p, &end);
     return end == p || !std::isfinite(v) ? 0.0 : v;
+}
+
+std::string percentPartnerText(double d, std::string_view typed, bool typedIsPercent) {
+    const double v = textNumber(typed);
+    if (typedIsPercent) return numberText(g_fmtCoarse, d * v / 100);
+    return d > 0 ? numberText(g_fmtCoarse, v / d * 100) : std::string();
 }
 
 long textCount(std::string_view text, long low, long high) {

@@ -312,12 +312,8 @@ void CDlgEditProcessOpe::onThreadRadio(std::size_t at, int zeroRadio) {
 
 void CDlgEditProcessOpe::onPercentOfToolChange(int edit, int partner, bool isPercent) {
     if (!focused(edit)) return;
-    const double d = assoc[kToolDiamBlock].value;
-    const double v = textNumber(item(edit).text());
-    if (isPercent)
-        item(partner).setText(numberText(g_fmtCoarse, d * v / 100));
-    else if (d > 0)
-        item(partner).setText(numberText(g_fmtCoarse, v / d * 100));
+    const std::string text = percentPartnerText(assoc[kToolDiamBlock].value, item(edit).text(), isPercent);
+    if (!text.empty()) item(partner).setText(text);
 }
 
 void CDlgEditProcessOpe::readControls() {

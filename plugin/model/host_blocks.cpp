@@ -102,6 +102,13 @@ std::size_t alignedLayoutSize(int layoutKind) {
     return (end + alignment - 1) / alignment * alignment;
 }
 
+bool isLayoutMember(int layoutKind, std::size_t at, std::size_t size) {
+    if (layoutKind < 0 || layoutKind > 5) return false;
+    bool found = false;
+    walkLayout(layoutKind, [&](std::size_t s, std::size_t, std::size_t place) { found = found || (place == at && s == size); });
+    return found;
+}
+
 std::size_t convertPackedBlock(int layoutKind, std::string_view letters, std::uint8_t* out) {
     if (layoutKind < 0 || layoutKind > 5) return 0;
     std::memset(out, 0, kAlignedSizes[layoutKind]);

@@ -14,22 +14,16 @@ constexpr std::size_t kBlock6 = 6, kBlock64 = 64, kBlock40 = 40, kBlock168 = 168
 constexpr std::size_t kCircleMillSize = 208, kContourSize = 552, kHelixBoreSize = 216, kThreadMillSize = 168;
 constexpr std::size_t kZeroLineBytes = 16;   // the line of zero bytes that ends an operation's blocks
 
-// The 40-byte block is the host's radial passes block; the default processes and the migration write and
-// read its spacing and finish count.
+// The common blocks and the circle-mill block are the host's structures, kept byte for byte: their fields
+// have one definition, the host's (op_depth_cuts_layout, op_radial_layout, op_lead_layout,
+// op_circle_layout), which the older packed layouts below must agree with (isLayoutMember).
 namespace radial_passes = op_radial_layout;
+namespace circle_fields = op_circle_layout;
 
-// The fields of the blocks as the operation editor reads and writes them, in bytes from each block's start
-// (the members of kLayouts in host_blocks.cpp). The depth-cut, radial-pass and lead blocks have the host's
-// own layouts (op_depth_cuts_layout, op_radial_layout, op_lead_layout).
+// The fields of the other blocks as the operation editor reads and writes them, in bytes from each block's
+// start.
 namespace comp_fields {
 constexpr std::size_t type = 0 /* i16 */, direction = 2 /* u8 */;
-}
-namespace circle_fields {
-constexpr std::size_t tipComp = 16 /* u8 */, startAngle = 24, entrySweep = 32, overlap = 40, circleDiameter = 48,
-                      startAtCentre = 56 /* u8 */, perpendicularEntry = 57 /* u8 */, roughOn = 58 /* u8 */,
-                      stepoverPercent = 64, stepover = 72, helixOn = 80 /* u8 */, helixMinRadius = 88,
-                      helixMaxRadius = 96, helixZClearance = 104, helixPlungeAngle = 112, helixXYClearance = 120,
-                      helixMinPercent = 168, helixMaxPercent = 176, finishAtEachDepth = 192 /* u8 */;
 }
 namespace helix_fields {
 constexpr std::size_t startAngle = 0, entrySweep = 8, overlap = 16, boreDiameter = 24, startAtCentre = 32 /* u8 */,
@@ -73,3 +67,5 @@ std::size_t convertPackedBlock(int layoutKind, std::string_view letters, std::ui
 // The size of the packed form of a layout as computed from its member list (what kPackedSizes states).
 std::size_t packedLayoutSize(int layoutKind);
 std::size_t alignedLayoutSize(int layoutKind);
+// Whether a member of `size` bytes of the layout lies at byte `at` of its aligned structure.
+bool isLayoutMember(int layoutKind, std::size_t at, std::size_t size);

@@ -1,6 +1,7 @@
 // The operation editor (18015): a tab control over the pages of the editor, laid one over another in the
 // same place (the general page; the circle-mill and contour page, whose two kinds share its place too; the
-// helix-bore page; the thread-mill page), OK and Cancel below. The editor shows one page at a time.
+// helix-bore page; the thread-mill page), OK and Cancel below. The editor shows one page at a time. Its small
+// dialogs follow: the cut calculation's results (18075), the entry and exit (18076), the helical entry (18077).
 #include "platform/ui/dialog.h"
 #include "plugin/resources/templates.h"
 
@@ -27,6 +28,11 @@ public:
     // A radio button; `first` starts its group.
     void radio(int id, int x, int y, int w, bool first, bool visible = true) {
         t_.controls.push_back(CtlTemplate{id, Ctl::Radio, Rect{x, y, x + w, y + 10}, "", 0, visible, first});
+    }
+    // OK and Cancel side by side, `w` wide each.
+    void okCancel(int x, int y, int w) {
+        add(plat::IDOK, Ctl::DefButton, x, y, w, 14);
+        add(plat::IDCANCEL, Ctl::Button, x + w + 8, y, w, 14);
     }
     // A label and its edit on one line.
     void field(int labelId, int editId, int y, int x = 10, int labelWidth = 70, int editWidth = 44) {
@@ -228,6 +234,48 @@ DlgTemplate operationEditorTemplate() {
     return t;
 }
 
+// 260 x 150 units: the start data above the proposal, Accept and Discard below.
+DlgTemplate calcResultsTemplate() {
+    DlgTemplate t{18075, "", 260, 150, {}, false};
+    LAYOUT l(t);
+    l.group(18076, 6, 4, 248, 46);
+    l.add(18077, Ctl::Static, 12, 14, 236, 32);
+    l.group(18078, 6, 54, 248, 66);
+    l.add(18079, Ctl::Static, 12, 64, 236, 52);
+    l.okCancel(60, 128, 64);
+    return t;
+}
+
+// 180 x 96 units: the start angle and the arc sweep, the two switches, OK and Cancel.
+DlgTemplate entryExitTemplate() {
+    DlgTemplate t{18076, "", 180, 96, {}, false};
+    LAYOUT l(t);
+    l.field(4312, 4044, 8, 8, 100, 56);
+    l.field(4313, 4045, 24, 8, 100, 56);
+    l.check(18074, 8, 42, 160);
+    l.check(18075, 8, 56, 160);
+    l.okCancel(30, 76, 56);
+    return t;
+}
+
+// 200 x 150 units: each radius beside its percentage of the tool, the clearances and the plunge angle.
+DlgTemplate helicalEntryTemplate() {
+    DlgTemplate t{18077, "", 200, 150, {}, false};
+    LAYOUT l(t);
+    const struct {
+        int label, edit, y, x, labelWidth;
+    } fields[] = {{4332, 4093, 8, 8, 70},  {4333, 4090, 8, 124, 22},  {4334, 4097, 24, 8, 70}, {4335, 4091, 24, 124, 22},
+                  {4336, 4102, 48, 8, 70}, {4337, 4103, 64, 8, 70}, {4338, 4104, 80, 8, 70}};
+    for (const auto& f : fields) l.field(f.label, f.edit, f.y, f.x, f.labelWidth, 44);
+    l.okCancel(40, 128, 56);
+    return t;
+}
+
 }  // namespace
 
-void registerEditorTemplates() { plat::registerDialog(operationEditorTemplate()); }
+void registerEditorTemplates() {
+    plat::registerDialog(operationEditorTemplate());
+    plat::registerDialog(calcResultsTemplate());
+    plat::registerDialog(entryExitTemplate());
+    plat::registerDialog(helicalEntryTemplate());
+}

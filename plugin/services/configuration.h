@@ -50,6 +50,28 @@ struct EDITOR_PAGES {
     std::array<std::array<EDITOR_PAGE_ENTRY, kEntries>, kPages> entries{};
 };
 
+// The circle mill's helical entry (template 18077, texts "CircleMillHelicalEntryDlg"): the minimum and
+// maximum helix radius, each also as a percentage of the tool diameter, the clearances and the plunge angle.
+// It edits a copy; the editor takes the values back on OK.
+class CDlgCircMillHelicalEntry : public plat::Dialog {
+public:
+    static constexpr int kTemplate = 18077;
+    // Bytes 88 to 191 of the circle-mill block, in this order.
+    enum : int { kMinRadius = 0, kMaxRadius = 1, kZClearance = 2, kPlungeAngle = 3, kXYClearance = 4,
+                 kMinPercent = 10, kMaxPercent = 11, kValues = 13 };
+    CDlgCircMillHelicalEntry();
+    CTextSection texts;
+    ASSOC_VALUE tool;   // the editor's tool diameter block: `value` is the d of the percentages
+    std::array<double, kValues> values{};
+
+protected:
+    bool onInitDialog() override;
+    void onOK() override;
+
+private:
+    void onPercentPair(int edit, int partner, bool isPercent);
+};
+
 // The operation editor (template 18015, texts "EditProcessOpeDlg"): one operation of a process, on a
 // general page and the page of its milled-hole kind. It lives as long as its configuration dialog: the
 // caller sets the state before each showing and reads it afterwards (CConfigProcess::fillEditorFromOperation
@@ -118,14 +140,20 @@ public:
     // 0 the tool and its entry fit into the hole, 1 the tool is too large, 2 the entry or the finish
     // allowance does not fit; with showMessages the user is told why.
     int checkOperation(PROCESS_OPE& op, bool showMessages);
-    // ---- still stand-ins (docs/seams.md): the cut calculation, the entry dialogs and the picks ----
+    // ---- the cut calculation (editor_cuts.cpp) ----
+    // Proposes the radial passes, depth cuts and entry of a circle mill (kind 1) or contour (kind 2) cut to
+    // d1 (a contour's step ending at d2) from a hole of startDiam, and writes them into `op` when the user
+    // accepts them. Other kinds are not calculated. Returns 0.
     int calculateCuts(PROCESS_OPE& op, std::int16_t kind, double toolDiameter, double d1, double d2,
                       double startDiam);
     void onCalculateCuts();
+    // ---- the entry dialogs (editor_entry_dialogs.cpp) ----
     void runHelicalEntry();
     void runCircleEntryExit();
     void runHelixEntryExit();
-    // The picks on the drawn form, which the configuration run performs for the end codes.
+    CDlgCircMillHelicalEntry helicalEntry;
+    // ---- the picks on the drawn form (editor_picks.cpp), which the configuration run performs for the end
+    // codes; a cancelled pick leaves the measure as it was ----
     void pickToolDiameter();
     void pickTopZ();
     void pickBottomZ();

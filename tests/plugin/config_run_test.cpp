@@ -9,6 +9,7 @@
 
 #include "host/state.h"
 #include "plugin/cycle/load_time_objects.h"
+#include "plugin/base/globals.h"
 #include "plugin/base/utilities.h"
 #include "plugin/engine/config_run.h"
 #include "plugin/engine/engine_state.h"
@@ -123,7 +124,10 @@ TEST_F(ConfigRunTest, TheEditorWorksOverTheDrawnFormWhichGoesAwayAfterwards) {
     process({"A"}, 0);
     g_engine->configAction = 103;
     int entitiesWhileEditing = -1;
-    script().click(kEditor, 4059).click(kEditor, plat::IDCANCEL);   // associate the tool diameter: a pick
+    ASSERT_EQ(g_processMenu->load(g_globals->uiTextFile, "ProcessMenu", true), 0);
+    // The tool diameter picked on the drawn profile, at the radius of the second step: the editor opens again
+    // with it bound to that step's column.
+    script().click(kEditor, 4059).point(-3.25, -8, 0).click(kEditor, plat::IDCANCEL);
     plat::driver().transcript().setEcho([&](const std::string& line) {
         if (line.find("dialog.show 18015") != std::string::npos && entitiesWhileEditing < 0)
             entitiesWhileEditing = g_globals->previewEntityCount;
@@ -137,6 +141,11 @@ TEST_F(ConfigRunTest, TheEditorWorksOverTheDrawnFormWhichGoesAwayAfterwards) {
     EXPECT_GT(entitiesWhileEditing, 10);
     EXPECT_EQ(g_globals->previewEntityCount, 0);
     EXPECT_TRUE(host::allEntities().empty());
+    const ASSOC_VALUE& tool = dialog().editor.assoc[kToolDiamBlock];
+    EXPECT_DOUBLE_EQ(tool.value, 6.5);
+    EXPECT_EQ(tool.mode, 1);
+    EXPECT_EQ(tool.columnId, 4);
+    EXPECT_TRUE(transcript().contains("host.prompt \"Pick the tool diameter on the form profile\""));
 }
 
 // Going on to the next operation while editing stores the edited one at its place: nothing stale or empty

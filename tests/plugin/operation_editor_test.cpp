@@ -7,14 +7,18 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <numbers>
 #include <string>
 #include <vector>
 
 #include "host/api.h"
+#include "host/state.h"
 #include "plugin/base/globals.h"
 #include "plugin/base/resource_switch.h"
 #include "plugin/base/tool_types.h"
+#include "plugin/configuration/editor_dialogs.h"
 #include "plugin/configuration/editor_support.h"
 #include "plugin/model/host_blocks.h"
 #include "plugin/model/process_ope.h"
@@ -82,6 +86,7 @@ protected:
         for (int a : answers) script().answer(a);
         const std::string leaving = "user click " + std::to_string(kEditor) + " " + std::to_string(last);
         plat::driver().transcript().setEcho([this, leaving](const std::string& line) {
+            if (alsoEcho) alsoEcho(line);
             if (line != leaving) return;
             const plat::Dialog* d = plat::Dialog::shown(kEditor);
             caption = d->windowText();
@@ -120,6 +125,7 @@ protected:
     std::vector<std::string> row;
     std::map<int, SHOWN> shown;
     std::string caption;
+    std::function<void(const std::string&)> alsoEcho;   // sees the transcript's lines while run() plays
 };
 
 TEST_F(OperationEditorTest, AHelixBoreOpensOnItsCycleAndItsPage) {
@@ -630,7 +636,8 @@ TEST_F(OperationEditorTest, AMilledCycleMakesTheOperationOfItsKind) {
         block.mode = 1;
         block.columnId = 2;
         block.stepIndex = c.stepIndex;
-        script().select(kEditor, 4060, 20);
+        // The new kind's cuts are proposed at once.
+        script().select(kEditor, 4060, 20).click(CDlgCircMillCalcResults::kTemplate, plat::IDCANCEL);
         run();
         EXPECT_EQ(editor().milledKind, kCircleMill);
         EXPECT_EQ(editor().cycleIndex, 20);
@@ -1014,6 +1021,322 @@ TEST_F(OperationEditorTest, ACircleMillIsCheckedOnEveryRowOfItsProcess) {
     const std::size_t from = transcript().lines().size();
     EXPECT_EQ(run(plat::IDOK), plat::IDOK);
     EXPECT_TRUE(messagesSince(transcript(), from).empty());
+}
+
+// ---- the cut calculation, the picks and the entry dialogs ----
+
+constexpr int kResults = CDlgCircMillCalcResults::kTemplate, kHelical = CDlgCircMillHelicalEntry::kTemplate,
+              kEntryExit = CDlgCircMillEntryExit::kTemplate;
+namespace C = circle_fields;
+namespace R = op_radial_layout;
+namespace D = op_depth_cuts_layout;
+namespace L = op_lead_layout;
+
+// The blocks the calculation looks at, as a case sets them up.
+struct CUT_BLOCKS {
+    bool radialOn = false, roughOn = false, depthOn = false, helixOn = false;
+    std::int16_t finishCount = 0;
+    double finish = 0, rough = 0;
+    double minPercent = 10, maxPercent = 40, stepoverPercent = 50;
+    double leadIn = 0, leadOut = 0;
+};
+
+PROCESS_OPE cutOperation(const CUT_BLOCKS& b) {
+    PROCESS_OPE op;
+    op.set<std::uint8_t>(hostBlock40 + R::on, b.radialOn);
+    op.set<std::int16_t>(hostBlock40 + R::finishCount, b.finishCount);
+    op.set<double>(hostBlock40 + R::finishSpacing, b.finish);
+    op.set<double>(hostBlock40 + R::roughSpacing, b.rough);
+    op.set<std::uint8_t>(hostBlock64 + D::on, b.depthOn);
+    op.set<std::int16_t>(hostBlock64 + D::finishCount, 3);
+    op.set<std::uint8_t>(circleMillBlock + C::roughOn, b.roughOn);
+    op.set<std::uint8_t>(circleMillBlock + C::helixOn, b.helixOn);
+    op.set<double>(circleMillBlock + C::helixMinPercent, b.minPercent);
+    op.set<double>(circleMillBlock + C::helixMaxPercent, b.maxPercent);
+    op.set<double>(circleMillBlock + C::stepoverPercent, b.stepoverPercent);
+    op.set<double>(circleMillBlock + C::helixXYClearance, 0.3);
+    op.set<double>(hostBlock168 + L::entry + L::arcRadius, b.leadIn);
+    op.set<double>(hostBlock168 + L::exit + L::arcRadius, b.leadOut);
+    op.set<double>(hostBlock168 + L::entry + L::lineLength, 2);
+    return op;
+}
+
+class CutCalculationTest : public OperationEditorTest {
+protected:
+    void SetUp() override {
+        OperationEditorTest::SetUp();
+        std::strcpy(g_txtDegree, "deg");
+        ASSERT_EQ(editor().texts.load(g_globals->uiTextFile, "EditProcessOpeDlg", true), 0);
+    }
+    // The calculation with the user leaving its results by `button`; the texts it showed.
+    void calculate(PROCESS_OPE& op, std::int16_t kind, double tool, double d1, double d2, double start, int button) {
+        script().click(kResults, button);
+        plat::driver().transcript().setEcho([this](const std::string& line) {
+            if (line.rfind("user click " + std::to_string(kResults), 0) != 0) return;
+            plat::Dialog* d = plat::Dialog::shown(kResults);
+            startShown = d->item(18077).text();
+            resultsShown = d->item(18079).text();
+        });
+        EXPECT_EQ(editor().calculateCuts(op, kind, tool, d1, d2, start), 0);
+        plat::driver().transcript().setEcho({});
+        expectScriptPlayed();
+    }
+    std::string startShown, resultsShown;
+};
+
+// The proposal for each case; Accept writes it into the operation, Discard leaves the operation as it was.
+TEST_F(CutCalculationTest, TheProposalIsShownAndTakenOnlyOnAccept) {
+    struct CASE {
+        const char* what;
+        std::int16_t kind;
+        double tool, d1, d2, start;
+        CUT_BLOCKS blocks;
+        const char* startText;
+        const char* results;
+        // After Accept (radial passes, depth cuts, circle switches; for the contour the lead radii).
+        double rough;
+        std::int16_t roughCount;
+        bool helixAndRoughing;
+        double helixMin, helixMax, stepover, leadRadius, leadPercent;
+        bool unchanged;
+    };
+    const CASE cases[] = {
+        {"the tool fits the start hole: 3.8 in two rough passes", kCircleMill, 10, 20, 20, 12,
+         {.finishCount = 1, .finish = 0.2, .rough = 1.5},
+         "Hole diameter 20.00, tool diameter 10.00, start hole 12.00",
+         "Rough passes of 1.90: 2; finish passes of 0.20: 1", 1.9, 2, false, 0, 0, 0, 0, 0, false},
+        {"a rough spacing of 0 is one pass", kCircleMill, 10, 20, 20, 12, {.rough = 0},
+         "Hole diameter 20.00, tool diameter 10.00, start hole 12.00",
+         "Rough passes of 4.00: 1; finish passes of 0.00: 0", 4, 1, false, 0, 0, 0, 0, 0, false},
+        {"no start hole: a helical entry from the percentages", kCircleMill, 10, 20, 20, 0, {.finish = 0.2},
+         "Hole diameter 20.00, tool diameter 10.00, start hole  ---- ",
+         "The tool does not fit into the start hole: helical entry from radius 1.00 to 4.00, roughing stepover 5.00",
+         0, 0, true, 1, 4, 5, 0, 0, false},
+        {"helical entry alone: the radius is only limited in the text", kCircleMill, 10, 12, 12, 0,
+         {.helixOn = true, .maxPercent = 150}, "Hole diameter 12.00, tool diameter 10.00, start hole  ---- ",
+         "Helical entry only: minimum radius 10 % of the tool (1.00), maximum radius 120 % (12.00)", 0, 0, false,
+         0, 0, 0, 0, 0, true},
+        {"a contour's leads from its room", kContour, 10, 30, 30, 20, {.finishCount = 1, .finish = 0.5, .rough = 2},
+         "Contour of diameter 30.00, tool diameter 10.00, start hole 20.00",
+         "Lead-in and lead-out arcs of 90deg, radius 3.75; 2 rough passes of 2.25; 1 finish passes of 0.50", 2.25, 2,
+         false, 0, 0, 0, 3.75, 37.5, false},
+        {"a rest below 4T is no rough pass, but one pass is left", kContour, 10, 30, 20.1, 20,
+         {.leadIn = 9, .leadOut = 8}, "Contour of diameter 30.00, tool diameter 10.00, start hole 20.00",
+         "Lead-in and lead-out arcs of 90deg, radius 7.50; 1 rough passes of 0.00; 0 finish passes of 0.00", 0, 1,
+         false, 0, 0, 0, 7.5, 75, false},
+        {"a contour without a tool diameter", kContour, 0, 20, 30, 20, {.rough = 10},
+         "Contour of diameter 20.00, tool diameter 0.00, start hole 20.00",
+         "Lead-in and lead-out arcs of 90deg, radius 3.75; 1 rough passes of 5.00; 0 finish passes of 0.00", 5, 1,
+         false, 0, 0, 0, 3.75, 0, false},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.what);
+        const PROCESS_OPE before = cutOperation(c.blocks);
+        PROCESS_OPE op = before;
+        calculate(op, c.kind, c.tool, c.d1, c.d2, c.start, plat::IDCANCEL);
+        EXPECT_EQ(startShown, c.startText);
+        EXPECT_EQ(resultsShown, c.results);
+        EXPECT_EQ(std::memcmp(op.bytes, before.bytes, PROCESS_OPE::kSize), 0) << "discarded";
+
+        calculate(op, c.kind, c.tool, c.d1, c.d2, c.start, plat::IDOK);
+        if (c.unchanged) {
+            EXPECT_EQ(std::memcmp(op.bytes, before.bytes, PROCESS_OPE::kSize), 0) << "accepted";
+            continue;
+        }
+        EXPECT_EQ(op.get<std::uint8_t>(hostBlock40 + R::on), 1);
+        EXPECT_EQ(op.get<std::uint8_t>(hostBlock40 + R::finalDepthOnly), 1);
+        EXPECT_NEAR(op.get<double>(hostBlock40 + R::roughSpacing), c.rough, 1e-12);
+        EXPECT_EQ(op.get<std::int16_t>(hostBlock40 + R::roughCount), c.roughCount);
+        EXPECT_DOUBLE_EQ(op.get<double>(hostBlock40 + R::finishSpacing), c.blocks.finish);
+        EXPECT_EQ(op.get<std::uint8_t>(hostBlock64 + D::on), 1);
+        EXPECT_EQ(op.get<std::uint8_t>(hostBlock64 + D::keepTool), 1);
+        if (c.kind == kCircleMill) {
+            EXPECT_EQ(op.get<std::int16_t>(hostBlock64 + D::finishCount), 0);
+            EXPECT_EQ(op.get<std::uint8_t>(circleMillBlock + C::helixOn) != 0, c.helixAndRoughing);
+            EXPECT_EQ(op.get<std::uint8_t>(circleMillBlock + C::roughOn) != 0, c.helixAndRoughing);
+            if (c.helixAndRoughing) {
+                EXPECT_DOUBLE_EQ(op.get<double>(circleMillBlock + C::helixMinRadius), c.helixMin);
+                EXPECT_DOUBLE_EQ(op.get<double>(circleMillBlock + C::helixMaxRadius), c.helixMax);
+                EXPECT_DOUBLE_EQ(op.get<double>(circleMillBlock + C::stepover), c.stepover);
+                EXPECT_DOUBLE_EQ(op.get<double>(circleMillBlock + C::helixXYClearance), 0);
+            }
+            EXPECT_EQ(std::memcmp(op.bytes + hostBlock168, before.bytes + hostBlock168, kBlock168), 0);
+        } else {
+            EXPECT_EQ(op.get<std::int16_t>(hostBlock64 + D::finishCount), 3);
+            EXPECT_EQ(op.get<std::uint8_t>(hostBlock168 + L::on), 1);
+            for (std::size_t group : {L::entry, L::exit}) {
+                const std::size_t g = hostBlock168 + group;
+                EXPECT_EQ(op.get<std::uint8_t>(g + L::groupOn), 1);
+                EXPECT_EQ(op.get<std::uint8_t>(g + L::arcOn), 1);
+                EXPECT_DOUBLE_EQ(op.get<double>(g + L::arcSweep), std::numbers::pi / 2);
+                EXPECT_DOUBLE_EQ(op.get<double>(g + L::lineLength), 0);
+                EXPECT_DOUBLE_EQ(op.get<double>(g + L::arcRadius), c.leadRadius);
+                EXPECT_DOUBLE_EQ(op.get<double>(g + L::radiusPercent), c.leadPercent);
+            }
+            EXPECT_EQ(std::memcmp(op.bytes + circleMillBlock, before.bytes + circleMillBlock, kCircleMillSize), 0);
+        }
+    }
+}
+
+// "Calculate cuts" on the page: the hole is the form step of the circle diameter, the start hole the drill
+// before; the page shows what was accepted. Without a form step there is nothing to calculate.
+TEST_F(CutCalculationTest, CalculateCutsTakesTheHoleFromTheFormAndShowsTheAcceptedPasses) {
+    openOn("Drilled", "D8", 1);
+    form.formSteps[0].startDiameter = form.formSteps[0].endDiameter = 20;
+    PROCESS_OPE* ops = config().process.data();
+    ops[0] = PROCESS_OPE{};
+    opeSet(ops[0], operationType, std::uint32_t{3});
+    opeSet(ops[0], toolDiam, 12.0);
+    opeSet(ops[0], zInf, -50.0);
+    milled(kCircleMill, 10);
+    ASSOC_VALUE& hole = editor().assoc[kCircleDiamBlock];
+    hole = ASSOC_VALUE{};
+    hole.value = 20;
+    hole.mode = 1;
+    editor().operation = cutOperation({.radialOn = true, .finishCount = 1, .finish = 0.2, .rough = 1.5});
+    editor().currentPage = 1;
+    script().click(kEditor, 4344).click(kResults, plat::IDOK);
+    run();
+    EXPECT_EQ(at(4054).text, "1.90");
+    EXPECT_EQ(at(4053).text, "2");
+    EXPECT_EQ(at(4029).check, 1);
+    EXPECT_DOUBLE_EQ(editor().operation.get<double>(circleMillBlock + C::circleDiameter), 20);
+
+    const PROCESS_OPE before = editor().operation;
+    form.stepCount = 0;
+    script().click(kEditor, 4344).answer(plat::IDOK);
+    run();
+    EXPECT_TRUE(transcript().contains("text=\"The milled diameter is bound to no step of the hole form"));
+    EXPECT_EQ(std::memcmp(editor().operation.bytes + hostBlock40, before.bytes + hostBlock40, kBlock40), 0);
+}
+
+// Each pick writes its block from the point picked on the profile (x the radius, y the depth); a point
+// given another way is asked for again, Esc keeps the block as it was.
+TEST_F(CutCalculationTest, APickWritesItsMeasureFromThePointAndEscKeepsIt) {
+    ASSERT_EQ(g_processMenu->load(g_globals->uiTextFile, "ProcessMenu", true), 0);
+    struct CASE {
+        void (CDlgEditProcessOpe::*pick)();
+        int block;
+        bool diameter;
+        const char* prompt;
+    };
+    const CASE cases[] = {
+        {&CDlgEditProcessOpe::pickToolDiameter, kToolDiamBlock, true, "Pick the tool diameter on the form profile"},
+        {&CDlgEditProcessOpe::pickTopZ, kTopZBlock, false, "Pick the top Z on the form profile"},
+        {&CDlgEditProcessOpe::pickBottomZ, kBottomZBlock, false, "Pick the bottom Z on the form profile"},
+        {&CDlgEditProcessOpe::pickCircleMillDiameter, kCircleDiamBlock, true, "Pick the circle diameter on the form profile"},
+        {&CDlgEditProcessOpe::pickContourDiameter, kContourDiamBlock, true, "Pick the contour diameter on the form profile"},
+        {&CDlgEditProcessOpe::pickHelixBoreDiameter, kHelixDiamBlock, true, "Pick the bore diameter on the form profile"},
+        {&CDlgEditProcessOpe::pickThreadDiameter, kThreadDiamBlock, true, "Pick the thread diameter on the form profile"},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.prompt);
+        ASSOC_VALUE& b = editor().assoc[static_cast<std::size_t>(c.block)];
+        b = ASSOC_VALUE{};
+        b.value = 7;
+        b.pickY = -3;
+        script().esc();
+        (editor().*c.pick)();
+        expectScriptPlayed();
+        EXPECT_TRUE(transcript().contains("host.prompt \"" + std::string(c.prompt) + "\""));
+        EXPECT_EQ(b.value, 7);
+        EXPECT_EQ(b.pickY, -3);
+        EXPECT_EQ(b.mode, 0);
+
+        script().pointEntry('K', 1, 1, 0).point(-4.5, -12, 0);
+        (editor().*c.pick)();
+        expectScriptPlayed();
+        EXPECT_EQ(b.value, c.diameter ? 9 : -12);
+        EXPECT_EQ(b.pickY, c.diameter ? -12 : -3);
+        EXPECT_EQ(b.mode, 1);
+        EXPECT_TRUE(transcript().contains("host.pick clean (-4.5,-12,0)"));
+        EXPECT_TRUE(host::currentPrompt().empty());
+    }
+    // A prompt longer than the host's buffer is cut to 255 characters.
+    g_processMenu->setText(3, std::string(300, 'x'));
+    script().esc();
+    editor().pickToolDiameter();
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains("host.prompt \"" + std::string(255, 'x') + "\""));
+    EXPECT_FALSE(transcript().contains(std::string(256, 'x')));
+}
+
+// The helical entry keeps a radius and its percentage of the tool in step while one is typed; OK gives all
+// its values back and switches helical entry and roughing on, Cancel leaves the operation alone.
+TEST_F(CutCalculationTest, TheHelicalEntryKeepsItsPercentPairsAndOkSwitchesItOn) {
+    openOn("Drilled", "D8", 1);
+    milled(kCircleMill, 8);
+    editor().operation = cutOperation({.minPercent = 20, .maxPercent = 40});
+    editor().operation.set<double>(circleMillBlock + C::helixMinRadius + 8 * 6, 2.5);   // carried unchanged
+    editor().currentPage = 1;
+    std::map<int, std::string> helical;
+    auto capture = [&](int button) {
+        alsoEcho = [&, button](const std::string& line) {
+            if (line != "user click " + std::to_string(kHelical) + " " + std::to_string(button)) return;
+            for (int id : {4090, 4091, 4093, 4097, 4102, 4104}) helical[id] = plat::Dialog::shown(kHelical)->findItem(id)->text();
+        };
+    };
+    const PROCESS_OPE before = editor().operation;
+    script().click(kEditor, 18041).type(kHelical, 4090, "50").type(kHelical, 4097, "3").click(kHelical, plat::IDCANCEL);
+    capture(plat::IDCANCEL);
+    run();
+    EXPECT_EQ(helical[4093], "4.0");
+    EXPECT_EQ(helical[4091], "37.5");
+    EXPECT_EQ(helical[4102], "0.30");
+    EXPECT_EQ(helical[4104], "0.000");
+    EXPECT_EQ(std::memcmp(editor().operation.bytes + circleMillBlock, before.bytes + circleMillBlock, kCircleMillSize), 0);
+
+    script().click(kEditor, 18041).type(kHelical, 4093, "3").type(kHelical, 4104, "2.5").click(kHelical, plat::IDOK);
+    capture(plat::IDOK);
+    run();
+    EXPECT_EQ(helical[4090], "37.5");
+    const PROCESS_OPE& op = editor().operation;
+    EXPECT_DOUBLE_EQ(op.get<double>(circleMillBlock + C::helixMinRadius), 3);
+    EXPECT_DOUBLE_EQ(op.get<double>(circleMillBlock + C::helixMinPercent), 37.5);
+    EXPECT_DOUBLE_EQ(op.get<double>(circleMillBlock + C::helixMaxPercent), 40);
+    EXPECT_DOUBLE_EQ(op.get<double>(circleMillBlock + C::helixPlungeAngle), 2.5);
+    EXPECT_DOUBLE_EQ(op.get<double>(circleMillBlock + C::helixMinRadius + 8 * 6), 2.5);
+    EXPECT_EQ(op.get<std::uint8_t>(circleMillBlock + C::helixOn), 1);
+    EXPECT_EQ(op.get<std::uint8_t>(circleMillBlock + C::roughOn), 1);
+    EXPECT_EQ(at(4114).check, 1);
+    EXPECT_EQ(at(4035).check, 1);
+}
+
+// The entry and exit of each page edits its own block.
+TEST_F(CutCalculationTest, EachPagesEntryAndExitEditsItsOwnBlock) {
+    struct CASE {
+        std::int16_t kind;
+        int button;
+        std::size_t angle, sweep, centre, perpendicular, other;
+    };
+    const CASE cases[] = {
+        {kCircleMill, 18042, circleMillBlock + C::startAngle, circleMillBlock + C::entrySweep,
+         circleMillBlock + C::startAtCentre, circleMillBlock + C::perpendicularEntry, helixBoreBlock + helix_fields::startAngle},
+        {kHelixBore, 18043, helixBoreBlock + helix_fields::startAngle, helixBoreBlock + helix_fields::entrySweep,
+         helixBoreBlock + helix_fields::startAtCentre, helixBoreBlock + helix_fields::perpendicularEntry,
+         circleMillBlock + C::startAngle},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.button);
+        openOn("Drilled", "D8", 1);
+        milled(c.kind, 6);
+        editor().operation = PROCESS_OPE{};
+        editor().operation.set<double>(c.angle, 1.5);
+        editor().currentPage = 1;
+        const PROCESS_OPE before = editor().operation;
+        script().click(kEditor, c.button).type(kEntryExit, 4044, "30").click(kEntryExit, plat::IDCANCEL);
+        run();
+        EXPECT_EQ(std::memcmp(editor().operation.bytes, before.bytes, PROCESS_OPE::kSize), 0);
+        script().click(kEditor, c.button).type(kEntryExit, 4044, "30").type(kEntryExit, 4045, "1.25");
+        script().click(kEntryExit, 18074).click(kEntryExit, plat::IDOK);
+        run();
+        const PROCESS_OPE& op = editor().operation;
+        EXPECT_DOUBLE_EQ(op.get<double>(c.angle), 30);
+        EXPECT_DOUBLE_EQ(op.get<double>(c.sweep), 1.25);
+        EXPECT_EQ(op.get<std::uint8_t>(c.centre), 1);
+        EXPECT_EQ(op.get<std::uint8_t>(c.perpendicular), 0);
+        EXPECT_DOUBLE_EQ(op.get<double>(c.other), 0);
+    }
 }
 
 }  // namespace

@@ -202,6 +202,41 @@ TEST_F(ProcessTest, OlderPackedBlocksReadIntoTheCurrentLayouts) {
     EXPECT_EQ(ops[0].bytes[po::circleMillBlock + 200], 0);
 }
 
+// The fields the editor, the cut calculation and the host read in the kept blocks are members of the
+// blocks' layouts: one definition, the host's, at the places the older tables' members land on.
+TEST_F(ProcessTest, TheBlocksFieldsAreMembersOfTheirLayouts) {
+    namespace C = op_circle_layout;
+    namespace D = op_depth_cuts_layout;
+    namespace R = op_radial_layout;
+    namespace L = op_lead_layout;
+    struct FIELD {
+        int layout;
+        std::size_t at, size;
+    };
+    const FIELD fields[] = {
+        {1, D::on, 1}, {1, D::maxRough, 8}, {1, D::finishCount, 2}, {1, D::finishStep, 8}, {1, D::stockOnBottom, 8},
+        {1, D::taperOn, 1}, {1, D::keepTool, 1}, {1, D::byDepth, 1}, {1, D::taperAngle, 8}, {1, D::extraDepth, 8},
+        {2, R::on, 1}, {2, R::roughCount, 2}, {2, R::roughSpacing, 8}, {2, R::finishCount, 2},
+        {2, R::finishSpacing, 8}, {2, R::finalDepthOnly, 1},
+        {3, L::on, 1}, {3, L::overlap, 8}, {3, L::entryFirstOnly, 1}, {3, L::exitLastOnly, 1},
+        {4, C::helixPitch, 8}, {4, C::tipComp, 1}, {4, C::startAngle, 8}, {4, C::entrySweep, 8}, {4, C::overlap, 8},
+        {4, C::circleDiameter, 8}, {4, C::startAtCentre, 1}, {4, C::perpendicularEntry, 1}, {4, C::roughOn, 1},
+        {4, C::stepoverPercent, 8}, {4, C::stepover, 8}, {4, C::helixOn, 1}, {4, C::helixMinRadius, 8},
+        {4, C::helixMaxRadius, 8}, {4, C::helixZClearance, 8}, {4, C::helixPlungeAngle, 8},
+        {4, C::helixXYClearance, 8}, {4, C::helixMinPercent, 8}, {4, C::helixMaxPercent, 8},
+        {4, C::finishAtEachDepth, 1},
+    };
+    for (const FIELD& f : fields) EXPECT_TRUE(isLayoutMember(f.layout, f.at, f.size)) << f.layout << " @" << f.at;
+    for (std::size_t group : {L::entry, L::exit}) {
+        const FIELD inGroup[] = {{3, L::groupOn, 1}, {3, L::lineLength, 8}, {3, L::arcRadius, 8}, {3, L::arcSweep, 8},
+                                 {3, L::arcOn, 1},   {3, L::plungeHeight, 8}, {3, L::radiusPercent, 8}};
+        for (const FIELD& f : inGroup) EXPECT_TRUE(isLayoutMember(3, group + f.at, f.size)) << group << " +" << f.at;
+    }
+    // What a field is not: a double over a byte, or a place between members.
+    EXPECT_FALSE(isLayoutMember(1, 40, 8));
+    EXPECT_FALSE(isLayoutMember(4, 1, 1));
+}
+
 TEST_F(ProcessTest, DamagedAndOlderLinesAreRepaired) {
     struct CASE {
         const char* what;
