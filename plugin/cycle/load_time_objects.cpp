@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "plugin/base/utilities.h"
-#include "plugin/configuration/config_process_frames.h"
+#include "plugin/configuration/table_dialogs.h"
 #include "plugin/cycle/records.h"
 #include "plugin/engine/engine_state.h"
 #include "plugin/engine/process_tree.h"

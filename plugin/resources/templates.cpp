@@ -63,6 +63,7 @@ void registerPluginTemplates() {
     registerProcessTemplates();
     registerToolTemplates();
     registerEditorTemplates();
+    registerConfigTemplates();
     registerSettingsTemplates();
     registerFeatureTemplates();
 }
