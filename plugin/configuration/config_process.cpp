@@ -61,8 +61,7 @@ CConfigProcess::CConfigProcess(plat::Dialog*) : plat::Dialog(kTemplate) {
     onCommand(kDeleteProcesses, [this] { onDeleteProcesses(); });
     onCommand(kCancelRestore, [this] { onCancelRestore(); });
     onMessage(plat::Msg::Close, [this](plat::MsgArgs&) {
-        saveIfModified();
-        endDialog(plat::IDCANCEL);
+        if (saveIfModified()) endDialog(plat::IDCANCEL);
     });
     onMessage(plat::Msg::Paint, [this](plat::MsgArgs& a) { onPaint(a); });
     onMessage(plat::Msg::Destroy, [this](plat::MsgArgs&) { treeImages.reset(); });
@@ -244,10 +243,11 @@ bool CConfigProcess::writeCurrentProcess() {
     return configShared().table.writeProcess(processName, operations.data(), operationCount) == 0;
 }
 
-void CConfigProcess::saveIfModified() {
-    (void)writeCurrentProcess();
-    (void)writeRowsFile();
+bool CConfigProcess::saveIfModified() {
+    const bool process = writeCurrentProcess();
+    const bool rows = writeRowsFile();
     configShared().table.snapshotTaken = 0;
+    return process && rows;
 }
 
 void CConfigProcess::onOK() {
@@ -257,8 +257,10 @@ void CConfigProcess::onOK() {
         if (editActive) commitCellEdit();
         return;
     }
-    if (editActive) commitCellEdit();
-    saveIfModified();
+    if (editActive && !commitCellEdit()) return;
+    // A file that could not be written (the user was told) keeps the dialog open: nothing is left unsaved
+    // behind the user's back, and the cancel button can still put the table back.
+    if (!saveIfModified()) return;
     if (mode == kFormsFromSurfaces || mode == kFormsFromSolids || mode == kChooseMode) {
         c.chosenProcess[0] = static_cast<std::int16_t>(chosenRow);
         c.chosenProcess[1] = -1;
@@ -277,9 +279,8 @@ void CConfigProcess::onCancel() {
         leaveCellEdit();
         return;
     }
-    if (editActive) commitCellEdit();
-    saveIfModified();
-    endDialog(plat::IDCANCEL);
+    if (editActive && !commitCellEdit()) return;
+    if (saveIfModified()) endDialog(plat::IDCANCEL);
 }
 
 void CConfigProcess::onCancelRestore() {

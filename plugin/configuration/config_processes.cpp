@@ -187,7 +187,8 @@ void CConfigProcess::editSelectedOperation(std::uint32_t hit) {
     };
     auto depth = [&](ASSOC_VALUE& block) {
         if (block.mode != 1) return;
-        if (const TAB_FORM_STEP* s = editor.formStep(block)) block.value = block.stepEnd ? s->bottomDepth : s->topDepth;
+        // (+ 0.0: the depth of the mouth is 0, never -0, in the table's file)
+        if (const TAB_FORM_STEP* s = editor.formStep(block)) block.value = (block.stepEnd ? s->bottomDepth : s->topDepth) + 0.0;
     };
     diameter(editor.assoc[kToolDiamBlock]);
     depth(editor.assoc[kTopZBlock]);

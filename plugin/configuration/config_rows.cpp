@@ -362,7 +362,7 @@ bool CConfigProcess::commitCellEdit() {
 
 // The process takes the new name and every row that used the old one follows. The old process goes only
 // once the new one and the rows file are written, so that a failed write leaves the table as it was.
-void CConfigProcess::renameProcess(const std::string& oldName, const std::string& newName, int row) {
+void CConfigProcess::renameProcess(std::string oldName, std::string newName, int row) {
     CONFIG_SHARED c = configShared();
     CTabColsDesc& t = c.table;
     int count = 0;

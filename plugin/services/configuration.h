@@ -270,7 +270,8 @@ public:
     // The table's rows into its rows file (through its safety copy); false when it could not be written.
     bool writeRowsFile();
     bool writeCurrentProcess();
-    void saveIfModified();
+    // The current process and the rows file; false when either could not be written.
+    bool saveIfModified();
     // ---- the rows list (config_rows.cpp) ----
     void fillRowsList();
     void fillProcessCombo(const std::string& name);
@@ -307,7 +308,7 @@ private:
     void startCellEdit(int row, int column);
     bool commitCellEdit();
     void leaveCellEdit();
-    void renameProcess(const std::string& oldName, const std::string& newName, int row);
+    void renameProcess(std::string oldName, std::string newName, int row);   // copies: the names may be members
     void newRow(int under);
     void deleteSelectedRows();
     bool sharedReadOnly() const;
