@@ -114,8 +114,8 @@ namespace {
 // The operation a tree item stands for, when it is one of `ops`.
 PROCESS_OPE* treeOperation(plat::TreeView& tree, plat::TreeItem item, PROCESS_OPE* ops, int count) {
     if (item == 0) return nullptr;
-    auto* op = reinterpret_cast<PROCESS_OPE*>(tree.itemData(item));
-    return op >= ops && op < ops + count ? op : nullptr;
+    const std::intptr_t place = tree.itemData(item);
+    return place >= 1 && place <= count ? ops + (place - 1) : nullptr;
 }
 
 }  // namespace

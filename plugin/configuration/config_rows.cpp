@@ -139,10 +139,11 @@ void CConfigProcess::fillRowsList() {
     }
     item(kProcessLabel).setText(texts.getText(6) + " " + processName + " " + info);
     fillProcessCombo(processName);
+    // An item's data is its operation's place from 1, not its address: the transcripts stay the same from
+    // run to run.
     for (int i = 0; i < operationCount; ++i) {
-        PROCESS_OPE& op = operations[static_cast<std::size_t>(i)];
-        const plat::TreeItem at = tree.insertItem(opeText(op, process_ope::label), 0, 0);
-        tree.setItemData(at, reinterpret_cast<std::intptr_t>(&op));
+        const plat::TreeItem at = tree.insertItem(opeText(operations[static_cast<std::size_t>(i)], process_ope::label), 0, 0);
+        tree.setItemData(at, i + 1);
     }
 }
 
