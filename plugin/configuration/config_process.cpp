@@ -14,7 +14,7 @@
 #include "plugin/base/host_install.h"
 #include "plugin/base/text_fill.h"
 #include "plugin/configuration/config_texts.h"
-#include "plugin/configuration/table_dialogs.h"
+#include "plugin/base/resource_switch.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/services/configuration.h"
 #include "plugin/services/engine.h"
@@ -197,9 +197,9 @@ int CConfigProcess::chooseTable() {
     (void)writeCurrentProcess();
     (void)writeRowsFile();
     for (;;) {
-        const int result = runSelectShapeTable(chooser, this);
-        if (result == 100) return 100;
-        if (result != 142) return 0;
+        const int result = doModalInPluginRes(chooser, this);
+        if (result == CSelectShapeTable::kNoTables) return 100;
+        if (result != CSelectShapeTable::kChosen) return 0;
         if (chooser.chosenTable.tabPath[0] != 0) c.target = chooser.chosenTable;
         if (loadCurrentTable(-1) == 0) {
             fillRowsList();

@@ -21,7 +21,6 @@
 #include "plugin/configuration/config_texts.h"
 #include "plugin/configuration/editor_record.h"
 #include "plugin/configuration/process_dialogs.h"
-#include "plugin/configuration/table_dialogs.h"
 #include "plugin/model/host_blocks.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/services/configuration.h"
@@ -32,24 +31,7 @@ namespace {
 // Items of the operations menu and their lines of "ProcessMenu".
 constexpr int kItemEdit = 102, kItemAppend = 121, kItemBefore = 122, kItemAfter = 123, kItemDelete = 124,
               kItemNone = 129;
-constexpr double kDegrees = 57.29577951308233, kRadians = 0.017453292519943295;
 constexpr std::size_t kRowCellChars = 256;
-
-std::string oneDecimal(double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.1f", value);
-    return text;
-}
-
-// The value of a text the user may have changed: the old value while the text is the one shown (a value
-// shown rounded is not rounded by being looked at) or is no number.
-double editedValue(const std::string& shown, const std::string& edited, double old, double scale) {
-    if (edited == shown) return old;
-    char* end = nullptr;
-    const double v = std::strtod(edited.c_str(), &end);
-    if (end == edited.c_str() || !std::isfinite(v)) return old;
-    return v * scale;
-}
 
 }  // namespace
 
@@ -313,40 +295,12 @@ void CConfigProcess::onDeleteProcesses() {
 
 void CConfigProcess::onTableProperties() {
     CTabColsDesc& t = configShared().table;
-    SHAPE_PROPERTIES shown;
-    shown.angleFrom = oneDecimal(t.chamferAngleA * kDegrees);
-    shown.angleTo = oneDecimal(t.chamferAngleB * kDegrees);
-    shown.largestChamfer = formatNumber(t.maxChamfer);
-    shown.makeChamfer = t.autoChamferOn;
-    shown.defaultChamfer = formatNumber(t.autoChamferSize);
-    shown.diameterTolerance = oneDecimal(t.diameterTolerance * 100.0);
-    shown.lengthTolerance = oneDecimal(t.lengthTolerance * 100.0);
-    shown.nearestDValue = t.classValue5 == 1 ? 1 : 0;
-    SHAPE_PROPERTIES v = shown;
-    if (runShapeProp(t, v, this) == plat::IDOK) {
-        if (!v.newName.empty()) newTableName = v.newName;
-        const double angleA = editedValue(shown.angleFrom, v.angleFrom, t.chamferAngleA, kRadians);
-        const double angleB = editedValue(shown.angleTo, v.angleTo, t.chamferAngleB, kRadians);
-        const double largest = editedValue(shown.largestChamfer, v.largestChamfer, t.maxChamfer, 1.0);
-        const double size = editedValue(shown.defaultChamfer, v.defaultChamfer, t.autoChamferSize, 1.0);
-        const double dTol = editedValue(shown.diameterTolerance, v.diameterTolerance, t.diameterTolerance, 0.01);
-        const double lTol = editedValue(shown.lengthTolerance, v.lengthTolerance, t.lengthTolerance, 0.01);
-        const std::int16_t on = static_cast<std::int16_t>(v.makeChamfer != 0);
-        const std::int16_t nearest = v.nearestDValue != 0 ? 1 : 0;
-        const bool changed = angleA != t.chamferAngleA || angleB != t.chamferAngleB || largest != t.maxChamfer ||
-                             size != t.autoChamferSize || dTol != t.diameterTolerance || lTol != t.lengthTolerance ||
-                             on != t.autoChamferOn || nearest != (t.classValue5 == 1 ? 1 : 0);
-        if (changed) {
-            t.chamferAngleA = angleA;
-            t.chamferAngleB = angleB;
-            t.maxChamfer = largest;
-            t.autoChamferSize = size;
-            t.diameterTolerance = dTol;
-            t.lengthTolerance = lTol;
-            t.autoChamferOn = on;
-            t.classValue5 = nearest;
+    std::string newName;
+    bool written = false;
+    if (runTableProperties(t, &newName, &written, this) == plat::IDOK) {
+        if (!newName.empty()) newTableName = newName;
+        if (written) {
             t.tableChanged = 1;
-            (void)t.write();
             fillRowsList();
         }
     }

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "plugin/base/utilities.h"
-#include "plugin/configuration/table_dialogs.h"
 #include "plugin/cycle/records.h"
 #include "plugin/engine/engine_state.h"
 #include "plugin/engine/process_tree.h"
@@ -27,10 +26,9 @@ void pluginAttach(plat::ModuleHandle module) {
     if (pluginAttached()) return;
     resetPlainGlobals();
     g_pluginInstance = module;
-    g_watcherCtl.stop = 0;
-    std::memset(g_watcherCtl.folder, 0, sizeof g_watcherCtl.folder);
+    g_sharedWatcher.stop = 0;
+    std::memset(g_sharedWatcher.folder, 0, sizeof g_sharedWatcher.folder);
     registerPluginTemplates();
-    registerConfigurationFrames();
 
     g_mainMenuCaption.construct("Forantix for PforgeX4");
     g_processMenu.construct();

@@ -59,11 +59,11 @@ void registerPluginTemplates() {
     plat::registerDialog(viewAllTemplate());
     plat::registerDialog(emptyFrame(18047, "Assign features"));
     plat::registerDialog(emptyFrame(18106, "Presel View"));
-    plat::registerDialog(emptyFrame(18030, "Shared data"));
     registerProcessTemplates();
     registerToolTemplates();
     registerEditorTemplates();
     registerConfigTemplates();
     registerSettingsTemplates();
     registerFeatureTemplates();
+    registerTableDialogTemplates();
 }

@@ -1,5 +1,5 @@
 // Templates of the features manager's dialogs: the selection mask (18013) with its colour-pick bitmap
-// (18014) and the edit-feature dialog (18019).
+// (18014), the edit-feature dialog (18019) and the coloured features' frame (18080).
 #include "platform/ui/resources.h"
 #include "plugin/resources/templates.h"
 
@@ -60,6 +60,11 @@ DlgTemplate editFeatureTemplate() {
 }  // namespace
 
 void registerFeatureTemplates() {
+    // The coloured features' configuration is still a stand-in (docs/seams.md): OK and Cancel only.
+    plat::registerDialog({18080, "Coloured features", 160, 60,
+                          {{plat::IDOK, plat::Ctl::DefButton, plat::Rect{20, 38, 75, 52}, "OK"},
+                           {plat::IDCANCEL, plat::Ctl::Button, plat::Rect{85, 38, 140, 52}, "Cancel"}},
+                          false});
     plat::registerDialog(selectionMaskTemplate());
     plat::registerDialog(editFeatureTemplate());
     plat::registerBitmap(18014, 16, 16);

@@ -15,6 +15,7 @@
 #include "plugin/model/process_ope.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/model/work_records.h"
+#include "plugin/services/table_dialogs.h"
 
 namespace plat {
 class ImageList;
@@ -205,13 +206,6 @@ private:
     bool limitingCornerRadius = false;
 };
 
-// What the configuration keeps of its table chooser from one run to the next, and the table chosen last.
-struct TABLE_CHOOSER {
-    std::int16_t currentTab = 0, currentPage = 0;
-    std::int16_t lastChosen = -1;     // drawn highlighted; -1 none
-    TABLE_FILE_REF chosenTable;       // its process name empty
-};
-
 // The process configuration (template 18018, texts "ConfigProcessDlg"): the rows of one process table, the
 // named processes they point to and the operations of the current one. The configuration run shows it again
 // and again: a command that needs the operation editor or the graphics ends it with an action code
@@ -240,7 +234,7 @@ public:
     // of a pasted process, 3 a process renamed) and whether it is shown.
     std::int32_t editRow = -1, editPurpose = 0, editColumn = 0, editActive = 0;
     CDlgEditProcessOpe editor;
-    TABLE_CHOOSER chooser;
+    CSelectShapeTable chooser;   // its tab, page and last choice kept from one run to the next
     std::int32_t chosenRow = -1;
     PROCESS_OPE* currentOperation = nullptr;   // the operation an editor command works on; null for a new one
     std::array<PROCESS_OPE, kMaxOperations> operations{};

@@ -2,7 +2,9 @@
 // the highlighting of recognised holes, the drawing of a table's forms as solids, and the drawing routines of
 // a table's picture. Stand-ins where docs/seams.md says so.
 #pragma once
+#include <array>
 #include <cstdint>
+#include <string>
 
 #include "platform/ui/canvas.h"
 #include "platform/ui/dialog.h"
@@ -82,4 +84,20 @@ public:
 protected:
     bool onInitDialog() override;
     void onOK() override;
+};
+
+// ---- the coloured features ----------------------------------------------------------------------------------------
+
+// Which host colour stands for which reaming and thread class, and its table. The caller sets the members,
+// runs it and takes them back after IDOK. Stand-in (docs/seams.md): a frame whose OK keeps the values given.
+class CDlgFeaturesColoredConfig : public plat::Dialog {
+public:
+    static constexpr int kTemplate = 18080;
+    explicit CDlgFeaturesColoredConfig(plat::Dialog* parent = nullptr);
+
+    std::string configName;
+    std::array<std::uint8_t, 3> threadColors{};
+    std::array<std::string, 3> threadTables;
+    std::array<std::uint8_t, 6> reamColors{};
+    std::array<std::string, 6> reamTables;
 };

@@ -236,6 +236,27 @@ TEST_F(ConfigProcessTest, OnlyProcessesNoRowUsesAreMarkedForDeletion) {
     EXPECT_NE(plat::lastSnapshot(CDlgHandleProcess::kTemplate).find("rows=1"), std::string::npos);
 }
 
+// From the forms manager the configuration starts with the chooser: a click on a table's picture opens it,
+// its safety copies are taken then, and the cancel button puts back what the user changed.
+TEST_F(ConfigProcessTest, TheTableChosenFirstIsTheOneTheCancelButtonPutsBack) {
+    const std::string tab = bytesOf(tablePath("Drilled")), txt = rows("Drilled");
+    plat::Rect slot;
+    for (const plat::CtlTemplate& c : plat::findDialogTemplate(CSelectShapeTable::kTemplate)->controls)
+        if (c.id == CSelectShapeTable::kPictureSlots[4]) slot = plat::dluToPixels(c.dlu);
+    g_engine->configAction = 0;
+    std::string beforeCancel;
+    when("user click 18018 4255", [&] { beforeCancel = rows("Drilled"); });
+    script().clickAt(CSelectShapeTable::kTemplate, slot.center().x, slot.center().y)   // the fifth: "Drilled"
+        .listRClick(kConfig, kRows, 0).menu(1)
+        .click(kConfig, CConfigProcess::kCancelRestore).answer(plat::IDYES);
+    EXPECT_EQ(runConfigProcess(0), 0);
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains("dialog.show 18018 modal caption=\"Process configuration: Drilled (mm) \""));
+    EXPECT_EQ(beforeCancel, txt + "0 3 1 (0,0,6,10,16,25,40) \r\n");   // the new row was written
+    EXPECT_EQ(rows("Drilled"), txt);
+    EXPECT_EQ(bytesOf(tablePath("Drilled")), tab);
+}
+
 // A new operation asked for on a row without a process puts the user into the row's process cell.
 TEST_F(ConfigProcessTest, ANewOperationOnARowWithoutProcessAsksForItsName) {
     script().listDblClick(kConfig, kRows, 0, 2).type(kConfig, CConfigProcess::kCellEdit, "").key(kConfig, plat::VK_RETURN)
