@@ -56,6 +56,13 @@ protected:
         for (int i = 0; i < n; ++i) out.push_back(opeText(ops[static_cast<std::size_t>(i)], process_ope::opName));
         return out;
     }
+    // The middle of the chooser's picture slot, in its window's client pixels.
+    static plat::Point pictureSlot(int n) {
+        for (const plat::CtlTemplate& c : plat::findDialogTemplate(CSelectShapeTable::kTemplate)->controls)
+            if (c.id == CSelectShapeTable::kPictureSlots[static_cast<std::size_t>(n)]) return plat::dluToPixels(c.dlu).center();
+        ADD_FAILURE() << "no picture slot " << n;
+        return {};
+    }
     // Runs `action` once when the transcript records `line`.
     void when(const std::string& line, std::function<void()> action) {
         plat::driver().transcript().setEcho([line, action, done = false](const std::string& l) mutable {
@@ -240,13 +247,11 @@ TEST_F(ConfigProcessTest, OnlyProcessesNoRowUsesAreMarkedForDeletion) {
 // its safety copies are taken then, and the cancel button puts back what the user changed.
 TEST_F(ConfigProcessTest, TheTableChosenFirstIsTheOneTheCancelButtonPutsBack) {
     const std::string tab = bytesOf(tablePath("Drilled")), txt = rows("Drilled");
-    plat::Rect slot;
-    for (const plat::CtlTemplate& c : plat::findDialogTemplate(CSelectShapeTable::kTemplate)->controls)
-        if (c.id == CSelectShapeTable::kPictureSlots[4]) slot = plat::dluToPixels(c.dlu);
+    const plat::Point slot = pictureSlot(4);
     g_engine->configAction = 0;
     std::string beforeCancel;
     when("user click 18018 4255", [&] { beforeCancel = rows("Drilled"); });
-    script().clickAt(CSelectShapeTable::kTemplate, slot.center().x, slot.center().y)   // the fifth: "Drilled"
+    script().clickAt(CSelectShapeTable::kTemplate, slot.x, slot.y)   // the fifth: "Drilled"
         .listRClick(kConfig, kRows, 0).menu(1)
         .click(kConfig, CConfigProcess::kCancelRestore).answer(plat::IDYES);
     EXPECT_EQ(runConfigProcess(0), 0);
@@ -255,6 +260,29 @@ TEST_F(ConfigProcessTest, TheTableChosenFirstIsTheOneTheCancelButtonPutsBack) {
     EXPECT_EQ(beforeCancel, txt + "0 3 1 (0,0,6,10,16,25,40) \r\n");   // the new row was written
     EXPECT_EQ(rows("Drilled"), txt);
     EXPECT_EQ(bytesOf(tablePath("Drilled")), tab);
+}
+
+// The features ask for a thread: the chooser opens on the thread tables, and the row the user leaves the
+// dialog on comes back with its cells; leaving it with Esc chooses nothing.
+TEST_F(ConfigProcessTest, TheChooseModeGivesTheRowTheUserLeftOn) {
+    const plat::Point slot = pictureSlot(0);
+    script().clickAt(CSelectShapeTable::kTemplate, slot.x, slot.y)
+        .listClick(kConfig, kRows, 3)
+        .click(kConfig, plat::IDOK);
+    const CONFIG_CHOICE choice = chooseTableRow(kTableThread);
+    expectScriptPlayed();
+    EXPECT_EQ(choice.result, CConfigProcess::kChooseMode);
+    EXPECT_EQ(choice.tableName, "Metric coarse");
+    EXPECT_EQ(choice.row, 3);
+    ASSERT_FALSE(choice.rowCells.empty());
+    CTabColsDesc t;
+    ASSERT_EQ(t.read(tablePath("Metric coarse")), 0);
+    ASSERT_GT(t.readRows(), 3);
+    EXPECT_EQ(choice.rowCells[0], t.cell(3, 0));
+
+    script().clickAt(CSelectShapeTable::kTemplate, slot.x, slot.y).key(kConfig, plat::VK_ESCAPE);
+    EXPECT_EQ(chooseTableRow(kTableThread).row, -1);
+    expectScriptPlayed();
 }
 
 // A new operation asked for on a row without a process puts the user into the row's process cell.
