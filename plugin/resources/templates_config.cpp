@@ -12,15 +12,15 @@ using plat::DlgTemplate;
 using plat::Rect;
 
 // 440 x 305 units: the rows on the left over the frame of the current process (its combo, its operations
-// and the process buttons); the table's picture and the row's form on the right; the information line and
-// the buttons along the bottom. The cell editor lies hidden until a cell is edited.
+// and the process buttons); the table's picture and the row's form side by side on the right, upright as
+// the forms are drawn; the information line and the buttons along the bottom. The cell editor lies hidden until a cell is edited.
 DlgTemplate configTemplate() {
     DlgTemplate t{18018, "", 440, 305, {}, false};
     t.controls.push_back({4054, Ctl::ListView, Rect{5, 5, 290, 170}, "", plat::LVS_REPORT | plat::LVS_SHOWSELALWAYS});
     t.controls.push_back({4076, Ctl::Edit, Rect{5, 5, 45, 17}, "", 0, false});
     t.controls.push_back({4265, Ctl::Static, Rect{295, 5, 435, 14}, "", plat::SS_CENTER});
-    t.controls.push_back({4080, Ctl::Picture, Rect{295, 16, 435, 110}, ""});
-    t.controls.push_back({4082, Ctl::Picture, Rect{295, 114, 435, 210}, ""});
+    t.controls.push_back({4080, Ctl::Picture, Rect{295, 16, 362, 130}, ""});
+    t.controls.push_back({4082, Ctl::Picture, Rect{368, 16, 435, 130}, ""});
     t.controls.push_back({18154, Ctl::GroupBox, Rect{5, 174, 290, 270}, ""});
     t.controls.push_back({4097, Ctl::Static, Rect{10, 184, 285, 194}, ""});
     t.controls.push_back({18122, Ctl::ComboDropList, Rect{10, 196, 200, 290}, ""});
@@ -30,7 +30,7 @@ DlgTemplate configTemplate() {
         const int y = 196 + 17 * i;
         t.controls.push_back({processButtons[i], Ctl::Button, Rect{205, y, 285, y + 14}, ""});
     }
-    t.controls.push_back({18153, Ctl::Static, Rect{295, 214, 435, 250}, ""});
+    t.controls.push_back({18153, Ctl::Static, Rect{295, 136, 435, 170}, ""});
     t.controls.push_back({4390, Ctl::Static, Rect{5, 273, 435, 282}, ""});
     const int buttons[] = {4075, 4106, 4055, 4255, plat::IDOK};
     for (int i = 0; i < 5; ++i) {
