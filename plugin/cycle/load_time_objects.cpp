@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "plugin/base/utilities.h"
-#include "plugin/configuration/config_process_frames.h"
 #include "plugin/cycle/records.h"
 #include "plugin/engine/engine_state.h"
 #include "plugin/engine/process_tree.h"
@@ -30,7 +29,6 @@ void pluginAttach(plat::ModuleHandle module) {
     g_sharedWatcher.stop = 0;
     std::memset(g_sharedWatcher.folder, 0, sizeof g_sharedWatcher.folder);
     registerPluginTemplates();
-    registerConfigurationFrames();
 
     g_mainMenuCaption.construct("Forantix for PforgeX4");
     g_processMenu.construct();

@@ -75,8 +75,8 @@ void storeEditedOperation(CConfigProcess& dlg, std::int16_t& index) {
     std::int16_t& count = dlg.operationCount;
     auto insertAt = [&](int at) {
         at = std::clamp(at, 0, static_cast<int>(count));
-        std::move_backward(dlg.process.begin() + at, dlg.process.begin() + count, dlg.process.begin() + count + 1);
-        dlg.process[static_cast<std::size_t>(at)] = op;
+        std::move_backward(dlg.operations.begin() + at, dlg.operations.begin() + count, dlg.operations.begin() + count + 1);
+        dlg.operations[static_cast<std::size_t>(at)] = op;
         ++count;
     };
     switch (g_engine->configAction) {
@@ -93,7 +93,7 @@ void storeEditedOperation(CConfigProcess& dlg, std::int16_t& index) {
         break;
     default:
         // Editing an existing operation: it is stored at its place and the next one is edited.
-        if (index >= 0 && index < count) dlg.process[static_cast<std::size_t>(index)] = op;
+        if (index >= 0 && index < count) dlg.operations[static_cast<std::size_t>(index)] = op;
         if (index + 1 < count) ++index;
         break;
     }
@@ -122,15 +122,14 @@ void runEditorPass(CConfigProcess& dlg) {
         CDlgEditProcessOpe& editor = dlg.editor;
         std::int16_t index = dlg.operationCount;
         if (g_engine->configAction != 101 && dlg.currentOperation) {
-            const auto at = dlg.currentOperation - dlg.process.data();
+            const auto at = dlg.currentOperation - dlg.operations.data();
             if (at >= 0 && at < dlg.operationCount) index = static_cast<std::int16_t>(at);
         }
-        editor.operations = dlg.process.data();
+        editor.operations = dlg.operations.data();
         editor.operationCount = dlg.operationCount;
         editor.operationIndex = index;
         editor.formTable = &g_engine->currentTable;
-        const char* process = g_engine->configTarget.processName;
-        editor.processName.assign(process, strnlen(process, sizeof g_engine->configTarget.processName));
+        editor.processName = dlg.processName;
         bool editing = true;
         while (editing && dlg.operationCount + 1 < CConfigProcess::kMaxOperations) {
             switch (doModalInPluginRes(editor)) {
@@ -150,20 +149,28 @@ void runEditorPass(CConfigProcess& dlg) {
             default: break;
             }
         }
-        if (index >= 0 && index < dlg.operationCount) dlg.currentOperation = &dlg.process[static_cast<std::size_t>(index)];
+        if (index >= 0 && index < dlg.operationCount) dlg.currentOperation = &dlg.operations[static_cast<std::size_t>(index)];
     }
     deletePreviewEntities();
     restoreGraphicsState();
     rebuild_graphics();
 }
 
+CONFIG_SHARED configShared() {
+    ENGINE_STATE& e = *g_engine;
+    return {e.configTarget, e.configAction, e.chosenProcess, e.currentTable, e.currentRowCells};
+}
+
 int runConfigProcess(std::int16_t preset) {
     CConfigProcess& dlg = *g_configProcess;
     if (preset == 122) markSolids(true);
     if (copyTablesToSharedData() != 0 || checkTablesLibrary(1) != 0) return 0;
-    dlg.preset = preset;
+    dlg.mode = preset;
+    dlg.chooseFlag = 0;
     dlg.operationCount = 0;
-    std::fill(std::begin(dlg.workFields), std::end(dlg.workFields), 0);
+    dlg.editPurpose = 0;
+    dlg.chooser.currentTab = 0;
+    dlg.chooser.currentPage = 0;
     int drawing = 0;
     std::int16_t drawingMode = 0;
     int result = 0;
@@ -196,12 +203,12 @@ int runConfigProcess(std::int16_t preset) {
         case 120:
         case 122:
             drawingMode = code == 122 ? 1 : 0;
-            drawing = drawShapesManager(&g_engine->currentTable, dlg.selectedRow, 0, drawingMode);
+            drawing = drawShapesManager(&g_engine->currentTable, static_cast<std::int16_t>(dlg.chosenRow), 0, drawingMode);
             break;
         case 121: break;
         default:
             if (drawing != 0) {
-                drawing = drawShapesManager(&g_engine->currentTable, dlg.selectedRow, 1, drawingMode);
+                drawing = drawShapesManager(&g_engine->currentTable, static_cast<std::int16_t>(dlg.chosenRow), 1, drawingMode);
             } else {
                 running = false;
                 decide = false;

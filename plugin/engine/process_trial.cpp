@@ -113,11 +113,13 @@ void describeTrialForm(CTabColsDesc& table, const std::vector<std::string>& rowC
 
 int tryConfiguredProcess(CConfigProcess& dlg) {
     PLUGIN_GLOBALS& g = *g_globals;
+    // A fit table the trial's reamed step looks up is missing once, not once per operation.
+    NamedTableNotices namedTables;
     CTabColsDesc& table = g_engine->currentTable;
     table.buildCilColumns(g_engine->currentRowCells);
     if (table.buildFormSteps(g_engine->currentRowCells) != 0) return 0;
     const int count = dlg.operationCount;
-    PROCESS_OPE* ops = dlg.process.data();
+    PROCESS_OPE* ops = dlg.operations.data();
     describeTrialForm(table, g_engine->currentRowCells, ops, count);
 
     TpGrpList& groups = TpMainGrpMgr().GetMainGrpList();

@@ -62,6 +62,7 @@ void registerPluginTemplates() {
     registerProcessTemplates();
     registerToolTemplates();
     registerEditorTemplates();
+    registerConfigTemplates();
     registerSettingsTemplates();
     registerFeatureTemplates();
     registerTableDialogTemplates();

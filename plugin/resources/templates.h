@@ -6,6 +6,7 @@ void registerPluginTemplates();
 void registerProcessTemplates();
 void registerToolTemplates();
 void registerEditorTemplates();
+void registerConfigTemplates();
 void registerSettingsTemplates();
 void registerFeatureTemplates();
 void registerTableDialogTemplates();

@@ -1,9 +1,10 @@
 // What the other subsystems use of the process configuration: the configuration dialog and its operation
-// editor, which the configuration run shows again and again and whose picks it performs. The configuration
-// dialog is still a stand-in (docs/seams.md).
+// editor, which the configuration run shows again and again and whose picks it performs, and the choice of
+// a table row for the features.
 #pragma once
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,9 +14,12 @@
 #include "plugin/base/text_section.h"
 #include "plugin/model/process_ope.h"
 #include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/work_records.h"
+#include "plugin/services/table_dialogs.h"
 
-// The end codes of the configuration's buttons.
-extern const int kConfigActions[8];
+namespace plat {
+class ImageList;
+}
 
 class CConfigProcess;
 
@@ -230,32 +234,132 @@ private:
     bool limitingCornerRadius = false;
 };
 
-// The process configuration. Until it is built, a frame whose buttons end it with the action codes of the
-// configuration run (101-105, 120-122), OK and Cancel.
+// The process configuration (template 18018, texts "ConfigProcessDlg"): the rows of one process table, the
+// named processes they point to and the operations of the current one. The configuration run shows it again
+// and again: a command that needs the operation editor or the graphics ends it with an action code
+// (101-105, 120-122), and the next showing takes the result in. Every change is written to the table's files
+// as it is made; the safety copies taken at the first showing are what the cancel button puts back.
 class CConfigProcess : public plat::Dialog {
 public:
-    static constexpr int kMaxOperations = 100;
-    CConfigProcess();
-    std::int16_t preset = 0;                        // the start mode
-    std::array<PROCESS_OPE, kMaxOperations> process{};
-    std::int16_t operationCount = 0;
-    PROCESS_OPE* currentOperation = nullptr;
-    std::int16_t selectedRow = -1;
-    std::int32_t trialGroupId = 0;
-    std::int32_t workFields[4] = {};
+    static constexpr int kTemplate = 18018, kMaxOperations = 100;
+    static constexpr int kRows = 4054, kTree = 4056, kProcessCombo = 18122, kCellEdit = 4076, kTablePicture = 4080,
+                         kFormPicture = 4082, kTableTitle = 4265, kInfoLine = 4390, kProcessLabel = 4097,
+                         kChooseTable = 4075, kTableProperties = 4106, kSimulate = 4055, kCancelRestore = 4255,
+                         kProcessFrame = 18154, kNewProcess = 18150, kRenameProcess = 18151, kCopyProcess = 18152,
+                         kDeleteProcesses = 18041, kRowHint = 18153;
+    // Modes: how the dialog was started.
+    static constexpr std::int16_t kFormsManager = 0, kFromProcessTree = 106, kFormsFromSurfaces = 120,
+                                  kFormsFromSolids = 122, kChooseMode = 123;
+
+    explicit CConfigProcess(plat::Dialog* parent = nullptr);
+    ~CConfigProcess() override;
+
+    CTextSection texts;
+    std::unique_ptr<plat::ImageList> treeImages;
+    std::int16_t chooseFlag = 0;
+    std::int16_t mode = 0;
+    // The in-place cell editor: its cell, what committing it means (0 nothing pending, 1 a cell, 2 the name
+    // of a pasted process, 3 a process renamed) and whether it is shown.
+    std::int32_t editRow = -1, editPurpose = 0, editColumn = 0, editActive = 0;
     CDlgEditProcessOpe editor;
+    CSelectShapeTable chooser;   // its tab, page and last choice kept from one run to the next
+    std::int32_t chosenRow = -1;
+    PROCESS_OPE* currentOperation = nullptr;   // the operation an editor command works on; null for a new one
+    std::array<PROCESS_OPE, kMaxOperations> operations{};
+    std::int16_t operationCount = 0;
+    std::int32_t trialGroupId = 0;
+    // The current process, whole (the target's field holds its first 49 characters). A process whose lines
+    // could not be read is never written back from the empty list it gave.
+    std::string processName;
+    bool processRefused = false;
+    // The selected rows an edit or apply command works on, in list order.
+    std::vector<int> selectedRows;
+    // The new name the table properties gave the table; its files take it when the dialog is left with OK.
+    std::string newTableName;
+    // The tables whose safety copies this run of the configuration took: the cancel button restores each.
+    std::vector<std::string> copiedTables;
+
     // The editor's state into the slot, which is cleared first; the row's cells are not read. Returns 0.
     int fillOperationFromEditor(PROCESS_OPE* slot, const std::vector<std::string>& rowCells) const;
     // The editor's state from an operation, field for field as fillOperationFromEditor stores it.
     void fillEditorFromOperation(const PROCESS_OPE& op);
+
+    // ---- the dialog (config_process.cpp) ----
+    // 0, or the table reader's result. `row` -1: the first row.
+    int loadCurrentTable(int row, int listMode = 0);
+    // 0 cancelled, 100 no table in the folder, 142 a table chosen and loaded.
+    int chooseTable();
+    // The table's rows into its rows file (through its safety copy); false when it could not be written.
+    bool writeRowsFile();
+    bool writeCurrentProcess();
+    // The current process and the rows file; false when either could not be written.
+    bool saveIfModified();
+    // ---- the rows list (config_rows.cpp) ----
+    void fillRowsList();
+    void fillProcessCombo(const std::string& name);
+    // ---- processes and operations (config_processes.cpp) ----
+    // 0 renamed or nothing to rename, 1 refused or failed (the old name kept, the user told).
+    int renameTableFiles();
+
+protected:
+    bool onInitDialog() override;
+    void onOK() override;
+    void onCancel() override;
+
+private:
+    // config_process.cpp
+    void setLabels();
+    void takeEditedOperation(int action);
+    void writeCaption();
+    void onPaint(plat::MsgArgs& args);
+    void onCancelRestore();
+    void drawRowPicture(int row);
+    void rememberCopies();
+    // config_rows.cpp
+    int rowUnderCursor() const;
+    int listColumnOf(int colId) const;
+    std::string processCell(int row) const;
+    void setProcessCell(int row, const std::string& name);
+    void takeRowProcess(int row);
+    void selectRow(int row);
+    void onListClick(plat::Notify& n);
+    void onListDblClick(plat::Notify& n);
+    void onListKey(plat::Notify& n);
+    void onColumnClick(plat::Notify& n);
+    void onListRClick(plat::Notify& n);
+    void startCellEdit(int row, int column);
+    bool commitCellEdit();
+    void leaveCellEdit();
+    void renameProcess(std::string oldName, std::string newName, int row);   // copies: the names may be members
+    void newRow(int under);
+    void deleteSelectedRows();
+    bool sharedReadOnly() const;
+    // config_processes.cpp
+    bool collectSelectedRows();
+    void onTreeClick();
+    void onTreeRClick();
+    void newOperation(int action, std::uint32_t hit);
+    void editSelectedOperation(std::uint32_t item);
+    void deleteOperation(std::uint32_t item);
+    void onProcessComboChange();
+    std::string askProcessName(int titleLine, int promptLine, const std::string& allowed);
+    void onNewProcess();
+    void onRenameProcess();
+    void onCopyProcess();
+    void onDeleteProcesses();
+    void onTableProperties();
+    void onSelectTable();
+    void onSimulate();
+    bool nameTaken(const std::string& name) const;
+    void refillCombo();
 };
 
 extern LoadTime<CConfigProcess> g_configProcess;
 
 // ---- the choose mode ----------------------------------------------------------------------------------------
-// The configuration run so that the user chooses one row of a table of a class (2: the thread tables), as the
-// edit-feature dialog and the features window ask for a thread. Stand-in (docs/seams.md): the configuration's
-// frame (18018) is shown in its choose mode and nothing can be chosen in it, so `row` stays -1.
+// A configuration of its own in choose mode, so that the user chooses one row of a table (starting on the
+// chooser's tab of the class: 2 the thread tables), as the edit-feature dialog and the features window ask
+// for a thread. `row` is the row chosen with its cells, -1 when none was.
 struct CONFIG_CHOICE {
     int result = 2;                       // the run's end code: 2 cancelled, another code when it ended otherwise
     std::string tableName;                // the table the user was on

@@ -2,7 +2,10 @@
 // tree, the configuration run and the marker entity, and the engine's rules that recognition applies.
 #pragma once
 #include <cstdint>
+#include <string>
+#include <vector>
 #include "plugin/model/ope_list.h"
+#include "plugin/model/work_records.h"
 #include "plugin/services/configuration.h"
 
 struct ent;
@@ -20,6 +23,17 @@ std::int16_t runRecognition(std::uint32_t* processTreeFlags);
 std::int16_t runProcessDialog(std::uint32_t* processTreeFlags, std::int16_t* option, std::int16_t preset);
 // The configuration run (config_run.cpp): 1 when it ended after a trial drawn for the user to inspect.
 int runConfigProcess(std::int16_t preset);
+// What the configuration dialog shares with the configuration run, kept by the engine between its runs: the
+// table and process it opens on, the action it last ended with, the row it chose ([row, -1]), the table being
+// configured and the cells of the row an edit or a trial works on.
+struct CONFIG_SHARED {
+    TABLE_FILE_REF& target;
+    std::int16_t& action;
+    std::int16_t (&chosenProcess)[2];
+    CTabColsDesc& table;
+    std::vector<std::string>& rowCells;
+};
+CONFIG_SHARED configShared();
 int tryConfiguredProcess(CConfigProcess& dialog);
 // Picks one entity of `type`: 1 picked (in *entity), 2 cancelled.
 int selectEntWithMask(ent* entity, std::uint32_t type, std::int16_t menuMode, const char* prompt);

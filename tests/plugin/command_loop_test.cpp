@@ -13,7 +13,9 @@
 #include "support/form_tables.h"
 #include "support/plugin_fixture.h"
 #include "plugin/engine/engine_state.h"
+#include "plugin/model/ope_list.h"
 #include "plugin/model/work_records.h"
+#include "plugin/services/configuration.h"
 
 namespace {
 
@@ -105,17 +107,30 @@ TEST_F(CommandLoopTest, ResultOneThousandTwelveEndsTheCycleAfterItsResumeActionI
 
 TEST_F(CommandLoopTest, ATrialOfTheConfigurationHandsOverAndReturnsToTheFormsManager) {
     load();
-    FORM_TABLE form;
-    form.items = {{2, 3}};
-    g_engine->currentTable = makeFormTable(form);
-    g_engine->currentRowCells = {"R", "10", "20"};
-    script().click(kMenu, kFormsManager).click(kConfiguration, 105);
+    // The forms manager starts with the table chooser; left without a table, the configuration ends at once.
+    script().click(kMenu, kFormsManager).click(18017, plat::IDOK).click(kMenu, plat::IDOK);
+    m_main();
+    expectScriptPlayed();
+    EXPECT_EQ(count("dialog.show 18018"), 0);
+    EXPECT_EQ(g_resumeAction, 0);
+
+    // Back from a trial (the cycle's resume action), the configuration shows its table again, and a trial
+    // hands over to the host once more.
+    TABLE_FILE_REF& target = g_engine->configTarget;
+    const std::string table = installDir + "/Tool/FORMS_MM/Standard/Counterbored";
+    setFieldText(target.tabPath, table + ".tab");
+    setFieldText(target.txtPath, table + ".TXT");
+    setFieldText(target.tableName, "Counterbored");
+    g_engine->chosenProcess[0] = 0;
+    g_engine->configAction = 105;
+    g_resumeAction = 2;
+    script().click(kConfiguration, CConfigProcess::kSimulate);
     m_main();
     expectScriptPlayed();
     EXPECT_EQ(g_resumeAction, 2);
     EXPECT_EQ(g_mainMenuShown, 0);
 
-    script().click(kConfiguration, plat::IDCANCEL).click(kMenu, plat::IDOK);
+    script().key(kConfiguration, plat::VK_ESCAPE).click(kMenu, plat::IDOK);
     m_main();
     expectScriptPlayed();
     EXPECT_EQ(count("dialog.show 18018"), 2);

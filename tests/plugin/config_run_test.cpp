@@ -38,15 +38,29 @@ protected:
         g.settings.isolationLevel = 1000253;
         g.settings.defaultTipAngle = 118;
         g.previewEntityCount = 0;
+        counterbore();
+        g_engine->chosenProcess[0] = 0;
+        // A copy of the shipped library, which the library check accepts.
+        installShippedTables();
+        g_threadTables->count = 0;
+    }
+    // The table being configured: a counterbore form of one row.
+    void counterbore() {
         FORM_TABLE form;
         form.name = "CBORE";
         form.items = {{2, 3, 0, 0, 1}, {4, 0}};
         g_engine->currentTable = makeFormTable(form);
         g_engine->currentRowCells = {"R1", "12", "6", "6.5"};
+    }
+    // The configuration opens on the first row of the shipped "Counterbored", as the process tree opens it.
+    void openOnCounterbored() {
+        TABLE_FILE_REF& t = g_engine->configTarget;
+        t = TABLE_FILE_REF{};
+        setFieldText(t.tabPath, tablePath("Counterbored"));
+        setFieldText(t.txtPath, tablesDir + "/Counterbored.TXT");
+        setFieldText(t.tableName, "Counterbored");
         g_engine->chosenProcess[0] = 0;
-        // A copy of the shipped library, which the library check accepts.
-        installShippedTables();
-        g_threadTables->count = 0;
+        g_engine->configAction = 110;
     }
     CConfigProcess& dialog() { return *g_configProcess; }
     // The dialog's process as its configuration left it: operations known by their comments, the current
@@ -57,14 +71,14 @@ protected:
         for (const std::string& l : labels) {
             PROCESS_OPE op;
             setOpeText(op, process_ope::opName, l);
-            d.process[static_cast<std::size_t>(d.operationCount++)] = op;
+            d.operations[static_cast<std::size_t>(d.operationCount++)] = op;
         }
-        d.currentOperation = current >= 0 ? &d.process[static_cast<std::size_t>(current)] : nullptr;
+        d.currentOperation = current >= 0 ? &d.operations[static_cast<std::size_t>(current)] : nullptr;
     }
     Labels labels() {
         Labels out;
         for (int i = 0; i < dialog().operationCount; ++i)
-            out.push_back(opeText(dialog().process[static_cast<std::size_t>(i)], process_ope::opName));
+            out.push_back(opeText(dialog().operations[static_cast<std::size_t>(i)], process_ope::opName));
         return out;
     }
     // Each showing of the editor gets the next comment and goes on to the next operation, then the user
@@ -171,7 +185,8 @@ TEST_F(ConfigRunTest, AProcessOf99OperationsDoesNotOpenTheEditor) {
 
 TEST_F(ConfigRunTest, ATrialMakesItsOwnGroupMarksTheHoleAndEndsTheRun) {
     host::setMachineGroup(true);
-    script().click(kConfiguration, 105);
+    openOnCounterbored();
+    script().click(kConfiguration, CConfigProcess::kSimulate);
     EXPECT_EQ(runConfigProcess(0), 1);
     expectScriptPlayed();
     const std::int32_t group = dialog().trialGroupId;
@@ -191,32 +206,35 @@ TEST_F(ConfigRunTest, ATrialMakesItsOwnGroupMarksTheHoleAndEndsTheRun) {
     for (const ent& e : host::allEntities()) EXPECT_NE(e.type, kEntNote);
 
     // A second trial reuses the group.
-    script().click(kConfiguration, 105);
+    openOnCounterbored();
+    script().click(kConfiguration, CConfigProcess::kSimulate);
     EXPECT_EQ(runConfigProcess(0), 1);
     EXPECT_EQ(dialog().trialGroupId, group);
+    counterbore();
 
     // The dialog's process as it loaded it: a drill through the lower step, a chamfer mill at the top and a
     // reamer ending on the lower step, which is not fitted: the values are computed on the trial hole and the
     // reamer is switched off.
     process({"Drill", "Chamfer", "Ream"}, 0);
-    opeSet(dialog().process[0], process_ope::operationType, tool_type::drill);
-    opeSet<std::int16_t>(dialog().process[0], process_ope::zSupCyl, 1);
-    opeSet<std::int16_t>(dialog().process[0], process_ope::zInfCyl, 1);
-    opeSet<std::int16_t>(dialog().process[0], process_ope::toolDiamCyl, 1);
-    opeSet<std::int16_t>(dialog().process[0], process_ope::toolDiamAssoc, 1);
-    opeSet(dialog().process[1], process_ope::operationType, tool_type::chamferMill);
-    opeSet(dialog().process[2], process_ope::operationType, tool_type::reamer);
-    opeSet<std::int16_t>(dialog().process[2], process_ope::zInfCyl, 1);
+    opeSet(dialog().operations[0], process_ope::operationType, tool_type::drill);
+    opeSet<std::int16_t>(dialog().operations[0], process_ope::zSupCyl, 1);
+    opeSet<std::int16_t>(dialog().operations[0], process_ope::zInfCyl, 1);
+    opeSet<std::int16_t>(dialog().operations[0], process_ope::toolDiamCyl, 1);
+    opeSet<std::int16_t>(dialog().operations[0], process_ope::toolDiamAssoc, 1);
+    opeSet(dialog().operations[1], process_ope::operationType, tool_type::chamferMill);
+    opeSet(dialog().operations[2], process_ope::operationType, tool_type::reamer);
+    opeSet<std::int16_t>(dialog().operations[2], process_ope::zInfCyl, 1);
     EXPECT_EQ(tryConfiguredProcess(dialog()), 0);
     EXPECT_EQ(dialog().trialGroupId, group);
-    EXPECT_DOUBLE_EQ(opeGet(dialog().process[0], process_calc::calcToolDiam), 6.5);
-    EXPECT_EQ(opeGet(dialog().process[1], process_ope::disabled), 0);   // the top step has its chamfer
-    EXPECT_EQ(opeGet(dialog().process[2], process_ope::disabled), 1);
+    EXPECT_DOUBLE_EQ(opeGet(dialog().operations[0], process_calc::calcToolDiam), 6.5);
+    EXPECT_EQ(opeGet(dialog().operations[1], process_ope::disabled), 0);   // the top step has its chamfer
+    EXPECT_EQ(opeGet(dialog().operations[2], process_ope::disabled), 1);
 }
 
 TEST_F(ConfigRunTest, WithoutAMachineGroupTheTrialOnlyTellsTheUser) {
     host::setMachineGroup(false);
-    script().click(kConfiguration, 105).answer(plat::IDOK).click(kConfiguration, 121).click(kConfiguration, plat::IDCANCEL);
+    openOnCounterbored();
+    script().click(kConfiguration, CConfigProcess::kSimulate).answer(plat::IDOK).key(kConfiguration, plat::VK_ESCAPE);
     EXPECT_EQ(runConfigProcess(0), 0);
     expectScriptPlayed();
     EXPECT_TRUE(transcript().contains("The machine has no machine group."));
@@ -224,7 +242,8 @@ TEST_F(ConfigRunTest, WithoutAMachineGroupTheTrialOnlyTellsTheUser) {
 }
 
 TEST_F(ConfigRunTest, DrawingFormsShowsTheConfigurationAgain) {
-    script().click(kConfiguration, 122).click(kConfiguration, plat::IDCANCEL);
+    openOnCounterbored();
+    script().listRClick(kConfiguration, CConfigProcess::kRows, 0).menu(11).key(kConfiguration, plat::VK_ESCAPE);
     EXPECT_EQ(runConfigProcess(122), 0);
     expectScriptPlayed();
     int shown = 0;

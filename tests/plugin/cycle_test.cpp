@@ -237,7 +237,7 @@ TEST_F(SharedLibraryChoiceTest, AnotherLibraryPickedInTheListIsTaken) {
 // written, never read as arguments.
 TEST_F(SharingTest, TheMissingLibrarysMessageNeverTakesItsLineAsAFormat) {
     std::string texts = plat::readFile(std::string(FX_SOURCE_DIR) + "/data/Forantix.txt").value_or("");
-    const std::size_t line = texts.find("111. ");
+    const std::size_t line = texts.find("111. ", texts.find("[SharedData]"));
     ASSERT_NE(line, std::string::npos);
     texts.replace(line, texts.find('\n', line) - line, "111. Folder %s %s %n %99999999s");
     installUiTexts(texts);

@@ -67,12 +67,12 @@ protected:
         ASSERT_GE(r, 0);
         form.getRow(r, row);
         ASSERT_EQ(form.buildFormSteps(row), 0);
-        const int n = form.readProcess(row[static_cast<std::size_t>(form.processColumn - 1)], config().process.data());
+        const int n = form.readProcess(row[static_cast<std::size_t>(form.processColumn - 1)], config().operations.data());
         ASSERT_GT(n, index);
         config().operationCount = static_cast<std::int16_t>(n);
-        config().fillEditorFromOperation(config().process[static_cast<std::size_t>(index)]);
+        config().fillEditorFromOperation(config().operations[static_cast<std::size_t>(index)]);
         CDlgEditProcessOpe& e = editor();
-        e.operations = config().process.data();
+        e.operations = config().operations.data();
         e.operationCount = static_cast<std::int16_t>(n);
         e.operationIndex = static_cast<std::int16_t>(index);
         e.formTable = &form;
@@ -672,7 +672,7 @@ TEST_F(OperationEditorTest, AMilledCycleMakesTheOperationOfItsKind) {
 // The hole the edited operation starts from: the widest earlier drill or mill that reaches as deep.
 TEST_F(OperationEditorTest, TheStartDiameterIsTheWidestEarlierToolReachingAsDeep) {
     openOn("Drilled", "D8", 1);
-    PROCESS_OPE* ops = config().process.data();
+    PROCESS_OPE* ops = config().operations.data();
     auto op = [&](int i, std::uint32_t type, double diameter, double bottom) {
         ops[i] = PROCESS_OPE{};
         opeSet(ops[i], operationType, type);

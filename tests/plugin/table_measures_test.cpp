@@ -111,9 +111,15 @@ TEST_F(TableMeasuresTest, MarkedHolesGetTheirRowsTableByTableAndTheConfiguration
                hb::throughHole("d", {78, 20, kTop}, {0, 0, -1}, 24), hb::throughHole("e", {15, 45, kTop}, {0, 0, -1}, 9.7)});
     for (double x : {15.0, 35.0, 55.0, 78.0}) holeAt(x, 20)->noMeasures = 1;   // "e" had its row
     const int blindRows = table("Drilled").rowCount;
-    script().click(18018, plat::IDCANCEL).click(18018, plat::IDCANCEL);
+    script().key(18018, plat::VK_ESCAPE).key(18018, plat::VK_ESCAPE);
     tree = addMeasuresToTables(tree);
     expectScriptPlayed();
+    // The configuration showed the table on the row added last, selected.
+    const std::string shown = plat::lastSnapshot(18018);
+    const std::size_t row = shown.find("[\"**24x\"");
+    ASSERT_NE(row, std::string::npos) << shown;
+    EXPECT_NE(shown.substr(row, shown.find('\n', row) - row).find("selected focused"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("caption=\"Process configuration: Drilled (mm) \""), std::string::npos) << shown;
     // Drilled's third cell is its process, empty when the row is named: "**<D>x"; the process comes
     // from the row nearest in diameter.
     const CTabColsDesc blind = table("Drilled");
