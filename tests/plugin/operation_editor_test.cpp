@@ -1183,7 +1183,7 @@ TEST_F(CutCalculationTest, TheProposalIsShownAndTakenOnlyOnAccept) {
 TEST_F(CutCalculationTest, CalculateCutsTakesTheHoleFromTheFormAndShowsTheAcceptedPasses) {
     openOn("Drilled", "D8", 1);
     form.formSteps[0].startDiameter = form.formSteps[0].endDiameter = 20;
-    PROCESS_OPE* ops = config().process.data();
+    PROCESS_OPE* ops = config().operations.data();
     ops[0] = PROCESS_OPE{};
     opeSet(ops[0], operationType, std::uint32_t{3});
     opeSet(ops[0], toolDiam, 12.0);
