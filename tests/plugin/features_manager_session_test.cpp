@@ -1,0 +1,220 @@
+// The features manager as a user works it from the main menu on a plate with two through holes of 10 mm
+// and one of 6 mm: the popup, the reaming features window with its filter, selection and "Do it", the marks
+// it makes, and the popup's commands on them.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "host/api.h"
+#include "host/builder/part_builder.h"
+#include "host/state.h"
+#include "platform/sys/files.h"
+#include "plugin/base/utilities.h"
+#include "plugin/cycle/records.h"
+#include "plugin/features/feature_marks.h"
+#include "plugin/features/feature_windows.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/work_records.h"
+#include "plugin/services/engine.h"
+#include "plugin/services/features.h"
+#include "recognition_pipeline_support.h"
+#include "support/plugin_fixture.h"
+
+namespace {
+
+using namespace recog_q;
+
+constexpr int kMenu = 18048, kFeaturesButton = 18004, kWindow = CDlgAssignFeatures::kTemplate,
+              kMask = CDlgSelCylindersMask::kTemplate;
+
+class FeaturesManagerSession : public PluginFixture {
+protected:
+    void SetUp() override {
+        PluginFixture::SetUp();
+        // A table looked up by name, for the window's table list.
+        const std::string library = installDir + "/Tool/FORMS_MM/Standard/";
+        std::string table = plat::readFile(library + "Drilled.tab").value_or("");
+        ASSERT_EQ(table.rfind("[Class] 0", 0), 0u);
+        table[8] = '3';
+        ASSERT_TRUE(plat::writeFile(library + "Reaming{H7}.tab", table));
+        const BuiltPart part = PartBuilder::block({60, 40, 12})
+                                   .hole(throughHole("a", {10, 10, 12}, kDown, 10))
+                                   .hole(throughHole("b", {30, 30, 12}, kDown, 10))
+                                   .hole(throughHole("c", {50, 20, 12}, kDown, 6))
+                                   .build();
+        ASSERT_TRUE(part.ok()) << part.error;
+        ASSERT_NE(host::storeSolidEntity(part.solid, 3, 1, "part"), 0u);
+        load();
+    }
+
+    // The marks the part keeps, read as the next cycle would.
+    std::vector<FEATURE_MARK> keptMarks() {
+        VIEW_LIST* tree = nullptr;
+        loadAllRecords(&tree);
+        freeViewsTree(tree);
+        std::vector<FEATURE_MARK> marks;
+        for (FEATURE_MARK* m : listedMarks(g_records->featureMarks)) marks.push_back(*m);
+        freeFeatureMarkList(g_records->featureMarks);
+        g_records->featureMarks = nullptr;
+        g_records->featureMarkCount = 0;
+        return marks;
+    }
+    // The ids of the surfaces that show selection bit 4.
+    static int selectedSurfaces() {
+        int n = 0;
+        db_ptr at = db_start();
+        for (;;) {
+            ent e{};
+            char found = 0;
+            get_raw_ent(at, 4, kEntSurface, &e, &at, &found);
+            if (!found) return n;
+            ++n;
+        }
+    }
+    // The user opens the reaming window, filters the 10 mm holes, selects all that pass, chooses the H7
+    // table and presses "Do it"; the popup shows again and he closes it.
+    void reamTheTenMillimetreHoles() {
+        script()
+            .click(kMenu, kFeaturesButton)
+            .menu(2)
+            .click(kWindow, CDlgAssignFeatures::kFilter)
+            .check(kMask, CDlgSelCylindersMask::kUseLower, 1)
+            .type(kMask, CDlgSelCylindersMask::kLower, "10")
+            .type(kMask, CDlgSelCylindersMask::kLowerTolerance, "1")
+            .click(kMask, plat::IDOK)
+            .click(kWindow, CDlgAssignFeatures::kSelectAll)
+            .select(kWindow, CDlgAssignFeatures::kTables, 1)
+            .click(kWindow, plat::IDOK)
+            .menu(kMenuExit);
+    }
+};
+
+TEST_F(FeaturesManagerSession, TheReamingWindowMakesFitMarksOnTheFilteredHolesAndShowsThePopupAgain) {
+    reamTheTenMillimetreHoles();
+    script().click(kMenu, plat::IDOK);
+    EXPECT_EQ(m_main(), 0);
+    expectScriptPlayed();
+
+    EXPECT_EQ(count("menu owner=18048"), 2);   // before the window and after "Do it"
+    EXPECT_TRUE(transcript().contains("host.event mask=0x202 arg2=0x100 flag=1"));
+    EXPECT_TRUE(transcript().contains("host.event mask=0x200 arg2=0x0 flag=0"));
+    EXPECT_NE(plat::lastSnapshot(kWindow).find("caption=\"Reaming features\""), std::string::npos);
+    EXPECT_NE(plat::lastSnapshot(kWindow).find("Holes found: 2"), std::string::npos);
+    EXPECT_NE(plat::lastSnapshot(kWindow).find("Diameter 10.00 mm 1.00%"), std::string::npos);
+    EXPECT_FALSE(g_assignFeatures->isVisible());
+    EXPECT_EQ(g_assignFeatures->tableName, "H7");
+
+    const std::vector<FEATURE_MARK> marks = keptMarks();
+    ASSERT_EQ(marks.size(), 2u);
+    for (const FEATURE_MARK& m : marks) {
+        EXPECT_STREQ(m.fitClass, "H7");
+        EXPECT_EQ(m.isFit, 1);
+        EXPECT_NEAR(m.diameter, 10, 1e-6);
+    }
+    // The clean-up: nothing stays selected, the features level restriction is gone, the reaming mask kept.
+    EXPECT_EQ(selectedSurfaces(), 0);
+    EXPECT_EQ(mask_level, 0);
+    EXPECT_EQ(g_globals->settings.featMgrFilter[2], 1);
+}
+
+TEST_F(FeaturesManagerSession, TurnedMarksAreKeptForTheTurnBackUntilThePopupCloses) {
+    reamTheTenMillimetreHoles();
+    script().click(kMenu, plat::IDOK);
+    m_main();
+    std::vector<FEATURE_MARK> marks = keptMarks();
+    ASSERT_EQ(marks.size(), 2u);
+    const int arc = static_cast<int>(marks[0].arcEnts[0]);
+    plat::driver().reset();
+
+    // Item 8 turns the picked mark round, item 9 turns it back in the same popup.
+    script().click(kMenu, kFeaturesButton).menu(8).entity(arc).endPick().menu(9).menu(kMenuExit).click(kMenu, plat::IDOK);
+    m_main();
+    expectScriptPlayed();
+    marks = keptMarks();
+    ASSERT_EQ(marks.size(), 2u);
+    for (const FEATURE_MARK& m : marks) EXPECT_DOUBLE_EQ(m.direction[2], 1);
+
+    // Closing the popup releases the picks: item 9 in the next popup turns nothing.
+    plat::driver().reset();
+    script()
+        .click(kMenu, kFeaturesButton).menu(8).entity(static_cast<int>(marks[0].arcEnts[0])).endPick().menu(kMenuExit)
+        .click(kMenu, kFeaturesButton).menu(9).menu(kMenuExit)
+        .click(kMenu, plat::IDOK);
+    m_main();
+    expectScriptPlayed();
+    marks = keptMarks();
+    ASSERT_EQ(marks.size(), 2u);
+    EXPECT_DOUBLE_EQ(marks[0].direction[2] + marks[1].direction[2], 0);   // one turned, one not
+}
+
+TEST_F(FeaturesManagerSession, AnalyzeDynamicHandsOverAndTheWindowLeftAtTheTopLevelComesBackThroughTheNextInvocation) {
+    script()
+        .click(kMenu, kFeaturesButton)
+        .menu(2)
+        .click(kWindow, CDlgAssignFeatures::kAnalyzeDynamic);
+    m_main();
+    EXPECT_TRUE(transcript().contains("host.plugin cycle paused"));   // the window stays open over the host
+    EXPECT_TRUE(transcript().contains("host.command Partforge AnalyzeDynoStart"));
+    EXPECT_TRUE(g_assignFeatures->isVisible());
+
+    // Cancel on the window while no loop runs: the next invocation runs the clean-up and the popup.
+    ASSERT_EQ(g_assignFeatures->userClick(CDlgAssignFeatures::kCancel), "");
+    EXPECT_TRUE(host::takeRunAgainRequest());
+    script().menu(kMenuExit).click(kMenu, plat::IDOK);
+    m_main();
+    expectScriptPlayed();
+    EXPECT_EQ(count("menu owner=18048"), 2);
+    EXPECT_TRUE(transcript().contains("host.plugin cycle ended"));
+    EXPECT_FALSE(g_assignFeatures->isVisible());
+    EXPECT_TRUE(keptMarks().empty());
+}
+
+// The mask as the user fills it in the features window, on the plate's recognised holes: what the window
+// then tells of the bounds and how many holes passed.
+TEST_F(FeaturesManagerSession, TheMaskFiltersTheRecognisedHolesByItsBoundsAndTolerances) {
+    struct CASE {
+        const char* what;
+        int item;   // 2 reaming, 3 tap
+        const char *lower, *lowerTolerance, *upper, *upperTolerance;   // null: the bound is not used
+        const char* told;
+    } const cases[] = {
+        {"10.02 +- 0.025 takes both 10.00", 2, "10.02", "0.2495", nullptr, nullptr,
+         "Diameter 10.02 mm 0.25%\\n Holes found: 2"},
+        {"10.1 to 12 +- 0.05 leaves 10.00", 2, "10.1", "0.495", "12", "0.4167", " Holes found: 0"},
+        {"a tolerance of -5 is 5 %", 2, "6", "-5", nullptr, nullptr, "Diameter 6.00 mm 5.00%\\n Holes found: 1"},
+        {"a tolerance of 250 is 100 %", 2, "6", "250", nullptr, nullptr, "Diameter 6.00 mm 100.00%\\n Holes found: 3"},
+        {"a tap with no bound shows nothing", 3, nullptr, nullptr, nullptr, nullptr,
+         "Tap row: No process chosen\\n Holes found: 0"},
+    };
+    using M = CDlgSelCylindersMask;
+    for (const CASE& c : cases) {
+        plat::driver().reset();
+        script().click(kMenu, kFeaturesButton).menu(c.item).click(kWindow, CDlgAssignFeatures::kFilter);
+        script().check(kMask, M::kUseLower, c.lower ? 1 : 0);
+        if (c.lower) script().type(kMask, M::kLower, c.lower).type(kMask, M::kLowerTolerance, c.lowerTolerance);
+        script().check(kMask, M::kUseUpper, c.upper ? 1 : 0);
+        if (c.upper) script().type(kMask, M::kUpper, c.upper).type(kMask, M::kUpperTolerance, c.upperTolerance);
+        script().click(kMask, plat::IDOK).click(kWindow, CDlgAssignFeatures::kCancel).menu(kMenuExit).click(kMenu, plat::IDOK);
+        m_main();
+        expectScriptPlayed();
+        const std::string window = plat::lastSnapshot(kWindow);
+        EXPECT_NE(window.find(c.told), std::string::npos) << c.what << "\n" << window;
+        EXPECT_TRUE(keptMarks().empty()) << c.what;   // Cancel makes none
+    }
+}
+
+TEST_F(FeaturesManagerSession, CodeTwoThousandFourDoesNothing) {
+    std::int16_t state = 1;
+    long mask = 0x8200, arg2 = 0;
+    short flag = 0;
+    script().click(kMenu, plat::IDOK);
+    m_main();   // the texts and windows are there
+    plat::driver().reset();
+    EXPECT_EQ(featuresManagerMenu(2004, &state, &mask, &arg2, &flag), 0);
+    EXPECT_EQ(state, 1);
+    EXPECT_EQ(mask, 0x8200);
+    EXPECT_TRUE(transcript().lines().empty());
+}
+
+}  // namespace
