@@ -65,7 +65,17 @@ bool CDlgAssignFeatures::onInitDialog() {
     };
     for (const auto& [id, line] : labels) item(id).setText(texts.getText(line));
 
+    item(kTables).addString("None");
+    item(kTables).setCurSel(0);
+    return true;
+}
+
+// The tables looked up by name, listed afresh at every showing (the library may have changed since); the
+// table chosen before stays chosen while it is there. Read within the command that shows the window, so
+// that a damaged table is told with the command's other notices, not when the plug-in starts.
+void CDlgAssignFeatures::listTables() {
     plat::Control& tables = item(kTables);
+    const std::string chosen = tables.curSel() > 0 ? tables.itemText(tables.curSel()) : std::string();
     tables.resetContent();
     tables.addString("None");
     const std::string& folder = g_globals->tablesDir;
@@ -74,11 +84,12 @@ bool CDlgAssignFeatures::onInitDialog() {
         if (table.read(plat::joinPath(folder, file.name)) != 0 || table.tableClass != kNamedTablesClass) continue;
         tables.addString(textBetweenStr(file.name, "{}"));
     }
-    tables.setCurSel(0);
-    return true;
+    const int found = chosen.empty() ? -1 : tables.findStringExact(chosen);
+    tables.setCurSel(found > 0 ? found : 0);
 }
 
 void CDlgAssignFeatures::activate() {
+    listTables();
     for (int id : {kSelectTap, kTables, kTablesFrame}) item(id).show(false);
     if (mode == 0) {
         setWindowText(reamTitle_);

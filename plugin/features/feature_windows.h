@@ -248,6 +248,7 @@ private:
     void post(int code);
     void leave(std::uint8_t confirmed);
     void showDepthEcho();
+    void listTables();
 
     std::array<std::string, kBufferCount> buffers_;
     std::string reamTitle_, tapTitle_;

@@ -204,6 +204,64 @@ TEST_F(FeaturesManagerSession, TheMaskFiltersTheRecognisedHolesByItsBoundsAndTol
     }
 }
 
+// While the host has control (after "Analyze dynamic") the user picks one hole with "Select multiple": the
+// next invocation takes the button's code, and "Do it" marks that hole only.
+TEST_F(FeaturesManagerSession, SelectMultipleAfterTheHostHadControlMarksThePickedHoleOnly) {
+    script().click(kMenu, kFeaturesButton).menu(2).click(kWindow, CDlgAssignFeatures::kAnalyzeDynamic);
+    m_main();
+    const VIEW_LIST* tree = g_featMgrFilter->viewsTree;
+    ASSERT_NE(tree, nullptr);
+    ASSERT_NE(tree->firstPoint, nullptr);
+    const CYL_LIST& picked = *tree->firstPoint->firstCyl;
+    plat::driver().reset();
+
+    ASSERT_EQ(g_assignFeatures->userClick(CDlgAssignFeatures::kSelectMultiple), "");
+    EXPECT_TRUE(host::takeRunAgainRequest());
+    script()
+        .entity(picked.ents[0].id)
+        .endPick()
+        .click(kWindow, plat::IDOK)
+        .menu(kMenuExit)
+        .click(kMenu, plat::IDOK);
+    m_main();
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains("host.prompt \"Select the holes to ream\""));
+    EXPECT_TRUE(transcript().contains("host.pick end 1"));
+    const std::vector<FEATURE_MARK> marks = keptMarks();
+    ASSERT_EQ(marks.size(), 1u);
+    EXPECT_EQ(marks[0].fitClass[0], '\0');   // "None" in the window's list: no fit class
+}
+
+// A hole whose faces are in the second reaming colour (9, "Q_Reaming{H8}") becomes a pending fit mark by
+// the colour recognition; "Turn features round" first moves pending marks onto their holes (after telling
+// so), then the user's multiple pick, ended with nothing, turns none.
+TEST_F(FeaturesManagerSession, ColouredHolesGiveMarksThatTheTurnItemMovesOntoTheirHolesFirst) {
+    host::newPart();
+    HoleSpec coloured = throughHole("a", {10, 10, 12}, kDown, 8);
+    coloured.colour = 9;
+    const BuiltPart part = PartBuilder::block({40, 40, 12}).hole(coloured).hole(throughHole("b", {30, 30, 12}, kDown, 6)).build();
+    ASSERT_TRUE(part.ok()) << part.error;
+    ASSERT_NE(host::storeSolidEntity(part.solid, 3, 1, "part"), 0u);
+    script()
+        .click(kMenu, kFeaturesButton)
+        .menu(31)
+        .menu(8)
+        .answer(plat::IDOK)
+        .endPick()
+        .menu(kMenuExit)
+        .click(kMenu, plat::IDOK);
+    m_main();
+    expectScriptPlayed();
+    EXPECT_EQ(count("The part's holes are recognised to move the features onto them."), 1);
+    const std::vector<FEATURE_MARK> marks = keptMarks();
+    ASSERT_EQ(marks.size(), 1u);
+    EXPECT_STREQ(marks[0].fitClass, "H8");
+    EXPECT_EQ(marks[0].pendingMatch, 0);
+    EXPECT_NEAR(marks[0].point[0], 10, 1e-6);
+    EXPECT_NEAR(marks[0].point[1], 10, 1e-6);
+    EXPECT_NEAR(marks[0].diameter, 8, 1e-6);
+}
+
 TEST_F(FeaturesManagerSession, CodeTwoThousandFourDoesNothing) {
     std::int16_t state = 1;
     long mask = 0x8200, arg2 = 0;
