@@ -65,19 +65,16 @@ COLOURED_FEATURES readColouredConfig(const std::string& path) {
 bool writeColouredConfig(const std::string& path, const COLOURED_FEATURES& c) {
     const std::optional<std::string> old = plat::readFile(path);
     std::string text = old.value_or("");
-    CTextSection s;
-    s.init(path, kSections[0], kReamRows);
-    for (int k = 0; k < kReamRows; ++k) s.setText(k + 1, std::to_string(c.reamColors[k]));
-    text = s.mergedInto(text);
-    s.init(path, kSections[1], kReamRows);
-    for (int k = 0; k < kReamRows; ++k) s.setText(k + 1, c.reamTables[k]);
-    text = s.mergedInto(text);
-    s.init(path, kSections[2], kThreadRows);
-    for (int k = 0; k < kThreadRows; ++k) s.setText(k + 1, std::to_string(c.threadColors[k]));
-    text = s.mergedInto(text);
-    s.init(path, kSections[3], kThreadRows);
-    for (int k = 0; k < kThreadRows; ++k) s.setText(k + 1, c.threadTables[k]);
-    text = s.mergedInto(text);
+    auto merge = [&](const char* section, int count, auto itemText) {
+        CTextSection s;
+        s.init(path, section, static_cast<std::int16_t>(count));
+        for (int k = 0; k < count; ++k) s.setText(k + 1, itemText(k));
+        text = s.mergedInto(text);
+    };
+    merge(kSections[0], kReamRows, [&](int k) { return std::to_string(c.reamColors[k]); });
+    merge(kSections[1], kReamRows, [&](int k) { return c.reamTables[k]; });
+    merge(kSections[2], kThreadRows, [&](int k) { return std::to_string(c.threadColors[k]); });
+    merge(kSections[3], kThreadRows, [&](int k) { return c.threadTables[k]; });
     if (old) {
         std::string backup = path;
         backup.back() = '~';

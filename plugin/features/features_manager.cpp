@@ -84,6 +84,15 @@ void diameterFlagsFromSettings(CDlgSelCylindersMask& mask) {
     mask.useMaxDiameter = both == 2 || both == 3;
 }
 
+// The filter takes the mask's four flags.
+void flagsToFilter(const CDlgSelCylindersMask& mask) {
+    CFeatMgrFilter& f = filter();
+    f.useColor = mask.useColor;
+    f.useLevel = mask.useLevel;
+    f.useMinDiameter = mask.useMinDiameter;
+    f.useMaxDiameter = mask.useMaxDiameter;
+}
+
 // The filter takes the mask's diameter flags and bounds, with absolute tolerances from its fractions.
 void boundsToFilter(const CDlgSelCylindersMask& mask) {
     CFeatMgrFilter& f = filter();
@@ -280,10 +289,7 @@ void openWindow(const EVENT_ARGS& args) {
         mask.useLevel = filterItem(2) != 0;
         mask.useMinDiameter = filterItem(3) != 0;
         f.mode = 0;
-        f.useColor = mask.useColor;
-        f.useLevel = mask.useLevel;
-        f.useMinDiameter = mask.useMinDiameter;
-        f.useMaxDiameter = mask.useMaxDiameter;
+        flagsToFilter(mask);
         f.minTolerance = mask.minTolerance;
         f.maxTolerance = mask.maxTolerance;
     } else {
@@ -293,8 +299,7 @@ void openWindow(const EVENT_ARGS& args) {
         mask.minDiameter = number(rowCells()[1]);
         mask.maxDiameter = number(rowCells()[3]);
         f.mode = 1;
-        f.useColor = mask.useColor;
-        f.useLevel = mask.useLevel;
+        flagsToFilter(mask);
         f.minTolerance = mask.minTolerance;
         f.maxTolerance = mask.maxTolerance;
         boundsToFilter(mask);
@@ -427,10 +432,7 @@ void maskCycle() {
             filterItem(5) = mask.useLevel;
             filterItem(6) = static_cast<std::int16_t>((mask.useMinDiameter ? 1 : 0) + (mask.useMaxDiameter ? 2 : 0));
         }
-        f.useColor = mask.useColor;
-        f.useLevel = mask.useLevel;
-        f.useMinDiameter = mask.useMinDiameter;
-        f.useMaxDiameter = mask.useMaxDiameter;
+        flagsToFilter(mask);
         f.color = mask.color;
         f.level = mask.level;
     }
