@@ -262,6 +262,29 @@ TEST_F(FeaturesManagerSession, ColouredHolesGiveMarksThatTheTurnItemMovesOntoThe
     EXPECT_NEAR(marks[0].diameter, 8, 1e-6);
 }
 
+// The popup's show and edit items on the two equal reamed marks: showing one tells what it is, and the
+// edit of all equal features deletes both after asking with their number.
+TEST_F(FeaturesManagerSession, ShowTellsAMarkAndEditAllDeletesEveryEqualMarkAfterAsking) {
+    reamTheTenMillimetreHoles();
+    script().click(kMenu, plat::IDOK);
+    m_main();
+    std::vector<FEATURE_MARK> marks = keptMarks();
+    ASSERT_EQ(marks.size(), 2u);
+    const int arc = static_cast<int>(marks[1].arcEnts[0]);
+    plat::driver().reset();
+    script()
+        .click(kMenu, kFeaturesButton)
+        .menu(4).entity(arc).esc()
+        .menu(52).entity(arc).click(CDlgEditFeature::kTemplate, CDlgEditFeature::kDelete).answer(plat::IDYES).esc()
+        .menu(kMenuExit)
+        .click(kMenu, plat::IDOK);
+    m_main();
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains("host.prompt \"Reamed hole, diameter 10.00\\nPick a feature arc to show (Esc ends)\""));
+    EXPECT_EQ(count("Delete these 2 features?"), 1);
+    EXPECT_TRUE(keptMarks().empty());
+}
+
 TEST_F(FeaturesManagerSession, CodeTwoThousandFourDoesNothing) {
     std::int16_t state = 1;
     long mask = 0x8200, arg2 = 0;
