@@ -285,6 +285,30 @@ TEST_F(FeaturesManagerSession, ShowTellsAMarkAndEditAllDeletesEveryEqualMarkAfte
     EXPECT_TRUE(keptMarks().empty());
 }
 
+// The tap window: "Select Tap" cancelled in the table choice changes nothing; "Do it" without a chosen row
+// asks for one, and with none chosen makes no mark and tells the window so.
+TEST_F(FeaturesManagerSession, TheTapWindowWithoutAChosenRowMakesNoMark) {
+    constexpr int kChooser = 18018;
+    script()
+        .click(kMenu, kFeaturesButton)
+        .menu(3)
+        .click(kWindow, CDlgAssignFeatures::kSelectTap)
+        .click(kChooser, plat::IDCANCEL)
+        .click(kWindow, CDlgAssignFeatures::kSelectAll)
+        .click(kWindow, plat::IDOK)
+        .click(kChooser, plat::IDOK)
+        .menu(kMenuExit)
+        .click(kMenu, plat::IDOK);
+    m_main();
+    expectScriptPlayed();
+    EXPECT_NE(plat::lastSnapshot(kWindow).find("caption=\"Tap features\""), std::string::npos);
+    EXPECT_NE(plat::lastSnapshot(kWindow).find("Tap row: No process chosen"), std::string::npos);
+    EXPECT_EQ(count("dialog.show 18018"), 2);
+    EXPECT_EQ((*g_featMgrTexts)[0], "No process chosen");
+    EXPECT_TRUE(keptMarks().empty());
+    EXPECT_EQ(selectedSurfaces(), 0);
+}
+
 TEST_F(FeaturesManagerSession, CodeTwoThousandFourDoesNothing) {
     std::int16_t state = 1;
     long mask = 0x8200, arg2 = 0;
