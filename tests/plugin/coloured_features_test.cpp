@@ -124,6 +124,22 @@ TEST_F(ColouredFeaturesTest, DeletingTheLastConfigurationWritesDefaultAgainFromT
     EXPECT_NE(file("Default").find("[ReamColors]\r\n1. 0\r\n"), std::string::npos);
 }
 
+TEST_F(ColouredFeaturesTest, TheNamedConfigurationIsFoundWhateverItsCaseAndAnotherOneIsReadWhenChosen) {
+    COLOURED_FEATURES alpha;
+    alpha.reamColors[0] = 33;
+    ASSERT_TRUE(writeColouredConfig(colouredConfigPath("Alpha"), alpha));
+    ASSERT_TRUE(writeColouredConfig(colouredConfigPath("Default"), COLOURED_FEATURES{}));
+    Dlg dlg;
+    withDefaults(dlg).configName = "alpha";
+    script().select(kDlg, Dlg::kConfigs, 1).click(kDlg, plat::IDOK);
+    EXPECT_EQ(dlg.doModal(), plat::IDOK);
+    expectScriptPlayed();
+    EXPECT_EQ(dlg.configName, "Default");
+    EXPECT_EQ(dlg.reamColors[0], 0);
+    // The first showing was Alpha's.
+    EXPECT_TRUE(transcript().contains("5000 Edit \"33\"")) << plat::lastSnapshot(kDlg);
+}
+
 TEST_F(ColouredFeaturesTest, ThePartsTranslationTableGivesItsColoursAndTheRgbPickTheColourNumber) {
     ent note{};
     calc_note(&note, 1, p_3d{0, 0, 0}, "---VERTA Color Table---\nnum rgb host\n17 255-128-0 5\n");
