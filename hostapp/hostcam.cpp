@@ -56,11 +56,13 @@ std::optional<std::string> readText(const std::string& path) {
 std::string usage() {
     return "usage: hostcam [--plugin PATH] [--session FILE] [--inch] [--no-machine-group] [--no-active-group]\n"
            "               [--host-dir DIR] [--part PATH] [--open FILE] [--save FILE] [--nc FILE]\n"
-           "               [--pictures DIR]\n"
+           "               [--pictures DIR] [--real-clock]\n"
            "  --nc FILE       after the session, write the part's operations to FILE as a G-code listing for\n"
            "                  a generic 3-axis control\n"
            "  --pictures DIR  write each window's picture when it is shown (and again when it was drawn on\n"
-           "                  since) as DIR/<caption or window id>-<n>.png\n";
+           "                  since) as DIR/<caption or window id>-<n>.png\n"
+           "  --real-clock    the session's waits take real time and watchers run on threads of their own, as\n"
+           "                  on a station beside others (by default time is virtual: a wait passes at once)\n";
 }
 
 std::optional<HostcamOptions> parseOptions(const std::vector<std::string>& args, std::string& error) {
@@ -97,6 +99,8 @@ std::optional<HostcamOptions> parseOptions(const std::vector<std::string>& args,
             o.noMachineGroup = true;
         } else if (a == "--no-active-group") {
             o.noActiveGroup = true;
+        } else if (a == "--real-clock") {
+            o.realClock = true;
         } else if (a == "--help" || a == "-h") {
             o.help = true;
         } else {
@@ -134,7 +138,7 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
         out << usage();
         return 0;
     }
-    plat::useVirtualClock(true);
+    plat::useVirtualClock(!opts->realClock);
 
     std::string sessionName = opts->session.empty() ? "built-in session" : opts->session;
     std::optional<std::string> text = opts->session.empty() ? std::string(kBuiltInSession) : readText(opts->session);

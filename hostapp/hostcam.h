@@ -25,6 +25,7 @@ struct HostcamOptions {
     bool inch = false;
     bool noMachineGroup = false;
     bool noActiveGroup = false;
+    bool realClock = false;
     bool help = false;
 };
 

@@ -218,6 +218,14 @@ bool moveFile(std::string_view src, std::string_view dst) {
 }
 
 bool canWrite(std::string_view path) { return ::access(native(path).c_str(), W_OK) == 0; }
+bool canRead(std::string_view path) { return ::access(native(path).c_str(), R_OK) == 0; }
+
+Creation createExclusive(std::string_view path) {
+    const int fd = ::open(native(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return errno == EEXIST ? Creation::Existed : Creation::Failed;
+    ::close(fd);
+    return Creation::Created;
+}
 
 std::optional<std::int64_t> lastWriteTime(std::string_view path) {
     const auto st = statOf(native(path));

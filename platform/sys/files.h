@@ -29,6 +29,10 @@ bool copyFile(std::string_view src, std::string_view dst, bool failIfExists);
 bool moveFile(std::string_view src, std::string_view dst);
 
 bool canWrite(std::string_view path);  // access(W_OK); false for a missing path
+bool canRead(std::string_view path);   // access(R_OK); false for a missing path
+// Creates an empty file only where none exists (O_EXCL): of two processes creating it at once, one wins.
+enum class Creation { Created, Existed, Failed };
+Creation createExclusive(std::string_view path);
 std::optional<std::int64_t> lastWriteTime(std::string_view path);
 bool setLastWriteTime(std::string_view path, std::int64_t seconds);
 

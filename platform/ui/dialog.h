@@ -297,6 +297,10 @@ public:
     [[nodiscard]] std::string userFocusOut(bool escDown);
     // The cursor rests on a shown control (enabled or not): with tool tips on, its tip is asked for.
     [[nodiscard]] std::string userHover(int ctlId);
+    // A left click at a point of the client area that no control takes (statics, pictures and group boxes
+    // let the mouse through): the window receives the button-up there. A point outside the client area or
+    // on another shown control is refused.
+    [[nodiscard]] std::string userClickAt(Point client);
     // Item-addressed actions on list and tree views (list_view.cpp, tree_view.cpp). Row -1 of a list is
     // the empty space below its rows; a tree item is named by its path of texts from the root, "A/B".
     // With ctrl (a left click in a list that allows several selected rows) the row's selection toggles.

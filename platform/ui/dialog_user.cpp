@@ -272,6 +272,27 @@ std::string Dialog::userFocusOut(bool escDown) {
     return "";
 }
 
+std::string Dialog::userClickAt(Point client) {
+    if (std::string why = checkWindow(); !why.empty()) return why;
+    const std::string self = "window " + std::to_string(templateId_);
+    const std::string at = "(" + std::to_string(client.x) + "," + std::to_string(client.y) + ")";
+    if (!clientRect().contains(client)) return "the point " + at + " lies outside the client area of " + self;
+    for (const auto& c : controls_) {
+        if (!c->visible() || !c->rect().contains(client)) continue;
+        if (c->kind() == Ctl::Static || c->kind() == Ctl::Picture || c->kind() == Ctl::GroupBox) continue;
+        return "the point " + at + " lies on control " + std::to_string(c->id()) + " of " + self + " (" +
+               ctlKindName(c->kind()) + "), which takes the click itself";
+    }
+    record("user click-at " + std::to_string(templateId_) + " " + std::to_string(client.x) + " " +
+           std::to_string(client.y));
+    setCursorPos(clientToScreen(client));
+    MsgArgs a;
+    a.msg = Msg::LButtonUp;
+    a.point = client;
+    sendMessage(a);
+    return "";
+}
+
 std::string Dialog::userHover(int ctlId) {
     if (std::string why = checkWindow(); !why.empty()) return why;
     Control* c = findItem(ctlId);

@@ -120,6 +120,8 @@ Script& Script::select(int window, int control, int index) {
 Script& Script::key(int window, int vk) { return add(makeStep("key", {num(window), num(vk)})); }
 Script& Script::close(int window) { return add(makeStep("close", {num(window)})); }
 Script& Script::hover(int window, int control) { return add(makeStep("hover", {num(window), num(control)})); }
+Script& Script::clickAt(int window, int x, int y) { return add(makeStep("click-at", {num(window), num(x), num(y)})); }
+Script& Script::wait(int ms) { return add(makeStep("wait", {num(ms)})); }
 Script& Script::focusOut(int window, bool escDown) {
     std::vector<std::string> args{num(window)};
     if (escDown) args.emplace_back("esc");
@@ -212,6 +214,8 @@ const std::vector<VerbSyntax>& verbSyntaxes() {
         {"key", {Arg::Whole, Arg::Vk}, "key WINDOW KEY"},
         {"close", {Arg::Whole}, "close WINDOW"},
         {"hover", {Arg::Whole, Arg::Whole}, "hover WINDOW CONTROL"},
+        {"click-at", {Arg::Whole, Arg::Whole, Arg::Whole}, "click-at WINDOW X Y"},
+        {"wait", {Arg::Whole}, "wait MILLISECONDS"},
         {"focus-out", {Arg::Whole, Arg::EscFlag}, "focus-out WINDOW [esc]"},
         {"answer", {Arg::Answer}, "answer CODE"},
         {"menu", {Arg::MenuId}, "menu ID|none"},

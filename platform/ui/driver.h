@@ -46,6 +46,10 @@ public:
     Script& key(int window, int vk);
     Script& close(int window);
     Script& hover(int window, int control);    // the cursor rests on the control (its tool tip)
+    // A left click at a point of the window's client area (pixels), where no control takes the click: on a
+    // static, a picture, a group box or the window itself.
+    Script& clickAt(int window, int x, int y);
+    Script& wait(int ms);                      // the user does nothing for a while; the clock runs
     Script& focusOut(int window, bool escDown);
     Script& answer(int code);                 // message box: IDOK, IDCANCEL, IDYES, IDNO ...
     Script& menu(int id);                     // popup menu item; 0 = dismissed

@@ -2,6 +2,7 @@
 // list-, column- and tree- steps): each goes to the shown window with the template id its first argument
 // names, and acts there as the user would. A refusal is a script error naming the step (an optional step is
 // passed over instead).
+#include "platform/sys/clock.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/driver.h"
 #include "platform/ui/keys.h"
@@ -34,7 +35,7 @@ std::initializer_list<std::string_view> windowStepVerbs() {
         "click",        "type",         "check",       "select",        "key",
         "close",        "focus-out",    "list-click",  "list-dblclick", "list-rclick",
         "list-key",     "column-click", "tree-click",  "tree-rclick",   "tree-expand",
-        "tree-collapse", "tree-edit",   "hover"};
+        "tree-collapse", "tree-edit",   "hover",       "click-at",      "wait"};
     return verbs;
 }
 
@@ -49,6 +50,12 @@ Delivery deliverWindowStep(const Step& step) {
     UiDriver& d = driver();
     // After a script error the rest of the script is not acted on (the error is already recorded).
     if (d.aborted()) return Delivery::Refused;
+    // The user does nothing for a while: the clock runs (and with it the watchers and timers due) wherever
+    // a window step would be taken.
+    if (step.verb == "wait") {
+        sleepMs(step.intArg(0));
+        return Delivery::Delivered;
+    }
     runDueTimers();   // the user is slower than the windows' timers
     updateWindows();  // the user sees what was drawn or invalidated since the last step before acting
     int window = step.intArg(0);
@@ -68,6 +75,8 @@ Delivery deliverWindowStep(const Step& step) {
         why = vk > 0 ? dlg->userKey(vk) : "no key named";
     } else if (step.verb == "close") {
         why = dlg->userClose();
+    } else if (step.verb == "click-at") {
+        why = dlg->userClickAt({step.intArg(1), step.intArg(2)});
     } else if (step.verb == "hover") {
         why = dlg->userHover(step.intArg(1));
     } else if (step.verb == "focus-out") {

@@ -6,6 +6,7 @@
 // Paths are held as texts joined with '/'; lengths are in the part's units.
 #pragma once
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -26,7 +27,7 @@ struct PLUGIN_GLOBALS {
     std::string hostRegKey;
     HostApp* hostApp = nullptr;
     std::uint8_t sharedDataOn = 0;
-    std::int16_t sharedAccessMode = 0;             // 1 read-write, 0 read-only
+    std::atomic<std::int16_t> sharedAccessMode{0};  // 1 read-write, 0 read-only; the watcher's thread clears it
     std::string versionText;
     std::string hostDir;
     std::string pluginDir;

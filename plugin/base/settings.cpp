@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include "host/api.h"
 #include "platform/sys/files.h"
@@ -128,12 +129,13 @@ bool inverted(const SETTING_ITEM& it) { return it.section == 6 && it.item == 3; 
 
 void readItem(const CTextSection& s, const SETTING_ITEM& it) {
     switch (it.kind) {
-    case SettingKind::I16: {
-        auto& m = *static_cast<std::int16_t*>(it.member);
+    case SettingKind::I16:
+    case SettingKind::AtomicI16: {
+        const std::int16_t m = shortItemValue(it);
         long v = s.getLong(it.item, inverted(it) ? (m == 0 ? 1 : 0) : m);
         if (inverted(it)) v = v == 0 ? 1 : 0;
         if (normalisedToOne(it) && v != 0) v = 1;
-        m = static_cast<std::int16_t>(v);
+        setShortItem(it, static_cast<std::int16_t>(v));
         break;
     }
     case SettingKind::I32: {
@@ -174,8 +176,9 @@ void readItem(const CTextSection& s, const SETTING_ITEM& it) {
 
 void writeItem(CTextSection& s, const SETTING_ITEM& it) {
     switch (it.kind) {
-    case SettingKind::I16: {
-        const std::int16_t m = *static_cast<const std::int16_t*>(it.member);
+    case SettingKind::I16:
+    case SettingKind::AtomicI16: {
+        const std::int16_t m = shortItemValue(it);
         s.setLong(it.item, inverted(it) ? (m == 0 ? 1 : 0) : m);
         break;
     }
@@ -430,15 +433,33 @@ int readSettings() {
     return 0;
 }
 
+namespace {
+// The shared-data watcher writes the settings files from its own thread.
+std::mutex g_settingsFilesMutex;
+}  // namespace
+
 int writeSettings(std::int16_t fileOnly) {
     PLUGIN_GLOBALS& g = *g_globals;
     if (!fileOnly) {
         writeSettingsRecord();
         if (g.settings.readWriteMode == 1) return 0;
     }
+    std::lock_guard lock(g_settingsFilesMutex);
     const std::vector<SETTING_ITEM> items = settingsItems();
     writeSection(g.settingsFile, 1, items);
     writeSection(otherUnitSettingsFile(g.settingsFile), 1, items);
     for (int section = 2; section <= 11; ++section) writeSection(g.settingsFile, section, items);
+    return 0;
+}
+
+int writeSharedDataSettings(const std::string& settingsFile, std::uint8_t on, std::int16_t mode,
+                            const std::string& folder) {
+    std::string folderCopy = folder;
+    const std::vector<SETTING_ITEM> items = {{1, 1, SettingKind::U8, &on},
+                                             {1, 2, SettingKind::I16, &mode},
+                                             {1, 3, SettingKind::Text, &folderCopy}};
+    std::lock_guard lock(g_settingsFilesMutex);
+    writeSection(settingsFile, 1, items);
+    writeSection(otherUnitSettingsFile(settingsFile), 1, items);
     return 0;
 }

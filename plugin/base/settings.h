@@ -112,7 +112,8 @@ std::string colourListText(const std::uint8_t* values, int count);
 void parseColourList(const std::string& text, std::uint8_t* values, int count, bool restartWhenNoBlank);
 
 // ---- the items, as the file and the record address them ------------------------------------------------
-enum class SettingKind { I16, I32, U8, F64, Text, Colours6, Colours3, Reserved };
+// AtomicI16: a 16-bit member another thread writes too (the shared-data watcher's access mode).
+enum class SettingKind { I16, AtomicI16, I32, U8, F64, Text, Colours6, Colours3, Reserved };
 struct SETTING_ITEM {
     int section;            // 1-11: position of the section in the file
     int item;
@@ -123,6 +124,14 @@ struct SETTING_ITEM {
 extern const std::array<const char*, 11> kSettingsSections;
 // Every item slot of every section, in file order, bound to the members of the current block.
 std::vector<SETTING_ITEM> settingsItems();
+// A 16-bit item's value, and its setting, whichever of the two 16-bit kinds it is.
+std::int16_t shortItemValue(const SETTING_ITEM& it);
+void setShortItem(const SETTING_ITEM& it, std::int16_t value);
+// Writes only the "SharedData" section of the settings file and of the other unit's file, from the values
+// given rather than from the globals: the shared-data watcher's thread writes it while the main thread
+// works on the globals. Writes of the settings files are serialised.
+int writeSharedDataSettings(const std::string& settingsFile, std::uint8_t on, std::int16_t mode,
+                            const std::string& folder);
 
 // The decimal items of the current block, in item order.
 std::vector<double> decimalSettings();

@@ -20,6 +20,7 @@ public:
         return *this;
     }
     ItemList& i16(std::int16_t& m) { return add(K::I16, &m); }
+    ItemList& i16(std::atomic<std::int16_t>& m) { return add(K::AtomicI16, &m); }
     ItemList& i32(std::int32_t& m) { return add(K::I32, &m); }
     ItemList& u8(std::uint8_t& m) { return add(K::U8, &m); }
     ItemList& f64(double& m) { return add(K::F64, &m); }
@@ -38,6 +39,16 @@ private:
 };
 
 }  // namespace
+
+std::int16_t shortItemValue(const SETTING_ITEM& it) {
+    if (it.kind == K::AtomicI16) return static_cast<const std::atomic<std::int16_t>*>(it.member)->load();
+    return *static_cast<const std::int16_t*>(it.member);
+}
+
+void setShortItem(const SETTING_ITEM& it, std::int16_t value) {
+    if (it.kind == K::AtomicI16) static_cast<std::atomic<std::int16_t>*>(it.member)->store(value);
+    else *static_cast<std::int16_t*>(it.member) = value;
+}
 
 std::vector<SETTING_ITEM> settingsItems() {
     PLUGIN_GLOBALS& g = *g_globals;

@@ -17,7 +17,8 @@ int writeSettingsRecord() {
     store.init(kRecordName);
     for (const SETTING_ITEM& it : settingsItems()) {
         switch (it.kind) {
-        case SettingKind::I16: store.setShort(it.section, it.item, *static_cast<std::int16_t*>(it.member)); break;
+        case SettingKind::I16:
+        case SettingKind::AtomicI16: store.setShort(it.section, it.item, shortItemValue(it)); break;
         case SettingKind::I32: store.setLong(it.section, it.item, *static_cast<std::int32_t*>(it.member)); break;
         case SettingKind::U8: store.setBool(it.section, it.item, *static_cast<std::uint8_t*>(it.member)); break;
         case SettingKind::F64: store.setDouble(it.section, it.item, *static_cast<double*>(it.member)); break;
@@ -46,11 +47,12 @@ int readSettingsRecord() {
     store.load();
     for (const SETTING_ITEM& it : settingsItems()) {
         switch (it.kind) {
-        case SettingKind::I16: {
-            auto& m = *static_cast<std::int16_t*>(it.member);
+        case SettingKind::I16:
+        case SettingKind::AtomicI16: {
+            const std::int16_t m = shortItemValue(it);
             std::int16_t v = m;
             store.getShort(it.section, it.item, v, m);
-            if (!(it.section == 6 && it.item == 3)) m = v;   // read, but the file's value stays
+            if (!(it.section == 6 && it.item == 3)) setShortItem(it, v);   // read, but the file's value stays
             break;
         }
         case SettingKind::I32: {

@@ -27,8 +27,8 @@ void pluginAttach(plat::ModuleHandle module) {
     if (pluginAttached()) return;
     resetPlainGlobals();
     g_pluginInstance = module;
-    g_watcherCtl.stop = 0;
-    std::memset(g_watcherCtl.folder, 0, sizeof g_watcherCtl.folder);
+    g_sharedWatcher.stop = 0;
+    std::memset(g_sharedWatcher.folder, 0, sizeof g_sharedWatcher.folder);
     registerPluginTemplates();
     registerConfigurationFrames();
 

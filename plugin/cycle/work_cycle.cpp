@@ -34,7 +34,6 @@
 
 namespace {
 
-std::optional<plat::Periodic> g_watcher;
 
 // Copies at most `capacity - 1` characters and ends the text.
 void copyCut(char* dest, std::size_t capacity, const std::string& text) {
@@ -115,13 +114,15 @@ void checkSharedLibrary() {
     const int found = listSubFolders(g_globals->sharedFormsDir, g_globals->libraryName, &subFolders);
     if (found < 0) {
         CDlgSharedDataMgr dlg;
-        dlg.libraryName = g_globals->libraryName;
-        dlg.sharedFolder = g_globals->sharedDir;
-        dlg.accessMode = g_globals->sharedAccessMode;
-        if (doModalInPluginRes(dlg) == plat::IDOK) {
-            g_globals->sharedDir = dlg.sharedFolder;
-            g_globals->sharedAccessMode = static_cast<std::int16_t>(dlg.accessMode);
-            g_globals->libraryName = dlg.libraryName;
+        dlg.library = g_globals->libraryName;
+        dlg.folder = g_globals->sharedDir;
+        dlg.mode = g_globals->sharedAccessMode;
+        const int result = doModalInPluginRes(dlg);
+        // The access mode changed in the dialog has changed the flag files, whatever the dialog ended with.
+        g_globals->sharedAccessMode = dlg.mode;
+        if (result == plat::IDOK) {
+            g_globals->sharedDir = dlg.folder;
+            g_globals->libraryName = dlg.library;
             buildFormsFolders();
         } else if (listSubFolders(g_globals->sharedFormsDir, g_globals->libraryName, nullptr) < 0) {
             showOkMessage(fillText(shared.texts().getMessage(111), {g_globals->sharedFormsDir}));
@@ -141,9 +142,7 @@ void checkSharedLibrary() {
 void startWatcherIfNeeded() {
     if (!g_globals->sharedDataOn || g_globals->sharedAccessMode != 1 || sharedDataWatcherRunning()) return;
     CSharedData(g_globals->sharedDir).runningFlag(0);
-    g_watcherCtl.stop = 0;
-    copyCut(g_watcherCtl.folder, sizeof g_watcherCtl.folder, g_globals->sharedDir);
-    g_watcher = startSharedDataWatcher(&g_watcherCtl);
+    startSharedDataWatcher(g_globals->sharedDir);
 }
 
 void createModelessWindows() {
@@ -214,7 +213,7 @@ void endWorkCycle() {
     freeCycleRecords();
     if (g_globals->sharedDataOn && g_globals->sharedAccessMode == 1) {
         CSharedData(g_globals->sharedDir).runningFlag(1);
-        g_watcherCtl.stop = 1;
+        g_sharedWatcher.stop = 1;
         plat::sleepMs(250);
         // The watcher sees the stop byte within one poll; the join makes sure it has ended.
         stopSharedDataWatcher();
@@ -225,15 +224,6 @@ void endWorkCycle() {
 }
 
 }  // namespace
-
-void stopSharedDataWatcher() {
-    if (!g_watcher) return;
-    g_watcherCtl.stop = 1;
-    g_watcher->stop();
-    g_watcher.reset();
-}
-
-bool sharedDataWatcherRunning() { return g_watcher && g_watcher->running(); }
 
 int runPluginMain() {
     g_globals->debugDumps = 0;

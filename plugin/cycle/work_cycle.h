@@ -12,6 +12,3 @@ int runPluginMain();             // body of the m_main export
 void pluginMain();
 int runPluginNotify(int code);   // body of the m_notify export
 
-// Stops a running shared-data watcher at once (the library is being unloaded).
-void stopSharedDataWatcher();
-bool sharedDataWatcherRunning();

@@ -143,7 +143,12 @@ int createGroupOperations(VIEW_LIST* view, POINT_LIST* hole, POINT_LIST* holes, 
     }
     const int wasRefreshing = OMenableRefresh(0);
     const std::int32_t active = OMgetActiveGroup();
-    const int failed = createDrillOperations(g_records->viewsTree, holes, maxToolNumber() + 1);
+    const PRM_SETTINGS& s = g_globals->settings;
+    std::int16_t toolsMade = 0;
+    const int failed = createDrillOperations(g_records->viewsTree, holes, static_cast<std::int16_t>(maxToolNumber() + 1),
+                                             &toolsMade, static_cast<std::int16_t>(groupId), s.takeNearestTool,
+                                             s.addNewTools, nullptr, s.drillingListOn != 0 ? 1 : 0,
+                                             s.machiningTimeListOn != 0 ? 1 : 0);
     if (active) TpMainGrpMgr().GetMainGrpList().SetDefaultOperationGroup(active);
     OMenableRefresh(wasRefreshing);
     OMrefreshOpManTree();

@@ -162,19 +162,14 @@ bool CDlgFeaturesColoredConfig::onInitDialog() {
 }
 
 COLOURED_FEATURES CDlgFeaturesColoredConfig::members() const {
-    COLOURED_FEATURES c;
-    std::copy(std::begin(reamColors), std::end(reamColors), c.reamColors);
-    std::copy(std::begin(reamTables), std::end(reamTables), c.reamTables);
-    std::copy(std::begin(threadColors), std::end(threadColors), c.threadColors);
-    std::copy(std::begin(threadTables), std::end(threadTables), c.threadTables);
-    return c;
+    return COLOURED_FEATURES{reamColors, reamTables, threadColors, threadTables};
 }
 
 void CDlgFeaturesColoredConfig::takeMembers(const COLOURED_FEATURES& c) {
-    std::copy(std::begin(c.reamColors), std::end(c.reamColors), reamColors);
-    std::copy(std::begin(c.reamTables), std::end(c.reamTables), reamTables);
-    std::copy(std::begin(c.threadColors), std::end(c.threadColors), threadColors);
-    std::copy(std::begin(c.threadTables), std::end(c.threadTables), threadTables);
+    reamColors = c.reamColors;
+    reamTables = c.reamTables;
+    threadColors = c.threadColors;
+    threadTables = c.threadTables;
 }
 
 void CDlgFeaturesColoredConfig::listConfigFiles(const std::string& select) {
@@ -221,8 +216,8 @@ void CDlgFeaturesColoredConfig::loadControls() {
             list.setCurSel(found >= 0 ? found : (list.count() > 0 ? 0 : -1));
         }
     };
-    fill(kReamColour, kReamTable, kReamRows, kNamedTablesClass, reamColors, reamTables);
-    fill(kThreadColour, kThreadTable, kThreadRows, kThreadTablesClass, threadColors, threadTables);
+    fill(kReamColour, kReamTable, kReamRows, kNamedTablesClass, reamColors.data(), reamTables.data());
+    fill(kThreadColour, kThreadTable, kThreadRows, kThreadTablesClass, threadColors.data(), threadTables.data());
 }
 
 void CDlgFeaturesColoredConfig::saveControls() {
@@ -233,8 +228,8 @@ void CDlgFeaturesColoredConfig::saveControls() {
             tables[k] = list.curSel() >= 0 ? list.itemText(list.curSel()) : std::string();
         }
     };
-    take(kReamColour, kReamTable, kReamRows, reamColors, reamTables);
-    take(kThreadColour, kThreadTable, kThreadRows, threadColors, threadTables);
+    take(kReamColour, kReamTable, kReamRows, reamColors.data(), reamTables.data());
+    take(kThreadColour, kThreadTable, kThreadRows, threadColors.data(), threadTables.data());
 }
 
 void CDlgFeaturesColoredConfig::tell(int line, const std::string& name) {

@@ -9,14 +9,8 @@
 #include "platform/ui/dialog.h"
 #include "plugin/base/part_record.h"
 #include "plugin/base/text_section.h"
+#include "plugin/services/features.h"
 
-// A configuration as its file holds it.
-struct COLOURED_FEATURES {
-    std::uint8_t reamColors[6] = {};
-    std::string reamTables[6];
-    std::uint8_t threadColors[3] = {};
-    std::string threadTables[3];
-};
 // "<forms folder>/<name>.ReamCfg".
 std::string colouredConfigPath(const std::string& name);
 // Reads the file: a missing file, section or item gives colour 0 and an empty table; a colour keeps its
@@ -62,57 +56,6 @@ private:
     void fillList();
     void sortByColumn(int column);
     std::string cellText(const RGB_COLOR_NUM& entry, int column) const;
-
-    CTextSection texts_;
-};
-
-// The coloured-features configuration dialog: the caller sets `configName` and the colours and tables, and
-// takes them back after OK. The buttons save, rename and delete configuration files at once.
-class CDlgFeaturesColoredConfig : public plat::Dialog {
-public:
-    static constexpr int kTemplate = 18200;
-    static constexpr int kReamColour = 5000, kReamPick = 5010, kReamRgb = 5020, kReamTable = 5030;
-    static constexpr int kThreadColour = 5040, kThreadPick = 5050, kThreadRgb = 5060, kThreadTable = 5070;
-    static constexpr int kConfigs = 5080, kSaveAs = 5081, kRename = 5082, kDelete = 5083;
-    static constexpr int kReamFrame = 5090, kConfigFrame = 5091, kThreadFrame = 5092, kReamColourHead = 5093,
-                         kReamTableHead = 5094, kThreadColourHead = 5095, kThreadTableHead = 5096;
-    static constexpr const char* kExtension = "ReamCfg";
-
-    CDlgFeaturesColoredConfig();
-
-    std::string configName;
-    std::vector<RGB_COLOR_NUM> hostColors;     // the palette, with what the part's table translates
-    std::vector<RGB_COLOR_NUM> vertaColors;
-    std::uint8_t threadColors[3] = {};
-    std::string threadTables[3];
-    std::uint8_t reamColors[6] = {};
-    std::string reamTables[6];
-
-protected:
-    bool onInitDialog() override;
-    void onOK() override;
-
-private:
-    COLOURED_FEATURES members() const;
-    void takeMembers(const COLOURED_FEATURES& config);
-    // Lists the configuration files (writing "Default" from the members when there is none) and selects
-    // the one of that name, or the first; configName follows the selection.
-    void listConfigFiles(const std::string& select);
-    void readConfigFile();
-    bool writeConfigFile();
-    void loadControls();
-    void saveControls();
-    std::string selectedConfig() const;
-    // The name typed in the entry for Save as and Rename; "" when cancelled or refused (after a message).
-    std::string askName(const std::string& start);
-    void onConfigChanged();
-    void onSaveAs();
-    void onRename();
-    void onDelete();
-    void onPickColour(int field, bool warn);
-    void onRgb(int field, bool warn);
-    void warnIfSelectionColour(int colour);
-    void tell(int line, const std::string& name);
 
     CTextSection texts_;
 };

@@ -225,16 +225,16 @@ void editColouredConfiguration() {
     CFeatMgrFilter& f = filter();
     CDlgFeaturesColoredConfig dlg;
     dlg.configName = settings().colourConfigName;
-    std::copy(std::begin(f.reamColors), std::end(f.reamColors), dlg.reamColors);
-    std::copy(std::begin(f.threadColors), std::end(f.threadColors), dlg.threadColors);
-    std::copy(std::begin(f.reamTables), std::end(f.reamTables), dlg.reamTables);
-    std::copy(std::begin(f.threadTables), std::end(f.threadTables), dlg.threadTables);
+    std::copy(std::begin(f.reamColors), std::end(f.reamColors), dlg.reamColors.begin());
+    std::copy(std::begin(f.threadColors), std::end(f.threadColors), dlg.threadColors.begin());
+    std::copy(std::begin(f.reamTables), std::end(f.reamTables), dlg.reamTables.begin());
+    std::copy(std::begin(f.threadTables), std::end(f.threadTables), dlg.threadTables.begin());
     if (doModalInPluginRes(dlg) != plat::IDOK) return;
     settings().colourConfigName = dlg.configName;
-    std::copy(std::begin(dlg.reamColors), std::end(dlg.reamColors), f.reamColors);
-    std::copy(std::begin(dlg.threadColors), std::end(dlg.threadColors), f.threadColors);
-    std::copy(std::begin(dlg.reamTables), std::end(dlg.reamTables), f.reamTables);
-    std::copy(std::begin(dlg.threadTables), std::end(dlg.threadTables), f.threadTables);
+    std::copy(dlg.reamColors.begin(), dlg.reamColors.end(), f.reamColors);
+    std::copy(dlg.threadColors.begin(), dlg.threadColors.end(), f.threadColors);
+    std::copy(dlg.reamTables.begin(), dlg.reamTables.end(), f.reamTables);
+    std::copy(dlg.threadTables.begin(), dlg.threadTables.end(), f.threadTables);
 }
 
 // Acts on a popup item; false when the item closes the popup.

@@ -58,10 +58,10 @@ void registerPluginTemplates() {
     plat::registerDialog(messageBoxTemplate());
     plat::registerDialog(viewAllTemplate());
     plat::registerDialog(emptyFrame(18106, "Presel View"));
-    plat::registerDialog(emptyFrame(18030, "Shared data"));
     registerProcessTemplates();
     registerToolTemplates();
     registerEditorTemplates();
     registerSettingsTemplates();
     registerFeatureTemplates();
+    registerTableDialogTemplates();
 }

@@ -8,6 +8,7 @@ void registerToolTemplates();
 void registerEditorTemplates();
 void registerSettingsTemplates();
 void registerFeatureTemplates();
+void registerTableDialogTemplates();
 // The bitmaps of the process tree's images, in image-list order.
 extern const int kProcessTreeBitmaps[12];
 // The bitmaps of the tools view's images, 25 x 16 each, in image-list order: operation, tool, made, made

@@ -255,6 +255,31 @@ DlgTemplate sharedLibraryChoiceTemplate() {
     return l.done();
 }
 
+// The shared data manager: folder, access mode and password; the status and progress of a request for
+// read-write access stay hidden until one runs. Texts come from the UI texts at the opening.
+DlgTemplate sharedDataTemplate() {
+    Layout l(18030, "Shared data", 260, 150);
+    l.add(18056, Ctl::Static, {10, 8, 250, 18})
+        .add(4386, Ctl::Static, {10, 20, 190, 32})
+        .add(4385, Ctl::Button, {195, 19, 250, 33})
+        .add(4389, Ctl::GroupBox, {10, 38, 250, 76})
+        .radio(4387, {18, 50, 130, 60}, true)
+        .radio(4388, {18, 62, 130, 72}, false)
+        .add(18013, Ctl::Button, {140, 55, 245, 69})
+        .add(18011, Ctl::Static, {10, 82, 250, 100})
+        .add(18012, Ctl::Progress, {10, 104, 250, 112})
+        .okCancel(126, 260);
+    return l.done();
+}
+
+// The password prompt: an edit that shows no character, and OK.
+DlgTemplate passwordTemplate() {
+    Layout l(18039, "", 160, 56);
+    l.add(18010, Ctl::Edit, {10, 10, 150, 22}, "", plat::ES_PASSWORD)
+        .add(plat::IDOK, Ctl::DefButton, {55, 32, 105, 46}, "OK");
+    return l.done();
+}
+
 DlgTemplate levelsTemplate() {
     Layout l(18027, "Levels", 220, 110);
     l.add(4301, Ctl::Static, {10, 10, 150, 20})
@@ -403,6 +428,8 @@ void registerSettingsTemplates() {
     plat::registerDialog(coloursTemplate());
     plat::registerDialog(levelsTemplate());
     plat::registerDialog(sharedLibraryChoiceTemplate());
+    plat::registerDialog(sharedDataTemplate());
+    plat::registerDialog(passwordTemplate());
     plat::registerDialog(advancedStrategiesTemplate());
     plat::registerDialog(recognitionTolerancesTemplate());
     plat::registerDialog(drillingSideTemplate());

@@ -53,6 +53,9 @@ public:
     // it exists); 0 otherwise.
     int runningFlag(int mode) const { return flagFile("RWrunning.dat", mode); }
     int requestFlag(int mode) const { return flagFile("RWrequest.dat", mode); }
+    // Creates the running flag only where no station has: true when this call created it. Two stations that
+    // both saw the flag absent cannot both take read-write access.
+    bool claimRunningFlag() const;
 
     // ---- the index (".dt") and state (".sh") files beside a library in the local forms folder ----
     int readIndexFile(const std::string& libraryName);

@@ -21,6 +21,9 @@ constexpr int kLibraryOk = 0, kLibraryStopped = 1, kLibraryTooNew = 2, kLibraryD
 // (after a message or a question).
 [[nodiscard]] int checkTablesLibrary(int mode);
 
+// 1 when the folder (the tables folder for "") holds a ".tab" file of that title, compared without case.
+int tableNameExists(const std::string& name, const std::string& folder);
+
 // 0 with the first free "<prefix><n>d_<k>" (k from 1 to 999), 1 when all are taken (name untouched).
 int makeNewTableName(std::string* name, std::int16_t cylinderCount);
 

@@ -362,9 +362,23 @@ int deleteUnusedTools();
 // The highest tool number of the part, 0 for none.
 int maxToolNumber();
 
-// ---- the points-list path (stand-in: docs/seams.md) ----
-// Creates the host operations of what is on in the tree, numbering tools from `firstToolNumber`; 0 done.
-int createDrillOperations(VIEW_LIST* tree, POINT_LIST* holes, int firstToolNumber);
+// ---- the points-list path ----
+// Creates the host operations of the active operations of the selected holes of the selected views (of
+// `oneHole` and its chain alone when given). A `group` id puts every operation in that host group, all views
+// in one run; 0 makes a run per toolpath group and a host group per change of tool type. Tools are chosen
+// from the libraries, made when `makeMissing` (and added to the configured library when `addToLibrary`),
+// numbered from `firstToolNumber` when the machine group numbers them; the reports are written when asked.
+// The tools made and operations made are counted into the out arguments (when given). 0 done, 1 cancelled
+// or failed (what was made is left for the caller to remove).
+int createDrillOperations(VIEW_LIST* views, POINT_LIST* oneHole, std::int16_t firstToolNumber, std::int16_t* toolsMade,
+                          std::int16_t group, std::int16_t makeMissing, std::int16_t addToLibrary,
+                          std::int16_t* operationsMade, std::uint8_t drillingList, std::uint8_t machiningTime);
+// The process tree's "create operations by groups": every toolpath group of the tree gets its own host
+// groups, of the holes that the tree's filter `*treeFilter` shows (it may clear 0x100 after asking).
+void runProcessTree(std::uint32_t* treeFilter);
+// The same without the questions and the filter: clears the earlier generation, stores the drill points,
+// labels the views and makes the operations, then tells the user what was made.
+void createOperationsPerGroup(VIEW_LIST* views);
 
 // The tool-path groups dialog (end code; 171 asks for a hole pick, then runs again with pickedHole set).
 int runToolPathGroups(POINT_LIST* pickedHole);

@@ -194,14 +194,16 @@ void CGeneralParameters::onSharedLibrary() {
 void CGeneralParameters::onSharedDataMgr() {
     PLUGIN_GLOBALS& g = *g_globals;
     CDlgSharedDataMgr dlg;
-    dlg.libraryName = selectedLibrary();
-    dlg.sharedFolder = g.sharedDir;
-    dlg.accessMode = g.sharedAccessMode;
-    if (doModalInPluginRes(dlg, this) == plat::IDOK) {
-        g.sharedDir = dlg.sharedFolder;
-        g.sharedAccessMode = static_cast<std::int16_t>(dlg.accessMode);
+    dlg.library = selectedLibrary();
+    dlg.folder = g.sharedDir;
+    dlg.mode = g.sharedAccessMode;
+    const int result = doModalInPluginRes(dlg, this);
+    // The access mode changed in the dialog has changed the flag files, whatever the dialog ended with.
+    g.sharedAccessMode = dlg.mode;
+    if (result == plat::IDOK) {
+        g.sharedDir = dlg.folder;
         buildFormsFolders();
-        fillLibraryCombo(dlg.libraryName);
+        fillLibraryCombo(dlg.library);
     } else if (listSubFolders(g.sharedFormsDir, "", nullptr) < 0) {
         // No shared library to work with: sharing goes off.
         g.sharedDataOn = 0;

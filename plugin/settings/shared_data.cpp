@@ -115,11 +115,15 @@ std::string CSharedData::passwordInForce() const {
 int CSharedData::flagFile(const char* name, int mode) const {
     const std::string flag = plat::joinPath(folder, name);
     switch (mode) {
-    case 0: return plat::fileExists(flag) || plat::writeFile(flag, "") ? 0 : 1;
+    case 0: return plat::createExclusive(flag) == plat::Creation::Failed ? 1 : 0;
     case 1: plat::removeFile(flag); return 0;
     case 2: return plat::fileExists(flag) ? 1 : 0;
     default: return 0;
     }
+}
+
+bool CSharedData::claimRunningFlag() const {
+    return plat::createExclusive(plat::joinPath(folder, "RWrunning.dat")) == plat::Creation::Created;
 }
 
 // ---- index and state -------------------------------------------------------------------------------------------

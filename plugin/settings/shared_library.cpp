@@ -1,18 +1,295 @@
-// The choice of a table library, and stand-ins for the shared data manager and the watcher of the request
-// flag (docs/seams.md): the manager closes at once, and the watcher only polls its stop byte.
-#include "plugin/services/settings.h"
+// Read-write access to the shared library and the choice of a library. Between stations the only shared
+// state is two flag files in the shared folder: "RWrunning.dat" while a station holds read-write access,
+// "RWrequest.dat" while another asks for it. The holder's watcher sees a request and asks its user; the
+// requester polls the running flag for 15 s and takes the access once it is gone.
 #include "plugin/settings/shared_library.h"
 
+#include <algorithm>
+#include <cstring>
+#include <optional>
+
+#include "platform/sys/clock.h"
+#include "platform/sys/files.h"
+#include "platform/sys/paths.h"
+#include "platform/ui/message_box.h"
+#include "plugin/base/file_dialogs.h"
 #include "plugin/base/globals.h"
+#include "plugin/base/resource_switch.h"
+#include "plugin/base/settings.h"
 #include "plugin/base/text_fill.h"
 
+SHARED_WATCHER_ARGS g_sharedWatcher;
 
-WATCHER_CTL g_watcherCtl;
+namespace {
+
+constexpr int kStatusText = 18011, kProgress = 18012, kPasswordButton = 18013, kChangeFolder = 4385,
+              kFolderText = 4386, kReadOnlyRadio = 4387, kReadWriteRadio = 4388, kModeGroup = 4389,
+              kFolderLabel = 18056;
+constexpr int kRequestPolls = 30, kRequestPollMs = 500, kFlagSettleMs = 250, kWatcherPollMs = 200;
+
+std::string withoutTrailingSeparator(std::string path) {
+    while (!path.empty() && (path.back() == '/' || path.back() == '\\')) path.pop_back();
+    return path;
+}
+
+std::string formsFolderOf(const std::string& folder) {
+    if (folder.empty()) return folder;
+    return plat::joinPath(folder, g_globals->metric() ? "FORMS_MM" : "FORMS_INCH");
+}
+
+// A folder picked inside a forms folder stands for the shared folder above it.
+std::string cutAtFormsFolder(const std::string& path) {
+    std::string upper = path;
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
+    for (const char* forms : {"FORMS_MM", "FORMS_INCH"}) {
+        for (std::size_t at = upper.find(forms); at != std::string::npos; at = upper.find(forms, at + 1)) {
+            const std::size_t end = at + std::strlen(forms);
+            const bool wholeName = at > 0 && (upper[at - 1] == '/' || upper[at - 1] == '\\') &&
+                                   (end == upper.size() || upper[end] == '/' || upper[end] == '\\');
+            if (wholeName) return path.substr(0, at - 1);
+        }
+    }
+    return path;
+}
+
+// The typed password; a cancelled prompt counts as nothing typed.
+std::string askPassword(plat::Dialog* owner, const std::string& caption) {
+    CDlgPassword dlg;
+    dlg.caption = caption;
+    dlg.text.clear();
+    (void)doModalInPluginRes(dlg, owner);
+    return dlg.text;
+}
+
+std::string flagPath(const std::string& folder, const char* name) { return plat::joinPath(folder, name); }
+
+}  // namespace
+
+// ---- the shared data manager ------------------------------------------------------------------------------
+
+CDlgSharedDataMgr::CDlgSharedDataMgr() : plat::Dialog(18030) {
+    onCommand(kChangeFolder, [this] { onChangeFolder(); });
+    onCommand(kReadOnlyRadio, [this] { onAccessMode(); });
+    onCommand(kReadWriteRadio, [this] { onAccessMode(); });
+    onCommand(kPasswordButton, [this] { onChangePassword(); });
+}
+
+int CDlgSharedDataMgr::okBox(int line, const std::string& arg) {
+    return plat::messageBox(this, fillText(texts_.getMessage(line), {arg}), texts_.getText(1), plat::MB_OK);
+}
 
 bool CDlgSharedDataMgr::onInitDialog() {
-    endDialog(plat::IDCANCEL);
+    if (texts_.load(g_globals->uiTextFile, "SharedData", false) != 0) {
+        endDialog(plat::IDOK);
+        return true;
+    }
+    setWindowText(texts_.getText(1));
+    item(plat::IDOK).setText(texts_.getText(2));
+    item(plat::IDCANCEL).setText(texts_.getText(3));
+    item(kFolderLabel).setText(texts_.getText(12));
+    item(kChangeFolder).setText(texts_.getText(13));
+    item(kModeGroup).setText(texts_.getText(20));
+    item(kReadOnlyRadio).setText(texts_.getText(21));
+    item(kReadWriteRadio).setText(texts_.getText(22));
+    item(kPasswordButton).setText(texts_.getText(23));
+    item(kFolderText).setText(folder);
+    hideStatus();
+    modeRadio = mode;
+    setRadio(modeRadio);
+    updatePasswordButton();
+    if (withoutTrailingSeparator(folder).empty()) return true;
+    formsFolder = g_globals->sharedFormsDir;
+    (void)checkLibrary(false);
     return true;
 }
+
+bool CDlgSharedDataMgr::checkLibrary(bool endWithOk) {
+    std::vector<std::string> names;
+    const int found = listSubFolders(formsFolder, library, &names);
+    if (found < 0) {
+        if (plat::messageBox(this, fillText(texts_.getMessage(103), {folder}), errorMessage(1),
+                             plat::MB_OKCANCEL) == plat::IDCANCEL) {
+            g_globals->sharedDataOn = 0;
+            endDialog(plat::IDCANCEL);
+            return false;
+        }
+        if (endWithOk) endDialog(plat::IDOK);
+        return true;
+    }
+    if (found == 1) {
+        CDlgSharedLibNF choice(0);
+        choice.library = library;
+        choice.folders = &names;
+        const bool chosen = doModalInPluginRes(choice, this) == plat::IDOK;
+        // No choice keeps the name the caller gave rather than naming no library at all.
+        if (!choice.choice.empty()) library = choice.choice;
+        if (!endWithOk && !chosen) {
+            g_globals->sharedDataOn = 0;
+            endDialog(plat::IDCANCEL);
+            return false;
+        }
+    }
+    if (endWithOk) endDialog(plat::IDOK);
+    return true;
+}
+
+void CDlgSharedDataMgr::setRadio(int radio) {
+    item(kReadOnlyRadio).setCheck(radio == 0 ? 1 : 0);
+    item(kReadWriteRadio).setCheck(radio == 1 ? 1 : 0);
+}
+
+void CDlgSharedDataMgr::hideStatus() {
+    item(kStatusText).setText("");
+    item(kStatusText).show(false);
+    item(kProgress).show(false);
+}
+
+void CDlgSharedDataMgr::updatePasswordButton() { item(kPasswordButton).enable(mode == 1); }
+
+void CDlgSharedDataMgr::onChangeFolder() {
+    CFileDialogST picker;
+    const std::string start = withoutTrailingSeparator(item(kFolderText).text());
+    if (picker.SelectFolder(texts_.getText(11), start, 0, this) != 1) return;
+    const std::string path = withoutTrailingSeparator(cutAtFormsFolder(picker.GetSelectedFolder()));
+    if (!plat::dirExists(path) || !plat::canRead(path) || !plat::canWrite(path)) {
+        okBox(107, path);
+        return;
+    }
+    folder = path;
+    item(kFolderText).setText(folder);
+    formsFolder = formsFolderOf(folder);
+}
+
+void CDlgSharedDataMgr::onAccessMode() {
+    modeRadio = item(kReadWriteRadio).check() ? 1 : 0;
+    const std::string dir = withoutTrailingSeparator(folder);
+    if (dir.empty()) {
+        okBox(108, folder);
+        setRadio(mode);
+        modeRadio = mode;
+        return;
+    }
+    if (mode == 1 && modeRadio == 0) {
+        giveUpReadWrite(dir);
+    } else if (mode == 0 && modeRadio == 1) {
+        takeReadWrite(dir);
+    } else {
+        mode = static_cast<std::int16_t>(modeRadio);
+        hideStatus();
+    }
+}
+
+void CDlgSharedDataMgr::giveUpReadWrite(const std::string& dir) {
+    g_sharedWatcher.stop = 1;
+    plat::removeFile(flagPath(dir, "RWrunning.dat"));
+    plat::sleepMs(kFlagSettleMs);
+    stopSharedDataWatcher();
+    mode = 0;
+    hideStatus();
+    updatePasswordButton();
+}
+
+void CDlgSharedDataMgr::takeReadWrite(const std::string& dir) {
+    const std::string typed = askPassword(this, texts_.getText(150));
+    invalidate();
+    updateWindow();
+    CSharedData shared(dir);
+    shared.readPasswordFile();
+    const auto stayReadOnly = [this] {
+        modeRadio = 0;
+        setRadio(0);
+    };
+    if (!shared.passwordMatches(typed)) {
+        okBox(106);
+        stayReadOnly();
+        return;
+    }
+    plat::Control& status = item(kStatusText);
+    plat::Control& progress = item(kProgress);
+    status.show(true);
+    progress.show(true);
+    const auto refuse = [&] {
+        status.setText(texts_.getMessage(125));
+        progress.show(false);
+        shared.requestFlag(1);
+        stayReadOnly();
+    };
+    if (shared.runningFlag(2) == 1) {
+        shared.requestFlag(0);
+        status.setText(texts_.getMessage(121) + std::string(50, ' '));
+        progress.setRange(1, kRequestPolls);
+        bool freed = false;
+        for (int i = 1; i <= kRequestPolls && !freed; ++i) {
+            progress.setPos(i);
+            plat::sleepMs(kRequestPollMs);
+            freed = shared.runningFlag(2) == 0;
+        }
+        if (!freed) {
+            refuse();
+            return;
+        }
+        shared.requestFlag(1);
+    }
+    plat::sleepMs(kFlagSettleMs);
+    // The running flag is created only where no other station created it meanwhile: two stations that both
+    // saw it gone must not both take the access.
+    if (!shared.claimRunningFlag()) {
+        refuse();
+        return;
+    }
+    startSharedDataWatcher(dir);
+    mode = 1;
+    updatePasswordButton();
+    hideStatus();
+}
+
+void CDlgSharedDataMgr::onChangePassword() {
+    CSharedData shared(withoutTrailingSeparator(folder));
+    shared.readPasswordFile();
+    if (!shared.passwordMatches(askPassword(this, texts_.getText(150)))) return;
+    for (;;) {
+        const std::string typed = askPassword(this, texts_.getText(151));
+        const std::string confirmed = askPassword(this, texts_.getText(152));
+        if (typed != confirmed) {
+            if (plat::messageBox(this, texts_.getMessage(153), errorMessage(1), plat::MB_OKCANCEL) == plat::IDOK)
+                continue;
+            return;
+        }
+        // The file's block holds six characters: a longer password could not be checked again.
+        if (shared.setPassword(typed) != 0) {
+            if (plat::messageBox(this, fillText(texts_.getMessage(155), {std::to_string(kMaxPasswordLength)}),
+                                 errorMessage(1), plat::MB_OKCANCEL) == plat::IDOK)
+                continue;
+            return;
+        }
+        shared.writePasswordFile();
+        plat::messageBox(this, texts_.getMessage(154), errorMessage(1), plat::MB_OK);
+        return;
+    }
+}
+
+void CDlgSharedDataMgr::onOK() {
+    if (withoutTrailingSeparator(folder).empty()) {
+        okBox(108, folder);
+        return;
+    }
+    (void)checkLibrary(true);
+}
+
+// ---- the password prompt ----------------------------------------------------------------------------------
+
+bool CDlgPassword::onInitDialog() {
+    setWindowText(caption);
+    item(18010).setFocus();
+    return false;
+}
+
+void CDlgPassword::onOK() {
+    text = item(18010).text();
+    plat::Dialog::onOK();
+}
+
+// ---- the choice of a library ------------------------------------------------------------------------------
 
 bool CDlgSharedLibNF::onInitDialog() {
     CTextSection texts;
@@ -40,7 +317,57 @@ void CDlgSharedLibNF::onOK() {
     plat::Dialog::onOK();
 }
 
-plat::Periodic startSharedDataWatcher(WATCHER_CTL* ctl) {
-    return plat::startPeriodic("sharedDataWatcher", 200, [ctl] { return ctl->stop.load() == 0; });
+// ---- the watcher ------------------------------------------------------------------------------------------
+
+namespace {
+
+std::optional<plat::Periodic> g_watcher;
+
+// What the watcher needs of the globals, copied when it starts: its thread reads nothing the main thread
+// may change meanwhile.
+struct WatcherContext {
+    std::string folder;
+    std::string uiTextFile;
+    std::string settingsFile;
+    std::uint8_t sharingOn = 1;
+};
+
+// One poll; false ends the watcher.
+bool watcherPoll(const WatcherContext& c) {
+    if (g_sharedWatcher.stop.load() != 0) return false;
+    if (!plat::fileExists(flagPath(c.folder, "RWrequest.dat"))) return true;
+    CTextSection texts;
+    (void)texts.load(c.uiTextFile, "SharedData", false);
+    const int answer = plat::messageBox(nullptr, texts.getMessage(122), texts.getText(1),
+                                        plat::MB_YESNO | plat::MB_ICONQUESTION | plat::MB_SYSTEMMODAL);
+    if (answer != plat::IDYES) return true;
+    plat::removeFile(flagPath(c.folder, "RWrunning.dat"));
+    g_globals->sharedAccessMode = 0;
+    // Only the settings files: the part's settings record is the main thread's, written at the cycle's end.
+    (void)writeSharedDataSettings(c.settingsFile, c.sharingOn, 0, c.folder);
+    plat::sleepMs(kFlagSettleMs);
+    return false;
 }
 
+}  // namespace
+
+void startSharedDataWatcher(const std::string& folder) {
+    stopSharedDataWatcher();
+    g_sharedWatcher.stop = 0;
+    const std::size_t n = std::min(folder.size(), sizeof g_sharedWatcher.folder - 1);
+    std::memcpy(g_sharedWatcher.folder, folder.data(), n);
+    g_sharedWatcher.folder[n] = '\0';
+    WatcherContext context{g_sharedWatcher.folder, g_globals->uiTextFile, g_globals->settingsFile,
+                           g_globals->sharedDataOn};
+    g_watcher = plat::startPeriodic("sharedDataWatcher", kWatcherPollMs,
+                                    [context = std::move(context)] { return watcherPoll(context); });
+}
+
+void stopSharedDataWatcher() {
+    g_sharedWatcher.stop = 1;
+    if (!g_watcher) return;
+    g_watcher->stop();
+    g_watcher.reset();
+}
+
+bool sharedDataWatcherRunning() { return g_watcher && g_watcher->running(); }

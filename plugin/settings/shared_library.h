@@ -1,24 +1,58 @@
-// The shared library's dialogs and the watcher of the shared library's request flag.
-// Stand-ins where docs/seams.md says so.
+// The shared library's dialogs (its folder, this station's access and the password; the choice of a
+// library) and the watcher that hands read-write access to another station that asks for it.
 #pragma once
 #include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "platform/sys/clock.h"
 #include "platform/ui/dialog.h"
+#include "plugin/base/text_section.h"
 #include "plugin/services/settings.h"
 
+// The shared folder, the access mode and the password. The caller sets `folder`, `mode` and `library`
+// and takes them back on OK; a change of the access mode takes effect at once (flag files and watcher),
+// so the caller takes `mode` back whatever the dialog ends with.
 class CDlgSharedDataMgr : public plat::Dialog {
 public:
-    CDlgSharedDataMgr() : plat::Dialog(18030) {}
-    std::string libraryName;
-    std::string sharedFolder;
-    int accessMode = 0;
+    CDlgSharedDataMgr();
+    std::string folder;
+    std::string formsFolder;   // `folder` and "FORMS_MM" or "FORMS_INCH"
+    std::int16_t mode = 0;     // 1 read-write, 0 read-only
+    int modeRadio = -1;        // 0 read-only, 1 read-write; -1 before the dialog opens
+    std::string library;
 
 protected:
     bool onInitDialog() override;
+    void onOK() override;
+
+private:
+    void onChangeFolder();
+    void onAccessMode();
+    void onChangePassword();
+    void updatePasswordButton();
+    // From read-only to read-write: the password, then the wait for a holder to hand the access over.
+    void takeReadWrite(const std::string& dir);
+    void giveUpReadWrite(const std::string& dir);
+    void setRadio(int radio);
+    void hideStatus();
+    // listSubFolders on the forms folder and what its result asks; false when the dialog ended with Cancel.
+    bool checkLibrary(bool endWithOk);
+    int okBox(int line, const std::string& arg = "");
+
+    CTextSection texts_;
+};
+
+// A password typed without being shown.
+class CDlgPassword : public plat::Dialog {
+public:
+    CDlgPassword() : plat::Dialog(18039) {}
+    std::string caption;
+    std::string text;
+
+protected:
+    bool onInitDialog() override;
+    void onOK() override;
 };
 
 // The choice of another table library from a forms folder's libraries. The caller sets `library` (the one
@@ -37,13 +71,16 @@ protected:
     void onOK() override;
 };
 
-// The watcher's control block: a stop byte, then the shared folder the watcher reads once at its start.
-struct WATCHER_CTL {
+// The watcher's argument block: the stop byte, then the shared folder it reads once at its start.
+struct SHARED_WATCHER_ARGS {
     std::atomic<std::uint8_t> stop{0};
-    char folder[1024] = {};
+    char folder[2048] = {};
 };
+extern SHARED_WATCHER_ARGS g_sharedWatcher;
 
-// Starts the shared-data watcher on the block: a task polled every 200 ms that ends when the stop byte is set.
-plat::Periodic startSharedDataWatcher(WATCHER_CTL* ctl);
-
-extern WATCHER_CTL g_watcherCtl;
+// Starts the watcher on `folder`; a watcher already running is stopped first (one at a time). Every 200 ms
+// it looks for another station's request and asks the user whether to hand the access over.
+void startSharedDataWatcher(const std::string& folder);
+// Sets the stop byte and waits until the watcher has ended.
+void stopSharedDataWatcher();
+bool sharedDataWatcherRunning();

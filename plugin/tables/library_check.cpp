@@ -3,7 +3,6 @@
 // are checked with the user. Also new table names and the shared copies.
 #include "plugin/services/settings.h"
 #include "plugin/services/tables.h"
-#include "plugin/tables/library_check.h"
 
 #include <algorithm>
 #include <cstdlib>

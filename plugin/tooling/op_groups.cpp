@@ -15,6 +15,8 @@
 #include "plugin/model/tree_views.h"
 #include "plugin/model/work_records.h"
 #include "plugin/services/tooling.h"
+#include "plugin/tooling/generated_groups.h"
+#include "plugin/base/tool_types.h"
 
 namespace {
 
@@ -54,6 +56,21 @@ void forEachGroupNote(const VIEW_LIST* view, Visit visit) {
 }
 
 }  // namespace
+
+void appendGeneratedGroup(const std::string& name) {
+    auto* record = new GEN_OP_GROUP();
+    setFieldText(record->name, name);
+    GEN_OP_GROUP** tail = &g_records->genOpGroups;
+    while (*tail) tail = &(*tail)->next;
+    *tail = record;
+    ++g_records->genOpGroupCount;
+}
+
+std::string typeGroupName(std::uint32_t type) {
+    for (const TOOL_OP_TYPE* row = g_toolOpTypes; row->type >= 0; ++row)
+        if (row->type == static_cast<std::int32_t>(type)) return row->groupName;
+    return "";
+}
 
 std::string sanitizeGroupName(std::string name) {
     std::erase_if(name, [](char c) { return c == '\\' || c == '/' || c == ':' || c == '?' || c == '|'; });

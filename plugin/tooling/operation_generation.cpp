@@ -22,6 +22,7 @@
 #include "plugin/model/work_records.h"
 #include "plugin/services/tooling.h"
 #include "plugin/tooling/equal_holes.h"
+#include "plugin/tooling/generated_groups.h"
 #include "plugin/tooling/generation_terms.h"
 #include "plugin/tooling/hole_path.h"
 #include "plugin/tooling/host_operation.h"
@@ -50,12 +51,6 @@ void forEachHole(VIEW_LIST* views, Visit visit) {
 
 double rounded(double x) { return roundToStep(x, g_tolerances.tol004T); }
 
-std::string typeGroupName(std::uint32_t type) {
-    for (const TOOL_OP_TYPE* row = g_toolOpTypes; row->type >= 0; ++row)
-        if (row->type == static_cast<std::int32_t>(type)) return row->groupName;
-    return "";
-}
-
 // The planes the host had when the generation began, given back at its end.
 struct SAVED_PLANES {
     int construction = 0, tool = 0;
@@ -68,15 +63,6 @@ void setPlanes(int construction, int tool) {
     named_view_manager(&v, 7, "", &ok);
     v.number = static_cast<std::int16_t>(tool);
     named_view_manager(&v, 8, "", &ok);
-}
-
-void appendGeneratedGroup(const std::string& name) {
-    auto* record = new GEN_OP_GROUP();
-    setFieldText(record->name, name);
-    GEN_OP_GROUP** tail = &g_records->genOpGroups;
-    while (*tail) tail = &(*tail)->next;
-    *tail = record;
-    ++g_records->genOpGroupCount;
 }
 
 }  // namespace

@@ -30,8 +30,7 @@ protected:
     // The dialog with the settings' defaults, as the features manager gives them.
     static Dlg& withDefaults(Dlg& dlg) {
         dlg.configName = "Default";
-        const std::uint8_t ream[6] = {0, 9, 13, 0, 0, 0};
-        std::copy(std::begin(ream), std::end(ream), dlg.reamColors);
+        dlg.reamColors = {0, 9, 13, 0, 0, 0};
         dlg.reamTables[0] = "Q_Reaming{H6}";
         dlg.reamTables[1] = "Q_Reaming{H8}";
         dlg.threadColors[0] = 14;

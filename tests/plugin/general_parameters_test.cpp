@@ -372,7 +372,7 @@ TEST_F(GeneralParametersTest, TheReportFilesAreProposedUnderThePartsName) {
 // when it ends without one sharing goes off again.
 TEST_F(GeneralParametersTest, SharingWithoutASharedLibraryGoesOffAgain) {
     load();
-    open().check(kDlg, gp::kCheckSharedLibrary, 1).click(kDlg, plat::IDOK);
+    open().check(kDlg, gp::kCheckSharedLibrary, 1).click(18030, plat::IDCANCEL).click(kDlg, plat::IDOK);
     run();
     EXPECT_EQ(count("dialog.end 18030 code=2"), 1);
     EXPECT_NE(shown(kDlg, gp::kCheckSharedLibrary).find("check=0"), std::string::npos);

@@ -11,7 +11,6 @@
 #include "plugin/model/process_ope.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/services/tables.h"
-#include "plugin/tables/library_check.h"
 #include "plugin/tables/table_text.h"
 #include "support/tables_fixture.h"
 #include "plugin/tables/thread_tables.h"

@@ -1,0 +1,159 @@
+// The process tree's operations by groups: every toolpath group of the tree becomes its own host groups.
+// The holes the tree's filter hides are left out for the run (their selection comes back after it), the
+// earlier generation goes, the drill points are stored, each view is labelled with its group, and the
+// points-list path makes the operations; a cancel removes every group it made.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/ui/message_box.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/host_install.h"
+#include "plugin/base/machine_info.h"
+#include "plugin/base/text_fill.h"
+#include "plugin/model/process_tree_fields.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/tree_views.h"
+#include "plugin/model/work_records.h"
+#include "plugin/services/tables.h"
+#include "plugin/services/tooling.h"
+#include "plugin/tooling/drill_operations.h"
+#include "plugin/tooling/equal_holes.h"
+
+namespace {
+
+constexpr int kMsgCaption = 1, kMsgNotAccessible = 150, kMsgFewAxes = 152;   // "ErrorMessages"
+constexpr int kDoneLine = 5, kGroupWord = 35, kToolsMade = 71, kToolsAdded = 72;   // "TreeProcessDlg"
+
+template <class Visit>
+void forEachHole(VIEW_LIST* views, Visit visit) {
+    for (VIEW_LIST* v = views; v; v = v->next)
+        for (POINT_LIST* p = v->firstPoint; p; p = p->next) visit(*p);
+}
+
+// The tools log of one run, closed on every way out.
+struct TOOLS_LOG {
+    TOOLS_LOG() {
+        const PLUGIN_GLOBALS& g = *g_globals;
+        g_toolsLog = g.debugDumps ? std::fopen(g.toolsDumpFile.c_str(), "w") : nullptr;
+    }
+    ~TOOLS_LOG() { close(); }
+    static void close() {
+        if (g_toolsLog) std::fclose(g_toolsLog);
+        g_toolsLog = nullptr;
+    }
+};
+
+// "(Group 2) TOP"; the description is left out when a neighbour of the view in its group lies in another
+// host view.
+void labelViews(VIEW_LIST* views, const std::string& word) {
+    clearViewGroupLabels();
+    for (VIEW_LIST* v = views; v; v = v->next) {
+        if (!v->selected) continue;
+        std::string description = viewDescription(v);
+        const auto spans = [&](VIEW_LIST* w, VIEW_LIST* VIEW_LIST::*step) {
+            for (; w && w->selected && w->groupNumber == v->groupNumber; w = w->*step)
+                if (w->viewNumber != v->viewNumber) return true;
+            return false;
+        };
+        if (spans(v->next, &VIEW_LIST::next) || spans(v->prev, &VIEW_LIST::prev)) description.clear();
+        char label[256];
+        std::snprintf(label, sizeof label, "(%s %i) %s", word.c_str(), v->groupNumber, description.c_str());
+        setViewGroupLabel(v, label);
+        double origin[3];
+        findGroupNotes(v, origin);
+    }
+}
+
+}  // namespace
+
+bool machineTakesViews(const VIEW_LIST* views, bool overViews) {
+    if (!overViews || !views || !views->next) return true;
+    TpGrpList& groups = TpMainGrpMgr().GetMainGrpList();
+    const op_group* active = groups.RetrieveActiveGroup();
+    readMachineGroupInfo(active ? groups.RetrieveRootMachineGroup(active->id) : GroupsMachineGroup(nullptr));
+    if (g_machineInfo.componentCount >= 2) return true;
+    return plat::messageBox(nullptr, fillText(errorMessage(kMsgFewAxes), {std::to_string(g_machineInfo.componentCount)}),
+                            errorMessage(kMsgCaption), plat::MB_OKCANCEL | plat::MB_ICONEXCLAMATION) != plat::IDCANCEL;
+}
+
+void createOperationsPerGroup(VIEW_LIST* views) {
+    PLUGIN_GLOBALS& g = *g_globals;
+    const PRM_SETTINGS& s = g.settings;
+    CTextSection texts;
+    (void)texts.load(g.uiTextFile, "TreeProcessDlg", false);
+    TOOLS_LOG log;
+    const int refreshWas = OMenableRefresh(0);
+    cleanGeneratedGroups(0);
+    if (s.keepPartTools == 0) deleteUnusedTools();
+    setFormsLevelVisible(true);
+    deleteTempPoints();
+    if (storeDrillPoints(views) != kDrillPointsStored) {
+        OMenableRefresh(refreshWas);
+        OMrefreshOpManTree();
+        deleteTempPoints();
+        restoreFormsLevelVisible();
+        rebuild_graphics();
+        return;
+    }
+    labelViews(views, texts.getText(kGroupWord));
+    TpGrpList& groups = TpMainGrpMgr().GetMainGrpList();
+    const op_group* active = groups.RetrieveActiveGroup();
+    const std::int32_t activeId = active ? active->id : 0;
+    std::int16_t toolsMade = 0, operationsMade = 0;
+    const int failed = createDrillOperations(views, nullptr, s.firstToolNumber, &toolsMade, 0, s.takeNearestTool,
+                                             s.addNewTools, &operationsMade, s.drillingListOn != 0 ? 1 : 0,
+                                             s.machiningTimeListOn != 0 ? 1 : 0);
+    clearViewGroupLabels();
+    if (activeId) groups.SetDefaultOperationGroup(activeId);
+    OMenableRefresh(refreshWas);
+    OMrefreshOpManTree();
+    if (failed != 0) {
+        cleanGeneratedGroups(0);
+        restoreFormsLevelVisible();
+        rebuild_graphics();
+        return;
+    }
+    TOOLS_LOG::close();
+    std::string text = fillText(texts.getText(kDoneLine), {long{operationsMade}});
+    if (toolsMade != 0)
+        text = fillText(texts.getText(kDoneLine) + "\n" + texts.getText(s.addNewTools != 0 ? kToolsAdded : kToolsMade),
+                        {long{operationsMade}, long{toolsMade}});
+    plat::messageBox(nullptr, text, "", plat::MB_OK);
+    restoreFormsLevelVisible();
+    rebuild_graphics();
+}
+
+void runProcessTree(std::uint32_t* treeFilter) {
+    VIEW_LIST* views = g_records->viewsTree;
+    if (!views || !treeFilter) return;
+    if (!machineTakesViews(views, toolPathGroupsOverViews())) return;
+    const long unreachable = g_records->runStats.stateCount5;
+    if (unreachable != 0 && (*treeFilter & kStateNotAccessible) != 0) {
+        const int answer = plat::messageBox(nullptr, fillText(errorMessage(kMsgNotAccessible), {unreachable}),
+                                            errorMessage(kMsgCaption), plat::MB_YESNOCANCEL | plat::MB_ICONQUESTION);
+        if (answer == plat::IDCANCEL) return;
+        if (answer == plat::IDNO) *treeFilter &= ~static_cast<std::uint32_t>(kStateNotAccessible);
+    }
+    if (checkTablesLibrary(1) != 0) return;
+    loadThreadTables();
+
+    for (VIEW_LIST* v = views; v; v = v->next) v->selectedSaved = v->selected;
+    forEachHole(views, [](POINT_LIST& p) {
+        p.selectedSaved = p.selected;
+        p.selected2Saved = p.selected2;
+    });
+    forEachHole(views, [&](POINT_LIST& p) {
+        if (p.excluded || p.chainMember || holeMeetsFilter(p, *treeFilter)) return;
+        forEachEqualHole(&p, [](POINT_LIST& m) {
+            m.selected = 0;
+            m.selected2 = 0;
+        });
+    });
+    createOperationsPerGroup(views);
+    for (VIEW_LIST* v = views; v; v = v->next) v->selected = v->selectedSaved;
+    forEachHole(views, [](POINT_LIST& p) {
+        p.selected = p.selectedSaved;
+        p.selected2 = p.selected2Saved;
+    });
+}

@@ -1,0 +1,315 @@
+// The points-list path on parts Execute recognised: a group of selected holes made into host operations
+// (equal holes joined into one operation along their path, one operation per host view), Esc during the
+// creation, a milled operation whose definition is gone, a run that needs more than 300 tools, the process
+// tree's operations by groups with its filter, and a second generation that keeps the milled parameters.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "host/api.h"
+#include "host/state.h"
+#include "platform/sys/files.h"
+#include "platform/ui/keys.h"
+#include "plugin/cycle/records.h"
+#include "plugin/engine/selected_groups.h"
+#include "plugin/model/host_blocks.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/process_ope.h"
+#include "plugin/model/process_tree_fields.h"
+#include "plugin/model/tool_records.h"
+#include "plugin/model/tree.h"
+#include "plugin/model/work_records.h"
+#include "plugin/services/engine.h"
+#include "plugin/services/tooling.h"
+#include "plugin/tooling/drill_operations.h"
+#include "recognition_pipeline_support.h"
+#include "support/execute_session.h"
+#include "support/host_folder.h"
+
+namespace {
+
+using namespace recog_q;
+
+// One host operation as the test reads it back: its group, code and the positions of its points in the
+// order they were attached.
+struct MADE {
+    std::int32_t id = 0, group = 0;
+    int code = 0, toolType = 0;
+    std::vector<std::array<double, 3>> points;
+    operation record;
+};
+
+class DrillOperationsSession : public ExecuteSessionFixture {
+protected:
+    void SetUp() override {
+        PluginFixture::SetUp();
+        const std::string hostDir = copyShippedHostFolder(dir.path());
+        ASSERT_FALSE(hostDir.empty());
+        host::setHostDir(hostDir + "/");
+    }
+    void TearDown() override {
+        plat::releaseAllKeys();
+        freeViewsTree(g_records->viewsTree);
+        g_records->viewsTree = nullptr;
+        freeCycleRecords();
+        PluginFixture::TearDown();
+    }
+    // Executes the part; the tree is read back from the part's records.
+    void recognise(const PartBuilder& builder) {
+        const BuiltPart part = builder.build();
+        ASSERT_TRUE(part.ok()) << part.error;
+        ASSERT_NE(host::storeSolidEntity(part.solid, 3, 1, "part"), 0u);
+        load();
+        executeOnce();
+        loadAllRecords(&g_records->viewsTree);
+        ASSERT_NE(g_records->viewsTree, nullptr);
+        plat::driver().transcript().clear();
+    }
+    // Three equal blind holes from the top, out of their path's order, and two of them from the bottom.
+    void recogniseTopAndBottom() {
+        PartBuilder b = PartBuilder::block({100, 60, 20});
+        for (double x : {70.0, 10.0, 40.0}) b.hole(holeAt("top", {x, 30, 20}, kDown).cylinder(8, 8).tip());
+        for (double x : {20.0, 80.0}) b.hole(holeAt("bottom", {x, 15, 0}, kUp).cylinder(8, 8).tip());
+        recognise(b);
+    }
+    static std::vector<MADE> madeOperations() {
+        std::map<std::int32_t, MADE> byId;
+        std::vector<std::int32_t> order;
+        TpPartOpList& list = TpMainOpMgr().GetMainOpList();
+        for (int i = 0; i < list.GetSize(); ++i) {
+            const operation& op = *list.GetAt(i);
+            MADE& m = byId[op.id];
+            m = {op.id, op.groupId, op.code, op.toolType, {}, op};
+            order.push_back(op.id);
+        }
+        for (const ent& e : host::allEntities())
+            if (e.type == kEntAssoc && byId.count(e.assoc.opId))
+                byId[e.assoc.opId].points.push_back({e.assoc.pt.x, e.assoc.pt.y, e.assoc.pt.z});
+        std::vector<MADE> out;
+        for (std::int32_t id : order) out.push_back(byId[id]);
+        return out;
+    }
+    static std::vector<MADE> ofType(int type) {
+        std::vector<MADE> out;
+        for (const MADE& m : madeOperations())
+            if (m.toolType == type) out.push_back(m);
+        return out;
+    }
+    static bool groupNamed(const std::string& name) {
+        TpGrpList& groups = TpMainGrpMgr().GetMainGrpList();
+        for (int i = 0; i < groups.GetSize(); ++i)
+            if (name == groups.GetAt(i)->name) return true;
+        return false;
+    }
+    // The view whose Z axis has that Z (the top view: 1).
+    static VIEW_LIST* viewWithDirection(double z) {
+        for (VIEW_LIST* v = g_records->viewsTree; v; v = v->next)
+            if (std::fabs(v->matrix[2][2] - z) < 1e-9) return v;
+        return nullptr;
+    }
+    // The transcript, for a failure's message.
+    std::string shown() {
+        std::string text;
+        for (const std::string& line : transcript().lines()) text += line + "\n";
+        return text;
+    }
+    void createSelection() {
+        ASSERT_EQ(createGroupOperations(nullptr, nullptr, nullptr, 0), 0);
+        expectScriptPlayed();
+    }
+};
+
+TEST_F(DrillOperationsSession, EqualHolesMakeOneOperationAlongTheirPathAndEachHostViewItsOwn) {
+    recogniseTopAndBottom();
+    createSelection();
+    ASSERT_TRUE(groupNamed("Forantix selection"));
+    const std::vector<MADE> drills = ofType(3);
+    ASSERT_EQ(drills.size(), 2u) << shown();
+    std::vector<double> xs, ys;
+    for (const auto& p : drills[0].points) xs.push_back(p[0]);
+    for (const auto& p : drills[1].points) ys.push_back(p[0]);
+    // The top's three holes in one operation, taken along the row from one end; the bottom's two in another.
+    ASSERT_EQ(xs.size(), 3u);
+    EXPECT_TRUE(std::is_sorted(xs.begin(), xs.end()) || std::is_sorted(xs.rbegin(), xs.rend())) << xs[0] << " " << xs[1];
+    EXPECT_EQ(ys.size(), 2u);
+    for (const MADE& m : madeOperations()) EXPECT_EQ(m.group, static_cast<std::int32_t>(g_lastOpGroup));
+    EXPECT_EQ(g_records->genOpGroups, nullptr);   // a given group: no generated group is added
+}
+
+TEST_F(DrillOperationsSession, EscThenNoGoesOnAndEscThenYesCancelsLeavingNoGroup) {
+    recogniseTopAndBottom();
+    plat::holdKeyForPolls(plat::VK_ESCAPE, 1);
+    script().answer(plat::IDNO);
+    createSelection();
+    EXPECT_EQ(count("Esc was pressed"), 1);
+    const std::size_t made = madeOperations().size();
+    EXPECT_GT(made, 0u);
+    undoGroupOperations(g_lastOpGroup);
+    ASSERT_TRUE(madeOperations().empty());
+
+    g_lastOpGroup = 0;
+    plat::holdKeyForPolls(plat::VK_ESCAPE, 2);
+    script().answer(plat::IDNO).answer(plat::IDYES);   // before the runs, then after the first operation
+    createSelection();
+    EXPECT_TRUE(madeOperations().empty());
+    EXPECT_FALSE(groupNamed("Forantix selection"));
+    EXPECT_EQ(g_lastOpGroup, 0u);
+}
+
+TEST_F(DrillOperationsSession, AMilledOperationWithoutItsDefinitionIsSwitchedOffAndTheOthersAreMade) {
+    recogniseTopAndBottom();
+    VIEW_LIST* top = viewWithDirection(1);
+    ASSERT_NE(top, nullptr);
+    POINT_LIST* head = top->firstPoint;
+    OPE_LIST* drill = nullptr;
+    for (OPE_LIST* o = head->opeList; o; o = o->next)
+        if (o->toolType == 3) drill = o;
+    ASSERT_NE(drill, nullptr);
+    // The drill becomes a circle mill of a table that is not there.
+    drill->cycle = 20;
+    setFieldText(head->tableName, "Gone");
+    setFieldText(head->rowName, "R1");
+    script().answer(plat::IDOK);
+    createSelection();
+    EXPECT_EQ(count("row R1: the milling operation of its process cannot be read"), 1) << shown();
+    EXPECT_EQ(drill->active, 0);
+    EXPECT_FALSE(madeOperations().empty());
+    for (const MADE& m : madeOperations()) EXPECT_NE(m.code, 18);
+}
+
+TEST_F(DrillOperationsSession, ARunStopsCollectingAt300ToolsAndSaysSoOnce) {
+    recogniseTopAndBottom();
+    // 301 drills of distinct diameters on the first hole.
+    POINT_LIST* hole = viewWithDirection(1)->firstPoint;
+    OPE_LIST* last = hole->opeList;
+    while (last->next) last = last->next;
+    std::vector<OPE_LIST*> added;
+    for (int i = 0; i < 301; ++i) {
+        auto* o = new OPE_LIST(*last);
+        o->processOpe = nullptr;
+        o->toolType = 3;
+        o->cycle = 0;
+        o->active = 1;
+        o->toolDiam = 2 + 0.05 * i;
+        o->prev = last;
+        o->next = nullptr;
+        last->next = o;
+        last = o;
+    }
+    // Esc: go on before the runs; the count of tools; then stop after the first operation.
+    plat::holdKeyForPolls(plat::VK_ESCAPE, 2);
+    script().answer(plat::IDNO).answer(plat::IDOK).answer(plat::IDYES);
+    std::int16_t made = 0;
+    const int result = createDrillOperations(g_records->viewsTree, nullptr, 1, nullptr, 0, 1, 0, &made, 0, 0);
+    expectScriptPlayed();
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(count("300 tools reached: a run uses at most 300 tools"), 1) << shown();
+    EXPECT_EQ(made, 1);
+}
+
+TEST_F(DrillOperationsSession, OperationsByGroupsLeaveOutWhatTheFilterHidesAndGiveTheSelectionBack) {
+    recogniseTopAndBottom();
+    VIEW_LIST* top = viewWithDirection(1);
+    ASSERT_NE(top, nullptr);
+    for (VIEW_LIST* v = g_records->viewsTree; v; v = v->next)
+        for (POINT_LIST* p = v->firstPoint; p; p = p->next) p->noProblem = v == top ? 1 : 0;
+    std::uint32_t filter = kStateNoProblem;
+    script().answer(plat::IDOK);   // the count of operations made
+    runProcessTree(&filter);
+    expectScriptPlayed();
+    EXPECT_EQ(count("operations were created"), 1) << shown();
+    for (const MADE& m : madeOperations())
+        for (const auto& p : m.points) EXPECT_NEAR(p[2], 20, 1e-6);   // the top's holes only
+    EXPECT_FALSE(ofType(3).empty());
+    // Groups per tool type, named by the view's label, kept as generated groups.
+    ASSERT_NE(g_records->genOpGroups, nullptr);
+    EXPECT_NE(std::string(g_records->genOpGroups->name).find("(Group "), std::string::npos) << g_records->genOpGroups->name;
+    for (VIEW_LIST* v = g_records->viewsTree; v; v = v->next)
+        for (POINT_LIST* p = v->firstPoint; p; p = p->next) EXPECT_NE(p->selected, 0);
+}
+
+TEST_F(DrillOperationsSession, OperationsOverSeveralViewsAskAboutTheMachineOnlyWithTwoViewsOrMore) {
+    recogniseTopAndBottom();
+    VIEW_LIST* tree = g_records->viewsTree;
+    ASSERT_NE(tree->next, nullptr);
+    EXPECT_TRUE(machineTakesViews(tree, false));
+    VIEW_LIST* second = tree->next;
+    tree->next = nullptr;
+    EXPECT_TRUE(machineTakesViews(tree, true));   // one view: nothing to ask
+    tree->next = second;
+    script().answer(plat::IDCANCEL);
+    EXPECT_FALSE(machineTakesViews(tree, true));
+    expectScriptPlayed();
+    EXPECT_EQ(count("rotary components"), 1);
+}
+
+// The bottom's holes are the other halves of the top's (split at their neck): once the top's run is done,
+// their drills go only down to where the halves meet, and not at all when that lies above their top.
+TEST_F(DrillOperationsSession, TheOtherHalfOfATwinIsDrilledOnlyDownToWhereTheyMeet) {
+    recogniseTopAndBottom();
+    VIEW_LIST* top = viewWithDirection(1);
+    VIEW_LIST* bottom = viewWithDirection(-1);
+    ASSERT_TRUE(top && bottom);
+    ASSERT_EQ(top->next, bottom);   // the top's run comes first
+    top->groupNumber = 1;
+    bottom->groupNumber = 2;
+    top->firstPoint->neckSplitted = 1;
+    top->firstPoint->splitPartnerId = bottom->firstPoint->id;
+    top->firstPoint->splitFarZ = top->firstPoint->ptView[2] - 8;
+    const auto twinBottoms = [&](double meetAboveTop) {
+        for (POINT_LIST* p = bottom->firstPoint; p; p = p->next) {
+            p->neckSplitted = 1;
+            p->splitPartnerId = top->firstPoint->id;
+            p->splitFarZ = p->ptView[2] + meetAboveTop;
+        }
+    };
+    twinBottoms(1);   // the meeting point lies above the hole: nothing to drill
+    std::int16_t made = 0;
+    ASSERT_EQ(createDrillOperations(g_records->viewsTree, nullptr, 1, nullptr, 0, 1, 0, &made, 0, 0), 0);
+    expectScriptPlayed();
+    ASSERT_EQ(ofType(3).size(), 1u);
+    EXPECT_EQ(ofType(3).front().points.size(), 3u);
+
+    cleanGeneratedGroups(0);
+    twinBottoms(-2);
+    ASSERT_EQ(createDrillOperations(g_records->viewsTree, nullptr, 1, nullptr, 0, 1, 0, &made, 0, 0), 0);
+    const std::vector<MADE> drills = ofType(3);
+    ASSERT_EQ(drills.size(), 2u);   // the top's, then the bottom's
+    EXPECT_EQ(drills[1].points.size(), 2u);
+    EXPECT_NEAR(drills[1].record.depth, -2, 1e-6);
+    EXPECT_LT(drills[0].record.depth, -2 - 1);
+}
+
+// A bore with a wide chamfer and a cone: its contours keep their blocks when the operations are made a
+// second time in the same work cycle.
+TEST_F(DrillOperationsSession, ASecondGenerationKeepsTheMilledParameters) {
+    recognise(PartBuilder::block({60, 60, 20}).hole(
+        holeAt("taper", {30, 30, 20}, kDown).chamfer(26, 22, 90).cylinder(22, 4).cone(22, 16, 6).throughCylinder(16)));
+    const auto contours = [] {
+        std::vector<operation> out;
+        for (const MADE& m : madeOperations())
+            if (m.code == 1) out.push_back(m.record);
+        return out;
+    };
+    createSelection();
+    const std::vector<operation> first = contours();
+    ASSERT_EQ(first.size(), 2u) << shown();
+    undoGroupOperations(g_lastOpGroup);
+    createSelection();
+    const std::vector<operation> second = contours();
+    ASSERT_EQ(second.size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_TRUE(std::equal(std::begin(first[i].kindBlock), std::end(first[i].kindBlock), std::begin(second[i].kindBlock)));
+        EXPECT_TRUE(std::equal(std::begin(first[i].depthCuts), std::end(first[i].depthCuts), std::begin(second[i].depthCuts)));
+    }
+    std::int16_t modes[2];
+    for (std::size_t i = 0; i < 2; ++i) std::memcpy(&modes[i], second[i].kindBlock + op_contour_layout::mode, 2);
+    EXPECT_TRUE(modes[0] == 2 || modes[1] == 2);   // the chamfer's contour enters beside the edge
+}
+
+}  // namespace
