@@ -72,6 +72,16 @@ protected:
             ++n;
         }
     }
+    // The first arc of each of the two marks a first invocation made on the 10 mm holes; a fresh script.
+    std::vector<int> reamedMarkArcs() {
+        reamTheTenMillimetreHoles();
+        script().click(kMenu, plat::IDOK);
+        m_main();
+        std::vector<int> arcs;
+        for (const FEATURE_MARK& m : keptMarks()) arcs.push_back(static_cast<int>(m.arcEnts[0]));
+        plat::driver().reset();
+        return arcs;
+    }
     // The user opens the reaming window, filters the 10 mm holes, selects all that pass, chooses the H7
     // table and presses "Do it"; the popup shows again and he closes it.
     void reamTheTenMillimetreHoles() {
@@ -119,19 +129,15 @@ TEST_F(FeaturesManagerSession, TheReamingWindowMakesFitMarksOnTheFilteredHolesAn
 }
 
 TEST_F(FeaturesManagerSession, TurnedMarksAreKeptForTheTurnBackUntilThePopupCloses) {
-    reamTheTenMillimetreHoles();
-    script().click(kMenu, plat::IDOK);
-    m_main();
-    std::vector<FEATURE_MARK> marks = keptMarks();
-    ASSERT_EQ(marks.size(), 2u);
-    const int arc = static_cast<int>(marks[0].arcEnts[0]);
-    plat::driver().reset();
+    const std::vector<int> arcs = reamedMarkArcs();
+    ASSERT_EQ(arcs.size(), 2u);
+    const int arc = arcs[0];
 
     // Item 8 turns the picked mark round, item 9 turns it back in the same popup.
     script().click(kMenu, kFeaturesButton).menu(8).entity(arc).endPick().menu(9).menu(kMenuExit).click(kMenu, plat::IDOK);
     m_main();
     expectScriptPlayed();
-    marks = keptMarks();
+    std::vector<FEATURE_MARK> marks = keptMarks();
     ASSERT_EQ(marks.size(), 2u);
     for (const FEATURE_MARK& m : marks) EXPECT_DOUBLE_EQ(m.direction[2], 1);
 
@@ -265,13 +271,9 @@ TEST_F(FeaturesManagerSession, ColouredHolesGiveMarksThatTheTurnItemMovesOntoThe
 // The popup's show and edit items on the two equal reamed marks: showing one tells what it is, and the
 // edit of all equal features deletes both after asking with their number.
 TEST_F(FeaturesManagerSession, ShowTellsAMarkAndEditAllDeletesEveryEqualMarkAfterAsking) {
-    reamTheTenMillimetreHoles();
-    script().click(kMenu, plat::IDOK);
-    m_main();
-    std::vector<FEATURE_MARK> marks = keptMarks();
-    ASSERT_EQ(marks.size(), 2u);
-    const int arc = static_cast<int>(marks[1].arcEnts[0]);
-    plat::driver().reset();
+    const std::vector<int> arcs = reamedMarkArcs();
+    ASSERT_EQ(arcs.size(), 2u);
+    const int arc = arcs[1];
     script()
         .click(kMenu, kFeaturesButton)
         .menu(4).entity(arc).esc()
