@@ -36,7 +36,8 @@ struct PFEvent {
 
 // Waits for the next event while showing `prompt`. Returns 1 or 2 when the user ended the prompt (Esc),
 // 0 with `ev` filled otherwise. Posted thread messages come first; scripted clicks on modeless windows are
-// delivered here (their handlers may post). `mask`, `arg2`, `arg3` and `out` are taken as given.
+// delivered here (their handlers may post). `mask`, `arg2`, `arg3` and `out` are taken as given; the first
+// three are recorded when they differ from the last wait's (`host.event mask=... arg2=... flag=...`).
 int get_event(const char* prompt, PFEvent* ev, long* mask, long* arg2, short* arg3, char* out);
 
 // Asks for a point. `got` is set to 1 with `pt` (world) and `kind` (entry kind letter, 'P' for a picked

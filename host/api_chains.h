@@ -3,6 +3,7 @@
 // api_db.h (ent, db_ptr).
 #pragma once
 #include <cstdint>
+#include <vector>
 
 struct ent;
 
@@ -64,3 +65,9 @@ void DraftGlobalsRestore();                    // pops what DraftGlobalsSave pus
 // Asks the user to pick one entity. It must be one get_ent(…, sel, mask, …) would find. 1 with the entity
 // in *e and *entry; 0 on Esc. `flag` is taken as given.
 int select_ent(const char* prompt, short sel, std::uint32_t mask, short flag, ent* e, db_ptr* entry);
+// Asks the user to pick any number of entities of `mask`, one after the other, until he ends the selection.
+// Each picked entity is selected: selection bit 4 turned on and written, so that it shows in select_color
+// (set_clr_sel_bits clears it again). 1 when the user ended the selection, with the picked entities in
+// *picked (in pick order, an entity picked twice once); 0 when he aborted it with Esc: what he had picked is
+// unselected again and *picked left empty. `picked` may be null.
+int select_ents(const char* prompt, std::uint32_t mask, std::vector<ent>* picked);

@@ -291,6 +291,10 @@ extern int main_color;                // the current colour (10 in a fresh part)
 extern attr_block main_attrib;        // the current attributes ({1.0, 1, 1} in a fresh part)
 extern int select_color;              // colour picked entities are shown in (13 in a fresh part)
 extern std::uint32_t Wd_colors[256];  // the palette: red in the low byte, then green, then blue
+// Host colour n is palette entry n, for n from 0 to 255: the one mapping between a colour number and the
+// palette, which every caller goes through. -1 for a colour or entry outside 0-255.
+int palette_entry_of_color(int colour);
+int color_of_palette_entry(int entry);
 // The host's colour chooser, opened on *colour: 1 with the chosen palette colour (0-255) in *colour, 0 when the
 // user cancelled (*colour unchanged).
 int sel_color_dialog(int* colour);

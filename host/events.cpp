@@ -4,6 +4,7 @@
 // step, a window step is delivered to its modeless window while the host waits, `esc` ends the prompt.
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <vector>
 
 #include "host/internal.h"
@@ -17,8 +18,22 @@ namespace {
 struct PromptArea {
     std::string prompt, message, status;
     std::vector<std::array<double, 3>> markers;   // points given at point_proc, until clean_pt clears them
+    // get_event's arguments at the last wait; the plug-in's command loop starts with these.
+    long mask = 0x8200, arg2 = 0;
+    short arg3 = 0;
 };
 PromptArea area;
+
+// The arguments of get_event are recorded when they change, as what the host was asked to wait for.
+void noteEventArguments(const long* mask, const long* arg2, const short* arg3) {
+    const long m = mask ? *mask : 0, a = arg2 ? *arg2 : 0;
+    const short f = arg3 ? *arg3 : 0;
+    if (m == area.mask && a == area.arg2 && f == area.arg3) return;
+    area.mask = m, area.arg2 = a, area.arg3 = f;
+    char text[80];
+    std::snprintf(text, sizeof text, "host.event mask=0x%lx arg2=0x%lx flag=%d", m, a, f);
+    detail::record(text);
+}
 
 // The prompt is recorded when it changes: the plug-in passes the same prompt on every pass of its loop,
 // and the user sees one prompt, not one per event.
@@ -42,8 +57,9 @@ const std::string& statusText() { return area.status; }
 
 }  // namespace host
 
-int get_event(const char* prompt, PFEvent* ev, long*, long*, short*, char*) {
+int get_event(const char* prompt, PFEvent* ev, long* mask, long* arg2, short* arg3, char*) {
     using host::detail::record;
+    host::noteEventArguments(mask, arg2, arg3);
     host::showPrompt(prompt);
     plat::UiDriver& d = plat::driver();
     for (;;) {

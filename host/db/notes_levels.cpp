@@ -61,6 +61,9 @@ void resetGlobals() {
 
 using host::db::current;
 
+int palette_entry_of_color(int colour) { return colour >= 0 && colour <= 255 ? colour : -1; }
+int color_of_palette_entry(int entry) { return entry >= 0 && entry <= 255 ? entry : -1; }
+
 int calc_note(ent* e, int view, p_3d pos, std::string_view text, double height, double width) {
     auto lock = host::db::guard();
     if (!e) return 0;

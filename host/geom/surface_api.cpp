@@ -99,7 +99,7 @@ int nearestHostColour(int r, int g, int b) {
 }
 
 void hostColourRgb(int colour, int& r, int& g, int& b) {
-    std::uint32_t c = Wd_colors[std::clamp(colour, 0, 255)];
+    std::uint32_t c = Wd_colors[palette_entry_of_color(std::clamp(colour, 0, 255))];
     r = c & 0xff;
     g = (c >> 8) & 0xff;
     b = (c >> 16) & 0xff;

@@ -62,6 +62,7 @@ public:
     Script& pointEntry(char kind, double x, double y, double z);   // a point given with another entry kind
     Script& entity(int id);                   // the entity with this id picked
     Script& esc();                            // Esc at the host's prompt or pick
+    Script& endPick();                        // ends a multiple entity pick with what was picked
     Script& cancelWait();                     // Cancel on the host's wait dialog
     Script& notify(int code);                // the host sends m_notify(code)
     // List views: row -1 is the empty space below the rows; col picks the cell the cursor lands in.

@@ -33,12 +33,13 @@ int writePartRecord(std::string_view header, std::vector<std::uint8_t> payload);
 // payload is then left as it was).
 long readPartRecord(std::string_view tagAndVersion, std::vector<std::uint8_t>& payload);
 
-// One entry of a colour translation table.
+// One colour of a colour list: the host's palette, or a translation table's entry.
 struct RGB_COLOR_NUM {
     std::uint8_t red = 0, green = 0, blue = 0;
-    std::uint8_t hostColour = 0;   // host colour number + 1, kept to 8 bits
-    std::int16_t foreignColour = 0;
-    std::uint8_t reserved[4] = {};
+    std::uint8_t colorNumber = 0;    // the host colour number (palette_entry_of_color), kept to 8 bits
+    std::uint16_t vertaNumber = 0;   // what the part's translation table numbers it; 0 untranslated
+    std::uint16_t listIndex = 0;     // the entry's own index in the list that holds it
+    std::uint16_t row = 0;           // its row in the list view that shows it
 };
 // Appends one entry per data line of the note "---VERTA Color Table---"; returns its count of line ends,
 // 0 without such a note.

@@ -73,8 +73,8 @@ int parseVertaColorTable(std::string_view text, std::vector<RGB_COLOR_NUM>& tabl
             entry.red = static_cast<std::uint8_t>(std::atoi(parts[0].c_str()));
             entry.green = static_cast<std::uint8_t>(std::atoi(parts[1].c_str()));
             entry.blue = static_cast<std::uint8_t>(std::atoi(parts[2].c_str()));
-            entry.hostColour = static_cast<std::uint8_t>(std::atoi(words[2].c_str()));
-            entry.foreignColour = static_cast<std::int16_t>(std::atoi(words[0].c_str()));
+            entry.colorNumber = static_cast<std::uint8_t>(std::atoi(words[2].c_str()));
+            entry.vertaNumber = static_cast<std::uint16_t>(std::atoi(words[0].c_str()));
             table.push_back(entry);
         }
         pos = end + 1;

@@ -210,8 +210,18 @@ int CTextSection::save() const {
     }
     std::optional<std::string> old = plat::readFile(backup);
     if (!old) return 0;
+    if (!plat::writeFile(fileName_, mergedInto(*old))) {
+        showSaveError(fileName_);
+        return 1;
+    }
+    return 0;
+}
 
-    const std::vector<std::string> lines = splitLines(*old, 0);
+std::string CTextSection::mergedInto(std::string_view fileText) const {
+    const std::string header = sectionHeaderText(sectionName_);
+    std::string items;
+    for (const TEXT_ITEM& item : items_) items += itemLine(item);
+    const std::vector<std::string> lines = splitLines(std::string(fileText), 0);
     std::string out;
     std::size_t i = 0;
     bool found = false;
@@ -227,11 +237,7 @@ int CTextSection::save() const {
     out += items;
     while (i < lines.size() && !startsWithAfterBlanks(lines[i], '[')) ++i;
     for (; i < lines.size(); ++i) out += skipLeadingBlanks(lines[i]);
-    if (!plat::writeFile(fileName_, out)) {
-        showSaveError(fileName_);
-        return 1;
-    }
-    return 0;
+    return out;
 }
 
 const TEXT_ITEM* CTextSection::find(int id) const {

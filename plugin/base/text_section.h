@@ -30,6 +30,9 @@ public:
     int init(std::string_view fileName, std::string_view sectionName, std::int16_t n);
     [[nodiscard]] int load(std::string_view fileName, std::string_view sectionName, bool showErrors);
     int save() const;
+    // The file text with this section put in: its lines replaced in place, or appended when the text lacks
+    // it; every other line kept (what save writes over an existing file).
+    std::string mergedInto(std::string_view fileText) const;
 
     std::string getText(int id) const;
     std::string getTextOr(int id, std::string_view defaultText) const;

@@ -135,14 +135,10 @@ double floorToStep(double value, double step) {
 // ---- colours --------------------------------------------------------------------------------------------
 
 plat::Color colorToRgb(int hostColour) {
-    static constexpr std::array<std::array<int, 3>, 16> kColours{{
-        {0, 0, 0},     {0, 0, 128},   {0, 128, 0},   {0, 192, 192}, {128, 0, 0},   {128, 0, 128},
-        {128, 66, 0},  {192, 192, 192}, {128, 128, 128}, {0, 0, 255}, {0, 255, 0},   {0, 255, 255},
-        {255, 0, 0},   {255, 0, 255}, {255, 255, 0}, {255, 255, 255},
-    }};
+    // The sixteen base colours only, read from the host's palette.
     if (hostColour < 0 || hostColour > 15) return plat::rgb(0, 0, 0);
-    const auto& c = kColours[static_cast<std::size_t>(hostColour)];
-    return plat::rgb(c[0], c[1], c[2]);
+    const std::uint32_t c = Wd_colors[palette_entry_of_color(hostColour)];
+    return plat::rgb(static_cast<int>(c & 0xff), static_cast<int>((c >> 8) & 0xff), static_cast<int>((c >> 16) & 0xff));
 }
 
 // ---- spot-drill library ---------------------------------------------------------------------------------

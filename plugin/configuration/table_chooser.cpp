@@ -268,7 +268,7 @@ void CSelectShapeTable::onListClick(plat::Notify& n) {
 
 void CSelectShapeTable::onColorSettings() {
     PRM_SETTINGS& s = g_globals->settings;
-    CDlgFeaturesColoredConfig colours(this);
+    CDlgFeaturesColoredConfig colours;
     colours.configName = s.colourConfigName;
     colours.reamColors = s.reamClassColours;
     colours.reamTables = s.reamClassTables;

@@ -67,6 +67,7 @@ void copySettingsToFeaturesManager() {
     std::copy(s.threadClassTables.begin(), s.threadClassTables.end(), f.threadTables);
     std::copy(s.reamClassTables.begin(), s.reamClassTables.end(), f.reamTables);
     f.recognized = 0;
+    g_viewAllGeo->seeAll = 1;
 }
 
 void copyFeaturesManagerToSettings() {
@@ -304,8 +305,11 @@ int mainMenuEventLoop() {
         if (event.type != kEventPosted || event.message != WM_PLUGIN_COMMAND) continue;
         const int code = static_cast<int>(event.wParam);
         cleartextall();
-        if (featuresManagerMenu(code, &g_featuresManagerState, &loop.mask, &loop.arg2, &loop.arg3) != 0)
+        // The features manager hands the host control with its window open: the cycle's data stays.
+        if (featuresManagerMenu(code, &g_featuresManagerState, &loop.mask, &loop.arg2, &loop.arg3) != 0) {
             loop.done = true;
+            loop.keep = 1;
+        }
         runCommand(loop, code);
         if (code == 2003 || code == 2004 || code == 2008)
             g_assignFeatures->showSelectionInfo(*g_selCylindersMask, (*g_featMgrTexts)[0], *g_featMgrFilter);

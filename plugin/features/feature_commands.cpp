@@ -216,17 +216,16 @@ int deleteOrTurnMarksCmd(std::int16_t mode, std::vector<FEATURE_MARK*>& turned) 
     const int savedSelect = select_color;
     const int highlight = g_globals->settings.reamSelectionColour;
     if (highlight > 0) select_color = highlight;
-    std::vector<std::uint32_t> picked;
-    for (;;) {
-        ent e{};
-        db_ptr entry = 0;
-        if (select_ent(texts.getText(mode == 0 ? 13 : 14).c_str(), 1, kEntArc | kEntNote, 0, &e, &entry) != 1) break;
-        picked.push_back(e.id);
-    }
+    std::vector<ent> picks;
+    const bool ended = select_ents(texts.getText(mode == 0 ? 13 : 14).c_str(), kEntArc | kEntNote, &picks) == 1;
     select_color = savedSelect;
-    (void)set_clr_sel_bits(0, kSelectedBit, 0, 0, 0xFFFFFFFFu, 0, 0);
-    mask_level = 0;
-    for (FEATURE_MARK* m : listedMarks(g_records->featureMarks)) moveMarkEnts(*m, m->level, true, false);
+    if (ended) {
+        (void)set_clr_sel_bits(0, kSelectedBit, 0, 0, 0xFFFFFFFFu, 0, 0);
+        mask_level = 0;
+        for (FEATURE_MARK* m : listedMarks(g_records->featureMarks)) moveMarkEnts(*m, m->level, true, false);
+    }
+    std::vector<std::uint32_t> picked;
+    for (const ent& e : picks) picked.push_back(e.id);
     turned.clear();
     turned.reserve(picked.size());
     if (mode == 0 && !picked.empty() && askOkCancel(texts.getText(50)) == plat::IDOK) {

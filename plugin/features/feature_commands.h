@@ -20,7 +20,7 @@ int featureMarkExists(const double point[3], const double direction[3], std::uin
 int editFeatureCmd(CFeatMgrFilter* filter, std::int16_t mode);
 // Picked marks: mode 0 deletes them (after "featuresManager" 50), 1 turns them round and lists the turned
 // marks in `turned` (which it empties first), 2 turns the listed marks round once more and empties the list.
-// The user picks arcs and notes one after the other until Esc. Returns 0.
+// The user picks arcs and notes in one multiple pick (Esc aborts it: nothing picked). Returns 0.
 int deleteOrTurnMarksCmd(std::int16_t mode, std::vector<FEATURE_MARK*>& turned);
 // Moves the marks still pending from `head` on onto the holes the filter recognises ("featuresManager" 51
 // first), then removes coincident marks. 0, also when none is pending; -1 when the recognition failed.

@@ -1,7 +1,7 @@
 // The features manager's windows and working state that the work cycle holds from the library's load to its
 // unload: the filter over the holes it recognises, the selection mask, the edit-feature dialog, the view-all
-// panel, and the command loop's codes it takes. The reaming/tap features window, the preselection window
-// and the command handler are stand-ins (docs/seams.md).
+// panel, the reaming and tap features window, and the command loop's codes it takes. The preselection
+// window is a stand-in (docs/seams.md).
 // Diameters and tolerances are in the part's units unless said to be fractions; T is g_tolerances.tolT.
 #pragma once
 #include <array>
@@ -201,14 +201,63 @@ private:
     void leave();
 };
 
-// ---- stand-ins ---------------------------------------------------------------------------------------------
-
-
+// ---- the reaming and tap features window ------------------------------------------------------------------
+// A modeless tool window in which the user gathers holes and has reaming (mode 0) or tap (mode 1) features
+// made for them. It does no work itself: each button posts its command code (2001-2008) to the command loop,
+// and "Do it", Cancel and the close box hide it and post `pendingCode`, which the features manager acts on.
 class CDlgAssignFeatures : public plat::Dialog {
 public:
-    CDlgAssignFeatures() : plat::Dialog(18047) {}
-    void showSelectionInfo(CDlgSelCylindersMask&, const std::string&, CFeatMgrFilter&) {}
+    static constexpr int kTemplate = 18047;
+    static constexpr int kAnalyzeDynamic = 18023, kFilter = 18024, kSelectAll = 18025, kSelectMultiple = 18026,
+                         kUnselect = 18027, kSeeAll = 18028, kSelectTap = 18031, kInfo = 18032, kFrame = 18035,
+                         kDepth = 18036, kDepthLabel = 18037, kDepthEcho = 18054, kTables = 18187,
+                         kTablesFrame = 18188, kCancel = 4255;
+    // The buffers filled from "msg" at every code 101: lines 20-28, 31 and 32 (index 0 is line 20).
+    static constexpr int kBufferCount = 11, kBufferChars = 255;
+    static constexpr int kTapInfo = 1, kReamUpperLabel = 2, kTapLowerLabel = 5, kTapUpperLabel = 6,
+                         kNoProcess = 7, kReamLowerLabel = 8, kDepthText = 9, kFoundLabel = 10;
+
+    CDlgAssignFeatures();
+
+    // The info text: what the mask asks and how many holes the filter found; in tap mode the row's name
+    // (`rowName`, or the no-process text) and the depth echo.
+    void showSelectionInfo(const CDlgSelCylindersMask& mask, const std::string& rowName, const CFeatMgrFilter& filter);
+    // Titles the window by its mode, shows the controls of that mode and the depth; the manager calls it
+    // whenever it shows the window.
+    void activate();
+    // Takes a "msg" line into a buffer, cut to kBufferChars.
+    void setBuffer(int index, const std::string& text);
+    const std::string& buffer(int index) const { return buffers_[static_cast<std::size_t>(index)]; }
+
+    std::int16_t mode = 0;              // 0 reaming, 1 tap
+    int pendingCode = 0;                // posted by "Do it", Cancel and close
+    std::uint8_t seeAll = 0;
+    std::uint8_t doIt = 0;              // 1 after "Do it", 0 after Cancel or close
+    CDlgSelCylindersMask* selMask = nullptr;
+    std::string rowName;                // the tap row chosen
+    double depth = 0;
+    std::string tableName;              // the process table chosen in the combo; "" for "None"
+
+protected:
+    bool onInitDialog() override;
+    void onOK() override;
+    void onCancel() override;
+
+private:
+    // Posts the code to the running command loop, or hands it to the next invocation when none runs.
+    void post(int code);
+    void leave(std::uint8_t confirmed);
+    void showDepthEcho();
+    void listTables();
+
+    std::array<std::string, kBufferCount> buffers_;
+    std::string reamTitle_, tapTitle_;
 };
+
+// ---- stand-ins ---------------------------------------------------------------------------------------------
+
+// The tap-depth additions of imported features ("FeatSDTsettings"); 1 when the user changed them.
+int editTapDepthAdditions();
 
 class CDlgPreselView : public plat::Dialog {
 public:
@@ -226,4 +275,5 @@ extern LoadTime<CDlgPreselView> g_preselView;
 extern LoadTime<std::vector<DRAW_ENTS_LIST>> g_drawEnts;
 extern LoadTime<CFeatMgrFilter> g_featMgrFilter;
 extern LoadTime<CDlgSelCylindersMask> g_selCylindersMask;
+// The cells of the table row chosen for the tap window (cell 0 its name, 1 to 3 its first values).
 extern LoadTime<std::array<std::string, 40>> g_featMgrTexts;

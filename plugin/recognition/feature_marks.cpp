@@ -2,7 +2,7 @@
 // axis point at zSup (world), its direction the view's drilling direction (out of the hole), its length
 // the segment's height.
 #include "plugin/model/tab_cols_desc.h"
-#include "plugin/recognition/feature_marks.h"
+#include "plugin/services/recognition.h"
 
 #include <algorithm>
 #include <cmath>

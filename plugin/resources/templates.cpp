@@ -57,7 +57,6 @@ void registerPluginTemplates() {
     plat::registerDialog(mainMenuTemplate());
     plat::registerDialog(messageBoxTemplate());
     plat::registerDialog(viewAllTemplate());
-    plat::registerDialog(emptyFrame(18047, "Assign features"));
     plat::registerDialog(emptyFrame(18106, "Presel View"));
     registerProcessTemplates();
     registerToolTemplates();

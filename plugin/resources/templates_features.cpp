@@ -1,6 +1,8 @@
 // Templates of the features manager's dialogs: the selection mask (18013) with its colour-pick bitmap
-// (18014), the edit-feature dialog (18019) and the coloured features' frame (18080).
+// (18014), the edit-feature dialog (18019), the reaming and tap features window (18047), the coloured-features
+// configuration (18200), the RGB colours picker (18201) and the name entry (18202).
 #include "platform/ui/resources.h"
+#include "platform/ui/list_view.h"
 #include "plugin/resources/templates.h"
 
 namespace {
@@ -57,15 +59,88 @@ DlgTemplate editFeatureTemplate() {
     return t;
 }
 
+// 180 x 230 units: the selection buttons in a frame, the info text, the depth, the table combo (reaming)
+// and "Do it" / Cancel at the bottom.
+DlgTemplate assignFeaturesTemplate() {
+    DlgTemplate t{18047, "Assign features", 180, 230, {}, false};
+    t.controls.push_back({18035, Ctl::GroupBox, Rect{5, 4, 175, 92}, ""});
+    t.controls.push_back({18024, Ctl::Button, Rect{12, 15, 88, 29}, "Filter"});
+    t.controls.push_back({18025, Ctl::Button, Rect{92, 15, 168, 29}, "Select All"});
+    t.controls.push_back({18026, Ctl::Button, Rect{12, 33, 88, 47}, "Select multiple"});
+    t.controls.push_back({18027, Ctl::Button, Rect{92, 33, 168, 47}, "UnSelect"});
+    t.controls.push_back({18031, Ctl::Button, Rect{12, 51, 88, 65}, "Select Tap"});
+    t.controls.push_back({18028, Ctl::Button, Rect{92, 51, 168, 65}, "See all"});
+    t.controls.push_back({18023, Ctl::Button, Rect{12, 70, 168, 84}, "Analyze dynamic"});
+    t.controls.push_back({18032, Ctl::Static, Rect{7, 96, 173, 146}, ""});
+    t.controls.push_back({18037, Ctl::Static, Rect{7, 152, 60, 162}, ""});
+    t.controls.push_back({18036, Ctl::Edit, Rect{62, 150, 110, 162}, ""});
+    t.controls.push_back({18054, Ctl::Static, Rect{114, 152, 173, 162}, ""});
+    t.controls.push_back({18188, Ctl::GroupBox, Rect{5, 166, 175, 196}, ""});
+    t.controls.push_back({18187, Ctl::ComboDropList, Rect{12, 177, 168, 260}, ""});
+    t.controls.push_back({plat::IDOK, Ctl::DefButton, Rect{30, 206, 85, 220}, "Do it"});
+    t.controls.push_back({4255, Ctl::Button, Rect{95, 206, 150, 220}, "Cancel"});
+    return t;
+}
+
+// 300 x 250 units: six reaming rows (colour, "?", "RGB", table) in a frame, three thread rows in another,
+// the configuration list with Save as, Rename and Delete, OK and Cancel.
+DlgTemplate colouredFeaturesTemplate() {
+    DlgTemplate t{18200, "", 300, 250, {}, false};
+    auto rows = [&t](int frame, int colourHead, int tableHead, int top, int count, int colour, int pick, int rgb,
+                     int table) {
+        t.controls.push_back({frame, Ctl::GroupBox, Rect{5, top, 295, top + 24 + 16 * count}, ""});
+        t.controls.push_back({colourHead, Ctl::Static, Rect{12, top + 10, 60, top + 19}, ""});
+        t.controls.push_back({tableHead, Ctl::Static, Rect{140, top + 10, 290, top + 19}, ""});
+        for (int k = 0; k < count; ++k) {
+            const int y = top + 21 + 16 * k;
+            t.controls.push_back({colour + k, Ctl::Edit, Rect{12, y, 50, y + 12}, ""});
+            t.controls.push_back({pick + k, Ctl::Button, Rect{54, y, 74, y + 12}, "?"});
+            t.controls.push_back({rgb + k, Ctl::Button, Rect{78, y, 108, y + 12}, "RGB"});
+            t.controls.push_back({table + k, Ctl::ComboDropList, Rect{140, y, 290, y + 80}, "", plat::CBS_SORT});
+        }
+    };
+    rows(5090, 5093, 5094, 4, 6, 5000, 5010, 5020, 5030);
+    rows(5092, 5095, 5096, 128, 3, 5040, 5050, 5060, 5070);
+    t.controls.push_back({5091, Ctl::GroupBox, Rect{5, 204, 295, 226}, ""});
+    t.controls.push_back({5080, Ctl::ComboDropDown, Rect{12, 211, 130, 290}, "", plat::CBS_SORT});
+    t.controls.push_back({5081, Ctl::Button, Rect{136, 210, 186, 222}, ""});
+    t.controls.push_back({5082, Ctl::Button, Rect{190, 210, 240, 222}, ""});
+    t.controls.push_back({5083, Ctl::Button, Rect{244, 210, 290, 222}, ""});
+    t.controls.push_back({plat::IDOK, Ctl::DefButton, Rect{90, 231, 145, 245}, "OK"});
+    t.controls.push_back({plat::IDCANCEL, Ctl::Button, Rect{155, 231, 210, 245}, "Cancel"});
+    return t;
+}
+
+// 220 x 200 units: the list of colours over the two radio buttons, OK and Cancel.
+DlgTemplate rgbColoursTemplate() {
+    DlgTemplate t{18201, "", 220, 200, {}, false};
+    t.controls.push_back({1001, Ctl::ListView, Rect{7, 7, 213, 150}, "",
+                          plat::LVS_REPORT | plat::LVS_SINGLESEL | plat::LVS_SHOWSELALWAYS});
+    t.controls.push_back(CtlTemplate{1002, Ctl::Radio, Rect{7, 156, 105, 166}, "", 0, true, true});
+    t.controls.push_back(CtlTemplate{1003, Ctl::Radio, Rect{110, 156, 213, 166}, "", 0, true, false});
+    t.controls.push_back(CtlTemplate{plat::IDOK, Ctl::DefButton, Rect{50, 178, 105, 192}, "OK", 0, true, true});
+    t.controls.push_back({plat::IDCANCEL, Ctl::Button, Rect{115, 178, 170, 192}, "Cancel"});
+    return t;
+}
+
+// 200 x 60 units: a label over one edit, OK and Cancel.
+DlgTemplate inputTemplate() {
+    DlgTemplate t{18202, "", 200, 60, {}, false};
+    t.controls.push_back({1001, Ctl::Static, Rect{7, 7, 193, 17}, ""});
+    t.controls.push_back({1002, Ctl::Edit, Rect{7, 20, 193, 32}, ""});
+    t.controls.push_back({plat::IDOK, Ctl::DefButton, Rect{40, 40, 95, 54}, "OK"});
+    t.controls.push_back({plat::IDCANCEL, Ctl::Button, Rect{105, 40, 160, 54}, "Cancel"});
+    return t;
+}
+
 }  // namespace
 
 void registerFeatureTemplates() {
-    // The coloured features' configuration is still a stand-in (docs/seams.md): OK and Cancel only.
-    plat::registerDialog({18080, "Coloured features", 160, 60,
-                          {{plat::IDOK, plat::Ctl::DefButton, plat::Rect{20, 38, 75, 52}, "OK"},
-                           {plat::IDCANCEL, plat::Ctl::Button, plat::Rect{85, 38, 140, 52}, "Cancel"}},
-                          false});
     plat::registerDialog(selectionMaskTemplate());
     plat::registerDialog(editFeatureTemplate());
+    plat::registerDialog(assignFeaturesTemplate());
+    plat::registerDialog(colouredFeaturesTemplate());
+    plat::registerDialog(rgbColoursTemplate());
+    plat::registerDialog(inputTemplate());
     plat::registerBitmap(18014, 16, 16);
 }

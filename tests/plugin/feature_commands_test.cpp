@@ -273,7 +273,7 @@ TEST_F(FeatureCommandsTest, PickedMarksAreDeletedAfterTheQuestionOrTurnedRoundAn
     FEATURE_MARK* b = tapMark(20, 0);
     FEATURE_MARK* c = tapMark(40, 0);
     std::vector<FEATURE_MARK*> turned{a};   // the list of an earlier turn is replaced
-    script().entity(static_cast<int>(a->arcEnts[0])).entity(static_cast<int>(b->arcEnts[0])).esc();
+    script().entity(static_cast<int>(a->arcEnts[0])).entity(static_cast<int>(b->arcEnts[0])).endPick();
     deleteOrTurnMarksCmd(1, turned);
     ASSERT_EQ(turned.size(), 2u);
     EXPECT_EQ(marks().size(), 3u);
@@ -288,10 +288,16 @@ TEST_F(FeatureCommandsTest, PickedMarksAreDeletedAfterTheQuestionOrTurnedRoundAn
 
     // Delete: Cancel keeps the picked, OK deletes them.
     const std::uint32_t cArc = c->arcEnts[0];
-    script().entity(static_cast<int>(cArc)).esc().answer(plat::IDCANCEL);
+    script().entity(static_cast<int>(cArc)).endPick().answer(plat::IDCANCEL);
     deleteOrTurnMarksCmd(0, turned);
     EXPECT_EQ(marks().size(), 3u);
-    script().entity(static_cast<int>(cArc)).esc().answer(plat::IDOK);
+    script().entity(static_cast<int>(cArc)).esc();   // an aborted pick picks nothing: no question
+    deleteOrTurnMarksCmd(0, turned);
+    EXPECT_EQ(marks().size(), 3u);
+    ent cArcRead{};
+    ASSERT_TRUE(readEntById(cArc, kEntArc, cArcRead));
+    EXPECT_EQ(sel_bit_is_on(&cArcRead, 4), 0);
+    script().entity(static_cast<int>(cArc)).endPick().answer(plat::IDOK);
     deleteOrTurnMarksCmd(0, turned);
     expectScriptPlayed();
     EXPECT_EQ(marks().size(), 2u);

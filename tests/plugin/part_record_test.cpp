@@ -89,7 +89,7 @@ TEST_F(PartRecordTest, TheColourTableNoteIsFoundAmongOtherNotes) {
     std::vector<RGB_COLOR_NUM> table;
     EXPECT_EQ(readVertaColorTable(table), 3);
     ASSERT_EQ(table.size(), 1u);
-    EXPECT_EQ(table[0].foreignColour, 17);
+    EXPECT_EQ(table[0].vertaNumber, 17);
     std::vector<RGB_COLOR_NUM> none;
     host::reset();
     EXPECT_EQ(readVertaColorTable(none), 0);

@@ -50,14 +50,14 @@ TEST(PartRecordText, ColourTableLines) {
     std::vector<RGB_COLOR_NUM> table;
     EXPECT_EQ(parseVertaColorTable("---VERTA Color Table---\nnum rgb host\n17 255-128-0 5\n3 1-2\n", table), 4);
     ASSERT_EQ(table.size(), 2u);
-    EXPECT_EQ(table[0].foreignColour, 17);
+    EXPECT_EQ(table[0].vertaNumber, 17);
     EXPECT_EQ(table[0].red, 255);
     EXPECT_EQ(table[0].green, 128);
     EXPECT_EQ(table[0].blue, 0);
-    EXPECT_EQ(table[0].hostColour, 5);
+    EXPECT_EQ(table[0].colorNumber, 5);
     EXPECT_EQ(table[1].green, 2);
     EXPECT_EQ(table[1].blue, 0);   // missing values are 0
-    EXPECT_EQ(table[1].hostColour, 0);
+    EXPECT_EQ(table[1].colorNumber, 0);
 
     std::vector<RGB_COLOR_NUM> none;
     EXPECT_EQ(parseVertaColorTable("---VERTA Color Table---\nheader\n", none), 2);

@@ -8,7 +8,7 @@
 #include "plugin/model/feature_mark.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/work_records.h"
-#include "plugin/recognition/feature_marks.h"
+#include "plugin/services/recognition.h"
 #include "recognition_attributes_support.h"
 
 namespace {

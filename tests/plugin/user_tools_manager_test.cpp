@@ -182,4 +182,19 @@ TEST_F(UserToolsManager, TheLevelButtonTakesTheLevelTheUserChoosesInTheHostsList
     EXPECT_EQ(drawn(17).size(), 2u);
 }
 
+TEST_F(UserToolsManager, CancelAfterALevelPickKeepsTheSettingsAndALevelThatIsNoNumberIsLevelZero) {
+    g_globals->settings.shapeLevel = 4;
+    script()
+        .click(kDlg, CDlgUserToolsMgr::kLevelList)
+        .type(30102, 1001, "17")
+        .click(30102, plat::IDOK)
+        .click(kDlg, plat::IDCANCEL);
+    runUserToolsManager(hole({{5, 20, 5, 0}}));
+    EXPECT_EQ(g_globals->settings.shapeLevel, 4);
+    script().type(kDlg, CDlgUserToolsMgr::kLevel, "abc").click(kDlg, plat::IDOK);
+    runUserToolsManager(hole({{5, 20, 5, 0}}));
+    expectScriptPlayed();
+    EXPECT_EQ(g_globals->settings.shapeLevel, 0);
+}
+
 }  // namespace

@@ -272,6 +272,21 @@ TEST_F(Hostcam, TheMainJobFindsTheExamplePlatesHolesAndKeepsThemInThePart) {
     EXPECT_NE(out.str().find(part + ": "), std::string::npos);
 }
 
+// The shipped features manager session: from the main menu's button through the popup to the reaming
+// features window, whose "Do it" marks every hole of the example plate; the marks' arcs are saved with it.
+TEST_F(Hostcam, TheFeaturesManagerSessionMarksTheExamplePlatesHoles) {
+    const std::string part = (dir / "plate.pfp").string();
+    ASSERT_EQ(run({"--plugin", kModule, "--host-dir", (dir / "host").string(), "--open",
+                   std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step", "--session",
+                   std::string(FX_SOURCE_DIR) + "/data/sessions/features_manager.session", "--save", part}),
+              0)
+        << err.str() << out.str();
+    EXPECT_NE(out.str().find("dialog.show 18047 modeless caption=\"Reaming features\""), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("host.event mask=0x202 arg2=0x100 flag=1"), std::string::npos);
+    EXPECT_NE(out.str().find("user click 18047 1"), std::string::npos);
+    EXPECT_NE(out.str().find(part + ": points 0, lines 0, arcs 16,"), std::string::npos) << out.str();
+}
+
 // The main job plays on any part: holes only in the sides (no top direction to close) or no hole at all.
 TEST_F(Hostcam, TheMainJobPlaysOnAnyPart) {
     namespace hb = host::builder;
