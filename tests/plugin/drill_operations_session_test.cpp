@@ -245,7 +245,7 @@ TEST_F(DrillOperationsSession, OperationsOverSeveralViewsAskAboutTheMachineOnlyW
     script().answer(plat::IDCANCEL);
     EXPECT_FALSE(machineTakesViews(tree, true));
     expectScriptPlayed();
-    EXPECT_EQ(count("rotary components"), 1);
+    EXPECT_EQ(count("rotary axes"), 1);
 }
 
 // The bottom's holes are the other halves of the top's (split at their neck): once the top's run is done,

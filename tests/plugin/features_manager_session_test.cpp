@@ -19,6 +19,7 @@
 #include "plugin/services/engine.h"
 #include "plugin/services/features.h"
 #include "recognition_pipeline_support.h"
+#include "plugin/services/table_dialogs.h"
 #include "support/plugin_fixture.h"
 
 namespace {
@@ -290,22 +291,22 @@ TEST_F(FeaturesManagerSession, ShowTellsAMarkAndEditAllDeletesEveryEqualMarkAfte
 // The tap window: "Select Tap" cancelled in the table choice changes nothing; "Do it" without a chosen row
 // asks for one, and with none chosen makes no mark and tells the window so.
 TEST_F(FeaturesManagerSession, TheTapWindowWithoutAChosenRowMakesNoMark) {
-    constexpr int kChooser = 18018;
+    constexpr int kTableChooser = CSelectShapeTable::kTemplate;
     script()
         .click(kMenu, kFeaturesButton)
         .menu(3)
         .click(kWindow, CDlgAssignFeatures::kSelectTap)
-        .click(kChooser, plat::IDCANCEL)
+        .close(kTableChooser)
         .click(kWindow, CDlgAssignFeatures::kSelectAll)
         .click(kWindow, plat::IDOK)
-        .click(kChooser, plat::IDOK)
+        .close(kTableChooser)
         .menu(kMenuExit)
         .click(kMenu, plat::IDOK);
     m_main();
     expectScriptPlayed();
     EXPECT_NE(plat::lastSnapshot(kWindow).find("caption=\"Tap features\""), std::string::npos);
     EXPECT_NE(plat::lastSnapshot(kWindow).find("Tap row: No process chosen"), std::string::npos);
-    EXPECT_EQ(count("dialog.show 18018"), 2);
+    EXPECT_EQ(count("dialog.show " + std::to_string(kTableChooser)), 2);
     EXPECT_EQ((*g_featMgrTexts)[0], "No process chosen");
     EXPECT_TRUE(keptMarks().empty());
     EXPECT_EQ(selectedSurfaces(), 0);
