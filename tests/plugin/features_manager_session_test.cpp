@@ -3,6 +3,7 @@
 // it makes, and the popup's commands on them.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "plugin/features/feature_windows.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/work_records.h"
+#include "plugin/services/configuration.h"
 #include "plugin/services/engine.h"
 #include "plugin/services/features.h"
 #include "recognition_pipeline_support.h"
@@ -39,14 +41,19 @@ protected:
         ASSERT_EQ(table.rfind("[Class] 0", 0), 0u);
         table[8] = '3';
         ASSERT_TRUE(plat::writeFile(library + "Reaming{H7}.tab", table));
-        const BuiltPart part = PartBuilder::block({60, 40, 12})
-                                   .hole(throughHole("a", {10, 10, 12}, kDown, 10))
-                                   .hole(throughHole("b", {30, 30, 12}, kDown, 10))
-                                   .hole(throughHole("c", {50, 20, 12}, kDown, 6))
-                                   .build();
+        ASSERT_NO_FATAL_FAILURE(storePlate({60, 40, 12}, {throughHole("a", {10, 10, 12}, kDown, 10),
+                                                          throughHole("b", {30, 30, 12}, kDown, 10),
+                                                          throughHole("c", {50, 20, 12}, kDown, 6)}));
+        load();
+    }
+
+    // A block with these holes stored as the part's solid.
+    static void storePlate(host::Vec3 size, const std::vector<HoleSpec>& holes) {
+        PartBuilder builder = PartBuilder::block(size);
+        for (const HoleSpec& h : holes) builder.hole(h);
+        const BuiltPart part = builder.build();
         ASSERT_TRUE(part.ok()) << part.error;
         ASSERT_NE(host::storeSolidEntity(part.solid, 3, 1, "part"), 0u);
-        load();
     }
 
     // The marks the part keeps, read as the next cycle would.
@@ -246,9 +253,7 @@ TEST_F(FeaturesManagerSession, ColouredHolesGiveMarksThatTheTurnItemMovesOntoThe
     host::newPart();
     HoleSpec coloured = throughHole("a", {10, 10, 12}, kDown, 8);
     coloured.colour = 9;
-    const BuiltPart part = PartBuilder::block({40, 40, 12}).hole(coloured).hole(throughHole("b", {30, 30, 12}, kDown, 6)).build();
-    ASSERT_TRUE(part.ok()) << part.error;
-    ASSERT_NE(host::storeSolidEntity(part.solid, 3, 1, "part"), 0u);
+    ASSERT_NO_FATAL_FAILURE(storePlate({40, 40, 12}, {coloured, throughHole("b", {30, 30, 12}, kDown, 6)}));
     script()
         .click(kMenu, kFeaturesButton)
         .menu(31)
@@ -310,6 +315,144 @@ TEST_F(FeaturesManagerSession, TheTapWindowWithoutAChosenRowMakesNoMark) {
     EXPECT_EQ((*g_featMgrTexts)[0], "No process chosen");
     EXPECT_TRUE(keptMarks().empty());
     EXPECT_EQ(selectedSurfaces(), 0);
+}
+
+// The tap window on a plate with three tap drills of 6.75 mm and one hole of 10 mm, the row M8 of the
+// first thread table really chosen in the configuration's choose mode. The recognition records a thread
+// modelled over a tap drill as an overlap of it: here one at the top of the first drill and one at the
+// bottom of the second (as such a thread face would give), so that "Do it" aligns a mark from each end.
+class FeaturesTapWindowSession : public FeaturesManagerSession {
+protected:
+    static constexpr int kChooser = CSelectShapeTable::kTemplate, kConfig = CConfigProcess::kTemplate, kM8Row = 7;
+
+    void SetUp() override {
+        FeaturesManagerSession::SetUp();
+        host::newPart();
+        ASSERT_NO_FATAL_FAILURE(storePlate({60, 40, 12}, {throughHole("a", {10, 10, 12}, kDown, 6.75),
+                                                          throughHole("b", {30, 30, 12}, kDown, 6.75),
+                                                          throughHole("c", {50, 10, 12}, kDown, 6.75),
+                                                          throughHole("d", {50, 30, 12}, kDown, 10)}));
+    }
+    void TearDown() override {
+        plat::driver().transcript().setEcho({});
+        FeaturesManagerSession::TearDown();
+    }
+    static plat::Point firstPicture() {
+        for (const plat::CtlTemplate& c : plat::findDialogTemplate(kChooser)->controls)
+            if (c.id == CSelectShapeTable::kPictureSlots[0]) return plat::dluToPixels(c.dlu).center();
+        ADD_FAILURE() << "no picture slot";
+        return {};
+    }
+    // "Select Tap": the chooser on the thread tables, its first table, the row M8, OK.
+    void chooseM8() {
+        const plat::Point slot = firstPicture();
+        script()
+            .click(kWindow, CDlgAssignFeatures::kSelectTap)
+            .clickAt(kChooser, slot.x, slot.y)
+            .listClick(kConfig, CConfigProcess::kRows, kM8Row)
+            .click(kConfig, plat::IDOK);
+    }
+    // The thread of the drill at (x, y), 8 mm long, at its top or its bottom, naming the drill's wall.
+    static void threadOver(double x, double y, bool atTop) {
+        for (POINT_LIST* p = g_featMgrFilter->viewsTree->firstPoint; p; p = p->next) {
+            CYL_LIST* c = p->firstCyl;
+            if (std::fabs(c->cUniv[0] - x) > 1e-6 || std::fabs(c->cUniv[1] - y) > 1e-6) continue;
+            OVLP_ENTRY& o = c->ovlp[c->ovlpCount++];
+            o = OVLP_ENTRY{};
+            o.zSup = atTop ? c->zSup : c->zInf + 8;
+            o.zInf = atTop ? c->zSup - 8 : c->zInf;
+            o.rSup = o.rInf = 4;
+            return;
+        }
+        ADD_FAILURE() << "no hole at " << x << " " << y;
+    }
+    // The user marks every hole the M8 row lets through, with the window's depth at 10: with the threads,
+    // filtered by both diameters of the row (the thread's and the drill's), without them by the drill's alone.
+    std::vector<FEATURE_MARK> tapAll(bool threads) {
+        const std::string opened = "user click " + std::to_string(kWindow) + " " + std::to_string(CDlgAssignFeatures::kSelectTap);
+        plat::driver().transcript().setEcho([opened, done = !threads](const std::string& line) mutable {
+            if (done || line != opened) return;
+            done = true;
+            threadOver(10, 10, true);
+            threadOver(30, 30, false);
+        });
+        script().click(kMenu, kFeaturesButton).menu(3);
+        chooseM8();
+        if (threads) {
+            using M = CDlgSelCylindersMask;
+            script().click(kWindow, CDlgAssignFeatures::kFilter).check(kMask, M::kUseLower, 1).check(kMask, M::kUseUpper, 1)
+                .click(kMask, plat::IDOK);
+        }
+        script()
+            .type(kWindow, CDlgAssignFeatures::kDepth, "10")
+            .click(kWindow, CDlgAssignFeatures::kSelectAll)
+            .click(kWindow, plat::IDOK)
+            .menu(kMenuExit)
+            .click(kMenu, plat::IDOK);
+        m_main();
+        expectScriptPlayed();
+        return keptMarks();
+    }
+};
+
+TEST_F(FeaturesTapWindowSession, ARowChosenInTheConfigurationMarksTheThreadsFromTheEndTheyLieAt) {
+    const std::vector<FEATURE_MARK> marks = tapAll(true);
+    EXPECT_EQ(count("dialog.show " + std::to_string(kConfig)), 1);
+    EXPECT_NE(plat::lastSnapshot(kWindow).find("Tap row: M8"), std::string::npos) << plat::lastSnapshot(kWindow);
+    ASSERT_EQ(marks.size(), 2u);
+    struct CASE {
+        double x, y, z, dz, threadDepth;
+    } const cases[] = {{10, 10, 12, 1, 8}, {30, 30, 0, -1, 8}};
+    for (const CASE& c : cases) {
+        const FEATURE_MARK* m = nullptr;
+        for (const FEATURE_MARK& k : marks)
+            if (std::fabs(k.point[0] - c.x) < 1e-6 && std::fabs(k.point[1] - c.y) < 1e-6) m = &k;
+        ASSERT_NE(m, nullptr) << c.x << " " << c.y;
+        EXPECT_NEAR(m->point[2], c.z, 1e-6) << c.x;
+        EXPECT_DOUBLE_EQ(m->direction[2], c.dz) << c.x;
+        EXPECT_NEAR(m->threadDepth, c.threadDepth, 1e-6) << c.x;
+        EXPECT_EQ(m->isTap, 1);
+        EXPECT_DOUBLE_EQ(m->tapDiam, 8);
+        EXPECT_DOUBLE_EQ(m->tapPitch, 1.25);
+        EXPECT_NEAR(m->diameter, 6.75, 1e-6);
+    }
+}
+
+// Editing all equal features from one of the three tap marks: a new depth for each, on its own place and
+// with its own fit class.
+TEST_F(FeaturesTapWindowSession, EditAllOnThreeEqualTapMarksChangesTheirDepthOnly) {
+    const std::vector<FEATURE_MARK> before = tapAll(false);
+    ASSERT_EQ(before.size(), 3u);
+    for (const FEATURE_MARK& m : before) ASSERT_NEAR(m.threadDepth, 10, 1e-6);
+    plat::driver().reset();
+    using E = CDlgEditFeature;
+    script()
+        .click(kMenu, kFeaturesButton)
+        .menu(52).entity(static_cast<int>(before[1].arcEnts[0]))
+        .type(E::kTemplate, E::kDepth, "14.5").click(E::kTemplate, plat::IDOK).esc()
+        .menu(kMenuExit)
+        .click(kMenu, plat::IDOK);
+    m_main();
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains("3 equal features")) << "the caption tells their number";
+    const std::vector<FEATURE_MARK> after = keptMarks();
+    ASSERT_EQ(after.size(), 3u);
+    for (const FEATURE_MARK& was : before) {
+        const FEATURE_MARK* now = nullptr;
+        for (const FEATURE_MARK& m : after)
+            if (std::fabs(m.point[0] - was.point[0]) < 1e-9 && std::fabs(m.point[1] - was.point[1]) < 1e-9) now = &m;
+        ASSERT_NE(now, nullptr) << was.point[0] << " " << was.point[1];
+        EXPECT_NEAR(now->threadDepth, 14.5, 1e-9);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_DOUBLE_EQ(now->point[i], was.point[i]);
+            EXPECT_DOUBLE_EQ(now->direction[i], was.direction[i]);
+        }
+        EXPECT_STREQ(now->fitClass, was.fitClass);
+        EXPECT_EQ(now->isFit, was.isFit);
+        EXPECT_EQ(now->isTap, 1);
+        EXPECT_DOUBLE_EQ(now->tapDiam, 8);
+        EXPECT_DOUBLE_EQ(now->tapPitch, 1.25);
+    }
 }
 
 TEST_F(FeaturesManagerSession, CodeTwoThousandFourDoesNothing) {
