@@ -45,6 +45,9 @@ struct ReaderRequest {
     unsigned flags = 0;
     std::string payload;
     std::string task;   // what overran, in the message: "the STEP import"
+    // How the messages name the reader and what the user opened: "the STEP reader crashed on the file".
+    std::string reader = "the STEP reader";
+    std::string opened = "the file";
 };
 
 // askStepReader for any request; `whileWaiting` (when given) runs once the request is sent, while the
