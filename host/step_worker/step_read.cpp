@@ -31,11 +31,13 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "host/geom/brep_text.h"
+#include "host/geom/occt_impl.h"
 #include "host/geom/xde_document.h"
 
 namespace host::worker {
@@ -202,6 +204,15 @@ std::vector<double> hostFaceBoxes(const TopoDS_Shape& written, const std::string
     return boxes.size() == 6 * faces ? boxes : faceBoxesOf(written);
 }
 
+// Each number in hexadecimal floating point, so that it comes back bit for bit, followed by ' '.
+void putNumbers(std::string& out, const std::vector<double>& numbers) {
+    for (double v : numbers) {
+        char number[40];
+        const auto written = std::to_chars(number, number + sizeof number, v, std::chars_format::hex);
+        out.append(number, written.ptr).push_back(' ');
+    }
+}
+
 std::string replyOf(const Reply& reply, const std::string& error) {
     ReplyText out;
     auto put = [&](const std::string& bytes) { out.put(bytes); };
@@ -232,11 +243,7 @@ std::string replyOf(const Reply& reply, const std::string& error) {
             for (int c : b.faceColours) colours += std::to_string(c) + ' ';
             put(colours + '\n');
             std::string boxes;
-            for (double v : faceBoxes) {
-                char number[40];
-                const auto written = std::to_chars(number, number + sizeof number, v, std::chars_format::hex);
-                boxes.append(number, written.ptr).push_back(' ');
-            }
+            putNumbers(boxes, faceBoxes);
             put(boxes + '\n');
         }
     }
@@ -259,9 +266,19 @@ std::string stepFileReply(const char* path, bool injectFault) {
 }
 
 // Each text made as the host makes it when it opens the part, so that a text whose making would not end,
-// or would take the host's memory, ends this process instead.
+// or would take the host's memory, ends this process instead; the boxes of its faces go back, so that the
+// host makes it without boxing them again (host/geom/step_reply.h). A solid with a face the kernel could
+// not make sends none: the host then makes it whole itself, as the reader did.
 std::string geometryReply(std::string_view payload) {
-    std::string made;
+    std::string made, boxes;
+    auto putBoxes = [&](const std::vector<FaceGeom>& faces) {
+        boxes += std::to_string(faces.size()) + '\n';
+        for (const FaceGeom& f : faces) {
+            const Box3 b = f.boundingBox();
+            putNumbers(boxes, {b.min[0], b.min[1], b.min[2], b.max[0], b.max[1], b.max[2]});
+        }
+        boxes += '\n';
+    };
     while (!payload.empty()) {
         const char kind = payload[0];
         std::size_t length = 0;
@@ -269,14 +286,20 @@ std::string geometryReply(std::string_view payload) {
         if ((kind != 'S' && kind != 'F') || payload.size() < 3 || payload[1] != ' ' || eol == std::string_view::npos ||
             std::from_chars(payload.data() + 2, payload.data() + eol, length).ptr != payload.data() + eol ||
             payload.size() - eol - 1 < length)
-            return "FXGEOM 1\nX\n";
+            return "FXGEOM 2\nX\n";
         const std::string_view text = payload.substr(eol + 1, length);
         payload.remove_prefix(eol + 1 + length);
-        made += (kind == 'S' ? host::solidFromBrepText(text).has_value() : host::faceFromBrepText(text).has_value())
-                    ? '1'
-                    : '0';
+        if (kind == 'S') {
+            const std::optional<SolidGeom> solid = solidFromBrepText(text);
+            made += solid ? '1' : '0';
+            if (solid) putBoxes(solid->impl()->everyFace ? solid->faces() : std::vector<FaceGeom>());
+        } else {
+            const std::optional<FaceGeom> face = faceFromBrepText(text);
+            made += face ? '1' : '0';
+            if (face) putBoxes({*face});
+        }
     }
-    return "FXGEOM 1\n" + made + "\nE\n";
+    return "FXGEOM 2\n" + made + '\n' + boxes + "E\n";
 }
 
 }  // namespace host::worker

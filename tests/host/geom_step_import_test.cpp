@@ -250,6 +250,34 @@ TEST(StepReply, IsReadOnlyWhole) {
     }
 }
 
+// The reader's answer to a part's geometry texts: which it made and, for each made, its faces' boxes.
+TEST(GeometryReply, IsReadOnlyWholeAndForItsTexts) {
+    const std::string whole = "FXGEOM 2\n101\n1\n0p+0 0p+0 -0p+0 1p+0 1p+0 1.8p+1 \n0\n\nE\n";
+    const std::optional<std::vector<GeometryReplyText>> reply = parseGeometryReply(whole, 3);
+    ASSERT_TRUE(reply.has_value());
+    ASSERT_EQ(reply->size(), 3u);
+    EXPECT_TRUE((*reply)[0].made);
+    ASSERT_EQ((*reply)[0].faceBoxes.size(), 1u);
+    EXPECT_TRUE(std::signbit((*reply)[0].faceBoxes[0].min[2]));
+    EXPECT_EQ((*reply)[0].faceBoxes[0].max, (Vec3{1, 1, 3}));
+    EXPECT_FALSE((*reply)[1].made);
+    EXPECT_TRUE((*reply)[2].made);
+    EXPECT_TRUE((*reply)[2].faceBoxes.empty());
+    for (std::size_t cut = 0; cut < whole.size(); ++cut) EXPECT_FALSE(parseGeometryReply(whole.substr(0, cut), 3)) << cut;
+    EXPECT_FALSE(parseGeometryReply(whole, 2));
+    EXPECT_FALSE(parseGeometryReply(whole, 4));
+    for (const char* bad : {
+             "FXGEOM 1\n1\nE\n",                                         // the form that carried no boxes
+             "FXGEOM 2\n2\n0\n\nE\n",                                    // neither made nor refused
+             "FXGEOM 2\n1\nE\n",                                         // made, without its boxes
+             "FXGEOM 2\n1\n99999999999\n\nE\n",                          // more boxes than bytes
+             "FXGEOM 2\n1\n1\n0p+0 0p+0 0p+0 1p+0 1p+0 \nE\n",             // a box of five
+             "FXGEOM 2\n1\n1\n0p+0 0p+0 0p+0 1p+0 1p+0 inf \n\nE\n",      // not finite
+             "FXGEOM 2\n0\nE\nE\n",                                       // more after its end
+         })
+        EXPECT_FALSE(parseGeometryReply(bad, 1)) << bad;
+}
+
 // The host takes every face's box from the reader's reply: each is the box the host works out on the face
 // itself, bit for bit, and the solid's box is their union.
 TEST_F(StepImportTest, FacesTakeTheBoxesTheReaderWorkedOut) {
