@@ -7,6 +7,11 @@
 #include <BRep_Builder.hxx>
 #include <Bnd_Box.hxx>
 #include <IFSelect_ReturnStatus.hxx>
+#include <Interface_Check.hxx>
+#include <Interface_CheckIterator.hxx>
+#include <Interface_EntityIterator.hxx>
+#include <Interface_Graph.hxx>
+#include <Interface_InterfaceModel.hxx>
 #include <Message.hxx>
 #include <Message_Messenger.hxx>
 #include <Message_PrinterOStream.hxx>
@@ -15,6 +20,8 @@
 #include <STEPControl_Reader.hxx>
 #include <Standard_Failure.hxx>
 #include <TCollection_AsciiString.hxx>
+#include <TCollection_HAsciiString.hxx>
+#include <TColStd_MapOfTransient.hxx>
 #include <TCollection_ExtendedString.hxx>
 #include <TDF_Label.hxx>
 #include <TDF_LabelSequence.hxx>
@@ -27,6 +34,7 @@
 #include <XCAFDoc_ColorTool.hxx>
 #include <XCAFDoc_DocumentTool.hxx>
 #include <XCAFDoc_ShapeTool.hxx>
+#include <XSControl_WorkSession.hxx>
 
 #include <algorithm>
 #include <charconv>
@@ -99,14 +107,51 @@ void addBodies(const TopoDS_Shape& shape, const std::string& name, const Handle(
     }
 }
 
-// With names and colours. "" when read (the bodies may still be none), else why the transfer failed.
-std::string readWithNamesAndColours(const char* path, bool injectFault, Reply& reply) {
+// The first entity of the file read that the kernel's load check failed and that a transfer may reach (a
+// root, or one that another entity names), as "entity #12 is malformed (why)"; "" when there is none. The
+// kernel leaves what failed empty, and its translators do not all survive an empty parameter: a pcurve
+// whose representation names an entity of the wrong kind crashes the one for curves.
+std::string malformedEntity(STEPControl_Reader& reader) {
+    const Handle(Interface_InterfaceModel) model = reader.Model();
+    if (model.IsNull()) return {};
+    Interface_CheckIterator checks = reader.WS()->ModelCheckList(false);
+    std::optional<TColStd_MapOfTransient> roots;
+    for (checks.Start(); checks.More(); checks.Next()) {
+        const Handle(Interface_Check)& check = checks.Value();
+        const int number = checks.Number();
+        if (!check->HasFailed() || number < 1 || number > model->NbEntities()) continue;
+        const Handle(Standard_Transient)& entity = model->Value(number);
+        if (reader.WS()->Graph().Sharings(entity).NbEntities() == 0) {
+            if (!roots) {
+                roots.emplace();
+                for (int i = 1; i <= reader.NbRootsForTransfer(); ++i) roots->Add(reader.RootForTransfer(i));
+            }
+            if (!roots->Contains(entity)) continue;
+        }
+        const Handle(TCollection_HAsciiString) label = model->StringLabel(entity);
+        return "entity " + std::string(label.IsNull() ? "#" + std::to_string(number) : label->ToCString()) +
+               " is malformed (" + check->CFail(1) + ")";
+    }
+    return {};
+}
+
+// With names and colours. "" when read (the bodies may still be none), else why the transfer failed;
+// `refusal` says why the file is not read at all.
+std::string readWithNamesAndColours(const char* path, bool injectFault, Reply& reply, std::string& refusal) {
     try {
         host::XdeDocument xde;
         STEPCAFControl_Reader reader;
         reader.SetColorMode(true);
         reader.SetNameMode(true);
-        if (reader.ReadFile(path) != IFSelect_RetDone) return "not readable";
+        if (reader.ReadFile(path) != IFSelect_RetDone) {
+            refusal = "not a readable STEP file";
+            return refusal;
+        }
+        refusal = malformedEntity(reader.ChangeReader());
+        if (!refusal.empty()) {
+            refusal = "not read, " + refusal;
+            return refusal;
+        }
         if (injectFault) throw Standard_Failure("a fault injected for a test");
         if (!reader.Transfer(xde.doc())) return "the transfer failed";
         Handle(XCAFDoc_ShapeTool) shapes = XCAFDoc_DocumentTool::ShapeTool(xde.doc()->Main());
@@ -133,6 +178,7 @@ std::string readPlain(const char* path, Reply& reply) {
     try {
         STEPControl_Reader reader;
         if (reader.ReadFile(path) != IFSelect_RetDone) return "not a readable STEP file";
+        if (const std::string malformed = malformedEntity(reader); !malformed.empty()) return "not read, " + malformed;
         const int roots = reader.NbRootsForTransfer();
         int lost = 0;
         for (int i = 1; i <= roots; ++i) {
@@ -257,9 +303,10 @@ void quietKernel() { Message::DefaultMessenger()->RemovePrinters(STANDARD_TYPE(M
 
 std::string stepFileReply(const char* path, bool injectFault) {
     Reply reply;
-    const std::string why = readWithNamesAndColours(path, injectFault, reply);
+    std::string refusal;
+    const std::string why = readWithNamesAndColours(path, injectFault, reply, refusal);
     if (why.empty()) return replyOf(reply, {});
-    if (why == "not readable") return replyOf(reply, "not a readable STEP file");
+    if (!refusal.empty()) return replyOf(reply, refusal);
     reply.warnings.push_back("names and colours could not be read (" + why + "); the solids are read without them");
     const std::string error = readPlain(path, reply);
     return replyOf(reply, error);

@@ -99,15 +99,39 @@ TEST_F(StepImportTest, HostileFilesAreRefusedBeforeTheKernelAndSurvivedInsideIt)
         EXPECT_NE(refused.error.find(path + ": not read, it holds"), std::string::npos) << refused.error;
         EXPECT_NE(refused.error.find(h.finding), std::string::npos) << refused.error;
 
-        // The kernel crashes or hangs on each: the host only hears of it.
+        // The kernel crashes or hangs on each, or the reader finds an entity its load failed (NAN is not a
+        // number to it): the host only hears of it.
         const StepImport survived = importStep(path, {.timeLimitSeconds = 5, .skipPreScan = true});
         EXPECT_TRUE(survived.solids.empty());
         EXPECT_TRUE(survived.error.find("the STEP reader") != std::string::npos ||
+                    survived.error.find(" is malformed (") != std::string::npos ||
                     survived.error.find("took longer than 5 s and was stopped") != std::string::npos)
             << survived.error;
     }
     const StepImport fine = importStep(write("deep.step", nested(kStepMaxNesting - 2)));
     EXPECT_TRUE(fine.ok()) << fine.error;
+}
+
+// An entity of the wrong kind where another entity names it (a pcurve's representation holding itself in
+// place of its curve) crashed the kernel's translator: the file is refused naming the entity. One that no
+// entity names leaves the import as it was.
+TEST_F(StepImportTest, AMalformedEntityTheTransferMeetsIsRefusedNamingIt) {
+    const std::string selfNamed = write("self.step", withData([](std::string data) {
+        const std::string item = "#48 = DEFINITIONAL_REPRESENTATION('',(#49)";
+        return data.replace(data.find(item), item.size(), "#48 = DEFINITIONAL_REPRESENTATION('',(#48)");
+    }));
+    const StepImport refused = importStep(selfNamed);
+    EXPECT_TRUE(refused.solids.empty());
+    EXPECT_EQ(refused.error, selfNamed + ": not read, entity #48 is malformed (Parameter n0.1 (representation_item) : "
+                                         "Entity has illegal type)");
+    const StepImport plain = importStep(selfNamed, {.failNamesAndColours = true});
+    EXPECT_EQ(plain.error, refused.error);
+
+    const StepImport unnamed = importStep(write("unnamed.step", withData([](std::string data) {
+        return data.insert(6, "#999999=CARTESIAN_POINT('',(1.,'x',2.));\n");
+    })));
+    ASSERT_TRUE(unnamed.ok()) << unnamed.error;
+    EXPECT_EQ(unnamed.solids.size(), importStep(kExample).solids.size());
 }
 
 TEST_F(StepImportTest, AFolderIsNoStepFile) {
@@ -173,6 +197,7 @@ TEST_F(StepImportTest, ABurstOfImportsReadsEachFileAsAloneAroundOnesTheKernelCan
         const StepImport survived = importStep(path, {.timeLimitSeconds = 1, .skipPreScan = true});
         EXPECT_TRUE(survived.solids.empty());
         EXPECT_TRUE(survived.error.find("the STEP reader") != std::string::npos ||
+                    survived.error.find(" is malformed (") != std::string::npos ||
                     survived.error.find("took longer than 1 s and was stopped") != std::string::npos)
             << survived.error;
     };
