@@ -355,8 +355,8 @@ TEST_F(Hostcam, AFileThatIsNoPartIsRefused) {
     EXPECT_NE(err.str().find("bogus.pfp"), std::string::npos) << err.str();
 }
 
-// A folder named like a STEP file, and a STEP file nested past what the kernel's reader survives: each is
-// refused with what it is, before the plug-in runs.
+// A folder named like a STEP file, a STEP file nested past what the kernel's reader survives and one with
+// an entity of the wrong kind: each is refused with what it is, before the plug-in runs.
 TEST_F(Hostcam, AFolderOrAHostileStepFileIsRefusedWithWhatItIs) {
     const std::string folder = (dir / "folder.step").string();
     fs::create_directories(folder);
@@ -367,6 +367,19 @@ TEST_F(Hostcam, AFolderOrAHostileStepFileIsRefusedWithWhatItIs) {
     const std::string nested = write("nested.step", "ISO-10303-21;\nDATA;\n#1=A(" + std::string(100000, '(') + ");\n");
     EXPECT_EQ(run({"--plugin", kModule, "--open", nested}), 2);
     EXPECT_EQ(err.str(), "hostcam: " + nested + ": not read, it holds line 3: lists nested deeper than 64 levels\n");
+
+    // The boss example with a pcurve's representation holding itself where its line was (the kernel's curve
+    // translator crashed on it): refused by the reader, naming the entity.
+    err.str("");
+    std::string boss = plat::readFile(std::string(FX_SOURCE_DIR) + "/data/examples/boss_part.step").value_or("");
+    const std::string item = "#48 = DEFINITIONAL_REPRESENTATION('',(#49)";
+    ASSERT_NE(boss.find(item), std::string::npos);
+    const std::string malformed =
+        write("malformed.step", boss.replace(boss.find(item), item.size(), "#48 = DEFINITIONAL_REPRESENTATION('',(#48)"));
+    EXPECT_EQ(run({"--plugin", kModule, "--open", malformed}), 2);
+    EXPECT_EQ(err.str(), "hostcam: " + malformed +
+                             ": not read, entity #48 is malformed (Parameter n0.1 (representation_item) : Entity has "
+                             "illegal type)\n");
     EXPECT_EQ(out.str().find("hostcam.return"), std::string::npos);
 }
 
