@@ -69,6 +69,16 @@ std::string withNan() {
     });
 }
 
+// The definition of the first edge curve renamed, so that its oriented edges name no entity: the kernel's
+// reader takes such a reference as one to another entity, and the wrong one crashed its own check.
+std::string dangling() {
+    return withData([](std::string data) {
+        const std::size_t at = data.find("= EDGE_CURVE(");
+        const std::size_t start = data.rfind('#', at);
+        return data.replace(start, at - start, "#999999 ");
+    });
+}
+
 struct Hostile {
     const char* name;
     std::string (*make)();
@@ -90,6 +100,7 @@ TEST_F(StepImportTest, HostileFilesAreRefusedBeforeTheKernelAndSurvivedInsideIt)
         {"nested", [] { return nested(100000); }, "nested deeper than 64 levels"},
         {"scaled", scaled, "an absurd number"},
         {"nan", withNan, "a number that is not finite (NAN)"},
+        {"dangling", dangling, "a reference to #21, an entity it does not define"},
     };
     for (const Hostile& h : files) {
         SCOPED_TRACE(h.name);
@@ -224,6 +235,9 @@ TEST(StepPreScan, FindsOnlyWhatIsOutsideStringsAndComments) {
         {"#99999999999=B();", "line 1: an entity number past the reader's range (#99999999999)"},
         {"#7=B(#2147483648);", "line 1: an entity number past the reader's range (#2147483648)"},
         {"END-ISO-10303-21;", ""},
+        {"#8 /* a note */ =B(#9,#8);\n#9\t= C(#8, #ANY);", ""},
+        {"#8=B(#9);\n#10=C(#8);", "a reference to #9, an entity it does not define"},
+        {"#8=B();\n#8 = C(#8);", "a second entity #8"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(stepPreScan(c.text), c.finding) << c.text;
