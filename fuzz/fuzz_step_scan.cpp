@@ -1,5 +1,5 @@
-// The STEP pre-scan (step_scan.h) and the STEP reader's reply parser (step_reply.h). The scan must find
-// the same whatever the chunks it is fed in.
+// The STEP pre-scan (step_scan.h) and the STEP reader's reply parsers (step_reply.h: a STEP file's, a part's
+// geometry's). The scan must find the same whatever the chunks it is fed in.
 #include "fuzz_support.h"
 #include "host/geom/step_reply.h"
 #include "host/geom/step_scan.h"
@@ -13,5 +13,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (chunked.finish() != whole) __builtin_trap();
     host::StepReply reply;
     (void)host::parseStepReply(text, reply);
+    (void)host::parseGeometryReply(text, step);
     return 0;
 }

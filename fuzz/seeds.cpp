@@ -282,6 +282,10 @@ int main(int argc, char** argv) {
     const std::string step = FX_SOURCE_DIR "/data/examples/boss_part.step";
     fuzz::writeSeed(out + "/step_scan", "boss_part", bytesOf(plat::readFile(step).value_or("")));
     fuzz::writeSeed(out + "/step_scan", "reply", bytesOf(host::runProcess(host::stepReaderPath(), {step}, 60, 1u << 30).output));
+    for (const auto& example : std::filesystem::directory_iterator(FX_SOURCE_DIR "/data/examples"))
+        if (example.path().extension() == ".step")
+            fuzz::writeSeed(out + "/step_read", example.path().stem().string(),
+                            bytesOf(plat::readFile(example.path().string()).value_or("")));
     writeFileSeeds(out);
     for (const ent& e : host::allEntities()) {
         const std::string note = e.type == kEntNote ? std::string(host::noteText(e.note.text)) : std::string();

@@ -22,6 +22,7 @@ fixed_runs() {
     settings_file | text_section) echo 4000 ;;
     tool_files) echo 8000 ;;
     step_scan) echo 8000 ;;
+    step_read) echo 80 ;;
     cycle_records) echo 20000 ;;
     brep_text | settings_record) echo 40000 ;;
     session_file) echo 50000 ;;

@@ -35,6 +35,7 @@
 #include "host/db/geometry_seal.h"
 #include "host/geom/brep_text.h"
 #include "host/geom/step_process.h"
+#include "host/geom/step_reply.h"
 #include "host/internal.h"
 #include "host/tools/part_tools.h"
 
@@ -610,24 +611,15 @@ std::string geometryRequest(std::vector<PENDING_GEOMETRY>& pending,
     return payload;
 }
 
-// Which texts the reader process made ('1') and which it refused ('0'); nullopt when the reply is not one.
-std::optional<std::string> madeInReader(const std::string& reply, std::size_t count) {
-    constexpr std::string_view head = "FXGEOM 1\n", tail = "\nE\n";
-    if (reply.size() != head.size() + count + tail.size() || reply.compare(0, head.size(), head) != 0 ||
-        reply.compare(head.size() + count, tail.size(), tail) != 0)
-        return std::nullopt;
-    std::string made = reply.substr(head.size(), count);
-    if (made.find_first_not_of("01") != std::string::npos) return std::nullopt;
-    return made;
-}
-
 // Makes the faces and solids of the texts read, once the reader process has made them within the limits:
-// what it made in time is made here the same way, and the part is refused when it was stopped or failed.
+// what it made in time is made here the same way, with the faces' boxes it worked out (boxing is most of
+// the making), and the part is refused when it was stopped or failed.
 bool makeGeometry(Reader& r, Database& db, std::vector<PENDING_GEOMETRY>& pending) {
     if (pending.empty()) return true;
     std::vector<std::pair<std::size_t, std::size_t>> places;
     const unsigned flags = kReaderGeometry | (g_geometryLimits.stall ? kReaderStall : 0u);
-    ReaderRequest request{flags, geometryRequest(pending, places), "reading its geometry"};
+    ReaderRequest request{flags, geometryRequest(pending, places), "reading its geometry", "the geometry reader",
+                          "the part file"};
     const double megabytes = static_cast<double>(request.payload.size()) / (1 << 20);
     const double seconds = g_geometryLimits.seconds > 0 ? g_geometryLimits.seconds : 10 + megabytes;
     const long memoryMb =
@@ -640,12 +632,13 @@ bool makeGeometry(Reader& r, Database& db, std::vector<PENDING_GEOMETRY>& pendin
         for (const auto& [at, length] : places)
             read.push_back(readBrepText(std::string_view(request.payload).substr(at, length)));
     };
+    // Six numbers of at most 25 bytes a face, and a face in the text takes at least three.
+    const std::size_t maxOutput = 64 * (request.payload.size() + pending.size()) + 64;
     ProcessRun run;
-    std::optional<std::string> made;
+    std::optional<std::vector<GeometryReplyText>> made;
     for (bool fresh : {false, true}) {
-        run = askReader(request, memoryMb, g_geometryLimits.memoryMb > 0, fresh, seconds, pending.size() + 64,
-                        readHere);
-        made = run.failure.empty() ? madeInReader(run.output, pending.size()) : std::nullopt;
+        run = askReader(request, memoryMb, g_geometryLimits.memoryMb > 0, fresh, seconds, maxOutput, readHere);
+        made = run.failure.empty() ? parseGeometryReply(run.output, pending.size()) : std::nullopt;
         if (!run.reused || run.stopped || made) break;
     }
     if (made) readHere();
@@ -656,15 +649,16 @@ bool makeGeometry(Reader& r, Database& db, std::vector<PENDING_GEOMETRY>& pendin
     for (std::size_t i = 0; i < pending.size(); ++i) {
         PENDING_GEOMETRY& p = pending[i];
         const std::string unreadable = "the geometry of entity " + std::to_string(p.id) + " is unreadable";
-        if ((*made)[i] != '1') return r.damaged(unreadable);
-        if (!read[i]) return r.damaged(unreadable);
+        const GeometryReplyText& reply = (*made)[i];
+        if (!reply.made || !read[i]) return r.damaged(unreadable);
         ent& e = db.ents[p.entry].e;
         if (!p.solid) {
-            std::optional<FaceGeom> face = faceFromBrep(*read[i]);
+            std::optional<FaceGeom> face =
+                faceFromBrep(*read[i], reply.faceBoxes.size() == 1 ? &reply.faceBoxes[0] : nullptr);
             if (!face) return r.damaged(unreadable);
             e.surf.geom = std::make_shared<FaceGeom>(std::move(*face));
         } else {
-            std::optional<SolidGeom> solid = solidFromBrep(*read[i]);
+            std::optional<SolidGeom> solid = solidFromBrep(*read[i], &reply.faceBoxes);
             if (solid && p.colours) solid = withFaceColoursFromText(*solid, *p.colours);
             if (!solid) return r.damaged(unreadable);
             e.solid.geom = std::make_shared<SolidGeom>(std::move(*solid));

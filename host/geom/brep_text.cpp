@@ -87,9 +87,9 @@ std::optional<ReadBrep> readBrepText(std::string_view text) {
     return ReadBrep(std::make_shared<const TopoDS_Shape>(std::move(*shape)));
 }
 
-std::optional<FaceGeom> faceFromBrep(const ReadBrep& read) {
+std::optional<FaceGeom> faceFromBrep(const ReadBrep& read, const Box3* box) {
     if (!read.shape() || read.shape()->ShapeType() != TopAbs_FACE) return std::nullopt;
-    FaceGeom face = makeFaceGeom(*read.shape());
+    FaceGeom face = makeFaceGeom(*read.shape(), box);
     if (face.empty()) return std::nullopt;
     return face;
 }

@@ -34,7 +34,8 @@ private:
     std::shared_ptr<const TopoDS_Shape> shape_;
 };
 std::optional<ReadBrep> readBrepText(std::string_view text);
-std::optional<FaceGeom> faceFromBrep(const ReadBrep& read);
+// `box`, when given, the face's box as boxOf gives it, worked out already (makeFaceGeom).
+std::optional<FaceGeom> faceFromBrep(const ReadBrep& read, const Box3* box = nullptr);
 std::optional<SolidGeom> solidFromBrep(const ReadBrep& read, const std::vector<Box3>* faceBoxes = nullptr);
 
 std::string faceColoursToText(const SolidGeom& solid);

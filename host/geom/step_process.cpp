@@ -28,15 +28,16 @@ extern char** environ;
 namespace host {
 namespace {
 
-std::string describe(int status) {
+// How the reader ended, in the words of `request`: "" when it exited with code 0.
+std::string describe(int status, const ReaderRequest& request) {
     if (WIFEXITED(status)) {
-        return WEXITSTATUS(status) == 0 ? std::string() : "the STEP reader failed (exit code " +
+        return WEXITSTATUS(status) == 0 ? std::string() : request.reader + " failed (exit code " +
                                                               std::to_string(WEXITSTATUS(status)) + ")";
     }
     if (WIFSIGNALED(status)) {
-        return "the STEP reader crashed on the file (" + std::string(strsignal(WTERMSIG(status))) + ")";
+        return request.reader + " crashed on " + request.opened + " (" + strsignal(WTERMSIG(status)) + ")";
     }
-    return "the STEP reader ended abnormally";
+    return request.reader + " ended abnormally";
 }
 
 }  // namespace
@@ -114,7 +115,7 @@ ProcessRun runProcess(const std::string& program, const std::vector<std::string>
     } else if (overflowed) {
         run.failure = "the STEP reader's output grew past its limit";
     } else {
-        run.failure = describe(status);
+        run.failure = describe(status, ReaderRequest{});
     }
     return run;
 }
@@ -141,8 +142,8 @@ std::string secondsText(double seconds) {
     return text;
 }
 
-// Ends the reader (killed unless it already ended) and says how it ended.
-std::string letGo(SERVING_READER& r, bool kill) {
+// Ends the reader (killed unless it already ended) and says how it ended, in the words of `request`.
+std::string letGo(SERVING_READER& r, bool kill, const ReaderRequest& request = {}) {
     if (r.socket >= 0) close(r.socket);
     int status = 0;
     if (r.pid > 0) {
@@ -151,14 +152,14 @@ std::string letGo(SERVING_READER& r, bool kill) {
         }
     }
     r = SERVING_READER{};
-    const std::string how = describe(status);
-    return how.empty() ? "the STEP reader ended before it answered" : how;
+    const std::string how = describe(status, request);
+    return how.empty() ? request.reader + " ended before it answered" : how;
 }
 
-std::string start(SERVING_READER& r, long memoryMb) {
+std::string start(SERVING_READER& r, long memoryMb, const ReaderRequest& request) {
     int ends[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
-        return std::string("cannot start the STEP reader: ") + std::strerror(errno);
+        return "cannot start " + request.reader + ": " + std::strerror(errno);
     const std::string program = stepReaderPath(), limit = std::to_string(memoryMb);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -173,7 +174,7 @@ std::string start(SERVING_READER& r, long memoryMb) {
     close(ends[1]);
     if (spawned != 0) {
         close(ends[0]);
-        return "cannot start the STEP reader " + program + ": " + std::strerror(spawned);
+        return "cannot start " + request.reader + " " + program + ": " + std::strerror(spawned);
     }
     r = SERVING_READER{pid, ends[0], memoryMb, 0};
     return "";
@@ -221,13 +222,13 @@ ProcessRun askReader(const ReaderRequest& request, long memoryMb, bool exactLimi
     SERVING_READER& r = g_serving;
     if (r.pid > 0 && (fresh || r.memoryMb < memoryMb || (exactLimit && r.memoryMb != memoryMb))) (void)letGo(r, true);
     if (r.pid <= 0) {
-        run.failure = start(r, memoryMb);
+        run.failure = start(r, memoryMb, request);
         if (!run.failure.empty()) return run;
     }
     run.reused = r.answered > 0;
     if (!sendAll(r.socket, std::to_string(request.flags) + ' ' + std::to_string(request.payload.size()) + '\n') ||
         !sendAll(r.socket, request.payload)) {
-        run.failure = letGo(r, true);
+        run.failure = letGo(r, true, request);
         return run;
     }
     const auto deadline = Clock::now() + std::chrono::milliseconds(std::llround(seconds * 1000));
@@ -257,7 +258,7 @@ ProcessRun askReader(const ReaderRequest& request, long memoryMb, bool exactLimi
         if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
         if (n <= 0) {
             run.output.clear();
-            run.failure = letGo(r, false);
+            run.failure = letGo(r, false, request);
             return run;
         }
         if (!inHeader) {
@@ -274,14 +275,14 @@ ProcessRun askReader(const ReaderRequest& request, long memoryMb, bool exactLimi
         if (length > maxOutput) {
             (void)letGo(r, true);
             run.stopped = true;
-            run.failure = "the STEP reader's output grew past its limit";
+            run.failure = request.reader + "'s output grew past its limit";
             return run;
         }
         run.output.reserve(length);
     }
     if (inHeader || run.output.size() != length) {
         run.output.clear();
-        run.failure = letGo(r, true);
+        run.failure = letGo(r, true, request);
         return run;
     }
     ++r.answered;

@@ -38,13 +38,16 @@ ProcessRun askStepReader(const std::string& path, long memoryMb, bool exactLimit
 // The requests the reader kept running takes: "<flags> <payload length>\n<payload>". Without
 // kReaderGeometry the payload is the path of a STEP file; with it, geometry texts of a part file, each
 // "S <n>\n<n bytes>" (a solid) or "F <n>\n<n bytes>" (a face), made as the host makes them and answered
-// "FXGEOM 1\n" with one '1' (made) or '0' (refused) per text, then "\nE\n".
+// as step_reply.h's parseGeometryReply reads: which were made, and their faces' boxes.
 constexpr unsigned kReaderFailNamesAndColours = 1, kReaderGeometry = 2;
 constexpr unsigned kReaderStall = 4;   // tests: the reader answers nothing until it is stopped
 struct ReaderRequest {
     unsigned flags = 0;
     std::string payload;
     std::string task;   // what overran, in the message: "the STEP import"
+    // How the messages name the reader and what the user opened: "the STEP reader crashed on the file".
+    std::string reader = "the STEP reader";
+    std::string opened = "the file";
 };
 
 // askStepReader for any request; `whileWaiting` (when given) runs once the request is sent, while the

@@ -49,6 +49,16 @@ bool text(Cursor& c, std::string& out) {
     return c.number(n, '\n') && c.bytes(n, out) && c.literal("\n");
 }
 
+// `count` boxes, each six numbers followed by ' '.
+bool boxes(Cursor& c, std::size_t count, std::vector<Box3>& out) {
+    if (count > c.left() / 30) return false;   // each box takes at least 30 bytes
+    out.resize(count);
+    for (Box3& box : out)
+        for (double* v : {&box.min[0], &box.min[1], &box.min[2], &box.max[0], &box.max[1], &box.max[2]})
+            if (!c.hexNumber(*v, ' ')) return false;
+    return true;
+}
+
 bool body(Cursor& c, StepReplyBody& b) {
     std::size_t nameLen = 0, brepLen = 0, faces = 0;
     if (!c.number(nameLen, ' ') || !c.number(b.colour, ' ') || !c.number(brepLen, ' ') || !c.number(faces, '\n'))
@@ -62,12 +72,7 @@ bool body(Cursor& c, StepReplyBody& b) {
         if (!c.number(colour, ' ') || colour < -1 || colour > 0xFFFFFF) return false;
         b.faceColours.push_back(colour);
     }
-    if (!c.literal("\n") || faces > c.left() / 30) return false;   // each box takes at least 30 bytes
-    b.faceBoxes.resize(faces);
-    for (Box3& box : b.faceBoxes)
-        for (double* v : {&box.min[0], &box.min[1], &box.min[2], &box.max[0], &box.max[1], &box.max[2]})
-            if (!c.hexNumber(*v, ' ')) return false;
-    return c.literal("\n");
+    return c.literal("\n") && boxes(c, faces, b.faceBoxes) && c.literal("\n");
 }
 
 }  // namespace
@@ -91,6 +96,22 @@ bool parseStepReply(std::string_view reply, StepReply& out) {
             return false;
         }
     }
+}
+
+std::optional<std::vector<GeometryReplyText>> parseGeometryReply(std::string_view reply, std::size_t texts) {
+    Cursor c(reply);
+    std::string made;
+    if (!c.literal("FXGEOM 2\n") || !c.bytes(texts, made) || !c.literal("\n")) return std::nullopt;
+    std::vector<GeometryReplyText> out(texts);
+    for (std::size_t i = 0; i < texts; ++i) {
+        if (made[i] != '0' && made[i] != '1') return std::nullopt;
+        out[i].made = made[i] == '1';
+        std::size_t faces = 0;
+        if (out[i].made && !(c.number(faces, '\n') && boxes(c, faces, out[i].faceBoxes) && c.literal("\n")))
+            return std::nullopt;
+    }
+    if (!c.literal("E\n") || !c.empty()) return std::nullopt;
+    return out;
 }
 
 }  // namespace host

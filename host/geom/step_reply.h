@@ -12,6 +12,7 @@
 //                                                 the kernel maps them
 //   and "E\n" last. Anything else, or a reply cut short, is refused.
 #pragma once
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,5 +37,17 @@ struct StepReply {
 
 // False when the reply is not whole or not of this form; `out` then holds what was read before.
 [[nodiscard]] bool parseStepReply(std::string_view reply, StepReply& out);
+
+// The reader's answer to a part file's geometry texts (step_process.h, kReaderGeometry):
+//   "FXGEOM 2\n", one '1' (made) or '0' (refused) per text, "\n", then for each text made
+//   "<faces>\n<faces boxes, each six numbers followed by ' '>\n" (as above: a solid's faces in the order
+//   the kernel maps them, none when the reader could not make every one; a face text's one face),
+//   and "E\n" last.
+struct GeometryReplyText {
+    bool made = false;
+    std::vector<Box3> faceBoxes;
+};
+// nullopt when the reply is not whole, not of this form, or not for `texts` texts.
+std::optional<std::vector<GeometryReplyText>> parseGeometryReply(std::string_view reply, std::size_t texts);
 
 }  // namespace host

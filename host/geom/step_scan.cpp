@@ -3,6 +3,7 @@
 // "C" locale and checked against the magnitude limit.
 #include "host/geom/step_scan.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -49,9 +50,15 @@ void StepPreScan::endToken() {
         long long value = 0;
         std::from_chars(token_.data(), token_.data() + token_.size(), value);
         if (value > std::numeric_limits<int>::max())
-            fail("an entity number past the reader's range (#" + token_ + ")");
+            return fail("an entity number past the reader's range (#" + token_ + ")");
+        if (!token_.empty()) pendingReference_ = value;   // "#" and a name is a constant, not an entity
     }
     token_.clear();
+}
+
+void StepPreScan::endReference(bool defines) {
+    (defines ? defined_ : referred_).push_back(static_cast<std::uint32_t>(pendingReference_));
+    pendingReference_ = -1;
 }
 
 void StepPreScan::take(char c) {
@@ -106,7 +113,10 @@ void StepPreScan::take(char c) {
     case State::Normal:
         break;
     }
-    // Normal: the start of the next token.
+    // Normal: the start of the next token. A reference before "=" defines its entity; space and comments
+    // may come between.
+    if (pendingReference_ >= 0 && c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '/')
+        endReference(c == '=');
     if (c == '\'') {
         state_ = State::String;
     } else if (c == '"') {
@@ -115,6 +125,7 @@ void StepPreScan::take(char c) {
         state_ = State::Slash;
     } else if (c == '#') {
         state_ = State::Reference;
+        token_.clear();   // a token that ended early may have left its text
     } else if (isLetter(c)) {
         state_ = State::Word;
         token_ = c;
@@ -141,6 +152,16 @@ void StepPreScan::feed(std::string_view bytes) {
 
 std::string StepPreScan::finish() {
     if (finding_.empty()) take(' ');
+    if (pendingReference_ >= 0) endReference(false);
+    if (!finding_.empty()) return finding_;
+    std::sort(defined_.begin(), defined_.end());
+    const auto twice = std::adjacent_find(defined_.begin(), defined_.end());
+    if (twice != defined_.end()) return finding_ = "a second entity #" + std::to_string(*twice);
+    std::sort(referred_.begin(), referred_.end());
+    referred_.erase(std::unique(referred_.begin(), referred_.end()), referred_.end());
+    for (std::uint32_t r : referred_)
+        if (!std::binary_search(defined_.begin(), defined_.end(), r))
+            return finding_ = "a reference to #" + std::to_string(r) + ", an entity it does not define";
     return finding_;
 }
 

@@ -1,11 +1,14 @@
 // A fast look through a STEP file's text, before the kernel reads it, for what the kernel's reader cannot
 // survive: lists nested deeper than any real file nests them (the reader recurses once per level), numbers
 // that are not finite (a NAN coordinate hangs the import) or absurdly large (lengths of 1e200 crash shape
-// healing), and entity numbers past the reader's integers. One pass, any chunking of the bytes.
+// healing), entity numbers past the reader's integers, and references to entities the file does not
+// define or numbers it defines twice. One pass, any chunking of the bytes.
 #pragma once
+#include <cstdint>
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace host {
 
@@ -24,8 +27,15 @@ private:
     void endToken();
     void fail(std::string why);
 
+    void endReference(bool defines);
+
     State state_ = State::Normal;
     int depth_ = 0;
+    // The entity numbers the file defines and those it refers to, checked against each other at the end:
+    // the kernel's reader takes a reference to no entity as one to another, and a number defined twice
+    // costs it a search per reference.
+    std::vector<std::uint32_t> defined_, referred_;
+    std::int64_t pendingReference_ = -1;   // read, and not yet known to define or refer
     std::string token_;   // the word, number or reference being read (bounded)
     std::size_t line_ = 1;
     std::string finding_;

@@ -51,9 +51,10 @@ std::string_view fieldsAfterBracket(std::string_view line) {
     return close == std::string_view::npos ? std::string_view() : line.substr(close + 1);
 }
 
-// Older files left blanks in the first text: between the first "{" and the next "}" they become byte 4.
-std::string escapeFirstText(std::string_view line) {
-    std::string text(line);
+// Older files left blanks in the first text: between the first "{" and the next "}" of a line's fields they
+// become byte 4.
+std::string escapeFirstText(std::string_view fields) {
+    std::string text(fields);
     const std::size_t open = text.find('{');
     if (open == std::string::npos) return text;
     const std::size_t close = text.find('}', open + 1);
@@ -152,8 +153,8 @@ ProcessRead CTabColsDesc::readProcessChecked(const std::string& processName, PRO
         if (count == kMaxProcessOps) return ProcessRead::refused;   // the caller's array is full
         PROCESS_OPE& op = out[count];
         op = PROCESS_OPE{};
-        const std::string line = escapeFirstText(lines[i].text);
-        std::string fields(fieldsAfterBracket(line));
+        // The name is no text: a "{" in it must not take the fields' blanks.
+        std::string fields = escapeFirstText(fieldsAfterBracket(lines[i].text));
         if (callback) callback(fields);
         if (!operationFieldsSound(fields, formatVersion >= kCurrentTableVersion)) return refuse();
         parseOperationFields(fields, op);

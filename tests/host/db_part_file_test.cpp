@@ -19,6 +19,7 @@
 #include "host/api.h"
 #include "host/builder/hole_kinds.h"
 #include "host/builder/part_builder.h"
+#include "host/geom/brep_text.h"
 #include "host/geom/face_geom.h"
 #include "host/geom/surface_entities.h"
 #include "host/state.h"
@@ -770,6 +771,33 @@ TEST_F(ConvertedPart, SurfacesAreKeptAsTheirSolidsFacesAndReopenBitForBit) {
     const std::string again = dir.path() + "/again.pfp";
     ASSERT_TRUE(host::savePart(again).ok);
     EXPECT_EQ(originAndGeometryRows(again), std::make_pair(surfaces, 0));
+}
+
+// An opened part's faces take the boxes the reader process worked out as it made them: a solid's faces
+// and surfaces kept whole (format version 2) have, bit for bit, the boxes the host works out on them itself.
+TEST_F(ConvertedPart, ReopenedFacesTakeTheBoxesTheReaderWorkedOut) {
+    host::PartSaveOptions whole;
+    whole.formatVersion = 2;
+    ASSERT_TRUE(host::savePart(path, whole).ok);
+    host::newPart();
+    ASSERT_TRUE(host::openPart(path).ok);
+    auto expectOwnBox = [](const host::FaceGeom& face) {
+        const std::optional<host::FaceGeom> alone = host::faceFromBrepText(host::faceToBrepText(face));
+        ASSERT_TRUE(alone.has_value());
+        const host::Box3 a = face.boundingBox(), b = alone->boundingBox();
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(a.min[i]), std::bit_cast<std::uint64_t>(b.min[i]));
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(a.max[i]), std::bit_cast<std::uint64_t>(b.max[i]));
+        }
+    };
+    int faces = 0, surfaces = 0;
+    for (const ent& e : host::allEntities()) {
+        if (e.type == kEntSolid)
+            for (const host::FaceGeom& face : e.solid.geom->faces()) expectOwnBox(face), ++faces;
+        if (e.type == kEntSurface && e.surf.geom) expectOwnBox(*e.surf.geom), ++surfaces;
+    }
+    EXPECT_GT(faces, 10);
+    EXPECT_EQ(surfaces, surfaceCount());
 }
 
 // A surface whose geometry or solid changed after it was made keeps geometry of its own; every part reopens

@@ -69,6 +69,16 @@ std::string withNan() {
     });
 }
 
+// The definition of the first edge curve renamed, so that its oriented edges name no entity: the kernel's
+// reader takes such a reference as one to another entity, and the wrong one crashed its own check.
+std::string dangling() {
+    return withData([](std::string data) {
+        const std::size_t at = data.find("= EDGE_CURVE(");
+        const std::size_t start = data.rfind('#', at);
+        return data.replace(start, at - start, "#999999 ");
+    });
+}
+
 struct Hostile {
     const char* name;
     std::string (*make)();
@@ -90,6 +100,7 @@ TEST_F(StepImportTest, HostileFilesAreRefusedBeforeTheKernelAndSurvivedInsideIt)
         {"nested", [] { return nested(100000); }, "nested deeper than 64 levels"},
         {"scaled", scaled, "an absurd number"},
         {"nan", withNan, "a number that is not finite (NAN)"},
+        {"dangling", dangling, "a reference to #21, an entity it does not define"},
     };
     for (const Hostile& h : files) {
         SCOPED_TRACE(h.name);
@@ -99,15 +110,39 @@ TEST_F(StepImportTest, HostileFilesAreRefusedBeforeTheKernelAndSurvivedInsideIt)
         EXPECT_NE(refused.error.find(path + ": not read, it holds"), std::string::npos) << refused.error;
         EXPECT_NE(refused.error.find(h.finding), std::string::npos) << refused.error;
 
-        // The kernel crashes or hangs on each: the host only hears of it.
+        // The kernel crashes or hangs on each, or the reader finds an entity its load failed (NAN is not a
+        // number to it): the host only hears of it.
         const StepImport survived = importStep(path, {.timeLimitSeconds = 5, .skipPreScan = true});
         EXPECT_TRUE(survived.solids.empty());
         EXPECT_TRUE(survived.error.find("the STEP reader") != std::string::npos ||
+                    survived.error.find(" is malformed (") != std::string::npos ||
                     survived.error.find("took longer than 5 s and was stopped") != std::string::npos)
             << survived.error;
     }
     const StepImport fine = importStep(write("deep.step", nested(kStepMaxNesting - 2)));
     EXPECT_TRUE(fine.ok()) << fine.error;
+}
+
+// An entity of the wrong kind where another entity names it (a pcurve's representation holding itself in
+// place of its curve) crashed the kernel's translator: the file is refused naming the entity. One that no
+// entity names leaves the import as it was.
+TEST_F(StepImportTest, AMalformedEntityTheTransferMeetsIsRefusedNamingIt) {
+    const std::string selfNamed = write("self.step", withData([](std::string data) {
+        const std::string item = "#48 = DEFINITIONAL_REPRESENTATION('',(#49)";
+        return data.replace(data.find(item), item.size(), "#48 = DEFINITIONAL_REPRESENTATION('',(#48)");
+    }));
+    const StepImport refused = importStep(selfNamed);
+    EXPECT_TRUE(refused.solids.empty());
+    EXPECT_EQ(refused.error, selfNamed + ": not read, entity #48 is malformed (Parameter n0.1 (representation_item) : "
+                                         "Entity has illegal type)");
+    const StepImport plain = importStep(selfNamed, {.failNamesAndColours = true});
+    EXPECT_EQ(plain.error, refused.error);
+
+    const StepImport unnamed = importStep(write("unnamed.step", withData([](std::string data) {
+        return data.insert(6, "#999999=CARTESIAN_POINT('',(1.,'x',2.));\n");
+    })));
+    ASSERT_TRUE(unnamed.ok()) << unnamed.error;
+    EXPECT_EQ(unnamed.solids.size(), importStep(kExample).solids.size());
 }
 
 TEST_F(StepImportTest, AFolderIsNoStepFile) {
@@ -173,6 +208,7 @@ TEST_F(StepImportTest, ABurstOfImportsReadsEachFileAsAloneAroundOnesTheKernelCan
         const StepImport survived = importStep(path, {.timeLimitSeconds = 1, .skipPreScan = true});
         EXPECT_TRUE(survived.solids.empty());
         EXPECT_TRUE(survived.error.find("the STEP reader") != std::string::npos ||
+                    survived.error.find(" is malformed (") != std::string::npos ||
                     survived.error.find("took longer than 1 s and was stopped") != std::string::npos)
             << survived.error;
     };
@@ -199,6 +235,9 @@ TEST(StepPreScan, FindsOnlyWhatIsOutsideStringsAndComments) {
         {"#99999999999=B();", "line 1: an entity number past the reader's range (#99999999999)"},
         {"#7=B(#2147483648);", "line 1: an entity number past the reader's range (#2147483648)"},
         {"END-ISO-10303-21;", ""},
+        {"#8 /* a note */ =B(#9,#8);\n#9\t= C(#8, #ANY);", ""},
+        {"#8=B(#9);\n#10=C(#8);", "a reference to #9, an entity it does not define"},
+        {"#8=B();\n#8 = C(#8);", "a second entity #8"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(stepPreScan(c.text), c.finding) << c.text;
@@ -248,6 +287,34 @@ TEST(StepReply, IsReadOnlyWhole) {
         StepReply refused;
         EXPECT_FALSE(parseStepReply(bad, refused)) << bad;
     }
+}
+
+// The reader's answer to a part's geometry texts: which it made and, for each made, its faces' boxes.
+TEST(GeometryReply, IsReadOnlyWholeAndForItsTexts) {
+    const std::string whole = "FXGEOM 2\n101\n1\n0p+0 0p+0 -0p+0 1p+0 1p+0 1.8p+1 \n0\n\nE\n";
+    const std::optional<std::vector<GeometryReplyText>> reply = parseGeometryReply(whole, 3);
+    ASSERT_TRUE(reply.has_value());
+    ASSERT_EQ(reply->size(), 3u);
+    EXPECT_TRUE((*reply)[0].made);
+    ASSERT_EQ((*reply)[0].faceBoxes.size(), 1u);
+    EXPECT_TRUE(std::signbit((*reply)[0].faceBoxes[0].min[2]));
+    EXPECT_EQ((*reply)[0].faceBoxes[0].max, (Vec3{1, 1, 3}));
+    EXPECT_FALSE((*reply)[1].made);
+    EXPECT_TRUE((*reply)[2].made);
+    EXPECT_TRUE((*reply)[2].faceBoxes.empty());
+    for (std::size_t cut = 0; cut < whole.size(); ++cut) EXPECT_FALSE(parseGeometryReply(whole.substr(0, cut), 3)) << cut;
+    EXPECT_FALSE(parseGeometryReply(whole, 2));
+    EXPECT_FALSE(parseGeometryReply(whole, 4));
+    for (const char* bad : {
+             "FXGEOM 1\n1\nE\n",                                         // the form that carried no boxes
+             "FXGEOM 2\n2\n0\n\nE\n",                                    // neither made nor refused
+             "FXGEOM 2\n1\nE\n",                                         // made, without its boxes
+             "FXGEOM 2\n1\n99999999999\n\nE\n",                          // more boxes than bytes
+             "FXGEOM 2\n1\n1\n0p+0 0p+0 0p+0 1p+0 1p+0 \nE\n",             // a box of five
+             "FXGEOM 2\n1\n1\n0p+0 0p+0 0p+0 1p+0 1p+0 inf \n\nE\n",      // not finite
+             "FXGEOM 2\n0\nE\nE\n",                                       // more after its end
+         })
+        EXPECT_FALSE(parseGeometryReply(bad, 1)) << bad;
 }
 
 // The host takes every face's box from the reader's reply: each is the box the host works out on the face

@@ -2,15 +2,19 @@
 // lacks an export, and a run with the built module under the host set-up the options ask for.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <regex>
 #include <sstream>
+#include <thread>
 
 #include "host/api.h"
 #include "host/builder/part_builder.h"
@@ -366,8 +370,8 @@ TEST_F(Hostcam, AFileThatIsNoPartIsRefused) {
     EXPECT_NE(err.str().find("bogus.pfp"), std::string::npos) << err.str();
 }
 
-// A folder named like a STEP file, and a STEP file nested past what the kernel's reader survives: each is
-// refused with what it is, before the plug-in runs.
+// A folder named like a STEP file, a STEP file nested past what the kernel's reader survives and one with
+// an entity of the wrong kind: each is refused with what it is, before the plug-in runs.
 TEST_F(Hostcam, AFolderOrAHostileStepFileIsRefusedWithWhatItIs) {
     const std::string folder = (dir / "folder.step").string();
     fs::create_directories(folder);
@@ -378,6 +382,19 @@ TEST_F(Hostcam, AFolderOrAHostileStepFileIsRefusedWithWhatItIs) {
     const std::string nested = write("nested.step", "ISO-10303-21;\nDATA;\n#1=A(" + std::string(100000, '(') + ");\n");
     EXPECT_EQ(run({"--plugin", kModule, "--open", nested}), 2);
     EXPECT_EQ(err.str(), "hostcam: " + nested + ": not read, it holds line 3: lists nested deeper than 64 levels\n");
+
+    // The boss example with a pcurve's representation holding itself where its line was (the kernel's curve
+    // translator crashed on it): refused by the reader, naming the entity.
+    err.str("");
+    std::string boss = plat::readFile(std::string(FX_SOURCE_DIR) + "/data/examples/boss_part.step").value_or("");
+    const std::string item = "#48 = DEFINITIONAL_REPRESENTATION('',(#49)";
+    ASSERT_NE(boss.find(item), std::string::npos);
+    const std::string malformed =
+        write("malformed.step", boss.replace(boss.find(item), item.size(), "#48 = DEFINITIONAL_REPRESENTATION('',(#48)"));
+    EXPECT_EQ(run({"--plugin", kModule, "--open", malformed}), 2);
+    EXPECT_EQ(err.str(), "hostcam: " + malformed +
+                             ": not read, entity #48 is malformed (Parameter n0.1 (representation_item) : Entity has "
+                             "illegal type)\n");
     EXPECT_EQ(out.str().find("hostcam.return"), std::string::npos);
 }
 
@@ -431,8 +448,14 @@ protected:
     }
     // hostcam refuses the crafted part with `message`, runs nothing, saves nothing and leaves the file as it
     // was; the example part itself opens afterwards, under the default limits.
-    void expectRefused(const std::string& message) {
+    void expectRefused(const std::string& message, const std::function<void()>& whileOpening = {}) {
+        std::atomic<bool> opening = true;
+        std::thread beside([&] {
+            while (whileOpening && opening) whileOpening();
+        });
         EXPECT_EQ(run({"--plugin", kModule, "--open", crafted, "--save", crafted}), 2);
+        opening = false;
+        beside.join();
         host::setPartGeometryLimits({});
         EXPECT_EQ(err.str(), "hostcam: " + message + "\n");
         EXPECT_EQ(out.str().find("hostcam.return"), std::string::npos) << out.str();
@@ -477,6 +500,28 @@ TEST_F(CraftedPart, GeometryWhoseMakingOverrunsTheLimitIsRefusedWhenItIsPast) {
     host::setPartGeometryLimits({.seconds = 0.2, .stall = true});
     expectRefused("The part file " + crafted +
                   " is refused: reading its geometry took longer than 0.2 s and was stopped.");
+}
+
+// The reader process crashing while it makes a saved part's geometry (here: made to wait, and aborted
+// from beside each time it is started; the sanitizers would turn a segmentation fault into an exit code):
+// the message names the part file, not a STEP file the user never opened.
+TEST_F(CraftedPart, AReaderThatCrashesOnTheGeometryIsNamedForThePartFile) {
+    save([](std::string&) { return true; });
+    const rlimit noCore{0, 0};
+    ASSERT_EQ(setrlimit(RLIMIT_CORE, &noCore), 0);
+    host::setPartGeometryLimits({.seconds = 30, .stall = true});
+    expectRefused("The part file " + crafted + " is refused: the geometry reader crashed on the part file (Aborted).",
+                  [] {
+                      for (const fs::directory_entry& process : fs::directory_iterator("/proc")) {
+                          std::ifstream stat(process.path() / "stat");
+                          std::string pid, name, state;
+                          long parent = 0;
+                          if (stat >> pid >> name >> state >> parent && name == "(fxstepread)" &&
+                              parent == ::getpid())
+                              ::kill(std::stoi(pid), SIGABRT);
+                      }
+                      std::this_thread::yield();
+                  });
 }
 
 }  // namespace

@@ -1,0 +1,352 @@
+// The STEP reader process's work: the kernel's STEP translator with names and colours, falling back to a
+// plain root-by-root transfer, and the bodies written back as BRep text with their faces' colours and boxes.
+#include "host/step_worker/step_read.h"
+
+#include <BRepBndLib.hxx>
+#include <BRepTools.hxx>
+#include <BRep_Builder.hxx>
+#include <Bnd_Box.hxx>
+#include <IFSelect_ReturnStatus.hxx>
+#include <Interface_Check.hxx>
+#include <Interface_CheckIterator.hxx>
+#include <Interface_EntityIterator.hxx>
+#include <Interface_Graph.hxx>
+#include <Interface_InterfaceModel.hxx>
+#include <Message.hxx>
+#include <Message_Messenger.hxx>
+#include <Message_PrinterOStream.hxx>
+#include <Quantity_Color.hxx>
+#include <STEPCAFControl_Reader.hxx>
+#include <STEPControl_Reader.hxx>
+#include <Standard_Failure.hxx>
+#include <TCollection_AsciiString.hxx>
+#include <TCollection_HAsciiString.hxx>
+#include <TColStd_MapOfTransient.hxx>
+#include <TCollection_ExtendedString.hxx>
+#include <TDF_Label.hxx>
+#include <TDF_LabelSequence.hxx>
+#include <TDataStd_Name.hxx>
+#include <TDocStd_Document.hxx>
+#include <TopExp.hxx>
+#include <TopTools_IndexedMapOfShape.hxx>
+#include <TopoDS_Shape.hxx>
+#include <XCAFApp_Application.hxx>
+#include <XCAFDoc_ColorTool.hxx>
+#include <XCAFDoc_DocumentTool.hxx>
+#include <XCAFDoc_ShapeTool.hxx>
+#include <XSControl_WorkSession.hxx>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/geom/brep_text.h"
+#include "host/geom/occt_impl.h"
+#include "host/geom/xde_document.h"
+
+namespace host::worker {
+namespace {
+
+constexpr int kNone = -1;
+
+struct Body {
+    TopoDS_Shape shape;
+    std::string name;
+    int colour = kNone;             // 0xRRGGBB
+    std::vector<int> faceColours;   // in the order of TopExp::MapShapes(shape, TopAbs_FACE)
+};
+
+struct Reply {
+    std::vector<Body> bodies;
+    std::vector<std::string> warnings;
+};
+
+int packed(const Quantity_Color& c) {
+    double r, g, b;
+    c.Values(r, g, b, Quantity_TOC_RGB);
+    auto scale = [](double x) { return static_cast<int>(std::lround(std::clamp(x, 0.0, 1.0) * 255.0)); };
+    return scale(r) << 16 | scale(g) << 8 | scale(b);
+}
+
+int colourOf(const Handle(XCAFDoc_ColorTool)& colours, const TopoDS_Shape& shape) {
+    if (colours.IsNull()) return kNone;
+    Quantity_Color c;
+    if (colours->GetColor(shape, XCAFDoc_ColorSurf, c) || colours->GetColor(shape, XCAFDoc_ColorGen, c))
+        return packed(c);
+    return kNone;
+}
+
+std::string nameOf(const TDF_Label& label) {
+    Handle(TDataStd_Name) name;
+    if (!label.FindAttribute(TDataStd_Name::GetID(), name)) return {};
+    return TCollection_AsciiString(name->Get()).ToCString();
+}
+
+// The solids of a free shape, each a body; a shape without solids (a shell, a face set) is one body.
+void addBodies(const TopoDS_Shape& shape, const std::string& name, const Handle(XCAFDoc_ColorTool)& colours,
+               Reply& reply) {
+    const int bodyColour = colourOf(colours, shape);
+    TopTools_IndexedMapOfShape solids;
+    TopExp::MapShapes(shape, TopAbs_SOLID, solids);
+    std::vector<TopoDS_Shape> parts;
+    for (int k = 1; k <= solids.Extent(); ++k) parts.push_back(solids(k));
+    if (parts.empty()) parts.push_back(shape);
+    for (const TopoDS_Shape& part : parts) {
+        Body body{part, name, colourOf(colours, part), {}};
+        if (body.colour == kNone) body.colour = bodyColour;
+        TopTools_IndexedMapOfShape faces;
+        TopExp::MapShapes(part, TopAbs_FACE, faces);
+        for (int i = 1; i <= faces.Extent(); ++i) {
+            body.faceColours.push_back(colourOf(colours, faces(i)));
+        }
+        reply.bodies.push_back(std::move(body));
+    }
+}
+
+// The first entity of the file read that the kernel's load check failed and that a transfer may reach (a
+// root, or one that another entity names), as "entity #12 is malformed (why)"; "" when there is none. The
+// kernel leaves what failed empty, and its translators do not all survive an empty parameter: a pcurve
+// whose representation names an entity of the wrong kind crashes the one for curves.
+std::string malformedEntity(STEPControl_Reader& reader) {
+    const Handle(Interface_InterfaceModel) model = reader.Model();
+    if (model.IsNull()) return {};
+    Interface_CheckIterator checks = reader.WS()->ModelCheckList(false);
+    std::optional<TColStd_MapOfTransient> roots;
+    for (checks.Start(); checks.More(); checks.Next()) {
+        const Handle(Interface_Check)& check = checks.Value();
+        const int number = checks.Number();
+        if (!check->HasFailed() || number < 1 || number > model->NbEntities()) continue;
+        const Handle(Standard_Transient)& entity = model->Value(number);
+        if (reader.WS()->Graph().Sharings(entity).NbEntities() == 0) {
+            if (!roots) {
+                roots.emplace();
+                for (int i = 1; i <= reader.NbRootsForTransfer(); ++i) roots->Add(reader.RootForTransfer(i));
+            }
+            if (!roots->Contains(entity)) continue;
+        }
+        const Handle(TCollection_HAsciiString) label = model->StringLabel(entity);
+        return "entity " + std::string(label.IsNull() ? "#" + std::to_string(number) : label->ToCString()) +
+               " is malformed (" + check->CFail(1) + ")";
+    }
+    return {};
+}
+
+// With names and colours. "" when read (the bodies may still be none), else why the transfer failed;
+// `refusal` says why the file is not read at all.
+std::string readWithNamesAndColours(const char* path, bool injectFault, Reply& reply, std::string& refusal) {
+    try {
+        host::XdeDocument xde;
+        STEPCAFControl_Reader reader;
+        reader.SetColorMode(true);
+        reader.SetNameMode(true);
+        if (reader.ReadFile(path) != IFSelect_RetDone) {
+            refusal = "not a readable STEP file";
+            return refusal;
+        }
+        refusal = malformedEntity(reader.ChangeReader());
+        if (!refusal.empty()) {
+            refusal = "not read, " + refusal;
+            return refusal;
+        }
+        if (injectFault) throw Standard_Failure("a fault injected for a test");
+        if (!reader.Transfer(xde.doc())) return "the transfer failed";
+        Handle(XCAFDoc_ShapeTool) shapes = XCAFDoc_DocumentTool::ShapeTool(xde.doc()->Main());
+        Handle(XCAFDoc_ColorTool) colours = XCAFDoc_DocumentTool::ColorTool(xde.doc()->Main());
+        TDF_LabelSequence free;
+        shapes->GetFreeShapes(free);
+        for (int i = 1; i <= free.Length(); ++i) {
+            TopoDS_Shape shape = XCAFDoc_ShapeTool::GetShape(free.Value(i));
+            if (!shape.IsNull()) addBodies(shape, nameOf(free.Value(i)), colours, reply);
+        }
+    } catch (const Standard_Failure& e) {
+        reply.bodies.clear();
+        return e.GetMessageString();
+    } catch (const std::exception& e) {
+        reply.bodies.clear();
+        return e.what();
+    }
+    return {};
+}
+
+// Without names and colours, root by root, so that a root the kernel cannot take costs only itself.
+// "" when read, else why not.
+std::string readPlain(const char* path, Reply& reply) {
+    try {
+        STEPControl_Reader reader;
+        if (reader.ReadFile(path) != IFSelect_RetDone) return "not a readable STEP file";
+        if (const std::string malformed = malformedEntity(reader); !malformed.empty()) return "not read, " + malformed;
+        const int roots = reader.NbRootsForTransfer();
+        int lost = 0;
+        for (int i = 1; i <= roots; ++i) {
+            try {
+                if (!reader.TransferRoot(i)) ++lost;
+            } catch (const Standard_Failure&) {
+                ++lost;
+            }
+        }
+        for (int k = 1; k <= reader.NbShapes(); ++k) {
+            const TopoDS_Shape shape = reader.Shape(k);
+            if (!shape.IsNull()) addBodies(shape, "", Handle(XCAFDoc_ColorTool)(), reply);
+        }
+        if (lost > 0)
+            reply.warnings.push_back(std::to_string(lost) + " of " + std::to_string(roots) +
+                                     " shapes of the file could not be read");
+    } catch (const Standard_Failure& e) {
+        reply.bodies.clear();
+        return std::string("the STEP reader failed: ") + e.GetMessageString();
+    }
+    return {};
+}
+
+class ReplyText {
+public:
+    void put(const std::string& bytes) { out_ += bytes; }
+    void putText(char tag, const std::string& text) {
+        put(std::string(1, tag) + ' ' + std::to_string(text.size()) + '\n' + text + '\n');
+    }
+    std::string& bytes() { return out_; }
+
+private:
+    std::string out_;
+};
+
+std::string brepText(const TopoDS_Shape& shape) {
+    std::ostringstream out;
+    BRepTools::Write(shape, out, false, false, TopTools_FormatVersion_CURRENT);
+    return out.str();
+}
+
+// The box of every face of `shape` as the host works it out (host/geom/face_geom.cpp boxOf), six numbers a
+// face in the order the kernel maps them.
+std::vector<double> faceBoxesOf(const TopoDS_Shape& shape) {
+    TopTools_IndexedMapOfShape faces;
+    TopExp::MapShapes(shape, TopAbs_FACE, faces);
+    std::vector<double> boxes;
+    for (int i = 1; i <= faces.Extent(); ++i) {
+        Bnd_Box box;
+        BRepBndLib::AddOptimal(faces(i), box, false, false);
+        double b[6] = {0, 0, 0, 0, 0, 0};
+        if (!box.IsVoid()) box.Get(b[0], b[1], b[2], b[3], b[4], b[5]);
+        boxes.insert(boxes.end(), b, b + 6);
+    }
+    return boxes;
+}
+
+// The boxes of the faces of the body the host reads from `brep`. The host takes them from the reply, and a
+// face whose box would take minutes takes them here, under the time limit. They are boxed as read back from
+// the text, as the host would have them: a face read back may be boxed a bit apart from the one written.
+// When the faces read back do not map as the written ones (no sound text does that), the written faces'
+// boxes go, which the host then does not take.
+std::vector<double> hostFaceBoxes(const TopoDS_Shape& written, const std::string& brep, std::size_t faces) {
+    std::istringstream in(brep);
+    TopoDS_Shape shape;
+    BRep_Builder builder;
+    BRepTools::Read(shape, in, builder);
+    std::vector<double> boxes = faceBoxesOf(shape);
+    return boxes.size() == 6 * faces ? boxes : faceBoxesOf(written);
+}
+
+// Each number in hexadecimal floating point, so that it comes back bit for bit, followed by ' '.
+void putNumbers(std::string& out, const std::vector<double>& numbers) {
+    for (double v : numbers) {
+        char number[40];
+        const auto written = std::to_chars(number, number + sizeof number, v, std::chars_format::hex);
+        out.append(number, written.ptr).push_back(' ');
+    }
+}
+
+std::string replyOf(const Reply& reply, const std::string& error) {
+    ReplyText out;
+    auto put = [&](const std::string& bytes) { out.put(bytes); };
+    put("FXSTEP 1\n");
+    for (const std::string& w : reply.warnings) out.putText('W', w);
+    if (!error.empty()) {
+        out.putText('X', error);
+    } else {
+        for (const Body& b : reply.bodies) {
+            std::string brep;
+            try {
+                brep = brepText(b.shape);
+            } catch (const Standard_Failure&) {
+                continue;
+            }
+            std::vector<double> faceBoxes;
+            try {
+                faceBoxes = hostFaceBoxes(b.shape, brep, b.faceColours.size());
+            } catch (const Standard_Failure& e) {
+                // A face the kernel cannot box fails the import, as it did when the host boxed it.
+                return replyOf({{}, reply.warnings}, std::string("the STEP reader failed: ") + e.GetMessageString());
+            }
+            put("S " + std::to_string(b.name.size()) + ' ' + std::to_string(b.colour) + ' ' +
+                std::to_string(brep.size()) + ' ' + std::to_string(b.faceColours.size()) + '\n');
+            put(b.name);
+            put(brep);
+            std::string colours;
+            for (int c : b.faceColours) colours += std::to_string(c) + ' ';
+            put(colours + '\n');
+            std::string boxes;
+            putNumbers(boxes, faceBoxes);
+            put(boxes + '\n');
+        }
+    }
+    put("E\n");
+    return std::move(out.bytes());
+}
+
+}  // namespace
+
+void quietKernel() { Message::DefaultMessenger()->RemovePrinters(STANDARD_TYPE(Message_PrinterOStream)); }
+
+std::string stepFileReply(const char* path, bool injectFault) {
+    Reply reply;
+    std::string refusal;
+    const std::string why = readWithNamesAndColours(path, injectFault, reply, refusal);
+    if (why.empty()) return replyOf(reply, {});
+    if (!refusal.empty()) return replyOf(reply, refusal);
+    reply.warnings.push_back("names and colours could not be read (" + why + "); the solids are read without them");
+    const std::string error = readPlain(path, reply);
+    return replyOf(reply, error);
+}
+
+// Each text made as the host makes it when it opens the part, so that a text whose making would not end,
+// or would take the host's memory, ends this process instead; the boxes of its faces go back, so that the
+// host makes it without boxing them again (host/geom/step_reply.h). A solid with a face the kernel could
+// not make sends none: the host then makes it whole itself, as the reader did.
+std::string geometryReply(std::string_view payload) {
+    std::string made, boxes;
+    auto putBoxes = [&](const std::vector<FaceGeom>& faces) {
+        boxes += std::to_string(faces.size()) + '\n';
+        for (const FaceGeom& f : faces) {
+            const Box3 b = f.boundingBox();
+            putNumbers(boxes, {b.min[0], b.min[1], b.min[2], b.max[0], b.max[1], b.max[2]});
+        }
+        boxes += '\n';
+    };
+    while (!payload.empty()) {
+        const char kind = payload[0];
+        std::size_t length = 0;
+        const std::size_t eol = payload.find('\n');
+        if ((kind != 'S' && kind != 'F') || payload.size() < 3 || payload[1] != ' ' || eol == std::string_view::npos ||
+            std::from_chars(payload.data() + 2, payload.data() + eol, length).ptr != payload.data() + eol ||
+            payload.size() - eol - 1 < length)
+            return "FXGEOM 2\nX\n";
+        const std::string_view text = payload.substr(eol + 1, length);
+        payload.remove_prefix(eol + 1 + length);
+        if (kind == 'S') {
+            const std::optional<SolidGeom> solid = solidFromBrepText(text);
+            made += solid ? '1' : '0';
+            if (solid) putBoxes(solid->impl()->everyFace ? solid->faces() : std::vector<FaceGeom>());
+        } else {
+            const std::optional<FaceGeom> face = faceFromBrepText(text);
+            made += face ? '1' : '0';
+            if (face) putBoxes({*face});
+        }
+    }
+    return "FXGEOM 2\n" + made + '\n' + boxes + "E\n";
+}
+
+}  // namespace host::worker
