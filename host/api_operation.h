@@ -172,13 +172,31 @@ namespace op_contour_layout {  // 1: contour, 552 bytes; mode 2 chamfers the edg
 constexpr std::size_t mode = 0, chamferWidth = 8, chamferTip = 16, rampAngle = 24, rampDepth = 32,
                       rampPlunge = 40, stockZ = 48;
 }
-namespace op_helix_layout {    // 106: helix bore, 216 bytes; the start diameter is the hole bored before
-constexpr std::size_t roughPitch = 0, finishPitch = 8, finishOn = 16, rapidOut = 17, startAngle = 24,
-                      entrySweep = 32, startDiameter = 40;
+// 106: helix bore, 216 bytes, kept byte for byte by process tables: the entry (start angle, arc sweep), the
+// overlap, the bore's diameter, two entry switches (start at centre, perpendicular entry), the rough pitch,
+// pass count (i16) and stepover, the finish value as a percentage and as a length, the finish switch, a
+// switch of this host's own (leave the bore at rapid), the finish pitch and stepover, the spindle speed as a
+// percentage and in rpm (i32), the feed as a percentage and in units per minute, arc output (u8) and the
+// tolerance; eight spare doubles from 152.
+namespace op_helix_layout {
+constexpr std::size_t startAngle = 0, entrySweep = 8, overlap = 16, boreDiameter = 24, startAtCentre = 32 /* u8 */,
+                      perpendicularEntry = 33 /* u8 */, roughPitch = 40, roughPasses = 48 /* i16 */,
+                      roughStepover = 56, finishPercent = 64, finishValue = 72, finishOn = 80 /* u8 */,
+                      rapidOut = 81 /* u8 */, finishPitch = 88, finishStepover = 96, speedPercent = 104,
+                      speed = 112 /* i32 */, feedPercent = 120, feed = 128, arcOutput = 136 /* u8 */, tolerance = 144;
 }
-namespace op_thread_layout {   // 100: thread mill, 168 bytes
-constexpr std::size_t majorDiameter = 0, threadDepth = 8, internal = 16, rightHand = 17, clearance = 24,
-                      pitch = 32, starts = 40, taperAngle = 48;
+// 100: thread mill, 168 bytes, kept byte for byte by process tables. side 0 is an inside (ID) thread, hand 0
+// right hand, direction 0 top to bottom. threadDepth, internal, clearance and starts are this host's own, in
+// places the tables leave unused: the generation sets the depth, the clearance and `internal` (its mark that
+// the thread is a hole's), and the host's defaults one start.
+namespace op_thread_layout {
+constexpr std::size_t activeTeeth = 0 /* i16 */, threadDepth = 8, internal = 16 /* u8 */, topOfThread = 24,
+                      clearance = 32, starts = 40 /* i16 */, pitch = 48, startAngle = 56, allowance = 64,
+                      arcClearance = 72, lineLength = 80, helicalTop = 88 /* u8 */, helicalBottom = 89 /* u8 */,
+                      linearize = 90 /* u8 */, tolerance = 96, side = 104 /* i16 */, threadDiameter = 112,
+                      hand = 120 /* u8 */, direction = 122 /* u8 */, perpendicularEntry = 123 /* u8 */,
+                      taperAngle = 128, springPasses = 136 /* i16 */, feedOverride = 144, speedOverride = 152 /* i32 */,
+                      feedOverrideOn = 156 /* u8 */, speedOverrideOn = 157 /* u8 */;
 }
 
 using OPERATION_BYTES = std::array<std::uint8_t, kOperationSize>;

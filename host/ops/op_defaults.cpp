@@ -116,8 +116,7 @@ void helixBlock(operation& op, const Lengths& L) {
 
 void threadBlock(operation& op, const Lengths& L) {
     std::uint8_t* b = op.kindBlock;
-    b[op_thread_layout::internal] = 1;
-    b[op_thread_layout::rightHand] = 1;
+    b[op_thread_layout::internal] = 1;   // an inside, right-hand thread: side and hand stay 0
     put(b, op_thread_layout::pitch, L.threadPitch);
     put(b, op_thread_layout::starts, std::int16_t{1});
 }

@@ -282,7 +282,7 @@ void circleMill(Builder& b, const operation& op, const std::vector<CyclePoint>& 
 
 void helixBore(Builder& b, const operation& op, const std::vector<CyclePoint>& planes) {
     const std::uint8_t* k = op.kindBlock;
-    const double r = insideRadius(op, blockValue<double>(k, op_helix_layout::startDiameter));
+    const double r = insideRadius(op, blockValue<double>(k, op_helix_layout::boreDiameter));
     const double rough = blockValue<double>(k, op_helix_layout::roughPitch);
     const double finish = blockValue<double>(k, op_helix_layout::finishPitch);
     const bool finishOn = k[op_helix_layout::finishOn] != 0;
@@ -304,10 +304,10 @@ void helixBore(Builder& b, const operation& op, const std::vector<CyclePoint>& p
 
 void threadMill(Builder& b, const operation& op, const std::vector<CyclePoint>& planes) {
     const std::uint8_t* k = op.kindBlock;
-    const double major = blockValue<double>(k, op_thread_layout::majorDiameter);
+    const double major = blockValue<double>(k, op_thread_layout::threadDiameter);
     const double pitch = blockValue<double>(k, op_thread_layout::pitch);
-    const bool internal = k[op_thread_layout::internal] != 0;
-    const bool right = k[op_thread_layout::rightHand] != 0;
+    const bool internal = blockValue<std::int16_t>(k, op_thread_layout::side) == 0;
+    const bool right = k[op_thread_layout::hand] == 0;
     const double r = internal ? (major - op.toolDiameter) / 2 : (major + op.toolDiameter) / 2;
     // Climb milling from the bottom up: a right-hand internal thread turns counter-clockwise.
     const bool ccw = internal == right;

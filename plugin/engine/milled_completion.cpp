@@ -147,7 +147,7 @@ private:
     // A bore to a fit starts from the fit's pilot: the nominal diameter less twice the allowance of the fit
     // table's row, or of the drill-size table's row when the fit has no table.
     void completeHelixBore(OPE_LIST& op, PROCESS_OPE& def, const POINT_LIST& hole, std::size_t at) {
-        const std::size_t start = at + op_helix_layout::startDiameter;
+        const std::size_t start = at + op_helix_layout::boreDiameter;
         def.set<double>(start, op.milledDiam);
         const CIL_DESC& tied = holeCil(hole, tiedIndex(hole, opeGet(def, cylDiamCyl), opeGet(def, cylDiamZPl)));
         if (tied.opeGeo != kFitted) return;

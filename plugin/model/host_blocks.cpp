@@ -15,13 +15,16 @@ using namespace process_ope;
 
 // The members of the structures whose older form was packed. The contour block's older structure is the
 // first members of the current one: later releases appended to it.
-constexpr const char* kLayouts[6] = {
+constexpr int kLayoutCount = 8;
+constexpr const char* kLayouts[kLayoutCount] = {
     "scs",                                                  // compensation: type, direction, a further value
     "cdsddcccdd",                                           // depth cuts
     "csdsdc",                                               // radial passes
     "c" LEAD_PART LEAD_PART "dccs",                         // lead: roughing, lead-in, lead-out, overlap ...
     "cdcddddcccddcdddddccdcdcdddcd",                        // circle mill
     "cdcdcdcdcdcdcdcdcdcdcdcdcdcdcdcdcdcdcdcdcdcdcdcdcdcdcdsc",   // contour, first members
+    "ddddccdsdddccdddiddcd" "dddddddd",                     // helix bore, then its spare doubles
+    "sdcddsdddddcccdsdccccdsdiccd",                         // thread mill
 };
 
 std::size_t memberSize(char type) {
@@ -103,7 +106,7 @@ std::size_t alignedLayoutSize(int layoutKind) {
 }
 
 bool isLayoutMember(int layoutKind, std::size_t at, std::size_t size) {
-    if (layoutKind < 0 || layoutKind > 5) return false;
+    if (layoutKind < 0 || layoutKind >= kLayoutCount) return false;
     bool found = false;
     walkLayout(layoutKind, [&](std::size_t s, std::size_t, std::size_t place) { found = found || (place == at && s == size); });
     return found;

@@ -14,31 +14,17 @@ constexpr std::size_t kBlock6 = 6, kBlock64 = 64, kBlock40 = 40, kBlock168 = 168
 constexpr std::size_t kCircleMillSize = 208, kContourSize = 552, kHelixBoreSize = 216, kThreadMillSize = 168;
 constexpr std::size_t kZeroLineBytes = 16;   // the line of zero bytes that ends an operation's blocks
 
-// The common blocks and the circle-mill block are the host's structures, kept byte for byte: their fields
-// have one definition, the host's (op_depth_cuts_layout, op_radial_layout, op_lead_layout,
-// op_circle_layout), which the older packed layouts below must agree with (isLayoutMember).
+// The common blocks and the kind blocks are the host's structures, kept byte for byte: their fields have one
+// definition, the host's (op_depth_cuts_layout, op_radial_layout, op_lead_layout, op_circle_layout,
+// op_helix_layout, op_thread_layout), which the member lists below must agree with (isLayoutMember).
 namespace radial_passes = op_radial_layout;
 namespace circle_fields = op_circle_layout;
+namespace helix_fields = op_helix_layout;
+namespace thread_fields = op_thread_layout;
 
-// The fields of the other blocks as the operation editor reads and writes them, in bytes from each block's
-// start.
+// The compensation block's fields as the operation editor reads and writes them.
 namespace comp_fields {
 constexpr std::size_t type = 0 /* i16 */, direction = 2 /* u8 */;
-}
-namespace helix_fields {
-constexpr std::size_t startAngle = 0, entrySweep = 8, overlap = 16, boreDiameter = 24, startAtCentre = 32 /* u8 */,
-                      perpendicularEntry = 33 /* u8 */, roughPitch = 40, roughPasses = 48 /* i16 */,
-                      roughStepover = 56, finishPercent = 64, finishValue = 72, finishOn = 80 /* u8 */,
-                      finishPitch = 88, finishStepover = 96, speedPercent = 104, speed = 112 /* i32 */,
-                      feedPercent = 120, feed = 128, arcOutput = 136 /* u8 */, tolerance = 144;
-}
-namespace thread_fields {
-constexpr std::size_t activeTeeth = 0 /* i16 */, topOfThread = 24, pitch = 48, startAngle = 56, allowance = 64,
-                      arcClearance = 72, lineLength = 80, helicalTop = 88 /* u8 */, helicalBottom = 89 /* u8 */,
-                      linearize = 90 /* u8 */, tolerance = 96, threadDiameter = 112, side = 104 /* i16 */,
-                      hand = 120 /* u8 */, direction = 122 /* u8 */, perpendicularEntry = 123 /* u8 */,
-                      taperAngle = 128, springPasses = 136 /* i16 */, feedOverride = 144, speedOverride = 152 /* i32 */,
-                      feedOverrideOn = 156 /* u8 */, speedOverrideOn = 157 /* u8 */;
 }
 
 // Milled kinds of an operation definition.
@@ -57,7 +43,8 @@ std::size_t decodeBlock(std::string_view letters, std::size_t n, std::uint8_t* o
 bool isBlockText(std::string_view letters);
 
 // Packed layouts: 0 the 6-byte block, 1 the 64-byte, 2 the 40-byte, 3 the 168-byte, 4 the circle-mill and
-// 5 the contour block. Their sizes in bytes:
+// 5 the contour block; 6 the helix-bore and 7 the thread-mill block have member lists but no older packed
+// form. The packed sizes in bytes:
 constexpr std::size_t kPackedSizes[6] = {5, 46, 22, 139, 155, 246};
 constexpr std::size_t kAlignedSizes[6] = {kBlock6, kBlock64, kBlock40, kBlock168, kCircleMillSize, kContourSize};
 // Decodes a packed block and places each member at its place in the current structure, the rest zero; a
@@ -67,5 +54,5 @@ std::size_t convertPackedBlock(int layoutKind, std::string_view letters, std::ui
 // The size of the packed form of a layout as computed from its member list (what kPackedSizes states).
 std::size_t packedLayoutSize(int layoutKind);
 std::size_t alignedLayoutSize(int layoutKind);
-// Whether a member of `size` bytes of the layout lies at byte `at` of its aligned structure.
+// Whether a member of `size` bytes of the layout (0 .. 7) lies at byte `at` of its aligned structure.
 bool isLayoutMember(int layoutKind, std::size_t at, std::size_t size);

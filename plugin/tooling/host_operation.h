@@ -37,7 +37,7 @@ void writeHostOperation(const operation& record);
 // milled kind made as a drill cycle.
 namespace host_places {
 constexpr std::size_t contourMode = op_contour_layout::mode;
-constexpr std::size_t threadDiameter = op_thread_layout::majorDiameter, threadDepth = op_thread_layout::threadDepth,
+constexpr std::size_t threadDiameter = op_thread_layout::threadDiameter, threadDepth = op_thread_layout::threadDepth,
                       threadInside = op_thread_layout::internal, threadClearance = op_thread_layout::clearance;
 constexpr std::size_t secondPeckFromCircle = op_circle_layout::helixPitch;
 }  // namespace host_places

@@ -202,7 +202,7 @@ TEST_F(ToolpathTest, MilledHolesAreCirclesAndHelices) {
 
 // A thread mill climbs from the thread's bottom to its top at the pitch, on the major diameter less (inside)
 // or plus (outside) the tool: counter-clockwise for a right-hand internal thread and a left-hand external
-// one. A helix bore goes down from the bored start diameter at its rough pitch, turns once at the bottom and,
+// one. A helix bore goes down on its bore diameter at its rough pitch, turns once at the bottom and,
 // with the finish on, climbs back at the finish pitch.
 TEST_F(ToolpathTest, ThreadMillsClimbAndHelixBoresDescendTurnByTurn) {
     struct Case {
@@ -234,12 +234,13 @@ TEST_F(ToolpathTest, ThreadMillsClimbAndHelixBoresDescendTurnByTurn) {
         op.toolFeeds[0] = 300;
         const auto put = [&op](std::size_t at, double v) { std::memcpy(op.kindBlock + at, &v, sizeof v); };
         if (c.code == 100) {
-            put(op_thread_layout::majorDiameter, 10);
+            put(op_thread_layout::threadDiameter, 10);
             put(op_thread_layout::pitch, 1.5);
-            op.kindBlock[op_thread_layout::internal] = c.internal ? 1 : 0;
-            op.kindBlock[op_thread_layout::rightHand] = c.rightHand ? 1 : 0;
+            op.kindBlock[op_thread_layout::side] = c.internal ? 0 : 1;   // 0 an ID thread, 1 an OD one
+            op.kindBlock[op_thread_layout::hand] = c.rightHand ? 0 : 1;
+            op.kindBlock[op_thread_layout::internal] = 1;                // the generation's mark leaves the side
         } else {
-            put(op_helix_layout::startDiameter, 12);
+            put(op_helix_layout::boreDiameter, 12);
             put(op_helix_layout::roughPitch, 2);
             put(op_helix_layout::finishPitch, 3);
             op.kindBlock[op_helix_layout::finishOn] = c.finishOn ? 1 : 0;

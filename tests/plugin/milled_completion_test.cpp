@@ -132,7 +132,7 @@ TEST_F(MilledCompletion, AHelixBoreToAFitWithoutItsTableStartsFromTheDrillSizeTa
     EXPECT_TRUE(transcript().contains("No table is named"));
     // The 22 drill's allowance is 0.88 a side.
     EXPECT_NEAR(bore->milledDiam, 22 - 2 * 0.88, 1e-9);
-    EXPECT_NEAR(bore->processOpe->get<double>(helixBoreBlock + op_helix_layout::startDiameter), bore->milledDiam, 1e-9);
+    EXPECT_NEAR(bore->processOpe->get<double>(helixBoreBlock + op_helix_layout::boreDiameter), bore->milledDiam, 1e-9);
     EXPECT_EQ(std::string(bore->comment).rfind("Helix boring", 0), 0u) << bore->comment;
 }
 

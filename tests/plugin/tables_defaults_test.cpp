@@ -76,6 +76,21 @@ TEST_F(HostDefaultsTest, EachMilledKindTakesItsBlocksFromTheHostsRecord) {
         } else {
             EXPECT_EQ(same(op, po::hostBlock168, host, 2176, kBlock168), c.common);
         }
+        // The editor shows the host's defaults in its own fields: pitches where it reads pitches, an inside
+        // right-hand thread, and no diameter before the hole gives one.
+        if (c.kind == kHelixBore) {
+            EXPECT_GT(op.get<double>(po::helixBoreBlock + helix_fields::roughPitch), 0);
+            EXPECT_GT(op.get<double>(po::helixBoreBlock + helix_fields::finishPitch), 0);
+            EXPECT_EQ(op.get<std::uint8_t>(po::helixBoreBlock + helix_fields::finishOn), 1);
+            EXPECT_EQ(op.get<double>(po::helixBoreBlock + helix_fields::boreDiameter), 0.0);
+            EXPECT_EQ(op.get<double>(po::helixBoreBlock + helix_fields::startAngle), 0.0);
+        }
+        if (c.kind == kThreadMill) {
+            EXPECT_GT(op.get<double>(po::threadMillBlock + thread_fields::pitch), 0);
+            EXPECT_EQ(op.get<std::int16_t>(po::threadMillBlock + thread_fields::side), 0);
+            EXPECT_EQ(op.get<std::uint8_t>(po::threadMillBlock + thread_fields::hand), 0);
+            EXPECT_EQ(op.get<double>(po::threadMillBlock + thread_fields::threadDiameter), 0.0);
+        }
     }
 }
 

@@ -227,6 +227,32 @@ TEST_F(ProcessTest, TheBlocksFieldsAreMembersOfTheirLayouts) {
         {4, C::finishAtEachDepth, 1},
     };
     for (const FIELD& f : fields) EXPECT_TRUE(isLayoutMember(f.layout, f.at, f.size)) << f.layout << " @" << f.at;
+    // The helix-bore and thread-mill blocks: what the editor writes is where the host reads it, and the
+    // member lists fill the blocks exactly.
+    namespace H = helix_fields;
+    namespace T = thread_fields;
+    const FIELD kindFields[] = {
+        {6, H::startAngle, 8}, {6, H::entrySweep, 8}, {6, H::overlap, 8}, {6, H::boreDiameter, 8},
+        {6, H::startAtCentre, 1}, {6, H::perpendicularEntry, 1}, {6, H::roughPitch, 8}, {6, H::roughPasses, 2},
+        {6, H::roughStepover, 8}, {6, H::finishPercent, 8}, {6, H::finishValue, 8}, {6, H::finishOn, 1},
+        {6, H::rapidOut, 1}, {6, H::finishPitch, 8}, {6, H::finishStepover, 8}, {6, H::speedPercent, 8},
+        {6, H::speed, 4}, {6, H::feedPercent, 8}, {6, H::feed, 8}, {6, H::arcOutput, 1}, {6, H::tolerance, 8},
+        {7, T::activeTeeth, 2}, {7, T::threadDepth, 8}, {7, T::internal, 1}, {7, T::topOfThread, 8},
+        {7, T::clearance, 8}, {7, T::starts, 2}, {7, T::pitch, 8}, {7, T::startAngle, 8}, {7, T::allowance, 8},
+        {7, T::arcClearance, 8}, {7, T::lineLength, 8}, {7, T::helicalTop, 1}, {7, T::helicalBottom, 1},
+        {7, T::linearize, 1}, {7, T::tolerance, 8}, {7, T::side, 2}, {7, T::threadDiameter, 8}, {7, T::hand, 1},
+        {7, T::direction, 1}, {7, T::perpendicularEntry, 1}, {7, T::taperAngle, 8}, {7, T::springPasses, 2},
+        {7, T::feedOverride, 8}, {7, T::speedOverride, 4}, {7, T::feedOverrideOn, 1}, {7, T::speedOverrideOn, 1},
+    };
+    for (const FIELD& f : kindFields) EXPECT_TRUE(isLayoutMember(f.layout, f.at, f.size)) << f.layout << " @" << f.at;
+    EXPECT_EQ(alignedLayoutSize(6), kHelixBoreSize);
+    EXPECT_EQ(alignedLayoutSize(7), kThreadMillSize);
+    // The places the stored tables keep: the rough pitch is not the bore diameter, the thread's diameter
+    // not its first bytes.
+    EXPECT_EQ(H::boreDiameter, 24u);
+    EXPECT_EQ(H::roughPitch, 40u);
+    EXPECT_EQ(T::threadDiameter, 112u);
+    EXPECT_EQ(T::pitch, 48u);
     for (std::size_t group : {L::entry, L::exit}) {
         const FIELD inGroup[] = {{3, L::groupOn, 1}, {3, L::lineLength, 8}, {3, L::arcRadius, 8}, {3, L::arcSweep, 8},
                                  {3, L::arcOn, 1},   {3, L::plungeHeight, 8}, {3, L::radiusPercent, 8}};
