@@ -33,7 +33,9 @@ protected:
         if (hole_) freePointList(hole_);
         ToolLibraryFixture::TearDown();
     }
+    // The fixture owns one hole at a time: a new one frees the last.
     POINT_LIST* hole(const std::vector<SEGMENT>& segments) {
+        if (hole_) freePointList(hole_);
         hole_ = new POINT_LIST{};
         CYL_LIST* last = nullptr;
         for (const SEGMENT& s : segments) {
