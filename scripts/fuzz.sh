@@ -6,8 +6,8 @@
 # an input that crashes, leaks, times out or runs out of memory is left in build-fuzz/findings/ and the
 # script fails, whichever process found it. tests/fuzz_regressions/<target>/ (the inputs found so far)
 # are read first. `fuzz.sh --fixed` instead tries a fixed number of inputs per target (about ten seconds'
-# worth each) from a fixed seed on a fresh corpus: the same run on every machine, so that CI fails on a
-# change, never on luck.
+# worth each) from a fixed seed on a fresh corpus, the targets side by side: the same run on every
+# machine, so that CI fails on a change, never on luck.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 fixed=0
@@ -37,35 +37,29 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktra
 export LSAN_OPTIONS=suppressions="$root/tests/lsan.supp"
 "$dir/fuzz/fx_fuzz_seeds" "$dir/seeds" >"$dir/seeds.log" 2>&1 || { cat "$dir/seeds.log"; exit 1; }
 mkdir -p "$dir/findings"
-status=0
-for target in "$dir"/fuzz/fx_fuzz_*; do
-  name=$(basename "$target"); name=${name#fx_fuzz_}
-  [ "$name" = seeds ] && continue
-  corpus="$dir/corpus/$name"
-  mkdir -p "$corpus"
-  regressions=()
+# fuzz_target NAME: runs one target as the mode asks; fails when it found a fault.
+fuzz_target() {
+  local name=$1 target="$dir/fuzz/fx_fuzz_$1" corpus="$dir/corpus/$1" runs=$jobs k
+  local budget=(-max_total_time="$seconds") regressions=() pids=() failed=() found=()
   [ -d "$root/tests/fuzz_regressions/$name" ] && regressions=("$root/tests/fuzz_regressions/$name")
-  budget=(-max_total_time="$seconds")
-  runs=$jobs
   if [ "$fixed" = 1 ]; then
-    rm -rf "$corpus" && mkdir -p "$corpus"
+    rm -rf "$corpus"
     budget=(-runs="$(fixed_runs "$name")")
     runs=1
     echo "fuzz: $name for ${budget[0]#-runs=} inputs"
   else
     echo "fuzz: $name for ${seconds}s in $runs processes"
   fi
+  mkdir -p "$corpus"
   rm -f "$dir/findings/$name".*.log
-  started="$dir/findings/.started-$name"
+  local started="$dir/findings/.started-$name"
   touch "$started"
-  pids=()
   for ((k = 1; k <= runs; k++)); do
     "$target" "${budget[@]}" -seed="$k" -timeout=10 -rss_limit_mb=4096 \
       -artifact_prefix="$dir/findings/$name-" -print_final_stats=0 \
       "$corpus" "$dir/seeds/$name" "${regressions[@]}" >"$dir/findings/$name.$k.log" 2>&1 &
     pids+=($!)
   done
-  failed=()
   for ((k = 1; k <= runs; k++)); do
     wait "${pids[k - 1]}" || failed+=("$dir/findings/$name.$k.log")
   done
@@ -77,7 +71,26 @@ for target in "$dir"/fuzz/fx_fuzz_*; do
     for log in "${failed[@]}"; do
       grep -E -A 12 "^==[0-9]+==ERROR|runtime error|^SUMMARY|deadly signal|ALARM|out-of-memory|Test unit written" "$log" | head -60 || true
     done
-    status=1
+    return 1
   fi
+}
+
+names=()
+for target in "$dir"/fuzz/fx_fuzz_*; do
+  name=$(basename "$target"); name=${name#fx_fuzz_}
+  [ "$name" = seeds ] || names+=("$name")
 done
+status=0
+if [ "$fixed" = 1 ]; then
+  # Each fixed run is one process: run as many targets side by side as there are cores.
+  running=0
+  for name in "${names[@]}"; do
+    if ((running >= $(nproc))); then wait -n || status=1; running=$((running - 1)); fi
+    fuzz_target "$name" &
+    running=$((running + 1))
+  done
+  while ((running > 0)); do wait -n || status=1; running=$((running - 1)); done
+else
+  for name in "${names[@]}"; do fuzz_target "$name" || status=1; done
+fi
 exit $status

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test. With --sanitize it also builds and runs them under ASan and UBSan,
-# and runs each fuzz target on a fixed number of inputs (scripts/fuzz.sh --fixed).
+# Sets up, builds and runs every test. With --sanitize it also builds them with clang under ASan and UBSan
+# with the fuzz targets, runs them, and runs each fuzz target on a fixed number of inputs
+# (scripts/fuzz.sh --fixed).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -8,9 +9,10 @@ jobs=$(nproc)
 "$root/scripts/build.sh" "$root/build" -DFX_WERROR=ON
 ctest --test-dir "$root/build" --output-on-failure --parallel "$jobs" --timeout 60
 if [ "${1:-}" = "--sanitize" ]; then
-  "$root/scripts/build.sh" "$root/build-asan" -DFX_SANITIZE=ON -DFX_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
+  # One clang build serves both: the tests under ASan and UBSan, and the fuzz targets.
+  "$root/scripts/build.sh" "$root/build-fuzz" -DFX_FUZZ=ON -DFX_BENCH=OFF -DCMAKE_CXX_COMPILER=clang++
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
     LSAN_OPTIONS=suppressions="$root/tests/lsan.supp" \
-    ctest --test-dir "$root/build-asan" --output-on-failure --parallel "$jobs" --timeout 300
+    ctest --test-dir "$root/build-fuzz" --output-on-failure --parallel "$jobs" --timeout 300
   "$root/scripts/fuzz.sh" --fixed
 fi

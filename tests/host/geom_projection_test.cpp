@@ -123,7 +123,11 @@ INSTANTIATE_TEST_SUITE_P(Examples, ExampleFaceProjection,
                                          EXAMPLE_SHARE{"mixed_tolerance_plate", 0, 4},
                                          EXAMPLE_SHARE{"mixed_tolerance_plate", 1, 4},
                                          EXAMPLE_SHARE{"mixed_tolerance_plate", 2, 4},
-                                         EXAMPLE_SHARE{"mixed_tolerance_plate", 3, 4}));
+                                         EXAMPLE_SHARE{"mixed_tolerance_plate", 3, 4}),
+                         // Named by part and share: the default name prints the title's address.
+                         [](const testing::TestParamInfo<EXAMPLE_SHARE>& info) {
+                             return std::string(info.param.title) + "_" + std::to_string(info.param.share);
+                         });
 
 TEST(FaceProjection, AFaceWithManyHolesAgreesWithTheKernel) {
     PartBuilder b = PartBuilder::block({60, 60, 10});
