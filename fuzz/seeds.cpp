@@ -25,6 +25,7 @@
 #include "plugin/base/part_record.h"
 #include "plugin/cycle/records.h"
 #include "plugin/base/views_list.h"
+#include "plugin/model/db_file_chunk.h"
 #include "plugin/model/feature_mark.h"
 #include "plugin/model/tree_codec.h"
 #include "plugin/services/settings.h"
@@ -146,6 +147,44 @@ void writeFileSeeds(const std::string& out) {
                         withKind(1, bytesOf(sourceFile(std::string("data/host/Materials/") + materials + ".Materials"))));
     for (const plat::FileEntry& f : plat::findFiles(FX_SOURCE_DIR "/data/sessions", "*.session"))
         fuzz::writeSeed(out + "/session_file", f.name, bytesOf(sourceFile("data/sessions/" + f.name)));
+}
+
+// A spline as the named-files target takes it: its kind byte, a 16-bit length and its data block.
+void appendSpline(std::vector<std::uint8_t>& out, std::uint8_t kind, const std::vector<std::uint8_t>& data) {
+    out.push_back(kind);
+    out.push_back(static_cast<std::uint8_t>(data.size()));
+    out.push_back(static_cast<std::uint8_t>(data.size() >> 8));
+    out.insert(out.end(), data.begin(), data.end());
+}
+
+std::vector<std::uint8_t> chunkOf(const std::string& name, int index, std::string_view payload) {
+    DBFILE_ENTRY header;
+    header.name = name;
+    header.chunkIndex = static_cast<std::uint16_t>(index);
+    return encodeDbChunk(header, bytesOf(payload));
+}
+
+// The exported feature tree of the tests, as a document and as the chunks of the part's file.
+void writeImportSeeds(const std::string& out) {
+    const std::string tree = sourceFile("tests/support/verta_tree.xml");
+    fuzz::writeSeed(out + "/xml_document", "verta_tree", bytesOf(tree));
+    fuzz::writeSeed(out + "/xml_document", "edits",
+                    bytesOf("<?xml version=\"1.0\"?>\r\n<r a='1' b=\"&amp;\" c=d e>\r\n<s/><t><![CDATA[<x>]]>text"
+                            "<!-- note --></t>\r\n</r>\r\n<r2/>"));
+    const std::size_t half = tree.size() / 2;
+    std::vector<std::uint8_t> part;
+    appendSpline(part, 2, chunkOf("VERTATree", 0, std::string_view(tree).substr(0, half)));
+    appendSpline(part, 2, bytesOf("a spline of the host's own"));
+    appendSpline(part, 2, chunkOf("VERTATree", 1, std::string_view(tree).substr(half)));
+    appendSpline(part, 2, chunkOf("Other", 0, "other file"));
+    fuzz::writeSeed(out + "/named_files", "verta_tree", part);
+    std::vector<std::uint8_t> damaged;
+    std::vector<std::uint8_t> chunk = chunkOf("VERTATree", 1, std::string_view(tree).substr(half));
+    chunk[11] = 0x7F;   // a payload length past the block
+    appendSpline(damaged, 2, chunkOf("VERTATree", 0, std::string_view(tree).substr(0, half)));
+    appendSpline(damaged, 2, chunk);
+    appendSpline(damaged, 2, chunkOf("VERTATree", 0, "a second chunk 0"));
+    fuzz::writeSeed(out + "/named_files", "damaged", damaged);
 }
 
 }  // namespace
@@ -287,6 +326,7 @@ int main(int argc, char** argv) {
             fuzz::writeSeed(out + "/step_read", example.path().stem().string(),
                             bytesOf(plat::readFile(example.path().string()).value_or("")));
     writeFileSeeds(out);
+    writeImportSeeds(out);
     for (const ent& e : host::allEntities()) {
         const std::string note = e.type == kEntNote ? std::string(host::noteText(e.note.text)) : std::string();
         const std::string body = host::db::encodeBody(e, note);

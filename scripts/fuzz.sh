@@ -27,6 +27,8 @@ fixed_runs() {
     brep_text | settings_record) echo 40000 ;;
     session_file) echo 50000 ;;
     part_rows | store_params) echo 100000 ;;
+    named_files) echo 20000 ;;
+    xml_document) echo 100000 ;;
     *) echo 200000 ;;
   esac
 }

@@ -51,7 +51,7 @@ void pluginAttach(plat::ModuleHandle module) {
     g_featMgrFilter.construct();
     g_selCylindersMask.construct();
     g_featMgrTexts.construct();
-    g_hostDBFileNames.construct();
+    g_dbFiles.construct();
     g_popupMenu.construct();
     g_machiningTime.construct();
     g_drillingList.construct();
@@ -66,7 +66,7 @@ void pluginDetach() {
     g_drillingList.destroy();
     g_machiningTime.destroy();
     g_popupMenu.destroy();
-    g_hostDBFileNames.destroy();
+    g_dbFiles.destroy();
     g_featMgrTexts.destroy();
     g_selCylindersMask.destroy();
     g_featMgrFilter.destroy();

@@ -3,7 +3,7 @@
 //  6 g_assignFeatures    7 g_configProcess 8 g_toolsView    9 g_processDlg 10 g_preselView
 // 11 g_fullToolsSeq     12 g_drawEnts     13 g_toolsArray  14 g_globals (with the cycle's records, the
 //    engine's state and the thread tables)   15 g_featMgrFilter   16 g_selCylindersMask   17 g_featMgrTexts
-// 18 g_hostDBFileNames  19 g_popupMenu    20 g_machiningTime 21 g_drillingList 22 g_operationText
+// 18 g_dbFiles         19 g_popupMenu    20 g_machiningTime 21 g_drillingList 22 g_operationText
 // Each object is declared by the subsystem that owns it; the work cycle holds the order. The modeless
 // dialogs are objects only until the first invocation creates their windows.
 #pragma once

@@ -3,7 +3,6 @@
 #include "plugin/import/host_db_files.h"
 #include "plugin/services/import.h"
 
-LoadTime<CHostDBFileNames> g_hostDBFileNames;
 
 std::size_t findSubstring(std::string_view text, std::string_view pattern) { return text.find(pattern); }
 
