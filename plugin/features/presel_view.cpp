@@ -269,6 +269,7 @@ void CDlgPreselView::storeMarkPoint(HOLE_SEL_LIST& entry) {
 }
 
 int CDlgPreselView::addFormToGroup(POINT_LIST* form, const double direction[3]) {
+    if (current_ < 0) newGroup();
     PRESEL_GROUPS_LIST& group = groups_[static_cast<std::size_t>(current_)];
     HOLE_SEL_LIST entry = makeHoleSel(form, direction);
     storeMarkPoint(entry);
