@@ -6,6 +6,7 @@
 #include <string>
 
 #include "plugin/model/ope_list.h"
+#include "plugin/services/engine.h"
 
 struct POINT_LIST;
 class CTabColsDesc;
@@ -23,8 +24,6 @@ int tableMatchesShape(const CTabColsDesc& table, const CIL_DESC* descs, int coun
 int findMeasuresLine(const CTabColsDesc& table, CIL_DESC* descs, int count);
 // The first row whose first cell equals the name, case ignored; -1 none, -2 no rows.
 int findMeasuresLineByName(const CTabColsDesc& table, const std::string& name);
-// 1 when both holes have the same segment chain within tolerance, else 0.
-int sameShape(const POINT_LIST* a, const POINT_LIST* b, bool ignoreAttributes);
 // The hole's largest and smallest chamfer half angle, its largest chamfer depth and its tip angle (full,
 // radians); always 0.
 int getChamferAndTipAngles(const POINT_LIST* hole, double* largestHalfAngle, double* smallestHalfAngle,

@@ -1,7 +1,7 @@
 // The features manager's windows and working state that the work cycle holds from the library's load to its
 // unload: the filter over the holes it recognises, the selection mask, the edit-feature dialog, the view-all
-// panel, the reaming and tap features window, and the command loop's codes it takes. The preselection
-// window is a stand-in (docs/seams.md).
+// panel, the reaming and tap features window, the preselection window (presel_view.h), and the command
+// loop's codes it takes.
 // Diameters and tolerances are in the part's units unless said to be fractions; T is g_tolerances.tolT.
 #pragma once
 #include <array>
@@ -13,6 +13,7 @@
 #include "platform/ui/dialog.h"
 #include "plugin/base/load_time.h"
 #include "plugin/base/text_section.h"
+#include "plugin/features/presel_view.h"
 #include "plugin/model/feature_mark.h"
 #include "plugin/services/configuration.h"
 #include "plugin/services/engine.h"
@@ -258,16 +259,6 @@ private:
 
 // The tap-depth additions of imported features ("FeatSDTsettings"); 1 when the user changed them.
 int editTapDepthAdditions();
-
-class CDlgPreselView : public plat::Dialog {
-public:
-    CDlgPreselView() : plat::Dialog(18106) {}
-    void createImageList() {}
-    void resetGroups() { ++groupNumber; }
-    void init() {}
-    void restoreColors() {}
-    int groupNumber = 0;
-};
 
 extern LoadTime<CDlgViewAllGeo> g_viewAllGeo;
 extern LoadTime<CDlgAssignFeatures> g_assignFeatures;

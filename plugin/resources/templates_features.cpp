@@ -1,8 +1,10 @@
 // Templates of the features manager's dialogs: the selection mask (18013) with its colour-pick bitmap
 // (18014), the edit-feature dialog (18019), the reaming and tap features window (18047), the coloured-features
-// configuration (18200), the RGB colours picker (18201) and the name entry (18202).
+// configuration (18200), the RGB colours picker (18201), the name entry (18202) and the preselection window
+// (18106).
 #include "platform/ui/resources.h"
 #include "platform/ui/list_view.h"
+#include "platform/ui/tree_view.h"
 #include "plugin/resources/templates.h"
 
 namespace {
@@ -133,6 +135,23 @@ DlgTemplate inputTemplate() {
     return t;
 }
 
+// 200 x 250 units: the groups' tree over "Add group", the three statistics with their labels, OK and Cancel.
+DlgTemplate preselViewTemplate() {
+    DlgTemplate t{18106, "Presel View", 200, 250, {}, false};
+    t.controls.push_back({18107, Ctl::TreeView, Rect{7, 7, 193, 160}, "",
+                          plat::TVS_HASBUTTONS | plat::TVS_HASLINES | plat::TVS_LINESATROOT});
+    t.controls.push_back({18108, Ctl::Button, Rect{7, 164, 80, 178}, "Add group"});
+    t.controls.push_back({1001, Ctl::Static, Rect{7, 184, 120, 194}, "Number of cylinders found:"});
+    t.controls.push_back({18109, Ctl::Static, Rect{125, 184, 193, 194}, ""});
+    t.controls.push_back({1002, Ctl::Static, Rect{7, 197, 120, 207}, "Minor/major diameters found:"});
+    t.controls.push_back({18110, Ctl::Static, Rect{125, 197, 193, 207}, ""});
+    t.controls.push_back({1003, Ctl::Static, Rect{7, 210, 120, 220}, "Number of forms found:"});
+    t.controls.push_back({18111, Ctl::Static, Rect{125, 210, 193, 220}, ""});
+    t.controls.push_back({plat::IDOK, Ctl::DefButton, Rect{40, 229, 95, 243}, "Aceptar"});
+    t.controls.push_back({plat::IDCANCEL, Ctl::Button, Rect{105, 229, 160, 243}, "Cancelar"});
+    return t;
+}
+
 }  // namespace
 
 void registerFeatureTemplates() {
@@ -142,5 +161,6 @@ void registerFeatureTemplates() {
     plat::registerDialog(colouredFeaturesTemplate());
     plat::registerDialog(rgbColoursTemplate());
     plat::registerDialog(inputTemplate());
+    plat::registerDialog(preselViewTemplate());
     plat::registerBitmap(18014, 16, 16);
 }

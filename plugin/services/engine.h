@@ -71,7 +71,9 @@ int holeStatistics(const VIEW_LIST* tree, const std::int32_t* tooWide, const std
                    const std::int32_t* directionRejected, int* holes = nullptr, int* segments = nullptr,
                    double* smallest = nullptr, double* largest = nullptr);
 
-// ---- a hole in a table's terms (hole_description.cpp) ---------------------------------------------------------
+// ---- a hole in a table's terms (hole_description.cpp, table_matching.cpp) -------------------------------------
+// 1 when both holes have the same segment chain within tolerance (measured from each chain's top), else 0.
+int sameShape(const POINT_LIST* a, const POINT_LIST* b, bool ignoreAttributes);
 // The most segments (and records) one description holds.
 constexpr int kMaxCilDescs = 25;
 // Writes the description of the chain from `first` (followed by `next`) into `out`, which holds

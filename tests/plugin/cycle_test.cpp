@@ -54,7 +54,7 @@ TEST_F(CycleTest, ASecondInvocationContinuesTheCycleWithoutLoadingOrCreatingAgai
     EXPECT_EQ(m_main(), 0);
     ASSERT_EQ(host::hostCommands().size(), 1u);
     EXPECT_EQ(host::hostCommands()[0], "Partforge AnalyzeDynoStart");
-    const int groups = g_preselView->groupNumber;
+    const int groups = static_cast<int>(g_preselGroupCounter);
 
     g_records->viewsTree = fakeTree();   // the tree of the paused cycle stays in memory
     g_pendingCommand = 105;
@@ -64,7 +64,7 @@ TEST_F(CycleTest, ASecondInvocationContinuesTheCycleWithoutLoadingOrCreatingAgai
     m_main();
     expectScriptPlayed();
     EXPECT_EQ(g_records->viewsTree, fakeTree());           // not loaded again, not freed
-    EXPECT_EQ(g_preselView->groupNumber, groups);          // windows not created again
+    EXPECT_EQ(static_cast<int>(g_preselGroupCounter), groups);          // windows not created again
     EXPECT_EQ(g_pendingCommand, 0);
     EXPECT_EQ(queuedCodes(), (std::vector<std::uintptr_t>{105, 105}));  // pending, then the resume action's
     EXPECT_EQ(plat::sleptMs(), 300 + 300 + 250);

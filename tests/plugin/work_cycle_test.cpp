@@ -173,11 +173,11 @@ TEST_F(WorkCycleTest, VersionTextOfTheBuildAndOfAPreRelease) {
 TEST_F(WorkCycleTest, NotifyBeforeTheFirstInvocationOnlyClearsTheResumeAction) {
     load();
     g_resumeAction = 11;
-    const int groupsBefore = g_preselView->groupNumber;
+    const int groupsBefore = static_cast<int>(g_preselGroupCounter);
     g_drawEnts->push_back({0, 2, 12, l_3d{{0, 0, 0}, {1, 0, 0}}});
     EXPECT_EQ(m_notify(3), 0);
     EXPECT_EQ(g_resumeAction, 0);
-    EXPECT_EQ(g_preselView->groupNumber, groupsBefore);
+    EXPECT_EQ(static_cast<int>(g_preselGroupCounter), groupsBefore);
     EXPECT_EQ(g_drawEnts->size(), 1u);
 }
 
@@ -191,11 +191,11 @@ TEST_F(WorkCycleTest, NotifyRedrawsTemporaryLinesAndResetsThePreselection) {
     ASSERT_EQ(host::drawnLines().size(), 1u);
     EXPECT_EQ(host::drawnLines()[0].colour, 12);
     EXPECT_DOUBLE_EQ(host::drawnLines()[0].line.e2.z, 3);
-    const int groups = g_preselView->groupNumber;
+    const int groups = static_cast<int>(g_preselGroupCounter);
     g_resumeAction = 4;
     m_notify(6);
     EXPECT_EQ(g_resumeAction, 0);
-    EXPECT_EQ(g_preselView->groupNumber, groups + 1);
+    EXPECT_EQ(static_cast<int>(g_preselGroupCounter), groups + 1);
     EXPECT_TRUE(g_drawEnts->empty());
 }
 
