@@ -36,12 +36,13 @@ protected:
         loadTables({"DRILL", "PIPE", "METRIC"});
     }
     void TearDown() override {
-        if (g_globals.constructed()) {
-            freeFeatureMarkList(g_records->featureMarks);
-            g_records->featureMarks = nullptr;
-            g_records->featureMarkCount = 0;
-        }
+        if (g_globals.constructed()) clearMarks();
         RecogPTest::TearDown();
+    }
+    static void clearMarks() {
+        freeFeatureMarkList(g_records->featureMarks);
+        g_records->featureMarks = nullptr;
+        g_records->featureMarkCount = 0;
     }
     void inchPart() {
         g_globals->hostVersion[7] = 0;
@@ -118,9 +119,7 @@ TEST_F(SdtImport, EachVersionsLinesGiveTheirFitAndTappedMarks) {
         EXPECT_EQ(readSdtFile(kData + c.file), 0);
         expectMarks(marks(), c.marks);
         EXPECT_TRUE(messages().empty()) << messages().front();
-        freeFeatureMarkList(g_records->featureMarks);
-        g_records->featureMarks = nullptr;
-        g_records->featureMarkCount = 0;
+        clearMarks();
     }
 }
 
@@ -175,9 +174,7 @@ TEST_F(SdtImport, UnitMismatchesAskBeforeReading) {
         std::size_t fits = 0;
         for (const FEATURE_MARK& m : marks()) fits += m.isFit;
         EXPECT_EQ(fits, c.fits);
-        freeFeatureMarkList(g_records->featureMarks);
-        g_records->featureMarks = nullptr;
-        g_records->featureMarkCount = 0;
+        clearMarks();
     }
 }
 
@@ -209,9 +206,7 @@ TEST_F(SdtImport, AMissingThreadAsksWhetherToGoOn) {
         std::vector<double> diameters;
         for (const FEATURE_MARK& m : marks()) diameters.push_back(m.diameter);
         EXPECT_EQ(diameters, c.diameters);
-        freeFeatureMarkList(g_records->featureMarks);
-        g_records->featureMarks = nullptr;
-        g_records->featureMarkCount = 0;
+        clearMarks();
     }
 }
 
