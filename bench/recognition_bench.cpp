@@ -288,6 +288,7 @@ BENCHMARK(BM_HostcamRun)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMill
 
 void printStepImportSummary();   // step_import_bench.cpp
 void printHolePathSummary();     // hole_path_bench.cpp
+void printStepFeaturesSummary(); // step_features_bench.cpp
 
 int main(int argc, char** argv) {
     plat::useVirtualClock(true);   // the plug-in's own waits do not count
@@ -307,6 +308,7 @@ int main(int argc, char** argv) {
     printSummary();
     printStepImportSummary();
     printHolePathSummary();
+    printStepFeaturesSummary();
     benchmark::Shutdown();
     pluginDetach();
     return 0;

@@ -2,7 +2,8 @@
 // rather than files kept in git: the example plate opened and recognised by the plug-in (the main job's
 // session), its records, its solid's BRep text, the settings file the cycle wrote, the UI texts and a STEP
 // example with the reader's reply; the shipped tables, tool libraries, material files and sessions; the
-// part's entity bodies, operation rows and a tool list.
+// import fixtures of the tests (SDT tables, STEP hole features); the part's entity bodies, operation rows
+// and a tool list.
 #include <sqlite3.h>
 
 #include <cstdio>
@@ -325,6 +326,12 @@ int main(int argc, char** argv) {
         if (example.path().extension() == ".step")
             fuzz::writeSeed(out + "/step_read", example.path().stem().string(),
                             bytesOf(plat::readFile(example.path().string()).value_or("")));
+    // The import fixtures: SDT tables and STEP files with hole features, damaged ones among them.
+    for (const auto& f : std::filesystem::directory_iterator(FX_SOURCE_DIR "/tests/data/import")) {
+        const std::string ext = f.path().extension().string();
+        const char* target = ext == ".sdt" ? "/sdt_file" : ext == ".step" ? "/step_features" : nullptr;
+        if (target) fuzz::writeSeed(out + target, f.path().stem().string(), bytesOf(plat::readFile(f.path().string()).value_or("")));
+    }
     writeFileSeeds(out);
     writeImportSeeds(out);
     for (const ent& e : host::allEntities()) {

@@ -255,9 +255,39 @@ private:
     std::string reamTitle_, tapTitle_;
 };
 
-// ---- stand-ins ---------------------------------------------------------------------------------------------
+// ---- the tap-depth additions ---------------------------------------------------------------------------------
 
-// The tap-depth additions of imported features ("FeatSDTsettings"); 1 when the user changed them.
+// What a tapping operation goes deeper than its tapped hole, for blind or for through holes.
+struct TAP_DEPTH_ADDITION {
+    std::int32_t enabled = 0;
+    std::int32_t mode = 0;              // 0 the fixed length, 1 the percentage of the pitch
+    double fixedLength = 0;             // in the part's units
+    double percentage = 0;
+};
+
+// The tap-depth additions edited on copies; the caller takes them back after IDOK. Nothing is range-checked:
+// a text that is no number reads as 0.
+class CDlgFeatSDTsettings : public plat::Dialog {
+public:
+    static constexpr int kTemplate = 18107;
+    static constexpr int kBlind = 18204, kBlindFixed = 18214, kBlindPercent = 18215, kBlindLength = 18212,
+                         kBlindPercentage = 18213;
+    static constexpr int kThrough = 18205, kThroughFixed = 18218, kThroughPercent = 18219,
+                         kThroughLength = 18216, kThroughPercentage = 18217;
+    CDlgFeatSDTsettings();
+
+    TAP_DEPTH_ADDITION blind, through;
+
+protected:
+    bool onInitDialog() override;
+    void onOK() override;
+
+private:
+    void applyEnabling();
+};
+
+// The features manager's "Import settings": the dialog on the settings' additions, which take its values
+// on OK. 1 when they were taken.
 int editTapDepthAdditions();
 
 extern LoadTime<CDlgViewAllGeo> g_viewAllGeo;

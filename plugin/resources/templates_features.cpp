@@ -1,7 +1,7 @@
 // Templates of the features manager's dialogs: the selection mask (18013) with its colour-pick bitmap
 // (18014), the edit-feature dialog (18019), the reaming and tap features window (18047), the coloured-features
-// configuration (18200), the RGB colours picker (18201), the name entry (18202) and the preselection window
-// (18106).
+// configuration (18200), the RGB colours picker (18201), the name entry (18202), the preselection window
+// (18106) and the tap-depth additions (18107).
 #include "platform/ui/resources.h"
 #include "platform/ui/list_view.h"
 #include "platform/ui/tree_view.h"
@@ -152,6 +152,24 @@ DlgTemplate preselViewTemplate() {
     return t;
 }
 
+// 230 x 130 units: a frame per hole kind, its check box on top, the fixed-length and the percentage radio
+// each with its edit; OK and Cancel at the bottom.
+DlgTemplate tapDepthAdditionsTemplate() {
+    DlgTemplate t{18107, "", 230, 130, {}, false};
+    const auto group = [&](int top, int box, int fixed, int percent, int length, int percentage) {
+        t.controls.push_back({box, Ctl::Check, Rect{7, top, 223, top + 10}, ""});
+        t.controls.push_back(CtlTemplate{fixed, Ctl::Radio, Rect{17, top + 15, 130, top + 25}, "", 0, true, true});
+        t.controls.push_back({length, Ctl::Edit, Rect{140, top + 14, 200, top + 26}, ""});
+        t.controls.push_back(CtlTemplate{percent, Ctl::Radio, Rect{17, top + 30, 130, top + 40}, "", 0, true, false});
+        t.controls.push_back({percentage, Ctl::Edit, Rect{140, top + 29, 200, top + 41}, ""});
+    };
+    group(7, 18204, 18214, 18215, 18212, 18213);
+    group(57, 18205, 18218, 18219, 18216, 18217);
+    t.controls.push_back({plat::IDOK, Ctl::DefButton, Rect{60, 109, 110, 123}, "OK"});
+    t.controls.push_back({plat::IDCANCEL, Ctl::Button, Rect{120, 109, 170, 123}, "Cancel"});
+    return t;
+}
+
 }  // namespace
 
 void registerFeatureTemplates() {
@@ -162,5 +180,6 @@ void registerFeatureTemplates() {
     plat::registerDialog(rgbColoursTemplate());
     plat::registerDialog(inputTemplate());
     plat::registerDialog(preselViewTemplate());
+    plat::registerDialog(tapDepthAdditionsTemplate());
     plat::registerBitmap(18014, 16, 16);
 }
