@@ -23,6 +23,7 @@ fixed_runs() {
     tool_files) echo 8000 ;;
     step_scan) echo 8000 ;;
     step_read) echo 80 ;;
+    tff_file | ktw_file) echo 20000 ;;
     cycle_records) echo 20000 ;;
     brep_text | settings_record) echo 40000 ;;
     session_file) echo 50000 ;;

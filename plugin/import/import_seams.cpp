@@ -7,7 +7,6 @@ LoadTime<CHostDBFileNames> g_hostDBFileNames;
 
 std::size_t findSubstring(std::string_view text, std::string_view pattern) { return text.find(pattern); }
 
-int importInterchgFile() { return 0; }
 
 int readSdtFile(const std::string&) { return 0; }
 
