@@ -43,7 +43,8 @@ std::vector<FEATURE_MARK*> marksInList() {
 
 // The list made of these marks in this order.
 void relink(const std::vector<FEATURE_MARK*>& marks) {
-    for (std::size_t i = 0; i < marks.size(); ++i) marks[i]->next = i + 1 < marks.size() ? marks[i + 1] : nullptr;
+    for (std::size_t i = 0; i < marks.size(); ++i)
+        marks[i]->next = i + 1 < marks.size() ? marks[i + 1] : nullptr;
     g_records->featureMarks = marks.empty() ? nullptr : marks.front();
     g_records->featureMarkCount = static_cast<std::int16_t>(marks.size());
 }
@@ -74,9 +75,10 @@ void importFeatureList(const std::string& path, bool ktw) {
     int skipped = 0;
     (void)replaceImportedMarks([&] { return importFeatsToMarks(list, &skipped); });
     freeImportFeats(list);
-    if (skipped > 0)
-        plat::messageBox(nullptr, fillText(errorMessage(import_texts::kNoDirection), {static_cast<long>(skipped), path}),
-                         errorMessage(import_texts::kCaption), plat::MB_OK | plat::MB_ICONWARNING);
+    if (skipped > 0) {
+        const std::string text = fillText(errorMessage(import_texts::kNoDirection), {static_cast<long>(skipped), path});
+        plat::messageBox(nullptr, text, errorMessage(import_texts::kCaption), plat::MB_OK | plat::MB_ICONWARNING);
+    }
 }
 
 }  // namespace
@@ -104,7 +106,7 @@ int importInterchgFile() {
     if (askInterchgFile() != 0) return 0;
     const std::string path = g_globals->settings.interchangePath;
     std::string ext = plat::splitPath(path).ext;
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (ext == ".KTW" || ext == ".TFF") importFeatureList(path, ext == ".KTW");
     else if (ext == ".SDT") (void)replaceImportedMarks([&] { return readSdtFile(path); });
     else if (ext == ".STEP") (void)replaceImportedMarks([&] { return readStepFile(path); });

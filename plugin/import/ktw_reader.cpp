@@ -6,10 +6,12 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "platform/sys/paths.h"
 #include "plugin/base/globals.h"
 #include "plugin/import/import_text.h"
 #include "plugin/import/interchange_import.h"
@@ -102,6 +104,71 @@ KTW_VALUE parseValue(std::string_view line, int lineNo) {
     return v;
 }
 
+// The two debug dumps in the work folder, open only while the debug switch is on: every element the
+// second pass reads with its values, and what the drill elements were made into.
+class KtwDumps {
+public:
+    KtwDumps() {
+        if (!g_globals.constructed() || !g_globals->debugDumps) return;
+        txt_ = std::fopen(plat::joinPath(g_globals->tmpDir, "KtwTxt.txt").c_str(), "w");
+        ref_ = std::fopen(plat::joinPath(g_globals->tmpDir, "KtwRef.txt").c_str(), "w");
+    }
+    ~KtwDumps() {
+        if (txt_) std::fclose(txt_);
+        if (ref_) std::fclose(ref_);
+    }
+    KtwDumps(const KtwDumps&) = delete;
+    KtwDumps& operator=(const KtwDumps&) = delete;
+
+    std::FILE* txt() const { return txt_; }
+    std::FILE* ref() const { return ref_; }
+
+    void element(const KTW_ELEMENT& el, long id) const {
+        if (!txt_) return;
+        auto intOf = [&](std::size_t i) { return i < el.values.size() ? el.values[i].ints[0] : 0L; };
+        const int n = static_cast<int>(el.values.size());
+        const char* name = el.name.c_str();
+        if (sameNoCase(el.name, "FR")) std::fprintf(txt_, "%s Id=%li n=%i %li", name, id, n, intOf(0));
+        else std::fprintf(txt_, "%s Id=%li n=%i %li %li", name, id, n, intOf(0), intOf(1));
+        int inLine = 0;
+        for (std::size_t i = 0; i < el.values.size(); ++i) {
+            const KTW_VALUE& v = el.values[i];
+            if (v.kind == KTW_TEXT || inLine == 10) {
+                std::fprintf(txt_, "\n    %02i-> ", static_cast<int>(i) + 1);
+                inLine = 0;
+            }
+            dumpKtwValue(v);
+            ++inLine;
+        }
+        std::fprintf(txt_, "\n");
+    }
+
+    void dumpKtwValue(const KTW_VALUE& v) const {
+        if (!txt_) return;
+        switch (v.kind) {
+        case KTW_DATE:
+            std::fprintf(txt_, " (%li/%li/%li %li:%li)", v.ints[0], v.ints[1], v.ints[2], v.ints[3], v.ints[4]);
+            break;
+        case KTW_INT: std::fprintf(txt_, " I%li", v.ints[0]); break;
+        case KTW_REAL: std::fprintf(txt_, " R%g", v.reals[0]); break;
+        case KTW_POINT:
+        case KTW_VECTOR:
+            std::fprintf(txt_, " %c(%g %g %g)", v.kind == KTW_POINT ? 'P' : 'V', v.reals[0], v.reals[1], v.reals[2]);
+            break;
+        case KTW_TEXT: std::fprintf(txt_, " S%s", v.text.c_str()); break;
+        case KTW_REFS:
+            std::fprintf(txt_, " X");
+            for (int k = 0; k < v.count; ++k) std::fprintf(txt_, " %li", v.ints[static_cast<std::size_t>(k)]);
+            break;
+        default: break;
+        }
+    }
+
+private:
+    std::FILE* txt_ = nullptr;
+    std::FILE* ref_ = nullptr;
+};
+
 class KtwReader {
 public:
     explicit KtwReader(IMPORT_FAULT& fault) : fault_(fault) {
@@ -118,10 +185,14 @@ public:
                 if (!isIndexed(el.name)) continue;
                 const std::size_t idAt = sameNoCase(el.name, "FR") ? 1 : 2;
                 if (idAt < el.values.size() && el.values[idAt].kind == KTW_INT && !el.values[idAt].bad)
-                    index_.emplace(el.values[idAt].ints[0], e);
+                    index_.emplace(idOf(el), e);
             }
             for (const KTW_ELEMENT& el : elements_) {
-                if (sameNoCase(el.name, "FR")) noteFrameVariant(el);
+                const bool fr = sameNoCase(el.name, "FR");
+                if (fr || el.name.starts_with("D_PARAM") || el.name.starts_with("D_FRAME") ||
+                    el.name.starts_with("D_PROPAG") || sameNoCase(el.name, "D_SH_OP_DRILL"))
+                    dumps_.element(el, idOf(el));
+                if (fr) noteFrameVariant(el);
                 else if (sameNoCase(el.name, "D_SH_OP_DRILL")) interpret(el);
             }
         } catch (const KtwDamage& damage) {
@@ -134,6 +205,12 @@ public:
     }
 
 private:
+    // The element's id: the number of its third value, of an "FR" its second.
+    static long idOf(const KTW_ELEMENT& el) {
+        const std::size_t at = sameNoCase(el.name, "FR") ? 1 : 2;
+        return at < el.values.size() ? el.values[at].ints[0] : 0;
+    }
+
     // The elements of the section "ELEMENTS", each with its values.
     void readElements(int badLine) {
         std::size_t at = 0;
@@ -244,11 +321,17 @@ private:
                     }
                 }
                 addPosition(feat, direction, point);
+                if (dumps_.txt())
+                    std::fprintf(dumps_.txt(), " Posicio Id=%li (X%.3f Y%.3f Z%.3f) (zx%.6f zy%.6f zz%.6f)\n",
+                                 idOf(*el), point[0], point[1], point[2], direction[0], direction[1], direction[2]);
             } else if (sameNoCase(el->name, "D_PROPAG_LIN")) {
                 point[0] += real(*el, 24) * scale_;
                 point[1] += real(*el, 28) * scale_;
                 point[2] += real(*el, 32) * scale_;
                 addPosition(feat, direction, point);
+                if (dumps_.txt())
+                    std::fprintf(dumps_.txt(), " Posicio Id=%li (X%.3f Y%.3f Z%.3f)\n", idOf(*el), point[0], point[1],
+                                 point[2]);
             } else if (sameNoCase(el->name, "D_PROPAG_CIR")) {
                 rotatedCopies(feat, *el, point, direction);
             }
@@ -285,6 +368,9 @@ private:
                 dir[r] = p1r - pr;
             }
             addPosition(feat, dir, at);
+            if (dumps_.txt())
+                std::fprintf(dumps_.txt(), " Posicio Rotada (X%.3f Y%.3f Z%.3f) (zx%.6f zy%.6f zz%.6f)\n", at[0], at[1],
+                             at[2], dir[0], dir[1], dir[2]);
         }
     }
 
@@ -372,6 +458,7 @@ private:
 
     void interpret(const KTW_ELEMENT& drill) {
         IMPORT_FEAT feat{};
+        if (dumps_.txt()) std::fprintf(dumps_.txt(), "----------------------------------------\n");
         positions(feat, drill);
         std::vector<KTW_DRILL_ELEM> subs = subElements(drill);
         const std::size_t n = drill.values.size();
@@ -390,6 +477,7 @@ private:
             e.bottomDepth = e.depth;
             if (e.kind == DRILL_HOLE && !firstHole) firstHole = &e;
         }
+        dumpDrill(feat, subs, zb1, zb2, zb3);
         for (const KTW_DRILL_ELEM& e : subs) {
             if (e.kind != DRILL_HOLE && e.kind != DRILL_BORING && e.kind != DRILL_TAPPING) continue;
             if (feat.segmentCount >= kMaxImportSegments) break;   // the record has room for ten
@@ -417,7 +505,63 @@ private:
         }
     }
 
+    // What the drill element became: its sub-elements in both dumps, its positions in the second, where
+    // Z1 and Z2 are the heights of top and bottom below the plane of the last position.
+    void dumpDrill(const IMPORT_FEAT& feat, const std::vector<KTW_DRILL_ELEM>& subs, double zb1, double zb2,
+                   double zb3) const {
+        std::FILE* const files[] = {dumps_.txt(), dumps_.ref()};
+        if (!files[0] && !files[1]) return;
+        double zPlane = 0;
+        for (int p = 0; p < feat.positionCount; ++p) {
+            const IMPORT_FEAT_POS& pos = feat.positions[p];
+            const double len = std::hypot(pos.direction[0], pos.direction[1], pos.direction[2]);
+            zPlane = len > 0 ? (pos.point[0] * pos.direction[0] + pos.point[1] * pos.direction[1] +
+                                pos.point[2] * pos.direction[2]) / len
+                             : pos.point[2];
+            if (files[1])
+                std::fprintf(files[1], "(X%.3f Y%.3f Z%.3f) (zx%.6f zy%.6f zz%.6f) zPlane=%.3f\n", pos.point[0],
+                             pos.point[1], pos.point[2], pos.direction[0], pos.direction[1], pos.direction[2], zPlane);
+        }
+        if (files[0]) std::fprintf(files[0], "   zb1=%f zb2=%f zb3=%f\n", zb1, zb2, zb3);
+        for (int f = 0; f < 2; ++f) {
+            std::FILE* out = files[f];
+            if (!out) continue;
+            const char* indent = f == 0 ? "" : "    ";
+            int k = 0;
+            for (const KTW_DRILL_ELEM& e : subs) {
+                const double z1 = zPlane - e.topDepth, z2 = zPlane - e.depth;
+                switch (e.kind) {
+                case DRILL_HOLE:
+                    std::fprintf(out, "%s   HOLE: Diam=%.3f Z1=%.3f Z2=%.3f Ang=%.2f k=%i\n", indent, e.diameter, z1,
+                                 z2, e.angle, k);
+                    break;
+                case DRILL_BORING:
+                    std::fprintf(out, "%s   BORE: Diam=%.3f Z1=%.3f Z2=%.3f %s", indent, e.diameter, z1, z2,
+                                 e.through ? "PASANTE" : "");
+                    break;
+                case DRILL_FACING:
+                    std::fprintf(out, "%s   FACE: Diam=%.3f Z1=%.3f Z2=%.3f\n", indent, e.diameter, z1, z2);
+                    break;
+                case DRILL_TAPPING:
+                    std::fprintf(out, "%s   TAPPING: Diam=%.3f pitch=%.3f Z1=%.3f Z2=%.3f", indent, e.diameter,
+                                 e.pitch, z1, z2);
+                    break;
+                case DRILL_CSINKING:
+                    std::fprintf(out, "%s   CSINK: Diam=%.3f Ang=%.3f\n", indent, e.diameter, e.angle);
+                    break;
+                default: break;
+                }
+                if (e.kind == DRILL_BORING || e.kind == DRILL_TAPPING) {
+                    if (f == 1) std::fprintf(out, " zPlane=%f zSup=%f zProf=%f", zPlane, e.topDepth, e.depth);
+                    std::fprintf(out, "\n");
+                }
+                ++k;
+            }
+        }
+    }
+
     IMPORT_FAULT& fault_;
+    KtwDumps dumps_;
     double scale_ = 1000.0;
     std::vector<std::string_view> lines_;
     std::vector<KTW_ELEMENT> elements_;

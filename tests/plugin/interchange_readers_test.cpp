@@ -239,6 +239,23 @@ TEST_F(KtwReaderTest, ElevenLinearCopiesKeepTenPositions) {
     EXPECT_DOUBLE_EQ(f[0].positions[9].point[0], 10 + 9 * 20);
 }
 
+TEST_F(KtwReaderTest, WithTheDebugSwitchTheDumpsShowTheElementsPositionsAndSubElements) {
+    g_globals->debugDumps = 1;
+    ASSERT_TRUE(plat::createDirectories(g_globals->tmpDir));
+    EXPECT_EQ(ktw(fixture("plate_mm.KTW")).size(), 2u);
+    g_globals->debugDumps = 0;
+    const std::string txt = plat::readFile(g_globals->tmpDir + "/KtwTxt.txt").value_or("");
+    const std::string ref = plat::readFile(g_globals->tmpDir + "/KtwRef.txt").value_or("");
+    for (const char* line : {"D_PROPAG_LIN Id=101 n=33 1 0", " Posicio Id=100 (X10.000 Y10.000 Z12.000)",
+                             " Posicio Id=101 (X30.000 Y30.000 Z12.000)\n", "   zb1=1.000000 zb2=12.000000",
+                             "   HOLE: Diam=6.800 Z1=11.000 Z2=0.000 Ang=118.00 k=0",
+                             "   BORE: Diam=10.000 Z1=12.000 Z2=-3.000 \n"})
+        EXPECT_NE(txt.find(line), std::string::npos) << line << "\n" << txt;
+    for (const char* line : {"(X30.000 Y30.000 Z12.000) (zx0.000000 zy0.000000 zz1.000000) zPlane=12.000",
+                             "       TAPPING: Diam=8.000 pitch=1.250 Z1=11.000 Z2=2.000 zPlane=12.000000"})
+        EXPECT_NE(ref.find(line), std::string::npos) << line << "\n" << ref;
+}
+
 TEST_F(KtwReaderTest, ADamagedFileIsRefusedAtTheElementOrValueThatIsWrong) {
     struct CASE {
         const char* what;
