@@ -1,23 +1,14 @@
-// A KTW features file: the input as the file's text, its elements indexed and its drill elements read
-// into an imported-feature list whose counts must stay within the record; a refused file names a line of
-// the input.
-#include <cstdlib>
-
+// A KTW features file: the input as the file's text, its elements indexed and its drill elements read into
+// an imported-feature list, with the metric tolerances (T = 0.025).
 #include "fuzz_support.h"
-#include "plugin/import/interchange_import.h"
+#include "import_list_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     (void)fuzz::installPlugin();
     g_tolerances.tol004T = 0.001;
     g_tolerances.tol0004T = 0.0001;
     IMPORT_FAULT fault;
-    IMPORT_FEAT* head = readKtwText(fuzz::text(data, size), fault);
-    if (fault.line != 0 && (head || fault.line < 0 || static_cast<std::size_t>(fault.line) > size + 1)) std::abort();
-    for (const IMPORT_FEAT* f = head; f; f = f->next)
-        if (f->positionCount < 0 || f->positionCount > kMaxImportPositions || f->segmentCount < 0 ||
-            f->segmentCount > kMaxImportSegments)
-            std::abort();
-    freeImportFeats(head);
+    fuzz::checkImportList(readKtwText(fuzz::text(data, size), fault), fault, size);
     plat::driver().reset();
     return 0;
 }

@@ -22,6 +22,7 @@
 #include "plugin/model/tree.h"
 #include "plugin/model/work_records.h"
 #include "plugin/services/features.h"
+#include "support/kept_marks.h"
 #include "support/plugin_fixture.h"
 
 namespace {
@@ -37,11 +38,7 @@ protected:
         storePlate();
     }
     void TearDown() override {
-        if (g_globals.constructed()) {
-            freeFeatureMarkList(g_records->featureMarks);
-            g_records->featureMarks = nullptr;
-            g_records->featureMarkCount = 0;
-        }
+        if (g_globals.constructed()) freeCycleMarks();
         PluginFixture::TearDown();
     }
 
@@ -61,18 +58,7 @@ protected:
         expectScriptPlayed();
     }
 
-    // The marks the part keeps, read as the next cycle would.
-    std::vector<FEATURE_MARK> keptMarks() {
-        VIEW_LIST* tree = nullptr;
-        loadAllRecords(&tree);
-        freeViewsTree(tree);
-        std::vector<FEATURE_MARK> marks;
-        for (FEATURE_MARK* m : listedMarks(g_records->featureMarks)) marks.push_back(*m);
-        freeFeatureMarkList(g_records->featureMarks);
-        g_records->featureMarks = nullptr;
-        g_records->featureMarkCount = 0;
-        return marks;
-    }
+    static std::vector<FEATURE_MARK> keptMarks() { return keptFeatureMarks(); }
 
     static void expectPoint(const FEATURE_MARK& m, double x, double y, double z) {
         EXPECT_NEAR(m.point[0], x, 1e-9);
