@@ -145,6 +145,9 @@ TEST_F(InterchangeImportSession, AnImportReplacesTheImportedMarksOnlyWithTheirEn
 
     plat::driver().reset();
     importFile(fixture("plate_mm.KTW"));
+    // The next cycle's dialog starts at the file and the filter chosen last.
+    EXPECT_TRUE(transcript().contains("name=\"plate_mm.TFF\" ext= filter=")) << allText();
+    EXPECT_TRUE(transcript().contains("*.SDT||\" idx=1"));
     importFile(fixture("plate_mm.KTW"));   // the same file twice: one set of marks
     const std::vector<FEATURE_MARK> marks = keptMarks();
     ASSERT_EQ(marks.size(), 4u);
@@ -216,6 +219,20 @@ TEST_F(InterchangeImportSession, WithoutTheFileTextsTheImportStopsAndSaysSo) {
     expectScriptPlayed();
     EXPECT_TRUE(transcript().contains("[InterchgFiles]")) << allText();
     EXPECT_FALSE(transcript().contains("filedlg"));
+    EXPECT_TRUE(keptMarks().empty());
+}
+
+TEST_F(InterchangeImportSession, BlankFileTextsLeaveTheirEntriesOutAndCancelChangesNothing) {
+    std::string texts = plat::readFile(std::string(FX_SOURCE_DIR) + "/data/Forantix.txt").value_or("");
+    const std::size_t at = texts.find("[InterchgFiles]");
+    ASSERT_NE(at, std::string::npos);
+    texts.erase(at);
+    installUiTexts(texts + "[InterchgFiles]\r\n11.  \r\n12. \t\r\n13.\r\n14. \r\n15. \r\n");
+    load();
+    script().click(kMenu, kFeaturesButton).menu(kImportItem).file("").menu(kMenuExit).click(kMenu, plat::IDOK);
+    EXPECT_EQ(m_main(), 0);
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains("filter=\"|\" idx=0 -> cancel")) << allText();
     EXPECT_TRUE(keptMarks().empty());
 }
 
