@@ -38,23 +38,6 @@ std::string oneSegment(const std::string& segmentLines) {
     return "FEAT_DEF\nFEAT_SEG\n" + segmentLines + "END\nFEAT_POS\nPOS_DIR:1 2 3 0 0 1\nEND\nEND\n";
 }
 
-TEST(TffReader, TheFixtureGivesItsFeaturesPositionsAndSegments) {
-    const std::vector<IMPORT_FEAT> f = tff(fixture("plate_mm.TFF"));
-    ASSERT_EQ(f.size(), 3u);
-    EXPECT_EQ(f[0].kind, 2);
-    ASSERT_EQ(f[0].positionCount, 2);
-    EXPECT_DOUBLE_EQ(f[0].positions[1].point[0], 30);
-    EXPECT_DOUBLE_EQ(f[0].positions[1].direction[2], 1);
-    ASSERT_EQ(f[0].segmentCount, 2);
-    EXPECT_EQ(f[0].segments[1].type, IMPORT_SEG_FIT);
-    EXPECT_EQ(f[0].segments[1].tolClass, 7);
-    EXPECT_DOUBLE_EQ(f[0].segments[1].diameter2, 9.8);   // the hole before it
-    EXPECT_EQ(f[1].kind, 5);
-    EXPECT_EQ(f[1].segments[0].type, IMPORT_SEG_TAP);
-    EXPECT_DOUBLE_EQ(f[1].segments[0].pitch, 1);
-    EXPECT_EQ(f[2].segments[0].type, IMPORT_SEG_HOLE);
-}
-
 TEST(TffReader, TheGrammarsEdges) {
     struct CASE {
         const char* what;
@@ -204,15 +187,6 @@ TEST_F(KtwReaderTest, AnFrWithAWholeNumberAfterItsIdSwitchesTheLaterElementsToFi
     ASSERT_EQ(f[1].segmentCount, 1);
     EXPECT_DOUBLE_EQ(f[1].segments[0].diameter, 6);   // the twelfth value of its parameter
     EXPECT_DOUBLE_EQ(f[1].segments[0].depth, 9);
-}
-
-TEST_F(KtwReaderTest, InAnInchPartMetresBecomeInches) {
-    g_globals->hostVersion[7] = 0;
-    const std::vector<IMPORT_FEAT> f = ktw(fixture("plate_mm.KTW"));
-    ASSERT_EQ(f.size(), 2u);
-    EXPECT_NEAR(f[0].positions[1].point[0], 30 / 25.4, 1e-12);
-    EXPECT_NEAR(f[0].segments[0].diameter, 10 / 25.4, 1e-12);
-    EXPECT_DOUBLE_EQ(f[0].positions[0].direction[2], 1);   // directions are not scaled
 }
 
 TEST_F(KtwReaderTest, LinesEndingInLineFeedsOnlyReadTheSame) {
