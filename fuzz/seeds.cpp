@@ -6,6 +6,7 @@
 // and a tool list.
 #include <sqlite3.h>
 
+#include <cctype>
 #include <cstdio>
 #include <iostream>
 #include <sstream>
@@ -148,6 +149,13 @@ void writeFileSeeds(const std::string& out) {
                         withKind(1, bytesOf(sourceFile(std::string("data/host/Materials/") + materials + ".Materials"))));
     for (const plat::FileEntry& f : plat::findFiles(FX_SOURCE_DIR "/data/sessions", "*.session"))
         fuzz::writeSeed(out + "/session_file", f.name, bytesOf(sourceFile("data/sessions/" + f.name)));
+    // The interchange readers' fixtures, by their extension in either case.
+    for (const plat::FileEntry& f : plat::findFiles(FX_SOURCE_DIR "/tests/data/import", "*")) {
+        std::string ext = plat::splitPath(f.name).ext;
+        for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        const char* target = ext == ".TFF" ? "/tff_file" : ext == ".KTW" ? "/ktw_file" : nullptr;
+        if (target) fuzz::writeSeed(out + target, f.name, bytesOf(sourceFile("tests/data/import/" + f.name)));
+    }
 }
 
 // A spline as the named-files target takes it: its kind byte, a 16-bit length and its data block.

@@ -24,6 +24,7 @@ fixed_runs() {
     step_scan) echo 8000 ;;
     step_read) echo 80 ;;
     sdt_file | step_features) echo 100000 ;;
+    tff_file | ktw_file) echo 20000 ;;
     cycle_records) echo 20000 ;;
     brep_text | settings_record) echo 40000 ;;
     session_file) echo 50000 ;;

@@ -297,7 +297,7 @@ int setDefaultSettings(std::int16_t keepPaths) {
         g.libraryName = pathNames.getText(2);
     }
     s.interchangePath = ascii_prefix;
-    s.interchangeFilter = 0;
+    s.interchangeFilterIndex = 0;
     s.drillingListOn = 0;
     s.machiningTimeListOn = 1;
     s.reamClassColours = {0, 9, 13, 0, 0, 0};

@@ -35,7 +35,7 @@ struct PRM_SETTINGS {
     double openSpaceFactor = 0;                                                                   // 26
     std::int16_t tryDrillBeyondMax = 0;                                                           // 27
     double firstFaceShare = 0;                                                                    // 28
-    std::int16_t warnMaxDepth = 0, penetrationMode = 0, interchangeFilter = 0, drillingListOn = 0; // 29-32
+    std::int16_t warnMaxDepth = 0, penetrationMode = 0, interchangeFilterIndex = 0, drillingListOn = 0; // 29-32
     std::string drillingListFile;                                                                 // 33
     std::int16_t machiningTimeListOn = 0;                                                         // 34
     std::string machiningTimeFile;                                                                // 35

@@ -69,7 +69,7 @@ std::vector<SETTING_ITEM> settingsItems() {
         .f64(s.reservedProcessMach18).f64(s.oversizeLimit).i16(s.allowOversizeTools).i16(s.forceReaming)
         .i16(s.breakthroughMode).f64(s.breakthroughLength).f64(s.breakthroughRatio).i16(s.drillFromBothFaces)
         .f64(s.openSpaceFactor).i16(s.tryDrillBeyondMax).f64(s.firstFaceShare).i16(s.warnMaxDepth)
-        .i16(s.penetrationMode).i16(s.interchangeFilter).i16(s.drillingListOn).text(s.drillingListFile)
+        .i16(s.penetrationMode).i16(s.interchangeFilterIndex).i16(s.drillingListOn).text(s.drillingListFile)
         .i16(s.machiningTimeListOn).text(s.machiningTimeFile).i16(s.longToolStrategy).i16(s.divideReamed)
         .f64(s.divideReamedDepth).i16(s.divideNotReamed).f64(s.divideNotReamedDepth).i16(s.processTreeOption)
         .f64(s.clearanceAddition).i16(s.useStock).i16(s.drillMinorThroughB).i16(s.drillMinorThroughA)

@@ -22,6 +22,7 @@
 #include "plugin/services/features.h"
 #include "recognition_pipeline_support.h"
 #include "plugin/services/table_dialogs.h"
+#include "support/kept_marks.h"
 #include "support/plugin_fixture.h"
 
 namespace {
@@ -56,18 +57,7 @@ protected:
         ASSERT_NE(host::storeSolidEntity(part.solid, 3, 1, "part"), 0u);
     }
 
-    // The marks the part keeps, read as the next cycle would.
-    std::vector<FEATURE_MARK> keptMarks() {
-        VIEW_LIST* tree = nullptr;
-        loadAllRecords(&tree);
-        freeViewsTree(tree);
-        std::vector<FEATURE_MARK> marks;
-        for (FEATURE_MARK* m : listedMarks(g_records->featureMarks)) marks.push_back(*m);
-        freeFeatureMarkList(g_records->featureMarks);
-        g_records->featureMarks = nullptr;
-        g_records->featureMarkCount = 0;
-        return marks;
-    }
+    static std::vector<FEATURE_MARK> keptMarks() { return keptFeatureMarks(); }
     // The ids of the surfaces that show selection bit 4.
     static int selectedSurfaces() {
         int n = 0;

@@ -1,0 +1,93 @@
+// Lines and numbers of the interchange readers.
+#include "plugin/import/import_text.h"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace import_text {
+
+std::vector<std::string_view> splitLines(std::string_view text, int& bad) {
+    std::vector<std::string_view> lines;
+    bad = 0;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(at, end - at);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.push_back(line);
+        if (!bad && (line.size() > kMaxLine || line.find('\0') != std::string_view::npos))
+            bad = static_cast<int>(lines.size());
+        at = end + 1;
+    }
+    return lines;
+}
+
+std::string readAll(std::FILE* file) {
+    std::string text;
+    char buffer[65536];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+    return text;
+}
+
+namespace {
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+}  // namespace
+
+std::string_view firstWord(std::string_view text) {
+    std::size_t start = 0;
+    while (start < text.size() && isBlank(text[start])) ++start;
+    std::size_t end = start;
+    while (end < text.size() && !isBlank(text[end])) ++end;
+    return text.substr(start, end - start);
+}
+
+std::optional<double> toDouble(std::string_view word) {
+    if (word.empty() || word.size() > 64) return std::nullopt;
+    const std::string copy(word);
+    char* end = nullptr;
+    const double value = std::strtod(copy.c_str(), &end);
+    if (end != copy.c_str() + copy.size() || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+std::optional<long> toLong(std::string_view word) {
+    if (!word.empty() && word.front() == '+') word.remove_prefix(1);
+    long value = 0;
+    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+    if (word.empty() || error != std::errc() || end != word.data() + word.size()) return std::nullopt;
+    return value;
+}
+
+namespace {
+template <class T, class Read>
+std::vector<T> leading(std::string_view text, std::size_t max, Read read) {
+    std::vector<T> out;
+    while (out.size() < max) {
+        const std::string_view word = firstWord(text);
+        const std::optional<T> value = read(word);
+        if (!value) break;
+        out.push_back(*value);
+        text.remove_prefix(static_cast<std::size_t>(word.data() + word.size() - text.data()));
+    }
+    return out;
+}
+}  // namespace
+
+std::vector<double> leadingDoubles(std::string_view text, std::size_t max) {
+    return leading<double>(text, max, toDouble);
+}
+std::vector<long> leadingLongs(std::string_view text, std::size_t max) { return leading<long>(text, max, toLong); }
+
+bool startsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(text[i])) != std::toupper(static_cast<unsigned char>(prefix[i])))
+            return false;
+    return true;
+}
+
+}  // namespace import_text
