@@ -1,9 +1,7 @@
-// Stand-ins for features and forms (docs/seams.md): the forms drawn as solids and the tap-depth settings
-// of the features manager's import items.
+// Stand-in for features and forms (docs/seams.md): the tap-depth settings of the features manager's import
+// items.
 #include "plugin/features/feature_windows.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/services/features.h"
-
-int drawShapesManager(CTabColsDesc*, std::int16_t, std::int16_t, std::int16_t) { return 0; }
 
 int editTapDepthAdditions() { return 0; }
