@@ -3,6 +3,7 @@
 // as it was.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -66,8 +67,8 @@ protected:
         return e;
     }
     static double volume(db_ptr entry) { return solid(entry).solid.geom->volume(); }
-    static db_ptr block(Vec3 size, Vec3 origin, int colour = 3) {
-        const builder::BuiltPart part = builder::PartBuilder::block(size, origin).build();
+    static db_ptr block(Vec3 size, Vec3 origin, int colour = 3, int faceColour = kNoColour) {
+        const builder::BuiltPart part = builder::PartBuilder::block(size, origin).stockColour(faceColour).build();
         EXPECT_TRUE(part.ok()) << part.error;
         return storeSolidEntity(part.solid, colour, 1, "block");
     }
@@ -104,7 +105,7 @@ TEST_F(SolidOps, ProfilesThatDoNotMakeASolidAreRefused) {
 }
 
 TEST_F(SolidOps, ACutTakesTheBodyOutOfTheTargetWhichKeepsItsPlaceAndColours) {
-    const db_ptr target = block({40, 40, 20}, {-20, -20, -20}, 5);
+    const db_ptr target = block({40, 40, 20}, {-20, -20, -20}, 5, 44);
     const ent before = solid(target);
     const double full = before.solid.geom->volume();
     profile({{0, -10}, {4, -10}, {4, 5}, {0, 5}});
@@ -122,6 +123,12 @@ TEST_F(SolidOps, ACutTakesTheBodyOutOfTheTargetWhichKeepsItsPlaceAndColours) {
     EXPECT_EQ(after.solid.body, "block");
     ent gone{};
     EXPECT_EQ(get_ent_from_eptr(body, &gone), 0);
+    // The block's six faces keep their colour (the top one with its hole now); the hole's wall and floor
+    // are new faces without one.
+    const std::vector<int>& colours = after.solid.geom->faceColours();
+    ASSERT_EQ(colours.size(), 8u);
+    EXPECT_EQ(std::count(colours.begin(), colours.end(), 44), 6);
+    EXPECT_EQ(std::count(colours.begin(), colours.end(), kNoColour), 2);
     // A second body: its text goes on a line of its own.
     ASSERT_EQ(revolve(zAxis(), "second"), 1);
     const db_ptr again[2] = {target, lastSolid()};

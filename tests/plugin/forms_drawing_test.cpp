@@ -234,7 +234,16 @@ TEST_F(FormsDrawing, AThroughFormReachesBelowTheTargetAndMarksItsLastStepToMatch
     script().click(kDesign, plat::IDOK).point(20, 20, 20).enter();
     EXPECT_EQ(drawShapesManager(&t, static_cast<std::int16_t>(row("CB6.6")), 0, 1), 3);
     expectScriptPlayed();
-    EXPECT_NEAR(volume(block), before - kChamferAndCounterbore - cylinder(3.3, 13.6), 1e-6 * before);
+    const double expected = before - kChamferAndCounterbore - cylinder(3.3, 13.6);
+    EXPECT_NEAR(volume(block), expected, 1e-6 * before);
+    // The cut solid as the part file keeps it.
+    reopenPart();
+    std::vector<ent> solids;
+    for (const ent& e : host::allEntities())
+        if (e.type == kEntSolid) solids.push_back(e);
+    ASSERT_EQ(solids.size(), 1u);
+    EXPECT_NEAR(solids[0].solid.geom->volume(), expected, 1e-6 * before);
+    EXPECT_NE(solids[0].solid.history.find("Forantix from Counterbored->CB6.6"), std::string::npos);
     const std::vector<const FEATURE_MARK*> made = marks();
     ASSERT_EQ(made.size(), 1u);
     EXPECT_EQ(made[0]->pendingMatch, 1);
