@@ -74,12 +74,17 @@ protected:
         EXPECT_EQ(get_ent_from_eptr(entry, &e), 1);
         return e.solid.geom->volume();
     }
-    static ent point(double x, double y, double z) {
+    // A point, or a full circle about the origin in the top view, stored on level 1.
+    static ent point(double x, double y, double z) { return stored(kEntPoint, {x, y, z}, 0); }
+    static ent circle(double r) { return stored(kEntArc, {0, 0, 0}, r); }
+    static ent stored(std::uint32_t type, p_3d at, double r) {
         ent e{};
-        e.type = kEntPoint;
-        e.pt.pt = {x, y, z};
+        e.type = type;
+        e.pt.pt = e.arc.c = at;
+        e.arc.r = r;
+        e.arc.sw = 2 * kPi;
         char ok = 0;
-        store_ent(&e, nullptr, 0, 10, 1, main_attrib, &ok);
+        EXPECT_NE(store_ent(&e, nullptr, 0, 10, 1, main_attrib, &ok), 0u);
         return e;
     }
     static std::vector<const FEATURE_MARK*> marks() {
@@ -297,12 +302,7 @@ TEST_F(FormsDrawing, APointPickedAgainIsTakenBackAndEscPlacesNone) {
 TEST_F(FormsDrawing, PicksFirstPlaceAFormAtEachPointUntilEsc) {
     CTabColsDesc& t = table("Counterbored", 15);
     const ent a = point(20, 20, 20);
-    ent arc{};
-    arc.type = kEntArc;
-    arc.arc.r = 3;
-    arc.arc.sw = 2 * kPi;
-    char ok = 0;
-    store_ent(&arc, nullptr, 0, 10, 1, main_attrib, &ok);
+    const ent arc = circle(3);
     script().entity(static_cast<int>(a.id)).answer(plat::IDOK).esc();
     EXPECT_EQ(drawShapesManager(&t, static_cast<std::int16_t>(row("CB6.6")), 1, 1), 3);
     EXPECT_TRUE(transcript().contains("There is no solid to cut the form out of"));
@@ -344,12 +344,7 @@ TEST_F(FormsDrawing, TheDiameterPickButtonGivesADrillSizeFormItsDiameter) {
     t.path = tablePath("DRILLS");
     t.bmpScale = 10;
     t.lastValues5 = 118;
-    ent arc{};
-    arc.type = kEntArc;
-    arc.arc.r = 4.25;
-    arc.arc.sw = 2 * kPi;
-    char ok = 0;
-    store_ent(&arc, nullptr, 0, 10, 1, main_attrib, &ok);
+    const ent arc = circle(4.25);
     const ent at = point(0, 0, 0);
     script().click(kDesign, CDlgDesignProp::kDiameterPick).entity(static_cast<int>(arc.id)).click(kDesign, plat::IDCANCEL);
     EXPECT_EQ(drawShapesManager(&t, 0, 0, 0), 0);
