@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr int kDesign = CDlgDesignProp::kTemplate;
+constexpr int kDesign = 18037, kDiameterPick = 4371;   // the form design dialog and its pick button
 constexpr double kPi = std::numbers::pi;
 const double kTipDrop = std::tan(31.0 * kPi / 180.0);   // depth per unit of radius of a 118-degree tip
 
@@ -47,12 +47,20 @@ protected:
         g_records->featureMarkCount = 0;
         TablesFixture::TearDown();
     }
-    // The shipped table with its rows; `depth` the last depth the dialog shows, step 0 marked when asked.
-    CTabColsDesc& table(const std::string& name, double depth, bool markFirst = false) {
+    // The shipped table with its rows; `depth` the last depth the dialog shows, step 0 marked when asked. Drawn
+    // as solids, the dialog shows the entry `depthEntry` of the rows' depth lists (0 through, 3 the depth 16).
+    CTabColsDesc& table(const std::string& name, double depth, bool markFirst = false, int depthEntry = 0) {
         EXPECT_EQ(table_.read(tablePath(name)), 0);
         EXPECT_GT(table_.readRows(), 0);
         table_.bmpScale = depth;
         table_.lastShorts[0] = markFirst ? 1 : 0;
+        for (int r = 0; r < table_.rowCount; ++r) {
+            std::vector<std::string> list;
+            const int n = table_.splitListCell(r, &list);
+            if (n == 0) continue;
+            list[0] = std::to_string(depthEntry);
+            table_.joinListCell(r, list, n);
+        }
         return table_;
     }
     int row(const std::string& name) { return table_.findRowByName(name); }
@@ -182,7 +190,7 @@ TEST_F(FormsDrawing, CancelDrawsNothingAndMoreThanSixteenStepsAreRefused) {
 // ---- solids --------------------------------------------------------------------------------------------------
 
 TEST_F(FormsDrawing, EnterCutsOneBodyOutOfEachOfTheFirstTwentyTargets) {
-    CTabColsDesc& t = table("Counterbored", 15, true);
+    CTabColsDesc& t = table("Counterbored", 16, true, 3);
     std::vector<db_ptr> targets;
     for (int i = 0; i < 21; ++i) targets.push_back(target({40 + i * 0.5, 40, 20}, {0, 0, 0}));
     const db_ptr excluded = target({40, 40, 20}, {0, 0, 0}, true, true);
@@ -195,8 +203,8 @@ TEST_F(FormsDrawing, EnterCutsOneBodyOutOfEachOfTheFirstTwentyTargets) {
     EXPECT_EQ(drawShapesManager(&t, static_cast<std::int16_t>(row("CB6.6")), 0, 1), 3);
     expectScriptPlayed();
 
-    // Blind to 15 below the top with its 118-degree tip.
-    const double form = kChamferAndCounterbore + cylinder(3.3, 8.6) + cylinder(3.3, 3.3 * kTipDrop) / 3;
+    // Blind to 16 below the top with its 118-degree tip.
+    const double form = kChamferAndCounterbore + cylinder(3.3, 9.6) + cylinder(3.3, 3.3 * kTipDrop) / 3;
     for (std::size_t i = 0; i < targets.size(); ++i) {
         const double expected = i < 20 ? before[i] - form : before[i];
         EXPECT_NEAR(volume(targets[i]), expected, 1e-6 * form) << "target " << i;
@@ -257,7 +265,7 @@ TEST_F(FormsDrawing, AThroughFormReachesBelowTheTargetAndMarksItsLastStepToMatch
 }
 
 TEST_F(FormsDrawing, AThreadedStepGetsATapMark) {
-    CTabColsDesc& t = table("Tapped", 12);
+    CTabColsDesc& t = table("Tapped", 16, false, 3);
     const db_ptr block = target({40, 40, 20}, {0, 0, 0});
     const double before = volume(block);
     script().click(kDesign, plat::IDOK).point(20, 20, 20).enter();
@@ -275,10 +283,10 @@ TEST_F(FormsDrawing, AThreadedStepGetsATapMark) {
 
 // Points picked: A twice is taken back, B stays; C three times stays once. Esc instead of Enter: none.
 TEST_F(FormsDrawing, APointPickedAgainIsTakenBackAndEscPlacesNone) {
-    CTabColsDesc& t = table("Counterbored", 15);
+    CTabColsDesc& t = table("Counterbored", 16, false, 3);
     const db_ptr block = target({80, 40, 20}, {0, 0, 0});
     const double before = volume(block);
-    const double form = kChamferAndCounterbore + cylinder(3.3, 8.6) + cylinder(3.3, 3.3 * kTipDrop) / 3;
+    const double form = kChamferAndCounterbore + cylinder(3.3, 9.6) + cylinder(3.3, 3.3 * kTipDrop) / 3;
 
     script().click(kDesign, plat::IDOK).point(20, 20, 20).esc();
     EXPECT_EQ(drawShapesManager(&t, static_cast<std::int16_t>(row("CB6.6")), 0, 1), 3);
@@ -300,7 +308,7 @@ TEST_F(FormsDrawing, APointPickedAgainIsTakenBackAndEscPlacesNone) {
 // Picks first (the configuration shows the forms again): each point picked gets its form at once, other
 // entities are passed over, Esc ends; without a solid to cut the user is told.
 TEST_F(FormsDrawing, PicksFirstPlaceAFormAtEachPointUntilEsc) {
-    CTabColsDesc& t = table("Counterbored", 15);
+    CTabColsDesc& t = table("Counterbored", 16, false, 3);
     const ent a = point(20, 20, 20);
     const ent arc = circle(3);
     script().entity(static_cast<int>(a.id)).answer(plat::IDOK).esc();
@@ -318,7 +326,7 @@ TEST_F(FormsDrawing, PicksFirstPlaceAFormAtEachPointUntilEsc) {
 }
 
 TEST_F(FormsDrawing, ACutTheKernelRefusesLeavesTheTargetAndTellsTheUser) {
-    CTabColsDesc& t = table("Counterbored", 15);
+    CTabColsDesc& t = table("Counterbored", 16, false, 3);
     const db_ptr whole = target({40, 40, 20}, {0, 0, 0});
     const db_ptr swallowed = target({2, 2, 2}, {19, 19, 10});   // inside the hole: no solid would be left
     const double small = volume(swallowed);
@@ -346,9 +354,9 @@ TEST_F(FormsDrawing, TheDiameterPickButtonGivesADrillSizeFormItsDiameter) {
     t.lastValues5 = 118;
     const ent arc = circle(4.25);
     const ent at = point(0, 0, 0);
-    script().click(kDesign, CDlgDesignProp::kDiameterPick).entity(static_cast<int>(arc.id)).click(kDesign, plat::IDCANCEL);
+    script().click(kDesign, kDiameterPick).entity(static_cast<int>(arc.id)).click(kDesign, plat::IDCANCEL);
     EXPECT_EQ(drawShapesManager(&t, 0, 0, 0), 0);
-    script().click(kDesign, CDlgDesignProp::kDiameterPick).entity(static_cast<int>(arc.id)).click(kDesign, plat::IDOK);
+    script().click(kDesign, kDiameterPick).entity(static_cast<int>(arc.id)).click(kDesign, plat::IDOK);
     script().entity(static_cast<int>(at.id)).endPick();
     EXPECT_EQ(drawShapesManager(&t, 0, 0, 0), 3);
     expectScriptPlayed();
