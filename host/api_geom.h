@@ -6,6 +6,8 @@
 #include "host/api_types.h"
 #include <cstdint>
 
+struct CHAIN;   // host/api_chains.h
+
 // ---- surface type codes: ent_surface::typeCode ---------------------------------------------------------
 // A surface entity is a face of the kernel. Planar faces of solids come as a base surface (the plane over
 // the face's parameter box, owned and hidden) and a trimmed surface (kSurfTrimmed) carrying the face's
@@ -90,6 +92,26 @@ int sld_get_tag_from_solid(const ent* solid, sld_tag* tag);
 // face counts once); a tag that is no solid converts nothing.
 int sld_convert_tags_to_mc_ents(const sld_tag* tags, int count, double tolerance, int keepSolid, int faceColours,
                                 int reserved);
+
+// How sld_revolve_from_chain turns a profile: about the line `axis` (a line record; stored or not), from
+// `startAngle` over `sweep` (radians; a full turn is 2 pi). `flag1` and `flag2` are taken as given (0).
+struct sld_revolve_parms {
+    ent* axis = nullptr;
+    double startAngle = 0;
+    double sweep = 0;
+    int flag1 = 0, flag2 = 0;
+};
+// Revolves the closed chain of lines (one planar loop holding the axis) into a new solid entity, stored
+// last on main_level in main_color with `body` as its body text. 1 done; 0 (nothing stored) when the chain
+// is no closed planar loop of lines, the axis has no length or does not lie in the loop's plane, or the
+// kernel's result is not a valid solid.
+int sld_revolve_from_chain(const CHAIN* chain, const sld_revolve_parms* parms, const char* body);
+// Boolean of the solid entities of `list`: code 1 cuts list[1] .. list[count - 1] out of list[0]. On
+// success list[0] takes the result (same handle, id, level and colour; the faces the cut left keep their
+// colours), `operation` is appended to its history text as a line of its own, and the cutting solids are
+// removed. 1 done; 0 when the code or the list is not one of these, the kernel refuses, or the result is
+// empty or not a valid solid: then nothing in the part changes.
+int sld_new_boolean(int code, int count, const db_ptr* list, const char* operation);
 
 // ---- vectors and matrices -------------------------------------------------------------------------------------
 // out = v.x row0 + v.y row1 + v.z row2 of m. With a view matrix (rows X, Y, Z) a vector in the view's axes

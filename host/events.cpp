@@ -4,12 +4,16 @@
 // step, a window step is delivered to its modeless window while the host waits, `esc` ends the prompt.
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <memory>
 #include <cstdio>
 #include <vector>
 
 #include "host/internal.h"
 #include "host/state.h"
+#include "platform/sys/clock.h"
 #include "platform/sys/thread_queue.h"
+#include "platform/ui/keys.h"
 #include "platform/ui/driver.h"
 
 namespace host {
@@ -42,6 +46,30 @@ void showPrompt(const char* prompt) {
     if (text == area.prompt) return;
     area.prompt = text;
     if (!text.empty()) detail::record("host.prompt " + detail::quote(text));
+}
+
+// How long the user holds Enter at a point prompt, and the clock's slices meanwhile.
+constexpr int kEnterHeldMs = 500, kEnterSliceMs = 10;
+
+// Enter at a point prompt: the host itself takes no point from it, but a key watcher of the plug-in may see
+// the key down and end the prompt with a synthetic Esc. The key is held while the clock runs; true when
+// such an Esc came.
+bool enterEndedBySyntheticEsc() {
+    auto escaped = std::make_shared<std::atomic<bool>>(false);
+    plat::setSyntheticKeyHook([escaped](int vk, bool up) {
+        if (vk == plat::VK_ESCAPE && !up) escaped->store(true);
+    });
+    plat::setKeyDown(plat::VK_RETURN, true);
+    for (int held = 0; held < kEnterHeldMs && !escaped->load(); held += kEnterSliceMs) {
+        if (plat::virtualClock())
+            plat::advanceMs(kEnterSliceMs);
+        else
+            plat::sleepMs(kEnterSliceMs);
+    }
+    plat::setKeyDown(plat::VK_RETURN, false);
+    plat::setSyntheticKeyHook(nullptr);
+    plat::setKeyDown(plat::VK_ESCAPE, false);
+    return escaped->load();
 }
 
 }  // namespace
@@ -113,9 +141,18 @@ void point_proc(const char* prompt, char* kind, double pt[3], char* got) {
     using host::detail::record;
     host::showPrompt(prompt);
     if (got) *got = 0;
-    std::optional<plat::Step> step =
-        plat::driver().expect({"point", "point-entry", "esc"}, "point pick " + host::detail::quote(host::area.prompt));
-    if (!step) return;
+    std::optional<plat::Step> step;
+    for (;;) {
+        step = plat::driver().expect({"point", "point-entry", "esc", "enter"},
+                                     "point pick " + host::detail::quote(host::area.prompt));
+        if (!step) return;
+        if (step->verb != "enter") break;
+        record("host.pick enter");
+        if (host::enterEndedBySyntheticEsc()) {
+            record("host.pick esc");
+            return;
+        }
+    }
     if (step->verb == "esc") {
         record("host.pick esc");
         return;

@@ -69,17 +69,21 @@ void fillSurfaceRecord(ent& e, const FaceGeom& face, std::int16_t typeCode) {
     }
 }
 
+void setSolidGeometry(ent_solid& record, const SolidGeom& solid) {
+    Box3 b = solid.boundingBox();
+    for (int i = 0; i < 8; ++i) {
+        bool x1 = i % 4 == 1 || i % 4 == 2, y1 = i % 4 >= 2, z1 = i >= 4;
+        record.box[i] = {x1 ? b.max[0] : b.min[0], y1 ? b.max[1] : b.min[1], z1 ? b.max[2] : b.min[2]};
+    }
+    record.geom = std::make_shared<SolidGeom>(solid);
+}
+
 db_ptr storeSolidEntity(const SolidGeom& solid, int colour, std::int32_t level, std::string_view name) {
     if (solid.empty()) return 0;
     ent e{};
     e.type = kEntSolid;
-    Box3 b = solid.boundingBox();
-    for (int i = 0; i < 8; ++i) {
-        bool x1 = i % 4 == 1 || i % 4 == 2, y1 = i % 4 >= 2, z1 = i >= 4;
-        e.solid.box[i] = {x1 ? b.max[0] : b.min[0], y1 ? b.max[1] : b.min[1], z1 ? b.max[2] : b.min[2]};
-    }
+    setSolidGeometry(e.solid, solid);
     e.solid.body = std::string(name);
-    e.solid.geom = std::make_shared<SolidGeom>(solid);
     db_ptr entry = 0;
     char ok = 0;
     store_ent(&e, &entry, 0, colour, level, main_attrib, &ok);

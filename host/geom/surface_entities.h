@@ -17,6 +17,9 @@ std::int16_t surfaceTypeCode(SurfaceKind kind);
 // database fields and the colour are left to the caller.
 void fillSurfaceRecord(ent& e, const FaceGeom& face, std::int16_t typeCode);
 
+// Gives a solid record the geometry and its box corners, in the order storeSolidEntity gives them.
+void setSolidGeometry(ent_solid& record, const SolidGeom& solid);
+
 // Stores `solid` as a solid entity on `level` with `colour` and the host's current attributes; `name`
 // becomes the body text. The box corners run (x0,y0,z0) (x1,y0,z0) (x1,y1,z0) (x0,y1,z0), then the same
 // at z1. Returns the new handle, 0 when it cannot be stored.

@@ -147,6 +147,7 @@ Script& Script::pointEntry(char kind, double x, double y, double z) {
 }
 Script& Script::entity(int id) { return add(makeStep("entity", {std::to_string(id)})); }
 Script& Script::esc() { return add(makeStep("esc")); }
+Script& Script::enter() { return add(makeStep("enter")); }
 Script& Script::endPick() { return add(makeStep("end-pick")); }
 Script& Script::cancelWait() { return add(makeStep("cancel-wait")); }
 Script& Script::notify(int code) { return add(makeStep("notify", {num(code)})); }
@@ -227,6 +228,7 @@ const std::vector<VerbSyntax>& verbSyntaxes() {
         {"point-entry", {Arg::Letter, Arg::Real, Arg::Real, Arg::Real}, "point-entry KIND X Y Z"},
         {"entity", {Arg::Whole}, "entity ID"},
         {"esc", {}, "esc"},
+        {"enter", {}, "enter"},
         {"end-pick", {}, "end-pick"},
         {"cancel-wait", {}, "cancel-wait"},
         {"library-pick", {Arg::PathOrCancel}, "library-pick SLOT|NAME|cancel"},

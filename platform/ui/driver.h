@@ -62,6 +62,7 @@ public:
     Script& pointEntry(char kind, double x, double y, double z);   // a point given with another entry kind
     Script& entity(int id);                   // the entity with this id picked
     Script& esc();                            // Esc at the host's prompt or pick
+    Script& enter();                          // Enter at the host's point prompt
     Script& endPick();                        // ends a multiple entity pick with what was picked
     Script& cancelWait();                     // Cancel on the host's wait dialog
     Script& notify(int code);                // the host sends m_notify(code)

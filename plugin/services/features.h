@@ -53,8 +53,10 @@ int setGroupListEntities(VIEW_LIST* views, std::uint8_t paint, std::uint32_t mas
 
 // ---- forms -------------------------------------------------------------------------------------------------------
 
-// Draws the forms of a table as solids (mode 0 from surfaces, 1 from solids; resume 1 continues an open
-// drawing): 0 done, 1 show the configuration again, 2 the same with its action reset, 3 end the run.
+// Draws the hole form of a table row at places the user picks: mode 0 as surfaces of revolution, mode 1 cut
+// out of the part's solids (resume 1: the picks come first, the form design dialog only after them).
+// 0 when the dialog was cancelled or the row has no form to draw (told), 3 when the picks ended (Esc, an
+// empty pick, or Enter after the points of mode 1), -1 when a feature mark could not be added.
 int drawShapesManager(CTabColsDesc* table, std::int16_t selectedRow, std::int16_t resume, std::int16_t mode);
 
 // ---- drawing in a table's picture ---------------------------------------------------------------------------------

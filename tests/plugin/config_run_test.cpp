@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <numbers>
 
+#include "host/builder/part_builder.h"
+#include "host/geom/surface_entities.h"
 #include "host/state.h"
 #include "plugin/cycle/load_time_objects.h"
 #include "plugin/base/globals.h"
@@ -243,12 +245,35 @@ TEST_F(ConfigRunTest, WithoutAMachineGroupTheTrialOnlyTellsTheUser) {
 
 TEST_F(ConfigRunTest, DrawingFormsShowsTheConfigurationAgain) {
     openOnCounterbored();
-    script().listRClick(kConfiguration, CConfigProcess::kRows, 0).menu(11).key(kConfiguration, plat::VK_ESCAPE);
+    // The form design dialog comes first; its Cancel draws nothing.
+    script().listRClick(kConfiguration, CConfigProcess::kRows, 0).menu(11).click(18037, plat::IDCANCEL);
+    script().key(kConfiguration, plat::VK_ESCAPE);
     EXPECT_EQ(runConfigProcess(122), 0);
     expectScriptPlayed();
     int shown = 0;
     for (const std::string& line : transcript().lines()) shown += line.find("dialog.show 18018") != std::string::npos;
     EXPECT_EQ(shown, 2);
+}
+
+// "From solids" in the row menu: the form design dialog, the place picked and Enter: the row's form (CB3.4,
+// through: no depth kept yet) is cut out of the visible solid, which the run marked for it, and the run ends.
+TEST_F(ConfigRunTest, FormsDrawnAsSolidsAreCutOutOfTheVisibleSolidsAndEndTheRun) {
+    openOnCounterbored();
+    const host::builder::BuiltPart part = host::builder::PartBuilder::block({40, 40, 20}).build();
+    ASSERT_TRUE(part.ok());
+    const db_ptr block = host::storeSolidEntity(part.solid, 3, 1, "part");
+    const double before = part.solid.volume();
+    script().listRClick(kConfiguration, CConfigProcess::kRows, 0).menu(11).click(18037, plat::IDOK);
+    script().point(20, 20, 20).enter();
+    EXPECT_EQ(runConfigProcess(122), 0);
+    expectScriptPlayed();
+    EXPECT_EQ(count("dialog.show 18018"), 1);
+    ent cut{};
+    ASSERT_EQ(get_ent_from_eptr(block, &cut), 1);
+    const double pi = std::numbers::pi;
+    const double removed = pi * (16 + 12 + 9) / 3 + pi * 9 * 2.4 + pi * 1.7 * 1.7 * 16.6;
+    EXPECT_NEAR(cut.solid.geom->volume(), before - removed, 1e-6 * removed);
+    EXPECT_EQ(sel_bit_is_on(&cut, 4), 0);   // the run's mark is taken off again
 }
 
 // The trial's hole comes from the row's form and the process tried: flats and tips, the open bottom, a

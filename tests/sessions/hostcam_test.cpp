@@ -291,6 +291,33 @@ TEST_F(Hostcam, TheFeaturesManagerSessionMarksTheExamplePlatesHoles) {
     EXPECT_NE(out.str().find(part + ": points 0, lines 0, arcs 16,"), std::string::npos) << out.str();
 }
 
+// "Create Forms - Solids" on the example plate: CB6.6 of "Counterbored" cut through the plate at two places
+// picked before Enter; the saved part holds the plate with both forms taken out and their operations in its
+// history.
+TEST_F(Hostcam, TheFormsSessionCutsTwoCounterboresThroughTheExamplePlate) {
+    const std::string part = (dir / "plate.pfp").string();
+    ASSERT_EQ(run({"--plugin", kModule, "--host-dir", (dir / "host").string(), "--open",
+                   std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step", "--session",
+                   std::string(FX_SOURCE_DIR) + "/data/sessions/forms_solids.session", "--save", part}),
+              0)
+        << err.str() << out.str();
+    EXPECT_NE(out.str().find("host.pick enter\nkey.synthetic ESCAPE down"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("\"Hole form 2. Cut by Forantix from Counterbored->CB6.6\""), std::string::npos);
+    EXPECT_NE(out.str().find(part + ": points 0, lines 0, arcs 0, splines 0, notes 11, surfaces 0, solids 1,"),
+              std::string::npos) << out.str();
+    const double plate = host::builder::exampleParts()[0].builder.build().solid.volume();
+    const double pi = 3.141592653589793;
+    const double form = pi * (6.5 * 6.5 + 6.5 * 5.5 + 5.5 * 5.5) / 3 + pi * 5.5 * 5.5 * 5.4 + pi * 3.3 * 3.3 * 5.6;
+    host::reset();
+    ASSERT_TRUE(host::openPart(part).ok);
+    for (const ent& e : host::allEntities()) {
+        if (e.type != kEntSolid) continue;
+        EXPECT_NEAR(e.solid.geom->volume(), plate - 2 * form, 1e-6 * form);
+        EXPECT_NE(e.solid.history.find("Hole form 1. Cut by Forantix from Counterbored->CB6.6\nHole form 2."),
+                  std::string::npos) << e.solid.history;
+    }
+}
+
 // The main job plays on any part: holes only in the sides (no top direction to close) or no hole at all.
 TEST_F(Hostcam, TheMainJobPlaysOnAnyPart) {
     namespace hb = host::builder;
