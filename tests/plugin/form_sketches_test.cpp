@@ -1,10 +1,8 @@
 // The sketch routines of the form pictures, on the canvas's recorded calls and on its pixels: arrowhead
-// corners, the arc's direction by the sign of its sweep, the mark symbol, right-aligned text, the teeth of
-// a thread sketch, and the device context left as each routine found it.
+// corners, the arc's direction by the sign of its sweep, the mark symbol and the teeth of a thread sketch.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <string>
 
 #include "platform/ui/raster_canvas.h"
@@ -17,11 +15,6 @@ const plat::Color kRed = plat::rgb(255, 0, 0);
 bool has(const plat::RecordingCanvas& dc, const std::string& fragment) {
     return std::any_of(dc.lines().begin(), dc.lines().end(),
                        [&](const std::string& l) { return l.find(fragment) != std::string::npos; });
-}
-
-int countStarting(const plat::RecordingCanvas& dc, const std::string& start) {
-    return static_cast<int>(
-        std::count_if(dc.lines().begin(), dc.lines().end(), [&](const std::string& l) { return l.rfind(start, 0) == 0; }));
 }
 
 TEST(FormSketches, ArrowheadCornersLieEighteenDegreesEitherSideOfTheDirectionCutTowardZero) {
@@ -125,46 +118,6 @@ TEST(FormSketches, ThreadSketchesShowOneToothAPitchAndStopTwoPitchesBeforeTheirE
         drawShapeSketch(dc, 50, 10, sizes[0], sizes[1], sizes[2], sizes[3], 0, 0);
         EXPECT_TRUE(dc.lines().empty()) << "size " << zero;
     }
-}
-
-TEST(FormSketches, EveryRoutineLeavesTheDeviceContextAsItFoundIt) {
-    const std::function<void(plat::Canvas&)> routines[] = {
-        [](plat::Canvas& dc) { drawLineSolid1(dc, 0, 0, 10, 10, kRed); },
-        [](plat::Canvas& dc) { drawLineSolid2(dc, 0, 0, 10, 10, kRed); },
-        [](plat::Canvas& dc) { drawLineSolid3(dc, 0, 0, 10, 10, kRed); },
-        [](plat::Canvas& dc) { drawLineStyle3(dc, 0, 0, 10, 10, kRed); },
-        [](plat::Canvas& dc) { drawArcPath(dc, 50, 50, 20, 10, -200, kRed); },
-        [](plat::Canvas& dc) { drawFilledArc(dc, 50, 50, 45, 16, kRed); },
-        [](plat::Canvas& dc) { drawMarkSymbol(dc, 50, 50, 90, kRed); },
-        [](plat::Canvas& dc) { drawTextRightAligned(dc, 50, 50, "D=10", kRed); },
-        [](plat::Canvas& dc) { drawShapeSketch(dc, 50, 10, 20, 4, 10, 40, kRed, kRed); },
-    };
-    const char* pens[] = {"solid/1/", "solid/2/", "solid/3/", "dashdot/1/"};
-    int k = 0;
-    for (const auto& routine : routines) {
-        plat::RecordingCanvas dc;
-        dc.selectPen({plat::PenStyle::Dot, 4, plat::rgb(1, 2, 3)});
-        dc.selectBrush(plat::Brush::solid(plat::rgb(4, 5, 6)));
-        dc.setTextColor(plat::rgb(7, 8, 9));
-        routine(dc);
-        EXPECT_FALSE(dc.lines().empty()) << k;
-        EXPECT_EQ(dc.pen().style, plat::PenStyle::Dot) << k;
-        EXPECT_EQ(dc.pen().width, 4) << k;
-        EXPECT_EQ(dc.brush().color, plat::rgb(4, 5, 6)) << k;
-        EXPECT_EQ(dc.textColor(), plat::rgb(7, 8, 9)) << k;
-        EXPECT_EQ(dc.textAlign(), plat::TA_LEFT | plat::TA_TOP) << k;
-        EXPECT_EQ(dc.polyFillMode(), plat::ALTERNATE) << k;
-        EXPECT_EQ(dc.arcDirection(), plat::AD_COUNTERCLOCKWISE) << k;
-        if (k < 4) {
-            EXPECT_EQ(countStarting(dc, std::string("line (0,0)-(10,10) pen=") + pens[k]), 1) << k;
-        }
-        ++k;
-    }
-    plat::RecordingCanvas dc;
-    drawTextRightAligned(dc, 50, 20, "D=10", kRed);
-    EXPECT_TRUE(has(dc, "text (50,20) \"D=10\"")) << dc.text();
-    EXPECT_TRUE(has(dc, "color=#FF0000")) << dc.text();
-    EXPECT_TRUE(has(dc, "align=right|top")) << dc.text();
 }
 
 }  // namespace
