@@ -134,11 +134,10 @@ TEST_F(FormDesignDialogTest, TheDepthListIsShownAndStoredBackWithTheHiddenZeroOf
     };
     const CASE cases[] = {
         {"(3,0,5,10,20)", 1, 12, -1, "items=[\"5\",\"10\",\"20\"] sel=2", "(3,0,5,10,20)", 2, 20},
-        {"(1,0,15,25)", 0, 12, -1, "items=[\"Through\",\"15\",\"25\"] sel=1", "(1,0,15,25)", 1, 15},
-        {"", 1, 12, 3, "items=[\"5\",\"10\",\"15\",\"20\",\"25\",\"30\",\"40\",\"50\"] sel=3",
-         "(4,0,5,10,15,20,25,30,40,50)", 3, 20},
-        {"", 0, 12, -1, "items=[\"Through\",\"5\",\"10\",\"15\",\"20\",\"25\",\"30\",\"40\",\"50\"] sel=0",
-         "(0,0,5,10,15,20,25,30,40,50)", 0, 0},
+        {"(1,0,15,25)", 0, 12, -1, "items=[\"0\",\"15\",\"25\"] sel=1", "(1,0,15,25)", 1, 15},
+        // The units' default list, its first word (0) standing for through.
+        {"", 1, 12, 3, "items=[\"6\",\"10\",\"16\",\"25\",\"40\"] sel=3", "(4,0,6,10,16,25,40)", 3, 25},
+        {"", 0, 12, -1, "items=[\"0\",\"6\",\"10\",\"16\",\"25\",\"40\"] sel=0", "(0,0,6,10,16,25,40)", 0, 0},
         // An index that chose nothing: the entry equal to the depth, else the depth as typed.
         {"(0,0,5,12)", 1, 12, -1, "items=[\"5\",\"12\"] sel=1", "(2,0,5,12)", 1, 12},
         {"(0,0,5,10)", 1, 17, -1, "text=\"17\"", "(0,0,5,10)", -1, 17},
@@ -203,7 +202,7 @@ TEST_F(FormDesignDialogTest, OkRefusesAChamferBeyondTheFirstStepAndADepthShortOf
          "Largest chamfer: 10.00"},
         {"depth short of the steps above the last", "10", 1, 0, "1", "10", "Smallest depth: 10.10"},
         {"surface and through take any depth", "10", 1, 1, "1", "1", ""},
-        {"solids and the through entry take any depth", "10", 0, 0, "1", "Through", ""},
+        {"solids and the through entry take any depth", "10", 0, 0, "1", "0", ""},
         {"solids and a short depth", "10", 0, 0, "1", "5", "Smallest depth: 10.10"},
     };
     for (const CASE& c : cases) {
