@@ -111,6 +111,7 @@ TEST_F(FormDesignDialogTest, TypedDepthsAtTheEndsOrNearerThanPoint4TToNothing) {
         {2.5, true, {"2.5", "5", "10"}, 0},
         {30, true, {"5", "10", "30"}, 2},
         {10.009, true, {"5", "10"}, 0},
+        {9.991, true, {"5", "10"}, 0},   // near an entry after its place too
         {0.009, false, {"5", "10"}, 1},
     };
     for (const CASE& c : cases) {
