@@ -3,7 +3,7 @@
 //
 // Modal run (doModal):
 //   create controls -> onInitDialog -> [ended in init: destroy, no show]
-//   -> show -> loop { aborted: stop | next step a window step: deliver (refused: stop) | else script error, stop }
+//   -> show -> loop { posted calls | aborted: stop | next step a window step: deliver (refused: stop) | else script error, stop }
 //   -> hide -> Destroy -> controls gone -> "dialog.end"
 // A run that stops on a script error or an abort returns IDCANCEL without running any handler.
 #include <algorithm>
@@ -113,6 +113,10 @@ void Dialog::teardown(bool sendDestroy) {
     visible_ = false;
     surface_.reset();
     timers_.clear();
+    {
+        std::lock_guard lock(postedMutex_);
+        posted_.clear();
+    }
     paintPending_ = false;
     pictureAt_ = 0;
     auto& live = windows().live;
@@ -140,6 +144,8 @@ int Dialog::doModal(Dialog* parent) {
         markShown(true);
         UiDriver& d = driver();
         while (!ended_ && !d.aborted()) {
+            runPostedCalls();  // what other threads posted, before the user acts again
+            if (ended_) break;
             // Optional steps of other verbs are passed over; anything else that is no window step is a
             // script error.
             std::optional<Step> step =
@@ -271,6 +277,30 @@ void runDueTimers() {
             if (it == d->timers_.end()) continue;
             std::function<void()> handler = it->second.handler;  // the handler may kill or replace it
             handler();
+        }
+    }
+}
+
+void Dialog::post(std::function<void()> call) {
+    std::lock_guard lock(postedMutex_);
+    posted_.push_back(std::move(call));
+}
+
+void runPostedCalls() {
+    // A call may open or close windows: walk a copy and look each window up again.
+    std::vector<Dialog*> live = windows().live;
+    for (Dialog* d : live) {
+        for (;;) {
+            const auto& now = windows().live;
+            if (std::find(now.begin(), now.end(), d) == now.end()) break;
+            std::function<void()> call;
+            {
+                std::lock_guard lock(d->postedMutex_);
+                if (d->posted_.empty()) break;
+                call = std::move(d->posted_.front());
+                d->posted_.erase(d->posted_.begin());
+            }
+            call();
         }
     }
 }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -359,6 +360,11 @@ public:
     void setTimer(int id, int elapseMs, std::function<void()> handler);
     bool killTimer(int id);
 
+    // A call posted to the window from any thread (PostMessage): it runs on the user-interface thread when
+    // that thread next takes messages (runPostedCalls: between the steps of a modal run), in posting order.
+    // A window that goes away first drops it, so a poster must not outlive the object it names.
+    void post(std::function<void()> call);
+
 protected:
     virtual bool onInitDialog() { return true; }
     virtual void onOK();
@@ -409,6 +415,9 @@ private:
     std::map<Msg, std::function<void(MsgArgs&)>> messages_;
     struct Timer { int elapseMs = 0; std::function<void()> handler; };
     std::map<int, Timer> timers_;
+    std::mutex postedMutex_;
+    std::vector<std::function<void()>> posted_;
+    friend void runPostedCalls();
     friend void runDueTimers();
     std::function<std::optional<CtlColors>(int)> ctlColor_;
     int focusId_ = 0;
@@ -425,6 +434,9 @@ void updateWindows();
 // Runs once every timer of the open windows (the user's think time outlasts them). Runs before each window
 // step, before the repaint.
 void runDueTimers();
+// Runs the calls posted to the open windows (Dialog::post), on the calling thread, which must be the
+// user-interface thread. A modal run takes them before each step it waits for.
+void runPostedCalls();
 
 // The window's state as text, one control a line in template order, for tests and session output:
 //   window 18036 caption="..." visible=1 enabled=1 modal=1 focus=4019

@@ -324,12 +324,15 @@ void drawControl(Canvas& c, const Dialog& dlg, const Control& ctl) {
 
 }  // namespace
 
-void drawControls(Canvas& canvas, const Dialog& dlg) {
+void drawControls(Canvas& canvas, const Dialog& dlg, ControlLayer layer) {
     canvas.resetState();
     canvas.selectFont(kDialogFont);
     canvas.setBkMode(TRANSPARENT);
-    for (const auto& ctl : dlg.controls())
-        if (ctl->visible()) drawControl(canvas, dlg, *ctl);
+    for (const auto& ctl : dlg.controls()) {
+        if (!ctl->visible()) continue;
+        const bool under = ctl->kind() == Ctl::Static || ctl->kind() == Ctl::Picture || ctl->kind() == Ctl::GroupBox;
+        if (layer == ControlLayer::All || under == (layer == ControlLayer::UnderPainting)) drawControl(canvas, dlg, *ctl);
+    }
 }
 
 }  // namespace plat

@@ -41,8 +41,13 @@ std::string fileStem(const Dialog& dlg) {
 bool writeWindowPicture(const Dialog& dlg, const std::string& path) {
     Rect client = dlg.clientRect();
     RasterCanvas picture(client.width(), client.height(), kDialogFace);
-    drawControls(picture, dlg);
-    if (const RasterCanvas* layer = dlg.surface()) layer->drawOnto(picture);
+    // Child windows paint themselves after their parent: what the window drew lies over its statics only.
+    const RasterCanvas* layer = dlg.surface();
+    drawControls(picture, dlg, layer ? ControlLayer::UnderPainting : ControlLayer::All);
+    if (layer) {
+        layer->drawOnto(picture);
+        drawControls(picture, dlg, ControlLayer::OverPainting);
+    }
     return picture.writePng(path);
 }
 

@@ -12,8 +12,10 @@ namespace plat {
 
 constexpr Color kDialogFace = rgb(212, 208, 200);
 
-// The controls' look only (window_look.cpp).
-void drawControls(Canvas& canvas, const Dialog& dlg);
+// The controls' look only (window_look.cpp): all of them, or those a window's own painting lies over
+// (statics, pictures, group boxes), or the child windows that paint themselves over it (the others).
+enum class ControlLayer { All, UnderPainting, OverPainting };
+void drawControls(Canvas& canvas, const Dialog& dlg, ControlLayer layer = ControlLayer::All);
 [[nodiscard]] bool writeWindowPicture(const Dialog& dlg, const std::string& path);
 
 // "" stops writing pictures. Setting a folder starts the numbering again.

@@ -1,7 +1,7 @@
 // Templates of the features manager's dialogs: the selection mask (18013) with its colour-pick bitmap
 // (18014), the edit-feature dialog (18019), the reaming and tap features window (18047), the coloured-features
 // configuration (18200), the RGB colours picker (18201), the name entry (18202), the preselection window
-// (18106) and the tap-depth additions (18107).
+// (18106), the tap-depth additions (18107) and the form design dialog (18037).
 #include "platform/ui/resources.h"
 #include "platform/ui/list_view.h"
 #include "platform/ui/tree_view.h"
@@ -170,6 +170,26 @@ DlgTemplate tapDepthAdditionsTemplate() {
     return t;
 }
 
+// 330 x 330 units: the preview frame over the whole face but the button row. The edits, the depth combos,
+// the buttons and the sixteen step check boxes start in the frame's corner: the dialog lays them onto the
+// sketch. Both depth combos are there; the dialog shows the one the settings choose.
+DlgTemplate formDesignTemplate() {
+    DlgTemplate t{18037, "", 330, 330, {}, false};
+    t.controls.push_back({4196, Ctl::Picture, Rect{5, 5, 325, 295}, ""});
+    t.controls.push_back({4039, Ctl::Edit, Rect{10, 10, 50, 22}, ""});
+    t.controls.push_back({4371, Ctl::Button, Rect{10, 10, 22, 22}, "?"});
+    t.controls.push_back({4032, Ctl::Edit, Rect{10, 10, 50, 22}, ""});
+    t.controls.push_back({4031, Ctl::Edit, Rect{10, 10, 50, 22}, ""});
+    t.controls.push_back({4023, Ctl::ComboSimple, Rect{10, 10, 60, 70}, ""});
+    t.controls.push_back({4024, Ctl::ComboDropDown, Rect{10, 10, 60, 90}, ""});
+    t.controls.push_back({4220, Ctl::Button, Rect{10, 10, 60, 24}, ""});
+    t.controls.push_back({4035, Ctl::Check, Rect{10, 10, 60, 20}, ""});
+    for (int k = 0; k < 16; ++k) t.controls.push_back({4240 + k, Ctl::Check, Rect{10, 10, 18, 20}, ""});
+    t.controls.push_back({plat::IDOK, Ctl::DefButton, Rect{105, 305, 160, 319}, "OK"});
+    t.controls.push_back({plat::IDCANCEL, Ctl::Button, Rect{170, 305, 225, 319}, "Cancel"});
+    return t;
+}
+
 }  // namespace
 
 void registerFeatureTemplates() {
@@ -181,5 +201,6 @@ void registerFeatureTemplates() {
     plat::registerDialog(inputTemplate());
     plat::registerDialog(preselViewTemplate());
     plat::registerDialog(tapDepthAdditionsTemplate());
+    plat::registerDialog(formDesignTemplate());
     plat::registerBitmap(18014, 16, 16);
 }

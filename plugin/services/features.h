@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/ui/canvas.h"
@@ -59,15 +60,25 @@ int setGroupListEntities(VIEW_LIST* views, std::uint8_t paint, std::uint32_t mas
 // empty pick, or Enter after the points of mode 1), -1 when a feature mark could not be added.
 int drawShapesManager(CTabColsDesc* table, std::int16_t selectedRow, std::int16_t resume, std::int16_t mode);
 
-// ---- drawing in a table's picture ---------------------------------------------------------------------------------
+// ---- drawing in a table's picture and the form design dialog's preview -------------------------------------------
 // Each selects its own pen (and brush), draws and selects the previous ones again. Integer pixels, y down;
 // angles in degrees counter-clockwise from +x, so a direction a points to (cos a, -sin a) on the screen.
 // Colours are plat::rgb values.
 
+// Solid lines 1, 2 and 3 pixels wide, and a dash-dot line 1 pixel wide.
 void drawLineSolid1(plat::Canvas& dc, int x1, int y1, int x2, int y2, plat::Color colour);
+void drawLineSolid2(plat::Canvas& dc, int x1, int y1, int x2, int y2, plat::Color colour);
 void drawLineSolid3(plat::Canvas& dc, int x1, int y1, int x2, int y2, plat::Color colour);
+void drawLineStyle3(plat::Canvas& dc, int x1, int y1, int x2, int y2, plat::Color colour);
+// The circular arc about (cx, cy) from `start` over `sweep` degrees: counter-clockwise for a sweep of 0 or
+// more, clockwise for a negative one.
+void drawArcPath(plat::Canvas& dc, int cx, int cy, int radius, double start, double sweep, plat::Color colour);
 // A filled arrowhead with its tip at (x, y), opening towards `direction`, sides `length` long, 36° wide.
 void drawFilledArc(plat::Canvas& dc, int x, int y, double direction, int length, plat::Color colour);
+// The mark of a step that can get a feature mark: three arrowhead outlines (sides 12 pixels, 50° wide) side
+// by side, 5 pixels apart, tips on the line through (x, y) across the direction.
+void drawMarkSymbol(plat::Canvas& dc, int x, int y, double direction, plat::Color colour);
+void drawTextRightAligned(plat::Canvas& dc, int x, int y, std::string_view text, plat::Color colour);
 // A thread of core width d and tooth depth h, one tooth per pitch p, from `top` down over `length`; nothing
 // when any size is below 1.
 void drawShapeSketch(plat::Canvas& dc, int cx, int top, int d, int h, int p, int length, plat::Color penColour,

@@ -19,7 +19,7 @@ namespace {
 
 constexpr int kDrillPointColour = 12;
 // "ErrorMessages": the warning of a hole without a drill point, its view and hole labels, the question.
-constexpr int kMsgNoPoint = 98, kMsgGoOn = 99, kMsgViewLabel = 100, kMsgHoleLabel = 101;
+constexpr int kMsgNoPoint = 98, kMsgGoOn = 99, kMsgViewLabel = 118, kMsgHoleLabel = 119;
 
 bool storePoint(POINT_LIST& hole) {
     ent e{};

@@ -2,6 +2,8 @@
 // keys, close, and what happens to a run when the script does not fit (it ends with IDCANCEL, never hangs).
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "platform/sys/thread_queue.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/driver.h"
@@ -372,6 +374,32 @@ TEST_F(UiDialog, PostedThreadMessagesStayQueuedThroughAModalRun) {
     ASSERT_TRUE(first && second);
     EXPECT_EQ(first->wParam, 104u);
     EXPECT_EQ(second->wParam, 105u);
+}
+
+TEST_F(UiDialog, ACallPostedFromAnotherThreadRunsOnTheRunsThreadBeforeItsNextStep) {
+    HoleDialog dlg;
+    std::thread::id ranOn;
+    dlg.onApply = [&] {
+        std::thread poster([&] {
+            dlg.post([&] {
+                ranOn = std::this_thread::get_id();
+                dlg.endDialog(77);
+            });
+        });
+        poster.join();
+    };
+    script().click(kDlg, kApply);   // no step after it: the posted end needs none
+    EXPECT_EQ(dlg.doModal(), 77);
+    EXPECT_TRUE(plat::driver().errors().empty());
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
+
+    // A window that goes away drops what was posted to it.
+    bool ran = false;
+    ASSERT_TRUE(dlg.create());
+    dlg.post([&] { ran = true; });
+    dlg.destroyWindow();
+    plat::runPostedCalls();
+    EXPECT_FALSE(ran);
 }
 
 }  // namespace

@@ -238,4 +238,24 @@ TEST_F(UiWindowPicture, FileNamesComeFromTheCaptionOrTheWindowId) {
     }
 }
 
+// Child windows paint after their parent: a drawing over the whole client area covers the picture control
+// but not the buttons.
+TEST_F(UiWindowPicture, ButtonsLieOverTheWindowsDrawingAndStaticsUnderIt) {
+    class Covering : public plat::Dialog {
+    public:
+        Covering() : plat::Dialog(kDlg) {
+            onMessage(plat::Msg::Paint, [this](plat::MsgArgs& a) { a.canvas->fillSolidRect(clientRect(), kRed); });
+        }
+    };
+    script().click(kDlg, plat::IDOK);
+    Covering dlg;
+    ASSERT_EQ(dlg.doModal(), plat::IDOK);
+    std::optional<plat::PngImage> img = plat::readPng(file(1));
+    ASSERT_TRUE(img);
+    const plat::Rect pic = plat::dluToPixels({10, 10, 110, 90}), next = plat::dluToPixels({130, 10, 190, 24});
+    EXPECT_EQ(img->pixel({pic.left, pic.top}), kRed) << "the picture control's frame is under the drawing";
+    EXPECT_EQ(img->pixel({next.left + 4, next.top + 4}), plat::kDialogFace) << "the button's face is over it";
+    EXPECT_EQ(img->pixel({next.right + 4, next.top + 4}), kRed);
+}
+
 }  // namespace

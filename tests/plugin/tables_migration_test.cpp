@@ -115,7 +115,11 @@ TEST_F(MigrationTest, AVersionTwoDrillTableGainsItsSafetyReamAndListColumns) {
 }
 
 TEST_F(MigrationTest, TheListTextComesFromTheUiTextsWhenTheyHaveIt) {
-    installUiTexts(bytesOf(installDir + "/Tool.txt") + "[CreateDlg]\r\n20. 0 6 10 16\r\n21.\r\n");
+    std::string texts = bytesOf(installDir + "/Tool.txt");
+    const std::size_t at = texts.find("\r\n20. ", texts.find("[CreateDlg]"));
+    ASSERT_NE(at, std::string::npos);
+    const std::size_t end = texts.find("\r\n32. ", at);
+    installUiTexts(texts.replace(at, end - at, "\r\n20. 0 6 10 16\r\n21."));
     EXPECT_EQ(defaultListText(), "(0,0,6,10,16)");
     g_globals->hostVersion[7] = 0;
     EXPECT_EQ(defaultListText(), "(0,0,0.25,0.4,0.6,1,1.5)");
