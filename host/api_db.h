@@ -256,6 +256,8 @@ std::uint32_t store_ent_assoc(ent* e, db_ptr* entry, std::int32_t level, const a
 // height in metric parts, 0.2 and 0.1 in inch parts). Other note fields are left as the caller set them.
 // 1 done; 0 when e is null.
 int calc_note(ent* e, int view, p_3d pos, std::string_view text, double height = 0, double width = 0);
+// The same with `text` handed over rather than copied: a large record's text is tens of megabytes.
+int calc_note_taking(ent* e, int view, p_3d pos, std::string&& text, double height = 0, double width = 0);
 // The text under a handle, zero-terminated (a text holding zero bytes reads short here; the host keeps all
 // of it). "" for an unknown handle. Valid until the text is changed or freed.
 const char* mTableFindData(std::uint32_t text);

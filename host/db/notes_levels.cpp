@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <set>
+#include <string>
+#include <utility>
 
 #include "host/db/database.h"
 #include "host/state.h"
@@ -65,6 +67,10 @@ int palette_entry_of_color(int colour) { return colour >= 0 && colour <= 255 ? c
 int color_of_palette_entry(int entry) { return entry >= 0 && entry <= 255 ? entry : -1; }
 
 int calc_note(ent* e, int view, p_3d pos, std::string_view text, double height, double width) {
+    return calc_note_taking(e, view, pos, std::string(text), height, width);
+}
+
+int calc_note_taking(ent* e, int view, p_3d pos, std::string&& text, double height, double width) {
     auto lock = host::db::guard();
     if (!e) return 0;
     auto& db = current();
@@ -76,7 +82,7 @@ int calc_note(ent* e, int view, p_3d pos, std::string_view text, double height, 
     e->note.height = height > 0 ? height : (metric ? 5.0 : 0.2);
     e->note.width = width > 0 ? width : 0.5 * e->note.height;
     const std::uint32_t handle = db.nextText++;
-    db.texts[handle] = host::db::Text{std::string(text), 0};
+    db.texts[handle] = host::db::Text{std::move(text), 0};
     e->note.text = handle;
     return 1;
 }

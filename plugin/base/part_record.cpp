@@ -1,9 +1,12 @@
 // Part records as note entities of the host's database.
 #include "plugin/base/part_record.h"
 
+#include <algorithm>
 #include <string>
+#include <utility>
 
 #include "host/api.h"
+#include "platform/sys/memory.h"
 #include "plugin/base/entity_utils.h"
 #include "plugin/base/globals.h"
 
@@ -17,15 +20,32 @@ void forEachNote(Visit visit) {
     });
 }
 
+// encodeRecordText's text, made while the payload's pages already encoded go back to the system: a large
+// part's tree would otherwise be held as its payload beside its text of twice that size.
+std::string recordTextReleasing(std::string_view header, std::vector<std::uint8_t>& payload) {
+    constexpr std::size_t kChunk = std::size_t{1} << 20;
+    if (payload.size() <= kChunk) return encodeRecordText(header, payload);
+    std::string text = encodeRecordText(header, {});
+    text.reserve(text.size() + 2 * payload.size());
+    for (std::size_t at = 0; at < payload.size();) {
+        const std::size_t end = std::min(payload.size(), at + kChunk);
+        for (; at < end; ++at) {
+            text += static_cast<char>('a' + (payload[at] & 15));
+            text += static_cast<char>('a' + (payload[at] >> 4));
+        }
+        plat::releasePages(payload.data(), end);
+    }
+    payload = {};
+    return text;
+}
+
 }  // namespace
 
 int writePartRecord(std::string_view header, std::vector<std::uint8_t> payload) {
     const std::int32_t level = g_globals->settings.featuresLevel;
-    std::string text = encodeRecordText(header, payload);
-    payload = {};
+    std::string text = recordTextReleasing(header, payload);
     ent note{};
-    calc_note(&note, 1, p_3d{0, 0, 0}, text);
-    text = {};
+    calc_note_taking(&note, 1, p_3d{0, 0, 0}, std::move(text));
 
     set_level_visible(level, 0);
     db_ptr stored = 0;

@@ -2,6 +2,8 @@
 // old record to a failed store, and the foreign colour table.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "host/api.h"
 #include "plugin/base/globals.h"
 #include "plugin/base/part_record.h"
@@ -42,18 +44,27 @@ TEST_F(PartRecordTest, ANewVersionReplacesEveryRecordOfItsTagAndLeavesOthersAlon
     EXPECT_EQ(noteTexts().size(), 2u);
 }
 
+// A large record's text is made a megabyte at a time while its payload's pages go back: its text must be
+// the one a small record's is made as, up to the last byte of every chunk.
 TEST_F(PartRecordTest, EveryByteValueSurvivesASavedAndReopenedPart) {
-    std::vector<std::uint8_t> payload(512);
-    for (std::size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<std::uint8_t>(i * 7);
-    writePartRecord("DRLTd66000000512", payload);
-    const std::string file = dir.path() + "/part.pfp";
-    ASSERT_TRUE(host::savePart(file).ok);
-    host::reset();
-    std::vector<std::uint8_t> back;
-    EXPECT_EQ(readPartRecord("DRLTd66", back), 0);
-    ASSERT_TRUE(host::openPart(file).ok);
-    EXPECT_EQ(readPartRecord("DRLTd66", back), 512);
-    EXPECT_EQ(back, payload);
+    for (const std::size_t size : {std::size_t{512}, (std::size_t{1} << 20) + 1, std::size_t{3} << 20}) {
+        SCOPED_TRACE(size);
+        std::vector<std::uint8_t> payload(size);
+        for (std::size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<std::uint8_t>(i * 7 + i / 4096);
+        char header[32];
+        std::snprintf(header, sizeof header, "DRLTd66%09zu", size);
+        writePartRecord(header, payload);
+        ASSERT_EQ(noteTexts().size(), 1u);
+        EXPECT_EQ(noteTexts()[0], encodeRecordText(header, payload));
+        const std::string file = dir.path() + "/part.pfp";
+        ASSERT_TRUE(host::savePart(file).ok);
+        host::reset();
+        std::vector<std::uint8_t> back;
+        EXPECT_EQ(readPartRecord("DRLTd66", back), 0);
+        ASSERT_TRUE(host::openPart(file).ok);
+        EXPECT_EQ(readPartRecord("DRLTd66", back), static_cast<long>(size));
+        EXPECT_EQ(back, payload);
+    }
 }
 
 TEST_F(PartRecordTest, RecordsStayOutOfWhatTheUserSeesButOnTheFeaturesLevel) {
