@@ -7,7 +7,18 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/ui/message_box.h"
+#include "plugin/base/globals.h"
+#include "plugin/base/text_fill.h"
+
 namespace import_text {
+
+void refuseDamagedFile(const std::string& path, const IMPORT_FAULT& fault) {
+    using namespace import_texts;
+    const std::string text = fillText(errorMessage(kCannotRead), {path, static_cast<long>(fault.line)}) + "\n" +
+                             errorMessage(fault.reason) + "\n" + errorMessage(kNothingImported);
+    plat::messageBox(nullptr, text, errorMessage(1), plat::MB_OK | plat::MB_ICONWARNING);
+}
 
 std::vector<std::string_view> splitLines(std::string_view text, int& bad) {
     std::vector<std::string_view> lines;

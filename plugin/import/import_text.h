@@ -1,5 +1,5 @@
-// The text handling both line-oriented interchange readers share: lines cut at LF with their CR dropped
-// (files written on the original system end in CR LF), and numbers read whole or refused.
+// What the interchange readers share: lines cut at LF with their CR dropped (files written on the original
+// system end in CR LF), numbers read whole or refused, and the one message that refuses a damaged file.
 #pragma once
 #include <cstddef>
 #include <cstdio>
@@ -8,7 +8,23 @@
 #include <string_view>
 #include <vector>
 
+// Where a file that cannot be read went wrong: its 1-based line and the "ErrorMessages" line telling why.
+struct IMPORT_FAULT {
+    int line = 0;
+    int reason = 0;
+};
+
+// The "ErrorMessages" lines of a refused file: the file and line, the reason, and that nothing changed.
+namespace import_texts {
+constexpr int kCannotRead = 251, kNothingImported = 252;
+constexpr int kBadLine = 253, kBadNumber = 254, kOpenFeature = 255, kBadElement = 256, kNoData = 236,
+              kNotClosed = 237, kNotThreeNumbers = 238;
+}  // namespace import_texts
+
 namespace import_text {
+
+// Tells the user the file is refused, naming it, the line and the reason; the caller has changed nothing.
+void refuseDamagedFile(const std::string& path, const IMPORT_FAULT& fault);
 
 // The longest line a reader takes; a longer one is damage, not a line to cut in two.
 constexpr std::size_t kMaxLine = 2047;

@@ -54,13 +54,6 @@ void dropLeaving() {
     g_records->featureMarks = projectHolesToView(g_records->viewsTree, g_records->featureMarks, kLeaving);
 }
 
-void tellUnreadable(const std::string& path, const IMPORT_FAULT& fault) {
-    using namespace import_texts;
-    const std::string text = fillText(errorMessage(kCannotRead), {path, static_cast<long>(fault.line)}) + "\n" +
-                             errorMessage(fault.reason) + "\n" + errorMessage(kNothingImported);
-    plat::messageBox(nullptr, text, errorMessage(kCaption), plat::MB_OK | plat::MB_ICONWARNING);
-}
-
 // Reads a TFF or KTW file and puts its features in place of the imported marks.
 void importFeatureList(const std::string& path, bool ktw) {
     std::FILE* file = std::fopen(path.c_str(), ktw ? "rb" : "r");
@@ -69,7 +62,7 @@ void importFeatureList(const std::string& path, bool ktw) {
     IMPORT_FEAT* list = ktw ? readKtwFile(file, fault) : readTffFile(file, fault);
     std::fclose(file);
     if (fault.line != 0) {
-        tellUnreadable(path, fault);
+        import_text::refuseDamagedFile(path, fault);
         return;
     }
     int skipped = 0;

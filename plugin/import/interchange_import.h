@@ -8,18 +8,12 @@
 #include <string>
 #include <string_view>
 
+#include "plugin/import/import_text.h"
 #include "plugin/model/import_feat.h"
 
-// Where a file that cannot be read went wrong: its 1-based line and the "ErrorMessages" line telling why.
-struct IMPORT_FAULT {
-    int line = 0;
-    int reason = 0;
-};
-
-// The "ErrorMessages" lines of the import.
+// The other "ErrorMessages" lines of the import.
 namespace import_texts {
-constexpr int kCaption = 1, kNoMemory = 35, kCannotRead = 251, kNothingImported = 252, kBadLine = 253,
-              kBadNumber = 254, kOpenFeature = 255, kBadElement = 256, kNoDirection = 257;
+constexpr int kCaption = 1, kNoMemory = 35, kNoDirection = 257;
 }
 
 // Asks for the file ("InterchgFiles" 11 to 15 name the filter's entries) starting at `interchangePath`;

@@ -15,6 +15,7 @@
 #include "plugin/base/text_fill.h"
 #include "plugin/base/text_section.h"
 #include "plugin/import/feature_readers.h"
+#include "plugin/import/import_text.h"
 #include "plugin/model/feature_mark.h"
 #include "plugin/services/features.h"
 #include "plugin/services/import.h"
@@ -26,8 +27,7 @@ namespace {
 
 constexpr std::size_t kMaxLine = 1022;   // longer lines are no SDT lines
 constexpr std::size_t kTextPart = 84;    // the numbers start at the 85th character
-constexpr int kMsgThreadMissing = 24, kMsgMillimetreFile = 107, kMsgInchFile = 108, kMsgVersion = 109,
-              kMsgDamaged = 232;
+constexpr int kMsgThreadMissing = 24, kMsgMillimetreFile = 107, kMsgInchFile = 108, kMsgVersion = 109;
 
 bool startsNoCase(std::string_view text, std::string_view head) {
     if (text.size() < head.size()) return false;
@@ -168,8 +168,7 @@ SDT_TABLE parseSdtTable(std::string_view bytes) {
             table.damage = what;
             return table;
         };
-        if (line.size() > kMaxLine) return damaged(kMsgSdtLongLine);
-        if (line.find('\0') != std::string::npos) return damaged(kMsgSdtNotText);
+        if (line.size() > kMaxLine || line.find('\0') != std::string::npos) return damaged(import_texts::kBadLine);
         if (line.empty()) continue;
         if (!versionKnown && startsNoCase(line, "VERSION:")) {
             versionKnown = true;
@@ -190,7 +189,7 @@ SDT_TABLE parseSdtTable(std::string_view bytes) {
         SDT_HOLE hole;
         if (!holeOfLine(line, hole)) continue;
         double n[8];
-        if (!readNumbers(line, n)) return damaged(kMsgSdtNumbers);
+        if (!readNumbers(line, n)) return damaged(import_texts::kBadNumber);
         hole.line = number;
         hole.diameter = n[0];
         std::copy(n + 1, n + 4, hole.top);
@@ -236,9 +235,7 @@ int readSdtFile(const std::string& path) {
         return 1;
     }
     if (table.damagedLine) {
-        plat::messageBox(nullptr,
-                         fillText(errorMessage(kMsgDamaged), {path, long{table.damagedLine}, errorMessage(table.damage)}),
-                         errorMessage(1), plat::MB_OK | plat::MB_ICONERROR);
+        import_text::refuseDamagedFile(path, {table.damagedLine, table.damage});
         return 2;
     }
     const bool metricPart = g_globals->metric();

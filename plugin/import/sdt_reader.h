@@ -30,9 +30,6 @@ struct SDT_TABLE {
     int damage = 0;                 // the "ErrorMessages" line that says what is wrong there
 };
 
-// The "ErrorMessages" lines that tell a damaged SDT file's fault.
-constexpr int kMsgSdtNumbers = 233, kMsgSdtLongLine = 234, kMsgSdtNotText = 235;
-
 // Whether the version is one of 1.0, 1.01 and 1.02 (within rounding of the written decimals).
 bool sdtVersionAccepted(double version);
 // The file's bytes, 8-bit or UTF-16 little-endian after FF FE, as a table. Reading stops at the first

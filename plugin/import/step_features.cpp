@@ -16,11 +16,12 @@
 #include "plugin/base/globals.h"
 #include "plugin/base/text_fill.h"
 #include "plugin/import/feature_readers.h"
+#include "plugin/import/import_text.h"
 #include "plugin/services/features.h"
 
 namespace {
 
-constexpr int kMsgDamaged = 232, kMsgSkipped = 243;
+constexpr int kMsgSkipped = 243;
 
 enum class HoleEntity { PocketThread, HoleThread, Pocket, Hole };
 
@@ -168,7 +169,7 @@ public:
         const double n = std::sqrt(axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2]);
         if (!(n > 1e-12)) return skip(lineIndex);
         const std::optional<std::string_view> list = argumentText(text_.lines[listAt]);
-        if (!list) return damaged(listAt, kMsgStepNotClosed);
+        if (!list) return damaged(listAt, import_texts::kNotClosed);
         for (std::string_view ref : splitAtCommas(innermost(*list))) {
             if (ref.empty()) continue;
             const std::size_t at = text_.resolve(ref);
@@ -212,17 +213,17 @@ private:
     }
     bool triple(std::size_t at, double (&v)[3]) {
         const std::optional<std::string_view> args = argumentText(text_.lines[at]);
-        if (!args) return damaged(at, kMsgStepNotClosed);
+        if (!args) return damaged(at, import_texts::kNotClosed);
         const std::vector<std::string_view> parts = splitAtCommas(innermost(*args));
-        if (parts.size() != 3) return damaged(at, kMsgStepPoint);
+        if (parts.size() != 3) return damaged(at, import_texts::kNotThreeNumbers);
         for (int k = 0; k < 3; ++k)
-            if (!number(parts[k], v[k])) return damaged(at, kMsgStepPoint);
+            if (!number(parts[k], v[k])) return damaged(at, import_texts::kNotThreeNumbers);
         return true;
     }
     // A parameter: a quoted name, a comma and a number (which may be quoted too).
     bool parameter(std::size_t at, FEATURE_PARAMETERS& p) {
         const std::optional<std::string_view> args = argumentText(text_.lines[at]);
-        if (!args) return damaged(at, kMsgStepNotClosed);
+        if (!args) return damaged(at, import_texts::kNotClosed);
         const std::size_t comma = args->find(',');
         std::string_view name = trimmed(args->substr(0, comma));
         if (name.size() >= 2 && name.front() == '\'' && name.back() == '\'') name = name.substr(1, name.size() - 2);
@@ -233,12 +234,12 @@ private:
                          : nullptr;
         const bool limit = name == "DIAMETER_UPPER" || name == "DIAMETER_LOWER";
         if (!target && !limit) return true;
-        if (comma == std::string_view::npos) return damaged(at, kMsgStepParameter);
+        if (comma == std::string_view::npos) return damaged(at, import_texts::kBadNumber);
         std::string_view value = trimmed(args->substr(comma + 1));
         if (!value.empty() && value.front() == '\'') value.remove_prefix(1);
         if (!value.empty() && value.back() == '\'') value.remove_suffix(1);
         double v = 0;
-        if (!number(value, v)) return damaged(at, kMsgStepParameter);
+        if (!number(value, v)) return damaged(at, import_texts::kBadNumber);
         if (target) *target = v;
         else (name == "DIAMETER_UPPER" ? p.upper : p.lower) = true;
         return true;
@@ -257,13 +258,13 @@ STEP_HOLE_FEATURES readStepHoleFeatures(std::string_view text) {
     std::size_t first = 0;
     while (first < step.lines.size() && step.lines[first].substr(0, 5) != "DATA;") ++first;
     if (first == step.lines.size()) {
-        reader.damaged(step.lines.empty() ? 0 : step.lines.size() - 1, kMsgStepNoData);
+        reader.damaged(step.lines.empty() ? 0 : step.lines.size() - 1, import_texts::kNoData);
         return out;
     }
     for (std::size_t i = first + 1; i < step.lines.size(); ++i) {
         const std::string_view line = step.lines[i];
         if (line.find('\0') != std::string_view::npos) {
-            reader.damaged(i, kMsgStepNotText);
+            reader.damaged(i, import_texts::kBadLine);
             break;
         }
         const std::size_t eq = line.find('=');
@@ -282,10 +283,7 @@ int readStepFile(const std::string& path) {
     if (!bytes) return 0;   // a file that cannot be opened is passed over silently
     const STEP_HOLE_FEATURES features = readStepHoleFeatures(*bytes);
     if (features.damagedLine) {
-        plat::messageBox(nullptr,
-                         fillText(errorMessage(kMsgDamaged),
-                                  {path, long{features.damagedLine}, errorMessage(features.damage)}),
-                         errorMessage(1), plat::MB_OK | plat::MB_ICONERROR);
+        import_text::refuseDamagedFile(path, {features.damagedLine, features.damage});
         return 2;
     }
     for (const FEATURE_MARK& mark : features.marks)

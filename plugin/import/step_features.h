@@ -15,10 +15,6 @@ struct STEP_HOLE_FEATURES {
     int damage = 0;                    // the "ErrorMessages" line that says what is wrong there
 };
 
-// The "ErrorMessages" lines that tell a damaged STEP file's fault.
-constexpr int kMsgStepNoData = 236, kMsgStepNotClosed = 237, kMsgStepPoint = 238, kMsgStepParameter = 239,
-              kMsgStepNotText = 235;
-
 // Every "#n" is looked up in one map of the instances, built in one pass (the last line of a number wins),
 // so the time is about that of reading the text.
 STEP_HOLE_FEATURES readStepHoleFeatures(std::string_view text);

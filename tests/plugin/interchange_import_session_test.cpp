@@ -170,6 +170,9 @@ TEST_F(InterchangeImportSession, ADamagedFileIsRefusedNamingItsLineAndTheMarksSt
     } const cases[] = {
         {"damaged.TFF", "damaged.TFF cannot be read at line 6:\\nA value is not a number, or a number is missing."},
         {"damaged.KTW", "damaged.KTW cannot be read at line 11:\\nAn element is not closed"},
+        {"damaged_numbers.sdt", "damaged_numbers.sdt cannot be read at line 5:\\nA value is not a number"},
+        {"damaged_point.step", "damaged_point.step cannot be read at line 20:\\nA point or direction does not have three"},
+        {"damaged_parameter.step", "damaged_parameter.step cannot be read at line 24:\\nA value is not a number"},
     };
     for (const CASE& c : cases) {
         SCOPED_TRACE(c.file);

@@ -228,8 +228,8 @@ TEST_F(SdtImport, ADamagedFileIsRefusedAndTheMarksThereStay) {
         const char* file;
         const char* told;
     } const cases[] = {
-        {"damaged_numbers.sdt", "damaged_numbers.sdt, line 5: the eight numbers"},
-        {"short_lines.sdt", "short_lines.sdt, line 5: the eight numbers"},
+        {"damaged_numbers.sdt", "damaged_numbers.sdt cannot be read at line 5:\\nA value is not a number"},
+        {"short_lines.sdt", "short_lines.sdt cannot be read at line 5:\\nA value is not a number"},
     };
     for (const CASE& c : cases) {
         plat::driver().transcript().clear();

@@ -14,6 +14,7 @@
 #include "plugin/cycle/records.h"
 #include "plugin/features/feature_marks.h"
 #include "plugin/import/feature_readers.h"
+#include "plugin/import/import_text.h"
 #include "plugin/import/step_features.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/work_records.h"
@@ -114,9 +115,9 @@ TEST(StepHoleFeatures, ADamagedFileGivesNoMarkAndItsLine) {
         const char* line;   // the head of the line told; null: the last line
         int damage;
     } const cases[] = {
-        {"damaged_point.step", "#31=", kMsgStepPoint},
-        {"damaged_parameter.step", "#35=", kMsgStepParameter},
-        {"no_data_section.step", nullptr, kMsgStepNoData},
+        {"damaged_point.step", "#31=", import_texts::kNotThreeNumbers},
+        {"damaged_parameter.step", "#35=", import_texts::kBadNumber},
+        {"no_data_section.step", nullptr, import_texts::kNoData},
     };
     for (const CASE& c : cases) {
         SCOPED_TRACE(c.file);
@@ -126,8 +127,9 @@ TEST(StepHoleFeatures, ADamagedFileGivesNoMarkAndItsLine) {
         EXPECT_EQ(read.damage, c.damage);
         EXPECT_EQ(read.damagedLine, c.line ? lineOf(text, c.line) : static_cast<int>(std::count(text.begin(), text.end(), '\n')));
     }
-    EXPECT_EQ(readStepHoleFeatures(std::string("DATA;\n#1=HOLE_ROUND_STRAIGHT(\0);\n", 33)).damage, kMsgStepNotText);
-    EXPECT_EQ(readStepHoleFeatures("").damage, kMsgStepNoData);
+    EXPECT_EQ(readStepHoleFeatures(std::string("DATA;\n#1=HOLE_ROUND_STRAIGHT(\0);\n", 33)).damage,
+              import_texts::kBadLine);
+    EXPECT_EQ(readStepHoleFeatures("").damage, import_texts::kNoData);
 }
 
 // ---- a STEP part with its features ---------------------------------------------------------------------------
