@@ -294,7 +294,9 @@ void CDlgDesignProp::onOK() {
     }
     double minimum = 4 * T;
     for (int i = 0; i + 1 < steps; ++i) minimum += table->formSteps[static_cast<std::size_t>(i)].length;
-    if ((surfaceMode && through) || (!surfaceMode && depthIndex == 0)) minimum = 0;
+    // Only the through entry of solids leaves the depth to the solids cut. Surfaces end their last step at the
+    // depth, through or not: a shorter one would draw its wall back up over the steps above.
+    if (!surfaceMode && depthIndex == 0) minimum = 0;
     if (minimum > depth) {
         tell(kMsgDepthTooSmall, minimum);
         return;

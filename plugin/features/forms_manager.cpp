@@ -26,8 +26,6 @@ namespace {
 constexpr int kMsgNoTargetSolid = 114, kMsgTooManySteps = 224;
 constexpr int kPromptArcDiameter = 5, kPromptPlaces = 54, kPromptSolidPoints = 55;
 constexpr int kEnterEnded = 13;
-// The form design dialog's end code that asks for a diameter picked from an arc.
-constexpr int kDialogPickDiameter = 100;
 
 // Forms drawn as solids since the plug-in was loaded: they number the operation texts.
 int g_formsDrawn = 0;
@@ -305,12 +303,13 @@ int drawShapesManager(CTabColsDesc* table, std::int16_t selectedRow, std::int16_
 
     for (;;) {
         const int code = doModalInPluginRes(dialog);
-        if (code == kDialogPickDiameter) {
+        if (code == CDlgDesignProp::kEndPickDiameter) {
             ent arc{};
             if (pickEntity(&arc, kEntArc, hostText(kPromptArcDiameter).c_str()) == 1) dialog.diameter = 2 * arc.arc.r;
             repaint_graphics();
             continue;
         }
+        // Cancel, or Esc in the graphics (kEndEsc): no form.
         if (code != plat::IDOK) return 0;
         break;
     }

@@ -202,7 +202,8 @@ TEST_F(FormDesignDialogTest, OkRefusesAChamferBeyondTheFirstStepAndADepthShortOf
         {"a first step no longer than T limits to half its diameter", "0.02", 1, 0, "10.5", "20",
          "Largest chamfer: 10.00"},
         {"depth short of the steps above the last", "10", 1, 0, "1", "10", "Smallest depth: 10.10"},
-        {"surface and through take any depth", "10", 1, 1, "1", "1", ""},
+        {"surface and through end at the depth all the same", "10", 1, 1, "1", "1", "Smallest depth: 10.10"},
+        {"surface and through below the steps", "10", 1, 1, "1", "12", ""},
         {"solids and the through entry take any depth", "10", 0, 0, "1", "0", ""},
         {"solids and a short depth", "10", 0, 0, "1", "5", "Smallest depth: 10.10"},
     };

@@ -341,6 +341,32 @@ TEST_F(FormsDrawing, ACutTheKernelRefusesLeavesTheTargetAndTellsTheUser) {
     (void)whole;
 }
 
+// A table that keeps no depth yet (0) opens the surface dialog with 0 and through set. Surfaces end the last
+// step at the depth all the same, so OK asks for one below the counterbore (4T + 6.4) instead of drawing the
+// hole's wall from the shoulder back up to the top; the depth typed then is the one drawn.
+TEST_F(FormsDrawing, SurfacesRefuseADepthAboveTheirLastStepEvenThrough) {
+    CTabColsDesc& t = table("Counterbored", 0);
+    const ent at = point(10, 20, 30);
+    script().click(kDesign, plat::IDOK).answer(plat::IDOK);
+    script().type(kDesign, CDlgDesignProp::kDepthList, "10").click(kDesign, plat::IDOK);
+    script().entity(static_cast<int>(at.id)).endPick();
+    EXPECT_EQ(drawShapesManager(&t, static_cast<std::int16_t>(row("CB6.6")), 0, 0), 3);
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains("Smallest depth: 6.50"));
+    double lowest = 30, highest = 0;
+    int surfaces = 0;
+    for (const ent& e : host::allEntities()) {
+        if (e.type != kEntSurface) continue;
+        ++surfaces;
+        lowest = std::min(lowest, e.surf.boxMin.z);
+        highest = std::max(highest, e.surf.boxMax.z);
+    }
+    EXPECT_EQ(surfaces, 4);
+    EXPECT_NEAR(lowest, 20, 1e-6);
+    EXPECT_NEAR(highest, 30, 1e-6);
+    EXPECT_DOUBLE_EQ(t.bmpScale, 10);
+}
+
 // A drill-size table draws its steps with the dialog's diameter, which the pick button takes from an arc.
 TEST_F(FormsDrawing, TheDiameterPickButtonGivesADrillSizeFormItsDiameter) {
     FORM_TABLE drills;

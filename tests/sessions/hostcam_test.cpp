@@ -7,6 +7,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
@@ -291,16 +292,90 @@ TEST_F(Hostcam, TheFeaturesManagerSessionMarksTheExamplePlatesHoles) {
     EXPECT_NE(out.str().find(part + ": points 0, lines 0, arcs 16,"), std::string::npos) << out.str();
 }
 
+// The form design dialog's picture as the user saw it: the row's form dimensioned on the yellow sketch, the
+// dash-dot axis, a diameter dimension across the axis for each step (the counterbore wider than the hole),
+// and each step's check box laid onto the sketch at its dimension's height, with the step's text left of it.
+void expectTheCounterboresSketch(const std::string& png) {
+    const std::optional<plat::PngImage> img = plat::readPng(png);
+    ASSERT_TRUE(img) << png;
+    const plat::DlgTemplate* tpl = plat::findDialogTemplate(18037);
+    ASSERT_TRUE(tpl);
+    EXPECT_EQ(img->width, plat::dluToPixelsX(tpl->cxDlu));
+    EXPECT_EQ(img->height, plat::dluToPixelsY(tpl->cyDlu));
+    const auto preview = std::find_if(tpl->controls.begin(), tpl->controls.end(),
+                                      [](const plat::CtlTemplate& c) { return c.id == 4196; });
+    ASSERT_NE(preview, tpl->controls.end());
+    const plat::Rect frame = plat::dluToPixels(preview->dlu);
+    const plat::Color red = plat::rgb(255, 0, 0), yellow = plat::rgb(255, 255, 204), white = plat::rgb(255, 255, 255);
+    auto at = [&](int x, int y) { return img->pixel({x, y}); };
+
+    int sketch = 0;
+    for (int y = frame.top; y < frame.bottom; ++y)
+        for (int x = frame.left; x < frame.right; ++x) sketch += at(x, y) == yellow;
+    EXPECT_GT(sketch, frame.width() * frame.height() / 2);
+
+    const int axis = frame.left + frame.width() * 60 / 100;
+    int axisRed = 0, axisGaps = 0, first = -1, last = -1;
+    for (int y = frame.top; y < frame.bottom; ++y)
+        if (at(axis, y) == red) {
+            ++axisRed;
+            if (first < 0) first = y;
+            last = y;
+        }
+    for (int y = first; y < last; ++y) axisGaps += at(axis, y) != red;
+    EXPECT_GT(axisRed, 100);
+    EXPECT_GT(axisGaps, 10) << "dash-dot, not solid";
+
+    // Rows whose red line runs at least 20 pixels to each side of the axis (the angle's arc stays nearer).
+    struct DIMENSION { int y, halfWidth; };
+    std::vector<DIMENSION> dims;
+    for (int y = frame.top; y < frame.bottom; ++y) {
+        int left = 0, right = 0;
+        while (at(axis - left - 1, y) == red) ++left;
+        while (at(axis + right + 1, y) == red) ++right;
+        if (left >= 20 && right >= 20) dims.push_back({y, std::min(left, right)});
+    }
+    ASSERT_EQ(dims.size(), 2u) << "D=11 and d=6.6";
+    EXPECT_GT(dims[0].halfWidth, dims[1].halfWidth + 10);
+
+    for (const DIMENSION& d : dims) {
+        SCOPED_TRACE(d.y);
+        // A white, unticked box of at least 9 x 9 pixels centred on the dimension, left of the form.
+        int box = -1;
+        for (int x = frame.left; x < axis - d.halfWidth && box < 0; ++x) {
+            bool blank = true;
+            for (int dy = -4; dy <= 4 && blank; ++dy)
+                for (int dx = 0; dx < 9 && blank; ++dx) blank = at(x + dx, d.y + dy) == white;
+            if (blank) box = x;
+        }
+        ASSERT_GE(box, 0) << "the step's check box";
+        EXPECT_NE(at(box + 4, d.y - 6), white) << "the box's frame is no taller";
+        int text = 0;   // smoothed red letters
+        for (int y = d.y - 7; y <= d.y + 7; ++y)
+            for (int x = frame.left; x < box; ++x) {
+                const plat::Color c = at(x, y);
+                text += (c & 0xFF) > 200 && ((c >> 8) & 0xFF) < 120 && ((c >> 16) & 0xFF) < 120;
+            }
+        EXPECT_GT(text, 20) << "the step's text";
+    }
+}
+
 // "Create Forms - Solids" on the example plate: CB6.6 of "Counterbored" cut through the plate at two places
 // picked before Enter; the saved part holds the plate with both forms taken out and their operations in its
-// history.
+// history. The form design dialog's picture shows the row's sketch.
 TEST_F(Hostcam, TheFormsSessionCutsTwoCounterboresThroughTheExamplePlate) {
     const std::string part = (dir / "plate.pfp").string();
+    const fs::path pics = dir / "pics";
     ASSERT_EQ(run({"--plugin", kModule, "--host-dir", (dir / "host").string(), "--open",
                    std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step", "--session",
-                   std::string(FX_SOURCE_DIR) + "/data/sessions/forms_solids.session", "--save", part}),
+                   std::string(FX_SOURCE_DIR) + "/data/sessions/forms_solids.session", "--save", part,
+                   "--pictures", pics.string()}),
               0)
         << err.str() << out.str();
+    const std::string sketch = (pics / "Form_of_table_Counterbored__row_CB6.6-1.png").string();
+    EXPECT_NE(out.str().find("dialog.picture 18037 \"" + sketch + "\"\nuser click 18037 1"), std::string::npos)
+        << out.str();
+    expectTheCounterboresSketch(sketch);
     EXPECT_NE(out.str().find("host.pick enter\nkey.synthetic ESCAPE down"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("\"Hole form 2. Cut by Forantix from Counterbored->CB6.6\""), std::string::npos);
     EXPECT_NE(out.str().find(part + ": points 0, lines 0, arcs 0, splines 0, notes 11, surfaces 0, solids 1,"),
