@@ -11,6 +11,7 @@
 #include <map>
 #include <numbers>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "host/api.h"
@@ -566,6 +567,78 @@ TEST_F(OperationEditorTest, TheRecordHoldsEveryFieldOfTheEditorAtItsPlace) {
     config().fillEditorFromOperation(slot);
     ASSERT_EQ(config().fillOperationFromEditor(&again, row), 0);
     EXPECT_EQ(std::memcmp(again.bytes, slot.bytes, sizeof slot.bytes), 0);
+}
+
+// Every field the editor keeps in the record comes back as it went in, each with a value of its own so that a
+// field lost or crossed with another shows; a measure block comes back without the fields its group of the
+// record has no place for, and the blocks of the other milled kinds start associated.
+TEST_F(OperationEditorTest, EveryFieldStoredLoadsBackAsItWent) {
+    const auto giveEachItsOwnValue = [](CDlgEditProcessOpe& e, int n) {
+        e.toolType = ++n;
+        e.cycleIndex = static_cast<std::int16_t>(++n);
+        e.circleCycleIndex = static_cast<std::int16_t>(++n);
+        e.materialWanted = static_cast<std::int16_t>(++n);
+        e.toolMaterial = static_cast<std::int16_t>(++n);
+        e.nameWanted = static_cast<std::int16_t>(++n);
+        e.fromTopZ = static_cast<std::int16_t>(++n);
+        e.fromTopZNext = static_cast<std::int16_t>(++n);
+        e.firstDrillPercent = ++n + 0.5;
+        e.cornerRadiusChoice = ++n;
+        e.cornerRadius = ++n + 0.25;
+        e.calcEachForm = static_cast<std::int16_t>(++n);
+        e.wantedToolName = "wanted " + std::to_string(++n);
+        e.comment = "comment " + std::to_string(++n);
+        e.libraryToolName = "library " + std::to_string(++n);
+        for (ASSOC_VALUE& b : e.assoc) {
+            b = {++n + 0.5, ++n + 0.25, ++n + 0.125, static_cast<std::int16_t>(++n), static_cast<std::uint16_t>(++n),
+                 static_cast<std::uint16_t>(++n), static_cast<std::int16_t>(++n), static_cast<std::int16_t>(++n),
+                 static_cast<std::int16_t>(++n), ++n + 0.75};
+        }
+    };
+    const auto editorValues = [](const CDlgEditProcessOpe& e) {
+        return std::tuple{e.toolType, e.cycleIndex, e.milledKind, e.circleCycleIndex, e.materialWanted,
+                          e.toolMaterial, e.nameWanted, e.fromTopZ, e.fromTopZNext, e.firstDrillPercent,
+                          e.cornerRadiusChoice, e.cornerRadius, e.calcEachForm, e.wantedToolName, e.comment,
+                          e.libraryToolName};
+    };
+    const auto blockValues = [](const ASSOC_VALUE& b) {
+        return std::tuple{b.value, b.pickY, b.spare, b.mode, b.columnId, b.topColumnId, b.stepEnd, b.stepIndex,
+                          b.offsetOn, b.offset};
+    };
+    // What each group of the record has no place for.
+    const auto withoutUnkept = [](ASSOC_VALUE b, std::size_t block) {
+        if (block == kToolDiamBlock) {
+            b.spare = 0;
+            b.topColumnId = 0;
+        } else if (block == kTopZBlock) {
+            b.pickY = b.spare = b.offset = 0;
+            b.offsetOn = 0;
+        } else if (block == kBottomZBlock) {
+            b.pickY = b.spare = 0;
+        }
+        return b;
+    };
+
+    for (const std::int16_t kind : {kCircleMill, kContour, kHelixBore, kThreadMill}) {
+        SCOPED_TRACE(kind);
+        CDlgEditProcessOpe& e = editor();
+        giveEachItsOwnValue(e, 100);
+        e.milledKind = kind;
+        const auto sentValues = editorValues(e);
+        const std::array<ASSOC_VALUE, kAssocBlocks> sentBlocks = e.assoc;
+        PROCESS_OPE slot;
+        ASSERT_EQ(config().fillOperationFromEditor(&slot, row), 0);
+
+        giveEachItsOwnValue(e, 1000);   // nothing of what went in is left in the editor
+        e.milledKind = kMilledNone;
+        config().fillEditorFromOperation(slot);
+        EXPECT_EQ(editorValues(e), sentValues);
+        for (std::size_t b = 0; b < kAssocBlocks; ++b) {
+            ASSOC_VALUE expected = withoutUnkept(sentBlocks[b], b);
+            if (b > kBottomZBlock && b != static_cast<std::size_t>(kBottomZBlock + kind)) expected = {.mode = 1};
+            EXPECT_EQ(blockValues(e.assoc[b]), blockValues(expected)) << "block " << b;
+        }
+    }
 }
 
 // The kind's own diameter block is the one stored: a drilling operation stores none, a contour its own.
