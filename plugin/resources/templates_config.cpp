@@ -12,7 +12,8 @@ using plat::DlgTemplate;
 
 // 440 x 305 units: the rows on the left over the frame of the current process (its combo, its operations
 // and the process buttons); the table's picture and the row's form side by side on the right, upright as
-// the forms are drawn; the information line and the buttons along the bottom. The cell editor lies hidden until a cell is edited.
+// the forms are drawn; the information line and the buttons along the bottom. The cell editor lies hidden
+// until a cell is edited.
 DlgTemplate configTemplate() {
     DlgTemplate t{18018, "", 440, 305, {}, false};
     TemplateRows l(t);
