@@ -10,10 +10,12 @@
 
 class TemplateRows {
 public:
-    // `eachStartsGroup`: every control but a radio that continues a group starts a group of its own, so
-    // that a radio group ends at the first control after it. Otherwise only the radios that ask do.
-    explicit TemplateRows(plat::DlgTemplate& t, bool eachStartsGroup = false)
-        : t_(t), eachStartsGroup_(eachStartsGroup) {}
+    // Which controls start a group: only the radios that ask, or every control but a radio that continues
+    // its group, so that a radio group ends at the first control after it.
+    enum Grouping { RadiosOnly, EveryControl };
+
+    explicit TemplateRows(plat::DlgTemplate& t, Grouping grouping = RadiosOnly)
+        : t_(t), eachStartsGroup_(grouping == EveryControl) {}
 
     // The control just added, for its rarer fields (visible, group, bitmap); valid until the next one.
     plat::CtlTemplate& add(int id, plat::Ctl kind, int x, int y, int w, int h, std::string text = "",

@@ -190,7 +190,7 @@ void threadMillPage(TemplateRows& l) {
 // 270 x 300 units: the tab control over the pages, the buttons below it.
 DlgTemplate operationEditorTemplate() {
     DlgTemplate t{18015, "", 270, 300, {}, false};
-    TemplateRows l(t, true);
+    TemplateRows l(t, TemplateRows::EveryControl);
     l.add(19205, Ctl::Tab, 4, 4, 262, 272);
     generalPage(l);
     circleContourPage(l);
@@ -205,7 +205,7 @@ DlgTemplate operationEditorTemplate() {
 // 260 x 150 units: the start data above the proposal, Accept and Discard below.
 DlgTemplate calcResultsTemplate() {
     DlgTemplate t{18075, "", 260, 150, {}, false};
-    TemplateRows l(t, true);
+    TemplateRows l(t, TemplateRows::EveryControl);
     l.group(18076, 6, 4, 248, 46);
     l.add(18077, Ctl::Static, 12, 14, 236, 32);
     l.group(18078, 6, 54, 248, 66);
@@ -217,7 +217,7 @@ DlgTemplate calcResultsTemplate() {
 // 180 x 96 units: the start angle and the arc sweep, the two switches, OK and Cancel.
 DlgTemplate entryExitTemplate() {
     DlgTemplate t{18076, "", 180, 96, {}, false};
-    TemplateRows l(t, true);
+    TemplateRows l(t, TemplateRows::EveryControl);
     l.field(4312, 4044, 8, 8, 100, 56);
     l.field(4313, 4045, 24, 8, 100, 56);
     l.check(18074, 8, 42, 160);
@@ -229,7 +229,7 @@ DlgTemplate entryExitTemplate() {
 // 200 x 150 units: each radius beside its percentage of the tool, the clearances and the plunge angle.
 DlgTemplate helicalEntryTemplate() {
     DlgTemplate t{18077, "", 200, 150, {}, false};
-    TemplateRows l(t, true);
+    TemplateRows l(t, TemplateRows::EveryControl);
     const struct {
         int label, edit, y, x, labelWidth;
     } fields[] = {{4332, 4093, 8, 8, 70},  {4333, 4090, 8, 124, 22},  {4334, 4097, 24, 8, 70}, {4335, 4091, 24, 124, 22},
