@@ -3,63 +3,30 @@
 // helix-bore page; the thread-mill page), OK and Cancel below. The editor shows one page at a time. Its small
 // dialogs follow: the cut calculation's results (18075), the entry and exit (18076), the helical entry (18077).
 #include "platform/ui/dialog.h"
+#include "plugin/resources/template_rows.h"
 #include "plugin/resources/templates.h"
 
 namespace {
 
 using plat::Ctl;
-using plat::CtlTemplate;
 using plat::DlgTemplate;
-using plat::Rect;
-
-class LAYOUT {
-public:
-    explicit LAYOUT(DlgTemplate& t) : t_(t) {}
-    // A control that starts a radio group of its own, so that radio groups end before it.
-    void add(int id, Ctl kind, int x, int y, int w, int h, bool visible = true) {
-        t_.controls.push_back(CtlTemplate{id, kind, Rect{x, y, x + w, y + h}, "", 0, visible, true});
-    }
-    void label(int id, int x, int y, int w = 70) { add(id, Ctl::Static, x, y + 2, w, 9); }
-    void edit(int id, int x, int y, int w, bool visible = true) { add(id, Ctl::Edit, x, y, w, 12, visible); }
-    void check(int id, int x, int y, int w) { add(id, Ctl::Check, x, y, w, 10); }
-    void combo(int id, int x, int y, int w) { add(id, Ctl::ComboDropList, x, y, w, 100); }
-    void group(int id, int x, int y, int w, int h) { add(id, Ctl::GroupBox, x, y, w, h); }
-    void button(int id, int x, int y, int w, bool visible = true) { add(id, Ctl::Button, x, y, w, 12, visible); }
-    // A radio button; `first` starts its group.
-    void radio(int id, int x, int y, int w, bool first, bool visible = true) {
-        t_.controls.push_back(CtlTemplate{id, Ctl::Radio, Rect{x, y, x + w, y + 10}, "", 0, visible, first});
-    }
-    // OK and Cancel side by side, `w` wide each.
-    void okCancel(int x, int y, int w) {
-        add(plat::IDOK, Ctl::DefButton, x, y, w, 14);
-        add(plat::IDCANCEL, Ctl::Button, x + w + 8, y, w, 14);
-    }
-    // A label and its edit on one line.
-    void field(int labelId, int editId, int y, int x = 10, int labelWidth = 70, int editWidth = 44) {
-        label(labelId, x, y, labelWidth);
-        edit(editId, x + labelWidth + 2, y, editWidth);
-    }
-
-private:
-    DlgTemplate& t_;
-};
 
 // A milled kind's diameter: its group, the fixed and the associated radio, the associate button, the edit
 // and the association label.
-void diameterGroup(LAYOUT& l, int group, int fixed, int associated, int button, int edit, int label) {
+void diameterGroup(TemplateRows& l, int group, int fixed, int associated, int button, int edit, int label) {
     l.group(group, 6, 22, 124, 62);
     l.radio(fixed, 10, 32, 56, true);
     l.radio(associated, 10, 46, 10, false);
-    l.button(button, 22, 45, 44);
+    l.rowButton(button, 22, 45, 44);
     l.edit(edit, 70, 30, 56);
     l.add(label, Ctl::Static, 70, 46, 56, 20);
 }
 
-void generalPage(LAYOUT& l) {
+void generalPage(TemplateRows& l) {
     l.label(4142, 10, 20, 48);
     l.combo(4058, 60, 20, 100);
     l.label(4147, 166, 20, 30);
-    l.add(4060, Ctl::ComboDropList, 198, 20, 64, 150);
+    l.combo(4060, 198, 20, 64, 150);
     l.label(4143, 10, 36, 48);
     l.edit(4094, 60, 36, 202);
     l.group(4308, 6, 52, 258, 94);
@@ -68,13 +35,13 @@ void generalPage(LAYOUT& l) {
     l.radio(4061, 14, 86, 56, true);
     l.radio(4063, 14, 98, 10, false);
     l.radio(4062, 14, 110, 110, false);
-    l.button(4083, 74, 70, 56);
-    l.button(4059, 26, 97, 44);
+    l.rowButton(4083, 74, 70, 56);
+    l.rowButton(4059, 26, 97, 44);
     l.add(4101, Ctl::Static, 74, 98, 56, 9);
     l.add(4112, Ctl::Static, 74, 110, 56, 20);
-    l.button(4082, 74, 126, 56, false);
+    l.rowButton(4082, 74, 126, 56).visible = false;
     l.check(4019, 138, 60, 72);
-    l.button(4362, 212, 59, 12);
+    l.rowButton(4362, 212, 59, 12);
     l.edit(4039, 226, 59, 34);
     l.check(18068, 138, 74, 72);
     l.combo(18071, 212, 72, 48);
@@ -90,27 +57,28 @@ void generalPage(LAYOUT& l) {
     l.radio(4065, 10, 176, 56, true);
     l.radio(4067, 10, 190, 10, false);
     l.radio(4072, 10, 204, 116, false);
-    l.button(4064, 22, 189, 44);
+    l.rowButton(4064, 22, 189, 44);
     l.group(4146, 134, 150, 130, 118);
     l.edit(4040, 138, 160, 56);
     l.check(4098, 198, 161, 62);
     l.radio(4070, 138, 176, 56, true);
     l.radio(4071, 138, 190, 10, false);
-    l.radio(4073, 138, 204, 56, false, false);
+    l.radio(4073, 138, 204, 56, false).visible = false;
     l.radio(4087, 138, 218, 56, false);
-    l.button(4069, 150, 189, 44);
+    l.rowButton(4069, 150, 189, 44);
     l.add(4100, Ctl::Static, 198, 190, 62, 20);
     l.edit(4089, 198, 216, 30);
     l.label(4096, 230, 216, 30);
     l.check(4020, 138, 236, 56);
-    l.button(18057, 198, 235, 12);
+    l.rowButton(18057, 198, 235, 12);
     l.edit(4041, 212, 235, 48);
     // Values the editor keeps in hidden edits: the entry/exit start angle, the helix bore's finish value, feed
     // and speed, and the helical entry of the circle mill (edited in their own dialogs).
-    for (int id : {4044, 4077, 4081, 4084, 4090, 4091, 4093, 4097, 4102, 4103, 4104}) l.edit(id, 6, 240, 40, false);
+    for (int id : {4044, 4077, 4081, 4084, 4090, 4091, 4093, 4097, 4102, 4103, 4104})
+        l.edit(id, 6, 240, 40).visible = false;
 }
 
-void circleContourPage(LAYOUT& l) {
+void circleContourPage(TemplateRows& l) {
     diameterGroup(l, 18076, 18078, 18081, 18082, 18080, 18083);
     diameterGroup(l, 18077, 18079, 18085, 18086, 18084, 18087);
     l.group(18074, 134, 22, 130, 62);
@@ -119,7 +87,7 @@ void circleContourPage(LAYOUT& l) {
     l.label(4311, 138, 44, 40);
     l.combo(4024, 180, 44, 80);
     l.combo(4025, 180, 58, 80);
-    l.add(4066, Ctl::ComboDropList, 134, 88, 130, 150);
+    l.combo(4066, 134, 88, 130, 150);
     l.group(4317, 6, 88, 124, 58);
     l.check(4029, 10, 96, 116);
     l.field(4319, 4050, 108);
@@ -144,8 +112,8 @@ void circleContourPage(LAYOUT& l) {
     l.field(4330, 4092, 216, 10, 40, 36);
     l.field(4331, 4088, 230, 10, 40, 36);
     l.check(4114, 10, 246, 60);
-    l.button(18041, 72, 245, 54);
-    l.button(18042, 134, 200, 60);
+    l.rowButton(18041, 72, 245, 54);
+    l.rowButton(18042, 134, 200, 60);
     l.group(4380, 6, 196, 124, 72);
     l.check(4037, 10, 204, 60);
     l.field(4381, 4107, 202, 72, 24, 28);
@@ -157,11 +125,11 @@ void circleContourPage(LAYOUT& l) {
     l.edit(4110, 62, 234, 24);
     l.label(4347, 88, 234, 8);
     l.edit(4111, 98, 234, 28);
-    l.add(4344, Ctl::Button, 134, 216, 70, 14);
+    l.button(4344, 134, 216, 70);
     l.check(18073, 134, 236, 130);
 }
 
-void helixBorePage(LAYOUT& l) {
+void helixBorePage(TemplateRows& l) {
     diameterGroup(l, 18088, 18089, 18091, 18092, 18090, 18093);
     l.group(18094, 134, 22, 130, 62);
     l.label(4345, 138, 30, 40);
@@ -173,7 +141,7 @@ void helixBorePage(LAYOUT& l) {
     l.field(4350, 4113, 88);
     l.field(4351, 4115, 102);
     l.field(4349, 4057, 116);
-    l.button(18043, 134, 88, 60);
+    l.rowButton(18043, 134, 88, 60);
     l.group(4352, 6, 134, 124, 74);
     l.field(4353, 4074, 144);
     l.field(4354, 4075, 158);
@@ -192,7 +160,7 @@ void helixBorePage(LAYOUT& l) {
     l.field(18129, 4118, 226);
 }
 
-void threadMillPage(LAYOUT& l) {
+void threadMillPage(TemplateRows& l) {
     diameterGroup(l, 18096, 18097, 18099, 18100, 18098, 18101);
     const int pairs[3][2] = {{18141, 18142}, {18143, 18144}, {18145, 18146}};
     for (int i = 0; i < 3; ++i) {
@@ -222,52 +190,52 @@ void threadMillPage(LAYOUT& l) {
 // 270 x 300 units: the tab control over the pages, the buttons below it.
 DlgTemplate operationEditorTemplate() {
     DlgTemplate t{18015, "", 270, 300, {}, false};
-    LAYOUT l(t);
+    TemplateRows l(t, TemplateRows::EveryControl);
     l.add(19205, Ctl::Tab, 4, 4, 262, 272);
     generalPage(l);
     circleContourPage(l);
     helixBorePage(l);
     threadMillPage(l);
-    l.add(plat::IDOK, Ctl::DefButton, 60, 282, 60, 14);
-    l.add(4095, Ctl::Button, 125, 282, 60, 14, false);
-    l.add(plat::IDCANCEL, Ctl::Button, 150, 282, 60, 14);
+    l.ok(60, 282, 60, "");
+    l.button(4095, 125, 282, 60).visible = false;
+    l.button(plat::IDCANCEL, 150, 282, 60);
     return t;
 }
 
 // 260 x 150 units: the start data above the proposal, Accept and Discard below.
 DlgTemplate calcResultsTemplate() {
     DlgTemplate t{18075, "", 260, 150, {}, false};
-    LAYOUT l(t);
+    TemplateRows l(t, TemplateRows::EveryControl);
     l.group(18076, 6, 4, 248, 46);
     l.add(18077, Ctl::Static, 12, 14, 236, 32);
     l.group(18078, 6, 54, 248, 66);
     l.add(18079, Ctl::Static, 12, 64, 236, 52);
-    l.okCancel(60, 128, 64);
+    l.okCancel(60, 128, 64, 8, "", "");
     return t;
 }
 
 // 180 x 96 units: the start angle and the arc sweep, the two switches, OK and Cancel.
 DlgTemplate entryExitTemplate() {
     DlgTemplate t{18076, "", 180, 96, {}, false};
-    LAYOUT l(t);
+    TemplateRows l(t, TemplateRows::EveryControl);
     l.field(4312, 4044, 8, 8, 100, 56);
     l.field(4313, 4045, 24, 8, 100, 56);
     l.check(18074, 8, 42, 160);
     l.check(18075, 8, 56, 160);
-    l.okCancel(30, 76, 56);
+    l.okCancel(30, 76, 56, 8, "", "");
     return t;
 }
 
 // 200 x 150 units: each radius beside its percentage of the tool, the clearances and the plunge angle.
 DlgTemplate helicalEntryTemplate() {
     DlgTemplate t{18077, "", 200, 150, {}, false};
-    LAYOUT l(t);
+    TemplateRows l(t, TemplateRows::EveryControl);
     const struct {
         int label, edit, y, x, labelWidth;
     } fields[] = {{4332, 4093, 8, 8, 70},  {4333, 4090, 8, 124, 22},  {4334, 4097, 24, 8, 70}, {4335, 4091, 24, 124, 22},
                   {4336, 4102, 48, 8, 70}, {4337, 4103, 64, 8, 70}, {4338, 4104, 80, 8, 70}};
     for (const auto& f : fields) l.field(f.label, f.edit, f.y, f.x, f.labelWidth, 44);
-    l.okCancel(40, 128, 56);
+    l.okCancel(40, 128, 56, 8, "", "");
     return t;
 }
 

@@ -2,35 +2,35 @@
 // properties (18020) with its picture (bitmap 18053).
 #include "platform/ui/resources.h"
 #include "platform/ui/list_view.h"
+#include "plugin/resources/template_rows.h"
 #include "plugin/resources/templates.h"
 
 namespace {
 
 using plat::Ctl;
-using plat::CtlTemplate;
 using plat::DlgTemplate;
-using plat::Rect;
 
 // 400 x 336 units: the tabs on top; 18 picture slots of 60 x 78, six a row in three rows, each with its
 // label under it; the information line and the buttons along the bottom. The list over the slots is hidden.
 DlgTemplate chooserTemplate() {
     DlgTemplate t{18017, "", 400, 336, {}, false};
-    t.controls.push_back({4283, Ctl::Tab, Rect{5, 4, 395, 18}, ""});
+    TemplateRows l(t);
+    l.add(4283, Ctl::Tab, 5, 4, 390, 14);
     const int pictures[18] = {4235, 4236, 4237, 4238, 4239, 4240, 4241, 4242, 4243,
                               4244, 4245, 4246, 4247, 4248, 4249, 4255, 4256, 4257};
     for (int slot = 0; slot < 18; ++slot) {
         const int x = 8 + 64 * (slot % 6), y = 22 + 92 * (slot / 6);
-        t.controls.push_back({pictures[slot], Ctl::Picture, Rect{x, y, x + 60, y + 78}, ""});
-        t.controls.push_back({4264 + slot, Ctl::Static, Rect{x, y + 79, x + 60, y + 88}, "", plat::SS_CENTER});
+        l.add(pictures[slot], Ctl::Picture, x, y, 60, 78);
+        l.add(4264 + slot, Ctl::Static, x, y + 79, 60, 9, "", plat::SS_CENTER);
     }
-    t.controls.push_back({4258, Ctl::Picture, Rect{5, 22, 6, 23}, "", 0, false});
-    t.controls.push_back({4259, Ctl::Picture, Rect{394, 22, 395, 23}, "", 0, false});
-    t.controls.push_back({4083, Ctl::ListView, Rect{5, 22, 395, 296}, "", plat::LVS_REPORT, false});
-    t.controls.push_back({4390, Ctl::Static, Rect{5, 300, 395, 310}, ""});
-    t.controls.push_back({4251, Ctl::Button, Rect{5, 316, 65, 330}, ""});
-    t.controls.push_back({4250, Ctl::Button, Rect{70, 316, 130, 330}, ""});
-    t.controls.push_back({18041, Ctl::Button, Rect{200, 316, 300, 330}, ""});
-    t.controls.push_back({plat::IDOK, Ctl::DefButton, Rect{335, 316, 395, 330}, ""});
+    l.add(4258, Ctl::Picture, 5, 22, 1, 1).visible = false;
+    l.add(4259, Ctl::Picture, 394, 22, 1, 1).visible = false;
+    l.add(4083, Ctl::ListView, 5, 22, 390, 274, "", plat::LVS_REPORT).visible = false;
+    l.add(4390, Ctl::Static, 5, 300, 390, 10);
+    l.button(4251, 5, 316, 60);
+    l.button(4250, 70, 316, 60);
+    l.button(18041, 200, 316, 100);
+    l.ok(335, 316, 60, "");
     return t;
 }
 
@@ -39,40 +39,34 @@ DlgTemplate chooserTemplate() {
 // the rename row, OK and Cancel below.
 DlgTemplate tablePropertiesTemplate() {
     DlgTemplate t{18020, "", 260, 234, {}, false};
-    auto add = [&t](int id, Ctl kind, Rect r, std::string text = "", bool group = false) {
-        CtlTemplate c{id, kind, r, std::move(text)};
-        c.group = group;
-        t.controls.push_back(c);
-    };
-    add(4132, Ctl::GroupBox, {5, 5, 165, 95});
-    add(4149, Ctl::GroupBox, {10, 15, 160, 58});
-    add(4133, Ctl::Static, {15, 27, 60, 37});
-    add(4090, Ctl::Edit, {62, 25, 90, 37});
-    add(4134, Ctl::Static, {93, 27, 105, 37});
-    add(4093, Ctl::Edit, {108, 25, 136, 37});
-    add(4135, Ctl::Static, {139, 27, 158, 37});
-    add(4136, Ctl::Static, {15, 42, 100, 52});
-    add(4109, Ctl::Edit, {108, 40, 136, 52});
-    add(4038, Ctl::Check, {10, 62, 160, 72});
-    add(4111, Ctl::Edit, {20, 75, 60, 87});
-    add(4138, Ctl::Static, {63, 77, 160, 87});
-    add(4153, Ctl::GroupBox, {5, 100, 165, 170});
-    add(4154, Ctl::Static, {10, 112, 100, 122});
-    add(4031, Ctl::Edit, {105, 110, 135, 122});
-    add(4162, Ctl::Static, {138, 112, 150, 122}, "%");
-    add(4155, Ctl::Static, {10, 127, 100, 137});
-    add(4032, Ctl::Edit, {105, 125, 135, 137});
-    add(4163, Ctl::Static, {138, 127, 150, 137}, "%");
-    add(4164, Ctl::Static, {10, 142, 160, 166});
-    add(18084, Ctl::Radio, {10, 174, 250, 184}, "", true);
-    add(18085, Ctl::Radio, {10, 186, 250, 196});
-    add(4019, Ctl::Check, {10, 200, 70, 210}, "", true);
-    add(4039, Ctl::Edit, {72, 199, 250, 211});
-    CtlTemplate picture{4260, Ctl::Picture, Rect{172, 10, 252, 95}, ""};
-    picture.bitmapId = 18053;
-    t.controls.push_back(picture);
-    add(plat::IDOK, Ctl::DefButton, {140, 214, 195, 228});
-    add(plat::IDCANCEL, Ctl::Button, {200, 214, 255, 228});
+    TemplateRows l(t);
+    const auto text = [&l](int id, int x, int y, int w, const char* s = "") { l.add(id, Ctl::Static, x, y, w, 10, s); };
+    l.group(4132, 5, 5, 160, 90);
+    l.group(4149, 10, 15, 150, 43);
+    text(4133, 15, 27, 45);
+    l.edit(4090, 62, 25, 28);
+    text(4134, 93, 27, 12);
+    l.edit(4093, 108, 25, 28);
+    text(4135, 139, 27, 19);
+    text(4136, 15, 42, 85);
+    l.edit(4109, 108, 40, 28);
+    l.check(4038, 10, 62, 150);
+    l.edit(4111, 20, 75, 40);
+    text(4138, 63, 77, 97);
+    l.group(4153, 5, 100, 160, 70);
+    text(4154, 10, 112, 90);
+    l.edit(4031, 105, 110, 30);
+    text(4162, 138, 112, 12, "%");
+    text(4155, 10, 127, 90);
+    l.edit(4032, 105, 125, 30);
+    text(4163, 138, 127, 12, "%");
+    l.add(4164, Ctl::Static, 10, 142, 150, 24);
+    l.radio(18084, 10, 174, 240, true);
+    l.radio(18085, 10, 186, 240, false);
+    l.check(4019, 10, 200, 60).group = true;
+    l.edit(4039, 72, 199, 178);
+    l.add(4260, Ctl::Picture, 172, 10, 80, 85).bitmapId = 18053;
+    l.okCancel(140, 214, 55, 5, "", "");
     return t;
 }
 
