@@ -118,9 +118,12 @@ bool addSafetyColumn(CTabColsDesc& t) {
 }
 
 bool addListColumn(CTabColsDesc& t) {
-    std::int16_t highest = 0;
-    for (int i = 0; i < t.itemCount; ++i)
-        highest = std::max({highest, t.items[static_cast<std::size_t>(i)].colId1, t.items[static_cast<std::size_t>(i)].colId2});
+    // Every id of every item counts, the third too: the new column's id must be one no item holds yet.
+    auto highest = static_cast<std::int16_t>(t.columnCount);
+    for (int i = 0; i < t.itemCount; ++i) {
+        const TAB_DESC_ITEM& m = t.items[static_cast<std::size_t>(i)];
+        highest = std::max({highest, m.colId1, m.colId2, m.colId3});
+    }
     TAB_DESC_ITEM item;
     item.kind = kItemList;
     item.colId1 = static_cast<std::int16_t>(highest + 1);
