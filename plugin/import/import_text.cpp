@@ -48,6 +48,12 @@ namespace {
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 }  // namespace
 
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
+
 std::string_view firstWord(std::string_view text) {
     std::size_t start = 0;
     while (start < text.size() && isBlank(text[start])) ++start;

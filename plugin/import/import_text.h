@@ -36,6 +36,9 @@ std::vector<std::string_view> splitLines(std::string_view text, int& bad);
 // The whole text of an open file from its current position.
 std::string readAll(std::FILE* file);
 
+// The text without the blanks and tabs at its ends.
+std::string_view trimmed(std::string_view text);
+
 // The first blank-separated word of the text.
 std::string_view firstWord(std::string_view text);
 // The word as a finite decimal number, or as a whole number in range; nothing when it is not all one.

@@ -13,6 +13,7 @@
 #include "plugin/base/globals.h"
 #include "plugin/base/text_fill.h"
 #include "plugin/import/feature_readers.h"
+#include "plugin/import/import_text.h"
 #include "plugin/import/interchange_import.h"
 #include "plugin/model/feature_mark.h"
 #include "plugin/model/work_records.h"
@@ -24,14 +25,6 @@ namespace {
 constexpr std::int16_t kImportedOrigin = 2;
 // The origin that marks the marks to drop while the list is rearranged; no mark keeps it.
 constexpr std::int16_t kLeaving = -2;
-
-std::string trimmed(std::string text) {
-    auto blank = [](unsigned char c) { return std::isspace(c) != 0; };
-    while (!text.empty() && blank(static_cast<unsigned char>(text.back()))) text.pop_back();
-    std::size_t start = 0;
-    while (start < text.size() && blank(static_cast<unsigned char>(text[start]))) ++start;
-    return text.substr(start);
-}
 
 // The marks of the list in order, at most as many as its count.
 std::vector<FEATURE_MARK*> marksInList() {
@@ -83,7 +76,7 @@ int askInterchgFile() {
     static const char* const kExtensions[] = {"TFF", "KTW", "SDT", "STEP", "SDT"};
     std::string filter;
     for (int i = 0; i < 5; ++i) {
-        const std::string name = trimmed(texts.getText(11 + i));
+        const std::string name(import_text::trimmed(texts.getText(11 + i)));
         if (!name.empty()) filter += name + "|*." + kExtensions[i] + "|";
     }
     filter += "|";

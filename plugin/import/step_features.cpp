@@ -21,6 +21,8 @@
 
 namespace {
 
+using import_text::trimmed;
+
 constexpr int kMsgSkipped = 243;
 
 enum class HoleEntity { PocketThread, HoleThread, Pocket, Hole };
@@ -31,12 +33,6 @@ std::optional<HoleEntity> holeEntity(std::string_view name) {
     if (name == "POCKET_ROUND_STRAIGHT") return HoleEntity::Pocket;
     if (name == "HOLE_ROUND_STRAIGHT") return HoleEntity::Hole;
     return std::nullopt;
-}
-
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
 }
 
 std::vector<std::string_view> splitAtCommas(std::string_view s) {
