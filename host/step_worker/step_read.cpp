@@ -6,12 +6,13 @@
 #include <BRepTools.hxx>
 #include <BRep_Builder.hxx>
 #include <Bnd_Box.hxx>
-#include <IFSelect_ReturnStatus.hxx>
+#include <IFSelect_WorkLibrary.hxx>
 #include <Interface_Check.hxx>
 #include <Interface_CheckIterator.hxx>
 #include <Interface_EntityIterator.hxx>
 #include <Interface_Graph.hxx>
 #include <Interface_InterfaceModel.hxx>
+#include <Interface_Protocol.hxx>
 #include <Message.hxx>
 #include <Message_Messenger.hxx>
 #include <Message_PrinterOStream.hxx>
@@ -19,10 +20,14 @@
 #include <STEPCAFControl_Reader.hxx>
 #include <STEPControl_Reader.hxx>
 #include <Standard_Failure.hxx>
-#include <TCollection_AsciiString.hxx>
-#include <TCollection_HAsciiString.hxx>
+#include <StepGeom_Curve.hxx>
+#include <StepGeom_Pcurve.hxx>
+#include <StepRepr_DefinitionalRepresentation.hxx>
+#include <StepShape_OrientedEdge.hxx>
 #include <TColStd_MapOfTransient.hxx>
+#include <TCollection_AsciiString.hxx>
 #include <TCollection_ExtendedString.hxx>
+#include <TCollection_HAsciiString.hxx>
 #include <TDF_Label.hxx>
 #include <TDF_LabelSequence.hxx>
 #include <TDataStd_Name.hxx>
@@ -34,6 +39,7 @@
 #include <XCAFDoc_ColorTool.hxx>
 #include <XCAFDoc_DocumentTool.hxx>
 #include <XCAFDoc_ShapeTool.hxx>
+#include <XSControl_Reader.hxx>
 #include <XSControl_WorkSession.hxx>
 
 #include <algorithm>
@@ -107,6 +113,34 @@ void addBodies(const TopoDS_Shape& shape, const std::string& name, const Handle(
     }
 }
 
+std::string entityName(const Handle(Interface_InterfaceModel)& model, const Handle(Standard_Transient)& entity,
+                       int number) {
+    const Handle(TCollection_HAsciiString) label = model->StringLabel(entity);
+    return label.IsNull() ? "#" + std::to_string(number) : label->ToCString();
+}
+
+// Why an entity that passed the load check would still bring the kernel's translators down, or "": an
+// oriented edge whose edge is another oriented edge, and so on, never reaching a plain edge within a few
+// steps (they recurse along the chain, without end when it leads back), or without its edge; a pcurve
+// whose curve is missing or not a curve (they take it unchecked).
+std::string unsoundness(const Handle(Standard_Transient)& entity) {
+    if (const auto oriented = Handle(StepShape_OrientedEdge)::DownCast(entity); !oriented.IsNull()) {
+        constexpr int kDeepest = 16;   // a sound file has one step: oriented edges may not nest at all
+        Handle(StepShape_Edge) edge(oriented);
+        for (int depth = 0; edge->IsKind(STANDARD_TYPE(StepShape_OrientedEdge)); ++depth) {
+            if (depth == kDeepest) return "an oriented edge that never reaches its edge";
+            edge = Handle(StepShape_OrientedEdge)::DownCast(edge)->EdgeElement();
+            if (edge.IsNull()) return "an oriented edge without its edge";
+        }
+    } else if (const auto pcurve = Handle(StepGeom_Pcurve)::DownCast(entity); !pcurve.IsNull()) {
+        const Handle(StepRepr_DefinitionalRepresentation) curve = pcurve->ReferenceToCurve();
+        if (curve.IsNull() || curve->NbItems() < 1 ||
+            Handle(StepGeom_Curve)::DownCast(curve->ItemsValue(1)).IsNull())
+            return "a pcurve without its curve";
+    }
+    return {};
+}
+
 // The first entity of the file read that the kernel's load check failed and that a transfer may reach (a
 // root, or one that another entity names), as "entity #12 is malformed (why)"; "" when there is none. The
 // kernel leaves what failed empty, and its translators do not all survive an empty parameter: a pcurve
@@ -128,10 +162,27 @@ std::string malformedEntity(STEPControl_Reader& reader) {
             }
             if (!roots->Contains(entity)) continue;
         }
-        const Handle(TCollection_HAsciiString) label = model->StringLabel(entity);
-        return "entity " + std::string(label.IsNull() ? "#" + std::to_string(number) : label->ToCString()) +
-               " is malformed (" + check->CFail(1) + ")";
+        return "entity " + entityName(model, entity, number) + " is malformed (" + check->CFail(1) + ")";
     }
+    return {};
+}
+
+// Reads the file into the reader's session as the reader's own ReadFile does, but looks the entities over
+// before the session runs its load check, which already walks edge loops. "" when loaded, else why not.
+std::string loadModel(XSControl_Reader& reader, const char* path) {
+    const Handle(XSControl_WorkSession) session = reader.WS();
+    Handle(Interface_InterfaceModel) model;
+    if (session->WorkLibrary().IsNull() || session->Protocol().IsNull() ||
+        session->WorkLibrary()->ReadFile(path, model, session->Protocol()) != 0 || model.IsNull())
+        return "not a readable STEP file";
+    for (int number = 1; number <= model->NbEntities(); ++number) {
+        const Handle(Standard_Transient)& entity = model->Value(number);
+        if (const std::string why = unsoundness(entity); !why.empty())
+            return "not read, entity " + entityName(model, entity, number) + " is malformed (" + why + ")";
+    }
+    session->SetModel(model);
+    session->SetLoadedFile(path);
+    session->InitTransferReader(4);
     return {};
 }
 
@@ -143,10 +194,8 @@ std::string readWithNamesAndColours(const char* path, bool injectFault, Reply& r
         STEPCAFControl_Reader reader;
         reader.SetColorMode(true);
         reader.SetNameMode(true);
-        if (reader.ReadFile(path) != IFSelect_RetDone) {
-            refusal = "not a readable STEP file";
-            return refusal;
-        }
+        refusal = loadModel(reader.ChangeReader(), path);
+        if (!refusal.empty()) return refusal;
         refusal = malformedEntity(reader.ChangeReader());
         if (!refusal.empty()) {
             refusal = "not read, " + refusal;
@@ -177,7 +226,7 @@ std::string readWithNamesAndColours(const char* path, bool injectFault, Reply& r
 std::string readPlain(const char* path, Reply& reply) {
     try {
         STEPControl_Reader reader;
-        if (reader.ReadFile(path) != IFSelect_RetDone) return "not a readable STEP file";
+        if (const std::string unread = loadModel(reader, path); !unread.empty()) return unread;
         if (const std::string malformed = malformedEntity(reader); !malformed.empty()) return "not read, " + malformed;
         const int roots = reader.NbRootsForTransfer();
         int lost = 0;
