@@ -134,19 +134,34 @@ bool addListColumn(CTabColsDesc& t) {
     });
 }
 
+// A row's safety cell as the version-5 step writes it: 0.15 × the diameter of a drill-size table, five pitches
+// of a thread table, rounded to a multiple of 4T.
+int safetyColumn(const CTabColsDesc& t) { return t.tableClass == kTableDrillSize ? 4 : 5; }
+std::string safetyCell(const CTabColsDesc& t, int r) {
+    const double value = t.tableClass == kTableDrillSize ? 0.15 * cellValue(t, r, 1) : 5 * cellValue(t, r, 3);
+    return formatNumber(roundToStep(value, fourT()));
+}
+bool hasSafetyColumn(const CTabColsDesc& t) { return t.tableClass == kTableDrillSize || t.tableClass == kTableThread; }
+
 bool setSafetyValues(CTabColsDesc& t) {
-    const auto safety = [](CTabColsDesc& table, int column, double value, int r) {
-        setCell(table, r, column, formatNumber(roundToStep(value, fourT())));
-    };
-    if (t.tableClass == kTableDrillSize)
-        return setVersionWithRows(t, 5, [&](CTabColsDesc& table) {
-            for (int r = 0; r < table.rowCount; ++r) safety(table, 4, 0.15 * cellValue(table, r, 1), r);
-        });
-    if (t.tableClass == kTableThread)
-        return setVersionWithRows(t, 5, [&](CTabColsDesc& table) {
-            for (int r = 0; r < table.rowCount; ++r) safety(table, 5, 5 * cellValue(table, r, 3), r);
-        });
-    return setVersion(t, 5);
+    if (!hasSafetyColumn(t)) return setVersion(t, 5);
+    return setVersionWithRows(t, 5, [](CTabColsDesc& table) {
+        for (int r = 0; r < table.rowCount; ++r) setCell(table, r, safetyColumn(table), safetyCell(table, r));
+    });
+}
+
+// The rows a migration will rewrite must read back: a safety cell out of a row's range (five pitches of an
+// absurd pitch) would leave them unreadable half way through. False, with the row told, when one would.
+bool safetyCellsFit(CTabColsDesc& t) {
+    if (t.formatVersion >= 5 || !hasSafetyColumn(t)) return true;
+    if (t.readRows() < 0) return false;   // told by the reader; the first step on the rows would stop anyway
+    for (int r = 0; r < t.rowCount; ++r) {
+        if (isFiniteNumberToken(safetyCell(t, r), kMaxCellValue)) continue;
+        const std::string rows = rowsFilePath(t.path);
+        showTableDamage(rows, plat::readFile(rows).value_or(""), damageText(kMsgRowNumber, std::to_string(r + 1)));
+        return false;
+    }
+    return true;
 }
 
 // An operation step: the change on every operation, then the new version.
@@ -344,5 +359,6 @@ int updateTableVersion(CTabColsDesc& table) {
         int count = 0;
         if (table.readProcessChecked(name, ops.data(), &count, hook) == ProcessRead::refused) return 1;
     }
+    if (!safetyCellsFit(table)) return 1;
     return migrate(table) ? 0 : 1;
 }

@@ -271,20 +271,37 @@ TEST_F(MigrationTest, AVersionNineteenTableMovesField26ToField47) {
     EXPECT_EQ(opeGet(op, po::lineInt44), 0);        // and no earlier step ran
 }
 
-TEST_F(MigrationTest, ATableWithAProcessThatDoesNotReadWholeIsNotMigratedAtAll) {
-    const std::string damaged = "[1 1] 4 1 2 0 0 nan 1 0 0 0 0.0000 1 0 1 0 -12.0000 0 0 0 30.0000 {Tap} 3 0 0.0000\r\n";
-    ASSERT_TRUE(plat::writeFile(tablePath("D"), oldTable(2, 5, {"Thread", "D", "P", "Drill", "Safety", "Length"}, damaged)));
-    ASSERT_TRUE(plat::writeFile(tablesDir + "/D.txt", "M10x1.5 10 1.5 8.5 7.5 20\r\n"));
-    const std::string table = bytesOf(tablePath("D")), rows = bytesOf(tablesDir + "/D.txt");
-    CTabColsDesc t;
-    ASSERT_EQ(t.read(tablePath("D")), 0);
-    expectMessage();
-    EXPECT_EQ(updateTableVersion(t), 1);
-    EXPECT_TRUE(transcript().contains("An operation of its process 1 is cut short or holds a value that is not a number"));
-    EXPECT_EQ(bytesOf(tablePath("D")), table);
-    EXPECT_EQ(bytesOf(tablesDir + "/D.txt"), rows);
-    EXPECT_EQ(t.formatVersion, 5);
-    expectScriptPlayed();
+// What the migration could not finish is found before anything is written: a process that does not read
+// whole, a pitch whose five-pitch safety depth no row may hold.
+TEST_F(MigrationTest, ATableTheMigrationCouldNotFinishIsNotMigratedAtAll) {
+    const std::string v2 = "[1 1] 4 1 2 0 0 10.0000 1 0 0 0 0.0000 1 0 1 0 -12.0000 0 0 0 30.0000 {Tap} 3 0 0.0000\r\n";
+    const struct {
+        const char* what;
+        std::string table, rows, told;
+    } cases[] = {
+        {"a damaged process",
+         oldTable(2, 5, {"Thread", "D", "P", "Drill", "Safety", "Length"},
+                  "[1 1] 4 1 2 0 0 nan 1 0 0 0 0.0000 1 0 1 0 -12.0000 0 0 0 30.0000 {Tap} 3 0 0.0000\r\n"),
+         "M10x1.5 10 1.5 8.5 7.5 20\r\n", "An operation of its process 1 is cut short or holds a value that is not a number"},
+        {"an absurd pitch", oldTable(2, 2, {"Thread", "D", "P", "Drill", "Length"}, v2),
+         "M10x1.5 10 1.5 8.5 20\r\nM12 12 304167 10.2 24\r\n", "Row 2 holds a value that is not a number or is out of range"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(plat::writeFile(tablePath("D"), c.table));
+        ASSERT_TRUE(plat::writeFile(tablesDir + "/D.txt", c.rows));
+        CTabColsDesc t;
+        ASSERT_EQ(t.read(tablePath("D")), 0);
+        const int version = t.formatVersion;
+        expectMessage();
+        EXPECT_EQ(updateTableVersion(t), 1);
+        EXPECT_TRUE(transcript().contains(c.told));
+        EXPECT_EQ(bytesOf(tablePath("D")), c.table);
+        EXPECT_EQ(bytesOf(tablesDir + "/D.txt"), c.rows);
+        EXPECT_EQ(t.formatVersion, version);
+        expectScriptPlayed();
+        plat::driver().transcript().clear();
+    }
 }
 
 TEST_F(MigrationTest, CurrentAndNewerTablesAreNotTouched) {
