@@ -8,6 +8,7 @@
 #include "host/api_types.h"
 #include "host/shared_vector.h"
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -258,9 +259,18 @@ std::uint32_t store_ent_assoc(ent* e, db_ptr* entry, std::int32_t level, const a
 int calc_note(ent* e, int view, p_3d pos, std::string_view text, double height = 0, double width = 0);
 // The same with `text` handed over rather than copied: a large record's text is tens of megabytes.
 int calc_note_taking(ent* e, int view, p_3d pos, std::string&& text, double height = 0, double width = 0);
+// The same with the text written by `write`, which hands it over in pieces to the function it is given and
+// returns whether the text is whole. The host keeps such a text packed until it is read whole, so a record
+// of tens of megabytes is never whole in memory while it is made. 0 when `write` says the text is not whole
+// or it cannot be packed: nothing is made.
+using NOTE_PIECE = std::function<void(std::string_view piece)>;
+int calc_note_written(ent* e, int view, p_3d pos, const std::function<bool(const NOTE_PIECE& put)>& write);
 // The text under a handle, zero-terminated (a text holding zero bytes reads short here; the host keeps all
 // of it). "" for an unknown handle. Valid until the text is changed or freed.
 const char* mTableFindData(std::uint32_t text);
+// The first `count` bytes of the text under a handle (fewer when it is shorter), without making a packed
+// text whole: for callers that look for a record by its first characters. "" for an unknown handle.
+std::string mTableFindHead(std::uint32_t text, std::size_t count);
 
 // ---- host part files -------------------------------------------------------------------------------------------
 // Reads the entities of a part file that is not the open part (a tool's profile, say), one per call:

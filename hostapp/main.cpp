@@ -4,8 +4,10 @@
 #include <vector>
 
 #include "hostapp/hostcam.h"
+#include "platform/sys/memory.h"
 
 int main(int argc, char** argv) {
+    plat::returnLargeBuffersAtOnce();
     std::vector<std::string> args(argv + 1, argv + argc);
     return host::hostcamMain(args, std::cout, std::cerr);
 }

@@ -19,6 +19,12 @@ constexpr std::size_t kPiece = 1 << 16;
 // is taken for it.
 constexpr std::size_t kMostInflation = 1032;
 
+std::uint64_t headerLength(std::string_view blob) {
+    std::uint64_t length = 0;
+    for (int i = 0; i < 8; ++i) length |= std::uint64_t{static_cast<unsigned char>(blob[1 + i])} << (8 * i);
+    return length;
+}
+
 std::string stored(std::span<const std::string_view> pieces) {
     std::size_t size = 1;
     for (std::string_view p : pieces) size += p.size();
@@ -31,50 +37,112 @@ std::string stored(std::span<const std::string_view> pieces) {
 
 }  // namespace
 
+struct BlobPacker::Stream {
+    z_stream z{};
+};
+
+BlobPacker::BlobPacker() : z_(std::make_unique<Stream>()), out_(kHeader, '\0') {
+    out_[0] = kDeflated;
+    ok_ = deflateInit(&z_->z, Z_BEST_SPEED) == Z_OK;
+}
+
+BlobPacker::~BlobPacker() {
+    if (ok_) deflateEnd(&z_->z);
+}
+
+void BlobPacker::add(std::string_view piece) {
+    length_ += piece.size();
+    z_stream& z = z_->z;
+    while (ok_ && !piece.empty()) {
+        // zlib counts input in 32 bits: a long piece goes in in slices.
+        const std::size_t take = std::min<std::size_t>(piece.size(), 1u << 30);
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(piece.data()));
+        z.avail_in = static_cast<uInt>(take);
+        piece.remove_prefix(take);
+        while (ok_ && z.avail_in > 0) {
+            const std::size_t at = out_.size();
+            out_.resize(at + kPiece);
+            z.next_out = reinterpret_cast<Bytef*>(out_.data() + at);
+            z.avail_out = static_cast<uInt>(kPiece);
+            ok_ = deflate(&z, Z_NO_FLUSH) == Z_OK;
+            out_.resize(out_.size() - z.avail_out);
+        }
+    }
+}
+
+std::optional<std::string> BlobPacker::finish() {
+    z_stream& z = z_->z;
+    int rc = ok_ ? Z_OK : Z_STREAM_ERROR;
+    while (rc == Z_OK) {
+        const std::size_t at = out_.size();
+        out_.resize(at + kPiece);
+        z.next_out = reinterpret_cast<Bytef*>(out_.data() + at);
+        z.avail_out = static_cast<uInt>(kPiece);
+        rc = deflate(&z, Z_FINISH);
+        out_.resize(out_.size() - z.avail_out);
+    }
+    if (rc != Z_STREAM_END) return std::nullopt;
+    for (int i = 0; i < 8; ++i) out_[1 + i] = static_cast<char>((length_ >> (8 * i)) & 0xFF);
+    return std::move(out_);
+}
+
+std::optional<std::string> packBlobAroundPacked(std::string_view before, std::string_view middle,
+                                                std::string_view after) {
+    BlobPacker packer;
+    packer.add(before);
+    if (!middle.empty() && middle[0] == kStored) {
+        packer.add(middle.substr(1));
+    } else {
+        if (middle.size() < kHeader || middle[0] != kDeflated) return std::nullopt;
+        const std::uint64_t length = headerLength(middle);
+        z_stream z{};
+        if (inflateInit(&z) != Z_OK) return std::nullopt;
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(middle.data() + kHeader));
+        std::size_t inputLeft = middle.size() - kHeader;
+        std::string piece(std::size_t{1} << 20, '\0');
+        std::uint64_t inflated = 0;
+        int rc = Z_OK;
+        while (rc == Z_OK) {
+            if (z.avail_in == 0 && inputLeft > 0) {
+                const std::size_t take = std::min<std::size_t>(inputLeft, 1u << 30);
+                z.avail_in = static_cast<uInt>(take);
+                inputLeft -= take;
+            }
+            z.next_out = reinterpret_cast<Bytef*>(piece.data());
+            z.avail_out = static_cast<uInt>(piece.size());
+            rc = inflate(&z, Z_NO_FLUSH);
+            const std::size_t made = piece.size() - z.avail_out;
+            packer.add(std::string_view(piece).substr(0, made));
+            inflated += made;
+        }
+        inflateEnd(&z);
+        if (rc != Z_STREAM_END || inflated != length) return std::nullopt;
+    }
+    packer.add(after);
+    return packer.finish();
+}
+
 std::string packBlob(std::string_view bytes) { return packBlobPieces({&bytes, 1}); }
 
 // Deflate's output does not depend on how its input is handed over while nothing is flushed: the pieces
 // pack as their join would.
 std::string packBlobPieces(std::span<const std::string_view> pieces) {
     std::uint64_t length = 0;
-    for (std::string_view p : pieces) length += p.size();
-    z_stream z{};
-    if (deflateInit(&z, Z_BEST_SPEED) != Z_OK) return stored(pieces);
-    std::string out(kHeader, '\0');
-    out[0] = kDeflated;
-    for (int i = 0; i < 8; ++i) out[1 + i] = static_cast<char>((length >> (8 * i)) & 0xFF);
-    int rc = Z_OK;
-    std::size_t piece = 0, used = 0;   // the next input: pieces[piece] from byte `used` on
-    std::uint64_t left = length;
-    while (rc == Z_OK) {
-        // zlib counts input in 32 bits: a long text goes in in slices.
-        while (z.avail_in == 0 && left > 0) {
-            const std::string_view p = pieces[piece];
-            const std::size_t take = std::min<std::size_t>(p.size() - used, 1u << 30);
-            z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(p.data() + used));
-            z.avail_in = static_cast<uInt>(take);
-            left -= take;
-            used += take;
-            if (used == p.size()) ++piece, used = 0;
-        }
-        const std::size_t at = out.size();
-        out.resize(at + kPiece);
-        z.next_out = reinterpret_cast<Bytef*>(out.data() + at);
-        z.avail_out = static_cast<uInt>(kPiece);
-        rc = deflate(&z, left == 0 ? Z_FINISH : Z_NO_FLUSH);
-        out.resize(out.size() - z.avail_out);
+    BlobPacker packer;
+    for (std::string_view p : pieces) {
+        packer.add(p);
+        length += p.size();
     }
-    deflateEnd(&z);
-    if (rc != Z_STREAM_END || out.size() >= 1 + length) return stored(pieces);
-    return out;
+    std::optional<std::string> out = packer.finish();
+    if (!out || out->size() >= 1 + length) return stored(pieces);
+    return std::move(*out);
 }
 
 std::optional<std::string> unpackBlob(std::string_view blob) {
     if (blob.empty()) return std::nullopt;
     if (blob[0] == kStored) return std::string(blob.substr(1));
     if (blob[0] != kDeflated || blob.size() < kHeader) return std::nullopt;
-    std::uint64_t length = 0;
-    for (int i = 0; i < 8; ++i) length |= static_cast<std::uint64_t>(static_cast<unsigned char>(blob[1 + i])) << (8 * i);
+    const std::uint64_t length = headerLength(blob);
     const std::size_t stream = blob.size() - kHeader;
     if (length > kMaxUnpackedBlob || length > kMostInflation * stream + 64) return std::nullopt;
     std::string out(static_cast<std::size_t>(length), '\0');
@@ -83,6 +151,30 @@ std::optional<std::string> unpackBlob(std::string_view blob) {
                               reinterpret_cast<const Bytef*>(blob.data() + kHeader), static_cast<uLong>(stream));
     if (rc != Z_OK || inflated != length) return std::nullopt;
     return out;
+}
+
+std::uint64_t unpackedBlobLength(std::string_view blob) {
+    if (blob.empty()) return 0;
+    if (blob[0] == kStored) return blob.size() - 1;
+    return blob[0] == kDeflated && blob.size() >= kHeader ? headerLength(blob) : 0;
+}
+
+std::string unpackBlobHead(std::string_view blob, std::size_t count) {
+    if (blob.empty()) return {};
+    if (blob[0] == kStored) return std::string(blob.substr(1, count));
+    if (blob[0] != kDeflated || blob.size() < kHeader) return {};
+    std::string out(count, '\0');
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK) return {};
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(blob.data() + kHeader));
+    z.avail_in = static_cast<uInt>(std::min<std::size_t>(blob.size() - kHeader, 1u << 30));
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(count);
+    int rc = Z_OK;
+    while (rc == Z_OK && z.avail_out > 0) rc = inflate(&z, Z_NO_FLUSH);
+    out.resize(count - z.avail_out);
+    inflateEnd(&z);
+    return rc == Z_OK || rc == Z_STREAM_END || rc == Z_BUF_ERROR ? out : std::string();
 }
 
 }  // namespace host::db

@@ -6,6 +6,7 @@
 #include <cassert>
 #include <cstring>
 
+#include "host/db/blob_pack.h"
 #include "host/db/database.h"
 #include "host/ops/op_store.h"
 #include "host/state.h"
@@ -122,6 +123,15 @@ ent storedForm(const ent& e) {
     return s;
 }
 
+const std::string& wholeText(Text& text) {
+    if (!text.packed.empty()) {
+        // Packed here from pieces the host was handed, so it unpacks; were it not to, the text reads empty.
+        text.bytes = unpackBlob(text.packed).value_or(std::string());
+        text.packed = std::string();
+    }
+    return text.bytes;
+}
+
 std::uint32_t adoptText(Database& db, std::uint32_t handle, db_ptr entry, bool* ok) {
     *ok = true;
     if (handle == 0) return 0;
@@ -136,7 +146,9 @@ std::uint32_t adoptText(Database& db, std::uint32_t handle, db_ptr entry, bool* 
     }
     // Another note owns it (a record copied and stored twice): each stored note keeps a text of its own.
     std::uint32_t copy = db.nextText++;
-    db.texts[copy] = Text{it->second.bytes, entry};
+    Text text = it->second;
+    text.owner = entry;
+    db.texts[copy] = std::move(text);
     return copy;
 }
 
@@ -387,7 +399,7 @@ EntityCounts entityCounts() {
 std::string_view noteText(std::uint32_t handle) {
     auto lock = host::db::guard();
     auto it = database.texts.find(handle);
-    return it == database.texts.end() ? std::string_view() : std::string_view(it->second.bytes);
+    return it == database.texts.end() ? std::string_view() : std::string_view(host::db::wholeText(it->second));
 }
 
 }  // namespace host

@@ -35,7 +35,11 @@ struct Stored {
 struct Text {
     std::string bytes;
     db_ptr owner = 0;    // the stored note that owns it, 0 while it belongs to no stored note
+    // A text handed over in pieces is kept packed (blob_pack.h), `bytes` empty, until it is first read whole.
+    std::string packed;
 };
+// The text whole, unpacked in place the first time a packed one is read.
+const std::string& wholeText(Text& text);
 
 struct Level {
     bool visible = true;

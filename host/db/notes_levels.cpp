@@ -2,10 +2,13 @@
 // A level the part never mentioned is visible; only levels that were shown, hidden or named are kept.
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
 
+#include "host/db/blob_pack.h"
 #include "host/db/database.h"
 #include "host/state.h"
 
@@ -70,9 +73,11 @@ int calc_note(ent* e, int view, p_3d pos, std::string_view text, double height, 
     return calc_note_taking(e, view, pos, std::string(text), height, width);
 }
 
-int calc_note_taking(ent* e, int view, p_3d pos, std::string&& text, double height, double width) {
+namespace {
+
+// Makes `*e` a note holding `text` under a new handle.
+int makeNote(ent* e, int view, p_3d pos, host::db::Text text, double height, double width) {
     auto lock = host::db::guard();
-    if (!e) return 0;
     auto& db = current();
     const bool metric = current_version[7] == 1;
     e->type = kEntNote;
@@ -82,15 +87,39 @@ int calc_note_taking(ent* e, int view, p_3d pos, std::string&& text, double heig
     e->note.height = height > 0 ? height : (metric ? 5.0 : 0.2);
     e->note.width = width > 0 ? width : 0.5 * e->note.height;
     const std::uint32_t handle = db.nextText++;
-    db.texts[handle] = host::db::Text{std::move(text), 0};
+    db.texts[handle] = std::move(text);
     e->note.text = handle;
     return 1;
+}
+
+}  // namespace
+
+int calc_note_taking(ent* e, int view, p_3d pos, std::string&& text, double height, double width) {
+    if (!e) return 0;
+    return makeNote(e, view, pos, host::db::Text{std::move(text), 0, {}}, height, width);
+}
+
+int calc_note_written(ent* e, int view, p_3d pos, const std::function<bool(const NOTE_PIECE& put)>& write) {
+    if (!e) return 0;
+    host::db::BlobPacker packer;
+    if (!write([&packer](std::string_view piece) { packer.add(piece); })) return 0;
+    std::optional<std::string> packed = packer.finish();
+    if (!packed) return 0;
+    return makeNote(e, view, pos, host::db::Text{{}, 0, std::move(*packed)}, 0, 0);
 }
 
 const char* mTableFindData(std::uint32_t text) {
     auto lock = host::db::guard();
     auto it = current().texts.find(text);
-    return it == current().texts.end() ? "" : it->second.bytes.c_str();
+    return it == current().texts.end() ? "" : host::db::wholeText(it->second).c_str();
+}
+
+std::string mTableFindHead(std::uint32_t text, std::size_t count) {
+    auto lock = host::db::guard();
+    auto it = current().texts.find(text);
+    if (it == current().texts.end()) return {};
+    const host::db::Text& t = it->second;
+    return t.packed.empty() ? t.bytes.substr(0, count) : host::db::unpackBlobHead(t.packed, count);
 }
 
 int is_level_visible(std::int32_t level) {

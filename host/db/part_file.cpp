@@ -293,10 +293,15 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
     // One row at a time, each blob bound where it lies: saving takes little more room than the part.
     for (const auto& [h, s] : db.ents) {
         const ent& e = s.e;
-        std::string_view text;
+        std::string_view text, packedText;
+        std::size_t textSize = 0;
         if (e.type == kEntNote) {
             auto t = db.texts.find(e.note.text);
-            if (t != db.texts.end()) text = t->second.bytes;
+            if (t != db.texts.end()) {
+                text = t->second.bytes;
+                packedText = t->second.packed;
+                textSize = packedText.empty() ? text.size() : unpackedBlobLength(packedText);
+            }
         }
         const bool fromOrigin = packed && keptAsOrigin(db, s);
         sqlite3_stmt* st = ents.get();
@@ -306,14 +311,22 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
         sqlite3_bind_int64(st, 4, e.level);
         sqlite3_bind_int64(st, 5, e.sel);
         sqlite3_bind_int64(st, 6, s.kept ? 1 : 0);
-        // A record's text goes into its packed body in place, not copied into a body first.
-        std::string body;
-        if (packed) {
-            const BODY_AROUND_TEXT around = encodeBodyAroundText(e, text.size(), options.formatVersion);
-            const std::string_view pieces[] = {around.before, text, around.after};
-            body = packBlobPieces(pieces);
-        } else {
-            body = encodeBody(e, text, options.formatVersion);
+        // A record's text goes into its packed body in place, not copied into a body first; one the host
+        // keeps packed goes in a piece at a time. Only an unpacked body takes a packed text whole.
+        std::string body, whole;
+        if (packed && !packedText.empty()) {
+            const BODY_AROUND_TEXT around = encodeBodyAroundText(e, textSize, options.formatVersion);
+            body = packBlobAroundPacked(around.before, packedText, around.after).value_or(std::string());
+        }
+        if (body.empty()) {
+            if (!packedText.empty()) text = whole = unpackBlob(packedText).value_or(std::string());
+            if (packed) {
+                const BODY_AROUND_TEXT around = encodeBodyAroundText(e, text.size(), options.formatVersion);
+                const std::string_view pieces[] = {around.before, text, around.after};
+                body = packBlobPieces(pieces);
+            } else {
+                body = encodeBody(e, text, options.formatVersion);
+            }
         }
         sqlite3_bind_blob64(st, 7, body.data(), body.size(), SQLITE_STATIC);
         // Geometry goes sealed with its checksum from format version 2 on, packed from version 3 on.
@@ -745,7 +758,7 @@ bool readEntities(Reader& r, LoadedPart& out) {
         e.eptr = h;
         if (e.type == kEntNote) {
             const std::uint32_t t = db.nextText++;
-            db.texts[t] = Text{std::move(text), h};
+            db.texts[t] = Text{std::move(text), h, {}};
             e.note.text = t;
         }
         renumbered[static_cast<db_ptr>(handle)] = h;

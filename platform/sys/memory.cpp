@@ -1,5 +1,6 @@
 #include "platform/sys/memory.h"
 
+#include <malloc.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -13,6 +14,11 @@ void releasePages(void* data, std::size_t size) {
     const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(data) + size) / page * page;
     // Advice only: a refusal leaves the pages held, which costs memory and nothing else.
     if (end > begin) (void)madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
+}
+
+void returnLargeBuffersAtOnce() {
+    // Advice as well: the heap as it was costs memory, nothing else.
+    (void)mallopt(M_MMAP_THRESHOLD, 1 << 20);
 }
 
 }  // namespace plat

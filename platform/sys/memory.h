@@ -9,4 +9,9 @@ namespace plat {
 // before it is freed, so that what is made from it need not sit beside all of it.
 void releasePages(void* data, std::size_t size);
 
+// Buffers of a megabyte and more taken from the system and given back the moment they are freed. The heap
+// otherwise raises that bar to the largest buffer it has seen freed and keeps such buffers once they go: a
+// process that makes and drops texts of tens of megabytes would hold the room of the largest all along.
+void returnLargeBuffersAtOnce();
+
 }  // namespace plat

@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 #include <cstring>
+#include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -12,27 +14,51 @@
 class ByteWriter {
 public:
     explicit ByteWriter(std::vector<std::uint8_t>& out) : out_(out) {}
+    // Bytes handed to `drain` whenever `threshold` of them are held, and at drain(): a stream of tens of
+    // megabytes need never be whole. Offsets (size()) count from the first byte written; nothing drained
+    // can be patched.
+    ByteWriter(std::vector<std::uint8_t>& buffer, std::size_t threshold,
+               std::function<void(std::span<const std::uint8_t>)> drain)
+        : out_(buffer), threshold_(threshold), drain_(std::move(drain)) {}
     template <class T>
     void put(T value) {
         static_assert(std::is_arithmetic_v<T>);
         std::uint8_t raw[sizeof(T)];
         std::memcpy(raw, &value, sizeof(T));   // the hosts we run on are little-endian
         out_.insert(out_.end(), raw, raw + sizeof(T));
+        drainWhenFull();
     }
     void putBytes(const void* data, std::size_t n) {
         const auto* p = static_cast<const std::uint8_t*>(data);
         out_.insert(out_.end(), p, p + n);
+        drainWhenFull();
     }
-    void putZeros(std::size_t n) { out_.insert(out_.end(), n, 0); }
+    void putZeros(std::size_t n) {
+        out_.insert(out_.end(), n, 0);
+        drainWhenFull();
+    }
     // Writes a value at a position already written (a length or offset known only later).
     template <class T>
     void patch(std::size_t at, T value) {
-        std::memcpy(out_.data() + at, &value, sizeof(T));
+        std::memcpy(out_.data() + (at - drained_), &value, sizeof(T));
     }
-    std::size_t size() const { return out_.size(); }
+    std::size_t size() const { return drained_ + out_.size(); }
+    // Hands what is held to the drain (a writer without one keeps it).
+    void drain() {
+        if (!drain_ || out_.empty()) return;
+        drain_(out_);
+        drained_ += out_.size();
+        out_.clear();
+    }
 
 private:
+    void drainWhenFull() {
+        if (drain_ && out_.size() >= threshold_) drain();
+    }
     std::vector<std::uint8_t>& out_;
+    std::size_t threshold_ = 0;
+    std::function<void(std::span<const std::uint8_t>)> drain_;
+    std::size_t drained_ = 0;
 };
 
 class ByteReader {

@@ -2,6 +2,7 @@
 #include "plugin/base/part_record.h"
 
 #include <algorithm>
+#include <span>
 #include <string>
 #include <utility>
 
@@ -12,41 +13,30 @@
 
 namespace {
 
-// Calls `visit(entry, text)` for every note of the part, kept ones included, until it returns false.
+// A note of the part as the record readers look at it: its first characters, and its text whole on demand
+// (a long record is kept packed by the host until then).
+struct NOTE {
+    db_ptr entry = 0;
+    std::uint32_t handle = 0;
+    std::string head;   // the first 23 characters: a record's tag and version, a colour table's title
+    std::string_view whole() const { return mTableFindData(handle); }
+};
+
+// Calls `visit(note)` for every note of the part, kept ones included, until it returns false.
 template <class Visit>
 void forEachNote(Visit visit) {
     forEachRawEnt(kEntNote, [&](db_ptr at, const ent& e) {
-        return e.note.subKind != 0 || e.note.text == 0 || visit(at, std::string_view(mTableFindData(e.note.text)));
+        return e.note.subKind != 0 || e.note.text == 0 ||
+               visit(NOTE{at, e.note.text, mTableFindHead(e.note.text, 23)});
     });
 }
 
-// encodeRecordText's text, made while the payload's pages already encoded go back to the system: a large
-// part's tree would otherwise be held as its payload beside its text of twice that size.
-std::string recordTextReleasing(std::string_view header, std::vector<std::uint8_t>& payload) {
-    constexpr std::size_t kChunk = std::size_t{1} << 20;
-    if (payload.size() <= kChunk) return encodeRecordText(header, payload);
-    std::string text = encodeRecordText(header, {});
-    text.reserve(text.size() + 2 * payload.size());
-    for (std::size_t at = 0; at < payload.size();) {
-        const std::size_t end = std::min(payload.size(), at + kChunk);
-        for (; at < end; ++at) {
-            text += static_cast<char>('a' + (payload[at] & 15));
-            text += static_cast<char>('a' + (payload[at] >> 4));
-        }
-        plat::releasePages(payload.data(), end);
-    }
-    payload = {};
-    return text;
-}
+// A record's payload goes to the host as text a megabyte of payload at a time.
+constexpr std::size_t kPiece = std::size_t{1} << 20;
 
-}  // namespace
-
-int writePartRecord(std::string_view header, std::vector<std::uint8_t> payload) {
+// The note made, stored out of sight on the features level, and every other record of its tag removed.
+void storeRecordNote(std::string_view header, ent& note) {
     const std::int32_t level = g_globals->settings.featuresLevel;
-    std::string text = recordTextReleasing(header, payload);
-    ent note{};
-    calc_note_taking(&note, 1, p_3d{0, 0, 0}, std::move(text));
-
     set_level_visible(level, 0);
     db_ptr stored = 0;
     char ok = 0;
@@ -57,24 +47,62 @@ int writePartRecord(std::string_view header, std::vector<std::uint8_t> payload) 
         // The old records go only once the new one is in: a failed store keeps them.
         const std::string_view tag = header.substr(0, 4);
         std::vector<db_ptr> old;
-        forEachNote([&](db_ptr entry, std::string_view text) {
-            if (entry != stored && text.substr(0, 4) == tag) old.push_back(entry);
+        forEachNote([&](const NOTE& n) {
+            if (n.entry != stored && std::string_view(n.head).substr(0, 4) == tag) old.push_back(n.entry);
             return true;
         });
         for (db_ptr entry : old) delete_ent(entry, 0, 0, 1, nullptr, 0);
     }
     set_level_visible(level, 1);
+}
+
+}  // namespace
+
+int writePartRecord(std::string_view header, std::vector<std::uint8_t> payload) {
+    if (payload.size() > kPiece)
+        return writePartRecordWritten(header, payload.size(), [&payload](ByteWriter& out) {
+            // The payload's pages go back to the system as they become text.
+            for (std::size_t at = 0; at < payload.size(); at += kPiece) {
+                const std::size_t end = std::min(payload.size(), at + kPiece);
+                out.putBytes(payload.data() + at, end - at);
+                plat::releasePages(payload.data(), end);
+            }
+            payload = {};
+        });
+    ent note{};
+    if (calc_note_taking(&note, 1, p_3d{0, 0, 0}, encodeRecordText(header, payload)) == 0) return 1;
+    storeRecordNote(header, note);
+    return 0;
+}
+
+int writePartRecordWritten(std::string_view header, std::size_t size, const std::function<void(ByteWriter&)>& write) {
+    ent note{};
+    const int made = calc_note_written(&note, 1, p_3d{0, 0, 0}, [&](const NOTE_PIECE& put) {
+        put(encodeRecordText(header, {}));
+        std::vector<std::uint8_t> held;
+        std::string text;
+        ByteWriter out(held, kPiece, [&](std::span<const std::uint8_t> bytes) {
+            text.clear();
+            appendRecordLetters(text, bytes);
+            put(text);
+        });
+        write(out);
+        out.drain();
+        return out.size() == size;
+    });
+    if (made == 0) return 1;
+    storeRecordNote(header, note);
     return 0;
 }
 
 long readPartRecord(std::string_view tagAndVersion, std::vector<std::uint8_t>& payload) {
     const std::string_view key = tagAndVersion.substr(0, 7);
     long count = 0;
-    forEachNote([&](db_ptr, std::string_view text) {
-        if (text.substr(0, 7) != key) return true;
+    forEachNote([&](const NOTE& n) {
+        if (std::string_view(n.head).substr(0, 7) != key) return true;
         std::vector<std::uint8_t> bytes;
         // A damaged record counts as absent: its owner then goes on as without one.
-        if (decodeRecordText(text, bytes) && !bytes.empty()) {
+        if (decodeRecordText(n.whole(), bytes) && !bytes.empty()) {
             count = static_cast<long>(bytes.size());
             payload = std::move(bytes);
         }
@@ -86,10 +114,11 @@ long readPartRecord(std::string_view tagAndVersion, std::vector<std::uint8_t>& p
 FOUND_RECORD findPartRecord(std::string_view tag, std::initializer_list<std::string_view> versions) {
     FOUND_RECORD found;
     int notes = 0;
-    forEachNote([&](db_ptr, std::string_view text) {
-        if (text.substr(0, 4) != tag) return true;
+    forEachNote([&](const NOTE& n) {
+        const std::string_view head = n.head;
+        if (head.substr(0, 4) != tag) return true;
         if (++notes > 1) return false;
-        const std::string_view version = text.substr(4, 3);
+        const std::string_view text = n.whole(), version = head.substr(4, 3);
         bool known = false;
         for (std::string_view v : versions) known = known || v == version;
         if (known && decodeRecordText(text, found.payload)) {
@@ -106,9 +135,9 @@ FOUND_RECORD findPartRecord(std::string_view tag, std::initializer_list<std::str
 
 int readVertaColorTable(std::vector<RGB_COLOR_NUM>& table) {
     int lineEnds = 0;
-    forEachNote([&](db_ptr, std::string_view text) {
-        if (text.substr(0, 23) != "---VERTA Color Table---") return true;
-        lineEnds = parseVertaColorTable(text, table);
+    forEachNote([&](const NOTE& n) {
+        if (n.head != "---VERTA Color Table---") return true;
+        lineEnds = parseVertaColorTable(n.whole(), table);
         return false;
     });
     return lineEnds;

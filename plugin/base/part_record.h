@@ -3,13 +3,19 @@
 // every payload byte as two letters: 'a' + low nibble, then 'a' + high nibble.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "plugin/base/byte_codec.h"
+
 // The note text of a record; `header` gives its first 16 characters.
 std::string encodeRecordText(std::string_view header, const std::vector<std::uint8_t>& payload);
+// Payload bytes as a record's text writes them, appended to `text`.
+void appendRecordLetters(std::string& text, std::span<const std::uint8_t> bytes);
 // The payload of a note text, or false when the text is not a whole record: a count that is no number, a
 // text longer or shorter than the count says, or a payload character that no byte is written as.
 [[nodiscard]] bool decodeRecordText(std::string_view text, std::vector<std::uint8_t>& payload);
@@ -26,9 +32,13 @@ struct FOUND_RECORD {
 [[nodiscard]] FOUND_RECORD findPartRecord(std::string_view tag, std::initializer_list<std::string_view> versions);
 
 // Stores the record and then removes every other record of the same tag, any version: a failed store
-// keeps the old record. Returns 0. The payload, handed over, is let go once it is text: a large part's
-// recognition tree is tens of megabytes in each form.
+// keeps the old record. Returns 0; 1 when the host could not make the record's note (the old one stays).
+// The payload, handed over, is let go as it becomes text, and a large record's text goes to the host in
+// pieces: a large part's recognition tree is tens of megabytes in each form.
 int writePartRecord(std::string_view header, std::vector<std::uint8_t> payload);
+// writePartRecord with the payload written by `write` as it is made, never held whole: `size` is its byte
+// count, as `header` says. A payload of another size is not stored (1; the old record stays).
+int writePartRecordWritten(std::string_view header, std::size_t size, const std::function<void(ByteWriter&)>& write);
 // The payload of the first record of this tag and version; its byte count, 0 when there is none (the
 // payload is then left as it was).
 long readPartRecord(std::string_view tagAndVersion, std::vector<std::uint8_t>& payload);

@@ -26,12 +26,16 @@ void splitWords(std::string_view line, std::string words[3]) {
 std::string encodeRecordText(std::string_view header, const std::vector<std::uint8_t>& payload) {
     assert(header.size() >= kHeaderLength && "a record header is 16 characters");
     std::string text(header.substr(0, kHeaderLength));
-    text.reserve(kHeaderLength + 2 * payload.size());
-    for (std::uint8_t b : payload) {
+    appendRecordLetters(text, payload);
+    return text;
+}
+
+void appendRecordLetters(std::string& text, std::span<const std::uint8_t> bytes) {
+    text.reserve(text.size() + 2 * bytes.size());
+    for (std::uint8_t b : bytes) {
         text += static_cast<char>('a' + (b & 15));
         text += static_cast<char>('a' + (b >> 4));
     }
-    return text;
 }
 
 bool decodeRecordText(std::string_view text, std::vector<std::uint8_t>& payload) {

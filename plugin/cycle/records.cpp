@@ -6,6 +6,7 @@
 #include "plugin/cycle/records.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstdio>
 #include <cstdint>
@@ -100,95 +101,127 @@ std::vector<GEN_OP_GROUP*> savedGroups() {
     return groups;
 }
 
+// What the stream and its table will hold, so that each is made in one buffer: a large part's stream is
+// tens of megabytes, and a buffer grown by doubling holds its old and new copies at once.
+struct STREAM_SIZE {
+    std::size_t bytes = 4;     // the closing zeros
+    std::size_t entries = 1;   // the marker
+};
+
 // Every record of the stream is numbered before any image is written, so links to records further on get
 // the numbers those records are written with; the tool sequence names its operations by the same numbers.
-void numberStream(VIEW_LIST* tree, IDENTITIES& ids) {
+STREAM_SIZE numberStream(VIEW_LIST* tree, IDENTITIES& ids) {
+    STREAM_SIZE size;
     walkStream(tree, [&](RECORD_KIND kind, void* record) {
-        ids.of(kind == kRecDescs ? static_cast<void*>(static_cast<POINT_LIST*>(record)->descs) : record);
+        const auto* point = static_cast<const POINT_LIST*>(record);
+        ids.of(kind == kRecDescs ? static_cast<void*>(point->descs) : record);
+        ++size.entries;
+        switch (kind) {
+        case kRecView: size.bytes += kViewListSize; break;
+        case kRecPoint: size.bytes += kPointListSize; break;
+        case kRecOpe: size.bytes += OPE_LIST::kSize; break;
+        case kRecProcessCopy: size.bytes += PROCESS_OPE::kSize; break;
+        case kRecDescs: size.bytes += point->descs ? point->descCount * CIL_DESC::kSize : 0; break;
+        case kRecCyl: {
+            const auto* cyl = static_cast<const CYL_LIST*>(record);
+            size.bytes += kCylListSize;
+            size.entries += static_cast<std::size_t>(std::clamp<int>(cyl->entCount, 0, kMaxCylEnts));
+            break;
+        }
+        default: break;
+        }
     });
-    for (GEN_OP_GROUP* group : savedGroups()) ids.of(group);
+    for (GEN_OP_GROUP* group : savedGroups()) {
+        ids.of(group);
+        size.bytes += GEN_OP_GROUP::kSize;
+        ++size.entries;
+    }
+    return size;
 }
 
 void writeStream(VIEW_LIST* tree) {
     IDENTITIES ids;
-    numberStream(tree, ids);
+    const STREAM_SIZE size = numberStream(tree, ids);
     const std::vector<GEN_OP_GROUP*> groups = savedGroups();
     const LinkIdOf idOf = ids.function();
 
-    std::vector<std::uint8_t> stream;
-    ByteWriter out(stream);
     std::vector<RECORD_ENTRY> table;
-    auto image = [&](RECORD_KIND kind, const void* identity, auto&& write) {
-        RECORD_ENTRY entry;
-        entry.kind = kind;
-        entry.offset = static_cast<std::uint32_t>(out.size());
-        write();
-        entry.size = static_cast<std::uint32_t>(out.size() - entry.offset);
-        entry.oldAddress = ids.of(identity);
-        table.push_back(entry);
-    };
-    auto marker = [&](RECORD_KIND kind, std::uint32_t value) {
-        RECORD_ENTRY entry;
-        entry.kind = kind;
-        entry.value = value;
-        table.push_back(entry);
-    };
+    table.reserve(size.entries);
+    // The stream goes to the part as it is written: it is the size of the tree itself.
+    const std::string streamHeader = header("DRLUd66", size.bytes);
+    const int failed = writePartRecordWritten(streamHeader, size.bytes, [&](ByteWriter& out) {
+        auto image = [&](RECORD_KIND kind, const void* identity, auto&& write) {
+            RECORD_ENTRY entry;
+            entry.kind = kind;
+            entry.offset = static_cast<std::uint32_t>(out.size());
+            write();
+            entry.size = static_cast<std::uint32_t>(out.size() - entry.offset);
+            entry.oldAddress = ids.of(identity);
+            table.push_back(entry);
+        };
+        auto marker = [&](RECORD_KIND kind, std::uint32_t value) {
+            RECORD_ENTRY entry;
+            entry.kind = kind;
+            entry.value = value;
+            table.push_back(entry);
+        };
 
-    walkStream(tree, [&](RECORD_KIND kind, void* record) {
-        switch (kind) {
-        case kRecView: {
-            const auto* view = static_cast<const VIEW_LIST*>(record);
-            image(kind, view, [&] { writeViewImage(*view, idOf, out); });
-            break;
+        walkStream(tree, [&](RECORD_KIND kind, void* record) {
+            switch (kind) {
+            case kRecView: {
+                const auto* view = static_cast<const VIEW_LIST*>(record);
+                image(kind, view, [&] { writeViewImage(*view, idOf, out); });
+                break;
+            }
+            case kRecPoint: {
+                const auto* point = static_cast<const POINT_LIST*>(record);
+                image(kind, point, [&] { writePointImage(*point, idOf, out); });
+                break;
+            }
+            case kRecOpe: {
+                const auto* ope = static_cast<const OPE_LIST*>(record);
+                image(kind, ope, [&] { out.putBytes(opeImage(*ope, idOf).data(), OPE_LIST::kSize); });
+                break;
+            }
+            case kRecProcessCopy: {
+                const auto* copy = static_cast<const PROCESS_OPE*>(record);
+                image(kind, copy, [&] { out.putBytes(copy->bytes, PROCESS_OPE::kSize); });
+                break;
+            }
+            case kRecDescs: {
+                const auto* point = static_cast<const POINT_LIST*>(record);
+                image(kind, point->descs, [&] {
+                    for (std::size_t i = 0; point->descs && i < point->descCount; ++i)
+                        out.putBytes(cilDescImage(point->descs[i]).data(), CIL_DESC::kSize);
+                });
+                break;
+            }
+            case kRecCyl: {
+                const auto* cyl = static_cast<const CYL_LIST*>(record);
+                image(kind, cyl, [&] { writeCylImage(*cyl, idOf, out); });
+                const int used = cyl->entCount < 0 ? 0 : cyl->entCount > kMaxCylEnts ? kMaxCylEnts : cyl->entCount;
+                for (int i = 0; i < used; ++i) marker(kRecCylEntity, static_cast<std::uint32_t>(cyl->ents[i].id));
+                break;
+            }
+            case kRecCylEntity:
+            case kRecMarker:
+            case kRecGroup:
+            case kRecFeatureMark:
+                break;
+            }
+        });
+        marker(kRecMarker, g_globals->markerId);
+        for (std::size_t i = 0; i < groups.size(); ++i) {
+            const GEN_OP_GROUP* group = groups[i];
+            GEN_OP_GROUP last = *group;
+            if (i + 1 == groups.size()) last.next = nullptr;
+            image(kRecGroup, group, [&] { out.putBytes(genOpGroupImage(last, idOf).data(), GEN_OP_GROUP::kSize); });
         }
-        case kRecPoint: {
-            const auto* point = static_cast<const POINT_LIST*>(record);
-            image(kind, point, [&] { writePointImage(*point, idOf, out); });
-            break;
-        }
-        case kRecOpe: {
-            const auto* ope = static_cast<const OPE_LIST*>(record);
-            image(kind, ope, [&] { out.putBytes(opeImage(*ope, idOf).data(), OPE_LIST::kSize); });
-            break;
-        }
-        case kRecProcessCopy: {
-            const auto* copy = static_cast<const PROCESS_OPE*>(record);
-            image(kind, copy, [&] { out.putBytes(copy->bytes, PROCESS_OPE::kSize); });
-            break;
-        }
-        case kRecDescs: {
-            const auto* point = static_cast<const POINT_LIST*>(record);
-            image(kind, point->descs, [&] {
-                for (std::size_t i = 0; point->descs && i < point->descCount; ++i)
-                    out.putBytes(cilDescImage(point->descs[i]).data(), CIL_DESC::kSize);
-            });
-            break;
-        }
-        case kRecCyl: {
-            const auto* cyl = static_cast<const CYL_LIST*>(record);
-            image(kind, cyl, [&] { writeCylImage(*cyl, idOf, out); });
-            const int used = cyl->entCount < 0 ? 0 : cyl->entCount > kMaxCylEnts ? kMaxCylEnts : cyl->entCount;
-            for (int i = 0; i < used; ++i) marker(kRecCylEntity, static_cast<std::uint32_t>(cyl->ents[i].id));
-            break;
-        }
-        case kRecCylEntity:
-        case kRecMarker:
-        case kRecGroup:
-        case kRecFeatureMark:
-            break;
-        }
+        out.putZeros(4);
     });
-    marker(kRecMarker, g_globals->markerId);
-    for (std::size_t i = 0; i < groups.size(); ++i) {
-        const GEN_OP_GROUP* group = groups[i];
-        GEN_OP_GROUP last = *group;
-        if (i + 1 == groups.size()) last.next = nullptr;
-        image(kRecGroup, group, [&] { out.putBytes(genOpGroupImage(last, idOf).data(), GEN_OP_GROUP::kSize); });
-    }
-    out.putZeros(4);
+    assert(table.size() == size.entries);
+    if (failed != 0) return;   // the old stream and its table stay, together
 
-    const std::string streamHeader = header("DRLUd66", stream.size());
-    writePartRecord(streamHeader, std::move(stream));
     const std::vector<std::uint8_t> tableBytes = encodeRecordTable(table);
     writePartRecord(header("DRLTd66", tableBytes.size()), tableBytes);
 }

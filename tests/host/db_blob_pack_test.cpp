@@ -45,6 +45,8 @@ TEST(BlobPack, WhatIsPackedUnpacksToTheSameBytes) {
         const std::optional<std::string> back = unpackBlob(packed);
         ASSERT_TRUE(back);
         EXPECT_EQ(*back, c.bytes);
+        EXPECT_EQ(host::db::unpackedBlobLength(packed), c.bytes.size());
+        EXPECT_EQ(host::db::unpackBlobHead(packed, 23), c.bytes.substr(0, 23));
     }
 }
 
@@ -71,7 +73,20 @@ TEST(BlobPack, PiecesPackAsTheirJoin) {
         const std::string packed = host::db::packBlobPieces(c.pieces);
         EXPECT_EQ(packed, packBlob(joined)) << c.what;
         EXPECT_EQ(unpackBlob(packed), joined) << c.what;
+        // Handed to a packer one by one; and the middle of three kept packed, as a note's text is.
+        host::db::BlobPacker packer;
+        for (std::string_view p : c.pieces) packer.add(p);
+        const std::optional<std::string> streamed = packer.finish();
+        ASSERT_TRUE(streamed) << c.what;
+        EXPECT_EQ(unpackBlob(*streamed), joined) << c.what;
+        if (packed.size() < joined.size()) {
+            EXPECT_EQ(*streamed, packed) << c.what;
+        }
+        if (c.pieces.size() == 3) {
+            EXPECT_EQ(host::db::packBlobAroundPacked(c.pieces[0], packBlob(c.pieces[1]), c.pieces[2]), streamed) << c.what;
+        }
     }
+    EXPECT_FALSE(host::db::packBlobAroundPacked("a", "\x07" "damaged", "b"));
 }
 
 TEST(BlobPack, DamagedOrLyingBlobsAreRefused) {

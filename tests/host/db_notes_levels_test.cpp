@@ -8,6 +8,7 @@
 #include "host/api.h"
 #include "host/state.h"
 #include "platform/ui/driver.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -111,6 +112,42 @@ TEST_F(DbNotes, NoteTextsHoldAnyBytesAndAnyLength) {
     store_ent(&g, nullptr, 0, 1, 1, main_attrib, &ok);
     ASSERT_EQ(ok, 1);
     EXPECT_EQ(host::noteText(g.note.text).size(), big.size());
+}
+
+// A note written in pieces is kept packed: its head reads without making it whole, its text reads whole,
+// and a part holding it saves and opens again with the same text, in the packed format and the one before.
+// A write that says its text is not whole makes nothing.
+TEST_F(DbNotes, ANoteWrittenInPiecesReadsAndSavesAsAnyNote) {
+    std::string text = "DRLUd66000400000";
+    for (int i = 0; i < 800000; ++i) text += static_cast<char>('a' + (i * 7 + i / 5) % 16);
+    const auto write = [&](const NOTE_PIECE& put) {
+        for (std::size_t at = 0; at < text.size(); at += 65536) put(std::string_view(text).substr(at, 65536));
+        return true;
+    };
+    ent none{};
+    EXPECT_EQ(calc_note_written(&none, 1, p_3d{}, [](const NOTE_PIECE& put) { put("DRLU"); return false; }), 0);
+    EXPECT_EQ(host::entityCounts().total, 0);
+
+    TempDir dir;
+    const std::string path = dir.path() + "/notes.pfp";
+    for (int version : {host::kPartFormatVersion, 2}) {
+        SCOPED_TRACE(version);
+        host::newPart();
+        ent e{};
+        ASSERT_EQ(calc_note_written(&e, 1, p_3d{}, write), 1);
+        EXPECT_EQ(mTableFindHead(e.note.text, 7), "DRLUd66");
+        EXPECT_EQ(mTableFindHead(e.note.text, 100000), text.substr(0, 100000));
+        char ok = 0;
+        store_ent(&e, nullptr, 0, 1, 1, main_attrib, &ok);
+        ASSERT_EQ(ok, 1);
+        host::PartSaveOptions options;
+        options.formatVersion = version;
+        ASSERT_TRUE(host::savePart(path, options).ok);
+        EXPECT_EQ(rawNoteTexts(), std::vector<std::string>{text});
+        host::newPart();
+        ASSERT_TRUE(host::openPart(path).ok);
+        EXPECT_EQ(rawNoteTexts(), std::vector<std::string>{text});
+    }
 }
 
 TEST_F(DbNotes, CopiedNoteRecordsGetTextsOfTheirOwn) {

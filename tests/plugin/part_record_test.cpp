@@ -2,6 +2,7 @@
 // old record to a failed store, and the foreign colour table.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "host/api.h"
@@ -54,10 +55,10 @@ TEST_F(PartRecordTest, EveryByteValueSurvivesASavedAndReopenedPart) {
         char header[32];
         std::snprintf(header, sizeof header, "DRLTd66%09zu", size);
         writePartRecord(header, payload);
+        const std::string file = dir.path() + "/part.pfp";
+        ASSERT_TRUE(host::savePart(file).ok);   // before the text is read whole
         ASSERT_EQ(noteTexts().size(), 1u);
         EXPECT_EQ(noteTexts()[0], encodeRecordText(header, payload));
-        const std::string file = dir.path() + "/part.pfp";
-        ASSERT_TRUE(host::savePart(file).ok);
         host::reset();
         std::vector<std::uint8_t> back;
         EXPECT_EQ(readPartRecord("DRLTd66", back), 0);
@@ -65,6 +66,27 @@ TEST_F(PartRecordTest, EveryByteValueSurvivesASavedAndReopenedPart) {
         EXPECT_EQ(readPartRecord("DRLTd66", back), static_cast<long>(size));
         EXPECT_EQ(back, payload);
     }
+}
+
+// A record written as it is made is the record its payload makes; one whose payload is not the size its
+// header says is not stored, and the record before it stays.
+TEST_F(PartRecordTest, ARecordWrittenAsItIsMadeIsStoredOnlyWhole) {
+    std::vector<std::uint8_t> payload(std::size_t{5} << 19);
+    for (std::size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<std::uint8_t>(i * 13 + i / 977);
+    const auto writeAll = [&](ByteWriter& out) {
+        for (std::size_t at = 0; at < payload.size(); at += 1000)
+            out.putBytes(payload.data() + at, std::min<std::size_t>(1000, payload.size() - at));
+    };
+    char header[32];
+    std::snprintf(header, sizeof header, "DRLUd66%09zu", payload.size());
+    EXPECT_EQ(writePartRecordWritten(header, payload.size(), writeAll), 0);
+    EXPECT_EQ(noteTexts(), std::vector<std::string>{encodeRecordText(header, payload)});
+
+    EXPECT_EQ(writePartRecordWritten("DRLUd66000000002", 2, writeAll), 1);
+    EXPECT_EQ(writePartRecordWritten(header, payload.size(), [](ByteWriter& out) { out.put(std::uint8_t{1}); }), 1);
+    std::vector<std::uint8_t> back;
+    EXPECT_EQ(readPartRecord("DRLUd66", back), static_cast<long>(payload.size()));
+    EXPECT_EQ(back, payload);
 }
 
 TEST_F(PartRecordTest, RecordsStayOutOfWhatTheUserSeesButOnTheFeaturesLevel) {
