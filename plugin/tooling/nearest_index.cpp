@@ -10,42 +10,43 @@ constexpr std::int32_t kLeafSize = 8;
 }
 
 void CNearestIndex::build(const std::vector<double>& xy) {
-    xy_ = xy;
+    tree_ = std::make_shared<TREE>();   // copies made before keep the tree they were made with
+    tree_->xy = xy;
     const auto count = static_cast<std::int32_t>(xy.size() / 2);
-    order_.resize(count);
-    for (std::int32_t i = 0; i < count; ++i) order_[i] = i;
-    leafOf_.assign(count, -1);
-    nodes_.clear();
+    tree_->order.resize(count);
+    for (std::int32_t i = 0; i < count; ++i) tree_->order[i] = i;
+    tree_->leafOf.assign(count, -1);
+    tree_->nodes.clear();
     if (count > 0) {
         // Halving until a leaf holds kLeafSize points at most: the deepest level is the first whose halves
         // of the whole count fit a leaf.
         std::int32_t levels = 1;
         for (std::int32_t size = count; size > kLeafSize; size = (size + 1) / 2) ++levels;
-        nodes_.resize((std::size_t{1} << levels) - 1);
+        tree_->nodes.resize((std::size_t{1} << levels) - 1);
         const double inf = std::numeric_limits<double>::infinity();
         const double whole[4] = {-inf, inf, -inf, inf};
         buildNode(0, 0, count, whole);
     }
     hits_.resize(static_cast<std::size_t>(count));
-    allFree_.resize(nodes_.size());
-    for (std::size_t n = 0; n < nodes_.size(); ++n) allFree_[n] = nodes_[n].hi - nodes_[n].lo;
+    tree_->allFree.resize(tree_->nodes.size());
+    for (std::size_t n = 0; n < tree_->nodes.size(); ++n) tree_->allFree[n] = tree_->nodes[n].hi - tree_->nodes[n].lo;
     reset();
 }
 
 void CNearestIndex::buildNode(std::int32_t id, std::int32_t lo, std::int32_t hi, const double cell[4]) {
-    NODE& node = nodes_[id];
+    NODE& node = tree_->nodes[id];
     node.lo = lo;
     node.hi = hi;
     node.cellMinX = cell[0], node.cellMaxX = cell[1], node.cellMinY = cell[2], node.cellMaxY = cell[3];
     node.minX = node.minY = std::numeric_limits<double>::infinity();
     node.maxX = node.maxY = -std::numeric_limits<double>::infinity();
     for (std::int32_t k = lo; k < hi; ++k) {
-        const double x = xy_[2 * order_[k]], y = xy_[2 * order_[k] + 1];
+        const double x = tree_->xy[2 * tree_->order[k]], y = tree_->xy[2 * tree_->order[k] + 1];
         node.minX = std::min(node.minX, x), node.maxX = std::max(node.maxX, x);
         node.minY = std::min(node.minY, y), node.maxY = std::max(node.maxY, y);
     }
     if (hi - lo <= kLeafSize) {
-        for (std::int32_t k = lo; k < hi; ++k) leafOf_[order_[k]] = id;
+        for (std::int32_t k = lo; k < hi; ++k) tree_->leafOf[tree_->order[k]] = id;
         return;
     }
     node.leaf = false;
@@ -53,12 +54,12 @@ void CNearestIndex::buildNode(std::int32_t id, std::int32_t lo, std::int32_t hi,
     // every run. Points on the split value may lie on either side: the cells are closed.
     const int axis = (node.maxX - node.minX >= node.maxY - node.minY) ? 0 : 1;
     const std::int32_t mid = lo + (hi - lo) / 2;
-    std::nth_element(order_.begin() + lo, order_.begin() + mid, order_.begin() + hi,
+    std::nth_element(tree_->order.begin() + lo, tree_->order.begin() + mid, tree_->order.begin() + hi,
                      [&](std::int32_t a, std::int32_t b) {
-                         const double ka = xy_[2 * a + axis], kb = xy_[2 * b + axis];
+                         const double ka = tree_->xy[2 * a + axis], kb = tree_->xy[2 * b + axis];
                          return ka < kb || (ka == kb && a < b);
                      });
-    const double split = xy_[2 * order_[mid] + axis];
+    const double split = tree_->xy[2 * tree_->order[mid] + axis];
     double lower[4] = {cell[0], cell[1], cell[2], cell[3]};
     double upper[4] = {cell[0], cell[1], cell[2], cell[3]};
     lower[2 * axis + 1] = split;
@@ -70,8 +71,8 @@ void CNearestIndex::buildNode(std::int32_t id, std::int32_t lo, std::int32_t hi,
 // The nearer child is searched first: it goes on the stack last.
 void CNearestIndex::pushChildren(std::int32_t id, double x, double y) const {
     const std::int32_t left = leftOf(id), right = rightOf(id);
-    const double l = boxDistanceSquared(nodes_[left], x, y);
-    const double r = boxDistanceSquared(nodes_[right], x, y);
+    const double l = boxDistanceSquared(tree_->nodes[left], x, y);
+    const double r = boxDistanceSquared(tree_->nodes[right], x, y);
     if (l <= r) {
         stack_.push_back({right, r});
         stack_.push_back({left, l});
@@ -83,24 +84,24 @@ void CNearestIndex::pushChildren(std::int32_t id, double x, double y) const {
 
 void CNearestIndex::nearestK(std::int32_t self, std::int32_t k, std::vector<HIT>& out) const {
     out.clear();
-    const double x = xy_[2 * self], y = xy_[2 * self + 1];
+    const double x = tree_->xy[2 * self], y = tree_->xy[2 * self + 1];
     auto before = [](const HIT& a, const HIT& b) {
         return a.distance < b.distance || (a.distance == b.distance && a.index < b.index);
     };
     // `out` is a heap with the farthest kept point on top; a node is passed over once its box lies beyond it.
     stack_.clear();
-    stack_.push_back({0, boxDistanceSquared(nodes_[0], x, y)});
+    stack_.push_back({0, boxDistanceSquared(tree_->nodes[0], x, y)});
     while (!stack_.empty()) {
         const auto [id, squared] = stack_.back();
         stack_.pop_back();
         if (static_cast<std::int32_t>(out.size()) == k && squared > out.front().distance * out.front().distance)
             continue;
-        const NODE& node = nodes_[id];
+        const NODE& node = tree_->nodes[id];
         if (node.leaf) {
             for (std::int32_t m = node.lo; m < node.hi; ++m) {
-                const std::int32_t j = order_[m];
+                const std::int32_t j = tree_->order[m];
                 if (j == self) continue;
-                const double dx = xy_[2 * j] - x, dy = xy_[2 * j + 1] - y;
+                const double dx = tree_->xy[2 * j] - x, dy = tree_->xy[2 * j + 1] - y;
                 const HIT hit{j, std::sqrt(dx * dx + dy * dy)};
                 if (static_cast<std::int32_t>(out.size()) < k) {
                     out.push_back(hit);
@@ -119,7 +120,7 @@ void CNearestIndex::nearestK(std::int32_t self, std::int32_t k, std::vector<HIT>
 }
 
 void CNearestIndex::buildNeighbours(std::int32_t k, double band, PAIR_VALUE value) {
-    const auto count = static_cast<std::int32_t>(leafOf_.size());
+    const auto count = static_cast<std::int32_t>(tree_->leafOf.size());
     auto lists = std::make_shared<NEIGHBOURS>();
     // Band ends are kept in a byte.
     lists->k = std::clamp(k, 0, std::min(count > 0 ? count - 1 : 0, 255));
@@ -137,7 +138,7 @@ void CNearestIndex::buildNeighbours(std::int32_t k, double band, PAIR_VALUE valu
         for (std::int32_t m = 0, end = 0; m < listed; ++m) {
             const HIT& h = nearest[m];
             lists->index.push_back(h.index);
-            lists->value.push_back(value(xy_[2 * h.index] - xy_[2 * i], xy_[2 * h.index + 1] - xy_[2 * i + 1]));
+            lists->value.push_back(value(tree_->xy[2 * h.index] - tree_->xy[2 * i], tree_->xy[2 * h.index + 1] - tree_->xy[2 * i + 1]));
             // The test a step makes, on the same distances.
             end = std::max(end, m + 1);
             while (end < listed && nearest[end].distance - h.distance < band) ++end;
@@ -160,9 +161,9 @@ bool CNearestIndex::bandFromList(std::int32_t self, double band) const {
     if (f == k) return false;
     // Distances are worked out again rather than kept: the points' coordinates stay in cache, a list of
     // distances beside the indices would not.
-    const double x = xy_[2 * self], y = xy_[2 * self + 1];
+    const double x = tree_->xy[2 * self], y = tree_->xy[2 * self + 1];
     auto distance = [&](std::int32_t j) {
-        const double dx = xy_[2 * j] - x, dy = xy_[2 * j + 1] - y;
+        const double dx = tree_->xy[2 * j] - x, dy = tree_->xy[2 * j + 1] - y;
         return std::sqrt(dx * dx + dy * dy);
     };
     const double nearest = distance(index[f]);
@@ -176,15 +177,15 @@ bool CNearestIndex::bandFromList(std::int32_t self, double band) const {
 }
 
 void CNearestIndex::reset() {
-    taken_.assign(leafOf_.size(), 0);
-    free_ = allFree_;
+    taken_.assign(tree_->leafOf.size(), 0);
+    free_ = tree_->allFree;
     uncounted_.clear();
-    uncounted_.reserve(leafOf_.size());
+    uncounted_.reserve(tree_->leafOf.size());
 }
 
 void CNearestIndex::countTaken() const {
     for (const std::int32_t index : uncounted_)
-        for (std::int32_t n = leafOf_[index]; n > 0; n = parentOf(n)) --free_[n];
+        for (std::int32_t n = tree_->leafOf[index]; n > 0; n = parentOf(n)) --free_[n];
     uncounted_.clear();
 }
 
@@ -212,17 +213,17 @@ void CNearestIndex::searchDown(std::int32_t root, std::int32_t self, double x, d
         return squared > reach * reach * kSlack;
     };
     stack_.clear();
-    stack_.push_back({root, boxDistanceSquared(nodes_[root], x, y)});
+    stack_.push_back({root, boxDistanceSquared(tree_->nodes[root], x, y)});
     while (!stack_.empty()) {
         const auto [id, squared] = stack_.back();
         stack_.pop_back();
-        const NODE& node = nodes_[id];
+        const NODE& node = tree_->nodes[id];
         if (free_[id] == 0 || beyond(squared)) continue;
         if (node.leaf) {
             for (std::int32_t k = node.lo; k < node.hi; ++k) {
-                const std::int32_t j = order_[k];
+                const std::int32_t j = tree_->order[k];
                 if (taken_[j] || j == self) continue;
-                const double dx = xy_[2 * j] - x, dy = xy_[2 * j + 1] - y;
+                const double dx = tree_->xy[2 * j] - x, dy = tree_->xy[2 * j + 1] - y;
                 const double dSquared = dx * dx + dy * dy;
                 if (beyond(dSquared)) continue;
                 const double d = std::sqrt(dSquared);
@@ -240,14 +241,14 @@ std::span<const CNearestIndex::HIT> CNearestIndex::nearestBand(std::int32_t self
     if (free_.empty() || free_[0] == 0) return {};
     if (bandFromList(self, band)) return {hits_.data(), hitCount_};
     countTaken();
-    const double x = xy_[2 * self], y = xy_[2 * self + 1];
+    const double x = tree_->xy[2 * self], y = tree_->xy[2 * self + 1];
     double nearest = std::numeric_limits<double>::infinity();
     // From the point's own leaf upwards: a sibling is searched only while points beyond the cell searched so
     // far may still lie within the band.
-    std::int32_t node = leafOf_[self];
+    std::int32_t node = tree_->leafOf[self];
     searchDown(node, self, x, y, band, nearest);
     while (node > 0) {
-        const NODE& n = nodes_[node];
+        const NODE& n = tree_->nodes[node];
         if (nearest < std::numeric_limits<double>::infinity()) {
             const double gap = std::min({x - n.cellMinX, n.cellMaxX - x, y - n.cellMinY, n.cellMaxY - y});
             const double reach = nearest + band;

@@ -80,15 +80,19 @@ private:
     static std::int32_t rightOf(std::int32_t id) { return 2 * id + 2; }
     static std::int32_t parentOf(std::int32_t id) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(id - 1) >> 1); }
 
-    std::vector<double> xy_;
-    std::vector<std::int32_t> order_;      // point indices, each leaf's points contiguous
-    std::vector<std::int32_t> leafOf_;     // leaf node of each point
+    // What a walk only reads, built once and shared by copies: each thread of a path search walks with a
+    // copy of its own.
+    struct TREE {
+        std::vector<double> xy;
+        std::vector<std::int32_t> order;      // point indices, each leaf's points contiguous
+        std::vector<std::int32_t> leafOf;     // leaf node of each point
+        std::vector<NODE> nodes;
+        std::vector<std::int32_t> allFree;    // free points of each node with nothing taken
+    };
+    std::shared_ptr<TREE> tree_ = std::make_shared<TREE>();
     std::vector<std::uint8_t> taken_;
-    std::vector<NODE> nodes_;
-    // Free points of each node (and of each node with nothing taken): a walk updates them at every step,
-    // so they are kept apart from the nodes.
+    // Free points of each node: a walk updates them at every step, so they are kept apart from the nodes.
     mutable std::vector<std::int32_t> free_;
-    std::vector<std::int32_t> allFree_;
     // Points taken and not yet counted off below the root: a step answered from a list needs no counts,
     // so they are counted off when the tree is next searched.
     mutable std::vector<std::int32_t> uncounted_;
