@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "host/api.h"
-#include "platform/sys/memory.h"
 #include "plugin/base/entity_utils.h"
 #include "plugin/base/globals.h"
 
@@ -60,15 +59,8 @@ void storeRecordNote(std::string_view header, ent& note) {
 
 int writePartRecord(std::string_view header, std::vector<std::uint8_t> payload) {
     if (payload.size() > kPiece)
-        return writePartRecordWritten(header, payload.size(), [&payload](ByteWriter& out) {
-            // The payload's pages go back to the system as they become text.
-            for (std::size_t at = 0; at < payload.size(); at += kPiece) {
-                const std::size_t end = std::min(payload.size(), at + kPiece);
-                out.putBytes(payload.data() + at, end - at);
-                plat::releasePages(payload.data(), end);
-            }
-            payload = {};
-        });
+        return writePartRecordWritten(header, payload.size(),
+                                      [&payload](ByteWriter& out) { out.putBytes(payload.data(), payload.size()); });
     ent note{};
     if (calc_note_taking(&note, 1, p_3d{0, 0, 0}, encodeRecordText(header, payload)) == 0) return 1;
     storeRecordNote(header, note);

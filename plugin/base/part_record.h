@@ -33,8 +33,7 @@ struct FOUND_RECORD {
 
 // Stores the record and then removes every other record of the same tag, any version: a failed store
 // keeps the old record. Returns 0; 1 when the host could not make the record's note (the old one stays).
-// The payload, handed over, is let go as it becomes text, and a large record's text goes to the host in
-// pieces: a large part's recognition tree is tens of megabytes in each form.
+// A large record's text goes to the host in pieces, never whole.
 int writePartRecord(std::string_view header, std::vector<std::uint8_t> payload);
 // writePartRecord with the payload written by `write` as it is made, never held whole: `size` is its byte
 // count, as `header` says. A payload of another size is not stored (1; the old record stays).

@@ -45,8 +45,8 @@ TEST_F(PartRecordTest, ANewVersionReplacesEveryRecordOfItsTagAndLeavesOthersAlon
     EXPECT_EQ(noteTexts().size(), 2u);
 }
 
-// A large record's text is made a megabyte at a time while its payload's pages go back: its text must be
-// the one a small record's is made as, up to the last byte of every chunk.
+// A large record's text goes to the host a megabyte at a time and is kept packed: its text must be the one
+// a small record's is made as, up to the last byte of every piece, before and after the part is saved.
 TEST_F(PartRecordTest, EveryByteValueSurvivesASavedAndReopenedPart) {
     for (const std::size_t size : {std::size_t{512}, (std::size_t{1} << 20) + 1, std::size_t{3} << 20}) {
         SCOPED_TRACE(size);
