@@ -59,8 +59,10 @@ void storeRecordNote(std::string_view header, ent& note) {
 
 int writePartRecord(std::string_view header, std::vector<std::uint8_t> payload) {
     if (payload.size() > kPiece)
-        return writePartRecordWritten(header, payload.size(),
-                                      [&payload](ByteWriter& out) { out.putBytes(payload.data(), payload.size()); });
+        return writePartRecordWritten(header, payload.size(), [&payload](ByteWriter& out) {
+            for (std::size_t at = 0; at < payload.size(); at += kPiece)
+                out.putBytes(payload.data() + at, std::min(kPiece, payload.size() - at));
+        });
     ent note{};
     if (calc_note_taking(&note, 1, p_3d{0, 0, 0}, encodeRecordText(header, payload)) == 0) return 1;
     storeRecordNote(header, note);

@@ -101,8 +101,9 @@ std::vector<GEN_OP_GROUP*> savedGroups() {
     return groups;
 }
 
-// What the stream and its table will hold, so that each is made in one buffer: a large part's stream is
-// tens of megabytes, and a buffer grown by doubling holds its old and new copies at once.
+// What the stream and its table will hold: the stream's byte count heads its record before any of it is
+// written (a large part's stream is tens of megabytes and never held whole), and the table is made in one
+// buffer.
 struct STREAM_SIZE {
     std::size_t bytes = 4;     // the closing zeros
     std::size_t entries = 1;   // the marker
