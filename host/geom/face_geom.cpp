@@ -108,6 +108,18 @@ bool hasUnprojectableEdge(const TopoDS_Face& face) {
 // moved millions of units out in the parameter plane, its space curve left in place, keeps it busy for
 // minutes.
 bool parameterRangeFits(const TopoDS_Face& face, const Handle(Geom_Surface)& surface, const UvBox& range) {
+    // The same classifier walks each edge's curve in the parameter plane over the edge's own range: on a
+    // bounded curve (a B-spline) that range lies within the curve, and one running on millions past its
+    // end is sampled all along, however sound the face's box looks.
+    for (TopExp_Explorer ex(face, TopAbs_EDGE); ex.More(); ex.Next()) {
+        double f = 0, l = 0;
+        const Handle(Geom2d_Curve) pcurve = BRep_Tool::CurveOnSurface(TopoDS::Edge(ex.Current()), face, f, l);
+        if (pcurve.IsNull() || pcurve->IsPeriodic()) continue;
+        const double first = pcurve->FirstParameter(), last = pcurve->LastParameter();
+        if (Precision::IsInfinite(first) || Precision::IsInfinite(last)) continue;
+        const double slack = std::max(last - first, 1.0);
+        if (!(f >= first - slack && l <= last + slack)) return false;
+    }
     double u0, u1, v0, v1;
     surface->Bounds(u0, u1, v0, v1);
     auto fits = [](double span, bool periodic, double period, double lo, double hi, double reach) {

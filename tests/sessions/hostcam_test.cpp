@@ -579,18 +579,33 @@ protected:
 };
 
 // The geometry text changed by a few bytes and sealed again, so that its checksum holds: the line of the
-// fillet's parameter plane where the fillet ends (v = pi) moved to v = -9e6. Boxing that face ran the
-// kernel's face classifier for minutes: it is refused as unreadable at once, whatever the limit.
+// fillet's parameter plane where the fillet ends (v = pi) moved to v = -9e6; the range of an edge on the
+// fillet's B-spline curve in the parameter plane run on to 4e12, far past the curve's end. Boxing that face
+// ran the kernel's face classifier for minutes: it is refused as unreadable at once, whatever the limit.
 TEST_F(CraftedPart, AnEdgeCurveMovedFarOutInTheParameterPlaneIsRefusedAsUnreadable) {
-    save([](std::string& text) {
-        const std::regex line(R"(\n1 (\S+) 3\.14159265358979\d* -1 0 \n)");
-        std::smatch found;
-        if (!std::regex_search(text, found, line)) return false;
-        text.replace(static_cast<std::size_t>(found.position(0)), static_cast<std::size_t>(found.length(0)),
-                     "\n1 " + found[1].str() + " -9000000 -1 0 \n");
-        return true;
-    });
-    expectRefused("The part file " + crafted + " is damaged: the geometry of entity 1 is unreadable.");
+    const struct {
+        const char* what;
+        std::regex line;
+        std::string replacement;
+    } crafts[] = {
+        {"a line moved out", std::regex(R"(\n1 (\S+) 3\.14159265358979\d* -1 0 \n)"), "\n1 $1 -9000000 -1 0 \n"},
+        {"an edge's range past its curve", std::regex(R"(\n3  (\d+ \d+CN \d+ \d+ 1\.570796326794\d*) 3\.14159265358979\d*\n)"),
+         "\n3  $1 4159265358979\n"},
+    };
+    for (const auto& craft : crafts) {
+        SCOPED_TRACE(craft.what);
+        if (fs::exists(dir / "crafted.pfp")) fs::remove(dir / "crafted.pfp");
+        save([&](std::string& text) {
+            const std::string changed = std::regex_replace(text, craft.line, craft.replacement,
+                                                           std::regex_constants::format_first_only);
+            if (changed == text) return false;
+            text = changed;
+            return true;
+        });
+        expectRefused("The part file " + crafted + " is damaged: the geometry of entity 1 is unreadable.");
+        out.str("");
+        err.str("");
+    }
 }
 
 // Geometry whose making does not end within the limit (the reader process told to make nothing and wait,
