@@ -17,6 +17,7 @@ constexpr std::size_t kMaxToken = 320;   // longer numbers or references than an
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
 bool isNumberChar(char c) { return isDigit(c) || c == '.' || c == 'E' || c == 'e' || c == '+' || c == '-'; }
+bool isHexDigit(char c) { return isDigit(c) || (c >= 'A' && c <= 'F'); }
 
 bool namesNonFinite(std::string_view word) {
     std::string upper;
@@ -74,7 +75,10 @@ void StepPreScan::take(char c) {
         state_ = State::Normal;
         break;
     case State::Binary:
+        // Only hexadecimal digits: a stray quote would otherwise hide the rest of the file from the scan
+        // while the reader goes on reading it.
         if (c == '"') state_ = State::Normal;
+        else if (!isHexDigit(c)) fail("a binary with a character that is no hexadecimal digit");
         return;
     case State::Slash:
         state_ = State::Normal;
@@ -119,10 +123,13 @@ void StepPreScan::take(char c) {
         endReference(c == '=');
     if (c == '\'') {
         state_ = State::String;
+        opened_ = line_;
     } else if (c == '"') {
         state_ = State::Binary;
+        opened_ = line_;
     } else if (c == '/') {
         state_ = State::Slash;
+        opened_ = line_;
     } else if (c == '#') {
         state_ = State::Reference;
         token_.clear();   // a token that ended early may have left its text
@@ -151,6 +158,13 @@ void StepPreScan::feed(std::string_view bytes) {
 }
 
 std::string StepPreScan::finish() {
+    if (state_ == State::String || state_ == State::Binary || state_ == State::Comment ||
+        state_ == State::StarInComment) {
+        line_ = opened_;   // named where it began
+        fail(state_ == State::String   ? "a string that never ends"
+             : state_ == State::Binary ? "a binary that never ends"
+                                       : "a comment that never ends");
+    }
     if (finding_.empty()) take(' ');
     if (pendingReference_ >= 0) endReference(false);
     if (!finding_.empty()) return finding_;

@@ -2,7 +2,8 @@
 // survive: lists nested deeper than any real file nests them (the reader recurses once per level), numbers
 // that are not finite (a NAN coordinate hangs the import) or absurdly large (lengths of 1e200 crash shape
 // healing), entity numbers past the reader's integers, and references to entities the file does not
-// define or numbers it defines twice. One pass, any chunking of the bytes.
+// define or numbers it defines twice. A string, binary or comment that never ends is refused too: the scan
+// would be blind to everything after it. One pass, any chunking of the bytes.
 #pragma once
 #include <cstdint>
 #include <cstddef>
@@ -38,6 +39,7 @@ private:
     std::int64_t pendingReference_ = -1;   // read, and not yet known to define or refer
     std::string token_;   // the word, number or reference being read (bounded)
     std::size_t line_ = 1;
+    std::size_t opened_ = 1;   // the line of the last string, binary or comment opened
     std::string finding_;
 };
 

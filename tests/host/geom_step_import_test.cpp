@@ -254,6 +254,12 @@ TEST(StepPreScan, FindsOnlyWhatIsOutsideStringsAndComments) {
         {"#8 /* a note */ =B(#9,#8);\n#9\t= C(#8, #ANY);", ""},
         {"#8=B(#9);\n#10=C(#8);", "a reference to #9, an entity it does not define"},
         {"#8=B();\n#8 = C(#8);", "a second entity #8"},
+        // Whatever never closes would hide the rest of the file: here a second entity #1.
+        {"#1=A('it);\n#1=B();", "line 1: a string that never ends"},
+        {"#1=A();\n/* a note\n#1=B();", "line 2: a comment that never ends"},
+        {"#1=A(\n\"0FF);\n#1=B(\"0F\");", "line 2: a binary with a character that is no hexadecimal digit"},
+        {"#1=A(\"3ABC", "line 1: a binary that never ends"},
+        {"#1=A('two\nlines',\"\");", ""},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(stepPreScan(c.text), c.finding) << c.text;
