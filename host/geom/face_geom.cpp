@@ -55,6 +55,8 @@ namespace {
 // Curved trim edges are sampled at most this far apart in turning angle (radians) and sagitta (units).
 constexpr double kTrimAngle = 2.0 * std::numbers::pi / 180.0;
 constexpr double kTrimSagitta = 1e-3;
+constexpr double kTrimUTolerance = 1e-9;   // the kernel's own defaults for the deflection's last two limits
+constexpr double kTrimMinLength = 1e-7;
 // Axes whose cosine is below this stand square to each other for the kernel's projections.
 constexpr double kSquareCosine = 1e-4;
 
@@ -158,14 +160,39 @@ bool isStraightPcurve(const Handle(Geom2d_Curve)& c) {
     return Geom2dAdaptor_Curve(c).GetType() == GeomAbs_Line;
 }
 
+// The kernel's tangential deflection of a circular arc, worked out without evaluating its points: an even
+// step no wider than the angle and sagitta allow, at least one, added up from the first parameter. The
+// parameters are the kernel's to the bit (a test holds them to it); only the trim loops' speed differs.
+std::vector<double> circleSamples(double radius, double f, double l) {
+    double step = GCPnts_TangentialDeflection::ArcAngularStep(radius, kTrimSagitta, kTrimAngle, kTrimMinLength);
+    const double span = l - f;
+    const int steps = std::max(static_cast<int>(std::min(std::ceil(span / step), 1.0e5)), 1);
+    step = span / steps;
+    std::vector<double> params;
+    params.reserve(static_cast<std::size_t>(steps) + 1);
+    double u = f;
+    for (int i = 0; i < steps; ++i, u += step) params.push_back(u);
+    params.push_back(l);
+    return params;
+}
+
+// How curved trim edges are sampled: circles worked out directly, or every edge by the kernel (to check
+// the other against).
+enum class Sampling { Fast, Kernel };
+
 // Parameters along one edge where its trim polyline has points, first to last parameter.
-std::vector<double> edgeSamples(const TopoDS_Edge& edge, const Handle(Geom2d_Curve)& pcurve, double f, double l) {
+std::vector<double> edgeSamples(const TopoDS_Edge& edge, const Handle(Geom2d_Curve)& pcurve, double f, double l,
+                                Sampling sampling) {
     if (BRep_Tool::Degenerated(edge) || isStraightPcurve(pcurve)) return {f, l};
     std::vector<double> params;
     try {
         BRepAdaptor_Curve curve(edge);
-        GCPnts_TangentialDeflection td(curve, f, l, kTrimAngle, kTrimSagitta, 2);
-        for (int i = 1; i <= td.NbPoints(); ++i) params.push_back(td.Parameter(i));
+        if (sampling == Sampling::Fast && curve.GetType() == GeomAbs_Circle) {
+            params = circleSamples(curve.Circle().Radius(), f, l);
+        } else {
+            GCPnts_TangentialDeflection td(curve, f, l, kTrimAngle, kTrimSagitta, 2, kTrimUTolerance, kTrimMinLength);
+            for (int i = 1; i <= td.NbPoints(); ++i) params.push_back(td.Parameter(i));
+        }
     } catch (const Standard_Failure&) {
         params.clear();
     }
@@ -179,7 +206,7 @@ std::vector<double> edgeSamples(const TopoDS_Edge& edge, const Handle(Geom2d_Cur
     return params;
 }
 
-TrimLoop loopOf(const TopoDS_Wire& wire, const TopoDS_Face& face, bool outer) {
+TrimLoop loopOf(const TopoDS_Wire& wire, const TopoDS_Face& face, bool outer, Sampling sampling) {
     TrimLoop loop;
     loop.outer = outer;
     auto same = [](const UV& a, const UV& b) { return std::abs(a.u - b.u) < 1e-12 && std::abs(a.v - b.v) < 1e-12; };
@@ -188,7 +215,7 @@ TrimLoop loopOf(const TopoDS_Wire& wire, const TopoDS_Face& face, bool outer) {
         double f = 0, l = 0;
         Handle(Geom2d_Curve) pcurve = BRep_Tool::CurveOnSurface(edge, face, f, l);
         if (pcurve.IsNull()) continue;
-        std::vector<double> params = edgeSamples(edge, pcurve, f, l);
+        std::vector<double> params = edgeSamples(edge, pcurve, f, l, sampling);
         if (edge.Orientation() == TopAbs_REVERSED) std::reverse(params.begin(), params.end());
         for (double t : params) {
             gp_Pnt2d p = pcurve->Value(t);
@@ -321,21 +348,39 @@ bool FaceGeom::normalAt(double u, double v, Vec3& normal) const {
     }
 }
 
-std::vector<TrimLoop> FaceGeom::trimLoops() const {
+namespace {
+
+// The face's trim loops of three points or more, outer first, until their points pass `maxPoints`.
+std::vector<TrimLoop> loopsOf(const TopoDS_Face& face, std::size_t maxPoints, Sampling sampling) {
     std::vector<TrimLoop> loops;
-    if (!impl_) return loops;
+    std::size_t points = 0;
+    auto take = [&](TrimLoop loop) {
+        if (loop.points.size() < 3) return true;
+        points += loop.points.size();
+        loops.push_back(std::move(loop));
+        return points <= maxPoints;
+    };
     try {
-        TopoDS_Wire outer = BRepTools::OuterWire(impl_->face);
-        if (!outer.IsNull()) loops.push_back(loopOf(outer, impl_->face, true));
-        for (TopoDS_Iterator it(impl_->face); it.More(); it.Next()) {
+        TopoDS_Wire outer = BRepTools::OuterWire(face);
+        if (!outer.IsNull() && !take(loopOf(outer, face, true, sampling))) return loops;
+        for (TopoDS_Iterator it(face); it.More(); it.Next()) {
             if (it.Value().ShapeType() != TopAbs_WIRE || it.Value().IsSame(outer)) continue;
-            loops.push_back(loopOf(TopoDS::Wire(it.Value()), impl_->face, false));
+            if (!take(loopOf(TopoDS::Wire(it.Value()), face, false, sampling))) return loops;
         }
     } catch (const Standard_Failure&) {
         loops.clear();
     }
-    std::erase_if(loops, [](const TrimLoop& l) { return l.points.size() < 3; });
     return loops;
+}
+
+}  // namespace
+
+std::vector<TrimLoop> FaceGeom::trimLoops(std::size_t maxPoints) const {
+    return impl_ ? loopsOf(impl_->face, maxPoints, Sampling::Fast) : std::vector<TrimLoop>{};
+}
+
+std::vector<TrimLoop> FaceGeom::trimLoopsByKernel() const {
+    return impl_ ? loopsOf(impl_->face, SIZE_MAX, Sampling::Kernel) : std::vector<TrimLoop>{};
 }
 
 bool FaceGeom::containsUv(UV uv) const {

@@ -71,8 +71,11 @@ public:
     // The unit normal at (u, v) in the face's own sense: d/du x d/dv, reversed for a face reversed in its
     // shape, so that a face of a solid has it pointing out of the material. False where it is undefined.
     bool normalAt(double u, double v, Vec3& normal) const;
-    // Outer loop first, then the inner loops in the kernel's order. Empty for a face without wires.
-    std::vector<TrimLoop> trimLoops() const;
+    // Outer loop first, then the inner loops in the kernel's order, each of three points or more. Empty for
+    // a face without wires. The loops end with the one whose points take their count past `maxPoints`.
+    std::vector<TrimLoop> trimLoops(std::size_t maxPoints = SIZE_MAX) const;
+    // Every loop with each curved edge sampled by the kernel itself, to check trimLoops against.
+    std::vector<TrimLoop> trimLoopsByKernel() const;
     // The largest tolerance of the trim edges and their vertices (0 without trims).
     double trimTolerance() const;
     // Whether (u, v) lies inside the trims or on them (within the kernel's tolerance).

@@ -54,7 +54,8 @@ void fillSurfaceRecord(ent& e, const FaceGeom& face, std::int16_t typeCode) {
     s.sphereRadius = sp.radius;
     s.geom = std::make_shared<FaceGeom>(face);
     if (typeCode != kSurfTrimmed) return;
-    const std::vector<TrimLoop> loops = face.trimLoops();
+    // Loops past the record's room are not sampled at all: a plate's face holds the trims of thousands of holes.
+    const std::vector<TrimLoop> loops = face.trimLoops(SHRT_MAX);
     // The records of a large part's faces hold most of its memory: each table takes the room it needs.
     std::size_t points = 0;
     for (const TrimLoop& loop : loops) points += loop.points.size();

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <numbers>
 
 #include "host/api.h"
 #include "host/builder/part_builder.h"
+#include "host/geom/step_io.h"
 #include "host/geom/surface_entities.h"
 #include "host/state.h"
 
@@ -201,6 +203,52 @@ TEST_F(SurfaceEntities, TrimTableHoldsTheFaceBoundariesOuterFirst) {
     EXPECT_NEAR(s.vMax - s.vMin, 40, 1e-9);
     EXPECT_NEAR(s.boxMax.x - s.boxMin.x, 40, 1e-6);
     EXPECT_NEAR(s.sphereRadius, 20 * std::sqrt(2.0), 1e-6);
+}
+
+// Holes from 1 to 300 mm across (each circle sampled at 180 to some 860 points) on a plate whose top face holds
+// more trim points than a record has room for.
+TEST_F(SurfaceEntities, TrimLoopsAreTheKernelsSamplesAndARecordKeepsTheLoopsThatFit) {
+    PartBuilder plate = PartBuilder::block({3600, 3600, 20});
+    const double diameters[] = {1, 8, 200, 300};
+    for (int i = 0; i < 9; ++i)
+        for (int j = 0; j < 9; ++j)
+            plate.hole(throughHole("h", {200.0 + 400 * i, 200.0 + 400 * j, 20}, {0, 0, -1}, diameters[(i + j) % 4]));
+    const BuiltPart part = plate.build();
+    ASSERT_TRUE(part.ok()) << part.error;
+    std::vector<FaceGeom> faces = part.solid.faces();
+    const StepImport boss = importStep(std::string(FX_SOURCE_DIR) + "/data/examples/boss_part.step");
+    ASSERT_TRUE(boss.ok()) << boss.error;
+    for (const StepSolid& s : boss.solids) faces.insert(faces.end(), s.solid.faces().begin(), s.solid.faces().end());
+    for (std::size_t f = 0; f < faces.size(); ++f) {
+        const std::vector<TrimLoop> ours = faces[f].trimLoops(), kernel = faces[f].trimLoopsByKernel();
+        ASSERT_EQ(ours.size(), kernel.size()) << "face " << f;
+        for (std::size_t l = 0; l < ours.size(); ++l) {
+            ASSERT_EQ(ours[l].points.size(), kernel[l].points.size()) << "face " << f << " loop " << l;
+            for (std::size_t i = 0; i < ours[l].points.size(); ++i) {   // to the bit
+                EXPECT_EQ(ours[l].points[i].u, kernel[l].points[i].u);
+                EXPECT_EQ(ours[l].points[i].v, kernel[l].points[i].v);
+            }
+        }
+    }
+
+    std::vector<ent> surfaces = convert(part);
+    const ent* top = nullptr;
+    for (const ent& s : surfaces)
+        if (s.surf.typeCode == kSurfTrimmed && s.surf.boxMin.z > 19.9) top = &s;
+    ASSERT_NE(top, nullptr);
+    const std::vector<TrimLoop> all = top->surf.geom->trimLoops();
+    ASSERT_EQ(all.size(), 82u);
+    std::size_t fit = 0, points = 0;
+    while (fit < all.size() && points + all[fit].points.size() <= SHRT_MAX) points += all[fit++].points.size();
+    ASSERT_LT(fit, all.size());   // the record's room is the limit here
+    ASSERT_EQ(top->surf.trimBounds.size(), fit);
+    ASSERT_EQ(top->surf.trimPoints.size(), points);
+    std::size_t at = 0;
+    for (std::size_t l = 0; l < fit; ++l)
+        for (const UV& p : all[l].points) {
+            EXPECT_EQ(top->surf.trimPoints[at].u, p.u);
+            EXPECT_EQ(top->surf.trimPoints[at++].v, p.v);
+        }
 }
 
 TEST_F(SurfaceEntities, PlanarTestGivesOutwardNormal) {
