@@ -145,6 +145,7 @@ void BM_WholeRun(benchmark::State& state) {
     if (!openPlate(holes, state)) return;
     int found = 0, heads = 0, withOperations = 0;
     WHOLE_RUN& cost = g_wholeRuns[holes];
+    cost.run = 1e9;   // the least of the runs, as each part below is the least of three tries
     for (auto _ : state) {
         state.PauseTiming();
         plat::driver().reset();
@@ -153,7 +154,7 @@ void BM_WholeRun(benchmark::State& state) {
         std::uint32_t flags = 0;
         state.ResumeTiming();
         std::int16_t result = 0;
-        cost.run = cpuOf([&] { result = runRecognition(&flags); }) / holes;
+        cost.run = std::min(cost.run, cpuOf([&] { result = runRecognition(&flags); }) / holes);
         state.PauseTiming();
         if (result < 0) state.SkipWithError("the run failed");
         found = heads = withOperations = 0;
@@ -281,7 +282,7 @@ BENCHMARK(BM_StepRecognition)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadSurfaces)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Recognition)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpaqueCheck)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WholeRun)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1)->MeasureProcessCPUTime();
+BENCHMARK(BM_WholeRun)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3)->MeasureProcessCPUTime();
 BENCHMARK(BM_HostcamRun)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseManualTime();
 
 }  // namespace
