@@ -17,7 +17,7 @@ constexpr std::size_t kMaxToken = 320;   // longer numbers or references than an
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
 bool isNumberChar(char c) { return isDigit(c) || c == '.' || c == 'E' || c == 'e' || c == '+' || c == '-'; }
-bool isHexDigit(char c) { return isDigit(c) || (c >= 'A' && c <= 'F'); }
+bool isHexDigit(char c) { return isDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
 
 bool namesNonFinite(std::string_view word) {
     std::string upper;
