@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <span>
 
 namespace host::db {
@@ -23,6 +24,32 @@ std::uint64_t headerLength(std::string_view blob) {
     std::uint64_t length = 0;
     for (int i = 0; i < 8; ++i) length |= std::uint64_t{static_cast<unsigned char>(blob[1 + i])} << (8 * i);
     return length;
+}
+
+// Inflates a deflated blob's stream `piece` bytes at a time into `take` until the stream ends or `take`
+// returns false. zlib's last code: Z_STREAM_END at the end, Z_OK when `take` stopped it.
+int inflatePieces(std::string_view blob, std::size_t piece, const std::function<bool(std::string_view)>& take) {
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK) return Z_MEM_ERROR;
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(blob.data() + kHeader));
+    std::size_t inputLeft = blob.size() - kHeader;
+    std::string out(piece, '\0');
+    int rc = Z_OK;
+    bool more = true;
+    while (rc == Z_OK && more) {
+        // zlib counts input in 32 bits: a long stream goes in in slices.
+        if (z.avail_in == 0 && inputLeft > 0) {
+            const std::size_t slice = std::min<std::size_t>(inputLeft, 1u << 30);
+            z.avail_in = static_cast<uInt>(slice);
+            inputLeft -= slice;
+        }
+        z.next_out = reinterpret_cast<Bytef*>(out.data());
+        z.avail_out = static_cast<uInt>(out.size());
+        rc = inflate(&z, Z_NO_FLUSH);
+        more = take(std::string_view(out).substr(0, out.size() - z.avail_out));
+    }
+    inflateEnd(&z);
+    return rc;
 }
 
 std::string stored(std::span<const std::string_view> pieces) {
@@ -94,29 +121,13 @@ std::optional<std::string> packBlobAroundPacked(std::string_view before, std::st
         packer.add(middle.substr(1));
     } else {
         if (middle.size() < kHeader || middle[0] != kDeflated) return std::nullopt;
-        const std::uint64_t length = headerLength(middle);
-        z_stream z{};
-        if (inflateInit(&z) != Z_OK) return std::nullopt;
-        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(middle.data() + kHeader));
-        std::size_t inputLeft = middle.size() - kHeader;
-        std::string piece(std::size_t{1} << 20, '\0');
         std::uint64_t inflated = 0;
-        int rc = Z_OK;
-        while (rc == Z_OK) {
-            if (z.avail_in == 0 && inputLeft > 0) {
-                const std::size_t take = std::min<std::size_t>(inputLeft, 1u << 30);
-                z.avail_in = static_cast<uInt>(take);
-                inputLeft -= take;
-            }
-            z.next_out = reinterpret_cast<Bytef*>(piece.data());
-            z.avail_out = static_cast<uInt>(piece.size());
-            rc = inflate(&z, Z_NO_FLUSH);
-            const std::size_t made = piece.size() - z.avail_out;
-            packer.add(std::string_view(piece).substr(0, made));
-            inflated += made;
-        }
-        inflateEnd(&z);
-        if (rc != Z_STREAM_END || inflated != length) return std::nullopt;
+        const int rc = inflatePieces(middle, std::size_t{1} << 20, [&](std::string_view piece) {
+            packer.add(piece);
+            inflated += piece.size();
+            return true;
+        });
+        if (rc != Z_STREAM_END || inflated != headerLength(middle)) return std::nullopt;
     }
     packer.add(after);
     return packer.finish();
@@ -162,18 +173,12 @@ std::uint64_t unpackedBlobLength(std::string_view blob) {
 std::string unpackBlobHead(std::string_view blob, std::size_t count) {
     if (blob.empty()) return {};
     if (blob[0] == kStored) return std::string(blob.substr(1, count));
-    if (blob[0] != kDeflated || blob.size() < kHeader) return {};
-    std::string out(count, '\0');
-    z_stream z{};
-    if (inflateInit(&z) != Z_OK) return {};
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(blob.data() + kHeader));
-    z.avail_in = static_cast<uInt>(std::min<std::size_t>(blob.size() - kHeader, 1u << 30));
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(count);
-    int rc = Z_OK;
-    while (rc == Z_OK && z.avail_out > 0) rc = inflate(&z, Z_NO_FLUSH);
-    out.resize(count - z.avail_out);
-    inflateEnd(&z);
+    if (blob[0] != kDeflated || blob.size() < kHeader || count == 0) return {};
+    std::string out;
+    const int rc = inflatePieces(blob, count, [&](std::string_view piece) {
+        out.append(piece.substr(0, count - out.size()));
+        return out.size() < count;
+    });
     return rc == Z_OK || rc == Z_STREAM_END || rc == Z_BUF_ERROR ? out : std::string();
 }
 

@@ -38,7 +38,8 @@ private:
 };
 // packBlob of `before`, what the packed blob `middle` unpacks to, and `after`, the middle unpacked a piece at
 // a time: a note's body around its text kept packed. Always deflated; nullopt when `middle` does not unpack.
-std::optional<std::string> packBlobAroundPacked(std::string_view before, std::string_view middle, std::string_view after);
+std::optional<std::string> packBlobAroundPacked(std::string_view before, std::string_view middle,
+                                                std::string_view after);
 // nullopt when the blob is not of that form: an unknown first byte, a length above kMaxUnpackedBlob or more
 // than a deflate stream of that size can give, or a stream that does not inflate to exactly that length.
 std::optional<std::string> unpackBlob(std::string_view blob);

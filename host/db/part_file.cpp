@@ -294,13 +294,11 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
     for (const auto& [h, s] : db.ents) {
         const ent& e = s.e;
         std::string_view text, packedText;
-        std::size_t textSize = 0;
         if (e.type == kEntNote) {
             auto t = db.texts.find(e.note.text);
             if (t != db.texts.end()) {
                 text = t->second.bytes;
                 packedText = t->second.packed;
-                textSize = packedText.empty() ? text.size() : unpackedBlobLength(packedText);
             }
         }
         const bool fromOrigin = packed && keptAsOrigin(db, s);
@@ -315,7 +313,8 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
         // keeps packed goes in a piece at a time. Only an unpacked body takes a packed text whole.
         std::string body, whole;
         if (packed && !packedText.empty()) {
-            const BODY_AROUND_TEXT around = encodeBodyAroundText(e, textSize, options.formatVersion);
+            const BODY_AROUND_TEXT around =
+                encodeBodyAroundText(e, unpackedBlobLength(packedText), options.formatVersion);
             body = packBlobAroundPacked(around.before, packedText, around.after).value_or(std::string());
         }
         if (body.empty()) {

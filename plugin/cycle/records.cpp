@@ -101,6 +101,9 @@ std::vector<GEN_OP_GROUP*> savedGroups() {
     return groups;
 }
 
+// The entity ids a cylinder's record lists in the table: its count, within what the record holds.
+int listedEntities(const CYL_LIST& cyl) { return std::clamp<int>(cyl.entCount, 0, kMaxCylEnts); }
+
 // What the stream and its table will hold: the stream's byte count heads its record before any of it is
 // written (a large part's stream is tens of megabytes and never held whole), and the table is made in one
 // buffer.
@@ -126,7 +129,7 @@ STREAM_SIZE numberStream(VIEW_LIST* tree, IDENTITIES& ids) {
         case kRecCyl: {
             const auto* cyl = static_cast<const CYL_LIST*>(record);
             size.bytes += kCylListSize;
-            size.entries += static_cast<std::size_t>(std::clamp<int>(cyl->entCount, 0, kMaxCylEnts));
+            size.entries += static_cast<std::size_t>(listedEntities(*cyl));
             break;
         }
         default: break;
@@ -200,8 +203,7 @@ void writeStream(VIEW_LIST* tree) {
             case kRecCyl: {
                 const auto* cyl = static_cast<const CYL_LIST*>(record);
                 image(kind, cyl, [&] { writeCylImage(*cyl, idOf, out); });
-                const int used = cyl->entCount < 0 ? 0 : cyl->entCount > kMaxCylEnts ? kMaxCylEnts : cyl->entCount;
-                for (int i = 0; i < used; ++i) marker(kRecCylEntity, static_cast<std::uint32_t>(cyl->ents[i].id));
+                for (int i = 0; i < listedEntities(*cyl); ++i) marker(kRecCylEntity, static_cast<std::uint32_t>(cyl->ents[i].id));
                 break;
             }
             case kRecCylEntity:

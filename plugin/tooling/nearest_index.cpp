@@ -138,7 +138,8 @@ void CNearestIndex::buildNeighbours(std::int32_t k, double band, PAIR_VALUE valu
         for (std::int32_t m = 0, end = 0; m < listed; ++m) {
             const HIT& h = nearest[m];
             lists->index.push_back(h.index);
-            lists->value.push_back(value(tree_->xy[2 * h.index] - tree_->xy[2 * i], tree_->xy[2 * h.index + 1] - tree_->xy[2 * i + 1]));
+            const double* xy = tree_->xy.data();
+            lists->value.push_back(value(xy[2 * h.index] - xy[2 * i], xy[2 * h.index + 1] - xy[2 * i + 1]));
             // The test a step makes, on the same distances.
             end = std::max(end, m + 1);
             while (end < listed && nearest[end].distance - h.distance < band) ++end;
