@@ -3,7 +3,6 @@
 #include "host/geom/face_geom.h"
 
 #include <BRepAdaptor_Curve.hxx>
-#include <BRepBndLib.hxx>
 #include <BRepBuilderAPI_MakeEdge.hxx>
 #include <BRepBuilderAPI_MakeFace.hxx>
 #include <BRepBuilderAPI_NurbsConvert.hxx>
@@ -14,7 +13,6 @@
 #include <BRepTools.hxx>
 #include <BRepTools_WireExplorer.hxx>
 #include <BRep_Tool.hxx>
-#include <Bnd_Box.hxx>
 #include <GCPnts_TangentialDeflection.hxx>
 #include <GProp_GProps.hxx>
 #include <Geom2dAdaptor_Curve.hxx>
@@ -47,6 +45,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "host/geom/face_box.h"
 #include "host/geom/occt_impl.h"
 
 namespace host {
@@ -73,15 +72,6 @@ SurfaceKind kindOf(const Handle(Geom_Surface)& surface) {
     case GeomAbs_BezierSurface: return SurfaceKind::Bezier;
     default: return SurfaceKind::Other;
     }
-}
-
-Box3 boxOf(const TopoDS_Shape& shape) {
-    Bnd_Box b;
-    BRepBndLib::AddOptimal(shape, b, false, false);
-    if (b.IsVoid()) return {};
-    double x0, y0, z0, x1, y1, z1;
-    b.Get(x0, y0, z0, x1, y1, z1);
-    return {{x0, y0, z0}, {x1, y1, z1}};
 }
 
 // The kernel makes the missing parameter curves of a plane's edges by projecting them onto it, and it
@@ -484,6 +474,8 @@ std::vector<FaceHit> FaceGeom::kernelHits(const Vec3& origin, const Vec3& direct
 }
 
 Box3 FaceGeom::boundingBox() const { return impl_ ? impl_->box : Box3{}; }
+
+Box3 FaceGeom::boundingBoxByKernel() const { return impl_ ? boxByKernel(impl_->face) : Box3{}; }
 
 Sphere3 FaceGeom::boundingSphere() const {
     Box3 b = boundingBox();

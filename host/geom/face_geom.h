@@ -93,6 +93,8 @@ public:
     std::vector<FaceHit> intersectLineByKernel(const Vec3& origin, const Vec3& direction) const;
 
     Box3 boundingBox() const;
+    // The kernel's own search for the same box, to check boundingBox against.
+    Box3 boundingBoxByKernel() const;
     // The sphere around the bounding box: the box's centre, half its diagonal.
     Sphere3 boundingSphere() const;
     double area() const;

@@ -2,10 +2,8 @@
 // plain root-by-root transfer, and the bodies written back as BRep text with their faces' colours and boxes.
 #include "host/step_worker/step_read.h"
 
-#include <BRepBndLib.hxx>
 #include <BRepTools.hxx>
 #include <BRep_Builder.hxx>
-#include <Bnd_Box.hxx>
 #include <IFSelect_WorkLibrary.hxx>
 #include <Interface_Check.hxx>
 #include <Interface_CheckIterator.hxx>
@@ -51,6 +49,7 @@
 #include <vector>
 
 #include "host/geom/brep_text.h"
+#include "host/geom/face_box.h"
 #include "host/geom/occt_impl.h"
 #include "host/geom/xde_document.h"
 
@@ -269,18 +268,15 @@ std::string brepText(const TopoDS_Shape& shape) {
     return out.str();
 }
 
-// The box of every face of `shape` as the host works it out (host/geom/face_geom.cpp boxOf), six numbers a
-// face in the order the kernel maps them.
+// The box of every face of `shape` as the host works it out (boxOf), six numbers a face in the order the
+// kernel maps them.
 std::vector<double> faceBoxesOf(const TopoDS_Shape& shape) {
     TopTools_IndexedMapOfShape faces;
     TopExp::MapShapes(shape, TopAbs_FACE, faces);
     std::vector<double> boxes;
     for (int i = 1; i <= faces.Extent(); ++i) {
-        Bnd_Box box;
-        BRepBndLib::AddOptimal(faces(i), box, false, false);
-        double b[6] = {0, 0, 0, 0, 0, 0};
-        if (!box.IsVoid()) box.Get(b[0], b[1], b[2], b[3], b[4], b[5]);
-        boxes.insert(boxes.end(), b, b + 6);
+        const Box3 b = boxOf(faces(i));
+        boxes.insert(boxes.end(), {b.min[0], b.min[1], b.min[2], b.max[0], b.max[1], b.max[2]});
     }
     return boxes;
 }

@@ -4,12 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
+#include <map>
+#include <random>
 #include <numbers>
 
 #include "host/api.h"
 #include "host/builder/part_builder.h"
+#include "host/geom/face_box.h"
 #include "host/geom/step_io.h"
 #include "host/geom/surface_entities.h"
 #include "host/state.h"
@@ -278,6 +282,89 @@ TEST_F(SurfaceEntities, PlanarTestGivesOutwardNormal) {
     EXPECT_EQ(planar, 7);
     ent zero{};
     EXPECT_EQ(is_surf_planar(&zero, nullptr, nullptr), 0);
+}
+
+// The closed form of a torus patch's box against the patch sampled densely, over tori turned every way and
+// rectangles up to two turns wide, starting anywhere: every sample in the box, every side of the box reached
+// by the samples to within what the sampling misses.
+TEST(FaceBoxes, ATorusPatchBoxIsTheBoxOfItsPoints) {
+    std::mt19937 random(7);
+    auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(random); };
+    constexpr int kSteps = 160;
+    for (int trial = 0; trial < 300; ++trial) {
+        // An orthonormal frame from a random rotation (a unit quaternion).
+        double q[4] = {uniform(-1, 1), uniform(-1, 1), uniform(-1, 1), uniform(-1, 1)};
+        const double n = std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3]);
+        for (double& c : q) c /= n;
+        const auto [w, a, b, c] = std::array<double, 4>{q[0], q[1], q[2], q[3]};
+        TorusFrame torus;
+        torus.x = {1 - 2 * (b * b + c * c), 2 * (a * b + c * w), 2 * (a * c - b * w)};
+        torus.y = {2 * (a * b - c * w), 1 - 2 * (a * a + c * c), 2 * (b * c + a * w)};
+        torus.axis = {2 * (a * c + b * w), 2 * (b * c - a * w), 1 - 2 * (a * a + b * b)};
+        torus.centre = {uniform(-50, 50), uniform(-50, 50), uniform(-50, 50)};
+        torus.major = uniform(2, 10);
+        torus.minor = uniform(0.2, 0.95) * torus.major;
+        const double uMin = uniform(-2 * kPi, 2 * kPi), vMin = uniform(-2 * kPi, 2 * kPi);
+        const UvBox rect{uMin, uMin + uniform(0, 2 * kPi), vMin, vMin + uniform(0, 2 * kPi)};
+        const Box3 box = torusPatchBox(torus, rect);
+        Box3 sampled{{HUGE_VAL, HUGE_VAL, HUGE_VAL}, {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL}};
+        for (int i = 0; i <= kSteps; ++i)
+            for (int j = 0; j <= kSteps; ++j) {
+                const double u = rect.uMin + (rect.uMax - rect.uMin) * i / kSteps;
+                const double v = rect.vMin + (rect.vMax - rect.vMin) * j / kSteps;
+                for (int k = 0; k < 3; ++k) {
+                    const double p = torus.centre[k] +
+                                     (torus.major + torus.minor * std::cos(v)) *
+                                         (std::cos(u) * torus.x[k] + std::sin(u) * torus.y[k]) +
+                                     torus.minor * std::sin(v) * torus.axis[k];
+                    sampled.min[k] = std::min(sampled.min[k], p);
+                    sampled.max[k] = std::max(sampled.max[k], p);
+                }
+            }
+        const double du = (rect.uMax - rect.uMin) / kSteps, dv = (rect.vMax - rect.vMin) / kSteps;
+        const double missed = (torus.major + torus.minor) * (du * du + dv * dv);
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_LE(box.min[k], sampled.min[k] + 1e-9) << "trial " << trial;
+            EXPECT_GE(box.max[k], sampled.max[k] - 1e-9) << "trial " << trial;
+            EXPECT_GE(box.min[k], sampled.min[k] - missed) << "trial " << trial;
+            EXPECT_LE(box.max[k], sampled.max[k] + missed) << "trial " << trial;
+        }
+    }
+}
+
+// A face's box is worked out in closed form on tori, cylinders and cones: it must be the kernel's own search
+// for it, here on fillets about axes along x, y and z, a hole at a slant (its walls end in curves that are
+// no circles), countersinks and the example parts as the STEP reader boxes them.
+TEST_F(SurfaceEntities, FaceBoxesAreTheKernelsOnEveryKindOfFace) {
+    HoleSpec side = throughHole("side", {30, 0, 10}, {0, 1, 0}, 6);
+    side.entryFillet = 1.5;
+    const BuiltPart part = PartBuilder::block({80, 50, 30})
+                               .boss({{20, 25, 30}, {0, 0, 1}, 12, 8, 2})
+                               .boss({{0, 25, 12}, {-1, 0, 0}, 10, 6, 1.5})
+                               .hole(side)
+                               .hole(countersunk("slant", {55, 20, 30}, {0.3, 0.2, -1}, 6, 10))
+                               .hole(counterbored("cb", {65, 38, 30}, {0, 0, -1}, 5, 9, 4, 12))
+                               .build();
+    ASSERT_TRUE(part.ok()) << part.error;
+    std::vector<FaceGeom> faces = part.solid.faces();
+    for (const char* example : {"boss_part", "directions_block", "holes_plate"}) {
+        const StepImport imported = importStep(std::string(FX_SOURCE_DIR) + "/data/examples/" + example + ".step");
+        ASSERT_TRUE(imported.ok()) << imported.error;
+        for (const StepSolid& s : imported.solids)
+            faces.insert(faces.end(), s.solid.faces().begin(), s.solid.faces().end());
+    }
+    std::map<SurfaceKind, int> kinds;
+    for (std::size_t f = 0; f < faces.size(); ++f) {
+        ++kinds[faces[f].kind()];
+        const Box3 ours = faces[f].boundingBox(), kernel = faces[f].boundingBoxByKernel();
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_NEAR(ours.min[k], kernel.min[k], 1e-9) << "face " << f << " " << surfaceKindName(faces[f].kind());
+            EXPECT_NEAR(ours.max[k], kernel.max[k], 1e-9) << "face " << f << " " << surfaceKindName(faces[f].kind());
+        }
+    }
+    EXPECT_GE(kinds[SurfaceKind::Torus], 5);
+    EXPECT_GE(kinds[SurfaceKind::Cylinder], 10);
+    EXPECT_GE(kinds[SurfaceKind::Cone], 3);
 }
 
 // The walls of a hole and of a boss are both cylinders about a vertical axis; only their normals tell them

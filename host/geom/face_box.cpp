@@ -1,0 +1,209 @@
+// Tight boxes on the kernel. The kernel's own searches a torus with a particle swarm, about ten
+// milliseconds a face, which was most of a filleted part's import. On a torus patch
+// P(u, v) = C + (R + r cos v)(cos u X + sin u Y) + r sin v Z every coordinate reaches its extremes at a
+// corner, at a stationary point of a border, or at a stationary point inside, and those have closed forms;
+// the box of those points is the patch's box.
+#include "host/geom/face_box.h"
+
+#include <BRepAdaptor_Curve.hxx>
+#include <BRepAdaptor_Surface.hxx>
+#include <BRepBndLib.hxx>
+#include <BRep_Tool.hxx>
+#include <BndLib_Add3dCurve.hxx>
+#include <Bnd_Box.hxx>
+#include <Geom2d_BSplineCurve.hxx>
+#include <Geom2d_BezierCurve.hxx>
+#include <Geom2d_Line.hxx>
+#include <Geom2d_TrimmedCurve.hxx>
+#include <TColgp_Array1OfPnt2d.hxx>
+#include <TopExp_Explorer.hxx>
+#include <TopoDS.hxx>
+#include <gp_Torus.hxx>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+#include <optional>
+#include <vector>
+
+namespace host {
+namespace {
+
+constexpr double kTwoPi = 2 * std::numbers::pi;
+
+// The points that bound a parameter curve: its poles where it has them (it lies in their hull), else its
+// ends; empty for a curve that is neither a line nor polynomial.
+std::vector<gp_Pnt2d> hullOf(const Handle(Geom2d_Curve)& curve, double first, double last) {
+    if (const auto line = Handle(Geom2d_Line)::DownCast(curve); !line.IsNull())
+        return {line->Value(first), line->Value(last)};
+    if (const auto spline = Handle(Geom2d_BSplineCurve)::DownCast(curve); !spline.IsNull()) {
+        const TColgp_Array1OfPnt2d& poles = spline->Poles();
+        return {poles.begin(), poles.end()};
+    }
+    if (const auto bezier = Handle(Geom2d_BezierCurve)::DownCast(curve); !bezier.IsNull()) {
+        const TColgp_Array1OfPnt2d& poles = bezier->Poles();
+        return {poles.begin(), poles.end()};
+    }
+    return {};
+}
+
+// The parameter rectangle of a face bounded only by parameter lines along u or v, each on the rectangle's
+// border, which a sound face then fills (a fillet's face is one); nullopt for any other face. A side is a
+// line, or a spline whose poles stand on one: the hull of its poles is then a segment of that line.
+std::optional<UvBox> filledRect(const TopoDS_Face& face) {
+    constexpr double kTol = 1e-9;   // of a parameter line's place, in radians
+    struct Side {
+        bool constantU;
+        double at;
+        std::vector<gp_Pnt2d> hull;
+    };
+    std::vector<Side> sides;
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    UvBox rect{kInf, -kInf, kInf, -kInf};
+    for (TopExp_Explorer ex(face, TopAbs_EDGE); ex.More(); ex.Next()) {
+        double first = 0, last = 0;
+        Handle(Geom2d_Curve) curve = BRep_Tool::CurveOnSurface(TopoDS::Edge(ex.Current()), face, first, last);
+        while (!curve.IsNull() && curve->IsKind(STANDARD_TYPE(Geom2d_TrimmedCurve)))
+            curve = Handle(Geom2d_TrimmedCurve)::DownCast(curve)->BasisCurve();
+        if (curve.IsNull() || !std::isfinite(first) || !std::isfinite(last)) return std::nullopt;
+        std::vector<gp_Pnt2d> hull = hullOf(curve, first, last);
+        if (hull.empty()) return std::nullopt;
+        auto spread = [&](auto coordinate) {
+            auto below = [&](const gp_Pnt2d& a, const gp_Pnt2d& b) { return coordinate(a) < coordinate(b); };
+            const auto [low, high] = std::minmax_element(hull.begin(), hull.end(), below);
+            return coordinate(*high) - coordinate(*low);
+        };
+        const bool constantU = spread([](const gp_Pnt2d& p) { return p.X(); }) <= kTol;
+        if (!constantU && spread([](const gp_Pnt2d& p) { return p.Y(); }) > kTol) return std::nullopt;
+        const gp_Pnt2d a = curve->Value(first), b = curve->Value(last);
+        rect.uMin = std::min({rect.uMin, a.X(), b.X()}), rect.uMax = std::max({rect.uMax, a.X(), b.X()});
+        rect.vMin = std::min({rect.vMin, a.Y(), b.Y()}), rect.vMax = std::max({rect.vMax, a.Y(), b.Y()});
+        sides.push_back({constantU, constantU ? a.X() : a.Y(), std::move(hull)});
+    }
+    constexpr double kFarthest = 100 * kTwoPi;   // a sound face's parameters lie within a few turns
+    if (sides.empty() || !(std::max(std::fabs(rect.uMin), std::fabs(rect.uMax)) <= kFarthest) ||
+        !(std::max(std::fabs(rect.vMin), std::fabs(rect.vMax)) <= kFarthest) ||
+        !(rect.uMax - rect.uMin <= 2 * kTwoPi) || !(rect.vMax - rect.vMin <= 2 * kTwoPi))
+        return std::nullopt;
+    for (const Side& s : sides) {
+        const double low = s.constantU ? rect.uMin : rect.vMin, high = s.constantU ? rect.uMax : rect.vMax;
+        if (std::fabs(s.at - low) > kTol && std::fabs(s.at - high) > kTol) return std::nullopt;
+        for (const gp_Pnt2d& p : s.hull)   // a curve running past its ends along its line
+            if (p.X() < rect.uMin - kTol || p.X() > rect.uMax + kTol || p.Y() < rect.vMin - kTol ||
+                p.Y() > rect.vMax + kTol)
+                return std::nullopt;
+    }
+    return rect;
+}
+
+// Calls `take` with every angle t + 2πn, and t + π + 2πn, that lies in [low, high], over two turns at most
+// (counted, so that a range far out, where adding a turn changes nothing, still ends).
+template <class Take>
+void anglesIn(double t, double low, double high, Take take) {
+    for (const double base : {t, t + std::numbers::pi}) {
+        const double first = base + kTwoPi * std::ceil((low - base) / kTwoPi);
+        for (int turn = 0; turn <= 2; ++turn)
+            if (const double a = first + kTwoPi * turn; a >= low && a <= high) take(a);
+    }
+}
+
+}  // namespace
+
+Box3 torusPatchBox(const TorusFrame& torus, const UvBox& r) {
+    const double major = torus.major, minor = torus.minor;
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    Box3 box{{kInf, kInf, kInf}, {-kInf, -kInf, -kInf}};
+    auto add = [&](double u, double v) {
+        const double radial = major + minor * std::cos(v), along = minor * std::sin(v);
+        const double cu = std::cos(u), su = std::sin(u);
+        for (int k = 0; k < 3; ++k) {
+            const double p =
+                torus.centre[k] + radial * (cu * torus.x[k] + su * torus.y[k]) + along * torus.axis[k];
+            box.min[k] = std::min(box.min[k], p);
+            box.max[k] = std::max(box.max[k], p);
+        }
+    };
+    for (const double u : {r.uMin, r.uMax})
+        for (const double v : {r.vMin, r.vMax}) add(u, v);
+    for (int k = 0; k < 3; ++k) {
+        const double x = torus.x[k], y = torus.y[k], z = torus.axis[k];
+        // Along a meridian u the coordinate is (R + r cos v) g(u) + r sin v z, g(u) = cos u x + sin u y:
+        // stationary where tan v = z / g(u).
+        auto meridian = [&](double u) {
+            const double g = std::cos(u) * x + std::sin(u) * y;
+            if (g != 0 || z != 0) anglesIn(std::atan2(z, g), r.vMin, r.vMax, [&](double v) { add(u, v); });
+        };
+        meridian(r.uMin);
+        meridian(r.uMax);
+        // Along a parallel, and inside, stationary in u where tan u = y / x; where x = y = 0 the
+        // coordinate does not change with u, and the meridians hold its extremes.
+        if (x != 0 || y != 0)
+            anglesIn(std::atan2(y, x), r.uMin, r.uMax, [&](double u) {
+                add(u, r.vMin);
+                add(u, r.vMax);
+                meridian(u);
+            });
+    }
+    return box;
+}
+
+namespace {
+
+// The box of the face's edges. On a ruled surface (a cylinder, a cone) a coordinate that is stationary
+// inside the face stays so along the line of the surface through that point, out to an edge: the edges
+// hold the face's extremes. Nullopt when an edge has no curve in space, or none has.
+std::optional<Box3> edgesBox(const TopoDS_Face& face) {
+    Bnd_Box box;
+    for (TopExp_Explorer ex(face, TopAbs_EDGE); ex.More(); ex.Next()) {
+        const TopoDS_Edge& edge = TopoDS::Edge(ex.Current());
+        if (BRep_Tool::Degenerated(edge)) continue;   // a cone's apex: the edges beside it reach it
+        if (!BRep_Tool::IsGeometric(edge)) return std::nullopt;
+        BndLib_Add3dCurve::AddOptimal(BRepAdaptor_Curve(edge), 0, box);
+    }
+    if (box.IsVoid()) return std::nullopt;
+    Box3 b;
+    box.Get(b.min[0], b.min[1], b.min[2], b.max[0], b.max[1], b.max[2]);
+    return b;
+}
+
+// The face's box in closed form, where it has one.
+std::optional<Box3> closedFormBox(const TopoDS_Face& face) {
+    const BRepAdaptor_Surface surface(face, false);
+    switch (surface.GetType()) {
+    case GeomAbs_Cylinder:
+    case GeomAbs_Cone: return edgesBox(face);
+    case GeomAbs_Torus: {
+        const gp_Torus torus = surface.Torus();
+        if (!(torus.MajorRadius() > torus.MinorRadius())) return std::nullopt;
+        const std::optional<UvBox> rect = filledRect(face);
+        if (!rect) return std::nullopt;
+        const gp_Ax3& frame = torus.Position();
+        auto vec = [](const gp_XYZ& v) { return Vec3{v.X(), v.Y(), v.Z()}; };
+        return torusPatchBox({vec(frame.Location().XYZ()), vec(frame.XDirection().XYZ()),
+                              vec(frame.YDirection().XYZ()), vec(frame.Direction().XYZ()), torus.MajorRadius(),
+                              torus.MinorRadius()},
+                             *rect);
+    }
+    default: return std::nullopt;
+    }
+}
+
+}  // namespace
+
+Box3 boxByKernel(const TopoDS_Shape& shape) {
+    Bnd_Box b;
+    BRepBndLib::AddOptimal(shape, b, false, false);
+    if (b.IsVoid()) return {};
+    double x0, y0, z0, x1, y1, z1;
+    b.Get(x0, y0, z0, x1, y1, z1);
+    return {{x0, y0, z0}, {x1, y1, z1}};
+}
+
+Box3 boxOf(const TopoDS_Shape& shape) {
+    if (!shape.IsNull() && shape.ShapeType() == TopAbs_FACE)
+        if (const std::optional<Box3> box = closedFormBox(TopoDS::Face(shape))) return *box;
+    return boxByKernel(shape);
+}
+
+}  // namespace host

@@ -1,0 +1,29 @@
+// The box of a shape as the host keeps it for faces and solids, on the kernel (host/ only). The kernel's
+// tightest box searches a torus numerically and takes milliseconds a face; a torus face that fills its
+// parameter rectangle, as a fillet does, is boxed in closed form instead.
+#pragma once
+#include "host/geom/face_geom.h"
+
+class TopoDS_Shape;
+
+namespace host {
+
+// The tightest box of the shape; empty when the kernel finds nothing to box. May throw the kernel's
+// failures, as the kernel's own box does.
+Box3 boxOf(const TopoDS_Shape& shape);
+
+// The kernel's own tightest box, for the tests that hold the closed form to it.
+Box3 boxByKernel(const TopoDS_Shape& shape);
+
+// A torus as the kernel parametrises it: P(u, v) = centre + (major + minor cos v)(cos u x + sin u y)
+// + minor sin v axis.
+struct TorusFrame {
+    Vec3 centre, x, y, axis;
+    double major = 0, minor = 0;
+};
+
+// The box of the torus's points over the rectangle of (u, v), a rectangle no more than two turns wide:
+// exact, as a ring torus (major above minor) has no other places for a coordinate's extremes.
+Box3 torusPatchBox(const TorusFrame& torus, const UvBox& rect);
+
+}  // namespace host
