@@ -23,6 +23,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <mutex>
 #include <optional>
 
@@ -86,10 +87,11 @@ std::string preScanFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return "cannot be read";
     StepPreScan scan;
-    std::vector<char> chunk(1 << 20);
+    constexpr std::size_t kChunk = 1 << 20;
+    const std::unique_ptr<char[]> chunk = std::make_unique_for_overwrite<char[]>(kChunk);
     while (in) {
-        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-        scan.feed(std::string_view(chunk.data(), static_cast<std::size_t>(in.gcount())));
+        in.read(chunk.get(), static_cast<std::streamsize>(kChunk));
+        scan.feed(std::string_view(chunk.get(), static_cast<std::size_t>(in.gcount())));
     }
     if (in.bad()) return "cannot be read";
     const std::string finding = scan.finish();

@@ -4,6 +4,7 @@
 #include "host/geom/step_scan.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -14,12 +15,34 @@ namespace {
 
 constexpr std::size_t kMaxToken = 320;   // longer numbers or references than any writer makes
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
-bool isNumberChar(char c) { return isDigit(c) || c == '.' || c == 'E' || c == 'e' || c == '+' || c == '-'; }
-bool isHexDigit(char c) { return isDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
+// The classes of a byte, as bits of a table: the scan spends most of its time asking them.
+enum : unsigned char { kDigit = 1, kLetter = 2, kNumberChar = 4, kHexDigit = 8, kBlank = 16, kWordChar = 32 };
+
+constexpr std::array<unsigned char, 256> kClasses = [] {
+    std::array<unsigned char, 256> classes{};
+    auto mark = [&](char c, unsigned char bits) { classes[static_cast<unsigned char>(c)] |= bits; };
+    for (char c = '0'; c <= '9'; ++c) mark(c, kDigit | kNumberChar | kHexDigit | kWordChar);
+    for (char c = 'A'; c <= 'Z'; ++c) mark(c, kLetter | kWordChar);
+    for (char c = 'a'; c <= 'z'; ++c) mark(c, kLetter | kWordChar);
+    mark('_', kLetter | kWordChar);
+    for (char c : {'.', 'E', 'e', '+', '-'}) mark(c, kNumberChar);
+    for (char c : {'A', 'B', 'C', 'D', 'E', 'F', 'a', 'b', 'c', 'd', 'e', 'f'}) mark(c, kHexDigit);
+    for (char c : {' ', '\t', '\r', '\n'}) mark(c, kBlank);
+    return classes;
+}();
+
+bool is(char c, unsigned char classes) { return (kClasses[static_cast<unsigned char>(c)] & classes) != 0; }
+bool isDigit(char c) { return is(c, kDigit); }
+bool isLetter(char c) { return is(c, kLetter); }
+
+// How many bytes from `from` on are of the classes.
+std::size_t spanOf(std::string_view bytes, std::size_t from, unsigned char classes) {
+    while (from < bytes.size() && is(bytes[from], classes)) ++from;
+    return from;
+}
 
 bool namesNonFinite(std::string_view word) {
+    if (word.size() > 8) return false;
     std::string upper;
     for (char c : word) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return upper == "NAN" || upper == "QNAN" || upper == "SNAN" || upper == "IND" || upper == "INF" ||
@@ -35,26 +58,32 @@ void StepPreScan::fail(std::string why) {
 void StepPreScan::endToken() {
     const State was = state_;
     state_ = State::Normal;
-    if (was == State::Word) {
-        if (namesNonFinite(token_)) fail("a number that is not finite (" + token_ + ")");
-    } else if (was == State::Number) {
-        if (token_.size() > kMaxToken) return fail("a number of more than 320 characters");
-        const std::string_view t = token_[0] == '+' ? std::string_view(token_).substr(1) : std::string_view(token_);
+    checkToken(was, token_);
+    token_.clear();
+}
+
+void StepPreScan::checkToken(State kind, std::string_view text) {
+    text = text.substr(0, kMaxToken + 1);   // what a token kept in token_ would hold
+    auto failShowing = [&](const char* what) { fail(what + std::string(text) + ")"); };
+    if (kind == State::Word) {
+        if (namesNonFinite(text)) failShowing("a number that is not finite (");
+    } else if (kind == State::Number) {
+        if (text.size() > kMaxToken) return fail("a number of more than 320 characters");
+        const std::string_view t = text[0] == '+' ? text.substr(1) : text;
         double value = 0;
         auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
-        if (ec == std::errc::result_out_of_range) return fail("a number out of range (" + token_ + ")");
+        if (ec == std::errc::result_out_of_range) return failShowing("a number out of range (");
         if (ec != std::errc() || end != t.data() + t.size()) return;   // not a number: the reader judges it
         if (!std::isfinite(value) || std::abs(value) > kStepMaxMagnitude)
-            fail("an absurd number (" + token_ + ")");
-    } else if (was == State::Reference) {
-        if (token_.size() > 10) return fail("an entity number past the reader's range (#" + token_ + ")");
+            failShowing("an absurd number (");
+    } else if (kind == State::Reference) {
+        if (text.size() > 10) return failShowing("an entity number past the reader's range (#");
         long long value = 0;
-        std::from_chars(token_.data(), token_.data() + token_.size(), value);
+        std::from_chars(text.data(), text.data() + text.size(), value);
         if (value > std::numeric_limits<int>::max())
-            return fail("an entity number past the reader's range (#" + token_ + ")");
-        if (!token_.empty()) pendingReference_ = value;   // "#" and a name is a constant, not an entity
+            return failShowing("an entity number past the reader's range (#");
+        if (!text.empty()) pendingReference_ = value;   // "#" and a name is a constant, not an entity
     }
-    token_.clear();
 }
 
 void StepPreScan::endReference(bool defines) {
@@ -78,7 +107,7 @@ void StepPreScan::take(char c) {
         // Only hexadecimal digits: a stray quote would otherwise hide the rest of the file from the scan
         // while the reader goes on reading it.
         if (c == '"') state_ = State::Normal;
-        else if (!isHexDigit(c)) fail("a binary with a character that is no hexadecimal digit");
+        else if (!is(c, kHexDigit)) fail("a binary with a character that is no hexadecimal digit");
         return;
     case State::Slash:
         state_ = State::Normal;
@@ -94,14 +123,14 @@ void StepPreScan::take(char c) {
         state_ = c == '/' ? State::Normal : c == '*' ? State::StarInComment : State::Comment;
         return;
     case State::Word:
-        if (isLetter(c) || isDigit(c)) {
+        if (is(c, kWordChar)) {
             if (token_.size() <= kMaxToken) token_ += c;
             return;
         }
         endToken();
         break;
     case State::Number:
-        if (isNumberChar(c)) {
+        if (is(c, kNumberChar)) {
             if (token_.size() <= kMaxToken) token_ += c;
             return;
         }
@@ -149,9 +178,60 @@ void StepPreScan::take(char c) {
     }
 }
 
+std::size_t StepPreScan::takeRun(std::string_view bytes) {
+    auto passLines = [&](std::size_t n) {
+        line_ += static_cast<std::size_t>(std::count(bytes.data(), bytes.data() + n, '\n'));
+        return n;
+    };
+    auto addToToken = [&](std::size_t n) {
+        if (token_.size() <= kMaxToken) token_.append(bytes.substr(0, std::min(n, kMaxToken + 1 - token_.size())));
+        return n;
+    };
+    switch (state_) {
+    case State::String: return passLines(std::min(bytes.find('\''), bytes.size()));
+    case State::Comment: return passLines(std::min(bytes.find('*'), bytes.size()));
+    case State::Binary: return spanOf(bytes, 0, kHexDigit);
+    case State::Word: return addToToken(spanOf(bytes, 0, kWordChar));
+    case State::Number: return addToToken(spanOf(bytes, 0, kNumberChar));
+    case State::Reference: return addToToken(spanOf(bytes, 0, kDigit));
+    case State::Normal: return passLines(spanOf(bytes, 0, kBlank));
+    default: return 0;
+    }
+}
+
+std::size_t StepPreScan::takeWholeToken(std::string_view bytes) {
+    const char c = bytes.front();
+    State kind = State::Normal;
+    unsigned char classes = 0;
+    if (c == '#') {
+        kind = State::Reference, classes = kDigit;
+    } else if (isLetter(c)) {
+        kind = State::Word, classes = kWordChar;
+    } else if (isDigit(c) || c == '+' || c == '-' || c == '.') {
+        kind = State::Number, classes = kNumberChar;
+    } else {
+        return 0;
+    }
+    const std::size_t end = spanOf(bytes, 1, classes);
+    if (end == bytes.size()) return 0;   // it may go on in the next bytes
+    if (pendingReference_ >= 0) endReference(false);
+    const std::size_t start = kind == State::Reference ? 1 : 0;   // a reference's number follows its '#'
+    checkToken(kind, bytes.substr(start, end - start));
+    return end;
+}
+
 void StepPreScan::feed(std::string_view bytes) {
-    for (char c : bytes) {
-        if (!finding_.empty()) return;
+    while (!bytes.empty() && finding_.empty()) {
+        // A run that changes no state (inside a token, string or comment, or blank) goes at once, and so
+        // does a token that ends within the bytes.
+        std::size_t run = takeRun(bytes);
+        if (run == 0 && state_ == State::Normal) run = takeWholeToken(bytes);
+        if (run > 0) {
+            bytes.remove_prefix(run);
+            continue;
+        }
+        const char c = bytes.front();
+        bytes.remove_prefix(1);
         if (c == '\n') ++line_;
         take(c);
     }
@@ -168,14 +248,27 @@ std::string StepPreScan::finish() {
     if (finding_.empty()) take(' ');
     if (pendingReference_ >= 0) endReference(false);
     if (!finding_.empty()) return finding_;
-    std::sort(defined_.begin(), defined_.end());
+    if (!std::is_sorted(defined_.begin(), defined_.end())) std::sort(defined_.begin(), defined_.end());
     const auto twice = std::adjacent_find(defined_.begin(), defined_.end());
     if (twice != defined_.end()) return finding_ = "a second entity #" + std::to_string(*twice);
+    auto undefined = [&](std::uint32_t r) {
+        return "a reference to #" + std::to_string(r) + ", an entity it does not define";
+    };
+    const std::uint32_t largest = defined_.empty() ? 0 : defined_.back();
+    if (largest / 16 <= defined_.size() + 1024) {
+        // Numbered about as densely as writers number them: a table of the numbers defined.
+        std::vector<bool> isDefined(std::size_t{largest} + 1);
+        for (std::uint32_t d : defined_) isDefined[d] = true;
+        std::uint32_t missing = std::numeric_limits<std::uint32_t>::max();
+        for (std::uint32_t r : referred_)
+            if (r < missing && (r > largest || !isDefined[r])) missing = r;
+        if (missing != std::numeric_limits<std::uint32_t>::max()) finding_ = undefined(missing);
+        return finding_;
+    }
     std::sort(referred_.begin(), referred_.end());
     referred_.erase(std::unique(referred_.begin(), referred_.end()), referred_.end());
     for (std::uint32_t r : referred_)
-        if (!std::binary_search(defined_.begin(), defined_.end(), r))
-            return finding_ = "a reference to #" + std::to_string(r) + ", an entity it does not define";
+        if (!std::binary_search(defined_.begin(), defined_.end(), r)) return finding_ = undefined(r);
     return finding_;
 }
 

@@ -25,7 +25,12 @@ public:
 private:
     enum class State { Normal, Word, Number, Reference, String, QuoteInString, Binary, Slash, Comment, StarInComment };
     void take(char c);
+    // Takes the bytes at the front that only continue what is open; how many.
+    std::size_t takeRun(std::string_view bytes);
     void endToken();
+    void checkToken(State kind, std::string_view text);
+    // Checks a token that starts and ends within the bytes where it lies; its length, 0 for none.
+    std::size_t takeWholeToken(std::string_view bytes);
     void fail(std::string why);
 
     void endReference(bool defines);

@@ -253,6 +253,9 @@ TEST(StepPreScan, FindsOnlyWhatIsOutsideStringsAndComments) {
         {"END-ISO-10303-21;", ""},
         {"#8 /* a note */ =B(#9,#8);\n#9\t= C(#8, #ANY);", ""},
         {"#8=B(#9);\n#10=C(#8);", "a reference to #9, an entity it does not define"},
+        {"#9=B(#8,#4);\n#2=C(#3,#2);", "a reference to #3, an entity it does not define"},   // the least
+        {"#1=B(#7,#5);\n#900000=C(#1,#900001);", "a reference to #5, an entity it does not define"},   // sparse
+        {"#1=A(1.E16", "line 1: an absurd number (1.E16)"},
         {"#8=B();\n#8 = C(#8);", "a second entity #8"},
         // Whatever never closes would hide the rest of the file: here a second entity #1.
         {"#1=A('it);\n#1=B();", "line 1: a string that never ends"},
