@@ -10,6 +10,7 @@
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -196,6 +197,11 @@ bool sendAll(int socket, const std::string& bytes) {
 double servingReaderCpuSeconds() {
     const std::lock_guard<std::mutex> hold(g_servingLock);
     if (g_serving.pid <= 0) return 0;
+    // The process's CPU clock counts to the nanosecond; its clock-tick counts in /proc are 10 ms apart.
+    clockid_t clock{};
+    timespec t{};
+    if (clock_getcpuclockid(g_serving.pid, &clock) == 0 && clock_gettime(clock, &t) == 0)
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
     std::ifstream in("/proc/" + std::to_string(g_serving.pid) + "/stat");
     std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     // Fields 14 and 15, user and system time in clock ticks, follow the command's closing parenthesis.
