@@ -6,11 +6,11 @@
 #include <BRep_Builder.hxx>
 #include <IFSelect_WorkLibrary.hxx>
 #include <Interface_Check.hxx>
-#include <Interface_CheckIterator.hxx>
 #include <Interface_EntityIterator.hxx>
 #include <Interface_Graph.hxx>
 #include <Interface_InterfaceModel.hxx>
 #include <Interface_Protocol.hxx>
+#include <Interface_ReportEntity.hxx>
 #include <Message.hxx>
 #include <Message_Messenger.hxx>
 #include <Message_PrinterOStream.hxx>
@@ -147,12 +147,14 @@ std::string unsoundness(const Handle(Standard_Transient)& entity) {
 std::string malformedEntity(STEPControl_Reader& reader) {
     const Handle(Interface_InterfaceModel) model = reader.Model();
     if (model.IsNull()) return {};
-    Interface_CheckIterator checks = reader.WS()->ModelCheckList(false);
     std::optional<TColStd_MapOfTransient> roots;
-    for (checks.Start(); checks.More(); checks.Next()) {
-        const Handle(Interface_Check)& check = checks.Value();
-        const int number = checks.Number();
-        if (!check->HasFailed() || number < 1 || number > model->NbEntities()) continue;
+    // The load's checks are kept with the entities it reported on (the kernel's own check list copies
+    // the model's sharing graph to list them).
+    for (int number = 1; number <= model->NbEntities(); ++number) {
+        if (!model->IsReportEntity(number)) continue;
+        const Handle(Interface_ReportEntity) report = model->ReportEntity(number);
+        const Handle(Interface_Check) check = report.IsNull() ? Handle(Interface_Check)() : report->Check();
+        if (check.IsNull() || !check->HasFailed()) continue;
         const Handle(Standard_Transient)& entity = model->Value(number);
         if (reader.WS()->Graph().Sharings(entity).NbEntities() == 0) {
             if (!roots) {

@@ -130,8 +130,8 @@ std::string withLine(const std::string& line, const std::string& replacement) {
 
 // Entities the kernel's translators or its own load check do not survive, where another entity names them:
 // a pcurve's representation holding itself in place of its curve, or a point; an oriented edge that is its
-// own edge. Each file is refused naming the entity, whichever transfer reads it. One that no entity names
-// leaves the import as it was.
+// own edge; a circle whose radius or position the load check failed. Each file is refused naming the
+// entity, whichever transfer reads it. One that no entity names leaves the import as it was.
 TEST_F(StepImportTest, AMalformedEntityTheTransferMeetsIsRefusedNamingIt) {
     const struct {
         const char* name;
@@ -144,6 +144,10 @@ TEST_F(StepImportTest, AMalformedEntityTheTransferMeetsIsRefusedNamingIt) {
          "entity #42 is malformed (a pcurve without its curve)"},
         {"loop", withLine("#20 = ORIENTED_EDGE('',*,*,#21,", "#20 = ORIENTED_EDGE('',*,*,#20,"),
          "entity #20 is malformed (an oriented edge that never reaches its edge)"},
+        {"radius", withLine("#175 = CIRCLE('',#176,14.);", "#175 = CIRCLE('',#176,'abc');"),
+         "entity #175 is malformed (Parameter n0.3 (radius) not a Real)"},
+        {"position", withLine("#175 = CIRCLE('',#176,14.);", "#175 = CIRCLE('',#175,14.);"),
+         "entity #175 is malformed (Parameter n0.2 (position) : Entity has illegal type)"},
     };
     for (const auto& file : files) {
         SCOPED_TRACE(file.name);
