@@ -1,8 +1,9 @@
 // Tight boxes on the kernel. The kernel's own searches a torus with a particle swarm, about ten
-// milliseconds a face, which was most of a filleted part's import. On a torus patch
-// P(u, v) = C + (R + r cos v)(cos u X + sin u Y) + r sin v Z every coordinate reaches its extremes at a
-// corner, at a stationary point of a border, or at a stationary point inside, and those have closed forms;
-// the box of those points is the patch's box.
+// milliseconds a face, which was most of a filleted part's import, and works long over a cylinder cut at a
+// slant. On a torus patch P(u, v) = C + (R + r cos v)(cos u X + sin u Y) + r sin v Z every coordinate
+// reaches its extremes at a corner, at a stationary point of a border, or at a stationary point inside,
+// and those have closed forms; the box of those points is the patch's box. A cylinder's or cone's face
+// takes the box of its edges, lines and circles in closed form too.
 #include "host/geom/face_box.h"
 
 #include <BRepAdaptor_Curve.hxx>
@@ -11,13 +12,19 @@
 #include <BRep_Tool.hxx>
 #include <BndLib_Add3dCurve.hxx>
 #include <Bnd_Box.hxx>
+#include <ElCLib.hxx>
 #include <Geom2d_BSplineCurve.hxx>
 #include <Geom2d_BezierCurve.hxx>
 #include <Geom2d_Line.hxx>
 #include <Geom2d_TrimmedCurve.hxx>
+#include <Geom_Circle.hxx>
+#include <Geom_Line.hxx>
+#include <Geom_TrimmedCurve.hxx>
 #include <TColgp_Array1OfPnt2d.hxx>
 #include <TopExp_Explorer.hxx>
+#include <TopLoc_Location.hxx>
 #include <TopoDS.hxx>
+#include <gp_Circ.hxx>
 #include <gp_Torus.hxx>
 
 #include <algorithm>
@@ -158,8 +165,30 @@ std::optional<Box3> edgesBox(const TopoDS_Face& face) {
     for (TopExp_Explorer ex(face, TopAbs_EDGE); ex.More(); ex.Next()) {
         const TopoDS_Edge& edge = TopoDS::Edge(ex.Current());
         if (BRep_Tool::Degenerated(edge)) continue;   // a cone's apex: the edges beside it reach it
-        if (!BRep_Tool::IsGeometric(edge)) return std::nullopt;
-        BndLib_Add3dCurve::AddOptimal(BRepAdaptor_Curve(edge), 0, box);
+        TopLoc_Location where;
+        double first = 0, last = 0;
+        Handle(Geom_Curve) curve = BRep_Tool::Curve(edge, where, first, last);
+        if (curve.IsNull()) return std::nullopt;
+        while (curve->IsKind(STANDARD_TYPE(Geom_TrimmedCurve)))
+            curve = Handle(Geom_TrimmedCurve)::DownCast(curve)->BasisCurve();
+        const gp_Trsf& move = where.Transformation();
+        if (curve->IsKind(STANDARD_TYPE(Geom_Line))) {
+            box.Add(curve->Value(first).Transformed(move));
+            box.Add(curve->Value(last).Transformed(move));
+        } else if (const auto circle = Handle(Geom_Circle)::DownCast(curve);
+                   !circle.IsNull() && last - first <= kTwoPi) {
+            // Each coordinate of O + R (cos t X + sin t Y) is stationary where tan t = Y / X.
+            const gp_Circ c = circle->Circ().Transformed(move);
+            auto add = [&](double t) { box.Add(ElCLib::Value(t, c)); };
+            add(first);
+            add(last);
+            for (int k = 1; k <= 3; ++k) {
+                const double x = c.XAxis().Direction().Coord(k), y = c.YAxis().Direction().Coord(k);
+                if (x != 0 || y != 0) anglesIn(std::atan2(y, x), first, last, add);
+            }
+        } else {
+            BndLib_Add3dCurve::AddOptimal(BRepAdaptor_Curve(edge), 0, box);
+        }
     }
     if (box.IsVoid()) return std::nullopt;
     Box3 b;
