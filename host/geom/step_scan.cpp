@@ -232,8 +232,8 @@ void StepPreScan::feed(std::string_view bytes) {
         }
         const char c = bytes.front();
         bytes.remove_prefix(1);
+        take(c);   // what a line break ends, a number say, lies on the line it ends
         if (c == '\n') ++line_;
-        take(c);
     }
 }
 

@@ -260,6 +260,7 @@ TEST(StepPreScan, FindsOnlyWhatIsOutsideStringsAndComments) {
         {"#9=B(#8,#4);\n#2=C(#3,#2);", "a reference to #3, an entity it does not define"},   // the least
         {"#1=B(#7,#5);\n#900000=C(#1,#900001);", "a reference to #5, an entity it does not define"},   // sparse
         {"#1=A(1.E16", "line 1: an absurd number (1.E16)"},
+        {"#1=A(1.E999\n);", "line 1: a number out of range (1.E999)"},   // on the line it ends
         {"#8=B();\n#8 = C(#8);", "a second entity #8"},
         // Whatever never closes would hide the rest of the file: here a second entity #1.
         {"#1=A('it);\n#1=B();", "line 1: a string that never ends"},
