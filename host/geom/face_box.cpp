@@ -104,14 +104,17 @@ std::optional<UvBox> filledRect(const TopoDS_Face& face) {
     return rect;
 }
 
-// Calls `take` with every angle t + 2πn, and t + π + 2πn, that lies in [low, high], over two turns at most
-// (counted, so that a range far out, where adding a turn changes nothing, still ends).
+// Calls `take` with every angle t in [low, high] where a cos t + b sin t is stationary (tan t = b / a),
+// over two turns at most (counted, so that a range far out, where adding a turn changes nothing, still
+// ends); none where a and b are 0.
 template <class Take>
-void anglesIn(double t, double low, double high, Take take) {
+void stationaryAngles(double a, double b, double low, double high, Take take) {
+    if (a == 0 && b == 0) return;
+    const double t = std::atan2(b, a);
     for (const double base : {t, t + std::numbers::pi}) {
         const double first = base + kTwoPi * std::ceil((low - base) / kTwoPi);
         for (int turn = 0; turn <= 2; ++turn)
-            if (const double a = first + kTwoPi * turn; a >= low && a <= high) take(a);
+            if (const double angle = first + kTwoPi * turn; angle >= low && angle <= high) take(angle);
     }
 }
 
@@ -139,18 +142,17 @@ Box3 torusPatchBox(const TorusFrame& torus, const UvBox& r) {
         // stationary where tan v = z / g(u).
         auto meridian = [&](double u) {
             const double g = std::cos(u) * x + std::sin(u) * y;
-            if (g != 0 || z != 0) anglesIn(std::atan2(z, g), r.vMin, r.vMax, [&](double v) { add(u, v); });
+            stationaryAngles(g, z, r.vMin, r.vMax, [&](double v) { add(u, v); });
         };
         meridian(r.uMin);
         meridian(r.uMax);
         // Along a parallel, and inside, stationary in u where tan u = y / x; where x = y = 0 the
         // coordinate does not change with u, and the meridians hold its extremes.
-        if (x != 0 || y != 0)
-            anglesIn(std::atan2(y, x), r.uMin, r.uMax, [&](double u) {
-                add(u, r.vMin);
-                add(u, r.vMax);
-                meridian(u);
-            });
+        stationaryAngles(x, y, r.uMin, r.uMax, [&](double u) {
+            add(u, r.vMin);
+            add(u, r.vMax);
+            meridian(u);
+        });
     }
     return box;
 }
@@ -184,7 +186,7 @@ std::optional<Box3> edgesBox(const TopoDS_Face& face) {
             add(last);
             for (int k = 1; k <= 3; ++k) {
                 const double x = c.XAxis().Direction().Coord(k), y = c.YAxis().Direction().Coord(k);
-                if (x != 0 || y != 0) anglesIn(std::atan2(y, x), first, last, add);
+                stationaryAngles(x, y, first, last, add);
             }
         } else {
             BndLib_Add3dCurve::AddOptimal(BRepAdaptor_Curve(edge), 0, box);

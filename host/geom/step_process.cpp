@@ -20,9 +20,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
-#include <sstream>
 
 extern char** environ;
 
@@ -197,22 +195,11 @@ bool sendAll(int socket, const std::string& bytes) {
 double servingReaderCpuSeconds() {
     const std::lock_guard<std::mutex> hold(g_servingLock);
     if (g_serving.pid <= 0) return 0;
-    // The process's CPU clock counts to the nanosecond; its clock-tick counts in /proc are 10 ms apart.
+    // Its CPU clock, to the nanosecond (its clock-tick counts in /proc are 10 ms apart).
     clockid_t clock{};
     timespec t{};
-    if (clock_getcpuclockid(g_serving.pid, &clock) == 0 && clock_gettime(clock, &t) == 0)
-        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-    std::ifstream in("/proc/" + std::to_string(g_serving.pid) + "/stat");
-    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    // Fields 14 and 15, user and system time in clock ticks, follow the command's closing parenthesis.
-    const std::size_t close = stat.rfind(')');
-    if (close == std::string::npos) return 0;
-    std::istringstream fields(stat.substr(close + 2));
-    std::string skip;
-    for (int i = 3; i < 14; ++i) fields >> skip;
-    double user = 0, system = 0;
-    fields >> user >> system;
-    return (user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
+    if (clock_getcpuclockid(g_serving.pid, &clock) != 0 || clock_gettime(clock, &t) != 0) return 0;
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
 ProcessRun askStepReader(const std::string& path, long memoryMb, bool exactLimit, bool fresh, bool failNamesAndColours,

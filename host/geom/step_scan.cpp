@@ -16,15 +16,16 @@ namespace {
 constexpr std::size_t kMaxToken = 320;   // longer numbers or references than any writer makes
 
 // The classes of a byte, as bits of a table: the scan spends most of its time asking them.
-enum : unsigned char { kDigit = 1, kLetter = 2, kNumberChar = 4, kHexDigit = 8, kBlank = 16, kWordChar = 32 };
+enum : unsigned char { kDigit = 1, kLetter = 2, kNumberChar = 4, kHexDigit = 8, kBlank = 16 };
+constexpr unsigned char kWordChar = kLetter | kDigit;
 
 constexpr std::array<unsigned char, 256> kClasses = [] {
     std::array<unsigned char, 256> classes{};
     auto mark = [&](char c, unsigned char bits) { classes[static_cast<unsigned char>(c)] |= bits; };
-    for (char c = '0'; c <= '9'; ++c) mark(c, kDigit | kNumberChar | kHexDigit | kWordChar);
-    for (char c = 'A'; c <= 'Z'; ++c) mark(c, kLetter | kWordChar);
-    for (char c = 'a'; c <= 'z'; ++c) mark(c, kLetter | kWordChar);
-    mark('_', kLetter | kWordChar);
+    for (char c = '0'; c <= '9'; ++c) mark(c, kDigit | kNumberChar | kHexDigit);
+    for (char c = 'A'; c <= 'Z'; ++c) mark(c, kLetter);
+    for (char c = 'a'; c <= 'z'; ++c) mark(c, kLetter);
+    mark('_', kLetter);
     for (char c : {'.', 'E', 'e', '+', '-'}) mark(c, kNumberChar);
     for (char c : {'A', 'B', 'C', 'D', 'E', 'F', 'a', 'b', 'c', 'd', 'e', 'f'}) mark(c, kHexDigit);
     for (char c : {' ', '\t', '\r', '\n'}) mark(c, kBlank);
@@ -123,25 +124,9 @@ void StepPreScan::take(char c) {
         state_ = c == '/' ? State::Normal : c == '*' ? State::StarInComment : State::Comment;
         return;
     case State::Word:
-        if (is(c, kWordChar)) {
-            if (token_.size() <= kMaxToken) token_ += c;
-            return;
-        }
-        endToken();
-        break;
     case State::Number:
-        if (is(c, kNumberChar)) {
-            if (token_.size() <= kMaxToken) token_ += c;
-            return;
-        }
-        endToken();
-        break;
     case State::Reference:
-        if (isDigit(c)) {
-            if (token_.size() <= kMaxToken) token_ += c;
-            return;
-        }
-        endToken();
+        endToken();   // what goes on with the token went to takeRun
         break;
     case State::Normal:
         break;
@@ -159,17 +144,10 @@ void StepPreScan::take(char c) {
     } else if (c == '/') {
         state_ = State::Slash;
         opened_ = line_;
-    } else if (c == '#') {
-        state_ = State::Reference;
+    } else if (const State token = tokenOpenedBy(c); token != State::Normal) {
+        state_ = token;
         token_.clear();   // a token that ended early may have left its text
-    } else if (isLetter(c)) {
-        state_ = State::Word;
-        token_ = c;
-    } else if (isDigit(c) || c == '+' || c == '-' || c == '.') {
-        // A '.' also opens an enumeration (.T.) and a '-' a keyword's tail (END-ISO-10303-21); what is no
-        // number is left to the reader.
-        state_ = State::Number;
-        token_ = c;
+        if (token != State::Reference) token_ = c;   // a reference's number follows its '#'
     } else if (c == '(') {
         if (++depth_ > kStepMaxNesting)
             fail("lists nested deeper than " + std::to_string(kStepMaxNesting) + " levels");
@@ -191,28 +169,32 @@ std::size_t StepPreScan::takeRun(std::string_view bytes) {
     case State::String: return passLines(std::min(bytes.find('\''), bytes.size()));
     case State::Comment: return passLines(std::min(bytes.find('*'), bytes.size()));
     case State::Binary: return spanOf(bytes, 0, kHexDigit);
-    case State::Word: return addToToken(spanOf(bytes, 0, kWordChar));
-    case State::Number: return addToToken(spanOf(bytes, 0, kNumberChar));
-    case State::Reference: return addToToken(spanOf(bytes, 0, kDigit));
+    case State::Word:
+    case State::Number:
+    case State::Reference: return addToToken(spanOf(bytes, 0, continuing(state_)));
     case State::Normal: return passLines(spanOf(bytes, 0, kBlank));
     default: return 0;
     }
 }
 
+StepPreScan::State StepPreScan::tokenOpenedBy(char c) {
+    if (c == '#') return State::Reference;
+    if (isLetter(c)) return State::Word;
+    // A '.' also opens an enumeration (.T.) and a '-' a keyword's tail (END-ISO-10303-21); what is no
+    // number is left to the reader.
+    if (isDigit(c) || c == '+' || c == '-' || c == '.') return State::Number;
+    return State::Normal;
+}
+
+unsigned char StepPreScan::continuing(State token) {
+    if (token == State::Word) return kWordChar;
+    return token == State::Number ? kNumberChar : kDigit;
+}
+
 std::size_t StepPreScan::takeWholeToken(std::string_view bytes) {
-    const char c = bytes.front();
-    State kind = State::Normal;
-    unsigned char classes = 0;
-    if (c == '#') {
-        kind = State::Reference, classes = kDigit;
-    } else if (isLetter(c)) {
-        kind = State::Word, classes = kWordChar;
-    } else if (isDigit(c) || c == '+' || c == '-' || c == '.') {
-        kind = State::Number, classes = kNumberChar;
-    } else {
-        return 0;
-    }
-    const std::size_t end = spanOf(bytes, 1, classes);
+    const State kind = tokenOpenedBy(bytes.front());
+    if (kind == State::Normal) return 0;
+    const std::size_t end = spanOf(bytes, 1, continuing(kind));
     if (end == bytes.size()) return 0;   // it may go on in the next bytes
     if (pendingReference_ >= 0) endReference(false);
     const std::size_t start = kind == State::Reference ? 1 : 0;   // a reference's number follows its '#'

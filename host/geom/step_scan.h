@@ -29,6 +29,10 @@ private:
     std::size_t takeRun(std::string_view bytes);
     void endToken();
     void checkToken(State kind, std::string_view text);
+    // The token a byte opens (a reference, word or number; Normal for none), and the byte classes that
+    // continue one.
+    static State tokenOpenedBy(char c);
+    static unsigned char continuing(State token);
     // Checks a token that starts and ends within the bytes where it lies; its length, 0 for none.
     std::size_t takeWholeToken(std::string_view bytes);
     void fail(std::string why);

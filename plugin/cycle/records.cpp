@@ -203,7 +203,8 @@ void writeStream(VIEW_LIST* tree) {
             case kRecCyl: {
                 const auto* cyl = static_cast<const CYL_LIST*>(record);
                 image(kind, cyl, [&] { writeCylImage(*cyl, idOf, out); });
-                for (int i = 0; i < listedEntities(*cyl); ++i) marker(kRecCylEntity, static_cast<std::uint32_t>(cyl->ents[i].id));
+                const int listed = listedEntities(*cyl);
+                for (int i = 0; i < listed; ++i) marker(kRecCylEntity, static_cast<std::uint32_t>(cyl->ents[i].id));
                 break;
             }
             case kRecCylEntity:
