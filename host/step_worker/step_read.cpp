@@ -195,6 +195,13 @@ std::string readWithNamesAndColours(const char* path, bool injectFault, Reply& r
         STEPCAFControl_Reader reader;
         reader.SetColorMode(true);
         reader.SetNameMode(true);
+        // The host takes nothing else of the product data: layers, properties, tolerances, materials
+        // and views are not looked for.
+        reader.SetLayerMode(false);
+        reader.SetPropsMode(false);
+        reader.SetGDTMode(false);
+        reader.SetMatMode(false);
+        reader.SetViewMode(false);
         refusal = loadModel(reader.ChangeReader(), path);
         if (!refusal.empty()) return refusal;
         refusal = malformedEntity(reader.ChangeReader());
