@@ -16,7 +16,15 @@ namespace {
 constexpr std::size_t kMaxToken = 320;   // longer numbers or references than any writer makes
 
 // The classes of a byte, as bits of a table: the scan spends most of its time asking them.
-enum : unsigned char { kDigit = 1, kLetter = 2, kNumberChar = 4, kHexDigit = 8, kBlank = 16 };
+enum : unsigned char {
+    kDigit = 1,
+    kLetter = 2,
+    kNumberChar = 4,
+    kHexDigit = 8,
+    kBlank = 16,
+    kOpensToken = 32,       // a reference, word or number
+    kOpensNonFinite = 64,   // the first letter of a word naming a number that is not finite
+};
 constexpr unsigned char kWordChar = kLetter | kDigit;
 
 constexpr std::array<unsigned char, 256> kClasses = [] {
@@ -29,6 +37,10 @@ constexpr std::array<unsigned char, 256> kClasses = [] {
     for (char c : {'.', 'E', 'e', '+', '-'}) mark(c, kNumberChar);
     for (char c : {'A', 'B', 'C', 'D', 'E', 'F', 'a', 'b', 'c', 'd', 'e', 'f'}) mark(c, kHexDigit);
     for (char c : {' ', '\t', '\r', '\n'}) mark(c, kBlank);
+    for (int c = 0; c < 256; ++c)
+        if (classes[c] & (kLetter | kDigit)) classes[c] |= kOpensToken;
+    for (char c : {'#', '+', '-', '.'}) mark(c, kOpensToken);
+    for (char c : {'N', 'n', 'Q', 'q', 'S', 's', 'I', 'i'}) mark(c, kOpensNonFinite);
     return classes;
 }();
 
@@ -42,8 +54,43 @@ std::size_t spanOf(std::string_view bytes, std::size_t from, unsigned char class
     return from;
 }
 
+// Whether a number's text must be read to tell whether it is within the limits. It need not when it is
+// plainly within them (a sign, digits with at most one point, an exponent of a few digits, its leading
+// digit's place from 10^-300, far from the smallest normal number, to 10^14) or plainly no number (no
+// digit before its exponent): most numbers of a file, told far more cheaply than read.
+bool needsReading(std::string_view t) {
+    std::size_t i = t.size() > 0 && t[0] == '-' ? 1 : 0;
+    int wholeDigits = 0, zerosAfterPoint = 0;   // significant digits before the point; zeros after it that lead
+    bool digits = false, significant = false;
+    for (; i < t.size() && isDigit(t[i]); ++i) {
+        digits = true;
+        significant = significant || t[i] != '0';
+        wholeDigits += significant;
+    }
+    if (i < t.size() && t[i] == '.')
+        for (++i; i < t.size() && isDigit(t[i]); ++i) {
+            digits = true;
+            if (!significant && t[i] == '0') ++zerosAfterPoint;
+            significant = significant || t[i] != '0';
+        }
+    if (!digits) return false;
+    int exponent = 0;
+    if (i < t.size() && (t[i] == 'E' || t[i] == 'e')) {
+        const bool negative = ++i < t.size() && t[i] == '-';
+        if (i < t.size() && (t[i] == '-' || t[i] == '+')) ++i;
+        const std::size_t first = i;
+        for (; i < t.size() && isDigit(t[i]); ++i) exponent = exponent * 10 + (t[i] - '0');
+        if (i == first || i - first > 4) return true;
+        if (negative) exponent = -exponent;
+    }
+    if (i != t.size()) return true;
+    if (!significant) return false;   // zero
+    const int place = (wholeDigits > 0 ? wholeDigits - 1 : -(zerosAfterPoint + 1)) + exponent;
+    return place < -300 || place > 14;
+}
+
 bool namesNonFinite(std::string_view word) {
-    if (word.size() > 8) return false;
+    if (word.size() > 8 || !is(word[0], kOpensNonFinite)) return false;
     std::string upper;
     for (char c : word) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return upper == "NAN" || upper == "QNAN" || upper == "SNAN" || upper == "IND" || upper == "INF" ||
@@ -71,6 +118,7 @@ void StepPreScan::checkToken(State kind, std::string_view text) {
     } else if (kind == State::Number) {
         if (text.size() > kMaxToken) return fail("a number of more than 320 characters");
         const std::string_view t = text[0] == '+' ? text.substr(1) : text;
+        if (!needsReading(t)) return;
         double value = 0;
         auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
         if (ec == std::errc::result_out_of_range) return failShowing("a number out of range (");
@@ -131,24 +179,33 @@ void StepPreScan::take(char c) {
     case State::Normal:
         break;
     }
-    // Normal: the start of the next token. A reference before "=" defines its entity; space and comments
-    // may come between.
-    if (pendingReference_ >= 0 && c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '/')
-        endReference(c == '=');
+    // Normal: the start of the next token, or a mark between tokens. A comment may come between a
+    // reference and its "=".
+    if (is(c, kBlank)) return;
+    if (c == '/') {
+        state_ = State::Slash;
+        opened_ = line_;
+        return;
+    }
+    const State token = tokenOpenedBy(c);
+    if (token == State::Normal && c != '\'' && c != '"') return takeMark(c);
+    if (pendingReference_ >= 0) endReference(false);
     if (c == '\'') {
         state_ = State::String;
         opened_ = line_;
     } else if (c == '"') {
         state_ = State::Binary;
         opened_ = line_;
-    } else if (c == '/') {
-        state_ = State::Slash;
-        opened_ = line_;
-    } else if (const State token = tokenOpenedBy(c); token != State::Normal) {
+    } else {
         state_ = token;
         token_.clear();   // a token that ended early may have left its text
         if (token != State::Reference) token_ = c;   // a reference's number follows its '#'
-    } else if (c == '(') {
+    }
+}
+
+void StepPreScan::takeMark(char c) {
+    if (pendingReference_ >= 0) endReference(c == '=');
+    if (c == '(') {
         if (++depth_ > kStepMaxNesting)
             fail("lists nested deeper than " + std::to_string(kStepMaxNesting) + " levels");
     } else if (c == ')') {
@@ -172,12 +229,12 @@ std::size_t StepPreScan::takeRun(std::string_view bytes) {
     case State::Word:
     case State::Number:
     case State::Reference: return addToToken(spanOf(bytes, 0, continuing(state_)));
-    case State::Normal: return passLines(spanOf(bytes, 0, kBlank));
     default: return 0;
     }
 }
 
 StepPreScan::State StepPreScan::tokenOpenedBy(char c) {
+    if (!is(c, kOpensToken)) return State::Normal;
     if (c == '#') return State::Reference;
     if (isLetter(c)) return State::Word;
     // A '.' also opens an enumeration (.T.) and a '-' a keyword's tail (END-ISO-10303-21); what is no
@@ -202,12 +259,54 @@ std::size_t StepPreScan::takeWholeToken(std::string_view bytes) {
     return end;
 }
 
+std::size_t StepPreScan::takeNormal(std::string_view bytes) {
+    std::size_t at = 0;
+    while (at < bytes.size() && finding_.empty()) {
+        const char c = bytes[at];
+        if (is(c, kBlank)) {
+            line_ += c == '\n';
+            ++at;
+        } else if (is(c, kOpensToken)) {
+            const std::size_t token = takeWholeToken(bytes.substr(at));
+            if (token == 0) break;
+            at += token;
+        } else if (c == '\'') {
+            const std::size_t string = takeWholeString(bytes.substr(at));
+            if (string == 0) break;
+            at += string;
+        } else if (c == '"' || c == '/') {
+            break;
+        } else {
+            takeMark(c);
+            ++at;
+        }
+    }
+    return at;
+}
+
+std::size_t StepPreScan::takeWholeString(std::string_view bytes) {
+    std::size_t end = 1;
+    for (;;) {
+        end = bytes.find('\'', end);
+        // A quote at the very end may be the first of a doubled one.
+        if (end == std::string_view::npos || end + 1 == bytes.size()) return 0;
+        if (bytes[end + 1] != '\'') break;
+        end += 2;
+    }
+    if (pendingReference_ >= 0) endReference(false);
+    line_ += static_cast<std::size_t>(std::count(bytes.data(), bytes.data() + end, '\n'));
+    return end + 1;
+}
+
 void StepPreScan::feed(std::string_view bytes) {
     while (!bytes.empty() && finding_.empty()) {
-        // A run that changes no state (inside a token, string or comment, or blank) goes at once, and so
-        // does a token that ends within the bytes.
-        std::size_t run = takeRun(bytes);
-        if (run == 0 && state_ == State::Normal) run = takeWholeToken(bytes);
+        // Between tokens, the bytes are taken by the quick way while it can.
+        if (state_ == State::Normal) {
+            bytes.remove_prefix(takeNormal(bytes));
+            if (bytes.empty() || !finding_.empty()) return;
+        }
+        // A run that changes no state (inside a token, string or comment) goes at once.
+        const std::size_t run = takeRun(bytes);
         if (run > 0) {
             bytes.remove_prefix(run);
             continue;

@@ -25,6 +25,9 @@ public:
 private:
     enum class State { Normal, Word, Number, Reference, String, QuoteInString, Binary, Slash, Comment, StarInComment };
     void take(char c);
+    // A byte between tokens that opens nothing: a reference before "=" defines its entity; parentheses
+    // nest.
+    void takeMark(char c);
     // Takes the bytes at the front that only continue what is open; how many.
     std::size_t takeRun(std::string_view bytes);
     void endToken();
@@ -35,6 +38,11 @@ private:
     static unsigned char continuing(State token);
     // Checks a token that starts and ends within the bytes where it lies; its length, 0 for none.
     std::size_t takeWholeToken(std::string_view bytes);
+    // Passes over a string that starts and ends within the bytes where it lies; its length, 0 for none.
+    std::size_t takeWholeString(std::string_view bytes);
+    // Takes what lies between tokens and whole tokens and strings from the front of the bytes, in the
+    // Normal state; how many bytes. It stops where the byte-by-byte way must go on.
+    std::size_t takeNormal(std::string_view bytes);
     void fail(std::string why);
 
     void endReference(bool defines);
