@@ -190,21 +190,30 @@ std::vector<double> edgeSamples(const TopoDS_Edge& edge, const Handle(Geom2d_Cur
         params.clear();
         for (int i = 0; i <= 32; ++i) params.push_back(f + (l - f) * i / 32.0);
     }
-    std::sort(params.begin(), params.end());
+    if (!std::is_sorted(params.begin(), params.end())) std::sort(params.begin(), params.end());
     params.front() = f;
     params.back() = l;
     return params;
+}
+
+// The wire's only edge, when it has one edge and that edge is not degenerated; else null. Most loops of a
+// part are one circle, and walking a wire end to end maps its vertices first.
+TopoDS_Edge onlyEdge(const TopoDS_Wire& wire) {
+    TopoDS_Iterator it(wire);
+    if (!it.More() || it.Value().ShapeType() != TopAbs_EDGE) return {};
+    const TopoDS_Edge edge = TopoDS::Edge(it.Value());
+    it.Next();
+    return it.More() || BRep_Tool::Degenerated(edge) ? TopoDS_Edge() : edge;
 }
 
 TrimLoop loopOf(const TopoDS_Wire& wire, const TopoDS_Face& face, bool outer, Sampling sampling) {
     TrimLoop loop;
     loop.outer = outer;
     auto same = [](const UV& a, const UV& b) { return std::abs(a.u - b.u) < 1e-12 && std::abs(a.v - b.v) < 1e-12; };
-    for (BRepTools_WireExplorer wex(wire, face); wex.More(); wex.Next()) {
-        const TopoDS_Edge& edge = wex.Current();
+    auto addEdge = [&](const TopoDS_Edge& edge) {
         double f = 0, l = 0;
         Handle(Geom2d_Curve) pcurve = BRep_Tool::CurveOnSurface(edge, face, f, l);
-        if (pcurve.IsNull()) continue;
+        if (pcurve.IsNull()) return;
         std::vector<double> params = edgeSamples(edge, pcurve, f, l, sampling);
         if (edge.Orientation() == TopAbs_REVERSED) std::reverse(params.begin(), params.end());
         for (double t : params) {
@@ -213,6 +222,11 @@ TrimLoop loopOf(const TopoDS_Wire& wire, const TopoDS_Face& face, bool outer, Sa
             if (!loop.points.empty() && same(loop.points.back(), uv)) continue;
             loop.points.push_back(uv);
         }
+    };
+    if (const TopoDS_Edge only = onlyEdge(wire); !only.IsNull()) {
+        addEdge(only);
+    } else {
+        for (BRepTools_WireExplorer wex(wire, face); wex.More(); wex.Next()) addEdge(wex.Current());
     }
     if (loop.points.size() > 1 && std::hypot(loop.points.back().u - loop.points.front().u,
                                              loop.points.back().v - loop.points.front().v) < 1e-7)

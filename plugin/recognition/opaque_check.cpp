@@ -156,6 +156,7 @@ SURF_POINTS planarPoints(const ent& surface) {
         if (eval_surf(&surface, u, v, 0, &pt)) out.points.push_back(pt);
     };
     if (s.typeCode == kSurfTrimmed && !s.trimPoints.empty()) {
+        out.points.reserve(s.trimPoints.size());
         for (const uv_pt& uv : s.trimPoints) add(uv.u, uv.v);
     } else {
         // A trimmed surface without boundary points falls back on its parameter box rather than on no z.
@@ -190,12 +191,11 @@ void surfaceInView(const ent& surface, const SURF_POINTS& planar, const double v
     if (planar.planar) {
         out.zMin = 1e10;
         out.zMax = -1e10;
+        // Only the height of each point: the third row of the transform, summed as mul_mat_vector sums it.
         for (const p_3d& p : planar.points) {
-            const double w[3] = {p.x, p.y, p.z};
-            double v[3];
-            mul_mat_vector(t, w, v);
-            out.zMin = std::min(out.zMin, v[2]);
-            out.zMax = std::max(out.zMax, v[2]);
+            const double z = p.x * t[0][2] + p.y * t[1][2] + p.z * t[2][2];
+            out.zMin = std::min(out.zMin, z);
+            out.zMax = std::max(out.zMax, z);
         }
     }
 }
