@@ -166,8 +166,8 @@ std::vector<double> circleSamples(double radius, double f, double l) {
     return params;
 }
 
-// How curved trim edges are sampled: circles worked out directly, or every edge by the kernel (to check
-// the other against).
+// How trim loops are made: circles worked out directly and a one-edge wire taken without walking it, or
+// every edge sampled and every wire walked by the kernel (to check the other against).
 enum class Sampling { Fast, Kernel };
 
 // Parameters along one edge where its trim polyline has points, first to last parameter.
@@ -223,7 +223,7 @@ TrimLoop loopOf(const TopoDS_Wire& wire, const TopoDS_Face& face, bool outer, Sa
             loop.points.push_back(uv);
         }
     };
-    if (const TopoDS_Edge only = onlyEdge(wire); !only.IsNull()) {
+    if (const TopoDS_Edge only = sampling == Sampling::Fast ? onlyEdge(wire) : TopoDS_Edge(); !only.IsNull()) {
         addEdge(only);
     } else {
         for (BRepTools_WireExplorer wex(wire, face); wex.More(); wex.Next()) addEdge(wex.Current());

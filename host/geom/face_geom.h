@@ -74,7 +74,8 @@ public:
     // Outer loop first, then the inner loops in the kernel's order, each of three points or more. Empty for
     // a face without wires. The loops end with the one whose points take their count past `maxPoints`.
     std::vector<TrimLoop> trimLoops(std::size_t maxPoints = SIZE_MAX) const;
-    // Every loop with each curved edge sampled by the kernel itself, to check trimLoops against.
+    // Every loop with each curved edge sampled and each wire walked by the kernel itself, to check trimLoops
+    // against.
     std::vector<TrimLoop> trimLoopsByKernel() const;
     // The largest tolerance of the trim edges and their vertices (0 without trims).
     double trimTolerance() const;
