@@ -79,7 +79,8 @@ bool needsReading(std::string_view t) {
         const bool negative = ++i < t.size() && t[i] == '-';
         if (i < t.size() && (t[i] == '-' || t[i] == '+')) ++i;
         const std::size_t first = i;
-        for (; i < t.size() && isDigit(t[i]); ++i) exponent = exponent * 10 + (t[i] - '0');
+        for (; i < t.size() && isDigit(t[i]); ++i)
+            if (i - first < 4) exponent = exponent * 10 + (t[i] - '0');
         if (i == first || i - first > 4) return true;
         if (negative) exponent = -exponent;
     }

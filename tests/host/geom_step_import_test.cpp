@@ -255,6 +255,8 @@ TEST(StepPreScan, FindsOnlyWhatIsOutsideStringsAndComments) {
         {"#5=B(999999999999999.9,1.E15,-0.001E-297,0.E99999,00001.E14,1.5.3,.5E,-.5);", ""},
         {"#5=B(1000000000000000.1);", "line 1: an absurd number (1000000000000000.1)"},
         {"#5=B(1.E00016);", "line 1: an absurd number (1.E00016)"},
+        {"#5=B(1.E-00000000000000000016,1.E+0000000000000000000000016);",
+         "line 1: an absurd number (1.E+0000000000000000000000016)"},
         {"#5=B(1.E-400);", "line 1: a number out of range (1.E-400)"},
         {"#6=B(+1.#INF);", "line 1: a number that is not finite (INF)"},
         {"#99999999999=B();", "line 1: an entity number past the reader's range (#99999999999)"},
