@@ -1,6 +1,6 @@
 // The STEP pre-scan as a small state machine over the bytes: strings, binaries and comments are passed over, words
-// (entity names, keywords) are checked against the names of non-finite numbers, numbers are parsed in the
-// "C" locale and checked against the magnitude limit.
+// (entity names, keywords) are checked against the names of non-finite numbers, numbers against the magnitude
+// limit (parsed in the "C" locale where their digits do not tell).
 #include "host/geom/step_scan.h"
 
 #include <algorithm>
