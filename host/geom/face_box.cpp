@@ -104,6 +104,14 @@ std::optional<UvBox> filledRect(const TopoDS_Face& face) {
     return rect;
 }
 
+// The kernel's box as the host keeps it; empty for a void one.
+Box3 toBox3(const Bnd_Box& box) {
+    if (box.IsVoid()) return {};
+    Box3 b;
+    box.Get(b.min[0], b.min[1], b.min[2], b.max[0], b.max[1], b.max[2]);
+    return b;
+}
+
 // Calls `take` with every angle t in [low, high] where a cos t + b sin t is stationary (tan t = b / a),
 // over two turns at most (counted, so that a range far out, where adding a turn changes nothing, still
 // ends); none where a and b are 0.
@@ -193,9 +201,7 @@ std::optional<Box3> edgesBox(const TopoDS_Face& face) {
         }
     }
     if (box.IsVoid()) return std::nullopt;
-    Box3 b;
-    box.Get(b.min[0], b.min[1], b.min[2], b.max[0], b.max[1], b.max[2]);
-    return b;
+    return toBox3(box);
 }
 
 // The face's box in closed form, where it has one.
@@ -225,10 +231,7 @@ std::optional<Box3> closedFormBox(const TopoDS_Face& face) {
 Box3 boxByKernel(const TopoDS_Shape& shape) {
     Bnd_Box b;
     BRepBndLib::AddOptimal(shape, b, false, false);
-    if (b.IsVoid()) return {};
-    double x0, y0, z0, x1, y1, z1;
-    b.Get(x0, y0, z0, x1, y1, z1);
-    return {{x0, y0, z0}, {x1, y1, z1}};
+    return toBox3(b);
 }
 
 Box3 boxOf(const TopoDS_Shape& shape) {

@@ -136,9 +136,13 @@ void StepPreScan::checkToken(State kind, std::string_view text) {
     }
 }
 
-void StepPreScan::endReference(bool defines) {
+void StepPreScan::recordReference(bool defines) {
     (defines ? defined_ : referred_).push_back(static_cast<std::uint32_t>(pendingReference_));
     pendingReference_ = -1;
+}
+
+void StepPreScan::passLines(std::string_view bytes) {
+    line_ += static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
 }
 
 void StepPreScan::take(char c) {
@@ -190,7 +194,7 @@ void StepPreScan::take(char c) {
     }
     const State token = tokenOpenedBy(c);
     if (token == State::Normal && c != '\'' && c != '"') return takeMark(c);
-    if (pendingReference_ >= 0) endReference(false);
+    endReference(false);
     if (c == '\'') {
         state_ = State::String;
         opened_ = line_;
@@ -205,7 +209,7 @@ void StepPreScan::take(char c) {
 }
 
 void StepPreScan::takeMark(char c) {
-    if (pendingReference_ >= 0) endReference(c == '=');
+    endReference(c == '=');
     if (c == '(') {
         if (++depth_ > kStepMaxNesting)
             fail("lists nested deeper than " + std::to_string(kStepMaxNesting) + " levels");
@@ -215,8 +219,8 @@ void StepPreScan::takeMark(char c) {
 }
 
 std::size_t StepPreScan::takeRun(std::string_view bytes) {
-    auto passLines = [&](std::size_t n) {
-        line_ += static_cast<std::size_t>(std::count(bytes.data(), bytes.data() + n, '\n'));
+    auto passLinesOf = [&](std::size_t n) {
+        passLines(bytes.substr(0, n));
         return n;
     };
     auto addToToken = [&](std::size_t n) {
@@ -224,8 +228,8 @@ std::size_t StepPreScan::takeRun(std::string_view bytes) {
         return n;
     };
     switch (state_) {
-    case State::String: return passLines(std::min(bytes.find('\''), bytes.size()));
-    case State::Comment: return passLines(std::min(bytes.find('*'), bytes.size()));
+    case State::String: return passLinesOf(std::min(bytes.find('\''), bytes.size()));
+    case State::Comment: return passLinesOf(std::min(bytes.find('*'), bytes.size()));
     case State::Binary: return spanOf(bytes, 0, kHexDigit);
     case State::Word:
     case State::Number:
@@ -237,11 +241,9 @@ std::size_t StepPreScan::takeRun(std::string_view bytes) {
 StepPreScan::State StepPreScan::tokenOpenedBy(char c) {
     if (!is(c, kOpensToken)) return State::Normal;
     if (c == '#') return State::Reference;
-    if (isLetter(c)) return State::Word;
-    // A '.' also opens an enumeration (.T.) and a '-' a keyword's tail (END-ISO-10303-21); what is no
-    // number is left to the reader.
-    if (isDigit(c) || c == '+' || c == '-' || c == '.') return State::Number;
-    return State::Normal;
+    // A digit, sign or point opens a number. A '.' also opens an enumeration (.T.) and a '-' a keyword's
+    // tail (END-ISO-10303-21); what is no number is left to the reader.
+    return isLetter(c) ? State::Word : State::Number;
 }
 
 unsigned char StepPreScan::continuing(State token) {
@@ -254,7 +256,7 @@ std::size_t StepPreScan::takeWholeToken(std::string_view bytes) {
     if (kind == State::Normal) return 0;
     const std::size_t end = spanOf(bytes, 1, continuing(kind));
     if (end == bytes.size()) return 0;   // it may go on in the next bytes
-    if (pendingReference_ >= 0) endReference(false);
+    endReference(false);
     const std::size_t start = kind == State::Reference ? 1 : 0;   // a reference's number follows its '#'
     checkToken(kind, bytes.substr(start, end - start));
     return end;
@@ -294,8 +296,8 @@ std::size_t StepPreScan::takeWholeString(std::string_view bytes) {
         if (bytes[end + 1] != '\'') break;
         end += 2;
     }
-    if (pendingReference_ >= 0) endReference(false);
-    line_ += static_cast<std::size_t>(std::count(bytes.data(), bytes.data() + end, '\n'));
+    endReference(false);
+    passLines(bytes.substr(0, end));
     return end + 1;
 }
 
@@ -328,7 +330,7 @@ std::string StepPreScan::finish() {
                                        : "a comment that never ends");
     }
     if (finding_.empty()) take(' ');
-    if (pendingReference_ >= 0) endReference(false);
+    endReference(false);
     if (!finding_.empty()) return finding_;
     if (!std::is_sorted(defined_.begin(), defined_.end())) std::sort(defined_.begin(), defined_.end());
     const auto twice = std::adjacent_find(defined_.begin(), defined_.end());

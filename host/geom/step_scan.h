@@ -45,7 +45,14 @@ private:
     std::size_t takeNormal(std::string_view bytes);
     void fail(std::string why);
 
-    void endReference(bool defines);
+    // The reference read and not yet known to define or refer, if any, as the one or the other. Asked at
+    // every token and mark, mostly with none pending: the asking is inline.
+    void endReference(bool defines) {
+        if (pendingReference_ >= 0) recordReference(defines);
+    }
+    void recordReference(bool defines);
+    // Counts the line breaks among bytes passed over.
+    void passLines(std::string_view bytes);
 
     State state_ = State::Normal;
     int depth_ = 0;

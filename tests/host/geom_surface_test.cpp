@@ -8,8 +8,8 @@
 #include <climits>
 #include <cmath>
 #include <map>
-#include <random>
 #include <numbers>
+#include <random>
 
 #include "host/api.h"
 #include "host/builder/part_builder.h"
