@@ -169,6 +169,7 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
         }
         if (opts->part.empty() && !isStepFile(opts->open)) setPartFile(opts->open);
         printCounts(out, opts->open);
+        out << messageLine();   // what the import read otherwise than asked, a line each
     }
     // A new part takes the name it will be saved under, so that what is written beside it lands there.
     if (opts->part.empty() && !opts->save.empty() && (opts->open.empty() || isStepFile(opts->open)))

@@ -1,6 +1,6 @@
 // STEP through the kernel's extended data exchange, which keeps names and colours. Writing runs here;
 // reading runs in the reader process, whose reply becomes solids here. Colours are the kernel's RGB values
-// (0-1), scaled to 0-255 for the host palette.
+// (0-1) as the file holds them (sRGB), scaled to 0-255 for the host palette.
 #include "host/geom/step_io.h"
 
 #include <IFSelect_ReturnStatus.hxx>
@@ -52,7 +52,7 @@ void quietKernel() {
 Quantity_Color fromHost(int colour) {
     int r, g, b;
     hostColourRgb(colour, r, g, b);
-    return Quantity_Color(r / 255.0, g / 255.0, b / 255.0, Quantity_TOC_RGB);
+    return Quantity_Color(r / 255.0, g / 255.0, b / 255.0, Quantity_TOC_sRGB);   // as the file holds it
 }
 
 int hostColourOf(int packed) {

@@ -104,6 +104,12 @@ void StepPreScan::fail(std::string why) {
     if (finding_.empty()) finding_ = "line " + std::to_string(line_) + ": " + why;
 }
 
+void StepPreScan::endQuoted(const char* what) {
+    if (quotedBytes_ > kStepMaxString && finding_.empty())
+        finding_ = "line " + std::to_string(opened_) + ": " + what + " of " + std::to_string(quotedBytes_) +
+                   " characters, longer than the reader takes (" + std::to_string(kStepMaxString) + ")";
+}
+
 void StepPreScan::endToken() {
     const State was = state_;
     state_ = State::Normal;
@@ -148,20 +154,28 @@ void StepPreScan::passLines(std::string_view bytes) {
 void StepPreScan::take(char c) {
     switch (state_) {
     case State::String:
+        ++quotedBytes_;
         if (c == '\'') state_ = State::QuoteInString;
         return;
     case State::QuoteInString:
         if (c == '\'') {   // a doubled quote stands for one
+            ++quotedBytes_;
             state_ = State::String;
             return;
         }
+        endQuoted("a string");
         state_ = State::Normal;
         break;
     case State::Binary:
+        ++quotedBytes_;
         // Only hexadecimal digits: a stray quote would otherwise hide the rest of the file from the scan
         // while the reader goes on reading it.
-        if (c == '"') state_ = State::Normal;
-        else if (!is(c, kHexDigit)) fail("a binary with a character that is no hexadecimal digit");
+        if (c == '"') {
+            endQuoted("a binary");
+            state_ = State::Normal;
+        } else if (!is(c, kHexDigit)) {
+            fail("a binary with a character that is no hexadecimal digit");
+        }
         return;
     case State::Slash:
         state_ = State::Normal;
@@ -195,12 +209,10 @@ void StepPreScan::take(char c) {
     const State token = tokenOpenedBy(c);
     if (token == State::Normal && c != '\'' && c != '"') return takeMark(c);
     endReference(false);
-    if (c == '\'') {
-        state_ = State::String;
+    if (c == '\'' || c == '"') {
+        state_ = c == '\'' ? State::String : State::Binary;
         opened_ = line_;
-    } else if (c == '"') {
-        state_ = State::Binary;
-        opened_ = line_;
+        quotedBytes_ = 1;
     } else {
         state_ = token;
         token_.clear();   // a token that ended early may have left its text
@@ -228,9 +240,17 @@ std::size_t StepPreScan::takeRun(std::string_view bytes) {
         return n;
     };
     switch (state_) {
-    case State::String: return passLinesOf(std::min(bytes.find('\''), bytes.size()));
+    case State::String: {
+        const std::size_t n = passLinesOf(std::min(bytes.find('\''), bytes.size()));
+        quotedBytes_ += n;
+        return n;
+    }
     case State::Comment: return passLinesOf(std::min(bytes.find('*'), bytes.size()));
-    case State::Binary: return spanOf(bytes, 0, kHexDigit);
+    case State::Binary: {
+        const std::size_t n = spanOf(bytes, 0, kHexDigit);
+        quotedBytes_ += n;
+        return n;
+    }
     case State::Word:
     case State::Number:
     case State::Reference: return addToToken(spanOf(bytes, 0, continuing(state_)));
@@ -297,7 +317,13 @@ std::size_t StepPreScan::takeWholeString(std::string_view bytes) {
         end += 2;
     }
     endReference(false);
+    const std::size_t lineBefore = line_;
     passLines(bytes.substr(0, end));
+    if (end + 1 > kStepMaxString) {
+        quotedBytes_ = end + 1;
+        opened_ = lineBefore;
+        endQuoted("a string");
+    }
     return end + 1;
 }
 

@@ -3,7 +3,8 @@
 // that are not finite (a NAN coordinate hangs the import) or absurdly large (lengths of 1e200 crash shape
 // healing), entity numbers past the reader's integers, and references to entities the file does not
 // define or numbers it defines twice. A string, binary or comment that never ends is refused too: the scan
-// would be blind to everything after it. One pass, any chunking of the bytes.
+// would be blind to everything after it; and a string or binary longer than the reader's buffer, which it
+// cannot read. One pass, any chunking of the bytes.
 #pragma once
 #include <cstdint>
 #include <cstddef>
@@ -15,6 +16,8 @@ namespace host {
 
 constexpr int kStepMaxNesting = 64;
 constexpr double kStepMaxMagnitude = 1e15;   // far beyond any part in any unit, far below an overflow
+// Bytes of a string or binary with its quotes: the kernel's reader fails on a token over its 16 KiB buffer.
+constexpr std::size_t kStepMaxString = 16000;
 
 class StepPreScan {
 public:
@@ -44,6 +47,8 @@ private:
     // Normal state; how many bytes. It stops where the byte-by-byte way must go on.
     std::size_t takeNormal(std::string_view bytes);
     void fail(std::string why);
+    // A string or binary has ended: refused when longer than the reader takes.
+    void endQuoted(const char* what);
 
     // The reference read and not yet known to define or refer, if any, as the one or the other. Asked at
     // every token and mark, mostly with none pending: the asking is inline.
@@ -64,6 +69,7 @@ private:
     std::string token_;   // the word, number or reference being read (bounded)
     std::size_t line_ = 1;
     std::size_t opened_ = 1;   // the line of the last string, binary or comment opened
+    std::size_t quotedBytes_ = 0;   // of the string or binary open, with its quotes so far
     std::string finding_;
 };
 

@@ -21,7 +21,12 @@
 #include <StepGeom_Curve.hxx>
 #include <StepGeom_Pcurve.hxx>
 #include <StepRepr_DefinitionalRepresentation.hxx>
+#include <StepRepr_ProductDefinitionShape.hxx>
+#include <StepRepr_ProductDefinitionUsage.hxx>
+#include <StepRepr_ShapeRepresentationRelationship.hxx>
+#include <StepShape_ContextDependentShapeRepresentation.hxx>
 #include <StepShape_OrientedEdge.hxx>
+#include <StepShape_ShapeDefinitionRepresentation.hxx>
 #include <TColStd_MapOfTransient.hxx>
 #include <TCollection_AsciiString.hxx>
 #include <TCollection_ExtendedString.hxx>
@@ -70,9 +75,11 @@ struct Reply {
     std::vector<std::string> warnings;
 };
 
+// The kernel keeps colours in linear RGB and takes a file's as the sRGB values that every system writes:
+// the host's colours are the file's values.
 int packed(const Quantity_Color& c) {
     double r, g, b;
-    c.Values(r, g, b, Quantity_TOC_RGB);
+    c.Values(r, g, b, Quantity_TOC_sRGB);
     auto scale = [](double x) { return static_cast<int>(std::lround(std::clamp(x, 0.0, 1.0) * 255.0)); };
     return scale(r) << 16 | scale(g) << 8 | scale(b);
 }
@@ -140,14 +147,54 @@ std::string unsoundness(const Handle(Standard_Transient)& entity) {
     return {};
 }
 
-// The first entity of the file read that the kernel's load check failed and that a transfer may reach (a
-// root, or one that another entity names), as "entity #12 is malformed (why)"; "" when there is none. The
-// kernel leaves what failed empty, and its translators do not all survive an empty parameter: a pcurve
-// whose representation names an entity of the wrong kind crashes the one for curves.
-std::string malformedEntity(STEPControl_Reader& reader) {
+// Whether the shape transfer, having reached an entity, goes on to `sharing`, an entity that names it: the
+// product's shape and its representations, the assembly's usages and their placed representations, and the
+// relations between shape representations. From the entities it reaches it goes on only to those they name.
+bool transferGoesUpTo(const Handle(Standard_Transient)& sharing) {
+    return sharing->IsKind(STANDARD_TYPE(StepRepr_ProductDefinitionShape)) ||
+           sharing->IsKind(STANDARD_TYPE(StepShape_ShapeDefinitionRepresentation)) ||
+           sharing->IsKind(STANDARD_TYPE(StepRepr_ProductDefinitionUsage)) ||
+           sharing->IsKind(STANDARD_TYPE(StepShape_ContextDependentShapeRepresentation)) ||
+           sharing->IsKind(STANDARD_TYPE(StepRepr_ShapeRepresentationRelationship));
+}
+
+// The entities the shape transfer may reach from its roots: the shapes, their geometry and topology, their
+// placements and units. Product data beside them (tolerances, dimensions, their presentation, views, styles,
+// properties) names the shapes but is never named by them, so it stays outside.
+TColStd_MapOfTransient transferReach(STEPControl_Reader& reader) {
+    const Interface_Graph& graph = reader.WS()->Graph();
+    TColStd_MapOfTransient reached;
+    std::vector<Handle(Standard_Transient)> pending;
+    auto reach = [&](const Handle(Standard_Transient)& entity) {
+        if (!entity.IsNull() && reached.Add(entity)) pending.push_back(entity);
+    };
+    for (int i = 1; i <= reader.NbRootsForTransfer(); ++i) reach(reader.RootForTransfer(i));
+    while (!pending.empty()) {
+        const Handle(Standard_Transient) entity = pending.back();
+        pending.pop_back();
+        for (Interface_EntityIterator named = graph.Shareds(entity); named.More(); named.Next()) reach(named.Value());
+        for (Interface_EntityIterator naming = graph.Sharings(entity); naming.More(); naming.Next())
+            if (transferGoesUpTo(naming.Value())) reach(naming.Value());
+    }
+    return reached;
+}
+
+struct LoadFailures {
+    std::string refusal;               // "entity #12 is malformed (why)" for the first the transfer may reach
+    std::vector<std::string> aside;    // the entities outside its reach, "#12"
+};
+
+// The entities of the file read that the kernel's load check failed. The kernel leaves what failed empty,
+// and its translators do not all survive an empty parameter (a pcurve whose representation names an entity
+// of the wrong kind crashes the one for curves): a shape's geometry or topology that the transfer may reach
+// refuses the file. The others are left aside: product data that this kernel reads only in part, and links
+// of the product's structure that name a representation it does not know (tessellated geometry beside or
+// instead of the solid), which the transfer passes over.
+LoadFailures loadFailures(STEPControl_Reader& reader) {
+    LoadFailures found;
     const Handle(Interface_InterfaceModel) model = reader.Model();
-    if (model.IsNull()) return {};
-    std::optional<TColStd_MapOfTransient> roots;
+    if (model.IsNull()) return found;
+    std::optional<TColStd_MapOfTransient> reach;
     // The load's checks are kept with the entities it reported on (the kernel's own check list copies
     // the model's sharing graph to list them).
     for (int number = 1; number <= model->NbEntities(); ++number) {
@@ -156,15 +203,38 @@ std::string malformedEntity(STEPControl_Reader& reader) {
         const Handle(Interface_Check) check = report.IsNull() ? Handle(Interface_Check)() : report->Check();
         if (check.IsNull() || !check->HasFailed()) continue;
         const Handle(Standard_Transient)& entity = model->Value(number);
-        if (reader.WS()->Graph().Sharings(entity).NbEntities() == 0) {
-            if (!roots) {
-                roots.emplace();
-                for (int i = 1; i <= reader.NbRootsForTransfer(); ++i) roots->Add(reader.RootForTransfer(i));
-            }
-            if (!roots->Contains(entity)) continue;
+        if (!reach) reach = transferReach(reader);
+        if (!reach->Contains(entity) || transferGoesUpTo(entity)) {
+            found.aside.push_back(entityName(model, entity, number));
+            continue;
         }
-        return "entity " + entityName(model, entity, number) + " is malformed (" + check->CFail(1) + ")";
+        found.refusal = "entity " + entityName(model, entity, number) + " is malformed (" + check->CFail(1) + ")";
+        return found;
     }
+    return found;
+}
+
+// The one line that tells the user what was left aside, or "".
+std::string asideWarning(const std::vector<std::string>& aside) {
+    if (aside.empty()) return {};
+    constexpr std::size_t kNamed = 5;
+    std::string names;
+    for (std::size_t i = 0; i < std::min(aside.size(), kNamed); ++i) names += (i ? ", " : "") + aside[i];
+    if (aside.size() > kNamed) names += ", ...";
+    return std::to_string(aside.size()) + (aside.size() == 1 ? " entity" : " entities") +
+           " of product data beside the shapes could not be read and " + (aside.size() == 1 ? "was" : "were") +
+           " left aside (" + names + ")";
+}
+
+// The refusal for the entities the load check failed, "" when the transfer may go on; a warning is added
+// to `reply` for the ones left aside.
+std::string refusalOfLoad(STEPControl_Reader& reader, Reply& reply) {
+    LoadFailures failures = loadFailures(reader);
+    if (!failures.refusal.empty()) return "not read, " + failures.refusal;
+    // Said once, though the file may be read a second time without names and colours.
+    if (std::string warning = asideWarning(failures.aside);
+        !warning.empty() && std::find(reply.warnings.begin(), reply.warnings.end(), warning) == reply.warnings.end())
+        reply.warnings.push_back(std::move(warning));
     return {};
 }
 
@@ -204,11 +274,8 @@ std::string readWithNamesAndColours(const char* path, bool injectFault, Reply& r
         reader.SetViewMode(false);
         refusal = loadModel(reader.ChangeReader(), path);
         if (!refusal.empty()) return refusal;
-        refusal = malformedEntity(reader.ChangeReader());
-        if (!refusal.empty()) {
-            refusal = "not read, " + refusal;
-            return refusal;
-        }
+        refusal = refusalOfLoad(reader.ChangeReader(), reply);
+        if (!refusal.empty()) return refusal;
         if (injectFault) throw Standard_Failure("a fault injected for a test");
         if (!reader.Transfer(xde.doc())) return "the transfer failed";
         Handle(XCAFDoc_ShapeTool) shapes = XCAFDoc_DocumentTool::ShapeTool(xde.doc()->Main());
@@ -235,7 +302,7 @@ std::string readPlain(const char* path, Reply& reply) {
     try {
         STEPControl_Reader reader;
         if (const std::string unread = loadModel(reader, path); !unread.empty()) return unread;
-        if (const std::string malformed = malformedEntity(reader); !malformed.empty()) return "not read, " + malformed;
+        if (std::string refusal = refusalOfLoad(reader, reply); !refusal.empty()) return refusal;
         const int roots = reader.NbRootsForTransfer();
         int lost = 0;
         for (int i = 1; i <= roots; ++i) {

@@ -52,12 +52,14 @@ double largestRadius(const POINT_LIST* point, double minSweep) {
 // The points of one view with their full-sweep radius (Rq), in cells of a square grid, so that an open
 // point finds the wider holes whose wall it may lie on without looking at every point of the view. A hole
 // goes into every cell that its wall (grown by the tolerance) may reach; one reaching very many cells is
-// kept aside and tried for every query.
+// kept aside and tried for every query. Points already released (`gone`) are freed and never looked at.
 class WallIndex {
 public:
-    WallIndex(const std::vector<POINT_LIST*>& points, double wallTolerance) : tol_(wallTolerance) {
+    WallIndex(const std::vector<POINT_LIST*>& points, const std::vector<char>& gone, double wallTolerance)
+        : tol_(wallTolerance) {
         std::vector<double> reaches;
         for (std::size_t i = 0; i < points.size(); ++i) {
+            if (gone[i]) continue;
             const double rq = largestRadius(points[i], kQuarterTurn);
             if (!(rq > 0) || !std::isfinite(rq) || !std::isfinite(points[i]->ptView[0]) ||
                 !std::isfinite(points[i]->ptView[1]))
@@ -139,7 +141,7 @@ int cylsDelOpen(VIEW_LIST* head) {
             double r = 0;
             for (const CYL_LIST* s = point->firstCyl; s; s = s->next) r = std::max({r, s->rSup, s->rInf});
             if (widest > kQuarterTurn) {
-                if (!walls) walls = std::make_unique<WallIndex>(points, wallTolerance);
+                if (!walls) walls = std::make_unique<WallIndex>(points, gone, wallTolerance);
                 if (walls->onWiderWall(static_cast<int>(i), point->ptView[0], point->ptView[1], r, gone)) continue;
             }
             gone[i] = 1;

@@ -286,6 +286,32 @@ TEST(StepPreScan, FindsOnlyWhatIsOutsideStringsAndComments) {
     EXPECT_EQ(stepPreScan(std::string(kStepMaxNesting + 1, '(')), "line 1: lists nested deeper than 64 levels");
     EXPECT_EQ(stepPreScan(std::string(400, '7')), "line 1: a number of more than 320 characters");
     EXPECT_EQ(stepPreScan(example()), "");
+
+    // A string or binary the kernel's reader cannot hold (its quotes and doubled quotes counted), named
+    // on the line where it begins, whole or fed in pieces.
+    auto quoted = [](std::size_t bytes, char quote, const std::string& filler) {
+        std::string inside;
+        while (inside.size() < bytes - 2) inside += filler;
+        inside.resize(bytes - 2);
+        return "#1=A(\n" + std::string(1, quote) + inside + std::string(1, quote) + ");";
+    };
+    const std::string tooLong = "line 2: a string of 16001 characters, longer than the reader takes (16000)";
+    const std::pair<std::string, std::string> strings[] = {
+        {quoted(kStepMaxString, '\'', "x"), ""},
+        {quoted(kStepMaxString + 1, '\'', "x"), tooLong},
+        {quoted(kStepMaxString + 1, '\'', "it''s\nx"), tooLong},
+        {quoted(kStepMaxString, '"', "0F"), ""},
+        {quoted(kStepMaxString + 1, '"', "0F"),
+         "line 2: a binary of 16001 characters, longer than the reader takes (16000)"},
+    };
+    for (const auto& [text, finding] : strings) {
+        EXPECT_EQ(stepPreScan(text), finding);
+        for (std::size_t piece : {1, 7, 4096}) {
+            StepPreScan pieces;
+            for (std::size_t at = 0; at < text.size(); at += piece) pieces.feed(std::string_view(text).substr(at, piece));
+            EXPECT_EQ(pieces.finish(), finding) << piece;
+        }
+    }
 }
 
 TEST(StepReply, IsReadOnlyWhole) {

@@ -96,23 +96,28 @@ protected:
 class ExampleParts : public ProcessCheckTest, public testing::WithParamInterface<std::string> {};
 
 TEST_P(ExampleParts, AMachinistTakesEveryProcessExecuteGives) {
-    ASSERT_EQ(host::openStepAsPart(std::string(FX_SOURCE_DIR) + "/data/examples/" + GetParam() + ".step"), "");
-    execute(GetParam());
+    ASSERT_EQ(host::openStepAsPart(std::string(FX_SOURCE_DIR) + "/" + GetParam()), "");
+    execute(std::filesystem::path(GetParam()).stem().string());
     const std::vector<std::string> remarks = check();
     EXPECT_TRUE(remarks.empty()) << remarks.size() << " remarks:" << joined(remarks);
 }
 
-// Every example part shipped.
+// Every example part shipped, and every part of the STEP corpus and the repro parts that has holes.
 std::vector<std::string> exampleParts() {
-    std::vector<std::string> names;
-    for (const auto& file : std::filesystem::directory_iterator(std::string(FX_SOURCE_DIR) + "/data/examples"))
-        if (file.path().extension() == ".step") names.push_back(file.path().stem().string());
-    std::sort(names.begin(), names.end());
-    return names;
+    std::vector<std::string> paths;
+    for (const char* folder : {"data/examples", "tests/data/step_corpus", "tests/data/repros"})
+        for (const auto& file : std::filesystem::directory_iterator(std::string(FX_SOURCE_DIR) + "/" + folder))
+            if ((file.path().extension() == ".step" || file.path().extension() == ".stp") &&
+                file.path().stem() != "tessellated_only" && file.path().stem() != "open_arcs_scallop_and_half_hole")
+                paths.push_back(std::string(folder) + "/" + file.path().filename().string());
+    std::sort(paths.begin(), paths.end());
+    return paths;
 }
 
 INSTANTIATE_TEST_SUITE_P(ProcessCheck, ExampleParts, testing::ValuesIn(exampleParts()),
-                         [](const testing::TestParamInfo<std::string>& info) { return info.param; });
+                         [](const testing::TestParamInfo<std::string>& info) {
+                             return std::filesystem::path(info.param).stem().string();
+                         });
 
 // ---- built parts of the shapes that led processes astray ---------------------------------------------------
 

@@ -19,6 +19,7 @@
 #include "hostapp/hostcam.h"
 #include "platform/ui/driver.h"
 #include "support/golden.h"
+#include "support/main_job.h"
 #include "support/host_folder.h"
 #include "support/nc_reader.h"
 #include "support/private_module.h"
@@ -28,21 +29,6 @@ namespace {
 
 const std::string kModule = privateModule();
 const std::string kGolden = std::string(FX_SOURCE_DIR) + "/tests/sessions/golden/";
-const std::string kPlate = std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step";
-const std::string kMainSession = std::string(FX_SOURCE_DIR) + "/data/sessions/execute.session";
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
-}
 
 // Entity ids, operation ids and group ids renumbered in the order they first appear, so that two
 // generations that made the same things compare equal whatever ids the host handed out.
@@ -77,33 +63,6 @@ std::string writeSession(const TempDir& dir, const std::string& name, const std:
     const std::string path = dir.path() + "/" + name;
     std::ofstream(path) << steps;
     return path;
-}
-
-struct MainJobRun {
-    int code = -1;
-    std::string out, err;
-    std::string operations, groups, drillingList, machiningTime, nc;
-};
-
-// The main job on a part in a folder of its own, with a copy of the shipped host folder (made once).
-MainJobRun runMainJob(const TempDir& dir, const std::string& session = kMainSession, const std::string& open = kPlate,
-                      const std::string& title = "holes_plate") {
-    MainJobRun run;
-    std::string hostDir = dir.path() + "/host";
-    if (!std::filesystem::exists(hostDir)) hostDir = copyShippedHostFolder(dir.path());
-    const std::string part = dir.path() + "/" + title + ".pfp";
-    std::ostringstream out, err;
-    run.code = host::hostcamMain({"--plugin", kModule, "--host-dir", hostDir, "--open", open, "--session", session,
-                                  "--save", part, "--nc", dir.path() + "/" + title + ".nc"},
-                                 out, err);
-    run.out = out.str();
-    run.err = err.str();
-    run.operations = host::dumpOperations();
-    run.groups = host::dumpGroups();
-    run.drillingList = readFile(dir.path() + "/" + title + ".txt");
-    run.machiningTime = replaceAll(readFile(dir.path() + "/" + title + "_Time.txt"), dir.path() + "/", "<part folder>/");
-    run.nc = readFile(dir.path() + "/" + title + ".nc");
-    return run;
 }
 
 class MainJob : public testing::Test {

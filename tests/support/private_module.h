@@ -13,11 +13,18 @@ public:
         char pattern[] = "/tmp/fxmodule-XXXXXX";
         if (!mkdtemp(pattern)) std::abort();
         dir_ = pattern;
+        fs::create_symlink(fs::path(std::string(FX_BINARY_DIR) + "/bin") / "Forantix.so", dir_ / "Forantix.so");
+        module_ = (dir_ / "Forantix.so").string();
+        reset();
+    }
+    // Back to a fresh install: the settings and tables that runs wrote beside the module are gone.
+    void reset() const {
+        namespace fs = std::filesystem;
+        for (const auto& entry : fs::directory_iterator(dir_))
+            if (entry.path().filename() != "Forantix.so") fs::remove_all(entry.path());
         const fs::path bin = std::string(FX_BINARY_DIR) + "/bin";
-        fs::create_symlink(bin / "Forantix.so", dir_ / "Forantix.so");
         fs::copy_file(bin / "Forantix.txt", dir_ / "Forantix.txt");
         fs::copy(bin / "Forantix", dir_ / "Forantix", fs::copy_options::recursive);
-        module_ = (dir_ / "Forantix.so").string();
     }
     ~PrivateModule() {
         std::error_code ignored;
@@ -32,8 +39,13 @@ private:
     std::string module_;
 };
 
-// The module path for this test process.
-inline const std::string& privateModule() {
+inline const PrivateModule& thePrivateModule() {
     static const PrivateModule module;
-    return module.path();
+    return module;
 }
+
+// The module path for this test process.
+inline const std::string& privateModule() { return thePrivateModule().path(); }
+
+// The module's folder as freshly installed, for a test that must not see what an earlier run wrote.
+inline void resetPrivateModule() { thePrivateModule().reset(); }
