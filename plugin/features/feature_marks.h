@@ -32,7 +32,7 @@ int deleteFeatureMark(FEATURE_MARK* mark);
 FEATURE_MARK* findFeatureMarkByEntity(std::uint32_t id);
 // Removes each mark that a later mark repeats (within T, the same sense within 0.0005 rad, equal fit and tap
 // flags); the later one stays. The number removed.
-std::int16_t removeCoincidentMarks(FEATURE_MARK* head);
+int removeCoincidentMarks(FEATURE_MARK* head);
 // Whether the feature data agree (diameters, fit and tap data, thread, kind), position, direction, length
 // and fit class aside.
 bool sameFeatureData(const FEATURE_MARK& a, const FEATURE_MARK& b);
