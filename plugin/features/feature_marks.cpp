@@ -70,14 +70,16 @@ void deleteEntity(db_ptr entry) {
     if (entry) delete_ent(entry, 0, 0, 0, nullptr, 0);
 }
 
-// Deletes the mark's arcs and note, each when the part still has it (looked up in `ents`, or searched).
+// Deletes the mark's arcs and note, each when the part still has it (looked up in `ents`, or searched; an
+// id of 0 names nothing and is not searched for, which would cost a walk of the part per new mark).
 void deleteMarkEnts(const FEATURE_MARK& mark, MARK_ENTS* ents) {
     for (int i = 0; i < markArcCount(mark); ++i) {
         const std::uint32_t id = mark.arcEnts[i];
+        if (id == 0) continue;
         deleteEntity(ents ? ents->arc(id) : findEntById(id, 1, kEntArc));
         if (ents) ents->forget(id);
     }
-    if (markHasNote(mark)) {
+    if (markHasNote(mark) && mark.noteEnt != 0) {
         deleteEntity(ents ? ents->note(mark.noteEnt) : findEntById(mark.noteEnt, 1, kEntNote));
         if (ents) ents->forget(mark.noteEnt);
     }
