@@ -303,6 +303,11 @@ int deleteFeatureMark(FEATURE_MARK* mark) {
     return 0;
 }
 
+int deleteAllFeatureMarks() {
+    MARK_ENTS ents;
+    return dropMarks(g_records->featureMarks, &ents, [](const FEATURE_MARK&) { return true; });
+}
+
 FEATURE_MARK* findFeatureMarkByEntity(std::uint32_t id) {
     if (id == 0) return nullptr;
     for (FEATURE_MARK* mark : listedMarks(g_records->featureMarks)) {

@@ -28,6 +28,8 @@ bool isListedMark(const FEATURE_MARK* mark);
 int drawFeatureMark(FEATURE_MARK* mark, std::int32_t level);
 // Unlinks the mark, deletes its entities and frees it; a mark not in the list is left alone. Returns 0.
 int deleteFeatureMark(FEATURE_MARK* mark);
+// deleteFeatureMark of every mark of the list, the part's entities looked up once. The number deleted.
+int deleteAllFeatureMarks();
 // The first mark one of whose arcs (or, after an arc that is not it, whose note) has the id; null when none.
 FEATURE_MARK* findFeatureMarkByEntity(std::uint32_t id);
 // Removes each mark that a later mark repeats (within T, the same sense within 0.0005 rad, equal fit and tap
