@@ -290,6 +290,7 @@ BENCHMARK(BM_HostcamRun)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMill
 void printStepImportSummary();   // step_import_bench.cpp
 void printHolePathSummary();     // hole_path_bench.cpp
 void printStepFeaturesSummary(); // step_features_bench.cpp
+void printFeatureImportSummary(); // feature_import_bench.cpp
 
 int main(int argc, char** argv) {
     plat::useVirtualClock(true);   // the plug-in's own waits do not count
@@ -310,6 +311,7 @@ int main(int argc, char** argv) {
     printStepImportSummary();
     printHolePathSummary();
     printStepFeaturesSummary();
+    printFeatureImportSummary();
     benchmark::Shutdown();
     pluginDetach();
     return 0;

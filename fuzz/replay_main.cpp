@@ -1,5 +1,6 @@
 // Without libFuzzer (the ordinary and sanitizer builds), a fuzz target replays the inputs named on its
-// command line, files or folders of files: the regression inputs of tests/fuzz_regressions run as tests.
+// command line, files or folders of files, each whole: the regression inputs of tests/fuzz_regressions
+// run as tests.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -24,6 +25,7 @@ void replay(const std::filesystem::path& file) {
 int main(int argc, char** argv) {
     int count = 0;
     for (int i = 1; i < argc; ++i) {
+        if (argv[i][0] == '-') continue;   // a libFuzzer option: scripts/fuzz_replay.sh gives both the same line
         const std::filesystem::path arg(argv[i]);
         if (std::filesystem::is_directory(arg)) {
             for (const auto& entry : std::filesystem::directory_iterator(arg)) {

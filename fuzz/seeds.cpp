@@ -106,6 +106,11 @@ void writeFileSeeds(const std::string& out) {
                 fuzz::writeSeed(out + "/table_rows", seed, entry);
             }
             if (metric && (name.rfind("Metric", 0) == 0)) fuzz::writeSeed(out + "/thread_tables", seed, bytesOf(rows));
+            std::vector<std::uint8_t> snapshot{static_cast<std::uint8_t>(tab.size() & 0xFF),
+                                               static_cast<std::uint8_t>((tab.size() >> 8) & 0xFF)};
+            snapshot.insert(snapshot.end(), tab.begin(), tab.end());
+            snapshot.insert(snapshot.end(), rows.begin(), rows.end());
+            if (tab.size() <= 0xFFFF) fuzz::writeSeed(out + "/table_snapshots", seed, snapshot);
             // Older versions of the table, which the migration brings up to date.
             for (const char* version : {"2", "10", "19"}) {
                 std::string old = tab, oldRows = rows;
@@ -155,6 +160,9 @@ void writeFileSeeds(const std::string& out) {
         for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         const char* target = ext == ".TFF" ? "/tff_file" : ext == ".KTW" ? "/ktw_file" : nullptr;
         if (target) fuzz::writeSeed(out + target, f.name, bytesOf(sourceFile("tests/data/import/" + f.name)));
+        if (target)
+            fuzz::writeSeed(out + "/import_marks", f.name,
+                            withKind(ext == ".KTW" ? 1 : 0, bytesOf(sourceFile("tests/data/import/" + f.name))));
     }
 }
 

@@ -5,7 +5,7 @@
 # fork mode would let timeouts and out-of-memory inputs pass). Corpora grow in build-fuzz/corpus/<target>/;
 # an input that crashes, leaks, times out or runs out of memory is left in build-fuzz/findings/ and the
 # script fails, whichever process found it. tests/fuzz_regressions/<target>/ (the inputs found so far)
-# are read first. `fuzz.sh --fixed` instead tries a fixed number of inputs per target (about ten seconds'
+# are replayed whole first (scripts/fuzz_replay.sh), then seed the corpus. `fuzz.sh --fixed` instead tries a fixed number of inputs per target (about ten seconds'
 # worth each) from a fixed seed on a fresh corpus, the targets side by side: the same run on every
 # machine, so that CI fails on a change, never on luck.
 set -euo pipefail
@@ -24,7 +24,8 @@ fixed_runs() {
     step_scan) echo 8000 ;;
     step_read) echo 80 ;;
     sdt_file | step_features) echo 100000 ;;
-    tff_file | ktw_file) echo 20000 ;;
+    tff_file | ktw_file | import_marks) echo 20000 ;;
+    table_snapshots) echo 1200 ;;
     cycle_records) echo 20000 ;;
     brep_text | settings_record) echo 40000 ;;
     session_file) echo 50000 ;;
@@ -58,6 +59,11 @@ fuzz_target() {
   rm -f "$dir/findings/$name".*.log
   local started="$dir/findings/.started-$name"
   touch "$started"
+  # The inputs found so far are replayed whole first; as a corpus folder they are only seeds, cut to 1 MiB.
+  if [ ${#regressions[@]} -gt 0 ] &&
+    ! (cd "$dir/findings" && "$root/scripts/fuzz_replay.sh" "$target" "${regressions[@]}") >"$dir/findings/$name.replay.log" 2>&1; then
+    failed+=("$dir/findings/$name.replay.log")
+  fi
   for ((k = 1; k <= runs; k++)); do
     "$target" "${budget[@]}" -seed="$k" -timeout=10 -rss_limit_mb=4096 \
       -artifact_prefix="$dir/findings/$name-" -print_final_stats=0 \

@@ -828,8 +828,8 @@ bool loadRunBlock() {
 }
 
 // False when the pair is there but damaged: one of it missing, images that the table does not divide into
-// whole items, more marks than the list counts, or an image that makes no mark (featureMarkFromImage). The
-// mark list is then left as it was.
+// whole items, more marks than a part holds (kMaxFeatureMarks), or an image that makes no mark
+// (featureMarkFromImage). The mark list is then left as it was.
 bool loadFeatureMarks() {
     const FOUND_RECORD tableRecord = findPartRecord("DFTT", {"d05"});
     const FOUND_RECORD imageRecord = findPartRecord("DFTU", {"d05"});
@@ -841,7 +841,7 @@ bool loadFeatureMarks() {
     const std::vector<RECORD_ENTRY> table = decodeRecordTable(tableBytes);
     if (table.empty()) return images.empty();   // no marks saved: the list stays as it is
     if (images.size() % table.size() != 0 || images.size() / table.size() > FEATURE_MARK::kSize) return false;
-    if (table.size() > static_cast<std::size_t>(INT16_MAX)) return false;
+    if (table.size() > static_cast<std::size_t>(kMaxFeatureMarks)) return false;
     const std::size_t itemSize = images.size() / table.size();
     // Every image is read before the list changes: a damaged one leaves the stored set whole and unread.
     std::vector<std::unique_ptr<FEATURE_MARK>> read;

@@ -89,7 +89,7 @@ int deleteFeaturesCmd() {
     CTextSection texts;
     (void)texts.load(g_globals->uiTextFile, "featuresManager", true);
     if (askOkCancel(texts.getText(1)) != plat::IDOK) return 0;
-    for (FEATURE_MARK* m : listedMarks(g_records->featureMarks)) deleteFeatureMark(m);
+    (void)deleteAllFeatureMarks();
     rebuild_graphics();
     g_records->featureMarks = nullptr;
     g_records->featureMarkCount = 0;

@@ -70,14 +70,16 @@ void deleteEntity(db_ptr entry) {
     if (entry) delete_ent(entry, 0, 0, 0, nullptr, 0);
 }
 
-// Deletes the mark's arcs and note, each when the part still has it (looked up in `ents`, or searched).
+// Deletes the mark's arcs and note, each when the part still has it (looked up in `ents`, or searched; an
+// id of 0 names nothing and is not searched for, which would cost a walk of the part per new mark).
 void deleteMarkEnts(const FEATURE_MARK& mark, MARK_ENTS* ents) {
     for (int i = 0; i < markArcCount(mark); ++i) {
         const std::uint32_t id = mark.arcEnts[i];
+        if (id == 0) continue;
         deleteEntity(ents ? ents->arc(id) : findEntById(id, 1, kEntArc));
         if (ents) ents->forget(id);
     }
-    if (markHasNote(mark)) {
+    if (markHasNote(mark) && mark.noteEnt != 0) {
         deleteEntity(ents ? ents->note(mark.noteEnt) : findEntById(mark.noteEnt, 1, kEntNote));
         if (ents) ents->forget(mark.noteEnt);
     }
@@ -87,7 +89,7 @@ void deleteMarkEnts(const FEATURE_MARK& mark, MARK_ENTS* ents) {
 // a shorter one gets the count it has.
 FEATURE_MARK** listTail() {
     FEATURE_MARK** link = &g_records->featureMarks;
-    std::int16_t at = 0;
+    std::int32_t at = 0;
     while (*link && at < g_records->featureMarkCount) {
         link = &(*link)->next;
         ++at;
@@ -109,27 +111,39 @@ void dropAt(FEATURE_MARK** link, MARK_ENTS* ents) {
     delete mark;
 }
 
-// The link in the global list that points at `mark`; null when it is not listed.
-FEATURE_MARK** linkTo(const FEATURE_MARK* mark) {
+// The link in the global list that points at `mark` and the mark's place in it; null when it is not listed.
+FEATURE_MARK** linkTo(const FEATURE_MARK* mark, std::int32_t* place = nullptr) {
     FEATURE_MARK** link = &g_records->featureMarks;
-    for (std::int16_t at = 0; *link && at < g_records->featureMarkCount; ++at) {
-        if (*link == mark) return link;
+    for (std::int32_t at = 0; *link && at < g_records->featureMarkCount; ++at) {
+        if (*link == mark) {
+            if (place) *place = at;
+            return link;
+        }
         link = &(*link)->next;
     }
     return nullptr;
 }
 
-// Deletes every mark of the list for which `drop` says so, in list order, each when the list holds it.
+// Deletes every mark of the list for which `drop` says so, in list order, each when the list holds it. The
+// marks from `head` on are unlinked in one walk: dropping an import of many marks one search at a time
+// took time with the square of their number.
 template <class Drop>
 int dropMarks(FEATURE_MARK* head, MARK_ENTS* ents, Drop drop) {
+    const std::vector<FEATURE_MARK*> marks = listedMarks(head);
+    std::int32_t at = 0;
+    FEATURE_MARK** link = marks.empty() ? nullptr : linkTo(marks.front(), &at);
     int dropped = 0;
-    for (FEATURE_MARK* mark : listedMarks(head)) {
-        if (!drop(*mark)) continue;
-        if (FEATURE_MARK** link = linkTo(mark)) {
+    std::size_t i = 0;
+    for (; link && i < marks.size() && *link == marks[i] && at < g_records->featureMarkCount; ++i) {
+        if (drop(*marks[i])) {
             dropAt(link, ents);
             ++dropped;
+        } else {
+            link = &(*link)->next;
+            ++at;
         }
     }
+    for (; i < marks.size(); ++i) (void)drop(*marks[i]);   // not in the list: asked, never dropped
     return dropped;
 }
 
@@ -182,6 +196,23 @@ SLOT_BASE slotBase(const FEATURE_MARK& mark, int slot) {
     return {kFullTurn, kFitCircleBase};
 }
 
+// A heap copy of the mark linked at `tail` and counted; null when memory ran out or the list is full.
+FEATURE_MARK* appendMark(FEATURE_MARK** tail, const FEATURE_MARK& mark) {
+    if (g_records->featureMarkCount >= kMaxFeatureMarks) return nullptr;
+    auto* copy = new (std::nothrow) FEATURE_MARK(mark);
+    if (!copy) return nullptr;
+    // The copy owns no entity yet: ids copied from another mark would let its drawing delete that mark's.
+    copy->next = nullptr;
+    copy->arcEntCount = 0;
+    std::fill(std::begin(copy->arcEnts), std::end(copy->arcEnts), 0u);
+    copy->noteEnt = 0;
+    *tail = copy;
+    ++g_records->featureMarkCount;
+    return copy;
+}
+
+void drawMark(FEATURE_MARK* mark, std::int32_t level);
+
 }  // namespace
 
 // ---- the list ---------------------------------------------------------------------------------------------
@@ -202,22 +233,39 @@ std::vector<FEATURE_MARK*> listedMarks(FEATURE_MARK* head) {
 bool isListedMark(const FEATURE_MARK* mark) { return mark && linkTo(mark) != nullptr; }
 
 FEATURE_MARK* addFeatureMark(const FEATURE_MARK& mark, std::uint8_t draw, std::int32_t level) {
-    auto* copy = new (std::nothrow) FEATURE_MARK(mark);
-    if (!copy) return nullptr;
-    // The copy owns no entity yet: ids copied from another mark would let its drawing delete that mark's.
-    copy->next = nullptr;
-    copy->arcEntCount = 0;
-    std::fill(std::begin(copy->arcEnts), std::end(copy->arcEnts), 0u);
-    copy->noteEnt = 0;
     FEATURE_MARK** tail = listTail();
-    *tail = copy;
-    ++g_records->featureMarkCount;
-    if (draw) drawFeatureMark(copy, level);
+    FEATURE_MARK* copy = appendMark(tail, mark);
+    if (copy && draw) drawFeatureMark(copy, level);
     return copy;
 }
 
+std::size_t addFeatureMarks(std::span<const FEATURE_MARK> marks, std::uint8_t draw, std::int32_t level,
+                            const std::function<bool(std::size_t)>& goOn) {
+    FEATURE_MARK** tail = listTail();
+    std::size_t added = 0;
+    for (const FEATURE_MARK& mark : marks) {
+        if (goOn && !goOn(added)) break;
+        FEATURE_MARK* copy = appendMark(tail, mark);
+        if (!copy) break;
+        tail = &copy->next;
+        if (draw) drawMark(copy, level);
+        ++added;
+    }
+    if (draw && added > 0) repaint_graphics();
+    return added;
+}
+
 int drawFeatureMark(FEATURE_MARK* mark, std::int32_t level) {
-    if (!mark) return 0;
+    drawMark(mark, level);
+    if (mark) repaint_graphics();
+    return 0;
+}
+
+namespace {
+
+// drawFeatureMark without the repaint, which a run of many marks does once.
+void drawMark(FEATURE_MARK* mark, std::int32_t level) {
+    if (!mark) return;
     deleteMarkEnts(*mark, nullptr);
     mark->arcEntCount = 0;
     double m[3][3];
@@ -226,7 +274,7 @@ int drawFeatureMark(FEATURE_MARK* mark, std::int32_t level) {
     (void)make_view_k(mark->direction, m);
     if (find_view_m(m, &view, 1, &ok) != 1 || !ok) {
         plat::messageBox(nullptr, errorMessage(140), errorMessage(1), plat::MB_OK | plat::MB_ICONERROR);
-        return 0;
+        return;
     }
     double t[3][3], centre[3];
     transpose_matrix_33(m, t);
@@ -246,13 +294,18 @@ int drawFeatureMark(FEATURE_MARK* mark, std::int32_t level) {
         if (markHasNote(*mark)) mark->noteEnt = storeFitNote(view, centre, mark->diameter / 2, mark->fitClass, level);
     }
     mark->arcEntCount = static_cast<std::int16_t>(arcs);
-    repaint_graphics();
-    return 0;
 }
+
+}  // namespace
 
 int deleteFeatureMark(FEATURE_MARK* mark) {
     if (FEATURE_MARK** link = mark ? linkTo(mark) : nullptr) dropAt(link, nullptr);
     return 0;
+}
+
+int deleteAllFeatureMarks() {
+    MARK_ENTS ents;
+    return dropMarks(g_records->featureMarks, &ents, [](const FEATURE_MARK&) { return true; });
 }
 
 FEATURE_MARK* findFeatureMarkByEntity(std::uint32_t id) {
@@ -373,7 +426,7 @@ int matchImportedFeatures() {
     return dropMarks(g_records->featureMarks, &ents, [](const FEATURE_MARK& m) { return m.length < 0; });
 }
 
-std::int16_t removeCoincidentMarks(FEATURE_MARK* head) {
+int removeCoincidentMarks(FEATURE_MARK* head) {
     const std::vector<FEATURE_MARK*> marks = listedMarks(head);
     const double t = g_tolerances.tolT;
     if (marks.size() < 2 || !(t > 0)) return 0;
@@ -393,8 +446,7 @@ std::int16_t removeCoincidentMarks(FEATURE_MARK* head) {
     }
     if (repeated.empty()) return 0;
     MARK_ENTS ents;
-    return static_cast<std::int16_t>(
-        dropMarks(head, &ents, [&](const FEATURE_MARK& m) { return repeated.count(&m) != 0; }));
+    return dropMarks(head, &ents, [&](const FEATURE_MARK& m) { return repeated.count(&m) != 0; });
 }
 
 bool sameFeatureData(const FEATURE_MARK& a, const FEATURE_MARK& b) {

@@ -28,11 +28,13 @@ bool isListedMark(const FEATURE_MARK* mark);
 int drawFeatureMark(FEATURE_MARK* mark, std::int32_t level);
 // Unlinks the mark, deletes its entities and frees it; a mark not in the list is left alone. Returns 0.
 int deleteFeatureMark(FEATURE_MARK* mark);
+// deleteFeatureMark of every mark of the list, the part's entities looked up once. The number deleted.
+int deleteAllFeatureMarks();
 // The first mark one of whose arcs (or, after an arc that is not it, whose note) has the id; null when none.
 FEATURE_MARK* findFeatureMarkByEntity(std::uint32_t id);
 // Removes each mark that a later mark repeats (within T, the same sense within 0.0005 rad, equal fit and tap
 // flags); the later one stays. The number removed.
-std::int16_t removeCoincidentMarks(FEATURE_MARK* head);
+int removeCoincidentMarks(FEATURE_MARK* head);
 // Whether the feature data agree (diameters, fit and tap data, thread, kind), position, direction, length
 // and fit class aside.
 bool sameFeatureData(const FEATURE_MARK& a, const FEATURE_MARK& b);

@@ -1,12 +1,17 @@
 // Lines and numbers of the interchange readers.
 #include "plugin/import/import_text.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <climits>
 #include <cstdlib>
+#include <cstring>
 
+#include "platform/sys/files.h"
 #include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
 #include "plugin/base/text_fill.h"
@@ -18,6 +23,52 @@ void refuseDamagedFile(const std::string& path, const IMPORT_FAULT& fault) {
     const std::string text = fillText(errorMessage(kCannotRead), {path, static_cast<long>(fault.line)}) + "\n" +
                              errorMessage(fault.reason) + "\n" + errorMessage(kNothingImported);
     plat::messageBox(nullptr, text, errorMessage(1), plat::MB_OK | plat::MB_ICONWARNING);
+}
+
+void tellUnopenable(const std::string& path, int error) {
+    const std::string text = fillText(errorMessage(import_texts::kCannotOpen), {path, std::string(std::strerror(error))});
+    plat::messageBox(nullptr, text, errorMessage(1), plat::MB_OK | plat::MB_ICONWARNING);
+}
+
+std::optional<std::string> readImportFile(const std::string& path) {
+    errno = 0;
+    std::optional<std::string> bytes = plat::readFile(path);
+    // Without an error of the system the path names a folder.
+    if (!bytes) tellUnopenable(path, errno != 0 ? errno : EISDIR);
+    return bytes;
+}
+
+bool roomForMarks(const std::string& path, std::size_t adding, std::size_t kept) {
+    const auto most = static_cast<std::size_t>(kMaxFeatureMarks);
+    if (kept <= most && adding <= most - kept) return true;
+    const std::string text = fillText(errorMessage(import_texts::kTooMany),
+                                      {path, static_cast<long>(std::min<std::size_t>(adding, LONG_MAX)),
+                                       static_cast<long>(std::min<std::size_t>(kept, LONG_MAX)), long{kMaxFeatureMarks}});
+    plat::messageBox(nullptr, text, errorMessage(1), plat::MB_OK | plat::MB_ICONWARNING);
+    return false;
+}
+
+bool usableDiameter(double value) { return value > 0 && value <= kFarthest; }
+bool usableDepth(double value) { return value >= 0 && value <= kFarthest; }
+bool withinReach(const double point[3]) {
+    for (int k = 0; k < 3; ++k)
+        if (!(std::fabs(point[k]) <= kFarthest)) return false;
+    return true;
+}
+
+int unusableMark(const FEATURE_MARK& m) {
+    using namespace import_texts;
+    if (!usableDiameter(m.diameter) || (m.isTap && !usableDiameter(m.tapDiam)) ||
+        (m.isFit && !usableDepth(m.fitDiameter)))
+        return kBadDiameter;
+    if (!usableDepth(m.length) || (m.isTap && (!usableDepth(m.tapPitch) || !usableDepth(m.threadDepth))))
+        return kBadDepth;
+    double bottom[3];
+    for (int k = 0; k < 3; ++k) bottom[k] = m.point[k] - m.length * m.direction[k];
+    for (double d : m.direction)
+        if (!std::isfinite(d)) return kOutOfReach;
+    if (!withinReach(m.point) || !withinReach(bottom)) return kOutOfReach;
+    return 0;
 }
 
 std::vector<std::string_view> splitLines(std::string_view text, int& bad) {

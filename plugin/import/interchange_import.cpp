@@ -1,15 +1,18 @@
 // The import command: the file chosen, read by the reader its extension names, and its features put in
-// place of the marks an earlier import made. A file that cannot be read is refused before any mark is
-// touched; a reader that fails after it began adding marks leaves the list as it found it.
+// place of the marks an earlier import made. A file that cannot be opened or read, whose values make no
+// hole or whose marks the part cannot hold is refused before any mark is touched; an adding that fails or
+// that the user cancels leaves the list as it found it.
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <optional>
 #include <unordered_set>
 #include <vector>
 
 #include "platform/sys/paths.h"
 #include "platform/ui/message_box.h"
 #include "plugin/base/file_dialogs.h"
+#include "plugin/base/progress_box.h"
 #include "plugin/base/globals.h"
 #include "plugin/base/text_fill.h"
 #include "plugin/import/feature_readers.h"
@@ -23,6 +26,9 @@
 namespace {
 
 constexpr std::int16_t kImportedOrigin = 2;
+// Imports of this many marks and more show the progress box, with its Cancel ("ProgressBoxDlg" 14).
+constexpr std::size_t kProgressFrom = 1000;
+constexpr std::int16_t kProgressImporting = 14;
 // The origin that marks the marks to drop while the list is rearranged; no mark keeps it.
 constexpr std::int16_t kLeaving = -2;
 
@@ -39,7 +45,7 @@ void relink(const std::vector<FEATURE_MARK*>& marks) {
     for (std::size_t i = 0; i < marks.size(); ++i)
         marks[i]->next = i + 1 < marks.size() ? marks[i + 1] : nullptr;
     g_records->featureMarks = marks.empty() ? nullptr : marks.front();
-    g_records->featureMarkCount = static_cast<std::int16_t>(marks.size());
+    g_records->featureMarkCount = static_cast<std::int32_t>(marks.size());
 }
 
 // The listed marks of origin kLeaving leave the list with their entities.
@@ -47,25 +53,50 @@ void dropLeaving() {
     g_records->featureMarks = projectHolesToView(g_records->viewsTree, g_records->featureMarks, kLeaving);
 }
 
-// Reads a TFF or KTW file and puts its features in place of the imported marks.
+// The marks that an import keeps: those not of origin 2.
+std::size_t keptMarkCount() {
+    std::size_t kept = 0;
+    for (const FEATURE_MARK* mark : marksInList()) kept += mark->origin != kImportedOrigin ? 1 : 0;
+    return kept;
+}
+
+// Reads a TFF or KTW file and puts its features in place of the imported marks. Everything that can refuse
+// the file (its opening, its lines, its values, the count of its marks) comes before any mark is touched.
 void importFeatureList(const std::string& path, bool ktw) {
-    std::FILE* file = std::fopen(path.c_str(), ktw ? "rb" : "r");
-    if (!file) return;
+    const std::optional<std::string> text = import_text::readImportFile(path);
+    if (!text) return;
     IMPORT_FAULT fault;
-    IMPORT_FEAT* list = ktw ? readKtwFile(file, fault) : readTffFile(file, fault);
-    std::fclose(file);
+    IMPORT_FEAT* list = ktw ? readKtwText(*text, fault) : readTffText(*text, fault);
     if (fault.line != 0) {
         import_text::refuseDamagedFile(path, fault);
         return;
     }
+    std::vector<FEATURE_MARK> marks;
     int skipped = 0;
-    (void)replaceImportedMarks([&] { return importFeatsToMarks(list, &skipped); });
+    const bool room = import_text::roomForMarks(path, importedMarkCount(list), keptMarkCount());
+    const bool usable = room && importFeatMarks(list, marks, &skipped, fault);
     freeImportFeats(list);
+    if (!room) return;
+    if (!usable) {
+        import_text::refuseDamagedFile(path, fault);
+        return;
+    }
+    if (replaceImportedMarks([&] { return addImportedMarks(marks, path); }) != 0) return;
     if (skipped > 0) {
         const std::string text = fillText(errorMessage(import_texts::kNoDirection), {static_cast<long>(skipped), path});
         plat::messageBox(nullptr, text, errorMessage(import_texts::kCaption), plat::MB_OK | plat::MB_ICONWARNING);
     }
 }
+
+// The unit axis of a position; false when it has none.
+bool unitAxis(const IMPORT_FEAT_POS& pos, double axis[3]) {
+    const double len = std::hypot(pos.direction[0], pos.direction[1], pos.direction[2]);
+    if (!(len > 1e-12) || !std::isfinite(len)) return false;
+    for (int k = 0; k < 3; ++k) axis[k] = pos.direction[k] / len;
+    return true;
+}
+
+bool marksSegment(const IMPORT_FEAT_SEG& seg) { return seg.type == IMPORT_SEG_FIT || seg.type == IMPORT_SEG_TAP; }
 
 }  // namespace
 
@@ -99,26 +130,41 @@ int importInterchgFile() {
     return 0;
 }
 
-int importFeatsToMarks(IMPORT_FEAT* head, int* skipped) {
+std::size_t importedMarkCount(const IMPORT_FEAT* head) {
+    std::size_t count = 0;
+    for (const IMPORT_FEAT* feat = head; feat; feat = feat->next) {
+        const int positions = std::clamp(feat->positionCount, 0, kMaxImportPositions);
+        const int segments = std::clamp(feat->segmentCount, 0, kMaxImportSegments);
+        std::size_t perPosition = 0;
+        for (int g = 0; g < segments; ++g) perPosition += marksSegment(feat->segments[g]) ? 1 : 0;
+        double axis[3];
+        for (int p = 0; p < positions; ++p) count += unitAxis(feat->positions[p], axis) ? perPosition : 0;
+    }
+    return count;
+}
+
+bool importFeatMarks(const IMPORT_FEAT* head, std::vector<FEATURE_MARK>& marks, int* skipped, IMPORT_FAULT& fault) {
+    marks.clear();
+    fault = IMPORT_FAULT{};
     for (const IMPORT_FEAT* feat = head; feat; feat = feat->next) {
         const int positions = std::clamp(feat->positionCount, 0, kMaxImportPositions);
         const int segments = std::clamp(feat->segmentCount, 0, kMaxImportSegments);
         for (int p = 0; p < positions; ++p) {
             const IMPORT_FEAT_POS& pos = feat->positions[p];
-            const double len = std::hypot(pos.direction[0], pos.direction[1], pos.direction[2]);
-            if (!(len > 1e-12) || !std::isfinite(len)) {
+            double axis[3];
+            if (!unitAxis(pos, axis)) {
                 if (skipped) ++*skipped;
                 continue;
             }
             for (int g = 0; g < segments; ++g) {
                 const IMPORT_FEAT_SEG& seg = feat->segments[g];
-                if (seg.type != IMPORT_SEG_FIT && seg.type != IMPORT_SEG_TAP) continue;
+                if (!marksSegment(seg)) continue;
                 FEATURE_MARK mark{};
                 mark.origin = kImportedOrigin;
                 for (int k = 0; k < 3; ++k) {
-                    mark.direction[k] = pos.direction[k] / len;
+                    mark.direction[k] = axis[k];
                     // The segment's top: its offset along the axis, into the hole.
-                    mark.point[k] = pos.point[k] - seg.offset * mark.direction[k];
+                    mark.point[k] = pos.point[k] - seg.offset * axis[k];
                 }
                 mark.length = seg.depth;
                 mark.diameter = seg.diameter;
@@ -132,11 +178,46 @@ int importFeatsToMarks(IMPORT_FEAT* head, int* skipped) {
                     mark.tapPitch = seg.pitch;
                     mark.threadDepth = 0;
                 }
-                if (!addFeatureMark(mark, 1, 0)) return -1;
+                if (const int reason = import_text::unusableMark(mark)) {
+                    const bool positionFar = reason == import_texts::kOutOfReach && !import_text::withinReach(pos.point);
+                    fault.line = positionFar || seg.line == 0 ? pos.line : seg.line;
+                    fault.reason = reason;
+                    marks.clear();
+                    return false;
+                }
+                marks.push_back(mark);
             }
         }
     }
-    return 0;
+    return true;
+}
+
+int importFeatsToMarks(IMPORT_FEAT* head, int* skipped) {
+    std::vector<FEATURE_MARK> marks;
+    IMPORT_FAULT fault;
+    if (!importFeatMarks(head, marks, skipped, fault)) return kImportRefused;
+    return addFeatureMarks(marks, 1, 0) == marks.size() ? 0 : -1;
+}
+
+int addImportedMarks(const std::vector<FEATURE_MARK>& marks, const std::string& path) {
+    const auto kept = static_cast<std::size_t>(std::max(g_records->featureMarkCount, 0));
+    if (!import_text::roomForMarks(path, marks.size(), kept)) return kImportRefused;
+    CProgressBox progress;
+    const bool manyMarks = marks.size() >= kProgressFrom;
+    if (manyMarks) {
+        progress.open("", "");
+        if (progress.stepMessage(kProgressImporting) != 0) return kImportCancelled;
+    }
+    const std::size_t every = std::max<std::size_t>(1, marks.size() / 100);
+    bool cancelled = false;
+    const std::size_t added = addFeatureMarks(marks, 1, 0, [&](std::size_t done) {
+        if (!manyMarks || done == 0 || done % every != 0) return true;
+        cancelled = progress.step() != 0;
+        return !cancelled;
+    });
+    progress.close();
+    if (cancelled) return kImportCancelled;
+    return added == marks.size() ? 0 : -1;
 }
 
 int replaceImportedMarks(const std::function<int()>& addMarks) {

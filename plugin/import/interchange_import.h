@@ -7,8 +7,10 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "plugin/import/import_text.h"
+#include "plugin/model/feature_mark.h"
 #include "plugin/model/import_feat.h"
 
 // The other "ErrorMessages" lines of the import.
@@ -33,10 +35,25 @@ IMPORT_FEAT* readTffFile(std::FILE* file, IMPORT_FAULT& fault);
 IMPORT_FEAT* readKtwText(std::string_view text, IMPORT_FAULT& fault);
 IMPORT_FEAT* readKtwFile(std::FILE* file, IMPORT_FAULT& fault);
 
-// A feature mark of origin 2 for every fit and tap segment of every position, in the order record,
-// position, segment; a position without a direction gives none and counts in `*skipped`. 0; -1 when a
-// mark could not be added.
+// What an import's adding of marks ends in, beside 0 (done) and -1 (a mark could not be added): refused
+// after a message, or cancelled by the user.
+constexpr int kImportRefused = 2, kImportCancelled = 3;
+
+// The marks of the list: one of origin 2 for every fit and tap segment of every position, in the order
+// record, position, segment; a position without a direction gives none and counts in `*skipped`. False,
+// with `fault` naming the line of the segment or position and why, when a mark's values make no hole
+// (import_text::unusableMark); `marks` is then empty.
+bool importFeatMarks(const IMPORT_FEAT* head, std::vector<FEATURE_MARK>& marks, int* skipped, IMPORT_FAULT& fault);
+// How many marks importFeatMarks makes of the list, counted without making them.
+std::size_t importedMarkCount(const IMPORT_FEAT* head);
+// importFeatMarks, then the marks added and drawn. 0; kImportRefused when a mark's values make no hole
+// (nothing added); -1 when a mark could not be added.
 int importFeatsToMarks(IMPORT_FEAT* head, int* skipped = nullptr);
+// Adds the marks read from `path`, drawn, beside the marks in the list. Refused whole (kImportRefused,
+// told) when the list would hold more than kMaxFeatureMarks; many marks show the progress box, whose
+// Cancel stops the adding (kImportCancelled). 0 when all were added; -1 when one could not be. Meant to
+// run inside replaceImportedMarks, which takes back what was added when the result is not 0.
+int addImportedMarks(const std::vector<FEATURE_MARK>& marks, const std::string& path);
 
 // Runs `addMarks` in place of the marks of origin 2 (marks whose entities are gone leave first): with a
 // result of 0 the earlier imported marks are deleted; otherwise the marks it added go and the list is as

@@ -49,6 +49,7 @@ enum : std::int16_t { DRILL_HOLE = 1, DRILL_BORING = 2, DRILL_FACING = 3, DRILL_
 
 struct KTW_DRILL_ELEM {
     std::int16_t kind = 0;
+    int line = 0;                    // of the value that names it
     double diameter = 0, pitch = 0, angle = 0, depth = 0, topDepth = 0, bottomDepth = 0;
     bool through = false;
 };
@@ -295,15 +296,17 @@ private:
         return v;
     }
 
-    void addPosition(IMPORT_FEAT& feat, const double direction[3], const double point[3]) {
+    void addPosition(IMPORT_FEAT& feat, const double direction[3], const double point[3], int line) {
         if (feat.positionCount >= kMaxImportPositions) return;   // the record has room for ten
         IMPORT_FEAT_POS& pos = feat.positions[feat.positionCount++];
         std::copy(direction, direction + 3, pos.direction);
         std::copy(point, point + 3, pos.point);
+        pos.line = line;
     }
 
     void positions(IMPORT_FEAT& feat, const KTW_ELEMENT& drill) {
         double point[3] = {}, direction[3] = {};
+        int pointLine = drill.line;
         for (const KTW_VALUE& v : drill.values) {
             if (v.kind != KTW_REFS || v.count < 1 || v.ints[0] != 4) continue;
             const KTW_ELEMENT* el = referenced(v);
@@ -314,13 +317,14 @@ private:
                     if (f.kind == KTW_POINT) {
                         const KTW_VALUE& p = triple(*el, j);
                         for (int k = 0; k < 3; ++k) point[k] = p.reals[static_cast<std::size_t>(k)] * scale_;
+                        pointLine = p.line;
                     } else if (f.kind == KTW_VECTOR) {
                         const KTW_VALUE& axis = triple(*el, j + 2);
                         for (int k = 0; k < 3; ++k) direction[k] = axis.reals[static_cast<std::size_t>(k)];
                         j += 2;
                     }
                 }
-                addPosition(feat, direction, point);
+                addPosition(feat, direction, point, pointLine);
                 if (dumps_.txt())
                     std::fprintf(dumps_.txt(), " Posicio Id=%li (X%.3f Y%.3f Z%.3f) (zx%.6f zy%.6f zz%.6f)\n",
                                  idOf(*el), point[0], point[1], point[2], direction[0], direction[1], direction[2]);
@@ -328,7 +332,8 @@ private:
                 point[0] += real(*el, 24) * scale_;
                 point[1] += real(*el, 28) * scale_;
                 point[2] += real(*el, 32) * scale_;
-                addPosition(feat, direction, point);
+                pointLine = el->line;
+                addPosition(feat, direction, point, pointLine);
                 if (dumps_.txt())
                     std::fprintf(dumps_.txt(), " Posicio Id=%li (X%.3f Y%.3f Z%.3f)\n", idOf(*el), point[0], point[1],
                                  point[2]);
@@ -367,7 +372,7 @@ private:
                 at[r] = pr;
                 dir[r] = p1r - pr;
             }
-            addPosition(feat, dir, at);
+            addPosition(feat, dir, at, el.line);
             if (dumps_.txt())
                 std::fprintf(dumps_.txt(), " Posicio Rotada (X%.3f Y%.3f Z%.3f) (zx%.6f zy%.6f zz%.6f)\n", at[0], at[1],
                              at[2], dir[0], dir[1], dir[2]);
@@ -392,11 +397,12 @@ private:
         double diameter = 0, depth = 0, angle = 0, pitch = 0;
         std::int16_t kind = 0;
         bool open = false;
-        int found = 0;
+        int found = 0, line = 0;
         auto close = [&] {
             if (open && out.size() < kMaxDrillElems) {
                 KTW_DRILL_ELEM e;
                 e.kind = kind;
+                e.line = line;
                 e.diameter = diameter, e.depth = depth, e.angle = angle, e.pitch = pitch;
                 out.push_back(e);
             }
@@ -410,6 +416,7 @@ private:
                 open = true;
                 kind = drillKind(v.text);
                 found = 0;
+                line = v.line;
                 continue;
             }
             if (!open) continue;
@@ -485,6 +492,7 @@ private:
             seg.offset = e.topDepth;
             seg.depth = e.bottomDepth;
             seg.diameter = e.diameter;
+            seg.line = e.line;
             if (e.kind == DRILL_HOLE) {
                 seg.type = IMPORT_SEG_HOLE;
                 feat.kind = 1;

@@ -1,6 +1,6 @@
 // The SDT reader: an SDT hole table's reamed and tapped holes as feature marks (origin 2, to be moved onto
 // their recognised holes), the version and units checks, and the plain substring search the tables share.
-// Lines end with CR (an LF after it belongs to the end); numbers are taken as the file writes them.
+// Lines end with CR, CR LF or LF; numbers are taken as the file writes them.
 #include "plugin/import/sdt_reader.h"
 
 #include <algorithm>
@@ -16,6 +16,7 @@
 #include "plugin/base/text_section.h"
 #include "plugin/import/feature_readers.h"
 #include "plugin/import/import_text.h"
+#include "plugin/import/interchange_import.h"
 #include "plugin/model/feature_mark.h"
 #include "plugin/services/features.h"
 #include "plugin/services/import.h"
@@ -136,6 +137,14 @@ void replaceSeparators(std::string& line, double version) {
     }
 }
 
+// The "ErrorMessages" line of a value of the hole that makes no hole; 0 when all do.
+int unusableHole(const SDT_HOLE& hole) {
+    if (!import_text::usableDiameter(hole.diameter)) return import_texts::kBadDiameter;
+    if (hole.kind == SdtKind::Tapped && !import_text::usableDepth(hole.threadDepth)) return import_texts::kBadDepth;
+    if (!import_text::withinReach(hole.top) || !import_text::withinReach(hole.bottom)) return import_texts::kOutOfReach;
+    return 0;
+}
+
 double headerNumber(std::string_view word) {
     double value = 0;
     const auto [ptr, ec] = std::from_chars(word.data(), word.data() + word.size(), value);
@@ -156,9 +165,11 @@ SDT_TABLE parseSdtTable(std::string_view bytes) {
     bool versionKnown = false, unitsKnown = false;
     int number = 0;
     for (std::size_t at = 0; at < text.size();) {
-        std::size_t end = text.find('\r', at);
+        // A line ends in CR, CR LF or LF: files written elsewhere than on the original system end in LF.
+        std::size_t end = text.find_first_of("\r\n", at);
         const std::size_t next = end == std::string::npos ? text.size()
-                                 : end + 1 < text.size() && text[end + 1] == '\n' ? end + 2 : end + 1;
+                                 : text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? end + 2
+                                                                                                     : end + 1;
         if (end == std::string::npos) end = text.size();
         std::string line = text.substr(at, end - at);
         at = next;
@@ -195,6 +206,7 @@ SDT_TABLE parseSdtTable(std::string_view bytes) {
         std::copy(n + 1, n + 4, hole.top);
         std::copy(n + 4, n + 7, hole.bottom);
         hole.threadDepth = n[7];
+        if (const int reason = unusableHole(hole)) return damaged(reason);
         table.holes.push_back(std::move(hole));
     }
     return table;
@@ -227,8 +239,8 @@ bool markOf(const SDT_HOLE& hole, FEATURE_MARK& mark) {
 }  // namespace
 
 int readSdtFile(const std::string& path) {
-    const std::optional<std::string> bytes = plat::readFile(path);
-    if (!bytes) return 0;   // a file that cannot be opened is passed over silently
+    const std::optional<std::string> bytes = import_text::readImportFile(path);
+    if (!bytes) return 2;
     const SDT_TABLE table = parseSdtTable(*bytes);
     if (table.hasData && !sdtVersionAccepted(table.version)) {
         (void)ask(fillText(errorMessage(kMsgVersion), {path, std::string("1.0, 1.01 1.02")}));
@@ -243,6 +255,7 @@ int readSdtFile(const std::string& path) {
         return 1;
     if (table.units == 'I' && metricPart && ask(fillText(errorMessage(kMsgInchFile), {path})) != plat::IDOK)
         return 1;
+    std::vector<FEATURE_MARK> marks;
     for (const SDT_HOLE& hole : table.holes) {
         FEATURE_MARK mark;
         if (!markOf(hole, mark)) continue;
@@ -255,7 +268,11 @@ int readSdtFile(const std::string& path) {
                 CTextSection families;
                 (void)families.load(g_globals->uiTextFile, "ConfigProcessDlg", false);
                 const std::string family = families.getText(hole.family == 1000 ? 32 : 31);
-                if (ask(fillText(errorMessage(kMsgThreadMissing), {family, hole.designation})) != plat::IDOK) return 1;
+                if (ask(fillText(errorMessage(kMsgThreadMissing), {family, hole.designation})) != plat::IDOK) {
+                    // Stopped by the user: the holes before this one are added all the same.
+                    (void)addImportedMarks(marks, path);
+                    return 1;
+                }
                 continue;
             }
             mark.isTap = 1;
@@ -264,8 +281,9 @@ int readSdtFile(const std::string& path) {
             mark.tapPitch = pitch;
             mark.threadDepth = hole.threadDepth;
         }
-        if (!addFeatureMark(mark, 1, 0)) return -1;
+        marks.push_back(mark);
     }
+    if (const int added = addImportedMarks(marks, path); added != 0) return added;
     (void)matchImportedFeatures();
     return 0;
 }

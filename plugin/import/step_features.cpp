@@ -17,6 +17,7 @@
 #include "plugin/base/text_fill.h"
 #include "plugin/import/feature_readers.h"
 #include "plugin/import/import_text.h"
+#include "plugin/import/interchange_import.h"
 #include "plugin/services/features.h"
 
 namespace {
@@ -192,6 +193,7 @@ public:
             m.length = p.depth;
             m.isFit = 1;
         }
+        if (const int reason = import_text::unusableMark(m)) return damaged(lineIndex, reason);
         out_.marks.push_back(m);
         return true;
     }
@@ -275,15 +277,14 @@ STEP_HOLE_FEATURES readStepHoleFeatures(std::string_view text) {
 }
 
 int readStepFile(const std::string& path) {
-    const std::optional<std::string> bytes = plat::readFile(path);
-    if (!bytes) return 0;   // a file that cannot be opened is passed over silently
+    const std::optional<std::string> bytes = import_text::readImportFile(path);
+    if (!bytes) return 2;
     const STEP_HOLE_FEATURES features = readStepHoleFeatures(*bytes);
     if (features.damagedLine) {
         import_text::refuseDamagedFile(path, {features.damagedLine, features.damage});
         return 2;
     }
-    for (const FEATURE_MARK& mark : features.marks)
-        if (!addFeatureMark(mark, 1, 0)) return -1;
+    if (const int added = addImportedMarks(features.marks, path); added != 0) return added;
     if (features.skipped > 0)
         plat::messageBox(nullptr,
                          fillText(errorMessage(kMsgSkipped),

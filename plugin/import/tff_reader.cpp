@@ -2,6 +2,7 @@
 // blocks ("FEAT_SEG") and position blocks ("FEAT_POS"), read into an imported-feature list. Numbers are in
 // the part's units. A segment key that a segment leaves out keeps the value the last segment gave it.
 #include <array>
+#include <cmath>
 #include <new>
 #include <string>
 
@@ -64,6 +65,7 @@ struct SEGMENT_VALUES {
     double offset = 0, depth = 0, diameter = 0, pitch = 0;
     long tolClass = 0;
     double lastHoleDiameter = 0;
+    int offsetLine = 0, depthLine = 0, diameterLine = 0, pitchLine = 0;   // where each was given; 0 never
 };
 
 class TffReader {
@@ -76,7 +78,7 @@ public:
         for (std::size_t i = 0; i < lines.size(); ++i) {
             line_ = static_cast<int>(i) + 1;
             if (line_ == badLine) return fail(import_texts::kBadLine);
-            if (!takeLine(lines[i])) return fail(import_texts::kBadNumber);
+            if (const int reason = takeLine(lines[i])) return fail(reason);
         }
         if (state_ != TffState::Outside) {
             line_ = featureLine_;
@@ -87,60 +89,59 @@ public:
 
 private:
     IMPORT_FEAT* fail(int reason) {
-        fault_.line = line_;
+        fault_.line = badValueLine_ ? badValueLine_ : line_;
         fault_.reason = reason;
         freeImportFeats(head_);
         head_ = tail_ = nullptr;
         return nullptr;
     }
 
-    // False when a number the line must give is not one.
-    bool takeLine(std::string_view line) {
+    // The "ErrorMessages" line of what is wrong with the line; 0 when nothing is.
+    int takeLine(std::string_view line) {
         if (startsWithNoCase(line, "FEAT_DEF")) {
             state_ = TffState::Feature;
             featureLine_ = line_;
-            return true;
+            return 0;
         }
         const std::string_view key = keyText(line);
         switch (state_) {
-        case TffState::Outside: return true;
+        case TffState::Outside: return 0;
         case TffState::Feature:
             if (startsWithNoCase(line, "END")) closeFeature();
             else if (key.starts_with("FEAT_SEG")) state_ = TffState::Segment;
             else if (key.starts_with("FEAT_POS")) state_ = TffState::Position;
             else if (key.starts_with("KIND")) feat_.kind = wordIndex(tffTokenValue(key, "KIND"), kKinds);
-            return true;
+            return 0;
         case TffState::Segment: return segmentLine(key);
-        case TffState::Position: return positionLine(key);
+        case TffState::Position: return positionLine(key) ? 0 : import_texts::kBadNumber;
         }
-        return true;
+        return 0;
     }
 
-    bool segmentLine(std::string_view key) {
-        auto number = [&](const char* name, double& into) {
+    int segmentLine(std::string_view key) {
+        auto number = [&](const char* name, double& into, int& at) {
             const std::optional<double> v = toDouble(firstWord(tffTokenValue(key, name)));
-            if (v) into = *v;
-            return v.has_value();
+            if (v) into = *v, at = line_;
+            return v ? 0 : import_texts::kBadNumber;
         };
         if (key.starts_with("END")) {
-            closeSegment();
             state_ = TffState::Feature;
-            return true;
+            return closeSegment();
         }
         if (key.starts_with("TYPE")) {
             values_.type = static_cast<std::uint32_t>(wordIndex(tffTokenValue(key, "TYPE"), kSegmentTypes));
-            return true;
+            return 0;
         }
-        if (key.starts_with("OFFSET")) return number("OFFSET", values_.offset);
-        if (key.starts_with("DEPTH")) return number("DEPTH", values_.depth);
-        if (key.starts_with("DIAM1")) return number("DIAM1", values_.diameter);
-        if (key.starts_with("PITCH")) return number("PITCH", values_.pitch);
+        if (key.starts_with("OFFSET")) return number("OFFSET", values_.offset, values_.offsetLine);
+        if (key.starts_with("DEPTH")) return number("DEPTH", values_.depth, values_.depthLine);
+        if (key.starts_with("DIAM1")) return number("DIAM1", values_.diameter, values_.diameterLine);
+        if (key.starts_with("PITCH")) return number("PITCH", values_.pitch, values_.pitchLine);
         if (key.starts_with("TOL")) {
             const std::optional<long> v = toLong(firstWord(tffTokenValue(key, "TOL")));
             if (v) values_.tolClass = *v;
-            return v.has_value();
+            return v ? 0 : import_texts::kBadNumber;
         }
-        return true;
+        return 0;
     }
 
     bool positionLine(std::string_view key) {
@@ -157,13 +158,35 @@ private:
             pos.point[k] = v[static_cast<std::size_t>(k)];
             pos.direction[k] = v[static_cast<std::size_t>(k) + 3];
         }
+        pos.line = line_;
         return true;
     }
 
-    void closeSegment() {
-        if (feat_.segmentCount >= kMaxImportSegments) return;   // the record has room for ten
+    // A value the file gives a fit or tap segment must make a hole: one that cannot is refused at its own
+    // line. The "ErrorMessages" line of why; 0 when they do. (A value never given stays 0; the marks made
+    // of the list refuse a diameter of 0 at the segment's end.)
+    int segmentFault() {
+        if (values_.type != IMPORT_SEG_FIT && values_.type != IMPORT_SEG_TAP) return 0;
+        auto bad = [&](int given, bool usable) { return given != 0 && !usable; };
+        int reason = 0, at = 0;
+        if (bad(values_.diameterLine, usableDiameter(values_.diameter)))
+            reason = import_texts::kBadDiameter, at = values_.diameterLine;
+        else if (bad(values_.depthLine, usableDepth(values_.depth)))
+            reason = import_texts::kBadDepth, at = values_.depthLine;
+        else if (bad(values_.offsetLine, std::fabs(values_.offset) <= kFarthest))
+            reason = import_texts::kOutOfReach, at = values_.offsetLine;
+        else if (values_.type == IMPORT_SEG_TAP && bad(values_.pitchLine, usableDepth(values_.pitch)))
+            reason = import_texts::kBadDepth, at = values_.pitchLine;
+        if (reason) badValueLine_ = at;
+        return reason;
+    }
+
+    int closeSegment() {
+        if (const int reason = segmentFault()) return reason;
+        if (feat_.segmentCount >= kMaxImportSegments) return 0;   // the record has room for ten
         IMPORT_FEAT_SEG& seg = feat_.segments[feat_.segmentCount];
         seg = IMPORT_FEAT_SEG{};
+        seg.line = line_;
         seg.type = values_.type;
         seg.offset = values_.offset;
         seg.depth = values_.depth;
@@ -182,6 +205,7 @@ private:
         default: break;
         }
         ++feat_.segmentCount;
+        return 0;
     }
 
     void closeFeature() {
@@ -201,6 +225,7 @@ private:
     IMPORT_FEAT* tail_ = nullptr;
     int line_ = 0;
     int featureLine_ = 0;
+    int badValueLine_ = 0;   // the line of a value refused where its segment ends
 };
 
 }  // namespace

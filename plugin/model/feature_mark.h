@@ -40,6 +40,11 @@ struct FEATURE_MARK {
     char fitClass[32] = {};                        // NUL-terminated; a fitted mark with one has a note
 };
 
+// The most marks a part holds. Their images go into one part record, whose note text is every byte twice
+// over and which the host reads back only below 1 GiB; its length is written in nine digits.
+constexpr std::int32_t kMaxFeatureMarks = 2'000'000;
+static_assert(std::uint64_t{kMaxFeatureMarks} * FEATURE_MARK::kSize * 2 + 64 < (std::uint64_t{1} << 30));
+
 namespace feature_mark_layout {
 constexpr std::size_t origin = 0, solidEntCount = 2, solidEnts = 4, point = 36, direction = 60, length = 84,
                       diameter = 92, isFit = 100, fitDiameter = 101, isTap = 109, threadKind = 110,

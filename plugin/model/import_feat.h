@@ -13,6 +13,7 @@ enum : std::uint32_t { IMPORT_SEG_UNKNOWN = 0, IMPORT_SEG_HOLE = 1, IMPORT_SEG_F
 struct IMPORT_FEAT_POS {
     double direction[3] = {};   // the hole's axis as the file gives it, out of the hole
     double point[3] = {};       // the reference point the segment offsets start from, part coordinates
+    std::int32_t line = 0;      // the file's line that gave it (1-based; 0 not known)
 };
 
 struct IMPORT_FEAT_SEG {
@@ -24,6 +25,7 @@ struct IMPORT_FEAT_SEG {
     double pitch = 0;           // a tap segment's
     std::int32_t tolClass = 0;  // the others': tolerance class and the diameter that goes with a fit
     double diameter2 = 0;
+    std::int32_t line = 0;      // the file's line that gave it (1-based; 0 not known)
 };
 
 struct IMPORT_FEAT {

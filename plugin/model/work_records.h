@@ -65,7 +65,7 @@ enum : std::uint8_t {
 
 struct CYCLE_RECORDS {
     VIEW_LIST* viewsTree = nullptr;
-    std::int16_t featureMarkCount = 0;
+    std::int32_t featureMarkCount = 0;             // at most kMaxFeatureMarks
     FEATURE_MARK* featureMarks = nullptr;
     std::int16_t genOpGroupCount = 0;
     GEN_OP_GROUP* genOpGroups = nullptr;

@@ -36,8 +36,9 @@ FEATURE_MARK markOf(const VIEW_LIST* view, const CYL_LIST* c) {
     return mark;
 }
 
-void addTapMark(const VIEW_LIST* view, const CYL_LIST* c, const std::string& thread, double tapDiameter,
-                double tapPitch) {
+// The marks are gathered and added at the end in one go: added one by one, each walked the whole list.
+void addTapMark(std::vector<FEATURE_MARK>& marks, const VIEW_LIST* view, const CYL_LIST* c, const std::string& thread,
+                double tapDiameter, double tapPitch) {
     FEATURE_MARK mark = markOf(view, c);
     mark.isTap = 1;
     mark.tapDiam = tapDiameter;
@@ -45,14 +46,14 @@ void addTapMark(const VIEW_LIST* view, const CYL_LIST* c, const std::string& thr
     mark.threadKind = -1;
     mark.threadDepth = mark.length;
     std::snprintf(mark.threadName, sizeof mark.threadName, "%s", thread.c_str());
-    addFeatureMark(mark, 1, 0);
+    marks.push_back(mark);
 }
 
-void addFitMark(const VIEW_LIST* view, const CYL_LIST* c, const std::string& fitClass) {
+void addFitMark(std::vector<FEATURE_MARK>& marks, const VIEW_LIST* view, const CYL_LIST* c, const std::string& fitClass) {
     FEATURE_MARK mark = markOf(view, c);
     mark.isFit = 1;
     std::snprintf(mark.fitClass, sizeof mark.fitClass, "%s", fitClass.c_str());
-    addFeatureMark(mark, 1, 0);
+    marks.push_back(mark);
 }
 
 template <class VISIT>
@@ -69,6 +70,7 @@ int createColorFeatureMarks(VIEW_LIST* tree, const std::uint8_t reamColors[kReam
                             const std::uint8_t threadColors[kThreadColourCount],
                             const std::string threadTables[kThreadColourCount],
                             const std::string reamTables[kReamColourCount]) {
+    std::vector<FEATURE_MARK> marks;
     forStraightSegments(tree, [&](const VIEW_LIST* view, const CYL_LIST* c) {
         std::string thread, fitClass;
         double tapDiameter = 0, tapPitch = 0, third = 0;
@@ -89,9 +91,10 @@ int createColorFeatureMarks(VIEW_LIST* tree, const std::uint8_t reamColors[kReam
                 break;
             }
         }
-        if (!thread.empty()) addTapMark(view, c, thread, tapDiameter, tapPitch);
-        if (!fitClass.empty()) addFitMark(view, c, fitClass);
+        if (!thread.empty()) addTapMark(marks, view, c, thread, tapDiameter, tapPitch);
+        if (!fitClass.empty()) addFitMark(marks, view, c, fitClass);
     });
+    (void)addFeatureMarks(marks, 1, 0);
     matchImportedFeatures();
     return 0;
 }
@@ -115,16 +118,18 @@ int createTapFeatureMarks(VIEW_LIST* tree) {
         return *tables;
     };
 
+    std::vector<FEATURE_MARK> marks;
     forStraightSegments(tree, [&](const VIEW_LIST* view, const CYL_LIST* c) {
         if (c->ovlpCount != 1) return;
         const double d = 2 * c->rSup, dt = 2 * c->ovlp[0].rSup;
         std::vector<std::string> cells;
         for (const CTabColsDesc& table : freshTables()) {
             if (!table.findRowByTwoValues(dt, d, cells)) continue;
-            addTapMark(view, c, cells[0], dt, std::atof(cells[2].c_str()));
+            addTapMark(marks, view, c, cells[0], dt, std::atof(cells[2].c_str()));
             break;
         }
     });
+    (void)addFeatureMarks(marks, 1, 0);
     matchImportedFeatures();
     return 0;
 }

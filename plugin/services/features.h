@@ -3,7 +3,10 @@
 // a table's picture. Stand-ins where docs/seams.md says so.
 #pragma once
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,8 +27,13 @@ class CTabColsDesc;
 // direction, with a note of its fit class; each arc carries its own id in its sweep.
 
 // Appends a heap copy of the mark (next link and drawn ids cleared) and counts it; draws it on `level`
-// (0: the host's current level) when `draw` is non-zero. The copy; null when memory ran out.
+// (0: the host's current level) when `draw` is non-zero. The copy; null when memory ran out or the list
+// holds kMaxFeatureMarks already.
 FEATURE_MARK* addFeatureMark(const FEATURE_MARK& mark, std::uint8_t draw, std::int32_t level);
+// addFeatureMark of each mark in order, the list walked once and the graphics repainted once. `goOn`, when
+// given, is asked before each mark with the number added so far; false stops there. The number added.
+std::size_t addFeatureMarks(std::span<const FEATURE_MARK> marks, std::uint8_t draw, std::int32_t level,
+                            const std::function<bool(std::size_t)>& goOn = {});
 // Gives the arcs of every fitted mark the feature-arc colour ("General" 4). Returns 0.
 int redrawFeatureMarks(FEATURE_MARK* head);
 // Checks every mark of the list from `head` against the part: a mark whose solids or arcs are gone, that

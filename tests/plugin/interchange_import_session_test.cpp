@@ -4,7 +4,15 @@
 // cannot be read changes nothing.
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <utility>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -17,6 +25,7 @@
 #include "plugin/base/utilities.h"
 #include "plugin/cycle/records.h"
 #include "plugin/features/feature_marks.h"
+#include "plugin/features/mark_index.h"
 #include "plugin/import/interchange_import.h"
 #include "plugin/model/feature_mark.h"
 #include "plugin/model/tree.h"
@@ -59,6 +68,21 @@ protected:
     }
 
     static std::vector<FEATURE_MARK> keptMarks() { return keptFeatureMarks(); }
+
+    // The plate's TFF imported first: the three marks the part then keeps.
+    std::vector<FEATURE_MARK> importPlateFirst() {
+        load();
+        importFile(fixture("plate_mm.TFF"));
+        std::vector<FEATURE_MARK> marks = keptMarks();
+        EXPECT_EQ(marks.size(), 3u);
+        return marks;
+    }
+    // The part keeps the marks it kept before, each with its arc.
+    static void expectMarksKept(const std::vector<FEATURE_MARK>& before) {
+        const std::vector<FEATURE_MARK> after = keptMarks();
+        ASSERT_EQ(after.size(), before.size());
+        for (std::size_t k = 0; k < after.size(); ++k) EXPECT_EQ(after[k].arcEnts[0], before[k].arcEnts[0]);
+    }
 
     static void expectPoint(const FEATURE_MARK& m, double x, double y, double z) {
         EXPECT_NEAR(m.point[0], x, 1e-9);
@@ -293,6 +317,187 @@ TEST_F(InterchangeImportSession, AFailedReaderLeavesTheListAsItWasAndASuccessful
     EXPECT_EQ(now[0], before[1]);
     EXPECT_DOUBLE_EQ(now[1]->point[0], 50);
     EXPECT_FALSE(arcExists(firstImported));
+}
+
+
+// ---- many features, refused values and files ---------------------------------------------------------------
+
+// A TFF file of `features` features, each with `positions` positions on a grid over the plate and `fits`
+// fit segments of diameter 5 and depth 4.
+std::string manyFeaturesTff(int features, int positions = 1, int fits = 1) {
+    std::string text;
+    text.reserve(static_cast<std::size_t>(features) * (40 + 40 * positions + 50 * fits));
+    char line[96];
+    for (int f = 0; f < features; ++f) {
+        text += "FEAT_DEF\nKIND:FITHOLE\n";
+        for (int p = 0; p < positions; ++p) {
+            const int n = f * positions + p;
+            std::snprintf(line, sizeof line, "FEAT_POS\nPOS_DIR: %g %g 12 0 0 1\nEND\n", (n % 400) * 0.15,
+                          (n / 400 % 400) * 0.1);
+            text += line;
+        }
+        for (int s = 0; s < fits; ++s) text += "FEAT_SEG\nTYPE:FIT\nOFFSET: 0\nDEPTH: 4\nDIAM1: 5\nEND\n";
+        text += "END\n";
+    }
+    return text;
+}
+
+int liveArcs() {
+    int arcs = 0;
+    forEachLiveEnt(kEntArc, [&](const ent&) { ++arcs; });
+    return arcs;
+}
+
+TEST_F(InterchangeImportSession, FortyThousandFeaturesAreAllKeptInTheSavedPartAndReadBack) {
+    const std::string path = dir.path() + "/many.TFF";
+    ASSERT_TRUE(plat::writeFile(path, manyFeaturesTff(40000)));
+    load();
+    importFile(path);
+    EXPECT_TRUE(transcript().contains("host.wait.status \"Importing hole features\"")) << "no progress box";
+    EXPECT_EQ(liveArcs(), 40000);
+
+    const std::string saved = dir.path() + "/many.pfp";
+    ASSERT_TRUE(host::savePart(saved).ok);
+    host::newPart();
+    ASSERT_TRUE(host::openPart(saved).ok);
+    const std::vector<FEATURE_MARK> marks = keptMarks();
+    ASSERT_EQ(marks.size(), 40000u);
+    expectPoint(marks[0], 0, 0, 12);
+    expectPoint(marks[39999], 39999 % 400 * 0.15, 99 * 0.1, 12);
+    for (const FEATURE_MARK& m : marks) ASSERT_EQ(m.isFit, 1);
+}
+
+TEST_F(InterchangeImportSession, MoreFeaturesThanAPartHoldsAreRefusedWholeSayingHowManyItHolds) {
+    const std::vector<FEATURE_MARK> before = importPlateFirst();
+    // 20,001 features of 10 positions and 10 fits each: 2,000,100 marks.
+    const std::string path = dir.path() + "/too_many.TFF";
+    ASSERT_TRUE(plat::writeFile(path, manyFeaturesTff(20001, 10, 10)));
+    plat::driver().reset();
+    importFile(path, 1);
+    EXPECT_TRUE(transcript().contains("too_many.TFF holds 2000100 hole features; beside the 0 features the part "
+                                      "keeps, that is more than a part can hold (2000000). Nothing was imported."))
+        << allText();
+    expectMarksKept(before);
+    EXPECT_EQ(liveArcs(), 3);
+}
+
+TEST_F(InterchangeImportSession, CancelAtTheProgressBoxLeavesThePartAsItWas) {
+    const std::vector<FEATURE_MARK> before = importPlateFirst();
+    const std::string path = dir.path() + "/long.TFF";
+    ASSERT_TRUE(plat::writeFile(path, manyFeaturesTff(5000)));
+    plat::driver().reset();
+    script().click(kMenu, kFeaturesButton).menu(kImportItem).file(path).cancelWait();
+    script().menu(kMenuExit).click(kMenu, plat::IDOK);
+    EXPECT_EQ(m_main(), 0);
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains("host.wait.cancel")) << allText();
+    expectMarksKept(before);
+    EXPECT_EQ(liveArcs(), 3);   // the fit circles and the thread arc of the first import, nothing of the second
+}
+
+// A value that makes no hole refuses the file at its line, in every reader, and the marks stay.
+TEST_F(InterchangeImportSession, AValueThatMakesNoHoleIsRefusedAtItsLine) {
+    const std::string tff = plat::readFile(fixture("plate_mm.TFF")).value_or("");
+    const std::string ktw = plat::readFile(fixture("plate_mm.KTW")).value_or("");
+    const std::string sdt = plat::readFile(fixture("plate_v102_mm.sdt")).value_or("");
+    const std::string step = plat::readFile(fixture("hole_features_mm.step")).value_or("");
+    auto replaced = [](std::string text, const std::string& from, const std::string& to) {
+        const std::size_t at = text.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        if (at != std::string::npos) text.replace(at, from.size(), to);
+        return text;
+    };
+    auto lineOf = [](const std::string& text, const std::string& what) {
+        const std::size_t at = text.find(what);
+        return at == std::string::npos ? 0L : 1L + static_cast<long>(std::count(text.begin(), text.begin() + static_cast<long>(at), '\n'));
+    };
+    const std::string diameter = "A diameter is zero, negative or larger than a part can be.";
+    const std::string depth = "A depth, an offset or a pitch is negative or larger than a part can be.";
+    const std::string reach = "A point lies out of reach";
+    struct CASE {
+        std::string name, text, marker, told;
+    } const cases[] = {
+        {"negative.TFF", replaced(tff, "DIAM1:10", "DIAM1:-10"), "DIAM1:-10", diameter},
+        {"zero.TFF", replaced(tff, "DIAM1:10", "DIAM1:0"), "DIAM1:0", diameter},
+        {"depth.TFF", replaced(tff, "DEPTH:10", "DEPTH:-10"), "DEPTH:-10", depth},
+        {"far.TFF", replaced(tff, "POS_DIR:30 30", "POS_DIR:1e300 30"), "POS_DIR:1e300", reach},
+        {"overflow.KTW", replaced(ktw, "P0.01 0.01 0.012", "P1e308 0.01 0.012"), "P1e308", reach},
+        {"negative.sdt", replaced(sdt, "10.000 10.000 10.000 12.000", "-1.000 10.000 10.000 12.000"), " -1.000 ",
+         diameter},
+        {"zero.step", replaced(step, "'DIAMETER',10.", "'DIAMETER',0."), "#10=HOLE_ROUND_STRAIGHT(", diameter},
+    };
+    const std::vector<FEATURE_MARK> before = importPlateFirst();
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.path() + "/" + c.name;
+        ASSERT_TRUE(plat::writeFile(path, c.text));
+        plat::driver().reset();
+        importFile(path, 1);
+        const std::string told =
+            c.name + " cannot be read at line " + std::to_string(lineOf(c.text, c.marker)) + ":\\n" + c.told;
+        EXPECT_TRUE(transcript().contains(told)) << told << "\n" << allText();
+        expectMarksKept(before);
+    }
+}
+
+TEST_F(InterchangeImportSession, SdtLinesEndingInLfCrLfOrCrReadAlike) {
+    auto row = [](std::string text, const char* numbers) {
+        text.resize(84, ' ');
+        return text + numbers + "\r\n";
+    };
+    const std::string crlf = "Version: 1.02\r\nUNITS: MM\r\n\r\n" + row("1 Hole H7 10", "10 10 10 12 10 10 0 0") +
+                             row("2 Hole 6", "6 30 10 12 30 10 0 0") + row("3 Hole H7 8", "8 30 30 12 30 30 2 0");
+    std::string lf, cr;
+    for (char c : crlf) {
+        if (c != '\r') lf += c;
+        if (c != '\n') cr += c;
+    }
+    load();
+    std::vector<std::vector<FEATURE_MARK>> read;
+    for (const auto& [name, text] : {std::pair{"crlf.sdt", crlf}, std::pair{"lf.sdt", lf}, std::pair{"cr.sdt", cr}}) {
+        SCOPED_TRACE(name);
+        const std::string path = dir.path() + "/" + name;
+        ASSERT_TRUE(plat::writeFile(path, text));
+        importFile(path);
+        read.push_back(keptMarks());
+        EXPECT_FALSE(transcript().contains("cannot be read")) << allText();
+    }
+    ASSERT_EQ(read[0].size(), 2u);   // the two fits
+    EXPECT_DOUBLE_EQ(read[0][1].length, 10);
+    for (std::size_t r = 1; r < read.size(); ++r) {
+        ASSERT_EQ(read[r].size(), read[0].size());
+        for (std::size_t k = 0; k < read[0].size(); ++k) {
+            EXPECT_EQ(read[r][k].isTap, read[0][k].isTap);
+            expectPoint(read[r][k], read[0][k].point[0], read[0][k].point[1], read[0][k].point[2]);
+        }
+    }
+}
+
+// A Unix socket is a file the dialog lists but that no one can open as a file.
+bool makeSocketFile(const std::string& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path) return false;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    if (fd < 0) return false;
+    const bool bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return bound;
+}
+
+TEST_F(InterchangeImportSession, AFileThatCannotBeOpenedIsToldWithItsNameAndWhy) {
+    const std::vector<FEATURE_MARK> before = importPlateFirst();
+    for (const char* name : {"busy.TFF", "busy.KTW", "busy.sdt", "busy.STEP"}) {
+        SCOPED_TRACE(name);
+        const std::string path = dir.path() + "/" + name;
+        ASSERT_TRUE(makeSocketFile(path));
+        plat::driver().reset();
+        importFile(path, 1);
+        const std::string told = "The file " + path + " cannot be opened: " + std::strerror(ENXIO) + ". Nothing was imported.";
+        EXPECT_TRUE(transcript().contains(told)) << allText();
+        expectMarksKept(before);
+    }
 }
 
 }  // namespace

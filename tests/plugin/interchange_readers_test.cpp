@@ -100,6 +100,43 @@ TEST(TffReader, ElevenSegmentsKeepTen) {
     EXPECT_DOUBLE_EQ(f[0].segments[9].diameter, 10);
 }
 
+// A plain hole's values are not used, so they refuse nothing.
+TEST(TffReader, APlainHolesValuesAreNotChecked) {
+    EXPECT_EQ(tff(oneSegment("TYPE:HOLE\nDIAM1:-6\nDEPTH:-1\n")).size(), 1u);
+}
+
+// The marks a list makes: a value that makes no hole refuses them all, naming the segment's or the position's
+// line; a count made beforehand agrees with the marks made.
+TEST(ImportedMarks, AValueThatMakesNoHoleRefusesTheListAtItsSegmentOrPosition) {
+    struct CASE {
+        const char* what;
+        std::string text;
+        int line, reason;
+    } const cases[] = {
+        {"a fit without a diameter", oneSegment("TYPE:FIT\nDEPTH:4\n"), 5, import_texts::kBadDiameter},
+        {"a position out of reach", "FEAT_DEF\nFEAT_SEG\nTYPE:FIT\nDIAM1:6\nEND\nFEAT_POS\nPOS_DIR:1 2 3 0 0 1\nEND\n"
+                                    "FEAT_POS\nPOS_DIR:1 2 1.5e9 0 0 1\nEND\nEND\n",
+         10, import_texts::kOutOfReach},
+        {"a bottom out of reach", "FEAT_DEF\nFEAT_SEG\nTYPE:TAP\nDIAM1:6\nDEPTH:9e8\nEND\nFEAT_POS\n"
+                                  "POS_DIR:1 2 -5e8 0 0 1\nEND\nEND\n",
+         6, import_texts::kOutOfReach},
+        {"usable", oneSegment("TYPE:TAP\nDIAM1:6\nDEPTH:0\nPITCH:1\n") + oneSegment("TYPE:FIT\nDIAM1:6\n"), 0, 0},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.what);
+        IMPORT_FAULT fault;
+        IMPORT_FEAT* head = readTffText(c.text, fault);
+        ASSERT_EQ(fault.line, 0);
+        std::vector<FEATURE_MARK> marks;
+        const bool made = importFeatMarks(head, marks, nullptr, fault);
+        EXPECT_EQ(made, c.line == 0);
+        EXPECT_EQ(fault.line, c.line);
+        EXPECT_EQ(fault.reason, c.reason);
+        EXPECT_EQ(marks.size(), made ? importedMarkCount(head) : 0u);
+        freeImportFeats(head);
+    }
+}
+
 TEST(TffReader, ADamagedFileIsRefusedAtItsLine) {
     struct CASE {
         const char* what;
@@ -113,6 +150,10 @@ TEST(TffReader, ADamagedFileIsRefusedAtItsLine) {
         {"a line too long", "FEAT_DEF\n" + std::string(3000, 'x') + "\nEND\n", 2, import_texts::kBadLine},
         {"a NUL in a line", "FEAT_DEF\nKIND:FIT\0HOLE\nEND\n"s, 2, import_texts::kBadLine},
         {"cut off inside a feature", "FEAT_DEF\nEND\nFEAT_DEF\nFEAT_SEG\nTYPE:FIT\n", 3, import_texts::kOpenFeature},
+        {"a fit's negative diameter", oneSegment("TYPE:FIT\nDIAM1:-6\nDEPTH:4\n"), 4, import_texts::kBadDiameter},
+        {"a tap's negative depth", oneSegment("TYPE:TAP\nDEPTH:-4\nDIAM1:6\n"), 4, import_texts::kBadDepth},
+        {"a tap's negative pitch", oneSegment("TYPE:TAP\nDIAM1:6\nPITCH:-1\n"), 5, import_texts::kBadDepth},
+        {"an offset out of reach", oneSegment("TYPE:FIT\nDIAM1:6\nOFFSET:2e9\n"), 5, import_texts::kOutOfReach},
     };
     for (const CASE& c : cases) {
         SCOPED_TRACE(c.what);

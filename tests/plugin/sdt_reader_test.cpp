@@ -244,9 +244,11 @@ TEST_F(SdtImport, ADamagedFileIsRefusedAndTheMarksThereStay) {
     }
 }
 
-TEST_F(SdtImport, AFileThatCannotBeOpenedChangesNothingSilently) {
-    EXPECT_EQ(readSdtFile(kData + "missing.sdt"), 0);
-    EXPECT_TRUE(messages().empty());
+TEST_F(SdtImport, AFileThatCannotBeOpenedIsToldAndChangesNothing) {
+    EXPECT_EQ(readSdtFile(kData + "missing.sdt"), 2);
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_NE(messages()[0].find("missing.sdt cannot be opened: No such file or directory."), std::string::npos)
+        << messages()[0];
     EXPECT_TRUE(marks().empty());
 }
 
@@ -258,7 +260,7 @@ std::string dataLine(const std::string& text, const std::string& numbers) {
     return line + numbers;
 }
 
-TEST(SdtTable, LinesEndAtCarriageReturnsAndShortLinesAreReadWithinTheirLength) {
+TEST(SdtTable, LinesEndAtCrOrLfAndShortLinesAndUnusableValuesAreRefusedAtTheirLine) {
     struct CASE {
         const char* what;
         std::string bytes;
@@ -269,8 +271,11 @@ TEST(SdtTable, LinesEndAtCarriageReturnsAndShortLinesAreReadWithinTheirLength) {
     } const cases[] = {
         {"CR alone ends a line", "Version: 1.02\rUNITS: inch\r" + dataLine("1 Hole H7", "1 0 0 1 0 0 0 0") + "\r", 1, 0,
          1.02, 'I'},
-        {"an LF alone does not", "Version: 1.02\nUNITS: inch\r" + dataLine("1 Hole H7", "1 0 0 1 0 0 0 0"), 1, 0, 1.02,
-         'M'},
+        {"an LF alone ends a line too", "Version: 1.02\nUNITS: inch\r" + dataLine("1 Hole H7", "1 0 0 1 0 0 0 0"), 1, 0,
+         1.02, 'I'},
+        {"a negative diameter", "Version: 1.02\n\n" + dataLine("1 Hole H7", "-1 0 0 1 0 0 0 0"), 0, 3, 1.02, 'M'},
+        {"a point out of reach", "Version: 1.02\r\n" + dataLine("1 [TAP M8]", "1 0 0 1 0 0 1e10 0"), 0, 2, 1.02, 'M'},
+        {"a negative thread depth", "Version: 1.02\r\n" + dataLine("1 [TAP M8]", "1 0 0 1 0 0 0 -2"), 0, 2, 1.02, 'M'},
         {"a plain hole shorter than its text part is passed over", "Version: 1.02\r1 Hole 6\r2 Pipe\r", 0, 0, 1.02, 'M'},
         {"a fit shorter than its text part is damaged", "Version: 1.02\r\r\r1 Hole H7 [TAP\r", 0, 4, 1.02, 'M'},
         {"a tapped bracket without its end", "Version: 1.0\r" + dataLine("1 [tap -  M10", "1,0,0,1,0,0,0,0"), 1, 0,

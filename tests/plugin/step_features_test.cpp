@@ -101,12 +101,17 @@ TEST(StepHoleFeatures, ReferencesAreFoundHoweverTheInstancesAreNumbered) {
     STEP_HOLE_FEATURES read = readStepHoleFeatures(text);
     // "#99999999999" is the depth by its last line, so only the second "#3000000000" gives an upper limit.
     EXPECT_TRUE(read.marks.empty());
+    // "#12" now names the lower limit: the hole has no diameter, which makes no hole.
     read = readStepHoleFeatures(text + "#12=PARAMETER('DIAMETER_LOWER',0.);\n");
+    EXPECT_TRUE(read.marks.empty());
+    EXPECT_EQ(read.damagedLine, 2);
+    EXPECT_EQ(read.damage, import_texts::kBadDiameter);
+    read = readStepHoleFeatures(text + "#12=PARAMETER('DIAMETER_LOWER',0.);\n#99999999999=PARAMETER('DIAMETER',7.);\n");
     ASSERT_EQ(read.marks.size(), 1u);
     EXPECT_DOUBLE_EQ(read.marks[0].point[1], 2);
     EXPECT_DOUBLE_EQ(read.marks[0].direction[1], 1);
-    EXPECT_DOUBLE_EQ(read.marks[0].length, 7);
-    EXPECT_DOUBLE_EQ(read.marks[0].diameter, 0);   // "#12" now names the lower limit
+    EXPECT_DOUBLE_EQ(read.marks[0].diameter, 7);
+    EXPECT_DOUBLE_EQ(read.marks[0].length, 0);   // "#99999999999" is the diameter by its last line now
 }
 
 TEST(StepHoleFeatures, ADamagedFileGivesNoMarkAndItsLine) {
