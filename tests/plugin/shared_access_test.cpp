@@ -232,6 +232,32 @@ TEST_F(SharedAccessTest, TheWatcherEndsOnItsStopByteAndOnlyOneRuns) {
     EXPECT_FALSE(transcript().contains("msgbox"));
 }
 
+// Stations on other machines know the holder runs by the time in its flag: the watcher renews it.
+TEST_F(SharedAccessTest, TheWatcherRenewsItsFlagSoThatOtherMachinesSeeTheHolderRun) {
+    loadAndCloseOnce();
+    constexpr std::int64_t kStart = 1800000000;
+    plat::setNowSeconds(kStart);
+    ASSERT_TRUE(claimRunningFlag(shared, g_globals->pluginDir));
+    startSharedDataWatcher(shared);
+    const auto renewed = [this] {
+        return decodeAccessHolder(plat::readFile(flag("RWrunning.dat")).value_or("")).renewed;
+    };
+    plat::setNowSeconds(kStart + kHolderRenewSeconds - 1);
+    plat::sleepMs(400);
+    EXPECT_EQ(renewed(), kStart);
+    plat::setNowSeconds(kStart + kHolderRenewSeconds);
+    plat::sleepMs(400);
+    EXPECT_EQ(renewed(), kStart + kHolderRenewSeconds);
+    // A flag it no longer holds is not its to renew.
+    const std::string other = encodeAccessHolder({"/other", "elsewhere", 7, kStart});
+    ASSERT_TRUE(plat::writeFile(flag("RWrunning.dat"), other));
+    plat::setNowSeconds(kStart + 3 * kHolderRenewSeconds);
+    plat::sleepMs(400);
+    EXPECT_EQ(plat::readFile(flag("RWrunning.dat")), other);
+    stopSharedDataWatcher();
+    plat::setNowSeconds(0);
+}
+
 // ---- the folder and the password ----------------------------------------------------------------------------
 
 TEST_F(SharedAccessTest, AFolderPickedInsideAFormsFolderStandsForTheSharedFolderAbove) {
