@@ -522,6 +522,36 @@ TEST_F(SharedLibraryTest, ATableThatCannotBeCopiedPublishesNothingAndIsNamed) {
     expectScriptPlayed();
 }
 
+// Staged in full, a table that cannot be taken into the library (a folder stands where its file goes) keeps
+// its old index entry and is published again once the way is clear; the others go in.
+TEST_F(SharedLibraryTest, ATableThatCannotBeTakenInIsNamedAndPublishedAgain) {
+    station(localForms, 1);
+    for (const char* title : {"A", "B"}) {
+        ASSERT_TRUE(plat::writeFile(localLib() + "/" + title + ".tab", referenceTableText({})));
+        ASSERT_TRUE(plat::writeFile(localLib() + "/" + title + ".txt", std::string(title) + ".txt"));
+        ASSERT_TRUE(plat::setLastWriteTime(localLib() + "/" + title + ".tab", 2000));
+    }
+    ASSERT_TRUE(plat::createDirectories(sharedLib() + "/B.txt"));
+    expectMessage();
+    EXPECT_EQ(copyTablesFromSharedData(), 0);
+    EXPECT_TRUE(transcript().contains("A table cannot be taken into the shared library"));
+    EXPECT_TRUE(transcript().contains(sharedLib() + "/B.txt"));
+    EXPECT_EQ(contentOf(sharedLib(), "A"), "A.txt");
+    CSharedData shared(sharedRoot);
+    shared.readIndexFile("Lib");
+    std::int64_t seconds = -1;
+    EXPECT_EQ(shared.findIndexTime("A", &seconds), 1);
+    EXPECT_EQ(seconds, 2000);
+    EXPECT_EQ(shared.findIndexTime("B", &seconds), 2);
+    EXPECT_EQ(seconds, 0);   // not known: published again
+    EXPECT_FALSE(plat::dirExists(g_globals->sharedFormsDir + "/.Lib.publish"));
+    ASSERT_TRUE(plat::removeDirectory(sharedLib() + "/B.txt"));
+    EXPECT_EQ(copyTablesFromSharedData(), 0);
+    EXPECT_EQ(contentOf(sharedLib(), "B"), "B.txt");
+    EXPECT_EQ(count("msgbox"), 1);
+    expectScriptPlayed();
+}
+
 // What a publisher killed in the middle leaves: the busy mark and its staging folder, complete or not.
 TEST_F(SharedLibraryTest, APublicationLeftByAGonePublisherIsFinishedOrDropped) {
     const std::string staging = g_globals->sharedFormsDir + "/.Lib.publish";
