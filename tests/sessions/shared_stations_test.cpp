@@ -103,6 +103,23 @@ std::map<std::string, std::string> filesOf(const std::string& folder) {
     return files;
 }
 
+// A station left running by a test that stopped early is killed, not left waiting.
+class KillAtEnd {
+public:
+    explicit KillAtEnd(pid_t pid) : pid_(pid) {}
+    ~KillAtEnd() {
+        if (::waitpid(pid_, nullptr, WNOHANG) == 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    KillAtEnd(const KillAtEnd&) = delete;
+    KillAtEnd& operator=(const KillAtEnd&) = delete;
+
+private:
+    pid_t pid_;
+};
+
 bool busy(const std::string& sharedForms) {
     const std::string block = plat::readFile(sharedForms + "/Standard.sh").value_or("");
     return !block.empty() && block[0] != 0;
@@ -147,6 +164,7 @@ TEST_F(SharedStations, TheHolderHandsReadWriteAccessToAnotherStationThatAsks) {
     // A holds the access from the start of its work cycle and waits; its watcher's question takes the
     // answer while the wait lasts.
     const pid_t holder = a->start(1, "invoke\nwait 8000\nanswer IDYES\nclick 18048 1\n", {}, true);
+    const KillAtEnd holderGoes(holder);
     waitForFlag();
     ASSERT_TRUE(plat::fileExists(shared + "/RWrunning.dat")) << "the holder never took its access";
     // B asks for the access in the shared data manager of its parameters.
@@ -213,6 +231,7 @@ TEST_F(SharedStations, OneHolderAtATimeAndAKilledHolderIsTakenOver) {
     ASSERT_EQ(h->play(1, "invoke\nclick 18048 1\n", {"--open", kPlate, "--save", dir.path() + "/H.pfp"}), 0)
         << h->errors(1);
     const pid_t holder = h->start(2, "invoke\nwait 600000\nclick 18048 1\n", {}, true);
+    const KillAtEnd holderGoes(holder);
     waitForFlag();
     ASSERT_NE(flag().find("process=" + std::to_string(holder)), std::string::npos) << flag();
     const std::string holdersFlag = flag();
@@ -300,6 +319,7 @@ TEST_F(SharedStations, APublicationCutShortLeavesTheLibraryWholeAndItsWaitCanBeC
     fs::create_symlink(dir.path() + "/fifo", table);   // changed since P's index: P publishes it
 
     const pid_t publisher = p->start(2, kExecute, {"--open", kPlate});
+    const KillAtEnd publisherGoes(publisher);
     ASSERT_TRUE(fifo.holdPublisher(publisher, forms)) << p->transcript(2) << p->errors(2);
     EXPECT_TRUE(fs::exists(forms + "/.Standard.publish"));
 
