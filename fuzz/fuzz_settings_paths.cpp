@@ -17,11 +17,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t folderEnd = path.find_last_of("/\\") + 1;
     if (other.size() != path.size() || other.compare(0, folderEnd, path, 0, folderEnd) != 0) std::abort();
 
-    // A name that passes cannot climb out of the folder it is joined to.
+    // A name that passes is one entry right inside the folder it is joined to, never a way out of it.
     if (isPlainName(name)) {
         const std::string joined = plat::joinPath(install, name);
-        if (joined.find("..") != std::string::npos && name.find("..") == std::string::npos) std::abort();
-        if (name.find_first_of("/\\") != std::string::npos) std::abort();
+        if (joined.compare(0, install.size(), install) != 0 ||
+            joined.find_first_of("/\\", install.size() + 1) != std::string::npos ||
+            joined.find("..", install.size()) != std::string::npos)
+            std::abort();
     }
     if (name.find('\n') == std::string::npos && name.find('\r') == std::string::npos) {
         if (!plat::writeFile(g_globals->settingsFile, "[ProcessMach]\r\n2. " + name + "\r\n")) return 0;
