@@ -298,6 +298,21 @@ TEST_F(SettingsTest, ALibraryNameThatLeavesTheFormsFolderIsRefused) {
     }
 }
 
+// Installed in a folder whose name holds the unit's marker: both units' files stay beside the plug-in.
+TEST_F(SettingsTest, AnInstallFolderNamedLikeAUnitKeepsBothSettingsFiles) {
+    installDir = dir.path() + "/P_mm.x/X";
+    ASSERT_TRUE(plat::createDirectories(installDir));
+    installUiTexts(plat::readFile(std::string(FX_SOURCE_DIR) + "/data/Forantix.txt").value_or(""));
+    installTableLibrary();
+    load();
+    invoke();
+    invoke();
+    EXPECT_EQ(item(settingsFile(), "SharedData", 1), "0");
+    EXPECT_EQ(item(inchFile(), "SharedData", 1), "0");
+    EXPECT_FALSE(plat::dirExists(dir.path() + "/P_in.x"));
+    EXPECT_FALSE(transcript().contains("could not be written"));
+}
+
 TEST(SettingsFiles, TheOtherUnitsFileSwapsTheUnitPart) {
     EXPECT_EQ(otherUnitSettingsFile("/p/x_mm.prm"), "/p/x_in.prm");
     EXPECT_EQ(otherUnitSettingsFile("/p/x_in.prm"), "/p/x_mm.prm");
