@@ -320,6 +320,20 @@ int main(int argc, char** argv) {
         state[1] = 1;
         fuzz::writeSeed(out + "/shared_files", "state", state);
     }
+    // What the synchronisation meets in the shared folder: kind byte 0 a running flag, 1 a busy mark with a
+    // publication's publisher, list and staged table, 2 the names of the shared library's tables.
+    {
+        const std::string gone = encodeAccessHolder({"/stations/B", "elsewhere", 4242, 1000});
+        fuzz::writeSeed(out + "/shared_sync", "flag", withKind(0, bytesOf(gone)));
+        fuzz::writeSeed(out + "/shared_sync", "flag_empty", withKind(0, bytesOf("")));
+        const std::string publication = "\x01" + encodeAccessHolder({"/stations/A", "elsewhere", 7, 1000}) + "\n" +
+                                        "Drill\n..\\Tap\n" + "Drill";
+        fuzz::writeSeed(out + "/shared_sync", "publication", withKind(1, bytesOf(publication)));
+        const std::string tables = std::string(1, '\0') + "Drill\n..\\..\\x\nTap\n..";
+        fuzz::writeSeed(out + "/shared_sync", "tables", withKind(2, bytesOf(tables)));
+        fuzz::writeSeed(out + "/settings_paths", "unit_folder", withKind(14, bytesOf("/opt/a_mm.b/X_mm.prmStandard")));
+        fuzz::writeSeed(out + "/settings_paths", "climbing", withKind(5, bytesOf("x.prm../../../../other/lib")));
+    }
     // Files and geometry.
     const std::string settings = plat::readFile(g_globals->settingsFile).value_or("");
     const std::string uiTexts = plat::readFile(FX_SOURCE_DIR "/data/Forantix.txt").value_or("");

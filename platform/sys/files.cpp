@@ -217,6 +217,14 @@ bool moveFile(std::string_view src, std::string_view dst) {
     return false;
 }
 
+// MoveFileEx with MOVEFILE_REPLACE_EXISTING, within one file system: one rename, so a reader of the target
+// sees the old file or the new one. A target spelled in another case is the one replaced.
+bool replaceFile(std::string_view src, std::string_view dst) {
+    const std::string from = native(src);
+    const std::string to = existingNoCase(native(dst)).value_or(native(dst));
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
 bool canWrite(std::string_view path) { return ::access(native(path).c_str(), W_OK) == 0; }
 bool canRead(std::string_view path) { return ::access(native(path).c_str(), R_OK) == 0; }
 

@@ -27,6 +27,9 @@ bool copyFile(std::string_view src, std::string_view dst, bool failIfExists);
 // MoveFile: refuses a target that exists, compared ignoring case (a rename that changes only the case of
 // the same file is allowed). Files move across file systems by copy and delete.
 bool moveFile(std::string_view src, std::string_view dst);
+// MoveFileEx replacing an existing target, within one file system: the target is the old file or the new
+// one for any reader, never a part of either.
+bool replaceFile(std::string_view src, std::string_view dst);
 
 bool canWrite(std::string_view path);  // access(W_OK); false for a missing path
 bool canRead(std::string_view path);   // access(R_OK); false for a missing path

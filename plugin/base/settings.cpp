@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr int kMsgToolLibraryGone = 192;
+constexpr int kMsgToolLibraryGone = 192, kMsgNameRefused = 240;
 
 // ---- defaults --------------------------------------------------------------------------------------------
 
@@ -275,11 +275,23 @@ void parseColourList(const std::string& text, std::uint8_t* values, int count, b
     }
 }
 
+bool isPlainName(std::string_view name) {
+    return name.find("..") == std::string_view::npos && name.find_first_of("/\\:") == std::string_view::npos;
+}
+
+bool acceptPlainName(std::string_view name) {
+    if (isPlainName(name)) return true;
+    mprintf(fillText(errorMessage(kMsgNameRefused), {std::string(name)}).c_str());
+    return false;
+}
+
 std::string otherUnitSettingsFile(const std::string& settingsFile) {
-    const bool metric = settingsFile.find("_mm.") != std::string::npos;
+    // Only the file's own name names the unit: the folders above it may hold "_mm." too.
+    const std::size_t nameAt = settingsFile.find_last_of("/\\") + 1;
+    const bool metric = settingsFile.find("_mm.", nameAt) != std::string::npos;
     const std::string from = metric ? "_mm." : "_in.", to = metric ? "_in." : "_mm.";
     std::string out = settingsFile;
-    for (std::size_t pos = out.find(from); pos != std::string::npos; pos = out.find(from, pos + to.size()))
+    for (std::size_t pos = out.find(from, nameAt); pos != std::string::npos; pos = out.find(from, pos + to.size()))
         out.replace(pos, from.size(), to);
     return out;
 }
@@ -380,6 +392,11 @@ int readSettings() {
     }
     readSettingsRecord();
     tellRestored(restoreInvalidDecimals(defaults));
+    if (!acceptPlainName(g.libraryName)) {
+        CTextSection pathNames;
+        (void)pathNames.load(g.uiTextFile, "PathNames", true);
+        g.libraryName = pathNames.getText(2);
+    }
     // A tool library the settings name that is gone (the host moved, the file was removed) gives way to the
     // host's own, as on a first start; the message line says so.
     if (!s.toolLibraryPath.empty() && !plat::fileExists(s.toolLibraryPath) && !g_hostToolLibrary.empty() &&

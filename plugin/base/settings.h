@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct PRM_SETTINGS {
@@ -102,8 +103,15 @@ int writeSettingsRecord();
 // The oversize the engine uses: "ProcessMach" 19 while bigger tools are allowed (20), else 0.
 void updateEffectiveOversize(PRM_SETTINGS& s);
 
-// The other unit's settings file: every "_mm." becomes "_in."; without one, every "_in." becomes "_mm.".
+// The other unit's settings file, in the same folder: every "_mm." of the file's name becomes "_in."; without
+// one, every "_in." becomes "_mm.".
 std::string otherUnitSettingsFile(const std::string& settingsFile);
+
+// A library or table name is one name inside a forms folder: it may not hold "..", a folder separator or a
+// drive, so it never reaches outside the folder it is joined to. An empty name names nothing and passes.
+bool isPlainName(std::string_view name);
+// isPlainName, or false after the message line naming the refused name.
+bool acceptPlainName(std::string_view name);
 
 // A colour list as stored: each value "%i " (number and one blank). Reading takes the number at the start
 // of the rest of the text and moves past the next blank; without a further blank it either stops (the

@@ -1,5 +1,6 @@
 // The settings record "DGPDd01": every settings item in the part, so that the part brings the settings it
-// was last worked with. Section = position of the section in the settings file, key = item number.
+// was last worked with; what belongs to the station stays the station's. Section = position of the section
+// in the settings file, key = item number.
 #include "plugin/base/globals.h"
 #include "plugin/base/settings.h"
 #include "plugin/base/store_params.h"
@@ -9,6 +10,10 @@ namespace {
 constexpr const char* kRecordName = "DGPDd01";
 
 bool isReservedFilterKey(const SETTING_ITEM& it) { return it.section == 7 && it.item >= 9 && it.item <= 11; }
+
+// What belongs to the station, not to the work: sharing and its access, the shared folder, the tool library
+// and the table library. A part saved elsewhere (or crafted) still carries them but never brings them in.
+bool isStationItem(const SETTING_ITEM& it) { return it.section == 1 || (it.section == 4 && it.item <= 2); }
 
 }  // namespace
 
@@ -46,6 +51,7 @@ int readSettingsRecord() {
     store.init(kRecordName);
     store.load();
     for (const SETTING_ITEM& it : settingsItems()) {
+        if (isStationItem(it)) continue;
         switch (it.kind) {
         case SettingKind::I16:
         case SettingKind::AtomicI16: {

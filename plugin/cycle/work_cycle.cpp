@@ -141,7 +141,11 @@ void checkSharedLibrary() {
 
 void startWatcherIfNeeded() {
     if (!g_globals->sharedDataOn || g_globals->sharedAccessMode != 1 || sharedDataWatcherRunning()) return;
-    CSharedData(g_globals->sharedDir).runningFlag(0);
+    // Settings that say read-write are no access while another station holds it.
+    if (!holdReadWriteAccess(nullptr, g_globals->sharedDir)) {
+        g_globals->sharedAccessMode = 0;
+        return;
+    }
     startSharedDataWatcher(g_globals->sharedDir);
 }
 

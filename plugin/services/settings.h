@@ -27,6 +27,35 @@ constexpr const char* kDefaultPassword = "quolberdant";
 std::uint64_t fileTimeOfSeconds(std::int64_t seconds);
 std::int64_t secondsOfFileTime(std::uint64_t ticks);
 
+// Who holds read-write access, as the running flag says: the station (its plug-in folder) on its machine,
+// the process, and when it last renewed the flag. A flag of an older version is empty.
+struct ACCESS_HOLDER {
+    std::string station, machine;
+    std::int64_t pid = 0, renewed = 0;
+};
+std::string encodeAccessHolder(const ACCESS_HOLDER& holder);
+ACCESS_HOLDER decodeAccessHolder(std::string_view bytes);
+// This process of `station` on this machine, now.
+ACCESS_HOLDER accessHolderOf(const std::string& station);
+
+// The holder renews its flag this often; a holder on another machine that has not for kHolderGoneSeconds
+// (or an empty flag that old) is taken as gone. On this machine the holder's process tells at once.
+constexpr std::int64_t kHolderRenewSeconds = 60, kHolderGoneSeconds = 300;
+enum class HolderState { None, Mine, Running, Gone };
+
+// The running flag of a shared folder on behalf of `station`. Only the holder removes or renews it; a flag
+// whose holder is gone is taken over by renaming it away first, so that of two stations taking it over, one
+// does, and a flag renewed meanwhile is put back.
+// Whose a flag (or publication) of `holder` written at `written` is, seen from `station`.
+HolderState holderState(const ACCESS_HOLDER& holder, const std::string& station, std::int64_t written);
+HolderState runningFlagHolder(const std::string& folder, const std::string& station, ACCESS_HOLDER* holder);
+bool claimRunningFlag(const std::string& folder, const std::string& station);
+bool releaseRunningFlag(const std::string& folder, const std::string& station);
+bool renewRunningFlag(const std::string& folder, const std::string& station);
+bool takeOverRunningFlag(const std::string& folder, const std::string& station, const ACCESS_HOLDER& gone);
+// "station on machine (process N, renewed at time)" for the messages.
+std::string holderText(const ACCESS_HOLDER& holder);
+
 // Built for one operation on the shared folder; the lasting state lies in the files.
 class CSharedData {
 public:
@@ -50,8 +79,9 @@ public:
 
     // ---- the flag files of the shared folder ----
     // "RWrunning.dat" / "RWrequest.dat": 0 creates it (1 when it cannot be), 1 removes it, 2 tests it (1 when
-    // it exists); 0 otherwise.
-    int runningFlag(int mode) const { return flagFile("RWrunning.dat", mode); }
+    // it exists); 0 otherwise. The running flag is created only where none is and names this station; it is
+    // removed only when this station holds it.
+    int runningFlag(int mode) const;
     int requestFlag(int mode) const { return flagFile("RWrequest.dat", mode); }
     // Creates the running flag only where no station has: true when this call created it. Two stations that
     // both saw the flag absent cannot both take read-write access.
@@ -72,8 +102,13 @@ public:
     // ---- the tables ----
     // Shared copy to local copy: 0, or -1 when the publisher stayed busy (after the message).
     int updateLocalTables(const std::string& libraryName);
-    // Local copy to shared copy (the read-write station); 0.
+    // Local copy to shared copy (the read-write station), all or nothing: a table that cannot be copied
+    // publishes none and is named to the user; 0.
     int publishLocalTables(const std::string& libraryName);
+
+    // A publication left by a publisher that is gone: finished when it was staged in full, else dropped, and
+    // the library's busy mark cleared. False while its publisher still runs (or a mark without one is new).
+    bool recoverPublication(const std::string& libraryName);
 
     const CTextSection& texts() const { return texts_; }
 
@@ -90,8 +125,10 @@ public:
 
 private:
     int flagFile(const char* name, int mode) const;
-    bool waitWhileBusy(const std::string& libraryName);
+    bool waitWhileBusy(const std::string& libraryName, bool* cancelled);
     bool sharedBusy(const std::string& libraryName);
+    void setBusy(const std::string& libraryName, const std::string& dir, std::uint8_t busy);
+    static std::string stagingFolder(const std::string& libraryName);
 
     CTextSection texts_;
 };

@@ -1,16 +1,22 @@
-// The files stations share: the password block, the hand-over flags, and per station the index of table
-// times and the state block of each library. Every reader takes damaged or short files as the defaults.
+// The files stations share: the password block, the hand-over flags (the running flag naming its holder),
+// and per station the index of table times and the state block of each library. Every reader takes damaged
+// or short files as the defaults.
 #include "plugin/services/settings.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <ctime>
+#include <optional>
 
 #include "platform/sys/clock.h"
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
+#include "platform/sys/process.h"
+#include "platform/sys/time_text.h"
 #include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
+#include "plugin/base/settings.h"
 #include "plugin/base/text_fill.h"
 
 namespace {
@@ -112,6 +118,118 @@ std::string CSharedData::passwordInForce() const {
 
 // ---- flags -----------------------------------------------------------------------------------------------------
 
+std::string encodeAccessHolder(const ACCESS_HOLDER& h) {
+    return "station=" + h.station + "\r\nmachine=" + h.machine + "\r\nprocess=" + std::to_string(h.pid) +
+           "\r\nrenewed=" + std::to_string(h.renewed) + "\r\n";
+}
+
+ACCESS_HOLDER decodeAccessHolder(std::string_view bytes) {
+    ACCESS_HOLDER h;
+    const auto number = [](std::string_view text) {
+        std::int64_t value = 0;
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+        return ec == std::errc() && end == text.data() + text.size() ? value : 0;
+    };
+    while (!bytes.empty()) {
+        const std::size_t eol = bytes.find('\n');
+        std::string_view line = bytes.substr(0, eol);
+        bytes = eol == std::string_view::npos ? std::string_view() : bytes.substr(eol + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        const std::size_t eq = line.find('=');
+        if (eq == std::string_view::npos) continue;
+        const std::string_view key = line.substr(0, eq), value = line.substr(eq + 1);
+        if (key == "station") h.station = value;
+        else if (key == "machine") h.machine = value;
+        else if (key == "process") h.pid = number(value);
+        else if (key == "renewed") h.renewed = number(value);
+    }
+    return h;
+}
+
+ACCESS_HOLDER accessHolderOf(const std::string& station) {
+    return {station, plat::machineName(), plat::processId(), plat::nowSeconds()};
+}
+
+std::string holderText(const ACCESS_HOLDER& h) {
+    if (h.machine.empty()) return "?";
+    return h.station + " @ " + h.machine + " (" + std::to_string(h.pid) + ", " + plat::formatDateTime(h.renewed) + ")";
+}
+
+namespace {
+
+std::string runningFlagPath(const std::string& folder) { return plat::joinPath(folder, "RWrunning.dat"); }
+
+bool isHolder(const ACCESS_HOLDER& h, const std::string& station) {
+    return h.station == station && h.machine == plat::machineName() && h.pid == plat::processId();
+}
+
+}  // namespace
+
+HolderState holderState(const ACCESS_HOLDER& holder, const std::string& station, std::int64_t written) {
+    if (isHolder(holder, station)) return HolderState::Mine;
+    const std::int64_t now = plat::nowSeconds();
+    // A file of an older version, or one whose holder has not written its name yet: only its age tells.
+    if (holder.machine.empty()) return now - written > kHolderGoneSeconds ? HolderState::Gone : HolderState::Running;
+    if (holder.machine == plat::machineName())
+        return plat::processRunning(holder.pid) ? HolderState::Running : HolderState::Gone;
+    return now - holder.renewed > kHolderGoneSeconds ? HolderState::Gone : HolderState::Running;
+}
+
+HolderState runningFlagHolder(const std::string& folder, const std::string& station, ACCESS_HOLDER* holder) {
+    const std::string flag = runningFlagPath(folder);
+    const std::optional<std::string> bytes = plat::readFile(flag);
+    if (!bytes) return HolderState::None;
+    *holder = decodeAccessHolder(*bytes);
+    return holderState(*holder, station, plat::lastWriteTime(flag).value_or(plat::nowSeconds()));
+}
+
+bool claimRunningFlag(const std::string& folder, const std::string& station) {
+    const std::string flag = runningFlagPath(folder);
+    if (plat::createExclusive(flag) != plat::Creation::Created) return false;
+    // Until the name is in, the empty flag counts as a running holder's (it is new).
+    (void)plat::writeFile(flag, encodeAccessHolder(accessHolderOf(station)));
+    return true;
+}
+
+bool releaseRunningFlag(const std::string& folder, const std::string& station) {
+    ACCESS_HOLDER holder;
+    if (runningFlagHolder(folder, station, &holder) != HolderState::Mine) return false;
+    return plat::removeFile(runningFlagPath(folder));
+}
+
+bool renewRunningFlag(const std::string& folder, const std::string& station) {
+    ACCESS_HOLDER holder;
+    if (runningFlagHolder(folder, station, &holder) != HolderState::Mine) return false;
+    return plat::writeFile(runningFlagPath(folder), encodeAccessHolder(accessHolderOf(station)));
+}
+
+bool takeOverRunningFlag(const std::string& folder, const std::string& station, const ACCESS_HOLDER& gone) {
+    const std::string flag = runningFlagPath(folder);
+    const std::string aside =
+        plat::joinPath(folder, ".RWrunning." + plat::machineName() + "." + std::to_string(plat::processId()));
+    plat::removeFile(aside);
+    if (!plat::moveFile(flag, aside)) return false;
+    // What was moved aside must be the flag judged gone: a holder that renewed it (or a station that took it
+    // over first) gets it back.
+    const std::string moved = plat::readFile(aside).value_or("");
+    const ACCESS_HOLDER was = decodeAccessHolder(moved);
+    if (was.station != gone.station || was.machine != gone.machine || was.pid != gone.pid ||
+        was.renewed != gone.renewed) {
+        if (!plat::moveFile(aside, flag)) plat::removeFile(aside);
+        return false;
+    }
+    plat::removeFile(aside);
+    return ::claimRunningFlag(folder, station);
+}
+
+int CSharedData::runningFlag(int mode) const {
+    switch (mode) {
+    case 0: return ::claimRunningFlag(folder, g_globals->pluginDir) ? 0 : 1;
+    case 1: (void)releaseRunningFlag(folder, g_globals->pluginDir); return 0;
+    default: return flagFile("RWrunning.dat", mode);
+    }
+}
+
 int CSharedData::flagFile(const char* name, int mode) const {
     const std::string flag = plat::joinPath(folder, name);
     switch (mode) {
@@ -122,9 +240,7 @@ int CSharedData::flagFile(const char* name, int mode) const {
     }
 }
 
-bool CSharedData::claimRunningFlag() const {
-    return plat::createExclusive(plat::joinPath(folder, "RWrunning.dat")) == plat::Creation::Created;
-}
+bool CSharedData::claimRunningFlag() const { return ::claimRunningFlag(folder, g_globals->pluginDir); }
 
 // ---- index and state -------------------------------------------------------------------------------------------
 
@@ -166,6 +282,8 @@ int CSharedData::readIndexFile(const std::string& libraryName) {
     indexEntries.clear();
     if (auto bytes = plat::readFile(plat::joinPath(g_globals->formsDir, libraryName + ".dt")))
         indexEntries = decodeIndexFile(*bytes);
+    // An entry naming a path is no table of the library: it would only steer a copy elsewhere.
+    std::erase_if(indexEntries, [](const SHARED_FILE_ENTRY& e) { return !acceptPlainName(e.name); });
     return 0;
 }
 
@@ -204,7 +322,7 @@ int listSubFolders(const std::string& dir, const std::string& libraryName, std::
     if (!plat::dirExists(dir)) return -1;
     bool any = false, found = false;
     for (const plat::FileEntry& entry : plat::findFiles(dir, "*.*")) {
-        if (!entry.isDir || entry.name.empty() || entry.name[0] == '.') continue;
+        if (!entry.isDir || entry.name.empty() || entry.name[0] == '.' || !acceptPlainName(entry.name)) continue;
         any = true;
         if (plat::equalsNoCase(entry.name, libraryName)) found = true;
         if (names) names->push_back(entry.name);

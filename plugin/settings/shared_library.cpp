@@ -1,7 +1,8 @@
 // Read-write access to the shared library and the choice of a library. Between stations the only shared
-// state is two flag files in the shared folder: "RWrunning.dat" while a station holds read-write access,
-// "RWrequest.dat" while another asks for it. The holder's watcher sees a request and asks its user; the
-// requester polls the running flag for 15 s and takes the access once it is gone.
+// state is two flag files in the shared folder: "RWrunning.dat" while a station holds read-write access (it
+// names the holder, who alone removes it), "RWrequest.dat" while another asks for it. The holder's watcher
+// sees a request and asks its user; the requester polls the running flag for 15 s and takes the access once
+// it is gone. A holder that no longer runs is not asked: its flag is taken over after the user's yes.
 #include "plugin/settings/shared_library.h"
 
 #include <algorithm>
@@ -63,7 +64,36 @@ std::string askPassword(plat::Dialog* owner, const std::string& caption) {
 
 std::string flagPath(const std::string& folder, const char* name) { return plat::joinPath(folder, name); }
 
+int sharedMessage(plat::Dialog* owner, int line, const std::string& arg, unsigned type) {
+    CTextSection texts;
+    (void)texts.load(g_globals->uiTextFile, "SharedData", false);
+    return plat::messageBox(owner, fillText(texts.getMessage(line), {arg}), texts.getText(1), type);
+}
+
+// The user's yes, then the flag of the holder that is gone taken over.
+bool takeOverGoneHolder(plat::Dialog* owner, const std::string& folder, const ACCESS_HOLDER& holder) {
+    if (sharedMessage(owner, 127, holderText(holder), plat::MB_YESNO | plat::MB_ICONQUESTION) != plat::IDYES)
+        return false;
+    return takeOverRunningFlag(folder, g_globals->pluginDir, holder);
+}
+
 }  // namespace
+
+bool holdReadWriteAccess(plat::Dialog* owner, const std::string& folder) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (claimRunningFlag(folder, g_globals->pluginDir)) return true;
+        ACCESS_HOLDER holder;
+        switch (runningFlagHolder(folder, g_globals->pluginDir, &holder)) {
+        case HolderState::Mine: return true;
+        case HolderState::None: continue;   // released meanwhile: claimed on the next round
+        case HolderState::Gone: return takeOverGoneHolder(owner, folder, holder);
+        case HolderState::Running:
+            (void)sharedMessage(owner, 126, holderText(holder), plat::MB_OK);
+            return false;
+        }
+    }
+    return false;
+}
 
 // ---- the shared data manager ------------------------------------------------------------------------------
 
@@ -181,7 +211,7 @@ void CDlgSharedDataMgr::onAccessMode() {
 
 void CDlgSharedDataMgr::giveUpReadWrite(const std::string& dir) {
     g_sharedWatcher.stop = 1;
-    plat::removeFile(flagPath(dir, "RWrunning.dat"));
+    (void)releaseRunningFlag(dir, g_globals->pluginDir);
     plat::sleepMs(kFlagSettleMs);
     stopSharedDataWatcher();
     mode = 0;
@@ -214,28 +244,37 @@ void CDlgSharedDataMgr::takeReadWrite(const std::string& dir) {
         shared.requestFlag(1);
         stayReadOnly();
     };
-    if (shared.runningFlag(2) == 1) {
+    ACCESS_HOLDER holder;
+    HolderState held = runningFlagHolder(dir, g_globals->pluginDir, &holder);
+    if (held == HolderState::Running) {
         shared.requestFlag(0);
         status.setText(texts_.getMessage(121) + std::string(50, ' '));
         progress.setRange(1, kRequestPolls);
-        bool freed = false;
-        for (int i = 1; i <= kRequestPolls && !freed; ++i) {
+        for (int i = 1; i <= kRequestPolls && held == HolderState::Running; ++i) {
             progress.setPos(i);
             plat::sleepMs(kRequestPollMs);
-            freed = shared.runningFlag(2) == 0;
+            held = runningFlagHolder(dir, g_globals->pluginDir, &holder);
         }
-        if (!freed) {
+        shared.requestFlag(1);
+        if (held == HolderState::Running) {
             refuse();
             return;
         }
-        shared.requestFlag(1);
     }
-    plat::sleepMs(kFlagSettleMs);
-    // The running flag is created only where no other station created it meanwhile: two stations that both
-    // saw it gone must not both take the access.
-    if (!shared.claimRunningFlag()) {
-        refuse();
-        return;
+    if (held == HolderState::Gone) {
+        // A holder that no longer runs cannot hand the access over: asking it would only wait.
+        if (!takeOverGoneHolder(this, dir, holder)) {
+            refuse();
+            return;
+        }
+    } else if (held == HolderState::None) {
+        plat::sleepMs(kFlagSettleMs);
+        // The running flag is created only where no other station created it meanwhile: two stations that
+        // both saw it gone must not both take the access.
+        if (!shared.claimRunningFlag()) {
+            refuse();
+            return;
+        }
     }
     startSharedDataWatcher(dir);
     mode = 1;
@@ -329,19 +368,26 @@ struct WatcherContext {
     std::string folder;
     std::string uiTextFile;
     std::string settingsFile;
+    std::string station;
     std::uint8_t sharingOn = 1;
+    std::int64_t renewed = 0;
 };
 
 // One poll; false ends the watcher.
-bool watcherPoll(const WatcherContext& c) {
+bool watcherPoll(WatcherContext& c) {
     if (g_sharedWatcher.stop.load() != 0) return false;
+    // The flag's time tells stations on other machines that this holder still runs.
+    if (const std::int64_t now = plat::nowSeconds(); now - c.renewed >= kHolderRenewSeconds) {
+        (void)renewRunningFlag(c.folder, c.station);
+        c.renewed = now;
+    }
     if (!plat::fileExists(flagPath(c.folder, "RWrequest.dat"))) return true;
     CTextSection texts;
     (void)texts.load(c.uiTextFile, "SharedData", false);
     const int answer = plat::messageBox(nullptr, texts.getMessage(122), texts.getText(1),
                                         plat::MB_YESNO | plat::MB_ICONQUESTION | plat::MB_SYSTEMMODAL);
     if (answer != plat::IDYES) return true;
-    plat::removeFile(flagPath(c.folder, "RWrunning.dat"));
+    (void)releaseRunningFlag(c.folder, c.station);
     g_globals->sharedAccessMode = 0;
     // Only the settings files: the part's settings record is the main thread's, written at the cycle's end.
     (void)writeSharedDataSettings(c.settingsFile, c.sharingOn, 0, c.folder);
@@ -358,9 +404,9 @@ void startSharedDataWatcher(const std::string& folder) {
     std::memcpy(g_sharedWatcher.folder, folder.data(), n);
     g_sharedWatcher.folder[n] = '\0';
     WatcherContext context{g_sharedWatcher.folder, g_globals->uiTextFile, g_globals->settingsFile,
-                           g_globals->sharedDataOn};
+                           g_globals->pluginDir, g_globals->sharedDataOn, plat::nowSeconds()};
     g_watcher = plat::startPeriodic("sharedDataWatcher", kWatcherPollMs,
-                                    [context = std::move(context)] { return watcherPoll(context); });
+                                    [context = std::move(context)]() mutable { return watcherPoll(context); });
 }
 
 void stopSharedDataWatcher() {

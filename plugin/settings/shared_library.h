@@ -78,6 +78,11 @@ struct SHARED_WATCHER_ARGS {
 };
 extern SHARED_WATCHER_ARGS g_sharedWatcher;
 
+// The running flag of `folder` for this station at the start of a read-write work cycle: claimed, kept
+// (already its own) or taken over from a holder that no longer runs after the user's yes. False, after
+// telling the user who holds it, when another station does: this station then works read-only.
+bool holdReadWriteAccess(plat::Dialog* owner, const std::string& folder);
+
 // Starts the watcher on `folder`; a watcher already running is stopped first (one at a time). Every 200 ms
 // it looks for another station's request and asks the user whether to hand the access over.
 void startSharedDataWatcher(const std::string& folder);

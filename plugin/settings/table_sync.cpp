@@ -1,10 +1,13 @@
 // Keeps a station's local copy of the table library in step with the shared copy, by the tables' last-write
 // times against the index of the last synchronisation. The publishing station marks the library busy in its
-// own state file and in the shared forms folder (a state file of the same form there); a refreshing
-// station waits while it is busy and repeats a refresh during which the shared tables moved, so its copy is
-// the old library or the new one, never a mix.
+// own state file and in the shared forms folder (a state file of the same form there) and publishes all or
+// nothing through a staging folder; a refreshing station waits while it is busy (a publisher that is gone
+// is recognised, its work finished or dropped) and repeats a refresh during which the shared tables moved,
+// so its copy is the old library or the new one, never a mix.
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <map>
 
 #include "host/api.h"
@@ -13,6 +16,8 @@
 #include "platform/sys/paths.h"
 #include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
+#include "plugin/base/progress_box.h"
+#include "plugin/base/settings.h"
 #include "plugin/base/text_fill.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/services/settings.h"
@@ -53,6 +58,17 @@ void removeFolderFiles(const std::string& dir) {
 
 void showError(const std::string& text) { plat::messageBox(nullptr, text, errorMessage(1), plat::MB_OK); }
 
+// The titles of a publication's list, one a line.
+std::vector<std::string> listedTitles(const std::string& list) {
+    std::vector<std::string> titles;
+    std::size_t at = 0;
+    for (std::size_t eol; (eol = list.find('\n', at)) != std::string::npos; at = eol + 1)
+        titles.push_back(list.substr(at, eol - at));
+    return titles;
+}
+
+std::string errnoText() { return std::strerror(errno != 0 ? errno : EIO); }
+
 }  // namespace
 
 namespace {
@@ -61,7 +77,7 @@ std::vector<ScannedTable> scanTables(const CSharedData& shared, const std::strin
     std::vector<ScannedTable> tables;
     *anyChanged = false;
     for (const plat::FileEntry& entry : plat::findFiles(libraryDir, "*.tab")) {
-        if (entry.isDir) continue;
+        if (entry.isDir || !acceptPlainName(titleOf(entry.name))) continue;
         ScannedTable table{titleOf(entry.name), entry.lastWrite, true};
         std::int64_t known = 0;
         if (shared.findIndexTime(table.title, &known) > 0 && table.lastWrite <= known) table.changed = false;
@@ -80,12 +96,65 @@ bool CSharedData::sharedBusy(const std::string& libraryName) {
     return shBlock[0] != 0;
 }
 
-// Up to waitCount + 1 reads with a pause after each busy one; false when the library is still busy.
-bool CSharedData::waitWhileBusy(const std::string& libraryName) {
+void CSharedData::setBusy(const std::string& libraryName, const std::string& dir, std::uint8_t busy) {
+    readShBlock(libraryName, dir);
+    shBlock[0] = busy;
+    writeShBlock();
+}
+
+// A publication is staged beside the library, in a folder listing stations do not see, with a file naming
+// its publisher; once every table is staged, a list of them marks it complete, and only then are they moved
+// into the library one rename each.
+std::string CSharedData::stagingFolder(const std::string& libraryName) {
+    return plat::joinPath(g_globals->sharedFormsDir, "." + libraryName + ".publish");
+}
+
+bool CSharedData::recoverPublication(const std::string& libraryName) {
+    const std::string staging = stagingFolder(libraryName);
+    const std::string sharedDir = plat::joinPath(g_globals->sharedFormsDir, libraryName);
+    const std::string publisherFile = plat::joinPath(staging, "publisher.dat");
+    readShBlock(libraryName, g_globals->sharedFormsDir);
+    const bool busy = shBlock[0] != 0;
+    if (plat::dirExists(staging)) {
+        // A publisher that has not written its name yet is as new as its folder.
+        const std::int64_t written =
+            plat::lastWriteTime(publisherFile).value_or(plat::lastWriteTime(staging).value_or(plat::nowSeconds()));
+        const ACCESS_HOLDER publisher = decodeAccessHolder(plat::readFile(publisherFile).value_or(""));
+        if (holderState(publisher, g_globals->pluginDir, written) == HolderState::Running) return false;
+        // A publisher that is gone: what it staged in full goes in, a part of it never does.
+        if (const auto complete = plat::readFile(plat::joinPath(staging, "complete.dat")))
+            for (const std::string& title : listedTitles(*complete)) {
+                if (!isPlainName(title)) continue;
+                for (const char* ext : {".tab", ".txt"})
+                    if (plat::fileExists(tableFile(staging, title, ext)))
+                        (void)plat::replaceFile(tableFile(staging, title, ext), tableFile(sharedDir, title, ext));
+            }
+        removeFolderFiles(staging);
+    } else if (busy && plat::nowSeconds() - plat::lastWriteTime(shFile).value_or(0) <= kHolderGoneSeconds) {
+        // Marked by a publisher that stages nothing (an older version): only the mark's age tells.
+        return false;
+    }
+    if (busy) setBusy(libraryName, g_globals->sharedFormsDir, 0);
+    return true;
+}
+
+// Up to waitCount + 1 reads with a pause after each busy one, in a wait box the user can cancel; false when
+// the library is still busy or the user cancelled.
+bool CSharedData::waitWhileBusy(const std::string& libraryName, bool* cancelled) {
+    // This station's own mark is never a publication in progress: the refresh and the publication run in turn.
+    readShBlock(libraryName);
+    if (shBlock[0] != 0) setBusy(libraryName, "", 0);
+    CProgressBox box;
     for (int read = 0; read <= waitCount; ++read) {
-        if (!sharedBusy(libraryName)) return true;
-        mprintf(" w");
-        plat::sleepMs(waitSeconds * 1000);
+        if (!sharedBusy(libraryName) || recoverPublication(libraryName)) return true;
+        if (!box.active) box.open(texts_.getText(1), texts_.getMessage(129));
+        for (int slice = 0; slice < waitSeconds * 4; ++slice) {
+            if (box.step() != 0) {
+                *cancelled = true;
+                return false;
+            }
+            plat::sleepMs(250);
+        }
     }
     return false;
 }
@@ -112,8 +181,9 @@ int CSharedData::updateLocalTables(const std::string& libraryName) {
     // publication ran while they were copied; a library that stays busy leaves the local copy as it was.
     const std::string stagingDir = plat::joinPath(g_globals->formsDir, "." + libraryName + ".sync");
     const bool readOnly = g_globals->sharedAccessMode == 0;
+    bool cancelled = false;
     for (int attempt = 0; attempt <= waitCount; ++attempt) {
-        if (readOnly && !waitWhileBusy(libraryName)) break;
+        if (readOnly && !waitWhileBusy(libraryName, &cancelled)) break;
         removeFolderFiles(stagingDir);
         const auto before = folderTimes(sharedDir);
         clearNewEntries();
@@ -160,7 +230,7 @@ int CSharedData::updateLocalTables(const std::string& libraryName) {
         return 0;
     }
     removeFolderFiles(stagingDir);
-    showError(texts_.getMessage(102));
+    if (!cancelled) showError(texts_.getMessage(102));
     return -1;
 }
 
@@ -175,17 +245,25 @@ int CSharedData::publishLocalTables(const std::string& libraryName) {
         return 0;
     }
     if (!anyChanged || ensureTablesFolder(sharedDir) < 0) return 0;
+    // A publication left by a publisher that is gone is finished or dropped first; one still running (a
+    // station that kept running after its access was taken over) is left alone, and this one waits.
+    if (!recoverPublication(libraryName)) return 0;
 
-    auto markBusy = [&](std::uint8_t busy) {
-        for (const std::string& dir : {g_globals->formsDir, g_globals->sharedFormsDir}) {
-            readShBlock(libraryName, dir);
-            shBlock[0] = busy;
-            writeShBlock();
-        }
-    };
-    markBusy(1);
+    const std::string staging = stagingFolder(libraryName);
+    const std::string publisher = encodeAccessHolder(accessHolderOf(g_globals->pluginDir));
+    if (!plat::createDirectories(staging) || !plat::writeFile(plat::joinPath(staging, "publisher.dat"), publisher)) {
+        const std::string reason = errnoText();
+        removeFolderFiles(staging);
+        showError(fillText(texts_.getMessage(128), {staging, reason}));
+        return 0;
+    }
+    setBusy(libraryName, g_globals->formsDir, 1);
+    setBusy(libraryName, g_globals->sharedFormsDir, 1);
     clearNewEntries();
     std::int64_t newest = 0;
+    std::string staged;
+    std::string failed, reason;
+    int failedLine = 128;
     for (const ScannedTable& table : tables) {
         appendNewEntry({table.title, fileTimeOfSeconds(table.lastWrite)});
         newest = std::max(newest, table.lastWrite);
@@ -196,10 +274,43 @@ int CSharedData::publishLocalTables(const std::string& libraryName) {
             desc.bmpTime = newest;
             (void)desc.write();
         }
-        (void)plat::copyFile(tab, tableFile(sharedDir, table.title, ".tab"), false);
-        (void)plat::copyFile(tableFile(localDir, table.title, ".txt"), tableFile(sharedDir, table.title, ".txt"), false);
+        for (const char* ext : {".tab", ".txt"}) {
+            errno = 0;
+            if (plat::copyFile(tableFile(localDir, table.title, ext), tableFile(staging, table.title, ext), false))
+                continue;
+            failed = tableFile(localDir, table.title, ext);
+            reason = !plat::fileExists(failed) ? texts_.getMessage(130) : errnoText();
+            break;
+        }
+        if (!failed.empty()) break;
+        staged += table.title + "\n";
     }
-    writeIndexFile(libraryName);
-    markBusy(0);
+    // All or nothing: a table that cannot be staged leaves the library and the index as they were, so that
+    // the next publication tries every changed table again.
+    if (failed.empty() && !plat::writeFile(plat::joinPath(staging, "complete.dat"), staged)) {
+        failed = plat::joinPath(staging, "complete.dat");
+        reason = errnoText();
+    }
+    if (failed.empty()) {
+        for (const std::string& title : listedTitles(staged))
+            for (const char* ext : {".tab", ".txt"}) {
+                if (plat::replaceFile(tableFile(staging, title, ext), tableFile(sharedDir, title, ext))) continue;
+                // Staged in full yet not taken in (a folder in its place): it keeps what the index knew of it,
+                // so that it is published again.
+                failed = tableFile(sharedDir, title, ext);
+                reason = errnoText();
+                failedLine = 131;
+                std::int64_t known = 0;
+                const int at = findIndexTime(title, &known);
+                const std::uint64_t knownTime = at > 0 ? indexEntries[static_cast<std::size_t>(at - 1)].lastWrite : 0;
+                for (SHARED_FILE_ENTRY& e : newEntries)
+                    if (plat::equalsNoCase(e.name, title)) e.lastWrite = knownTime;
+            }
+        writeIndexFile(libraryName);
+    }
+    setBusy(libraryName, g_globals->sharedFormsDir, 0);
+    removeFolderFiles(staging);
+    setBusy(libraryName, g_globals->formsDir, 0);
+    if (!failed.empty()) showError(fillText(texts_.getMessage(failedLine), {failed, reason}));
     return 0;
 }

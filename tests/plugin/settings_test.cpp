@@ -261,10 +261,66 @@ TEST_F(SettingsTest, TheSettingsRecordInThePartWinsOverTheFile) {
     EXPECT_EQ(settings().readWriteMode, 1);
 }
 
+// A part saved on another station brings its work settings, never the station's own: sharing, access and
+// shared folder, tool library, table library.
+TEST_F(SettingsTest, APartNeverBringsWhatBelongsToTheStation) {
+    load();
+    invoke();
+    const std::string ownLibrary = g_globals->libraryName, ownTools = settings().toolLibraryPath;
+    // The part as the other station left it.
+    g_globals->sharedDataOn = 1;
+    g_globals->sharedAccessMode = 1;
+    g_globals->sharedDir = "/elsewhere/shared";
+    g_globals->settings.toolLibraryPath = "/elsewhere/tools.tooldb";
+    g_globals->libraryName = "../../../../other/lib";
+    g_globals->settings.maxDiameter = 25;
+    writeSettingsRecord();
+    invoke();
+    EXPECT_EQ(g_globals->sharedDataOn, 0);
+    EXPECT_EQ(g_globals->sharedAccessMode.load(), 0);
+    EXPECT_EQ(g_globals->sharedDir, "");
+    EXPECT_EQ(settings().toolLibraryPath, ownTools);
+    EXPECT_EQ(g_globals->libraryName, ownLibrary);
+    EXPECT_DOUBLE_EQ(settings().maxDiameter, 25);   // the work settings come with the part
+    EXPECT_EQ(item(settingsFile(), "SharedData", 1), "0");
+}
+
+TEST_F(SettingsTest, ALibraryNameThatLeavesTheFormsFolderIsRefused) {
+    load();
+    invoke();
+    const std::string standard = g_globals->libraryName;
+    for (const char* name : {"../../../../other/lib", "..\\x", "/abs/lib", "C:lib"}) {
+        ASSERT_TRUE(plat::writeFile(settingsFile(), std::string("[ProcessMach]\r\n2. ") + name + "\r\n"));
+        plat::driver().transcript().clear();
+        readSettings();
+        EXPECT_EQ(g_globals->libraryName, standard) << name;
+        EXPECT_TRUE(transcript().contains(" is refused: a library or table name")) << name;
+    }
+}
+
+// Installed in a folder whose name holds the unit's marker: both units' files stay beside the plug-in.
+TEST_F(SettingsTest, AnInstallFolderNamedLikeAUnitKeepsBothSettingsFiles) {
+    installDir = dir.path() + "/P_mm.x/X";
+    ASSERT_TRUE(plat::createDirectories(installDir));
+    installUiTexts(plat::readFile(std::string(FX_SOURCE_DIR) + "/data/Forantix.txt").value_or(""));
+    installTableLibrary();
+    load();
+    invoke();
+    invoke();
+    EXPECT_EQ(item(settingsFile(), "SharedData", 1), "0");
+    EXPECT_EQ(item(inchFile(), "SharedData", 1), "0");
+    EXPECT_FALSE(plat::dirExists(dir.path() + "/P_in.x"));
+    EXPECT_FALSE(transcript().contains("could not be written"));
+}
+
 TEST(SettingsFiles, TheOtherUnitsFileSwapsTheUnitPart) {
     EXPECT_EQ(otherUnitSettingsFile("/p/x_mm.prm"), "/p/x_in.prm");
     EXPECT_EQ(otherUnitSettingsFile("/p/x_in.prm"), "/p/x_mm.prm");
-    EXPECT_EQ(otherUnitSettingsFile("/a_mm.b/x_mm.prm"), "/a_in.b/x_in.prm");
+    // The folders keep their names: only the file's own name tells the unit.
+    EXPECT_EQ(otherUnitSettingsFile("/a_mm.b/x_mm.prm"), "/a_mm.b/x_in.prm");
+    EXPECT_EQ(otherUnitSettingsFile("/a_in.b/x_mm.prm"), "/a_in.b/x_in.prm");
+    EXPECT_EQ(otherUnitSettingsFile("C:\\p_mm.q\\x_in.prm"), "C:\\p_mm.q\\x_mm.prm");
+    EXPECT_EQ(otherUnitSettingsFile("x_mm.prm"), "x_in.prm");
 }
 
 }  // namespace

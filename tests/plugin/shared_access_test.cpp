@@ -6,8 +6,12 @@
 
 #include <optional>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "platform/sys/clock.h"
 #include "platform/sys/files.h"
+#include "platform/sys/process.h"
 #include "plugin/base/resource_switch.h"
 #include "plugin/services/settings.h"
 #include "plugin/settings/shared_library.h"
@@ -133,6 +137,36 @@ TEST_F(SharedAccessTest, ReadWriteAccessIsTakenAfterThePasswordOnceNoOtherStatio
     }
 }
 
+// A holder whose process has ended is not asked (it never answers): the user is, and takes its flag over at
+// once or leaves it.
+TEST_F(SharedAccessTest, AHolderThatNoLongerRunsIsTakenOverAfterTheUsersYes) {
+    for (const int answer : {plat::IDNO, plat::IDYES}) {
+        SCOPED_TRACE(answer);
+        fresh();
+        shareReadOnly();
+        const pid_t ended = fork();
+        if (ended == 0) _exit(0);
+        waitpid(ended, nullptr, 0);
+        const std::string gone = encodeAccessHolder({"/elsewhere", plat::machineName(), ended, plat::nowSeconds()});
+        ASSERT_TRUE(plat::writeFile(flag("RWrunning.dat"), gone));
+        load();
+        openManager().click(kMgr, kReadWrite);
+        typePassword(kDefaultPass);
+        script().answer(answer);
+        plat::resetSleptMs();
+        closeAll();
+        const int mode = answer == plat::IDYES ? 1 : 0;
+        EXPECT_TRUE(transcript().contains("held by a station that no longer runs"));
+        EXPECT_EQ(g_globals->sharedAccessMode.load(), mode);
+        EXPECT_EQ(fileItem("SharedData", 2), std::to_string(mode));
+        EXPECT_LT(plat::sleptMs(), 1000);   // no wait for an answer that cannot come
+        EXPECT_FALSE(plat::fileExists(flag("RWrequest.dat")));
+        // Taken over, the flag was this station's and went at the end of its cycle; left, it stays.
+        EXPECT_EQ(plat::readFile(flag("RWrunning.dat")).value_or("<none>"), mode ? "<none>" : gone);
+        (void)plat::removeFile(flag("RWrunning.dat"));
+    }
+}
+
 TEST_F(SharedAccessTest, GivingTheAccessBackRemovesTheFlagAndStopsTheWatcher) {
     load();
     openManager().click(kMgr, kReadWrite);
@@ -161,7 +195,7 @@ TEST_F(SharedAccessTest, CancelAfterTakingTheAccessKeepsIt) {
 TEST_F(SharedAccessTest, TheWatcherAsksAtEachPollAndHandsTheAccessOverOnYes) {
     loadAndCloseOnce();
     g_globals->sharedAccessMode = 1;
-    ASSERT_TRUE(plat::writeFile(flag("RWrunning.dat"), ""));
+    ASSERT_TRUE(claimRunningFlag(shared, g_globals->pluginDir));
     startSharedDataWatcher(shared);
     plat::sleepMs(1000);
     EXPECT_TRUE(sharedDataWatcherRunning());
@@ -196,6 +230,32 @@ TEST_F(SharedAccessTest, TheWatcherEndsOnItsStopByteAndOnlyOneRuns) {
     ASSERT_TRUE(plat::writeFile(flag("RWrequest.dat"), ""));
     plat::sleepMs(400);
     EXPECT_FALSE(transcript().contains("msgbox"));
+}
+
+// Stations on other machines know the holder runs by the time in its flag: the watcher renews it.
+TEST_F(SharedAccessTest, TheWatcherRenewsItsFlagSoThatOtherMachinesSeeTheHolderRun) {
+    loadAndCloseOnce();
+    constexpr std::int64_t kStart = 1800000000;
+    plat::setNowSeconds(kStart);
+    ASSERT_TRUE(claimRunningFlag(shared, g_globals->pluginDir));
+    startSharedDataWatcher(shared);
+    const auto renewed = [this] {
+        return decodeAccessHolder(plat::readFile(flag("RWrunning.dat")).value_or("")).renewed;
+    };
+    plat::setNowSeconds(kStart + kHolderRenewSeconds - 1);
+    plat::sleepMs(400);
+    EXPECT_EQ(renewed(), kStart);
+    plat::setNowSeconds(kStart + kHolderRenewSeconds);
+    plat::sleepMs(400);
+    EXPECT_EQ(renewed(), kStart + kHolderRenewSeconds);
+    // A flag it no longer holds is not its to renew.
+    const std::string other = encodeAccessHolder({"/other", "elsewhere", 7, kStart});
+    ASSERT_TRUE(plat::writeFile(flag("RWrunning.dat"), other));
+    plat::setNowSeconds(kStart + 3 * kHolderRenewSeconds);
+    plat::sleepMs(400);
+    EXPECT_EQ(plat::readFile(flag("RWrunning.dat")), other);
+    stopSharedDataWatcher();
+    plat::setNowSeconds(0);
 }
 
 // ---- the folder and the password ----------------------------------------------------------------------------

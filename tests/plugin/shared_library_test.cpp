@@ -6,11 +6,16 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
 #include <set>
 
 #include "platform/sys/clock.h"
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
+#include "platform/sys/process.h"
+#include "plugin/base/settings.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/services/settings.h"
 #include "plugin/services/tables.h"
@@ -64,6 +69,12 @@ protected:
         shared.readShBlock("Lib", g_globals->sharedFormsDir);
         shared.shBlock[0] = busy;
         shared.writeShBlock();
+    }
+
+    std::string transcriptText() {
+        std::string text;
+        for (const std::string& line : transcript().lines()) text += line + "\n";
+        return text;
     }
 
     std::string sharedRoot, localForms;
@@ -398,6 +409,225 @@ TEST_F(SharedLibraryTest, ARefreshDuringPublicationsNeverMixesTwoLibraries) {
     }
     EXPECT_EQ(contentOf(localLib(), "A"), "g" + std::to_string(kGenerations) + ".txt");
     EXPECT_GT(seen.size(), 1u);
+}
+
+// ---- who holds read-write access ------------------------------------------------------------------------------
+
+// A process id that ran on this machine and has ended.
+std::int64_t endedProcess() {
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    waitpid(child, nullptr, 0);
+    return child;
+}
+
+TEST_F(SharedLibraryTest, TheRunningFlagTellsWhetherItsHolderStillRuns) {
+    const std::string here = plat::machineName(), station = g_globals->pluginDir;
+    const std::int64_t now = plat::nowSeconds(), self = plat::processId();
+    const struct {
+        const char* name;
+        std::optional<std::string> flag;   // nullopt: no flag
+        std::int64_t age;                  // of the file, seconds
+        HolderState state;
+    } cases[] = {
+        {"no flag", std::nullopt, 0, HolderState::None},
+        {"this process of this station", encodeAccessHolder({station, here, self, now}), 0, HolderState::Mine},
+        {"another station's running process", encodeAccessHolder({"/other", here, self, now}), 0, HolderState::Running},
+        {"a process here that has ended", encodeAccessHolder({station, here, endedProcess(), now}), 0,
+         HolderState::Gone},
+        {"another machine, renewed lately", encodeAccessHolder({"/b", "elsewhere", 7, now - 60}), 0,
+         HolderState::Running},
+        {"another machine, silent too long",
+         encodeAccessHolder({"/b", "elsewhere", 7, now - kHolderGoneSeconds - 1}), 0, HolderState::Gone},
+        {"an empty flag just made", "", 0, HolderState::Running},
+        {"an empty flag long left", "", kHolderGoneSeconds + 5, HolderState::Gone},
+        {"damaged text", "station\x01=\nprocess=x9\nrenewed=-\n", kHolderGoneSeconds + 5, HolderState::Gone},
+    };
+    for (const auto& c : cases) {
+        plat::removeFile(sharedRoot + "/RWrunning.dat");
+        if (c.flag) {
+            ASSERT_TRUE(plat::writeFile(sharedRoot + "/RWrunning.dat", *c.flag));
+            ASSERT_TRUE(plat::setLastWriteTime(sharedRoot + "/RWrunning.dat", now - c.age));
+        }
+        ACCESS_HOLDER holder;
+        EXPECT_EQ(runningFlagHolder(sharedRoot, station, &holder), c.state) << c.name;
+        // Only the holder removes its flag.
+        EXPECT_EQ(releaseRunningFlag(sharedRoot, station), c.state == HolderState::Mine) << c.name;
+        EXPECT_EQ(plat::fileExists(sharedRoot + "/RWrunning.dat"), c.flag && c.state != HolderState::Mine) << c.name;
+    }
+}
+
+TEST_F(SharedLibraryTest, AGoneHoldersFlagIsTakenOverUnlessItWasRenewedMeanwhile) {
+    const std::string station = g_globals->pluginDir;
+    const ACCESS_HOLDER gone{"/b", "elsewhere", 7, plat::nowSeconds() - kHolderGoneSeconds - 10};
+    ASSERT_TRUE(plat::writeFile(sharedRoot + "/RWrunning.dat", encodeAccessHolder(gone)));
+    // Renewed between the look and the take-over: the holder keeps it.
+    ACCESS_HOLDER renewed = gone;
+    renewed.renewed = plat::nowSeconds();
+    ASSERT_TRUE(plat::writeFile(sharedRoot + "/RWrunning.dat", encodeAccessHolder(renewed)));
+    EXPECT_FALSE(takeOverRunningFlag(sharedRoot, station, gone));
+    EXPECT_EQ(decodeAccessHolder(plat::readFile(sharedRoot + "/RWrunning.dat").value_or("")).renewed, renewed.renewed);
+    ASSERT_TRUE(plat::writeFile(sharedRoot + "/RWrunning.dat", encodeAccessHolder(gone)));
+    EXPECT_TRUE(takeOverRunningFlag(sharedRoot, station, gone));
+    ACCESS_HOLDER holder;
+    EXPECT_EQ(runningFlagHolder(sharedRoot, station, &holder), HolderState::Mine);
+    EXPECT_EQ(holder.pid, plat::processId());
+    EXPECT_EQ(plat::findFiles(sharedRoot, ".RWrunning*").size(), 0u);   // nothing left aside
+    // A second claim finds the flag taken.
+    EXPECT_FALSE(claimRunningFlag(sharedRoot, "/other"));
+}
+
+// ---- publications that fail or are cut short --------------------------------------------------------------------
+
+TEST_F(SharedLibraryTest, ATableThatCannotBeCopiedPublishesNothingAndIsNamed) {
+    station(localForms, 1);
+    // Tables the publisher can read (it stamps each with the time of the newest), rows that tell them apart.
+    const auto table = [](const std::string& lib, const std::string& title, const std::string& rows, std::int64_t at) {
+        ASSERT_TRUE(plat::writeFile(lib + "/" + title + ".tab", referenceTableText({})));
+        ASSERT_TRUE(plat::writeFile(lib + "/" + title + ".txt", rows + ".txt"));
+        ASSERT_TRUE(plat::setLastWriteTime(lib + "/" + title + ".tab", at));
+    };
+    table(sharedLib(), "A", "a0", 1000);
+    table(localLib(), "A", "a1", 2000);
+    table(localLib(), "B", "b1", 2000);
+    plat::removeFile(localLib() + "/B.txt");
+    expectMessage();
+    EXPECT_EQ(copyTablesFromSharedData(), 0);
+    EXPECT_TRUE(transcript().contains("Nothing was published")) << transcriptText();
+    EXPECT_TRUE(transcript().contains(localLib() + "/B.txt"));
+    EXPECT_TRUE(transcript().contains("The file is missing."));
+    EXPECT_EQ(contentOf(sharedLib(), "A"), "a0.txt");   // A waits with B
+    EXPECT_FALSE(plat::fileExists(sharedLib() + "/B.tab"));
+    EXPECT_FALSE(plat::fileExists(localForms + "/Lib.dt"));
+    // A copy cut short by the disk: the same.
+    ASSERT_TRUE(plat::writeFile(localLib() + "/B.txt", "b1.txt"));
+    plat::failWriteAfter(5, 2);   // the copy of A.tab, after its new stamp
+    expectMessage();
+    EXPECT_EQ(copyTablesFromSharedData(), 0);
+    EXPECT_EQ(count("Nothing was published"), 2) << transcriptText();
+    EXPECT_TRUE(transcript().contains("Lib/A.tab\\n"));
+    EXPECT_EQ(contentOf(sharedLib(), "A"), "a0.txt");
+    EXPECT_FALSE(plat::fileExists(localForms + "/Lib.dt"));
+    // Mended, the next publication takes both.
+    EXPECT_EQ(copyTablesFromSharedData(), 0);
+    EXPECT_EQ(contentOf(sharedLib(), "A"), "a1.txt");
+    EXPECT_EQ(contentOf(sharedLib(), "B"), "b1.txt");
+    EXPECT_EQ(indexNames(), (std::vector<std::string>{"A", "B"}));
+    EXPECT_FALSE(plat::dirExists(g_globals->sharedFormsDir + "/.Lib.publish"));
+    CSharedData shared(sharedRoot);
+    for (const std::string& forms : {localForms, g_globals->sharedFormsDir}) {
+        shared.readShBlock("Lib", forms);
+        EXPECT_EQ(shared.shBlock[0], 0) << forms;
+    }
+    expectScriptPlayed();
+}
+
+// Staged in full, a table that cannot be taken into the library (a folder stands where its file goes) keeps
+// its old index entry and is published again once the way is clear; the others go in.
+TEST_F(SharedLibraryTest, ATableThatCannotBeTakenInIsNamedAndPublishedAgain) {
+    station(localForms, 1);
+    for (const char* title : {"A", "B"}) {
+        ASSERT_TRUE(plat::writeFile(localLib() + "/" + title + ".tab", referenceTableText({})));
+        ASSERT_TRUE(plat::writeFile(localLib() + "/" + title + ".txt", std::string(title) + ".txt"));
+        ASSERT_TRUE(plat::setLastWriteTime(localLib() + "/" + title + ".tab", 2000));
+    }
+    ASSERT_TRUE(plat::createDirectories(sharedLib() + "/B.txt"));
+    expectMessage();
+    EXPECT_EQ(copyTablesFromSharedData(), 0);
+    EXPECT_TRUE(transcript().contains("A table cannot be taken into the shared library"));
+    EXPECT_TRUE(transcript().contains(sharedLib() + "/B.txt"));
+    EXPECT_EQ(contentOf(sharedLib(), "A"), "A.txt");
+    CSharedData shared(sharedRoot);
+    shared.readIndexFile("Lib");
+    std::int64_t seconds = -1;
+    EXPECT_EQ(shared.findIndexTime("A", &seconds), 1);
+    EXPECT_EQ(seconds, 2000);
+    EXPECT_EQ(shared.findIndexTime("B", &seconds), 2);
+    EXPECT_EQ(seconds, 0);   // not known: published again
+    EXPECT_FALSE(plat::dirExists(g_globals->sharedFormsDir + "/.Lib.publish"));
+    ASSERT_TRUE(plat::removeDirectory(sharedLib() + "/B.txt"));
+    EXPECT_EQ(copyTablesFromSharedData(), 0);
+    EXPECT_EQ(contentOf(sharedLib(), "B"), "B.txt");
+    EXPECT_EQ(count("msgbox"), 1);
+    expectScriptPlayed();
+}
+
+// What a publisher killed in the middle leaves: the busy mark and its staging folder, complete or not.
+TEST_F(SharedLibraryTest, APublicationLeftByAGonePublisherIsFinishedOrDropped) {
+    const std::string staging = g_globals->sharedFormsDir + "/.Lib.publish";
+    for (const bool complete : {false, true}) {
+        putTable(sharedLib(), "A", "a0", 1000);
+        putTable(sharedLib(), "B", "b0", 1000);
+        plat::removeFile(localForms + "/Lib.dt");
+        ASSERT_TRUE(plat::createDirectories(staging));
+        const ACCESS_HOLDER killed{"/b", plat::machineName(), endedProcess(), plat::nowSeconds()};
+        ASSERT_TRUE(plat::writeFile(staging + "/publisher.dat", encodeAccessHolder(killed)));
+        putTable(staging, "A", "a1", 2000);
+        putTable(staging, "B", "b1", 2000);
+        if (complete) {
+            ASSERT_TRUE(plat::writeFile(staging + "/complete.dat", "A\nB\n"));
+        }
+        setSharedBusy(1);
+        plat::resetSleptMs();
+        EXPECT_EQ(copyTablesToSharedData(), 0);
+        EXPECT_EQ(plat::sleptMs(), 0);
+        const std::string generation = complete ? "1" : "0";
+        for (const char* t : {"A", "B"}) {
+            const std::string rows = std::string(1, static_cast<char>(std::tolower(t[0]))) + generation + ".txt";
+            EXPECT_EQ(contentOf(sharedLib(), t), rows);
+            EXPECT_EQ(contentOf(localLib(), t), contentOf(sharedLib(), t));
+        }
+        EXPECT_FALSE(plat::dirExists(staging));
+        CSharedData shared(sharedRoot);
+        shared.readShBlock("Lib", g_globals->sharedFormsDir);
+        EXPECT_EQ(shared.shBlock[0], 0);
+    }
+    EXPECT_EQ(count("msgbox"), 0);
+}
+
+TEST_F(SharedLibraryTest, TheWaitForARunningPublisherShowsProgressAndCanBeCancelled) {
+    putTable(sharedLib(), "A", "a0", 1000);
+    const std::string staging = g_globals->sharedFormsDir + "/.Lib.publish";
+    ASSERT_TRUE(plat::createDirectories(staging));
+    const ACCESS_HOLDER running{"/b", plat::machineName(), plat::processId(), plat::nowSeconds()};
+    ASSERT_TRUE(plat::writeFile(staging + "/publisher.dat", encodeAccessHolder(running)));
+    setSharedBusy(1);
+    plat::resetSleptMs();
+    script().cancelWait();
+    EXPECT_EQ(copyTablesToSharedData(), -1);
+    EXPECT_LT(plat::sleptMs(), 2000);
+    EXPECT_TRUE(transcript().contains("host.wait.show")) << transcriptText();
+    EXPECT_TRUE(transcript().contains("Waiting for it"));
+    EXPECT_EQ(count("msgbox"), 0);   // the user cancelled: nothing to tell
+    EXPECT_FALSE(plat::fileExists(localLib() + "/A.tab"));
+    EXPECT_TRUE(plat::dirExists(staging));   // a running publisher's work is left alone
+    expectScriptPlayed();
+}
+
+TEST_F(SharedLibraryTest, NamesThatReachOutsideTheLibraryAreRefusedWhereverTheyAreRead) {
+    // The shared index and the shared library's files.
+    CSharedData shared(sharedRoot);
+    shared.newEntries = {{"A", 1}, {"..\\..\\x", 2}, {"C:evil", 3}};
+    shared.writeIndexFile("Lib");
+    shared.readIndexFile("Lib");
+    ASSERT_EQ(shared.indexEntries.size(), 1u);
+    EXPECT_EQ(shared.indexEntries[0].name, "A");
+    EXPECT_TRUE(transcript().contains(" is refused: a library or table name"));
+    // A file of that name as another system may have left it ('\\' no separator there).
+    for (const char* ext : {".tab", ".txt"}) std::ofstream(sharedLib() + "/..\\..\\Up" + ext) << "up";
+    putTable(sharedLib(), "Fine", "fine", 1000);
+    EXPECT_EQ(copyTablesToSharedData(), 0);
+    EXPECT_EQ(contentOf(localLib(), "Fine"), "fine.txt");
+    EXPECT_EQ(plat::findFiles(localForms, "*.tab").size(), 0u);
+    EXPECT_EQ(plat::findFiles(localLib(), "*.tab").size(), 1u);
+    // A library folder so named is no choice.
+    ASSERT_TRUE(std::filesystem::create_directory(g_globals->sharedFormsDir + "/a\\..\\b"));
+    std::vector<std::string> names;
+    EXPECT_EQ(listSubFolders(g_globals->sharedFormsDir, "a\\..\\b", &names), 1);
+    EXPECT_EQ(names, std::vector<std::string>{"Lib"});
+    for (const char* name : {"../../../../other/lib", "..", "a/b", "a\\b", "/abs", "C:lib"})
+        EXPECT_FALSE(isPlainName(name)) << name;
+    for (const char* name : {"Standard", "Lib.v2", "", "x y"}) EXPECT_TRUE(isPlainName(name)) << name;
 }
 
 }  // namespace

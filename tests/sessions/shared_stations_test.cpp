@@ -1,13 +1,20 @@
-// Two stations on one shared folder, each a hostcam process with a plug-in folder, settings and forms folder
-// of its own, on the real clock: the station holding read-write access hands it over when the other asks.
+// Stations on one shared folder, each a hostcam process with a plug-in folder, settings and forms folder of
+// its own: read-write access is handed over, held by one station at a time and taken over from a holder that
+// was killed; a part saved elsewhere never takes a station over; a publication cut short or failing leaves
+// every table of the library whole.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -20,95 +27,353 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Station {
-    std::string name;
-    std::string session;
-    int readWrite = 0;
+// The user's way through Execute: the run's summary, the process tree, and the main menu closed.
+const std::string kExecute = "invoke\nclick 18048 18007\nclick 18036 1\nclick 18021 1\nclick 18048 1\n";
+const std::string kPlate = std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step";
+
+// A station's install: the module in a folder of its own, kept from one run of the station to the next.
+class Station {
+public:
+    Station(std::string name, const std::string& dir) : name_(std::move(name)), dir_(dir) {}
+    const std::string& name() const { return name_; }
+    std::string folder() const { return fs::path(module_.path()).parent_path().string(); }
+    std::string settingsFile() const { return folder() + "/Forantix_mm.prm"; }
+    std::string library() const { return folder() + "/Forantix/FORMS_MM/Standard"; }
+    std::string transcript(int run) const { return plat::readFile(file(run, ".txt")).value_or(""); }
+    // Settings as a fresh install's user gave them: sharing, access and shared folder, and more sections.
+    void settings(int sharing, int readWrite, const std::string& shared, const std::string& more = "") const {
+        std::ofstream(settingsFile(), std::ios::binary) << "[SharedData]\r\n1. " << sharing << "\r\n2. " << readWrite
+                                                        << "\r\n3. " << shared << "\r\n" << more;
+    }
+    // Forks hostcam playing `session` as run `run` of the station; its transcript goes to <dir>/<name><run>.txt.
+    pid_t start(int run, const std::string& session, std::vector<std::string> more = {}, bool realClock = false) const {
+        const std::string sessionFile = file(run, ".session");
+        std::ofstream(sessionFile) << session;
+        std::vector<std::string> args = {"--plugin", module_.path(), "--host-dir", dir_ + "/" + name_ + "-host",
+                                         "--session", sessionFile};
+        if (realClock) args.push_back("--real-clock");
+        args.insert(args.end(), more.begin(), more.end());
+        const pid_t pid = ::fork();
+        if (pid != 0) return pid;
+        int code = 3;
+        {
+            std::ofstream out(file(run, ".txt"));
+            std::ofstream err(file(run, ".err"));
+            code = host::hostcamMain(args, out, err);
+        }
+        std::_Exit(code);
+    }
+    int play(int run, const std::string& session, std::vector<std::string> more = {}) const {
+        return exitCodeOf(start(run, session, std::move(more)));
+    }
+    std::string errors(int run) const { return plat::readFile(file(run, ".err")).value_or(""); }
+
+    static int exitCodeOf(pid_t pid) {
+        int status = 0;
+        if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+        return WEXITSTATUS(status);
+    }
+
+private:
+    std::string file(int run, const char* ext) const { return dir_ + "/" + name_ + std::to_string(run) + ext; }
+    std::string name_, dir_;
+    PrivateModule module_;
 };
 
-// Forks a hostcam process for the station; its transcript goes to <dir>/<name>.txt and its settings stay in
-// <dir>/<name>.prm once it has ended.
-pid_t startStation(const std::string& dir, const std::string& shared, const Station& s) {
-    const pid_t pid = ::fork();
-    if (pid != 0) return pid;
-    int code = 3;
-    {
-        const PrivateModule module;
-        const std::string moduleDir = fs::path(module.path()).parent_path().string();
-        std::ofstream(moduleDir + "/Forantix_mm.prm", std::ios::binary)
-            << "[SharedData]\r\n1. 1\r\n2. " << s.readWrite << "\r\n3. " << shared << "\r\n";
-        const std::string sessionFile = dir + "/" + s.name + ".session";
-        std::ofstream(sessionFile) << s.session;
-        std::ofstream out(dir + "/" + s.name + ".txt");
-        std::ofstream err(dir + "/" + s.name + ".err");
-        code = host::hostcamMain({"--plugin", module.path(), "--host-dir", dir + "/" + s.name + "-host", "--real-clock",
-                                  "--session", sessionFile},
-                                 out, err);
-        std::error_code ignored;
-        fs::copy_file(moduleDir + "/Forantix_mm.prm", dir + "/" + s.name + ".prm", ignored);
-    }
-    std::_Exit(code);
-}
-
-int exitCodeOf(pid_t pid) {
-    int status = 0;
-    if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
-}
-
-// Item `id` of the settings file's "SharedData" section, as the file holds it ("N. value" lines).
-std::string sharedDataItem(const std::string& file, int id) {
+// Item `id` of a section of a settings file, as the file holds it ("N. value" lines).
+std::string settingsItem(const std::string& file, const std::string& section, int id) {
     std::istringstream in(plat::readFile(file).value_or(""));
     bool inSection = false;
     const std::string key = std::to_string(id) + ". ";
     for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty() && line[0] == '[') inSection = line == "[SharedData]";
+        if (!line.empty() && line[0] == '[') inSection = line == "[" + section + "]";
         else if (inSection && line.rfind(key, 0) == 0) return line.substr(key.size());
     }
     return "<no item>";
 }
 
-TEST(SharedStations, TheHolderHandsReadWriteAccessToAnotherStationThatAsks) {
+// Every file of a folder with its bytes.
+std::map<std::string, std::string> filesOf(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec))
+        if (entry.is_regular_file())
+            files[entry.path().filename().string()] = plat::readFile(entry.path().string()).value_or("");
+    return files;
+}
+
+// A station left running by a test that stopped early is killed, not left waiting.
+class KillAtEnd {
+public:
+    explicit KillAtEnd(pid_t pid) : pid_(pid) {}
+    ~KillAtEnd() {
+        if (::waitpid(pid_, nullptr, WNOHANG) == 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    KillAtEnd(const KillAtEnd&) = delete;
+    KillAtEnd& operator=(const KillAtEnd&) = delete;
+
+private:
+    pid_t pid_;
+};
+
+bool busy(const std::string& sharedForms) {
+    const std::string block = plat::readFile(sharedForms + "/Standard.sh").value_or("");
+    return !block.empty() && block[0] != 0;
+}
+
+class SharedStations : public testing::Test {
+protected:
+    void SetUp() override {
+        shared = dir.path() + "/shared";
+        forms = shared + "/FORMS_MM";
+        fs::create_directories(forms);
+        fs::copy(std::string(FX_SOURCE_DIR) + "/data/forms/FORMS_MM/Standard", forms + "/Standard",
+                 fs::copy_options::recursive);
+        // The shared tables as an earlier publication left them, older than any local change.
+        for (const auto& entry : fs::directory_iterator(forms + "/Standard"))
+            ASSERT_TRUE(plat::setLastWriteTime(entry.path().string(), 1500000000));
+        published = filesOf(forms + "/Standard");
+    }
+    std::unique_ptr<Station> station(const std::string& name) { return std::make_unique<Station>(name, dir.path()); }
+    std::string flag() const { return plat::readFile(shared + "/RWrunning.dat").value_or("<none>"); }
+    void waitForFlag() const {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!plat::fileExists(shared + "/RWrunning.dat") && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    // No table of the shared library lost or changed, and nothing of a publication left.
+    void expectLibraryWhole() const {
+        EXPECT_EQ(filesOf(forms + "/Standard"), published);
+        EXPECT_FALSE(fs::exists(forms + "/.Standard.publish"));
+        EXPECT_FALSE(busy(forms));
+    }
+
     TempDir dir;
-    const std::string shared = dir.path() + "/shared";
-    fs::create_directories(shared + "/FORMS_MM");
-    fs::copy(std::string(FX_SOURCE_DIR) + "/data/forms/FORMS_MM/Standard", shared + "/FORMS_MM/Standard",
-             fs::copy_options::recursive);
+    std::string shared, forms;
+    std::map<std::string, std::string> published;
+};
+
+TEST_F(SharedStations, TheHolderHandsReadWriteAccessToAnotherStationThatAsks) {
+    const auto a = station("A"), b = station("B");
+    a->settings(1, 1, shared);
+    b->settings(1, 0, shared);
     // A holds the access from the start of its work cycle and waits; its watcher's question takes the
     // answer while the wait lasts.
-    const Station a{"A", "invoke\nwait 8000\nanswer IDYES\nclick 18048 1\n", 1};
-    // B asks for the access in the shared data manager of its parameters.
-    const Station b{"B",
-                    "invoke\n"
-                    "click 18048 18005\n"
-                    "click 18031 4128\n"
-                    "click 18030 4388\n"
-                    "type 18039 18010 quolberdant\n"
-                    "click 18039 1\n"
-                    "click 18030 1\n"
-                    "click 18031 1\n"
-                    "click 18048 1\n",
-                    0};
-    const pid_t holder = startStation(dir.path(), shared, a);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!plat::fileExists(shared + "/RWrunning.dat") && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const pid_t holder = a->start(1, "invoke\nwait 8000\nanswer IDYES\nclick 18048 1\n", {}, true);
+    const KillAtEnd holderGoes(holder);
+    waitForFlag();
     ASSERT_TRUE(plat::fileExists(shared + "/RWrunning.dat")) << "the holder never took its access";
-    const pid_t requester = startStation(dir.path(), shared, b);
+    // B asks for the access in the shared data manager of its parameters.
+    const pid_t requester = b->start(1,
+                                     "invoke\n"
+                                     "click 18048 18005\n"
+                                     "click 18031 4128\n"
+                                     "click 18030 4388\n"
+                                     "type 18039 18010 quolberdant\n"
+                                     "click 18039 1\n"
+                                     "click 18030 1\n"
+                                     "click 18031 1\n"
+                                     "click 18048 1\n",
+                                     {}, true);
 
-    EXPECT_EQ(exitCodeOf(requester), 0) << plat::readFile(dir.path() + "/B.err").value_or("");
-    EXPECT_EQ(exitCodeOf(holder), 0) << plat::readFile(dir.path() + "/A.err").value_or("");
-    const std::string holderTranscript = plat::readFile(dir.path() + "/A.txt").value_or("");
+    EXPECT_EQ(Station::exitCodeOf(requester), 0) << b->errors(1);
+    EXPECT_EQ(Station::exitCodeOf(holder), 0) << a->errors(1);
+    const std::string holderTranscript = a->transcript(1);
     EXPECT_NE(holderTranscript.find("msgbox owner=- type=YESNO|ICONQUESTION|SYSTEMMODAL"), std::string::npos)
         << holderTranscript;
     EXPECT_NE(holderTranscript.find("-> IDYES"), std::string::npos);
-    EXPECT_EQ(sharedDataItem(dir.path() + "/A.prm", 2), "0");
-    EXPECT_EQ(sharedDataItem(dir.path() + "/B.prm", 2), "1");
-    EXPECT_NE(plat::readFile(dir.path() + "/B.txt").value_or("").find("dialog.end 18030 code=1"), std::string::npos);
+    EXPECT_EQ(settingsItem(a->settingsFile(), "SharedData", 2), "0");
+    EXPECT_EQ(settingsItem(b->settingsFile(), "SharedData", 2), "1");
+    EXPECT_NE(b->transcript(1).find("dialog.end 18030 code=1"), std::string::npos);
     // B gave its flag back at the end of its work cycle; no request is left.
     EXPECT_FALSE(plat::fileExists(shared + "/RWrunning.dat"));
     EXPECT_FALSE(plat::fileExists(shared + "/RWrequest.dat"));
+}
+
+// A part saved on a sharing station with read-write access and a tool library of its own, opened on a station
+// that does not share and whose settings name a library path that climbs out of its forms folder.
+TEST_F(SharedStations, APartSavedElsewhereNeverTakesTheStationOver) {
+    const auto a = station("A"), b = station("B");
+    const std::string tools = dir.path() + "/A-tools/Mill_mm.Tools";
+    fs::create_directories(dir.path() + "/A-tools");
+    fs::copy_file(std::string(FX_SOURCE_DIR) + "/data/host/Mill/Tools/Mill_mm.Tools", tools);
+    a->settings(1, 1, shared, "[ProcessMach]\r\n1. " + tools + "\r\n");
+    ASSERT_EQ(a->play(1, "invoke\nclick 18048 1\n", {"--open", kPlate, "--save", dir.path() + "/A.pfp"}), 0)
+        << a->errors(1);
+    const std::string aTools = plat::readFile(tools).value_or("");
+
+    b->settings(0, 0, "", "[ProcessMach]\r\n2. ../../../../other/lib\r\n");
+    const auto ownTables = filesOf(b->library());
+    ASSERT_EQ(b->play(1, kExecute, {"--open", dir.path() + "/A.pfp"}), 0) << b->errors(1);
+    const std::string seen = b->transcript(1);
+    EXPECT_NE(seen.find("dialog.show 18036"), std::string::npos) << seen;   // the run went through
+    EXPECT_NE(seen.find("The name ../../../../other/lib is refused"), std::string::npos);
+    EXPECT_EQ(settingsItem(b->settingsFile(), "SharedData", 1), "0");
+    EXPECT_EQ(settingsItem(b->settingsFile(), "SharedData", 3), "");
+    EXPECT_EQ(settingsItem(b->settingsFile(), "ProcessMach", 2), "Standard");
+    EXPECT_NE(settingsItem(b->settingsFile(), "ProcessMach", 1), tools);
+    EXPECT_EQ(filesOf(b->library()).size(), ownTables.size());
+    for (const auto& [name, bytes] : ownTables) EXPECT_TRUE(plat::fileExists(b->library() + "/" + name)) << name;
+    EXPECT_EQ(plat::readFile(tools).value_or(""), aTools);   // no tool of B went into A's library
+    EXPECT_FALSE(plat::fileExists(shared + "/RWrunning.dat"));
+    expectLibraryWhole();
+}
+
+// H holds the access; a read-only station opens H's part and a station whose settings say read-write starts
+// while H runs; H is killed, and the next station takes the access over after its user's yes.
+TEST_F(SharedStations, OneHolderAtATimeAndAKilledHolderIsTakenOver) {
+    const auto h = station("H"), r = station("R"), d = station("D"), c = station("C");
+    h->settings(1, 1, shared);
+    ASSERT_EQ(h->play(1, "invoke\nclick 18048 1\n", {"--open", kPlate, "--save", dir.path() + "/H.pfp"}), 0)
+        << h->errors(1);
+    const pid_t holder = h->start(2, "invoke\nwait 600000\nclick 18048 1\n", {}, true);
+    const KillAtEnd holderGoes(holder);
+    waitForFlag();
+    ASSERT_NE(flag().find("process=" + std::to_string(holder)), std::string::npos) << flag();
+    const std::string holdersFlag = flag();
+
+    r->settings(1, 0, shared);
+    d->settings(1, 1, shared);
+    const pid_t reader = r->start(1, kExecute, {"--open", dir.path() + "/H.pfp"});
+    const pid_t second = d->start(1, "invoke\nanswer IDOK\nclick 18048 1\n");
+    EXPECT_EQ(Station::exitCodeOf(reader), 0) << r->errors(1);
+    EXPECT_EQ(Station::exitCodeOf(second), 0) << d->errors(1);
+    EXPECT_NE(r->transcript(1).find("dialog.show 18036"), std::string::npos) << r->transcript(1);
+    EXPECT_EQ(settingsItem(r->settingsFile(), "SharedData", 2), "0");
+    EXPECT_NE(d->transcript(1).find("held by another station"), std::string::npos) << d->transcript(1);
+    EXPECT_EQ(settingsItem(d->settingsFile(), "SharedData", 2), "0");
+    EXPECT_EQ(flag(), holdersFlag);   // still H's, and only H's
+
+    ::kill(holder, SIGKILL);
+    EXPECT_EQ(Station::exitCodeOf(holder), -1);
+    EXPECT_EQ(flag(), holdersFlag);
+    c->settings(1, 1, shared);
+    ASSERT_EQ(c->play(1, "invoke\nanswer IDYES\nclick 18048 1\n"), 0) << c->errors(1);
+    const std::string taken = c->transcript(1);
+    EXPECT_NE(taken.find("held by a station that no longer runs"), std::string::npos) << taken;
+    EXPECT_EQ(settingsItem(c->settingsFile(), "SharedData", 2), "1");
+    EXPECT_FALSE(plat::fileExists(shared + "/RWrunning.dat"));   // C gave back what it took
+    expectLibraryWhole();
+}
+
+// A FIFO standing for a local table: every open of it for reading is served the table's bytes until the
+// shared library is marked busy, when the reader (the publisher, loading the table) is left waiting.
+class TableFifo {
+public:
+    TableFifo(const std::string& path, std::string bytes) : path_(path), bytes_(std::move(bytes)) {
+        ::unlink(path_.c_str());
+        if (::mkfifo(path_.c_str(), 0666) != 0) std::abort();
+    }
+    ~TableFifo() {
+        if (held_ >= 0) ::close(held_);
+        ::unlink(path_.c_str());
+    }
+    // Serves readers until the library is busy with a reader at the FIFO; false when `publisher` ended first.
+    bool holdPublisher(pid_t publisher, const std::string& sharedForms) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (::waitpid(publisher, nullptr, WNOHANG) == publisher) return false;
+            const int fd = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd < 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                continue;
+            }
+            if (busy(sharedForms)) {
+                held_ = fd;
+                return true;
+            }
+            ::fcntl(fd, F_SETFL, 0);
+            for (std::size_t done = 0; done < bytes_.size();) {
+                const ssize_t n = ::write(fd, bytes_.data() + done, bytes_.size() - done);
+                if (n <= 0) break;
+                done += static_cast<std::size_t>(n);
+            }
+            ::close(fd);
+            // The reader reads to the end before it opens again.
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
+
+private:
+    std::string path_, bytes_;
+    int held_ = -1;
+};
+
+// P publishes a changed table and is held in the middle; Q's wait for it is cancelled; P is killed, and Q's
+// next Execute finds the library whole and free.
+TEST_F(SharedStations, APublicationCutShortLeavesTheLibraryWholeAndItsWaitCanBeCancelled) {
+    const auto p = station("P"), q = station("Q");
+    p->settings(1, 1, shared);
+    ASSERT_EQ(p->play(1, kExecute, {"--open", kPlate}), 0) << p->errors(1);   // P's index of the library
+    published = filesOf(forms + "/Standard");
+    const std::string table = p->library() + "/Drill sizes.tab";
+    const std::string bytes = plat::readFile(table).value_or("");
+    ASSERT_FALSE(bytes.empty());
+    TableFifo fifo(dir.path() + "/fifo", bytes);
+    fs::remove(table);
+    fs::create_symlink(dir.path() + "/fifo", table);   // changed since P's index: P publishes it
+
+    const pid_t publisher = p->start(2, kExecute, {"--open", kPlate});
+    const KillAtEnd publisherGoes(publisher);
+    ASSERT_TRUE(fifo.holdPublisher(publisher, forms)) << p->transcript(2) << p->errors(2);
+    EXPECT_TRUE(fs::exists(forms + "/.Standard.publish"));
+
+    q->settings(1, 0, shared);
+    const auto qTables = filesOf(q->library());
+    ASSERT_EQ(q->play(1, "invoke\nclick 18048 18007\ncancel-wait\nclick 18048 1\n", {"--open", kPlate}), 0)
+        << q->errors(1);
+    const std::string waited = q->transcript(1);
+    EXPECT_NE(waited.find("host.wait.show"), std::string::npos) << waited;
+    EXPECT_NE(waited.find("Waiting for it"), std::string::npos);
+    EXPECT_EQ(waited.find("still being published"), std::string::npos);
+    EXPECT_EQ(waited.find("dialog.show 18036"), std::string::npos);   // Execute stopped
+    EXPECT_EQ(filesOf(q->library()), qTables);
+
+    ::kill(publisher, SIGKILL);
+    EXPECT_EQ(Station::exitCodeOf(publisher), -1);
+    ASSERT_TRUE(busy(forms));
+    ASSERT_EQ(q->play(2, kExecute, {"--open", kPlate}), 0) << q->errors(2);
+    const std::string cleared = q->transcript(2);
+    EXPECT_NE(cleared.find("dialog.show 18036"), std::string::npos) << cleared;
+    EXPECT_EQ(cleared.find("host.wait.show \"Forantix\" \"Another"), std::string::npos);
+    EXPECT_EQ(cleared.find("still being published"), std::string::npos);
+    expectLibraryWhole();
+    for (const auto& [name, content] : published) EXPECT_EQ(plat::readFile(q->library() + "/" + name), content) << name;
+}
+
+// F changes a table whose companion file is gone: its publication fails, says which file and why, publishes
+// nothing and tries again at the next Execute, which publishes it once mended.
+TEST_F(SharedStations, APublicationWhoseCopyFailsIsReportedAndTriedAgain) {
+    const auto f = station("F");
+    f->settings(1, 1, shared);
+    ASSERT_EQ(f->play(1, kExecute, {"--open", kPlate}), 0) << f->errors(1);
+    published = filesOf(forms + "/Standard");
+    const std::string table = f->library() + "/Drill sizes";
+    const std::string rows = plat::readFile(table + ".txt").value_or("");
+    ASSERT_TRUE(plat::setLastWriteTime(table + ".tab", 1600000000));
+    fs::remove(table + ".txt");
+    const std::string index = plat::readFile(f->folder() + "/Forantix/FORMS_MM/Standard.dt").value_or("");
+
+    ASSERT_EQ(f->play(2, "invoke\nclick 18048 18007\nclick 18036 1\nanswer IDOK\nclick 18021 1\nclick 18048 1\n",
+                      {"--open", kPlate}),
+              0)
+        << f->errors(2);
+    const std::string failed = f->transcript(2);
+    EXPECT_NE(failed.find("Nothing was published"), std::string::npos) << failed;
+    EXPECT_NE(failed.find("Drill sizes.txt"), std::string::npos);
+    expectLibraryWhole();
+    EXPECT_EQ(plat::readFile(f->folder() + "/Forantix/FORMS_MM/Standard.dt").value_or(""), index);
+
+    ASSERT_TRUE(plat::writeFile(table + ".txt", rows));
+    ASSERT_EQ(f->play(3, kExecute, {"--open", kPlate}), 0) << f->errors(3);
+    EXPECT_EQ(f->transcript(3).find("Nothing was published"), std::string::npos) << f->transcript(3);
+    EXPECT_EQ(plat::readFile(forms + "/Standard/Drill sizes.txt").value_or(""), rows);
+    EXPECT_EQ(plat::lastWriteTime(forms + "/Standard/Drill sizes.tab"), plat::lastWriteTime(table + ".tab"));
 }
 
 }  // namespace

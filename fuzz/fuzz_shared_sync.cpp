@@ -1,0 +1,108 @@
+// The synchronisation's inputs as another station or a crash leaves them in the shared folder: the running
+// flag, a publication's busy mark with what it staged, and the files of the shared library. Whatever they
+// hold, only the holder's flag is removed and nothing is written outside the local and shared libraries.
+#include <sys/types.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "fuzz_support.h"
+#include "platform/sys/paths.h"
+#include "plugin/services/settings.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every file under `root` lies in one of the folders allowed.
+void checkConfined(const std::string& root, const std::vector<std::string>& allowed) {
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
+        if (it->is_directory()) continue;
+        const std::string parent = it->path().parent_path().string();
+        if (std::find(allowed.begin(), allowed.end(), parent) == allowed.end()) std::abort();
+    }
+}
+
+std::vector<std::string> lines(const std::vector<std::uint8_t>& bytes, std::size_t most) {
+    std::vector<std::string> out;
+    std::string line;
+    for (std::uint8_t b : bytes) {
+        if (b == '\n') {
+            out.push_back(line);
+            line.clear();
+            if (out.size() == most) return out;
+        } else {
+            line.push_back(static_cast<char>(b));
+        }
+    }
+    out.push_back(line);
+    return out;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string& install = fuzz::installPlugin();
+    const std::string root = install + "/sync";
+    std::error_code ec;
+    fs::remove_all(root, ec);
+    const std::string shared = root + "/shared", sharedForms = shared + "/FORMS_MM", local = root + "/local";
+    plat::createDirectories(sharedForms + "/Lib");
+    plat::createDirectories(local + "/Lib");
+    g_globals->pluginDir = install;
+    g_globals->uiTextFile = install + "/Tool.txt";
+    g_globals->sharedDir = shared;
+    g_globals->sharedFormsDir = sharedForms;
+    g_globals->formsDir = local;
+    g_globals->sharedDataOn = 1;
+    fuzz::Input in(data, size);
+    CSharedData sync(shared);
+    switch (in.u8() % 3) {
+    case 0: {
+        const std::vector<std::uint8_t> flag = in.rest();
+        if (!plat::writeFile(shared + "/RWrunning.dat", std::string(flag.begin(), flag.end()))) return 0;
+        ACCESS_HOLDER holder;
+        const HolderState state = runningFlagHolder(shared, install, &holder);
+        (void)releaseRunningFlag(shared, install);
+        if (state != HolderState::Mine && !plat::fileExists(shared + "/RWrunning.dat")) std::abort();
+        if (state == HolderState::Gone && takeOverRunningFlag(shared, install, holder) &&
+            runningFlagHolder(shared, install, &holder) != HolderState::Mine)
+            std::abort();
+        break;
+    }
+    case 1: {
+        const std::uint8_t busy = in.u8();
+        const std::vector<std::string> parts = lines(in.rest(), 3);
+        const std::string staging = sharedForms + "/.Lib.publish";
+        plat::createDirectories(staging);
+        std::string block(kShBlockSize, '\0');
+        block[0] = static_cast<char>(busy & 1);
+        (void)plat::writeFile(sharedForms + "/Lib.sh", block);
+        if (!parts.empty()) (void)plat::writeFile(staging + "/publisher.dat", parts[0]);
+        if (parts.size() > 1) (void)plat::writeFile(staging + "/complete.dat", parts[1]);
+        if (parts.size() > 2 && parts[2].find('/') == std::string::npos && !parts[2].empty())
+            for (const char* ext : {".tab", ".txt"}) std::ofstream(staging + "/" + parts[2] + ext) << "t";
+        if (sync.recoverPublication("Lib")) {
+            sync.readShBlock("Lib", sharedForms);
+            if (sync.shBlock[0] != 0 || plat::dirExists(staging)) std::abort();
+        }
+        checkConfined(root, {sharedForms, sharedForms + "/Lib", staging});
+        break;
+    }
+    default: {
+        g_globals->sharedAccessMode = static_cast<std::int16_t>(in.u8() & 1);
+        for (const std::string& name : lines(in.rest(), 8)) {
+            if (name.empty() || name.find('/') != std::string::npos || name.find('\0') != std::string::npos) continue;
+            // Written as the file system takes the name: '\\' is no separator here.
+            for (const char* ext : {".tab", ".txt"}) std::ofstream(sharedForms + "/Lib/" + name + ext) << name;
+        }
+        (void)sync.updateLocalTables("Lib");
+        checkConfined(root, {sharedForms + "/Lib", local, local + "/Lib"});
+        break;
+    }
+    }
+    plat::driver().reset();
+    return 0;
+}
