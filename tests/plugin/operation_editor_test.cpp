@@ -24,6 +24,7 @@
 #include "plugin/model/host_blocks.h"
 #include "plugin/model/process_ope.h"
 #include "plugin/model/tab_cols_desc.h"
+#include "plugin/configuration/config_dialogs.h"
 #include "plugin/services/configuration.h"
 #include "plugin/services/tables.h"
 #include "support/tables_fixture.h"
