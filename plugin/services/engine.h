@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include "plugin/base/directions.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/model/work_records.h"
 
@@ -48,7 +49,7 @@ int cancelGroupOperations(std::uint32_t groupId);
 
 // 1 when no view restriction is set, when the user allowed no view, or when the reversed direction (a unit
 // vector) is an allowed view in its own sense; else 0.
-int isOppositeDirAllowed(const double direction[3]);
+int isOppositeDirAllowed(const ALLOWED_VIEWS& allowed, const double direction[3]);
 
 // ---- operations (operation_comments.cpp) ---------------------------------------------------------------------
 
