@@ -1,6 +1,6 @@
 // The process configuration's dialogs: the configuration of a table's rows and processes and its operation
 // editor, which the configuration run (config_run.cpp) shows again and again and whose picks it performs.
-// Measures are in the part's units; a block's Z counts from the top of the row's hole form.
+// Other subsystems reach them only through runConfigProcess (plugin/services/configuration.h).
 #pragma once
 #include <array>
 #include <cstdint>

@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-// The configuration run (config_run.cpp): shows the process configuration in `preset`'s mode (see
-// CConfigProcess) until the user leaves it; 1 when it ended after a trial drawn for the user to inspect.
+// The configuration run (config_run.cpp): shows the process configuration until the user leaves it, started
+// in the mode `preset` (0 the forms manager, 106 from the process tree, 120 and 122 drawing forms as surfaces
+// or solids); 1 when it ended after a trial drawn for the user to inspect.
 int runConfigProcess(std::int16_t preset);
 
 // ---- the choose mode ----------------------------------------------------------------------------------------
