@@ -114,23 +114,33 @@ int matchViewAngles(const double matrix[3][3], const double direction[3], const 
     return 0;
 }
 
-int isDirInSelViews(const double direction[3], int mode) {
-    if (g_globals->settings.onlySelectedViews < 1) return kSameSense;
+ALLOWED_VIEWS readAllowedViews(const PRM_SETTINGS& settings) {
+    ALLOWED_VIEWS allowed;
+    allowed.restricted = settings.onlySelectedViews >= 1;
+    allowed.tolerance = settings.axisAngleTolerance * kDegree;
+    if (!allowed.restricted) return allowed;
     COnlySelViewsListEx list;
     const int count = list.readFromPart() == 0 ? 0 : list.syncWithNamedViews();
-    const double tolerance = g_globals->settings.axisAngleTolerance * kDegree;
-    bool same = false, opposite = false;
     for (int i = 0; i < count; ++i) {
         std::uint8_t selected = 0;
-        double matrix[3][3] = {};
-        list.getItemInfo(i, nullptr, nullptr, &selected, matrix);
+        ALLOWED_VIEW view;
+        list.getItemInfo(i, nullptr, nullptr, &selected, view.matrix);
         if (!selected) continue;
         const COnlySelViewsListEx::ONLY_SEL_VIEWS_ITEM item = list.getItem(i);
-        const ANGLE_WINDOW x{item.xOn != 0, item.xFrom, item.xTo};
-        const ANGLE_WINDOW y{item.yOn != 0, item.yFrom, item.yTo};
+        view.x = ANGLE_WINDOW{item.xOn != 0, item.xFrom, item.xTo};
+        view.y = ANGLE_WINDOW{item.yOn != 0, item.yFrom, item.yTo};
+        allowed.views.push_back(view);
+    }
+    return allowed;
+}
+
+int isDirInSelViews(const ALLOWED_VIEWS& allowed, const double direction[3], int mode) {
+    if (!allowed.restricted) return kSameSense;
+    bool same = false, opposite = false;
+    for (const ALLOWED_VIEW& view : allowed.views) {
         int r = 0;
-        if (!x.on && !y.on) r = compareDirections(matrix[2], direction, tolerance);
-        if (r == 0) r = matchViewAngles(matrix, direction, x, y);
+        if (!view.x.on && !view.y.on) r = compareDirections(view.matrix[2], direction, allowed.tolerance);
+        if (r == 0) r = matchViewAngles(view.matrix, direction, view.x, view.y);
         if (r == kSameSense) same = true;
         if (r == kOppositeSense) opposite = true;
         if (mode == 1 ? r != 0 : same) break;

@@ -4,6 +4,9 @@
 // coordinates, Z the direction). Angles are radians; T is g_tolerances.tolT.
 #pragma once
 #include <cstdint>
+#include <vector>
+
+#include "plugin/base/settings.h"
 
 constexpr int kSameSense = 1;
 constexpr int kOppositeSense = 2;
@@ -24,11 +27,25 @@ struct ANGLE_WINDOW {
 int matchViewAngles(const double matrix[3][3], const double direction[3], const ANGLE_WINDOW& x,
                     const ANGLE_WINDOW& y);
 
-// Whether the views the user allowed (the part's "OSVSd01" list, brought up to date with the named views)
-// take the direction: 1 in the same sense, 2 only in the opposite sense, 0 not at all. Everything is
-// allowed (1) while the views restriction is off. Mode 1 takes the first item that matches either way;
-// other modes look on for a same-sense match.
-int isDirInSelViews(const double direction[3], int mode);
+// The views the user allowed for drilling, as the settings and the part's "OSVSd01" list (brought up to date
+// with the named views) gave them when they were read. A run reads them once and hands them on, so that a
+// direction is never tested against a list read again for each surface.
+struct ALLOWED_VIEW {
+    double matrix[3][3] = {};
+    ANGLE_WINDOW x, y;
+};
+struct ALLOWED_VIEWS {
+    bool restricted = false;           // the views restriction is on
+    double tolerance = 0;              // radians: the axis angle tolerance of the settings
+    std::vector<ALLOWED_VIEW> views;   // the views of the list the user selected, in its order
+};
+// The settings' switch and tolerance; the list is read only while the restriction is on.
+ALLOWED_VIEWS readAllowedViews(const PRM_SETTINGS& settings);
+
+// Whether the allowed views take the direction: 1 in the same sense, 2 only in the opposite sense, 0 not
+// at all. Everything is allowed (1) while the restriction is off. Mode 1 takes the first view that matches
+// either way; other modes look on for a same-sense match.
+int isDirInSelViews(const ALLOWED_VIEWS& allowed, const double direction[3], int mode);
 
 // How many views of the list in force the user allowed (selected), whether or not the restriction is on.
 int allowedViewCount();

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "plugin/base/resource_switch.h"
+#include "plugin/configuration/config_dialogs.h"
 #include "plugin/services/configuration.h"
 #include "plugin/services/engine.h"
 

@@ -16,6 +16,7 @@
 #include "plugin/configuration/config_texts.h"
 #include "plugin/base/resource_switch.h"
 #include "plugin/model/ope_list.h"
+#include "plugin/configuration/config_dialogs.h"
 #include "plugin/services/configuration.h"
 #include "plugin/services/engine.h"
 

@@ -23,6 +23,7 @@
 #include "plugin/configuration/process_dialogs.h"
 #include "plugin/model/host_blocks.h"
 #include "plugin/model/ope_list.h"
+#include "plugin/configuration/config_dialogs.h"
 #include "plugin/services/configuration.h"
 #include "plugin/services/engine.h"
 

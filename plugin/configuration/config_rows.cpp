@@ -17,6 +17,7 @@
 #include "plugin/base/utilities.h"
 #include "plugin/configuration/config_texts.h"
 #include "plugin/model/ope_list.h"
+#include "plugin/configuration/config_dialogs.h"
 #include "plugin/services/configuration.h"
 #include "plugin/services/engine.h"
 

@@ -7,6 +7,7 @@
 #include "plugin/configuration/editor_dialogs.h"
 #include "plugin/configuration/editor_support.h"
 #include "plugin/model/host_blocks.h"
+#include "plugin/configuration/config_dialogs.h"
 #include "plugin/services/configuration.h"
 
 namespace {

@@ -7,6 +7,7 @@
 
 #include "host/api.h"
 #include "plugin/base/globals.h"
+#include "plugin/configuration/config_dialogs.h"
 #include "plugin/services/configuration.h"
 
 namespace {

@@ -2,6 +2,7 @@
 // bottom Z and the diameter of the operation's milled kind, each in its own group of fields.
 #pragma once
 #include "plugin/model/process_ope.h"
+#include "plugin/configuration/config_dialogs.h"
 #include "plugin/services/configuration.h"
 
 // The block of a milled kind (1 .. 4) into the record's milled-diameter group, every field of it.

@@ -13,6 +13,7 @@
 #include "plugin/configuration/editor_record.h"
 #include "plugin/configuration/editor_support.h"
 #include "plugin/model/host_blocks.h"
+#include "plugin/configuration/config_dialogs.h"
 #include "plugin/services/configuration.h"
 #include "plugin/services/tooling.h"
 

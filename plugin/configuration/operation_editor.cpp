@@ -9,6 +9,7 @@
 #include "plugin/base/globals.h"
 #include "plugin/base/tool_types.h"
 #include "plugin/configuration/editor_support.h"
+#include "plugin/configuration/config_dialogs.h"
 #include "plugin/services/configuration.h"
 #include "plugin/services/tables.h"
 

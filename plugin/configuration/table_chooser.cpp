@@ -18,7 +18,7 @@
 #include "plugin/base/utilities.h"
 #include "plugin/model/tree.h"
 #include "plugin/services/features.h"
-#include "plugin/services/table_dialogs.h"
+#include "plugin/configuration/table_dialogs.h"
 
 namespace {
 
@@ -268,18 +268,14 @@ void CSelectShapeTable::onListClick(plat::Notify& n) {
 
 void CSelectShapeTable::onColorSettings() {
     PRM_SETTINGS& s = g_globals->settings;
-    CDlgFeaturesColoredConfig colours;
-    colours.configName = s.colourConfigName;
-    colours.reamColors = s.reamClassColours;
-    colours.reamTables = s.reamClassTables;
-    colours.threadColors = s.threadClassColours;
-    colours.threadTables = s.threadClassTables;
-    if (doModalInPluginRes(colours, this) != plat::IDOK) return;
-    s.colourConfigName = colours.configName;
-    s.reamClassColours = colours.reamColors;
-    s.reamClassTables = colours.reamTables;
-    s.threadClassColours = colours.threadColors;
-    s.threadClassTables = colours.threadTables;
+    std::string name = s.colourConfigName;
+    COLOURED_FEATURES classes{s.reamClassColours, s.reamClassTables, s.threadClassColours, s.threadClassTables};
+    if (!editColouredFeatures(name, classes, this)) return;
+    s.colourConfigName = name;
+    s.reamClassColours = classes.reamColors;
+    s.reamClassTables = classes.reamTables;
+    s.threadClassColours = classes.threadColors;
+    s.threadClassTables = classes.threadTables;
 }
 
 void CSelectShapeTable::onDestroy() {

@@ -13,7 +13,7 @@
 #include "plugin/base/resource_switch.h"
 #include "plugin/base/text_fill.h"
 #include "plugin/base/utilities.h"
-#include "plugin/services/table_dialogs.h"
+#include "plugin/configuration/table_dialogs.h"
 #include "plugin/services/tables.h"
 
 namespace {

@@ -26,6 +26,7 @@
 #include "plugin/engine/process_tree.h"
 #include "plugin/features/feature_windows.h"
 #include "plugin/model/work_records.h"
+#include "plugin/services/configuration.h"
 #include "plugin/services/engine.h"
 #include "plugin/services/tables.h"
 #include "plugin/settings/general_parameters.h"

@@ -10,6 +10,7 @@
 #include "plugin/import/host_db_files.h"
 #include "plugin/model/tool_records.h"
 #include "plugin/model/work_records.h"
+#include "plugin/configuration/config_dialogs.h"
 #include "plugin/services/configuration.h"
 #include "plugin/settings/shared_library.h"
 #include "plugin/cycle/work_cycle.h"

@@ -20,6 +20,7 @@
 #include "plugin/import/host_db_files.h"
 #include "plugin/model/tool_records.h"
 #include "plugin/model/work_records.h"
+#include "plugin/configuration/config_dialogs.h"
 #include "plugin/services/configuration.h"
 #include "plugin/tables/thread_tables.h"
 #include "plugin/tooling/tool_dialogs.h"

@@ -300,56 +300,87 @@ void putRunText(ByteWriter& out, const std::string& text) {
     out.putZeros(1);
 }
 
-void writeRunBlock() {
+// The run block's fields (DRLPp01) in stored order, walked by its writer (RUN_BLOCK_OUT) and its reader
+// (RUN_BLOCK_IN), so that a field is named once for both. The first five fields are the head, which every
+// form of the record holds; the table reference is the part an old form keeps as a gap; the lists of carried
+// bytes and words have their counts before the bytes and the words after the process tree's flags.
+template <class IO>
+void runBlockFields(IO& io) {
     PLUGIN_GLOBALS& g = *g_globals;
-    const RUN_STATS& s = g_records->runStats;
-    const RUN_SETTINGS& r = g_records->runSettings;
+    RUN_STATS& s = g_records->runStats;
+    RUN_SETTINGS& r = g_records->runSettings;
+    io.head(g.markerLevel);
+    io.head(s.tableHoleCount);
+    io.head(s.stateCount2);
+    io.head(s.stateCount4);
+    io.head(s.stateCount3);
+    io.tableRef(g_records->runTableRef);
+    io.field(g_records->runReservedWord);
+    io.block(g_records->runReservedBlock);
+    io.carriedBytes(g_records->runBytes, g_records->runWords);
+    io.field(g.settings.onlySelectedViews);
+    io.field(s.holeCount);
+    io.field(g_records->toolSequenceFlag);
+    io.field(g_records->formCounter);
+    io.field(s.stateCount6);
+    io.field(s.crashIntoCount);
+    io.field(s.noProblemCount);
+    io.field(s.stateCount1);
+    io.field(g_records->processTreeFlags);
+    io.carriedWords(g_records->runWords);
+    io.field(g.createdViewCounter);
+    io.text(r.processMach1);
+    io.text(r.processMach2);
+    io.field(r.processMach11);
+    io.field(r.processMach9);
+    io.field(r.processMach39);
+    io.field(r.processMach37);
+    io.field(r.onlySelectedViews);
+    io.field(s.stateCount5);
+    for (double& v : g.partPoint) io.field(v);
+    io.field(g.partPointFlag1);
+    io.field(g.partPointFlag2);
+    io.field(s.toolsCount1);
+    io.field(s.toolsCount2);
+    io.field(g_records->multiViewFiveAxis);   // last, so that a reader that stops before it loses nothing else
+}
+
+struct RUN_BLOCK_OUT {
+    ByteWriter& out;
+    std::size_t words = 0;
+
+    template <class T>
+    void head(const T& value) { out.put(value); }
+    template <class T>
+    void field(const T& value) { out.put(value); }
+    void tableRef(const TABLE_FILE_REF& ref) {
+        putFixedText(out, ref.tabPath, sizeof ref.tabPath, 1024);
+        putFixedText(out, ref.txtPath, sizeof ref.txtPath, 1024);
+        putFixedText(out, ref.tableName, sizeof ref.tableName, 32);
+        putFixedText(out, ref.processName, sizeof ref.processName, kStoredProcessName);
+        out.put<std::int32_t>(static_cast<std::int32_t>(ref.fileTime));
+        out.put(ref.flag);
+    }
+    template <std::size_t N>
+    void block(const std::array<std::uint8_t, N>& bytes) { out.putBytes(bytes.data(), N); }
+    void carriedBytes(const std::vector<std::uint8_t>& bytes, const std::vector<std::int16_t>& carriedWords) {
+        const std::size_t n = std::min<std::size_t>(bytes.size(), 0xFFFF);
+        words = std::min<std::size_t>(carriedWords.size(), 0xFFFF);
+        out.put<std::uint16_t>(static_cast<std::uint16_t>(n));
+        out.put<std::uint16_t>(static_cast<std::uint16_t>(words));
+        out.putBytes(bytes.data(), n);
+    }
+    void carriedWords(const std::vector<std::int16_t>& carried) {
+        for (std::size_t i = 0; i < words; ++i) out.put(carried[i]);
+    }
+    void text(const std::string& value) { putRunText(out, value); }
+};
+
+void writeRunBlock() {
     std::vector<std::uint8_t> payload;
     ByteWriter out(payload);
-    out.put<std::int32_t>(g.markerLevel);
-    out.put(s.tableHoleCount);
-    out.put(s.stateCount2);
-    out.put(s.stateCount4);
-    out.put(s.stateCount3);
-    const TABLE_FILE_REF& ref = g_records->runTableRef;
-    putFixedText(out, ref.tabPath, sizeof ref.tabPath, 1024);
-    putFixedText(out, ref.txtPath, sizeof ref.txtPath, 1024);
-    putFixedText(out, ref.tableName, sizeof ref.tableName, 32);
-    putFixedText(out, ref.processName, sizeof ref.processName, kStoredProcessName);
-    out.put<std::int32_t>(static_cast<std::int32_t>(ref.fileTime));
-    out.put(ref.flag);
-    out.put(g_records->runReservedWord);
-    out.putBytes(g_records->runReservedBlock.data(), g_records->runReservedBlock.size());
-    const std::size_t bytes = std::min<std::size_t>(g_records->runBytes.size(), 0xFFFF);
-    const std::size_t words = std::min<std::size_t>(g_records->runWords.size(), 0xFFFF);
-    out.put<std::uint16_t>(static_cast<std::uint16_t>(bytes));
-    out.put<std::uint16_t>(static_cast<std::uint16_t>(words));
-    out.putBytes(g_records->runBytes.data(), bytes);
-    out.put(g.settings.onlySelectedViews);
-    out.put(s.holeCount);
-    out.put(g_records->toolSequenceFlag);
-    out.put(g_records->formCounter);
-    out.put(s.stateCount6);
-    out.put(s.crashIntoCount);
-    out.put(s.noProblemCount);
-    out.put(s.stateCount1);
-    out.put(g_records->processTreeFlags);
-    for (std::size_t i = 0; i < words; ++i) out.put(g_records->runWords[i]);
-    out.put(g.createdViewCounter);
-    putRunText(out, r.processMach1);
-    putRunText(out, r.processMach2);
-    out.put(r.processMach11);
-    out.put(r.processMach9);
-    out.put(r.processMach39);
-    out.put(r.processMach37);
-    out.put(r.onlySelectedViews);
-    out.put(s.stateCount5);
-    for (double v : g.partPoint) out.put(v);
-    out.put(g.partPointFlag1);
-    out.put(g.partPointFlag2);
-    out.put(s.toolsCount1);
-    out.put(s.toolsCount2);
-    out.put(g_records->multiViewFiveAxis);   // last, so that a reader that stops before it loses nothing else
+    RUN_BLOCK_OUT io{out};
+    runBlockFields(io);
     writePartRecord(header("DRLPp01", payload.size()), payload);
     g_records->runBytes.clear();
     g_records->runBytes.shrink_to_fit();
@@ -688,134 +719,118 @@ void takeFixedText(ByteReader& in, std::size_t field, char (&out)[N]) {
 
 // Reads the fields of the run block in order while fewer than N - 1 bytes have been taken: a shorter
 // record leaves the later fields at their reset values, and the reader never passes its end.
-void readRunBlock(const std::vector<std::uint8_t>& payload, bool oldForm) {
-    PLUGIN_GLOBALS& g = *g_globals;
-    RUN_STATS& s = g_records->runStats;
-    RUN_SETTINGS& r = g_records->runSettings;
-    ByteReader in(payload);
-    const std::size_t n = payload.size();
-    bool stopped = false;
-    auto more = [&] {
-        if (!stopped && (!in.ok() || in.pos() + 1 >= n)) stopped = true;
-        return !stopped;
-    };
-    auto field = [&](auto& target) {
+class RUN_BLOCK_IN {
+public:
+    RUN_BLOCK_IN(const std::vector<std::uint8_t>& payload, bool oldForm)
+        : in_(payload), n_(payload.size()), oldForm_(oldForm) {}
+
+    // The head is read whole; the fields past the end read as 0, their reset value.
+    template <class T>
+    void head(T& target) {
+        target = in_.get<T>();
+        if (!in_.ok()) stopped_ = true;
+    }
+    template <class T>
+    void field(T& target) {
         if (!more()) return;
-        const auto value = in.get<std::remove_reference_t<decltype(target)>>();
-        if (in.ok()) target = value;
-        else stopped = true;
-    };
-    auto text = [&](std::string& target) {
-        if (!more()) return;
-        const std::uint16_t length = in.get<std::uint16_t>();
-        if (!in.ok() || length > kMaxRunText) {
-            target.clear();
-            stopped = true;
+        const T value = in_.get<T>();
+        if (in_.ok()) target = value;
+        else stopped_ = true;
+    }
+    void tableRef(TABLE_FILE_REF& ref) {
+        ref = TABLE_FILE_REF{};
+        if (oldForm_) {
+            const std::size_t gap = (n_ == 3323 || n_ == 3326) ? 3172 : n_ == 3317 ? 3163 : 0;
+            if (!gap) stopped_ = true;
+            else if (more() && !in_.skip(gap)) stopped_ = true;
             return;
         }
-        const std::string raw = in.getText(length);
-        if (!in.ok()) {
-            stopped = true;
+        if (!more()) return;
+        TABLE_FILE_REF read;
+        char processName[kStoredProcessName] = {};   // the stored field's width bounds the name
+        takeFixedText(in_, 1024, read.tabPath);
+        takeFixedText(in_, 1024, read.txtPath);
+        takeFixedText(in_, 32, read.tableName);
+        takeFixedText(in_, kStoredProcessName, processName);
+        std::memcpy(read.processName, processName, sizeof processName);
+        read.fileTime = in_.get<std::int32_t>();
+        read.flag = in_.get<std::uint8_t>();
+        if (in_.ok()) ref = read;
+        else stopped_ = true;
+    }
+    template <std::size_t N>
+    void block(std::array<std::uint8_t, N>& bytes) {
+        if (!more()) return;
+        const std::string read = in_.getText(N);
+        if (in_.ok()) std::memcpy(bytes.data(), read.data(), N);
+        else stopped_ = true;
+    }
+    void carriedBytes(std::vector<std::uint8_t>& bytes, std::vector<std::int16_t>&) {
+        field(byteCount_);
+        field(wordCount_);
+        if (!more()) return;
+        const std::string read = in_.getText(byteCount_);
+        if (in_.ok()) {
+            bytes.assign(read.begin(), read.end());
+            haveBytes_ = true;
+        } else {
+            stopped_ = true;
+        }
+    }
+    void carriedWords(std::vector<std::int16_t>& carried) {
+        if (!more()) return;
+        std::vector<std::int16_t> words(wordCount_);
+        for (std::int16_t& w : words) w = in_.get<std::int16_t>();
+        if (in_.ok()) {
+            carried = std::move(words);
+            haveWords_ = true;
+        } else {
+            stopped_ = true;
+        }
+    }
+    void text(std::string& target) {
+        if (!more()) return;
+        const std::uint16_t length = in_.get<std::uint16_t>();
+        if (!in_.ok() || length > kMaxRunText) {
+            target.clear();
+            stopped_ = true;
+            return;
+        }
+        const std::string raw = in_.getText(length);
+        if (!in_.ok()) {
+            stopped_ = true;
             return;
         }
         target.assign(raw.data(), strnlen(raw.data(), raw.size()));
-    };
-
-    char tabPath[1024] = {}, txtPath[1024] = {}, tableName[32] = {}, processName[kStoredProcessName] = {};
-    std::int32_t fileTime = 0;
-    std::uint8_t flag = 0;
-
-    g.markerLevel = in.get<std::int32_t>();
-    s.tableHoleCount = in.get<std::int16_t>();
-    s.stateCount2 = in.get<std::int16_t>();
-    s.stateCount4 = in.get<std::int16_t>();
-    s.stateCount3 = in.get<std::int16_t>();
-    if (!in.ok()) stopped = true;   // the fields past the end read as 0, their reset value
-    if (oldForm) {
-        const std::size_t gap = (n == 3323 || n == 3326) ? 3172 : n == 3317 ? 3163 : 0;
-        if (!gap) stopped = true;
-        else if (more() && !in.skip(gap)) stopped = true;
-    } else if (more()) {
-        takeFixedText(in, 1024, tabPath);
-        takeFixedText(in, 1024, txtPath);
-        takeFixedText(in, 32, tableName);
-        takeFixedText(in, kStoredProcessName, processName);
-        fileTime = in.get<std::int32_t>();
-        flag = in.get<std::uint8_t>();
-        if (!in.ok()) {
-            stopped = true;
-            tabPath[0] = txtPath[0] = tableName[0] = processName[0] = 0;
-            fileTime = 0;
-            flag = 0;
+    }
+    // Lists that were not read: no bytes, and as many zero words as the count said (none without bytes).
+    void finish(std::vector<std::uint8_t>& bytes, std::vector<std::int16_t>& words) const {
+        std::uint16_t wordCount = wordCount_;
+        if (!haveBytes_) {
+            bytes.clear();
+            wordCount = 0;
         }
+        if (!haveWords_) words.assign(wordCount, 0);
     }
-    field(g_records->runReservedWord);
-    if (more()) {
-        const std::string block = in.getText(g_records->runReservedBlock.size());
-        if (in.ok()) std::memcpy(g_records->runReservedBlock.data(), block.data(), block.size());
-        else stopped = true;
-    }
-    std::uint16_t byteCount = 0, wordCount = 0;
-    field(byteCount);
-    field(wordCount);
-    bool haveBytes = false, haveWords = false;
-    if (more()) {
-        const std::string bytes = in.getText(byteCount);
-        if (in.ok()) {
-            g_records->runBytes.assign(bytes.begin(), bytes.end());
-            haveBytes = true;
-        } else {
-            stopped = true;
-        }
-    }
-    field(g.settings.onlySelectedViews);
-    field(s.holeCount);
-    field(g_records->toolSequenceFlag);
-    field(g_records->formCounter);
-    field(s.stateCount6);
-    field(s.crashIntoCount);
-    field(s.noProblemCount);
-    field(s.stateCount1);
-    field(g_records->processTreeFlags);
-    if (more()) {
-        std::vector<std::int16_t> words(wordCount);
-        for (std::int16_t& w : words) w = in.get<std::int16_t>();
-        if (in.ok()) {
-            g_records->runWords = std::move(words);
-            haveWords = true;
-        } else {
-            stopped = true;
-        }
-    }
-    field(g.createdViewCounter);
-    text(r.processMach1);
-    text(r.processMach2);
-    field(r.processMach11);
-    field(r.processMach9);
-    field(r.processMach39);
-    field(r.processMach37);
-    field(r.onlySelectedViews);
-    field(s.stateCount5);
-    for (double& v : g.partPoint) field(v);
-    field(g.partPointFlag1);
-    field(g.partPointFlag2);
-    field(s.toolsCount1);
-    field(s.toolsCount2);
-    field(g_records->multiViewFiveAxis);
 
-    TABLE_FILE_REF& ref = g_records->runTableRef;
-    ref = TABLE_FILE_REF{};
-    std::memcpy(ref.tabPath, tabPath, sizeof tabPath);
-    std::memcpy(ref.txtPath, txtPath, sizeof txtPath);
-    std::memcpy(ref.tableName, tableName, sizeof tableName);
-    std::memcpy(ref.processName, processName, sizeof processName);
-    ref.fileTime = fileTime;
-    ref.flag = flag;
-    if (!haveBytes) {
-        g_records->runBytes.clear();
-        wordCount = 0;
+private:
+    bool more() {
+        if (!stopped_ && (!in_.ok() || in_.pos() + 1 >= n_)) stopped_ = true;
+        return !stopped_;
     }
-    if (!haveWords) g_records->runWords.assign(wordCount, 0);
+
+    ByteReader in_;
+    std::size_t n_;
+    bool oldForm_;
+    bool stopped_ = false;
+    std::uint16_t byteCount_ = 0, wordCount_ = 0;
+    bool haveBytes_ = false, haveWords_ = false;
+};
+
+void readRunBlock(const std::vector<std::uint8_t>& payload, bool oldForm) {
+    RUN_BLOCK_IN io(payload, oldForm);
+    runBlockFields(io);
+    io.finish(g_records->runBytes, g_records->runWords);
 }
 
 // False when the record is there but damaged; the run block then keeps its reset values.

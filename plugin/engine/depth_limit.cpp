@@ -59,13 +59,13 @@ bool chainCrashes(const POINT_LIST& hole) {
     return false;
 }
 
-bool splitAllowed(const POINT_LIST& hole, const OPE_LIST& op, double share) {
+bool splitAllowed(const POINT_LIST& hole, const OPE_LIST& op, double share, const ALLOWED_VIEWS& allowed) {
     const PRM_SETTINGS& s = g_globals->settings;
     if (!hole.view || !hole.descs || hole.descCount < 1) return false;
     const CIL_DESC& last = hole.descs[hole.descCount - 1];
     const double depth = op.zSup - op.zInf;
     const bool singleThread = hole.descCount == 1 && hole.descs[0].opeGeo == 1;
-    return isOppositeDirAllowed(hole.view->matrix[2]) && !singleThread &&
+    return isOppositeDirAllowed(allowed, hole.view->matrix[2]) && !singleThread &&
            !hole.splitByDepth && !hole.twinSplitted && !hole.reamSplitted && !hole.farSplitted &&
            !hole.neckSplitted && last.Through &&
            std::fabs(op.zInf - last.zBottom) <= g_tolerances.tolT && !hole.touchBottom &&
@@ -165,7 +165,7 @@ int limitOperationDepth(POINT_LIST& hole, OPE_LIST& op, double L, int strategy) 
 }
 
 int DivideIfMaxDeep(POINT_LIST& hole, const CTextSection& whyTexts, CTabColsDesc* tables, int tableCount,
-                    int drillTableIndex, CMoveIndex* index) {
+                    int drillTableIndex, const ALLOWED_VIEWS& allowed, CMoveIndex* index) {
     if (drillTableIndex < 0 || drillTableIndex >= tableCount) return 0;
     CTabColsDesc& drillTable = tables[drillTableIndex];
     const PRM_SETTINGS& s = g_globals->settings;
@@ -173,7 +173,7 @@ int DivideIfMaxDeep(POINT_LIST& hole, const CTextSection& whyTexts, CTabColsDesc
     OPE_LIST* op = firstTooDeep(hole, drillTable, &L);
     if (!op) return 0;
     const double share = std::max(std::fabs(s.firstFaceShare), 0.01);
-    if (!splitAllowed(hole, *op, share)) {
+    if (!splitAllowed(hole, *op, share, allowed)) {
         limitOperationDepth(hole, *op, L, s.longToolStrategy);
         return 0;
     }

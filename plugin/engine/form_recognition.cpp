@@ -108,7 +108,7 @@ int assignView(VIEW_LIST* view, FORM_RUN& run, int holes, int& handled) {
     return 0;
 }
 
-bool simpleHead(const POINT_LIST& head) { return isSimpleThroughHole(head) != 0; }
+bool simpleHead(const ALLOWED_VIEWS& allowed, const POINT_LIST& head) { return isSimpleThroughHole(allowed, head) != 0; }
 
 }  // namespace
 
@@ -117,6 +117,7 @@ int recognizeForms(VIEW_LIST*& tree, CProgressBox* progress) {
     const PRM_SETTINGS& s = g.settings;
     FORM_RUN run;
     run.progress = progress;
+    run.allowed = readAllowedViews(s);
     const NamedTableNotices notices;   // a fit table the library lacks is told once, not at every hole
     (void)run.whyTexts.load(g.uiTextFile, "drillOperationWhy", false);
     (void)loadAllTables(run.tables, &run.drillIndex, kMaxTables);
@@ -140,7 +141,7 @@ int recognizeForms(VIEW_LIST*& tree, CProgressBox* progress) {
     if ((s.intelligentProcess != 0 || s.checkCollisions != 0) && checkToolCollision(tree, progress) < 0) return -1;
     dumpTree(tree, "26_CylsOpaque.txt");
 
-    classifyChains(tree, s.reamOnlyOnMarkedSide != 0, simpleHead);
+    classifyChains(tree, run.allowed, s.reamOnlyOnMarkedSide != 0, simpleHead);
     if (g.partPointFlag1 != 0) applyReferencePoint(tree, g.partPoint, g.partPointFlag2);
 
     if (actOnClasses(tree, run) != 0) return -1;
@@ -155,6 +156,6 @@ int recognizeForms(VIEW_LIST*& tree, CProgressBox* progress) {
     (void)progress->step();
     if (limitDepths(tree, run) != 0) return -1;
     if (s.intelligentProcess != 0) adaptCentreAndChamfer(tree);
-    dropUnreachableHoles(tree);
+    dropUnreachableHoles(tree, run.allowed);
     return finishViews(tree);
 }

@@ -49,11 +49,12 @@ int holeClassOf(const POINT_LIST& q, const SIDE_CONTEXT& c) {
     return cls;
 }
 
-void classifyChains(VIEW_LIST* tree, bool endSplits, bool (*isSimple)(const POINT_LIST& head)) {
+void classifyChains(VIEW_LIST* tree, const ALLOWED_VIEWS& allowed, bool endSplits,
+                    bool (*isSimple)(const ALLOWED_VIEWS& allowed, const POINT_LIST& head)) {
     for (VIEW_LIST* view = tree; view; view = view->next) {
         SIDE_CONTEXT base;
-        base.notOpposite = isOppositeDirAllowed(view->matrix[2]) == 0;
-        base.notSelected = isDirInSelViews(view->matrix[2], 0) != 1;
+        base.notOpposite = isOppositeDirAllowed(allowed, view->matrix[2]) == 0;
+        base.notSelected = isDirInSelViews(allowed, view->matrix[2], 0) != 1;
         for (POINT_LIST* head = view->firstPoint; head; head = head->next) {
             if (head->chainMember || head->descCount < 1 || !head->descs) continue;
             const CIL_DESC& last = head->descs[head->descCount - 1];
@@ -67,7 +68,7 @@ void classifyChains(VIEW_LIST* tree, bool endSplits, bool (*isSimple)(const POIN
                 else if (!turned && single) head->endSplitMode = 2;
                 c.singleFlipped = false;
             }
-            c.simple = isSimple(*head);
+            c.simple = isSimple(allowed, *head);
             if (single && !c.simple) c.singleFlipped = false;
             c.headAdapted = head->adaptedRow >= 0;
             for (std::int16_t& n : head->classCount) n = 0;

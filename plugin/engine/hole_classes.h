@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "plugin/base/directions.h"
 #include "plugin/base/text_section.h"
 #include "plugin/model/tab_cols_desc.h"
 
@@ -20,6 +21,7 @@ struct FORM_RUN {
     int drillIndex = -1;
     CTextSection whyTexts;
     CProgressBox* progress = nullptr;
+    ALLOWED_VIEWS allowed;   // the views the user allowed, read when the run began
 };
 
 // Indexed by the bottom-side state (rows) and the top-side state (columns), 0 to 5 each.
@@ -43,7 +45,8 @@ int holeClassOf(const POINT_LIST& member, const SIDE_CONTEXT& context);
 // Gives every member of every chain whose head has a description its class and counts the classes on the
 // head; sets the heads' end-split modes when `endSplits` is on. `isSimple` tells whether a head is one
 // plain through cylinder. T is the base tolerance.
-void classifyChains(VIEW_LIST* tree, bool endSplits, bool (*isSimple)(const POINT_LIST& head));
+void classifyChains(VIEW_LIST* tree, const ALLOWED_VIEWS& allowed, bool endSplits,
+                    bool (*isSimple)(const ALLOWED_VIEWS& allowed, const POINT_LIST& head));
 
 // With a reference point: each one-cylinder through hole whose top is nearer the point than its bottom
 // (mode 0; mode 1 the other way round) goes to the other side, the others come back to their own.
@@ -74,7 +77,7 @@ void adaptCentreAndChamfer(VIEW_LIST* tree);
 void unlinkHole(VIEW_LIST* view, POINT_LIST* hole, CMoveIndex* index = nullptr);
 // Every chain with a member that runs into another hole, in a view that is not a selected view, leaves the
 // tree with its operations and segments.
-void dropUnreachableHoles(VIEW_LIST* tree);
+void dropUnreachableHoles(VIEW_LIST* tree, const ALLOWED_VIEWS& allowed);
 // Unlinks and frees the views without holes; returns the new head.
 [[nodiscard]] VIEW_LIST* freeEmptyViews(VIEW_LIST* head);
 // The last stage: views without holes freed, a host view for every view, the views sorted and numbered 1,

@@ -65,7 +65,7 @@ int takeOver(std::vector<POINT_LIST*>& group, POINT_LIST* head, VIEW_LIST* tree,
              FORM_RUN& run, std::vector<POINT_LIST*>& emptied, CMoveIndex& index) {
     std::vector<POINT_LIST*> taken, kept;
     for (POINT_LIST* m : group) {
-        const bool goes = !isSimpleThroughHole(*m) && (notSelected || m->crashTop) && !m->crashBottom &&
+        const bool goes = !isSimpleThroughHole(run.allowed, *m) && (notSelected || m->crashTop) && !m->crashBottom &&
                           !m->crashInto && !splitAlready(*m);
         (goes ? taken : kept).push_back(m);
     }
@@ -89,7 +89,7 @@ bool extendNeckPartner(POINT_LIST* m, const std::unordered_map<std::int32_t, POI
     auto it = byId.find(m->splitPartnerId);
     if (it == byId.end()) return false;
     POINT_LIST* partner = it->second;
-    if (!partner->view || isDirInSelViews(partner->view->matrix[2], 0) != 1 || partner->descCount < 1 ||
+    if (!partner->view || isDirInSelViews(run.allowed, partner->view->matrix[2], 0) != 1 || partner->descCount < 1 ||
         !partner->descs)
         return false;
     CIL_DESC& last = partner->descs[partner->descCount - 1];
@@ -183,8 +183,8 @@ int actOnClasses(VIEW_LIST* tree, FORM_RUN& run) {
     CMoveIndex index;
     for (auto& [view, heads] : chains) {
         processLogLine("\n View %i\n", view->viewNumber);
-        const bool notOpposite = isOppositeDirAllowed(view->matrix[2]) == 0;
-        const bool notSelected = isDirInSelViews(view->matrix[2], 0) != 1;
+        const bool notOpposite = isOppositeDirAllowed(run.allowed, view->matrix[2]) == 0;
+        const bool notSelected = isDirInSelViews(run.allowed, view->matrix[2], 0) != 1;
         for (POINT_LIST* head : heads) {
             if (head->descCount < 1) continue;   // never classified: it stays as it is
             if (actOnChain(head, tree, view, notOpposite, notSelected, byId, run, index) != 0) return -1;
@@ -249,7 +249,7 @@ int splitLongGaps(VIEW_LIST* tree, FORM_RUN& run) {
     if (s.drillFromBothFaces == 0) return 0;
     std::vector<std::pair<VIEW_LIST*, POINT_LIST*>> heads;
     for (VIEW_LIST* view = tree; view; view = view->next) {
-        if (isOppositeDirAllowed(view->matrix[2]) == 0) continue;
+        if (isOppositeDirAllowed(run.allowed, view->matrix[2]) == 0) continue;
         for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next)
             if (!hole->chainMember && !hole->stageDone && !splitAlready(*hole) && hole->descCount == 1 &&
                 hole->descs && hole->descs[0].Through && hole->tableName[0])
@@ -300,7 +300,7 @@ int splitLongGaps(VIEW_LIST* tree, FORM_RUN& run) {
 int splitFittedEnds(VIEW_LIST* tree, FORM_RUN& run) {
     std::vector<std::pair<VIEW_LIST*, POINT_LIST*>> heads;
     for (VIEW_LIST* view = tree; view; view = view->next) {
-        if (isOppositeDirAllowed(view->matrix[2]) == 0) continue;
+        if (isOppositeDirAllowed(run.allowed, view->matrix[2]) == 0) continue;
         for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next)
             if (!hole->chainMember && !hole->stageDone && !splitAlready(*hole) && hole->tableName[0] &&
                 hole->descCount > 0 && hole->descs && (hole->endSplitMode == 1 || hole->endSplitMode == 2))
@@ -355,7 +355,7 @@ int limitDepths(VIEW_LIST* tree, FORM_RUN& run) {
     CMoveIndex index;
     for (POINT_LIST* hole : heads) {
         processLogLine("DivideIfMaxDeep\n");
-        if (DivideIfMaxDeep(*hole, run.whyTexts, run.tables.data(), tableCount(run), run.drillIndex, &index) < 0)
+        if (DivideIfMaxDeep(*hole, run.whyTexts, run.tables.data(), tableCount(run), run.drillIndex, run.allowed, &index) < 0)
             return -1;
     }
     return 0;

@@ -14,9 +14,9 @@
 
 void unlinkHole(VIEW_LIST* view, POINT_LIST* hole, CMoveIndex* index) { unlinkPoint(view, hole, index); }
 
-void dropUnreachableHoles(VIEW_LIST* tree) {
+void dropUnreachableHoles(VIEW_LIST* tree, const ALLOWED_VIEWS& allowed) {
     for (VIEW_LIST* view = tree; view; view = view->next) {
-        if (isDirInSelViews(view->matrix[2], 0) == 1) continue;
+        if (isDirInSelViews(allowed, view->matrix[2], 0) == 1) continue;
         std::unordered_set<POINT_LIST*> dropped;
         for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next) {
             if (hole->chainMember) {

@@ -131,20 +131,20 @@ int flipCilDesc(CIL_DESC& d) {
     return 0;
 }
 
-int isOppositeDirAllowed(const double direction[3]) {
+int isOppositeDirAllowed(const ALLOWED_VIEWS& allowed, const double direction[3]) {
     // No allowed view at all restricts nothing, whether or not the restriction is switched on.
-    if (g_globals->settings.onlySelectedViews < 1 || allowedViewCount() == 0) return 1;
+    if (!allowed.restricted || allowed.views.empty()) return 1;
     double reversed[3];
     negateVector(direction, reversed);
-    return isDirInSelViews(reversed, 0) == kSameSense ? 1 : 0;
+    return isDirInSelViews(allowed, reversed, 0) == kSameSense ? 1 : 0;
 }
 
-int isSimpleThroughHole(const POINT_LIST& hole) {
+int isSimpleThroughHole(const ALLOWED_VIEWS& allowed, const POINT_LIST& hole) {
     if (hole.descCount != 1 || !hole.descs || !hole.view) return 0;
     const CIL_DESC& d = hole.descs[0];
     // A broken top edge, chamfered or rounded, is cut from its own side.
     if (!d.Through || d.topChamfer || d.topRound) return 0;
-    return isOppositeDirAllowed(hole.view->matrix[2]);
+    return isOppositeDirAllowed(allowed, hole.view->matrix[2]);
 }
 
 int toSimpleDrill(POINT_LIST& hole, CTabColsDesc* tables, int tableIndex) {

@@ -2,6 +2,7 @@
 // the same shape, and the simplified holes: one plain through cylinder, one straight drill, one given
 // cylinder with a table, row and process.
 #pragma once
+#include "plugin/base/directions.h"
 #include <cstdint>
 
 #include "plugin/model/ope_list.h"
@@ -17,7 +18,7 @@ int copyHoleProcess(const POINT_LIST& source, POINT_LIST& target);
 // Turns a descriptor end for end. Returns 0.
 int flipCilDesc(CIL_DESC& desc);
 // 1 when the hole is one through cylinder without a top chamfer that may be drilled from the other side.
-int isSimpleThroughHole(const POINT_LIST& hole);
+int isSimpleThroughHole(const ALLOWED_VIEWS& allowed, const POINT_LIST& hole);
 // Describes the hole as one straight through cylinder with its row of table `tableIndex` (its operations
 // go): 1 done (or nothing to do), 0 not possible, the cylinder not through or no row fitting it (the hole
 // unchanged).

@@ -25,6 +25,7 @@
 #include "plugin/model/tree_views.h"
 #include "plugin/model/work_records.h"
 #include "plugin/resources/templates.h"
+#include "plugin/services/tooling.h"
 
 LoadTime<CDlgProcess> g_processDlg;
 

@@ -20,6 +20,7 @@
 #include "plugin/model/tool_records.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/work_records.h"
+#include "plugin/services/configuration.h"
 #include "plugin/services/engine.h"
 #include "plugin/services/tooling.h"
 

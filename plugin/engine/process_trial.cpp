@@ -10,7 +10,6 @@
 #include "host/api.h"
 #include "plugin/base/globals.h"
 #include "plugin/engine/apply_process.h"
-#include "plugin/engine/config_run.h"
 #include "plugin/engine/engine_state.h"
 #include "plugin/engine/hole_description.h"
 #include "plugin/engine/operation_comments.h"
@@ -111,15 +110,13 @@ void describeTrialForm(CTabColsDesc& table, const std::vector<std::string>& rowC
     }
 }
 
-int tryConfiguredProcess(CConfigProcess& dlg) {
+int tryConfiguredProcess(PROCESS_OPE* ops, int count, std::int32_t& trialGroupId) {
     PLUGIN_GLOBALS& g = *g_globals;
     // A fit table the trial's reamed step looks up is missing once, not once per operation.
     NamedTableNotices namedTables;
     CTabColsDesc& table = g_engine->currentTable;
     table.buildCilColumns(g_engine->currentRowCells);
     if (table.buildFormSteps(g_engine->currentRowCells) != 0) return 0;
-    const int count = dlg.operationCount;
-    PROCESS_OPE* ops = dlg.operations.data();
     describeTrialForm(table, g_engine->currentRowCells, ops, count);
 
     TpGrpList& groups = TpMainGrpMgr().GetMainGrpList();
@@ -128,7 +125,7 @@ int tryConfiguredProcess(CConfigProcess& dlg) {
         parent = active->id;
     clearOperationsSelected();
     const std::string groupName = uiText("GroupOpNames", kTrialGroupName);
-    dlg.trialGroupId = findOrCreateOpGroup(groupName, parent);
+    trialGroupId = findOrCreateOpGroup(groupName, parent);
     if (table.cilEntries.empty()) return 0;
 
     // The trial hole, owned here for the length of the trial.
@@ -155,10 +152,10 @@ int tryConfiguredProcess(CConfigProcess& dlg) {
     setHoleDescription(*hole, descs.data(), static_cast<int>(descs.size()));
 
     adjustProcessForHole(table, ops, count, *hole, kApplyAll);
-    const auto dropGroup = [&dlg] {
-        if (dlg.trialGroupId > 1) {
-            deleteGroupOperations(static_cast<std::uint32_t>(dlg.trialGroupId));
-            OMdeleteGroup(dlg.trialGroupId, 1);
+    const auto dropGroup = [&trialGroupId] {
+        if (trialGroupId > 1) {
+            deleteGroupOperations(static_cast<std::uint32_t>(trialGroupId));
+            OMdeleteGroup(trialGroupId, 1);
         }
     };
     if (setProcessValues(table, g_engine->currentRowCells, count, ops, *hole, 1) != 0) {
@@ -189,7 +186,7 @@ int tryConfiguredProcess(CConfigProcess& dlg) {
     if (created != 0)
         dropGroup();
     else
-        g_lastOpGroup = static_cast<std::uint32_t>(dlg.trialGroupId);
+        g_lastOpGroup = static_cast<std::uint32_t>(trialGroupId);
     freeViewsTree(view);
     return 0;
 }

@@ -131,7 +131,8 @@ std::int16_t runRecognition(std::uint32_t* /*processTreeFlags*/) {
     dumpTree(g_records->viewsTree, "21_OpqSurfsGeo.txt");
     if (opaque != 0) return stop(rejects, true);
     readNameHoleAttribs(g_records->viewsTree);
-    g_records->featureMarks = mergeFeaturesWithHoles(g_records->viewsTree, g_records->featureMarks);
+    const ALLOWED_VIEWS allowed = readAllowedViews(s);
+    g_records->featureMarks = mergeFeaturesWithHoles(g_records->viewsTree, g_records->featureMarks, allowed);
     if (progress.step() != 0) return stop(rejects, true);
     dumpTree(g_records->viewsTree, "22_CylsGeo.txt");
     if (s.intelligentProcess != 0) widenDrawnTipAngles(g_records->viewsTree);
@@ -139,8 +140,9 @@ std::int16_t runRecognition(std::uint32_t* /*processTreeFlags*/) {
         g.createdViewIds.clear();
         return -1;
     }
-    if (splitReaming(g_records->viewsTree, drillTable, s.divideReamed, s.divideReamedDepth, s.drillMinorThroughA,
-                     s.divideNotReamed, s.divideNotReamedDepth, s.drillMinorThroughB, &progress) < 0)
+    if (splitReaming(g_records->viewsTree, drillTable, allowed, s.divideReamed, s.divideReamedDepth,
+                     s.drillMinorThroughA, s.divideNotReamed, s.divideNotReamedDepth, s.drillMinorThroughB,
+                     &progress) < 0)
         return stop(rejects, false);
     dumpTree(g_records->viewsTree, "21_CylsSplitReaming.txt");
 

@@ -99,11 +99,3 @@ void countHoleStates(VIEW_LIST* tree) {
 }
 
 bool holeWithoutProblem(const POINT_LIST& hole) { return !holeMeetsFilter(hole, ~std::uint32_t{kStateNoProblem}); }
-
-void countUsedTools(std::vector<FULL_TOOLS_SEQ>& sequence, std::int16_t* notFound, std::int16_t* created) {
-    CDlgToolsView view;
-    view.toolsSeq = &sequence;
-    view.buildToolsUsedList();
-    *notFound = static_cast<std::int16_t>(view.missingTools.size());
-    *created = static_cast<std::int16_t>(view.createdTools.size());
-}

@@ -17,6 +17,3 @@ void countHoleStates(VIEW_LIST* tree);
 
 // The rule of the "no problem" state: none of the other states the process tree filters on.
 bool holeWithoutProblem(const POINT_LIST& hole);
-
-// The sizes of the tools view's two lists (tools not found, tools created) for the tool sequence.
-void countUsedTools(std::vector<FULL_TOOLS_SEQ>& sequence, std::int16_t* notFound, std::int16_t* created);

@@ -12,7 +12,6 @@
 #include "plugin/base/globals.h"
 #include "plugin/base/host_views.h"
 #include "plugin/base/utilities.h"
-#include "plugin/engine/config_run.h"
 #include "plugin/engine/operation_comments.h"
 #include "plugin/model/process_tree_fields.h"
 #include "plugin/model/tree.h"

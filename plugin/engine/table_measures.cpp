@@ -26,6 +26,7 @@
 #include "plugin/model/tree.h"
 #include "plugin/base/number_text.h"
 #include "plugin/model/tab_cols_desc.h"
+#include "plugin/services/configuration.h"
 #include "plugin/services/engine.h"
 #include "plugin/services/recognition.h"
 #include "plugin/services/tables.h"

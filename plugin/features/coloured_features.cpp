@@ -329,3 +329,13 @@ void CDlgFeaturesColoredConfig::onOK() {
     if (!writeConfigFile()) return;   // told; the dialog stays open with the user's values
     endDialog(plat::IDOK);
 }
+
+bool editColouredFeatures(std::string& configName, COLOURED_FEATURES& classes, plat::Dialog* parent) {
+    CDlgFeaturesColoredConfig dlg;
+    dlg.configName = configName;
+    dlg.takeMembers(classes);
+    if (doModalInPluginRes(dlg, parent) != plat::IDOK) return false;
+    configName = dlg.configName;
+    classes = dlg.members();
+    return true;
+}

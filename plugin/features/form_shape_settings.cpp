@@ -7,7 +7,9 @@
 
 #include "host/api.h"
 #include "plugin/base/globals.h"
+#include "plugin/base/resource_switch.h"
 #include "plugin/base/text_section.h"
+#include "plugin/features/form_shape_settings.h"
 #include "plugin/services/features.h"
 
 CDlgUserToolsMgr::CDlgUserToolsMgr() : plat::Dialog(kTemplate), level(main_level) {
@@ -36,4 +38,14 @@ void CDlgUserToolsMgr::onOK() {
     level = static_cast<std::int32_t>(std::clamp<long>(typed, INT32_MIN, INT32_MAX));
     helpPoints = item(kHelpPoints).check() == 1 ? 1 : 0;
     endDialog(plat::IDOK);
+}
+
+bool askFormShapeSettings(std::int32_t& level, std::uint8_t& helpPoints) {
+    CDlgUserToolsMgr dlg;
+    dlg.level = level;
+    dlg.helpPoints = helpPoints;
+    if (doModalInPluginRes(dlg) != plat::IDOK) return false;
+    level = dlg.level;
+    helpPoints = dlg.helpPoints;
+    return true;
 }

@@ -1,5 +1,6 @@
-// The tree records' images, written and read in field order; each function ends where its record's size
-// says it must (asserted), so a field added with the wrong width shows at once.
+// The tree records' images: each record's fields are listed once, in stored order, and both its writer and
+// its reader walk that list; each ends where the record's size says it must (asserted), so a field added
+// with the wrong width shows at once.
 #include "plugin/model/tree_codec.h"
 #include "plugin/model/tree.h"
 
@@ -16,7 +17,7 @@ struct IMAGE_OUT {
     const TREE_LINK_ID& linkId;
 
     template <class T>
-    void put(T value) { w.put(value); }
+    void field(const T& value) { w.put(value); }
     template <std::size_t N>
     void bytes(const std::uint8_t (&area)[N]) { w.putBytes(area, N); }
     template <std::size_t N>
@@ -25,7 +26,8 @@ struct IMAGE_OUT {
         for (int i = 0; i < n; ++i) w.put(v[i]);
     }
     void matrix(const double (&m)[3][3]) { doubles(&m[0][0], 9); }
-    void link(const void* record) { w.put<std::uint32_t>(record ? linkId(record) : 0); }
+    // The linked record's identity number; the slot is the reader's.
+    void link(const void* record, const std::uint32_t&) { w.put<std::uint32_t>(record ? linkId(record) : 0); }
     void ovlp(const OVLP_ENTRY& e) {
         for (std::uint16_t index : e.entIndex) w.put(index);
         w.put(e.zSup);
@@ -48,7 +50,7 @@ struct IMAGE_IN {
         if (size) std::memcpy(full.data(), image, size);
     }
     template <class T>
-    void get(T& value) { value = r.get<T>(); }
+    void field(T& value) { value = r.get<T>(); }
     template <std::size_t N>
     void bytes(std::uint8_t (&area)[N]) {
         for (auto& b : area) b = r.get<std::uint8_t>();
@@ -61,15 +63,204 @@ struct IMAGE_IN {
         for (int i = 0; i < n; ++i) v[i] = r.get<double>();
     }
     void matrix(double (&m)[3][3]) { doubles(&m[0][0], 9); }
-    void link(std::uint32_t& slot) { slot = r.get<std::uint32_t>(); }
+    // The slot as stored; the record's pointer stays null for the loader to relink.
+    void link(const void*, std::uint32_t& slot) { slot = r.get<std::uint32_t>(); }
     void ovlp(OVLP_ENTRY& e) {
         for (std::uint16_t& index : e.entIndex) index = r.get<std::uint16_t>();
-        get(e.zSup);
-        get(e.zInf);
-        get(e.rSup);
-        get(e.rInf);
+        field(e.zSup);
+        field(e.zInf);
+        field(e.rSup);
+        field(e.rInf);
     }
 };
+
+// ---- the records' fields ------------------------------------------------------------------------------------
+// One list per record, in stored order: the writer walks it with IMAGE_OUT over a const record, the reader
+// with IMAGE_IN over a fresh one, so a field is named once for both. A link names the record's pointer (the
+// writer's) and its slot in the links (the reader's).
+
+template <class IO, class VIEW, class LINKS>
+void viewFields(IO& io, VIEW& v, LINKS& l) {
+    io.field(v.kind);
+    io.field(v.orderNumber);
+    io.bytes(v.area4);
+    io.field(v.showOnFill);
+    io.field(v.expandOnFill);
+    io.field(v.selected);
+    io.bytes(v.area10);
+    io.field(v.viewNumber);
+    io.field(v.groupNumber);
+    io.field(v.sortIndex);
+    io.field(v.selectedSaved);
+    io.field(v.clearanceStartEnd);
+    io.field(v.groupMember);
+    io.field(v.endsToolPathGroup);
+    io.bytes(v.area23);
+    io.field(v.viewsSortOrder);
+    io.bytes(v.area26);
+    io.field(v.passMark);
+    io.bytes(v.area42);
+    io.matrix(v.matrix);
+    io.bytes(v.area123);
+    io.field(v.pointCount);
+    io.link(v.firstPoint, l.firstPoint);
+    io.link(v.prev, l.prev);
+    io.link(v.next, l.next);
+    io.bytes(v.area489);
+    io.field(v.idn);
+    io.field(v.wcsViewNumber);
+    io.bytes(v.area508);
+    io.field(v.nearNamedViewId);
+    io.field(v.nearViewNumber);
+    io.field(v.nearAngle);
+    io.bytes(v.area522);
+}
+
+template <class IO, class POINT, class LINKS>
+void pointFields(IO& io, POINT& p, LINKS& l) {
+    io.field(p.kind);
+    io.bytes(p.area2);
+    io.field(p.showOnFill);
+    io.field(p.highlightOnFill);
+    io.field(p.expandOnFill);
+    io.field(p.treeChecked);
+    io.field(p.selected);
+    io.field(p.excluded);
+    io.text(p.description);
+    io.text(p.whyText);
+    io.bytes(p.area150);
+    io.doubles(p.adaptedWindow, 4);
+    io.field(p.holeType);
+    io.doubles(p.ptView, 3);
+    io.doubles(p.ptUniv, 3);
+    io.field(p.chainMember);
+    io.field(p.chainCount);
+    io.link(p.nextEqual, l.nextEqual);
+    io.field(p.selectedSaved);
+    io.field(p.selected2Saved);
+    io.field(p.descCount);
+    io.link(p.descs, l.descs);
+    io.text(p.tableName);
+    io.field(p.rowIndex);
+    io.field(p.selected2);
+    io.field(p.adaptTableIndex);
+    io.field(p.adaptedRow);
+    io.field(p.tipOutside);
+    io.field(p.outOfWindow);
+    io.link(p.opeList, l.opeList);
+    io.field(p.noMeasures);
+    io.bytes(p.area304);
+    io.field(p.movedMark);
+    io.link(p.deepSplitNext, l.deepSplitNext);
+    io.link(p.deepSplitPrev, l.deepSplitPrev);
+    io.field(p.chamferCheck);
+    io.field(p.geometryProblem);
+    io.field(p.furtherMark);
+    io.field(p.splitByDepth);
+    io.field(p.simplified);
+    io.field(p.movedOpposite);
+    io.field(p.rowChanged);
+    io.bytes(p.area321);
+    io.field(p.depthChecked);
+    io.bytes(p.area324);
+    io.field(p.neckSplitted);
+    io.field(p.twinSplitted);
+    io.field(p.farSplitted);
+    io.field(p.reprocessed);
+    io.field(p.memberReprocessed);
+    io.field(p.formState);
+    io.bytes(p.area334);
+    io.field(p.touchTop);
+    io.field(p.crashTop);
+    io.field(p.touchBottom);
+    io.field(p.crashBottom);
+    io.field(p.crashInto);
+    io.field(p.hillT);
+    io.field(p.hillB);
+    io.field(p.crashBottomZ);
+    io.field(p.id);
+    io.field(p.cylCount);
+    io.link(p.firstCyl, l.firstCyl);
+    io.link(p.view, l.view);
+    io.field(p.axisLineId);
+    io.link(p.prev, l.prev);
+    io.link(p.next, l.next);
+    io.field(p.crashTopZ);
+    io.bytes(p.area417);
+    io.field(p.reamSplitted);
+    io.field(p.noProblem);
+    io.field(p.tableIndex);
+    io.text(p.rowName);
+    io.field(p.provisionalRow);
+    io.text(p.processName);
+    io.field(p.reamPartnerId);
+    io.bytes(p.area549);
+    io.field(p.reamPart);
+    io.field(p.reamDepthSet);
+    io.field(p.reamSavedZInf);
+    io.bytes(p.area560);
+    io.field(p.notAccessible);
+    io.field(p.splitFarZ);
+    io.field(p.splitPartnerId);
+    io.field(p.toolMissing);
+    io.field(p.toolCreated);
+    io.bytes(p.area584);
+}
+
+template <class IO, class CYL, class LINKS>
+void cylFields(IO& io, CYL& c, LINKS& l) {
+    io.doubles(c.cUniv, 3);
+    io.matrix(c.matrix);
+    io.field(c.viewNumber);
+    io.field(c.zSup);
+    io.field(c.rSup);
+    io.field(c.zInf);
+    io.field(c.rInf);
+    io.field(c.Ai);
+    io.field(c.Asw);
+    io.bytes(c.reserved146);
+    io.field(c.rFlatMinBtm);
+    io.field(c.secAng);
+    io.field(c.fitPreDrill);
+    io.field(c.threadDiam);
+    io.field(c.threadPitch);
+    io.field(c.threadTable);
+    io.field(c.isTap);
+    io.field(c.isFit);
+    io.field(c.attribSuffix);
+    io.field(c.topFlat);
+    io.field(c.bottomFlat);
+    io.field(c.topClosed);
+    io.field(c.bottomClosed);
+    io.field(c.topRingClosed);
+    io.field(c.bottomRingClosed);
+    io.field(c.entCount);
+    for (auto& e : c.ents) {
+        io.field(e.level);
+        io.field(e.colour);
+        io.field(e.id);
+        io.field(e.entry);
+    }
+    io.link(c.prev, l.prev);
+    io.link(c.next, l.next);
+    io.field(c.rToric);
+    io.field(c.rCtoric);
+    io.field(c.zToric);
+    io.field(c.featureDepth);
+    io.field(c.rFlatMinTop);
+    io.field(c.rFlatMaxTop);
+    io.field(c.rFlatMaxBtm);
+    io.field(c.ovlpCount);
+    for (auto& e : c.ovlp) io.ovlp(e);
+    io.bytes(c.reserved577);
+    io.field(c.viewIdn);
+    io.field(c.featureFromBottom);
+    io.text(c.threadName);
+    io.text(c.fitClass);
+    io.field(c.mergedCount);
+    for (auto& e : c.merged) io.ovlp(e);
+    io.field(c.featureOrigin);
+}
 
 bool countInRange(std::int16_t count, int max) { return count >= 0 && count <= max; }
 
@@ -82,39 +273,8 @@ std::uint32_t noLinkIds(const void*) { return 0; }
 void writeViewImage(const VIEW_LIST& v, const TREE_LINK_ID& linkId, ByteWriter& out) {
     [[maybe_unused]] const std::size_t start = out.size();
     IMAGE_OUT o{out, linkId};
-    o.put(v.kind);
-    o.put(v.orderNumber);
-    o.bytes(v.area4);
-    o.put(v.showOnFill);
-    o.put(v.expandOnFill);
-    o.put(v.selected);
-    o.bytes(v.area10);
-    o.put(v.viewNumber);
-    o.put(v.groupNumber);
-    o.put(v.sortIndex);
-    o.put(v.selectedSaved);
-    o.put(v.clearanceStartEnd);
-    o.put(v.groupMember);
-    o.put(v.endsToolPathGroup);
-    o.bytes(v.area23);
-    o.put(v.viewsSortOrder);
-    o.bytes(v.area26);
-    o.put(v.passMark);
-    o.bytes(v.area42);
-    o.matrix(v.matrix);
-    o.bytes(v.area123);
-    o.put(v.pointCount);
-    o.link(v.firstPoint);
-    o.link(v.prev);
-    o.link(v.next);
-    o.bytes(v.area489);
-    o.put(v.idn);
-    o.put(v.wcsViewNumber);
-    o.bytes(v.area508);
-    o.put(v.nearNamedViewId);
-    o.put(v.nearViewNumber);
-    o.put(v.nearAngle);
-    o.bytes(v.area522);
+    VIEW_LINKS unused;
+    viewFields(o, v, unused);
     assert(out.size() - start == kViewListSize && "VIEW_LIST image size");
 }
 
@@ -123,39 +283,7 @@ IMAGE_STATUS readViewImage(const std::uint8_t* image, std::size_t size, VIEW_LIS
     IMAGE_IN in(image, size, kViewListSize);
     VIEW_LIST v;
     VIEW_LINKS l;
-    in.get(v.kind);
-    in.get(v.orderNumber);
-    in.bytes(v.area4);
-    in.get(v.showOnFill);
-    in.get(v.expandOnFill);
-    in.get(v.selected);
-    in.bytes(v.area10);
-    in.get(v.viewNumber);
-    in.get(v.groupNumber);
-    in.get(v.sortIndex);
-    in.get(v.selectedSaved);
-    in.get(v.clearanceStartEnd);
-    in.get(v.groupMember);
-    in.get(v.endsToolPathGroup);
-    in.bytes(v.area23);
-    in.get(v.viewsSortOrder);
-    in.bytes(v.area26);
-    in.get(v.passMark);
-    in.bytes(v.area42);
-    in.matrix(v.matrix);
-    in.bytes(v.area123);
-    in.get(v.pointCount);
-    in.link(l.firstPoint);
-    in.link(l.prev);
-    in.link(l.next);
-    in.bytes(v.area489);
-    in.get(v.idn);
-    in.get(v.wcsViewNumber);
-    in.bytes(v.area508);
-    in.get(v.nearNamedViewId);
-    in.get(v.nearViewNumber);
-    in.get(v.nearAngle);
-    in.bytes(v.area522);
+    viewFields(in, v, l);
     assert(in.r.ok() && in.r.remaining() == 0 && "VIEW_LIST image size");
     if (v.kind != 1) return IMAGE_STATUS::wrongKind;
     out = v;
@@ -168,93 +296,8 @@ IMAGE_STATUS readViewImage(const std::uint8_t* image, std::size_t size, VIEW_LIS
 void writePointImage(const POINT_LIST& p, const TREE_LINK_ID& linkId, ByteWriter& out) {
     [[maybe_unused]] const std::size_t start = out.size();
     IMAGE_OUT o{out, linkId};
-    o.put(p.kind);
-    o.bytes(p.area2);
-    o.put(p.showOnFill);
-    o.put(p.highlightOnFill);
-    o.put(p.expandOnFill);
-    o.put(p.treeChecked);
-    o.put(p.selected);
-    o.put(p.excluded);
-    o.text(p.description);
-    o.text(p.whyText);
-    o.bytes(p.area150);
-    o.doubles(p.adaptedWindow, 4);
-    o.put(p.holeType);
-    o.doubles(p.ptView, 3);
-    o.doubles(p.ptUniv, 3);
-    o.put(p.chainMember);
-    o.put(p.chainCount);
-    o.link(p.nextEqual);
-    o.put(p.selectedSaved);
-    o.put(p.selected2Saved);
-    o.put(p.descCount);
-    o.link(p.descs);
-    o.text(p.tableName);
-    o.put(p.rowIndex);
-    o.put(p.selected2);
-    o.put(p.adaptTableIndex);
-    o.put(p.adaptedRow);
-    o.put(p.tipOutside);
-    o.put(p.outOfWindow);
-    o.link(p.opeList);
-    o.put(p.noMeasures);
-    o.bytes(p.area304);
-    o.put(p.movedMark);
-    o.link(p.deepSplitNext);
-    o.link(p.deepSplitPrev);
-    o.put(p.chamferCheck);
-    o.put(p.geometryProblem);
-    o.put(p.furtherMark);
-    o.put(p.splitByDepth);
-    o.put(p.simplified);
-    o.put(p.movedOpposite);
-    o.put(p.rowChanged);
-    o.bytes(p.area321);
-    o.put(p.depthChecked);
-    o.bytes(p.area324);
-    o.put(p.neckSplitted);
-    o.put(p.twinSplitted);
-    o.put(p.farSplitted);
-    o.put(p.reprocessed);
-    o.put(p.memberReprocessed);
-    o.put(p.formState);
-    o.bytes(p.area334);
-    o.put(p.touchTop);
-    o.put(p.crashTop);
-    o.put(p.touchBottom);
-    o.put(p.crashBottom);
-    o.put(p.crashInto);
-    o.put(p.hillT);
-    o.put(p.hillB);
-    o.put(p.crashBottomZ);
-    o.put(p.id);
-    o.put(p.cylCount);
-    o.link(p.firstCyl);
-    o.link(p.view);
-    o.put(p.axisLineId);
-    o.link(p.prev);
-    o.link(p.next);
-    o.put(p.crashTopZ);
-    o.bytes(p.area417);
-    o.put(p.reamSplitted);
-    o.put(p.noProblem);
-    o.put(p.tableIndex);
-    o.text(p.rowName);
-    o.put(p.provisionalRow);
-    o.text(p.processName);
-    o.put(p.reamPartnerId);
-    o.bytes(p.area549);
-    o.put(p.reamPart);
-    o.put(p.reamDepthSet);
-    o.put(p.reamSavedZInf);
-    o.bytes(p.area560);
-    o.put(p.notAccessible);
-    o.put(p.splitFarZ);
-    o.put(p.splitPartnerId);
-    o.put(p.toolMissing);
-    o.put(p.toolCreated);
-    o.bytes(p.area584);
+    POINT_LINKS unused;
+    pointFields(o, p, unused);
     assert(out.size() - start == kPointListSize && "POINT_LIST image size");
 }
 
@@ -263,93 +306,7 @@ IMAGE_STATUS readPointImage(const std::uint8_t* image, std::size_t size, POINT_L
     IMAGE_IN in(image, size, kPointListSize);
     POINT_LIST p;
     POINT_LINKS l;
-    in.get(p.kind);
-    in.bytes(p.area2);
-    in.get(p.showOnFill);
-    in.get(p.highlightOnFill);
-    in.get(p.expandOnFill);
-    in.get(p.treeChecked);
-    in.get(p.selected);
-    in.get(p.excluded);
-    in.text(p.description);
-    in.text(p.whyText);
-    in.bytes(p.area150);
-    in.doubles(p.adaptedWindow, 4);
-    in.get(p.holeType);
-    in.doubles(p.ptView, 3);
-    in.doubles(p.ptUniv, 3);
-    in.get(p.chainMember);
-    in.get(p.chainCount);
-    in.link(l.nextEqual);
-    in.get(p.selectedSaved);
-    in.get(p.selected2Saved);
-    in.get(p.descCount);
-    in.link(l.descs);
-    in.text(p.tableName);
-    in.get(p.rowIndex);
-    in.get(p.selected2);
-    in.get(p.adaptTableIndex);
-    in.get(p.adaptedRow);
-    in.get(p.tipOutside);
-    in.get(p.outOfWindow);
-    in.link(l.opeList);
-    in.get(p.noMeasures);
-    in.bytes(p.area304);
-    in.get(p.movedMark);
-    in.link(l.deepSplitNext);
-    in.link(l.deepSplitPrev);
-    in.get(p.chamferCheck);
-    in.get(p.geometryProblem);
-    in.get(p.furtherMark);
-    in.get(p.splitByDepth);
-    in.get(p.simplified);
-    in.get(p.movedOpposite);
-    in.get(p.rowChanged);
-    in.bytes(p.area321);
-    in.get(p.depthChecked);
-    in.bytes(p.area324);
-    in.get(p.neckSplitted);
-    in.get(p.twinSplitted);
-    in.get(p.farSplitted);
-    in.get(p.reprocessed);
-    in.get(p.memberReprocessed);
-    in.get(p.formState);
-    in.bytes(p.area334);
-    in.get(p.touchTop);
-    in.get(p.crashTop);
-    in.get(p.touchBottom);
-    in.get(p.crashBottom);
-    in.get(p.crashInto);
-    in.get(p.hillT);
-    in.get(p.hillB);
-    in.get(p.crashBottomZ);
-    in.get(p.id);
-    in.get(p.cylCount);
-    in.link(l.firstCyl);
-    in.link(l.view);
-    in.get(p.axisLineId);
-    in.link(l.prev);
-    in.link(l.next);
-    in.get(p.crashTopZ);
-    in.bytes(p.area417);
-    in.get(p.reamSplitted);
-    in.get(p.noProblem);
-    in.get(p.tableIndex);
-    in.text(p.rowName);
-    in.get(p.provisionalRow);
-    in.text(p.processName);
-    in.get(p.reamPartnerId);
-    in.bytes(p.area549);
-    in.get(p.reamPart);
-    in.get(p.reamDepthSet);
-    in.get(p.reamSavedZInf);
-    in.bytes(p.area560);
-    in.get(p.notAccessible);
-    in.get(p.splitFarZ);
-    in.get(p.splitPartnerId);
-    in.get(p.toolMissing);
-    in.get(p.toolCreated);
-    in.bytes(p.area584);
+    pointFields(in, p, l);
     assert(in.r.ok() && in.r.remaining() == 0 && "POINT_LIST image size");
     if (p.kind == 0) p.kind = 2;   // points of earlier releases carry no kind
     if (p.kind != 2) return IMAGE_STATUS::wrongKind;
@@ -363,57 +320,8 @@ IMAGE_STATUS readPointImage(const std::uint8_t* image, std::size_t size, POINT_L
 void writeCylImage(const CYL_LIST& c, const TREE_LINK_ID& linkId, ByteWriter& out) {
     [[maybe_unused]] const std::size_t start = out.size();
     IMAGE_OUT o{out, linkId};
-    o.doubles(c.cUniv, 3);
-    o.matrix(c.matrix);
-    o.put(c.viewNumber);
-    o.put(c.zSup);
-    o.put(c.rSup);
-    o.put(c.zInf);
-    o.put(c.rInf);
-    o.put(c.Ai);
-    o.put(c.Asw);
-    o.bytes(c.reserved146);
-    o.put(c.rFlatMinBtm);
-    o.put(c.secAng);
-    o.put(c.fitPreDrill);
-    o.put(c.threadDiam);
-    o.put(c.threadPitch);
-    o.put(c.threadTable);
-    o.put(c.isTap);
-    o.put(c.isFit);
-    o.put(c.attribSuffix);
-    o.put(c.topFlat);
-    o.put(c.bottomFlat);
-    o.put(c.topClosed);
-    o.put(c.bottomClosed);
-    o.put(c.topRingClosed);
-    o.put(c.bottomRingClosed);
-    o.put(c.entCount);
-    for (const CYL_ENT& e : c.ents) {
-        o.put(e.level);
-        o.put(e.colour);
-        o.put(e.id);
-        o.put(e.entry);
-    }
-    o.link(c.prev);
-    o.link(c.next);
-    o.put(c.rToric);
-    o.put(c.rCtoric);
-    o.put(c.zToric);
-    o.put(c.featureDepth);
-    o.put(c.rFlatMinTop);
-    o.put(c.rFlatMaxTop);
-    o.put(c.rFlatMaxBtm);
-    o.put(c.ovlpCount);
-    for (const OVLP_ENTRY& e : c.ovlp) o.ovlp(e);
-    o.bytes(c.reserved577);
-    o.put(c.viewIdn);
-    o.put(c.featureFromBottom);
-    o.text(c.threadName);
-    o.text(c.fitClass);
-    o.put(c.mergedCount);
-    for (const OVLP_ENTRY& e : c.merged) o.ovlp(e);
-    o.put(c.featureOrigin);
+    CYL_LINKS unused;
+    cylFields(o, c, unused);
     assert(out.size() - start == kCylListSize && "CYL_LIST image size");
 }
 
@@ -423,57 +331,7 @@ IMAGE_STATUS readFullCylImage(const std::uint8_t* image, std::size_t size, CYL_L
     IMAGE_IN in(image, size, kCylListSize);
     CYL_LIST c;
     CYL_LINKS l;
-    in.doubles(c.cUniv, 3);
-    in.matrix(c.matrix);
-    in.get(c.viewNumber);
-    in.get(c.zSup);
-    in.get(c.rSup);
-    in.get(c.zInf);
-    in.get(c.rInf);
-    in.get(c.Ai);
-    in.get(c.Asw);
-    in.bytes(c.reserved146);
-    in.get(c.rFlatMinBtm);
-    in.get(c.secAng);
-    in.get(c.fitPreDrill);
-    in.get(c.threadDiam);
-    in.get(c.threadPitch);
-    in.get(c.threadTable);
-    in.get(c.isTap);
-    in.get(c.isFit);
-    in.get(c.attribSuffix);
-    in.get(c.topFlat);
-    in.get(c.bottomFlat);
-    in.get(c.topClosed);
-    in.get(c.bottomClosed);
-    in.get(c.topRingClosed);
-    in.get(c.bottomRingClosed);
-    in.get(c.entCount);
-    for (CYL_ENT& e : c.ents) {
-        in.get(e.level);
-        in.get(e.colour);
-        in.get(e.id);
-        in.get(e.entry);
-    }
-    in.link(l.prev);
-    in.link(l.next);
-    in.get(c.rToric);
-    in.get(c.rCtoric);
-    in.get(c.zToric);
-    in.get(c.featureDepth);
-    in.get(c.rFlatMinTop);
-    in.get(c.rFlatMaxTop);
-    in.get(c.rFlatMaxBtm);
-    in.get(c.ovlpCount);
-    for (OVLP_ENTRY& e : c.ovlp) in.ovlp(e);
-    in.bytes(c.reserved577);
-    in.get(c.viewIdn);
-    in.get(c.featureFromBottom);
-    in.text(c.threadName);
-    in.text(c.fitClass);
-    in.get(c.mergedCount);
-    for (OVLP_ENTRY& e : c.merged) in.ovlp(e);
-    in.get(c.featureOrigin);
+    cylFields(in, c, l);
     assert(in.r.ok() && in.r.remaining() == 0 && "CYL_LIST image size");
     // Code that walks `ents`, `ovlp` or `merged` trusts these counts; a damaged one would send it past the
     // arrays.

@@ -164,11 +164,11 @@ void applySingle(const MATCH_ENTRY& e) {
 }
 
 // false when the split moved nothing or failed: the merge ends there.
-bool applyPair(VIEW_LIST* tree, const MATCH_ENTRY& e, CMoveIndex& index) {
+bool applyPair(VIEW_LIST* tree, const MATCH_ENTRY& e, CMoveIndex& index, const ALLOWED_VIEWS& allowed) {
     POINT_LIST* point = e.point;
     VIEW_LIST* view = point->view;
     if (point->cylCount != 1 || point->neckSplitted || point->twinSplitted || point->crashBottom) return true;
-    if (isOppositeDirAllowed(view->matrix[2]) != 1) return true;
+    if (isOppositeDirAllowed(allowed, view->matrix[2]) != 1) return true;
     POINT_LIST* moved = splitPointToOppView2(tree, view, point, e.segment, &index);
     if (!moved || moved == moveFailed()) return false;
     const int keptMark = e.directions[0] == kSameSense ? 0 : 1;
@@ -202,7 +202,7 @@ void dumpMarks(const FEATURE_MARK* marks) {
 
 }  // namespace
 
-FEATURE_MARK* mergeFeaturesWithHoles(VIEW_LIST* tree, FEATURE_MARK* marks) {
+FEATURE_MARK* mergeFeaturesWithHoles(VIEW_LIST* tree, FEATURE_MARK* marks, const ALLOWED_VIEWS& allowed) {
     marks = projectHolesToView(tree, marks, 0);
     featureMarksToView(marks);
 
@@ -211,7 +211,7 @@ FEATURE_MARK* mergeFeaturesWithHoles(VIEW_LIST* tree, FEATURE_MARK* marks) {
     CMoveIndex index;
     for (const MATCH_ENTRY& e : entries) {
         if (e.count == 1) applySingle(e);
-        else if (!applyPair(tree, e, index)) return marks;
+        else if (!applyPair(tree, e, index, allowed)) return marks;
     }
     if (g_globals->debugDumps) dumpMarks(marks);
     return marks;

@@ -53,7 +53,7 @@ private:
     CProgressBox* m_progress;
 };
 
-bool runStages(CStageRun& run, std::uint16_t mode) {
+bool runStages(CStageRun& run, std::uint16_t mode, const ALLOWED_VIEWS& allowed) {
     run.dump(1);
     if (!run.tested(cylsJointAxis(run.head))) return false;
     run.dump(2);
@@ -80,7 +80,7 @@ bool runStages(CStageRun& run, std::uint16_t mode) {
 
     cylsRemovePockets(run.head);
     run.dump(10);
-    if (!run.tested(cylsSplitTipTool(run.head))) return false;
+    if (!run.tested(cylsSplitTipTool(run.head, allowed))) return false;
     run.dump(11);
     cylsEraAOpq(run.head);
     if (!run.step()) return false;
@@ -119,6 +119,7 @@ VIEW_LIST* recognizeCylinders(std::uint16_t mode, CProgressBox* progress, std::i
     filters.directionRejects = directionRejects;
     filters.maxDiameterOn = maxDiameterOn != 0;
     filters.minDiameterOn = minDiameterOn != 0;
+    filters.allowed = readAllowedViews(g_globals->settings);
 
     VIEW_LIST* raw = nullptr;
     if (buildRawTree(&raw, filters) != 0) {
@@ -126,7 +127,7 @@ VIEW_LIST* recognizeCylinders(std::uint16_t mode, CProgressBox* progress, std::i
         return nullptr;
     }
     CStageRun run(raw, progress);
-    const bool finished = runStages(run, mode);
+    const bool finished = runStages(run, mode, filters.allowed);
     if (outcome) *outcome = run.outcome;
     return finished ? run.release() : nullptr;
 }

@@ -241,7 +241,7 @@ int CRawBuilder::addSurface(const ent& surface) {
     const int made = surfaceToSegment(&seg, surface);
     if (made < 0) return -1;
     if (made == 0) return 0;
-    if (isDirInSelViews(seg.zDir(), 1) < 1) {
+    if (isDirInSelViews(m_filters.allowed, seg.zDir(), 1) < 1) {
         bump(m_filters.directionRejects);
         return 0;
     }

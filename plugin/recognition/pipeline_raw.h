@@ -2,6 +2,7 @@
 // part becomes a segment, grouped by drilling direction and by axis position. Private to the pipeline and
 // its tests. Frames as in tree.h.
 #pragma once
+#include "plugin/base/directions.h"
 #include <cstdint>
 
 struct VIEW_LIST;
@@ -12,6 +13,7 @@ struct RAW_FILTERS {
     std::int32_t* directionRejects = nullptr;
     bool maxDiameterOn = false;
     bool minDiameterOn = false;
+    ALLOWED_VIEWS allowed;                      // a surface of another direction is rejected
 };
 
 // Builds the raw tree into `*head` (null when no surface qualifies) and sets g_surfaceCount. 0 done; -1

@@ -43,9 +43,9 @@ int isReamable(const CYL_LIST* seg, double chamferAngleA, double chamferAngleB, 
     return widensDownwards && small ? 1 : 0;
 }
 
-int splitReaming(VIEW_LIST* tree, const CTabColsDesc& table, std::int16_t fitMode, double fitRatio,
-                 std::int16_t fitFullDepth, std::int16_t otherMode, double otherRatio, std::int16_t otherFullDepth,
-                 CProgressBox*) {
+int splitReaming(VIEW_LIST* tree, const CTabColsDesc& table, const ALLOWED_VIEWS& allowed, std::int16_t fitMode,
+                 double fitRatio, std::int16_t fitFullDepth, std::int16_t otherMode, double otherRatio,
+                 std::int16_t otherFullDepth, CProgressBox*) {
     if (fitMode == kSplitNever && otherMode == kSplitNever) return 0;
     const KIND_RULE fitRule{fitMode, fitRatio, fitFullDepth};
     const KIND_RULE otherRule{otherMode, otherRatio, otherFullDepth};
@@ -58,7 +58,7 @@ int splitReaming(VIEW_LIST* tree, const CTabColsDesc& table, std::int16_t fitMod
             // again; its partner lies on its axis, so a second split could only discard its tail.
             if (point->reamSplitted) continue;
             if (point->neckSplitted || point->twinSplitted || point->crashBottom) continue;
-            if (isOppositeDirAllowed(view->matrix[2]) != 1) continue;
+            if (isOppositeDirAllowed(allowed, view->matrix[2]) != 1) continue;
             const CYL_LIST* top = point->firstCyl;
             if (!top) continue;
 

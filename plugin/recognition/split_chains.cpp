@@ -73,12 +73,13 @@ bool isWallBetween(const CYL_LIST* s, const CYL_LIST* n) {
 // The part below a wall: released when the opposite direction may not be drilled, else handed, flipped,
 // to a new point of the opposite view. A position already taken there does not stop it (unlike
 // splitPointToOppView), and the hills stay behind. 0, or -1 on failure.
-int splitAtWall(VIEW_LIST* head, VIEW_LIST* view, POINT_LIST* point, CYL_LIST* s, CMoveIndex& index) {
+int splitAtWall(VIEW_LIST* head, VIEW_LIST* view, POINT_LIST* point, CYL_LIST* s, CMoveIndex& index,
+                const ALLOWED_VIEWS& allowedViews) {
     const int opposite = getOppositeView(view->viewNumber);
     if (opposite < 0) return -1;
     double matrix[3][3] = {};
     (void)get_view_matrix(opposite, matrix);
-    const bool allowed = isDirInSelViews(matrix[2], 0) == kSameSense;
+    const bool allowed = isDirInSelViews(allowedViews, matrix[2], 0) == kSameSense;
 
     CYL_LIST* tail = cutAfter(point, s);
     if (!allowed) {
@@ -328,7 +329,7 @@ int forEachPoint(VIEW_LIST* head, Visit visit) {
 
 }  // namespace
 
-int cylsSplitTipTool(VIEW_LIST* head) {
+int cylsSplitTipTool(VIEW_LIST* head, const ALLOWED_VIEWS& allowed) {
     CMoveIndex index;
     for (VIEW_LIST* view = head; view; view = view->next) {
         if (view->passMark) continue;
@@ -336,7 +337,7 @@ int cylsSplitTipTool(VIEW_LIST* head) {
             POINT_LIST* next = point->next;
             for (CYL_LIST* s = point->firstCyl; s && s->next; s = s->next) {
                 if (!isWallBetween(s, s->next)) continue;
-                if (splitAtWall(head, view, point, s, index) < 0) return -1;
+                if (splitAtWall(head, view, point, s, index, allowed) < 0) return -1;
                 break;
             }
             point = next;

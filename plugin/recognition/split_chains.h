@@ -4,6 +4,7 @@
 // (views in list order, points in chain order, segments from the top) and keeps `cylCount` and
 // `pointCount` equal to the chain lengths. T is g_tolerances.tolT; z runs along the view's Z row.
 #pragma once
+#include "plugin/base/directions.h"
 #include <cstdint>
 
 struct VIEW_LIST;
@@ -12,7 +13,7 @@ struct VIEW_LIST;
 // the chain there: the part below goes, flipped, to the opposite view when that direction is allowed, and
 // is released when it is not. Only the first wall of a chain counts. Skips views with `passMark` set and
 // clears `passMark` on every view when done. 0; -1 when the opposite view cannot be had or memory runs out.
-[[nodiscard]] int cylsSplitTipTool(VIEW_LIST* head);
+[[nodiscard]] int cylsSplitTipTool(VIEW_LIST* head, const ALLOWED_VIEWS& allowed);
 
 // Releases every point whose chain is closed both at its top and at its bottom. 0.
 int cylsEraAOpq(VIEW_LIST* head);

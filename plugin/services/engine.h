@@ -1,12 +1,12 @@
 // What the other subsystems and the work cycle use of the process engine: the recognition run, the process
-// tree, the configuration run and the marker entity, and the engine's rules that recognition applies.
+// tree, what the configuration run shares with it, the process trial and the marker entity, and the engine's rules that recognition applies.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <vector>
+#include "plugin/base/directions.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/model/work_records.h"
-#include "plugin/services/configuration.h"
 
 struct ent;
 struct VIEW_LIST;
@@ -14,15 +14,12 @@ struct POINT_LIST;
 struct OPE_LIST;
 struct PROCESS_OPE;
 struct CYL_LIST;
-class CConfigProcess;
 class CTabColsDesc;
 
 // Recognises the part: -1 cancelled or failed, else the button of the run summary (1 or 2).
 std::int16_t runRecognition(std::uint32_t* processTreeFlags);
 // Shows the process tree; returns the next preset, on which the command loop acts.
 std::int16_t runProcessDialog(std::uint32_t* processTreeFlags, std::int16_t* option, std::int16_t preset);
-// The configuration run (config_run.cpp): 1 when it ended after a trial drawn for the user to inspect.
-int runConfigProcess(std::int16_t preset);
 // What the configuration dialog shares with the configuration run, kept by the engine between its runs: the
 // table and process it opens on, the action it last ended with, the row it chose ([row, -1]), the table being
 // configured and the cells of the row an edit or a trial works on.
@@ -34,7 +31,12 @@ struct CONFIG_SHARED {
     std::vector<std::string>& rowCells;
 };
 CONFIG_SHARED configShared();
-int tryConfiguredProcess(CConfigProcess& dialog);
+// The process trial (the configuration's action 105): the `count` operations of the process configured,
+// made for a hole of the current row's form in the trial's own operation group, whose id goes into
+// `trialGroupId`. Returns 0.
+int tryConfiguredProcess(PROCESS_OPE* operations, int count, std::int32_t& trialGroupId);
+// Deletes the form preview's and the trial marker's entities and empties their list.
+void deletePreviewEntities();
 // Picks one entity of `type`: 1 picked (in *entity), 2 cancelled.
 int selectEntWithMask(ent* entity, std::uint32_t type, std::int16_t menuMode, const char* prompt);
 void blankMarkerEnt();
@@ -47,7 +49,7 @@ int cancelGroupOperations(std::uint32_t groupId);
 
 // 1 when no view restriction is set, when the user allowed no view, or when the reversed direction (a unit
 // vector) is an allowed view in its own sense; else 0.
-int isOppositeDirAllowed(const double direction[3]);
+int isOppositeDirAllowed(const ALLOWED_VIEWS& allowed, const double direction[3]);
 
 // ---- operations (operation_comments.cpp) ---------------------------------------------------------------------
 

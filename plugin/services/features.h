@@ -12,9 +12,12 @@
 #include <vector>
 
 #include "platform/ui/canvas.h"
-#include "platform/ui/dialog.h"
 #include "plugin/base/part_record.h"
 #include "plugin/base/text_section.h"
+
+namespace plat {
+class Dialog;
+}
 
 struct FEATURE_MARK;
 struct VIEW_LIST;
@@ -94,21 +97,9 @@ void drawShapeSketch(plat::Canvas& dc, int cx, int top, int d, int h, int p, int
 
 // ---- the form's shape settings ------------------------------------------------------------------------------------
 
-// The level a form's shape is drawn on and whether help points go on its axis (form_shape_settings.cpp). The
-// caller sets both, runs the dialog and reads them back after OK.
-class CDlgUserToolsMgr : public plat::Dialog {
-public:
-    static constexpr int kTemplate = 18105, kLevel = 18098, kHelpPoints = 18204, kLevelLabel = 18207,
-                         kLevelList = 18041;
-    CDlgUserToolsMgr();
-
-    std::int32_t level = 0;          // the host's current level until the caller sets it
-    std::uint8_t helpPoints = 0;
-
-protected:
-    bool onInitDialog() override;
-    void onOK() override;
-};
+// Asks for the level a form's shape is drawn on and whether help points go on its axis (form_shape_settings.cpp),
+// starting from the values given; true with the values taken after OK, false (the values kept) otherwise.
+bool askFormShapeSettings(std::int32_t& level, std::uint8_t& helpPoints);
 
 // ---- the coloured features ----------------------------------------------------------------------------------------
 
@@ -121,54 +112,7 @@ struct COLOURED_FEATURES {
 };
 
 // Which host colour stands for which reaming and thread class, and its process table, as named
-// configurations ("<name>.ReamCfg" in the forms folder of the units; plugin/features/coloured_features.h).
-// The caller sets `configName` and the colours and tables, runs it and takes them back after IDOK. Its
-// buttons save, rename and delete configuration files at once.
-class CDlgFeaturesColoredConfig : public plat::Dialog {
-public:
-    static constexpr int kTemplate = 18200;
-    static constexpr int kReamColour = 5000, kReamPick = 5010, kReamRgb = 5020, kReamTable = 5030;
-    static constexpr int kThreadColour = 5040, kThreadPick = 5050, kThreadRgb = 5060, kThreadTable = 5070;
-    static constexpr int kConfigs = 5080, kSaveAs = 5081, kRename = 5082, kDelete = 5083;
-    static constexpr int kReamFrame = 5090, kConfigFrame = 5091, kThreadFrame = 5092, kReamColourHead = 5093,
-                         kReamTableHead = 5094, kThreadColourHead = 5095, kThreadTableHead = 5096;
-    static constexpr const char* kExtension = "ReamCfg";
-
-    CDlgFeaturesColoredConfig();
-
-    std::string configName;
-    std::vector<RGB_COLOR_NUM> hostColors;     // the palette, with what the part's table translates
-    std::vector<RGB_COLOR_NUM> vertaColors;
-    std::array<std::uint8_t, 3> threadColors{};
-    std::array<std::string, 3> threadTables;
-    std::array<std::uint8_t, 6> reamColors{};
-    std::array<std::string, 6> reamTables;
-
-protected:
-    bool onInitDialog() override;
-    void onOK() override;
-
-private:
-    COLOURED_FEATURES members() const;
-    void takeMembers(const COLOURED_FEATURES& config);
-    // Lists the configuration files (writing "Default" from the members when there is none) and selects
-    // the one of that name, or the first; configName follows the selection.
-    void listConfigFiles(const std::string& select);
-    void readConfigFile();
-    bool writeConfigFile();
-    void loadControls();
-    void saveControls();
-    std::string selectedConfig() const;
-    // The name typed in the entry for Save as and Rename; "" when cancelled or refused (after a message).
-    std::string askName(const std::string& start);
-    void onConfigChanged();
-    void onSaveAs();
-    void onRename();
-    void onDelete();
-    void onPickColour(int field, bool warn);
-    void onRgb(int field, bool warn);
-    void warnIfSelectionColour(int colour);
-    void tell(int line, const std::string& name);
-
-    CTextSection texts_;
-};
+// configurations (coloured_features.cpp), shown over `parent` from the configuration named and the classes
+// given; true with what the user left after OK, false (everything kept) otherwise. Its buttons save, rename
+// and delete configuration files at once.
+bool editColouredFeatures(std::string& configName, COLOURED_FEATURES& classes, plat::Dialog* parent);

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "plugin/base/directions.h"
+
 struct VIEW_LIST;
 struct POINT_LIST;
 struct CYL_LIST;
@@ -58,12 +60,12 @@ constexpr int kRecognitionFailed = -1;     // after its message
 [[nodiscard]] int checkStockEntry(VIEW_LIST* tree);
 
 // The reaming split: the straight, open-ended segment at a through hole's far end goes, flipped, to the
-// opposite view. Splits every hole whose candidate segment the settings of its kind accept: fit segments take the fit
-// mode, ratio and full-depth switch, all others the other three. `table` gives the chamfer angle range
-// and the maximum chamfer of its [Prm] part. `progress` is not used. 0, or -1 when a move into the
-// opposite view failed (splits done before stay).
-[[nodiscard]] int splitReaming(VIEW_LIST* tree, const CTabColsDesc& table, std::int16_t fitMode, double fitRatio,
-                               std::int16_t fitFullDepth, std::int16_t otherMode, double otherRatio,
+// opposite view, when the allowed views take the opposite direction. Splits every hole whose candidate
+// segment the settings of its kind accept: fit segments take the fit mode, ratio and full-depth switch, all
+// others the other three. `table` gives the chamfer angle range and the maximum chamfer of its [Prm] part.
+// `progress` is not used. 0, or -1 when a move into the opposite view failed (splits done before stay).
+[[nodiscard]] int splitReaming(VIEW_LIST* tree, const CTabColsDesc& table, const ALLOWED_VIEWS& allowed,
+                               std::int16_t fitMode, double fitRatio, std::int16_t fitFullDepth, std::int16_t otherMode, double otherRatio,
                                std::int16_t otherFullDepth, CProgressBox* progress = nullptr);
 
 // The thread and fit attributes the designer put into the part as labels, named entities or coded entity
@@ -74,7 +76,7 @@ int readNameHoleAttribs(VIEW_LIST* tree);
 // Lays the feature marks onto the recognised holes (tap or fit data to the segment a mark covers).
 // Returns the head of the mark list after the merge; the caller stores it as the global list head. With
 // PLUGIN_GLOBALS::debugDumps on, the marks are listed in "FeaturesList.txt" of the work folder.
-FEATURE_MARK* mergeFeaturesWithHoles(VIEW_LIST* tree, FEATURE_MARK* marks);
+FEATURE_MARK* mergeFeaturesWithHoles(VIEW_LIST* tree, FEATURE_MARK* marks, const ALLOWED_VIEWS& allowed);
 
 // ---- dumps of the tree while the debug switch is on ---------------------------------------------------------
 

@@ -37,6 +37,13 @@ namespace T = generation_terms;
 constexpr int kMsgCaption = 1, kMsgNotAccessible = 150;   // "ErrorMessages"
 constexpr int kGroupLabel = 35;                            // "TreeProcessDlg"
 
+// The host's modes: named_view_manager's construction and tool view, nci_manager's regeneration.
+constexpr int kSetConstructionView = 7, kSetToolView = 8, kRegenerate = 8;
+
+// Tool types (TOOL_OP_TYPE) whose depth follows a rule of its own; the last type of the table.
+constexpr std::uint32_t kDrill = 3, kTapRight = 4, kTapLeft = 5, kReamer = 6, kBoringBar = 7, kPocketing = 13,
+                        kContouring = 14, kSurfacing = 16, kTaperMill = 17, kFacing = 18, kLastToolType = 19;
+
 // One operation in the order of creation; a new host group begins with it when `startsGroup`.
 struct BY_TL_TYPE_SEQ {
     OPE_LIST* operation = nullptr;
@@ -60,25 +67,77 @@ void setPlanes(int construction, int tool) {
     char ok = 0;
     view_ent v{};
     v.number = static_cast<std::int16_t>(construction);
-    named_view_manager(&v, 7, "", &ok);
+    named_view_manager(&v, kSetConstructionView, "", &ok);
     v.number = static_cast<std::int16_t>(tool);
-    named_view_manager(&v, 8, "", &ok);
+    named_view_manager(&v, kSetToolView, "", &ok);
+}
+
+// What the tree had switched on, kept at the start and given back at the end.
+void keepSelection(VIEW_LIST* tree) {
+    for (VIEW_LIST* v = tree; v; v = v->next) v->selectedSaved = v->selected;
+    forEachHole(tree, [](POINT_LIST& p) {
+        p.selectedSaved = p.selected;
+        p.selected2Saved = p.selected2;
+    });
+}
+void restoreSelection(VIEW_LIST* tree) {
+    for (VIEW_LIST* v = tree; v; v = v->next) v->selected = v->selectedSaved;
+    forEachHole(tree, [](POINT_LIST& p) {
+        p.selected = p.selectedSaved;
+        p.selected2 = p.selected2Saved;
+    });
+}
+
+// Holes that cannot be reached from their side: the user says whether they are made too (No clears the
+// filter's bit for this generation). False when the user cancelled.
+bool askAboutUnreachableHoles(VIEW_LIST* tree, std::uint32_t* treeFlags) {
+    if (g_records->runStats.stateCount5 == 0 || (*treeFlags & kStateNotAccessible) == 0) return true;
+    int count = 0;
+    forEachHole(tree, [&](const POINT_LIST& p) { count += !p.excluded && p.notAccessible && p.selected ? 1 : 0; });
+    if (count == 0) return true;
+    const int answer = plat::messageBox(nullptr,
+                                        fillText(errorMessage(kMsgNotAccessible), {long{g_records->runStats.stateCount5}}),
+                                        errorMessage(kMsgCaption), plat::MB_YESNOCANCEL | plat::MB_ICONQUESTION);
+    if (answer == plat::IDCANCEL) return false;
+    if (answer == plat::IDNO) *treeFlags &= ~static_cast<std::uint32_t>(kStateNotAccessible);
+    return true;
+}
+
+// Holes the tree's filter hides are left out, each with its chain of equal holes.
+void leaveOutFilteredHoles(VIEW_LIST* tree, std::uint32_t treeFlags) {
+    forEachHole(tree, [&](POINT_LIST& p) {
+        if (p.excluded || p.chainMember || holeMeetsFilter(p, treeFlags)) return;
+        forEachEqualHole(&p, [](POINT_LIST& m) {
+            m.selected = 0;
+            m.selected2 = 0;
+        });
+    });
+}
+
+// The previous generation's groups and operations, its tools the part no longer uses (unless the settings
+// keep them) and its drill points go.
+void removePreviousGeneration(const PRM_SETTINGS& s) {
+    cleanGeneratedGroups(0);
+    if (s.keepPartTools == 0) deleteUnusedTools();
+    setFormsLevelVisible(true);
+    deleteTempPoints();
 }
 
 }  // namespace
 
 double operationDepth(const OPE_LIST& o, const tp_tool& tool, std::uint8_t tipCompensation) {
     const double D = rounded(T::bottomZ(o) - T::referenceZ(o));
+    if (o.toolType > kLastToolType) return 0;
     switch (o.toolType) {
-    case 0: case 1: case 2: case 8: case 9: case 10: case 11: case 12: case 15: case 19: return D;
-    case 3: {
+    case kPocketing: case kContouring: case kSurfacing: case kFacing: return 0;
+    case kDrill: {
         double depth = D;
         if (tipCompensation == 1 && tool.angle > 0 && tool.angle < 180)
             depth -= (o.toolDiam / 2) / std::tan(tool.angle / 2 * 3.141592653589793 / 180);
         return depth;
     }
-    case 4:
-    case 5: {
+    case kTapRight:
+    case kTapLeft: {
         if (std::fabs(T::threadLength(o)) <= g_tolerances.tolT)
             return T::tipCompensated(o) ? D - T::tipLength(o) : D + T::depthAllowance(o);
         const double L = T::topZ(o) - std::fabs(T::threadLength(o)) - T::referenceZ(o);
@@ -86,10 +145,10 @@ double operationDepth(const OPE_LIST& o, const tp_tool& tool, std::uint8_t tipCo
         if (reach < L || g_globals->settings.throughTapAddOn != 0) return L;
         return D;
     }
-    case 6:
-    case 7: return T::tipCompensated(o) ? D - T::tipLength(o) : D + T::depthAllowance(o);
-    case 17: return rounded(T::bottomZ(o) - T::topZ(o));
-    default: return 0;
+    case kReamer:
+    case kBoringBar: return T::tipCompensated(o) ? D - T::tipLength(o) : D + T::depthAllowance(o);
+    case kTaperMill: return rounded(T::bottomZ(o) - T::topZ(o));
+    default: return D;   // the spot and centre drills, counterbores, countersinks and the other mills
     }
 }
 
@@ -97,7 +156,7 @@ int createSequenceOperations(std::vector<PTS_TL_SEQ>& points, const tp_tool& too
                              std::uint8_t multiView, std::vector<std::int32_t>& created) {
     if (points.empty()) return 0;
     if (pathMode == 1) orderSequencePoints(points);
-    const double T = g_tolerances.tolT;
+    const double tol = g_tolerances.tolT;
     const double base = g_globals->settings.baseTolerance;
     OPE_LIST* R = points.front().operation;
     double depth = operationDepth(*R, tool, multiView);
@@ -112,12 +171,12 @@ int createSequenceOperations(std::vector<PTS_TL_SEQ>& points, const tp_tool& too
         if (O != R) {
             const bool otherView = !multiView && (O->view && R->view && O->view->viewNumber != R->view->viewNumber);
             const bool otherHeights =
-                !multiView && (std::fabs((O->zInf - O->zSup) - (R->zInf - R->zSup)) > T ||
-                               std::fabs((O->zSup - T::referenceZ(*O)) - (R->zSup - T::referenceZ(*R))) > T);
+                !multiView && (std::fabs((O->zInf - O->zSup) - (R->zInf - R->zSup)) > tol ||
+                               std::fabs((O->zSup - T::referenceZ(*O)) - (R->zSup - T::referenceZ(*R))) > tol);
             const bool milled = milledKindOf(*O) != 0 || milledKindOf(*R) != 0;
             const bool starts = otherView || otherHeights || (milled && std::fabs(O->milledDiam - R->milledDiam) > base) ||
                                 O->cycle != R->cycle || T::tipCompensated(*O) != T::tipCompensated(*R) ||
-                                std::fabs(T::threadLength(*O) - T::threadLength(*R)) > T ||
+                                std::fabs(T::threadLength(*O) - T::threadLength(*R)) > tol ||
                                 T::originLevel(*O) != T::originLevel(*R);
             if (starts) {
                 make();
@@ -131,6 +190,92 @@ int createSequenceOperations(std::vector<PTS_TL_SEQ>& points, const tp_tool& too
     return 0;
 }
 
+namespace {
+
+// The operations of one sequence entry in creation order, a new host group marked at each change of tool
+// type (none with a named group): a run goes on while the tool stays or the type does.
+std::vector<BY_TL_TYPE_SEQ> operationsByToolType(const FULL_TOOLS_SEQ& entry, bool namedGroup) {
+    std::vector<BY_TL_TYPE_SEQ> byType;
+    std::vector<OPE_LIST*> gathered;
+    const auto flush = [&] {
+        for (std::size_t i = 0; i < gathered.size(); ++i)
+            byType.push_back({gathered[i], static_cast<std::uint8_t>(i == 0 && !namedGroup ? 1 : 0)});
+        gathered.clear();
+    };
+    const OPE_LIST* head = entry.opes.front();
+    std::int32_t gatherTool = head ? head->toolIndex : -1;
+    std::uint32_t gatherType = head ? head->toolType : 0;
+    for (OPE_LIST* op : entry.opes) {
+        if (!op || !op->active || !op->point || !op->point->selected2) continue;
+        if (op->toolIndex != gatherTool && op->toolType != gatherType) {
+            flush();
+            gatherType = op->toolType;
+        }
+        gatherTool = op->toolIndex;
+        gathered.push_back(op);
+    }
+    flush();
+    return byType;
+}
+
+// What one generation works with: the groups it files operations under and the operations it made.
+struct GENERATION {
+    std::int32_t rootId = 0, activeId = 0;
+    std::int32_t currentGroup = 0;   // the named group, or the group of the current run of a tool type
+    int groupCounter = 0;
+    const std::string& groupName;
+    const CTextSection& texts;
+    std::vector<std::int32_t> created;
+};
+
+// The host groups, the part's tools and the operations of one toolpath group's tool sequence.
+void makeEntryOperations(FULL_TOOLS_SEQ& entry, GENERATION& gen, std::int16_t pathMode) {
+    const PRM_SETTINGS& s = g_globals->settings;
+    for (tp_tool& tool : *entry.tools) tool.machineGroupId = gen.rootId;
+    for (VIEW_LIST* v = entry.view; v; v = v->next)
+        for (POINT_LIST* p = v->firstPoint; p; p = p->next) p->drillPointEntity = 0;
+
+    const std::vector<BY_TL_TYPE_SEQ> byType = operationsByToolType(entry, !gen.groupName.empty());
+    if (byType.empty()) return;
+
+    const bool multiView = entry.viewCount > 1 && toolPathGroupsOverViews();
+    std::int32_t currentTool = byType.front().operation->toolIndex;
+    std::vector<PTS_TL_SEQ> points;
+    const auto makeTool = [&] {
+        if (currentTool >= 0 && static_cast<std::size_t>(currentTool) < entry.tools->size()) {
+            tp_tool tool = (*entry.tools)[static_cast<std::size_t>(currentTool)];
+            if (findPartToolLike(&tool, true, true, nullptr) == 0) addToolToPart(&tool);
+            createSequenceOperations(points, tool, pathMode, multiView ? 1 : 0, gen.created);
+        }
+        points.clear();
+    };
+    for (const BY_TL_TYPE_SEQ& item : byType) {
+        OPE_LIST& op = *item.operation;
+        if (item.startsGroup && isOperationKindEnabled(static_cast<std::int32_t>(op.toolType))) {
+            ++gen.groupCounter;
+            const VIEW_LIST* view = op.view;
+            char name[512];
+            std::snprintf(name, sizeof name, "%i%02i (%s %i) %s %s", gen.rootId, gen.groupCounter,
+                          gen.texts.getText(kGroupLabel).c_str(), view ? view->groupNumber : 0,
+                          viewDescription(view).c_str(), typeGroupName(op.toolType).c_str());
+            gen.currentGroup = findOrCreateOpGroup(name, gen.activeId);
+            appendGeneratedGroup(name);
+        }
+        if (item.startsGroup && s.drillingListOn == 1) g_drillingList->writeHeader(entry.view);
+        if (op.toolIndex != currentTool) {
+            makeTool();
+            currentTool = op.toolIndex;
+        }
+        op.groupId = gen.currentGroup;
+        forEachEqualHole(op.point, [&](POINT_LIST& hole) {
+            if (hole.selected2) points.push_back({&hole, &op, 0});
+        });
+    }
+    makeTool();
+}
+
+}  // namespace
+
 int createTreeProcessOperations(std::uint32_t* treeFlags, std::vector<FULL_TOOLS_SEQ>& sequence, std::int16_t pathMode,
                                 const std::string& groupName, std::uint8_t keepGroups) {
     TpGrpList& groups = TpMainGrpMgr().GetMainGrpList();
@@ -143,149 +288,44 @@ int createTreeProcessOperations(std::uint32_t* treeFlags, std::vector<FULL_TOOLS
     CTextSection texts;
     (void)texts.load(g.uiTextFile, "TreeProcessDlg", false);
 
-    // 2. What the tree had switched on, given back at the end.
+    // The selection and the filter are given back whatever the generation does to them.
     const std::uint32_t keptFlags = *treeFlags;
-    for (VIEW_LIST* v = tree; v; v = v->next) v->selectedSaved = v->selected;
-    forEachHole(tree, [](POINT_LIST& p) {
-        p.selectedSaved = p.selected;
-        p.selected2Saved = p.selected2;
-    });
+    keepSelection(tree);
+    if (!askAboutUnreachableHoles(tree, treeFlags)) return 1;
+    leaveOutFilteredHoles(tree, *treeFlags);
 
-    // 3. Holes that cannot be reached from their side: the user says whether they are made too.
-    if (g_records->runStats.stateCount5 != 0 && (*treeFlags & kStateNotAccessible) != 0) {
-        int count = 0;
-        forEachHole(tree, [&](const POINT_LIST& p) { count += !p.excluded && p.notAccessible && p.selected ? 1 : 0; });
-        if (count != 0) {
-            const int answer = plat::messageBox(nullptr,
-                                                fillText(errorMessage(kMsgNotAccessible), {long{g_records->runStats.stateCount5}}),
-                                                errorMessage(kMsgCaption), plat::MB_YESNOCANCEL | plat::MB_ICONQUESTION);
-            if (answer == plat::IDCANCEL) return 1;
-            if (answer == plat::IDNO) *treeFlags &= ~static_cast<std::uint32_t>(kStateNotAccessible);
-        }
-    }
-
-    // 4. Holes the tree's filter hides are left out, each with its chain of equal holes.
-    forEachHole(tree, [&](POINT_LIST& p) {
-        if (p.excluded || p.chainMember || holeMeetsFilter(p, *treeFlags)) return;
-        forEachEqualHole(&p, [](POINT_LIST& m) {
-            m.selected = 0;
-            m.selected2 = 0;
-        });
-    });
-
-    // 5. The planes, the operations manager's refresh.
+    // The operations are made in the first named view's planes, the manager's tree refreshed once at the end.
     const SAVED_PLANES planes{constr_view_n, tool_view_n};
     if (!NamedViews.empty()) setPlanes(NamedViews.front().number, NamedViews.front().number);
     const int refreshWas = OMenableRefresh(0);
 
-    // 6. The previous generation goes.
-    if (keepGroups == 0) {
-        cleanGeneratedGroups(0);
-        if (s.keepPartTools == 0) deleteUnusedTools();
-        setFormsLevelVisible(true);
-        deleteTempPoints();
-    }
+    if (keepGroups == 0) removePreviousGeneration(s);
 
-    // 7.
-    const std::int32_t rootId = g_machineInfo.rootMachineGroup ? g_machineInfo.rootMachineGroup->id : 0;
-    const std::int32_t activeId = active->id;
-
-    // 8. The reports.
+    GENERATION gen{g_machineInfo.rootMachineGroup ? g_machineInfo.rootMachineGroup->id : 0, active->id, 0, 0,
+                   groupName, texts, {}};
     const std::int16_t width = g.metric() ? 6 : 4;
     const bool dontAsk = s.intelligentProcess != 0;
     if (s.machiningTimeListOn == 1) g_machiningTime->begin(s.machiningTimeFile, width, dontAsk);
     if (s.drillingListOn == 1) g_drillingList->begin(s.drillingListFile, width, dontAsk);
+    gen.currentGroup = groupName.empty() ? 0 : findOrCreateOpGroup(groupName, gen.activeId);
 
-    // 9.
-    const std::int32_t namedGroup = groupName.empty() ? 0 : findOrCreateOpGroup(groupName, activeId);
+    for (FULL_TOOLS_SEQ& entry : sequence)
+        if (!entry.opes.empty() && entry.tools) makeEntryOperations(entry, gen, pathMode);
 
-    // 10.
-    std::vector<std::int32_t> created;
-    int groupCounter = 0;
-    std::int32_t currentGroup = namedGroup;
-    for (FULL_TOOLS_SEQ& entry : sequence) {
-        if (entry.opes.empty() || !entry.tools) continue;
-        for (tp_tool& tool : *entry.tools) tool.machineGroupId = rootId;
-        for (VIEW_LIST* v = entry.view; v; v = v->next)
-            for (POINT_LIST* p = v->firstPoint; p; p = p->next) p->drillPointEntity = 0;
-
-        std::vector<BY_TL_TYPE_SEQ> byType;
-        std::vector<OPE_LIST*> gathered;
-        const auto flush = [&] {
-            for (std::size_t i = 0; i < gathered.size(); ++i)
-                byType.push_back({gathered[i], static_cast<std::uint8_t>(i == 0 && groupName.empty() ? 1 : 0)});
-            gathered.clear();
-        };
-        const OPE_LIST* head = entry.opes.front();
-        std::int32_t gatherTool = head ? head->toolIndex : -1;
-        std::uint32_t gatherType = head ? head->toolType : 0;
-        for (OPE_LIST* op : entry.opes) {
-            if (!op || !op->active || !op->point || !op->point->selected2) continue;
-            if (op->toolIndex != gatherTool && op->toolType != gatherType) {
-                flush();
-                gatherType = op->toolType;
-            }
-            gatherTool = op->toolIndex;
-            gathered.push_back(op);
-        }
-        flush();
-        if (byType.empty()) continue;
-
-        const bool multiView = entry.viewCount > 1 && toolPathGroupsOverViews();
-        std::int32_t currentTool = byType.front().operation->toolIndex;
-        std::vector<PTS_TL_SEQ> points;
-        const auto makeTool = [&] {
-            if (currentTool >= 0 && static_cast<std::size_t>(currentTool) < entry.tools->size()) {
-                tp_tool tool = (*entry.tools)[static_cast<std::size_t>(currentTool)];
-                if (findPartToolLike(&tool, true, true, nullptr) == 0) addToolToPart(&tool);
-                createSequenceOperations(points, tool, pathMode, multiView ? 1 : 0, created);
-            }
-            points.clear();
-        };
-        for (const BY_TL_TYPE_SEQ& item : byType) {
-            OPE_LIST& op = *item.operation;
-            if (item.startsGroup && isOperationKindEnabled(static_cast<std::int32_t>(op.toolType))) {
-                ++groupCounter;
-                const VIEW_LIST* view = op.view;
-                char name[512];
-                std::snprintf(name, sizeof name, "%i%02i (%s %i) %s %s", rootId, groupCounter,
-                              texts.getText(kGroupLabel).c_str(), view ? view->groupNumber : 0,
-                              viewDescription(view).c_str(), typeGroupName(op.toolType).c_str());
-                currentGroup = findOrCreateOpGroup(name, activeId);
-                appendGeneratedGroup(name);
-            }
-            if (item.startsGroup && s.drillingListOn == 1) g_drillingList->writeHeader(entry.view);
-            if (op.toolIndex != currentTool) {
-                makeTool();
-                currentTool = op.toolIndex;
-            }
-            op.groupId = currentGroup;
-            forEachEqualHole(op.point, [&](POINT_LIST& hole) {
-                if (hole.selected2) points.push_back({&hole, &op, 0});
-            });
-        }
-        makeTool();
-    }
-
-    // 11 - 15.
     g_machiningTime->finish();
     g_drillingList->close();
-    groups.SetDefaultOperationGroup(activeId);
+    groups.SetDefaultOperationGroup(gen.activeId);
     OMenableRefresh(refreshWas);
     OMrefreshOpManTree();
-    for (VIEW_LIST* v = tree; v; v = v->next) v->selected = v->selectedSaved;
-    forEachHole(tree, [](POINT_LIST& p) {
-        p.selected = p.selectedSaved;
-        p.selected2 = p.selected2Saved;
-    });
+    restoreSelection(tree);
     *treeFlags = keptFlags;
     setPlanes(planes.construction, planes.tool);
 
-    // 16. The toolpaths, once, in the order made.
-    for (std::int32_t id : created) {
+    // The toolpaths, once, in the order made.
+    for (std::int32_t id : gen.created) {
         nci_bin nci{};
         char done = 0;
-        nci_manager(id, 8, &nci, &done);
+        nci_manager(id, kRegenerate, &nci, &done);
     }
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "plugin/base/load_time.h"
 #include "plugin/services/tooling.h"
 #include "plugin/tooling/reports.h"
+#include "plugin/tooling/tools_view.h"
 
 extern LoadTime<CDlgToolsView> g_toolsView;
 extern LoadTime<CMachiningTime> g_machiningTime;

@@ -18,6 +18,7 @@
 #include "plugin/model/tree.h"
 #include "plugin/resources/templates.h"
 #include "plugin/services/tooling.h"
+#include "plugin/tooling/tools_view.h"
 #include "plugin/tooling/tool_dialogs.h"
 #include "plugin/tooling/tools_view_texts.h"
 

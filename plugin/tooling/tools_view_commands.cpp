@@ -19,6 +19,7 @@
 #include "plugin/services/engine.h"
 #include "plugin/services/features.h"
 #include "plugin/services/tooling.h"
+#include "plugin/tooling/tools_view.h"
 #include "plugin/tooling/tool_library_dialog.h"
 
 namespace {

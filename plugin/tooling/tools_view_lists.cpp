@@ -6,6 +6,7 @@
 #include "plugin/model/ope_list.h"
 #include "plugin/model/tool_records.h"
 #include "plugin/services/tooling.h"
+#include "plugin/tooling/tools_view.h"
 
 void CDlgToolsView::buildToolsUsedList() {
     if (!toolsSeq || toolsSeq->empty()) return;
@@ -36,4 +37,12 @@ void CDlgToolsView::buildToolsUsedList() {
     usedOps.clear();
     for (const auto* tools : {&found, &missingTools})
         for (std::int32_t tool : *tools) usedOps.insert(usedOps.end(), opsOf[tool].begin(), opsOf[tool].end());
+}
+
+void countUsedTools(std::vector<FULL_TOOLS_SEQ>& sequence, std::int16_t* notFound, std::int16_t* created) {
+    CDlgToolsView view;
+    view.toolsSeq = &sequence;
+    view.buildToolsUsedList();
+    *notFound = static_cast<std::int16_t>(view.missingTools.size());
+    *created = static_cast<std::int16_t>(view.createdTools.size());
 }

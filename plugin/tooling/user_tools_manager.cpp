@@ -59,13 +59,12 @@ private:
 
 int CUserToolsMgr::run(POINT_LIST& hole) {
     PRM_SETTINGS& s = g_globals->settings;
-    CDlgUserToolsMgr dlg;
-    dlg.level = s.shapeLevel;
-    dlg.helpPoints = s.shapeAxisHelpPoints > 0 ? 1 : 0;
-    if (doModalInPluginRes(dlg) != plat::IDOK) return 0;
-    s.shapeLevel = dlg.level;
-    s.shapeAxisHelpPoints = dlg.helpPoints;
-    level_ = dlg.level;
+    std::int32_t level = s.shapeLevel;
+    std::uint8_t helpPoints = s.shapeAxisHelpPoints > 0 ? 1 : 0;
+    if (!askFormShapeSettings(level, helpPoints)) return 0;
+    s.shapeLevel = level;
+    s.shapeAxisHelpPoints = helpPoints;
+    level_ = level;
 
     const CYL_LIST* first = hole.firstCyl;
     if (!first) {
@@ -106,7 +105,7 @@ int CUserToolsMgr::run(POINT_LIST& hole) {
             if (a2 < 0) a2 += 2 * M_PI;
             arc(cx, c->zToric - base, c->rToric, a1, a2 - a1);
         }
-        if (dlg.helpPoints) point(0, sy);
+        if (helpPoints) point(0, sy);
     }
     // A last segment that is a point ends the section there; otherwise the drill point closes it.
     const double lastSx = last->rSup, lastSy = last->zSup - base;

@@ -79,6 +79,58 @@ TEST_F(ToolpathTest, APeckCyclePecksFromTheRetractPlaneToTheDepth) {
     EXPECT_NE(std::find(nc.begin(), nc.end(), "G98 G83 X10. Y10. Z-7. R2. Q3. F100."), nc.end()) << host::ncListing();
 }
 
+// Uneven pecks (a first peck of 3, then 1.5) have no canned cycle: every peck is a move of the toolpath and
+// of the listing, a peck cycle going out to the retract plane after each, a chip break backing off by 0.2.
+TEST_F(ToolpathTest, UnevenPecksAreEveryPeckAMoveOfThePathAndOfTheListing) {
+    struct Case {
+        int cycle;
+        std::vector<std::string> moves;   // after the rapid to the retract plane, before the one to the clearance
+        std::vector<std::string> blocks;  // the listing's blocks after its comment
+    };
+    const Case cases[] = {
+        {1,
+         {"feed (10,10,-1) f=100", "rapid (10,10,2)", "rapid (10,10,-0.5)", "feed (10,10,-2.5) f=100",
+          "rapid (10,10,2)", "rapid (10,10,-2)", "feed (10,10,-4) f=100", "rapid (10,10,2)", "rapid (10,10,-3.5)",
+          "feed (10,10,-5.5) f=100", "rapid (10,10,2)", "rapid (10,10,-5)", "feed (10,10,-7) f=100",
+          "rapid (10,10,2)"},
+         {"Z2.", "G1 Z-1. F100.", "G0 Z2.", "Z-0.5", "G1 Z-2.5", "G0 Z2.", "Z-2.", "G1 Z-4.", "G0 Z2.", "Z-3.5",
+          "G1 Z-5.5", "G0 Z2.", "Z-5.", "G1 Z-7.", "G0 Z2.", "Z10."}},
+        {2,
+         {"feed (10,10,-1) f=100", "rapid (10,10,-0.8)", "feed (10,10,-2.5) f=100", "rapid (10,10,-2.3)",
+          "feed (10,10,-4) f=100", "rapid (10,10,-3.8)", "feed (10,10,-5.5) f=100", "rapid (10,10,-5.3)",
+          "feed (10,10,-7) f=100", "rapid (10,10,2)"},
+         {"Z2.", "G1 Z-1. F100.", "G0 Z-0.8", "G1 Z-2.5", "G0 Z-2.3", "G1 Z-4.", "G0 Z-3.8", "G1 Z-5.5",
+          "G0 Z-5.3", "G1 Z-7.", "G0 Z2.", "Z10."}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cycle);
+        host::reset();
+        operation op = drilling(c.cycle, {{10, 10, 0}});
+        op.pecks[0] = 3;
+        op.pecks[1] = 1.5;
+        op.pecks[2] = 0.5;
+        op.pecks[3] = 0.2;
+        update(op);
+        regenerate(op);
+        const std::vector<std::string> lines = path(op);
+        ASSERT_GE(lines.size(), 4u);
+        EXPECT_EQ(std::vector<std::string>(lines.begin() + 3, lines.end() - 1), c.moves);
+        EXPECT_EQ(lines.back(), "rapid (10,10,10)");
+
+        const std::string listing = host::ncListing();
+        const std::string comment = "(CYCLE " + std::to_string(c.cycle) + " AS MOVES)\n";
+        const std::size_t at = listing.find(comment);
+        ASSERT_NE(at, std::string::npos) << listing;
+        std::istringstream after(listing.substr(at + comment.size()));
+        std::vector<std::string> blocks;
+        for (std::string line; std::getline(after, line) && line.rfind("N", 0) == 0 && line.find(" M9") == std::string::npos;)
+            blocks.push_back(line.substr(line.find(' ') + 1));
+        EXPECT_EQ(blocks, c.blocks) << listing;
+        EXPECT_EQ(listing.find(" G83"), std::string::npos);
+        EXPECT_EQ(listing.find(" G73"), std::string::npos);
+    }
+}
+
 // The cycles' ends: a dwell at the bottom, a tap feeding out with the spindle reversed, a bore feeding out;
 // a drill's tip goes below the depth by its breakthrough and its tip's length.
 TEST_F(ToolpathTest, EachCycleEndsAsItsKindDoes) {

@@ -15,6 +15,7 @@
 #include "plugin/engine/engine_state.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/model/work_records.h"
+#include "plugin/configuration/config_dialogs.h"
 #include "plugin/services/configuration.h"
 
 namespace {

@@ -10,6 +10,7 @@
 #include "plugin/configuration/process_dialogs.h"
 #include "plugin/engine/engine_state.h"
 #include "plugin/model/ope_list.h"
+#include "plugin/configuration/config_dialogs.h"
 #include "plugin/services/configuration.h"
 #include "plugin/services/engine.h"
 #include "support/tables_fixture.h"

@@ -13,13 +13,14 @@
 #include "plugin/cycle/load_time_objects.h"
 #include "plugin/base/globals.h"
 #include "plugin/base/utilities.h"
-#include "plugin/engine/config_run.h"
+#include "plugin/configuration/config_run.h"
 #include "plugin/engine/engine_state.h"
 #include "plugin/engine/process_trial.h"
 #include "plugin/engine/operation_values.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/model/process_ope.h"
 #include "plugin/model/tab_cols_desc.h"
+#include "plugin/configuration/config_dialogs.h"
 #include "plugin/services/configuration.h"
 #include "plugin/services/engine.h"
 #include "support/form_tables.h"
@@ -226,7 +227,7 @@ TEST_F(ConfigRunTest, ATrialMakesItsOwnGroupMarksTheHoleAndEndsTheRun) {
     opeSet(dialog().operations[1], process_ope::operationType, tool_type::chamferMill);
     opeSet(dialog().operations[2], process_ope::operationType, tool_type::reamer);
     opeSet<std::int16_t>(dialog().operations[2], process_ope::zInfCyl, 1);
-    EXPECT_EQ(tryConfiguredProcess(dialog()), 0);
+    EXPECT_EQ(tryConfiguredProcess(dialog().operations.data(), dialog().operationCount, dialog().trialGroupId), 0);
     EXPECT_EQ(dialog().trialGroupId, group);
     EXPECT_DOUBLE_EQ(opeGet(dialog().operations[0], process_calc::calcToolDiam), 6.5);
     EXPECT_EQ(opeGet(dialog().operations[1], process_ope::disabled), 0);   // the top step has its chamfer

@@ -8,6 +8,7 @@
 
 #include "platform/sys/files.h"
 #include "platform/ui/keys.h"
+#include "plugin/configuration/config_dialogs.h"
 #include "plugin/services/configuration.h"
 #include "support/golden.h"
 #include "support/process_tree_fixture.h"

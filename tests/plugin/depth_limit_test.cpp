@@ -20,7 +20,8 @@ namespace {
 class DepthLimit : public ProcessFixture {
 protected:
     int divide(POINT_LIST& hole) {
-        return DivideIfMaxDeep(hole, whyTexts, tables.data(), static_cast<int>(tables.size()), drillIndex);
+        return DivideIfMaxDeep(hole, whyTexts, tables.data(), static_cast<int>(tables.size()), drillIndex,
+                               readAllowedViews(g_globals->settings));
     }
     CTextSection whyTexts;
 };

@@ -47,9 +47,49 @@ protected:
     int allowed(double x, double y, double z, int mode = 0) {
         double d[3] = {x, y, z};
         normalizeVector(d, d);
-        return isDirInSelViews(d, mode);
+        return isDirInSelViews(readAllowedViews(g_globals->settings), d, mode);
     }
 };
+
+// The allowed views are a value: a direction is tested against the views given, whatever the settings and
+// the part's list say by then.
+TEST_F(DirectionsViewsTest, ADirectionIsTestedAgainstTheViewsGiven) {
+    ALLOWED_VIEWS top;
+    top.restricted = true;
+    top.tolerance = 0.001;
+    ALLOWED_VIEW view;
+    ASSERT_EQ(get_view_matrix(1, view.matrix), 1);
+    top.views.push_back(view);
+    ALLOWED_VIEWS none = top;
+    none.views.clear();
+    const ALLOWED_VIEWS unrestricted;
+    g_globals->settings.onlySelectedViews = 0;   // not asked
+    struct CASE {
+        const char* what;
+        const ALLOWED_VIEWS& allowed;
+        double direction[3];
+        int mode, result;
+    } const cases[] = {
+        {"the top view itself", top, {0, 0, 1}, 0, kSameSense},
+        {"its reverse", top, {0, 0, -1}, 0, kOppositeSense},
+        {"a side", top, {1, 0, 0}, 1, 0},
+        {"restricted to no view", none, {0, 0, 1}, 0, 0},
+        {"unrestricted", unrestricted, {1, 0, 0}, 0, kSameSense},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(isDirInSelViews(c.allowed, c.direction, c.mode), c.result);
+    }
+    EXPECT_EQ(isOppositeDirAllowed(top, cases[1].direction), 1);
+    EXPECT_EQ(isOppositeDirAllowed(top, cases[0].direction), 0);
+    EXPECT_EQ(isOppositeDirAllowed(none, cases[0].direction), 1);
+
+    // Read with the restriction off, nothing of the part's list is taken.
+    allow({kTopIndex});
+    EXPECT_TRUE(readAllowedViews(g_globals->settings).views.empty());
+    g_globals->settings.onlySelectedViews = 1;
+    EXPECT_EQ(readAllowedViews(g_globals->settings).views.size(), 1u);
+}
 
 TEST_F(DirectionsViewsTest, WithoutTheRestrictionEverythingIsAllowedAndWithoutAListNothing) {
     g_globals->settings.onlySelectedViews = 0;
@@ -113,7 +153,7 @@ TEST_F(DirectionsViewsTest, TheOppositeDirectionIsAllowedUnlessAllowedViewsLeave
         none.writeToPart();
         for (int i : c.allowedViews) allow({i});
         g_globals->settings.onlySelectedViews = c.restricted;
-        EXPECT_EQ(isOppositeDirAllowed(c.direction), c.allowed);
+        EXPECT_EQ(isOppositeDirAllowed(readAllowedViews(g_globals->settings), c.direction), c.allowed);
     }
 }
 

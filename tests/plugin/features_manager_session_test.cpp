@@ -17,11 +17,12 @@
 #include "plugin/features/feature_windows.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/work_records.h"
+#include "plugin/configuration/config_dialogs.h"
 #include "plugin/services/configuration.h"
 #include "plugin/services/engine.h"
 #include "plugin/services/features.h"
 #include "recognition_pipeline_support.h"
-#include "plugin/services/table_dialogs.h"
+#include "plugin/configuration/table_dialogs.h"
 #include "support/kept_marks.h"
 #include "support/plugin_fixture.h"
 

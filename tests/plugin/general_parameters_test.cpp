@@ -208,6 +208,32 @@ TEST_F(GeneralParametersTest, ATypedBreakthroughPercentageIsStoredAsAFractionOrR
     }
 }
 
+// ---- OK without changes ---------------------------------------------------------------------------------
+
+// The dialog shows what is stored and OK stores what it shows: opened and confirmed, every setting stays as
+// it was, whichever drill-angle button the stored value ticks (the file keeps that item inverted).
+TEST_F(GeneralParametersTest, OkWithoutChangesKeepsEverySetting) {
+    struct Case {
+        const char* fileItem;
+        std::int16_t adapt;
+    };
+    for (const Case& c : {Case{"0", 1}, Case{"1", 0}}) {
+        SCOPED_TRACE(c.adapt);
+        writeSettings("ProcessMachTool", std::string("3. ") + c.fileItem + "\r\n4. 1\r\n");
+        load();
+        open().click(kDlg, plat::IDOK);
+        run();
+        EXPECT_EQ(settings().adaptDrillAngle, c.adapt);
+        EXPECT_EQ(settings().warnDrillAngle, 1);
+        EXPECT_EQ(fileItem("ProcessMachTool", 3), c.fileItem);
+        const std::string first = plat::readFile(settingsFile()).value_or("");
+        open().click(kDlg, plat::IDOK);
+        run();
+        EXPECT_EQ(plat::readFile(settingsFile()).value_or(""), first);
+        fresh();
+    }
+}
+
 // ---- reset to defaults ----------------------------------------------------------------------------------
 
 TEST_F(GeneralParametersTest, ResetAnsweredWithCancelKeepsTheValues) {

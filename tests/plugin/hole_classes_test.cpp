@@ -15,8 +15,8 @@
 
 namespace {
 
-bool alwaysSimple(const POINT_LIST&) { return true; }
-bool neverSimple(const POINT_LIST&) { return false; }
+bool alwaysSimple(const ALLOWED_VIEWS&, const POINT_LIST&) { return true; }
+bool neverSimple(const ALLOWED_VIEWS&, const POINT_LIST&) { return false; }
 
 class HoleClasses : public RecognitionFixture {
 protected:
@@ -57,7 +57,7 @@ TEST_F(HoleClasses, EndStatesGiveTheClassOfTheMatrix) {
         head = nullptr;
         POINT_LIST* p = throughHole(addView(head, 1), 0);
         c.set(*p);
-        classifyChains(head, false, c.simple ? alwaysSimple : neverSimple);
+        classifyChains(head, readAllowedViews(g_globals->settings), false, c.simple ? alwaysSimple : neverSimple);
         EXPECT_EQ(p->holeClass, c.cls);
         EXPECT_EQ(p->classCount[c.cls], 1);
     }
@@ -80,7 +80,7 @@ TEST_F(HoleClasses, MembersOfAChainAreCountedOnTheHeadAndFitsMarkedForEndSplits)
         POINT_LIST* b = addHole(view, 40, 0, {{3, 0, 3, -10}});
         chainHoles(h, {a, b});
         b->crashTop = 1;
-        classifyChains(head, c.endSplits, alwaysSimple);
+        classifyChains(head, readAllowedViews(g_globals->settings), c.endSplits, alwaysSimple);
         EXPECT_EQ(h->endSplitMode, c.mode);
         EXPECT_EQ(h->holeClass, c.headClass);
         EXPECT_EQ(a->holeClass, c.headClass);
@@ -95,7 +95,7 @@ TEST_F(HoleClasses, TheReferencePointSendsHolesToTheSideNearerIt) {
     POINT_LIST* p = throughHole(view, 0);
     POINT_LIST* crashed = throughHole(view, 20);
     crashed->crashTop = 1;
-    classifyChains(head, false, alwaysSimple);
+    classifyChains(head, readAllowedViews(g_globals->settings), false, alwaysSimple);
     ASSERT_EQ(p->holeClass, 0);
     ASSERT_EQ(crashed->holeClass, 2);
     const double above[3] = {0, 0, 100};
@@ -129,7 +129,7 @@ TEST_F(HoleClasses, UnreachableChainsLeaveOnlyOutsideTheSelectedViews) {
             chainHoles(h, {f});
             f->crashInto = 1;   // a follower's crash takes its head along
         }
-        dropUnreachableHoles(head);
+        dropUnreachableHoles(head, readAllowedViews(g_globals->settings));
         EXPECT_EQ(countPoints(head), c.topLeft);
         EXPECT_EQ(head->pointCount, c.topLeft);
         EXPECT_EQ(countPoints(head->next), c.bottomLeft);

@@ -254,6 +254,49 @@ TEST_F(KtwReaderTest, ElevenLinearCopiesKeepTenPositions) {
     EXPECT_DOUBLE_EQ(f[0].positions[9].point[0], 10 + 9 * 20);
 }
 
+// A circular propagation of four about the Z axis (quarter turns, after them a full turn the element also
+// holds): the frame's position and three copies turned, each copy's direction turned with it.
+TEST_F(KtwReaderTest, ACircularPropagationTurnsThePositionAndItsDirection) {
+    const auto values = [](std::initializer_list<double> numbers) {
+        std::string lines;
+        for (const double x : numbers) lines += "R" + std::to_string(x) + "\r\n";
+        return lines;
+    };
+    // A horizontal hole at (20, 0, 12) mm pointing along X.
+    const std::string frame = "{D_FRAME_PT\r\nI1\r\nI0\r\nI111\r\nP0.02 0 0.012\r\nV0 0 -1\r\nV0 1 0\r\nV1 0 0\r\n}\r\n";
+    std::string circle = "{D_PROPAG_CIR\r\nI1\r\nI0\r\nI110\r\n" + values({0, 0}) + "I4\r\n" +
+                         values({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0}) + values({0, 0, 0, 0});
+    const double turns[4][3][3] = {{{0, -1, 0}, {1, 0, 0}, {0, 0, 1}},
+                                   {{-1, 0, 0}, {0, -1, 0}, {0, 0, 1}},
+                                   {{0, 1, 0}, {-1, 0, 0}, {0, 0, 1}},
+                                   {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+    for (const auto& m : turns) {
+        for (const auto& row : m) circle += values({row[0], row[1], row[2], 0});
+        circle += values({0, 0, 0, 1});
+    }
+    circle += "}\r\n";
+    std::string text = fixture("plate_mm.KTW");
+    const std::string refs = "X4 0 0 100\r\nX4 0 0 101\r\n";
+    const std::size_t at = text.find(refs);
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, refs.size(), "X4 0 0 111\r\nX4 0 0 110\r\n");
+    text.insert(text.find("{D_FRAME_PT"), frame + circle);
+
+    const std::vector<IMPORT_FEAT> f = ktw(text);
+    ASSERT_EQ(f.size(), 2u);
+    const double expected[4][2][3] = {{{20, 0, 12}, {1, 0, 0}},
+                                      {{0, 20, 12}, {0, 1, 0}},
+                                      {{-20, 0, 12}, {-1, 0, 0}},
+                                      {{0, -20, 12}, {0, -1, 0}}};
+    ASSERT_EQ(f[0].positionCount, 4);
+    for (int i = 0; i < 4; ++i)
+        for (int k = 0; k < 3; ++k) {
+            SCOPED_TRACE(std::to_string(i) + " " + std::to_string(k));
+            EXPECT_NEAR(f[0].positions[i].point[k], expected[i][0][k], 1e-9);
+            EXPECT_NEAR(f[0].positions[i].direction[k], expected[i][1][k], 1e-9);
+        }
+}
+
 TEST_F(KtwReaderTest, WithTheDebugSwitchTheDumpsShowTheElementsPositionsAndSubElements) {
     g_globals->debugDumps = 1;
     ASSERT_TRUE(plat::createDirectories(g_globals->tmpDir));

@@ -21,6 +21,18 @@ namespace {
 
 using Rules = std::map<std::string, std::set<std::string>>;   // folder -> folders it may include
 
+// Calls visit(line number, included path) for each quoted include of the file.
+template <class Visit>
+void forEachInclude(const fs::path& file, Visit visit) {
+    static const std::regex include(R"(^\s*#\s*include\s*"([^"]+)\")");
+    std::ifstream in(file);
+    std::string line;
+    for (int n = 1; std::getline(in, line); ++n) {
+        std::smatch m;
+        if (std::regex_search(line, m, include)) visit(n, m[1].str());
+    }
+}
+
 Rules parseRules(std::istream& in) {
     Rules rules;
     std::string line;
@@ -66,7 +78,6 @@ std::vector<std::string> layerViolations(const fs::path& pluginDir, const Rules&
         found.push_back("layers.txt: " + names + ": on a circle of dependencies or above one");
     }
 
-    static const std::regex include(R"(^\s*#\s*include\s*"([^"]+)\")");
     std::vector<fs::path> files;
     for (const auto& e : fs::recursive_directory_iterator(pluginDir))
         if (e.is_regular_file() && (e.path().extension() == ".h" || e.path().extension() == ".cpp"))
@@ -84,26 +95,21 @@ std::vector<std::string> layerViolations(const fs::path& pluginDir, const Rules&
             found.push_back(rel.string() + ": folder " + folder + " is not in layers.txt");
             continue;
         }
-        std::ifstream in(file);
-        std::string line;
-        for (int n = 1; std::getline(in, line); ++n) {
-            std::smatch m;
-            if (!std::regex_search(line, m, include)) continue;
-            const std::string target = m[1];
+        forEachInclude(file, [&](int n, const std::string& target) {
             const std::string where = rel.string() + ":" + std::to_string(n) + " includes " + target;
-            if (target.rfind("platform/", 0) == 0) continue;
+            if (target.rfind("platform/", 0) == 0) return;
             if (target.rfind("host/", 0) == 0) {
                 if (target.rfind("host/api", 0) != 0 || target.find('/', 5) != std::string::npos)
                     found.push_back(where + ": the plug-in uses only the host's API");
-                continue;
+                return;
             }
             if (target.rfind("plugin/", 0) != 0) {
                 found.push_back(where + ": not a file of the plug-in, the platform or the host's API");
-                continue;
+                return;
             }
             const std::string to = target.substr(7, target.find('/', 7) - 7);
             if (to != folder && !rule->second.count(to)) found.push_back(where + ": " + folder + " may not use " + to);
-        }
+        });
     }
     return found;
 }
@@ -112,6 +118,23 @@ std::string joined(const std::vector<std::string>& lines) {
     std::string all;
     for (const std::string& l : lines) all += l + "\n";
     return all;
+}
+
+// The includes of services/ other than the standard library, base/ and model/: what one subsystem offers
+// another is declared over the records alone, so a dialog's members never reach the other subsystems.
+std::vector<std::string> servicesBeyondBaseAndModel(const fs::path& servicesDir) {
+    std::vector<std::string> found;
+    std::vector<fs::path> files;
+    for (const auto& e : fs::directory_iterator(servicesDir)) files.push_back(e.path());
+    std::sort(files.begin(), files.end());
+    for (const fs::path& file : files)
+        forEachInclude(file, [&](int n, const std::string& target) {
+            const bool allowed = target.rfind("plugin/base/", 0) == 0 || target.rfind("plugin/model/", 0) == 0 ||
+                                 target.rfind("host/api", 0) == 0 ||
+                                 (target.rfind("platform/", 0) == 0 && target != "platform/ui/dialog.h");
+            if (!allowed) found.push_back(file.filename().string() + ":" + std::to_string(n) + " includes " + target);
+        });
+    return found;
 }
 
 Rules projectRules() {
@@ -140,11 +163,16 @@ TEST(Layers, AnIncludeAgainstTheLayersOrACircleIsFound) {
     write("engine/ope.h", "#include \"plugin/services/tables.h\"\n#include \"plugin/tables/rows.h\"\n");
     write("tables/rows.h", "  #  include \"host/db/database.h\"\n#include \"host/api_db.h\"\n");
     write("stray/x.cpp", "");
+    // A service that hands out a subsystem's dialog, and one that reaches for the dialog templates.
+    write("services/tooling.h", "#include \"plugin/model/tree.h\"\n#include \"plugin/tooling/tool_dialogs.h\"\n");
+    write("services/tables.h", "#include \"plugin/resources/templates.h\"\n");
 
     const std::vector<std::string> found = layerViolations(plugin, projectRules());
     EXPECT_EQ(joined(found),
               "engine/ope.h:2 includes plugin/tables/rows.h: engine may not use tables\n"
               "model/tree.h:3 includes plugin/engine/ope.h: model may not use engine\n"
+              "services/tables.h:1 includes plugin/resources/templates.h: services may not use resources\n"
+              "services/tooling.h:2 includes plugin/tooling/tool_dialogs.h: services may not use tooling\n"
               "stray/x.cpp: folder stray is not in layers.txt\n"
               "tables/rows.h:1 includes host/db/database.h: the plug-in uses only the host's API\n");
 
@@ -152,4 +180,17 @@ TEST(Layers, AnIncludeAgainstTheLayersOrACircleIsFound) {
     fs::create_directories(fs::path(dir.path()) / "empty");
     EXPECT_EQ(joined(layerViolations(fs::path(dir.path()) / "empty", parseRules(circle))),
               "layers.txt: cycle, engine, model: on a circle of dependencies or above one\n");
+}
+
+TEST(Layers, ServicesIncludeNothingButBaseAndModel) {
+    EXPECT_EQ(joined(servicesBeyondBaseAndModel(FX_SOURCE_DIR "/plugin/services")), "");
+
+    const TempDir dir;
+    const fs::path services = fs::path(dir.path()) / "services";
+    fs::create_directories(services);
+    std::ofstream(services / "configuration.h") << "#include \"platform/ui/dialog.h\"\n#include \"plugin/model/tree.h\"\n";
+    std::ofstream(services / "engine.h") << "#include <string>\n#include \"plugin/services/configuration.h\"\n";
+    EXPECT_EQ(joined(servicesBeyondBaseAndModel(services)),
+              "configuration.h:1 includes platform/ui/dialog.h\n"
+              "engine.h:2 includes plugin/services/configuration.h\n");
 }

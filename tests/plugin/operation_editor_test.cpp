@@ -24,6 +24,7 @@
 #include "plugin/model/host_blocks.h"
 #include "plugin/model/process_ope.h"
 #include "plugin/model/tab_cols_desc.h"
+#include "plugin/configuration/config_dialogs.h"
 #include "plugin/services/configuration.h"
 #include "plugin/services/tables.h"
 #include "support/tables_fixture.h"
@@ -1197,6 +1198,10 @@ TEST_F(CutCalculationTest, TheProposalIsShownAndTakenOnlyOnAccept) {
          {.leadIn = 9, .leadOut = 8}, "Contour of diameter 30.00, tool diameter 10.00, start hole 20.00",
          "Lead-in and lead-out arcs of 90deg, radius 7.50; 1 rough passes of 0.00; 0 finish passes of 0.00", 0, 1,
          false, 0, 0, 0, 7.5, 75, false},
+        {"a rest the finish pass takes whole is no rough pass", kContour, 10, 30, 21, 20,
+         {.finishCount = 1, .finish = 0.5, .rough = 2}, "Contour of diameter 30.00, tool diameter 10.00, start hole 20.00",
+         "Lead-in and lead-out arcs of 90deg, radius 3.75; 0 rough passes of 0.00; 1 finish passes of 0.50", 0, 0,
+         false, 0, 0, 0, 3.75, 37.5, false},
         {"a contour without a tool diameter", kContour, 0, 20, 30, 20, {.rough = 10},
          "Contour of diameter 20.00, tool diameter 0.00, start hole 20.00",
          "Lead-in and lead-out arcs of 90deg, radius 3.75; 1 rough passes of 5.00; 0 finish passes of 0.00", 5, 1,

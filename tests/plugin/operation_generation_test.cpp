@@ -268,16 +268,18 @@ TEST_F(GenerationTest, PointsOfOneToolAreCutWhereTheirOperationsDiffer) {
     POINT_LIST* a = hole(v, 0, 0, 0);
     POINT_LIST* b = hole(v, 20, 0, 5);    // 5 higher, as deep below its own mouth: with a
     POINT_LIST* c = hole(v, 40, 0, 0);    // deeper
-    POINT_LIST* d = hole(v, 60, 0, 0);    // another cycle
+    POINT_LIST* d = hole(v, 60, 0, 0);    // as deep as c, another cycle
     sequenceOf(v, {op(a, 3, 1, drill, 0, -10), op(b, 3, 1, drill, 5, -5), op(c, 3, 1, drill, 0, -14),
-                   op(d, 3, 0, drill, 0, -10)});
+                   op(d, 3, 0, drill, 0, -14)});
     ASSERT_EQ(generate(), 0);
     const std::vector<operation> made = hostOps();
     ASSERT_EQ(made.size(), 3u);
     EXPECT_EQ(made[0].geomPoints, 2);
     EXPECT_DOUBLE_EQ(made[0].depth, -10);
     EXPECT_DOUBLE_EQ(made[1].depth, -14);
+    EXPECT_EQ(made[1].cycle, 1);
     EXPECT_EQ(made[2].cycle, 0);
+    EXPECT_EQ(made[2].geomPoints, 1);
     // The clearance stays 5 above the view's highest top, here the tree's own clearance Z of 0.
     EXPECT_DOUBLE_EQ(made[0].clearance, 5);
 }

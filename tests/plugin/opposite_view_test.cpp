@@ -100,7 +100,7 @@ TEST_F(OppositeView, SimpleHoles) {
     POINT_LIST* plain = v.hole({{.D = 5, .zTop = 0, .zBottom = -12, .through = 1}});
     POINT_LIST* blind = v.hole({{.D = 8, .zTop = 0, .zBottom = -3, .flat = 1}, {.D = 5, .zTop = -3, .zBottom = -12, .flat = 1}}, 20);
     POINT_LIST* stepped = v.hole({{.D = 8, .zTop = 0, .zBottom = -3, .flat = 1}, {.D = 5, .zTop = -3, .zBottom = -12, .through = 1}}, 30);
-    EXPECT_EQ(isSimpleThroughHole(*stepped), 0);   // a plain and a countersunk one are played through Execute
+    EXPECT_EQ(isSimpleThroughHole(readAllowedViews(g_globals->settings), *stepped), 0);   // a plain and a countersunk one are played through Execute
 
     const int through = tableIndex("Drilled");
     EXPECT_EQ(toSimpleDrill(*plain, tables.data(), through), 1);   // nothing to do
@@ -150,9 +150,9 @@ TEST_F(OppositeView, AHoleWithABrokenTopEdgeIsNotSimple) {
         SCOPED_TRACE(rounded ? "rounded" : "chamfered");
         TEST_VIEW v;
         POINT_LIST* hole = v.hole({{.D = 10, .zTop = 15, .zBottom = 0, .through = 1}});
-        EXPECT_EQ(isSimpleThroughHole(*hole), 1);
+        EXPECT_EQ(isSimpleThroughHole(readAllowedViews(g_globals->settings), *hole), 1);
         hole->descs[0] = brokenEdge(rounded);
-        EXPECT_EQ(isSimpleThroughHole(*hole), 0);
+        EXPECT_EQ(isSimpleThroughHole(readAllowedViews(g_globals->settings), *hole), 0);
     }
 }
 

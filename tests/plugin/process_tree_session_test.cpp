@@ -12,6 +12,7 @@
 #include "plugin/engine/selected_groups.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/model/tree.h"
+#include "plugin/configuration/config_dialogs.h"
 #include "plugin/services/configuration.h"
 #include "plugin/services/engine.h"
 #include "support/process_tree_fixture.h"

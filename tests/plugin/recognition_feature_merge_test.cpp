@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/sys/files.h"
+#include "plugin/base/globals.h"
 #include "plugin/model/feature_mark.h"
 #include "plugin/model/tree.h"
 #include "plugin/recognition/feature_merge.h"
@@ -51,7 +52,7 @@ protected:
         *link = m;
         return m;
     }
-    FEATURE_MARK* merge() { return mergeFeaturesWithHoles(head, marks); }
+    FEATURE_MARK* merge() { return mergeFeaturesWithHoles(head, marks, readAllowedViews(g_globals->settings)); }
 
     static void expectTapped(const CYL_LIST* c, double depth) {
         EXPECT_EQ(c->isTap, 1);

@@ -2,6 +2,7 @@
 // up their end section to the bottom view (host view 4), and what both halves record.
 #include <gtest/gtest.h>
 
+#include "plugin/base/globals.h"
 #include "plugin/base/views_list.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/model/tree.h"
@@ -29,7 +30,7 @@ protected:
     int split(std::int16_t fitMode, std::int16_t otherMode, double ratio = 1.0, std::int16_t fullDepth = 0) {
         CTabColsDesc table;
         EXPECT_EQ(table.read(g_threadTables->tables[0].path), 0);
-        return splitReaming(head, table, fitMode, ratio, fullDepth, otherMode, ratio, fullDepth);
+        return splitReaming(head, table, readAllowedViews(g_globals->settings), fitMode, ratio, fullDepth, otherMode, ratio, fullDepth);
     }
     POINT_LIST* movedPoint() const {
         const auto moved = points(viewNumbered(kBottomView));

@@ -34,6 +34,9 @@ protected:
 // ---- the three stages -----------------------------------------------------------------------------------
 
 using STAGE = int (*)(VIEW_LIST*);
+
+// The wall split with the views the settings allow when it runs.
+int splitTipTool(VIEW_LIST* head) { return cylsSplitTipTool(head, readAllowedViews(g_globals->settings)); }
 using MARK = std::uint8_t POINT_LIST::*;
 
 // One hole cut by a stage: its chain kept above the cut, and the part below as the opposite view reads it.
@@ -49,7 +52,7 @@ struct CUT {
 TEST_F(SplitChainsTest, EachStageCutsItsChainAndSendsTheLowerPartFlippedToTheOppositeView) {
     const CUT cases[] = {
         // Open bottom over a tip drilled from below (wall 0-2), then a floor over a floor (wall 2-2) further down.
-        {"only the first wall cuts, the moved part ordered from its new mouth", cylsSplitTipTool,
+        {"only the first wall cuts, the moved part ordered from its new mouth", splitTipTool,
          {cyl(0, -10, 3), cone(-12, 0, -14, 3), cyl(-14, -20, 3).floorAtBottom(), cyl(-25, -30, 2).floorAtTop()},
          "0.0:3.0>-10.0:3.0", "30.0:2.0>25.0:2.0 20.0:3.0>14.0:3.0 14.0:3.0>12.0:0.0", nullptr},
         {"a gap of more than forty radii", cylsSplitFar, {cyl(0, -5, 1), cyl(-55, -60, 1)}, "0.0:1.0>-5.0:1.0",
@@ -124,7 +127,7 @@ TEST_F(SplitChainsTest, EachStageSkipsAMarkedViewOnceAndClearsItsMark) {
         STAGE stage;
         std::vector<SEG> segs;
     } cases[] = {
-        {"wall", cylsSplitTipTool, {cyl(0, -10, 3).floorAtBottom(), cyl(-12, -22, 3).floorAtTop()}},
+        {"wall", splitTipTool, {cyl(0, -10, 3).floorAtBottom(), cyl(-12, -22, 3).floorAtTop()}},
         {"far", cylsSplitFar, {cyl(0, -5, 1), cyl(-55, -60, 1)}},
         {"twin", cylsSplitTwin, {cyl(0, -10, 5), cyl(-10, -20, 3), cyl(-20, -30, 5)}},
     };
@@ -147,7 +150,7 @@ TEST_F(SplitChainsTest, BackToBackBlindHolesAreCutAtTheWallAndTheLowerGoesFlippe
     VIEW_LIST* top = tree.view(kTop);
     POINT_LIST* p = tree.hole(top, 10, 20, {cyl(0, -10, 3).floorAtBottom(), cyl(-12, -22, 3).floorAtTop()});
 
-    ASSERT_EQ(cylsSplitTipTool(tree.head), 0);
+    ASSERT_EQ(cylsSplitTipTool(tree.head, readAllowedViews(g_globals->settings)), 0);
 
     EXPECT_EQ(checkTree(tree.head), "");
     EXPECT_EQ(chain(p), "0.0:3.0>-10.0:3.0");
@@ -169,7 +172,7 @@ TEST_F(SplitChainsTest, AWallWhoseOppositeDirectionIsNotAllowedDropsTheLowerPart
     VIEW_LIST* top = tree.view(kTop);
     POINT_LIST* p = tree.hole(top, 0, 0, {cyl(0, -10, 3).floorAtBottom(), cyl(-12, -22, 3).floorAtTop()});
 
-    ASSERT_EQ(cylsSplitTipTool(tree.head), 0);
+    ASSERT_EQ(cylsSplitTipTool(tree.head, readAllowedViews(g_globals->settings)), 0);
 
     EXPECT_EQ(checkTree(tree.head), "");
     EXPECT_EQ(chain(p), "0.0:3.0>-10.0:3.0");
@@ -183,7 +186,7 @@ TEST_F(SplitChainsTest, TheWallSplitDoesNotStopAtAPositionAlreadyTakenInTheOppos
     tree.hole(bottom, 5, -5, {cyl(40, 30, 1)});   // view 4 has y reversed: world (5, 5)
     tree.hole(top, 5, 5, {cyl(0, -10, 3).floorAtBottom(), cyl(-12, -22, 3).floorAtTop()});
 
-    ASSERT_EQ(cylsSplitTipTool(tree.head), 0);
+    ASSERT_EQ(cylsSplitTipTool(tree.head, readAllowedViews(g_globals->settings)), 0);
 
     EXPECT_EQ(checkTree(tree.head), "");
     ASSERT_EQ(bottom->pointCount, 2);
@@ -196,7 +199,7 @@ TEST_F(SplitChainsTest, AnOppositeViewTheHostCannotGiveEndsTheStageWithItsMessag
     tree.hole(odd, 0, 0, {cyl(0, -10, 3).floorAtBottom(), cyl(-12, -22, 3).floorAtTop()});
     script().answer(plat::IDOK);
 
-    EXPECT_EQ(cylsSplitTipTool(tree.head), -1);
+    EXPECT_EQ(cylsSplitTipTool(tree.head, readAllowedViews(g_globals->settings)), -1);
     EXPECT_TRUE(transcript().contains("A view for a drilling direction could not be created."));
     expectScriptPlayed();
 }

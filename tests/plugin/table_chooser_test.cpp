@@ -14,7 +14,7 @@
 #include "plugin/base/resource_switch.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/work_records.h"
-#include "plugin/services/table_dialogs.h"
+#include "plugin/configuration/table_dialogs.h"
 #include "support/table_files.h"
 #include "support/tables_fixture.h"
 

@@ -7,7 +7,7 @@
 #include <map>
 
 #include "platform/sys/files.h"
-#include "plugin/services/table_dialogs.h"
+#include "plugin/configuration/table_dialogs.h"
 #include "support/golden.h"
 #include "support/table_files.h"
 #include "support/tables_fixture.h"

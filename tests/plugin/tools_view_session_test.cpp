@@ -11,8 +11,10 @@
 #include "host/state.h"
 #include "plugin/base/settings.h"
 #include "plugin/model/tool_records.h"
+#include "plugin/features/form_shape_settings.h"
 #include "plugin/services/features.h"
 #include "plugin/services/tooling.h"
+#include "plugin/tooling/tools_view.h"
 #include "plugin/tooling/tool_library.h"
 #include "support/process_tree_fixture.h"
 

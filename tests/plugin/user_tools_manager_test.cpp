@@ -9,6 +9,7 @@
 
 #include "host/state.h"
 #include "plugin/model/tree.h"
+#include "plugin/features/form_shape_settings.h"
 #include "plugin/services/features.h"
 #include "plugin/services/tooling.h"
 #include "support/tool_library_fixture.h"

@@ -1,7 +1,11 @@
 // The built module installed privately for one test process: the module linked, its UI texts and table
 // library copied into a folder of its own, so that the settings file and the tables a session writes beside
 // the module belong to that test alone (tests run side by side, and a run must not see another's settings).
+// The folder is installed afresh before every test, so that a test of the same process never sees what an
+// earlier one left there either.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -9,22 +13,12 @@
 class PrivateModule {
 public:
     PrivateModule() {
-        namespace fs = std::filesystem;
         char pattern[] = "/tmp/fxmodule-XXXXXX";
         if (!mkdtemp(pattern)) std::abort();
         dir_ = pattern;
-        fs::create_symlink(fs::path(std::string(FX_BINARY_DIR) + "/bin") / "Forantix.so", dir_ / "Forantix.so");
+        install();
         module_ = (dir_ / "Forantix.so").string();
-        reset();
-    }
-    // Back to a fresh install: the settings and tables that runs wrote beside the module are gone.
-    void reset() const {
-        namespace fs = std::filesystem;
-        for (const auto& entry : fs::directory_iterator(dir_))
-            if (entry.path().filename() != "Forantix.so") fs::remove_all(entry.path());
-        const fs::path bin = std::string(FX_BINARY_DIR) + "/bin";
-        fs::copy_file(bin / "Forantix.txt", dir_ / "Forantix.txt");
-        fs::copy(bin / "Forantix", dir_ / "Forantix", fs::copy_options::recursive);
+        testing::UnitTest::GetInstance()->listeners().Append(new Reinstall(*this));
     }
     ~PrivateModule() {
         std::error_code ignored;
@@ -34,18 +28,37 @@ public:
     PrivateModule& operator=(const PrivateModule&) = delete;
     const std::string& path() const { return module_; }
 
+    // Everything a run wrote beside the module (settings files, tables) goes; the installation is as built.
+    void install() {
+        namespace fs = std::filesystem;
+        for (const auto& entry : fs::directory_iterator(dir_)) fs::remove_all(entry.path());
+        const fs::path bin = std::string(FX_BINARY_DIR) + "/bin";
+        fs::create_symlink(bin / "Forantix.so", dir_ / "Forantix.so");
+        fs::copy_file(bin / "Forantix.txt", dir_ / "Forantix.txt");
+        fs::copy(bin / "Forantix", dir_ / "Forantix", fs::copy_options::recursive);
+    }
+
 private:
+    class Reinstall : public testing::EmptyTestEventListener {
+    public:
+        explicit Reinstall(PrivateModule& module) : module_(module) {}
+        void OnTestStart(const testing::TestInfo&) override { module_.install(); }
+
+    private:
+        PrivateModule& module_;
+    };
+
     std::filesystem::path dir_;
     std::string module_;
 };
 
-inline const PrivateModule& thePrivateModule() {
-    static const PrivateModule module;
+inline PrivateModule& thePrivateModule() {
+    static PrivateModule module;
     return module;
 }
 
 // The module path for this test process.
 inline const std::string& privateModule() { return thePrivateModule().path(); }
 
-// The module's folder as freshly installed, for a test that must not see what an earlier run wrote.
-inline void resetPrivateModule() { thePrivateModule().reset(); }
+// The module's folder as freshly installed, for a test whose runs must not see what an earlier one wrote.
+inline void resetPrivateModule() { thePrivateModule().install(); }

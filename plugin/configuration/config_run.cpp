@@ -1,19 +1,17 @@
 // The configuration run: the loop around the process configuration and its operation editor, doing the
-// graphics work the dialogs end with (form previews, picks, drawing forms as solids, the process trial),
-// and the entity pick of the forms code.
+// graphics work the dialogs end with (form previews, picks, drawing forms as solids, the process trial).
 #include <algorithm>
 #include <cstring>
 
 #include "host/api.h"
-#include "platform/ui/driver.h"
 #include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
 #include "plugin/base/host_install.h"
 #include "plugin/base/resource_switch.h"
 #include "plugin/base/text_section.h"
 #include "plugin/base/utilities.h"
-#include "plugin/engine/config_run.h"
-#include "plugin/engine/engine_state.h"
+#include "plugin/configuration/config_dialogs.h"
+#include "plugin/configuration/config_run.h"
 #include "plugin/model/process_ope.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/services/configuration.h"
@@ -28,13 +26,6 @@ constexpr int kSolidMark = 4;
 constexpr int kMsgNoMachineGroup = 148;
 
 }  // namespace
-
-void deletePreviewEntities() {
-    PLUGIN_GLOBALS& g = *g_globals;
-    for (int i = 0; i < g.previewEntityCount; ++i)
-        delete_ent(g.previewEntities[static_cast<std::size_t>(i)], 0, 0, 0, nullptr, 0);
-    g.previewEntityCount = 0;
-}
 
 namespace {
 
@@ -69,9 +60,10 @@ void markSolids(bool on) {
 // Stores the operation the editor ended with by the action: appended (101), before the current one
 // (103, which stays on the new one), after it (104, which moves on to it), or over the one edited (102).
 void storeEditedOperation(CConfigProcess& dlg, std::int16_t& index) {
+    const CONFIG_SHARED shared = configShared();
     CDlgEditProcessOpe& editor = dlg.editor;
     PROCESS_OPE op;
-    (void)dlg.fillOperationFromEditor(&op, g_engine->currentRowCells);
+    (void)dlg.fillOperationFromEditor(&op, shared.rowCells);
     std::int16_t& count = dlg.operationCount;
     auto insertAt = [&](int at) {
         at = std::clamp(at, 0, static_cast<int>(count));
@@ -79,7 +71,7 @@ void storeEditedOperation(CConfigProcess& dlg, std::int16_t& index) {
         dlg.operations[static_cast<std::size_t>(at)] = op;
         ++count;
     };
-    switch (g_engine->configAction) {
+    switch (shared.action) {
     case 101:
         insertAt(count);
         index = count;
@@ -104,6 +96,7 @@ void storeEditedOperation(CConfigProcess& dlg, std::int16_t& index) {
 }  // namespace
 
 void runEditorPass(CConfigProcess& dlg) {
+    const CONFIG_SHARED shared = configShared();
     PLUGIN_GLOBALS& g = *g_globals;
     saveGraphicsState(true);
     showFormsLevels();
@@ -114,21 +107,21 @@ void runEditorPass(CConfigProcess& dlg) {
     job_setup.showStock = 0;
     rebuild_graphics();
     bool previewOk = true;
-    if (g_engine->chosenProcess[0] >= 0) {
+    if (shared.chosenProcess[0] >= 0) {
         deletePreviewEntities();
-        previewOk = g_engine->currentTable.drawFormPreview(g_engine->currentRowCells, 1, 1) == 0;
+        previewOk = shared.table.drawFormPreview(shared.rowCells, 1, 1) == 0;
     }
     if (previewOk) {
         CDlgEditProcessOpe& editor = dlg.editor;
         std::int16_t index = dlg.operationCount;
-        if (g_engine->configAction != 101 && dlg.currentOperation) {
+        if (shared.action != 101 && dlg.currentOperation) {
             const auto at = dlg.currentOperation - dlg.operations.data();
             if (at >= 0 && at < dlg.operationCount) index = static_cast<std::int16_t>(at);
         }
         editor.operations = dlg.operations.data();
         editor.operationCount = dlg.operationCount;
         editor.operationIndex = index;
-        editor.formTable = &g_engine->currentTable;
+        editor.formTable = &shared.table;
         editor.processName = dlg.processName;
         bool editing = true;
         while (editing && dlg.operationCount + 1 < CConfigProcess::kMaxOperations) {
@@ -142,7 +135,7 @@ void runEditorPass(CConfigProcess& dlg) {
             case 535: editor.pickThreadDiameter(); break;
             case 504: storeEditedOperation(dlg, index); break;
             case plat::IDCANCEL:
-                g_engine->configAction = 105;
+                shared.action = 105;
                 editing = false;
                 break;
             case plat::IDOK: editing = false; break;
@@ -156,12 +149,8 @@ void runEditorPass(CConfigProcess& dlg) {
     rebuild_graphics();
 }
 
-CONFIG_SHARED configShared() {
-    ENGINE_STATE& e = *g_engine;
-    return {e.configTarget, e.configAction, e.chosenProcess, e.currentTable, e.currentRowCells};
-}
-
 int runConfigProcess(std::int16_t preset) {
+    const CONFIG_SHARED shared = configShared();
     CConfigProcess& dlg = *g_configProcess;
     if (preset == 122) markSolids(true);
     if (copyTablesToSharedData() != 0 || checkTablesLibrary(1) != 0) return 0;
@@ -182,7 +171,7 @@ int runConfigProcess(std::int16_t preset) {
         case 102:
         case 103:
         case 104:
-            g_engine->configAction = static_cast<std::int16_t>(code);
+            shared.action = static_cast<std::int16_t>(code);
             runEditorPass(dlg);
             break;
         case 105:
@@ -190,11 +179,11 @@ int runConfigProcess(std::int16_t preset) {
                 plat::messageBox(nullptr, errorMessage(kMsgNoMachineGroup), errorMessage(1), plat::MB_OK);
                 break;
             }
-            tryConfiguredProcess(dlg);
+            tryConfiguredProcess(dlg.operations.data(), dlg.operationCount, dlg.trialGroupId);
             saveGraphicsState(true);
             job_setup.showStock = 0;
             showFormsLevels();
-            if (g_engine->currentTable.drawFormPreview(g_engine->currentRowCells, 2, 0) == 0) {
+            if (shared.table.drawFormPreview(shared.rowCells, 2, 0) == 0) {
                 result = 1;
                 running = false;
                 decide = false;
@@ -203,12 +192,12 @@ int runConfigProcess(std::int16_t preset) {
         case 120:
         case 122:
             drawingMode = code == 122 ? 1 : 0;
-            drawing = drawShapesManager(&g_engine->currentTable, static_cast<std::int16_t>(dlg.chosenRow), 0, drawingMode);
+            drawing = drawShapesManager(&shared.table, static_cast<std::int16_t>(dlg.chosenRow), 0, drawingMode);
             break;
         case 121: break;
         default:
             if (drawing != 0) {
-                drawing = drawShapesManager(&g_engine->currentTable, static_cast<std::int16_t>(dlg.chosenRow), 1, drawingMode);
+                drawing = drawShapesManager(&shared.table, static_cast<std::int16_t>(dlg.chosenRow), 1, drawingMode);
             } else {
                 running = false;
                 decide = false;
@@ -216,7 +205,7 @@ int runConfigProcess(std::int16_t preset) {
             break;
         }
         if (!decide) break;
-        if (drawing == 2) g_engine->configAction = 0;
+        if (drawing == 2) shared.action = 0;
         if (drawing == 3) running = false;
     }
     copyTablesFromSharedData();
@@ -226,20 +215,4 @@ int runConfigProcess(std::int16_t preset) {
         rebuild_graphics();
     }
     return result;
-}
-
-int selectEntWithMask(ent* entity, std::uint32_t type, std::int16_t menuMode, const char*) {
-    for (;;) {
-        loadMenuItems(nullptr, menuMode);
-        std::int16_t id = 0;
-        const std::int16_t choice = trackMenuOrNone(&id);
-        if (choice == -1) {
-            db_ptr entry = 0;
-            if (select_ent("*", 1, 0x1f1fff, 0, entity, &entry) == 1 && entity->type == type) return 1;
-            // A script that does not fit ends the pick instead of asking for ever.
-            if (!plat::driver().errors().empty()) return 2;
-            continue;
-        }
-        if (choice == -4 || choice == -3 || choice == -2 || choice == 11) return 2;
-    }
 }
