@@ -24,6 +24,7 @@ const char* const kPhaseNames[kPhases] = {"open", "Execute", "Create operations"
 
 struct MAIN_JOB {
     double seconds[kPhases] = {};   // CPU seconds of each phase
+    double wall[kPhases] = {};      // and of the clock
     double peakMiB = 0;
     double partMB = 0;
 };
@@ -33,17 +34,17 @@ bool endsWith(const std::string& text, const std::string& end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-// The phases from hostcam's costs: open until the part is open (the plug-in's start counted with it), Execute
+// The phases from hostcam's costs (CPU, clock, peak, stage): open until the part is open (the plug-in's start counted with it), Execute
 // from its click until "Create operations" is clicked, that until the main menu is closed, save from there
 // (the cycle's records kept in the part) until the file is written, NC the listing. "" or why not.
 std::string phasesOf(const std::string& costs, MAIN_JOB& job) {
-    double at[kPhases + 1] = {};
+    double at[kPhases + 1] = {}, clockAt[kPhases + 1] = {};
     bool seen[kPhases + 1] = {};
     std::istringstream in(costs);
     for (std::string line; std::getline(in, line);) {
         std::istringstream fields(line);
-        double cpu = 0, peak = 0;
-        fields >> cpu >> peak;
+        double cpu = 0, wall = 0, peak = 0;
+        fields >> cpu >> wall >> peak;
         std::string what;
         std::getline(fields, what);
         job.peakMiB = std::max(job.peakMiB, peak);
@@ -56,10 +57,14 @@ std::string phasesOf(const std::string& costs, MAIN_JOB& job) {
         if (phase < 0 || seen[phase]) continue;
         seen[phase] = true;
         at[phase] = cpu;
+        clockAt[phase] = wall;
     }
     for (int p = kExecute; p <= kPhases; ++p)
         if (!seen[p]) return "the job's costs lack a phase";
-    for (int p = 0; p < kPhases; ++p) job.seconds[p] = at[p + 1] - at[p];
+    for (int p = 0; p < kPhases; ++p) {
+        job.seconds[p] = at[p + 1] - at[p];
+        job.wall[p] = clockAt[p + 1] - clockAt[p];
+    }
     return "";
 }
 
@@ -120,7 +125,9 @@ void printMainJobSummary() {
             std::printf(" %.2f", perHole[i - 1] > 0 ? perHole[i] / perHole[i - 1] : 0.0);
         std::printf("\n");
     }
-    std::printf("  %-18s", "peak MiB");
+    std::printf("  %-18s", "save, clock");
+    for (const auto& [holes, job] : g_mainJobs) std::printf(" %10.1f", job.wall[kSave] / holes * 1e6);
+    std::printf("\n  %-18s", "peak MiB");
     for (const auto& [holes, job] : g_mainJobs) std::printf(" %10.0f", job.peakMiB);
     std::printf("\n  %-18s", "part MB");
     for (const auto& [holes, job] : g_mainJobs) std::printf(" %10.2f", job.partMB);

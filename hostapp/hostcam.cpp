@@ -5,6 +5,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -71,7 +72,8 @@ std::string usage() {
            "                  on a station beside others (by default time is virtual: a wait passes at once)\n"
            "  --costs FILE    write a line to FILE after the part is opened, as each step of the session is taken,\n"
            "                  after the session, the save and the NC listing: CPU seconds so far (every thread,\n"
-           "                  the STEP reader and other processes started), peak resident MiB, what it follows\n";
+           "                  the STEP reader and other processes started), seconds of the clock since the\n"
+           "                  start, peak resident MiB, what it follows\n";
 }
 
 std::optional<HostcamOptions> parseOptions(const std::vector<std::string>& args, std::string& error) {
@@ -157,8 +159,9 @@ public:
         auto seconds = [](const timeval& v) { return static_cast<double>(v.tv_sec) + static_cast<double>(v.tv_usec) * 1e-6; };
         const double cpu = static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9 +
                            seconds(children.ru_utime) + seconds(children.ru_stime) + servingReaderCpuSeconds();
-        char line[64];
-        std::snprintf(line, sizeof line, "%.6f %.1f ", cpu, peakMiB());
+        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun_).count();
+        char line[96];
+        std::snprintf(line, sizeof line, "%.6f %.6f %.1f ", cpu, wall, peakMiB());
         text_ += line + what + '\n';
     }
     bool write(const std::string& path) const { return !on_ || plat::writeFile(path, text_); }
@@ -171,6 +174,7 @@ private:
         return 0;
     }
     bool on_;
+    std::chrono::steady_clock::time_point begun_ = std::chrono::steady_clock::now();
     std::string text_;
 };
 

@@ -279,7 +279,7 @@ TEST_F(Hostcam, TheMainJobFindsTheExamplePlatesHolesAndKeepsThemInThePart) {
 
 // --costs follows the run stage by stage, as a benchmark tells the main job's phases apart: the part opened,
 // each step as it is taken (those the plug-in takes inside its windows too), the session, the save and the
-// NC listing, each with the CPU and peak memory so far, neither of which goes back.
+// NC listing, each with the CPU, the clock and the peak memory so far, none of which goes back.
 TEST_F(Hostcam, CostsFollowTheMainJobStepByStep) {
     const std::string costs = (dir / "job.costs").string();
     ASSERT_EQ(run({"--plugin", kModule, "--host-dir", (dir / "host").string(), "--open",
@@ -290,17 +290,19 @@ TEST_F(Hostcam, CostsFollowTheMainJobStepByStep) {
         << err.str();
     std::ifstream in(costs);
     std::vector<std::string> stages;
-    double cpu = 0, peak = 0;
+    double cpu = 0, wall = 0, peak = 0;
     for (std::string line; std::getline(in, line);) {
         std::istringstream fields(line);
-        double c = -1, p = -1;
+        double c = -1, w = -1, p = -1;
         std::string what;
-        fields >> c >> p;
+        fields >> c >> w >> p;
         std::getline(fields, what);
         EXPECT_GE(c, cpu) << line;
+        EXPECT_GE(w, wall) << line;
         EXPECT_GE(p, peak) << line;
         EXPECT_GT(p, 0) << line;
         cpu = c;
+        wall = w;
         peak = p;
         stages.push_back(what);
     }
