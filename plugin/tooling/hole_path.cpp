@@ -118,16 +118,22 @@ namespace {
 // Most steps of a walk end among the current hole's nearest few; the point index answers those from a list.
 constexpr std::int32_t kNeighbours = 24;
 
+// The range's points as (x, y) pairs, 0-based within the range.
+std::vector<double> xyOf(const PATH_ELEMENT* e, std::int32_t first, std::int32_t count) {
+    std::vector<double> xy(2 * static_cast<std::size_t>(count));
+    for (std::int32_t i = 0; i < count; ++i) {
+        xy[2 * i] = e[first + i].point[0];
+        xy[2 * i + 1] = e[first + i].point[1];
+    }
+    return xy;
+}
+
 // The walks of one range. Point indices are 0-based within the range.
 class PathSearch {
 public:
     PathSearch(const PATH_ELEMENT* e, std::int32_t first, std::int32_t count)
         : count_(count), tie_(hole_path::distanceTie()) {
-        std::vector<double> xy(2 * static_cast<std::size_t>(count));
-        for (std::int32_t i = 0; i < count; ++i) {
-            xy[2 * i] = e[first + i].point[0];
-            xy[2 * i + 1] = e[first + i].point[1];
-        }
+        std::vector<double> xy = xyOf(e, first, count);
         index_.build(xy);
         index_.buildNeighbours(kNeighbours, tie_, [](double dx, double dy) { return stepTurn(dx, dy, 0); });
         xy_ = std::move(xy);
@@ -313,15 +319,6 @@ private:
 PathMemo& pathMemo() {
     static PathMemo memo;
     return memo;
-}
-
-std::vector<double> xyOf(const PATH_ELEMENT* e, std::int32_t first, std::int32_t count) {
-    std::vector<double> xy(2 * static_cast<std::size_t>(count));
-    for (std::int32_t i = 0; i < count; ++i) {
-        xy[2 * i] = e[first + i].point[0];
-        xy[2 * i + 1] = e[first + i].point[1];
-    }
-    return xy;
 }
 
 // Links [first, first + count) in `order` (0-based within the range); returns its first element.
