@@ -140,6 +140,20 @@ std::string plateStep(int holes) {
 }
 
 HOSTCAM_RUN runHostcam(const std::string& input) {
+    const std::string saved = buildFolder() + "/hostcam-run.pfp";
+    std::error_code ignored;
+    std::filesystem::remove(saved, ignored);
+    // Execute; the summary (a tool was made), the process tree and the main menu closed: the work cycle ends
+    // and its records are saved.
+    const std::string session = buildFolder() + "/plate.session";
+    (void)plat::writeFile(session, "invoke\nclick 18048 18007\nclick 18036 1\nclick 18021 1\nclick 18048 1\n");
+    HOSTCAM_RUN run = runHostcamWith({"--open", input, "--session", session, "--save", saved});
+    if (run.error.empty()) run.savedBytes = static_cast<double>(std::filesystem::file_size(saved, ignored));
+    else run.error += " on " + input;
+    return run;
+}
+
+HOSTCAM_RUN runHostcamWith(const std::vector<std::string>& hostcamArgs) {
     HOSTCAM_RUN run;
     // hostcam's host folder and the module's table library as shipped: a run adds tools and rows to them.
     const std::string bin = std::string(FX_BINARY_DIR) + "/bin";
@@ -149,13 +163,8 @@ HOSTCAM_RUN runHostcam(const std::string& input) {
     const auto recursive = std::filesystem::copy_options::recursive;
     std::filesystem::copy(std::string(FX_SOURCE_DIR) + "/data/host", bin + "/host", recursive, ignored);
     std::filesystem::copy(std::string(FX_SOURCE_DIR) + "/data/forms", bin + "/Forantix", recursive, ignored);
-    const std::string saved = buildFolder() + "/hostcam-run.pfp";
-    std::filesystem::remove(saved, ignored);
-    // Execute; the summary (a tool was made), the process tree and the main menu closed: the work cycle ends
-    // and its records are saved.
-    const std::string session = buildFolder() + "/plate.session";
-    (void)plat::writeFile(session, "invoke\nclick 18048 18007\nclick 18036 1\nclick 18021 1\nclick 18048 1\n");
-    const std::vector<std::string> args{bin + "/hostcam", "--open", input, "--session", session, "--save", saved};
+    std::vector<std::string> args{bin + "/hostcam"};
+    args.insert(args.end(), hostcamArgs.begin(), hostcamArgs.end());
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -193,13 +202,12 @@ HOSTCAM_RUN runHostcam(const std::string& input) {
         usleep(5000);
     }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        run.error = "hostcam failed on " + input;
+        run.error = "hostcam failed";
         return run;
     }
     auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };
     run.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
     run.peakMiB = peakKiB / 1024.0;
-    run.savedBytes = static_cast<double>(std::filesystem::file_size(saved, ignored));
     return run;
 }
 

@@ -2,6 +2,7 @@
 // folder, and the peak memory of a stretch of the run.
 #pragma once
 #include <string>
+#include <vector>
 
 namespace bench {
 
@@ -41,5 +42,9 @@ struct HOSTCAM_RUN {
     double savedBytes = 0;        // the saved part file's size
 };
 HOSTCAM_RUN runHostcam(const std::string& input);
+
+// hostcam run with `args` after its path (the shipped host folder and table library laid anew beside it):
+// its CPU and that of what it started, and its peak memory, as runHostcam gives them.
+HOSTCAM_RUN runHostcamWith(const std::vector<std::string>& args);
 
 }  // namespace bench

@@ -82,6 +82,9 @@ struct EntityCounts {
 };
 EntityCounts entityCounts();
 std::vector<ent> allEntities();               // every entity in database order, kept ones included
+// The kind 2 associations of operation `opId` in database order, kept ones included: get_ent_assoc's walk
+// without copying every other operation's associations.
+std::vector<ent> operationAssociations(std::int32_t opId);
 bool isKept(db_ptr entry);
 std::string_view noteText(std::uint32_t handle);   // every byte of a note's text
 // Gives every entity a new id, first, first + 1, ... in database order (associations follow).

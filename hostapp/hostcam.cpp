@@ -1,13 +1,20 @@
 // hostcam's start-up: options, the host's state, the session text and the plug-in module, then the run.
 #include "hostapp/hostcam.h"
 
+#include <sys/resource.h>
+#include <time.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "host/geom/step_io.h"
+#include "host/geom/step_process.h"
 #include "host/state.h"
 #include "hostapp/plugin_module.h"
 #include "hostapp/session_runner.h"
@@ -56,13 +63,17 @@ std::optional<std::string> readText(const std::string& path) {
 std::string usage() {
     return "usage: hostcam [--plugin PATH] [--session FILE] [--inch] [--no-machine-group] [--no-active-group]\n"
            "               [--host-dir DIR] [--part PATH] [--open FILE] [--save FILE] [--nc FILE]\n"
-           "               [--pictures DIR] [--real-clock]\n"
+           "               [--pictures DIR] [--real-clock] [--costs FILE]\n"
            "  --nc FILE       after the session, write the part's operations to FILE as a G-code listing for\n"
            "                  a generic 3-axis control\n"
            "  --pictures DIR  write each window's picture when it is shown (and again when it was drawn on\n"
            "                  since) as DIR/<caption or window id>-<n>.png\n"
            "  --real-clock    the session's waits take real time and watchers run on threads of their own, as\n"
-           "                  on a station beside others (by default time is virtual: a wait passes at once)\n";
+           "                  on a station beside others (by default time is virtual: a wait passes at once)\n"
+           "  --costs FILE    write a line to FILE after the part is opened, as each step of the session is taken,\n"
+           "                  after the session, the save and the NC listing: CPU seconds so far (every thread,\n"
+           "                  the STEP reader and other processes started), seconds of the clock since the\n"
+           "                  start, peak resident MiB, what it follows\n";
 }
 
 std::optional<HostcamOptions> parseOptions(const std::vector<std::string>& args, std::string& error) {
@@ -93,6 +104,8 @@ std::optional<HostcamOptions> parseOptions(const std::vector<std::string>& args,
             if (!value(o.nc)) return std::nullopt;
         } else if (a == "--pictures") {
             if (!value(o.pictures)) return std::nullopt;
+        } else if (a == "--costs") {
+            if (!value(o.costs)) return std::nullopt;
         } else if (a == "--inch") {
             o.inch = true;
         } else if (a == "--no-machine-group") {
@@ -125,6 +138,46 @@ void printCounts(std::ostream& out, const std::string& path) {
         << '\n';
 }
 
+// What each stage of a run cost, for --costs: a benchmark tells the main job's phases apart by the steps.
+class StageCosts {
+public:
+    explicit StageCosts(bool on) : on_(on) {
+        if (on_) plat::driver().script().setOnTake([this](const plat::Step& step) { mark("step " + step.describe()); });
+    }
+    ~StageCosts() {
+        if (on_) plat::driver().script().setOnTake(nullptr);
+    }
+    StageCosts(const StageCosts&) = delete;
+    StageCosts& operator=(const StageCosts&) = delete;
+
+    void mark(const std::string& what) {
+        if (!on_) return;
+        timespec t{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+        rusage children{};
+        getrusage(RUSAGE_CHILDREN, &children);
+        auto seconds = [](const timeval& v) { return static_cast<double>(v.tv_sec) + static_cast<double>(v.tv_usec) * 1e-6; };
+        const double cpu = static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9 +
+                           seconds(children.ru_utime) + seconds(children.ru_stime) + servingReaderCpuSeconds();
+        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun_).count();
+        char line[96];
+        std::snprintf(line, sizeof line, "%.6f %.6f %.1f ", cpu, wall, peakMiB());
+        text_ += line + what + '\n';
+    }
+    bool write(const std::string& path) const { return !on_ || plat::writeFile(path, text_); }
+
+private:
+    static double peakMiB() {
+        std::ifstream status("/proc/self/status");
+        for (std::string line; std::getline(status, line);)
+            if (line.rfind("VmHWM:", 0) == 0) return std::strtod(line.c_str() + 6, nullptr) / 1024.0;
+        return 0;
+    }
+    bool on_;
+    std::chrono::steady_clock::time_point begun_ = std::chrono::steady_clock::now();
+    std::string text_;
+};
+
 }  // namespace
 
 int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -154,6 +207,7 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
 
     plat::driver().reset();
     reset();
+    StageCosts costs(!opts->costs.empty());
     if (opts->inch) setMetric(false);
     const std::string hostDir = opts->hostDir.empty() ? defaultHostDir() : opts->hostDir;
     if (!hostDir.empty()) setHostDir(hostDir);
@@ -170,6 +224,7 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
         if (opts->part.empty() && !isStepFile(opts->open)) setPartFile(opts->open);
         printCounts(out, opts->open);
         out << messageLine();   // what the import read otherwise than asked, a line each
+        costs.mark("open");
     }
     // A new part takes the name it will be saved under, so that what is written beside it lands there.
     if (opts->part.empty() && !opts->save.empty() && (opts->open.empty() || isStepFile(opts->open)))
@@ -196,6 +251,7 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
     }
     plat::setPictureFolder(opts->pictures);
     SessionResult result = runSession(module.exports(), out, err);
+    costs.mark("session");
     module.unload();
     const std::vector<std::string> failedPictures = plat::failedPictures();
     plat::setPictureFolder("");
@@ -213,6 +269,7 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
             return 2;
         }
         printCounts(out, opts->save);
+        costs.mark("save");
     }
     if (!opts->nc.empty()) {
         if (!plat::writeFile(opts->nc, ncListing())) {
@@ -220,6 +277,11 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
             return 2;
         }
         out << opts->nc << ": NC listing of " << TpMainOpMgr().GetMainOpList().GetSize() << " operations\n";
+        costs.mark("nc");
+    }
+    if (!costs.write(opts->costs)) {
+        err << "hostcam: " << opts->costs << ": the costs cannot be written\n";
+        return 2;
     }
     if (!failedPictures.empty()) {
         err << "hostcam: the window picture " << failedPictures.front() << " could not be written";

@@ -22,6 +22,7 @@ struct HostcamOptions {
                            // part, a STEP file opened or none, is named after it from the start)
     std::string nc;        // "" = no NC listing; else the file the part's operations are written to as G-code
     std::string pictures;  // "" = no pictures; else the folder the windows' pictures are written to
+    std::string costs;     // "" = none; else the file the CPU and peak memory after each stage are written to
     bool inch = false;
     bool noMachineGroup = false;
     bool noActiveGroup = false;

@@ -372,6 +372,14 @@ std::vector<ent> allEntities() {
     return out;
 }
 
+std::vector<ent> operationAssociations(std::int32_t opId) {
+    auto lock = host::db::guard();
+    std::vector<ent> out;
+    for (const auto& [h, s] : database.ents)
+        if (s.e.type == kEntAssoc && s.e.assoc.kind == 2 && s.e.assoc.opId == opId) out.push_back(s.e);
+    return out;
+}
+
 EntityCounts entityCounts() {
     auto lock = host::db::guard();
     EntityCounts c;

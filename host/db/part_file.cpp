@@ -24,8 +24,12 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <deque>
 #include <filesystem>
+#include <future>
 #include <map>
+#include <thread>
+#include <vector>
 #include <memory>
 #include <optional>
 
@@ -254,6 +258,76 @@ std::string originBlob(const SurfaceOrigin& o) {
     return b.take();
 }
 
+// One entity's row: what the saving thread takes from the database and the kernel, then its blobs.
+struct ENTITY_ROW {
+    db_ptr handle = 0;
+    const Stored* stored = nullptr;
+    std::string_view text, packedText;   // a note's text, as the host keeps it
+    bool fromOrigin = false;
+    std::string body, geom, extra;       // geom and extra the BRep and colour texts until packed
+    bool hasGeom = false, hasExtra = false;
+};
+// A batch ends at so many rows or so many bytes of geometry text, whichever comes first.
+constexpr std::size_t kRowsInBatch = 256, kTextInBatch = std::size_t{1} << 20;
+struct ENTITY_BATCH {
+    std::vector<ENTITY_ROW> rows;
+    std::future<void> packed;
+};
+
+// The row's body made and its blobs packed: touches nothing but the row and what it points at.
+void packEntityRow(ENTITY_ROW& row, const PartSaveOptions& options) {
+    const ent& e = row.stored->e;
+    const bool packed = options.formatVersion >= 3;
+    // A record's text goes into its packed body in place, not copied into a body first; one the host
+    // keeps packed goes in a piece at a time. Only an unpacked body takes a packed text whole.
+    std::string_view text = row.text;
+    std::string whole;
+    if (packed && !row.packedText.empty()) {
+        const BODY_AROUND_TEXT around =
+            encodeBodyAroundText(e, unpackedBlobLength(row.packedText), options.formatVersion);
+        row.body = packBlobAroundPacked(around.before, row.packedText, around.after).value_or(std::string());
+    }
+    if (row.body.empty()) {
+        if (!row.packedText.empty()) text = whole = unpackBlob(row.packedText).value_or(std::string());
+        if (packed) {
+            const BODY_AROUND_TEXT around = encodeBodyAroundText(e, text.size(), options.formatVersion);
+            const std::string_view pieces[] = {around.before, text, around.after};
+            row.body = packBlobPieces(pieces);
+        } else {
+            row.body = encodeBody(e, text, options.formatVersion);
+        }
+    }
+    // Geometry goes sealed with its checksum from format version 2 on, packed from version 3 on.
+    auto geometry = [&](bool has, std::string& text) {
+        if (!has || options.formatVersion < 2) return;
+        text = packed ? packBlob(sealGeometryText(text)) : sealGeometryText(text);
+    };
+    geometry(row.hasGeom, row.geom);
+    geometry(row.hasExtra, row.extra);
+}
+
+bool writeEntityRow(Writer& w, sqlite3_stmt* st, const ENTITY_ROW& row, bool packed) {
+    const Stored& s = *row.stored;
+    const ent& e = s.e;
+    sqlite3_bind_int64(st, 1, row.handle);
+    sqlite3_bind_int64(st, 2, e.id);
+    sqlite3_bind_int64(st, 3, e.type);
+    sqlite3_bind_int64(st, 4, e.level);
+    sqlite3_bind_int64(st, 5, e.sel);
+    sqlite3_bind_int64(st, 6, s.kept ? 1 : 0);
+    sqlite3_bind_blob64(st, 7, row.body.data(), row.body.size(), SQLITE_STATIC);
+    auto bindGeometry = [&](int column, const std::string& bytes) {
+        if (bytes.empty()) return;
+        if (packed) sqlite3_bind_blob64(st, column, bytes.data(), bytes.size(), SQLITE_STATIC);
+        else sqlite3_bind_text64(st, column, bytes.data(), bytes.size(), SQLITE_STATIC, SQLITE_UTF8);
+    };
+    bindGeometry(8, row.geom);
+    bindGeometry(9, row.extra);
+    const std::string origin = row.fromOrigin ? originBlob(s.origin) : std::string();
+    if (row.fromOrigin) sqlite3_bind_blob64(st, 10, origin.data(), origin.size(), SQLITE_STATIC);
+    return w.step(st);
+}
+
 bool writeAll(Writer& w, const PartSaveOptions& options) {
     const Database& db = current();
     // Version 3 packs the blobs and keeps converted faces as their origin; older versions are written for
@@ -290,67 +364,63 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
                                    "origin) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
                                  : "INSERT INTO entities(handle, id, type, level, sel, kept, body, geom, geom_extra) "
                                    "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    // One row at a time, each blob bound where it lies: saving takes little more room than the part.
+    // Rows go in a batch at a time, each batch's blobs packed on a thread of its own while the next batch's
+    // geometry texts are made and the one before is written: packing is most of a save. Only a few batches
+    // are in hand at once, so saving still takes little more room than the part.
+    const std::size_t inHand = std::max(2u, std::thread::hardware_concurrency());
+    std::deque<ENTITY_BATCH> batches;
+    auto writeFirst = [&] {
+        ENTITY_BATCH& batch = batches.front();
+        batch.packed.get();
+        bool ok = true;
+        for (const ENTITY_ROW& row : batch.rows)
+            if (ok) ok = writeEntityRow(w, ents.get(), row, packed);
+        batches.pop_front();
+        return ok;
+    };
+    std::vector<ENTITY_ROW> rows;
+    std::size_t textInBatch = 0;
+    auto startPacking = [&] {
+        if (rows.empty()) return;
+        batches.push_back({std::move(rows), {}});
+        rows.clear();
+        textInBatch = 0;
+        std::vector<ENTITY_ROW>* batch = &batches.back().rows;
+        batches.back().packed = std::async(std::launch::async, [batch, &options] {
+            for (ENTITY_ROW& row : *batch) packEntityRow(row, options);
+        });
+    };
     for (const auto& [h, s] : db.ents) {
+        ENTITY_ROW& row = rows.emplace_back();
+        row.handle = h;
+        row.stored = &s;
         const ent& e = s.e;
-        std::string_view text, packedText;
         if (e.type == kEntNote) {
             auto t = db.texts.find(e.note.text);
             if (t != db.texts.end()) {
-                text = t->second.bytes;
-                packedText = t->second.packed;
+                row.text = t->second.bytes;
+                row.packedText = t->second.packed;
             }
         }
-        const bool fromOrigin = packed && keptAsOrigin(db, s);
-        sqlite3_stmt* st = ents.get();
-        sqlite3_bind_int64(st, 1, h);
-        sqlite3_bind_int64(st, 2, e.id);
-        sqlite3_bind_int64(st, 3, e.type);
-        sqlite3_bind_int64(st, 4, e.level);
-        sqlite3_bind_int64(st, 5, e.sel);
-        sqlite3_bind_int64(st, 6, s.kept ? 1 : 0);
-        // A record's text goes into its packed body in place, not copied into a body first; one the host
-        // keeps packed goes in a piece at a time. Only an unpacked body takes a packed text whole.
-        std::string body, whole;
-        if (packed && !packedText.empty()) {
-            const BODY_AROUND_TEXT around =
-                encodeBodyAroundText(e, unpackedBlobLength(packedText), options.formatVersion);
-            body = packBlobAroundPacked(around.before, packedText, around.after).value_or(std::string());
+        row.fromOrigin = packed && keptAsOrigin(db, s);
+        // The kernel's texts are made here, on the saving thread alone.
+        if (e.type == kEntSurface && e.surf.geom && !e.surf.geom->empty() && !row.fromOrigin) {
+            row.geom = faceToBrepText(*e.surf.geom);
+            row.hasGeom = true;
         }
-        if (body.empty()) {
-            if (!packedText.empty()) text = whole = unpackBlob(packedText).value_or(std::string());
-            if (packed) {
-                const BODY_AROUND_TEXT around = encodeBodyAroundText(e, text.size(), options.formatVersion);
-                const std::string_view pieces[] = {around.before, text, around.after};
-                body = packBlobPieces(pieces);
-            } else {
-                body = encodeBody(e, text, options.formatVersion);
-            }
-        }
-        sqlite3_bind_blob64(st, 7, body.data(), body.size(), SQLITE_STATIC);
-        // Geometry goes sealed with its checksum from format version 2 on, packed from version 3 on.
-        std::string geom, extra;
-        auto geometry = [&](const std::string& text) {
-            if (options.formatVersion < 2) return text;
-            return packed ? packBlob(sealGeometryText(text)) : sealGeometryText(text);
-        };
-        if (e.type == kEntSurface && e.surf.geom && !e.surf.geom->empty() && !fromOrigin)
-            geom = geometry(faceToBrepText(*e.surf.geom));
         if (e.type == kEntSolid && e.solid.geom && !e.solid.geom->empty()) {
-            geom = geometry(solidToBrepText(*e.solid.geom));
-            extra = geometry(faceColoursToText(*e.solid.geom));
+            row.geom = solidToBrepText(*e.solid.geom);
+            row.extra = faceColoursToText(*e.solid.geom);
+            row.hasGeom = row.hasExtra = true;
         }
-        auto bindGeometry = [&](int column, const std::string& bytes) {
-            if (bytes.empty()) return;
-            if (packed) sqlite3_bind_blob64(st, column, bytes.data(), bytes.size(), SQLITE_STATIC);
-            else sqlite3_bind_text64(st, column, bytes.data(), bytes.size(), SQLITE_STATIC, SQLITE_UTF8);
-        };
-        bindGeometry(8, geom);
-        bindGeometry(9, extra);
-        const std::string origin = fromOrigin ? originBlob(s.origin) : std::string();
-        if (fromOrigin) sqlite3_bind_blob64(st, 10, origin.data(), origin.size(), SQLITE_STATIC);
-        if (!w.step(st)) return false;
+        textInBatch += row.geom.size() + row.extra.size();
+        if (rows.size() < kRowsInBatch && textInBatch < kTextInBatch) continue;
+        startPacking();
+        if (batches.size() >= inHand && !writeFirst()) return false;
     }
+    startPacking();
+    while (!batches.empty())
+        if (!writeFirst()) return false;
 
     Stmt levels = w.prepare("INSERT INTO levels(level, visible, name) VALUES(?, ?, ?)");
     for (const auto& [level, info] : db.levels) {

@@ -9,6 +9,7 @@
 #include "host/internal.h"
 #include "host/ops/op_defaults.h"
 #include "host/ops/op_nodes.h"
+#include "host/state.h"
 
 namespace host::ops {
 namespace {
@@ -60,15 +61,7 @@ bool placeInGroup(operation& op) {
     return findGroupById(op.groupId) != nullptr;
 }
 
-std::vector<ent> attachedAssociations(std::int32_t opId) {
-    std::vector<ent> out;
-    db_ptr p = db_start();
-    char found = 0;
-    ent a{};
-    for (get_ent_assoc(p, &a, &p, &found); found; get_ent_assoc(p, &a, &p, &found))
-        if (a.assoc.kind == 2 && a.assoc.opId == opId) out.push_back(a);
-    return out;
-}
+std::vector<ent> attachedAssociations(std::int32_t opId) { return operationAssociations(opId); }
 
 StoredOp* addOp(operation op) {
     op.id = state.nextId++;

@@ -188,6 +188,7 @@ std::optional<Step> Script::take() {
     if (steps_.empty()) return std::nullopt;
     Step s = std::move(steps_.front());
     steps_.pop_front();
+    if (onTake_) onTake_(s);
     return s;
 }
 

@@ -85,9 +85,12 @@ public:
     const Step* peek() const { return steps_.empty() ? nullptr : &steps_.front(); }
     std::optional<Step> take();
     void clear() { steps_.clear(); }
+    // Called with each step as it is taken, wherever it is taken (hostcam's cost of each step).
+    void setOnTake(std::function<void(const Step&)> onTake) { onTake_ = std::move(onTake); }
 
 private:
     std::deque<Step> steps_;
+    std::function<void(const Step&)> onTake_;
 };
 
 // Parses a session text, one step a line; '#' starts a comment, blank lines are skipped. On a bad line

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <mutex>
 #include <optional>
 #include <span>
@@ -38,8 +39,10 @@ namespace {
 
 // The rule of a step over candidates that have a distance and an index and give their turn through
 // `turnOf`: one body for the plain search's candidates and the point index's hits.
+// `byIndex`, when given, is set when the element index decided between two candidates.
 template <class CANDIDATE, class TURN>
-std::int32_t chooseNearest(std::span<const CANDIDATE> candidates, double tie, TURN turnOf) {
+std::int32_t chooseNearest(std::span<const CANDIDATE> candidates, double tie, TURN turnOf,
+                           std::atomic<bool>* byIndex = nullptr) {
     if (candidates.empty()) return -1;
     double nearest = candidates[0].distance;
     for (const CANDIDATE& c : candidates) nearest = std::min(nearest, c.distance);
@@ -55,6 +58,7 @@ std::int32_t chooseNearest(std::span<const CANDIDATE> candidates, double tie, TU
             continue;
         }
         const CANDIDATE& b = candidates[chosen];
+        if (c.distance == b.distance && byIndex) byIndex->store(true, std::memory_order_relaxed);
         if (c.distance < b.distance || (c.distance == b.distance && c.index < b.index)) chosen = k;
     }
     return chosen;
@@ -114,16 +118,22 @@ namespace {
 // Most steps of a walk end among the current hole's nearest few; the point index answers those from a list.
 constexpr std::int32_t kNeighbours = 24;
 
+// The range's points as (x, y) pairs, 0-based within the range.
+std::vector<double> xyOf(const PATH_ELEMENT* e, std::int32_t first, std::int32_t count) {
+    std::vector<double> xy(2 * static_cast<std::size_t>(count));
+    for (std::int32_t i = 0; i < count; ++i) {
+        xy[2 * i] = e[first + i].point[0];
+        xy[2 * i + 1] = e[first + i].point[1];
+    }
+    return xy;
+}
+
 // The walks of one range. Point indices are 0-based within the range.
 class PathSearch {
 public:
     PathSearch(const PATH_ELEMENT* e, std::int32_t first, std::int32_t count)
         : count_(count), tie_(hole_path::distanceTie()) {
-        std::vector<double> xy(2 * static_cast<std::size_t>(count));
-        for (std::int32_t i = 0; i < count; ++i) {
-            xy[2 * i] = e[first + i].point[0];
-            xy[2 * i + 1] = e[first + i].point[1];
-        }
+        std::vector<double> xy = xyOf(e, first, count);
         index_.build(xy);
         index_.buildNeighbours(kNeighbours, tie_, [](double dx, double dy) { return stepTurn(dx, dy, 0); });
         xy_ = std::move(xy);
@@ -157,8 +167,8 @@ public:
             const double dy = xy_[2 * hits[h].index + 1] - xy_[2 * current + 1];
             turns[h] = stepTurn(dx, dy, 0);
         }
-        const std::int32_t k =
-            chooseNearest(hits, tie_, [&](const CNearestIndex::HIT& h) { return turns[&h - hits.data()]; });
+        const std::int32_t k = chooseNearest(
+            hits, tie_, [&](const CNearestIndex::HIT& h) { return turns[&h - hits.data()]; }, &byIndex_);
         if (k < 0) return -1;
         *distance = hits[k].distance;
         return hits[k].index;
@@ -203,6 +213,8 @@ public:
 
     const CNearestIndex& index() const { return index_; }
     std::int32_t count() const { return count_; }
+    // Whether a step of any walk so far was decided by the holes' places in the list.
+    bool decidedByIndex() const { return byIndex_.load(); }
 
 private:
     std::int32_t count_;
@@ -211,6 +223,7 @@ private:
     std::vector<double> xy_;
     std::vector<double> nearestOther_;
     double lowerBoundAll_ = 0;
+    mutable std::atomic<bool> byIndex_{false};
 };
 
 struct BEST {
@@ -247,10 +260,88 @@ constexpr std::int32_t kSharedStatesFrom = 64;
 
 }  // namespace
 
+namespace {
+
+// Paths found lately, by the points asked for in the order given (and the distance tie). A view's path is
+// asked for again when its operations are made, on the same holes in the path's own order: where no step of
+// any walk was decided by the holes' places in the list, every start walks the same way in any order, so the
+// path's first hole, now first in the list, wins again and the path is its own answer. Other point sets
+// asked for again (one tool's holes for each of its operations) are answered as found.
+class PathMemo {
+public:
+    // The order found for these points, empty when none is kept.
+    std::vector<std::int32_t> find(const std::vector<double>& xy, double tie) {
+        const std::uint64_t key = hashOf(xy, tie);
+        std::lock_guard<std::mutex> hold(lock_);
+        for (const ENTRY& entry : entries_)
+            if (entry.key == key && entry.tie == tie && entry.xy == xy) return entry.order;
+        return {};
+    }
+
+    void keep(std::vector<double> xy, double tie, std::vector<std::int32_t> order) {
+        const std::uint64_t key = hashOf(xy, tie);
+        std::lock_guard<std::mutex> hold(lock_);
+        for (const ENTRY& entry : entries_)
+            if (entry.key == key && entry.tie == tie && entry.xy == xy) return;
+        if (entries_.size() == kKept) entries_.erase(entries_.begin());
+        entries_.push_back({key, tie, std::move(xy), std::move(order)});
+    }
+
+    void clear() {
+        std::lock_guard<std::mutex> hold(lock_);
+        entries_.clear();
+    }
+
+private:
+    // Enough for the views and tools of a run made one after another.
+    static constexpr std::size_t kKept = 16;
+    struct ENTRY {
+        std::uint64_t key;
+        double tie;
+        std::vector<double> xy;
+        std::vector<std::int32_t> order;
+    };
+    static std::uint64_t hashOf(const std::vector<double>& xy, double tie) {
+        std::uint64_t hash = 1469598103934665603ULL;
+        auto mix = [&](double v) {
+            std::uint64_t bits = 0;
+            std::memcpy(&bits, &v, sizeof bits);
+            hash = (hash ^ bits) * 1099511628211ULL;
+        };
+        mix(tie);
+        for (double v : xy) mix(v);
+        return hash;
+    }
+    std::mutex lock_;
+    std::vector<ENTRY> entries_;
+};
+
+PathMemo& pathMemo() {
+    static PathMemo memo;
+    return memo;
+}
+
+// Links [first, first + count) in `order` (0-based within the range); returns its first element.
+std::int32_t linkInOrder(PATH_ELEMENT* e, std::int32_t first, const std::vector<std::int32_t>& order) {
+    for (std::size_t k = 0; k < order.size(); ++k)
+        e[first + order[k]].next = k + 1 < order.size() ? first + order[k + 1] : -1;
+    return first + order.front();
+}
+
+}  // namespace
+
+void forgetHolePaths() { pathMemo().clear(); }
+
 std::int32_t orderPointsNearest(PATH_ELEMENT* e, std::int32_t first, std::int32_t count, std::int32_t* start) {
     if (count <= 0) {
         *start = -1;
         return count < 0 ? 0 : count;
+    }
+    const double tie = hole_path::distanceTie();
+    std::vector<double> xy = xyOf(e, first, count);
+    if (std::vector<std::int32_t> known = pathMemo().find(xy, tie); !known.empty()) {
+        *start = linkInOrder(e, first, known);
+        return count;
     }
     const PathSearch search(e, first, count);
     BEST best;
@@ -285,6 +376,22 @@ std::int32_t orderPointsNearest(PATH_ELEMENT* e, std::int32_t first, std::int32_
         current = next;
     }
     *start = first + best.start;
+
+    std::vector<std::int32_t> order;
+    order.reserve(count);
+    for (std::int32_t i = *start; i >= 0; i = e[i].next) order.push_back(i - first);
+    if (static_cast<std::int32_t>(order.size()) != count) return count;
+    if (!search.decidedByIndex()) {
+        std::vector<double> inPathOrder(xy.size());
+        std::vector<std::int32_t> same(count);
+        for (std::int32_t k = 0; k < count; ++k) {
+            inPathOrder[2 * k] = xy[2 * order[k]];
+            inPathOrder[2 * k + 1] = xy[2 * order[k] + 1];
+            same[k] = k;
+        }
+        pathMemo().keep(std::move(inPathOrder), tie, std::move(same));
+    }
+    pathMemo().keep(std::move(xy), tie, std::move(order));
     return count;
 }
 

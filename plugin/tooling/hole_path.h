@@ -61,9 +61,12 @@ double findNearestNext(PATH_ELEMENT* elements, std::int32_t first, std::int32_t 
                        std::int32_t* next, std::int32_t* second, double* heading);
 
 // Links the `next` fields of [first, first + count) into the shortest path found and returns count, with
-// `start` set to the path's first element (-1 for an empty range).
+// `start` set to the path's first element (-1 for an empty range). The paths found lately are kept, so that
+// the same points asked for again, or a path's points in its own order, cost no second search.
 std::int32_t orderPointsNearest(PATH_ELEMENT* elements, std::int32_t first, std::int32_t count,
                                 std::int32_t* start);
+// Forgets the paths kept (for measuring and testing the search itself).
+void forgetHolePaths();
 
 // Reorders the points of one tool along its path, each run of consecutive points of one host view ordered
 // on its own and the runs kept in their order.

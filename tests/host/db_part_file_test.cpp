@@ -551,6 +551,58 @@ TEST_F(PartFile, SaveFailingAtAnyWriteLeavesTheOldFileIntact) {
     EXPECT_NE(nowhere.message.find("no/such/folder/part.pfp"), std::string::npos);
 }
 
+// A part of many rows is saved a batch of rows at a time, packed on other threads: every format version
+// reads back row for row in the part's order, a solid's geometry among them, and a save failing at a row
+// of any batch, early or late, leaves the old file whole and no file half written.
+TEST_F(PartFile, ManyRowsSaveInOrderAndAFailureAmongThemLeavesTheOldFile) {
+    const host::builder::BuiltPart built = host::builder::PartBuilder::block({40, 30, 10}).build();
+    ASSERT_TRUE(built.ok()) << built.error;
+    for (int i = 0; i < 1500; ++i) {
+        ent e{};
+        if (i % 3 == 0) {
+            e.type = kEntPoint;
+            e.pt.pt = {0.5 * i, -1.0 * i, 1e-3 * i};
+        } else if (i % 3 == 1) {
+            e.type = kEntLine;
+            e.ln.ln = {{1.0 * i, 2, 3}, {4, 5.0 * i, 6}};
+        } else {
+            calc_note(&e, 1, p_3d{1, 2, 3}, "row " + std::to_string(i) + std::string(static_cast<std::size_t>(i % 50), 'x'));
+        }
+        store(e, 1 + i % 7);
+        if (i == 700) {
+            ent solid{};
+            solid.type = kEntSolid;
+            solid.solid.geom = std::make_shared<host::SolidGeom>(built.solid);
+            store(solid);
+        }
+    }
+    const std::vector<std::string> before = describeAll();
+    for (int version : {1, 2, host::kPartFormatVersion}) {
+        SCOPED_TRACE(version);
+        host::PartSaveOptions options;
+        options.formatVersion = version;
+        ASSERT_TRUE(host::savePart(path, options).ok);
+        host::newPart();
+        const host::PartFileResult r = host::openPart(path);
+        ASSERT_TRUE(r.ok) << r.message;
+        EXPECT_EQ(describeAll(), before);
+    }
+    ent extra{};
+    extra.type = kEntPoint;
+    store(extra);
+    for (int failAt : {12, 300, 1000, 1490}) {
+        host::PartSaveOptions options;
+        options.failAtWrite = failAt;
+        const host::PartFileResult r = host::savePart(path, options);
+        EXPECT_FALSE(r.ok) << failAt;
+        EXPECT_NE(r.message.find("left as it was"), std::string::npos) << r.message;
+        EXPECT_FALSE(fs::exists(path + ".saving")) << failAt;
+    }
+    host::newPart();
+    ASSERT_TRUE(host::openPart(path).ok);
+    EXPECT_EQ(describeAll(), before);
+}
+
 // A save that fails at the final rename names the rename's cause (a folder in the way, a file that cannot
 // be replaced), not the clean-up's success.
 TEST_F(PartFile, ASaveOverAFolderOrAnImmutableFileNamesTheCause) {

@@ -367,6 +367,46 @@ TEST_F(DbWalk, AssociationsCountOnTheirTargetAndWalkApart) {
     EXPECT_EQ(ok, 0);
 }
 
+// An operation's associations are what the association walk finds for it, in database order: those of other
+// operations and other kinds passed over, one on a hidden level and one deleted with keep included.
+TEST_F(DbWalk, AnOperationsAssociationsAreTheWalksOwnForIt) {
+    const db_ptr point = storePoint(5, 4);
+    struct CASE {
+        std::int16_t kind;
+        std::int32_t opId;
+        std::int32_t level;
+    };
+    const CASE cases[] = {{2, 7, main_level}, {2, 8, main_level}, {1, 7, main_level}, {2, 7, 200},
+                          {2, 7, main_level}, {2, 9, main_level}, {2, 7, main_level}};
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        ent a{};
+        a.type = kEntAssoc;
+        a.assoc.kind = cases[i].kind;
+        a.assoc.opId = cases[i].opId;
+        a.assoc.target = point;
+        a.assoc.pt = {static_cast<double>(i), 0, 0};
+        db_ptr entry = 0;
+        char ok = 0;
+        store_ent_assoc(&a, &entry, cases[i].level, main_attrib, &ok);
+        ASSERT_EQ(ok, 1);
+        if (i == 4) delete_ent(entry, 0, 1, 0, nullptr, 0);
+    }
+    set_level_visible(200, 0);
+    for (std::int32_t opId : {7, 8, 9, 10}) {
+        std::vector<double> walked, found;
+        db_ptr p = db_start();
+        char more = 0;
+        ent e{};
+        for (get_ent_assoc(p, &e, &p, &more); more; get_ent_assoc(p, &e, &p, &more))
+            if (e.assoc.kind == 2 && e.assoc.opId == opId) walked.push_back(e.assoc.pt.x);
+        for (const ent& a : host::operationAssociations(opId)) found.push_back(a.assoc.pt.x);
+        EXPECT_EQ(found, walked) << opId;
+    }
+    std::vector<double> seven;
+    for (const ent& a : host::operationAssociations(7)) seven.push_back(a.assoc.pt.x);
+    EXPECT_EQ(seven, (std::vector<double>{0, 3, 4, 6}));
+}
+
 TEST_F(DbWalk, SelectionBitsOnRecordsAndAcrossTheDatabase) {
     ent e{};
     sel_bit_turn_on(&e, 4);

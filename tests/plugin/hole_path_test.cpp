@@ -2,6 +2,7 @@
 // on layouts full of equal distances and angles.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 #include "plugin/base/globals.h"
@@ -25,7 +26,11 @@ std::vector<PATH_ELEMENT> at(std::initializer_list<std::pair<double, double>> po
 
 class HolePath : public ::testing::Test {
 protected:
-    void SetUp() override { setUnitTolerances(true); }
+    void SetUp() override {
+        setUnitTolerances(true);
+        forgetHolePaths();
+    }
+    void TearDown() override { forgetHolePaths(); }
 };
 
 TEST_F(HolePath, ExamplePaths) {
@@ -90,6 +95,79 @@ TEST_F(HolePath, SameAsPlainSearchOnLayoutsWithTies) {
             const std::int32_t kept = referencePathOrder(plain.data(), 0, count, &total);
             ASSERT_EQ(start, kept) << count << " holes, seed " << seed;
             ASSERT_EQ(pathOf(fast, start), pathOf(plain, kept)) << count << " holes, seed " << seed;
+        }
+    }
+}
+
+// The elements of `e` in the order of the path from `start`, unlinked.
+std::vector<PATH_ELEMENT> inPathOrder(const std::vector<PATH_ELEMENT>& e, std::int32_t start) {
+    std::vector<PATH_ELEMENT> out;
+    for (std::int32_t i : pathOf(e, start)) {
+        out.push_back(e[i]);
+        out.back().next = -1;
+    }
+    return out;
+}
+
+std::vector<std::pair<double, double>> placesOf(const std::vector<PATH_ELEMENT>& e, std::int32_t start) {
+    std::vector<std::pair<double, double>> out;
+    for (std::int32_t i : pathOf(e, start)) out.emplace_back(e[i].point[0], e[i].point[1]);
+    return out;
+}
+
+// A path found is kept: its points asked for again in its own order, or as first asked, give what a fresh
+// search gives, on layouts whose steps tie in distance and angle, whose holes coincide (a step decided by
+// the holes' places in the list), and in either units.
+TEST_F(HolePath, KeptPathsAnswerAsAFreshSearch) {
+    struct CASE {
+        const char* what;
+        std::vector<PATH_ELEMENT> holes;
+        bool metric;
+    };
+    std::vector<PATH_ELEMENT> tiles;
+    for (int i = 0; i < 300; ++i) tiles.push_back(at({{(i / 100) * 130.0 + 12.0 * (i % 10), 12.0 * (i % 100 / 10)}})[0]);
+    std::vector<PATH_ELEMENT> stacked = gridLayout(120, 5, 0, 99);
+    for (int i = 0; i + 1 < 120; i += 7) stacked[i + 1].point[0] = stacked[i].point[0], stacked[i + 1].point[1] = stacked[i].point[1];
+    std::vector<CASE> cases = {
+        {"grid of equal steps", gridLayout(90, 5, 0, 7), true},
+        {"grid within the distance tie", gridLayout(450, 5, 0.004, 11), true},
+        {"grid in inches", gridLayout(200, 0.5, 0, 13), false},
+        {"tiles of equal steps", tiles, true},
+        {"coincident holes", stacked, true},
+        {"three on a line", at({{0, 0}, {10, 0}, {30, 0}}), true},
+        {"equal distances, start tie", at({{20, 0}, {10, 0}, {10, 10}, {0, 0}}), true},
+    };
+    // Small sets on a 3 x 3 grid: many holes on one place, where the list's order decides steps.
+    std::mt19937 random(5);
+    std::uniform_int_distribution<int> cell(0, 2);
+    for (int k = 0; k < 40; ++k) {
+        std::vector<PATH_ELEMENT> e(8);
+        for (PATH_ELEMENT& p : e) p.point[0] = 10.0 * cell(random), p.point[1] = 10.0 * cell(random);
+        cases.push_back({"holes on one place", e, true});
+    }
+    for (const CASE& c : cases) {
+        setUnitTolerances(c.metric);
+        forgetHolePaths();
+        const auto count = static_cast<std::int32_t>(c.holes.size());
+        std::vector<PATH_ELEMENT> first = c.holes;
+        std::int32_t start = -1;
+        orderPointsNearest(first.data(), 0, count, &start);
+        const std::vector<PATH_ELEMENT> again = inPathOrder(first, start);
+
+        std::vector<PATH_ELEMENT> asked = again, fresh = again, askedFirst = c.holes;
+        std::int32_t askedStart = -1, freshStart = -1, askedFirstStart = -1;
+        orderPointsNearest(asked.data(), 0, count, &askedStart);
+        orderPointsNearest(askedFirst.data(), 0, count, &askedFirstStart);
+        forgetHolePaths();
+        orderPointsNearest(fresh.data(), 0, count, &freshStart);
+        EXPECT_EQ(askedStart, freshStart) << c.what;
+        EXPECT_EQ(pathOf(asked, askedStart), pathOf(fresh, freshStart)) << c.what;
+        EXPECT_EQ(askedFirstStart, start) << c.what;
+        EXPECT_EQ(placesOf(askedFirst, askedFirstStart), placesOf(first, start)) << c.what;
+        if (count <= 120) {
+            std::vector<PATH_ELEMENT> plain = again;
+            const std::int32_t kept = referencePathOrder(plain.data(), 0, count, nullptr);
+            EXPECT_EQ(pathOf(asked, askedStart), pathOf(plain, kept)) << c.what;
         }
     }
 }

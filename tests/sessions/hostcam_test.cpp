@@ -277,6 +277,43 @@ TEST_F(Hostcam, TheMainJobFindsTheExamplePlatesHolesAndKeepsThemInThePart) {
     EXPECT_NE(out.str().find(part + ": "), std::string::npos);
 }
 
+// --costs follows the run stage by stage, as a benchmark tells the main job's phases apart: the part opened,
+// each step as it is taken (those the plug-in takes inside its windows too), the session, the save and the
+// NC listing, each with the CPU, the clock and the peak memory so far, none of which goes back.
+TEST_F(Hostcam, CostsFollowTheMainJobStepByStep) {
+    const std::string costs = (dir / "job.costs").string();
+    ASSERT_EQ(run({"--plugin", kModule, "--host-dir", (dir / "host").string(), "--open",
+                   std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step", "--session",
+                   std::string(FX_SOURCE_DIR) + "/data/sessions/execute.session", "--save",
+                   (dir / "plate.pfp").string(), "--nc", (dir / "plate.nc").string(), "--costs", costs}),
+              0)
+        << err.str();
+    std::ifstream in(costs);
+    std::vector<std::string> stages;
+    double cpu = 0, wall = 0, peak = 0;
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream fields(line);
+        double c = -1, w = -1, p = -1;
+        std::string what;
+        fields >> c >> w >> p;
+        std::getline(fields, what);
+        EXPECT_GE(c, cpu) << line;
+        EXPECT_GE(w, wall) << line;
+        EXPECT_GE(p, peak) << line;
+        EXPECT_GT(p, 0) << line;
+        cpu = c;
+        wall = w;
+        peak = p;
+        stages.push_back(what);
+    }
+    const std::vector<std::string> expected = {
+        " open", " step line 8: invoke", " step line 9: click 18048 18007", " step line 10: ? answer 1",
+        " step line 11: ? click 18036 1", " step line 12: ? tree-collapse 18021 4003 \"(Group 0)  TOP\"",
+        " step line 13: ? click 18021 4158", " step line 14: ? click 18048 1", " session", " save", " nc"};
+    EXPECT_EQ(stages, expected);
+    EXPECT_EQ(run({"--costs"}), 2);
+}
+
 // The shipped features manager session: from the main menu's button through the popup to the reaming
 // features window, whose "Do it" marks every hole of the example plate; the marks' arcs are saved with it.
 TEST_F(Hostcam, TheFeaturesManagerSessionMarksTheExamplePlatesHoles) {
