@@ -25,6 +25,7 @@
 #include "plugin/model/tree.h"
 #include "plugin/model/work_records.h"
 #include "plugin/services/engine.h"
+#include "plugin/services/tables.h"
 #include "plugin/services/tooling.h"
 #include "plugin/tooling/drill_operations.h"
 #include "recognition_pipeline_support.h"
@@ -246,6 +247,36 @@ TEST_F(DrillOperationsSession, OperationsOverSeveralViewsAskAboutTheMachineOnlyW
     EXPECT_FALSE(machineTakesViews(tree, true));
     expectScriptPlayed();
     EXPECT_EQ(count("rotary axes"), 1);
+}
+
+// A long drill is as long as the library's drill of its size and its diameter again; a plain one of the same
+// size as long as its hole needs. The long one takes a tool of its own.
+TEST_F(DrillOperationsSession, ALongToolIsAsLongAsTheLibrarysDrillOfItsSize) {
+    recogniseTopAndBottom();
+    VIEW_LIST* top = viewWithDirection(1);
+    VIEW_LIST* bottom = viewWithDirection(-1);
+    ASSERT_TRUE(top && top->firstPoint && bottom && bottom->firstPoint);
+    const auto drillOf = [](POINT_LIST* p) -> OPE_LIST* {
+        for (OPE_LIST* o = p->opeList; o; o = o->next)
+            if (o->toolType == 3 && o->active) return o;
+        return nullptr;
+    };
+    OPE_LIST* longDrill = drillOf(top->firstPoint);
+    OPE_LIST* plainDrill = drillOf(bottom->firstPoint);
+    ASSERT_TRUE(longDrill && plainDrill);
+    longDrill->longTool = 1;
+    const double D = longDrill->toolDiam;
+    const double size = findDrillSize(D);
+    ASSERT_GT(size, 0);   // the shipped library has a drill-size table
+    std::int16_t made = 0;
+    ASSERT_EQ(createDrillOperations(g_records->viewsTree, nullptr, 1, nullptr, 0, 1, 0, &made, 0, 0), 0) << shown();
+    EXPECT_NEAR(longDrill->wantedLength, size + D, 1e-9);
+    EXPECT_GT(longDrill->wantedLength, longDrill->neededLength);
+    EXPECT_NEAR(plainDrill->wantedLength, roundToStep(plainDrill->neededLength, g_tolerances.tol4T), 1e-9);
+    EXPECT_LT(plainDrill->wantedLength, size);
+    const std::vector<MADE> drills = ofType(3);
+    ASSERT_EQ(drills.size(), 2u);   // the top's and the bottom's, which would share a tool were both plain
+    EXPECT_NE(drills[0].record.toolNumber, drills[1].record.toolNumber);
 }
 
 // The bottom's holes are the other halves of the top's (split at their neck): once the top's run is done,
