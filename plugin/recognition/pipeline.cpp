@@ -120,6 +120,7 @@ VIEW_LIST* recognizeCylinders(std::uint16_t mode, CProgressBox* progress, std::i
     filters.maxDiameterOn = maxDiameterOn != 0;
     filters.minDiameterOn = minDiameterOn != 0;
 
+    clearDroppedWalls();
     VIEW_LIST* raw = nullptr;
     if (buildRawTree(&raw, filters) != 0) {
         if (outcome) *outcome = kRecognitionFailed;
