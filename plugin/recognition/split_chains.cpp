@@ -3,6 +3,7 @@
 // view's Z row with `zSup` above `zInf`. Moves go through segment_ends.h with one CMoveIndex per stage, so
 // a stage stays linear in the number of holes. Released records are freed at once.
 #include "plugin/recognition/split_chains.h"
+#include "plugin/recognition/pipeline_raw.h"
 
 #include <cmath>
 
@@ -299,6 +300,7 @@ void eraseCaverns(std::uint16_t mode, VIEW_LIST* view, POINT_LIST* point) {
                     s->rFlatMinBtm = 0;
                 }
             } else {
+                noteDroppedSegment(DROP_RULE::Undercut, *s);
                 const bool wasTop = !s->prev;
                 next->prev = s->prev;
                 if (wasTop) point->firstCyl = next;

@@ -423,13 +423,25 @@ void DRILL_CALL::nameGroups(const std::vector<OPE_LIST*>& order) {
     }
     std::int32_t current = 0;
     std::int64_t type = -1;
-    for (OPE_LIST* o : order) {
+    for (std::size_t at = 0; at < order.size(); ++at) {
+        OPE_LIST* o = order[at];
         if (!isOperationKindEnabled(static_cast<std::int32_t>(o->toolType))) continue;
         if (static_cast<std::int64_t>(o->toolType) != type) {
             type = o->toolType;
             ++groupCounter_;
+            // Named after the first view's label and the other views whose operations the group holds.
+            std::string label = viewGroupLabel(o->view);
+            std::vector<const VIEW_LIST*> views{o->view};
+            for (std::size_t i = at + 1; i < order.size(); ++i) {
+                const OPE_LIST* next = order[i];
+                if (!isOperationKindEnabled(static_cast<std::int32_t>(next->toolType))) continue;
+                if (next->toolType != o->toolType) break;
+                if (std::find(views.begin(), views.end(), next->view) != views.end()) continue;
+                views.push_back(next->view);
+                label += ", " + viewDescription(next->view);
+            }
             char name[512];
-            std::snprintf(name, sizeof name, "%i%02i %s %s", rootId_, groupCounter_, viewGroupLabel(o->view).c_str(),
+            std::snprintf(name, sizeof name, "%i%02i %s %s", rootId_, groupCounter_, label.c_str(),
                           typeGroupName(o->toolType).c_str());
             current = findOrCreateOpGroup(name, activeId_);
             appendGeneratedGroup(name);

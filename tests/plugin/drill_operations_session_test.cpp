@@ -23,6 +23,7 @@
 #include "plugin/model/process_tree_fields.h"
 #include "plugin/model/tool_records.h"
 #include "plugin/model/tree.h"
+#include "plugin/model/tree_views.h"
 #include "plugin/model/work_records.h"
 #include "plugin/services/engine.h"
 #include "plugin/services/tables.h"
@@ -314,6 +315,27 @@ TEST_F(DrillOperationsSession, TheOtherHalfOfATwinIsDrilledOnlyDownToWhereTheyMe
     EXPECT_EQ(drills[1].points.size(), 2u);
     EXPECT_NEAR(drills[1].record.depth, -2, 1e-6);
     EXPECT_LT(drills[0].record.depth, -2 - 1);
+}
+
+// The top and the bottom in one toolpath group make one run: each group of a tool type holds the
+// operations of both sides and is named after both.
+TEST_F(DrillOperationsSession, AGroupOfARunOverTwoViewsIsNamedAfterBoth) {
+    recogniseTopAndBottom();
+    VIEW_LIST* top = viewWithDirection(1);
+    VIEW_LIST* bottom = viewWithDirection(-1);
+    ASSERT_TRUE(top && bottom);
+    ASSERT_EQ(top->next, bottom);
+    top->groupNumber = bottom->groupNumber = 1;
+    std::int16_t made = 0;
+    ASSERT_EQ(createDrillOperations(g_records->viewsTree, nullptr, 1, nullptr, 0, 1, 0, &made, 0, 0), 0) << shown();
+    const std::string both = viewGroupLabel(top) + ", " + viewDescription(bottom) + " ";
+    int named = 0;
+    for (const GEN_OP_GROUP* g = g_records->genOpGroups; g; g = g->next) {
+        EXPECT_NE(std::string(g->name).find(both), std::string::npos) << g->name;
+        ++named;
+    }
+    EXPECT_GT(named, 0);
+    for (const MADE& m : ofType(3)) EXPECT_FALSE(m.points.empty());
 }
 
 // A bore with a wide chamfer and a cone: its contours keep their blocks when the operations are made a

@@ -9,7 +9,9 @@
 #include "plugin/base/globals.h"
 #include "plugin/model/tree.h"
 #include "plugin/recognition/pipeline.h"
+#include "plugin/recognition/pipeline_raw.h"
 #include "plugin/recognition/split_chains.h"
+#include "plugin/services/recognition.h"
 #include "support/hand_tree.h"
 #include "support/recognition_fixture.h"
 
@@ -126,10 +128,17 @@ TEST_F(EraseChainsTest, AGrooveBetweenNarrowerPartsIsErasedByTheCommandAndLosesO
         VIEW_LIST* top = t.view(kTop);
         POINT_LIST* p = t.hole(top, 0, 0, {cyl(0, -10, 4), cyl(-10, -14, 8).ringAtTop(4, 8).ringAtBottom(4, 8), cyl(-14, -30, 4)});
 
+        clearDroppedWalls();
         ASSERT_EQ(cylsEraCavern(mode, t.head), 0);
 
         EXPECT_EQ(checkTree(t.head), "") << mode;
+        // The groove the command erases is told of: its place, its diameter and why.
+        ASSERT_EQ(droppedWalls().size(), mode == 0 ? 1u : 0u);
         if (mode == 0) {
+            const DROPPED_WALL& w = droppedWalls().front();
+            EXPECT_EQ(w.rule, DROP_RULE::Undercut);
+            EXPECT_DOUBLE_EQ(w.diameter, 16);
+            EXPECT_DOUBLE_EQ(w.position[2], -10);
             EXPECT_EQ(chain(p), "0.0:4.0>-10.0:4.0 -14.0:4.0>-30.0:4.0");
         } else {
             EXPECT_EQ(chain(p), "0.0:4.0>-10.0:4.0 -10.0:4.0>-14.0:4.0 -14.0:4.0>-30.0:4.0");
