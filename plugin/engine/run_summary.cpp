@@ -24,7 +24,8 @@ namespace {
 
 constexpr int kLineDroppedWide = 170, kLineDroppedNarrow = 171, kLineDroppedDirection = 172, kLineDroppedOpen = 173,
               kLineDroppedListed = 174, kLogWide = 175, kLogNarrow = 176, kLogDirection = 177, kLogOpen = 178,
-              kLogTitle = 179, kLineDroppedUndercut = 180, kLogUndercut = 181;
+              kLogTitle = 179, kLineDroppedUndercut = 180, kLogUndercut = 181, kLineDroppedPocket = 182,
+              kLogPocket = 183, kLineDroppedClosed = 184, kLogClosed = 185, kLineDroppedBeyond = 186, kLogBeyond = 187;
 constexpr int kLineDepth = 151, kLineChamfer = 152, kLineCrashInto = 153, kLineNoMeasures = 154,
               kLineProvisional = 155, kLineAdapted = 156, kLineNotAccessible = 157, kLineSharedReadOnly = 169,
               kLineToolsMissing = 73, kLineToolsMade = 71, kLineToolsMadeAndStored = 72;
@@ -38,6 +39,9 @@ std::string reasonText(const CTextSection& texts, const DROPPED_WALL& w) {
     case DROP_RULE::OpenArc:
         return fillText(texts.getText(kLogOpen), {formatNumber(w.sweep), formatNumber(s.minSweepAngle)});
     case DROP_RULE::Undercut: return texts.getText(kLogUndercut);
+    case DROP_RULE::Pocket: return texts.getText(kLogPocket);
+    case DROP_RULE::Closed: return texts.getText(kLogClosed);
+    case DROP_RULE::BeyondClosedEnd: return texts.getText(kLogBeyond);
     }
     return {};
 }
@@ -48,7 +52,7 @@ std::string droppedWallsSummary(const CTextSection& texts) {
     const std::vector<DROPPED_WALL>& dropped = droppedWalls();
     if (dropped.empty()) return {};
     const PRM_SETTINGS& s = g_globals->settings;
-    long wide = 0, narrow = 0, direction = 0, open = 0, undercut = 0;
+    long wide = 0, narrow = 0, direction = 0, open = 0, undercut = 0, pocket = 0, closed = 0, beyond = 0;
     for (const DROPPED_WALL& w : dropped) {
         switch (w.rule) {
         case DROP_RULE::TooWide: ++wide; break;
@@ -56,6 +60,9 @@ std::string droppedWallsSummary(const CTextSection& texts) {
         case DROP_RULE::Direction: ++direction; break;
         case DROP_RULE::OpenArc: ++open; break;
         case DROP_RULE::Undercut: ++undercut; break;
+        case DROP_RULE::Pocket: ++pocket; break;
+        case DROP_RULE::Closed: ++closed; break;
+        case DROP_RULE::BeyondClosedEnd: ++beyond; break;
         }
     }
     std::string text;
@@ -67,6 +74,9 @@ std::string droppedWallsSummary(const CTextSection& texts) {
     line(direction, fillText(texts.getText(kLineDroppedDirection), {direction}));
     line(open, fillText(texts.getText(kLineDroppedOpen), {open, formatNumber(s.minSweepAngle)}));
     line(undercut, fillText(texts.getText(kLineDroppedUndercut), {undercut}));
+    line(pocket, fillText(texts.getText(kLineDroppedPocket), {pocket}));
+    line(closed, fillText(texts.getText(kLineDroppedClosed), {closed}));
+    line(beyond, fillText(texts.getText(kLineDroppedBeyond), {beyond}));
 
     // The log is written whole each run, so that it never lists what an earlier run left out.
     const std::string path = plat::joinPath(g_globals->tmpDir, kDroppedLogName);

@@ -30,6 +30,10 @@ void noteDroppedSegment(DROP_RULE rule, const CYL_LIST& segment) {
     walls().push_back(w);
 }
 
+void noteDroppedSegments(DROP_RULE rule, const CYL_LIST* first) {
+    for (const CYL_LIST* s = first; s; s = s->next) noteDroppedSegment(rule, *s);
+}
+
 void noteDroppedHole(DROP_RULE rule, const POINT_LIST& hole, double radius, double sweep) {
     DROPPED_WALL w;
     w.rule = rule;

@@ -25,4 +25,6 @@ enum class DROP_RULE;
 // Adds to droppedWalls(): a surface's segment, or a hole position with its widest wall and sweep (radians).
 void noteDroppedSegment(DROP_RULE rule, const CYL_LIST& segment);
 void noteDroppedHole(DROP_RULE rule, const POINT_LIST& hole, double radius, double sweep);
+// Each segment from `first` to the end of its chain.
+void noteDroppedSegments(DROP_RULE rule, const CYL_LIST* first);
 void clearDroppedWalls();

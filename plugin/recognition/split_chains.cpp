@@ -239,14 +239,18 @@ void eraseBeyondClosedEnd(VIEW_LIST* view, POINT_LIST* point) {
         const bool topClosed = topEndState(s) == kEndClosed;
         if (!bottomClosed && !topClosed) continue;
         if (bottomClosed && topClosed) {
+            noteDroppedSegments(DROP_RULE::Closed, point->firstCyl);
             releasePoint(view, point);
         } else if (bottomClosed) {
-            freeCylsFrom(cutAfter(point, s));
+            CYL_LIST* beyond = cutAfter(point, s);
+            noteDroppedSegments(DROP_RULE::BeyondClosedEnd, beyond);
+            freeCylsFrom(beyond);
         } else if (s->prev) {
             CYL_LIST* above = point->firstCyl;
             s->prev->next = nullptr;
             s->prev = nullptr;
             point->firstCyl = s;
+            noteDroppedSegments(DROP_RULE::BeyondClosedEnd, above);
             freeCylsFrom(above);
             point->cylCount = countCyls(point);
             placeAtFirstCyl(point, view);
@@ -350,8 +354,10 @@ int cylsSplitTipTool(VIEW_LIST* head) {
 
 int cylsEraAOpq(VIEW_LIST* head) {
     return forEachPoint(head, [](VIEW_LIST* view, POINT_LIST* point) {
-        if (topEndState(point->firstCyl) != kEndOpen && bottomEndState(lastCyl(point)) != kEndOpen)
+        if (topEndState(point->firstCyl) != kEndOpen && bottomEndState(lastCyl(point)) != kEndOpen) {
+            noteDroppedSegments(DROP_RULE::Closed, point->firstCyl);
             releasePoint(view, point);
+        }
         return 0;
     });
 }

@@ -66,9 +66,9 @@ TEST(RecognitionSummary, WhatARuleLeftOutIsCountedAndListedWithItsPlaceDiameterA
     } cases[] = {
         // A 30 hole whose notch leaves its wall 337.6 degrees (the limit is 340), and the notch's own wall.
         {"notched_hole.stp",
-         "2 holes whose walls keep less than 340 degrees of their circle were left out.",
-         {"X40 Y30 Z4 D30 its walls keep 337.598 degrees of their circle, less than 340",
-          "X26 Y30 Z4 D6 its walls keep 152.452 degrees of their circle, less than 340"}},
+         "2 walls that keep less than 340 degrees of their circle (open arcs) were left out.",
+         {"X40 Y30 Z4 D30 keeps 337.598 degrees of its circle, less than 340",
+          "X26 Y30 Z4 D6 keeps 152.452 degrees of its circle, less than 340"}},
         // A 60 back spotface at the bottom of a 22 through hole, wider than the maximum diameter 40.
         {"back_spotface.stp", "1 walls wider than the maximum diameter 40 were left out.",
          {"X50 Y40 Z-41 D60 wider than the maximum diameter 40"}},
