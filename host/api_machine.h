@@ -13,9 +13,10 @@
 
 struct ent;
 
-// The stock of the job: its size along x, y, z, the centre of its top face, the anchor the user set it
-// by (1..8: the top corners counter-clockwise from -x -y, then the bottom ones; 0 none), a flag word
-// (bit value 1: shown) and its axes (rows X, Y, Z; the world's in a fresh group).
+// The stock of the job: its size along x, y, z, its origin (the centre of its top face, or the corner its
+// anchor names: 1..8, the top corners counter-clockwise from -x -y, then the bottom ones; 0 none), in the
+// stock's own axes, a flag word (non-zero: the stock is not usable as set up) and its axes (rows X, Y, Z;
+// the world's in a fresh group).
 struct stock_block {
     double size[3] = {};
     double origin[3] = {};

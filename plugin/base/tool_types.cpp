@@ -4,27 +4,29 @@
 
 char g_toolLibExt[16] = "Tools";
 
+// The built-in names are the shipped texts' (0 a user profile, 11 a ball mill, 15 the edge-radius mill, 17 the
+// conical mill, 19 the toroidal mill); 13, 14, 16 and 18 keep theirs.
 TOOL_OP_TYPE g_toolOpTypes[] = {
-    {0, "Spot drill", "Spot drilling", "Spot drilling"},
-    {1, "Center drill", "Center drilling", "Center drilling"},
+    {0, "Profile tool", "Profile milling", "Milling"},
+    {1, "Center drill", "Spot drilling", "Spot drilling"},
     {2, "Spot drill", "Spot drilling", "Spot drilling"},
     {3, "Drill", "Drilling", "Drilling"},
     {4, "Tap RH", "Tapping", "Tapping"},
-    {5, "Tap LH", "Tapping LH", "Tapping"},
+    {5, "Tap LH", "Tapping LH", "Tapping LH"},
     {6, "Reamer", "Reaming", "Reaming"},
     {7, "Boring bar", "Boring", "Boring"},
     {8, "Counterbore", "Counterboring", "Counterboring"},
     {9, "Countersink", "Countersinking", "Countersinking"},
-    {10, "Chamfer mill", "Chamfering", "Chamfering"},
-    {11, "Thread mill", "Thread milling", "Thread milling"},
-    {12, "Chamfer mill", "Chamfer milling", "Chamfering"},
+    {10, "Flat endmill", "Milling", "Milling"},
+    {11, "Ball endmill", "Ball milling", "Contour milling"},
+    {12, "Chamfer mill", "Chamfer milling", "Edge milling"},
     {13, "Flat endmill", "Pocketing", "Milling"},
     {14, "Bull endmill", "Contouring", "Milling"},
-    {15, "Endmill", "Circle milling", "Chamfering"},
+    {15, "Corner rounding mill", "Edge rounding", "Edge milling"},
     {16, "Ball endmill", "Surfacing", "Milling"},
-    {17, "Endmill", "Helix boring", "Countersinking"},
+    {17, "Conical mill", "Cone milling", "Milling"},
     {18, "Face mill", "Facing", "Milling"},
-    {19, "Back boring bar", "Back boring", "Back boring"},
+    {19, "Bull nose endmill", "Bull nose milling", "Contour milling"},
     {9999, "User", "User", "User"},
     {-1, "", "", ""},
 };

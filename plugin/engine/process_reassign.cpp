@@ -183,7 +183,13 @@ void reassignProcess(POINT_LIST* hole) {
     LOADED_TABLES loaded;
     if (!loadTables(loaded)) return;
     const std::string rowBefore = fieldText(hole->rowName);
+    // A label that is not the one its table and row gave it is the user's: it stays through the new
+    // assignment (a label the assignment gave, with what a split added to it, follows the new row).
+    const std::string labelBefore = fieldText(hole->description);
+    const std::string assignedLabel = tableAndRow(fieldText(hole->tableName), rowBefore);
+    const bool usersLabel = !labelBefore.empty() && (assignedLabel.empty() || labelBefore.rfind(assignedLabel, 0) != 0);
     if (assignAndApply(hole, loaded, &kept) != 0) return;
+    if (usersLabel) setFieldText(hole->description, labelBefore);
     if (fieldText(hole->rowName) != rowBefore) hole->rowChanged = 1;
     buildOperationWhyText(*hole, "");
     std::int16_t& withoutProcess = g_records->runStats.stateCount6;

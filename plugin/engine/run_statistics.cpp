@@ -11,6 +11,8 @@
 #include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
 #include "plugin/base/text_fill.h"
+#include "plugin/base/text_section.h"
+#include "plugin/engine/run_summary.h"
 #include "plugin/model/process_tree_fields.h"
 #include "plugin/model/tool_records.h"
 #include "plugin/model/tree.h"
@@ -30,6 +32,12 @@ double segmentRadius(const CYL_LIST& c) {
 void tellNoHole(std::int32_t tooWide, std::int32_t tooNarrow, std::int32_t refused) {
     const PRM_SETTINGS& s = g_globals->settings;
     std::string text = errorMessage(kMsgNoHole) + "\n";
+    CTextSection texts;
+    (void)texts.load(g_globals->uiTextFile, "treeProcessDlg", false);
+    if (const std::string dropped = droppedWallsSummary(texts); !dropped.empty()) {
+        (void)plat::messageBox(nullptr, text + dropped.substr(1), errorMessage(kCaptionError), plat::MB_OK);
+        return;
+    }
     if (tooNarrow) text += fillText(errorMessage(kMsgTooNarrow), {long{tooNarrow}, s.minDiameter}) + "\n";
     if (tooWide) text += fillText(errorMessage(kMsgTooWide), {long{tooWide}, s.maxDiameter}) + "\n";
     if (refused) text += fillText(errorMessage(kMsgDirection), {long{refused}, s.maxDiameter});

@@ -3,9 +3,13 @@
 #include "plugin/engine/run_summary.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
+#include "platform/sys/files.h"
+#include "platform/sys/paths.h"
 #include "plugin/base/globals.h"
+#include "plugin/base/number_text.h"
 #include "plugin/base/message_box.h"
 #include "plugin/base/text_fill.h"
 #include "plugin/base/text_section.h"
@@ -13,15 +17,80 @@
 #include "plugin/model/tool_records.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/work_records.h"
+#include "plugin/services/recognition.h"
 #include "plugin/services/tooling.h"
 
 namespace {
 
+constexpr int kLineDroppedWide = 170, kLineDroppedNarrow = 171, kLineDroppedDirection = 172, kLineDroppedOpen = 173,
+              kLineDroppedListed = 174, kLogWide = 175, kLogNarrow = 176, kLogDirection = 177, kLogOpen = 178,
+              kLogTitle = 179, kLineDroppedUndercut = 180, kLogUndercut = 181, kLineDroppedPocket = 182,
+              kLogPocket = 183, kLineDroppedClosed = 184, kLogClosed = 185, kLineDroppedBeyond = 186, kLogBeyond = 187;
 constexpr int kLineDepth = 151, kLineChamfer = 152, kLineCrashInto = 153, kLineNoMeasures = 154,
               kLineProvisional = 155, kLineAdapted = 156, kLineNotAccessible = 157, kLineSharedReadOnly = 169,
               kLineToolsMissing = 73, kLineToolsMade = 71, kLineToolsMadeAndStored = 72;
 
+std::string reasonText(const CTextSection& texts, const DROPPED_WALL& w) {
+    const PRM_SETTINGS& s = g_globals->settings;
+    switch (w.rule) {
+    case DROP_RULE::TooWide: return fillText(texts.getText(kLogWide), {formatNumber(s.maxDiameter)});
+    case DROP_RULE::TooNarrow: return fillText(texts.getText(kLogNarrow), {formatNumber(s.minDiameter)});
+    case DROP_RULE::Direction: return texts.getText(kLogDirection);
+    case DROP_RULE::OpenArc:
+        return fillText(texts.getText(kLogOpen), {formatNumber(w.sweep), formatNumber(s.minSweepAngle)});
+    case DROP_RULE::Undercut: return texts.getText(kLogUndercut);
+    case DROP_RULE::Pocket: return texts.getText(kLogPocket);
+    case DROP_RULE::Closed: return texts.getText(kLogClosed);
+    case DROP_RULE::BeyondClosedEnd: return texts.getText(kLogBeyond);
+    }
+    return {};
+}
+
 }  // namespace
+
+std::string droppedWallsSummary(const CTextSection& texts) {
+    const std::vector<DROPPED_WALL>& dropped = droppedWalls();
+    if (dropped.empty()) return {};
+    const PRM_SETTINGS& s = g_globals->settings;
+    long wide = 0, narrow = 0, direction = 0, open = 0, undercut = 0, pocket = 0, closed = 0, beyond = 0;
+    for (const DROPPED_WALL& w : dropped) {
+        switch (w.rule) {
+        case DROP_RULE::TooWide: ++wide; break;
+        case DROP_RULE::TooNarrow: ++narrow; break;
+        case DROP_RULE::Direction: ++direction; break;
+        case DROP_RULE::OpenArc: ++open; break;
+        case DROP_RULE::Undercut: ++undercut; break;
+        case DROP_RULE::Pocket: ++pocket; break;
+        case DROP_RULE::Closed: ++closed; break;
+        case DROP_RULE::BeyondClosedEnd: ++beyond; break;
+        }
+    }
+    std::string text;
+    const auto line = [&](long count, const std::string& filled) {
+        if (count != 0) text += "\n" + filled;
+    };
+    line(narrow, fillText(texts.getText(kLineDroppedNarrow), {narrow, formatNumber(s.minDiameter)}));
+    line(wide, fillText(texts.getText(kLineDroppedWide), {wide, formatNumber(s.maxDiameter)}));
+    line(direction, fillText(texts.getText(kLineDroppedDirection), {direction}));
+    line(open, fillText(texts.getText(kLineDroppedOpen), {open, formatNumber(s.minSweepAngle)}));
+    line(undercut, fillText(texts.getText(kLineDroppedUndercut), {undercut}));
+    line(pocket, fillText(texts.getText(kLineDroppedPocket), {pocket}));
+    line(closed, fillText(texts.getText(kLineDroppedClosed), {closed}));
+    line(beyond, fillText(texts.getText(kLineDroppedBeyond), {beyond}));
+
+    // The log is written whole each run, so that it never lists what an earlier run left out.
+    const std::string path = plat::joinPath(g_globals->tmpDir, kDroppedLogName);
+    std::string log = texts.getText(kLogTitle) + "\n";
+    for (const DROPPED_WALL& w : dropped) {
+        char place[160];
+        std::snprintf(place, sizeof place, "X%s Y%s Z%s D%s ", formatNumber(w.position[0]).c_str(),
+                      formatNumber(w.position[1]).c_str(), formatNumber(w.position[2]).c_str(),
+                      formatNumber(w.diameter).c_str());
+        log += place + reasonText(texts, w) + "\n";
+    }
+    if (plat::writeFile(path, log)) text += "\n" + fillText(texts.getText(kLineDroppedListed), {path});
+    return text;
+}
 
 int showProcessSummary(VIEW_LIST* tree, std::vector<FULL_TOOLS_SEQ>& sequence) {
     PLUGIN_GLOBALS& g = *g_globals;
@@ -54,7 +123,7 @@ int showProcessSummary(VIEW_LIST* tree, std::vector<FULL_TOOLS_SEQ>& sequence) {
         {s.addNewTools != 0 && !libraryRefused(configuredToolLibrary()) ? kLineToolsMadeAndStored : kLineToolsMade,
          stats.toolsCount2, true},
     };
-    std::string text;
+    std::string text = droppedWallsSummary(texts);
     for (const auto& part : parts)
         if (part.shown && part.count != 0) text += "\n" + fillText(texts.getText(part.line), {long{part.count}});
     if (text.empty()) return 0;

@@ -4,6 +4,7 @@
 // with projectGridOntoSurf; a face "takes" a world point when that projection succeeds.
 #include "plugin/base/vectors.h"
 #include "plugin/recognition/open_arcs.h"
+#include "plugin/recognition/pipeline_raw.h"
 
 #include <algorithm>
 #include <array>
@@ -145,6 +146,7 @@ int cylsDelOpen(VIEW_LIST* head) {
                 if (walls->onWiderWall(static_cast<int>(i), point->ptView[0], point->ptView[1], r, gone)) continue;
             }
             gone[i] = 1;
+            noteDroppedHole(DROP_RULE::OpenArc, *point, r, widest);
             releasePointOfView(view, point);
         }
     }

@@ -121,6 +121,7 @@ VIEW_LIST* recognizeCylinders(std::uint16_t mode, CProgressBox* progress, std::i
     filters.minDiameterOn = minDiameterOn != 0;
     filters.allowed = readAllowedViews(g_globals->settings);
 
+    clearDroppedWalls();
     VIEW_LIST* raw = nullptr;
     if (buildRawTree(&raw, filters) != 0) {
         if (outcome) *outcome = kRecognitionFailed;

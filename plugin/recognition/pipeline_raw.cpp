@@ -116,11 +116,13 @@ bool CRawBuilder::passesSize(const CYL_LIST& seg) const {
     const double r = std::max(seg.rSup, seg.rInf);
     if (m_filters.maxDiameterOn && 2 * r > s.maxDiameter + t / 2) {
         bump(m_filters.wideRejects);
+        noteDroppedSegment(DROP_RULE::TooWide, seg);
         return false;
     }
     if (r > g_tolerances.maxHoleRadius) return false;
     if (m_filters.minDiameterOn && 2 * r < s.minDiameter - t / 2) {
         bump(m_filters.narrowRejects);
+        noteDroppedSegment(DROP_RULE::TooNarrow, seg);
         return false;
     }
     return r >= g_tolerances.minHoleRadius;
@@ -243,6 +245,7 @@ int CRawBuilder::addSurface(const ent& surface) {
     if (made == 0) return 0;
     if (isDirInSelViews(m_filters.allowed, seg.zDir(), 1) < 1) {
         bump(m_filters.directionRejects);
+        noteDroppedSegment(DROP_RULE::Direction, seg);
         return 0;
     }
     if (!passesSize(seg)) return 0;

@@ -20,3 +20,13 @@ struct RAW_FILTERS {
 // when a surface needs a view the host cannot give or memory runs out (after the message): `*head` is
 // then null and nothing built survives.
 [[nodiscard]] int buildRawTree(VIEW_LIST** head, const RAW_FILTERS& filters);
+
+struct CYL_LIST;
+struct POINT_LIST;
+enum class DROP_RULE;
+// Adds to droppedWalls(): a surface's segment, or a hole position with its widest wall and sweep (radians).
+void noteDroppedSegment(DROP_RULE rule, const CYL_LIST& segment);
+void noteDroppedHole(DROP_RULE rule, const POINT_LIST& hole, double radius, double sweep);
+// Each segment from `first` to the end of its chain.
+void noteDroppedSegments(DROP_RULE rule, const CYL_LIST* first);
+void clearDroppedWalls();

@@ -8,6 +8,7 @@
 #include "host/api.h"
 #include "plugin/base/globals.h"
 #include "plugin/recognition/pipeline.h"
+#include "plugin/recognition/pipeline_raw.h"
 #include "plugin/recognition/segment_ends.h"
 #include "plugin/model/tree.h"
 #include "plugin/base/vectors.h"
@@ -50,11 +51,13 @@ void removePocketFromTop(const VIEW_LIST* view, POINT_LIST* point, double limit)
         if (!isTopPocketEnd(s, s == point->firstCyl, partialSoFar, limit)) continue;
         CYL_LIST* rest = s->next;
         if (!rest) {
+            noteDroppedSegments(DROP_RULE::Pocket, point->firstCyl);
             emptyPoint(point);
             return;
         }
         s->next = nullptr;
         rest->prev = nullptr;
+        noteDroppedSegments(DROP_RULE::Pocket, point->firstCyl);
         freeFrom(point->firstCyl);
         point->firstCyl = rest;
         point->cylCount -= count;
@@ -77,6 +80,7 @@ void removePocketFromBottom(POINT_LIST* point, double limit) {
         const bool ringPocket = s->topFlat && s->rSup + g_tolerances.tol4T < s->rFlatMaxTop && partialToEnd(s, limit);
         const bool slotPocket = !s->next && std::fabs(s->Asw) < limit && s->rSup < std::fabs(s->zSup - s->zInf);
         if (!ringPocket && !slotPocket) continue;
+        noteDroppedSegments(DROP_RULE::Pocket, s);
         if (!s->prev) {
             emptyPoint(point);
             return;

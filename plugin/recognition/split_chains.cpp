@@ -3,6 +3,7 @@
 // view's Z row with `zSup` above `zInf`. Moves go through segment_ends.h with one CMoveIndex per stage, so
 // a stage stays linear in the number of holes. Released records are freed at once.
 #include "plugin/recognition/split_chains.h"
+#include "plugin/recognition/pipeline_raw.h"
 
 #include <cmath>
 
@@ -239,14 +240,18 @@ void eraseBeyondClosedEnd(VIEW_LIST* view, POINT_LIST* point) {
         const bool topClosed = topEndState(s) == kEndClosed;
         if (!bottomClosed && !topClosed) continue;
         if (bottomClosed && topClosed) {
+            noteDroppedSegments(DROP_RULE::Closed, point->firstCyl);
             releasePoint(view, point);
         } else if (bottomClosed) {
-            freeCylsFrom(cutAfter(point, s));
+            CYL_LIST* beyond = cutAfter(point, s);
+            noteDroppedSegments(DROP_RULE::BeyondClosedEnd, beyond);
+            freeCylsFrom(beyond);
         } else if (s->prev) {
             CYL_LIST* above = point->firstCyl;
             s->prev->next = nullptr;
             s->prev = nullptr;
             point->firstCyl = s;
+            noteDroppedSegments(DROP_RULE::BeyondClosedEnd, above);
             freeCylsFrom(above);
             point->cylCount = countCyls(point);
             placeAtFirstCyl(point, view);
@@ -300,6 +305,7 @@ void eraseCaverns(std::uint16_t mode, VIEW_LIST* view, POINT_LIST* point) {
                     s->rFlatMinBtm = 0;
                 }
             } else {
+                noteDroppedSegment(DROP_RULE::Undercut, *s);
                 const bool wasTop = !s->prev;
                 next->prev = s->prev;
                 if (wasTop) point->firstCyl = next;
@@ -349,8 +355,10 @@ int cylsSplitTipTool(VIEW_LIST* head, const ALLOWED_VIEWS& allowed) {
 
 int cylsEraAOpq(VIEW_LIST* head) {
     return forEachPoint(head, [](VIEW_LIST* view, POINT_LIST* point) {
-        if (topEndState(point->firstCyl) != kEndOpen && bottomEndState(lastCyl(point)) != kEndOpen)
+        if (topEndState(point->firstCyl) != kEndOpen && bottomEndState(lastCyl(point)) != kEndOpen) {
+            noteDroppedSegments(DROP_RULE::Closed, point->firstCyl);
             releasePoint(view, point);
+        }
         return 0;
     });
 }

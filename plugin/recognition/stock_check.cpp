@@ -204,12 +204,14 @@ int checkStockEntryWith(VIEW_LIST* tree, const STOCK_SETUP& setup) {
 
 int checkStockEntry(VIEW_LIST* tree) {
     if (!g_machineGroup) return 0;
-    // The host keeps the stock of its job set-up; it has no flag word or own axes for it (world axes).
+    const stock_block& stock = g_machineGroup->machine.stock;
     STOCK_SETUP setup;
     for (int k = 0; k < 3; ++k) {
-        setup.size[k] = job_setup.stockSize[k];
-        setup.origin[k] = job_setup.stockOrigin[k];
+        setup.size[k] = stock.size[k];
+        setup.origin[k] = stock.origin[k];
     }
-    setup.anchor = job_setup.anchor;
+    setup.anchor = stock.anchor;
+    setup.flags = stock.flags;
+    copyMatrix33(setup.matrix, stock.matrix);
     return checkStockEntryWith(tree, setup);
 }

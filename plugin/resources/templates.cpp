@@ -47,16 +47,12 @@ DlgTemplate viewAllTemplate() {
     return t;
 }
 
-// Windows of subsystems not built yet: empty frames until their own templates arrive (docs/seams.md).
-DlgTemplate emptyFrame(int id, const char* caption) { return DlgTemplate{id, caption, 200, 120, {}, false}; }
-
 }  // namespace
 
 void registerPluginTemplates() {
     plat::registerDialog(mainMenuTemplate());
     plat::registerDialog(messageBoxTemplate());
     plat::registerDialog(viewAllTemplate());
-    plat::registerDialog(emptyFrame(18106, "Presel View"));
     registerProcessTemplates();
     registerToolTemplates();
     registerEditorTemplates();

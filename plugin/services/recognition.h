@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "plugin/base/directions.h"
 
@@ -42,6 +43,22 @@ constexpr int kRecognitionFailed = -1;     // after its message
                                             std::int32_t* narrowRejects, std::int32_t* directionRejects,
                                             std::uint8_t maxDiameterOn, std::uint8_t minDiameterOn,
                                             CTabColsDesc* table, int* outcome = nullptr);
+
+// A wall that a rule of the recognition left out, so that the user can be told where and why: the rules
+// are settings, and the user may change one or machine the hole by hand.
+enum class DROP_RULE { TooWide, TooNarrow, Direction, OpenArc, Undercut, Pocket, Closed, BeyondClosedEnd };
+struct DROPPED_WALL {
+    DROP_RULE rule = DROP_RULE::TooWide;
+    double position[3] = {};   // world: the centre of the wall's top (of the hole's top for an open arc)
+    double diameter = 0;       // the widest of the wall (of the hole's walls)
+    double sweep = 0;          // degrees of its circle the widest wall keeps (open arcs)
+};
+// What the last recognizeCylinders left out, in the order met: a surface for the diameter and direction
+// rules, a hole position for the open-arc rule, which leaves out holes whose every wall keeps less of its
+// circle than the setting's sweep, and a segment for the rules that cut chains: wider than the bore above
+// it (an undercut: the larger bores of a line of bores), part of a pocket opened sideways, closed at both
+// ends (a cavity), beyond the closed end of its hole. The list is emptied when the next recognition starts.
+const std::vector<DROPPED_WALL>& droppedWalls();
 
 // The material around each hole (hillT, hillB) and the foreign surfaces above, below or inside it (crashTop,
 // crashBottom, crashInto). mode 0 is the normal check; with mode 1 a surface owned by another recognised hole never sets crashInto

@@ -61,6 +61,10 @@ double cellNumber(const std::vector<std::string>& rowCells, int colId);
 
 int loadThreadTables();
 
+// The drill size (its length) in the library's drill-size table for the row nearest `diameter`; 0 when the
+// library has no such table.
+double findDrillSize(double diameter);
+
 std::string normalizeThreadName(std::string designation);
 
 int findThreadRow(const std::string& designation, std::int16_t filter, double* nominalDiameter, double* pitch,

@@ -49,11 +49,18 @@ constexpr int kOpNameToken = 20, kCycleToken = 21, kToolNameToken = 35;
 
 constexpr char kEscapes[][2] = {{'\t', 1}, {'\r', 2}, {'\n', 3}, {' ', 4}};
 
+// A Z at the form's top (-0.0, or a hair below 0 from the profile's arithmetic) is written "0.0000", not
+// "-0.0000": the same number, without a sign that tells the reader of the table a depth that is not there.
+std::string withoutNegativeZero(std::string text) {
+    if (text.size() > 1 && text[0] == '-' && text.find_first_not_of("0.", 1) == std::string::npos) text.erase(0, 1);
+    return text;
+}
+
 std::string fieldText(const PROCESS_OPE& op, const LINE_FIELD& f) {
     switch (f.kind) {
         case FieldKind::u32: return formatText(f.format, static_cast<int>(op.get<std::uint32_t>(f.at)));
         case FieldKind::i16: return formatText(f.format, op.get<std::int16_t>(f.at));
-        case FieldKind::f64: return formatText(f.format, op.get<double>(f.at));
+        case FieldKind::f64: return withoutNegativeZero(formatText(f.format, op.get<double>(f.at)));
         case FieldKind::escapedText: {
             std::string text = opeText(op, {f.at, f.capacity});
             escapeText(text);

@@ -23,20 +23,33 @@ bool existsReadOnly(const std::string& file) { return plat::fileExists(file) && 
 
 }  // namespace
 
+// A table that has no rows file yet (a new one) is snapshot by its ".tab" alone, and a rows snapshot left by
+// an earlier table of that name is removed, so that restoring never brings back rows the table did not have.
+// A rows file that exists but cannot be copied leaves no snapshot at all rather than half of one.
 int CTabColsDesc::backupFiles() const {
     if (name.empty() || path.empty()) return 0;
     const SNAPSHOT_NAMES n = snapshotNames(path);
     if (existsReadOnly(n.tableCopy) || existsReadOnly(n.rowsCopy)) return 1;
     (void)plat::copyFile(n.tableFile, n.tableCopy, false);
-    (void)plat::copyFile(n.rowsFile, n.rowsCopy, false);
+    if (!plat::fileExists(n.rowsFile)) {
+        (void)plat::removeFile(n.rowsCopy);
+    } else if (!plat::copyFile(n.rowsFile, n.rowsCopy, false)) {
+        (void)plat::removeFile(n.tableCopy);
+        (void)plat::removeFile(n.rowsCopy);
+    }
     return 0;
 }
 
+// The ".tab" snapshot alone is a table that had no rows file: the rows written since go with the restore.
 int CTabColsDesc::restoreFiles() const {
     if (name.empty() || path.empty()) return 0;
     const SNAPSHOT_NAMES n = snapshotNames(path);
-    if (!plat::readFile(n.tableCopy) || !plat::readFile(n.rowsCopy)) return 0;
+    if (!plat::readFile(n.tableCopy)) return 0;
+    if (!plat::fileExists(n.rowsCopy)) {
+        (void)plat::removeFile(n.rowsFile);
+    } else if (!plat::readFile(n.rowsCopy) || !plat::copyFile(n.rowsCopy, n.rowsFile, false)) {
+        return 0;
+    }
     (void)plat::copyFile(n.tableCopy, n.tableFile, false);
-    (void)plat::copyFile(n.rowsCopy, n.rowsFile, false);
     return 0;
 }

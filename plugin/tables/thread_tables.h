@@ -14,5 +14,3 @@ struct THREAD_TABLES {
     std::int16_t count = 0;   // 0 until the first load
 };
 extern LoadTime<THREAD_TABLES> g_threadTables;
-
-double findDrillSize(double diameter);

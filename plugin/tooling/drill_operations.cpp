@@ -31,6 +31,7 @@
 #include "plugin/model/tree_views.h"
 #include "plugin/model/value_ranges.h"
 #include "plugin/model/work_records.h"
+#include "plugin/services/tables.h"
 #include "plugin/services/tooling.h"
 #include "plugin/tooling/feeds_speeds.h"
 #include "plugin/tooling/generated_groups.h"
@@ -261,6 +262,12 @@ void DRILL_CALL::readMilledDefinitions() {
     });
 }
 
+double DRILL_CALL::drillSizeOf(double diameter) {
+    const auto [it, added] = drillSizes_.try_emplace(diameter, 0.0);
+    if (added) it->second = findDrillSize(diameter);
+    return it->second;
+}
+
 bool DRILL_CALL::setLengths() {
     const double Tb = g_tolerances.tolT, T4 = g_tolerances.tol4T;
     bool cancelled = false;
@@ -273,8 +280,12 @@ bool DRILL_CALL::setLengths() {
         if ((o.toolType == 4 || o.toolType == 5) && thread > Tb && thread < std::fabs(o.zSup - o.zInf) - Tb)
             needed = std::fabs(clearance - o.zSup) + thread + D;
         double L = roundToStep(needed, T4);
-        // Without the drill-size table here, a long tool keeps at least the length the layout wanted.
-        if (o.longTool) L = std::max(L, o.wantedLength);
+        // A long tool is at least as long as the library's drill of that size and its diameter again; a
+        // library without a drill-size table keeps the length the layout wanted.
+        if (o.longTool) {
+            const double size = drillSizeOf(D);
+            L = std::max(L, size > 0 ? size + D : o.wantedLength);
+        }
         const std::string named = fieldText(o.toolName);
         if (!named.empty()) {
             tp_tool tool;
@@ -412,13 +423,25 @@ void DRILL_CALL::nameGroups(const std::vector<OPE_LIST*>& order) {
     }
     std::int32_t current = 0;
     std::int64_t type = -1;
-    for (OPE_LIST* o : order) {
+    for (std::size_t at = 0; at < order.size(); ++at) {
+        OPE_LIST* o = order[at];
         if (!isOperationKindEnabled(static_cast<std::int32_t>(o->toolType))) continue;
         if (static_cast<std::int64_t>(o->toolType) != type) {
             type = o->toolType;
             ++groupCounter_;
+            // Named after the first view's label and the other views whose operations the group holds.
+            std::string label = viewGroupLabel(o->view);
+            std::vector<const VIEW_LIST*> views{o->view};
+            for (std::size_t i = at + 1; i < order.size(); ++i) {
+                const OPE_LIST* next = order[i];
+                if (!isOperationKindEnabled(static_cast<std::int32_t>(next->toolType))) continue;
+                if (next->toolType != o->toolType) break;
+                if (std::find(views.begin(), views.end(), next->view) != views.end()) continue;
+                views.push_back(next->view);
+                label += ", " + viewDescription(next->view);
+            }
             char name[512];
-            std::snprintf(name, sizeof name, "%i%02i %s %s", rootId_, groupCounter_, viewGroupLabel(o->view).c_str(),
+            std::snprintf(name, sizeof name, "%i%02i %s %s", rootId_, groupCounter_, label.c_str(),
                           typeGroupName(o->toolType).c_str());
             current = findOrCreateOpGroup(name, activeId_);
             appendGeneratedGroup(name);

@@ -2,6 +2,7 @@
 // shared by the preparation of the tree and the making of each run's operations.
 #pragma once
 #include <cstdint>
+#include <map>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -72,6 +73,8 @@ private:
     void setHeights();
     void readMilledDefinitions();
     bool setLengths();
+    // The drill-size table is read from its file at each lookup: each diameter is looked up once a call.
+    double drillSizeOf(double diameter);
     bool escConfirmed();
     bool collectTools(VIEW_LIST* first, VIEW_LIST* last, std::vector<OPE_LIST*>& operations);
     void nameGroups(const std::vector<OPE_LIST*>& order);
@@ -98,6 +101,7 @@ private:
     std::unordered_set<const POINT_LIST*> twinDone_;
     std::unordered_map<std::int32_t, POINT_LIST*> holesById_;
     std::unordered_set<const OPE_LIST*> collected_;
+    std::map<double, double> drillSizes_;
 };
 
 // The label that names a view's groups ("(Group 2) TOP"), as the process tree's run by groups gives it; a

@@ -1,7 +1,10 @@
 // The drilling list: per drilling direction a title block, per tool a block with the tool, and per hole its
 // X and Y in the direction's coordinates and the operation's depth, in columns aligned on the decimal point.
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/sys/files.h"
 #include "platform/ui/message_box.h"
@@ -51,13 +54,14 @@ int CDrillingList::begin(const std::string& name, std::int16_t width, bool dontA
 }
 
 int CDrillingList::writeHeader(const VIEW_LIST* view) {
-    if (!file) return 0;
-    std::string title = viewDescription(view);
-    const int pad = (80 - static_cast<int>(title.size())) / 2;
-    if (pad > 0) title = std::string(static_cast<std::size_t>(pad), ' ') + title + std::string(static_cast<std::size_t>(pad), ' ');
-    const std::string stars(80, '*');
-    std::fprintf(file, "\n\n%s\n%s\n%s\n", stars.c_str(), title.c_str(), stars.c_str());
+    if (file) (void)sectionOf(view);
     return 0;
+}
+
+CDrillingList::SECTION& CDrillingList::sectionOf(const VIEW_LIST* view) {
+    for (SECTION& section : sections_)
+        if (section.view == view) return section;
+    return sections_.emplace_back(SECTION{view, {}, -1});
 }
 
 std::string CDrillingList::field(double value) const { return trimNumberText(formatted(g_fmtMedium, value), numberWidth); }
@@ -65,35 +69,60 @@ std::string CDrillingList::field(double value) const { return trimNumberText(for
 int CDrillingList::writeOperation(const OPE_LIST& operation, const REPORT_TOOL& tool,
                                   const std::vector<REPORT_POINT>& holes, int count, int first, bool created) {
     if (!file) return 0;
-    const std::string suffix = created ? texts.getText(kCreated) : std::string();
-    if (tool.number != lastToolNumber) {
-        std::string toolName = fieldText(operation.toolName);
-        if (toolName.empty()) toolName = toolTypeToolName(tool.type);
-        std::fprintf(file, "\n--------------------------------------\n%s %s %s\n\n%s %s %.2f\n\n",
-                     texts.getText(kOperationLabel).c_str(), fieldText(operation.name).c_str(), suffix.c_str(),
-                     toolName.c_str(), texts.getText(kDiameterLabel).c_str(), tool.diameter);
-        const int w = static_cast<int>(formatted(g_fmtMedium, 1.0).size()) - 2;
-        const std::string numberBlanks(static_cast<std::size_t>(numberWidth), ' ');
-        const std::string wBlanks(static_cast<std::size_t>(w > 0 ? w : 0), ' ');
-        std::fprintf(file, "%sX%s %sY%s %s%s\n", numberBlanks.c_str(), wBlanks.c_str(), numberBlanks.c_str(),
-                     wBlanks.c_str(), numberBlanks.c_str(), texts.getText(kDepthLabel).c_str());
-    }
-    lastToolNumber = tool.number;
     const std::string depth = field(operation.zSup - operation.zInf);
     const std::string word = texts.getText(operation.through == 1 ? kThrough : kBlind);
+    // The hole lines by the direction of each hole, directions in the order they come.
+    std::vector<std::pair<const VIEW_LIST*, std::string>> lines;
     int at = first;
     for (int step = 0; step < count && at >= 0 && at < static_cast<int>(holes.size()); ++step, at = holes[static_cast<std::size_t>(at)].next) {
         const POINT_LIST* hole = holes[static_cast<std::size_t>(at)].hole;
         if (!hole || hole->drillPointEntity == 0) continue;
-        std::fprintf(file, " %s %s %s %s\n", field(hole->ptView[0]).c_str(), field(hole->ptView[1]).c_str(),
-                     depth.c_str(), word.c_str());
+        const VIEW_LIST* view = hole->view ? hole->view : operation.view;
+        auto it = std::find_if(lines.begin(), lines.end(), [view](const auto& l) { return l.first == view; });
+        if (it == lines.end()) it = lines.insert(lines.end(), {view, std::string()});
+        it->second += " " + field(hole->ptView[0]) + " " + field(hole->ptView[1]) + " " + depth + " " + word + "\n";
     }
+    if (lines.empty()) lines.emplace_back(operation.view, std::string());
+
+    const std::string suffix = created ? texts.getText(kCreated) : std::string();
+    for (const auto& [view, text] : lines) {
+        SECTION& section = sectionOf(view);
+        if (tool.number != section.lastToolNumber) {
+            std::string toolName = fieldText(operation.toolName);
+            if (toolName.empty()) toolName = toolTypeToolName(tool.type);
+            char diameter[64];
+            std::snprintf(diameter, sizeof diameter, "%.2f", tool.diameter);
+            section.text += "\n--------------------------------------\n" + texts.getText(kOperationLabel) + " " +
+                            fieldText(operation.name) + " " + suffix + "\n\n" + toolName + " " +
+                            texts.getText(kDiameterLabel) + " " + diameter + "\n\n";
+            const int w = static_cast<int>(formatted(g_fmtMedium, 1.0).size()) - 2;
+            const std::string numberBlanks(static_cast<std::size_t>(numberWidth), ' ');
+            const std::string wBlanks(static_cast<std::size_t>(w > 0 ? w : 0), ' ');
+            section.text += numberBlanks + "X" + wBlanks + " " + numberBlanks + "Y" + wBlanks + " " + numberBlanks +
+                            texts.getText(kDepthLabel) + "\n";
+        }
+        section.lastToolNumber = tool.number;
+        section.text += text;
+    }
+    lastToolNumber = tool.number;
     return 0;
 }
 
 int CDrillingList::close() {
-    if (file) std::fclose(file);
+    if (file) {
+        const std::string stars(80, '*');
+        for (const SECTION& section : sections_) {
+            if (section.text.empty()) continue;
+            std::string title = viewDescription(section.view);
+            const int pad = (80 - static_cast<int>(title.size())) / 2;
+            if (pad > 0)
+                title = std::string(static_cast<std::size_t>(pad), ' ') + title + std::string(static_cast<std::size_t>(pad), ' ');
+            std::fprintf(file, "\n\n%s\n%s\n%s\n%s", stars.c_str(), title.c_str(), stars.c_str(), section.text.c_str());
+        }
+        std::fclose(file);
+    }
     file = nullptr;
+    sections_.clear();
     lastToolNumber = -1;
     texts.clear();
     return 0;

@@ -1,6 +1,7 @@
 // Operation generation from the process tree: the tool sequence of every toolpath group becomes host
 // operation groups (one per run of a tool type, or one named group), the part's tools, and the operations of
 // each tool over its holes in path order, with the reports; every operation made is regenerated at the end.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -49,6 +50,18 @@ struct BY_TL_TYPE_SEQ {
     OPE_LIST* operation = nullptr;
     std::uint8_t startsGroup = 0;
 };
+
+// The names of the views whose operations the group begun at `first` holds (up to the next group's start),
+// in the order they come: a group of a toolpath group over several views holds the operations of each.
+std::string groupViewsText(const std::vector<BY_TL_TYPE_SEQ>& items, std::size_t first) {
+    std::vector<const VIEW_LIST*> views;
+    for (std::size_t i = first; i < items.size() && (i == first || !items[i].startsGroup); ++i)
+        if (std::find(views.begin(), views.end(), items[i].operation->view) == views.end())
+            views.push_back(items[i].operation->view);
+    std::string text;
+    for (const VIEW_LIST* v : views) text += (text.empty() ? "" : ", ") + viewDescription(v);
+    return text;
+}
 
 template <class Visit>
 void forEachHole(VIEW_LIST* views, Visit visit) {
@@ -249,7 +262,8 @@ void makeEntryOperations(FULL_TOOLS_SEQ& entry, GENERATION& gen, std::int16_t pa
         }
         points.clear();
     };
-    for (const BY_TL_TYPE_SEQ& item : byType) {
+    for (std::size_t at = 0; at < byType.size(); ++at) {
+        const BY_TL_TYPE_SEQ& item = byType[at];
         OPE_LIST& op = *item.operation;
         if (item.startsGroup && isOperationKindEnabled(static_cast<std::int32_t>(op.toolType))) {
             ++gen.groupCounter;
@@ -257,7 +271,7 @@ void makeEntryOperations(FULL_TOOLS_SEQ& entry, GENERATION& gen, std::int16_t pa
             char name[512];
             std::snprintf(name, sizeof name, "%i%02i (%s %i) %s %s", gen.rootId, gen.groupCounter,
                           gen.texts.getText(kGroupLabel).c_str(), view ? view->groupNumber : 0,
-                          viewDescription(view).c_str(), typeGroupName(op.toolType).c_str());
+                          groupViewsText(byType, at).c_str(), typeGroupName(op.toolType).c_str());
             gen.currentGroup = findOrCreateOpGroup(name, gen.activeId);
             appendGeneratedGroup(name);
         }

@@ -46,10 +46,13 @@ public:
     // Opens the list (an existing file is replaced; unless `dontAsk`, the user is told and may choose
     // another file or cancel). Returns 0; `file` says whether it is open.
     int begin(const std::string& name, std::int16_t width, bool dontAsk);
-    // The title block of a drilling direction.
+    // Opens the section of a drilling direction. The list holds one section per direction, headed by the
+    // direction's name, whatever order the operations of several directions come in; a direction that gets
+    // no operation gets no section. Sections are written in the order they were opened when the list closes.
     int writeHeader(const VIEW_LIST* view);
-    // One operation: a tool block when its tool differs from the last one's, then a line per hole that has
-    // a drill point, `count` entries walked from `first`.
+    // One operation: in the section of each hole's direction, a tool block when its tool differs from that
+    // section's last one, then a line per hole that has a drill point, `count` entries walked from `first`.
+    // An operation without such a hole writes its tool block into the section of its own direction.
     int writeOperation(const OPE_LIST& operation, const REPORT_TOOL& tool, const std::vector<REPORT_POINT>& holes,
                        int count, int first, bool created);
     int close();
@@ -61,7 +64,14 @@ public:
     CTextSection texts;             // "DrillingList"
 
 private:
+    struct SECTION {
+        const VIEW_LIST* view = nullptr;
+        std::string text;
+        int lastToolNumber = -1;
+    };
     std::string field(double value) const;
+    SECTION& sectionOf(const VIEW_LIST* view);
+    std::vector<SECTION> sections_;
 };
 
 class CMachiningTime {

@@ -90,7 +90,10 @@ void alignTools(MATRIX& m, std::int16_t toolCount) {
 }
 
 // One tool type per column: where types meet in a column, every operation of a higher type than the lowest
-// there gets a gap before it and moves on to the next column; the lowest type stays on the left.
+// there gets a gap before it and moves on to the next column; the lowest type stays on the left. A user
+// operation (type 0) is a type like any other. Walking a column with the type held from the row above and
+// passing a held 0 by would keep a drill beside a user operation above it but not beside one below it, so
+// that the order would hang on which hole comes first in the list; one type per column does not.
 void separateTypes(MATRIX& m) {
     for (std::size_t c = 0; c < m.width(); ++c) {
         std::uint32_t lowest = UINT32_MAX;

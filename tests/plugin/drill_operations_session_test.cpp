@@ -23,8 +23,10 @@
 #include "plugin/model/process_tree_fields.h"
 #include "plugin/model/tool_records.h"
 #include "plugin/model/tree.h"
+#include "plugin/model/tree_views.h"
 #include "plugin/model/work_records.h"
 #include "plugin/services/engine.h"
+#include "plugin/services/tables.h"
 #include "plugin/services/tooling.h"
 #include "plugin/tooling/drill_operations.h"
 #include "recognition_pipeline_support.h"
@@ -248,6 +250,36 @@ TEST_F(DrillOperationsSession, OperationsOverSeveralViewsAskAboutTheMachineOnlyW
     EXPECT_EQ(count("rotary axes"), 1);
 }
 
+// A long drill is as long as the library's drill of its size and its diameter again; a plain one of the same
+// size as long as its hole needs. The long one takes a tool of its own.
+TEST_F(DrillOperationsSession, ALongToolIsAsLongAsTheLibrarysDrillOfItsSize) {
+    recogniseTopAndBottom();
+    VIEW_LIST* top = viewWithDirection(1);
+    VIEW_LIST* bottom = viewWithDirection(-1);
+    ASSERT_TRUE(top && top->firstPoint && bottom && bottom->firstPoint);
+    const auto drillOf = [](POINT_LIST* p) -> OPE_LIST* {
+        for (OPE_LIST* o = p->opeList; o; o = o->next)
+            if (o->toolType == 3 && o->active) return o;
+        return nullptr;
+    };
+    OPE_LIST* longDrill = drillOf(top->firstPoint);
+    OPE_LIST* plainDrill = drillOf(bottom->firstPoint);
+    ASSERT_TRUE(longDrill && plainDrill);
+    longDrill->longTool = 1;
+    const double D = longDrill->toolDiam;
+    const double size = findDrillSize(D);
+    ASSERT_GT(size, 0);   // the shipped library has a drill-size table
+    std::int16_t made = 0;
+    ASSERT_EQ(createDrillOperations(g_records->viewsTree, nullptr, 1, nullptr, 0, 1, 0, &made, 0, 0), 0) << shown();
+    EXPECT_NEAR(longDrill->wantedLength, size + D, 1e-9);
+    EXPECT_GT(longDrill->wantedLength, longDrill->neededLength);
+    EXPECT_NEAR(plainDrill->wantedLength, roundToStep(plainDrill->neededLength, g_tolerances.tol4T), 1e-9);
+    EXPECT_LT(plainDrill->wantedLength, size);
+    const std::vector<MADE> drills = ofType(3);
+    ASSERT_EQ(drills.size(), 2u);   // the top's and the bottom's, which would share a tool were both plain
+    EXPECT_NE(drills[0].record.toolNumber, drills[1].record.toolNumber);
+}
+
 // The bottom's holes are the other halves of the top's (split at their neck): once the top's run is done,
 // their drills go only down to where the halves meet, and not at all when that lies above their top.
 TEST_F(DrillOperationsSession, TheOtherHalfOfATwinIsDrilledOnlyDownToWhereTheyMeet) {
@@ -283,6 +315,27 @@ TEST_F(DrillOperationsSession, TheOtherHalfOfATwinIsDrilledOnlyDownToWhereTheyMe
     EXPECT_EQ(drills[1].points.size(), 2u);
     EXPECT_NEAR(drills[1].record.depth, -2, 1e-6);
     EXPECT_LT(drills[0].record.depth, -2 - 1);
+}
+
+// The top and the bottom in one toolpath group make one run: each group of a tool type holds the
+// operations of both sides and is named after both.
+TEST_F(DrillOperationsSession, AGroupOfARunOverTwoViewsIsNamedAfterBoth) {
+    recogniseTopAndBottom();
+    VIEW_LIST* top = viewWithDirection(1);
+    VIEW_LIST* bottom = viewWithDirection(-1);
+    ASSERT_TRUE(top && bottom);
+    ASSERT_EQ(top->next, bottom);
+    top->groupNumber = bottom->groupNumber = 1;
+    std::int16_t made = 0;
+    ASSERT_EQ(createDrillOperations(g_records->viewsTree, nullptr, 1, nullptr, 0, 1, 0, &made, 0, 0), 0) << shown();
+    const std::string both = viewGroupLabel(top) + ", " + viewDescription(bottom) + " ";
+    int named = 0;
+    for (const GEN_OP_GROUP* g = g_records->genOpGroups; g; g = g->next) {
+        EXPECT_NE(std::string(g->name).find(both), std::string::npos) << g->name;
+        ++named;
+    }
+    EXPECT_GT(named, 0);
+    for (const MADE& m : ofType(3)) EXPECT_FALSE(m.points.empty());
 }
 
 // A bore with a wide chamfer and a cone: its contours keep their blocks when the operations are made a

@@ -495,7 +495,7 @@ TEST_F(GeneralParametersTest, TheNextExecuteWorksWithTheStoredSettingsAlsoAfterR
     script().click(kMenu, kExecute).answer(plat::IDOK).click(kMenu, plat::IDOK);
     EXPECT_EQ(m_main(), 0);
     expectScriptPlayed();
-    EXPECT_TRUE(transcript().contains("No hole was found in the part.\\n1 surfaces are wider than the maximum diameter 5.000."));
+    EXPECT_TRUE(transcript().contains("No hole was found in the part.\\n1 walls wider than the maximum diameter 5 were left out."));
     EXPECT_EQ(fileItem("ProcessMach", 9), "5.0000");
 }
 

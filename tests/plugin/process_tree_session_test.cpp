@@ -144,6 +144,18 @@ TEST_F(ProcessTreeSession, AHoleLabelTheUserEditsIsKeptThroughRefillsAndInThePar
     EXPECT_EQ(fromPart<std::string>([](VIEW_LIST* tree) { return fieldText(hole(tree, 1)->description); }), "Front bore");
 }
 
+// The hole's table configured from the tree and closed with OK: the process is assigned again, and the
+// label the user gave the hole ("Hole 1", not its table and row) stays.
+TEST_F(ProcessTreeSession, AHolesOwnLabelOutlivesTheConfigurationOfItsTable) {
+    const std::string first = holePath(1);
+    inTree([&](plat::Script& s) {
+        s.treeExpand(kTreeDlg, kTree, kView).treeRClick(kTreeDlg, kTree, first).menu(30).click(kConfiguration, plat::IDOK);
+    });
+    EXPECT_EQ(count("dialog.show 18018"), 1);
+    EXPECT_EQ(count("dialog.show 18021"), 2);   // the tree again after the configuration
+    EXPECT_EQ(fromPart<std::string>([](VIEW_LIST* tree) { return fieldText(hole(tree, 1)->description); }), label(1));
+}
+
 TEST_F(ProcessTreeSession, ChangingAHolesProcessOffersItsTablesProcessesAndAppliesTheChoice) {
     const std::string table = installDir + "/Tool/FORMS_MM/Standard/Drilled.tab";
     const std::string text = plat::readFile(table).value_or("");

@@ -9,7 +9,9 @@
 #include "plugin/base/globals.h"
 #include "plugin/model/tree.h"
 #include "plugin/recognition/pipeline.h"
+#include "plugin/recognition/pipeline_raw.h"
 #include "plugin/recognition/split_chains.h"
+#include "plugin/services/recognition.h"
 #include "support/hand_tree.h"
 #include "support/recognition_fixture.h"
 
@@ -73,7 +75,11 @@ TEST_F(EraseChainsTest, ChainsClosedAtTheirEntryAndTheirFarEndAreErased) {
     VIEW_LIST* front = tree.view(kFront);
     tree.hole(front, 0, 0, {cyl(0, -10, 3).ringAtTop(1, 3).ringAtBottom(1, 3)}, 6);     // rings at both ends
 
+    clearDroppedWalls();
     ASSERT_EQ(cylsEraAOpq(tree.head), 0);
+    // Each wall of the erased holes is told of as closed at both ends: 1 + 2 + 3 + 1.
+    EXPECT_EQ(droppedWalls().size(), 7u);
+    for (const DROPPED_WALL& w : droppedWalls()) EXPECT_EQ(w.rule, DROP_RULE::Closed);
 
     EXPECT_EQ(checkTree(tree.head), "");
     EXPECT_EQ(pointIds(top), (std::vector<int>{4, 5}));
@@ -99,11 +105,23 @@ TEST_F(EraseChainsTest, ASegmentClosedAtBothEndsTakesItsHoleAwayAndOpenChainsSta
     tree.hole(top, 0, 0, {cyl(0, -5, 3), cyl(-5, -10, 2).floorAtTop().floorAtBottom(), cyl(-10, -12, 1)}, 1);
     POINT_LIST* open = tree.hole(top, 10, 0, {cyl(0, -5, 3).ringAtBottom(2, 3), cyl(-5, -10, 2)}, 2);
     POINT_LIST* mouthClosed = tree.hole(top, 20, 0, {cyl(0, -5, 3).floorAtTop(), cyl(-5, -10, 2)}, 3);
+    POINT_LIST* closedBottom = tree.hole(top, 30, 0, {cyl(0, -5, 3), cone(-5, 3, -6, 0), cyl(-8, -12, 2), cyl(-12, -15, 1)}, 4);
 
+    clearDroppedWalls();
     ASSERT_EQ(cylsEraBelow(tree.head), 0);
 
+    // Told of: the three walls of the hole closed at both ends, and the two below the tip of hole 4.
+    ASSERT_EQ(droppedWalls().size(), 5u);
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(droppedWalls()[i].rule, DROP_RULE::Closed);
+    EXPECT_EQ(droppedWalls()[3].rule, DROP_RULE::BeyondClosedEnd);
+    EXPECT_DOUBLE_EQ(droppedWalls()[3].diameter, 4);
+    EXPECT_DOUBLE_EQ(droppedWalls()[3].position[0], 30);
+    EXPECT_DOUBLE_EQ(droppedWalls()[3].position[2], -8);
+    EXPECT_DOUBLE_EQ(droppedWalls()[4].diameter, 2);
+    EXPECT_EQ(closedBottom->cylCount, 2);
+
     EXPECT_EQ(checkTree(tree.head), "");
-    EXPECT_EQ(pointIds(top), (std::vector<int>{2, 3}));
+    EXPECT_EQ(pointIds(top), (std::vector<int>{2, 3, 4}));
     EXPECT_EQ(open->cylCount, 2);
     EXPECT_EQ(mouthClosed->cylCount, 2);   // closed at its own top: nothing lies above it
 }
@@ -126,10 +144,17 @@ TEST_F(EraseChainsTest, AGrooveBetweenNarrowerPartsIsErasedByTheCommandAndLosesO
         VIEW_LIST* top = t.view(kTop);
         POINT_LIST* p = t.hole(top, 0, 0, {cyl(0, -10, 4), cyl(-10, -14, 8).ringAtTop(4, 8).ringAtBottom(4, 8), cyl(-14, -30, 4)});
 
+        clearDroppedWalls();
         ASSERT_EQ(cylsEraCavern(mode, t.head), 0);
 
         EXPECT_EQ(checkTree(t.head), "") << mode;
+        // The groove the command erases is told of: its place, its diameter and why.
+        ASSERT_EQ(droppedWalls().size(), mode == 0 ? 1u : 0u);
         if (mode == 0) {
+            const DROPPED_WALL& w = droppedWalls().front();
+            EXPECT_EQ(w.rule, DROP_RULE::Undercut);
+            EXPECT_DOUBLE_EQ(w.diameter, 16);
+            EXPECT_DOUBLE_EQ(w.position[2], -10);
             EXPECT_EQ(chain(p), "0.0:4.0>-10.0:4.0 -14.0:4.0>-30.0:4.0");
         } else {
             EXPECT_EQ(chain(p), "0.0:4.0>-10.0:4.0 -10.0:4.0>-14.0:4.0 -14.0:4.0>-30.0:4.0");

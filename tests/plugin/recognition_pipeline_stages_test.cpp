@@ -11,6 +11,7 @@
 #include "host/api.h"
 #include "plugin/base/globals.h"
 #include "plugin/recognition/pipeline.h"
+#include "plugin/recognition/pipeline_raw.h"
 #include "plugin/model/tree.h"
 #include "plugin/services/recognition.h"
 #include "support/hand_tree.h"
@@ -81,8 +82,12 @@ TEST_F(RecogStagesTest, OpenWallsAndPocketsAreCutOffAndTheHoleFollowsItsNewTop) 
         StageTree tree;
         VIEW_LIST* v = tree.view(1);
         POINT_LIST* p = tree.hole(v, 5, 6, c.segs);
+        clearDroppedWalls();
         ASSERT_EQ(cylsRemovePockets(tree.head), 0);
         EXPECT_EQ(hand_tree::chain(p), c.left);
+        // Every wall cut off is told of as part of a pocket.
+        EXPECT_EQ(droppedWalls().size(), c.segs.size() - static_cast<std::size_t>(p->firstCyl ? p->cylCount : 0));
+        for (const DROPPED_WALL& w : droppedWalls()) EXPECT_EQ(w.rule, DROP_RULE::Pocket);
         EXPECT_EQ(v->pointCount, 1);   // an emptied hole is the last stage's to remove
         EXPECT_DOUBLE_EQ(p->ptView[0], 5);
         EXPECT_DOUBLE_EQ(p->ptView[1], 6);

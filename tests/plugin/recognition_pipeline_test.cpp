@@ -190,6 +190,13 @@ protected:
     }
     static int holes(const RUN& run) { return static_cast<int>(holesOf(run.tree).size()); }
     static double halfT() { return g_tolerances.tolT / 2; }
+    // The walls the last run told of, by rule, as "diameter" texts.
+    static std::vector<std::string> told(DROP_RULE rule) {
+        std::vector<std::string> out;
+        for (const DROPPED_WALL& w : droppedWalls())
+            if (w.rule == rule) out.push_back(std::to_string(static_cast<int>(std::lround(w.diameter))));
+        return out;
+    }
 };
 
 TEST_F(RecogFilterTest, TheMaximumDiameterKeepsWallsUpToItPlusHalfTAndCountsTheWiderOnes) {
@@ -203,6 +210,7 @@ TEST_F(RecogFilterTest, TheMaximumDiameterKeepsWallsUpToItPlusHalfTAndCountsTheW
     s.maxDiameter = 10 - halfT() - 1e-7;   // just below
     RUN above = recognize(true, false);
     EXPECT_EQ(above.wide, 2);
+    EXPECT_EQ(told(DROP_RULE::TooWide), (std::vector<std::string>{"10", "11"}));   // each counted wall is told of
     EXPECT_EQ(holes(above), 2);
     EXPECT_EQ(above.narrow + above.refused, 0);
     freeViewsTree(above.tree);
@@ -224,6 +232,7 @@ TEST_F(RecogFilterTest, TheMinimumDiameterDropsNarrowerWallsAndCountsThem) {
     s.minDiameter = 8 + halfT() + 1e-7;
     RUN below = recognize(false, true);
     EXPECT_EQ(below.narrow, 2);
+    EXPECT_EQ(told(DROP_RULE::TooNarrow).size(), 2u);
     EXPECT_EQ(holes(below), 2);
     EXPECT_EQ(below.wide + below.refused, 0);
     freeViewsTree(below.tree);
@@ -240,6 +249,7 @@ TEST_F(RecogFilterTest, WithTheViewsRestrictionOnAndNoViewsChosenEveryWallIsRefu
     RUN run = recognize(true, true);
     EXPECT_EQ(run.tree, nullptr);
     EXPECT_EQ(run.refused, 4);   // d8, d10 and the counterbore's two walls
+    EXPECT_EQ(told(DROP_RULE::Direction).size(), 4u);
     EXPECT_EQ(run.wide + run.narrow, 0);
 }
 

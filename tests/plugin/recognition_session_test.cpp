@@ -174,10 +174,12 @@ TEST_F(RecogSessionTest, WithoutHolesTheUserIsToldWhatTheLimitsLeftOutAndNoTreeF
         bool limits;
         const char* told;
     };
-    // The settings limit diameters to 0.5 - 40 mm: a 50 mm bore and a 0.3 mm pin hole are left out.
+    // The settings limit diameters to 0.5 - 40 mm: a 50 mm bore and a 0.3 mm pin hole are left out, and the
+    // log the box names lists them.
     const Case cases[] = {{false, "text=\"No hole was found in the part.\\n\""},
-                          {true, "No hole was found in the part.\\n1 surfaces are narrower than the minimum diameter "
-                                 "0.500.\\n1 surfaces are wider than the maximum diameter 40.000."}};
+                          {true, "No hole was found in the part.\\n1 walls narrower than the minimum diameter 0.5 were "
+                                 "left out.\\n1 walls wider than the maximum diameter 40 were left out.\\nEach is listed "
+                                 "with its position, diameter and reason in "}};
     for (const Case& c : cases) {
         PartBuilder part = PartBuilder::block({100, 60, 12});
         if (c.limits)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/state.h"
+#include "plugin/base/vectors.h"
 #include "plugin/model/tree.h"
 #include "plugin/recognition/opaque_check.h"
 #include "plugin/recognition/stock_check.h"
@@ -95,6 +96,11 @@ protected:
         for (const auto& s : segments) hand_tree::appendSeg(p, s[0], s[1], s[2], s[3]);
         return p;
     }
+    void useMachineGroup() {
+        host::setMachineGroup(true);
+        g_machineGroup = GroupsMachineGroup(nullptr);
+        ASSERT_NE(g_machineGroup, nullptr);
+    }
     // The stock of uprightBox.
     static STOCK_SETUP setup() {
         STOCK_SETUP s;
@@ -115,12 +121,9 @@ TEST_F(StockTest, AStockBlockAroundThePartLengthensItsHolesToTheStocksFaces) {
     head = recognizeCylinders(kRecognizeCommand, nullptr, &wide, &narrow, &direction, 0, 0, nullptr);
     ASSERT_NE(head, nullptr);
     ASSERT_EQ(checkOpaqueSurfs(head, 0, nullptr), 0);
-    host::setMachineGroup(true);
-    g_machineGroup = GroupsMachineGroup(nullptr);
-    ASSERT_NE(g_machineGroup, nullptr);
-    job_setup.stockSize[0] = 70, job_setup.stockSize[1] = 50, job_setup.stockSize[2] = 28;
-    job_setup.stockOrigin[0] = 30, job_setup.stockOrigin[1] = 20, job_setup.stockOrigin[2] = 23;
-    job_setup.anchor = 0;
+    useMachineGroup();
+    const double size[3] = {70, 50, 28}, origin[3] = {30, 20, 23};
+    host::setStock(size, origin, 0);
 
     auto find = [&](double x) -> POINT_LIST* {
         for (VIEW_LIST* v = head; v; v = v->next)
@@ -187,10 +190,18 @@ TEST_F(StockTest, EachAnchorPlacesTheBlockFromItsCorner) {
 
 TEST_F(StockTest, WithoutAMachineGroupOrAUsableStockNothingChanges) {
     POINT_LIST* p = handHole(20, 20, {{20, 0, 3, 3}});
-    job_setup.stockSize[0] = 100, job_setup.stockSize[1] = 80, job_setup.stockSize[2] = 30;
-    job_setup.stockOrigin[0] = 50, job_setup.stockOrigin[1] = 40, job_setup.stockOrigin[2] = 25;
+    useMachineGroup();
+    const double size[3] = {100, 80, 30}, origin[3] = {50, 40, 25};
+    host::setStock(size, origin, 0);
     g_machineGroup = nullptr;
     EXPECT_EQ(checkStockEntry(head), 0);
+    EXPECT_EQ(p->firstCyl->zSup, 20);
+
+    // The machine group's own flag word refuses its stock, whatever the job set-up holds.
+    g_machineGroup = GroupsMachineGroup(nullptr);
+    g_machineGroup->machine.stock.flags = 1;
+    EXPECT_EQ(checkStockEntry(head), 0);
+    EXPECT_TRUE(transcript().contains("The stock of the machine group cannot be used"));
     EXPECT_EQ(p->firstCyl->zSup, 20);
 
     STOCK_SETUP flat = setup();
@@ -199,12 +210,26 @@ TEST_F(StockTest, WithoutAMachineGroupOrAUsableStockNothingChanges) {
     EXPECT_EQ(p->firstCyl->zSup, 20);
     EXPECT_EQ(p->firstCyl->zInf, 0);
 
-    STOCK_SETUP refused = setup();
-    refused.flags = 1;
-    EXPECT_EQ(checkStockEntryWith(head, refused), 0);
-    EXPECT_TRUE(transcript().contains("The stock of the machine group cannot be used"));
-    EXPECT_EQ(p->firstCyl->zSup, 20);
     EXPECT_EQ(p->firstCyl->zInf, 0);
+}
+
+// The machine group's stock turned a quarter about Z: its 100 long side runs along the world's Y. Its axes
+// and origin are the machine group's, never the job set-up's (which keeps the stock unturned), so a hole
+// only the turned block covers grows and one only the unturned block would cover stays.
+TEST_F(StockTest, TheMachineGroupsTurnedStockDecidesWhichHolesGrow) {
+    useMachineGroup();
+    const double size[3] = {100, 40, 30}, origin[3] = {0, 0, 25};
+    host::setStock(size, origin, 0);
+    const double turned[3][3] = {{0, 1, 0}, {-1, 0, 0}, {0, 0, 1}};
+    copyMatrix33(g_machineGroup->machine.stock.matrix, turned);
+    // Turned, the block spans x -20..20, y -50..50, z -5..25; unturned it would span x -50..50, y -20..20.
+    POINT_LIST* alongLongSide = handHole(0, 40, {{20, 0, 3, 3}});
+    POINT_LIST* acrossIt = handHole(40, 0, {{20, 0, 3, 3}});
+    ASSERT_EQ(checkStockEntry(head), 0);
+    EXPECT_NEAR(alongLongSide->firstCyl->zSup, 25, 1e-9);
+    EXPECT_NEAR(alongLongSide->firstCyl->zInf, -5, 1e-9);
+    EXPECT_EQ(acrossIt->firstCyl->zSup, 20);
+    EXPECT_EQ(acrossIt->firstCyl->zInf, 0);
 }
 
 TEST_F(StockTest, HolesThatMustNotGrowStayAsTheyAre) {

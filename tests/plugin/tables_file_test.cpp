@@ -307,7 +307,7 @@ TEST_F(TableFileTest, AFailedWriteLeavesTheTableAndItsRowsAsTheyWereAndSaysSo) {
     expectScriptPlayed();
 }
 
-TEST_F(TableFileTest, SnapshotsAreNamedAfterTheFolderAndRestoreOnlyWhenBothExist) {
+TEST_F(TableFileTest, SnapshotsAreNamedAfterTheFolderAndRestoreTheTableAsItWas) {
     CTabColsDesc t = sample("D8");
     ASSERT_EQ(t.write(), 0);
     ASSERT_TRUE(plat::writeFile(tablesDir + "/D8.txt", "row1 \r\n"));
@@ -319,15 +319,28 @@ TEST_F(TableFileTest, SnapshotsAreNamedAfterTheFolderAndRestoreOnlyWhenBothExist
     ASSERT_EQ(t.restoreFiles(), 0);
     EXPECT_EQ(bytesOf(tablesDir + "/D8.txt"), "row1 \r\n");
 
-    ASSERT_TRUE(plat::removeFile(tmpDir + "/Lib1_T01_D8.txt"));
+    // A table without a rows file: its snapshot is the .tab alone, an earlier rows snapshot goes, and
+    // restoring brings the .tab back and takes away the rows written since.
+    const std::string tableBytes = bytesOf(tablePath("D8"));
+    ASSERT_TRUE(plat::removeFile(tablesDir + "/D8.txt"));
+    ASSERT_EQ(t.backupFiles(), 0);
+    EXPECT_FALSE(plat::fileExists(tmpDir + "/Lib1_T01_D8.txt"));
+    ASSERT_TRUE(plat::writeFile(tablePath("D8"), "edited"));
+    ASSERT_TRUE(plat::writeFile(tablesDir + "/D8.txt", "added \r\n"));
+    EXPECT_EQ(t.restoreFiles(), 0);
+    EXPECT_EQ(bytesOf(tablePath("D8")), tableBytes);
+    EXPECT_FALSE(plat::fileExists(tablesDir + "/D8.txt"));
+
+    // Without the .tab snapshot nothing is copied.
+    ASSERT_TRUE(plat::removeFile(tmpDir + "/Lib1_T01_D8.tab"));
     ASSERT_TRUE(plat::writeFile(tablesDir + "/D8.txt", "changed \r\n"));
-    EXPECT_EQ(t.restoreFiles(), 0);   // only the .tab snapshot: nothing is copied
+    EXPECT_EQ(t.restoreFiles(), 0);
     EXPECT_EQ(bytesOf(tablesDir + "/D8.txt"), "changed \r\n");
 
     const CTabColsDesc never;
     EXPECT_EQ(never.backupFiles(), 0);
     EXPECT_EQ(never.restoreFiles(), 0);
-    EXPECT_EQ(plat::findFiles(tmpDir, "*_T01_*").size(), 1u);
+    EXPECT_TRUE(plat::findFiles(tmpDir, "*_T01_*").empty());
 }
 
 }  // namespace

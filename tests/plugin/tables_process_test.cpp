@@ -102,6 +102,23 @@ TEST_F(ProcessTest, AProcessWrittenAndReadBackKeepsEveryStoredFieldAndEveryByte)
     EXPECT_EQ(part(), first);
 }
 
+// A top Z of -0.0, or one that rounds to zero from below, is written as 0; a true negative keeps its sign.
+TEST_F(ProcessTest, AZeroIsNeverWrittenWithASign) {
+    const struct {
+        double zSup;
+        const char* field;
+    } cases[] = {{-0.0, " 0.0000 "}, {-0.00001, " 0.0000 "}, {0.0, " 0.0000 "}, {-0.5, " -0.5000 "}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.zSup);
+        PROCESS_OPE op = operation(3, 0);
+        opeSet(op, po::zSup, c.zSup);
+        opeSet(op, po::zInf, -16.0);
+        const std::string line = formatOperation("Z", 1, op);
+        EXPECT_EQ(line.find("-0.0000"), std::string::npos) << line;
+        EXPECT_NE(line.find(c.field), std::string::npos) << line;
+    }
+}
+
 TEST_F(ProcessTest, WritingOneProcessLeavesTheOthersByteForByte) {
     const std::string before = part();
     const std::size_t two = before.find("[2 1]"), three = before.find("[3 0]");

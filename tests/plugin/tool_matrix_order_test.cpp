@@ -87,6 +87,10 @@ TEST_F(ToolMatrixOrder, TheMatrixCases) {
         // A drill meets a tap in one column: the tap moves on, the drill stays.
         {"tap before a drill gets the gap", {{{0, 4, 8}}, {{1, 3, 6.8}}}, 2, {"2.1", "1.1"}},
         {"a tap after a drill gets the gap", {{{1, 3, 6.8}}, {{0, 4, 8}}}, 2, {"1.1", "2.1"}},
+        // A user operation (type 0) keeps its column to itself, whether it is held above a drill or below
+        // one: the drills meet in the next column, the smaller first.
+        {"a user operation above a drill", {{{0, 0, 10}, {2, 3, 5}}, {{1, 3, 8}}}, 3, {"1.1", "1.2", "2.1"}},
+        {"a user operation below a drill", {{{1, 3, 8}}, {{0, 0, 10}, {2, 3, 5}}}, 3, {"2.1", "2.2", "1.1"}},
         // One column, one type: the smaller diameter first.
         {"a column by diameter", {{{0, 3, 8}}, {{1, 3, 5}}, {{0, 3, 8}}}, 2, {"2.1", "1.1", "3.1"}},
         {"no hole", {}, 0, {}},

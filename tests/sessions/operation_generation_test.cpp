@@ -170,6 +170,54 @@ TEST_F(MainJob, TheSettingsLeaveKindsOfOperationsOut) {
     EXPECT_EQ(run.groups.find("Drilling\""), std::string::npos) << run.groups;
 }
 
+// A blind 8 from the top, a blind 10 from the front and a blind 12 from the bottom: the drilling list has a
+// section per side, headed by its name, each listing only its own hole; the groups are named after the
+// sides whose operations they hold.
+TEST_F(MainJob, TheDrillingListHasASectionPerSideWithItsOwnHoles) {
+    TempDir dir;
+    const MainJobRun run =
+        runMainJob(dir, kMainSession, std::string(FX_SOURCE_DIR) + "/tests/data/repros/three_sides.stp", "three_sides");
+    ASSERT_EQ(run.code, 0) << run.err << run.out;
+    const std::string stars(80, '*');
+    std::vector<std::string> titles;
+    std::vector<std::string> bodies;
+    for (std::size_t at = run.drillingList.find(stars); at != std::string::npos;) {
+        const std::size_t titleStart = at + stars.size() + 1;
+        const std::size_t titleEnd = run.drillingList.find('\n', titleStart);
+        std::string title = run.drillingList.substr(titleStart, titleEnd - titleStart);
+        title.erase(0, title.find_first_not_of(' '));
+        title.erase(title.find_last_not_of(' ') + 1);
+        titles.push_back(title);
+        const std::size_t bodyStart = run.drillingList.find(stars, titleEnd) + stars.size();
+        at = run.drillingList.find(stars, bodyStart);
+        bodies.push_back(run.drillingList.substr(bodyStart, at == std::string::npos ? std::string::npos : at - bodyStart));
+    }
+    ASSERT_EQ(titles, (std::vector<std::string>{"TOP", "FRONT", "BOTTOM"})) << run.drillingList;
+    // Each side's hole under its own title: its drill of its own diameter, and no other side's drill.
+    const char* drills[] = {"Drill dia 8.00", "Drill dia 10.00", "Drill dia 12.00"};
+    for (std::size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(titles[i]);
+        for (std::size_t j = 0; j < 3; ++j)
+            EXPECT_EQ(bodies[i].find(drills[j]) != std::string::npos, i == j) << bodies[i];
+        // One hole line per tool block of the side: the side has one hole.
+        std::size_t lines = 0, blocks = 0;
+        for (std::size_t at = bodies[i].find("Depth\n"); at != std::string::npos; at = bodies[i].find("Depth\n", at + 1)) ++blocks;
+        for (std::size_t at = bodies[i].find("blind\n"); at != std::string::npos; at = bodies[i].find("blind\n", at + 1)) ++lines;
+        EXPECT_GT(blocks, 0u);
+        EXPECT_EQ(lines, blocks) << bodies[i];
+    }
+    // The three sides are one toolpath group: each of its operation groups (spot drilling, drilling, milling)
+    // holds an operation of every side and is named after all three, in the order they come.
+    std::istringstream groups(run.groups);
+    int named = 0;
+    for (std::string line; std::getline(groups, line);) {
+        if (line.find("(Group ") == std::string::npos) continue;
+        ++named;
+        EXPECT_NE(line.find("(Group 0) TOP, FRONT, BOTTOM "), std::string::npos) << line;
+    }
+    EXPECT_EQ(named, 3) << run.groups;
+}
+
 TEST(HostcamNc, AListingThatCannotBeWrittenIsAnError) {
     std::ostringstream out, err;
     const int code = host::hostcamMain({"--plugin", kModule, "--nc", "/nonexistent/folder/x.nc"}, out, err);

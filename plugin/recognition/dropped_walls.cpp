@@ -1,0 +1,44 @@
+// The walls the recognition's rules left out, kept for the run's summary and log.
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "plugin/model/tree.h"
+#include "plugin/recognition/pipeline_raw.h"
+#include "plugin/services/recognition.h"
+
+namespace {
+
+std::vector<DROPPED_WALL>& walls() {
+    static std::vector<DROPPED_WALL> list;
+    return list;
+}
+
+}  // namespace
+
+const std::vector<DROPPED_WALL>& droppedWalls() { return walls(); }
+
+void clearDroppedWalls() { walls().clear(); }
+
+void noteDroppedSegment(DROP_RULE rule, const CYL_LIST& segment) {
+    DROPPED_WALL w;
+    w.rule = rule;
+    std::copy(std::begin(segment.cUniv), std::end(segment.cUniv), w.position);
+    w.diameter = 2 * std::max(segment.rSup, segment.rInf);
+    w.sweep = std::fabs(segment.Asw) * 180 / std::numbers::pi;
+    walls().push_back(w);
+}
+
+void noteDroppedSegments(DROP_RULE rule, const CYL_LIST* first) {
+    for (const CYL_LIST* s = first; s; s = s->next) noteDroppedSegment(rule, *s);
+}
+
+void noteDroppedHole(DROP_RULE rule, const POINT_LIST& hole, double radius, double sweep) {
+    DROPPED_WALL w;
+    w.rule = rule;
+    std::copy(std::begin(hole.ptUniv), std::end(hole.ptUniv), w.position);
+    w.diameter = 2 * radius;
+    w.sweep = std::fabs(sweep) * 180 / std::numbers::pi;
+    walls().push_back(w);
+}
