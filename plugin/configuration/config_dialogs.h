@@ -16,6 +16,7 @@
 #include "plugin/model/process_ope.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/model/work_records.h"
+#include "plugin/resources/operation_editor_ids.h"
 
 namespace plat {
 class ImageList;
@@ -87,7 +88,7 @@ private:
 // 501-503 and 505, 515, 525, 535 picks, 504 the next operation.
 class CDlgEditProcessOpe : public plat::Dialog {
 public:
-    static constexpr int kTemplate = 18015, kTab = 19205;
+    static constexpr int kTemplate = oe::kTemplate, kTab = oe::kTab;
     static constexpr int kCommentChars = 120;
     explicit CDlgEditProcessOpe(plat::Dialog* parent = nullptr);
 
