@@ -16,6 +16,7 @@
 #include "plugin/model/process_ope.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/model/work_records.h"
+#include "plugin/resources/operation_editor_ids.h"
 
 namespace plat {
 class ImageList;
@@ -60,6 +61,10 @@ struct EDITOR_PAGES {
 class CDlgCircMillHelicalEntry : public plat::Dialog {
 public:
     static constexpr int kTemplate = 18077;
+    static constexpr int kMinRadiusLabel = 4332, kMinRadiusEdit = 4093, kMinPercentLabel = 4333, kMinPercentEdit = 4090,
+                         kMaxRadiusLabel = 4334, kMaxRadiusEdit = 4097, kMaxPercentLabel = 4335, kMaxPercentEdit = 4091,
+                         kXYClearanceLabel = 4336, kXYClearanceEdit = 4102, kZClearanceLabel = 4337,
+                         kZClearanceEdit = 4103, kPlungeAngleLabel = 4338, kPlungeAngleEdit = 4104;
     // Bytes 88 to 191 of the circle-mill block, in this order.
     enum : int { kMinRadius = 0, kMaxRadius = 1, kZClearance = 2, kPlungeAngle = 3, kXYClearance = 4,
                  kMinPercent = 10, kMaxPercent = 11, kValues = 13 };
@@ -83,7 +88,7 @@ private:
 // 501-503 and 505, 515, 525, 535 picks, 504 the next operation.
 class CDlgEditProcessOpe : public plat::Dialog {
 public:
-    static constexpr int kTemplate = 18015, kTab = 19205;
+    static constexpr int kTemplate = oe::kTemplate, kTab = oe::kTab;
     static constexpr int kCommentChars = 120;
     explicit CDlgEditProcessOpe(plat::Dialog* parent = nullptr);
 

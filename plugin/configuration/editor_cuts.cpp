@@ -225,11 +225,11 @@ bool CDlgCircMillCalcResults::onInitDialog() {
     CTextSection texts;
     (void)texts.load(g_globals->uiTextFile, "CircleMillCalcResultsDlg", false);
     setWindowText(texts.getText(1));
-    item(18076).setText(texts.getText(10));
-    item(18078).setText(texts.getText(20));
+    item(kStartFrame).setText(texts.getText(10));
+    item(kProposalFrame).setText(texts.getText(20));
     item(plat::IDOK).setText(texts.getText(51));
     item(plat::IDCANCEL).setText(texts.getText(52));
-    item(18077).setText(startText_);
-    item(18079).setText(resultsText_);
+    item(kStartText).setText(startText_);
+    item(kProposalText).setText(resultsText_);
     return true;
 }

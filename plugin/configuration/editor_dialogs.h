@@ -12,6 +12,7 @@
 class CDlgCircMillCalcResults : public plat::Dialog {
 public:
     static constexpr int kTemplate = 18075;
+    static constexpr int kStartFrame = 18076, kStartText = 18077, kProposalFrame = 18078, kProposalText = 18079;
     CDlgCircMillCalcResults(plat::Dialog* parent, std::string startText, std::string resultsText);
 
 protected:
@@ -26,6 +27,8 @@ private:
 class CDlgCircMillEntryExit : public plat::Dialog {
 public:
     static constexpr int kTemplate = 18076;
+    static constexpr int kStartAngleLabel = 4312, kStartAngleEdit = 4044, kArcSweepLabel = 4313, kArcSweepEdit = 4045,
+                         kStartAtCentreCheck = 18074, kPerpendicularEntryCheck = 18075;
     CDlgCircMillEntryExit();
     CTextSection texts;
     double startAngle = 0;

@@ -71,22 +71,23 @@ bool CDlgCircMillEntryExit::onInitDialog() {
     setWindowText(texts.getText(1));
     const struct {
         int control, line;
-    } labels[] = {{plat::IDOK, 2}, {plat::IDCANCEL, 3}, {4312, 11}, {4313, 12}, {18074, 13}, {18075, 14}};
+    } labels[] = {{plat::IDOK, 2},      {plat::IDCANCEL, 3},       {kStartAngleLabel, 11},
+                  {kArcSweepLabel, 12}, {kStartAtCentreCheck, 13}, {kPerpendicularEntryCheck, 14}};
     for (const auto& l : labels) item(l.control).setText(texts.getText(l.line));
     texts.clear();
-    item(4044).setText(numberText("%.2f", startAngle));
-    item(4045).setText(numberText("%.2f", arcSweep));
-    item(18074).setCheck(startAtCentre != 0);
-    item(18075).setCheck(perpendicularEntry != 0);
+    item(kStartAngleEdit).setText(numberText("%.2f", startAngle));
+    item(kArcSweepEdit).setText(numberText("%.2f", arcSweep));
+    item(kStartAtCentreCheck).setCheck(startAtCentre != 0);
+    item(kPerpendicularEntryCheck).setCheck(perpendicularEntry != 0);
     return true;
 }
 
 void CDlgCircMillEntryExit::onOK() {
     updateData(true);
-    startAngle = textNumber(item(4044).text());
-    arcSweep = textNumber(item(4045).text());
-    startAtCentre = static_cast<std::uint8_t>(item(18074).check() != 0);
-    perpendicularEntry = static_cast<std::uint8_t>(item(18075).check() != 0);
+    startAngle = textNumber(item(kStartAngleEdit).text());
+    arcSweep = textNumber(item(kArcSweepEdit).text());
+    startAtCentre = static_cast<std::uint8_t>(item(kStartAtCentreCheck).check() != 0);
+    perpendicularEntry = static_cast<std::uint8_t>(item(kPerpendicularEntryCheck).check() != 0);
     endDialog(plat::IDOK);
 }
 
@@ -98,16 +99,17 @@ struct HELICAL_EDIT {
     int control, value;
     const char* const* format;   // the unit's format, read when the dialog opens
 };
+using Helical = CDlgCircMillHelicalEntry;
 const char* const kPercentFormat = "%.2f";
 const char* const kAngleFormat = "%.3f";
 const HELICAL_EDIT kHelicalEdits[] = {
-    {4093, CDlgCircMillHelicalEntry::kMinRadius, &g_fmtMedium},
-    {4090, CDlgCircMillHelicalEntry::kMinPercent, &kPercentFormat},
-    {4097, CDlgCircMillHelicalEntry::kMaxRadius, &g_fmtMedium},
-    {4091, CDlgCircMillHelicalEntry::kMaxPercent, &kPercentFormat},
-    {4102, CDlgCircMillHelicalEntry::kXYClearance, &g_fmtMedium},
-    {4103, CDlgCircMillHelicalEntry::kZClearance, &g_fmtMedium},
-    {4104, CDlgCircMillHelicalEntry::kPlungeAngle, &kAngleFormat},
+    {Helical::kMinRadiusEdit, Helical::kMinRadius, &g_fmtMedium},
+    {Helical::kMinPercentEdit, Helical::kMinPercent, &kPercentFormat},
+    {Helical::kMaxRadiusEdit, Helical::kMaxRadius, &g_fmtMedium},
+    {Helical::kMaxPercentEdit, Helical::kMaxPercent, &kPercentFormat},
+    {Helical::kXYClearanceEdit, Helical::kXYClearance, &g_fmtMedium},
+    {Helical::kZClearanceEdit, Helical::kZClearance, &g_fmtMedium},
+    {Helical::kPlungeAngleEdit, Helical::kPlungeAngle, &kAngleFormat},
 };
 
 }  // namespace
@@ -116,7 +118,7 @@ CDlgCircMillHelicalEntry::CDlgCircMillHelicalEntry() : plat::Dialog(kTemplate) {
     struct PAIR {
         int percent, radius;
     };
-    for (PAIR p : {PAIR{4090, 4093}, PAIR{4091, 4097}}) {
+    for (PAIR p : {PAIR{kMinPercentEdit, kMinRadiusEdit}, PAIR{kMaxPercentEdit, kMaxRadiusEdit}}) {
         on(p.percent, plat::Ev::Change, [this, p](plat::Notify&) { onPercentPair(p.percent, p.radius, true); });
         on(p.radius, plat::Ev::Change, [this, p](plat::Notify&) { onPercentPair(p.radius, p.percent, false); });
     }
@@ -127,8 +129,9 @@ bool CDlgCircMillHelicalEntry::onInitDialog() {
     setWindowText(texts.getText(1));
     const struct {
         int control, line;
-    } labels[] = {{plat::IDOK, 2}, {plat::IDCANCEL, 3}, {4332, 11}, {4334, 12}, {4333, 13},
-                  {4335, 14},      {4336, 15},          {4337, 16}, {4338, 17}};
+    } labels[] = {{plat::IDOK, 2},         {plat::IDCANCEL, 3},    {kMinRadiusLabel, 11},
+                  {kMaxRadiusLabel, 12},   {kMinPercentLabel, 13}, {kMaxPercentLabel, 14},
+                  {kXYClearanceLabel, 15}, {kZClearanceLabel, 16}, {kPlungeAngleLabel, 17}};
     for (const auto& l : labels) item(l.control).setText(texts.getText(l.line));
     texts.clear();
     for (const HELICAL_EDIT& e : kHelicalEdits)

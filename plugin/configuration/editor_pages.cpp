@@ -11,9 +11,12 @@
 #include "plugin/configuration/editor_support.h"
 #include "plugin/model/host_blocks.h"
 #include "plugin/configuration/config_dialogs.h"
+#include "plugin/resources/operation_editor_ids.h"
 #include "plugin/services/configuration.h"
 #include "plugin/services/tables.h"
 #include "plugin/services/tooling.h"
+
+using namespace oe;
 
 namespace {
 
@@ -30,23 +33,57 @@ struct PAGE_LIST {
 // The controls of each page, by the milled kind they belong to (0 every kind the page is shown for).
 const std::array<std::initializer_list<PAGE_LIST>, EDITOR_PAGES::kPages>& pageLists() {
     static const std::array<std::initializer_list<PAGE_LIST>, EDITOR_PAGES::kPages> lists = {{
-        {{0, {4094, 4308, 4031, 4261, 4262, 4267, 4147, 4060, 4143, 4061, 4063, 4062, 4112, 4083, 4059, 4019,
-              4362, 4039, 4145, 4146, 4144, 4142, 4064, 4069, 4100, 4099, 4101, 4098, 4096, 4089, 4070, 4071,
-              4087, 4065, 4020, 4041, 18057, 4067, 4072, 4040, 4036, 4058, 4068, 18068, 18069, 18071, 18072}}},
-        {{0, {4023, 4310, 4024, 4311, 4317, 4029, 4318, 4028, 4050, 4051, 4052, 4319, 4320, 4321, 4322, 4323, 4053,
-              4055, 4054, 4056, 4325, 4326, 4327, 4328, 4324, 4314, 4315, 4108, 4109, 4339, 4340, 4049, 4313,
-              18074, 4025, 4344, 18073}},
-         {1, {18076, 18078, 18081, 18080, 18082, 18083, 4066, 4316, 4035, 4088, 4092, 4330, 4331, 4114, 18041,
-              18042}},
-         {2, {18077, 18079, 18085, 18084, 18086, 18087, 4380, 4037, 4107, 4381, 4116, 4105, 4346, 4106, 4117,
-              4110, 4347, 4111}}},
-        {{3, {18088, 18089, 18091, 18090, 18092, 18093, 18094, 4026, 4345, 4027, 4348, 4030, 18095, 4113, 4115,
-              4350, 4351, 4057, 4349, 18043, 4352, 4074, 4075, 4076, 4078, 4353, 4354, 4355, 4356, 18125, 4383,
-              4038, 4079, 4080, 4086, 4085, 4357, 4358, 4359, 4360, 18127, 18126, 18128, 4118, 18129}}},
-        {{4, {18096, 18097, 18099, 18098, 18100, 18101, 18141, 18142, 18143, 18144, 18145, 18146, 18147, 4119,
-              4120, 4121, 4122, 4123, 4124, 18130, 18131, 18132, 18133, 18134, 18135, 4032, 4361, 18136, 18137,
-              18138, 18139, 18140, 4125, 18148, 4384, 18149, 4128, 4129, 4131, 4130, 4132, 18150, 18151, 18152,
-              18153, 18154, 18155, 4126, 18156, 4127, 4133, 4134, 18157, 18158}}},
+        {{0, {kEditComment, kGroupTool, kEditCornerRadius, kRadioCornerAsGeometry, kRadioCornerThisValue,
+              kGroupCornerRadius, kLabelCycle, kComboCycle, kLabelComment, kRadioToolDiameterFixed,
+              kRadioToolDiameterAssociated, kRadioToolDiameterLibrary, kLabelLibraryTool, kButtonLibraryTool,
+              kButtonToolDiameterAssociate, kCheckDiameterOffset, kButtonOffsetSign, kEditDiameterOffset, kGroupTopZ,
+              kGroupBottomZ, kGroupToolDiameter, kLabelToolType, kButtonTopZAssociate, kButtonBottomZAssociate,
+              kLabelBottomZAssociation, kLabelTopZAssociation, kLabelToolDiameterAssociation, kCheckFromTopZ,
+              kLabelFirstDrillPercent, kEditFirstDrillPercent, kRadioBottomZFixed, kRadioBottomZAssociated,
+              kRadioBottomZFirstDrill, kRadioTopZFixed, kCheckStockToLeave, kEditStockToLeave, kButtonStockSign,
+              kRadioTopZAssociated, kRadioTopZPreviousMaterial, kEditBottomZ, kEditTopZ, kComboToolType,
+              kEditToolDiameter, kCheckToolMaterial, kCheckToolName, kComboToolMaterial, kEditToolName}}},
+        {{0, {kComboCompType, kLabelCompType, kComboCompDirection, kLabelCompDirection, kGroupDepthCuts,
+              kCheckDepthCuts, kGroupRadialCuts, kCheckRadialCuts, kEditMaxRoughStep, kEditFinishCuts, kEditFinishStep,
+              kLabelMaxRoughStep, kLabelFinishCuts, kLabelFinishStep, kGroupRoughPasses, kGroupFinishPasses,
+              kEditRoughPassCount, kEditFinishPassCount, kEditRoughSpacing, kEditFinishSpacing, kLabelRoughPassCount,
+              kLabelRoughSpacing, kLabelFinishPassCount, kLabelFinishSpacing, kGroupFinishPassesAt,
+              kRadioFinishAtFinalDepth, kRadioFinishAtEachDepth, kEditXYStock, kEditZStock, kLabelXYStock, kLabelZStock,
+              kEditOverlap, kLabelOverlap, kGroupCompensation, kComboTipComp, kButtonCalculateCuts,
+              kCheckCalcEachForm}},
+         {1, {kGroupCircleDiameter, kRadioCircleDiameterFixed, kRadioCircleDiameterAssociated, kEditCircleDiameter,
+              kButtonCircleDiameterAssociate, kLabelCircleDiameterAssociation, kComboCircleCycle, kGroupCircleRoughing,
+              kCheckCircleRoughing, kEditStepoverPercent, kEditStepover, kLabelStepover, kLabelStepoverPercent,
+              kCheckHelicalEntry, kButtonHelicalEntry, kButtonCircleEntryExit}},
+         {2, {kGroupContourDiameter, kRadioContourDiameterFixed, kRadioContourDiameterAssociated, kEditContourDiameter,
+              kButtonContourDiameterAssociate, kLabelContourDiameterAssociation, kGroupContourRoughing,
+              kCheckContourRoughing, kEditContourOverlap, kLabelContourOverlap, kCheckLeadIn, kEditLeadInPercent,
+              kLabelLeadInPercent, kEditLeadInRadius, kCheckLeadOut, kEditLeadOutPercent, kLabelLeadOutPercent,
+              kEditLeadOutRadius}}},
+        {{3, {kGroupBoreDiameter, kRadioBoreDiameterFixed, kRadioBoreDiameterAssociated, kEditBoreDiameter,
+              kButtonBoreDiameterAssociate, kLabelBoreDiameterAssociation, kGroupHelixCompensation, kComboHelixCompType,
+              kLabelHelixCompType, kComboHelixCompDirection, kLabelHelixCompDirection, kComboHelixTipComp,
+              kLabelHelixTipComp, kEditHelixXYStock, kEditHelixZStock, kLabelHelixXYStock, kLabelHelixZStock,
+              kEditHelixOverlap, kLabelHelixOverlap, kButtonHelixEntryExit, kGroupHelixRoughing, kEditRoughPitch,
+              kEditHelixRoughPasses, kEditHelixRoughStepover, kEditFinishAllowancePercent, kLabelRoughPitch,
+              kLabelHelixRoughPasses, kLabelHelixRoughStepover, kLabelFinishAllowance, kLabelFinishAllowancePercent,
+              kGroupHelixFinish, kCheckFinishPass, kEditFinishPitch, kEditHelixFinishStepover, kEditFinishFeedPercent,
+              kEditFinishSpeedPercent, kLabelFinishPitch, kLabelHelixFinishStepover, kLabelFinishFeed,
+              kLabelFinishSpeed, kLabelFinishFeedPercent, kLabelFinishSpeedPercent, kCheckArcOutput, kEditArcTolerance,
+              kLabelArcTolerance}}},
+        {{4, {kGroupThreadDiameter, kRadioThreadDiameterFixed, kRadioThreadDiameterAssociated, kEditThreadDiameter,
+              kButtonThreadDiameterAssociate, kLabelThreadDiameterAssociation, kRadioInternalThread,
+              kRadioExternalThread, kRadioRightHand, kRadioLeftHand, kRadioTopToBottom, kRadioBottomToTop,
+              kLabelMillingDirection, kEditThreadPitch, kEditThreadStartAngle, kEditThreadAllowance, kEditTaperAngle,
+              kEditArcClearance, kEditLineLength, kLabelThreadPitch, kLabelThreadStartAngle, kLabelThreadAllowance,
+              kLabelTaperAngle, kLabelArcClearance, kLabelLineLength, kComboThreadCompType, kLabelThreadCompType,
+              kCheckThreadStartAtCentre, kCheckThreadPerpendicularEntry, kCheckHelicalTop, kCheckHelicalBottom,
+              kCheckLinearize, kEditLinearizeTolerance, kLabelLinearizeTolerance, kGroupMultipasses, kCheckMultipasses,
+              kEditThreadRoughPasses, kEditThreadRoughStepover, kEditThreadFinishPasses, kEditThreadFinishStepover,
+              kEditSpringPasses, kLabelThreadRoughPasses, kLabelThreadRoughStepover, kLabelThreadFinishPasses,
+              kLabelThreadFinishStepover, kLabelSpringPasses, kCheckOverrideFeed, kEditOverrideFeed,
+              kCheckOverrideSpeed, kEditOverrideSpeed, kEditActiveTeeth, kEditTopOfThread, kLabelActiveTeeth,
+              kLabelTopOfThread}}},
     }};
     return lists;
 }
@@ -97,7 +134,7 @@ void CDlgEditProcessOpe::onTabClick() {
 
 void CDlgEditProcessOpe::onToolTypeChange() {
     readControls();
-    plat::Control& combo = item(4058);
+    plat::Control& combo = item(kComboToolType);
     toolTypeIndex = combo.curSel();
     toolType = static_cast<std::int32_t>(combo.itemData(toolTypeIndex));
     if (assoc[kBottomZBlock].mode == 2) {
@@ -107,7 +144,7 @@ void CDlgEditProcessOpe::onToolTypeChange() {
     enableBottomZModes();
     if (milledKind != 1) {
         cycleIndex = static_cast<std::int16_t>(mapToolTypeCode(static_cast<std::int16_t>(toolType)));
-        item(4060).setCurSel(cycleIndex);
+        item(kComboCycle).setCurSel(cycleIndex);
     }
     updateData(false);
     updateToolDiameterText();
@@ -115,10 +152,11 @@ void CDlgEditProcessOpe::onToolTypeChange() {
 }
 
 void CDlgEditProcessOpe::enableBottomZModes() {
-    for (int id : {4089, 4096, 4087}) item(id).enable(false);
+    for (int id : {kEditFirstDrillPercent, kLabelFirstDrillPercent, kRadioBottomZFirstDrill}) item(id).enable(false);
     switch (toolType) {
         case 1: case 2: case 3: case 9: case 12:
-            for (int id : {4089, 4096, 4087}) item(id).enable(true);
+            for (int id : {kEditFirstDrillPercent, kLabelFirstDrillPercent, kRadioBottomZFirstDrill})
+                item(id).enable(true);
             return;
         default:
             break;
@@ -126,13 +164,14 @@ void CDlgEditProcessOpe::enableBottomZModes() {
     if (assoc[kBottomZBlock].mode == 3 || bottomZMode == 3) {
         assoc[kBottomZBlock].mode = 1;
         bottomZMode = 1;
-        item(4069).enable(true);
+        item(kButtonBottomZAssociate).enable(true);
     }
 }
 
 void CDlgEditProcessOpe::enableCornerRadius() {
     const bool on = toolType == 10 || toolType == 19;
-    for (int id : {4267, 4261, 4262, 4031}) item(id).enable(on);
+    for (int id : {kGroupCornerRadius, kRadioCornerAsGeometry, kRadioCornerThisValue, kEditCornerRadius})
+        item(id).enable(on);
     if (on) onCornerRadiusChoice();
 }
 
@@ -165,12 +204,12 @@ void CDlgEditProcessOpe::onToolDiameterMode() {
 void CDlgEditProcessOpe::applyToolDiameterMode() {
     if (toolDiameterMode >= 0) assoc[kToolDiamBlock].mode = static_cast<std::int16_t>(toolDiameterMode);
     const DIAMETER_MODE_ENABLING& e = kDiameterModes[std::clamp<int>(assoc[kToolDiamBlock].mode, 0, 2)];
-    item(4068).enable(e.edit);
-    item(4019).enable(e.offset);
-    item(4112).enable(e.library);
-    item(4083).enable(e.library);
-    item(18068).enable(e.wishes);
-    item(18069).enable(e.wishes);
+    item(kEditToolDiameter).enable(e.edit);
+    item(kCheckDiameterOffset).enable(e.offset);
+    item(kLabelLibraryTool).enable(e.library);
+    item(kButtonLibraryTool).enable(e.library);
+    item(kCheckToolMaterial).enable(e.wishes);
+    item(kCheckToolName).enable(e.wishes);
     enableWishes();
     updateData(false);
     updateToolDiameterText();
@@ -178,19 +217,19 @@ void CDlgEditProcessOpe::applyToolDiameterMode() {
 }
 
 void CDlgEditProcessOpe::enableWishes() {
-    item(18071).enable(item(18068).enabled() && item(18068).check() != 0);
-    item(18072).enable(item(18069).enabled() && item(18069).check() != 0);
+    item(kComboToolMaterial).enable(item(kCheckToolMaterial).enabled() && item(kCheckToolMaterial).check() != 0);
+    item(kEditToolName).enable(item(kCheckToolName).enabled() && item(kCheckToolName).check() != 0);
 }
 
 void CDlgEditProcessOpe::onTopZMode() {
     const int old = topZMode;
     readControls();
     if (topZMode >= 0) assoc[kTopZBlock].mode = static_cast<std::int16_t>(topZMode);
-    if (topZMode == 1 && old != 1 && item(4099).text().empty()) {
+    if (topZMode == 1 && old != 1 && item(kLabelTopZAssociation).text().empty()) {
         endForPick(502);
         return;
     }
-    item(4036).enable(topZMode == 0);
+    item(kEditTopZ).enable(topZMode == 0);
     updateData(false);
 }
 
@@ -202,12 +241,12 @@ void CDlgEditProcessOpe::onBottomZMode() {
 void CDlgEditProcessOpe::applyBottomZMode() {
     if (bottomZMode >= 0) assoc[kBottomZBlock].mode = static_cast<std::int16_t>(bottomZMode);
     const BOTTOM_MODE_ENABLING& e = kBottomModes[std::clamp<int>(assoc[kBottomZBlock].mode, 0, 3)];
-    item(4040).enable(e.edit);
-    item(4098).enable(e.fromTop);
-    item(4069).enable(e.associate);
-    item(4100).enable(e.associate);
-    item(4089).enable(e.percent);
-    item(4020).enable(e.stock);
+    item(kEditBottomZ).enable(e.edit);
+    item(kCheckFromTopZ).enable(e.fromTop);
+    item(kButtonBottomZAssociate).enable(e.associate);
+    item(kLabelBottomZAssociation).enable(e.associate);
+    item(kEditFirstDrillPercent).enable(e.percent);
+    item(kCheckStockToLeave).enable(e.stock);
     updateData(false);
     onStockCheck();
 }
@@ -223,44 +262,44 @@ void CDlgEditProcessOpe::onMilledDiameterMode(int block) {
 // ---- the check boxes of the milled pages ----
 
 void CDlgEditProcessOpe::onDepthCuts() {
-    const bool on = item(4029).check() != 0;
-    for (int id : {4050, 4051, 4052, 4319, 4320, 4321}) item(id).enable(on);
+    const bool on = item(kCheckDepthCuts).check() != 0;
+    for (int id : kDepthCutControls) item(id).enable(on);
 }
 
 void CDlgEditProcessOpe::onCircleRoughing() {
-    const bool on = item(4035).check() != 0;
-    for (int id : {4088, 4092, 4330, 4331}) item(id).enable(on);
+    const bool on = item(kCheckCircleRoughing).check() != 0;
+    for (int id : kCircleRoughingControls) item(id).enable(on);
     onHelicalEntryCheck();
 }
 
 void CDlgEditProcessOpe::onRadialCuts() {
-    const bool on = item(4028).check() != 0;
-    for (int id : {4053, 4054, 4055, 4056, 4325, 4326, 4327, 4328, 4324, 4314, 4315}) item(id).enable(on);
+    const bool on = item(kCheckRadialCuts).check() != 0;
+    for (int id : kRadialCutControls) item(id).enable(on);
 }
 
 void CDlgEditProcessOpe::onContourRoughing() {
     readControls();
-    const bool on = item(4037).check() != 0;
-    for (int id : {4116, 4117, 4107}) item(id).enable(on);
-    for (int id : {4105, 4346, 4106}) item(id).enable(on && item(4116).check() != 0);
-    for (int id : {4110, 4347, 4111}) item(id).enable(on && item(4117).check() != 0);
+    const bool on = item(kCheckContourRoughing).check() != 0;
+    for (int id : kContourRoughingControls) item(id).enable(on);
+    for (int id : kLeadInControls) item(id).enable(on && item(kCheckLeadIn).check() != 0);
+    for (int id : kLeadOutControls) item(id).enable(on && item(kCheckLeadOut).check() != 0);
     fillCompCombos();
 }
 
 void CDlgEditProcessOpe::onLeadIn() {
     readControls();
-    for (int id : {4105, 4346, 4106}) item(id).enable(item(4116).check() != 0);
+    for (int id : kLeadInControls) item(id).enable(item(kCheckLeadIn).check() != 0);
     fillCompCombos();
 }
 
 void CDlgEditProcessOpe::onLeadOut() {
     readControls();
-    for (int id : {4110, 4347, 4111}) item(id).enable(item(4117).check() != 0);
+    for (int id : kLeadOutControls) item(id).enable(item(kCheckLeadOut).check() != 0);
     fillCompCombos();
 }
 
 void CDlgEditProcessOpe::onHelicalEntryCheck() {
-    const std::uint8_t on = item(4114).check() != 0 ? 1 : 0;
+    const std::uint8_t on = item(kCheckHelicalEntry).check() != 0 ? 1 : 0;
     operation.set<std::uint8_t>(circleMillBlock + circle_fields::helixOn, on);
     operation.set<std::uint8_t>(circleMillBlock + circle_fields::roughOn, on);
 }
@@ -276,12 +315,12 @@ void CDlgEditProcessOpe::showSign(int button, std::int16_t sign) { item(button).
 
 void CDlgEditProcessOpe::toggleOffsetSign() {
     offsetSign = static_cast<std::int16_t>(-offsetSign);
-    showSign(4362, offsetSign);
+    showSign(kButtonOffsetSign, offsetSign);
 }
 
 void CDlgEditProcessOpe::toggleStockSign() {
     stockSign = static_cast<std::int16_t>(-stockSign);
-    showSign(18057, stockSign);
+    showSign(kButtonStockSign, stockSign);
 }
 
 void CDlgEditProcessOpe::endForPick(int code) {
@@ -331,7 +370,7 @@ double CDlgEditProcessOpe::startDiameter() const {
 
 void CDlgEditProcessOpe::onCycleChange() {
     readControls();
-    cycleIndex = static_cast<std::int16_t>(item(4060).curSel());
+    cycleIndex = static_cast<std::int16_t>(item(kComboCycle).curSel());
     std::int16_t kind = 0;
     if (cycleIndex >= 0 && cycleIndex < cycles.count && cycles.entries[cycleIndex].milled == 1) {
         kind = static_cast<std::int16_t>(cycles.entries[cycleIndex].number + 1);
@@ -361,7 +400,7 @@ void CDlgEditProcessOpe::onCycleChange() {
             std::memcpy(&seventh, defaults.data() + 8 * kDefaultsHelixDouble, sizeof seventh);
             operation.set<double>(helixBoreBlock + helix_fields::boreDiameter, d1);
             operation.set<double>(helixBoreBlock + helix_fields::finishValue,
-                                  seventh * textNumber(item(4078).text()) / 100);
+                                  seventh * textNumber(item(kEditFinishAllowancePercent).text()) / 100);
         }
         if (kind == kThreadMill) operation.set<double>(threadMillBlock + thread_fields::threadDiameter, d1);
         if (kind != kContour && assoc[kToolDiamBlock].value < g_tolerances.tolT) {

@@ -6,6 +6,9 @@
 #include <cstdlib>
 
 #include "plugin/base/globals.h"
+#include "plugin/resources/operation_editor_ids.h"
+
+using namespace oe;
 
 std::string numberText(const char* format, double value) {
     char text[64];
@@ -40,10 +43,14 @@ long textCount(std::string_view text, long low, long high) {
 
 const MILLED_DIAMETER_CONTROLS& milledDiameterControls(int kind) {
     static const MILLED_DIAMETER_CONTROLS controls[4] = {
-        {18080, 18083, 18078, 18081, 18082},
-        {18084, 18087, 18079, 18085, 18086},
-        {18090, 18093, 18089, 18091, 18092},
-        {18098, 18101, 18097, 18099, 18100},
+        {kEditCircleDiameter, kLabelCircleDiameterAssociation, kRadioCircleDiameterFixed,
+         kRadioCircleDiameterAssociated, kButtonCircleDiameterAssociate},
+        {kEditContourDiameter, kLabelContourDiameterAssociation, kRadioContourDiameterFixed,
+         kRadioContourDiameterAssociated, kButtonContourDiameterAssociate},
+        {kEditBoreDiameter, kLabelBoreDiameterAssociation, kRadioBoreDiameterFixed, kRadioBoreDiameterAssociated,
+         kButtonBoreDiameterAssociate},
+        {kEditThreadDiameter, kLabelThreadDiameterAssociation, kRadioThreadDiameterFixed,
+         kRadioThreadDiameterAssociated, kButtonThreadDiameterAssociate},
     };
     return controls[std::clamp(kind, 1, 4) - 1];
 }

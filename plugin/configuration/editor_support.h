@@ -1,9 +1,11 @@
-// Small helpers of the operation editor: numbers to and from the texts of its edits, and the controls of a
-// block's measure.
+// Small helpers of the operation editor: numbers to and from the texts of its edits, the controls of a
+// block's measure and the controls its check boxes enable.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "plugin/resources/operation_editor_ids.h"
 
 // The value printed with a number format of the units (g_fmtMedium and the like, or "%.1f").
 std::string numberText(const char* format, double value);
@@ -24,3 +26,17 @@ struct MILLED_DIAMETER_CONTROLS {
 };
 // Kind 1 .. 4.
 const MILLED_DIAMETER_CONTROLS& milledDiameterControls(int kind);
+
+// What each check box of the milled pages enables; the contour's lead-in and lead-out need its roughing too.
+inline constexpr int kDepthCutControls[] = {oe::kEditMaxRoughStep, oe::kEditFinishCuts, oe::kEditFinishStep,
+                                            oe::kLabelMaxRoughStep, oe::kLabelFinishCuts, oe::kLabelFinishStep};
+inline constexpr int kCircleRoughingControls[] = {oe::kEditStepoverPercent, oe::kEditStepover, oe::kLabelStepover,
+                                                  oe::kLabelStepoverPercent};
+inline constexpr int kRadialCutControls[] = {oe::kEditRoughPassCount, oe::kEditRoughSpacing, oe::kEditFinishPassCount,
+                                             oe::kEditFinishSpacing, oe::kLabelRoughPassCount, oe::kLabelRoughSpacing,
+                                             oe::kLabelFinishPassCount, oe::kLabelFinishSpacing,
+                                             oe::kGroupFinishPassesAt, oe::kRadioFinishAtFinalDepth,
+                                             oe::kRadioFinishAtEachDepth};
+inline constexpr int kContourRoughingControls[] = {oe::kCheckLeadIn, oe::kCheckLeadOut, oe::kEditContourOverlap};
+inline constexpr int kLeadInControls[] = {oe::kEditLeadInPercent, oe::kLabelLeadInPercent, oe::kEditLeadInRadius};
+inline constexpr int kLeadOutControls[] = {oe::kEditLeadOutPercent, oe::kLabelLeadOutPercent, oe::kEditLeadOutRadius};

@@ -10,8 +10,11 @@
 #include "plugin/base/tool_types.h"
 #include "plugin/configuration/editor_support.h"
 #include "plugin/configuration/config_dialogs.h"
+#include "plugin/resources/operation_editor_ids.h"
 #include "plugin/services/configuration.h"
 #include "plugin/services/tables.h"
+
+using namespace oe;
 
 namespace {
 
@@ -27,34 +30,61 @@ struct LABEL {
 // The line of "EditProcessOpeDlg" each control shows.
 constexpr LABEL kLabels[] = {
     // general page
-    {2, 4142}, {3, 4143}, {4, 4144}, {5, 4061}, {6, 4062}, {7, 4059}, {8, 4145}, {9, 4065}, {10, 4064},
-    {11, 4072}, {12, 4146}, {13, 4070}, {14, 4098}, {15, 4069}, {16, 4087}, {17, 4096}, {18, plat::IDOK},
-    {19, 4095}, {20, plat::IDCANCEL}, {23, 4147}, {28, 4308}, {29, 4083}, {30, 4267}, {31, 4261}, {32, 4262},
-    {33, 4019}, {34, 4020}, {35, 18068}, {36, 18069},
+    {2, kLabelToolType}, {3, kLabelComment}, {4, kGroupToolDiameter}, {5, kRadioToolDiameterFixed},
+    {6, kRadioToolDiameterLibrary}, {7, kButtonToolDiameterAssociate}, {8, kGroupTopZ}, {9, kRadioTopZFixed},
+    {10, kButtonTopZAssociate}, {11, kRadioTopZPreviousMaterial}, {12, kGroupBottomZ}, {13, kRadioBottomZFixed},
+    {14, kCheckFromTopZ}, {15, kButtonBottomZAssociate}, {16, kRadioBottomZFirstDrill}, {17, kLabelFirstDrillPercent},
+    {18, plat::IDOK}, {19, kButtonOtherOperation}, {20, plat::IDCANCEL}, {23, kLabelCycle}, {28, kGroupTool},
+    {29, kButtonLibraryTool}, {30, kGroupCornerRadius}, {31, kRadioCornerAsGeometry}, {32, kRadioCornerThisValue},
+    {33, kCheckDiameterOffset}, {34, kCheckStockToLeave}, {35, kCheckToolMaterial}, {36, kCheckToolName},
     // circle-mill and contour page
-    {100, 18074}, {101, 4310}, {102, 4311}, {104, 4313}, {105, 4339}, {106, 4340}, {107, 4344}, {108, 4029},
-    {109, 4319}, {110, 4320}, {111, 4321}, {112, 4035}, {113, 4330}, {114, 4331}, {115, 18041}, {116, 18042},
-    {117, 18073}, {123, 4028}, {124, 4322}, {125, 4323}, {126, 4325}, {127, 4326}, {128, 4327}, {129, 4328},
-    {130, 4324}, {131, 4314}, {132, 4315}, {141, 18076}, {142, 18078}, {143, 18082}, {146, 18077}, {147, 18079},
-    {148, 18086}, {151, 4037}, {152, 4116}, {153, 4117}, {154, 4346}, {155, 4347}, {156, 4381},
+    {100, kGroupCompensation}, {101, kLabelCompType}, {102, kLabelCompDirection}, {104, kLabelOverlap},
+    {105, kLabelXYStock}, {106, kLabelZStock}, {107, kButtonCalculateCuts}, {108, kCheckDepthCuts},
+    {109, kLabelMaxRoughStep}, {110, kLabelFinishCuts}, {111, kLabelFinishStep}, {112, kCheckCircleRoughing},
+    {113, kLabelStepover}, {114, kLabelStepoverPercent}, {115, kButtonHelicalEntry}, {116, kButtonCircleEntryExit},
+    {117, kCheckCalcEachForm}, {123, kCheckRadialCuts}, {124, kGroupRoughPasses}, {125, kGroupFinishPasses},
+    {126, kLabelRoughPassCount}, {127, kLabelRoughSpacing}, {128, kLabelFinishPassCount}, {129, kLabelFinishSpacing},
+    {130, kGroupFinishPassesAt}, {131, kRadioFinishAtFinalDepth}, {132, kRadioFinishAtEachDepth},
+    {141, kGroupCircleDiameter}, {142, kRadioCircleDiameterFixed}, {143, kButtonCircleDiameterAssociate},
+    {146, kGroupContourDiameter}, {147, kRadioContourDiameterFixed}, {148, kButtonContourDiameterAssociate},
+    {151, kCheckContourRoughing}, {152, kCheckLeadIn}, {153, kCheckLeadOut}, {154, kLabelLeadInPercent},
+    {155, kLabelLeadOutPercent}, {156, kLabelContourOverlap},
     // helix-bore page
-    {100, 18094}, {101, 4345}, {102, 4348}, {103, 18095}, {104, 4349}, {105, 4350}, {106, 4351}, {116, 18043},
-    {211, 18088}, {212, 18089}, {213, 18092}, {221, 4353}, {222, 4354}, {223, 4355}, {224, 4356}, {225, 18125},
-    {226, 4038}, {227, 4357}, {228, 4358}, {229, 4359}, {230, 18127}, {231, 4360}, {232, 18126}, {233, 18128},
-    {234, 18129},
+    {100, kGroupHelixCompensation}, {101, kLabelHelixCompType}, {102, kLabelHelixCompDirection},
+    {103, kLabelHelixTipComp}, {104, kLabelHelixOverlap}, {105, kLabelHelixXYStock}, {106, kLabelHelixZStock},
+    {116, kButtonHelixEntryExit}, {211, kGroupBoreDiameter}, {212, kRadioBoreDiameterFixed},
+    {213, kButtonBoreDiameterAssociate}, {221, kLabelRoughPitch}, {222, kLabelHelixRoughPasses},
+    {223, kLabelHelixRoughStepover}, {224, kLabelFinishAllowance}, {225, kLabelFinishAllowancePercent},
+    {226, kCheckFinishPass}, {227, kLabelFinishPitch}, {228, kLabelHelixFinishStepover}, {229, kLabelFinishFeed},
+    {230, kLabelFinishFeedPercent}, {231, kLabelFinishSpeed}, {232, kLabelFinishSpeedPercent}, {233, kCheckArcOutput},
+    {234, kLabelArcTolerance},
     // thread-mill page
-    {101, 4361}, {311, 18096}, {312, 18097}, {313, 18100}, {321, 18141}, {322, 18142}, {323, 18143}, {324, 18144},
-    {325, 18145}, {326, 18146}, {336, 18130}, {337, 18131}, {338, 18132}, {339, 18133}, {340, 18134}, {341, 18135},
-    {351, 18136}, {352, 18137}, {353, 18138}, {354, 18139}, {355, 18140}, {356, 18148}, {360, 18149}, {361, 18150},
-    {362, 18151}, {363, 18152}, {364, 18153}, {365, 18154}, {366, 18155}, {367, 18156}, {368, 18157}, {369, 18158},
+    {101, kLabelThreadCompType}, {311, kGroupThreadDiameter}, {312, kRadioThreadDiameterFixed},
+    {313, kButtonThreadDiameterAssociate}, {321, kRadioInternalThread}, {322, kRadioExternalThread},
+    {323, kRadioRightHand}, {324, kRadioLeftHand}, {325, kRadioTopToBottom}, {326, kRadioBottomToTop},
+    {336, kLabelThreadPitch}, {337, kLabelThreadStartAngle}, {338, kLabelThreadAllowance}, {339, kLabelTaperAngle},
+    {340, kLabelArcClearance}, {341, kLabelLineLength}, {351, kCheckThreadStartAtCentre},
+    {352, kCheckThreadPerpendicularEntry}, {353, kCheckHelicalTop}, {354, kCheckHelicalBottom}, {355, kCheckLinearize},
+    {356, kLabelLinearizeTolerance}, {360, kCheckMultipasses}, {361, kLabelThreadRoughPasses},
+    {362, kLabelThreadRoughStepover}, {363, kLabelThreadFinishPasses}, {364, kLabelThreadFinishStepover},
+    {365, kLabelSpringPasses}, {366, kCheckOverrideFeed}, {367, kCheckOverrideSpeed}, {368, kLabelActiveTeeth},
+    {369, kLabelTopOfThread},
 };
 
 // What a station that only reads the shared library may not change.
 constexpr int kReadOnlyControls[] = {
-    4083, 4062, 4107, 4111, 4110, 4106, 4105, 4117, 4116, 4362, 4039, 4019, 4344, 4108, 4109,
-    4103, 4102, 4104, 4092, 4088, 4315, 4314, 4054, 4053, 4056, 4055, 4050, 4052, 4051, 4044,
-    4049, 4024, 4023, 4020, 4041, 18057, 4094, 4031, 4261, 4262, 4060, 4061, 4063, 4059, 4064,
-    4069, 4098, 4089, 4070, 4071, 4087, 4065, 4067, 4072, 4040, 4036, 4058, 4068, 4113, 4057,
+    kButtonLibraryTool, kRadioToolDiameterLibrary, kEditContourOverlap, kEditLeadOutRadius, kEditLeadOutPercent,
+    kEditLeadInRadius, kEditLeadInPercent, kCheckLeadOut, kCheckLeadIn, kButtonOffsetSign, kEditDiameterOffset,
+    kCheckDiameterOffset, kButtonCalculateCuts, kEditXYStock, kEditZStock, kHiddenHelicalZClearance,
+    kHiddenHelicalXYClearance, kHiddenHelicalPlungeAngle, kEditStepover, kEditStepoverPercent, kRadioFinishAtEachDepth,
+    kRadioFinishAtFinalDepth, kEditRoughSpacing, kEditRoughPassCount, kEditFinishSpacing, kEditFinishPassCount,
+    kEditMaxRoughStep, kEditFinishStep, kEditFinishCuts, kHiddenEntryStartAngle, kEditOverlap, kComboCompDirection,
+    kComboCompType, kCheckStockToLeave, kEditStockToLeave, kButtonStockSign, kEditComment, kEditCornerRadius,
+    kRadioCornerAsGeometry, kRadioCornerThisValue, kComboCycle, kRadioToolDiameterFixed, kRadioToolDiameterAssociated,
+    kButtonToolDiameterAssociate, kButtonTopZAssociate, kButtonBottomZAssociate, kCheckFromTopZ, kEditFirstDrillPercent,
+    kRadioBottomZFixed, kRadioBottomZAssociated, kRadioBottomZFirstDrill, kRadioTopZFixed, kRadioTopZAssociated,
+    kRadioTopZPreviousMaterial, kEditBottomZ, kEditTopZ, kComboToolType, kEditToolDiameter, kEditHelixXYStock,
+    kEditHelixOverlap,
 };
 static_assert(std::size(kReadOnlyControls) == 60);
 
@@ -66,52 +96,58 @@ CDlgEditProcessOpe::CDlgEditProcessOpe(plat::Dialog*) : plat::Dialog(kTemplate) 
     using plat::Ev;
     on(kTab, Ev::Clicked, [this](plat::Notify&) { onTabClick(); });
     on(kTab, Ev::SelChanging, [](plat::Notify& n) { n.result = 0; });
-    on(4058, Ev::SelChange, [this](plat::Notify&) { onToolTypeChange(); });
-    on(4060, Ev::SelChange, [this](plat::Notify&) { onCycleChange(); });
-    on(4066, Ev::SelChange, [this](plat::Notify&) { circleCycleIndex = static_cast<std::int16_t>(item(4066).curSel()); });
-    for (int id : {4061, 4062, 4063}) onCommand(id, [this] { onToolDiameterMode(); });
-    for (int id : {4065, 4067, 4072}) onCommand(id, [this] { onTopZMode(); });
-    for (int id : {4070, 4071, 4073, 4087}) onCommand(id, [this] { onBottomZMode(); });
+    on(kComboToolType, Ev::SelChange, [this](plat::Notify&) { onToolTypeChange(); });
+    on(kComboCycle, Ev::SelChange, [this](plat::Notify&) { onCycleChange(); });
+    on(kComboCircleCycle, Ev::SelChange,
+       [this](plat::Notify&) { circleCycleIndex = static_cast<std::int16_t>(item(kComboCircleCycle).curSel()); });
+    for (int id : {kRadioToolDiameterFixed, kRadioToolDiameterLibrary, kRadioToolDiameterAssociated})
+        onCommand(id, [this] { onToolDiameterMode(); });
+    for (int id : {kRadioTopZFixed, kRadioTopZAssociated, kRadioTopZPreviousMaterial})
+        onCommand(id, [this] { onTopZMode(); });
+    for (int id : {kRadioBottomZFixed, kRadioBottomZAssociated, kRadioBottomZHidden, kRadioBottomZFirstDrill})
+        onCommand(id, [this] { onBottomZMode(); });
     for (int kind = 1; kind <= 4; ++kind) {
         const MILLED_DIAMETER_CONTROLS& c = milledDiameterControls(kind);
         for (int id : {c.fixedRadio, c.associatedRadio})
             onCommand(id, [this, kind] { onMilledDiameterMode(kBottomZBlock + kind); });
     }
-    onCommand(4029, [this] { onDepthCuts(); });
-    onCommand(4035, [this] { onCircleRoughing(); });
-    onCommand(4114, [this] { onHelicalEntryCheck(); });
-    onCommand(4028, [this] { onRadialCuts(); });
-    onCommand(4037, [this] { onContourRoughing(); });
-    onCommand(4116, [this] { onLeadIn(); });
-    onCommand(4117, [this] { onLeadOut(); });
-    onCommand(4362, [this] { toggleOffsetSign(); });
-    onCommand(18057, [this] { toggleStockSign(); });
+    onCommand(kCheckDepthCuts, [this] { onDepthCuts(); });
+    onCommand(kCheckCircleRoughing, [this] { onCircleRoughing(); });
+    onCommand(kCheckHelicalEntry, [this] { onHelicalEntryCheck(); });
+    onCommand(kCheckRadialCuts, [this] { onRadialCuts(); });
+    onCommand(kCheckContourRoughing, [this] { onContourRoughing(); });
+    onCommand(kCheckLeadIn, [this] { onLeadIn(); });
+    onCommand(kCheckLeadOut, [this] { onLeadOut(); });
+    onCommand(kButtonOffsetSign, [this] { toggleOffsetSign(); });
+    onCommand(kButtonStockSign, [this] { toggleStockSign(); });
     struct PICK {
         int button, code;
     };
-    for (PICK p : {PICK{4095, 504}, PICK{4059, 501}, PICK{4064, 502}, PICK{4069, 503}, PICK{18082, 505},
-                   PICK{18086, 515}, PICK{18092, 525}, PICK{18100, 535}})
+    for (PICK p : {PICK{kButtonOtherOperation, 504}, PICK{kButtonToolDiameterAssociate, 501},
+                   PICK{kButtonTopZAssociate, 502}, PICK{kButtonBottomZAssociate, 503},
+                   PICK{kButtonCircleDiameterAssociate, 505}, PICK{kButtonContourDiameterAssociate, 515},
+                   PICK{kButtonBoreDiameterAssociate, 525}, PICK{kButtonThreadDiameterAssociate, 535}})
         onCommand(p.button, [this, p] { endForPick(p.code); });
-    onCommand(4344, [this] { onCalculateCuts(); });
-    onCommand(18041, [this] { runHelicalEntry(); });
-    onCommand(18042, [this] { runCircleEntryExit(); });
-    onCommand(18043, [this] { runHelixEntryExit(); });
+    onCommand(kButtonCalculateCuts, [this] { onCalculateCuts(); });
+    onCommand(kButtonHelicalEntry, [this] { runHelicalEntry(); });
+    onCommand(kButtonCircleEntryExit, [this] { runCircleEntryExit(); });
+    onCommand(kButtonHelixEntryExit, [this] { runHelixEntryExit(); });
     onMessage(plat::Msg::Close, [this](plat::MsgArgs&) { onClose(); });
     bindValueHandlers();
 }
 
 void CDlgEditProcessOpe::doDataExchange(plat::Ddx& ddx) {
-    ddx.text(4068, toolDiameterText);
-    ddx.radio(4061, toolDiameterMode);
-    ddx.text(4036, topZText);
-    ddx.text(4040, bottomZText);
-    ddx.radio(4065, topZMode);
-    ddx.radio(4070, bottomZMode);
-    ddx.text(4094, commentText);
-    ddx.check(4098, fromTopZCheck);
-    ddx.text(4089, firstDrillText);
-    ddx.text(4031, cornerRadiusText);
-    ddx.radio(4261, cornerRadiusChoice);
+    ddx.text(kEditToolDiameter, toolDiameterText);
+    ddx.radio(kRadioToolDiameterFixed, toolDiameterMode);
+    ddx.text(kEditTopZ, topZText);
+    ddx.text(kEditBottomZ, bottomZText);
+    ddx.radio(kRadioTopZFixed, topZMode);
+    ddx.radio(kRadioBottomZFixed, bottomZMode);
+    ddx.text(kEditComment, commentText);
+    ddx.check(kCheckFromTopZ, fromTopZCheck);
+    ddx.text(kEditFirstDrillPercent, firstDrillText);
+    ddx.text(kEditCornerRadius, cornerRadiusText);
+    ddx.radio(kRadioCornerAsGeometry, cornerRadiusChoice);
 }
 
 bool CDlgEditProcessOpe::onInitDialog() {
@@ -147,11 +183,13 @@ bool CDlgEditProcessOpe::onInitDialog() {
     fillCycleCombos();
 
     commentText = comment;
-    item(4112).setText(libraryToolName);
+    item(kLabelLibraryTool).setText(libraryToolName);
     topZText = numberText(g_fmtMedium, assoc[kTopZBlock].value);
     bottomZText = numberText(g_fmtMedium, assoc[kBottomZBlock].value);
     firstDrillText = numberText("%.1f", firstDrillPercent);
-    for (int id : {4101, 4099, 4100, 18083, 18093}) item(id).setText("");
+    for (int id : {kLabelToolDiameterAssociation, kLabelTopZAssociation, kLabelBottomZAssociation,
+                   kLabelCircleDiameterAssociation, kLabelBoreDiameterAssociation})
+        item(id).setText("");
     toolDiameterMode = assoc[kToolDiamBlock].mode;
     topZMode = assoc[kTopZBlock].mode;
     bottomZMode = assoc[kBottomZBlock].mode;
@@ -208,7 +246,7 @@ void CDlgEditProcessOpe::fillToolTypeCombo() {
         plat::messageBox(this, errorMessage(kMsgCentreDrillRefused), errorMessage(1), plat::MB_OK);
         toolType = 2;
     }
-    plat::Control& combo = item(4058);
+    plat::Control& combo = item(kComboToolType);
     combo.resetContent();
     int found = -1;
     for (const TOOL_OP_TYPE* row = g_toolOpTypes; row->type >= 0; ++row) {
@@ -224,7 +262,7 @@ void CDlgEditProcessOpe::fillToolTypeCombo() {
 }
 
 void CDlgEditProcessOpe::fillMaterialCombo() {
-    plat::Control& combo = item(18071);
+    plat::Control& combo = item(kComboToolMaterial);
     combo.resetContent();
     int selected = 0;
     for (const TOOL_MATERIAL& m : g_toolMaterials) {
@@ -238,12 +276,12 @@ void CDlgEditProcessOpe::fillMaterialCombo() {
 void CDlgEditProcessOpe::fillCycleCombos() {
     const int n = cycles.load("");
     const int m = cycles.getNextNumber();
-    plat::Control& all = item(4060);
+    plat::Control& all = item(kComboCycle);
     all.resetContent();
     for (int i = 0; i < n; ++i) all.addString(cycles.entries[i].name);
     all.setCurSel(cycleIndex);
     // The circle mill itself, then the drill cycles from the eighth on.
-    plat::Control& circle = item(4066);
+    plat::Control& circle = item(kComboCircleCycle);
     circle.resetContent();
     if (n - m >= 0 && n - m < n) circle.addString(cycles.entries[n - m].name);
     for (int i = 7; i < n - m; ++i) circle.addString(cycles.entries[i].name);
@@ -266,7 +304,7 @@ std::string CDlgEditProcessOpe::associationText(const ASSOC_VALUE& block) const 
 void CDlgEditProcessOpe::showAssociations() {
     const ASSOC_VALUE& tool = assoc[kToolDiamBlock];
     if (tool.mode == 1) {
-        item(4068).enable(false);
+        item(kEditToolDiameter).enable(false);
         std::string label = associationText(tool);
         const TAB_FORM_STEP* step = formStep(tool);
         if (step && step->threaded == kThreadStep && (toolType == 4 || toolType == 5)) {
@@ -275,7 +313,7 @@ void CDlgEditProcessOpe::showAssociations() {
             label = heading + " =" + findThreadByDiameterPitch(step->threadDiameter, step->threadPitch, -1, nullptr,
                                                               nullptr, nullptr);
         }
-        item(4101).setText(label);
+        item(kLabelToolDiameterAssociation).setText(label);
     }
     updateToolDiameterText();
     for (int kind = 1; kind <= 4; ++kind) {
@@ -290,7 +328,8 @@ void CDlgEditProcessOpe::showAssociations() {
     struct Z_CONTROLS {
         int block, edit, label;
     };
-    for (Z_CONTROLS z : {Z_CONTROLS{kTopZBlock, 4036, 4099}, Z_CONTROLS{kBottomZBlock, 4040, 4100}}) {
+    for (Z_CONTROLS z : {Z_CONTROLS{kTopZBlock, kEditTopZ, kLabelTopZAssociation},
+                         Z_CONTROLS{kBottomZBlock, kEditBottomZ, kLabelBottomZAssociation}}) {
         const ASSOC_VALUE& block = assoc[static_cast<std::size_t>(z.block)];
         if (block.mode == 0) continue;
         item(z.edit).enable(false);
