@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <ctime>
+#include <mutex>
 #include <optional>
 
 #include "platform/sys/clock.h"
@@ -163,6 +164,11 @@ bool isHolder(const ACCESS_HOLDER& h, const std::string& station) {
     return h.station == station && h.machine == plat::machineName() && h.pid == plat::processId();
 }
 
+// This process's own changes to its flag, one at a time: the watcher's renewal checks that the flag is its
+// own and then writes it, and a release on the main thread between the two would be undone, the flag
+// written again after the cycle gave it back (a holder that no longer runs, to every other station).
+std::mutex g_ownFlag;
+
 }  // namespace
 
 HolderState holderState(const ACCESS_HOLDER& holder, const std::string& station, std::int64_t written) {
@@ -192,12 +198,14 @@ bool claimRunningFlag(const std::string& folder, const std::string& station) {
 }
 
 bool releaseRunningFlag(const std::string& folder, const std::string& station) {
+    const std::lock_guard lock(g_ownFlag);
     ACCESS_HOLDER holder;
     if (runningFlagHolder(folder, station, &holder) != HolderState::Mine) return false;
     return plat::removeFile(runningFlagPath(folder));
 }
 
 bool renewRunningFlag(const std::string& folder, const std::string& station) {
+    const std::lock_guard lock(g_ownFlag);
     ACCESS_HOLDER holder;
     if (runningFlagHolder(folder, station, &holder) != HolderState::Mine) return false;
     return plat::writeFile(runningFlagPath(folder), encodeAccessHolder(accessHolderOf(station)));

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -140,9 +141,16 @@ protected:
     }
     std::unique_ptr<Station> station(const std::string& name) { return std::make_unique<Station>(name, dir.path()); }
     std::string flag() const { return plat::readFile(shared + "/RWrunning.dat").value_or("<none>"); }
-    void waitForFlag() const {
+    bool flagNames(pid_t holder) const {
+        const std::string text = flag(), process = "process=" + std::to_string(holder);
+        const std::size_t at = text.find(process);
+        return at != std::string::npos && (at + process.size() == text.size() || !std::isdigit(static_cast<unsigned char>(text[at + process.size()])));
+    }
+    // Until the flag names `holder` (a flag is made empty and named after), or any holder when none is given.
+    void waitForFlag(pid_t holder = 0) const {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!plat::fileExists(shared + "/RWrunning.dat") && std::chrono::steady_clock::now() < deadline)
+        auto named = [&] { return holder == 0 ? plat::fileExists(shared + "/RWrunning.dat") : flagNames(holder); };
+        while (!named() && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     // No table of the shared library lost or changed, and nothing of a publication left.
@@ -230,10 +238,11 @@ TEST_F(SharedStations, OneHolderAtATimeAndAKilledHolderIsTakenOver) {
     h->settings(1, 1, shared);
     ASSERT_EQ(h->play(1, "invoke\nclick 18048 1\n", {"--open", kPlate, "--save", dir.path() + "/H.pfp"}), 0)
         << h->errors(1);
+    EXPECT_FALSE(plat::fileExists(shared + "/RWrunning.dat")) << flag();   // given back as the cycle ended
     const pid_t holder = h->start(2, "invoke\nwait 600000\nclick 18048 1\n", {}, true);
     const KillAtEnd holderGoes(holder);
-    waitForFlag();
-    ASSERT_NE(flag().find("process=" + std::to_string(holder)), std::string::npos) << flag();
+    waitForFlag(holder);
+    ASSERT_TRUE(flagNames(holder)) << flag();
     const std::string holdersFlag = flag();
 
     r->settings(1, 0, shared);
