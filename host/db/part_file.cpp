@@ -34,9 +34,9 @@
 #include <optional>
 
 #include "host/db/blob_pack.h"
-#include "host/db/byte_io.h"
 #include "host/db/entity_codec.h"
 #include "host/db/geometry_seal.h"
+#include "host/db/part_records.h"
 #include "host/geom/brep_text.h"
 #include "host/geom/step_process.h"
 #include "host/geom/step_reply.h"
@@ -77,57 +77,6 @@ std::string immutableUri(const std::string& path) {
         }
     }
     return uri + "?immutable=1";
-}
-
-// ---- shared record codecs ----
-
-void writeMatrix(ByteWriter& w, const double m[3][3]) {
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) w.f64(m[i][j]);
-}
-
-void readMatrix(ByteReader& r, double m[3][3]) {
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) m[i][j] = r.f64();
-}
-
-void writeView(ByteWriter& w, const view_ent& v) {
-    w.u32(v.id);
-    writeMatrix(w, v.matrix);
-    w.i16(v.number);
-    w.bytes(std::string_view(v.name, strnlen(v.name, sizeof v.name - 1)));
-    w.pt(v.origin);
-    w.i16(v.aux);
-}
-
-void readView(ByteReader& r, view_ent& v) {
-    v.id = r.u32();
-    readMatrix(r, v.matrix);
-    v.number = r.i16();
-    const std::string name = r.bytes();
-    if (name.size() >= sizeof v.name) r.fail();
-    std::memset(v.name, 0, sizeof v.name);
-    std::memcpy(v.name, name.data(), std::min(name.size(), sizeof v.name - 1));
-    v.origin = r.pt();
-    v.aux = r.i16();
-}
-
-void writeJobSetup(ByteWriter& w, const job_setup_rec& j) {
-    for (double d : j.stockSize) w.f64(d);
-    for (double d : j.stockOrigin) w.f64(d);
-    w.u8(j.anchor);
-    for (std::uint8_t b : j.reserved) w.u8(b);
-    w.u8(j.showStock);
-    for (std::uint8_t b : j.more) w.u8(b);
-}
-
-void readJobSetup(ByteReader& r, job_setup_rec& j) {
-    for (double& d : j.stockSize) d = r.f64();
-    for (double& d : j.stockOrigin) d = r.f64();
-    j.anchor = r.u8();
-    for (std::uint8_t& b : j.reserved) b = r.u8();
-    j.showStock = r.u8();
-    for (std::uint8_t& b : j.more) b = r.u8();
 }
 
 // ---- saving ----
@@ -184,27 +133,6 @@ void bindText(sqlite3_stmt* s, int i, const std::string& t) {
     sqlite3_bind_text64(s, i, t.data(), t.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
 }
 
-std::string stateBlob() {
-    const views::State& vs = views::state();
-    ByteWriter w;
-    w.i32(main_level);
-    w.i32(main_color);
-    w.f64(main_attrib.tag);
-    w.i16(main_attrib.style);
-    w.i16(main_attrib.width);
-    w.i32(constr_view_n);
-    w.i32(tool_view_n);
-    w.i32(vs.grView);
-    w.u32(vs.nextNamedId);
-    w.u8(vs.wcsOn ? 1 : 0);
-    writeView(w, WCS);
-    w.f64(vs.wkX);
-    w.f64(vs.wkY);
-    w.f64(vs.wkHeight);
-    writeJobSetup(w, job_setup);
-    return w.data();
-}
-
 // ---- operations, groups and chains: rows of host/ops/ops_part.h's codec ----
 
 bool writeOpsTable(Writer& w) {
@@ -234,9 +162,6 @@ bool writeBlobTable(Writer& w, const std::string& table, const std::vector<std::
     return true;
 }
 
-// Origin kinds of a surface kept as where it came from (format version 3).
-constexpr std::uint8_t kOriginFace = 1, kOriginBase = 2;
-
 // Whether the surface's geometry is still what converting face `origin.index` of its solid made, so that
 // the file may keep it as that face: the solid is there with that very face, and the surface holds what
 // was made from it.
@@ -248,14 +173,6 @@ bool keptAsOrigin(const Database& db, const Stored& s) {
     if (solid == db.ents.end() || solid->second.e.type != kEntSolid || !solid->second.e.solid.geom) return false;
     const std::vector<FaceGeom>& faces = solid->second.e.solid.geom->faces();
     return o.index >= 0 && static_cast<std::size_t>(o.index) < faces.size() && faces[o.index].impl() == o.face.impl();
-}
-
-std::string originBlob(const SurfaceOrigin& o) {
-    ByteWriter b;
-    b.u8(o.base ? kOriginBase : kOriginFace);
-    b.u32(o.solid);
-    b.u32(static_cast<std::uint32_t>(o.index));
-    return b.take();
 }
 
 // One entity's row: what the saving thread takes from the database and the kernel, then its blobs.
@@ -323,7 +240,10 @@ bool writeEntityRow(Writer& w, sqlite3_stmt* st, const ENTITY_ROW& row, bool pac
     };
     bindGeometry(8, row.geom);
     bindGeometry(9, row.extra);
-    const std::string origin = row.fromOrigin ? originBlob(s.origin) : std::string();
+    const std::string origin =
+        row.fromOrigin ? encodeSurfaceOrigin({static_cast<std::uint32_t>(s.origin.solid),
+                                              static_cast<std::uint32_t>(s.origin.index), s.origin.base})
+                       : std::string();
     if (row.fromOrigin) sqlite3_bind_blob64(st, 10, origin.data(), origin.size(), SQLITE_STATIC);
     return w.step(st);
 }
@@ -354,7 +274,7 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
         return w.step(meta.get());
     };
     sqlite3_bind_text(meta.get(), 1, "state", -1, SQLITE_STATIC);
-    bindBlob(meta.get(), 2, stateBlob());
+    bindBlob(meta.get(), 2, encodeOpenPartState());
     if (!w.step(meta.get()) || !metaText("format", options.format) ||
         !metaText("version", std::to_string(options.formatVersion)) ||
         !metaText("release", std::to_string(options.release)))
@@ -435,19 +355,15 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
     for (std::size_t i = 0; i < table.size(); ++i) {
         double m[3][3];
         views::fromMat(table[i], m);
-        ByteWriter b;
-        writeMatrix(b, m);
         sqlite3_bind_int64(viewRows.get(), 1, static_cast<sqlite3_int64>(i + 1));
-        bindBlob(viewRows.get(), 2, b.data());
+        bindBlob(viewRows.get(), 2, encodeViewMatrix(m));
         if (!w.step(viewRows.get())) return false;
     }
 
     Stmt named = w.prepare("INSERT INTO named_views(pos, body) VALUES(?, ?)");
     for (std::size_t i = 0; i < NamedViews.size(); ++i) {
-        ByteWriter b;
-        writeView(b, NamedViews[i]);
         sqlite3_bind_int64(named.get(), 1, static_cast<sqlite3_int64>(i));
-        bindBlob(named.get(), 2, b.data());
+        bindBlob(named.get(), 2, encodeView(NamedViews[i]));
         if (!w.step(named.get())) return false;
     }
     if (!writeBlobTable(w, "tools", tools::encodePartTools(tools::partTools()))) return false;
@@ -566,24 +482,7 @@ bool readMeta(Reader& r, const std::string& path, LoadedPart& out, std::string* 
 }
 
 bool readState(Reader& r, std::string_view blob, LoadedPart& out) {
-    ByteReader b(blob);
-    out.mainLevel = b.i32();
-    out.mainColor = b.i32();
-    out.mainAttrib.tag = b.f64();
-    out.mainAttrib.style = b.i16();
-    out.mainAttrib.width = b.i16();
-    out.constrView = b.i32();
-    out.toolView = b.i32();
-    out.views.grView = b.i32();
-    out.views.nextNamedId = b.u32();
-    out.views.wcsOn = b.u8() != 0;
-    readView(b, out.wcs);
-    out.views.wkX = b.f64();
-    out.views.wkY = b.f64();
-    out.views.wkHeight = b.f64();
-    readJobSetup(b, out.jobSetup);
-    if (!b.atEnd()) return r.damaged("its state record has the wrong length");
-    return true;
+    return decodePartState(blob, out) || r.damaged("its state record has the wrong length");
 }
 
 bool readViews(Reader& r, LoadedPart& out) {
@@ -593,10 +492,8 @@ bool readViews(Reader& r, LoadedPart& out) {
         std::int64_t number = 0;
         if (!r.integer(rows.get(), 0, 1, 1'000'000, &number)) return false;
         if (number != static_cast<std::int64_t>(out.views.views.size()) + 1) return r.damaged("a view is missing");
-        ByteReader b(r.blob(rows.get(), 1));
         double m[3][3];
-        readMatrix(b, m);
-        if (!b.atEnd()) return r.damaged("a view matrix has the wrong length");
+        if (!decodeViewMatrix(r.blob(rows.get(), 1), m)) return r.damaged("a view matrix has the wrong length");
         out.views.views.push_back(views::toMat(m));
     }
     if (r.bad()) return false;
@@ -608,10 +505,8 @@ bool readViews(Reader& r, LoadedPart& out) {
     Stmt named = r.prepare("SELECT pos, body FROM named_views ORDER BY pos");
     if (!named) return false;
     while (r.step(named.get()) == SQLITE_ROW) {
-        ByteReader b(r.blob(named.get(), 1));
         view_ent v;
-        readView(b, v);
-        if (!b.atEnd()) return r.damaged("a named view has the wrong length");
+        if (!decodeView(r.blob(named.get(), 1), v)) return r.damaged("a named view has the wrong length");
         out.namedViews.push_back(v);
     }
     if (r.bad()) return false;
@@ -752,20 +647,12 @@ bool makeGeometry(Reader& r, Database& db, std::vector<PENDING_GEOMETRY>& pendin
 
 // A surface whose geometry is kept as the face of a solid it came from (format version 3), given it once
 // every solid is read.
-struct FROM_ORIGIN {
-    db_ptr entry = 0;        // in memory
-    db_ptr solid = 0;        // in the file
-    std::uint32_t index = 0;
-    bool base = false;
+struct FROM_ORIGIN : SURFACE_ORIGIN {   // solid: its handle in the file
+    db_ptr entry = 0;                     // in memory
 };
 
 bool readOrigin(Reader& r, sqlite3_stmt* row, const ent& e, FROM_ORIGIN& out) {
-    ByteReader b(r.blob(row, 9));
-    const std::uint8_t kind = b.u8();
-    out.solid = b.u32();
-    out.index = b.u32();
-    out.base = kind == kOriginBase;
-    if (!b.atEnd() || (kind != kOriginFace && kind != kOriginBase) || e.type != kEntSurface)
+    if (!decodeSurfaceOrigin(r.blob(row, 9), out) || e.type != kEntSurface)
         return r.damaged("the origin of entity " + std::to_string(e.id) + " is malformed");
     return true;
 }
