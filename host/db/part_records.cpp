@@ -15,7 +15,7 @@ void viewFields(IO& io, V& v) {
     io.u32(v.id);
     io.f64(v.matrix);
     io.i16(v.number);
-    io.name(v.name);
+    io.name(v.name, false);   // a zero inside ends it, as it always did
     io.pt(v.origin);
     io.i16(v.aux);
 }

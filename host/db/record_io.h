@@ -29,8 +29,9 @@ struct FIELDS_OUT {
     void flag(bool v) { w.u8(v ? 1 : 0); }
     // A u32 length and the bytes: a string or a vector or array of bytes.
     template <class C> void bytes(const C& c) { w.bytes({reinterpret_cast<const char*>(c.data()), c.size()}); }
-    // A name kept in a fixed, zero-ended array: its bytes up to the first zero.
-    template <std::size_t N> void name(const char (&s)[N]) { w.bytes({s, strnlen(s, N - 1)}); }
+    // A name kept in a fixed, zero-ended array: its bytes up to the first zero. Whether the reader refuses
+    // a zero inside (views never did: the name ends there) is the reader's.
+    template <std::size_t N> void name(const char (&s)[N], bool = true) { w.bytes({s, strnlen(s, N - 1)}); }
     // A u32 count and the items, each walked by `item(io, element)`; the reader's `minItemBytes` is the
     // least an item takes, so that a count beyond what is left is refused before anything is allocated.
     template <class V, class F> void list(const V& v, std::size_t /*minItemBytes*/, F&& item) {
@@ -79,9 +80,9 @@ struct FIELDS_IN {
         std::memcpy(a.data(), s.data(), s.size());
     }
     // A name too long for its array, or with a zero inside, is no name the writer made.
-    template <std::size_t N> void name(char (&s)[N]) {
+    template <std::size_t N> void name(char (&s)[N], bool zeroRefused = true) {
         const std::string b = r.bytes();
-        if (b.size() >= N || b.find('\0') != std::string::npos) r.fail();
+        if (b.size() >= N || (zeroRefused && b.find('\0') != std::string::npos)) r.fail();
         std::memset(s, 0, N);
         std::memcpy(s, b.data(), std::min(b.size(), N - 1));
     }

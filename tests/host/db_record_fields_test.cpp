@@ -597,4 +597,53 @@ TEST(RecordFields, OneRecordOfEachKindReadsAndWritesAsEarlierReleasesDid) {
     }
 }
 
+// A name's bytes in a record changed to `name`, its length with it.
+std::string withName(std::string bytes, const std::string& old, const std::string& name) {
+    const std::size_t at = bytes.find(old);
+    const auto n = static_cast<std::uint32_t>(name.size());
+    bytes.replace(at - 4, 4 + old.size(), std::string(reinterpret_cast<const char*>(&n), 4) + name);
+    return bytes;
+}
+
+// A named view's name stops at a zero inside it, as it always did; a group's name with one is damaged; a name
+// longer than its array is refused in both.
+TEST(RecordFields, NamesTooLongAreRefusedAndAZeroEndsOnlyAViewsName) {
+    view_ent view;
+    std::strcpy(view.name, "ABCD");
+    const std::string viewBytes = host::db::encodeView(view);
+    host::ops::PartOps ops = fixedOps();
+    host::reset();
+    host::ops::installOps(std::move(ops));
+    const std::vector<host::ops::OpsRow> rows = host::ops::encodeOpsRows();
+    host::reset();
+    struct CASE {
+        std::string name;
+        bool viewRead, groupRead;
+        const char* viewName;
+    };
+    const CASE cases[] = {
+        {"Side", true, true, "Side"},
+        {std::string("A\0CD", 4), true, false, "A"},
+        {std::string(40, 'x'), true, true, nullptr},
+        {std::string(41, 'x'), false, true, nullptr},   // a group's name holds 255
+        {std::string(256, 'x'), false, false, nullptr},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.name.size());
+        view_ent back;
+        EXPECT_EQ(host::db::decodeView(withName(viewBytes, "ABCD", c.name), back), c.viewRead);
+        if (c.viewRead) {
+            EXPECT_EQ(std::string(back.name), c.viewName ? std::string(c.viewName) : c.name);
+        }
+        std::vector<host::ops::OpsRow> changed = rows;
+        changed[1].second = withName(changed[1].second, "Top", c.name);
+        host::ops::PartOps read;
+        std::string why;
+        EXPECT_EQ(host::ops::decodeOpsRows(changed, read, &why), c.groupRead) << why;
+        if (c.groupRead) {
+            EXPECT_EQ(std::string(read.groups[0].name), c.name);
+        }
+    }
+}
+
 }  // namespace
