@@ -175,6 +175,62 @@ bool keptAsOrigin(const Database& db, const Stored& s) {
     return o.index >= 0 && static_cast<std::size_t>(o.index) < faces.size() && faces[o.index].impl() == o.face.impl();
 }
 
+// The entities table's columns, in order: its CREATE, INSERT and SELECT are made from this one list, and its
+// writer binds and its reader reads each column by its name here. Files before version 3 keep geometry as
+// text and have no origin.
+enum EntityColumn { kHandle, kId, kType, kLevel, kSel, kKept, kBody, kGeom, kGeomExtra, kOrigin, kEntityColumns };
+struct ENTITY_COLUMN {
+    const char* name;
+    const char* type;          // from version 3 on
+    const char* typeBefore3;   // null: not there before version 3
+};
+constexpr ENTITY_COLUMN kEntityColumn[kEntityColumns] = {
+    {"handle", "INTEGER PRIMARY KEY", "INTEGER PRIMARY KEY"},
+    {"id", "INTEGER NOT NULL", "INTEGER NOT NULL"},
+    {"type", "INTEGER NOT NULL", "INTEGER NOT NULL"},
+    {"level", "INTEGER NOT NULL", "INTEGER NOT NULL"},
+    {"sel", "INTEGER NOT NULL", "INTEGER NOT NULL"},
+    {"kept", "INTEGER NOT NULL", "INTEGER NOT NULL"},
+    {"body", "BLOB NOT NULL", "BLOB NOT NULL"},
+    {"geom", "BLOB", "TEXT"},
+    {"geom_extra", "BLOB", "TEXT"},
+    {"origin", "BLOB", nullptr},
+};
+
+// The columns a file of that kind has, each as `item(column)` gives it, joined by ", ".
+template <class F>
+std::string entityColumns(bool packed, F&& item) {
+    std::string out;
+    for (const ENTITY_COLUMN& c : kEntityColumn) {
+        if (!packed && !c.typeBefore3) continue;
+        if (!out.empty()) out += ", ";
+        out += item(c);
+    }
+    return out;
+}
+
+std::string createEntities(bool packed) {
+    return "CREATE TABLE entities(" +
+           entityColumns(packed, [&](const ENTITY_COLUMN& c) {
+               return std::string(c.name) + " " + (packed ? c.type : c.typeBefore3);
+           }) +
+           ")";
+}
+
+std::string insertEntity(bool packed) {
+    return "INSERT INTO entities(" + entityColumns(packed, [](const ENTITY_COLUMN& c) { return std::string(c.name); }) +
+           ") VALUES(" + entityColumns(packed, [](const ENTITY_COLUMN&) { return std::string("?"); }) + ")";
+}
+
+// Every column, a file before version 3 giving NULL for those it does not have.
+std::string selectEntities(bool packed) {
+    return "SELECT " +
+           entityColumns(true, [&](const ENTITY_COLUMN& c) {
+               return std::string(packed || c.typeBefore3 ? c.name : "NULL");
+           }) +
+           " FROM entities ORDER BY handle";
+}
+
 // One entity's row: what the saving thread takes from the database and the kernel, then its blobs.
 struct ENTITY_ROW {
     db_ptr handle = 0;
@@ -226,25 +282,27 @@ void packEntityRow(ENTITY_ROW& row, const PartSaveOptions& options) {
 bool writeEntityRow(Writer& w, sqlite3_stmt* st, const ENTITY_ROW& row, bool packed) {
     const Stored& s = *row.stored;
     const ent& e = s.e;
-    sqlite3_bind_int64(st, 1, row.handle);
-    sqlite3_bind_int64(st, 2, e.id);
-    sqlite3_bind_int64(st, 3, e.type);
-    sqlite3_bind_int64(st, 4, e.level);
-    sqlite3_bind_int64(st, 5, e.sel);
-    sqlite3_bind_int64(st, 6, s.kept ? 1 : 0);
-    sqlite3_bind_blob64(st, 7, row.body.data(), row.body.size(), SQLITE_STATIC);
-    auto bindGeometry = [&](int column, const std::string& bytes) {
+    // Parameters count from 1.
+    auto bindInt = [&](EntityColumn c, std::int64_t v) { sqlite3_bind_int64(st, c + 1, v); };
+    bindInt(kHandle, row.handle);
+    bindInt(kId, e.id);
+    bindInt(kType, e.type);
+    bindInt(kLevel, e.level);
+    bindInt(kSel, e.sel);
+    bindInt(kKept, s.kept ? 1 : 0);
+    sqlite3_bind_blob64(st, kBody + 1, row.body.data(), row.body.size(), SQLITE_STATIC);
+    auto bindGeometry = [&](EntityColumn c, const std::string& bytes) {
         if (bytes.empty()) return;
-        if (packed) sqlite3_bind_blob64(st, column, bytes.data(), bytes.size(), SQLITE_STATIC);
-        else sqlite3_bind_text64(st, column, bytes.data(), bytes.size(), SQLITE_STATIC, SQLITE_UTF8);
+        if (packed) sqlite3_bind_blob64(st, c + 1, bytes.data(), bytes.size(), SQLITE_STATIC);
+        else sqlite3_bind_text64(st, c + 1, bytes.data(), bytes.size(), SQLITE_STATIC, SQLITE_UTF8);
     };
-    bindGeometry(8, row.geom);
-    bindGeometry(9, row.extra);
+    bindGeometry(kGeom, row.geom);
+    bindGeometry(kGeomExtra, row.extra);
     const std::string origin =
         row.fromOrigin ? encodeSurfaceOrigin({static_cast<std::uint32_t>(s.origin.solid),
                                               static_cast<std::uint32_t>(s.origin.index), s.origin.base})
                        : std::string();
-    if (row.fromOrigin) sqlite3_bind_blob64(st, 10, origin.data(), origin.size(), SQLITE_STATIC);
+    if (row.fromOrigin) sqlite3_bind_blob64(st, kOrigin + 1, origin.data(), origin.size(), SQLITE_STATIC);
     return w.step(st);
 }
 
@@ -253,15 +311,8 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
     // Version 3 packs the blobs and keeps converted faces as their origin; older versions are written for
     // tests of the readers.
     const bool packed = options.formatVersion >= 3;
-    const char* entities =
-        packed ? "CREATE TABLE entities(handle INTEGER PRIMARY KEY, id INTEGER NOT NULL, type INTEGER NOT NULL, "
-                 "level INTEGER NOT NULL, sel INTEGER NOT NULL, kept INTEGER NOT NULL, body BLOB NOT NULL, "
-                 "geom BLOB, geom_extra BLOB, origin BLOB)"
-               : "CREATE TABLE entities(handle INTEGER PRIMARY KEY, id INTEGER NOT NULL, type INTEGER NOT NULL, "
-                 "level INTEGER NOT NULL, sel INTEGER NOT NULL, kept INTEGER NOT NULL, body BLOB NOT NULL, "
-                 "geom TEXT, geom_extra TEXT)";
     if (!w.exec("PRAGMA journal_mode=MEMORY") || !w.exec("BEGIN") ||
-        !w.exec("CREATE TABLE meta(key TEXT PRIMARY KEY, value)") || !w.exec(entities) ||
+        !w.exec("CREATE TABLE meta(key TEXT PRIMARY KEY, value)") || !w.exec(createEntities(packed).c_str()) ||
         !w.exec("CREATE TABLE levels(level INTEGER PRIMARY KEY, visible INTEGER NOT NULL, name BLOB NOT NULL)") ||
         !w.exec("CREATE TABLE views(number INTEGER PRIMARY KEY, matrix BLOB NOT NULL)") ||
         !w.exec("CREATE TABLE named_views(pos INTEGER PRIMARY KEY, body BLOB NOT NULL)"))
@@ -280,10 +331,7 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
         !metaText("release", std::to_string(options.release)))
         return false;
 
-    Stmt ents = w.prepare(packed ? "INSERT INTO entities(handle, id, type, level, sel, kept, body, geom, geom_extra, "
-                                   "origin) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
-                                 : "INSERT INTO entities(handle, id, type, level, sel, kept, body, geom, geom_extra) "
-                                   "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    Stmt ents = w.prepare(insertEntity(packed).c_str());
     // Rows go in a batch at a time, each batch's blobs packed on a thread of its own while the next batch's
     // geometry texts are made and the one before is written: packing is most of a save. Only a few batches
     // are in hand at once, so saving still takes little more room than the part.
@@ -551,13 +599,13 @@ struct PENDING_GEOMETRY {
 };
 
 bool readGeometry(Reader& r, sqlite3_stmt* row, const ent& e, std::vector<PENDING_GEOMETRY>& pending) {
-    if (sqlite3_column_type(row, 7) == SQLITE_NULL) return true;
+    if (sqlite3_column_type(row, kGeom) == SQLITE_NULL) return true;
     std::string geomRoom, coloursRoom;
-    const std::optional<std::string_view> sealed = geometryText(r, row, 7, geomRoom);
-    const std::optional<std::string_view> colours = sqlite3_column_type(row, 8) == SQLITE_NULL
+    const std::optional<std::string_view> sealed = geometryText(r, row, kGeom, geomRoom);
+    const std::optional<std::string_view> colours = sqlite3_column_type(row, kGeomExtra) == SQLITE_NULL
                                                         ? std::optional<std::string_view>()
-                                                        : geometryText(r, row, 8, coloursRoom);
-    if (!sealed || (sqlite3_column_type(row, 8) != SQLITE_NULL && !colours))
+                                                        : geometryText(r, row, kGeomExtra, coloursRoom);
+    if (!sealed || (sqlite3_column_type(row, kGeomExtra) != SQLITE_NULL && !colours))
         return r.damaged("the geometry of entity " + std::to_string(e.id) + " does not match its checksum");
     if (e.type != kEntSurface && e.type != kEntSolid)
         return r.damaged("entity " + std::to_string(e.id) + " carries geometry its kind has none of");
@@ -652,7 +700,7 @@ struct FROM_ORIGIN : SURFACE_ORIGIN {   // solid: its handle in the file
 };
 
 bool readOrigin(Reader& r, sqlite3_stmt* row, const ent& e, FROM_ORIGIN& out) {
-    if (!decodeSurfaceOrigin(r.blob(row, 9), out) || e.type != kEntSurface)
+    if (!decodeSurfaceOrigin(r.blob(row, kOrigin), out) || e.type != kEntSurface)
         return r.damaged("the origin of entity " + std::to_string(e.id) + " is malformed");
     return true;
 }
@@ -674,10 +722,7 @@ bool geometryFromOrigin(Reader& r, Database& db, const FROM_ORIGIN& o, db_ptr so
 
 bool readEntities(Reader& r, LoadedPart& out) {
     Database& db = out.db;
-    Stmt rows = r.prepare(r.version >= 3 ? "SELECT handle, id, type, level, sel, kept, body, geom, geom_extra, origin "
-                                           "FROM entities ORDER BY handle"
-                                         : "SELECT handle, id, type, level, sel, kept, body, geom, geom_extra, NULL "
-                                           "FROM entities ORDER BY handle");
+    Stmt rows = r.prepare(selectEntities(r.version >= 3).c_str());
     if (!rows) return false;
     std::map<db_ptr, db_ptr> renumbered;   // file handle -> handle in memory
     std::vector<FROM_ORIGIN> fromOrigin;
@@ -685,9 +730,9 @@ bool readEntities(Reader& r, LoadedPart& out) {
     while (r.step(rows.get()) == SQLITE_ROW) {
         std::int64_t handle = 0, id = 0, type = 0, level = 0, sel = 0, kept = 0;
         sqlite3_stmt* row = rows.get();
-        if (!r.integer(row, 0, 1, UINT32_MAX, &handle) || !r.integer(row, 1, 0, UINT32_MAX, &id) ||
-            !r.integer(row, 2, 0, UINT32_MAX, &type) || !r.integer(row, 3, INT32_MIN, INT32_MAX, &level) ||
-            !r.integer(row, 4, 0, UINT16_MAX, &sel) || !r.integer(row, 5, 0, 1, &kept))
+        if (!r.integer(row, kHandle, 1, UINT32_MAX, &handle) || !r.integer(row, kId, 0, UINT32_MAX, &id) ||
+            !r.integer(row, kType, 0, UINT32_MAX, &type) || !r.integer(row, kLevel, INT32_MIN, INT32_MAX, &level) ||
+            !r.integer(row, kSel, 0, UINT16_MAX, &sel) || !r.integer(row, kKept, 0, 1, &kept))
             return false;
         ent e{};
         e.type = static_cast<std::uint32_t>(type);
@@ -697,15 +742,15 @@ bool readEntities(Reader& r, LoadedPart& out) {
         e.sel = static_cast<std::uint16_t>(sel);
         std::string text;
         FROM_ORIGIN origin;
-        const bool made = sqlite3_column_type(row, 9) != SQLITE_NULL;
+        const bool made = sqlite3_column_type(row, kOrigin) != SQLITE_NULL;
         if (made && !readOrigin(r, row, e, origin)) return false;
         std::optional<std::string> unpacked;
-        if (r.version >= 3 && !(unpacked = unpackBlob(r.blob(row, 6))))
+        if (r.version >= 3 && !(unpacked = unpackBlob(r.blob(row, kBody))))
             return r.damaged("the record of entity " + std::to_string(e.id) + " does not unpack");
-        if (!decodeBody(unpacked ? std::string_view(*unpacked) : r.blob(row, 6), e, &text, r.version))
+        if (!decodeBody(unpacked ? std::string_view(*unpacked) : r.blob(row, kBody), e, &text, r.version))
             return r.damaged("the record of entity " + std::to_string(e.id) + " is cut short or malformed");
         unpacked.reset();
-        if (made && sqlite3_column_type(row, 7) != SQLITE_NULL)
+        if (made && sqlite3_column_type(row, kGeom) != SQLITE_NULL)
             return r.damaged("entity " + std::to_string(e.id) + " has both geometry and an origin");
         const std::size_t pendingBefore = pending.size();
         if (!readGeometry(r, rows.get(), e, pending)) return false;

@@ -3,6 +3,8 @@
 // one record of each kind, in the bytes earlier releases wrote, reads and writes again byte for byte.
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include <bit>
 #include <cstdio>
 #include <cstring>
@@ -16,6 +18,7 @@
 #include "host/db/part_records.h"
 #include "host/ops/ops_part.h"
 #include "host/state.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -645,5 +648,51 @@ TEST(RecordFields, NamesTooLongAreRefusedAndAZeroEndsOnlyAViewsName) {
         }
     }
 }
+// The entities table of each format version is made as earlier releases made it: the table's columns, their
+// types and order are part of the stored format (SQLite keeps the statement itself in the file).
+TEST(RecordFields, TheEntitiesTableOfEachVersionIsMadeAsBefore) {
+    const char* const kBefore3 =
+        "CREATE TABLE entities(handle INTEGER PRIMARY KEY, id INTEGER NOT NULL, type INTEGER NOT NULL, "
+        "level INTEGER NOT NULL, sel INTEGER NOT NULL, kept INTEGER NOT NULL, body BLOB NOT NULL, "
+        "geom TEXT, geom_extra TEXT)";
+    const struct {
+        int version;
+        const char* create;
+    } cases[] = {
+        {1, kBefore3},
+        {2, kBefore3},
+        {3, "CREATE TABLE entities(handle INTEGER PRIMARY KEY, id INTEGER NOT NULL, type INTEGER NOT NULL, "
+            "level INTEGER NOT NULL, sel INTEGER NOT NULL, kept INTEGER NOT NULL, body BLOB NOT NULL, "
+            "geom BLOB, geom_extra BLOB, origin BLOB)"},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.version);
+        host::reset();
+        ent point{};
+        point.type = kEntPoint;
+        point.pt.pt = {1, 2, 3};
+        char ok = 0;
+        store_ent(&point, nullptr, 0, 12, 4, main_attrib, &ok);
+        const std::string path = dir.path() + "/v" + std::to_string(c.version) + ".pfp";
+        host::PartSaveOptions options;
+        options.formatVersion = c.version;
+        ASSERT_TRUE(host::savePart(path, options).ok);
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db, "SELECT sql FROM sqlite_master WHERE name = 'entities'", -1, &st, nullptr);
+        ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+        EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)), c.create);
+        sqlite3_finalize(st);
+        sqlite3_close(db);
+        // And the part reads back from it.
+        host::reset();
+        ASSERT_TRUE(host::openPart(path).ok);
+        EXPECT_EQ(host::entityCounts().total, 1);
+    }
+    host::reset();
+}
+
 
 }  // namespace
