@@ -3,6 +3,7 @@
 // field, FIELDS_IN over a fresh one and reads it back, so a field is named once for both. Each call names
 // the field's stored type (byte_io.h); an array field is its elements in order.
 #pragma once
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string>
@@ -38,7 +39,7 @@ struct FIELDS_OUT {
         w.u32(static_cast<std::uint32_t>(v.size()));
         for (const auto& x : v) item(*this, x);
     }
-    // A field that the record's format version does not store: the reader leaves it at its default.
+    // A field that the record's format version does not store: the reader gives it its default.
     template <class T> void absent(const T&) {}
     // The reader's refusal of what it cannot take; what the writer is given it writes.
     void fail() {}
