@@ -34,9 +34,9 @@
 #include <optional>
 
 #include "host/db/blob_pack.h"
-#include "host/db/byte_io.h"
 #include "host/db/entity_codec.h"
 #include "host/db/geometry_seal.h"
+#include "host/db/part_records.h"
 #include "host/geom/brep_text.h"
 #include "host/geom/step_process.h"
 #include "host/geom/step_reply.h"
@@ -77,57 +77,6 @@ std::string immutableUri(const std::string& path) {
         }
     }
     return uri + "?immutable=1";
-}
-
-// ---- shared record codecs ----
-
-void writeMatrix(ByteWriter& w, const double m[3][3]) {
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) w.f64(m[i][j]);
-}
-
-void readMatrix(ByteReader& r, double m[3][3]) {
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) m[i][j] = r.f64();
-}
-
-void writeView(ByteWriter& w, const view_ent& v) {
-    w.u32(v.id);
-    writeMatrix(w, v.matrix);
-    w.i16(v.number);
-    w.bytes(std::string_view(v.name, strnlen(v.name, sizeof v.name - 1)));
-    w.pt(v.origin);
-    w.i16(v.aux);
-}
-
-void readView(ByteReader& r, view_ent& v) {
-    v.id = r.u32();
-    readMatrix(r, v.matrix);
-    v.number = r.i16();
-    const std::string name = r.bytes();
-    if (name.size() >= sizeof v.name) r.fail();
-    std::memset(v.name, 0, sizeof v.name);
-    std::memcpy(v.name, name.data(), std::min(name.size(), sizeof v.name - 1));
-    v.origin = r.pt();
-    v.aux = r.i16();
-}
-
-void writeJobSetup(ByteWriter& w, const job_setup_rec& j) {
-    for (double d : j.stockSize) w.f64(d);
-    for (double d : j.stockOrigin) w.f64(d);
-    w.u8(j.anchor);
-    for (std::uint8_t b : j.reserved) w.u8(b);
-    w.u8(j.showStock);
-    for (std::uint8_t b : j.more) w.u8(b);
-}
-
-void readJobSetup(ByteReader& r, job_setup_rec& j) {
-    for (double& d : j.stockSize) d = r.f64();
-    for (double& d : j.stockOrigin) d = r.f64();
-    j.anchor = r.u8();
-    for (std::uint8_t& b : j.reserved) b = r.u8();
-    j.showStock = r.u8();
-    for (std::uint8_t& b : j.more) b = r.u8();
 }
 
 // ---- saving ----
@@ -184,27 +133,6 @@ void bindText(sqlite3_stmt* s, int i, const std::string& t) {
     sqlite3_bind_text64(s, i, t.data(), t.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
 }
 
-std::string stateBlob() {
-    const views::State& vs = views::state();
-    ByteWriter w;
-    w.i32(main_level);
-    w.i32(main_color);
-    w.f64(main_attrib.tag);
-    w.i16(main_attrib.style);
-    w.i16(main_attrib.width);
-    w.i32(constr_view_n);
-    w.i32(tool_view_n);
-    w.i32(vs.grView);
-    w.u32(vs.nextNamedId);
-    w.u8(vs.wcsOn ? 1 : 0);
-    writeView(w, WCS);
-    w.f64(vs.wkX);
-    w.f64(vs.wkY);
-    w.f64(vs.wkHeight);
-    writeJobSetup(w, job_setup);
-    return w.data();
-}
-
 // ---- operations, groups and chains: rows of host/ops/ops_part.h's codec ----
 
 bool writeOpsTable(Writer& w) {
@@ -234,9 +162,6 @@ bool writeBlobTable(Writer& w, const std::string& table, const std::vector<std::
     return true;
 }
 
-// Origin kinds of a surface kept as where it came from (format version 3).
-constexpr std::uint8_t kOriginFace = 1, kOriginBase = 2;
-
 // Whether the surface's geometry is still what converting face `origin.index` of its solid made, so that
 // the file may keep it as that face: the solid is there with that very face, and the surface holds what
 // was made from it.
@@ -250,12 +175,60 @@ bool keptAsOrigin(const Database& db, const Stored& s) {
     return o.index >= 0 && static_cast<std::size_t>(o.index) < faces.size() && faces[o.index].impl() == o.face.impl();
 }
 
-std::string originBlob(const SurfaceOrigin& o) {
-    ByteWriter b;
-    b.u8(o.base ? kOriginBase : kOriginFace);
-    b.u32(o.solid);
-    b.u32(static_cast<std::uint32_t>(o.index));
-    return b.take();
+// The entities table's columns, in order: its CREATE, INSERT and SELECT are made from this one list, and its
+// writer binds and its reader reads each column by its name here. Files before version 3 keep geometry as
+// text and have no origin.
+enum EntityColumn { kHandle, kId, kType, kLevel, kSel, kKept, kBody, kGeom, kGeomExtra, kOrigin, kEntityColumns };
+struct ENTITY_COLUMN {
+    const char* name;
+    const char* type;          // from version 3 on
+    const char* typeBefore3;   // null: not there before version 3
+};
+constexpr ENTITY_COLUMN kEntityColumn[kEntityColumns] = {
+    {"handle", "INTEGER PRIMARY KEY", "INTEGER PRIMARY KEY"},
+    {"id", "INTEGER NOT NULL", "INTEGER NOT NULL"},
+    {"type", "INTEGER NOT NULL", "INTEGER NOT NULL"},
+    {"level", "INTEGER NOT NULL", "INTEGER NOT NULL"},
+    {"sel", "INTEGER NOT NULL", "INTEGER NOT NULL"},
+    {"kept", "INTEGER NOT NULL", "INTEGER NOT NULL"},
+    {"body", "BLOB NOT NULL", "BLOB NOT NULL"},
+    {"geom", "BLOB", "TEXT"},
+    {"geom_extra", "BLOB", "TEXT"},
+    {"origin", "BLOB", nullptr},
+};
+
+// The columns a file of that kind has, each as `item(column)` gives it, joined by ", ".
+template <class F>
+std::string entityColumns(bool packed, F&& item) {
+    std::string out;
+    for (const ENTITY_COLUMN& c : kEntityColumn) {
+        if (!packed && !c.typeBefore3) continue;
+        if (!out.empty()) out += ", ";
+        out += item(c);
+    }
+    return out;
+}
+
+std::string createEntities(bool packed) {
+    return "CREATE TABLE entities(" +
+           entityColumns(packed, [&](const ENTITY_COLUMN& c) {
+               return std::string(c.name) + " " + (packed ? c.type : c.typeBefore3);
+           }) +
+           ")";
+}
+
+std::string insertEntity(bool packed) {
+    return "INSERT INTO entities(" + entityColumns(packed, [](const ENTITY_COLUMN& c) { return std::string(c.name); }) +
+           ") VALUES(" + entityColumns(packed, [](const ENTITY_COLUMN&) { return std::string("?"); }) + ")";
+}
+
+// Every column, a file before version 3 giving NULL for those it does not have.
+std::string selectEntities(bool packed) {
+    return "SELECT " +
+           entityColumns(true, [&](const ENTITY_COLUMN& c) {
+               return std::string(packed || c.typeBefore3 ? c.name : "NULL");
+           }) +
+           " FROM entities ORDER BY handle";
 }
 
 // One entity's row: what the saving thread takes from the database and the kernel, then its blobs.
@@ -309,22 +282,27 @@ void packEntityRow(ENTITY_ROW& row, const PartSaveOptions& options) {
 bool writeEntityRow(Writer& w, sqlite3_stmt* st, const ENTITY_ROW& row, bool packed) {
     const Stored& s = *row.stored;
     const ent& e = s.e;
-    sqlite3_bind_int64(st, 1, row.handle);
-    sqlite3_bind_int64(st, 2, e.id);
-    sqlite3_bind_int64(st, 3, e.type);
-    sqlite3_bind_int64(st, 4, e.level);
-    sqlite3_bind_int64(st, 5, e.sel);
-    sqlite3_bind_int64(st, 6, s.kept ? 1 : 0);
-    sqlite3_bind_blob64(st, 7, row.body.data(), row.body.size(), SQLITE_STATIC);
-    auto bindGeometry = [&](int column, const std::string& bytes) {
+    // Parameters count from 1.
+    auto bindInt = [&](EntityColumn c, std::int64_t v) { sqlite3_bind_int64(st, c + 1, v); };
+    bindInt(kHandle, row.handle);
+    bindInt(kId, e.id);
+    bindInt(kType, e.type);
+    bindInt(kLevel, e.level);
+    bindInt(kSel, e.sel);
+    bindInt(kKept, s.kept ? 1 : 0);
+    sqlite3_bind_blob64(st, kBody + 1, row.body.data(), row.body.size(), SQLITE_STATIC);
+    auto bindGeometry = [&](EntityColumn c, const std::string& bytes) {
         if (bytes.empty()) return;
-        if (packed) sqlite3_bind_blob64(st, column, bytes.data(), bytes.size(), SQLITE_STATIC);
-        else sqlite3_bind_text64(st, column, bytes.data(), bytes.size(), SQLITE_STATIC, SQLITE_UTF8);
+        if (packed) sqlite3_bind_blob64(st, c + 1, bytes.data(), bytes.size(), SQLITE_STATIC);
+        else sqlite3_bind_text64(st, c + 1, bytes.data(), bytes.size(), SQLITE_STATIC, SQLITE_UTF8);
     };
-    bindGeometry(8, row.geom);
-    bindGeometry(9, row.extra);
-    const std::string origin = row.fromOrigin ? originBlob(s.origin) : std::string();
-    if (row.fromOrigin) sqlite3_bind_blob64(st, 10, origin.data(), origin.size(), SQLITE_STATIC);
+    bindGeometry(kGeom, row.geom);
+    bindGeometry(kGeomExtra, row.extra);
+    const std::string origin =
+        row.fromOrigin ? encodeSurfaceOrigin({static_cast<std::uint32_t>(s.origin.solid),
+                                              static_cast<std::uint32_t>(s.origin.index), s.origin.base})
+                       : std::string();
+    if (row.fromOrigin) sqlite3_bind_blob64(st, kOrigin + 1, origin.data(), origin.size(), SQLITE_STATIC);
     return w.step(st);
 }
 
@@ -333,15 +311,8 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
     // Version 3 packs the blobs and keeps converted faces as their origin; older versions are written for
     // tests of the readers.
     const bool packed = options.formatVersion >= 3;
-    const char* entities =
-        packed ? "CREATE TABLE entities(handle INTEGER PRIMARY KEY, id INTEGER NOT NULL, type INTEGER NOT NULL, "
-                 "level INTEGER NOT NULL, sel INTEGER NOT NULL, kept INTEGER NOT NULL, body BLOB NOT NULL, "
-                 "geom BLOB, geom_extra BLOB, origin BLOB)"
-               : "CREATE TABLE entities(handle INTEGER PRIMARY KEY, id INTEGER NOT NULL, type INTEGER NOT NULL, "
-                 "level INTEGER NOT NULL, sel INTEGER NOT NULL, kept INTEGER NOT NULL, body BLOB NOT NULL, "
-                 "geom TEXT, geom_extra TEXT)";
     if (!w.exec("PRAGMA journal_mode=MEMORY") || !w.exec("BEGIN") ||
-        !w.exec("CREATE TABLE meta(key TEXT PRIMARY KEY, value)") || !w.exec(entities) ||
+        !w.exec("CREATE TABLE meta(key TEXT PRIMARY KEY, value)") || !w.exec(createEntities(packed).c_str()) ||
         !w.exec("CREATE TABLE levels(level INTEGER PRIMARY KEY, visible INTEGER NOT NULL, name BLOB NOT NULL)") ||
         !w.exec("CREATE TABLE views(number INTEGER PRIMARY KEY, matrix BLOB NOT NULL)") ||
         !w.exec("CREATE TABLE named_views(pos INTEGER PRIMARY KEY, body BLOB NOT NULL)"))
@@ -354,16 +325,13 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
         return w.step(meta.get());
     };
     sqlite3_bind_text(meta.get(), 1, "state", -1, SQLITE_STATIC);
-    bindBlob(meta.get(), 2, stateBlob());
+    bindBlob(meta.get(), 2, encodeOpenPartState());
     if (!w.step(meta.get()) || !metaText("format", options.format) ||
         !metaText("version", std::to_string(options.formatVersion)) ||
         !metaText("release", std::to_string(options.release)))
         return false;
 
-    Stmt ents = w.prepare(packed ? "INSERT INTO entities(handle, id, type, level, sel, kept, body, geom, geom_extra, "
-                                   "origin) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
-                                 : "INSERT INTO entities(handle, id, type, level, sel, kept, body, geom, geom_extra) "
-                                   "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    Stmt ents = w.prepare(insertEntity(packed).c_str());
     // Rows go in a batch at a time, each batch's blobs packed on a thread of its own while the next batch's
     // geometry texts are made and the one before is written: packing is most of a save. Only a few batches
     // are in hand at once, so saving still takes little more room than the part.
@@ -435,19 +403,15 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
     for (std::size_t i = 0; i < table.size(); ++i) {
         double m[3][3];
         views::fromMat(table[i], m);
-        ByteWriter b;
-        writeMatrix(b, m);
         sqlite3_bind_int64(viewRows.get(), 1, static_cast<sqlite3_int64>(i + 1));
-        bindBlob(viewRows.get(), 2, b.data());
+        bindBlob(viewRows.get(), 2, encodeViewMatrix(m));
         if (!w.step(viewRows.get())) return false;
     }
 
     Stmt named = w.prepare("INSERT INTO named_views(pos, body) VALUES(?, ?)");
     for (std::size_t i = 0; i < NamedViews.size(); ++i) {
-        ByteWriter b;
-        writeView(b, NamedViews[i]);
         sqlite3_bind_int64(named.get(), 1, static_cast<sqlite3_int64>(i));
-        bindBlob(named.get(), 2, b.data());
+        bindBlob(named.get(), 2, encodeView(NamedViews[i]));
         if (!w.step(named.get())) return false;
     }
     if (!writeBlobTable(w, "tools", tools::encodePartTools(tools::partTools()))) return false;
@@ -566,24 +530,7 @@ bool readMeta(Reader& r, const std::string& path, LoadedPart& out, std::string* 
 }
 
 bool readState(Reader& r, std::string_view blob, LoadedPart& out) {
-    ByteReader b(blob);
-    out.mainLevel = b.i32();
-    out.mainColor = b.i32();
-    out.mainAttrib.tag = b.f64();
-    out.mainAttrib.style = b.i16();
-    out.mainAttrib.width = b.i16();
-    out.constrView = b.i32();
-    out.toolView = b.i32();
-    out.views.grView = b.i32();
-    out.views.nextNamedId = b.u32();
-    out.views.wcsOn = b.u8() != 0;
-    readView(b, out.wcs);
-    out.views.wkX = b.f64();
-    out.views.wkY = b.f64();
-    out.views.wkHeight = b.f64();
-    readJobSetup(b, out.jobSetup);
-    if (!b.atEnd()) return r.damaged("its state record has the wrong length");
-    return true;
+    return decodePartState(blob, out) || r.damaged("its state record has the wrong length");
 }
 
 bool readViews(Reader& r, LoadedPart& out) {
@@ -593,10 +540,8 @@ bool readViews(Reader& r, LoadedPart& out) {
         std::int64_t number = 0;
         if (!r.integer(rows.get(), 0, 1, 1'000'000, &number)) return false;
         if (number != static_cast<std::int64_t>(out.views.views.size()) + 1) return r.damaged("a view is missing");
-        ByteReader b(r.blob(rows.get(), 1));
         double m[3][3];
-        readMatrix(b, m);
-        if (!b.atEnd()) return r.damaged("a view matrix has the wrong length");
+        if (!decodeViewMatrix(r.blob(rows.get(), 1), m)) return r.damaged("a view matrix has the wrong length");
         out.views.views.push_back(views::toMat(m));
     }
     if (r.bad()) return false;
@@ -608,10 +553,8 @@ bool readViews(Reader& r, LoadedPart& out) {
     Stmt named = r.prepare("SELECT pos, body FROM named_views ORDER BY pos");
     if (!named) return false;
     while (r.step(named.get()) == SQLITE_ROW) {
-        ByteReader b(r.blob(named.get(), 1));
         view_ent v;
-        readView(b, v);
-        if (!b.atEnd()) return r.damaged("a named view has the wrong length");
+        if (!decodeView(r.blob(named.get(), 1), v)) return r.damaged("a named view has the wrong length");
         out.namedViews.push_back(v);
     }
     if (r.bad()) return false;
@@ -656,13 +599,13 @@ struct PENDING_GEOMETRY {
 };
 
 bool readGeometry(Reader& r, sqlite3_stmt* row, const ent& e, std::vector<PENDING_GEOMETRY>& pending) {
-    if (sqlite3_column_type(row, 7) == SQLITE_NULL) return true;
+    if (sqlite3_column_type(row, kGeom) == SQLITE_NULL) return true;
     std::string geomRoom, coloursRoom;
-    const std::optional<std::string_view> sealed = geometryText(r, row, 7, geomRoom);
-    const std::optional<std::string_view> colours = sqlite3_column_type(row, 8) == SQLITE_NULL
+    const std::optional<std::string_view> sealed = geometryText(r, row, kGeom, geomRoom);
+    const std::optional<std::string_view> colours = sqlite3_column_type(row, kGeomExtra) == SQLITE_NULL
                                                         ? std::optional<std::string_view>()
-                                                        : geometryText(r, row, 8, coloursRoom);
-    if (!sealed || (sqlite3_column_type(row, 8) != SQLITE_NULL && !colours))
+                                                        : geometryText(r, row, kGeomExtra, coloursRoom);
+    if (!sealed || (sqlite3_column_type(row, kGeomExtra) != SQLITE_NULL && !colours))
         return r.damaged("the geometry of entity " + std::to_string(e.id) + " does not match its checksum");
     if (e.type != kEntSurface && e.type != kEntSolid)
         return r.damaged("entity " + std::to_string(e.id) + " carries geometry its kind has none of");
@@ -752,20 +695,12 @@ bool makeGeometry(Reader& r, Database& db, std::vector<PENDING_GEOMETRY>& pendin
 
 // A surface whose geometry is kept as the face of a solid it came from (format version 3), given it once
 // every solid is read.
-struct FROM_ORIGIN {
-    db_ptr entry = 0;        // in memory
-    db_ptr solid = 0;        // in the file
-    std::uint32_t index = 0;
-    bool base = false;
+struct FROM_ORIGIN : SURFACE_ORIGIN {   // solid: its handle in the file
+    db_ptr entry = 0;                     // in memory
 };
 
 bool readOrigin(Reader& r, sqlite3_stmt* row, const ent& e, FROM_ORIGIN& out) {
-    ByteReader b(r.blob(row, 9));
-    const std::uint8_t kind = b.u8();
-    out.solid = b.u32();
-    out.index = b.u32();
-    out.base = kind == kOriginBase;
-    if (!b.atEnd() || (kind != kOriginFace && kind != kOriginBase) || e.type != kEntSurface)
+    if (!decodeSurfaceOrigin(r.blob(row, kOrigin), out) || e.type != kEntSurface)
         return r.damaged("the origin of entity " + std::to_string(e.id) + " is malformed");
     return true;
 }
@@ -787,10 +722,7 @@ bool geometryFromOrigin(Reader& r, Database& db, const FROM_ORIGIN& o, db_ptr so
 
 bool readEntities(Reader& r, LoadedPart& out) {
     Database& db = out.db;
-    Stmt rows = r.prepare(r.version >= 3 ? "SELECT handle, id, type, level, sel, kept, body, geom, geom_extra, origin "
-                                           "FROM entities ORDER BY handle"
-                                         : "SELECT handle, id, type, level, sel, kept, body, geom, geom_extra, NULL "
-                                           "FROM entities ORDER BY handle");
+    Stmt rows = r.prepare(selectEntities(r.version >= 3).c_str());
     if (!rows) return false;
     std::map<db_ptr, db_ptr> renumbered;   // file handle -> handle in memory
     std::vector<FROM_ORIGIN> fromOrigin;
@@ -798,9 +730,9 @@ bool readEntities(Reader& r, LoadedPart& out) {
     while (r.step(rows.get()) == SQLITE_ROW) {
         std::int64_t handle = 0, id = 0, type = 0, level = 0, sel = 0, kept = 0;
         sqlite3_stmt* row = rows.get();
-        if (!r.integer(row, 0, 1, UINT32_MAX, &handle) || !r.integer(row, 1, 0, UINT32_MAX, &id) ||
-            !r.integer(row, 2, 0, UINT32_MAX, &type) || !r.integer(row, 3, INT32_MIN, INT32_MAX, &level) ||
-            !r.integer(row, 4, 0, UINT16_MAX, &sel) || !r.integer(row, 5, 0, 1, &kept))
+        if (!r.integer(row, kHandle, 1, UINT32_MAX, &handle) || !r.integer(row, kId, 0, UINT32_MAX, &id) ||
+            !r.integer(row, kType, 0, UINT32_MAX, &type) || !r.integer(row, kLevel, INT32_MIN, INT32_MAX, &level) ||
+            !r.integer(row, kSel, 0, UINT16_MAX, &sel) || !r.integer(row, kKept, 0, 1, &kept))
             return false;
         ent e{};
         e.type = static_cast<std::uint32_t>(type);
@@ -810,15 +742,15 @@ bool readEntities(Reader& r, LoadedPart& out) {
         e.sel = static_cast<std::uint16_t>(sel);
         std::string text;
         FROM_ORIGIN origin;
-        const bool made = sqlite3_column_type(row, 9) != SQLITE_NULL;
+        const bool made = sqlite3_column_type(row, kOrigin) != SQLITE_NULL;
         if (made && !readOrigin(r, row, e, origin)) return false;
         std::optional<std::string> unpacked;
-        if (r.version >= 3 && !(unpacked = unpackBlob(r.blob(row, 6))))
+        if (r.version >= 3 && !(unpacked = unpackBlob(r.blob(row, kBody))))
             return r.damaged("the record of entity " + std::to_string(e.id) + " does not unpack");
-        if (!decodeBody(unpacked ? std::string_view(*unpacked) : r.blob(row, 6), e, &text, r.version))
+        if (!decodeBody(unpacked ? std::string_view(*unpacked) : r.blob(row, kBody), e, &text, r.version))
             return r.damaged("the record of entity " + std::to_string(e.id) + " is cut short or malformed");
         unpacked.reset();
-        if (made && sqlite3_column_type(row, 7) != SQLITE_NULL)
+        if (made && sqlite3_column_type(row, kGeom) != SQLITE_NULL)
             return r.damaged("entity " + std::to_string(e.id) + " has both geometry and an origin");
         const std::size_t pendingBefore = pending.size();
         if (!readGeometry(r, rows.get(), e, pending)) return false;

@@ -1,170 +1,98 @@
 // The codec of the operations, groups and chains of a part file (layout in ops_part.h).
 #include "host/ops/ops_part.h"
 
-#include <cstring>
 #include <set>
 #include <unordered_map>
 
-#include "host/db/byte_io.h"
+#include "host/db/record_io.h"
 #include "host/db/database.h"
 
 namespace host::ops {
 namespace {
 
-using db::ByteReader;
-using db::ByteWriter;
+using db::FIELDS_IN;
 
 constexpr std::uint32_t kOpsFormat = 1;
 enum RowKind { kHeader = 1, kGroup = 2, kOperation = 3 };
 
-template <std::size_t N>
-void readName(ByteReader& r, char (&dst)[N]) {
-    const std::string s = r.bytes();
-    if (s.size() >= N || s.find('\0') != std::string::npos) r.fail();
-    std::memset(dst, 0, N);
-    std::memcpy(dst, s.data(), std::min(s.size(), N - 1));
-}
+// ---- the records' fields: one list per record, in stored order, walked by the writer and the reader ----
 
-template <std::size_t N>
-void writeName(ByteWriter& w, const char (&src)[N]) {
-    w.bytes(std::string_view(src, strnlen(src, N - 1)));
+template <class IO, class H>
+void headerFields(IO& io, H& h) {
+    io.u32(h.format);
+    io.i32(h.activeId);
+    io.i32(h.nextGroupId);
+    io.i32(h.nextOpId);
 }
+struct HEADER {
+    std::uint32_t format = kOpsFormat;
+    std::int32_t activeId = 0, nextGroupId = 1, nextOpId = 1;
+};
 
-void writeGroup(ByteWriter& w, const op_group& g) {
-    w.i32(g.id);
-    writeName(w, g.name);
-    w.i32(g.parentId);
-    w.u8(g.isMachineGroup ? 1 : 0);
+template <class IO, class G>
+void groupFields(IO& io, G& g) {
+    io.i32(g.id);
+    io.name(g.name);
+    io.i32(g.parentId);
+    io.flag(g.isMachineGroup);
     if (!g.isMachineGroup) return;
-    const machine_group& m = g.machine;
-    writeName(w, m.postPath);
-    writeName(w, m.materialName);
-    w.i32(m.feedMode);
-    for (double d : m.stock.size) w.f64(d);
-    for (double d : m.stock.origin) w.f64(d);
-    w.i16(m.stock.anchor);
-    w.u16(m.stock.flags);
-    for (const auto& row : m.stock.matrix)
-        for (double d : row) w.f64(d);
-    w.i32(m.toolNumbering);
-    w.i32(m.lengthOffsetBase);
-    w.i32(m.diameterOffsetBase);
-    w.f64(m.defaultSpindle);
-    for (double d : m.defaultFeeds) w.f64(d);
-    w.f64(m.rapidRate);
-    w.u32(m.machineDefId);
-}
-
-void readGroup(ByteReader& r, op_group& g) {
-    g.id = r.i32();
-    readName(r, g.name);
-    g.parentId = r.i32();
-    const std::uint8_t machine = r.u8();
-    if (machine > 1) r.fail();
-    g.isMachineGroup = machine == 1;
-    if (!g.isMachineGroup) return;
-    machine_group& m = g.machine;
-    readName(r, m.postPath);
-    readName(r, m.materialName);
-    m.feedMode = r.i32();
-    for (double& d : m.stock.size) d = r.f64();
-    for (double& d : m.stock.origin) d = r.f64();
-    m.stock.anchor = r.i16();
-    m.stock.flags = r.u16();
-    for (auto& row : m.stock.matrix)
-        for (double& d : row) d = r.f64();
-    m.toolNumbering = r.i32();
-    m.lengthOffsetBase = r.i32();
-    m.diameterOffsetBase = r.i32();
-    m.defaultSpindle = r.f64();
-    for (double& d : m.defaultFeeds) d = r.f64();
-    m.rapidRate = r.f64();
-    m.machineDefId = r.u32();
-}
-
-void writeCurve(ByteWriter& w, const ChainEntRec& c) {
-    w.u32(chainEntityId(c));
-    w.u8(c.reversed);
-    w.u32(c.curve.type);
-    w.i32(c.curve.level);
-    w.i16(c.curve.color);
-    switch (c.curve.type) {
-    case kEntPoint: w.pt(c.curve.pt.pt); break;
-    case kEntLine:
-        w.pt(c.curve.ln.ln.e1);
-        w.pt(c.curve.ln.ln.e2);
-        break;
-    case kEntArc:
-        w.i16(c.curve.arc.view);
-        w.pt(c.curve.arc.c);
-        w.f64(c.curve.arc.r);
-        w.f64(c.curve.arc.sa);
-        w.f64(c.curve.arc.sw);
-        break;
-    default: break;
-    }
-}
-
-bool readCurve(ByteReader& r, ChainEntRec& c) {
-    c.entityId = r.u32();
-    c.reversed = r.u8();
-    c.curve = ent{};
-    c.curve.type = r.u32();
-    c.curve.id = c.entityId;
-    c.curve.level = r.i32();
-    c.curve.color = r.i16();
-    switch (c.curve.type) {
-    case kEntPoint: c.curve.pt.pt = r.pt(); break;
-    case kEntLine:
-        c.curve.ln.ln.e1 = r.pt();
-        c.curve.ln.ln.e2 = r.pt();
-        break;
-    case kEntArc:
-        c.curve.arc.view = r.i16();
-        c.curve.arc.c = r.pt();
-        c.curve.arc.r = r.f64();
-        c.curve.arc.sa = r.f64();
-        c.curve.arc.sw = r.f64();
-        break;
-    default: return false;
-    }
-    return c.reversed <= 1;
-}
-
-void writeOperation(ByteWriter& w, const StoredOp& s) {
-    const OPERATION_BYTES image = operationToImage(s.op);
-    w.bytes(std::string_view(reinterpret_cast<const char*>(image.data()), image.size()));
-    w.u32(static_cast<std::uint32_t>(s.chains.size()));
-    for (const ChainRec& c : s.chains) {
-        w.u8(c.closed);
-        w.u32(static_cast<std::uint32_t>(c.ents.size()));
-        for (const ChainEntRec& e : c.ents) writeCurve(w, e);
-    }
+    auto& m = g.machine;
+    io.name(m.postPath);
+    io.name(m.materialName);
+    io.i32(m.feedMode);
+    io.f64(m.stock.size);
+    io.f64(m.stock.origin);
+    io.i16(m.stock.anchor);
+    io.u16(m.stock.flags);
+    io.f64(m.stock.matrix);
+    io.i32(m.toolNumbering);
+    io.i32(m.lengthOffsetBase);
+    io.i32(m.diameterOffsetBase);
+    io.f64(m.defaultSpindle);
+    io.f64(m.defaultFeeds);
+    io.f64(m.rapidRate);
+    io.u32(m.machineDefId);
 }
 
 // The smallest encoded chain entity: id, reversed, type, level, colour and a point.
 constexpr std::size_t kMinCurveBytes = 4 + 1 + 4 + 4 + 2 + 24;
 
-bool readOperation(ByteReader& r, StoredOp& s) {
-    const std::string image = r.bytes();
-    if (!r.ok() || image.size() != kOperationSize) return false;
-    OPERATION_BYTES bytes{};
-    std::memcpy(bytes.data(), image.data(), kOperationSize);
-    s.op = operationFromImage(bytes);
-    const std::uint32_t chains = r.count(1 + 4);
-    for (std::uint32_t i = 0; i < chains && r.ok(); ++i) {
-        ChainRec c;
-        c.closed = r.u8();
-        const std::uint32_t n = r.count(kMinCurveBytes);
-        for (std::uint32_t k = 0; k < n && r.ok(); ++k) {
-            ChainEntRec e;
-            if (!readCurve(r, e)) return false;
-            c.ents.push_back(e);
-        }
-        if (c.closed > 1) return false;
-        s.chains.push_back(std::move(c));
+// A chain entity is written with its entity's id as it is now (chainEntityId), read into entityId.
+template <class IO, class C>
+void curveFields(IO& io, C& c) {
+    if constexpr (IO::kReads) io.u32(c.entityId);
+    else io.u32(chainEntityId(c));
+    io.u8(c.reversed);
+    if (c.reversed > 1) io.fail();
+    io.u32(c.curve.type);
+    io.i32(c.curve.level);
+    io.i16(c.curve.color);
+    switch (c.curve.type) {
+    case kEntPoint: io.pt(c.curve.pt.pt); break;
+    case kEntLine:
+        io.pt(c.curve.ln.ln.e1);
+        io.pt(c.curve.ln.ln.e2);
+        break;
+    case kEntArc:
+        io.i16(c.curve.arc.view);
+        io.pt(c.curve.arc.c);
+        io.f64(c.curve.arc.r);
+        io.f64(c.curve.arc.sa);
+        io.f64(c.curve.arc.sw);
+        break;
+    default: io.fail(); break;   // chains hold points, lines and arcs only
     }
-    return r.ok();
+}
+
+// `image` is the operation record's 8984 bytes (operation_fields.h); a block of another size is refused.
+template <class IO, class IMAGE, class CHAINS>
+void operationFields(IO& io, IMAGE& image, CHAINS& chains) {
+    io.bytes(image);
+    io.list(chains, 1 + 4, [](auto& io, auto& chain) {
+        io.u8(chain.closed);
+        io.list(chain.ents, kMinCurveBytes, [](auto& io, auto& e) { curveFields(io, e); });
+        if (chain.closed > 1) io.fail();
+    });
 }
 
 bool damaged(std::string* why, std::string text) {
@@ -178,21 +106,14 @@ std::vector<OpsRow> encodeOpsRows() {
     std::vector<OpsRow> rows;
     const GroupState& gs = groupState();
     const OpState& os = opState();
-    ByteWriter h;
-    h.u32(kOpsFormat);
-    h.i32(gs.activeId);
-    h.i32(gs.nextId);
-    h.i32(os.nextId);
-    rows.emplace_back(kHeader, h.data());
-    for (const auto& g : gs.list) {
-        ByteWriter w;
-        writeGroup(w, *g);
-        rows.emplace_back(kGroup, w.data());
-    }
+    const HEADER header{kOpsFormat, gs.activeId, gs.nextId, os.nextId};
+    rows.emplace_back(kHeader, db::writeFields(header, [](auto& io, auto& h) { headerFields(io, h); }));
+    for (const auto& g : gs.list)
+        rows.emplace_back(kGroup, db::writeFields(*g, [](auto& io, auto& group) { groupFields(io, group); }));
     for (const auto& s : os.list) {
-        ByteWriter w;
-        writeOperation(w, *s);
-        rows.emplace_back(kOperation, w.data());
+        const OPERATION_BYTES image = operationToImage(s->op);
+        rows.emplace_back(kOperation,
+                          db::writeFields(*s, [&](auto& io, auto& op) { operationFields(io, image, op.chains); }));
     }
     return rows;
 }
@@ -204,22 +125,25 @@ bool decodeOpsRows(const std::vector<OpsRow>& rows, PartOps& out, std::string* w
     std::set<std::int32_t> groupIds, opIds;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const auto& [kind, body] = rows[i];
-        ByteReader r(body);
+        FIELDS_IN io(body);
+        const db::ByteReader& r = io.r;
         switch (kind) {
         case kHeader: {
             if (i != 0) return damaged(why, "its operations have a second header");
-            const std::uint32_t format = r.u32();
-            if (r.ok() && format != kOpsFormat)
-                return damaged(why, "its operations are in format " + std::to_string(format) + ", not " +
+            HEADER h;
+            headerFields(io, h);
+            // A format that is there but not ours is named, whatever follows it.
+            if (body.size() >= sizeof h.format && h.format != kOpsFormat)
+                return damaged(why, "its operations are in format " + std::to_string(h.format) + ", not " +
                                         std::to_string(kOpsFormat));
-            out.activeId = r.i32();
-            out.nextGroupId = r.i32();
-            out.nextOpId = r.i32();
+            out.activeId = h.activeId;
+            out.nextGroupId = h.nextGroupId;
+            out.nextOpId = h.nextOpId;
             break;
         }
         case kGroup: {
             op_group g;
-            readGroup(r, g);
+            groupFields(io, g);
             if (r.ok() && (g.id <= 0 || !groupIds.insert(g.id).second))
                 return damaged(why, "a group id is repeated or not positive");
             out.groups.push_back(g);
@@ -227,7 +151,12 @@ bool decodeOpsRows(const std::vector<OpsRow>& rows, PartOps& out, std::string* w
         }
         case kOperation: {
             StoredOp s;
-            if (!readOperation(r, s)) return damaged(why, "operation record " + std::to_string(i) + " is malformed");
+            OPERATION_BYTES image{};
+            operationFields(io, image, s.chains);
+            if (!r.ok()) return damaged(why, "operation record " + std::to_string(i) + " is malformed");
+            s.op = operationFromImage(image);
+            for (ChainRec& c : s.chains)
+                for (ChainEntRec& e : c.ents) e.curve.id = e.entityId;
             if (s.op.id <= 0 || !opIds.insert(s.op.id).second)
                 return damaged(why, "an operation id is repeated or not positive");
             out.ops.push_back(std::move(s));
