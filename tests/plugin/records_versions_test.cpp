@@ -1,6 +1,7 @@
 // Records of other releases and records the load refuses: older tables, streams and run blocks are
 // converted; a newer data revision or a damaged tree loads nothing further, and what was not loaded stays in
-// the part until the user makes new data of its kind.
+// the part until the user makes new data of its kind. Every record kind is written and read through its one
+// list of fields.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include "plugin/base/store_params.h"
 #include "plugin/base/views_list.h"
 
+#include "plugin/model/db_file_chunk.h"
 #include "plugin/model/tool_records.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/work_records.h"
@@ -400,6 +402,24 @@ TEST_F(RecordsVersionsTest, EveryRecordKindRoundTripsThroughItsFieldList) {
              EXPECT_EQ(back.thirdTo, 1.5);
              EXPECT_EQ(back.viewId, item.viewId);
              return std::pair{first, read.encode()};
+         }},
+        {"database file chunk", kDbChunkUnit,
+         [] {
+             DBFILE_ENTRY header;
+             header.reserved = 0x5A;
+             header.chunkIndex = 0x0102;
+             header.name = "Tree";
+             const std::vector<std::uint8_t> payload{1, 2, 3, 4, 5};
+             const ent e = makeDbChunkEntity(header, payload);
+             DBFILE_ENTRY read;
+             EXPECT_EQ(parseDbChunkHeader(e, read), DB_CHUNK_STATE::chunk);
+             EXPECT_EQ(read.reserved, 0x5A);
+             EXPECT_EQ(read.headerLength, 4 + 16);
+             EXPECT_EQ(read.payloadLength, 5u);
+             EXPECT_EQ(read.chunkIndex, 0x0102);
+             EXPECT_EQ(read.name, "Tree");
+             EXPECT_EQ(dbChunkPayload(e, read), payload);
+             return std::pair{e.spl.data, encodeDbChunk(read, dbChunkPayload(e, read))};
          }},
         {"stored parameters", 64 + 3 * 16 + 4 + 8 + 4,
          [] {
