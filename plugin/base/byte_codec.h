@@ -103,3 +103,30 @@ private:
     std::size_t pos_ = 0;
     bool ok_ = true;
 };
+
+// A record's fields named once, in stored order, by a function that calls io(field) for each: walked with
+// FIELDS_OUT it writes the record, with FIELDS_IN it reads one, so the writer and the reader cannot drift
+// apart. Arrays go element by element.
+struct FIELDS_OUT {
+    ByteWriter& w;
+    template <class T>
+    void operator()(const T& value) {
+        if constexpr (std::is_array_v<T>) {
+            for (const auto& v : value) (*this)(v);
+        } else {
+            w.put(value);
+        }
+    }
+};
+
+struct FIELDS_IN {
+    ByteReader& r;
+    template <class T>
+    void operator()(T& value) {
+        if constexpr (std::is_array_v<T>) {
+            for (auto& v : value) (*this)(v);
+        } else {
+            value = r.get<T>();
+        }
+    }
+};

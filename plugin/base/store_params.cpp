@@ -12,6 +12,16 @@ constexpr std::uint32_t kHeaderLength = 64;
 constexpr std::uint32_t kIndexEntryLength = 16;
 constexpr std::uint32_t kInteger = 1, kDouble = 2, kText = 3;
 
+// An index entry's fields in stored order (16 bytes); its position in memory is not stored.
+template <class IO, class ENTRY>
+void indexEntryFields(IO& io, ENTRY& e) {
+    io(e.section);
+    io(e.key);
+    io(e.type);
+    io(e.offset);
+    io(e.length);
+}
+
 }  // namespace
 
 void CStoreParams::init(std::string_view recordName) {
@@ -112,11 +122,8 @@ std::vector<std::uint8_t> CStoreParams::encode(std::int64_t timeOfWriting) {
     for (INDEX_LIST& e : index_) {
         e.offset = offset;
         offset += e.length;
-        w.put(e.section);
-        w.put(e.key);
-        w.put(e.type);
-        w.put(e.offset);
-        w.put(e.length);
+        FIELDS_OUT io{w};
+        indexEntryFields(io, e);
     }
     for (const INDEX_LIST& e : index_) {
         switch (e.type) {
@@ -150,11 +157,8 @@ bool CStoreParams::decode(const std::vector<std::uint8_t>& payload, std::uint16_
     data.seek(kHeaderLength + indexLength);
     for (std::uint64_t i = 0; i < indexLength / kIndexEntryLength; ++i) {
         INDEX_LIST e;
-        e.section = entries.get<std::uint16_t>();
-        e.key = entries.get<std::uint16_t>();
-        e.type = entries.get<std::uint32_t>();
-        e.offset = entries.get<std::uint32_t>();
-        e.length = entries.get<std::uint32_t>();
+        FIELDS_IN io{entries};
+        indexEntryFields(io, e);
         if (!entries.ok() || e.length > data.remaining()) break;   // damaged: keep what was read so far
         if (e.type == kInteger && e.length == 4) {
             integers_.push_back(data.get<std::int32_t>());

@@ -21,6 +21,55 @@ std::string header(const std::string& name, std::size_t length) {
     return text;
 }
 
+// A views-list item's fields in stored order: the name as a zero-ended text, then the view's number, key and
+// matrix.
+template <class IO, class ITEM>
+void selViewFields(IO& io, ITEM& item) {
+    io.zeroEnded(item.name);
+    io(item.viewNumber);
+    io(item.viewKey);
+    io(item.matrix);
+}
+
+struct SEL_VIEW_OUT : FIELDS_OUT {
+    void zeroEnded(const std::string& text) { w.putBytes(text.c_str(), text.size() + 1); }
+};
+
+struct SEL_VIEW_IN : FIELDS_IN {
+    bool damaged = false;   // a name that runs past the end
+    void zeroEnded(std::string& text) {
+        std::string read;
+        for (;;) {
+            const char c = r.get<char>();
+            if (!r.ok()) {
+                damaged = true;
+                return;
+            }
+            if (c == 0) break;
+            read += c;
+        }
+        text = std::move(read);
+    }
+};
+
+// An item of the extended list: each field at its offset in the 88 bytes, the bytes between them zero.
+template <class ITEM, class F>
+void selViewExFields(ITEM& it, F&& f) {
+    f(0, it.selected);
+    f(4, it.viewId);
+    f(8, it.viewIndex);
+    f(12, it.xOn);
+    f(16, it.xFrom);
+    f(24, it.xTo);
+    f(32, it.yOn);
+    f(40, it.yFrom);
+    f(48, it.yTo);
+    f(56, it.thirdOn);
+    f(64, it.thirdFrom);
+    f(72, it.thirdTo);
+    f(80, it.focus);
+}
+
 }  // namespace
 
 // ---- COnlySelViewsList ------------------------------------------------------------------------------------
@@ -53,13 +102,8 @@ std::vector<std::uint8_t> COnlySelViewsList::encode() const {
     std::vector<std::uint8_t> payload;
     ByteWriter w(payload);
     w.put(count());
-    for (const SEL_VIEW_ITEM& item : items_) {
-        w.putBytes(item.name.c_str(), item.name.size() + 1);
-        w.put(item.viewNumber);
-        w.put(item.viewKey);
-        for (const auto& row : item.matrix)
-            for (double v : row) w.put(v);
-    }
+    SEL_VIEW_OUT io{{w}};
+    for (const SEL_VIEW_ITEM& item : items_) selViewFields(io, item);
     return payload;
 }
 
@@ -67,18 +111,12 @@ bool COnlySelViewsList::decode(const std::vector<std::uint8_t>& payload) {
     items_.clear();
     ByteReader r(payload);
     const auto n = r.get<std::int16_t>();
+    SEL_VIEW_IN io{{r}};
     std::vector<SEL_VIEW_ITEM> items;
     for (std::int16_t i = 0; i < n && r.ok(); ++i) {
         SEL_VIEW_ITEM item;
-        const auto* start = payload.data() + r.pos();
-        const auto* end = static_cast<const std::uint8_t*>(std::memchr(start, 0, r.remaining()));
-        if (!end) return false;   // a name that runs past the end: the record is damaged
-        item.name = r.getText(static_cast<std::size_t>(end - start));
-        r.skip(1);
-        item.viewNumber = r.get<std::uint16_t>();
-        item.viewKey = r.get<std::uint16_t>();
-        for (auto& row : item.matrix)
-            for (double& v : row) v = r.get<double>();
+        selViewFields(io, item);
+        if (io.damaged) return false;
         items.push_back(std::move(item));
     }
     if (!r.ok() || r.remaining() != 0) return false;   // a count that leaves bytes over is damage too
@@ -176,19 +214,7 @@ std::vector<std::uint8_t> COnlySelViewsListEx::encode() const {
     for (const ONLY_SEL_VIEWS_ITEM& it : items_) {
         const std::size_t start = w.size();
         w.putZeros(kItemSize);
-        w.patch(start + 0, it.selected);
-        w.patch(start + 4, it.viewId);
-        w.patch(start + 8, it.viewIndex);
-        w.patch(start + 12, it.xOn);
-        w.patch(start + 16, it.xFrom);
-        w.patch(start + 24, it.xTo);
-        w.patch(start + 32, it.yOn);
-        w.patch(start + 40, it.yFrom);
-        w.patch(start + 48, it.yTo);
-        w.patch(start + 56, it.thirdOn);
-        w.patch(start + 64, it.thirdFrom);
-        w.patch(start + 72, it.thirdTo);
-        w.patch(start + 80, it.focus);
+        selViewExFields(it, [&](std::size_t at, const auto& field) { w.patch(start + at, field); });
     }
     return payload;
 }
@@ -205,25 +231,8 @@ int COnlySelViewsListEx::decode(const std::vector<std::uint8_t>& payload) {
     for (std::size_t i = 0; i < stored; ++i) {
         std::uint8_t raw[kItemSize] = {};
         std::memcpy(raw, payload.data() + 2 + i * itemSize, std::min<std::size_t>(itemSize, kItemSize));
-        ByteReader r(raw, kItemSize);
         ONLY_SEL_VIEWS_ITEM it;
-        it.selected = r.get<std::uint8_t>();
-        r.seek(4);
-        it.viewId = r.get<std::int32_t>();
-        it.viewIndex = r.get<std::int32_t>();
-        it.xOn = r.get<std::uint8_t>();
-        r.seek(16);
-        it.xFrom = r.get<double>();
-        it.xTo = r.get<double>();
-        it.yOn = r.get<std::uint8_t>();
-        r.seek(40);
-        it.yFrom = r.get<double>();
-        it.yTo = r.get<double>();
-        it.thirdOn = r.get<std::uint8_t>();
-        r.seek(64);
-        it.thirdFrom = r.get<double>();
-        it.thirdTo = r.get<double>();
-        it.focus = r.get<std::uint8_t>();
+        selViewExFields(it, [&](std::size_t at, auto& field) { std::memcpy(&field, raw + at, sizeof field); });
         if (it.viewIndex >= 0 && static_cast<std::size_t>(it.viewIndex) < NamedViews.size()) items_.push_back(it);
     }
     return static_cast<int>(stored);

@@ -50,9 +50,28 @@ std::string header(const char* tagAndVersion, std::size_t count) {
     return text;
 }
 
-}  // namespace
+// A table entry's fields in stored order (22 bytes).
+template <class IO, class ENTRY>
+void recordEntryFields(IO& io, ENTRY& e) {
+    io(e.kind);
+    io(e.offset);
+    io(e.size);
+    io(e.value);
+    io(e.entry);
+    io(e.oldAddress);
+}
 
-namespace {
+// The head of the tools' and the sequence's records: how many items follow and the size of one.
+struct LIST_HEAD {
+    std::uint32_t count = 0;
+    std::uint32_t itemSize = 0;
+};
+
+template <class IO, class HEAD>
+void listHeadFields(IO& io, HEAD& h) {
+    io(h.count);
+    io(h.itemSize);
+}
 
 // ---- identities -------------------------------------------------------------------------------------------
 
@@ -261,8 +280,9 @@ void writeRevision() {
 void writeTools() {
     std::vector<std::uint8_t> payload;
     ByteWriter out(payload);
-    out.put<std::uint32_t>(static_cast<std::uint32_t>(g_toolsArray->size()));
-    out.put<std::uint32_t>(kTpToolSize);
+    FIELDS_OUT io{out};
+    const LIST_HEAD head{static_cast<std::uint32_t>(g_toolsArray->size()), kTpToolSize};
+    listHeadFields(io, head);
     for (const tp_tool& tool : *g_toolsArray) out.putBytes(tpToolImage(tool).data(), kTpToolSize);
     writePartRecord(header("TLSTd05", payload.size()), payload);
 }
@@ -273,8 +293,9 @@ void writeToolSequence(VIEW_LIST* tree) {
 
     std::vector<std::uint8_t> payload;
     ByteWriter out(payload);
-    out.put<std::uint32_t>(static_cast<std::uint32_t>(g_fullToolsSeq->size()));
-    out.put<std::uint32_t>(FULL_TOOLS_SEQ::kSize);
+    FIELDS_OUT io{out};
+    const LIST_HEAD head{static_cast<std::uint32_t>(g_fullToolsSeq->size()), FULL_TOOLS_SEQ::kSize};
+    listHeadFields(io, head);
     for (FULL_TOOLS_SEQ& entry : *g_fullToolsSeq) {
         out.putBytes(toolsSeqImage(entry, ids.function()).data(), FULL_TOOLS_SEQ::kSize);
         for (const OPE_LIST* ope : entry.opes) out.put<std::uint32_t>(ids.of(ope));
@@ -649,8 +670,10 @@ bool loadTools(const FOUND_RECORD& record) {
     if (record.state == RECORD_STATE::damaged) return false;
     const std::vector<std::uint8_t>& payload = record.payload;
     ByteReader in(payload);
-    const std::uint64_t count = in.get<std::uint32_t>();
-    const std::uint64_t itemSize = in.get<std::uint32_t>();
+    FIELDS_IN io{in};
+    LIST_HEAD head;
+    listHeadFields(io, head);
+    const std::uint64_t count = head.count, itemSize = head.itemSize;
     // Widened, so that no count can wrap into agreeing with the length; a zero item size with a count
     // would make tools out of no bytes.
     if (!in.ok() || count * itemSize + 8 != payload.size() || (count && !itemSize)) return false;
@@ -668,8 +691,10 @@ bool loadToolSequence(const FOUND_RECORD& record, const TREE_LOADER* tree) {
     if (record.state == RECORD_STATE::damaged) return false;
     const std::vector<std::uint8_t>& payload = record.payload;
     ByteReader in(payload);
-    const std::uint32_t count = in.get<std::uint32_t>();
-    const std::uint32_t itemSize = in.get<std::uint32_t>();
+    FIELDS_IN io{in};
+    LIST_HEAD head;
+    listHeadFields(io, head);
+    const std::uint32_t count = head.count, itemSize = head.itemSize;
     // An item shorter than its image would let entries repeat without taking bytes.
     if (!in.ok() || itemSize < FULL_TOOLS_SEQ::kSize) return false;
     for (std::uint32_t i = 0; i < count; ++i) {
@@ -947,28 +972,16 @@ SAVE_PLAN planSave(const VIEW_LIST* tree) {
 std::vector<std::uint8_t> encodeRecordTable(const std::vector<RECORD_ENTRY>& entries) {
     std::vector<std::uint8_t> bytes;
     ByteWriter out(bytes);
-    for (const RECORD_ENTRY& e : entries) {
-        out.put(e.kind);
-        out.put(e.offset);
-        out.put(e.size);
-        out.put(e.value);
-        out.put(e.entry);
-        out.put(e.oldAddress);
-    }
+    FIELDS_OUT io{out};
+    for (const RECORD_ENTRY& e : entries) recordEntryFields(io, e);
     return bytes;
 }
 
 std::vector<RECORD_ENTRY> decodeRecordTable(const std::vector<std::uint8_t>& payload) {
     std::vector<RECORD_ENTRY> entries(payload.size() / kRecordEntrySize);
     ByteReader in(payload);
-    for (RECORD_ENTRY& e : entries) {
-        e.kind = in.get<std::int16_t>();
-        e.offset = in.get<std::uint32_t>();
-        e.size = in.get<std::uint32_t>();
-        e.value = in.get<std::uint32_t>();
-        e.entry = in.get<std::uint32_t>();
-        e.oldAddress = in.get<std::uint32_t>();
-    }
+    FIELDS_IN io{in};
+    for (RECORD_ENTRY& e : entries) recordEntryFields(io, e);
     return entries;
 }
 

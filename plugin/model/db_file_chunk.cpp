@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 namespace {
 
@@ -18,6 +19,17 @@ void writeBig(std::vector<std::uint8_t>& d, std::size_t at, std::uint32_t v, int
     for (int k = bytes - 1; k >= 0; --k, v >>= 8) d[at + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(v);
 }
 
+// The header's numbers after the signature, each at its offset and in its width of big-endian bytes; the name
+// follows them up to its zero.
+template <class HEADER, class F>
+void chunkHeaderFields(HEADER& h, F&& f) {
+    f(6, 1, h.reserved);
+    f(7, 2, h.headerLength);
+    f(9, 4, h.payloadLength);
+    f(13, 2, h.chunkIndex);
+}
+static_assert(kNameAt == 13 + 2);
+
 }  // namespace
 
 DB_CHUNK_STATE parseDbChunkHeader(const ent& e, DBFILE_ENTRY& header) {
@@ -28,10 +40,9 @@ DB_CHUNK_STATE parseDbChunkHeader(const ent& e, DBFILE_ENTRY& header) {
     header = DBFILE_ENTRY{};
     header.entity = e.eptr;
     if (d.size() < kNameAt) return DB_CHUNK_STATE::damaged;
-    header.reserved = d[6];
-    header.headerLength = static_cast<std::uint16_t>(readBig(d, 7, 2));
-    header.payloadLength = readBig(d, 9, 4);
-    header.chunkIndex = static_cast<std::uint16_t>(readBig(d, 13, 2));
+    chunkHeaderFields(header, [&d](std::size_t at, int bytes, auto& field) {
+        field = static_cast<std::remove_reference_t<decltype(field)>>(readBig(d, at, bytes));
+    });
     const auto zero = std::find(d.begin() + kNameAt, d.end(), std::uint8_t{0});
     if (zero == d.end()) return DB_CHUNK_STATE::damaged;
     header.name.assign(d.begin() + kNameAt, zero);
@@ -48,10 +59,10 @@ std::vector<std::uint8_t> encodeDbChunk(const DBFILE_ENTRY& header, std::span<co
     const std::size_t used = headerLength + payload.size();
     std::vector<std::uint8_t> d((used + kDbChunkUnit - 1) / kDbChunkUnit * kDbChunkUnit, 0);
     std::memcpy(d.data(), kSignature, sizeof kSignature);
-    d[6] = header.reserved;
-    writeBig(d, 7, static_cast<std::uint32_t>(headerLength), 2);
-    writeBig(d, 9, static_cast<std::uint32_t>(payload.size()), 4);
-    writeBig(d, 13, header.chunkIndex, 2);
+    DBFILE_ENTRY stored = header;   // the lengths as this chunk has them
+    stored.headerLength = static_cast<std::uint16_t>(headerLength);
+    stored.payloadLength = static_cast<std::uint32_t>(payload.size());
+    chunkHeaderFields(stored, [&d](std::size_t at, int bytes, const auto& field) { writeBig(d, at, field, bytes); });
     std::copy(header.name.begin(), header.name.end(), d.begin() + kNameAt);
     std::copy(payload.begin(), payload.end(), d.begin() + static_cast<std::ptrdiff_t>(headerLength));
     return d;

@@ -20,10 +20,52 @@ int freeGenOpGroupList(GEN_OP_GROUP* first) {
     return 0;
 }
 
+namespace {
+
+// Each image's fields in stored order, walked by its writer (IMAGE_OUT over a const record) and its reader
+// (IMAGE_IN over a fresh one). A link names the record's pointer, which the writer gives as its identity, and
+// the slot the reader keeps the stored identity in (null: not kept, the loader relinks it another way).
+struct IMAGE_OUT {
+    std::uint8_t* image;
+    const LinkIdOf& idOf;
+    template <class T>
+    void field(std::size_t at, const T& member) { putField(image, at, member); }
+    void link(std::size_t at, const void* record, const std::uint32_t*) { putLink(image, at, idOf, record); }
+};
+
+struct IMAGE_IN {
+    const std::uint8_t* image;
+    template <class T>
+    void field(std::size_t at, T& member) { getField(image, at, member); }
+    void link(std::size_t at, const void*, std::uint32_t* slot) {
+        if (slot) *slot = getLink(image, at);
+    }
+};
+
+template <class IO, class GROUP>
+void genOpGroupFields(IO& io, GROUP& g) {
+    io.field(0, g.name);
+    io.link(gen_op_group_layout::next, g.next, nullptr);
+}
+
+// The operation count is the writer's array size and the reader's slot: the operations follow the image.
+template <class IO, class ENTRY, class SLOTS>
+void toolsSeqFields(IO& io, ENTRY& e, SLOTS& s) {
+    using namespace tools_seq_layout;
+    io.link(view, e.view, &s.view);
+    io.field(viewCount, e.viewCount);
+    io.field(opeCount, s.opeCount);
+    io.link(opes, e.opes.empty() ? nullptr : e.opes.data(), nullptr);
+    io.link(tools, e.tools, nullptr);
+    io.field(tools + 4, e.area20);
+}
+
+}  // namespace
+
 std::array<std::uint8_t, GEN_OP_GROUP::kSize> genOpGroupImage(const GEN_OP_GROUP& group, const LinkIdOf& idOf) {
     std::array<std::uint8_t, GEN_OP_GROUP::kSize> image{};
-    putField(image.data(), 0, group.name);
-    putLink(image.data(), gen_op_group_layout::next, idOf, group.next);
+    IMAGE_OUT io{image.data(), idOf};
+    genOpGroupFields(io, group);
     return image;
 }
 
@@ -32,29 +74,22 @@ bool genOpGroupFromImage(const std::uint8_t* image, std::size_t n, GEN_OP_GROUP&
     std::array<std::uint8_t, GEN_OP_GROUP::kSize> full{};
     if (n) std::memcpy(full.data(), image, n);
     group = GEN_OP_GROUP{};
-    getField(full.data(), 0, group.name);
+    IMAGE_IN io{full.data()};
+    genOpGroupFields(io, group);
     return true;
 }
 
 std::array<std::uint8_t, FULL_TOOLS_SEQ::kSize> toolsSeqImage(const FULL_TOOLS_SEQ& entry, const LinkIdOf& idOf) {
-    using namespace tools_seq_layout;
     std::array<std::uint8_t, FULL_TOOLS_SEQ::kSize> image{};
-    std::uint8_t* at = image.data();
-    putLink(at, view, idOf, entry.view);
-    putField(at, viewCount, entry.viewCount);
-    putField(at, opeCount, static_cast<std::int32_t>(entry.opes.size()));
-    putLink(at, opes, idOf, entry.opes.empty() ? nullptr : entry.opes.data());
-    putLink(at, tools, idOf, entry.tools);
-    putField(at, tools + 4, entry.area20);
+    const TOOLS_SEQ_SLOTS slots{0, static_cast<std::int32_t>(entry.opes.size())};
+    IMAGE_OUT io{image.data(), idOf};
+    toolsSeqFields(io, entry, slots);
     return image;
 }
 
 FULL_TOOLS_SEQ toolsSeqFromImage(const std::uint8_t* image, TOOLS_SEQ_SLOTS& slots) {
-    using namespace tools_seq_layout;
     FULL_TOOLS_SEQ entry;
-    slots.view = getLink(image, view);
-    getField(image, viewCount, entry.viewCount);
-    getField(image, opeCount, slots.opeCount);
-    getField(image, tools + 4, entry.area20);
+    IMAGE_IN io{image};
+    toolsSeqFields(io, entry, slots);
     return entry;
 }

@@ -2,6 +2,8 @@
 // (18014), the edit-feature dialog (18019), the reaming and tap features window (18047), the coloured-features
 // configuration (18200), the RGB colours picker (18201), the name entry (18202), the preselection window
 // (18106), the tap-depth additions (18107) and the form design dialog (18037).
+#include <utility>
+
 #include "platform/ui/resources.h"
 #include "platform/ui/list_view.h"
 #include "platform/ui/tree_view.h"
@@ -18,12 +20,14 @@ using plat::DlgTemplate;
 DlgTemplate selectionMaskTemplate() {
     DlgTemplate t{18013, "", 200, 150, {}, false};
     TemplateRows l(t);
-    l.check(4019, 7, 7, 63);
-    l.edit(4033, 75, 6, 35);
+    const auto choiceRow = [&l](int y, int box, int value) {
+        l.check(box, 7, y + 1, 63);
+        l.edit(value, 75, y, 35);
+    };
+    choiceRow(6, 4019, 4033);
     l.add(4286, Ctl::Static, 115, 6, 30, 12);
     l.add(4271, Ctl::BitmapButton, 150, 5, 20, 14).bitmapId = 18014;
-    l.check(4028, 7, 25, 63);
-    l.edit(4034, 75, 24, 35);
+    choiceRow(24, 4028, 4034);
     l.button(4270, 115, 23, 55);
     l.group(4272, 7, 44, 186, 74);
     const auto diameterRow = [&l](int y, int box, int value, int pick, int tolerance) {
@@ -64,12 +68,12 @@ DlgTemplate assignFeaturesTemplate() {
     DlgTemplate t{18047, "Assign features", 180, 230, {}, false};
     TemplateRows l(t);
     l.group(18035, 5, 4, 170, 88);
-    l.button(18024, 12, 15, 76, "Filter");
-    l.button(18025, 92, 15, 76, "Select All");
-    l.button(18026, 12, 33, 76, "Select multiple");
-    l.button(18027, 92, 33, 76, "UnSelect");
-    l.button(18031, 12, 51, 76, "Select Tap");
-    l.button(18028, 92, 51, 76, "See all");
+    // Two buttons a row, left then right.
+    const std::pair<int, const char*> selection[] = {{18024, "Filter"},     {18025, "Select All"},
+                                                     {18026, "Select multiple"}, {18027, "UnSelect"},
+                                                     {18031, "Select Tap"}, {18028, "See all"}};
+    for (int k = 0; k < 6; ++k)
+        l.button(selection[k].first, 12 + 80 * (k % 2), 15 + 18 * (k / 2), 76, selection[k].second);
     l.button(18023, 12, 70, 156, "Analyze dynamic");
     l.add(18032, Ctl::Static, 7, 96, 166, 50);
     l.add(18037, Ctl::Static, 7, 152, 53, 10);

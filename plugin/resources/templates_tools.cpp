@@ -48,12 +48,14 @@ DlgTemplate formShapeSettingsTemplate() {
 DlgTemplate toolPathGroupsTemplate() {
     DlgTemplate t{18022, "", 300, 210, {}, false};
     TemplateRows l(t);
-    l.add(4194, Ctl::Static, 7, 7, 118, 9);
-    l.add(4051, Ctl::ListBox, 7, 18, 118, 132, "", plat::LBS_EXTENDEDSEL);
+    const auto viewsList = [&l](int x, int label, int list) {
+        l.add(label, Ctl::Static, x, 7, 118, 9);
+        l.add(list, Ctl::ListBox, x, 18, 118, 132, "", plat::LBS_EXTENDEDSEL);
+    };
+    viewsList(7, 4194, 4051);
     l.button(4187, 133, 60, 34, "->");
     l.button(4188, 133, 80, 34, "<-");
-    l.add(4195, Ctl::Static, 175, 7, 118, 9);
-    l.add(4052, Ctl::ListBox, 175, 18, 118, 132, "", plat::LBS_EXTENDEDSEL);
+    viewsList(175, 4195, 4052);
     l.button(18041, 7, 155, 73);
     l.button(4189, 175, 155, 57);
     l.button(4190, 236, 155, 57);

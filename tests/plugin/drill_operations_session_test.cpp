@@ -29,6 +29,7 @@
 #include "plugin/services/tables.h"
 #include "plugin/services/tooling.h"
 #include "plugin/tooling/drill_operations.h"
+#include "plugin/tooling/tool_library.h"
 #include "recognition_pipeline_support.h"
 #include "support/execute_session.h"
 #include "support/host_folder.h"
@@ -278,6 +279,58 @@ TEST_F(DrillOperationsSession, ALongToolIsAsLongAsTheLibrarysDrillOfItsSize) {
     const std::vector<MADE> drills = ofType(3);
     ASSERT_EQ(drills.size(), 2u);   // the top's and the bottom's, which would share a tool were both plain
     EXPECT_NE(drills[0].record.toolNumber, drills[1].record.toolNumber);
+}
+
+// A tool's operations are taken in the run's order, diameters closer than the base tolerance sharing the tool
+// but ordered smallest first: the shallow hole of the slightly smaller drill comes before the deep one that
+// opened the tool. The tool it gets is long enough for the deep hole, up to twelve diameters more; a library
+// drill that long is taken rather than one made.
+TEST_F(DrillOperationsSession, AToolOpenedByADeepHoleAndReachedFirstByAShallowOneIsLongEnoughForBoth) {
+    recognise(PartBuilder::block({80, 40, 30})
+                  .hole(holeAt("deep", {20, 20, 30}, kDown).cylinder(8, 12).tip())
+                  .hole(holeAt("shallow", {60, 20, 30}, kDown).cylinder(8, 6).tip()));
+    VIEW_LIST* top = viewWithDirection(1);
+    ASSERT_NE(top, nullptr);
+    for (VIEW_LIST* v = g_records->viewsTree; v; v = v->next) v->selected = v == top ? 1 : 0;
+    std::vector<OPE_LIST*> drills;
+    for (POINT_LIST* p = top->firstPoint; p; p = p->next)
+        for (OPE_LIST* o = p->opeList; o; o = o->next)
+            if (o->active && o->toolType == 3) drills.push_back(o);
+    ASSERT_EQ(drills.size(), 2u);
+    OPE_LIST& opener = *drills[0];   // collected first: its lengths bound the tool's
+    OPE_LIST& first = *drills[1];    // first in the run's order
+    opener.zInf -= 300;
+    first.toolDiam = opener.toolDiam - 0.5 * g_tolerances.tolT;
+    g_globals->settings.adaptDrillAngle = 0;
+    const auto drillTool = [&] {
+        std::int16_t made = 0;
+        EXPECT_EQ(createDrillOperations(g_records->viewsTree, nullptr, 1, nullptr, 0, 1, 0, &made, 0, 0), 0) << shown();
+        const std::vector<MADE> ops = ofType(3);
+        EXPECT_EQ(ops.size(), 2u);
+        return ops.empty() ? std::string() : std::string(ops.front().record.toolName);
+    };
+    // No drill of the shipped libraries is that long: one is made.
+    EXPECT_EQ(drillTool().rfind("** ", 0), 0u);
+    const double D = first.toolDiam;
+    const double reach = opener.wantedLength - g_tolerances.tolT;
+    ASSERT_GT(reach, first.wantedLength + 12 * D);   // the shallow hole alone would never take it
+    cleanGeneratedGroups(0);
+
+    const auto addDrill = [&](const char* name, double length) {
+        tp_tool drill;
+        drill.type = 3;
+        drill.diameter = D;
+        drill.fluteLength = length;
+        drill.shoulderLength = length + 2;
+        drill.overallLength = length + 10;
+        setFieldText(drill.name, name);
+        ASSERT_NE(addToolToPart(&drill), 0);
+    };
+    addDrill("Too long drill", reach + 12.5 * D);
+    EXPECT_NE(drillTool(), "Too long drill");
+    cleanGeneratedGroups(0);
+    addDrill("Long drill", reach + 11.5 * D);
+    EXPECT_EQ(drillTool(), "Long drill");
 }
 
 // The bottom's holes are the other halves of the top's (split at their neck): once the top's run is done,
