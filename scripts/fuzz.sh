@@ -26,6 +26,8 @@ fixed_runs() {
     sdt_file | step_features) echo 100000 ;;
     tff_file | ktw_file | import_marks) echo 20000 ;;
     table_snapshots) echo 1200 ;;
+    shared_sync) echo 800 ;;
+    settings_paths) echo 15000 ;;
     cycle_records) echo 20000 ;;
     brep_text | settings_record) echo 40000 ;;
     session_file) echo 50000 ;;
