@@ -161,7 +161,7 @@ void sequenceTools(std::vector<FULL_TOOLS_SEQ>& out, VIEW_LIST* views, std::uint
     const PRM_SETTINGS& s = g.settings;
     g_toolsLog = g.debugDumps ? std::fopen(g.toolsDumpFile.c_str(), "w") : nullptr;
     std::vector<tp_tool>& tools = partToolArray();
-    const LibraryToolsKept keptLibraries;   // every operation looks the same libraries up
+    const auto keptLibraries = keepLibraryTools();   // every operation looks the same libraries up
 
     CToolsLayout layout;
     if (s.toolSequencingOption != 0)

@@ -39,11 +39,14 @@ bool libraryRefused(const std::string& library);
 // the next look-up reads the library again). The tools are let go when the outermost one ends.
 class LibraryToolsKept {
 public:
-    LibraryToolsKept();
-    ~LibraryToolsKept();
+    virtual ~LibraryToolsKept() = default;
     LibraryToolsKept(const LibraryToolsKept&) = delete;
     LibraryToolsKept& operator=(const LibraryToolsKept&) = delete;
+
+protected:
+    LibraryToolsKept() = default;
 };
+[[nodiscard]] std::unique_ptr<LibraryToolsKept> keepLibraryTools();
 
 // 1 and the first tool of the type (0 any) of the configured library whose trimmed name equals `name`
 // ignoring case; 0 (and `out` zeroed) when there is none.
