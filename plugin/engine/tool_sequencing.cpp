@@ -43,11 +43,11 @@ void flattenGroups(std::vector<FULL_TOOLS_SEQ>& out, VIEW_LIST* views, std::uint
             continue;
         }
         if (g_toolsLog) std::fprintf(g_toolsLog, "--- View: %i ---\n", cursor->viewNumber);
-        CToolsSeqMatrix matrix;
-        (void)matrix.build(cursor, onlySelected);
-        matrix.print(g_toolsLog, "Test Class ToolsSeqMatrix");
-        matrix.alignColumns(g_toolsLog, "Test Arrange ToolsSeqMatrix");
-        matrix.print(g_toolsLog, "Test Arrange ToolsSeqMatrix");
+        const auto matrix = makeToolsSeqMatrix();
+        (void)matrix->build(cursor, onlySelected);
+        matrix->print(g_toolsLog, "Test Class ToolsSeqMatrix");
+        matrix->alignColumns(g_toolsLog, "Test Arrange ToolsSeqMatrix");
+        matrix->print(g_toolsLog, "Test Arrange ToolsSeqMatrix");
 
         FULL_TOOLS_SEQ entry;
         entry.view = cursor;
@@ -58,7 +58,7 @@ void flattenGroups(std::vector<FULL_TOOLS_SEQ>& out, VIEW_LIST* views, std::uint
             cursor = cursor->next;
         }
         const std::int16_t flag = entry.viewCount > 0 && g_records->toolSequenceFlag != 0 ? 1 : 0;
-        (void)matrix.toSequence(entry.opes, flag);
+        (void)matrix->toSequence(entry.opes, flag);
         CToolsLayout::printRenumberedSequence(entry.opes, tools);
         entry.tools = &tools;
         out.push_back(std::move(entry));

@@ -206,40 +206,19 @@ private:
 // The part's tool array the layout appends to (an empty one while the plug-in is not loaded).
 std::vector<tp_tool>& partToolArray();
 
+// The machining order of one toolpath group (tools_seq_matrix.h holds the matrix itself).
 class CToolsSeqMatrix {
 public:
-    CToolsSeqMatrix() = default;
     virtual ~CToolsSeqMatrix() = default;
 
     // Sizes and fills the matrix from the views of `first`'s toolpath group. 0, or -1 without memory.
-    int build(VIEW_LIST* first, std::int16_t selectedOnly);
-    void print(std::FILE* log, const char* title) const;
-    void alignColumns(std::FILE* log, const char* title);
-    [[nodiscard]] int mostPopulatedType(std::int16_t column) const;
+    virtual int build(VIEW_LIST* first, std::int16_t selectedOnly) = 0;
+    virtual void print(std::FILE* log, const char* title) const = 0;
+    virtual void alignColumns(std::FILE* log, const char* title) = 0;
     // The operations column by column; returns their count.
-    std::int16_t toSequence(std::vector<OPE_LIST*>& out, std::int16_t flag) const;
-
-    [[nodiscard]] bool columnHasSingleType(int column, int firstRow) const;
-    [[nodiscard]] bool typeInEarlierColumns(int column, int type) const;
-    void insertGap(int row, int column);
-
-    int rows() const { return rows_; }
-    int operationColumns() const { return columns_ > 0 ? columns_ - 1 : 0; }
-    POINT_LIST* holeAt(int row) const;
-    OPE_LIST* operationAt(int row, int column) const;
-    int toolTypeAt(int row, int column) const;   // 0 for a gap
-
-    // The views of `first`'s group: those that follow it with its toolpath group number.
-    static int groupViewCount(const VIEW_LIST* first);
-
-private:
-    void setOperation(int row, int column, OPE_LIST* ope);
-    void widen();
-
-    std::vector<void*> cells_;   // row by row: the hole, then the operation columns
-    int rows_ = 0;
-    int columns_ = 0;
+    virtual std::int16_t toSequence(std::vector<OPE_LIST*>& out, std::int16_t flag) const = 0;
 };
+[[nodiscard]] std::unique_ptr<CToolsSeqMatrix> makeToolsSeqMatrix();
 
 // Relinks the holes of every view from `views` on in path order. Returns 0.
 int orderGroupHoles(VIEW_LIST* views);
