@@ -75,56 +75,36 @@ struct PROFILE_SEGMENT {
 void segmentStart(const PROFILE_SEGMENT& s, double point[2]);
 void segmentEnd(const PROFILE_SEGMENT& s, double point[2]);
 
+// A tool's outline against a hole's half section (tool_hole_profile.h holds the outlines).
 class CToolHoleProfile {
 public:
     static constexpr int kMaxSegments = 50;
 
-    std::int16_t toolCount = 0;
-    std::int16_t holeCount = 0;
-    double toolLength = 0;
-    double lastDiameter = 0, lastZ = 0;   // end of the hole segment added last, as a diameter
-    PROFILE_SEGMENT tool[kMaxSegments];
-    PROFILE_SEGMENT hole[kMaxSegments];
+    virtual ~CToolHoleProfile() = default;
 
     // Hole outline, from the top face down. Each returns 0, or 1 without change when it is full.
-    int clearHole();
-    int addHoleLine(double d1, double z1, double d2, double z2);
-    int addHoleFlat(double d1, double d2, double z);
-    int addHoleArc(double cx, double cz, double radius, double start, double sweep);
-    int addHoleCylinder(double d, double z1, double z2);
-    int addHoleToricArc(const CYL_LIST& segment);
+    virtual int clearHole() = 0;
+    virtual int addHoleLine(double d1, double z1, double d2, double z2) = 0;
+    virtual int addHoleFlat(double d1, double d2, double z) = 0;
+    virtual int addHoleArc(double cx, double cz, double radius, double start, double sweep) = 0;
+    [[nodiscard]] virtual int holeSegmentCount() const = 0;
+    [[nodiscard]] virtual const PROFILE_SEGMENT& holeSegment(int index) const = 0;
 
     // Replaces the tool outline; its length comes from the hole's depth. 0, or 1 with no tool outline when
     // the hole has no outline yet.
-    int buildTool(std::int16_t toolType, double diameter, double halfAngle, double cornerRadius, double tipDiameter,
-                  double taperHeight);
+    virtual int buildTool(std::int16_t toolType, double diameter, double halfAngle, double cornerRadius,
+                          double tipDiameter, double taperHeight) = 0;
 
-    [[nodiscard]] int touchesHole(double position) const;
     // A free position at or above `start`.
-    double findFreePosition(double start) const;
+    [[nodiscard]] virtual double findFreePosition(double start) const = 0;
     // The deepest free position at the hole's end; with `stopAtEnd` the end itself when the tool is free there.
-    double findLastFreePosition(std::uint8_t stopAtEnd) const;
-    // A touching position near `start`.
-    double findContactPosition(double start) const;
+    [[nodiscard]] virtual double findLastFreePosition(std::uint8_t stopAtEnd) const = 0;
     // 1 and the first contact of the line with the hole outline, walking it from the top (or from the end
     // when `backwards`); 0 when the line meets none.
-    int intersectHole(double x1, double z1, double x2, double z2, double point[2], std::int16_t backwards) const;
-    // 1 when a tool segment taken as a line (an arc as its chord), moved by p, crosses a hole segment taken
-    // as a line, both within their ends.
-    [[nodiscard]] int linesTouchHole(double position) const;
-
-    // What a search is after.
-    enum class Want { Free, Touch };
-    double stepSearch(Want wanted, double start, double step) const;
-    [[nodiscard]] int isAboveHole(double position) const;
-    [[nodiscard]] int isBelowHole(double position) const;
-
-private:
-    int addHole(const PROFILE_SEGMENT& segment, double endDiameter, double endZ, bool keepLast);
-    double holeTopZ() const;
-    double holeEndZ() const;
-    double refineUpwards(double touching) const;
+    virtual int intersectHole(double x1, double z1, double x2, double z2, double point[2],
+                              std::int16_t backwards) const = 0;
 };
+[[nodiscard]] std::unique_ptr<CToolHoleProfile> makeToolHoleProfile();
 
 // Where a line from (d1 / 2, -h) rising at a1 from the axis meets a line from (d2 / 2, 0) going down and
 // inwards at a2: 0 with the point as a diameter d and z; 1 with d = d1, z = 0 when they do not meet.
