@@ -59,7 +59,7 @@ void flattenGroups(std::vector<FULL_TOOLS_SEQ>& out, VIEW_LIST* views, std::uint
         }
         const std::int16_t flag = entry.viewCount > 0 && g_records->toolSequenceFlag != 0 ? 1 : 0;
         (void)matrix->toSequence(entry.opes, flag);
-        CToolsLayout::printRenumberedSequence(entry.opes, tools);
+        printRenumberedSequence(entry.opes, tools);
         entry.tools = &tools;
         out.push_back(std::move(entry));
     }
@@ -163,11 +163,11 @@ void sequenceTools(std::vector<FULL_TOOLS_SEQ>& out, VIEW_LIST* views, std::uint
     std::vector<tp_tool>& tools = partToolArray();
     const auto keptLibraries = keepLibraryTools();   // every operation looks the same libraries up
 
-    CToolsLayout layout;
+    const auto layout = makeToolsLayout();
     if (s.toolSequencingOption != 0)
-        (void)layout.layoutTools(views, tools, g.cycleNames, s.takeNearestTool, s.adaptDrillAngle, onlySelected);
+        (void)layout->layoutTools(views, tools, g.cycleNames, s.takeNearestTool, s.adaptDrillAngle, onlySelected);
     else
-        (void)layout.layoutToolsNoDump(views, tools, g.cycleNames, s.takeNearestTool, s.adaptDrillAngle, onlySelected);
+        (void)layout->layoutToolsNoDump(views, tools, g.cycleNames, s.takeNearestTool, s.adaptDrillAngle, onlySelected);
 
     flattenGroups(out, views, onlySelected, tools);
     if (s.takeNearestTool != 0 && s.addNewTools != 0) addNewToolsToLibrary(out, tools);

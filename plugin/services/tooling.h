@@ -115,73 +115,32 @@ int coneLinesIntersection(double d1, double h, double a1, double d2, double a2, 
 // The tools log ("23_Tools.txt" in the work folder while the debug switch is on), else null.
 extern std::FILE* g_toolsLog;
 
+// The tool layout of every operation of the tree (tool_layout_records.h holds the layout itself).
 class CToolsLayout {
 public:
-    // One operation being given a tool.
-    struct DIAM_SORT {
-        OPE_LIST* operation = nullptr;
-        std::uint8_t found = 0;
-        std::uint8_t toolCreated = 0;   // from the part's tool array, or made here
-        std::uint8_t inLibrary = 0;
-        double wantedLength = 0;
-        tp_tool tool;
-        std::int16_t sequence = 0;      // milled-hole kind of the operation's cycle, 0 for a drill cycle
-        std::uint8_t namedTool = 0;     // the process names the tool
-        std::int16_t toolType = 0;
-        double diameter = 0;
-        double depth = 0;               // the hole's top Z - bottom Z: how deep the tool goes below the mouth
-        double highestHill = 0;         // the most material over the mouth of a hole of the chain (hillT)
-    };
     // A candidate tool and where it comes from.
     enum : std::int16_t { kFromLibrary = 1, kFromToolArray = 2, kFromCurrentList = 3 };
     struct TOOLS_SELECTION {
         tp_tool tool;
         std::int16_t source = 0;
     };
-    using GROUP = std::vector<DIAM_SORT*>;
 
-    CToolsLayout() = default;
     virtual ~CToolsLayout() = default;
 
-    void buildDiamSort(VIEW_LIST* views, const OP_CYCLE_LIST& cycles, std::int16_t selectedOnly,
-                       std::vector<DIAM_SORT>& out) const;
-    static void sortByOperationOrder(std::vector<DIAM_SORT>& entries);
-    static void splitByToolType(std::vector<DIAM_SORT>& entries, std::int16_t type, std::vector<GROUP>& groups);
-    static void sortByDiameterDepth(GROUP& group);
-    // Candidates of the part's tool list (with the flag), the library and the part's tool array, by length.
-    static void collectCandidateTools(const std::string& library, std::int16_t currentList,
-                                      std::vector<TOOLS_SELECTION>& out, std::int16_t type, double diameter,
-                                      const std::string& text, double radius, std::int16_t material);
-    static void sortCandidatesByLength(std::vector<TOOLS_SELECTION>& candidates);
-    // The library's tools of the type by diameter; the index of the one nearest `diameter` (0 when empty).
-    static int collectLibraryTools(const std::string& library, std::int16_t type, double diameter,
-                                   std::vector<tp_tool>& out);
-
-    // The layout of every operation of the tree (tool_layout.cpp): with the type steps of the length window
-    // (layoutTools) or per operation (layoutToolsNoDump). Both return 0.
-    int layoutTools(VIEW_LIST* views, std::vector<tp_tool>& tools, const OP_CYCLE_LIST& cycles,
-                    std::int16_t makeMissing, std::int16_t option, std::int16_t selectedOnly);
-    int layoutToolsNoDump(VIEW_LIST* views, std::vector<tp_tool>& tools, const OP_CYCLE_LIST& cycles,
-                          std::int16_t makeMissing, std::int16_t option, std::int16_t selectedOnly);
-    using STEP = void (*)(GROUP& run);
-    static void forEachDiameterRun(GROUP& group, STEP step);
-    static void chooseToolsForRun(GROUP& run);
-    // A tool made from the library tool of the type nearest the entry's diameter; false when neither the
-    // configured nor the big library has a tool of the type.
-    static bool makeMissingTool(const DIAM_SORT& entry, tp_tool& out);
-    static void numberTools(std::vector<DIAM_SORT>& entries, std::vector<tp_tool>& tools);
-    static void printToolsList(const std::vector<tp_tool>& tools);
-    // The log of one flattened sequence (tools log only).
-    static void printRenumberedSequence(const std::vector<OPE_LIST*>& operations, const std::vector<tp_tool>& tools);
-    // "TL_<counter>_<title>.txt" in the work folder while the debug switch is on.
-    void dumpLayout(const std::vector<DIAM_SORT>& entries, const char* title);
-
-    std::int32_t dumpCounter = 1;
-
-private:
-    int layout(VIEW_LIST* views, std::vector<tp_tool>& tools, const OP_CYCLE_LIST& cycles, std::int16_t selectedOnly,
-               bool lengthWindow);
+    // With the type steps of the length window (layoutTools) or per operation (layoutToolsNoDump). Both
+    // return 0.
+    virtual int layoutTools(VIEW_LIST* views, std::vector<tp_tool>& tools, const OP_CYCLE_LIST& cycles,
+                            std::int16_t makeMissing, std::int16_t option, std::int16_t selectedOnly) = 0;
+    virtual int layoutToolsNoDump(VIEW_LIST* views, std::vector<tp_tool>& tools, const OP_CYCLE_LIST& cycles,
+                                  std::int16_t makeMissing, std::int16_t option, std::int16_t selectedOnly) = 0;
 };
+[[nodiscard]] std::unique_ptr<CToolsLayout> makeToolsLayout();
+// Candidates of the part's tool list (with the flag), the library and the part's tool array, by length.
+void collectCandidateTools(const std::string& library, std::int16_t currentList,
+                           std::vector<CToolsLayout::TOOLS_SELECTION>& out, std::int16_t type, double diameter,
+                           const std::string& text, double radius, std::int16_t material);
+// The log of one flattened sequence (tools log only).
+void printRenumberedSequence(const std::vector<OPE_LIST*>& operations, const std::vector<tp_tool>& tools);
 
 // The part's tool array the layout appends to (an empty one while the plug-in is not loaded).
 std::vector<tp_tool>& partToolArray();

@@ -193,7 +193,7 @@ TEST_F(ToolsSeqMatrix, ToolsLogOfMatrixAndSequence) {
     std::vector<OPE_LIST*> sequence;
     m.toSequence(sequence, 0);
     g_toolsLog = log;
-    CToolsLayout::printRenumberedSequence(sequence, tools);
+    printRenumberedSequence(sequence, tools);
     g_toolsLog = nullptr;
     const std::string text = logText(log);
     std::fclose(log);
