@@ -1,6 +1,7 @@
-// The tool layout's records: one entry per operation of the recognised holes (DIAM_SORT) and the candidate
-// tools an entry may take (TOOLS_SELECTION), with how entries are built, grouped and sorted and how
-// candidates are collected. T is the base tolerance; lengths compared by "ToolSelectionCriteria" item 3.
+// The tool layout behind CToolsLayout and its records: one entry per operation of the recognised holes
+// (DIAM_SORT) and the candidate tools an entry may take (TOOLS_SELECTION), with how entries are built, grouped
+// and sorted and how candidates are collected. T is the base tolerance; lengths compared by
+// "ToolSelectionCriteria" item 3.
 #pragma once
 #include <cstdint>
 #include <string>
