@@ -149,8 +149,8 @@ int limitOperationDepth(POINT_LIST& hole, OPE_LIST& op, double L, int strategy) 
         break;
     case kLongestTool: {
         std::vector<CToolsLayout::TOOLS_SELECTION> candidates;
-        CToolsLayout::collectCandidateTools(configuredToolLibrary(), s.keepPartTools, candidates,
-                                            static_cast<std::int16_t>(op.toolType), D, "", 0, 0);
+        collectCandidateTools(configuredToolLibrary(), s.keepPartTools, candidates,
+                              static_cast<std::int16_t>(op.toolType), D, "", 0, 0);
         if (candidates.empty()) break;
         const double longest = toolLength(candidates.back().tool);
         if (longest >= depth) break;

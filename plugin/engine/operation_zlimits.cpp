@@ -93,8 +93,8 @@ void logSection(const CToolHoleProfile& p) {
     std::FILE* log = g_engine->processLog;
     if (!log) return;
     std::fprintf(log, "Seccion taladro para interferencias\n");
-    for (int k = 0; k < p.holeCount; ++k) {
-        const PROFILE_SEGMENT& g = p.hole[k];
+    for (int k = 0; k < p.holeSegmentCount(); ++k) {
+        const PROFILE_SEGMENT& g = p.holeSegment(k);
         double a[2], b[2];
         segmentStart(g, a);
         segmentEnd(g, b);
@@ -355,7 +355,8 @@ int buildInterferenceSection(const CTabColsDesc& t, CToolHoleProfile& profile) {
 void setProcessZLimits(const CTabColsDesc& t, int count, PROCESS_OPE* defs, POINT_LIST&) {
     const PRM_SETTINGS& s = g_globals->settings;
     std::FILE* log = g_engine->processLog;
-    CToolHoleProfile profile;
+    const auto section = makeToolHoleProfile();
+    CToolHoleProfile& profile = *section;
     buildInterferenceSection(t, profile);
     for (int i = 0; i < count; ++i) opeSet(defs[i], C::calcZSup, topZ(t, defs[i]));
     if (log) std::fprintf(log, "Z inf 1a pasada: ");

@@ -105,7 +105,7 @@ std::int16_t runRecognition(std::uint32_t* /*processTreeFlags*/) {
     g.tffFile = s.interchangePath + g.partName + ".TFF";
     PROCESS_LOG log;
     const NamedTableNotices notices;   // form recognition and the milled completion look the same fits up
-    const LibraryToolsKept keptLibraries;   // and the tools, hole after hole
+    const auto keptLibraries = keepLibraryTools();   // and the tools, hole after hole
 
     CTextSection boxTexts;
     (void)boxTexts.load(g.uiTextFile, "ProgressBoxDlg", false);

@@ -43,11 +43,11 @@ void flattenGroups(std::vector<FULL_TOOLS_SEQ>& out, VIEW_LIST* views, std::uint
             continue;
         }
         if (g_toolsLog) std::fprintf(g_toolsLog, "--- View: %i ---\n", cursor->viewNumber);
-        CToolsSeqMatrix matrix;
-        (void)matrix.build(cursor, onlySelected);
-        matrix.print(g_toolsLog, "Test Class ToolsSeqMatrix");
-        matrix.alignColumns(g_toolsLog, "Test Arrange ToolsSeqMatrix");
-        matrix.print(g_toolsLog, "Test Arrange ToolsSeqMatrix");
+        const auto matrix = makeToolsSeqMatrix();
+        (void)matrix->build(cursor, onlySelected);
+        matrix->print(g_toolsLog, "Test Class ToolsSeqMatrix");
+        matrix->alignColumns(g_toolsLog, "Test Arrange ToolsSeqMatrix");
+        matrix->print(g_toolsLog, "Test Arrange ToolsSeqMatrix");
 
         FULL_TOOLS_SEQ entry;
         entry.view = cursor;
@@ -58,8 +58,8 @@ void flattenGroups(std::vector<FULL_TOOLS_SEQ>& out, VIEW_LIST* views, std::uint
             cursor = cursor->next;
         }
         const std::int16_t flag = entry.viewCount > 0 && g_records->toolSequenceFlag != 0 ? 1 : 0;
-        (void)matrix.toSequence(entry.opes, flag);
-        CToolsLayout::printRenumberedSequence(entry.opes, tools);
+        (void)matrix->toSequence(entry.opes, flag);
+        printRenumberedSequence(entry.opes, tools);
         entry.tools = &tools;
         out.push_back(std::move(entry));
     }
@@ -161,13 +161,13 @@ void sequenceTools(std::vector<FULL_TOOLS_SEQ>& out, VIEW_LIST* views, std::uint
     const PRM_SETTINGS& s = g.settings;
     g_toolsLog = g.debugDumps ? std::fopen(g.toolsDumpFile.c_str(), "w") : nullptr;
     std::vector<tp_tool>& tools = partToolArray();
-    const LibraryToolsKept keptLibraries;   // every operation looks the same libraries up
+    const auto keptLibraries = keepLibraryTools();   // every operation looks the same libraries up
 
-    CToolsLayout layout;
+    const auto layout = makeToolsLayout();
     if (s.toolSequencingOption != 0)
-        (void)layout.layoutTools(views, tools, g.cycleNames, s.takeNearestTool, s.adaptDrillAngle, onlySelected);
+        (void)layout->layoutTools(views, tools, g.cycleNames, s.takeNearestTool, s.adaptDrillAngle, onlySelected);
     else
-        (void)layout.layoutToolsNoDump(views, tools, g.cycleNames, s.takeNearestTool, s.adaptDrillAngle, onlySelected);
+        (void)layout->layoutToolsNoDump(views, tools, g.cycleNames, s.takeNearestTool, s.adaptDrillAngle, onlySelected);
 
     flattenGroups(out, views, onlySelected, tools);
     if (s.takeNearestTool != 0 && s.addNewTools != 0) addNewToolsToLibrary(out, tools);

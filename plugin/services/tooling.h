@@ -39,11 +39,14 @@ bool libraryRefused(const std::string& library);
 // the next look-up reads the library again). The tools are let go when the outermost one ends.
 class LibraryToolsKept {
 public:
-    LibraryToolsKept();
-    ~LibraryToolsKept();
+    virtual ~LibraryToolsKept() = default;
     LibraryToolsKept(const LibraryToolsKept&) = delete;
     LibraryToolsKept& operator=(const LibraryToolsKept&) = delete;
+
+protected:
+    LibraryToolsKept() = default;
 };
+[[nodiscard]] std::unique_ptr<LibraryToolsKept> keepLibraryTools();
 
 // 1 and the first tool of the type (0 any) of the configured library whose trimmed name equals `name`
 // ignoring case; 0 (and `out` zeroed) when there is none.
@@ -72,56 +75,36 @@ struct PROFILE_SEGMENT {
 void segmentStart(const PROFILE_SEGMENT& s, double point[2]);
 void segmentEnd(const PROFILE_SEGMENT& s, double point[2]);
 
+// A tool's outline against a hole's half section (tool_hole_profile.h holds the outlines).
 class CToolHoleProfile {
 public:
     static constexpr int kMaxSegments = 50;
 
-    std::int16_t toolCount = 0;
-    std::int16_t holeCount = 0;
-    double toolLength = 0;
-    double lastDiameter = 0, lastZ = 0;   // end of the hole segment added last, as a diameter
-    PROFILE_SEGMENT tool[kMaxSegments];
-    PROFILE_SEGMENT hole[kMaxSegments];
+    virtual ~CToolHoleProfile() = default;
 
     // Hole outline, from the top face down. Each returns 0, or 1 without change when it is full.
-    int clearHole();
-    int addHoleLine(double d1, double z1, double d2, double z2);
-    int addHoleFlat(double d1, double d2, double z);
-    int addHoleArc(double cx, double cz, double radius, double start, double sweep);
-    int addHoleCylinder(double d, double z1, double z2);
-    int addHoleToricArc(const CYL_LIST& segment);
+    virtual int clearHole() = 0;
+    virtual int addHoleLine(double d1, double z1, double d2, double z2) = 0;
+    virtual int addHoleFlat(double d1, double d2, double z) = 0;
+    virtual int addHoleArc(double cx, double cz, double radius, double start, double sweep) = 0;
+    [[nodiscard]] virtual int holeSegmentCount() const = 0;
+    [[nodiscard]] virtual const PROFILE_SEGMENT& holeSegment(int index) const = 0;
 
     // Replaces the tool outline; its length comes from the hole's depth. 0, or 1 with no tool outline when
     // the hole has no outline yet.
-    int buildTool(std::int16_t toolType, double diameter, double halfAngle, double cornerRadius, double tipDiameter,
-                  double taperHeight);
+    virtual int buildTool(std::int16_t toolType, double diameter, double halfAngle, double cornerRadius,
+                          double tipDiameter, double taperHeight) = 0;
 
-    [[nodiscard]] int touchesHole(double position) const;
     // A free position at or above `start`.
-    double findFreePosition(double start) const;
+    [[nodiscard]] virtual double findFreePosition(double start) const = 0;
     // The deepest free position at the hole's end; with `stopAtEnd` the end itself when the tool is free there.
-    double findLastFreePosition(std::uint8_t stopAtEnd) const;
-    // A touching position near `start`.
-    double findContactPosition(double start) const;
+    [[nodiscard]] virtual double findLastFreePosition(std::uint8_t stopAtEnd) const = 0;
     // 1 and the first contact of the line with the hole outline, walking it from the top (or from the end
     // when `backwards`); 0 when the line meets none.
-    int intersectHole(double x1, double z1, double x2, double z2, double point[2], std::int16_t backwards) const;
-    // 1 when a tool segment taken as a line (an arc as its chord), moved by p, crosses a hole segment taken
-    // as a line, both within their ends.
-    [[nodiscard]] int linesTouchHole(double position) const;
-
-    // What a search is after.
-    enum class Want { Free, Touch };
-    double stepSearch(Want wanted, double start, double step) const;
-    [[nodiscard]] int isAboveHole(double position) const;
-    [[nodiscard]] int isBelowHole(double position) const;
-
-private:
-    int addHole(const PROFILE_SEGMENT& segment, double endDiameter, double endZ, bool keepLast);
-    double holeTopZ() const;
-    double holeEndZ() const;
-    double refineUpwards(double touching) const;
+    virtual int intersectHole(double x1, double z1, double x2, double z2, double point[2],
+                              std::int16_t backwards) const = 0;
 };
+[[nodiscard]] std::unique_ptr<CToolHoleProfile> makeToolHoleProfile();
 
 // Where a line from (d1 / 2, -h) rising at a1 from the axis meets a line from (d2 / 2, 0) going down and
 // inwards at a2: 0 with the point as a diameter d and z; 1 with d = d1, z = 0 when they do not meet.
@@ -132,111 +115,49 @@ int coneLinesIntersection(double d1, double h, double a1, double d2, double a2, 
 // The tools log ("23_Tools.txt" in the work folder while the debug switch is on), else null.
 extern std::FILE* g_toolsLog;
 
+// The tool layout of every operation of the tree (tool_layout_records.h holds the layout itself).
 class CToolsLayout {
 public:
-    // One operation being given a tool.
-    struct DIAM_SORT {
-        OPE_LIST* operation = nullptr;
-        std::uint8_t found = 0;
-        std::uint8_t toolCreated = 0;   // from the part's tool array, or made here
-        std::uint8_t inLibrary = 0;
-        double wantedLength = 0;
-        tp_tool tool;
-        std::int16_t sequence = 0;      // milled-hole kind of the operation's cycle, 0 for a drill cycle
-        std::uint8_t namedTool = 0;     // the process names the tool
-        std::int16_t toolType = 0;
-        double diameter = 0;
-        double depth = 0;               // the hole's top Z - bottom Z: how deep the tool goes below the mouth
-        double highestHill = 0;         // the most material over the mouth of a hole of the chain (hillT)
-    };
     // A candidate tool and where it comes from.
     enum : std::int16_t { kFromLibrary = 1, kFromToolArray = 2, kFromCurrentList = 3 };
     struct TOOLS_SELECTION {
         tp_tool tool;
         std::int16_t source = 0;
     };
-    using GROUP = std::vector<DIAM_SORT*>;
 
-    CToolsLayout() = default;
     virtual ~CToolsLayout() = default;
 
-    void buildDiamSort(VIEW_LIST* views, const OP_CYCLE_LIST& cycles, std::int16_t selectedOnly,
-                       std::vector<DIAM_SORT>& out) const;
-    static void sortByOperationOrder(std::vector<DIAM_SORT>& entries);
-    static void splitByToolType(std::vector<DIAM_SORT>& entries, std::int16_t type, std::vector<GROUP>& groups);
-    static void sortByDiameterDepth(GROUP& group);
-    // Candidates of the part's tool list (with the flag), the library and the part's tool array, by length.
-    static void collectCandidateTools(const std::string& library, std::int16_t currentList,
-                                      std::vector<TOOLS_SELECTION>& out, std::int16_t type, double diameter,
-                                      const std::string& text, double radius, std::int16_t material);
-    static void sortCandidatesByLength(std::vector<TOOLS_SELECTION>& candidates);
-    // The library's tools of the type by diameter; the index of the one nearest `diameter` (0 when empty).
-    static int collectLibraryTools(const std::string& library, std::int16_t type, double diameter,
-                                   std::vector<tp_tool>& out);
-
-    // The layout of every operation of the tree (tool_layout.cpp): with the type steps of the length window
-    // (layoutTools) or per operation (layoutToolsNoDump). Both return 0.
-    int layoutTools(VIEW_LIST* views, std::vector<tp_tool>& tools, const OP_CYCLE_LIST& cycles,
-                    std::int16_t makeMissing, std::int16_t option, std::int16_t selectedOnly);
-    int layoutToolsNoDump(VIEW_LIST* views, std::vector<tp_tool>& tools, const OP_CYCLE_LIST& cycles,
-                          std::int16_t makeMissing, std::int16_t option, std::int16_t selectedOnly);
-    using STEP = void (*)(GROUP& run);
-    static void forEachDiameterRun(GROUP& group, STEP step);
-    static void chooseToolsForRun(GROUP& run);
-    // A tool made from the library tool of the type nearest the entry's diameter; false when neither the
-    // configured nor the big library has a tool of the type.
-    static bool makeMissingTool(const DIAM_SORT& entry, tp_tool& out);
-    static void numberTools(std::vector<DIAM_SORT>& entries, std::vector<tp_tool>& tools);
-    static void printToolsList(const std::vector<tp_tool>& tools);
-    // The log of one flattened sequence (tools log only).
-    static void printRenumberedSequence(const std::vector<OPE_LIST*>& operations, const std::vector<tp_tool>& tools);
-    // "TL_<counter>_<title>.txt" in the work folder while the debug switch is on.
-    void dumpLayout(const std::vector<DIAM_SORT>& entries, const char* title);
-
-    std::int32_t dumpCounter = 1;
-
-private:
-    int layout(VIEW_LIST* views, std::vector<tp_tool>& tools, const OP_CYCLE_LIST& cycles, std::int16_t selectedOnly,
-               bool lengthWindow);
+    // With the type steps of the length window (layoutTools) or per operation (layoutToolsNoDump). Both
+    // return 0.
+    virtual int layoutTools(VIEW_LIST* views, std::vector<tp_tool>& tools, const OP_CYCLE_LIST& cycles,
+                            std::int16_t makeMissing, std::int16_t option, std::int16_t selectedOnly) = 0;
+    virtual int layoutToolsNoDump(VIEW_LIST* views, std::vector<tp_tool>& tools, const OP_CYCLE_LIST& cycles,
+                                  std::int16_t makeMissing, std::int16_t option, std::int16_t selectedOnly) = 0;
 };
+[[nodiscard]] std::unique_ptr<CToolsLayout> makeToolsLayout();
+// Candidates of the part's tool list (with the flag), the library and the part's tool array, by length.
+void collectCandidateTools(const std::string& library, std::int16_t currentList,
+                           std::vector<CToolsLayout::TOOLS_SELECTION>& out, std::int16_t type, double diameter,
+                           const std::string& text, double radius, std::int16_t material);
+// The log of one flattened sequence (tools log only).
+void printRenumberedSequence(const std::vector<OPE_LIST*>& operations, const std::vector<tp_tool>& tools);
 
 // The part's tool array the layout appends to (an empty one while the plug-in is not loaded).
 std::vector<tp_tool>& partToolArray();
 
+// The machining order of one toolpath group (tools_seq_matrix.h holds the matrix itself).
 class CToolsSeqMatrix {
 public:
-    CToolsSeqMatrix() = default;
     virtual ~CToolsSeqMatrix() = default;
 
     // Sizes and fills the matrix from the views of `first`'s toolpath group. 0, or -1 without memory.
-    int build(VIEW_LIST* first, std::int16_t selectedOnly);
-    void print(std::FILE* log, const char* title) const;
-    void alignColumns(std::FILE* log, const char* title);
-    [[nodiscard]] int mostPopulatedType(std::int16_t column) const;
+    virtual int build(VIEW_LIST* first, std::int16_t selectedOnly) = 0;
+    virtual void print(std::FILE* log, const char* title) const = 0;
+    virtual void alignColumns(std::FILE* log, const char* title) = 0;
     // The operations column by column; returns their count.
-    std::int16_t toSequence(std::vector<OPE_LIST*>& out, std::int16_t flag) const;
-
-    [[nodiscard]] bool columnHasSingleType(int column, int firstRow) const;
-    [[nodiscard]] bool typeInEarlierColumns(int column, int type) const;
-    void insertGap(int row, int column);
-
-    int rows() const { return rows_; }
-    int operationColumns() const { return columns_ > 0 ? columns_ - 1 : 0; }
-    POINT_LIST* holeAt(int row) const;
-    OPE_LIST* operationAt(int row, int column) const;
-    int toolTypeAt(int row, int column) const;   // 0 for a gap
-
-    // The views of `first`'s group: those that follow it with its toolpath group number.
-    static int groupViewCount(const VIEW_LIST* first);
-
-private:
-    void setOperation(int row, int column, OPE_LIST* ope);
-    void widen();
-
-    std::vector<void*> cells_;   // row by row: the hole, then the operation columns
-    int rows_ = 0;
-    int columns_ = 0;
+    virtual std::int16_t toSequence(std::vector<OPE_LIST*>& out, std::int16_t flag) const = 0;
 };
+[[nodiscard]] std::unique_ptr<CToolsSeqMatrix> makeToolsSeqMatrix();
 
 // Relinks the holes of every view from `views` on in path order. Returns 0.
 int orderGroupHoles(VIEW_LIST* views);

@@ -452,7 +452,7 @@ void DRILL_CALL::nameGroups(const std::vector<OPE_LIST*>& order) {
 
 int DRILL_CALL::run() {
     const SAVED_TOOLS keep(views);
-    LibraryToolsKept kept;
+    const auto kept = keepLibraryTools();
     TpGrpList& groups = TpMainGrpMgr().GetMainGrpList();
     const op_group* active = groups.RetrieveActiveGroup();
     activeId_ = active ? active->id : 0;

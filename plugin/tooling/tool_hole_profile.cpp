@@ -4,6 +4,7 @@
 #include "plugin/tooling/tool_hole_profile.h"
 
 #include <cmath>
+#include <memory>
 
 #include "plugin/base/globals.h"
 #include "plugin/model/tree.h"
@@ -50,12 +51,14 @@ PROFILE_SEGMENT asLine(const PROFILE_SEGMENT& s) {
 
 }  // namespace
 
-int CToolHoleProfile::clearHole() {
+std::unique_ptr<CToolHoleProfile> makeToolHoleProfile() { return std::make_unique<ToolHoleSection>(); }
+
+int ToolHoleSection::clearHole() {
     holeCount = 0;
     return 0;
 }
 
-int CToolHoleProfile::addHole(const PROFILE_SEGMENT& segment, double endDiameter, double endZ, bool keepLast) {
+int ToolHoleSection::addHole(const PROFILE_SEGMENT& segment, double endDiameter, double endZ, bool keepLast) {
     if (holeCount >= kMaxSegments) return 1;
     hole[holeCount++] = segment;
     if (!keepLast) {
@@ -65,44 +68,44 @@ int CToolHoleProfile::addHole(const PROFILE_SEGMENT& segment, double endDiameter
     return 0;
 }
 
-int CToolHoleProfile::addHoleLine(double d1, double z1, double d2, double z2) {
+int ToolHoleSection::addHoleLine(double d1, double z1, double d2, double z2) {
     return addHole(profileLine(d1 / 2, z1, d2 / 2, z2), d2, z2, false);
 }
 
-int CToolHoleProfile::addHoleFlat(double d1, double d2, double z) {
+int ToolHoleSection::addHoleFlat(double d1, double d2, double z) {
     return addHole(profileLine(d1 / 2, z, d2 / 2, z), d2, z, false);
 }
 
-int CToolHoleProfile::addHoleArc(double cx, double cz, double radius, double start, double sweep) {
+int ToolHoleSection::addHoleArc(double cx, double cz, double radius, double start, double sweep) {
     const PROFILE_SEGMENT arc = profileArc(cx, cz, radius, start, sweep);
     double end[2];
     segmentEnd(arc, end);
     return addHole(arc, 2 * end[0], end[1], false);
 }
 
-int CToolHoleProfile::addHoleCylinder(double d, double z1, double z2) {
+int ToolHoleSection::addHoleCylinder(double d, double z1, double z2) {
     return addHole(profileLine(d / 2, z1, d / 2, z2), d, z2, false);
 }
 
-int CToolHoleProfile::addHoleToricArc(const CYL_LIST& s) {
+int ToolHoleSection::addHoleToricArc(const CYL_LIST& s) {
     const double start = std::atan2(s.zSup - s.zToric, s.rSup - s.rCtoric);
     const double sweep = std::atan2(s.zInf - s.zToric, s.rInf - s.rCtoric) - start;
     return addHole(profileArc(s.rCtoric, s.zToric, s.rToric, start, sweep), 0, 0, true);
 }
 
-double CToolHoleProfile::holeTopZ() const {
+double ToolHoleSection::holeTopZ() const {
     double p[2] = {0, 0};
     if (holeCount > 0) segmentStart(hole[0], p);
     return p[1];
 }
 
-double CToolHoleProfile::holeEndZ() const {
+double ToolHoleSection::holeEndZ() const {
     double p[2] = {0, 0};
     if (holeCount > 0) segmentEnd(hole[holeCount - 1], p);
     return p[1];
 }
 
-int CToolHoleProfile::buildTool(std::int16_t type, double d, double a, double r, double d2, double h) {
+int ToolHoleSection::buildTool(std::int16_t type, double d, double a, double r, double d2, double h) {
     toolCount = 0;
     // The tool's length comes from the hole: without a hole outline there is nothing to build it from.
     if (holeCount < 1) return 1;
@@ -173,7 +176,7 @@ int CToolHoleProfile::buildTool(std::int16_t type, double d, double a, double r,
     return 0;
 }
 
-int CToolHoleProfile::touchesHole(double p) const {
+int ToolHoleSection::touchesHole(double p) const {
     const double t = contactTolerance();
     for (int i = 0; i < toolCount; ++i) {
         const PROFILE_SEGMENT moved = shifted(tool[i], p);
@@ -186,7 +189,7 @@ int CToolHoleProfile::touchesHole(double p) const {
     return 0;
 }
 
-double CToolHoleProfile::stepSearch(Want wanted, double start, double step) const {
+double ToolHoleSection::stepSearch(Want wanted, double start, double step) const {
     const int want = wanted == Want::Touch ? 1 : 0;
     double position = start;
     for (int k = 0; k < kSearchTests; ++k) {
@@ -196,21 +199,21 @@ double CToolHoleProfile::stepSearch(Want wanted, double start, double step) cons
     return start + kSearchTests * step;
 }
 
-int CToolHoleProfile::isAboveHole(double p) const {
+int ToolHoleSection::isAboveHole(double p) const {
     if (toolCount < 1 || holeCount < 1) return 0;
     double tip[2];
     segmentEnd(tool[toolCount - 1], tip);
     return tip[1] + p > holeTopZ() ? 1 : 0;
 }
 
-int CToolHoleProfile::isBelowHole(double p) const {
+int ToolHoleSection::isBelowHole(double p) const {
     if (toolCount < 1 || holeCount < 1) return 0;
     double shank[2];
     segmentStart(tool[0], shank);
     return shank[1] + p < holeEndZ() ? 1 : 0;
 }
 
-double CToolHoleProfile::refineUpwards(double q) const {
+double ToolHoleSection::refineUpwards(double q) const {
     // Climbing from the contact finds the first free place above it. Jumping clear of the hole first and
     // coming down again would stop where a tool barely narrower than the bore grazes the edge of its mouth
     // on the way in, and leave the tool at the top of the hole it should cut.
@@ -228,7 +231,7 @@ double CToolHoleProfile::refineUpwards(double q) const {
     return stepSearch(Want::Free, q, searchStep(4));
 }
 
-double CToolHoleProfile::findFreePosition(double start) const {
+double ToolHoleSection::findFreePosition(double start) const {
     if (holeCount < 1 || isAboveHole(start)) return start;
     double q = start;
     if (isBelowHole(start)) {
@@ -239,7 +242,7 @@ double CToolHoleProfile::findFreePosition(double start) const {
     return refineUpwards(q);
 }
 
-double CToolHoleProfile::findLastFreePosition(std::uint8_t stopAtEnd) const {
+double ToolHoleSection::findLastFreePosition(std::uint8_t stopAtEnd) const {
     if (holeCount < 1) return 0;
     double q = holeEndZ();
     if (touchesHole(q)) return refineUpwards(q);
@@ -252,7 +255,7 @@ double CToolHoleProfile::findLastFreePosition(std::uint8_t stopAtEnd) const {
     return stepSearch(Want::Free, q, searchStep(4));
 }
 
-double CToolHoleProfile::findContactPosition(double start) const {
+double ToolHoleSection::findContactPosition(double start) const {
     if (holeCount < 1) return start;
     double q = start;
     if (touchesHole(q)) q = stepSearch(Want::Free, q, 1.0) + 1.0;
@@ -261,7 +264,7 @@ double CToolHoleProfile::findContactPosition(double start) const {
     return stepSearch(Want::Touch, q, -searchStep(3));
 }
 
-int CToolHoleProfile::intersectHole(double x1, double z1, double x2, double z2, double point[2],
+int ToolHoleSection::intersectHole(double x1, double z1, double x2, double z2, double point[2],
                                     std::int16_t backwards) const {
     const PROFILE_SEGMENT probe = profileLine(x1, z1, x2, z2);
     for (int k = 0; k < holeCount; ++k) {
@@ -277,7 +280,7 @@ int CToolHoleProfile::intersectHole(double x1, double z1, double x2, double z2, 
     return 0;
 }
 
-int CToolHoleProfile::linesTouchHole(double p) const {
+int ToolHoleSection::linesTouchHole(double p) const {
     for (int i = 0; i < toolCount; ++i) {
         const PROFILE_SEGMENT a = asLine(shifted(tool[i], p));
         for (int j = 0; j < holeCount; ++j) {

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "platform/sys/paths.h"
@@ -26,9 +27,9 @@ std::FILE* g_toolsLog = nullptr;
 
 namespace {
 
-using DIAM_SORT = CToolsLayout::DIAM_SORT;
-using TOOLS_SELECTION = CToolsLayout::TOOLS_SELECTION;
-using GROUP = CToolsLayout::GROUP;
+using DIAM_SORT = TreeToolsLayout::DIAM_SORT;
+using TOOLS_SELECTION = TreeToolsLayout::TOOLS_SELECTION;
+using GROUP = TreeToolsLayout::GROUP;
 
 struct CRITERIA {
     double margin = 1, window = 8, fluteMargin = 1;
@@ -64,7 +65,7 @@ std::int16_t material(const DIAM_SORT& e) { return e.operation->material; }
 
 std::vector<TOOLS_SELECTION> candidatesFor(const DIAM_SORT& e, std::int16_t type, double diameter, double radius) {
     std::vector<TOOLS_SELECTION> out;
-    CToolsLayout::collectCandidateTools(configuredToolLibrary(), criteria().currentList ? 1 : 0, out, type, diameter,
+    collectCandidateTools(configuredToolLibrary(), criteria().currentList ? 1 : 0, out, type, diameter,
                                         toolText(e), radius, material(e));
     return out;
 }
@@ -72,7 +73,7 @@ std::vector<TOOLS_SELECTION> candidatesFor(const DIAM_SORT& e, std::int16_t type
 void assign(DIAM_SORT& e, const TOOLS_SELECTION& c) {
     e.tool = c.tool;
     e.found = 1;
-    e.toolCreated = c.source == CToolsLayout::kFromToolArray ? 1 : 0;
+    e.toolCreated = c.source == TreeToolsLayout::kFromToolArray ? 1 : 0;
     e.inLibrary = 0;
 }
 
@@ -117,7 +118,7 @@ double shortNumber(double value) {
 
 }  // namespace
 
-void CToolsLayout::forEachDiameterRun(GROUP& group, STEP step) {
+void TreeToolsLayout::forEachDiameterRun(GROUP& group, STEP step) {
     const double T = g_tolerances.tolT;
     for (std::size_t first = 0; first < group.size();) {
         const auto longTool = group[first]->operation->longTool;
@@ -131,7 +132,7 @@ void CToolsLayout::forEachDiameterRun(GROUP& group, STEP step) {
     }
 }
 
-void CToolsLayout::chooseToolsForRun(GROUP& run) {
+void TreeToolsLayout::chooseToolsForRun(GROUP& run) {
     if (run.empty()) return;
     const CRITERIA c = criteria();
     const DIAM_SORT& head = *run.front();
@@ -298,7 +299,7 @@ void chooseChamferTools(GROUP& group, int mode) {
     }
 }
 
-bool CToolsLayout::makeMissingTool(const DIAM_SORT& e, tp_tool& out) {
+bool TreeToolsLayout::makeMissingTool(const DIAM_SORT& e, tp_tool& out) {
     const bool metric = metricUnits();
     std::vector<tp_tool> tools;
     int nearest = collectLibraryTools(configuredToolLibrary(), e.toolType, e.diameter, tools);
@@ -381,7 +382,7 @@ bool CToolsLayout::makeMissingTool(const DIAM_SORT& e, tp_tool& out) {
     return true;
 }
 
-void CToolsLayout::numberTools(std::vector<DIAM_SORT>& entries, std::vector<tp_tool>& tools) {
+void TreeToolsLayout::numberTools(std::vector<DIAM_SORT>& entries, std::vector<tp_tool>& tools) {
     const double T = g_tolerances.tolT;
     std::int32_t counter = -1;
     for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -414,7 +415,7 @@ void CToolsLayout::numberTools(std::vector<DIAM_SORT>& entries, std::vector<tp_t
     }
 }
 
-void CToolsLayout::printToolsList(const std::vector<tp_tool>& tools) {
+void TreeToolsLayout::printToolsList(const std::vector<tp_tool>& tools) {
     if (!g_toolsLog) return;
     std::fprintf(g_toolsLog, "\nLista de htas\n");
     for (std::size_t i = 0; i < tools.size(); ++i)
@@ -423,7 +424,7 @@ void CToolsLayout::printToolsList(const std::vector<tp_tool>& tools) {
     std::fflush(g_toolsLog);
 }
 
-void CToolsLayout::printRenumberedSequence(const std::vector<OPE_LIST*>& operations, const std::vector<tp_tool>& tools) {
+void printRenumberedSequence(const std::vector<OPE_LIST*>& operations, const std::vector<tp_tool>& tools) {
     if (!g_toolsLog) return;
     std::fprintf(g_toolsLog, "\nSequencia de htas (renumeradas)\n");
     bool first = true;
@@ -467,7 +468,7 @@ void CToolsLayout::printRenumberedSequence(const std::vector<OPE_LIST*>& operati
     std::fflush(g_toolsLog);
 }
 
-void CToolsLayout::dumpLayout(const std::vector<DIAM_SORT>& entries, const char* title) {
+void TreeToolsLayout::dumpLayout(const std::vector<DIAM_SORT>& entries, const char* title) {
     if (!g_globals.constructed() || g_globals->debugDumps != 1) return;
     char name[64];
     std::snprintf(name, sizeof name, "TL_%02i_%s.txt", dumpCounter++, title);
@@ -485,17 +486,19 @@ void CToolsLayout::dumpLayout(const std::vector<DIAM_SORT>& entries, const char*
     std::fclose(f);
 }
 
-int CToolsLayout::layoutTools(VIEW_LIST* views, std::vector<tp_tool>& tools, const OP_CYCLE_LIST& cycles,
+std::unique_ptr<CToolsLayout> makeToolsLayout() { return std::make_unique<TreeToolsLayout>(); }
+
+int TreeToolsLayout::layoutTools(VIEW_LIST* views, std::vector<tp_tool>& tools, const OP_CYCLE_LIST& cycles,
                               std::int16_t, std::int16_t, std::int16_t selectedOnly) {
     return layout(views, tools, cycles, selectedOnly, true);
 }
 
-int CToolsLayout::layoutToolsNoDump(VIEW_LIST* views, std::vector<tp_tool>& tools, const OP_CYCLE_LIST& cycles,
+int TreeToolsLayout::layoutToolsNoDump(VIEW_LIST* views, std::vector<tp_tool>& tools, const OP_CYCLE_LIST& cycles,
                                     std::int16_t, std::int16_t, std::int16_t selectedOnly) {
     return layout(views, tools, cycles, selectedOnly, false);
 }
 
-int CToolsLayout::layout(VIEW_LIST* views, std::vector<tp_tool>& tools, const OP_CYCLE_LIST& cycles,
+int TreeToolsLayout::layout(VIEW_LIST* views, std::vector<tp_tool>& tools, const OP_CYCLE_LIST& cycles,
                          std::int16_t selectedOnly, bool lengthWindow) {
     std::vector<DIAM_SORT> entries;
     buildDiamSort(views, cycles, selectedOnly, entries);

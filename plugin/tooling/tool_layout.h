@@ -6,10 +6,10 @@
 #include "plugin/services/tooling.h"
 #include "plugin/tooling/tool_layout_records.h"
 
-void chooseToolsByDepth(CToolsLayout::GROUP& group);
+void chooseToolsByDepth(TreeToolsLayout::GROUP& group);
 // mode 0: the length window; mode 1: any tool longer than the depth plus the diameter.
-void chooseSpotTools(CToolsLayout::GROUP& group, int mode);
-void chooseTapTools(CToolsLayout::GROUP& group);
-void chooseTaperMillTools(CToolsLayout::GROUP& group);
-void chooseCornerRadiusTools(CToolsLayout::GROUP& group);
-void chooseChamferTools(CToolsLayout::GROUP& group, int mode);
+void chooseSpotTools(TreeToolsLayout::GROUP& group, int mode);
+void chooseTapTools(TreeToolsLayout::GROUP& group);
+void chooseTaperMillTools(TreeToolsLayout::GROUP& group);
+void chooseCornerRadiusTools(TreeToolsLayout::GROUP& group);
+void chooseChamferTools(TreeToolsLayout::GROUP& group, int mode);

@@ -49,7 +49,7 @@ double comparedLength(const tp_tool& t) {
     }
 }
 
-void CToolsLayout::buildDiamSort(VIEW_LIST* views, const OP_CYCLE_LIST& cycles, std::int16_t selectedOnly,
+void TreeToolsLayout::buildDiamSort(VIEW_LIST* views, const OP_CYCLE_LIST& cycles, std::int16_t selectedOnly,
                                  std::vector<DIAM_SORT>& out) const {
     for (VIEW_LIST* v = views; v; v = v->next) {
         if (selectedOnly && !v->selected) continue;
@@ -80,8 +80,8 @@ void CToolsLayout::buildDiamSort(VIEW_LIST* views, const OP_CYCLE_LIST& cycles, 
     }
 }
 
-void resolveNamedTools(std::vector<CToolsLayout::DIAM_SORT>& entries) {
-    for (CToolsLayout::DIAM_SORT& e : entries) {
+void resolveNamedTools(std::vector<TreeToolsLayout::DIAM_SORT>& entries) {
+    for (TreeToolsLayout::DIAM_SORT& e : entries) {
         if (!e.namedTool) continue;
         tp_tool t;
         if (!findLibraryToolByName(0, fieldText(e.operation->toolName), &t))
@@ -93,13 +93,13 @@ void resolveNamedTools(std::vector<CToolsLayout::DIAM_SORT>& entries) {
     }
 }
 
-void CToolsLayout::sortByOperationOrder(std::vector<DIAM_SORT>& entries) {
+void TreeToolsLayout::sortByOperationOrder(std::vector<DIAM_SORT>& entries) {
     std::stable_sort(entries.begin(), entries.end(), [](const DIAM_SORT& a, const DIAM_SORT& b) {
         return a.operation->material < b.operation->material;
     });
 }
 
-void CToolsLayout::splitByToolType(std::vector<DIAM_SORT>& entries, std::int16_t type, std::vector<GROUP>& groups) {
+void TreeToolsLayout::splitByToolType(std::vector<DIAM_SORT>& entries, std::int16_t type, std::vector<GROUP>& groups) {
     const DIAM_SORT* previous = nullptr;
     for (DIAM_SORT& e : entries) {
         if (e.namedTool || e.toolType != type) continue;
@@ -118,7 +118,7 @@ void CToolsLayout::splitByToolType(std::vector<DIAM_SORT>& entries, std::int16_t
     }
 }
 
-void CToolsLayout::sortByDiameterDepth(GROUP& group) {
+void TreeToolsLayout::sortByDiameterDepth(GROUP& group) {
     const bool hill = settings() && settings()->useHighestHill;
     const double T = g_tolerances.tolT;
     std::stable_sort(group.begin(), group.end(), [&](const DIAM_SORT* a, const DIAM_SORT* b) {
@@ -129,8 +129,8 @@ void CToolsLayout::sortByDiameterDepth(GROUP& group) {
 }
 
 // Narrow chamfers first.
-void sortByChamferWidth(CToolsLayout::GROUP& group) {
-    auto width = [](const CToolsLayout::DIAM_SORT* e) {
+void sortByChamferWidth(TreeToolsLayout::GROUP& group) {
+    auto width = [](const TreeToolsLayout::DIAM_SORT* e) {
         return e->operation->chamferDiam - e->operation->milledDiam;
     };
     std::stable_sort(group.begin(), group.end(), [&](const auto* a, const auto* b) {
@@ -152,9 +152,10 @@ bool toolMatchesCriteria(const tp_tool& t, std::int16_t type, double diameter, c
     }
 }
 
-void CToolsLayout::collectCandidateTools(const std::string& library, std::int16_t currentList,
-                                         std::vector<TOOLS_SELECTION>& out, std::int16_t type, double diameter,
-                                         const std::string& text, double radius, std::int16_t material) {
+void collectCandidateTools(const std::string& library, std::int16_t currentList,
+                           std::vector<CToolsLayout::TOOLS_SELECTION>& out, std::int16_t type, double diameter,
+                           const std::string& text, double radius, std::int16_t material) {
+    using TOOLS_SELECTION = CToolsLayout::TOOLS_SELECTION;
     auto take = [&](const std::vector<tp_tool>& tools, std::int16_t source, bool unlessPresent) {
         for (const tp_tool& t : tools) {
             if (!toolMatchesCriteria(t, type, diameter, text, radius, material)) continue;
@@ -165,13 +166,13 @@ void CToolsLayout::collectCandidateTools(const std::string& library, std::int16_
             out.push_back({t, source});
         }
     };
-    if (currentList) take(loadToolList(""), kFromCurrentList, false);
-    take(loadLibraryTools(library), kFromLibrary, false);
-    take(partToolArray(), kFromToolArray, true);
-    sortCandidatesByLength(out);
+    if (currentList) take(loadToolList(""), CToolsLayout::kFromCurrentList, false);
+    take(loadLibraryTools(library), CToolsLayout::kFromLibrary, false);
+    take(partToolArray(), CToolsLayout::kFromToolArray, true);
+    TreeToolsLayout::sortCandidatesByLength(out);
 }
 
-void CToolsLayout::sortCandidatesByLength(std::vector<TOOLS_SELECTION>& candidates) {
+void TreeToolsLayout::sortCandidatesByLength(std::vector<TOOLS_SELECTION>& candidates) {
     std::stable_sort(candidates.begin(), candidates.end(), [](const TOOLS_SELECTION& a, const TOOLS_SELECTION& b) {
         return differs(comparedLength(a.tool), comparedLength(b.tool), g_tolerances.tolT) < 0;
     });
@@ -183,7 +184,7 @@ void sortToolsByDiameter(std::vector<tp_tool>& tools) {
     });
 }
 
-int CToolsLayout::collectLibraryTools(const std::string& library, std::int16_t type, double diameter,
+int TreeToolsLayout::collectLibraryTools(const std::string& library, std::int16_t type, double diameter,
                                       std::vector<tp_tool>& out) {
     for (const tp_tool& t : loadLibraryTools(library))
         if (t.type == type) out.push_back(t);

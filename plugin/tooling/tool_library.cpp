@@ -45,13 +45,19 @@ const KEPT_LIBRARY& keptLibrary(const std::string& library) {
     return it->second;
 }
 
+class KeptScope final : public LibraryToolsKept {
+public:
+    KeptScope() { ++g_keptScopes; }
+    ~KeptScope() override {
+        if (--g_keptScopes == 0) g_keptLibraries.clear();
+    }
+    KeptScope(const KeptScope&) = delete;
+    KeptScope& operator=(const KeptScope&) = delete;
+};
+
 }  // namespace
 
-LibraryToolsKept::LibraryToolsKept() { ++g_keptScopes; }
-
-LibraryToolsKept::~LibraryToolsKept() {
-    if (--g_keptScopes == 0) g_keptLibraries.clear();
-}
+std::unique_ptr<LibraryToolsKept> keepLibraryTools() { return std::make_unique<KeptScope>(); }
 
 std::vector<tp_tool> loadLibraryTools(const std::string& library) {
     if (library.empty()) return {};

@@ -13,7 +13,7 @@
 // cannot be read; *refused then tells a library file the host would not read (damaged) from a missing one.
 std::vector<tp_tool> loadToolList(const std::string& name, bool* refused = nullptr);
 // The tools of a library file; none for an empty path (which would name the part's list instead). While a
-// LibraryToolsKept (plugin/services/tooling.h) lives, each library is read once and its tools kept.
+// keepLibraryTools() scope (plugin/services/tooling.h) lives, each library is read once and its tools kept.
 std::vector<tp_tool> loadLibraryTools(const std::string& library);
 // The big library of the units under the host folder; in inches "big" when it exists, else "big_Inch".
 std::string bigToolLibrary(bool metric);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "plugin/base/globals.h"
@@ -29,7 +30,9 @@ int withinTie(double a, double b) {
 
 }  // namespace
 
-int CToolsSeqMatrix::groupViewCount(const VIEW_LIST* first) {
+std::unique_ptr<CToolsSeqMatrix> makeToolsSeqMatrix() { return std::make_unique<ToolSequenceMatrix>(); }
+
+int ToolSequenceMatrix::groupViewCount(const VIEW_LIST* first) {
     if (!first) return 0;
     const auto group = first->groupNumber;
     int count = 0;
@@ -38,7 +41,7 @@ int CToolsSeqMatrix::groupViewCount(const VIEW_LIST* first) {
     return count;
 }
 
-int CToolsSeqMatrix::build(VIEW_LIST* first, std::int16_t selectedOnly) {
+int ToolSequenceMatrix::build(VIEW_LIST* first, std::int16_t selectedOnly) {
     cells_.clear();
     rows_ = columns_ = 0;
     auto taken = [&](const POINT_LIST& p) {
@@ -76,24 +79,24 @@ int CToolsSeqMatrix::build(VIEW_LIST* first, std::int16_t selectedOnly) {
     return 0;
 }
 
-POINT_LIST* CToolsSeqMatrix::holeAt(int row) const {
+POINT_LIST* ToolSequenceMatrix::holeAt(int row) const {
     if (row < 0 || row >= rows_) return nullptr;
     return static_cast<POINT_LIST*>(cells_[static_cast<std::size_t>(row) * columns_]);
 }
 
-OPE_LIST* CToolsSeqMatrix::operationAt(int row, int column) const {
+OPE_LIST* ToolSequenceMatrix::operationAt(int row, int column) const {
     if (row < 0 || row >= rows_ || column < 0 || column >= operationColumns()) return nullptr;
     return static_cast<OPE_LIST*>(cells_[static_cast<std::size_t>(row) * columns_ + column + 1]);
 }
 
-int CToolsSeqMatrix::toolTypeAt(int row, int column) const { return opeType(operationAt(row, column)); }
+int ToolSequenceMatrix::toolTypeAt(int row, int column) const { return opeType(operationAt(row, column)); }
 
-void CToolsSeqMatrix::setOperation(int row, int column, OPE_LIST* ope) {
+void ToolSequenceMatrix::setOperation(int row, int column, OPE_LIST* ope) {
     if (row < 0 || row >= rows_ || column < 0 || column >= operationColumns()) return;
     cells_[static_cast<std::size_t>(row) * columns_ + column + 1] = ope;
 }
 
-void CToolsSeqMatrix::widen() {
+void ToolSequenceMatrix::widen() {
     std::vector<void*> wider(static_cast<std::size_t>(rows_) * (columns_ + 1), nullptr);
     for (int r = 0; r < rows_; ++r)
         std::copy_n(cells_.begin() + static_cast<std::ptrdiff_t>(r) * columns_, columns_,
@@ -102,7 +105,7 @@ void CToolsSeqMatrix::widen() {
     ++columns_;
 }
 
-int CToolsSeqMatrix::mostPopulatedType(std::int16_t column) const {
+int ToolSequenceMatrix::mostPopulatedType(std::int16_t column) const {
     struct POPULATED_TYPES {
         std::int32_t type;
         std::int16_t count;
@@ -120,7 +123,7 @@ int CToolsSeqMatrix::mostPopulatedType(std::int16_t column) const {
     return best;
 }
 
-bool CToolsSeqMatrix::columnHasSingleType(int column, int firstRow) const {
+bool ToolSequenceMatrix::columnHasSingleType(int column, int firstRow) const {
     int reference = -1;
     for (int r = firstRow; r >= 0 && reference < 0; --r)
         if (operationAt(r, column)) reference = toolTypeAt(r, column);
@@ -132,21 +135,21 @@ bool CToolsSeqMatrix::columnHasSingleType(int column, int firstRow) const {
     return true;
 }
 
-bool CToolsSeqMatrix::typeInEarlierColumns(int column, int type) const {
+bool ToolSequenceMatrix::typeInEarlierColumns(int column, int type) const {
     for (int r = 0; r < rows_; ++r)
         for (int c = 0; c < column; ++c)
             if (operationAt(r, c) && toolTypeAt(r, c) == type) return true;
     return false;
 }
 
-void CToolsSeqMatrix::insertGap(int row, int column) {
+void ToolSequenceMatrix::insertGap(int row, int column) {
     if (row < 0 || row >= rows_ || column < 0 || column >= operationColumns()) return;
     if (operationAt(row, operationColumns() - 1)) widen();
     for (int c = operationColumns() - 1; c > column; --c) setOperation(row, c, operationAt(row, c - 1));
     setOperation(row, column, nullptr);
 }
 
-void CToolsSeqMatrix::alignColumns(std::FILE*, const char*) {
+void ToolSequenceMatrix::alignColumns(std::FILE*, const char*) {
     for (int c = 0; c < operationColumns(); ++c) {
         if (columnHasSingleType(c, 0)) continue;
         for (int pass = 0;; ++pass) {
@@ -181,7 +184,7 @@ int compareSequenceOperations(const OPE_LIST* a, const OPE_LIST* b) {
     return ascending(place(a), place(b));
 }
 
-std::int16_t CToolsSeqMatrix::toSequence(std::vector<OPE_LIST*>& out, std::int16_t) const {
+std::int16_t ToolSequenceMatrix::toSequence(std::vector<OPE_LIST*>& out, std::int16_t) const {
     out.clear();
     for (int c = 0; c < operationColumns(); ++c) {
         const std::size_t from = out.size();
@@ -195,7 +198,7 @@ std::int16_t CToolsSeqMatrix::toSequence(std::vector<OPE_LIST*>& out, std::int16
     return static_cast<std::int16_t>(out.size());
 }
 
-void CToolsSeqMatrix::print(std::FILE* log, const char* title) const {
+void ToolSequenceMatrix::print(std::FILE* log, const char* title) const {
     if (!log) return;
     std::fprintf(log, "\n%s\n", title);
     for (int r = 0; r < rows_; ++r) {

@@ -16,6 +16,7 @@
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/model/tree.h"
 #include "plugin/services/tooling.h"
+#include "plugin/tooling/tool_hole_profile.h"
 #include "support/process_fixture.h"
 
 namespace {
@@ -323,7 +324,7 @@ TEST_F(OperationValues, InterferenceSectionEndsBelowAThroughHoleByItsExit) {
     table.cilEntries.resize(2);
     table.cilEntries[0].cil = cilDesc({.D = 10, .zTop = 0, .zBottom = -5, .flat = 1});
     table.cilEntries[1].cil = cilDesc({.D = 6, .zTop = -5, .zBottom = -20, .through = 1});
-    CToolHoleProfile profile;
+    ToolHoleSection profile;
     ASSERT_EQ(buildInterferenceSection(table, profile), 0);
     // Face, wall, shoulder, wall, exit.
     ASSERT_EQ(profile.holeCount, 5);
@@ -342,10 +343,10 @@ TEST_F(OperationValues, AFullSectionIsToldOnceAndKeepsWhatWasDrawn) {
     for (int i = 0; i < 30; ++i)
         table.cilEntries[static_cast<std::size_t>(i)].cil =
             cilDesc({.D = 40.0 - i, .zTop = -i * 1.0, .zBottom = -i - 1.0, .flat = 1});
-    CToolHoleProfile profile;
+    ToolHoleSection profile;
     expectMessage();
     EXPECT_EQ(buildInterferenceSection(table, profile), 1);
-    EXPECT_EQ(profile.holeCount, CToolHoleProfile::kMaxSegments);
+    EXPECT_EQ(profile.holeCount, ToolHoleSection::kMaxSegments);
     expectScriptPlayed();
 }
 

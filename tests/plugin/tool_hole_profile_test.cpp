@@ -27,7 +27,7 @@ protected:
         if (!through) p.addHoleFlat(p.lastDiameter, 0, -h);
     }
 
-    CToolHoleProfile p;
+    ToolHoleSection p;
 };
 
 TEST_F(ToolHoleProfile, DrillStopsWhereItsTipMeetsTheBottom) {
@@ -100,9 +100,9 @@ TEST_F(ToolHoleProfile, OutlineLimitsAndRefusals) {
     EXPECT_EQ(p.findFreePosition(-3), -3);
     EXPECT_EQ(p.findLastFreePosition(0), 0);
     // A search that never finds what it wants ends 110 steps away.
-    EXPECT_DOUBLE_EQ(p.stepSearch(CToolHoleProfile::Want::Touch, 5, -1), 5 - 110);
+    EXPECT_DOUBLE_EQ(p.stepSearch(ToolHoleSection::Want::Touch, 5, -1), 5 - 110);
 
-    for (int i = 0; i < CToolHoleProfile::kMaxSegments; ++i) ASSERT_EQ(p.addHoleLine(10, -i, 10, -i - 1), 0);
+    for (int i = 0; i < ToolHoleSection::kMaxSegments; ++i) ASSERT_EQ(p.addHoleLine(10, -i, 10, -i - 1), 0);
     EXPECT_EQ(p.addHoleFlat(10, 4, -60), 1);
     EXPECT_EQ(p.addHoleArc(0, 0, 1, 0, 1), 1);
     EXPECT_EQ(p.holeCount, 50);

@@ -43,7 +43,7 @@ protected:
     static std::int32_t toolIndex(const OPE_LIST* o) { return o->toolIndex; }
     int layout() {
         OP_CYCLE_LIST cycles;
-        return CToolsLayout().layoutTools(view, tools, cycles, 1, 0, 0);
+        return TreeToolsLayout().layoutTools(view, tools, cycles, 1, 0, 0);
     }
 
     ToolTree tree;
@@ -168,19 +168,19 @@ TEST_F(ToolLayout, TapsByPitch) {
 }
 
 std::vector<std::size_t> g_runs;
-void recordRun(CToolsLayout::GROUP& run) { g_runs.push_back(run.size()); }
+void recordRun(TreeToolsLayout::GROUP& run) { g_runs.push_back(run.size()); }
 
 TEST_F(ToolLayout, DiameterRunsAndNearestLibraryTool) {
-    std::vector<CToolsLayout::DIAM_SORT> entries(3);
+    std::vector<TreeToolsLayout::DIAM_SORT> entries(3);
     const double diameters[] = {5, 5.01, 5.03};
     for (int i = 0; i < 3; ++i) {
         entries[i].operation = operation(3, diameters[i], 10);
         entries[i].diameter = diameters[i];
     }
-    CToolsLayout::GROUP near{&entries[0], &entries[1]}, apart{&entries[0], &entries[2]};
+    TreeToolsLayout::GROUP near{&entries[0], &entries[1]}, apart{&entries[0], &entries[2]};
     g_runs.clear();
-    CToolsLayout::forEachDiameterRun(near, recordRun);
-    CToolsLayout::forEachDiameterRun(apart, recordRun);
+    TreeToolsLayout::forEachDiameterRun(near, recordRun);
+    TreeToolsLayout::forEachDiameterRun(apart, recordRun);
     EXPECT_EQ(g_runs, (std::vector<std::size_t>{2, 1, 1}));
 
     for (double d : {10.0, 6.0, 8.0}) addTo(library, tool(3, d));
@@ -189,7 +189,7 @@ TEST_F(ToolLayout, DiameterRunsAndNearestLibraryTool) {
     };
     for (const CASE& c : {CASE{8.9, 8}, CASE{9, 10}, CASE{12, 10}, CASE{2, 6}}) {
         std::vector<tp_tool> found;
-        const int k = CToolsLayout::collectLibraryTools(library, 3, c.wanted, found);
+        const int k = TreeToolsLayout::collectLibraryTools(library, 3, c.wanted, found);
         ASSERT_EQ(found.size(), 3u);
         EXPECT_EQ(found[static_cast<std::size_t>(k)].diameter, c.nearest) << c.wanted;
     }
@@ -216,10 +216,10 @@ TEST_F(ToolLayout, CandidateCriteria) {
     tp_tool copy = inLibrary[0];
     copy.extra = 42;
     g_toolsArray->push_back(copy);
-    std::vector<CToolsLayout::TOOLS_SELECTION> candidates;
-    CToolsLayout::collectCandidateTools(library, 0, candidates, 3, 10, "", 0, 0);
+    std::vector<TreeToolsLayout::TOOLS_SELECTION> candidates;
+    collectCandidateTools(library, 0, candidates, 3, 10, "", 0, 0);
     ASSERT_EQ(candidates.size(), 1u);
-    EXPECT_EQ(candidates[0].source, CToolsLayout::kFromLibrary);
+    EXPECT_EQ(candidates[0].source, TreeToolsLayout::kFromLibrary);
     g_toolsArray->clear();
 }
 
@@ -233,12 +233,12 @@ TEST_F(ToolLayout, MillsOnlyInThePerOperationVariant) {
     OPE_LIST* o = operation(13, 10, 20);
     OP_CYCLE_LIST cycles;
     // The window variant has no step for type 13.
-    EXPECT_EQ(CToolsLayout().layoutTools(view, tools, cycles, 0, 0, 0), 0);
+    EXPECT_EQ(TreeToolsLayout().layoutTools(view, tools, cycles, 0, 0, 0), 0);
     EXPECT_LT(toolIndex(o), 0);
     // Per operation: the first tool whose flute reaches the depth.
     tools.clear();
     o->active = 1;
-    EXPECT_EQ(CToolsLayout().layoutToolsNoDump(view, tools, cycles, 0, 0, 0), 0);
+    EXPECT_EQ(TreeToolsLayout().layoutToolsNoDump(view, tools, cycles, 0, 0, 0), 0);
     ASSERT_EQ(tools.size(), 1u);
     EXPECT_EQ(toolIndex(o), 0);
     EXPECT_STREQ(tools[0].name, "Flat mill 10");
@@ -265,8 +265,8 @@ TEST_F(ToolLayout, TheReachIsTheHolesOwnDepthAndTheHighestHillOfItsChain) {
     higher.nextEqual = &deeper;
     deeper.nextEqual = head;   // a damaged chain that loops back
     OP_CYCLE_LIST cycles;
-    std::vector<CToolsLayout::DIAM_SORT> entries;
-    CToolsLayout().buildDiamSort(view, cycles, 0, entries);
+    std::vector<TreeToolsLayout::DIAM_SORT> entries;
+    TreeToolsLayout().buildDiamSort(view, cycles, 0, entries);
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_DOUBLE_EQ(entries[0].depth, 20);
     EXPECT_DOUBLE_EQ(entries[0].highestHill, 6);

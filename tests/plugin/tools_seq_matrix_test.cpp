@@ -21,7 +21,7 @@ protected:
     void SetUp() override { setUnitTolerances(true); }
 
     // Tool types row by row, 0 for a gap, over the operation columns that hold anything.
-    std::vector<std::vector<int>> layout(const CToolsSeqMatrix& m) {
+    std::vector<std::vector<int>> layout(const ToolSequenceMatrix& m) {
         int used = 0;
         for (int r = 0; r < m.rows(); ++r)
             for (int c = 0; c < m.operationColumns(); ++c)
@@ -41,7 +41,7 @@ TEST_F(ToolsSeqMatrix, DrillDrillTapAgainstDrillTap) {
     VIEW_LIST* v = tree.view();
     POINT_LIST* first = tree.hole(v, {kDrill, kDrill, kTap});
     POINT_LIST* second = tree.hole(v, {kDrill, kTap});
-    CToolsSeqMatrix m;
+    ToolSequenceMatrix m;
     ASSERT_EQ(m.build(v, 0), 0);
     EXPECT_EQ(m.rows(), 2);
     EXPECT_EQ(m.operationColumns(), 2 * (3 + 1));
@@ -60,7 +60,7 @@ TEST_F(ToolsSeqMatrix, NewTypeWaitsAndGapsCanBeCommonest) {
     tree.hole(v, {kDrill, kReamer});
     tree.hole(v, {kDrill, kTap});
     tree.hole(v, {kDrill});
-    CToolsSeqMatrix m;
+    ToolSequenceMatrix m;
     ASSERT_EQ(m.build(v, 0), 0);
     // Column 1 holds a reamer, a tap and a gap: all count once, the first seen wins.
     EXPECT_EQ(m.mostPopulatedType(1), kReamer);
@@ -82,8 +82,8 @@ TEST_F(ToolsSeqMatrix, EqualOperationsFollowTheirViewsPlace) {
     side->sortIndex = 0;
     onTop->opeList->toolDiam = 8.0;
     onSide->opeList->toolDiam = 8.009;   // within 0.4 T
-    EXPECT_EQ(CToolsSeqMatrix::groupViewCount(top), 2);
-    CToolsSeqMatrix m;
+    EXPECT_EQ(ToolSequenceMatrix::groupViewCount(top), 2);
+    ToolSequenceMatrix m;
     ASSERT_EQ(m.build(top, 0), 0);
     EXPECT_EQ(m.rows(), 2);   // the third view is another group
     std::vector<OPE_LIST*> sequence;
@@ -103,7 +103,7 @@ TEST_F(ToolsSeqMatrix, LeftOutHolesAndEmptyGroups) {
     out->excluded = 1;
     kept->selected = 1;
     (void)unselected;
-    CToolsSeqMatrix m;
+    ToolSequenceMatrix m;
     ASSERT_EQ(m.build(v, 0), 0);
     EXPECT_EQ(m.rows(), 2);
     ASSERT_EQ(m.build(v, 1), 0);
@@ -112,7 +112,7 @@ TEST_F(ToolsSeqMatrix, LeftOutHolesAndEmptyGroups) {
     EXPECT_EQ(m.operationAt(0, 99), nullptr);
     EXPECT_EQ(m.holeAt(5), nullptr);
 
-    CToolsSeqMatrix empty;
+    ToolSequenceMatrix empty;
     ASSERT_EQ(empty.build(tree.view(3), 0), 0);
     empty.alignColumns(nullptr, "");
     std::vector<OPE_LIST*> sequence{nullptr};
@@ -136,7 +136,7 @@ TEST_F(ToolsSeqMatrix, RowsGrowRatherThanDropOperations) {
             longest = std::max(longest, types.size());
             holes.push_back(t.hole(v, types));
         }
-        CToolsSeqMatrix m;
+        ToolSequenceMatrix m;
         ASSERT_EQ(m.build(v, 0), 0);
         m.alignColumns(nullptr, "");
         int total = 0;
@@ -186,14 +186,14 @@ TEST_F(ToolsSeqMatrix, ToolsLogOfMatrixAndSequence) {
 
     std::FILE* log = std::tmpfile();
     ASSERT_NE(log, nullptr);
-    CToolsSeqMatrix m;
+    ToolSequenceMatrix m;
     ASSERT_EQ(m.build(v, 0), 0);
     m.alignColumns(log, "");
     m.print(log, "Test Arrange ToolsSeqMatrix");
     std::vector<OPE_LIST*> sequence;
     m.toSequence(sequence, 0);
     g_toolsLog = log;
-    CToolsLayout::printRenumberedSequence(sequence, tools);
+    printRenumberedSequence(sequence, tools);
     g_toolsLog = nullptr;
     const std::string text = logText(log);
     std::fclose(log);
