@@ -109,7 +109,7 @@ void loadToolMaterials() {
 }
 
 void checkSharedLibrary() {
-    CSharedData shared(g_globals->sharedDir);
+    const std::unique_ptr<CSharedData> shared = makeSharedData(g_globals->sharedDir);
     std::vector<std::string> subFolders;
     const int found = listSubFolders(g_globals->sharedFormsDir, g_globals->libraryName, &subFolders);
     if (found < 0) {
@@ -125,7 +125,7 @@ void checkSharedLibrary() {
             g_globals->libraryName = dlg.library;
             buildFormsFolders();
         } else if (listSubFolders(g_globals->sharedFormsDir, g_globals->libraryName, nullptr) < 0) {
-            showOkMessage(fillText(shared.texts().getMessage(111), {g_globals->sharedFormsDir}));
+            showOkMessage(fillText(shared->texts().getMessage(111), {g_globals->sharedFormsDir}));
             g_globals->sharedDataOn = 0;
             writeSettings(0);
         }
@@ -216,7 +216,7 @@ void endWorkCycle() {
     saveAllRecords(g_records->viewsTree);
     freeCycleRecords();
     if (g_globals->sharedDataOn && g_globals->sharedAccessMode == 1) {
-        CSharedData(g_globals->sharedDir).runningFlag(1);
+        makeSharedData(g_globals->sharedDir)->runningFlag(1);
         g_sharedWatcher.stop = 1;
         plat::sleepMs(250);
         // The watcher sees the stop byte within one poll; the join makes sure it has ended.
