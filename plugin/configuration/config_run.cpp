@@ -211,7 +211,7 @@ int runConfigProcess(std::int16_t preset) {
     copyTablesFromSharedData();
     if (preset == 122) {
         markSolids(false);
-        setFormsLevelVisible(false);
+        setFormsLevelVisible(g_globals->settings.formsLevel, g_globals->settings.formsLevelShowMode, false);
         rebuild_graphics();
     }
     return result;

@@ -176,7 +176,7 @@ void deleteLastGroup() {
 void performResumeAction() {
     switch (g_resumeAction) {
     case 1:
-        restoreFormsLevelVisible();
+        restoreFormsLevelVisible(g_globals->settings.formsLevel);
         deleteLastGroup();
         rebuild_graphics();
         postAfterWait(105);
@@ -192,7 +192,7 @@ void performResumeAction() {
         postAfterWait(105);
         break;
     case 4:
-        restoreFormsLevelVisible();
+        restoreFormsLevelVisible(g_globals->settings.formsLevel);
         deleteLastGroup();
         rebuild_graphics();
         g_processPreset = 915;
@@ -204,7 +204,7 @@ void performResumeAction() {
         postAfterWait(105);
         break;
     case 21:
-        restoreFormsLevelVisible();
+        restoreFormsLevelVisible(g_globals->settings.formsLevel);
         postAfterWait(105);
         break;
     default:
