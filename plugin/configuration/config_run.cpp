@@ -145,7 +145,7 @@ void runEditorPass(CConfigProcess& dlg) {
         if (index >= 0 && index < dlg.operationCount) dlg.currentOperation = &dlg.operations[static_cast<std::size_t>(index)];
     }
     deletePreviewEntities();
-    restoreGraphicsState();
+    restoreGraphicsState(g_globals->settings.featuresLevel);
     rebuild_graphics();
 }
 

@@ -190,7 +190,7 @@ int undoGroupOperations(std::uint32_t groupId) {
 int cancelGroupOperations(std::uint32_t groupId) {
     deleteGroup(groupId);
     deletePreviewEntities();
-    restoreGraphicsState();
+    restoreGraphicsState(g_globals->settings.featuresLevel);
     return 0;
 }
 

@@ -136,7 +136,7 @@ void CFeatMgrFilter::rewriteHoleEntities() {
         for (int i = 0; i < entCount(c); ++i) (void)moveEnt(c.ents[i], c.ents[i].level, c.ents[i].colour);
     });
     for (FEATURE_MARK* mark : listedMarks(g_records->featureMarks)) moveMarkEnts(*mark, mark->level, true, false);
-    restoreGraphicsState();
+    restoreGraphicsState(g_globals->settings.featuresLevel);
     rebuild_graphics();
 }
 
