@@ -334,7 +334,7 @@ void pluginMain() {
 
     if (g.sharedDataOn) checkSharedLibrary();
     startWatcherIfNeeded();
-    convertOldViewsList();
+    convertOldViewsList(g_globals->settings.featuresLevel);
 
     CResourceSwitch resources(g_pluginInstance);
     if (!g_pluginStarted) createModelessWindows();
