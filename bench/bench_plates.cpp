@@ -76,7 +76,7 @@ std::string openPlate(int holes) {
     if (openHoles == holes) return "";
     startPlugin();
     if (std::string error = openPlatePart(holes); !error.empty()) return error;
-    (void)solidsToEntities();
+    (void)solidsToEntities(g_globals->settings.featuresLevelCopy);
     openHoles = holes;
     return "";
 }
@@ -86,7 +86,7 @@ std::string openStepPart(const std::string& title) {
     openHoles = 0;
     const std::string error = host::openStepAsPart(examplesFolder() + "/" + title + ".step");
     if (!error.empty()) return error;
-    (void)solidsToEntities();
+    (void)solidsToEntities(g_globals->settings.featuresLevelCopy);
     return "";
 }
 

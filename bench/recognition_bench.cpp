@@ -167,7 +167,7 @@ void BM_WholeRun(benchmark::State& state) {
                 ++heads;
                 withOperations += p->opeList != nullptr;
             }
-        (void)solidsToEntities();   // the next run starts from the part's surfaces again
+        (void)solidsToEntities(g_globals->settings.featuresLevelCopy);   // the next run starts from the part's surfaces again
         state.ResumeTiming();
     }
     // The parts, each the least of three tries.

@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (!in.empty()) {
         const char* name = fuzz::kCycleRecords[in.u8() % fuzz::kCycleRecordCount];
         const std::vector<std::uint8_t> payload = in.bytes(in.u32() % (1u << 20));
-        writePartRecord(fuzz::recordHeader(name, payload.size()), payload);
+        writePartRecord(g_globals->settings.featuresLevel, fuzz::recordHeader(name, payload.size()), payload);
     }
     VIEW_LIST* tree = nullptr;
     loadAllRecords(&tree);

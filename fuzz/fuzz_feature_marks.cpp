@@ -47,8 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto dropOrigin = static_cast<std::int16_t>(in.u8() % 3);
     const std::vector<std::uint8_t> table = in.bytes(in.u32() % (1u << 16));
     const std::vector<std::uint8_t> images = in.rest();
-    writePartRecord(fuzz::recordHeader("DFTTd05", table.size()), table);
-    writePartRecord(fuzz::recordHeader("DFTUd05", images.size()), images);
+    writePartRecord(g_globals->settings.featuresLevel, fuzz::recordHeader("DFTTd05", table.size()), table);
+    writePartRecord(g_globals->settings.featuresLevel, fuzz::recordHeader("DFTUd05", images.size()), images);
     VIEW_LIST* tree = nullptr;
     loadAllRecords(&tree);
     if (tree != g_records->viewsTree) freeViewsTree(tree);

@@ -7,7 +7,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::installPlugin();
     host::newPart();
-    writePartRecord(fuzz::recordHeader("DGPDd01", size), std::vector<std::uint8_t>(data, data + size));
+    writePartRecord(g_globals->settings.featuresLevel, fuzz::recordHeader("DGPDd01", size), std::vector<std::uint8_t>(data, data + size));
     readSettingsRecord();
     plat::driver().reset();
     return 0;

@@ -2,14 +2,14 @@
 // state block, the rest is the file; each is read back as a station reads it.
 #include "fuzz_support.h"
 #include "platform/sys/paths.h"
-#include "plugin/services/settings.h"
+#include "plugin/settings/shared_data.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string dir = fuzz::installPlugin();
     if (size == 0) return 0;
     const std::string bytes(reinterpret_cast<const char*>(data + 1), size - 1);
     g_globals->formsDir = dir;
-    CSharedData shared(dir);
+    CSharedFolder shared(dir);
     switch (data[0] % 3) {
     case 0: {
         if (!plat::writeFile(plat::joinPath(dir, "Shared.Dat"), bytes)) return 0;

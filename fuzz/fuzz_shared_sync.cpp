@@ -8,7 +8,7 @@
 
 #include "fuzz_support.h"
 #include "platform/sys/paths.h"
-#include "plugin/services/settings.h"
+#include "plugin/settings/shared_data.h"
 
 namespace {
 
@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     g_globals->formsDir = local;
     g_globals->sharedDataOn = 1;
     fuzz::Input in(data, size);
-    CSharedData sync(shared);
+    CSharedFolder sync(shared);
     switch (in.u8() % 3) {
     case 0: {
         const std::vector<std::uint8_t> flag = in.rest();

@@ -14,8 +14,6 @@ namespace {
 constexpr std::uint32_t kAllKinds =
     kEntPoint | kEntLine | kEntArc | kEntSpline | kEntNote | kEntDrafting | kEntSurface | kEntSolid;
 
-std::int32_t featuresLevel() { return g_globals->settings.featuresLevelCopy; }
-
 template <class Visit>
 void walk(bool raw, short sel, std::uint32_t mask, Visit visit) {
     db_ptr p = db_start();
@@ -86,20 +84,17 @@ void toFrame(const double m[3][3], const double in[3], double out[3]) {
 
 // ---- the features level ------------------------------------------------------------------------------
 
-void deleteWorkLevelEnts() {
-    const std::int32_t level = featuresLevel();
+void deleteWorkLevelEnts(std::int32_t level) {
     set_level_visible(level, 1);
     deleteLevelEntities(level, [](const LEVEL_ENTITY&) { return false; });
 }
 
-void deleteVisibleWorkLevelEnts() {
-    const std::int32_t level = featuresLevel();
+void deleteVisibleWorkLevelEnts(std::int32_t level) {
     if (!is_level_visible(level)) return;
     deleteLevelEntities(level, [](const LEVEL_ENTITY&) { return false; });
 }
 
-int blankWorkLevelEnts() {
-    const std::int32_t level = featuresLevel();
+int blankWorkLevelEnts(std::int32_t level) {
     int count = 0;
     walk(false, 1, kAllKinds, [&](const ent& e) {
         if (e.level == level && setEntBlank(e, true)) ++count;
@@ -107,8 +102,7 @@ int blankWorkLevelEnts() {
     return count;
 }
 
-int unblankWorkLevelEnts() {
-    const std::int32_t level = featuresLevel();
+int unblankWorkLevelEnts(std::int32_t level) {
     int count = 0;
     walk(true, kSelPicked, kAllKinds, [&](const ent& e) {
         if (e.level != level || e.owner != 0) return;
@@ -118,8 +112,7 @@ int unblankWorkLevelEnts() {
     return count;
 }
 
-void deleteWorkLevelEntsExcept(const std::vector<std::uint32_t>& keptIds) {
-    const std::int32_t level = featuresLevel();
+void deleteWorkLevelEntsExcept(std::int32_t level, const std::vector<std::uint32_t>& keptIds) {
     set_level_visible(level, 1);
     deleteLevelEntities(level, [&](const LEVEL_ENTITY& e) {
         return std::binary_search(keptIds.begin(), keptIds.end(), e.id);
@@ -137,10 +130,9 @@ bool setEntBlank(const ent& original, bool blank) {
 
 // ---- solids --------------------------------------------------------------------------------------------
 
-std::int32_t solidsToEntities() {
+std::int32_t solidsToEntities(std::int32_t level) {
     PLUGIN_GLOBALS& g = *g_globals;
-    const std::int32_t level = featuresLevel();
-    deleteWorkLevelEnts();
+    deleteWorkLevelEnts(level);
     set_level_visible(level, 0);
 
     // The solid hidden by the last conversion shows again, so that it is converted with the others. A

@@ -10,22 +10,24 @@
 #include "host/api.h"
 
 
+// The features level is `level` here and below (the settings' copy taken at load).
+
 // Converts every shown, not excluded solid into surfaces on the features level after deleting what that
 // level held; the last solid converted is hidden and remembered (PLUGIN_GLOBALS::markerEntry, markerId)
 // and the solid remembered before is shown again. Returns the level of the last solid converted, 0 when
 // none was.
-std::int32_t solidsToEntities();
+std::int32_t solidsToEntities(std::int32_t level);
 
 // Shows the features level, deletes every entity on it (hidden ones too) and repaints.
-void deleteWorkLevelEnts();
+void deleteWorkLevelEnts(std::int32_t level);
 // The same while the features level is visible; nothing when it is hidden.
-void deleteVisibleWorkLevelEnts();
+void deleteVisibleWorkLevelEnts(std::int32_t level);
 // Hides every shown entity of the features level while that level is visible; returns how many.
-int blankWorkLevelEnts();
+int blankWorkLevelEnts(std::int32_t level);
 // Shows again every picked entity of the features level; returns how many were picked.
-int unblankWorkLevelEnts();
+int unblankWorkLevelEnts(std::int32_t level);
 // Shows the features level and deletes its entities but those whose ids are in `keptIds` (sorted); repaints.
-void deleteWorkLevelEntsExcept(const std::vector<std::uint32_t>& keptIds);
+void deleteWorkLevelEntsExcept(std::int32_t level, const std::vector<std::uint32_t>& keptIds);
 // Hides (shows) the entity by its selection word's blank bit; false when the host refuses the rewrite.
 bool setEntBlank(const ent& entity, bool blank);
 

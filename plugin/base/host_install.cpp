@@ -115,16 +115,14 @@ bool formsLevelWanted(int mode, bool remember) {
 
 }  // namespace
 
-void setFormsLevelVisible(bool remember) {
-    const PRM_SETTINGS& s = g_globals->settings;
-    const bool visible = is_level_visible(s.formsLevel) != 0;
+void setFormsLevelVisible(std::int32_t level, int showMode, bool remember) {
+    const bool visible = is_level_visible(level) != 0;
     if (remember) g_formsLevelWasVisible = visible ? 1 : 0;
-    const bool wanted = formsLevelWanted(s.formsLevelShowMode, remember);
-    if (visible != wanted) set_level_visible(s.formsLevel, wanted ? 1 : 0);
+    const bool wanted = formsLevelWanted(showMode, remember);
+    if (visible != wanted) set_level_visible(level, wanted ? 1 : 0);
 }
 
-void restoreFormsLevelVisible() {
-    const std::int32_t level = g_globals->settings.formsLevel;
+void restoreFormsLevelVisible(std::int32_t level) {
     const bool was = g_formsLevelWasVisible != 0;
     if ((is_level_visible(level) != 0) != was) set_level_visible(level, was ? 1 : 0);
 }

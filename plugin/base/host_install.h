@@ -15,10 +15,11 @@ int hostInstallDir(const std::string& hostDir, int* major, std::string* keyPath)
 // The MR level 0-2 of the release whose date lies within 5 days of the executable's last-write time, or -1.
 int hostVersionFromExe(const std::string& hostDir, int* major);
 
-// By settings "Levels" 4 (the level) and 5 (0 hidden, 1 shown, 2 shown only when remember is true; any
-// other value counts as 2). With remember, the current visibility is kept for restoreFormsLevelVisible.
-void setFormsLevelVisible(bool remember);
-void restoreFormsLevelVisible();
+// The forms level (settings "Levels" 4) by its show mode ("Levels" 5: 0 hidden, 1 shown, 2 shown only when
+// remember is true; any other value counts as 2). With remember, the current visibility is kept for
+// restoreFormsLevelVisible.
+void setFormsLevelVisible(std::int32_t level, int showMode, bool remember);
+void restoreFormsLevelVisible(std::int32_t level);
 
 // "<short date> <24-hour time without seconds>".
 std::string formatDateTime(std::int64_t time);

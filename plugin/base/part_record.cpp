@@ -34,8 +34,7 @@ void forEachNote(Visit visit) {
 constexpr std::size_t kPiece = std::size_t{1} << 20;
 
 // The note made, stored out of sight on the features level, and every other record of its tag removed.
-void storeRecordNote(std::string_view header, ent& note) {
-    const std::int32_t level = g_globals->settings.featuresLevel;
+void storeRecordNote(std::int32_t level, std::string_view header, ent& note) {
     set_level_visible(level, 0);
     db_ptr stored = 0;
     char ok = 0;
@@ -57,19 +56,20 @@ void storeRecordNote(std::string_view header, ent& note) {
 
 }  // namespace
 
-int writePartRecord(std::string_view header, std::vector<std::uint8_t> payload) {
+int writePartRecord(std::int32_t level, std::string_view header, std::vector<std::uint8_t> payload) {
     if (payload.size() > kPiece)
-        return writePartRecordWritten(header, payload.size(), [&payload](ByteWriter& out) {
+        return writePartRecordWritten(level, header, payload.size(), [&payload](ByteWriter& out) {
             for (std::size_t at = 0; at < payload.size(); at += kPiece)
                 out.putBytes(payload.data() + at, std::min(kPiece, payload.size() - at));
         });
     ent note{};
     if (calc_note_taking(&note, 1, p_3d{0, 0, 0}, encodeRecordText(header, payload)) == 0) return 1;
-    storeRecordNote(header, note);
+    storeRecordNote(level, header, note);
     return 0;
 }
 
-int writePartRecordWritten(std::string_view header, std::size_t size, const std::function<void(ByteWriter&)>& write) {
+int writePartRecordWritten(std::int32_t level, std::string_view header, std::size_t size,
+                           const std::function<void(ByteWriter&)>& write) {
     ent note{};
     const int made = calc_note_written(&note, 1, p_3d{0, 0, 0}, [&](const NOTE_PIECE& put) {
         put(encodeRecordText(header, {}));
@@ -85,7 +85,7 @@ int writePartRecordWritten(std::string_view header, std::size_t size, const std:
         return out.size() == size;
     });
     if (made == 0) return 1;
-    storeRecordNote(header, note);
+    storeRecordNote(level, header, note);
     return 0;
 }
 

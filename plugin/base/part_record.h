@@ -33,11 +33,13 @@ struct FOUND_RECORD {
 
 // Stores the record and then removes every other record of the same tag, any version: a failed store
 // keeps the old record. Returns 0; 1 when the host could not make the record's note (the old one stays).
-// A large record's text goes to the host in pieces, never whole.
-int writePartRecord(std::string_view header, std::vector<std::uint8_t> payload);
+// A large record's text goes to the host in pieces, never whole. The note goes on `level`, the features
+// level.
+int writePartRecord(std::int32_t level, std::string_view header, std::vector<std::uint8_t> payload);
 // writePartRecord with the payload written by `write` as it is made, never held whole: `size` is its byte
 // count, as `header` says. A payload of another size is not stored (1; the old record stays).
-int writePartRecordWritten(std::string_view header, std::size_t size, const std::function<void(ByteWriter&)>& write);
+int writePartRecordWritten(std::int32_t level, std::string_view header, std::size_t size,
+                           const std::function<void(ByteWriter&)>& write);
 // The payload of the first record of this tag and version; its byte count, 0 when there is none (the
 // payload is then left as it was).
 long readPartRecord(std::string_view tagAndVersion, std::vector<std::uint8_t>& payload);

@@ -458,7 +458,7 @@ std::mutex g_settingsFilesMutex;
 int writeSettings(std::int16_t fileOnly) {
     PLUGIN_GLOBALS& g = *g_globals;
     if (!fileOnly) {
-        writeSettingsRecord();
+        writeSettingsRecord(g.settings.featuresLevel);
         if (g.settings.readWriteMode == 1) return 0;
     }
     std::lock_guard lock(g_settingsFilesMutex);

@@ -99,7 +99,8 @@ int setDefaultSettings(std::int16_t keepPaths);
 int readSettings();
 int writeSettings(std::int16_t fileOnly);
 int readSettingsRecord();
-int writeSettingsRecord();
+// The settings record goes on `featuresLevel`.
+int writeSettingsRecord(std::int32_t featuresLevel);
 // The oversize the engine uses: "ProcessMach" 19 while bigger tools are allowed (20), else 0.
 void updateEffectiveOversize(PRM_SETTINGS& s);
 

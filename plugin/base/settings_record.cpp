@@ -17,7 +17,7 @@ bool isStationItem(const SETTING_ITEM& it) { return it.section == 1 || (it.secti
 
 }  // namespace
 
-int writeSettingsRecord() {
+int writeSettingsRecord(std::int32_t featuresLevel) {
     CStoreParams store;
     store.init(kRecordName);
     for (const SETTING_ITEM& it : settingsItems()) {
@@ -41,7 +41,7 @@ int writeSettingsRecord() {
             break;
         }
     }
-    store.save(g_globals->isMetric() ? 1 : 2);
+    store.save(g_globals->isMetric() ? 1 : 2, featuresLevel);
     store.clear();
     return 0;
 }

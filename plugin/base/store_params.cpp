@@ -180,12 +180,12 @@ bool CStoreParams::decode(const std::vector<std::uint8_t>& payload, std::uint16_
     return true;
 }
 
-int CStoreParams::save(std::uint16_t unitCode) {
+int CStoreParams::save(std::uint16_t unitCode, std::int32_t featuresLevel) {
     if (unitCode != 0) unitCode_ = unitCode;
     const std::vector<std::uint8_t> payload = encode(plat::nowSeconds());
     char header[64];
     std::snprintf(header, sizeof header, "%s%09li", recordName_.c_str(), static_cast<long>(payload.size()));
-    writePartRecord(header, payload);
+    writePartRecord(featuresLevel, header, payload);
     return 0;
 }
 

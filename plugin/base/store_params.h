@@ -40,7 +40,7 @@ public:
     int getString(int section, int key, std::string& out, std::string_view defaultValue) const;
 
     // Builds the payload and writes it as the record; a non-zero unit code replaces the store's first.
-    int save(std::uint16_t unitCode);
+    int save(std::uint16_t unitCode, std::int32_t featuresLevel);
     // Reads and decodes the record; a missing or short record leaves the store as it was.
     int load(std::uint16_t* unitCode = nullptr, std::int16_t* storedValue = nullptr);
 

@@ -344,8 +344,7 @@ void showView(int view) {
 
 // Two points a window height apart in the top view, fitted, make the window show the saved centre and
 // height again (fit fills 0.9525 of the height); they go again at once.
-void refitToSavedWindow(const GRAPHICS_STATE& s) {
-    const std::int32_t level = g_globals.constructed() ? g_globals->settings.featuresLevel : main_level;
+void refitToSavedWindow(const GRAPHICS_STATE& s, std::int32_t level) {
     const double half = 0.9525 * s.height / 2;
     db_ptr points[2] = {0, 0};
     const double ys[2] = {s.centerY + half, s.centerY - half};
@@ -366,10 +365,10 @@ void refitToSavedWindow(const GRAPHICS_STATE& s) {
 
 }  // namespace
 
-void restoreGraphicsState() {
+void restoreGraphicsState(std::int32_t featuresLevel) {
     GRAPHICS_STATE& s = g_graphicsState;
     showView(1);
-    refitToSavedWindow(s);
+    refitToSavedWindow(s, featuresLevel);
     for (std::int32_t level : s.visibleLevels) set_level_visible(level, 1);
     s.visibleLevels.clear();
     mask_level = s.maskLevel;

@@ -77,7 +77,8 @@ bool hostTakesNewerToolLibrary(int major, int mr);
 // Kept between one saveGraphicsState and the next restoreGraphicsState (a configuration run, the features
 // manager's level display): the window's centre and height, the graphics and construction views, the mask
 // and main levels, the job set-up's stock display flag and, when hideLevels is given, the visible levels,
-// which are hidden then and shown again by the restore.
+// which are hidden then and shown again by the restore. The restore's framing points go on the features
+// level and away again.
 struct GRAPHICS_STATE {
     double centerX = 0, centerY = 0, height = 0;
     std::vector<std::int32_t> visibleLevels;
@@ -87,7 +88,7 @@ struct GRAPHICS_STATE {
 };
 extern GRAPHICS_STATE g_graphicsState;
 void saveGraphicsState(bool hideLevels);
-void restoreGraphicsState();
+void restoreGraphicsState(std::int32_t featuresLevel);
 
 // ---- host texts ----------------------------------------------------------------------------------------
 // "msg": the line of that UI-text section (read afresh, with messages); "deftool" 116-121 and

@@ -131,9 +131,9 @@ int COnlySelViewsList::readFromPart() {
     return count();
 }
 
-int COnlySelViewsList::writeToPart() const {
+int COnlySelViewsList::writeToPart(std::int32_t featuresLevel) const {
     const std::vector<std::uint8_t> payload = encode();
-    writePartRecord(header(prefix_ + version_, payload.size()), payload);
+    writePartRecord(featuresLevel, header(prefix_ + version_, payload.size()), payload);
     return 0;
 }
 
@@ -245,14 +245,14 @@ int COnlySelViewsListEx::readFromPart() {
     return decode(payload);
 }
 
-void COnlySelViewsListEx::writeToPart() const {
+void COnlySelViewsListEx::writeToPart(std::int32_t featuresLevel) const {
     const std::vector<std::uint8_t> payload = encode();
-    writePartRecord(header(recordName_, payload.size()), payload);
+    writePartRecord(featuresLevel, header(recordName_, payload.size()), payload);
 }
 
 // ---- conversion and snapshot ------------------------------------------------------------------------------
 
-void convertOldViewsList() {
+void convertOldViewsList(std::int32_t featuresLevel) {
     COnlySelViewsList& old = g_globals->oldViewsList;
     COnlySelViewsListEx list;
     if (list.readFromPart() >= 1 || old.count() == 0) return;
@@ -268,9 +268,9 @@ void convertOldViewsList() {
         }
         list.setItem(i, item);
     }
-    list.writeToPart();
+    list.writeToPart(featuresLevel);
     old.clear();
-    old.writeToPart();
+    old.writeToPart(featuresLevel);
 }
 
 void takeViewsSnapshot() {

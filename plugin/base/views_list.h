@@ -30,7 +30,7 @@ public:
     std::string getItem(int index, std::uint16_t* viewNumber, std::uint16_t* viewKey, double matrix[3][3]) const;
     void copyFrom(const COnlySelViewsList& other);
     int readFromPart();
-    int writeToPart() const;
+    int writeToPart(std::int32_t featuresLevel) const;
 
     std::int16_t count() const { return static_cast<std::int16_t>(items_.size()); }
     const std::vector<SEL_VIEW_ITEM>& items() const { return items_; }
@@ -78,7 +78,7 @@ public:
     int fillFromNamedViews();
     int syncWithNamedViews();
     int readFromPart();
-    void writeToPart() const;
+    void writeToPart(std::int32_t featuresLevel) const;
 
     std::vector<std::uint8_t> encode() const;
     int decode(const std::vector<std::uint8_t>& payload);   // the stored count; 0 for a malformed payload
@@ -88,7 +88,8 @@ private:
     std::vector<ONLY_SEL_VIEWS_ITEM> items_;
 };
 
-// Converts an old "DOSV" choice into "OSVSd01" when the part has no usable "OSVSd01" record.
-void convertOldViewsList();
+// Converts an old "DOSV" choice into "OSVSd01" when the part has no usable "OSVSd01" record; both records
+// are written on `featuresLevel`.
+void convertOldViewsList(std::int32_t featuresLevel);
 // The "DOSW" snapshot: the selected views of the list in force, with their display texts.
 void takeViewsSnapshot();

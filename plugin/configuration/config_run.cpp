@@ -145,7 +145,7 @@ void runEditorPass(CConfigProcess& dlg) {
         if (index >= 0 && index < dlg.operationCount) dlg.currentOperation = &dlg.operations[static_cast<std::size_t>(index)];
     }
     deletePreviewEntities();
-    restoreGraphicsState();
+    restoreGraphicsState(g_globals->settings.featuresLevel);
     rebuild_graphics();
 }
 
@@ -211,7 +211,7 @@ int runConfigProcess(std::int16_t preset) {
     copyTablesFromSharedData();
     if (preset == 122) {
         markSolids(false);
-        setFormsLevelVisible(false);
+        setFormsLevelVisible(g_globals->settings.formsLevel, g_globals->settings.formsLevelShowMode, false);
         rebuild_graphics();
     }
     return result;

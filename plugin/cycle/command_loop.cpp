@@ -82,6 +82,12 @@ void copyFeaturesManagerToSettings() {
     std::copy(std::begin(f.reamTables), std::end(f.reamTables), s.reamClassTables.begin());
 }
 
+// The forms level as the settings show it (remembering first when asked).
+void showFormsLevel(bool remember) {
+    const PRM_SETTINGS& s = g_globals->settings;
+    setFormsLevelVisible(s.formsLevel, s.formsLevelShowMode, remember);
+}
+
 bool tablesReady() {
     if (copyTablesToSharedData() < 0) return false;
     return checkTablesLibrary(1) == 0;
@@ -109,7 +115,7 @@ void runParameters(LOOP_STATE& loop) {
     }
     if (!tablesReady()) return;
     giveCloseBack();
-    setFormsLevelVisible(false);
+    showFormsLevel(false);
     writeSettings(0);
     readSettings();
 }
@@ -163,28 +169,28 @@ bool actOnProcessResult(LOOP_STATE& loop, std::int16_t result, bool execute) {
         loop.keep = 1;
         return false;
     case 108: case 109: case 111:
-        setFormsLevelVisible(true);
+        showFormsLevel(true);
         handOver(1);
         loop.keep = 1;
         return true;
     case 1012:
-        setFormsLevelVisible(true);
+        showFormsLevel(true);
         handOver(21);
         loop.keep = 0;
         return true;
     case 1013:
-        if (execute) setFormsLevelVisible(true);
+        if (execute) showFormsLevel(true);
         handOver(3);
         loop.keep = execute ? 0 : 1;
         return true;
     case 1014:
     case 1015:
-        setFormsLevelVisible(true);
+        showFormsLevel(true);
         handOver(11);
         loop.keep = 1;
         return result == 1014;
     case 915:
-        setFormsLevelVisible(true);
+        showFormsLevel(true);
         handOver(4);
         loop.keep = 1;
         return false;

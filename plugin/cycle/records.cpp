@@ -172,7 +172,8 @@ void writeStream(VIEW_LIST* tree) {
     table.reserve(size.entries);
     // The stream goes to the part as it is written: it is the size of the tree itself.
     const std::string streamHeader = header("DRLUd66", size.bytes);
-    const int failed = writePartRecordWritten(streamHeader, size.bytes, [&](ByteWriter& out) {
+    const std::int32_t level = g_globals->settings.featuresLevel;
+    const int failed = writePartRecordWritten(level, streamHeader, size.bytes, [&](ByteWriter& out) {
         auto image = [&](RECORD_KIND kind, const void* identity, auto&& write) {
             RECORD_ENTRY entry;
             entry.kind = kind;
@@ -246,7 +247,7 @@ void writeStream(VIEW_LIST* tree) {
     if (failed != 0) return;   // the old stream and its table stay, together
 
     const std::vector<std::uint8_t> tableBytes = encodeRecordTable(table);
-    writePartRecord(header("DRLTd66", tableBytes.size()), tableBytes);
+    writePartRecord(g_globals->settings.featuresLevel, header("DRLTd66", tableBytes.size()), tableBytes);
 }
 
 void writeFeatureMarks() {
@@ -266,15 +267,15 @@ void writeFeatureMarks() {
         images.insert(images.end(), image.begin(), image.end());
         table.push_back(entry);
     }
-    writePartRecord(header("DFTUd05", images.size()), images);
+    writePartRecord(g_globals->settings.featuresLevel, header("DFTUd05", images.size()), images);
     const std::vector<std::uint8_t> tableBytes = encodeRecordTable(table);
-    writePartRecord(header("DFTTd05", tableBytes.size()), tableBytes);
+    writePartRecord(g_globals->settings.featuresLevel, header("DFTTd05", tableBytes.size()), tableBytes);
 }
 
 void writeRevision() {
     std::vector<std::uint8_t> payload;
     ByteWriter(payload).put<std::uint32_t>(kDataRevision);
-    writePartRecord(header("DREVddd", payload.size()), payload);
+    writePartRecord(g_globals->settings.featuresLevel, header("DREVddd", payload.size()), payload);
 }
 
 void writeTools() {
@@ -284,7 +285,7 @@ void writeTools() {
     const LIST_HEAD head{static_cast<std::uint32_t>(g_toolsArray->size()), kTpToolSize};
     listHeadFields(io, head);
     for (const tp_tool& tool : *g_toolsArray) out.putBytes(tpToolImage(tool).data(), kTpToolSize);
-    writePartRecord(header("TLSTd05", payload.size()), payload);
+    writePartRecord(g_globals->settings.featuresLevel, header("TLSTd05", payload.size()), payload);
 }
 
 void writeToolSequence(VIEW_LIST* tree) {
@@ -304,7 +305,7 @@ void writeToolSequence(VIEW_LIST* tree) {
         entry.opes.shrink_to_fit();
         entry.view = nullptr;
     }
-    writePartRecord(header("TSEQd05", payload.size()), payload);
+    writePartRecord(g_globals->settings.featuresLevel, header("TSEQd05", payload.size()), payload);
 }
 
 void putFixedText(ByteWriter& out, const char* text, std::size_t capacity, std::size_t field) {
@@ -402,7 +403,7 @@ void writeRunBlock() {
     ByteWriter out(payload);
     RUN_BLOCK_OUT io{out};
     runBlockFields(io);
-    writePartRecord(header("DRLPp01", payload.size()), payload);
+    writePartRecord(g_globals->settings.featuresLevel, header("DRLPp01", payload.size()), payload);
     g_records->runBytes.clear();
     g_records->runBytes.shrink_to_fit();
     g_records->runWords.clear();
@@ -998,8 +999,8 @@ int saveAllRecords(VIEW_LIST* tree) {
     }
     if (plan.runBlock) writeRunBlock();
     if (plan.viewLists) {
-        g_globals->oldViewsList.writeToPart();
-        g_globals->viewsSnapshot.writeToPart();
+        g_globals->oldViewsList.writeToPart(g_globals->settings.featuresLevel);
+        g_globals->viewsSnapshot.writeToPart(g_globals->settings.featuresLevel);
     }
     return 0;
 }

@@ -109,7 +109,7 @@ void loadToolMaterials() {
 }
 
 void checkSharedLibrary() {
-    CSharedData shared(g_globals->sharedDir);
+    const std::unique_ptr<CSharedData> shared = makeSharedData(g_globals->sharedDir);
     std::vector<std::string> subFolders;
     const int found = listSubFolders(g_globals->sharedFormsDir, g_globals->libraryName, &subFolders);
     if (found < 0) {
@@ -125,7 +125,7 @@ void checkSharedLibrary() {
             g_globals->libraryName = dlg.library;
             buildFormsFolders();
         } else if (listSubFolders(g_globals->sharedFormsDir, g_globals->libraryName, nullptr) < 0) {
-            showOkMessage(fillText(shared.texts().getMessage(111), {g_globals->sharedFormsDir}));
+            showOkMessage(fillText(shared->texts().getMessage(111), {g_globals->sharedFormsDir}));
             g_globals->sharedDataOn = 0;
             writeSettings(0);
         }
@@ -176,7 +176,7 @@ void deleteLastGroup() {
 void performResumeAction() {
     switch (g_resumeAction) {
     case 1:
-        restoreFormsLevelVisible();
+        restoreFormsLevelVisible(g_globals->settings.formsLevel);
         deleteLastGroup();
         rebuild_graphics();
         postAfterWait(105);
@@ -192,7 +192,7 @@ void performResumeAction() {
         postAfterWait(105);
         break;
     case 4:
-        restoreFormsLevelVisible();
+        restoreFormsLevelVisible(g_globals->settings.formsLevel);
         deleteLastGroup();
         rebuild_graphics();
         g_processPreset = 915;
@@ -204,7 +204,7 @@ void performResumeAction() {
         postAfterWait(105);
         break;
     case 21:
-        restoreFormsLevelVisible();
+        restoreFormsLevelVisible(g_globals->settings.formsLevel);
         postAfterWait(105);
         break;
     default:
@@ -216,7 +216,7 @@ void endWorkCycle() {
     saveAllRecords(g_records->viewsTree);
     freeCycleRecords();
     if (g_globals->sharedDataOn && g_globals->sharedAccessMode == 1) {
-        CSharedData(g_globals->sharedDir).runningFlag(1);
+        makeSharedData(g_globals->sharedDir)->runningFlag(1);
         g_sharedWatcher.stop = 1;
         plat::sleepMs(250);
         // The watcher sees the stop byte within one poll; the join makes sure it has ended.
@@ -334,7 +334,7 @@ void pluginMain() {
 
     if (g.sharedDataOn) checkSharedLibrary();
     startWatcherIfNeeded();
-    convertOldViewsList();
+    convertOldViewsList(g_globals->settings.featuresLevel);
 
     CResourceSwitch resources(g_pluginInstance);
     if (!g_pluginStarted) createModelessWindows();

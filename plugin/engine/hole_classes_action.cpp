@@ -180,7 +180,8 @@ int actOnClasses(VIEW_LIST* tree, FORM_RUN& run) {
         }
     }
     // Every link and unlink of the stage goes through one index, so that no append walks a view's list.
-    CMoveIndex index;
+    const std::unique_ptr<CMoveIndex> moveIndex = makeMoveIndex();
+    CMoveIndex& index = *moveIndex;
     for (auto& [view, heads] : chains) {
         processLogLine("\n View %i\n", view->viewNumber);
         const bool notOpposite = isOppositeDirAllowed(run.allowed, view->matrix[2]) == 0;
@@ -255,7 +256,8 @@ int splitLongGaps(VIEW_LIST* tree, FORM_RUN& run) {
                 hole->descs && hole->descs[0].Through && hole->tableName[0])
                 heads.emplace_back(view, hole);
     }
-    CMoveIndex index;
+    const std::unique_ptr<CMoveIndex> moveIndex = makeMoveIndex();
+    CMoveIndex& index = *moveIndex;
     for (auto& [view, hole] : heads) {
         double gap = 0;
         CYL_LIST* above = segmentAboveLongestGap(*hole, &gap);
@@ -306,7 +308,8 @@ int splitFittedEnds(VIEW_LIST* tree, FORM_RUN& run) {
                 hole->descCount > 0 && hole->descs && (hole->endSplitMode == 1 || hole->endSplitMode == 2))
                 heads.emplace_back(view, hole);
     }
-    CMoveIndex index;
+    const std::unique_ptr<CMoveIndex> moveIndex = makeMoveIndex();
+    CMoveIndex& index = *moveIndex;
     for (auto& [view, hole] : heads) {
         POINT_LIST* other = movePointToOppView(tree, view, hole, &index);
         if (other == moveFailed()) return -1;
@@ -352,7 +355,8 @@ int limitDepths(VIEW_LIST* tree, FORM_RUN& run) {
     for (VIEW_LIST* view = tree; view; view = view->next)
         for (POINT_LIST* hole = view->firstPoint; hole; hole = hole->next)
             if (!hole->chainMember && !hole->depthChecked) heads.push_back(hole);
-    CMoveIndex index;
+    const std::unique_ptr<CMoveIndex> moveIndex = makeMoveIndex();
+    CMoveIndex& index = *moveIndex;
     for (POINT_LIST* hole : heads) {
         processLogLine("DivideIfMaxDeep\n");
         if (DivideIfMaxDeep(*hole, run.whyTexts, run.tables.data(), tableCount(run), run.drillIndex, run.allowed, &index) < 0)

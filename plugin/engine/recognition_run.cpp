@@ -111,7 +111,7 @@ std::int16_t runRecognition(std::uint32_t* /*processTreeFlags*/) {
     (void)boxTexts.load(g.uiTextFile, "ProgressBoxDlg", false);
     CProgressBox progress;
     progress.open("Forantix", boxTexts.getText(kStatusStart));
-    g.markerLevel = solidsToEntities();
+    g.markerLevel = solidsToEntities(g_globals->settings.featuresLevelCopy);
     if (progress.stepMessage(s.checkCollisions ? kStatusRecognizeChecked : kStatusRecognize) != 0) {
         g.createdViewIds.clear();
         return -1;

@@ -190,7 +190,7 @@ int undoGroupOperations(std::uint32_t groupId) {
 int cancelGroupOperations(std::uint32_t groupId) {
     deleteGroup(groupId);
     deletePreviewEntities();
-    restoreGraphicsState();
+    restoreGraphicsState(g_globals->settings.featuresLevel);
     return 0;
 }
 
@@ -262,7 +262,7 @@ void blankMarkerEnt() {
     PLUGIN_GLOBALS& g = *g_globals;
     if (g.markerLevel == 0 || !is_level_visible(g.markerLevel)) return;
     g_markerLevelWasVisible = true;
-    if (unblankWorkLevelEnts() > 0) {
+    if (unblankWorkLevelEnts(g_globals->settings.featuresLevelCopy) > 0) {
         ent marker{};
         if (get_ent_from_eptr(g.markerEntry, &marker) && (marker.sel & kSelBlank) == 0) {
             marker.sel |= kSelBlank;
@@ -282,5 +282,5 @@ void unblankMarkerEnt() {
         marker.sel &= static_cast<std::uint16_t>(~kSelBlank);
         rewrite_ent(&marker, 0);
     }
-    blankWorkLevelEnts();
+    blankWorkLevelEnts(g_globals->settings.featuresLevelCopy);
 }

@@ -260,7 +260,7 @@ int recognizeFeaturesCmd(FEATURE_MARK* head, CFeatMgrFilter* filter) {
     }
     (void)removeCoincidentMarks(head);
     if (filter->solidsConverted) {
-        (void)blankWorkLevelEnts();
+        (void)blankWorkLevelEnts(g_globals->settings.featuresLevelCopy);
         unblankMarkerEnt();
         rebuild_graphics();
     }

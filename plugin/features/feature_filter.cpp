@@ -81,7 +81,7 @@ int CFeatMgrFilter::recognizeWithDrillTable() {
             }
         });
     } else {
-        solidsConverted = static_cast<std::uint32_t>(solidsToEntities());
+        solidsConverted = static_cast<std::uint32_t>(solidsToEntities(g_globals->settings.featuresLevelCopy));
     }
     if (recognized) return 0;
 
@@ -117,7 +117,7 @@ int CFeatMgrFilter::recognizeWithDrillTable() {
     (void)holeStatistics(viewsTree, &wide, &narrow, &refused, &holes);
     if (!viewsTree || holes == 0) return 1;
     if (solidsConverted) {
-        (void)blankWorkLevelEnts();
+        (void)blankWorkLevelEnts(g_globals->settings.featuresLevelCopy);
         forEachCyl(viewsTree, [](VIEW_LIST&, POINT_LIST&, CYL_LIST& c) {
             for (int i = 0; i < entCount(c); ++i) {
                 ent e{};
@@ -136,7 +136,7 @@ void CFeatMgrFilter::rewriteHoleEntities() {
         for (int i = 0; i < entCount(c); ++i) (void)moveEnt(c.ents[i], c.ents[i].level, c.ents[i].colour);
     });
     for (FEATURE_MARK* mark : listedMarks(g_records->featureMarks)) moveMarkEnts(*mark, mark->level, true, false);
-    restoreGraphicsState();
+    restoreGraphicsState(g_globals->settings.featuresLevel);
     rebuild_graphics();
 }
 

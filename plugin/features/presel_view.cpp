@@ -515,7 +515,7 @@ int CDlgPreselView::scanPart() {
     PLUGIN_GLOBALS& g = *g_globals;
     freeOwnTree();
     built_ = 0;
-    solidsConverted_ = static_cast<std::uint32_t>(solidsToEntities());
+    solidsConverted_ = static_cast<std::uint32_t>(solidsToEntities(g_globals->settings.featuresLevelCopy));
     std::int32_t wide = 0, narrow = 0, refused = 0;
     int outcome = kRecognitionDone;
     const int savedMask = mask_level;

@@ -34,11 +34,11 @@ void forTreeEntities(const VIEW_LIST* tree, Visit visit) {
 
 }  // namespace
 
-void deleteUnusedWorkLevelEnts(const VIEW_LIST* tree) {
+void deleteUnusedWorkLevelEnts(const VIEW_LIST* tree, std::int32_t level) {
     std::vector<std::uint32_t> used;
     forTreeSlots(tree, [&](const CYL_ENT& slot) { used.push_back(static_cast<std::uint32_t>(slot.id)); });
     std::sort(used.begin(), used.end());
-    deleteWorkLevelEntsExcept(used);
+    deleteWorkLevelEntsExcept(level, used);
 }
 
 int unblankFeatureEnts(const VIEW_LIST* tree) {

@@ -208,7 +208,8 @@ FEATURE_MARK* mergeFeaturesWithHoles(VIEW_LIST* tree, FEATURE_MARK* marks, const
 
     std::vector<MATCH_ENTRY> entries;
     recordMatches(tree, marks, entries);
-    CMoveIndex index;
+    const std::unique_ptr<CMoveIndex> moveIndex = makeMoveIndex();
+    CMoveIndex& index = *moveIndex;
     for (const MATCH_ENTRY& e : entries) {
         if (e.count == 1) applySingle(e);
         else if (!applyPair(tree, e, index, allowed)) return marks;

@@ -123,7 +123,8 @@ int cylsRemovePockets(VIEW_LIST* tree) {
 
 int cylsSetEntry(VIEW_LIST* tree) {
     // One index for the stage keeps finding the opposite view and its last hole cheap on large parts.
-    CMoveIndex index;
+    const std::unique_ptr<CMoveIndex> moveIndex = makeMoveIndex();
+    CMoveIndex& index = *moveIndex;
     for (VIEW_LIST* view = tree; view; view = view->next) {
         if (view->passMark != 0) continue;
         for (POINT_LIST* point = view->firstPoint; point;) {

@@ -50,7 +50,8 @@ int splitReaming(VIEW_LIST* tree, const CTabColsDesc& table, const ALLOWED_VIEWS
     const KIND_RULE fitRule{fitMode, fitRatio, fitFullDepth};
     const KIND_RULE otherRule{otherMode, otherRatio, otherFullDepth};
     const double T = g_tolerances.tolT;
-    CMoveIndex index;
+    const std::unique_ptr<CMoveIndex> moveIndex = makeMoveIndex();
+    CMoveIndex& index = *moveIndex;
 
     for (VIEW_LIST* view = tree; view; view = view->next) {
         for (POINT_LIST* point = view->firstPoint; point; point = point->next) {

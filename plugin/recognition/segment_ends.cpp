@@ -8,6 +8,7 @@
 #include <cassert>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -23,7 +24,9 @@
 
 // ---- the index -----------------------------------------------------------------------------------------
 
-struct CMoveIndex::STATE {
+namespace {
+
+struct MOVE_INDEX_STATE {
     // What the index knows of one view's points. `count` is the view's pointCount when last seen: any
     // other value means the chain changed behind the index and is read again. The grid is made at the
     // first query, so that a stage that only links and unlinks never pays for it.
@@ -41,13 +44,16 @@ struct CMoveIndex::STATE {
     std::unordered_map<const VIEW_LIST*, VIEW_POINTS> points;
 };
 
-CMoveIndex::CMoveIndex() : m_state(std::make_unique<STATE>()) {}
-CMoveIndex::~CMoveIndex() = default;
-void CMoveIndex::forget(const VIEW_LIST* view) { m_state->points.erase(view); }
+// The only index there is: every CMoveIndex a move is given came from makeMoveIndex.
+class CMoveIndexImpl final : public CMoveIndex {
+public:
+    void forget(const VIEW_LIST* view) override { state.points.erase(view); }
+    MOVE_INDEX_STATE state;
+};
 
-namespace {
+MOVE_INDEX_STATE& stateOf(CMoveIndex* index) { return static_cast<CMoveIndexImpl*>(index)->state; }
 
-using VIEW_POINTS = CMoveIndex::STATE::VIEW_POINTS;
+using VIEW_POINTS = MOVE_INDEX_STATE::VIEW_POINTS;
 
 void toView(const double m[3][3], const double p[3], double out[3]) {
     double t[3][3];
@@ -65,7 +71,7 @@ std::int64_t cellIndex(double v, double cell) {
 }
 std::int64_t cellKey(std::int64_t ix, std::int64_t iy) { return ix * 4000000007LL + iy; }
 
-VIEW_POINTS& viewPoints(CMoveIndex::STATE& st, VIEW_LIST* view) {
+VIEW_POINTS& viewPoints(MOVE_INDEX_STATE& st, VIEW_LIST* view) {
     auto it = st.points.find(view);
     if (it != st.points.end() && it->second.count == view->pointCount && it->second.cell == g_tolerances.tolT)
         return it->second;
@@ -96,7 +102,7 @@ bool hasPointNear(VIEW_LIST* view, const double pos[3], CMoveIndex* index) {
             if (distXY(p->ptView, pos) < t) return true;
         return false;
     }
-    VIEW_POINTS& vp = viewPoints(index->state(), view);
+    VIEW_POINTS& vp = viewPoints(stateOf(index), view);
     gridPending(view, vp);
     const std::int64_t ix = cellIndex(pos[0], vp.cell), iy = cellIndex(pos[1], vp.cell);
     for (std::int64_t dx = -1; dx <= 1; ++dx)
@@ -161,6 +167,8 @@ POINT_LIST* handTailToOppView(VIEW_LIST* head, VIEW_LIST* view, const POINT_LIST
 
 }  // namespace
 
+std::unique_ptr<CMoveIndex> makeMoveIndex() { return std::make_unique<CMoveIndexImpl>(); }
+
 // ---- end states ----------------------------------------------------------------------------------------
 
 int bottomEndState(const CYL_LIST* s) {
@@ -224,7 +232,7 @@ VIEW_LIST* findOrCreateOppView(VIEW_LIST* head, const VIEW_LIST* view, CMoveInde
 
     VIEW_LIST* last = nullptr;
     if (index) {
-        CMoveIndex::STATE& st = index->state();
+        MOVE_INDEX_STATE& st = stateOf(index);
         if (st.head != head || !st.lastView) {
             st.head = head;
             st.firstOfNumber.clear();
@@ -261,8 +269,8 @@ VIEW_LIST* findOrCreateOppView(VIEW_LIST* head, const VIEW_LIST* view, CMoveInde
     created->prev = last;
     last->next = created;
     if (index) {
-        index->state().firstOfNumber.try_emplace(number, created);
-        index->state().lastView = created;
+        stateOf(index).firstOfNumber.try_emplace(number, created);
+        stateOf(index).lastView = created;
     }
     return created;
 }
@@ -278,7 +286,7 @@ POINT_LIST* newReceivingPoint(VIEW_LIST* view) {
 
 void appendPointToView(VIEW_LIST* view, POINT_LIST* point, CMoveIndex* index) {
     POINT_LIST* last = nullptr;
-    VIEW_POINTS* vp = index ? &viewPoints(index->state(), view) : nullptr;
+    VIEW_POINTS* vp = index ? &viewPoints(stateOf(index), view) : nullptr;
     if (vp) {
         last = vp->last;
     } else {
@@ -299,7 +307,7 @@ void appendPointToView(VIEW_LIST* view, POINT_LIST* point, CMoveIndex* index) {
 
 void unlinkPoint(VIEW_LIST* view, POINT_LIST* point, CMoveIndex* index) {
     if (index) {
-        auto& points = index->state().points;
+        auto& points = stateOf(index).points;
         auto it = points.find(view);
         if (it != points.end()) {
             VIEW_POINTS& vp = it->second;

@@ -336,7 +336,8 @@ int forEachPoint(VIEW_LIST* head, Visit visit) {
 }  // namespace
 
 int cylsSplitTipTool(VIEW_LIST* head, const ALLOWED_VIEWS& allowed) {
-    CMoveIndex index;
+    const std::unique_ptr<CMoveIndex> moveIndex = makeMoveIndex();
+    CMoveIndex& index = *moveIndex;
     for (VIEW_LIST* view = head; view; view = view->next) {
         if (view->passMark) continue;
         for (POINT_LIST* point = view->firstPoint; point;) {
@@ -367,7 +368,8 @@ int cylsEraAOpq(VIEW_LIST* head) {
 // returns false to end the walk with -1. A split may release the hole, so the next one is taken first.
 template <class Split>
 int forEachUnmarkedPoint(VIEW_LIST* head, Split split) {
-    CMoveIndex index;
+    const std::unique_ptr<CMoveIndex> moveIndex = makeMoveIndex();
+    CMoveIndex& index = *moveIndex;
     for (VIEW_LIST* view = head; view; view = view->next) {
         if (view->passMark) {
             view->passMark = 0;

@@ -126,19 +126,11 @@ int flipCylinder(CYL_LIST* segment);
 // chain or to a point's position, call forget(view).
 class CMoveIndex {
 public:
-    CMoveIndex();
-    ~CMoveIndex();
-    CMoveIndex(const CMoveIndex&) = delete;
-    CMoveIndex& operator=(const CMoveIndex&) = delete;
-
-    void forget(const VIEW_LIST* view);
-
-    struct STATE;   // private to the moves
-    STATE& state() { return *m_state; }
-
-private:
-    std::unique_ptr<STATE> m_state;
+    virtual ~CMoveIndex() = default;
+    virtual void forget(const VIEW_LIST* view) = 0;
 };
+// An empty index for one stage.
+[[nodiscard]] std::unique_ptr<CMoveIndex> makeMoveIndex();
 
 // The moves that return a point give the new point, null when nothing was moved, or moveFailed() (-1 as
 // a pointer; never a record) when the opposite view cannot be had ("ErrorMessages" 140 from the host

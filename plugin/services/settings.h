@@ -2,8 +2,8 @@
 // with the others (password, flags, per-library index and state) and the copies of the tables between the
 // local forms folder and the shared one.
 #pragma once
-#include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,82 +56,23 @@ bool takeOverRunningFlag(const std::string& folder, const std::string& station, 
 // "station on machine (process N, renewed at time)" for the messages.
 std::string holderText(const ACCESS_HOLDER& holder);
 
-// Built for one operation on the shared folder; the lasting state lies in the files.
+// The shared folder as the other subsystems use it, built for one operation on it; the lasting state lies
+// in the files.
 class CSharedData {
 public:
-    explicit CSharedData(std::string folder);
-
-    // ---- password ("Shared.Dat" in the shared folder) ----
-    // Always 0. A missing file puts the default password in force (an all-zero block).
-    int readPasswordFile();
-    // The encoded password (8 + 4 × length bytes) into `dest` (32 bytes); 4 × length, or -1 for a password
-    // longer than kMaxPasswordLength (nothing written).
-    int encodePassword(std::string_view text, std::uint8_t* dest) const;
-    // The password of a block's character part (32 bytes); its length (at most kMaxPasswordLength).
-    static int decodePassword(const std::uint8_t* block, std::string* text);
-    // Skipped while no password file was read; 0.
-    int writePasswordFile();
-    // The password in force: the default while the file is missing.
-    std::string passwordInForce() const;
-    bool passwordMatches(std::string_view typed) const { return passwordInForce() == typed; }
-    // Encodes the password into the block; -1 when it is too long.
-    int setPassword(std::string_view text) { return encodePassword(text, passwordBlock.data() + 1) < 0 ? -1 : 0; }
-
-    // ---- the flag files of the shared folder ----
-    // "RWrunning.dat" / "RWrequest.dat": 0 creates it (1 when it cannot be), 1 removes it, 2 tests it (1 when
-    // it exists); 0 otherwise. The running flag is created only where none is and names this station; it is
-    // removed only when this station holds it.
-    int runningFlag(int mode) const;
-    int requestFlag(int mode) const { return flagFile("RWrequest.dat", mode); }
-    // Creates the running flag only where no station has: true when this call created it. Two stations that
-    // both saw the flag absent cannot both take read-write access.
-    bool claimRunningFlag() const;
-
-    // ---- the index (".dt") and state (".sh") files beside a library in the local forms folder ----
-    int readIndexFile(const std::string& libraryName);
-    // Index + 1 of the entry whose name equals the title ignoring case, with its time in seconds; 0 when none
-    // (time untouched).
-    int findIndexTime(std::string_view title, std::int64_t* seconds) const;
-    void clearNewEntries() { newEntries.clear(); }
-    void appendNewEntry(const SHARED_FILE_ENTRY& entry) { newEntries.push_back(entry); }
-    int writeIndexFile(const std::string& libraryName);
-    // The state block of the library in `dir` (the local forms folder when empty); all zero when missing.
-    int readShBlock(const std::string& libraryName, const std::string& dir = "");
-    int writeShBlock();
-
-    // ---- the tables ----
+    virtual ~CSharedData() = default;
+    // "RWrunning.dat": 0 creates it (1 when it cannot be), 1 removes it, 2 tests it (1 when it exists); 0
+    // otherwise. It is created only where none is and names this station; it is removed only when this
+    // station holds it.
+    virtual int runningFlag(int mode) const = 0;
     // Shared copy to local copy: 0, or -1 when the publisher stayed busy (after the message).
-    int updateLocalTables(const std::string& libraryName);
+    virtual int updateLocalTables(const std::string& libraryName) = 0;
     // Local copy to shared copy (the read-write station), all or nothing: a table that cannot be copied
     // publishes none and is named to the user; 0.
-    int publishLocalTables(const std::string& libraryName);
-
-    // A publication left by a publisher that is gone: finished when it was staged in full, else dropped, and
-    // the library's busy mark cleared. False while its publisher still runs (or a mark without one is new).
-    bool recoverPublication(const std::string& libraryName);
-
-    const CTextSection& texts() const { return texts_; }
-
-    std::string passwordFile;
-    std::string folder;
-    std::string shFile;
-    std::uint16_t waitSeconds = 2;
-    std::uint16_t waitCount = 15;
-    std::array<std::uint8_t, kPasswordBlockSize> passwordBlock{};
-    std::array<std::uint8_t, kShBlockSize> shBlock{};
-    std::vector<SHARED_FILE_ENTRY> indexEntries;
-    std::vector<SHARED_FILE_ENTRY> newEntries;
-    bool passwordFileFound = false;
-
-private:
-    int flagFile(const char* name, int mode) const;
-    bool waitWhileBusy(const std::string& libraryName, bool* cancelled);
-    bool sharedBusy(const std::string& libraryName);
-    void setBusy(const std::string& libraryName, const std::string& dir, std::uint8_t busy);
-    static std::string stagingFolder(const std::string& libraryName);
-
-    CTextSection texts_;
+    virtual int publishLocalTables(const std::string& libraryName) = 0;
+    virtual const CTextSection& texts() const = 0;
 };
+[[nodiscard]] std::unique_ptr<CSharedData> makeSharedData(std::string folder);
 
 // The index file's bytes for the entries, and the entries of index bytes (as many as the count says and the
 // bytes hold).

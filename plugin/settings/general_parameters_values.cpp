@@ -178,7 +178,7 @@ void CGeneralParameters::runEnablingRules() {
 void CGeneralParameters::storeValues() {
     PLUGIN_GLOBALS& g = *g_globals;
     PRM_SETTINGS& s = g.settings;
-    selViews.writeToPart();
+    selViews.writeToPart(g_globals->settings.featuresLevel);
     if (checked(kCheckSelectedViews) && selViews.getCount() == 0) {
         plat::messageBox(this, errorMessage(143), errorMessage(1), plat::MB_OK);
         item(kCheckSelectedViews).setCheck(0);

@@ -1,7 +1,7 @@
 // The files stations share: the password block, the hand-over flags (the running flag naming its holder),
 // and per station the index of table times and the state block of each library. Every reader takes damaged
 // or short files as the defaults.
-#include "plugin/services/settings.h"
+#include "plugin/settings/shared_data.h"
 
 #include <charconv>
 #include <cmath>
@@ -49,13 +49,15 @@ std::int64_t secondsOfFileTime(std::uint64_t ticks) {
     return ticks <= kEpochTicks ? 0 : static_cast<std::int64_t>((ticks - kEpochTicks) / kTicksPerSecond);
 }
 
-CSharedData::CSharedData(std::string sharedFolder) : folder(std::move(sharedFolder)) {
+CSharedFolder::CSharedFolder(std::string sharedFolder) : folder(std::move(sharedFolder)) {
     (void)texts_.load(g_globals->uiTextFile, "SharedData", false);
 }
 
+std::unique_ptr<CSharedData> makeSharedData(std::string folder) { return std::make_unique<CSharedFolder>(std::move(folder)); }
+
 // ---- password ----------------------------------------------------------------------------------------------
 
-int CSharedData::readPasswordFile() {
+int CSharedFolder::readPasswordFile() {
     passwordFile = plat::joinPath(folder, "Shared.Dat");
     passwordFileFound = plat::fileExists(passwordFile);
     if (!passwordFileFound) {
@@ -69,7 +71,7 @@ int CSharedData::readPasswordFile() {
     return 0;
 }
 
-int CSharedData::encodePassword(std::string_view text, std::uint8_t* dest) const {
+int CSharedFolder::encodePassword(std::string_view text, std::uint8_t* dest) const {
     const int n = static_cast<int>(text.size());
     if (n > kMaxPasswordLength) return -1;
     // The key changes with the moment of encoding; it travels in the block as its half.
@@ -85,7 +87,7 @@ int CSharedData::encodePassword(std::string_view text, std::uint8_t* dest) const
     return 4 * n;
 }
 
-int CSharedData::decodePassword(const std::uint8_t* block, std::string* text) {
+int CSharedFolder::decodePassword(const std::uint8_t* block, std::string* text) {
     text->clear();
     const float count = floatAt(block + 4);
     const float half = floatAt(block);
@@ -102,7 +104,7 @@ int CSharedData::decodePassword(const std::uint8_t* block, std::string* text) {
     return n;
 }
 
-int CSharedData::writePasswordFile() {
+int CSharedFolder::writePasswordFile() {
     if (passwordFile.empty()) return 0;
     if (plat::writeFile(passwordFile, std::string_view(reinterpret_cast<const char*>(passwordBlock.data()),
                                                        passwordBlock.size())))
@@ -110,7 +112,7 @@ int CSharedData::writePasswordFile() {
     return 0;
 }
 
-std::string CSharedData::passwordInForce() const {
+std::string CSharedFolder::passwordInForce() const {
     if (!passwordFileFound) return kDefaultPassword;
     std::string text;
     decodePassword(passwordBlock.data() + 1, &text);
@@ -230,7 +232,7 @@ bool takeOverRunningFlag(const std::string& folder, const std::string& station, 
     return ::claimRunningFlag(folder, station);
 }
 
-int CSharedData::runningFlag(int mode) const {
+int CSharedFolder::runningFlag(int mode) const {
     switch (mode) {
     case 0: return ::claimRunningFlag(folder, g_globals->pluginDir) ? 0 : 1;
     case 1: (void)releaseRunningFlag(folder, g_globals->pluginDir); return 0;
@@ -238,7 +240,7 @@ int CSharedData::runningFlag(int mode) const {
     }
 }
 
-int CSharedData::flagFile(const char* name, int mode) const {
+int CSharedFolder::flagFile(const char* name, int mode) const {
     const std::string flag = plat::joinPath(folder, name);
     switch (mode) {
     case 0: return plat::createExclusive(flag) == plat::Creation::Failed ? 1 : 0;
@@ -248,7 +250,7 @@ int CSharedData::flagFile(const char* name, int mode) const {
     }
 }
 
-bool CSharedData::claimRunningFlag() const { return ::claimRunningFlag(folder, g_globals->pluginDir); }
+bool CSharedFolder::claimRunningFlag() const { return ::claimRunningFlag(folder, g_globals->pluginDir); }
 
 // ---- index and state -------------------------------------------------------------------------------------------
 
@@ -286,7 +288,7 @@ std::vector<SHARED_FILE_ENTRY> decodeIndexFile(std::string_view bytes) {
     return entries;
 }
 
-int CSharedData::readIndexFile(const std::string& libraryName) {
+int CSharedFolder::readIndexFile(const std::string& libraryName) {
     indexEntries.clear();
     if (auto bytes = plat::readFile(plat::joinPath(g_globals->formsDir, libraryName + ".dt")))
         indexEntries = decodeIndexFile(*bytes);
@@ -295,7 +297,7 @@ int CSharedData::readIndexFile(const std::string& libraryName) {
     return 0;
 }
 
-int CSharedData::findIndexTime(std::string_view title, std::int64_t* seconds) const {
+int CSharedFolder::findIndexTime(std::string_view title, std::int64_t* seconds) const {
     for (std::size_t i = 0; i < indexEntries.size(); ++i) {
         if (!plat::equalsNoCase(indexEntries[i].name, title)) continue;
         *seconds = secondsOfFileTime(indexEntries[i].lastWrite);
@@ -304,12 +306,12 @@ int CSharedData::findIndexTime(std::string_view title, std::int64_t* seconds) co
     return 0;
 }
 
-int CSharedData::writeIndexFile(const std::string& libraryName) {
+int CSharedFolder::writeIndexFile(const std::string& libraryName) {
     (void)plat::writeFile(plat::joinPath(g_globals->formsDir, libraryName + ".dt"), encodeIndexFile(newEntries));
     return 0;
 }
 
-int CSharedData::readShBlock(const std::string& libraryName, const std::string& dir) {
+int CSharedFolder::readShBlock(const std::string& libraryName, const std::string& dir) {
     shFile = plat::joinPath(dir.empty() ? g_globals->formsDir : dir, libraryName + ".sh");
     shBlock.fill(0);
     if (auto bytes = plat::readFile(shFile))
@@ -317,7 +319,7 @@ int CSharedData::readShBlock(const std::string& libraryName, const std::string& 
     return 0;
 }
 
-int CSharedData::writeShBlock() {
+int CSharedFolder::writeShBlock() {
     if (shFile.empty()) return 0;
     (void)plat::writeFile(shFile, std::string_view(reinterpret_cast<const char*>(shBlock.data()), shBlock.size()));
     return 0;
@@ -361,7 +363,7 @@ int ensureTablesFolder(const std::string& dir) {
         path = plat::removeTrailingSeparators(path);
         missing.push_back(path);
     }
-    CSharedData shared(g_globals->sharedDir);
+    CSharedFolder shared(g_globals->sharedDir);
     plat::messageBox(nullptr, fillText(shared.texts().getMessage(105), {path}), errorMessage(1), plat::MB_OK);
     return -1;
 }

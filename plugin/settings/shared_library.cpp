@@ -18,6 +18,7 @@
 #include "plugin/base/resource_switch.h"
 #include "plugin/base/settings.h"
 #include "plugin/base/text_fill.h"
+#include "plugin/settings/shared_data.h"
 
 SHARED_WATCHER_ARGS g_sharedWatcher;
 
@@ -223,7 +224,7 @@ void CDlgSharedDataMgr::takeReadWrite(const std::string& dir) {
     const std::string typed = askPassword(this, texts_.getText(150));
     invalidate();
     updateWindow();
-    CSharedData shared(dir);
+    CSharedFolder shared(dir);
     shared.readPasswordFile();
     const auto stayReadOnly = [this] {
         modeRadio = 0;
@@ -283,7 +284,7 @@ void CDlgSharedDataMgr::takeReadWrite(const std::string& dir) {
 }
 
 void CDlgSharedDataMgr::onChangePassword() {
-    CSharedData shared(withoutTrailingSeparator(folder));
+    CSharedFolder shared(withoutTrailingSeparator(folder));
     shared.readPasswordFile();
     if (!shared.passwordMatches(askPassword(this, texts_.getText(150)))) return;
     for (;;) {

@@ -20,7 +20,7 @@
 #include "plugin/base/settings.h"
 #include "plugin/base/text_fill.h"
 #include "plugin/model/tab_cols_desc.h"
-#include "plugin/services/settings.h"
+#include "plugin/settings/shared_data.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ std::string errnoText() { return std::strerror(errno != 0 ? errno : EIO); }
 
 namespace {
 
-std::vector<ScannedTable> scanTables(const CSharedData& shared, const std::string& libraryDir, bool* anyChanged) {
+std::vector<ScannedTable> scanTables(const CSharedFolder& shared, const std::string& libraryDir, bool* anyChanged) {
     std::vector<ScannedTable> tables;
     *anyChanged = false;
     for (const plat::FileEntry& entry : plat::findFiles(libraryDir, "*.tab")) {
@@ -89,14 +89,14 @@ std::vector<ScannedTable> scanTables(const CSharedData& shared, const std::strin
 
 }  // namespace
 
-bool CSharedData::sharedBusy(const std::string& libraryName) {
+bool CSharedFolder::sharedBusy(const std::string& libraryName) {
     readShBlock(libraryName, g_globals->sharedFormsDir);
     if (shBlock[0] != 0) return true;
     readShBlock(libraryName);
     return shBlock[0] != 0;
 }
 
-void CSharedData::setBusy(const std::string& libraryName, const std::string& dir, std::uint8_t busy) {
+void CSharedFolder::setBusy(const std::string& libraryName, const std::string& dir, std::uint8_t busy) {
     readShBlock(libraryName, dir);
     shBlock[0] = busy;
     writeShBlock();
@@ -105,11 +105,11 @@ void CSharedData::setBusy(const std::string& libraryName, const std::string& dir
 // A publication is staged beside the library, in a folder listing stations do not see, with a file naming
 // its publisher; once every table is staged, a list of them marks it complete, and only then are they moved
 // into the library one rename each.
-std::string CSharedData::stagingFolder(const std::string& libraryName) {
+std::string CSharedFolder::stagingFolder(const std::string& libraryName) {
     return plat::joinPath(g_globals->sharedFormsDir, "." + libraryName + ".publish");
 }
 
-bool CSharedData::recoverPublication(const std::string& libraryName) {
+bool CSharedFolder::recoverPublication(const std::string& libraryName) {
     const std::string staging = stagingFolder(libraryName);
     const std::string sharedDir = plat::joinPath(g_globals->sharedFormsDir, libraryName);
     const std::string publisherFile = plat::joinPath(staging, "publisher.dat");
@@ -140,7 +140,7 @@ bool CSharedData::recoverPublication(const std::string& libraryName) {
 
 // Up to waitCount + 1 reads with a pause after each busy one, in a wait box the user can cancel; false when
 // the library is still busy or the user cancelled.
-bool CSharedData::waitWhileBusy(const std::string& libraryName, bool* cancelled) {
+bool CSharedFolder::waitWhileBusy(const std::string& libraryName, bool* cancelled) {
     // This station's own mark is never a publication in progress: the refresh and the publication run in turn.
     readShBlock(libraryName);
     if (shBlock[0] != 0) setBusy(libraryName, "", 0);
@@ -159,7 +159,7 @@ bool CSharedData::waitWhileBusy(const std::string& libraryName, bool* cancelled)
     return false;
 }
 
-int CSharedData::updateLocalTables(const std::string& libraryName) {
+int CSharedFolder::updateLocalTables(const std::string& libraryName) {
     const std::string sharedDir = plat::joinPath(g_globals->sharedFormsDir, libraryName);
     const std::string localDir = plat::joinPath(g_globals->formsDir, libraryName);
     readIndexFile(libraryName);
@@ -234,7 +234,7 @@ int CSharedData::updateLocalTables(const std::string& libraryName) {
     return -1;
 }
 
-int CSharedData::publishLocalTables(const std::string& libraryName) {
+int CSharedFolder::publishLocalTables(const std::string& libraryName) {
     const std::string sharedDir = plat::joinPath(g_globals->sharedFormsDir, libraryName);
     const std::string localDir = plat::joinPath(g_globals->formsDir, libraryName);
     readIndexFile(libraryName);

@@ -146,13 +146,13 @@ int makeNewTableName(std::string* name, std::int16_t cylinderCount) {
 }
 
 int copyTablesToSharedData() {
-    CSharedData shared(g_globals->sharedDir);
-    return g_globals->sharedDataOn ? shared.updateLocalTables(g_globals->libraryName) : 0;
+    const std::unique_ptr<CSharedData> shared = makeSharedData(g_globals->sharedDir);
+    return g_globals->sharedDataOn ? shared->updateLocalTables(g_globals->libraryName) : 0;
 }
 
 int copyTablesFromSharedData() {
     if (g_globals->sharedAccessMode != 1) return 0;
-    CSharedData shared(g_globals->sharedDir);
-    if (g_globals->sharedDataOn) shared.publishLocalTables(g_globals->libraryName);
+    const std::unique_ptr<CSharedData> shared = makeSharedData(g_globals->sharedDir);
+    if (g_globals->sharedDataOn) shared->publishLocalTables(g_globals->libraryName);
     return 0;
 }

@@ -132,7 +132,7 @@ void leaveOutFilteredHoles(VIEW_LIST* tree, std::uint32_t treeFlags) {
 void removePreviousGeneration(const PRM_SETTINGS& s) {
     cleanGeneratedGroups(0);
     if (s.keepPartTools == 0) deleteUnusedTools();
-    setFormsLevelVisible(true);
+    setFormsLevelVisible(g_globals->settings.formsLevel, g_globals->settings.formsLevelShowMode, true);
     deleteTempPoints();
 }
 

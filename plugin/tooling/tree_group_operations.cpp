@@ -86,13 +86,13 @@ void createOperationsPerGroup(VIEW_LIST* views) {
     const int refreshWas = OMenableRefresh(0);
     cleanGeneratedGroups(0);
     if (s.keepPartTools == 0) deleteUnusedTools();
-    setFormsLevelVisible(true);
+    setFormsLevelVisible(g_globals->settings.formsLevel, g_globals->settings.formsLevelShowMode, true);
     deleteTempPoints();
     if (storeDrillPoints(views) != kDrillPointsStored) {
         OMenableRefresh(refreshWas);
         OMrefreshOpManTree();
         deleteTempPoints();
-        restoreFormsLevelVisible();
+        restoreFormsLevelVisible(g_globals->settings.formsLevel);
         rebuild_graphics();
         return;
     }
@@ -110,7 +110,7 @@ void createOperationsPerGroup(VIEW_LIST* views) {
     OMrefreshOpManTree();
     if (failed != 0) {
         cleanGeneratedGroups(0);
-        restoreFormsLevelVisible();
+        restoreFormsLevelVisible(g_globals->settings.formsLevel);
         rebuild_graphics();
         return;
     }
@@ -120,7 +120,7 @@ void createOperationsPerGroup(VIEW_LIST* views) {
         text = fillText(texts.getText(kDoneLine) + "\n" + texts.getText(s.addNewTools != 0 ? kToolsAdded : kToolsMade),
                         {long{operationsMade}, long{toolsMade}});
     plat::messageBox(nullptr, text, "", plat::MB_OK);
-    restoreFormsLevelVisible();
+    restoreFormsLevelVisible(g_globals->settings.formsLevel);
     rebuild_graphics();
 }
 

@@ -42,7 +42,7 @@ protected:
             item.xTo = x.to;
             list.setItem(i, item);
         }
-        list.writeToPart();
+        list.writeToPart(g_globals->settings.featuresLevel);
     }
     int allowed(double x, double y, double z, int mode = 0) {
         double d[3] = {x, y, z};
@@ -150,7 +150,7 @@ TEST_F(DirectionsViewsTest, TheOppositeDirectionIsAllowedUnlessAllowedViewsLeave
         SCOPED_TRACE(c.what);
         COnlySelViewsListEx none;
         none.fillFromNamedViews();
-        none.writeToPart();
+        none.writeToPart(g_globals->settings.featuresLevel);
         for (int i : c.allowedViews) allow({i});
         g_globals->settings.onlySelectedViews = c.restricted;
         EXPECT_EQ(isOppositeDirAllowed(readAllowedViews(g_globals->settings), c.direction), c.allowed);

@@ -87,7 +87,7 @@ TEST_F(EntityUtilsTest, VisibleSolidsBecomeSurfacesOnTheFeaturesLevelAndOnlyTheL
     main_level = 7;
     set_level_visible(kFeatures, 0);
 
-    EXPECT_EQ(solidsToEntities(), 2);
+    EXPECT_EQ(solidsToEntities(kFeatures), 2);
     EXPECT_EQ(surfacesOn(kFeatures).size(), facesA + facesB);
     EXPECT_EQ(get_ent_from_eptr(oldSurfaceMark, nullptr), 0);
     EXPECT_EQ(get_ent_from_eptr(oldHidden, nullptr), 0);
@@ -102,7 +102,7 @@ TEST_F(EntityUtilsTest, VisibleSolidsBecomeSurfacesOnTheFeaturesLevelAndOnlyTheL
     EXPECT_EQ(g_globals->markerId, read(b).id);
 
     // The next run shows the hidden solid again and converts the same solids once more, not twice.
-    EXPECT_EQ(solidsToEntities(), 2);
+    EXPECT_EQ(solidsToEntities(kFeatures), 2);
     EXPECT_EQ(surfacesOn(kFeatures).size(), facesA + facesB);
     EXPECT_FALSE(blanked(a));
     EXPECT_TRUE(blanked(b));
@@ -110,7 +110,7 @@ TEST_F(EntityUtilsTest, VisibleSolidsBecomeSurfacesOnTheFeaturesLevelAndOnlyTheL
     // Without shown solids the old surfaces go, nothing is hidden and the result is 0.
     set_level_visible(1, 0);
     set_level_visible(2, 0);
-    EXPECT_EQ(solidsToEntities(), 0);
+    EXPECT_EQ(solidsToEntities(kFeatures), 0);
     EXPECT_TRUE(surfacesOn(kFeatures).empty());
     EXPECT_FALSE(blanked(b));
     EXPECT_TRUE(host::isKept(record));
@@ -123,7 +123,7 @@ TEST_F(EntityUtilsTest, ARememberedSolidOfAnotherPartIsLeftAlone) {
     ent e = read(a);
     e.sel = kSelBlank;
     rewrite_ent(&e, 0);
-    EXPECT_EQ(solidsToEntities(), 0);
+    EXPECT_EQ(solidsToEntities(kFeatures), 0);
     EXPECT_TRUE(blanked(a));
 }
 
@@ -133,23 +133,23 @@ TEST_F(EntityUtilsTest, FeaturesLevelIsHiddenAndShownAsTheUserPicked) {
     const db_ptr shown = storeLine(kFeatures);
     const db_ptr picked = storeLine(kFeatures, kSelPicked);
     const db_ptr elsewhere = storeLine(1);
-    EXPECT_EQ(blankWorkLevelEnts(), 2);
+    EXPECT_EQ(blankWorkLevelEnts(kFeatures), 2);
     EXPECT_TRUE(blanked(shown));
     EXPECT_TRUE(blanked(picked));
     EXPECT_FALSE(blanked(elsewhere));
-    EXPECT_EQ(blankWorkLevelEnts(), 0);   // nothing shown is left
+    EXPECT_EQ(blankWorkLevelEnts(kFeatures), 0);   // nothing shown is left
 
-    EXPECT_EQ(unblankWorkLevelEnts(), 1);
+    EXPECT_EQ(unblankWorkLevelEnts(kFeatures), 1);
     EXPECT_FALSE(blanked(picked));
     EXPECT_TRUE(blanked(shown));   // not picked: stays hidden
 
     set_level_visible(kFeatures, 0);
-    EXPECT_EQ(blankWorkLevelEnts(), 0);
+    EXPECT_EQ(blankWorkLevelEnts(kFeatures), 0);
     EXPECT_FALSE(blanked(picked));
-    deleteVisibleWorkLevelEnts();
+    deleteVisibleWorkLevelEnts(kFeatures);
     EXPECT_EQ(get_ent_from_eptr(picked, nullptr), 1);   // a hidden level keeps its entities
     set_level_visible(kFeatures, 1);
-    deleteVisibleWorkLevelEnts();
+    deleteVisibleWorkLevelEnts(kFeatures);
     EXPECT_EQ(get_ent_from_eptr(picked, nullptr), 0);
     EXPECT_EQ(get_ent_from_eptr(shown, nullptr), 0);   // hidden entities of the level go too
     EXPECT_EQ(get_ent_from_eptr(elsewhere, nullptr), 1);
@@ -160,7 +160,7 @@ protected:
     void SetUp() override {
         EntityUtilsTest::SetUp();
         storeBlock(1);
-        ASSERT_EQ(solidsToEntities(), 1);
+        ASSERT_EQ(solidsToEntities(kFeatures), 1);
         surfaces = surfacesOn(kFeatures);
         ASSERT_GE(surfaces.size(), 4u);
         // One view, one hole of two segments holding the first three surfaces.
@@ -205,11 +205,11 @@ TEST_F(TreeEntitiesTest, HolesAreHiddenAndShownAndTheRestOfTheLevelDeleted) {
     view->firstPoint->firstCyl->ents[1].id -= 1000;
 
     set_level_visible(kFeatures, 0);
-    deleteUnusedWorkLevelEnts(view);
+    deleteUnusedWorkLevelEnts(view, kFeatures);
     EXPECT_EQ(is_level_visible(kFeatures), 1);
     EXPECT_EQ(surfacesOn(kFeatures), (std::vector<db_ptr>{surfaces[0], surfaces[1], surfaces[2]}));
 
-    deleteWorkLevelEnts();
+    deleteWorkLevelEnts(kFeatures);
     EXPECT_TRUE(surfacesOn(kFeatures).empty());
 }
 

@@ -169,7 +169,6 @@ protected:
     void SetUp() override {
         PluginFixture::SetUp();
         load();
-        g_globals->settings.formsLevel = kLevel;
     }
     static bool visible() { return is_level_visible(kLevel) != 0; }
 };
@@ -189,32 +188,30 @@ TEST_F(FormsLevelTest, TheModeDecidesAndTheRestorePutsBackWhatWasRemembered) {
     for (const LEVEL_CASE& c : cases) {
         SCOPED_TRACE("mode " + std::to_string(c.mode) + (c.visibleBefore ? " shown" : " hidden") +
                      (c.remember ? " remember" : ""));
-        g_globals->settings.formsLevelShowMode = static_cast<std::int16_t>(c.mode);
         set_level_visible(kLevel, c.visibleBefore ? 1 : 0);
         g_formsLevelWasVisible = c.visibleBefore ? 0 : 1;   // the opposite, so a remembered value shows
-        setFormsLevelVisible(c.remember);
+        setFormsLevelVisible(kLevel, c.mode, c.remember);
         EXPECT_EQ(visible(), c.visibleAfterSet);
         if (c.remember) {
             EXPECT_EQ(g_formsLevelWasVisible, c.visibleBefore ? 1 : 0);
-            restoreFormsLevelVisible();
+            restoreFormsLevelVisible(kLevel);
             EXPECT_EQ(visible(), c.visibleBefore);
         }
     }
 }
 
 TEST_F(FormsLevelTest, AHiddenLevelIsShownAgainOnlyWhenItWasRememberedShown) {
-    g_globals->settings.formsLevelShowMode = 2;
     set_level_visible(kLevel, 1);
-    setFormsLevelVisible(false);   // before the process configuration
+    setFormsLevelVisible(kLevel, 2, false);   // before the process configuration
     EXPECT_FALSE(visible());
-    restoreFormsLevelVisible();    // nothing remembered shown since the load
+    restoreFormsLevelVisible(kLevel);    // nothing remembered shown since the load
     EXPECT_FALSE(visible());
 
     set_level_visible(kLevel, 1);
-    setFormsLevelVisible(true);    // before operations are created
-    setFormsLevelVisible(false);
+    setFormsLevelVisible(kLevel, 2, true);    // before operations are created
+    setFormsLevelVisible(kLevel, 2, false);
     EXPECT_FALSE(visible());
-    restoreFormsLevelVisible();
+    restoreFormsLevelVisible(kLevel);
     EXPECT_TRUE(visible());
 }
 

@@ -17,10 +17,10 @@ using part_notes::noteTexts;
 
 class PartRecordTest : public PluginFixture {
 protected:
+    static constexpr std::int32_t kLevel = 1000254;   // the features level
     void SetUp() override {
         PluginFixture::SetUp();
         load();
-        g_globals->settings.featuresLevel = 1000254;
     }
     static void storeNote(const std::string& text) {
         ent e{};
@@ -33,9 +33,9 @@ protected:
 };
 
 TEST_F(PartRecordTest, ANewVersionReplacesEveryRecordOfItsTagAndLeavesOthersAlone) {
-    writePartRecord("DRLUd63000000002", {1, 2});
-    writePartRecord("DGPDd01000000001", {9});
-    writePartRecord("DRLUd66000000003", {3, 4, 5});
+    writePartRecord(kLevel, "DRLUd63000000002", {1, 2});
+    writePartRecord(kLevel, "DGPDd01000000001", {9});
+    writePartRecord(kLevel, "DRLUd66000000003", {3, 4, 5});
     std::vector<std::uint8_t> payload{42};
     EXPECT_EQ(readPartRecord("DRLUd63", payload), 0);
     EXPECT_EQ(payload, std::vector<std::uint8_t>{42});   // left as it was
@@ -54,7 +54,7 @@ TEST_F(PartRecordTest, EveryByteValueSurvivesASavedAndReopenedPart) {
         for (std::size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<std::uint8_t>(i * 7 + i / 4096);
         char header[32];
         std::snprintf(header, sizeof header, "DRLTd66%09zu", size);
-        writePartRecord(header, payload);
+        writePartRecord(kLevel, header, payload);
         const std::string file = dir.path() + "/part.pfp";
         ASSERT_TRUE(host::savePart(file).ok);   // before the text is read whole
         ASSERT_EQ(noteTexts().size(), 1u);
@@ -79,18 +79,18 @@ TEST_F(PartRecordTest, ARecordWrittenAsItIsMadeIsStoredOnlyWhole) {
     };
     char header[32];
     std::snprintf(header, sizeof header, "DRLUd66%09zu", payload.size());
-    EXPECT_EQ(writePartRecordWritten(header, payload.size(), writeAll), 0);
+    EXPECT_EQ(writePartRecordWritten(kLevel, header, payload.size(), writeAll), 0);
     EXPECT_EQ(noteTexts(), std::vector<std::string>{encodeRecordText(header, payload)});
 
-    EXPECT_EQ(writePartRecordWritten("DRLUd66000000002", 2, writeAll), 1);
-    EXPECT_EQ(writePartRecordWritten(header, payload.size(), [](ByteWriter& out) { out.put(std::uint8_t{1}); }), 1);
+    EXPECT_EQ(writePartRecordWritten(kLevel, "DRLUd66000000002", 2, writeAll), 1);
+    EXPECT_EQ(writePartRecordWritten(kLevel, header, payload.size(), [](ByteWriter& out) { out.put(std::uint8_t{1}); }), 1);
     std::vector<std::uint8_t> back;
     EXPECT_EQ(readPartRecord("DRLUd66", back), static_cast<long>(payload.size()));
     EXPECT_EQ(back, payload);
 }
 
 TEST_F(PartRecordTest, RecordsStayOutOfWhatTheUserSeesButOnTheFeaturesLevel) {
-    writePartRecord("DREVddd000000001", {7});
+    writePartRecord(kLevel, "DREVddd000000001", {7});
     db_ptr at = db_start();
     ent e{};
     char found = 0;
@@ -98,12 +98,12 @@ TEST_F(PartRecordTest, RecordsStayOutOfWhatTheUserSeesButOnTheFeaturesLevel) {
     EXPECT_EQ(found, 0);
     get_raw_ent(db_start(), 1, kEntNote, &e, &at, &found);
     ASSERT_EQ(found, 1);
-    EXPECT_EQ(e.level, 1000254);
-    EXPECT_TRUE(is_level_visible(1000254));
+    EXPECT_EQ(e.level, kLevel);
+    EXPECT_TRUE(is_level_visible(kLevel));
 }
 
 TEST_F(PartRecordTest, AnEmptyPayloadIsStoredAndReadsAsAbsent) {
-    writePartRecord("TSEQd05000000000", {});
+    writePartRecord(kLevel, "TSEQd05000000000", {});
     EXPECT_EQ(noteTexts(), std::vector<std::string>{"TSEQd05000000000"});
     std::vector<std::uint8_t> payload;
     EXPECT_EQ(readPartRecord("TSEQd05", payload), 0);

@@ -153,7 +153,7 @@ TEST_F(RecogPipelineTest, TheStepFileOfAPlateGivesTheHolesOfItsBuilderPart) {
     RUN built = recognize();
     host::newPart();
     ASSERT_EQ(host::openStepAsPart(std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step"), "");
-    ASSERT_NE(solidsToEntities(), 0);
+    ASSERT_NE(solidsToEntities(g_globals->settings.featuresLevelCopy), 0);
     RUN read = recognize();
     expectWellFormed(read.tree);
     EXPECT_EQ(holesOf(read.tree).size(), plate.builder.build().holes.size());

@@ -443,7 +443,8 @@ TEST_F(MoveIndexTest, MovesWithAnIndexGiveTheTreeTheyGiveWithout) {
     ASSERT_EQ(describe(plain), describe(indexed));
 
     const RUN_COUNTS plainCounts = runScenario(plain, nullptr);
-    CMoveIndex index;
+    const std::unique_ptr<CMoveIndex> moveIndex = makeMoveIndex();
+    CMoveIndex& index = *moveIndex;
     const RUN_COUNTS indexedCounts = runScenario(indexed, &index);
     // Both outcomes occur, so the position test was really exercised.
     EXPECT_GT(plainCounts.made, 20);
@@ -461,7 +462,8 @@ TEST_F(MoveIndexTest, AForgottenViewIsReadAgain) {
     VIEW_LIST* bottom = addView(4);
     POINT_LIST* a = tippedHole(top);
     POINT_LIST* far = addHole(top, -100, -100, {cyl(0, -2, 2), cyl(-2, -4, 1)});
-    CMoveIndex index;
+    const std::unique_ptr<CMoveIndex> moveIndex = makeMoveIndex();
+    CMoveIndex& index = *moveIndex;
     POINT_LIST* placed = splitPointToOppView(head, top, a, a->firstCyl, &index);
     ASSERT_NE(placed, nullptr);
     ASSERT_NE(splitPointToOppView(head, top, far, far->firstCyl, &index), nullptr);   // the index has placed it

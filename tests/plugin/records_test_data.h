@@ -296,7 +296,7 @@ inline std::string headerFor(const char* tagAndVersion, std::size_t n) {
 }
 
 inline void writeRecord(const char* tagAndVersion, const std::vector<std::uint8_t>& payload) {
-    writePartRecord(headerFor(tagAndVersion, payload.size()), payload);
+    writePartRecord(g_globals->settings.featuresLevel, headerFor(tagAndVersion, payload.size()), payload);
 }
 
 // Releases what a load or a test left in the globals.

@@ -274,7 +274,7 @@ TEST_F(SettingsTest, APartNeverBringsWhatBelongsToTheStation) {
     g_globals->settings.toolLibraryPath = "/elsewhere/tools.tooldb";
     g_globals->libraryName = "../../../../other/lib";
     g_globals->settings.maxDiameter = 25;
-    writeSettingsRecord();
+    writeSettingsRecord(g_globals->settings.featuresLevel);
     invoke();
     EXPECT_EQ(g_globals->sharedDataOn, 0);
     EXPECT_EQ(g_globals->sharedAccessMode.load(), 0);

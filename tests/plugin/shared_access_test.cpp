@@ -13,7 +13,7 @@
 #include "platform/sys/files.h"
 #include "platform/sys/process.h"
 #include "plugin/base/resource_switch.h"
-#include "plugin/services/settings.h"
+#include "plugin/settings/shared_data.h"
 #include "plugin/settings/shared_library.h"
 #include "support/settings_dialog_fixture.h"
 
@@ -328,7 +328,7 @@ TEST_F(SharedAccessTest, APasswordChangeWritesOnlyAConfirmedPasswordOfUpToSixCha
         script().click(kMgr, plat::IDCANCEL);
         doModalInPluginRes(dlg);
         expectScriptPlayed();
-        CSharedData check(shared);
+        CSharedFolder check(shared);
         check.readPasswordFile();
         EXPECT_EQ(check.passwordInForce(), c.inForce);
         EXPECT_EQ(plat::fileExists(shared + "/Shared.Dat"), std::string(c.inForce) != kDefaultPass);

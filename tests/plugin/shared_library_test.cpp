@@ -17,7 +17,7 @@
 #include "platform/sys/process.h"
 #include "plugin/base/settings.h"
 #include "plugin/model/tab_cols_desc.h"
-#include "plugin/services/settings.h"
+#include "plugin/settings/shared_data.h"
 #include "plugin/services/tables.h"
 #include "plugin/base/resource_switch.h"
 #include "plugin/settings/shared_library.h"
@@ -58,14 +58,14 @@ protected:
         return plat::readFile(lib + "/" + title + ".txt").value_or("<missing>");
     }
     std::vector<std::string> indexNames() {
-        CSharedData shared(sharedRoot);
+        CSharedFolder shared(sharedRoot);
         shared.readIndexFile("Lib");
         std::vector<std::string> names;
         for (const SHARED_FILE_ENTRY& e : shared.indexEntries) names.push_back(e.name);
         return names;
     }
     void setSharedBusy(std::uint8_t busy) {
-        CSharedData shared(sharedRoot);
+        CSharedFolder shared(sharedRoot);
         shared.readShBlock("Lib", g_globals->sharedFormsDir);
         shared.shBlock[0] = busy;
         shared.writeShBlock();
@@ -91,11 +91,11 @@ TEST_F(SharedLibraryTest, PasswordsUpToSixCharactersSurviveTheFileAtAnyMoment) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.password);
         plat::setNowSeconds(c.now);
-        CSharedData writer(sharedRoot);
+        CSharedFolder writer(sharedRoot);
         writer.readPasswordFile();
         ASSERT_EQ(writer.setPassword(c.password), 0);
         writer.writePasswordFile();
-        CSharedData reader(sharedRoot);
+        CSharedFolder reader(sharedRoot);
         reader.readPasswordFile();
         EXPECT_EQ(reader.passwordInForce(), c.password);
         EXPECT_TRUE(reader.passwordMatches(c.password));
@@ -106,7 +106,7 @@ TEST_F(SharedLibraryTest, PasswordsUpToSixCharactersSurviveTheFileAtAnyMoment) {
 }
 
 TEST_F(SharedLibraryTest, WithoutThePasswordFileOnlyTheDefaultPasswordIsAccepted) {
-    CSharedData shared(sharedRoot);
+    CSharedFolder shared(sharedRoot);
     shared.readPasswordFile();
     EXPECT_TRUE(shared.passwordMatches("quolberdant"));
     EXPECT_FALSE(shared.passwordMatches("Quolberdant"));
@@ -115,13 +115,13 @@ TEST_F(SharedLibraryTest, WithoutThePasswordFileOnlyTheDefaultPasswordIsAccepted
 }
 
 TEST_F(SharedLibraryTest, APasswordLongerThanTheBlockHoldsIsRefusedAndTheOldOneKept) {
-    CSharedData shared(sharedRoot);
+    CSharedFolder shared(sharedRoot);
     shared.readPasswordFile();
     ASSERT_EQ(shared.setPassword("abc"), 0);
     shared.writePasswordFile();
     EXPECT_EQ(shared.setPassword("sevench"), -1);
     shared.writePasswordFile();
-    CSharedData reader(sharedRoot);
+    CSharedFolder reader(sharedRoot);
     reader.readPasswordFile();
     EXPECT_EQ(reader.passwordInForce(), "abc");
 }
@@ -131,30 +131,30 @@ TEST_F(SharedLibraryTest, ADamagedPasswordBlockDecodesToAtMostSixCharacters) {
     std::uint8_t bytes[32];
     std::memcpy(bytes, block, 32);
     std::string text;
-    EXPECT_EQ(CSharedData::decodePassword(bytes, &text), 6);
+    EXPECT_EQ(CSharedFolder::decodePassword(bytes, &text), 6);
     EXPECT_EQ(text, "ABCDEF");
     block[0] = 0;   // no key
     std::memcpy(bytes, block, 32);
-    EXPECT_EQ(CSharedData::decodePassword(bytes, &text), 0);
+    EXPECT_EQ(CSharedFolder::decodePassword(bytes, &text), 0);
     EXPECT_EQ(text, "");
 }
 
 // ---- flags, index, state -------------------------------------------------------------------------------------------
 
 TEST_F(SharedLibraryTest, FlagFilesAreCreatedTestedAndRemoved) {
-    CSharedData shared(sharedRoot);
-    for (auto flag : {&CSharedData::runningFlag, &CSharedData::requestFlag}) {
+    CSharedFolder shared(sharedRoot);
+    for (auto flag : {&CSharedFolder::runningFlag, &CSharedFolder::requestFlag}) {
         EXPECT_EQ((shared.*flag)(2), 0);
         EXPECT_EQ((shared.*flag)(0), 0);
         EXPECT_EQ((shared.*flag)(2), 1);
         EXPECT_EQ((shared.*flag)(1), 0);
         EXPECT_EQ((shared.*flag)(2), 0);
     }
-    EXPECT_EQ(CSharedData(dir.path() + "/nowhere").requestFlag(0), 1);
+    EXPECT_EQ(CSharedFolder(dir.path() + "/nowhere").requestFlag(0), 1);
 }
 
 TEST_F(SharedLibraryTest, AnIndexOfThreeWrittenOverOneOfFiveReadsBackThree) {
-    CSharedData shared(sharedRoot);
+    CSharedFolder shared(sharedRoot);
     for (int i = 0; i < 5; ++i) shared.appendNewEntry({"Table" + std::to_string(i), fileTimeOfSeconds(1000 + i)});
     shared.writeIndexFile("Lib");
     shared.clearNewEntries();
@@ -182,13 +182,13 @@ TEST_F(SharedLibraryTest, AnIndexCountBeyondTheFileIsBoundedByItsSize) {
 }
 
 TEST_F(SharedLibraryTest, TheStateBlockIsZeroUntilWrittenAndKeepsItsOtherBytes) {
-    CSharedData shared(sharedRoot);
+    CSharedFolder shared(sharedRoot);
     shared.readShBlock("Lib");
     EXPECT_EQ(std::count(shared.shBlock.begin(), shared.shBlock.end(), 0), static_cast<long>(kShBlockSize));
     shared.shBlock[0] = 1;
     shared.shBlock[2049] = 7;
     shared.writeShBlock();
-    CSharedData again(sharedRoot);
+    CSharedFolder again(sharedRoot);
     again.readShBlock("Lib");
     EXPECT_EQ(again.shBlock[0], 1);
     EXPECT_EQ(again.shBlock[2049], 7);
@@ -343,7 +343,7 @@ TEST_F(SharedLibraryTest, TheReadWriteStationPublishesChangedTablesWithTheirNewT
     CTabColsDesc published;
     ASSERT_EQ(published.read(sharedLib() + "/A.tab"), 0);
     EXPECT_EQ(published.bmpTime, 1500000000);   // the newest time seen when A was written
-    CSharedData shared(sharedRoot);
+    CSharedFolder shared(sharedRoot);
     for (const std::string& forms : {localForms, g_globals->sharedFormsDir}) {
         shared.readShBlock("Lib", forms);
         EXPECT_EQ(shared.shBlock[0], 0) << forms;
@@ -514,7 +514,7 @@ TEST_F(SharedLibraryTest, ATableThatCannotBeCopiedPublishesNothingAndIsNamed) {
     EXPECT_EQ(contentOf(sharedLib(), "B"), "b1.txt");
     EXPECT_EQ(indexNames(), (std::vector<std::string>{"A", "B"}));
     EXPECT_FALSE(plat::dirExists(g_globals->sharedFormsDir + "/.Lib.publish"));
-    CSharedData shared(sharedRoot);
+    CSharedFolder shared(sharedRoot);
     for (const std::string& forms : {localForms, g_globals->sharedFormsDir}) {
         shared.readShBlock("Lib", forms);
         EXPECT_EQ(shared.shBlock[0], 0) << forms;
@@ -537,7 +537,7 @@ TEST_F(SharedLibraryTest, ATableThatCannotBeTakenInIsNamedAndPublishedAgain) {
     EXPECT_TRUE(transcript().contains("A table cannot be taken into the shared library"));
     EXPECT_TRUE(transcript().contains(sharedLib() + "/B.txt"));
     EXPECT_EQ(contentOf(sharedLib(), "A"), "A.txt");
-    CSharedData shared(sharedRoot);
+    CSharedFolder shared(sharedRoot);
     shared.readIndexFile("Lib");
     std::int64_t seconds = -1;
     EXPECT_EQ(shared.findIndexTime("A", &seconds), 1);
@@ -578,7 +578,7 @@ TEST_F(SharedLibraryTest, APublicationLeftByAGonePublisherIsFinishedOrDropped) {
             EXPECT_EQ(contentOf(localLib(), t), contentOf(sharedLib(), t));
         }
         EXPECT_FALSE(plat::dirExists(staging));
-        CSharedData shared(sharedRoot);
+        CSharedFolder shared(sharedRoot);
         shared.readShBlock("Lib", g_globals->sharedFormsDir);
         EXPECT_EQ(shared.shBlock[0], 0);
     }
@@ -606,7 +606,7 @@ TEST_F(SharedLibraryTest, TheWaitForARunningPublisherShowsProgressAndCanBeCancel
 
 TEST_F(SharedLibraryTest, NamesThatReachOutsideTheLibraryAreRefusedWhereverTheyAreRead) {
     // The shared index and the shared library's files.
-    CSharedData shared(sharedRoot);
+    CSharedFolder shared(sharedRoot);
     shared.newEntries = {{"A", 1}, {"..\\..\\x", 2}, {"C:evil", 3}};
     shared.writeIndexFile("Lib");
     shared.readIndexFile("Lib");

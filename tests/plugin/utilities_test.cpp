@@ -182,7 +182,6 @@ protected:
     void SetUp() override {
         PluginFixture::SetUp();
         load();
-        g_globals->settings.featuresLevel = kFeaturesLevel;
         for (std::int32_t level : {5, 7}) storePoint(level, 1.0 * level);
     }
     static db_ptr storePoint(std::int32_t level, double x) {
@@ -224,7 +223,7 @@ TEST_F(GraphicsStateTest, AConfigurationRunLeavesTheGraphicsAsTheyWere) {
     host::setWorkWindow(0, 0, 3);
     const int pointsBefore = host::entityCounts().points;
 
-    restoreGraphicsState();
+    restoreGraphicsState(kFeaturesLevel);
     EXPECT_EQ(is_level_visible(5), 1);
     EXPECT_EQ(is_level_visible(7), 1);
     EXPECT_EQ(mask_level, 0);

@@ -36,7 +36,7 @@ TEST_F(ViewsListTest, OldListStoredFormAndLimits) {
     COnlySelViewsList list(0);
     list.add("TOP", 1, 1, kIdentity);
     EXPECT_EQ(list.encode().size(), 82u);   // 2 + name 3 + 1 + 76
-    list.writeToPart();
+    list.writeToPart(g_globals->settings.featuresLevel);
     COnlySelViewsList back(0);
     EXPECT_EQ(back.readFromPart(), 1);
     std::uint16_t number = 9, key = 9;
@@ -62,10 +62,10 @@ TEST_F(ViewsListTest, BothListsComeBackFromASavedAndReopenedPart) {
     item.xTo = 0.75;
     item.focus = 1;
     list.setItem(2, item);
-    list.writeToPart();
+    list.writeToPart(g_globals->settings.featuresLevel);
     COnlySelViewsList snapshot(1);
     snapshot.add("BACK (X: -14.32\xBA 42.97\xBA)", 3, 3, kIdentity);
-    snapshot.writeToPart();
+    snapshot.writeToPart(g_globals->settings.featuresLevel);
 
     const std::string file = dir.path() + "/views.pfp";
     ASSERT_TRUE(host::savePart(file).ok);
@@ -152,10 +152,10 @@ TEST_F(ViewsListTest, TheOldChoiceIsConvertedOnce) {
     COnlySelViewsList old(0);
     old.add("BOTTOM", 4, 0, kIdentity);
     old.add("INCLINED", 0, static_cast<std::uint16_t>(NamedViews.back().id), kIdentity);
-    old.writeToPart();
+    old.writeToPart(g_globals->settings.featuresLevel);
     ASSERT_EQ(g_globals->oldViewsList.readFromPart(), 2);
 
-    convertOldViewsList();
+    convertOldViewsList(g_globals->settings.featuresLevel);
     COnlySelViewsListEx list;
     ASSERT_EQ(list.readFromPart(), 7);
     for (int i = 0; i < 7; ++i) EXPECT_EQ(list.getItem(i).selected, i == 3 || i == 6 ? 1 : 0) << i;

@@ -85,7 +85,7 @@ protected:
     // Opens a STEP file as the part and recognises it the same way.
     void recogniseStep(const std::string& path) {
         ASSERT_EQ(host::openStepAsPart(path), "");
-        ASSERT_NE(solidsToEntities(), 0);
+        ASSERT_NE(solidsToEntities(g_globals->settings.featuresLevelCopy), 0);
         recogniseConverted();
     }
     void recogniseConverted() {

@@ -40,7 +40,7 @@ protected:
         const host::builder::BuiltPart part = builder.build();
         ASSERT_TRUE(part.ok()) << part.error;
         ASSERT_NE(host::storeSolidEntity(part.solid, 3, 1, "part"), 0u);
-        ASSERT_NE(solidsToEntities(), 0);
+        ASSERT_NE(solidsToEntities(g_globals->settings.featuresLevelCopy), 0);
     }
 
     struct RUN {

@@ -24,7 +24,7 @@ inline void allowOnlyTopView() {
     auto item = list.getItem(0);
     item.selected = 1;
     list.setItem(0, item);
-    list.writeToPart();
+    list.writeToPart(g_globals->settings.featuresLevel);
     g_globals->settings.onlySelectedViews = 1;
 }
 
