@@ -120,20 +120,42 @@ std::string joined(const std::vector<std::string>& lines) {
     return all;
 }
 
+// The files of a folder, in name order.
+std::vector<fs::path> filesIn(const fs::path& dir) {
+    std::vector<fs::path> files;
+    for (const auto& e : fs::directory_iterator(dir)) files.push_back(e.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
 // The includes of services/ other than the standard library, base/ and model/: what one subsystem offers
 // another is declared over the records alone, so a dialog's members never reach the other subsystems.
 std::vector<std::string> servicesBeyondBaseAndModel(const fs::path& servicesDir) {
     std::vector<std::string> found;
-    std::vector<fs::path> files;
-    for (const auto& e : fs::directory_iterator(servicesDir)) files.push_back(e.path());
-    std::sort(files.begin(), files.end());
-    for (const fs::path& file : files)
+    for (const fs::path& file : filesIn(servicesDir))
         forEachInclude(file, [&](int n, const std::string& target) {
             const bool allowed = target.rfind("plugin/base/", 0) == 0 || target.rfind("plugin/model/", 0) == 0 ||
                                  target.rfind("host/api", 0) == 0 ||
                                  (target.rfind("platform/", 0) == 0 && target != "platform/ui/dialog.h");
             if (!allowed) found.push_back(file.filename().string() + ":" + std::to_string(n) + " includes " + target);
         });
+    return found;
+}
+
+// The services headers' classes with state of their own ("private:"): an interface offered to another
+// subsystem holds none, its implementation lives in its subsystem.
+std::vector<std::string> servicesWithHiddenState(const fs::path& servicesDir) {
+    std::vector<std::string> found;
+    for (const fs::path& file : filesIn(servicesDir)) {
+        std::ifstream in(file);
+        int n = 0;
+        for (std::string line; std::getline(in, line);) {
+            ++n;
+            const std::size_t at = line.find_first_not_of(' ');
+            if (at != std::string::npos && line.compare(at, 8, "private:") == 0)
+                found.push_back(file.filename().string() + ":" + std::to_string(n) + " holds a private section");
+        }
+    }
     return found;
 }
 
@@ -193,4 +215,16 @@ TEST(Layers, ServicesIncludeNothingButBaseAndModel) {
     EXPECT_EQ(joined(servicesBeyondBaseAndModel(services)),
               "configuration.h:1 includes platform/ui/dialog.h\n"
               "engine.h:2 includes plugin/services/configuration.h\n");
+}
+
+TEST(Layers, ServicesOfferInterfacesNotClassesWithState) {
+    EXPECT_EQ(joined(servicesWithHiddenState(FX_SOURCE_DIR "/plugin/services")), "");
+
+    const TempDir dir;
+    const fs::path services = fs::path(dir.path()) / "services";
+    fs::create_directories(services);
+    std::ofstream(services / "tooling.h") << "class Layout {\npublic:\n    virtual ~Layout() = default;\n"
+                                              "    virtual int run() = 0;\n};\nclass Matrix {\n    int rows() const;\n\n"
+                                              "  private:\n    int rows_ = 0;\n};\n";
+    EXPECT_EQ(joined(servicesWithHiddenState(services)), "tooling.h:9 holds a private section\n");
 }
