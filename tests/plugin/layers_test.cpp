@@ -204,14 +204,21 @@ TEST(Layers, AnIncludeAgainstTheLayersOrACircleIsFound) {
               "layers.txt: cycle, engine, model: on a circle of dependencies or above one\n");
 }
 
+// A services folder of crafted headers, named with their texts, in `dir`.
+fs::path craftedServices(const TempDir& dir, const std::vector<std::pair<std::string, std::string>>& headers) {
+    const fs::path services = fs::path(dir.path()) / "services";
+    fs::create_directories(services);
+    for (const auto& [name, text] : headers) std::ofstream(services / name) << text;
+    return services;
+}
+
 TEST(Layers, ServicesIncludeNothingButBaseAndModel) {
     EXPECT_EQ(joined(servicesBeyondBaseAndModel(FX_SOURCE_DIR "/plugin/services")), "");
 
     const TempDir dir;
-    const fs::path services = fs::path(dir.path()) / "services";
-    fs::create_directories(services);
-    std::ofstream(services / "configuration.h") << "#include \"platform/ui/dialog.h\"\n#include \"plugin/model/tree.h\"\n";
-    std::ofstream(services / "engine.h") << "#include <string>\n#include \"plugin/services/configuration.h\"\n";
+    const fs::path services = craftedServices(
+        dir, {{"configuration.h", "#include \"platform/ui/dialog.h\"\n#include \"plugin/model/tree.h\"\n"},
+              {"engine.h", "#include <string>\n#include \"plugin/services/configuration.h\"\n"}});
     EXPECT_EQ(joined(servicesBeyondBaseAndModel(services)),
               "configuration.h:1 includes platform/ui/dialog.h\n"
               "engine.h:2 includes plugin/services/configuration.h\n");
@@ -221,10 +228,8 @@ TEST(Layers, ServicesOfferInterfacesNotClassesWithState) {
     EXPECT_EQ(joined(servicesWithHiddenState(FX_SOURCE_DIR "/plugin/services")), "");
 
     const TempDir dir;
-    const fs::path services = fs::path(dir.path()) / "services";
-    fs::create_directories(services);
-    std::ofstream(services / "tooling.h") << "class Layout {\npublic:\n    virtual ~Layout() = default;\n"
-                                              "    virtual int run() = 0;\n};\nclass Matrix {\n    int rows() const;\n\n"
-                                              "  private:\n    int rows_ = 0;\n};\n";
+    const fs::path services = craftedServices(
+        dir, {{"tooling.h", "class Layout {\npublic:\n    virtual ~Layout() = default;\n    virtual int run() = 0;\n};\n"
+                            "class Matrix {\n    int rows() const;\n\n  private:\n    int rows_ = 0;\n};\n"}});
     EXPECT_EQ(joined(servicesWithHiddenState(services)), "tooling.h:9 holds a private section\n");
 }
