@@ -28,6 +28,16 @@
 
 namespace {
 
+// The open part saved in format `version` and opened again: the save's result when it failed, else the open's.
+host::PartFileResult savedAndReopened(const std::string& path, int version) {
+    host::PartSaveOptions options;
+    options.formatVersion = version;
+    const host::PartFileResult saved = host::savePart(path, options);
+    if (!saved.ok) return saved;
+    host::newPart();
+    return host::openPart(path);
+}
+
 namespace fs = std::filesystem;
 
 std::string bits(double d) {
@@ -429,11 +439,7 @@ TEST_F(PartFile, SurfacesOfSolidsKeepTheirMarkAndOlderFilesReadThemFree) {
     ASSERT_EQ(before.size(), 13u);   // six planes with their bases, the wall
     for (int version : {host::kPartFormatVersion, 2}) {
         SCOPED_TRACE(version);
-        host::PartSaveOptions options;
-        options.formatVersion = version;
-        ASSERT_TRUE(host::savePart(path, options).ok);
-        host::newPart();
-        const host::PartFileResult r = host::openPart(path);
+        const host::PartFileResult r = savedAndReopened(path, version);
         ASSERT_TRUE(r.ok) << r.message;
         const std::vector<ent> after = surfaces();
         ASSERT_EQ(after.size(), before.size());
@@ -579,11 +585,7 @@ TEST_F(PartFile, ManyRowsSaveInOrderAndAFailureAmongThemLeavesTheOldFile) {
     const std::vector<std::string> before = describeAll();
     for (int version : {1, 2, host::kPartFormatVersion}) {
         SCOPED_TRACE(version);
-        host::PartSaveOptions options;
-        options.formatVersion = version;
-        ASSERT_TRUE(host::savePart(path, options).ok);
-        host::newPart();
-        const host::PartFileResult r = host::openPart(path);
+        const host::PartFileResult r = savedAndReopened(path, version);
         ASSERT_TRUE(r.ok) << r.message;
         EXPECT_EQ(describeAll(), before);
     }
