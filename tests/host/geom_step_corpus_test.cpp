@@ -1,4 +1,4 @@
-// STEP files as other CAD systems write them (tests/data/step_corpus, made by make_corpus.py there, and the
+// STEP files as other CAD systems write them (the build's step_corpus, made by tests/step_corpus/make_corpus.py, and the
 // shared repro parts): each opens with the solids it holds, placed, named and coloured as written, or is
 // refused with a message that says why; product data the kernel cannot read is left aside with one line.
 #include <gtest/gtest.h>
@@ -16,7 +16,7 @@ namespace {
 
 using namespace host;
 
-const std::string kCorpus = std::string(FX_SOURCE_DIR) + "/tests/data/step_corpus/";
+const std::string kCorpus = std::string(FX_BINARY_DIR) + "/step_corpus/";
 const std::string kRepros = std::string(FX_SOURCE_DIR) + "/tests/data/repros/";
 const std::string kExamples = std::string(FX_SOURCE_DIR) + "/data/examples/";
 

@@ -25,6 +25,7 @@
 #include "support/host_folder.h"
 #include "support/part_notes.h"
 #include "support/process_check.h"
+#include "support/step_parts.h"
 
 namespace {
 
@@ -96,7 +97,7 @@ protected:
 class ExampleParts : public ProcessCheckTest, public testing::WithParamInterface<std::string> {};
 
 TEST_P(ExampleParts, AMachinistTakesEveryProcessExecuteGives) {
-    ASSERT_EQ(host::openStepAsPart(std::string(FX_SOURCE_DIR) + "/" + GetParam()), "");
+    ASSERT_EQ(host::openStepAsPart(GetParam()), "");
     execute(std::filesystem::path(GetParam()).stem().string());
     const std::vector<std::string> remarks = check();
     EXPECT_TRUE(remarks.empty()) << remarks.size() << " remarks:" << joined(remarks);
@@ -105,11 +106,10 @@ TEST_P(ExampleParts, AMachinistTakesEveryProcessExecuteGives) {
 // Every example part shipped, and every part of the STEP corpus and the repro parts that has holes.
 std::vector<std::string> exampleParts() {
     std::vector<std::string> paths;
-    for (const char* folder : {"data/examples", "tests/data/step_corpus", "tests/data/repros"})
-        for (const auto& file : std::filesystem::directory_iterator(std::string(FX_SOURCE_DIR) + "/" + folder))
-            if ((file.path().extension() == ".step" || file.path().extension() == ".stp") &&
-                file.path().stem() != "tessellated_only" && file.path().stem() != "open_arcs_scallop_and_half_hole")
-                paths.push_back(std::string(folder) + "/" + file.path().filename().string());
+    for (const auto& file : std::filesystem::directory_iterator(std::string(FX_SOURCE_DIR) + "/data/examples"))
+        if (file.path().extension() == ".step") paths.push_back(file.path().string());
+    for (const std::filesystem::path& part : stepTestParts())
+        if (!holdsNoHole(part)) paths.push_back(part.string());
     std::sort(paths.begin(), paths.end());
     return paths;
 }

@@ -5,16 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <ostream>
 #include <regex>
 #include <sstream>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "host/state.h"
 #include "platform/ui/driver.h"
 #include "support/main_job.h"
+#include "support/step_parts.h"
 
 namespace {
 
@@ -30,13 +31,7 @@ struct CorpusPart {
 
 std::vector<CorpusPart> corpusParts() {
     std::vector<CorpusPart> parts;
-    for (const char* folder : {"/tests/data/step_corpus", "/tests/data/repros"}) {
-        for (const auto& file : fs::directory_iterator(std::string(FX_SOURCE_DIR) + folder)) {
-            const std::string ext = file.path().extension().string();
-            if (ext == ".stp" || ext == ".step") parts.push_back({file.path().string(), file.path().stem().string()});
-        }
-    }
-    std::sort(parts.begin(), parts.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+    for (const fs::path& part : stepTestParts()) parts.push_back({part.string(), part.stem().string()});
     return parts;
 }
 
@@ -59,9 +54,6 @@ const std::string& plainPlateListing() {
     }();
     return listing;
 }
-
-// Parts in which recognition finds no hole: the user is told, and nothing is made.
-bool hasNoHole(const std::string& name) { return name == "open_arcs_scallop_and_half_hole"; }
 
 // The listing's lines without the numbers of blocks, operations, tools and tool lengths, in order: the same
 // operations, tools, cycles and points in whatever order the hole path found (points a ten-millionth of a
@@ -107,7 +99,7 @@ TEST_P(StepCorpusMainJob, OpensAndMakesItsOperationsOrIsRefusedWithWhy) {
     }
     ASSERT_EQ(run.code, 0) << run.err << run.out;
     EXPECT_TRUE(fs::exists(dir.path() + "/part.pfp"));
-    if (hasNoHole(part.name)) {
+    if (holdsNoHole(part.path)) {   // recognition finds none: the user is told, and nothing is made
         EXPECT_NE(run.out.find("No hole was found in the part."), std::string::npos) << run.out;
         EXPECT_EQ(run.nc.find("(OP "), std::string::npos) << run.nc;
         return;

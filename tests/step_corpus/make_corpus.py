@@ -1,16 +1,18 @@
 #!/usr/bin/env python3
-"""Writes the STEP corpus beside this script: parts as other CAD systems write them, made from the example
-parts' entities. Our kernel writes one AP214 solid with plain names; these files carry what it does not
+"""make_corpus.py OUTPUT_FOLDER: writes the STEP corpus the tests read (the build runs it), parts as other CAD
+systems write them, made from the example parts' entities. Our kernel writes one AP214 solid with plain names; these files carry what it does not
 write (product manufacturing information and its presentation, AP203's approvals, assemblies, inch units,
 encoded names, sparse numbering, CRLF, very long lines, tessellated geometry).
 
-Run it from anywhere; it is deterministic, so running it again changes no file.
+It is deterministic: running it again writes the same bytes.
 """
 import os
 import re
+import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-EXAMPLES = os.path.join(HERE, "..", "..", "..", "data", "examples")
+EXAMPLES = os.path.join(HERE, "..", "..", "data", "examples")
+OUT = sys.argv[1] if len(sys.argv) > 1 else HERE
 
 
 # ---- reading and writing the exchange structure ------------------------------------------------------
@@ -104,7 +106,7 @@ def write_step(path, head, entities, order=None, line_end="\n", per_line=1):
     if run:
         lines.append("".join(run))
     text = head + "DATA;\n" + "\n".join(lines) + "\nENDSEC;\nEND-ISO-10303-21;\n"
-    with open(os.path.join(HERE, path), "w", encoding="utf-8", newline="") as f:
+    with open(os.path.join(OUT, path), "w", encoding="utf-8", newline="") as f:
         f.write(text.replace("\n", line_end))
 
 
@@ -493,6 +495,7 @@ def tessellated_only():
 
 
 if __name__ == "__main__":
+    os.makedirs(OUT, exist_ok=True)
     for make in (ap242_pmi_plate, ap203_styles_layers, ap214_styles_layers, assembly_placed_twice, inch_plate,
                  utf8_names, sparse_numbering, crlf_lines, long_lines, tessellated_only):
         make()

@@ -1,0 +1,22 @@
+// The STEP parts the tests play the main job and the process check on beyond the shipped examples: the
+// corpus the build makes (parts as other CAD systems write them) and the repro parts, in name order.
+#pragma once
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+inline std::vector<std::filesystem::path> stepTestParts() {
+    std::vector<std::filesystem::path> parts;
+    for (const std::string& folder :
+         {std::string(FX_BINARY_DIR) + "/step_corpus", std::string(FX_SOURCE_DIR) + "/tests/data/repros"})
+        for (const auto& file : std::filesystem::directory_iterator(folder))
+            if (file.path().extension() == ".stp" || file.path().extension() == ".step") parts.push_back(file.path());
+    std::sort(parts.begin(), parts.end(), [](const auto& a, const auto& b) { return a.stem() < b.stem(); });
+    return parts;
+}
+
+// Parts that hold no hole to machine: only tessellated geometry, or walls the open-arc rule drops.
+inline bool holdsNoHole(const std::filesystem::path& part) {
+    return part.stem() == "tessellated_only" || part.stem() == "open_arcs_scallop_and_half_hole";
+}
