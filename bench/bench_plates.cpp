@@ -43,6 +43,16 @@ std::string openPlatePart(int holes) {
     return "";
 }
 
+std::string installFolder() { return buildFolder() + "/install/P/X"; }
+
+// The plug-in loaded and started once, its main menu closed at once.
+void attachAndStart() {
+    pluginAttach(plat::registerModule(installFolder() + "/Tool.so"));
+    plat::driver().script().click(CMainMenu::kTemplate, 1);
+    m_main();
+    plat::driver().transcript().clear();
+}
+
 }  // namespace
 
 void startPlugin() {
@@ -51,7 +61,7 @@ void startPlugin() {
     started = true;
     plat::driver().reset();
     host::reset();
-    const std::string install = buildFolder() + "/install/P/X";
+    const std::string install = installFolder();
     (void)plat::createDirectories(install);
     (void)plat::writeFile(install + "/Tool.txt",
                           plat::readFile(std::string(FX_SOURCE_DIR) + "/data/Forantix.txt").value_or(""));
@@ -66,10 +76,14 @@ void startPlugin() {
     std::filesystem::copy(std::string(FX_SOURCE_DIR) + "/data/host", hostDir, std::filesystem::copy_options::recursive,
                           ignored);
     host::setHostDir(hostDir + "/");
-    pluginAttach(plat::registerModule(install + "/Tool.so"));
-    plat::driver().script().click(CMainMenu::kTemplate, 1);
-    m_main();
-    plat::driver().transcript().clear();
+    attachAndStart();
+}
+
+void restartPlugin() {
+    startPlugin();
+    pluginDetach();
+    attachAndStart();
+    openHoles = 0;
 }
 
 std::string openPlate(int holes) {

@@ -8,6 +8,9 @@ namespace bench {
 
 // A loaded plug-in after one invocation whose main menu was closed at once: settings and tolerances read.
 void startPlugin();
+// The plug-in unloaded and started anew as startPlugin leaves it, as a host loads it for a new run, with no
+// part taken for open.
+void restartPlugin();
 
 // Opens the plate of `holes` holes (a multiple of 100) with its solids converted to surfaces as the
 // recognition command does, building and keeping its part file first when it is missing. "" on success,

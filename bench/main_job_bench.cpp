@@ -2,7 +2,9 @@
 // main job's session (Execute, "Create operations", the main menu closed), saves the part and writes the NC
 // listing. Its phases in CPU per hole (every thread, the STEP reader included) from hostcam's --costs, told
 // apart by the session's steps, with the job's peak memory; the growth of each phase per tenfold is printed
-// last, so that a phase that stops being linear shows in one run.
+// last, so that a phase that stops being linear shows in one run. Beside it, "Create operations" played in
+// this process on the plate's part file, where the plug-in's count of its hole path searches can be read:
+// the step without the searches of the point sets it orders must stay linear.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -15,7 +17,12 @@
 #include <vector>
 
 #include "bench/bench_plates.h"
+#include "host/state.h"
+#include "hostapp/session_runner.h"
 #include "platform/sys/files.h"
+#include "platform/ui/driver.h"
+#include "plugin/cycle/exports.h"
+#include "plugin/tooling/hole_path.h"
 
 namespace {
 
@@ -105,25 +112,79 @@ void BM_MainJob(benchmark::State& state) {
 
 BENCHMARK(BM_MainJob)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseManualTime();
 
-}  // namespace
+// The main job's session played here on the plate's part file; CPU of every thread in "Create operations"
+// and in the hole path searches it made, in seconds.
+struct CREATE_OPERATIONS {
+    double seconds = 0, searches = 0;
+};
+std::map<int, CREATE_OPERATIONS> g_createOperations;
 
-void printMainJobSummary() {
-    if (g_mainJobs.empty()) return;
+void BM_CreateOperations(benchmark::State& state) {
+    const int holes = static_cast<int>(state.range(0));
+    const std::string input = bench::platePart(holes);
+    if (input.empty()) {
+        state.SkipWithError("the plate's part file cannot be written");
+        return;
+    }
+    const std::optional<std::string> session =
+        plat::readFile(std::string(FX_SOURCE_DIR) + "/data/sessions/execute.session");
+    CREATE_OPERATIONS& cost = g_createOperations[holes];
+    for (auto _ : state) {
+        state.PauseTiming();
+        bench::restartPlugin();   // as hostcam loads it for each run
+        plat::ParsedSession parsed = plat::parseSession(session.value_or(""));
+        if (!session || !parsed.error.empty() || !host::openPart(input).ok) {
+            state.SkipWithError("the session or the plate cannot be read");
+            return;
+        }
+        forgetHolePaths();   // searched afresh, as in a run of its own
+        plat::driver().reset();
+        for (plat::Step& step : parsed.steps) plat::driver().script().add(std::move(step));
+        double cpu[2] = {}, searched[2] = {};
+        int marks = 0;
+        plat::driver().script().setOnTake([&](const plat::Step& step) {
+            const std::string what = step.describe();
+            const bool begins = endsWith(what, "click 18021 4158"), ends = endsWith(what, "click 18048 1");
+            if (!(begins && marks == 0) && !(ends && marks == 1)) return;
+            cpu[marks] = bench::processCpuSeconds();
+            searched[marks] = holePathSearchSeconds();
+            ++marks;
+        });
+        std::ostringstream out, err;
+        state.ResumeTiming();
+        const host::SessionResult played = host::runSession({m_version, m_enter, m_main, m_notify}, out, err);
+        state.PauseTiming();
+        plat::driver().script().setOnTake(nullptr);
+        if (played.exitCode != 0 || marks != 2) {
+            state.SkipWithError(("the main job's session did not play whole: " + err.str()).c_str());
+            return;
+        }
+        cost = {cpu[1] - cpu[0], searched[1] - searched[0]};
+        state.ResumeTiming();
+    }
+    state.counters["create_us"] = cost.seconds / holes * 1e6;
+    state.counters["searches_us"] = cost.searches / holes * 1e6;
+}
+
+BENCHMARK(BM_CreateOperations)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void printGrowth(const char* name, const std::vector<double>& perHole) {
+    std::printf("  %-18s", name);
+    for (double v : perHole) std::printf(" %10.1f", v);
+    std::printf("  ");
+    for (std::size_t i = 1; i < perHole.size(); ++i) std::printf(" %.2f", perHole[i - 1] > 0 ? perHole[i] / perHole[i - 1] : 0.0);
+    std::printf("\n");
+}
+
+void printMainJobPhases() {
     std::printf("\nMain job, CPU of every thread per hole (us), and its growth per tenfold:\n");
     std::printf("  %-18s", "phase");
     for (const auto& [holes, job] : g_mainJobs) std::printf(" %10d", holes);
     std::printf("   growth\n");
     for (int p = 0; p < kPhases; ++p) {
-        std::printf("  %-18s", kPhaseNames[p]);
         std::vector<double> perHole;
-        for (const auto& [holes, job] : g_mainJobs) {
-            perHole.push_back(job.seconds[p] / holes * 1e6);
-            std::printf(" %10.1f", perHole.back());
-        }
-        std::printf("  ");
-        for (std::size_t i = 1; i < perHole.size(); ++i)
-            std::printf(" %.2f", perHole[i - 1] > 0 ? perHole[i] / perHole[i - 1] : 0.0);
-        std::printf("\n");
+        for (const auto& [holes, job] : g_mainJobs) perHole.push_back(job.seconds[p] / holes * 1e6);
+        printGrowth(kPhaseNames[p], perHole);
     }
     std::printf("  %-18s", "save, clock");
     for (const auto& [holes, job] : g_mainJobs) std::printf(" %10.1f", job.wall[kSave] / holes * 1e6);
@@ -132,4 +193,24 @@ void printMainJobSummary() {
     std::printf("\n  %-18s", "part MB");
     for (const auto& [holes, job] : g_mainJobs) std::printf(" %10.2f", job.partMB);
     std::printf("\n");
+}
+
+}  // namespace
+
+void printMainJobSummary() {
+    if (!g_mainJobs.empty()) printMainJobPhases();
+    if (g_createOperations.empty()) return;
+    std::printf("\n\"Create operations\" in this process, CPU of every thread per hole (us), and its growth per tenfold:\n");
+    std::printf("  %-18s", "holes");
+    for (const auto& [holes, c] : g_createOperations) std::printf(" %10d", holes);
+    std::printf("\n");
+    std::vector<double> whole, searches, rest;
+    for (const auto& [holes, c] : g_createOperations) {
+        whole.push_back(c.seconds / holes * 1e6);
+        searches.push_back(c.searches / holes * 1e6);
+        rest.push_back((c.seconds - c.searches) / holes * 1e6);
+    }
+    printGrowth("whole step", whole);
+    printGrowth("hole path searches", searches);
+    printGrowth("without them", rest);
 }

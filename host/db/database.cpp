@@ -294,7 +294,11 @@ std::uint32_t store_ent_assoc(ent* e, db_ptr* entry, std::int32_t level, const a
     auto target = database.ents.find(e->assoc.target);
     if (target == database.ents.end() || target->second.e.type == kEntAssoc) return 0;
     const std::uint32_t id = storeChecked(e, entry, level, attrib, e->color, ok);
-    if (id != 0 && e->assoc.kind == 2) host::ops::markToolpathStale(e->assoc.opId);
+    if (id != 0 && e->assoc.kind == 2) {
+        // The newest handle is the largest: the operation's list stays ascending.
+        if (database.operationAssocs) (*database.operationAssocs)[e->assoc.opId].push_back(e->eptr);
+        host::ops::markToolpathStale(e->assoc.opId);
+    }
     return id;
 }
 
@@ -321,6 +325,7 @@ int rewrite_ent(const ent* e, int /*undo*/) {
     if (s.type == kEntAssoc) {
         s.assoc.target = old.assoc.target;
         s.assoc.targetId = old.assoc.targetId;
+        db.operationAssocs.reset();   // its kind or operation may change
     }
     s.id = old.id;
     s.refs = old.refs;
@@ -374,9 +379,28 @@ std::vector<ent> allEntities() {
 
 std::vector<ent> operationAssociations(std::int32_t opId) {
     auto lock = host::db::guard();
+    auto isOperations = [opId](const host::db::Stored& s) {
+        return s.e.type == kEntAssoc && s.e.assoc.kind == 2 && s.e.assoc.opId == opId;
+    };
+    auto& index = database.operationAssocs;
+    if (!index) {
+        index.emplace();
+        for (const auto& [h, s] : database.ents)
+            if (s.e.type == kEntAssoc && s.e.assoc.kind == 2) (*index)[s.e.assoc.opId].push_back(h);
+    }
+    auto listed = index->find(opId);
+    if (listed == index->end()) return {};
+    std::vector<db_ptr>& handles = listed->second;
     std::vector<ent> out;
-    for (const auto& [h, s] : database.ents)
-        if (s.e.type == kEntAssoc && s.e.assoc.kind == 2 && s.e.assoc.opId == opId) out.push_back(s.e);
+    out.reserve(handles.size());
+    std::size_t kept = 0;
+    for (db_ptr h : handles) {
+        auto it = database.ents.find(h);
+        if (it == database.ents.end() || !isOperations(it->second)) continue;   // deleted since
+        out.push_back(it->second.e);
+        handles[kept++] = h;
+    }
+    handles.resize(kept);
     return out;
 }
 

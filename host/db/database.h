@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -55,6 +56,10 @@ struct Database {
     db_ptr nextHandle = 1;
     std::uint32_t nextId = 1;
     std::uint32_t nextText = 1;
+    // The handles of each operation's kind-2 associations, ascending, made at the first question and kept up
+    // as associations are stored, so that an operation's toolpath does not walk the whole database. It may
+    // still hold handles deleted since; a rewrite of an association drops it.
+    std::optional<std::unordered_map<std::int32_t, std::vector<db_ptr>>> operationAssocs;
 };
 
 Database& current();

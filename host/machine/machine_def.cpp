@@ -32,6 +32,7 @@ std::uint32_t storeRecord(std::int16_t kind, const std::string& bytes) {
     s.color = static_cast<std::int16_t>(main_color);
     s.attrib = main_attrib;
     d.ents[s.eptr] = db::Stored{s, false, {}};
+    d.operationAssocs.reset();
     return s.id;
 }
 

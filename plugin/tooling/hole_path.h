@@ -67,6 +67,9 @@ std::int32_t orderPointsNearest(PATH_ELEMENT* elements, std::int32_t first, std:
                                 std::int32_t* start);
 // Forgets the paths kept (for measuring and testing the search itself).
 void forgetHolePaths();
+// CPU seconds of every thread spent in searches so far (paths answered from those kept cost none): what a
+// benchmark sets apart from the work around them.
+double holePathSearchSeconds();
 
 // Reorders the points of one tool along its path, each run of consecutive points of one host view ordered
 // on its own and the runs kept in their order.

@@ -35,6 +35,17 @@ protected:
         return entry;
     }
 
+    // An association of `kind` attaching `target` to operation `opId` at (x, 0, 0), not stored.
+    static ent association(std::int16_t kind, std::int32_t opId, db_ptr target, double x) {
+        ent a{};
+        a.type = kEntAssoc;
+        a.assoc.kind = kind;
+        a.assoc.opId = opId;
+        a.assoc.target = target;
+        a.assoc.pt = {x, 0, 0};
+        return a;
+    }
+
     static db_ptr storeLine(std::int32_t level = 1) {
         ent e{};
         e.type = kEntLine;
@@ -319,12 +330,7 @@ TEST_F(DbWalk, EqualTrimsShareOneBufferAndEachSurfaceChangesAlone) {
 
 TEST_F(DbWalk, AssociationsCountOnTheirTargetAndWalkApart) {
     const db_ptr point = storePoint(5, 4);
-    ent a{};
-    a.type = kEntAssoc;
-    a.assoc.kind = 2;
-    a.assoc.opId = 31;
-    a.assoc.target = point;
-    a.assoc.pt = {5, 0, 0};
+    ent a = association(2, 31, point, 5);
     db_ptr first = 0, second = 0;
     char ok = 0;
     store_ent_assoc(&a, &first, main_level, main_attrib, &ok);
@@ -368,9 +374,23 @@ TEST_F(DbWalk, AssociationsCountOnTheirTargetAndWalkApart) {
 }
 
 // An operation's associations are what the association walk finds for it, in database order: those of other
-// operations and other kinds passed over, one on a hidden level and one deleted with keep included.
+// operations and other kinds passed over, one on a hidden level and one deleted with keep included. They stay
+// so once asked for, as associations are stored, deleted and rewritten to another operation.
 TEST_F(DbWalk, AnOperationsAssociationsAreTheWalksOwnForIt) {
     const db_ptr point = storePoint(5, 4);
+    auto expectAsWalked = [](const char* when) {
+        for (std::int32_t opId : {7, 8, 9, 10}) {
+            std::vector<double> walked, found;
+            db_ptr p = db_start();
+            char more = 0;
+            ent e{};
+            for (get_ent_assoc(p, &e, &p, &more); more; get_ent_assoc(p, &e, &p, &more))
+                if (e.assoc.kind == 2 && e.assoc.opId == opId) walked.push_back(e.assoc.pt.x);
+            for (const ent& a : host::operationAssociations(opId)) found.push_back(a.assoc.pt.x);
+            EXPECT_EQ(found, walked) << when << ", operation " << opId;
+        }
+    };
+    std::vector<db_ptr> entries;
     struct CASE {
         std::int16_t kind;
         std::int32_t opId;
@@ -379,32 +399,35 @@ TEST_F(DbWalk, AnOperationsAssociationsAreTheWalksOwnForIt) {
     const CASE cases[] = {{2, 7, main_level}, {2, 8, main_level}, {1, 7, main_level}, {2, 7, 200},
                           {2, 7, main_level}, {2, 9, main_level}, {2, 7, main_level}};
     for (std::size_t i = 0; i < std::size(cases); ++i) {
-        ent a{};
-        a.type = kEntAssoc;
-        a.assoc.kind = cases[i].kind;
-        a.assoc.opId = cases[i].opId;
-        a.assoc.target = point;
-        a.assoc.pt = {static_cast<double>(i), 0, 0};
+        ent a = association(cases[i].kind, cases[i].opId, point, static_cast<double>(i));
         db_ptr entry = 0;
         char ok = 0;
         store_ent_assoc(&a, &entry, cases[i].level, main_attrib, &ok);
         ASSERT_EQ(ok, 1);
+        entries.push_back(entry);
         if (i == 4) delete_ent(entry, 0, 1, 0, nullptr, 0);
     }
     set_level_visible(200, 0);
-    for (std::int32_t opId : {7, 8, 9, 10}) {
-        std::vector<double> walked, found;
-        db_ptr p = db_start();
-        char more = 0;
-        ent e{};
-        for (get_ent_assoc(p, &e, &p, &more); more; get_ent_assoc(p, &e, &p, &more))
-            if (e.assoc.kind == 2 && e.assoc.opId == opId) walked.push_back(e.assoc.pt.x);
-        for (const ent& a : host::operationAssociations(opId)) found.push_back(a.assoc.pt.x);
-        EXPECT_EQ(found, walked) << opId;
-    }
-    std::vector<double> seven;
-    for (const ent& a : host::operationAssociations(7)) seven.push_back(a.assoc.pt.x);
-    EXPECT_EQ(seven, (std::vector<double>{0, 3, 4, 6}));
+    expectAsWalked("stored");
+    auto pointsOf = [](std::int32_t opId) {
+        std::vector<double> x;
+        for (const ent& a : host::operationAssociations(opId)) x.push_back(a.assoc.pt.x);
+        return x;
+    };
+    EXPECT_EQ(pointsOf(7), (std::vector<double>{0, 3, 4, 6}));
+
+    ent later = association(2, 7, point, 7);
+    char ok = 0;
+    store_ent_assoc(&later, nullptr, main_level, main_attrib, &ok);
+    ASSERT_EQ(ok, 1);
+    ASSERT_EQ(delete_ent(entries[0], 0, 0, 0, nullptr, 0), 1);
+    ent moved{};
+    ASSERT_EQ(get_ent_from_eptr(entries[1], &moved), 1);
+    moved.assoc.opId = 7;
+    ASSERT_EQ(rewrite_ent(&moved, 0), 1);
+    expectAsWalked("changed");
+    EXPECT_EQ(pointsOf(7), (std::vector<double>{1, 3, 4, 6, 7}));
+    EXPECT_TRUE(pointsOf(8).empty());
 }
 
 TEST_F(DbWalk, SelectionBitsOnRecordsAndAcrossTheDatabase) {
