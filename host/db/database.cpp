@@ -115,15 +115,15 @@ void putHead(const EntHead& h, ent& e) {
 template <class T>
 void holdKind(EntKind& kind, T&& value) {
     using K = std::remove_cvref_t<T>;
-    if (K* held = std::get_if<K>(&kind)) *held = std::forward<T>(value);
-    else kind.emplace<K>(std::forward<T>(value));
+    if (std::unique_ptr<K>* held = std::get_if<std::unique_ptr<K>>(&kind)) **held = std::forward<T>(value);
+    else kind.emplace<std::unique_ptr<K>>(std::make_unique<K>(std::forward<T>(value)));
 }
 
 // The stored kind into the member of `e` that holds it.
 void kindInto(const EntKind& kind, ent& e) {
-    std::visit([&](const auto& value) {
-        using K = std::remove_cvref_t<decltype(value)>;
-        if constexpr (!std::is_same_v<K, std::monostate>) memberOf<K>(e) = value;
+    std::visit([&](const auto& held) {
+        using H = std::remove_cvref_t<decltype(held)>;
+        if constexpr (!std::is_same_v<H, std::monostate>) memberOf<typename H::element_type>(e) = *held;
     }, kind);
 }
 

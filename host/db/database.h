@@ -41,10 +41,13 @@ struct EntHead {
     db_ptr owner = 0;
 };
 
-// The one kind member a stored record's type names: a whole `ent` is over a kilobyte, most of it members
-// its type never uses, and a plate holds tens of thousands of records.
-using EntKind = std::variant<std::monostate, ent_point, ent_line, ent_arc, ent_spline, ent_note, ent_drafting,
-                             ent_surface, ent_solid, ent_assoc, ent_info>;
+// The one kind member a stored record's type names, on the heap in its own size: a whole `ent` is over a
+// kilobyte, most of it members its type never uses, the kinds differ eightfold in size, and a plate holds
+// tens of thousands of records.
+using EntKind = std::variant<std::monostate, std::unique_ptr<ent_point>, std::unique_ptr<ent_line>,
+                             std::unique_ptr<ent_arc>, std::unique_ptr<ent_spline>, std::unique_ptr<ent_note>,
+                             std::unique_ptr<ent_drafting>, std::unique_ptr<ent_surface>, std::unique_ptr<ent_solid>,
+                             std::unique_ptr<ent_assoc>, std::unique_ptr<ent_info>>;
 
 struct Stored {
     EntHead head;
@@ -71,17 +74,17 @@ struct Stored {
     [[nodiscard]] const ent_note& note() const { return member<ent_note>(); }
     [[nodiscard]] const ent_assoc& assoc() const { return member<ent_assoc>(); }
     // Changeable kind members: only for a record of that kind.
-    ent_surface& surf() { return std::get<ent_surface>(kind); }
-    ent_solid& solid() { return std::get<ent_solid>(kind); }
-    ent_note& note() { return std::get<ent_note>(kind); }
-    ent_assoc& assoc() { return std::get<ent_assoc>(kind); }
+    ent_surface& surf() { return *std::get<std::unique_ptr<ent_surface>>(kind); }
+    ent_solid& solid() { return *std::get<std::unique_ptr<ent_solid>>(kind); }
+    ent_note& note() { return *std::get<std::unique_ptr<ent_note>>(kind); }
+    ent_assoc& assoc() { return *std::get<std::unique_ptr<ent_assoc>>(kind); }
 
 private:
     template <class T>
     const T& member() const {
         static const T none{};
-        const T* held = std::get_if<T>(&kind);
-        return held ? *held : none;
+        const std::unique_ptr<T>* held = std::get_if<std::unique_ptr<T>>(&kind);
+        return held ? **held : none;
     }
 };
 

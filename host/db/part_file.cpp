@@ -272,9 +272,16 @@ void packEntityRow(ENTITY_ROW& row, const PartSaveOptions& options) {
         }
     }
     // Geometry goes sealed with its checksum from format version 2 on, packed from version 3 on.
+    // A solid's text is megabytes: packed behind its seal in pieces, never copied.
     auto geometry = [&](bool has, std::string& text) {
         if (!has || options.formatVersion < 2) return;
-        text = packed ? packBlob(sealGeometryText(text)) : sealGeometryText(text);
+        if (!packed) {
+            text = sealGeometryText(text);
+            return;
+        }
+        const std::string line = geometrySealLine(text);
+        const std::string_view pieces[] = {line, text};
+        text = packBlobPieces(pieces);
     };
     geometry(row.hasGeom, row.geom);
     geometry(row.hasExtra, row.extra);
