@@ -56,25 +56,25 @@ bool baseSurfaceExists(const Database& db, db_ptr base) {
            it->second.surf().typeCode != kSurfTrimmed;
 }
 
-// Calls f(member) with the kind member of `e` that `type` names; false when it names none.
+// Calls f(member) with the kind member of `e` that `type` names; not at all when it names none.
 template <class E, class F>
-bool withKindMember(std::uint32_t type, E& e, F&& f) {
+void withKindMember(std::uint32_t type, E& e, F&& f) {
     switch (type) {
-    case kEntPoint: f(e.pt); return true;
-    case kEntLine: f(e.ln); return true;
-    case kEntArc: f(e.arc); return true;
-    case kEntSpline: f(e.spl); return true;
-    case kEntNote: f(e.note); return true;
-    case kEntDrafting: f(e.draft); return true;
-    case kEntSurface: f(e.surf); return true;
-    case kEntSolid: f(e.solid); return true;
-    case kEntAssoc: f(e.assoc); return true;
-    case kEntInfo: f(e.info); return true;
-    default: return false;
+    case kEntPoint: f(e.pt); break;
+    case kEntLine: f(e.ln); break;
+    case kEntArc: f(e.arc); break;
+    case kEntSpline: f(e.spl); break;
+    case kEntNote: f(e.note); break;
+    case kEntDrafting: f(e.draft); break;
+    case kEntSurface: f(e.surf); break;
+    case kEntSolid: f(e.solid); break;
+    case kEntAssoc: f(e.assoc); break;
+    case kEntInfo: f(e.info); break;
+    default: break;
     }
 }
-constexpr std::uint32_t kKindTypes[] = {kEntPoint, kEntLine,    kEntArc,   kEntSpline, kEntNote,
-                                        kEntDrafting, kEntSurface, kEntSolid, kEntAssoc,  kEntInfo};
+constexpr std::uint32_t kKindTypes[] = {kEntPoint,   kEntLine,  kEntArc,   kEntSpline, kEntNote,
+                                        kEntDrafting, kEntSurface, kEntSolid, kEntAssoc, kEntInfo};
 
 // The member of `e` that holds a kind of type T.
 template <class T>
