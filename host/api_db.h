@@ -211,10 +211,11 @@ struct ent {
 db_ptr db_start();
 void get_ent(db_ptr from, short sel, std::uint32_t mask, ent* e, db_ptr* entry, char* found);
 void get_raw_ent(db_ptr from, short sel, std::uint32_t mask, ent* e, db_ptr* entry, char* found);
-// The walk of get_ent without copies: `visit(record, context)` sees each stored record itself, in database
-// order, until it returns non-zero; walk_ents returns that value, 0 after the last entity. The record is
-// valid during the call only. A visit may store, rewrite and delete entities (the walk goes on after the
-// visited handle), but must not read the record after rewriting or deleting it.
+// The walk of get_ent in one record: `visit(record, context)` sees each entity, in database order, until it
+// returns non-zero; walk_ents returns that value, 0 after the last entity. The record is the walk's own,
+// filled again for each entity with the buffers of the one before reused, and valid during the call only.
+// A visit may store, rewrite and delete entities and walk again (the walk goes on after the visited
+// handle); the record stays what was read.
 int walk_ents(db_ptr from, short sel, std::uint32_t mask, int (*visit)(const ent& record, void* context),
               void* context);
 // 1 with the entity read, also one that delete_ent kept; 0 when no entity has the handle.

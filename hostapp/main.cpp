@@ -8,6 +8,7 @@
 
 int main(int argc, char** argv) {
     plat::returnLargeBuffersAtOnce();
+    plat::shareFreedRoomAmongThreads();
     std::vector<std::string> args(argv + 1, argv + argc);
     return host::hostcamMain(args, std::cout, std::cerr);
 }

@@ -5,6 +5,7 @@
 #include <bit>
 #include <cassert>
 #include <cstring>
+#include <type_traits>
 
 #include "host/db/blob_pack.h"
 #include "host/db/database.h"
@@ -23,9 +24,9 @@ bool selectionAdmits(short sel, std::uint16_t word) {
 }
 
 bool seenByUser(const Database& db, const Stored& s) {
-    if (s.kept || s.e.owner != 0) return false;
-    if (s.e.sel & kSelBlank) return false;
-    auto lv = db.levels.find(s.e.level);
+    if (s.kept || s.head.owner != 0) return false;
+    if (s.head.sel & kSelBlank) return false;
+    auto lv = db.levels.find(s.head.level);
     return lv == db.levels.end() || lv->second.visible;
 }
 
@@ -39,19 +40,91 @@ const Stored* nextAfter(db_ptr from, Accept accept) {
 
 void walk(db_ptr from, short sel, std::uint32_t mask, ent* e, db_ptr* entry, char* found, bool raw) {
     const Stored* s = nextAfter(from, [&](const Stored& c) {
-        if (c.e.type == kEntAssoc || (c.e.type & mask) == 0) return false;
-        if (!selectionAdmits(sel, c.e.sel)) return false;
+        if (c.head.type == kEntAssoc || (c.head.type & mask) == 0) return false;
+        if (!selectionAdmits(sel, c.head.sel)) return false;
         return raw || seenByUser(database, c);
     });
     if (found) *found = s ? 1 : 0;
     if (!s) return;
-    if (e) *e = s->e;
-    if (entry) *entry = s->e.eptr;
+    if (e) s->recordInto(*e);
+    if (entry) *entry = s->head.eptr;
 }
 
 bool baseSurfaceExists(const Database& db, db_ptr base) {
     auto it = db.ents.find(base);
-    return it != db.ents.end() && it->second.e.type == kEntSurface && it->second.e.surf.typeCode != kSurfTrimmed;
+    return it != db.ents.end() && it->second.head.type == kEntSurface &&
+           it->second.surf().typeCode != kSurfTrimmed;
+}
+
+// Calls f(member) with the kind member of `e` that `type` names; not at all when it names none.
+template <class E, class F>
+void withKindMember(std::uint32_t type, E& e, F&& f) {
+    switch (type) {
+    case kEntPoint: f(e.pt); break;
+    case kEntLine: f(e.ln); break;
+    case kEntArc: f(e.arc); break;
+    case kEntSpline: f(e.spl); break;
+    case kEntNote: f(e.note); break;
+    case kEntDrafting: f(e.draft); break;
+    case kEntSurface: f(e.surf); break;
+    case kEntSolid: f(e.solid); break;
+    case kEntAssoc: f(e.assoc); break;
+    case kEntInfo: f(e.info); break;
+    default: break;
+    }
+}
+constexpr std::uint32_t kKindTypes[] = {kEntPoint,   kEntLine,  kEntArc,   kEntSpline, kEntNote,
+                                        kEntDrafting, kEntSurface, kEntSolid, kEntAssoc, kEntInfo};
+
+// The member of `e` that holds a kind of type T.
+template <class T>
+T& memberOf(ent& e) {
+    if constexpr (std::is_same_v<T, ent_point>) return e.pt;
+    else if constexpr (std::is_same_v<T, ent_line>) return e.ln;
+    else if constexpr (std::is_same_v<T, ent_arc>) return e.arc;
+    else if constexpr (std::is_same_v<T, ent_spline>) return e.spl;
+    else if constexpr (std::is_same_v<T, ent_note>) return e.note;
+    else if constexpr (std::is_same_v<T, ent_drafting>) return e.draft;
+    else if constexpr (std::is_same_v<T, ent_surface>) return e.surf;
+    else if constexpr (std::is_same_v<T, ent_solid>) return e.solid;
+    else if constexpr (std::is_same_v<T, ent_assoc>) return e.assoc;
+    else return e.info;
+}
+
+void emptyKindMember(std::uint32_t type, ent& e) {
+    withKindMember(type, e, [](auto& member) { member = {}; });
+}
+
+EntHead headOf(const ent& e) {
+    return {e.type, e.id, e.eptr, e.level, e.color, e.attrib, e.sel, e.refs, e.owner};
+}
+
+void putHead(const EntHead& h, ent& e) {
+    e.type = h.type;
+    e.id = h.id;
+    e.eptr = h.eptr;
+    e.level = h.level;
+    e.color = h.color;
+    e.attrib = h.attrib;
+    e.sel = h.sel;
+    e.refs = h.refs;
+    e.owner = h.owner;
+}
+
+// `value` into `kind`, assigned over a value of the same kind so that its buffers are reused.
+template <class T>
+void holdKind(EntKind& kind, T&& value) {
+    using K = std::remove_cvref_t<T>;
+    if (std::unique_ptr<K>* held = std::get_if<std::unique_ptr<K>>(&kind)) **held = std::forward<T>(value);
+    else kind.emplace<std::unique_ptr<K>>(std::make_unique<K>(std::forward<T>(value)));
+}
+
+// The stored kind into the member of `e` that holds it.
+void kindInto(const EntKind& kind, ent& e) {
+    std::visit([&](const auto& held) {
+        using H = std::remove_cvref_t<decltype(held)>;
+        if constexpr (!std::is_same_v<H, std::monostate>) memberOf<typename H::element_type>(e) = *held;
+    }, kind);
 }
 
 }  // namespace
@@ -65,9 +138,10 @@ std::unique_lock<std::recursive_mutex> guard() {
 
 void resetDatabase() { database = Database{}; }
 
-void shareTrims(Database& db, ent& e) {
-    if (e.type != kEntSurface || e.surf.trimPoints.empty()) return;
-    const SharedVector<uv_pt>& points = e.surf.trimPoints;
+void shareTrims(Database& db, Stored& s) {
+    if (s.head.type != kEntSurface || s.surf().trimPoints.empty()) return;
+    ent_surface& surf = s.surf();
+    const SharedVector<uv_pt>& points = surf.trimPoints;
     std::uint64_t hash = 1469598103934665603ULL;
     for (const uv_pt& p : points)
         for (double x : {p.u, p.v}) hash = (hash ^ std::bit_cast<std::uint64_t>(x)) * 1099511628211ULL;
@@ -79,7 +153,7 @@ void shareTrims(Database& db, ent& e) {
         // Bit for bit: a trim compares by its points' patterns, as the part file keeps them.
         if (buffer->size() == points.size() &&
             std::memcmp(buffer->data(), points.data(), points.size() * sizeof(uv_pt)) == 0) {
-            e.surf.trimPoints.share(std::move(buffer));
+            surf.trimPoints.share(std::move(buffer));
             return;
         }
     }
@@ -96,31 +170,32 @@ bool isKnownType(std::uint32_t type) {
     }
 }
 
-ent storedForm(const ent& e) {
-    ent s{};
-    s.type = e.type;
-    s.id = e.id;
-    s.eptr = e.eptr;
-    s.level = e.level;
-    s.color = e.color;
-    s.attrib = e.attrib;
-    s.sel = e.sel;
-    s.refs = e.refs;
-    s.owner = e.owner;
-    switch (e.type) {
-    case kEntPoint: s.pt = e.pt; break;
-    case kEntLine: s.ln = e.ln; break;
-    case kEntArc: s.arc = e.arc; break;
-    case kEntSpline: s.spl = e.spl; break;
-    case kEntNote: s.note = e.note; break;
-    case kEntDrafting: s.draft = e.draft; break;
-    case kEntSurface: s.surf = e.surf; break;
-    case kEntSolid: s.solid = e.solid; break;
-    case kEntAssoc: s.assoc = e.assoc; break;
-    case kEntInfo: s.info = e.info; break;
-    default: break;
-    }
-    return s;
+Stored::Stored(const ent& e, bool kept) : head(headOf(e)), kept(kept) {
+    withKindMember(e.type, e, [&](const auto& member) { holdKind(kind, member); });
+}
+
+Stored::Stored(ent&& e, bool kept) : head(headOf(e)), kept(kept) {
+    withKindMember(e.type, e, [&](auto& member) { holdKind(kind, std::move(member)); });
+}
+
+ent Stored::record() const {
+    ent e{};
+    putHead(head, e);
+    kindInto(kind, e);
+    return e;
+}
+
+void Stored::recordInto(ent& out) const {
+    for (std::uint32_t type : kKindTypes)
+        if (type != head.type) emptyKindMember(type, out);
+    putHead(head, out);
+    kindInto(kind, out);
+}
+
+void Stored::recordIntoScratch(ent& scratch) const {
+    if (scratch.type != head.type) emptyKindMember(scratch.type, scratch);
+    putHead(head, scratch);
+    kindInto(kind, scratch);
 }
 
 const std::string& wholeText(Text& text) {
@@ -155,24 +230,24 @@ std::uint32_t adoptText(Database& db, std::uint32_t handle, db_ptr entry, bool* 
 void removeEntity(Database& db, db_ptr entry) {
     auto it = db.ents.find(entry);
     if (it == db.ents.end()) return;
-    const ent e = std::move(it->second.e);   // a converted solid's surfaces are large: moved, not copied
+    const Stored e = std::move(it->second);   // a converted solid's surfaces are large: moved, not copied
     db.ents.erase(it);
-    if (e.type == kEntNote && e.note.text != 0) {
-        auto t = db.texts.find(e.note.text);
+    if (e.head.type == kEntNote && e.note().text != 0) {
+        auto t = db.texts.find(e.note().text);
         if (t != db.texts.end() && t->second.owner == entry) db.texts.erase(t);
     }
-    if (e.type == kEntAssoc) {
-        auto target = db.ents.find(e.assoc.target);
-        if (target != db.ents.end() && target->second.e.refs > 0) --target->second.e.refs;
+    if (e.head.type == kEntAssoc) {
+        auto target = db.ents.find(e.assoc().target);
+        if (target != db.ents.end() && target->second.head.refs > 0) --target->second.head.refs;
     }
     // Associations that used the entity now point nowhere, rather than at a handle that means nothing.
-    if (e.refs > 0)
+    if (e.head.refs > 0)
         for (auto& [h, s] : db.ents)
-            if (s.e.type == kEntAssoc && s.e.assoc.target == entry) s.e.assoc.target = 0;
+            if (s.head.type == kEntAssoc && s.assoc().target == entry) s.assoc().target = 0;
     // Only a trimmed surface owns another entity: its base.
-    if (e.type == kEntSurface && e.surf.typeCode == kSurfTrimmed) {
-        auto base = db.ents.find(e.surf.base);
-        if (base != db.ents.end() && base->second.e.owner == entry) removeEntity(db, e.surf.base);
+    if (e.head.type == kEntSurface && e.surf().typeCode == kSurfTrimmed) {
+        auto base = db.ents.find(e.surf().base);
+        if (base != db.ents.end() && base->second.head.owner == entry) removeEntity(db, e.surf().base);
     }
 }
 
@@ -195,15 +270,19 @@ void get_raw_ent(db_ptr from, short sel, std::uint32_t mask, ent* e, db_ptr* ent
 int walk_ents(db_ptr from, short sel, std::uint32_t mask, int (*visit)(const ent& record, void* context),
               void* context) {
     if (!visit) return 0;
+    // One record for the whole walk, refilled for each entity: stored records hold only their own kind,
+    // and refilling reuses the buffers of the entity before.
+    ent scratch{};
     for (;;) {
         auto lock = host::db::guard();
         const host::db::Stored* s = host::db::nextAfter(from, [&](const host::db::Stored& c) {
-            if (c.e.type == kEntAssoc || (c.e.type & mask) == 0) return false;
-            return host::db::selectionAdmits(sel, c.e.sel) && host::db::seenByUser(database, c);
+            if (c.head.type == kEntAssoc || (c.head.type & mask) == 0) return false;
+            return host::db::selectionAdmits(sel, c.head.sel) && host::db::seenByUser(database, c);
         });
         if (!s) return 0;
-        from = s->e.eptr;
-        if (const int r = visit(s->e, context); r != 0) return r;
+        from = s->head.eptr;
+        s->recordIntoScratch(scratch);
+        if (const int r = visit(scratch, context); r != 0) return r;
     }
 }
 
@@ -211,18 +290,18 @@ int get_ent_from_eptr(db_ptr entry, ent* e) {
     auto lock = host::db::guard();
     auto it = database.ents.find(entry);
     if (it == database.ents.end()) return 0;
-    if (e) *e = it->second.e;
+    if (e) it->second.recordInto(*e);
     return 1;
 }
 
 void get_ent_assoc(db_ptr from, ent* e, db_ptr* entry, char* found) {
     auto lock = host::db::guard();
     const host::db::Stored* s =
-        host::db::nextAfter(from, [](const host::db::Stored& c) { return c.e.type == kEntAssoc; });
+        host::db::nextAfter(from, [](const host::db::Stored& c) { return c.head.type == kEntAssoc; });
     if (found) *found = s ? 1 : 0;
     if (!s) return;
-    if (e) *e = s->e;
-    if (entry) *entry = s->e.eptr;
+    if (e) s->recordInto(*e);
+    if (entry) *entry = s->head.eptr;
 }
 
 namespace {
@@ -231,46 +310,48 @@ namespace {
 std::uint32_t storeChecked(ent* e, db_ptr* entry, std::int32_t level, const attr_block& attrib, int colour, char* ok) {
     auto& db = database;
     const db_ptr h = db.nextHandle;
-    ent s = host::db::storedForm(*e);
-    if (s.type == kEntNote) {
+    host::db::Stored s(*e);
+    host::db::EntHead& head = s.head;
+    if (head.type == kEntNote) {
         bool textOk = true;
-        s.note.text = host::db::adoptText(db, s.note.text, h, &textOk);
+        s.note().text = host::db::adoptText(db, s.note().text, h, &textOk);
         if (!textOk) {
             if (ok) *ok = 0;
             return 0;
         }
     }
     ++db.nextHandle;
-    s.eptr = h;
-    s.id = db.nextId++;
-    s.level = level;
-    s.color = static_cast<std::int16_t>(colour);
-    s.attrib = attrib;
-    s.refs = 0;
-    s.owner = 0;
-    if (s.type == kEntSurface && s.surf.typeCode == kSurfTrimmed) {
+    head.eptr = h;
+    head.id = db.nextId++;
+    head.level = level;
+    head.color = static_cast<std::int16_t>(colour);
+    head.attrib = attrib;
+    head.refs = 0;
+    head.owner = 0;
+    if (head.type == kEntSurface && s.surf().typeCode == kSurfTrimmed) {
         // The base surface becomes part of the trimmed one: hidden from walks, deleted with it.
-        db.ents[s.surf.base].e.owner = h;
+        db.ents.at(s.surf().base).head.owner = h;
     }
-    if (s.type == kEntAssoc) {
-        auto& target = db.ents[s.assoc.target].e;
+    if (head.type == kEntAssoc) {
+        host::db::EntHead& target = db.ents.at(s.assoc().target).head;
         ++target.refs;
-        s.assoc.targetId = target.id;
+        s.assoc().targetId = target.id;
     }
     host::db::shareTrims(db, s);
-    db.ents[h] = host::db::Stored{s, false, {}};
     e->eptr = h;
-    e->id = s.id;
-    e->level = s.level;
-    e->color = s.color;
-    e->attrib = s.attrib;
+    e->id = head.id;
+    e->level = head.level;
+    e->color = head.color;
+    e->attrib = head.attrib;
     e->refs = 0;
     e->owner = 0;
-    if (s.type == kEntNote) e->note.text = s.note.text;
-    if (s.type == kEntAssoc) e->assoc.targetId = s.assoc.targetId;
+    if (head.type == kEntNote) e->note.text = s.note().text;
+    if (head.type == kEntAssoc) e->assoc.targetId = s.assoc().targetId;
+    const std::uint32_t id = head.id;
+    db.ents.emplace(h, std::move(s));
     if (entry) *entry = h;
     if (ok) *ok = 1;
-    return s.id;
+    return id;
 }
 
 }  // namespace
@@ -282,7 +363,7 @@ std::uint32_t store_ent(ent* e, db_ptr* entry, int /*undo*/, int colour, std::in
     if (!e || !host::db::isKnownType(e->type) || e->type == kEntAssoc || e->type == kEntInfo) return 0;
     if (e->type == kEntSurface && e->surf.typeCode == kSurfTrimmed) {
         auto base = database.ents.find(e->surf.base);
-        if (!host::db::baseSurfaceExists(database, e->surf.base) || base->second.e.owner != 0) return 0;
+        if (!host::db::baseSurfaceExists(database, e->surf.base) || base->second.head.owner != 0) return 0;
     }
     return storeChecked(e, entry, level, attrib, colour, ok);
 }
@@ -292,7 +373,7 @@ std::uint32_t store_ent_assoc(ent* e, db_ptr* entry, std::int32_t level, const a
     if (ok) *ok = 0;
     if (!e || e->type != kEntAssoc) return 0;
     auto target = database.ents.find(e->assoc.target);
-    if (target == database.ents.end() || target->second.e.type == kEntAssoc) return 0;
+    if (target == database.ents.end() || target->second.head.type == kEntAssoc) return 0;
     const std::uint32_t id = storeChecked(e, entry, level, attrib, e->color, ok);
     if (id != 0 && e->assoc.kind == 2) {
         // The newest handle is the largest: the operation's list stays ascending.
@@ -307,31 +388,32 @@ int rewrite_ent(const ent* e, int /*undo*/) {
     if (!e) return 0;
     auto& db = database;
     auto it = db.ents.find(e->eptr);
-    if (it == db.ents.end() || it->second.e.type != e->type) return 0;
-    ent& old = it->second.e;
-    ent s = host::db::storedForm(*e);
-    if (s.type == kEntNote && s.note.text != old.note.text) {
+    if (it == db.ents.end() || it->second.head.type != e->type) return 0;
+    host::db::Stored& old = it->second;
+    host::db::Stored s(*e);
+    if (s.head.type == kEntNote && s.note().text != old.note().text) {
         bool textOk = true;
-        std::uint32_t adopted = host::db::adoptText(db, s.note.text, e->eptr, &textOk);
+        std::uint32_t adopted = host::db::adoptText(db, s.note().text, e->eptr, &textOk);
         if (!textOk) return 0;
-        auto t = db.texts.find(old.note.text);
+        auto t = db.texts.find(old.note().text);
         if (t != db.texts.end() && t->second.owner == e->eptr) db.texts.erase(t);
-        s.note.text = adopted;
+        s.note().text = adopted;
     }
-    if (s.type == kEntSurface && s.surf.base != old.surf.base) {
+    if (s.head.type == kEntSurface && s.surf().base != old.surf().base) {
         // The base of a trimmed surface is the host's link; the record cannot move it.
-        s.surf.base = old.surf.base;
+        s.surf().base = old.surf().base;
     }
-    if (s.type == kEntAssoc) {
-        s.assoc.target = old.assoc.target;
-        s.assoc.targetId = old.assoc.targetId;
+    if (s.head.type == kEntAssoc) {
+        s.assoc().target = old.assoc().target;
+        s.assoc().targetId = old.assoc().targetId;
         db.operationAssocs.reset();   // its kind or operation may change
     }
-    s.id = old.id;
-    s.refs = old.refs;
-    s.owner = old.owner;
+    s.head.id = old.head.id;
+    s.head.refs = old.head.refs;
+    s.head.owner = old.head.owner;
     host::db::shareTrims(db, s);
-    old = std::move(s);
+    old.head = s.head;
+    old.kind = std::move(s.kind);
     return 1;
 }
 
@@ -354,12 +436,12 @@ void renumberIds(std::uint32_t first) {
     auto lock = host::db::guard();
     auto& db = database;
     std::uint32_t next = first;
-    for (auto& [h, s] : db.ents) s.e.id = next++;
+    for (auto& [h, s] : db.ents) s.head.id = next++;
     db.nextId = next;
     for (auto& [h, s] : db.ents) {
-        if (s.e.type != kEntAssoc) continue;
-        auto target = db.ents.find(s.e.assoc.target);
-        s.e.assoc.targetId = target == db.ents.end() ? 0 : target->second.e.id;
+        if (s.head.type != kEntAssoc) continue;
+        auto target = db.ents.find(s.assoc().target);
+        s.assoc().targetId = target == db.ents.end() ? 0 : target->second.head.id;
     }
 }
 
@@ -373,20 +455,20 @@ std::vector<ent> allEntities() {
     auto lock = host::db::guard();
     std::vector<ent> out;
     out.reserve(database.ents.size());
-    for (const auto& [h, s] : database.ents) out.push_back(s.e);
+    for (const auto& [h, s] : database.ents) out.push_back(s.record());
     return out;
 }
 
 std::vector<ent> operationAssociations(std::int32_t opId) {
     auto lock = host::db::guard();
     auto isOperations = [opId](const host::db::Stored& s) {
-        return s.e.type == kEntAssoc && s.e.assoc.kind == 2 && s.e.assoc.opId == opId;
+        return s.head.type == kEntAssoc && s.assoc().kind == 2 && s.assoc().opId == opId;
     };
     auto& index = database.operationAssocs;
     if (!index) {
         index.emplace();
         for (const auto& [h, s] : database.ents)
-            if (s.e.type == kEntAssoc && s.e.assoc.kind == 2) (*index)[s.e.assoc.opId].push_back(h);
+            if (s.head.type == kEntAssoc && s.assoc().kind == 2) (*index)[s.assoc().opId].push_back(h);
     }
     auto listed = index->find(opId);
     if (listed == index->end()) return {};
@@ -397,7 +479,7 @@ std::vector<ent> operationAssociations(std::int32_t opId) {
     for (db_ptr h : handles) {
         auto it = database.ents.find(h);
         if (it == database.ents.end() || !isOperations(it->second)) continue;   // deleted since
-        out.push_back(it->second.e);
+        out.push_back(it->second.record());
         handles[kept++] = h;
     }
     handles.resize(kept);
@@ -408,7 +490,7 @@ EntityCounts entityCounts() {
     auto lock = host::db::guard();
     EntityCounts c;
     for (const auto& [h, s] : database.ents) {
-        const ent& e = s.e;
+        const host::db::EntHead& e = s.head;
         ++c.total;
         if (s.kept) ++c.kept;
         if (e.sel & kSelBlank) ++c.blanked;
@@ -417,9 +499,9 @@ EntityCounts entityCounts() {
         case kEntLine: ++c.lines; break;
         case kEntArc: ++c.arcs; break;
         case kEntSpline: ++c.splines; break;
-        case kEntNote: ++(e.note.subKind == 2 ? c.namedEntities : c.notes); break;
+        case kEntNote: ++(s.note().subKind == 2 ? c.namedEntities : c.notes); break;
         case kEntDrafting: ++c.drafting; break;
-        case kEntSurface: ++(e.surf.typeCode == kSurfTrimmed ? c.trimmedSurfaces : c.surfaces); break;
+        case kEntSurface: ++(s.surf().typeCode == kSurfTrimmed ? c.trimmedSurfaces : c.surfaces); break;
         case kEntSolid: ++c.solids; break;
         case kEntAssoc: ++c.associations; break;
         default: break;

@@ -1,14 +1,16 @@
 // Private to the host stand-in: the open part's database in memory, shared by the entity functions, the
 // levels, the part files and the views' fit. Entities sit in a map ordered by handle, which is database
-// order; a stored record holds only the kind member its type names. Texts of notes live in a table of
+// order; a stored record holds its head and only the kind member its type names. Texts of notes live in a table of
 // their own, each owned by at most one stored note.
 #pragma once
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <variant>
 #include <vector>
 
 #include "host/api.h"
@@ -27,10 +29,64 @@ struct SurfaceOrigin {
     bool base = false;            // the untrimmed base of a trimmed surface made from that face
 };
 
+// The fields every record has, as `ent` holds them.
+struct EntHead {
+    std::uint32_t type = 0;
+    std::uint32_t id = 0;
+    db_ptr eptr = 0;
+    std::int32_t level = 0;
+    std::int16_t color = 0;
+    attr_block attrib;
+    std::uint16_t sel = 0;
+    std::int32_t refs = 0;
+    db_ptr owner = 0;
+};
+
+// The one kind member a stored record's type names, on the heap in its own size: a whole `ent` is over a
+// kilobyte, most of it members its type never uses, the kinds differ eightfold in size, and a plate holds
+// tens of thousands of records.
+using EntKind = std::variant<std::monostate, std::unique_ptr<ent_point>, std::unique_ptr<ent_line>,
+                             std::unique_ptr<ent_arc>, std::unique_ptr<ent_spline>, std::unique_ptr<ent_note>,
+                             std::unique_ptr<ent_drafting>, std::unique_ptr<ent_surface>, std::unique_ptr<ent_solid>,
+                             std::unique_ptr<ent_assoc>, std::unique_ptr<ent_info>>;
+
 struct Stored {
-    ent e;
+    EntHead head;
+    EntKind kind;
     bool kept = false;   // deleted with keep 1: out of get_ent's walks, still in the part
-    SurfaceOrigin origin;
+    // Only for a surface made from a solid's face.
+    std::unique_ptr<SurfaceOrigin> origin;
+
+    Stored() = default;
+    // The stored form of `e`: its head and the kind member its type names.
+    explicit Stored(const ent& e, bool kept = false);
+    explicit Stored(ent&& e, bool kept = false);
+
+    // The whole record: the head, the kind member, every other member empty.
+    [[nodiscard]] ent record() const;
+    void recordInto(ent& out) const;
+    // The same into a record that held only the kind member of its own type before (a walk's scratch
+    // record): only that member is emptied, and buffers of the same kind are reused.
+    void recordIntoScratch(ent& scratch) const;
+
+    // The kind member; an empty one when the record is of another kind.
+    [[nodiscard]] const ent_surface& surf() const { return member<ent_surface>(); }
+    [[nodiscard]] const ent_solid& solid() const { return member<ent_solid>(); }
+    [[nodiscard]] const ent_note& note() const { return member<ent_note>(); }
+    [[nodiscard]] const ent_assoc& assoc() const { return member<ent_assoc>(); }
+    // Changeable kind members: only for a record of that kind.
+    ent_surface& surf() { return *std::get<std::unique_ptr<ent_surface>>(kind); }
+    ent_solid& solid() { return *std::get<std::unique_ptr<ent_solid>>(kind); }
+    ent_note& note() { return *std::get<std::unique_ptr<ent_note>>(kind); }
+    ent_assoc& assoc() { return *std::get<std::unique_ptr<ent_assoc>>(kind); }
+
+private:
+    template <class T>
+    const T& member() const {
+        static const T none{};
+        const std::unique_ptr<T>* held = std::get_if<std::unique_ptr<T>>(&kind);
+        return held ? **held : none;
+    }
 };
 
 struct Text {
@@ -65,7 +121,7 @@ struct Database {
 Database& current();
 
 // Makes the trim polyline of a surface about to be stored share the buffer of an equal one stored before.
-void shareTrims(Database& db, ent& e);
+void shareTrims(Database& db, Stored& s);
 // Held by every database function: the plug-in may write its settings record from a watcher thread.
 [[nodiscard]] std::unique_lock<std::recursive_mutex> guard();
 // An empty database; resetGlobals gives main_level, main_color, main_attrib, select_color and the palette
@@ -73,8 +129,6 @@ void shareTrims(Database& db, ent& e);
 void resetDatabase();
 void resetGlobals();
 
-// A copy of `e` that keeps only the kind member its type names (the stored form).
-ent storedForm(const ent& e);
 bool isKnownType(std::uint32_t type);
 // The text handle a record should own once stored as `entry`: its own when free or already its own,
 // else a copy. 0 when the handle is unknown (and not 0).

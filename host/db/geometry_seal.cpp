@@ -15,10 +15,17 @@ constexpr std::string_view kSealWord = "FXSUM ";
 
 }  // namespace
 
-std::string sealGeometryText(std::string_view text) {
+std::string geometrySealLine(std::string_view text) {
     char line[48];
     std::snprintf(line, sizeof line, "FXSUM %08X %zu\n", static_cast<unsigned>(tools::crc32(text)), text.size());
-    return line + std::string(text);
+    return line;
+}
+
+std::string sealGeometryText(std::string_view text) {
+    std::string sealed = geometrySealLine(text);
+    sealed.reserve(sealed.size() + text.size());
+    sealed += text;
+    return sealed;
 }
 
 std::optional<std::string_view> unsealGeometryText(std::string_view sealed) {

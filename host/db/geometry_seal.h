@@ -9,6 +9,8 @@
 namespace host::db {
 
 std::string sealGeometryText(std::string_view text);
+// The seal's line alone, for a writer that puts it before the text without a copy of the text.
+std::string geometrySealLine(std::string_view text);
 // The text behind a seal that matches it; nullopt when the seal is missing or malformed, or the text's
 // length or checksum differs from it.
 std::optional<std::string_view> unsealGeometryText(std::string_view sealed);

@@ -45,7 +45,7 @@ const bool paletteFilled = (fillPalette(), true);
 
 std::vector<std::int32_t> levelsInUse(bool withExplicit) {
     std::set<std::int32_t> set;
-    for (const auto& [h, s] : current().ents) set.insert(s.e.level);
+    for (const auto& [h, s] : current().ents) set.insert(s.head.level);
     if (withExplicit)
         for (const auto& [level, info] : current().levels) set.insert(level);
     return {set.begin(), set.end()};
@@ -178,11 +178,11 @@ int set_clr_sel_bits(std::uint16_t onBits, std::uint16_t offBits, std::uint16_t 
     auto lock = host::db::guard();
     int changed = 0;
     for (auto& [h, s] : current().ents) {
-        if (s.e.type == kEntAssoc || (s.e.type & mask) == 0) continue;
-        std::uint16_t word = s.e.sel;
+        if (s.head.type == kEntAssoc || (s.head.type & mask) == 0) continue;
+        std::uint16_t word = s.head.sel;
         word = static_cast<std::uint16_t>((word | onBits | onBits2) & ~(offBits | offBits2));
-        if (word != s.e.sel) {
-            s.e.sel = word;
+        if (word != s.head.sel) {
+            s.head.sel = word;
             ++changed;
         }
     }

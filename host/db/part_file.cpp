@@ -166,12 +166,13 @@ bool writeBlobTable(Writer& w, const std::string& table, const std::vector<std::
 // the file may keep it as that face: the solid is there with that very face, and the surface holds what
 // was made from it.
 bool keptAsOrigin(const Database& db, const Stored& s) {
-    const SurfaceOrigin& o = s.origin;
-    if (s.e.type != kEntSurface || o.face.empty() || !s.e.surf.geom || s.e.surf.geom->impl() != o.made.impl())
+    if (!s.origin) return false;
+    const SurfaceOrigin& o = *s.origin;
+    if (s.head.type != kEntSurface || o.face.empty() || !s.surf().geom || s.surf().geom->impl() != o.made.impl())
         return false;
     auto solid = db.ents.find(o.solid);
-    if (solid == db.ents.end() || solid->second.e.type != kEntSolid || !solid->second.e.solid.geom) return false;
-    const std::vector<FaceGeom>& faces = solid->second.e.solid.geom->faces();
+    if (solid == db.ents.end() || solid->second.head.type != kEntSolid || !solid->second.solid().geom) return false;
+    const std::vector<FaceGeom>& faces = solid->second.solid().geom->faces();
     return o.index >= 0 && static_cast<std::size_t>(o.index) < faces.size() && faces[o.index].impl() == o.face.impl();
 }
 
@@ -249,7 +250,7 @@ struct ENTITY_BATCH {
 
 // The row's body made and its blobs packed: touches nothing but the row and what it points at.
 void packEntityRow(ENTITY_ROW& row, const PartSaveOptions& options) {
-    const ent& e = row.stored->e;
+    const ent e = row.stored->record();
     const bool packed = options.formatVersion >= 3;
     // A record's text goes into its packed body in place, not copied into a body first; one the host
     // keeps packed goes in a piece at a time. Only an unpacked body takes a packed text whole.
@@ -271,9 +272,16 @@ void packEntityRow(ENTITY_ROW& row, const PartSaveOptions& options) {
         }
     }
     // Geometry goes sealed with its checksum from format version 2 on, packed from version 3 on.
+    // A solid's text is megabytes: packed behind its seal in pieces, never copied.
     auto geometry = [&](bool has, std::string& text) {
         if (!has || options.formatVersion < 2) return;
-        text = packed ? packBlob(sealGeometryText(text)) : sealGeometryText(text);
+        if (!packed) {
+            text = sealGeometryText(text);
+            return;
+        }
+        const std::string line = geometrySealLine(text);
+        const std::string_view pieces[] = {line, text};
+        text = packBlobPieces(pieces);
     };
     geometry(row.hasGeom, row.geom);
     geometry(row.hasExtra, row.extra);
@@ -281,7 +289,7 @@ void packEntityRow(ENTITY_ROW& row, const PartSaveOptions& options) {
 
 bool writeEntityRow(Writer& w, sqlite3_stmt* st, const ENTITY_ROW& row, bool packed) {
     const Stored& s = *row.stored;
-    const ent& e = s.e;
+    const EntHead& e = s.head;
     // Parameters count from 1.
     auto bindInt = [&](EntityColumn c, std::int64_t v) { sqlite3_bind_int64(st, c + 1, v); };
     bindInt(kHandle, row.handle);
@@ -299,8 +307,8 @@ bool writeEntityRow(Writer& w, sqlite3_stmt* st, const ENTITY_ROW& row, bool pac
     bindGeometry(kGeom, row.geom);
     bindGeometry(kGeomExtra, row.extra);
     const std::string origin =
-        row.fromOrigin ? encodeSurfaceOrigin({static_cast<std::uint32_t>(s.origin.solid),
-                                              static_cast<std::uint32_t>(s.origin.index), s.origin.base})
+        row.fromOrigin ? encodeSurfaceOrigin({static_cast<std::uint32_t>(s.origin->solid),
+                                              static_cast<std::uint32_t>(s.origin->index), s.origin->base})
                        : std::string();
     if (row.fromOrigin) sqlite3_bind_blob64(st, kOrigin + 1, origin.data(), origin.size(), SQLITE_STATIC);
     return w.step(st);
@@ -362,9 +370,9 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
         ENTITY_ROW& row = rows.emplace_back();
         row.handle = h;
         row.stored = &s;
-        const ent& e = s.e;
-        if (e.type == kEntNote) {
-            auto t = db.texts.find(e.note.text);
+        const std::uint32_t type = s.head.type;
+        if (type == kEntNote) {
+            auto t = db.texts.find(s.note().text);
             if (t != db.texts.end()) {
                 row.text = t->second.bytes;
                 row.packedText = t->second.packed;
@@ -372,13 +380,13 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
         }
         row.fromOrigin = packed && keptAsOrigin(db, s);
         // The kernel's texts are made here, on the saving thread alone.
-        if (e.type == kEntSurface && e.surf.geom && !e.surf.geom->empty() && !row.fromOrigin) {
-            row.geom = faceToBrepText(*e.surf.geom);
+        if (type == kEntSurface && s.surf().geom && !s.surf().geom->empty() && !row.fromOrigin) {
+            row.geom = faceToBrepText(*s.surf().geom);
             row.hasGeom = true;
         }
-        if (e.type == kEntSolid && e.solid.geom && !e.solid.geom->empty()) {
-            row.geom = solidToBrepText(*e.solid.geom);
-            row.extra = faceColoursToText(*e.solid.geom);
+        if (type == kEntSolid && s.solid().geom && !s.solid().geom->empty()) {
+            row.geom = solidToBrepText(*s.solid().geom);
+            row.extra = faceColoursToText(*s.solid().geom);
             row.hasGeom = row.hasExtra = true;
         }
         textInBatch += row.geom.size() + row.extra.size();
@@ -676,17 +684,17 @@ bool makeGeometry(Reader& r, Database& db, std::vector<PENDING_GEOMETRY>& pendin
         const std::string unreadable = "the geometry of entity " + std::to_string(p.id) + " is unreadable";
         const GeometryReplyText& reply = (*made)[i];
         if (!reply.made || !read[i]) return r.damaged(unreadable);
-        ent& e = db.ents[p.entry].e;
+        Stored& e = db.ents.at(p.entry);
         if (!p.solid) {
             std::optional<FaceGeom> face =
                 faceFromBrep(*read[i], reply.faceBoxes.size() == 1 ? &reply.faceBoxes[0] : nullptr);
             if (!face) return r.damaged(unreadable);
-            e.surf.geom = std::make_shared<FaceGeom>(std::move(*face));
+            e.surf().geom = std::make_shared<FaceGeom>(std::move(*face));
         } else {
             std::optional<SolidGeom> solid = solidFromBrep(*read[i], &reply.faceBoxes);
             if (solid && p.colours) solid = withFaceColoursFromText(*solid, *p.colours);
             if (!solid) return r.damaged(unreadable);
-            e.solid.geom = std::make_shared<SolidGeom>(std::move(*solid));
+            e.solid().geom = std::make_shared<SolidGeom>(std::move(*solid));
         }
         read[i].reset();
     }
@@ -707,16 +715,17 @@ bool readOrigin(Reader& r, sqlite3_stmt* row, const ent& e, FROM_ORIGIN& out) {
 
 // The surface's geometry from its solid's face, as converting the solid made it.
 bool geometryFromOrigin(Reader& r, Database& db, const FROM_ORIGIN& o, db_ptr solidEntry) {
-    Stored& s = db.ents[o.entry];
+    Stored& s = db.ents.at(o.entry);
     auto solid = db.ents.find(solidEntry);
-    if (solid == db.ents.end() || solid->second.e.type != kEntSolid || !solid->second.e.solid.geom ||
-        o.index >= solid->second.e.solid.geom->faces().size())
-        return r.damaged("surface " + std::to_string(s.e.id) + " names a solid face the part does not hold");
-    const FaceGeom& face = solid->second.e.solid.geom->faces()[o.index];
+    if (solid == db.ents.end() || solid->second.head.type != kEntSolid || !solid->second.solid().geom ||
+        o.index >= solid->second.solid().geom->faces().size())
+        return r.damaged("surface " + std::to_string(s.head.id) + " names a solid face the part does not hold");
+    const FaceGeom& face = solid->second.solid().geom->faces()[o.index];
     const FaceGeom made = o.base ? face.untrimmed() : face;
-    if (made.empty()) return r.damaged("the base surface " + std::to_string(s.e.id) + " cannot be made again");
-    s.e.surf.geom = std::make_shared<FaceGeom>(made);
-    s.origin = {face, made, solidEntry, static_cast<std::int32_t>(o.index), o.base};
+    if (made.empty()) return r.damaged("the base surface " + std::to_string(s.head.id) + " cannot be made again");
+    s.surf().geom = std::make_shared<FaceGeom>(made);
+    s.origin = std::make_unique<SurfaceOrigin>(
+        SurfaceOrigin{face, made, solidEntry, static_cast<std::int32_t>(o.index), o.base});
     return true;
 }
 
@@ -764,8 +773,8 @@ bool readEntities(Reader& r, LoadedPart& out) {
         }
         renumbered[static_cast<db_ptr>(handle)] = h;
         db.nextId = std::max(db.nextId, e.id + 1);
-        shareTrims(db, e);
-        db.ents[h] = Stored{std::move(e), kept != 0, {}};
+        Stored& stored = db.ents.emplace(h, Stored(std::move(e), kept != 0)).first->second;
+        shareTrims(db, stored);
         if (made) {
             origin.entry = h;
             fromOrigin.push_back(origin);
@@ -780,22 +789,24 @@ bool readEntities(Reader& r, LoadedPart& out) {
     for (const FROM_ORIGIN& o : fromOrigin)
         if (!geometryFromOrigin(r, db, o, inMemory(o.solid))) return false;
     for (auto& [h, s] : db.ents) {
-        ent& e = s.e;
-        if (e.type == kEntSurface && e.surf.typeCode == kSurfTrimmed) {
-            e.surf.base = inMemory(e.surf.base);
-            auto base = db.ents.find(e.surf.base);
-            if (base == db.ents.end() || base->second.e.type != kEntSurface ||
-                base->second.e.surf.typeCode == kSurfTrimmed || base->second.e.owner != 0)
-                return r.damaged("trimmed surface " + std::to_string(e.id) + " has lost its base surface");
-            base->second.e.owner = h;
+        const std::uint32_t type = s.head.type;
+        if (type == kEntSurface && s.surf().typeCode == kSurfTrimmed) {
+            ent_surface& surf = s.surf();
+            surf.base = inMemory(surf.base);
+            auto base = db.ents.find(surf.base);
+            if (base == db.ents.end() || base->second.head.type != kEntSurface ||
+                base->second.surf().typeCode == kSurfTrimmed || base->second.head.owner != 0)
+                return r.damaged("trimmed surface " + std::to_string(s.head.id) + " has lost its base surface");
+            base->second.head.owner = h;
         }
-        if (e.type == kEntNote)
-            for (ent_node& node : e.note.nodes) node.pointRef = inMemory(node.pointRef);
-        if (e.type == kEntAssoc) {
+        if (type == kEntNote)
+            for (ent_node& node : s.note().nodes) node.pointRef = inMemory(node.pointRef);
+        if (type == kEntAssoc) {
             // A target deleted before the save leaves the association pointing nowhere, as it did then.
-            e.assoc.target = inMemory(e.assoc.target);
-            auto target = db.ents.find(e.assoc.target);
-            if (target != db.ents.end()) ++target->second.e.refs;
+            ent_assoc& assoc = s.assoc();
+            assoc.target = inMemory(assoc.target);
+            auto target = db.ents.find(assoc.target);
+            if (target != db.ents.end()) ++target->second.head.refs;
         }
     }
     return true;

@@ -31,7 +31,7 @@ int read_ent(part_reader* reader, ent* e) {
     auto it = ents.upper_bound(reader->last);
     if (it == ents.end()) return 0;
     reader->last = it->first;
-    *e = it->second.e;
+    it->second.recordInto(*e);
     // The file's texts belong to the reader, not to the open part's text table.
     if (e->type == kEntNote) e->note.text = 0;
     return 1;

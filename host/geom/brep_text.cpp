@@ -45,7 +45,7 @@ std::string write(const TopoDS_Shape& shape) {
     } catch (const Standard_Failure&) {
         return {};
     }
-    return out.str();
+    return std::move(out).str();   // the text is megabytes for a solid: taken, not copied
 }
 
 std::optional<TopoDS_Shape> read(std::string_view text) {

@@ -228,7 +228,8 @@ namespace {
 void rememberOrigin(db_ptr surface, const FaceGeom& face, const FaceGeom& made, db_ptr solid, int index, bool base) {
     auto lock = host::db::guard();
     auto it = host::db::current().ents.find(surface);
-    if (it != host::db::current().ents.end()) it->second.origin = {face, made, solid, index, base};
+    if (it != host::db::current().ents.end())
+        it->second.origin = std::make_unique<host::db::SurfaceOrigin>(host::db::SurfaceOrigin{face, made, solid, index, base});
 }
 
 }  // namespace

@@ -25,15 +25,16 @@ std::uint32_t storeRecord(std::int16_t kind, const std::string& bytes) {
     e.type = kEntAssoc;
     e.assoc.kind = kind;
     e.assoc.data.assign(bytes.begin(), bytes.end());
-    ent s = db::storedForm(e);
-    s.eptr = d.nextHandle++;
-    s.id = d.nextId++;
-    s.level = main_level;
-    s.color = static_cast<std::int16_t>(main_color);
-    s.attrib = main_attrib;
-    d.ents[s.eptr] = db::Stored{s, false, {}};
+    db::Stored s(std::move(e));
+    s.head.eptr = d.nextHandle++;
+    s.head.id = d.nextId++;
+    s.head.level = main_level;
+    s.head.color = static_cast<std::int16_t>(main_color);
+    s.head.attrib = main_attrib;
+    const std::uint32_t id = s.head.id;
+    d.ents.emplace(s.head.eptr, std::move(s));
     d.operationAssocs.reset();
-    return s.id;
+    return id;
 }
 
 std::string itemBytes(std::int32_t kind, double value, std::uint32_t next) {

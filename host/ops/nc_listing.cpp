@@ -200,8 +200,8 @@ private:
             case PathMove::kRapid: linear(0, m); break;
             case PathMove::kFeed: linear(1, m); break;
             case PathMove::kArcCw:
-            case PathMove::kArcCcw: arc(m); break;
-            case PathMove::kDwell: block("G4 P" + std::to_string(std::lround(m.seconds * 1000))); break;
+            case PathMove::kArcCcw: arc(m, path.centres[m.centre]); break;
+            case PathMove::kDwell: block("G4 P" + std::to_string(std::lround(m.value * 1000))); break;
             case PathMove::kSpindleStop: block("M5"); break;
             case PathMove::kSpindleReverse: block("M4"); break;
             }
@@ -225,17 +225,17 @@ private:
         if (w.empty()) return;
         std::string words = g != motion_ ? "G" + std::to_string(g) : "";
         words += w;
-        if (g == 1) words += feedWord(m.feed);
+        if (g == 1) words += feedWord(m.value);
         if (words.front() == ' ') words.erase(0, 1);
         block(words);
         motion_ = g;
         std::memcpy(last_, m.to, sizeof last_);
     }
-    void arc(const PathMove& m) {
+    void arc(const PathMove& m, const std::array<double, 3>& centre) {
         const int g = m.kind == PathMove::kArcCw ? 2 : 3;
         std::string words = "G" + std::to_string(g) + " X" + len(m.to[0]) + " Y" + len(m.to[1]);
         if (len(m.to[2]) != len(last_[2])) words += " Z" + len(m.to[2]);
-        words += " I" + len(m.centre[0] - last_[0]) + " J" + len(m.centre[1] - last_[1]) + feedWord(m.feed);
+        words += " I" + len(centre[0] - last_[0]) + " J" + len(centre[1] - last_[1]) + feedWord(m.value);
         block(words);
         motion_ = g;
         std::memcpy(last_, m.to, sizeof last_);

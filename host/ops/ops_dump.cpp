@@ -101,13 +101,13 @@ void dumpToolpath(std::ostringstream& o, ops::StoredOp& s) {
         o << "      ";
         switch (m.kind) {
         case ops::PathMove::kRapid: o << "rapid " << at(m.to); break;
-        case ops::PathMove::kFeed: o << "feed " << at(m.to) << " f=" << fixed(m.feed); break;
+        case ops::PathMove::kFeed: o << "feed " << at(m.to) << " f=" << fixed(m.value); break;
         case ops::PathMove::kArcCw:
         case ops::PathMove::kArcCcw:
-            o << (m.kind == ops::PathMove::kArcCw ? "arc cw " : "arc ccw ") << at(m.to) << " centre=" << at(m.centre)
-              << " f=" << fixed(m.feed);
+            o << (m.kind == ops::PathMove::kArcCw ? "arc cw " : "arc ccw ") << at(m.to)
+              << " centre=" << at(path->centres[m.centre].data()) << " f=" << fixed(m.value);
             break;
-        case ops::PathMove::kDwell: o << "dwell " << fixed(m.seconds) << "s"; break;
+        case ops::PathMove::kDwell: o << "dwell " << fixed(m.value) << "s"; break;
         case ops::PathMove::kSpindleStop: o << "spindle stop"; break;
         case ops::PathMove::kSpindleReverse: o << "spindle reverse"; break;
         }

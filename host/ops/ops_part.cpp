@@ -194,7 +194,7 @@ void installOps(PartOps&& part) {
     gs.activeId = part.activeId;
     gs.nextId = part.nextGroupId;
     std::unordered_map<std::uint32_t, db_ptr> handles;
-    for (const auto& [h, s] : db::current().ents) handles.emplace(s.e.id, h);
+    for (const auto& [h, s] : db::current().ents) handles.emplace(s.head.id, h);
     OpState& os = opState();
     for (StoredOp& s : part.ops) {
         for (ChainRec& c : s.chains)

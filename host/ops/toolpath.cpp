@@ -67,7 +67,7 @@ public:
     void dwell(double seconds) {
         if (seconds <= 0) return;
         PathMove m = here(PathMove::kDwell);
-        m.seconds = seconds;
+        m.value = seconds;
         path_.moves.push_back(m);
     }
     void mark(PathMove::Kind kind) { path_.moves.push_back(here(kind)); }
@@ -75,9 +75,8 @@ public:
     void arc(bool ccw, double cx, double cy, double x, double y, double z, double f) {
         PathMove m;
         m.kind = ccw ? PathMove::kArcCcw : PathMove::kArcCw;
-        m.centre[0] = cx;
-        m.centre[1] = cy;
-        m.centre[2] = at_[2];
+        m.centre = static_cast<std::uint32_t>(path_.centres.size());
+        path_.centres.push_back({cx, cy, at_[2]});
         set(m, x, y, z, f);
     }
     // Whole turns about (cx, cy) at the tool's radius from it, falling (or rising) `pitch` per turn to z.
@@ -136,7 +135,7 @@ private:
         m.to[0] = x;
         m.to[1] = y;
         m.to[2] = z;
-        m.feed = f;
+        m.value = f;
         at_[0] = x;
         at_[1] = y;
         at_[2] = z;

@@ -12,6 +12,7 @@
 //               tool with a tip angle between 0 and 180 degrees, by its tip's length (D / 2) / tan(angle / 2)
 // For a chain (contour) z0 is the Z of the chain's first entity.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -22,13 +23,14 @@ namespace host::ops {
 
 struct StoredOp;
 
+// A path is kept with its operation until the part closes, and a plate's paths hold hundreds of thousands
+// of moves: a move holds only what every kind has, an arc's centre lies beside the moves.
 struct PathMove {
     enum Kind : std::uint8_t { kRapid, kFeed, kArcCw, kArcCcw, kDwell, kSpindleStop, kSpindleReverse };
     Kind kind = kRapid;
-    double to[3] = {};       // where the move ends
-    double centre[3] = {};   // arcs: the centre, at the start's height (a helix rises or falls to `to`)
-    double feed = 0;         // feeds and arcs, per minute
-    double seconds = 0;      // dwells
+    std::uint32_t centre = 0;   // arcs: the centre's place in Toolpath::centres
+    double to[3] = {};          // where the move ends
+    double value = 0;           // feeds and arcs: the feed per minute; dwells: the seconds
 };
 
 // One hole of a drill cycle: where the cycle works and its planes, and its moves in Toolpath::moves.
@@ -45,6 +47,8 @@ struct Toolpath {
     double origin[3] = {};
     std::vector<CyclePoint> points;      // drill cycles and milled holes: one per point, in geometry order
     std::vector<PathMove> moves;         // every move, from the first point's clearance to the last's
+    // The arcs' centres, each at its arc's start height (a helix rises or falls to the arc's end).
+    std::vector<std::array<double, 3>> centres;
     std::string remark;                  // why nothing was made, when nothing was
 };
 

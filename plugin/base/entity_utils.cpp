@@ -40,9 +40,9 @@ struct LEVEL_ENTITY {
 };
 
 // The entities of `level` that the user has in the part, shown or blanked; not the kept ones, not the base
-// surfaces (they go with their trimmed surface). In database order. The shown ones are seen in place
-// (walk_ents): a level of converted solids holds records of many megabytes, of which only handles and ids
-// are needed.
+// surfaces (they go with their trimmed surface). In database order. The shown ones are seen in the walk's
+// own record (walk_ents): a level of converted solids holds tens of thousands of records, of which only
+// handles and ids are needed.
 std::vector<LEVEL_ENTITY> levelEntities(std::int32_t level) {
     struct CONTEXT {
         std::int32_t level;

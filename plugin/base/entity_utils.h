@@ -78,8 +78,8 @@ void forEachRawEnt(std::uint32_t mask, Visit visit) {
 }
 
 // Calls `visit(surface)` for every surface entity the user sees on a visible level, in database order,
-// until it returns a negative value; returns that value, else 0. The record is the host's own, not a copy
-// (walk_ents): valid during the call.
+// until it returns a negative value; returns that value, else 0. The record is the walk's own (walk_ents),
+// valid during the call.
 template <class Visit>
 int forEachVisibleSurface(Visit visit) {
     auto step = [](const ent& surface, void* context) -> int {

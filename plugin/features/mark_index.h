@@ -15,7 +15,7 @@
 
 struct FEATURE_MARK;
 
-// Calls visit(record) for every live entity of the kinds of `mask`: the shown ones in place, then the hidden
+// Calls visit(record) for every live entity of the kinds of `mask`: the shown ones in the walk's record, then the hidden
 // ones (blanked, on a hidden level, or part of another) as copies.
 template <class Visit>
 void forEachLiveEnt(std::uint32_t mask, Visit visit) {

@@ -528,7 +528,7 @@ int planarFaces(VIEW_LIST* head, std::uint16_t mode) {
         int result = kPlanarDone;
         bool outOfMemory = false;
     } walk{grids, hits, mode};
-    // The records are the host's own (walk_ents); 1 stops the walk at the user's cancel, 2 out of memory.
+    // The record is the walk's own (walk_ents); 1 stops the walk at the user's cancel, 2 out of memory.
     const int stopped = walk_ents(db_start(), 1, kEntSurface, [](const ent& e, void* context) -> int {
         WALK& w = *static_cast<WALK*>(context);
         try {

@@ -1,7 +1,9 @@
 // The checksum seal of stored geometry: every single-bit change of a sealed text, and every seal that is
-// malformed or names another length, is refused; a whole seal gives the text back byte for byte.
+// malformed or names another length, is refused; a whole seal gives the text back byte for byte, also
+// when its line is packed before the text in pieces, as a saved solid's text is.
 #include <gtest/gtest.h>
 
+#include "host/db/blob_pack.h"
 #include "host/db/geometry_seal.h"
 
 namespace {
@@ -38,6 +40,20 @@ TEST(GeometrySeal, MalformedSealsAreRefused) {
     };
     for (const std::string& c : cases) EXPECT_FALSE(unsealGeometryText(c)) << c;
     EXPECT_EQ(unsealGeometryText(sealGeometryText("")), "");
+}
+
+// Small texts are packed whole and texts of megabytes a piece at a time: both ways read back as sealed.
+TEST(GeometrySeal, SealLinePackedBeforeTheTextReadsAsTheSealedText) {
+    for (const std::size_t size : {std::size_t{100}, std::size_t{5} << 20}) {
+        std::string text(size, '\0');
+        for (std::size_t i = 0; i < size; ++i) text[i] = static_cast<char>("0123456789 .-\n"[(i * 7 + i / 13) % 15]);
+        const std::string line = host::db::geometrySealLine(text);
+        const std::string_view pieces[] = {line, text};
+        const std::optional<std::string> unpacked = host::db::unpackBlob(host::db::packBlobPieces(pieces));
+        ASSERT_TRUE(unpacked);
+        EXPECT_EQ(*unpacked, sealGeometryText(text)) << size;
+        EXPECT_EQ(unsealGeometryText(*unpacked), text) << size;
+    }
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Walks over the part database as the plug-in makes them: get_ent sees what the user sees, get_raw_ent
 // everything; deleting and rewriting during a walk; what store_ent refuses; trimmed surfaces and their
 // bases, and the trim polylines equal surfaces share; associations and the reference count they give their
-// targets; walk_ents, which hands the visitor the stored records themselves.
+// targets; walk_ents and its record refilled for each entity; each kind keeping only its own member.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "host/api.h"
+#include "host/db/entity_codec.h"
 #include "host/state.h"
 #include "platform/ui/driver.h"
+#include "support/entity_samples.h"
 
 namespace {
 
@@ -483,11 +485,10 @@ TEST_F(DbWalk, RenumberingGivesIdsInDatabaseOrderAndNewIdsFollow) {
     EXPECT_EQ(store_ent(&next, nullptr, 0, 1, 1, main_attrib, &ok), 503u);
 }
 
-// walk_ents hands the stored records themselves to its visitor: what get_ent sees, in its order, the same
-// record on every walk, stopping at the visitor's word and going on after a visitor that deleted its entity.
+// walk_ents hands its visitor each entity get_ent would find, in its order, stopping at the visitor's word
+// and going on after a visitor that deleted its entity.
 struct SEEN {
     std::vector<db_ptr> entries;
-    std::vector<const ent*> records;
     int stopAfter = 0;   // 0: never stop
     bool deleteEach = false;
 };
@@ -495,12 +496,11 @@ struct SEEN {
 int see(const ent& e, void* context) {
     SEEN& seen = *static_cast<SEEN*>(context);
     seen.entries.push_back(e.eptr);
-    seen.records.push_back(&e);
     if (seen.deleteEach) delete_ent(e.eptr, 0, 0, 0, nullptr, 0);
     return seen.stopAfter != 0 && static_cast<int>(seen.entries.size()) == seen.stopAfter ? 7 : 0;
 }
 
-TEST_F(DbWalk, WalkInPlaceSeesWhatGetEntSeesWithoutCopies) {
+TEST_F(DbWalk, WalkEntsSeesWhatGetEntSees) {
     storePoint(1);
     storePoint(2, 5);                 // on a level about to be hidden
     storePoint(3, 1, kSelBlank);
@@ -509,15 +509,12 @@ TEST_F(DbWalk, WalkInPlaceSeesWhatGetEntSeesWithoutCopies) {
     storePoint(5);
     set_level_visible(5, 0);
 
-    SEEN first, second;
+    SEEN first;
     EXPECT_EQ(walk_ents(db_start(), 1, kEntPoint, see, &first), 0);
-    EXPECT_EQ(walk_ents(db_start(), 1, kEntPoint, see, &second), 0);
     EXPECT_EQ(first.entries, walk(false, kEntPoint));
     EXPECT_EQ(first.entries.size(), 2u);
-    EXPECT_EQ(first.records, second.records);   // the stored records themselves
 }
-
-TEST_F(DbWalk, WalkInPlaceStopsWhenToldAndGoesOnAfterADeletedEntity) {
+TEST_F(DbWalk, WalkEntsStopsWhenToldAndGoesOnAfterADeletedEntity) {
     for (int i = 0; i < 5; ++i) storePoint(i);
     SEEN stopped;
     stopped.stopAfter = 2;
@@ -529,6 +526,176 @@ TEST_F(DbWalk, WalkInPlaceStopsWhenToldAndGoesOnAfterADeletedEntity) {
     EXPECT_EQ(walk_ents(db_start(), 1, kEntPoint, see, &deleting), 0);
     EXPECT_EQ(deleting.entries.size(), 5u);
     EXPECT_TRUE(walk(false, kEntPoint).empty());
+}
+
+// A visit that rewrites, deletes, stores and walks again: the walk goes on from the handle it visited, past
+// what was deleted and on to what was stored, and the record in hand stays what was read.
+struct BUSY_VISIT {
+    db_ptr points[5] = {};
+    std::vector<db_ptr> outer;
+    std::vector<double> inner;       // x of each point the nested walk saw
+    double heldAfterNested = 0;      // x of the outer record after the nested walk
+    db_ptr stored = 0;
+};
+
+int busyVisit(const ent& e, void* context) {
+    BUSY_VISIT& b = *static_cast<BUSY_VISIT*>(context);
+    b.outer.push_back(e.eptr);
+    if (e.eptr == b.points[0]) {
+        ent moved = e;
+        moved.pt.pt.x = 10;
+        EXPECT_EQ(rewrite_ent(&moved, 0), 1);
+    }
+    if (e.eptr == b.points[1]) {
+        EXPECT_EQ(delete_ent(b.points[2], 0, 0, 0, nullptr, 0), 1);
+        ent added{};
+        added.type = kEntPoint;
+        added.pt.pt = {6, 0, 0};
+        char ok = 0;
+        store_ent(&added, &b.stored, 0, 3, 1, main_attrib, &ok);
+        EXPECT_EQ(ok, 1);
+    }
+    if (e.eptr == b.points[3]) {
+        (void)walk_ents(db_start(), 1, kEntPoint, [](const ent& inner, void* c) -> int {
+            static_cast<BUSY_VISIT*>(c)->inner.push_back(inner.pt.pt.x);
+            return 0;
+        }, &b);
+        b.heldAfterNested = e.pt.pt.x;
+    }
+    return 0;
+}
+
+TEST_F(DbWalk, WalkEntsVisitMayRewriteDeleteStoreAndWalkAgain) {
+    BUSY_VISIT b;
+    for (int i = 0; i < 5; ++i) b.points[i] = storePoint(i + 1);
+    storeLine();   // another kind between, passed over by the mask
+    EXPECT_EQ(walk_ents(db_start(), 1, kEntPoint, busyVisit, &b), 0);
+    EXPECT_EQ(b.outer, (Handles{b.points[0], b.points[1], b.points[3], b.points[4], b.stored}));
+    EXPECT_EQ(b.inner, (std::vector<double>{10, 2, 4, 5, 6}));
+    EXPECT_EQ(b.heldAfterNested, 4);
+    ent first{};
+    ASSERT_EQ(get_ent_from_eptr(b.points[0], &first), 1);
+    EXPECT_EQ(first.pt.pt.x, 10);
+}
+
+// Every field of a record, each kind member whatever the type: records that give the same text hold the
+// same values.
+std::string everyField(const ent& e) {
+    std::string out;
+    for (std::int64_t v : {std::int64_t{e.type}, std::int64_t{e.id}, std::int64_t{e.eptr}, std::int64_t{e.level},
+                           std::int64_t{e.sel}, std::int64_t{e.refs}, std::int64_t{e.owner},
+                           std::int64_t{e.note.text}, std::int64_t{e.assoc.targetId}})
+        out += std::to_string(v) + ",";
+    for (std::uint32_t kind : {kEntPoint, kEntLine, kEntArc, kEntSpline, kEntNote, kEntDrafting, kEntSurface,
+                               kEntSolid, kEntAssoc}) {
+        ent probe = e;
+        probe.type = kind;
+        out += host::db::encodeBody(probe, "") + "|";
+    }
+    out += e.surf.geom || e.solid.geom ? "geometry" : "";
+    return out;
+}
+
+// One record holding a member of every kind, as the samples fill them (a base surface among them).
+ent everyKind(std::vector<ent>& samples) {
+    ent all{};
+    for (ent& s : samples) {
+        if (s.type == kEntSurface) {
+            s.surf.typeCode = 3;
+            s.surf.base = 0;
+        }
+        switch (s.type) {
+        case kEntPoint: all.pt = s.pt; break;
+        case kEntLine: all.ln = s.ln; break;
+        case kEntArc: all.arc = s.arc; break;
+        case kEntSpline: all.spl = s.spl; break;
+        case kEntNote: all.note = s.note; break;
+        case kEntDrafting: all.draft = s.draft; break;
+        case kEntSurface: all.surf = s.surf; break;
+        case kEntSolid: all.solid = s.solid; break;
+        case kEntAssoc: all.assoc = s.assoc; break;
+        default: break;
+        }
+    }
+    return all;
+}
+
+// A record of each kind, stored from a record whose other members are all set, reads back (get_ent_from_eptr,
+// get_ent, walk_ents) with its own member whole and every other one empty, into records that held anything
+// before; a rewrite from such a record keeps only its own member too.
+TEST_F(DbWalk, EachKindKeepsOnlyItsOwnMemberThroughStoreReadAndRewrite) {
+    std::vector<ent> samples = test_support::entitySamples();
+    const ent all = everyKind(samples);
+    std::vector<ent> expected;
+    for (const ent& sample : samples) {
+        SCOPED_TRACE(sample.type);
+        ent in = all;
+        in.type = sample.type;
+        in.color = sample.color;   // an association's colour is its record's
+        db_ptr entry = 0;
+        char ok = 0;
+        if (sample.type == kEntAssoc) {
+            in.assoc.target = expected.front().eptr;   // the point stored first
+            store_ent_assoc(&in, &entry, 1, sample.attrib, &ok);
+        } else {
+            store_ent(&in, &entry, 0, sample.color, 1, sample.attrib, &ok);
+        }
+        ASSERT_EQ(ok, 1);
+        ent want = sample;
+        want.eptr = entry;
+        want.id = in.id;
+        want.level = 1;
+        if (sample.type == kEntAssoc) {
+            want.assoc.target = in.assoc.target;
+            want.assoc.targetId = in.assoc.targetId;
+        }
+        ent back = all;
+        ASSERT_EQ(get_ent_from_eptr(entry, &back), 1);
+        EXPECT_EQ(everyField(back), everyField(want));
+        expected.push_back(want);
+
+        ent rewritten = all;
+        rewritten.type = back.type;
+        rewritten.eptr = entry;
+        rewritten.level = back.level;
+        rewritten.color = back.color;
+        rewritten.attrib = back.attrib;
+        rewritten.sel = 4;
+        ASSERT_EQ(rewrite_ent(&rewritten, 0), 1);
+        want.sel = 4;
+        back = all;
+        get_ent_from_eptr(entry, &back);
+        EXPECT_EQ(everyField(back), everyField(want));
+        expected.back() = want;
+    }
+    expected.front().refs = 1;   // the association's target
+
+    // Walks hand over kind after kind in one record: nothing of the kind before stays in it.
+    struct WALKED {
+        std::vector<std::string> fields;
+    } walked;
+    EXPECT_EQ(walk_ents(db_start(), 1, 0xFFFFFFFF, [](const ent& e, void* c) -> int {
+        static_cast<WALKED*>(c)->fields.push_back(everyField(e));
+        return 0;
+    }, &walked), 0);
+    std::vector<std::string> gotten;
+    db_ptr at = db_start();
+    ent e = all;
+    for (char found = 1;;) {
+        get_ent(at, 1, 0xFFFFFFFF, &e, &at, &found);
+        if (!found) break;
+        gotten.push_back(everyField(e));
+    }
+    ent assoc = all;
+    char found = 0;
+    get_ent_assoc(db_start(), &assoc, nullptr, &found);
+    ASSERT_EQ(found, 1);
+    gotten.push_back(everyField(assoc));
+    std::vector<std::string> want;
+    for (const ent& x : expected) want.push_back(everyField(x));
+    EXPECT_EQ(gotten, want);
+    want.pop_back();   // walks pass associations over
+    EXPECT_EQ(walked.fields, want);
 }
 
 }  // namespace
