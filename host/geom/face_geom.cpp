@@ -399,25 +399,40 @@ bool FaceGeom::containsUv(UV uv) const {
     }
 }
 
-bool FaceGeom::isPlanar(Vec3* normal, Vec3* point) const {
-    if (!impl_) return false;
+namespace {
+
+FaceGeom::Impl::Planarity planarityOf(const FaceGeom::Impl& impl) {
     try {
-        GeomLib_IsPlanarSurface test(impl_->surface, 1e-7);
-        if (!test.IsPlanar()) return false;
-        const UvBox& r = impl_->range;
+        GeomLib_IsPlanarSurface test(impl.surface, 1e-7);
+        if (!test.IsPlanar()) return {};
+        const UvBox& r = impl.range;
         double um = 0.5 * (r.uMin + r.uMax), vm = 0.5 * (r.vMin + r.vMax);
         gp_Pnt p;
         gp_Vec du, dv;
-        impl_->surface->D1(um, vm, p, du, dv);
+        impl.surface->D1(um, vm, p, du, dv);
         gp_Vec n = du.Crossed(dv);
         gp_Dir dir = n.Magnitude() > 1e-12 ? gp_Dir(n) : test.Plan().Axis().Direction();
-        if (impl_->face.Orientation() == TopAbs_REVERSED) dir.Reverse();
-        if (normal) *normal = toVec3(dir);
-        if (point) *point = toVec3(p);
-        return true;
+        if (impl.face.Orientation() == TopAbs_REVERSED) dir.Reverse();
+        return {true, toVec3(dir), toVec3(p)};
     } catch (const Standard_Failure&) {
-        return false;
+        return {};
     }
+}
+
+}  // namespace
+
+bool FaceGeom::isPlanar(Vec3* normal, Vec3* point) const {
+    if (!impl_) return false;
+    Impl::Planarity planarity;
+    {
+        std::lock_guard guard(impl_->lock);
+        if (!impl_->planarity) impl_->planarity = planarityOf(*impl_);
+        planarity = *impl_->planarity;
+    }
+    if (!planarity.planar) return false;
+    if (normal) *normal = planarity.normal;
+    if (point) *point = planarity.point;
+    return true;
 }
 
 namespace {

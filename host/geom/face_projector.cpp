@@ -7,7 +7,6 @@
 #include <BRepTools.hxx>
 #include <BRep_Builder.hxx>
 #include <BRep_Tool.hxx>
-#include <ElSLib.hxx>
 #include <Geom2d_Circle.hxx>
 #include <Geom2d_Line.hxx>
 #include <Geom2d_TrimmedCurve.hxx>
@@ -55,7 +54,16 @@ bool holds(const UvBox& b, double u, double v) { return u >= b.uMin && u <= b.uM
 
 }  // namespace
 
+// fmod keeps the angle's offset below a whole turn, so an arc at least a turn long holds every finite angle:
+// the turn counted on it is then not needed.
+bool FaceProjector::PIECE::holdsAngle(double across, double along) const {
+    if (fullTurn && std::isfinite(across) && std::isfinite(along)) return true;
+    return onArcRange(std::atan2(across, along), t0, t1);
+}
+
 FaceProjector::FaceProjector(const TopoDS_Face& face, const gp_Pln& plane) : face_(face), plane_(plane) {
+    // What ElSLib::PlaneParameters builds for every point.
+    toPlane_.SetTransformation(plane_.Position());
     const TopoDS_Wire outer = BRepTools::OuterWire(face);
     double maxEdge = 0, maxVertex = 0;
     std::vector<std::pair<double, double>> wireTols;
@@ -103,6 +111,7 @@ FaceProjector::FaceProjector(const TopoDS_Face& face, const gp_Pln& plane) : fac
                 p.y[0] = axes.YDirection().X(), p.y[1] = axes.YDirection().Y();
                 p.t0 = f;
                 p.t1 = l;
+                p.fullTurn = p.t0 + kTwoPi <= p.t1;
                 const gp_Pnt2d a = circle->Value(f), b = circle->Value(l);
                 p.a[0] = a.X(), p.a[1] = a.Y(), p.b[0] = b.X(), p.b[1] = b.Y();
                 w.pieces.push_back(p);
@@ -173,8 +182,7 @@ FaceProjector::Side FaceProjector::sideOfWires(double u, double v, const std::ve
                 distance = pieceDistance(p, piece.a, piece.b);
             } else {
                 const double dx = u - piece.c[0], dy = v - piece.c[1];
-                distance = onArcRange(std::atan2(dx * piece.y[0] + dy * piece.y[1], dx * piece.x[0] + dy * piece.x[1]),
-                                      piece.t0, piece.t1)
+                distance = piece.holdsAngle(dx * piece.y[0] + dy * piece.y[1], dx * piece.x[0] + dy * piece.x[1])
                                ? std::fabs(std::hypot(dx, dy) - piece.r)
                                : std::min(std::hypot(u - piece.a[0], v - piece.a[1]),
                                           std::hypot(u - piece.b[0], v - piece.b[1]));
@@ -225,8 +233,7 @@ int FaceProjector::crossings(const WIRE& w, double u, double v, double du, doubl
         for (double s : {-b - root, -b + root}) {
             if (!(s > 0)) continue;
             const double qx = pc[0] + s * du, qy = pc[1] + s * dv;
-            const double t = std::atan2(qx * piece.y[0] + qy * piece.y[1], qx * piece.x[0] + qy * piece.x[1]);
-            if (onArcRange(t, piece.t0, piece.t1)) ++count;
+            if (piece.holdsAngle(qx * piece.y[0] + qy * piece.y[1], qx * piece.x[0] + qy * piece.x[1])) ++count;
         }
     }
     return count;
@@ -271,8 +278,9 @@ std::vector<FaceHit> FaceProjector::intersect(const gp_Lin& line, double reach) 
     const gp_Dir& d = line.Direction();
     const gp_Dir& n = plane_.Axis().Direction();
     const double along = n.Dot(d);
-    std::vector<int> holders;
+    std::vector<int>& holders = holders_;
     if (std::fabs(along) < 1e-12) {
+        holders.clear();
         for (int i = 0; i < static_cast<int>(wires_.size()); ++i) holders.push_back(i);
         return askKernel(line, reach, holders);
     }
@@ -281,12 +289,12 @@ std::vector<FaceHit> FaceProjector::intersect(const gp_Lin& line, double reach) 
     const double t = n.XYZ().Dot(toPlane) / along;
     if (std::fabs(t) > reach) return {};
     const gp_Pnt hit(o.XYZ() + t * d.XYZ());
-    double u = 0, v = 0;
-    ElSLib::Parameters(plane_, hit, u, v);
+    const gp_Pnt inPlane = hit.Transformed(toPlane_);
+    const double u = inPlane.X(), v = inPlane.Y();
     switch (side(u, v, holders)) {
     case Side::In: return {FaceHit{toVec3(hit), {u, v}, t}};
     case Side::Out: return {};
-    case Side::Near: return askKernel(line, reach, std::move(holders));
+    case Side::Near: return askKernel(line, reach, holders);
     }
     return {};
 }

@@ -11,6 +11,7 @@
 #include <gp_Pnt.hxx>
 
 #include <memory>
+#include <optional>
 #include <mutex>
 
 #include "host/geom/face_geom.h"
@@ -38,6 +39,12 @@ struct FaceGeom::Impl {
     // kernel could not read it).
     mutable std::unique_ptr<FaceProjector> projector;
     mutable bool projectorTried = false;
+    // isPlanar's answer, worked out on first asking: the kernel's planarity test builds a plane each time.
+    struct Planarity {
+        bool planar = false;
+        Vec3 normal{}, point{};
+    };
+    mutable std::optional<Planarity> planarity;
 };
 
 struct SolidGeom::Impl {

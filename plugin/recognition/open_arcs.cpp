@@ -37,12 +37,6 @@ constexpr double kSameSecAng = 0.0008726646259971645;    // 0.05 degree
 constexpr int kMaxDummyGroup = 20;
 constexpr int kProbeCount = 8;
 
-void toView(const double matrix[3][3], const double world[3], double out[3]) {
-    double transposed[3][3];
-    transpose_matrix_33(matrix, transposed);
-    mul_mat_vector(transposed, world, out);
-}
-
 double largestRadius(const POINT_LIST* point, double minSweep) {
     double r = 0;
     for (const CYL_LIST* s = point->firstCyl; s; s = s->next)
@@ -225,7 +219,7 @@ public:
         for (POINT_LIST* point = v->firstPoint; point; point = point->next)
             for (CYL_LIST* s = point->firstCyl; s; s = s->next, ++order) {
                 double c[3];
-                toView(v->matrix, s->cUniv, c);
+                worldToFrame(v->matrix, s->cUniv, c);
                 ends_.push_back({s->zSup, order, point, s, c[0], c[1], s->rSup, true});
                 ends_.push_back({s->zInf, order, point, s, c[0], c[1], s->rInf, false});
             }
@@ -364,12 +358,42 @@ void forBoundaryPoints(const ent& e, std::size_t i, Take take) {
     take(table[static_cast<std::size_t>(start)]);
 }
 
-// Whether the face takes the point at `radius` and `angle` about c (view frame) at c's height.
-bool takesPointAround(const PLANAR_FACE& face, const END_GRID& grid, const double c[3], double radius, double angle) {
-    const double local[3] = {c[0] + radius * std::cos(angle), c[1] + radius * std::sin(angle), c[2]};
+// A direction about an axis, its cosine and sine.
+struct TURN {
+    double cos, sin;
+};
+
+TURN turnOf(double angle) { return {std::cos(angle), std::sin(angle)}; }
+
+// The probes' directions, worked out once: every end on a planar face tries them.
+const std::array<TURN, kProbeCount>& probeTurns() {
+    static const std::array<TURN, kProbeCount> turns = [] {
+        std::array<TURN, kProbeCount> t{};
+        for (int k = 0; k < kProbeCount; ++k) t[static_cast<std::size_t>(k)] = turnOf(k * 2 * kPi / kProbeCount);
+        return t;
+    }();
+    return turns;
+}
+
+// Whether the face takes the point at `radius` about c (view frame) at c's height, in direction `turn`.
+bool takesPointAround(const PLANAR_FACE& face, const END_GRID& grid, const double c[3], double radius, TURN turn) {
+    const double local[3] = {c[0] + radius * turn.cos, c[1] + radius * turn.sin, c[2]};
     double world[3], hit[3];
-    mul_mat_vector(grid.view->matrix, local, world);
+    frameToWorld(grid.view->matrix, local, world);
     return projectGridOntoSurf(face.surface, grid.axis, world, hit) != 0;
+}
+
+// Whether a boundary turns by less than a right angle from edge a to edge b (the differences of their
+// points), as the difference of their atan2 directions tells. The dot product decides all but turns within
+// a hair of the right angle, and those too tiny or too large to square; atan2 decides those as it always did.
+bool turnsLessThanRightAngle(const double a[2], const double b[2]) {
+    const double aa = a[0] * a[0] + a[1] * a[1], bb = b[0] * b[0] + b[1] * b[1];
+    if (aa > 1e-100 && aa < 1e100 && bb > 1e-100 && bb < 1e100) {
+        const double dot = a[0] * b[0] + a[1] * b[1];
+        if (dot * dot > 1e-18 * aa * bb) return dot > 0;
+    }
+    const double turn = std::atan2(b[1], b[0]) - std::atan2(a[1], a[0]);
+    return std::fabs(std::remainder(turn, 2 * kPi)) < kPi / 2;
 }
 
 // Every boundary point, and the middle of every edge that does not turn back by a right angle or more from
@@ -377,6 +401,7 @@ bool takesPointAround(const PLANAR_FACE& face, const END_GRID& grid, const doubl
 CBoundaryReach& PLANAR_FACE::reachIn(const VIEW_LIST* view) {
     if (framedFor == view) return reach;
     std::vector<CBoundaryReach::POINT> points;
+    points.reserve(2 * surface->surf.trimPoints.size() + 2 * surface->surf.trimBounds.size());
     std::vector<std::array<double, 2>> framed;
     for (std::size_t b = 0; b < surface->surf.trimBounds.size(); ++b) {
         framed.clear();
@@ -385,21 +410,20 @@ CBoundaryReach& PLANAR_FACE::reachIn(const VIEW_LIST* view) {
             if (!eval_surf(surface, uv.u, uv.v, 0, &p)) return;
             const double world[3] = {p.x, p.y, p.z};
             double q[3];
-            toView(view->matrix, world, q);
+            worldToFrame(view->matrix, world, q);
             framed.push_back({q[0], q[1]});
         });
-        double previous[2] = {0, 0};
-        double previousDirection = 0;
+        double previousEdge[2] = {0, 0};
         for (std::size_t k = 0; k < framed.size(); ++k) {
             const std::array<double, 2>& q = framed[k];
             points.push_back({q[0], q[1]});
             if (k > 0) {
-                const double direction = std::atan2(q[1] - previous[1], q[0] - previous[0]);
-                if (k == 1 || std::fabs(std::remainder(direction - previousDirection, 2 * kPi)) < kPi / 2)
+                const std::array<double, 2>& previous = framed[k - 1];
+                const double edge[2] = {q[0] - previous[0], q[1] - previous[1]};
+                if (k == 1 || turnsLessThanRightAngle(previousEdge, edge))
                     points.push_back({(q[0] + previous[0]) / 2, (q[1] + previous[1]) / 2});
-                previousDirection = direction;
+                copyPoint2d(previousEdge, edge);
             }
-            copyPoint2d(previous, q.data());
         }
     }
     reach = CBoundaryReach(std::move(points));
@@ -430,13 +454,15 @@ void flatEnd(const ent& e, PLANAR_FACE& face, const END_GRID& grid, POINT_LIST* 
     if (!top && !(std::fabs(s->zInf - h) < t)) return;
     const double r = top ? s->rSup : s->rInf;
     double c[3];
-    toView(view->matrix, s->cUniv, c);
+    worldToFrame(view->matrix, s->cUniv, c);
 
     const double probe = r - 1.5 * g_tolerances.tol2T;
     if (probe < t) return;
     bool touches = false;
-    for (int k = 0; k < kProbeCount && !touches; ++k)
-        touches = takesPointAround(face, grid, c, probe, k * 2 * kPi / kProbeCount);
+    for (const TURN& turn : probeTurns()) {
+        touches = takesPointAround(face, grid, c, probe, turn);
+        if (touches) break;
+    }
     if (!touches) return;
 
     double hit[3];
@@ -452,7 +478,7 @@ void flatEnd(const ent& e, PLANAR_FACE& face, const END_GRID& grid, POINT_LIST* 
     const double outside = r + 5 * g_tolerances.tol4T;
     if (rMax > outside) {
         bool flat = r - rMin >= 2.5 * g_tolerances.tol4T &&
-                    takesPointAround(face, grid, c, outside, s->Ai + s->Asw / 2);
+                    takesPointAround(face, grid, c, outside, turnOf(s->Ai + s->Asw / 2));
         if (mode == kRecognizeFeatures) flat = false;
         if (flat && s == point->firstCyl && top) {
             // The face is the hole's entry face: the mouth is where the face's inner edge lies.
@@ -490,7 +516,7 @@ void faceBoxInView(const ent& e, const VIEW_LIST* view, double reach, double lo[
     for (int k = 0; k < 8; ++k) {
         const double corner[3] = {(k & 1) ? b.x : a.x, (k & 2) ? b.y : a.y, (k & 4) ? b.z : a.z};
         double q[3];
-        toView(view->matrix, corner, q);
+        worldToFrame(view->matrix, corner, q);
         for (int i = 0; i < 2; ++i) {
             lo[i] = std::min(lo[i], q[i]);
             hi[i] = std::max(hi[i], q[i]);
@@ -549,7 +575,7 @@ int planarFaces(VIEW_LIST* head, std::uint16_t mode) {
             for (END_GRID& grid : w.grids) {
                 if (compareDirections(grid.view->matrix[2], n, g_tolerances.axisAngle) == 0) continue;
                 double q[3], lo[2], hi[2];
-                toView(grid.view->matrix, p, q);
+                worldToFrame(grid.view->matrix, p, q);
                 faceBoxInView(e, grid.view, reach, lo, hi);
                 grid.collect(lo, hi, q[2], t, w.hits);
                 for (const SEG_END& hit : w.hits) {
