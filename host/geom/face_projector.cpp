@@ -29,12 +29,29 @@ constexpr double kTwoPi = 2 * std::numbers::pi;
 constexpr std::size_t kReducedFaces = 8;
 constexpr int kMaxCells = 256;
 
-double pieceDistance(const double p[2], const double a[2], const double b[2]) {
+// Whether hypot(x, y) <= limit. Most points lie far from most trims: the squares tell those apart, with a
+// slack that rounding cannot cross, and hypot decides the rest as it always did.
+bool within(double x, double y, double limit) {
+    if (x * x + y * y > 4 * limit * limit) return false;
+    return std::hypot(x, y) <= limit;
+}
+
+// Whether |hypot(x, y) - r| <= limit, the same way.
+bool withinOfCircle(double x, double y, double r, double limit) {
+    const double squared = x * x + y * y;
+    const double outer = r + limit, inner = r - limit;
+    if (squared > outer * outer * (1 + 1e-9)) return false;
+    if (inner > 0 && squared < inner * inner * (1 - 1e-9)) return false;
+    return std::fabs(std::hypot(x, y) - r) <= limit;
+}
+
+// Whether p lies within `limit` of the segment from a to b.
+bool withinOfSegment(const double p[2], const double a[2], const double b[2], double limit) {
     const double dx = b[0] - a[0], dy = b[1] - a[1];
     const double len2 = dx * dx + dy * dy;
     double s = len2 > 0 ? ((p[0] - a[0]) * dx + (p[1] - a[1]) * dy) / len2 : 0;
     s = std::clamp(s, 0.0, 1.0);
-    return std::hypot(p[0] - a[0] - s * dx, p[1] - a[1] - s * dy);
+    return within(p[0] - a[0] - s * dx, p[1] - a[1] - s * dy, limit);
 }
 
 void grow(UvBox& box, double u, double v) {
@@ -177,17 +194,17 @@ FaceProjector::Side FaceProjector::sideOfWires(double u, double v, const std::ve
         const WIRE& w = wires_[static_cast<std::size_t>(i)];
         if (!w.exact) return Side::Near;
         for (const PIECE& piece : w.pieces) {
-            double distance;
+            bool near;
             if (!piece.arc) {
-                distance = pieceDistance(p, piece.a, piece.b);
+                near = withinOfSegment(p, piece.a, piece.b, margin_);
             } else {
                 const double dx = u - piece.c[0], dy = v - piece.c[1];
-                distance = piece.holdsAngle(dx * piece.y[0] + dy * piece.y[1], dx * piece.x[0] + dy * piece.x[1])
-                               ? std::fabs(std::hypot(dx, dy) - piece.r)
-                               : std::min(std::hypot(u - piece.a[0], v - piece.a[1]),
-                                          std::hypot(u - piece.b[0], v - piece.b[1]));
+                near = piece.holdsAngle(dx * piece.y[0] + dy * piece.y[1], dx * piece.x[0] + dy * piece.x[1])
+                           ? withinOfCircle(dx, dy, piece.r, margin_)
+                           : within(u - piece.a[0], v - piece.a[1], margin_) ||
+                                 within(u - piece.b[0], v - piece.b[1], margin_);
             }
-            if (distance <= margin_) return Side::Near;
+            if (near) return Side::Near;
         }
     }
     // Rays in a few directions in turn, until one passes clear of every vertex and tangent.

@@ -245,7 +245,13 @@ public:
         cell_ = std::max({2 * radii[radii.size() / 2], perEnd, 1e-9 * (1 + side)});
         nx_ = std::clamp(static_cast<int>((hi_[0] - lo_[0]) / cell_) + 1, 1, kMaxCellsPerSide);
         ny_ = std::clamp(static_cast<int>((hi_[1] - lo_[1]) / cell_) + 1, 1, kMaxCellsPerSide);
-        cells_.assign(static_cast<std::size_t>(nx_) * ny_, {});
+        // The cells' ends in one table, cell after cell (counted first, then placed): a view of many holes
+        // has as many cells, and a list of its own for each would cost an allocation apiece.
+        struct SPAN {
+            int end, x0, x1, y0, y1;
+        };
+        std::vector<SPAN> spans;
+        spans.reserve(ends_.size());
         for (int i = 0; i < static_cast<int>(ends_.size()); ++i) {
             const SEG_END& e = ends_[static_cast<std::size_t>(i)];
             if (!std::isfinite(e.x) || !std::isfinite(e.y) || !std::isfinite(e.r)) {
@@ -258,9 +264,18 @@ public:
                 wide_.push_back(i);
                 continue;
             }
-            for (int x = x0; x <= x1; ++x)
-                for (int y = y0; y <= y1; ++y) cells_[static_cast<std::size_t>(x) * ny_ + y].push_back(i);
+            spans.push_back({i, x0, x1, y0, y1});
         }
+        cellStart_.assign(static_cast<std::size_t>(nx_) * ny_ + 1, 0);
+        for (const SPAN& span : spans)
+            for (int x = span.x0; x <= span.x1; ++x)
+                for (int y = span.y0; y <= span.y1; ++y) ++cellStart_[cellIndex(x, y) + 1];
+        for (std::size_t c = 1; c < cellStart_.size(); ++c) cellStart_[c] += cellStart_[c - 1];
+        cellEnds_.resize(cellStart_.back());
+        std::vector<std::size_t> next(cellStart_.begin(), cellStart_.end() - 1);
+        for (const SPAN& span : spans)
+            for (int x = span.x0; x <= span.x1; ++x)
+                for (int y = span.y0; y <= span.y1; ++y) cellEnds_[next[cellIndex(x, y)]++] = span.end;
     }
 
     // Keeps the ends of the segment of walk place `order` findable after flatEnd widened one of them past
@@ -286,11 +301,12 @@ public:
             if (std::hypot(dx, dy) > r * (1 + 1e-12) + 1e-12) return;
             out.push_back(e);
         };
-        if (!cells_.empty() && hi[0] >= lo_[0] && lo[0] <= hi_[0] && hi[1] >= lo_[1] && lo[1] <= hi_[1]) {
+        if (!cellStart_.empty() && hi[0] >= lo_[0] && lo[0] <= hi_[0] && hi[1] >= lo_[1] && lo[1] <= hi_[1]) {
             const int x0 = cellX(lo[0]), x1 = cellX(hi[0]), y0 = cellY(lo[1]), y1 = cellY(hi[1]);
             for (int x = x0; x <= x1; ++x)
                 for (int y = y0; y <= y1; ++y)
-                    for (int i : cells_[static_cast<std::size_t>(x) * ny_ + y]) consider(i);
+                    for (std::size_t k = cellStart_[cellIndex(x, y)]; k < cellStart_[cellIndex(x, y) + 1]; ++k)
+                        consider(cellEnds_[k]);
         }
         for (int i : wide_) consider(i);
         std::sort(out.begin(), out.end(), [](const SEG_END& a, const SEG_END& b) { return a.order < b.order; });
@@ -302,6 +318,7 @@ private:
     static constexpr int kMaxCellsPerSide = 2048;
     static constexpr int kMaxCellsPerEnd = 64;
 
+    std::size_t cellIndex(int x, int y) const { return static_cast<std::size_t>(x) * ny_ + y; }
     int cellX(double v) const { return cellOf(v, lo_[0], nx_); }
     int cellY(double v) const { return cellOf(v, lo_[1], ny_); }
     int cellOf(double v, double from, int count) const {
@@ -310,7 +327,8 @@ private:
         return c >= count - 1 ? count - 1 : static_cast<int>(c);
     }
     std::vector<SEG_END> ends_;   // two per segment: top, bottom
-    std::vector<std::vector<int>> cells_;
+    std::vector<std::size_t> cellStart_;   // cell c's ends are cellEnds_[cellStart_[c] .. cellStart_[c + 1])
+    std::vector<int> cellEnds_;
     std::vector<int> wide_;
     double lo_[2] = {0, 0}, hi_[2] = {0, 0};
     double cell_ = 1;
@@ -558,7 +576,7 @@ int planarFaces(VIEW_LIST* head, std::uint16_t mode) {
     const int stopped = walk_ents(db_start(), 1, kEntSurface, [](const ent& e, void* context) -> int {
         WALK& w = *static_cast<WALK*>(context);
         try {
-            if (!is_level_visible(e.level) || e.surf.typeCode != kSurfTrimmed || e.surf.trimBounds.empty()) return 0;
+            if (e.surf.typeCode != kSurfTrimmed || e.surf.trimBounds.empty() || !is_level_visible(e.level)) return 0;
             p_3d normal, planePoint;
             if (!is_surf_planar(&e, &normal, &planePoint)) return 0;
             long sum = 0;
