@@ -136,7 +136,15 @@ std::unique_lock<std::recursive_mutex> guard() {
     return std::unique_lock<std::recursive_mutex>(mutex);
 }
 
-void resetDatabase() { database = Database{}; }
+std::uint64_t g_removals = 0;
+
+std::uint64_t removals() { return g_removals; }
+void noteRemoval() { ++g_removals; }
+
+void resetDatabase() {
+    database = Database{};
+    noteRemoval();
+}
 
 void shareTrims(Database& db, Stored& s) {
     if (s.head.type != kEntSurface || s.surf().trimPoints.empty()) return;
@@ -232,6 +240,7 @@ void removeEntity(Database& db, db_ptr entry) {
     if (it == db.ents.end()) return;
     const Stored e = std::move(it->second);   // a converted solid's surfaces are large: moved, not copied
     db.ents.erase(it);
+    noteRemoval();
     if (e.head.type == kEntNote && e.note().text != 0) {
         auto t = db.texts.find(e.note().text);
         if (t != db.texts.end() && t->second.owner == entry) db.texts.erase(t);
@@ -270,19 +279,28 @@ void get_raw_ent(db_ptr from, short sel, std::uint32_t mask, ent* e, db_ptr* ent
 int walk_ents(db_ptr from, short sel, std::uint32_t mask, int (*visit)(const ent& record, void* context),
               void* context) {
     if (!visit) return 0;
+    auto accept = [&](const host::db::Stored& c) {
+        if (c.head.type == kEntAssoc || (c.head.type & mask) == 0) return false;
+        return host::db::selectionAdmits(sel, c.head.sel) && host::db::seenByUser(database, c);
+    };
     // One record for the whole walk, refilled for each entity: stored records hold only their own kind,
-    // and refilling reuses the buffers of the entity before.
+    // and refilling reuses the buffers of the entity before. The walk goes on from the visited record's
+    // place in the map unless a record left the map meanwhile (perhaps that one): then it looks the next
+    // handle up again, as a walk from scratch would.
     ent scratch{};
+    auto lock = host::db::guard();
+    auto it = database.ents.upper_bound(from);
     for (;;) {
-        auto lock = host::db::guard();
-        const host::db::Stored* s = host::db::nextAfter(from, [&](const host::db::Stored& c) {
-            if (c.head.type == kEntAssoc || (c.head.type & mask) == 0) return false;
-            return host::db::selectionAdmits(sel, c.head.sel) && host::db::seenByUser(database, c);
-        });
-        if (!s) return 0;
-        from = s->head.eptr;
-        s->recordIntoScratch(scratch);
+        while (it != database.ents.end() && !accept(it->second)) ++it;
+        if (it == database.ents.end()) return 0;
+        from = it->first;
+        it->second.recordIntoScratch(scratch);
+        const std::uint64_t removals = host::db::removals();
         if (const int r = visit(scratch, context); r != 0) return r;
+        lock.unlock();   // other threads get their turn between visits, as with get_ent
+        lock.lock();
+        if (host::db::removals() == removals) ++it;
+        else it = database.ents.upper_bound(from);
     }
 }
 

@@ -135,6 +135,11 @@ bool isKnownType(std::uint32_t type);
 std::uint32_t adoptText(Database& db, std::uint32_t handle, db_ptr entry, bool* ok);
 // Removes one entity for good: its text, its association count on the target, and what it owns.
 void removeEntity(Database& db, db_ptr entry);
+// Counts the records that left the map of any database and the databases replaced whole: a walk keeps its
+// place in the map across a visit only while this stands still. Whoever erases from `ents` or replaces the
+// database otherwise than through removeEntity and resetDatabase calls noteRemoval.
+std::uint64_t removals();
+void noteRemoval();
 
 
 }  // namespace host::db

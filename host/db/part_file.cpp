@@ -932,6 +932,7 @@ PartFileResult openPart(std::string_view path) {
     }
     auto lock = db::guard();
     db::current() = std::move(part.db);
+    db::noteRemoval();
     part.views.fits = views::state().fits;
     views::state() = part.views;
     NamedViews = std::move(part.namedViews);

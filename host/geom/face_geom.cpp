@@ -236,6 +236,10 @@ TrimLoop loopOf(const TopoDS_Wire& wire, const TopoDS_Face& face, bool outer, Sa
     return loop;
 }
 
+double diagonalOf(const Box3& b) {
+    return std::hypot(b.max[0] - b.min[0], b.max[1] - b.min[1], b.max[2] - b.min[2]);
+}
+
 }  // namespace
 
 const char* surfaceKindName(SurfaceKind kind) {
@@ -269,6 +273,7 @@ FaceGeom makeFace(const TopoDS_Shape& shape, bool& beyondReach, const Box3* box)
         beyondReach = !parameterRangeFits(impl->face, impl->surface, impl->range);
         if (beyondReach) return {};
         impl->box = box ? *box : boxOf(impl->face);
+        impl->boxDiagonal = diagonalOf(impl->box);
         for (TopExp_Explorer ex(impl->face, TopAbs_EDGE); ex.More(); ex.Next())
             impl->trimTolerance = std::max(impl->trimTolerance, BRep_Tool::Tolerance(TopoDS::Edge(ex.Current())));
         for (TopExp_Explorer ex(impl->face, TopAbs_VERTEX); ex.More(); ex.Next())
@@ -399,34 +404,48 @@ bool FaceGeom::containsUv(UV uv) const {
     }
 }
 
-bool FaceGeom::isPlanar(Vec3* normal, Vec3* point) const {
-    if (!impl_) return false;
+namespace {
+
+FaceGeom::Impl::Planarity planarityOf(const FaceGeom::Impl& impl) {
     try {
-        GeomLib_IsPlanarSurface test(impl_->surface, 1e-7);
-        if (!test.IsPlanar()) return false;
-        const UvBox& r = impl_->range;
+        GeomLib_IsPlanarSurface test(impl.surface, 1e-7);
+        if (!test.IsPlanar()) return {};
+        const UvBox& r = impl.range;
         double um = 0.5 * (r.uMin + r.uMax), vm = 0.5 * (r.vMin + r.vMax);
         gp_Pnt p;
         gp_Vec du, dv;
-        impl_->surface->D1(um, vm, p, du, dv);
+        impl.surface->D1(um, vm, p, du, dv);
         gp_Vec n = du.Crossed(dv);
         gp_Dir dir = n.Magnitude() > 1e-12 ? gp_Dir(n) : test.Plan().Axis().Direction();
-        if (impl_->face.Orientation() == TopAbs_REVERSED) dir.Reverse();
-        if (normal) *normal = toVec3(dir);
-        if (point) *point = toVec3(p);
-        return true;
+        if (impl.face.Orientation() == TopAbs_REVERSED) dir.Reverse();
+        return {true, toVec3(dir), toVec3(p)};
     } catch (const Standard_Failure&) {
-        return false;
+        return {};
     }
+}
+
+}  // namespace
+
+bool FaceGeom::isPlanar(Vec3* normal, Vec3* point) const {
+    if (!impl_) return false;
+    Impl::Planarity planarity;
+    {
+        std::lock_guard guard(impl_->lock);
+        if (!impl_->planarity) impl_->planarity = planarityOf(*impl_);
+        planarity = *impl_->planarity;
+    }
+    if (!planarity.planar) return false;
+    if (normal) *normal = planarity.normal;
+    if (point) *point = planarity.point;
+    return true;
 }
 
 namespace {
 
 // The reach of a line through the face's box: the hits that count lie within it of the origin.
-double reachOf(const Box3& b, const Vec3& origin) {
+double reachOf(const Box3& b, double diagonal, const Vec3& origin) {
     const Vec3 c{0.5 * (b.min[0] + b.max[0]), 0.5 * (b.min[1] + b.max[1]), 0.5 * (b.min[2] + b.max[2])};
-    return std::hypot(c[0] - origin[0], c[1] - origin[1], c[2] - origin[2]) +
-           std::hypot(b.max[0] - b.min[0], b.max[1] - b.min[1], b.max[2] - b.min[2]) + 1.0;
+    return std::hypot(c[0] - origin[0], c[1] - origin[1], c[2] - origin[2]) + diagonal + 1.0;
 }
 
 std::vector<FaceHit> sortedHits(std::vector<FaceHit> hits) {
@@ -453,7 +472,7 @@ std::vector<FaceHit> FaceGeom::intersectLine(const Vec3& origin, const Vec3& dir
         }
         if (impl_->projector) {
             const gp_Lin line(toPnt(origin), gp_Dir(direction[0], direction[1], direction[2]));
-            return sortedHits(impl_->projector->intersect(line, reachOf(impl_->box, origin)));
+            return sortedHits(impl_->projector->intersect(line, reachOf(impl_->box, impl_->boxDiagonal, origin)));
         }
     } catch (const Standard_Failure&) {
         impl_->projector.reset();
@@ -471,7 +490,7 @@ std::vector<FaceHit> FaceGeom::kernelHits(const Vec3& origin, const Vec3& direct
     std::vector<FaceHit> hits;
     double len = std::hypot(direction[0], direction[1], direction[2]);
     if (len < 1e-12) return hits;
-    const double reach = reachOf(impl_->box, origin);
+    const double reach = reachOf(impl_->box, impl_->boxDiagonal, origin);
     try {
         if (!impl_->intersector) impl_->intersector = std::make_unique<IntCurvesFace_Intersector>(impl_->face, kGeomTol);
         IntCurvesFace_Intersector& in = *impl_->intersector;

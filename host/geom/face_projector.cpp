@@ -7,7 +7,6 @@
 #include <BRepTools.hxx>
 #include <BRep_Builder.hxx>
 #include <BRep_Tool.hxx>
-#include <ElSLib.hxx>
 #include <Geom2d_Circle.hxx>
 #include <Geom2d_Line.hxx>
 #include <Geom2d_TrimmedCurve.hxx>
@@ -30,12 +29,29 @@ constexpr double kTwoPi = 2 * std::numbers::pi;
 constexpr std::size_t kReducedFaces = 8;
 constexpr int kMaxCells = 256;
 
-double pieceDistance(const double p[2], const double a[2], const double b[2]) {
+// Whether hypot(x, y) <= limit. Most points lie far from most trims: the squares tell those apart, with a
+// slack that rounding cannot cross, and hypot decides the rest as it always did.
+bool within(double x, double y, double limit) {
+    if (x * x + y * y > 4 * limit * limit) return false;
+    return std::hypot(x, y) <= limit;
+}
+
+// Whether |hypot(x, y) - r| <= limit, the same way.
+bool withinOfCircle(double x, double y, double r, double limit) {
+    const double squared = x * x + y * y;
+    const double outer = r + limit, inner = r - limit;
+    if (squared > outer * outer * (1 + 1e-9)) return false;
+    if (inner > 0 && squared < inner * inner * (1 - 1e-9)) return false;
+    return std::fabs(std::hypot(x, y) - r) <= limit;
+}
+
+// Whether p lies within `limit` of the segment from a to b.
+bool withinOfSegment(const double p[2], const double a[2], const double b[2], double limit) {
     const double dx = b[0] - a[0], dy = b[1] - a[1];
     const double len2 = dx * dx + dy * dy;
     double s = len2 > 0 ? ((p[0] - a[0]) * dx + (p[1] - a[1]) * dy) / len2 : 0;
     s = std::clamp(s, 0.0, 1.0);
-    return std::hypot(p[0] - a[0] - s * dx, p[1] - a[1] - s * dy);
+    return within(p[0] - a[0] - s * dx, p[1] - a[1] - s * dy, limit);
 }
 
 void grow(UvBox& box, double u, double v) {
@@ -55,7 +71,16 @@ bool holds(const UvBox& b, double u, double v) { return u >= b.uMin && u <= b.uM
 
 }  // namespace
 
+// fmod keeps the angle's offset below a whole turn, so an arc at least a turn long holds every finite angle:
+// the turn counted on it is then not needed.
+bool FaceProjector::PIECE::holdsAngle(double across, double along) const {
+    if (fullTurn && std::isfinite(across) && std::isfinite(along)) return true;
+    return onArcRange(std::atan2(across, along), t0, t1);
+}
+
 FaceProjector::FaceProjector(const TopoDS_Face& face, const gp_Pln& plane) : face_(face), plane_(plane) {
+    // What ElSLib::PlaneParameters builds for every point.
+    toPlane_.SetTransformation(plane_.Position());
     const TopoDS_Wire outer = BRepTools::OuterWire(face);
     double maxEdge = 0, maxVertex = 0;
     std::vector<std::pair<double, double>> wireTols;
@@ -103,6 +128,7 @@ FaceProjector::FaceProjector(const TopoDS_Face& face, const gp_Pln& plane) : fac
                 p.y[0] = axes.YDirection().X(), p.y[1] = axes.YDirection().Y();
                 p.t0 = f;
                 p.t1 = l;
+                p.fullTurn = p.t0 + kTwoPi <= p.t1;
                 const gp_Pnt2d a = circle->Value(f), b = circle->Value(l);
                 p.a[0] = a.X(), p.a[1] = a.Y(), p.b[0] = b.X(), p.b[1] = b.Y();
                 w.pieces.push_back(p);
@@ -168,18 +194,17 @@ FaceProjector::Side FaceProjector::sideOfWires(double u, double v, const std::ve
         const WIRE& w = wires_[static_cast<std::size_t>(i)];
         if (!w.exact) return Side::Near;
         for (const PIECE& piece : w.pieces) {
-            double distance;
+            bool near;
             if (!piece.arc) {
-                distance = pieceDistance(p, piece.a, piece.b);
+                near = withinOfSegment(p, piece.a, piece.b, margin_);
             } else {
                 const double dx = u - piece.c[0], dy = v - piece.c[1];
-                distance = onArcRange(std::atan2(dx * piece.y[0] + dy * piece.y[1], dx * piece.x[0] + dy * piece.x[1]),
-                                      piece.t0, piece.t1)
-                               ? std::fabs(std::hypot(dx, dy) - piece.r)
-                               : std::min(std::hypot(u - piece.a[0], v - piece.a[1]),
-                                          std::hypot(u - piece.b[0], v - piece.b[1]));
+                near = piece.holdsAngle(dx * piece.y[0] + dy * piece.y[1], dx * piece.x[0] + dy * piece.x[1])
+                           ? withinOfCircle(dx, dy, piece.r, margin_)
+                           : within(u - piece.a[0], v - piece.a[1], margin_) ||
+                                 within(u - piece.b[0], v - piece.b[1], margin_);
             }
-            if (distance <= margin_) return Side::Near;
+            if (near) return Side::Near;
         }
     }
     // Rays in a few directions in turn, until one passes clear of every vertex and tangent.
@@ -225,8 +250,7 @@ int FaceProjector::crossings(const WIRE& w, double u, double v, double du, doubl
         for (double s : {-b - root, -b + root}) {
             if (!(s > 0)) continue;
             const double qx = pc[0] + s * du, qy = pc[1] + s * dv;
-            const double t = std::atan2(qx * piece.y[0] + qy * piece.y[1], qx * piece.x[0] + qy * piece.x[1]);
-            if (onArcRange(t, piece.t0, piece.t1)) ++count;
+            if (piece.holdsAngle(qx * piece.y[0] + qy * piece.y[1], qx * piece.x[0] + qy * piece.x[1])) ++count;
         }
     }
     return count;
@@ -271,8 +295,9 @@ std::vector<FaceHit> FaceProjector::intersect(const gp_Lin& line, double reach) 
     const gp_Dir& d = line.Direction();
     const gp_Dir& n = plane_.Axis().Direction();
     const double along = n.Dot(d);
-    std::vector<int> holders;
+    std::vector<int>& holders = holders_;
     if (std::fabs(along) < 1e-12) {
+        holders.clear();
         for (int i = 0; i < static_cast<int>(wires_.size()); ++i) holders.push_back(i);
         return askKernel(line, reach, holders);
     }
@@ -281,12 +306,12 @@ std::vector<FaceHit> FaceProjector::intersect(const gp_Lin& line, double reach) 
     const double t = n.XYZ().Dot(toPlane) / along;
     if (std::fabs(t) > reach) return {};
     const gp_Pnt hit(o.XYZ() + t * d.XYZ());
-    double u = 0, v = 0;
-    ElSLib::Parameters(plane_, hit, u, v);
+    const gp_Pnt inPlane = hit.Transformed(toPlane_);
+    const double u = inPlane.X(), v = inPlane.Y();
     switch (side(u, v, holders)) {
     case Side::In: return {FaceHit{toVec3(hit), {u, v}, t}};
     case Side::Out: return {};
-    case Side::Near: return askKernel(line, reach, std::move(holders));
+    case Side::Near: return askKernel(line, reach, holders);
     }
     return {};
 }

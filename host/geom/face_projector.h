@@ -9,6 +9,7 @@
 #include <TopoDS_Wire.hxx>
 #include <gp_Lin.hxx>
 #include <gp_Pln.hxx>
+#include <gp_Trsf.hxx>
 
 #include <list>
 #include <memory>
@@ -36,8 +37,12 @@ private:
     // [t0, t1] from a to b.
     struct PIECE {
         bool arc = false;
+        bool fullTurn = false;    // an arc whose range holds every angle
         double a[2], b[2];
         double c[2], x[2], y[2], r = 0, t0 = 0, t1 = 0;
+
+        // Whether the arc's range holds the angle atan2(across, along) of a point in its axes.
+        bool holdsAngle(double across, double along) const;
     };
     struct WIRE {
         TopoDS_Wire wire;
@@ -56,6 +61,7 @@ private:
 
     TopoDS_Face face_;
     gp_Pln plane_;
+    gp_Trsf toPlane_;               // world to the plane's axes, as the kernel's parameters of a point take it
     double margin_ = 0;
     int outer_ = -1;
     std::vector<int> keepWires_;    // always in a reduced face: those with the largest tolerances
@@ -68,6 +74,7 @@ private:
     // The reduced faces' intersectors, most recent first; a few suffice, as queries come by hole.
     std::list<std::pair<std::vector<int>, std::unique_ptr<IntCurvesFace_Intersector>>> reduced_;
     bool lastAskedKernel_ = false;
+    std::vector<int> holders_;      // the wires a hit test looks at, kept between tests
 };
 
 }  // namespace host

@@ -11,6 +11,7 @@
 #include <gp_Pnt.hxx>
 
 #include <memory>
+#include <optional>
 #include <mutex>
 
 #include "host/geom/face_geom.h"
@@ -27,6 +28,7 @@ struct FaceGeom::Impl {
     SurfaceKind kind = SurfaceKind::Other;
     UvBox range;
     Box3 box;
+    double boxDiagonal = 0;          // of `box`: every line intersection reaches that far past the box's centre
     double trimTolerance = 0;
 
     // The kernel's classifier and line intersector carry state of their own; they are built on first use
@@ -38,6 +40,12 @@ struct FaceGeom::Impl {
     // kernel could not read it).
     mutable std::unique_ptr<FaceProjector> projector;
     mutable bool projectorTried = false;
+    // isPlanar's answer, worked out on first asking: the kernel's planarity test builds a plane each time.
+    struct Planarity {
+        bool planar = false;
+        Vec3 normal{}, point{};
+    };
+    mutable std::optional<Planarity> planarity;
 };
 
 struct SolidGeom::Impl {

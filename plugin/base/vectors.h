@@ -24,3 +24,19 @@ inline void setPoint2d(double x, double y, double destination[2]) {
     destination[0] = x;
     destination[1] = y;
 }
+
+// A vector in a frame's axes taken to world: v.x row0 + v.y row1 + v.z row2, summed in that order so that it
+// equals the host's mul_mat_vector to the bit; out may be v. Inline: recognition calls it per probe and
+// boundary point.
+inline void frameToWorld(const double m[3][3], const double v[3], double out[3]) {
+    double r[3];
+    for (int i = 0; i < 3; ++i) r[i] = v[0] * m[0][i] + v[1] * m[1][i] + v[2] * m[2][i];
+    out[0] = r[0], out[1] = r[1], out[2] = r[2];
+}
+// A world vector in a frame's axes (its dot product with each row), as the host's transpose_matrix_33 then
+// mul_mat_vector give it, to the bit; out may be w.
+inline void worldToFrame(const double m[3][3], const double w[3], double out[3]) {
+    double r[3];
+    for (int i = 0; i < 3; ++i) r[i] = w[0] * m[i][0] + w[1] * m[i][1] + w[2] * m[i][2];
+    out[0] = r[0], out[1] = r[1], out[2] = r[2];
+}

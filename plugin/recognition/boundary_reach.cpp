@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -40,8 +41,13 @@ constexpr std::size_t kWalkedPoints = 64;
 }  // namespace
 
 CBoundaryReach::CBoundaryReach(std::vector<POINT> points) {
+    auto finite = [](const POINT& p) { return std::isfinite(p[0]) && std::isfinite(p[1]); };
+    if (std::all_of(points.begin(), points.end(), finite)) {   // the rule: taken as it is, not copied
+        points_ = std::move(points);
+        return;
+    }
     for (const POINT& p : points) {
-        if (std::isfinite(p[0]) && std::isfinite(p[1])) points_.push_back(p);
+        if (finite(p)) points_.push_back(p);
         else odd_.push_back(p);
     }
 }

@@ -37,12 +37,6 @@ constexpr double kSameSecAng = 0.0008726646259971645;    // 0.05 degree
 constexpr int kMaxDummyGroup = 20;
 constexpr int kProbeCount = 8;
 
-void toView(const double matrix[3][3], const double world[3], double out[3]) {
-    double transposed[3][3];
-    transpose_matrix_33(matrix, transposed);
-    mul_mat_vector(transposed, world, out);
-}
-
 double largestRadius(const POINT_LIST* point, double minSweep) {
     double r = 0;
     for (const CYL_LIST* s = point->firstCyl; s; s = s->next)
@@ -225,7 +219,7 @@ public:
         for (POINT_LIST* point = v->firstPoint; point; point = point->next)
             for (CYL_LIST* s = point->firstCyl; s; s = s->next, ++order) {
                 double c[3];
-                toView(v->matrix, s->cUniv, c);
+                worldToFrame(v->matrix, s->cUniv, c);
                 ends_.push_back({s->zSup, order, point, s, c[0], c[1], s->rSup, true});
                 ends_.push_back({s->zInf, order, point, s, c[0], c[1], s->rInf, false});
             }
@@ -251,7 +245,13 @@ public:
         cell_ = std::max({2 * radii[radii.size() / 2], perEnd, 1e-9 * (1 + side)});
         nx_ = std::clamp(static_cast<int>((hi_[0] - lo_[0]) / cell_) + 1, 1, kMaxCellsPerSide);
         ny_ = std::clamp(static_cast<int>((hi_[1] - lo_[1]) / cell_) + 1, 1, kMaxCellsPerSide);
-        cells_.assign(static_cast<std::size_t>(nx_) * ny_, {});
+        // The cells' ends in one table, cell after cell (counted first, then placed): a view of many holes
+        // has as many cells, and a list of its own for each would cost an allocation apiece.
+        struct SPAN {
+            int end, x0, x1, y0, y1;
+        };
+        std::vector<SPAN> spans;
+        spans.reserve(ends_.size());
         for (int i = 0; i < static_cast<int>(ends_.size()); ++i) {
             const SEG_END& e = ends_[static_cast<std::size_t>(i)];
             if (!std::isfinite(e.x) || !std::isfinite(e.y) || !std::isfinite(e.r)) {
@@ -264,9 +264,18 @@ public:
                 wide_.push_back(i);
                 continue;
             }
-            for (int x = x0; x <= x1; ++x)
-                for (int y = y0; y <= y1; ++y) cells_[static_cast<std::size_t>(x) * ny_ + y].push_back(i);
+            spans.push_back({i, x0, x1, y0, y1});
         }
+        cellStart_.assign(static_cast<std::size_t>(nx_) * ny_ + 1, 0);
+        for (const SPAN& span : spans)
+            for (int x = span.x0; x <= span.x1; ++x)
+                for (int y = span.y0; y <= span.y1; ++y) ++cellStart_[cellIndex(x, y) + 1];
+        for (std::size_t c = 1; c < cellStart_.size(); ++c) cellStart_[c] += cellStart_[c - 1];
+        cellEnds_.resize(cellStart_.back());
+        std::vector<std::size_t> next(cellStart_.begin(), cellStart_.end() - 1);
+        for (const SPAN& span : spans)
+            for (int x = span.x0; x <= span.x1; ++x)
+                for (int y = span.y0; y <= span.y1; ++y) cellEnds_[next[cellIndex(x, y)]++] = span.end;
     }
 
     // Keeps the ends of the segment of walk place `order` findable after flatEnd widened one of them past
@@ -292,11 +301,12 @@ public:
             if (std::hypot(dx, dy) > r * (1 + 1e-12) + 1e-12) return;
             out.push_back(e);
         };
-        if (!cells_.empty() && hi[0] >= lo_[0] && lo[0] <= hi_[0] && hi[1] >= lo_[1] && lo[1] <= hi_[1]) {
+        if (!cellStart_.empty() && hi[0] >= lo_[0] && lo[0] <= hi_[0] && hi[1] >= lo_[1] && lo[1] <= hi_[1]) {
             const int x0 = cellX(lo[0]), x1 = cellX(hi[0]), y0 = cellY(lo[1]), y1 = cellY(hi[1]);
             for (int x = x0; x <= x1; ++x)
                 for (int y = y0; y <= y1; ++y)
-                    for (int i : cells_[static_cast<std::size_t>(x) * ny_ + y]) consider(i);
+                    for (std::size_t k = cellStart_[cellIndex(x, y)]; k < cellStart_[cellIndex(x, y) + 1]; ++k)
+                        consider(cellEnds_[k]);
         }
         for (int i : wide_) consider(i);
         std::sort(out.begin(), out.end(), [](const SEG_END& a, const SEG_END& b) { return a.order < b.order; });
@@ -308,6 +318,7 @@ private:
     static constexpr int kMaxCellsPerSide = 2048;
     static constexpr int kMaxCellsPerEnd = 64;
 
+    std::size_t cellIndex(int x, int y) const { return static_cast<std::size_t>(x) * ny_ + y; }
     int cellX(double v) const { return cellOf(v, lo_[0], nx_); }
     int cellY(double v) const { return cellOf(v, lo_[1], ny_); }
     int cellOf(double v, double from, int count) const {
@@ -316,7 +327,8 @@ private:
         return c >= count - 1 ? count - 1 : static_cast<int>(c);
     }
     std::vector<SEG_END> ends_;   // two per segment: top, bottom
-    std::vector<std::vector<int>> cells_;
+    std::vector<std::size_t> cellStart_;   // cell c's ends are cellEnds_[cellStart_[c] .. cellStart_[c + 1])
+    std::vector<int> cellEnds_;
     std::vector<int> wide_;
     double lo_[2] = {0, 0}, hi_[2] = {0, 0};
     double cell_ = 1;
@@ -364,12 +376,42 @@ void forBoundaryPoints(const ent& e, std::size_t i, Take take) {
     take(table[static_cast<std::size_t>(start)]);
 }
 
-// Whether the face takes the point at `radius` and `angle` about c (view frame) at c's height.
-bool takesPointAround(const PLANAR_FACE& face, const END_GRID& grid, const double c[3], double radius, double angle) {
-    const double local[3] = {c[0] + radius * std::cos(angle), c[1] + radius * std::sin(angle), c[2]};
+// A direction about an axis, its cosine and sine.
+struct TURN {
+    double cos, sin;
+};
+
+TURN turnOf(double angle) { return {std::cos(angle), std::sin(angle)}; }
+
+// The probes' directions, worked out once: every end on a planar face tries them.
+const std::array<TURN, kProbeCount>& probeTurns() {
+    static const std::array<TURN, kProbeCount> turns = [] {
+        std::array<TURN, kProbeCount> t{};
+        for (int k = 0; k < kProbeCount; ++k) t[static_cast<std::size_t>(k)] = turnOf(k * 2 * kPi / kProbeCount);
+        return t;
+    }();
+    return turns;
+}
+
+// Whether the face takes the point at `radius` about c (view frame) at c's height, in direction `turn`.
+bool takesPointAround(const PLANAR_FACE& face, const END_GRID& grid, const double c[3], double radius, TURN turn) {
+    const double local[3] = {c[0] + radius * turn.cos, c[1] + radius * turn.sin, c[2]};
     double world[3], hit[3];
-    mul_mat_vector(grid.view->matrix, local, world);
+    frameToWorld(grid.view->matrix, local, world);
     return projectGridOntoSurf(face.surface, grid.axis, world, hit) != 0;
+}
+
+// Whether a boundary turns by less than a right angle from edge a to edge b (the differences of their
+// points), as the difference of their atan2 directions tells. The dot product decides all but turns within
+// a hair of the right angle, and those too tiny or too large to square; atan2 decides those as it always did.
+bool turnsLessThanRightAngle(const double a[2], const double b[2]) {
+    const double aa = a[0] * a[0] + a[1] * a[1], bb = b[0] * b[0] + b[1] * b[1];
+    if (aa > 1e-100 && aa < 1e100 && bb > 1e-100 && bb < 1e100) {
+        const double dot = a[0] * b[0] + a[1] * b[1];
+        if (dot * dot > 1e-18 * aa * bb) return dot > 0;
+    }
+    const double turn = std::atan2(b[1], b[0]) - std::atan2(a[1], a[0]);
+    return std::fabs(std::remainder(turn, 2 * kPi)) < kPi / 2;
 }
 
 // Every boundary point, and the middle of every edge that does not turn back by a right angle or more from
@@ -377,6 +419,7 @@ bool takesPointAround(const PLANAR_FACE& face, const END_GRID& grid, const doubl
 CBoundaryReach& PLANAR_FACE::reachIn(const VIEW_LIST* view) {
     if (framedFor == view) return reach;
     std::vector<CBoundaryReach::POINT> points;
+    points.reserve(2 * surface->surf.trimPoints.size() + 2 * surface->surf.trimBounds.size());
     std::vector<std::array<double, 2>> framed;
     for (std::size_t b = 0; b < surface->surf.trimBounds.size(); ++b) {
         framed.clear();
@@ -385,21 +428,20 @@ CBoundaryReach& PLANAR_FACE::reachIn(const VIEW_LIST* view) {
             if (!eval_surf(surface, uv.u, uv.v, 0, &p)) return;
             const double world[3] = {p.x, p.y, p.z};
             double q[3];
-            toView(view->matrix, world, q);
+            worldToFrame(view->matrix, world, q);
             framed.push_back({q[0], q[1]});
         });
-        double previous[2] = {0, 0};
-        double previousDirection = 0;
+        double previousEdge[2] = {0, 0};
         for (std::size_t k = 0; k < framed.size(); ++k) {
             const std::array<double, 2>& q = framed[k];
             points.push_back({q[0], q[1]});
             if (k > 0) {
-                const double direction = std::atan2(q[1] - previous[1], q[0] - previous[0]);
-                if (k == 1 || std::fabs(std::remainder(direction - previousDirection, 2 * kPi)) < kPi / 2)
+                const std::array<double, 2>& previous = framed[k - 1];
+                const double edge[2] = {q[0] - previous[0], q[1] - previous[1]};
+                if (k == 1 || turnsLessThanRightAngle(previousEdge, edge))
                     points.push_back({(q[0] + previous[0]) / 2, (q[1] + previous[1]) / 2});
-                previousDirection = direction;
+                copyPoint2d(previousEdge, edge);
             }
-            copyPoint2d(previous, q.data());
         }
     }
     reach = CBoundaryReach(std::move(points));
@@ -430,13 +472,15 @@ void flatEnd(const ent& e, PLANAR_FACE& face, const END_GRID& grid, POINT_LIST* 
     if (!top && !(std::fabs(s->zInf - h) < t)) return;
     const double r = top ? s->rSup : s->rInf;
     double c[3];
-    toView(view->matrix, s->cUniv, c);
+    worldToFrame(view->matrix, s->cUniv, c);
 
     const double probe = r - 1.5 * g_tolerances.tol2T;
     if (probe < t) return;
     bool touches = false;
-    for (int k = 0; k < kProbeCount && !touches; ++k)
-        touches = takesPointAround(face, grid, c, probe, k * 2 * kPi / kProbeCount);
+    for (const TURN& turn : probeTurns()) {
+        touches = takesPointAround(face, grid, c, probe, turn);
+        if (touches) break;
+    }
     if (!touches) return;
 
     double hit[3];
@@ -452,7 +496,7 @@ void flatEnd(const ent& e, PLANAR_FACE& face, const END_GRID& grid, POINT_LIST* 
     const double outside = r + 5 * g_tolerances.tol4T;
     if (rMax > outside) {
         bool flat = r - rMin >= 2.5 * g_tolerances.tol4T &&
-                    takesPointAround(face, grid, c, outside, s->Ai + s->Asw / 2);
+                    takesPointAround(face, grid, c, outside, turnOf(s->Ai + s->Asw / 2));
         if (mode == kRecognizeFeatures) flat = false;
         if (flat && s == point->firstCyl && top) {
             // The face is the hole's entry face: the mouth is where the face's inner edge lies.
@@ -490,7 +534,7 @@ void faceBoxInView(const ent& e, const VIEW_LIST* view, double reach, double lo[
     for (int k = 0; k < 8; ++k) {
         const double corner[3] = {(k & 1) ? b.x : a.x, (k & 2) ? b.y : a.y, (k & 4) ? b.z : a.z};
         double q[3];
-        toView(view->matrix, corner, q);
+        worldToFrame(view->matrix, corner, q);
         for (int i = 0; i < 2; ++i) {
             lo[i] = std::min(lo[i], q[i]);
             hi[i] = std::max(hi[i], q[i]);
@@ -532,7 +576,7 @@ int planarFaces(VIEW_LIST* head, std::uint16_t mode) {
     const int stopped = walk_ents(db_start(), 1, kEntSurface, [](const ent& e, void* context) -> int {
         WALK& w = *static_cast<WALK*>(context);
         try {
-            if (!is_level_visible(e.level) || e.surf.typeCode != kSurfTrimmed || e.surf.trimBounds.empty()) return 0;
+            if (e.surf.typeCode != kSurfTrimmed || e.surf.trimBounds.empty() || !is_level_visible(e.level)) return 0;
             p_3d normal, planePoint;
             if (!is_surf_planar(&e, &normal, &planePoint)) return 0;
             long sum = 0;
@@ -549,7 +593,7 @@ int planarFaces(VIEW_LIST* head, std::uint16_t mode) {
             for (END_GRID& grid : w.grids) {
                 if (compareDirections(grid.view->matrix[2], n, g_tolerances.axisAngle) == 0) continue;
                 double q[3], lo[2], hi[2];
-                toView(grid.view->matrix, p, q);
+                worldToFrame(grid.view->matrix, p, q);
                 faceBoxInView(e, grid.view, reach, lo, hi);
                 grid.collect(lo, hi, q[2], t, w.hits);
                 for (const SEG_END& hit : w.hits) {

@@ -24,12 +24,6 @@
 
 namespace {
 
-void intoFrame(const double frame[3][3], const double world[3], double out[3]) {
-    double t[3][3];
-    transpose_matrix_33(frame, t);
-    mul_mat_vector(t, world, out);
-}
-
 void bump(std::int32_t* counter) {
     if (counter) ++*counter;
 }
@@ -137,21 +131,21 @@ VIEW_SLOT* CRawBuilder::findView(CYL_LIST& seg, double inView[3]) {
         const int sense = compareDirections(v->matrix[2], seg.zDir(), g_tolerances.axisAngle);
         if (sense == 0 || v->idn != seg.viewIdn) continue;
 
-        intoFrame(v->matrix, seg.cUniv, inView);
+        worldToFrame(v->matrix, seg.cUniv, inView);
         double axis[3];
-        intoFrame(seg.matrix, seg.cUniv, axis);
+        worldToFrame(seg.matrix, seg.cUniv, axis);
         auto zInView = [&](double z) {
             const double local[3] = {axis[0], axis[1], z};
             double world[3], p[3];
-            mul_mat_vector(seg.matrix, local, world);
-            intoFrame(v->matrix, world, p);
+            frameToWorld(seg.matrix, local, world);
+            worldToFrame(v->matrix, world, p);
             return p[2];
         };
         const double r = std::max(seg.rSup, seg.rInf);
         const double rim[3] = {axis[0] + r * std::cos(seg.Ai), axis[1] + r * std::sin(seg.Ai), seg.zSup};
         double rimWorld[3], rimInView[3];
-        mul_mat_vector(seg.matrix, rim, rimWorld);
-        intoFrame(v->matrix, rimWorld, rimInView);
+        frameToWorld(seg.matrix, rim, rimWorld);
+        worldToFrame(v->matrix, rimWorld, rimInView);
         double ai = std::atan2(rimInView[1] - inView[1], rimInView[0] - inView[0]);
         if (ai < 0) ai += 2 * std::numbers::pi;   // start angles are kept in [0, 2 pi), as measured at first
 
@@ -166,7 +160,7 @@ VIEW_SLOT* CRawBuilder::findView(CYL_LIST& seg, double inView[3]) {
             std::swap(seg.zSup, seg.zInf);
             std::swap(seg.rSup, seg.rInf);
             inView[2] = seg.zSup;
-            mul_mat_vector(v->matrix, inView, seg.cUniv);
+            frameToWorld(v->matrix, inView, seg.cUniv);
             seg.viewNumber = static_cast<std::uint16_t>(v->viewNumber);
             copyMatrix33(seg.matrix, v->matrix);
         }
@@ -188,7 +182,7 @@ VIEW_SLOT* CRawBuilder::newView(const CYL_LIST& seg, double inView[3]) {
         view->prev->next = view;
     }
     m_views.push_back({view, nullptr, CPointGrid(g_tolerances.pointMergeDist)});
-    intoFrame(view->matrix, seg.cUniv, inView);
+    worldToFrame(view->matrix, seg.cUniv, inView);
     return &m_views.back();
 }
 

@@ -18,16 +18,10 @@ constexpr double kTwoPi = 2 * std::numbers::pi;
 double distance3(const double a[3], const double b[3]) { return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]); }
 double distance2(const double a[3], const double b[3]) { return std::hypot(a[0] - b[0], a[1] - b[1]); }
 
-void toFrame(const double frame[3][3], const double world[3], double out[3]) {
-    double t[3][3];
-    transpose_matrix_33(frame, t);
-    mul_mat_vector(t, world, out);
-}
-
 // The angle of `p` about `centre` in the frame's XY plane, in [0, 2 pi).
 double angleAbout(const double frame[3][3], const double centre[3], const double world[3]) {
     double p[3];
-    toFrame(frame, world, p);
+    worldToFrame(frame, world, p);
     double angle = std::atan2(p[1] - centre[1], p[0] - centre[0]);
     if (angle < 0) angle += kTwoPi;
     return angle;
@@ -103,11 +97,11 @@ bool axisFromSurfPoints(const double p0[3], const double p1[3], const double p2[
     double frame[3][3];
     if (!make_view_k(n, frame)) return false;
     double q0[3], q1[3], q2[3], c[3], r = 0;
-    toFrame(frame, p0, q0);
-    toFrame(frame, p1, q1);
-    toFrame(frame, p2, q2);
+    worldToFrame(frame, p0, q0);
+    worldToFrame(frame, p1, q1);
+    worldToFrame(frame, p2, q2);
     if (!circleThrough3Pts(q0, q1, q2, c, &r)) return false;
-    mul_mat_vector(frame, c, centre);
+    frameToWorld(frame, c, centre);
     *radius = r;
     copyVector(normal, n);
     return true;
@@ -137,8 +131,8 @@ void sweepAtEnd(const ent* surface, const double axisPointInFrame[3], double axi
 void transformZBetweenFrames(const double point[3], const double frameA[3][3], const double frameB[3][3],
                              double out[3]) {
     double world[3];
-    mul_mat_vector(frameA, point, world);
-    toFrame(frameB, world, out);
+    frameToWorld(frameA, point, world);
+    worldToFrame(frameB, world, out);
 }
 
 int viewNumberOfMatrix(const double matrix[3][3], double angleTolerance, std::int16_t* key) {

@@ -22,12 +22,6 @@ constexpr double kSideCosine = 1e-3;
 
 double distance3(const double a[3], const double b[3]) { return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]); }
 
-void toFrame(const double frame[3][3], const double world[3], double out[3]) {
-    double t[3][3];
-    transpose_matrix_33(frame, t);
-    mul_mat_vector(t, world, out);
-}
-
 // The surface with (a, c) named along and around its axis.
 struct SURF_SAMPLER {
     const ent* surface;
@@ -84,7 +78,7 @@ bool roundnessAt(const SURF_SAMPLER& s, double a, const PARAM_RANGE& c, const EN
 void heightAndRadius(const double frame[3][3], const double axisPointInFrame[3], const double world[3], double* z,
                      double* r) {
     double p[3];
-    toFrame(frame, world, p);
+    worldToFrame(frame, world, p);
     *z = p[2];
     *r = std::hypot(p[0] - axisPointInFrame[0], p[1] - axisPointInFrame[1]);
 }
@@ -238,7 +232,7 @@ int surfaceToSegment(CYL_LIST* segment, const ent& original) {
         return -1;
     }
     double axisPoint[3];
-    toFrame(m, axisEnd.centre, axisPoint);
+    worldToFrame(m, axisEnd.centre, axisPoint);
 
     // The generating arc of a toric surface (centre in world coordinates).
     double arcCentre[3] = {}, arcRadius = 0;
@@ -303,12 +297,12 @@ int surfaceToSegment(CYL_LIST* segment, const ent& original) {
         segment->zSup = z2, segment->rSup = r2, segment->zInf = z1, segment->rInf = r1;
     }
     const double top[3] = {axisPoint[0], axisPoint[1], segment->zSup};
-    mul_mat_vector(m, top, segment->cUniv);
+    frameToWorld(m, top, segment->cUniv);
 
     // The toric arc in M.
     double arcInFrame[3] = {};
     if (kind == kSurfToric) {
-        toFrame(m, arcCentre, arcInFrame);
+        worldToFrame(m, arcCentre, arcInFrame);
         segment->rToric = arcRadius;
         segment->rCtoric = std::hypot(arcInFrame[0] - axisPoint[0], arcInFrame[1] - axisPoint[1]);
         segment->zToric = arcInFrame[2];
@@ -337,8 +331,8 @@ int surfaceToSegment(CYL_LIST* segment, const ent& original) {
         // that probe beside the middle of the arc looked on the wrong side of the hole.
         const double startDir[3] = {std::cos(segment->Ai), std::sin(segment->Ai), 0};
         double world[3], inM2[3];
-        mul_mat_vector(m, startDir, world);
-        toFrame(m2, world, inM2);
+        frameToWorld(m, startDir, world);
+        worldToFrame(m2, world, inM2);
         segment->Ai = std::atan2(inM2[1], inM2[0]);
         if (segment->Ai < 0) segment->Ai += kTwoPi;
         if (m[2][0] * m2[2][0] + m[2][1] * m2[2][1] + m[2][2] * m2[2][2] < 0) segment->Asw = -segment->Asw;
@@ -346,9 +340,9 @@ int surfaceToSegment(CYL_LIST* segment, const ent& original) {
             std::swap(segment->zSup, segment->zInf);
             std::swap(segment->rSup, segment->rInf);
             double c[3];
-            toFrame(m2, segment->cUniv, c);
+            worldToFrame(m2, segment->cUniv, c);
             c[2] = segment->zSup;
-            mul_mat_vector(m2, c, segment->cUniv);
+            frameToWorld(m2, c, segment->cUniv);
         }
         segment->viewNumber = static_cast<std::uint16_t>(filedView);
         segment->viewIdn = key;

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "host/api.h"
@@ -696,6 +697,74 @@ TEST_F(DbWalk, EachKindKeepsOnlyItsOwnMemberThroughStoreReadAndRewrite) {
     EXPECT_EQ(gotten, want);
     want.pop_back();   // walks pass associations over
     EXPECT_EQ(walked.fields, want);
+}
+
+}  // namespace
+
+namespace {
+
+// A visitor that changes the database under the walk at one entity: the walk then goes on from the next
+// handle of the database as it is now, as get_ent would.
+struct CHANGING {
+    std::vector<db_ptr> entries;
+    db_ptr at = 0;                  // the entity whose visit changes the database
+    std::vector<db_ptr> deletes;    // deleted there (the visited one among them, perhaps)
+    bool storeOne = false;          // a point stored there, after every other handle
+    std::string openPath;           // a part opened there, replacing the database
+};
+
+int change(const ent& e, void* context) {
+    CHANGING& c = *static_cast<CHANGING*>(context);
+    c.entries.push_back(e.eptr);
+    if (e.eptr != c.at) return 0;
+    for (db_ptr d : c.deletes) delete_ent(d, 0, 0, 0, nullptr, 0);
+    if (c.storeOne) {
+        ent p{};
+        p.type = kEntPoint;
+        db_ptr entry = 0;
+        char ok = 0;
+        store_ent(&p, &entry, 0, 12, 1, main_attrib, &ok);
+    }
+    if (!c.openPath.empty()) {
+        EXPECT_TRUE(host::openPart(c.openPath).ok);
+    }
+    return 0;
+}
+
+TEST_F(DbWalk, WalkInPlaceFollowsDeletionsStoresAndAnotherPartOpenedByItsVisitor) {
+    std::vector<db_ptr> points;
+    for (int i = 0; i < 5; ++i) points.push_back(storePoint(i));
+
+    // The visited entity and the two after it deleted, one stored: the walk skips the deleted ones and
+    // reaches the new one.
+    CHANGING deleting;
+    deleting.at = points[1];
+    deleting.deletes = {points[1], points[2], points[3]};
+    deleting.storeOne = true;
+    EXPECT_EQ(walk_ents(db_start(), 1, kEntPoint, change, &deleting), 0);
+    const std::vector<db_ptr> left = walk(false, kEntPoint);
+    ASSERT_EQ(left.size(), 3u);   // the first, the last and the new one
+    EXPECT_EQ(deleting.entries, (std::vector<db_ptr>{points[0], points[1], points[4], left[2]}));
+
+    // A part opened at the first entity: the walk goes on among the opened part's handles.
+    const std::string path = (std::filesystem::temp_directory_path() / "db_walk_opened.pfp").string();
+    host::newPart();
+    std::vector<db_ptr> saved;
+    for (int i = 0; i < 4; ++i) saved.push_back(storePoint(10 + i));
+    ASSERT_TRUE(host::savePart(path).ok);
+    host::newPart();
+    const db_ptr first = storePoint(1);
+    storePoint(2);
+    CHANGING opening;
+    opening.at = first;
+    opening.openPath = path;
+    EXPECT_EQ(walk_ents(db_start(), 1, kEntPoint, change, &opening), 0);
+    std::vector<db_ptr> expected{first};
+    for (db_ptr h : walk(false, kEntPoint))
+        if (h > first) expected.push_back(h);
+    EXPECT_EQ(opening.entries, expected);
+    EXPECT_GT(expected.size(), 1u);
+    std::filesystem::remove(path);
 }
 
 }  // namespace

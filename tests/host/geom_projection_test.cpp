@@ -192,4 +192,46 @@ TEST(FaceProjection, ARewrittenSurfaceIsProjectedOntoItsNewFace) {
     EXPECT_GT(surf_trim_tolerance(&rewritten), 0);
 }
 
+// Planarity is worked out once per geometry: a surface rewritten with other geometry answers for the new one.
+TEST(FaceProjection, ARewrittenSurfaceAnswersItsOwnPlanarity) {
+    host::newPart();
+    const BuiltPart holed = PartBuilder::block({20, 20, 5}).hole(throughHole("t", {10, 10, 5}, {0, 0, -1}, 6)).build();
+    ASSERT_TRUE(holed.ok());
+    FaceGeom top, side, wall;
+    for (const FaceGeom& f : holed.solid.faces()) {
+        Vec3 n{};
+        if (!f.isPlanar(&n)) wall = f;
+        else if (n[2] > 0.9) top = f;
+        else if (n[0] > 0.9) side = f;
+    }
+    ASSERT_FALSE(top.empty() || side.empty() || wall.empty());
+    ent e{};
+    fillSurfaceRecord(e, top, kSurfNurbs);
+    db_ptr entry = 0;
+    char ok = 0;
+    store_ent(&e, &entry, 0, 10, 1, main_attrib, &ok);
+    ASSERT_EQ(ok, 1);
+    auto planarity = [&](p_3d* normal) {
+        ent stored{};
+        EXPECT_EQ(get_ent_from_eptr(entry, &stored), 1);
+        return is_surf_planar(&stored, normal, nullptr);
+    };
+    auto rewriteWith = [&](const FaceGeom& face) {
+        ent stored{};
+        ASSERT_EQ(get_ent_from_eptr(entry, &stored), 1);
+        fillSurfaceRecord(stored, face, kSurfNurbs);
+        stored.eptr = entry;
+        ASSERT_EQ(rewrite_ent(&stored, 0), 1);
+    };
+    p_3d normal{};
+    ASSERT_EQ(planarity(&normal), 1);
+    EXPECT_NEAR(normal.z, 1, 1e-12);
+    rewriteWith(wall);
+    EXPECT_EQ(planarity(&normal), 0);
+    rewriteWith(side);
+    ASSERT_EQ(planarity(&normal), 1);
+    EXPECT_NEAR(normal.x, 1, 1e-12);
+    EXPECT_NEAR(normal.z, 0, 1e-12);
+}
+
 }  // namespace
