@@ -2,7 +2,8 @@
 // main job's session (Execute, "Create operations", the main menu closed), saves the part and writes the NC
 // listing. Its phases in CPU per hole (every thread, the STEP reader included) from hostcam's --costs, told
 // apart by the session's steps, with the job's peak memory; the growth of each phase per tenfold is printed
-// last, so that a phase that stops being linear shows in one run. Beside it, "Create operations" played in
+// last, so that a phase that stops being linear shows in one run. Each figure is the least of three jobs, as
+// a shared machine slows single jobs by a fifth or more; the peak is the largest. Beside it, "Create operations" played in
 // this process on the plate's part file, where the plug-in's count of its hole path searches can be read:
 // the step without the searches of the point sets it orders must stay linear.
 #include <benchmark/benchmark.h>
@@ -85,6 +86,8 @@ void BM_MainJob(benchmark::State& state) {
     const std::string folder = std::string(FX_BINARY_DIR) + "/bench";
     const std::string part = folder + "/main_job.pfp", nc = folder + "/main_job.nc", costs = folder + "/main_job.costs";
     MAIN_JOB& job = g_mainJobs[holes];
+    job = {};
+    bool first = true;
     for (auto _ : state) {
         std::error_code ignored;
         std::filesystem::remove(part, ignored);
@@ -102,7 +105,13 @@ void BM_MainJob(benchmark::State& state) {
         }
         measured.peakMiB = std::max(measured.peakMiB, run.peakMiB);
         measured.partMB = static_cast<double>(std::filesystem::file_size(part, ignored)) / 1e6;
-        job = measured;
+        for (int p = 0; p < kPhases; ++p) {
+            job.seconds[p] = first ? measured.seconds[p] : std::min(job.seconds[p], measured.seconds[p]);
+            job.wall[p] = first ? measured.wall[p] : std::min(job.wall[p], measured.wall[p]);
+        }
+        job.peakMiB = std::max(job.peakMiB, measured.peakMiB);
+        job.partMB = measured.partMB;
+        first = false;
         state.SetIterationTime(run.cpuSeconds);
     }
     for (int p = 0; p < kPhases; ++p) state.counters[std::string(kPhaseNames[p]) + "_us"] = job.seconds[p] / holes * 1e6;
@@ -110,7 +119,7 @@ void BM_MainJob(benchmark::State& state) {
     state.counters["part_MB"] = job.partMB;
 }
 
-BENCHMARK(BM_MainJob)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseManualTime();
+BENCHMARK(BM_MainJob)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
 
 // The main job's session played here on the plate's part file; CPU of every thread in "Create operations"
 // and in the hole path searches it made, in seconds.
@@ -129,6 +138,7 @@ void BM_CreateOperations(benchmark::State& state) {
     const std::optional<std::string> session =
         plat::readFile(std::string(FX_SOURCE_DIR) + "/data/sessions/execute.session");
     CREATE_OPERATIONS& cost = g_createOperations[holes];
+    cost = {};
     for (auto _ : state) {
         state.PauseTiming();
         bench::restartPlugin();   // as hostcam loads it for each run
@@ -146,7 +156,7 @@ void BM_CreateOperations(benchmark::State& state) {
             const std::string what = step.describe();
             const bool begins = endsWith(what, "click 18021 4158"), ends = endsWith(what, "click 18048 1");
             if (!(begins && marks == 0) && !(ends && marks == 1)) return;
-            cpu[marks] = bench::processCpuSeconds();
+            cpu[marks] = bench::processCpuSeconds(); fprintf(stderr, "T mark%d %f\n", marks, cpu[marks]);
             searched[marks] = holePathSearchSeconds();
             ++marks;
         });
@@ -159,14 +169,16 @@ void BM_CreateOperations(benchmark::State& state) {
             state.SkipWithError(("the main job's session did not play whole: " + err.str()).c_str());
             return;
         }
-        cost = {cpu[1] - cpu[0], searched[1] - searched[0]};
+        // The run whose step did least beside its searches, with its own searches.
+        const CREATE_OPERATIONS measured{cpu[1] - cpu[0], searched[1] - searched[0]};
+        if (cost.seconds == 0 || measured.seconds - measured.searches < cost.seconds - cost.searches) cost = measured;
         state.ResumeTiming();
     }
     state.counters["create_us"] = cost.seconds / holes * 1e6;
     state.counters["searches_us"] = cost.searches / holes * 1e6;
 }
 
-BENCHMARK(BM_CreateOperations)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_CreateOperations)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void printGrowth(const char* name, const std::vector<double>& perHole) {
     std::printf("  %-18s", name);
