@@ -156,7 +156,7 @@ void BM_CreateOperations(benchmark::State& state) {
             const std::string what = step.describe();
             const bool begins = endsWith(what, "click 18021 4158"), ends = endsWith(what, "click 18048 1");
             if (!(begins && marks == 0) && !(ends && marks == 1)) return;
-            cpu[marks] = bench::processCpuSeconds(); fprintf(stderr, "T mark%d %f\n", marks, cpu[marks]);
+            cpu[marks] = bench::processCpuSeconds();
             searched[marks] = holePathSearchSeconds();
             ++marks;
         });
