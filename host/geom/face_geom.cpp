@@ -236,10 +236,6 @@ TrimLoop loopOf(const TopoDS_Wire& wire, const TopoDS_Face& face, bool outer, Sa
     return loop;
 }
 
-double diagonalOf(const Box3& b) {
-    return std::hypot(b.max[0] - b.min[0], b.max[1] - b.min[1], b.max[2] - b.min[2]);
-}
-
 }  // namespace
 
 const char* surfaceKindName(SurfaceKind kind) {
@@ -273,7 +269,6 @@ FaceGeom makeFace(const TopoDS_Shape& shape, bool& beyondReach, const Box3* box)
         beyondReach = !parameterRangeFits(impl->face, impl->surface, impl->range);
         if (beyondReach) return {};
         impl->box = box ? *box : boxOf(impl->face);
-        impl->boxDiagonal = diagonalOf(impl->box);
         for (TopExp_Explorer ex(impl->face, TopAbs_EDGE); ex.More(); ex.Next())
             impl->trimTolerance = std::max(impl->trimTolerance, BRep_Tool::Tolerance(TopoDS::Edge(ex.Current())));
         for (TopExp_Explorer ex(impl->face, TopAbs_VERTEX); ex.More(); ex.Next())
@@ -443,9 +438,10 @@ bool FaceGeom::isPlanar(Vec3* normal, Vec3* point) const {
 namespace {
 
 // The reach of a line through the face's box: the hits that count lie within it of the origin.
-double reachOf(const Box3& b, double diagonal, const Vec3& origin) {
+double reachOf(const Box3& b, const Vec3& origin) {
     const Vec3 c{0.5 * (b.min[0] + b.max[0]), 0.5 * (b.min[1] + b.max[1]), 0.5 * (b.min[2] + b.max[2])};
-    return std::hypot(c[0] - origin[0], c[1] - origin[1], c[2] - origin[2]) + diagonal + 1.0;
+    return std::hypot(c[0] - origin[0], c[1] - origin[1], c[2] - origin[2]) +
+           std::hypot(b.max[0] - b.min[0], b.max[1] - b.min[1], b.max[2] - b.min[2]) + 1.0;
 }
 
 std::vector<FaceHit> sortedHits(std::vector<FaceHit> hits) {
@@ -472,7 +468,7 @@ std::vector<FaceHit> FaceGeom::intersectLine(const Vec3& origin, const Vec3& dir
         }
         if (impl_->projector) {
             const gp_Lin line(toPnt(origin), gp_Dir(direction[0], direction[1], direction[2]));
-            return sortedHits(impl_->projector->intersect(line, reachOf(impl_->box, impl_->boxDiagonal, origin)));
+            return sortedHits(impl_->projector->intersect(line, reachOf(impl_->box, origin)));
         }
     } catch (const Standard_Failure&) {
         impl_->projector.reset();
@@ -490,7 +486,7 @@ std::vector<FaceHit> FaceGeom::kernelHits(const Vec3& origin, const Vec3& direct
     std::vector<FaceHit> hits;
     double len = std::hypot(direction[0], direction[1], direction[2]);
     if (len < 1e-12) return hits;
-    const double reach = reachOf(impl_->box, impl_->boxDiagonal, origin);
+    const double reach = reachOf(impl_->box, origin);
     try {
         if (!impl_->intersector) impl_->intersector = std::make_unique<IntCurvesFace_Intersector>(impl_->face, kGeomTol);
         IntCurvesFace_Intersector& in = *impl_->intersector;

@@ -28,7 +28,6 @@ struct FaceGeom::Impl {
     SurfaceKind kind = SurfaceKind::Other;
     UvBox range;
     Box3 box;
-    double boxDiagonal = 0;          // of `box`: every line intersection reaches that far past the box's centre
     double trimTolerance = 0;
 
     // The kernel's classifier and line intersector carry state of their own; they are built on first use
