@@ -66,6 +66,8 @@ public:
     double vPeriod() const;
     // Evaluation on the underlying surface; points outside the trims are evaluated all the same.
     Vec3 eval(double u, double v) const;
+    // The kernel's own evaluation, which eval must give to the bit.
+    Vec3 evalByKernel(double u, double v) const;
     // Point and first derivatives; false where the surface cannot give them (a degenerate point).
     bool evalDerivatives(double u, double v, Vec3& point, Vec3& du, Vec3& dv) const;
     // The unit normal at (u, v) in the face's own sense: d/du x d/dv, reversed for a face reversed in its

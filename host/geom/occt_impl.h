@@ -7,6 +7,7 @@
 #include <IntCurvesFace_Intersector.hxx>
 #include <TopoDS_Face.hxx>
 #include <TopoDS_Shape.hxx>
+#include <gp_Ax3.hxx>
 #include <gp_Dir.hxx>
 #include <gp_Pnt.hxx>
 
@@ -29,6 +30,12 @@ struct FaceGeom::Impl {
     UvBox range;
     Box3 box;
     double trimTolerance = 0;
+    // A plane or cylinder is evaluated here from its axes, with the kernel's own arithmetic, rather than
+    // through the kernel's calls: recognition evaluates such faces hundreds of times each.
+    enum class Form { Kernel, Plane, Cylinder };
+    Form form = Form::Kernel;
+    gp_Ax3 axes;
+    double radius = 0;
 
     // The kernel's classifier and line intersector carry state of their own; they are built on first use
     // and guarded so that a shared face stays usable from any thread.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 namespace {
@@ -79,6 +80,28 @@ int CBoundaryReach::cellY(double y) const {
     return std::clamp(static_cast<int>(std::floor((y - lo_[1]) / cell_)), 0, ny_ - 1);
 }
 
+// Squared distances order the points as their hypots do, but for squares within rounding of each other:
+// hypot is taken only of the points whose squares lie that near the least or the most. Below the slack
+// every square is a candidate (underflow), and a set whose squares overflow is walked whole.
+template <class Take>
+void CBoundaryReach::walkBySquares(double x, double y, Take& take) const {
+    double least = std::numeric_limits<double>::infinity(), most = 0;
+    for (const POINT& p : points_) {
+        const double dx = p[0] - x, dy = p[1] - y, squared = dx * dx + dy * dy;
+        least = std::min(least, squared);
+        most = std::max(most, squared);
+    }
+    if (!(most < 1e300)) {
+        for (const POINT& p : points_) take(p);
+        return;
+    }
+    const double nearLimit = least * (1 + 1e-12) + 1e-300, farLimit = most * (1 - 1e-12);
+    for (const POINT& p : points_) {
+        const double dx = p[0] - x, dy = p[1] - y, squared = dx * dx + dy * dy;
+        if (squared <= nearLimit || squared >= farLimit) take(p);
+    }
+}
+
 void CBoundaryReach::reach(double x, double y, double* nearest, double* farthest) {
     auto take = [&](const POINT& p) {
         const double d = std::hypot(p[0] - x, p[1] - y);
@@ -88,8 +111,12 @@ void CBoundaryReach::reach(double x, double y, double* nearest, double* farthest
     for (const POINT& p : odd_) take(p);
     if (points_.empty()) return;
     if (!indexed_ && (++queries_ > kWalkedQueries && points_.size() > kWalkedPoints)) index();
-    if (!indexed_ || !std::isfinite(x) || !std::isfinite(y)) {
+    if (!std::isfinite(x) || !std::isfinite(y)) {
         for (const POINT& p : points_) take(p);
+        return;
+    }
+    if (!indexed_) {
+        walkBySquares(x, y, take);
         return;
     }
     for (const POINT& p : hull_) *farthest = std::max(*farthest, std::hypot(p[0] - x, p[1] - y));

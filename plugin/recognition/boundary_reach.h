@@ -17,6 +17,8 @@ public:
 
 private:
     void index();
+    template <class Take>
+    void walkBySquares(double x, double y, Take& take) const;
     int cellX(double x) const;
     int cellY(double y) const;
 

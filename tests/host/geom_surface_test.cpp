@@ -163,6 +163,47 @@ TEST_F(SurfaceEntities, CylinderConeAndPlaneEvaluateAtKnownParameters) {
     EXPECT_NEAR(dist(q1, q2), 5, 1e-9);
 }
 
+// Planes and cylinders are evaluated by the host itself: on every face of the example parts and of files
+// other systems wrote (faces placed by assembly transforms among them), inside and far beyond the trims,
+// the points must be the kernel's to the bit.
+TEST(FaceEvaluation, EveryFaceOfRealFilesEvaluatesAsTheKernelDoes) {
+    const std::string source = FX_SOURCE_DIR, corpus = std::string(FX_BINARY_DIR) + "/step_corpus/";
+    std::vector<std::pair<std::string, SolidGeom>> solids;
+    for (const std::string& path :
+         {source + "/data/examples/holes_plate.step", source + "/data/examples/directions_block.step",
+          source + "/data/examples/mixed_tolerance_plate.step", source + "/tests/data/repros/three_sides.stp",
+          source + "/tests/data/repros/holes_plate_ap242_pmi.step", source + "/tests/data/repros/back_spotface.stp",
+          corpus + "assembly_placed_twice.stp", corpus + "inch_plate.stp"}) {
+        const StepImport file = importStep(path);
+        ASSERT_TRUE(file.ok()) << path << ": " << file.error;
+        for (const StepSolid& solid : file.solids) solids.emplace_back(path, solid.solid);
+    }
+    // Axes along no coordinate axis, where the order of the terms shows in the last bits.
+    const BuiltPart tilted = PartBuilder::block({60, 60, 30})
+                                 .hole(counterbored("c", {20, 20, 30}, {0.3, 0.2, -1}, 6.6, 11, 4))
+                                 .hole(throughHole("t", {40, 40, 30}, {-0.25, 0.1, -1}, 7))
+                                 .build();
+    ASSERT_TRUE(tilted.ok()) << tilted.error;
+    solids.emplace_back("tilted holes", tilted.solid);
+    int planes = 0, cylinders = 0;
+    for (const auto& [where, solid] : solids)
+        for (const FaceGeom& face : solid.faces()) {
+            planes += face.kind() == SurfaceKind::Plane;
+            cylinders += face.kind() == SurfaceKind::Cylinder;
+            const UvBox r = face.uvRange();
+            for (double fu : {-40.0, -1.0, 0.0, 0.13, 0.5, 0.97, 1.0, 3.0, 1e6})
+                for (double fv : {-1e5, -0.5, 0.0, 0.31, 0.5, 1.0, 2.0, 25.0}) {
+                    const double u = r.uMin + fu * (r.uMax - r.uMin), v = r.vMin + fv * (r.vMax - r.vMin);
+                    const Vec3 ours = face.eval(u, v), kernel = face.evalByKernel(u, v);
+                    for (int k = 0; k < 3; ++k)
+                        ASSERT_EQ(ours[k], kernel[k])
+                            << where << " " << surfaceKindName(face.kind()) << " at " << u << ", " << v;
+                }
+        }
+    EXPECT_GT(planes, 20);
+    EXPECT_GT(cylinders, 10);
+}
+
 TEST_F(SurfaceEntities, TrimTableHoldsTheFaceBoundariesOuterFirst) {
     BuiltPart part = PartBuilder::block({40, 40, 20}).hole(throughHole("t", {15, 25, 20}, {0, 0, -1}, 8)).build();
     std::vector<ent> surfaces = convert(part);

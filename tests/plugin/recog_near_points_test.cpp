@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <limits>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 #include "plugin/recognition/boundary_reach.h"
@@ -39,6 +40,18 @@ std::vector<CBoundaryReach::POINT> boundaryLike(LCG& rng) {
     return points;
 }
 
+// What a walk over every point gives from (x, y), starting from `start` and 0.
+std::pair<double, double> walkedReach(const std::vector<CBoundaryReach::POINT>& points, double x, double y,
+                                      double start) {
+    double nearest = start, farthest = 0;
+    for (const auto& p : points) {
+        const double d = std::hypot(p[0] - x, p[1] - y);
+        nearest = std::min(nearest, d);
+        farthest = std::max(farthest, d);
+    }
+    return {nearest, farthest};
+}
+
 TEST(BoundaryReach, NearestAndFarthestAreThoseOfAWalkOverEveryPoint) {
     LCG rng;
     for (bool withOddPoint : {false, true}) {
@@ -52,16 +65,54 @@ TEST(BoundaryReach, NearestAndFarthestAreThoseOfAWalkOverEveryPoint) {
             const double start = 3 * rng.next();
             double nearest = start, farthest = 0;
             reach.reach(x, y, &nearest, &farthest);
-            double walkedNearest = start, walkedFarthest = 0;
-            for (const auto& p : points) {
-                const double d = std::hypot(p[0] - x, p[1] - y);
-                walkedNearest = std::min(walkedNearest, d);
-                walkedFarthest = std::max(walkedFarthest, d);
-            }
+            const auto [walkedNearest, walkedFarthest] = walkedReach(points, x, y, start);
             ASSERT_EQ(nearest, walkedNearest) << "query " << q << " at " << x << " " << y;
             ASSERT_EQ(farthest, walkedFarthest) << "query " << q << " at " << x << " " << y;
         }
     }
+}
+
+// The walk a set asked only a few times takes orders the points by their squares first: ties of a ring
+// about the query, a query on a point, distances whose squares underflow or overflow, and rings in the
+// coordinates of a far-off part must still give the hypot of the walk to the bit.
+TEST(BoundaryReach, ASetAskedFewTimesGivesTheWalksDistancesAtEveryScale) {
+    LCG rng;
+    const double scales[] = {1e-170, 1e-156, 1e-150, 1e-3, 1, 1e5, 1e150, 1e160};
+    for (double scale : scales)
+        for (double offset : {0.0, 1e6}) {
+            std::vector<CBoundaryReach::POINT> points;
+            for (int k = 0; k < 180; ++k) {
+                const double a = k * 2 * std::numbers::pi / 180, r = scale * (1 + (k % 7 == 0 ? 1e-15 : 0));
+                points.push_back({offset + r * std::cos(a), offset + r * std::sin(a)});
+            }
+            points.push_back({offset + 3 * scale * rng.next(), offset});
+            for (int q = 0; q < 6; ++q) {
+                // The centre, a point of the set, and points about the ring.
+                const double x = q == 0 ? offset : q == 1 ? points[5][0] : offset + scale * (2 * rng.next() - 1);
+                const double y = q == 0 ? offset : q == 1 ? points[5][1] : offset + scale * (2 * rng.next() - 1);
+                CBoundaryReach reach(points);
+                double nearest = 10 * scale, farthest = 0;
+                reach.reach(x, y, &nearest, &farthest);
+                const auto [walkedNearest, walkedFarthest] = walkedReach(points, x, y, 10 * scale);
+                ASSERT_EQ(nearest, walkedNearest) << "scale " << scale << " offset " << offset << " query " << q;
+                ASSERT_EQ(farthest, walkedFarthest) << "scale " << scale << " offset " << offset << " query " << q;
+            }
+        }
+    // Two points about the origin whose squares order them the other way from the library's hypots (read
+    // through volatile, so that the compiler does not work out its own hypot of them).
+    volatile double coordinates[4] = {-0.76104379207242823, -0.648700506048838, -0.96243454535356343,
+                                      0.27151380427167887};
+    const CBoundaryReach::POINT a{coordinates[0], coordinates[1]}, b{coordinates[2], coordinates[3]};
+    ASSERT_GT(a[0] * a[0] + a[1] * a[1], b[0] * b[0] + b[1] * b[1]);
+    ASSERT_LT(std::hypot(a[0], a[1]), std::hypot(b[0], b[1]));
+    // With a third point farther out a is the nearest, with one nearer in b is the farthest.
+    CBoundaryReach withFarPoint({a, b, {2, 0}}), withNearPoint({a, b, {0.5, 0}});
+    double nearest = 10, farthest = 0;
+    withFarPoint.reach(0, 0, &nearest, &farthest);
+    EXPECT_EQ(nearest, std::hypot(a[0], a[1]));
+    nearest = 10, farthest = 0;
+    withNearPoint.reach(0, 0, &nearest, &farthest);
+    EXPECT_EQ(farthest, std::hypot(b[0], b[1]));
 }
 
 TEST(BoundaryReach, AnEmptySetLeavesTheStartValues) {
