@@ -73,8 +73,16 @@ bool holds(const UvBox& b, double u, double v) { return u >= b.uMin && u <= b.uM
 
 // fmod keeps the angle's offset below a whole turn, so an arc at least a turn long holds every finite angle:
 // the turn counted on it is then not needed.
+// A direction clearly nearer the range's middle than half its span, or clearly farther, is decided by its
+// cosine to the middle; atan2 decides those within a hair of an end, as it always did.
 bool FaceProjector::PIECE::holdsAngle(double across, double along) const {
     if (fullTurn && std::isfinite(across) && std::isfinite(along)) return true;
+    const double length = std::sqrt(across * across + along * along);
+    if (length > 1e-150 && length < 1e150) {
+        const double cosine = (along * middle[0] + across * middle[1]) / length;
+        if (cosine > halfCosine + 1e-9) return true;
+        if (cosine < halfCosine - 1e-9) return false;
+    }
     return onArcRange(std::atan2(across, along), t0, t1);
 }
 
@@ -129,6 +137,8 @@ FaceProjector::FaceProjector(const TopoDS_Face& face, const gp_Pln& plane) : fac
                 p.t0 = f;
                 p.t1 = l;
                 p.fullTurn = p.t0 + kTwoPi <= p.t1;
+                p.middle[0] = std::cos(0.5 * (p.t0 + p.t1)), p.middle[1] = std::sin(0.5 * (p.t0 + p.t1));
+                p.halfCosine = std::cos(0.5 * (p.t1 - p.t0));
                 const gp_Pnt2d a = circle->Value(f), b = circle->Value(l);
                 p.a[0] = a.X(), p.a[1] = a.Y(), p.b[0] = b.X(), p.b[1] = b.Y();
                 w.pieces.push_back(p);

@@ -40,6 +40,7 @@ private:
         bool fullTurn = false;    // an arc whose range holds every angle
         double a[2], b[2];
         double c[2], x[2], y[2], r = 0, t0 = 0, t1 = 0;
+        double middle[2] = {1, 0}, halfCosine = 1;   // the range's middle direction, the cosine of half its span
 
         // Whether the arc's range holds the angle atan2(across, along) of a point in its axes.
         bool holdsAngle(double across, double along) const;
