@@ -476,12 +476,6 @@ bool FaceGeom::isPlanar(Vec3* normal, Vec3* point) const {
 
 namespace {
 
-// The reach of a line through the face's box: the hits that count lie within it of the origin.
-double reachOf(const Box3& b, const Vec3& origin) {
-    const Vec3 c{0.5 * (b.min[0] + b.max[0]), 0.5 * (b.min[1] + b.max[1]), 0.5 * (b.min[2] + b.max[2])};
-    return std::hypot(c[0] - origin[0], c[1] - origin[1], c[2] - origin[2]) +
-           std::hypot(b.max[0] - b.min[0], b.max[1] - b.min[1], b.max[2] - b.min[2]) + 1.0;
-}
 
 std::vector<FaceHit> sortedHits(std::vector<FaceHit> hits) {
     std::sort(hits.begin(), hits.end(), [](const FaceHit& a, const FaceHit& b) { return a.lineParam < b.lineParam; });
@@ -493,6 +487,12 @@ std::vector<FaceHit> sortedHits(std::vector<FaceHit> hits) {
 }
 
 }  // namespace
+
+double lineReach(const Box3& b, const Vec3& origin) {
+    const Vec3 c{0.5 * (b.min[0] + b.max[0]), 0.5 * (b.min[1] + b.max[1]), 0.5 * (b.min[2] + b.max[2])};
+    return std::hypot(c[0] - origin[0], c[1] - origin[1], c[2] - origin[2]) +
+           std::hypot(b.max[0] - b.min[0], b.max[1] - b.min[1], b.max[2] - b.min[2]) + 1.0;
+}
 
 std::vector<FaceHit> FaceGeom::intersectLine(const Vec3& origin, const Vec3& direction) const {
     if (!impl_ || impl_->kind != SurfaceKind::Plane) return intersectLineByKernel(origin, direction);
@@ -507,7 +507,7 @@ std::vector<FaceHit> FaceGeom::intersectLine(const Vec3& origin, const Vec3& dir
         }
         if (impl_->projector) {
             const gp_Lin line(toPnt(origin), gp_Dir(direction[0], direction[1], direction[2]));
-            return sortedHits(impl_->projector->intersect(line, reachOf(impl_->box, origin)));
+            return sortedHits(impl_->projector->intersect(line, impl_->box));
         }
     } catch (const Standard_Failure&) {
         impl_->projector.reset();
@@ -525,7 +525,7 @@ std::vector<FaceHit> FaceGeom::kernelHits(const Vec3& origin, const Vec3& direct
     std::vector<FaceHit> hits;
     double len = std::hypot(direction[0], direction[1], direction[2]);
     if (len < 1e-12) return hits;
-    const double reach = reachOf(impl_->box, origin);
+    const double reach = lineReach(impl_->box, origin);
     try {
         if (!impl_->intersector) impl_->intersector = std::make_unique<IntCurvesFace_Intersector>(impl_->face, kGeomTol);
         IntCurvesFace_Intersector& in = *impl_->intersector;

@@ -300,8 +300,10 @@ std::vector<FaceHit> FaceProjector::askKernel(const gp_Lin& line, double reach, 
     return hits;
 }
 
-std::vector<FaceHit> FaceProjector::intersect(const gp_Lin& line, double reach) {
+std::vector<FaceHit> FaceProjector::intersect(const gp_Lin& line, const Box3& box) {
     lastAskedKernel_ = false;
+    // Most lines start within a unit of the plane, inside any reach: the reach is worked out only past it.
+    auto reach = [&] { return lineReach(box, toVec3(line.Location())); };
     const gp_Dir& d = line.Direction();
     const gp_Dir& n = plane_.Axis().Direction();
     const double along = n.Dot(d);
@@ -309,19 +311,19 @@ std::vector<FaceHit> FaceProjector::intersect(const gp_Lin& line, double reach) 
     if (std::fabs(along) < 1e-12) {
         holders.clear();
         for (int i = 0; i < static_cast<int>(wires_.size()); ++i) holders.push_back(i);
-        return askKernel(line, reach, holders);
+        return askKernel(line, reach(), holders);
     }
     const gp_Pnt& o = line.Location();
     const gp_XYZ toPlane = plane_.Location().XYZ() - o.XYZ();
     const double t = n.XYZ().Dot(toPlane) / along;
-    if (std::fabs(t) > reach) return {};
+    if (std::fabs(t) > 1 && std::fabs(t) > reach()) return {};
     const gp_Pnt hit(o.XYZ() + t * d.XYZ());
     const gp_Pnt inPlane = hit.Transformed(toPlane_);
     const double u = inPlane.X(), v = inPlane.Y();
     switch (side(u, v, holders)) {
     case Side::In: return {FaceHit{toVec3(hit), {u, v}, t}};
     case Side::Out: return {};
-    case Side::Near: return askKernel(line, reach, holders);
+    case Side::Near: return askKernel(line, reach(), holders);
     }
     return {};
 }

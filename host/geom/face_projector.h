@@ -20,14 +20,19 @@
 
 namespace host {
 
+// The reach of a line through a face's box: the hits that count lie within it of the line's origin. It is
+// never less than 1.
+double lineReach(const Box3& box, const Vec3& origin);
+
 class FaceProjector {
 public:
     // Throws the kernel's Standard_Failure on a face it cannot read; null-free otherwise.
     FaceProjector(const TopoDS_Face& face, const gp_Pln& plane);
 
-    // The hits of the line within `reach` of its origin (at most one on a plane), as
-    // FaceGeom::intersectLine gives them before sorting. Not thread-safe: the caller serialises.
-    std::vector<FaceHit> intersect(const gp_Lin& line, double reach);
+    // The hits of the line within lineReach(box, origin) of its origin (at most one on a plane), as
+    // FaceGeom::intersectLine gives them before sorting, `box` being the face's. Not thread-safe: the caller
+    // serialises.
+    std::vector<FaceHit> intersect(const gp_Lin& line, const Box3& box);
 
     // How the last hit test was decided, for tests: true when the kernel was asked.
     bool lastAskedKernel() const { return lastAskedKernel_; }

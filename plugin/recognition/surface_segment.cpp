@@ -194,6 +194,9 @@ int surfaceToSegment(CYL_LIST* segment, const ent& original) {
     ent base{};
     if (trimmed && (!get_ent_from_eptr(original.surf.base, &base) || base.type != kEntSurface)) return 0;
     const ent& surface = trimmed ? base : original;
+    // A plane's grid lines are straight: it classifies as planar, or unusable where its box is degenerate,
+    // and is no segment either way.
+    if (surface.surf.typeCode == kSurfPlane) return 0;
 
     int axialIndex = 0;
     const int kind = classifySurface(&surface, &axialIndex, nullptr, surfaceTolerance);
