@@ -2,6 +2,7 @@
 // everything its holes own exactly once while leaving the process copies that operations share.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -14,25 +15,58 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// Released records are handed out again: a record taken after one was filled and released is as fresh.
 TEST(TreeAllocation, FreshRecordsAreZeroInEveryByteButTheirKind) {
-    VIEW_LIST* v = allocViewList();
-    POINT_LIST* p = allocPointList();
-    CYL_LIST* c = allocCylList();
-    ASSERT_TRUE(v && p && c);
-    Bytes images[3];
-    ByteWriter wv(images[0]), wp(images[1]), wc(images[2]);
-    writeViewImage(*v, noLinkIds, wv);
-    writePointImage(*p, noLinkIds, wp);
-    writeCylImage(*c, noLinkIds, wc);
-    Bytes view(kViewListSize, 0), point(kPointListSize, 0);
-    view[0] = 1;
-    point[0] = 2;
-    EXPECT_EQ(images[0], view);
-    EXPECT_EQ(images[1], point);
-    EXPECT_EQ(images[2], Bytes(kCylListSize, 0));
-    freeViewList(v);
-    freePointList(p);
-    freeCylList(c);
+    for (int round = 0; round < 2; ++round) {
+        VIEW_LIST* v = allocViewList();
+        POINT_LIST* p = allocPointList();
+        CYL_LIST* c = allocCylList();
+        ASSERT_TRUE(v && p && c);
+        Bytes images[3];
+        ByteWriter wv(images[0]), wp(images[1]), wc(images[2]);
+        writeViewImage(*v, noLinkIds, wv);
+        writePointImage(*p, noLinkIds, wp);
+        writeCylImage(*c, noLinkIds, wc);
+        Bytes view(kViewListSize, 0), point(kPointListSize, 0);
+        view[0] = 1;
+        point[0] = 2;
+        EXPECT_EQ(images[0], view) << "round " << round;
+        EXPECT_EQ(images[1], point) << "round " << round;
+        EXPECT_EQ(images[2], Bytes(kCylListSize, 0)) << "round " << round;
+        p->holeType = 4, p->ptView[2] = 2.5, p->description[0] = 'x';
+        c->zSup = 7, c->rSup = 3, c->entCount = 2, c->ents[1].id = 99;
+        freeViewList(v);
+        freePointList(p);
+        freeCylList(c);
+    }
+}
+
+// Many records at once, taken and released in turns: each is a room of its own.
+TEST(TreeAllocation, RecordsTakenTogetherNeverShareRoom) {
+    std::vector<CYL_LIST*> held;
+    for (int turn = 0; turn < 3; ++turn) {
+        for (int i = 0; i < 300; ++i) {
+            CYL_LIST* c = allocCylList();
+            ASSERT_NE(c, nullptr);
+            c->zSup = static_cast<double>(held.size());
+            held.push_back(c);
+        }
+        for (std::size_t i = 0; i < held.size(); ++i) ASSERT_EQ(held[i]->zSup, static_cast<double>(i));
+        std::vector<const CYL_LIST*> sorted(held.begin(), held.end());
+        std::sort(sorted.begin(), sorted.end());
+        for (std::size_t i = 1; i < sorted.size(); ++i)
+            ASSERT_GE(reinterpret_cast<const char*>(sorted[i]) - reinterpret_cast<const char*>(sorted[i - 1]),
+                      static_cast<std::ptrdiff_t>(sizeof(CYL_LIST)));
+        // Every other one goes back, and the next turn takes their rooms again.
+        std::vector<CYL_LIST*> kept;
+        for (std::size_t i = 0; i < held.size(); ++i) {
+            if (i % 2) freeCylList(held[i]);
+            else kept.push_back(held[i]);
+        }
+        held = kept;
+        for (std::size_t i = 0; i < held.size(); ++i) held[i]->zSup = static_cast<double>(i);
+    }
+    for (CYL_LIST* c : held) freeCylList(c);
 }
 
 // A tree of two views: the first with a head hole and a chain copy that points at the head's operations
