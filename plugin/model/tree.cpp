@@ -30,9 +30,9 @@ constexpr bool kPooled = true;
 // Holes and segments come and go by the tens of thousands in one recognition of a large part. They are
 // carved from slabs and kept on a free list when released, so that a run does not wade through the
 // heap's bins, and the records of neighbouring holes lie together for the stages that walk them. The slabs
-// stay for the next recognition, and the pool is never destroyed, so that a tree released while the
-// plug-in unloads still has it. Under AddressSanitizer every record is the heap's own, so that a use after
-// release is still caught.
+// stay for the next recognition. The pool itself is never destroyed: a tree released by some other
+// object's destructor as the plug-in unloads still finds it. Under AddressSanitizer every record is the
+// heap's own, so that a use after release is still caught.
 template <class T>
 class CRecordPool {
 public:
