@@ -9,7 +9,6 @@
 #include <cmath>
 #include <cstdint>
 #include <numbers>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -31,35 +30,53 @@ void bump(std::int32_t* counter) {
 // The positions of one view's holes on a grid of the merge distance, so that finding the hole a segment
 // joins does not walk every hole of the view. A hole within the distance lies in one of the 3 x 3 cells
 // around the segment's cell; of the candidates the earliest in the view's chain wins, as a walk from the
-// first hole would find it.
+// first hole would find it. The cells are kept in one open-addressed table, each holding a chain of its
+// holes in an array: a large part's view has tens of thousands of cells, and a lookup then costs one
+// visit to memory where a node-based map costs several.
 class CPointGrid {
 public:
     explicit CPointGrid(double cell) : m_cell(cell > 0 ? cell : 1.0) {}
 
     POINT_LIST* find(const double at[3], double distance) const {
+        if (m_holes.empty()) return nullptr;
         const auto [cx, cy] = cellOf(at);
         POINT_LIST* best = nullptr;
         std::size_t bestOrder = SIZE_MAX;
         for (std::int64_t dx = -1; dx <= 1; ++dx)
             for (std::int64_t dy = -1; dy <= 1; ++dy) {
-                const auto found = m_cells.find(key(cx + dx, cy + dy));
-                if (found == m_cells.end()) continue;
-                for (const auto& [order, point] : found->second) {
-                    if (order >= bestOrder || !point->firstCyl) continue;
+                // A cell's chain runs from its latest hole back; the order is the place in m_holes.
+                for (std::uint32_t h = m_slots[slotOf(key(cx + dx, cy + dy))].head; h != kNone; h = m_holes[h].next) {
+                    POINT_LIST* point = m_holes[h].point;
+                    if (h >= bestOrder || !point->firstCyl) continue;
                     if (std::hypot(point->ptView[0] - at[0], point->ptView[1] - at[1]) < distance) {
                         best = point;
-                        bestOrder = order;
+                        bestOrder = h;
                     }
                 }
             }
         return best;
     }
     void add(POINT_LIST* point) {
+        if (2 * (m_holes.size() + 1) > m_slots.size()) grow();
         const auto [cx, cy] = cellOf(point->ptView);
-        m_cells[key(cx, cy)].emplace_back(m_count++, point);
+        const std::uint64_t k = key(cx, cy);
+        SLOT& slot = m_slots[slotOf(k)];
+        slot.key = k;
+        m_holes.push_back({point, slot.head});
+        slot.head = static_cast<std::uint32_t>(m_holes.size() - 1);
     }
 
 private:
+    static constexpr std::uint32_t kNone = UINT32_MAX;
+    struct SLOT {
+        std::uint64_t key = 0;
+        std::uint32_t head = kNone;   // kNone: the slot is free
+    };
+    struct HOLE {
+        POINT_LIST* point;
+        std::uint32_t next;           // the cell's hole added before, kNone for none
+    };
+
     std::pair<std::int64_t, std::int64_t> cellOf(const double at[3]) const {
         // Far-off or broken coordinates share the edge cells; the distance test still decides.
         auto cell = [this](double v) {
@@ -71,10 +88,24 @@ private:
     static std::uint64_t key(std::int64_t x, std::int64_t y) {
         return static_cast<std::uint64_t>(x) * 0x9E3779B97F4A7C15ull ^ static_cast<std::uint64_t>(y);
     }
+    // The slot that holds the cell, or the free one where it would go.
+    std::size_t slotOf(std::uint64_t k) const {
+        const std::size_t mask = m_slots.size() - 1;
+        std::uint64_t mixed = (k ^ (k >> 31)) * 0xBF58476D1CE4E5B9ull;
+        std::size_t i = static_cast<std::size_t>(mixed ^ (mixed >> 29)) & mask;
+        while (m_slots[i].head != kNone && m_slots[i].key != k) i = (i + 1) & mask;
+        return i;
+    }
+    void grow() {
+        std::vector<SLOT> old(std::max<std::size_t>(64, 2 * m_slots.size()));
+        old.swap(m_slots);
+        for (const SLOT& slot : old)
+            if (slot.head != kNone) m_slots[slotOf(slot.key)] = slot;
+    }
 
     double m_cell;
-    std::size_t m_count = 0;
-    std::unordered_map<std::uint64_t, std::vector<std::pair<std::size_t, POINT_LIST*>>> m_cells;
+    std::vector<SLOT> m_slots;
+    std::vector<HOLE> m_holes;
 };
 
 struct VIEW_SLOT {
