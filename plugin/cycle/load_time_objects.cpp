@@ -9,6 +9,7 @@
 #include "plugin/features/feature_windows.h"
 #include "plugin/import/host_db_files.h"
 #include "plugin/model/tool_records.h"
+#include "plugin/model/tree.h"
 #include "plugin/model/work_records.h"
 #include "plugin/configuration/config_dialogs.h"
 #include "plugin/services/configuration.h"
@@ -91,6 +92,7 @@ void pluginDetach() {
     g_pluginMenu.destroy();
     g_processMenu.destroy();
     g_mainMenuCaption.destroy();
+    releaseTreeRecordRooms();
 }
 
 bool pluginAttached() { return g_mainMenuCaption.constructed(); }

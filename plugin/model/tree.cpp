@@ -3,12 +3,11 @@
 #include "plugin/model/tree.h"
 
 #include <cstddef>
-#include <memory>
 #include <mutex>
 #include <new>
 #include <set>
+#include <type_traits>
 #include <utility>
-#include <vector>
 
 #include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
@@ -30,12 +29,14 @@ constexpr bool kPooled = true;
 // Holes and segments come and go by the tens of thousands in one recognition of a large part. They are
 // carved from slabs and kept on a free list when released, so that a run does not wade through the
 // heap's bins, and the records of neighbouring holes lie together for the stages that walk them. The slabs
-// stay for the next recognition. The pool itself is never destroyed: a tree released by some other
-// object's destructor as the plug-in unloads still finds it. Under AddressSanitizer every record is the
-// heap's own, so that a use after release is still caught.
+// stay for the next recognition and go when the plug-in unloads. The pool holds nothing that needs a
+// destructor, so a tree released late in the unload still finds it. Under AddressSanitizer every record
+// is the heap's own, so that a use after release is still caught.
 template <class T>
 class CRecordPool {
 public:
+    constexpr CRecordPool() = default;
+
     // A fresh record; null where there is no room.
     T* take() {
         if constexpr (!kPooled) {
@@ -53,23 +54,37 @@ public:
             std::lock_guard guard(lock_);
             *reinterpret_cast<void**>(record) = free_;
             free_ = record;
+            --held_;
         }
+    }
+    // The slabs back to the heap, unless a record is still held.
+    void release() {
+        std::lock_guard guard(lock_);
+        if (held_ != 0) return;
+        while (slabs_) ::operator delete(std::exchange(slabs_, *reinterpret_cast<void**>(slabs_)));
+        next_ = nullptr;
+        left_ = 0;
+        free_ = nullptr;
     }
 
 private:
     static constexpr std::size_t kPerSlab = 64;
+    // A slab starts with the link to the one made before it, padded to keep the records aligned.
+    static constexpr std::size_t kLink = alignof(std::max_align_t);
     static_assert(sizeof(T) >= sizeof(void*) && alignof(T) <= alignof(std::max_align_t));
 
     void* nextRoom() {
         std::lock_guard guard(lock_);
+        ++held_;
         if (free_) return std::exchange(free_, *static_cast<void**>(free_));
         if (left_ == 0) {
-            try {
-                slabs_.push_back(std::make_unique_for_overwrite<std::byte[]>(kPerSlab * sizeof(T)));
-            } catch (const std::bad_alloc&) {
+            void* slab = ::operator new(kLink + kPerSlab * sizeof(T), std::nothrow);
+            if (!slab) {
+                --held_;
                 return nullptr;
             }
-            next_ = slabs_.back().get();
+            *static_cast<void**>(slab) = std::exchange(slabs_, slab);
+            next_ = static_cast<std::byte*>(slab) + kLink;
             left_ = kPerSlab;
         }
         --left_;
@@ -77,16 +92,20 @@ private:
     }
 
     std::mutex lock_;
-    std::vector<std::unique_ptr<std::byte[]>> slabs_;
+    void* slabs_ = nullptr;
     std::byte* next_ = nullptr;
     std::size_t left_ = 0;
+    std::size_t held_ = 0;
     void* free_ = nullptr;
 };
 
 template <class T>
+constinit CRecordPool<T> g_pool;
+static_assert(std::is_trivially_destructible_v<CRecordPool<CYL_LIST>>);
+
+template <class T>
 CRecordPool<T>& poolOf() {
-    static CRecordPool<T>* const pool = new CRecordPool<T>();
-    return *pool;
+    return g_pool<T>;
 }
 
 // The record, or the allocation message where there was no room for it.
@@ -128,6 +147,11 @@ CYL_LIST* allocCylList() { return toldIfMissing(poolOf<CYL_LIST>().take()); }
 
 void freeViewList(VIEW_LIST* view) { delete view; }
 void freeCylList(CYL_LIST* cyl) { poolOf<CYL_LIST>().give(cyl); }
+
+void releaseTreeRecordRooms() {
+    poolOf<POINT_LIST>().release();
+    poolOf<CYL_LIST>().release();
+}
 
 void freePointList(POINT_LIST* point) {
     if (!point) return;

@@ -244,6 +244,9 @@ void freeViewList(VIEW_LIST* view);
 void freeCylList(CYL_LIST* cyl);
 // Releases a point with its segments, operations and description array (not following `next`).
 void freePointList(POINT_LIST* point);
+// Gives the room kept for released holes and segments back to the heap, where no hole or segment is held
+// any more (the plug-in unloading).
+void releaseTreeRecordRooms();
 
 // Releases every view of the list from `tree` on, with its points, segments, operations and description
 // arrays. The process copies of operations stay (operations may share one), and an operation chain or

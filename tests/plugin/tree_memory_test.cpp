@@ -69,6 +69,28 @@ TEST(TreeAllocation, RecordsTakenTogetherNeverShareRoom) {
     for (CYL_LIST* c : held) freeCylList(c);
 }
 
+// The room kept for released records goes back only when no record is held: a held one stays usable, and
+// records taken after the room went back are fresh.
+TEST(TreeAllocation, RoomGoesBackOnlyWhenNoRecordIsHeld) {
+    POINT_LIST* held = allocPointList();
+    ASSERT_NE(held, nullptr);
+    held->holeType = 3;
+    for (int i = 0; i < 200; ++i) freeCylList(allocCylList());
+    releaseTreeRecordRooms();
+    EXPECT_EQ(held->holeType, 3);
+    CYL_LIST* c = allocCylList();
+    ASSERT_NE(c, nullptr);
+    c->zSup = 4;
+    freePointList(held);
+    freeCylList(c);
+    releaseTreeRecordRooms();
+    POINT_LIST* fresh = allocPointList();
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_EQ(fresh->holeType, 0);
+    EXPECT_EQ(fresh->kind, 2);
+    freePointList(fresh);
+}
+
 // A tree of two views: the first with a head hole and a chain copy that points at the head's operations
 // and descriptions (as the process engine may leave it), the second with one plain hole. The operations
 // share one process copy, which the test keeps a hold of to see who still holds it.
