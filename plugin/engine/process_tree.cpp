@@ -2,6 +2,7 @@
 // clicks on icons, label editing and the Advanced layout.
 #include "plugin/engine/process_tree.h"
 
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -337,6 +338,10 @@ void CDlgProcess::fillTree(VIEW_LIST* views, std::uint32_t flags) {
     refreshItems(tree.rootItem());
     expandToolProblems = 0;
 }
+
+// The tree's items hold views, holes and operations alike, told apart by the kind each record begins with.
+static_assert(offsetof(VIEW_LIST, kind) == 0 && offsetof(POINT_LIST, kind) == 0 && offsetof(OPE_LIST, kind) == 0,
+              "a record of the process tree must begin with its kind");
 
 int CDlgProcess::recordKind(plat::TreeItem item) const {
     const void* record = recordOf(item);
