@@ -27,9 +27,6 @@ std::string examplesFolder();
 void resetPeakMemory();
 double peakMemoryMiB();
 
-// CPU time of every thread of this process so far, in seconds.
-double processCpuSeconds();
-
 // The plate of `holes` holes as the part file of its solids, and written as a STEP file, under the build
 // folder (made once); its path, "" when it cannot be made.
 std::string platePart(int holes);

@@ -12,6 +12,7 @@
 #include "bench/bench_plates.h"
 #include "host/api.h"
 #include "host/state.h"
+#include "platform/sys/clock.h"
 #include "platform/sys/files.h"
 #include "platform/ui/driver.h"
 #include "plugin/base/utilities.h"
@@ -73,13 +74,13 @@ void importAndSave(benchmark::State& state, const std::string& kind, const std::
         host::newPart();
         plat::driver().reset();
         state.ResumeTiming();
-        const double begin = bench::processCpuSeconds();
+        const double begin = plat::processCpuSeconds();
         plat::driver().script().click(CMainMenu::kTemplate, kFeaturesButton).menu(kImportItem).file(path);
         plat::driver().script().menu(kMenuExit).click(CMainMenu::kTemplate, 1);
         m_main();
-        const double between = bench::processCpuSeconds();
+        const double between = plat::processCpuSeconds();
         if (!host::savePart(saved).ok) state.SkipWithError("not saved");
-        const double end = bench::processCpuSeconds();
+        const double end = plat::processCpuSeconds();
         imported += between - begin;
         savedSeconds += end - between;
     }

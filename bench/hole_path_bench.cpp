@@ -8,13 +8,13 @@
 
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <map>
 #include <string>
 #include <cmath>
 #include <random>
 #include <vector>
 
+#include "platform/sys/clock.h"
 #include "plugin/base/globals.h"
 #include "plugin/tooling/hole_path.h"
 #include "tests/support/hole_path_reference.h"
@@ -46,12 +46,6 @@ std::vector<PATH_ELEMENT> tiles(int count) {
     return e;
 }
 
-double cpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
 std::map<std::string, std::string> g_paths;   // benchmark name: first hole and hash of the order
 
 // FNV-1a over the order from `start`.
@@ -73,9 +67,9 @@ void timePath(benchmark::State& state, const char* search, ORDER order) {
         std::vector<PATH_ELEMENT> e = holes;
         forgetHolePaths();
         const Clock::time_point begin = Clock::now();
-        const double cpuBegin = cpuSeconds();
+        const double cpuBegin = plat::processCpuSeconds();
         const std::int32_t start = order(e, count);
-        cpu += cpuSeconds() - cpuBegin;
+        cpu += plat::processCpuSeconds() - cpuBegin;
         g_paths[std::string(search) + (state.range(1) ? " tiles " : " random ") + std::to_string(count)] =
             pathSummary(e, start);
         const double elapsed = std::chrono::duration<double>(Clock::now() - begin).count();

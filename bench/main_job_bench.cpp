@@ -20,6 +20,7 @@
 #include "bench/bench_plates.h"
 #include "host/state.h"
 #include "hostapp/session_runner.h"
+#include "platform/sys/clock.h"
 #include "platform/sys/files.h"
 #include "platform/ui/driver.h"
 #include "plugin/cycle/exports.h"
@@ -37,6 +38,10 @@ struct MAIN_JOB {
     double partMB = 0;
 };
 std::map<int, MAIN_JOB> g_mainJobs;
+
+// The session's steps that begin Execute and "Create operations" and close the main menu.
+const std::string kExecuteClick = "click 18048 18007", kCreateOperationsClick = "click 18021 4158",
+                  kMenuClosedClick = "click 18048 1";
 
 bool endsWith(const std::string& text, const std::string& end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
@@ -57,9 +62,9 @@ std::string phasesOf(const std::string& costs, MAIN_JOB& job) {
         std::getline(fields, what);
         job.peakMiB = std::max(job.peakMiB, peak);
         int phase = -1;
-        if (endsWith(what, "click 18048 18007")) phase = kExecute;
-        else if (endsWith(what, "click 18021 4158")) phase = kCreateOperations;
-        else if (endsWith(what, "click 18048 1")) phase = kSave;
+        if (endsWith(what, kExecuteClick)) phase = kExecute;
+        else if (endsWith(what, kCreateOperationsClick)) phase = kCreateOperations;
+        else if (endsWith(what, kMenuClosedClick)) phase = kSave;
         else if (endsWith(what, " save")) phase = kNc;
         else if (endsWith(what, " nc")) phase = kPhases;
         if (phase < 0 || seen[phase]) continue;
@@ -105,9 +110,10 @@ void BM_MainJob(benchmark::State& state) {
         }
         measured.peakMiB = std::max(measured.peakMiB, run.peakMiB);
         measured.partMB = static_cast<double>(std::filesystem::file_size(part, ignored)) / 1e6;
+        if (first) job = measured;
         for (int p = 0; p < kPhases; ++p) {
-            job.seconds[p] = first ? measured.seconds[p] : std::min(job.seconds[p], measured.seconds[p]);
-            job.wall[p] = first ? measured.wall[p] : std::min(job.wall[p], measured.wall[p]);
+            job.seconds[p] = std::min(job.seconds[p], measured.seconds[p]);
+            job.wall[p] = std::min(job.wall[p], measured.wall[p]);
         }
         job.peakMiB = std::max(job.peakMiB, measured.peakMiB);
         job.partMB = measured.partMB;
@@ -137,26 +143,30 @@ void BM_CreateOperations(benchmark::State& state) {
     }
     const std::optional<std::string> session =
         plat::readFile(std::string(FX_SOURCE_DIR) + "/data/sessions/execute.session");
+    const plat::ParsedSession parsed = plat::parseSession(session.value_or(""));
+    if (!session || !parsed.error.empty()) {
+        state.SkipWithError("the main job's session cannot be read");
+        return;
+    }
     CREATE_OPERATIONS& cost = g_createOperations[holes];
     cost = {};
     for (auto _ : state) {
         state.PauseTiming();
         bench::restartPlugin();   // as hostcam loads it for each run
-        plat::ParsedSession parsed = plat::parseSession(session.value_or(""));
-        if (!session || !parsed.error.empty() || !host::openPart(input).ok) {
-            state.SkipWithError("the session or the plate cannot be read");
+        if (!host::openPart(input).ok) {
+            state.SkipWithError("the plate cannot be opened");
             return;
         }
         forgetHolePaths();   // searched afresh, as in a run of its own
         plat::driver().reset();
-        for (plat::Step& step : parsed.steps) plat::driver().script().add(std::move(step));
+        for (const plat::Step& step : parsed.steps) plat::driver().script().add(step);
         double cpu[2] = {}, searched[2] = {};
         int marks = 0;
         plat::driver().script().setOnTake([&](const plat::Step& step) {
             const std::string what = step.describe();
-            const bool begins = endsWith(what, "click 18021 4158"), ends = endsWith(what, "click 18048 1");
+            const bool begins = endsWith(what, kCreateOperationsClick), ends = endsWith(what, kMenuClosedClick);
             if (!(begins && marks == 0) && !(ends && marks == 1)) return;
-            cpu[marks] = bench::processCpuSeconds();
+            cpu[marks] = plat::processCpuSeconds();
             searched[marks] = holePathSearchSeconds();
             ++marks;
         });

@@ -13,6 +13,7 @@
 #include "host/geom/step_io.h"
 #include "host/geom/step_process.h"
 #include "host/state.h"
+#include "platform/sys/clock.h"
 
 namespace {
 
@@ -28,11 +29,11 @@ double childrenCpu() {
 void timeOpens(benchmark::State& state, const std::string& path) {
     double own = 0, others = 0;
     for (auto _ : state) {
-        const double cpu = bench::processCpuSeconds(), child = childrenCpu();
+        const double cpu = plat::processCpuSeconds(), child = childrenCpu();
         const auto begin = std::chrono::steady_clock::now();
         const host::PartFileResult opened = host::openPart(path);
         const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - begin;
-        own += bench::processCpuSeconds() - cpu;
+        own += plat::processCpuSeconds() - cpu;
         others += childrenCpu() - child;
         if (!opened.ok) state.SkipWithError(opened.message.c_str());
         state.SetIterationTime(wall.count());

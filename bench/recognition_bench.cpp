@@ -136,9 +136,9 @@ std::map<int, WHOLE_RUN> g_wholeRuns;
 
 template <class WORK>
 double cpuOf(WORK work) {
-    const double begin = bench::processCpuSeconds();
+    const double begin = plat::processCpuSeconds();
     work();
-    return bench::processCpuSeconds() - begin;
+    return plat::processCpuSeconds() - begin;
 }
 
 void BM_WholeRun(benchmark::State& state) {

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "bench/bench_plates.h"
+#include "platform/sys/clock.h"
 #include "platform/sys/files.h"
 #include "plugin/import/step_features.h"
 
@@ -50,7 +51,7 @@ std::map<int, double> g_read, g_features;   // CPU seconds per instance count
 // Reading the file as a text, line by line.
 void BM_StepFeatureFileRead(benchmark::State& state) {
     const std::string path = featureFile(static_cast<int>(state.range(0)));
-    const double begin = bench::processCpuSeconds();
+    const double begin = plat::processCpuSeconds();
     for (auto _ : state) {
         std::ifstream in(path, std::ios::binary);
         std::size_t lines = 0;
@@ -58,21 +59,21 @@ void BM_StepFeatureFileRead(benchmark::State& state) {
         benchmark::DoNotOptimize(lines);
     }
     g_read[static_cast<int>(state.range(0))] =
-        (bench::processCpuSeconds() - begin) / static_cast<double>(state.iterations());
+        (plat::processCpuSeconds() - begin) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_StepFeatureFileRead)->Arg(10000)->Arg(100000)->Arg(400000)->Unit(benchmark::kMillisecond);
 
 void BM_StepHoleFeatures(benchmark::State& state) {
     const std::string path = featureFile(static_cast<int>(state.range(0)));
     std::size_t marks = 0;
-    const double begin = bench::processCpuSeconds();
+    const double begin = plat::processCpuSeconds();
     for (auto _ : state) {
         const STEP_HOLE_FEATURES read = readStepHoleFeatures(plat::readFile(path).value_or(""));
         marks = read.marks.size();
         if (read.damagedLine) state.SkipWithError("damaged");
     }
     g_features[static_cast<int>(state.range(0))] =
-        (bench::processCpuSeconds() - begin) / static_cast<double>(state.iterations());
+        (plat::processCpuSeconds() - begin) / static_cast<double>(state.iterations());
     state.counters["marks"] = static_cast<double>(marks);
 }
 BENCHMARK(BM_StepHoleFeatures)->Arg(10000)->Arg(100000)->Arg(400000)->Unit(benchmark::kMillisecond);

@@ -30,6 +30,7 @@
 #include "host/geom/step_io.h"
 #include "host/geom/step_process.h"
 #include "host/geom/step_scan.h"
+#include "platform/sys/clock.h"
 #include "platform/sys/files.h"
 
 namespace {
@@ -45,7 +46,7 @@ double cpuWithChildren() {
     rusage children{};
     getrusage(RUSAGE_CHILDREN, &children);
     auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };
-    return bench::processCpuSeconds() + seconds(children.ru_utime) + seconds(children.ru_stime) +
+    return plat::processCpuSeconds() + seconds(children.ru_utime) + seconds(children.ru_stime) +
            host::servingReaderCpuSeconds();
 }
 

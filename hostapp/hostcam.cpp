@@ -2,7 +2,6 @@
 #include "hostapp/hostcam.h"
 
 #include <sys/resource.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -153,13 +152,11 @@ public:
 
     void mark(const std::string& what) {
         if (!on_) return;
-        timespec t{};
-        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
         rusage children{};
         getrusage(RUSAGE_CHILDREN, &children);
         auto seconds = [](const timeval& v) { return static_cast<double>(v.tv_sec) + static_cast<double>(v.tv_usec) * 1e-6; };
-        const double cpu = static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9 +
-                           seconds(children.ru_utime) + seconds(children.ru_stime) + servingReaderCpuSeconds();
+        const double cpu = plat::processCpuSeconds() + seconds(children.ru_utime) + seconds(children.ru_stime) +
+                           servingReaderCpuSeconds();
         const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun_).count();
         char line[96];
         // The kernel's high-water mark is not kept by every runtime (it read lower later under the sanitizers):

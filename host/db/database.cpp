@@ -479,14 +479,12 @@ std::vector<ent> allEntities() {
 
 std::vector<ent> operationAssociations(std::int32_t opId) {
     auto lock = host::db::guard();
-    auto isOperations = [opId](const host::db::Stored& s) {
-        return s.head.type == kEntAssoc && s.assoc().kind == 2 && s.assoc().opId == opId;
-    };
+    auto isToolpathAssoc = [](const host::db::Stored& s) { return s.head.type == kEntAssoc && s.assoc().kind == 2; };
     auto& index = database.operationAssocs;
     if (!index) {
         index.emplace();
         for (const auto& [h, s] : database.ents)
-            if (s.head.type == kEntAssoc && s.assoc().kind == 2) (*index)[s.assoc().opId].push_back(h);
+            if (isToolpathAssoc(s)) (*index)[s.assoc().opId].push_back(h);
     }
     auto listed = index->find(opId);
     if (listed == index->end()) return {};
@@ -496,7 +494,8 @@ std::vector<ent> operationAssociations(std::int32_t opId) {
     std::size_t kept = 0;
     for (db_ptr h : handles) {
         auto it = database.ents.find(h);
-        if (it == database.ents.end() || !isOperations(it->second)) continue;   // deleted since
+        if (it == database.ents.end() || !isToolpathAssoc(it->second) || it->second.assoc().opId != opId)
+            continue;   // deleted since
         out.push_back(it->second.record());
         handles[kept++] = h;
     }

@@ -259,14 +259,12 @@ namespace {
 
 // Only the kernel's own plane and cylinder classes: a trimmed or offset surface keeps the kernel's
 // evaluation.
-void setEvaluatedForm(FaceGeom::Impl& impl) {
+void setAxes(FaceGeom::Impl& impl) {
     const Handle(Standard_Type)& type = impl.surface->DynamicType();
     if (type == STANDARD_TYPE(Geom_Plane)) {
-        impl.form = FaceGeom::Impl::Form::Plane;
         impl.axes = Handle(Geom_Plane)::DownCast(impl.surface)->Position();
     } else if (type == STANDARD_TYPE(Geom_CylindricalSurface)) {
         const Handle(Geom_CylindricalSurface) cylinder = Handle(Geom_CylindricalSurface)::DownCast(impl.surface);
-        impl.form = FaceGeom::Impl::Form::Cylinder;
         impl.axes = cylinder->Position();
         impl.radius = cylinder->Radius();
     }
@@ -274,16 +272,16 @@ void setEvaluatedForm(FaceGeom::Impl& impl) {
 
 // A point of a plane or cylinder as the kernel's elementary-surface functions give it, term by term in the
 // same order, so that the result is the kernel's to the bit.
-Vec3 evalForm(const FaceGeom::Impl& impl, double u, double v) {
-    const gp_XYZ& x = impl.axes.XDirection().XYZ();
-    const gp_XYZ& y = impl.axes.YDirection().XYZ();
-    const gp_XYZ& o = impl.axes.Location().XYZ();
-    if (impl.form == FaceGeom::Impl::Form::Plane)
+Vec3 evalByAxes(const FaceGeom::Impl& impl, double u, double v) {
+    const gp_XYZ& x = impl.axes->XDirection().XYZ();
+    const gp_XYZ& y = impl.axes->YDirection().XYZ();
+    const gp_XYZ& o = impl.axes->Location().XYZ();
+    if (impl.kind == SurfaceKind::Plane)
         return {u * x.X() + v * y.X() + o.X(), u * x.Y() + v * y.Y() + o.Y(), u * x.Z() + v * y.Z() + o.Z()};
     double sine = 0, cosine = 0;
     ::sincos(u, &sine, &cosine);
     const double a = cosine * impl.radius, b = sine * impl.radius;
-    const gp_XYZ& z = impl.axes.Direction().XYZ();
+    const gp_XYZ& z = impl.axes->Direction().XYZ();
     return {a * x.X() + b * y.X() + v * z.X() + o.X(), a * x.Y() + b * y.Y() + v * z.Y() + o.Y(),
             a * x.Z() + b * y.Z() + v * z.Z() + o.Z()};
 }
@@ -297,7 +295,7 @@ FaceGeom makeFace(const TopoDS_Shape& shape, bool& beyondReach, const Box3* box)
         impl->surface = BRep_Tool::Surface(impl->face);
         if (impl->surface.IsNull() || hasUnprojectableEdge(impl->face)) return {};
         impl->kind = kindOf(impl->surface);
-        setEvaluatedForm(*impl);
+        setAxes(*impl);
         BRepTools::UVBounds(impl->face, impl->range.uMin, impl->range.uMax, impl->range.vMin, impl->range.vMax);
         beyondReach = !parameterRangeFits(impl->face, impl->surface, impl->range);
         if (beyondReach) return {};
@@ -346,7 +344,7 @@ double FaceGeom::vPeriod() const {
 
 Vec3 FaceGeom::eval(double u, double v) const {
     if (!impl_) return {};
-    if (impl_->form != Impl::Form::Kernel) return evalForm(*impl_, u, v);
+    if (impl_->axes) return evalByAxes(*impl_, u, v);
     return evalByKernel(u, v);
 }
 
@@ -475,7 +473,6 @@ bool FaceGeom::isPlanar(Vec3* normal, Vec3* point) const {
 }
 
 namespace {
-
 
 std::vector<FaceHit> sortedHits(std::vector<FaceHit> hits) {
     std::sort(hits.begin(), hits.end(), [](const FaceHit& a, const FaceHit& b) { return a.lineParam < b.lineParam; });

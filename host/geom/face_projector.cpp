@@ -71,10 +71,9 @@ bool holds(const UvBox& b, double u, double v) { return u >= b.uMin && u <= b.uM
 
 }  // namespace
 
-// fmod keeps the angle's offset below a whole turn, so an arc at least a turn long holds every finite angle:
-// the turn counted on it is then not needed.
-// A direction clearly nearer the range's middle than half its span, or clearly farther, is decided by its
-// cosine to the middle; atan2 decides those within a hair of an end, as it always did.
+// An arc at least a turn long holds every finite angle. Otherwise a direction clearly nearer the range's
+// middle than half its span, or clearly farther, is decided by its cosine to the middle; atan2 decides
+// those within a hair of an end, as it always did.
 bool FaceProjector::PIECE::holdsAngle(double across, double along) const {
     if (fullTurn && std::isfinite(across) && std::isfinite(along)) return true;
     const double length = std::sqrt(across * across + along * along);

@@ -30,11 +30,10 @@ struct FaceGeom::Impl {
     UvBox range;
     Box3 box;
     double trimTolerance = 0;
-    // A plane or cylinder is evaluated here from its axes, with the kernel's own arithmetic, rather than
-    // through the kernel's calls: recognition evaluates such faces hundreds of times each.
-    enum class Form { Kernel, Plane, Cylinder };
-    Form form = Form::Kernel;
-    gp_Ax3 axes;
+    // The axes (and radius) of a surface of the kernel's own plane or cylinder class, which the host
+    // evaluates with the kernel's own arithmetic rather than through its calls: recognition evaluates such
+    // faces hundreds of times each. None for every other surface.
+    std::optional<gp_Ax3> axes;
     double radius = 0;
 
     // The kernel's classifier and line intersector carry state of their own; they are built on first use

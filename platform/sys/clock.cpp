@@ -126,6 +126,12 @@ void runRealTask(const StatePtr& st) {
 
 }  // namespace
 
+double processCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
 std::int64_t nowMs() {
     if (!gVirtual)
         return realNowMs();

@@ -21,6 +21,9 @@ void advanceMs(std::int64_t ms);
 std::int64_t sleptMs();
 void resetSleptMs();
 
+// CPU seconds of every thread of this process so far (the real CPU, whichever clock runs).
+double processCpuSeconds();
+
 // Wall-clock seconds since 1970 (UTC); a fixed value may be set for tests (0 = the real time again).
 std::int64_t nowSeconds();
 void setNowSeconds(std::int64_t fixed);

@@ -16,8 +16,8 @@
 #include <optional>
 #include <span>
 #include <thread>
-#include <time.h>
 
+#include "platform/sys/clock.h"
 #include "plugin/base/globals.h"
 #include "plugin/model/tree.h"
 #include "plugin/tooling/equal_holes.h"
@@ -329,32 +329,26 @@ std::int32_t linkInOrder(PATH_ELEMENT* e, std::int32_t first, const std::vector<
     return first + order.front();
 }
 
-std::atomic<std::int64_t> g_searchNanoseconds{0};
-
-std::int64_t processCpuNanoseconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
+std::atomic<double> g_searchSeconds{0};
 
 // Adds the process's CPU from its making to its end to the searches' count: the search is all the process
 // does meanwhile, its threads included.
 class SearchCost {
 public:
-    SearchCost() : begun_(processCpuNanoseconds()) {}
-    ~SearchCost() { g_searchNanoseconds += processCpuNanoseconds() - begun_; }
+    SearchCost() : begun_(plat::processCpuSeconds()) {}
+    ~SearchCost() { g_searchSeconds += plat::processCpuSeconds() - begun_; }
     SearchCost(const SearchCost&) = delete;
     SearchCost& operator=(const SearchCost&) = delete;
 
 private:
-    std::int64_t begun_;
+    double begun_;
 };
 
 }  // namespace
 
 void forgetHolePaths() { pathMemo().clear(); }
 
-double holePathSearchSeconds() { return static_cast<double>(g_searchNanoseconds.load()) * 1e-9; }
+double holePathSearchSeconds() { return g_searchSeconds.load(); }
 
 std::int32_t orderPointsNearest(PATH_ELEMENT* e, std::int32_t first, std::int32_t count, std::int32_t* start) {
     if (count <= 0) {

@@ -692,10 +692,6 @@ TEST_F(DbWalk, EachKindKeepsOnlyItsOwnMemberThroughStoreReadAndRewrite) {
     EXPECT_EQ(walked.fields, want);
 }
 
-}  // namespace
-
-namespace {
-
 // A visitor that opens another part at one entity: the walk then goes on among the opened part's handles,
 // as get_ent would.
 struct OPENING {

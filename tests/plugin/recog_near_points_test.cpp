@@ -52,67 +52,56 @@ std::pair<double, double> walkedReach(const std::vector<CBoundaryReach::POINT>& 
     return {nearest, farthest};
 }
 
-TEST(BoundaryReach, NearestAndFarthestAreThoseOfAWalkOverEveryPoint) {
-    LCG rng;
-    for (bool withOddPoint : {false, true}) {
-        std::vector<CBoundaryReach::POINT> points = boundaryLike(rng);
-        if (withOddPoint) points.push_back({std::numeric_limits<double>::quiet_NaN(), 3});
-        CBoundaryReach reach(points);
-        for (int q = 0; q < 400; ++q) {
-            // Inside the points' box, beside it and far away; each query starts from a radius and 0.
-            const double spread = q < 300 ? 120 : 5000;
-            const double x = -10 + spread * rng.next(), y = -10 + spread * rng.next();
-            const double start = 3 * rng.next();
-            double nearest = start, farthest = 0;
-            reach.reach(x, y, &nearest, &farthest);
-            const auto [walkedNearest, walkedFarthest] = walkedReach(points, x, y, start);
-            ASSERT_EQ(nearest, walkedNearest) << "query " << q << " at " << x << " " << y;
-            ASSERT_EQ(farthest, walkedFarthest) << "query " << q << " at " << x << " " << y;
-        }
+// 180 points about (c, c) at radius r, every seventh a hair farther out, and one point inside them.
+std::vector<CBoundaryReach::POINT> ring(double r, double c, LCG& rng) {
+    std::vector<CBoundaryReach::POINT> points;
+    for (int k = 0; k < 180; ++k) {
+        const double a = k * 2 * std::numbers::pi / 180, rk = r * (1 + (k % 7 == 0 ? 1e-15 : 0));
+        points.push_back({c + rk * std::cos(a), c + rk * std::sin(a)});
     }
+    points.push_back({c + 0.9 * r * rng.next(), c});
+    return points;
 }
 
-// The walk a set asked only a few times takes orders the points by their squares first: ties of a ring
-// about the query, a query on a point, distances whose squares underflow or overflow, and rings in the
-// coordinates of a far-off part must still give the hypot of the walk to the bit.
-TEST(BoundaryReach, ASetAskedFewTimesGivesTheWalksDistancesAtEveryScale) {
+// Sets as a plate's boundaries give them (one with a point that is not finite); rings at every scale, from
+// squares that underflow to squares that overflow, near the origin and far off; and two points whose
+// squares order them the other way from the library's hypots. Each set is asked from its centre, from one
+// of its points, from places about it and far off: the first few questions walk it, the rest go through
+// its index, and every answer must be the walk's to the bit.
+TEST(BoundaryReach, NearestAndFarthestAreThoseOfAWalkOverEveryPoint) {
+    struct SET {
+        std::vector<CBoundaryReach::POINT> points;
+        double size, centreX, centreY;
+    };
     LCG rng;
-    const double scales[] = {1e-170, 1e-156, 1e-150, 1e-3, 1, 1e5, 1e150, 1e160};
-    for (double scale : scales)
-        for (double offset : {0.0, 1e6}) {
-            std::vector<CBoundaryReach::POINT> points;
-            for (int k = 0; k < 180; ++k) {
-                const double a = k * 2 * std::numbers::pi / 180, r = scale * (1 + (k % 7 == 0 ? 1e-15 : 0));
-                points.push_back({offset + r * std::cos(a), offset + r * std::sin(a)});
-            }
-            points.push_back({offset + 3 * scale * rng.next(), offset});
-            for (int q = 0; q < 6; ++q) {
-                // The centre, a point of the set, and points about the ring.
-                const double x = q == 0 ? offset : q == 1 ? points[5][0] : offset + scale * (2 * rng.next() - 1);
-                const double y = q == 0 ? offset : q == 1 ? points[5][1] : offset + scale * (2 * rng.next() - 1);
-                CBoundaryReach reach(points);
-                double nearest = 10 * scale, farthest = 0;
-                reach.reach(x, y, &nearest, &farthest);
-                const auto [walkedNearest, walkedFarthest] = walkedReach(points, x, y, 10 * scale);
-                ASSERT_EQ(nearest, walkedNearest) << "scale " << scale << " offset " << offset << " query " << q;
-                ASSERT_EQ(farthest, walkedFarthest) << "scale " << scale << " offset " << offset << " query " << q;
-            }
-        }
-    // Two points about the origin whose squares order them the other way from the library's hypots (read
-    // through volatile, so that the compiler does not work out its own hypot of them).
-    volatile double coordinates[4] = {-0.76104379207242823, -0.648700506048838, -0.96243454535356343,
-                                      0.27151380427167887};
-    const CBoundaryReach::POINT a{coordinates[0], coordinates[1]}, b{coordinates[2], coordinates[3]};
+    std::vector<SET> sets = {{boundaryLike(rng), 60, 50, 30}, {boundaryLike(rng), 60, 50, 30}};
+    sets[1].points.push_back({std::numeric_limits<double>::quiet_NaN(), 3});
+    for (double scale : {1e-170, 1e-156, 1e-150, 1e-3, 1.0, 1e5, 1e150, 1e160})
+        for (double offset : {0.0, 1e6}) sets.push_back({ring(scale, offset, rng), scale, offset, offset});
+    // Read through volatile, so that the compiler does not work out its own hypots of them.
+    volatile double xy[4] = {-0.76104379207242823, -0.648700506048838, -0.96243454535356343, 0.27151380427167887};
+    const CBoundaryReach::POINT a{xy[0], xy[1]}, b{xy[2], xy[3]};
     ASSERT_GT(a[0] * a[0] + a[1] * a[1], b[0] * b[0] + b[1] * b[1]);
     ASSERT_LT(std::hypot(a[0], a[1]), std::hypot(b[0], b[1]));
     // With a third point farther out a is the nearest, with one nearer in b is the farthest.
-    CBoundaryReach withFarPoint({a, b, {2, 0}}), withNearPoint({a, b, {0.5, 0}});
-    double nearest = 10, farthest = 0;
-    withFarPoint.reach(0, 0, &nearest, &farthest);
-    EXPECT_EQ(nearest, std::hypot(a[0], a[1]));
-    nearest = 10, farthest = 0;
-    withNearPoint.reach(0, 0, &nearest, &farthest);
-    EXPECT_EQ(farthest, std::hypot(b[0], b[1]));
+    sets.push_back({{a, b, {2, 0}}, 1, 0, 0});
+    sets.push_back({{a, b, {0.5, 0}}, 1, 0, 0});
+    for (std::size_t i = 0; i < sets.size(); ++i) {
+        const SET& set = sets[i];
+        CBoundaryReach reach(set.points);
+        for (int q = 0; q < 60; ++q) {
+            const double spread = (q < 45 ? 1.2 : 40) * set.size;
+            double x = set.centreX + spread * (2 * rng.next() - 1), y = set.centreY + spread * (2 * rng.next() - 1);
+            if (q == 0) x = set.centreX, y = set.centreY;
+            if (q == 1) x = set.points[1][0], y = set.points[1][1];
+            const double start = 3 * set.size * rng.next();
+            double nearest = start, farthest = 0;
+            reach.reach(x, y, &nearest, &farthest);
+            const auto [walkedNearest, walkedFarthest] = walkedReach(set.points, x, y, start);
+            ASSERT_EQ(nearest, walkedNearest) << "set " << i << ", question " << q;
+            ASSERT_EQ(farthest, walkedFarthest) << "set " << i << ", question " << q;
+        }
+    }
 }
 
 TEST(BoundaryReach, AnEmptySetLeavesTheStartValues) {
