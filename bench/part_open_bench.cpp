@@ -3,8 +3,6 @@
 // processes it starts or keeps running.
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
-
 #include <chrono>
 #include <string>
 
@@ -17,24 +15,15 @@
 
 namespace {
 
-double childrenCpu() {
-    rusage children{};
-    getrusage(RUSAGE_CHILDREN, &children);
-    auto seconds = [](const timeval& t) {
-        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
-    };
-    return seconds(children.ru_utime) + seconds(children.ru_stime) + host::servingReaderCpuSeconds();
-}
-
 void timeOpens(benchmark::State& state, const std::string& path) {
     double own = 0, others = 0;
     for (auto _ : state) {
-        const double cpu = plat::processCpuSeconds(), child = childrenCpu();
+        const double cpu = plat::processCpuSeconds(), child = host::helperCpuSeconds();
         const auto begin = std::chrono::steady_clock::now();
         const host::PartFileResult opened = host::openPart(path);
         const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - begin;
         own += plat::processCpuSeconds() - cpu;
-        others += childrenCpu() - child;
+        others += host::helperCpuSeconds() - child;
         if (!opened.ok) state.SkipWithError(opened.message.c_str());
         state.SetIterationTime(wall.count());
     }

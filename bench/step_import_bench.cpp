@@ -16,8 +16,6 @@
 #include <XCAFDoc_DocumentTool.hxx>
 #include <XCAFDoc_ShapeTool.hxx>
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -43,11 +41,7 @@ std::string examplePath(std::int64_t example) {
 
 // CPU of this process, of the child processes it has waited for and of the STEP reader it keeps running.
 double cpuWithChildren() {
-    rusage children{};
-    getrusage(RUSAGE_CHILDREN, &children);
-    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };
-    return plat::processCpuSeconds() + seconds(children.ru_utime) + seconds(children.ru_stime) +
-           host::servingReaderCpuSeconds();
+    return plat::processCpuSeconds() + host::helperCpuSeconds();
 }
 
 // CPU seconds of one import as a user's open makes it; "" in `error` when it opened.

@@ -1,7 +1,6 @@
 // hostcam's start-up: options, the host's state, the session text and the plug-in module, then the run.
 #include "hostapp/hostcam.h"
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -152,11 +151,7 @@ public:
 
     void mark(const std::string& what) {
         if (!on_) return;
-        rusage children{};
-        getrusage(RUSAGE_CHILDREN, &children);
-        auto seconds = [](const timeval& v) { return static_cast<double>(v.tv_sec) + static_cast<double>(v.tv_usec) * 1e-6; };
-        const double cpu = plat::processCpuSeconds() + seconds(children.ru_utime) + seconds(children.ru_stime) +
-                           servingReaderCpuSeconds();
+        const double cpu = plat::processCpuSeconds() + helperCpuSeconds();
         const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun_).count();
         char line[96];
         // The kernel's high-water mark is not kept by every runtime (it read lower later under the sanitizers):

@@ -8,6 +8,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -200,6 +201,13 @@ double servingReaderCpuSeconds() {
     timespec t{};
     if (clock_getcpuclockid(g_serving.pid, &clock) != 0 || clock_gettime(clock, &t) != 0) return 0;
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+double helperCpuSeconds() {
+    rusage children{};
+    getrusage(RUSAGE_CHILDREN, &children);
+    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };
+    return seconds(children.ru_utime) + seconds(children.ru_stime) + servingReaderCpuSeconds();
 }
 
 ProcessRun askStepReader(const std::string& path, long memoryMb, bool exactLimit, bool fresh, bool failNamesAndColours,

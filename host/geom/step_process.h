@@ -31,6 +31,8 @@ ProcessRun runProcess(const std::string& program, const std::vector<std::string>
 // The CPU seconds the reader kept running has used so far, 0 when none runs (for benchmarks: a process not
 // yet waited for is in no account of the host's).
 double servingReaderCpuSeconds();
+// The CPU seconds of the helper processes so far: those waited for, and the reader kept running.
+double helperCpuSeconds();
 
 ProcessRun askStepReader(const std::string& path, long memoryMb, bool exactLimit, bool fresh, bool failNamesAndColours,
                          double seconds, std::size_t maxOutput);

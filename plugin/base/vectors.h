@@ -1,6 +1,7 @@
 // Vector routines the whole plug-in shares. A vector is three doubles (x, y, z), a 2D vector two, a matrix
 // 3 x 3 doubles row by row. Input and output may be the same array.
 #pragma once
+#include <cmath>
 
 void copyVector(double destination[3], const double source[3]);
 void setVector(double x, double y, double z, double out[3]);
@@ -8,6 +9,10 @@ void setVector(double x, double y, double z, double out[3]);
 void subtractVector(const double a[3], const double b[3], double out[3]);
 void negateVector(const double in[3], double out[3]);
 void copyMatrix33(double destination[3][3], const double source[3][3]);
+// The distance between two points.
+inline double distance3(const double a[3], const double b[3]) {
+    return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]);
+}
 // The unit vector of `in`; the zero vector gives the zero vector.
 void normalizeVector(const double in[3], double out[3]);
 void normalize2d(const double in[2], double out[2]);

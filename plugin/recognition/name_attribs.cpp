@@ -185,10 +185,6 @@ void applyRecord(const NAME_HOLE_ATTRIB& r, CYL_LIST* c) {
     std::snprintf(c->fitClass, sizeof c->fitClass, "%s", r.fitClass.c_str());
 }
 
-double distance3(const double a[3], const double b[3]) {
-    return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]);
-}
-
 // The records by the world positions they carry (a label's point, a named entity's nodes), so that a
 // segment meets only the records near it. Cells are cubes of a size near the holes' radii; a query
 // returns record indices ascending, which keeps "a later record overwrites an earlier one" exact.

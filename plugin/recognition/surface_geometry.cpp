@@ -15,7 +15,6 @@ namespace {
 constexpr double kPi = std::numbers::pi;
 constexpr double kTwoPi = 2 * std::numbers::pi;
 
-double distance3(const double a[3], const double b[3]) { return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]); }
 double distance2(const double a[3], const double b[3]) { return std::hypot(a[0] - b[0], a[1] - b[1]); }
 
 // The angle of `p` about `centre` in the frame's XY plane, in [0, 2 pi).

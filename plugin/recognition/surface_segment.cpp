@@ -20,8 +20,6 @@ constexpr std::int16_t kNoViewMessage = 140;
 // A normal this near square to the radius tells no side.
 constexpr double kSideCosine = 1e-3;
 
-double distance3(const double a[3], const double b[3]) { return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]); }
-
 // The surface with (a, c) named along and around its axis.
 struct SURF_SAMPLER {
     const ent* surface;
