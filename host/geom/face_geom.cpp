@@ -512,6 +512,12 @@ std::vector<FaceHit> FaceGeom::intersectLine(const Vec3& origin, const Vec3& dir
     return sortedHits(kernelHits(origin, direction));
 }
 
+bool FaceGeom::lastLineAskedKernel() const {
+    if (!impl_) return true;
+    std::lock_guard guard(impl_->lock);
+    return !impl_->projector || impl_->projector->lastAskedKernel();
+}
+
 std::vector<FaceHit> FaceGeom::intersectLineByKernel(const Vec3& origin, const Vec3& direction) const {
     if (!impl_) return {};
     std::lock_guard guard(impl_->lock);

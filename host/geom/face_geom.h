@@ -94,6 +94,8 @@ public:
     std::vector<FaceHit> intersectLine(const Vec3& origin, const Vec3& direction) const;
     // The same from the kernel's intersector on the whole face: what intersectLine must agree with.
     std::vector<FaceHit> intersectLineByKernel(const Vec3& origin, const Vec3& direction) const;
+    // Whether intersectLine left its last line to the kernel, for tests.
+    bool lastLineAskedKernel() const;
 
     Box3 boundingBox() const;
     // The kernel's own search for the same box, to check boundingBox against.

@@ -88,14 +88,12 @@ bool FaceProjector::PIECE::holdsAngle(double across, double along) const {
 FaceProjector::FaceProjector(const TopoDS_Face& face, const gp_Pln& plane) : face_(face), plane_(plane) {
     // What ElSLib::PlaneParameters builds for every point.
     toPlane_.SetTransformation(plane_.Position());
-    const TopoDS_Wire outer = BRepTools::OuterWire(face);
     double maxEdge = 0, maxVertex = 0;
     std::vector<std::pair<double, double>> wireTols;
     for (TopoDS_Iterator it(face); it.More(); it.Next()) {
         if (it.Value().ShapeType() != TopAbs_WIRE) continue;
         WIRE& w = wires_.emplace_back();
         w.wire = TopoDS::Wire(it.Value());
-        if (!outer.IsNull() && w.wire.IsSame(outer)) outer_ = static_cast<int>(wires_.size()) - 1;
         double edgeTol = 0, vertexTol = 0;
         for (TopExp_Explorer ex(w.wire, TopAbs_EDGE); ex.More(); ex.Next())
             edgeTol = std::max(edgeTol, BRep_Tool::Tolerance(TopoDS::Edge(ex.Current())));
@@ -109,6 +107,9 @@ FaceProjector::FaceProjector(const TopoDS_Face& face, const gp_Pln& plane) : fac
     for (std::size_t i = 0; i < wires_.size(); ++i)
         if (wireTols[i].first == maxEdge || wireTols[i].second == maxVertex) keepWires_.push_back(static_cast<int>(i));
 
+    // The outer wire is picked as the kernel's BRepTools::OuterWire picks it, from the boxes taken here
+    // anyway: the first wire, replaced by each later one whose box holds the one picked so far.
+    UvBox outerBounds{};
     for (WIRE& w : wires_) {
         for (TopExp_Explorer ex(w.wire, TopAbs_EDGE); ex.More(); ex.Next()) {
             const TopoDS_Edge& edge = TopoDS::Edge(ex.Current());
@@ -147,6 +148,12 @@ FaceProjector::FaceProjector(const TopoDS_Face& face, const gp_Pln& plane) : fac
         }
         double u0, u1, v0, v1;
         BRepTools::UVBounds(face_, w.wire, u0, u1, v0, v1);
+        const int index = static_cast<int>(&w - wires_.data());
+        if (index == 0 || (u0 <= outerBounds.uMin && u1 >= outerBounds.uMax && v0 <= outerBounds.vMin &&
+                           v1 >= outerBounds.vMax)) {
+            outer_ = index;
+            outerBounds = {u0, u1, v0, v1};
+        }
         w.box = {u0 - margin_, u1 + margin_, v0 - margin_, v1 + margin_};
         // The bounds come from the kernel's boxes of the curves; the pieces' own ends make sure of them.
         for (const PIECE& p : w.pieces)

@@ -22,6 +22,7 @@ using namespace host::builder;
 
 struct PROBE_COUNT {
     int lines = 0, hits = 0;
+    int gridLines = 0, gridAskedKernel = 0;   // the lines through the grid, and those left to the kernel
 };
 
 Vec3 add(const Vec3& a, const Vec3& b, double s = 1) { return {a[0] + s * b[0], a[1] + s * b[1], a[2] + s * b[2]}; }
@@ -59,6 +60,8 @@ PROBE_COUNT probeFace(const FaceGeom& face, const std::string& name) {
                 at[a] = box.min[a] - 1 + (box.max[a] - box.min[a] + 2) * f;
             }
             expectSameHits(face, add(at, n, 3), down, name + " grid", count);
+            ++count.gridLines;
+            count.gridAskedKernel += face.lastLineAskedKernel();
         }
     // Up to six loops spread over the face, four places on each: the kernel is slow on faces of many loops.
     const std::vector<TrimLoop> loops = face.trimLoops();
@@ -110,11 +113,15 @@ TEST_P(ExampleFaceProjection, PlanarFacesAgreeWithTheKernel) {
             const PROBE_COUNT c = probeFace(face, e.title);
             total.lines += c.lines;
             total.hits += c.hits;
+            total.gridLines += c.gridLines;
+            total.gridAskedKernel += c.gridAskedKernel;
             if (HasFatalFailure()) return;
         }
     // The probes must have met the faces as well as missed them.
     EXPECT_GT(total.hits, total.lines / 10);
     EXPECT_LT(total.hits, total.lines - total.lines / 10);
+    // Most lines through the grid lie far from every trim and are decided without the kernel.
+    EXPECT_LT(total.gridAskedKernel, total.gridLines / 4);
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, ExampleFaceProjection,
@@ -146,9 +153,13 @@ TEST(FaceProjection, AFaceWithManyHolesAgreesWithTheKernel) {
         const PROBE_COUNT c = probeFace(face, "plate");
         total.lines += c.lines;
         total.hits += c.hits;
+        total.gridLines += c.gridLines;
+        total.gridAskedKernel += c.gridAskedKernel;
         if (HasFatalFailure()) return;
     }
     EXPECT_GT(total.hits, 1000);
+    // Most lines through the grid lie far from every trim and are decided without the kernel.
+    EXPECT_LT(total.gridAskedKernel, total.gridLines / 4);
 }
 
 }  // namespace
