@@ -23,6 +23,15 @@ using namespace host::builder;
 struct PROBE_COUNT {
     int lines = 0, hits = 0;
     int gridLines = 0, gridAskedKernel = 0;   // the lines through the grid, and those left to the kernel
+
+    void add(const PROBE_COUNT& c) {
+        lines += c.lines;
+        hits += c.hits;
+        gridLines += c.gridLines;
+        gridAskedKernel += c.gridAskedKernel;
+    }
+    // Most lines through the grid lie far from every trim and are decided without the kernel.
+    void expectMostDecidedWithoutTheKernel() const { EXPECT_LT(gridAskedKernel, gridLines / 4); }
 };
 
 Vec3 add(const Vec3& a, const Vec3& b, double s = 1) { return {a[0] + s * b[0], a[1] + s * b[1], a[2] + s * b[2]}; }
@@ -110,18 +119,13 @@ TEST_P(ExampleFaceProjection, PlanarFacesAgreeWithTheKernel) {
     for (const StepSolid& solid : file.solids)
         for (const FaceGeom& face : solid.solid.faces()) {
             if (index++ % e.shares != e.share) continue;
-            const PROBE_COUNT c = probeFace(face, e.title);
-            total.lines += c.lines;
-            total.hits += c.hits;
-            total.gridLines += c.gridLines;
-            total.gridAskedKernel += c.gridAskedKernel;
+            total.add(probeFace(face, e.title));
             if (HasFatalFailure()) return;
         }
     // The probes must have met the faces as well as missed them.
     EXPECT_GT(total.hits, total.lines / 10);
     EXPECT_LT(total.hits, total.lines - total.lines / 10);
-    // Most lines through the grid lie far from every trim and are decided without the kernel.
-    EXPECT_LT(total.gridAskedKernel, total.gridLines / 4);
+    total.expectMostDecidedWithoutTheKernel();
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, ExampleFaceProjection,
@@ -150,16 +154,11 @@ TEST(FaceProjection, AFaceWithManyHolesAgreesWithTheKernel) {
     ASSERT_TRUE(part.ok()) << part.error;
     PROBE_COUNT total;
     for (const FaceGeom& face : part.solid.faces()) {
-        const PROBE_COUNT c = probeFace(face, "plate");
-        total.lines += c.lines;
-        total.hits += c.hits;
-        total.gridLines += c.gridLines;
-        total.gridAskedKernel += c.gridAskedKernel;
+        total.add(probeFace(face, "plate"));
         if (HasFatalFailure()) return;
     }
     EXPECT_GT(total.hits, 1000);
-    // Most lines through the grid lie far from every trim and are decided without the kernel.
-    EXPECT_LT(total.gridAskedKernel, total.gridLines / 4);
+    total.expectMostDecidedWithoutTheKernel();
 }
 
 }  // namespace
