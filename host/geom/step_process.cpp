@@ -191,8 +191,7 @@ bool sendAll(int socket, const std::string& bytes) {
     return true;
 }
 
-}  // namespace
-
+// The CPU seconds the reader kept running has used so far, 0 when none runs.
 double servingReaderCpuSeconds() {
     const std::lock_guard<std::mutex> hold(g_servingLock);
     if (g_serving.pid <= 0) return 0;
@@ -202,6 +201,8 @@ double servingReaderCpuSeconds() {
     if (clock_getcpuclockid(g_serving.pid, &clock) != 0 || clock_gettime(clock, &t) != 0) return 0;
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
+
+}  // namespace
 
 double helperCpuSeconds() {
     rusage children{};

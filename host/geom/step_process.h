@@ -28,10 +28,8 @@ ProcessRun runProcess(const std::string& program, const std::vector<std::string>
 // one; any other with `exactLimit`). At most `seconds` and `maxOutput` bytes, as runProcess; a reader that
 // overran or failed is let go. The caller tries a file that failed in a reused reader once more in a fresh
 // one, so that no file's outcome depends on the files before it.
-// The CPU seconds the reader kept running has used so far, 0 when none runs (for benchmarks: a process not
-// yet waited for is in no account of the host's).
-double servingReaderCpuSeconds();
-// The CPU seconds of the helper processes so far: those waited for, and the reader kept running.
+// The CPU seconds of the helper processes so far: those waited for, and the reader kept running (for
+// benchmarks and costs: a process not yet waited for is in no account of the host's).
 double helperCpuSeconds();
 
 ProcessRun askStepReader(const std::string& path, long memoryMb, bool exactLimit, bool fresh, bool failNamesAndColours,
