@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "host/db/blob_pack.h"
 #include "host/tools/record_file.h"
 
 namespace host::db {
@@ -45,6 +46,16 @@ std::optional<std::string_view> unsealGeometryText(std::string_view sealed) {
     const std::string_view text = sealed.substr(end + 1);
     if (text.size() != length || tools::crc32(text) != sum) return std::nullopt;
     return text;
+}
+
+std::string packSealedGeometry(std::string_view text) {
+    // A solid's text is megabytes: packed behind its seal in pieces, never copied.
+    const std::string line = geometrySealLine(text);
+    const std::string_view pieces[] = {line, text};
+    std::string packed = packBlobPieces(pieces);
+    // Solids keep it for their next save: without the room the packer took for the text's whole length.
+    packed.shrink_to_fit();
+    return packed;
 }
 
 }  // namespace host::db

@@ -14,5 +14,7 @@ std::string geometrySealLine(std::string_view text);
 // The text behind a seal that matches it; nullopt when the seal is missing or malformed, or the text's
 // length or checksum differs from it.
 std::optional<std::string_view> unsealGeometryText(std::string_view sealed);
+// The text sealed and packed (blob_pack.h), as a part file keeps geometry from format version 3 on.
+std::string packSealedGeometry(std::string_view text);
 
 }  // namespace host::db

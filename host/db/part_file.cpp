@@ -240,6 +240,9 @@ struct ENTITY_ROW {
     bool fromOrigin = false;
     std::string body, geom, extra;       // geom and extra the BRep and colour texts until packed
     bool hasGeom = false, hasExtra = false;
+    // A solid's geometry as the file keeps it, in place of geom: known to the solid already, or packed
+    // here and then kept by it for the next save.
+    std::shared_ptr<const std::string> solidText;
 };
 // A batch ends at so many rows or so many bytes of geometry text, whichever comes first.
 constexpr std::size_t kRowsInBatch = 256, kTextInBatch = std::size_t{1} << 20;
@@ -271,20 +274,19 @@ void packEntityRow(ENTITY_ROW& row, const PartSaveOptions& options) {
             row.body = encodeBody(e, text, options.formatVersion);
         }
     }
+    // A text the kernel failed to write is not kept for the next save.
+    const bool keepSolidText = packed && row.hasGeom && !row.geom.empty() && row.stored->head.type == kEntSolid;
     // Geometry goes sealed with its checksum from format version 2 on, packed from version 3 on.
-    // A solid's text is megabytes: packed behind its seal in pieces, never copied.
     auto geometry = [&](bool has, std::string& text) {
         if (!has || options.formatVersion < 2) return;
-        if (!packed) {
-            text = sealGeometryText(text);
-            return;
-        }
-        const std::string line = geometrySealLine(text);
-        const std::string_view pieces[] = {line, text};
-        text = packBlobPieces(pieces);
+        text = packed ? packSealedGeometry(text) : sealGeometryText(text);
     };
     geometry(row.hasGeom, row.geom);
     geometry(row.hasExtra, row.extra);
+    if (keepSolidText) {
+        row.solidText = std::make_shared<const std::string>(std::move(row.geom));
+        row.stored->solid().geom->keepFileText(row.solidText);
+    }
 }
 
 bool writeEntityRow(Writer& w, sqlite3_stmt* st, const ENTITY_ROW& row, bool packed) {
@@ -304,7 +306,7 @@ bool writeEntityRow(Writer& w, sqlite3_stmt* st, const ENTITY_ROW& row, bool pac
         if (packed) sqlite3_bind_blob64(st, c + 1, bytes.data(), bytes.size(), SQLITE_STATIC);
         else sqlite3_bind_text64(st, c + 1, bytes.data(), bytes.size(), SQLITE_STATIC, SQLITE_UTF8);
     };
-    bindGeometry(kGeom, row.geom);
+    bindGeometry(kGeom, row.solidText ? *row.solidText : row.geom);
     bindGeometry(kGeomExtra, row.extra);
     const std::string origin =
         row.fromOrigin ? encodeSurfaceOrigin({static_cast<std::uint32_t>(s.origin->solid),
@@ -385,9 +387,14 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
             row.hasGeom = true;
         }
         if (type == kEntSolid && s.solid().geom && !s.solid().geom->empty()) {
-            row.geom = solidToBrepText(*s.solid().geom);
-            row.extra = faceColoursToText(*s.solid().geom);
-            row.hasGeom = row.hasExtra = true;
+            const SolidGeom& solid = *s.solid().geom;
+            if (packed) row.solidText = solid.fileText();
+            if (!row.solidText) {
+                row.geom = solidToBrepText(solid);
+                row.hasGeom = true;
+            }
+            row.extra = faceColoursToText(solid);
+            row.hasExtra = true;
         }
         textInBatch += row.geom.size() + row.extra.size();
         if (rows.size() < kRowsInBatch && textInBatch < kTextInBatch) continue;
@@ -604,6 +611,7 @@ struct PENDING_GEOMETRY {
     bool solid = false;
     std::string text;
     std::optional<std::string> colours;
+    std::string fileText;   // a solid's geometry as a file of format version 3 on holds it, kept by the solid
 };
 
 bool readGeometry(Reader& r, sqlite3_stmt* row, const ent& e, std::vector<PENDING_GEOMETRY>& pending) {
@@ -617,8 +625,9 @@ bool readGeometry(Reader& r, sqlite3_stmt* row, const ent& e, std::vector<PENDIN
         return r.damaged("the geometry of entity " + std::to_string(e.id) + " does not match its checksum");
     if (e.type != kEntSurface && e.type != kEntSolid)
         return r.damaged("entity " + std::to_string(e.id) + " carries geometry its kind has none of");
-    PENDING_GEOMETRY p{0, e.id, e.type == kEntSolid, std::string(*sealed), std::nullopt};
+    PENDING_GEOMETRY p{0, e.id, e.type == kEntSolid, std::string(*sealed), std::nullopt, {}};
     if (colours) p.colours = std::string(*colours);
+    if (p.solid && r.version >= 3) p.fileText = std::string(r.blob(row, kGeom));
     pending.push_back(std::move(p));
     return true;
 }
@@ -694,6 +703,7 @@ bool makeGeometry(Reader& r, Database& db, std::vector<PENDING_GEOMETRY>& pendin
             std::optional<SolidGeom> solid = solidFromBrep(*read[i], &reply.faceBoxes);
             if (solid && p.colours) solid = withFaceColoursFromText(*solid, *p.colours);
             if (!solid) return r.damaged(unreadable);
+            if (!p.fileText.empty()) solid->keepFileText(std::make_shared<const std::string>(std::move(p.fileText)));
             e.solid().geom = std::make_shared<SolidGeom>(std::move(*solid));
         }
         read[i].reset();

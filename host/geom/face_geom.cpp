@@ -698,9 +698,16 @@ SolidGeom SolidGeom::withFaceColours(std::vector<int> colours) const {
     copy->shape = impl_->shape;
     copy->faces = impl_->faces;
     copy->everyFace = impl_->everyFace;
+    copy->fileText.store(impl_->fileText.load());   // the colours are not in the text
     colours.resize(impl_->faces.size(), kNoColour);
     copy->colours = std::move(colours);
     return SolidGeom(std::move(copy));
+}
+
+std::shared_ptr<const std::string> SolidGeom::fileText() const { return impl_ ? impl_->fileText.load() : nullptr; }
+
+void SolidGeom::keepFileText(std::shared_ptr<const std::string> text) const {
+    if (impl_) impl_->fileText.store(std::move(text));
 }
 
 Box3 SolidGeom::boundingBox() const {

@@ -149,6 +149,12 @@ public:
     // The kernel's validity check.
     bool isValid() const;
 
+    // The shape's BRep text as a part file keeps it (host/db/geometry_seal.h's packSealedGeometry), once it
+    // is known: read with the shape from a part file or a STEP file's reader, or made by a save. Saving
+    // writes it again instead of making the text anew. Null until then; the face colours are not in it.
+    std::shared_ptr<const std::string> fileText() const;
+    void keepFileText(std::shared_ptr<const std::string> text) const;
+
     const std::shared_ptr<const Impl>& impl() const { return impl_; }
 
 private:

@@ -11,6 +11,7 @@
 #include <gp_Dir.hxx>
 #include <gp_Pnt.hxx>
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <mutex>
@@ -58,6 +59,8 @@ struct SolidGeom::Impl {
     std::vector<FaceGeom> faces;
     std::vector<int> colours;
     bool everyFace = false;   // faces holds every face of the shape
+    // Known once the shape's text is (SolidGeom::fileText); kept by whichever thread saves.
+    mutable std::atomic<std::shared_ptr<const std::string>> fileText;
 };
 
 // Empty when the shape is null or not a face. `box`, when given, is the face's box as boxOf gives it,

@@ -23,11 +23,13 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <optional>
 
 #include "host/api.h"
+#include "host/db/geometry_seal.h"
 #include "host/geom/brep_text.h"
 #include "host/geom/occt_impl.h"
 #include "host/geom/step_process.h"
@@ -147,9 +149,21 @@ StepImport importStep(const std::string& path, const StepImportOptions& options)
         return result;
     }
     result.warnings = std::move(reply.warnings);
-    for (const StepReplyBody& body : reply.bodies) {
-        StepSolid s = solidOf(body);
-        if (!s.solid.empty()) result.solids.push_back(std::move(s));
+    // The texts are packed as a part file keeps them while the solids are made from them: saving the part
+    // then writes them as they came instead of making them again.
+    auto packing = std::async(std::launch::async, [&reply] {
+        std::vector<std::shared_ptr<const std::string>> packed;
+        for (const StepReplyBody& body : reply.bodies)
+            packed.push_back(std::make_shared<const std::string>(db::packSealedGeometry(body.brep)));
+        return packed;
+    });
+    std::vector<StepSolid> solids;
+    for (const StepReplyBody& body : reply.bodies) solids.push_back(solidOf(body));
+    const std::vector<std::shared_ptr<const std::string>> texts = packing.get();
+    for (std::size_t i = 0; i < solids.size(); ++i) {
+        if (solids[i].solid.empty()) continue;
+        solids[i].solid.keepFileText(texts[i]);
+        result.solids.push_back(std::move(solids[i]));
     }
     if (result.solids.empty()) result.error = path + ": the file holds no solids";
     return result;

@@ -37,6 +37,7 @@
 #include <TDocStd_Document.hxx>
 #include <TopExp.hxx>
 #include <TopTools_IndexedMapOfShape.hxx>
+#include <TopoDS_Iterator.hxx>
 #include <TopoDS_Shape.hxx>
 #include <XCAFApp_Application.hxx>
 #include <XCAFDoc_ColorTool.hxx>
@@ -338,7 +339,17 @@ private:
     std::string out_;
 };
 
+// Reading a text drops the mark of shapes the kernel has checked, which the reader's repairs leave on faces.
+// Cleared before writing, the text the host keeps for saving is the one its kernel would write for the solid
+// it reads (but where reading rounds a direction to unit length), and the part file no larger.
+void forgetChecks(const TopoDS_Shape& shape) {
+    TopoDS_Shape marked = shape;
+    marked.Checked(false);
+    for (TopoDS_Iterator it(shape, false, false); it.More(); it.Next()) forgetChecks(it.Value());
+}
+
 std::string brepText(const TopoDS_Shape& shape) {
+    forgetChecks(shape);
     std::ostringstream out;
     BRepTools::Write(shape, out, false, false, TopTools_FormatVersion_CURRENT);
     return out.str();

@@ -8,18 +8,13 @@
 #include "host/api.h"
 #include "host/state.h"
 #include "platform/ui/driver.h"
+#include "support/fresh_part.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-class DbNotes : public testing::Test {
+class DbNotes : public FreshPart {
 protected:
-    void SetUp() override {
-        plat::driver().reset();
-        host::reset();
-        host::newPart();
-    }
-    void TearDown() override { host::newPart(); }
 
     // What a part record writer does: a note on a hidden level, stored, then taken out of the walks.
     static db_ptr writeRecord(const std::string& text, std::int32_t level) {

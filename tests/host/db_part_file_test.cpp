@@ -24,6 +24,7 @@
 #include "host/geom/surface_entities.h"
 #include "host/state.h"
 #include "platform/ui/driver.h"
+#include "support/fresh_part.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -154,15 +155,12 @@ std::string describeState() {
     return o.str();
 }
 
-class PartFile : public testing::Test {
+class PartFile : public FreshPart {
 protected:
     void SetUp() override {
-        plat::driver().reset();
-        host::reset();
-        host::newPart();
+        FreshPart::SetUp();
         path = dir.path() + "/part.pfp";
     }
-    void TearDown() override { host::newPart(); }
 
     static db_ptr store(ent e, std::int32_t level = 1, int colour = 12) {
         db_ptr entry = 0;

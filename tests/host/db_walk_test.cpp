@@ -14,17 +14,12 @@
 #include "host/state.h"
 #include "platform/ui/driver.h"
 #include "support/entity_samples.h"
+#include "support/fresh_part.h"
 
 namespace {
 
-class DbWalk : public testing::Test {
+class DbWalk : public FreshPart {
 protected:
-    void SetUp() override {
-        plat::driver().reset();
-        host::reset();
-        host::newPart();
-    }
-    void TearDown() override { host::newPart(); }
 
     static db_ptr storePoint(double x, std::int32_t level = 1, std::uint16_t sel = 0) {
         ent e{};

@@ -10,6 +10,7 @@
 #include "host/api.h"
 #include "host/state.h"
 #include "platform/ui/driver.h"
+#include "support/fresh_part.h"
 
 namespace {
 
@@ -28,15 +29,7 @@ void expectRightHandedFrame(const double m[3][3]) {
     for (int k = 0; k < 3; ++k) EXPECT_NEAR(z[k], m[2][k], 1e-12);
 }
 
-class Views : public testing::Test {
-protected:
-    void SetUp() override {
-        plat::driver().reset();
-        host::reset();
-        host::newPart();
-    }
-    void TearDown() override { host::newPart(); }
-};
+class Views : public FreshPart {};
 
 TEST_F(Views, StandardViewsLookWhereTheirNumbersSayAndPairUpAsOpposites) {
     const Vec zOf[9] = {{}, {0, 0, 1}, {0, -1, 0}, {0, 1, 0}, {0, 0, -1}, {1, 0, 0}, {-1, 0, 0}};
