@@ -12,9 +12,11 @@
 //   levels(level, visible, name)   views(number, matrix)   named_views(pos, body)
 //   tools(pos, body)      the part's tool list, rows of host/tools/part_tools.h's codec (absent in files
 //                         saved before parts had tools)
-// Saving writes "<file>.saving" in one transaction and renames it over the file. Loading reads everything
-// into a LoadedPart and checks it before anyone sees it; its geometry is made in the reader process first,
-// under a time and memory limit, since a crafted text can make the kernel's making run without end.
+// Saving writes "<file>.saving" in one transaction and renames it over the file; a solid's geometry goes as
+// the solid keeps it (SolidGeom::fileText), and the kernel writes it only when the solid keeps none. Loading
+// reads everything into a LoadedPart and checks it before anyone sees it; its geometry is made in the reader
+// process first, under a time and memory limit, since a crafted text can make the kernel's making run
+// without end.
 #include "host/db/part_file.h"
 
 #include <sqlite3.h>
