@@ -1,13 +1,15 @@
 // A solid's text as the part file keeps it is made once: it comes with the solid from the STEP reader or
 // from the part file it was read from, or is made by the first save, and later saves write it again. Saving
-// must never write a text the solid no longer has, and the text kept must be the one saving would make.
+// must never write a text the solid no longer has, and a kept text must read as the solid it is kept with.
 #include <gtest/gtest.h>
 
 #include <sqlite3.h>
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "host/api.h"
 #include "host/builder/part_builder.h"
