@@ -559,68 +559,102 @@ bool rejectIncoherent(const ent& e, long pointCount, long sum) {
     return plat::messageBox(nullptr, text, errorMessage(1), plat::MB_OKCANCEL) == plat::IDCANCEL;
 }
 
-int planarFaces(VIEW_LIST* head, std::uint16_t mode) {
+// Whether the stage tries the face at all, its plane aside.
+bool mayBeFlatFace(const ent& e) {
+    return e.surf.typeCode == kSurfTrimmed && !e.surf.trimBounds.empty() && is_level_visible(e.level);
+}
+
+// The stage's state across the faces it tries.
+struct FACES_WALK {
     std::vector<END_GRID> grids;
-    for (VIEW_LIST* view = head; view; view = view->next) {
-        grids.emplace_back().build(view);
-    }
     std::vector<SEG_END> hits;
-    struct WALK {
-        std::vector<END_GRID>& grids;
-        std::vector<SEG_END>& hits;
-        std::uint16_t mode;
-        int result = kPlanarDone;
-        bool outOfMemory = false;
-    } walk{grids, hits, mode};
-    // The record is the walk's own (walk_ents); 1 stops the walk at the user's cancel, 2 out of memory.
-    const int stopped = walk_ents(db_start(), 1, kEntSurface, [](const ent& e, void* context) -> int {
-        WALK& w = *static_cast<WALK*>(context);
-        try {
-            if (e.surf.typeCode != kSurfTrimmed || e.surf.trimBounds.empty() || !is_level_visible(e.level)) return 0;
-            p_3d normal, planePoint;
-            if (!is_surf_planar(&e, &normal, &planePoint)) return 0;
-            long sum = 0;
-            if (!boundariesFit(e, &sum)) {
-                if (rejectIncoherent(e, static_cast<long>(e.surf.trimPoints.size()), sum)) return 1;
-                w.result = kPlanarRejected;
-                return 0;
-            }
-            PLANAR_FACE face{&e, nullptr, CBoundaryReach()};
-            const double t = g_tolerances.tolT;
-            const double n[3] = {normal.x, normal.y, normal.z};
-            const double p[3] = {planePoint.x, planePoint.y, planePoint.z};
-            const double reach = t + surf_trim_tolerance(&e);
-            for (END_GRID& grid : w.grids) {
-                if (compareDirections(grid.view->matrix[2], n, g_tolerances.axisAngle) == 0) continue;
-                double q[3], lo[2], hi[2];
-                worldToFrame(grid.view->matrix, p, q);
-                faceBoxInView(e, grid.view, reach, lo, hi);
-                grid.collect(lo, hi, q[2], t, w.hits);
-                for (const SEG_END& hit : w.hits) {
-                    flatEnd(e, face, grid, hit.point, hit.cyl, q[2], w.mode);
-                    grid.recheck(hit.order);
-                }
-            }
-            return 0;
-        } catch (const std::bad_alloc&) {
-            w.outOfMemory = true;
-            return 2;
+    std::uint16_t mode;
+    int result = kPlanarDone;
+};
+
+// One face against the segment ends of every view. 1 when the user cancels the stage.
+int tryFace(const ent& e, FACES_WALK& w) {
+    if (!mayBeFlatFace(e)) return 0;
+    p_3d normal, planePoint;
+    if (!is_surf_planar(&e, &normal, &planePoint)) return 0;
+    long sum = 0;
+    if (!boundariesFit(e, &sum)) {
+        if (rejectIncoherent(e, static_cast<long>(e.surf.trimPoints.size()), sum)) return 1;
+        w.result = kPlanarRejected;
+        return 0;
+    }
+    PLANAR_FACE face{&e, nullptr, CBoundaryReach()};
+    const double t = g_tolerances.tolT;
+    const double n[3] = {normal.x, normal.y, normal.z};
+    const double p[3] = {planePoint.x, planePoint.y, planePoint.z};
+    const double reach = t + surf_trim_tolerance(&e);
+    for (END_GRID& grid : w.grids) {
+        if (compareDirections(grid.view->matrix[2], n, g_tolerances.axisAngle) == 0) continue;
+        double q[3], lo[2], hi[2];
+        worldToFrame(grid.view->matrix, p, q);
+        faceBoxInView(e, grid.view, reach, lo, hi);
+        grid.collect(lo, hi, q[2], t, w.hits);
+        for (const SEG_END& hit : w.hits) {
+            flatEnd(e, face, grid, hit.point, hit.cyl, q[2], w.mode);
+            grid.recheck(hit.order);
         }
-    }, &walk);
-    if (walk.outOfMemory) throw std::bad_alloc();
+    }
+    return 0;
+}
+
+int planarFaces(VIEW_LIST* head, std::uint16_t mode, const CPlanarFaces* faces) {
+    FACES_WALK walk{{}, {}, mode};
+    for (VIEW_LIST* view = head; view; view = view->next) {
+        walk.grids.emplace_back().build(view);
+    }
+    int stopped = 0;
+    if (faces) {
+        stopped = faces->forEach([&](const ent& e) { return tryFace(e, walk); });
+    } else {
+        // The record is the walk's own (walk_ents); 1 stops the walk at the user's cancel, 2 out of memory.
+        struct CONTEXT {
+            FACES_WALK& walk;
+            bool outOfMemory = false;
+        } context{walk};
+        stopped = walk_ents(db_start(), 1, kEntSurface, [](const ent& e, void* data) -> int {
+            CONTEXT& c = *static_cast<CONTEXT*>(data);
+            try {
+                return tryFace(e, c.walk);
+            } catch (const std::bad_alloc&) {
+                c.outOfMemory = true;
+                return 2;
+            }
+        }, &context);
+        if (context.outOfMemory) throw std::bad_alloc();
+    }
     if (stopped == 1) return kPlanarRejected;
     return walk.result;
 }
 
+void noRoomMessage() {
+    plat::messageBox(nullptr, errorMessage(35), errorMessage(1), plat::MB_OK | plat::MB_ICONERROR);
+}
+
 }  // namespace
+
+bool CPlanarFaces::offer(const ent& surface) {
+    if (!mayBeFlatFace(surface) || !is_surf_planar(&surface, nullptr, nullptr)) return true;
+    try {
+        faces_.push_back({surface.id, surface.eptr, surface.level, surface.color, surface.surf});
+        return true;
+    } catch (const std::bad_alloc&) {
+        noRoomMessage();
+        return false;
+    }
+}
 
 // The tables a face's boundaries need are the stage's only sizeable allocations; running out of memory
 // there ends the stage with the allocation message instead of an exception leaving the plug-in.
-int cylsPlanar(VIEW_LIST* head, std::uint16_t mode) {
+int cylsPlanar(VIEW_LIST* head, std::uint16_t mode, const CPlanarFaces* faces) {
     try {
-        return planarFaces(head, mode);
+        return planarFaces(head, mode, faces);
     } catch (const std::bad_alloc&) {
-        plat::messageBox(nullptr, errorMessage(35), errorMessage(1), plat::MB_OK | plat::MB_ICONERROR);
+        noRoomMessage();
         return kPlanarNoMemory;
     }
 }

@@ -5,6 +5,9 @@
 // 4T = g_tolerances.tol4T; angles in radians (the settings hold degrees).
 #pragma once
 #include <cstdint>
+#include <vector>
+
+#include "host/api.h"
 
 struct VIEW_LIST;
 
@@ -22,8 +25,47 @@ constexpr int kPlanarDone = 0;
 constexpr int kPlanarRejected = 1;   // a surface's boundaries were incoherent (or the user cancelled there)
 constexpr int kPlanarNoMemory = -1;  // after the message "ErrorMessages" 35
 
+// The faces stage 7 tries, kept by a walk of the surfaces made anyway (the raw build's) so that the stage
+// need not walk the database again: the visible trimmed planar surfaces with boundaries, in database order,
+// as they were read.
+class CPlanarFaces {
+public:
+    // Keeps a visible surface the stage would try. False, after the allocation message, when there is no
+    // room to keep it.
+    [[nodiscard]] bool offer(const ent& surface);
+    // Calls `visit(record)` for each face in order until it returns non-zero; returns that value, else 0.
+    // The record is the walk's own, valid during the call.
+    template <class Visit>
+    int forEach(Visit visit) const {
+        ent record{};
+        record.type = kEntSurface;
+        for (const FACE& face : faces_) {
+            record.id = face.id;
+            record.eptr = face.eptr;
+            record.level = face.level;
+            record.color = face.color;
+            record.surf = face.surf;
+            if (const int r = visit(record); r != 0) return r;
+        }
+        return 0;
+    }
+
+private:
+    // What the stage reads of a record; a whole record is several times larger, and a large part has
+    // thousands of such faces.
+    struct FACE {
+        std::uint32_t id;
+        db_ptr eptr;
+        std::int32_t level;
+        std::int16_t color;
+        ent_surface surf;
+    };
+    std::vector<FACE> faces_;
+};
+
 // Stage 7: the visible planar faces of the part that close or border an end of a segment give that end a
 // flat ring (inner and outer radius, closed when it covers the axis) and their entity. A face much wider
 // than the hole at the top segment's mouth narrows the segment to its inner edge instead. `mode` 1 (the
-// features side) takes no face much wider than the hole.
-[[nodiscard]] int cylsPlanar(VIEW_LIST* head, std::uint16_t mode);
+// features side) takes no face much wider than the hole. The faces are `faces` when given, else those of a
+// walk of the database.
+[[nodiscard]] int cylsPlanar(VIEW_LIST* head, std::uint16_t mode, const CPlanarFaces* faces = nullptr);

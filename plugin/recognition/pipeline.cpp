@@ -53,7 +53,7 @@ private:
     CProgressBox* m_progress;
 };
 
-bool runStages(CStageRun& run, std::uint16_t mode, const ALLOWED_VIEWS& allowed) {
+bool runStages(CStageRun& run, std::uint16_t mode, const ALLOWED_VIEWS& allowed, const CPlanarFaces& planar) {
     run.dump(1);
     if (!run.tested(cylsJointAxis(run.head))) return false;
     run.dump(2);
@@ -68,7 +68,7 @@ bool runStages(CStageRun& run, std::uint16_t mode, const ALLOWED_VIEWS& allowed)
     run.dump(5);
     cylsDelAngDummy(run.head);
     run.dump(6);
-    if (!run.tested(cylsPlanar(run.head, mode))) return false;
+    if (!run.tested(cylsPlanar(run.head, mode, &planar))) return false;
     run.dump(7);
     cylsOverlapp(run.head);
     cylsOverlappPass2(run.head);
@@ -123,12 +123,13 @@ VIEW_LIST* recognizeCylinders(std::uint16_t mode, CProgressBox* progress, std::i
 
     clearDroppedWalls();
     VIEW_LIST* raw = nullptr;
-    if (buildRawTree(&raw, filters) != 0) {
+    CPlanarFaces planar;   // no stage before the flat faces' changes the database
+    if (buildRawTree(&raw, filters, &planar) != 0) {
         if (outcome) *outcome = kRecognitionFailed;
         return nullptr;
     }
     CStageRun run(raw, progress);
-    const bool finished = runStages(run, mode, filters.allowed);
+    const bool finished = runStages(run, mode, filters.allowed, planar);
     if (outcome) *outcome = run.outcome;
     return finished ? run.release() : nullptr;
 }

@@ -15,6 +15,7 @@
 #include "host/api.h"
 #include "plugin/base/globals.h"
 #include "plugin/base/directions.h"
+#include "plugin/recognition/open_arcs.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/surface_segment.h"
 #include "plugin/model/tree.h"
@@ -286,12 +287,13 @@ int CRawBuilder::addSurface(const ent& surface) {
 
 }  // namespace
 
-int buildRawTree(VIEW_LIST** head, const RAW_FILTERS& filters) {
+int buildRawTree(VIEW_LIST** head, const RAW_FILTERS& filters, CPlanarFaces* planar) {
     *head = nullptr;
     g_surfaceCount = 0;
     CRawBuilder builder(filters);
     const int walked = forEachVisibleSurface([&](const ent& surface) {
         ++g_surfaceCount;
+        if (planar && !planar->offer(surface)) return -1;
         return builder.addSurface(surface) < 0 ? -1 : 0;
     });
     if (walked < 0) return -1;

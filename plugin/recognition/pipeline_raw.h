@@ -16,10 +16,12 @@ struct RAW_FILTERS {
     ALLOWED_VIEWS allowed;                      // a surface of another direction is rejected
 };
 
-// Builds the raw tree into `*head` (null when no surface qualifies) and sets g_surfaceCount. 0 done; -1
-// when a surface needs a view the host cannot give or memory runs out (after the message): `*head` is
-// then null and nothing built survives.
-[[nodiscard]] int buildRawTree(VIEW_LIST** head, const RAW_FILTERS& filters);
+class CPlanarFaces;
+
+// Builds the raw tree into `*head` (null when no surface qualifies) and sets g_surfaceCount; offers every
+// visible surface to `planar` when given. 0 done; -1 when a surface needs a view the host cannot give or
+// memory runs out (after the message): `*head` is then null and nothing built survives.
+[[nodiscard]] int buildRawTree(VIEW_LIST** head, const RAW_FILTERS& filters, CPlanarFaces* planar = nullptr);
 
 struct CYL_LIST;
 struct POINT_LIST;
