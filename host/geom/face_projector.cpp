@@ -1,7 +1,7 @@
-// FaceProjector (face_projector.h). The side of a point is decided here only when it lies farther than
-// the margin (ten times the face's largest edge or vertex tolerance) from every trim that can matter, and
-// one of a few rays from it passes clear of every trim vertex and tangent to count the crossings; the
-// kernel decides the rest.
+// FaceProjector (face_projector.h). The side of a point is decided here only when it lies clearly inside a
+// round hole of the face, or farther than the margin (ten times the face's largest edge or vertex
+// tolerance) from every trim that can matter with one of a few rays from it passing clear of every trim
+// vertex and tangent to count the crossings; the kernel decides the rest.
 #include "host/geom/face_projector.h"
 
 #include <BRepTools.hxx>
@@ -167,15 +167,18 @@ FaceProjector::FaceProjector(const TopoDS_Face& face, const gp_Pln& plane) : fac
         kernelOnly_ = true;
         return;
     }
-    const UvBox& o = wires_[static_cast<std::size_t>(outer_)].box;
+    const UvBox& o = outerBox_ = wires_[static_cast<std::size_t>(outer_)].box;
     const int inner = static_cast<int>(wires_.size()) - 1;
     cellsU_ = cellsV_ = std::clamp(static_cast<int>(std::ceil(std::sqrt(static_cast<double>(inner)))), 1, kMaxCells);
     cellU_ = std::max((o.uMax - o.uMin) / cellsU_, 1e-12);
     cellV_ = std::max((o.vMax - o.vMin) / cellsV_, 1e-12);
-    cells_.assign(static_cast<std::size_t>(cellsU_ * cellsV_), {});
     auto cellOf = [](double x, double from, double size, int count) {
         return std::clamp(static_cast<int>(std::floor((x - from) / size)), 0, count - 1);
     };
+    struct SPAN {
+        int wire, u0, u1, v0, v1;
+    };
+    std::vector<SPAN> spans;
     for (int i = 0; i < static_cast<int>(wires_.size()); ++i) {
         if (i == outer_) continue;
         const UvBox& b = wires_[static_cast<std::size_t>(i)].box;
@@ -184,23 +187,46 @@ FaceProjector::FaceProjector(const TopoDS_Face& face, const gp_Pln& plane) : fac
             kernelOnly_ = true;
             return;
         }
-        const int u0 = cellOf(b.uMin, o.uMin, cellU_, cellsU_), u1 = cellOf(b.uMax, o.uMin, cellU_, cellsU_);
-        const int v0 = cellOf(b.vMin, o.vMin, cellV_, cellsV_), v1 = cellOf(b.vMax, o.vMin, cellV_, cellsV_);
-        for (int cu = u0; cu <= u1; ++cu)
-            for (int cv = v0; cv <= v1; ++cv) cells_[static_cast<std::size_t>(cu * cellsV_ + cv)].push_back(i);
+        spans.push_back({i, cellOf(b.uMin, o.uMin, cellU_, cellsU_), cellOf(b.uMax, o.uMin, cellU_, cellsU_),
+                         cellOf(b.vMin, o.vMin, cellV_, cellsV_), cellOf(b.vMax, o.vMin, cellV_, cellsV_)});
+    }
+    // Counted first, then placed, each cell's wires in the order of the face's wires.
+    cellStart_.assign(static_cast<std::size_t>(cellsU_ * cellsV_) + 1, 0);
+    for (const SPAN& s : spans)
+        for (int cu = s.u0; cu <= s.u1; ++cu)
+            for (int cv = s.v0; cv <= s.v1; ++cv) ++cellStart_[static_cast<std::size_t>(cu * cellsV_ + cv) + 1];
+    for (std::size_t c = 1; c < cellStart_.size(); ++c) cellStart_[c] += cellStart_[c - 1];
+    cellWires_.resize(cellStart_.back());
+    std::vector<std::size_t> next(cellStart_.begin(), cellStart_.end() - 1);
+    for (const SPAN& s : spans) {
+        const WIRE& w = wires_[static_cast<std::size_t>(s.wire)];
+        CELL_WIRE entry{w.box, s.wire};
+        if (w.exact && w.pieces.size() == 1 && w.pieces[0].fullTurn && w.pieces[0].r > margin_) {
+            const PIECE& circle = w.pieces[0];
+            entry.centre[0] = circle.c[0], entry.centre[1] = circle.c[1];
+            entry.clearSquared = (circle.r - margin_) * (circle.r - margin_) * (1 - 1e-9);
+        }
+        for (int cu = s.u0; cu <= s.u1; ++cu)
+            for (int cv = s.v0; cv <= s.v1; ++cv) cellWires_[next[static_cast<std::size_t>(cu * cellsV_ + cv)]++] = entry;
     }
 }
 
 FaceProjector::Side FaceProjector::side(double u, double v, std::vector<int>& holders) const {
     holders.clear();
     if (kernelOnly_) return Side::Near;
-    const UvBox& o = wires_[static_cast<std::size_t>(outer_)].box;
+    const UvBox& o = outerBox_;
     if (!holds(o, u, v)) return Side::Out;
     const int cu = std::clamp(static_cast<int>(std::floor((u - o.uMin) / cellU_)), 0, cellsU_ - 1);
     const int cv = std::clamp(static_cast<int>(std::floor((v - o.vMin) / cellV_)), 0, cellsV_ - 1);
     holders.push_back(outer_);
-    for (int i : cells_[static_cast<std::size_t>(cu * cellsV_ + cv)])
-        if (holds(wires_[static_cast<std::size_t>(i)].box, u, v)) holders.push_back(i);
+    const std::size_t cell = static_cast<std::size_t>(cu * cellsV_ + cv);
+    for (std::size_t k = cellStart_[cell]; k < cellStart_[cell + 1]; ++k) {
+        const CELL_WIRE& w = cellWires_[k];
+        if (!holds(w.box, u, v)) continue;
+        const double du = u - w.centre[0], dv = v - w.centre[1];
+        if (du * du + dv * dv < w.clearSquared) return Side::Out;
+        holders.push_back(w.wire);
+    }
     return sideOfWires(u, v, holders);
 }
 

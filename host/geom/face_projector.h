@@ -1,8 +1,9 @@
 // Projection onto one planar face along a line, with what it needs built once per face: the plane, the
 // largest tolerance of its edges and vertices, its trims as exact segments and arcs in (u, v) and the
-// boxes of its wires. A hit farther than a few tolerances from every trim is decided here; any other is
-// left to the kernel's intersector on the face cut down to its outer wire and the inner wires whose boxes
-// hold the hit, which classifies it as the kernel does on the whole face. Kernel side: host/geom only.
+// boxes of its wires. A hit inside a round hole, or farther than a few tolerances from every trim, is
+// decided here; any other is left to the kernel's intersector on the face cut down to its outer wire and
+// the inner wires whose boxes hold the hit, which classifies it as the kernel does on the whole face.
+// Kernel side: host/geom only.
 #pragma once
 #include <IntCurvesFace_Intersector.hxx>
 #include <TopoDS_Face.hxx>
@@ -73,10 +74,22 @@ private:
     std::vector<int> keepWires_;    // always in a reduced face: those with the largest tolerances
     std::vector<WIRE> wires_;
     bool kernelOnly_ = false;       // no usable outer wire: the whole face goes to the kernel
-    // Inner wires by the cells of a grid over the outer box that their boxes cover.
+    // Inner wires by the cells of a grid over the outer box that their boxes cover, cell after cell in one
+    // table with each wire's box beside it: a hit test reads one stretch of memory. An inner wire that is
+    // one whole circle bounds a round hole: a point clearly inside it (closer to its centre than
+    // `clearSquared` allows, the margin and a slack for rounding kept) is off the face whatever the other
+    // wires; most points tried on a face of holes are in a hole.
+    struct CELL_WIRE {
+        UvBox box;
+        int wire;
+        double centre[2] = {0, 0};
+        double clearSquared = -1;   // none when negative
+    };
+    UvBox outerBox_{};
     double cellU_ = 1, cellV_ = 1;
     int cellsU_ = 1, cellsV_ = 1;
-    std::vector<std::vector<int>> cells_;
+    std::vector<std::size_t> cellStart_;   // cell c's wires are cellWires_[cellStart_[c] .. cellStart_[c + 1])
+    std::vector<CELL_WIRE> cellWires_;
     // The reduced faces' intersectors, most recent first; a few suffice, as queries come by hole.
     std::list<std::pair<std::vector<int>, std::unique_ptr<IntCurvesFace_Intersector>>> reduced_;
     bool lastAskedKernel_ = false;
