@@ -85,17 +85,36 @@ int CBoundaryReach::cellY(double y) const {
 // every square is a candidate (underflow), and a set whose squares overflow is walked whole.
 template <class Take>
 void CBoundaryReach::walkBySquares(double x, double y, Take& take) const {
-    double least = std::numeric_limits<double>::infinity(), most = 0;
-    for (const POINT& p : points_) {
-        const double dx = p[0] - x, dy = p[1] - y, squared = dx * dx + dy * dy;
-        least = std::min(least, squared);
-        most = std::max(most, squared);
+    // Four running extremes, so that each point does not wait on the one before; the least and most of
+    // finite squares are the same in any order.
+    constexpr std::size_t kLanes = 4;
+    double least[kLanes], most[kLanes];
+    std::fill(least, least + kLanes, std::numeric_limits<double>::infinity());
+    std::fill(most, most + kLanes, 0.0);
+    const std::size_t whole = points_.size() / kLanes * kLanes;
+    auto squareAt = [&](std::size_t i) {
+        const double dx = points_[i][0] - x, dy = points_[i][1] - y;
+        return dx * dx + dy * dy;
+    };
+    for (std::size_t i = 0; i < whole; i += kLanes)
+        for (std::size_t lane = 0; lane < kLanes; ++lane) {
+            const double squared = squareAt(i + lane);
+            least[lane] = std::min(least[lane], squared);
+            most[lane] = std::max(most[lane], squared);
+        }
+    for (std::size_t i = whole; i < points_.size(); ++i) {
+        least[0] = std::min(least[0], squareAt(i));
+        most[0] = std::max(most[0], squareAt(i));
     }
-    if (!(most < 1e300)) {
+    for (std::size_t lane = 1; lane < kLanes; ++lane) {
+        least[0] = std::min(least[0], least[lane]);
+        most[0] = std::max(most[0], most[lane]);
+    }
+    if (!(most[0] < 1e300)) {
         for (const POINT& p : points_) take(p);
         return;
     }
-    const double nearLimit = least * (1 + 1e-12) + 1e-300, farLimit = most * (1 - 1e-12);
+    const double nearLimit = least[0] * (1 + 1e-12) + 1e-300, farLimit = most[0] * (1 - 1e-12);
     for (const POINT& p : points_) {
         const double dx = p[0] - x, dy = p[1] - y, squared = dx * dx + dy * dy;
         if (squared <= nearLimit || squared >= farLimit) take(p);

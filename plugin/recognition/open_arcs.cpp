@@ -188,8 +188,9 @@ int cylsDelAngDummy(VIEW_LIST* head) {
 
 namespace {
 
-// One end of a segment of a view: its height, its axis point (x, y) in the view and its radius when the
-// stage began.
+// One end of a segment of a view: its height, its axis point (x, y, z) in the view, its radius when the
+// stage began and now. The stage reads the segment's ends here, beside each other, rather than in the
+// segment's record: a large part's records are far apart in memory.
 struct SEG_END {
     double z;
     int order;   // the segment's place in the view's walk, so hits are handled in list order
@@ -197,8 +198,8 @@ struct SEG_END {
     CYL_LIST* cyl;
     double x = 0, y = 0, r = 0;
     bool top = false;
-
-    double radiusNow() const { return top ? cyl->rSup : cyl->rInf; }
+    double axisZ = 0;   // the axis point's height in the view
+    double now = r;     // the segment's radius at this end, kept by END_GRID::recheck
 };
 
 // The segment ends of one view on a grid of their axis points, so that a face is tried only against the
@@ -220,8 +221,8 @@ public:
             for (CYL_LIST* s = point->firstCyl; s; s = s->next, ++order) {
                 double c[3];
                 worldToFrame(v->matrix, s->cUniv, c);
-                ends_.push_back({s->zSup, order, point, s, c[0], c[1], s->rSup, true});
-                ends_.push_back({s->zInf, order, point, s, c[0], c[1], s->rInf, false});
+                ends_.push_back({s->zSup, order, point, s, c[0], c[1], s->rSup, true, c[2], s->rSup});
+                ends_.push_back({s->zInf, order, point, s, c[0], c[1], s->rInf, false, c[2], s->rInf});
             }
         std::vector<double> radii;
         bool first = true;
@@ -278,28 +279,32 @@ public:
                 for (int y = span.y0; y <= span.y1; ++y) cellEnds_[next[cellIndex(x, y)]++] = span.end;
     }
 
-    // Keeps the ends of the segment of walk place `order` findable after flatEnd widened one of them past
-    // the radius it was gridded with.
+    // Takes the radii of the segment of walk place `order` again after flatEnd, and keeps its ends
+    // findable when it widened one of them past the radius it was gridded with.
     void recheck(int order) {
         for (int i : {2 * order, 2 * order + 1}) {
             if (i < 0 || i >= static_cast<int>(ends_.size())) continue;
-            const SEG_END& e = ends_[static_cast<std::size_t>(i)];
-            if (!(std::fabs(e.radiusNow()) <= std::fabs(e.r))) wide_.push_back(i);
+            SEG_END& e = ends_[static_cast<std::size_t>(i)];
+            e.now = e.top ? e.cyl->rSup : e.cyl->rInf;
+            if (!(std::fabs(e.now) <= std::fabs(e.r))) wide_.push_back(i);
         }
     }
 
-    // The ends within t of height h whose circle reaches the box (view x, y), one per segment, in walk order.
-    void collect(const double lo[2], const double hi[2], double h, double t, std::vector<SEG_END>& out) const {
+    const SEG_END& end(int i) const { return ends_[static_cast<std::size_t>(i)]; }
+
+    // The ends within t of height h whose circle reaches the box (view x, y), one per segment, in walk order,
+    // as their places in the grid (end(i)). A segment's two ends are 2 k and 2 k + 1, k its walk place.
+    void collect(const double lo[2], const double hi[2], double h, double t, std::vector<int>& out) const {
         out.clear();
         auto consider = [&](int i) {
             const SEG_END& e = ends_[static_cast<std::size_t>(i)];
             if (!(e.z >= h - t && e.z <= h + t)) return;
-            const double r = std::max(std::fabs(e.r), std::fabs(e.radiusNow()));
+            const double r = std::max(std::fabs(e.r), std::fabs(e.now));
             const double dx = std::max({lo[0] - e.x, 0.0, e.x - hi[0]});
             const double dy = std::max({lo[1] - e.y, 0.0, e.y - hi[1]});
             // NaN coordinates fail every comparison: such an end is kept, as the plain walk would try it.
             if (std::hypot(dx, dy) > r * (1 + 1e-12) + 1e-12) return;
-            out.push_back(e);
+            out.push_back(i);
         };
         if (!cellStart_.empty() && hi[0] >= lo_[0] && lo[0] <= hi_[0] && hi[1] >= lo_[1] && lo[1] <= hi_[1]) {
             const int x0 = cellX(lo[0]), x1 = cellX(hi[0]), y0 = cellY(lo[1]), y1 = cellY(hi[1]);
@@ -309,9 +314,8 @@ public:
                         consider(cellEnds_[k]);
         }
         for (int i : wide_) consider(i);
-        std::sort(out.begin(), out.end(), [](const SEG_END& a, const SEG_END& b) { return a.order < b.order; });
-        auto sameSegment = [](const SEG_END& a, const SEG_END& b) { return a.order == b.order; };
-        out.erase(std::unique(out.begin(), out.end(), sameSegment), out.end());
+        std::sort(out.begin(), out.end());
+        out.erase(std::unique(out.begin(), out.end(), [](int a, int b) { return a / 2 == b / 2; }), out.end());
     }
 
 private:
@@ -463,16 +467,18 @@ void appendSurfaceEnt(CYL_LIST* s, const ent& e) {
     entry.entry = e.eptr;
 }
 
-// The face against one end of s lying in its plane at the view's height h.
-void flatEnd(const ent& e, PLANAR_FACE& face, const END_GRID& grid, POINT_LIST* point, CYL_LIST* s, double h,
-             std::uint16_t mode) {
+// The face against the end of the segment of walk place `order` lying in its plane at the view's height h.
+void flatEnd(const ent& e, PLANAR_FACE& face, const END_GRID& grid, int order, double h, std::uint16_t mode) {
     const VIEW_LIST* view = grid.view;
     const double t = g_tolerances.tolT;
-    const bool top = std::fabs(s->zSup - h) < t;
-    if (!top && !(std::fabs(s->zInf - h) < t)) return;
-    const double r = top ? s->rSup : s->rInf;
-    double c[3];
-    worldToFrame(view->matrix, s->cUniv, c);
+    const SEG_END& topEnd = grid.end(2 * order);
+    const SEG_END& bottomEnd = grid.end(2 * order + 1);
+    const bool top = std::fabs(topEnd.z - h) < t;
+    if (!top && !(std::fabs(bottomEnd.z - h) < t)) return;
+    const double r = top ? topEnd.now : bottomEnd.now;
+    const double c[3] = {topEnd.x, topEnd.y, topEnd.axisZ};
+    POINT_LIST* point = topEnd.point;
+    CYL_LIST* s = topEnd.cyl;
 
     const double probe = r - 1.5 * g_tolerances.tol2T;
     if (probe < t) return;
@@ -567,7 +573,7 @@ bool mayBeFlatFace(const ent& e) {
 // The stage's state across the faces it tries.
 struct FACES_WALK {
     std::vector<END_GRID> grids;
-    std::vector<SEG_END> hits;
+    std::vector<int> hits;   // ends of the grid
     std::uint16_t mode;
     int result = kPlanarDone;
 };
@@ -594,9 +600,10 @@ int tryFace(const ent& e, FACES_WALK& w) {
         worldToFrame(grid.view->matrix, p, q);
         faceBoxInView(e, grid.view, reach, lo, hi);
         grid.collect(lo, hi, q[2], t, w.hits);
-        for (const SEG_END& hit : w.hits) {
-            flatEnd(e, face, grid, hit.point, hit.cyl, q[2], w.mode);
-            grid.recheck(hit.order);
+        for (int i : w.hits) {
+            const int order = grid.end(i).order;
+            flatEnd(e, face, grid, order, q[2], w.mode);
+            grid.recheck(order);
         }
     }
     return 0;
