@@ -45,3 +45,7 @@ inline void worldToFrame(const double m[3][3], const double w[3], double out[3])
     for (int i = 0; i < 3; ++i) r[i] = w[0] * m[i][0] + w[1] * m[i][1] + w[2] * m[i][2];
     out[0] = r[0], out[1] = r[1], out[2] = r[2];
 }
+// The x and y of worldToFrame alone, for a point seen along the frame's axis.
+inline void worldToFrameXY(const double m[3][3], const double w[3], double out[2]) {
+    for (int i = 0; i < 2; ++i) out[i] = w[0] * m[i][0] + w[1] * m[i][1] + w[2] * m[i][2];
+}

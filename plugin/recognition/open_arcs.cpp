@@ -424,29 +424,25 @@ CBoundaryReach& PLANAR_FACE::reachIn(const VIEW_LIST* view) {
     if (framedFor == view) return reach;
     std::vector<CBoundaryReach::POINT> points;
     points.reserve(2 * surface->surf.trimPoints.size() + 2 * surface->surf.trimBounds.size());
-    std::vector<std::array<double, 2>> framed;
     for (std::size_t b = 0; b < surface->surf.trimBounds.size(); ++b) {
-        framed.clear();
+        double previous[2] = {0, 0}, previousEdge[2] = {0, 0};
+        std::size_t k = 0;   // the boundary's points evaluated so far
         forBoundaryPoints(*surface, b, [&](const uv_pt& uv) {
             p_3d p;
             if (!eval_surf(surface, uv.u, uv.v, 0, &p)) return;
             const double world[3] = {p.x, p.y, p.z};
-            double q[3];
-            worldToFrame(view->matrix, world, q);
-            framed.push_back({q[0], q[1]});
-        });
-        double previousEdge[2] = {0, 0};
-        for (std::size_t k = 0; k < framed.size(); ++k) {
-            const std::array<double, 2>& q = framed[k];
+            double q[2];
+            worldToFrameXY(view->matrix, world, q);
             points.push_back({q[0], q[1]});
             if (k > 0) {
-                const std::array<double, 2>& previous = framed[k - 1];
                 const double edge[2] = {q[0] - previous[0], q[1] - previous[1]};
                 if (k == 1 || turnsLessThanRightAngle(previousEdge, edge))
                     points.push_back({(q[0] + previous[0]) / 2, (q[1] + previous[1]) / 2});
                 copyPoint2d(previousEdge, edge);
             }
-        }
+            copyPoint2d(previous, q);
+            ++k;
+        });
     }
     reach = CBoundaryReach(std::move(points));
     framedFor = view;
