@@ -42,8 +42,10 @@
 #include <gp_Pln.hxx>
 
 #include <algorithm>
+#include <bit>
 #include <cassert>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 
 #include "host/geom/face_box.h"
@@ -270,6 +272,34 @@ void setAxes(FaceGeom::Impl& impl) {
     }
 }
 
+// The sines and cosines of the last angles asked for on a thread. A cylinder is sampled at a few angles
+// over and over (both ends of a wall at the same ones), and sincos costs more than the rest of the point.
+// Keyed by the angle's bits: -0 and +0 have sines of their own signs.
+struct RECENT_SINES {
+    static constexpr std::size_t kEntries = 4;
+    std::uint64_t keys[kEntries] = {};
+    double sines[kEntries] = {}, cosines[kEntries] = {};
+    bool filled[kEntries] = {};
+    std::size_t next = 0;
+
+    void sincos(double angle, double* sine, double* cosine) {
+        const std::uint64_t key = std::bit_cast<std::uint64_t>(angle);
+        for (std::size_t i = 0; i < kEntries; ++i)
+            if (keys[i] == key && filled[i]) {
+                *sine = sines[i], *cosine = cosines[i];
+                return;
+            }
+        const std::size_t i = next;
+        next = (next + 1) % kEntries;
+        ::sincos(angle, &sines[i], &cosines[i]);
+        keys[i] = key;
+        filled[i] = true;
+        *sine = sines[i], *cosine = cosines[i];
+    }
+};
+// The host library is loaded with the program, never opened later: its thread storage is reached directly.
+[[gnu::tls_model("initial-exec")]] constinit thread_local RECENT_SINES t_recentSines;
+
 // A point of a plane or cylinder as the kernel's elementary-surface functions give it, term by term in the
 // same order, so that the result is the kernel's to the bit.
 Vec3 evalByAxes(const FaceGeom::Impl& impl, double u, double v) {
@@ -279,7 +309,7 @@ Vec3 evalByAxes(const FaceGeom::Impl& impl, double u, double v) {
     if (impl.kind == SurfaceKind::Plane)
         return {u * x.X() + v * y.X() + o.X(), u * x.Y() + v * y.Y() + o.Y(), u * x.Z() + v * y.Z() + o.Z()};
     double sine = 0, cosine = 0;
-    ::sincos(u, &sine, &cosine);
+    t_recentSines.sincos(u, &sine, &cosine);
     const double a = cosine * impl.radius, b = sine * impl.radius;
     const gp_XYZ& z = impl.axes->Direction().XYZ();
     return {a * x.X() + b * y.X() + v * z.X() + o.X(), a * x.Y() + b * y.Y() + v * z.Y() + o.Y(),
