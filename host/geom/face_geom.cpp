@@ -530,11 +530,11 @@ std::vector<FaceHit> FaceGeom::intersectLine(const Vec3& origin, const Vec3& dir
         if (!impl_->projectorTried) {
             impl_->projectorTried = true;
             impl_->projector =
-                std::make_unique<FaceProjector>(impl_->face, GeomAdaptor_Surface(impl_->surface).Plane());
+                std::make_unique<FaceProjector>(impl_->face, GeomAdaptor_Surface(impl_->surface).Plane(), impl_->box);
         }
         if (impl_->projector) {
             const gp_Lin line(toPnt(origin), gp_Dir(direction[0], direction[1], direction[2]));
-            return sortedHits(impl_->projector->intersect(line, impl_->box));
+            return sortedHits(impl_->projector->intersect(line));
         }
     } catch (const Standard_Failure&) {
         impl_->projector.reset();

@@ -69,6 +69,12 @@ bool onArcRange(double t, double t0, double t1) {
 
 bool holds(const UvBox& b, double u, double v) { return u >= b.uMin && u <= b.uMax && v >= b.vMin && v <= b.vMax; }
 
+// The cell of x along one side of the grid, by the same arithmetic when the wires are placed and when a
+// point is looked up, so that a point finds every wire whose box holds it.
+int cellAt(double x, double from, double perCell, int count) {
+    return std::clamp(static_cast<int>(std::floor((x - from) * perCell)), 0, count - 1);
+}
+
 }  // namespace
 
 // An arc at least a turn long holds every finite angle. Otherwise a direction clearly nearer the range's
@@ -85,7 +91,10 @@ bool FaceProjector::PIECE::holdsAngle(double across, double along) const {
     return onArcRange(std::atan2(across, along), t0, t1);
 }
 
-FaceProjector::FaceProjector(const TopoDS_Face& face, const gp_Pln& plane) : face_(face), plane_(plane) {
+FaceProjector::FaceProjector(const TopoDS_Face& face, const gp_Pln& plane, const Box3& box)
+    : face_(face), plane_(plane), box_(box),
+      // lineReach's terms but the one from the origin, added as it adds them: never more than the reach.
+      nearReach_(std::hypot(box.max[0] - box.min[0], box.max[1] - box.min[1], box.max[2] - box.min[2]) + 1.0) {
     // What ElSLib::PlaneParameters builds for every point.
     toPlane_.SetTransformation(plane_.Position());
     double maxEdge = 0, maxVertex = 0;
@@ -170,11 +179,8 @@ FaceProjector::FaceProjector(const TopoDS_Face& face, const gp_Pln& plane) : fac
     const UvBox& o = outerBox_ = wires_[static_cast<std::size_t>(outer_)].box;
     const int inner = static_cast<int>(wires_.size()) - 1;
     cellsU_ = cellsV_ = std::clamp(static_cast<int>(std::ceil(std::sqrt(static_cast<double>(inner)))), 1, kMaxCells);
-    cellU_ = std::max((o.uMax - o.uMin) / cellsU_, 1e-12);
-    cellV_ = std::max((o.vMax - o.vMin) / cellsV_, 1e-12);
-    auto cellOf = [](double x, double from, double size, int count) {
-        return std::clamp(static_cast<int>(std::floor((x - from) / size)), 0, count - 1);
-    };
+    perCellU_ = 1 / std::max((o.uMax - o.uMin) / cellsU_, 1e-12);
+    perCellV_ = 1 / std::max((o.vMax - o.vMin) / cellsV_, 1e-12);
     struct SPAN {
         int wire, u0, u1, v0, v1;
     };
@@ -187,8 +193,8 @@ FaceProjector::FaceProjector(const TopoDS_Face& face, const gp_Pln& plane) : fac
             kernelOnly_ = true;
             return;
         }
-        spans.push_back({i, cellOf(b.uMin, o.uMin, cellU_, cellsU_), cellOf(b.uMax, o.uMin, cellU_, cellsU_),
-                         cellOf(b.vMin, o.vMin, cellV_, cellsV_), cellOf(b.vMax, o.vMin, cellV_, cellsV_)});
+        spans.push_back({i, cellAt(b.uMin, o.uMin, perCellU_, cellsU_), cellAt(b.uMax, o.uMin, perCellU_, cellsU_),
+                         cellAt(b.vMin, o.vMin, perCellV_, cellsV_), cellAt(b.vMax, o.vMin, perCellV_, cellsV_)});
     }
     // Counted first, then placed, each cell's wires in the order of the face's wires.
     cellStart_.assign(static_cast<std::size_t>(cellsU_ * cellsV_) + 1, 0);
@@ -216,8 +222,8 @@ FaceProjector::Side FaceProjector::side(double u, double v, std::vector<int>& ho
     if (kernelOnly_) return Side::Near;
     const UvBox& o = outerBox_;
     if (!holds(o, u, v)) return Side::Out;
-    const int cu = std::clamp(static_cast<int>(std::floor((u - o.uMin) / cellU_)), 0, cellsU_ - 1);
-    const int cv = std::clamp(static_cast<int>(std::floor((v - o.vMin) / cellV_)), 0, cellsV_ - 1);
+    const int cu = cellAt(u, o.uMin, perCellU_, cellsU_);
+    const int cv = cellAt(v, o.vMin, perCellV_, cellsV_);
     holders.push_back(outer_);
     const std::size_t cell = static_cast<std::size_t>(cu * cellsV_ + cv);
     for (std::size_t k = cellStart_[cell]; k < cellStart_[cell + 1]; ++k) {
@@ -332,10 +338,10 @@ std::vector<FaceHit> FaceProjector::askKernel(const gp_Lin& line, double reach, 
     return hits;
 }
 
-std::vector<FaceHit> FaceProjector::intersect(const gp_Lin& line, const Box3& box) {
+std::vector<FaceHit> FaceProjector::intersect(const gp_Lin& line) {
     lastAskedKernel_ = false;
-    // Most lines start within a unit of the plane, inside any reach: the reach is worked out only past it.
-    auto reach = [&] { return lineReach(box, toVec3(line.Location())); };
+    // Most lines start near the plane, inside any reach: the reach is worked out only past its least.
+    auto reach = [&] { return lineReach(box_, toVec3(line.Location())); };
     const gp_Dir& d = line.Direction();
     const gp_Dir& n = plane_.Axis().Direction();
     const double along = n.Dot(d);
@@ -348,7 +354,7 @@ std::vector<FaceHit> FaceProjector::intersect(const gp_Lin& line, const Box3& bo
     const gp_Pnt& o = line.Location();
     const gp_XYZ toPlane = plane_.Location().XYZ() - o.XYZ();
     const double t = n.XYZ().Dot(toPlane) / along;
-    if (std::fabs(t) > 1 && std::fabs(t) > reach()) return {};
+    if (std::fabs(t) > nearReach_ && std::fabs(t) > reach()) return {};
     const gp_Pnt hit(o.XYZ() + t * d.XYZ());
     const gp_Pnt inPlane = hit.Transformed(toPlane_);
     const double u = inPlane.X(), v = inPlane.Y();

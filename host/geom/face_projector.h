@@ -27,13 +27,12 @@ double lineReach(const Box3& box, const Vec3& origin);
 
 class FaceProjector {
 public:
-    // Throws the kernel's Standard_Failure on a face it cannot read; null-free otherwise.
-    FaceProjector(const TopoDS_Face& face, const gp_Pln& plane);
+    // `box` is the face's. Throws the kernel's Standard_Failure on a face it cannot read; null-free otherwise.
+    FaceProjector(const TopoDS_Face& face, const gp_Pln& plane, const Box3& box);
 
     // The hits of the line within lineReach(box, origin) of its origin (at most one on a plane), as
-    // FaceGeom::intersectLine gives them before sorting, `box` being the face's. Not thread-safe: the caller
-    // serialises.
-    std::vector<FaceHit> intersect(const gp_Lin& line, const Box3& box);
+    // FaceGeom::intersectLine gives them before sorting. Not thread-safe: the caller serialises.
+    std::vector<FaceHit> intersect(const gp_Lin& line);
 
     // How the last hit test was decided, for tests: true when the kernel was asked.
     bool lastAskedKernel() const { return lastAskedKernel_; }
@@ -68,6 +67,8 @@ private:
 
     TopoDS_Face face_;
     gp_Pln plane_;
+    Box3 box_;
+    double nearReach_;              // never more than lineReach(box_, any origin)
     gp_Trsf toPlane_;               // world to the plane's axes, as the kernel's parameters of a point take it
     double margin_ = 0;
     int outer_ = -1;
@@ -86,7 +87,7 @@ private:
         double clearSquared = -1;   // none when negative
     };
     UvBox outerBox_{};
-    double cellU_ = 1, cellV_ = 1;
+    double perCellU_ = 1, perCellV_ = 1;   // cells per unit of u and v
     int cellsU_ = 1, cellsV_ = 1;
     std::vector<std::size_t> cellStart_;   // cell c's wires are cellWires_[cellStart_[c] .. cellStart_[c + 1])
     std::vector<CELL_WIRE> cellWires_;
