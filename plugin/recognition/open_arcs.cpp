@@ -279,8 +279,8 @@ public:
                 for (int y = span.y0; y <= span.y1; ++y) cellEnds_[next[cellIndex(x, y)]++] = span.end;
     }
 
-    // Takes the radii of the segment of walk place `order` again after flatEnd, and keeps its ends
-    // findable when it widened one of them past the radius it was gridded with.
+    // Takes the radii of the segment of walk place `order` again after flatEnd changed them, and keeps its
+    // ends findable when it widened one of them past the radius it was gridded with.
     void recheck(int order) {
         for (int i : {2 * order, 2 * order + 1}) {
             if (i < 0 || i >= static_cast<int>(ends_.size())) continue;
@@ -464,26 +464,27 @@ void appendSurfaceEnt(CYL_LIST* s, const ent& e) {
 }
 
 // The face against the end of the segment of walk place `order` lying in its plane at the view's height h.
-void flatEnd(const ent& e, PLANAR_FACE& face, const END_GRID& grid, int order, double h, std::uint16_t mode) {
+// True when it changed the segment's radii.
+bool flatEnd(const ent& e, PLANAR_FACE& face, const END_GRID& grid, int order, double h, std::uint16_t mode) {
     const VIEW_LIST* view = grid.view;
     const double t = g_tolerances.tolT;
     const SEG_END& topEnd = grid.end(2 * order);
     const SEG_END& bottomEnd = grid.end(2 * order + 1);
     const bool top = std::fabs(topEnd.z - h) < t;
-    if (!top && !(std::fabs(bottomEnd.z - h) < t)) return;
+    if (!top && !(std::fabs(bottomEnd.z - h) < t)) return false;
     const double r = top ? topEnd.now : bottomEnd.now;
     const double c[3] = {topEnd.x, topEnd.y, topEnd.axisZ};
     POINT_LIST* point = topEnd.point;
     CYL_LIST* s = topEnd.cyl;
 
     const double probe = r - 1.5 * g_tolerances.tol2T;
-    if (probe < t) return;
+    if (probe < t) return false;
     bool touches = false;
     for (const TURN& turn : probeTurns()) {
         touches = takesPointAround(face, grid, c, probe, turn);
         if (touches) break;
     }
-    if (!touches) return;
+    if (!touches) return false;
 
     double hit[3];
     const bool closed = projectGridOntoSurf(face.surface, grid.axis, s->cUniv, hit) != 0;
@@ -508,9 +509,9 @@ void flatEnd(const ent& e, PLANAR_FACE& face, const END_GRID& grid, int order, d
                 s->rInf = rMin;
                 s->bottomFlat = 0;
             }
-            flat = false;
+            return true;
         }
-        if (!flat) return;
+        if (!flat) return false;
     }
 
     if (top) {
@@ -525,6 +526,7 @@ void flatEnd(const ent& e, PLANAR_FACE& face, const END_GRID& grid, int order, d
         s->bottomClosed = closed ? 1 : 0;
     }
     appendSurfaceEnt(s, e);
+    return false;
 }
 
 // The face's box seen in the view (x, y), grown by `reach`.
@@ -598,8 +600,7 @@ int tryFace(const ent& e, FACES_WALK& w) {
         grid.collect(lo, hi, q[2], t, w.hits);
         for (int i : w.hits) {
             const int order = grid.end(i).order;
-            flatEnd(e, face, grid, order, q[2], w.mode);
-            grid.recheck(order);
+            if (flatEnd(e, face, grid, order, q[2], w.mode)) grid.recheck(order);
         }
     }
     return 0;
