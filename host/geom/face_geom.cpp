@@ -20,6 +20,7 @@
 #include <GeomAdaptor_Surface.hxx>
 #include <GeomLib_IsPlanarSurface.hxx>
 #include <Geom_BSplineSurface.hxx>
+#include <Geom_ConicalSurface.hxx>
 #include <Geom_CylindricalSurface.hxx>
 #include <Geom_Parabola.hxx>
 #include <Geom_Plane.hxx>
@@ -269,6 +270,12 @@ void setAxes(FaceGeom::Impl& impl) {
         const Handle(Geom_CylindricalSurface) cylinder = Handle(Geom_CylindricalSurface)::DownCast(impl.surface);
         impl.axes = cylinder->Position();
         impl.radius = cylinder->Radius();
+    } else if (type == STANDARD_TYPE(Geom_ConicalSurface)) {
+        const Handle(Geom_ConicalSurface) cone = Handle(Geom_ConicalSurface)::DownCast(impl.surface);
+        impl.axes = cone->Position();
+        impl.radius = cone->RefRadius();
+        impl.halfAngleSine = std::sin(cone->SemiAngle());
+        impl.halfAngleCosine = std::cos(cone->SemiAngle());
     }
 }
 
@@ -300,8 +307,8 @@ struct RECENT_SINES {
 // The host library is loaded with the program, never opened later: its thread storage is reached directly.
 [[gnu::tls_model("initial-exec")]] constinit thread_local RECENT_SINES t_recentSines;
 
-// A point of a plane or cylinder as the kernel's elementary-surface functions give it, term by term in the
-// same order, so that the result is the kernel's to the bit.
+// A point of a plane, cylinder or cone as the kernel's elementary-surface functions give it, term by term
+// in the same order, so that the result is the kernel's to the bit.
 Vec3 evalByAxes(const FaceGeom::Impl& impl, double u, double v) {
     const gp_XYZ& x = impl.axes->XDirection().XYZ();
     const gp_XYZ& y = impl.axes->YDirection().XYZ();
@@ -310,10 +317,16 @@ Vec3 evalByAxes(const FaceGeom::Impl& impl, double u, double v) {
         return {u * x.X() + v * y.X() + o.X(), u * x.Y() + v * y.Y() + o.Y(), u * x.Z() + v * y.Z() + o.Z()};
     double sine = 0, cosine = 0;
     t_recentSines.sincos(u, &sine, &cosine);
-    const double a = cosine * impl.radius, b = sine * impl.radius;
+    // A cylinder's radius and height along the axis; a cone's widen and shorten with its half-angle.
+    double radius = impl.radius, along = v;
+    if (impl.kind == SurfaceKind::Cone) {
+        radius = impl.radius + v * impl.halfAngleSine;
+        along = v * impl.halfAngleCosine;
+    }
+    const double a = radius * cosine, b = radius * sine;
     const gp_XYZ& z = impl.axes->Direction().XYZ();
-    return {a * x.X() + b * y.X() + v * z.X() + o.X(), a * x.Y() + b * y.Y() + v * z.Y() + o.Y(),
-            a * x.Z() + b * y.Z() + v * z.Z() + o.Z()};
+    return {a * x.X() + b * y.X() + along * z.X() + o.X(), a * x.Y() + b * y.Y() + along * z.Y() + o.Y(),
+            a * x.Z() + b * y.Z() + along * z.Z() + o.Z()};
 }
 
 // makeFaceGeom, telling whether the face was refused for its parameter range.

@@ -31,11 +31,13 @@ struct FaceGeom::Impl {
     UvBox range;
     Box3 box;
     double trimTolerance = 0;
-    // The axes (and radius) of a surface of the kernel's own plane or cylinder class, which the host
-    // evaluates with the kernel's own arithmetic rather than through its calls: recognition evaluates such
-    // faces hundreds of times each. None for every other surface.
+    // The axes (and radius, and a cone's half-angle's sine and cosine) of a surface of the kernel's own
+    // plane, cylinder or cone class, which the host evaluates with the kernel's own arithmetic rather than
+    // through its calls: recognition evaluates such faces hundreds of times each. None for every other
+    // surface.
     std::optional<gp_Ax3> axes;
     double radius = 0;
+    double halfAngleSine = 0, halfAngleCosine = 1;
 
     // The kernel's classifier and line intersector carry state of their own; they are built on first use
     // and guarded so that a shared face stays usable from any thread.
