@@ -28,25 +28,29 @@ void bump(std::int32_t* counter) {
     if (counter) ++*counter;
 }
 
-// The positions of one view's holes on a grid of the merge distance, so that finding the hole a segment
-// joins does not walk every hole of the view. A hole within the distance lies in one of the 3 x 3 cells
-// around the segment's cell; of the candidates the earliest in the view's chain wins, as a walk from the
-// first hole would find it. The cells are kept in one open-addressed table, each holding a chain of its
+// The positions of one view's holes on a grid of twice the merge distance, so that finding the hole a
+// segment joins does not walk every hole of the view. A hole within the distance lies in a cell that the
+// square of that reach about the segment's axis meets, one to four cells; of the candidates the earliest
+// in the view's chain wins, as a walk from the first hole would find it. The cells are kept in one open-addressed table, each holding a chain of its
 // holes in an array: a large part's view has tens of thousands of cells, and a lookup then costs one
 // visit to memory where a node-based map costs several.
 class CPointGrid {
 public:
-    explicit CPointGrid(double cell) : m_cell(cell > 0 ? cell : 1.0) {}
+    explicit CPointGrid(double mergeDistance) : m_cell(mergeDistance > 0 ? 2 * mergeDistance : 1.0) {}
 
     POINT_LIST* find(const double at[3], double distance) const {
         if (m_holes.empty()) return nullptr;
-        const auto [cx, cy] = cellOf(at);
+        // A hair wider than the distance, so that rounding never leaves out a cell; the distance decides.
+        const double reach = distance * (1 + 1e-9) + 1e-12;
+        const double low[2] = {at[0] - reach, at[1] - reach}, high[2] = {at[0] + reach, at[1] + reach};
+        const auto [x0, y0] = cellOf(low);
+        const auto [x1, y1] = cellOf(high);
         POINT_LIST* best = nullptr;
         std::size_t bestOrder = SIZE_MAX;
-        for (std::int64_t dx = -1; dx <= 1; ++dx)
-            for (std::int64_t dy = -1; dy <= 1; ++dy) {
+        for (std::int64_t cx = x0; cx <= x1; ++cx)
+            for (std::int64_t cy = y0; cy <= y1; ++cy) {
                 // A cell's chain runs from its latest hole back; the order is the place in m_holes.
-                for (std::uint32_t h = m_slots[slotOf(key(cx + dx, cy + dy))].head; h != kNone; h = m_holes[h].next) {
+                for (std::uint32_t h = m_slots[slotOf(key(cx, cy))].head; h != kNone; h = m_holes[h].next) {
                     POINT_LIST* point = m_holes[h].point;
                     if (h >= bestOrder || !point->firstCyl) continue;
                     if (std::hypot(point->ptView[0] - at[0], point->ptView[1] - at[1]) < distance) {
@@ -78,7 +82,7 @@ private:
         std::uint32_t next;           // the cell's hole added before, kNone for none
     };
 
-    std::pair<std::int64_t, std::int64_t> cellOf(const double at[3]) const {
+    std::pair<std::int64_t, std::int64_t> cellOf(const double at[2]) const {
         // Far-off or broken coordinates share the edge cells; the distance test still decides.
         auto cell = [this](double v) {
             const double c = std::floor(v / m_cell);
