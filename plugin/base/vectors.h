@@ -13,6 +13,17 @@ void copyMatrix33(double destination[3][3], const double source[3][3]);
 inline double distance3(const double a[3], const double b[3]) {
     return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]);
 }
+// Whether distance3(a, b) < limit. The square of the distance tells all but distances within rounding of
+// the limit, and squares that under- or overflow; distance3 decides those, so the answer is always its.
+inline bool closerThan(const double a[3], const double b[3], double limit) {
+    const double dx = a[0] - b[0], dy = a[1] - b[1], dz = a[2] - b[2];
+    const double squared = dx * dx + dy * dy + dz * dz, bound = limit * limit;
+    if (limit > 1e-100 && limit < 1e100 && squared > 1e-200 && squared < 1e200) {
+        if (squared < bound * (1 - 1e-9)) return true;
+        if (squared > bound * (1 + 1e-9)) return false;
+    }
+    return distance3(a, b) < limit;
+}
 // The unit vector of `in`; the zero vector gives the zero vector.
 void normalizeVector(const double in[3], double out[3]);
 void normalize2d(const double in[2], double out[2]);

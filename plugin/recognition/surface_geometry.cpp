@@ -37,7 +37,7 @@ bool evalAt(const ent* surface, int circIndex, double axial, double circ, double
 
 int distPointLine(const double a[3], const double b[3], const double c[3]) {
     const double t08 = g_tolerances.tol08T;
-    if (distance3(a, b) < t08 && distance3(a, c) < t08) return kEdgeDegenerate;
+    if (closerThan(a, b, t08) && closerThan(a, c, t08)) return kEdgeDegenerate;
     const p_3d pb{b[0], b[1], b[2]};
     const l_3d line{{a[0], a[1], a[2]}, {c[0], c[1], c[2]}};
     const double d = dist_pt_l_3d(&pb, &line);

@@ -50,7 +50,7 @@ bool endCircle(const SURF_SAMPLER& s, double a, const PARAM_RANGE& c, END_CIRCLE
     if (!s.at(a, c.from, p1) || !s.at(a, c.from + c.span() / 3, p2) || !s.at(a, c.from + 2 * c.span() / 3, p3))
         return false;
     const double t = g_tolerances.tolT;
-    if (distance3(p1, p3) < t && distance3(p1, p2) < t) {
+    if (closerThan(p1, p3, t) && closerThan(p1, p2, t)) {
         for (int i = 0; i < 3; ++i) end.centre[i] = (p1[i] + p2[i] + p3[i]) / 3;
         end.radius = 0;
         return true;
@@ -242,7 +242,7 @@ int surfaceToSegment(CYL_LIST* segment, const ent& original) {
         if (!sampler.at(aRange.from, cRange.from, q1) || !sampler.at(aRange.from + aRange.span() / 3, cRange.from, q2) ||
             !sampler.at(aRange.from + 2 * aRange.span() / 3, cRange.from, q3))
             return 0;
-        if (distance3(q1, q2) < t && distance3(q1, q3) < t) copyVector(arcCentre, q1);
+        if (closerThan(q1, q2, t) && closerThan(q1, q3, t)) copyVector(arcCentre, q1);
         else if (!axisFromSurfPoints(q1, q2, q3, arcCentre, &arcRadius, arcNormal))
             return 0;
     }
