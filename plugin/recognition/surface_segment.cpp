@@ -58,18 +58,35 @@ bool endCircle(const SURF_SAMPLER& s, double a, const PARAM_RANGE& c, END_CIRCLE
     return axisFromSurfPoints(p1, p2, p3, end.centre, &end.radius, end.normal);
 }
 
-// Largest minus smallest distance from the end's centre of five points spread over the whole turn.
-bool roundnessAt(const SURF_SAMPLER& s, double a, const PARAM_RANGE& c, const END_CIRCLE& end, double* spread) {
+// Whether the end is round within `tolerance`: the largest minus the smallest distance from the end's centre
+// of five points spread over the whole turn is no more than it. False too where a point cannot be evaluated.
+// The points' squared distances tell all but spreads within rounding of the tolerance; distance3 decides
+// those, as it always did.
+bool roundAt(const SURF_SAMPLER& s, double a, const PARAM_RANGE& c, const END_CIRCLE& end, double tolerance) {
+    constexpr int kPoints = 5;
+    double p[kPoints][3];
+    double lowSquared = 0, highSquared = 0;
+    for (int i = 0; i < kPoints; ++i) {
+        if (!s.at(a, c.from + c.span() * i / kPoints, p[i])) return false;
+        const double dx = p[i][0] - end.centre[0], dy = p[i][1] - end.centre[1], dz = p[i][2] - end.centre[2];
+        const double squared = dx * dx + dy * dy + dz * dz;
+        if (i == 0 || squared < lowSquared) lowSquared = squared;
+        if (i == 0 || squared > highSquared) highSquared = squared;
+    }
+    if (highSquared > 1e-200 && highSquared < 1e200 && std::isfinite(tolerance)) {
+        // Each distance lies far within this of the square root of its square.
+        const double high = std::sqrt(highSquared), spread = high - std::sqrt(lowSquared);
+        const double slack = 1e-12 * high;
+        if (spread < tolerance - slack) return true;
+        if (spread > tolerance + slack) return false;
+    }
     double low = 0, high = 0;
-    for (int i = 0; i < 5; ++i) {
-        double p[3];
-        if (!s.at(a, c.from + c.span() * i / 5, p)) return false;
-        const double d = distance3(p, end.centre);
+    for (int i = 0; i < kPoints; ++i) {
+        const double d = distance3(p[i], end.centre);
         if (i == 0 || d < low) low = d;
         if (i == 0 || d > high) high = d;
     }
-    *spread = high - low;
-    return true;
+    return !(high - low > tolerance);
 }
 
 // z along the frame's axis and the distance from the axis in its XY plane of a world point.
@@ -219,10 +236,8 @@ int surfaceToSegment(CYL_LIST* segment, const ent& original) {
 
     // Both ends round within S.
     const double endParams[2] = {aRange.from, aRange.to};
-    for (int i = 0; i < 2; ++i) {
-        double spread = 0;
-        if (!roundnessAt(sampler, endParams[i], cRange, ends[i], &spread) || spread > surfaceTolerance) return 0;
-    }
+    for (int i = 0; i < 2; ++i)
+        if (!roundAt(sampler, endParams[i], cRange, ends[i], surfaceTolerance)) return 0;
 
     // M: the host's frame of the axis.
     int view = 0;
