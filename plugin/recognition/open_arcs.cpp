@@ -405,17 +405,23 @@ bool takesPointAround(const PLANAR_FACE& face, const END_GRID& grid, const doubl
     return projectGridOntoSurf(face.surface, grid.axis, world, hit) != 0;
 }
 
+// The turn by the edges' atan2 directions; out of line, as the dot product decides nearly every turn and
+// the boundary's loop stays small.
+[[gnu::noinline]] bool turnsLessThanRightAngleByAngles(const double a[2], const double b[2]) {
+    const double turn = std::atan2(b[1], b[0]) - std::atan2(a[1], a[0]);
+    return std::fabs(std::remainder(turn, 2 * kPi)) < kPi / 2;
+}
+
 // Whether a boundary turns by less than a right angle from edge a to edge b (the differences of their
 // points), as the difference of their atan2 directions tells. The dot product decides all but turns within
 // a hair of the right angle, and those too tiny or too large to square; atan2 decides those as it always did.
-bool turnsLessThanRightAngle(const double a[2], const double b[2]) {
+inline bool turnsLessThanRightAngle(const double a[2], const double b[2]) {
     const double aa = a[0] * a[0] + a[1] * a[1], bb = b[0] * b[0] + b[1] * b[1];
     if (aa > 1e-100 && aa < 1e100 && bb > 1e-100 && bb < 1e100) {
         const double dot = a[0] * b[0] + a[1] * b[1];
         if (dot * dot > 1e-18 * aa * bb) return dot > 0;
     }
-    const double turn = std::atan2(b[1], b[0]) - std::atan2(a[1], a[0]);
-    return std::fabs(std::remainder(turn, 2 * kPi)) < kPi / 2;
+    return turnsLessThanRightAngleByAngles(a, b);
 }
 
 // Every boundary point, and the middle of every edge that does not turn back by a right angle or more from
