@@ -536,8 +536,10 @@ double lineReach(const Box3& b, const Vec3& origin) {
 
 std::vector<FaceHit> FaceGeom::intersectLine(const Vec3& origin, const Vec3& direction) const {
     if (!impl_ || impl_->kind != SurfaceKind::Plane) return intersectLineByKernel(origin, direction);
-    const double len = std::hypot(direction[0], direction[1], direction[2]);
-    if (len < 1e-12) return {};
+    // A direction whose square is clearly above the least length's is long enough: the length itself is
+    // worked out only below that, where the square may have underflowed.
+    const double squared = direction[0] * direction[0] + direction[1] * direction[1] + direction[2] * direction[2];
+    if (!(squared > 1e-20) && std::hypot(direction[0], direction[1], direction[2]) < 1e-12) return {};
     std::lock_guard guard(impl_->lock);
     try {
         if (!impl_->projectorTried) {
