@@ -37,13 +37,21 @@ class CRecordPool {
 public:
     constexpr CRecordPool() = default;
 
-    // A fresh record; null where there is no room.
+    // A fresh record, or a copy of `from`; null where there is no room.
     T* take() {
         if constexpr (!kPooled) {
             return new (std::nothrow) T();
         } else {
             void* room = nextRoom();
             return room ? new (room) T() : nullptr;
+        }
+    }
+    T* take(const T& from) {
+        if constexpr (!kPooled) {
+            return new (std::nothrow) T(from);
+        } else {
+            void* room = nextRoom();
+            return room ? new (room) T(from) : nullptr;
         }
     }
     void give(T* record) {
@@ -144,6 +152,7 @@ struct OWNED_BY_HOLES {
 VIEW_LIST* allocViewList() { return toldIfMissing(new (std::nothrow) VIEW_LIST()); }
 POINT_LIST* allocPointList() { return toldIfMissing(poolOf<POINT_LIST>().take()); }
 CYL_LIST* allocCylList() { return toldIfMissing(poolOf<CYL_LIST>().take()); }
+CYL_LIST* allocCylListCopy(const CYL_LIST& from) { return toldIfMissing(poolOf<CYL_LIST>().take(from)); }
 
 void freeViewList(VIEW_LIST* view) { delete view; }
 void freeCylList(CYL_LIST* cyl) { poolOf<CYL_LIST>().give(cyl); }

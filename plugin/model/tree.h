@@ -238,6 +238,8 @@ struct CYL_LIST {
 [[nodiscard]] VIEW_LIST* allocViewList();
 [[nodiscard]] POINT_LIST* allocPointList();
 [[nodiscard]] CYL_LIST* allocCylList();
+// A record holding a copy of `from`, its links and all; null as above.
+[[nodiscard]] CYL_LIST* allocCylListCopy(const CYL_LIST& from);
 
 // Release one record and nothing that hangs from it.
 void freeViewList(VIEW_LIST* view);

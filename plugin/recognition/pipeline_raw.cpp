@@ -244,9 +244,8 @@ POINT_LIST* CRawBuilder::findOrNewPoint(VIEW_SLOT& slot, const CYL_LIST& seg, co
 
 // Before the first segment whose top is not above the new one's: equal tops go in front.
 bool CRawBuilder::insertSegment(POINT_LIST* point, const CYL_LIST& seg, const double inView[3]) {
-    CYL_LIST* copy = allocCylList();
+    CYL_LIST* copy = allocCylListCopy(seg);
     if (!copy) return false;
-    *copy = seg;
     copy->prev = copy->next = nullptr;
     CYL_LIST* above = nullptr;
     CYL_LIST* below = point->firstCyl;

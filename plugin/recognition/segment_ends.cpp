@@ -371,9 +371,8 @@ POINT_LIST* splitPointToOppView(VIEW_LIST* head, VIEW_LIST* view, POINT_LIST* po
 
 POINT_LIST* splitPointToOppView2(VIEW_LIST* head, VIEW_LIST* view, POINT_LIST* point, CYL_LIST* segment,
                                  CMoveIndex* index) {
-    CYL_LIST* upper = allocCylList();
+    CYL_LIST* upper = allocCylListCopy(*segment);
     if (!upper) return moveFailed();
-    *upper = *segment;
     upper->next = nullptr;
     upper->zInf = (segment->zSup + segment->zInf) / 2;
     if (point->firstCyl == segment) point->firstCyl = upper;
@@ -398,9 +397,8 @@ POINT_LIST* movePointToOppView(VIEW_LIST* head, VIEW_LIST* view, POINT_LIST* poi
     for (const CYL_LIST* c = point->firstCyl; c; c = c->next) chain.push_back(c);
     CYL_LIST* newLast = nullptr;
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-        CYL_LIST* copy = allocCylList();
+        CYL_LIST* copy = allocCylListCopy(**it);
         if (!copy) return moveFailed();
-        *copy = **it;
         copy->prev = copy->next = nullptr;
         copy->viewNumber = static_cast<std::uint16_t>(opp->viewNumber);
         copyMatrix33(copy->matrix, opp->matrix);
