@@ -51,6 +51,14 @@ TEST_F(RecogGeometryTest, ACircleThroughThreePointsIsFoundInEitherTurningSenseAc
         EXPECT_NEAR(centre[0], 3, 0.001);
         EXPECT_NEAR(radius, 3, 0.001);
     }
+    // Exactly 0.04T apart the two are two points of the circle; a hair closer, one.
+    const double near = g_tolerances.tol004T, corner[3] = {3, 4, 1};
+    for (const double gap : {near, std::nextafter(near, 0.0)}) {
+        const double next[3] = {gap, 0, 1};
+        ASSERT_TRUE(circleThrough3Pts(a, next, corner, centre, &radius));
+        if (gap == near) EXPECT_NEAR(centre[0], gap / 2, 1e-9);   // on the two points' bisector
+        else EXPECT_NEAR(centre[0], 1.5, 1e-9);                   // halfway to the third
+    }
 }
 
 TEST_F(RecogGeometryTest, PointsOnALineHaveNoCircleAndNoAxis) {
