@@ -548,7 +548,7 @@ std::vector<FaceHit> FaceGeom::intersectLine(const Vec3& origin, const Vec3& dir
                 std::make_unique<FaceProjector>(impl_->face, GeomAdaptor_Surface(impl_->surface).Plane(), impl_->box);
         }
         if (impl_->projector) {
-            const gp_Lin line(toPnt(origin), gp_Dir(direction[0], direction[1], direction[2]));
+            const gp_Lin line(toPnt(origin), impl_->projector->unitDirection(direction));
             return sortedHits(impl_->projector->intersect(line));
         }
     } catch (const Standard_Failure&) {

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
 #include "host/geom/occt_impl.h"
@@ -336,6 +337,15 @@ std::vector<FaceHit> FaceProjector::askKernel(const gp_Lin& line, double reach, 
         hits.push_back({toVec3(in.Pnt(i)), {in.UParameter(i), in.VParameter(i)}, in.WParameter(i)});
     }
     return hits;
+}
+
+const gp_Dir& FaceProjector::unitDirection(const Vec3& direction) {
+    if (!unitKept_ || std::memcmp(direction.data(), direction_.data(), sizeof direction_) != 0) {
+        unit_ = gp_Dir(direction[0], direction[1], direction[2]);
+        direction_ = direction;
+        unitKept_ = true;
+    }
+    return unit_;
 }
 
 std::vector<FaceHit> FaceProjector::intersect(const gp_Lin& line) {

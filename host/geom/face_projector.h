@@ -37,6 +37,10 @@ public:
     // How the last hit test was decided, for tests: true when the kernel was asked.
     bool lastAskedKernel() const { return lastAskedKernel_; }
 
+    // The kernel's unit direction of `direction` (not null), kept for the next line: the lines tried on a
+    // face mostly run along one view's axis. Throws as gp_Dir does. Not thread-safe, as intersect.
+    const gp_Dir& unitDirection(const Vec3& direction);
+
 private:
     // A trim edge in (u, v): a segment from a to b, or an arc p(t) = c + r (cos t x + sin t y) for t in
     // [t0, t1] from a to b.
@@ -94,6 +98,9 @@ private:
     // The reduced faces' intersectors, most recent first; a few suffice, as queries come by hole.
     std::list<std::pair<std::vector<int>, std::unique_ptr<IntCurvesFace_Intersector>>> reduced_;
     bool lastAskedKernel_ = false;
+    Vec3 direction_{};                // the direction unitDirection was last asked for, bit for bit
+    gp_Dir unit_;
+    bool unitKept_ = false;
     std::vector<int> holders_;      // the wires a hit test looks at, kept between tests
 };
 
