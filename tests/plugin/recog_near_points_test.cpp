@@ -63,7 +63,7 @@ std::vector<CBoundaryReach::POINT> ring(double r, double c, LCG& rng) {
     return points;
 }
 
-// Sets as a plate's boundaries give them (one with a point that is not finite); rings at every scale, from
+// Sets as a plate's boundaries give them (two with a point that is not finite); rings at every scale, from
 // squares that underflow to squares that overflow, near the origin and far off; and two points whose
 // squares order them the other way from the library's hypots. Each set is asked from its centre, from one
 // of its points, from places about it and far off: the first few questions walk it, the rest go through
@@ -74,8 +74,10 @@ TEST(BoundaryReach, NearestAndFarthestAreThoseOfAWalkOverEveryPoint) {
         double size, centreX, centreY;
     };
     LCG rng;
-    std::vector<SET> sets = {{boundaryLike(rng), 60, 50, 30}, {boundaryLike(rng), 60, 50, 30}};
+    std::vector<SET> sets = {{boundaryLike(rng), 60, 50, 30}, {boundaryLike(rng), 60, 50, 30},
+                             {boundaryLike(rng), 60, 50, 30}};
     sets[1].points.push_back({std::numeric_limits<double>::quiet_NaN(), 3});
+    sets[2].points.insert(sets[2].points.begin() + 5, {-std::numeric_limits<double>::infinity(), 2});
     for (double scale : {1e-170, 1e-156, 1e-150, 1e-3, 1.0, 1e5, 1e150, 1e160})
         for (double offset : {0.0, 1e6}) sets.push_back({ring(scale, offset, rng), scale, offset, offset});
     // Read through volatile, so that the compiler does not work out its own hypots of them.
