@@ -281,26 +281,24 @@ void setAxes(FaceGeom::Impl& impl) {
 
 // The sines and cosines of the last angles asked for on a thread. A cylinder is sampled at a few angles
 // over and over (both ends of a wall at the same ones), and sincos costs more than the rest of the point.
-// Keyed by the angle's bits: -0 and +0 have sines of their own signs.
+// Keyed by the angle's bits: -0 and +0 have sines of their own signs. An entry not yet filled holds +0,
+// whose sine and cosine it gives.
 struct RECENT_SINES {
     static constexpr std::size_t kEntries = 4;
     std::uint64_t keys[kEntries] = {};
-    double sines[kEntries] = {}, cosines[kEntries] = {};
-    bool filled[kEntries] = {};
+    double sines[kEntries] = {}, cosines[kEntries] = {1, 1, 1, 1};
     std::size_t next = 0;
 
     void sincos(double angle, double* sine, double* cosine) {
         const std::uint64_t key = std::bit_cast<std::uint64_t>(angle);
-        for (std::size_t i = 0; i < kEntries; ++i)
-            if (keys[i] == key && filled[i]) {
-                *sine = sines[i], *cosine = cosines[i];
-                return;
-            }
-        const std::size_t i = next;
-        next = (next + 1) % kEntries;
-        ::sincos(angle, &sines[i], &cosines[i]);
-        keys[i] = key;
-        filled[i] = true;
+        std::size_t i = 0;
+        while (i < kEntries && keys[i] != key) ++i;
+        if (i == kEntries) {
+            i = next;
+            next = (next + 1) % kEntries;
+            ::sincos(angle, &sines[i], &cosines[i]);
+            keys[i] = key;
+        }
         *sine = sines[i], *cosine = cosines[i];
     }
 };
@@ -528,10 +526,11 @@ std::vector<FaceHit> sortedHits(std::vector<FaceHit> hits) {
 
 }  // namespace
 
+double boxDiagonal(const Box3& b) { return std::hypot(b.max[0] - b.min[0], b.max[1] - b.min[1], b.max[2] - b.min[2]); }
+
 double lineReach(const Box3& b, const Vec3& origin) {
     const Vec3 c{0.5 * (b.min[0] + b.max[0]), 0.5 * (b.min[1] + b.max[1]), 0.5 * (b.min[2] + b.max[2])};
-    return std::hypot(c[0] - origin[0], c[1] - origin[1], c[2] - origin[2]) +
-           std::hypot(b.max[0] - b.min[0], b.max[1] - b.min[1], b.max[2] - b.min[2]) + 1.0;
+    return std::hypot(c[0] - origin[0], c[1] - origin[1], c[2] - origin[2]) + boxDiagonal(b) + 1.0;
 }
 
 std::vector<FaceHit> FaceGeom::intersectLine(const Vec3& origin, const Vec3& direction) const {
@@ -597,7 +596,7 @@ Sphere3 FaceGeom::boundingSphere() const {
     Box3 b = boundingBox();
     Sphere3 s;
     for (int i = 0; i < 3; ++i) s.centre[i] = 0.5 * (b.min[i] + b.max[i]);
-    s.radius = 0.5 * std::hypot(b.max[0] - b.min[0], b.max[1] - b.min[1], b.max[2] - b.min[2]);
+    s.radius = 0.5 * boxDiagonal(b);
     return s;
 }
 

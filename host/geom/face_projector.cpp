@@ -94,8 +94,7 @@ bool FaceProjector::PIECE::holdsAngle(double across, double along) const {
 
 FaceProjector::FaceProjector(const TopoDS_Face& face, const gp_Pln& plane, const Box3& box)
     : face_(face), plane_(plane), box_(box),
-      // lineReach's terms but the one from the origin, added as it adds them: never more than the reach.
-      nearReach_(std::hypot(box.max[0] - box.min[0], box.max[1] - box.min[1], box.max[2] - box.min[2]) + 1.0) {
+      nearReach_(boxDiagonal(box) + 1.0) {
     // What ElSLib::PlaneParameters builds for every point.
     toPlane_.SetTransformation(plane_.Position());
     double maxEdge = 0, maxVertex = 0;
@@ -214,7 +213,8 @@ FaceProjector::FaceProjector(const TopoDS_Face& face, const gp_Pln& plane, const
             entry.clearSquared = (circle.r - margin_) * (circle.r - margin_) * (1 - 1e-9);
         }
         for (int cu = s.u0; cu <= s.u1; ++cu)
-            for (int cv = s.v0; cv <= s.v1; ++cv) cellWires_[next[static_cast<std::size_t>(cu * cellsV_ + cv)]++] = entry;
+            for (int cv = s.v0; cv <= s.v1; ++cv)
+                cellWires_[next[static_cast<std::size_t>(cu * cellsV_ + cv)]++] = entry;
     }
 }
 

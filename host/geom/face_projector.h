@@ -22,8 +22,9 @@
 namespace host {
 
 // The reach of a line through a face's box: the hits that count lie within it of the line's origin. It is
-// never less than 1.
+// the origin's distance from the box's middle plus boxDiagonal(box) + 1, never less than the latter.
 double lineReach(const Box3& box, const Vec3& origin);
+double boxDiagonal(const Box3& box);
 
 class FaceProjector {
 public:

@@ -13,16 +13,22 @@ void copyMatrix33(double destination[3][3], const double source[3][3]);
 inline double distance3(const double a[3], const double b[3]) {
     return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]);
 }
-// Whether distance3(a, b) < limit. The square of the distance tells all but distances within rounding of
-// the limit, and squares that under- or overflow; distance3 decides those, so the answer is always its.
+// How a distance whose square is `squared` compares with `limit`, where the square can tell: -1 clearly
+// below, 1 clearly above; 0 within rounding of the limit, for squares that under- or overflow and for NaN,
+// where only the distance itself can tell.
+inline int squareAgainst(double squared, double limit) {
+    if (!(limit > 1e-100 && limit < 1e100 && squared > 1e-200 && squared < 1e200)) return 0;
+    const double bound = limit * limit;
+    if (squared < bound * (1 - 1e-9)) return -1;
+    if (squared > bound * (1 + 1e-9)) return 1;
+    return 0;
+}
+// Whether distance3(a, b) < limit, told by the square where it can tell, so the answer is always
+// distance3's.
 inline bool closerThan(const double a[3], const double b[3], double limit) {
     const double dx = a[0] - b[0], dy = a[1] - b[1], dz = a[2] - b[2];
-    const double squared = dx * dx + dy * dy + dz * dz, bound = limit * limit;
-    if (limit > 1e-100 && limit < 1e100 && squared > 1e-200 && squared < 1e200) {
-        if (squared < bound * (1 - 1e-9)) return true;
-        if (squared > bound * (1 + 1e-9)) return false;
-    }
-    return distance3(a, b) < limit;
+    const int side = squareAgainst(dx * dx + dy * dy + dz * dz, limit);
+    return side != 0 ? side < 0 : distance3(a, b) < limit;
 }
 // The unit vector of `in`; the zero vector gives the zero vector.
 void normalizeVector(const double in[3], double out[3]);

@@ -37,21 +37,14 @@ class CRecordPool {
 public:
     constexpr CRecordPool() = default;
 
-    // A fresh record, or a copy of `from`; null where there is no room.
-    T* take() {
+    // A fresh record (no arguments) or a copy (`from`); null where there is no room.
+    template <class... From>
+    T* take(const From&... from) {
         if constexpr (!kPooled) {
-            return new (std::nothrow) T();
+            return new (std::nothrow) T(from...);
         } else {
             void* room = nextRoom();
-            return room ? new (room) T() : nullptr;
-        }
-    }
-    T* take(const T& from) {
-        if constexpr (!kPooled) {
-            return new (std::nothrow) T(from);
-        } else {
-            void* room = nextRoom();
-            return room ? new (room) T(from) : nullptr;
+            return room ? new (room) T(from...) : nullptr;
         }
     }
     void give(T* record) {

@@ -33,15 +33,9 @@ std::vector<CBoundaryReach::POINT> convexHull(std::vector<CBoundaryReach::POINT>
     return hull;
 }
 
-}  // namespace
-
-namespace {
 // Below these, walking every point costs less than the index.
 constexpr int kWalkedQueries = 4;
 constexpr std::size_t kWalkedPoints = 64;
-}  // namespace
-
-namespace {
 
 // Whether every coordinate is finite. x - x is 0 for a finite x and NaN for any other, so one running sum
 // per lane tells them all without a test per point.
@@ -53,7 +47,10 @@ bool allFinite(const std::vector<CBoundaryReach::POINT>& points) {
             const CBoundaryReach::POINT& p = points[i + lane];
             lanes[lane] += (p[0] - p[0]) + (p[1] - p[1]);
         }
-    for (std::size_t i = whole; i < points.size(); ++i) lanes[0] += (points[i][0] - points[i][0]) + (points[i][1] - points[i][1]);
+    for (std::size_t i = whole; i < points.size(); ++i) {
+        const CBoundaryReach::POINT& p = points[i];
+        lanes[0] += (p[0] - p[0]) + (p[1] - p[1]);
+    }
     return lanes[0] + lanes[1] + lanes[2] + lanes[3] == 0;
 }
 

@@ -19,6 +19,7 @@
 
 #include "host/api.h"
 #include "platform/ui/message_box.h"
+#include "plugin/base/entity_utils.h"
 #include "plugin/base/globals.h"
 #include "plugin/recognition/boundary_reach.h"
 #include "plugin/base/directions.h"
@@ -189,15 +190,14 @@ int cylsDelAngDummy(VIEW_LIST* head) {
 namespace {
 
 // One end of a segment of a view: its height, its axis point (x, y, z) in the view, its radius when the
-// stage began and now. The stage reads the segment's ends here, beside each other, rather than in the
-// segment's record: a large part's records are far apart in memory.
+// stage began and now. The segment of walk place k has its top end at 2 k and its bottom end at 2 k + 1 of
+// the grid. The stage reads the segment's ends here, beside each other, rather than in the segment's record:
+// a large part's records are far apart in memory.
 struct SEG_END {
     double z;
-    int order;   // the segment's place in the view's walk, so hits are handled in list order
     POINT_LIST* point;
     CYL_LIST* cyl;
     double x = 0, y = 0, r = 0;
-    bool top = false;
     double axisZ = 0;   // the axis point's height in the view
     double now = r;     // the segment's radius at this end, kept by END_GRID::recheck
 };
@@ -216,13 +216,12 @@ public:
     void build(VIEW_LIST* v) {
         view = v;
         axis = viewAxis(v->viewNumber);
-        int order = 0;
         for (POINT_LIST* point = v->firstPoint; point; point = point->next)
-            for (CYL_LIST* s = point->firstCyl; s; s = s->next, ++order) {
+            for (CYL_LIST* s = point->firstCyl; s; s = s->next) {
                 double c[3];
                 worldToFrame(v->matrix, s->cUniv, c);
-                ends_.push_back({s->zSup, order, point, s, c[0], c[1], s->rSup, true, c[2], s->rSup});
-                ends_.push_back({s->zInf, order, point, s, c[0], c[1], s->rInf, false, c[2], s->rInf});
+                ends_.push_back({s->zSup, point, s, c[0], c[1], s->rSup, c[2], s->rSup});
+                ends_.push_back({s->zInf, point, s, c[0], c[1], s->rInf, c[2], s->rInf});
             }
         std::vector<double> radii;
         bool first = true;
@@ -285,15 +284,15 @@ public:
         for (int i : {2 * order, 2 * order + 1}) {
             if (i < 0 || i >= static_cast<int>(ends_.size())) continue;
             SEG_END& e = ends_[static_cast<std::size_t>(i)];
-            e.now = e.top ? e.cyl->rSup : e.cyl->rInf;
+            e.now = i % 2 == 0 ? e.cyl->rSup : e.cyl->rInf;
             if (!(std::fabs(e.now) <= std::fabs(e.r))) wide_.push_back(i);
         }
     }
 
     const SEG_END& end(int i) const { return ends_[static_cast<std::size_t>(i)]; }
 
-    // The ends within t of height h whose circle reaches the box (view x, y), one per segment, in walk order,
-    // as their places in the grid (end(i)). A segment's two ends are 2 k and 2 k + 1, k its walk place.
+    // The walk places of the segments with an end within t of height h whose circle reaches the box (view
+    // x, y), in walk order.
     void collect(const double lo[2], const double hi[2], double h, double t, std::vector<int>& out) const {
         out.clear();
         auto consider = [&](int i) {
@@ -304,7 +303,7 @@ public:
             const double dy = std::max({lo[1] - e.y, 0.0, e.y - hi[1]});
             // NaN coordinates fail every comparison: such an end is kept, as the plain walk would try it.
             if (std::hypot(dx, dy) > r * (1 + 1e-12) + 1e-12) return;
-            out.push_back(i);
+            out.push_back(i / 2);
         };
         if (!cellStart_.empty() && hi[0] >= lo_[0] && lo[0] <= hi_[0] && hi[1] >= lo_[1] && lo[1] <= hi_[1]) {
             const int x0 = cellX(lo[0]), x1 = cellX(hi[0]), y0 = cellY(lo[1]), y1 = cellY(hi[1]);
@@ -315,7 +314,7 @@ public:
         }
         for (int i : wide_) consider(i);
         std::sort(out.begin(), out.end());
-        out.erase(std::unique(out.begin(), out.end(), [](int a, int b) { return a / 2 == b / 2; }), out.end());
+        out.erase(std::unique(out.begin(), out.end()), out.end());
     }
 
 private:
@@ -575,15 +574,15 @@ bool mayBeFlatFace(const ent& e) {
 }
 
 // The stage's state across the faces it tries.
-struct FACES_WALK {
+struct FLAT_STAGE {
     std::vector<END_GRID> grids;
-    std::vector<int> hits;   // ends of the grid
+    std::vector<int> hits;   // walk places of segments of one grid
     std::uint16_t mode;
     int result = kPlanarDone;
 };
 
 // One face against the segment ends of every view. 1 when the user cancels the stage.
-int tryFace(const ent& e, FACES_WALK& w) {
+int tryFace(const ent& e, FLAT_STAGE& w) {
     if (!mayBeFlatFace(e)) return 0;
     p_3d normal, planePoint;
     if (!is_surf_planar(&e, &normal, &planePoint)) return 0;
@@ -604,41 +603,17 @@ int tryFace(const ent& e, FACES_WALK& w) {
         worldToFrame(grid.view->matrix, p, q);
         faceBoxInView(e, grid.view, reach, lo, hi);
         grid.collect(lo, hi, q[2], t, w.hits);
-        for (int i : w.hits) {
-            const int order = grid.end(i).order;
+        for (int order : w.hits)
             if (flatEnd(e, face, grid, order, q[2], w.mode)) grid.recheck(order);
-        }
     }
     return 0;
 }
 
-int planarFaces(VIEW_LIST* head, std::uint16_t mode, const CPlanarFaces* faces) {
-    FACES_WALK walk{{}, {}, mode};
-    for (VIEW_LIST* view = head; view; view = view->next) {
-        walk.grids.emplace_back().build(view);
-    }
-    int stopped = 0;
-    if (faces) {
-        stopped = faces->forEach([&](const ent& e) { return tryFace(e, walk); });
-    } else {
-        // The record is the walk's own (walk_ents); 1 stops the walk at the user's cancel, 2 out of memory.
-        struct CONTEXT {
-            FACES_WALK& walk;
-            bool outOfMemory = false;
-        } context{walk};
-        stopped = walk_ents(db_start(), 1, kEntSurface, [](const ent& e, void* data) -> int {
-            CONTEXT& c = *static_cast<CONTEXT*>(data);
-            try {
-                return tryFace(e, c.walk);
-            } catch (const std::bad_alloc&) {
-                c.outOfMemory = true;
-                return 2;
-            }
-        }, &context);
-        if (context.outOfMemory) throw std::bad_alloc();
-    }
-    if (stopped == 1) return kPlanarRejected;
-    return walk.result;
+int planarFaces(VIEW_LIST* head, std::uint16_t mode, const CPlanarFaces& faces) {
+    FLAT_STAGE stage{{}, {}, mode};
+    for (VIEW_LIST* view = head; view; view = view->next) stage.grids.emplace_back().build(view);
+    if (faces.forEach([&](const ent& e) { return tryFace(e, stage); }) == 1) return kPlanarRejected;
+    return stage.result;
 }
 
 void noRoomMessage() {
@@ -658,9 +633,16 @@ bool CPlanarFaces::offer(const ent& surface) {
     }
 }
 
+int cylsPlanar(VIEW_LIST* head, std::uint16_t mode) {
+    CPlanarFaces faces;
+    if (forEachVisibleSurface([&](const ent& surface) { return faces.offer(surface) ? 0 : -1; }) < 0)
+        return kPlanarNoMemory;
+    return cylsPlanar(head, mode, faces);
+}
+
 // The tables a face's boundaries need are the stage's only sizeable allocations; running out of memory
 // there ends the stage with the allocation message instead of an exception leaving the plug-in.
-int cylsPlanar(VIEW_LIST* head, std::uint16_t mode, const CPlanarFaces* faces) {
+int cylsPlanar(VIEW_LIST* head, std::uint16_t mode, const CPlanarFaces& faces) {
     try {
         return planarFaces(head, mode, faces);
     } catch (const std::bad_alloc&) {

@@ -66,6 +66,7 @@ private:
 // Stage 7: the visible planar faces of the part that close or border an end of a segment give that end a
 // flat ring (inner and outer radius, closed when it covers the axis) and their entity. A face much wider
 // than the hole at the top segment's mouth narrows the segment to its inner edge instead. `mode` 1 (the
-// features side) takes no face much wider than the hole. The faces are `faces` when given, else those of a
-// walk of the database.
-[[nodiscard]] int cylsPlanar(VIEW_LIST* head, std::uint16_t mode, const CPlanarFaces* faces = nullptr);
+// features side) takes no face much wider than the hole. The faces are those a walk of the database finds,
+// or `faces` as a walk made before kept them.
+[[nodiscard]] int cylsPlanar(VIEW_LIST* head, std::uint16_t mode);
+[[nodiscard]] int cylsPlanar(VIEW_LIST* head, std::uint16_t mode, const CPlanarFaces& faces);

@@ -68,7 +68,7 @@ bool runStages(CStageRun& run, std::uint16_t mode, const ALLOWED_VIEWS& allowed,
     run.dump(5);
     cylsDelAngDummy(run.head);
     run.dump(6);
-    if (!run.tested(cylsPlanar(run.head, mode, &planar))) return false;
+    if (!run.tested(cylsPlanar(run.head, mode, planar))) return false;
     run.dump(7);
     cylsOverlapp(run.head);
     cylsOverlappPass2(run.head);

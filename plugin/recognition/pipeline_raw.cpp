@@ -31,9 +31,9 @@ void bump(std::int32_t* counter) {
 // The positions of one view's holes on a grid of twice the merge distance, so that finding the hole a
 // segment joins does not walk every hole of the view. A hole within the distance lies in a cell that the
 // square of that reach about the segment's axis meets, one to four cells; of the candidates the earliest
-// in the view's chain wins, as a walk from the first hole would find it. The cells are kept in one open-addressed table, each holding a chain of its
-// holes in an array: a large part's view has tens of thousands of cells, and a lookup then costs one
-// visit to memory where a node-based map costs several.
+// in the view's chain wins, as a walk from the first hole would find it. The cells are kept in one
+// open-addressed table, each holding a chain of its holes in an array: a large part's view has tens of
+// thousands of cells, and a lookup then costs one visit to memory where a node-based map costs several.
 class CPointGrid {
 public:
     explicit CPointGrid(double mergeDistance) : m_cell(mergeDistance > 0 ? 2 * mergeDistance : 1.0) {}

@@ -17,10 +17,11 @@ constexpr double kTwoPi = 2 * std::numbers::pi;
 
 double distance2(const double a[3], const double b[3]) { return std::hypot(a[0] - b[0], a[1] - b[1]); }
 
-// Whether distance2(a, b) >= limit for certain by the squares alone; false leaves it to distance2.
-bool clearlyApart2(const double a[3], const double b[3], double limit) {
-    const double dx = a[0] - b[0], dy = a[1] - b[1], squared = dx * dx + dy * dy;
-    return limit < 1e100 && squared < 1e200 && squared > limit * limit * (1 + 1e-9);
+// Whether distance2(a, b) >= limit, told by the square where it can tell (squareAgainst).
+bool atLeast2(const double a[3], const double b[3], double limit) {
+    const double dx = a[0] - b[0], dy = a[1] - b[1];
+    const int side = squareAgainst(dx * dx + dy * dy, limit);
+    return side != 0 ? side > 0 : distance2(a, b) >= limit;
 }
 
 // The angle of `p` about `centre` in the frame's XY plane, in [0, 2 pi).
@@ -61,10 +62,7 @@ bool fitCircleOrLine(const double p[3][3], const double q[3][3], double toleranc
 
 bool circleThrough3Pts(const double a[3], const double b[3], const double c[3], double centre[3], double* radius) {
     const double near = g_tolerances.tol004T;
-    // Most triples lie far apart: their squares tell, and the distances are worked out only otherwise.
-    const bool apart = clearlyApart2(a, b, near) && clearlyApart2(b, c, near) && clearlyApart2(c, a, near);
-    const double dab = apart ? 0 : distance2(a, b), dbc = apart ? 0 : distance2(b, c), dca = apart ? 0 : distance2(c, a);
-    if (apart || (dab >= near && dbc >= near && dca >= near)) {
+    if (atLeast2(a, b, near) && atLeast2(b, c, near) && atLeast2(c, a, near)) {
         const double m1[2] = {(a[0] + b[0]) / 2, (a[1] + b[1]) / 2};
         const double m2[2] = {(b[0] + c[0]) / 2, (b[1] + c[1]) / 2};
         const double l = std::hypot(m2[0] - m1[0], m2[1] - m1[1]);
@@ -83,6 +81,7 @@ bool circleThrough3Pts(const double a[3], const double b[3], const double c[3], 
         return true;
     }
     // Two points in one: the third lies across the circle from them.
+    const double dab = distance2(a, b), dbc = distance2(b, c), dca = distance2(c, a);
     const double *separate, *first;
     double sum;
     if (dab < near) separate = c, first = a, sum = dca + dbc;

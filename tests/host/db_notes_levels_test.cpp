@@ -15,7 +15,6 @@ namespace {
 
 class DbNotes : public FreshPart {
 protected:
-
     // What a part record writer does: a note on a hidden level, stored, then taken out of the walks.
     static db_ptr writeRecord(const std::string& text, std::int32_t level) {
         ent e{};

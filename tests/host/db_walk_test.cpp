@@ -20,7 +20,6 @@ namespace {
 
 class DbWalk : public FreshPart {
 protected:
-
     static db_ptr storePoint(double x, std::int32_t level = 1, std::uint16_t sel = 0) {
         ent e{};
         e.type = kEntPoint;

@@ -39,18 +39,7 @@ protected:
         ASSERT_TRUE(part.ok()) << part.error;
         ASSERT_GT(storeAsSurfaces(part.solid, main_level, true), 0);
     }
-    // The flat faces stage over a walk of the database, or over `faces` when given.
-    int planar(std::uint16_t mode = kRecognizeCommand, const CPlanarFaces* faces = nullptr) {
-        return cylsPlanar(head, mode, faces);
-    }
-    // The faces the pipeline hands the stage: those the raw build's walk offered.
-    static CPlanarFaces keptFaces() {
-        CPlanarFaces faces;
-        VIEW_LIST* raw = nullptr;
-        EXPECT_EQ(buildRawTree(&raw, RAW_FILTERS{}, &faces), 0);
-        freeViewsTree(raw);
-        return faces;
-    }
+    int planar(std::uint16_t mode = kRecognizeCommand) { return cylsPlanar(head, mode); }
     // The raw build, then stages 4 to 9 without the final erasing of empty points, the flat faces from the
     // raw build's walk as in the pipeline.
     void recognize() {
@@ -60,7 +49,7 @@ protected:
         mergeSameSurfSegs(head, g_tolerances.fineAngle);
         cylsDelOpen(head);
         cylsDelAngDummy(head);
-        EXPECT_EQ(planar(kRecognizeCommand, &faces), kPlanarDone);
+        EXPECT_EQ(cylsPlanar(head, kRecognizeCommand, faces), kPlanarDone);
         cylsOverlapp(head);
         cylsOverlappPass2(head);
         cylsUnusedPts(head);
@@ -185,9 +174,8 @@ TEST_F(PartTest, AWideEntryFaceNarrowsTheTopSegment) {
     EXPECT_DOUBLE_EQ(above->rSup, 3.3);
 }
 
-// The first face in database order that is not the hole's floor gets lengths its table cannot hold. The
-// stage reads the faces from a walk of its own, or from those the raw build kept (the parameter).
-class IncoherentTest : public PartTest, public ::testing::WithParamInterface<bool> {
+// The first face in database order that is not the hole's floor gets lengths its table cannot hold.
+class IncoherentTest : public PartTest {
 protected:
     void SetUp() override {
         PartTest::SetUp();
@@ -207,17 +195,12 @@ protected:
             break;
         }
         ASSERT_TRUE(damaged);
-        if (GetParam()) faces = keptFaces();
         floor = addCylinder(addPoint(addView(1), 10, 10), 10, 5, 4);
     }
-    int planar() { return PartTest::planar(kRecognizeCommand, GetParam() ? &faces : nullptr); }
-    CPlanarFaces faces;
     CYL_LIST* floor = nullptr;
 };
 
-INSTANTIATE_TEST_SUITE_P(WalkedOrKept, IncoherentTest, ::testing::Bool());
-
-TEST_P(IncoherentTest, OkSkipsTheFaceAndTheStageEndsWithOneAfterTheWalk) {
+TEST_F(IncoherentTest, OkSkipsTheFaceAndTheStageEndsWithOneAfterTheWalk) {
     script().answer(plat::IDOK);
     EXPECT_EQ(planar(), kPlanarRejected);
     expectScriptPlayed();
@@ -226,7 +209,7 @@ TEST_P(IncoherentTest, OkSkipsTheFaceAndTheStageEndsWithOneAfterTheWalk) {
     EXPECT_EQ(floor->bottomClosed, 1);
 }
 
-TEST_P(IncoherentTest, CancelEndsTheStageAtOnce) {
+TEST_F(IncoherentTest, CancelEndsTheStageAtOnce) {
     script().answer(plat::IDCANCEL);
     EXPECT_EQ(planar(), kPlanarRejected);
     expectScriptPlayed();

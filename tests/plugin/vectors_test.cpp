@@ -54,7 +54,8 @@ TEST(Vectors, CloserThanIsTheDistancesOwnAnswer) {
         const double d = distance3(a, b);
         for (double limit : {d, std::nextafter(d, 0.0), std::nextafter(d, INFINITY), d * (1 + 1e-10), d * (1 - 1e-10),
                              d * 2, d / 2, 0.0, 1e-12, 1e300}) {
-            ASSERT_EQ(closerThan(a, b, limit), d < limit) << "trial " << trial << " limit " << limit << " distance " << d;
+            ASSERT_EQ(closerThan(a, b, limit), d < limit)
+                << "trial " << trial << " limit " << limit << " distance " << d;
             near += limit != 0 && std::fabs(limit - d) < 1e-9 * d;
         }
     }
