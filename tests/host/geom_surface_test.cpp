@@ -189,8 +189,9 @@ TEST(FaceEvaluation, EveryFaceOfRealFilesEvaluatesAsTheKernelDoes) {
     ASSERT_TRUE(tilted.ok()) << tilted.error;
     solids.emplace_back("tilted holes", tilted.solid);
     int planes = 0, cylinders = 0, cones = 0;
-    for (const auto& [where, solid] : solids)
+    for (const auto& [file, solid] : solids)
         for (const FaceGeom& face : solid.faces()) {
+            const std::string& where = file;   // a lambda cannot capture a structured binding here
             planes += face.kind() == SurfaceKind::Plane;
             cylinders += face.kind() == SurfaceKind::Cylinder;
             cones += face.kind() == SurfaceKind::Cone;
