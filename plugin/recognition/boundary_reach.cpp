@@ -95,11 +95,17 @@ int CBoundaryReach::cellY(double y) const {
     return std::clamp(static_cast<int>(std::floor((y - lo_[1]) / cell_)), 0, ny_ - 1);
 }
 
-// Squared distances order the points as their hypots do, but for squares within rounding of each other:
-// hypot is taken only of the points whose squares lie that near the least or the most. Below the slack
-// every square is a candidate (underflow), and a set whose squares overflow is walked whole.
-template <class Take>
-void CBoundaryReach::walkBySquares(double x, double y, Take& take) const {
+// Squares within these need no guard: their roots carry every digit.
+constexpr double kLeastSquare = 1e-280, kMostSquare = 1e280;
+
+double CBoundaryReach::distance(double dx, double dy) {
+    const double squared = dx * dx + dy * dy;
+    return squared > kLeastSquare && squared < kMostSquare ? std::sqrt(squared) : std::hypot(dx, dy);
+}
+
+// The reach by the least and most square, the roots of which are the least and most distance, as a root
+// keeps the order of squares. False, with the outputs untouched, when a square leaves the guarded range.
+bool CBoundaryReach::reachBySquares(double x, double y, double* nearest, double* farthest) const {
     // Four running extremes, so that each point does not wait on the one before; the least and most of
     // finite squares are the same in any order.
     constexpr std::size_t kLanes = 4;
@@ -125,35 +131,27 @@ void CBoundaryReach::walkBySquares(double x, double y, Take& take) const {
         least[0] = std::min(least[0], least[lane]);
         most[0] = std::max(most[0], most[lane]);
     }
-    if (!(most[0] < 1e300)) {
-        for (const POINT& p : points_) take(p);
-        return;
-    }
-    const double nearLimit = least[0] * (1 + 1e-12) + 1e-300, farLimit = most[0] * (1 - 1e-12);
-    for (const POINT& p : points_) {
-        const double dx = p[0] - x, dy = p[1] - y, squared = dx * dx + dy * dy;
-        if (squared <= nearLimit || squared >= farLimit) take(p);
-    }
+    if (!(least[0] > kLeastSquare && most[0] < kMostSquare)) return false;
+    *nearest = std::min(*nearest, std::sqrt(least[0]));
+    *farthest = std::max(*farthest, std::sqrt(most[0]));
+    return true;
 }
 
 void CBoundaryReach::reach(double x, double y, double* nearest, double* farthest) {
     auto take = [&](const POINT& p) {
-        const double d = std::hypot(p[0] - x, p[1] - y);
+        const double d = distance(p[0] - x, p[1] - y);
         *nearest = std::min(*nearest, d);
         *farthest = std::max(*farthest, d);
     };
     for (const POINT& p : odd_) take(p);
     if (points_.empty()) return;
     if (!indexed_ && (++queries_ > kWalkedQueries && points_.size() > kWalkedPoints)) index();
-    if (!std::isfinite(x) || !std::isfinite(y)) {
+    if (!std::isfinite(x) || !std::isfinite(y) || (!indexed_ && !reachBySquares(x, y, nearest, farthest))) {
         for (const POINT& p : points_) take(p);
         return;
     }
-    if (!indexed_) {
-        walkBySquares(x, y, take);
-        return;
-    }
-    for (const POINT& p : hull_) *farthest = std::max(*farthest, std::hypot(p[0] - x, p[1] - y));
+    if (!indexed_) return;
+    for (const POINT& p : hull_) *farthest = std::max(*farthest, distance(p[0] - x, p[1] - y));
     // Every point of ring k lies at least (k - 1) cells from the query clamped into the grid, and the query
     // is no nearer to any point than its clamped place is.
     const int cx = std::clamp(static_cast<int>(std::floor((x - lo_[0]) / cell_)), 0, nx_ - 1);
@@ -168,8 +166,8 @@ void CBoundaryReach::reach(double x, double y, double* nearest, double* farthest
             for (int gy = cy - k; gy <= cy + k; gy += edgeColumn ? 1 : 2 * k) {
                 if (gy >= 0 && gy < ny_)
                     for (int i : cells_[static_cast<std::size_t>(gx) * ny_ + gy])
-                        best = std::min(best, std::hypot(points_[static_cast<std::size_t>(i)][0] - x,
-                                                         points_[static_cast<std::size_t>(i)][1] - y));
+                        best = std::min(best, distance(points_[static_cast<std::size_t>(i)][0] - x,
+                                                       points_[static_cast<std::size_t>(i)][1] - y));
                 if (k == 0) break;
             }
         }

@@ -609,7 +609,7 @@ int tryFace(const ent& e, FLAT_STAGE& w) {
     return 0;
 }
 
-int planarFaces(VIEW_LIST* head, std::uint16_t mode, const CPlanarFaces& faces) {
+int planarFaces(VIEW_LIST* head, std::uint16_t mode, CPlanarFaces& faces) {
     FLAT_STAGE stage{{}, {}, mode};
     for (VIEW_LIST* view = head; view; view = view->next) stage.grids.emplace_back().build(view);
     if (faces.forEach([&](const ent& e) { return tryFace(e, stage); }) == 1) return kPlanarRejected;
@@ -642,7 +642,7 @@ int cylsPlanar(VIEW_LIST* head, std::uint16_t mode) {
 
 // The tables a face's boundaries need are the stage's only sizeable allocations; running out of memory
 // there ends the stage with the allocation message instead of an exception leaving the plug-in.
-int cylsPlanar(VIEW_LIST* head, std::uint16_t mode, const CPlanarFaces& faces) {
+int cylsPlanar(VIEW_LIST* head, std::uint16_t mode, CPlanarFaces& faces) {
     try {
         return planarFaces(head, mode, faces);
     } catch (const std::bad_alloc&) {

@@ -5,6 +5,7 @@
 // 4T = g_tolerances.tol4T; angles in radians (the settings hold degrees).
 #pragma once
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "host/api.h"
@@ -34,18 +35,19 @@ public:
     // room to keep it.
     [[nodiscard]] bool offer(const ent& surface);
     // Calls `visit(record)` for each face in order until it returns non-zero; returns that value, else 0.
-    // The record is the walk's own, valid during the call.
+    // The record is the walk's own, valid during the call. The face's surface is lent to it for the call,
+    // not copied: a copy would allocate the boundary table and count both shared buffers up and down.
     template <class Visit>
-    int forEach(Visit visit) const {
+    int forEach(Visit visit) {
         ent record{};
         record.type = kEntSurface;
-        for (const FACE& face : faces_) {
+        for (FACE& face : faces_) {
             record.id = face.id;
             record.eptr = face.eptr;
             record.level = face.level;
             record.color = face.color;
-            record.surf = face.surf;
-            if (const int r = visit(record); r != 0) return r;
+            const LOAN loan{face.surf, record.surf};
+            if (const int r = visit(static_cast<const ent&>(record)); r != 0) return r;
         }
         return 0;
     }
@@ -60,6 +62,15 @@ private:
         std::int16_t color;
         ent_surface surf;
     };
+    // Swaps a surface into the record and back, whatever the visit does.
+    struct LOAN {
+        ent_surface& kept;
+        ent_surface& lent;
+        LOAN(ent_surface& from, ent_surface& to) : kept(from), lent(to) { std::swap(kept, lent); }
+        ~LOAN() { std::swap(kept, lent); }
+        LOAN(const LOAN&) = delete;
+        LOAN& operator=(const LOAN&) = delete;
+    };
     std::vector<FACE> faces_;
 };
 
@@ -69,4 +80,4 @@ private:
 // features side) takes no face much wider than the hole. The faces are those a walk of the database finds,
 // or `faces` as a walk made before kept them.
 [[nodiscard]] int cylsPlanar(VIEW_LIST* head, std::uint16_t mode);
-[[nodiscard]] int cylsPlanar(VIEW_LIST* head, std::uint16_t mode, const CPlanarFaces& faces);
+[[nodiscard]] int cylsPlanar(VIEW_LIST* head, std::uint16_t mode, CPlanarFaces& faces);

@@ -53,7 +53,7 @@ private:
     CProgressBox* m_progress;
 };
 
-bool runStages(CStageRun& run, std::uint16_t mode, const ALLOWED_VIEWS& allowed, const CPlanarFaces& planar) {
+bool runStages(CStageRun& run, std::uint16_t mode, const ALLOWED_VIEWS& allowed, CPlanarFaces& planar) {
     run.dump(1);
     if (!run.tested(cylsJointAxis(run.head))) return false;
     run.dump(2);

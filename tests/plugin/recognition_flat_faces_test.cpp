@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/builder/part_builder.h"
@@ -234,6 +235,22 @@ TEST_F(PartTest, HolesOfTheUsualKindsReadAsTheirProfilesAfterTheStages) {
             EXPECT_EQ(s->entCount, 2);
         }
     }
+}
+
+// The kept faces are lent to each face's visit, not copied: a second run over a fresh tree finds them whole.
+TEST_F(PartTest, TheKeptFacesServeASecondRunAlike) {
+    convert(PartBuilder::block({50, 20, 20}).hole(counterbored("cbore", {25, 10, 20}, {0, 0, -1}, 6, 10, 4)));
+    CPlanarFaces faces;
+    ASSERT_EQ(buildRawTree(&head, RAW_FILTERS{}, &faces), 0);
+    VIEW_LIST* fresh = nullptr;
+    ASSERT_EQ(buildRawTree(&fresh, RAW_FILTERS{}), 0);
+    EXPECT_EQ(cylsPlanar(head, kRecognizeCommand, faces), kPlanarDone);
+    const std::string first = profile(25, 10);
+    EXPECT_NE(first.find("bottomFlat"), std::string::npos) << first;
+    std::swap(head, fresh);
+    EXPECT_EQ(cylsPlanar(head, kRecognizeCommand, faces), kPlanarDone);
+    EXPECT_EQ(profile(25, 10), first);
+    freeViewsTree(fresh);
 }
 
 // Blind holes from the top and from the bottom whose axes lie just under or just over the raw build's
