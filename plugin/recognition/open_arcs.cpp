@@ -367,16 +367,15 @@ bool boundariesFit(const ent& e, long* sum) {
     return true;
 }
 
-// Calls `take(uv)` for each point of boundary i of a face whose boundaries fit, its last point replaced
-// by its first.
-template <class Take>
-void forBoundaryPoints(const ent& e, std::size_t i, Take take) {
-    const auto& table = e.surf.trimPoints;
+// Where boundary i of a face whose boundaries fit starts in the trim table, and how many points it has; its
+// last point is read as its first.
+struct BOUNDARY_SPAN {
+    std::size_t start, points;
+};
+
+BOUNDARY_SPAN boundarySpan(const ent& e, std::size_t i) {
     const trim_bound& b = e.surf.trimBounds[i];
-    const long start = i == 0 ? 0 : b.start;
-    const long points = b.length + 2;
-    for (long k = 0; k + 1 < points; ++k) take(table[static_cast<std::size_t>(start + k)]);
-    take(table[static_cast<std::size_t>(start)]);
+    return {i == 0 ? 0 : static_cast<std::size_t>(b.start), static_cast<std::size_t>(b.length + 2)};
 }
 
 // A direction about an axis, its cosine and sine.
@@ -427,27 +426,30 @@ inline bool turnsLessThanRightAngle(const double a[2], const double b[2]) {
 // the edge before.
 CBoundaryReach& PLANAR_FACE::reachIn(const VIEW_LIST* view) {
     if (framedFor == view) return reach;
+    const auto& table = surface->surf.trimPoints;
     std::vector<CBoundaryReach::POINT> points;
-    points.reserve(2 * surface->surf.trimPoints.size() + 2 * surface->surf.trimBounds.size());
+    points.reserve(2 * table.size() + 2 * surface->surf.trimBounds.size());
     for (std::size_t b = 0; b < surface->surf.trimBounds.size(); ++b) {
+        const BOUNDARY_SPAN span = boundarySpan(*surface, b);
         double previous[2] = {0, 0}, previousEdge[2] = {0, 0};
-        std::size_t k = 0;   // the boundary's points evaluated so far
-        forBoundaryPoints(*surface, b, [&](const uv_pt& uv) {
+        std::size_t evaluated = 0;
+        for (std::size_t k = 0; k < span.points; ++k) {
+            const uv_pt& uv = table[span.start + (k + 1 < span.points ? k : 0)];
             p_3d p;
-            if (!eval_surf(surface, uv.u, uv.v, 0, &p)) return;
+            if (!eval_surf(surface, uv.u, uv.v, 0, &p)) continue;
             const double world[3] = {p.x, p.y, p.z};
             double q[2];
             worldToFrameXY(view->matrix, world, q);
             points.push_back({q[0], q[1]});
-            if (k > 0) {
+            if (evaluated > 0) {
                 const double edge[2] = {q[0] - previous[0], q[1] - previous[1]};
-                if (k == 1 || turnsLessThanRightAngle(previousEdge, edge))
+                if (evaluated == 1 || turnsLessThanRightAngle(previousEdge, edge))
                     points.push_back({(q[0] + previous[0]) / 2, (q[1] + previous[1]) / 2});
                 copyPoint2d(previousEdge, edge);
             }
             copyPoint2d(previous, q);
-            ++k;
-        });
+            ++evaluated;
+        }
     }
     reach = CBoundaryReach(std::move(points));
     framedFor = view;
