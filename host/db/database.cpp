@@ -287,18 +287,23 @@ int walk_ents(db_ptr from, short sel, std::uint32_t mask, int (*visit)(const ent
     // and refilling reuses the buffers of the entity before. The walk goes on from the visited record's
     // place in the map unless a record left the map meanwhile (perhaps that one): then it looks the next
     // handle up again, as a walk from scratch would.
+    // Other threads get their turn every few dozen visits, not after each: in a process with threads each
+    // handover is a pair of atomic operations, which wait for every store of the visit before to land.
+    constexpr int kVisitsPerTurn = 32;
     ent scratch{};
     auto lock = host::db::guard();
     auto it = database.ents.upper_bound(from);
-    for (;;) {
+    for (int visits = 1;; ++visits) {
         while (it != database.ents.end() && !accept(it->second)) ++it;
         if (it == database.ents.end()) return 0;
         from = it->first;
         it->second.recordIntoScratch(scratch);
         const std::uint64_t removals = host::db::removals();
         if (const int r = visit(scratch, context); r != 0) return r;
-        lock.unlock();   // other threads get their turn between visits, as with get_ent
-        lock.lock();
+        if (visits % kVisitsPerTurn == 0) {
+            lock.unlock();
+            lock.lock();
+        }
         if (host::db::removals() == removals) ++it;
         else it = database.ents.upper_bound(from);
     }
