@@ -583,11 +583,8 @@ struct FLAT_STAGE {
     int result = kPlanarDone;
 };
 
-// One face against the segment ends of every view. 1 when the user cancels the stage.
-int tryFace(const ent& e, FLAT_STAGE& w) {
-    if (!mayBeFlatFace(e)) return 0;
-    p_3d normal, planePoint;
-    if (!is_surf_planar(&e, &normal, &planePoint)) return 0;
+// One kept face against the segment ends of every view. 1 when the user cancels the stage.
+int tryFace(const ent& e, const CPlanarFaces::PLANE& plane, FLAT_STAGE& w) {
     long sum = 0;
     if (!boundariesFit(e, &sum)) {
         if (rejectIncoherent(e, static_cast<long>(e.surf.trimPoints.size()), sum)) return 1;
@@ -596,8 +593,8 @@ int tryFace(const ent& e, FLAT_STAGE& w) {
     }
     PLANAR_FACE face{&e, nullptr, CBoundaryReach()};
     const double t = g_tolerances.tolT;
-    const double n[3] = {normal.x, normal.y, normal.z};
-    const double p[3] = {planePoint.x, planePoint.y, planePoint.z};
+    const double n[3] = {plane.normal.x, plane.normal.y, plane.normal.z};
+    const double p[3] = {plane.point.x, plane.point.y, plane.point.z};
     const double reach = t + surf_trim_tolerance(&e);
     for (END_GRID& grid : w.grids) {
         if (compareDirections(grid.view->matrix[2], n, g_tolerances.axisAngle) == 0) continue;
@@ -614,7 +611,8 @@ int tryFace(const ent& e, FLAT_STAGE& w) {
 int planarFaces(VIEW_LIST* head, std::uint16_t mode, CPlanarFaces& faces) {
     FLAT_STAGE stage{{}, {}, mode};
     for (VIEW_LIST* view = head; view; view = view->next) stage.grids.emplace_back().build(view);
-    if (faces.forEach([&](const ent& e) { return tryFace(e, stage); }) == 1) return kPlanarRejected;
+    if (faces.forEach([&](const ent& e, const CPlanarFaces::PLANE& plane) { return tryFace(e, plane, stage); }) == 1)
+        return kPlanarRejected;
     return stage.result;
 }
 
@@ -625,9 +623,10 @@ void noRoomMessage() {
 }  // namespace
 
 bool CPlanarFaces::offer(const ent& surface) {
-    if (!mayBeFlatFace(surface) || !is_surf_planar(&surface, nullptr, nullptr)) return true;
+    PLANE plane;
+    if (!mayBeFlatFace(surface) || !is_surf_planar(&surface, &plane.normal, &plane.point)) return true;
     try {
-        faces_.push_back({surface.id, surface.eptr, surface.level, surface.color, surface.surf});
+        faces_.push_back({surface.id, surface.eptr, surface.level, surface.color, plane, surface.surf});
         return true;
     } catch (const std::bad_alloc&) {
         noRoomMessage();
