@@ -14,6 +14,7 @@
 #include <iterator>
 #include <map>
 #include <memory>
+#include <new>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -414,6 +415,22 @@ void writeRunBlock() {
 
 // Builds the tree from the table and the stream. Any damage ends the build: the tree is released and the
 // caller reads nothing further.
+// Holes and segments come from the tree's own records, which freeViewsTree gives back there; one not yet
+// linked into the tree goes back on its own.
+struct POINT_GIVER {
+    void operator()(POINT_LIST* point) const { freePointList(point); }
+};
+struct CYL_GIVER {
+    void operator()(CYL_LIST* cyl) const { freeCylList(cyl); }
+};
+
+// The record, or std::bad_alloc (after the allocation message) as a record made on the heap would throw.
+template <class T>
+T* takenOrThrow(T* record) {
+    if (!record) throw std::bad_alloc();
+    return record;
+}
+
 class TREE_LOADER {
 public:
     TREE_LOADER(std::vector<RECORD_ENTRY> table, std::vector<std::uint8_t> stream, bool oldTable)
@@ -493,7 +510,7 @@ private:
             }
             case kRecPoint: {
                 if (e.size > kPointListSize || !lastView_) return false;
-                auto point = std::make_unique<POINT_LIST>();
+                std::unique_ptr<POINT_LIST, POINT_GIVER> point(takenOrThrow(allocPointList()));
                 POINT_LINKS links;
                 if (readPointImage(image, e.size, *point, &links) != IMAGE_STATUS::ok) return false;
                 point->prev = lastPoint_;
@@ -507,7 +524,7 @@ private:
             }
             case kRecCyl: {
                 if (e.size > kCylListSize || !point_) return false;
-                auto cyl = std::make_unique<CYL_LIST>();
+                std::unique_ptr<CYL_LIST, CYL_GIVER> cyl(takenOrThrow(allocCylList()));
                 const IMAGE_STATUS status = oldTable_ ? readOldCylImage(image, e.size, *cyl, nullptr)
                                                       : readCylImage(image, e.size, *cyl, nullptr);
                 if (status != IMAGE_STATUS::ok) return false;

@@ -41,7 +41,12 @@ public:
     template <class... From>
     T* take(const From&... from) {
         if constexpr (!kPooled) {
-            return new (std::nothrow) T(from...);
+            T* record = new (std::nothrow) T(from...);
+            if (record) {
+                std::lock_guard guard(lock_);
+                ++held_;
+            }
+            return record;
         } else {
             void* room = nextRoom();
             return room ? new (room) T(from...) : nullptr;
@@ -49,7 +54,10 @@ public:
     }
     void give(T* record) {
         if constexpr (!kPooled) {
+            if (!record) return;
             delete record;
+            std::lock_guard guard(lock_);
+            --held_;
         } else if (record) {
             record->~T();
             std::lock_guard guard(lock_);
@@ -57,6 +65,10 @@ public:
             free_ = record;
             --held_;
         }
+    }
+    std::size_t held() {
+        std::lock_guard guard(lock_);
+        return held_;
     }
     // The slabs back to the heap, unless a record is still held.
     void release() {
@@ -149,6 +161,8 @@ CYL_LIST* allocCylListCopy(const CYL_LIST& from) { return toldIfMissing(poolOf<C
 
 void freeViewList(VIEW_LIST* view) { delete view; }
 void freeCylList(CYL_LIST* cyl) { poolOf<CYL_LIST>().give(cyl); }
+
+std::size_t heldTreeRecords() { return poolOf<POINT_LIST>().held() + poolOf<CYL_LIST>().held(); }
 
 void releaseTreeRecordRooms() {
     poolOf<POINT_LIST>().release();

@@ -249,6 +249,9 @@ void freePointList(POINT_LIST* point);
 // Gives the room kept for released holes and segments back to the heap, where no hole or segment is held
 // any more (the plug-in unloading).
 void releaseTreeRecordRooms();
+// The holes and segments taken and not given back. Every one must come from allocPointList, allocCylList or
+// allocCylListCopy: one made elsewhere and released here would leave the room held for good.
+std::size_t heldTreeRecords();
 
 // Releases every view of the list from `tree` on, with its points, segments, operations and description
 // arrays. The process copies of operations stay (operations may share one), and an operation chain or

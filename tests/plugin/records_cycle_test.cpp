@@ -60,6 +60,7 @@ TEST_F(RecordsCycleTest, TheNextCycleGetsBackEveryRecordEqualAndRelinked) {
 
     g_records->viewsTree = t.head;
     closingInvocation();
+    const std::size_t heldWithoutTree = heldTreeRecords();
     EXPECT_EQ(g_records->viewsTree, nullptr);
     EXPECT_EQ(g_records->genOpGroups, nullptr);
     EXPECT_EQ(g_records->featureMarks, nullptr);
@@ -75,6 +76,14 @@ TEST_F(RecordsCycleTest, TheNextCycleGetsBackEveryRecordEqualAndRelinked) {
     VIEW_LIST* tree = g_records->viewsTree;
     ASSERT_NE(tree, nullptr);
     EXPECT_EQ(treeImages(tree), expectedImages);
+    // The loaded holes and segments are the tree's own records, as freeing the tree gives them back there.
+    std::size_t loadedRecords = 0;
+    for (const VIEW_LIST* v = tree; v; v = v->next)
+        for (const POINT_LIST* p = v->firstPoint; p; p = p->next) {
+            ++loadedRecords;
+            for (const CYL_LIST* c = p->firstCyl; c; c = c->next) ++loadedRecords;
+        }
+    EXPECT_EQ(heldTreeRecords(), heldWithoutTree + loadedRecords);
 
     // The tree's own links.
     VIEW_LIST* v1 = tree;

@@ -66,7 +66,7 @@ inline void fillBytes(std::uint8_t* bytes, std::size_t n, int seed) {
 }
 
 inline CYL_LIST* addCyl(POINT_LIST* point, double zSup, const std::vector<std::uint32_t>& ids) {
-    auto* cyl = new CYL_LIST();
+    CYL_LIST* cyl = allocCylList();
     cyl->zSup = zSup;
     cyl->zInf = zSup - 5;
     cyl->rSup = cyl->rInf = 3 + zSup / 100;
@@ -87,7 +87,7 @@ inline CYL_LIST* addCyl(POINT_LIST* point, double zSup, const std::vector<std::u
 }
 
 inline POINT_LIST* addPoint(VIEW_LIST* view, double x, int seed) {
-    auto* point = new POINT_LIST();
+    POINT_LIST* point = allocPointList();
     point->id = seed;
     point->ptView[0] = x;
     point->ptView[1] = 2 * x;

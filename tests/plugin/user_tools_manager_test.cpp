@@ -37,10 +37,10 @@ protected:
     // The fixture owns one hole at a time: a new one frees the last.
     POINT_LIST* hole(const std::vector<SEGMENT>& segments) {
         if (hole_) freePointList(hole_);
-        hole_ = new POINT_LIST{};
+        hole_ = allocPointList();
         CYL_LIST* last = nullptr;
         for (const SEGMENT& s : segments) {
-            auto* c = new CYL_LIST{};
+            CYL_LIST* c = allocCylList();
             c->rSup = s.rSup;
             c->zSup = s.zSup;
             c->rInf = s.rInf;
