@@ -584,7 +584,7 @@ struct FLAT_STAGE {
 };
 
 // One kept face against the segment ends of every view. 1 when the user cancels the stage.
-int tryFace(const ent& e, const CPlanarFaces::PLANE& plane, FLAT_STAGE& w) {
+int tryFace(const ent& e, const CPlanarFaces::GEOMETRY& geometry, FLAT_STAGE& w) {
     long sum = 0;
     if (!boundariesFit(e, &sum)) {
         if (rejectIncoherent(e, static_cast<long>(e.surf.trimPoints.size()), sum)) return 1;
@@ -593,9 +593,9 @@ int tryFace(const ent& e, const CPlanarFaces::PLANE& plane, FLAT_STAGE& w) {
     }
     PLANAR_FACE face{&e, nullptr, CBoundaryReach()};
     const double t = g_tolerances.tolT;
-    const double n[3] = {plane.normal.x, plane.normal.y, plane.normal.z};
-    const double p[3] = {plane.point.x, plane.point.y, plane.point.z};
-    const double reach = t + surf_trim_tolerance(&e);
+    const double n[3] = {geometry.normal.x, geometry.normal.y, geometry.normal.z};
+    const double p[3] = {geometry.point.x, geometry.point.y, geometry.point.z};
+    const double reach = t + geometry.trimTolerance;
     for (END_GRID& grid : w.grids) {
         if (compareDirections(grid.view->matrix[2], n, g_tolerances.axisAngle) == 0) continue;
         double q[3], lo[2], hi[2];
@@ -611,8 +611,8 @@ int tryFace(const ent& e, const CPlanarFaces::PLANE& plane, FLAT_STAGE& w) {
 int planarFaces(VIEW_LIST* head, std::uint16_t mode, CPlanarFaces& faces) {
     FLAT_STAGE stage{{}, {}, mode};
     for (VIEW_LIST* view = head; view; view = view->next) stage.grids.emplace_back().build(view);
-    if (faces.forEach([&](const ent& e, const CPlanarFaces::PLANE& plane) { return tryFace(e, plane, stage); }) == 1)
-        return kPlanarRejected;
+    const auto visit = [&](const ent& e, const CPlanarFaces::GEOMETRY& g) { return tryFace(e, g, stage); };
+    if (faces.forEach(visit) == 1) return kPlanarRejected;
     return stage.result;
 }
 
@@ -623,10 +623,11 @@ void noRoomMessage() {
 }  // namespace
 
 bool CPlanarFaces::offer(const ent& surface) {
-    PLANE plane;
-    if (!mayBeFlatFace(surface) || !is_surf_planar(&surface, &plane.normal, &plane.point)) return true;
+    GEOMETRY geometry;
+    if (!mayBeFlatFace(surface) || !is_surf_planar(&surface, &geometry.normal, &geometry.point)) return true;
+    geometry.trimTolerance = surf_trim_tolerance(&surface);
     try {
-        faces_.push_back({surface.id, surface.eptr, surface.level, surface.color, plane, surface.surf});
+        faces_.push_back({surface.id, surface.eptr, surface.level, surface.color, geometry, surface.surf});
         return true;
     } catch (const std::bad_alloc&) {
         noRoomMessage();

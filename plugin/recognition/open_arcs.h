@@ -34,11 +34,13 @@ public:
     // Keeps a visible surface the stage would try. False, after the allocation message, when there is no
     // room to keep it.
     [[nodiscard]] bool offer(const ent& surface);
-    // A face's plane as is_surf_planar gave it when the face was kept.
-    struct PLANE {
+    // What the stage reads of a face's geometry, as the host gave it when the face was kept: its plane
+    // (is_surf_planar) and its trims' tolerance (surf_trim_tolerance).
+    struct GEOMETRY {
         p_3d normal, point;
+        double trimTolerance = 0;
     };
-    // Calls `visit(record, plane)` for each face in order until it returns non-zero; returns that value,
+    // Calls `visit(record, geometry)` for each face in order until it returns non-zero; returns that value,
     // else 0. The record is the walk's own, valid during the call. The face's surface is lent to it for the
     // call, not copied: a copy would allocate the boundary table and count both shared buffers up and down.
     template <class Visit>
@@ -51,8 +53,8 @@ public:
             record.level = face.level;
             record.color = face.color;
             const LOAN loan{face.surf, record.surf};
-            if (const int r = visit(static_cast<const ent&>(record), static_cast<const PLANE&>(face.plane)); r != 0)
-                return r;
+            const GEOMETRY& geometry = face.geometry;
+            if (const int r = visit(static_cast<const ent&>(record), geometry); r != 0) return r;
         }
         return 0;
     }
@@ -65,7 +67,7 @@ private:
         db_ptr eptr;
         std::int32_t level;
         std::int16_t color;
-        PLANE plane;
+        GEOMETRY geometry;
         ent_surface surf;
     };
     // Swaps a surface into the record and back, whatever the visit does.
