@@ -286,9 +286,9 @@ int walk_ents(db_ptr from, short sel, std::uint32_t mask, int (*visit)(const ent
     // One record for the whole walk, refilled for each entity: stored records hold only their own kind,
     // and refilling reuses the buffers of the entity before. The walk goes on from the visited record's
     // place in the map unless a record left the map meanwhile (perhaps that one): then it looks the next
-    // handle up again, as a walk from scratch would.
-    // Other threads get their turn every few dozen visits, not after each: in a process with threads each
-    // handover is a pair of atomic operations, which wait for every store of the visit before to land.
+    // handle up again, as a walk from scratch would. Other threads get their turn every few dozen visits,
+    // not after each: in a process with threads each handover is a pair of atomic operations, which wait for
+    // every store of the visit before to land.
     constexpr int kVisitsPerTurn = 32;
     ent scratch{};
     auto lock = host::db::guard();

@@ -413,8 +413,6 @@ void writeRunBlock() {
 
 // ---- loading: the tree ------------------------------------------------------------------------------------
 
-// Builds the tree from the table and the stream. Any damage ends the build: the tree is released and the
-// caller reads nothing further.
 // Holes and segments come from the tree's own records, which freeViewsTree gives back there; one not yet
 // linked into the tree goes back on its own.
 struct POINT_GIVER {
@@ -431,6 +429,8 @@ T* takenOrThrow(T* record) {
     return record;
 }
 
+// Builds the tree from the table and the stream. Any damage ends the build: the tree is released and the
+// caller reads nothing further.
 class TREE_LOADER {
 public:
     TREE_LOADER(std::vector<RECORD_ENTRY> table, std::vector<std::uint8_t> stream, bool oldTable)

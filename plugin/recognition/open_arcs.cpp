@@ -223,6 +223,7 @@ public:
                 ends_.push_back({s->zSup, point, s, c[0], c[1], s->rSup, c[2], s->rSup});
                 ends_.push_back({s->zInf, point, s, c[0], c[1], s->rInf, c[2], s->rInf});
             }
+        askedIn_.assign(ends_.size(), 0);
         std::vector<double> radii;
         bool first = true;
         for (const SEG_END& e : ends_) {
@@ -293,9 +294,17 @@ public:
 
     // The walk places of the segments with an end within t of height h whose circle reaches the box (view
     // x, y), in walk order.
-    void collect(const double lo[2], const double hi[2], double h, double t, std::vector<int>& out) const {
+    void collect(const double lo[2], const double hi[2], double h, double t, std::vector<int>& out) {
         out.clear();
+        if (++question_ == 0) {
+            std::fill(askedIn_.begin(), askedIn_.end(), 0);
+            question_ = 1;
+        }
         auto consider = [&](int i) {
+            // An end in several of the box's cells, or also among the wide ones, is looked at once.
+            std::uint32_t& asked = askedIn_[static_cast<std::size_t>(i)];
+            if (asked == question_) return;
+            asked = question_;
             const SEG_END& e = ends_[static_cast<std::size_t>(i)];
             if (!(e.z >= h - t && e.z <= h + t)) return;
             const double r = std::max(std::fabs(e.r), std::fabs(e.now));
@@ -333,6 +342,8 @@ private:
     std::vector<std::size_t> cellStart_;   // cell c's ends are cellEnds_[cellStart_[c] .. cellStart_[c + 1])
     std::vector<int> cellEnds_;
     std::vector<int> wide_;
+    std::vector<std::uint32_t> askedIn_;   // each end's last collect, numbered by question_
+    std::uint32_t question_ = 0;
     double lo_[2] = {0, 0}, hi_[2] = {0, 0};
     double cell_ = 1;
     int nx_ = 0, ny_ = 0;
