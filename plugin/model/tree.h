@@ -250,7 +250,8 @@ void freePointList(POINT_LIST* point);
 // any more (the plug-in unloading).
 void releaseTreeRecordRooms();
 // The holes and segments taken and not given back. Every one must come from allocPointList, allocCylList or
-// allocCylListCopy: one made elsewhere and released here would leave the room held for good.
+// allocCylListCopy: one made elsewhere and released here would throw the count off, and the room would
+// never go back to the heap.
 std::size_t heldTreeRecords();
 
 // Releases every view of the list from `tree` on, with its points, segments, operations and description
