@@ -40,12 +40,13 @@ std::vector<CBoundaryReach::POINT> boundaryLike(LCG& rng) {
     return points;
 }
 
-// What a walk over every point gives from (x, y), starting from `start` and 0.
+// What a walk over every point gives from (x, y), starting from `start` and 0, by `distance(dx, dy)`.
+template <class Distance>
 std::pair<double, double> walkedReach(const std::vector<CBoundaryReach::POINT>& points, double x, double y,
-                                      double start) {
+                                      double start, Distance distance) {
     double nearest = start, farthest = 0;
     for (const auto& p : points) {
-        const double d = CBoundaryReach::distance(p[0] - x, p[1] - y);
+        const double d = distance(p[0] - x, p[1] - y);
         nearest = std::min(nearest, d);
         farthest = std::max(farthest, d);
     }
@@ -66,7 +67,8 @@ std::vector<CBoundaryReach::POINT> ring(double r, double c, LCG& rng) {
 // Sets as a plate's boundaries give them (two with a point that is not finite), and rings at every scale,
 // from squares that underflow to squares that overflow, near the origin and far off. Each set is asked
 // from its centre, from one of its points, from places about it and far off: the first few questions go by
-// squares, the rest through its index, and every answer must be the walk's to the bit.
+// squares, the rest through its index, and every answer must be the walk's to the bit and within rounding of
+// a walk by hypot.
 TEST(BoundaryReach, NearestAndFarthestAreThoseOfAWalkOverEveryPoint) {
     struct SET {
         std::vector<CBoundaryReach::POINT> points;
@@ -90,9 +92,15 @@ TEST(BoundaryReach, NearestAndFarthestAreThoseOfAWalkOverEveryPoint) {
             const double start = 3 * set.size * rng.next();
             double nearest = start, farthest = 0;
             reach.reach(x, y, &nearest, &farthest);
-            const auto [walkedNearest, walkedFarthest] = walkedReach(set.points, x, y, start);
+            const auto [walkedNearest, walkedFarthest] = walkedReach(set.points, x, y, start, CBoundaryReach::distance);
             ASSERT_EQ(nearest, walkedNearest) << "set " << i << ", question " << q;
             ASSERT_EQ(farthest, walkedFarthest) << "set " << i << ", question " << q;
+            // And within rounding of the library's hypot, at every scale (an infinite point's reach alike).
+            const auto [hypotNearest, hypotFarthest] =
+                walkedReach(set.points, x, y, start, [](double dx, double dy) { return std::hypot(dx, dy); });
+            auto rounding = [](double a, double b) { return a == b || std::fabs(a - b) <= 1e-15 * b; };
+            ASSERT_TRUE(rounding(nearest, hypotNearest)) << nearest << " " << hypotNearest << ", set " << i;
+            ASSERT_TRUE(rounding(farthest, hypotFarthest)) << farthest << " " << hypotFarthest << ", set " << i;
         }
     }
 }
