@@ -340,10 +340,9 @@ std::vector<FaceHit> FaceProjector::askKernel(const gp_Lin& line, double reach, 
 }
 
 const gp_Dir& FaceProjector::unitDirection(const Vec3& direction) {
-    if (!unitKept_ || std::memcmp(direction.data(), direction_.data(), sizeof direction_) != 0) {
+    if (std::memcmp(direction.data(), direction_.data(), sizeof direction_) != 0) {
         unit_ = gp_Dir(direction[0], direction[1], direction[2]);
         direction_ = direction;
-        unitKept_ = true;
     }
     return unit_;
 }

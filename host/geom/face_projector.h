@@ -99,9 +99,10 @@ private:
     // The reduced faces' intersectors, most recent first; a few suffice, as queries come by hole.
     std::list<std::pair<std::vector<int>, std::unique_ptr<IntCurvesFace_Intersector>>> reduced_;
     bool lastAskedKernel_ = false;
-    Vec3 direction_{};                // the direction unitDirection was last asked for, bit for bit
+    // The direction unitDirection was last asked for, bit for bit, and its unit direction; at first +X,
+    // the kernel's default direction, which is its own.
+    Vec3 direction_{1, 0, 0};
     gp_Dir unit_;
-    bool unitKept_ = false;
     std::vector<int> holders_;      // the wires a hit test looks at, kept between tests
 };
 

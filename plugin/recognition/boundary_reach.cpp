@@ -146,16 +146,18 @@ void CBoundaryReach::reach(double x, double y, double* nearest, double* farthest
     for (const POINT& p : odd_) take(p);
     if (points_.empty()) return;
     if (!indexed_ && (++queries_ > kWalkedQueries && points_.size() > kWalkedPoints)) index();
-    if (!std::isfinite(x) || !std::isfinite(y) || (!indexed_ && !reachBySquares(x, y, nearest, farthest))) {
+    auto walk = [&] {
         for (const POINT& p : points_) take(p);
+    };
+    if (!std::isfinite(x) || !std::isfinite(y)) return walk();
+    if (!indexed_) {
+        if (!reachBySquares(x, y, nearest, farthest)) walk();
         return;
     }
-    if (!indexed_) return;
     for (const POINT& p : hull_) *farthest = std::max(*farthest, distance(p[0] - x, p[1] - y));
     // Every point of ring k lies at least (k - 1) cells from the query clamped into the grid, and the query
     // is no nearer to any point than its clamped place is.
-    const int cx = std::clamp(static_cast<int>(std::floor((x - lo_[0]) / cell_)), 0, nx_ - 1);
-    const int cy = std::clamp(static_cast<int>(std::floor((y - lo_[1]) / cell_)), 0, ny_ - 1);
+    const int cx = cellX(x), cy = cellY(y);
     double best = *nearest;
     const int rings = std::max(nx_, ny_);
     for (int k = 0; k <= rings; ++k) {
