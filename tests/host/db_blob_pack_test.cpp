@@ -3,6 +3,11 @@
 // refused without taking the room it claims.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <new>
 #include <random>
 #include <string>
 #include <string_view>
@@ -138,6 +143,44 @@ TEST(BlobPack, DamagedOrLyingBlobsAreRefused) {
         {"a length past all reason", withLength(~std::uint64_t{0})},
     };
     for (const auto& c : cases) EXPECT_FALSE(unpackBlob(c.blob)) << c.what;
+}
+
+// In a process whose address space has `room` bytes left: 0 when the blob is refused, 1 when it unpacks, 2 when
+// the limit cannot be set, 3 when an allocation fails on the way.
+int unpackedWithRoomFor(const std::string& blob, rlim_t room) {
+    long pages = 0;
+    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
+        std::fclose(statm);
+    }
+    const rlim_t most = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + room;
+    const rlimit limit{most, most};
+    if (pages == 0 || setrlimit(RLIMIT_AS, &limit) != 0) return 2;
+    try {
+        return unpackBlob(blob) ? 1 : 0;
+    } catch (const std::bad_alloc&) {
+        return 3;
+    }
+}
+
+// A header that claims far more than its stream can give is refused before the room it claims is taken: run
+// where the address space has room for a quarter of a gigabyte more, a blob claiming a gigabyte from a few
+// hundred bytes is refused, and the refusal is not an allocation that fails.
+TEST(BlobPack, ALyingLengthIsRefusedBeforeItsRoomIsTaken) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer reserves address space beyond any limit";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    GTEST_SKIP() << "AddressSanitizer reserves address space beyond any limit";
+#endif
+#endif
+    std::string blob = packBlob(std::string(300000, 'a'));
+    ASSERT_EQ(blob[0], 1);
+    ASSERT_LT(blob.size(), 2000u);
+    const std::uint64_t claimed = host::db::kMaxUnpackedBlob;
+    for (int i = 0; i < 8; ++i) blob[1 + i] = static_cast<char>((claimed >> (8 * i)) & 0xFF);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(std::_Exit(unpackedWithRoomFor(blob, 256u << 20)), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,36 @@ TEST(DbCodec, EveryKindReadsBackWhatWasWritten) {
     arc.type = kEntArc;
     host::db::decodeBody(host::db::encodeBody(entitySamples()[2], {}), arc, nullptr);
     EXPECT_EQ(std::bit_cast<std::uint64_t>(arc.arc.sw), 0x7ff8000000000123ull);
+}
+
+// An arc's body as another writer of the format lays it out, byte by byte: the tag, style, width and colour,
+// then the view, the centre, the radius, the start angle and the sweep. Read and written, each value sits at
+// its own place, so two fields that trade places fail here though they would make the round trip.
+TEST(DbCodec, AnArcsBodyHoldsEachFieldAtItsPlace) {
+    std::string bytes;
+    auto put = [&](auto value) {
+        char raw[sizeof value];
+        std::memcpy(raw, &value, sizeof value);   // the format is little-endian, as this machine
+        bytes.append(raw, sizeof value);
+    };
+    put(1.25);                                                   // tag
+    put(std::int16_t{2}), put(std::int16_t{3}), put(std::int16_t{14});   // style, width, colour
+    put(std::int16_t{5});                                        // view
+    put(10.0), put(20.0), put(-4.0);                             // centre
+    put(3.5);                                                    // radius
+    put(0.75);                                                   // start angle
+    put(4.5);                                                    // sweep
+    ent arc{};
+    arc.type = kEntArc;
+    ASSERT_TRUE(host::db::decodeBody(bytes, arc, nullptr));
+    EXPECT_EQ(arc.attrib.tag, 1.25);
+    EXPECT_EQ(arc.color, 14);
+    EXPECT_EQ(arc.arc.view, 5);
+    EXPECT_EQ(arc.arc.c.z, -4.0);
+    EXPECT_EQ(arc.arc.r, 3.5);
+    EXPECT_EQ(arc.arc.sa, 0.75);
+    EXPECT_EQ(arc.arc.sw, 4.5);
+    EXPECT_EQ(host::db::encodeBody(arc, {}), bytes);
 }
 
 TEST(DbCodec, CutShortOrOverlongBodiesAreRefused) {

@@ -13,6 +13,7 @@
 #include "plugin/cycle/main_menu.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/model/tree.h"
+#include "plugin/model/tree_views.h"
 #include "plugin/tooling/reports.h"
 #include "support/plugin_fixture.h"
 
@@ -103,6 +104,41 @@ TEST_F(ReportsTest, TheDrillingListListsEveryHoleUnderItsTool) {
                                  "      7.25      0.       12.5  through\n"
                                  "      7.25      0.       12.5  through\n";
     EXPECT_EQ(text, expected);
+}
+
+// Each direction keeps its own tool: a tool that goes on from one direction's holes to another's opens a
+// block in the second, and coming back to the first, where it was the last tool, opens none there.
+TEST_F(ReportsTest, EachDirectionOpensItsOwnBlockForATool) {
+    VIEW_LIST other{};
+    other.viewNumber = 2;
+    get_view_matrix(2, other.matrix);
+    CDrillingList list;
+    ASSERT_EQ(list.begin(file("list.txt"), 6, true), 0);
+    list.writeHeader(&view);
+    list.writeHeader(&other);
+    OPE_LIST op{};
+    op.zInf = -4;
+    hole(1, 1);
+    hole(2, 2);
+    hole(3, 3).view = &other;
+    hole(4, 4);
+    const REPORT_TOOL tool{3, 4, 5};
+    setFieldText(op.name, "First");
+    list.writeOperation(op, tool, entries(), 2, 0, false);
+    setFieldText(op.name, "Second");
+    list.writeOperation(op, tool, entries(), 1, 2, false);
+    setFieldText(op.name, "Third");
+    list.writeOperation(op, tool, entries(), 1, 3, false);
+    list.close();
+    const std::string text = plat::readFile(file("list.txt")).value_or("");
+    const std::size_t second = text.find(viewDescription(&other));
+    ASSERT_NE(second, std::string::npos) << text;
+    const std::string first = text.substr(0, second), then = text.substr(second);
+    EXPECT_NE(first.find("Operation: First"), std::string::npos) << text;
+    EXPECT_EQ(first.find("Operation: Third"), std::string::npos) << text;
+    EXPECT_NE(first.find("      4.        4.        4.   blind"), std::string::npos) << text;
+    EXPECT_NE(then.find("Operation: Second"), std::string::npos) << text;
+    EXPECT_NE(then.find("      3.        3.        4.   blind"), std::string::npos) << text;
 }
 
 // A report file that exists is told; the user chooses another file or cancels, and then nothing is

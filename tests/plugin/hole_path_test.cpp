@@ -172,6 +172,29 @@ TEST_F(HolePath, KeptPathsAnswerAsAFreshSearch) {
     }
 }
 
+// A kept path answers only for the distance tie it was found with: after the tolerances change, the same
+// points are searched again (a grid whose small moves lie within the metric tie, which decides its steps
+// there and not under a tie a hundred times finer).
+TEST_F(HolePath, AKeptPathIsNotTheAnswerOnceTheDistanceTieChanged) {
+    const std::vector<PATH_ELEMENT> holes = gridLayout(90, 5, 0.004, 11);
+    const auto count = static_cast<std::int32_t>(holes.size());
+    auto pathUnder = [&](double tie, bool fresh) {
+        g_tolerances.tol04T = tie;
+        if (fresh) forgetHolePaths();
+        std::vector<PATH_ELEMENT> e = holes;
+        std::int32_t start = -1;
+        orderPointsNearest(e.data(), 0, count, &start);
+        return pathOf(e, start);
+    };
+    const double metricTie = g_tolerances.tol04T;
+    const std::vector<std::int32_t> underMetric = pathUnder(metricTie, true);
+    const std::vector<std::int32_t> underFiner = pathUnder(metricTie / 100, true);
+    ASSERT_NE(underMetric, underFiner) << "the tie decides no step of this layout";
+    pathUnder(metricTie, true);   // kept for the metric tie
+    EXPECT_EQ(pathUnder(metricTie / 100, false), underFiner);
+    EXPECT_EQ(pathUnder(metricTie, false), underMetric);
+}
+
 TEST_F(HolePath, SubrangeLeavesTheRestAlone) {
     std::vector<PATH_ELEMENT> e = at({{100, 0}, {0, 0}, {30, 0}, {10, 0}, {50, 50}});
     e[0].next = 77;

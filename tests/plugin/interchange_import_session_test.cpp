@@ -26,6 +26,7 @@
 #include "plugin/cycle/records.h"
 #include "plugin/features/feature_marks.h"
 #include "plugin/features/mark_index.h"
+#include "plugin/import/import_text.h"
 #include "plugin/import/interchange_import.h"
 #include "plugin/model/feature_mark.h"
 #include "plugin/model/tree.h"
@@ -381,6 +382,21 @@ TEST_F(InterchangeImportSession, MoreFeaturesThanAPartHoldsAreRefusedWholeSaying
     EXPECT_EQ(liveArcs(), 3);
 }
 
+// The limit is what a part holds, not one less: a part may be filled to exactly its capacity (importing two
+// million marks in a test would take minutes, so the check that every import asks is asked directly).
+TEST_F(InterchangeImportSession, APartMayBeFilledToExactlyWhatItHolds) {
+    loadAndCloseOnce();
+    const std::size_t most = kMaxFeatureMarks;
+    EXPECT_TRUE(import_text::roomForMarks("full.TFF", most - 3, 3));
+    EXPECT_TRUE(import_text::roomForMarks("empty.TFF", most, 0));
+    EXPECT_FALSE(transcript().contains("more than a part can hold")) << allText();
+    script().answer(plat::IDOK);
+    EXPECT_FALSE(import_text::roomForMarks("over.TFF", most - 2, 3));
+    EXPECT_TRUE(transcript().contains("over.TFF holds 1999998 hole features; beside the 3 features the part keeps, "
+                                      "that is more than a part can hold (2000000). Nothing was imported."))
+        << allText();
+}
+
 TEST_F(InterchangeImportSession, CancelAtTheProgressBoxLeavesThePartAsItWas) {
     const std::vector<FEATURE_MARK> before = importPlateFirst();
     const std::string path = dir.path() + "/long.TFF";
@@ -421,6 +437,9 @@ TEST_F(InterchangeImportSession, AValueThatMakesNoHoleIsRefusedAtItsLine) {
         {"zero.TFF", replaced(tff, "DIAM1:10", "DIAM1:0"), "DIAM1:0", diameter},
         {"depth.TFF", replaced(tff, "DEPTH:10", "DEPTH:-10"), "DEPTH:-10", depth},
         {"far.TFF", replaced(tff, "POS_DIR:30 30", "POS_DIR:1e300 30"), "POS_DIR:1e300", reach},
+        // A position within reach whose thread ends out of it: the segment is told, at its end.
+        {"bottom.TFF", replaced(replaced(tff, "POS_DIR:50 20 12", "POS_DIR:50 20 -6e8"), "DEPTH:8", "DEPTH:9e8"),
+         "\tEND\r\n\tFEAT_POS\r\n\t\tPOS_DIR:50", reach},
         {"overflow.KTW", replaced(ktw, "P0.01 0.01 0.012", "P1e308 0.01 0.012"), "P1e308", reach},
         {"negative.sdt", replaced(sdt, "10.000 10.000 10.000 12.000", "-1.000 10.000 10.000 12.000"), " -1.000 ",
          diameter},

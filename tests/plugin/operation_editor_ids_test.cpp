@@ -1,6 +1,6 @@
 // The operation editor's named controls against its templates: every control of a template has an id of its
-// own, and every name the editor and its small dialogs address is a control of their template, of the kind
-// the name says.
+// own, and every name the editor and its small dialogs address is the control known by that number outside the
+// code, in its template and of the kind the name says.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -34,49 +34,62 @@ TEST(OperationEditorIds, NoTwoControlsOfATemplateShareAnId) {
     }
 }
 
+// A control by the name the code gives it and by the number it is known by outside the code (saved layouts,
+// the texts' line tables, the read-only list). The numbers are written out here rather than taken from the
+// header the templates are made from, so that a name renumbered in that header, template and all, fails.
 struct NAMED {
-    int id;
+    int named, known;
     plat::Ctl kind;
 };
 
-TEST(OperationEditorIds, EachNamedControlIsOfItsKindInItsTemplate) {
+TEST(OperationEditorIds, EachNamedControlHasItsKnownNumberAndKindInItsTemplate) {
     using plat::Ctl;
     using H = CDlgCircMillHelicalEntry;
     using E = CDlgCircMillEntryExit;
     using R = CDlgCircMillCalcResults;
     const struct {
-        int templateId;
-        std::vector<NAMED> named;
+        int named, known;
+        std::vector<NAMED> controls;
     } cases[] = {
-        {oe::kTemplate,
-         {{oe::kTab, Ctl::Tab}, {oe::kComboToolType, Ctl::ComboDropList}, {oe::kEditToolDiameter, Ctl::Edit},
-          {oe::kRadioToolDiameterAssociated, Ctl::Radio}, {oe::kButtonToolDiameterAssociate, Ctl::Button},
-          {oe::kCheckDiameterOffset, Ctl::Check}, {oe::kRadioBottomZHidden, Ctl::Radio},
-          {oe::kHiddenHelicalPlungeAngle, Ctl::Edit}, {oe::kComboCircleCycle, Ctl::ComboDropList},
-          {oe::kRadioFinishAtEachDepth, Ctl::Radio}, {oe::kButtonCalculateCuts, Ctl::Button},
-          {oe::kEditFinishAllowancePercent, Ctl::Edit}, {oe::kCheckArcOutput, Ctl::Check},
-          {oe::kRadioBottomToTop, Ctl::Radio}, {oe::kLabelMillingDirection, Ctl::Static},
-          {oe::kEditTopOfThread, Ctl::Edit}, {oe::kButtonOtherOperation, Ctl::Button}}},
-        {R::kTemplate,
-         {{R::kStartFrame, Ctl::GroupBox}, {R::kStartText, Ctl::Static}, {R::kProposalFrame, Ctl::GroupBox},
-          {R::kProposalText, Ctl::Static}}},
-        {E::kTemplate,
-         {{E::kStartAngleLabel, Ctl::Static}, {E::kStartAngleEdit, Ctl::Edit}, {E::kArcSweepLabel, Ctl::Static},
-          {E::kArcSweepEdit, Ctl::Edit}, {E::kStartAtCentreCheck, Ctl::Check},
-          {E::kPerpendicularEntryCheck, Ctl::Check}}},
-        {H::kTemplate,
-         {{H::kMinRadiusLabel, Ctl::Static}, {H::kMinRadiusEdit, Ctl::Edit}, {H::kMinPercentLabel, Ctl::Static},
-          {H::kMinPercentEdit, Ctl::Edit}, {H::kMaxRadiusLabel, Ctl::Static}, {H::kMaxRadiusEdit, Ctl::Edit},
-          {H::kMaxPercentLabel, Ctl::Static}, {H::kMaxPercentEdit, Ctl::Edit}, {H::kXYClearanceLabel, Ctl::Static},
-          {H::kXYClearanceEdit, Ctl::Edit}, {H::kZClearanceLabel, Ctl::Static}, {H::kZClearanceEdit, Ctl::Edit},
-          {H::kPlungeAngleLabel, Ctl::Static}, {H::kPlungeAngleEdit, Ctl::Edit}}},
+        {oe::kTemplate, 18015,
+         {{oe::kTab, 19205, Ctl::Tab}, {oe::kComboToolType, 4058, Ctl::ComboDropList},
+          {oe::kComboCycle, 4060, Ctl::ComboDropList}, {oe::kEditComment, 4094, Ctl::Edit},
+          {oe::kEditToolDiameter, 4068, Ctl::Edit}, {oe::kRadioToolDiameterFixed, 4061, Ctl::Radio},
+          {oe::kRadioToolDiameterAssociated, 4063, Ctl::Radio}, {oe::kRadioToolDiameterLibrary, 4062, Ctl::Radio},
+          {oe::kButtonToolDiameterAssociate, 4059, Ctl::Button}, {oe::kLabelToolDiameterAssociation, 4101, Ctl::Static},
+          {oe::kCheckDiameterOffset, 4019, Ctl::Check}, {oe::kEditDiameterOffset, 4039, Ctl::Edit},
+          {oe::kComboToolMaterial, 18071, Ctl::ComboDropList}, {oe::kEditToolName, 18072, Ctl::Edit},
+          {oe::kEditCornerRadius, 4031, Ctl::Edit}, {oe::kEditTopZ, 4036, Ctl::Edit},
+          {oe::kRadioTopZPreviousMaterial, 4072, Ctl::Radio}, {oe::kEditBottomZ, 4040, Ctl::Edit},
+          {oe::kRadioBottomZHidden, 4073, Ctl::Radio}, {oe::kRadioBottomZFirstDrill, 4087, Ctl::Radio},
+          {oe::kEditStockToLeave, 4041, Ctl::Edit}, {oe::kHiddenHelicalPlungeAngle, 4104, Ctl::Edit},
+          {oe::kComboCircleCycle, 4066, Ctl::ComboDropList}, {oe::kRadioFinishAtEachDepth, 4315, Ctl::Radio},
+          {oe::kButtonCalculateCuts, 4344, Ctl::Button}, {oe::kEditFinishAllowancePercent, 4078, Ctl::Edit},
+          {oe::kCheckArcOutput, 18128, Ctl::Check}, {oe::kRadioBottomToTop, 18146, Ctl::Radio},
+          {oe::kLabelMillingDirection, 18147, Ctl::Static}, {oe::kEditTopOfThread, 4134, Ctl::Edit},
+          {oe::kButtonOtherOperation, 4095, Ctl::Button}}},
+        {R::kTemplate, 18075,
+         {{R::kStartFrame, 18076, Ctl::GroupBox}, {R::kStartText, 18077, Ctl::Static},
+          {R::kProposalFrame, 18078, Ctl::GroupBox}, {R::kProposalText, 18079, Ctl::Static}}},
+        {E::kTemplate, 18076,
+         {{E::kStartAngleLabel, 4312, Ctl::Static}, {E::kStartAngleEdit, 4044, Ctl::Edit},
+          {E::kArcSweepLabel, 4313, Ctl::Static}, {E::kArcSweepEdit, 4045, Ctl::Edit},
+          {E::kStartAtCentreCheck, 18074, Ctl::Check}, {E::kPerpendicularEntryCheck, 18075, Ctl::Check}}},
+        {H::kTemplate, 18077,
+         {{H::kMinRadiusEdit, 4093, Ctl::Edit}, {H::kMinPercentEdit, 4090, Ctl::Edit},
+          {H::kMaxRadiusEdit, 4097, Ctl::Edit}, {H::kMaxPercentEdit, 4091, Ctl::Edit},
+          {H::kXYClearanceEdit, 4102, Ctl::Edit}, {H::kZClearanceEdit, 4103, Ctl::Edit},
+          {H::kPlungeAngleEdit, 4104, Ctl::Edit}}},
     };
     for (const auto& c : cases) {
-        const auto byId = controlsOf(c.templateId);
-        for (const NAMED& n : c.named) {
-            const auto at = byId.find(n.id);
-            ASSERT_NE(at, byId.end()) << "template " << c.templateId << " has no control " << n.id;
-            EXPECT_EQ(at->second.front(), n.kind) << "template " << c.templateId << ", control " << n.id;
+        EXPECT_EQ(c.named, c.known) << "template " << c.known;
+        const auto byId = controlsOf(c.known);
+        ASSERT_FALSE(byId.empty()) << "no template " << c.known;
+        for (const NAMED& n : c.controls) {
+            EXPECT_EQ(n.named, n.known) << "template " << c.known << ": control " << n.known << " is named " << n.named;
+            const auto at = byId.find(n.known);
+            ASSERT_NE(at, byId.end()) << "template " << c.known << " has no control " << n.known;
+            EXPECT_EQ(at->second.front(), n.kind) << "template " << c.known << ", control " << n.known;
         }
     }
 }

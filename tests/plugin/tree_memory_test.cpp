@@ -2,6 +2,8 @@
 // everything its holes own exactly once while leaving the process copies that operations share.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -69,6 +71,33 @@ TEST(TreeAllocation, HeldRecordsStayAsTheyWereWhileOthersComeAndGo) {
     ASSERT_NE(fresh, nullptr);
     EXPECT_EQ(fresh->holeType, 0);
     freePointList(fresh);
+}
+
+// Once the room kept for released records went back to the heap, no record is handed out of it: records
+// released before are forgotten with their room, and what the heap has since given to others (here blocks of
+// a slab's size, which it hands back from the freed slabs first) holds no record taken after.
+TEST(TreeAllocation, NoRecordIsTakenFromRoomGivenBackToTheHeap) {
+    ASSERT_EQ(heldTreeRecords(), 0u);
+    std::vector<CYL_LIST*> taken(256);
+    for (CYL_LIST*& c : taken) ASSERT_NE(c = allocCylList(), nullptr);
+    for (CYL_LIST* c : taken) freeCylList(c);
+    releaseTreeRecordRooms();
+
+    // A slab: its link, padded to the records' alignment, and 64 records.
+    const std::size_t slabSize = alignof(std::max_align_t) + 64 * sizeof(CYL_LIST);
+    std::vector<std::unique_ptr<std::byte[]>> others;
+    for (int k = 0; k < 64; ++k) {
+        others.emplace_back(new std::byte[slabSize]);
+        std::fill_n(others.back().get(), slabSize, std::byte{0xA5});
+    }
+    CYL_LIST* fresh = allocCylList();
+    ASSERT_NE(fresh, nullptr);
+    const auto* at = reinterpret_cast<const std::byte*>(fresh);
+    for (const std::unique_ptr<std::byte[]>& block : others)
+        EXPECT_FALSE(at >= block.get() && at < block.get() + slabSize) << "a record inside memory the heap gave out";
+    EXPECT_EQ(fresh->zSup, 0);
+    freeCylList(fresh);
+    releaseTreeRecordRooms();
 }
 
 // A tree of two views: the first with a head hole and a chain copy that points at the head's operations

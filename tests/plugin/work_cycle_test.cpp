@@ -6,10 +6,14 @@
 #include <string>
 
 #include "plugin/base/globals.h"
+#include "plugin/base/machine_info.h"
 #include "plugin/base/tool_types.h"
 #include "plugin/cycle/load_time_objects.h"
 #include "plugin/cycle/work_cycle.h"
+#include "plugin/cycle/records.h"
 #include "plugin/features/feature_windows.h"
+#include "plugin/model/tree.h"
+#include "support/part_notes.h"
 #include "support/plugin_fixture.h"
 #include "plugin/engine/engine_state.h"
 
@@ -152,14 +156,30 @@ TEST_F(WorkCycleTest, ToolAndOperationTypesTakeTheirNamesFromTheTexts) {
     EXPECT_EQ(g_toolMaterials[5].id, 6);
 }
 
+// Without a machine group nothing of an earlier machine stays: the invocation's second read resets every
+// value, the units' rates and the tool change included, and the readers of each fall back on their own.
 TEST_F(WorkCycleTest, MachineDefaultsWithoutAMachineGroup) {
-    host::setMachineGroup(false);
-    host::setMetric(false);
-    load();
-    script().esc();
-    m_main();
-    EXPECT_EQ(g_machineGroup, nullptr);
-    EXPECT_TRUE(g_postFile.empty());
+    for (const bool metric : {false, true}) {
+        SCOPED_TRACE(metric ? "metric" : "inch");
+        host::setMachineGroup(false);
+        host::setMetric(metric);
+        load();
+        g_machineInfo.control.maxFeedRate = g_machineInfo.control.rapidRate = 7;
+        g_machineInfo.spindleSpeedLimit = 7;
+        g_machineInfo.toolChangeSeconds = 7;
+        g_machineInfo.componentCount = 7;
+        script().esc();
+        m_main();
+        EXPECT_EQ(g_machineGroup, nullptr);
+        EXPECT_TRUE(g_postFile.empty());
+        EXPECT_EQ(g_machineInfo.rootMachineGroup, nullptr);
+        EXPECT_EQ(g_machineInfo.control.maxFeedRate, 0);
+        EXPECT_EQ(g_machineInfo.control.rapidRate, 0);
+        EXPECT_EQ(g_machineInfo.spindleSpeedLimit, 0);
+        EXPECT_EQ(g_machineInfo.toolChangeSeconds, 0);
+        EXPECT_EQ(g_machineInfo.componentCount, 0);
+        unload();
+    }
 }
 
 TEST_F(WorkCycleTest, VersionTextOfTheBuildAndOfAPreRelease) {
@@ -199,15 +219,24 @@ TEST_F(WorkCycleTest, NotifyRedrawsTemporaryLinesAndResetsThePreselection) {
     EXPECT_TRUE(g_drawEnts->empty());
 }
 
+// A cycle paused when the module goes is destroyed, its records released, and nothing of it is written into
+// the part: a closing invocation on the same part writes its records, the unload none.
 TEST_F(WorkCycleTest, UnloadingMidCycleDestroysWithoutSaving) {
     load();
-    script().esc();
-    m_main();
-    EXPECT_TRUE(pluginAttached());
+    ASSERT_TRUE(part_notes::noteTexts().empty());
+    pausedInvocation();
+    ASSERT_TRUE(g_records.constructed());
     unload();
     EXPECT_FALSE(pluginAttached());
     EXPECT_FALSE(g_globals.constructed());
+    EXPECT_FALSE(g_records.constructed());
+    EXPECT_EQ(heldTreeRecords(), 0u);
+    EXPECT_TRUE(part_notes::noteTexts().empty()) << "the unload saved the paused cycle's records";
     EXPECT_EQ(m_main(), 0);   // a call after unload is harmless
+
+    load();
+    closingInvocation();
+    EXPECT_FALSE(part_notes::noteTexts().empty()) << "a closed cycle writes no record, so the check above cannot fail";
 }
 
 }  // namespace
