@@ -164,6 +164,28 @@ TEST_F(DrillOperationsSession, EscThenNoGoesOnAndEscThenYesCancelsLeavingNoGroup
     EXPECT_EQ(g_lastOpGroup, 0u);
 }
 
+// Esc is asked about after every operation of the order, also after one joined to the next: the drills of
+// a plain hole and of one with a chamfer make one host operation, yet each is a moment to stop.
+TEST_F(DrillOperationsSession, EscIsPolledAfterEveryOperationJoinedOrMade) {
+    recognise(PartBuilder::block({80, 40, 20})
+                  .hole(holeAt("plain", {20, 20, 20}, kDown).cylinder(8, 8).tip())
+                  .hole(holeAt("chamfered", {60, 20, 20}, kDown).chamfer(10, 8, 90).cylinder(8, 8).tip()));
+    int operations = 0;
+    for (VIEW_LIST* v = g_records->viewsTree; v; v = v->next)
+        for (POINT_LIST* p = v->firstPoint; p && v->selected; p = p->next)
+            for (OPE_LIST* o = p->opeList; o && p->selected && p->excluded != 1; o = o->next) operations += o->active ? 1 : 0;
+    ASSERT_GT(operations, 0);
+    plat::setKeyDown(plat::VK_ESCAPE, true);
+    for (int i = 0; i <= operations; ++i) script().answer(plat::IDNO);   // and once before the runs
+    std::int16_t made = 0;
+    EXPECT_EQ(createDrillOperations(g_records->viewsTree, nullptr, 1, nullptr, 0, 1, 0, &made, 0, 0), 0) << shown();
+    plat::setKeyDown(plat::VK_ESCAPE, false);
+    expectScriptPlayed();
+    EXPECT_EQ(count("Esc was pressed"), 1 + operations);
+    EXPECT_GT(made, 0);
+    EXPECT_LT(made, operations);
+}
+
 TEST_F(DrillOperationsSession, AMilledOperationWithoutItsDefinitionIsSwitchedOffAndTheOthersAreMade) {
     recogniseTopAndBottom();
     VIEW_LIST* top = viewWithDirection(1);
