@@ -29,6 +29,7 @@
 #include "plugin/services/tables.h"
 #include "plugin/services/tooling.h"
 #include "plugin/tooling/drill_operations.h"
+#include "plugin/tooling/feeds_speeds.h"
 #include "plugin/tooling/tool_library.h"
 #include "recognition_pipeline_support.h"
 #include "support/execute_session.h"
@@ -184,6 +185,29 @@ TEST_F(DrillOperationsSession, EscIsPolledAfterEveryOperationJoinedOrMade) {
     EXPECT_EQ(count("Esc was pressed"), 1 + operations);
     EXPECT_GT(made, 0);
     EXPECT_LT(made, operations);
+}
+
+// A material found only in a file of the host's Materials folder is not the machine group's: the user picks
+// one from the group's library; without a pick nothing is made, with one the operations are.
+TEST_F(DrillOperationsSession, AMaterialOnlyInTheMaterialsFolderIsPickedFromTheGroupsLibrary) {
+    recogniseTopAndBottom();
+    op_group* group = GroupsMachineGroup(nullptr);
+    ASSERT_NE(group, nullptr);
+    host::setMaterialLibrary(std::string(current_dir) + "Materials/Mill_Inch.Materials");
+    setFieldText(group->machine.materialName, "STEEL 1045 - MM");
+    material found;
+    ASSERT_EQ(materialByName(group->id, &found), 4);
+    std::int16_t made = 0;
+    script().libraryPick("");
+    EXPECT_EQ(createDrillOperations(g_records->viewsTree, nullptr, 1, nullptr, 0, 1, 0, &made, 0, 0), 1);
+    expectScriptPlayed();
+    EXPECT_TRUE(madeOperations().empty());
+    script().libraryPick("STEEL 1045 - INCH");
+    EXPECT_EQ(createDrillOperations(g_records->viewsTree, nullptr, 1, nullptr, 0, 1, 0, &made, 0, 0), 0) << shown();
+    expectScriptPlayed();
+    EXPECT_FALSE(madeOperations().empty());
+    EXPECT_EQ(fieldText(group->machine.materialName), "STEEL 1045 - INCH");
+    host::setMaterialLibrary("");
 }
 
 TEST_F(DrillOperationsSession, AMilledOperationWithoutItsDefinitionIsSwitchedOffAndTheOthersAreMade) {
