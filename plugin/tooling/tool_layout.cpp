@@ -85,8 +85,10 @@ void window(const DIAM_SORT& e, const CRITERIA& c, double* lo, double* hi) {
 }
 
 // The first candidate, in length order, whose compared length lies in (lo, hi) and whose flutes cut the
-// depth when that is checked. A tool longer than the window is never taken (its width caps a tool's extra
-// length): an entry without one gets a tool made of the window's low end.
+// depth when that is checked. Searched again without the upper bound, it is the shortest library tool long
+// enough: a longer tool than the window likes still beats one that has to be made.
+constexpr double kNoLimit = 10000000000.0;
+
 const TOOLS_SELECTION* firstFitting(const std::vector<TOOLS_SELECTION>& candidates, const DIAM_SORT& e,
                                     const CRITERIA& c, double lo, double hi) {
     for (const TOOLS_SELECTION& t : candidates) {
@@ -97,8 +99,6 @@ const TOOLS_SELECTION* firstFitting(const std::vector<TOOLS_SELECTION>& candidat
     }
     return nullptr;
 }
-
-constexpr double kNoLimit = 10000000000.0;
 
 // Mode 0 takes the window; otherwise any tool longer than the hole's base depth plus one diameter.
 void lengthWindow(const DIAM_SORT& e, const CRITERIA& c, int mode, double* lo, double* hi) {
@@ -156,6 +156,7 @@ void TreeToolsLayout::chooseToolsForRun(GROUP& run) {
             continue;
         }
         const TOOLS_SELECTION* chosen = firstFitting(candidates, *e, c, lo, hi);
+        if (!chosen) chosen = firstFitting(candidates, *e, c, lo, kNoLimit);
         if (!chosen) {
             e->wantedLength = lo;
             continue;
@@ -176,6 +177,8 @@ void chooseToolsByDepth(GROUP& group) {
     }
 }
 
+// A spot drill cuts with its point alone, no deeper than its cone: its flutes need to hold the spot's
+// depth, not a diameter more as a drill's chips need.
 void chooseSpotTools(GROUP& group, int mode) {
     const CRITERIA c = criteria();
     if (c.namedSpot) {
@@ -194,38 +197,41 @@ void chooseSpotTools(GROUP& group, int mode) {
         double lo, hi;
         lengthWindow(*e, c, mode, &lo, &hi);
         bool done = false;
-        for (const TOOLS_SELECTION& t : candidates) {
-            const double L = mode == 0 ? comparedLength(t.tool) : t.tool.fluteLength;
-            if (!(lo < L && L < hi)) continue;
-            if (mode == 0 && c.fluteCheck && !(c.fluteMargin * e->diameter + e->depth < t.tool.fluteLength)) continue;
-            assign(*e, t);
-            e->toolCreated = 0;
-            done = true;
-            break;
+        for (double upTo : {hi, kNoLimit}) {
+            for (const TOOLS_SELECTION& t : candidates) {
+                const double L = mode == 0 ? comparedLength(t.tool) : t.tool.fluteLength;
+                if (!(lo < L && L < upTo)) continue;
+                if (mode == 0 && c.fluteCheck && !(e->depth < t.tool.fluteLength)) continue;
+                assign(*e, t);
+                e->toolCreated = 0;
+                done = true;
+                break;
+            }
+            if (done) break;
         }
         if (!done) e->wantedLength = lo;
     }
 }
 
-// Every tap of the thread's pitch is taken in turn: the longest stays, whatever its length. Without one the
-// wanted length is the window's low end (the depth from the hole's mouth and the margin), so that a made tap
-// reaches the thread.
+// Of the taps of the thread's pitch the longest stays; one shorter than the window's low end (the depth
+// from the hole's mouth and the margin a drill needs too) is no tap for this hole, and the one made reaches.
 void chooseTapTools(GROUP& group) {
     const bool metric = metricUnits();
     const CRITERIA c = criteria();
     for (DIAM_SORT* e : group) {
         const double wanted = e->operation->pitch;
-        bool any = false;
-        for (const TOOLS_SELECTION& t : candidatesFor(*e, e->toolType, e->diameter, 0)) {
+        const auto candidates = candidatesFor(*e, e->toolType, e->diameter, 0);
+        const TOOLS_SELECTION* longest = nullptr;
+        for (const TOOLS_SELECTION& t : candidates) {
             const double pitch = metric ? t.tool.pitch : (t.tool.pitch != 0 ? 1 / t.tool.pitch : 0);
-            if (std::fabs(pitch - wanted) < g_tolerances.tol04T) {
-                assign(*e, t);
-                any = true;
-            }
+            if (std::fabs(pitch - wanted) < g_tolerances.tol04T) longest = &t;
         }
-        if (any) continue;
         double lo, hi;
         window(*e, c, &lo, &hi);
+        if (longest && comparedLength(longest->tool) > lo) {
+            assign(*e, *longest);
+            continue;
+        }
         e->wantedLength = lo;
     }
 }
@@ -278,12 +284,15 @@ void chooseChamferTools(GROUP& group, int mode) {
             continue;
         }
         held = nullptr;
-        for (const TOOLS_SELECTION& t : candidates) {
-            const double cw = widthOf(t.tool), L = lengthOf(t.tool);
-            if (cw > w && cw - w < 10 * w && lo < L && L < hi) {
-                held = &t;
-                break;
+        for (double upTo : {hi, kNoLimit}) {
+            for (const TOOLS_SELECTION& t : candidates) {
+                const double cw = widthOf(t.tool), L = lengthOf(t.tool);
+                if (cw > w && cw - w < 10 * w && lo < L && L < upTo) {
+                    held = &t;
+                    break;
+                }
             }
+            if (held) break;
         }
         if (held) assign(*e, *held);
         else e->wantedLength = lo;
