@@ -210,6 +210,33 @@ TEST_F(DrillOperationsSession, AMaterialOnlyInTheMaterialsFolderIsPickedFromTheG
     host::setMaterialLibrary("");
 }
 
+// A conical mill wants the length of its cone, however deep below the clearance its hole lies.
+TEST_F(DrillOperationsSession, AConicalMillWantsTheLengthOfItsCone) {
+    recogniseTopAndBottom();
+    POINT_LIST* hole = viewWithDirection(1)->firstPoint;
+    OPE_LIST* last = hole->opeList;
+    while (last->next) last = last->next;
+    auto* cone = new OPE_LIST(*last);
+    cone->processOpe = nullptr;
+    cone->toolType = 17;
+    cone->cycle = 0;
+    cone->active = 1;
+    cone->toolName[0] = '\0';
+    cone->profile[0] = 4;
+    cone->prev = last;
+    cone->next = nullptr;
+    last->next = cone;
+    plat::Step goOn;   // a conical mill the libraries lack is told of
+    goOn.verb = "answer";
+    goOn.args = {std::to_string(plat::IDOK)};
+    goOn.optional = true;
+    script().add(goOn);
+    std::int16_t made = 0;
+    createDrillOperations(g_records->viewsTree, nullptr, 1, nullptr, 0, 1, 0, &made, 0, 0);
+    EXPECT_DOUBLE_EQ(cone->wantedLength, 4);
+    EXPECT_GT(cone->neededLength, 4 + cone->toolDiam);   // from the clearance down
+}
+
 TEST_F(DrillOperationsSession, AMilledOperationWithoutItsDefinitionIsSwitchedOffAndTheOthersAreMade) {
     recogniseTopAndBottom();
     VIEW_LIST* top = viewWithDirection(1);
