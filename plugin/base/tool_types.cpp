@@ -5,9 +5,10 @@
 char g_toolLibExt[16] = "Tools";
 
 // The built-in names are the shipped texts' (0 a user profile, 11 a ball mill, 15 the edge-radius mill, 17 the
-// conical mill, 19 the toroidal mill); 13, 14, 16 and 18 keep theirs.
+// conical mill, 19 the toroidal mill); 13, 14, 16 and 18 keep theirs. Row t holds type t for t = 1 to 19,
+// between the rows of 9999 (whose names a lookup that finds no row falls back on) and 0.
 TOOL_OP_TYPE g_toolOpTypes[] = {
-    {0, "Profile tool", "Profile milling", "Milling"},
+    {9999, "User", "User", "User"},
     {1, "Center drill", "Spot drilling", "Spot drilling"},
     {2, "Spot drill", "Spot drilling", "Spot drilling"},
     {3, "Drill", "Drilling", "Drilling"},
@@ -27,7 +28,7 @@ TOOL_OP_TYPE g_toolOpTypes[] = {
     {17, "Conical mill", "Cone milling", "Milling"},
     {18, "Face mill", "Facing", "Milling"},
     {19, "Bull nose endmill", "Bull nose milling", "Contour milling"},
-    {9999, "User", "User", "User"},
+    {0, "Profile tool", "Profile milling", "Milling"},
     {-1, "", "", ""},
 };
 

@@ -265,16 +265,17 @@ int DRILL_CALL::makeRun(const std::vector<OPE_LIST*>& order) {
         points.clear();
         pending = nullptr;
     };
-    for (std::size_t i = 0; i < order.size(); ++i) {
+    // 1 when the tool choice was cancelled.
+    const auto handle = [&](std::size_t i) -> int {
         OPE_LIST& op = *order[i];
         POINT_LIST* hole = op.point;
-        if (!hole) continue;
+        if (!hole) return 0;
         if (g_toolsLog)
             std::fprintf(g_toolsLog, "\nPreparando operacion para '%s' '%s' '%s'\n", op.name, hole->tableName, hole->rowName);
         const TWIN_RULE rule = twinRule(op);
         if (rule == TWIN_RULE::PassBy) {
             passBy();
-            continue;
+            return 0;
         }
         const bool forced = rule == TWIN_RULE::Make;
         if (forced) op.zInf = T::twinMeetZ(*hole);
@@ -286,7 +287,7 @@ int DRILL_CALL::makeRun(const std::vector<OPE_LIST*>& order) {
             if (chooseTool(op, order, tool, leftOut) != 0) return 1;
             if (leftOut) {
                 toolIndex = INT32_MIN;
-                continue;
+                return 0;
             }
             toolIndex = op.toolIndex;
         }
@@ -298,15 +299,16 @@ int DRILL_CALL::makeRun(const std::vector<OPE_LIST*>& order) {
         if (!forced && i + 1 < order.size() && twinRule(*order[i + 1]) == TWIN_RULE::None &&
             joins(op, *order[i + 1], multiView)) {
             if (g_toolsLog) std::fputs("\nDescartada (misma hta, plano, prof, ... que la anterior)\n", g_toolsLog);
-            continue;
+            return 0;
         }
         if (!points.empty()) makeHostOperation(op, tool, points);
         points.clear();
         pending = nullptr;
         if (g_toolsLog) std::fflush(g_toolsLog);
-        if ((plat::getAsyncKeyState(plat::VK_ESCAPE) & 0x8000) != 0 &&
-            ask(errorMessage(kEscPressed), plat::MB_YESNO) == plat::IDYES)
-            return 1;
-    }
+        return 0;
+    };
+    // Esc is polled after every operation of the order, one passed by or joined to the next as well.
+    for (std::size_t i = 0; i < order.size(); ++i)
+        if (handle(i) != 0 || escConfirmed()) return 1;
     return 0;
 }

@@ -192,12 +192,15 @@ bool DRILL_CALL::chooseMaterial() {
                          plat::MB_OK);
         return false;
     }
-    if (found >= 2) return true;
+    // Found in the part's list or the group's library; a material of the host's Materials folder alone
+    // (4) is not the group's: the user picks one from its library.
+    const auto ours = [](int answer) { return answer == 2 || answer == 3; };
+    if (ours(found)) return true;
     material picked{};
     if (library_manager(kLibraryPickMaterial, MatlLibrary(), &picked) != 1 || !machine_) return false;
     setFieldText(machine_->machine.materialName, picked.name);
     found = materialByName(groupId, &material_);
-    return found >= 2;
+    return ours(found);
 }
 
 void DRILL_CALL::setHeights() {

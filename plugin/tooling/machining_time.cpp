@@ -111,7 +111,10 @@ int CMachiningTime::begin(const std::string& name, std::int16_t, bool dontAsk) {
     rapidRate_ = metric_ ? g_machineInfo.definition.rapidRateMm : g_machineInfo.definition.rapidRateInch;
     if (rapidRate_ <= 0 && g_machineInfo.rootMachineGroup) rapidRate_ = g_machineInfo.rootMachineGroup->machine.rapidRate;
     if (rapidRate_ <= 0) rapidRate_ = metric_ ? kDefaultRapidMm : kDefaultRapidInch;
-    const double seconds = g_machineInfo.toolChangeSeconds > 0 ? g_machineInfo.toolChangeSeconds : kDefaultToolChangeSeconds;
+    // A machine that names no tool-change time changes tools in no time; only without a machine the
+    // host's 2 s hold. A negative time (damaged data) would take time off the totals.
+    const double seconds =
+        g_machineInfo.rootMachineGroup ? std::max(0.0, g_machineInfo.toolChangeSeconds) : kDefaultToolChangeSeconds;
     toolChangeTime_ = seconds / 60.0;
     cycles_.load("");
 
@@ -157,8 +160,9 @@ int CMachiningTime::writeGroupTotals(std::int32_t group) {
 void CMachiningTime::flushPending(std::int32_t nextToolNumber) {
     writeGroupTotals(group_);
     LENGTHS& p = pending_;
-    // An operation without a spindle speed, a feed or a rapid rate has no time to show or to add up.
-    const bool timed = spindleSpeed_ > 0 && feedRate_ > 0 && feedOutRate_ > 0 && rapidRate_ > 0;
+    // An operation without a feed or a rapid rate has no time to show or to add up; the spindle speed only
+    // gives the feed per revolution.
+    const bool timed = feedRate_ > 0 && feedOutRate_ > 0 && rapidRate_ > 0;
     double time = 0;
     if (timed) {
         p.feedTime = (p.feedIn + p.peckFeed) / feedRate_;

@@ -78,6 +78,39 @@ TEST_F(BestTool, CriteriaBits) {
     EXPECT_EQ(scoreToolPoolEntry(e, wanted), 64 + 8);
 }
 
+// In inches a tap's record holds threads per inch, compared as the pitch they make; the big library is
+// "big" when there is one, else "big_Inch", and only its inch tools are taken.
+TEST_F(BestTool, InchTapsAndTheInchBigLibrary) {
+    g_globals->hostVersion[7] = 0;
+    setUnitTolerances(false);
+    const auto inchTool = [](std::int16_t type, double diameter, const char* name) {
+        tp_tool t = tool(type, diameter, name, 1.5, 2);
+        t.unitFlag = 0;
+        return t;
+    };
+    for (double threads : {20.0, 18.0}) {
+        tp_tool tap = inchTool(4, 0.25, threads == 20 ? "1/4-20" : "1/4-18");
+        tap.pitch = threads;
+        addTo(library, tap);
+    }
+    tp_tool out;
+    for (double threads : {20.0, 18.0}) {
+        EXPECT_EQ(findBestLibraryTool(library, 4, 0.25, 0, 10, 0, 0, 0, 0, 1 / threads, 0, nullptr, &out), 0) << threads;
+        EXPECT_EQ(out.pitch, threads);
+    }
+
+    const std::string inchBig = hostDir + "/Mill/Tools/big_Inch.Tools", big = hostDir + "/Mill/Tools/big.Tools";
+    tp_tool metricBar = tool(7, 1, "Metric bar", 1.5, 2);
+    addTo(inchBig, metricBar);
+    addTo(inchBig, inchTool(7, 1, "Inch bar"));
+    addTo(bigLibrary, inchTool(7, 1, "Bar of the metric library"));
+    EXPECT_EQ(best(library, 7, 1, &out, 0, 10), 2);
+    EXPECT_STREQ(out.name, "Inch bar");
+    addTo(big, inchTool(7, 1, "Big bar"));
+    EXPECT_EQ(best(library, 7, 1, &out, 0, 10), 2);
+    EXPECT_STREQ(out.name, "Big bar");
+}
+
 TEST_F(BestTool, NamedSpotTool) {
     g_globals->settings.overrideSpotDrill = 1;
     g_globals->settings.spotDrillByName = 1;

@@ -29,6 +29,7 @@
 #include "plugin/services/tables.h"
 #include "plugin/services/tooling.h"
 #include "plugin/tooling/drill_operations.h"
+#include "plugin/tooling/feeds_speeds.h"
 #include "plugin/tooling/tool_library.h"
 #include "recognition_pipeline_support.h"
 #include "support/execute_session.h"
@@ -162,6 +163,78 @@ TEST_F(DrillOperationsSession, EscThenNoGoesOnAndEscThenYesCancelsLeavingNoGroup
     EXPECT_TRUE(madeOperations().empty());
     EXPECT_FALSE(groupNamed("Forantix selection"));
     EXPECT_EQ(g_lastOpGroup, 0u);
+}
+
+// Esc is asked about after every operation of the order, also after one joined to the next: the drills of
+// a plain hole and of one with a chamfer make one host operation, yet each is a moment to stop.
+TEST_F(DrillOperationsSession, EscIsPolledAfterEveryOperationJoinedOrMade) {
+    recognise(PartBuilder::block({80, 40, 20})
+                  .hole(holeAt("plain", {20, 20, 20}, kDown).cylinder(8, 8).tip())
+                  .hole(holeAt("chamfered", {60, 20, 20}, kDown).chamfer(10, 8, 90).cylinder(8, 8).tip()));
+    int operations = 0;
+    for (VIEW_LIST* v = g_records->viewsTree; v; v = v->next)
+        for (POINT_LIST* p = v->firstPoint; p && v->selected; p = p->next)
+            for (OPE_LIST* o = p->opeList; o && p->selected && p->excluded != 1; o = o->next) operations += o->active ? 1 : 0;
+    ASSERT_GT(operations, 0);
+    plat::setKeyDown(plat::VK_ESCAPE, true);
+    for (int i = 0; i <= operations; ++i) script().answer(plat::IDNO);   // and once before the runs
+    std::int16_t made = 0;
+    EXPECT_EQ(createDrillOperations(g_records->viewsTree, nullptr, 1, nullptr, 0, 1, 0, &made, 0, 0), 0) << shown();
+    plat::setKeyDown(plat::VK_ESCAPE, false);
+    expectScriptPlayed();
+    EXPECT_EQ(count("Esc was pressed"), 1 + operations);
+    EXPECT_GT(made, 0);
+    EXPECT_LT(made, operations);
+}
+
+// A material found only in a file of the host's Materials folder is not the machine group's: the user picks
+// one from the group's library; without a pick nothing is made, with one the operations are.
+TEST_F(DrillOperationsSession, AMaterialOnlyInTheMaterialsFolderIsPickedFromTheGroupsLibrary) {
+    recogniseTopAndBottom();
+    op_group* group = GroupsMachineGroup(nullptr);
+    ASSERT_NE(group, nullptr);
+    host::setMaterialLibrary(std::string(current_dir) + "Materials/Mill_Inch.Materials");
+    setFieldText(group->machine.materialName, "STEEL 1045 - MM");
+    material found;
+    ASSERT_EQ(materialByName(group->id, &found), 4);
+    std::int16_t made = 0;
+    script().libraryPick("");
+    EXPECT_EQ(createDrillOperations(g_records->viewsTree, nullptr, 1, nullptr, 0, 1, 0, &made, 0, 0), 1);
+    expectScriptPlayed();
+    EXPECT_TRUE(madeOperations().empty());
+    script().libraryPick("STEEL 1045 - INCH");
+    EXPECT_EQ(createDrillOperations(g_records->viewsTree, nullptr, 1, nullptr, 0, 1, 0, &made, 0, 0), 0) << shown();
+    expectScriptPlayed();
+    EXPECT_FALSE(madeOperations().empty());
+    EXPECT_EQ(fieldText(group->machine.materialName), "STEEL 1045 - INCH");
+    host::setMaterialLibrary("");
+}
+
+// A conical mill wants the length of its cone, however deep below the clearance its hole lies.
+TEST_F(DrillOperationsSession, AConicalMillWantsTheLengthOfItsCone) {
+    recogniseTopAndBottom();
+    POINT_LIST* hole = viewWithDirection(1)->firstPoint;
+    OPE_LIST* last = hole->opeList;
+    while (last->next) last = last->next;
+    auto* cone = new OPE_LIST(*last);
+    cone->processOpe = nullptr;
+    cone->toolType = 17;
+    cone->cycle = 0;
+    cone->active = 1;
+    cone->toolName[0] = '\0';
+    cone->profile[0] = 4;
+    cone->prev = last;
+    cone->next = nullptr;
+    last->next = cone;
+    plat::Step goOn;   // a conical mill the libraries lack is told of
+    goOn.verb = "answer";
+    goOn.args = {std::to_string(plat::IDOK)};
+    goOn.optional = true;
+    script().add(goOn);
+    std::int16_t made = 0;
+    createDrillOperations(g_records->viewsTree, nullptr, 1, nullptr, 0, 1, 0, &made, 0, 0);
+    EXPECT_DOUBLE_EQ(cone->wantedLength, 4);
+    EXPECT_GT(cone->neededLength, 4 + cone->toolDiam);   // from the clearance down
 }
 
 TEST_F(DrillOperationsSession, AMilledOperationWithoutItsDefinitionIsSwitchedOffAndTheOthersAreMade) {

@@ -2,7 +2,10 @@
 // layout, the holes they pass over, the question when a file exists, and the time model's edges.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <deque>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -10,6 +13,7 @@
 #include "platform/sys/files.h"
 #include "plugin/base/globals.h"
 #include "plugin/base/machine_info.h"
+#include "plugin/base/tool_types.h"
 #include "plugin/cycle/main_menu.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/model/tree.h"
@@ -184,27 +188,133 @@ TEST_F(ReportsTest, ThePeckCycleTimeAddsUpItsMoves) {
     EXPECT_NE(text.find("TOTAL TIME:           1.44 min"), std::string::npos) << text;
 }
 
-// An operation without a spindle speed has no time: "-", left out of the totals; a hole without a drill
-// point is passed over, and with the clearance at the ends only the last hole walked retracts to it.
-TEST_F(ReportsTest, UntimedOperationsAndHolesWithoutPointsAreLeftOut) {
+// An operation without a spindle speed has a time all the same (only its feed per revolution is "-") and
+// counts in the totals; one without a feed has none. A hole without a drill point is passed over, and with
+// the clearance at the ends only the last hole walked retracts to it.
+TEST_F(ReportsTest, OnlyAnOperationWithoutFeedIsUntimedAndHolesWithoutPointsAreLeftOut) {
     hole(0, 0);
     hole(30, 40);
     hole(60, 80, false);
     CMachiningTime time;
     ASSERT_EQ(time.begin(file("time.txt"), 6, true), 0);
-    operation untimed = drilling(0, 1, 0);
-    time.addOperation(untimed, entries(), 3, 0);
+    time.addOperation(drilling(0, 1, 0), entries(), 3, 0);
     operation atEnds = drilling(0, 2);
     atEnds.clearanceAtEnds = 1;
     time.addOperation(atEnds, entries(), 3, 0);
+    operation withoutFeed = drilling(0, 2);
+    withoutFeed.toolFeeds[0] = 0;
+    time.addOperation(withoutFeed, entries(), 3, 0);
     time.finish();
     const std::string text = plat::readFile(file("time.txt")).value_or("");
-    EXPECT_NE(text.find("Time: - min"), std::string::npos) << text;
-    EXPECT_NE(text.find("Feed: 100.0 mm/min  (- mm/rev)"), std::string::npos) << text;
+    // Feed 15 at 100; approach 10 + 10, retract 15 + 10 + 10 and positioning 50 at 100.
+    EXPECT_NE(text.find("Feed: 100.0 mm/min  (- mm/rev)\nSpindle: 0 rpm\nTime: 1.20 min"), std::string::npos) << text;
     // Feed 15 at 100, approach 10 and retract 15 + 10 at 100, positioning 50 at 100.
     EXPECT_NE(text.find("Time: 1.00 min"), std::string::npos) << text;
-    EXPECT_NE(text.find("Machining:            0.50 min"), std::string::npos) << text;
+    EXPECT_NE(text.find("Feed: 0.0 mm/min  (0.000 mm/rev)\nSpindle: 1000 rpm\nTime: - min"), std::string::npos) << text;
+    // 0.70 + 0.50 machining; positioning 0.5 + 0.5.
+    EXPECT_NE(text.find("Machining:            1.20 min"), std::string::npos) << text;
+    EXPECT_NE(text.find("Positioning:          1.00 min"), std::string::npos) << text;
     EXPECT_NE(text.find("Tool changes:   2     0.20 min"), std::string::npos) << text;
+}
+
+// One hole 5 deep, 10 below the clearance, feed 50 and rapid 100: drilling is 0.1 min in, 0.1 out at rapid
+// and 0.2 of approach and retract; each cycle adds its own moves to that.
+TEST_F(ReportsTest, EachCycleAddsItsOwnMoves) {
+    hole(0, 0);
+    struct CASE {
+        const char* what;
+        int cycle, toolType;
+        double pecks[4];
+        double dwell;
+        std::uint8_t tipOn;
+        const char* time;
+    };
+    const CASE cases[] = {
+        {"drilling", 0, 3, {}, 0, 0, "0.35"},
+        // Pecks of 5 reach the depth at the first: no peck moves.
+        {"peck of the full depth", 1, 3, {5, 2, 1, 0}, 0, 0, "0.35"},
+        // Pecks at 2 and 4, each 1 more at feed (the larger of clearance and retract) and 2 x 1 - 1 at rapid.
+        {"chip break", 2, 3, {2, 2, 0.5, 1}, 0, 0, "0.41"},
+        // Out at the feed instead of the rapid.
+        {"tapping", 3, 3, {}, 0, 0, "0.40"},
+        {"feed out, dwell", 4, 3, {}, 0, 0, "0.40"},
+        {"boring", 5, 3, {}, 0, 0, "0.40"},
+        // A cycle of the post's own: the feed in, the approach and the retract to the clearance only.
+        {"custom cycle", 7, 3, {2, 2, 1, 1}, 0, 0, "0.30"},
+        {"a dwell of 3 s", 0, 3, {}, 3, 0, "0.40"},
+        // The tip of a 90 degree drill of 5 and a breakthrough of 1.5 add 4 to the depth.
+        {"a drill's tip", 0, 3, {}, 0, 1, "0.47"},
+        {"a reamer has no tip", 0, 6, {}, 0, 1, "0.35"},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.what);
+        CMachiningTime time;
+        ASSERT_EQ(time.begin(file("time.txt"), 6, true), 0);
+        operation op = drilling(c.cycle, 1);
+        op.toolType = c.toolType;
+        op.toolFeeds[0] = 50;
+        std::copy(std::begin(c.pecks), std::end(c.pecks), op.pecks);
+        op.dwell = c.dwell;
+        op.tipOn = c.tipOn;
+        op.tipValue = 1.5;
+        op.toolAngle = 90;
+        time.addOperation(op, entries(), 1, 0);
+        time.finish();
+        const std::string text = plat::readFile(file("time.txt")).value_or("");
+        EXPECT_NE(text.find(std::string("Time: ") + c.time + " min"), std::string::npos) << text;
+    }
+}
+
+// The tool line names the type and the diameter, and for a tap its pitch.
+TEST_F(ReportsTest, ATapsToolLineHoldsItsPitch) {
+    hole(0, 0);
+    CMachiningTime time;
+    ASSERT_EQ(time.begin(file("time.txt"), 6, true), 0);
+    operation drill = drilling(0, 1);
+    std::snprintf(drill.toolName, sizeof drill.toolName, "D5");
+    time.addOperation(drill, entries(), 1, 0);
+    operation tap = drilling(3, 2);
+    tap.toolType = 4;
+    tap.toolPitch = 1.25;
+    std::snprintf(tap.toolName, sizeof tap.toolName, "M6");
+    time.addOperation(tap, entries(), 1, 0);
+    time.finish();
+    const std::string text = plat::readFile(file("time.txt")).value_or("");
+    EXPECT_NE(text.find(std::string("T1  ") + g_toolOpTypes[3].toolName + " dia 5.00  - D5\n"), std::string::npos) << text;
+    EXPECT_NE(text.find(std::string("T2  ") + g_toolOpTypes[4].toolName + " dia 5.00 pitch 1.250 - M6\n"),
+              std::string::npos)
+        << text;
+}
+
+// A tool change takes the machine's time, none when the machine names none; the host's 2 s hold only
+// without a machine group.
+TEST_F(ReportsTest, ToolChangesTakeTheMachinesTimeAndTwoSecondsOnlyWithoutAMachine) {
+    ASSERT_NE(g_machineInfo.rootMachineGroup, nullptr);
+    hole(0, 0);
+    struct CASE {
+        const char* what;
+        bool machine;
+        double seconds;
+        const char* changes;
+    };
+    const CASE cases[] = {
+        {"the machine's 6 s", true, 6, "0.10"},
+        {"a machine without a time", true, 0, "0.00"},
+        {"no machine", false, 0, "0.03"},
+    };
+    op_group* const machine = g_machineInfo.rootMachineGroup;
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.what);
+        g_machineInfo.rootMachineGroup = c.machine ? machine : nullptr;
+        g_machineInfo.toolChangeSeconds = c.seconds;
+        CMachiningTime time;
+        ASSERT_EQ(time.begin(file("time.txt"), 6, true), 0);
+        time.addOperation(drilling(0, 1), entries(), 1, 0);
+        time.finish();
+        const std::string text = plat::readFile(file("time.txt")).value_or("");
+        EXPECT_NE(text.find(std::string("Tool changes:   1      ") + c.changes + " min"), std::string::npos) << text;
+    }
+    g_machineInfo.rootMachineGroup = machine;
 }
 
 TEST_F(ReportsTest, AReportWithoutOperationsHasItsTitleAndZeroTotals) {

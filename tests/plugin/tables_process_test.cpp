@@ -384,6 +384,9 @@ TEST_F(ProcessTest, LabelsNameTheOperationItsMeasureAndItsOwnName) {
     opeSet(named, po::toolDiamOffsetOn, std::int16_t{0});
     opeSet(named, po::bottomStockOn, std::int16_t{0});
     opeSet(named, po::toolDiamAssoc, std::int16_t{2});
+    // A type the table does not know is named by its first row: the user's.
+    PROCESS_OPE unknown = byValue;
+    opeSet(unknown, po::operationType, std::uint32_t{42});
     PROCESS_OPE circle = operation(1, 1), helix = operation(1, 3), contour = operation(1, 2);
     opeSet(circle, po::cylDiamCol, std::int16_t{0});
     circle.set<double>(po::circleMillBlock + 48, 14);
@@ -394,6 +397,7 @@ TEST_F(ProcessTest, LabelsNameTheOperationItsMeasureAndItsOwnName) {
     const CASE cases[] = {
         {byColumn, std::string(g_toolOpTypes[3].operationName) + " (Diameter+0.1) - Drill 3\tdeep"},
         {byValue, std::string(g_toolOpTypes[3].operationName) + " (8.50) (BStock+0.2) - Drill 3\tdeep"},
+        {unknown, "User (8.50) (BStock+0.2) - Drill 3\tdeep"},
         {named, std::string(g_toolOpTypes[6].operationName) + " (" + formatText("%.2f", opeGet(named, po::toolDiam)) +
                     ") 'T 5' - Drill 6\tdeep"},
         {circle, types.getText(12) + " 14.00 - Drill 1\tdeep"},

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "plugin/base/globals.h"
 #include "plugin/services/tooling.h"
@@ -122,6 +123,68 @@ TEST_F(ToolHoleProfile, OutlineLimitsAndRefusals) {
         segmentEnd(p.tool[p.toolCount - 1], end);
         EXPECT_NEAR(end[0], 0, 1e-12) << type;
     }
+}
+
+// The outlines of the rounded, concave and conical tools, point by point from the shank down: a tool of
+// D 8, half angle 10 degrees, corner radius 1 and taper height 3 over a 5 deep hole (tool length 34).
+TEST_F(ToolHoleProfile, OutlinesOfRoundedConcaveAndConicalTools) {
+    struct POINT {
+        double x, z;
+    };
+    struct SEGMENT {
+        POINT from, to;
+        bool arc;
+        POINT middle;   // of an arc, which way it turns
+    };
+    const double Rp = 4 - kContact, Ro = 4 + 1 - kContact, Rb = Ro - 1 / std::cos(3 * kDeg) - kContact;
+    const double Rt = 4 + 3 * std::tan(10 * kDeg), s45 = std::sqrt(0.5);
+    const POINT arcEnd{Ro + std::cos(177 * kDeg), -1 + std::sin(177 * kDeg)};
+    const std::vector<SEGMENT> rounded = {
+        {{Rp, 34}, {Rp, 1}, false, {}},
+        {{Rp, 1}, {Rp - 1, 0}, true, {Rp - 1 + s45, 1 - s45}},
+        {{Rp - 1, 0}, {0, 0}, false, {}},
+    };
+    struct CASE {
+        std::int16_t type;
+        std::vector<SEGMENT> outline;
+    };
+    const CASE cases[] = {
+        {11, rounded},
+        {19, rounded},
+        {15,
+         {{{Ro, 34}, {Ro, 0}, false, {}},
+          {{Ro, 0}, arcEnd, true, {Ro + std::cos(133.5 * kDeg), -1 + std::sin(133.5 * kDeg)}},
+          {arcEnd, {Rb, -1}, false, {}},
+          {{Rb, -1}, {0, -1}, false, {}}}},
+        // The cone takes the tool's own angle; the shank rises a tool length above the taper.
+        {17, {{{Rt, 37}, {Rt, 3}, false, {}}, {{Rt, 3}, {4, 0}, false, {}}, {{4, 0}, {0, 0}, false, {}}}},
+    };
+    flatHole(10, 5);
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.type);
+        ASSERT_EQ(p.buildTool(c.type, 8, 10 * kDeg, 1, 0, 3), 0);
+        ASSERT_EQ(p.toolCount, static_cast<std::int16_t>(c.outline.size()));
+        for (std::size_t i = 0; i < c.outline.size(); ++i) {
+            const PROFILE_SEGMENT& got = p.tool[i];
+            const SEGMENT& want = c.outline[i];
+            double from[2], to[2];
+            segmentStart(got, from);
+            segmentEnd(got, to);
+            EXPECT_EQ(got.kind, want.arc ? 1 : 0) << i;
+            EXPECT_NEAR(from[0], want.from.x, 1e-9) << i;
+            EXPECT_NEAR(from[1], want.from.z, 1e-9) << i;
+            EXPECT_NEAR(to[0], want.to.x, 1e-9) << i;
+            EXPECT_NEAR(to[1], want.to.z, 1e-9) << i;
+            if (want.arc) {
+                const double middle = got.start + got.sweep / 2;
+                EXPECT_NEAR(got.cx + got.radius * std::cos(middle), want.middle.x, 1e-9) << i;
+                EXPECT_NEAR(got.cz + got.radius * std::sin(middle), want.middle.z, 1e-9) << i;
+            }
+        }
+    }
+    // On the flat bottom the ball's lowest point, its flat tip at z 0, comes to rest just above it.
+    ASSERT_EQ(p.buildTool(11, 8, 0, 1, 0, 0), 0);
+    EXPECT_NEAR(p.findLastFreePosition(0), -5 + kContact, 0.0005);
 }
 
 TEST_F(ToolHoleProfile, ProbesAndConeCorners) {

@@ -2,6 +2,8 @@
 // tool array by the rule of its type, or a made tool, or a shared number for the tool it is missing.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <string>
 
 #include "platform/sys/files.h"
@@ -165,6 +167,192 @@ TEST_F(ToolLayout, TapsByPitch) {
     EXPECT_EQ(layout(), 0);
     ASSERT_EQ(tools.size(), 1u);
     EXPECT_DOUBLE_EQ(tools[0].pitch, 1.25);   // 1.26 lies 0.4 T away, not within it
+}
+
+// Chamfer tools by width: wider than the chamfer, by less than ten of its widths, of a length in the window
+// (or, none there, longer); the tool held goes on while it still fits. A 12 mm chamfer tool 2 deep has the window (14 - T, 110).
+TEST_F(ToolLayout, ChamferToolsByWidthWithinTheWindow) {
+    const auto chamferTool = [&](const char* name, double shapeValue, double shoulder) {
+        tp_tool t = tool(9, 12, name, 20, shoulder);
+        t.shapeValue = shapeValue;
+        addTo(library, t);
+    };
+    chamferTool("Chamfer 1.5", 9, 40);
+    chamferTool("Chamfer 5", 2, 50);
+    chamferTool("Chamfer 6 long", 0, 200);
+    const auto chamfer = [&](double width) {
+        OPE_LIST* o = operation(9, 12, 2);
+        o->milledDiam = 8;
+        o->chamferDiam = 8 + 2 * width;
+        o->angle = M_PI / 2;
+        return o;
+    };
+    const auto expectMade = [&](const OPE_LIST* o) {
+        ASSERT_GE(toolIndex(o), 0);
+        EXPECT_EQ(o->newTool, 1);
+        const tp_tool& made = tools[static_cast<std::size_t>(toolIndex(o))];
+        EXPECT_EQ(std::string(made.name).rfind("** 12.00 x 14.00 ", 0), 0u) << made.name;
+        EXPECT_DOUBLE_EQ(made.angle, 90);
+    };
+    OPE_LIST* wide = chamfer(1);
+    OPE_LIST* narrow = chamfer(0.3);
+    OPE_LIST* hairline = chamfer(0.05);   // every tool ten of its widths wider
+    EXPECT_EQ(layout(), 0);
+    for (OPE_LIST* o : {wide, narrow})
+        EXPECT_STREQ(tools[static_cast<std::size_t>(toolIndex(o))].name, "Chamfer 1.5");
+    expectMade(hairline);
+    // Alone (a held tool would be kept): only the tool longer than the window is wide enough, and it reaches.
+    tools.clear();
+    view = tree.view();
+    OPE_LIST* widest = chamfer(5.5);
+    EXPECT_EQ(layout(), 0);
+    ASSERT_EQ(tools.size(), 1u);
+    EXPECT_EQ(toolIndex(widest), 0);
+    EXPECT_STREQ(tools[0].name, "Chamfer 6 long");
+}
+
+// Corner-rounding tools by the radius of the edge: of the candidates of that radius the last in length
+// order stays; none: one is made, with the radius.
+TEST_F(ToolLayout, CornerRoundingToolsByRadius) {
+    const auto rounding = [&](const char* name, double radius, double shoulder) {
+        tp_tool t = tool(15, 6, name, shoulder - 10, shoulder);
+        t.cornerRadius = radius;
+        t.subType = 1;
+        addTo(library, t);
+    };
+    rounding("R2 short", 2, 30);
+    rounding("R2 long", 2, 40);
+    rounding("R2.5", 2.5, 35);
+    const auto edge = [&](double radius) {
+        OPE_LIST* o = operation(15, 10, 4);
+        o->tipDiam = 6;
+        o->cornerRadius = radius;
+        return o;
+    };
+    OPE_LIST* r2 = edge(2);
+    OPE_LIST* r3 = edge(3);
+    EXPECT_EQ(layout(), 0);
+    EXPECT_STREQ(tools[static_cast<std::size_t>(toolIndex(r2))].name, "R2 long");
+    ASSERT_GE(toolIndex(r3), 0);
+    const tp_tool& made = tools[static_cast<std::size_t>(toolIndex(r3))];
+    EXPECT_EQ(r3->newTool, 1);
+    EXPECT_DOUBLE_EQ(made.cornerRadius, 3);
+    EXPECT_EQ(made.subType, 1);
+    // Wanted: the radius and 4 T, in steps of 40 T.
+    EXPECT_DOUBLE_EQ(made.fluteLength, 4);
+}
+
+// A conical mill of the cone's angle: a 90 degree cone (half angle 45) takes the tool of half angle 45
+// whose diameter is the cone's small one.
+TEST_F(ToolLayout, TaperMillsByTheConesAngle) {
+    GTEST_SKIP() << "the taper step reads the cone's half angle in radians as a full angle in degrees; "
+                    "enabled with that unit fault's fix";
+    const auto conical = [&](const char* name, double halfAngle) {
+        tp_tool t = tool(17, 6, name);
+        t.angle = halfAngle;
+        addTo(library, t);
+    };
+    conical("Cone 30", 30);
+    conical("Cone 45", 45);
+    OPE_LIST* o = operation(17, 6, 5);
+    o->tipDiam = 6;
+    o->zSup = 0;
+    o->coneAngle = M_PI / 4;
+    o->angleDeg = 90;
+    EXPECT_EQ(layout(), 0);
+    ASSERT_EQ(tools.size(), 1u);
+    EXPECT_STREQ(tools[0].name, "Cone 45");
+    EXPECT_EQ(o->newTool, 0);
+}
+
+// A made tool copies the nearest library tool of its type and takes the operation's measures by its type.
+TEST_F(ToolLayout, MadeToolsTakeTheMeasuresOfTheirType) {
+    struct CASE {
+        const char* what;
+        std::int16_t type;
+        double libraryAngle, libraryShape;               // of the library tool copied
+        double pitch, tipDegrees, tipDiameter, radius;   // of the operation
+        double angle, cornerRadius;
+        std::int16_t subType;
+        double secondDiameter, shapeValue, toolPitch, flute, shoulder, overall;
+    };
+    // Needed 20: flute 20, shoulder and overall each 40 T (1) longer; a conical mill of a 5 high cone of
+    // D 10: flute 15, and the hill of 2 on the overall length.
+    const CASE cases[] = {
+        {"drill", 3, 0, 0, 0, 118, 0, 0, 0, 0, 0, 10, 0, 0, 20, 21, 22},
+        {"tap: the thread's pitch", 4, 0, 0, 1.5, 0, 0, 0, 0, 0, 0, 10, 0, 1.5, 20, 21, 22},
+        {"boring bar without an angle", 7, 0, 0, 0, 0, 0, 0, 1, 0, 0, 9.9, 0, 0, 20, 21, 22},
+        {"boring bar with its angle", 7, 30, 0, 0, 0, 0, 0, 30, 0, 0, 9.9, 0, 0, 20, 21, 22},
+        {"countersink: the tip angle", 9, 0, 0, 0, 90, 0, 0, 90, 0, 0, 10, 0, 0, 20, 21, 22},
+        {"ball mill: half the diameter", 11, 0, 0, 0, 0, 0, 1, 0, 5, 2, 10, 0, 0, 20, 21, 22},
+        {"chamfer mill: half the tip angle, the tip lowered", 12, 0, 8, 0, 90, 6, 0, 45, 0, 0, 10, 6, 0, 20, 21, 22},
+        {"chamfer mill: a smaller tip kept", 12, 0, 4, 0, 90, 6, 0, 45, 0, 0, 10, 4, 0, 20, 21, 22},
+        {"corner rounding: the radius", 15, 0, 0, 0, 0, 0, 2, 0, 2, 1, 10, 0, 0, 20, 21, 22},
+        {"bull nose: the radius", 19, 0, 0, 0, 0, 0, 0.5, 0, 0.5, 1, 10, 0, 0, 20, 21, 22},
+        {"conical mill: half the tip angle", 17, 0, 0, 0, 60, 0, 0, 30, 0, 0, 10, 0, 0, 15, 16, 19},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(plat::removeFile(library) || !plat::fileExists(library));
+        tp_tool copied = tool(c.type, 10, "copied", 50, 60);
+        copied.angle = c.libraryAngle;
+        copied.shapeValue = c.libraryShape;
+        copied.option = 3;
+        addTo(library, copied);
+        OPE_LIST o;
+        o.toolType = static_cast<std::uint32_t>(c.type);
+        o.toolDiam = 10;
+        o.pitch = c.pitch;
+        o.angle = c.tipDegrees * M_PI / 180;
+        o.tipDiam = c.tipDiameter;
+        o.cornerRadius = c.radius;
+        o.zSup = 0;
+        o.zInf = -5;
+        o.neededLength = 20;
+        o.material = 2;
+        TreeToolsLayout::DIAM_SORT e;
+        e.operation = &o;
+        e.toolType = c.type;
+        e.diameter = 10;
+        e.depth = 5;
+        e.highestHill = 2;
+        tp_tool made;
+        ASSERT_TRUE(TreeToolsLayout::makeMissingTool(e, made));
+        EXPECT_EQ(made.type, c.type);
+        EXPECT_DOUBLE_EQ(made.diameter, 10);
+        EXPECT_EQ(made.material, 2);
+        EXPECT_DOUBLE_EQ(made.angle, c.angle);
+        EXPECT_DOUBLE_EQ(made.cornerRadius, c.cornerRadius);
+        EXPECT_EQ(made.subType, c.subType);
+        EXPECT_DOUBLE_EQ(made.secondDiameter, c.secondDiameter);
+        EXPECT_DOUBLE_EQ(made.shapeValue, c.shapeValue);
+        EXPECT_DOUBLE_EQ(made.pitch, c.toolPitch);
+        EXPECT_DOUBLE_EQ(made.fluteLength, c.flute);
+        EXPECT_DOUBLE_EQ(made.shoulderLength, c.shoulder);
+        EXPECT_DOUBLE_EQ(made.overallLength, c.overall);
+        EXPECT_EQ(made.option, c.type == 17 ? 0 : 3);
+        char prefix[32];
+        std::snprintf(prefix, sizeof prefix, "** 10.00 x %.2f ", c.flute);
+        EXPECT_EQ(std::string(made.name).rfind(prefix, 0), 0u) << made.name;
+    }
+}
+
+// In inches a tap's record holds threads per inch: the made tap's is the thread's, to the half thread.
+TEST_F(ToolLayout, AnInchTapMadeWithThreadsPerInch) {
+    g_globals->hostVersion[7] = 0;
+    setUnitTolerances(false);
+    addTo(library, tool(4, 0.5, "1/2 tap"));
+    OPE_LIST o;
+    o.toolType = 4;
+    o.toolDiam = 0.5;
+    o.pitch = 1 / 11.4;
+    TreeToolsLayout::DIAM_SORT e;
+    e.operation = &o;
+    e.toolType = 4;
+    e.diameter = 0.5;
+    tp_tool made;
+    ASSERT_TRUE(TreeToolsLayout::makeMissingTool(e, made));
+    EXPECT_DOUBLE_EQ(made.pitch, 11.5);
 }
 
 std::vector<std::size_t> g_runs;
