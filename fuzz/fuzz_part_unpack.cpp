@@ -1,11 +1,10 @@
 // What a part file unpacks: a part saved with six notes gets the input as the packed body of every one of
 // them, through SQLite as another program would write it, and is opened. A part that opens never unpacked
 // more than the budget of its file's size allows.
-#include <sqlite3.h>
-
 #include <filesystem>
 
 #include "fuzz_support.h"
+#include "part_change.h"
 #include "host/api.h"
 #include "host/db/blob_pack.h"
 #include "host/db/part_file.h"
@@ -33,18 +32,6 @@ const std::string& notedPart() {
     return bytes;
 }
 
-bool setBodies(const std::string& path, const std::vector<std::uint8_t>& blob) {
-    sqlite3* db = nullptr;
-    bool ok = sqlite3_open(path.c_str(), &db) == SQLITE_OK;
-    sqlite3_stmt* statement = nullptr;
-    ok = ok && sqlite3_prepare_v2(db, "UPDATE entities SET body = ?1 WHERE type = 16", -1, &statement, nullptr) == SQLITE_OK;
-    ok = ok && sqlite3_bind_blob(statement, 1, blob.data(), static_cast<int>(blob.size()), SQLITE_TRANSIENT) == SQLITE_OK;
-    ok = ok && sqlite3_step(statement) == SQLITE_DONE;
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
-    return ok;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -52,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Input in(data, size);
     const std::vector<std::uint8_t> body = in.rest();
     const std::string path = fuzz::installPlugin() + "/fuzz.pfp";
-    if (!plat::writeFile(path, part) || !setBodies(path, body)) return 0;
+    if (!plat::writeFile(path, part) || !fuzz::changePart(path, "UPDATE entities SET body = ?1 WHERE type = 16", body))
+        return 0;
     const std::string_view blob(reinterpret_cast<const char*>(body.data()), body.size());
     const std::uint64_t asked = kNotes * host::db::unpackedBlobLength(blob);
     if (host::openPart(path).ok && asked > host::db::unpackBudget(std::filesystem::file_size(path))) __builtin_trap();

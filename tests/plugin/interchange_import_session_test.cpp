@@ -69,6 +69,25 @@ protected:
         expectScriptPlayed();
     }
 
+    // The text written to the file `name` in the test's folder and imported from there as above; its path.
+    std::string importText(const std::string& name, const std::string& text, int messages = 0) {
+        const std::string path = dir.path() + "/" + name;
+        EXPECT_TRUE(plat::writeFile(path, text));
+        plat::driver().reset();
+        importFile(path, messages);
+        return path;
+    }
+    // The user presses Cancel at the first progress box of the file's import: the part keeps `before`.
+    void importCancelled(const std::string& path, const std::vector<FEATURE_MARK>& before) {
+        plat::driver().reset();
+        script().click(kMenu, kFeaturesButton).menu(kImportItem).file(path).cancelWait();
+        script().menu(kMenuExit).click(kMenu, plat::IDOK);
+        EXPECT_EQ(m_main(), 0);
+        expectScriptPlayed();
+        EXPECT_TRUE(transcript().contains("host.wait.cancel")) << allText();
+        expectMarksKept(before);
+    }
+
     static std::vector<FEATURE_MARK> keptMarks() { return keptFeatureMarks(); }
 
     // The plate's TFF imported first: the three marks the part then keeps.
@@ -390,13 +409,7 @@ TEST_F(InterchangeImportSession, CancelAtTheProgressBoxLeavesThePartAsItWas) {
     const std::vector<FEATURE_MARK> before = importPlateFirst();
     const std::string path = dir.path() + "/long.TFF";
     ASSERT_TRUE(plat::writeFile(path, manyFeaturesTff(5000)));
-    plat::driver().reset();
-    script().click(kMenu, kFeaturesButton).menu(kImportItem).file(path).cancelWait();
-    script().menu(kMenuExit).click(kMenu, plat::IDOK);
-    EXPECT_EQ(m_main(), 0);
-    expectScriptPlayed();
-    EXPECT_TRUE(transcript().contains("host.wait.cancel")) << allText();
-    expectMarksKept(before);
+    importCancelled(path, before);
     EXPECT_EQ(liveArcs(), 3);   // the fit circles and the thread arc of the first import, nothing of the second
 }
 
@@ -434,10 +447,7 @@ TEST_F(InterchangeImportSession, AValueThatMakesNoHoleIsRefusedAtItsLine) {
     const std::vector<FEATURE_MARK> before = importPlateFirst();
     for (const CASE& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string path = dir.path() + "/" + c.name;
-        ASSERT_TRUE(plat::writeFile(path, c.text));
-        plat::driver().reset();
-        importFile(path, 1);
+        importText(c.name, c.text, 1);
         const std::string told =
             c.name + " cannot be read at line " + std::to_string(lineOf(c.text, c.marker)) + ":\\n" + c.told;
         EXPECT_TRUE(transcript().contains(told)) << told << "\n" << allText();
@@ -558,10 +568,7 @@ TEST_F(InterchangeImportSession, EveryElementOfALargeKtwFileIsFoundWhateverItsOr
     load();
     for (const auto& [name, ktw] : files) {
         SCOPED_TRACE(name);
-        const std::string path = dir.path() + "/" + name;
-        ASSERT_TRUE(plat::writeFile(path, ktw->text()));
-        plat::driver().reset();
-        importFile(path);
+        importText(name, ktw->text());
         const std::vector<FEATURE_MARK> marks = keptMarks();
         const std::size_t holes = ktw == &drillsFirst ? 6000 : 4000;
         ASSERT_EQ(marks.size(), holes) << allText();
@@ -608,10 +615,7 @@ TEST_F(InterchangeImportSession, PositionsAndSegmentsPastTenAreToldWithTheFeatur
     load();
     for (const CASE& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string path = dir.path() + "/" + c.name;
-        ASSERT_TRUE(plat::writeFile(path, c.text));
-        plat::driver().reset();
-        importFile(path, 1);
+        const std::string path = importText(c.name, c.text, 1);
         const std::string told = "1 hole features of " + path +
                                  " hold more than the ten positions or ten segments a feature keeps; only their first "
                                  "ten are imported (the first begins at line " +
@@ -641,15 +645,8 @@ TEST_F(InterchangeImportSession, ALargeStepFileIsReadUnderTheProgressBoxWhoseCan
     const std::string path = dir.path() + "/large.STEP";
     ASSERT_TRUE(plat::writeFile(path, text));
 
-    const std::vector<FEATURE_MARK> before = importPlateFirst();
-    plat::driver().reset();
-    script().click(kMenu, kFeaturesButton).menu(kImportItem).file(path).cancelWait();
-    script().menu(kMenuExit).click(kMenu, plat::IDOK);
-    EXPECT_EQ(m_main(), 0);
-    expectScriptPlayed();
+    importCancelled(path, importPlateFirst());
     EXPECT_TRUE(transcript().contains("host.wait.status \"Reading hole features\"")) << allText();
-    EXPECT_TRUE(transcript().contains("host.wait.cancel")) << allText();
-    expectMarksKept(before);
 
     // Read through, the 500 features sharing one parameter list each give their fit.
     plat::driver().reset();
