@@ -1,9 +1,8 @@
 // The parts of a part file read beside its geometry that have no codec of their own: the state record, the
 // views' matrices, the named views and the levels. A part saved without geometry gets the input in place of
 // one of them (the first byte picks which), through SQLite as another program would write it, and is opened.
-#include <sqlite3.h>
-
 #include "fuzz_support.h"
+#include "part_change.h"
 #include "host/api.h"
 
 namespace {
@@ -29,18 +28,6 @@ const std::string& emptyPart() {
     return bytes;
 }
 
-bool change(const std::string& path, const char* sql, const std::vector<std::uint8_t>& blob) {
-    sqlite3* db = nullptr;
-    bool ok = sqlite3_open(path.c_str(), &db) == SQLITE_OK;
-    sqlite3_stmt* statement = nullptr;
-    ok = ok && sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK;
-    ok = ok && sqlite3_bind_blob(statement, 1, blob.data(), static_cast<int>(blob.size()), SQLITE_TRANSIENT) == SQLITE_OK;
-    ok = ok && sqlite3_step(statement) == SQLITE_DONE;
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
-    return ok;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -48,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Input in(data, size);
     const char* sql = kChanges[in.u8() % kChangeCount];
     const std::string path = fuzz::installPlugin() + "/fuzz.pfp";
-    if (!plat::writeFile(path, empty) || !change(path, sql, in.rest())) return 0;
+    if (!plat::writeFile(path, empty) || !fuzz::changePart(path, sql, in.rest())) return 0;
     (void)host::openPart(path);
     host::reset();
     plat::driver().reset();

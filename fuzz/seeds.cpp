@@ -13,6 +13,7 @@
 
 #include "fuzz_support.h"
 #include "host/api.h"
+#include "host/db/blob_pack.h"
 #include "host/db/entity_codec.h"
 #include "host/db/geometry_seal.h"
 #include "host/geom/brep_text.h"
@@ -79,6 +80,30 @@ void writePartFileSeeds(const std::string& out, const std::string& part) {
         }
     }
     sqlite3_close(db);
+}
+
+// The part-unpack target's seeds: a note's body as saved, and bodies of a run of one letter that unpack to
+// 1 MiB, to 64 MiB (six of them past what the file may unpack) and, by a header that lies, to 900 MiB.
+void writePartUnpackSeeds(const std::string& out) {
+    ent n{};
+    calc_note(&n, 1, p_3d{}, "note");
+    auto seed = [&](const std::string& name, std::size_t textSize, std::uint64_t told) {
+        const host::db::BODY_AROUND_TEXT around = host::db::encodeBodyAroundText(n, textSize);
+        host::db::BlobPacker packer;
+        packer.add(around.before);
+        const std::string run(std::size_t{1} << 20, 'x');
+        for (std::size_t left = textSize; left > 0; left -= std::min(left, run.size()))
+            packer.add(std::string_view(run).substr(0, std::min(left, run.size())));
+        packer.add(around.after);
+        std::string body = packer.finish().value_or("");
+        if (body.size() < 9) return;
+        for (int i = 0; told && i < 8; ++i) body[1 + static_cast<std::size_t>(i)] = static_cast<char>(told >> (8 * i));
+        fuzz::writeSeed(out + "/part_unpack", name, bytesOf(body));
+    };
+    fuzz::writeSeed(out + "/part_unpack", "saved", bytesOf(host::db::packBlob(host::db::encodeBody(n, "note"))));
+    seed("one_mib", std::size_t{1} << 20, 0);
+    seed("six_past_budget", std::size_t{64} << 20, 0);
+    seed("lying_header", std::size_t{1} << 20, std::uint64_t{900} << 20);
 }
 
 std::string sourceFile(const std::string& path) { return plat::readFile(FX_SOURCE_DIR "/" + path).value_or(""); }
@@ -376,6 +401,7 @@ int main(int argc, char** argv) {
     fuzz::writeSeed(out + "/part_rows", "ops", ops);
     const std::string part = fuzz::installPlugin() + "/seed.pfp";
     if (host::savePart(part).ok) writePartFileSeeds(out, part);
+    writePartUnpackSeeds(out);
     std::cout << "seeds written to " << out << '\n';
     return 0;
 }

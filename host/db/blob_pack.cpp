@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <new>
 #include <span>
 
 namespace host::db {
@@ -201,12 +202,16 @@ std::optional<std::string> unpackBlob(std::string_view blob) {
     const std::uint64_t length = headerLength(blob);
     const std::size_t stream = blob.size() - kHeader;
     if (length > kMaxUnpackedBlob || length > kMostInflation * stream + 64) return std::nullopt;
-    std::string out(static_cast<std::size_t>(length), '\0');
-    uLongf inflated = static_cast<uLongf>(length);
-    const int rc = uncompress(reinterpret_cast<Bytef*>(out.data()), &inflated,
-                              reinterpret_cast<const Bytef*>(blob.data() + kHeader), static_cast<uLong>(stream));
-    if (rc != Z_OK || inflated != length) return std::nullopt;
-    return out;
+    try {
+        std::string out(static_cast<std::size_t>(length), '\0');
+        uLongf inflated = static_cast<uLongf>(length);
+        const int rc = uncompress(reinterpret_cast<Bytef*>(out.data()), &inflated,
+                                  reinterpret_cast<const Bytef*>(blob.data() + kHeader), static_cast<uLong>(stream));
+        if (rc != Z_OK || inflated != length) return std::nullopt;
+        return out;
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;   // no room for it: it does not unpack here
+    }
 }
 
 std::uint64_t unpackedBlobLength(std::string_view blob) {

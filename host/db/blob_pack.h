@@ -41,7 +41,8 @@ private:
 std::optional<std::string> packBlobAroundPacked(std::string_view before, std::string_view middle,
                                                 std::string_view after);
 // nullopt when the blob is not of that form: an unknown first byte, a length above kMaxUnpackedBlob or more
-// than a deflate stream of that size can give, or a stream that does not inflate to exactly that length.
+// than a deflate stream of that size can give, a stream that does not inflate to exactly that length, or no
+// memory for that length.
 std::optional<std::string> unpackBlob(std::string_view blob);
 // The length unpackBlob would give as the blob's header says it; 0 when it is not of that form.
 std::uint64_t unpackedBlobLength(std::string_view blob);

@@ -33,6 +33,7 @@
 #include <thread>
 #include <vector>
 #include <memory>
+#include <new>
 #include <optional>
 
 #include "host/db/blob_pack.h"
@@ -491,7 +492,22 @@ public:
     const std::string& name() const { return name_; }
     const std::string& message() const { return message_; }
 
-    int version = 0;   // the file's format version, once read
+    // The blob unpacked, its length taken from what is left of the part's budget first; nullopt when it
+    // does not unpack, or, the file refused as damaged, when it would go past the budget. A length no blob
+    // can have is left to unpackBlob to refuse.
+    std::optional<std::string> unpack(std::string_view blob) {
+        const std::uint64_t length = unpackedBlobLength(blob);
+        if (length > unpackLeft && length <= kMaxUnpackedBlob) {
+            damaged("it unpacks to more than a part file of " + std::to_string(fileSize) + " bytes can hold");
+            return std::nullopt;
+        }
+        unpackLeft -= length;
+        return unpackBlob(blob);
+    }
+
+    int version = 0;              // the file's format version, once read
+    std::uint64_t fileSize = 0;
+    std::uint64_t unpackLeft = 0;   // of the budget (unpackBudget)
 
 private:
     void sqliteFailed() {
@@ -597,7 +613,7 @@ bool readLevels(Reader& r, LoadedPart& out) {
 // geometry never reaches the kernel's reader; from version 3 on unpacked first (into `room`).
 std::optional<std::string_view> geometryText(Reader& r, sqlite3_stmt* row, int col, std::string& room) {
     if (r.version >= 3) {
-        std::optional<std::string> unpacked = unpackBlob(r.blob(row, col));
+        std::optional<std::string> unpacked = r.unpack(r.blob(row, col));
         if (!unpacked) return std::nullopt;
         room = std::move(*unpacked);
         return unsealGeometryText(room);
@@ -766,7 +782,7 @@ bool readEntities(Reader& r, LoadedPart& out) {
         const bool made = sqlite3_column_type(row, kOrigin) != SQLITE_NULL;
         if (made && !readOrigin(r, row, e, origin)) return false;
         std::optional<std::string> unpacked;
-        if (r.version >= 3 && !(unpacked = unpackBlob(r.blob(row, kBody))))
+        if (r.version >= 3 && !(unpacked = r.unpack(r.blob(row, kBody))))
             return r.damaged("the record of entity " + std::to_string(e.id) + " does not unpack");
         if (!decodeBody(unpacked ? std::string_view(*unpacked) : r.blob(row, kBody), e, &text, r.version))
             return r.damaged("the record of entity " + std::to_string(e.id) + " is cut short or malformed");
@@ -883,12 +899,24 @@ PartFileResult loadPartFile(std::string_view path, LoadedPart& out) {
     if (rc != SQLITE_OK) return failure("The part file " + name + " cannot be opened: " + sqlite3_errstr(rc) + ".");
 
     Reader r(db.get(), name);
-    out = LoadedPart{};
-    std::string state;
-    if (readMeta(r, name, out, &state) && readState(r, state, out) && readViews(r, out) && readLevels(r, out) &&
-        readEntities(r, out) && readOpsTable(r, out) && readPartTools(r, out))
-        return PartFileResult{true, {}};
+    r.fileSize = fs::file_size(name, ec);
+    r.unpackLeft = unpackBudget(ec ? 0 : r.fileSize);
+    try {
+        out = LoadedPart{};
+        std::string state;
+        if (readMeta(r, name, out, &state) && readState(r, state, out) && readViews(r, out) && readLevels(r, out) &&
+            readEntities(r, out) && readOpsTable(r, out) && readPartTools(r, out))
+            return PartFileResult{true, {}};
+    } catch (const std::bad_alloc&) {
+        out = LoadedPart{};
+        return failure("The part file " + name + " is refused: the station has not the memory to open it.");
+    }
     return failure(r.bad() ? r.message() : "The part file " + name + " cannot be read.");
+}
+
+std::uint64_t unpackBudget(std::uint64_t fileSize) {
+    const std::uint64_t floor = std::uint64_t{256} << 20, perByte = 64, cap = std::uint64_t{2} << 30;
+    return std::min(cap, floor + perByte * std::min(fileSize, cap));
 }
 
 }  // namespace host::db

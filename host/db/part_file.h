@@ -1,6 +1,7 @@
 // Private to the host stand-in: a part file read whole into memory, before it replaces the open part
 // (openPart) or is walked entity by entity (read_ent). The file's layout is described in part_file.cpp.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,7 +29,14 @@ struct LoadedPart {
     tools::PartToolState tools;
 };
 
-// Reads the whole file; on failure `message` says why, naming the file, and `out` is unspecified.
+// Reads the whole file; on failure `message` says why, naming the file, and `out` is unspecified. A file
+// whose packed blobs unpack to more than unpackBudget of its size in all is refused as damaged before
+// that room is taken, and one the station has not the memory for is refused, not thrown.
 PartFileResult loadPartFile(std::string_view path, LoadedPart& out);
+
+// What a part file of that size may unpack to in all: a floor any part may use, then 64 times its size
+// (deflate packs a run of one byte about a thousandfold, a part's records and geometry a few times), never
+// more than 2 GiB.
+std::uint64_t unpackBudget(std::uint64_t fileSize);
 
 }  // namespace host::db

@@ -161,14 +161,15 @@ bool sameImportData(const FEATURE_MARK& a, const FEATURE_MARK& b) {
            a.threadKind == b.threadKind && a.reserved == b.reserved;
 }
 
-// The world point of an arc's centre and its view's depth axis; false when the view is unknown.
+// The world point of an arc's centre and its view's depth axis; false when the view is unknown or the
+// centre is not finite (a damaged part's arc), which leaves a mark on the point it had.
 bool arcFrame(const ent& arc, double centre[3], double axis[3]) {
     double m[3][3];
     if (get_view_matrix(arc.arc.view, m) != 1) return false;
     const double c[3] = {arc.arc.c.x, arc.arc.c.y, arc.arc.c.z};
     mul_mat_vector(m, c, centre);
     for (int k = 0; k < 3; ++k) axis[k] = m[2][k];
-    return true;
+    return std::isfinite(centre[0]) && std::isfinite(centre[1]) && std::isfinite(centre[2]);
 }
 
 // An arc of the part that may stand for a mark that lost its arc: the first on a visible level, in database

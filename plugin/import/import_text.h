@@ -14,6 +14,10 @@
 struct IMPORT_FAULT {
     int line = 0;
     int reason = 0;
+    // Features read but for their positions or segments past the ten a record holds: how many, and the
+    // line where the first of them begins. They do not refuse the file; the user is told.
+    int cutFeatures = 0;
+    int firstCutLine = 0;
 };
 
 // The "ErrorMessages" lines of a refused file: the file and line, the reason, and that nothing changed.

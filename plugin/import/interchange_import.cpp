@@ -71,6 +71,7 @@ void importFeatureList(const std::string& path, bool ktw) {
         import_text::refuseDamagedFile(path, fault);
         return;
     }
+    const IMPORT_FAULT cut = fault;
     std::vector<FEATURE_MARK> marks;
     int skipped = 0;
     const bool room = import_text::roomForMarks(path, importedMarkCount(list), keptMarkCount());
@@ -82,10 +83,13 @@ void importFeatureList(const std::string& path, bool ktw) {
         return;
     }
     if (replaceImportedMarks([&] { return addImportedMarks(marks, path); }) != 0) return;
-    if (skipped > 0) {
-        const std::string text = fillText(errorMessage(import_texts::kNoDirection), {static_cast<long>(skipped), path});
+    auto warn = [](const std::string& text) {
         plat::messageBox(nullptr, text, errorMessage(import_texts::kCaption), plat::MB_OK | plat::MB_ICONWARNING);
-    }
+    };
+    if (cut.cutFeatures > 0)
+        warn(fillText(errorMessage(import_texts::kCutFeatures),
+                      {static_cast<long>(cut.cutFeatures), path, static_cast<long>(cut.firstCutLine)}));
+    if (skipped > 0) warn(fillText(errorMessage(import_texts::kNoDirection), {static_cast<long>(skipped), path}));
 }
 
 // The unit axis of a position; false when it has none.

@@ -15,7 +15,7 @@
 
 // The other "ErrorMessages" lines of the import.
 namespace import_texts {
-constexpr int kCaption = 1, kNoMemory = 35, kNoDirection = 257;
+constexpr int kCaption = 1, kNoMemory = 35, kNoDirection = 257, kCutFeatures = 263;
 }
 
 // Asks for the file ("InterchgFiles" 11 to 15 name the filter's entries) starting at `interchangePath`;

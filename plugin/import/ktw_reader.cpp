@@ -25,7 +25,6 @@ enum : std::int16_t {
 };
 
 constexpr std::size_t kMaxValues = 500;
-constexpr std::size_t kMaxIndex = 10000;
 constexpr std::size_t kMaxDrillElems = 500;
 constexpr std::size_t kTextWidth = 62;
 
@@ -181,7 +180,7 @@ public:
         lines_ = splitLines(text, badLine);
         try {
             readElements(badLine);
-            for (std::size_t e = 0; e < elements_.size() && index_.size() < kMaxIndex; ++e) {
+            for (std::size_t e = 0; e < elements_.size(); ++e) {
                 const KTW_ELEMENT& el = elements_[e];
                 if (!isIndexed(el.name)) continue;
                 const std::size_t idAt = sameNoCase(el.name, "FR") ? 1 : 2;
@@ -296,8 +295,12 @@ private:
         return v;
     }
 
+    // A position past the ten the record holds notes the feature as cut.
     void addPosition(IMPORT_FEAT& feat, const double direction[3], const double point[3], int line) {
-        if (feat.positionCount >= kMaxImportPositions) return;   // the record has room for ten
+        if (feat.positionCount >= kMaxImportPositions) {
+            cut_ = true;
+            return;
+        }
         IMPORT_FEAT_POS& pos = feat.positions[feat.positionCount++];
         std::copy(direction, direction + 3, pos.direction);
         std::copy(point, point + 3, pos.point);
@@ -359,7 +362,12 @@ private:
                 p[r] += base[c][r] * point[c];
                 p1[r] += base[c][r] * along[c];
             }
-        for (long k = 1; k < n && feat.positionCount < kMaxImportPositions; ++k) {
+        // A count far past what the element's matrices hold stops at the record's ten, told as cut.
+        for (long k = 1; k < n; ++k) {
+            if (feat.positionCount >= kMaxImportPositions) {
+                cut_ = true;
+                return;
+            }
             const std::size_t b = 22 + 16 * static_cast<std::size_t>(k - 1);
             double at[3] = {}, dir[3] = {};
             for (std::size_t r = 0; r < 3; ++r) {
@@ -465,6 +473,7 @@ private:
 
     void interpret(const KTW_ELEMENT& drill) {
         IMPORT_FEAT feat{};
+        cut_ = false;
         if (dumps_.txt()) std::fprintf(dumps_.txt(), "----------------------------------------\n");
         positions(feat, drill);
         std::vector<KTW_DRILL_ELEM> subs = subElements(drill);
@@ -487,7 +496,10 @@ private:
         dumpDrill(feat, subs, zb1, zb2, zb3);
         for (const KTW_DRILL_ELEM& e : subs) {
             if (e.kind != DRILL_HOLE && e.kind != DRILL_BORING && e.kind != DRILL_TAPPING) continue;
-            if (feat.segmentCount >= kMaxImportSegments) break;   // the record has room for ten
+            if (feat.segmentCount >= kMaxImportSegments) {   // the record has room for ten
+                cut_ = true;
+                break;
+            }
             IMPORT_FEAT_SEG& seg = feat.segments[feat.segmentCount++];
             seg.offset = e.topDepth;
             seg.depth = e.bottomDepth;
@@ -507,6 +519,7 @@ private:
                 feat.kind = 5;
             }
         }
+        if (cut_ && fault_.cutFeatures++ == 0) fault_.firstCutLine = drill.line;
         if (IMPORT_FEAT* copy = newImportFeat(feat, tail_)) {
             if (!head_) head_ = copy;
             tail_ = copy;
@@ -575,6 +588,7 @@ private:
     std::vector<KTW_ELEMENT> elements_;
     std::unordered_map<long, std::size_t> index_;   // element id -> its place in elements_, the first one wins
     bool frameVariant_ = false;
+    bool cut_ = false;   // the drill element read has more positions or segments than its record holds
     IMPORT_FEAT* head_ = nullptr;
     IMPORT_FEAT* tail_ = nullptr;
 };

@@ -14,6 +14,7 @@
 #include "platform/sys/files.h"
 #include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
+#include "plugin/base/progress_box.h"
 #include "plugin/base/text_fill.h"
 #include "plugin/import/feature_readers.h"
 #include "plugin/import/import_text.h"
@@ -25,6 +26,9 @@ namespace {
 using import_text::trimmed;
 
 constexpr int kMsgSkipped = 243;
+// Files of this size and more are read under the progress box, with its Cancel ("ProgressBoxDlg" 15).
+constexpr std::size_t kProgressFromBytes = std::size_t{1} << 20;
+constexpr std::int16_t kProgressReading = 15;
 
 enum class HoleEntity { PocketThread, HoleThread, Pocket, Hole };
 
@@ -165,14 +169,10 @@ public:
         if (!triple(pointAt, point) || !triple(axisAt, axis)) return false;
         const double n = std::sqrt(axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2]);
         if (!(n > 1e-12)) return skip(lineIndex);
-        const std::optional<std::string_view> list = argumentText(text_.lines[listAt]);
-        if (!list) return damaged(listAt, import_texts::kNotClosed);
-        for (std::string_view ref : splitAtCommas(innermost(*list))) {
-            if (ref.empty()) continue;
-            const std::size_t at = text_.resolve(ref);
-            if (at == StepText::kNone) return skip(lineIndex);
-            if (!parameter(at, p)) return false;
-        }
+        const PARAMETER_LIST* list = parameterList(listAt);
+        if (!list) return false;
+        if (!list->resolved) return skip(lineIndex);
+        p = list->values;
         const bool tapped = entity == HoleEntity::PocketThread || entity == HoleEntity::HoleThread;
         if (!tapped && !(p.upper && p.lower)) return true;
         FEATURE_MARK m{};
@@ -205,6 +205,33 @@ public:
     }
 
 private:
+    // A parameter list read once, however many features share it.
+    struct PARAMETER_LIST {
+        FEATURE_PARAMETERS values;
+        bool resolved = true;   // every reference of it found
+    };
+
+    // The list at that line; null when it is damaged (out_ tells where).
+    const PARAMETER_LIST* parameterList(std::size_t listAt) {
+        if (const auto found = lists_.find(listAt); found != lists_.end()) return &found->second;
+        const std::optional<std::string_view> text = argumentText(text_.lines[listAt]);
+        if (!text) {
+            damaged(listAt, import_texts::kNotClosed);
+            return nullptr;
+        }
+        PARAMETER_LIST list;
+        for (std::string_view ref : splitAtCommas(innermost(*text))) {
+            if (ref.empty()) continue;
+            const std::size_t at = text_.resolve(ref);
+            if (at == StepText::kNone) {
+                list.resolved = false;
+                break;
+            }
+            if (!parameter(at, list.values)) return nullptr;
+        }
+        return &lists_.emplace(listAt, list).first->second;
+    }
+
     bool skip(std::size_t lineIndex) {
         if (out_.skipped++ == 0) out_.firstSkippedLine = static_cast<int>(lineIndex) + 1;
         return true;
@@ -245,11 +272,13 @@ private:
 
     const StepText& text_;
     STEP_HOLE_FEATURES& out_;
+    std::unordered_map<std::size_t, PARAMETER_LIST> lists_;   // by the line of the list
 };
 
 }  // namespace
 
-STEP_HOLE_FEATURES readStepHoleFeatures(std::string_view text) {
+STEP_HOLE_FEATURES readStepHoleFeatures(std::string_view text,
+                                        const std::function<bool()>& goOn) {
     STEP_HOLE_FEATURES out;
     const StepText step(text);
     FeatureReader reader(step, out);
@@ -259,7 +288,12 @@ STEP_HOLE_FEATURES readStepHoleFeatures(std::string_view text) {
         reader.damaged(step.lines.empty() ? 0 : step.lines.size() - 1, import_texts::kNoData);
         return out;
     }
+    const std::size_t every = std::max<std::size_t>(1, step.lines.size() / 100);
     for (std::size_t i = first + 1; i < step.lines.size(); ++i) {
+        if (goOn && i % every == 0 && !goOn()) {
+            out.cancelled = true;
+            break;
+        }
         const std::string_view line = step.lines[i];
         if (line.find('\0') != std::string_view::npos) {
             reader.damaged(i, import_texts::kBadLine);
@@ -272,14 +306,26 @@ STEP_HOLE_FEATURES readStepHoleFeatures(std::string_view text) {
         const std::optional<HoleEntity> entity = holeEntity(trimmed(line.substr(eq + 1, open - eq - 1)));
         if (entity && !reader.read(i, line, *entity)) break;
     }
-    if (out.damagedLine) out.marks.clear();
+    if (out.damagedLine || out.cancelled) out.marks.clear();
     return out;
 }
 
 int readStepFile(const std::string& path) {
     const std::optional<std::string> bytes = import_text::readImportFile(path);
     if (!bytes) return 2;
-    const STEP_HOLE_FEATURES features = readStepHoleFeatures(*bytes);
+    STEP_HOLE_FEATURES features;
+    {
+        // The box is up before the reading of a large file starts, so that it can be cancelled at once.
+        CProgressBox progress;
+        std::function<bool()> goOn;
+        if (bytes->size() >= kProgressFromBytes) {
+            progress.open("", "");
+            if (progress.stepMessage(kProgressReading) != 0) return kImportCancelled;
+            goOn = [&] { return progress.step() == 0; };
+        }
+        features = readStepHoleFeatures(*bytes, goOn);
+    }
+    if (features.cancelled) return kImportCancelled;
     if (features.damagedLine) {
         import_text::refuseDamagedFile(path, {features.damagedLine, features.damage});
         return 2;

@@ -2,6 +2,7 @@
 // HOLE_ROUND_STRAIGHT, POCKET_ROUND_STRAIGHT and their _THREAD forms, each on one line, with "#n" references
 // to its location, its axis and a list of named parameters. Numbers are taken as they stand.
 #pragma once
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -13,8 +14,11 @@ struct STEP_HOLE_FEATURES {
     int firstSkippedLine = 0;          // 1-based
     int damagedLine = 0;               // 1-based; 0 when the file reads
     int damage = 0;                    // the "ErrorMessages" line that says what is wrong there
+    bool cancelled = false;            // stopped by `goOn`; no marks then
 };
 
 // Every "#n" is looked up in one map of the instances, built in one pass (the last line of a number wins),
-// so the time is about that of reading the text.
-STEP_HOLE_FEATURES readStepHoleFeatures(std::string_view text);
+// so the time is about that of reading the text; a parameter list that many features share is read once.
+// `goOn`, when given, is asked about a hundred times over the lines; false stops the reading.
+STEP_HOLE_FEATURES readStepHoleFeatures(std::string_view text,
+                                        const std::function<bool()>& goOn = {});

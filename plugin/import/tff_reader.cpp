@@ -152,7 +152,10 @@ private:
         if (!key.starts_with("POS_DIR")) return true;
         const std::vector<double> v = leadingDoubles(tffTokenValue(key, "POS_DIR"), 6);
         if (v.size() < 6) return false;
-        if (feat_.positionCount >= kMaxImportPositions) return true;   // the record has room for ten
+        if (feat_.positionCount >= kMaxImportPositions) {   // the record has room for ten
+            cut_ = true;
+            return true;
+        }
         IMPORT_FEAT_POS& pos = feat_.positions[feat_.positionCount++];
         for (int k = 0; k < 3; ++k) {
             pos.point[k] = v[static_cast<std::size_t>(k)];
@@ -183,7 +186,10 @@ private:
 
     int closeSegment() {
         if (const int reason = segmentFault()) return reason;
-        if (feat_.segmentCount >= kMaxImportSegments) return 0;   // the record has room for ten
+        if (feat_.segmentCount >= kMaxImportSegments) {   // the record has room for ten
+            cut_ = true;
+            return 0;
+        }
         IMPORT_FEAT_SEG& seg = feat_.segments[feat_.segmentCount];
         seg = IMPORT_FEAT_SEG{};
         seg.line = line_;
@@ -209,6 +215,8 @@ private:
     }
 
     void closeFeature() {
+        if (cut_ && fault_.cutFeatures++ == 0) fault_.firstCutLine = featureLine_;
+        cut_ = false;
         if (IMPORT_FEAT* copy = newImportFeat(feat_, tail_)) {
             if (!head_) head_ = copy;
             tail_ = copy;
@@ -226,6 +234,7 @@ private:
     int line_ = 0;
     int featureLine_ = 0;
     int badValueLine_ = 0;   // the line of a value refused where its segment ends
+    bool cut_ = false;       // the feature has more positions or segments than its record holds
 };
 
 }  // namespace

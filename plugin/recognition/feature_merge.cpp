@@ -49,7 +49,10 @@ public:
                 cells_[pack(key(p->ptView[0]), key(p->ptView[1]))].push_back({order, p});
         }
     }
+    // A top that is not finite (a mark whose arc a damaged part gave no real centre) is near no point.
     void near(const double xy[2], std::vector<POINT_LIST*>& out) const {
+        out.clear();
+        if (!std::isfinite(xy[0]) || !std::isfinite(xy[1])) return;
         std::vector<std::pair<int, POINT_LIST*>> found;
         const long long kx = key(xy[0]), ky = key(xy[1]);
         for (long long x = kx - 1; x <= kx + 1; ++x)
@@ -62,7 +65,6 @@ public:
                 }
             }
         std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-        out.clear();
         for (const auto& entry : found) out.push_back(entry.second);
     }
 

@@ -15,10 +15,15 @@
 #include <vector>
 
 #include <sqlite3.h>
+#include <zlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "host/api.h"
 #include "host/builder/hole_kinds.h"
 #include "host/builder/part_builder.h"
+#include "host/db/entity_codec.h"
 #include "host/geom/brep_text.h"
 #include "host/geom/face_geom.h"
 #include "host/geom/surface_entities.h"
@@ -731,6 +736,118 @@ TEST_F(PartFile, ReadEntWalksAFileWithoutOpeningIt) {
     // Reading did not touch the open part.
     EXPECT_EQ(host::entityCounts().total, 0);
     EXPECT_EQ(read_ent(nullptr, &e), -1);
+}
+
+// ---- what a part unpacks ------------------------------------------------------------------------------------
+
+// A saved part of `notes` notes whose packed bodies each unpack to a text of `textSize` bytes of one letter:
+// a run of one byte packs about a thousandfold, so a file of a few megabytes asks for gigabytes.
+std::string partOfInflatingNotes(const std::string& path, int notes, std::size_t textSize) {
+    for (int k = 0; k < notes; ++k) {
+        ent n{};
+        calc_note(&n, 1, p_3d{}, "x");
+        db_ptr entry = 0;
+        char ok = 0;
+        store_ent(&n, &entry, 0, 12, 1, attr_block{}, &ok);
+        EXPECT_EQ(ok, 1);
+    }
+    EXPECT_TRUE(host::savePart(path).ok);
+    ent n{};
+    calc_note(&n, 1, p_3d{}, "x");
+    const host::db::BODY_AROUND_TEXT around = host::db::encodeBodyAroundText(n, textSize);
+    const std::uint64_t length = around.before.size() + textSize + around.after.size();
+    std::string body(9, '\x01');
+    for (int i = 0; i < 8; ++i) body[1 + static_cast<std::size_t>(i)] = static_cast<char>(length >> (8 * i));
+    // Run-length deflate: any zlib stream unpacks, and this one packs the run as tightly as deflate can.
+    z_stream z{};
+    EXPECT_EQ(deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, 15, 9, Z_RLE), Z_OK);
+    const std::string run(std::size_t{1} << 20, 'x');
+    std::string out(std::size_t{1} << 16, '\0');
+    auto feed = [&](std::string_view piece, int flush) {
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(piece.data()));
+        z.avail_in = static_cast<uInt>(piece.size());
+        do {
+            z.next_out = reinterpret_cast<Bytef*>(out.data());
+            z.avail_out = static_cast<uInt>(out.size());
+            EXPECT_NE(deflate(&z, flush), Z_STREAM_ERROR);
+            body.append(out.data(), out.size() - z.avail_out);
+        } while (z.avail_out == 0);
+    };
+    feed(around.before, Z_NO_FLUSH);
+    for (std::size_t left = textSize; left > 0; left -= std::min(left, run.size()))
+        feed(std::string_view(run).substr(0, std::min(left, run.size())), Z_NO_FLUSH);
+    feed(around.after, Z_FINISH);
+    deflateEnd(&z);
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    sqlite3_stmt* st = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(db, "UPDATE entities SET body = ?1 WHERE type = 16", -1, &st, nullptr), SQLITE_OK);
+    sqlite3_bind_blob(st, 1, body.data(), static_cast<int>(body.size()), SQLITE_STATIC);
+    EXPECT_EQ(sqlite3_step(st), SQLITE_DONE);
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return path;
+}
+
+// Opens the file in a child process whose address space may grow by `roomMb` at most; what openPart said,
+// or why the child did not end normally.
+std::string openedInBoundedChild(const std::string& path, long roomMb) {
+    const std::string said = path + ".said";
+    const pid_t child = fork();
+    if (child == 0) {
+#if !defined(__SANITIZE_ADDRESS__)
+        long pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const rlim_t limit = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) +
+                             (static_cast<rlim_t>(roomMb) << 20);
+        const rlimit bound{limit, limit};
+        if (setrlimit(RLIMIT_AS, &bound) != 0) _exit(3);
+#endif
+        try {
+            const host::PartFileResult r = host::openPart(path);
+            std::ofstream(said) << (r.ok ? "opened" : r.message);
+        } catch (...) {
+            _exit(4);
+        }
+        _exit(0);
+    }
+    int status = 0;
+    if (waitpid(child, &status, 0) != child) return "no child";
+    if (!WIFEXITED(status)) return "the child ended on signal " + std::to_string(WTERMSIG(status));
+    if (WEXITSTATUS(status) == 4) return "opening threw";
+    if (WEXITSTATUS(status) != 0) return "the child exited with " + std::to_string(WEXITSTATUS(status));
+    std::ifstream in(said);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Six notes of 900 MiB each (each under the limit of one blob) in a file of about 5 MB: refused as damaged
+// before their room is taken, in a process that may not grow by more than 1 GiB.
+TEST_F(PartFile, NotesThatInflatePastThePartsBudgetAreRefusedWithinBoundedMemory) {
+    const std::string file = partOfInflatingNotes(path, 6, std::size_t{900} << 20);
+    EXPECT_LT(fs::file_size(file), std::uintmax_t{8} << 20);
+    const std::string said = openedInBoundedChild(file, 1024);
+    EXPECT_NE(said.find("part.pfp is damaged: it unpacks to more than a part file of"), std::string::npos) << said;
+}
+
+// Notes that unpack to a few hundred megabytes in all, within the room any part has, open whole.
+TEST_F(PartFile, NotesWithinThePartsBudgetOpenWhole) {
+    const std::string file = partOfInflatingNotes(path, 6, std::size_t{32} << 20);
+    host::newPart();
+    const host::PartFileResult opened = host::openPart(file);
+    ASSERT_TRUE(opened.ok) << opened.message;
+    int notes = 0;
+    db_ptr at = db_start();
+    for (;;) {
+        ent e{};
+        char found = 0;
+        get_raw_ent(at, 1, kEntNote, &e, &at, &found);
+        if (!found) break;
+        const std::string_view text = host::noteText(e.note.text);
+        EXPECT_EQ(text.size(), std::size_t{32} << 20);
+        EXPECT_EQ(text.find_first_not_of('x'), std::string_view::npos);
+        ++notes;
+    }
+    EXPECT_EQ(notes, 6);
 }
 
 // ---- format version 3: packed blobs, converted faces kept as their origin -----------------------------------

@@ -275,6 +275,20 @@ TEST_F(MarkListTest, MarksFollowArcsTheUserMoved) {
     EXPECT_NEAR(m->direction[2], 1, 1e-9);
 }
 
+// An arc a damaged part gives no finite centre does not move its mark: the mark keeps the point it had.
+TEST_F(MarkListTest, AnArcWithoutAFiniteCentreLeavesItsMarkWhereItWas) {
+    for (const double bad : {std::nan(""), HUGE_VAL}) {
+        FEATURE_MARK* m = add(tapped(5, 6));
+        ent arc = read(m->arcEnts[0]);
+        arc.arc.c.x = bad;
+        ASSERT_EQ(rewrite_ent(&arc, 0), 1);
+        featureMarksToView(g_records->featureMarks);
+        EXPECT_EQ(m->point[0], 5);
+        EXPECT_EQ(m->point[1], 6);
+        EXPECT_EQ(m->point[2], 10);
+    }
+}
+
 TEST_F(MarkListTest, RecolouringGivesFittedMarksArcsTheFeatureColourOnly) {
     FEATURE_MARK* fit = add(fitted(0, 0));
     FEATURE_MARK* tap = add(tapped(30, 0));

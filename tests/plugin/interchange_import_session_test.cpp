@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <utility>
 #include <cstring>
+#include <map>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -66,6 +68,25 @@ protected:
         script().menu(kMenuExit).click(kMenu, plat::IDOK);
         EXPECT_EQ(m_main(), 0);
         expectScriptPlayed();
+    }
+
+    // The text written to the file `name` in the test's folder and imported from there as above; its path.
+    std::string importText(const std::string& name, const std::string& text, int messages = 0) {
+        const std::string path = dir.path() + "/" + name;
+        EXPECT_TRUE(plat::writeFile(path, text));
+        plat::driver().reset();
+        importFile(path, messages);
+        return path;
+    }
+    // The user presses Cancel at the first progress box of the file's import: the part keeps `before`.
+    void importCancelled(const std::string& path, const std::vector<FEATURE_MARK>& before) {
+        plat::driver().reset();
+        script().click(kMenu, kFeaturesButton).menu(kImportItem).file(path).cancelWait();
+        script().menu(kMenuExit).click(kMenu, plat::IDOK);
+        EXPECT_EQ(m_main(), 0);
+        expectScriptPlayed();
+        EXPECT_TRUE(transcript().contains("host.wait.cancel")) << allText();
+        expectMarksKept(before);
     }
 
     static std::vector<FEATURE_MARK> keptMarks() { return keptFeatureMarks(); }
@@ -222,10 +243,13 @@ TEST_F(InterchangeImportSession, AnUnknownExtensionChangesNothingAndALowerCaseOn
     ASSERT_EQ(after.size(), before.size());
     for (std::size_t k = 0; k < after.size(); ++k) EXPECT_EQ(after[k].arcEnts[0], before[k].arcEnts[0]);
 
-    // "odd_cases.tff": ten of eleven positions of a fit, and a tap whose one position without a direction
-    // is left out with a message.
+    // "odd_cases.tff": ten of eleven positions of a fit, told, and a tap whose one position without a
+    // direction is left out with a message.
     plat::driver().reset();
-    importFile(fixture("odd_cases.tff"), 1);
+    importFile(fixture("odd_cases.tff"), 2);
+    EXPECT_TRUE(transcript().contains("1 hole features of " + fixture("odd_cases.tff") +
+                                      " hold more than the ten positions or ten segments a feature keeps; only their "
+                                      "first ten are imported (the first begins at line 2)."));
     EXPECT_TRUE(transcript().contains("1 positions in " + fixture("odd_cases.tff") + " have no direction"));
     const std::vector<FEATURE_MARK> odd = keptMarks();
     ASSERT_EQ(odd.size(), 11u);
@@ -401,13 +425,7 @@ TEST_F(InterchangeImportSession, CancelAtTheProgressBoxLeavesThePartAsItWas) {
     const std::vector<FEATURE_MARK> before = importPlateFirst();
     const std::string path = dir.path() + "/long.TFF";
     ASSERT_TRUE(plat::writeFile(path, manyFeaturesTff(5000)));
-    plat::driver().reset();
-    script().click(kMenu, kFeaturesButton).menu(kImportItem).file(path).cancelWait();
-    script().menu(kMenuExit).click(kMenu, plat::IDOK);
-    EXPECT_EQ(m_main(), 0);
-    expectScriptPlayed();
-    EXPECT_TRUE(transcript().contains("host.wait.cancel")) << allText();
-    expectMarksKept(before);
+    importCancelled(path, before);
     EXPECT_EQ(liveArcs(), 3);   // the fit circles and the thread arc of the first import, nothing of the second
 }
 
@@ -448,10 +466,7 @@ TEST_F(InterchangeImportSession, AValueThatMakesNoHoleIsRefusedAtItsLine) {
     const std::vector<FEATURE_MARK> before = importPlateFirst();
     for (const CASE& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string path = dir.path() + "/" + c.name;
-        ASSERT_TRUE(plat::writeFile(path, c.text));
-        plat::driver().reset();
-        importFile(path, 1);
+        importText(c.name, c.text, 1);
         const std::string told =
             c.name + " cannot be read at line " + std::to_string(lineOf(c.text, c.marker)) + ":\\n" + c.told;
         EXPECT_TRUE(transcript().contains(told)) << told << "\n" << allText();
@@ -489,6 +504,179 @@ TEST_F(InterchangeImportSession, SdtLinesEndingInLfCrLfOrCrReadAlike) {
             EXPECT_EQ(read[r][k].isTap, read[0][k].isTap);
             expectPoint(read[r][k], read[0][k].point[0], read[0][k].point[1], read[0][k].point[2]);
         }
+    }
+}
+
+// ---- many elements and features past a record's ten ----------------------------------------------------------
+
+// A KTW file written element by element, lines ending in CR LF. Lengths in metres.
+class KtwText {
+public:
+    void element(const std::string& name, long id, const std::vector<std::string>& values) {
+        lineOf_[id] = lines_ + 1;
+        add("{" + name);
+        add("I1");
+        add("I0");
+        add("I" + std::to_string(id));
+        for (const std::string& v : values) add(v);
+        add("}");
+    }
+    void frame(long id, double x, double y) {
+        char point[64];
+        std::snprintf(point, sizeof point, "P%.6f %.6f 0.012", x, y);
+        element("D_FRAME_PT", id, {point, "V1 0 0", "V0 1 0", "V0 0 1"});
+    }
+    void parameter(long id, double value) {
+        std::vector<std::string> values(7, "I0");
+        values.push_back("R" + std::to_string(value));
+        element("D_PARAM", id, values);
+    }
+    // A drill of one BORING sub-element (a fit) at the positions of `places`, its diameter and depth from the
+    // two parameters.
+    void drill(long id, const std::vector<long>& places, long diameter, long depth) {
+        std::vector<std::string> values;
+        for (long place : places) values.push_back(ref(place));
+        for (const std::string& v : {std::string("S1"), std::string("D_SH_OP_DRILL_ELEM_BORING"), ref(diameter),
+                                     std::string("R0"), ref(depth), std::string("R0"), std::string("R0"),
+                                     std::string("R0.02"), std::string("R0"), std::string("R0"), std::string("R0")})
+            values.push_back(v);
+        element("D_SH_OP_DRILL", id, values);
+    }
+    std::string text() const { return "[ELEMENTS\r\n" + body_ + "]\r\n"; }
+    // The line of the element's "{" in text().
+    int lineOf(long id) const { return lineOf_.at(id) + 1; }
+
+private:
+    static std::string ref(long id) { return "X4 0 0 " + std::to_string(id); }
+    void add(const std::string& line) {
+        body_ += line + "\r\n";
+        ++lines_;
+    }
+    std::string body_;
+    int lines_ = 0;
+    std::map<long, int> lineOf_;
+};
+
+// Every hole of a file of many elements is imported, in whatever order its elements come: 6,000 drills
+// before their frames, and 4,000 holes written frames, then parameters, then drills.
+TEST_F(InterchangeImportSession, EveryElementOfALargeKtwFileIsFoundWhateverItsOrder) {
+    auto at = [](int n, double& x, double& y) { x = (n % 100) * 0.0005, y = (n / 100) * 0.0005; };
+    KtwText drillsFirst;
+    drillsFirst.parameter(1, 0.005);
+    drillsFirst.parameter(2, 0.004);
+    for (int n = 0; n < 6000; ++n) drillsFirst.drill(100000 + n, {10 + n}, 1, 2);
+    for (int n = 0; n < 6000; ++n) {
+        double x, y;
+        at(n, x, y);
+        drillsFirst.frame(10 + n, x, y);
+    }
+    KtwText framesFirst;
+    for (int n = 0; n < 4000; ++n) {
+        double x, y;
+        at(n, x, y);
+        framesFirst.frame(10 + n, x, y);
+    }
+    for (int n = 0; n < 4000; ++n) {
+        framesFirst.parameter(20000 + 2 * n, 0.005 + 0.000001 * n);
+        framesFirst.parameter(20001 + 2 * n, 0.004);
+    }
+    for (int n = 0; n < 4000; ++n) framesFirst.drill(100000 + n, {10 + n}, 20000 + 2 * n, 20001 + 2 * n);
+
+    const std::pair<const char*, const KtwText*> files[] = {{"drills_first.KTW", &drillsFirst},
+                                                            {"frames_first.KTW", &framesFirst}};
+    load();
+    for (const auto& [name, ktw] : files) {
+        SCOPED_TRACE(name);
+        importText(name, ktw->text());
+        const std::vector<FEATURE_MARK> marks = keptMarks();
+        const std::size_t holes = ktw == &drillsFirst ? 6000 : 4000;
+        ASSERT_EQ(marks.size(), holes) << allText();
+        const FEATURE_MARK& last = marks.back();
+        expectPoint(last, ((holes - 1) % 100) * 0.5, ((holes - 1) / 100) * 0.5, 12);
+        EXPECT_NEAR(last.diameter, ktw == &drillsFirst ? 5 : 5 + 0.001 * (holes - 1), 1e-9);
+        EXPECT_NEAR(last.length, 4, 1e-9);
+    }
+}
+
+// Positions and segments past the ten a feature keeps are told with the feature's line, the first ten of
+// each imported: a TFF feature of 12 positions and 11 fits, a KTW circular pattern asking for 1e18 copies.
+TEST_F(InterchangeImportSession, PositionsAndSegmentsPastTenAreToldWithTheFeaturesLine) {
+    const std::string tff = "FEAT_DEF\nKIND:FITHOLE\nEND\n" + manyFeaturesTff(1, 12, 11);
+    KtwText ktw;
+    ktw.frame(10, 0.03, 0.02);
+    ktw.parameter(1, 0.005);
+    ktw.parameter(2, 0.004);
+    // The pattern's base matrix and each copy's matrix (k turns of 30 degrees about Z) in rows of four values;
+    // matrices for 11 copies, and a count far past them.
+    std::vector<std::string> values(2, "R0");
+    values.push_back("I1000000000000000000");
+    auto matrix = [&](double turn) {
+        const double c = std::cos(turn), s = std::sin(turn);
+        for (const double v : {c, -s, 0.0, 0.0, s, c, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0})
+            values.push_back("R" + std::to_string(v));
+    };
+    matrix(0);
+    values.resize(19, "R0");
+    for (int k = 1; k <= 11; ++k) {
+        matrix(k * std::numbers::pi / 6);
+        values.resize(19 + 16 * static_cast<std::size_t>(k), "R0");
+    }
+    ktw.element("D_PROPAG_CIR", 11, values);
+    ktw.drill(300, {10, 11}, 1, 2);
+
+    struct CASE {
+        std::string name, text;
+        int featureLine;
+    } const cases[] = {
+        {"wide.TFF", tff, 4},
+        {"pattern.KTW", ktw.text(), ktw.lineOf(300)},
+    };
+    load();
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = importText(c.name, c.text, 1);
+        const std::string told = "1 hole features of " + path +
+                                 " hold more than the ten positions or ten segments a feature keeps; only their first "
+                                 "ten are imported (the first begins at line " +
+                                 std::to_string(c.featureLine) + ").";
+        EXPECT_TRUE(transcript().contains(told)) << told << "\n" << allText();
+        EXPECT_EQ(keptMarks().size(), c.name == "wide.TFF" ? 100u : 10u);
+    }
+}
+
+// A STEP file of a megabyte and more is read under the progress box, up before the reading starts: Cancel
+// there leaves the part as it was, though the file holds fewer features than make the adding show it.
+TEST_F(InterchangeImportSession, ALargeStepFileIsReadUnderTheProgressBoxWhoseCancelChangesNothing) {
+    std::string text = "ISO-10303-21;\nHEADER;\nENDSEC;\nDATA;\n#1=DIRECTION('',(0.,0.,1.));\n"
+                       "#2=PARAMETER_LIST((#3,#4,#5,#6));\n#3=PARAMETER('DIAMETER',5.);\n#4=PARAMETER('DEPTH',4.);\n"
+                       "#5=PARAMETER('DIAMETER_UPPER',0.012);\n#6=PARAMETER('DIAMETER_LOWER',0.);\n";
+    char line[128];
+    for (int n = 0; n < 500; ++n) {
+        std::snprintf(line, sizeof line, "#%d=CARTESIAN_POINT('',(%d.,%d.,12.));\n#%d=HOLE_ROUND_STRAIGHT('',#%d,#1,$,#2);\n",
+                      100 + 2 * n, n % 50, n / 50, 101 + 2 * n, 100 + 2 * n);
+        text += line;
+    }
+    for (int n = 0; text.size() < (std::size_t{1} << 20); ++n) {
+        std::snprintf(line, sizeof line, "#%d=CARTESIAN_POINT('',(0.,0.,0.));\n", 10000 + n);
+        text += line;
+    }
+    text += "ENDSEC;\nEND-ISO-10303-21;\n";
+    const std::string path = dir.path() + "/large.STEP";
+    ASSERT_TRUE(plat::writeFile(path, text));
+
+    importCancelled(path, importPlateFirst());
+    EXPECT_TRUE(transcript().contains("host.wait.status \"Reading hole features\"")) << allText();
+
+    // Read through, the 500 features sharing one parameter list each give their fit.
+    plat::driver().reset();
+    importFile(path);
+    const std::vector<FEATURE_MARK> marks = keptMarks();
+    ASSERT_EQ(marks.size(), 500u);
+    expectPoint(marks[499], 49, 9, 12);
+    for (const FEATURE_MARK& m : marks) {
+        ASSERT_EQ(m.isFit, 1);
+        ASSERT_DOUBLE_EQ(m.diameter, 5);
+        ASSERT_DOUBLE_EQ(m.length, 4);
     }
 }
 

@@ -2,6 +2,7 @@
 // below look along -Z (host view 4). A mark runs from its top point over its length against its direction.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -92,6 +93,17 @@ TEST_F(FeatureMergeTest, AMarkOnTheAxisPassesItsDataAndOverridesANameAttribute) 
     EXPECT_EQ(c->featureOrigin, 1);
     EXPECT_EQ(c->featureFromBottom, 0);
     EXPECT_EQ(p->cylCount, 1);
+}
+
+// A mark whose top a damaged part left without finite coordinates matches no hole, and the merge goes on
+// with the others.
+TEST_F(FeatureMergeTest, AMarkWithoutAFiniteTopMatchesNothingAndTheOthersStillMatch) {
+    POINT_LIST* p = hole(hb::throughHole("T", {10, 10, 20}, {0, 0, -1}, 6.8));
+    mark({std::nan(""), 10, 20}, {0, 0, 1}, 12);
+    mark({10, std::nan(""), 20}, {0, 0, 1}, 12);
+    mark({10, 10, 20}, {0, 0, 1}, 12);
+    EXPECT_EQ(merge(), marks);
+    expectTapped(p->firstCyl, 12);
 }
 
 TEST_F(FeatureMergeTest, TwoOppositeMarksSplitAThroughHoleIntoOneHolePerSide) {

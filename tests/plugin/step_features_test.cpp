@@ -114,6 +114,26 @@ TEST(StepHoleFeatures, ReferencesAreFoundHoweverTheInstancesAreNumbered) {
     EXPECT_DOUBLE_EQ(read.marks[0].length, 0);   // "#99999999999" is the diameter by its last line now
 }
 
+// Features that share a parameter list take it as each would alone: its values, or, when a reference of it is
+// not found, every one of them left out and counted.
+TEST(StepHoleFeatures, FeaturesSharingAParameterListTakeItEach) {
+    const std::string head = "DATA;\n#1=DIRECTION('',(0.,0.,1.));\n#2=CARTESIAN_POINT('',(1.,2.,3.));\n"
+                             "#3=PARAMETER_LIST((#5,#6,#7,#8));\n#4=PARAMETER_LIST((#5,#6,#9,#8));\n"
+                             "#5=PARAMETER('DIAMETER',5.);\n#6=PARAMETER('DEPTH',4.);\n"
+                             "#7=PARAMETER('DIAMETER_UPPER',0.012);\n#8=PARAMETER('DIAMETER_LOWER',0.);\n";
+    std::string text = head;
+    for (int n = 0; n < 6; ++n) text += "#" + std::to_string(20 + n) + "=HOLE_ROUND_STRAIGHT('',#2,#1,$,#" + (n % 2 ? "4" : "3") + ");\n";
+    const STEP_HOLE_FEATURES read = readStepHoleFeatures(text);
+    ASSERT_EQ(read.damagedLine, 0);
+    ASSERT_EQ(read.marks.size(), 3u);
+    for (const FEATURE_MARK& m : read.marks) {
+        EXPECT_DOUBLE_EQ(m.diameter, 5);
+        EXPECT_DOUBLE_EQ(m.length, 4);
+    }
+    EXPECT_EQ(read.skipped, 3);
+    EXPECT_EQ(read.firstSkippedLine, lineOf(text, "#21="));
+}
+
 TEST(StepHoleFeatures, ADamagedFileGivesNoMarkAndItsLine) {
     struct CASE {
         const char* file;
