@@ -280,6 +280,25 @@ TEST_F(RecogPipelineTest, CoaxialWallsCloserThanTheMergeDistanceFormOneHole) {
     }
 }
 
+// A hole's position is its top wall's axis: when a higher wall joins, the position moves, and a wall met
+// later joins the hole by where it is now. Here the middle wall comes first (at x 20.09), the top wall 0.04
+// beside it moves the hole to 20.13, and the bottom wall, 0.045 from there but 0.085 from where the hole
+// began, is still the same hole (the positions lie in different cells of the twice-0.05 grid).
+TEST_F(RecogPipelineTest, AWallJoinsAHoleByWhereItsTopHasMovedTo) {
+    addPart(block(12)
+                .hole(blindFlat("middle", {20.09, 20, 12}, kDown, 8, 7))
+                .hole(blindFlat("top", {20.13, 20, 12}, kDown, 11, 4))
+                .hole(blindFlat("bottom", {20.175, 20, 12}, kDown, 5, 10)));
+    VIEW_LIST* raw = nullptr;
+    ASSERT_EQ(buildRawTree(&raw, RAW_FILTERS{}), 0);
+    const std::vector<HOLE> holes = holesOf(raw);
+    ASSERT_EQ(holes.size(), 1u) << describe(holes);
+    ASSERT_EQ(holes[0].segs.size(), 3u) << describe(holes);
+    EXPECT_NEAR(holes[0].segs[0].dTop, 11, 1e-3);
+    EXPECT_NEAR(raw->firstPoint->ptUniv[0], 20.13, 1e-9);
+    freeViewsTree(raw);
+}
+
 TEST_F(RecogPipelineTest, AWallWhoseAxisPointsTheOtherWayJoinsTheViewTurnedEndForEnd) {
     const double a = 0.3, s = std::sin(a), c = std::cos(a);
     // Parallel inclined holes, one from the top and one from the bottom face.
