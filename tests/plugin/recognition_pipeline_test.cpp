@@ -281,14 +281,23 @@ TEST_F(RecogPipelineTest, CoaxialWallsCloserThanTheMergeDistanceFormOneHole) {
 }
 
 // A hole's position is its top wall's axis: when a higher wall joins, the position moves, and a wall met
-// later joins the hole by where it is now. Here the middle wall comes first (at x 20.09), the top wall 0.04
-// beside it moves the hole to 20.13, and the bottom wall, 0.045 from there but 0.085 from where the hole
-// began, is still the same hole (the positions lie in different cells of the twice-0.05 grid).
+// later joins the hole by where it is now. The walls are met in the order they were stored: the middle one
+// (at x 20.09), the top one 0.04 beside it, which moves the hole to 20.13, and the bottom one, 0.045 from
+// there but 0.085 from where the hole began (the two positions lie in different cells of the grid of
+// twice the merge distance).
 TEST_F(RecogPipelineTest, AWallJoinsAHoleByWhereItsTopHasMovedTo) {
-    addPart(block(12)
-                .hole(blindFlat("middle", {20.09, 20, 12}, kDown, 8, 7))
-                .hole(blindFlat("top", {20.13, 20, 12}, kDown, 11, 4))
-                .hole(blindFlat("bottom", {20.175, 20, 12}, kDown, 5, 10)));
+    const auto storeWall = [](double x, double r, double zTop, double zBottom) {
+        ent line{};
+        line.type = kEntLine;
+        line.ln.ln = l_3d{{x + r, 20, zTop}, {x + r, 20, zBottom}};
+        surf_of_rev rev{&line, {x, 20, 0}, {0, 0, 1}, 0, 2 * std::numbers::pi};
+        ent surface{};
+        ASSERT_EQ(create_nurbsurf_from_surf(&rev, &surface), 1);
+        ASSERT_NE(put_surf_in_db(&surface, 10, main_level), 0u);
+    };
+    storeWall(20.09, 4, 8, 5);
+    storeWall(20.13, 5.5, 12, 8);
+    storeWall(20.175, 2.5, 5, 2);
     VIEW_LIST* raw = nullptr;
     ASSERT_EQ(buildRawTree(&raw, RAW_FILTERS{}), 0);
     const std::vector<HOLE> holes = holesOf(raw);
