@@ -29,8 +29,8 @@ int toSimpleDrill(POINT_LIST& hole, CTabColsDesc* tables, int tableIndex);
 // caller to remove. `index` (plugin/services/recognition.h), when given, keeps the appends in constant
 // time. 0 moved; -1 when the view of the opposite direction could not be had (the user was told) or no
 // record made: nothing moved, the holes as they were.
-[[nodiscard]] int shapeToOppositeView(POINT_LIST** holes, int count, VIEW_LIST* views, VIEW_LIST* sourceView, CTabColsDesc* tables,
-                        int tableCount, CMoveIndex* index = nullptr);
+[[nodiscard]] int shapeToOppositeView(POINT_LIST** holes, int count, VIEW_LIST* views, VIEW_LIST* sourceView,
+                                      CTabColsDesc* tables, int tableCount, CMoveIndex* index = nullptr);
 // Gives the hole one through cylinder of diameter D and depth below its point, with the table, row and
 // process that fit it (a thread for code 1).
 void assignSingleCylinderProcess(POINT_LIST& hole, double D, double depth, std::int16_t geometricCode,

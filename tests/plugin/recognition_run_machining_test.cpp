@@ -110,10 +110,8 @@ TEST_F(RunMachiningTest, AHoleThatCannotBeReachedIsMadeWhenTheUserSaysYes) {
         EXPECT_EQ(m_main(), 0);
         expectScriptPlayed();
         const std::vector<std::string>& said = plat::driver().transcript().lines();
-        EXPECT_EQ(std::count_if(said.begin(), said.end(),
-                                [](const std::string& l) { return l.find("1 holes cannot be reached") != std::string::npos; }),
-                  2)
-            << "the summary and the question";
+        const auto told = [](const std::string& l) { return l.find("1 holes cannot be reached") != std::string::npos; };
+        EXPECT_EQ(std::count_if(said.begin(), said.end(), told), 2) << "the summary and the question";
 
         const NC_PROGRAM program = readNcListing(host::ncListing());
         ASSERT_TRUE(program.errors.empty()) << program.errors.front();
