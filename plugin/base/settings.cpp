@@ -348,7 +348,7 @@ int setDefaultSettings(std::int16_t keepPaths) {
     s.circleMillPerHole = static_cast<std::int16_t>(d.l(24, "0"));
     s.reamArcColour = static_cast<std::int32_t>(d.l(25, "20"));
     s.reamSelectionColour = static_cast<std::int32_t>(d.l(26, "15"));
-    s.originFromLevelPoint = static_cast<std::int16_t>(d.l(27, "0"));
+    s.sameShapeStrict = static_cast<std::int16_t>(d.l(27, "0"));
     s.formsLevelShowMode = static_cast<std::int16_t>(d.l(28, "2"));
     s.featMgrFilter[5] = static_cast<std::int16_t>(d.l(29, "2"));
 

@@ -92,7 +92,9 @@ struct PRM_SETTINGS {
     std::int16_t featRecognitionSwitchA = 0, featRecognitionSwitchB = 0, designDialogSwitch = 0;
     std::int16_t configListSwitch = 0, sameShapeStrict = 0, processTreeSwitch = 0;
     std::int16_t circleMillPerHole = 0;      // one circle-mill operation per hole
-    std::int16_t originFromLevelPoint = 0;   // the tool plane's origin from the point on an operation's level
+    // The tool plane's origin from the point on an operation's level: no setting switches it on, as no
+    // record names that level yet.
+    std::int16_t originFromLevelPoint = 0;
 };
 
 int setDefaultSettings(std::int16_t keepPaths);

@@ -87,6 +87,13 @@ int assignView(VIEW_LIST* view, FORM_RUN& run, int holes, int& handled) {
             (void)run.progress->step();   // a cancel here is not acted on
             handled = 0;
         }
+        // Described, a hole of more walls than a description holds would match a table it is not: it
+        // leaves the tree, and the summary tells where.
+        if (countCyls(hole) > kMaxCilDescs) {
+            for (const POINT_LIST* m = hole; m; m = m->nextEqual) noteDroppedWholeHole(DROP_RULE::TooManyWalls, *m);
+            removeHole(hole->view, hole);
+            continue;
+        }
         const int r = assignTableToHole(hole, run.tables, run.drillIndex);
         if (r == -2) return -1;
         if (r == -1 && !giveNewTable(hole, run)) {

@@ -60,9 +60,11 @@ bool splitAlready(const POINT_LIST& m) {
     return m.twinSplitted || m.farSplitted || m.reamSplitted || m.neckSplitted;
 }
 
-// Class 4 members that can be drilled from the other side as one straight cylinder go there.
+// Class 4 members that can be drilled from the other side as one straight cylinder go there; when the
+// other side's view cannot be had they are `stranded` instead.
 int takeOver(std::vector<POINT_LIST*>& group, POINT_LIST* head, VIEW_LIST* tree, VIEW_LIST* view, bool notSelected,
-             FORM_RUN& run, std::vector<POINT_LIST*>& emptied, CMoveIndex& index) {
+             FORM_RUN& run, std::vector<POINT_LIST*>& emptied, std::vector<std::vector<POINT_LIST*>>& stranded,
+             CMoveIndex& index) {
     std::vector<POINT_LIST*> taken, kept;
     for (POINT_LIST* m : group) {
         const bool goes = !isSimpleThroughHole(run.allowed, *m) && (notSelected || m->crashTop) && !m->crashBottom &&
@@ -76,10 +78,20 @@ int takeOver(std::vector<POINT_LIST*>& group, POINT_LIST* head, VIEW_LIST* tree,
     group = kept;
     first->holeClass = first->touchBottom ? 3 : 0;
     processLogLine("shapeToOppositeView\n");
-    (void)shapeToOppositeView(taken.data(), static_cast<int>(taken.size()), tree, view, run.tables.data(),
-                              tableCount(run), &index);
-    emptied.insert(emptied.end(), taken.begin(), taken.end());
+    if (shapeToOppositeView(taken.data(), static_cast<int>(taken.size()), tree, view, run.tables.data(),
+                            tableCount(run), &index) != 0)
+        stranded.push_back(taken);
+    else
+        emptied.insert(emptied.end(), taken.begin(), taken.end());
     return 0;
+}
+
+// Holes left in their view that no tool reaches from there: one more group, marked, with its process, so
+// that the summary counts them and the user decides whether they are made.
+int keepUnreachable(VIEW_LIST* view, const std::vector<POINT_LIST*>& group, FORM_RUN& run, CMoveIndex& index) {
+    for (POINT_LIST* m : group) m->notAccessible = 1;
+    appendGroup(view, group, index);
+    return applyProcess(*group.front(), run);
 }
 
 // A neck-split member outside the selected views lets its partner, when that is the wider through hole
@@ -134,28 +146,34 @@ int actOnChain(POINT_LIST* head, VIEW_LIST* tree, VIEW_LIST* view, bool notOppos
         appendGroup(view, byClass[g], index);
         if (applyProcess(*byClass[g].front(), run) != 0) return -1;
     }
+    // Groups that were to go to the other side and could not: no view of that direction could be had.
+    std::vector<std::vector<POINT_LIST*>> stranded;
+    const auto turnEndSplits = [](std::vector<POINT_LIST*>& group) {
+        for (POINT_LIST* m : group) m->endSplitMode = m->endSplitMode == 1 ? 2 : m->endSplitMode == 2 ? 1 : 0;
+    };
     for (int g : {2, 6}) {
         std::vector<POINT_LIST*>& group = byClass[g];
         if (group.empty()) continue;
-        if (g == 2)
-            for (POINT_LIST* m : group) m->endSplitMode = m->endSplitMode == 1 ? 2 : m->endSplitMode == 2 ? 1 : 0;
-        (void)shapeToOppositeView(group.data(), static_cast<int>(group.size()), tree, view, run.tables.data(),
-                                  tableCount(run), &index);
+        if (g == 2) turnEndSplits(group);
+        if (shapeToOppositeView(group.data(), static_cast<int>(group.size()), tree, view, run.tables.data(),
+                                tableCount(run), &index) != 0) {
+            if (g == 2) turnEndSplits(group);
+            stranded.push_back(group);
+            continue;
+        }
         emptied.insert(emptied.end(), group.begin(), group.end());
     }
     std::vector<POINT_LIST*>& fours = byClass[4];
-    if (!notOpposite && takeOver(fours, head, tree, view, notSelected, run, emptied, index) != 0) return -1;
+    if (!notOpposite && takeOver(fours, head, tree, view, notSelected, run, emptied, stranded, index) != 0) return -1;
     std::vector<POINT_LIST*> kept;
     for (POINT_LIST* m : fours) {
         if (notSelected && extendNeckPartner(m, byId, run)) emptied.push_back(m);
         else if (!m->crashInto && !notSelected) kept.push_back(m);
         else emptied.push_back(m);   // nowhere to go: it leaves the tree
     }
-    if (!kept.empty()) {
-        for (POINT_LIST* m : kept) m->notAccessible = 1;
-        appendGroup(view, kept, index);
-        if (applyProcess(*kept.front(), run) != 0) return -1;
-    }
+    if (!kept.empty()) stranded.push_back(kept);
+    for (const std::vector<POINT_LIST*>& group : stranded)
+        if (keepUnreachable(view, group, run, index) != 0) return -1;
     // A record that goes is no longer anyone's neck partner (a moved hole's new record has a new id).
     for (POINT_LIST* m : emptied) {
         if (auto it = byId.find(m->id); it != byId.end() && it->second == m) byId.erase(it);

@@ -43,9 +43,9 @@ void fillByType(OPE_LIST& op, const PROCESS_OPE& d, const POINT_LIST& hole) {
     case 13: case 14: case 16: case 18: return;
     default: break;
     }
-    // A hole that cannot be reached from its side is shown with its process, but nothing is cut there
-    // unless the user switches the operations on.
-    op.active = hole.notAccessible ? 0 : 1;
+    // Also on a hole that cannot be reached from its side: whether it is made is the user's answer when
+    // the operations are created.
+    op.active = 1;
     op.toolType = type;
     op.cycle = opeGet(d, cycle);
     op.view = hole.view;

@@ -169,7 +169,7 @@ int shapeToOppositeView(POINT_LIST** holes, int count, VIEW_LIST* views, VIEW_LI
                         int tableCount, CMoveIndex* index) {
     if (count < 1) return 0;
     VIEW_LIST* opp = findOrCreateOppView(views, sourceView, index);
-    if (!opp) return 0;
+    if (!opp) return -1;
     opp->selected = 1;
     std::vector<POINT_LIST*> moved;
     for (int i = 0; i < count; ++i) {
@@ -179,7 +179,7 @@ int shapeToOppositeView(POINT_LIST** holes, int count, VIEW_LIST* views, VIEW_LI
         if (!moved.empty()) moved.back()->nextEqual = copy;
         moved.push_back(copy);
     }
-    if (moved.empty()) return 0;
+    if (moved.empty()) return -1;
     for (POINT_LIST* p : moved) p->chainCount = static_cast<std::int32_t>(moved.size()) - 1;
     POINT_LIST& head = *moved.front();
     head.movedOpposite = 1;

@@ -27,9 +27,10 @@ int toSimpleDrill(POINT_LIST& hole, CTabColsDesc* tables, int tableIndex);
 // direction: each gets a new record there that takes over its segments, description and operations; the
 // head's description is turned and its process applied again. The old records stay, emptied, for the
 // caller to remove. `index` (plugin/services/recognition.h), when given, keeps the appends in constant
-// time. Returns 0.
-int shapeToOppositeView(POINT_LIST** holes, int count, VIEW_LIST* views, VIEW_LIST* sourceView, CTabColsDesc* tables,
-                        int tableCount, CMoveIndex* index = nullptr);
+// time. 0 moved; -1 when the view of the opposite direction could not be had (the user was told) or no
+// record made: nothing moved, the holes as they were.
+[[nodiscard]] int shapeToOppositeView(POINT_LIST** holes, int count, VIEW_LIST* views, VIEW_LIST* sourceView,
+                                      CTabColsDesc* tables, int tableCount, CMoveIndex* index = nullptr);
 // Gives the hole one through cylinder of diameter D and depth below its point, with the table, row and
 // process that fit it (a thread for code 1).
 void assignSingleCylinderProcess(POINT_LIST& hole, double D, double depth, std::int16_t geometricCode,

@@ -17,6 +17,7 @@
 #include "plugin/model/tool_records.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/work_records.h"
+#include "plugin/services/engine.h"
 #include "plugin/services/recognition.h"
 #include "plugin/services/tooling.h"
 
@@ -25,7 +26,8 @@ namespace {
 constexpr int kLineDroppedWide = 170, kLineDroppedNarrow = 171, kLineDroppedDirection = 172, kLineDroppedOpen = 173,
               kLineDroppedListed = 174, kLogWide = 175, kLogNarrow = 176, kLogDirection = 177, kLogOpen = 178,
               kLogTitle = 179, kLineDroppedUndercut = 180, kLogUndercut = 181, kLineDroppedPocket = 182,
-              kLogPocket = 183, kLineDroppedClosed = 184, kLogClosed = 185, kLineDroppedBeyond = 186, kLogBeyond = 187;
+              kLogPocket = 183, kLineDroppedClosed = 184, kLogClosed = 185, kLineDroppedBeyond = 186, kLogBeyond = 187,
+              kLineDroppedLong = 188, kLogLong = 189;
 constexpr int kLineDepth = 151, kLineChamfer = 152, kLineCrashInto = 153, kLineNoMeasures = 154,
               kLineProvisional = 155, kLineAdapted = 156, kLineNotAccessible = 157, kLineSharedReadOnly = 169,
               kLineToolsMissing = 73, kLineToolsMade = 71, kLineToolsMadeAndStored = 72;
@@ -42,6 +44,7 @@ std::string reasonText(const CTextSection& texts, const DROPPED_WALL& w) {
     case DROP_RULE::Pocket: return texts.getText(kLogPocket);
     case DROP_RULE::Closed: return texts.getText(kLogClosed);
     case DROP_RULE::BeyondClosedEnd: return texts.getText(kLogBeyond);
+    case DROP_RULE::TooManyWalls: return fillText(texts.getText(kLogLong), {long{kMaxCilDescs}});
     }
     return {};
 }
@@ -52,7 +55,7 @@ std::string droppedWallsSummary(const CTextSection& texts) {
     const std::vector<DROPPED_WALL>& dropped = droppedWalls();
     if (dropped.empty()) return {};
     const PRM_SETTINGS& s = g_globals->settings;
-    long wide = 0, narrow = 0, direction = 0, open = 0, undercut = 0, pocket = 0, closed = 0, beyond = 0;
+    long wide = 0, narrow = 0, direction = 0, open = 0, undercut = 0, pocket = 0, closed = 0, beyond = 0, tooLong = 0;
     for (const DROPPED_WALL& w : dropped) {
         switch (w.rule) {
         case DROP_RULE::TooWide: ++wide; break;
@@ -63,6 +66,7 @@ std::string droppedWallsSummary(const CTextSection& texts) {
         case DROP_RULE::Pocket: ++pocket; break;
         case DROP_RULE::Closed: ++closed; break;
         case DROP_RULE::BeyondClosedEnd: ++beyond; break;
+        case DROP_RULE::TooManyWalls: ++tooLong; break;
         }
     }
     std::string text;
@@ -77,6 +81,7 @@ std::string droppedWallsSummary(const CTextSection& texts) {
     line(pocket, fillText(texts.getText(kLineDroppedPocket), {pocket}));
     line(closed, fillText(texts.getText(kLineDroppedClosed), {closed}));
     line(beyond, fillText(texts.getText(kLineDroppedBeyond), {beyond}));
+    line(tooLong, fillText(texts.getText(kLineDroppedLong), {tooLong, long{kMaxCilDescs}}));
 
     // The log is written whole each run, so that it never lists what an earlier run left out.
     const std::string path = plat::joinPath(g_globals->tmpDir, kDroppedLogName);

@@ -42,3 +42,9 @@ void noteDroppedHole(DROP_RULE rule, const POINT_LIST& hole, double radius, doub
     w.sweep = std::fabs(sweep) * 180 / std::numbers::pi;
     walls().push_back(w);
 }
+
+void noteDroppedWholeHole(DROP_RULE rule, const POINT_LIST& hole) {
+    double widest = 0;
+    for (const CYL_LIST* s = hole.firstCyl; s; s = s->next) widest = std::max({widest, s->rSup, s->rInf});
+    noteDroppedHole(rule, hole, widest, 0);
+}

@@ -34,48 +34,56 @@ void bump(std::int32_t* counter) {
 // in the view's chain wins, as a walk from the first hole would find it. The cells are kept in one
 // open-addressed table, each holding a chain of its holes in an array: a large part's view has tens of
 // thousands of cells, and a lookup then costs one visit to memory where a node-based map costs several.
+// A hole whose position moves (a higher segment becomes its top) is filed again under its new cell.
 class CPointGrid {
 public:
+    static constexpr std::uint32_t kNone = UINT32_MAX;
+
     explicit CPointGrid(double mergeDistance) : m_cell(mergeDistance > 0 ? 2 * mergeDistance : 1.0) {}
 
-    POINT_LIST* find(const double at[3], double distance) const {
-        if (m_holes.empty()) return nullptr;
+    POINT_LIST* point(std::uint32_t entry) const { return entry == kNone ? nullptr : m_holes[entry].point; }
+
+    // The entry of the hole found, kNone for none.
+    std::uint32_t find(const double at[3], double distance) const {
+        if (m_holes.empty()) return kNone;
         // A hair wider than the distance, so that rounding never leaves out a cell; the distance decides.
         const double reach = distance * (1 + 1e-9) + 1e-12;
         const double low[2] = {at[0] - reach, at[1] - reach}, high[2] = {at[0] + reach, at[1] + reach};
         const auto [x0, y0] = cellOf(low);
         const auto [x1, y1] = cellOf(high);
-        POINT_LIST* best = nullptr;
-        std::size_t bestOrder = SIZE_MAX;
+        std::uint32_t best = kNone;
         for (std::int64_t cx = x0; cx <= x1; ++cx)
             for (std::int64_t cy = y0; cy <= y1; ++cy) {
-                // A cell's chain runs from its latest hole back; the order is the place in m_holes.
+                // The order of a hole is its place in m_holes, whatever cell it is filed under now.
                 for (std::uint32_t h = m_slots[slotOf(key(cx, cy))].head; h != kNone; h = m_holes[h].next) {
-                    POINT_LIST* point = m_holes[h].point;
-                    if (h >= bestOrder || !point->firstCyl) continue;
-                    if (std::hypot(point->ptView[0] - at[0], point->ptView[1] - at[1]) < distance) {
-                        best = point;
-                        bestOrder = h;
-                    }
+                    const POINT_LIST* point = m_holes[h].point;
+                    if (h >= best || !point->firstCyl) continue;
+                    if (std::hypot(point->ptView[0] - at[0], point->ptView[1] - at[1]) < distance) best = h;
                 }
             }
         return best;
     }
-    void add(POINT_LIST* point) {
-        if (2 * (m_holes.size() + 1) > m_slots.size()) grow();
-        const auto [cx, cy] = cellOf(point->ptView);
-        const std::uint64_t k = key(cx, cy);
-        SLOT& slot = m_slots[slotOf(k)];
-        slot.key = k;
-        m_holes.push_back({point, slot.head});
-        slot.head = static_cast<std::uint32_t>(m_holes.size() - 1);
+    std::uint32_t add(POINT_LIST* point) {
+        m_holes.push_back({point, kNone});
+        const auto entry = static_cast<std::uint32_t>(m_holes.size() - 1);
+        file(entry);
+        return entry;
+    }
+    // The hole of `entry` was at `was` (its former ptView): it goes under the cell of where it is now.
+    void moved(std::uint32_t entry, const double was[2]) {
+        const auto before = cellOf(was);
+        if (before == cellOf(m_holes[entry].point->ptView)) return;
+        std::uint32_t* link = &m_slots[slotOf(key(before.first, before.second))].head;
+        while (*link != entry) link = &m_holes[*link].next;   // a cell holds a few holes
+        *link = m_holes[entry].next;
+        file(entry);
     }
 
 private:
-    static constexpr std::uint32_t kNone = UINT32_MAX;
     struct SLOT {
         std::uint64_t key = 0;
-        std::uint32_t head = kNone;   // kNone: the slot is free
+        std::uint32_t head = kNone;
+        bool used = false;            // a cell that a hole has left keeps its slot, empty
     };
     struct HOLE {
         POINT_LIST* point;
@@ -98,19 +106,37 @@ private:
         const std::size_t mask = m_slots.size() - 1;
         std::uint64_t mixed = (k ^ (k >> 31)) * 0xBF58476D1CE4E5B9ull;
         std::size_t i = static_cast<std::size_t>(mixed ^ (mixed >> 29)) & mask;
-        while (m_slots[i].head != kNone && m_slots[i].key != k) i = (i + 1) & mask;
+        while (m_slots[i].used && m_slots[i].key != k) i = (i + 1) & mask;
         return i;
     }
+    // The entry in front of its cell's chain, the cell's slot taken when new.
+    void file(std::uint32_t entry) {
+        if (2 * (m_used + 1) > m_slots.size()) grow();
+        const auto [cx, cy] = cellOf(m_holes[entry].point->ptView);
+        const std::uint64_t k = key(cx, cy);
+        SLOT& slot = m_slots[slotOf(k)];
+        if (!slot.used) ++m_used;
+        slot.key = k;
+        slot.used = true;
+        m_holes[entry].next = slot.head;
+        slot.head = entry;
+    }
+    // Twice the slots; the cells that holes have left are dropped.
     void grow() {
         std::vector<SLOT> old(std::max<std::size_t>(64, 2 * m_slots.size()));
         old.swap(m_slots);
+        m_used = 0;
         for (const SLOT& slot : old)
-            if (slot.head != kNone) m_slots[slotOf(slot.key)] = slot;
+            if (slot.head != kNone) {
+                m_slots[slotOf(slot.key)] = slot;
+                ++m_used;
+            }
     }
 
     double m_cell;
     std::vector<SLOT> m_slots;
     std::vector<HOLE> m_holes;
+    std::size_t m_used = 0;   // slots of cells, empty ones included
 };
 
 struct VIEW_SLOT {
@@ -132,7 +158,7 @@ private:
     bool passesSize(const CYL_LIST& seg) const;
     VIEW_SLOT* findView(CYL_LIST& seg, double inView[3]);
     VIEW_SLOT* newView(const CYL_LIST& seg, double inView[3]);
-    POINT_LIST* findOrNewPoint(VIEW_SLOT& slot, const CYL_LIST& seg, const double inView[3]);
+    std::uint32_t findOrNewPoint(VIEW_SLOT& slot, const CYL_LIST& seg, const double inView[3]);
     static bool insertSegment(POINT_LIST* point, const CYL_LIST& seg, const double inView[3]);
 
     const RAW_FILTERS& m_filters;
@@ -222,10 +248,13 @@ VIEW_SLOT* CRawBuilder::newView(const CYL_LIST& seg, double inView[3]) {
     return &m_views.back();
 }
 
-POINT_LIST* CRawBuilder::findOrNewPoint(VIEW_SLOT& slot, const CYL_LIST& seg, const double inView[3]) {
-    if (POINT_LIST* found = slot.grid.find(inView, g_tolerances.pointMergeDist)) return found;
+// The grid entry of the hole the segment joins, made when none lies within the merge distance; kNone
+// when no record could be made.
+std::uint32_t CRawBuilder::findOrNewPoint(VIEW_SLOT& slot, const CYL_LIST& seg, const double inView[3]) {
+    if (const std::uint32_t found = slot.grid.find(inView, g_tolerances.pointMergeDist); found != CPointGrid::kNone)
+        return found;
     POINT_LIST* point = allocPointList();
-    if (!point) return nullptr;
+    if (!point) return CPointGrid::kNone;
     point->id = g_nextHoleId++;
     point->view = slot.view;
     copyVector(point->ptView, inView);
@@ -238,8 +267,7 @@ POINT_LIST* CRawBuilder::findOrNewPoint(VIEW_SLOT& slot, const CYL_LIST& seg, co
     }
     slot.lastPoint = point;
     ++slot.view->pointCount;
-    slot.grid.add(point);
-    return point;
+    return slot.grid.add(point);
 }
 
 // Before the first segment whose top is not above the new one's: equal tops go in front.
@@ -283,9 +311,13 @@ int CRawBuilder::addSurface(const ent& surface) {
     VIEW_SLOT* slot = findView(seg, inView);
     if (!slot) slot = newView(seg, inView);
     if (!slot) return -1;
-    POINT_LIST* point = findOrNewPoint(*slot, seg, inView);
+    const std::uint32_t entry = findOrNewPoint(*slot, seg, inView);
+    POINT_LIST* point = slot->grid.point(entry);
     if (!point) return -1;
-    return insertSegment(point, seg, inView) ? 1 : -1;
+    const double was[2] = {point->ptView[0], point->ptView[1]};
+    if (!insertSegment(point, seg, inView)) return -1;
+    slot->grid.moved(entry, was);
+    return 1;
 }
 
 }  // namespace

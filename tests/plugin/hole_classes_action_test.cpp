@@ -3,13 +3,18 @@
 // A blocked through hole made blind is played through Execute in recognition_run_cases_test.cpp.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "plugin/base/globals.h"
 #include "plugin/engine/hole_classes.h"
+#include "plugin/engine/run_statistics.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/base/directions.h"
 #include "plugin/model/tree.h"
+#include "plugin/model/work_records.h"
 #include "support/run_tree.h"
 
 namespace {
@@ -61,6 +66,44 @@ TEST_F(HoleClassesAction, AChainOfClassesZeroAndTwoEndsAsTwoChainsOneInANewOppos
     EXPECT_NEAR(moved[0]->ptView[2], 10, 1e-9);
     EXPECT_NEAR(std::fabs(moved[0]->ptView[0]), 20, 1e-9);
     ASSERT_NE(moved[0]->descs, nullptr);   // the first took the head's description with it
+}
+
+// The host knows no view of the opposite direction (a view number it does not have): the user is told once
+// per group, and every hole that was to go there stays in its view as a group of its own, marked as not
+// reachable from it and counted so; no hole of the chain is lost.
+TEST_F(HoleClassesAction, HolesThatCannotGoToTheOtherSideStayMarkedAndCounted) {
+    const double top[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    VIEW_LIST* odd = hand_tree::appendView(head, 99, top);
+    POINT_LIST* h = hole(odd, 0, 0);
+    POINT_LIST* a = hole(odd, 20, 2);
+    POINT_LIST* b = hole(odd, 40, 6);
+    POINT_LIST* c = hole(odd, 60, 2);
+    // Class 4, blocked at the top and not simple (the chain's holes have a chamfered mouth): it is taken
+    // over to the other side.
+    POINT_LIST* d = hole(odd, 80, 4);
+    d->crashTop = 1;
+    h->descs[0].topChamfer = 1;
+    chainHoles(h, {a, b, c, d});
+    plat::driver().transcript().clear();
+    script().answer(plat::IDOK).answer(plat::IDOK).answer(plat::IDOK);
+    ASSERT_EQ(actOnClasses(head, run), 0);
+    expectScriptPlayed();
+    const std::vector<std::string>& said = plat::driver().transcript().lines();
+    EXPECT_EQ(std::count_if(said.begin(), said.end(),
+                            [](const std::string& l) { return l.find("could not be created") != std::string::npos; }),
+              3);
+
+    EXPECT_EQ(countViews(head), 1);
+    EXPECT_EQ(odd->pointCount, 5);
+    std::vector<std::vector<POINT_LIST*>> chains;
+    for (POINT_LIST* p = odd->firstPoint; p; p = p->next)
+        if (!p->chainMember) chains.push_back(chain(p));
+    EXPECT_EQ(chains, (std::vector<std::vector<POINT_LIST*>>{{h}, {a, c}, {b}, {d}}));
+    for (POINT_LIST* p : {a, b, c, d}) EXPECT_EQ(p->notAccessible, 1);
+    EXPECT_EQ(h->notAccessible, 0);
+    EXPECT_EQ(a->endSplitMode, 0);
+    countHoleStates(head);
+    EXPECT_EQ(g_records->runStats.stateCount5, 4);
 }
 
 TEST_F(HoleClassesAction, ALongGapIsDrilledFromBothSidesWithTheChainFollowing) {

@@ -435,8 +435,6 @@ TEST_F(CheckRemarks, EachFaultIsToldNamingThePartHoleStepAndOperation) {
          },
          through + "op 2 (Drill Ø8, Z 20 to 0): its tool '** 8.00 x 30.00 Drill' was made although the library's "
                    "'DRILL 8' reaches 70"},
-        {"an unreachable hole keeps its operations", [&] { holeAt(1, 50, 20)->notAccessible = 1; },
-         through + "cannot be reached, yet op 1 (Spot drill Ø10 90°"},
     };
     const std::vector<std::string> before = check();
     for (const Case& c : cases) {

@@ -280,6 +280,34 @@ TEST_F(RecogPipelineTest, CoaxialWallsCloserThanTheMergeDistanceFormOneHole) {
     }
 }
 
+// A hole's position is its top wall's axis: when a higher wall joins, the position moves, and a wall met
+// later joins the hole by where it is now. The walls are met in the order they were stored: the middle one
+// (at x 20.09), the top one 0.04 beside it, which moves the hole to 20.13, and the bottom one, 0.045 from
+// there but 0.085 from where the hole began (the two positions lie in different cells of the grid of
+// twice the merge distance).
+TEST_F(RecogPipelineTest, AWallJoinsAHoleByWhereItsTopHasMovedTo) {
+    const auto storeWall = [](double x, double r, double zTop, double zBottom) {
+        ent line{};
+        line.type = kEntLine;
+        line.ln.ln = l_3d{{x + r, 20, zTop}, {x + r, 20, zBottom}};
+        surf_of_rev rev{&line, {x, 20, 0}, {0, 0, 1}, 0, 2 * std::numbers::pi};
+        ent surface{};
+        ASSERT_EQ(create_nurbsurf_from_surf(&rev, &surface), 1);
+        ASSERT_NE(put_surf_in_db(&surface, 10, main_level), 0u);
+    };
+    storeWall(20.09, 4, 8, 5);
+    storeWall(20.13, 5.5, 12, 8);
+    storeWall(20.175, 2.5, 5, 2);
+    VIEW_LIST* raw = nullptr;
+    ASSERT_EQ(buildRawTree(&raw, RAW_FILTERS{}), 0);
+    const std::vector<HOLE> holes = holesOf(raw);
+    ASSERT_EQ(holes.size(), 1u) << describe(holes);
+    ASSERT_EQ(holes[0].segs.size(), 3u) << describe(holes);
+    EXPECT_NEAR(holes[0].segs[0].dTop, 11, 1e-3);
+    EXPECT_NEAR(raw->firstPoint->ptUniv[0], 20.13, 1e-9);
+    freeViewsTree(raw);
+}
+
 TEST_F(RecogPipelineTest, AWallWhoseAxisPointsTheOtherWayJoinsTheViewTurnedEndForEnd) {
     const double a = 0.3, s = std::sin(a), c = std::cos(a);
     // Parallel inclined holes, one from the top and one from the bottom face.

@@ -271,6 +271,53 @@ TEST_F(RunCasesTest, AHoleNoTableDescribesGetsANewTableThatTheNextRunFinds) {
     }
 }
 
+// A hole of 26 walls, one more than a hole's description holds, is left out: the summary tells it and the
+// work folder's list names its place; the holes beside it keep their processes.
+TEST_F(RunCasesTest, AHoleOfMoreWallsThanADescriptionHoldsIsToldAndTheOthersKeepTheirProcesses) {
+    std::vector<std::pair<double, double>> steps;
+    for (int i = 0; i < 26; ++i) steps.emplace_back(30 - 0.5 * i, 1);
+    start(PartBuilder::block({120, 40, 30})
+              .hole(throughHole("left", {10, 20, 30}, kDown, 6))
+              .hole(stepped("long", {50, 20, 30}, kDown, steps))
+              .hole(blindFlat("right", {100, 20, 30}, kDown, 8, 10)));
+    execute();
+    EXPECT_TRUE(plat::driver().transcript().contains(
+        "1 holes of more than 25 walls were left out: a hole's description holds no more."));
+    const std::string listed = plat::readFile(g_globals->tmpDir + "/26_Dropped.txt").value_or("");
+    EXPECT_NE(listed.find("X50 Y20 Z30 D30 more than 25 walls"), std::string::npos) << listed;
+    reopen();
+    EXPECT_EQ(headAt(50, 20), nullptr);
+    for (const double x : {10.0, 100.0}) {
+        const POINT_LIST* hole = headAt(x, 20);
+        ASSERT_NE(hole, nullptr) << x;
+        EXPECT_NE(hole->processName[0], '\0') << x;
+        EXPECT_FALSE(drills(*hole).empty()) << x;
+    }
+}
+
+// Line 27 of the installation's "DefaultSettings" makes the same-shape comparison strict: equal holes then
+// share one process only when their top walls are one surface, so three equal holes are three. It moves no
+// tool plane's origin.
+TEST_F(RunCasesTest, DefaultSettingsLine27MakesTheSameShapeStrict) {
+    std::string texts = plat::readFile(std::string(FX_SOURCE_DIR) + "/data/Forantix.txt").value_or("");
+    const std::size_t line = texts.find("\r\n27. 0\r\n", texts.find("[DefaultSettings]"));
+    ASSERT_NE(line, std::string::npos);
+    for (const bool strict : {false, true}) {
+        SCOPED_TRACE(strict);
+        texts[line + 6] = strict ? '1' : '0';
+        installUiTexts(texts);
+        start(PartBuilder::block({80, 40, 10})
+                  .hole(throughHole("a", {20, 20, 10}, kDown, 6))
+                  .hole(throughHole("b", {40, 20, 10}, kDown, 6))
+                  .hole(throughHole("c", {60, 20, 10}, kDown, 6)));
+        execute();
+        EXPECT_EQ(g_globals->settings.sameShapeStrict, strict ? 1 : 0);
+        EXPECT_EQ(g_globals->settings.originFromLevelPoint, 0);
+        reopen();
+        EXPECT_EQ(heads().size(), strict ? 3u : 1u);
+    }
+}
+
 // A Cancel at the first progress step of a run started with the debug switch on: the tree of the run
 // before is gone and none follows, and the process log the run opened is closed.
 TEST_F(RunCasesTest, ACancelWithTheDebugSwitchOnLeavesNoTreeAndClosesTheProcessLog) {

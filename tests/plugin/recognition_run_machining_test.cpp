@@ -12,6 +12,7 @@
 
 #include "host/api.h"
 #include "plugin/base/message_box.h"
+#include "plugin/engine/process_tree.h"
 #include "plugin/engine/operation_values.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/model/tree.h"
@@ -20,6 +21,7 @@
 #include "recognition_pipeline_support.h"
 #include "support/execute_part_fixture.h"
 #include "support/host_folder.h"
+#include "support/nc_reader.h"
 
 namespace {
 
@@ -90,19 +92,44 @@ TEST_F(RunMachiningTest, ABossIsNoHoleAndGetsNoOperation) {
     for (const OPE_LIST* op : operations(*holes[0])) EXPECT_LE(op->toolDiam, 10 + 1e-9);
 }
 
-// A hole whose both ends are blocked stays in the tree, marked, with its process; nothing of it is cut
-// unless the user switches its operations on.
-TEST_F(RunMachiningTest, AHoleThatCannotBeReachedHasNoActiveOperation) {
-    start(PartBuilder::block({60, 40, 40})
-              .hole(throughHole("upper bore", {0, 20, 30}, {1, 0, 0}, 12))
-              .hole(throughHole("lower bore", {0, 20, 10}, {1, 0, 0}, 12))
-              .hole(blindFlat("v", {30, 20, 24}, kDown, 5, 11)));
-    executeAndReopen(Summary::plain);
-    const POINT_LIST* hole = headAt(30, 20);
-    ASSERT_NE(hole, nullptr);
-    EXPECT_EQ(hole->notAccessible, 1);
-    ASSERT_FALSE(operations(*hole).empty());
-    for (const OPE_LIST* op : operations(*hole)) EXPECT_EQ(op->active, 0) << op->name;
+// A hole whose both ends are blocked stays in the tree, marked, with its process; creating the operations
+// asks whether it is made all the same: Yes cuts it where it is, No leaves it out and cuts the rest.
+TEST_F(RunMachiningTest, AHoleThatCannotBeReachedIsMadeWhenTheUserSaysYes) {
+    for (const int answer : {plat::IDYES, plat::IDNO}) {
+        SCOPED_TRACE(answer == plat::IDYES ? "Yes" : "No");
+        start(PartBuilder::block({60, 40, 40})
+                  .hole(throughHole("upper bore", {0, 20, 30}, {1, 0, 0}, 12))
+                  .hole(throughHole("lower bore", {0, 20, 10}, {1, 0, 0}, 12))
+                  .hole(blindFlat("v", {30, 20, 24}, kDown, 5, 11)));
+        plat::driver().transcript().clear();
+        script()
+            .click(kMenu, kExecute)
+            .click(kSummary, kPlainGoOn)
+            .click(kProcessTree, CDlgProcess::kCreate)
+            .answer(answer);
+        EXPECT_EQ(m_main(), 0);
+        expectScriptPlayed();
+        const std::vector<std::string>& said = plat::driver().transcript().lines();
+        const auto told = [](const std::string& l) { return l.find("1 holes cannot be reached") != std::string::npos; };
+        EXPECT_EQ(std::count_if(said.begin(), said.end(), told), 2) << "the summary and the question";
+
+        const NC_PROGRAM program = readNcListing(host::ncListing());
+        ASSERT_TRUE(program.errors.empty()) << program.errors.front();
+        const auto cutsAt = [&](double x, double y, double z) {
+            return std::count_if(program.holes.begin(), program.holes.end(), [&](const NC_HOLE& h) {
+                return std::hypot(h.world[0] - x, h.world[1] - y, h.world[2] - z) < 20 &&
+                       std::fabs(h.worldAxis[0] * (h.world[1] - y) - h.worldAxis[1] * (h.world[0] - x)) < 1e-3 &&
+                       std::fabs(h.worldAxis[2]) > 0.999;
+            });
+        };
+        EXPECT_EQ(cutsAt(30, 20, 24) > 0, answer == plat::IDYES);
+        reopen();
+        const POINT_LIST* hole = headAt(30, 20);
+        ASSERT_NE(hole, nullptr);
+        EXPECT_EQ(hole->notAccessible, 1);
+        ASSERT_FALSE(operations(*hole).empty());
+        for (const OPE_LIST* op : operations(*hole)) EXPECT_EQ(op->active, 1) << op->name;
+    }
 }
 
 // ---- reach -----------------------------------------------------------------------------------------------------

@@ -296,13 +296,11 @@ private:
         int number = 0;
         for (const OPE_LIST* o = head.opeList; o; o = o->next) ops.push_back(opOn(*o, ++number, shift));
 
-        if (hole.notAccessible)
-            for (const OP& o : ops)
-                if (o.ope->active) remark("cannot be reached, yet " + describe(o) + " is active");
         if (!material_.empty() && isBoss(steps)) {
             remark("is a boss (material inside its wall), yet it has " + std::to_string(ops.size()) + " operations");
             return hole_;
         }
+        // Its process is the one it would have could it be reached; whether it is made is the user's answer.
         if (hole.notAccessible) return hole_;
 
         double bottom = holeTop;
