@@ -43,6 +43,12 @@ Control::Control(Dialog& owner, const CtlTemplate& tmpl)
 
 Control::~Control() = default;
 
+namespace {
+// A combo's selection field: one line of the dialog font with its border, whatever the template's height,
+// which counts the drop-down list too.
+constexpr int kComboFieldHeight = 21;
+}  // namespace
+
 bool Control::isCombo() const {
     return kind_ == Ctl::ComboDropList || kind_ == Ctl::ComboDropDown || kind_ == Ctl::ComboSimple;
 }
@@ -172,6 +178,12 @@ int Control::deleteString(int index) {
     if (anchor_ == index) anchor_ = -1;
     else if (anchor_ > index) --anchor_;
     return count();
+}
+
+int Control::fieldHeight() const { return isCombo() ? std::min(rect_.height(), kComboFieldHeight) : 0; }
+
+void Control::setDroppedWidth(int width) {
+    if (isCombo()) droppedWidth_ = std::max(width, 0);
 }
 
 void Control::resetContent() {

@@ -85,6 +85,7 @@ std::string describeWindow(const Dialog& dlg) {
             } else {
                 out += std::to_string(c.curSel());
             }
+            if (c.droppedWidth() > 0) out += " dropped=" + std::to_string(c.droppedWidth());
         }
         if (c.kind() == Ctl::Progress)
             out += " range=" + std::to_string(c.range().first) + ".." + std::to_string(c.range().second) +

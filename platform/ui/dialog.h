@@ -187,6 +187,11 @@ public:
     int curSel() const { return curSel_; }
     void setCurSel(int index);                // -1 = none; a combo's text follows the selection
     int findStringExact(std::string_view text, int after = -1) const;  // searches on from after+1, wrapping
+    // Combo boxes: the height of the selection field, and the width of the drop-down list (0: the
+    // control's own).
+    int fieldHeight() const;
+    void setDroppedWidth(int width);
+    int droppedWidth() const { return droppedWidth_; }
     int selectString(std::string_view prefix);  // first item starting with the prefix; sets the selection
     std::vector<int> selectedItems() const;     // extended-selection list boxes; else the current selection
     void setSel(int index, bool selected);      // -1 = every item
@@ -227,6 +232,7 @@ private:
     std::vector<Item> items_;
     int curSel_ = -1;
     int anchor_ = -1;   // where a Shift click's range starts
+    int droppedWidth_ = 0;
     int rangeLow_ = 0, rangeHigh_ = 100, pos_ = 0;
     std::unique_ptr<ListView> list_;
     std::unique_ptr<TreeView> tree_;

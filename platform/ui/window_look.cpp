@@ -257,7 +257,7 @@ void drawControl(Canvas& c, const Dialog& dlg, const Control& ctl) {
     case Ctl::ComboDropList:
     case Ctl::ComboDropDown:
     case Ctl::ComboSimple: {
-        Rect field{r.left, r.top, r.right, r.top + std::min(r.height(), 21)};
+        Rect field{r.left, r.top, r.right, r.top + ctl.fieldHeight()};
         sunken(c, field, ctl.enabled() ? kWhite : kDialogFace);
         std::string t = ctl.curSel() >= 0 ? ctl.itemText(ctl.curSel()) : ctl.text();
         if (ctl.kind() == Ctl::ComboSimple) {

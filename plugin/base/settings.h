@@ -90,7 +90,8 @@ struct PRM_SETTINGS {
     std::int16_t onlySelectedViews = 0;
     double defaultTipAngle = 0;
     std::int16_t featRecognitionSwitchA = 0, featRecognitionSwitchB = 0, designDialogSwitch = 0;
-    std::int16_t configListSwitch = 0, sameShapeStrict = 0, processTreeSwitch = 0;
+    std::int16_t configListSwitch = 0;       // the configuration's rows menu offers forms from solids
+    std::int16_t sameShapeStrict = 0, processTreeSwitch = 0;
     std::int16_t circleMillPerHole = 0;      // one circle-mill operation per hole
     // The tool plane's origin from the point on an operation's level: no setting switches it on, as no
     // record names that level yet.

@@ -317,8 +317,9 @@ void CConfigProcess::onPaint(plat::MsgArgs& args) {
     const plat::Control& form = item(kFormPicture);
     table.clearTablePicture(dc, 0, 0, form);
     std::vector<std::string> cells;
+    // The row's form in its own proportions, without the labels and the frame of the table's picture.
     if (table.getRow(std::max<int>(c.chosenProcess[0], 0), cells) == 0)
-        (void)table.drawTablePicture(dc, 0, 0, form, 0, 1, 1, &cells);
+        (void)table.drawTablePicture(dc, 0, 0, form, 0, 0, 0, &cells);
     // A cell being edited keeps the focus: taking it away would commit the cell.
     if (!editActive) item(kRows).setFocus();
 }

@@ -176,6 +176,8 @@ void CConfigProcess::editSelectedOperation(std::uint32_t hit) {
     diameter(editor.assoc[kToolDiamBlock]);
     depth(editor.assoc[kTopZBlock]);
     depth(editor.assoc[kBottomZBlock]);
+    // The milled hole's diameter is a diameter: it takes its step's start diameter as the tool diameter
+    // does, not the step's depth as the Z values do, which would make a hole as wide as the step is deep.
     if (editor.milledKind >= 1 && editor.milledKind <= 4)
         diameter(editor.assoc[static_cast<std::size_t>(kBottomZBlock + editor.milledKind)]);
     (void)writeCurrentProcess();

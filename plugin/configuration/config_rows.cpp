@@ -26,8 +26,9 @@ namespace {
 // Items of the rows menu, and their lines of "ProcessMenu".
 constexpr int kItemNewRow = 1, kItemRename = 2, kItemCopy = 3, kItemPaste = 5, kItemDeleteRows = 6, kItemNone = 8,
               kItemFromSurfaces = 9, kItemChooseRow = 10, kItemFromSolids = 11;
-// The main menu offers forms from solids whatever the settings, so the rows menu does too.
-constexpr bool kFormsFromSolidsOn = true;
+// Forms from solids are offered while the configuration list's switch (DefaultSettings line 7, on unless
+// that line says 0) is on.
+bool formsFromSolidsOn() { return g_globals->settings.configListSwitch != 0; }
 
 // The table's column ids in list order (the list column is not shown).
 std::vector<int> shownColumns(const CTabColsDesc& t) {
@@ -424,7 +425,7 @@ void CConfigProcess::onListRClick(plat::Notify&) {
     if (row >= 0) {
         if (chooseFlag) menu.item(kItemChooseRow, menuTexts.getText(41));
         const bool surfaces = mode == kFormsManager || mode == kFormsFromSurfaces;
-        const bool solids = kFormsFromSolidsOn && (mode == kFormsManager || mode == kFormsFromSolids);
+        const bool solids = formsFromSolidsOn() && (mode == kFormsManager || mode == kFormsFromSolids);
         if (surfaces && !menuTexts.getText(19).empty()) menu.item(kItemFromSurfaces, menuTexts.getText(19));
         if (solids && !menuTexts.getText(42).empty()) menu.item(kItemFromSolids, menuTexts.getText(42));
         menu.item(kItemRename, menuTexts.getText(27), locked);
@@ -484,7 +485,8 @@ void CConfigProcess::onListRClick(plat::Notify&) {
 void CConfigProcess::newRow(int under) {
     CTabColsDesc& t = configShared().table;
     std::vector<std::string> cells;
-    if (under < 0 || t.getRow(under, cells) != 0) cells.assign(static_cast<std::size_t>(std::max<int>(t.columnCount, 0)), "0");
+    const bool zeros = under < 0 || t.getRow(under, cells) != 0;
+    if (zeros) cells.assign(static_cast<std::size_t>(std::max<int>(t.columnCount, 0)), "0");
     if (!cells.empty()) cells.front().assign(1, '0');
     (void)t.appendRow(cells);
     plat::ListView& list = listView(kRows);
@@ -495,7 +497,8 @@ void CConfigProcess::newRow(int under) {
     chosenRow = last;
     selectRow(last);
     item(kRows).setFocus();
-    drawRowPicture(last);
+    // A row of zeros has no form to draw yet.
+    drawRowPicture(zeros ? -1 : last);
     takeRowProcess(last);
 }
 

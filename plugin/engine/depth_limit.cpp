@@ -190,7 +190,8 @@ int DivideIfMaxDeep(POINT_LIST& hole, const CTextSection& whyTexts, CTabColsDesc
     if (hole.processName[0]) (void)applyProcessToHole(tables, tableCount, hole, kApplyAll);
     hole.deepSplitNext = other;
     other->deepSplitPrev = &hole;
-    // Both halves say they were split (line 10, which the explanation uses, says "one of identical holes").
+    // Both halves say they were split: line 11 and not line 10, which the explanation uses for "one of
+    // identical holes"; the line brings its own "; " separator, so no blank goes before it.
     setFieldText(hole.description, fieldText(hole.description) + whyTexts.getText(kSplitByDepthLine));
     setFieldText(other->description, fieldText(hole.description));
     if (s.warnMaxDepth) {

@@ -211,7 +211,7 @@ void reassignProcessKeepOrder(VIEW_LIST* views) {
     for (POINT_LIST* hole : waiting) {
         if (!prepareOppositeSide(hole, false)) continue;
         const int r = assignAndApply(hole, loaded, nullptr);
-        if (r < 0) break;
+        if (r < 0) return;   // the run ends at once: no rebuild, the views stay in their order
         if (r == 1 && hole->noMeasures != 0) ++withoutProcess;
     }
     rebuild_graphics();

@@ -64,7 +64,7 @@ void setTableTarget(const POINT_LIST& hole);
 // The hole becomes the marked one and its table the configuration target; false, after the message, for a
 // hole without a table.
 bool markHoleTable(plat::Dialog* owner, POINT_LIST& hole) {
-    if (hole.tableName[0] == 0) {
+    if (hole.tableIndex < 0) {
         messageBox(owner, errorMessage(kMsgNoTable));
         return false;
     }

@@ -86,22 +86,21 @@ void countHoleStates(VIEW_LIST* tree) {
         view->passMark = 0;
         for (POINT_LIST* head = view->firstPoint; head; head = head->next) {
             if (head->chainMember) continue;
-            // The counts are of holes: each hole of a chain counts, with its own states and those of the head,
-            // whose table, row and process the chain shares.
+            // A chain counts once, by its head, as the process tree's filter labels count it: the chain shares
+            // the head's table, row and process.
+            add(stats.holeCount);
+            const std::pair<std::uint32_t, std::int16_t*> counters[] = {
+                {kStateProvisional, &stats.stateCount1}, {kStateNoMeasures, &stats.stateCount2},
+                {kStateAdapted, &stats.tableHoleCount},  {kStateCrashInto, &stats.crashIntoCount},
+                {kStateDepth, &stats.stateCount3},       {kStateChamfer, &stats.stateCount4},
+                {kStateNotAccessible, &stats.stateCount5}};
+            for (const auto& [bit, counter] : counters)
+                if (holeHasState(*head, bit)) add(*counter);
+            if (holeWithoutProblem(*head)) add(stats.noProblemCount);
+            // The mark follows each hole's states now: a hole re-assigned into a problem loses it.
             std::int64_t left = head->chainCount;
-            for (POINT_LIST* hole = head; hole && left >= 0; hole = hole->nextEqual, --left) {
-                add(stats.holeCount);
-                const std::pair<std::uint32_t, std::int16_t*> counters[] = {
-                    {kStateProvisional, &stats.stateCount1}, {kStateNoMeasures, &stats.stateCount2},
-                    {kStateAdapted, &stats.tableHoleCount},  {kStateCrashInto, &stats.crashIntoCount},
-                    {kStateDepth, &stats.stateCount3},       {kStateChamfer, &stats.stateCount4},
-                    {kStateNotAccessible, &stats.stateCount5}};
-                for (const auto& [bit, counter] : counters)
-                    if (holeHasState(*hole, bit) || holeHasState(*head, bit)) add(*counter);
-                // The mark follows the hole's states now: a hole re-assigned into a problem loses it.
+            for (POINT_LIST* hole = head; hole && left >= 0; hole = hole->nextEqual, --left)
                 hole->noProblem = holeWithoutProblem(*hole) && holeWithoutProblem(*head) ? 1 : 0;
-                if (hole->noProblem) add(stats.noProblemCount);
-            }
         }
     }
 }

@@ -3,6 +3,7 @@
 #include "plugin/engine/selected_groups.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <unordered_set>
 #include <vector>
@@ -98,6 +99,9 @@ void selectFor(VIEW_LIST* tree, VIEW_LIST* view, POINT_LIST* hole, std::uint32_t
                 p->selected = 0;
                 continue;
             }
+            // The filter's bits are the process tree's own: forms not found is an adapted row, 0 or more.
+            // Testing that row against 0 instead would take every exactly matched hole (row -1) for one
+            // whose form was not found and drop one adapted at row 0, unlike the tree the user filtered.
             if (chainFollower(*p) || filter == 0 || holeMeetsFilter(*p, filter)) continue;
             for (POINT_LIST* m = p; m; m = nextInChain(*m)) {
                 m->selected = 0;
@@ -140,9 +144,11 @@ int createGroupOperations(VIEW_LIST* view, POINT_LIST* hole, POINT_LIST* holes, 
         double origin[3];
         if (v->selected) findGroupNotes(v, origin);
     }
+    const PLUGIN_GLOBALS& g = *g_globals;
+    g_toolsLog = g.debugDumps ? std::fopen(g.toolsDumpFile.c_str(), "w") : nullptr;
     const int wasRefreshing = OMenableRefresh(0);
     const std::int32_t active = OMgetActiveGroup();
-    const PRM_SETTINGS& s = g_globals->settings;
+    const PRM_SETTINGS& s = g.settings;
     std::int16_t toolsMade = 0;
     const int failed = createDrillOperations(g_records->viewsTree, holes, static_cast<std::int16_t>(maxToolNumber() + 1),
                                              &toolsMade, static_cast<std::int16_t>(groupId), s.takeNearestTool,
@@ -151,6 +157,8 @@ int createGroupOperations(VIEW_LIST* view, POINT_LIST* hole, POINT_LIST* holes, 
     if (active) TpMainGrpMgr().GetMainGrpList().SetDefaultOperationGroup(active);
     OMenableRefresh(wasRefreshing);
     OMrefreshOpManTree();
+    if (g_toolsLog) std::fclose(g_toolsLog);
+    g_toolsLog = nullptr;
     if (failed == 0) {
         g_lastOpGroup = groupId;
     } else {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "host/api.h"
@@ -272,13 +273,16 @@ int copyFeatureToEqualArcs(FEATURE_MARK* mark, VIEW_LIST* tree) {
     if (!mark || markArcCount(*mark) == 0 || !readEntById(mark->arcEnts[0], kEntArc, reference)) return 0;
     const double t = g_tolerances.tolT;
     const FEATURE_MARK source = *mark;
+    // Every arc of the part is a candidate, hidden ones too, in database order.
+    std::unordered_set<std::uint32_t> live;
+    forEachLiveEnt(kEntArc, [&](const ent& arc) { live.insert(arc.id); });
     std::vector<ent> candidates;
-    forEachShownEnt(kEntArc, [&](ent& arc) {
-        if (arc.color == reference.color && arc.attrib.tag == reference.attrib.tag &&
+    forEachRawEnt(kEntArc, [&](db_ptr, const ent& arc) {
+        if (live.count(arc.id) && arc.color == reference.color && arc.attrib.tag == reference.attrib.tag &&
             std::fabs(arc.arc.r - reference.arc.r) <= 0.04 * t && std::fabs(arc.arc.sw - reference.arc.sw) <= kSweepMatch &&
             !findFeatureMarkByEntity(arc.id))
             candidates.push_back(arc);
-        return false;
+        return true;
     });
     for (ent& arc : candidates) {
         double m[3][3];

@@ -341,7 +341,7 @@ void popupRun(std::int16_t& state, const EVENT_ARGS& args, const CTextSection& t
             openWindow(args);
             return;
         }
-        message(errorMessage(146));   // no hole to gather: the popup again
+        // No hole to gather, which the recognition has told: the popup again, as the user left it.
     }
     state = kIdle;
     filter().releaseTree();

@@ -235,7 +235,7 @@ int replaceImportedMarks(const std::function<int()>& addMarks) {
 
     std::vector<FEATURE_MARK*> now = marksInList();
     const std::unordered_set<FEATURE_MARK*> old(before.begin(), before.end());
-    if (result == 0) {
+    if (result == 0 || result == kImportStoppedKept) {
         for (FEATURE_MARK* mark : earlier) mark->origin = kLeaving;
         now.insert(now.end(), earlier.begin(), earlier.end());
         relink(now);

@@ -38,6 +38,9 @@ IMPORT_FEAT* readKtwFile(std::FILE* file, IMPORT_FAULT& fault);
 // What an import's adding of marks ends in, beside 0 (done) and -1 (a mark could not be added): refused
 // after a message, or cancelled by the user.
 constexpr int kImportRefused = 2, kImportCancelled = 3;
+// The user stopped the reading at a message after marks were added: those stay, in place of the earlier
+// imported marks, as at the normal end.
+constexpr int kImportStoppedKept = 4;
 
 // The marks of the list: one of origin 2 for every fit and tap segment of every position, in the order
 // record, position, segment; a position without a direction gives none and counts in `*skipped`. False,
@@ -56,6 +59,6 @@ int importFeatsToMarks(IMPORT_FEAT* head, int* skipped = nullptr);
 int addImportedMarks(const std::vector<FEATURE_MARK>& marks, const std::string& path);
 
 // Runs `addMarks` in place of the marks of origin 2 (marks whose entities are gone leave first): with a
-// result of 0 the earlier imported marks are deleted; otherwise the marks it added go and the list is as
-// it was. The result of `addMarks`.
+// result of 0 or kImportStoppedKept the earlier imported marks are deleted; otherwise the marks it added go
+// and the list is as it was. The result of `addMarks`.
 int replaceImportedMarks(const std::function<int()>& addMarks);

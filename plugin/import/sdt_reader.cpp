@@ -250,10 +250,11 @@ int readSdtFile(const std::string& path) {
         import_text::refuseDamagedFile(path, {table.damagedLine, table.damage});
         return 2;
     }
+    // The units are asked about at the first data line: a file without one is not asked about.
     const bool metricPart = g_globals->metric();
-    if (table.units == 'M' && !metricPart && ask(fillText(errorMessage(kMsgMillimetreFile), {path})) != plat::IDOK)
-        return 1;
-    if (table.units == 'I' && metricPart && ask(fillText(errorMessage(kMsgInchFile), {path})) != plat::IDOK)
+    const char otherUnits = metricPart ? 'I' : 'M';
+    if (table.hasData && table.units == otherUnits &&
+        ask(fillText(errorMessage(metricPart ? kMsgInchFile : kMsgMillimetreFile), {path})) != plat::IDOK)
         return 1;
     std::vector<FEATURE_MARK> marks;
     for (const SDT_HOLE& hole : table.holes) {
@@ -269,9 +270,9 @@ int readSdtFile(const std::string& path) {
                 (void)families.load(g_globals->uiTextFile, "ConfigProcessDlg", false);
                 const std::string family = families.getText(hole.family == 1000 ? 32 : 31);
                 if (ask(fillText(errorMessage(kMsgThreadMissing), {family, hole.designation})) != plat::IDOK) {
-                    // Stopped by the user: the holes before this one are added all the same.
-                    (void)addImportedMarks(marks, path);
-                    return 1;
+                    // Stopped by the user: the holes before this one are added and stay.
+                    const int added = addImportedMarks(marks, path);
+                    return added == 0 ? kImportStoppedKept : added;
                 }
                 continue;
             }

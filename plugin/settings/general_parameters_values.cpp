@@ -143,6 +143,7 @@ void CGeneralParameters::loadPrecision() {
         const int at = combo.addString(formatValue(g_globals->metric() ? "%.3f" : "%.4f", v));
         if (std::abs(v - t) < 0.00001) found = at;
     }
+    combo.setDroppedWidth(combo.fieldHeight() * combo.count());
     if (found >= 0)
         combo.setCurSel(found);
     else

@@ -110,7 +110,9 @@ void CDlgViewsSort::enableSupportGeometry() {
 
 void CDlgViewsSort::onOK() {
     PRM_SETTINGS& s = g_globals->settings;
-    if (const int sort = tickedOf(*this, kSortFirst, kSortCount); sort >= 0) sortMode = static_cast<std::int16_t>(sort);
+    // The radio group's value even when no button is ticked (-1): the views are then kept in the order of
+    // their host views, as unsorted.
+    sortMode = static_cast<std::int16_t>(tickedOf(*this, kSortFirst, kSortCount));
     if (const int o = tickedOf(*this, kOrientFirst, kOrientationCount); o >= 0) orientation = static_cast<std::int16_t>(o);
     nameViews = item(kNameViews).check() != 0 ? 1 : 0;
     s.supportGeometryOn = static_cast<std::int16_t>(item(kSupportGeometry).check() != 0 ? 1 : 0);

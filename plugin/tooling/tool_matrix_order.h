@@ -21,7 +21,9 @@ using MATRIX_ROW = std::vector<MATRIX_CELL>;
 int orderOperationsByToolMatrix(VIEW_LIST* views, std::int16_t group, std::int16_t toolCount,
                                 std::vector<OPE_LIST*>& result);
 
-// The same over the views from `first` to `last` that are selected.
+// The same over the views from `first` to `last` that are selected. A run is ordered over its own views
+// and not over every view of its toolpath group number: an unselected view's operations got no tool in
+// this run, and a group number met again further down the list is a run of its own, ordered there.
 int orderRunOperations(VIEW_LIST* first, VIEW_LIST* last, std::int16_t toolCount, std::vector<OPE_LIST*>& result);
 
 // Lower tool type first, then the smaller diameter, corner radius and cone angle (values within 0.4 of the

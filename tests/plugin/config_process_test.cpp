@@ -5,7 +5,10 @@
 
 #include <functional>
 
+#include "platform/sys/files.h"
 #include "platform/ui/keys.h"
+#include "platform/ui/png_image.h"
+#include "platform/ui/window_picture.h"
 #include "plugin/base/resource_switch.h"
 #include "plugin/configuration/process_dialogs.h"
 #include "plugin/engine/engine_state.h"
@@ -158,6 +161,68 @@ TEST_F(ConfigProcessTest, RowsAreAddedDeletedFromTheHighestDownAndSortedAsTextOr
     const std::string sorted = rows("Drilled");
     EXPECT_LT(sorted.find("0 3 1"), sorted.find("D10 "));
     EXPECT_LT(sorted.find("D10 "), sorted.find("D3 "));
+}
+
+// The rows menu of the forms manager offers a row's form as a solid only while the switch for it is on.
+TEST_F(ConfigProcessTest, TheRowsMenuOffersFormsFromSolidsOnlyWhileTheirSwitchIsOn) {
+    for (const std::int16_t on : {1, 0}) {
+        SCOPED_TRACE(on);
+        plat::driver().reset();
+        g_globals->settings.configListSwitch = on;
+        script().listRClick(kConfig, kRows, 1).menu(0).click(kConfig, plat::IDOK);
+        EXPECT_EQ(runOn("Drilled", 0), 0);
+        EXPECT_TRUE(transcript().contains("9 \"Draw the row's form from surfaces\""));
+        EXPECT_EQ(transcript().contains("11 \"Draw the row's form as a solid\""), on != 0);
+    }
+}
+
+// A new row copies the row it was asked for on and shows its form; one made of zeros has no form to show.
+TEST_F(ConfigProcessTest, ANewRowOfZerosClearsTheFormPictureAndACopyShowsItsForm) {
+    struct CASE {
+        const char* what;
+        int under;   // -1: below the rows
+        bool cleared;
+    } const cases[] = {{"a copy of row 1", 1, false}, {"zeros", -1, true}};
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.what);
+        plat::driver().reset();
+        int drawn = -2;
+        when("user click 18018 1", [&] { drawn = g_engine->chosenProcess[0]; });
+        script().listRClick(kConfig, kRows, c.under).menu(1).click(kConfig, plat::IDOK);
+        EXPECT_EQ(runOn("Countersunk", 0), 0);   // six rows: room below them
+        CTabColsDesc t;
+        ASSERT_EQ(t.read(tablePath("Countersunk")), 0);
+        (void)t.readRows();
+        EXPECT_EQ(drawn, c.cleared ? -1 : t.rowCount - 1);
+    }
+}
+
+// The chosen row's form is drawn in the dialog as the user sees it: the section, without the red
+// dimension marks and frame that the table's own picture has.
+TEST_F(ConfigProcessTest, TheChosenRowsFormIsDrawnWithoutMarksOrFrame) {
+    const std::string folder = dir.path() + "/pictures";
+    ASSERT_TRUE(plat::createDirectories(folder));
+    plat::setPictureFolder(folder);
+    script().listClick(kConfig, kRows, 2).click(kConfig, plat::IDOK);
+    EXPECT_EQ(runOn("Drilled", 0), 0);
+    plat::setPictureFolder("");
+    std::string path;
+    for (const std::string& line : transcript().lines())
+        if (line.rfind("dialog.picture 18018 \"", 0) == 0) path = line.substr(22, line.size() - 23);
+    const std::optional<plat::PngImage> image = plat::readPng(path);
+    ASSERT_TRUE(image) << path;
+    plat::Rect form{};
+    for (const plat::CtlTemplate& c : plat::findDialogTemplate(kConfig)->controls)
+        if (c.id == CConfigProcess::kFormPicture) form = plat::dluToPixels(c.dlu);
+    int section = 0, red = 0;
+    for (int y = form.top; y < form.bottom; ++y)
+        for (int x = form.left; x < form.right; ++x) {
+            const plat::Color colour = image->pixel({x, y});
+            section += colour == plat::rgb(206, 138, 0);
+            red += colour == plat::rgb(250, 0, 0) || colour == plat::rgb(255, 0, 0);
+        }
+    EXPECT_GT(section, 100);
+    EXPECT_EQ(red, 0);
 }
 
 // Saving on a full disk: the rows file keeps every byte it had, the user is told, and the dialog stays

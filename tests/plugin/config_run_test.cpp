@@ -40,6 +40,7 @@ protected:
         g.settings.featuresLevel = 1000254;
         g.settings.isolationLevel = 1000253;
         g.settings.defaultTipAngle = 118;
+        g.settings.configListSwitch = 1;   // forms from solids offered, as the shipped defaults have it
         g.previewEntityCount = 0;
         counterbore();
         g_engine->chosenProcess[0] = 0;

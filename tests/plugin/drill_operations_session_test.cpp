@@ -145,6 +145,37 @@ TEST_F(DrillOperationsSession, EqualHolesMakeOneOperationAlongTheirPathAndEachHo
     EXPECT_EQ(g_records->genOpGroups, nullptr);   // a given group: no generated group is added
 }
 
+// The group of the holes whose forms were not found takes the chains adapted to a row (0 here) and not
+// those matched exactly (-1): the process tree's filter.
+TEST_F(DrillOperationsSession, TheFormsNotFoundFilterTakesTheChainsAdaptedToARow) {
+    recogniseTopAndBottom();
+    for (VIEW_LIST* v = g_records->viewsTree; v; v = v->next)
+        for (POINT_LIST* p = v->firstPoint; p; p = p->next) p->adaptedRow = -1;
+    VIEW_LIST* top = viewWithDirection(1);
+    ASSERT_NE(top, nullptr);
+    POINT_LIST* head = top->firstPoint;
+    while (head && chainFollower(*head)) head = head->next;
+    ASSERT_NE(head, nullptr);
+    head->adaptedRow = 0;   // the top's chain
+    ASSERT_EQ(createGroupOperations(nullptr, nullptr, nullptr, kStateAdapted), 0);
+    expectScriptPlayed();
+    const std::vector<MADE> drills = ofType(3);
+    ASSERT_EQ(drills.size(), 1u) << shown();
+    EXPECT_EQ(drills[0].points.size(), 3u);
+    for (const auto& p : drills[0].points) EXPECT_NEAR(p[1], 30, 1e-6);
+}
+
+// Under the debug switch the creation writes its tools to the tools log.
+TEST_F(DrillOperationsSession, TheDebugSwitchWritesTheGroupsToolsLog) {
+    recogniseTopAndBottom();
+    g_globals->debugDumps = 1;
+    g_globals->toolsDumpFile = dir.path() + "/23_Tools.txt";
+    createSelection();
+    g_globals->debugDumps = 0;
+    const std::string log = plat::readFile(g_globals->toolsDumpFile).value_or("");
+    EXPECT_NE(log.find("Lista de Herramientas utilizadas en el grupo"), std::string::npos) << log;
+}
+
 TEST_F(DrillOperationsSession, EscThenNoGoesOnAndEscThenYesCancelsLeavingNoGroup) {
     recogniseTopAndBottom();
     plat::holdKeyForPolls(plat::VK_ESCAPE, 1);

@@ -310,30 +310,38 @@ TEST_F(FeatureCommandsTest, PickedMarksAreDeletedAfterTheQuestionOrTurnedRoundAn
     }
 }
 
+// Every arc of the part is a candidate, a hidden one too, in the order of the database.
 TEST_F(FeatureCommandsTest, AFeatureIsCopiedOntoEveryEqualArcLyingOnAHole) {
     hole(0, 6.8, 10, 2);
     hole(30, 6.8, 10, 0);
+    hole(90, 6.8, 10, 0);
     FEATURE_MARK* source = tapMark(0, 0);
-    // A bare arc such as the source's over the second hole, and one over no hole.
+    // Bare arcs such as the source's: over the third hole (hidden), over the second, and over no hole.
     ent ref{};
     ASSERT_TRUE(readEntById(source->arcEnts[0], kEntArc, ref));
-    for (double x : {30.0, 60.0}) {
+    for (double x : {90.0, 30.0, 60.0}) {
         ent arc = ref;
         arc.arc.c.x = x;
         db_ptr entry = 0;
         char ok = 0;
         store_ent(&arc, &entry, 0, ref.color, ref.level, ref.attrib, &ok);
         ASSERT_EQ(ok, 1);
+        if (x == 90.0) {
+            ASSERT_EQ(get_ent_from_eptr(entry, &arc), 1);
+            arc.sel |= kSelBlank;
+            ASSERT_EQ(rewrite_ent(&arc, 0), 1);
+        }
     }
     EXPECT_EQ(copyFeatureToEqualArcs(source, head), 0);
-    ASSERT_EQ(marks().size(), 2u);
-    const FEATURE_MARK& copy = *marks()[1];
+    ASSERT_EQ(marks().size(), 3u);
+    EXPECT_DOUBLE_EQ(marks()[1]->point[0], 90);
+    const FEATURE_MARK& copy = *marks()[2];
     EXPECT_DOUBLE_EQ(copy.point[0], 30);
     EXPECT_DOUBLE_EQ(copy.length, 10);
     EXPECT_DOUBLE_EQ(copy.direction[2], 1);
     EXPECT_STREQ(copy.threadName, "M8");
     EXPECT_EQ(copy.arcEntCount, 1);
-    EXPECT_EQ(findFeatureMarkByEntity(copy.arcEnts[0]), marks()[1]);
+    EXPECT_EQ(findFeatureMarkByEntity(copy.arcEnts[0]), marks()[2]);
 }
 
 }  // namespace

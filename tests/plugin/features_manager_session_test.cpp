@@ -446,6 +446,32 @@ TEST_F(FeaturesTapWindowSession, EditAllOnThreeEqualTapMarksChangesTheirDepthOnl
     }
 }
 
+// A plate without holes: a window item finds nothing to gather, the recognition says so and the popup
+// comes back as the user left it, with no message of its own.
+class FeaturesManagerPlainPlate : public PluginFixture {
+protected:
+    void SetUp() override {
+        PluginFixture::SetUp();
+        const BuiltPart part = PartBuilder::block({60, 40, 12}).build();
+        ASSERT_TRUE(part.ok()) << part.error;
+        ASSERT_NE(host::storeSolidEntity(part.solid, 3, 1, "part"), 0u);
+        load();
+    }
+};
+
+TEST_F(FeaturesManagerPlainPlate, AWindowItemWithoutHolesShowsThePopupAgainWithoutAMessageOfItsOwn) {
+    script().click(kMenu, kFeaturesButton).menu(2).answer(plat::IDOK).menu(kMenuExit).click(kMenu, plat::IDOK);
+    EXPECT_EQ(m_main(), 0);
+    expectScriptPlayed();
+    EXPECT_EQ(count("menu owner=18048"), 2);
+    std::vector<std::string> boxes;
+    for (const std::string& line : transcript().lines())
+        if (line.rfind("msgbox", 0) == 0) boxes.push_back(line);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find("No hole was found in the part."), std::string::npos) << boxes[0];
+    EXPECT_FALSE(g_assignFeatures.constructed() && g_assignFeatures->isVisible());
+}
+
 TEST_F(FeaturesManagerSession, CodeTwoThousandFourDoesNothing) {
     std::int16_t state = 1;
     long mask = 0x8200, arg2 = 0;

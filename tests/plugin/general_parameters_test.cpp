@@ -38,11 +38,12 @@ TEST_F(GeneralParametersTest, APrecisionOfNoListEntryShowsInTheFieldAndOkStoresI
     EXPECT_EQ(count("dialog.show 18031"), 1);
 }
 
+// The drop-down list is as wide as its seven entries' fields are high (21 pixels each).
 TEST_F(GeneralParametersTest, APrecisionOfTheListIsSelected) {
     load();
     open().click(kDlg, plat::IDCANCEL);
     run();
-    EXPECT_NE(shown(kDlg, gp::kComboPrecision).find("items=[\"0.005\",\"0.010\",\"0.025\",\"0.050\",\"0.100\",\"0.250\",\"0.500\"] sel=2"),
+    EXPECT_NE(shown(kDlg, gp::kComboPrecision).find("items=[\"0.005\",\"0.010\",\"0.025\",\"0.050\",\"0.100\",\"0.250\",\"0.500\"] sel=2 dropped=147"),
               std::string::npos)
         << shown(kDlg, gp::kComboPrecision);
 }

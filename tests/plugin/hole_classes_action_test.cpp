@@ -217,4 +217,49 @@ TEST_F(HoleClassesAction, AFittedEndGetsAPartnerOnTheOtherSideWithTheChainFollow
     }
 }
 
+// Under the intelligent process a chain with a member that touches at the top has its centre drill take the
+// hole's diameter and its chamfer tool the chamfer's diameter and 4T; the check is settled when the centre
+// drill is done and no chamfer tool is left to look at. With one spot drill for all holes the centre drill
+// keeps its size and is done unless a member's centre drill touches (1 or 3; 2 is the chamfer tool's).
+TEST_F(HoleClassesAction, CentreDrillsAndChamfersTakeTheHolesMeasuresWhereAMemberTouchesAtTheTop) {
+    const double T = g_tolerances.tolT;
+    struct CASE {
+        const char* what;
+        std::int16_t oneSpotDrill;
+        std::vector<int> tools;
+        std::int16_t followerTouch;
+        bool marked;
+        double centre, chamfer;   // the diameters after, of the first centre drill and chamfer tool
+        bool settled;
+    } const cases[] = {
+        {"centre drill and chamfer tool", 0, {1, 9}, 1, true, 6, 8 + 4 * T, false},
+        {"spot drill alone", 0, {2}, 1, true, 6, 0, true},
+        {"chamfer mill alone", 0, {12}, 1, true, 0, 8 + 4 * T, false},
+        {"one spot drill for all, only the chamfer tool touched", 1, {1}, 2, true, 3, 0, true},
+        {"one spot drill for all, the centre drill touched", 1, {1}, 3, true, 3, 0, false},
+        {"no member to check", 0, {1, 12}, 1, false, 3, 3, false},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.what);
+        freeViewsTree(head);
+        head = nullptr;
+        g_globals->settings.overrideSpotDrill = c.oneSpotDrill;
+        VIEW_LIST* top = addView(head, 1);
+        POINT_LIST* h = hole(top, 0, 1);
+        POINT_LIST* f = hole(top, 20, 1);
+        chainHoles(h, {f});
+        h->descs[0].chamferDiameter = 8;
+        f->touchTop = c.followerTouch;
+        f->chamferCheck = c.marked ? 1 : 0;
+        for (int type : c.tools) addOperation(h, type)->toolDiam = 3;
+        adaptCentreAndChamfer(head);
+        for (const OPE_LIST* op = h->opeList; op; op = op->next) {
+            const bool centre = op->toolType == 1 || op->toolType == 2;
+            EXPECT_NEAR(op->toolDiam, centre ? c.centre : c.chamfer, 1e-12) << op->toolType;
+        }
+        EXPECT_EQ(f->chamferCheck, c.marked && !c.settled ? 1 : 0);
+    }
+    g_globals->settings.overrideSpotDrill = 0;
+}
+
 }  // namespace

@@ -90,6 +90,69 @@ TEST_F(HoleDescriptionTest, ModellingSplitsJoinAndDifferentSegmentsStayApart) {
     EXPECT_EQ(describeHole(&long25[0], 0, 0, 0, nullptr).size(), 25u);
 }
 
+// A toric segment made by hand: (radius top, radius bottom, length) of the chain, with its torus.
+struct TORUS {
+    std::size_t segment;
+    double rToric, rCtoric, zToric;
+};
+
+// Rounded bottoms folded into the bore above, and the toric segments no fold takes reduced: in a hole of
+// one segment to its own rounded top edge, its own rounded bottom or a plain cylinder; in a longer hole
+// to a cylinder under a shoulder, or into the next segment when it runs on along it.
+TEST_F(HoleDescriptionTest, RoundedBottomsFoldUpAndOtherToricSegmentsAreReduced) {
+    struct OUT {
+        double D, zTop, zBottom;
+        int flat, through, topRound;   // -1: not looked at
+        double bottomRound;
+    };
+    struct CASE {
+        const char* what;
+        std::vector<std::array<double, 3>> segments;
+        TORUS torus;
+        std::vector<OUT> records;
+    } const cases[] = {
+        {"ball end under a bore", {{5, 5, 20}, {5, 0, 5}}, {1, 5, 0, -20}, {{10, 0, -25, 1, 0, 0, 5}}},
+        {"one segment: its own rounded top edge", {{7, 5, 2}}, {0, 2, 7, -2}, {{10, 0, -2, 0, 1, 1, 0}}},
+        {"one segment: its own rounded bottom", {{5, 0, 5}}, {0, 5, 0, 0}, {{10, 0, -5, -1, -1, 0, 5}}},
+        {"one segment: neither, a cylinder of its bottom radius", {{5, 4, 3}}, {0, 2, 6, 1}, {{8, 0, -3, 0, 1, 0, 0}}},
+        {"under a shoulder, ending across the next side: a cylinder",
+         {{6, 6, 10}, {5, 4, 2}, {4, 4, 8}},
+         {1, 1.414, 5, -11},
+         {{12, 0, -10, 1, 0, 0, 0}, {8, -10, -12, 0, 0, 0, 0}, {8, -12, -20, 0, 1, 0, 0}}},
+        {"running on along the next side: the next segment starts at its top",
+         {{6, 6, 10}, {5, 4, 2}, {4, 4, 8}},
+         {1, 3, 1, -13},
+         {{12, 0, -10, 1, 0, 0, 0}, {8, -10, -20, 0, 1, 0, 0}}},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<CYL_LIST> segs = chain(c.segments);
+        CYL_LIST& t = segs[c.torus.segment];
+        t.rToric = c.torus.rToric;
+        t.rCtoric = c.torus.rCtoric;
+        t.zToric = c.torus.zToric;
+        const std::vector<CIL_DESC> descs = describeHole(&segs[0], 44 * kDeg, 46 * kDeg, 2.0, nullptr);
+        ASSERT_EQ(descs.size(), c.records.size());
+        for (std::size_t k = 0; k < descs.size(); ++k) {
+            const CIL_DESC& d = descs[k];
+            const OUT& o = c.records[k];
+            EXPECT_NEAR(d.D, o.D, 1e-9) << k;
+            EXPECT_NEAR(d.zTop, o.zTop, 1e-9) << k;
+            EXPECT_NEAR(d.zBottom, o.zBottom, 1e-9) << k;
+            EXPECT_NEAR(d.L, o.zTop - o.zBottom, 1e-9) << k;
+            if (o.flat >= 0) {
+                EXPECT_EQ(d.Flat, o.flat) << k;
+            }
+            if (o.through >= 0) {
+                EXPECT_EQ(d.Through, o.through) << k;
+            }
+            EXPECT_EQ(d.topRound, o.topRound) << k;
+            EXPECT_NEAR(d.bottomRound, o.bottomRound, 1e-12) << k;
+            EXPECT_EQ(d.coneAngle, 0.0) << k;
+        }
+    }
+}
+
 TEST(SegmentIntersect2d, SlantedSidesOrTheBottomRingOfTheFirst) {
     CYL_LIST a, b;
     a.rSup = 5, a.zSup = 10, a.rInf = 5, a.zInf = 0;       // a wall at r 5

@@ -309,6 +309,24 @@ TEST_F(InterchangeImportSession, InAnInchPartTffNumbersStandAndKtwMetresBecomeIn
     EXPECT_NEAR(marks[2].tapPitch, 1.25 / 25.4, 1e-9);
 }
 
+// Cancel at a thread the tables lack stops the reading: the marks read before it stay, in place of the
+// marks of the import before.
+TEST_F(InterchangeImportSession, CancelAtAMissingThreadKeepsTheMarksReadBeforeInPlaceOfTheEarlierImport) {
+    const std::vector<FEATURE_MARK> earlier = importPlateFirst();
+    script().click(kMenu, kFeaturesButton).menu(kImportItem).file(fixture("unknown_thread.sdt")).answer(plat::IDCANCEL);
+    script().menu(kMenuExit).click(kMenu, plat::IDOK);
+    EXPECT_EQ(m_main(), 0);
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains("standard thread M7 is not in the thread tables"));
+    const std::vector<FEATURE_MARK> marks = keptMarks();
+    ASSERT_EQ(marks.size(), 1u);
+    EXPECT_EQ(marks[0].origin, 2);
+    EXPECT_EQ(marks[0].isFit, 1);
+    EXPECT_DOUBLE_EQ(marks[0].diameter, 10);
+    EXPECT_TRUE(arcExists(marks[0].arcEnts[0]));
+    for (const FEATURE_MARK& m : earlier) EXPECT_FALSE(arcExists(m.arcEnts[0]));
+}
+
 // The replacement on its own: a reader that fails after adding marks leaves the list as it was.
 TEST_F(InterchangeImportSession, AFailedReaderLeavesTheListAsItWasAndASuccessfulOneReplacesTheImported) {
     load();

@@ -3,6 +3,8 @@
 // views sorted with their toolpath groups renumbered.
 #include <gtest/gtest.h>
 
+#include "host/state.h"
+
 #include "plugin/base/globals.h"
 #include "plugin/engine/apply_process.h"
 #include "plugin/engine/opposite_view.h"
@@ -201,6 +203,33 @@ TEST_F(ProcessReassignTables, AChainTakesItsChangedRowAndProcessInItsOrder) {
         EXPECT_EQ(other->opeList, otherOps);
         EXPECT_STREQ(other->rowName, "D10");
     }
+}
+
+// A process the row names but the table lacks: the run stops at that hole, told, and leaves the graphics
+// and the views as they were (the view left empty stays: no re-sort).
+TEST_F(ProcessReassignTables, AFailedReassignmentEndsTheRunWithoutRebuildOrResort) {
+    recognise({hb::throughHole("a", {gridX(0), gridY(0), kTop}, {0, 0, -1}, 8)});
+    POINT_LIST* hole = holeAt(gridX(0), gridY(0));
+    ASSERT_NE(hole, nullptr);
+    assignAsTheRunDoes(hole);
+    CTabColsDesc drilled = table("Drilled");
+    const int r = drilled.findRowByName(fieldText(hole->rowName));
+    ASSERT_GE(r, 0);
+    std::vector<std::string> cells;
+    drilled.getRow(r, cells);
+    cells[static_cast<std::size_t>(drilled.processColumn - 1)] = "99";
+    drilled.setRow(r, cells);
+    ASSERT_EQ(drilled.writeRows(), 0);
+    addView(tree, 6, 9);   // left empty
+    const int views = countViews(tree);
+    const int rebuilds = host::rebuildCount();
+    hole->noMeasures = 1;
+    script().answer(plat::IDOK);
+    reassignProcessKeepOrder(tree);
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains("msgbox"));
+    EXPECT_EQ(host::rebuildCount(), rebuilds);
+    EXPECT_EQ(countViews(tree), views);
 }
 
 }  // namespace

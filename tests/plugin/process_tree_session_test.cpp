@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <regex>
 
 #include "host/api.h"
 #include "host/state.h"
@@ -184,8 +185,9 @@ TEST_F(ProcessTreeSession, ChangingAHolesProcessOffersItsTablesProcessesAndAppli
     EXPECT_EQ(g_records->processTreeFlags, 0xFFFFFFFFu);   // after a change every state is shown again
 }
 
+// A hole without a table is one without a place among the loaded tables, whatever name it still holds.
 TEST_F(ProcessTreeSession, AHoleWithoutATableCannotBeConfiguredNorChanged) {
-    editPart([](VIEW_LIST* tree) { hole(tree, 1)->tableName[0] = 0; });
+    editPart([](VIEW_LIST* tree) { hole(tree, 1)->tableIndex = -1; });
     const std::string hole1 = holePath(1);
     inTree([&](plat::Script& s) {
         s.treeExpand(kTreeDlg, kTree, kView)
@@ -242,6 +244,45 @@ TEST_F(ProcessTreeSession, AnIsolatedGroupFromThePointsListIsUndoneAtTheNextRun)
     EXPECT_FALSE(isolationPending());
     EXPECT_EQ(blankedEntities(), blankedBefore);
     EXPECT_EQ(TpMainGrpMgr().GetMainGrpList().GroupByID(static_cast<std::int32_t>(group)), nullptr);
+}
+
+// The items of each menu in order, "-" for a separator, from the popups the tree opened.
+std::vector<std::string> treeMenus(const std::vector<std::string>& lines) {
+    std::vector<std::string> menus;
+    const std::regex entry(R"((\[|, )(-|\d+)(?= "|,|\]))");
+    for (const std::string& line : lines) {
+        if (line.rfind("menu owner=18021", 0) != 0) continue;
+        const std::string items = line.substr(line.find('['), line.rfind(" -> ") - line.find('['));
+        std::string ids;
+        for (auto it = std::sregex_iterator(items.begin(), items.end(), entry); it != std::sregex_iterator(); ++it)
+            ids += (ids.empty() ? "" : " ") + (*it)[2].str();
+        menus.push_back(ids);
+    }
+    return menus;
+}
+
+// The context menu by what was clicked: the empty area (checking every adaptable table only under that
+// filter), a view, and a hole (checking its adaptable table only when it was adapted to a row).
+TEST_F(ProcessTreeSession, EachKindOfItemHasItsOwnMenu) {
+    const std::string hole1 = holePath(1), hole4 = holePath(4);
+    inTree([&](plat::Script& s) {
+        s.click(kTreeDlg, 4307).check(kTreeDlg, 4117, 1).check(kTreeDlg, 4302, 0)
+            .treeRClick(kTreeDlg, kTree, "").menu(0)
+            .check(kTreeDlg, 4302, 1)
+            .treeRClick(kTreeDlg, kTree, "").menu(0)
+            .treeRClick(kTreeDlg, kTree, kView).menu(0)
+            .treeRClick(kTreeDlg, kTree, hole1).menu(0)
+            .treeRClick(kTreeDlg, kTree, hole4).menu(0);
+    });
+    const std::string common = "16 17 18 19 -";
+    const std::vector<std::string> expected = {
+        common + " 14 13 15",                     // the empty area, the adaptable filter off
+        common + " 14 13 15 29",                  // and on
+        common + " 5 13 11 3 20",                 // a view
+        common + " 6 13 4 - 12 30 31 - 32 25",    // an adapted hole
+        common + " 6 13 4 - 12 30 31 - 32",       // a hole matched exactly
+    };
+    EXPECT_EQ(treeMenus(transcript().lines()), expected);
 }
 
 // Two isolated groups before an undo: the second shows what the first hid before it hides again, so the

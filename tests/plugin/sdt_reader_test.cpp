@@ -131,8 +131,8 @@ TEST_F(SdtImport, AUtf16InchFileReadsInAnInchPart) {
     EXPECT_TRUE(messages().empty());
 }
 
-// The units check: the file's units against the part's; OK reads the numbers as they stand, Cancel reads
-// nothing.
+// The units check: the file's units against the part's, at the first data line (a file without one is
+// not asked about); OK reads the numbers as they stand, Cancel reads nothing.
 TEST_F(SdtImport, UnitMismatchesAskBeforeReading) {
     struct CASE {
         const char* what;
@@ -149,6 +149,7 @@ TEST_F(SdtImport, UnitMismatchesAskBeforeReading) {
         {"no units line in an inch part", "no_units.sdt", true, {plat::IDOK},
          "The file is in millimetres and the part in inches", 1},
         {"a millimetre file in a metric part", "no_units.sdt", false, {}, nullptr, 1},
+        {"a millimetre file without a data line in an inch part", "headers_only.sdt", true, {}, nullptr, 0},
     };
     for (const CASE& c : cases) {
         SCOPED_TRACE(c.what);

@@ -137,6 +137,18 @@ TEST_F(SettingsDialogsTest, AnOrientationNoButtonStandsForStaysAsItWas) {
     EXPECT_EQ(text(kSort, CDlgViewsSort::kOrientFirst + 1), "Four axes: the X axis of new views along the world Y axis");
 }
 
+// A stored sort of no button (9) ticks none; OK stores the radio group's value, none (-1), which orders the
+// views as unsorted.
+TEST_F(SettingsDialogsTest, ASortOfNoButtonIsStoredAsNoneByOk) {
+    constexpr int kSort = CDlgViewsSort::kTemplate;
+    writeSettings("ProcessMach", "15. 9\r\n");
+    load();
+    open().click(kDlg, gp::kButtonViewsSort).click(kSort, plat::IDOK).click(kDlg, plat::IDOK);
+    run();
+    for (int i = 0; i < 4; ++i) EXPECT_NE(shown(kSort, CDlgViewsSort::kSortFirst + i).find("check=0"), std::string::npos);
+    EXPECT_EQ(settings().viewsSortOrder, -1);
+}
+
 // The support geometry's level and inclined-only box are disabled with it, and still stored by OK.
 TEST_F(SettingsDialogsTest, SupportGeometrySwitchedOffStillStoresItsLevel) {
     constexpr int kSort = CDlgViewsSort::kTemplate;
