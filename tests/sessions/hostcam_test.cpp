@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -36,6 +38,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string kModule = privateModule();
+const std::string kBuiltInSessionText = "invoke\nclick 18048 1\n";
 
 class Hostcam : public testing::Test {
 protected:
@@ -312,6 +315,90 @@ TEST_F(Hostcam, CostsFollowTheMainJobStepByStep) {
         " step line 13: ? click 18021 4158", " step line 14: ? click 18048 1", " session", " save", " nc"};
     EXPECT_EQ(stages, expected);
     EXPECT_EQ(run({"--costs"}), 2);
+}
+
+// An output on the path of an input or of another output, however spelled (a second name of the same file,
+// a "./" prefix, a symbolic link, a file not yet there), is refused before anything runs: the part is not
+// opened, and every file stays as it was. A part file saved where it was opened from is the part saved.
+TEST_F(Hostcam, AnOutputThatIsAnInputOrAnotherOutputIsRefusedBeforeTheRun) {
+    const std::string step = write("plate.step", plat::readFile(std::string(FX_SOURCE_DIR) +
+                                                                "/data/examples/boss_part.step").value_or(""));
+    const std::string session = write("menu.session", kBuiltInSessionText);
+    const std::string part = write("plate.pfp", "a part"), nc = write("plate.nc", "a listing");
+    fs::create_hard_link(step, dir / "linked.step");
+    fs::create_symlink(nc, dir / "listing.link");
+    const std::string cwd = fs::current_path().string();
+    fs::current_path(dir);
+    const struct {
+        std::vector<std::string> args;
+        std::string refusal;
+    } cases[] = {
+        {{"--save", part, "--costs", part}, part + ": --save and --costs name the same file"},
+        {{"--nc", nc, "--costs", "./plate.nc"}, nc + ": --nc and --costs name the same file"},
+        {{"--costs", (dir / "linked.step").string()}, "--costs names the file that --open reads"},
+        {{"--nc", "listing.link", "--costs", nc}, "listing.link: --nc and --costs name the same file"},
+        {{"--nc", "new.nc", "--costs", (dir / "new.nc").string()}, "new.nc: --nc and --costs name the same file"},
+        {{"--save", step}, step + ": --save names the file that --open reads"},
+        {{"--nc", session}, session + ": --nc names the file that --session reads"},
+        {{"--costs", kModule}, kModule + ": --costs names the file that --plugin reads"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"--plugin", kModule, "--open", step, "--session", session};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        out.str("");
+        err.str("");
+        EXPECT_EQ(run(args), 2) << c.refusal;
+        EXPECT_NE(err.str().find(c.refusal), std::string::npos) << err.str();
+        EXPECT_EQ(out.str(), "");   // not even opened
+    }
+    fs::current_path(cwd);
+    EXPECT_EQ(plat::readFile(step), plat::readFile(std::string(FX_SOURCE_DIR) + "/data/examples/boss_part.step"));
+    EXPECT_EQ(plat::readFile(part), "a part");
+    EXPECT_EQ(plat::readFile(nc), "a listing");
+    EXPECT_FALSE(fs::exists(dir / "new.nc"));
+    EXPECT_TRUE(fs::is_symlink(dir / "listing.link"));
+
+    // Saving a part over the part file it came from, and every output into the null device, are fine.
+    err.str("");
+    ASSERT_EQ(run({"--plugin", kModule, "--open", step, "--save", part}), 0) << err.str();
+    EXPECT_EQ(run({"--plugin", kModule, "--open", part, "--save", (dir / "./plate.pfp").string(), "--nc",
+                   "/dev/null", "--costs", "/dev/null"}),
+              0)
+        << err.str();
+}
+
+// A FIFO given for the listing and the costs is written where it is, for the reader at its other end, and
+// stays a FIFO; a special file that cannot take a part is refused before the run.
+TEST_F(Hostcam, AFifoTakesItsOutputInPlace) {
+    const std::string step = std::string(FX_SOURCE_DIR) + "/data/examples/boss_part.step";
+    const std::string costs = (dir / "costs.fifo").string(), nc = (dir / "nc.fifo").string();
+    ASSERT_EQ(::mkfifo(costs.c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(nc.c_str(), 0600), 0);
+    std::string costsRead, ncRead;
+    auto drain = [](const std::string& path, std::string& into) {
+        return std::thread([&path, &into] {
+            std::ifstream in(path, std::ios::binary);
+            into.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        });
+    };
+    std::thread costsReader = drain(costs, costsRead), ncReader = drain(nc, ncRead);
+    const int code = run({"--plugin", kModule, "--open", step, "--nc", nc, "--costs", costs});
+    costsReader.join();
+    ncReader.join();
+    ASSERT_EQ(code, 0) << err.str();
+    EXPECT_TRUE(fs::is_fifo(costs));
+    EXPECT_TRUE(fs::is_fifo(nc));
+    EXPECT_NE(costsRead.find(" open\n"), std::string::npos) << costsRead;
+    EXPECT_NE(costsRead.find(" nc\n"), std::string::npos) << costsRead;
+    const std::string plain = (dir / "plain.nc").string();
+    ASSERT_EQ(run({"--plugin", kModule, "--open", step, "--nc", plain}), 0) << err.str();
+    EXPECT_EQ(ncRead, plat::readFile(plain).value_or("-"));
+    EXPECT_FALSE(ncRead.empty());
+
+    err.str("");
+    EXPECT_EQ(run({"--plugin", kModule, "--open", step, "--save", costs}), 2);
+    EXPECT_NE(err.str().find(costs + ": --save cannot write into this special file"), std::string::npos) << err.str();
+    EXPECT_TRUE(fs::is_fifo(costs));
 }
 
 // The shipped features manager session: from the main menu's button through the popup to the reaming
