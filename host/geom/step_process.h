@@ -41,6 +41,7 @@ ProcessRun askStepReader(const std::string& path, long memoryMb, bool exactLimit
 // as step_reply.h's parseGeometryReply reads: which were made, and their faces' boxes.
 constexpr unsigned kReaderFailNamesAndColours = 1, kReaderGeometry = 2;
 constexpr unsigned kReaderStall = 4;   // tests: the reader answers nothing until it is stopped
+constexpr unsigned kReaderPlain = 8;   // a STEP file's solids without names and colours
 struct ReaderRequest {
     unsigned flags = 0;
     std::string payload;

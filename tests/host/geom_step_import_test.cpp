@@ -240,6 +240,13 @@ TEST_F(StepImportTest, ABurstOfImportsReadsEachFileAsAloneAroundOnesTheKernelCan
     for (std::size_t i = std::size(files); i-- > 0;) EXPECT_EQ(describe(importStep(files[i])), alone[i]) << files[i];
 }
 
+// An entity with `count` strings of 16,000 characters, a line each.
+std::string longStrings(int count) {
+    std::string text = "#1=A(";
+    for (int i = 0; i < count; ++i) text += "\n'" + std::string(15998, 'x') + "',";
+    return text + "'');";
+}
+
 TEST(StepPreScan, FindsOnlyWhatIsOutsideStringsAndComments) {
     struct Case {
         const char* text;
@@ -295,14 +302,22 @@ TEST(StepPreScan, FindsOnlyWhatIsOutsideStringsAndComments) {
         inside.resize(bytes - 2);
         return "#1=A(\n" + std::string(1, quote) + inside + std::string(1, quote) + ");";
     };
-    const std::string tooLong = "line 2: a string of 16001 characters, longer than the reader takes (16000)";
+    const std::string tooLong = "line 2: a string of 16383 characters, longer than the reader takes (16382)";
     const std::pair<std::string, std::string> strings[] = {
         {quoted(kStepMaxString, '\'', "x"), ""},
         {quoted(kStepMaxString + 1, '\'', "x"), tooLong},
         {quoted(kStepMaxString + 1, '\'', "it''s\nx"), tooLong},
         {quoted(kStepMaxString, '"', "0F"), ""},
         {quoted(kStepMaxString + 1, '"', "0F"),
-         "line 2: a binary of 16001 characters, longer than the reader takes (16000)"},
+         "line 2: a binary of 16383 characters, longer than the reader takes (16382)"},
+        // A comment as long as the reader takes, and one longer, named where it begins.
+        {"#1=A();\n/*" + std::string(kStepMaxComment - 4, '*') + "*/", ""},
+        {"#1=A();\n/*" + std::string(kStepMaxComment - 3, 'x') + "*/#2=B();",
+         "line 2: a comment of 16387 characters, longer than the reader takes (16386)"},
+        // Long strings cost the reader the square of their lengths: four of 16,000 are read, a fifth is not.
+        {longStrings(4), ""},
+        {longStrings(5),
+         "line 6: a string of 16000 characters, one long string too many: the reader would take minutes over them all"},
     };
     for (const auto& [text, finding] : strings) {
         EXPECT_EQ(stepPreScan(text), finding);

@@ -622,6 +622,129 @@ TEST_F(Hostcam, AFolderOrAHostileStepFileIsRefusedWithWhatItIs) {
     EXPECT_EQ(out.str().find("hostcam.return"), std::string::npos);
 }
 
+// The example plate with `block` before the end of its DATA section; "{ctx}" and "{brep}" in the block stand
+// for the plate's representation context and its solid.
+std::string plateWith(std::string block) {
+    std::string plate = plat::readFile(std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step").value_or("");
+    std::smatch ctx, brep;
+    std::regex_search(plate, ctx, std::regex(R"(#(\d+) = \( GEOMETRIC_REPRESENTATION_CONTEXT\(3\))"));
+    std::regex_search(plate, brep, std::regex(R"(#(\d+) = MANIFOLD_SOLID_BREP\()"));
+    block = std::regex_replace(block, std::regex(R"(\{ctx\})"), "#" + ctx[1].str());
+    block = std::regex_replace(block, std::regex(R"(\{brep\})"), "#" + brep[1].str());
+    return plate.insert(plate.find("ENDSEC;", plate.find("DATA;")), block);
+}
+
+// A component of the part whose shape lies in another file, named as CAD systems name it in a multi-file
+// assembly (a document file and its external identification); its entities numbered from `from`.
+std::string componentInFile(int from, const std::string& file) {
+    std::string block = R"(#0=APPLICATION_CONTEXT('core data for automotive mechanical design processes');
+#1=PRODUCT_CONTEXT('',#0,'mechanical');
+#2=PRODUCT_DEFINITION_CONTEXT('part definition',#0,'design');
+#3=CARTESIAN_POINT('',(0.,0.,0.));
+#4=DIRECTION('',(0.,0.,1.));
+#5=DIRECTION('',(1.,0.,0.));
+#6=AXIS2_PLACEMENT_3D('',#3,#4,#5);
+#7=PRODUCT('boss','boss','',(#1));
+#8=PRODUCT_DEFINITION_FORMATION('','',#7);
+#9=PRODUCT_DEFINITION('design','',#8,#2);
+#10=PRODUCT_DEFINITION_SHAPE('','',#9);
+#11=SHAPE_REPRESENTATION('',(#6),{ctx});
+#12=SHAPE_DEFINITION_REPRESENTATION(#10,#11);
+#13=DOCUMENT_TYPE('configuration controlled document version');
+#14=DOCUMENT('','',$,#13);
+#15=APPLICATION_CONTEXT('');
+#16=PRODUCT_CONTEXT('',#15,'');
+#17=PRODUCT('20001','boss-Doc','',(#16));
+#18=PRODUCT_DEFINITION_FORMATION('1','',#17);
+#19=DOCUMENT_PRODUCT_EQUIVALENCE('equivalence',$,#14,#18);
+#20=PRODUCT_DEFINITION_CONTEXT('digital document definition',#15,'');
+#21=DOCUMENT_TYPE('');
+#22=DOCUMENT_FILE('@file','',$,#21,'',$);
+#23=PRODUCT_DEFINITION_WITH_ASSOCIATED_DOCUMENTS('1','',#18,#20,(#22));
+#24=IDENTIFICATION_ROLE('external document id and location',$);
+#25=APPLIED_EXTERNAL_IDENTIFICATION_ASSIGNMENT('@file',#24,#26,(#22));
+#26=EXTERNAL_SOURCE(IDENTIFIER('@file'));
+#27=OBJECT_ROLE('mandatory',$);
+#28=APPLIED_DOCUMENT_REFERENCE(#14,'',(#9));
+#29=ROLE_ASSOCIATION(#27,#28);
+)";
+    block = std::regex_replace(block, std::regex("@file"), file);
+    std::string out;
+    static const std::regex number(R"(#(\d+))");
+    std::sregex_iterator it(block.begin(), block.end(), number), end;
+    std::size_t at = 0;
+    for (; it != end; ++it) {
+        out += block.substr(at, static_cast<std::size_t>(it->position()) - at) + "#" + std::to_string(from + std::stoi((*it)[1]));
+        at = static_cast<std::size_t>(it->position() + it->length());
+    }
+    return out + block.substr(at);
+}
+
+std::size_t lineOf(const std::string& text, const std::string& what) {
+    return 1 + static_cast<std::size_t>(std::count(text.begin(), text.begin() + static_cast<long>(text.find(what)), '\n'));
+}
+
+// A part whose components lie in other files, one named by its absolute path and one by a path relative to
+// where hostcam runs: neither file is read (each holds the boss, which would be a second and third solid),
+// the plate opens alone, and the message line names the lines that name the files.
+TEST_F(Hostcam, AStepFileOpensNoOtherFileItNames) {
+    const std::string boss = plat::readFile(std::string(FX_SOURCE_DIR) + "/data/examples/boss_part.step").value_or("");
+    const std::string absolute = write("boss.step", boss);
+    write("near.step", boss);
+    const std::string text = plateWith(componentInFile(900000, absolute) + componentInFile(901000, "near.step"));
+    const std::string step = write("assembly.step", text);
+    const std::string cwd = fs::current_path().string();
+    fs::current_path(dir);
+    const int code = run({"--plugin", kModule, "--open", step});
+    fs::current_path(cwd);
+    ASSERT_EQ(code, 0) << err.str();
+    EXPECT_NE(out.str().find(step + ": points 0, lines 0, arcs 0, splines 0, notes 0, surfaces 0, solids 1,"),
+              std::string::npos) << out.str();
+    EXPECT_NE(out.str().find(step + ": 2 other files it names were left aside unread, as only the file opened is read: "
+                                    "line " + std::to_string(lineOf(text, "#900022=")) + " #900022 \"" + absolute +
+                             "\", line " + std::to_string(lineOf(text, "#901022=")) + " #901022 \"near.step\"\n"),
+              std::string::npos) << out.str();
+}
+
+// A styled item whose surface style usage names no side style (the wrong kind of entity, or none), or whose
+// fill area style names no colour: the kernel's colour reading took them unchecked and crashed. The style
+// is left aside, the solid opens in the colours the file gives it otherwise, and the message line says so.
+TEST_F(Hostcam, AMalformedColourIsLeftAsideAndTheSolidsOpen) {
+    const std::string styles = R"(#900101=COLOUR_RGB('',0.2,0.4,0.8);
+#900102=FILL_AREA_STYLE_COLOUR('',#900101);
+#900103=FILL_AREA_STYLE('',(@fill));
+#900104=SURFACE_STYLE_FILL_AREA(#900103);
+#900105=SURFACE_SIDE_STYLE('',(#900104));
+#900106=SURFACE_STYLE_USAGE(.BOTH.,@side);
+#900107=PRESENTATION_STYLE_ASSIGNMENT((#900106));
+#900108=STYLED_ITEM('color',(#900107),{brep});
+#900109=MECHANICAL_DESIGN_GEOMETRIC_PRESENTATION_REPRESENTATION('',(#900108),{ctx});
+)";
+    const struct {
+        const char* side;
+        const char* fill;
+        const char* left;
+    } cases[] = {
+        {"#900101", "#900102", "#900106, a surface style usage without its side style"},
+        {"$", "#900102", "#900106, a surface style usage without its side style"},
+        {"#900105", "#900101", "#900103, a fill area style without its colour"},
+        {"#900105", "$", "#900103, a fill area style without its colour"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.side) + " " + c.fill);
+        const std::string block =
+            std::regex_replace(std::regex_replace(styles, std::regex("@side"), c.side), std::regex("@fill"), c.fill);
+        const std::string step = write("styled.step", plateWith(block));
+        out.str("");
+        err.str("");
+        ASSERT_EQ(run({"--plugin", kModule, "--open", step}), 0) << err.str();
+        EXPECT_NE(out.str().find(step + ": points 0, lines 0, arcs 0, splines 0, notes 0, surfaces 0, solids 1,"),
+                  std::string::npos) << out.str();
+        EXPECT_NE(out.str().find(step + ": colours the reader cannot read were left aside (" + c.left + ")\n"),
+                  std::string::npos) << out.str();
+    }
+}
+
 // The solid's geometry text of a part file as `change` leaves it, sealed and packed again as the host would
 // have written it; false when the file has no solid or the change finds nothing to change.
 bool craftSolidGeometry(const std::string& part, const std::function<bool(std::string&)>& change) {
