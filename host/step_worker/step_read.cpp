@@ -362,17 +362,19 @@ constexpr int kMaxAssemblyDepth = 200;
 
 std::string assemblyRefusal(const Handle(Interface_InterfaceModel)& model, std::string& cycle) {
     std::map<const Standard_Transient*, std::vector<std::pair<const Standard_Transient*, int>>> components;
+    std::vector<const Standard_Transient*> assemblies;   // in the file's order, so that the message is the same
     for (int number = 1; number <= model->NbEntities(); ++number) {
         const auto usage = Handle(StepRepr_NextAssemblyUsageOccurrence)::DownCast(model->Value(number));
         if (usage.IsNull() || usage->RelatingProductDefinition().IsNull() ||
             usage->RelatedProductDefinition().IsNull())
             continue;
-        components[usage->RelatingProductDefinition().get()].emplace_back(usage->RelatedProductDefinition().get(),
-                                                                          number);
+        auto& held = components[usage->RelatingProductDefinition().get()];
+        if (held.empty()) assemblies.push_back(usage->RelatingProductDefinition().get());
+        held.emplace_back(usage->RelatedProductDefinition().get(), number);
     }
     // Depth first without recursion: 0 unseen, 1 on the path, 2 done with the depth below it known.
     std::map<const Standard_Transient*, int> state, below;
-    for (const auto& [top, unused] : components) {
+    for (const Standard_Transient* top : assemblies) {
         if (state[top] != 0) continue;
         struct Frame {
             const Standard_Transient* node;
@@ -395,14 +397,13 @@ std::string assemblyRefusal(const Handle(Interface_InterfaceModel)& model, std::
             const auto [child, usage] = found->second[f.next++];
             if (state[child] == 1) {
                 if (cycle.empty())
-                    cycle = "the assembly holds itself (#" + std::to_string(usage) + " makes " +
-                            entityName(model, model->Value(usage), usage) + "'s assembly a component of itself)";
+                    cycle = "an assembly holds itself, through " + entityName(model, model->Value(usage), usage);
                 continue;
             }
             if (state[child] == 2) continue;
             if (path.size() >= static_cast<std::size_t>(kMaxAssemblyDepth))
                 return "not read, its assemblies nest deeper than " + std::to_string(kMaxAssemblyDepth) +
-                       " levels (#" + std::to_string(usage) + ")";
+                       " levels (" + entityName(model, model->Value(usage), usage) + ")";
             state[child] = 1;
             path.push_back({child, 0});
         }

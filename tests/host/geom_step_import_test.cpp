@@ -240,6 +240,45 @@ TEST_F(StepImportTest, ABurstOfImportsReadsEachFileAsAloneAroundOnesTheKernelCan
     for (std::size_t i = std::size(files); i-- > 0;) EXPECT_EQ(describe(importStep(files[i])), alone[i]) << files[i];
 }
 
+// The boss example with a chain of `levels` assemblies, each the one component of the one before; with
+// `closed`, the last holds the first again.
+std::string assemblyChain(int levels, bool closed) {
+    return withData([&](std::string data) {
+        std::smatch product, definition;
+        std::regex_search(data, product, std::regex(R"(#(\d+) = PRODUCT_CONTEXT\()"));
+        std::regex_search(data, definition, std::regex(R"(#(\d+) = PRODUCT_DEFINITION_CONTEXT\()"));
+        std::string chain;
+        auto pd = [](int level) { return "#" + std::to_string(800000 + 4 * level + 2); };
+        for (int level = 0; level < levels; ++level) {
+            const int at = 800000 + 4 * level;
+            chain += "#" + std::to_string(at) + "=PRODUCT('a','a','',(#" + product[1].str() + "));\n#" +
+                     std::to_string(at + 1) + "=PRODUCT_DEFINITION_FORMATION('','',#" + std::to_string(at) + ");\n" +
+                     pd(level) + "=PRODUCT_DEFINITION('design','',#" + std::to_string(at + 1) + ",#" +
+                     definition[1].str() + ");\n";
+            if (level > 0 || closed)
+                chain += "#" + std::to_string(at + 3) + "=NEXT_ASSEMBLY_USAGE_OCCURRENCE('u','','',"
+                         + pd(level > 0 ? level - 1 : levels - 1) + "," + pd(level) + ",$);\n";
+        }
+        return data.insert(6, chain);
+    });
+}
+
+// The reader follows an assembly's levels by recursion: a chain of 10,000 overflowed its stack. Deeper than
+// the limit is refused, naming the link past it; within it the part opens. An assembly that holds itself
+// is told.
+TEST_F(StepImportTest, AssembliesNestWithinALimitAndOneThatHoldsItselfIsTold) {
+    const StepImport deep = importStep(write("deep.step", assemblyChain(10000, false)));
+    EXPECT_TRUE(deep.solids.empty());
+    EXPECT_NE(deep.error.find(": not read, its assemblies nest deeper than 200 levels (#800803)"), std::string::npos)
+        << deep.error;
+    const StepImport fine = importStep(write("fine.step", assemblyChain(150, false)));
+    EXPECT_TRUE(fine.ok()) << fine.error;
+    const StepImport cycle = importStep(write("cycle.step", assemblyChain(3, true)));
+    const std::string said = "an assembly holds itself, through #800011";
+    EXPECT_NE(std::find(cycle.warnings.begin(), cycle.warnings.end(), said), cycle.warnings.end())
+        << (cycle.warnings.empty() ? cycle.error : cycle.warnings[0]);
+}
+
 // An entity with `count` strings of 16,000 characters, a line each.
 std::string longStrings(int count) {
     std::string text = "#1=A(";
