@@ -129,9 +129,10 @@ StepImport importStep(const std::string& path, const StepImportOptions& options)
     StepReply reply;
     ProcessRun run;
     bool parsed = false;
+    const unsigned faults = (options.failNamesAndColours ? kReaderFailNamesAndColours : 0u) |
+                            (options.crashNamesAndColours ? kReaderCrashNamesAndColours : 0u);
     for (bool fresh : {false, true}) {
-        run = askStepReader(path, memoryMb, options.memoryLimitMb > 0, fresh, options.failNamesAndColours, seconds,
-                            maxOutput);
+        run = askStepReader(path, memoryMb, options.memoryLimitMb > 0, fresh, faults, seconds, maxOutput);
         reply = StepReply{};
         parsed = run.failure.empty() && parseStepReply(run.output, reply);
         if (!run.reused || run.stopped || (parsed && reply.error.empty())) break;
@@ -139,8 +140,8 @@ StepImport importStep(const std::string& path, const StepImportOptions& options)
     // A reader that crashed (in the kernel's reading of colours, names or layers, where a malformed style
     // brings it down) is asked once more for the solids alone.
     if (!run.failure.empty() && !run.stopped) {
-        const ProcessRun plain = askReader({kReaderPlain, path, "the STEP import"}, memoryMb, options.memoryLimitMb > 0,
-                                           true, seconds, maxOutput, {});
+        const ProcessRun plain = askStepReader(path, memoryMb, options.memoryLimitMb > 0, true, faults | kReaderPlain,
+                                               seconds, maxOutput);
         StepReply solidsAlone;
         if (plain.failure.empty() && parseStepReply(plain.output, solidsAlone) && solidsAlone.error.empty()) {
             solidsAlone.warnings.insert(solidsAlone.warnings.begin(), "names and colours could not be read (" +

@@ -204,6 +204,20 @@ TEST_F(StepImportTest, AFailedNamesAndColoursTransferStillOpensTheSolids) {
     EXPECT_EQ(kept.solids[1].colour, 5);
 }
 
+// A reader that crashes in the transfer with names and colours (as the kernel's colour reading did on a
+// malformed style) is asked again for the solids alone: the part opens, and the message line says why it
+// has no names and colours.
+TEST_F(StepImportTest, AReaderThatCrashesInNamesAndColoursStillOpensTheSolids) {
+    newPart();
+    plat::driver().reset();
+    ASSERT_EQ(openStepAsPart(kExample, {.crashNamesAndColours = true}), "");
+    const std::vector<ent> solids = allEntities();
+    ASSERT_EQ(solids.size(), 1u);
+    EXPECT_EQ(solids[0].color, main_color);
+    EXPECT_EQ(messageLine(), kExample + ": names and colours could not be read (the STEP reader crashed on the file "
+                                        "(Segmentation fault)); the solids are read without them\n");
+}
+
 // A burst of imports shares one reader: a file the kernel crashes or hangs on ends that reader with the
 // message of its own, and every file before and after reads as it reads alone, in whatever order.
 TEST_F(StepImportTest, ABurstOfImportsReadsEachFileAsAloneAroundOnesTheKernelCannotSurvive) {
