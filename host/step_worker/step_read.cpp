@@ -373,7 +373,8 @@ std::string assemblyRefusal(const Handle(Interface_InterfaceModel)& model, std::
         held.emplace_back(usage->RelatedProductDefinition().get(), number);
     }
     // Depth first without recursion: 0 unseen, 1 on the path, 2 done with the depth below it known.
-    std::map<const Standard_Transient*, int> state, below;
+    std::map<const Standard_Transient*, int> state;
+    std::map<const Standard_Transient*, std::size_t> below;
     for (const Standard_Transient* top : assemblies) {
         if (state[top] != 0) continue;
         struct Frame {
@@ -386,7 +387,7 @@ std::string assemblyRefusal(const Handle(Interface_InterfaceModel)& model, std::
             Frame& f = path.back();
             const auto found = components.find(f.node);
             if (found == components.end() || f.next == found->second.size()) {
-                int deepest = 0;
+                std::size_t deepest = 0;
                 if (found != components.end())
                     for (const auto& child : found->second) deepest = std::max(deepest, below[child.first] + 1);
                 below[f.node] = deepest;
@@ -400,10 +401,11 @@ std::string assemblyRefusal(const Handle(Interface_InterfaceModel)& model, std::
                     cycle = "an assembly holds itself, through " + entityName(model, model->Value(usage), usage);
                 continue;
             }
-            if (state[child] == 2) continue;
-            if (path.size() >= static_cast<std::size_t>(kMaxAssemblyDepth))
+            // The levels down to the child's deepest component: those below a child already seen are known.
+            if (path.size() + 1 + (state[child] == 2 ? below[child] : 0) > static_cast<std::size_t>(kMaxAssemblyDepth))
                 return "not read, its assemblies nest deeper than " + std::to_string(kMaxAssemblyDepth) +
                        " levels (" + entityName(model, model->Value(usage), usage) + ")";
+            if (state[child] == 2) continue;
             state[child] = 1;
             path.push_back({child, 0});
         }

@@ -208,6 +208,7 @@ TEST_F(StepImportTest, AFailedNamesAndColoursTransferStillOpensTheSolids) {
 // malformed style) is asked again for the solids alone: the part opens, and the message line says why it
 // has no names and colours.
 TEST_F(StepImportTest, AReaderThatCrashesInNamesAndColoursStillOpensTheSolids) {
+    host::reset();
     newPart();
     plat::driver().reset();
     ASSERT_EQ(openStepAsPart(kExample, {.crashNamesAndColours = true}), "");
@@ -255,15 +256,16 @@ TEST_F(StepImportTest, ABurstOfImportsReadsEachFileAsAloneAroundOnesTheKernelCan
 }
 
 // The boss example with a chain of `levels` assemblies, each the one component of the one before; with
-// `closed`, the last holds the first again.
-std::string assemblyChain(int levels, bool closed) {
+// `closed`, the last holds the first again; with `deepestFirst`, written from the last level up.
+std::string assemblyChain(int levels, bool closed, bool deepestFirst = false) {
     return withData([&](std::string data) {
         std::smatch product, definition;
         std::regex_search(data, product, std::regex(R"(#(\d+) = PRODUCT_CONTEXT\()"));
         std::regex_search(data, definition, std::regex(R"(#(\d+) = PRODUCT_DEFINITION_CONTEXT\()"));
         std::string chain;
         auto pd = [](int level) { return "#" + std::to_string(800000 + 4 * level + 2); };
-        for (int level = 0; level < levels; ++level) {
+        for (int step = 0; step < levels; ++step) {
+            const int level = deepestFirst ? levels - 1 - step : step;
             const int at = 800000 + 4 * level;
             chain += "#" + std::to_string(at) + "=PRODUCT('a','a','',(#" + product[1].str() + "));\n#" +
                      std::to_string(at + 1) + "=PRODUCT_DEFINITION_FORMATION('','',#" + std::to_string(at) + ");\n" +
@@ -285,6 +287,9 @@ TEST_F(StepImportTest, AssembliesNestWithinALimitAndOneThatHoldsItselfIsTold) {
     EXPECT_TRUE(deep.solids.empty());
     EXPECT_NE(deep.error.find(": not read, its assemblies nest deeper than 200 levels (#800803)"), std::string::npos)
         << deep.error;
+    const StepImport upward = importStep(write("upward.step", assemblyChain(10000, false, true)));
+    EXPECT_NE(upward.error.find(": not read, its assemblies nest deeper than 200 levels (#"), std::string::npos)
+        << upward.error;
     const StepImport fine = importStep(write("fine.step", assemblyChain(150, false)));
     EXPECT_TRUE(fine.ok()) << fine.error;
     const StepImport cycle = importStep(write("cycle.step", assemblyChain(3, true)));
