@@ -271,6 +271,7 @@ TColStd_MapOfTransient transferReach(STEPControl_Reader& reader) {
 struct LoadFailures {
     std::string refusal;               // "entity #12 is malformed (why)" for the first the transfer may reach
     std::vector<std::string> aside;    // the entities outside its reach, "#12"
+    std::vector<std::string> links;    // the product structure's links it passes over
 };
 
 // The entities of the file read that the kernel's load check failed. The kernel leaves what failed empty,
@@ -294,7 +295,11 @@ LoadFailures loadFailures(STEPControl_Reader& reader, bool stylesSaid) {
         const Handle(Standard_Transient)& entity = model->Value(number);
         if (stylesSaid && !unsoundStyle(entity).empty()) continue;
         if (!reach) reach = transferReach(reader);
-        if (!reach->Contains(entity) || transferGoesUpTo(entity)) {
+        if (transferGoesUpTo(entity)) {
+            found.links.push_back(entityName(model, entity, number));
+            continue;
+        }
+        if (!reach->Contains(entity)) {
             found.aside.push_back(entityName(model, entity, number));
             continue;
         }
@@ -304,12 +309,22 @@ LoadFailures loadFailures(STEPControl_Reader& reader, bool stylesSaid) {
     return found;
 }
 
-// The one line that tells the user what was left aside, or "".
-std::string asideWarning(const std::vector<std::string>& aside) {
-    if (aside.empty()) return {};
-    return std::to_string(aside.size()) + (aside.size() == 1 ? " entity" : " entities") +
-           " of product data beside the shapes could not be read and " + (aside.size() == 1 ? "was" : "were") +
-           " left aside (" + someOf(aside) + ")";
+// The one line that tells the user what was left aside, or "": product data beside the shapes, and links
+// from the product to its shapes (a shape the transfer then does not find: why a file may hold none).
+std::string asideWarning(const LoadFailures& failures) {
+    const std::size_t count = failures.aside.size() + failures.links.size();
+    if (count == 0) return {};
+    const bool one = count == 1;
+    if (failures.aside.empty())
+        return std::to_string(count) + (one ? " link" : " links") + " from the product to its shapes could not be " +
+               "read and " + (one ? "was" : "were") + " left aside (" + someOf(failures.links) + ")";
+    std::string names = someOf(failures.aside);
+    if (!failures.links.empty())
+        names += std::string(", and ") + (failures.links.size() == 1 ? "the link" : "the links") +
+                 " from the product to its shapes " + someOf(failures.links);
+    return std::to_string(count) + (one ? " entity" : " entities") +
+           " of product data beside the shapes could not be read and " + (one ? "was" : "were") + " left aside (" +
+           names + ")";
 }
 
 // The refusal for the entities the load check failed, "" when the transfer may go on; a warning is added
@@ -318,7 +333,7 @@ std::string refusalOfLoad(STEPControl_Reader& reader, Reply& reply, bool stylesS
     LoadFailures failures = loadFailures(reader, stylesSaid);
     if (!failures.refusal.empty()) return "not read, " + failures.refusal;
     // Said once, though the file may be read a second time without names and colours.
-    warnOnce(reply, asideWarning(failures.aside));
+    warnOnce(reply, asideWarning(failures));
     return {};
 }
 

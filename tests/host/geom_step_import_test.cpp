@@ -280,8 +280,8 @@ std::string assemblyChain(int levels, bool closed, bool deepestFirst = false) {
 }
 
 // The reader follows an assembly's levels by recursion: a chain of 10,000 overflowed its stack. Deeper than
-// the limit is refused, naming the link past it; within it the part opens. An assembly that holds itself
-// is told.
+// the limit is refused, naming the link past it; within it the part opens. An assembly that holds itself,
+// and a link from the product to its shape that the kernel cannot read, are told.
 TEST_F(StepImportTest, AssembliesNestWithinALimitAndOneThatHoldsItselfIsTold) {
     const StepImport deep = importStep(write("deep.step", assemblyChain(10000, false)));
     EXPECT_TRUE(deep.solids.empty());
@@ -292,6 +292,14 @@ TEST_F(StepImportTest, AssembliesNestWithinALimitAndOneThatHoldsItselfIsTold) {
         << upward.error;
     const StepImport fine = importStep(write("fine.step", assemblyChain(150, false)));
     EXPECT_TRUE(fine.ok()) << fine.error;
+    // The product's link to its shape naming the product in place of the shape: no solid, and why.
+    const std::string broken = write("broken.step", withLine("#3 = SHAPE_DEFINITION_REPRESENTATION(#4,#10);",
+                                                             "#3 = SHAPE_DEFINITION_REPRESENTATION(#4,#5);"));
+    EXPECT_EQ(importStep(broken).error.rfind(broken + ": the file holds no solids (1 link from the product to its "
+                                                      "shapes could not be read and was left aside (#3);",
+                                             0),
+              0u)
+        << importStep(broken).error;
     const StepImport cycle = importStep(write("cycle.step", assemblyChain(3, true)));
     const std::string said = "an assembly holds itself, through #800011";
     EXPECT_NE(std::find(cycle.warnings.begin(), cycle.warnings.end(), said), cycle.warnings.end())
