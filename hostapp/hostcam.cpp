@@ -163,8 +163,8 @@ bool isSpecial(const FileIdentity& id) { return id.exists && !S_ISREG(id.st.st_m
 // Why the outputs cannot be written as asked, "" when they can: an output that is also an input or another
 // output would be replaced by what is written last (the part file saved over the STEP file it was opened
 // from, the costs over the listing), so the run is refused before it starts. A part file saved where it
-// was opened from is the part saved. A device is written in place and may take every output (/dev/null); a
-// FIFO or a device is written in place, any other special file refused.
+// was opened from is the part saved. The listing and the costs go into a FIFO or a device in place, and a
+// device (/dev/null) may take several outputs; any other special file, and a part saved into one, is refused.
 std::string outputConflict(const HostcamOptions& o) {
     struct Named {
         const char* option;
