@@ -381,6 +381,28 @@ int main(int argc, char** argv) {
         if (example.path().extension() == ".step")
             fuzz::writeSeed(out + "/step_read", example.path().stem().string(),
                             bytesOf(plat::readFile(example.path().string()).value_or("")));
+    // The boss with a component in other files, named by an absolute path and a relative one, as a multi-file
+    // assembly names them: the reader reads neither.
+    std::string boss = plat::readFile(step).value_or("");
+    const std::size_t definition = boss.find(" = PRODUCT_DEFINITION(");
+    const std::string product = definition == std::string::npos
+                                    ? std::string("#1")
+                                    : boss.substr(boss.rfind('#', definition), definition - boss.rfind('#', definition));
+    for (const char* file : {FX_SOURCE_DIR "/data/examples/holes_plate.step", "holes_plate.step"}) {
+        const std::string named = std::string("'") + file + "'";
+        const std::size_t at = boss.find("ENDSEC;", boss.find("DATA;"));
+        if (at == std::string::npos) break;
+        const int n = file[0] == '/' ? 900000 : 901000;
+        auto id = [n](int k) { return "#" + std::to_string(n + k); };
+        boss.insert(at, id(0) + "=DOCUMENT_TYPE('');\n" + id(1) + "=DOCUMENT_FILE(" + named + ",'',$," + id(0) +
+                            ",'',$);\n" + id(2) + "=IDENTIFICATION_ROLE('external document id and location',$);\n" +
+                            id(3) + "=EXTERNAL_SOURCE(IDENTIFIER(" + named + "));\n" + id(4) +
+                            "=APPLIED_EXTERNAL_IDENTIFICATION_ASSIGNMENT(" + named + "," + id(2) + "," + id(3) + ",(" +
+                            id(1) + "));\n" + id(5) + "=DOCUMENT('','',$," + id(0) + ");\n" + id(6) +
+                            "=APPLIED_DOCUMENT_REFERENCE(" + id(5) + ",'',(" + product + "));\n");
+    }
+    fuzz::writeSeed(out + "/step_read", "other_files", bytesOf(boss));
+    fuzz::writeSeed(out + "/step_scan", "other_files", bytesOf(boss));
     // The import fixtures: SDT tables and STEP files with hole features, damaged ones among them.
     for (const auto& f : std::filesystem::directory_iterator(FX_SOURCE_DIR "/tests/data/import")) {
         const std::string ext = f.path().extension().string();

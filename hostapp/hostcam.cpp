@@ -1,15 +1,18 @@
 // hostcam's start-up: options, the host's state, the session text and the plug-in module, then the run.
 #include "hostapp/hostcam.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "host/geom/step_io.h"
@@ -130,6 +133,86 @@ bool isStepFile(const std::string& path) {
     return plat::equalsNoCase(ext, ".step") || plat::equalsNoCase(ext, ".stp");
 }
 
+// What a path names: an existing file by its device and inode (so hard links, symbolic links and other
+// spellings meet), a missing one by its absolute path with the folders' links resolved.
+struct FileIdentity {
+    bool exists = false;
+    struct stat st {};
+    std::string missing;
+
+    bool operator==(const FileIdentity& other) const {
+        if (exists != other.exists) return false;
+        return exists ? st.st_dev == other.st.st_dev && st.st_ino == other.st.st_ino : missing == other.missing;
+    }
+};
+
+FileIdentity identityOf(const std::string& path) {
+    FileIdentity id;
+    const std::string native = plat::toNativePath(path);
+    if (::stat(native.c_str(), &id.st) == 0) {
+        id.exists = true;
+        return id;
+    }
+    std::error_code ec;
+    id.missing = std::filesystem::weakly_canonical(std::filesystem::absolute(native, ec), ec).string();
+    return id;
+}
+
+bool isSpecial(const FileIdentity& id) { return id.exists && !S_ISREG(id.st.st_mode) && !S_ISDIR(id.st.st_mode); }
+
+// Why the outputs cannot be written as asked, "" when they can: an output that is also an input or another
+// output would be replaced by what is written last (the part file saved over the STEP file it was opened
+// from, the costs over the listing), so the run is refused before it starts. A part file saved where it
+// was opened from is the part saved. The listing and the costs go into a FIFO or a device in place, and a
+// device (/dev/null) may take several outputs; any other special file, and a part saved into one, is refused.
+std::string outputConflict(const HostcamOptions& o) {
+    struct Named {
+        const char* option;
+        const std::string& path;
+        bool partFile;   // the part saved, or a part file opened
+    };
+    const Named outputs[] = {{"--save", o.save, true}, {"--nc", o.nc, false}, {"--costs", o.costs, false}};
+    const Named inputs[] = {{"--open", o.open, !isStepFile(o.open)}, {"--session", o.session, false},
+                            {"--plugin", o.plugin, false}};
+    for (std::size_t i = 0; i < std::size(outputs); ++i) {
+        const Named& out = outputs[i];
+        if (out.path.empty()) continue;
+        const FileIdentity id = identityOf(out.path);
+        const bool device = id.exists && S_ISCHR(id.st.st_mode);
+        if (isSpecial(id) && (out.partFile || !(device || S_ISFIFO(id.st.st_mode))))
+            return out.path + ": " + out.option + " cannot write into this special file";
+        if (device) continue;
+        for (const Named& in : inputs)
+            if (!in.path.empty() && !(out.partFile && in.partFile) && identityOf(in.path) == id)
+                return out.path + ": " + out.option + " names the file that " + in.option +
+                       " reads; it would be replaced";
+        for (std::size_t j = i + 1; j < std::size(outputs); ++j)
+            if (!outputs[j].path.empty() && identityOf(outputs[j].path) == id)
+                return out.path + ": " + out.option + " and " + outputs[j].option +
+                       " name the same file; one would replace the other";
+    }
+    return {};
+}
+
+// An output: a FIFO or a device takes the bytes where it is (the reader at its other end, the device), any
+// other file is replaced whole.
+bool writeOutput(const std::string& path, const std::string& bytes) {
+    const std::string native = plat::toNativePath(path);
+    struct stat st {};
+    if (::stat(native.c_str(), &st) != 0 || (!S_ISFIFO(st.st_mode) && !S_ISCHR(st.st_mode)))
+        return plat::writeFile(path, bytes);
+    const int fd = ::open(native.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return false;
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        written += static_cast<std::size_t>(n);
+    }
+    return ::close(fd) == 0 && written == bytes.size();
+}
+
 void printCounts(std::ostream& out, const std::string& path) {
     const EntityCounts n = entityCounts();
     out << path << ": points " << n.points << ", lines " << n.lines << ", arcs " << n.arcs << ", splines " << n.splines
@@ -160,7 +243,7 @@ public:
         std::snprintf(line, sizeof line, "%.6f %.6f %.1f ", cpu, wall, peak_);
         text_ += line + what + '\n';
     }
-    bool write(const std::string& path) const { return !on_ || plat::writeFile(path, text_); }
+    bool write(const std::string& path) const { return !on_ || writeOutput(path, text_); }
 
 private:
     static double peakMiB() {
@@ -187,6 +270,10 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
     if (opts->help) {
         out << usage();
         return 0;
+    }
+    if (const std::string conflict = outputConflict(*opts); !conflict.empty()) {
+        err << "hostcam: " << conflict << '\n';
+        return 2;
     }
     plat::useVirtualClock(!opts->realClock);
 
@@ -269,7 +356,7 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
         costs.mark("save");
     }
     if (!opts->nc.empty()) {
-        if (!plat::writeFile(opts->nc, ncListing())) {
+        if (!writeOutput(opts->nc, ncListing())) {
             err << "hostcam: " << opts->nc << ": the NC listing cannot be written\n";
             return 2;
         }

@@ -129,12 +129,28 @@ StepImport importStep(const std::string& path, const StepImportOptions& options)
     StepReply reply;
     ProcessRun run;
     bool parsed = false;
+    const unsigned faults = (options.failNamesAndColours ? kReaderFailNamesAndColours : 0u) |
+                            (options.crashNamesAndColours ? kReaderCrashNamesAndColours : 0u);
     for (bool fresh : {false, true}) {
-        run = askStepReader(path, memoryMb, options.memoryLimitMb > 0, fresh, options.failNamesAndColours, seconds,
-                            maxOutput);
+        run = askStepReader(path, memoryMb, options.memoryLimitMb > 0, fresh, faults, seconds, maxOutput);
         reply = StepReply{};
         parsed = run.failure.empty() && parseStepReply(run.output, reply);
         if (!run.reused || run.stopped || (parsed && reply.error.empty())) break;
+    }
+    // A reader that crashed (in the kernel's reading of colours, names or layers, where a malformed style
+    // brings it down) is asked once more for the solids alone.
+    if (!run.failure.empty() && !run.stopped) {
+        const ProcessRun plain = askStepReader(path, memoryMb, options.memoryLimitMb > 0, true, faults | kReaderPlain,
+                                               seconds, maxOutput);
+        StepReply solidsAlone;
+        if (plain.failure.empty() && parseStepReply(plain.output, solidsAlone) && solidsAlone.error.empty()) {
+            solidsAlone.warnings.insert(solidsAlone.warnings.begin(), "names and colours could not be read (" +
+                                                                          run.failure +
+                                                                          "); the solids are read without them");
+            run = plain;
+            reply = std::move(solidsAlone);
+            parsed = true;
+        }
     }
     if (!run.failure.empty()) {
         result.error = path + ": " + run.failure;
@@ -165,7 +181,12 @@ StepImport importStep(const std::string& path, const StepImportOptions& options)
         solids[i].solid.keepFileText(texts[i]);
         result.solids.push_back(std::move(solids[i]));
     }
-    if (result.solids.empty()) result.error = path + ": the file holds no solids";
+    if (result.solids.empty()) {
+        // Why, where the reader said: an assembly that holds itself, links it left aside, other files.
+        result.error = path + ": the file holds no solids";
+        for (std::size_t i = 0; i < result.warnings.size(); ++i)
+            result.error += (i ? "; " : " (") + result.warnings[i] + (i + 1 == result.warnings.size() ? ")" : "");
+    }
     return result;
 }
 

@@ -30,6 +30,7 @@ struct StepImportOptions {
     long memoryLimitMb = 0;        // 0: 4 GiB, and 64 times the file's size more
     bool skipPreScan = false;      // tests: let the kernel meet what the pre-scan refuses
     bool failNamesAndColours = false;   // tests: the transfer with names and colours throws
+    bool crashNamesAndColours = false;  // tests: the reader crashes in the transfer with names and colours
 };
 
 StepImport importStep(const std::string& path, const StepImportOptions& options = {});

@@ -211,9 +211,9 @@ double helperCpuSeconds() {
     return seconds(children.ru_utime) + seconds(children.ru_stime) + servingReaderCpuSeconds();
 }
 
-ProcessRun askStepReader(const std::string& path, long memoryMb, bool exactLimit, bool fresh, bool failNamesAndColours,
+ProcessRun askStepReader(const std::string& path, long memoryMb, bool exactLimit, bool fresh, unsigned flags,
                          double seconds, std::size_t maxOutput) {
-    const ReaderRequest request{failNamesAndColours ? kReaderFailNamesAndColours : 0u, path, "the STEP import"};
+    const ReaderRequest request{flags, path, "the STEP import"};
     return askReader(request, memoryMb, exactLimit, fresh, seconds, maxOutput, {});
 }
 

@@ -32,7 +32,7 @@ ProcessRun runProcess(const std::string& program, const std::vector<std::string>
 // benchmarks and costs: a process not yet waited for is in no account of the host's).
 double helperCpuSeconds();
 
-ProcessRun askStepReader(const std::string& path, long memoryMb, bool exactLimit, bool fresh, bool failNamesAndColours,
+ProcessRun askStepReader(const std::string& path, long memoryMb, bool exactLimit, bool fresh, unsigned flags,
                          double seconds, std::size_t maxOutput);
 
 // The requests the reader kept running takes: "<flags> <payload length>\n<payload>". Without
@@ -41,6 +41,8 @@ ProcessRun askStepReader(const std::string& path, long memoryMb, bool exactLimit
 // as step_reply.h's parseGeometryReply reads: which were made, and their faces' boxes.
 constexpr unsigned kReaderFailNamesAndColours = 1, kReaderGeometry = 2;
 constexpr unsigned kReaderStall = 4;   // tests: the reader answers nothing until it is stopped
+constexpr unsigned kReaderPlain = 8;   // a STEP file's solids without names and colours
+constexpr unsigned kReaderCrashNamesAndColours = 16;   // tests: the reader crashes unless kReaderPlain
 struct ReaderRequest {
     unsigned flags = 0;
     std::string payload;

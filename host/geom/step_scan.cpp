@@ -105,9 +105,27 @@ void StepPreScan::fail(std::string why) {
 }
 
 void StepPreScan::endQuoted(const char* what) {
-    if (quotedBytes_ > kStepMaxString && finding_.empty())
-        finding_ = "line " + std::to_string(opened_) + ": " + what + " of " + std::to_string(quotedBytes_) +
-                   " characters, longer than the reader takes (" + std::to_string(kStepMaxString) + ")";
+    if (!finding_.empty() || quotedBytes_ <= kStepLongString) return;
+    const std::string head = "line " + std::to_string(opened_) + ": " + what + " of " + std::to_string(quotedBytes_) +
+                             " characters, ";
+    if (quotedBytes_ > kStepMaxString) {
+        finding_ = head + "longer than the reader takes (" + std::to_string(kStepMaxString) + ")";
+        return;
+    }
+    longStringCost_ += std::uint64_t{quotedBytes_} * quotedBytes_;
+    if (longStringCost_ > kStepLongStringBudget)
+        finding_ = head + "one long string too many: the reader would take minutes over them all";
+}
+
+void StepPreScan::endComment() {
+    if (commentBytes_ > kStepMaxComment && finding_.empty())
+        finding_ = "line " + std::to_string(opened_) + ": a comment of " + std::to_string(commentBytes_) +
+                   " characters, longer than the reader takes (" + std::to_string(kStepMaxComment) + ")";
+}
+
+void StepPreScan::noteDefinitionLines(std::vector<std::uint32_t> entities) {
+    std::sort(entities.begin(), entities.end());
+    watched_ = std::move(entities);
 }
 
 void StepPreScan::endToken() {
@@ -143,6 +161,9 @@ void StepPreScan::checkToken(State kind, std::string_view text) {
 }
 
 void StepPreScan::recordReference(bool defines) {
+    if (defines && !watched_.empty() &&
+        std::binary_search(watched_.begin(), watched_.end(), static_cast<std::uint32_t>(pendingReference_)))
+        noted_.emplace_back(static_cast<std::uint32_t>(pendingReference_), line_);
     (defines ? defined_ : referred_).push_back(static_cast<std::uint32_t>(pendingReference_));
     pendingReference_ = -1;
 }
@@ -181,14 +202,18 @@ void StepPreScan::take(char c) {
         state_ = State::Normal;
         if (c == '*') {
             state_ = State::Comment;
+            commentBytes_ = 2;
             return;
         }
         break;
     case State::Comment:
+        ++commentBytes_;
         if (c == '*') state_ = State::StarInComment;
         return;
     case State::StarInComment:
+        ++commentBytes_;
         state_ = c == '/' ? State::Normal : c == '*' ? State::StarInComment : State::Comment;
+        if (state_ == State::Normal) endComment();
         return;
     case State::Word:
     case State::Number:
@@ -245,7 +270,11 @@ std::size_t StepPreScan::takeRun(std::string_view bytes) {
         quotedBytes_ += n;
         return n;
     }
-    case State::Comment: return passLinesOf(std::min(bytes.find('*'), bytes.size()));
+    case State::Comment: {
+        const std::size_t n = passLinesOf(std::min(bytes.find('*'), bytes.size()));
+        commentBytes_ += n;
+        return n;
+    }
     case State::Binary: {
         const std::size_t n = spanOf(bytes, 0, kHexDigit);
         quotedBytes_ += n;
@@ -319,7 +348,7 @@ std::size_t StepPreScan::takeWholeString(std::string_view bytes) {
     endReference(false);
     const std::size_t lineBefore = line_;
     passLines(bytes.substr(0, end));
-    if (end + 1 > kStepMaxString) {
+    if (end + 1 > kStepLongString) {
         quotedBytes_ = end + 1;
         opened_ = lineBefore;
         endQuoted("a string");

@@ -3,27 +3,40 @@
 // that are not finite (a NAN coordinate hangs the import) or absurdly large (lengths of 1e200 crash shape
 // healing), entity numbers past the reader's integers, and references to entities the file does not
 // define or numbers it defines twice. A string, binary or comment that never ends is refused too: the scan
-// would be blind to everything after it; and a string or binary longer than the reader's buffer, which it
-// cannot read. One pass, any chunking of the bytes.
+// would be blind to everything after it; and a string, binary or comment longer than the reader's buffer,
+// which it cannot read, and long strings that would together take it minutes. One pass, any chunking of
+// the bytes.
 #pragma once
 #include <cstdint>
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace host {
 
 constexpr int kStepMaxNesting = 64;
 constexpr double kStepMaxMagnitude = 1e15;   // far beyond any part in any unit, far below an overflow
-// Bytes of a string or binary with its quotes: the kernel's reader fails on a token over its 16 KiB buffer.
-constexpr std::size_t kStepMaxString = 16000;
+// Bytes of a string or binary with its quotes, and of a comment with its marks: what the kernel's reader
+// holds in its 16 KiB token buffer.
+constexpr std::size_t kStepMaxString = 16382;
+constexpr std::size_t kStepMaxComment = 16386;
+// The kernel's reader takes time as the square of a string's length (about a second for a string of 16 KB):
+// the strings over kStepLongString bytes may together cost it no more than kStepLongStringBudget (the sum of
+// their lengths squared, a few seconds).
+constexpr std::size_t kStepLongString = 1024;
+constexpr std::uint64_t kStepLongStringBudget = std::uint64_t{1} << 30;
 
 class StepPreScan {
 public:
     void feed(std::string_view bytes);
     // "" when nothing was found, else what was (the first finding).
     std::string finish();
+    // The lines where the entities numbered in `entities` are defined are noted, as (number, line) in the
+    // file's order, for the messages that name them.
+    void noteDefinitionLines(std::vector<std::uint32_t> entities);
+    const std::vector<std::pair<std::uint32_t, std::size_t>>& notedLines() const { return noted_; }
 
 private:
     enum class State { Normal, Word, Number, Reference, String, QuoteInString, Binary, Slash, Comment, StarInComment };
@@ -49,6 +62,8 @@ private:
     void fail(std::string why);
     // A string or binary has ended: refused when longer than the reader takes.
     void endQuoted(const char* what);
+    // A comment has ended: refused when longer than the reader takes.
+    void endComment();
 
     // The reference read and not yet known to define or refer, if any, as the one or the other. Asked at
     // every token and mark, mostly with none pending: the asking is inline.
@@ -70,6 +85,10 @@ private:
     std::size_t line_ = 1;
     std::size_t opened_ = 1;   // the line of the last string, binary or comment opened
     std::size_t quotedBytes_ = 0;   // of the string or binary open, with its quotes so far
+    std::size_t commentBytes_ = 0;   // of the comment open, with its marks so far
+    std::uint64_t longStringCost_ = 0;   // the long strings' lengths squared, so far
+    std::vector<std::uint32_t> watched_;   // sorted
+    std::vector<std::pair<std::uint32_t, std::size_t>> noted_;
     std::string finding_;
 };
 

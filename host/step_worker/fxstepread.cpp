@@ -7,12 +7,14 @@
 //        fxstepread [--memory-mb N] --serve   requests on stdin, each "<flags> <path length>\n<path>" (flag 1:
 //                                             fail the names-and-colours transfer; flag 2: part geometry
 //                                             texts in place of the path, as step_process.h says; flag 4:
-//                                             for tests, no answer until stopped), each
+//                                             for tests, no answer until stopped; flag 8: without names
+//                                             and colours; flag 16: for tests, a crash unless flag 8), each
 //                                             answered with "<reply length>\n<reply>"; ends at the end of
 //                                             its input
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,8 +24,9 @@
 
 namespace {
 
-// Request flags (host/geom/step_process.h): geometry texts of a part file rather than a STEP file's path.
-constexpr unsigned kGeometry = 2, kStall = 4;
+// Request flags (host/geom/step_process.h): geometry texts of a part file rather than a STEP file's path;
+// a STEP file read without names and colours.
+constexpr unsigned kGeometry = 2, kStall = 4, kPlain = 8, kCrash = 16;
 constexpr std::size_t kMaxGeometry = std::size_t{1} << 34;
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -49,8 +52,10 @@ bool write(const std::string& bytes) {
         std::string path(length, '\0');
         if (std::fread(path.data(), 1, length, stdin) != length) std::_Exit(0);
         while (flags & kStall) pause();
+        if ((flags & kCrash) && !(flags & kPlain)) std::raise(SIGSEGV);
         const std::string reply = (flags & kGeometry) ? host::worker::geometryReply(path)
-                                                       : host::worker::stepFileReply(path.c_str(), (flags & 1) != 0);
+                                                       : host::worker::stepFileReply(path.c_str(), (flags & 1) != 0,
+                                                                                     (flags & kPlain) == 0);
         if (!write(std::to_string(reply.size()) + '\n' + reply)) std::_Exit(1);
     }
 }

@@ -1,5 +1,6 @@
 // The STEP reader process's work: the kernel's STEP translator with names and colours, falling back to a
 // plain root-by-root transfer, and the bodies written back as BRep text with their faces' colours and boxes.
+// The kernel reads no file but the one asked for, and what it would crash on is left aside first.
 #include "host/step_worker/step_read.h"
 
 #include <BRepTools.hxx>
@@ -15,18 +16,34 @@
 #include <Message_Messenger.hxx>
 #include <Message_PrinterOStream.hxx>
 #include <Quantity_Color.hxx>
+#include <STEPCAFControl_Controller.hxx>
 #include <STEPCAFControl_Reader.hxx>
+#include <STEPControl_Controller.hxx>
 #include <STEPControl_Reader.hxx>
 #include <Standard_Failure.hxx>
+#include <StepBasic_DocumentFile.hxx>
+#include <StepBasic_ProductDefinition.hxx>
+#include <StepBasic_ProductDefinitionRelationship.hxx>
 #include <StepGeom_Curve.hxx>
 #include <StepGeom_Pcurve.hxx>
 #include <StepRepr_DefinitionalRepresentation.hxx>
+#include <StepRepr_NextAssemblyUsageOccurrence.hxx>
 #include <StepRepr_ProductDefinitionShape.hxx>
 #include <StepRepr_ProductDefinitionUsage.hxx>
 #include <StepRepr_ShapeRepresentationRelationship.hxx>
 #include <StepShape_ContextDependentShapeRepresentation.hxx>
 #include <StepShape_OrientedEdge.hxx>
 #include <StepShape_ShapeDefinitionRepresentation.hxx>
+#include <StepSelect_WorkLibrary.hxx>
+#include <StepVisual_FillAreaStyle.hxx>
+#include <StepVisual_FillAreaStyleColour.hxx>
+#include <StepVisual_FillStyleSelect.hxx>
+#include <StepVisual_HArray1OfFillStyleSelect.hxx>
+#include <StepVisual_HArray1OfPresentationStyleSelect.hxx>
+#include <StepVisual_PresentationStyleAssignment.hxx>
+#include <StepVisual_PresentationStyleSelect.hxx>
+#include <StepVisual_SurfaceSideStyle.hxx>
+#include <StepVisual_SurfaceStyleUsage.hxx>
 #include <TColStd_MapOfTransient.hxx>
 #include <TCollection_AsciiString.hxx>
 #include <TCollection_ExtendedString.hxx>
@@ -49,6 +66,10 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -57,12 +78,52 @@
 #include "host/geom/brep_text.h"
 #include "host/geom/face_box.h"
 #include "host/geom/occt_impl.h"
+#include "host/geom/step_scan.h"
 #include "host/geom/xde_document.h"
 
 namespace host::worker {
 namespace {
 
 constexpr int kNone = -1;
+
+// The kernel's translators read, besides the file asked for, the files that an assembly names in
+// DOCUMENT_FILE (a multi-file assembly), from wherever the name points and unseen by the host's checks.
+// Every work session takes its reading from the recorded STEP controllers: theirs is replaced by one that
+// reads only while loadModel reads the file asked for.
+bool g_reading = false;
+
+class OneFileLibrary : public StepSelect_WorkLibrary {
+public:
+    Standard_Integer ReadFile(const Standard_CString name, Handle(Interface_InterfaceModel)& model,
+                              const Handle(Interface_Protocol)& protocol) const override {
+        return g_reading ? StepSelect_WorkLibrary::ReadFile(name, model, protocol) : -1;
+    }
+    Standard_Integer ReadStream(const Standard_CString, std::istream&, Handle(Interface_InterfaceModel)&,
+                                const Handle(Interface_Protocol)&) const override {
+        return -1;
+    }
+};
+
+// The controllers keep their reading in a protected member; a member pointer taken through a class of
+// their own kind reaches it.
+struct ControllerLibrary : STEPControl_Controller {
+    static void replace(XSControl_Controller& controller, const Handle(IFSelect_WorkLibrary)& library) {
+        controller.*(&ControllerLibrary::myAdaptorLibrary) = library;
+    }
+};
+
+void readOnlyTheFileAsked() {
+    static const bool replaced = [] {
+        STEPControl_Controller::Init();
+        STEPCAFControl_Controller::Init();   // records the controllers that the readers' sessions take
+        for (const char* name : {"STEP", "step"}) {
+            const Handle(XSControl_Controller) controller = XSControl_Controller::Recorded(name);
+            if (!controller.IsNull()) ControllerLibrary::replace(*controller, new OneFileLibrary);
+        }
+        return true;
+    }();
+    (void)replaced;
+}
 
 struct Body {
     TopoDS_Shape shape;
@@ -126,6 +187,19 @@ std::string entityName(const Handle(Interface_InterfaceModel)& model, const Hand
     return label.IsNull() ? "#" + std::to_string(number) : label->ToCString();
 }
 
+void warnOnce(Reply& reply, std::string warning) {
+    if (!warning.empty() && std::find(reply.warnings.begin(), reply.warnings.end(), warning) == reply.warnings.end())
+        reply.warnings.push_back(std::move(warning));
+}
+
+// "name1, name2, ..." of at most a few.
+std::string someOf(const std::vector<std::string>& names) {
+    constexpr std::size_t kNamed = 5;
+    std::string text;
+    for (std::size_t i = 0; i < std::min(names.size(), kNamed); ++i) text += (i ? ", " : "") + names[i];
+    return names.size() > kNamed ? text + ", ..." : text;
+}
+
 // Why an entity that passed the load check would still bring the kernel's translators down, or "": an
 // oriented edge whose edge is another oriented edge, and so on, never reaching a plain edge within a few
 // steps (they recurse along the chain, without end when it leads back), or without its edge; a pcurve
@@ -144,6 +218,20 @@ std::string unsoundness(const Handle(Standard_Transient)& entity) {
         if (curve.IsNull() || curve->NbItems() < 1 ||
             Handle(StepGeom_Curve)::DownCast(curve->ItemsValue(1)).IsNull())
             return "a pcurve without its curve";
+    }
+    return {};
+}
+
+// Why a style would bring the kernel's colour reading down, or "": it takes a surface style usage's side
+// style and a fill area style's colours unchecked.
+std::string unsoundStyle(const Handle(Standard_Transient)& entity) {
+    if (const auto usage = Handle(StepVisual_SurfaceStyleUsage)::DownCast(entity); !usage.IsNull()) {
+        if (usage->Style().IsNull()) return "a surface style usage without its side style";
+    } else if (const auto area = Handle(StepVisual_FillAreaStyle)::DownCast(entity); !area.IsNull()) {
+        const Handle(StepVisual_HArray1OfFillStyleSelect) fills = area->FillStyles();
+        if (fills.IsNull()) return "a fill area style without its colour";
+        for (int i = fills->Lower(); i <= fills->Upper(); ++i)
+            if (fills->Value(i).FillAreaStyleColour().IsNull()) return "a fill area style without its colour";
     }
     return {};
 }
@@ -183,6 +271,7 @@ TColStd_MapOfTransient transferReach(STEPControl_Reader& reader) {
 struct LoadFailures {
     std::string refusal;               // "entity #12 is malformed (why)" for the first the transfer may reach
     std::vector<std::string> aside;    // the entities outside its reach, "#12"
+    std::vector<std::string> links;    // the product structure's links it passes over
 };
 
 // The entities of the file read that the kernel's load check failed. The kernel leaves what failed empty,
@@ -191,7 +280,7 @@ struct LoadFailures {
 // refuses the file. The others are left aside: product data that this kernel reads only in part, and links
 // of the product's structure that name a representation it does not know (tessellated geometry beside or
 // instead of the solid), which the transfer passes over.
-LoadFailures loadFailures(STEPControl_Reader& reader) {
+LoadFailures loadFailures(STEPControl_Reader& reader, bool stylesSaid) {
     LoadFailures found;
     const Handle(Interface_InterfaceModel) model = reader.Model();
     if (model.IsNull()) return found;
@@ -204,8 +293,13 @@ LoadFailures loadFailures(STEPControl_Reader& reader) {
         const Handle(Interface_Check) check = report.IsNull() ? Handle(Interface_Check)() : report->Check();
         if (check.IsNull() || !check->HasFailed()) continue;
         const Handle(Standard_Transient)& entity = model->Value(number);
+        if (stylesSaid && !unsoundStyle(entity).empty()) continue;
         if (!reach) reach = transferReach(reader);
-        if (!reach->Contains(entity) || transferGoesUpTo(entity)) {
+        if (transferGoesUpTo(entity)) {
+            found.links.push_back(entityName(model, entity, number));
+            continue;
+        }
+        if (!reach->Contains(entity)) {
             found.aside.push_back(entityName(model, entity, number));
             continue;
         }
@@ -215,47 +309,189 @@ LoadFailures loadFailures(STEPControl_Reader& reader) {
     return found;
 }
 
-// The one line that tells the user what was left aside, or "".
-std::string asideWarning(const std::vector<std::string>& aside) {
-    if (aside.empty()) return {};
-    constexpr std::size_t kNamed = 5;
-    std::string names;
-    for (std::size_t i = 0; i < std::min(aside.size(), kNamed); ++i) names += (i ? ", " : "") + aside[i];
-    if (aside.size() > kNamed) names += ", ...";
-    return std::to_string(aside.size()) + (aside.size() == 1 ? " entity" : " entities") +
-           " of product data beside the shapes could not be read and " + (aside.size() == 1 ? "was" : "were") +
-           " left aside (" + names + ")";
+// The one line that tells the user what was left aside, or "": product data beside the shapes, and links
+// from the product to its shapes (a shape the transfer then does not find: why a file may hold none).
+std::string asideWarning(const LoadFailures& failures) {
+    const std::size_t count = failures.aside.size() + failures.links.size();
+    if (count == 0) return {};
+    const bool one = count == 1;
+    if (failures.aside.empty())
+        return std::to_string(count) + (one ? " link" : " links") + " from the product to its shapes could not be " +
+               "read and " + (one ? "was" : "were") + " left aside (" + someOf(failures.links) + ")";
+    std::string names = someOf(failures.aside);
+    if (!failures.links.empty())
+        names += std::string(", and ") + (failures.links.size() == 1 ? "the link" : "the links") +
+                 " from the product to its shapes " + someOf(failures.links);
+    return std::to_string(count) + (one ? " entity" : " entities") +
+           " of product data beside the shapes could not be read and " + (one ? "was" : "were") + " left aside (" +
+           names + ")";
 }
 
 // The refusal for the entities the load check failed, "" when the transfer may go on; a warning is added
-// to `reply` for the ones left aside.
-std::string refusalOfLoad(STEPControl_Reader& reader, Reply& reply) {
-    LoadFailures failures = loadFailures(reader);
+// to `reply` for the ones left aside (but styles left aside with a line of their own).
+std::string refusalOfLoad(STEPControl_Reader& reader, Reply& reply, bool stylesSaid) {
+    LoadFailures failures = loadFailures(reader, stylesSaid);
     if (!failures.refusal.empty()) return "not read, " + failures.refusal;
     // Said once, though the file may be read a second time without names and colours.
-    if (std::string warning = asideWarning(failures.aside);
-        !warning.empty() && std::find(reply.warnings.begin(), reply.warnings.end(), warning) == reply.warnings.end())
-        reply.warnings.push_back(std::move(warning));
+    warnOnce(reply, asideWarning(failures));
+    return {};
+}
+
+// The files the model names (DOCUMENT_FILE), which the reader leaves unread, said with the lines that name
+// them: "" for none.
+std::string otherFilesWarning(const Handle(Interface_InterfaceModel)& model, const char* path) {
+    std::vector<std::uint32_t> numbers;
+    std::map<std::uint32_t, std::string> names;
+    for (int number = 1; number <= model->NbEntities(); ++number) {
+        const auto file = Handle(StepBasic_DocumentFile)::DownCast(model->Value(number));
+        if (file.IsNull()) continue;
+        const std::string label = entityName(model, file, number);
+        std::uint32_t id = 0;
+        std::from_chars(label.data() + 1, label.data() + label.size(), id);
+        numbers.push_back(id);
+        names[id] = file->Id().IsNull() ? std::string() : file->Id()->ToCString();
+    }
+    if (numbers.empty()) return {};
+    StepPreScan scan;
+    scan.noteDefinitionLines(numbers);
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> chunk(1 << 20);
+    while (in) {
+        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+        scan.feed(std::string_view(chunk.data(), static_cast<std::size_t>(in.gcount())));
+    }
+    (void)scan.finish();
+    std::vector<std::string> said;
+    for (const auto& [number, line] : scan.notedLines())
+        said.push_back("line " + std::to_string(line) + " #" + std::to_string(number) + " \"" + names[number] + "\"");
+    if (said.empty())
+        for (std::uint32_t number : numbers) said.push_back("#" + std::to_string(number));
+    return (numbers.size() == 1 ? "another file it names was" : std::to_string(numbers.size()) + " other files it names were") +
+           std::string(" left aside unread, as only the file opened is read: ") + someOf(said);
+}
+
+// The assemblies' links (a usage from the assembly's product definition to its component's), looked over
+// before the transfer, which follows them by recursion: an assembly nested deeper than the reader's stack
+// holds is refused ("" when none is); one that holds itself is said in `cycle`.
+constexpr int kMaxAssemblyDepth = 200;
+
+std::string assemblyRefusal(const Handle(Interface_InterfaceModel)& model, std::string& cycle) {
+    std::map<const Standard_Transient*, std::vector<std::pair<const Standard_Transient*, int>>> components;
+    std::vector<const Standard_Transient*> assemblies;   // in the file's order, so that the message is the same
+    for (int number = 1; number <= model->NbEntities(); ++number) {
+        const auto usage = Handle(StepRepr_NextAssemblyUsageOccurrence)::DownCast(model->Value(number));
+        if (usage.IsNull() || usage->RelatingProductDefinition().IsNull() ||
+            usage->RelatedProductDefinition().IsNull())
+            continue;
+        auto& held = components[usage->RelatingProductDefinition().get()];
+        if (held.empty()) assemblies.push_back(usage->RelatingProductDefinition().get());
+        held.emplace_back(usage->RelatedProductDefinition().get(), number);
+    }
+    // Depth first without recursion: 0 unseen, 1 on the path, 2 done with the depth below it known.
+    std::map<const Standard_Transient*, int> state;
+    std::map<const Standard_Transient*, std::size_t> below;
+    for (const Standard_Transient* top : assemblies) {
+        if (state[top] != 0) continue;
+        struct Frame {
+            const Standard_Transient* node;
+            std::size_t next;
+        };
+        std::vector<Frame> path{{top, 0}};
+        state[top] = 1;
+        while (!path.empty()) {
+            Frame& f = path.back();
+            const auto found = components.find(f.node);
+            if (found == components.end() || f.next == found->second.size()) {
+                std::size_t deepest = 0;
+                if (found != components.end())
+                    for (const auto& child : found->second) deepest = std::max(deepest, below[child.first] + 1);
+                below[f.node] = deepest;
+                state[f.node] = 2;
+                path.pop_back();
+                continue;
+            }
+            const auto [child, usage] = found->second[f.next++];
+            if (state[child] == 1) {
+                if (cycle.empty())
+                    cycle = "an assembly holds itself, through " + entityName(model, model->Value(usage), usage);
+                continue;
+            }
+            // The levels down to the child's deepest component: those below a child already seen are known.
+            if (path.size() + 1 + (state[child] == 2 ? below[child] : 0) > static_cast<std::size_t>(kMaxAssemblyDepth))
+                return "not read, its assemblies nest deeper than " + std::to_string(kMaxAssemblyDepth) +
+                       " levels (" + entityName(model, model->Value(usage), usage) + ")";
+            if (state[child] == 2) continue;
+            state[child] = 1;
+            path.push_back({child, 0});
+        }
+    }
     return {};
 }
 
 // Reads the file into the reader's session as the reader's own ReadFile does, but looks the entities over
-// before the session runs its load check, which already walks edge loops. "" when loaded, else why not.
-std::string loadModel(XSControl_Reader& reader, const char* path) {
+// before the session runs its load check, which already walks edge loops. "" when loaded, else why not;
+// what it finds beside the shapes goes to `reply`'s warnings.
+std::string loadModel(XSControl_Reader& reader, const char* path, Reply& reply) {
+    readOnlyTheFileAsked();
     const Handle(XSControl_WorkSession) session = reader.WS();
     Handle(Interface_InterfaceModel) model;
-    if (session->WorkLibrary().IsNull() || session->Protocol().IsNull() ||
-        session->WorkLibrary()->ReadFile(path, model, session->Protocol()) != 0 || model.IsNull())
-        return "not a readable STEP file";
+    g_reading = true;
+    const bool read = !session->WorkLibrary().IsNull() && !session->Protocol().IsNull() &&
+                      session->WorkLibrary()->ReadFile(path, model, session->Protocol()) == 0 && !model.IsNull();
+    g_reading = false;
+    if (!read) return "not a readable STEP file";
     for (int number = 1; number <= model->NbEntities(); ++number) {
         const Handle(Standard_Transient)& entity = model->Value(number);
         if (const std::string why = unsoundness(entity); !why.empty())
             return "not read, entity " + entityName(model, entity, number) + " is malformed (" + why + ")";
     }
+    std::string cycle;
+    if (std::string refusal = assemblyRefusal(model, cycle); !refusal.empty()) return refusal;
+    warnOnce(reply, cycle);
+    warnOnce(reply, otherFilesWarning(model, path));
     session->SetModel(model);
     session->SetLoadedFile(path);
     session->InitTransferReader(4);
     return {};
+}
+
+// The surface style usages over a style the kernel would crash on are taken out of the style assignments
+// that name them, so that the kernel never reads them and reads the other colours. The one line that says
+// so goes to `reply`.
+void leaveAsideUnsoundStyles(XSControl_Reader& reader, Reply& reply) {
+    const Handle(Interface_InterfaceModel) model = reader.WS()->Model();
+    const Interface_Graph& graph = reader.WS()->Graph();
+    std::vector<std::string> said;
+    TColStd_MapOfTransient usages;
+    for (int number = 1; number <= model->NbEntities(); ++number) {
+        const std::string why = unsoundStyle(model->Value(number));
+        if (why.empty()) continue;
+        said.push_back(entityName(model, model->Value(number), number) + ", " + why);
+        // Up to the usages over it.
+        TColStd_MapOfTransient seen;
+        std::vector<Handle(Standard_Transient)> pending{model->Value(number)};
+        while (!pending.empty()) {
+            const Handle(Standard_Transient) entity = pending.back();
+            pending.pop_back();
+            if (!seen.Add(entity)) continue;
+            if (entity->IsKind(STANDARD_TYPE(StepVisual_SurfaceStyleUsage))) {
+                usages.Add(entity);
+                continue;
+            }
+            for (Interface_EntityIterator up = graph.Sharings(entity); up.More(); up.Next()) pending.push_back(up.Value());
+        }
+    }
+    if (said.empty()) return;
+    for (int number = 1; number <= model->NbEntities(); ++number) {
+        const auto assignment = Handle(StepVisual_PresentationStyleAssignment)::DownCast(model->Value(number));
+        const Handle(StepVisual_HArray1OfPresentationStyleSelect) styles =
+            assignment.IsNull() ? nullptr : assignment->Styles();
+        if (styles.IsNull()) continue;
+        for (int i = styles->Lower(); i <= styles->Upper(); ++i)
+            if (usages.Contains(styles->Value(i).Value())) styles->SetValue(i, StepVisual_PresentationStyleSelect());
+    }
+    reader.WS()->ComputeGraph(true);
+    warnOnce(reply, "colours the reader cannot read were left aside (" + someOf(said) + ")");
 }
 
 // With names and colours. "" when read (the bodies may still be none), else why the transfer failed;
@@ -273,9 +509,10 @@ std::string readWithNamesAndColours(const char* path, bool injectFault, Reply& r
         reader.SetGDTMode(false);
         reader.SetMatMode(false);
         reader.SetViewMode(false);
-        refusal = loadModel(reader.ChangeReader(), path);
+        refusal = loadModel(reader.ChangeReader(), path, reply);
         if (!refusal.empty()) return refusal;
-        refusal = refusalOfLoad(reader.ChangeReader(), reply);
+        leaveAsideUnsoundStyles(reader.ChangeReader(), reply);
+        refusal = refusalOfLoad(reader.ChangeReader(), reply, true);
         if (!refusal.empty()) return refusal;
         if (injectFault) throw Standard_Failure("a fault injected for a test");
         if (!reader.Transfer(xde.doc())) return "the transfer failed";
@@ -302,8 +539,8 @@ std::string readWithNamesAndColours(const char* path, bool injectFault, Reply& r
 std::string readPlain(const char* path, Reply& reply) {
     try {
         STEPControl_Reader reader;
-        if (const std::string unread = loadModel(reader, path); !unread.empty()) return unread;
-        if (std::string refusal = refusalOfLoad(reader, reply); !refusal.empty()) return refusal;
+        if (const std::string unread = loadModel(reader, path, reply); !unread.empty()) return unread;
+        if (std::string refusal = refusalOfLoad(reader, reply, false); !refusal.empty()) return refusal;
         const int roots = reader.NbRootsForTransfer();
         int lost = 0;
         for (int i = 1; i <= roots; ++i) {
@@ -433,8 +670,9 @@ std::string replyOf(const Reply& reply, const std::string& error) {
 
 void quietKernel() { Message::DefaultMessenger()->RemovePrinters(STANDARD_TYPE(Message_PrinterOStream)); }
 
-std::string stepFileReply(const char* path, bool injectFault) {
+std::string stepFileReply(const char* path, bool injectFault, bool namesAndColours) {
     Reply reply;
+    if (!namesAndColours) return replyOf(reply, readPlain(path, reply));
     std::string refusal;
     const std::string why = readWithNamesAndColours(path, injectFault, reply, refusal);
     if (why.empty()) return replyOf(reply, {});

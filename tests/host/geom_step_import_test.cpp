@@ -204,6 +204,21 @@ TEST_F(StepImportTest, AFailedNamesAndColoursTransferStillOpensTheSolids) {
     EXPECT_EQ(kept.solids[1].colour, 5);
 }
 
+// A reader that crashes in the transfer with names and colours (as the kernel's colour reading did on a
+// malformed style) is asked again for the solids alone: the part opens, and the message line says why it
+// has no names and colours.
+TEST_F(StepImportTest, AReaderThatCrashesInNamesAndColoursStillOpensTheSolids) {
+    host::reset();
+    newPart();
+    plat::driver().reset();
+    ASSERT_EQ(openStepAsPart(kExample, {.crashNamesAndColours = true}), "");
+    const std::vector<ent> solids = allEntities();
+    ASSERT_EQ(solids.size(), 1u);
+    EXPECT_EQ(solids[0].color, main_color);
+    EXPECT_EQ(messageLine(), kExample + ": names and colours could not be read (the STEP reader crashed on the file "
+                                        "(Segmentation fault)); the solids are read without them\n");
+}
+
 // A burst of imports shares one reader: a file the kernel crashes or hangs on ends that reader with the
 // message of its own, and every file before and after reads as it reads alone, in whatever order.
 TEST_F(StepImportTest, ABurstOfImportsReadsEachFileAsAloneAroundOnesTheKernelCannotSurvive) {
@@ -238,6 +253,64 @@ TEST_F(StepImportTest, ABurstOfImportsReadsEachFileAsAloneAroundOnesTheKernelCan
     }
     failsInTheReader(nan);
     for (std::size_t i = std::size(files); i-- > 0;) EXPECT_EQ(describe(importStep(files[i])), alone[i]) << files[i];
+}
+
+// The boss example with a chain of `levels` assemblies, each the one component of the one before; with
+// `closed`, the last holds the first again; with `deepestFirst`, written from the last level up.
+std::string assemblyChain(int levels, bool closed, bool deepestFirst = false) {
+    return withData([&](std::string data) {
+        std::smatch product, definition;
+        std::regex_search(data, product, std::regex(R"(#(\d+) = PRODUCT_CONTEXT\()"));
+        std::regex_search(data, definition, std::regex(R"(#(\d+) = PRODUCT_DEFINITION_CONTEXT\()"));
+        std::string chain;
+        auto pd = [](int level) { return "#" + std::to_string(800000 + 4 * level + 2); };
+        for (int step = 0; step < levels; ++step) {
+            const int level = deepestFirst ? levels - 1 - step : step;
+            const int at = 800000 + 4 * level;
+            chain += "#" + std::to_string(at) + "=PRODUCT('a','a','',(#" + product[1].str() + "));\n#" +
+                     std::to_string(at + 1) + "=PRODUCT_DEFINITION_FORMATION('','',#" + std::to_string(at) + ");\n" +
+                     pd(level) + "=PRODUCT_DEFINITION('design','',#" + std::to_string(at + 1) + ",#" +
+                     definition[1].str() + ");\n";
+            if (level > 0 || closed)
+                chain += "#" + std::to_string(at + 3) + "=NEXT_ASSEMBLY_USAGE_OCCURRENCE('u','','',"
+                         + pd(level > 0 ? level - 1 : levels - 1) + "," + pd(level) + ",$);\n";
+        }
+        return data.insert(6, chain);
+    });
+}
+
+// The reader follows an assembly's levels by recursion: a chain of 10,000 overflowed its stack. Deeper than
+// the limit is refused, naming the link past it; within it the part opens. An assembly that holds itself,
+// and a link from the product to its shape that the kernel cannot read, are told.
+TEST_F(StepImportTest, AssembliesNestWithinALimitAndOneThatHoldsItselfIsTold) {
+    const StepImport deep = importStep(write("deep.step", assemblyChain(10000, false)));
+    EXPECT_TRUE(deep.solids.empty());
+    EXPECT_NE(deep.error.find(": not read, its assemblies nest deeper than 200 levels (#800803)"), std::string::npos)
+        << deep.error;
+    const StepImport upward = importStep(write("upward.step", assemblyChain(10000, false, true)));
+    EXPECT_NE(upward.error.find(": not read, its assemblies nest deeper than 200 levels (#"), std::string::npos)
+        << upward.error;
+    const StepImport fine = importStep(write("fine.step", assemblyChain(150, false)));
+    EXPECT_TRUE(fine.ok()) << fine.error;
+    // The product's link to its shape naming the product in place of the shape: no solid, and why.
+    const std::string broken = write("broken.step", withLine("#3 = SHAPE_DEFINITION_REPRESENTATION(#4,#10);",
+                                                             "#3 = SHAPE_DEFINITION_REPRESENTATION(#4,#5);"));
+    EXPECT_EQ(importStep(broken).error.rfind(broken + ": the file holds no solids (1 link from the product to its "
+                                                      "shapes could not be read and was left aside (#3);",
+                                             0),
+              0u)
+        << importStep(broken).error;
+    const StepImport cycle = importStep(write("cycle.step", assemblyChain(3, true)));
+    const std::string said = "an assembly holds itself, through #800011";
+    EXPECT_NE(std::find(cycle.warnings.begin(), cycle.warnings.end(), said), cycle.warnings.end())
+        << (cycle.warnings.empty() ? cycle.error : cycle.warnings[0]);
+}
+
+// An entity with `count` strings of 16,000 characters, a line each.
+std::string longStrings(int count) {
+    std::string text = "#1=A(";
+    for (int i = 0; i < count; ++i) text += "\n'" + std::string(15998, 'x') + "',";
+    return text + "'');";
 }
 
 TEST(StepPreScan, FindsOnlyWhatIsOutsideStringsAndComments) {
@@ -295,14 +368,22 @@ TEST(StepPreScan, FindsOnlyWhatIsOutsideStringsAndComments) {
         inside.resize(bytes - 2);
         return "#1=A(\n" + std::string(1, quote) + inside + std::string(1, quote) + ");";
     };
-    const std::string tooLong = "line 2: a string of 16001 characters, longer than the reader takes (16000)";
+    const std::string tooLong = "line 2: a string of 16383 characters, longer than the reader takes (16382)";
     const std::pair<std::string, std::string> strings[] = {
         {quoted(kStepMaxString, '\'', "x"), ""},
         {quoted(kStepMaxString + 1, '\'', "x"), tooLong},
         {quoted(kStepMaxString + 1, '\'', "it''s\nx"), tooLong},
         {quoted(kStepMaxString, '"', "0F"), ""},
         {quoted(kStepMaxString + 1, '"', "0F"),
-         "line 2: a binary of 16001 characters, longer than the reader takes (16000)"},
+         "line 2: a binary of 16383 characters, longer than the reader takes (16382)"},
+        // A comment as long as the reader takes, and one longer, named where it begins.
+        {"#1=A();\n/*" + std::string(kStepMaxComment - 4, '*') + "*/", ""},
+        {"#1=A();\n/*" + std::string(kStepMaxComment - 3, 'x') + "*/#2=B();",
+         "line 2: a comment of 16387 characters, longer than the reader takes (16386)"},
+        // Long strings cost the reader the square of their lengths: four of 16,000 are read, a fifth is not.
+        {longStrings(4), ""},
+        {longStrings(5),
+         "line 6: a string of 16000 characters, one long string too many: the reader would take minutes over them all"},
     };
     for (const auto& [text, finding] : strings) {
         EXPECT_EQ(stepPreScan(text), finding);

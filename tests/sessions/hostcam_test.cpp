@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -36,6 +38,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string kModule = privateModule();
+const std::string kBuiltInSessionText = "invoke\nclick 18048 1\n";
 
 class Hostcam : public testing::Test {
 protected:
@@ -314,6 +317,90 @@ TEST_F(Hostcam, CostsFollowTheMainJobStepByStep) {
     EXPECT_EQ(run({"--costs"}), 2);
 }
 
+// An output on the path of an input or of another output, however spelled (a second name of the same file,
+// a "./" prefix, a symbolic link, a file not yet there), is refused before anything runs: the part is not
+// opened, and every file stays as it was. A part file saved where it was opened from is the part saved.
+TEST_F(Hostcam, AnOutputThatIsAnInputOrAnotherOutputIsRefusedBeforeTheRun) {
+    const std::string step = write("plate.step", plat::readFile(std::string(FX_SOURCE_DIR) +
+                                                                "/data/examples/boss_part.step").value_or(""));
+    const std::string session = write("menu.session", kBuiltInSessionText);
+    const std::string part = write("plate.pfp", "a part"), nc = write("plate.nc", "a listing");
+    fs::create_hard_link(step, dir / "linked.step");
+    fs::create_symlink(nc, dir / "listing.link");
+    const std::string cwd = fs::current_path().string();
+    fs::current_path(dir);
+    const struct {
+        std::vector<std::string> args;
+        std::string refusal;
+    } cases[] = {
+        {{"--save", part, "--costs", part}, part + ": --save and --costs name the same file"},
+        {{"--nc", nc, "--costs", "./plate.nc"}, nc + ": --nc and --costs name the same file"},
+        {{"--costs", (dir / "linked.step").string()}, "--costs names the file that --open reads"},
+        {{"--nc", "listing.link", "--costs", nc}, "listing.link: --nc and --costs name the same file"},
+        {{"--nc", "new.nc", "--costs", (dir / "new.nc").string()}, "new.nc: --nc and --costs name the same file"},
+        {{"--save", step}, step + ": --save names the file that --open reads"},
+        {{"--nc", session}, session + ": --nc names the file that --session reads"},
+        {{"--costs", kModule}, kModule + ": --costs names the file that --plugin reads"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"--plugin", kModule, "--open", step, "--session", session};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        out.str("");
+        err.str("");
+        EXPECT_EQ(run(args), 2) << c.refusal;
+        EXPECT_NE(err.str().find(c.refusal), std::string::npos) << err.str();
+        EXPECT_EQ(out.str(), "");   // not even opened
+    }
+    fs::current_path(cwd);
+    EXPECT_EQ(plat::readFile(step), plat::readFile(std::string(FX_SOURCE_DIR) + "/data/examples/boss_part.step"));
+    EXPECT_EQ(plat::readFile(part), "a part");
+    EXPECT_EQ(plat::readFile(nc), "a listing");
+    EXPECT_FALSE(fs::exists(dir / "new.nc"));
+    EXPECT_TRUE(fs::is_symlink(dir / "listing.link"));
+
+    // Saving a part over the part file it came from, and every output into the null device, are fine.
+    err.str("");
+    ASSERT_EQ(run({"--plugin", kModule, "--open", step, "--save", part}), 0) << err.str();
+    EXPECT_EQ(run({"--plugin", kModule, "--open", part, "--save", (dir / "./plate.pfp").string(), "--nc",
+                   "/dev/null", "--costs", "/dev/null"}),
+              0)
+        << err.str();
+}
+
+// A FIFO given for the listing and the costs is written where it is, for the reader at its other end, and
+// stays a FIFO; a special file that cannot take a part is refused before the run.
+TEST_F(Hostcam, AFifoTakesItsOutputInPlace) {
+    const std::string step = std::string(FX_SOURCE_DIR) + "/data/examples/boss_part.step";
+    const std::string costs = (dir / "costs.fifo").string(), nc = (dir / "nc.fifo").string();
+    ASSERT_EQ(::mkfifo(costs.c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(nc.c_str(), 0600), 0);
+    std::string costsRead, ncRead;
+    auto drain = [](const std::string& path, std::string& into) {
+        return std::thread([&path, &into] {
+            std::ifstream in(path, std::ios::binary);
+            into.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        });
+    };
+    std::thread costsReader = drain(costs, costsRead), ncReader = drain(nc, ncRead);
+    const int code = run({"--plugin", kModule, "--open", step, "--nc", nc, "--costs", costs});
+    costsReader.join();
+    ncReader.join();
+    ASSERT_EQ(code, 0) << err.str();
+    EXPECT_TRUE(fs::is_fifo(costs));
+    EXPECT_TRUE(fs::is_fifo(nc));
+    EXPECT_NE(costsRead.find(" open\n"), std::string::npos) << costsRead;
+    EXPECT_NE(costsRead.find(" nc\n"), std::string::npos) << costsRead;
+    const std::string plain = (dir / "plain.nc").string();
+    ASSERT_EQ(run({"--plugin", kModule, "--open", step, "--nc", plain}), 0) << err.str();
+    EXPECT_EQ(ncRead, plat::readFile(plain).value_or("-"));
+    EXPECT_FALSE(ncRead.empty());
+
+    err.str("");
+    EXPECT_EQ(run({"--plugin", kModule, "--open", step, "--save", costs}), 2);
+    EXPECT_NE(err.str().find(costs + ": --save cannot write into this special file"), std::string::npos) << err.str();
+    EXPECT_TRUE(fs::is_fifo(costs));
+}
+
 // The shipped features manager session: from the main menu's button through the popup to the reaming
 // features window, whose "Do it" marks every hole of the example plate; the marks' arcs are saved with it.
 TEST_F(Hostcam, TheFeaturesManagerSessionMarksTheExamplePlatesHoles) {
@@ -533,6 +620,129 @@ TEST_F(Hostcam, AFolderOrAHostileStepFileIsRefusedWithWhatItIs) {
     EXPECT_EQ(run({"--plugin", kModule, "--open", malformed}), 2);
     EXPECT_EQ(err.str(), "hostcam: " + malformed + ": not read, entity #42 is malformed (a pcurve without its curve)\n");
     EXPECT_EQ(out.str().find("hostcam.return"), std::string::npos);
+}
+
+// The example plate with `block` before the end of its DATA section; "{ctx}" and "{brep}" in the block stand
+// for the plate's representation context and its solid.
+std::string plateWith(std::string block) {
+    std::string plate = plat::readFile(std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step").value_or("");
+    std::smatch ctx, brep;
+    std::regex_search(plate, ctx, std::regex(R"(#(\d+) = \( GEOMETRIC_REPRESENTATION_CONTEXT\(3\))"));
+    std::regex_search(plate, brep, std::regex(R"(#(\d+) = MANIFOLD_SOLID_BREP\()"));
+    block = std::regex_replace(block, std::regex(R"(\{ctx\})"), "#" + ctx[1].str());
+    block = std::regex_replace(block, std::regex(R"(\{brep\})"), "#" + brep[1].str());
+    return plate.insert(plate.find("ENDSEC;", plate.find("DATA;")), block);
+}
+
+// A component of the part whose shape lies in another file, named as CAD systems name it in a multi-file
+// assembly (a document file and its external identification); its entities numbered from `from`.
+std::string componentInFile(int from, const std::string& file) {
+    std::string block = R"(#0=APPLICATION_CONTEXT('core data for automotive mechanical design processes');
+#1=PRODUCT_CONTEXT('',#0,'mechanical');
+#2=PRODUCT_DEFINITION_CONTEXT('part definition',#0,'design');
+#3=CARTESIAN_POINT('',(0.,0.,0.));
+#4=DIRECTION('',(0.,0.,1.));
+#5=DIRECTION('',(1.,0.,0.));
+#6=AXIS2_PLACEMENT_3D('',#3,#4,#5);
+#7=PRODUCT('boss','boss','',(#1));
+#8=PRODUCT_DEFINITION_FORMATION('','',#7);
+#9=PRODUCT_DEFINITION('design','',#8,#2);
+#10=PRODUCT_DEFINITION_SHAPE('','',#9);
+#11=SHAPE_REPRESENTATION('',(#6),{ctx});
+#12=SHAPE_DEFINITION_REPRESENTATION(#10,#11);
+#13=DOCUMENT_TYPE('configuration controlled document version');
+#14=DOCUMENT('','',$,#13);
+#15=APPLICATION_CONTEXT('');
+#16=PRODUCT_CONTEXT('',#15,'');
+#17=PRODUCT('20001','boss-Doc','',(#16));
+#18=PRODUCT_DEFINITION_FORMATION('1','',#17);
+#19=DOCUMENT_PRODUCT_EQUIVALENCE('equivalence',$,#14,#18);
+#20=PRODUCT_DEFINITION_CONTEXT('digital document definition',#15,'');
+#21=DOCUMENT_TYPE('');
+#22=DOCUMENT_FILE('@file','',$,#21,'',$);
+#23=PRODUCT_DEFINITION_WITH_ASSOCIATED_DOCUMENTS('1','',#18,#20,(#22));
+#24=IDENTIFICATION_ROLE('external document id and location',$);
+#25=APPLIED_EXTERNAL_IDENTIFICATION_ASSIGNMENT('@file',#24,#26,(#22));
+#26=EXTERNAL_SOURCE(IDENTIFIER('@file'));
+#27=OBJECT_ROLE('mandatory',$);
+#28=APPLIED_DOCUMENT_REFERENCE(#14,'',(#9));
+#29=ROLE_ASSOCIATION(#27,#28);
+)";
+    block = std::regex_replace(block, std::regex("@file"), file);
+    std::string out;
+    static const std::regex number(R"(#(\d+))");
+    std::sregex_iterator it(block.begin(), block.end(), number), end;
+    std::size_t at = 0;
+    for (; it != end; ++it) {
+        out += block.substr(at, static_cast<std::size_t>(it->position()) - at) + "#" + std::to_string(from + std::stoi((*it)[1]));
+        at = static_cast<std::size_t>(it->position() + it->length());
+    }
+    return out + block.substr(at);
+}
+
+std::size_t lineOf(const std::string& text, const std::string& what) {
+    return 1 + static_cast<std::size_t>(std::count(text.begin(), text.begin() + static_cast<long>(text.find(what)), '\n'));
+}
+
+// A part whose components lie in other files, one named by its absolute path and one by a path relative to
+// where hostcam runs: neither file is read (each holds the boss, which would be a second and third solid),
+// the plate opens alone, and the message line names the lines that name the files.
+TEST_F(Hostcam, AStepFileOpensNoOtherFileItNames) {
+    const std::string boss = plat::readFile(std::string(FX_SOURCE_DIR) + "/data/examples/boss_part.step").value_or("");
+    const std::string absolute = write("boss.step", boss);
+    write("near.step", boss);
+    const std::string text = plateWith(componentInFile(900000, absolute) + componentInFile(901000, "near.step"));
+    const std::string step = write("assembly.step", text);
+    const std::string cwd = fs::current_path().string();
+    fs::current_path(dir);
+    const int code = run({"--plugin", kModule, "--open", step});
+    fs::current_path(cwd);
+    ASSERT_EQ(code, 0) << err.str();
+    EXPECT_NE(out.str().find(step + ": points 0, lines 0, arcs 0, splines 0, notes 0, surfaces 0, solids 1,"),
+              std::string::npos) << out.str();
+    EXPECT_NE(out.str().find(step + ": 2 other files it names were left aside unread, as only the file opened is read: "
+                                    "line " + std::to_string(lineOf(text, "#900022=")) + " #900022 \"" + absolute +
+                             "\", line " + std::to_string(lineOf(text, "#901022=")) + " #901022 \"near.step\"\n"),
+              std::string::npos) << out.str();
+}
+
+// A styled item whose surface style usage names no side style (the wrong kind of entity, or none), or whose
+// fill area style names no colour: the kernel's colour reading took them unchecked and crashed. The style
+// is left aside, the solid opens in the colours the file gives it otherwise, and the message line says so.
+TEST_F(Hostcam, AMalformedColourIsLeftAsideAndTheSolidsOpen) {
+    const std::string styles = R"(#900101=COLOUR_RGB('',0.2,0.4,0.8);
+#900102=FILL_AREA_STYLE_COLOUR('',#900101);
+#900103=FILL_AREA_STYLE('',(@fill));
+#900104=SURFACE_STYLE_FILL_AREA(#900103);
+#900105=SURFACE_SIDE_STYLE('',(#900104));
+#900106=SURFACE_STYLE_USAGE(.BOTH.,@side);
+#900107=PRESENTATION_STYLE_ASSIGNMENT((#900106));
+#900108=STYLED_ITEM('color',(#900107),{brep});
+#900109=MECHANICAL_DESIGN_GEOMETRIC_PRESENTATION_REPRESENTATION('',(#900108),{ctx});
+)";
+    const struct {
+        const char* side;
+        const char* fill;
+        const char* left;
+    } cases[] = {
+        {"#900101", "#900102", "#900106, a surface style usage without its side style"},
+        {"$", "#900102", "#900106, a surface style usage without its side style"},
+        {"#900105", "#900101", "#900103, a fill area style without its colour"},
+        {"#900105", "$", "#900103, a fill area style without its colour"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.side) + " " + c.fill);
+        const std::string block =
+            std::regex_replace(std::regex_replace(styles, std::regex("@side"), c.side), std::regex("@fill"), c.fill);
+        const std::string step = write("styled.step", plateWith(block));
+        out.str("");
+        err.str("");
+        ASSERT_EQ(run({"--plugin", kModule, "--open", step}), 0) << err.str();
+        EXPECT_NE(out.str().find(step + ": points 0, lines 0, arcs 0, splines 0, notes 0, surfaces 0, solids 1,"),
+                  std::string::npos) << out.str();
+        EXPECT_NE(out.str().find(step + ": colours the reader cannot read were left aside (" + c.left + ")\n"),
+                  std::string::npos) << out.str();
+    }
 }
 
 // The solid's geometry text of a part file as `change` leaves it, sealed and packed again as the host would
