@@ -248,13 +248,52 @@ TEST_F(SharedAccessTest, TheWatcherRenewsItsFlagSoThatOtherMachinesSeeTheHolderR
     plat::setNowSeconds(kStart + kHolderRenewSeconds);
     plat::sleepMs(400);
     EXPECT_EQ(renewed(), kStart + kHolderRenewSeconds);
-    // A flag it no longer holds is not its to renew.
+    // A flag it no longer holds is not its to renew: taken over, the station works read-only from then on
+    // and its user is told who holds the access.
+    g_globals->sharedAccessMode = 1;
     const std::string other = encodeAccessHolder({"/other", "elsewhere", 7, kStart});
     ASSERT_TRUE(plat::writeFile(flag("RWrunning.dat"), other));
+    script().answer(plat::IDOK);
     plat::setNowSeconds(kStart + 3 * kHolderRenewSeconds);
     plat::sleepMs(400);
+    expectScriptPlayed();
     EXPECT_EQ(plat::readFile(flag("RWrunning.dat")), other);
+    EXPECT_TRUE(transcript().contains("msgbox owner=- type=OK|SYSTEMMODAL"));
+    EXPECT_TRUE(transcript().contains("was taken over by another station:\\n/other @ elsewhere (7, "));
+    EXPECT_FALSE(sharedDataWatcherRunning());
+    EXPECT_EQ(g_globals->sharedAccessMode.load(), 0);
+    EXPECT_EQ(fileItem("SharedData", 2), "0");
     stopSharedDataWatcher();
+    plat::setNowSeconds(0);
+}
+
+// A holder that cannot reach the shared folder keeps its access and renews once it can; one whose flag was
+// removed by hand works read-only and is told so.
+TEST_F(SharedAccessTest, TheWatcherKeepsTryingAnUnreachableFolderAndStopsAtAFlagRemoved) {
+    loadAndCloseOnce();
+    constexpr std::int64_t kStart = 1800000000;
+    plat::setNowSeconds(kStart);
+    g_globals->sharedAccessMode = 1;
+    ASSERT_TRUE(claimRunningFlag(shared, g_globals->pluginDir));
+    startSharedDataWatcher(shared);
+    const std::string away = shared + ".away";
+    ASSERT_TRUE(plat::moveFile(shared, away));
+    plat::setNowSeconds(kStart + kHolderRenewSeconds);
+    plat::sleepMs(400);
+    EXPECT_TRUE(sharedDataWatcherRunning());
+    ASSERT_TRUE(plat::moveFile(away, shared));
+    plat::sleepMs(400);
+    EXPECT_EQ(decodeAccessHolder(plat::readFile(flag("RWrunning.dat")).value_or("")).renewed, kStart + kHolderRenewSeconds);
+
+    ASSERT_TRUE(plat::removeFile(flag("RWrunning.dat")));
+    script().answer(plat::IDOK);
+    plat::setNowSeconds(kStart + 2 * kHolderRenewSeconds);
+    plat::sleepMs(400);
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains("read-write access to the shared library was removed"));
+    EXPECT_FALSE(sharedDataWatcherRunning());
+    EXPECT_EQ(g_globals->sharedAccessMode.load(), 0);
+    EXPECT_FALSE(plat::fileExists(flag("RWrunning.dat")));
     plat::setNowSeconds(0);
 }
 

@@ -18,7 +18,6 @@ public:
         dir_ = pattern;
         install();
         module_ = (dir_ / "Forantix.so").string();
-        testing::UnitTest::GetInstance()->listeners().Append(new Reinstall(*this));
     }
     ~PrivateModule() {
         std::error_code ignored;
@@ -38,7 +37,6 @@ public:
         fs::copy(bin / "Forantix", dir_ / "Forantix", fs::copy_options::recursive);
     }
 
-private:
     class Reinstall : public testing::EmptyTestEventListener {
     public:
         explicit Reinstall(PrivateModule& module) : module_(module) {}
@@ -48,13 +46,20 @@ private:
         PrivateModule& module_;
     };
 
+private:
     std::filesystem::path dir_;
     std::string module_;
 };
 
+// The process's module, installed afresh before each test by the one listener that refers to it (it lives
+// as long as the process). Modules of a test's own are made for that test alone and need no listener.
 inline PrivateModule& thePrivateModule() {
-    static PrivateModule module;
-    return module;
+    static PrivateModule* const module = [] {
+        static PrivateModule installed;
+        testing::UnitTest::GetInstance()->listeners().Append(new PrivateModule::Reinstall(installed));
+        return &installed;
+    }();
+    return *module;
 }
 
 // The module path for this test process.
