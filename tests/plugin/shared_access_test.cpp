@@ -167,6 +167,30 @@ TEST_F(SharedAccessTest, AHolderThatNoLongerRunsIsTakenOverAfterTheUsersYes) {
     }
 }
 
+// Another station takes the gone holder's flag while this station's user answers: the user is told who won.
+TEST_F(SharedAccessTest, TheStationThatLosesATakeOverRaceIsToldWhoWon) {
+    const pid_t ended = fork();
+    if (ended == 0) _exit(0);
+    waitpid(ended, nullptr, 0);
+    ASSERT_TRUE(plat::writeFile(flag("RWrunning.dat"),
+                                encodeAccessHolder({"/elsewhere", plat::machineName(), ended, plat::nowSeconds()})));
+    const std::string winner = encodeAccessHolder({"/winner", "far", 9, plat::nowSeconds()});
+    load();
+    openManager().click(kMgr, kReadWrite);
+    typePassword(kDefaultPass);
+    script().answer(plat::IDYES).answer(plat::IDOK);
+    script().setOnTake([&](const plat::Step& step) {
+        if (step.verb == "answer" && step.intArg(0) == plat::IDYES) {
+            ASSERT_TRUE(plat::writeFile(flag("RWrunning.dat"), winner));
+        }
+    });
+    closeAll();
+    script().setOnTake(nullptr);
+    EXPECT_TRUE(transcript().contains("Another station took the access over first:\\n/winner @ far (9, "));
+    EXPECT_EQ(g_globals->sharedAccessMode.load(), 0);
+    EXPECT_EQ(plat::readFile(flag("RWrunning.dat")), winner);
+}
+
 TEST_F(SharedAccessTest, GivingTheAccessBackRemovesTheFlagAndStopsTheWatcher) {
     load();
     openManager().click(kMgr, kReadWrite);
