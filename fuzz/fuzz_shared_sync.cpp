@@ -5,6 +5,7 @@
 // local and shared libraries.
 #include <sys/types.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -108,8 +109,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::string block(kShBlockSize, '\0');
         block[0] = static_cast<char>(busy & 1);
         (void)plat::writeFile(sharedForms + "/Lib.sh", block);
-        if (!parts.empty()) (void)plat::writeFile(staging + "/publisher.dat", parts[0]);
-        if (parts.size() > 1) (void)plat::writeFile(staging + "/complete.dat", parts[1]);
+        // The lines of the publisher and of the list are parted by ';' in the input, whose lines are the parts.
+        const auto lined = [](std::string text) {
+            std::replace(text.begin(), text.end(), ';', '\n');
+            return text;
+        };
+        if (!parts.empty()) (void)plat::writeFile(staging + "/publisher.dat", lined(parts[0]));
+        if (parts.size() > 1) (void)plat::writeFile(staging + "/complete.dat", lined(parts[1]) + "\n");
         if (parts.size() > 2 && parts[2].find('/') == std::string::npos && !parts[2].empty())
             for (const char* ext : {".tab", ".txt"}) std::ofstream(staging + "/" + parts[2] + ext) << "t";
         if (sync.recoverPublication("Lib")) {

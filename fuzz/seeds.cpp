@@ -6,6 +6,7 @@
 // and a tool list.
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <iostream>
@@ -338,8 +339,9 @@ int main(int argc, char** argv) {
                         flagAt(-86400, encodeAccessHolder({"/stations/B", plat::machineName(), 1, 1000})));
         fuzz::writeSeed(out + "/shared_sync", "flag_crafted_time",
                         flagAt(-600, "station=/b\r\nmachine=far\r\nprocess=1\r\nrenewed=-9223372036854775808\r\n"));
-        const std::string leftBehind = "\x17" + encodeAccessHolder({"/stations/A", plat::machineName(), 0, 1000}) +
-                                       "\nLinked\nDrill";
+        std::string gonePublisher = encodeAccessHolder({"/stations/A", plat::machineName(), 0, 1000});
+        std::replace(gonePublisher.begin(), gonePublisher.end(), '\n', ';');
+        const std::string leftBehind = "\x17" + gonePublisher + "\nLinked;Drill\nDrill";
         fuzz::writeSeed(out + "/shared_sync", "staging_left_behind", withKind(1, bytesOf(leftBehind)));
         fuzz::writeSeed(out + "/shared_sync", "staging_subfolder", withKind(1, bytesOf("\x02")));
         fuzz::writeSeed(out + "/shared_sync", "staging_publisher_folder", withKind(1, bytesOf("\x09")));
