@@ -98,7 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         if (busy & 4) {
             std::ofstream(root + "/outside.txt") << "o";
-            for (const char* ext : {".tab", ".txt"}) fs::create_symlink(root + "/outside.txt", staging + "/Linked" + ext, ec);
+            for (const char* ext : {".tab", ".txt"})
+                fs::create_symlink(root + "/outside.txt", staging + "/Linked" + ext, ec);
         }
         if (busy & 8) plat::createDirectories(staging + "/publisher.dat");
         if (busy & 16) {

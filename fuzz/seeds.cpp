@@ -328,7 +328,8 @@ int main(int argc, char** argv) {
     {
         const auto flagAt = [](std::int32_t offset, const std::string& flag) {
             std::vector<std::uint8_t> bytes;
-            for (int k = 0; k < 4; ++k) bytes.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(offset) >> (8 * k)));
+            for (int k = 0; k < 4; ++k)
+                bytes.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(offset) >> (8 * k)));
             bytes.insert(bytes.end(), flag.begin(), flag.end());
             return withKind(3, bytes);
         };

@@ -290,9 +290,9 @@ int CSharedFolder::publishLocalTables(const std::string& libraryName) {
 
     const std::string staging = stagingFolder(libraryName);
     const std::string making = staging + "." + plat::machineName() + "." + std::to_string(plat::processId());
+    const std::string publisher = encodeAccessHolder(accessHolderOf(g_globals->pluginDir));
     (void)plat::removeTree(making);
-    if (!plat::createDirectory(making) ||
-        !plat::writeFile(plat::joinPath(making, "publisher.dat"), encodeAccessHolder(accessHolderOf(g_globals->pluginDir))) ||
+    if (!plat::createDirectory(making) || !plat::writeFile(plat::joinPath(making, "publisher.dat"), publisher) ||
         !plat::moveFile(making, staging)) {
         const std::string reason = errnoText();
         (void)plat::removeTree(making);

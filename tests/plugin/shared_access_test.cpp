@@ -307,7 +307,8 @@ TEST_F(SharedAccessTest, TheWatcherKeepsTryingAnUnreachableFolderAndStopsAtAFlag
     EXPECT_TRUE(sharedDataWatcherRunning());
     ASSERT_TRUE(plat::moveFile(away, shared));
     plat::sleepMs(400);
-    EXPECT_EQ(decodeAccessHolder(plat::readFile(flag("RWrunning.dat")).value_or("")).renewed, kStart + kHolderRenewSeconds);
+    EXPECT_EQ(decodeAccessHolder(plat::readFile(flag("RWrunning.dat")).value_or("")).renewed,
+              kStart + kHolderRenewSeconds);
 
     ASSERT_TRUE(plat::removeFile(flag("RWrunning.dat")));
     script().answer(plat::IDOK);

@@ -481,7 +481,8 @@ TEST_F(SharedLibraryTest, RenewalTimesThatFitNoCalendarAreNotTaken) {
         EXPECT_EQ(h.renewed, 0);
         EXPECT_EQ(holderText(h), "/b @ far (1, ?)");
     }
-    EXPECT_EQ(holderText(decodeAccessHolder("machine=far\nprocess=1\nrenewed=253402300799")), " @ far (1, 12/31/9999 23:59)");
+    EXPECT_EQ(holderText(decodeAccessHolder("machine=far\nprocess=1\nrenewed=253402300799")),
+              " @ far (1, 12/31/9999 23:59)");
 }
 
 TEST_F(SharedLibraryTest, AGoneHoldersFlagIsTakenOverUnlessItWasRenewedMeanwhile) {
