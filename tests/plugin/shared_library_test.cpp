@@ -590,6 +590,11 @@ TEST_F(SharedLibraryTest, APublicationLeftByAGonePublisherIsFinishedOrDropped) {
         ASSERT_TRUE(plat::createDirectories(staging));
         const ACCESS_HOLDER killed{"/b", plat::machineName(), endedProcess(), plat::nowSeconds()};
         ASSERT_TRUE(plat::writeFile(staging + "/publisher.dat", encodeAccessHolder(killed)));
+        // And one killed before it gave its staging folder the library's name.
+        const std::string unnamed = staging + "." + plat::machineName() + "." + std::to_string(killed.pid + 1);
+        ASSERT_TRUE(plat::createDirectories(unnamed));
+        ASSERT_TRUE(plat::writeFile(unnamed + "/publisher.dat",
+                                    encodeAccessHolder({"/b", plat::machineName(), endedProcess(), 1})));
         putTable(staging, "A", "a1", 2000);
         putTable(staging, "B", "b1", 2000);
         if (complete) {
@@ -606,6 +611,7 @@ TEST_F(SharedLibraryTest, APublicationLeftByAGonePublisherIsFinishedOrDropped) {
             EXPECT_EQ(contentOf(localLib(), t), contentOf(sharedLib(), t));
         }
         EXPECT_FALSE(plat::dirExists(staging));
+        EXPECT_FALSE(plat::dirExists(unnamed));
         CSharedFolder shared(sharedRoot);
         shared.readShBlock("Lib", g_globals->sharedFormsDir);
         EXPECT_EQ(shared.shBlock[0], 0);
