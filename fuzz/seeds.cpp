@@ -6,6 +6,7 @@
 // and a tool list.
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <iostream>
@@ -33,6 +34,7 @@
 #include "plugin/model/tree_codec.h"
 #include "plugin/services/settings.h"
 #include "platform/sys/paths.h"
+#include "platform/sys/process.h"
 
 namespace {
 
@@ -345,9 +347,30 @@ int main(int argc, char** argv) {
         state[1] = 1;
         fuzz::writeSeed(out + "/shared_files", "state", state);
     }
-    // What the synchronisation meets in the shared folder: kind byte 0 a running flag, 1 a busy mark with a
-    // publication's publisher, list and staged table, 2 the names of the shared library's tables.
+    // What the synchronisation meets in the shared folder: kind byte 0 a running flag, 1 a busy mark (and what
+    // else lies in the staging folder) with a publication's publisher, list and staged table, 2 the names of
+    // the shared library's tables, 3 a running flag with its file's time against the folder's clock.
     {
+        const auto flagAt = [](std::int32_t offset, const std::string& flag) {
+            std::vector<std::uint8_t> bytes;
+            for (int k = 0; k < 4; ++k)
+                bytes.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(offset) >> (8 * k)));
+            bytes.insert(bytes.end(), flag.begin(), flag.end());
+            return withKind(3, bytes);
+        };
+        const std::string behind = encodeAccessHolder({"/stations/B", "elsewhere", 4242, 1000});
+        fuzz::writeSeed(out + "/shared_sync", "flag_clock_behind", flagAt(0, behind));
+        fuzz::writeSeed(out + "/shared_sync", "flag_future", flagAt(315360000, behind));
+        fuzz::writeSeed(out + "/shared_sync", "flag_silent_here",
+                        flagAt(-86400, encodeAccessHolder({"/stations/B", plat::machineName(), 1, 1000})));
+        fuzz::writeSeed(out + "/shared_sync", "flag_crafted_time",
+                        flagAt(-600, "station=/b\r\nmachine=far\r\nprocess=1\r\nrenewed=-9223372036854775808\r\n"));
+        std::string gonePublisher = encodeAccessHolder({"/stations/A", plat::machineName(), 0, 1000});
+        std::replace(gonePublisher.begin(), gonePublisher.end(), '\n', ';');
+        const std::string leftBehind = "\x17" + gonePublisher + "\nLinked;Drill\nDrill";
+        fuzz::writeSeed(out + "/shared_sync", "staging_left_behind", withKind(1, bytesOf(leftBehind)));
+        fuzz::writeSeed(out + "/shared_sync", "staging_subfolder", withKind(1, bytesOf("\x02")));
+        fuzz::writeSeed(out + "/shared_sync", "staging_publisher_folder", withKind(1, bytesOf("\x09")));
         const std::string gone = encodeAccessHolder({"/stations/B", "elsewhere", 4242, 1000});
         fuzz::writeSeed(out + "/shared_sync", "flag", withKind(0, bytesOf(gone)));
         fuzz::writeSeed(out + "/shared_sync", "flag_empty", withKind(0, bytesOf("")));

@@ -142,6 +142,13 @@ bool dirExists(std::string_view path) {
     return st && S_ISDIR(st->st_mode);
 }
 
+EntryKind entryKind(std::string_view path) {
+    struct stat st {};
+    if (::lstat(native(path).c_str(), &st) != 0)
+        return EntryKind::None;
+    return S_ISREG(st.st_mode) ? EntryKind::File : S_ISDIR(st.st_mode) ? EntryKind::Folder : EntryKind::Other;
+}
+
 bool createDirectory(std::string_view path) { return ::mkdir(native(path).c_str(), 0777) == 0; }
 
 bool createDirectories(std::string_view path) {
@@ -154,6 +161,16 @@ bool createDirectories(std::string_view path) {
 }
 
 bool removeDirectory(std::string_view path) { return ::rmdir(native(path).c_str()) == 0; }
+
+bool removeTree(std::string_view path) {
+    const std::string p = native(path);
+    if (p.empty())
+        return false;
+    std::error_code ec;
+    std::filesystem::remove_all(p, ec);   // does not follow links
+    struct stat st {};
+    return ::lstat(p.c_str(), &st) != 0;
+}
 
 bool removeFile(std::string_view path) {
     const std::string p = native(path);

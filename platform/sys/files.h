@@ -12,6 +12,10 @@ namespace plat {
 
 bool fileExists(std::string_view path);  // exists and is not a folder
 bool dirExists(std::string_view path);
+// What stands at a path itself, links not followed: a regular file, a folder, or something else (a link
+// (a reparse point), a FIFO, a device).
+enum class EntryKind { None, File, Folder, Other };
+EntryKind entryKind(std::string_view path);
 
 // One level, as CreateDirectory: false when the folder already exists or its parent is missing.
 bool createDirectory(std::string_view path);
@@ -19,6 +23,9 @@ bool createDirectory(std::string_view path);
 bool createDirectories(std::string_view path);
 bool removeFile(std::string_view path);  // files only, as DeleteFile
 bool removeDirectory(std::string_view path);  // an empty folder only, as RemoveDirectory
+// A folder with everything in it (SHFileOperation's delete); links in it are removed, never followed, and a
+// link or file given goes alone. True when nothing is left at the path.
+bool removeTree(std::string_view path);
 
 // CopyFile: the target appears whole or not at all, with the source's last-write time and permissions.
 // An existing target whose name differs only in case counts as existing; when overwriting it keeps its

@@ -28,7 +28,8 @@ std::uint64_t fileTimeOfSeconds(std::int64_t seconds);
 std::int64_t secondsOfFileTime(std::uint64_t ticks);
 
 // Who holds read-write access, as the running flag says: the station (its plug-in folder) on its machine,
-// the process, and when it last renewed the flag. A flag of an older version is empty.
+// the process, and when it last renewed the flag by its own clock (0 when unknown: a time that fits no
+// calendar is not taken). A flag of an older version is empty.
 struct ACCESS_HOLDER {
     std::string station, machine;
     std::int64_t pid = 0, renewed = 0;
@@ -38,20 +39,30 @@ ACCESS_HOLDER decodeAccessHolder(std::string_view bytes);
 // This process of `station` on this machine, now.
 ACCESS_HOLDER accessHolderOf(const std::string& station);
 
-// The holder renews its flag this often; a holder on another machine that has not for kHolderGoneSeconds
-// (or an empty flag that old) is taken as gone. On this machine the holder's process tells at once.
+// The holder renews its flag this often. A flag that the shared folder's clock finds not renewed for
+// kHolderGoneSeconds, or renewed further than that in the future, is a holder gone, on any machine; on this
+// machine a holder's process that has ended tells at once.
 constexpr std::int64_t kHolderRenewSeconds = 60, kHolderGoneSeconds = 300;
 enum class HolderState { None, Mine, Running, Gone };
+
+// The shared folder's own clock: the time it gives a file this station writes there now (this machine's
+// clock when nothing can be written there). The holders' clocks may be hours apart; the folder's is one.
+std::int64_t sharedFolderNow(const std::string& folder);
 
 // The running flag of a shared folder on behalf of `station`. Only the holder removes or renews it; a flag
 // whose holder is gone is taken over by renaming it away first, so that of two stations taking it over, one
 // does, and a flag renewed meanwhile is put back.
-// Whose a flag (or publication) of `holder` written at `written` is, seen from `station`.
-HolderState holderState(const ACCESS_HOLDER& holder, const std::string& station, std::int64_t written);
+// Whose a flag (or publication) of `holder` written at `written` is, seen from `station` when the shared
+// folder's clock says `now`.
+HolderState holderState(const ACCESS_HOLDER& holder, const std::string& station, std::int64_t written,
+                        std::int64_t now);
 HolderState runningFlagHolder(const std::string& folder, const std::string& station, ACCESS_HOLDER* holder);
 bool claimRunningFlag(const std::string& folder, const std::string& station);
 bool releaseRunningFlag(const std::string& folder, const std::string& station);
-bool renewRunningFlag(const std::string& folder, const std::string& station);
+// Renewed: the flag was this station's and is written anew. Lost: it names another station, or none, and
+// `holder` says who. Failed: the shared folder cannot be reached or written; tried again later.
+enum class Renewal { Renewed, Lost, Failed };
+[[nodiscard]] Renewal renewRunningFlag(const std::string& folder, const std::string& station, ACCESS_HOLDER* holder);
 bool takeOverRunningFlag(const std::string& folder, const std::string& station, const ACCESS_HOLDER& gone);
 // "station on machine (process N, renewed at time)" for the messages.
 std::string holderText(const ACCESS_HOLDER& holder);

@@ -133,6 +133,12 @@ ACCESS_HOLDER decodeAccessHolder(std::string_view bytes) {
         const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
         return ec == std::errc() && end == text.data() + text.size() ? value : 0;
     };
+    // Up to the last second of year 9999: a time beyond that is no renewal, and no date text shows it.
+    constexpr std::int64_t kLatestRenewal = 253'402'300'799;
+    const auto time = [&](std::string_view text) {
+        const std::int64_t value = number(text);
+        return value > 0 && value <= kLatestRenewal ? value : 0;
+    };
     while (!bytes.empty()) {
         const std::size_t eol = bytes.find('\n');
         std::string_view line = bytes.substr(0, eol);
@@ -144,7 +150,7 @@ ACCESS_HOLDER decodeAccessHolder(std::string_view bytes) {
         if (key == "station") h.station = value;
         else if (key == "machine") h.machine = value;
         else if (key == "process") h.pid = number(value);
-        else if (key == "renewed") h.renewed = number(value);
+        else if (key == "renewed") h.renewed = time(value);
     }
     return h;
 }
@@ -155,7 +161,8 @@ ACCESS_HOLDER accessHolderOf(const std::string& station) {
 
 std::string holderText(const ACCESS_HOLDER& h) {
     if (h.machine.empty()) return "?";
-    return h.station + " @ " + h.machine + " (" + std::to_string(h.pid) + ", " + plat::formatDateTime(h.renewed) + ")";
+    const std::string renewed = h.renewed > 0 ? plat::formatDateTime(h.renewed) : "?";
+    return h.station + " @ " + h.machine + " (" + std::to_string(h.pid) + ", " + renewed + ")";
 }
 
 namespace {
@@ -173,14 +180,26 @@ std::mutex g_ownFlag;
 
 }  // namespace
 
-HolderState holderState(const ACCESS_HOLDER& holder, const std::string& station, std::int64_t written) {
+std::int64_t sharedFolderNow(const std::string& folder) {
+    const std::string probe =
+        plat::joinPath(folder, ".clock." + plat::machineName() + "." + std::to_string(plat::processId()));
+    std::optional<std::int64_t> now;
+    if (plat::writeFile(probe, "")) now = plat::lastWriteTime(probe);
+    plat::removeFile(probe);
+    return now.value_or(plat::nowSeconds());
+}
+
+HolderState holderState(const ACCESS_HOLDER& holder, const std::string& station, std::int64_t written,
+                        std::int64_t now) {
     if (isHolder(holder, station)) return HolderState::Mine;
-    const std::int64_t now = plat::nowSeconds();
+    // The time the holder wrote in its flag is its own clock's, which may be hours off the others': only
+    // the file's time against the folder's clock tells the age. A renewal from beyond the limit in the future
+    // is a clock since mended or a holder that stopped; and as a process id is given to another process in
+    // time, a silent flag of this machine is gone too.
+    if (written < now - kHolderGoneSeconds || written > now + kHolderGoneSeconds) return HolderState::Gone;
     // A file of an older version, or one whose holder has not written its name yet: only its age tells.
-    if (holder.machine.empty()) return now - written > kHolderGoneSeconds ? HolderState::Gone : HolderState::Running;
-    if (holder.machine == plat::machineName())
-        return plat::processRunning(holder.pid) ? HolderState::Running : HolderState::Gone;
-    return now - holder.renewed > kHolderGoneSeconds ? HolderState::Gone : HolderState::Running;
+    if (holder.machine.empty() || holder.machine != plat::machineName()) return HolderState::Running;
+    return plat::processRunning(holder.pid) ? HolderState::Running : HolderState::Gone;
 }
 
 HolderState runningFlagHolder(const std::string& folder, const std::string& station, ACCESS_HOLDER* holder) {
@@ -188,7 +207,9 @@ HolderState runningFlagHolder(const std::string& folder, const std::string& stat
     const std::optional<std::string> bytes = plat::readFile(flag);
     if (!bytes) return HolderState::None;
     *holder = decodeAccessHolder(*bytes);
-    return holderState(*holder, station, plat::lastWriteTime(flag).value_or(plat::nowSeconds()));
+    if (isHolder(*holder, station)) return HolderState::Mine;
+    const std::int64_t now = sharedFolderNow(folder);
+    return holderState(*holder, station, plat::lastWriteTime(flag).value_or(now), now);
 }
 
 bool claimRunningFlag(const std::string& folder, const std::string& station) {
@@ -206,11 +227,14 @@ bool releaseRunningFlag(const std::string& folder, const std::string& station) {
     return plat::removeFile(runningFlagPath(folder));
 }
 
-bool renewRunningFlag(const std::string& folder, const std::string& station) {
+Renewal renewRunningFlag(const std::string& folder, const std::string& station, ACCESS_HOLDER* holder) {
     const std::lock_guard lock(g_ownFlag);
-    ACCESS_HOLDER holder;
-    if (runningFlagHolder(folder, station, &holder) != HolderState::Mine) return false;
-    return plat::writeFile(runningFlagPath(folder), encodeAccessHolder(accessHolderOf(station)));
+    // A folder out of reach says nothing of who holds the access.
+    if (!plat::dirExists(folder)) return Renewal::Failed;
+    *holder = ACCESS_HOLDER{};
+    if (runningFlagHolder(folder, station, holder) != HolderState::Mine) return Renewal::Lost;
+    return plat::writeFile(runningFlagPath(folder), encodeAccessHolder(accessHolderOf(station))) ? Renewal::Renewed
+                                                                                                  : Renewal::Failed;
 }
 
 bool takeOverRunningFlag(const std::string& folder, const std::string& station, const ACCESS_HOLDER& gone) {

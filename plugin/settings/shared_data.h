@@ -55,9 +55,10 @@ public:
     int updateLocalTables(const std::string& libraryName) override;
     int publishLocalTables(const std::string& libraryName) override;
 
-    // A publication left by a publisher that is gone: finished when it was staged in full, else dropped, and
-    // the library's busy mark cleared. False while its publisher still runs (or a mark without one is new).
-    bool recoverPublication(const std::string& libraryName);
+    // A publication left by a publisher that is gone: finished when it was staged in full, else dropped
+    // whole, and the library's busy mark cleared; a staging folder that names no publisher is dropped. False
+    // while its publisher still runs (named in `running` when given) or a mark without one is new.
+    bool recoverPublication(const std::string& libraryName, ACCESS_HOLDER* running = nullptr);
 
     const CTextSection& texts() const override { return texts_; }
 

@@ -71,11 +71,28 @@ int sharedMessage(plat::Dialog* owner, int line, const std::string& arg, unsigne
     return plat::messageBox(owner, fillText(texts.getMessage(line), {arg}), texts.getText(1), type);
 }
 
-// The user's yes, then the flag of the holder that is gone taken over.
+// The user's yes, then the flag of the holder that is gone taken over; a station that took it first is
+// named to the user.
 bool takeOverGoneHolder(plat::Dialog* owner, const std::string& folder, const ACCESS_HOLDER& holder) {
     if (sharedMessage(owner, 127, holderText(holder), plat::MB_YESNO | plat::MB_ICONQUESTION) != plat::IDYES)
         return false;
-    return takeOverRunningFlag(folder, g_globals->pluginDir, holder);
+    if (takeOverRunningFlag(folder, g_globals->pluginDir, holder)) return true;
+    ACCESS_HOLDER winner;
+    (void)runningFlagHolder(folder, g_globals->pluginDir, &winner);
+    (void)sharedMessage(owner, 134, holderText(winner), plat::MB_OK);
+    return false;
+}
+
+// Tells the user of a station whose running flag names another station now (or is gone) who holds the
+// access; the station works read-only from then on.
+void tellAccessLost(const std::string& uiTextFile, const std::string& folder, const ACCESS_HOLDER& holder,
+                    unsigned type) {
+    CTextSection texts;
+    (void)texts.load(uiTextFile, "SharedData", false);
+    const std::string text = plat::fileExists(flagPath(folder, "RWrunning.dat"))
+                                 ? fillText(texts.getMessage(132), {holderText(holder)})
+                                 : texts.getMessage(133);
+    (void)plat::messageBox(nullptr, text, texts.getText(1), plat::MB_OK | type);
 }
 
 }  // namespace
@@ -93,6 +110,16 @@ bool holdReadWriteAccess(plat::Dialog* owner, const std::string& folder) {
             return false;
         }
     }
+    return false;
+}
+
+bool keepReadWriteAccess(const std::string& folder) {
+    ACCESS_HOLDER holder;
+    if (renewRunningFlag(folder, g_globals->pluginDir, &holder) != Renewal::Lost) return true;
+    stopSharedDataWatcher();
+    g_globals->sharedAccessMode = 0;
+    (void)writeSharedDataSettings(g_globals->settingsFile, g_globals->sharedDataOn, 0, folder);
+    tellAccessLost(g_globals->uiTextFile, folder, holder, 0);
     return false;
 }
 
@@ -377,10 +404,20 @@ struct WatcherContext {
 // One poll; false ends the watcher.
 bool watcherPoll(WatcherContext& c) {
     if (g_sharedWatcher.stop.load() != 0) return false;
-    // The flag's time tells stations on other machines that this holder still runs.
+    // The flag's time tells the other stations that this holder still runs. A flag that names another
+    // station now (taken over while this one could not renew it) leaves this one read-only; one that
+    // cannot be written is tried again at the next poll.
     if (const std::int64_t now = plat::nowSeconds(); now - c.renewed >= kHolderRenewSeconds) {
-        (void)renewRunningFlag(c.folder, c.station);
-        c.renewed = now;
+        ACCESS_HOLDER holder;
+        switch (renewRunningFlag(c.folder, c.station, &holder)) {
+        case Renewal::Renewed: c.renewed = now; break;
+        case Renewal::Failed: break;
+        case Renewal::Lost:
+            g_globals->sharedAccessMode = 0;
+            (void)writeSharedDataSettings(c.settingsFile, c.sharingOn, 0, c.folder);
+            tellAccessLost(c.uiTextFile, c.folder, holder, plat::MB_SYSTEMMODAL);
+            return false;
+        }
     }
     if (!plat::fileExists(flagPath(c.folder, "RWrequest.dat"))) return true;
     CTextSection texts;

@@ -83,6 +83,11 @@ extern SHARED_WATCHER_ARGS g_sharedWatcher;
 // telling the user who holds it, when another station does: this station then works read-only.
 bool holdReadWriteAccess(plat::Dialog* owner, const std::string& folder);
 
+// Renews this station's running flag of `folder` before a publication: true while the flag names it (or
+// cannot be read). When it names another station, or is gone, the station works read-only from then on
+// (its watcher ended, its settings saying so) after the user is told who holds the access now.
+[[nodiscard]] bool keepReadWriteAccess(const std::string& folder);
+
 // Starts the watcher on `folder`; a watcher already running is stopped first (one at a time). Every 200 ms
 // it looks for another station's request and asks the user whether to hand the access over.
 void startSharedDataWatcher(const std::string& folder);

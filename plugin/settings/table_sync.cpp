@@ -14,6 +14,7 @@
 #include "platform/sys/clock.h"
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
+#include "platform/sys/process.h"
 #include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
 #include "plugin/base/progress_box.h"
@@ -21,6 +22,7 @@
 #include "plugin/base/text_fill.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/settings/shared_data.h"
+#include "plugin/settings/shared_library.h"
 
 namespace {
 
@@ -49,13 +51,6 @@ std::map<std::string, std::pair<std::int64_t, std::int64_t>> folderTimes(const s
     return times;
 }
 
-// Empties and removes a staging folder.
-void removeFolderFiles(const std::string& dir) {
-    for (const plat::FileEntry& entry : plat::findFiles(dir, "*.*"))
-        if (!entry.isDir) plat::removeFile(plat::joinPath(dir, entry.name));
-    plat::removeDirectory(dir);
-}
-
 void showError(const std::string& text) { plat::messageBox(nullptr, text, errorMessage(1), plat::MB_OK); }
 
 // The titles of a publication's list, one a line.
@@ -68,6 +63,8 @@ std::vector<std::string> listedTitles(const std::string& list) {
 }
 
 std::string errnoText() { return std::strerror(errno != 0 ? errno : EIO); }
+
+bool isPlainFile(const std::string& path) { return plat::entryKind(path) == plat::EntryKind::File; }
 
 }  // namespace
 
@@ -102,36 +99,72 @@ void CSharedFolder::setBusy(const std::string& libraryName, const std::string& d
     writeShBlock();
 }
 
-// A publication is staged beside the library, in a folder listing stations do not see, with a file naming
-// its publisher; once every table is staged, a list of them marks it complete, and only then are they moved
-// into the library one rename each.
+// A publication is staged beside the library, in a folder listing stations do not see, named after its
+// publisher from the start: the folder is made under a name of the publisher's own with its publisher file
+// in it, and only then renamed. Once every table is staged, a list of them marks it complete, and only then
+// are they moved into the library one rename each.
 std::string CSharedFolder::stagingFolder(const std::string& libraryName) {
     return plat::joinPath(g_globals->sharedFormsDir, "." + libraryName + ".publish");
 }
 
-bool CSharedFolder::recoverPublication(const std::string& libraryName) {
+namespace {
+
+// The publisher a staging folder names, with the time its name was written: none from a folder whose
+// publisher file is missing or no plain file (such a folder is never a publication: the name comes first).
+std::optional<std::pair<ACCESS_HOLDER, std::int64_t>> stagingPublisher(const std::string& staging) {
+    const std::string file = plat::joinPath(staging, "publisher.dat");
+    if (!isPlainFile(file)) return std::nullopt;
+    const std::optional<std::int64_t> written = plat::lastWriteTime(file);
+    if (!written) return std::nullopt;
+    return std::pair{decodeAccessHolder(plat::readFile(file).value_or("")), *written};
+}
+
+// Folders a publisher made under a name of its own and never renamed (killed in between), once it is gone.
+void dropUnnamedStagings(const std::string& libraryName, std::int64_t now) {
+    const std::string prefix = "." + libraryName + ".publish.";
+    for (const plat::FileEntry& entry : plat::findFiles(g_globals->sharedFormsDir, "*.*")) {
+        if (entry.name.size() <= prefix.size() || entry.name.compare(0, prefix.size(), prefix) != 0) continue;
+        const std::string path = plat::joinPath(g_globals->sharedFormsDir, entry.name);
+        const auto publisher = stagingPublisher(path);
+        const std::int64_t written = publisher ? publisher->second : entry.lastWrite;
+        if (holderState(publisher ? publisher->first : ACCESS_HOLDER{}, g_globals->pluginDir, written, now) ==
+            HolderState::Gone)
+            (void)plat::removeTree(path);
+    }
+}
+
+}  // namespace
+
+bool CSharedFolder::recoverPublication(const std::string& libraryName, ACCESS_HOLDER* running) {
     const std::string staging = stagingFolder(libraryName);
     const std::string sharedDir = plat::joinPath(g_globals->sharedFormsDir, libraryName);
-    const std::string publisherFile = plat::joinPath(staging, "publisher.dat");
     readShBlock(libraryName, g_globals->sharedFormsDir);
     const bool busy = shBlock[0] != 0;
-    if (plat::dirExists(staging)) {
-        // A publisher that has not written its name yet is as new as its folder.
-        const std::int64_t written =
-            plat::lastWriteTime(publisherFile).value_or(plat::lastWriteTime(staging).value_or(plat::nowSeconds()));
-        const ACCESS_HOLDER publisher = decodeAccessHolder(plat::readFile(publisherFile).value_or(""));
-        if (holderState(publisher, g_globals->pluginDir, written) == HolderState::Running) return false;
-        // A publisher that is gone: what it staged in full goes in, a part of it never does.
-        if (const auto complete = plat::readFile(plat::joinPath(staging, "complete.dat")))
-            for (const std::string& title : listedTitles(*complete)) {
+    const std::int64_t now = sharedFolderNow(folder);
+    dropUnnamedStagings(libraryName, now);
+    if (const plat::EntryKind kind = plat::entryKind(staging); kind != plat::EntryKind::None) {
+        // Only a folder of its own is a publication: a link would move another folder's files.
+        const auto publisher =
+            kind == plat::EntryKind::Folder ? stagingPublisher(staging) : std::nullopt;
+        if (publisher && holderState(publisher->first, g_globals->pluginDir, publisher->second, now) ==
+                             HolderState::Running) {
+            if (running) *running = publisher->first;
+            return false;
+        }
+        // A publisher that is gone: what it staged in full goes in, a part of it never does, nor anything
+        // but a plain file by a plain name (a link would put the file it names into every station's copy).
+        const std::string list = plat::joinPath(staging, "complete.dat");
+        if (publisher && isPlainFile(list))
+            for (const std::string& title : listedTitles(plat::readFile(list).value_or(""))) {
                 if (!isPlainName(title)) continue;
                 for (const char* ext : {".tab", ".txt"})
-                    if (plat::fileExists(tableFile(staging, title, ext)))
+                    if (isPlainFile(tableFile(staging, title, ext)))
                         (void)plat::replaceFile(tableFile(staging, title, ext), tableFile(sharedDir, title, ext));
             }
-        removeFolderFiles(staging);
-    } else if (busy && plat::nowSeconds() - plat::lastWriteTime(shFile).value_or(0) <= kHolderGoneSeconds) {
+        (void)plat::removeTree(staging);
+    } else if (busy && now - plat::lastWriteTime(shFile).value_or(0) <= kHolderGoneSeconds) {
         // Marked by a publisher that stages nothing (an older version): only the mark's age tells.
+        if (running) *running = ACCESS_HOLDER{};
         return false;
     }
     if (busy) setBusy(libraryName, g_globals->sharedFormsDir, 0);
@@ -184,7 +217,7 @@ int CSharedFolder::updateLocalTables(const std::string& libraryName) {
     bool cancelled = false;
     for (int attempt = 0; attempt <= waitCount; ++attempt) {
         if (readOnly && !waitWhileBusy(libraryName, &cancelled)) break;
-        removeFolderFiles(stagingDir);
+        (void)plat::removeTree(stagingDir);
         const auto before = folderTimes(sharedDir);
         clearNewEntries();
         std::vector<std::string> staged;
@@ -193,7 +226,7 @@ int CSharedFolder::updateLocalTables(const std::string& libraryName) {
             if (table.changed && !stopped) {
                 const std::string tab = tableFile(sharedDir, table.title, ".tab");
                 const std::string txt = tableFile(sharedDir, table.title, ".txt");
-                if (plat::fileExists(tab) && plat::fileExists(txt) && plat::createDirectories(stagingDir) &&
+                if (isPlainFile(tab) && isPlainFile(txt) && plat::createDirectories(stagingDir) &&
                     plat::copyFile(tab, tableFile(stagingDir, table.title, ".tab"), false) &&
                     plat::copyFile(txt, tableFile(stagingDir, table.title, ".txt"), false)) {
                     appendNewEntry({table.title, fileTimeOfSeconds(table.lastWrite)});
@@ -216,7 +249,7 @@ int CSharedFolder::updateLocalTables(const std::string& libraryName) {
         // libraries, so it is made again from the library as it is now.
         if (readOnly && (sharedBusy(libraryName) || folderTimes(sharedDir) != before)) continue;
         if (!staged.empty() && ensureTablesFolder(localDir) < 0) {
-            removeFolderFiles(stagingDir);
+            (void)plat::removeTree(stagingDir);
             return 0;
         }
         for (const std::string& title : staged)
@@ -225,11 +258,11 @@ int CSharedFolder::updateLocalTables(const std::string& libraryName) {
                     newEntries.erase(std::remove_if(newEntries.begin(), newEntries.end(),
                                                     [&](const SHARED_FILE_ENTRY& e) { return e.name == title; }),
                                      newEntries.end());
-        removeFolderFiles(stagingDir);
+        (void)plat::removeTree(stagingDir);
         writeIndexFile(libraryName);
         return 0;
     }
-    removeFolderFiles(stagingDir);
+    (void)plat::removeTree(stagingDir);
     if (!cancelled) showError(texts_.getMessage(102));
     return -1;
 }
@@ -244,16 +277,26 @@ int CSharedFolder::publishLocalTables(const std::string& libraryName) {
         showError(fillText(texts_.getMessage(110), {localDir}));
         return 0;
     }
-    if (!anyChanged || ensureTablesFolder(sharedDir) < 0) return 0;
+    // Only the station the running flag names publishes: one whose access was taken over works read-only.
+    if (!anyChanged || !keepReadWriteAccess(folder) || ensureTablesFolder(sharedDir) < 0) return 0;
     // A publication left by a publisher that is gone is finished or dropped first; one still running (a
     // station that kept running after its access was taken over) is left alone, and this one waits.
-    if (!recoverPublication(libraryName)) return 0;
+    const auto waitFor = [this](const ACCESS_HOLDER& publisher) {
+        showError(fillText(texts_.getMessage(135), {holderText(publisher)}));
+        return 0;
+    };
+    ACCESS_HOLDER running;
+    if (!recoverPublication(libraryName, &running)) return waitFor(running);
 
     const std::string staging = stagingFolder(libraryName);
+    const std::string making = staging + "." + plat::machineName() + "." + std::to_string(plat::processId());
     const std::string publisher = encodeAccessHolder(accessHolderOf(g_globals->pluginDir));
-    if (!plat::createDirectories(staging) || !plat::writeFile(plat::joinPath(staging, "publisher.dat"), publisher)) {
+    (void)plat::removeTree(making);
+    if (!plat::createDirectory(making) || !plat::writeFile(plat::joinPath(making, "publisher.dat"), publisher) ||
+        !plat::moveFile(making, staging)) {
         const std::string reason = errnoText();
-        removeFolderFiles(staging);
+        (void)plat::removeTree(making);
+        if (const auto other = stagingPublisher(staging)) return waitFor(other->first);   // begun meanwhile
         showError(fillText(texts_.getMessage(128), {staging, reason}));
         return 0;
     }
@@ -309,7 +352,7 @@ int CSharedFolder::publishLocalTables(const std::string& libraryName) {
         writeIndexFile(libraryName);
     }
     setBusy(libraryName, g_globals->sharedFormsDir, 0);
-    removeFolderFiles(staging);
+    (void)plat::removeTree(staging);
     setBusy(libraryName, g_globals->formsDir, 0);
     if (!failed.empty()) showError(fillText(texts_.getMessage(failedLine), {failed, reason}));
     return 0;

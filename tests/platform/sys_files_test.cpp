@@ -61,6 +61,29 @@ TEST_F(FilesTest, FoldersAreMadeOneLevelOrAllLevels) {
     EXPECT_FALSE(removeFile(path("file")));
 }
 
+// A tree goes whole with what is in it, links and all, but never what a link in it names.
+TEST_F(FilesTest, ATreeIsRemovedWholeWithoutFollowingItsLinks) {
+    ASSERT_TRUE(createDirectories(path("kept")) && createDirectories(path("tree/a/b")));
+    put("kept/file", "k");
+    put("tree/a/b/file", "x");
+    fs::create_symlink(path("kept"), path("tree/folder link"));
+    fs::create_symlink(path("kept/file"), path("tree/a/file link"));
+    ASSERT_EQ(::mkfifo(path("tree/fifo").c_str(), 0600), 0);
+    EXPECT_EQ(entryKind(path("tree/a/b/file")), EntryKind::File);
+    EXPECT_EQ(entryKind(path("tree/a")), EntryKind::Folder);
+    EXPECT_EQ(entryKind(path("tree/a/file link")), EntryKind::Other);
+    EXPECT_EQ(entryKind(path("tree/folder link")), EntryKind::Other);
+    EXPECT_EQ(entryKind(path("tree/fifo")), EntryKind::Other);
+    EXPECT_EQ(entryKind(path("none")), EntryKind::None);
+    EXPECT_TRUE(removeTree(root_ + "\\tree"));
+    EXPECT_EQ(entries(), (std::set<std::string>{"kept"}));
+    EXPECT_EQ(readFile(path("kept/file")), "k");
+    fs::create_symlink(path("kept"), path("link"));
+    EXPECT_TRUE(removeTree(path("link")));
+    EXPECT_TRUE(dirExists(path("kept")));
+    EXPECT_TRUE(removeTree(path("none")));
+}
+
 TEST_F(FilesTest, WriteThenReadGivesTheSameBytes) {
     const std::string bytes = std::string("line 1\r\nline 2\r\n\0\xff", 18);
     ASSERT_TRUE(writeFile(root_ + "\\data.bin", bytes));

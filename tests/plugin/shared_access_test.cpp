@@ -167,6 +167,30 @@ TEST_F(SharedAccessTest, AHolderThatNoLongerRunsIsTakenOverAfterTheUsersYes) {
     }
 }
 
+// Another station takes the gone holder's flag while this station's user answers: the user is told who won.
+TEST_F(SharedAccessTest, TheStationThatLosesATakeOverRaceIsToldWhoWon) {
+    const pid_t ended = fork();
+    if (ended == 0) _exit(0);
+    waitpid(ended, nullptr, 0);
+    ASSERT_TRUE(plat::writeFile(flag("RWrunning.dat"),
+                                encodeAccessHolder({"/elsewhere", plat::machineName(), ended, plat::nowSeconds()})));
+    const std::string winner = encodeAccessHolder({"/winner", "far", 9, plat::nowSeconds()});
+    load();
+    openManager().click(kMgr, kReadWrite);
+    typePassword(kDefaultPass);
+    script().answer(plat::IDYES).answer(plat::IDOK);
+    script().setOnTake([&](const plat::Step& step) {
+        if (step.verb == "answer" && step.intArg(0) == plat::IDYES) {
+            ASSERT_TRUE(plat::writeFile(flag("RWrunning.dat"), winner));
+        }
+    });
+    closeAll();
+    script().setOnTake(nullptr);
+    EXPECT_TRUE(transcript().contains("Another station took the access over first:\\n/winner @ far (9, "));
+    EXPECT_EQ(g_globals->sharedAccessMode.load(), 0);
+    EXPECT_EQ(plat::readFile(flag("RWrunning.dat")), winner);
+}
+
 TEST_F(SharedAccessTest, GivingTheAccessBackRemovesTheFlagAndStopsTheWatcher) {
     load();
     openManager().click(kMgr, kReadWrite);
@@ -248,13 +272,53 @@ TEST_F(SharedAccessTest, TheWatcherRenewsItsFlagSoThatOtherMachinesSeeTheHolderR
     plat::setNowSeconds(kStart + kHolderRenewSeconds);
     plat::sleepMs(400);
     EXPECT_EQ(renewed(), kStart + kHolderRenewSeconds);
-    // A flag it no longer holds is not its to renew.
+    // A flag it no longer holds is not its to renew: taken over, the station works read-only from then on
+    // and its user is told who holds the access.
+    g_globals->sharedAccessMode = 1;
     const std::string other = encodeAccessHolder({"/other", "elsewhere", 7, kStart});
     ASSERT_TRUE(plat::writeFile(flag("RWrunning.dat"), other));
+    script().answer(plat::IDOK);
     plat::setNowSeconds(kStart + 3 * kHolderRenewSeconds);
     plat::sleepMs(400);
+    expectScriptPlayed();
     EXPECT_EQ(plat::readFile(flag("RWrunning.dat")), other);
+    EXPECT_TRUE(transcript().contains("msgbox owner=- type=OK|SYSTEMMODAL"));
+    EXPECT_TRUE(transcript().contains("was taken over by another station:\\n/other @ elsewhere (7, "));
+    EXPECT_FALSE(sharedDataWatcherRunning());
+    EXPECT_EQ(g_globals->sharedAccessMode.load(), 0);
+    EXPECT_EQ(fileItem("SharedData", 2), "0");
     stopSharedDataWatcher();
+    plat::setNowSeconds(0);
+}
+
+// A holder that cannot reach the shared folder keeps its access and renews once it can; one whose flag was
+// removed by hand works read-only and is told so.
+TEST_F(SharedAccessTest, TheWatcherKeepsTryingAnUnreachableFolderAndStopsAtAFlagRemoved) {
+    loadAndCloseOnce();
+    constexpr std::int64_t kStart = 1800000000;
+    plat::setNowSeconds(kStart);
+    g_globals->sharedAccessMode = 1;
+    ASSERT_TRUE(claimRunningFlag(shared, g_globals->pluginDir));
+    startSharedDataWatcher(shared);
+    const std::string away = shared + ".away";
+    ASSERT_TRUE(plat::moveFile(shared, away));
+    plat::setNowSeconds(kStart + kHolderRenewSeconds);
+    plat::sleepMs(400);
+    EXPECT_TRUE(sharedDataWatcherRunning());
+    ASSERT_TRUE(plat::moveFile(away, shared));
+    plat::sleepMs(400);
+    EXPECT_EQ(decodeAccessHolder(plat::readFile(flag("RWrunning.dat")).value_or("")).renewed,
+              kStart + kHolderRenewSeconds);
+
+    ASSERT_TRUE(plat::removeFile(flag("RWrunning.dat")));
+    script().answer(plat::IDOK);
+    plat::setNowSeconds(kStart + 2 * kHolderRenewSeconds);
+    plat::sleepMs(400);
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains("read-write access to the shared library was removed"));
+    EXPECT_FALSE(sharedDataWatcherRunning());
+    EXPECT_EQ(g_globals->sharedAccessMode.load(), 0);
+    EXPECT_FALSE(plat::fileExists(flag("RWrunning.dat")));
     plat::setNowSeconds(0);
 }
 

@@ -42,6 +42,8 @@ protected:
         g_globals->libraryName = "Lib";
         g_globals->sharedDataOn = 1;
         g_globals->sharedAccessMode = static_cast<std::int16_t>(readWrite);
+        // A read-write station holds the running flag: only the station it names publishes.
+        if (readWrite != 0) (void)claimRunningFlag(sharedRoot, g_globals->pluginDir);
     }
     std::string sharedLib() const { return sharedRoot + "/FORMS_MM/Lib"; }
     std::string localLib() const { return localForms + "/Lib"; }
@@ -438,7 +440,19 @@ TEST_F(SharedLibraryTest, TheRunningFlagTellsWhetherItsHolderStillRuns) {
         {"another machine, renewed lately", encodeAccessHolder({"/b", "elsewhere", 7, now - 60}), 0,
          HolderState::Running},
         {"another machine, silent too long",
-         encodeAccessHolder({"/b", "elsewhere", 7, now - kHolderGoneSeconds - 1}), 0, HolderState::Gone},
+         encodeAccessHolder({"/b", "elsewhere", 7, now}), kHolderGoneSeconds + 1, HolderState::Gone},
+        // Its own clock an hour behind, or ten years ahead: only the file's time counts.
+        {"another machine whose clock is behind, renewed lately",
+         encodeAccessHolder({"/b", "elsewhere", 7, now - 3600}), 0, HolderState::Running},
+        {"another machine whose clock is ahead, silent too long",
+         encodeAccessHolder({"/b", "elsewhere", 7, now + 315360000}), kHolderGoneSeconds + 1, HolderState::Gone},
+        {"a renewal from ten years ahead", encodeAccessHolder({"/b", "elsewhere", 7, now + 315360000}), -315360000,
+         HolderState::Gone},
+        {"a renewal from just ahead", encodeAccessHolder({"/b", "elsewhere", 7, now}), -kHolderGoneSeconds + 5,
+         HolderState::Running},
+        // The process id of a holder long silent, given since to another process.
+        {"a process here silent for a day", encodeAccessHolder({"/other", here, self, now - 86400}), 86400,
+         HolderState::Gone},
         {"an empty flag just made", "", 0, HolderState::Running},
         {"an empty flag long left", "", kHolderGoneSeconds + 5, HolderState::Gone},
         {"damaged text", "station\x01=\nprocess=x9\nrenewed=-\n", kHolderGoneSeconds + 5, HolderState::Gone},
@@ -455,6 +469,20 @@ TEST_F(SharedLibraryTest, TheRunningFlagTellsWhetherItsHolderStillRuns) {
         EXPECT_EQ(releaseRunningFlag(sharedRoot, station), c.state == HolderState::Mine) << c.name;
         EXPECT_EQ(plat::fileExists(sharedRoot + "/RWrunning.dat"), c.flag && c.state != HolderState::Mine) << c.name;
     }
+}
+
+// A renewal time that fits no calendar (another version's, or written by hand) is no time: the holder is
+// judged by the file's age alone, and its time shown as unknown.
+TEST_F(SharedLibraryTest, RenewalTimesThatFitNoCalendarAreNotTaken) {
+    for (const char* renewed : {"-9223372036854775808", "9223372036854775807", "253402300800", "-1", "0", "1e9"}) {
+        SCOPED_TRACE(renewed);
+        const ACCESS_HOLDER h = decodeAccessHolder(std::string("station=/b\nmachine=far\nprocess=1\nrenewed=") +
+                                                   renewed + "\n");
+        EXPECT_EQ(h.renewed, 0);
+        EXPECT_EQ(holderText(h), "/b @ far (1, ?)");
+    }
+    EXPECT_EQ(holderText(decodeAccessHolder("machine=far\nprocess=1\nrenewed=253402300799")),
+              " @ far (1, 12/31/9999 23:59)");
 }
 
 TEST_F(SharedLibraryTest, AGoneHoldersFlagIsTakenOverUnlessItWasRenewedMeanwhile) {
@@ -501,7 +529,7 @@ TEST_F(SharedLibraryTest, ATableThatCannotBeCopiedPublishesNothingAndIsNamed) {
     EXPECT_FALSE(plat::fileExists(localForms + "/Lib.dt"));
     // A copy cut short by the disk: the same.
     ASSERT_TRUE(plat::writeFile(localLib() + "/B.txt", "b1.txt"));
-    plat::failWriteAfter(5, 2);   // the copy of A.tab, after its new stamp
+    plat::failWriteAfter(7, 2);   // the copy of A.tab, after the flag renewed, the clock read and its new stamp
     expectMessage();
     EXPECT_EQ(copyTablesFromSharedData(), 0);
     EXPECT_EQ(count("Nothing was published"), 2) << transcriptText();
@@ -562,6 +590,11 @@ TEST_F(SharedLibraryTest, APublicationLeftByAGonePublisherIsFinishedOrDropped) {
         ASSERT_TRUE(plat::createDirectories(staging));
         const ACCESS_HOLDER killed{"/b", plat::machineName(), endedProcess(), plat::nowSeconds()};
         ASSERT_TRUE(plat::writeFile(staging + "/publisher.dat", encodeAccessHolder(killed)));
+        // And one killed before it gave its staging folder the library's name.
+        const std::string unnamed = staging + "." + plat::machineName() + "." + std::to_string(killed.pid + 1);
+        ASSERT_TRUE(plat::createDirectories(unnamed));
+        ASSERT_TRUE(plat::writeFile(unnamed + "/publisher.dat",
+                                    encodeAccessHolder({"/b", plat::machineName(), endedProcess(), 1})));
         putTable(staging, "A", "a1", 2000);
         putTable(staging, "B", "b1", 2000);
         if (complete) {
@@ -578,6 +611,7 @@ TEST_F(SharedLibraryTest, APublicationLeftByAGonePublisherIsFinishedOrDropped) {
             EXPECT_EQ(contentOf(localLib(), t), contentOf(sharedLib(), t));
         }
         EXPECT_FALSE(plat::dirExists(staging));
+        EXPECT_FALSE(plat::dirExists(unnamed));
         CSharedFolder shared(sharedRoot);
         shared.readShBlock("Lib", g_globals->sharedFormsDir);
         EXPECT_EQ(shared.shBlock[0], 0);

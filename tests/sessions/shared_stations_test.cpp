@@ -1,7 +1,8 @@
 // Stations on one shared folder, each a hostcam process with a plug-in folder, settings and forms folder of
 // its own: read-write access is handed over, held by one station at a time and taken over from a holder that
-// was killed; a part saved elsewhere never takes a station over; a publication cut short or failing leaves
-// every table of the library whole.
+// was killed, judged by the shared folder's clock; a holder whose access was taken over publishes nothing; a
+// part saved elsewhere never takes a station over; a publication cut short or failing, or a staging folder
+// left behind, leaves every table of the library whole.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -12,6 +13,7 @@
 
 #include <cctype>
 #include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -21,6 +23,7 @@
 
 #include "hostapp/hostcam.h"
 #include "platform/sys/files.h"
+#include "platform/sys/process.h"
 #include "support/private_module.h"
 #include "support/temp_dir.h"
 
@@ -385,4 +388,149 @@ TEST_F(SharedStations, APublicationWhoseCopyFailsIsReportedAndTriedAgain) {
     EXPECT_EQ(plat::lastWriteTime(forms + "/Standard/Drill sizes.tab"), plat::lastWriteTime(table + ".tab"));
 }
 
+// The way through Execute when its publication has something to tell: the message taken with OK.
+const std::string kExecuteTold =
+    "invoke\nclick 18048 18007\nclick 18036 1\nanswer IDOK\nclick 18021 1\nclick 18048 1\n";
+
+// The running flag as a station writes it: who, where, which process and when by its own clock.
+std::string flagText(const std::string& station, const std::string& machine, std::int64_t pid, std::int64_t renewed) {
+    return "station=" + station + "\r\nmachine=" + machine + "\r\nprocess=" + std::to_string(pid) +
+           "\r\nrenewed=" + std::to_string(renewed) + "\r\n";
+}
+
+// A process id that ran on this machine and has ended.
+pid_t endedProcess() {
+    const pid_t child = ::fork();
+    if (child == 0) std::_Exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+// H holds the access and cannot renew it for a while; a station on another machine, its clock an hour
+// behind, takes it over meanwhile (the flag is its own and just written). H's next Execute publishes nothing
+// of its changed table and tells its user who holds the access now; from then on H is read-only.
+TEST_F(SharedStations, AHolderWhoseAccessWasTakenOverPublishesNothingAndIsTold) {
+    const auto h = station("H");
+    h->settings(1, 1, shared);
+    ASSERT_EQ(h->play(1, kExecute, {"--open", kPlate}), 0) << h->errors(1);   // H's index of the library
+    published = filesOf(forms + "/Standard");
+    ASSERT_TRUE(plat::setLastWriteTime(h->library() + "/Drill sizes.tab", 1600000000));   // changed since
+
+    const pid_t holder = h->start(2, "invoke\nwait 4000\n" + kExecuteTold.substr(7), {"--open", kPlate}, true);
+    const KillAtEnd holderGoes(holder);
+    waitForFlag(holder);
+    ASSERT_TRUE(flagNames(holder)) << flag();
+    const std::string taker =
+        flagText("/far/B", "far-machine", 4242, static_cast<std::int64_t>(::time(nullptr)) - 3600);
+    ASSERT_TRUE(plat::writeFile(shared + "/RWrunning.dat", taker));
+    EXPECT_EQ(Station::exitCodeOf(holder), 0) << h->errors(2);
+
+    const std::string told = h->transcript(2);
+    EXPECT_NE(told.find("was taken over by another station"), std::string::npos) << told;
+    EXPECT_NE(told.find("/far/B @ far-machine (4242, "), std::string::npos);
+    EXPECT_EQ(settingsItem(h->settingsFile(), "SharedData", 2), "0");
+    EXPECT_EQ(flag(), taker);   // B's flag stays B's
+    expectLibraryWhole();
+}
+
+// Flags that no running station holds, whatever the clocks their holders had; and one that a running holder
+// on another machine renewed just now by the shared folder's clock, though its own is an hour behind.
+TEST_F(SharedStations, AFlagIsJudgedByTheSharedFoldersClockAndTimesThatFitNothingAreRefused) {
+    const auto c = station("C");
+    const std::int64_t now = ::time(nullptr), tenYears = 315360000;
+    const struct {
+        const char* name;
+        std::string flag;
+        std::int64_t written;   // the flag file's time
+        bool gone;
+        const char* shown;      // how the question or the message names the holder
+    } cases[] = {
+        {"a clock an hour behind, renewed now", flagText("/far/A", "far-machine", 7, now - 3600), now,
+         false, "/far/A @ far-machine (7, "},
+        {"a clock ten years ahead, then killed", flagText("/far/A", "far-machine", 7, now + tenYears),
+         now + tenYears, true, "/far/A @ far-machine (7, "},
+        {"a process id of this machine reused", flagText("/old/A", plat::machineName(), ::getpid(),
+                                                                     now - 86400),
+         now - 86400, true, "/old/A @ "},
+        {"a crafted renewal time",
+         "station=/far/A\r\nmachine=far-machine\r\nprocess=1\r\nrenewed=-9223372036854775808\r\n", now - 600, true,
+         "/far/A @ far-machine (1, ?)"},
+    };
+    int run = 0;
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        ASSERT_TRUE(plat::writeFile(shared + "/RWrunning.dat", k.flag));
+        ASSERT_TRUE(plat::setLastWriteTime(shared + "/RWrunning.dat", k.written));
+        c->settings(1, 1, shared);
+        ++run;
+        const char* answer = k.gone ? "invoke\nanswer IDYES\nclick 18048 1\n" : "invoke\nanswer IDOK\nclick 18048 1\n";
+        EXPECT_EQ(c->play(run, answer), 0) << c->errors(run);
+        const std::string seen = c->transcript(run);
+        EXPECT_NE(seen.find(k.gone ? "held by a station that no longer runs" : "held by another station"),
+                  std::string::npos)
+            << seen;
+        EXPECT_NE(seen.find(k.shown), std::string::npos) << seen;
+        EXPECT_EQ(settingsItem(c->settingsFile(), "SharedData", 2), k.gone ? "1" : "0");
+        // Taken over, the flag was C's and went at the end of its cycle; held, it stays as it was.
+        EXPECT_EQ(flag(), k.gone ? "<none>" : k.flag);
+    }
+    expectLibraryWhole();
+}
+
+// What a gone publisher, a hand or another program left in the staging folder never holds P's publication
+// back without a word, and only plain files of a complete publication go into the library; a publication
+// still running elsewhere makes P's wait, and P's user is told.
+TEST_F(SharedStations, AStagingFolderLeftBehindNeverHoldsAPublicationBackUnsaid) {
+    const auto p = station("P");
+    p->settings(1, 1, shared);
+    ASSERT_EQ(p->play(1, kExecute, {"--open", kPlate}), 0) << p->errors(1);
+    const std::string staging = forms + "/.Standard.publish";
+    const std::string table = p->library() + "/Drill sizes.tab", sharedTable = forms + "/Standard/Drill sizes.tab";
+    int run = 1;
+    // P's table changed after a run that took back what P published last (the refresh after a publication).
+    const auto change = [&] {
+        ASSERT_EQ(p->play(++run, kExecute, {"--open", kPlate}), 0) << p->errors(run);
+        ASSERT_TRUE(plat::setLastWriteTime(table, 1900000000 + run));   // later than any copy made now
+    };
+    const auto published = [&] { return plat::lastWriteTime(sharedTable) == plat::lastWriteTime(table); };
+
+    // A sub-folder and no publisher: nobody publishes.
+    change();
+    fs::create_directories(staging + "/sub");
+    std::ofstream(staging + "/sub/left.txt") << "left";
+    ASSERT_EQ(p->play(++run, kExecute, {"--open", kPlate}), 0) << p->errors(run);
+    EXPECT_TRUE(published()) << p->transcript(run);
+    EXPECT_FALSE(fs::exists(staging));
+
+    // A complete publication of a killed publisher whose tables are links to a file of this machine.
+    change();
+    const std::string secret = dir.path() + "/secret.txt";
+    std::ofstream(secret) << "not a table";
+    fs::create_directories(staging);
+    ASSERT_TRUE(plat::writeFile(staging + "/publisher.dat",
+                                flagText("/gone/Q", plat::machineName(), endedProcess(), 1500000000)));
+    fs::create_symlink(secret, staging + "/Linked.tab");
+    fs::create_symlink(secret, staging + "/Linked.txt");
+    ASSERT_TRUE(plat::writeFile(staging + "/complete.dat", "Linked\n"));
+    ASSERT_EQ(p->play(++run, kExecute, {"--open", kPlate}), 0) << p->errors(run);
+    EXPECT_TRUE(published()) << p->transcript(run);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(forms + "/Standard/Linked.tab")));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(forms + "/Standard/Linked.txt")));
+    EXPECT_FALSE(fs::exists(staging));
+    EXPECT_EQ(plat::readFile(secret), "not a table");
+
+    // A publication that still runs (its publisher, this test's process, alive and just named).
+    change();
+    fs::create_directories(staging);
+    ASSERT_TRUE(plat::writeFile(staging + "/publisher.dat",
+                                flagText("/running/Q", plat::machineName(), ::getpid(), 1500000000)));
+    ASSERT_EQ(p->play(++run, kExecuteTold, {"--open", kPlate}), 0) << p->errors(run);
+    const std::string waited = p->transcript(run);
+    EXPECT_NE(waited.find("still publishing the shared library"), std::string::npos) << waited;
+    EXPECT_NE(waited.find("/running/Q @ "), std::string::npos);
+    EXPECT_FALSE(published());
+    EXPECT_TRUE(fs::exists(staging + "/publisher.dat"));
+}
+
 }  // namespace
+

@@ -1,8 +1,9 @@
 // The built module installed privately for one test process: the module linked, its UI texts and table
 // library copied into a folder of its own, so that the settings file and the tables a session writes beside
 // the module belong to that test alone (tests run side by side, and a run must not see another's settings).
-// The folder is installed afresh before every test, so that a test of the same process never sees what an
-// earlier one left there either.
+// The process's module (thePrivateModule) is installed afresh before every test, so that a test of the same
+// process never sees what an earlier one left there either; a module a test makes for itself lives and dies
+// with that test.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -18,7 +19,6 @@ public:
         dir_ = pattern;
         install();
         module_ = (dir_ / "Forantix.so").string();
-        testing::UnitTest::GetInstance()->listeners().Append(new Reinstall(*this));
     }
     ~PrivateModule() {
         std::error_code ignored;
@@ -38,7 +38,6 @@ public:
         fs::copy(bin / "Forantix", dir_ / "Forantix", fs::copy_options::recursive);
     }
 
-private:
     class Reinstall : public testing::EmptyTestEventListener {
     public:
         explicit Reinstall(PrivateModule& module) : module_(module) {}
@@ -48,13 +47,20 @@ private:
         PrivateModule& module_;
     };
 
+private:
     std::filesystem::path dir_;
     std::string module_;
 };
 
+// The process's module, installed afresh before each test by the one listener that refers to it (it lives
+// as long as the process). Modules of a test's own are made for that test alone and need no listener.
 inline PrivateModule& thePrivateModule() {
-    static PrivateModule module;
-    return module;
+    static PrivateModule* const module = [] {
+        static PrivateModule installed;
+        testing::UnitTest::GetInstance()->listeners().Append(new PrivateModule::Reinstall(installed));
+        return &installed;
+    }();
+    return *module;
 }
 
 // The module path for this test process.
