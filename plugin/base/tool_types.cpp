@@ -33,3 +33,19 @@ TOOL_OP_TYPE g_toolOpTypes[] = {
 };
 
 TOOL_MATERIAL g_toolMaterials[6] = {};
+
+namespace {
+
+constexpr double kDegree = 3.141592653589793 / 180;
+
+bool keepsFullPointAngle(std::int32_t type) { return type == 1 || type == 2 || type == 3 || type == 9; }
+
+}  // namespace
+
+double toolHalfAngleRad(std::int32_t type, double toolAngleDeg) {
+    return (keepsFullPointAngle(type) ? toolAngleDeg / 2 : toolAngleDeg) * kDegree;
+}
+
+double toolAngleDeg(std::int32_t type, double halfAngleRad) {
+    return (keepsFullPointAngle(type) ? 2 * halfAngleRad : halfAngleRad) / kDegree;
+}

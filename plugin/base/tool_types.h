@@ -20,3 +20,9 @@ struct TOOL_MATERIAL {
 extern TOOL_MATERIAL g_toolMaterials[6];
 
 extern char g_toolLibExt[16];
+
+// A tool record's angle is in degrees: the full point angle of centre drills, spot drills, drills and
+// countersinks (types 1, 2, 3, 9), the angle of the flank to the axis, a half angle, of the other types
+// (chamfer and taper mills). Operations keep half angles in radians; these convert both ways.
+[[nodiscard]] double toolHalfAngleRad(std::int32_t type, double toolAngleDeg);
+[[nodiscard]] double toolAngleDeg(std::int32_t type, double halfAngleRad);

@@ -100,48 +100,46 @@ private:
 
     void complete(OPE_LIST& op, const POINT_LIST& hole, int kind) {
         PROCESS_OPE& def = *op.processOpe;
-        const double angle = op.coneAngle > kLeastAngle ? op.coneAngle : 0;
+        const double coneHalfRad = op.coneAngle > kLeastAngle ? op.coneAngle : 0;
         const BLOCK_PLACE block = kindBlockPlace(kind);
         switch (kind) {
         case kCircleMill: {
             double finish = op.milledDiam;
-            if (op.toolType == TT::toroidalMill) finish += 2 * std::tan(angle) * op.cornerRadius;
+            if (op.toolType == TT::toroidalMill) finish += 2 * std::tan(coneHalfRad) * op.cornerRadius;
             def.set<double>(block.at + op_circle_layout::circleDiameter, finish);
             break;
         }
-        case kContour: completeContour(op, def, block.at, angle); break;
+        case kContour: completeContour(op, def, block.at, coneHalfRad); break;
         case kHelixBore: completeHelixBore(op, def, hole, block.at); break;
         default: break;
         }
-        if (op.toolType == TT::edgeRadiusMill && angle > 0) {
+        if (op.toolType == TT::edgeRadiusMill && coneHalfRad > 0) {
             const std::size_t extra = hostBlock64 + op_depth_cuts_layout::extraDepth;
-            def.set<double>(extra, def.get<double>(extra) + std::tan(angle) * op.cornerRadius);
+            def.set<double>(extra, def.get<double>(extra) + std::tan(coneHalfRad) * op.cornerRadius);
         }
         if (opeGet(def, toolDiamAssoc) == 2) setFieldText(op.toolName, opeText(def, toolName));
     }
 
-    // A contour follows the cone's wall; a chamfer mill enters beside the edge and goes below the chamfer by a
-    // fifth of its height, so that the edge is cut whole.
-    static void completeContour(const OPE_LIST& op, PROCESS_OPE& def, std::size_t at, double angle) {
+    // A contour follows the cone's wall; a chamfer mill enters beside the edge (chamferMillEntry).
+    static void completeContour(const OPE_LIST& op, PROCESS_OPE& def, std::size_t at, double coneHalfRad) {
         namespace C = op_contour_layout;
         namespace D = op_depth_cuts_layout;
         std::int16_t mode = 0;
         double width = 0, length = 0;
         if (op.toolType == TT::chamferMill) {
             mode = 2;
-            width = (op.chamferDiam - op.milledDiam) / 2;
+            width = chamferMillWidth(op);
             // A contour that stops at the chamfer's foot would give a negative entry: measure the chamfer.
             double height = std::fabs(op.zInf - op.chamferZ);
             if (height <= g_tolerances.tolT) height = std::fabs(op.zSup - op.chamferZ);
-            const double halfTip = op.angleDeg / 2 * std::numbers::pi / 180;
-            length = height - (std::tan(halfTip) > 0 ? width / std::tan(halfTip) : 0) + 0.2 * height;
-            angle = 0;
+            length = chamferMillEntry(op, height);
+            coneHalfRad = 0;
             def.set<double>(at + C::chamferWidth, width);
             def.set<double>(at + C::chamferTip, length);
         }
         def.set<std::int16_t>(at + C::mode, mode);
-        def.bytes[hostBlock64 + D::taperOn] = angle > 0 ? 1 : 0;
-        def.set<double>(hostBlock64 + D::taperAngle, angle);
+        def.bytes[hostBlock64 + D::taperOn] = coneHalfRad > 0 ? 1 : 0;
+        def.set<double>(hostBlock64 + D::taperAngle, coneHalfRad);
     }
 
     // A bore to a fit starts from the fit's pilot: the nominal diameter less twice the allowance of the fit

@@ -175,17 +175,13 @@ bool toolByName(const CTabColsDesc& t, const std::vector<std::string>& rowCells,
     }
     v.toolByName = true;
     v.toolDiam = v.cylDiam = tool.diameter;
-    v.halfAngle = tool.angle * kDeg;
+    v.halfAngle = toolHalfAngleRad(tool.type, tool.angle);
     switch (tool.type) {
-    case T::drill: v.halfAngle = tool.angle * kDeg / 2; break;
     case T::rightTap:
     case T::leftTap:
         v.cylDiam = entryCil(t, milled(d) ? opeGet(d, cylDiamCyl) : opeGet(d, toolDiamCyl)).D;
         break;
-    case T::chamferMill:
-        v.cylDiam = tool.shapeValue;
-        v.halfAngle = tool.angle * kDeg;
-        break;
+    case T::chamferMill: v.cylDiam = tool.shapeValue; break;
     case T::userProfile: v.toolLength = -tool.overallLength; break;
     default: break;
     }
@@ -209,8 +205,7 @@ bool fixedSpotDrill(VALUES& v) {
     if (findLibraryToolByName(static_cast<std::int16_t>(v.type), s.spotDrillName, &tool) ||
         findLibraryToolByName(0, s.spotDrillName, &tool)) {
         v.toolDiam = tool.diameter;
-        // The tool's angle is its full point angle.
-        v.halfAngle = tool.angle * kDeg / 2;
+        v.halfAngle = toolHalfAngleRad(tool.type, tool.angle);
         v.toolByName = true;
         return true;
     }
@@ -239,7 +234,7 @@ bool anglesAndTypes(CTabColsDesc& t, PROCESS_OPE& d, VALUES& v) {
         const int r = findBestLibraryTool(configuredToolLibrary(), static_cast<std::int16_t>(v.type), v.toolDiam, 0, 0,
                                           0, 0, 0, 0, 0, 0, nullptr, &tool);
         if (r < 0) return false;
-        if (r != kNoTool) v.halfAngle = tool.angle * kDeg / 2;
+        if (r != kNoTool) v.halfAngle = toolHalfAngleRad(tool.type, tool.angle);
         break;
     }
     case T::chamferDrill:

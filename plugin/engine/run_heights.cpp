@@ -9,29 +9,31 @@
 
 #include "host/api.h"
 #include "plugin/base/globals.h"
+#include "plugin/base/stock_block.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/model/tree.h"
 
 namespace {
 
-// The eight corners of the stock box, none when the job's stock is flat in a direction.
-std::vector<std::array<double, 3>> stockCorners() {
-    const job_setup_rec& job = job_setup;
-    const double least = 0.04 * g_tolerances.tolT;
-    for (double size : job.stockSize)
-        if (!(std::fabs(size) >= least)) return {};
-    std::vector<std::array<double, 3>> corners;
-    for (double sx : {-0.5, 0.5})
-        for (double sy : {-0.5, 0.5})
-            for (double z : {job.stockOrigin[2], job.stockOrigin[2] - job.stockSize[2]})
-                corners.push_back({job.stockOrigin[0] + sx * job.stockSize[0], job.stockOrigin[1] + sy * job.stockSize[1], z});
-    return corners;
+// The machine group's stock block, with its anchor and axes; the job set-up's (which has no axes) when the
+// group has none.
+std::vector<std::array<double, 3>> jobStockCorners() {
+    STOCK_SETUP setup = stockSetupOf(g_machineGroup);
+    if (!stockHasVolume(setup)) {
+        setup = STOCK_SETUP{};
+        for (int k = 0; k < 3; ++k) {
+            setup.size[k] = job_setup.stockSize[k];
+            setup.origin[k] = job_setup.stockOrigin[k];
+        }
+        setup.anchor = job_setup.anchor;
+    }
+    return stockCorners(setup);
 }
 
 }  // namespace
 
 void setViewHeights(VIEW_LIST* tree) {
-    const std::vector<std::array<double, 3>> corners = stockCorners();
+    const std::vector<std::array<double, 3>> corners = jobStockCorners();
     for (VIEW_LIST* view = tree; view; view = view->next) {
         double top = -1.0e10;
         for (const POINT_LIST* hole = view->firstPoint; hole; hole = hole->next)

@@ -4,6 +4,7 @@
 #include "plugin/model/ope_list.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -306,4 +307,12 @@ std::array<std::uint8_t, CIL_DESC::kSize> cilDescImage(const CIL_DESC& desc) {
 
 bool cilDescFromImage(const std::uint8_t* image, std::size_t n, CIL_DESC& desc) {
     return membersFromImage(image, n, desc, kCilMembers);
+}
+
+double chamferMillWidth(const OPE_LIST& op) { return (op.chamferDiam - op.milledDiam) / 2; }
+
+double chamferMillEntry(const OPE_LIST& op, double height) {
+    const double halfTipRad = op.angleDeg / 2 * 3.141592653589793 / 180;
+    const double flank = std::tan(halfTipRad);
+    return height - (flank > 0 ? chamferMillWidth(op) / flank : 0) + 0.2 * height;
 }

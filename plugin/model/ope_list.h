@@ -168,6 +168,13 @@ void setFieldText(char (&field)[N], std::string_view text) {
     std::memcpy(field, text.data(), std::min(text.size(), N - 1));
 }
 
+// ---- chamfer milling -----------------------------------------------------------------------------------------
+// A chamfer mill enters beside the bore by the chamfer's width and goes a fifth of the chamfer's `height`
+// below its foot, so that the edge is cut whole. The entry length is the tip's depth below the chamfer's
+// top edge for the tool's full point angle `angleDeg`.
+[[nodiscard]] double chamferMillWidth(const OPE_LIST& op);
+[[nodiscard]] double chamferMillEntry(const OPE_LIST& op, double height);
+
 // ---- allocation -------------------------------------------------------------------------------------------
 // Declared with the tree (plugin/recognition/tree.h) too: the tree's freeing releases a hole's records.
 // Releases the chain from `first` following `next`; process copies go with their last operation.

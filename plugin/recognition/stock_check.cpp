@@ -109,24 +109,6 @@ int compareDoublesDesc(const void* a, const void* b) {
     return x > y ? -1 : (x < y ? 1 : 0);
 }
 
-void stockTopCentre(const STOCK_SETUP& setup, double centre[3]) {
-    const double sx = setup.size[0], sy = setup.size[1], sz = setup.size[2];
-    const double ox = setup.origin[0], oy = setup.origin[1], oz = setup.origin[2];
-    // Anchors 1-4 name a corner of the top face, 5-8 the same corners of the bottom face.
-    const double z = setup.anchor >= 5 && setup.anchor <= 8 ? oz + sz : oz;
-    switch (setup.anchor) {
-    case 1:
-    case 5: setVector(ox + sx / 2, oy - sy / 2, z, centre); return;
-    case 2:
-    case 6: setVector(ox - sx / 2, oy - sy / 2, z, centre); return;
-    case 3:
-    case 7: setVector(ox - sx / 2, oy + sy / 2, z, centre); return;
-    case 4:
-    case 8: setVector(ox + sx / 2, oy + sy / 2, z, centre); return;
-    default: setVector(ox, oy, oz, centre); return;
-    }
-}
-
 int extendToStock(CYL_LIST* segment, double dist, VIEW_LIST* view, POINT_LIST* point) {
     if (std::fabs(dist) < g_tolerances.tolT) return 0;
     if (std::fabs(segment->secAng) > kConeAngle) {
@@ -173,9 +155,7 @@ int checkStockEntryWith(VIEW_LIST* tree, const STOCK_SETUP& setup) {
         plat::messageBox(nullptr, errorMessage(171), errorMessage(1), plat::MB_OK | plat::MB_ICONERROR);
         return 0;
     }
-    const double minSize = g_tolerances.tol004T;
-    for (double size : setup.size)
-        if (std::fabs(size) < minSize) return 0;
+    if (!stockHasVolume(setup)) return 0;
     double centre[3];
     stockTopCentre(setup, centre);
     CStockBox box;
@@ -204,14 +184,5 @@ int checkStockEntryWith(VIEW_LIST* tree, const STOCK_SETUP& setup) {
 
 int checkStockEntry(VIEW_LIST* tree) {
     if (!g_machineGroup) return 0;
-    const stock_block& stock = g_machineGroup->machine.stock;
-    STOCK_SETUP setup;
-    for (int k = 0; k < 3; ++k) {
-        setup.size[k] = stock.size[k];
-        setup.origin[k] = stock.origin[k];
-    }
-    setup.anchor = stock.anchor;
-    setup.flags = stock.flags;
-    copyMatrix33(setup.matrix, stock.matrix);
-    return checkStockEntryWith(tree, setup);
+    return checkStockEntryWith(tree, stockSetupOf(g_machineGroup));
 }

@@ -5,6 +5,7 @@
 // Stock coordinates: face 4 the top (+z), face 5 the bottom; the box hangs below the centre of its top face.
 #pragma once
 #include <cstdint>
+#include "plugin/base/stock_block.h"
 #include "plugin/services/recognition.h"
 
 struct VIEW_LIST;
@@ -30,18 +31,6 @@ public:
     // stock axes: >= 0 inside or on its border, < 0 outside (the host's in_polygon result).
     std::int16_t isInFace(std::int16_t face, const double pt[3]) const;
 };
-
-// The stock set-up the check reads from the host's machine group.
-struct STOCK_SETUP {
-    double size[3] = {};        // sx, sy, sz
-    double origin[3] = {};
-    int anchor = 0;             // 1-8 corner anchors, others: origin is the top face's centre
-    std::uint32_t flags = 0;    // non-zero: the set-up cannot be used (message 171)
-    double matrix[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-};
-
-// The centre of the top face for an origin and anchor code.
-void stockTopCentre(const STOCK_SETUP& setup, double centre[3]);
 
 // The same with the set-up given.
 [[nodiscard]] int checkStockEntryWith(VIEW_LIST* tree, const STOCK_SETUP& setup);

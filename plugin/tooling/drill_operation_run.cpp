@@ -12,6 +12,7 @@
 #include "platform/ui/keys.h"
 #include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
+#include "plugin/base/tool_types.h"
 #include "plugin/base/machine_info.h"
 #include "plugin/base/message_box.h"
 #include "plugin/base/number_text.h"
@@ -188,9 +189,9 @@ int DRILL_CALL::chooseTool(OPE_LIST& op, const std::vector<OPE_LIST*>& order, tp
     case 7:
         if (tool.angle < 0.1 || tool.angle > 89) tool.angle = 1.0;
         break;
-    case 9: tool.angle = throughFormat(tipDegrees); break;
+    case 9:
     case 12:
-    case 17: tool.angle = throughFormat(tipDegrees / 2); break;
+    case 17: tool.angle = throughFormat(toolAngleDeg(type, op.angle / 2)); break;
     case 15:
     case 19: tool.cornerRadius = throughFormat(op.cornerRadius); break;
     default: break;

@@ -19,6 +19,7 @@
 #include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
 #include "plugin/base/machine_info.h"
+#include "plugin/base/stock_block.h"
 #include "plugin/base/text_fill.h"
 #include "plugin/base/tool_types.h"
 #include "plugin/base/utilities.h"
@@ -71,20 +72,6 @@ struct SAVED_TOOLS {
     }
 };
 
-// The stock block's corners, none when it is flat in some direction.
-std::vector<std::array<double, 3>> stockCorners() {
-    const double least = g_tolerances.tol004T;
-    for (double size : job_setup.stockSize)
-        if (!(std::fabs(size) >= least)) return {};
-    std::vector<std::array<double, 3>> corners;
-    const double* o = job_setup.stockOrigin;
-    const double* s = job_setup.stockSize;
-    for (double sx : {-0.5, 0.5})
-        for (double sy : {-0.5, 0.5})
-            for (double z : {o[2], o[2] - s[2]}) corners.push_back({o[0] + sx * s[0], o[1] + sy * s[1], z});
-    return corners;
-}
-
 // One process of one table, read once per call however many holes use it.
 struct PROCESS_READ {
     bool read = false;
@@ -123,32 +110,29 @@ void fitDefinition(OPE_LIST& op, const PROCESS_OPE& def, std::int16_t kind) {
     if (!op.processOpe) op.processOpe = std::make_shared<PROCESS_OPE>(def);
     PROCESS_OPE& copy = *op.processOpe;
     const double D = op.toolDiam, precut = precutDiameter(op);
-    const double taper = T::taper(op) > kLeastTaper ? T::taper(op) : 0;
+    const double taperHalfRad = T::taperHalfRad(op) > kLeastTaper ? T::taperHalfRad(op) : 0;
     if (kind == kCircleMill) {
         if (def.bytes[hostBlock64 + op_depth_cuts_layout::on] != 0) setCircMillDepthCuts(&copy, D, precut);
         double diameter = op.milledDiam;
-        if (op.toolType == 19 && taper > 0) diameter += 2 * std::tan(taper) * op.cornerRadius;
+        if (op.toolType == 19 && taperHalfRad > 0) diameter += 2 * std::tan(taperHalfRad) * op.cornerRadius;
         copy.set<double>(circleMillBlock + op_circle_layout::circleDiameter, diameter);
     }
     if (kind == kContour) {
         const double ref = T::referenceZ(op);
-        setCircMillRoughing(&copy, D, op.milledDiam - 2 * std::tan(T::taper(op)) * (ref - op.zInf),
-                            op.milledDiam - 2 * std::tan(T::taper(op)) * (ref - op.zSup), precut);
-        copy.bytes[hostBlock64 + op_depth_cuts_layout::taperOn] = taper > 0 ? 1 : 0;
-        copy.set<double>(hostBlock64 + op_depth_cuts_layout::taperAngle, taper);
+        setCircMillRoughing(&copy, D, op.milledDiam - 2 * std::tan(T::taperHalfRad(op)) * (ref - op.zInf),
+                            op.milledDiam - 2 * std::tan(T::taperHalfRad(op)) * (ref - op.zSup), precut);
+        copy.bytes[hostBlock64 + op_depth_cuts_layout::taperOn] = taperHalfRad > 0 ? 1 : 0;
+        copy.set<double>(hostBlock64 + op_depth_cuts_layout::taperAngle, taperHalfRad);
         if (op.toolType == 12) {
-            const double width = (op.chamferDiam - op.milledDiam) / 2;
-            const double h = std::fabs(op.zSup - op.chamferZ);
-            const double halfCone = std::tan(op.coneAngle / 2);
             copy.set<std::int16_t>(contourBlock + op_contour_layout::mode, 2);
             copy.bytes[hostBlock64 + op_depth_cuts_layout::taperOn] = 0;
-            copy.set<double>(contourBlock + op_contour_layout::chamferWidth, width);
+            copy.set<double>(contourBlock + op_contour_layout::chamferWidth, chamferMillWidth(op));
             copy.set<double>(contourBlock + op_contour_layout::chamferTip,
-                             h - (halfCone > 0 ? width / halfCone : 0) + 0.2 * h);
+                             chamferMillEntry(op, std::fabs(op.zSup - op.chamferZ)));
         }
     }
     double offset = opeGet(def, hostValue);
-    if (op.toolType == 15 && taper > 0) offset += std::tan(taper) * op.cornerRadius;
+    if (op.toolType == 15 && taperHalfRad > 0) offset += std::tan(taperHalfRad) * op.cornerRadius;
     opeSet(copy, hostValue, offset);
     if (opeGet(def, toolDiamAssoc) == 2) setFieldText(op.toolName, opeText(def, toolName));
 }
@@ -204,7 +188,7 @@ bool DRILL_CALL::chooseMaterial() {
 }
 
 void DRILL_CALL::setHeights() {
-    const std::vector<std::array<double, 3>> corners = stockCorners();
+    const std::vector<std::array<double, 3>> corners = stockCorners(stockSetupOf(machine_));
     for (VIEW_LIST* v = views; v; v = v->next) {
         double highest = -10000000000.0;
         for (POINT_LIST* p = v->firstPoint; p; p = p->next) {
@@ -320,14 +304,13 @@ bool DRILL_CALL::setLengths() {
                 c.minLength = pass;
             }
         }
-        const double tipDegrees = o.angle * 180 / std::numbers::pi;
+        const double halfTipRad = o.angle / 2;
         switch (o.toolType) {
         case 3:
-            if (g_globals->settings.adaptDrillAngle != 0 && !T::tipCompensated(o)) c.angle = tipDegrees;
+            if (g_globals->settings.adaptDrillAngle != 0 && !T::tipCompensated(o)) c.angle = toolAngleDeg(3, halfTipRad);
             break;
-        case 9: c.angle = tipDegrees; break;
+        case 9: case 12: case 17: c.angle = toolAngleDeg(static_cast<std::int32_t>(o.toolType), halfTipRad); break;
         case 11: c.radius = D / 2; break;
-        case 12: case 17: c.angle = tipDegrees / 2; break;
         case 15: case 19: c.radius = o.cornerRadius; break;
         default: break;
         }

@@ -19,7 +19,7 @@ inline double clearanceTop(const OPE_LIST& o) { return o.clearanceZ; }
 inline bool tipCompensated(const OPE_LIST& o) { return o.through != 0; }
 inline double tipLength(const OPE_LIST& o) { return o.brkthr; }
 inline double threadLength(const OPE_LIST& o) { return o.threadDepth; }
-inline double taper(const OPE_LIST& o) { return o.coneAngle; }
+inline double taperHalfRad(const OPE_LIST& o) { return o.coneAngle; }
 
 // What the records of the tree do not keep (docs/seams.md): an allowance above a blind bottom, a Z shift of
 // a user tool, a milled kind made as a drill cycle, and a level whose point gives the tool plane's origin.

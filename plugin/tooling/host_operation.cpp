@@ -250,7 +250,7 @@ bool attachContour(operation& record, const OPE_LIST& R, const POINT_LIST& hole)
     ent point{};
     if (!hole.drillPointEntity || !get_ent_from_eptr(hole.drillPointEntity, &point)) return false;
     double d = R.milledDiam;
-    if (T::taper(R) > kLeastTaper) d = R.milledDiam - std::tan(T::taper(R)) * 2 * (T::referenceZ(R) - T::topZ(R));
+    if (T::taperHalfRad(R) > kLeastTaper) d = R.milledDiam - std::tan(T::taperHalfRad(R)) * 2 * (T::referenceZ(R) - T::topZ(R));
     ent arc{};
     arc.type = kEntArc;
     arc.arc.view = hole.view ? hole.view->viewNumber : 1;

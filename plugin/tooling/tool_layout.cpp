@@ -236,15 +236,15 @@ void chooseTapTools(GROUP& group) {
     }
 }
 
+// The cone's full angle in degrees against a taper mill's flank angle (a half angle, in degrees too).
 void chooseTaperMillTools(GROUP& group) {
     for (DIAM_SORT* e : group) {
-        const double A = e->operation->coneAngle;
+        const double coneDeg = e->operation->angleDeg;
         const double h = e->operation->zSup - e->operation->zInf;
-        const double diameter =
-            e->operation->tipDiam + 2 * h * std::tan((90 - A) / 2 * M_PI / 180);
+        const double diameter = e->operation->tipDiam + 2 * h * std::tan((90 - coneDeg) / 2 * M_PI / 180);
         bool any = false;
         for (const TOOLS_SELECTION& t : candidatesFor(*e, 17, diameter, 0)) {
-            if (std::fabs(2 * t.tool.angle - A) < 0.05) {
+            if (std::fabs(2 * t.tool.angle - coneDeg) < 0.05) {
                 assign(*e, t);
                 any = true;
             }

@@ -1,0 +1,268 @@
+// The main job through hostcam where an angle or the stock decides what is made: a cone's taper mill taken
+// from the tool library, a chamfer mill's depth, a spot drill a process names, and the clearance above a
+// stock block anchored at any of its corners and turned.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "host/builder/part_builder.h"
+#include "host/geom/step_io.h"
+#include "host/state.h"
+#include "host/tools/tool_library.h"
+#include "platform/sys/files.h"
+#include "platform/ui/driver.h"
+#include "support/host_folder.h"
+#include "support/main_job.h"
+#include "support/nc_reader.h"
+#include "support/private_module.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace host::builder;
+
+const std::string kModule = privateModule();
+
+class AnglesAndStock : public testing::Test {
+protected:
+    void SetUp() override {
+        resetPrivateModule();
+        hostDir = copyShippedHostFolder(dir.path());
+        ASSERT_FALSE(hostDir.empty());
+        library = hostDir + "/Mill/Tools/Mill_mm.Tools";
+    }
+    void TearDown() override {
+        host::reset();
+        plat::driver().reset();
+    }
+    // A fresh host, and the module's folder as installed: the next run sees no table or settings of this one.
+    void next() {
+        host::reset();
+        plat::driver().reset();
+        resetPrivateModule();
+    }
+
+    // A 60 x 60 x 20 block with one hole from the top at (30, 30): a 90 degree chamfer of 26 over a 22 bore 4
+    // deep, then a cone of 22 down to 16 over 6 (53.13 degrees), and 16 through. No table of the library
+    // fits it: the run gives it a new one that mills the cone and the chamfer.
+    std::string taperedPart() {
+        const BuiltPart part = PartBuilder::block({60, 60, 20})
+                                   .hole(holeAt("taper", {30, 30, 20}, {0, 0, -1})
+                                             .chamfer(26, 22, 90)
+                                             .cylinder(22, 4)
+                                             .cone(22, 16, 6)
+                                             .throughCylinder(16))
+                                   .build();
+        EXPECT_TRUE(part.ok()) << part.error;
+        const std::string path = dir.path() + "/tapered.step";
+        host::StepSolid solid;
+        solid.solid = part.solid;
+        solid.name = "tapered";
+        EXPECT_EQ(host::exportStep({solid}, path), "");
+        return path;
+    }
+
+    // Execute, then the operations of the top view's group made from the process tree's menu of the view:
+    // the points-list run on the group. The work cycle waits for the host then, so the part is not saved.
+    MainJobRun runGroupJob(const std::string& part) {
+        const std::string session = dir.path() + "/group.session";
+        std::ofstream(session) << "invoke\nclick 18048 18007\n? click 18036 1\n"
+                                  "tree-rclick 18021 4003 \"(Group 0)  TOP\"\nmenu 11\n";
+        MainJobRun run;
+        std::ostringstream out, err;
+        run.code = host::hostcamMain({"--plugin", kModule, "--host-dir", hostDir, "--open", part, "--session", session,
+                                      "--nc", dir.path() + "/group.nc"},
+                                     out, err);
+        run.out = out.str();
+        run.err = err.str();
+        run.operations = host::dumpOperations();
+        run.groups = host::dumpGroups();
+        run.nc = readWholeFile(dir.path() + "/group.nc");
+        return run;
+    }
+
+    void addToLibrary(tp_tool tool) {
+        std::vector<tp_tool> tools;
+        std::string message;
+        ASSERT_TRUE(host::tools::readToolLibrary(library, tools, message)) << message;
+        ASSERT_TRUE(host::tools::addTool(tools, tool, 0));
+        ASSERT_TRUE(host::tools::writeToolLibrary(library, tools, message)) << message;
+    }
+
+    TempDir dir;
+    std::string hostDir, library;
+};
+
+// The operation block of one tool type in the operations dump: from its "tool ... type=N" line to the next
+// operation.
+std::vector<std::string> operationsOfType(const std::string& dump, int type) {
+    std::vector<std::string> found;
+    const std::string marker = " type=" + std::to_string(type) + " ";
+    for (std::size_t at = dump.find("\nop "); at != std::string::npos;) {
+        const std::size_t end = dump.find("\nop ", at + 1);
+        const std::string op = dump.substr(at, end == std::string::npos ? std::string::npos : end - at);
+        if (op.find(marker) != std::string::npos) found.push_back(op);
+        at = end;
+    }
+    return found;
+}
+
+}  // namespace
+
+// A cone's conical mill comes from the library when a taper mill there has the cone's angle (twice its
+// flank angle within 0.05 degree) and the diameter the layout asks for a cone of the operation's height (2):
+// 2 x 2 x tan((90 - 53.13) / 2) = 1.3333. A taper mill of another angle is no candidate: one is made.
+TEST_F(AnglesAndStock, AConesTaperMillComesFromTheLibraryWhenOneOfItsAngleFits) {
+    struct CASE {
+        double flankDeg;
+        const char* listed;   // the conical mill's tool in the listing
+    } cases[] = {{26.57, "TAPER MILL 1.3333X26.57DEG D1.333"}, {5, "** 8.00 X 10.00 CONICAL MILL  D8."}};
+    const std::string part = taperedPart();
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.listed);
+        fs::remove_all(hostDir);
+        ASSERT_EQ(copyShippedHostFolder(dir.path()), hostDir);
+        std::vector<tp_tool> tools;
+        std::string message;
+        ASSERT_TRUE(host::tools::readToolLibrary(library, tools, message)) << message;
+        const auto shipped = std::find_if(tools.begin(), tools.end(), [](const tp_tool& t) { return t.type == 17; });
+        ASSERT_NE(shipped, tools.end());
+        tp_tool taper = *shipped;
+        taper.diameter = taper.secondDiameter = 1.3333;
+        taper.angle = c.flankDeg;
+        std::snprintf(taper.name, sizeof taper.name, "TAPER MILL 1.3333x%gDEG", c.flankDeg);
+        taper.slot = taper.number = 0;
+        addToLibrary(taper);
+        const MainJobRun run = runMainJob(dir, kMainSession, part, "tapered");
+        ASSERT_EQ(run.code, 0) << run.err << run.out;
+        const std::vector<std::string> conical = operationsOfType(run.operations, 17);
+        ASSERT_EQ(conical.size(), 1u) << run.operations;
+        const std::regex toolLine(R"(\(T(\d+) ([^\n]*)\)\nN\d+ T\d+ M6\n)");
+        std::vector<std::string> listed;
+        for (std::sregex_iterator it(run.nc.begin(), run.nc.end(), toolLine), end; it != end; ++it)
+            listed.push_back((*it)[2].str());
+        EXPECT_NE(std::find(listed.begin(), listed.end(), c.listed), listed.end()) << run.nc;
+        next();
+    }
+}
+
+// The hole's 90 degree chamfer of 26 over its 22 bore is 2 high and 2 wide: the chamfer mill enters beside
+// the edge and goes a fifth of the chamfer's height below its foot, its tip 2.4 - 2 below the top (Z 20).
+TEST_F(AnglesAndStock, AChamferMillsTipGoesAFifthOfTheChamferBelowItsFoot) {
+    const MainJobRun run = runGroupJob(taperedPart());
+    ASSERT_EQ(run.code, 0) << run.err << run.out;
+    std::smatch tool;
+    ASSERT_TRUE(std::regex_search(run.nc, tool, std::regex(R"(\(T(\d+) [^)]*CHAMFER MILL)"))) << run.nc;
+    const NC_PROGRAM program = readNcListing(run.nc);
+    EXPECT_TRUE(program.errors.empty());
+    double lowest = 1e9;
+    for (const NC_HOLE& h : program.holes)
+        if (h.tool == std::stoi(tool[1].str())) lowest = std::min(lowest, h.at[2]);
+    EXPECT_NEAR(lowest, 19.6, 1e-9) << run.nc;
+}
+
+// The example plate (120 x 80, its top at Z 12) in a stock block of 130 x 90 x 28 whose highest point is at
+// Z 20: every operation's clearance is the stock's top plus the clearance addition (5), whichever corner the
+// origin names and however the block's axes are turned. The origins are those the anchors name: 1-4 the
+// top corners, 5-8 the bottom ones.
+TEST_F(AnglesAndStock, TheClearanceStaysAboveTheStockWhereverItsOriginIsAnchoredAndHoweverItIsTurned) {
+    constexpr double kUpright[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    // Upside down: its top face at the bottom, its Z going down.
+    constexpr double kUpsideDown[3][3] = {{1, 0, 0}, {0, -1, 0}, {0, 0, -1}};
+    // A quarter turn about the world's Y: its X going down, its Z along the world's X.
+    constexpr double kOnItsSide[3][3] = {{0, 0, -1}, {0, 1, 0}, {1, 0, 0}};
+    struct CASE {
+        int anchor;
+        double origin[3];
+        const double (*axes)[3];
+        double size[3] = {130, 90, 28};
+    } cases[] = {
+        {0, {60, 40, 20}, kUpright},   {1, {-5, 85, 20}, kUpright},  {2, {125, 85, 20}, kUpright},
+        {3, {125, -5, 20}, kUpright},  {4, {-5, -5, 20}, kUpright},  {5, {-5, 85, -8}, kUpright},
+        {6, {125, 85, -8}, kUpright},  {7, {125, -5, -8}, kUpright}, {8, {-5, -5, -8}, kUpright},
+        // Upside down, the stock's own top (Z 8 in its axes) lies at world Z -8 and its bottom at 20.
+        {0, {60, -40, 8}, kUpsideDown}, {7, {125, -85, -20}, kUpsideDown},
+        // On its side, its own X runs down from world Z 20 and its own top lies at world X 125.
+        {2, {8, 85, 125}, kOnItsSide, {28, 90, 130}},
+    };
+    TempDir parts;
+    for (const CASE& c : cases) {
+        SCOPED_TRACE("anchor " + std::to_string(c.anchor) + (c.axes == kUpright ? "" : " turned"));
+        next();
+        ASSERT_EQ(host::openStepAsPart(kPlate), "");
+        host::setStock(c.size, c.origin, c.anchor);
+        op_group* machine = GroupsMachineGroup(nullptr);
+        ASSERT_NE(machine, nullptr);
+        std::copy(&c.axes[0][0], &c.axes[0][0] + 9, &machine->machine.stock.matrix[0][0]);
+        const std::string part = parts.path() + "/stocked.pfp";
+        ASSERT_TRUE(host::savePart(part).ok);
+        // The process tree's operations of every view, and those of the view's group (the points-list run).
+        for (bool group : {false, true}) {
+            SCOPED_TRACE(group ? "group" : "tree");
+            next();
+            const MainJobRun run = group ? runGroupJob(part) : runMainJob(dir, kMainSession, part, "stocked");
+            ASSERT_EQ(run.code, 0) << run.err << run.out;
+            std::size_t heights = 0;
+            for (std::size_t at = run.operations.find("heights clearance="); at != std::string::npos;
+                 at = run.operations.find("heights clearance=", at + 1), ++heights)
+                EXPECT_EQ(run.operations.compare(at, 30, "heights clearance=1:25 retract"), 0)
+                    << run.operations.substr(at, 60);
+            EXPECT_GT(heights, 10u);
+        }
+        next();
+    }
+}
+
+// The plate's drilled holes take the process of "Drilled", whose first operation spots with the tool it
+// names; the spot of the 8 through hole at (15, 15), whose top is Z 12, reaches as deep as the tool's
+// point angle makes it.
+TEST_F(AnglesAndStock, ASpotDrillAProcessNamesSpotsToTheDepthOfItsPointAngle) {
+    struct CASE {
+        const char* tool;
+        double z;   // the spot's bottom in the listing
+    } cases[] = {{"SPOT DRILL 10x90", 9.6}, {"CENTRE DRILL A2.5", 9.6}};
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.tool);
+        resetPrivateModule();
+        const std::string table = (fs::path(kModule).parent_path() / "Forantix/FORMS_MM/Standard/Drilled.tab").string();
+        std::string text = plat::readFile(table).value_or("");
+        const std::size_t line = text.find("[1 1] ");
+        ASSERT_NE(line, std::string::npos);
+        const std::size_t from = line + 6, end = text.find("\r\n", from);
+        std::vector<std::string> fields;
+        for (std::size_t at = from; at < end;) {
+            const std::size_t blank = std::min(text.find(' ', at), end);
+            fields.push_back(text.substr(at, blank - at));
+            at = blank + 1;
+        }
+        ASSERT_EQ(fields.size(), 47u);
+        fields[1] = "2";   // the tool by name
+        fields[35] = "{" + std::regex_replace(std::string(c.tool), std::regex(" "), "\x04") + "}";
+        std::string joined;
+        for (const std::string& f : fields) joined += (joined.empty() ? "" : " ") + f;
+        text.replace(from, end - from, joined);
+        ASSERT_TRUE(plat::writeFile(table, text));
+        const MainJobRun run = runMainJob(dir);
+        ASSERT_EQ(run.code, 0) << run.err << run.out;
+        const NC_PROGRAM program = readNcListing(run.nc);
+        std::string listed = c.tool;   // the listing's comments are in capitals
+        std::transform(listed.begin(), listed.end(), listed.begin(), [](unsigned char k) { return std::toupper(k); });
+        std::smatch named;
+        ASSERT_TRUE(std::regex_search(run.nc, named, std::regex(R"(\(T(\d+) )" + listed + " D"))) << run.nc;
+        const auto spot = std::find_if(program.holes.begin(), program.holes.end(), [&](const NC_HOLE& h) {
+            return h.tool == std::stoi(named[1].str()) && h.at[0] == 15 && h.at[1] == 15;
+        });
+        ASSERT_NE(spot, program.holes.end()) << run.nc;
+        EXPECT_EQ(spot->cycle, "G81");
+        EXPECT_NEAR(spot->at[2], c.z, 1e-9) << run.nc;
+        next();
+    }
+}
