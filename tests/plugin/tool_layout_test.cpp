@@ -245,8 +245,6 @@ TEST_F(ToolLayout, CornerRoundingToolsByRadius) {
 // A conical mill of the cone's angle: a 90 degree cone (half angle 45) takes the tool of half angle 45
 // whose diameter is the cone's small one.
 TEST_F(ToolLayout, TaperMillsByTheConesAngle) {
-    GTEST_SKIP() << "the taper step reads the cone's half angle in radians as a full angle in degrees; "
-                    "enabled with that unit fault's fix";
     const auto conical = [&](const char* name, double halfAngle) {
         tp_tool t = tool(17, 6, name);
         t.angle = halfAngle;
