@@ -29,6 +29,8 @@ public:
         u32(static_cast<std::uint32_t>(b.size()));
         out_.append(b);
     }
+    // Bytes alone, without their length: a block whose size the record's layout gives.
+    void raw(std::string_view b) { out_.append(b); }
     void reserve(std::size_t bytes) { out_.reserve(bytes); }
     const std::string& data() const { return out_; }
     std::string take() { return std::move(out_); }
@@ -65,6 +67,15 @@ public:
         std::string s(in_.substr(pos_, n));
         pos_ += n;
         return s;
+    }
+    // `n` bytes alone into `out`; a reader without them fails and leaves `out` as it was.
+    void raw(void* out, std::size_t n) {
+        if (!ok_ || n > in_.size() - pos_) {
+            fail();
+            return;
+        }
+        std::memcpy(out, in_.data() + pos_, n);
+        pos_ += n;
     }
     // A count of items of `itemSize` bytes each that must still fit in what is left.
     std::uint32_t count(std::size_t itemSize) {

@@ -30,6 +30,10 @@ struct FIELDS_OUT {
     void flag(bool v) { w.u8(v ? 1 : 0); }
     // A u32 length and the bytes: a string or a vector or array of bytes.
     template <class C> void bytes(const C& c) { w.bytes({reinterpret_cast<const char*>(c.data()), c.size()}); }
+    // A block of a fixed size, its bytes alone: the layout gives its length.
+    template <class B, std::size_t N> void block(const std::array<B, N>& a) {
+        w.raw({reinterpret_cast<const char*>(a.data()), N * sizeof(B)});
+    }
     // A name kept in a fixed, zero-ended array: its bytes up to the first zero. Whether the reader refuses
     // a zero inside (views never did: the name ends there) is the reader's.
     template <std::size_t N> void name(const char (&s)[N], bool = true) { w.bytes({s, strnlen(s, N - 1)}); }
@@ -80,6 +84,7 @@ struct FIELDS_IN {
         if (s.size() != N * sizeof(B)) return r.fail();
         std::memcpy(a.data(), s.data(), s.size());
     }
+    template <class B, std::size_t N> void block(std::array<B, N>& a) { r.raw(a.data(), N * sizeof(B)); }
     // A name too long for its array, or with a zero inside, is no name the writer made.
     template <std::size_t N> void name(char (&s)[N], bool zeroRefused = true) {
         const std::string b = r.bytes();

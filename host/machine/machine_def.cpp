@@ -3,8 +3,8 @@
 #include <cstring>
 #include <map>
 
-#include "host/db/byte_io.h"
 #include "host/db/database.h"
+#include "host/db/record_io.h"
 #include "host/internal.h"
 #include "host/machine/machine_setup.h"
 #include "host/ops/op_store.h"
@@ -37,30 +37,47 @@ std::uint32_t storeRecord(std::int16_t kind, const std::string& bytes) {
     return id;
 }
 
+// The records, each described once in stored order for its writer and its reader.
+template <class IO, class D>
+void machineDefFields(IO& io, D& d) {
+    io.u8(d.name);
+    io.u32(d.rootNode);
+    io.u32(d.controlDef);
+    io.f64(d.rapidRateMm);
+    io.f64(d.rapidRateInch);
+}
+template <class IO, class N>
+void compNodeFields(IO& io, N& n) {
+    io.u32(n.child);
+    io.u32(n.sibling);
+    io.u32(n.firstItem);
+}
+template <class IO, class I>
+void compItemFields(IO& io, I& i) {
+    io.i32(i.kind);
+    io.f64(i.value);
+    io.u32(i.next);
+}
+template <class IO, class C>
+void controlDefFields(IO& io, C& c) {
+    io.i32(c.controlId);
+}
+
 std::string itemBytes(std::int32_t kind, double value, std::uint32_t next) {
-    db::ByteWriter w;
-    w.i32(kind);
-    w.f64(value);
-    w.u32(next);
-    return w.data();
+    return db::writeFields(comp_item{kind, value, next}, [](auto& io, auto& i) { compItemFields(io, i); });
 }
 
 std::string nodeBytes(std::uint32_t child, std::uint32_t sibling, std::uint32_t firstItem) {
-    db::ByteWriter w;
-    w.u32(child);
-    w.u32(sibling);
-    w.u32(firstItem);
-    return w.data();
+    return db::writeFields(comp_node{child, sibling, firstItem}, [](auto& io, auto& n) { compNodeFields(io, n); });
 }
 
 // The record of an entity of the given kind, when its data has the record's length.
-template <class T, class Decode>
-std::optional<T> decode(const ent& e, std::int16_t kind, std::size_t size, Decode d) {
+template <class T, class Fields>
+std::optional<T> decode(const ent& e, std::int16_t kind, std::size_t size, Fields fields) {
     if (e.type != kEntAssoc || e.assoc.kind != kind || e.assoc.data.size() != size) return std::nullopt;
     const std::string_view bytes(reinterpret_cast<const char*>(e.assoc.data.data()), e.assoc.data.size());
-    db::ByteReader r(bytes);
-    T out = d(r);
-    if (!r.atEnd()) return std::nullopt;
+    T out;
+    if (!db::readFields(bytes, out, fields)) return std::nullopt;
     return out;
 }
 
@@ -79,11 +96,8 @@ void setControl(std::int32_t controlId, const nc_path_ctrl& values) { controls()
 
 std::uint32_t storeMachineDefinition(const MachineSetup& m) {
     // Items and nodes are stored before what links to them, so every link names a stored id.
-    const std::uint32_t control = storeRecord(kAssocControlDef, [&] {
-        db::ByteWriter w;
-        w.i32(m.controlId);
-        return w.data();
-    }());
+    const std::uint32_t control = storeRecord(
+        kAssocControlDef, db::writeFields(control_def{m.controlId}, [](auto& io, auto& c) { controlDefFields(io, c); }));
     const std::uint32_t limit = storeRecord(kAssocCompItem, itemBytes(kItemSpindleLimit, m.spindleLimit, 0));
     const std::uint32_t spindleItems = storeRecord(kAssocCompItem, itemBytes(kItemComponent, 1, limit));
     const std::uint32_t change = storeRecord(kAssocCompItem, itemBytes(kItemToolChange, m.toolChangeSeconds, 0));
@@ -94,15 +108,14 @@ std::uint32_t storeMachineDefinition(const MachineSetup& m) {
     const std::uint32_t changer = storeRecord(kAssocCompNode, nodeBytes(0, sibling, changerItems));
     const std::uint32_t spindle = storeRecord(kAssocCompNode, nodeBytes(0, changer, spindleItems));
     const std::uint32_t root = storeRecord(kAssocCompNode, nodeBytes(spindle, 0, 0));
-    db::ByteWriter w;
-    char name[64] = {};
-    std::strncpy(name, m.name.c_str(), sizeof name - 1);
-    for (char c : name) w.u8(static_cast<std::uint8_t>(c));
-    w.u32(root);
-    w.u32(control);
-    w.f64(m.rapidRateMm);
-    w.f64(m.rapidRateInch);
-    const std::uint32_t def = storeRecord(kAssocMachineDef, w.data());
+    machine_def record;
+    std::strncpy(record.name, m.name.c_str(), sizeof record.name - 1);
+    record.rootNode = root;
+    record.controlDef = control;
+    record.rapidRateMm = m.rapidRateMm;
+    record.rapidRateInch = m.rapidRateInch;
+    const std::uint32_t def =
+        storeRecord(kAssocMachineDef, db::writeFields(record, [](auto& io, auto& d) { machineDefFields(io, d); }));
     if (op_group* g = GroupsMachineGroup(nullptr)) g->machine.machineDefId = def;
     detail::record("host.machine definition " + detail::quote(m.name) + " -> " + std::to_string(def));
     return def;
@@ -111,44 +124,25 @@ std::uint32_t storeMachineDefinition(const MachineSetup& m) {
 }  // namespace host::machine
 
 std::optional<machine_def> machineDefFrom(const ent& e) {
-    return host::machine::decode<machine_def>(e, kAssocMachineDef, kMachineDefSize, [](host::db::ByteReader& r) {
-        machine_def d;
-        for (char& c : d.name) c = static_cast<char>(r.u8());
-        d.name[sizeof d.name - 1] = 0;
-        d.rootNode = r.u32();
-        d.controlDef = r.u32();
-        d.rapidRateMm = r.f64();
-        d.rapidRateInch = r.f64();
-        return d;
-    });
+    auto d = host::machine::decode<machine_def>(e, kAssocMachineDef, kMachineDefSize,
+                                                [](auto& io, auto& def) { host::machine::machineDefFields(io, def); });
+    if (d) d->name[sizeof d->name - 1] = 0;
+    return d;
 }
 
 std::optional<comp_node> compNodeFrom(const ent& e) {
-    return host::machine::decode<comp_node>(e, kAssocCompNode, kCompNodeSize, [](host::db::ByteReader& r) {
-        comp_node n;
-        n.child = r.u32();
-        n.sibling = r.u32();
-        n.firstItem = r.u32();
-        return n;
-    });
+    return host::machine::decode<comp_node>(e, kAssocCompNode, kCompNodeSize,
+                                            [](auto& io, auto& n) { host::machine::compNodeFields(io, n); });
 }
 
 std::optional<comp_item> compItemFrom(const ent& e) {
-    return host::machine::decode<comp_item>(e, kAssocCompItem, kCompItemSize, [](host::db::ByteReader& r) {
-        comp_item i;
-        i.kind = r.i32();
-        i.value = r.f64();
-        i.next = r.u32();
-        return i;
-    });
+    return host::machine::decode<comp_item>(e, kAssocCompItem, kCompItemSize,
+                                            [](auto& io, auto& i) { host::machine::compItemFields(io, i); });
 }
 
 std::optional<control_def> controlDefFrom(const ent& e) {
-    return host::machine::decode<control_def>(e, kAssocControlDef, kControlDefSize, [](host::db::ByteReader& r) {
-        control_def c;
-        c.controlId = r.i32();
-        return c;
-    });
+    return host::machine::decode<control_def>(e, kAssocControlDef, kControlDefSize,
+                                              [](auto& io, auto& c) { host::machine::controlDefFields(io, c); });
 }
 
 CControlInterface* CControlInterface::GetControl() {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <set>
 
+#include "host/db/record_io.h"
 #include "host/internal.h"
 #include "host/tools/record_file.h"
 #include "host/tools/tool_editor.h"
@@ -27,6 +28,31 @@ std::int32_t nextFreeSlot() {
     return top + 1;
 }
 
+// The stored rows (layout in part_tools.h), each described once for its writer and its reader.
+struct HEAD_ROW {
+    std::uint16_t codec = 0;
+    std::uint32_t count = 0;
+    std::int32_t nextId = 0;
+};
+template <class IO, class H>
+void headFields(IO& io, H& h) {
+    io.u16(h.codec);
+    io.u32(h.count);
+    io.i32(h.nextId);
+}
+
+struct TOOL_ROW {
+    std::int32_t id = 0;
+    std::uint16_t imageSize = 0;
+    TP_TOOL_BYTES image{};
+};
+template <class IO, class R>
+void toolRowFields(IO& io, R& r) {
+    io.i32(r.id);
+    io.u16(r.imageSize);
+    io.block(r.image);
+}
+
 }  // namespace
 
 PartToolState& partTools() { return state; }
@@ -35,32 +61,24 @@ void installPartTools(PartToolState&& s) { state = std::move(s); }
 
 std::vector<std::string> encodePartTools(const PartToolState& s) {
     std::vector<std::string> rows;
-    std::string head(10, '\0');
-    putU16(head, 0, kPartToolsCodec);
-    putU32(head, 2, static_cast<std::uint32_t>(s.records.size()));
-    putU32(head, 6, static_cast<std::uint32_t>(s.nextId));
-    rows.push_back(head);
-    for (const auto& [id, tool] : s.records) {
-        std::string row(6, '\0');
-        putU32(row, 0, static_cast<std::uint32_t>(id));
-        putU16(row, 4, static_cast<std::uint16_t>(kTpToolSize));
-        const TP_TOOL_BYTES image = tpToolImage(tool);
-        row.append(reinterpret_cast<const char*>(image.data()), image.size());
-        rows.push_back(std::move(row));
-    }
+    const HEAD_ROW head{kPartToolsCodec, static_cast<std::uint32_t>(s.records.size()), s.nextId};
+    rows.push_back(db::writeFields(head, [](auto& io, auto& h) { headFields(io, h); }));
+    for (const auto& [id, tool] : s.records)
+        rows.push_back(db::writeFields(TOOL_ROW{id, static_cast<std::uint16_t>(kTpToolSize), tpToolImage(tool)},
+                                       [](auto& io, auto& r) { toolRowFields(io, r); }));
     return rows;
 }
 
 bool decodePartTools(const std::vector<std::string>& rows, PartToolState& out, std::string& why) {
     out = PartToolState{};
     if (rows.empty()) return true;   // a part saved before it had tools
-    const std::string& head = rows[0];
-    if (head.size() != 10 || getU16(head, 0) != kPartToolsCodec) {
+    HEAD_ROW head;
+    if (!db::readFields(rows[0], head, [](auto& io, auto& h) { headFields(io, h); }) || head.codec != kPartToolsCodec) {
         why = "its tool list header is unreadable";
         return false;
     }
-    const std::uint32_t count = getU32(head, 2);
-    const auto nextId = static_cast<std::int32_t>(getU32(head, 6));
+    const std::uint32_t count = head.count;
+    const std::int32_t nextId = head.nextId;
     if (count != rows.size() - 1 || nextId < 1) {
         why = "its tool list holds " + std::to_string(rows.size() - 1) + " tools where its header counts " +
               std::to_string(count);
@@ -69,13 +87,14 @@ bool decodePartTools(const std::vector<std::string>& rows, PartToolState& out, s
     std::set<std::int32_t> slots;
     std::int32_t lastId = 0;
     for (std::size_t i = 1; i < rows.size(); ++i) {
-        const std::string& row = rows[i];
-        if (row.size() != 6 + kTpToolSize || getU16(row, 4) != kTpToolSize) {
+        TOOL_ROW row;
+        if (!db::readFields(rows[i], row, [](auto& io, auto& r) { toolRowFields(io, r); }) ||
+            row.imageSize != kTpToolSize) {
             why = "part tool " + std::to_string(i) + " has the wrong length";
             return false;
         }
-        const auto id = static_cast<std::int32_t>(getU32(row, 0));
-        const std::string_view image = std::string_view(row).substr(6);
+        const std::int32_t id = row.id;
+        const std::string_view image(reinterpret_cast<const char*>(row.image.data()), row.image.size());
         if (id <= lastId || id >= nextId) {
             why = "part tool " + std::to_string(i) + " has id " + std::to_string(id) + " out of order";
             return false;
@@ -85,7 +104,7 @@ bool decodePartTools(const std::vector<std::string>& rows, PartToolState& out, s
             why = "the name of part tool " + std::to_string(i) + " runs past its field";
             return false;
         }
-        const tp_tool tool = tpToolFromImage(reinterpret_cast<const std::uint8_t*>(image.data()), image.size());
+        const tp_tool tool = tpToolFromImage(row.image.data(), row.image.size());
         if (tool.slot <= 0 || !slots.insert(tool.slot).second) {
             why = "part tool " + std::to_string(i) + " has slot " + std::to_string(tool.slot) + " twice or not at all";
             return false;

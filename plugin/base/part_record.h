@@ -47,7 +47,8 @@ long readPartRecord(std::string_view tagAndVersion, std::vector<std::uint8_t>& p
 // One colour of a colour list: the host's palette, or a translation table's entry.
 struct RGB_COLOR_NUM {
     std::uint8_t red = 0, green = 0, blue = 0;
-    std::uint8_t colorNumber = 0;    // the host colour number (palette_entry_of_color), kept to 8 bits
+    std::uint8_t colorNumber = 0;    // the host colour number (palette_entry_of_color), kept to 8 bits;
+                                     // a translation table's note holds it plus one
     std::uint16_t vertaNumber = 0;   // what the part's translation table numbers it; 0 untranslated
     std::uint16_t listIndex = 0;     // the entry's own index in the list that holds it
     std::uint16_t row = 0;           // its row in the list view that shows it

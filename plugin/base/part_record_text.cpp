@@ -77,7 +77,8 @@ int parseVertaColorTable(std::string_view text, std::vector<RGB_COLOR_NUM>& tabl
             entry.red = static_cast<std::uint8_t>(std::atoi(parts[0].c_str()));
             entry.green = static_cast<std::uint8_t>(std::atoi(parts[1].c_str()));
             entry.blue = static_cast<std::uint8_t>(std::atoi(parts[2].c_str()));
-            entry.colorNumber = static_cast<std::uint8_t>(std::atoi(words[2].c_str()));
+            // The note numbers host colours from 1 (0 wraps to 255).
+            entry.colorNumber = static_cast<std::uint8_t>(std::atoi(words[2].c_str()) - 1);
             entry.vertaNumber = static_cast<std::uint16_t>(std::atoi(words[0].c_str()));
             table.push_back(entry);
         }

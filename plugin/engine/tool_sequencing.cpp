@@ -42,12 +42,13 @@ void flattenGroups(std::vector<FULL_TOOLS_SEQ>& out, VIEW_LIST* views, std::uint
             cursor = cursor->next;
             continue;
         }
-        if (g_toolsLog) std::fprintf(g_toolsLog, "--- View: %i ---\n", cursor->viewNumber);
+        std::FILE* const log = toolsLog();
+        if (log) std::fprintf(log, "--- View: %i ---\n", cursor->viewNumber);
         const auto matrix = makeToolsSeqMatrix();
         (void)matrix->build(cursor, onlySelected);
-        matrix->print(g_toolsLog, "Test Class ToolsSeqMatrix");
-        matrix->alignColumns(g_toolsLog, "Test Arrange ToolsSeqMatrix");
-        matrix->print(g_toolsLog, "Test Arrange ToolsSeqMatrix");
+        matrix->print(log, "Test Class ToolsSeqMatrix");
+        matrix->alignColumns(log, "Test Arrange ToolsSeqMatrix");
+        matrix->print(log, "Test Arrange ToolsSeqMatrix");
 
         FULL_TOOLS_SEQ entry;
         entry.view = cursor;
@@ -78,7 +79,7 @@ void addNewToolsToLibrary(const std::vector<FULL_TOOLS_SEQ>& sequence, std::vect
             if (!tool) continue;
             const std::int32_t index = ope->toolIndex;
             if (std::find(added.begin(), added.end(), index) != added.end()) {
-                ope->toolInLibrary = 1;
+                ope->toolAddedToLibrary = 1;
                 continue;
             }
             int number = 0, slot = 0;
@@ -87,11 +88,11 @@ void addNewToolsToLibrary(const std::vector<FULL_TOOLS_SEQ>& sequence, std::vect
             if (findSameLibraryTool(library, *tool, &held) == 1) {
                 added.push_back(index);
                 tool->number = held.number;
-                ope->toolInLibrary = 1;
+                ope->toolAddedToLibrary = 1;
             } else if (addToolToLibrary(library, tool, &number, &slot) == 0) {
                 added.push_back(index);
                 tool->number = number;
-                ope->toolInLibrary = 1;
+                ope->toolAddedToLibrary = 1;
             } else {
                 // The answer does not matter: a later operation of the same tool tries again.
                 (void)plat::messageBox(nullptr, fillText(errorMessage(kMsgToolNotAdded), {std::string(tool->name), library}),
@@ -132,7 +133,7 @@ void numberTools(const std::vector<FULL_TOOLS_SEQ>& sequence, std::vector<tp_too
     std::int32_t counter = next + 1;
     for (const FULL_TOOLS_SEQ& entry : sequence)
         for (const OPE_LIST* ope : entry.opes) {
-            if (!ope || ope->newTool == 0 || ope->toolInLibrary != 0)
+            if (!ope || ope->newTool == 0 || ope->toolAddedToLibrary != 0)
                 continue;
             if (tp_tool* tool = toolOf(*ope, tools)) tool->number = counter++;
         }
@@ -159,7 +160,7 @@ void prefixComments(const std::vector<FULL_TOOLS_SEQ>& sequence, std::vector<tp_
 void sequenceTools(std::vector<FULL_TOOLS_SEQ>& out, VIEW_LIST* views, std::uint8_t onlySelected) {
     PLUGIN_GLOBALS& g = *g_globals;
     const PRM_SETTINGS& s = g.settings;
-    g_toolsLog = g.debugDumps ? std::fopen(g.toolsDumpFile.c_str(), "w") : nullptr;
+    const ToolsLogOpen log;
     std::vector<tp_tool>& tools = partToolArray();
     const auto keptLibraries = keepLibraryTools();   // every operation looks the same libraries up
 
@@ -174,7 +175,4 @@ void sequenceTools(std::vector<FULL_TOOLS_SEQ>& out, VIEW_LIST* views, std::uint
     numberTools(out, tools);
     setOffsetNumbers(tools);
     prefixComments(out, tools);
-
-    if (g_toolsLog) std::fclose(g_toolsLog);
-    g_toolsLog = nullptr;
 }

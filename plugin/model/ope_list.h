@@ -118,7 +118,7 @@ struct OPE_LIST {
     char altToolName[kToolNameSize] = {};
     std::uint16_t altToolNumber = 0;
     std::uint8_t newTool = 0;
-    std::uint8_t toolAddedToLibrary = 0;
+    std::uint8_t toolAddedToLibrary = 0;    // the sequencing run put the made tool into the tool library
     std::uint8_t toolChangedByUser = 0;
     std::uint16_t stepCount = 0;
     std::uint32_t entityId = 0;
@@ -128,7 +128,7 @@ struct OPE_LIST {
     double neededLength = 0;                // the length a made tool must have
     double wantedLength = 0;                // the length a tool should have
     std::uint8_t longTool = 0;              // a run of one diameter takes only operations with the same value
-    std::uint8_t toolInLibrary = 0;         // the operation's tool is in the tool library
+    std::uint8_t toolInLibrary = 0;         // the tools view put the operation's tool into the tool library
     std::int32_t holeRow = 0;               // row of its hole in the tool matrix
     std::int32_t layer = 0;                 // layer of the tool matrix
     std::int32_t pointCount = 0;            // holes the operation machines
@@ -154,6 +154,10 @@ constexpr std::size_t kind = 0, active = 2, comment = 4, name = 86, opIndex = 21
                       layer = 791, pointCount = 795, toolNumber = 799, groupId = 803, toolExpanded = 807,
                       area808 = 808;
 }
+
+// Whether the operation's tool is in the tool library: stored by the sequencing run or from the tools view.
+// Records kept by releases whose run marked toolInLibrary read the same.
+inline bool toolStoredInLibrary(const OPE_LIST& op) { return op.toolInLibrary != 0 || op.toolAddedToLibrary != 0; }
 
 // The text of a character field, ended by its first zero or the field's end.
 template <std::size_t N>

@@ -6,6 +6,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,8 @@ constexpr int kCurrentTableVersion = 21;
 constexpr int kRowCells = 40;           // the row buffers of callers
 constexpr int kBmpParamCount = 43;
 constexpr int kLastShortCount = 16;
-constexpr double kMaxCellValue = 1e6;   // no measure of a row reaches it
+// A row's numbers need only be finite: a catalogue number or a measure in microns may pass a million.
+constexpr double kMaxCellValue = std::numeric_limits<double>::max();
 
 // Item kinds of the "[Desc]" part.
 constexpr int kItemName = 0, kItemCylinder = 1, kItemProcess = 3, kItemList = 8;
@@ -100,8 +102,9 @@ public:
     [[nodiscard]] int write() const;
 
     // ---- rows (rows_file.cpp, row_lookups.cpp) ----
-    // The row count, 0 when there is no rows file; -1 (with a message, the rows as they were) when a row is
-    // wider than the table or holds a number that is not finite or beyond kMaxCellValue.
+    // The row count, 0 when there is no rows file; -1 (with a message, the rows as they were) when a cell
+    // holds a number that is not finite (a name column is text, but for the drill-size table's diameters).
+    // Cells past the columns are not read.
     int readRows();
     [[nodiscard]] int writeRows() const;
     // Rows go out as columnCount cells; a row given with fewer cells has empty ones for the rest.

@@ -112,8 +112,18 @@ int coneLinesIntersection(double d1, double h, double a1, double d2, double a2, 
 
 // ---- the tool layout and the machining order of a toolpath group ------------------------------------------
 
-// The tools log ("23_Tools.txt" in the work folder while the debug switch is on), else null.
-extern std::FILE* g_toolsLog;
+// The tools log ("23_Tools.txt" in the work folder): opened for writing, replacing an older one, while one of
+// these lives and the debug switch is on; closed at its end, or earlier by close().
+class ToolsLogOpen {
+public:
+    ToolsLogOpen();
+    ~ToolsLogOpen();
+    ToolsLogOpen(const ToolsLogOpen&) = delete;
+    ToolsLogOpen& operator=(const ToolsLogOpen&) = delete;
+    static void close();
+};
+// The open tools log, else null.
+std::FILE* toolsLog();
 
 // The tool layout of every operation of the tree (tool_layout_records.h holds the layout itself).
 class CToolsLayout {

@@ -3,6 +3,7 @@
 // or short files as the defaults.
 #include "plugin/settings/shared_data.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -16,6 +17,7 @@
 #include "platform/sys/process.h"
 #include "platform/sys/time_text.h"
 #include "platform/ui/message_box.h"
+#include "plugin/base/byte_codec.h"
 #include "plugin/base/globals.h"
 #include "plugin/base/settings.h"
 #include "plugin/base/text_fill.h"
@@ -33,11 +35,34 @@ float floatAt(const std::uint8_t* p) {
 
 void putFloat(std::uint8_t* p, float f) { std::memcpy(p, &f, 4); }
 
-std::uint32_t u32At(const char* p) {
-    std::uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
+// An index entry's fields in stored order: the title zero-filled to its 256 bytes, the ticks of its file's
+// last write, then zeros to the entry's size. The head is the 16-bit count and zeros.
+constexpr std::size_t kIndexTitleSize = 256;
+template <class IO, class ENTRY>
+void indexEntryFields(IO& io, ENTRY& e) {
+    io.title(e.name);
+    io(e.lastWrite);
+    io.zeros(kIndexEntrySize - kIndexTitleSize - sizeof e.lastWrite);
 }
+
+struct INDEX_OUT : FIELDS_OUT {
+    // A title too long for its field keeps its first 255 bytes and a zero.
+    void title(const std::string& name) {
+        const std::size_t n = std::min<std::size_t>(name.size(), kIndexTitleSize - 1);
+        w.putBytes(name.data(), n);
+        w.putZeros(kIndexTitleSize - n);
+    }
+    void zeros(std::size_t n) { w.putZeros(n); }
+};
+
+struct INDEX_IN : FIELDS_IN {
+    // Another station's title may fill its field without a zero.
+    void title(std::string& name) {
+        const std::string field = r.getText(kIndexTitleSize);
+        name.assign(field.data(), strnlen(field.data(), field.size()));
+    }
+    void zeros(std::size_t n) { (void)r.skip(n); }
+};
 
 }  // namespace
 
@@ -280,33 +305,28 @@ bool CSharedFolder::claimRunningFlag() const { return ::claimRunningFlag(folder,
 
 std::string encodeIndexFile(const std::vector<SHARED_FILE_ENTRY>& entries) {
     const std::size_t n = std::min<std::size_t>(entries.size(), 0xFFFF);
-    std::string bytes(kIndexHeaderSize + n * kIndexEntrySize, '\0');
-    const auto count = static_cast<std::uint16_t>(n);
-    std::memcpy(bytes.data(), &count, 2);
-    for (std::size_t i = 0; i < n; ++i) {
-        char* e = bytes.data() + kIndexHeaderSize + i * kIndexEntrySize;
-        std::memcpy(e, entries[i].name.data(), std::min<std::size_t>(entries[i].name.size(), 255));
-        const auto low = static_cast<std::uint32_t>(entries[i].lastWrite);
-        const auto high = static_cast<std::uint32_t>(entries[i].lastWrite >> 32);
-        std::memcpy(e + 256, &low, 4);
-        std::memcpy(e + 260, &high, 4);
-    }
-    return bytes;
+    std::vector<std::uint8_t> bytes;
+    ByteWriter w(bytes);
+    INDEX_OUT io{{w}};
+    io(static_cast<std::uint16_t>(n));
+    io.zeros(kIndexHeaderSize - sizeof(std::uint16_t));
+    for (std::size_t i = 0; i < n; ++i) indexEntryFields(io, entries[i]);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 std::vector<SHARED_FILE_ENTRY> decodeIndexFile(std::string_view bytes) {
     std::vector<SHARED_FILE_ENTRY> entries;
     if (bytes.size() < kIndexHeaderSize) return entries;
-    std::uint16_t count;
-    std::memcpy(&count, bytes.data(), 2);
+    ByteReader r(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    INDEX_IN io{{r}};
+    std::uint16_t count = 0;
+    io(count);
+    io.zeros(kIndexHeaderSize - sizeof count);
     // The count never reaches past the bytes the file holds.
-    const std::size_t room = (bytes.size() - kIndexHeaderSize) / kIndexEntrySize;
-    const std::size_t n = std::min<std::size_t>(count, room);
+    const std::size_t n = std::min<std::size_t>(count, r.remaining() / kIndexEntrySize);
     for (std::size_t i = 0; i < n; ++i) {
-        const char* e = bytes.data() + kIndexHeaderSize + i * kIndexEntrySize;
         SHARED_FILE_ENTRY entry;
-        entry.name.assign(e, strnlen(e, 256));
-        entry.lastWrite = u32At(e + 256) | static_cast<std::uint64_t>(u32At(e + 260)) << 32;
+        indexEntryFields(io, entry);
         entries.push_back(std::move(entry));
     }
     return entries;

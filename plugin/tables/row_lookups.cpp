@@ -15,7 +15,12 @@ namespace {
 
 constexpr double kAngleTolerance = 0.000872664626;   // 0.05 degree
 
-double number(const std::string& text) { return std::atof(text.c_str()); }
+// A name is text whatever it holds: one that reads as NaN ("nan") counts as a text that is no number, 0, so
+// that it sorts among the others.
+double number(const std::string& text) {
+    const double v = std::atof(text.c_str());
+    return std::isnan(v) ? 0.0 : v;
+}
 
 }  // namespace
 

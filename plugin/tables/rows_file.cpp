@@ -16,21 +16,21 @@ int CTabColsDesc::readRows() {
     for (const TEXT_LINE& line : splitLines(*bytes))
         if (!isBlankLine(line.text)) rows.push_back(blankTokens(line.text));
     const std::size_t width = columnCount > 0 ? static_cast<std::size_t>(columnCount) : 0;
-    // A row wider than the table would lose its last cells at the next write; a cell written as a number
-    // that is not finite (or beyond any measure) would reach the matching as one. Either refuses the rows.
+    // Tokens past the table's columns are not read (the next write drops them). A measure written as a
+    // number that is not finite would reach the matching as one: it refuses the rows. A name column is
+    // text, whatever it holds, but for the drill-size table's, which holds its diameters.
+    std::vector<bool> text(width, false);
+    for (int i = 0; i < itemCount && tableClass != kTableDrillSize; ++i) {
+        const TAB_DESC_ITEM& item = items[static_cast<std::size_t>(i)];
+        if (item.kind == kItemName && item.colId1 >= 1 && static_cast<std::size_t>(item.colId1) <= width)
+            text[static_cast<std::size_t>(item.colId1) - 1] = true;
+    }
     for (std::size_t r = 0; r < rows.size(); ++r) {
-        const std::string number = std::to_string(r + 1);
-        if (rows[r].size() > width) {
-            showTableDamage(file, *bytes, damageText(kMsgRowCells, number));
+        for (std::size_t c = 0; c < width && c < rows[r].size(); ++c) {
+            if (text[c] || !isNumberToken(rows[r][c]) || isFiniteNumberToken(rows[r][c], kMaxCellValue)) continue;
+            showTableDamage(file, *bytes, damageText(kMsgRowNumber, std::to_string(r + 1)));
             rowsRefused = 1;
             return -1;
-        }
-        for (std::string_view c : rows[r]) {
-            if (isNumberToken(c) && !isFiniteNumberToken(c, kMaxCellValue)) {
-                showTableDamage(file, *bytes, damageText(kMsgRowNumber, number));
-                rowsRefused = 1;
-                return -1;
-            }
         }
     }
     cells.assign(rows.size() * width, std::string());

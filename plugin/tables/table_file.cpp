@@ -1,11 +1,14 @@
 // The ".tab" file of a table: its class line, column descriptions, "[Prm]", "[BmpPrm]" and "[BmpLastVal]"
 // parts, read into a CTabColsDesc and written back before the "[Process]" part, which a write carries over
-// byte for byte from the safety copy. Lines end in CR LF on disk; a reader accepts LF alone too. A file that
-// is damaged or cut short is refused whole, with what is wrong (table_text.h).
+// byte for byte from the safety copy. Lines end in CR LF on disk; a reader accepts LF alone too. Parts that
+// are missing or short read as their defaults, as the writer's own files may end after "[BmpLastVal]"; a
+// file holding what no table holds (a value that is not a number, a version that does not exist, column
+// ids that do not number the columns) is refused whole, with what is wrong (table_text.h).
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
@@ -136,11 +139,10 @@ bool readItem(std::string_view line, CTabColsDesc& t) {
 // The picture parts hold times in seconds besides their measures.
 constexpr double kTimeLimit = 1e12;
 
-// The values of a part's line: at least `count` of them in a table of the current version (a line cut short
-// loses values), each a finite number of the kind its field takes. Older versions wrote fewer values.
+// The values of a part's line, each a finite number of the kind its field takes; a short line reads zeros
+// for the values it lacks, and tokens past the `count` fields are not read.
 bool valuesSound(const std::vector<std::string_view>& v, std::size_t count, const std::function<bool(std::size_t)>& isShort,
-                 int version, double limit = 1e9) {
-    if (version >= kCurrentTableVersion && v.size() < count) return false;
+                 double limit = 1e9) {
     for (std::size_t i = 0; i < v.size() && i < count; ++i) {
         if (!isFiniteNumberToken(v[i], limit)) return false;
         if (isShort(i) && (!isIntegerToken(v[i]) || tokenLong(v[i]) < INT16_MIN || tokenLong(v[i]) > INT16_MAX))
@@ -149,8 +151,8 @@ bool valuesSound(const std::vector<std::string_view>& v, std::size_t count, cons
     return true;
 }
 
-bool prmSound(const std::vector<std::string_view>& v, int version) {
-    if (!valuesSound(v, 19, [](std::size_t i) { return kPrmFields[i].i != nullptr; }, version, 1e6)) return false;
+bool prmSound(const std::vector<std::string_view>& v) {
+    if (!valuesSound(v, 19, [](std::size_t i) { return kPrmFields[i].i != nullptr; }, 1e6)) return false;
     const auto at = [&](std::size_t i) { return i < v.size() ? tokenDouble(v[i]) : 0.0; };
     // The chamfer window is a pair of half angles; the tolerances are shares of a measure.
     for (std::size_t i : {8, 9})
@@ -170,8 +172,8 @@ void readPrm(const std::vector<std::string_view>& v, CTabColsDesc& t) {
     }
 }
 
-bool bmpPrmSound(const std::vector<std::string_view>& v, int version) {
-    return valuesSound(v, 2 + kBmpParamCount, [](std::size_t i) { return i >= 2; }, version, kTimeLimit);
+bool bmpPrmSound(const std::vector<std::string_view>& v) {
+    return valuesSound(v, 2 + kBmpParamCount, [](std::size_t i) { return i >= 2; }, kTimeLimit);
 }
 
 void readBmpPrm(const std::vector<std::string_view>& v, CTabColsDesc& t) {
@@ -181,9 +183,9 @@ void readBmpPrm(const std::vector<std::string_view>& v, CTabColsDesc& t) {
     for (std::size_t i = 0; i < kBmpParamCount; ++i) t.bmpParams[i] = toShort(at(2 + i));
 }
 
-bool bmpLastValSound(const std::vector<std::string_view>& v, int version) {
+bool bmpLastValSound(const std::vector<std::string_view>& v) {
     constexpr std::size_t count = 6 + kLastShortCount;
-    return valuesSound(v, count, [](std::size_t i) { return i == 3 || (i >= 5 && i < 5 + kLastShortCount); }, version,
+    return valuesSound(v, count, [](std::size_t i) { return i == 3 || (i >= 5 && i < 5 + kLastShortCount); },
                        kTimeLimit);
 }
 
@@ -198,17 +200,19 @@ void readBmpLastVal(const std::vector<std::string_view>& v, CTabColsDesc& t) {
     t.lastTime = toTime(at(5 + kLastShortCount));
 }
 
-// The class line's five values; false unless they are five whole numbers with a known class.
+// The class line's five values, a missing one 0 and further words not read; false unless each is a whole
+// number and the class a known one.
 bool readClassLine(std::string_view text, CTabColsDesc& t) {
-    const auto v = blankTokens(text);
-    if (v.size() != 5) return false;
+    auto v = blankTokens(text);
+    if (v.size() > 5) v.resize(5);
     for (std::string_view token : v)
         if (!isIntegerToken(token) || tokenLong(token) < INT16_MIN || tokenLong(token) > INT16_MAX) return false;
-    t.tableClass = toShort(v[0]);
-    t.formatVersion = toShort(v[1]);
-    t.classValue3 = toShort(v[2]);
-    t.classValue4 = toShort(v[3]);
-    t.classValue5 = toShort(v[4]);
+    const auto at = [&](std::size_t i) { return i < v.size() ? toShort(v[i]) : std::int16_t{0}; };
+    t.tableClass = at(0);
+    t.formatVersion = at(1);
+    t.classValue3 = at(2);
+    t.classValue4 = at(3);
+    t.classValue5 = at(4);
     return t.tableClass >= kTableFormClass && t.tableClass <= kTableNamed;
 }
 
@@ -309,10 +313,9 @@ int CTabColsDesc::read(const std::string& tablePath) {
     t.path = tablePath;
     (void)t.allocItems(static_cast<std::int16_t>(count));
 
-    // The parts a table file holds, in the order they are written; each is needed, or the file was cut.
+    // Reading ends at "[Process]": a part after it is not the table's, and its values keep their defaults.
     bool classRead = false, processFound = false;
-    std::vector<std::string_view> prm, bmpPrm, lastVal;
-    bool prmFound = false, bmpPrmFound = false, lastValFound = false;
+    std::optional<std::vector<std::string_view>> prm, bmpPrm, lastVal;
     for (std::size_t i = 0; i < lines.size() && !processFound; ++i) {
         const std::string_view text = lines[i].text;
         const auto nextLine = [&]() {
@@ -323,13 +326,10 @@ int CTabColsDesc::read(const std::string& tablePath) {
             classRead = true;
         } else if (startsWith(text, "[Prm]")) {
             prm = nextLine();
-            prmFound = true;
         } else if (startsWith(text, "[BmpPrm]")) {
             bmpPrm = nextLine();
-            bmpPrmFound = true;
         } else if (startsWith(text, "[BmpLastVal]")) {
             lastVal = nextLine();
-            lastValFound = true;
         } else if (startsWith(text, "[Process]")) {
             processFound = true;
         } else if (isItemLine(text) && !readItem(text, t)) {
@@ -341,16 +341,13 @@ int CTabColsDesc::read(const std::string& tablePath) {
     if (t.formatVersion < 1) return refuse(damageText(kMsgUnknownVersion, std::to_string(t.formatVersion)));
     if (!columnIdsSound(t)) return refuse(damageText(kMsgColumnIds));
     if (!columnsFitVersion(t)) return refuse(damageText(kMsgVersionColumns));
-    if (!prmFound || !prmSound(prm, t.formatVersion))
-        return refuse(damageText(prmFound ? kMsgNotANumber : kMsgPartMissing, "[Prm]"));
-    if (!bmpPrmFound || !bmpPrmSound(bmpPrm, t.formatVersion))
-        return refuse(damageText(bmpPrmFound ? kMsgNotANumber : kMsgPartMissing, "[BmpPrm]"));
-    if (!lastValFound || !bmpLastValSound(lastVal, t.formatVersion))
-        return refuse(damageText(lastValFound ? kMsgNotANumber : kMsgPartMissing, "[BmpLastVal]"));
-    if (!processFound) return refuse(damageText(kMsgPartMissing, "[Process]"));
-    readPrm(prm, t);
-    readBmpPrm(bmpPrm, t);
-    readBmpLastVal(lastVal, t);
+    if (prm && !prmSound(*prm)) return refuse(damageText(kMsgNotANumber, "[Prm]"));
+    if (bmpPrm && !bmpPrmSound(*bmpPrm)) return refuse(damageText(kMsgNotANumber, "[BmpPrm]"));
+    if (lastVal && !bmpLastValSound(*lastVal)) return refuse(damageText(kMsgNotANumber, "[BmpLastVal]"));
+    // A part not read keeps the values set above; one read short reads zeros for what it lacks.
+    if (prm) readPrm(*prm, t);
+    if (bmpPrm) readBmpPrm(*bmpPrm, t);
+    if (lastVal) readBmpLastVal(*lastVal, t);
     *this = std::move(t);
     return 0;
 }
@@ -359,7 +356,6 @@ int CTabColsDesc::write() const {
     const std::string copy = tableSafetyCopyPath(path);
     if (!takeSafetyCopy(path, copy)) return 1;
     std::string out = tableHead(*this);
-    const std::size_t head = out.size();
     if (const auto old = plat::readFile(copy)) {
         const std::string_view bytes = *old;
         for (const TEXT_LINE& line : splitLines(bytes)) {
@@ -370,8 +366,5 @@ int CTabColsDesc::write() const {
             break;
         }
     }
-    // A table without processes still ends in its "[Process]" part: a reader takes a file without one for
-    // a file cut short.
-    if (out.size() == head) out += "[Process]\r\n";
     return writeTableFile(path, out) ? 0 : 1;
 }

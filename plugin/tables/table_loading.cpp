@@ -7,6 +7,7 @@
 #include "platform/sys/paths.h"
 #include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
+#include "plugin/base/text_fill.h"
 #include "plugin/base/utilities.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/services/tables.h"
@@ -90,8 +91,15 @@ int loadDrillTable(CTabColsDesc* table) {
 
 int loadAllTables(std::vector<CTabColsDesc>& out, int* drillIndex, std::size_t capacity) {
     out.clear();
-    for (const std::string& file : listTableFiles(g_globals->tablesDir)) {
-        if (out.size() >= capacity) break;
+    const std::vector<std::string> files = listTableFiles(g_globals->tablesDir);
+    for (const std::string& file : files) {
+        if (out.size() >= capacity) {
+            // The tables past the caller's room would be missed by every hole without a word.
+            const std::string most = std::to_string(capacity);
+            plat::messageBox(nullptr, fillText(errorMessage(kMsgTooManyTables), {g_globals->tablesDir, most, most}),
+                             errorMessage(1), plat::MB_OK);
+            break;
+        }
         CTabColsDesc table;
         if (table.read(file) != 0 || table.readRows() < 0) continue;
         if (table.tableClass == kTableDrillSize) (void)table.sortRowsByColumn(1);

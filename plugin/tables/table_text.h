@@ -59,4 +59,4 @@ constexpr int kMsgTableDamaged = 191;
 // What is wrong with a damaged table (the line after the path).
 constexpr int kMsgClassLine = 193, kMsgUnknownVersion = 194, kMsgColumnIds = 195, kMsgPartMissing = 196,
               kMsgNotANumber = 197, kMsgRowNumber = 198, kMsgVersionColumns = 199, kMsgOperationDamaged = 200,
-              kMsgItemLine = 201, kMsgRowCells = 202;
+              kMsgItemLine = 201, kMsgTooManyTables = 203;

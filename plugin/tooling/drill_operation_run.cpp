@@ -28,6 +28,7 @@
 #include "plugin/tooling/host_operation.h"
 #include "plugin/tooling/reports.h"
 #include "plugin/tooling/tool_library.h"
+#include "plugin/tooling/tools_log.h"
 
 namespace {
 

@@ -41,6 +41,7 @@
 #include "plugin/tooling/reports.h"
 #include "plugin/tooling/tool_dialogs.h"
 #include "plugin/tooling/tool_matrix_order.h"
+#include "plugin/tooling/tools_log.h"
 
 namespace {
 

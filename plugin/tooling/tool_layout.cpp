@@ -22,8 +22,7 @@
 #include "plugin/tooling/equal_holes.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/tooling/tool_library.h"
-
-std::FILE* g_toolsLog = nullptr;
+#include "plugin/tooling/tools_log.h"
 
 namespace {
 

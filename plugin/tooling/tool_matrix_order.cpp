@@ -2,6 +2,7 @@
 // that have it earlier so that it stands in the column where it is found latest, unless that leaves a column
 // without any operation; separating types puts a gap before the higher type where two meet in a column.
 #include "plugin/tooling/tool_matrix_order.h"
+#include "plugin/tooling/tools_log.h"
 
 #include <algorithm>
 #include <cmath>

@@ -32,7 +32,7 @@ enum Command { kReplace = 1, kEdit = 2, kNewTool = 3, kStore = 4, kShowHoles = 5
 
 int toolImage(const OPE_LIST& op) {
     if (!op.newTool) return kTool;
-    if (op.toolInLibrary) return op.toolChangedByUser ? kMadeStoredChanged : kMadeStored;
+    if (toolStoredInLibrary(op)) return op.toolChangedByUser ? kMadeStoredChanged : kMadeStored;
     return op.toolChangedByUser ? kMadeChanged : kMade;
 }
 
@@ -153,7 +153,7 @@ void CDlgToolsView::onRClickTree(plat::Notify&) {
     menu.item(kReplace, texts_.getMessage(54));
     menu.item(kEdit, texts_.getMessage(51), !hasTool);
     menu.item(kNewTool, texts_.getMessage(53));
-    menu.item(kStore, texts_.getMessage(52), !(op.newTool && !op.toolInLibrary));
+    menu.item(kStore, texts_.getMessage(52), !(op.newTool && !toolStoredInLibrary(op)));
     menu.item(kShowHoles, texts_.getMessage(55));
     menu.item(kKeepOnly, texts_.getMessage(56));
     menu.item(kNothing, texts_.getMessage(69));

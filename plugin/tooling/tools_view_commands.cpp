@@ -149,7 +149,7 @@ void CDlgToolsView::editTool(std::int32_t index) {
     SetToolLibrary(current.c_str());
     // The editor works on a copy: a tool the user or the library refused stays as it was.
     tp_tool edited = tool;
-    if (!op.toolInLibrary) {
+    if (!toolStoredInLibrary(op)) {
         edited.slot = 0;   // a tool of the part alone has no place in a library
         if (tool_manager(&edited, kToolManagerEdit) == 1) {
             tool = edited;

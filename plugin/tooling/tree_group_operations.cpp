@@ -31,19 +31,6 @@ void forEachHole(VIEW_LIST* views, Visit visit) {
         for (POINT_LIST* p = v->firstPoint; p; p = p->next) visit(*p);
 }
 
-// The tools log of one run, closed on every way out.
-struct TOOLS_LOG {
-    TOOLS_LOG() {
-        const PLUGIN_GLOBALS& g = *g_globals;
-        g_toolsLog = g.debugDumps ? std::fopen(g.toolsDumpFile.c_str(), "w") : nullptr;
-    }
-    ~TOOLS_LOG() { close(); }
-    static void close() {
-        if (g_toolsLog) std::fclose(g_toolsLog);
-        g_toolsLog = nullptr;
-    }
-};
-
 // "(Group 2) TOP"; the description is left out when a neighbour of the view in its group lies in another
 // host view.
 void labelViews(VIEW_LIST* views, const std::string& word) {
@@ -82,7 +69,7 @@ void createOperationsPerGroup(VIEW_LIST* views) {
     const PRM_SETTINGS& s = g.settings;
     CTextSection texts;
     (void)texts.load(g.uiTextFile, "TreeProcessDlg", false);
-    TOOLS_LOG log;
+    const ToolsLogOpen log;   // closed on every way out
     const int refreshWas = OMenableRefresh(0);
     cleanGeneratedGroups(0);
     if (s.keepPartTools == 0) deleteUnusedTools();
@@ -114,7 +101,7 @@ void createOperationsPerGroup(VIEW_LIST* views) {
         rebuild_graphics();
         return;
     }
-    TOOLS_LOG::close();
+    ToolsLogOpen::close();
     std::string text = fillText(texts.getText(kDoneLine), {long{operationsMade}});
     if (toolsMade != 0)
         text = fillText(texts.getText(kDoneLine) + "\n" + texts.getText(s.addNewTools != 0 ? kToolsAdded : kToolsMade),

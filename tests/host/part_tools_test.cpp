@@ -164,6 +164,34 @@ TEST_F(PartToolList, ThePartsToolsSurviveSaveAndReopenByteForByte) {
     EXPECT_EQ(partList().DatabaseAdd(&d), 4);
 }
 
+// The rows as parts already saved hold them: a 10-byte head (codec 1, count, next id) and per tool its id, the
+// image size 1680 and the image, little-endian; they read back to the same records.
+TEST_F(PartToolList, TheStoredRowsKeepTheirByteLayout) {
+    host::tools::PartToolState state;
+    state.records[7] = sampleTool(3, 6.8, "DRILL 6.8");
+    state.records[0x01020304] = sampleTool(4, 8, "TAP M8");
+    state.records[7].slot = 1;
+    state.records[0x01020304].slot = 2;
+    state.nextId = 0x01020305;
+    const std::vector<std::string> rows = host::tools::encodePartTools(state);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0], std::string("\x01\x00\x02\x00\x00\x00\x05\x03\x02\x01", 10));
+    for (const auto& [row, id] : {std::pair{1, 7}, std::pair{2, 0x01020304}}) {
+        const TP_TOOL_BYTES image = tpToolImage(state.records[id]);
+        std::string expected(6, '\0');
+        for (int i = 0; i < 4; ++i) expected[i] = static_cast<char>((id >> (8 * i)) & 0xFF);
+        expected[4] = static_cast<char>(0x90), expected[5] = 0x06;   // 1680
+        expected.append(reinterpret_cast<const char*>(image.data()), image.size());
+        EXPECT_EQ(rows[static_cast<std::size_t>(row)], expected) << row;
+    }
+    host::tools::PartToolState back;
+    std::string why;
+    ASSERT_TRUE(host::tools::decodePartTools(rows, back, why)) << why;
+    EXPECT_EQ(back.nextId, 0x01020305);
+    ASSERT_EQ(back.records.size(), 2u);
+    EXPECT_EQ(host::tools::encodePartTools(back), rows);
+}
+
 TEST_F(PartToolList, ASaveThatFailsAtAnyWriteLeavesTheOldPartAndItsTools) {
     tp_tool a = sampleTool(3, 6.8, "DRILL 6.8");
     partList().DatabaseAdd(&a);

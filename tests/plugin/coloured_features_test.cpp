@@ -153,14 +153,15 @@ TEST_F(ColouredFeaturesTest, ThePartsTranslationTableGivesItsColoursAndTheRgbPic
     withDefaults(dlg).doModal();
     expectScriptPlayed();
     ASSERT_EQ(dlg.hostColors.size(), 256u);
-    const RGB_COLOR_NUM& five = dlg.hostColors[5];
-    EXPECT_EQ(five.colorNumber, 5);
-    EXPECT_EQ(five.vertaNumber, 17);
-    EXPECT_EQ(five.red, 255);
-    EXPECT_EQ(five.green, 128);
-    EXPECT_EQ(dlg.hostColors[6].vertaNumber, 0);
+    // The note's third word is the host colour plus one: "5" is host colour 4.
+    const RGB_COLOR_NUM& four = dlg.hostColors[4];
+    EXPECT_EQ(four.colorNumber, 4);
+    EXPECT_EQ(four.vertaNumber, 17);
+    EXPECT_EQ(four.red, 255);
+    EXPECT_EQ(four.green, 128);
+    EXPECT_EQ(dlg.hostColors[5].vertaNumber, 0);
     EXPECT_EQ(dlg.hostColors[9].blue, 255);   // the palette's own colour: host colour 9 is palette entry 9
-    EXPECT_NE(plat::lastSnapshot(kDlg).find("5000 Edit text=\"5\""), std::string::npos) << plat::lastSnapshot(kDlg);
+    EXPECT_NE(plat::lastSnapshot(kDlg).find("5000 Edit text=\"4\""), std::string::npos) << plat::lastSnapshot(kDlg);
 }
 
 TEST_F(ColouredFeaturesTest, TheRgbListSortedByAColumnStillGivesTheChosenEntrysListIndex) {

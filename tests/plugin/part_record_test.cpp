@@ -123,6 +123,7 @@ TEST_F(PartRecordTest, TheColourTableNoteIsFoundAmongOtherNotes) {
     EXPECT_EQ(readVertaColorTable(table), 3);
     ASSERT_EQ(table.size(), 1u);
     EXPECT_EQ(table[0].vertaNumber, 17);
+    EXPECT_EQ(table[0].colorNumber, 4);
     std::vector<RGB_COLOR_NUM> none;
     host::reset();
     EXPECT_EQ(readVertaColorTable(none), 0);

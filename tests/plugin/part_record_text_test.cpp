@@ -54,10 +54,10 @@ TEST(PartRecordText, ColourTableLines) {
     EXPECT_EQ(table[0].red, 255);
     EXPECT_EQ(table[0].green, 128);
     EXPECT_EQ(table[0].blue, 0);
-    EXPECT_EQ(table[0].colorNumber, 5);
+    EXPECT_EQ(table[0].colorNumber, 4);   // the note holds the host colour plus one
     EXPECT_EQ(table[1].green, 2);
     EXPECT_EQ(table[1].blue, 0);   // missing values are 0
-    EXPECT_EQ(table[1].colorNumber, 0);
+    EXPECT_EQ(table[1].colorNumber, 255);   // a missing host word is 0: host colour 255, kept to 8 bits
 
     std::vector<RGB_COLOR_NUM> none;
     EXPECT_EQ(parseVertaColorTable("---VERTA Color Table---\nheader\n", none), 2);

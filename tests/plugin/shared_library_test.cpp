@@ -172,6 +172,25 @@ TEST_F(SharedLibraryTest, AnIndexOfThreeWrittenOverOneOfFiveReadsBackThree) {
     EXPECT_EQ(seconds, -1);
 }
 
+// The index as other stations write it: a 12-byte head with the 16-bit count, then per table 256 bytes of
+// its zero-filled title and its FILETIME ticks (low, high 32 bits) in a 268-byte entry.
+TEST_F(SharedLibraryTest, TheIndexFileKeepsItsByteLayout) {
+    const std::string bytes = encodeIndexFile({{"Drilled", 0x0102030405060708ull}, {"T2", 9}});
+    std::string expected(12 + 2 * 268, '\0');
+    expected[0] = 2;
+    expected.replace(12, 7, "Drilled");
+    expected.replace(12 + 256, 8, "\x08\x07\x06\x05\x04\x03\x02\x01");
+    expected.replace(12 + 268, 2, "T2");
+    expected[12 + 268 + 256] = 9;
+    EXPECT_EQ(bytes, expected);
+    const std::vector<SHARED_FILE_ENTRY> back = decodeIndexFile(expected);
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(back[0].name, "Drilled");
+    EXPECT_EQ(back[0].lastWrite, 0x0102030405060708ull);
+    EXPECT_EQ(back[1].name, "T2");
+    EXPECT_EQ(back[1].lastWrite, 9u);
+}
+
 TEST_F(SharedLibraryTest, AnIndexCountBeyondTheFileIsBoundedByItsSize) {
     std::string bytes = encodeIndexFile({{"A", 1}, {"B", 2}});
     const std::uint16_t count = 500;

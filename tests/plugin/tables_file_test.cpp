@@ -113,8 +113,7 @@ TEST_F(TableFileTest, TheFileHasTheStoredLayoutWithCrLfLines) {
               "[BmpPrm]\r\n"
               "1.0000 86400" + zeros43 + " 9 \r\n"
               "[BmpLastVal]\r\n"
-              "0.0000 0.0000 0.00 0 118.0" + zeros15 + " 0000000042\r\n"
-              "[Process]\r\n");   // a new table ends in an empty process part
+              "0.0000 0.0000 0.00 0 118.0" + zeros15 + " 0000000042\r\n");   // a new table has no process part
     CTabColsDesc back;
     ASSERT_EQ(back.read(tablePath("L")), 0);
     EXPECT_DOUBLE_EQ(back.items[0].value1, 2.76);   // two decimals on disk
@@ -180,22 +179,18 @@ TEST_F(TableFileTest, DamagedFilesAreRefusedWithWhatIsWrongAndTheTableKeepsWhatI
         {"two items on one column", replaced(sound, process, "[Item 3] 3 2 \"Process\" 0 0 0.00\r\n"), "without a gap"},
         {"no class line", sound.substr(sound.find("[Desc]")), "[Class]\\\" part is missing"},
         {"NUL bytes in the class line", replaced(sound, "[Class] 0 21 0 0 0", std::string("[Class] \0\0 21 0 0 0", 19)), "class line"},
-        {"a class line cut short", replaced(sound, "[Class] 0 21 0 0 0", "[Class] 0 21"), "class line"},
+        {"a class line with a word", replaced(sound, "[Class] 0 21 0 0 0", "[Class] 0 21 zero"), "class line"},
         {"an unknown class", replaced(sound, "[Class] 0 21", "[Class] 7 21"), "class line"},
         {"version 0", replaced(sound, "[Class] 0 21", "[Class] 0 0"), "format version 0"},
         {"version -1", replaced(sound, "[Class] 0 21", "[Class] 0 -1"), "format version -1"},
         {"a list column at version 3", tableText(1, 3, name + "[Item 2] 8 2 \"\" 0 0 0.00\r\n"), "did not have yet"},
-        {"cut after the items", cut("[Prm]"), "[Prm]\\\" part is missing"},
-        {"cut inside [Prm]", cut("[Prm]") + "[Prm]\r\n0 0.000 0.000 0 0.000", "[Prm]\\\" part holds"},
+        {"a word in [Prm]", cut("[Prm]") + "[Prm]\r\n0 0.000 0.000 0 x.000", "[Prm]\\\" part holds"},
         {"NaN tolerances", replaced(sound, prmLine, "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 nan nan"), "[Prm]\\\" part holds"},
         {"an infinite chamfer", replaced(sound, prmLine, "0 0 0 0 0 0 0 0 0 0 1e999 0 0 0 0 0 0 0.01 0.1"), "[Prm]\\\" part holds"},
         {"a tolerance above 1", replaced(sound, prmLine, "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 7 0.1"), "[Prm]\\\" part holds"},
-        {"cut inside [BmpPrm]", cut("[BmpPrm]") + "[BmpPrm]\r\n0.0000 0 0", "[BmpPrm]\\\" part holds"},
-        {"cut before [BmpLastVal]", cut("[BmpLastVal]"), "[BmpLastVal]\\\" part is missing"},
+        {"a time that is no whole number in [BmpPrm]", cut("[BmpPrm]") + "[BmpPrm]\r\n0.0000 0 0.5", "[BmpPrm]\\\" part holds"},
         {"NaN last values", replaced(sound, "12.0000 1.0000", "nan 1.0000"), "[BmpLastVal]\\\" part holds"},
-        {"without its [Process] part", cut("[Process]"), "[Process]\\\" part is missing"},
-        {"[Process] before [Prm]", tableText(0, 21, name).insert(tableText(0, 21, name).find("[Prm]"), "[Process]\r\n"),
-         "[Prm]\\\" part is missing"},
+        {"an infinite last time", replaced(sound, " 0000000000\r\n", " 1e999\r\n"), "[BmpLastVal]\\\" part holds"},
     };
     CTabColsDesc t = sample("KEEP");
     for (const CASE& c : cases) {
@@ -217,14 +212,66 @@ TEST_F(TableFileTest, DamagedFilesAreRefusedWithWhatIsWrongAndTheTableKeepsWhatI
     expectScriptPlayed();
 }
 
+// Shapes the format allows, as hand edits and the writer itself leave them: what is missing or short reads as
+// the reader's defaults (zeros; 12 and 45 for the first and third last values) and nothing is told.
+TEST_F(TableFileTest, MissingAndShortPartsReadAsTheirDefaults) {
+    const std::string items = "[Item 1] 0 1 \"N\" 0 0 0.00\r\n[Item 2] 3 2 \"P\" 0 0 0.00\r\n";
+    const std::string prm = "0 0 0 0 0 0 0 0 0.1 0.2 3.5 0 0 0 0 0 0 0.08 0.16";
+    const std::string sound = tableText(0, 21, items, "[1 0]\r\n", prm);
+    const auto cut = [&](const std::string& marker) { return sound.substr(0, sound.find(marker)); };
+    const auto from = [&](const std::string& marker) { return sound.substr(sound.find(marker)); };
+    struct CASE {
+        const char* what;
+        std::string text;
+        std::int16_t classValue3;
+        double maxChamfer, diameterTolerance, lastValues1, lastValues3;
+    };
+    const CASE cases[] = {
+        {"a class line of three numbers", "[Class] 0 21 4" + from("\r\n[Desc]"), 4, 3.5, 0.08, 12, 45},
+        {"a class line of six numbers", "[Class] 0 21 4 0 0 9" + from("\r\n[Desc]"), 4, 3.5, 0.08, 12, 45},
+        {"no [Process] part", cut("[Process]"), 0, 3.5, 0.08, 12, 45},
+        {"[Process] before [Prm]", cut("[Prm]") + from("[Process]") + from("[Prm]").substr(0, from("[Prm]").find("[Process]")),
+         0, 0, 0, 12, 45},
+        {"cut after the items", cut("[Prm]"), 0, 0, 0, 12, 45},
+        {"a short [Prm] line", cut("[Prm]") + "[Prm]\r\n0 0 0 0 0 0 0 0 0 0 2.5\r\n", 0, 2.5, 0, 12, 45},
+        {"an empty [BmpLastVal] line", cut("[BmpLastVal]") + "[BmpLastVal]\r\n\r\n", 0, 3.5, 0.08, 0, 0},
+        {"a [BmpLastVal] line cut short", cut("[BmpLastVal]") + "[BmpLastVal]\r\n20.0 1.0 30", 0, 3.5, 0.08, 20, 30},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(plat::writeFile(tablePath("E"), c.text));
+        CTabColsDesc t;
+        ASSERT_EQ(t.read(tablePath("E")), 0);
+        EXPECT_EQ(t.formatVersion, 21);
+        EXPECT_EQ(t.itemCount, 2);
+        EXPECT_EQ(t.classValue3, c.classValue3);
+        EXPECT_EQ(t.classValue5, 0);
+        EXPECT_DOUBLE_EQ(t.maxChamfer, c.maxChamfer);
+        EXPECT_DOUBLE_EQ(t.diameterTolerance, c.diameterTolerance);
+        EXPECT_DOUBLE_EQ(t.lastValues1, c.lastValues1);
+        EXPECT_DOUBLE_EQ(t.lastValues3, c.lastValues3);
+        // The write gives the whole head again and carries over the process part the file has, or ends
+        // after "[BmpLastVal]".
+        ASSERT_EQ(t.write(), 0);
+        const std::string written = bytesOf(tablePath("E"));
+        const std::size_t process = c.text.find("[Process]");
+        const std::size_t headEnd = written.find("\r\n", written.find("[BmpLastVal]\r\n") + 14) + 2;
+        EXPECT_EQ(written.substr(headEnd), process == std::string::npos ? "" : c.text.substr(process));
+        CTabColsDesc back;
+        ASSERT_EQ(back.read(tablePath("E")), 0);
+        EXPECT_DOUBLE_EQ(back.maxChamfer, c.maxChamfer);
+    }
+    expectScriptPlayed();
+}
+
 TEST_F(TableFileTest, WithinACommandADamagedFileIsToldOnceForTheSameBytes) {
-    ASSERT_TRUE(plat::writeFile(tablePath("BAD"), "[Class] 0 21\r\n[Item 1] 0 1 \"N\" 0 0 0.00\r\n"));
+    ASSERT_TRUE(plat::writeFile(tablePath("BAD"), "[Class] 0 -21\r\n[Item 1] 0 1 \"N\" 0 0 0.00\r\n"));
     CTabColsDesc t;
     expectMessage();
     {
         const TableDamageNotices command;
         for (int i = 0; i < 3; ++i) EXPECT_EQ(t.read(tablePath("BAD")), 1);
-        ASSERT_TRUE(plat::writeFile(tablePath("BAD"), "[Class] 0 22\r\n[Item 1] 0 1 \"N\" 0 0 0.00\r\n"));
+        ASSERT_TRUE(plat::writeFile(tablePath("BAD"), "[Class] 0 -22\r\n[Item 1] 0 1 \"N\" 0 0 0.00\r\n"));
         expectMessage();   // other bytes: told again
         EXPECT_EQ(t.read(tablePath("BAD")), 1);
         EXPECT_EQ(t.read(tablePath("BAD")), 1);

@@ -272,7 +272,7 @@ TEST_F(MigrationTest, AVersionNineteenTableMovesField26ToField47) {
 }
 
 // What the migration could not finish is found before anything is written: a process that does not read
-// whole, a pitch whose five-pitch safety depth no row may hold.
+// whole, a pitch whose five-pitch safety depth is not a finite number.
 TEST_F(MigrationTest, ATableTheMigrationCouldNotFinishIsNotMigratedAtAll) {
     const std::string v2 = "[1 1] 4 1 2 0 0 10.0000 1 0 0 0 0.0000 1 0 1 0 -12.0000 0 0 0 30.0000 {Tap} 3 0 0.0000\r\n";
     const struct {
@@ -284,7 +284,7 @@ TEST_F(MigrationTest, ATableTheMigrationCouldNotFinishIsNotMigratedAtAll) {
                   "[1 1] 4 1 2 0 0 nan 1 0 0 0 0.0000 1 0 1 0 -12.0000 0 0 0 30.0000 {Tap} 3 0 0.0000\r\n"),
          "M10x1.5 10 1.5 8.5 7.5 20\r\n", "An operation of its process 1 is cut short or holds a value that is not a number"},
         {"an absurd pitch", oldTable(2, 2, {"Thread", "D", "P", "Drill", "Length"}, v2),
-         "M10x1.5 10 1.5 8.5 20\r\nM12 12 304167 10.2 24\r\n", "Row 2 holds a value that is not a number or is out of range"},
+         "M10x1.5 10 1.5 8.5 20\r\nM12 12 1e308 10.2 24\r\n", "Row 2 holds a value that is not a finite number"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

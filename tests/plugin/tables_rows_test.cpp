@@ -50,6 +50,33 @@ TEST_F(TableRowsTest, TheRowsFileReadsNonBlankLinesAndWritesCellsEachFollowedByA
     EXPECT_EQ(none.rowCount, 0);
 }
 
+// Rows as users' files have them: tokens past the columns are not read and the write drops them; a number
+// beyond a million is a number; the name column is text, "nan" included. Only a measure that is not a finite
+// number refuses the rows, with its row named, and the rows file is then left as it is.
+TEST_F(TableRowsTest, RowsReadAsTheFormatAllowsAndOnlyMeasuresThatAreNotFiniteAreRefused) {
+    CTabColsDesc t = table("W", 2, "1234567 8 1.25 6.8 1e7 extra 9\r\nnan 2500000 1 0 0 \r\n");
+    ASSERT_EQ(t.rowCount, 2);
+    EXPECT_EQ(column(t, 0), (Row{"1234567", "nan"}));
+    EXPECT_EQ(column(t, 1), (Row{"8", "2500000"}));
+    EXPECT_EQ(column(t, 4), (Row{"1e7", "0"}));
+    EXPECT_EQ(t.findRowByName("1234567"), 0);
+    ASSERT_EQ(t.writeRows(), 0);
+    EXPECT_EQ(bytesOf(tablesDir + "/W.txt"), "1234567 8 1.25 6.8 1e7 \r\nnan 2500000 1 0 0 \r\n");
+
+    for (const char* rows : {"M8 8 1.25 6.8 1\r\nM9 inf 1 7 1\r\n", "M8 8 1.25 6.8 1\r\nM9 9 1 7 nan\r\n",
+                             "M8 8 1.25 6.8 1\r\nM9 9 1 7 1e999\r\n"}) {
+        SCOPED_TRACE(rows);
+        ASSERT_TRUE(plat::writeFile(tablesDir + "/W.txt", rows));
+        expectMessage();
+        EXPECT_EQ(t.readRows(), -1);
+        EXPECT_TRUE(transcript().contains("Row 2 holds a value that is not a finite number."));
+        EXPECT_EQ(t.writeRows(), 1);
+        EXPECT_EQ(bytesOf(tablesDir + "/W.txt"), rows);
+        plat::driver().transcript().clear();
+    }
+    expectScriptPlayed();
+}
+
 TEST_F(TableRowsTest, RowsAreGotSetAppendedDeletedAndFoundByName) {
     CTabColsDesc t = table("A", 0, "One 1 \r\nTwo 2 \r\nThree 3 \r\n");
     Row row;
@@ -211,7 +238,15 @@ TEST_F(TableRowsTest, AllTablesLoadInListingOrderOrThreadsFirstWithinTheirCapaci
     for (const CTabColsDesc& t : all) names.push_back(t.name);
     EXPECT_EQ(names, (std::vector<std::string>{"D_thread", "B_form", "A_form", "C_drill"}));
     EXPECT_EQ(drill, 3);
+    // More tables than the caller holds: the first ones are loaded and the user is told.
+    expectMessage();
     EXPECT_EQ(loadAllTables(all, &drill, 2), 2);
+    EXPECT_TRUE(transcript().contains("holds more than 2 tables: the tables after the first 2 are not used."))
+       ;
+    plat::driver().transcript().clear();
+    EXPECT_EQ(loadAllTables(all, &drill, 4), 4);
+    EXPECT_EQ(count("msgbox"), 0) << "exactly as many as it holds";
+    expectScriptPlayed();
 }
 
 TEST_F(TableRowsTest, NamedAndDrillTablesAreFoundInTheFolder) {

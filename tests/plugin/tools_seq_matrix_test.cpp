@@ -9,6 +9,7 @@
 #include "plugin/model/tree.h"
 #include "plugin/services/tooling.h"
 #include "plugin/tooling/tool_layout.h"
+#include "plugin/tooling/tools_log.h"
 #include "plugin/tooling/tools_seq_matrix.h"
 #include "support/tool_tree.h"
 

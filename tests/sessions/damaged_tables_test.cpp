@@ -66,14 +66,6 @@ std::function<void(std::string&)> replacing(std::string from, std::string to) {
     };
 }
 
-std::function<void(std::string&)> cutAt(std::string marker) {
-    return [marker](std::string& text) {
-        const std::size_t at = text.find(marker);
-        ASSERT_NE(at, std::string::npos) << marker;
-        text.resize(at);
-    };
-}
-
 class DamagedTables : public testing::Test {
 protected:
     void SetUp() override {
@@ -159,9 +151,9 @@ TEST_F(DamagedTables, ADamagedFormTableIsToldOnceKeptAndTheRunGoesOnWithoutIt) {
          "column ids do not number its columns"},
         {"the process column past the column count", replacing("[Item 3] 3 3 ", "[Item 3] 3 30 "),
          "column ids do not number its columns"},
-        {"cut after its column items", cutAt("[Prm]"), "[Prm]\\\" part is missing"},
-        {"cut inside its [BmpLastVal] line", cutAt(" 0 0 0 0 0 0000000000"), "[BmpLastVal]\\\" part holds"},
-        {"without its [Process] part", cutAt("[Process]"), "[Process]\\\" part is missing"},
+        {"a word in its [BmpLastVal] line", replacing(" 0 0 0 0 0 0000000000", " 0 0 0 0 x 0000000000"),
+         "[BmpLastVal]\\\" part holds"},
+        {"no [Class] line", replacing("[Class] 0 21 0 0 0\r\n", ""), "[Class]\\\" part is missing"},
         {"NaN tolerances", replacing("0.010 0.160", "nan nan"), "[Prm]\\\" part holds a value that is not a number"},
         {"an infinite chamfer window", replacing("0.767945 0.802851", "0.767945 inf"), "[Prm]\\\" part holds"},
         {"a list column at version 3", replacing("[Class] 0 21", "[Class] 0 3"), "did not have yet"},
@@ -186,6 +178,65 @@ TEST_F(DamagedTables, ADamagedFormTableIsToldOnceKeptAndTheRunGoesOnWithoutIt) {
     }
 }
 
+// Shapes of the form table the plate's drilled holes take that the format allows, hand edits and the writer's
+// own: nothing is told, the holes keep the table, and the run's write of it (a provisional row for the hole
+// whose row was taken out) gives the file back as the writer writes it: the head whole again, the process
+// part carried over as it was, extra cells dropped.
+TEST_F(DamagedTables, TablesTheFormatAllowsAreUsedAndWrittenBackAsTheWriterWrites) {
+    const std::string shipped = bytesOf(table("Drilled"));
+    const std::string head = shipped.substr(0, shipped.find("[Process]")), process = shipped.substr(head.size());
+    std::string defaults = head.substr(head.find("[Prm]"));   // the head's values as a file without them reads
+    const std::size_t prm = defaults.find("\r\n") + 2;
+    defaults.replace(prm, defaults.find("\r\n", prm) - prm,
+                     "0 0.000 0.000 0 0.000 0 0.000 0 0.000000 0.000000 0.000 0 0.000 0 0.000 0 0.000 0.000 0.000");
+    const std::string beforePrm = head.substr(0, head.find("[Prm]"));
+    const std::string d8 = "D8 8 1 (0,0,6,10,16,25,40) \r\n";
+    struct CASE {
+        const char* what;
+        std::string tab, rows;              // as the user left them (the D8 row taken out)
+        std::string tabAfter, rowsAfter;    // "" where the run leaves it as it was
+        std::string answers = "";
+        std::size_t holes = 11;             // hole items of the process tree
+    };
+    std::string rows = bytesOf(table("Drilled", ".txt"));
+    rows.erase(rows.find(d8), d8.size());
+    std::string wide = rows, catalogue = rows, big = rows;
+    wide.replace(wide.find("D9 9 1 (0,0,6,10,16,25,40) "), 27, "D9 9 1 (0,0,6,10,16,25,40) 77 spare");
+    catalogue.replace(catalogue.find("D9 "), 3, "1234567 ");
+    big.replace(big.find("D20 20 "), 7, "D20 2500000 ");
+    const CASE cases[] = {
+        // Its rows name process 1, which it has not: each hole's look-up is told.
+        {"no [Process] part", head, rows, head, "", "answer 1\nanswer 1\nanswer 1\nanswer 1\nanswer 1\n", 6},
+        {"[Process] before [Prm]", beforePrm + process + head.substr(beforePrm.size()), rows,
+         beforePrm + defaults + process + head.substr(beforePrm.size()), ""},
+        {"a [Class] line of two numbers", "[Class] 0 21" + shipped.substr(shipped.find("\r\n")), rows, shipped, ""},
+        {"a row wider than the table", shipped, wide, shipped, rows},
+        {"a 7-digit catalogue number as a row name", shipped, catalogue, shipped, catalogue},
+        {"a measure above a million", shipped, big, shipped, big},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        ASSERT_TRUE(plat::writeFile(table("Drilled"), c.tab));
+        ASSERT_TRUE(plat::writeFile(table("Drilled", ".txt"), c.rows));
+        ASSERT_EQ(execute(c.answers + kThroughTheRun), 0) << err.str() << out.str();
+        EXPECT_EQ(count(kDamaged), 0u) << out.str();
+        EXPECT_FALSE(fs::exists(table("_Forantix_1d_1"))) << "the drilled holes keep their table";
+        EXPECT_GT(count("\"Drilled "), 0u) << out.str();
+        EXPECT_EQ(holeItems(), c.holes) << out.str();
+        // The write stamps its time on the "[BmpLastVal]" line.
+        std::string tabAfter = bytesOf(table("Drilled"));
+        const std::size_t stamp = tabAfter.find("\r\n", tabAfter.find("[BmpLastVal]\r\n") + 14) - 10;
+        ASSERT_LT(stamp, tabAfter.size());
+        tabAfter.replace(stamp, 10, "0000000000");
+        EXPECT_EQ(tabAfter, c.tabAfter);
+        const std::string rowsAfter = bytesOf(table("Drilled", ".txt"));
+        ASSERT_NE(rowsAfter.find("**8"), std::string::npos) << "the D8 hole's provisional row: " << rowsAfter;
+        EXPECT_EQ(rowsAfter.substr(0, rowsAfter.find("**8")), c.rowsAfter.empty() ? c.rows : c.rowsAfter);
+        TearDown();
+    }
+}
+
 // The drill-size table refused: Execute stops as it does without one, and nothing is migrated or written.
 TEST_F(DamagedTables, ADamagedDrillSizeTableIsNeverMigratedAndExecuteStopsAsWithoutOne) {
     struct CASE {
@@ -200,7 +251,7 @@ TEST_F(DamagedTables, ADamagedDrillSizeTableIsNeverMigratedAndExecuteStopsAsWith
         {"version 2 with its list column", ".tab", replacing("[Class] 1 21", "[Class] 1 2"), "did not have yet"},
         {"a NaN diameter in a row", ".txt", replacing("1 0.04 0.5", "nan 0.04 0.5"), "Row 1 holds a value that is not"},
         {"an infinite allowance in a row", ".txt", replacing("2 0.08 1", "2 inf 1"), "Row 3 holds a value that is not"},
-        {"a row wider than the table", ".txt", replacing("1 0.04 0.5", "1 0.04 0.5 9 9 9 9"), "Row 1 holds more cells"},
+        {"an allowance of 1e999 in a row", ".txt", replacing("1 0.04 0.5", "1 1e999 0.5"), "Row 1 holds a value that is not"},
     };
     for (const CASE& c : cases) {
         SCOPED_TRACE(c.what);
