@@ -145,7 +145,7 @@ int createGroupOperations(VIEW_LIST* view, POINT_LIST* hole, POINT_LIST* holes, 
         if (v->selected) findGroupNotes(v, origin);
     }
     const PLUGIN_GLOBALS& g = *g_globals;
-    g_toolsLog = g.debugDumps ? std::fopen(g.toolsDumpFile.c_str(), "w") : nullptr;
+    const ToolsLogOpen log;
     const int wasRefreshing = OMenableRefresh(0);
     const std::int32_t active = OMgetActiveGroup();
     const PRM_SETTINGS& s = g.settings;
@@ -157,8 +157,7 @@ int createGroupOperations(VIEW_LIST* view, POINT_LIST* hole, POINT_LIST* holes, 
     if (active) TpMainGrpMgr().GetMainGrpList().SetDefaultOperationGroup(active);
     OMenableRefresh(wasRefreshing);
     OMrefreshOpManTree();
-    if (g_toolsLog) std::fclose(g_toolsLog);
-    g_toolsLog = nullptr;
+    ToolsLogOpen::close();
     if (failed == 0) {
         g_lastOpGroup = groupId;
     } else {
