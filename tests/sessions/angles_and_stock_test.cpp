@@ -10,6 +10,7 @@
 #include <fstream>
 #include <regex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/builder/part_builder.h"
@@ -220,18 +221,24 @@ TEST_F(AnglesAndStock, TheClearanceStaysAboveTheStockWhereverItsOriginIsAnchored
         std::copy(&c.axes[0][0], &c.axes[0][0] + 9, &machine->machine.stock.matrix[0][0]);
         const std::string part = parts.path() + "/stocked.pfp";
         ASSERT_TRUE(host::savePart(part).ok);
-        // The process tree's operations of every view, and those of the view's group (the points-list run).
-        for (bool group : {false, true}) {
-            SCOPED_TRACE(group ? "group" : "tree");
+        // The process tree's operations of every view, those of the view's group, and those of one hole's
+        // position made alone from its points list (the run with heights of its own).
+        const std::string pointsList = "tree-rclick 18021 4003 \"(Group 0)  TOP/Stepped S12-8-5 - 1\"\nmenu 4\n"
+                                       "tree-rclick 18009 4005 \"X65.00 Y45.00 Z12.00\"\nmenu 2\n";
+        for (const char* path : {"tree", "group", "points list"}) {
+            SCOPED_TRACE(path);
             next();
-            const MainJobRun run = group ? runGroupJob(part) : runMainJob(dir, kMainSession, part, "stocked");
+            const std::string_view which = path;
+            const MainJobRun run = which == "tree"    ? runMainJob(dir, kMainSession, part, "stocked")
+                                   : which == "group" ? runGroupJob(part)
+                                                      : runAfterExecute(part, pointsList);
             ASSERT_EQ(run.code, 0) << run.err << run.out;
             std::size_t heights = 0;
             for (std::size_t at = run.operations.find("heights clearance="); at != std::string::npos;
                  at = run.operations.find("heights clearance=", at + 1), ++heights)
                 EXPECT_EQ(run.operations.compare(at, 30, "heights clearance=1:25 retract"), 0)
                     << run.operations.substr(at, 60);
-            EXPECT_GT(heights, 10u);
+            EXPECT_GT(heights, which == "points list" ? 1u : 10u);
         }
         next();
     }
