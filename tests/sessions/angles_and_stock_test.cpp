@@ -10,6 +10,7 @@
 #include <fstream>
 #include <regex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/builder/part_builder.h"
@@ -70,12 +71,16 @@ protected:
         return path;
     }
 
-    // Execute, then the operations of the top view's group made from the process tree's menu of the view:
-    // the points-list run on the group. The work cycle waits for the host then, so the part is not saved.
+    // Execute, then the operations of the top view's group made from the process tree's menu of the view.
+    // The work cycle waits for the host then, so the part is not saved.
     MainJobRun runGroupJob(const std::string& part) {
+        return runAfterExecute(part, "tree-rclick 18021 4003 \"(Group 0)  TOP\"\nmenu 11\n");
+    }
+
+    // Execute, then what the session's steps do in the process tree; the listing of what they made.
+    MainJobRun runAfterExecute(const std::string& part, const std::string& steps) {
         const std::string session = dir.path() + "/group.session";
-        std::ofstream(session) << "invoke\nclick 18048 18007\n? click 18036 1\n"
-                                  "tree-rclick 18021 4003 \"(Group 0)  TOP\"\nmenu 11\n";
+        std::ofstream(session) << "invoke\nclick 18048 18007\n? click 18036 1\n" << steps;
         MainJobRun run;
         std::ostringstream out, err;
         run.code = host::hostcamMain({"--plugin", kModule, "--host-dir", hostDir, "--open", part, "--session", session,
@@ -157,16 +162,28 @@ TEST_F(AnglesAndStock, AConesTaperMillComesFromTheLibraryWhenOneOfItsAngleFits) 
 // The hole's 90 degree chamfer of 26 over its 22 bore is 2 high and 2 wide: the chamfer mill enters beside
 // the edge and goes a fifth of the chamfer's height below its foot, its tip 2.4 - 2 below the top (Z 20).
 TEST_F(AnglesAndStock, AChamferMillsTipGoesAFifthOfTheChamferBelowItsFoot) {
-    const MainJobRun run = runGroupJob(taperedPart());
-    ASSERT_EQ(run.code, 0) << run.err << run.out;
-    std::smatch tool;
-    ASSERT_TRUE(std::regex_search(run.nc, tool, std::regex(R"(\(T(\d+) [^)]*CHAMFER MILL)"))) << run.nc;
-    const NC_PROGRAM program = readNcListing(run.nc);
-    EXPECT_TRUE(program.errors.empty());
-    double lowest = 1e9;
-    for (const NC_HOLE& h : program.holes)
-        if (h.tool == std::stoi(tool[1].str())) lowest = std::min(lowest, h.at[2]);
-    EXPECT_NEAR(lowest, 19.6, 1e-9) << run.nc;
+    // The view's group made from the tree, and the hole's position made alone from its points list: the
+    // latter reads the table's milling definition afresh for the host operation.
+    const char* const paths[] = {
+        "tree-rclick 18021 4003 \"(Group 0)  TOP\"\nmenu 11\n",
+        "tree-rclick 18021 4003 \"(Group 0)  TOP/_Forantix_3d_1 **22x6; measures added to the table - 1\"\nmenu 4\n"
+        "tree-rclick 18009 4005 \"X30.00 Y30.00 Z20.00\"\nmenu 2\n",
+    };
+    const std::string part = taperedPart();
+    for (const char* steps : paths) {
+        SCOPED_TRACE(steps);
+        next();
+        const MainJobRun run = runAfterExecute(part, steps);
+        ASSERT_EQ(run.code, 0) << run.err << run.out;
+        std::smatch tool;
+        ASSERT_TRUE(std::regex_search(run.nc, tool, std::regex(R"(\(T(\d+) [^)]*CHAMFER MILL)"))) << run.nc;
+        const NC_PROGRAM program = readNcListing(run.nc);
+        EXPECT_TRUE(program.errors.empty());
+        double lowest = 1e9;
+        for (const NC_HOLE& h : program.holes)
+            if (h.tool == std::stoi(tool[1].str())) lowest = std::min(lowest, h.at[2]);
+        EXPECT_NEAR(lowest, 19.6, 1e-9) << run.nc;
+    }
 }
 
 // The example plate (120 x 80, its top at Z 12) in a stock block of 130 x 90 x 28 whose highest point is at
@@ -204,18 +221,24 @@ TEST_F(AnglesAndStock, TheClearanceStaysAboveTheStockWhereverItsOriginIsAnchored
         std::copy(&c.axes[0][0], &c.axes[0][0] + 9, &machine->machine.stock.matrix[0][0]);
         const std::string part = parts.path() + "/stocked.pfp";
         ASSERT_TRUE(host::savePart(part).ok);
-        // The process tree's operations of every view, and those of the view's group (the points-list run).
-        for (bool group : {false, true}) {
-            SCOPED_TRACE(group ? "group" : "tree");
+        // The process tree's operations of every view, those of the view's group, and those of one hole's
+        // position made alone from its points list (the run with heights of its own).
+        const std::string pointsList = "tree-rclick 18021 4003 \"(Group 0)  TOP/Stepped S12-8-5 - 1\"\nmenu 4\n"
+                                       "tree-rclick 18009 4005 \"X65.00 Y45.00 Z12.00\"\nmenu 2\n";
+        for (const char* path : {"tree", "group", "points list"}) {
+            SCOPED_TRACE(path);
             next();
-            const MainJobRun run = group ? runGroupJob(part) : runMainJob(dir, kMainSession, part, "stocked");
+            const std::string_view which = path;
+            const MainJobRun run = which == "tree"    ? runMainJob(dir, kMainSession, part, "stocked")
+                                   : which == "group" ? runGroupJob(part)
+                                                      : runAfterExecute(part, pointsList);
             ASSERT_EQ(run.code, 0) << run.err << run.out;
             std::size_t heights = 0;
             for (std::size_t at = run.operations.find("heights clearance="); at != std::string::npos;
                  at = run.operations.find("heights clearance=", at + 1), ++heights)
                 EXPECT_EQ(run.operations.compare(at, 30, "heights clearance=1:25 retract"), 0)
                     << run.operations.substr(at, 60);
-            EXPECT_GT(heights, 10u);
+            EXPECT_GT(heights, which == "points list" ? 1u : 10u);
         }
         next();
     }
