@@ -21,6 +21,7 @@
 #include "plugin/model/ope_list.h"
 #include "plugin/model/process_ope.h"
 #include "plugin/model/process_tree_fields.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/model/tool_records.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/tree_views.h"
@@ -266,6 +267,53 @@ TEST_F(DrillOperationsSession, AConicalMillWantsTheLengthOfItsCone) {
     createDrillOperations(g_records->viewsTree, nullptr, 1, nullptr, 0, 1, 0, &made, 0, 0);
     EXPECT_DOUBLE_EQ(cone->wantedLength, 4);
     EXPECT_GT(cone->neededLength, 4 + cone->toolDiam);   // from the clearance down
+}
+
+// A conical mill that contours its cone in depth passes wants two passes of length, and takes one at least:
+// its process, read from the hole's table, cuts at most 3 deep, so a cone 10 deep goes in four passes of 2.5
+// and a mill 20 long wants 5, not its length.
+TEST_F(DrillOperationsSession, AConicalMillContouringInPassesWantsTwoPassesOfLength) {
+    recogniseTopAndBottom();
+    const OP_CYCLE_LIST& cycles = g_globals->cycleNames;
+    std::int16_t contour = -1;
+    for (std::int16_t k = 0; k < cycles.count; ++k)
+        if (cycles.entries[k].milled && cycles.entries[k].number + 1 == kContour) contour = k;
+    ASSERT_GE(contour, 0) << "no contour among the cycles";
+    POINT_LIST* hole = viewWithDirection(1)->firstPoint;
+    CTabColsDesc table;
+    ASSERT_EQ(table.read(tableFilePath(fieldText(hole->tableName))), 0);
+    std::vector<PROCESS_OPE> process(kMaxProcessOps);
+    const int count = table.readProcess(fieldText(hole->processName), process.data());
+    ASSERT_GT(count, 0);
+    process[count] = PROCESS_OPE{};
+    opeSet(process[count], process_ope::milledKind, static_cast<std::int16_t>(kContour));
+    process[count].set<double>(process_ope::hostBlock64 + op_depth_cuts_layout::maxRough, 3);
+    ASSERT_EQ(table.writeProcess(fieldText(hole->processName), process.data(), count + 1), 0);
+
+    OPE_LIST* last = hole->opeList;
+    while (last->next) last = last->next;
+    auto* cone = new OPE_LIST(*last);
+    cone->processOpe = nullptr;
+    cone->opIndex = static_cast<decltype(cone->opIndex)>(count);
+    cone->toolType = 17;
+    cone->cycle = static_cast<std::uint32_t>(contour);
+    cone->active = 1;
+    cone->toolName[0] = '\0';
+    cone->zSup = 12;
+    cone->zInf = 2;
+    cone->profile[0] = 20;
+    cone->prev = last;
+    cone->next = nullptr;
+    last->next = cone;
+    plat::Step goOn;   // a conical mill the libraries lack is told of
+    goOn.verb = "answer";
+    goOn.args = {std::to_string(plat::IDOK)};
+    goOn.optional = true;
+    script().add(goOn);
+    std::int16_t made = 0;
+    createDrillOperations(g_records->viewsTree, nullptr, 1, nullptr, 0, 1, 0, &made, 0, 0);
+    EXPECT_EQ(cone->active, 1) << shown();
+    EXPECT_DOUBLE_EQ(cone->wantedLength, 5);
 }
 
 TEST_F(DrillOperationsSession, AMilledOperationWithoutItsDefinitionIsSwitchedOffAndTheOthersAreMade) {
