@@ -82,6 +82,26 @@ protected:
         for (double x : {20.0, 80.0}) b.hole(holeAt("bottom", {x, 15, 0}, kUp).cylinder(8, 8).tip());
         recognise(b);
     }
+    // A conical mill after the hole's last operation, made by the run, which tells (OK) that the libraries
+    // lack it.
+    OPE_LIST* appendConicalMill(POINT_LIST* hole) {
+        OPE_LIST* last = hole->opeList;
+        while (last->next) last = last->next;
+        auto* cone = new OPE_LIST(*last);
+        cone->processOpe = nullptr;
+        cone->toolType = 17;
+        cone->active = 1;
+        cone->toolName[0] = '\0';
+        cone->prev = last;
+        cone->next = nullptr;
+        last->next = cone;
+        plat::Step goOn;
+        goOn.verb = "answer";
+        goOn.args = {std::to_string(plat::IDOK)};
+        goOn.optional = true;
+        script().add(goOn);
+        return cone;
+    }
     static std::vector<MADE> madeOperations() {
         std::map<std::int32_t, MADE> byId;
         std::vector<std::int32_t> order;
@@ -245,24 +265,9 @@ TEST_F(DrillOperationsSession, AMaterialOnlyInTheMaterialsFolderIsPickedFromTheG
 // A conical mill wants the length of its cone, however deep below the clearance its hole lies.
 TEST_F(DrillOperationsSession, AConicalMillWantsTheLengthOfItsCone) {
     recogniseTopAndBottom();
-    POINT_LIST* hole = viewWithDirection(1)->firstPoint;
-    OPE_LIST* last = hole->opeList;
-    while (last->next) last = last->next;
-    auto* cone = new OPE_LIST(*last);
-    cone->processOpe = nullptr;
-    cone->toolType = 17;
+    OPE_LIST* cone = appendConicalMill(viewWithDirection(1)->firstPoint);
     cone->cycle = 0;
-    cone->active = 1;
-    cone->toolName[0] = '\0';
     cone->profile[0] = 4;
-    cone->prev = last;
-    cone->next = nullptr;
-    last->next = cone;
-    plat::Step goOn;   // a conical mill the libraries lack is told of
-    goOn.verb = "answer";
-    goOn.args = {std::to_string(plat::IDOK)};
-    goOn.optional = true;
-    script().add(goOn);
     std::int16_t made = 0;
     createDrillOperations(g_records->viewsTree, nullptr, 1, nullptr, 0, 1, 0, &made, 0, 0);
     EXPECT_DOUBLE_EQ(cone->wantedLength, 4);
@@ -290,26 +295,12 @@ TEST_F(DrillOperationsSession, AConicalMillContouringInPassesWantsTwoPassesOfLen
     process[count].set<double>(process_ope::hostBlock64 + op_depth_cuts_layout::maxRough, 3);
     ASSERT_EQ(table.writeProcess(fieldText(hole->processName), process.data(), count + 1), 0);
 
-    OPE_LIST* last = hole->opeList;
-    while (last->next) last = last->next;
-    auto* cone = new OPE_LIST(*last);
-    cone->processOpe = nullptr;
+    OPE_LIST* cone = appendConicalMill(hole);
     cone->opIndex = static_cast<decltype(cone->opIndex)>(count);
-    cone->toolType = 17;
     cone->cycle = static_cast<std::uint32_t>(contour);
-    cone->active = 1;
-    cone->toolName[0] = '\0';
     cone->zSup = 12;
     cone->zInf = 2;
     cone->profile[0] = 20;
-    cone->prev = last;
-    cone->next = nullptr;
-    last->next = cone;
-    plat::Step goOn;   // a conical mill the libraries lack is told of
-    goOn.verb = "answer";
-    goOn.args = {std::to_string(plat::IDOK)};
-    goOn.optional = true;
-    script().add(goOn);
     std::int16_t made = 0;
     createDrillOperations(g_records->viewsTree, nullptr, 1, nullptr, 0, 1, 0, &made, 0, 0);
     EXPECT_EQ(cone->active, 1) << shown();
