@@ -26,8 +26,12 @@ namespace {
 constexpr std::uint32_t kAllEntities = 0x1f1fff;
 constexpr int kGroupName = 20;   // "GroupOpNames"
 
-// The entities an isolated creation hid, which its undo shows again.
-EntityList g_hiddenEntities = nullptr;
+// The entities an isolated creation hid, which its undo shows again. A list still held when the module goes
+// (no undo came) goes with it.
+struct HIDDEN_ENTITIES {
+    EntityList list = nullptr;
+    ~HIDDEN_ENTITIES() { std::free(list); }
+} g_hidden;
 // Whether the marker's level was visible when the marker was last blanked.
 bool g_markerLevelWasVisible = false;
 
@@ -172,14 +176,14 @@ int createGroupOpsIsolated(VIEW_LIST* view, POINT_LIST* hole, POINT_LIST* target
     std::uint32_t* keepList = nullEnded(keep);
     // Only one hidden list is kept: a second isolation before an undo shows what the first hid, so that
     // nothing stays hidden for good once its list is replaced.
-    if (g_hiddenEntities) {
-        showAgain(g_hiddenEntities);
-        g_hiddenEntities = nullptr;
+    if (g_hidden.list) {
+        showAgain(g_hidden.list);
+        g_hidden.list = nullptr;
     }
     EntityList hidden = hideEntitiesExcept(keepList, 0, nullptr);
     std::free(keepList);
     createGroupOperations(view, hole, target, filter);
-    g_hiddenEntities = hidden;
+    g_hidden.list = hidden;
     return 0;
 }
 
@@ -187,9 +191,9 @@ int undoGroupOperations(std::uint32_t groupId) {
     deleteGroup(groupId);
     restoreSelections(g_records->viewsTree);
     deleteTempPoints();
-    if (g_hiddenEntities) {
-        hideEntitiesExcept(nullptr, 1, g_hiddenEntities);
-        g_hiddenEntities = nullptr;
+    if (g_hidden.list) {
+        hideEntitiesExcept(nullptr, 1, g_hidden.list);
+        g_hidden.list = nullptr;
     }
     return 0;
 }
@@ -201,7 +205,7 @@ int cancelGroupOperations(std::uint32_t groupId) {
     return 0;
 }
 
-bool isolationPending() { return g_hiddenEntities != nullptr; }
+bool isolationPending() { return g_hidden.list != nullptr; }
 
 EntityList hideEntitiesExcept(const std::uint32_t* keep, int mode, EntityList hidden) {
     if (mode == 1) {
