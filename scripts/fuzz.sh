@@ -17,6 +17,7 @@ jobs=${2:-1}
 fixed_runs() {
   case "$1" in
     part_file) echo 400 ;;
+    part_unpack) echo 250 ;;   # each input unpacks up to hundreds of MiB: about 25 a second
     table_migration | thread_tables) echo 600 ;;
     table_file | table_rows | process_lines) echo 1200 ;;
     settings_file | text_section) echo 4000 ;;
