@@ -311,7 +311,8 @@ bool TreeToolsLayout::makeMissingTool(const DIAM_SORT& e, tp_tool& out) {
     // On the step below: a made tool never cuts wider than the diameter it is made for.
     t.diameter = floorToStep(e.diameter, T);
     t.material = o.material;
-    const double tipDegrees = o.angle * 180 / M_PI;
+    // The operation keeps its full tip angle; the tool record keeps the angle its type stores.
+    const double angleDeg = shortNumber(toolAngleDeg(t.type, o.angle / 2));
     switch (t.type) {
     case 4: case 5: {
         const double pitch = o.pitch;
@@ -321,15 +322,12 @@ bool TreeToolsLayout::makeMissingTool(const DIAM_SORT& e, tp_tool& out) {
     case 7:
         if (t.angle < 0.1 || t.angle > 89) t.angle = 1.0;
         break;
-    case 9:
-        t.angle = shortNumber(tipDegrees);
+    case 9: case 17:
+        t.angle = angleDeg;
         break;
     case 12:
-        t.angle = shortNumber(tipDegrees / 2);
+        t.angle = angleDeg;
         if (t.shapeValue > o.tipDiam) t.shapeValue = o.tipDiam;
-        break;
-    case 17:
-        t.angle = shortNumber(tipDegrees / 2);
         break;
     default:
         break;
