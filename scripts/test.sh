@@ -6,6 +6,14 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 jobs=$(nproc)
+# Tests write only into temporary folders: a file that a run adds to the checkout or changes in it (build
+# folders, which .gitignore covers, aside) fails the run. Compared with the state before, so that a
+# checkout with work in progress can run them too; outside a git checkout there is nothing to compare.
+checkout_state() {
+  git -C "$root" status --porcelain --untracked-files=all 2>/dev/null || true
+  git -C "$root" diff --binary HEAD 2>/dev/null | cksum || true
+}
+checkout_before=$(checkout_state)
 # Line tables only (-g1): enough for a backtrace, and a quarter less compile time than full debug information.
 "$root/scripts/build.sh" "$root/build" -DFX_WERROR=ON -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG"
 ctest --test-dir "$root/build" --output-on-failure --parallel "$jobs" --timeout 60
@@ -16,4 +24,10 @@ if [ "${1:-}" = "--sanitize" ]; then
     LSAN_OPTIONS=suppressions="$root/tests/lsan.supp" \
     ctest --test-dir "$root/build-fuzz" --output-on-failure --parallel "$jobs" --timeout 300
   "$root/scripts/fuzz.sh" --fixed
+fi
+checkout_after=$(checkout_state)
+if [ "$checkout_before" != "$checkout_after" ]; then
+  echo "The tests left files in the checkout:" >&2
+  diff <(echo "$checkout_before") <(echo "$checkout_after") >&2 || true
+  exit 1
 fi

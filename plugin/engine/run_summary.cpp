@@ -83,7 +83,9 @@ std::string droppedWallsSummary(const CTextSection& texts) {
     line(beyond, fillText(texts.getText(kLineDroppedBeyond), {beyond}));
     line(tooLong, fillText(texts.getText(kLineDroppedLong), {tooLong, long{kMaxCilDescs}}));
 
-    // The log is written whole each run, so that it never lists what an earlier run left out.
+    // The log is written whole each run, so that it never lists what an earlier run left out; only into the
+    // work folder: without one the summary names no log rather than dropping a file into the current folder.
+    if (g_globals->tmpDir.empty()) return text;
     const std::string path = plat::joinPath(g_globals->tmpDir, kDroppedLogName);
     std::string log = texts.getText(kLogTitle) + "\n";
     for (const DROPPED_WALL& w : dropped) {

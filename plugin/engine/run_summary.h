@@ -16,6 +16,6 @@ class CTextSection;
 // The log of what the recognition's rules left out, in the work folder.
 inline constexpr const char* kDroppedLogName = "26_Dropped.txt";
 // The summary's lines of what the last recognition left out, a count per rule that left something out, and
-// the log that lists each with its position, diameter and reason (written when anything was left out). ""
-// when nothing was.
+// the log that lists each with its position, diameter and reason (written into the work folder when anything
+// was left out; no log without a work folder). "" when nothing was.
 std::string droppedWallsSummary(const CTextSection& texts);

@@ -2,16 +2,22 @@
 // box's buttons by whether tools are missing or made, and what the user's answer returns.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
+#include "platform/sys/files.h"
 #include "plugin/base/globals.h"
 #include "plugin/base/message_box.h"
+#include "plugin/base/text_section.h"
 #include "plugin/engine/run_summary.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/model/tool_records.h"
 #include "plugin/model/tree.h"
-#include "support/run_tree.h"
 #include "plugin/model/work_records.h"
+#include "plugin/recognition/pipeline_raw.h"
+#include "plugin/services/recognition.h"
+#include "support/run_tree.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -121,6 +127,33 @@ TEST_F(RunSummary, AChainOfEqualHolesCountsOnceAsInTheTreesLabels) {
     expectScriptPlayed();
     EXPECT_NE(boxText().find("3 holes cannot be reached"), std::string::npos) << boxText();
     EXPECT_EQ(g_records->runStats.holeCount, 3);
+}
+
+// The list of what the recognition left out goes into the work folder alone: without one the summary still
+// counts it but names no list, and nothing lands in the current folder (a test's run once left one in the
+// checkout).
+TEST_F(RunSummary, TheDroppedWallsListIsWrittenOnlyIntoTheWorkFolder) {
+    namespace fs = std::filesystem;
+    TempDir here;
+    const fs::path cwd = fs::current_path();
+    fs::current_path(here.path());
+    CTextSection texts;
+    ASSERT_EQ(texts.load(g_globals->uiTextFile, "treeProcessDlg", false), 0);
+    clearDroppedWalls();
+    noteDroppedWholeHole(DROP_RULE::TooManyWalls, *hole());
+    const std::string work = installDir + "/Tmp";
+    ASSERT_TRUE(plat::createDirectories(work));
+    for (const std::string& folder : {work, std::string()}) {
+        SCOPED_TRACE(folder);
+        g_globals->tmpDir = folder;
+        const std::string said = droppedWallsSummary(texts);
+        EXPECT_NE(said.find("1 holes of more than 25 walls were left out"), std::string::npos) << said;
+        EXPECT_EQ(said.find("Each is listed") != std::string::npos, !folder.empty()) << said;
+    }
+    EXPECT_TRUE(plat::fileExists(work + "/26_Dropped.txt"));
+    EXPECT_TRUE(fs::is_empty(here.path()));
+    fs::current_path(cwd);
+    clearDroppedWalls();
 }
 
 }  // namespace
