@@ -15,6 +15,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "host/api.h"
 #include "host/geom/step_io.h"
 #include "host/geom/step_process.h"
 #include "host/state.h"
@@ -160,38 +161,151 @@ FileIdentity identityOf(const std::string& path) {
 
 bool isSpecial(const FileIdentity& id) { return id.exists && !S_ISREG(id.st.st_mode) && !S_ISDIR(id.st.st_mode); }
 
-// Why the outputs cannot be written as asked, "" when they can: an output that is also an input or another
-// output would be replaced by what is written last (the part file saved over the STEP file it was opened
-// from, the costs over the listing), so the run is refused before it starts. A part file saved where it
-// was opened from is the part saved. The listing and the costs go into a FIFO or a device in place, and a
-// device (/dev/null) may take several outputs; any other special file, and a part saved into one, is refused.
-std::string outputConflict(const HostcamOptions& o) {
-    struct Named {
-        const char* option;
-        const std::string& path;
-        bool partFile;   // the part saved, or a part file opened
-    };
-    const Named outputs[] = {{"--save", o.save, true}, {"--nc", o.nc, false}, {"--costs", o.costs, false}};
-    const Named inputs[] = {{"--open", o.open, !isStepFile(o.open)}, {"--session", o.session, false},
-                            {"--plugin", o.plugin, false}};
-    for (std::size_t i = 0; i < std::size(outputs); ++i) {
-        const Named& out = outputs[i];
-        if (out.path.empty()) continue;
-        const FileIdentity id = identityOf(out.path);
-        const bool device = id.exists && S_ISCHR(id.st.st_mode);
-        if (isSpecial(id) && (out.partFile || !(device || S_ISFIFO(id.st.st_mode))))
-            return out.path + ": " + out.option + " cannot write into this special file";
-        if (device) continue;
-        for (const Named& in : inputs)
-            if (!in.path.empty() && !(out.partFile && in.partFile) && identityOf(in.path) == id)
-                return out.path + ": " + out.option + " names the file that " + in.option +
-                       " reads; it would be replaced";
-        for (std::size_t j = i + 1; j < std::size(outputs); ++j)
-            if (!outputs[j].path.empty() && identityOf(outputs[j].path) == id)
-                return out.path + ": " + out.option + " and " + outputs[j].option +
-                       " name the same file; one would replace the other";
+// The part's file name while the session runs (geo_filename): a part file opened names the part; else
+// --part; else a new part takes the name it will be saved under, so that what is written beside it lands
+// there; "" leaves it unnamed.
+std::string partFileOfRun(const HostcamOptions& o) {
+    if (!o.open.empty() && !isStepFile(o.open)) return o.open;
+    return o.part.empty() ? o.save : o.part;
+}
+
+// Item 9 of the "MachiningTime" section of the plug-in's texts, read as the plug-in reads its sectioned
+// texts (a header matched without case, an item's id before its first '.' or blank, a quoted text between
+// its quotes), blanks trimmed: the plug-in puts it after the part's name for its machining-time report.
+std::string timeReportSuffix(const std::string& textFile) {
+    const std::string bytes = plat::readFile(textFile).value_or("");
+    const std::string header = "[MACHININGTIME]";
+    bool inSection = false;
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        const std::size_t end = std::min(bytes.find_first_of("\r\n", pos), bytes.size());
+        std::string line = bytes.substr(pos, end - pos);
+        pos = end + 1;
+        line.erase(0, line.find_first_not_of(' '));
+        if (line.empty()) continue;
+        if (inSection && line[0] == '[') break;
+        if (!inSection) {
+            std::string start = line.substr(0, header.size());
+            for (char& c : start) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            inSection = start == header;
+            continue;
+        }
+        if (std::atoi(line.c_str()) != 9) continue;
+        const std::size_t sep = line.find_first_of(". ", 1);
+        std::string text = sep == std::string::npos ? std::string() : line.substr(sep + 1);
+        text.erase(0, text.find_first_not_of(' '));
+        if (const std::size_t last = text.rfind('"'); !text.empty() && text[0] == '"' && last != 0)
+            text = text.substr(1, last - 1);
+        const std::size_t first = text.find_first_not_of(' ');
+        return first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(' ') - first + 1);
     }
     return {};
+}
+
+// A file that the run reads or writes, named for the user by its option or by what it holds: `name` as the
+// subject of a message, `role` as its object.
+struct NamedFile {
+    enum Kind {
+        Input,
+        PartOpened,   // --open, a part file
+        Output,       // written by hostcam
+        PartSaved,    // --save
+        Report,       // written by the plug-in beside the part
+        Pictures,     // the pictures folder
+    };
+    std::string name;
+    std::string role;
+    std::string path;
+    Kind kind;
+    bool written() const { return kind == Output || kind == PartSaved || kind == Report || kind == Pictures; }
+    bool partFile() const { return kind == PartOpened || kind == PartSaved; }
+};
+
+// Every file the run reads or writes that a user names or can know of before it: the options' files, the
+// plug-in's texts beside the module, and the drilling list and the machining-time report that the plug-in
+// writes beside the part (named as it names them after the part's file: a part left unnamed lies in the
+// host's folder).
+std::vector<NamedFile> filesOfRun(const HostcamOptions& o, const std::string& pluginPath) {
+    std::string partPath = geo_filename;
+    if (plat::equalsNoCase(geo_filename, default_geo_filename))
+        partPath = std::string(geo_prefix) + geo_filename + geo_suffix;
+    const plat::PathParts part = plat::splitPath(partPath), module = plat::splitPath(pluginPath);
+    const std::string textFile = module.drive + module.dir + module.name + ".txt";
+    const std::string partBase = part.drive + part.dir + part.name;
+    const auto option = [](const char* name, const std::string& path, NamedFile::Kind kind) {
+        const bool read = kind == NamedFile::Input || kind == NamedFile::PartOpened;
+        return NamedFile{name, std::string("the file that ") + name + (read ? " reads" : " writes"), path, kind};
+    };
+    const std::string drillingList = "the drilling list beside the part", timeReport = "the machining-time report beside the part";
+    std::vector<NamedFile> files = {
+        option("--open", o.open, isStepFile(o.open) ? NamedFile::Input : NamedFile::PartOpened),
+        option("--session", o.session, NamedFile::Input),
+        option("--plugin", pluginPath, NamedFile::Input),
+        {"the plug-in's texts", "the plug-in's texts", textFile, NamedFile::Input},
+        option("--save", o.save, NamedFile::PartSaved),
+        option("--nc", o.nc, NamedFile::Output),
+        option("--costs", o.costs, NamedFile::Output),
+        {drillingList, drillingList, partBase + ".txt", NamedFile::Report},
+        {timeReport, timeReport, partBase + timeReportSuffix(textFile) + ".txt", NamedFile::Report},
+        option("--pictures", o.pictures, NamedFile::Pictures),
+    };
+    std::erase_if(files, [](const NamedFile& f) { return f.path.empty(); });
+    return files;
+}
+
+// Why the run cannot write what it writes, "" when it can: an output that is also an input or another output
+// would be replaced by what is written last (the part file saved over the STEP file it was opened from, the
+// drilling list over the session script, the costs over the listing), so the run is refused before it
+// starts, as is an output that is a folder. A part file saved where it was opened from is the part saved.
+// The listing and the costs go into a FIFO or a device in place, and a device (/dev/null) may take several
+// outputs; any other special file, and a part saved into one, is refused. Pictures are named as windows
+// show, so a file in the pictures folder under a name a picture may take is refused too; what only the run
+// can tell is checked as each picture is written (pictureGuard).
+std::string conflictOfRun(const std::vector<NamedFile>& files, const std::string& pictures) {
+    std::error_code ec;
+    const std::filesystem::path pictureDir =
+        pictures.empty() ? std::filesystem::path()
+                         : std::filesystem::weakly_canonical(std::filesystem::absolute(plat::toNativePath(pictures), ec), ec);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const NamedFile& out = files[i];
+        if (!pictureDir.empty() && out.kind != NamedFile::Pictures) {
+            const std::filesystem::path at =
+                std::filesystem::weakly_canonical(std::filesystem::absolute(plat::toNativePath(out.path), ec), ec);
+            if (at.parent_path() == pictureDir && plat::mayBePictureName(at.filename().string()))
+                return out.path + ": " + out.name + " lies in the pictures folder under a name a picture may take";
+        }
+        if (!out.written()) continue;
+        const FileIdentity id = identityOf(out.path);
+        const bool device = id.exists && S_ISCHR(id.st.st_mode);
+        if (out.kind == NamedFile::Output || out.kind == NamedFile::PartSaved) {
+            if (isSpecial(id) && (out.partFile() || !(device || S_ISFIFO(id.st.st_mode))))
+                return out.path + ": " + out.name + " cannot write into this special file";
+            if (id.exists && S_ISDIR(id.st.st_mode)) return out.path + ": " + out.name + " names a folder";
+        }
+        if (device) continue;
+        for (const NamedFile& in : files)
+            if (!in.written() && !(out.partFile() && in.partFile()) && identityOf(in.path) == id)
+                return out.path + ": " + out.name + " names " + in.role + "; it would be replaced";
+        for (std::size_t j = i + 1; j < files.size(); ++j)
+            if (files[j].written() && !(out.kind == NamedFile::Report && files[j].kind == NamedFile::Report) &&
+                identityOf(files[j].path) == id)
+                return out.path + ": " + out.name + " and " + files[j].name + " name the same file; one would replace "
+                       "the other";
+    }
+    return {};
+}
+
+// A picture is not written over a file that the run reads or writes, however the path reaches it (a file
+// that appeared in the pictures folder during the run, a link there).
+plat::PictureGuard pictureGuard(std::vector<NamedFile> files) {
+    std::erase_if(files, [](const NamedFile& f) { return f.kind == NamedFile::Pictures; });
+    return [files = std::move(files)](const std::string& path) {
+        const FileIdentity id = identityOf(path);
+        for (const NamedFile& f : files)
+            if (identityOf(f.path) == id)
+                return "it would replace " + f.role;
+        return std::string();
+    };
 }
 
 // An output: a FIFO or a device takes the bytes where it is (the reader at its other end, the device), any
@@ -271,10 +385,6 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
         out << usage();
         return 0;
     }
-    if (const std::string conflict = outputConflict(*opts); !conflict.empty()) {
-        err << "hostcam: " << conflict << '\n';
-        return 2;
-    }
     plat::useVirtualClock(!opts->realClock);
 
     std::string sessionName = opts->session.empty() ? "built-in session" : opts->session;
@@ -291,29 +401,19 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
 
     plat::driver().reset();
     reset();
-    StageCosts costs(!opts->costs.empty());
     if (opts->inch) setMetric(false);
     const std::string hostDir = opts->hostDir.empty() ? defaultHostDir() : opts->hostDir;
     if (!hostDir.empty()) setHostDir(hostDir);
-    if (!opts->part.empty()) setPartFile(opts->part);
+    setPartFile(partFileOfRun(*opts));
     if (opts->noMachineGroup) setMachineGroup(false);
     if (opts->noActiveGroup) setActiveGroup(false);
-    if (!opts->open.empty()) {
-        // A STEP file becomes a new part; anything else is taken for a part file.
-        const std::string why = isStepFile(opts->open) ? openStepAsPart(opts->open) : openPart(opts->open).message;
-        if (!why.empty()) {
-            err << "hostcam: " << why << '\n';
-            return 2;
-        }
-        if (opts->part.empty() && !isStepFile(opts->open)) setPartFile(opts->open);
-        printCounts(out, opts->open);
-        out << messageLine();   // what the import read otherwise than asked, a line each
-        costs.mark("open");
-    }
-    // A new part takes the name it will be saved under, so that what is written beside it lands there.
-    if (opts->part.empty() && !opts->save.empty() && (opts->open.empty() || isStepFile(opts->open)))
-        setPartFile(opts->save);
 
+    const std::string pluginPath = opts->plugin.empty() ? defaultPluginPath() : opts->plugin;
+    const std::vector<NamedFile> files = filesOfRun(*opts, pluginPath);
+    if (const std::string conflict = conflictOfRun(files, opts->pictures); !conflict.empty()) {
+        err << "hostcam: " << conflict << '\n';
+        return 2;
+    }
     if (!opts->pictures.empty()) {
         std::error_code ec;
         std::filesystem::create_directories(opts->pictures, ec);
@@ -323,8 +423,19 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
         }
     }
 
+    StageCosts costs(!opts->costs.empty());
+    if (!opts->open.empty()) {
+        // A STEP file becomes a new part; anything else is taken for a part file.
+        const std::string why = isStepFile(opts->open) ? openStepAsPart(opts->open) : openPart(opts->open).message;
+        if (!why.empty()) {
+            err << "hostcam: " << why << '\n';
+            return 2;
+        }
+        printCounts(out, opts->open);
+        out << messageLine();   // what the import read otherwise than asked, a line each
+        costs.mark("open");
+    }
     PluginModule module;
-    std::string pluginPath = opts->plugin.empty() ? defaultPluginPath() : opts->plugin;
     if (!module.load(pluginPath, error)) {
         err << "hostcam: " << error << '\n';
         return 2;
@@ -333,7 +444,7 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
         std::lock_guard lock(plat::driver().mutex());
         for (plat::Step& s : parsed.steps) plat::driver().script().add(std::move(s));
     }
-    plat::setPictureFolder(opts->pictures);
+    plat::setPictureFolder(opts->pictures, pictureGuard(files));
     SessionResult result = runSession(module.exports(), out, err);
     costs.mark("session");
     module.unload();

@@ -235,7 +235,12 @@ TEST_F(UiWindowPicture, FileNamesComeFromTheCaptionOrTheWindowId) {
         plat::Dialog d(c.templateId);
         d.setWindowText(c.caption);
         EXPECT_EQ(plat::nextPicturePath(d), dir.path() + "/" + c.want) << c.caption;
+        EXPECT_TRUE(plat::mayBePictureName(c.want)) << c.want;
     }
+    // Names no picture takes: another extension, no count, a count of no digits, a leading dot, a blank.
+    for (const char* name : {"Table_chooser-1.txt", "Table_chooser.png", "Table_chooser-x1.png", "-1.png",
+                             ".hidden-1.png", "Table chooser-1.png"})
+        EXPECT_FALSE(plat::mayBePictureName(name)) << name;
 }
 
 // Child windows paint after their parent: a drawing over the whole client area covers the picture control

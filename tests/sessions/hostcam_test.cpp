@@ -319,14 +319,19 @@ TEST_F(Hostcam, CostsFollowTheMainJobStepByStep) {
 
 // An output on the path of an input or of another output, however spelled (a second name of the same file,
 // a "./" prefix, a symbolic link, a file not yet there), is refused before anything runs: the part is not
-// opened, and every file stays as it was. A part file saved where it was opened from is the part saved.
+// opened, and every file stays as it was. The outputs include the reports the plug-in writes beside the part
+// and the pictures, and a folder is no output. A part file saved where it was opened from is the part saved.
 TEST_F(Hostcam, AnOutputThatIsAnInputOrAnotherOutputIsRefusedBeforeTheRun) {
     const std::string step = write("plate.step", plat::readFile(std::string(FX_SOURCE_DIR) +
                                                                 "/data/examples/boss_part.step").value_or(""));
     const std::string session = write("menu.session", kBuiltInSessionText);
     const std::string part = write("plate.pfp", "a part"), nc = write("plate.nc", "a listing");
+    const std::string script = write("job.txt", kBuiltInSessionText);
+    const std::string shown = write("Forantix_for_PforgeX4-1.png", kBuiltInSessionText);   // the main menu's
+    const std::string texts = fs::path(kModule).replace_extension(".txt").string();
     fs::create_hard_link(step, dir / "linked.step");
     fs::create_symlink(nc, dir / "listing.link");
+    fs::create_directory(dir / "out");
     const std::string cwd = fs::current_path().string();
     fs::current_path(dir);
     const struct {
@@ -341,6 +346,18 @@ TEST_F(Hostcam, AnOutputThatIsAnInputOrAnotherOutputIsRefusedBeforeTheRun) {
         {{"--save", step}, step + ": --save names the file that --open reads"},
         {{"--nc", session}, session + ": --nc names the file that --session reads"},
         {{"--costs", kModule}, kModule + ": --costs names the file that --plugin reads"},
+        {{"--nc", texts}, texts + ": --nc names the plug-in's texts"},
+        {{"--save", part, "--nc", "plate.txt"}, "plate.txt: --nc and the drilling list beside the part name the same"},
+        {{"--save", part, "--costs", (dir / "plate_Time.txt").string()},
+         "--costs and the machining-time report beside the part name the same file"},
+        {{"--session", script, "--save", (dir / "job.pfp").string()},
+         script + ": the drilling list beside the part names the file that --session reads"},
+        {{"--save", "out"}, "out: --save names a folder"},
+        {{"--nc", "out"}, "out: --nc names a folder"},
+        {{"--costs", "out/"}, "out/: --costs names a folder"},
+        {{"--session", shown, "--pictures", "."},
+         shown + ": --session lies in the pictures folder under a name a picture may take"},
+        {{"--pictures", "pics", "--nc", "pics/plate-1.png"}, "--nc lies in the pictures folder"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = {"--plugin", kModule, "--open", step, "--session", session};
@@ -356,6 +373,7 @@ TEST_F(Hostcam, AnOutputThatIsAnInputOrAnotherOutputIsRefusedBeforeTheRun) {
     EXPECT_EQ(plat::readFile(part), "a part");
     EXPECT_EQ(plat::readFile(nc), "a listing");
     EXPECT_FALSE(fs::exists(dir / "new.nc"));
+    EXPECT_FALSE(fs::exists(dir / "pics"));
     EXPECT_TRUE(fs::is_symlink(dir / "listing.link"));
 
     // Saving a part over the part file it came from, and every output into the null device, are fine.
@@ -365,6 +383,24 @@ TEST_F(Hostcam, AnOutputThatIsAnInputOrAnotherOutputIsRefusedBeforeTheRun) {
                    "/dev/null", "--costs", "/dev/null"}),
               0)
         << err.str();
+
+    // What only the run can tell, a picture's name meeting an input through a link in the pictures folder:
+    // the picture is skipped, the transcript says why, and the run fails naming it.
+    const fs::path link = dir / "pics" / "Forantix_for_PforgeX4-1.png";
+    fs::create_directories(link.parent_path());
+    fs::create_symlink(session, link);
+    out.str("");
+    err.str("");
+    EXPECT_EQ(run({"--plugin", kModule, "--session", session, "--host-dir", (dir / "host").string(), "--pictures",
+                   link.parent_path().string()}),
+              2);
+    EXPECT_NE(out.str().find("dialog.picture 18048 skipped \"" + link.string() +
+                             "\": it would replace the file that --session reads"),
+              std::string::npos)
+        << out.str();
+    EXPECT_NE(err.str().find("the window picture " + link.string()), std::string::npos) << err.str();
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(plat::readFile(session), kBuiltInSessionText);
 }
 
 // A FIFO given for the listing and the costs is written where it is, for the reader at its other end, and
