@@ -1,7 +1,7 @@
 // Test and example parts: a stock block with more blocks, bosses, holes and fillets, built with the kernel's
-// primitives and booleans in the order given (blocks and bosses first, then holes, then fillets). The built part knows each
-// hole's description and which of its faces belong to which hole. The stock box runs from `origin` to
-// origin + size, in part units.
+// primitives and booleans in the order given (blocks and bosses first, then holes, then fillets). The built
+// part knows each hole's description and which of its faces belong to which hole. The stock box runs from
+// `origin` to origin + size, in part units.
 #pragma once
 #include <string>
 #include <utility>

@@ -10,7 +10,7 @@ enum class UNREACHABLE_ANSWER { made, leftOut, cancelled };
 
 // Asks whether the holes that cannot be reached from their side are made all the same, when the filter shows
 // them and one of them is on. No clears the filter's not-accessible bit.
-UNREACHABLE_ANSWER askAboutUnreachableHoles(VIEW_LIST* tree, std::uint32_t* filter);
+[[nodiscard]] UNREACHABLE_ANSWER askAboutUnreachableHoles(VIEW_LIST* tree, std::uint32_t* filter);
 
 // Clears both selection flags of every hole (with its chain of equal holes) that the filter hides, or that
 // cannot be reached when `unreachableLeftOut`.
