@@ -120,11 +120,19 @@ TEST_P(StepCorpusMainJob, OpensAndMakesItsOperationsOrIsRefusedWithWhy) {
                   std::string::npos)
             << run.out;
     }
-    if (part.name == "arm_bracket") {   // the user says No to the counterbore no tool reaches under the arm
+    if (part.name == "arm_bracket") {
+        // The user says No to the counterbore no tool reaches under the arm. Played again, the tools the first
+        // run made are in the library: the summary has no tools' buttons, and the job goes on past it too.
         EXPECT_NE(run.out.find("1 holes cannot be reached from their side."), std::string::npos) << run.out;
-        for (const NC_HOLE& h : readNcListing(run.nc).holes)
-            EXPECT_FALSE(std::hypot(h.world[0] - 25, h.world[1] - 20) < 1e-3 && h.worldAxis[2] > 0.999)
-                << "cut from above at " << h.world[2];
+        host::reset();
+        plat::driver().reset();
+        const MainJobRun again = runMainJob(dir, kMainSession, part.path, "again");
+        EXPECT_EQ(again.code, 0) << again.err << again.out;
+        EXPECT_NE(again.out.find("user click 18036 3"), std::string::npos) << again.out;
+        for (const MainJobRun* r : {&run, &again})
+            for (const NC_HOLE& h : readNcListing(r->nc).holes)
+                EXPECT_FALSE(std::hypot(h.world[0] - 25, h.world[1] - 20) < 1e-3 && h.worldAxis[2] > 0.999)
+                    << "cut from above at " << h.world[2];
     }
     if (part.name == "inch_plate") {
         EXPECT_EQ(sortedBlocks(withoutNameLine(run.nc)), sortedBlocks(plainPlateListing()));
