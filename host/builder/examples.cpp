@@ -57,10 +57,24 @@ PartBuilder bossPart() {
     return b;
 }
 
+// A bracket whose arm runs over a counterbore of its foot: no tool reaches that counterbore from above, and
+// from below it is blind.
+PartBuilder armBracket() {
+    PartBuilder b = PartBuilder::block({80, 40, 10});
+    b.box({15, 40, 35}, {65, 0, 10});   // the upright
+    b.box({55, 16, 6}, {10, 12, 39});   // the arm
+    b.hole(counterbored("counterbore under the arm", {25, 20, 10}, kDown, 6.6, 11, 4, 8));
+    b.hole(throughHole("beside the arm d8", {45, 5, 10}, kDown, 8));
+    return b;
+}
+
 }  // namespace
 
 std::vector<ExamplePart> exampleParts() {
-    return {{"holes_plate", holesPlate()}, {"directions_block", directionsBlock()}, {"boss_part", bossPart()}};
+    return {{"holes_plate", holesPlate()},
+            {"directions_block", directionsBlock()},
+            {"boss_part", bossPart()},
+            {"arm_bracket", armBracket()}};
 }
 
 }  // namespace host::builder

@@ -202,6 +202,11 @@ PartBuilder PartBuilder::block(Vec3 size, Vec3 origin) {
     return b;
 }
 
+PartBuilder& PartBuilder::box(Vec3 size, Vec3 origin) {
+    boxes_.emplace_back(size, origin);
+    return *this;
+}
+
 PartBuilder& PartBuilder::boss(const BossSpec& boss) {
     bosses_.push_back(boss);
     return *this;
@@ -232,6 +237,16 @@ BuiltPart PartBuilder::build() const {
         std::vector<Tag> tags;
         tagFaces(tags, body, -1, stockColour_);
 
+        for (const auto& [size, origin] : boxes_) {
+            if (size[0] <= 0 || size[1] <= 0 || size[2] <= 0) return fail("a box has no volume");
+            TopoDS_Shape box = BRepPrimAPI_MakeBox(toPnt(origin), size[0], size[1], size[2]).Shape();
+            tagFaces(tags, box, -1, stockColour_);
+            BRepAlgoAPI_Fuse fuse(body, box);
+            if (!fuse.IsDone()) return fail("a box cannot be joined to the stock");
+            follow(tags, fuse, fuse.Shape());
+            body = fuse.Shape();
+        }
+
         for (const BossSpec& b : bosses_) {
             if (b.diameter <= 0 || b.height <= 0) return fail("a boss has no size");
             gp_Dir dir = unit(b.direction);
@@ -252,6 +267,7 @@ BuiltPart PartBuilder::build() const {
 
         const TopoDS_Shape beforeHoles = body;
         double extent = std::hypot(size_[0], size_[1], size_[2]);
+        for (const auto& [size, origin] : boxes_) extent += std::hypot(size[0], size[1], size[2]);
         for (const BossSpec& b : bosses_) extent += b.height;
 
         for (std::size_t i = 0; i < part.holes.size(); ++i) {

@@ -1,9 +1,10 @@
-// Test and example parts: a stock block with bosses, holes and fillets, built with the kernel's primitives
-// and booleans in the order given (bosses first, then holes, then fillets). The built part knows each
-// hole's description and which of its faces belong to which hole. The stock box runs from `origin` to
-// origin + size, in part units.
+// Test and example parts: a stock block with more blocks, bosses, holes and fillets, built with the kernel's
+// primitives and booleans in the order given (blocks and bosses first, then holes, then fillets). The built
+// part knows each hole's description and which of its faces belong to which hole. The stock box runs from
+// `origin` to origin + size, in part units.
 #pragma once
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/builder/hole_kinds.h"
@@ -31,6 +32,9 @@ class PartBuilder {
 public:
     static PartBuilder block(Vec3 size, Vec3 origin = {0, 0, 0});
 
+    // More stock joined to the block (an upright, an arm over the block): the box from `origin` to
+    // origin + size.
+    PartBuilder& box(Vec3 size, Vec3 origin);
     PartBuilder& boss(const BossSpec& boss);
     PartBuilder& hole(HoleSpec hole);
     PartBuilder& stockColour(int colour);
@@ -40,6 +44,7 @@ public:
 private:
     Vec3 size_{}, origin_{};
     int stockColour_ = kNoColour;
+    std::vector<std::pair<Vec3, Vec3>> boxes_;   // size, origin
     std::vector<BossSpec> bosses_;
     std::vector<HoleSpec> holes_;
 };

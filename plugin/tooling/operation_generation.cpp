@@ -9,14 +9,11 @@
 
 #include "host/api.h"
 #include "platform/ui/dialog.h"
-#include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
 #include "plugin/base/host_install.h"
 #include "plugin/base/machine_info.h"
-#include "plugin/base/text_fill.h"
 #include "plugin/base/tool_types.h"
 #include "plugin/base/utilities.h"
-#include "plugin/model/process_tree_fields.h"
 #include "plugin/model/tool_records.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/tree_views.h"
@@ -30,12 +27,12 @@
 #include "plugin/tooling/reports.h"
 #include "plugin/tooling/tool_dialogs.h"
 #include "plugin/tooling/tool_library.h"
+#include "plugin/tooling/tree_filter.h"
 
 namespace {
 
 namespace T = generation_terms;
 
-constexpr int kMsgCaption = 1, kMsgNotAccessible = 150;   // "ErrorMessages"
 constexpr int kGroupLabel = 35;                            // "TreeProcessDlg"
 
 // The host's modes: named_view_manager's construction and tool view, nci_manager's regeneration.
@@ -63,12 +60,6 @@ std::string groupViewsText(const std::vector<BY_TL_TYPE_SEQ>& items, std::size_t
     return text;
 }
 
-template <class Visit>
-void forEachHole(VIEW_LIST* views, Visit visit) {
-    for (VIEW_LIST* v = views; v; v = v->next)
-        for (POINT_LIST* p = v->firstPoint; p; p = p->next) visit(*p);
-}
-
 double rounded(double x) { return roundToStep(x, g_tolerances.tol004T); }
 
 // The planes the host had when the generation began, given back at its end.
@@ -83,48 +74,6 @@ void setPlanes(int construction, int tool) {
     named_view_manager(&v, kSetConstructionView, "", &ok);
     v.number = static_cast<std::int16_t>(tool);
     named_view_manager(&v, kSetToolView, "", &ok);
-}
-
-// What the tree had switched on, kept at the start and given back at the end.
-void keepSelection(VIEW_LIST* tree) {
-    for (VIEW_LIST* v = tree; v; v = v->next) v->selectedSaved = v->selected;
-    forEachHole(tree, [](POINT_LIST& p) {
-        p.selectedSaved = p.selected;
-        p.selected2Saved = p.selected2;
-    });
-}
-void restoreSelection(VIEW_LIST* tree) {
-    for (VIEW_LIST* v = tree; v; v = v->next) v->selected = v->selectedSaved;
-    forEachHole(tree, [](POINT_LIST& p) {
-        p.selected = p.selectedSaved;
-        p.selected2 = p.selected2Saved;
-    });
-}
-
-// Holes that cannot be reached from their side: the user says whether they are made too (No clears the
-// filter's bit for this generation). False when the user cancelled.
-bool askAboutUnreachableHoles(VIEW_LIST* tree, std::uint32_t* treeFlags) {
-    if (g_records->runStats.stateCount5 == 0 || (*treeFlags & kStateNotAccessible) == 0) return true;
-    int count = 0;
-    forEachHole(tree, [&](const POINT_LIST& p) { count += !p.excluded && p.notAccessible && p.selected ? 1 : 0; });
-    if (count == 0) return true;
-    const int answer = plat::messageBox(nullptr,
-                                        fillText(errorMessage(kMsgNotAccessible), {long{g_records->runStats.stateCount5}}),
-                                        errorMessage(kMsgCaption), plat::MB_YESNOCANCEL | plat::MB_ICONQUESTION);
-    if (answer == plat::IDCANCEL) return false;
-    if (answer == plat::IDNO) *treeFlags &= ~static_cast<std::uint32_t>(kStateNotAccessible);
-    return true;
-}
-
-// Holes the tree's filter hides are left out, each with its chain of equal holes.
-void leaveOutFilteredHoles(VIEW_LIST* tree, std::uint32_t treeFlags) {
-    forEachHole(tree, [&](POINT_LIST& p) {
-        if (p.excluded || p.chainMember || holeMeetsFilter(p, treeFlags)) return;
-        forEachEqualHole(&p, [](POINT_LIST& m) {
-            m.selected = 0;
-            m.selected2 = 0;
-        });
-    });
 }
 
 // The previous generation's groups and operations, its tools the part no longer uses (unless the settings
@@ -305,8 +254,9 @@ int createTreeProcessOperations(std::uint32_t* treeFlags, std::vector<FULL_TOOLS
     // The selection and the filter are given back whatever the generation does to them.
     const std::uint32_t keptFlags = *treeFlags;
     keepSelection(tree);
-    if (!askAboutUnreachableHoles(tree, treeFlags)) return 1;
-    leaveOutFilteredHoles(tree, *treeFlags);
+    const UNREACHABLE_ANSWER unreachable = askAboutUnreachableHoles(tree, treeFlags);
+    if (unreachable == UNREACHABLE_ANSWER::cancelled) return 1;
+    leaveOutFilteredHoles(tree, *treeFlags, unreachable == UNREACHABLE_ANSWER::leftOut);
 
     // The operations are made in the first named view's planes, the manager's tree refreshed once at the end.
     const SAVED_PLANES planes{constr_view_n, tool_view_n};

@@ -11,25 +11,18 @@
 #include "plugin/base/host_install.h"
 #include "plugin/base/machine_info.h"
 #include "plugin/base/text_fill.h"
-#include "plugin/model/process_tree_fields.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/tree_views.h"
 #include "plugin/model/work_records.h"
 #include "plugin/services/tables.h"
 #include "plugin/services/tooling.h"
 #include "plugin/tooling/drill_operations.h"
-#include "plugin/tooling/equal_holes.h"
+#include "plugin/tooling/tree_filter.h"
 
 namespace {
 
-constexpr int kMsgCaption = 1, kMsgNotAccessible = 150, kMsgFewAxes = 152;   // "ErrorMessages"
+constexpr int kMsgCaption = 1, kMsgFewAxes = 152;   // "ErrorMessages"
 constexpr int kDoneLine = 5, kGroupWord = 35, kToolsMade = 71, kToolsAdded = 72;   // "TreeProcessDlg"
-
-template <class Visit>
-void forEachHole(VIEW_LIST* views, Visit visit) {
-    for (VIEW_LIST* v = views; v; v = v->next)
-        for (POINT_LIST* p = v->firstPoint; p; p = p->next) visit(*p);
-}
 
 // "(Group 2) TOP"; the description is left out when a neighbour of the view in its group lies in another
 // host view.
@@ -115,32 +108,13 @@ void runProcessTree(std::uint32_t* treeFilter) {
     VIEW_LIST* views = g_records->viewsTree;
     if (!views || !treeFilter) return;
     if (!machineTakesViews(views, toolPathGroupsOverViews())) return;
-    const long unreachable = g_records->runStats.stateCount5;
-    if (unreachable != 0 && (*treeFilter & kStateNotAccessible) != 0) {
-        const int answer = plat::messageBox(nullptr, fillText(errorMessage(kMsgNotAccessible), {unreachable}),
-                                            errorMessage(kMsgCaption), plat::MB_YESNOCANCEL | plat::MB_ICONQUESTION);
-        if (answer == plat::IDCANCEL) return;
-        if (answer == plat::IDNO) *treeFilter &= ~static_cast<std::uint32_t>(kStateNotAccessible);
-    }
+    const UNREACHABLE_ANSWER unreachable = askAboutUnreachableHoles(views, treeFilter);
+    if (unreachable == UNREACHABLE_ANSWER::cancelled) return;
     if (checkTablesLibrary(1) != 0) return;
     loadThreadTables();
 
-    for (VIEW_LIST* v = views; v; v = v->next) v->selectedSaved = v->selected;
-    forEachHole(views, [](POINT_LIST& p) {
-        p.selectedSaved = p.selected;
-        p.selected2Saved = p.selected2;
-    });
-    forEachHole(views, [&](POINT_LIST& p) {
-        if (p.excluded || p.chainMember || holeMeetsFilter(p, *treeFilter)) return;
-        forEachEqualHole(&p, [](POINT_LIST& m) {
-            m.selected = 0;
-            m.selected2 = 0;
-        });
-    });
+    keepSelection(views);
+    leaveOutFilteredHoles(views, *treeFilter, unreachable == UNREACHABLE_ANSWER::leftOut);
     createOperationsPerGroup(views);
-    for (VIEW_LIST* v = views; v; v = v->next) v->selected = v->selectedSaved;
-    forEachHole(views, [](POINT_LIST& p) {
-        p.selected = p.selectedSaved;
-        p.selected2 = p.selected2Saved;
-    });
+    restoreSelection(views);
 }

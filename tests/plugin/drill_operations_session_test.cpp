@@ -379,6 +379,38 @@ TEST_F(DrillOperationsSession, OperationsByGroupsLeaveOutWhatTheFilterHidesAndGi
         for (POINT_LIST* p = v->firstPoint; p; p = p->next) EXPECT_NE(p->selected, 0);
 }
 
+// The bottom's holes cannot be reached and had tools made for them. Asked, the user says No: they are left
+// out though the filter shows made tools too, and the filter no longer shows them. While none of them is on,
+// nothing is asked.
+TEST_F(DrillOperationsSession, OperationsByGroupsLeaveOutTheUnreachableHolesAfterNo) {
+    recogniseTopAndBottom();
+    VIEW_LIST* top = viewWithDirection(1);
+    ASSERT_NE(top, nullptr);
+    constexpr std::uint32_t kShown = kStateNoProblem | kStateNotAccessible | kStateToolCreated;
+    for (const bool unreachableOn : {true, false}) {
+        SCOPED_TRACE(unreachableOn ? "on" : "off");
+        g_records->runStats.stateCount5 = 0;
+        for (VIEW_LIST* v = g_records->viewsTree; v; v = v->next)
+            for (POINT_LIST* p = v->firstPoint; p; p = p->next) {
+                p->noProblem = v == top ? 1 : 0;
+                p->notAccessible = p->toolCreated = v == top ? 0 : 1;
+                p->selected = v == top || unreachableOn ? 1 : 0;
+                g_records->runStats.stateCount5 += v != top && !p->chainMember ? 1 : 0;
+            }
+        if (unreachableOn) script().answer(plat::IDNO);
+        script().answer(plat::IDOK);   // the count of operations made
+        std::uint32_t filter = kShown;
+        runProcessTree(&filter);
+        expectScriptPlayed();
+        EXPECT_EQ(count("cannot be reached from their side"), unreachableOn ? 1 : 0) << shown();
+        EXPECT_EQ(filter, unreachableOn ? kShown & ~std::uint32_t{kStateNotAccessible} : kShown);
+        EXPECT_FALSE(madeOperations().empty());
+        for (const MADE& m : madeOperations())
+            for (const auto& p : m.points) EXPECT_NEAR(p[2], 20, 1e-6);   // the top's holes only
+        plat::driver().transcript().clear();
+    }
+}
+
 TEST_F(DrillOperationsSession, OperationsOverSeveralViewsAskAboutTheMachineOnlyWithTwoViewsOrMore) {
     recogniseTopAndBottom();
     VIEW_LIST* tree = g_records->viewsTree;

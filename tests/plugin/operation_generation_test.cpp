@@ -393,14 +393,16 @@ TEST_F(GenerationTest, TheReamedHalfWaitsForItsDrill) {
     }
 }
 
-// Holes that cannot be reached from their side: Yes makes them, No leaves them out for this generation, and
-// Cancel makes nothing and changes nothing.
+// Holes that cannot be reached from their side: Yes makes them, No leaves them out for this generation even
+// where the filter shows another of their states (a tool made for them), and Cancel makes nothing and
+// changes nothing.
 TEST_F(GenerationTest, TheUserSaysWhetherUnreachableHolesAreMade) {
     VIEW_LIST* v = view(1);
     const int drill = tool(3, 5, "drill", 118);
     POINT_LIST* reachable = hole(v, 0, 0);
     POINT_LIST* unreachable = hole(v, 20, 0);
     unreachable->notAccessible = 1;
+    unreachable->toolCreated = 1;
     unreachable->noProblem = 0;
     sequenceOf(v, {op(reachable, 3, 0, drill, 0, -5), op(unreachable, 3, 0, drill, 0, -5)});
     g_records->runStats.stateCount5 = 1;
@@ -411,7 +413,7 @@ TEST_F(GenerationTest, TheUserSaysWhetherUnreachableHolesAreMade) {
     for (const Case& c : {Case{plat::IDYES, 0, 2}, Case{plat::IDNO, 0, 1}, Case{plat::IDCANCEL, 1, 0}}) {
         SCOPED_TRACE(c.answer);
         script().answer(c.answer);
-        std::uint32_t flags = kStateNoProblem | kStateNotAccessible;
+        std::uint32_t flags = kStateNoProblem | kStateNotAccessible | kStateToolCreated;
         const int points = [&] {
             const int r = createTreeProcessOperations(&flags, sequence, 0, "", 0);
             EXPECT_EQ(r, c.result);
@@ -421,7 +423,7 @@ TEST_F(GenerationTest, TheUserSaysWhetherUnreachableHolesAreMade) {
         }();
         expectScriptPlayed();
         EXPECT_EQ(static_cast<std::size_t>(points), c.points);
-        EXPECT_EQ(flags, kStateNoProblem | kStateNotAccessible);
+        EXPECT_EQ(flags, kStateNoProblem | kStateNotAccessible | kStateToolCreated);
         EXPECT_EQ(unreachable->selected2, 1);
         if (c.answer == plat::IDCANCEL) {
             EXPECT_TRUE(hostOps().empty());
