@@ -235,14 +235,18 @@ void chooseTapTools(GROUP& group) {
     }
 }
 
-// The cone's full angle in degrees against a taper mill's flank angle (a half angle, in degrees too).
+// The taper and corner-rounding steps ask the library for the operation's tool diameter, the one a run fills
+// for these types: the tip diameter the rule starts from is filled for chamfer mills only, so no library
+// tool of either kind was ever found. A taper mill's diameter is its tip, with which the process worked out
+// the operation's Z limits and the cone's profile, and which a made one takes; adding the cone's growth over
+// its height, as the rule does, would ask for a tool wider at the tip than that.
+// The cone's full angle in degrees is held against a taper mill's flank angle (a half angle, in degrees).
 void chooseTaperMillTools(GROUP& group) {
     for (DIAM_SORT* e : group) {
         const double coneDeg = e->operation->angleDeg;
         const double h = e->operation->zSup - e->operation->zInf;
-        const double diameter = e->operation->tipDiam + 2 * h * std::tan((90 - coneDeg) / 2 * M_PI / 180);
         bool any = false;
-        for (const TOOLS_SELECTION& t : candidatesFor(*e, 17, diameter, 0)) {
+        for (const TOOLS_SELECTION& t : candidatesFor(*e, 17, e->diameter, 0)) {
             if (std::fabs(2 * t.tool.angle - coneDeg) < 0.05) {
                 assign(*e, t);
                 any = true;
@@ -256,7 +260,7 @@ void chooseCornerRadiusTools(GROUP& group) {
     for (DIAM_SORT* e : group) {
         const double R = e->operation->cornerRadius;
         bool any = false;
-        for (const TOOLS_SELECTION& t : candidatesFor(*e, 15, e->operation->tipDiam, R)) {
+        for (const TOOLS_SELECTION& t : candidatesFor(*e, 15, e->diameter, R)) {
             if (std::fabs(t.tool.cornerRadius - R) < g_tolerances.tolT) {
                 assign(*e, t);
                 any = true;

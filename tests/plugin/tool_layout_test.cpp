@@ -224,8 +224,7 @@ TEST_F(ToolLayout, CornerRoundingToolsByRadius) {
     rounding("R2 long", 2, 40);
     rounding("R2.5", 2.5, 35);
     const auto edge = [&](double radius) {
-        OPE_LIST* o = operation(15, 10, 4);
-        o->tipDiam = 6;
+        OPE_LIST* o = operation(15, 6, 4);
         o->cornerRadius = radius;
         return o;
     };
@@ -243,7 +242,7 @@ TEST_F(ToolLayout, CornerRoundingToolsByRadius) {
 }
 
 // A conical mill of the cone's angle: a 90 degree cone (half angle 45) takes the tool of half angle 45
-// whose diameter is the cone's small one.
+// of the operation's diameter.
 TEST_F(ToolLayout, TaperMillsByTheConesAngle) {
     const auto conical = [&](const char* name, double halfAngle) {
         tp_tool t = tool(17, 6, name);
@@ -253,7 +252,6 @@ TEST_F(ToolLayout, TaperMillsByTheConesAngle) {
     conical("Cone 30", 30);
     conical("Cone 45", 45);
     OPE_LIST* o = operation(17, 6, 5);
-    o->tipDiam = 6;
     o->zSup = 0;
     o->coneAngle = M_PI / 4;
     o->angleDeg = 90;
