@@ -120,7 +120,8 @@ std::pair<double, double> lengthsFor(const Entry& e) {
     case TapRight:
     case TapLeft: return {std::round(1.5 * d + 6), std::round(40 + 5 * d)};
     case Centre: return {std::round(2.5 * e.small), std::round(25 + 2.5 * d)};
-    case Spot: return {std::round(d), std::round(50 + 3 * d)};
+    // A spot drill's flutes run two diameters and a few millimetres up its body, as the makers' series do.
+    case Spot: return {std::round(2 * d + 4), std::round(50 + 3 * d)};
     case Boring: return {std::round(3 * d), std::round(100 + 5 * d)};
     case Counterbore: return {std::round(d), std::round(70 + 4 * d)};
     case Countersink: return {std::round(0.6 * d), std::round(45 + 2 * d)};

@@ -83,23 +83,10 @@ void window(const DIAM_SORT& e, const CRITERIA& c, double* lo, double* hi) {
     *hi = c.window * e.diameter + *lo + T;
 }
 
-// The first candidate, in length order, whose compared length lies in (lo, hi) and whose flutes cut the
-// depth when that is checked. Searched again without the upper bound, it is the shortest library tool long
-// enough: a longer tool than the window likes still beats one that has to be made.
+// Mode 1 takes any tool longer than the hole's base depth plus one diameter; mode 0 the window, whose upper
+// bound caps a tool's length: a longer library tool is not taken, one of the window's low end is made.
 constexpr double kNoLimit = 10000000000.0;
 
-const TOOLS_SELECTION* firstFitting(const std::vector<TOOLS_SELECTION>& candidates, const DIAM_SORT& e,
-                                    const CRITERIA& c, double lo, double hi) {
-    for (const TOOLS_SELECTION& t : candidates) {
-        const double L = comparedLength(t.tool);
-        if (!(lo < L && L < hi)) continue;
-        if (c.fluteCheck && !(c.fluteMargin * e.diameter + e.depth < t.tool.fluteLength)) continue;
-        return &t;
-    }
-    return nullptr;
-}
-
-// Mode 0 takes the window; otherwise any tool longer than the hole's base depth plus one diameter.
 void lengthWindow(const DIAM_SORT& e, const CRITERIA& c, int mode, double* lo, double* hi) {
     if (mode == 0) {
         window(e, c, lo, hi);
@@ -107,6 +94,31 @@ void lengthWindow(const DIAM_SORT& e, const CRITERIA& c, int mode, double* lo, d
     }
     *lo = baseDepth(e, c) + e.diameter;
     *hi = kNoLimit;
+}
+
+// Mode 0 compares the length the settings name, mode 1 the flutes.
+double lengthOf(const tp_tool& t, int mode) { return mode == 0 ? comparedLength(t) : t.fluteLength; }
+
+// The first candidate, in length order, whose length lies in (lo, hi) and, in mode 0 when that is checked,
+// whose flutes cut the depth and the flute margin more.
+const TOOLS_SELECTION* firstFitting(const std::vector<TOOLS_SELECTION>& candidates, const DIAM_SORT& e,
+                                    const CRITERIA& c, int mode, double lo, double hi) {
+    for (const TOOLS_SELECTION& t : candidates) {
+        const double L = lengthOf(t.tool, mode);
+        if (!(lo < L && L < hi)) continue;
+        if (mode == 0 && c.fluteCheck && !(c.fluteMargin * e.diameter + e.depth < t.tool.fluteLength)) continue;
+        return &t;
+    }
+    return nullptr;
+}
+
+// How far below the mouth a tool goes: the operation's bottom, a drill's point below it and, through the
+// hole, the breakthrough. A made tool is never shorter: a run without a library tool of the diameter asks
+// an entry much shallower than the run's first for its depth alone, short of the point.
+double deepestReach(const DIAM_SORT& e) {
+    const OPE_LIST& o = *e.operation;
+    const double point = e.toolType == 3 && o.angle > 0 ? e.diameter / 2 / std::tan(o.angle / 2) : 0;
+    return baseDepth(e, criteria()) + point + (o.through ? o.brkthr : 0);
 }
 
 double shortNumber(double value) {
@@ -154,8 +166,7 @@ void TreeToolsLayout::chooseToolsForRun(GROUP& run) {
             assign(*e, *held);
             continue;
         }
-        const TOOLS_SELECTION* chosen = firstFitting(candidates, *e, c, lo, hi);
-        if (!chosen) chosen = firstFitting(candidates, *e, c, lo, kNoLimit);
+        const TOOLS_SELECTION* chosen = firstFitting(candidates, *e, c, 0, lo, hi);
         if (!chosen) {
             e->wantedLength = lo;
             continue;
@@ -176,8 +187,6 @@ void chooseToolsByDepth(GROUP& group) {
     }
 }
 
-// A spot drill cuts with its point alone, no deeper than its cone: its flutes need to hold the spot's
-// depth, not a diameter more as a drill's chips need.
 void chooseSpotTools(GROUP& group, int mode) {
     const CRITERIA c = criteria();
     if (c.namedSpot) {
@@ -195,54 +204,52 @@ void chooseSpotTools(GROUP& group, int mode) {
         const auto candidates = candidatesFor(*e, e->toolType, e->diameter, 0);
         double lo, hi;
         lengthWindow(*e, c, mode, &lo, &hi);
-        bool done = false;
-        for (double upTo : {hi, kNoLimit}) {
-            for (const TOOLS_SELECTION& t : candidates) {
-                const double L = mode == 0 ? comparedLength(t.tool) : t.tool.fluteLength;
-                if (!(lo < L && L < upTo)) continue;
-                if (mode == 0 && c.fluteCheck && !(e->depth < t.tool.fluteLength)) continue;
-                assign(*e, t);
-                e->toolCreated = 0;
-                done = true;
-                break;
-            }
-            if (done) break;
+        const TOOLS_SELECTION* chosen = firstFitting(candidates, *e, c, mode, lo, hi);
+        if (!chosen) {
+            e->wantedLength = lo;
+            continue;
         }
-        if (!done) e->wantedLength = lo;
+        assign(*e, *chosen);
+        e->toolCreated = 0;
     }
 }
 
-// Of the taps of the thread's pitch the longest stays; one shorter than the window's low end (the depth
-// from the hole's mouth and the margin a drill needs too) is no tap for this hole, and the one made reaches.
+// Every tap of the thread's pitch is taken in turn, so the last in length order stays, however short, as
+// long as its flutes reach the thread's bottom from the hole's mouth: one whose flutes stop short leaves the
+// thread unfinished, and a tap of the window's low end is made instead.
 void chooseTapTools(GROUP& group) {
     const bool metric = metricUnits();
     const CRITERIA c = criteria();
+    const double T = g_tolerances.tolT;
     for (DIAM_SORT* e : group) {
         const double wanted = e->operation->pitch;
-        const auto candidates = candidatesFor(*e, e->toolType, e->diameter, 0);
-        const TOOLS_SELECTION* longest = nullptr;
-        for (const TOOLS_SELECTION& t : candidates) {
+        bool any = false;
+        for (const TOOLS_SELECTION& t : candidatesFor(*e, e->toolType, e->diameter, 0)) {
             const double pitch = metric ? t.tool.pitch : (t.tool.pitch != 0 ? 1 / t.tool.pitch : 0);
-            if (std::fabs(pitch - wanted) < g_tolerances.tol04T) longest = &t;
+            if (std::fabs(pitch - wanted) < g_tolerances.tol04T && t.tool.fluteLength + T > e->depth) {
+                assign(*e, t);
+                any = true;
+            }
         }
+        if (any) continue;
         double lo, hi;
         window(*e, c, &lo, &hi);
-        if (longest && comparedLength(longest->tool) > lo) {
-            assign(*e, *longest);
-            continue;
-        }
         e->wantedLength = lo;
     }
 }
 
-// The cone's full angle in degrees against a taper mill's flank angle (a half angle, in degrees too).
+// The taper and corner-rounding steps ask the library for the operation's tool diameter, the one a run fills
+// for these types: the tip diameter the rule starts from is filled for chamfer mills only, so no library
+// tool of either kind was ever found. A taper mill's diameter is its tip, with which the process worked out
+// the operation's Z limits and the cone's profile, and which a made one takes; adding the cone's growth over
+// its height, as the rule does, would ask for a tool wider at the tip than that.
+// The cone's full angle in degrees is held against a taper mill's flank angle (a half angle, in degrees).
 void chooseTaperMillTools(GROUP& group) {
     for (DIAM_SORT* e : group) {
         const double coneDeg = e->operation->angleDeg;
         const double h = e->operation->zSup - e->operation->zInf;
-        const double diameter = e->operation->tipDiam + 2 * h * std::tan((90 - coneDeg) / 2 * M_PI / 180);
         bool any = false;
-        for (const TOOLS_SELECTION& t : candidatesFor(*e, 17, diameter, 0)) {
+        for (const TOOLS_SELECTION& t : candidatesFor(*e, 17, e->diameter, 0)) {
             if (std::fabs(2 * t.tool.angle - coneDeg) < 0.05) {
                 assign(*e, t);
                 any = true;
@@ -256,7 +263,7 @@ void chooseCornerRadiusTools(GROUP& group) {
     for (DIAM_SORT* e : group) {
         const double R = e->operation->cornerRadius;
         bool any = false;
-        for (const TOOLS_SELECTION& t : candidatesFor(*e, 15, e->operation->tipDiam, R)) {
+        for (const TOOLS_SELECTION& t : candidatesFor(*e, 15, e->diameter, R)) {
             if (std::fabs(t.tool.cornerRadius - R) < g_tolerances.tolT) {
                 assign(*e, t);
                 any = true;
@@ -277,21 +284,17 @@ void chooseChamferTools(GROUP& group, int mode) {
         const double w = (e->operation->chamferDiam - e->operation->milledDiam) / 2;
         double lo, hi;
         lengthWindow(*e, c, mode, &lo, &hi);
-        auto lengthOf = [&](const tp_tool& t) { return mode == 0 ? comparedLength(t) : t.fluteLength; };
-        if (held && !(widthOf(held->tool) - w > 10 * w) && !(lengthOf(held->tool) > hi)) {
+        if (held && !(widthOf(held->tool) - w > 10 * w) && !(lengthOf(held->tool, mode) > hi)) {
             assign(*e, *held);
             continue;
         }
         held = nullptr;
-        for (double upTo : {hi, kNoLimit}) {
-            for (const TOOLS_SELECTION& t : candidates) {
-                const double cw = widthOf(t.tool), L = lengthOf(t.tool);
-                if (cw > w && cw - w < 10 * w && lo < L && L < upTo) {
-                    held = &t;
-                    break;
-                }
+        for (const TOOLS_SELECTION& t : candidates) {
+            const double cw = widthOf(t.tool), L = lengthOf(t.tool, mode);
+            if (cw > w && cw - w < 10 * w && lo < L && L < hi) {
+                held = &t;
+                break;
             }
-            if (held) break;
         }
         if (held) assign(*e, *held);
         else e->wantedLength = lo;
@@ -351,7 +354,7 @@ bool TreeToolsLayout::makeMissingTool(const DIAM_SORT& e, tp_tool& out) {
         if (criteria().hill) t.overallLength += e.highestHill;
         t.option = 0;
     } else {
-        const double L0 = ceilToStep(o.neededLength, T40);
+        const double L0 = ceilToStep(std::max(o.neededLength, deepestReach(e)), T40);
         t.fluteLength = L0;
         t.shoulderLength = L0 + T40;
         t.overallLength = L0 + 2 * T40;

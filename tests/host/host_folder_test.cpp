@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <set>
 #include <string>
 #include <vector>
@@ -96,6 +97,12 @@ TEST_F(ShippedHostFolder, TheBigLibrariesHoldTheStandardSeries) {
             }
             if (t.type == 11) {
                 EXPECT_EQ(t.cornerRadius, t.diameter / 2) << t.name;
+            }
+            if (t.type == 2) {
+                // Flutes past a full spot (the point's cone at the drill's diameter) and one diameter more.
+                const double spot = t.diameter / 2 / std::tan(t.angle / 2 * M_PI / 180);
+                EXPECT_GT(t.fluteLength, t.diameter + spot) << t.name;
+                EXPECT_LT(t.fluteLength, t.shoulderLength) << t.name;
             }
         }
     }

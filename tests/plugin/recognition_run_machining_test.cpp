@@ -194,18 +194,20 @@ TEST_F(RunMachiningTest, ADeepHoleUnderAHighViewTopTakesTheLibraryDrill) {
     EXPECT_STREQ(tool->name, "DRILL 10");
 }
 
-// A shallow hole: the library's DRILL 3 is longer than the length window asks for, but long enough; it is
-// taken rather than a tool made.
-TEST_F(RunMachiningTest, ALibraryToolLongEnoughIsTakenBeforeOneIsMade) {
+// A shallow hole: the library's DRILL 3 is longer than the length window lets a tool be; a drill of the
+// window's low end is made instead, and it reaches past the drill's point.
+TEST_F(RunMachiningTest, AShallowHoleGetsADrillOfItsWindowRatherThanALongLibraryOne) {
     start(PartBuilder::block({40, 40, 10}).hole(blindFlat("shallow", {20, 20, 10}, kDown, 3, 3)));
-    executeAndReopen(Summary::none);
+    executeAndReopen(Summary::tools);
     const POINT_LIST* hole = headAt(20, 20);
     ASSERT_NE(hole, nullptr);
     const OPE_LIST* drill = firstOfType(*hole, TT::drill);
     ASSERT_NE(drill, nullptr);
     const tp_tool* tool = toolOf(*drill);
     ASSERT_NE(tool, nullptr);
-    EXPECT_STREQ(tool->name, "DRILL 3");
+    EXPECT_TRUE(made(*tool)) << tool->name;
+    EXPECT_GT(tool->shoulderLength, hole->ptView[2] - drill->zInf + 1.5 / std::tan(drill->angle / 2));
+    EXPECT_LT(tool->shoulderLength, 30);   // the window's top: 9 diameters past the depth
 }
 
 // ---- spot drills ---------------------------------------------------------------------------------------------
@@ -224,7 +226,8 @@ TEST_F(RunMachiningTest, ASpotDrillStaysInItsConeAndInThePart) {
         Summary summary;
     };
     const Case cases[] = {
-        {"a 1.9 sheet", 1.9, {{20, 12, 1.9}, {45, 5, 1.5}}, Summary::none},
+        // The sheet's 5 drill is made: the library's is longer than its window.
+        {"a 1.9 sheet", 1.9, {{20, 12, 1.9}, {45, 5, 1.5}}, Summary::tools},
         {"a 3 disc", 3, {{30, 16, 3}}, Summary::none},
         {"a thick block", 40, {{20, 20, 5}, {45, 6, 1.8}}, Summary::none},
     };

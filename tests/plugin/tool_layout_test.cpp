@@ -70,21 +70,29 @@ TEST_F(ToolLayout, ThreeDrillsShareTheToolOfTheDeepestWindow) {
     }
 }
 
-TEST_F(ToolLayout, ALibraryToolLongEnoughBeforeAMadeOne) {
-    // The window of a 30 deep hole of D 10 is (40 - T, 120); made tools take their lengths from its low
-    // end up in steps of 40 T, and their diameter on the step at or below the operation's.
+// The window's upper bound caps a tool's length: a library tool past it is not taken, one of the window's
+// low end is made. A 30 deep drill of D 10 has the window (40 - T, 120), a 1.5 deep spot of D 10 (11.5 - T,
+// 91.5). Made tools take their lengths from the low end up in steps of 40 T, and their diameter on the step
+// at or below the operation's.
+TEST_F(ToolLayout, ALibraryToolWithinTheWindowOrAToolOfItsLowEnd) {
     struct CASE {
         const char* what;
-        double diameter;
+        std::int16_t type;
+        double diameter, depth;
         tp_tool inLibrary;
         const char* name;   // of the tool the operation gets
         double made;        // its diameter when made, else 0
         double flute;       // and its flute length
     } cases[] = {
-        {"longer than the window: taken", 10, tool(3, 10, "Drill 10 x 121", 110, 121), "Drill 10 x 121", 0, 0},
-        {"too short: one is made", 10, tool(3, 10, "Drill 10 x 35", 30, 35), "** 10.00 x 40.00 ", 10, 40},
-        {"no library tool of the diameter: made from the nearest, not wider", 10.0375,
+        {"within the window: taken", 3, 10, 30, tool(3, 10, "Drill 10 x 119", 110, 119), "Drill 10 x 119", 0, 0},
+        {"longer than the window: one is made", 3, 10, 30, tool(3, 10, "Drill 10 x 121", 110, 121), "** 10.00 x 40.00 ",
+         10, 40},
+        {"too short: one is made", 3, 10, 30, tool(3, 10, "Drill 10 x 35", 30, 35), "** 10.00 x 40.00 ", 10, 40},
+        {"no library tool of the diameter: made from the nearest, not wider", 3, 10.0375, 30,
          tool(3, 10, "Drill 10", 90, 100), "** 10.03 x 41.00 ", 10.025, 41},
+        {"a spot drill within the window", 2, 10, 1.5, tool(2, 10, "Spot 10 x 91", 24, 91), "Spot 10 x 91", 0, 0},
+        {"a spot drill longer than the window", 2, 10, 1.5, tool(2, 10, "Spot 10 x 92", 24, 92), "** 10.00 x 12.00 ",
+         10, 12},
     };
     for (const CASE& c : cases) {
         SCOPED_TRACE(c.what);
@@ -92,12 +100,12 @@ TEST_F(ToolLayout, ALibraryToolLongEnoughBeforeAMadeOne) {
         addTo(library, c.inLibrary);
         tools.clear();
         view = tree.view();   // the layout walks this view alone: it is the last
-        OPE_LIST* deep = operation(3, c.diameter, 30);
+        OPE_LIST* o = operation(c.type, c.diameter, c.depth);
         EXPECT_EQ(layout(), 0);
         ASSERT_EQ(tools.size(), 1u);
-        EXPECT_EQ(toolIndex(deep), 0);
+        EXPECT_EQ(toolIndex(o), 0);
         EXPECT_EQ(std::string(tools[0].name).rfind(c.name, 0), 0u) << tools[0].name;
-        EXPECT_EQ(deep->newTool, c.made > 0 ? 1 : 0);
+        EXPECT_EQ(o->newTool, c.made > 0 ? 1 : 0);
         if (c.made > 0) {
             EXPECT_DOUBLE_EQ(tools[0].diameter, c.made);
             EXPECT_DOUBLE_EQ(tools[0].fluteLength, c.flute);
@@ -119,18 +127,41 @@ TEST_F(ToolLayout, TheFlutesCutTheDepthAndOneDiameterMore) {
     EXPECT_STREQ(tools[0].name, "Drill 10 flutes 45");
 }
 
-// A spot drill cuts with its point only: its 10 mm of flute hold a 1.5 deep spot, though not a diameter
-// more; a spot deeper than its flutes is not taken.
-TEST_F(ToolLayout, ASpotDrillsFlutesHoldTheSpotsDepth) {
+// A spot drill's flutes hold the spot's depth and one diameter more, as a drill's do: a 1.5 deep spot of
+// D 10 wants flutes past 11.5.
+TEST_F(ToolLayout, ASpotDrillsFlutesHoldTheSpotsDepthAndTheFluteMargin) {
     g_globals->settings.checkFluteLength = 1;
-    addTo(library, tool(2, 10, "Spot drill 10", 10, 48));
-    OPE_LIST* shallow = operation(2, 10, 1.5);
-    OPE_LIST* deep = operation(2, 10, 12);
+    addTo(library, tool(2, 10, "Spot drill 10 flutes 11.5", 11.5, 40));
+    addTo(library, tool(2, 10, "Spot drill 10 flutes 24", 24, 48));
+    OPE_LIST* o = operation(2, 10, 1.5);
     EXPECT_EQ(layout(), 0);
-    ASSERT_GE(tools.size(), 1u);
-    EXPECT_STREQ(tools[0].name, "Spot drill 10");
-    EXPECT_EQ(toolIndex(shallow), 0);
-    EXPECT_NE(toolIndex(deep), 0);
+    ASSERT_EQ(tools.size(), 1u);
+    EXPECT_EQ(toolIndex(o), 0);
+    EXPECT_STREQ(tools[0].name, "Spot drill 10 flutes 24");
+}
+
+// Without a library drill of the diameter, an entry far shallower than the run's first (its window's top
+// below the first's length) asks for its depth alone; the tool made for it still reaches past the drill's
+// point (3 below the bottom at 118 degrees) and, through the hole, the breakthrough.
+TEST_F(ToolLayout, AMadeToolReachesPastTheDeepestPointItCuts) {
+    addTo(library, tool(3, 12, "Drill 12", 90, 100));
+    struct CASE {
+        bool through;
+        double flute;
+    } cases[] = {{false, 14}, {true, 16}};
+    for (const CASE& c : cases) {
+        tools.clear();
+        view = tree.view();
+        operation(3, 10, 100);
+        OPE_LIST* shallow = operation(3, 10, 10);
+        shallow->angle = 118 * M_PI / 180;
+        shallow->through = c.through;
+        shallow->brkthr = 2;
+        EXPECT_EQ(layout(), 0);
+        ASSERT_GE(toolIndex(shallow), 0);
+        EXPECT_DOUBLE_EQ(shallow->neededLength, 10);
+        EXPECT_DOUBLE_EQ(tools[static_cast<std::size_t>(toolIndex(shallow))].fluteLength, c.flute) << c.through;
+    }
 }
 
 TEST_F(ToolLayout, MissingToolsShareANegativeNumber) {
@@ -156,21 +187,32 @@ TEST_F(ToolLayout, NoToolOfTheTypeAnywhereLeavesTheOperationWithout) {
     EXPECT_EQ(o->active, 0);
 }
 
-TEST_F(ToolLayout, TapsByPitch) {
-    for (double pitch : {1.2, 1.25, 1.26}) {
-        tp_tool tap = tool(4, 10, "M10");
-        tap.pitch = pitch;
-        addTo(library, tap);
-    }
-    OPE_LIST* o = operation(4, 10, 15);
-    o->pitch = 1.25;
+// Taps by the thread's pitch, the last in length order taken, whatever its length, when its flutes reach
+// the thread's bottom: a 15 deep thread of D 10 has the window (25 - T, 105).
+TEST_F(ToolLayout, TapsByPitchWhoseFlutesReachTheThread) {
+    const auto tap = [&](const char* name, double pitch, double flute, double shoulder) {
+        tp_tool t = tool(4, 10, name, flute, shoulder);
+        t.pitch = pitch;
+        addTo(library, t);
+    };
+    tap("M10 x 1.2", 1.2, 20, 22);
+    tap("M10 short", 1.25, 16, 22);   // below the window's low end, its flutes past the thread
+    tap("M10 x 1.26", 1.26, 20, 23);  // 0.4 T away from 1.25, not within it
+    tap("M10 short flutes", 1.25, 14, 150);
+    OPE_LIST* threaded = operation(4, 10, 15);
+    threaded->pitch = 1.25;
+    OPE_LIST* deeper = operation(4, 10, 18);   // the flutes of neither reach
+    deeper->pitch = 1.25;
     EXPECT_EQ(layout(), 0);
-    ASSERT_EQ(tools.size(), 1u);
-    EXPECT_DOUBLE_EQ(tools[0].pitch, 1.25);   // 1.26 lies 0.4 T away, not within it
+    ASSERT_GE(toolIndex(threaded), 0);
+    EXPECT_STREQ(tools[static_cast<std::size_t>(toolIndex(threaded))].name, "M10 short");
+    ASSERT_GE(toolIndex(deeper), 0);
+    EXPECT_EQ(deeper->newTool, 1);
+    EXPECT_EQ(std::string(tools[static_cast<std::size_t>(toolIndex(deeper))].name).rfind("** 10.00 x 28.00 ", 0), 0u);
 }
 
-// Chamfer tools by width: wider than the chamfer, by less than ten of its widths, of a length in the window
-// (or, none there, longer); the tool held goes on while it still fits. A 12 mm chamfer tool 2 deep has the window (14 - T, 110).
+// Chamfer tools by width: wider than the chamfer, by less than ten of its widths, of a length in the window;
+// the tool held goes on while it still fits. A 12 mm chamfer tool 2 deep has the window (14 - T, 110).
 TEST_F(ToolLayout, ChamferToolsByWidthWithinTheWindow) {
     const auto chamferTool = [&](const char* name, double shapeValue, double shoulder) {
         tp_tool t = tool(9, 12, name, 20, shoulder);
@@ -201,14 +243,13 @@ TEST_F(ToolLayout, ChamferToolsByWidthWithinTheWindow) {
     for (OPE_LIST* o : {wide, narrow})
         EXPECT_STREQ(tools[static_cast<std::size_t>(toolIndex(o))].name, "Chamfer 1.5");
     expectMade(hairline);
-    // Alone (a held tool would be kept): only the tool longer than the window is wide enough, and it reaches.
+    // Alone (a held tool would be kept): only the tool longer than the window is wide enough: one is made.
     tools.clear();
     view = tree.view();
     OPE_LIST* widest = chamfer(5.5);
     EXPECT_EQ(layout(), 0);
     ASSERT_EQ(tools.size(), 1u);
-    EXPECT_EQ(toolIndex(widest), 0);
-    EXPECT_STREQ(tools[0].name, "Chamfer 6 long");
+    expectMade(widest);
 }
 
 // Corner-rounding tools by the radius of the edge: of the candidates of that radius the last in length
@@ -224,8 +265,7 @@ TEST_F(ToolLayout, CornerRoundingToolsByRadius) {
     rounding("R2 long", 2, 40);
     rounding("R2.5", 2.5, 35);
     const auto edge = [&](double radius) {
-        OPE_LIST* o = operation(15, 10, 4);
-        o->tipDiam = 6;
+        OPE_LIST* o = operation(15, 6, 4);
         o->cornerRadius = radius;
         return o;
     };
@@ -243,7 +283,7 @@ TEST_F(ToolLayout, CornerRoundingToolsByRadius) {
 }
 
 // A conical mill of the cone's angle: a 90 degree cone (half angle 45) takes the tool of half angle 45
-// whose diameter is the cone's small one.
+// of the operation's diameter.
 TEST_F(ToolLayout, TaperMillsByTheConesAngle) {
     const auto conical = [&](const char* name, double halfAngle) {
         tp_tool t = tool(17, 6, name);
@@ -253,7 +293,6 @@ TEST_F(ToolLayout, TaperMillsByTheConesAngle) {
     conical("Cone 30", 30);
     conical("Cone 45", 45);
     OPE_LIST* o = operation(17, 6, 5);
-    o->tipDiam = 6;
     o->zSup = 0;
     o->coneAngle = M_PI / 4;
     o->angleDeg = 90;

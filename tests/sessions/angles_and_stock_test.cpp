@@ -1,6 +1,6 @@
-// The main job through hostcam where an angle or the stock decides what is made: a cone's taper mill taken
-// from the tool library, a chamfer mill's depth, a spot drill a process names, and the clearance above a
-// stock block anchored at any of its corners and turned.
+// The main job through hostcam where an angle or the stock decides what is made: a cone's taper mill and a
+// rounded edge's tool taken from the tool library, a chamfer mill's depth, a spot drill a process names, and
+// the clearance above a stock block anchored at any of its corners and turned.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -44,26 +44,28 @@ protected:
         host::reset();
         plat::driver().reset();
     }
-    // A fresh host, and the module's folder as installed: the next run sees no table or settings of this one.
+    // A fresh host, the module's folder as installed and the shipped host folder: the next run sees no table,
+    // settings or tool of this one.
     void next() {
         host::reset();
         plat::driver().reset();
         resetPrivateModule();
+        std::filesystem::remove_all(hostDir);
+        ASSERT_EQ(copyShippedHostFolder(dir.path()), hostDir);
     }
 
     // A 60 x 60 x 20 block with one hole from the top at (30, 30): a 90 degree chamfer of 26 over a 22 bore 4
-    // deep, then a cone of 22 down to 16 over 6 (53.13 degrees), and 16 through. No table of the library
-    // fits it: the run gives it a new one that mills the cone and the chamfer.
-    std::string taperedPart() {
-        const BuiltPart part = PartBuilder::block({60, 60, 20})
-                                   .hole(holeAt("taper", {30, 30, 20}, {0, 0, -1})
-                                             .chamfer(26, 22, 90)
-                                             .cylinder(22, 4)
-                                             .cone(22, 16, 6)
-                                             .throughCylinder(16))
-                                   .build();
+    // deep (or, rounded, the bore's edge rounded by 2), then a cone of 22 down to 16 over 6 (53.13 degrees),
+    // and 16 through. No table of the library fits it: the run gives it a new one that mills the cone and
+    // the chamfer or the rounded edge.
+    std::string taperedPart(bool rounded = false) {
+        HoleSpec hole = holeAt("taper", {30, 30, 20}, {0, 0, -1});
+        if (rounded) hole.entryFillet = 2;
+        else hole.chamfer(26, 22, 90);
+        hole.cylinder(22, 4).cone(22, 16, 6).throughCylinder(16);
+        const BuiltPart part = PartBuilder::block({60, 60, 20}).hole(hole).build();
         EXPECT_TRUE(part.ok()) << part.error;
-        const std::string path = dir.path() + "/tapered.step";
+        const std::string path = dir.path() + (rounded ? "/rounded.step" : "/tapered.step");
         host::StepSolid solid;
         solid.solid = part.solid;
         solid.name = "tapered";
@@ -122,39 +124,50 @@ std::vector<std::string> operationsOfType(const std::string& dump, int type) {
 
 }  // namespace
 
-// A cone's conical mill comes from the library when a taper mill there has the cone's angle (twice its
-// flank angle within 0.05 degree) and the diameter the layout asks for a cone of the operation's height (2):
-// 2 x 2 x tan((90 - 53.13) / 2) = 1.3333. A taper mill of another angle is no candidate: one is made.
-TEST_F(AnglesAndStock, AConesTaperMillComesFromTheLibraryWhenOneOfItsAngleFits) {
+// A cone's taper mill and a rounded edge's corner-rounding mill come from the library when it holds one of
+// the diameter the process gives the operation (8 and 11 on this hole): a taper mill of the cone's angle
+// (twice its flank angle within 0.05 degree) and a rounding tool of the edge's radius. Otherwise each is made.
+TEST_F(AnglesAndStock, AConesTaperMillAndARoundedEdgesToolComeFromTheLibraryWhenTheyFit) {
     struct CASE {
-        double flankDeg;
-        const char* listed;   // the conical mill's tool in the listing
-    } cases[] = {{26.57, "TAPER MILL 1.3333X26.57DEG D1.333"}, {5, "** 8.00 X 10.00 CONICAL MILL  D8."}};
-    const std::string part = taperedPart();
+        double flankDeg, radius;             // of the library's taper mill and rounding tool
+        const char *taper, *rounding;        // the tools in the listing
+    } cases[] = {
+        {26.57, 2, "TAPER MILL 8X26.57DEG D8.", "CORNER RADIUS MILL 11 R2 D11."},
+        {5, 3, "** 8.00 X 11.96 CONICAL MILL  D8.", "** 11.00 X 3.00 CORNER ROUNDING MILL  D11."},
+    };
+    const std::string part = taperedPart(true);
     for (const CASE& c : cases) {
-        SCOPED_TRACE(c.listed);
-        fs::remove_all(hostDir);
-        ASSERT_EQ(copyShippedHostFolder(dir.path()), hostDir);
+        SCOPED_TRACE(c.taper);
         std::vector<tp_tool> tools;
         std::string message;
         ASSERT_TRUE(host::tools::readToolLibrary(library, tools, message)) << message;
-        const auto shipped = std::find_if(tools.begin(), tools.end(), [](const tp_tool& t) { return t.type == 17; });
-        ASSERT_NE(shipped, tools.end());
-        tp_tool taper = *shipped;
-        taper.diameter = taper.secondDiameter = 1.3333;
+        const auto shipped = [&](std::int16_t type) {
+            const auto it = std::find_if(tools.begin(), tools.end(), [&](const tp_tool& t) { return t.type == type; });
+            EXPECT_NE(it, tools.end());
+            tp_tool t = it != tools.end() ? *it : tp_tool{};
+            t.slot = t.number = 0;
+            return t;
+        };
+        tp_tool taper = shipped(17);
+        taper.diameter = taper.secondDiameter = 8;
         taper.angle = c.flankDeg;
-        std::snprintf(taper.name, sizeof taper.name, "TAPER MILL 1.3333x%gDEG", c.flankDeg);
-        taper.slot = taper.number = 0;
+        std::snprintf(taper.name, sizeof taper.name, "TAPER MILL 8x%gDEG", c.flankDeg);
         addToLibrary(taper);
+        tp_tool rounding = shipped(15);
+        rounding.diameter = rounding.secondDiameter = 11;
+        rounding.cornerRadius = c.radius;
+        std::snprintf(rounding.name, sizeof rounding.name, "CORNER RADIUS MILL 11 R%g", c.radius);
+        addToLibrary(rounding);
         const MainJobRun run = runMainJob(dir, kMainSession, part, "tapered");
         ASSERT_EQ(run.code, 0) << run.err << run.out;
-        const std::vector<std::string> conical = operationsOfType(run.operations, 17);
-        ASSERT_EQ(conical.size(), 1u) << run.operations;
+        EXPECT_EQ(operationsOfType(run.operations, 17).size(), 1u) << run.operations;
+        EXPECT_EQ(operationsOfType(run.operations, 15).size(), 1u) << run.operations;
         const std::regex toolLine(R"(\(T(\d+) ([^\n]*)\)\nN\d+ T\d+ M6\n)");
         std::vector<std::string> listed;
         for (std::sregex_iterator it(run.nc.begin(), run.nc.end(), toolLine), end; it != end; ++it)
             listed.push_back((*it)[2].str());
-        EXPECT_NE(std::find(listed.begin(), listed.end(), c.listed), listed.end()) << run.nc;
+        for (const char* tool : {c.taper, c.rounding})
+            EXPECT_NE(std::find(listed.begin(), listed.end(), tool), listed.end()) << tool << "\n" << run.nc;
         next();
     }
 }
@@ -289,3 +302,4 @@ TEST_F(AnglesAndStock, ASpotDrillAProcessNamesSpotsToTheDepthOfItsPointAngle) {
         next();
     }
 }
+

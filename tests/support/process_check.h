@@ -39,6 +39,7 @@ struct RULES {
     double breakthroughLength = 1, breakthroughRatio = 0;
     int lengthKind = 1;                    // a tool reaches with its 0 overall, 1 shoulder or 2 flute length
     double clearance = 1;                  // a made tool reaches past its need by this many diameters
+    double window = 8;                     // a library tool is too long past the clearance and this many more
     double margin = 3;                     // and by this much more at most
     double fluteClearance = 1;             // flutes past the deepest cut by this many diameters, < 0 any
 };
@@ -53,6 +54,7 @@ inline RULES settingsRules() {
     r.breakthroughRatio = s.breakthroughRatio;
     r.lengthKind = s.toolLengthKind;
     r.clearance = s.minToolLengthFactor;
+    r.window = s.maxToolLengthFactor;
     r.fluteClearance = s.checkFluteLength ? s.minFluteLengthFactor : -1;
     r.margin = g_globals->isMetric() ? 3.0 : 0.12;
     return r;
@@ -431,6 +433,7 @@ private:
         if (!o.ope->newTool) return;
         MADE& made = made_[o.ope->toolIndex];
         made.cut = std::max(made.cut, needs);
+        made.depth = std::max(made.depth, holeTop - o.bottom);
         const double most = partTop - o.deepest;
         if (made.uses == 0 || most > made.most) {
             made.most = most;
@@ -444,11 +447,13 @@ private:
 
     // A made tool reaches no farther than its deepest use needs from the part's top there, and the set
     // clearance and margin more; and it is made only when the library has none of its kind that reaches so
-    // far with flutes long enough for its deepest cut (the settings' clearances both).
+    // far with flutes long enough for its deepest cut (the settings' clearances both), yet no longer than
+    // the length window takes (the clearance and the window's width past the depth).
     void checkMadeTools() {
         for (const auto& [index, made] : made_) {
             const tp_tool& t = tools_[static_cast<std::size_t>(index)];
             const double has = reach(t), enough = made.most + rules_.clearance * made.width;
+            const double tooLong = made.depth + (rules_.clearance + rules_.window) * made.width;
             const double clearance = rules_.clearance * made.width + rules_.margin;
             if (has > made.most + clearance + rules_.tol)
                 remarks_.push_back(made.where + ": its made tool " + toolText(t) + " reaches " + num(has) + " where " +
@@ -457,7 +462,7 @@ private:
             for (const tp_tool& l : part_.library) {
                 const bool sameAngle = t.angle <= 0 || l.angle <= 0 || std::fabs(l.angle - t.angle) < 0.5;
                 if (l.type == t.type && std::fabs(l.diameter - made.width) < rules_.tol / 10 && sameAngle &&
-                    reach(l) >= enough + rules_.tol && fluted(l, made)) {
+                    reach(l) >= enough + rules_.tol && reach(l) < tooLong - rules_.tol && fluted(l, made)) {
                     remarks_.push_back(made.where + ": its tool " + toolText(t) + " was made although the library's " +
                                        toolText(l) + " reaches " + num(reach(l)));
                     break;
@@ -470,7 +475,8 @@ private:
     struct MADE {
         int uses = 0;
         double most = 0, from = 0, to = 0, width = 0;
-        double cut = 0;   // the deepest cut from a hole's top
+        double cut = 0;     // the deepest cut from a hole's top
+        double depth = 0;   // the deepest bottom below a hole's top
         std::string where;
     };
     // Flutes long enough for the tool's deepest cut, as the settings ask.
