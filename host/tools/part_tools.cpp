@@ -150,7 +150,8 @@ namespace {
 bool refusedForPart(const tp_tool& tool) {
     const std::string why = tool_values_why(tool);
     if (why.empty()) return false;
-    mprintf(("The tool " + std::string(host::tools::toolName(tool)) + " is not added to the part: " + why + ".").c_str());
+    const std::string name(host::tools::toolName(tool));
+    mprintf(("The tool " + name + " is not added to the part: " + why + ".").c_str());
     return true;
 }
 

@@ -28,7 +28,8 @@ constexpr std::int16_t kSpotDrill = 2;
 std::string toolFault(const tp_tool& t, const std::set<std::int32_t>& slots) {
     if (t.slot <= 0 || slots.contains(t.slot))
         return "it has slot " + std::to_string(t.slot) + ", which is not a free positive slot";
-    if (strnlen(t.name, sizeof t.name) == sizeof t.name || strnlen(t.profilePath, sizeof t.profilePath) == sizeof t.profilePath)
+    if (strnlen(t.name, sizeof t.name) == sizeof t.name ||
+        strnlen(t.profilePath, sizeof t.profilePath) == sizeof t.profilePath)
         return "its name runs past its field";
     return tool_values_why(t);
 }
@@ -39,7 +40,8 @@ std::string toolTold(std::size_t index, std::string_view name, const std::string
 
 void appendLeftOut(std::string& leftOut, const std::string& told) { leftOut += (leftOut.empty() ? "" : "; ") + told; }
 
-void decodeLibraryRecords(const std::vector<std::string_view>& records, std::vector<tp_tool>& out, std::string& leftOut) {
+void decodeLibraryRecords(const std::vector<std::string_view>& records, std::vector<tp_tool>& out,
+                          std::string& leftOut) {
     std::set<std::int32_t> slots;
     for (std::size_t i = 0; i < records.size(); ++i) {
         const std::string_view r = records[i];
@@ -58,7 +60,8 @@ void decodeLibraryRecords(const std::vector<std::string_view>& records, std::vec
     }
 }
 
-void decodeTemplateRecords(const std::vector<std::string_view>& records, std::vector<tp_tool>& out, std::string& leftOut) {
+void decodeTemplateRecords(const std::vector<std::string_view>& records, std::vector<tp_tool>& out,
+                           std::string& leftOut) {
     for (std::size_t i = 0; i < records.size(); ++i) {
         const std::string_view r = records[i];
         if (!textTerminated(r, kTemplateName, kTemplateNameSize)) {
@@ -181,7 +184,8 @@ bool readToolLibrary(const std::string& path, std::vector<tp_tool>& out, std::st
     message.clear();
     if (decodeToolLibrary(*bytes, out, why, &leftOut)) {
         if (!leftOut.empty())
-            message = "The tool library " + path + " holds tools that cannot be read; they are left out: " + leftOut + ".";
+            message = "The tool library " + path + " holds tools that cannot be read; they are left out: " + leftOut +
+                      ".";
         return true;
     }
     out.clear();

@@ -60,7 +60,8 @@ TEST_F(LineEnds, EveryReaderReadsLfCrLfCrAndAMixAlike) {
         {"a table, its process and its rows written back", source("/data/forms/FORMS_MM/Standard/Drilled.tab"),
          [&](const std::string& text, const std::vector<std::string>& ends) {
              EXPECT_TRUE(plat::writeFile(tab, text));
-             EXPECT_TRUE(plat::writeFile(rows, withLineEnds(source("/data/forms/FORMS_MM/Standard/Drilled.txt"), ends)));
+             const std::string shippedRows = source("/data/forms/FORMS_MM/Standard/Drilled.txt");
+             EXPECT_TRUE(plat::writeFile(rows, withLineEnds(shippedRows, ends)));
              CTabColsDesc t;
              if (t.read(tab) != 0) return std::string("refused");
              t.readRows();
