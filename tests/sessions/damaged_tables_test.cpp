@@ -378,36 +378,42 @@ TEST_F(DamagedTables, AProcessLineAskingForAToolOutOfRangeIsToldAndMakesNoTool) 
     }
 }
 
-// A part whose kept tools hold a number that is not finite (as an earlier release saved them): the damaged
-// record is told, kept byte for byte through open and save, and its tools are not used.
-TEST_F(DamagedTables, ToolsKeptInThePartThatAreNotFiniteAreToldAndKeptAsTheyAre) {
-    const std::string part = dir.path() + "/plate.pfp", damaged = dir.path() + "/nan.pfp";
+// A part whose kept tools hold a diameter that breaks the rule of tools (as an earlier release saved them, or
+// a process line of 1e20 made them): the damaged record is told, kept byte for byte through open and save,
+// and its tools are not used.
+TEST_F(DamagedTables, ToolsKeptInThePartThatBreakTheRuleAreToldAndKeptAsTheyAre) {
+    const std::string part = dir.path() + "/plate.pfp", damaged = dir.path() + "/bad.pfp";
     ASSERT_EQ(execute(kCreateOperations, {"--save", part}), 0) << err.str() << out.str();
-    part_notes::editNote(part, damaged, "TLST", [](const std::string& text) {
-        std::string edited = text;
-        const double nan = std::nan("");
-        std::uint8_t bytes[8];
-        std::memcpy(bytes, &nan, 8);
-        const std::size_t diameter = 16 + 2 * (8 + 8);   // the first tool's diameter, two letters a byte
-        for (int i = 0; i < 8; ++i) {
-            edited[diameter + 2 * i] = static_cast<char>('a' + (bytes[i] & 15));
-            edited[diameter + 2 * i + 1] = static_cast<char>('a' + (bytes[i] >> 4));
-        }
-        return std::vector<std::string>{edited};
-    });
-    const std::string before = part_notes::noteOf(part_notes::notesOfFile(damaged), "TLST");
-    ASSERT_TRUE(std::isnan(recordTools(before).at(0).diameter));
-    const std::string file = dir.path() + "/open.session";
-    std::ofstream(file) << "invoke\nanswer 1\nclick 18048 1\n";
-    out.str("");
-    err.str("");
-    ASSERT_EQ(host::hostcamMain({"--plugin", kModule, "--host-dir", hostDir, "--open", damaged, "--session", file,
-                                 "--save", dir.path() + "/again.pfp"},
-                                out, err),
-              0)
-        << err.str() << out.str();
-    EXPECT_EQ(count("Some of the records Forantix keeps in this part are damaged."), 1u) << out.str();
-    EXPECT_EQ(part_notes::noteOf(part_notes::notesOfFile(dir.path() + "/again.pfp"), "TLST"), before);
+    for (const double diameter : {std::nan(""), 1e20}) {
+        SCOPED_TRACE(diameter);
+        part_notes::editNote(part, damaged, "TLST", [diameter](const std::string& text) {
+            std::string edited = text;
+            std::uint8_t bytes[8];
+            std::memcpy(bytes, &diameter, 8);
+            const std::size_t at = 16 + 2 * (8 + 8);   // the first tool's diameter, two letters a byte
+            for (int i = 0; i < 8; ++i) {
+                edited[at + 2 * i] = static_cast<char>('a' + (bytes[i] & 15));
+                edited[at + 2 * i + 1] = static_cast<char>('a' + (bytes[i] >> 4));
+            }
+            return std::vector<std::string>{edited};
+        });
+        const std::string before = part_notes::noteOf(part_notes::notesOfFile(damaged), "TLST");
+        const double kept = recordTools(before).at(0).diameter;
+        ASSERT_TRUE(std::isnan(diameter) ? std::isnan(kept) : kept == diameter);
+        const std::string file = dir.path() + "/open.session";
+        std::ofstream(file) << "invoke\nanswer 1\nclick 18048 1\n";
+        out.str("");
+        err.str("");
+        ASSERT_EQ(host::hostcamMain({"--plugin", kModule, "--host-dir", hostDir, "--open", damaged, "--session",
+                                     file, "--save", dir.path() + "/again.pfp"},
+                                    out, err),
+                  0)
+            << err.str() << out.str();
+        EXPECT_EQ(count("Some of the records Forantix keeps in this part are damaged."), 1u) << out.str();
+        EXPECT_EQ(part_notes::noteOf(part_notes::notesOfFile(dir.path() + "/again.pfp"), "TLST"), before);
+        host::reset();
+        plat::driver().reset();
+    }
 }
 
 // Execute again and again on the same part: the tools it made the first time are in the library already.
