@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <utility>
 
-#include "platform/ui/dialog.h"
 #include "platform/sys/text_lines.h"
+#include "platform/ui/dialog.h"
 #include "platform/ui/keys.h"
 
 namespace plat {
