@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "platform/sys/files.h"
-#include "platform/sys/text_lines.h"
 #include "platform/ui/driver.h"
 #include "plugin/base/part_record.h"
 #include "plugin/base/text_section.h"
@@ -138,20 +137,6 @@ TEST_F(LineEnds, EveryReaderReadsLfCrLfCrAndAMixAlike) {
             EXPECT_EQ(r.read(withLineEnds(r.text, endings[e]), endings[e]), r.expected);
         }
     }
-}
-
-TEST(TextLines, EachLineEndEndsALineAndTheRawTextKeepsIt) {
-    const std::vector<plat::TextLine> lines = plat::splitLines("a\r\nb\rc\n\r\nd");
-    std::vector<std::string> texts, raws;
-    for (const plat::TextLine& l : lines) {
-        texts.emplace_back(l.text);
-        raws.emplace_back(l.raw);
-    }
-    EXPECT_EQ(texts, (std::vector<std::string>{"a", "b", "c", "", "d"}));
-    EXPECT_EQ(raws, (std::vector<std::string>{"a\r\n", "b\r", "c\n", "\r\n", "d"}));
-    EXPECT_TRUE(plat::splitLines("").empty());
-    EXPECT_TRUE(plat::endsLine("x\r"));
-    EXPECT_FALSE(plat::endsLine("x"));
 }
 
 }  // namespace
