@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::string why;
         if (host::tools::decodePartTools(rows, state, why))
             for (const part_tool& p : state.list)
-                if (!host::tools::toolValuesWhy(p.tool).empty()) __builtin_trap();
+                if (!tool_values_why(p.tool).empty()) __builtin_trap();
         break;
     }
     }

@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::vector<tp_tool> tools;
         if (host::tools::decodeToolLibrary(bytes, tools, why)) {
             for (const tp_tool& t : tools)
-                if (!host::tools::toolValuesWhy(t).empty()) __builtin_trap();
+                if (!tool_values_why(t).empty()) __builtin_trap();
             std::vector<tp_tool> again;
             if (!host::tools::decodeToolLibrary(host::tools::encodeToolLibrary(tools), again, why) || again != tools)
                 __builtin_trap();

@@ -129,6 +129,14 @@ inline tp_tool tpToolFromImage(const std::uint8_t* bytes, std::size_t n) {
     return tool;
 }
 
+// ---- what a tool may hold -----------------------------------------------------------------------------------
+// The one rule of a tool's values, which every reader and writer of tools keeps to (libraries, the part's tool
+// list, the tool editor, the tools the plug-in makes): no value that is not a finite number, no diameter,
+// radius, pitch or length below 0 or above kMaxToolLength, no angle outside 0 .. 180 degrees. What breaks it
+// ("its diameter 1e+20 is out of range"), "" for sound values.
+constexpr double kMaxToolLength = 10000;   // in the tool's units: no tool is 10 m (or 250 m) long
+std::string tool_values_why(const tp_tool& tool);
+
 // ---- tool lists ---------------------------------------------------------------------------------------------
 // A tool list handed out by list_manager: singly linked nodes in list order, owned by the host until the
 // list is given back (list_manager mode 1).
@@ -175,6 +183,8 @@ int list_manager(int kind, const char* name, int mode, material_node** list);
 // ---- library_manager ----------------------------------------------------------------------------------------
 // Tool library files (format in host/tools/tool_library.h), found whatever the case of the path. A name or
 // profile text that fills its whole field is stored cut by its last character (so is a part tool's).
+// A library holding tools its reader leaves out (tool_library.h) takes no tool (0), and a tool breaking
+// tool_values_why is never stored; list_manager reads such a library without them and tells them.
 //   mode 3, option 1: add the tool; it keeps its slot when the library has no tool there, else it gets the
 //                     next free slot; its number is `numberOrSlot` when positive, else the next free number.
 //                     The record gets the slot and number it was stored with. 1 stored, 0 not.
@@ -215,7 +225,8 @@ public:
 class TpPartToolList : public TpToolList {
 public:
     // Adds the tool: a slot of 0 or one already in the part is replaced by the next free slot (written back
-    // into *tool). Returns the new id, 0 for a null record.
+    // into *tool). Returns the new id; 0 for a null record or one whose values break tool_values_why (told on
+    // the message line).
     std::int32_t DatabaseAdd(tp_tool* tool);
     bool DatabaseRetrieve(std::int32_t id, tp_tool* out) const;   // false: no record with the id
     bool DatabaseRemove(std::int32_t slot);                       // false: no record with the slot
@@ -228,7 +239,7 @@ public:
 TpToolMgr& TpMainToolMgr();
 
 // mode 2: writes the record over the part tool with the same slot (database and list). 1 written, 0 no part
-// tool has the slot.
+// tool has the slot or the record breaks tool_values_why.
 // mode 6: the host's tool editor on the record, a window of the host (template 30101: edits 1001 number,
 // 1002 name, 1010 diameter, 1011 corner radius, 1012 angle, 1013 flute length, 1014 shoulder length,
 // 1015 overall length, 1003 flutes; OK, Cancel) that the script plays with window steps. 1 when the user

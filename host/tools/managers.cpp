@@ -124,7 +124,9 @@ int list_manager(int kind, const char* name, int mode, tool_node** list) {
                             [&](std::vector<tp_tool>& tools, std::string& message) {
                                 if (!host::isCurrent(name)) {
                                     ++tenv.libraryReads[name];
-                                    return host::tools::readToolLibrary(name, tools, message);
+                                    if (!host::tools::readToolLibrary(name, tools, message)) return false;
+                                    if (!message.empty()) host::refuse(message);   // the tools left out
+                                    return true;
                                 }
                                 for (const part_tool& p : host::tools::partTools().list) tools.push_back(p.tool);
                                 return true;
@@ -148,16 +150,22 @@ int list_manager(int kind, const char* name, int mode, material_node** list) {
 namespace host {
 namespace {
 
-// Reads the library a tool is to be stored in; a missing file is an empty library that the write creates.
+// Reads the library a tool is to be stored in; a missing file is an empty library that the write creates. A
+// library holding tools that cannot be read is not rewritten: the write would lose them, and the user may
+// mend them.
 bool libraryForWriting(const std::string& path, std::vector<tp_tool>& tools) {
     std::string message;
-    if (plat::fileExists(tools::hostFile(path))) {
-        if (tools::readToolLibrary(path, tools, message)) return true;
+    if (!plat::fileExists(tools::hostFile(path))) {
+        tools.clear();
+        return true;
+    }
+    if (!tools::readToolLibrary(path, tools, message)) {
         refuse(message);
         return false;
     }
-    tools.clear();
-    return true;
+    if (message.empty()) return true;
+    refuse(message + " It takes no tool until they are mended.");
+    return false;
 }
 
 bool store(const std::string& path, const std::vector<tp_tool>& tools) {
@@ -184,11 +192,11 @@ int addToLibrary(const std::string& path, tp_tool* tool, std::int32_t number) {
 
 int rewriteInLibrary(const std::string& path, const tp_tool* tool, std::int32_t slot) {
     std::vector<tp_tool> tools;
-    std::string message;
-    if (!tools::readToolLibrary(path, tools, message)) {
-        refuse(message);
+    if (!plat::fileExists(tools::hostFile(path))) {
+        refuse("The tool library " + path + " does not exist.");
         return 0;
     }
+    if (!libraryForWriting(path, tools)) return 0;
     if (!tools::rewriteAtSlot(tools, *tool, slot)) {
         refuse("The tool library " + path + " has no tool in slot " + std::to_string(slot) + ".");
         return 0;
@@ -218,6 +226,7 @@ int pickTool(const std::string& path, tp_tool* tool, std::int32_t startSlot) {
         refuse(message);
         return 0;
     }
+    if (!message.empty()) refuse(message);
     std::optional<plat::Step> step =
         pickStep("tool", path, tools.size(), startSlot > 0 ? std::to_string(startSlot) : "");
     if (!step) return 0;

@@ -109,7 +109,7 @@ bool decodePartTools(const std::vector<std::string>& rows, PartToolState& out, s
             why = "part tool " + std::to_string(i) + " has slot " + std::to_string(tool.slot) + " twice or not at all";
             return false;
         }
-        if (const std::string values = toolValuesWhy(tool); !values.empty()) {
+        if (const std::string values = tool_values_why(tool); !values.empty()) {
             why = "part tool " + std::to_string(i) + ": " + values;
             return false;
         }
@@ -144,8 +144,21 @@ bool TpToolList::RemoveAt(int index) {
     return true;
 }
 
+namespace {
+
+// The part file's reader refuses a part holding such a tool: it never gets into the part.
+bool refusedForPart(const tp_tool& tool) {
+    const std::string why = tool_values_why(tool);
+    if (why.empty()) return false;
+    const std::string name(host::tools::toolName(tool));
+    mprintf(("The tool " + name + " is not added to the part: " + why + ".").c_str());
+    return true;
+}
+
+}  // namespace
+
 std::int32_t TpPartToolList::DatabaseAdd(tp_tool* tool) {
-    if (!tool) return 0;
+    if (!tool || refusedForPart(*tool)) return 0;
     if (tool->slot <= 0 || host::tools::slotInDatabase(tool->slot)) tool->slot = host::tools::nextFreeSlot();
     host::tools::terminateTexts(*tool);
     const std::int32_t id = state.nextId++;
@@ -195,7 +208,7 @@ int tool_manager(tp_tool* tool, int mode, tool_node*) {
     if (mode != kToolManagerWrite) return 0;
     auto it = std::find_if(state.records.begin(), state.records.end(),
                            [&](const auto& r) { return r.second.slot == tool->slot; });
-    if (it == state.records.end()) return 0;
+    if (it == state.records.end() || refusedForPart(*tool)) return 0;
     host::tools::terminateTexts(*tool);
     it->second = *tool;
     for (part_tool& p : state.list)

@@ -97,7 +97,7 @@ protected:
             const std::string& name = item(kName).text();
             std::memcpy(edited.name, name.data(), std::min(name.size(), sizeof edited.name - 1));
         }
-        if (const std::string why = toolValuesWhy(edited); !why.empty()) {
+        if (const std::string why = tool_values_why(edited); !why.empty()) {
             plat::messageBox(this, "The tool cannot be used: " + why + ".", "Tool", plat::MB_OK | plat::MB_ICONERROR);
             return;
         }

@@ -23,41 +23,50 @@ constexpr TemplateFormat kTemplates[] = {{1, 64, 195}, {2, 86, 980}};
 constexpr std::size_t kTemplateName = 40, kTemplateNameSize = 32;
 constexpr std::int16_t kSpotDrill = 2;
 
-bool checkTool(const tp_tool& t, std::set<std::int32_t>& slots, std::size_t index, std::string& why) {
-    const std::string which = "tool " + std::to_string(index + 1);
-    if (t.slot <= 0 || !slots.insert(t.slot).second) {
-        why = which + " has slot " + std::to_string(t.slot) + ", which is not a free positive slot";
-        return false;
-    }
-    if (const std::string values = toolValuesWhy(t); !values.empty()) {
-        why = which + " (" + std::string(toolName(t)) + "): " + values;
-        return false;
-    }
-    return true;
+// What keeps the tool out of a library: a slot that is not positive or is taken, a text that runs past its
+// field, or values that break the rule of tools. "" when it may stand in one.
+std::string toolFault(const tp_tool& t, const std::set<std::int32_t>& slots) {
+    if (t.slot <= 0 || slots.contains(t.slot))
+        return "it has slot " + std::to_string(t.slot) + ", which is not a free positive slot";
+    if (strnlen(t.name, sizeof t.name) == sizeof t.name ||
+        strnlen(t.profilePath, sizeof t.profilePath) == sizeof t.profilePath)
+        return "its name runs past its field";
+    return tool_values_why(t);
 }
 
-bool decodeLibraryRecords(const std::vector<std::string_view>& records, std::vector<tp_tool>& out, std::string& why) {
+std::string toolTold(std::size_t index, std::string_view name, const std::string& fault) {
+    return "tool " + std::to_string(index + 1) + " (" + std::string(name) + "): " + fault;
+}
+
+void appendLeftOut(std::string& leftOut, const std::string& told) { leftOut += (leftOut.empty() ? "" : "; ") + told; }
+
+void decodeLibraryRecords(const std::vector<std::string_view>& records, std::vector<tp_tool>& out,
+                          std::string& leftOut) {
     std::set<std::int32_t> slots;
     for (std::size_t i = 0; i < records.size(); ++i) {
         const std::string_view r = records[i];
         if (!textTerminated(r, tp_tool_layout::name, sizeof(tp_tool::name)) ||
             !textTerminated(r, tp_tool_layout::profilePath, sizeof(tp_tool::profilePath))) {
-            why = "the name of tool " + std::to_string(i + 1) + " runs past its field";
-            return false;
+            appendLeftOut(leftOut, "the name of tool " + std::to_string(i + 1) + " runs past its field");
+            continue;
         }
-        tp_tool t = tpToolFromImage(reinterpret_cast<const std::uint8_t*>(r.data()), r.size());
-        if (!checkTool(t, slots, i, why)) return false;
+        const tp_tool t = tpToolFromImage(reinterpret_cast<const std::uint8_t*>(r.data()), r.size());
+        if (const std::string fault = toolFault(t, slots); !fault.empty()) {
+            appendLeftOut(leftOut, toolTold(i, toolName(t), fault));
+            continue;
+        }
+        slots.insert(t.slot);
         out.push_back(t);
     }
-    return true;
 }
 
-bool decodeTemplateRecords(const std::vector<std::string_view>& records, std::vector<tp_tool>& out, std::string& why) {
+void decodeTemplateRecords(const std::vector<std::string_view>& records, std::vector<tp_tool>& out,
+                           std::string& leftOut) {
     for (std::size_t i = 0; i < records.size(); ++i) {
         const std::string_view r = records[i];
         if (!textTerminated(r, kTemplateName, kTemplateNameSize)) {
-            why = "the name of tool " + std::to_string(i + 1) + " runs past its field";
-            return false;
+            appendLeftOut(leftOut, "the name of tool " + std::to_string(i + 1) + " runs past its field");
+            continue;
         }
         tp_tool t;
         t.slot = static_cast<std::int32_t>(i + 1);
@@ -70,13 +79,12 @@ bool decodeTemplateRecords(const std::vector<std::string_view>& records, std::ve
         t.overallLength = getF64(r, 32);
         t.secondDiameter = t.diameter;
         std::snprintf(t.name, sizeof t.name, "%s", r.data() + kTemplateName);
-        if (const std::string values = toolValuesWhy(t); !values.empty()) {
-            why = "tool " + std::to_string(i + 1) + " (" + t.name + "): " + values;
-            return false;
+        if (const std::string values = tool_values_why(t); !values.empty()) {
+            appendLeftOut(leftOut, toolTold(i, t.name, values));
+            continue;
         }
         out.push_back(t);
     }
-    return true;
 }
 
 Units unitsOf(const std::vector<tp_tool>& tools) {
@@ -87,8 +95,11 @@ Units unitsOf(const std::vector<tp_tool>& tools) {
 
 }  // namespace
 
-bool decodeToolLibrary(std::string_view bytes, std::vector<tp_tool>& out, std::string& why) {
+bool decodeToolLibrary(std::string_view bytes, std::vector<tp_tool>& out, std::string& why, std::string* leftOut) {
     out.clear();
+    std::string ignored;
+    std::string& left = leftOut ? *leftOut : ignored;
+    left.clear();
     RecordFileHeader h;
     if (!readRecordFileHeader(bytes, kToolLibraryMagic, h, why)) return false;
     std::vector<std::string_view> records;
@@ -97,7 +108,9 @@ bool decodeToolLibrary(std::string_view bytes, std::vector<tp_tool>& out, std::s
             why = "its header gives records of " + std::to_string(h.recordSize) + " bytes";
             return false;
         }
-        return readRecords(bytes, h, true, records, why) && decodeLibraryRecords(records, out, why);
+        if (!readRecords(bytes, h, true, records, why)) return false;
+        decodeLibraryRecords(records, out, left);
+        return true;
     }
     for (const TemplateFormat& t : kTemplates) {
         if (h.format != t.format) continue;
@@ -105,7 +118,9 @@ bool decodeToolLibrary(std::string_view bytes, std::vector<tp_tool>& out, std::s
             why = "its header gives records of " + std::to_string(h.recordSize) + " bytes";
             return false;
         }
-        return readRecords(bytes, h, false, records, why) && decodeTemplateRecords(records, out, why);
+        if (!readRecords(bytes, h, false, records, why)) return false;
+        decodeTemplateRecords(records, out, left);
+        return true;
     }
     why = h.format > kToolLibraryFormat
               ? "it was written in library format " + std::to_string(h.format) +
@@ -114,7 +129,9 @@ bool decodeToolLibrary(std::string_view bytes, std::vector<tp_tool>& out, std::s
     return false;
 }
 
-std::string toolValuesWhy(const tp_tool& t) {
+}  // namespace host::tools
+
+std::string tool_values_why(const tp_tool& t) {
     struct RANGE {
         const char* what;
         double value, lowest, highest;
@@ -142,6 +159,8 @@ std::string toolValuesWhy(const tp_tool& t) {
     return "";
 }
 
+namespace host::tools {
+
 std::string encodeToolLibrary(const std::vector<tp_tool>& tools) {
     RecordFile file;
     file.format = kToolLibraryFormat;
@@ -161,8 +180,14 @@ bool readToolLibrary(const std::string& path, std::vector<tp_tool>& out, std::st
         message = "The tool library " + path + " does not exist.";
         return false;
     }
-    std::string why;
-    if (decodeToolLibrary(*bytes, out, why)) return true;
+    std::string why, leftOut;
+    message.clear();
+    if (decodeToolLibrary(*bytes, out, why, &leftOut)) {
+        if (!leftOut.empty())
+            message = "The tool library " + path + " holds tools that cannot be read; they are left out: " + leftOut +
+                      ".";
+        return true;
+    }
     out.clear();
     message = "The tool library " + path + " cannot be read: " + why + ".";
     return false;
@@ -172,6 +197,15 @@ bool writeToolLibrary(const std::string& path, const std::vector<tp_tool>& tools
     if (tools.size() > kMaxRecords) {
         message = "The tool library " + path + " cannot hold more than " + std::to_string(kMaxRecords) + " tools.";
         return false;
+    }
+    std::set<std::int32_t> slots;
+    for (std::size_t i = 0; i < tools.size(); ++i) {
+        // Nothing the reader would leave out is written.
+        if (const std::string fault = toolFault(tools[i], slots); !fault.empty()) {
+            message = "The tool library " + path + " is not written: " + toolTold(i, toolName(tools[i]), fault) + ".";
+            return false;
+        }
+        slots.insert(tools[i].slot);
     }
     if (plat::writeFile(hostFile(path), encodeToolLibrary(tools))) return true;
     message = "The tool library " + path + " cannot be written.";

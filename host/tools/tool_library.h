@@ -20,18 +20,19 @@ namespace host::tools {
 constexpr const char* kToolLibraryMagic = "FXTOOLS";
 constexpr std::uint16_t kToolLibraryFormat = 3;
 
-[[nodiscard]] bool decodeToolLibrary(std::string_view bytes, std::vector<tp_tool>& out, std::string& why);
+// False, with why, for a file damaged as a whole (its header, length, checksum or format). A tool whose slot
+// is not positive or is taken, whose name runs past its field or whose values break the rule of tools
+// (tool_values_why, api_tools.h) is left out and named in `leftOut` ("tool 130 (NAME): its diameter 1e+20 is
+// out of range", "; " between tools); the other tools are read.
+[[nodiscard]] bool decodeToolLibrary(std::string_view bytes, std::vector<tp_tool>& out, std::string& why,
+                                     std::string* leftOut = nullptr);
 std::string encodeToolLibrary(const std::vector<tp_tool>& tools);
 
-// `message` names the file: "The tool library PATH is damaged: ...".
+// `message` names the file: "The tool library PATH cannot be read: ..." when false; when true, the tools left
+// out, or "" for none.
 [[nodiscard]] bool readToolLibrary(const std::string& path, std::vector<tp_tool>& out, std::string& message);
+// Refuses, writing nothing, tools the reader would leave out.
 [[nodiscard]] bool writeToolLibrary(const std::string& path, const std::vector<tp_tool>& tools, std::string& message);
-
-// What makes the tool's values unusable ("its diameter is not a number"): a value that is not a finite
-// number, or a diameter, radius, pitch or length below 0 or above kMaxToolLength, or an angle outside 0 .. 180
-// degrees. "" when they are sound.
-constexpr double kMaxToolLength = 10000;   // in the tool's units: no tool is 10 m (or 250 m) long
-std::string toolValuesWhy(const tp_tool& tool);
 
 // The name and profile texts cut to their fields: a record the plug-in filled to the last byte is stored
 // with its last character dropped rather than as a file no reader would take.

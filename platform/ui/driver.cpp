@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "platform/sys/text_lines.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/keys.h"
 
@@ -529,11 +530,9 @@ bool parseLine(std::string_view rest, Step& step, std::string& error) {
 ParsedSession parseSession(std::string_view text) {
     ParsedSession result;
     int lineNo = 0;
-    for (;;) {
+    for (const TextLine& textLine : splitLines(text)) {
+        const std::string_view line = textLine.text;
         ++lineNo;
-        std::size_t nl = text.find('\n');
-        std::string_view line = text.substr(0, nl);
-        text = nl == std::string_view::npos ? std::string_view{} : text.substr(nl + 1);
         Step step;
         step.line = lineNo;
         std::string error;
@@ -544,7 +543,6 @@ ParsedSession parseSession(std::string_view text) {
             result.error = "line " + std::to_string(lineNo) + ": " + error;
             return result;
         }
-        if (nl == std::string_view::npos) break;
     }
     return result;
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/sys/text_lines.h"
 #include "plugin/base/part_record.h"
 
 namespace {
@@ -61,14 +62,11 @@ bool decodeRecordText(std::string_view text, std::vector<std::uint8_t>& payload)
 
 int parseVertaColorTable(std::string_view text, std::vector<RGB_COLOR_NUM>& table) {
     int lineEnds = 0;
-    std::size_t pos = 0;
-    for (int line = 0; pos < text.size(); ++line) {
-        std::size_t end = text.find('\n', pos);
-        const bool hasEnd = end != std::string_view::npos;
-        if (!hasEnd) end = text.size();
-        lineEnds += hasEnd;
-        if (line >= 2) {
-            std::string_view data = text.substr(pos, std::min<std::size_t>(end - pos, 255));
+    int line = 0;
+    for (const plat::TextLine& textLine : plat::splitLines(text)) {
+        lineEnds += textLine.raw.size() > textLine.text.size();
+        if (line++ >= 2) {
+            std::string_view data = textLine.text.substr(0, 255);
             std::string words[3], parts[3];
             splitWords(data, words);
             for (char& c : words[1]) c = c == '-' ? ' ' : c;
@@ -82,7 +80,6 @@ int parseVertaColorTable(std::string_view text, std::vector<RGB_COLOR_NUM>& tabl
             entry.vertaNumber = static_cast<std::uint16_t>(std::atoi(words[0].c_str()));
             table.push_back(entry);
         }
-        pos = end + 1;
     }
     return lineEnds;
 }

@@ -1,6 +1,7 @@
 // Reading and rewriting one section of a sectioned text file. "Blank" means the space character only.
 #include "plugin/base/text_section.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include <optional>
 
 #include "platform/sys/files.h"
+#include "platform/sys/text_lines.h"
 #include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
 
@@ -18,18 +20,20 @@ constexpr std::size_t kMaxLinePiece = 1023;
 constexpr std::size_t kMaxItemText = 5119;
 
 // The file's lines as a line reader with a buffer of `maxPiece` + 1 characters gives them: each piece ends
-// after its LF or after `maxPiece` characters. Zero means whole physical lines.
-std::vector<std::string> splitLines(const std::string& bytes, std::size_t maxPiece) {
-    std::vector<std::string> lines;
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        std::size_t end = bytes.find('\n', pos);
-        end = end == std::string::npos ? bytes.size() : end + 1;
-        if (maxPiece != 0 && end - pos > maxPiece) end = pos + maxPiece;
-        lines.emplace_back(bytes, pos, end - pos);
-        pos = end;
+// after its line end or after `maxPiece` characters. Zero means whole lines. An item's text is the piece
+// without its line end, whichever it is: a reader that cut only a CR would keep the LF of a file saved with
+// LF alone in the text, and take a file saved with CR alone for one line.
+std::vector<plat::TextLine> linePieces(std::string_view bytes, std::size_t maxPiece) {
+    std::vector<plat::TextLine> pieces;
+    for (const plat::TextLine& line : plat::splitLines(bytes)) {
+        const std::size_t step = maxPiece != 0 ? maxPiece : line.raw.size();
+        for (std::size_t at = 0; at < line.raw.size(); at += step) {
+            const std::size_t size = std::min(step, line.raw.size() - at);
+            const std::size_t textSize = at < line.text.size() ? std::min(size, line.text.size() - at) : 0;
+            pieces.push_back({line.raw.substr(at, textSize), line.raw.substr(at, size)});
+        }
     }
-    return lines;
+    return pieces;
 }
 
 std::size_t firstNonBlank(std::string_view line) {
@@ -63,12 +67,6 @@ std::string unquote(std::string text) {
         std::size_t last = text.rfind('"');
         if (last != 0) return text.substr(1, last - 1);
     }
-    return text;
-}
-
-std::string cutAtLastCr(std::string text) {
-    std::size_t cr = text.rfind('\r');
-    if (cr != std::string::npos) text.erase(cr);
     return text;
 }
 
@@ -144,9 +142,9 @@ int CTextSection::load(std::string_view fileName, std::string_view sectionName, 
         if (showErrors) showLoadError("Text file:\n" + file + "\nis not found");
         return 1;
     }
-    const std::vector<std::string> lines = splitLines(*bytes, kMaxLinePiece);
+    const std::vector<plat::TextLine> lines = linePieces(*bytes, kMaxLinePiece);
     std::size_t at = 0;
-    while (at < lines.size() && !lineMatchesHeader(lines[at], header)) ++at;
+    while (at < lines.size() && !lineMatchesHeader(lines[at].text, header)) ++at;
     if (at == lines.size()) {
         if (showErrors)
             showLoadError("Section:\n[" + std::string(sectionName) + "]\n is not found in text file:\n" + file);
@@ -154,7 +152,7 @@ int CTextSection::load(std::string_view fileName, std::string_view sectionName, 
     }
     const std::size_t bodyStart = at + 1;
     std::size_t bodyLines = 0;
-    while (bodyStart + bodyLines < lines.size() && !startsWithAfterBlanks(lines[bodyStart + bodyLines], '['))
+    while (bodyStart + bodyLines < lines.size() && !startsWithAfterBlanks(lines[bodyStart + bodyLines].text, '['))
         ++bodyLines;
     if (bodyLines == 0) return 1;
 
@@ -162,7 +160,7 @@ int CTextSection::load(std::string_view fileName, std::string_view sectionName, 
     items.reserve(bodyLines);
     std::size_t cursor = bodyStart;
     while (cursor < lines.size() && items.size() < bodyLines && items.size() < INT16_MAX) {
-        const std::string& line = lines[cursor++];
+        const std::string_view line = lines[cursor++].text;
         if (startsWithAfterBlanks(line, '[')) break;
         if (startsWithAfterBlanks(line, '(')) continue;
         const auto id = static_cast<std::int16_t>(leadingNumber(line));
@@ -170,11 +168,11 @@ int CTextSection::load(std::string_view fileName, std::string_view sectionName, 
 
         std::string text;
         std::size_t sep = line.find_first_of(". ", 1);
-        if (sep != std::string::npos) text = cutAtLastCr(unquote(skipLeadingBlanks(std::string_view(line).substr(sep + 1))));
+        if (sep != std::string::npos) text = unquote(skipLeadingBlanks(line.substr(sep + 1)));
         while (endsWithContinuation(text)) {
             text.pop_back();
             if (cursor >= lines.size()) break;
-            text += unquote(cutAtLastCr(skipLeadingBlanks(lines[cursor++])));
+            text += unquote(skipLeadingBlanks(lines[cursor++].text));
         }
         if (text.size() > kMaxItemText) text.resize(kMaxItemText);
         items.push_back({id, std::move(text)});
@@ -221,22 +219,22 @@ std::string CTextSection::mergedInto(std::string_view fileText) const {
     const std::string header = sectionHeaderText(sectionName_);
     std::string items;
     for (const TEXT_ITEM& item : items_) items += itemLine(item);
-    const std::vector<std::string> lines = splitLines(std::string(fileText), 0);
+    const std::vector<plat::TextLine> lines = linePieces(fileText, 0);
     std::string out;
     std::size_t i = 0;
     bool found = false;
     while (i < lines.size() && !found) {
-        found = lineMatchesHeader(lines[i], header);
-        out += skipLeadingBlanks(lines[i++]);
+        found = lineMatchesHeader(lines[i].text, header);
+        out += skipLeadingBlanks(lines[i++].raw);
     }
     if (!found) {
         // The last line of a file may lack its line end; the appended header must still start a line.
-        if (!lines.empty() && lines.back().back() != '\n') out += "\r\n";
+        if (!lines.empty() && !plat::endsLine(lines.back().raw)) out += "\r\n";
         out += header + "\r\n";
     }
     out += items;
-    while (i < lines.size() && !startsWithAfterBlanks(lines[i], '[')) ++i;
-    for (; i < lines.size(); ++i) out += skipLeadingBlanks(lines[i]);
+    while (i < lines.size() && !startsWithAfterBlanks(lines[i].text, '[')) ++i;
+    for (; i < lines.size(); ++i) out += skipLeadingBlanks(lines[i].raw);
     return out;
 }
 

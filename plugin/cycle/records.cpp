@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cassert>
-#include <cmath>
 #include <cstdio>
 #include <cstdint>
 #include <cstring>
@@ -671,17 +670,8 @@ void dumpNoteTexts() {
     (void)plat::writeFile(plat::joinPath(g_globals->tmpDir, "RawFeatures.txt"), text);
 }
 
-// Whether every number of the tool is finite: a tool that is not never reaches an operation.
-bool finiteTool(const tp_tool& t) {
-    const double values[] = {t.diameter,      t.cornerRadius,   t.pitch,          t.angle,          t.extra,
-                             t.feeds[0],      t.feeds[1],       t.feeds[2],       t.fluteLength,    t.overallLength,
-                             t.shoulderLength, t.secondDiameter, t.speedPercent,  t.feedPercent,    t.shapeValue,
-                             t.peckPercent[0], t.peckPercent[1], t.peckPercent[2], t.peckPercent[3], t.peckValues[0],
-                             t.peckValues[1], t.dwell};
-    return std::all_of(std::begin(values), std::end(values), [](double v) { return std::isfinite(v); });
-}
-
-// The tools, or false when the record is there but inconsistent or holds a tool that is not finite.
+// The tools, or false when the record is there but inconsistent or holds a tool that breaks the rule of tools
+// (tool_values_why): no such tool ever reaches an operation.
 bool loadTools(const FOUND_RECORD& record) {
     g_toolsArray->clear();
     if (record.state == RECORD_STATE::absent) return true;
@@ -697,7 +687,7 @@ bool loadTools(const FOUND_RECORD& record) {
     if (!in.ok() || count * itemSize + 8 != payload.size() || (count && !itemSize)) return false;
     for (std::uint64_t i = 0; i < count; ++i) {
         g_toolsArray->push_back(tpToolFromImage(payload.data() + 8 + i * itemSize, itemSize));
-        if (!finiteTool(g_toolsArray->back())) return false;
+        if (!tool_values_why(g_toolsArray->back()).empty()) return false;
     }
     return true;
 }

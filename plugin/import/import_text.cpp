@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "platform/sys/files.h"
+#include "platform/sys/text_lines.h"
 #include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
 #include "plugin/base/text_fill.h"
@@ -74,16 +75,10 @@ int unusableMark(const FEATURE_MARK& m) {
 std::vector<std::string_view> splitLines(std::string_view text, int& bad) {
     std::vector<std::string_view> lines;
     bad = 0;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        std::size_t end = text.find('\n', at);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(at, end - at);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.push_back(line);
-        if (!bad && (line.size() > kMaxLine || line.find('\0') != std::string_view::npos))
+    for (const plat::TextLine& line : plat::splitLines(text)) {
+        lines.push_back(line.text);
+        if (!bad && (line.text.size() > kMaxLine || line.text.find('\0') != std::string_view::npos))
             bad = static_cast<int>(lines.size());
-        at = end + 1;
     }
     return lines;
 }

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "platform/sys/files.h"
+#include "platform/sys/text_lines.h"
 #include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
 #include "plugin/base/text_fill.h"
@@ -164,15 +165,8 @@ SDT_TABLE parseSdtTable(std::string_view bytes) {
     const std::string text = characters(bytes);
     bool versionKnown = false, unitsKnown = false;
     int number = 0;
-    for (std::size_t at = 0; at < text.size();) {
-        // A line ends in CR, CR LF or LF: files written elsewhere than on the original system end in LF.
-        std::size_t end = text.find_first_of("\r\n", at);
-        const std::size_t next = end == std::string::npos ? text.size()
-                                 : text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? end + 2
-                                                                                                     : end + 1;
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(at, end - at);
-        at = next;
+    for (const plat::TextLine& textLine : plat::splitLines(text)) {
+        std::string line(textLine.text);
         ++number;
         const auto damaged = [&](int what) {
             table.damagedLine = number;

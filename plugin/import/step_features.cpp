@@ -12,6 +12,7 @@
 #include <unordered_map>
 
 #include "platform/sys/files.h"
+#include "platform/sys/text_lines.h"
 #include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
 #include "plugin/base/progress_box.h"
@@ -80,14 +81,7 @@ public:
     static constexpr std::size_t kNone = std::string_view::npos;
 
     explicit StepText(std::string_view text) {
-        for (std::size_t at = 0; at < text.size();) {
-            std::size_t end = text.find('\n', at);
-            if (end == std::string_view::npos) end = text.size();
-            std::string_view line = text.substr(at, end - at);
-            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-            lines.push_back(line);
-            at = end + 1;
-        }
+        for (const plat::TextLine& line : plat::splitLines(text)) lines.push_back(line.text);
         std::vector<std::pair<std::uint64_t, std::size_t>> numbered;
         std::uint64_t highest = 0;
         for (std::size_t i = 0; i < lines.size(); ++i) {

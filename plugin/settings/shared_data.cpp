@@ -15,6 +15,7 @@
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
 #include "platform/sys/process.h"
+#include "platform/sys/text_lines.h"
 #include "platform/sys/time_text.h"
 #include "platform/ui/message_box.h"
 #include "plugin/base/byte_codec.h"
@@ -164,11 +165,8 @@ ACCESS_HOLDER decodeAccessHolder(std::string_view bytes) {
         const std::int64_t value = number(text);
         return value > 0 && value <= kLatestRenewal ? value : 0;
     };
-    while (!bytes.empty()) {
-        const std::size_t eol = bytes.find('\n');
-        std::string_view line = bytes.substr(0, eol);
-        bytes = eol == std::string_view::npos ? std::string_view() : bytes.substr(eol + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    for (const plat::TextLine& textLine : plat::splitLines(bytes)) {
+        const std::string_view line = textLine.text;
         const std::size_t eq = line.find('=');
         if (eq == std::string_view::npos) continue;
         const std::string_view key = line.substr(0, eq), value = line.substr(eq + 1);

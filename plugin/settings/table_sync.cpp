@@ -15,6 +15,7 @@
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
 #include "platform/sys/process.h"
+#include "platform/sys/text_lines.h"
 #include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
 #include "plugin/base/progress_box.h"
@@ -56,9 +57,8 @@ void showError(const std::string& text) { plat::messageBox(nullptr, text, errorM
 // The titles of a publication's list, one a line.
 std::vector<std::string> listedTitles(const std::string& list) {
     std::vector<std::string> titles;
-    std::size_t at = 0;
-    for (std::size_t eol; (eol = list.find('\n', at)) != std::string::npos; at = eol + 1)
-        titles.push_back(list.substr(at, eol - at));
+    for (const plat::TextLine& line : plat::splitLines(list))
+        if (line.raw.size() > line.text.size()) titles.emplace_back(line.text);   // a list cut short names no table
     return titles;
 }
 

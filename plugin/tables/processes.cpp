@@ -16,7 +16,7 @@ namespace {
 
 struct PROCESS_PART {
     std::string bytes;
-    std::vector<TEXT_LINE> lines;
+    std::vector<plat::TextLine> lines;
     std::size_t first = 0;   // the line after "[Process]"; lines.size() when the part is missing
     bool found = false;
 };
@@ -25,7 +25,7 @@ std::optional<PROCESS_PART> processPart(std::optional<std::string> bytes) {
     if (!bytes) return std::nullopt;
     PROCESS_PART part;
     part.bytes = std::move(*bytes);
-    part.lines = splitLines(part.bytes);
+    part.lines = plat::splitLines(part.bytes);
     part.first = part.lines.size();
     for (std::size_t i = 0; i < part.lines.size(); ++i) {
         if (!startsWith(part.lines[i].text, "[Process]")) continue;
@@ -79,7 +79,7 @@ int rewriteProcess(const CTabColsDesc& table, const std::string& name, const std
     std::string out(bytes.substr(0, offsetOf(part->first)));
     if (!part->found) {
         if (!replacement) return writeTableFile(table.path, out) ? 0 : 1;
-        if (!out.empty() && out.back() != '\n') out += "\r\n";
+        if (!out.empty() && !plat::endsLine(out)) out += "\r\n";
         out += "[Process]\r\n";
     }
     std::size_t i = part->first;
@@ -128,7 +128,7 @@ ProcessRead CTabColsDesc::readProcessChecked(const std::string& processName, PRO
     const auto part = processPart(plat::readFile(path));
     // A file without its "[Process]" part holds no process: reading one as empty would lose its operations.
     if (!part || !part->found) return ProcessRead::missing;
-    const std::vector<TEXT_LINE>& lines = part->lines;
+    const std::vector<plat::TextLine>& lines = part->lines;
     const auto refuse = [&]() {
         showTableDamage(path, part->bytes, damageText(kMsgOperationDamaged, processName));
         *countOut = 0;

@@ -13,7 +13,7 @@ int CTabColsDesc::readRows() {
     const auto bytes = plat::readFile(file);
     if (!bytes) return 0;
     std::vector<std::vector<std::string_view>> rows;
-    for (const TEXT_LINE& line : splitLines(*bytes))
+    for (const plat::TextLine& line : plat::splitLines(*bytes))
         if (!isBlankLine(line.text)) rows.push_back(blankTokens(line.text));
     const std::size_t width = columnCount > 0 ? static_cast<std::size_t>(columnCount) : 0;
     // Tokens past the table's columns are not read (the next write drops them). A measure written as a

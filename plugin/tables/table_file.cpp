@@ -285,14 +285,14 @@ std::string tableHead(const CTabColsDesc& t) {
 int CTabColsDesc::read(const std::string& tablePath) {
     const auto bytes = plat::readFile(tablePath);
     if (!bytes) return 1;
-    const std::vector<TEXT_LINE> lines = splitLines(*bytes);
+    const std::vector<plat::TextLine> lines = plat::splitLines(*bytes);
     const auto refuse = [&](const std::string& what) {
         showTableDamage(tablePath, *bytes, what);
         return 1;
     };
 
     int count = 0;
-    for (const TEXT_LINE& line : lines) {
+    for (const plat::TextLine& line : lines) {
         if (isBlankLine(line.text)) continue;
         if (isSectionEnd(line.text)) break;
         if (isItemLine(line.text)) ++count;
@@ -358,7 +358,7 @@ int CTabColsDesc::write() const {
     std::string out = tableHead(*this);
     if (const auto old = plat::readFile(copy)) {
         const std::string_view bytes = *old;
-        for (const TEXT_LINE& line : splitLines(bytes)) {
+        for (const plat::TextLine& line : plat::splitLines(bytes)) {
             if (!startsWith(line.text, "[Process]")) continue;
             const std::size_t rest = static_cast<std::size_t>(line.raw.data() - bytes.data()) + line.raw.size();
             out += "[Process]\r\n";

@@ -16,21 +16,6 @@
 #include "plugin/base/text_fill.h"
 #include "plugin/model/tab_cols_desc.h"
 
-std::vector<TEXT_LINE> splitLines(std::string_view bytes) {
-    std::vector<TEXT_LINE> lines;
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        std::size_t end = bytes.find('\n', pos);
-        const std::size_t next = end == std::string_view::npos ? bytes.size() : end + 1;
-        if (end == std::string_view::npos) end = bytes.size();
-        std::size_t textEnd = end;
-        if (textEnd > pos && bytes[textEnd - 1] == '\r') --textEnd;
-        lines.push_back({bytes.substr(pos, textEnd - pos), bytes.substr(pos, next - pos)});
-        pos = next;
-    }
-    return lines;
-}
-
 std::vector<std::string_view> blankTokens(std::string_view text) {
     std::vector<std::string_view> tokens;
     std::size_t pos = 0;

@@ -1,18 +1,13 @@
-// Text helpers of the table files: a file's bytes cut into lines (each with its exact bytes, so that parts
-// of a file can be carried over unchanged), blank-separated tokens, decimal numbers, printf into a text,
-// and the safety-copy names and messages every table writer shares. Nothing here has a fixed buffer.
+// Text helpers of the table files (cut into lines by plat::splitLines): blank-separated tokens, decimal
+// numbers, printf into a text, and the safety-copy names and messages every table writer shares. Nothing here
+// has a fixed buffer.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+#include "platform/sys/text_lines.h"
 #include "plugin/services/tables.h"
-
-struct TEXT_LINE {
-    std::string_view text;   // without its line end (LF, CR LF, or a lone CR before the end of the file)
-    std::string_view raw;    // with its line end, exactly as in the file
-};
-std::vector<TEXT_LINE> splitLines(std::string_view bytes);
 
 // Tokens separated by blanks, tabs and CRs; empty tokens are not made.
 std::vector<std::string_view> blankTokens(std::string_view text);

@@ -3,6 +3,7 @@
 // "ToolSelectionCriteria" are multiples of D: the length margin, the window's width and the flute margin.
 #include "plugin/base/tool_types.h"
 #include "plugin/model/ope_list.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/model/tree.h"
 #include "plugin/services/tooling.h"
 #include "plugin/tooling/tool_layout.h"
@@ -13,10 +14,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "platform/sys/paths.h"
+#include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
+#include "plugin/base/text_fill.h"
 #include "plugin/base/utilities.h"
 #include "plugin/base/cycle_names.h"
 #include "plugin/tooling/equal_holes.h"
@@ -55,6 +59,20 @@ CRITERIA criteria() {
 bool metricUnits() { return g_globals.constructed() ? g_globals->metric() : current_version[7] == 1; }
 
 double baseDepth(const DIAM_SORT& e, const CRITERIA& c) { return e.depth + (c.hill ? e.highestHill : 0); }
+
+constexpr int kMsgCaption = 1, kMsgToolNotMade = 129;   // "ErrorMessages"
+
+// A tool made from a table's values that no library or part may hold (a diameter of 1e20 would be drilled
+// above the part): the user hears of the process line that asks for it, once a run, and the operation gets
+// no tool.
+void tellUnmadeTool(const OPE_LIST& o, const std::string& why, std::set<std::string>& told) {
+    const std::string path = o.point ? tableFilePath(fieldText(o.point->tableName)) : std::string();
+    const std::string process = o.point ? fieldText(o.point->processName) : std::string();
+    const std::string line = "[" + process + " " + std::to_string(o.opIndex + 1) + "]";
+    if (!told.insert(path + '\n' + line).second) return;
+    (void)plat::messageBox(nullptr, fillText(errorMessage(kMsgToolNotMade), {path, line, why}),
+                           errorMessage(kMsgCaption), plat::MB_OK | plat::MB_ICONWARNING);
+}
 
 
 std::string toolText(const DIAM_SORT& e) {
@@ -533,6 +551,7 @@ int TreeToolsLayout::layout(VIEW_LIST* views, std::vector<tp_tool>& tools, const
     if (lengthWindow) dumpLayout(entries, "dSortedData");
     const CRITERIA c = criteria();
     const double step = lengthWindow ? 40 * g_tolerances.tolT : g_tolerances.tol4T;
+    std::set<std::string> told;
     for (DIAM_SORT& e : entries) {
         if (e.found || e.toolCreated) continue;
         OPE_LIST& o = *e.operation;
@@ -544,6 +563,11 @@ int TreeToolsLayout::layout(VIEW_LIST* views, std::vector<tp_tool>& tools, const
         o.neededLength = e.wantedLength;
         tp_tool made;
         if (!makeMissingTool(e, made)) {
+            o.wantedLength = wanted;
+            continue;
+        }
+        if (const std::string why = tool_values_why(made); !why.empty()) {
+            tellUnmadeTool(o, why, told);
             o.wantedLength = wanted;
             continue;
         }

@@ -43,6 +43,11 @@ TEST_F(PartToolList, AddedToolsGetFreeSlotsAndIdsAndAreFoundBySlot) {
     EXPECT_EQ(partList().DatabaseAdd(&b), 2);
     EXPECT_EQ(partList().DatabaseAdd(&c), 3);
     EXPECT_EQ(partList().DatabaseAdd(nullptr), 0);
+    // A tool the part file's reader would refuse never gets into the part, added or written over.
+    tp_tool huge = sampleTool(2, 1e20, "SPOT 1e20");
+    EXPECT_EQ(partList().DatabaseAdd(&huge), 0);
+    huge.slot = 5;
+    EXPECT_EQ(tool_manager(&huge, kToolManagerWrite), 0);
     EXPECT_EQ(a.slot, 1);
     EXPECT_EQ(b.slot, 5);
     EXPECT_EQ(c.slot, 6);

@@ -141,6 +141,7 @@ TEST_F(ToolLibraryFiles, DamagedLibrariesAreRefusedWithAMessage) {
         const char* what;
         std::string bytes;
         const char* says;
+        std::size_t kept = 0;   // the tools read when one bad tool is left out; 0: the file is refused whole
     };
     std::vector<Case> cases;
     cases.push_back({"a text file", "slot;type;diameter\n1;3;6.8\n", "not a file of this kind"});
@@ -156,26 +157,48 @@ TEST_F(ToolLibraryFiles, DamagedLibrariesAreRefusedWithAMessage) {
     host::tools::putU16(cases.back().bytes, 10, 4);
     std::string unterminated = good;
     std::memset(unterminated.data() + 32 + 1680 + tp_tool_layout::name, 'A', sizeof(tp_tool::name));
-    cases.push_back({"a name without its end", withCrc(unterminated), "runs past its field"});
+    cases.push_back({"a name without its end", withCrc(unterminated), "left out: the name of tool 2 runs past", 2});
     std::string twice = good;
     host::tools::putU32(twice, 32 + 2 * 1680, 1);
-    cases.push_back({"a slot twice", withCrc(twice), "slot 1"});
+    cases.push_back({"a slot twice", withCrc(twice), "left out: tool 3 (SPOT 10): it has slot 1", 2});
+    std::string huge = good;
+    const double diameter = 1e20;
+    std::memcpy(huge.data() + 32 + tp_tool_layout::diameter, &diameter, 8);
+    cases.push_back({"a diameter of 1e20", withCrc(huge), "left out: tool 1 (DRILL 3.3): its diameter 1e+20", 2});
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const std::string file = path("damaged.Tools");
         ASSERT_TRUE(plat::writeFile(file, c.bytes));
         plat::driver().transcript().clear();
-        EXPECT_FALSE(load(file));
+        const auto read = load(file);
+        EXPECT_EQ(read ? read->size() : 0, c.kept);
         const std::string& message = host::lastLibraryMessage();
         EXPECT_NE(message.find(file), std::string::npos) << message;
         EXPECT_NE(message.find(c.says), std::string::npos) << message;
         EXPECT_TRUE(plat::driver().transcript().contains("host.message")) << "the user is told";
-        // Nothing is stored into a library that does not read, and the file stays as it was.
+        // Nothing is stored into a library that does not read whole, and the file stays as it was.
         tp_tool t = sampleTool(3, 8, "DRILL 8");
         EXPECT_EQ(store(file, t, 0, kLibraryOptionAdd), 0);
         EXPECT_EQ(plat::readFile(file).value_or(""), c.bytes);
     }
+}
+
+// The writer refuses what the reader would leave out: a tool that breaks the rule is never stored.
+TEST_F(ToolLibraryFiles, AToolTheReaderWouldLeaveOutIsNeverWritten) {
+    const std::string file = path("mill.Tools");
+    tp_tool good = sampleTool(3, 8, "DRILL 8");
+    ASSERT_EQ(store(file, good, 0, kLibraryOptionAdd), 1);
+    const std::string before = plat::readFile(file).value_or("");
+    tp_tool huge = sampleTool(2, 1e20, "SPOT 1e20");
+    EXPECT_EQ(store(file, huge, 0, kLibraryOptionAdd), 0);
+    EXPECT_EQ(store(file, huge, good.slot, kLibraryOptionRewrite), 0);
+    EXPECT_EQ(library_manager(kLibraryAddTool, file.c_str(), &huge), 0);
+    EXPECT_NE(host::lastLibraryMessage().find("its diameter 1e+20 is out of range"), std::string::npos);
+    EXPECT_EQ(plat::readFile(file).value_or(""), before);
+    std::string message;
+    EXPECT_FALSE(host::tools::writeToolLibrary(file, {good, good}, message)) << "a slot twice";
+    EXPECT_EQ(plat::readFile(file).value_or(""), before);
 }
 
 TEST_F(ToolLibraryFiles, EveryCutOfALibraryIsRefused) {

@@ -303,8 +303,9 @@ TEST_F(DamagedTables, AnOperationThatIsNotANumberRefusesItsProcess) {
     EXPECT_EQ(out.str().find("nan"), std::string::npos) << out.str();
 }
 
-// A tool library whose checksum is right but one of whose tools has a value no tool has.
-TEST_F(DamagedTables, AToolLibraryWithValuesThatAreNotFiniteIsRefusedAndNoneOfItsToolsReachesThePart) {
+// A tool library whose checksum is right but one of whose tools breaks the rule of tools: that tool is told
+// and left out, every other tool of the library serves the run as before, and the library is not rewritten.
+TEST_F(DamagedTables, AToolLibraryWithOneBadToolKeepsItsOtherToolsAndTellsTheBadOne) {
     struct CASE {
         const char* what;
         std::function<void(tp_tool&)> damage;
@@ -313,13 +314,19 @@ TEST_F(DamagedTables, AToolLibraryWithValuesThatAreNotFiniteIsRefusedAndNoneOfIt
     const CASE cases[] = {
         {"a NaN diameter", [](tp_tool& t) { t.diameter = std::nan(""); }, "its diameter is not a number"},
         {"an infinite flute length", [](tp_tool& t) { t.fluteLength = INFINITY; }, "its flute length is not a number"},
-        {"a diameter of 1e300", [](tp_tool& t) { t.diameter = 1e300; }, "its diameter 1e+300 is out of range"},
+        {"a diameter of 1e20", [](tp_tool& t) { t.diameter = 1e20; }, "its diameter 1e+20 is out of range"},
         {"a negative overall length", [](tp_tool& t) { t.overallLength = -40; }, "its overall length -40 is out of range"},
         {"an angle of 400 degrees", [](tp_tool& t) { t.angle = 400; }, "its angle 400 is out of range"},
         {"a NaN feed", [](tp_tool& t) { t.feeds[1] = std::nan(""); }, "a feed, speed, peck or dwell value of it is not"},
+        {"a slot taken twice", [](tp_tool& t) { t.slot = 1; }, "it has slot 1, which is not a free positive slot"},
     };
+    ASSERT_EQ(execute(kCreateOperations), 0) << err.str() << out.str();
+    const std::size_t partTools = count("host.tool added");
+    // The tools made for the plate cannot be added to the library: the user is told of each.
+    const std::string notAdded = "answer IDOK\nanswer IDOK\nanswer IDOK\n";
     for (const CASE& c : cases) {
         SCOPED_TRACE(c.what);
+        TearDown();
         SetUp();
         std::vector<tp_tool> tools;
         std::string why;
@@ -328,51 +335,85 @@ TEST_F(DamagedTables, AToolLibraryWithValuesThatAreNotFiniteIsRefusedAndNoneOfIt
         ASSERT_TRUE(plat::writeFile(library, host::tools::encodeToolLibrary(tools)));
         const std::string before = bytesOf(library);
         const std::string part = dir.path() + "/plate.pfp";
-        ASSERT_EQ(execute(kCreateOperations, {"--save", part}), 0) << err.str() << out.str();
-        EXPECT_NE(out.str().find("tool 4 (" + std::string(tools[3].name) + "): " + c.why), std::string::npos)
+        ASSERT_EQ(execute(notAdded + kCreateOperations, {"--save", part}), 0) << err.str() << out.str();
+        EXPECT_NE(out.str().find("left out: tool 4 (" + std::string(tools[3].name) + "): " + c.why), std::string::npos)
             << out.str();
-        EXPECT_EQ(count("cannot be read"), 1u) << "told once on the host's message line";
-        EXPECT_NE(out.str().find("tools were made for operations that found none in the library"), std::string::npos);
+        EXPECT_EQ(count("cannot be read:"), 0u) << "the library is not refused whole";
+        EXPECT_EQ(count("host.tool added"), partTools) << "its other tools reach the part";
         EXPECT_EQ(bytesOf(library), before);
         EXPECT_EQ(out.str().find("nan"), std::string::npos);
         EXPECT_EQ(out.str().find("inf "), std::string::npos);
         const std::vector<tp_tool> kept = recordTools(part_notes::noteOf(part_notes::notesOfFile(part), "TLST"));
         EXPECT_FALSE(kept.empty()) << "the run's tools are kept in the part";
-        for (const tp_tool& t : kept) EXPECT_EQ(host::tools::toolValuesWhy(t), "") << t.name;
-        TearDown();
+        for (const tp_tool& t : kept) EXPECT_EQ(tool_values_why(t), "") << t.name;
     }
 }
 
-// A part whose kept tools hold a number that is not finite (as an earlier release saved them): the damaged
-// record is told, kept byte for byte through open and save, and its tools are not used.
-TEST_F(DamagedTables, ToolsKeptInThePartThatAreNotFiniteAreToldAndKeptAsTheyAre) {
-    const std::string part = dir.path() + "/plate.pfp", damaged = dir.path() + "/nan.pfp";
+// A process line asking for a tool no library may hold (a spot drill of 1e20 or 1e308 mm, which the table
+// reader takes as finite numbers): the line is told, the operation gets no tool, the library takes none and
+// the listing drills with no such tool; the next run reads the library whole.
+TEST_F(DamagedTables, AProcessLineAskingForAToolOutOfRangeIsToldAndMakesNoTool) {
+    for (const char* diameter : {"1e20", "1e308"}) {
+        SCOPED_TRACE(diameter);
+        TearDown();
+        SetUp();
+        edit(table("Drilled"), replacing("[1 1] 2 0 2 0 0 10.0000", std::string("[1 1] 2 0 2 0 0 ") + diameter));
+        const std::string nc = dir.path() + "/plate.nc";
+        ASSERT_EQ(execute("answer IDOK\n" + kCreateOperations, {"--nc", nc}), 0) << err.str() << out.str();
+        EXPECT_EQ(count("Table " + table("Drilled") + ", process line [1 1]: the tool it asks for cannot be made, as "
+                        "its diameter "),
+                  1u)
+            << out.str();
+        std::vector<tp_tool> tools;
+        std::string message;
+        ASSERT_TRUE(host::tools::readToolLibrary(library, tools, message));
+        EXPECT_EQ(message, "") << "nothing the reader leaves out was written";
+        for (const tp_tool& t : tools) EXPECT_LE(t.diameter, 100) << t.name;
+        const std::string listing = bytesOf(nc);
+        EXPECT_NE(listing.find("G81"), std::string::npos) << "the other spot drills drill";
+        EXPECT_EQ(listing.find("inf"), std::string::npos) << listing;
+        EXPECT_EQ(listing.find("Z1120"), std::string::npos) << listing;
+        ASSERT_EQ(execute("answer IDOK\n" + kThroughTheRun), 0) << err.str() << out.str();
+        EXPECT_EQ(count("tool library"), 1u) << out.str();   // the summary's made tools; nothing left out
+    }
+}
+
+// A part whose kept tools hold a diameter that breaks the rule of tools (as an earlier release saved them, or
+// a process line of 1e20 made them): the damaged record is told, kept byte for byte through open and save,
+// and its tools are not used.
+TEST_F(DamagedTables, ToolsKeptInThePartThatBreakTheRuleAreToldAndKeptAsTheyAre) {
+    const std::string part = dir.path() + "/plate.pfp", damaged = dir.path() + "/bad.pfp";
     ASSERT_EQ(execute(kCreateOperations, {"--save", part}), 0) << err.str() << out.str();
-    part_notes::editNote(part, damaged, "TLST", [](const std::string& text) {
-        std::string edited = text;
-        const double nan = std::nan("");
-        std::uint8_t bytes[8];
-        std::memcpy(bytes, &nan, 8);
-        const std::size_t diameter = 16 + 2 * (8 + 8);   // the first tool's diameter, two letters a byte
-        for (int i = 0; i < 8; ++i) {
-            edited[diameter + 2 * i] = static_cast<char>('a' + (bytes[i] & 15));
-            edited[diameter + 2 * i + 1] = static_cast<char>('a' + (bytes[i] >> 4));
-        }
-        return std::vector<std::string>{edited};
-    });
-    const std::string before = part_notes::noteOf(part_notes::notesOfFile(damaged), "TLST");
-    ASSERT_TRUE(std::isnan(recordTools(before).at(0).diameter));
-    const std::string file = dir.path() + "/open.session";
-    std::ofstream(file) << "invoke\nanswer 1\nclick 18048 1\n";
-    out.str("");
-    err.str("");
-    ASSERT_EQ(host::hostcamMain({"--plugin", kModule, "--host-dir", hostDir, "--open", damaged, "--session", file,
-                                 "--save", dir.path() + "/again.pfp"},
-                                out, err),
-              0)
-        << err.str() << out.str();
-    EXPECT_EQ(count("Some of the records Forantix keeps in this part are damaged."), 1u) << out.str();
-    EXPECT_EQ(part_notes::noteOf(part_notes::notesOfFile(dir.path() + "/again.pfp"), "TLST"), before);
+    for (const double diameter : {std::nan(""), 1e20}) {
+        SCOPED_TRACE(diameter);
+        part_notes::editNote(part, damaged, "TLST", [diameter](const std::string& text) {
+            std::string edited = text;
+            std::uint8_t bytes[8];
+            std::memcpy(bytes, &diameter, 8);
+            const std::size_t at = 16 + 2 * (8 + 8);   // the first tool's diameter, two letters a byte
+            for (int i = 0; i < 8; ++i) {
+                edited[at + 2 * i] = static_cast<char>('a' + (bytes[i] & 15));
+                edited[at + 2 * i + 1] = static_cast<char>('a' + (bytes[i] >> 4));
+            }
+            return std::vector<std::string>{edited};
+        });
+        const std::string before = part_notes::noteOf(part_notes::notesOfFile(damaged), "TLST");
+        const double kept = recordTools(before).at(0).diameter;
+        ASSERT_TRUE(std::isnan(diameter) ? std::isnan(kept) : kept == diameter);
+        const std::string file = dir.path() + "/open.session";
+        std::ofstream(file) << "invoke\nanswer 1\nclick 18048 1\n";
+        out.str("");
+        err.str("");
+        ASSERT_EQ(host::hostcamMain({"--plugin", kModule, "--host-dir", hostDir, "--open", damaged, "--session",
+                                     file, "--save", dir.path() + "/again.pfp"},
+                                    out, err),
+                  0)
+            << err.str() << out.str();
+        EXPECT_EQ(count("Some of the records Forantix keeps in this part are damaged."), 1u) << out.str();
+        EXPECT_EQ(part_notes::noteOf(part_notes::notesOfFile(dir.path() + "/again.pfp"), "TLST"), before);
+        host::reset();
+        plat::driver().reset();
+    }
 }
 
 // Execute again and again on the same part: the tools it made the first time are in the library already,
