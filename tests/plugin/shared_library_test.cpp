@@ -279,6 +279,45 @@ TEST_F(SharedLibraryTest, RefreshCopiesWhatChangedAndDeletesWhatTheSharedLibrary
     expectScriptPlayed();
 }
 
+// A share unmounted, or its library replaced, right after the refresh listed it deletes no local table: the
+// user is told and works on them. A local table that is lost is copied again, though the index knows it.
+TEST_F(SharedLibraryTest, AShareGoneOrChangedWhileReadCostsNoLocalTableAndALostOneComesBack) {
+    putTable(sharedLib(), "A", "a1", 1000);
+    putTable(sharedLib(), "B", "b1", 1000);
+    ASSERT_EQ(copyTablesToSharedData(), 0);
+    const std::string away = dir.path() + "/away";
+    const struct {
+        const char* name;
+        std::string moved;   // goes away right after the shared library was first listed
+        bool emptyInPlace;
+    } cases[] = {{"the share unmounted", sharedRoot, false}, {"the library replaced", sharedLib(), true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        bool listed = false;
+        plat::afterListing([&](std::string_view folder) {
+            if (listed || folder != sharedLib()) return;
+            listed = true;
+            if (plat::moveFile(c.moved, away) && c.emptyInPlace) (void)plat::createDirectory(c.moved);
+        });
+        expectMessage();
+        EXPECT_EQ(copyTablesToSharedData(), 0);
+        plat::afterListing({});
+        EXPECT_TRUE(transcript().contains("The shared library cannot be read, or it changed while it was read:\\n" +
+                                          sharedLib()));
+        EXPECT_EQ(contentOf(localLib(), "A"), "a1.txt");
+        EXPECT_EQ(contentOf(localLib(), "B"), "b1.txt");
+        if (c.emptyInPlace) {
+            ASSERT_TRUE(plat::removeTree(c.moved));
+        }
+        ASSERT_TRUE(plat::moveFile(away, c.moved));
+        expectScriptPlayed();
+    }
+    plat::removeFile(localLib() + "/A.tab");
+    EXPECT_EQ(copyTablesToSharedData(), 0);
+    EXPECT_EQ(plat::readFile(localLib() + "/A.tab"), "a1.tab");
+    EXPECT_EQ(count("msgbox"), 2);
+}
+
 TEST_F(SharedLibraryTest, ATableWhoseCopyFailedIsCopiedAtTheNextRefresh) {
     putTable(sharedLib(), "A", "a1", 1000);
     putTable(sharedLib(), "B", "b1", 1000);
