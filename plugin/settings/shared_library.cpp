@@ -165,12 +165,16 @@ bool CDlgSharedDataMgr::checkLibrary(bool endWithOk) {
     std::vector<std::string> names;
     const int found = listSubFolders(formsFolder, library, &names);
     if (found < 0) {
-        if (plat::messageBox(this, fillText(texts_.getMessage(103), {folder}), errorMessage(1),
+        // Setting the share up is the one time its folders are made: a publication never makes them, or a
+        // share out of reach would be made again at its path.
+        const bool setUp = endWithOk && mode == 1;
+        if (plat::messageBox(this, fillText(texts_.getMessage(setUp ? 138 : 103), {folder}), errorMessage(1),
                              plat::MB_OKCANCEL) == plat::IDCANCEL) {
             g_globals->sharedDataOn = 0;
             endDialog(plat::IDCANCEL);
             return false;
         }
+        if (setUp) (void)ensureTablesFolder(plat::joinPath(formsFolder, library));
         if (endWithOk) endDialog(plat::IDOK);
         return true;
     }

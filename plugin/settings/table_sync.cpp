@@ -305,8 +305,15 @@ int CSharedFolder::publishLocalTables(const std::string& libraryName) {
         showError(fillText(texts_.getMessage(110), {localDir}));
         return 0;
     }
+    if (!anyChanged) return 0;
+    // The share's folders are made only as the user sets the share up: one out of reach (unmounted) is not
+    // made again at its path, where the next refresh would find only this publication.
+    if (!plat::dirExists(sharedDir)) {
+        showError(fillText(texts_.getMessage(137), {sharedDir}));
+        return 0;
+    }
     // Only the station the running flag names publishes: one whose access was taken over works read-only.
-    if (!anyChanged || !keepReadWriteAccess(folder) || ensureTablesFolder(sharedDir) < 0) return 0;
+    if (!keepReadWriteAccess(folder)) return 0;
     // A publication left by a publisher that is gone is finished or dropped first; one still running (a
     // station that kept running after its access was taken over) is left alone, and this one waits.
     const auto waitFor = [this](const ACCESS_HOLDER& publisher) {

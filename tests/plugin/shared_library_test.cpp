@@ -56,6 +56,13 @@ protected:
             ASSERT_TRUE(plat::setLastWriteTime(path, seconds));
         }
     }
+    // A table the publisher can read (it stamps each with the time of the newest), its rows telling it apart.
+    static void putReadableTable(const std::string& lib, const std::string& title, const std::string& rows,
+                                 std::int64_t seconds) {
+        ASSERT_TRUE(plat::writeFile(lib + "/" + title + ".tab", referenceTableText({})));
+        ASSERT_TRUE(plat::writeFile(lib + "/" + title + ".txt", rows + ".txt"));
+        ASSERT_TRUE(plat::setLastWriteTime(lib + "/" + title + ".tab", seconds));
+    }
     std::string contentOf(const std::string& lib, const std::string& title) {
         return plat::readFile(lib + "/" + title + ".txt").value_or("<missing>");
     }
@@ -433,6 +440,47 @@ TEST_F(SharedLibraryTest, OnlyTheReadWriteStationWithSharingOnPublishes) {
     expectScriptPlayed();
 }
 
+// The share out of reach while the read-write station publishes: nothing of it is made again at its path, the
+// user is told, and the local tables and the index stay; the share back, they are published.
+TEST_F(SharedLibraryTest, APublicationThatCannotReachTheShareMakesNothingThereAndIsTold) {
+    station(localForms, 1);
+    putTable(sharedLib(), "A", "a1", 1000);
+    putTable(sharedLib(), "B", "b1", 1000);
+    ASSERT_EQ(copyTablesToSharedData(), 0);
+    const std::string index = plat::readFile(localForms + "/Lib.dt").value_or("");
+    putReadableTable(localLib(), "A", "a2", 2000);
+    const std::string away = dir.path() + "/away";
+    ASSERT_TRUE(plat::moveFile(sharedRoot, away));
+    expectMessage();
+    EXPECT_EQ(copyTablesFromSharedData(), 0);
+    EXPECT_TRUE(transcript().contains("The shared library cannot be reached:\\n" + sharedLib()));
+    EXPECT_FALSE(plat::dirExists(sharedRoot));
+    EXPECT_EQ(plat::readFile(localForms + "/Lib.dt"), index);
+    EXPECT_EQ(g_globals->sharedAccessMode.load(), 1);
+
+    ASSERT_TRUE(plat::moveFile(away, sharedRoot));
+    EXPECT_EQ(copyTablesToSharedData(), 0);
+    EXPECT_EQ(copyTablesFromSharedData(), 0);
+    EXPECT_EQ(contentOf(sharedLib(), "A"), "a2.txt");
+    EXPECT_EQ(contentOf(localLib(), "B"), "b1.txt");
+    EXPECT_EQ(count("msgbox"), 1);
+    expectScriptPlayed();
+}
+
+// A renewal of the running flag that fails once (a brief outage) takes nothing away: the publication goes on
+// and the station keeps its access.
+TEST_F(SharedLibraryTest, ARenewalThatFailsOnceDuringAPublicationKeepsTheAccess) {
+    station(localForms, 1);
+    putReadableTable(localLib(), "A", "a1", 1500000000);
+    plat::failNextWriteAfter(0);   // the renewal's write of the flag, the publication's first write
+    EXPECT_EQ(copyTablesFromSharedData(), 0);
+    EXPECT_EQ(contentOf(sharedLib(), "A"), "a1.txt");
+    EXPECT_EQ(g_globals->sharedAccessMode.load(), 1);
+    ACCESS_HOLDER holder;
+    EXPECT_EQ(runningFlagHolder(sharedRoot, g_globals->pluginDir, &holder), HolderState::Mine);
+    EXPECT_EQ(count("msgbox"), 0);
+}
+
 // Two stations on one shared folder: one publishes generation after generation while the other refreshes;
 // every refresh leaves the library of one generation whole.
 TEST_F(SharedLibraryTest, ARefreshDuringPublicationsNeverMixesTwoLibraries) {
@@ -567,12 +615,7 @@ TEST_F(SharedLibraryTest, AGoneHoldersFlagIsTakenOverUnlessItWasRenewedMeanwhile
 
 TEST_F(SharedLibraryTest, ATableThatCannotBeCopiedPublishesNothingAndIsNamed) {
     station(localForms, 1);
-    // Tables the publisher can read (it stamps each with the time of the newest), rows that tell them apart.
-    const auto table = [](const std::string& lib, const std::string& title, const std::string& rows, std::int64_t at) {
-        ASSERT_TRUE(plat::writeFile(lib + "/" + title + ".tab", referenceTableText({})));
-        ASSERT_TRUE(plat::writeFile(lib + "/" + title + ".txt", rows + ".txt"));
-        ASSERT_TRUE(plat::setLastWriteTime(lib + "/" + title + ".tab", at));
-    };
+    const auto table = putReadableTable;
     table(sharedLib(), "A", "a0", 1000);
     table(localLib(), "A", "a1", 2000);
     table(localLib(), "B", "b1", 2000);
