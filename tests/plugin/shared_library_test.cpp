@@ -563,18 +563,23 @@ TEST_F(SharedLibraryTest, TheRunningFlagTellsWhetherItsHolderStillRuns) {
         {"an empty flag long left", "", kHolderGoneSeconds + 5, HolderState::Gone},
         {"damaged text", "station\x01=\nprocess=x9\nrenewed=-\n", kHolderGoneSeconds + 5, HolderState::Gone},
     };
-    for (const auto& c : cases) {
-        plat::removeFile(sharedRoot + "/RWrunning.dat");
-        if (c.flag) {
-            ASSERT_TRUE(plat::writeFile(sharedRoot + "/RWrunning.dat", *c.flag));
-            ASSERT_TRUE(plat::setLastWriteTime(sharedRoot + "/RWrunning.dat", now - c.age));
+    // This station's own clock, right or an hour off, changes nothing: the shared folder's clock judges.
+    for (const std::int64_t off : {0, 3600, -3600})
+        for (const auto& c : cases) {
+            SCOPED_TRACE(off);
+            plat::setNowSeconds(off == 0 ? 0 : now + off);
+            plat::removeFile(sharedRoot + "/RWrunning.dat");
+            if (c.flag) {
+                ASSERT_TRUE(plat::writeFile(sharedRoot + "/RWrunning.dat", *c.flag));
+                ASSERT_TRUE(plat::setLastWriteTime(sharedRoot + "/RWrunning.dat", now - c.age));
+            }
+            ACCESS_HOLDER holder;
+            EXPECT_EQ(runningFlagHolder(sharedRoot, station, &holder), c.state) << c.name;
+            // Only the holder removes its flag.
+            EXPECT_EQ(releaseRunningFlag(sharedRoot, station), c.state == HolderState::Mine) << c.name;
+            EXPECT_EQ(plat::fileExists(sharedRoot + "/RWrunning.dat"), c.flag && c.state != HolderState::Mine) << c.name;
         }
-        ACCESS_HOLDER holder;
-        EXPECT_EQ(runningFlagHolder(sharedRoot, station, &holder), c.state) << c.name;
-        // Only the holder removes its flag.
-        EXPECT_EQ(releaseRunningFlag(sharedRoot, station), c.state == HolderState::Mine) << c.name;
-        EXPECT_EQ(plat::fileExists(sharedRoot + "/RWrunning.dat"), c.flag && c.state != HolderState::Mine) << c.name;
-    }
+    plat::setNowSeconds(0);
 }
 
 // A renewal time that fits no calendar (another version's, or written by hand) is no time: the holder is
@@ -681,38 +686,47 @@ TEST_F(SharedLibraryTest, ATableThatCannotBeTakenInIsNamedAndPublishedAgain) {
     expectScriptPlayed();
 }
 
-// What a publisher killed in the middle leaves: the busy mark and its staging folder, complete or not.
+// What a publisher killed in the middle leaves: the busy mark and its staging folder, complete or not. A link
+// in the staging folder's place is no publication, whatever the folder it names holds.
 TEST_F(SharedLibraryTest, APublicationLeftByAGonePublisherIsFinishedOrDropped) {
     const std::string staging = g_globals->sharedFormsDir + "/.Lib.publish";
-    for (const bool complete : {false, true}) {
+    enum Left { Part, Whole, LinkToWhole };
+    for (const Left left : {Part, Whole, LinkToWhole}) {
+        SCOPED_TRACE(left);
+        const bool complete = left != Part;
+        const std::string made = left == LinkToWhole ? dir.path() + "/elsewhere" : staging;
         putTable(sharedLib(), "A", "a0", 1000);
         putTable(sharedLib(), "B", "b0", 1000);
         plat::removeFile(localForms + "/Lib.dt");
-        ASSERT_TRUE(plat::createDirectories(staging));
+        ASSERT_TRUE(plat::createDirectories(made));
         const ACCESS_HOLDER killed{"/b", plat::machineName(), endedProcess(), plat::nowSeconds()};
-        ASSERT_TRUE(plat::writeFile(staging + "/publisher.dat", encodeAccessHolder(killed)));
+        ASSERT_TRUE(plat::writeFile(made + "/publisher.dat", encodeAccessHolder(killed)));
         // And one killed before it gave its staging folder the library's name.
         const std::string unnamed = staging + "." + plat::machineName() + "." + std::to_string(killed.pid + 1);
         ASSERT_TRUE(plat::createDirectories(unnamed));
         ASSERT_TRUE(plat::writeFile(unnamed + "/publisher.dat",
                                     encodeAccessHolder({"/b", plat::machineName(), endedProcess(), 1})));
-        putTable(staging, "A", "a1", 2000);
-        putTable(staging, "B", "b1", 2000);
+        putTable(made, "A", "a1", 2000);
+        putTable(made, "B", "b1", 2000);
         if (complete) {
-            ASSERT_TRUE(plat::writeFile(staging + "/complete.dat", "A\nB\n"));
+            ASSERT_TRUE(plat::writeFile(made + "/complete.dat", "A\nB\n"));
         }
+        if (left == LinkToWhole) std::filesystem::create_symlink(made, staging);
         setSharedBusy(1);
         plat::resetSleptMs();
         EXPECT_EQ(copyTablesToSharedData(), 0);
         EXPECT_EQ(plat::sleptMs(), 0);
-        const std::string generation = complete ? "1" : "0";
+        const std::string generation = left == Whole ? "1" : "0";
         for (const char* t : {"A", "B"}) {
             const std::string rows = std::string(1, static_cast<char>(std::tolower(t[0]))) + generation + ".txt";
             EXPECT_EQ(contentOf(sharedLib(), t), rows);
             EXPECT_EQ(contentOf(localLib(), t), contentOf(sharedLib(), t));
         }
-        EXPECT_FALSE(plat::dirExists(staging));
+        EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(staging)));
         EXPECT_FALSE(plat::dirExists(unnamed));
+        if (left == LinkToWhole) {
+            EXPECT_EQ(plat::readFile(made + "/A.txt"), "a1.txt");   // the link went alone
+        }
         CSharedFolder shared(sharedRoot);
         shared.readShBlock("Lib", g_globals->sharedFormsDir);
         EXPECT_EQ(shared.shBlock[0], 0);
