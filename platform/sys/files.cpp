@@ -165,7 +165,9 @@ EntryKind entryKind(std::string_view path) {
     return S_ISREG(st.st_mode) ? EntryKind::File : S_ISDIR(st.st_mode) ? EntryKind::Folder : EntryKind::Other;
 }
 
-bool createDirectory(std::string_view path) { return !refused(native(path)) && ::mkdir(native(path).c_str(), 0777) == 0; }
+bool createDirectory(std::string_view path) {
+    return !refused(native(path)) && ::mkdir(native(path).c_str(), 0777) == 0;
+}
 
 bool createDirectories(std::string_view path) {
     const std::string p = native(path);

@@ -108,7 +108,8 @@ AccessHold holdReadWriteAccess(plat::Dialog* owner, const std::string& folder) {
         switch (runningFlagHolder(folder, g_globals->pluginDir, &holder)) {
         case HolderState::Mine: return AccessHold::Held;
         case HolderState::None: continue;   // released meanwhile: claimed on the next round
-        case HolderState::Gone: return takeOverGoneHolder(owner, folder, holder) ? AccessHold::Held : AccessHold::Refused;
+        case HolderState::Gone:
+            return takeOverGoneHolder(owner, folder, holder) ? AccessHold::Held : AccessHold::Refused;
         case HolderState::Running:
             (void)sharedMessage(owner, 126, holderText(holder), plat::MB_OK);
             return AccessHold::Refused;
