@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
 
 #include "platform/sys/paths.h"
 
@@ -24,6 +25,21 @@ std::atomic<int> gWritesBeforeFailure{0};
 std::atomic<unsigned> gTempCounter{0};
 
 std::string native(std::string_view path) { return toNativePath(std::string(path)); }
+
+std::mutex gSeamsMutex;
+std::string gReadOnlyFolder;
+std::function<void(std::string_view)> gAfterListing;
+
+// A path at or below the folder that tests made read-only: errno says so, as the file system would.
+bool refused(const std::string& path) {
+    const std::lock_guard lock(gSeamsMutex);
+    if (gReadOnlyFolder.empty() || path.compare(0, gReadOnlyFolder.size(), gReadOnlyFolder) != 0 ||
+        (path.size() > gReadOnlyFolder.size() && path[gReadOnlyFolder.size()] != '/'))
+        return false;
+    errno = EROFS;
+    return true;
+}
+bool refused(std::string_view a, std::string_view b) { return refused(native(a)) || refused(native(b)); }
 
 std::optional<struct stat> statOf(const std::string& path) {
     struct stat st {};
@@ -149,22 +165,29 @@ EntryKind entryKind(std::string_view path) {
     return S_ISREG(st.st_mode) ? EntryKind::File : S_ISDIR(st.st_mode) ? EntryKind::Folder : EntryKind::Other;
 }
 
-bool createDirectory(std::string_view path) { return ::mkdir(native(path).c_str(), 0777) == 0; }
+bool createDirectory(std::string_view path) {
+    return !refused(native(path)) && ::mkdir(native(path).c_str(), 0777) == 0;
+}
 
 bool createDirectories(std::string_view path) {
     const std::string p = native(path);
     if (p.empty())
         return false;
+    if (refused(p)) {
+        const bool exists = dirExists(p);
+        errno = EROFS;
+        return exists;
+    }
     std::error_code ec;
     std::filesystem::create_directories(p, ec);
     return dirExists(p);
 }
 
-bool removeDirectory(std::string_view path) { return ::rmdir(native(path).c_str()) == 0; }
+bool removeDirectory(std::string_view path) { return !refused(native(path)) && ::rmdir(native(path).c_str()) == 0; }
 
 bool removeTree(std::string_view path) {
     const std::string p = native(path);
-    if (p.empty())
+    if (p.empty() || refused(p))
         return false;
     std::error_code ec;
     std::filesystem::remove_all(p, ec);   // does not follow links
@@ -175,7 +198,7 @@ bool removeTree(std::string_view path) {
 bool removeFile(std::string_view path) {
     const std::string p = native(path);
     struct stat st {};
-    if (::lstat(p.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+    if (refused(p) || ::lstat(p.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
         return false;
     return ::unlink(p.c_str()) == 0;
 }
@@ -183,7 +206,7 @@ bool removeFile(std::string_view path) {
 bool copyFile(std::string_view src, std::string_view dst, bool failIfExists) {
     const std::string from = native(src);
     const auto srcStat = statOf(from);
-    if (!srcStat || !S_ISREG(srcStat->st_mode))
+    if (!srcStat || !S_ISREG(srcStat->st_mode) || refused(native(dst)))
         return false;
     std::string target = native(dst);
     if (const auto existing = existingNoCase(target)) {
@@ -211,7 +234,7 @@ bool moveFile(std::string_view src, std::string_view dst) {
     const std::string from = native(src);
     const std::string to = native(dst);
     struct stat srcStat {};
-    if (::lstat(from.c_str(), &srcStat) != 0)
+    if (refused(from, to) || ::lstat(from.c_str(), &srcStat) != 0)
         return false;
     if (const auto existing = existingNoCase(to)) {
         struct stat dstStat {};
@@ -239,13 +262,18 @@ bool moveFile(std::string_view src, std::string_view dst) {
 bool replaceFile(std::string_view src, std::string_view dst) {
     const std::string from = native(src);
     const std::string to = existingNoCase(native(dst)).value_or(native(dst));
-    return ::rename(from.c_str(), to.c_str()) == 0;
+    return !refused(from, to) && ::rename(from.c_str(), to.c_str()) == 0;
 }
 
-bool canWrite(std::string_view path) { return ::access(native(path).c_str(), W_OK) == 0; }
+bool canWrite(std::string_view path) { return !refused(native(path)) && ::access(native(path).c_str(), W_OK) == 0; }
 bool canRead(std::string_view path) { return ::access(native(path).c_str(), R_OK) == 0; }
 
 Creation createExclusive(std::string_view path) {
+    if (refused(native(path))) {
+        const bool exists = fileExists(path);
+        errno = exists ? EEXIST : EROFS;
+        return exists ? Creation::Existed : Creation::Failed;
+    }
     const int fd = ::open(native(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) return errno == EEXIST ? Creation::Existed : Creation::Failed;
     ::close(fd);
@@ -263,7 +291,7 @@ bool setLastWriteTime(std::string_view path, std::int64_t seconds) {
     timespec times[2]{};
     times[0].tv_nsec = UTIME_OMIT;
     times[1].tv_sec = static_cast<time_t>(seconds);
-    return ::utimensat(AT_FDCWD, native(path).c_str(), times, 0) == 0;
+    return !refused(native(path)) && ::utimensat(AT_FDCWD, native(path).c_str(), times, 0) == 0;
 }
 
 bool matchesPattern(std::string_view name, std::string_view pattern) {
@@ -310,6 +338,13 @@ std::vector<FileEntry> findFiles(std::string_view dir, std::string_view pattern)
     }
     std::sort(entries.begin(), entries.end(),
               [](const FileEntry& a, const FileEntry& b) { return listedBefore(a.name, b.name); });
+    std::function<void(std::string_view)> hook;
+    {
+        const std::lock_guard lock(gSeamsMutex);
+        hook = gAfterListing;
+    }
+    if (hook)
+        hook(dir);
     return entries;
 }
 
@@ -363,6 +398,8 @@ std::optional<std::string> readFile(std::string_view path) {
 
 bool writeFile(std::string_view path, std::string_view bytes) {
     const std::string target = native(path);
+    if (refused(target))
+        return false;
     const auto old = statOf(target);
     // A read-only file stays as it is, as it would where the write goes into the file itself.
     if (old && (S_ISDIR(old->st_mode) || ::access(target.c_str(), W_OK) != 0))
@@ -382,6 +419,19 @@ void failNextWriteAfter(std::int64_t bytes) { failWriteAfter(0, bytes); }
 void failWriteAfter(int writesBefore, std::int64_t bytes) {
     gWritesBeforeFailure = writesBefore;
     gFailAfter = bytes;
+}
+
+void refuseChangesUnder(std::string folder) {
+    std::string path = native(folder);
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    const std::lock_guard lock(gSeamsMutex);
+    gReadOnlyFolder = std::move(path);
+}
+
+void afterListing(std::function<void(std::string_view dir)> hook) {
+    const std::lock_guard lock(gSeamsMutex);
+    gAfterListing = std::move(hook);
 }
 
 }  // namespace plat

@@ -3,6 +3,7 @@
 // may use '\\' or '/'. Times are whole seconds since 1970 (UTC). Failures are results, never exceptions.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -73,5 +74,11 @@ std::optional<std::string> readFile(std::string_view path);  // the bytes; nullo
 void failNextWriteAfter(std::int64_t bytes);
 // The same for the write that follows `writesBefore` good ones.
 void failWriteAfter(int writesBefore, std::int64_t bytes);
+// Tests: every change at or below `folder` (creating, writing, moving, removing) fails with EROFS, as on a
+// share mounted read-only, which permissions cannot show to root. An empty folder lifts it.
+void refuseChangesUnder(std::string folder);
+// Tests: called with the folder after each listing of it (findFiles), e.g. to take a share away right after
+// it was listed. An empty function removes it.
+void afterListing(std::function<void(std::string_view dir)> hook);
 
 }  // namespace plat

@@ -28,6 +28,7 @@ struct PLUGIN_GLOBALS {
     HostApp* hostApp = nullptr;
     std::uint8_t sharedDataOn = 0;
     std::atomic<std::int16_t> sharedAccessMode{0};  // 1 read-write, 0 read-only; the watcher's thread clears it
+    std::uint8_t sharedAccessKept = 0;  // the settings keep read-write though this cycle could not hold the access
     std::string versionText;
     std::string hostDir;
     std::string pluginDir;

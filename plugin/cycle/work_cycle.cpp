@@ -141,12 +141,17 @@ void checkSharedLibrary() {
 
 void startWatcherIfNeeded() {
     if (!g_globals->sharedDataOn || g_globals->sharedAccessMode != 1 || sharedDataWatcherRunning()) return;
-    // Settings that say read-write are no access while another station holds it.
-    if (!holdReadWriteAccess(nullptr, g_globals->sharedDir)) {
+    // Settings that say read-write are no access while another station holds it. A share that takes no
+    // file leaves the station read-only for the cycle with its setting kept, so that it holds the access
+    // again once the share can be written.
+    switch (holdReadWriteAccess(nullptr, g_globals->sharedDir)) {
+    case AccessHold::Held: startSharedDataWatcher(g_globals->sharedDir); return;
+    case AccessHold::Refused: g_globals->sharedAccessMode = 0; return;
+    case AccessHold::Unwritable:
         g_globals->sharedAccessMode = 0;
+        g_globals->sharedAccessKept = 1;
         return;
     }
-    startSharedDataWatcher(g_globals->sharedDir);
 }
 
 void createModelessWindows() {
@@ -257,6 +262,7 @@ int runPluginMain() {
     g_globals->dataDir = plat::joinPath(g_globals->pluginDir, module.name);
     g_globals->sharedDataOn = 0;
     g_globals->sharedAccessMode = 0;
+    g_globals->sharedAccessKept = 0;
     g_globals->sharedDir.clear();
     g_globals->uiTextFile = plat::joinPath(g_globals->pluginDir, module.name + ".txt");
     g_mainMenuShown = 1;

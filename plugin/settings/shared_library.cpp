@@ -6,6 +6,7 @@
 #include "plugin/settings/shared_library.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <optional>
 
@@ -97,20 +98,29 @@ void tellAccessLost(const std::string& uiTextFile, const std::string& folder, co
 
 }  // namespace
 
-bool holdReadWriteAccess(plat::Dialog* owner, const std::string& folder) {
+AccessHold holdReadWriteAccess(plat::Dialog* owner, const std::string& folder) {
+    int error = 0;
     for (int attempt = 0; attempt < 2; ++attempt) {
-        if (claimRunningFlag(folder, g_globals->pluginDir)) return true;
+        errno = 0;
+        if (claimRunningFlag(folder, g_globals->pluginDir)) return AccessHold::Held;
+        error = errno;
         ACCESS_HOLDER holder;
         switch (runningFlagHolder(folder, g_globals->pluginDir, &holder)) {
-        case HolderState::Mine: return true;
+        case HolderState::Mine: return AccessHold::Held;
         case HolderState::None: continue;   // released meanwhile: claimed on the next round
-        case HolderState::Gone: return takeOverGoneHolder(owner, folder, holder);
+        case HolderState::Gone:
+            return takeOverGoneHolder(owner, folder, holder) ? AccessHold::Held : AccessHold::Refused;
         case HolderState::Running:
             (void)sharedMessage(owner, 126, holderText(holder), plat::MB_OK);
-            return false;
+            return AccessHold::Refused;
         }
     }
-    return false;
+    // No flag, and none could be made twice: the shared folder takes no file of this station.
+    CTextSection texts;
+    (void)texts.load(g_globals->uiTextFile, "SharedData", false);
+    (void)plat::messageBox(owner, fillText(texts.getMessage(139), {folder, std::strerror(error != 0 ? error : EACCES)}),
+                           texts.getText(1), plat::MB_OK);
+    return AccessHold::Unwritable;
 }
 
 bool keepReadWriteAccess(const std::string& folder) {
@@ -165,12 +175,16 @@ bool CDlgSharedDataMgr::checkLibrary(bool endWithOk) {
     std::vector<std::string> names;
     const int found = listSubFolders(formsFolder, library, &names);
     if (found < 0) {
-        if (plat::messageBox(this, fillText(texts_.getMessage(103), {folder}), errorMessage(1),
+        // Setting the share up is the one time its folders are made: a publication never makes them, or a
+        // share out of reach would be made again at its path.
+        const bool setUp = endWithOk && mode == 1;
+        if (plat::messageBox(this, fillText(texts_.getMessage(setUp ? 138 : 103), {folder}), errorMessage(1),
                              plat::MB_OKCANCEL) == plat::IDCANCEL) {
             g_globals->sharedDataOn = 0;
             endDialog(plat::IDCANCEL);
             return false;
         }
+        if (setUp) (void)ensureTablesFolder(plat::joinPath(formsFolder, library));
         if (endWithOk) endDialog(plat::IDOK);
         return true;
     }
@@ -233,6 +247,8 @@ void CDlgSharedDataMgr::onAccessMode() {
         takeReadWrite(dir);
     } else {
         mode = static_cast<std::int16_t>(modeRadio);
+        // Read-only chosen where the setting was kept read-write for a share that took no file.
+        if (mode == 0) g_globals->sharedAccessKept = 0;
         hideStatus();
     }
 }
@@ -306,6 +322,7 @@ void CDlgSharedDataMgr::takeReadWrite(const std::string& dir) {
     }
     startSharedDataWatcher(dir);
     mode = 1;
+    g_globals->sharedAccessKept = 0;
     updatePasswordButton();
     hideStatus();
 }

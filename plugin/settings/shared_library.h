@@ -78,10 +78,12 @@ struct SHARED_WATCHER_ARGS {
 };
 extern SHARED_WATCHER_ARGS g_sharedWatcher;
 
-// The running flag of `folder` for this station at the start of a read-write work cycle: claimed, kept
-// (already its own) or taken over from a holder that no longer runs after the user's yes. False, after
-// telling the user who holds it, when another station does: this station then works read-only.
-bool holdReadWriteAccess(plat::Dialog* owner, const std::string& folder);
+// The running flag of `folder` for this station at the start of a read-write work cycle: Held when claimed,
+// kept (already its own) or taken over from a holder that no longer runs after the user's yes. Refused, after
+// telling the user who holds it, when another station does. Unwritable, after telling the user why, when the
+// flag cannot be made (a read-only share): no station can hold the access, and this one keeps asking for it.
+enum class AccessHold { Held, Refused, Unwritable };
+AccessHold holdReadWriteAccess(plat::Dialog* owner, const std::string& folder);
 
 // Renews this station's running flag of `folder` before a publication: true while the flag names it (or
 // cannot be read). When it names another station, or is gone, the station works read-only from then on

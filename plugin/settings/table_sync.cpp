@@ -39,16 +39,18 @@ std::string tableFile(const std::string& libraryDir, const std::string& title, c
     return plat::joinPath(libraryDir, title + ext);
 }
 
+std::string lowerName(std::string name) {
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name;
+}
+
 // The last-write times and sizes of every ".tab" and ".txt" of a folder, by lower-cased name: what a refresh compares
 // before and after copying to see whether a publication ran meanwhile.
 std::map<std::string, std::pair<std::int64_t, std::int64_t>> folderTimes(const std::string& dir) {
     std::map<std::string, std::pair<std::int64_t, std::int64_t>> times;
     for (const char* pattern : {"*.tab", "*.txt"})
-        for (const plat::FileEntry& entry : plat::findFiles(dir, pattern)) {
-            std::string key = entry.name;
-            for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            if (!entry.isDir) times[key] = {entry.lastWrite, entry.size};
-        }
+        for (const plat::FileEntry& entry : plat::findFiles(dir, pattern))
+            if (!entry.isDir) times[lowerName(entry.name)] = {entry.lastWrite, entry.size};
     return times;
 }
 
@@ -70,14 +72,19 @@ bool isPlainFile(const std::string& path) { return plat::entryKind(path) == plat
 
 namespace {
 
-std::vector<ScannedTable> scanTables(const CSharedFolder& shared, const std::string& libraryDir, bool* anyChanged) {
+// The tables of `libraryDir` and whether each changed since the index. A table missing from `copyDir` (when
+// given) is due whatever the index says: a local copy lost is copied again.
+std::vector<ScannedTable> scanTables(const CSharedFolder& shared, const std::string& libraryDir, bool* anyChanged,
+                                     const std::string& copyDir = "") {
     std::vector<ScannedTable> tables;
     *anyChanged = false;
     for (const plat::FileEntry& entry : plat::findFiles(libraryDir, "*.tab")) {
         if (entry.isDir || !acceptPlainName(titleOf(entry.name))) continue;
         ScannedTable table{titleOf(entry.name), entry.lastWrite, true};
         std::int64_t known = 0;
-        if (shared.findIndexTime(table.title, &known) > 0 && table.lastWrite <= known) table.changed = false;
+        // Only the table file itself: a local table whose rows file is gone may hold changes of its own.
+        const bool copied = copyDir.empty() || plat::fileExists(tableFile(copyDir, table.title, ".tab"));
+        if (copied && shared.findIndexTime(table.title, &known) > 0 && table.lastWrite <= known) table.changed = false;
         *anyChanged = *anyChanged || table.changed;
         tables.push_back(std::move(table));
     }
@@ -196,15 +203,26 @@ int CSharedFolder::updateLocalTables(const std::string& libraryName) {
     const std::string sharedDir = plat::joinPath(g_globals->sharedFormsDir, libraryName);
     const std::string localDir = plat::joinPath(g_globals->formsDir, libraryName);
     readIndexFile(libraryName);
+    // A share out of reach (unmounted), or one that changes while it is read, costs no local table: a table
+    // is deleted only by a listing of the shared copy that still holds once the deletions are decided.
+    const auto unread = [&] {
+        showError(fillText(texts_.getMessage(136), {sharedDir}));
+        return 0;
+    };
+    const auto listed = folderTimes(sharedDir);
+    if (!plat::dirExists(sharedDir)) return unread();
     bool anyChanged = false;
-    if (scanTables(*this, sharedDir, &anyChanged).empty()) {
+    if (scanTables(*this, sharedDir, &anyChanged, localDir).empty()) {
+        if (!plat::dirExists(sharedDir) || folderTimes(sharedDir) != listed) return unread();
         showError(fillText(texts_.getMessage(109), {sharedDir}));
         return 0;
     }
     // Tables the shared copy no longer has go, whether or not anything else changed.
-    for (const plat::FileEntry& entry : plat::findFiles(localDir, "*.tab")) {
-        const std::string title = titleOf(entry.name);
-        if (plat::fileExists(tableFile(sharedDir, title, ".tab"))) continue;
+    std::vector<std::string> unshared;
+    for (const plat::FileEntry& entry : plat::findFiles(localDir, "*.tab"))
+        if (!listed.contains(lowerName(entry.name))) unshared.push_back(titleOf(entry.name));
+    if (!unshared.empty() && (!plat::dirExists(sharedDir) || folderTimes(sharedDir) != listed)) return unread();
+    for (const std::string& title : unshared) {
         plat::removeFile(tableFile(localDir, title, ".tab"));
         plat::removeFile(tableFile(localDir, title, ".txt"));
     }
@@ -222,7 +240,8 @@ int CSharedFolder::updateLocalTables(const std::string& libraryName) {
         clearNewEntries();
         std::vector<std::string> staged;
         bool stopped = false;
-        for (const ScannedTable& table : scanTables(*this, sharedDir, &anyChanged)) {
+        bool gone = false;
+        for (const ScannedTable& table : scanTables(*this, sharedDir, &anyChanged, localDir)) {
             if (table.changed && !stopped) {
                 const std::string tab = tableFile(sharedDir, table.title, ".tab");
                 const std::string txt = tableFile(sharedDir, table.title, ".txt");
@@ -232,6 +251,11 @@ int CSharedFolder::updateLocalTables(const std::string& libraryName) {
                     appendNewEntry({table.title, fileTimeOfSeconds(table.lastWrite)});
                     staged.push_back(table.title);
                     continue;
+                }
+                // The share went away while its tables were copied: told once, nothing taken in.
+                if (!plat::dirExists(sharedDir)) {
+                    gone = true;
+                    break;
                 }
                 if (plat::messageBox(nullptr, fillText(texts_.getMessage(104), {tab}), errorMessage(1),
                                      plat::MB_OKCANCEL) == plat::IDCANCEL)
@@ -244,6 +268,10 @@ int CSharedFolder::updateLocalTables(const std::string& libraryName) {
             // again.
             std::int64_t known = 0;
             if (const int at = findIndexTime(table.title, &known); at > 0) appendNewEntry(indexEntries[at - 1]);
+        }
+        if (gone) {
+            (void)plat::removeTree(stagingDir);
+            return unread();
         }
         // A publication that began or ended while the tables were copied: the staged copy may mix both
         // libraries, so it is made again from the library as it is now.
@@ -277,8 +305,15 @@ int CSharedFolder::publishLocalTables(const std::string& libraryName) {
         showError(fillText(texts_.getMessage(110), {localDir}));
         return 0;
     }
+    if (!anyChanged) return 0;
+    // The share's folders are made only as the user sets the share up: one out of reach (unmounted) is not
+    // made again at its path, where the next refresh would find only this publication.
+    if (!plat::dirExists(sharedDir)) {
+        showError(fillText(texts_.getMessage(137), {sharedDir}));
+        return 0;
+    }
     // Only the station the running flag names publishes: one whose access was taken over works read-only.
-    if (!anyChanged || !keepReadWriteAccess(folder) || ensureTablesFolder(sharedDir) < 0) return 0;
+    if (!keepReadWriteAccess(folder)) return 0;
     // A publication left by a publisher that is gone is finished or dropped first; one still running (a
     // station that kept running after its access was taken over) is left alone, and this one waits.
     const auto waitFor = [this](const ACCESS_HOLDER& publisher) {

@@ -214,6 +214,40 @@ TEST_F(SharedAccessTest, CancelAfterTakingTheAccessKeepsIt) {
     EXPECT_EQ(fileItem("SharedData", 2), "1");
 }
 
+// A share that takes no file (mounted read-only): the station whose setting says read-write is told why it
+// cannot hold the access and works read-only, its setting kept; once the share can be written, it holds it.
+TEST_F(SharedAccessTest, AShareThatCannotBeWrittenIsToldAndTheReadWriteSettingKept) {
+    fresh();
+    writeSettings("SharedData", "1. 1\r\n2. 1\r\n3. " + shared + "\r\n");
+    plat::refuseChangesUnder(shared);
+    load();
+    script().answer(plat::IDOK);
+    run();
+    plat::refuseChangesUnder("");
+    EXPECT_TRUE(transcript().contains("cannot be held: the shared folder cannot be written:\\n" + shared +
+                                      "\\nRead-only file system"));
+    EXPECT_EQ(g_globals->sharedAccessMode.load(), 0);
+    EXPECT_EQ(fileItem("SharedData", 2), "1");
+    EXPECT_FALSE(plat::fileExists(flag("RWrunning.dat")));
+    run();
+    EXPECT_EQ(g_globals->sharedAccessMode.load(), 1);
+    EXPECT_EQ(fileItem("SharedData", 2), "1");
+    EXPECT_EQ(count("msgbox"), 1);
+}
+
+// Setting a share up with read-write access is the one time its folders are made: its library, which the
+// station's first publication fills.
+TEST_F(SharedAccessTest, SettingUpAShareWithReadWriteAccessMakesItsLibrary) {
+    std::filesystem::remove_all(shared + "/FORMS_MM");
+    load();
+    script().answer(plat::IDOK).click(kMgr, kReadWrite);   // the start-up check's manager on the bare share
+    typePassword(kDefaultPass);
+    script().click(kMgr, plat::IDOK).answer(plat::IDOK);
+    run();
+    EXPECT_TRUE(transcript().contains("OK makes the library there"));
+    EXPECT_TRUE(plat::dirExists(shared + "/FORMS_MM/Standard"));
+}
+
 // ---- the holder's watcher -------------------------------------------------------------------------------------
 
 TEST_F(SharedAccessTest, TheWatcherAsksAtEachPollAndHandsTheAccessOverOnYes) {

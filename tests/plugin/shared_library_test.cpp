@@ -56,6 +56,13 @@ protected:
             ASSERT_TRUE(plat::setLastWriteTime(path, seconds));
         }
     }
+    // A table the publisher can read (it stamps each with the time of the newest), its rows telling it apart.
+    static void putReadableTable(const std::string& lib, const std::string& title, const std::string& rows,
+                                 std::int64_t seconds) {
+        ASSERT_TRUE(plat::writeFile(lib + "/" + title + ".tab", referenceTableText({})));
+        ASSERT_TRUE(plat::writeFile(lib + "/" + title + ".txt", rows + ".txt"));
+        ASSERT_TRUE(plat::setLastWriteTime(lib + "/" + title + ".tab", seconds));
+    }
     std::string contentOf(const std::string& lib, const std::string& title) {
         return plat::readFile(lib + "/" + title + ".txt").value_or("<missing>");
     }
@@ -279,6 +286,45 @@ TEST_F(SharedLibraryTest, RefreshCopiesWhatChangedAndDeletesWhatTheSharedLibrary
     expectScriptPlayed();
 }
 
+// A share unmounted, or its library replaced, right after the refresh listed it deletes no local table: the
+// user is told and works on them. A local table that is lost is copied again, though the index knows it.
+TEST_F(SharedLibraryTest, AShareGoneOrChangedWhileReadCostsNoLocalTableAndALostOneComesBack) {
+    putTable(sharedLib(), "A", "a1", 1000);
+    putTable(sharedLib(), "B", "b1", 1000);
+    ASSERT_EQ(copyTablesToSharedData(), 0);
+    const std::string away = dir.path() + "/away";
+    const struct {
+        const char* name;
+        std::string moved;   // goes away right after the shared library was first listed
+        bool emptyInPlace;
+    } cases[] = {{"the share unmounted", sharedRoot, false}, {"the library replaced", sharedLib(), true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        bool listed = false;
+        plat::afterListing([&](std::string_view folder) {
+            if (listed || folder != sharedLib()) return;
+            listed = true;
+            if (plat::moveFile(c.moved, away) && c.emptyInPlace) (void)plat::createDirectory(c.moved);
+        });
+        expectMessage();
+        EXPECT_EQ(copyTablesToSharedData(), 0);
+        plat::afterListing({});
+        EXPECT_TRUE(transcript().contains("The shared library cannot be read, or it changed while it was read:\\n" +
+                                          sharedLib()));
+        EXPECT_EQ(contentOf(localLib(), "A"), "a1.txt");
+        EXPECT_EQ(contentOf(localLib(), "B"), "b1.txt");
+        if (c.emptyInPlace) {
+            ASSERT_TRUE(plat::removeTree(c.moved));
+        }
+        ASSERT_TRUE(plat::moveFile(away, c.moved));
+        expectScriptPlayed();
+    }
+    plat::removeFile(localLib() + "/A.tab");
+    EXPECT_EQ(copyTablesToSharedData(), 0);
+    EXPECT_EQ(plat::readFile(localLib() + "/A.tab"), "a1.tab");
+    EXPECT_EQ(count("msgbox"), 2);
+}
+
 TEST_F(SharedLibraryTest, ATableWhoseCopyFailedIsCopiedAtTheNextRefresh) {
     putTable(sharedLib(), "A", "a1", 1000);
     putTable(sharedLib(), "B", "b1", 1000);
@@ -394,6 +440,32 @@ TEST_F(SharedLibraryTest, OnlyTheReadWriteStationWithSharingOnPublishes) {
     expectScriptPlayed();
 }
 
+// The share out of reach while the read-write station publishes: nothing of it is made again at its path, the
+// user is told, and the local tables and the index stay. Back, they are published, though the renewal of the
+// flag fails once (a brief outage), which takes the access away no more than the outage did.
+TEST_F(SharedLibraryTest, APublicationThatCannotReachTheShareMakesNothingThereAndIsTold) {
+    station(localForms, 1);
+    putTable(sharedLib(), "A", "a1", 1000);
+    ASSERT_EQ(copyTablesToSharedData(), 0);
+    const std::string index = plat::readFile(localForms + "/Lib.dt").value_or("");
+    putReadableTable(localLib(), "A", "a2", 2000);
+    const std::string away = dir.path() + "/away";
+    ASSERT_TRUE(plat::moveFile(sharedRoot, away));
+    expectMessage();
+    EXPECT_EQ(copyTablesFromSharedData(), 0);
+    EXPECT_TRUE(transcript().contains("The shared library cannot be reached:\\n" + sharedLib()));
+    EXPECT_FALSE(plat::dirExists(sharedRoot));
+    EXPECT_EQ(plat::readFile(localForms + "/Lib.dt"), index);
+
+    ASSERT_TRUE(plat::moveFile(away, sharedRoot));
+    plat::failNextWriteAfter(0);   // the renewal's write of the flag, the publication's first write
+    EXPECT_EQ(copyTablesFromSharedData(), 0);
+    EXPECT_EQ(contentOf(sharedLib(), "A"), "a2.txt");
+    EXPECT_EQ(g_globals->sharedAccessMode.load(), 1);
+    EXPECT_EQ(count("msgbox"), 1);
+    expectScriptPlayed();
+}
+
 // Two stations on one shared folder: one publishes generation after generation while the other refreshes;
 // every refresh leaves the library of one generation whole.
 TEST_F(SharedLibraryTest, ARefreshDuringPublicationsNeverMixesTwoLibraries) {
@@ -476,18 +548,24 @@ TEST_F(SharedLibraryTest, TheRunningFlagTellsWhetherItsHolderStillRuns) {
         {"an empty flag long left", "", kHolderGoneSeconds + 5, HolderState::Gone},
         {"damaged text", "station\x01=\nprocess=x9\nrenewed=-\n", kHolderGoneSeconds + 5, HolderState::Gone},
     };
-    for (const auto& c : cases) {
-        plat::removeFile(sharedRoot + "/RWrunning.dat");
-        if (c.flag) {
-            ASSERT_TRUE(plat::writeFile(sharedRoot + "/RWrunning.dat", *c.flag));
-            ASSERT_TRUE(plat::setLastWriteTime(sharedRoot + "/RWrunning.dat", now - c.age));
+    // This station's own clock, right or an hour off, changes nothing: the shared folder's clock judges.
+    for (const std::int64_t off : {0, 3600, -3600})
+        for (const auto& c : cases) {
+            SCOPED_TRACE(off);
+            plat::setNowSeconds(off == 0 ? 0 : now + off);
+            plat::removeFile(sharedRoot + "/RWrunning.dat");
+            if (c.flag) {
+                ASSERT_TRUE(plat::writeFile(sharedRoot + "/RWrunning.dat", *c.flag));
+                ASSERT_TRUE(plat::setLastWriteTime(sharedRoot + "/RWrunning.dat", now - c.age));
+            }
+            ACCESS_HOLDER holder;
+            EXPECT_EQ(runningFlagHolder(sharedRoot, station, &holder), c.state) << c.name;
+            // Only the holder removes its flag.
+            EXPECT_EQ(releaseRunningFlag(sharedRoot, station), c.state == HolderState::Mine) << c.name;
+            EXPECT_EQ(plat::fileExists(sharedRoot + "/RWrunning.dat"), c.flag && c.state != HolderState::Mine)
+                << c.name;
         }
-        ACCESS_HOLDER holder;
-        EXPECT_EQ(runningFlagHolder(sharedRoot, station, &holder), c.state) << c.name;
-        // Only the holder removes its flag.
-        EXPECT_EQ(releaseRunningFlag(sharedRoot, station), c.state == HolderState::Mine) << c.name;
-        EXPECT_EQ(plat::fileExists(sharedRoot + "/RWrunning.dat"), c.flag && c.state != HolderState::Mine) << c.name;
-    }
+    plat::setNowSeconds(0);
 }
 
 // A renewal time that fits no calendar (another version's, or written by hand) is no time: the holder is
@@ -528,12 +606,7 @@ TEST_F(SharedLibraryTest, AGoneHoldersFlagIsTakenOverUnlessItWasRenewedMeanwhile
 
 TEST_F(SharedLibraryTest, ATableThatCannotBeCopiedPublishesNothingAndIsNamed) {
     station(localForms, 1);
-    // Tables the publisher can read (it stamps each with the time of the newest), rows that tell them apart.
-    const auto table = [](const std::string& lib, const std::string& title, const std::string& rows, std::int64_t at) {
-        ASSERT_TRUE(plat::writeFile(lib + "/" + title + ".tab", referenceTableText({})));
-        ASSERT_TRUE(plat::writeFile(lib + "/" + title + ".txt", rows + ".txt"));
-        ASSERT_TRUE(plat::setLastWriteTime(lib + "/" + title + ".tab", at));
-    };
+    const auto table = putReadableTable;
     table(sharedLib(), "A", "a0", 1000);
     table(localLib(), "A", "a1", 2000);
     table(localLib(), "B", "b1", 2000);
@@ -599,38 +672,47 @@ TEST_F(SharedLibraryTest, ATableThatCannotBeTakenInIsNamedAndPublishedAgain) {
     expectScriptPlayed();
 }
 
-// What a publisher killed in the middle leaves: the busy mark and its staging folder, complete or not.
+// What a publisher killed in the middle leaves: the busy mark and its staging folder, complete or not. A link
+// in the staging folder's place is no publication, whatever the folder it names holds.
 TEST_F(SharedLibraryTest, APublicationLeftByAGonePublisherIsFinishedOrDropped) {
     const std::string staging = g_globals->sharedFormsDir + "/.Lib.publish";
-    for (const bool complete : {false, true}) {
+    enum Left { Part, Whole, LinkToWhole };
+    for (const Left left : {Part, Whole, LinkToWhole}) {
+        SCOPED_TRACE(left);
+        const bool complete = left != Part;
+        const std::string made = left == LinkToWhole ? dir.path() + "/elsewhere" : staging;
         putTable(sharedLib(), "A", "a0", 1000);
         putTable(sharedLib(), "B", "b0", 1000);
         plat::removeFile(localForms + "/Lib.dt");
-        ASSERT_TRUE(plat::createDirectories(staging));
+        ASSERT_TRUE(plat::createDirectories(made));
         const ACCESS_HOLDER killed{"/b", plat::machineName(), endedProcess(), plat::nowSeconds()};
-        ASSERT_TRUE(plat::writeFile(staging + "/publisher.dat", encodeAccessHolder(killed)));
+        ASSERT_TRUE(plat::writeFile(made + "/publisher.dat", encodeAccessHolder(killed)));
         // And one killed before it gave its staging folder the library's name.
         const std::string unnamed = staging + "." + plat::machineName() + "." + std::to_string(killed.pid + 1);
         ASSERT_TRUE(plat::createDirectories(unnamed));
         ASSERT_TRUE(plat::writeFile(unnamed + "/publisher.dat",
                                     encodeAccessHolder({"/b", plat::machineName(), endedProcess(), 1})));
-        putTable(staging, "A", "a1", 2000);
-        putTable(staging, "B", "b1", 2000);
+        putTable(made, "A", "a1", 2000);
+        putTable(made, "B", "b1", 2000);
         if (complete) {
-            ASSERT_TRUE(plat::writeFile(staging + "/complete.dat", "A\nB\n"));
+            ASSERT_TRUE(plat::writeFile(made + "/complete.dat", "A\nB\n"));
         }
+        if (left == LinkToWhole) std::filesystem::create_symlink(made, staging);
         setSharedBusy(1);
         plat::resetSleptMs();
         EXPECT_EQ(copyTablesToSharedData(), 0);
         EXPECT_EQ(plat::sleptMs(), 0);
-        const std::string generation = complete ? "1" : "0";
+        const std::string generation = left == Whole ? "1" : "0";
         for (const char* t : {"A", "B"}) {
             const std::string rows = std::string(1, static_cast<char>(std::tolower(t[0]))) + generation + ".txt";
             EXPECT_EQ(contentOf(sharedLib(), t), rows);
             EXPECT_EQ(contentOf(localLib(), t), contentOf(sharedLib(), t));
         }
-        EXPECT_FALSE(plat::dirExists(staging));
+        EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(staging)));
         EXPECT_FALSE(plat::dirExists(unnamed));
+        if (left == LinkToWhole) {
+            EXPECT_EQ(plat::readFile(made + "/A.txt"), "a1.txt");   // the link went alone
+        }
         CSharedFolder shared(sharedRoot);
         shared.readShBlock("Lib", g_globals->sharedFormsDir);
         EXPECT_EQ(shared.shBlock[0], 0);
