@@ -247,7 +247,20 @@ Dialog* Dialog::shown(int templateId) {
 
 std::vector<Dialog*> Dialog::modalStack() { return windows().modal; }
 
+namespace {
+bool g_updatesLocked = false;
+}  // namespace
+
+bool lockWindowUpdate(bool lock) {
+    if (lock && g_updatesLocked) return false;
+    g_updatesLocked = lock;
+    return true;
+}
+
+bool windowUpdateLocked() { return g_updatesLocked; }
+
 void updateWindows() {
+    if (g_updatesLocked) return;
     // A paint handler may open or close windows: walk a copy and skip those gone meanwhile.
     std::vector<Dialog*> live = windows().live;
     for (Dialog* d : live) {

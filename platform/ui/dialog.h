@@ -437,6 +437,11 @@ private:
 // Repaints the shown windows that were invalidated and, while a picture folder is set, writes the
 // picture of every shown window drawn on since its last one. Runs before and after each window step.
 void updateWindows();
+// LockWindowUpdate on the host's main frame, which holds every window here: while locked no window repaints
+// (updateWindows and updateWindow hold it); what was invalidated meanwhile repaints at the first update
+// after the release. Locking while locked fails (false), as one window at a time may be locked.
+bool lockWindowUpdate(bool lock);
+bool windowUpdateLocked();
 // Runs once every timer of the open windows (the user's think time outlasts them). Runs before each window
 // step, before the repaint.
 void runDueTimers();

@@ -14,6 +14,7 @@
 #include "host/api.h"
 #include "host/state.h"
 #include "platform/sys/files.h"
+#include "platform/ui/dialog.h"
 #include "platform/ui/keys.h"
 #include "plugin/cycle/records.h"
 #include "plugin/engine/selected_groups.h"
@@ -197,11 +198,19 @@ TEST_F(DrillOperationsSession, TheDebugSwitchWritesTheGroupsToolsLog) {
     EXPECT_NE(log.find("Lista de Herramientas utilizadas en el grupo"), std::string::npos) << log;
 }
 
+// The windows are not repainted while the operations are made (the question shows over them as they were).
 TEST_F(DrillOperationsSession, EscThenNoGoesOnAndEscThenYesCancelsLeavingNoGroup) {
     recogniseTopAndBottom();
     plat::holdKeyForPolls(plat::VK_ESCAPE, 1);
     script().answer(plat::IDNO);
+    bool lockedAtQuestion = false;
+    plat::driver().transcript().setEcho([&](const std::string& line) {
+        if (line.find("Esc was pressed") != std::string::npos) lockedAtQuestion = plat::windowUpdateLocked();
+    });
     createSelection();
+    plat::driver().transcript().setEcho({});
+    EXPECT_TRUE(lockedAtQuestion);
+    EXPECT_FALSE(plat::windowUpdateLocked());
     EXPECT_EQ(count("Esc was pressed"), 1);
     const std::size_t made = madeOperations().size();
     EXPECT_GT(made, 0u);
