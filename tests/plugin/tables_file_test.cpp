@@ -231,6 +231,7 @@ TEST_F(TableFileTest, MissingAndShortPartsReadAsTheirDefaults) {
     const CASE cases[] = {
         {"a class line of three numbers", "[Class] 0 21 4" + from("\r\n[Desc]"), 4, 3.5, 0.08, 12, 45},
         {"a class line of six numbers", "[Class] 0 21 4 0 0 9" + from("\r\n[Desc]"), 4, 3.5, 0.08, 12, 45},
+        {"a class line with words after five numbers", "[Class] 0 21 4 0 0 a note" + from("\r\n[Desc]"), 4, 3.5, 0.08, 12, 45},
         {"no [Process] part", cut("[Process]"), 0, 3.5, 0.08, 12, 45},
         {"[Process] before [Prm]", cut("[Prm]") + from("[Process]") + from("[Prm]").substr(0, from("[Prm]").find("[Process]")),
          0, 0, 0, 12, 45},
