@@ -407,8 +407,7 @@ void DRILL_CALL::nameGroups(const std::vector<OPE_LIST*>& order) {
     }
     std::int32_t current = 0;
     std::int64_t type = -1;
-    for (std::size_t at = 0; at < order.size(); ++at) {
-        OPE_LIST* o = order[at];
+    for (OPE_LIST* o : order) {
         if (!isOperationKindEnabled(static_cast<std::int32_t>(o->toolType))) continue;
         if (static_cast<std::int64_t>(o->toolType) != type) {
             type = o->toolType;
