@@ -247,12 +247,27 @@ Dialog* Dialog::shown(int templateId) {
 
 std::vector<Dialog*> Dialog::modalStack() { return windows().modal; }
 
+namespace {
+// The show count when the lock was taken; 0 while unlocked.
+std::uint64_t g_lockedUpTo = 0;
+}  // namespace
+
+bool lockWindowUpdate(bool lock) {
+    if (lock && g_lockedUpTo != 0) return false;
+    g_lockedUpTo = lock ? windows().showCounter + 1 : 0;
+    return true;
+}
+
+bool windowUpdateLocked() { return g_lockedUpTo != 0; }
+
+bool Dialog::updatesHeld() const { return g_lockedUpTo != 0 && shownSeq_ < g_lockedUpTo; }
+
 void updateWindows() {
     // A paint handler may open or close windows: walk a copy and skip those gone meanwhile.
     std::vector<Dialog*> live = windows().live;
     for (Dialog* d : live) {
         const auto& now = windows().live;
-        if (std::find(now.begin(), now.end(), d) == now.end() || !d->visible_) continue;
+        if (std::find(now.begin(), now.end(), d) == now.end() || !d->visible_ || d->updatesHeld()) continue;
         d->updateWindow();
         if (std::find(now.begin(), now.end(), d) != now.end() && d->visible_) d->notePicture(false);
     }

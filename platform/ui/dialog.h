@@ -338,7 +338,8 @@ public:
     // (the image is cleared first); a client device context draws into it at any time.
     Canvas& clientDC();                           // a device context in its fresh state
     void invalidate() { paintPending_ = true; }   // repainted before the user's next step
-    void updateWindow();                          // repaints now when invalidated
+    void updateWindow();                          // repaints now when invalidated (lockWindowUpdate)
+    bool updatesHeld() const;                     // shown before the window updates were locked
     // The layer and what it recorded since the last repaint; null until something was drawn.
     const RasterCanvas* surface() const { return surface_.get(); }
 
@@ -437,6 +438,12 @@ private:
 // Repaints the shown windows that were invalidated and, while a picture folder is set, writes the
 // picture of every shown window drawn on since its last one. Runs before and after each window step.
 void updateWindows();
+// LockWindowUpdate on the host's main frame, which holds the windows shown so far: while locked none of them
+// repaints (updateWindows and updateWindow hold it), and a window shown since, over the frame, repaints as
+// ever; what was invalidated meanwhile repaints at the first update after the release. Locking while locked
+// fails (false), as one window at a time may be locked.
+bool lockWindowUpdate(bool lock);
+bool windowUpdateLocked();
 // Runs once every timer of the open windows (the user's think time outlasts them). Runs before each window
 // step, before the repaint.
 void runDueTimers();

@@ -21,7 +21,7 @@ Canvas& Dialog::clientDC() {
 }
 
 void Dialog::updateWindow() {
-    if (!paintPending_ || !created_ || !visible_) return;
+    if (!paintPending_ || !created_ || !visible_ || updatesHeld()) return;
     repaint();
 }
 

@@ -249,7 +249,7 @@ int nearestView(const double matrix[3][3], int* viewNumber, std::uint32_t* viewI
     }
     // Every named view after the six standard ones is a candidate, the first one included, as in every
     // other lookup of named views here: starting one entry later would never find the first named view
-    // nearest, and a view along its axis would get a second named view of its own.
+    // nearest.
     const std::vector<std::uint32_t>& created = g_globals->createdViewIds;
     for (std::size_t i = kFirstNamedView; i < NamedViews.size(); ++i) {
         const view_ent& named = NamedViews[i];

@@ -283,6 +283,8 @@ public:
     std::string newTableName;
     // The tables whose safety copies this run of the configuration took: the cancel button restores each.
     std::vector<std::string> copiedTables;
+    // The form picture stays empty until a row is drawn again: the paint takes row 0 for no chosen row.
+    bool formCleared = false;
 
     // The editor's state into the slot, which is cleared first; the row's cells are not read. Returns 0.
     int fillOperationFromEditor(PROCESS_OPE* slot, const std::vector<std::string>& rowCells) const;
@@ -319,6 +321,7 @@ private:
     void onPaint(plat::MsgArgs& args);
     void onCancelRestore();
     void drawRowPicture(int row);
+    void clearFormPicture();
     void rememberCopies();
     // config_rows.cpp
     int rowUnderCursor() const;

@@ -85,6 +85,7 @@ bool CConfigProcess::onInitDialog() {
     editActive = 0;
     editPurpose = 0;
     editRow = -1;
+    formCleared = false;
     treeImages = std::make_unique<plat::ImageList>(25, 16, 10, 2);
     for (int bitmap : kTreeBitmaps) treeImages->addBitmap(bitmap, kWhite);
     treeView(kTree).setImageList(treeImages.get(), plat::TVSIL_NORMAL);
@@ -318,7 +319,7 @@ void CConfigProcess::onPaint(plat::MsgArgs& args) {
     table.clearTablePicture(dc, 0, 0, form);
     std::vector<std::string> cells;
     // The row's form in its own proportions, without the labels and the frame of the table's picture.
-    if (table.getRow(std::max<int>(c.chosenProcess[0], 0), cells) == 0)
+    if (!formCleared && table.getRow(std::max<int>(c.chosenProcess[0], 0), cells) == 0)
         (void)table.drawTablePicture(dc, 0, 0, form, 0, 0, 0, &cells);
     // A cell being edited keeps the focus: taking it away would commit the cell.
     if (!editActive) item(kRows).setFocus();
@@ -328,7 +329,13 @@ void CConfigProcess::drawRowPicture(int row) {
     CONFIG_SHARED c = configShared();
     c.chosenProcess[0] = static_cast<std::int16_t>(row);
     c.chosenProcess[1] = -1;
+    formCleared = false;
     invalidate();
+}
+
+void CConfigProcess::clearFormPicture() {
+    drawRowPicture(-1);
+    formCleared = true;
 }
 
 void CConfigProcess::writeCaption() {

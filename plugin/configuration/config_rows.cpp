@@ -498,7 +498,10 @@ void CConfigProcess::newRow(int under) {
     selectRow(last);
     item(kRows).setFocus();
     // A row of zeros has no form to draw yet.
-    drawRowPicture(zeros ? -1 : last);
+    if (zeros)
+        clearFormPicture();
+    else
+        drawRowPicture(last);
     takeRowProcess(last);
 }
 
@@ -526,5 +529,5 @@ void CConfigProcess::deleteSelectedRows() {
     processName.clear();
     setFieldText(c.target.processName, processName);
     fillRowsList();
-    drawRowPicture(-1);
+    clearFormPicture();
 }

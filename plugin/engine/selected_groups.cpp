@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/api.h"
+#include "platform/ui/dialog.h"
 #include "plugin/base/entity_utils.h"
 #include "plugin/base/globals.h"
 #include "plugin/base/host_views.h"
@@ -151,6 +152,7 @@ int createGroupOperations(VIEW_LIST* view, POINT_LIST* hole, POINT_LIST* holes, 
     const PLUGIN_GLOBALS& g = *g_globals;
     const ToolsLogOpen log;
     const int wasRefreshing = OMenableRefresh(0);
+    const bool locked = plat::lockWindowUpdate(true);
     const std::int32_t active = OMgetActiveGroup();
     const PRM_SETTINGS& s = g.settings;
     std::int16_t toolsMade = 0;
@@ -159,6 +161,7 @@ int createGroupOperations(VIEW_LIST* view, POINT_LIST* hole, POINT_LIST* holes, 
                                              s.addNewTools, nullptr, s.drillingListOn != 0 ? 1 : 0,
                                              s.machiningTimeListOn != 0 ? 1 : 0);
     if (active) TpMainGrpMgr().GetMainGrpList().SetDefaultOperationGroup(active);
+    if (locked) (void)plat::lockWindowUpdate(false);
     OMenableRefresh(wasRefreshing);
     OMrefreshOpManTree();
     ToolsLogOpen::close();

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <optional>
 
 #include "platform/sys/files.h"
@@ -151,15 +152,12 @@ bool valuesSound(const std::vector<std::string_view>& v, std::size_t count, cons
     return true;
 }
 
+// Only what the table could not hold or write back as read is refused: a value that is not a finite number,
+// or a 16-bit value that is not a whole number within its range. An angle, a size or a tolerance of any size
+// is the user's to set (a window no hole fits, a tolerance no row meets) and makes no fault.
 bool prmSound(const std::vector<std::string_view>& v) {
-    if (!valuesSound(v, 19, [](std::size_t i) { return kPrmFields[i].i != nullptr; }, 1e6)) return false;
-    const auto at = [&](std::size_t i) { return i < v.size() ? tokenDouble(v[i]) : 0.0; };
-    // The chamfer window is a pair of half angles; the tolerances are shares of a measure.
-    for (std::size_t i : {8, 9})
-        if (at(i) < 0 || at(i) > 3.1416) return false;
-    for (std::size_t i : {17, 18})
-        if (at(i) < 0 || at(i) > 1) return false;
-    return true;
+    return valuesSound(v, 19, [](std::size_t i) { return kPrmFields[i].i != nullptr; },
+                       std::numeric_limits<double>::max());
 }
 
 void readPrm(const std::vector<std::string_view>& v, CTabColsDesc& t) {

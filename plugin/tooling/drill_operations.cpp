@@ -268,12 +268,9 @@ bool DRILL_CALL::setLengths() {
         if ((o.toolType == 4 || o.toolType == 5) && thread > Tb && thread < std::fabs(o.zSup - o.zInf) - Tb)
             needed = std::fabs(clearance - o.zSup) + thread + D;
         double L = roundToStep(needed, T4);
-        // A long tool is at least as long as the library's drill of that size and its diameter again; a
-        // library without a drill-size table keeps the length the layout wanted.
-        if (o.longTool) {
-            const double size = drillSizeOf(D);
-            L = std::max(L, size > 0 ? size + D : o.wantedLength);
-        }
+        // A long tool is at least as long as the library's drill of that size and its diameter again (no
+        // drill-size table: size 0).
+        if (o.longTool) L = std::max(L, drillSizeOf(D) + D);
         const std::string named = fieldText(o.toolName);
         if (!named.empty()) {
             tp_tool tool;
@@ -410,23 +407,13 @@ void DRILL_CALL::nameGroups(const std::vector<OPE_LIST*>& order) {
     }
     std::int32_t current = 0;
     std::int64_t type = -1;
-    for (std::size_t at = 0; at < order.size(); ++at) {
-        OPE_LIST* o = order[at];
+    for (OPE_LIST* o : order) {
         if (!isOperationKindEnabled(static_cast<std::int32_t>(o->toolType))) continue;
         if (static_cast<std::int64_t>(o->toolType) != type) {
             type = o->toolType;
             ++groupCounter_;
-            // Named after the first view's label and the other views whose operations the group holds.
-            std::string label = viewGroupLabel(o->view);
-            std::vector<const VIEW_LIST*> views{o->view};
-            for (std::size_t i = at + 1; i < order.size(); ++i) {
-                const OPE_LIST* next = order[i];
-                if (!isOperationKindEnabled(static_cast<std::int32_t>(next->toolType))) continue;
-                if (next->toolType != o->toolType) break;
-                if (std::find(views.begin(), views.end(), next->view) != views.end()) continue;
-                views.push_back(next->view);
-                label += ", " + viewDescription(next->view);
-            }
+            // Named after the view of its first operation, whichever other views of the run it holds.
+            const std::string label = viewGroupLabel(o->view);
             char name[512];
             std::snprintf(name, sizeof name, "%i%02i %s %s", rootId_, groupCounter_, label.c_str(),
                           typeGroupName(o->toolType).c_str());

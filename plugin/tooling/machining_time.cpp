@@ -107,9 +107,8 @@ int CMachiningTime::begin(const std::string& name, std::int16_t, bool dontAsk) {
                          plat::MB_OK);
         return 0;
     }
-    // The machine's rates, or the group's own, or the host's defaults when the machine names none.
+    // The machine definition's rapid rate; the host's default when it names none, as without a machine.
     rapidRate_ = metric_ ? g_machineInfo.definition.rapidRateMm : g_machineInfo.definition.rapidRateInch;
-    if (rapidRate_ <= 0 && g_machineInfo.rootMachineGroup) rapidRate_ = g_machineInfo.rootMachineGroup->machine.rapidRate;
     if (rapidRate_ <= 0) rapidRate_ = metric_ ? kDefaultRapidMm : kDefaultRapidInch;
     // A machine that names no tool-change time changes tools in no time; only without a machine the
     // host's 2 s hold. A negative time (damaged data) would take time off the totals.
@@ -249,22 +248,20 @@ void CMachiningTime::takeIn(const operation& op, const std::vector<REPORT_POINT>
     p.peckFeed = n * extraFeed;
     p.peckRapid = n * extraRapid;
 
-    // Positioning between the holes that have a drill point, in the order walked.
-    std::vector<const REPORT_POINT*> walked;
+    // Positioning between the holes that have a drill point, in the order walked. The ends of the clearance
+    // are the first and the last of the n entries, with a drill point or not.
+    if (first >= 0 && first < static_cast<int>(holes.size()))
+        for (int k = 0; k < 3; ++k) previous_[k] = holes[static_cast<std::size_t>(first)].point[k];
+    const bool atEnds = op.clearanceAtEnds != 0;
     int at = first;
     for (int step = 0; step < count && at >= 0 && at < static_cast<int>(holes.size());
          ++step, at = holes[static_cast<std::size_t>(at)].next) {
         const REPORT_POINT& entry = holes[static_cast<std::size_t>(at)];
-        if (entry.hole && entry.hole->drillPointEntity != 0) walked.push_back(&entry);
-    }
-    if (first >= 0 && first < static_cast<int>(holes.size()))
-        for (int k = 0; k < 3; ++k) previous_[k] = holes[static_cast<std::size_t>(first)].point[k];
-    const bool atEnds = op.clearanceAtEnds != 0;
-    for (std::size_t i = 0; i < walked.size(); ++i) {
-        const double* pt = walked[i]->point;
+        if (!entry.hole || entry.hole->drillPointEntity == 0) continue;
+        const double* pt = entry.point;
         p.positioning += std::hypot(pt[0] - previous_[0], pt[1] - previous_[1]);
         const double h = op.clearance - (pt[2] + op.topOfStock);
-        const bool firstStep = i == 0, lastStep = i + 1 == walked.size();
+        const bool firstStep = step == 0, lastStep = step == count - 1;
         p.approach += !atEnds || firstStep ? h : 0;
         p.retractRapid += !atEnds || lastStep ? h : 0;
         if (atEnds && !firstStep && !lastStep) {

@@ -498,7 +498,8 @@ void TreeToolsLayout::dumpLayout(const std::vector<DIAM_SORT>& entries, const ch
                      e.diameter, e.depth, e.toolType, e.highestHill, e.wantedLength, o.material,
                      fieldText(o.altToolName).c_str());
         std::fprintf(f, "    %i points:", o.pointCount);
-        if (o.point) std::fprintf(f, " (Z=%.2f)", o.point->ptView[2]);
+        if (o.point)
+            forEachEqualHole(o.point, [&](const POINT_LIST& equal) { std::fprintf(f, " (Z=%.2f)", equal.ptView[2]); });
         std::fprintf(f, "\n");
     }
     std::fclose(f);

@@ -32,6 +32,9 @@ double shownLength(const tp_tool& t) {
 }  // namespace
 
 const char* toolTypeName(std::int32_t type) {
+    // The tools' lists name a type by the row at its index, as the table is laid out for them: types 1 to 19
+    // at their own index, and so type 0 by the first row (9999's), not by the row of type 0 at the end.
+    if (type >= 0 && type <= 19) return g_toolOpTypes[type].toolName;
     for (const TOOL_OP_TYPE* row = g_toolOpTypes; row->type >= 0; ++row)
         if (row->type == type) return row->toolName;
     return "";

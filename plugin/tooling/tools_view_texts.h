@@ -22,5 +22,6 @@ std::string toolItemText(const tp_tool& tool);
 std::string missingToolItemText(const OPE_LIST& op, const TOOLS_VIEW_TEXTS& words);
 // "Hole 1 Op.2 comment".
 std::string operationItemText(const OPE_LIST& op, const TOOLS_VIEW_TEXTS& words);
-// The name of the tool type's row, "" for a type the table does not hold.
+// The name of the type table's row at the type's index for types 0 to 19 (type 0: the first row), of the
+// type's row for others, "" for a type the table does not hold.
 const char* toolTypeName(std::int32_t type);

@@ -263,4 +263,36 @@ TEST_F(UiWindowPicture, ButtonsLieOverTheWindowsDrawingAndStaticsUnderIt) {
     EXPECT_EQ(img->pixel({next.right + 4, next.top + 4}), kRed);
 }
 
+// While window updates are locked a window shown before is not repainted, the first update after the release
+// repaints it; a window shown over it meanwhile repaints as ever. A second lock fails.
+TEST_F(UiWindowPicture, ALockedWindowUpdateHoldsTheRepaintUntilReleased) {
+    struct LOCKING : ChooserDialog {
+        int paintsAtRelease = -1, innerPaints = 0;
+        bool secondLock = true;
+        LOCKING() {
+            onCommand(kIdle, [this] {
+                if (!plat::windowUpdateLocked()) {
+                    EXPECT_TRUE(plat::lockWindowUpdate(true));
+                    secondLock = plat::lockWindowUpdate(true);
+                    ChooserDialog inner;
+                    EXPECT_EQ(inner.doModal(), plat::IDOK);
+                    innerPaints = inner.paints;
+                    return;
+                }
+                paintsAtRelease = paints;
+                EXPECT_TRUE(plat::lockWindowUpdate(false));
+            });
+        }
+    };
+    script().click(kDlg, kIdle).click(kDlg, kRedraw).click(kDlg, plat::IDOK);   // the window over it
+    script().click(kDlg, kRedraw).click(kDlg, kIdle).click(kDlg, plat::IDOK);
+    LOCKING dlg;
+    ASSERT_EQ(dlg.doModal(), plat::IDOK);
+    EXPECT_FALSE(dlg.secondLock);
+    EXPECT_EQ(dlg.innerPaints, 2);
+    EXPECT_EQ(dlg.paintsAtRelease, 1);
+    EXPECT_EQ(dlg.paints, 2);
+    EXPECT_FALSE(plat::windowUpdateLocked());
+}
+
 }  // namespace

@@ -67,6 +67,33 @@ protected:
         ADD_FAILURE() << "no picture slot " << n;
         return {};
     }
+    // Runs the queued steps and OK on row 0 of a table; the pixels of the section in the form picture the
+    // user saw last, and of red marks.
+    int formPixels(const std::string& table, int* red = nullptr) {
+        const std::string folder = dir.path() + "/pictures";
+        EXPECT_TRUE(plat::createDirectories(folder));
+        plat::setPictureFolder(folder);
+        script().click(kConfig, plat::IDOK);
+        EXPECT_EQ(runOn(table, 0), 0);
+        plat::setPictureFolder("");
+        std::string path;
+        for (const std::string& line : transcript().lines())
+            if (line.rfind("dialog.picture 18018 \"", 0) == 0) path = line.substr(22, line.size() - 23);
+        const std::optional<plat::PngImage> image = plat::readPng(path);
+        EXPECT_TRUE(image) << path;
+        if (!image) return -1;
+        plat::Rect form{};
+        for (const plat::CtlTemplate& c : plat::findDialogTemplate(kConfig)->controls)
+            if (c.id == CConfigProcess::kFormPicture) form = plat::dluToPixels(c.dlu);
+        int section = 0;
+        for (int y = form.top; y < form.bottom; ++y)
+            for (int x = form.left; x < form.right; ++x) {
+                const plat::Color colour = image->pixel({x, y});
+                section += colour == plat::rgb(206, 138, 0);
+                if (red) *red += colour == plat::rgb(250, 0, 0) || colour == plat::rgb(255, 0, 0);
+            }
+        return section;
+    }
     // Runs `action` once when the transcript records `line`.
     void when(const std::string& line, std::function<void()> action) {
         plat::driver().transcript().setEcho([line, action, done = false](const std::string& l) mutable {
@@ -176,52 +203,33 @@ TEST_F(ConfigProcessTest, TheRowsMenuOffersFormsFromSolidsOnlyWhileTheirSwitchIs
     }
 }
 
-// A new row copies the row it was asked for on and shows its form; one made of zeros has no form to show.
-TEST_F(ConfigProcessTest, ANewRowOfZerosClearsTheFormPictureAndACopyShowsItsForm) {
+// A new row copies the row it was asked for on and shows its form; one made of zeros, and deleting rows,
+// leave the form picture empty (the paint takes row 0 when no row is chosen).
+TEST_F(ConfigProcessTest, ANewRowOfZerosOrDeletedRowsClearTheFormPictureAndACopyShowsItsForm) {
     struct CASE {
         const char* what;
-        int under;   // -1: below the rows
-        bool cleared;
-    } const cases[] = {{"a copy of row 1", 1, false}, {"zeros", -1, true}};
+        std::function<void()> steps;
+        bool shown;
+    } const cases[] = {
+        {"a copy of row 1", [&] { script().listRClick(kConfig, kRows, 1).menu(1); }, true},
+        {"zeros", [&] { script().listRClick(kConfig, kRows, -1).menu(1); }, false},
+        {"rows deleted", [&] { script().listClick(kConfig, kRows, 2).listRClick(kConfig, kRows, 2).menu(6).answer(plat::IDYES); },
+         false},
+    };
     for (const CASE& c : cases) {
         SCOPED_TRACE(c.what);
         plat::driver().reset();
-        int drawn = -2;
-        when("user click 18018 1", [&] { drawn = g_engine->chosenProcess[0]; });
-        script().listRClick(kConfig, kRows, c.under).menu(1).click(kConfig, plat::IDOK);
-        EXPECT_EQ(runOn("Countersunk", 0), 0);   // six rows: room below them
-        CTabColsDesc t;
-        ASSERT_EQ(t.read(tablePath("Countersunk")), 0);
-        (void)t.readRows();
-        EXPECT_EQ(drawn, c.cleared ? -1 : t.rowCount - 1);
+        c.steps();
+        EXPECT_EQ(formPixels("Countersunk") > 100, c.shown);   // six rows: room below them
     }
 }
 
 // The chosen row's form is drawn in the dialog as the user sees it: the section, without the red
 // dimension marks and frame that the table's own picture has.
 TEST_F(ConfigProcessTest, TheChosenRowsFormIsDrawnWithoutMarksOrFrame) {
-    const std::string folder = dir.path() + "/pictures";
-    ASSERT_TRUE(plat::createDirectories(folder));
-    plat::setPictureFolder(folder);
-    script().listClick(kConfig, kRows, 2).click(kConfig, plat::IDOK);
-    EXPECT_EQ(runOn("Drilled", 0), 0);
-    plat::setPictureFolder("");
-    std::string path;
-    for (const std::string& line : transcript().lines())
-        if (line.rfind("dialog.picture 18018 \"", 0) == 0) path = line.substr(22, line.size() - 23);
-    const std::optional<plat::PngImage> image = plat::readPng(path);
-    ASSERT_TRUE(image) << path;
-    plat::Rect form{};
-    for (const plat::CtlTemplate& c : plat::findDialogTemplate(kConfig)->controls)
-        if (c.id == CConfigProcess::kFormPicture) form = plat::dluToPixels(c.dlu);
-    int section = 0, red = 0;
-    for (int y = form.top; y < form.bottom; ++y)
-        for (int x = form.left; x < form.right; ++x) {
-            const plat::Color colour = image->pixel({x, y});
-            section += colour == plat::rgb(206, 138, 0);
-            red += colour == plat::rgb(250, 0, 0) || colour == plat::rgb(255, 0, 0);
-        }
-    EXPECT_GT(section, 100);
+    script().listClick(kConfig, kRows, 2);
+    int red = 0;
+    EXPECT_GT(formPixels("Drilled", &red), 100);
     EXPECT_EQ(red, 0);
 }
 

@@ -14,6 +14,7 @@
 #include "host/api.h"
 #include "host/state.h"
 #include "platform/sys/files.h"
+#include "platform/ui/dialog.h"
 #include "platform/ui/keys.h"
 #include "plugin/cycle/records.h"
 #include "plugin/engine/selected_groups.h"
@@ -197,11 +198,19 @@ TEST_F(DrillOperationsSession, TheDebugSwitchWritesTheGroupsToolsLog) {
     EXPECT_NE(log.find("Lista de Herramientas utilizadas en el grupo"), std::string::npos) << log;
 }
 
+// The windows are not repainted while the operations are made (the question shows over them as they were).
 TEST_F(DrillOperationsSession, EscThenNoGoesOnAndEscThenYesCancelsLeavingNoGroup) {
     recogniseTopAndBottom();
     plat::holdKeyForPolls(plat::VK_ESCAPE, 1);
     script().answer(plat::IDNO);
+    bool lockedAtQuestion = false;
+    plat::driver().transcript().setEcho([&](const std::string& line) {
+        if (line.find("Esc was pressed") != std::string::npos) lockedAtQuestion = plat::windowUpdateLocked();
+    });
     createSelection();
+    plat::driver().transcript().setEcho({});
+    EXPECT_TRUE(lockedAtQuestion);
+    EXPECT_FALSE(plat::windowUpdateLocked());
     EXPECT_EQ(count("Esc was pressed"), 1);
     const std::size_t made = madeOperations().size();
     EXPECT_GT(made, 0u);
@@ -427,7 +436,8 @@ TEST_F(DrillOperationsSession, OperationsOverSeveralViewsAskAboutTheMachineOnlyW
 }
 
 // A long drill is as long as the library's drill of its size and its diameter again; a plain one of the same
-// size as long as its hole needs. The long one takes a tool of its own.
+// size as long as its hole needs. The long one takes a tool of its own. Without a drill-size table the size
+// is 0: the long drill is as long as its hole needs, whatever length it wanted before.
 TEST_F(DrillOperationsSession, ALongToolIsAsLongAsTheLibrarysDrillOfItsSize) {
     recogniseTopAndBottom();
     VIEW_LIST* top = viewWithDirection(1);
@@ -442,18 +452,25 @@ TEST_F(DrillOperationsSession, ALongToolIsAsLongAsTheLibrarysDrillOfItsSize) {
     OPE_LIST* plainDrill = drillOf(bottom->firstPoint);
     ASSERT_TRUE(longDrill && plainDrill);
     longDrill->longTool = 1;
-    const double D = longDrill->toolDiam;
-    const double size = findDrillSize(D);
-    ASSERT_GT(size, 0);   // the shipped library has a drill-size table
-    std::int16_t made = 0;
-    ASSERT_EQ(createDrillOperations(g_records->viewsTree, nullptr, 1, nullptr, 0, 1, 0, &made, 0, 0), 0) << shown();
-    EXPECT_NEAR(longDrill->wantedLength, size + D, 1e-9);
-    EXPECT_GT(longDrill->wantedLength, longDrill->neededLength);
-    EXPECT_NEAR(plainDrill->wantedLength, roundToStep(plainDrill->neededLength, g_tolerances.tol4T), 1e-9);
-    EXPECT_LT(plainDrill->wantedLength, size);
-    const std::vector<MADE> drills = ofType(3);
-    ASSERT_EQ(drills.size(), 2u);   // the top's and the bottom's, which would share a tool were both plain
-    EXPECT_NE(drills[0].record.toolNumber, drills[1].record.toolNumber);
+    for (const bool sizeTable : {true, false}) {
+        SCOPED_TRACE(sizeTable ? "drill-size table" : "no drill-size table");
+        longDrill->wantedLength = 500;
+        const double D = longDrill->toolDiam;
+        if (!sizeTable) g_globals->tablesDir = dir.path();
+        const double size = findDrillSize(D);
+        ASSERT_EQ(size > 0, sizeTable);
+        std::int16_t made = 0;
+        ASSERT_EQ(createDrillOperations(g_records->viewsTree, nullptr, 1, nullptr, 0, 1, 0, &made, 0, 0), 0) << shown();
+        const double needed = roundToStep(longDrill->neededLength, g_tolerances.tol4T);
+        EXPECT_NEAR(longDrill->wantedLength, sizeTable ? size + D : needed, 1e-9);
+        EXPECT_NEAR(plainDrill->wantedLength, roundToStep(plainDrill->neededLength, g_tolerances.tol4T), 1e-9);
+        if (!sizeTable) continue;
+        EXPECT_GT(longDrill->wantedLength, longDrill->neededLength);
+        EXPECT_LT(plainDrill->wantedLength, size);
+        const std::vector<MADE> drills = ofType(3);
+        ASSERT_EQ(drills.size(), 2u);   // the top's and the bottom's, which would share a tool were both plain
+        EXPECT_NE(drills[0].record.toolNumber, drills[1].record.toolNumber);
+    }
 }
 
 // A tool's operations are taken in the run's order, diameters closer than the base tolerance sharing the tool
@@ -546,8 +563,8 @@ TEST_F(DrillOperationsSession, TheOtherHalfOfATwinIsDrilledOnlyDownToWhereTheyMe
 }
 
 // The top and the bottom in one toolpath group make one run: each group of a tool type holds the
-// operations of both sides and is named after both.
-TEST_F(DrillOperationsSession, AGroupOfARunOverTwoViewsIsNamedAfterBoth) {
+// operations of both sides and is named after the view of its first operation alone.
+TEST_F(DrillOperationsSession, AGroupOfARunOverTwoViewsIsNamedAfterItsFirstView) {
     recogniseTopAndBottom();
     VIEW_LIST* top = viewWithDirection(1);
     VIEW_LIST* bottom = viewWithDirection(-1);
@@ -556,10 +573,13 @@ TEST_F(DrillOperationsSession, AGroupOfARunOverTwoViewsIsNamedAfterBoth) {
     top->groupNumber = bottom->groupNumber = 1;
     std::int16_t made = 0;
     ASSERT_EQ(createDrillOperations(g_records->viewsTree, nullptr, 1, nullptr, 0, 1, 0, &made, 0, 0), 0) << shown();
-    const std::string both = viewGroupLabel(top) + ", " + viewDescription(bottom) + " ";
+    const std::string label = " " + viewGroupLabel(top) + " ";
     int named = 0;
     for (const GEN_OP_GROUP* g = g_records->genOpGroups; g; g = g->next) {
-        EXPECT_NE(std::string(g->name).find(both), std::string::npos) << g->name;
+        const std::string name = g->name;
+        const std::size_t at = name.find(label);
+        ASSERT_NE(at, std::string::npos) << name;
+        EXPECT_EQ(name.find(viewDescription(bottom), at + label.size()), std::string::npos) << name;
         ++named;
     }
     EXPECT_GT(named, 0);

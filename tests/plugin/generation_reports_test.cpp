@@ -190,7 +190,7 @@ TEST_F(ReportsTest, ThePeckCycleTimeAddsUpItsMoves) {
 
 // An operation without a spindle speed has a time all the same (only its feed per revolution is "-") and
 // counts in the totals; one without a feed has none. A hole without a drill point is passed over, and with
-// the clearance at the ends only the last hole walked retracts to it.
+// the clearance at the ends only the last entry retracts to it, with a drill point or not.
 TEST_F(ReportsTest, OnlyAnOperationWithoutFeedIsUntimedAndHolesWithoutPointsAreLeftOut) {
     hole(0, 0);
     hole(30, 40);
@@ -208,11 +208,12 @@ TEST_F(ReportsTest, OnlyAnOperationWithoutFeedIsUntimedAndHolesWithoutPointsAreL
     const std::string text = plat::readFile(file("time.txt")).value_or("");
     // Feed 15 at 100; approach 10 + 10, retract 15 + 10 + 10 and positioning 50 at 100.
     EXPECT_NE(text.find("Feed: 100.0 mm/min  (- mm/rev)\nSpindle: 0 rpm\nTime: 1.20 min"), std::string::npos) << text;
-    // Feed 15 at 100, approach 10 and retract 15 + 10 at 100, positioning 50 at 100.
-    EXPECT_NE(text.find("Time: 1.00 min"), std::string::npos) << text;
+    // Feed 15 at 100, approach 10 and retract 15 at 100 (the last of the three entries has no point),
+    // positioning 50 at 100.
+    EXPECT_NE(text.find("Time: 0.90 min"), std::string::npos) << text;
     EXPECT_NE(text.find("Feed: 0.0 mm/min  (0.000 mm/rev)\nSpindle: 1000 rpm\nTime: - min"), std::string::npos) << text;
-    // 0.70 + 0.50 machining; positioning 0.5 + 0.5.
-    EXPECT_NE(text.find("Machining:            1.20 min"), std::string::npos) << text;
+    // 0.70 + 0.40 machining; positioning 0.5 + 0.5.
+    EXPECT_NE(text.find("Machining:            1.10 min"), std::string::npos) << text;
     EXPECT_NE(text.find("Positioning:          1.00 min"), std::string::npos) << text;
     EXPECT_NE(text.find("Tool changes:   2     0.20 min"), std::string::npos) << text;
 }
@@ -287,32 +288,37 @@ TEST_F(ReportsTest, ATapsToolLineHoldsItsPitch) {
 }
 
 // A tool change takes the machine's time, none when the machine names none; the host's 2 s hold only
-// without a machine group.
-TEST_F(ReportsTest, ToolChangesTakeTheMachinesTimeAndTwoSecondsOnlyWithoutAMachine) {
+// without a machine group. Rapids take the machine's rate, the host's 12500 mm/min when it names none: one
+// hole 5 deep fed at 100 (0.05 min) with 25 at rapid.
+TEST_F(ReportsTest, ToolChangesAndRapidsTakeTheMachinesValuesOrTheHosts) {
     ASSERT_NE(g_machineInfo.rootMachineGroup, nullptr);
     hole(0, 0);
     struct CASE {
         const char* what;
         bool machine;
-        double seconds;
+        double seconds, rapid;
         const char* changes;
+        const char* time;
     };
     const CASE cases[] = {
-        {"the machine's 6 s", true, 6, "0.10"},
-        {"a machine without a time", true, 0, "0.00"},
-        {"no machine", false, 0, "0.03"},
+        {"the machine's 6 s and rapids of 100", true, 6, 100, "0.10", "0.30"},
+        {"a machine without a time or a rapid rate", true, 0, 0, "0.00", "0.05"},
+        {"no machine", false, 0, 0, "0.03", "0.05"},
     };
     op_group* const machine = g_machineInfo.rootMachineGroup;
+    machine->machine.rapidRate = 50;   // the group's own record is not the machine's
     for (const CASE& c : cases) {
         SCOPED_TRACE(c.what);
         g_machineInfo.rootMachineGroup = c.machine ? machine : nullptr;
         g_machineInfo.toolChangeSeconds = c.seconds;
+        g_machineInfo.definition.rapidRateMm = c.rapid;
         CMachiningTime time;
         ASSERT_EQ(time.begin(file("time.txt"), 6, true), 0);
         time.addOperation(drilling(0, 1), entries(), 1, 0);
         time.finish();
         const std::string text = plat::readFile(file("time.txt")).value_or("");
         EXPECT_NE(text.find(std::string("Tool changes:   1      ") + c.changes + " min"), std::string::npos) << text;
+        EXPECT_NE(text.find(std::string("Time: ") + c.time + " min"), std::string::npos) << text;
     }
     g_machineInfo.rootMachineGroup = machine;
 }

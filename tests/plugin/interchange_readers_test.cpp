@@ -91,13 +91,20 @@ TEST(TffReader, TheOddCasesFixtureKeepsTenPositionsAndLowerCaseEndClosesOnlyFeat
     EXPECT_EQ(f[1].positionCount, 2);
 }
 
+// Eleven segments keep ten; the features cut are counted, each once, from the line of the first.
 TEST(TffReader, ElevenSegmentsKeepTen) {
-    std::string text = "FEAT_DEF\n";
-    for (int k = 0; k < 11; ++k) text += "FEAT_SEG\nTYPE:FIT\nDIAM1:" + std::to_string(k + 1) + "\nEND\n";
-    const std::vector<IMPORT_FEAT> f = tff(text + "END\n");
-    ASSERT_EQ(f.size(), 1u);
+    std::string eleven = "FEAT_DEF\n";
+    for (int k = 0; k < 11; ++k) eleven += "FEAT_SEG\nTYPE:FIT\nDIAM1:" + std::to_string(k + 1) + "\nEND\n";
+    eleven += "END\n";
+    IMPORT_FAULT fault;
+    const std::vector<IMPORT_FEAT> f = tff(eleven + oneSegment("TYPE:FIT\nDIAM1:6\n") + eleven, &fault);
+    EXPECT_EQ(fault.line, 0);
+    ASSERT_EQ(f.size(), 3u);
     EXPECT_EQ(f[0].segmentCount, kMaxImportSegments);
     EXPECT_DOUBLE_EQ(f[0].segments[9].diameter, 10);
+    EXPECT_EQ(f[1].segmentCount, 1);
+    EXPECT_EQ(fault.cutFeatures, 2);
+    EXPECT_EQ(fault.firstCutLine, 1);
 }
 
 // A plain hole's values are not used, so they refuse nothing.
@@ -248,10 +255,16 @@ TEST_F(KtwReaderTest, ElevenLinearCopiesKeepTenPositions) {
     const std::size_t at = text.find(once);
     ASSERT_NE(at, std::string::npos);
     for (int k = 0; k < 12; ++k) text.insert(at, once);
-    const std::vector<IMPORT_FEAT> f = ktw(text);
-    ASSERT_FALSE(f.empty());
+    IMPORT_FAULT fault;
+    const std::vector<IMPORT_FEAT> f = ktw(text, &fault);
+    EXPECT_EQ(fault.line, 0);
+    ASSERT_EQ(f.size(), 2u);
     EXPECT_EQ(f[0].positionCount, kMaxImportPositions);
     EXPECT_DOUBLE_EQ(f[0].positions[9].point[0], 10 + 9 * 20);
+    // Only the first drill element was cut: the second, whole, is not counted.
+    EXPECT_EQ(f[1].positionCount, 1);
+    EXPECT_EQ(fault.cutFeatures, 1);
+    EXPECT_GT(fault.firstCutLine, 0);
 }
 
 // A circular propagation of four about the Z axis (quarter turns, after them a full turn the element also

@@ -187,7 +187,8 @@ TEST_F(TableFileTest, DamagedFilesAreRefusedWithWhatIsWrongAndTheTableKeepsWhatI
         {"a word in [Prm]", cut("[Prm]") + "[Prm]\r\n0 0.000 0.000 0 x.000", "[Prm]\\\" part holds"},
         {"NaN tolerances", replaced(sound, prmLine, "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 nan nan"), "[Prm]\\\" part holds"},
         {"an infinite chamfer", replaced(sound, prmLine, "0 0 0 0 0 0 0 0 0 0 1e999 0 0 0 0 0 0 0.01 0.1"), "[Prm]\\\" part holds"},
-        {"a tolerance above 1", replaced(sound, prmLine, "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 7 0.1"), "[Prm]\\\" part holds"},
+        {"a whole number past a short in [Prm]", replaced(sound, prmLine, "0 0 0 40000 0 0 0 0 0 0 0 0 0 0 0 0 0 0.01 0.1"),
+         "[Prm]\\\" part holds"},
         {"a time that is no whole number in [BmpPrm]", cut("[BmpPrm]") + "[BmpPrm]\r\n0.0000 0 0.5", "[BmpPrm]\\\" part holds"},
         {"NaN last values", replaced(sound, "12.0000 1.0000", "nan 1.0000"), "[BmpLastVal]\\\" part holds"},
         {"an infinite last time", replaced(sound, " 0000000000\r\n", " 1e999\r\n"), "[BmpLastVal]\\\" part holds"},
@@ -213,7 +214,8 @@ TEST_F(TableFileTest, DamagedFilesAreRefusedWithWhatIsWrongAndTheTableKeepsWhatI
 }
 
 // Shapes the format allows, as hand edits and the writer itself leave them: what is missing or short reads as
-// the reader's defaults (zeros; 12 and 45 for the first and third last values) and nothing is told.
+// the reader's defaults (zeros; 12 and 45 for the first and third last values) and nothing is told; values
+// of any size are read as they stand.
 TEST_F(TableFileTest, MissingAndShortPartsReadAsTheirDefaults) {
     const std::string items = "[Item 1] 0 1 \"N\" 0 0 0.00\r\n[Item 2] 3 2 \"P\" 0 0 0.00\r\n";
     const std::string prm = "0 0 0 0 0 0 0 0 0.1 0.2 3.5 0 0 0 0 0 0 0.08 0.16";
@@ -229,11 +231,15 @@ TEST_F(TableFileTest, MissingAndShortPartsReadAsTheirDefaults) {
     const CASE cases[] = {
         {"a class line of three numbers", "[Class] 0 21 4" + from("\r\n[Desc]"), 4, 3.5, 0.08, 12, 45},
         {"a class line of six numbers", "[Class] 0 21 4 0 0 9" + from("\r\n[Desc]"), 4, 3.5, 0.08, 12, 45},
+        {"a class line with words after five numbers", "[Class] 0 21 4 0 0 a note" + from("\r\n[Desc]"), 4, 3.5, 0.08, 12, 45},
         {"no [Process] part", cut("[Process]"), 0, 3.5, 0.08, 12, 45},
         {"[Process] before [Prm]", cut("[Prm]") + from("[Process]") + from("[Prm]").substr(0, from("[Prm]").find("[Process]")),
          0, 0, 0, 12, 45},
         {"cut after the items", cut("[Prm]"), 0, 0, 0, 12, 45},
         {"a short [Prm] line", cut("[Prm]") + "[Prm]\r\n0 0 0 0 0 0 0 0 0 0 2.5\r\n", 0, 2.5, 0, 12, 45},
+        // Angles, sizes and shares of any size are read as they stand.
+        {"values past their usual ranges", cut("[Prm]") + "[Prm]\r\n0 0 0 0 0 0 0 0 -1 7 2000000.5 0 0 0 0 0 0 7 -0.5\r\n", 0,
+         2000000.5, 7, 12, 45},
         {"an empty [BmpLastVal] line", cut("[BmpLastVal]") + "[BmpLastVal]\r\n\r\n", 0, 3.5, 0.08, 0, 0},
         {"a [BmpLastVal] line cut short", cut("[BmpLastVal]") + "[BmpLastVal]\r\n20.0 1.0 30", 0, 3.5, 0.08, 20, 30},
     };

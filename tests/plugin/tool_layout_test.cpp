@@ -474,7 +474,8 @@ TEST_F(ToolLayout, MillsOnlyInThePerOperationVariant) {
 namespace {
 
 // The view's highest top lies 50 above this hole (another hole's mouth): a height to move at, not material
-// over this one. The reach is the hole's own depth and the highest hill over the mouths of its chain, once.
+// over this one. The reach is the hole's own depth and the highest hill over the mouths of its chain, once;
+// the dump gives each hole of the chain once.
 TEST_F(ToolLayout, TheReachIsTheHolesOwnDepthAndTheHighestHillOfItsChain) {
     addTo(library, tool(3, 10, "Drill 10", 40, 45));
     OPE_LIST* o = operation(3, 10, 20);
@@ -495,6 +496,13 @@ TEST_F(ToolLayout, TheReachIsTheHolesOwnDepthAndTheHighestHillOfItsChain) {
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_DOUBLE_EQ(entries[0].depth, 20);
     EXPECT_DOUBLE_EQ(entries[0].highestHill, 6);
+    // The debug dump gives one Z per hole of the chain.
+    g_globals->debugDumps = 1;
+    g_globals->tmpDir = dir.path();
+    TreeToolsLayout().dumpLayout(entries, "chain");
+    g_globals->debugDumps = 0;
+    const std::string dump = plat::readFile(dir.path() + "/TL_01_chain.txt").value_or("");
+    EXPECT_NE(dump.find(" (Z=0.00) (Z=4.00) (Z=-3.00)\n"), std::string::npos) << dump;
     head->nextEqual = nullptr;
     // 26 to reach: the library drill's window is (36 - T, 116).
     EXPECT_EQ(layout(), 0);

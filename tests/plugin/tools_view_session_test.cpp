@@ -10,11 +10,13 @@
 #include "host/api.h"
 #include "host/state.h"
 #include "plugin/base/settings.h"
+#include "plugin/base/tool_types.h"
 #include "plugin/model/tool_records.h"
 #include "plugin/features/form_shape_settings.h"
 #include "plugin/services/features.h"
 #include "plugin/services/tooling.h"
 #include "plugin/tooling/tools_view.h"
+#include "plugin/tooling/tools_view_texts.h"
 #include "plugin/tooling/tool_library.h"
 #include "support/process_tree_fixture.h"
 
@@ -474,6 +476,22 @@ TEST_F(ToolsViewSession, TheTreesMenuDrawsAHolesHalfSectionOnTheChosenLevel) {
     EXPECT_EQ(tip.e2.x, 0);
     EXPECT_NEAR(tip.e2.y, -tip.e1.x / std::tan(59 * M_PI / 180), 1e-9);
     EXPECT_EQ(g_globals->settings.shapeLevel, 77);
+}
+
+// The tools' lists name a type by the type table's row at its index: type 0 by the first row, the user
+// tools' 9999, not by the profile tool's row of type 0 at the table's end.
+TEST(ToolsViewTexts, ATypeIsNamedByTheTypeTablesRowAtItsIndex) {
+    const struct CASE {
+        std::int32_t type;
+        std::string name;
+    } cases[] = {{0, "User"}, {3, g_toolOpTypes[3].toolName}, {19, g_toolOpTypes[19].toolName}, {9999, "User"}, {20, ""}};
+    OPE_LIST op;
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.type);
+        EXPECT_EQ(toolTypeName(c.type), c.name);
+        op.toolType = static_cast<std::uint32_t>(c.type);
+        EXPECT_EQ(missingToolItemText(op, {"wanted L=", "Not found:", ""}).rfind("Not found: " + c.name + " ", 0), 0u);
+    }
 }
 
 }  // namespace

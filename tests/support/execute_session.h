@@ -15,12 +15,14 @@ protected:
     static constexpr int kMenu = CMainMenu::kTemplate;
     static constexpr int kExecute = 18007, kProcessTree = 18021, kSummary = CMessageBox::kTemplate;
 
-    // The user runs Execute, goes on from the end-of-run summary (shown only when the run has something to
-    // tell), closes the process tree and ends the cycle with OK on the main menu.
-    void executeOnce() {
+    // The user runs Execute, answers OK to `told` messages of the run, goes on from the end-of-run summary
+    // (shown only when the run has something to tell), closes the process tree and ends the cycle with OK on
+    // the main menu.
+    void executeOnce(int told = 0) {
         plat::Step summary{0, "click", {std::to_string(kSummary), std::to_string(plat::IDOK)}, true};
+        script().click(kMenu, kExecute);
+        for (int i = 0; i < told; ++i) script().answer(plat::IDOK);
         script()
-            .click(kMenu, kExecute)
             .add(summary)
             .click(kProcessTree, plat::IDOK)
             .click(kMenu, plat::IDOK);
