@@ -298,6 +298,11 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
     if (!opts->part.empty()) setPartFile(opts->part);
     if (opts->noMachineGroup) setMachineGroup(false);
     if (opts->noActiveGroup) setActiveGroup(false);
+    {
+        // The script is the user's from the start: a large STEP file opens under a wait dialog they may cancel.
+        std::lock_guard lock(plat::driver().mutex());
+        for (plat::Step& s : parsed.steps) plat::driver().script().add(std::move(s));
+    }
     if (!opts->open.empty()) {
         // A STEP file becomes a new part; anything else is taken for a part file.
         const std::string why = isStepFile(opts->open) ? openStepAsPart(opts->open) : openPart(opts->open).message;
@@ -328,10 +333,6 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
     if (!module.load(pluginPath, error)) {
         err << "hostcam: " << error << '\n';
         return 2;
-    }
-    {
-        std::lock_guard lock(plat::driver().mutex());
-        for (plat::Step& s : parsed.steps) plat::driver().script().add(std::move(s));
     }
     plat::setPictureFolder(opts->pictures);
     SessionResult result = runSession(module.exports(), out, err);

@@ -435,12 +435,13 @@ TEST(StepPreScan, TheReaderIsGivenNoCommentsAndLongStringsCut) {
     }
 }
 
-// Product names of 1,022 characters, and a comment: the part opens with its name cut and the cut said.
-TEST_F(StepImportTest, LongNamesAreReadCutAndSaid) {
+// Product names of 1,022 characters, and comments, two megabytes: the part opens with its name cut and the
+// cut said. Cancel on the wait dialog while the reader reads stops it, and the next import reads the file.
+TEST_F(StepImportTest, LongNamesAreReadCutAndSaidAndTheReadingCancels) {
     const std::string name(1022, 'n');
     const std::string path = write("names.step", withData([&](std::string data) {
         data = data.replace(data.find("'boss_part','boss_part'"), 23, "'" + name + "','" + name + "'");
-        for (int i = 0; i < 300; ++i)
+        for (int i = 0; i < 1000; ++i)
             data.insert(6, "/* " + name + " */ #" + std::to_string(900000 + i) + "=PRODUCT('" + name + "','','',(#8));\n");
         return data;
     }));
@@ -449,8 +450,14 @@ TEST_F(StepImportTest, LongNamesAreReadCutAndSaid) {
     ASSERT_EQ(read.solids.size(), 1u);
     EXPECT_EQ(read.solids[0].name, name.substr(0, kStepLongToken - 2));
     EXPECT_EQ(read.warnings,
-              std::vector<std::string>{"302 strings (names, descriptions) longer than 126 characters were read cut to that "
+              std::vector<std::string>{"1002 strings (names, descriptions) longer than 126 characters were read cut to that "
                                        "length"});
+    {
+        std::lock_guard lock(plat::driver().mutex());
+        plat::driver().script().cancelWait();
+    }
+    EXPECT_EQ(importStep(path, {.skipPreScan = true}).error, path + ": the open was cancelled");
+    EXPECT_TRUE(importStep(path).ok());
 }
 
 TEST(StepReply, IsReadOnlyWhole) {
