@@ -457,6 +457,22 @@ std::size_t keptOfString(std::string_view inside, std::size_t most) {
     return at;
 }
 
+// A string's inside as the kernel is to read it. Its reader ends a string at a doubled quote followed by a
+// comma or a closing parenthesis (blanks between), where the format, and the pre-scan, read one quote and go
+// on: it refused a name such as 'Smith'', J.', and read what followed otherwise than it was looked over. Such
+// a quote is given as the escape that stands for it.
+std::string insideForReader(std::string_view inside) {
+    std::string given;
+    std::size_t at = 0;
+    for (std::size_t quote = inside.find("''"); quote != std::string_view::npos; quote = inside.find("''", at)) {
+        const std::size_t next = inside.find_first_not_of(" \t\r\n", quote + 2);
+        const bool ends = next != std::string_view::npos && (inside[next] == ',' || inside[next] == ')');
+        given.append(inside.substr(at, quote - at)).append(ends ? "\\X\\27" : "''");
+        at = quote + 2;
+    }
+    return given.append(inside.substr(at));
+}
+
 }  // namespace
 
 std::string stepTextForReader(std::string_view text, std::size_t& cut) {
@@ -497,13 +513,12 @@ std::string stepTextForReader(std::string_view text, std::size_t& cut) {
             }
             if (end == kNone) break;
             out.append(text.substr(at, next - at));
-            const std::string_view inside = text.substr(next + 1, end - next - 1);
-            if (inside.size() + 2 <= kStepLongToken) {
-                out.append(text.substr(next, end + 1 - next));
-            } else {
-                const std::size_t kept = keptOfString(inside, kStepLongToken - 2);
-                out.append(text.substr(next, kept + 1)).push_back('\'');
-                out += lineBreaksOf(inside.substr(kept));
+            const std::string_view raw = text.substr(next + 1, end - next - 1);
+            const std::string inside = insideForReader(raw);
+            const std::size_t kept = keptOfString(inside, kStepLongToken - 2);
+            out.append("'").append(inside.substr(0, kept)).push_back('\'');
+            if (kept < inside.size()) {
+                out += lineBreaksOf(std::string_view(inside).substr(kept));
                 ++cut;
             }
             at = end + 1;
