@@ -99,7 +99,9 @@ public:
     OpeningProgress(const OpeningProgress&) = delete;
     OpeningProgress& operator=(const OpeningProgress&) = delete;
     // The pre-scan has read `scanned` bytes (its share is the first fifth); true when the user cancelled.
-    bool scanned(std::uintmax_t scanned) { return at(static_cast<short>(20 * scanned / std::max<std::uintmax_t>(bytes_, 1))); }
+    bool scanned(std::uintmax_t scanned) {
+        return at(static_cast<short>(20 * scanned / std::max<std::uintmax_t>(bytes_, 1)));
+    }
     bool at(short percent) {
         if (shown_) SetPercentComplete(percent);
         return cancelled();

@@ -103,8 +103,8 @@ std::string stepPreScan(std::string_view text);
 
 // The text the kernel's reader is given for a file the pre-scan let through: comments left out and strings
 // of more than kStepLongToken bytes (with their quotes) cut to that, never within a doubled quote or an
-// escape; the line breaks they held follow them, so that lines keep their numbers. `cut` counts the strings
-// cut.
+// escape; the line breaks they held follow them, so that lines keep their numbers. A doubled quote the
+// kernel would take for a string's end is given as its escape. `cut` counts the strings cut.
 std::string stepTextForReader(std::string_view text, std::size_t& cut);
 
 }  // namespace host
