@@ -8,6 +8,10 @@
 #include "host/geom/step_scan.h"
 #include "host/step_worker/step_read.h"
 
+// As the reader process allocates (host/step_worker/fxstepread.cpp): zeroed, so that no input's reading
+// depends on the inputs before it.
+extern "C" const char* __asan_default_options() { return "malloc_fill_byte=0:max_malloc_fill_size=2147483647"; }
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::string path = [] {
         host::worker::quietKernel();

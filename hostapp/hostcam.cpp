@@ -423,6 +423,11 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
         }
     }
 
+    {
+        // The script is the user's from the start: a large STEP file opens under a wait dialog they may cancel.
+        std::lock_guard lock(plat::driver().mutex());
+        for (plat::Step& s : parsed.steps) plat::driver().script().add(std::move(s));
+    }
     StageCosts costs(!opts->costs.empty());
     if (!opts->open.empty()) {
         // A STEP file becomes a new part; anything else is taken for a part file.
@@ -439,10 +444,6 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
     if (!module.load(pluginPath, error)) {
         err << "hostcam: " << error << '\n';
         return 2;
-    }
-    {
-        std::lock_guard lock(plat::driver().mutex());
-        for (plat::Step& s : parsed.steps) plat::driver().script().add(std::move(s));
     }
     plat::setPictureFolder(opts->pictures, pictureGuard(files));
     SessionResult result = runSession(module.exports(), out, err);

@@ -679,7 +679,7 @@ bool makeGeometry(Reader& r, Database& db, std::vector<PENDING_GEOMETRY>& pendin
     std::vector<std::pair<std::size_t, std::size_t>> places;
     const unsigned flags = kReaderGeometry | (g_geometryLimits.stall ? kReaderStall : 0u);
     ReaderRequest request{flags, geometryRequest(pending, places), "reading its geometry", "the geometry reader",
-                          "the part file"};
+                          "the part file", {}};
     const double megabytes = static_cast<double>(request.payload.size()) / (1 << 20);
     const double seconds = g_geometryLimits.seconds > 0 ? g_geometryLimits.seconds : 10 + megabytes;
     const long memoryMb =

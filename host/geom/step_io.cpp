@@ -84,16 +84,51 @@ StepSolid solidOf(const StepReplyBody& body) {
     return s;
 }
 
-// "" when the kernel may read the file, else why not.
-std::string preScanFile(const std::string& path) {
+constexpr std::size_t kChunk = 1 << 20;
+
+// A file of a chunk and more is opened under the host's wait dialog, with Cancel: the pre-scan shows its share
+// by its bytes; the reader's reading, whose share cannot be told, asks about Cancel as it works.
+class OpeningProgress {
+public:
+    OpeningProgress(const std::string& path, std::uintmax_t bytes) : bytes_(bytes), shown_(bytes >= kChunk) {
+        if (shown_) DisplayWaitDialog(&cancel_, 0, 0, 1, "Opening a STEP file", path.c_str(), nullptr);
+    }
+    ~OpeningProgress() {
+        if (shown_) ReleaseWaitDialog();
+    }
+    OpeningProgress(const OpeningProgress&) = delete;
+    OpeningProgress& operator=(const OpeningProgress&) = delete;
+    // The pre-scan has read `scanned` bytes (its share is the first fifth); true when the user cancelled.
+    bool scanned(std::uintmax_t scanned) {
+        return at(static_cast<short>(20 * scanned / std::max<std::uintmax_t>(bytes_, 1)));
+    }
+    bool at(short percent) {
+        if (shown_) SetPercentComplete(percent);
+        return cancelled();
+    }
+    void status(const char* text) {
+        if (shown_) ProgMeterSetStatus(text);
+    }
+    bool cancelled() const { return shown_ && cancel_ == 0; }
+
+private:
+    std::uintmax_t bytes_;
+    bool shown_;
+    char cancel_ = 1;
+};
+
+// "" when the kernel may read the file (or the user cancelled), else why not.
+std::string preScanFile(const std::string& path, OpeningProgress& progress) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return "cannot be read";
     StepPreScan scan;
-    constexpr std::size_t kChunk = 1 << 20;
     const std::unique_ptr<char[]> chunk = std::make_unique_for_overwrite<char[]>(kChunk);
+    std::uintmax_t scanned = 0;
     while (in) {
         in.read(chunk.get(), static_cast<std::streamsize>(kChunk));
         scan.feed(std::string_view(chunk.get(), static_cast<std::size_t>(in.gcount())));
+        scanned += static_cast<std::uintmax_t>(in.gcount());
+        if (progress.scanned(scanned)) return {};
     }
     if (in.bad()) return "cannot be read";
     const std::string finding = scan.finish();
@@ -113,14 +148,23 @@ StepImport importStep(const std::string& path, const StepImportOptions& options)
         result.error = path + ": no such file";
         return result;
     }
+    const std::uintmax_t bytes = std::filesystem::file_size(path, ec);
+    OpeningProgress progress(path, ec ? 0 : bytes);
+    auto cancelled = [&] {
+        result.error = path + ": the open was cancelled";
+        return result;
+    };
     if (!options.skipPreScan) {
-        const std::string why = preScanFile(path);
+        progress.status("Looking the file over");
+        const std::string why = preScanFile(path, progress);
+        if (progress.cancelled()) return cancelled();
         if (!why.empty()) {
             result.error = path + ": " + why;
             return result;
         }
     }
-    const double megabytes = static_cast<double>(std::filesystem::file_size(path, ec)) / (1 << 20);
+    progress.status("Reading the solids");
+    const double megabytes = static_cast<double>(ec ? 0 : bytes) / (1 << 20);
     const double seconds = options.timeLimitSeconds > 0 ? options.timeLimitSeconds : 60 + 4 * megabytes;
     const long memoryMb = options.memoryLimitMb > 0 ? options.memoryLimitMb : 4096 + std::lround(64 * megabytes);
     const std::size_t maxOutput = static_cast<std::size_t>(memoryMb) << 20;
@@ -132,7 +176,8 @@ StepImport importStep(const std::string& path, const StepImportOptions& options)
     const unsigned faults = (options.failNamesAndColours ? kReaderFailNamesAndColours : 0u) |
                             (options.crashNamesAndColours ? kReaderCrashNamesAndColours : 0u);
     for (bool fresh : {false, true}) {
-        run = askStepReader(path, memoryMb, options.memoryLimitMb > 0, fresh, faults, seconds, maxOutput);
+        run = askStepReader(path, memoryMb, options.memoryLimitMb > 0, fresh, faults, seconds, maxOutput,
+                            [&progress] { return progress.at(20); });
         reply = StepReply{};
         parsed = run.failure.empty() && parseStepReply(run.output, reply);
         if (!run.reused || run.stopped || (parsed && reply.error.empty())) break;
@@ -152,6 +197,7 @@ StepImport importStep(const std::string& path, const StepImportOptions& options)
             parsed = true;
         }
     }
+    if (run.cancelled) return cancelled();
     if (!run.failure.empty()) {
         result.error = path + ": " + run.failure;
         return result;
@@ -165,6 +211,8 @@ StepImport importStep(const std::string& path, const StepImportOptions& options)
         return result;
     }
     result.warnings = std::move(reply.warnings);
+    progress.status("Making the solids");
+    progress.at(90);
     // The texts are packed as a part file keeps them while the solids are made from them: saving the part
     // then writes them as they came instead of making them again.
     auto packing = std::async(std::launch::async, [&reply] {

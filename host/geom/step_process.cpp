@@ -212,8 +212,8 @@ double helperCpuSeconds() {
 }
 
 ProcessRun askStepReader(const std::string& path, long memoryMb, bool exactLimit, bool fresh, unsigned flags,
-                         double seconds, std::size_t maxOutput) {
-    const ReaderRequest request{flags, path, "the STEP import"};
+                         double seconds, std::size_t maxOutput, const std::function<bool()>& cancelled) {
+    const ReaderRequest request{flags, path, "the STEP import", "the STEP reader", "the file", cancelled};
     return askReader(request, memoryMb, exactLimit, fresh, seconds, maxOutput, {});
 }
 
@@ -243,9 +243,15 @@ ProcessRun askReader(const ReaderRequest& request, long memoryMb, bool exactLimi
         if (!inHeader && run.output.size() == length) break;
         // Past the deadline what the reader has sent is still taken (the caller's own work may have kept
         // it from reading); only a reader with nothing more to say is stopped.
+        if (request.cancelled && request.cancelled()) {
+            (void)letGo(r, true);
+            run.stopped = run.cancelled = true;
+            run.failure = "the open was cancelled";
+            return run;
+        }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         pollfd p{r.socket, POLLIN, 0};
-        const int ready = poll(&p, 1, static_cast<int>(std::clamp<long long>(left, 0, 1000)));
+        const int ready = poll(&p, 1, static_cast<int>(std::clamp<long long>(left, 0, request.cancelled ? 100 : 1000)));
         if (ready == 0 && left <= 0) {
             (void)letGo(r, true);
             run.stopped = true;

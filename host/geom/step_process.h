@@ -13,6 +13,7 @@ struct ProcessRun {
     std::string failure;   // "" when it ended by itself with exit code 0, else how it ended
     bool stopped = false;  // killed past its time or output limit
     bool reused = false;   // answered by a reader that had answered other files before
+    bool cancelled = false;   // the user cancelled it (stopped too)
 };
 
 // The reader program's path: "fxstepread" in the folder of the library holding the host.
@@ -32,8 +33,9 @@ ProcessRun runProcess(const std::string& program, const std::vector<std::string>
 // benchmarks and costs: a process not yet waited for is in no account of the host's).
 double helperCpuSeconds();
 
+// `cancelled`, when given, is asked while the reader works: true stops it.
 ProcessRun askStepReader(const std::string& path, long memoryMb, bool exactLimit, bool fresh, unsigned flags,
-                         double seconds, std::size_t maxOutput);
+                         double seconds, std::size_t maxOutput, const std::function<bool()>& cancelled = {});
 
 // The requests the reader kept running takes: "<flags> <payload length>\n<payload>". Without
 // kReaderGeometry the payload is the path of a STEP file; with it, geometry texts of a part file, each
@@ -50,6 +52,7 @@ struct ReaderRequest {
     // How the messages name the reader and what the user opened: "the STEP reader crashed on the file".
     std::string reader = "the STEP reader";
     std::string opened = "the file";
+    std::function<bool()> cancelled;   // asked every tenth of a second while the reader works: true stops it
 };
 
 // askStepReader for any request; `whileWaiting` (when given) runs once the request is sent, while the

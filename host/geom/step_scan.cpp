@@ -104,17 +104,23 @@ void StepPreScan::fail(std::string why) {
     if (finding_.empty()) finding_ = "line " + std::to_string(line_) + ": " + why;
 }
 
-void StepPreScan::endQuoted(const char* what) {
-    if (!finding_.empty() || quotedBytes_ <= kStepLongString) return;
-    const std::string head = "line " + std::to_string(opened_) + ": " + what + " of " + std::to_string(quotedBytes_) +
-                             " characters, ";
+void StepPreScan::endQuoted(bool binary) {
+    if (!finding_.empty() || quotedBytes_ <= kStepLongToken) return;
+    const char* what = binary ? "a binary" : "a string";
     if (quotedBytes_ > kStepMaxString) {
-        finding_ = head + "longer than the reader takes (" + std::to_string(kStepMaxString) + ")";
+        finding_ = "line " + std::to_string(opened_) + ": " + what + " of " + std::to_string(quotedBytes_) +
+                   " characters, longer than the reader takes (" + std::to_string(kStepMaxString) + ")";
         return;
     }
-    longStringCost_ += std::uint64_t{quotedBytes_} * quotedBytes_;
-    if (longStringCost_ > kStepLongStringBudget)
-        finding_ = head + "one long string too many: the reader would take minutes over them all";
+    if (binary) countLong(what, quotedBytes_, opened_);   // a string reaches the reader cut
+}
+
+void StepPreScan::countLong(const char* what, std::size_t length, std::size_t line) {
+    if (length <= kStepLongToken || !finding_.empty()) return;
+    longTokenCost_ += std::uint64_t{length} * length;
+    if (longTokenCost_ > kStepLongTokenBudget)
+        finding_ = "line " + std::to_string(line) + ": " + what + " of " + std::to_string(length) +
+                   " characters, one too many of that length: the reader would take minutes over them all";
 }
 
 void StepPreScan::endComment() {
@@ -131,17 +137,19 @@ void StepPreScan::noteDefinitionLines(std::vector<std::uint32_t> entities) {
 void StepPreScan::endToken() {
     const State was = state_;
     state_ = State::Normal;
-    checkToken(was, token_);
+    checkToken(was, token_, tokenBytes_);
     token_.clear();
 }
 
-void StepPreScan::checkToken(State kind, std::string_view text) {
+void StepPreScan::checkToken(State kind, std::string_view text, std::size_t length) {
     text = text.substr(0, kMaxToken + 1);   // what a token kept in token_ would hold
     auto failShowing = [&](const char* what) { fail(what + std::string(text) + ")"); };
     if (kind == State::Word) {
         if (namesNonFinite(text)) failShowing("a number that is not finite (");
+        countLong("a word", length, line_);
     } else if (kind == State::Number) {
         if (text.size() > kMaxToken) return fail("a number of more than 320 characters");
+        countLong("a number", length, line_);
         const std::string_view t = text[0] == '+' ? text.substr(1) : text;
         if (!needsReading(t)) return;
         double value = 0;
@@ -184,7 +192,7 @@ void StepPreScan::take(char c) {
             state_ = State::String;
             return;
         }
-        endQuoted("a string");
+        endQuoted(false);
         state_ = State::Normal;
         break;
     case State::Binary:
@@ -192,7 +200,7 @@ void StepPreScan::take(char c) {
         // Only hexadecimal digits: a stray quote would otherwise hide the rest of the file from the scan
         // while the reader goes on reading it.
         if (c == '"') {
-            endQuoted("a binary");
+            endQuoted(true);
             state_ = State::Normal;
         } else if (!is(c, kHexDigit)) {
             fail("a binary with a character that is no hexadecimal digit");
@@ -240,6 +248,7 @@ void StepPreScan::take(char c) {
         quotedBytes_ = 1;
     } else {
         state_ = token;
+        tokenBytes_ = 1;
         token_.clear();   // a token that ended early may have left its text
         if (token != State::Reference) token_ = c;   // a reference's number follows its '#'
     }
@@ -282,7 +291,11 @@ std::size_t StepPreScan::takeRun(std::string_view bytes) {
     }
     case State::Word:
     case State::Number:
-    case State::Reference: return addToToken(spanOf(bytes, 0, continuing(state_)));
+    case State::Reference: {
+        const std::size_t n = spanOf(bytes, 0, continuing(state_));
+        tokenBytes_ += n;
+        return addToToken(n);
+    }
     default: return 0;
     }
 }
@@ -307,7 +320,7 @@ std::size_t StepPreScan::takeWholeToken(std::string_view bytes) {
     if (end == bytes.size()) return 0;   // it may go on in the next bytes
     endReference(false);
     const std::size_t start = kind == State::Reference ? 1 : 0;   // a reference's number follows its '#'
-    checkToken(kind, bytes.substr(start, end - start));
+    checkToken(kind, bytes.substr(start, end - start), end);
     return end;
 }
 
@@ -348,10 +361,10 @@ std::size_t StepPreScan::takeWholeString(std::string_view bytes) {
     endReference(false);
     const std::size_t lineBefore = line_;
     passLines(bytes.substr(0, end));
-    if (end + 1 > kStepLongString) {
+    if (end + 1 > kStepLongToken) {
         quotedBytes_ = end + 1;
         opened_ = lineBefore;
-        endQuoted("a string");
+        endQuoted(false);
     }
     return end + 1;
 }
@@ -415,6 +428,104 @@ std::string stepPreScan(std::string_view text) {
     StepPreScan scan;
     scan.feed(text);
     return scan.finish();
+}
+
+namespace {
+
+// How many of a string's first bytes (between its quotes) may be kept, at most `most`: whole doubled quotes
+// and escapes (\X2\...\X0\ runs whole), so that what is kept decodes as it did.
+std::size_t keptOfString(std::string_view inside, std::size_t most) {
+    std::size_t at = 0;
+    while (at < inside.size()) {
+        std::size_t unit = 1;
+        const std::string_view rest = inside.substr(at);
+        if (rest[0] == '\'') {
+            unit = 2;
+        } else if (rest.starts_with("\\X2\\") || rest.starts_with("\\X4\\")) {
+            const std::size_t end = rest.find("\\X0\\", 4);
+            unit = end == std::string_view::npos ? rest.size() : end + 4;
+        } else if (rest.starts_with("\\X\\")) {
+            unit = 5;
+        } else if (rest.starts_with("\\S\\") || (rest.size() > 3 && rest[1] == 'P' && rest[3] == '\\')) {
+            unit = 4;
+        } else if (rest.starts_with("\\\\")) {
+            unit = 2;
+        }
+        if (at + unit > most) break;
+        at += unit;
+    }
+    return at;
+}
+
+// A string's inside as the kernel is to read it. Its reader ends a string at a doubled quote followed by a
+// comma or a closing parenthesis (blanks between), where the format, and the pre-scan, read one quote and go
+// on: it refused a name such as 'Smith'', J.', and read what followed otherwise than it was looked over. Such
+// a quote is given as the escape that stands for it.
+std::string insideForReader(std::string_view inside) {
+    std::string given;
+    std::size_t at = 0;
+    for (std::size_t quote = inside.find("''"); quote != std::string_view::npos; quote = inside.find("''", at)) {
+        const std::size_t next = inside.find_first_not_of(" \t\r\n", quote + 2);
+        const bool ends = next != std::string_view::npos && (inside[next] == ',' || inside[next] == ')');
+        given.append(inside.substr(at, quote - at)).append(ends ? "\\X\\27" : "''");
+        at = quote + 2;
+    }
+    return given.append(inside.substr(at));
+}
+
+}  // namespace
+
+std::string stepTextForReader(std::string_view text, std::size_t& cut) {
+    cut = 0;
+    std::string out;
+    out.reserve(text.size());
+    auto lineBreaksOf = [](std::string_view bytes) {
+        return std::string(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')), '\n');
+    };
+    // What never ends (the pre-scan refuses it) goes as it is, to the end.
+    constexpr std::size_t kNone = std::string_view::npos;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t next = text.find_first_of("'\"/", at);
+        if (next == kNone) break;
+        if (text[next] == '"') {   // a binary, whole: hexadecimal digits only, so no mark inside
+            const std::size_t end = text.find('"', next + 1);
+            if (end == kNone) break;
+            out.append(text.substr(at, end + 1 - at));
+            at = end + 1;
+        } else if (text[next] == '/') {
+            if (next + 1 >= text.size() || text[next + 1] != '*') {
+                out.append(text.substr(at, next + 1 - at));
+                at = next + 1;
+                continue;
+            }
+            const std::size_t end = text.find("*/", next + 2);
+            if (end == kNone) break;
+            out.append(text.substr(at, next - at)).push_back(' ');
+            out += lineBreaksOf(text.substr(next, end - next));
+            at = end + 2;
+        } else {
+            std::size_t end = next + 1;
+            for (;;) {   // a doubled quote stands for one
+                end = text.find('\'', end);
+                if (end == kNone || end + 1 == text.size() || text[end + 1] != '\'') break;
+                end += 2;
+            }
+            if (end == kNone) break;
+            out.append(text.substr(at, next - at));
+            const std::string_view raw = text.substr(next + 1, end - next - 1);
+            const std::string inside = insideForReader(raw);
+            const std::size_t kept = keptOfString(inside, kStepLongToken - 2);
+            out.append("'").append(inside.substr(0, kept)).push_back('\'');
+            if (kept < inside.size()) {
+                out += lineBreaksOf(std::string_view(inside).substr(kept));
+                ++cut;
+            }
+            at = end + 1;
+        }
+    }
+    out.append(text.substr(at));
+    return out;
 }
 
 }  // namespace host

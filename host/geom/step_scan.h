@@ -4,8 +4,8 @@
 // healing), entity numbers past the reader's integers, and references to entities the file does not
 // define or numbers it defines twice. A string, binary or comment that never ends is refused too: the scan
 // would be blind to everything after it; and a string, binary or comment longer than the reader's buffer,
-// which it cannot read, and long strings that would together take it minutes. One pass, any chunking of
-// the bytes.
+// which it cannot read, and long words, numbers and binaries that would together take it minutes. One pass,
+// any chunking of the bytes.
 #pragma once
 #include <cstdint>
 #include <cstddef>
@@ -22,11 +22,13 @@ constexpr double kStepMaxMagnitude = 1e15;   // far beyond any part in any unit,
 // holds in its 16 KiB token buffer.
 constexpr std::size_t kStepMaxString = 16382;
 constexpr std::size_t kStepMaxComment = 16386;
-// The kernel's reader takes time as the square of a string's length (about a second for a string of 16 KB):
-// the strings over kStepLongString bytes may together cost it no more than kStepLongStringBudget (the sum of
-// their lengths squared, a few seconds).
-constexpr std::size_t kStepLongString = 1024;
-constexpr std::uint64_t kStepLongStringBudget = std::uint64_t{1} << 30;
+// The kernel's reader takes time as the square of a token's length (it reads a byte at a time and scans the
+// token again from its start at each): about a second for 16 KB, 4 ms for 1 KB. Strings and comments, which
+// carry no geometry, are spared it (stepTextForReader); the words, numbers and binaries it must read whole
+// over kStepLongToken bytes may together cost it no more than kStepLongTokenBudget (the sum of their lengths
+// squared, a few seconds). Shorter ones cost it at most what a file of geometry of their size does.
+constexpr std::size_t kStepLongToken = 128;
+constexpr std::uint64_t kStepLongTokenBudget = std::uint64_t{1} << 30;
 
 class StepPreScan {
 public:
@@ -47,7 +49,10 @@ private:
     // Takes the bytes at the front that only continue what is open; how many.
     std::size_t takeRun(std::string_view bytes);
     void endToken();
-    void checkToken(State kind, std::string_view text);
+    // `length`: the whole token's, of which `text` may hold the start.
+    void checkToken(State kind, std::string_view text, std::size_t length);
+    // A word, number or binary of `length` bytes the reader reads whole: counted against the budget.
+    void countLong(const char* what, std::size_t length, std::size_t line);
     // The token a byte opens (a reference, word or number; Normal for none), and the byte classes that
     // continue one.
     static State tokenOpenedBy(char c);
@@ -60,8 +65,8 @@ private:
     // Normal state; how many bytes. It stops where the byte-by-byte way must go on.
     std::size_t takeNormal(std::string_view bytes);
     void fail(std::string why);
-    // A string or binary has ended: refused when longer than the reader takes.
-    void endQuoted(const char* what);
+    // A string or binary has ended: refused when longer than the reader takes; a long binary is counted.
+    void endQuoted(bool binary);
     // A comment has ended: refused when longer than the reader takes.
     void endComment();
 
@@ -82,11 +87,12 @@ private:
     std::vector<std::uint32_t> defined_, referred_;
     std::int64_t pendingReference_ = -1;   // read, and not yet known to define or refer
     std::string token_;   // the word, number or reference being read (bounded)
+    std::size_t tokenBytes_ = 0;   // of the token being read, whole
     std::size_t line_ = 1;
     std::size_t opened_ = 1;   // the line of the last string, binary or comment opened
     std::size_t quotedBytes_ = 0;   // of the string or binary open, with its quotes so far
     std::size_t commentBytes_ = 0;   // of the comment open, with its marks so far
-    std::uint64_t longStringCost_ = 0;   // the long strings' lengths squared, so far
+    std::uint64_t longTokenCost_ = 0;   // the long tokens' lengths squared, so far
     std::vector<std::uint32_t> watched_;   // sorted
     std::vector<std::pair<std::uint32_t, std::size_t>> noted_;
     std::string finding_;
@@ -94,5 +100,11 @@ private:
 
 // The scan over a whole text.
 std::string stepPreScan(std::string_view text);
+
+// The text the kernel's reader is given for a file the pre-scan let through: comments left out and strings
+// of more than kStepLongToken bytes (with their quotes) cut to that, never within a doubled quote or an
+// escape; the line breaks they held follow them, so that lines keep their numbers. A doubled quote the
+// kernel would take for a string's end is given as its escape. `cut` counts the strings cut.
+std::string stepTextForReader(std::string_view text, std::size_t& cut);
 
 }  // namespace host

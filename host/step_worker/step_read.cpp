@@ -68,10 +68,13 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <istream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
 #include <sstream>
+#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -89,18 +92,19 @@ constexpr int kNone = -1;
 // The kernel's translators read, besides the file asked for, the files that an assembly names in
 // DOCUMENT_FILE (a multi-file assembly), from wherever the name points and unseen by the host's checks.
 // Every work session takes its reading from the recorded STEP controllers: theirs is replaced by one that
-// reads only while loadModel reads the file asked for.
+// reads only while loadModel reads the file asked for (as a stream: the text the kernel is given is not the
+// file's, step_scan.h's stepTextForReader).
 bool g_reading = false;
 
 class OneFileLibrary : public StepSelect_WorkLibrary {
 public:
-    Standard_Integer ReadFile(const Standard_CString name, Handle(Interface_InterfaceModel)& model,
-                              const Handle(Interface_Protocol)& protocol) const override {
-        return g_reading ? StepSelect_WorkLibrary::ReadFile(name, model, protocol) : -1;
-    }
-    Standard_Integer ReadStream(const Standard_CString, std::istream&, Handle(Interface_InterfaceModel)&,
-                                const Handle(Interface_Protocol)&) const override {
+    Standard_Integer ReadFile(const Standard_CString, Handle(Interface_InterfaceModel)&,
+                              const Handle(Interface_Protocol)&) const override {
         return -1;
+    }
+    Standard_Integer ReadStream(const Standard_CString name, std::istream& in, Handle(Interface_InterfaceModel)& model,
+                                const Handle(Interface_Protocol)& protocol) const override {
+        return g_reading ? StepSelect_WorkLibrary::ReadStream(name, in, model, protocol) : -1;
     }
 };
 
@@ -428,6 +432,21 @@ std::string assemblyRefusal(const Handle(Interface_InterfaceModel)& model, std::
     return {};
 }
 
+// The bytes of a file, none when it cannot be read.
+std::optional<std::string> wholeFile(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return std::nullopt;
+    return bytes;
+}
+
+// A text read in place as a stream.
+class TextBuffer : public std::streambuf {
+public:
+    explicit TextBuffer(std::string& text) { setg(text.data(), text.data(), text.data() + text.size()); }
+};
+
 // Reads the file into the reader's session as the reader's own ReadFile does, but looks the entities over
 // before the session runs its load check, which already walks edge loops. "" when loaded, else why not;
 // what it finds beside the shapes goes to `reply`'s warnings.
@@ -435,11 +454,20 @@ std::string loadModel(XSControl_Reader& reader, const char* path, Reply& reply) 
     readOnlyTheFileAsked();
     const Handle(XSControl_WorkSession) session = reader.WS();
     Handle(Interface_InterfaceModel) model;
+    std::size_t cut = 0;
+    std::string text;
+    if (std::optional<std::string> file = wholeFile(path)) text = stepTextForReader(*file, cut);
+    TextBuffer buffer(text);
+    std::istream in(&buffer);
     g_reading = true;
     const bool read = !session->WorkLibrary().IsNull() && !session->Protocol().IsNull() &&
-                      session->WorkLibrary()->ReadFile(path, model, session->Protocol()) == 0 && !model.IsNull();
+                      session->WorkLibrary()->ReadStream(path, in, model, session->Protocol()) == 0 && !model.IsNull();
     g_reading = false;
     if (!read) return "not a readable STEP file";
+    if (cut > 0)
+        warnOnce(reply, std::to_string(cut) + (cut == 1 ? " string" : " strings") + " (names, descriptions) longer than " +
+                            std::to_string(kStepLongToken - 2) + " characters " + (cut == 1 ? "was" : "were") +
+                            " read cut to that length");
     for (int number = 1; number <= model->NbEntities(); ++number) {
         const Handle(Standard_Transient)& entity = model->Value(number);
         if (const std::string why = unsoundness(entity); !why.empty())

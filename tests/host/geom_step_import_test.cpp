@@ -313,10 +313,12 @@ TEST_F(StepImportTest, AssembliesNestWithinALimitAndOneThatHoldsItselfIsTold) {
         << (cycle.warnings.empty() ? cycle.error : cycle.warnings[0]);
 }
 
-// An entity with `count` strings of 16,000 characters, a line each.
-std::string longStrings(int count) {
+// An entity with `count` parameters of 16,000 characters, a line each: strings ("'"), binaries ("\"") or words
+// ("").
+std::string longTokens(int count, const std::string& quote, char filler) {
     std::string text = "#1=A(";
-    for (int i = 0; i < count; ++i) text += "\n'" + std::string(15998, 'x') + "',";
+    for (int i = 0; i < count; ++i)
+        text += "\n" + quote + std::string(16000 - 2 * quote.size(), filler) + quote + ",";
     return text + "'');";
 }
 
@@ -387,10 +389,15 @@ TEST(StepPreScan, FindsOnlyWhatIsOutsideStringsAndComments) {
         {"#1=A();\n/*" + std::string(kStepMaxComment - 4, '*') + "*/", ""},
         {"#1=A();\n/*" + std::string(kStepMaxComment - 3, 'x') + "*/#2=B();",
          "line 2: a comment of 16387 characters, longer than the reader takes (16386)"},
-        // Long strings cost the reader the square of their lengths: four of 16,000 are read, a fifth is not.
-        {longStrings(4), ""},
-        {longStrings(5),
-         "line 6: a string of 16000 characters, one long string too many: the reader would take minutes over them all"},
+        // Long tokens cost the reader the square of their lengths: four words or binaries of 16,000 are read, a
+        // fifth is not. Strings reach it cut, any number of them.
+        {longTokens(4, "", 'A'), ""},
+        {longTokens(5, "", 'A'),
+         "line 6: a word of 16000 characters, one too many of that length: the reader would take minutes over them all"},
+        {longTokens(5, "\"", 'F'),
+         "line 6: a binary of 16000 characters, one too many of that length: the reader would take minutes over them "
+         "all"},
+        {longTokens(20, "'", 'x'), ""},
     };
     for (const auto& [text, finding] : strings) {
         EXPECT_EQ(stepPreScan(text), finding);
@@ -400,6 +407,61 @@ TEST(StepPreScan, FindsOnlyWhatIsOutsideStringsAndComments) {
             EXPECT_EQ(pieces.finish(), finding) << piece;
         }
     }
+}
+
+// The reader is given no comments and strings cut to kStepLongToken bytes, whole escapes and doubled quotes
+// kept; every line keeps its number.
+TEST(StepPreScan, TheReaderIsGivenNoCommentsAndLongStringsCut) {
+    const std::size_t most = kStepLongToken - 2;   // between the quotes
+    const std::string x(most, 'x'), y(most - 4, 'y');
+    struct Case {
+        std::string text, given;
+        std::size_t cut;
+    };
+    const Case cases[] = {
+        {"#1=A('a /* b',/* c\n'd */\n#2=B(\"0F\",1/2);", "#1=A('a /* b', \n\n#2=B(\"0F\",1/2);", 0},
+        {"#1=A('" + x + "');", "#1=A('" + x + "');", 0},
+        {"#1=A('" + x + "z\nz');\n#2=B('" + x + "zz');", "#1=A('" + x + "'\n);\n#2=B('" + x + "');", 2},
+        {"#1=A('" + y + "abc''d');", "#1=A('" + y + "abc');", 1},
+        {"#1=A('" + y + "ab''cd');", "#1=A('" + y + "ab''');", 1},
+        {"#1=A('" + y + "\\X2\\00E9\\X0\\');", "#1=A('" + y + "');", 1},
+        {"#1=A('" + y + "\\S\\a\\X\\E9');", "#1=A('" + y + "\\S\\a');", 1},
+        // A doubled quote before a comma or parenthesis, which the kernel's reader took for the string's end.
+        {"#1=A('a'',b'' )c''d','''');", "#1=A('a\\X\\27,b\\X\\27 )c''d','''');", 0},
+        {"#1=A('never ends", "#1=A('never ends", 0},
+    };
+    for (const Case& c : cases) {
+        std::size_t cut = 99;
+        EXPECT_EQ(stepTextForReader(c.text, cut), c.given) << c.text;
+        EXPECT_EQ(cut, c.cut) << c.text;
+    }
+}
+
+// Product names of 1,022 characters, and comments, two megabytes: the part opens with its name cut and the
+// cut said, its quotes as written (the kernel's reader took "'', " for the name's end and refused the file).
+// Cancel on the wait dialog while the reader reads stops it, and the next import reads the file.
+TEST_F(StepImportTest, LongNamesAreReadCutAndSaidAndTheReadingCancels) {
+    const std::string name(1022, 'n'), quoted = "boss ''part'', cut " + name;
+    const std::string path = write("names.step", withData([&](std::string data) {
+        data = data.replace(data.find("'boss_part','boss_part'"), 23, "'" + quoted + "','" + quoted + "'");
+        for (int i = 0; i < 1000; ++i)
+            data.insert(6, "/* " + name + " */ #" + std::to_string(900000 + i) + "=PRODUCT('" + name + "','','',(#8));\n");
+        return data;
+    }));
+    const StepImport read = importStep(path);
+    ASSERT_TRUE(read.ok()) << read.error;
+    ASSERT_EQ(read.solids.size(), 1u);
+    // 22 of the 124 characters the reader is given: "boss ''part\X\27, cut ".
+    EXPECT_EQ(read.solids[0].name, "boss 'part', cut " + name.substr(0, kStepLongToken - 2 - 22));
+    EXPECT_EQ(read.warnings,
+              std::vector<std::string>{"1002 strings (names, descriptions) longer than 126 characters were read cut to that "
+                                       "length"});
+    {
+        std::lock_guard lock(plat::driver().mutex());
+        plat::driver().script().cancelWait();
+    }
+    EXPECT_EQ(importStep(path, {.skipPreScan = true}).error, path + ": the open was cancelled");
+    EXPECT_TRUE(importStep(path).ok());
 }
 
 TEST(StepReply, IsReadOnlyWhole) {

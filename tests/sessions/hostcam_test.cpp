@@ -743,6 +743,29 @@ TEST_F(Hostcam, AStepFileOpensNoOtherFileItNames) {
               std::string::npos) << out.str();
 }
 
+// A megabyte of products named by 1,022 characters: the reader reads the names cut, and the part opens under
+// the wait dialog with the cut said on the message line; Cancel on that dialog opens nothing.
+TEST_F(Hostcam, ALargeStepFileOfLongNamesOpensUnderAWaitDialogThatCancels) {
+    std::string products;
+    for (int i = 0; i < 1100; ++i)
+        products += "#" + std::to_string(900000 + i) + "=PRODUCT('" + std::string(1022, 'n') + "','','',(#8));\n";
+    const std::string step = write("names.step", plateWith(products));
+    ASSERT_EQ(run({"--plugin", kModule, "--open", step}), 0) << err.str();
+    EXPECT_NE(out.str().find(step + ": points 0, lines 0, arcs 0, splines 0, notes 0, surfaces 0, solids 1,"),
+              std::string::npos) << out.str();
+    EXPECT_NE(out.str().find(step + ": 1100 strings (names, descriptions) longer than 126 characters were read cut "
+                                    "to that length\n"),
+              std::string::npos) << out.str();
+    const std::vector<std::string>& shown = plat::driver().transcript().lines();
+    EXPECT_NE(std::find(shown.begin(), shown.end(),
+                        "host.wait.show title=\"Opening a STEP file\" status=\"" + step + "\" cancel"),
+              shown.end());
+    out.str("");
+    err.str("");
+    EXPECT_EQ(run({"--plugin", kModule, "--session", write("cancel.session", "cancel-wait\n"), "--open", step}), 2);
+    EXPECT_EQ(err.str(), "hostcam: " + step + ": the open was cancelled\n");
+}
+
 // A styled item whose surface style usage names no side style (the wrong kind of entity, or none), or whose
 // fill area style names no colour: the kernel's colour reading took them unchecked and crashed. The style
 // is left aside, the solid opens in the colours the file gives it otherwise, and the message line says so.
