@@ -72,7 +72,7 @@ protected:
         // The module's table library as shipped, whatever a test before this one in the process did to it.
         const fs::path installed = fs::path(kModule).parent_path() / "Forantix";
         fs::remove_all(installed);
-        fs::copy(std::string(FX_BINARY_DIR) + "/bin/Forantix", installed, fs::copy_options::recursive);
+        PrivateModule::installShippedTables(installed);
         tables = (installed / "FORMS_MM" / "Standard").string();
         work = (installed / "Tmp").string();
         hostDir = dir.path() + "/host";

@@ -28,14 +28,21 @@ public:
     PrivateModule& operator=(const PrivateModule&) = delete;
     const std::string& path() const { return module_; }
 
-    // Everything a run wrote beside the module (settings files, tables) goes; the installation is as built.
+    // Everything a run wrote beside the module (settings files, tables) goes; the installation is as shipped.
     void install() {
         namespace fs = std::filesystem;
         for (const auto& entry : fs::directory_iterator(dir_)) fs::remove_all(entry.path());
-        const fs::path bin = std::string(FX_BINARY_DIR) + "/bin";
-        fs::create_symlink(bin / "Forantix.so", dir_ / "Forantix.so");
-        fs::copy_file(bin / "Forantix.txt", dir_ / "Forantix.txt");
-        fs::copy(bin / "Forantix", dir_ / "Forantix", fs::copy_options::recursive);
+        fs::create_symlink(fs::path(FX_BINARY_DIR) / "bin" / "Forantix.so", dir_ / "Forantix.so");
+        fs::copy_file(fs::path(FX_SOURCE_DIR) / "data" / "Forantix.txt", dir_ / "Forantix.txt");
+        installShippedTables(dir_ / "Forantix");
+    }
+
+    // The table library from the sources rather than the build's copy, which the main job played by hand
+    // changes as a station's own library (it adds rows).
+    static void installShippedTables(const std::filesystem::path& to) {
+        std::filesystem::create_directories(to);
+        std::filesystem::copy(std::filesystem::path(FX_SOURCE_DIR) / "data" / "forms", to,
+                              std::filesystem::copy_options::recursive);
     }
 
     class Reinstall : public testing::EmptyTestEventListener {
