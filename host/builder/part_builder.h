@@ -34,12 +34,16 @@ public:
     PartBuilder& boss(const BossSpec& boss);
     PartBuilder& hole(HoleSpec hole);
     PartBuilder& stockColour(int colour);
+    // Every edge of the stock block rounded with `radius` before the bosses and holes, as most parts
+    // leave a CAD system: a hole near an edge then cuts the rounding.
+    PartBuilder& roundStockEdges(double radius);
 
     BuiltPart build() const;
 
 private:
     Vec3 size_{}, origin_{};
     int stockColour_ = kNoColour;
+    double stockRounding_ = 0;
     std::vector<BossSpec> bosses_;
     std::vector<HoleSpec> holes_;
 };
