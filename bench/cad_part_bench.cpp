@@ -21,6 +21,7 @@ namespace {
 
 struct CHECKS_COST {
     double open = 1e9, checks = 1e9;   // seconds: the STEP open (clock), recognition and checks (CPU)
+    double first = 0;                  // the first run's, which prepares what the faces keep for the run
     int holes = 0;
 };
 CHECKS_COST g_cadPart, g_plate;
@@ -67,6 +68,7 @@ void BM_CadPartChecks(benchmark::State& state) {
     for (auto _ : state) {
         const double cpu = recognitionAndChecks(g_cadPart.holes);
         if (cpu < 0) state.SkipWithError("a check failed");
+        if (g_cadPart.first == 0) g_cadPart.first = cpu;
         g_cadPart.checks = std::min(g_cadPart.checks, cpu);
     }
     state.counters["holes_found"] = g_cadPart.holes;
@@ -80,6 +82,7 @@ void BM_PlateChecks(benchmark::State& state) {
     for (auto _ : state) {
         const double cpu = recognitionAndChecks(g_plate.holes);
         if (cpu < 0) state.SkipWithError("a check failed");
+        if (g_plate.first == 0) g_plate.first = cpu;
         g_plate.checks = std::min(g_plate.checks, cpu);
     }
     state.counters["holes_found"] = g_plate.holes;
@@ -93,12 +96,14 @@ BENCHMARK(BM_PlateChecks)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void printCadPartSummary() {
     if (g_cadPart.checks >= 1e9 || g_cadPart.open >= 1e9 || g_cadPart.holes == 0) return;
-    std::printf("\nBenchmark part (%d holes found of %d): STEP open %.1f ms, recognition and checks %.1f ms CPU, "
-                "ratio %.2f (at most 0.3)\n",
+    std::printf("\nBenchmark part (%d holes found of %d): STEP open %.1f ms, recognition and checks %.1f ms CPU "
+                "(the first run %.1f), ratio %.2f (at most 0.3; the first run's %.2f)\n",
                 g_cadPart.holes, bench::cadPartHoles(), g_cadPart.open * 1e3, g_cadPart.checks * 1e3,
-                g_cadPart.checks / g_cadPart.open);
+                g_cadPart.first * 1e3, g_cadPart.checks / g_cadPart.open, g_cadPart.first / g_cadPart.open);
     if (g_plate.checks >= 1e9 || g_plate.holes == 0) return;
     const double part = g_cadPart.checks / g_cadPart.holes, plate = g_plate.checks / g_plate.holes;
-    std::printf("  per hole: %.1f us against %.1f us on the 1,000-hole plate, %.1f times (at most 5)\n", part * 1e6,
-                plate * 1e6, part / plate);
+    std::printf("  per hole: %.1f us against %.1f us on the 1,000-hole plate, %.1f times (at most 5); the first runs' "
+                "%.1f us against %.1f us\n",
+                part * 1e6, plate * 1e6, part / plate, g_cadPart.first / g_cadPart.holes * 1e6,
+                g_plate.first / g_plate.holes * 1e6);
 }
