@@ -460,7 +460,7 @@ void FaceProjector::addPolyline(std::vector<PIECE>& pieces, const Handle(Geom2d_
                                 double last, double target) {
     // Each span is halved until its points at a quarter, a half and three quarters lie within the target of
     // its chord; the slack is twice the largest such distance, so that a smooth trim stays within it. The
-    // target is the margin or a ten-thousandth of the trim's extent, whichever is larger: a point that
+    // target is the margin or a thousandth of the trim's extent, whichever is larger: a point that
     // close to a trim is rare, and the kernel decides it.
     constexpr int kStart = 8, kDepth = 8;
     struct SPAN {
@@ -477,7 +477,7 @@ void FaceProjector::addPolyline(std::vector<PIECE>& pieces, const Handle(Geom2d_
             const gp_Pnt2d p = curve->Value(first + (last - first) * i / kStart);
             grow(extent, p.X(), p.Y());
         }
-        target = std::max(target, 1e-4 * std::hypot(extent.uMax - extent.uMin, extent.vMax - extent.vMin));
+        target = std::max(target, 1e-3 * std::hypot(extent.uMax - extent.uMin, extent.vMax - extent.vMin));
     }
     for (int i = kStart; i >= 1; --i) {
         const double t0 = first + (last - first) * (i - 1) / kStart, t1 = first + (last - first) * i / kStart;
