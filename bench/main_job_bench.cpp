@@ -82,6 +82,19 @@ std::string phasesOf(const std::string& costs, MAIN_JOB& job) {
     return "";
 }
 
+// One main job on the STEP file, as BM_MainJob and BM_MainJobOnFile play it; its costs' text beside it.
+bench::HOSTCAM_RUN playMainJob(const std::string& step, std::string& costsText) {
+    const std::string folder = std::string(FX_BINARY_DIR) + "/bench";
+    const std::string part = folder + "/main_job.pfp", nc = folder + "/main_job.nc", costs = folder + "/main_job.costs";
+    std::error_code ignored;
+    std::filesystem::remove(part, ignored);
+    const bench::HOSTCAM_RUN run = bench::runHostcamWith(
+        {"--open", step, "--session", std::string(FX_SOURCE_DIR) + "/data/sessions/execute.session", "--save", part,
+         "--nc", nc, "--costs", costs});
+    costsText = plat::readFile(costs).value_or("");
+    return run;
+}
+
 void BM_MainJob(benchmark::State& state) {
     const int holes = static_cast<int>(state.range(0));
     const std::string step = bench::plateStep(holes);
@@ -89,23 +102,20 @@ void BM_MainJob(benchmark::State& state) {
         state.SkipWithError("the plate's STEP file cannot be written");
         return;
     }
-    const std::string folder = std::string(FX_BINARY_DIR) + "/bench";
-    const std::string part = folder + "/main_job.pfp", nc = folder + "/main_job.nc", costs = folder + "/main_job.costs";
+    const std::string part = std::string(FX_BINARY_DIR) + "/bench/main_job.pfp";
     MAIN_JOB& job = g_mainJobs[holes];
     job = {};
     bool first = true;
     for (auto _ : state) {
         std::error_code ignored;
-        std::filesystem::remove(part, ignored);
-        const bench::HOSTCAM_RUN run = bench::runHostcamWith(
-            {"--open", step, "--session", std::string(FX_SOURCE_DIR) + "/data/sessions/execute.session", "--save",
-             part, "--nc", nc, "--costs", costs});
+        std::string costs;
+        const bench::HOSTCAM_RUN run = playMainJob(step, costs);
         if (!run.error.empty()) {
             state.SkipWithError(run.error.c_str());
             return;
         }
         MAIN_JOB measured;
-        if (const std::string error = phasesOf(plat::readFile(costs).value_or(""), measured); !error.empty()) {
+        if (const std::string error = phasesOf(costs, measured); !error.empty()) {
             state.SkipWithError(error.c_str());
             return;
         }
@@ -145,17 +155,12 @@ std::vector<std::pair<std::string, std::string>> mainJobFiles() {
 
 void BM_MainJobOnFile(benchmark::State& state) {
     const auto [title, step] = mainJobFiles()[static_cast<std::size_t>(state.range(0))];
-    const std::string folder = std::string(FX_BINARY_DIR) + "/bench";
-    const std::string part = folder + "/main_job.pfp", nc = folder + "/main_job.nc", costs = folder + "/main_job.costs";
     FILE_JOB job{title, 1e9, 1e9};
     for (auto _ : state) {
-        std::error_code ignored;
-        std::filesystem::remove(part, ignored);
-        const bench::HOSTCAM_RUN run = bench::runHostcamWith(
-            {"--open", step, "--session", std::string(FX_SOURCE_DIR) + "/data/sessions/execute.session", "--save",
-             part, "--nc", nc, "--costs", costs});
+        std::string costs;
+        const bench::HOSTCAM_RUN run = playMainJob(step, costs);
         MAIN_JOB measured;
-        if (!run.error.empty() || !phasesOf(plat::readFile(costs).value_or(""), measured).empty()) {
+        if (!run.error.empty() || !phasesOf(costs, measured).empty()) {
             state.SkipWithError(("the main job failed on " + title).c_str());
             return;
         }

@@ -321,21 +321,21 @@ FaceProjector::Side FaceProjector::sideOfWires(double u, double v, const std::ve
         const WIRE& w = wires_[static_cast<std::size_t>(i)];
         if (!w.exact) return Side::Near;
         for (const CHUNK& chunk : w.chunks) {
-          if (!holds(chunk.box, u, v)) continue;
-          for (std::size_t k = chunk.first; k < chunk.end; ++k) {
-            const PIECE& piece = w.pieces[k];
-            bool near;
-            if (!piece.arc) {
-                near = withinOfSegment(p, piece.a, piece.b, margin_ + piece.slack);
-            } else {
-                const double dx = u - piece.c[0], dy = v - piece.c[1];
-                near = piece.holdsAngle(dx * piece.y[0] + dy * piece.y[1], dx * piece.x[0] + dy * piece.x[1])
-                           ? withinOfCircle(dx, dy, piece.r, margin_)
-                           : within(u - piece.a[0], v - piece.a[1], margin_) ||
-                                 within(u - piece.b[0], v - piece.b[1], margin_);
+            if (!holds(chunk.box, u, v)) continue;
+            for (std::size_t k = chunk.first; k < chunk.end; ++k) {
+                const PIECE& piece = w.pieces[k];
+                bool near;
+                if (!piece.arc) {
+                    near = withinOfSegment(p, piece.a, piece.b, margin_ + piece.slack);
+                } else {
+                    const double dx = u - piece.c[0], dy = v - piece.c[1];
+                    near = piece.holdsAngle(dx * piece.y[0] + dy * piece.y[1], dx * piece.x[0] + dy * piece.x[1])
+                               ? withinOfCircle(dx, dy, piece.r, margin_)
+                               : within(u - piece.a[0], v - piece.a[1], margin_) ||
+                                     within(u - piece.b[0], v - piece.b[1], margin_);
+                }
+                if (near) return onPiece(piece, p) ? Side::On : Side::Near;
             }
-            if (near) return onPiece(piece, p) ? Side::On : Side::Near;
-          }
         }
     }
     // Rays in a few directions in turn, until one passes clear of every vertex and tangent.
@@ -376,41 +376,41 @@ int FaceProjector::crossings(const WIRE& w, double u, double v, double du, doubl
     auto across = [&](const double q[2]) { return du * (q[1] - v) - dv * (q[0] - u); };
     auto along = [&](const double q[2]) { return du * (q[0] - u) + dv * (q[1] - v); };
     for (const CHUNK& chunk : w.chunks) {
-      // A box wholly to one side of the ray beyond the margin, or wholly behind its start, holds no crossing
-      // and no trim vertex near the ray.
-      double least = 1e300, most = -1e300, ahead = -1e300;
-      for (double cu : {chunk.box.uMin, chunk.box.uMax})
-          for (double cv : {chunk.box.vMin, chunk.box.vMax}) {
-              const double q[2] = {cu, cv};
-              least = std::min(least, across(q));
-              most = std::max(most, across(q));
-              ahead = std::max(ahead, along(q));
-          }
-      if (least > margin_ || most < -margin_ || ahead < 0) continue;
-      for (std::size_t k = chunk.first; k < chunk.end; ++k) {
-        const PIECE& piece = w.pieces[k];
-        const double ha = across(piece.a), hb = across(piece.b);
-        if ((std::fabs(ha) <= margin_ && along(piece.a) > 0) || (std::fabs(hb) <= margin_ && along(piece.b) > 0))
-            return -1;
-        if (!piece.arc) {
-            if ((ha > 0) == (hb > 0)) continue;
-            const double s = along(piece.a) + ha / (ha - hb) * (along(piece.b) - along(piece.a));
-            if (s > 0) ++count;
-            continue;
+        // A box wholly to one side of the ray beyond the margin, or wholly behind its start, holds no crossing
+        // and no trim vertex near the ray.
+        double least = 1e300, most = -1e300, ahead = -1e300;
+        for (double cu : {chunk.box.uMin, chunk.box.uMax})
+            for (double cv : {chunk.box.vMin, chunk.box.vMax}) {
+                const double q[2] = {cu, cv};
+                least = std::min(least, across(q));
+                most = std::max(most, across(q));
+                ahead = std::max(ahead, along(q));
+            }
+        if (least > margin_ || most < -margin_ || ahead < 0) continue;
+        for (std::size_t k = chunk.first; k < chunk.end; ++k) {
+            const PIECE& piece = w.pieces[k];
+            const double ha = across(piece.a), hb = across(piece.b);
+            if ((std::fabs(ha) <= margin_ && along(piece.a) > 0) || (std::fabs(hb) <= margin_ && along(piece.b) > 0))
+                return -1;
+            if (!piece.arc) {
+                if ((ha > 0) == (hb > 0)) continue;
+                const double s = along(piece.a) + ha / (ha - hb) * (along(piece.b) - along(piece.a));
+                if (s > 0) ++count;
+                continue;
+            }
+            // |p + s d - c|^2 = r^2 for s > 0.
+            const double pc[2] = {u - piece.c[0], v - piece.c[1]};
+            const double b = du * pc[0] + dv * pc[1];
+            const double disc = b * b - (pc[0] * pc[0] + pc[1] * pc[1] - piece.r * piece.r);
+            if (disc < 0) continue;
+            const double root = std::sqrt(disc);
+            if (root <= margin_) return -1;
+            for (double s : {-b - root, -b + root}) {
+                if (!(s > 0)) continue;
+                const double qx = pc[0] + s * du, qy = pc[1] + s * dv;
+                if (piece.holdsAngle(qx * piece.y[0] + qy * piece.y[1], qx * piece.x[0] + qy * piece.x[1])) ++count;
+            }
         }
-        // |p + s d - c|^2 = r^2 for s > 0.
-        const double pc[2] = {u - piece.c[0], v - piece.c[1]};
-        const double b = du * pc[0] + dv * pc[1];
-        const double disc = b * b - (pc[0] * pc[0] + pc[1] * pc[1] - piece.r * piece.r);
-        if (disc < 0) continue;
-        const double root = std::sqrt(disc);
-        if (root <= margin_) return -1;
-        for (double s : {-b - root, -b + root}) {
-            if (!(s > 0)) continue;
-            const double qx = pc[0] + s * du, qy = pc[1] + s * dv;
-            if (piece.holdsAngle(qx * piece.y[0] + qy * piece.y[1], qx * piece.x[0] + qy * piece.x[1])) ++count;
-        }
-      }
     }
     return count;
 }
