@@ -417,6 +417,27 @@ int FaceProjector::crossings(const WIRE& w, double u, double v, double du, doubl
 
 void FaceProjector::askKernel(const gp_Lin& line, double reach, std::vector<int>& wires, std::vector<FaceHit>& hits) {
     lastAskedKernel_ = true;
+    // The checks ask some lines again (a probe of one stage, a ray of the next): the kernel's answer, which
+    // depends on the line alone, is kept for the last few.
+    const gp_Pnt& o = line.Location();
+    const gp_Dir& d = line.Direction();
+    const std::array<double, 6> key{o.X(), o.Y(), o.Z(), d.X(), d.Y(), d.Z()};
+    for (std::size_t k = 0; k < askedCount_; ++k)
+        if (std::memcmp(asked_[k].line.data(), key.data(), sizeof key) == 0) {
+            hits.insert(hits.end(), asked_[k].hits.begin(), asked_[k].hits.end());
+            return;
+        }
+    const std::size_t before = hits.size();
+    askKernelAnew(line, reach, wires, hits);
+    ASKED& kept = asked_[askedNext_];
+    askedNext_ = (askedNext_ + 1) % asked_.size();
+    askedCount_ = std::min(askedCount_ + 1, asked_.size());
+    kept.line = key;
+    kept.hits.assign(hits.begin() + static_cast<std::ptrdiff_t>(before), hits.end());
+}
+
+void FaceProjector::askKernelAnew(const gp_Lin& line, double reach, std::vector<int>& wires,
+                                  std::vector<FaceHit>& hits) {
     // A curved face is asked whole: which of its wires is outer is not the boxes' to say.
     if (kind_ == SurfaceKind::Plane) {
         wires.insert(wires.end(), keepWires_.begin(), keepWires_.end());

@@ -24,6 +24,7 @@
 #include <IntAna_Quadric.hxx>
 #include <gp_Trsf.hxx>
 
+#include <array>
 #include <list>
 #include <memory>
 #include <utility>
@@ -94,6 +95,7 @@ private:
     bool onPiece(const PIECE& piece, const double p[2]) const;
     int crossings(const WIRE& w, double u, double v, double du, double dv) const;
     void askKernel(const gp_Lin& line, double reach, std::vector<int>& wires, std::vector<FaceHit>& hits);
+    void askKernelAnew(const gp_Lin& line, double reach, std::vector<int>& wires, std::vector<FaceHit>& hits);
     void askKernelWhole(const gp_Lin& line, double reach, std::vector<FaceHit>& hits);
     // Reads the wires and their tolerances; the largest tolerance of the face, its edges and vertices.
     double readTolerances();
@@ -152,6 +154,13 @@ private:
     // The reduced faces' intersectors, most recent first; a few suffice, as queries come by hole.
     std::list<std::pair<std::vector<int>, std::unique_ptr<IntCurvesFace_Intersector>>> reduced_;
     bool lastAskedKernel_ = false;
+    // The kernel's answers to the last lines it was asked, by the line's origin and direction to the bit.
+    struct ASKED {
+        std::array<double, 6> line{};
+        std::vector<FaceHit> hits;
+    };
+    std::array<ASKED, 8> asked_;
+    std::size_t askedCount_ = 0, askedNext_ = 0;
     // The direction unitDirection was last asked for, bit for bit, and its unit direction; at first +X,
     // the kernel's default direction, which is its own.
     Vec3 direction_{1, 0, 0};
