@@ -162,14 +162,22 @@ HOSTCAM_RUN runHostcam(const std::string& input) {
 
 HOSTCAM_RUN runHostcamWith(const std::vector<std::string>& hostcamArgs) {
     HOSTCAM_RUN run;
-    // hostcam's host folder and the module's table library as shipped: a run adds tools and rows to them.
+    // hostcam's host folder and the module's table library as shipped: a run adds tools, rows and tables
+    // to them. Laid again after the run too, as the tests that play hostcam find them beside it.
     const std::string bin = std::string(FX_BINARY_DIR) + "/bin";
-    std::error_code ignored;
-    for (const char* folder : {"/host", "/Forantix/FORMS_MM", "/Forantix/FORMS_INCH"})
-        std::filesystem::remove_all(bin + folder, ignored);
-    const auto recursive = std::filesystem::copy_options::recursive;
-    std::filesystem::copy(std::string(FX_SOURCE_DIR) + "/data/host", bin + "/host", recursive, ignored);
-    std::filesystem::copy(std::string(FX_SOURCE_DIR) + "/data/forms", bin + "/Forantix", recursive, ignored);
+    const auto layShipped = [&bin] {
+        std::error_code ignored;
+        for (const char* folder : {"/host", "/Forantix/FORMS_MM", "/Forantix/FORMS_INCH", "/Forantix/Tmp"})
+            std::filesystem::remove_all(bin + folder, ignored);
+        const auto recursive = std::filesystem::copy_options::recursive;
+        std::filesystem::copy(std::string(FX_SOURCE_DIR) + "/data/host", bin + "/host", recursive, ignored);
+        std::filesystem::copy(std::string(FX_SOURCE_DIR) + "/data/forms", bin + "/Forantix", recursive, ignored);
+    };
+    layShipped();
+    struct LAY_AGAIN {
+        const decltype(layShipped)& lay;
+        ~LAY_AGAIN() { lay(); }
+    } layAgain{layShipped};
     std::vector<std::string> args{bin + "/hostcam"};
     args.insert(args.end(), hostcamArgs.begin(), hostcamArgs.end());
     std::vector<char*> argv;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "bench/bench_plates.h"
+#include "bench/cad_part.h"
 #include "host/state.h"
 #include "hostapp/session_runner.h"
 #include "platform/sys/clock.h"
@@ -81,6 +82,19 @@ std::string phasesOf(const std::string& costs, MAIN_JOB& job) {
     return "";
 }
 
+// One main job on the STEP file, as BM_MainJob and BM_MainJobOnFile play it; its costs' text beside it.
+bench::HOSTCAM_RUN playMainJob(const std::string& step, std::string& costsText) {
+    const std::string folder = std::string(FX_BINARY_DIR) + "/bench";
+    const std::string part = folder + "/main_job.pfp", nc = folder + "/main_job.nc", costs = folder + "/main_job.costs";
+    std::error_code ignored;
+    std::filesystem::remove(part, ignored);
+    const bench::HOSTCAM_RUN run = bench::runHostcamWith(
+        {"--open", step, "--session", std::string(FX_SOURCE_DIR) + "/data/sessions/execute.session", "--save", part,
+         "--nc", nc, "--costs", costs});
+    costsText = plat::readFile(costs).value_or("");
+    return run;
+}
+
 void BM_MainJob(benchmark::State& state) {
     const int holes = static_cast<int>(state.range(0));
     const std::string step = bench::plateStep(holes);
@@ -88,23 +102,20 @@ void BM_MainJob(benchmark::State& state) {
         state.SkipWithError("the plate's STEP file cannot be written");
         return;
     }
-    const std::string folder = std::string(FX_BINARY_DIR) + "/bench";
-    const std::string part = folder + "/main_job.pfp", nc = folder + "/main_job.nc", costs = folder + "/main_job.costs";
+    const std::string part = std::string(FX_BINARY_DIR) + "/bench/main_job.pfp";
     MAIN_JOB& job = g_mainJobs[holes];
     job = {};
     bool first = true;
     for (auto _ : state) {
         std::error_code ignored;
-        std::filesystem::remove(part, ignored);
-        const bench::HOSTCAM_RUN run = bench::runHostcamWith(
-            {"--open", step, "--session", std::string(FX_SOURCE_DIR) + "/data/sessions/execute.session", "--save",
-             part, "--nc", nc, "--costs", costs});
+        std::string costs;
+        const bench::HOSTCAM_RUN run = playMainJob(step, costs);
         if (!run.error.empty()) {
             state.SkipWithError(run.error.c_str());
             return;
         }
         MAIN_JOB measured;
-        if (const std::string error = phasesOf(plat::readFile(costs).value_or(""), measured); !error.empty()) {
+        if (const std::string error = phasesOf(costs, measured); !error.empty()) {
             state.SkipWithError(error.c_str());
             return;
         }
@@ -126,6 +137,44 @@ void BM_MainJob(benchmark::State& state) {
 }
 
 BENCHMARK(BM_MainJob)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
+
+// The main job on the benchmark part and on each example part: its whole CPU (every thread, the STEP reader
+// included) and its Execute, in seconds, the least of three jobs.
+struct FILE_JOB {
+    std::string title;
+    double cpu = 0, execute = 0;
+};
+std::vector<FILE_JOB> g_fileJobs;
+
+std::vector<std::pair<std::string, std::string>> mainJobFiles() {
+    std::vector<std::pair<std::string, std::string>> files{{"cad_part", bench::cadPartStep()}};
+    for (const char* title : {"holes_plate", "directions_block", "boss_part", "mixed_tolerance_plate"})
+        files.emplace_back(title, bench::examplesFolder() + "/" + title + ".step");
+    return files;
+}
+
+void BM_MainJobOnFile(benchmark::State& state) {
+    const auto [title, step] = mainJobFiles()[static_cast<std::size_t>(state.range(0))];
+    FILE_JOB job{title, 1e9, 1e9};
+    for (auto _ : state) {
+        std::string costs;
+        const bench::HOSTCAM_RUN run = playMainJob(step, costs);
+        MAIN_JOB measured;
+        if (!run.error.empty() || !phasesOf(costs, measured).empty()) {
+            state.SkipWithError(("the main job failed on " + title).c_str());
+            return;
+        }
+        double whole = 0;   // every phase, the STEP reader's CPU in the open
+        for (double seconds : measured.seconds) whole += seconds;
+        job.cpu = std::min(job.cpu, whole);
+        job.execute = std::min(job.execute, measured.seconds[kExecute]);
+        state.SetIterationTime(run.cpuSeconds);
+    }
+    g_fileJobs.push_back(job);
+    state.counters["execute_ms"] = job.execute * 1e3;
+}
+
+BENCHMARK(BM_MainJobOnFile)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
 
 // The main job's session played here on the plate's part file; CPU of every thread in "Create operations"
 // and in the hole path searches it made, in seconds.
@@ -222,6 +271,9 @@ void printMainJobPhases() {
 
 void printMainJobSummary() {
     if (!g_mainJobs.empty()) printMainJobPhases();
+    if (!g_fileJobs.empty()) std::printf("\nMain job on parts as STEP files, CPU of every thread (ms): whole job | Execute\n");
+    for (const FILE_JOB& job : g_fileJobs)
+        std::printf("  %-22s %8.1f | %8.1f\n", job.title.c_str(), job.cpu * 1e3, job.execute * 1e3);
     if (g_createOperations.empty()) return;
     std::printf("\n\"Create operations\" in this process, CPU of every thread per hole (us), and its growth per tenfold:\n");
     std::printf("  %-18s", "holes");

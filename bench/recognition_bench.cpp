@@ -316,6 +316,7 @@ void printHolePathSummary();     // hole_path_bench.cpp
 void printStepFeaturesSummary(); // step_features_bench.cpp
 void printFeatureImportSummary(); // feature_import_bench.cpp
 void printMainJobSummary();      // main_job_bench.cpp
+void printCadPartSummary();      // cad_part_bench.cpp
 
 int main(int argc, char** argv) {
     plat::useVirtualClock(true);   // the plug-in's own waits do not count
@@ -338,6 +339,7 @@ int main(int argc, char** argv) {
     printStepFeaturesSummary();
     printFeatureImportSummary();
     printMainJobSummary();
+    printCadPartSummary();
     benchmark::Shutdown();
     pluginDetach();
     return 0;

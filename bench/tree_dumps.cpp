@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "bench/bench_plates.h"
+#include "bench/cad_part.h"
 #include "host/geom/step_io.h"
 #include "platform/sys/files.h"
 #include "plugin/base/globals.h"
@@ -31,13 +32,16 @@ void dumpInto(const std::string& folder) {
 int dumpTrees(const std::string& folder, const std::string& plates) {
     startPlugin();
     int failed = 0;
-    for (const auto& file : std::filesystem::directory_iterator(examplesFolder())) {
-        if (file.path().extension() != ".step") continue;
-        if (!host::openStepAsPart(file.path().string()).empty()) {
+    std::vector<std::filesystem::path> files;
+    for (const auto& file : std::filesystem::directory_iterator(examplesFolder()))
+        if (file.path().extension() == ".step") files.push_back(file.path());
+    files.push_back(cadPartStep());
+    for (const std::filesystem::path& file : files) {
+        if (!host::openStepAsPart(file.string()).empty()) {
             ++failed;
             continue;
         }
-        dumpInto(folder + "/" + file.path().stem().string());
+        dumpInto(folder + "/" + file.stem().string());
         (void)runRecognition(nullptr);
         freeViewsTree(g_records->viewsTree);
         g_records->viewsTree = nullptr;

@@ -222,6 +222,11 @@ PartBuilder& PartBuilder::stockColour(int colour) {
     return *this;
 }
 
+PartBuilder& PartBuilder::roundStockEdges(double radius) {
+    stockRounding_ = radius;
+    return *this;
+}
+
 BuiltPart PartBuilder::build() const {
     BuiltPart part;
     part.holes = holes_;
@@ -236,6 +241,15 @@ BuiltPart PartBuilder::build() const {
         TopoDS_Shape body = BRepPrimAPI_MakeBox(toPnt(origin_), size_[0], size_[1], size_[2]).Shape();
         std::vector<Tag> tags;
         tagFaces(tags, body, -1, stockColour_);
+        if (stockRounding_ > 0) {
+            std::vector<TopoDS_Edge> edges;
+            for (TopExp_Explorer ex(body, TopAbs_EDGE); ex.More(); ex.Next()) {
+                const TopoDS_Edge& e = TopoDS::Edge(ex.Current());
+                if (std::none_of(edges.begin(), edges.end(), [&](const TopoDS_Edge& k) { return k.IsSame(e); }))
+                    edges.push_back(e);
+            }
+            if (!fillet(body, tags, edges, stockRounding_, -1, stockColour_)) return fail("the stock cannot be rounded");
+        }
 
         for (const auto& [size, origin] : boxes_) {
             if (size[0] <= 0 || size[1] <= 0 || size[2] <= 0) return fail("a box has no volume");

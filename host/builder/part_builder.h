@@ -38,6 +38,9 @@ public:
     PartBuilder& boss(const BossSpec& boss);
     PartBuilder& hole(HoleSpec hole);
     PartBuilder& stockColour(int colour);
+    // Every edge of the stock block rounded with `radius` before the bosses and holes, as most parts
+    // leave a CAD system: a hole near an edge then cuts the rounding.
+    PartBuilder& roundStockEdges(double radius);
 
     BuiltPart build() const;
 
@@ -45,6 +48,7 @@ private:
     Vec3 size_{}, origin_{};
     int stockColour_ = kNoColour;
     std::vector<std::pair<Vec3, Vec3>> boxes_;   // size, origin
+    double stockRounding_ = 0;
     std::vector<BossSpec> bosses_;
     std::vector<HoleSpec> holes_;
 };

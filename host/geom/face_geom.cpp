@@ -515,12 +515,16 @@ bool FaceGeom::isPlanar(Vec3* normal, Vec3* point) const {
 
 namespace {
 
-std::vector<FaceHit> sortedHits(std::vector<FaceHit> hits) {
+void sortHits(std::vector<FaceHit>& hits) {
     std::sort(hits.begin(), hits.end(), [](const FaceHit& a, const FaceHit& b) { return a.lineParam < b.lineParam; });
     // A hit on a seam or shared edge can be reported once per side.
     hits.erase(std::unique(hits.begin(), hits.end(),
                            [](const FaceHit& a, const FaceHit& b) { return std::abs(a.lineParam - b.lineParam) < 1e-7; }),
                hits.end());
+}
+
+std::vector<FaceHit> sortedHits(std::vector<FaceHit> hits) {
+    sortHits(hits);
     return hits;
 }
 
@@ -534,26 +538,39 @@ double lineReach(const Box3& b, const Vec3& origin) {
 }
 
 std::vector<FaceHit> FaceGeom::intersectLine(const Vec3& origin, const Vec3& direction) const {
-    if (!impl_ || impl_->kind != SurfaceKind::Plane) return intersectLineByKernel(origin, direction);
+    std::vector<FaceHit> hits;
+    intersectLine(origin, direction, hits);
+    return hits;
+}
+
+void FaceGeom::intersectLine(const Vec3& origin, const Vec3& direction, std::vector<FaceHit>& hits) const {
+    hits.clear();
+    if (!impl_) return;
     // A direction whose square is clearly above the least length's is long enough: the length itself is
     // worked out only below that, where the square may have underflowed.
     const double squared = direction[0] * direction[0] + direction[1] * direction[1] + direction[2] * direction[2];
-    if (!(squared > 1e-20) && std::hypot(direction[0], direction[1], direction[2]) < 1e-12) return {};
+    if (!(squared > 1e-20) && std::hypot(direction[0], direction[1], direction[2]) < 1e-12) return;
     std::lock_guard guard(impl_->lock);
     try {
         if (!impl_->projectorTried) {
             impl_->projectorTried = true;
             impl_->projector =
-                std::make_unique<FaceProjector>(impl_->face, GeomAdaptor_Surface(impl_->surface).Plane(), impl_->box);
+                impl_->kind == SurfaceKind::Plane
+                    ? std::make_unique<FaceProjector>(impl_->face, GeomAdaptor_Surface(impl_->surface).Plane(), impl_->box)
+                    : std::make_unique<FaceProjector>(impl_->face, impl_->box);
         }
         if (impl_->projector) {
             const gp_Lin line(toPnt(origin), impl_->projector->unitDirection(direction));
-            return sortedHits(impl_->projector->intersect(line));
+            impl_->projector->intersect(line, hits);
+            sortHits(hits);
+            return;
         }
     } catch (const Standard_Failure&) {
         impl_->projector.reset();
+        hits.clear();
     }
-    return sortedHits(kernelHits(origin, direction));
+    hits = kernelHits(origin, direction);
+    sortHits(hits);
 }
 
 bool FaceGeom::lastLineAskedKernel() const {

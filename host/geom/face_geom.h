@@ -90,8 +90,10 @@ public:
 
     // Every point where the unbounded line through `origin` along `direction` meets the face inside its
     // trims, ordered by line parameter.
-    // A planar face decides most hits without the kernel's classifier (host/geom/face_projector.h).
+    // Most hits are decided without the kernel's intersector (host/geom/face_projector.h).
     std::vector<FaceHit> intersectLine(const Vec3& origin, const Vec3& direction) const;
+    // The same into `hits`, whose room is kept from one line to the next.
+    void intersectLine(const Vec3& origin, const Vec3& direction, std::vector<FaceHit>& hits) const;
     // The same from the kernel's intersector on the whole face: what intersectLine must agree with.
     std::vector<FaceHit> intersectLineByKernel(const Vec3& origin, const Vec3& direction) const;
     // Whether intersectLine left its last line to the kernel, for tests.

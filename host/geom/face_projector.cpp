@@ -4,12 +4,16 @@
 // vertex and tangent to count the crossings; the kernel decides the rest.
 #include "host/geom/face_projector.h"
 
+#include <BRepAdaptor_Surface.hxx>
 #include <BRepTools.hxx>
 #include <BRep_Builder.hxx>
 #include <BRep_Tool.hxx>
 #include <Geom2d_Circle.hxx>
 #include <Geom2d_Line.hxx>
+#include <ElCLib.hxx>
+#include <ElSLib.hxx>
 #include <Geom2d_TrimmedCurve.hxx>
+#include <Precision.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopoDS.hxx>
 #include <TopoDS_Edge.hxx>
@@ -29,6 +33,7 @@ namespace {
 constexpr double kTwoPi = 2 * std::numbers::pi;
 constexpr std::size_t kReducedFaces = 8;
 constexpr int kMaxCells = 256;
+constexpr std::size_t kChunkPieces = 16;
 
 // Whether hypot(x, y) <= limit. Most points lie far from most trims: the squares tell those apart, with a
 // slack that rounding cannot cross, and hypot decides the rest as it always did.
@@ -97,9 +102,59 @@ FaceProjector::FaceProjector(const TopoDS_Face& face, const gp_Pln& plane, const
       nearReach_(boxDiagonal(box) + 1.0) {
     // What ElSLib::PlaneParameters builds for every point.
     toPlane_.SetTransformation(plane_.Position());
+    readWires(10 * readTolerances());
+}
+
+FaceProjector::FaceProjector(const TopoDS_Face& face, const Box3& box)
+    : face_(face), box_(box), nearReach_(boxDiagonal(box) + 1.0) {
+    // The surface as the kernel's intersector restricts it to the face.
+    const BRepAdaptor_Surface surface(face, true);
+    switch (surface.GetType()) {
+    case GeomAbs_Cylinder:
+        kind_ = SurfaceKind::Cylinder;
+        cylinder_ = surface.Cylinder();
+        quadric_ = IntAna_Quadric(cylinder_);
+        exactHits_ = true;
+        break;
+    case GeomAbs_Cone:
+        kind_ = SurfaceKind::Cone;
+        cone_ = surface.Cone();
+        quadric_ = IntAna_Quadric(cone_);
+        // The kernel's intersector takes a cone this close to a plane by its general method.
+        exactHits_ = std::fabs(cone_.SemiAngle()) < std::numbers::pi / 2 - 1e5 * Precision::Angular();
+        break;
+    case GeomAbs_Sphere:
+        kind_ = SurfaceKind::Sphere;
+        sphere_ = surface.Sphere();
+        quadric_ = IntAna_Quadric(sphere_);
+        exactHits_ = true;
+        break;
+    case GeomAbs_Torus:
+        kind_ = SurfaceKind::Torus;
+        torus_ = surface.Torus();
+        exactHits_ = true;
+        break;
+    default: kind_ = SurfaceKind::Other; break;
+    }
+    bounds_ = {surface.FirstUParameter(), surface.LastUParameter(), surface.FirstVParameter(), surface.LastVParameter()};
+    uPeriodic_ = surface.IsUPeriodic() || kind_ == SurfaceKind::Cylinder || kind_ == SurfaceKind::Cone ||
+                 kind_ == SurfaceKind::Sphere;
+    vPeriodic_ = surface.IsVPeriodic();
+    if (uPeriodic_) uPeriod_ = surface.UPeriod();
+    if (vPeriodic_) vPeriod_ = surface.VPeriod();
+    const double tolerance = readTolerances();
+    // The kernel classifies in (u, v) with the surface's resolution of the largest tolerance.
+    readWires(10 * std::max({surface.UResolution(tolerance), surface.VResolution(tolerance), kGeomTol}));
+    const double grow = 100 * tolerance + 1e-7 * (1 + boxDiagonal(box));
+    grownBox_ = {{box.min[0] - grow, box.min[1] - grow, box.min[2] - grow},
+                 {box.max[0] + grow, box.max[1] + grow, box.max[2] + grow}};
+    boxed_ = box.max[0] >= box.min[0] && box.max[1] >= box.min[1] && box.max[2] >= box.min[2] && boxDiagonal(box) > 0;
+}
+
+double FaceProjector::readTolerances() {
     double maxEdge = 0, maxVertex = 0;
     std::vector<std::pair<double, double>> wireTols;
-    for (TopoDS_Iterator it(face); it.More(); it.Next()) {
+    for (TopoDS_Iterator it(face_); it.More(); it.Next()) {
         if (it.Value().ShapeType() != TopAbs_WIRE) continue;
         WIRE& w = wires_.emplace_back();
         w.wire = TopoDS::Wire(it.Value());
@@ -112,10 +167,15 @@ FaceProjector::FaceProjector(const TopoDS_Face& face, const gp_Pln& plane, const
         maxEdge = std::max(maxEdge, edgeTol);
         maxVertex = std::max(maxVertex, vertexTol);
     }
-    margin_ = 10 * std::max({maxEdge, maxVertex, kGeomTol, BRep_Tool::Tolerance(face)});
     for (std::size_t i = 0; i < wires_.size(); ++i)
         if (wireTols[i].first == maxEdge || wireTols[i].second == maxVertex) keepWires_.push_back(static_cast<int>(i));
+    const double largest = std::max({maxEdge, maxVertex, kGeomTol, BRep_Tool::Tolerance(face_)});
+    tight_ = largest <= kGeomTol;
+    return largest;
+}
 
+void FaceProjector::readWires(double margin) {
+    margin_ = margin;
     // The outer wire is picked as the kernel's BRepTools::OuterWire picks it, from the boxes taken here
     // anyway: the first wire, replaced by each later one whose box holds the one picked so far.
     UvBox outerBounds{};
@@ -152,7 +212,7 @@ FaceProjector::FaceProjector(const TopoDS_Face& face, const gp_Pln& plane, const
                 p.a[0] = a.X(), p.a[1] = a.Y(), p.b[0] = b.X(), p.b[1] = b.Y();
                 w.pieces.push_back(p);
             } else {
-                w.exact = false;
+                addPolyline(w.pieces, curve, f, l, margin_);
             }
         }
         double u0, u1, v0, v1;
@@ -170,6 +230,24 @@ FaceProjector::FaceProjector(const TopoDS_Face& face, const gp_Pln& plane, const
                 grow(w.box, end[0] - margin_, end[1] - margin_);
                 grow(w.box, end[0] + margin_, end[1] + margin_);
             }
+        for (std::size_t first = 0; first < w.pieces.size(); first += kChunkPieces) {
+            CHUNK& chunk = w.chunks.emplace_back();
+            chunk.first = first;
+            chunk.end = std::min(first + kChunkPieces, w.pieces.size());
+            chunk.box = {1e300, -1e300, 1e300, -1e300};
+            for (std::size_t k = chunk.first; k < chunk.end; ++k) {
+                const PIECE& p = w.pieces[k];
+                const double reach = 2 * (margin_ + p.slack);
+                for (const double* end : {p.a, p.b}) {
+                    grow(chunk.box, end[0] - reach, end[1] - reach);
+                    grow(chunk.box, end[0] + reach, end[1] + reach);
+                }
+                if (p.arc) {
+                    grow(chunk.box, p.c[0] - p.r - reach, p.c[1] - p.r - reach);
+                    grow(chunk.box, p.c[0] + p.r + reach, p.c[1] + p.r + reach);
+                }
+            }
+        }
     }
 
     if (outer_ < 0) {
@@ -242,18 +320,22 @@ FaceProjector::Side FaceProjector::sideOfWires(double u, double v, const std::ve
     for (int i : wires) {
         const WIRE& w = wires_[static_cast<std::size_t>(i)];
         if (!w.exact) return Side::Near;
-        for (const PIECE& piece : w.pieces) {
-            bool near;
-            if (!piece.arc) {
-                near = withinOfSegment(p, piece.a, piece.b, margin_);
-            } else {
-                const double dx = u - piece.c[0], dy = v - piece.c[1];
-                near = piece.holdsAngle(dx * piece.y[0] + dy * piece.y[1], dx * piece.x[0] + dy * piece.x[1])
-                           ? withinOfCircle(dx, dy, piece.r, margin_)
-                           : within(u - piece.a[0], v - piece.a[1], margin_) ||
-                                 within(u - piece.b[0], v - piece.b[1], margin_);
+        for (const CHUNK& chunk : w.chunks) {
+            if (!holds(chunk.box, u, v)) continue;
+            for (std::size_t k = chunk.first; k < chunk.end; ++k) {
+                const PIECE& piece = w.pieces[k];
+                bool near;
+                if (!piece.arc) {
+                    near = withinOfSegment(p, piece.a, piece.b, margin_ + piece.slack);
+                } else {
+                    const double dx = u - piece.c[0], dy = v - piece.c[1];
+                    near = piece.holdsAngle(dx * piece.y[0] + dy * piece.y[1], dx * piece.x[0] + dy * piece.x[1])
+                               ? withinOfCircle(dx, dy, piece.r, margin_)
+                               : within(u - piece.a[0], v - piece.a[1], margin_) ||
+                                     within(u - piece.b[0], v - piece.b[1], margin_);
+                }
+                if (near) return onPiece(piece, p) ? Side::On : Side::Near;
             }
-            if (near) return Side::Near;
         }
     }
     // Rays in a few directions in turn, until one passes clear of every vertex and tangent.
@@ -274,44 +356,96 @@ FaceProjector::Side FaceProjector::sideOfWires(double u, double v, const std::ve
     return Side::Near;
 }
 
+bool FaceProjector::onPiece(const PIECE& piece, const double p[2]) const {
+    // A hundredth of the kernel's least tolerance from a trim's inside, clear of its ends, on a face whose
+    // edges and vertices are all within that tolerance: the kernel's classifier takes such a point as on the
+    // face. At a trim vertex, or where an edge's tolerance is wider, it may not.
+    constexpr double kOn = 0.01 * kGeomTol;
+    if (!tight_ || piece.slack > 0 || within(p[0] - piece.a[0], p[1] - piece.a[1], margin_) ||
+        within(p[0] - piece.b[0], p[1] - piece.b[1], margin_))
+        return false;
+    if (!piece.arc) return withinOfSegment(p, piece.a, piece.b, kOn);
+    const double dx = p[0] - piece.c[0], dy = p[1] - piece.c[1];
+    return piece.holdsAngle(dx * piece.y[0] + dy * piece.y[1], dx * piece.x[0] + dy * piece.x[1]) &&
+           withinOfCircle(dx, dy, piece.r, kOn);
+}
+
 int FaceProjector::crossings(const WIRE& w, double u, double v, double du, double dv) const {
     int count = 0;
     // Where a point lies across the ray (signed) and along it.
     auto across = [&](const double q[2]) { return du * (q[1] - v) - dv * (q[0] - u); };
     auto along = [&](const double q[2]) { return du * (q[0] - u) + dv * (q[1] - v); };
-    for (const PIECE& piece : w.pieces) {
-        const double ha = across(piece.a), hb = across(piece.b);
-        if ((std::fabs(ha) <= margin_ && along(piece.a) > 0) || (std::fabs(hb) <= margin_ && along(piece.b) > 0))
-            return -1;
-        if (!piece.arc) {
-            if ((ha > 0) == (hb > 0)) continue;
-            const double s = along(piece.a) + ha / (ha - hb) * (along(piece.b) - along(piece.a));
-            if (s > 0) ++count;
-            continue;
-        }
-        // |p + s d - c|^2 = r^2 for s > 0.
-        const double pc[2] = {u - piece.c[0], v - piece.c[1]};
-        const double b = du * pc[0] + dv * pc[1];
-        const double disc = b * b - (pc[0] * pc[0] + pc[1] * pc[1] - piece.r * piece.r);
-        if (disc < 0) continue;
-        const double root = std::sqrt(disc);
-        if (root <= margin_) return -1;
-        for (double s : {-b - root, -b + root}) {
-            if (!(s > 0)) continue;
-            const double qx = pc[0] + s * du, qy = pc[1] + s * dv;
-            if (piece.holdsAngle(qx * piece.y[0] + qy * piece.y[1], qx * piece.x[0] + qy * piece.x[1])) ++count;
+    for (const CHUNK& chunk : w.chunks) {
+        // A box wholly to one side of the ray beyond the margin, or wholly behind its start, holds no crossing
+        // and no trim vertex near the ray.
+        double least = 1e300, most = -1e300, ahead = -1e300;
+        for (double cu : {chunk.box.uMin, chunk.box.uMax})
+            for (double cv : {chunk.box.vMin, chunk.box.vMax}) {
+                const double q[2] = {cu, cv};
+                least = std::min(least, across(q));
+                most = std::max(most, across(q));
+                ahead = std::max(ahead, along(q));
+            }
+        if (least > margin_ || most < -margin_ || ahead < 0) continue;
+        for (std::size_t k = chunk.first; k < chunk.end; ++k) {
+            const PIECE& piece = w.pieces[k];
+            const double ha = across(piece.a), hb = across(piece.b);
+            if ((std::fabs(ha) <= margin_ && along(piece.a) > 0) || (std::fabs(hb) <= margin_ && along(piece.b) > 0))
+                return -1;
+            if (!piece.arc) {
+                if ((ha > 0) == (hb > 0)) continue;
+                const double s = along(piece.a) + ha / (ha - hb) * (along(piece.b) - along(piece.a));
+                if (s > 0) ++count;
+                continue;
+            }
+            // |p + s d - c|^2 = r^2 for s > 0.
+            const double pc[2] = {u - piece.c[0], v - piece.c[1]};
+            const double b = du * pc[0] + dv * pc[1];
+            const double disc = b * b - (pc[0] * pc[0] + pc[1] * pc[1] - piece.r * piece.r);
+            if (disc < 0) continue;
+            const double root = std::sqrt(disc);
+            if (root <= margin_) return -1;
+            for (double s : {-b - root, -b + root}) {
+                if (!(s > 0)) continue;
+                const double qx = pc[0] + s * du, qy = pc[1] + s * dv;
+                if (piece.holdsAngle(qx * piece.y[0] + qy * piece.y[1], qx * piece.x[0] + qy * piece.x[1])) ++count;
+            }
         }
     }
     return count;
 }
 
-std::vector<FaceHit> FaceProjector::askKernel(const gp_Lin& line, double reach, std::vector<int> wires) {
+void FaceProjector::askKernel(const gp_Lin& line, double reach, std::vector<int>& wires, std::vector<FaceHit>& hits) {
     lastAskedKernel_ = true;
-    wires.insert(wires.end(), keepWires_.begin(), keepWires_.end());
-    if (outer_ >= 0) wires.push_back(outer_);
-    std::sort(wires.begin(), wires.end());
-    wires.erase(std::unique(wires.begin(), wires.end()), wires.end());
-    if (kernelOnly_ || outer_ < 0) {
+    // The checks ask some lines again (a probe of one stage, a ray of the next): the kernel's answer, which
+    // depends on the line alone, is kept for the last few.
+    const gp_Pnt& o = line.Location();
+    const gp_Dir& d = line.Direction();
+    const std::array<double, 6> key{o.X(), o.Y(), o.Z(), d.X(), d.Y(), d.Z()};
+    for (std::size_t k = 0; k < askedCount_; ++k)
+        if (std::memcmp(asked_[k].line.data(), key.data(), sizeof key) == 0) {
+            hits.insert(hits.end(), asked_[k].hits.begin(), asked_[k].hits.end());
+            return;
+        }
+    const std::size_t before = hits.size();
+    askKernelAnew(line, reach, wires, hits);
+    ASKED& kept = asked_[askedNext_];
+    askedNext_ = (askedNext_ + 1) % asked_.size();
+    askedCount_ = std::min(askedCount_ + 1, asked_.size());
+    kept.line = key;
+    kept.hits.assign(hits.begin() + static_cast<std::ptrdiff_t>(before), hits.end());
+}
+
+void FaceProjector::askKernelAnew(const gp_Lin& line, double reach, std::vector<int>& wires,
+                                  std::vector<FaceHit>& hits) {
+    // A curved face is asked whole: which of its wires is outer is not the boxes' to say.
+    if (kind_ == SurfaceKind::Plane) {
+        wires.insert(wires.end(), keepWires_.begin(), keepWires_.end());
+        if (outer_ >= 0) wires.push_back(outer_);
+        std::sort(wires.begin(), wires.end());
+        wires.erase(std::unique(wires.begin(), wires.end()), wires.end());
+    }
+    if (kind_ != SurfaceKind::Plane || kernelOnly_ || outer_ < 0) {
         wires.clear();
         for (int i = 0; i < static_cast<int>(wires_.size()); ++i) wires.push_back(i);
     }
@@ -329,14 +463,75 @@ std::vector<FaceHit> FaceProjector::askKernel(const gp_Lin& line, double reach, 
         if (reduced_.size() > kReducedFaces) reduced_.pop_back();
     }
     IntCurvesFace_Intersector& in = *reduced_.front().second;
-    std::vector<FaceHit> hits;
     in.Perform(line, -reach, reach);
-    if (!in.IsDone()) return hits;
+    if (!in.IsDone()) return;
     for (int i = 1; i <= in.NbPnt(); ++i) {
         if (in.State(i) != TopAbs_IN && in.State(i) != TopAbs_ON) continue;
         hits.push_back({toVec3(in.Pnt(i)), {in.UParameter(i), in.VParameter(i)}, in.WParameter(i)});
     }
-    return hits;
+}
+
+void FaceProjector::askKernelWhole(const gp_Lin& line, double reach, std::vector<FaceHit>& hits) {
+    holders_.clear();
+    for (int i = 0; i < static_cast<int>(wires_.size()); ++i) holders_.push_back(i);
+    askKernel(line, reach, holders_, hits);
+}
+
+void FaceProjector::addPolyline(std::vector<PIECE>& pieces, const Handle(Geom2d_Curve)& curve, double first,
+                                double last, double target) {
+    // Each span is halved until its points at a quarter, a half and three quarters lie within the target of
+    // its chord; the slack is twice the largest such distance, so that a smooth trim stays within it. The
+    // target is the margin or a thousandth of the trim's extent, whichever is larger: a point that
+    // close to a trim is rare, and the kernel decides it.
+    constexpr int kStart = 8, kDepth = 8;
+    struct SPAN {
+        double t0, t1;
+        gp_Pnt2d p0, p1;
+        int depth;
+    };
+    std::vector<SPAN> stack;
+    std::vector<std::pair<gp_Pnt2d, gp_Pnt2d>> chords;
+    double worst = 0;
+    {
+        UvBox extent{1e300, -1e300, 1e300, -1e300};
+        for (int i = 0; i <= kStart; ++i) {
+            const gp_Pnt2d p = curve->Value(first + (last - first) * i / kStart);
+            grow(extent, p.X(), p.Y());
+        }
+        target = std::max(target, 1e-3 * std::hypot(extent.uMax - extent.uMin, extent.vMax - extent.vMin));
+    }
+    for (int i = kStart; i >= 1; --i) {
+        const double t0 = first + (last - first) * (i - 1) / kStart, t1 = first + (last - first) * i / kStart;
+        stack.push_back({t0, t1, curve->Value(t0), curve->Value(t1), 0});
+    }
+    while (!stack.empty()) {
+        const SPAN span = stack.back();
+        stack.pop_back();
+        double deviation = 0;
+        const double a[2] = {span.p0.X(), span.p0.Y()}, b[2] = {span.p1.X(), span.p1.Y()};
+        for (double f : {0.25, 0.5, 0.75}) {
+            const gp_Pnt2d q = curve->Value(span.t0 + f * (span.t1 - span.t0));
+            const double dx = b[0] - a[0], dy = b[1] - a[1], len2 = dx * dx + dy * dy;
+            double s = len2 > 0 ? ((q.X() - a[0]) * dx + (q.Y() - a[1]) * dy) / len2 : 0;
+            s = std::clamp(s, 0.0, 1.0);
+            deviation = std::max(deviation, std::hypot(q.X() - a[0] - s * dx, q.Y() - a[1] - s * dy));
+        }
+        if (deviation > target && span.depth < kDepth) {
+            const double tm = 0.5 * (span.t0 + span.t1);
+            const gp_Pnt2d pm = curve->Value(tm);
+            stack.push_back({tm, span.t1, pm, span.p1, span.depth + 1});
+            stack.push_back({span.t0, tm, span.p0, pm, span.depth + 1});
+            continue;
+        }
+        worst = std::max(worst, deviation);
+        chords.emplace_back(span.p0, span.p1);
+    }
+    for (const auto& [p0, p1] : chords) {
+        PIECE p;
+        p.a[0] = p0.X(), p.a[1] = p0.Y(), p.b[0] = p1.X(), p.b[1] = p1.Y();
+        p.slack = 2 * worst + 1e-12;
+        pieces.push_back(p);
+    }
 }
 
 const gp_Dir& FaceProjector::unitDirection(const Vec3& direction) {
@@ -347,32 +542,109 @@ const gp_Dir& FaceProjector::unitDirection(const Vec3& direction) {
     return unit_;
 }
 
-std::vector<FaceHit> FaceProjector::intersect(const gp_Lin& line) {
+void FaceProjector::intersect(const gp_Lin& line, std::vector<FaceHit>& hits) {
     lastAskedKernel_ = false;
+    if (kind_ == SurfaceKind::Plane) intersectPlane(line, hits);
+    else intersectCurved(line, hits);
+}
+
+void FaceProjector::intersectPlane(const gp_Lin& line, std::vector<FaceHit>& hits) {
     // Most lines start near the plane, inside any reach: the reach is worked out only past its least.
     auto reach = [&] { return lineReach(box_, toVec3(line.Location())); };
     const gp_Dir& d = line.Direction();
     const gp_Dir& n = plane_.Axis().Direction();
     const double along = n.Dot(d);
-    std::vector<int>& holders = holders_;
-    if (std::fabs(along) < 1e-12) {
-        holders.clear();
-        for (int i = 0; i < static_cast<int>(wires_.size()); ++i) holders.push_back(i);
-        return askKernel(line, reach(), holders);
-    }
+    if (std::fabs(along) < 1e-12) return askKernelWhole(line, reach(), hits);
     const gp_Pnt& o = line.Location();
     const gp_XYZ toPlane = plane_.Location().XYZ() - o.XYZ();
     const double t = n.XYZ().Dot(toPlane) / along;
-    if (std::fabs(t) > nearReach_ && std::fabs(t) > reach()) return {};
+    if (std::fabs(t) > nearReach_ && std::fabs(t) > reach()) return;
     const gp_Pnt hit(o.XYZ() + t * d.XYZ());
     const gp_Pnt inPlane = hit.Transformed(toPlane_);
     const double u = inPlane.X(), v = inPlane.Y();
-    switch (side(u, v, holders)) {
-    case Side::In: return {FaceHit{toVec3(hit), {u, v}, t}};
-    case Side::Out: return {};
-    case Side::Near: return askKernel(line, reach(), holders);
+    switch (side(u, v, holders_)) {
+    case Side::In:
+    case Side::On: hits.push_back(FaceHit{toVec3(hit), {u, v}, t}); return;
+    case Side::Out: return;
+    case Side::Near: return askKernel(line, reach(), holders_, hits);
     }
-    return {};
+}
+
+bool FaceProjector::meetsBox(const gp_Lin& line) const {
+    if (!boxed_) return true;
+    const gp_Pnt& o = line.Location();
+    const gp_Dir& d = line.Direction();
+    const double origin[3] = {o.X(), o.Y(), o.Z()}, direction[3] = {d.X(), d.Y(), d.Z()};
+    double from = -1e300, to = 1e300;
+    for (int i = 0; i < 3; ++i) {
+        const double lo = grownBox_.min[i] - origin[i], hi = grownBox_.max[i] - origin[i];
+        if (std::fabs(direction[i]) < 1e-12) {
+            // Along the slab within the rounding of a unit direction: it must start in it, with room to spare.
+            if (lo > 1e-9 * (1 + std::fabs(lo)) || hi < -1e-9 * (1 + std::fabs(hi))) return false;
+            continue;
+        }
+        double t0 = lo / direction[i], t1 = hi / direction[i];
+        if (t0 > t1) std::swap(t0, t1);
+        from = std::max(from, t0);
+        to = std::min(to, t1);
+    }
+    return from <= to + 1e-9 * (1 + std::fabs(to));
+}
+
+FaceProjector::Side FaceProjector::inBounds(double& u, double& v) const {
+    // As the kernel's intersector appends a point: into the period from the box's first parameter, and
+    // refused beyond the box by more than its tangency tolerance (a hair below ours); a point in the box is
+    // kept.
+    if (uPeriodic_) u = ElCLib::InPeriod(u, bounds_.uMin, bounds_.uMin + uPeriod_);
+    if (vPeriodic_) v = ElCLib::InPeriod(v, bounds_.vMin, bounds_.vMin + vPeriod_);
+    constexpr double kHair = 1e-6;
+    if (u < bounds_.uMin - kHair || u > bounds_.uMax + kHair || v < bounds_.vMin - kHair || v > bounds_.vMax + kHair)
+        return Side::Out;
+    if (u < bounds_.uMin || u > bounds_.uMax || v < bounds_.vMin || v > bounds_.vMax) return Side::Near;
+    return Side::In;
+}
+
+void FaceProjector::intersectCurved(const gp_Lin& line, std::vector<FaceHit>& hits) {
+    if (!meetsBox(line)) return;
+    const double reach = lineReach(box_, toVec3(line.Location()));
+    if (!exactHits_) return askKernelWhole(line, reach, hits);
+    // The surface's points as the kernel's intersector finds them on a line.
+    double w[4], us[4], vs[4];
+    int count = 0;
+    if (kind_ == SurfaceKind::Torus) {
+        torusHits_.Perform(line, torus_);
+        if (!torusHits_.IsDone()) return askKernelWhole(line, reach, hits);
+        count = std::min(torusHits_.NbPoints(), 4);
+        for (int i = 0; i < count; ++i) {
+            w[i] = torusHits_.ParamOnLine(i + 1);
+            torusHits_.ParamOnTorus(i + 1, us[i], vs[i]);
+        }
+    } else {
+        quadricHits_.Perform(line, quadric_);
+        if (!quadricHits_.IsDone() || quadricHits_.IsInQuadric() || quadricHits_.IsParallel())
+            return askKernelWhole(line, reach, hits);
+        count = std::min(quadricHits_.NbPoints(), 4);
+        for (int i = 0; i < count; ++i) {
+            const gp_Pnt& p = quadricHits_.Point(i + 1);
+            w[i] = quadricHits_.ParamOnConic(i + 1);
+            switch (kind_) {
+            case SurfaceKind::Cylinder: ElSLib::Parameters(cylinder_, p, us[i], vs[i]); break;
+            case SurfaceKind::Cone: ElSLib::Parameters(cone_, p, us[i], vs[i]); break;
+            default: ElSLib::Parameters(sphere_, p, us[i], vs[i]); break;
+            }
+        }
+    }
+    const std::size_t before = hits.size();
+    for (int i = 0; i < count; ++i) {
+        Side side = inBounds(us[i], vs[i]);
+        if (side == Side::In) side = this->side(us[i], vs[i], holders_);
+        if (side == Side::Out || !(w[i] >= -reach && w[i] <= reach)) continue;
+        if (side == Side::Near) {
+            hits.resize(before);
+            return askKernelWhole(line, reach, hits);
+        }
+        hits.push_back({toVec3(ElCLib::Value(w[i], line)), {us[i], vs[i]}, w[i]});
+    }
 }
 
 }  // namespace host

@@ -1,17 +1,30 @@
-// Projection onto one planar face along a line, with what it needs built once per face: the plane, the
-// largest tolerance of its edges and vertices, its trims as exact segments and arcs in (u, v) and the
-// boxes of its wires. A hit inside a round hole, or farther than a few tolerances from every trim, is
-// decided here; any other is left to the kernel's intersector on the face cut down to its outer wire and
-// the inner wires whose boxes hold the hit, which classifies it as the kernel does on the whole face.
-// Kernel side: host/geom only.
+// Line intersections with one face, with what they need built once per face: the surface (a plane,
+// cylinder, cone, sphere or torus), the largest tolerance of its edges and vertices, its trims in (u, v)
+// as exact segments and arcs, other trims as polylines with a bound of their distance to the edge, and
+// the boxes of its wires. A line that misses the face's box grown by its tolerances misses the face. The
+// points on the surface are the kernel's own analytic ones (IntAna, as its intersector takes them); a hit
+// inside a round hole, or farther than a few tolerances from every trim, is decided here. Any other line,
+// and every line on a surface without an exact form, is left to the kernel's intersector: for a plane on
+// the face cut down to its outer wire and the inner wires whose boxes hold the hit, which classifies it as
+// the kernel does on the whole face; for a curved face on the whole face. Kernel side: host/geom only.
 #pragma once
+#include <Geom2d_Curve.hxx>
 #include <IntCurvesFace_Intersector.hxx>
 #include <TopoDS_Face.hxx>
 #include <TopoDS_Wire.hxx>
 #include <gp_Lin.hxx>
+#include <gp_Cone.hxx>
+#include <gp_Cylinder.hxx>
 #include <gp_Pln.hxx>
+#include <gp_Sphere.hxx>
+#include <gp_Torus.hxx>
+// After the surfaces, which the kernel's quadric header uses without including them.
+#include <IntAna_IntConicQuad.hxx>
+#include <IntAna_IntLinTorus.hxx>
+#include <IntAna_Quadric.hxx>
 #include <gp_Trsf.hxx>
 
+#include <array>
 #include <list>
 #include <memory>
 #include <utility>
@@ -30,10 +43,12 @@ class FaceProjector {
 public:
     // `box` is the face's. Throws the kernel's Standard_Failure on a face it cannot read; null-free otherwise.
     FaceProjector(const TopoDS_Face& face, const gp_Pln& plane, const Box3& box);
+    // A face of any other surface.
+    FaceProjector(const TopoDS_Face& face, const Box3& box);
 
-    // The hits of the line within lineReach(box, origin) of its origin (at most one on a plane), as
-    // FaceGeom::intersectLine gives them before sorting. Not thread-safe: the caller serialises.
-    std::vector<FaceHit> intersect(const gp_Lin& line);
+    // The hits of the line within lineReach(box, origin) of its origin, as FaceGeom::intersectLine gives
+    // them before sorting, added to `hits`. Not thread-safe: the caller serialises.
+    void intersect(const gp_Lin& line, std::vector<FaceHit>& hits);
 
     // How the last hit test was decided, for tests: true when the kernel was asked.
     bool lastAskedKernel() const { return lastAskedKernel_; }
@@ -47,6 +62,7 @@ private:
     // [t0, t1] from a to b.
     struct PIECE {
         bool arc = false;
+        double slack = 0;         // a polyline's segment: the bound of its distance to the edge
         bool fullTurn = false;    // an arc whose range holds every angle
         double a[2], b[2];
         double c[2], x[2], y[2], r = 0, t0 = 0, t1 = 0;
@@ -55,24 +71,63 @@ private:
         // Whether the arc's range holds the angle atan2(across, along) of a point in its axes.
         bool holdsAngle(double across, double along) const;
     };
+    // A run of a wire's pieces with a box that holds them grown by the margin and their slack: a point or
+    // ray that keeps clear of the box keeps clear of them.
+    struct CHUNK {
+        UvBox box;
+        std::size_t first = 0, end = 0;
+    };
     struct WIRE {
         TopoDS_Wire wire;
-        bool exact = true;        // every edge a segment or an arc
+        bool exact = true;        // every edge a segment, an arc or a polyline of it
         UvBox box;                // grown by the margin
         std::vector<PIECE> pieces;
+        std::vector<CHUNK> chunks;
     };
-    enum class Side { In, Out, Near };
+    // On: on a segment or arc of the trims, far within the kernel's least tolerance of it, which the kernel
+    // takes as on the face.
+    enum class Side { In, Out, Near, On };
 
     Side side(double u, double v, std::vector<int>& holders) const;
     Side sideOfWires(double u, double v, const std::vector<int>& wires) const;
     // The crossings of the wire by the ray from (u, v) along (du, dv); -1 when the ray passes through a
     // trim vertex or touches an arc, where counting is not sure.
+    bool onPiece(const PIECE& piece, const double p[2]) const;
     int crossings(const WIRE& w, double u, double v, double du, double dv) const;
-    std::vector<FaceHit> askKernel(const gp_Lin& line, double reach, std::vector<int> wires);
+    void askKernel(const gp_Lin& line, double reach, std::vector<int>& wires, std::vector<FaceHit>& hits);
+    void askKernelAnew(const gp_Lin& line, double reach, std::vector<int>& wires, std::vector<FaceHit>& hits);
+    void askKernelWhole(const gp_Lin& line, double reach, std::vector<FaceHit>& hits);
+    // Reads the wires and their tolerances; the largest tolerance of the face, its edges and vertices.
+    double readTolerances();
+    void readWires(double margin);
+    // A trim that is neither a segment nor an arc, as a polyline through points of it (its pieces' slack).
+    static void addPolyline(std::vector<PIECE>& pieces, const Handle(Geom2d_Curve)& curve, double first,
+                            double last, double target);
+    void intersectPlane(const gp_Lin& line, std::vector<FaceHit>& hits);
+    void intersectCurved(const gp_Lin& line, std::vector<FaceHit>& hits);
+    // The (u, v) of a surface point as the kernel's intersector takes it into the face's parameter box;
+    // Side::Near when it lies within a hair of the box, where the kernel's own test decides.
+    Side inBounds(double& u, double& v) const;
+    bool meetsBox(const gp_Lin& line) const;
 
     TopoDS_Face face_;
+    SurfaceKind kind_ = SurfaceKind::Plane;
     gp_Pln plane_;
+    gp_Cylinder cylinder_;
+    gp_Cone cone_;
+    gp_Sphere sphere_;
+    gp_Torus torus_;
+    IntAna_Quadric quadric_;        // of the cylinder, cone or sphere, as the kernel makes it for each line
+    IntAna_IntConicQuad quadricHits_;
+    IntAna_IntLinTorus torusHits_;
+    bool exactHits_ = false;        // the surface's points come from IntAna
+    UvBox bounds_{};                // the face's parameter box, as the kernel's restricted surface has it
+    bool uPeriodic_ = false, vPeriodic_ = false;
+    double uPeriod_ = 0, vPeriod_ = 0;
+    bool tight_ = false;            // every tolerance of the face within the kernel's least
+    bool boxed_ = false;            // the box holds the face: a line that misses grownBox_ misses it
     Box3 box_;
+    Box3 grownBox_;                 // the box grown by the margin in space: no hit lies outside it
     double nearReach_;              // never more than lineReach(box_, any origin)
     gp_Trsf toPlane_;               // world to the plane's axes, as the kernel's parameters of a point take it
     double margin_ = 0;
@@ -99,6 +154,13 @@ private:
     // The reduced faces' intersectors, most recent first; a few suffice, as queries come by hole.
     std::list<std::pair<std::vector<int>, std::unique_ptr<IntCurvesFace_Intersector>>> reduced_;
     bool lastAskedKernel_ = false;
+    // The kernel's answers to the last lines it was asked, by the line's origin and direction to the bit.
+    struct ASKED {
+        std::array<double, 6> line{};
+        std::vector<FaceHit> hits;
+    };
+    std::array<ASKED, 8> asked_;
+    std::size_t askedCount_ = 0, askedNext_ = 0;
     // The direction unitDirection was last asked for, bit for bit, and its unit direction; at first +X,
     // the kernel's default direction, which is its own.
     Vec3 direction_{1, 0, 0};

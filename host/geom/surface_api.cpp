@@ -158,7 +158,8 @@ int project_pt_along_dir(const ent* s, const double direction[3], const double p
     const FaceGeom* face = host::faceOf(s);
     if (!face || !pt || !direction) return 0;
     host::Vec3 origin{pt[0], pt[1], pt[2]};
-    std::vector<host::FaceHit> hits = face->intersectLine(origin, {direction[0], direction[1], direction[2]});
+    thread_local std::vector<host::FaceHit> hits;
+    face->intersectLine(origin, {direction[0], direction[1], direction[2]}, hits);
     if (hits.empty()) return 0;
     host::UvBox r = face->uvRange();
     double su = std::max(r.uMax - r.uMin, 1e-12), sv = std::max(r.vMax - r.vMin, 1e-12);

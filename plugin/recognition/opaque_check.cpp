@@ -212,10 +212,10 @@ void cornerDistances(const SURF_IN_VIEW& s, double x, double y, double* dMin, do
 
 bool projectRay(const ent& surface, const SURF_IN_VIEW& s, const VIEW_LIST& view, const VIEW_AXIS& axis,
                 const double startView[3], double startWorld[3], double hitWorld[3], double* hitZ) {
-    mul_mat_vector(view.matrix, startView, startWorld);
     constexpr double kSlack = 1e-6;   // the host counts points on a trim as inside
     for (int a = 0; a < 2; ++a)
         if (startView[a] < s.box[a][0] - kSlack || startView[a] > s.box[a][1] + kSlack) return false;
+    mul_mat_vector(view.matrix, startView, startWorld);
     if (!projectGridOntoSurf(&surface, axis, startWorld, hitWorld)) return false;
     double v[3];
     toView(view.matrix, hitWorld, v);

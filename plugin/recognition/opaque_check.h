@@ -85,8 +85,9 @@ void surfaceInView(const ent& surface, const SURF_POINTS& planar, const double v
 void cornerDistances(const SURF_IN_VIEW& s, double x, double y, double* dMin, double* dMax);
 
 // Projects the ray start (view coordinates) onto the surface along the view's axis: true with the hit in
-// world coordinates and its view z; `startWorld` receives the start in world coordinates. A start beside
-// the surface's box is a miss without asking the host (the box holds the surface, so nothing is lost).
+// world coordinates and its view z; `startWorld` receives the start in world coordinates when it projects.
+// A start beside the surface's box is a miss without asking the host (the box holds the surface, so
+// nothing is lost).
 // `axis` is the view's axis as the host gives it (viewAxis), read once per check.
 bool projectRay(const ent& surface, const SURF_IN_VIEW& s, const VIEW_LIST& view, const VIEW_AXIS& axis,
                 const double startView[3], double startWorld[3], double hitWorld[3], double* hitZ);

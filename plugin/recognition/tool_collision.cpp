@@ -5,6 +5,7 @@
 #include "plugin/recognition/tool_collision.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -77,6 +78,21 @@ void touchChamfer(std::int16_t& touch) {
     else if (touch == 1) touch = 3;
 }
 
+constexpr int kRays = 32;
+
+// The rays' cosines and sines, worked out once from the same angles: each surface near a hole casts them.
+const std::array<std::array<double, 2>, kRays>& rayTurns() {
+    static const auto turns = [] {
+        std::array<std::array<double, 2>, kRays> t{};
+        for (int k = 0; k < kRays; ++k) {
+            const double angle = 2.0 * k * std::numbers::pi / kRays;
+            t[static_cast<std::size_t>(k)] = {std::cos(angle), std::sin(angle)};
+        }
+        return t;
+    }();
+    return turns;
+}
+
 class CToolCheck {
 public:
     explicit CToolCheck(VIEW_LIST* tree)
@@ -135,11 +151,12 @@ private:
         const double T4 = g_tolerances.tol4T;
         // No point of a surface lying between the two margins can mark the hole: its rays need not be cast.
         if (s.zMin >= bottomZ - T4 && s.zMax <= topZ + T4) return;
-        const int n = g_tolerances.tol04T > radius ? 1 : 32;
+        const int n = g_tolerances.tol04T > radius ? 1 : kRays;
+        const auto& turns = rayTurns();
         for (int k = 0; k < n; ++k) {
-            const double angle = 2.0 * k * std::numbers::pi / n;
-            const double start[3] = {p->ptView[0] + radius * std::cos(angle), p->ptView[1] + radius * std::sin(angle),
-                                     topZ};
+            // One ray is the first of the 32: the angle 0, whose cosine and sine the table holds.
+            const double start[3] = {p->ptView[0] + radius * turns[static_cast<std::size_t>(k)][0],
+                                     p->ptView[1] + radius * turns[static_cast<std::size_t>(k)][1], topZ};
             double startWorld[3], hit[3], P = 0;
             if (!projectRay(surface, s, view, state.axis, start, startWorld, hit, &P)) continue;
             const bool above = P > topZ + T4;

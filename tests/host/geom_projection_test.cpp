@@ -242,3 +242,160 @@ TEST(FaceProjection, ARewrittenSurfaceAnswersItsOwnPlanarity) {
 }
 
 }  // namespace
+
+namespace {
+
+// Curved faces: the hits of the surface's exact intersections, classified by the host or left to the
+// kernel, must be the kernel's to the bit. A part with rounded edges (cylinders and sphere corners), a
+// rounded hole entry (a torus), a countersink and a drill tip (cones) and a hole cutting a rounding.
+const BuiltPart& curvedPart() {
+    static const BuiltPart part = [] {
+        PartBuilder b = PartBuilder::block({40, 40, 20});
+        b.roundStockEdges(3);
+        HoleSpec rounded = blindTipped("rounded", {20, 20, 20}, {0, 0, -1}, 6, 8);
+        rounded.entryFillet = 1.5;
+        b.hole(rounded);
+        b.hole(countersunk("sunk", {10, 30, 20}, {0, 0, -1}, 4, 8, 90, 10));
+        b.hole(throughHole("edge", {3.5, 10, 20}, {0, 0, -1}, 4));
+        return b.build();
+    }();
+    return part;
+}
+
+struct LINE {
+    Vec3 origin, direction;
+};
+
+// The lines each row draws through a point of the face at (u, v), with its unit normal n and its first
+// derivative along u.
+struct LINE_FAMILY {
+    const char* name;
+    LINE (*line)(const Vec3& p, const Vec3& n, const Vec3& du, const FaceGeom& face);
+};
+
+Vec3 unit(const Vec3& v) {
+    const double l = std::hypot(v[0], v[1], v[2]);
+    return {v[0] / l, v[1] / l, v[2] / l};
+}
+
+const LINE_FAMILY kLineFamilies[] = {
+    {"along the normal", [](const Vec3& p, const Vec3& n, const Vec3&, const FaceGeom&) {
+         return LINE{add(p, n, 2), {-n[0], -n[1], -n[2]}};
+     }},
+    {"slanted", [](const Vec3& p, const Vec3& n, const Vec3&, const FaceGeom&) {
+         const Vec3 d = unit(add(n, {0.31, -0.27, 0.4}));
+         return LINE{add(p, d, 3), {-d[0], -d[1], -d[2]}};
+     }},
+    {"tangent", [](const Vec3& p, const Vec3&, const Vec3& du, const FaceGeom&) {
+         return LINE{add(p, unit(du), -5), unit(du)};
+     }},
+    {"along a main axis", [](const Vec3& p, const Vec3&, const Vec3&, const FaceGeom&) {
+         return LINE{add(p, {0, 0, 1}, 30), {0, 0, -1}};
+     }},
+    {"missing the box", [](const Vec3& p, const Vec3&, const Vec3&, const FaceGeom& face) {
+         const Box3 b = face.boundingBox();
+         return LINE{{p[0], p[1], b.max[2] + 1}, {1, 0, 0}};
+     }},
+};
+
+void expectKernelsHits(const FaceGeom& face, const LINE& line, const std::string& where, int& lines, int& asked,
+                       int& hits) {
+    const std::vector<FaceHit> ours = face.intersectLine(line.origin, line.direction);
+    ++lines;
+    asked += face.lastLineAskedKernel();
+    const std::vector<FaceHit> kernel = face.intersectLineByKernel(line.origin, line.direction);
+    hits += !kernel.empty();
+    // Asked again, the line is answered from what the face kept of the kernel's answer, the same.
+    for (const std::vector<FaceHit>& answer : {ours, face.intersectLine(line.origin, line.direction)}) {
+        ASSERT_EQ(answer.size(), kernel.size()) << where;
+        for (std::size_t i = 0; i < answer.size(); ++i) {
+            EXPECT_EQ(answer[i].lineParam, kernel[i].lineParam) << where;
+            EXPECT_EQ(answer[i].uv.u, kernel[i].uv.u) << where;
+            EXPECT_EQ(answer[i].uv.v, kernel[i].uv.v) << where;
+            for (int k = 0; k < 3; ++k) EXPECT_EQ(answer[i].point[k], kernel[i].point[k]) << where;
+        }
+    }
+}
+
+TEST(CurvedFaceIntersection, HitsAreTheKernelsToTheBit) {
+    const BuiltPart& part = curvedPart();
+    ASSERT_TRUE(part.ok()) << part.error;
+    int lines = 0, asked = 0, hits = 0, kinds[10] = {};
+    for (const FaceGeom& face : part.solid.faces()) {
+        if (face.kind() == SurfaceKind::Plane) continue;
+        ++kinds[static_cast<int>(face.kind())];
+        const UvBox r = face.uvRange();
+        constexpr int kGrid = 6;
+        for (int i = -1; i <= kGrid + 1; ++i)
+            for (int j = -1; j <= kGrid + 1; ++j) {
+                const double u = r.uMin + (r.uMax - r.uMin) * i / kGrid, v = r.vMin + (r.vMax - r.vMin) * j / kGrid;
+                Vec3 p, du, dv, n;
+                if (!face.evalDerivatives(u, v, p, du, dv) || !face.normalAt(u, v, n)) continue;
+                for (const LINE_FAMILY& family : kLineFamilies) {
+                    expectKernelsHits(face, family.line(p, n, du, face),
+                                      std::string(surfaceKindName(face.kind())) + " " + family.name, lines, asked, hits);
+                    if (HasFatalFailure()) return;
+                }
+            }
+    }
+    for (SurfaceKind kind : {SurfaceKind::Cylinder, SurfaceKind::Cone, SurfaceKind::Sphere, SurfaceKind::Torus})
+        EXPECT_GT(kinds[static_cast<int>(kind)], 0) << surfaceKindName(kind);
+    EXPECT_GT(hits, lines / 5);
+    EXPECT_LT(asked, lines / 4);
+}
+
+// Lines through the hole of the rounded entry's torus, on and off its axis, and through its trims: the
+// kernel's answers, including the lines that pass the torus twice.
+TEST(CurvedFaceIntersection, LinesThroughATorussHole) {
+    const BuiltPart& part = curvedPart();
+    ASSERT_TRUE(part.ok()) << part.error;
+    int lines = 0, asked = 0, hits = 0, tori = 0;
+    for (const FaceGeom& face : part.solid.faces()) {
+        if (face.kind() != SurfaceKind::Torus) continue;
+        ++tori;
+        for (double off : {0.0, 2.0, 2.9, 3.0, 3.5, 4.2, 4.5})
+            for (const Vec3& d : {Vec3{0, 0, -1}, unit({0.2, 0, -1}), unit({1, 0, -0.05}), Vec3{1, 0, 0}}) {
+                const Vec3 origin{20 + off - 10 * d[0], 20 - 10 * d[1], 19.5 - 10 * d[2]};
+                expectKernelsHits(face, {origin, d}, "torus off " + std::to_string(off), lines, asked, hits);
+                if (HasFatalFailure()) return;
+            }
+    }
+    EXPECT_GT(tori, 0);
+    EXPECT_GT(hits, 0);
+}
+
+// Hits on a trim, and a tolerance or a few off it, are left to the kernel; those clearly inside or outside
+// are not.
+TEST(CurvedFaceIntersection, HitsNearATrimAreTheKernels) {
+    const BuiltPart& part = curvedPart();
+    ASSERT_TRUE(part.ok()) << part.error;
+    int lines = 0, asked = 0, hits = 0, askedNear = 0, near = 0;
+    for (const FaceGeom& face : part.solid.faces()) {
+        if (face.kind() == SurfaceKind::Plane) continue;
+        for (const TrimLoop& loop : face.trimLoops()) {
+            const std::size_t stride = std::max<std::size_t>(1, loop.points.size() / 6);
+            for (std::size_t i = 0; i + 1 < loop.points.size(); i += stride) {
+                const UV a = loop.points[i];
+                for (double d : {0.0, 5e-7, 2e-6, 1e-3}) {
+                    const UV at{a.u + d, a.v + d};
+                    Vec3 p, n;
+                    if (!face.normalAt(at.u, at.v, n)) continue;
+                    p = face.eval(at.u, at.v);
+                    const int before = asked;
+                    expectKernelsHits(face, {add(p, n, 1), {-n[0], -n[1], -n[2]}}, surfaceKindName(face.kind()), lines,
+                                      asked, hits);
+                    if (HasFatalFailure()) return;
+                    if (d < 1e-6) {
+                        ++near;
+                        askedNear += asked - before;
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_GT(near, 50);
+    EXPECT_GT(askedNear, near / 3);
+    EXPECT_GT(hits, lines / 3);
+}
+
+}  // namespace
