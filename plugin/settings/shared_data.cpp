@@ -297,8 +297,6 @@ int CSharedFolder::flagFile(const char* name, int mode) const {
     }
 }
 
-bool CSharedFolder::claimRunningFlag() const { return ::claimRunningFlag(folder, g_globals->pluginDir); }
-
 // ---- index and state -------------------------------------------------------------------------------------------
 
 std::string encodeIndexFile(const std::vector<SHARED_FILE_ENTRY>& entries) {

@@ -35,9 +35,6 @@ public:
     // "RWrequest.dat" with the modes of the running flag, which alone names its station.
     int runningFlag(int mode) const override;
     int requestFlag(int mode) const { return flagFile("RWrequest.dat", mode); }
-    // Creates the running flag only where no station has: true when this call created it. Two stations that
-    // both saw the flag absent cannot both take read-write access.
-    bool claimRunningFlag() const;
 
     // ---- the index (".dt") and state (".sh") files beside a library in the local forms folder ----
     int readIndexFile(const std::string& libraryName);

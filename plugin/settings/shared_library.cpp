@@ -314,9 +314,14 @@ void CDlgSharedDataMgr::takeReadWrite(const std::string& dir) {
     } else if (held == HolderState::None) {
         plat::sleepMs(kFlagSettleMs);
         // The running flag is created only where no other station created it meanwhile: two stations that
-        // both saw it gone must not both take the access.
-        if (!shared.claimRunningFlag()) {
-            refuse();
+        // both saw it gone must not both take the access. What kept it is told (the station that took it
+        // first, or a share that takes no flag), not a holder that would not hand it over; on a share that
+        // takes no flag the user's choice is kept as the cycle keeps it, so the access is held once the share
+        // can be written.
+        if (const AccessHold hold = holdReadWriteAccess(this, dir); hold != AccessHold::Held) {
+            if (hold == AccessHold::Unwritable) g_globals->sharedAccessKept = 1;
+            stayReadOnly();
+            hideStatus();
             return;
         }
     }

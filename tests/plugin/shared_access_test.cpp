@@ -77,9 +77,11 @@ protected:
 
 struct AccessCase {
     const char* name;
-    int holderReleasesAfterMs;   // -2: no other station holds the access; -1: it never gives it up
+    int holderReleasesAfterMs;   // -2: no other station holds the access; -1: it never gives it up;
+                                 // -3: none does, and the share takes no file (mounted read-only)
     std::optional<std::string> password;   // nullopt: the prompt closed with Esc
     int mode;                    // the station's access afterwards
+    int setting;                 // and its setting
     const char* told;            // a message box's text, or ""
     const char* status;          // the status line left in the manager, or ""
     std::int64_t minSlept, maxSlept;
@@ -87,17 +89,19 @@ struct AccessCase {
 
 TEST_F(SharedAccessTest, ReadWriteAccessIsTakenAfterThePasswordOnceNoOtherStationHoldsIt) {
     const AccessCase cases[] = {
-        {"free", -2, kDefaultPass, 1, "", "", 250, 250},
-        {"handed over", 3000, kDefaultPass, 1, "", "", 3250, 3750},
-        {"refused", -1, kDefaultPass, 0, "", "did not hand it over", 15000, 15000},
-        {"wrong password", -2, "quolberdan", 0, "The password is wrong", "", 0, 0},
-        {"prompt cancelled", -2, std::nullopt, 0, "The password is wrong", "", 0, 0},
+        {"free", -2, kDefaultPass, 1, 1, "", "", 250, 250},
+        {"handed over", 3000, kDefaultPass, 1, 1, "", "", 3250, 3750},
+        {"refused", -1, kDefaultPass, 0, 0, "", "did not hand it over", 15000, 15000},
+        {"wrong password", -2, "quolberdan", 0, 0, "The password is wrong", "", 0, 0},
+        {"prompt cancelled", -2, std::nullopt, 0, 0, "The password is wrong", "", 0, 0},
+        {"share read-only", -3, kDefaultPass, 0, 1, "the shared folder cannot be written", "", 250, 250},
     };
     for (const AccessCase& c : cases) {
         SCOPED_TRACE(c.name);
         fresh();
         shareReadOnly();
-        if (c.holderReleasesAfterMs != -2) holdElsewhere(c.holderReleasesAfterMs);
+        if (c.holderReleasesAfterMs >= -1) holdElsewhere(c.holderReleasesAfterMs);
+        if (c.holderReleasesAfterMs == -3) plat::refuseChangesUnder(shared);
         load();
         openManager().click(kMgr, kReadWrite);
         if (c.password) typePassword(*c.password);
@@ -105,9 +109,10 @@ TEST_F(SharedAccessTest, ReadWriteAccessIsTakenAfterThePasswordOnceNoOtherStatio
         if (*c.told) script().answer(plat::IDOK);
         plat::resetSleptMs();
         closeAll();
+        plat::refuseChangesUnder("");
 
         EXPECT_EQ(g_globals->sharedAccessMode.load(), c.mode);
-        EXPECT_EQ(fileItem("SharedData", 2), std::to_string(c.mode));
+        EXPECT_EQ(fileItem("SharedData", 2), std::to_string(c.setting));
         if (*c.told) {
             EXPECT_TRUE(transcript().contains(c.told));
         }
