@@ -102,13 +102,28 @@ FaceProjector::FaceProjector(const TopoDS_Face& face, const gp_Pln& plane, const
       nearReach_(boxDiagonal(box) + 1.0) {
     // What ElSLib::PlaneParameters builds for every point.
     toPlane_.SetTransformation(plane_.Position());
-    readWires(10 * readTolerances());
+    boxFace(readTolerances());
 }
 
 FaceProjector::FaceProjector(const TopoDS_Face& face, const Box3& box)
-    : face_(face), box_(box), nearReach_(boxDiagonal(box) + 1.0) {
+    : face_(face), kind_(SurfaceKind::Other), box_(box), nearReach_(boxDiagonal(box) + 1.0) {
+    boxFace(readTolerances());
+}
+
+void FaceProjector::boxFace(double tolerance) {
+    tolerance_ = tolerance;
+    const double grow = 100 * tolerance + 1e-7 * (1 + boxDiagonal(box_));
+    grownBox_ = {{box_.min[0] - grow, box_.min[1] - grow, box_.min[2] - grow},
+                 {box_.max[0] + grow, box_.max[1] + grow, box_.max[2] + grow}};
+    boxed_ = box_.max[0] >= box_.min[0] && box_.max[1] >= box_.min[1] && box_.max[2] >= box_.min[2] &&
+             boxDiagonal(box_) > 0;
+}
+
+void FaceProjector::prepare() {
+    prepared_ = true;
+    if (kind_ == SurfaceKind::Plane) return readWires(10 * tolerance_);
     // The surface as the kernel's intersector restricts it to the face.
-    const BRepAdaptor_Surface surface(face, true);
+    const BRepAdaptor_Surface surface(face_, true);
     switch (surface.GetType()) {
     case GeomAbs_Cylinder:
         kind_ = SurfaceKind::Cylinder;
@@ -134,21 +149,18 @@ FaceProjector::FaceProjector(const TopoDS_Face& face, const Box3& box)
         torus_ = surface.Torus();
         exactHits_ = true;
         break;
-    default: kind_ = SurfaceKind::Other; break;
+    default: break;
     }
+    // A face without exact points goes to the kernel whole: its trims are not read.
+    if (!exactHits_) return;
     bounds_ = {surface.FirstUParameter(), surface.LastUParameter(), surface.FirstVParameter(), surface.LastVParameter()};
     uPeriodic_ = surface.IsUPeriodic() || kind_ == SurfaceKind::Cylinder || kind_ == SurfaceKind::Cone ||
                  kind_ == SurfaceKind::Sphere;
     vPeriodic_ = surface.IsVPeriodic();
     if (uPeriodic_) uPeriod_ = surface.UPeriod();
     if (vPeriodic_) vPeriod_ = surface.VPeriod();
-    const double tolerance = readTolerances();
     // The kernel classifies in (u, v) with the surface's resolution of the largest tolerance.
-    readWires(10 * std::max({surface.UResolution(tolerance), surface.VResolution(tolerance), kGeomTol}));
-    const double grow = 100 * tolerance + 1e-7 * (1 + boxDiagonal(box));
-    grownBox_ = {{box.min[0] - grow, box.min[1] - grow, box.min[2] - grow},
-                 {box.max[0] + grow, box.max[1] + grow, box.max[2] + grow}};
-    boxed_ = box.max[0] >= box.min[0] && box.max[1] >= box.min[1] && box.max[2] >= box.min[2] && boxDiagonal(box) > 0;
+    readWires(10 * std::max({surface.UResolution(tolerance_), surface.VResolution(tolerance_), kGeomTol}));
 }
 
 double FaceProjector::readTolerances() {
@@ -544,6 +556,9 @@ const gp_Dir& FaceProjector::unitDirection(const Vec3& direction) {
 
 void FaceProjector::intersect(const gp_Lin& line, std::vector<FaceHit>& hits) {
     lastAskedKernel_ = false;
+    // Most faces tried are missed by every line: their trims are read on the first line that meets the box.
+    if (!meetsBox(line)) return;
+    if (!prepared_) prepare();
     if (kind_ == SurfaceKind::Plane) intersectPlane(line, hits);
     else intersectCurved(line, hits);
 }
@@ -605,7 +620,6 @@ FaceProjector::Side FaceProjector::inBounds(double& u, double& v) const {
 }
 
 void FaceProjector::intersectCurved(const gp_Lin& line, std::vector<FaceHit>& hits) {
-    if (!meetsBox(line)) return;
     const double reach = lineReach(box_, toVec3(line.Location()));
     if (!exactHits_) return askKernelWhole(line, reach, hits);
     // The surface's points as the kernel's intersector finds them on a line.

@@ -109,6 +109,9 @@ private:
     // Side::Near when it lies within a hair of the box, where the kernel's own test decides.
     Side inBounds(double& u, double& v) const;
     bool meetsBox(const gp_Lin& line) const;
+    // The box grown by the face's largest tolerance; the rest is read on the first line that meets it.
+    void boxFace(double tolerance);
+    void prepare();
 
     TopoDS_Face face_;
     SurfaceKind kind_ = SurfaceKind::Plane;
@@ -121,6 +124,8 @@ private:
     IntAna_IntConicQuad quadricHits_;
     IntAna_IntLinTorus torusHits_;
     bool exactHits_ = false;        // the surface's points come from IntAna
+    bool prepared_ = false;         // the surface and the trims read
+    double tolerance_ = 0;          // the face's largest
     UvBox bounds_{};                // the face's parameter box, as the kernel's restricted surface has it
     bool uPeriodic_ = false, vPeriodic_ = false;
     double uPeriod_ = 0, vPeriod_ = 0;
