@@ -9,6 +9,7 @@
 #include <BRep_Builder.hxx>
 #include <BRep_Tool.hxx>
 #include <Geom2d_Circle.hxx>
+#include <Geom2dAdaptor_Curve.hxx>
 #include <Geom2d_Line.hxx>
 #include <ElCLib.hxx>
 #include <ElSLib.hxx>
@@ -496,6 +497,8 @@ void FaceProjector::addPolyline(std::vector<PIECE>& pieces, const Handle(Geom2d_
     // target is the margin or a thousandth of the trim's extent, whichever is larger: a point that
     // close to a trim is rare, and the kernel decides it.
     constexpr int kStart = 8, kDepth = 8;
+    // The adaptor keeps a B-spline's current span ready: the points come mostly in order along the curve.
+    const Geom2dAdaptor_Curve points(curve);
     struct SPAN {
         double t0, t1;
         gp_Pnt2d p0, p1;
@@ -507,14 +510,14 @@ void FaceProjector::addPolyline(std::vector<PIECE>& pieces, const Handle(Geom2d_
     {
         UvBox extent{1e300, -1e300, 1e300, -1e300};
         for (int i = 0; i <= kStart; ++i) {
-            const gp_Pnt2d p = curve->Value(first + (last - first) * i / kStart);
+            const gp_Pnt2d p = points.Value(first + (last - first) * i / kStart);
             grow(extent, p.X(), p.Y());
         }
         target = std::max(target, 1e-3 * std::hypot(extent.uMax - extent.uMin, extent.vMax - extent.vMin));
     }
     for (int i = kStart; i >= 1; --i) {
         const double t0 = first + (last - first) * (i - 1) / kStart, t1 = first + (last - first) * i / kStart;
-        stack.push_back({t0, t1, curve->Value(t0), curve->Value(t1), 0});
+        stack.push_back({t0, t1, points.Value(t0), points.Value(t1), 0});
     }
     while (!stack.empty()) {
         const SPAN span = stack.back();
@@ -522,7 +525,7 @@ void FaceProjector::addPolyline(std::vector<PIECE>& pieces, const Handle(Geom2d_
         double deviation = 0;
         const double a[2] = {span.p0.X(), span.p0.Y()}, b[2] = {span.p1.X(), span.p1.Y()};
         for (double f : {0.25, 0.5, 0.75}) {
-            const gp_Pnt2d q = curve->Value(span.t0 + f * (span.t1 - span.t0));
+            const gp_Pnt2d q = points.Value(span.t0 + f * (span.t1 - span.t0));
             const double dx = b[0] - a[0], dy = b[1] - a[1], len2 = dx * dx + dy * dy;
             double s = len2 > 0 ? ((q.X() - a[0]) * dx + (q.Y() - a[1]) * dy) / len2 : 0;
             s = std::clamp(s, 0.0, 1.0);
@@ -530,7 +533,7 @@ void FaceProjector::addPolyline(std::vector<PIECE>& pieces, const Handle(Geom2d_
         }
         if (deviation > target && span.depth < kDepth) {
             const double tm = 0.5 * (span.t0 + span.t1);
-            const gp_Pnt2d pm = curve->Value(tm);
+            const gp_Pnt2d pm = points.Value(tm);
             stack.push_back({tm, span.t1, pm, span.p1, span.depth + 1});
             stack.push_back({span.t0, tm, span.p0, pm, span.depth + 1});
             continue;
