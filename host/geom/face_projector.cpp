@@ -228,21 +228,6 @@ void FaceProjector::readWires(double margin) {
                 addPolyline(w.pieces, curve, f, l, margin_);
             }
         }
-        double u0, u1, v0, v1;
-        BRepTools::UVBounds(face_, w.wire, u0, u1, v0, v1);
-        const int index = static_cast<int>(&w - wires_.data());
-        if (index == 0 || (u0 <= outerBounds.uMin && u1 >= outerBounds.uMax && v0 <= outerBounds.vMin &&
-                           v1 >= outerBounds.vMax)) {
-            outer_ = index;
-            outerBounds = {u0, u1, v0, v1};
-        }
-        w.box = {u0 - margin_, u1 + margin_, v0 - margin_, v1 + margin_};
-        // The bounds come from the kernel's boxes of the curves; the pieces' own ends make sure of them.
-        for (const PIECE& p : w.pieces)
-            for (const double* end : {p.a, p.b}) {
-                grow(w.box, end[0] - margin_, end[1] - margin_);
-                grow(w.box, end[0] + margin_, end[1] + margin_);
-            }
         for (std::size_t first = 0; first < w.pieces.size(); first += kChunkPieces) {
             CHUNK& chunk = w.chunks.emplace_back();
             chunk.first = first;
@@ -261,6 +246,32 @@ void FaceProjector::readWires(double margin) {
                 }
             }
         }
+        const int index = static_cast<int>(&w - wires_.data());
+        // A lone wire is the outer one, and its pieces' runs box it: the kernel's box of its curves, which
+        // searches a B-spline's, is needed only to pick the outer wire among several.
+        if (wires_.size() == 1 && w.exact && !w.pieces.empty()) {
+            outer_ = index;
+            w.box = {1e300, -1e300, 1e300, -1e300};
+            for (const CHUNK& chunk : w.chunks) {
+                grow(w.box, chunk.box.uMin, chunk.box.vMin);
+                grow(w.box, chunk.box.uMax, chunk.box.vMax);
+            }
+            continue;
+        }
+        double u0, u1, v0, v1;
+        BRepTools::UVBounds(face_, w.wire, u0, u1, v0, v1);
+        if (index == 0 || (u0 <= outerBounds.uMin && u1 >= outerBounds.uMax && v0 <= outerBounds.vMin &&
+                           v1 >= outerBounds.vMax)) {
+            outer_ = index;
+            outerBounds = {u0, u1, v0, v1};
+        }
+        w.box = {u0 - margin_, u1 + margin_, v0 - margin_, v1 + margin_};
+        // The bounds come from the kernel's boxes of the curves; the pieces' own ends make sure of them.
+        for (const PIECE& p : w.pieces)
+            for (const double* end : {p.a, p.b}) {
+                grow(w.box, end[0] - margin_, end[1] - margin_);
+                grow(w.box, end[0] + margin_, end[1] + margin_);
+            }
     }
 
     if (outer_ < 0) {
