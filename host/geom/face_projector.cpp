@@ -106,8 +106,8 @@ FaceProjector::FaceProjector(const TopoDS_Face& face, const gp_Pln& plane, const
     boxFace(readTolerances());
 }
 
-FaceProjector::FaceProjector(const TopoDS_Face& face, const Box3& box)
-    : face_(face), kind_(SurfaceKind::Other), box_(box), nearReach_(boxDiagonal(box) + 1.0) {
+FaceProjector::FaceProjector(const TopoDS_Face& face, const Box3& box, const UvBox& range)
+    : face_(face), kind_(SurfaceKind::Other), bounds_(range), box_(box), nearReach_(boxDiagonal(box) + 1.0) {
     boxFace(readTolerances());
 }
 
@@ -123,8 +123,10 @@ void FaceProjector::boxFace(double tolerance) {
 void FaceProjector::prepare() {
     prepared_ = true;
     if (kind_ == SurfaceKind::Plane) return readWires(10 * tolerance_);
-    // The surface as the kernel's intersector restricts it to the face.
-    const BRepAdaptor_Surface surface(face_, true);
+    // The surface as the kernel's intersector restricts it to the face, to the parameter box the face
+    // has already rather than the kernel's search of its curves' boxes again.
+    BRepAdaptor_Surface surface(face_, false);
+    surface.ChangeSurface().Load(surface.Surface().Surface(), bounds_.uMin, bounds_.uMax, bounds_.vMin, bounds_.vMax);
     switch (surface.GetType()) {
     case GeomAbs_Cylinder:
         kind_ = SurfaceKind::Cylinder;
@@ -154,7 +156,6 @@ void FaceProjector::prepare() {
     }
     // A face without exact points goes to the kernel whole: its trims are not read.
     if (!exactHits_) return;
-    bounds_ = {surface.FirstUParameter(), surface.LastUParameter(), surface.FirstVParameter(), surface.LastVParameter()};
     uPeriodic_ = surface.IsUPeriodic() || kind_ == SurfaceKind::Cylinder || kind_ == SurfaceKind::Cone ||
                  kind_ == SurfaceKind::Sphere;
     vPeriodic_ = surface.IsVPeriodic();

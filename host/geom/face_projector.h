@@ -43,8 +43,8 @@ class FaceProjector {
 public:
     // `box` is the face's. Throws the kernel's Standard_Failure on a face it cannot read; null-free otherwise.
     FaceProjector(const TopoDS_Face& face, const gp_Pln& plane, const Box3& box);
-    // A face of any other surface.
-    FaceProjector(const TopoDS_Face& face, const Box3& box);
+    // A face of any other surface; `range` is its parameter box (BRepTools::UVBounds).
+    FaceProjector(const TopoDS_Face& face, const Box3& box, const UvBox& range);
 
     // The hits of the line within lineReach(box, origin) of its origin, as FaceGeom::intersectLine gives
     // them before sorting, added to `hits`. Not thread-safe: the caller serialises.
