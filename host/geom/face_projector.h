@@ -1,12 +1,12 @@
-// Line intersections with one face, with what they need built once per face: the surface (a plane,
-// cylinder, cone, sphere or torus), the largest tolerance of its edges and vertices, its trims in (u, v)
-// as exact segments and arcs, other trims as polylines with a bound of their distance to the edge, and
-// the boxes of its wires. A line that misses the face's box grown by its tolerances misses the face. The
-// points on the surface are the kernel's own analytic ones (IntAna, as its intersector takes them); a hit
-// inside a round hole, or farther than a few tolerances from every trim, is decided here. Any other line,
-// and every line on a surface without an exact form, is left to the kernel's intersector: for a plane on
-// the face cut down to its outer wire and the inner wires whose boxes hold the hit, which classifies it as
-// the kernel does on the whole face; for a curved face on the whole face. Kernel side: host/geom only.
+// Line intersections with one face, with what they need built once per face: the surface (a plane, cylinder,
+// cone, sphere or torus), the largest tolerance of its edges and vertices, its trims in (u, v) as exact segments
+// and arcs, other trims as polylines with a bound of their distance to the edge, and the boxes of its wires,
+// read on the first line that meets the face's box grown by its tolerances (a line that misses it misses the
+// face). The points on the surface are the kernel's own analytic ones (IntAna, as its intersector takes them); a
+// hit inside a round hole, or farther than a few tolerances from every trim, is decided here. Any other line,
+// and every line on a surface without an exact form, is left to the kernel's intersector: for a plane on the
+// face cut down to its outer wire and the inner wires whose boxes hold the hit, which classifies it as the
+// kernel does on the whole face; for a curved face on the whole face. Kernel side: host/geom only.
 #pragma once
 #include <Geom2d_Curve.hxx>
 #include <IntCurvesFace_Intersector.hxx>
