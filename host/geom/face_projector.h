@@ -41,7 +41,8 @@ double boxDiagonal(const Box3& box);
 
 class FaceProjector {
 public:
-    // `box` is the face's. Throws the kernel's Standard_Failure on a face it cannot read; null-free otherwise.
+    // `box` is the face's. The constructors and intersect throw the kernel's Standard_Failure on a face it
+    // cannot read (intersect on the first line that meets the box, which reads the rest).
     FaceProjector(const TopoDS_Face& face, const gp_Pln& plane, const Box3& box);
     // A face of any other surface; `range` is its parameter box (BRepTools::UVBounds).
     FaceProjector(const TopoDS_Face& face, const Box3& box, const UvBox& range);
