@@ -9,6 +9,7 @@
 #include <BRep_Builder.hxx>
 #include <BRep_Tool.hxx>
 #include <Geom2d_Circle.hxx>
+#include <Geom2dAdaptor_Curve.hxx>
 #include <Geom2d_Line.hxx>
 #include <ElCLib.hxx>
 #include <ElSLib.hxx>
@@ -102,13 +103,30 @@ FaceProjector::FaceProjector(const TopoDS_Face& face, const gp_Pln& plane, const
       nearReach_(boxDiagonal(box) + 1.0) {
     // What ElSLib::PlaneParameters builds for every point.
     toPlane_.SetTransformation(plane_.Position());
-    readWires(10 * readTolerances());
+    boxFace(readTolerances());
 }
 
-FaceProjector::FaceProjector(const TopoDS_Face& face, const Box3& box)
-    : face_(face), box_(box), nearReach_(boxDiagonal(box) + 1.0) {
-    // The surface as the kernel's intersector restricts it to the face.
-    const BRepAdaptor_Surface surface(face, true);
+FaceProjector::FaceProjector(const TopoDS_Face& face, const Box3& box, const UvBox& range)
+    : face_(face), kind_(SurfaceKind::Other), bounds_(range), box_(box), nearReach_(boxDiagonal(box) + 1.0) {
+    boxFace(readTolerances());
+}
+
+void FaceProjector::boxFace(double tolerance) {
+    tolerance_ = tolerance;
+    const double grow = 100 * tolerance + 1e-7 * (1 + boxDiagonal(box_));
+    grownBox_ = {{box_.min[0] - grow, box_.min[1] - grow, box_.min[2] - grow},
+                 {box_.max[0] + grow, box_.max[1] + grow, box_.max[2] + grow}};
+    boxed_ = box_.max[0] >= box_.min[0] && box_.max[1] >= box_.min[1] && box_.max[2] >= box_.min[2] &&
+             boxDiagonal(box_) > 0;
+}
+
+void FaceProjector::prepare() {
+    prepared_ = true;
+    if (kind_ == SurfaceKind::Plane) return readWires(10 * tolerance_);
+    // The surface as the kernel's intersector restricts it to the face, to the parameter box the face
+    // has already rather than the kernel's search of its curves' boxes again.
+    BRepAdaptor_Surface surface(face_, false);
+    surface.ChangeSurface().Load(surface.Surface().Surface(), bounds_.uMin, bounds_.uMax, bounds_.vMin, bounds_.vMax);
     switch (surface.GetType()) {
     case GeomAbs_Cylinder:
         kind_ = SurfaceKind::Cylinder;
@@ -134,21 +152,17 @@ FaceProjector::FaceProjector(const TopoDS_Face& face, const Box3& box)
         torus_ = surface.Torus();
         exactHits_ = true;
         break;
-    default: kind_ = SurfaceKind::Other; break;
+    default: break;
     }
-    bounds_ = {surface.FirstUParameter(), surface.LastUParameter(), surface.FirstVParameter(), surface.LastVParameter()};
+    // A face without exact points goes to the kernel whole: its trims are not read.
+    if (!exactHits_) return;
     uPeriodic_ = surface.IsUPeriodic() || kind_ == SurfaceKind::Cylinder || kind_ == SurfaceKind::Cone ||
                  kind_ == SurfaceKind::Sphere;
     vPeriodic_ = surface.IsVPeriodic();
     if (uPeriodic_) uPeriod_ = surface.UPeriod();
     if (vPeriodic_) vPeriod_ = surface.VPeriod();
-    const double tolerance = readTolerances();
     // The kernel classifies in (u, v) with the surface's resolution of the largest tolerance.
-    readWires(10 * std::max({surface.UResolution(tolerance), surface.VResolution(tolerance), kGeomTol}));
-    const double grow = 100 * tolerance + 1e-7 * (1 + boxDiagonal(box));
-    grownBox_ = {{box.min[0] - grow, box.min[1] - grow, box.min[2] - grow},
-                 {box.max[0] + grow, box.max[1] + grow, box.max[2] + grow}};
-    boxed_ = box.max[0] >= box.min[0] && box.max[1] >= box.min[1] && box.max[2] >= box.min[2] && boxDiagonal(box) > 0;
+    readWires(10 * std::max({surface.UResolution(tolerance_), surface.VResolution(tolerance_), kGeomTol}));
 }
 
 double FaceProjector::readTolerances() {
@@ -215,21 +229,6 @@ void FaceProjector::readWires(double margin) {
                 addPolyline(w.pieces, curve, f, l, margin_);
             }
         }
-        double u0, u1, v0, v1;
-        BRepTools::UVBounds(face_, w.wire, u0, u1, v0, v1);
-        const int index = static_cast<int>(&w - wires_.data());
-        if (index == 0 || (u0 <= outerBounds.uMin && u1 >= outerBounds.uMax && v0 <= outerBounds.vMin &&
-                           v1 >= outerBounds.vMax)) {
-            outer_ = index;
-            outerBounds = {u0, u1, v0, v1};
-        }
-        w.box = {u0 - margin_, u1 + margin_, v0 - margin_, v1 + margin_};
-        // The bounds come from the kernel's boxes of the curves; the pieces' own ends make sure of them.
-        for (const PIECE& p : w.pieces)
-            for (const double* end : {p.a, p.b}) {
-                grow(w.box, end[0] - margin_, end[1] - margin_);
-                grow(w.box, end[0] + margin_, end[1] + margin_);
-            }
         for (std::size_t first = 0; first < w.pieces.size(); first += kChunkPieces) {
             CHUNK& chunk = w.chunks.emplace_back();
             chunk.first = first;
@@ -248,6 +247,32 @@ void FaceProjector::readWires(double margin) {
                 }
             }
         }
+        const int index = static_cast<int>(&w - wires_.data());
+        // A lone wire is the outer one, and its pieces' runs box it: the kernel's box of its curves, which
+        // searches a B-spline's, is needed only to pick the outer wire among several.
+        if (wires_.size() == 1 && w.exact && !w.pieces.empty()) {
+            outer_ = index;
+            w.box = {1e300, -1e300, 1e300, -1e300};
+            for (const CHUNK& chunk : w.chunks) {
+                grow(w.box, chunk.box.uMin, chunk.box.vMin);
+                grow(w.box, chunk.box.uMax, chunk.box.vMax);
+            }
+            continue;
+        }
+        double u0, u1, v0, v1;
+        BRepTools::UVBounds(face_, w.wire, u0, u1, v0, v1);
+        if (index == 0 || (u0 <= outerBounds.uMin && u1 >= outerBounds.uMax && v0 <= outerBounds.vMin &&
+                           v1 >= outerBounds.vMax)) {
+            outer_ = index;
+            outerBounds = {u0, u1, v0, v1};
+        }
+        w.box = {u0 - margin_, u1 + margin_, v0 - margin_, v1 + margin_};
+        // The bounds come from the kernel's boxes of the curves; the pieces' own ends make sure of them.
+        for (const PIECE& p : w.pieces)
+            for (const double* end : {p.a, p.b}) {
+                grow(w.box, end[0] - margin_, end[1] - margin_);
+                grow(w.box, end[0] + margin_, end[1] + margin_);
+            }
     }
 
     if (outer_ < 0) {
@@ -484,6 +509,8 @@ void FaceProjector::addPolyline(std::vector<PIECE>& pieces, const Handle(Geom2d_
     // target is the margin or a thousandth of the trim's extent, whichever is larger: a point that
     // close to a trim is rare, and the kernel decides it.
     constexpr int kStart = 8, kDepth = 8;
+    // The adaptor keeps a B-spline's current span ready: the points come mostly in order along the curve.
+    const Geom2dAdaptor_Curve points(curve);
     struct SPAN {
         double t0, t1;
         gp_Pnt2d p0, p1;
@@ -495,14 +522,14 @@ void FaceProjector::addPolyline(std::vector<PIECE>& pieces, const Handle(Geom2d_
     {
         UvBox extent{1e300, -1e300, 1e300, -1e300};
         for (int i = 0; i <= kStart; ++i) {
-            const gp_Pnt2d p = curve->Value(first + (last - first) * i / kStart);
+            const gp_Pnt2d p = points.Value(first + (last - first) * i / kStart);
             grow(extent, p.X(), p.Y());
         }
         target = std::max(target, 1e-3 * std::hypot(extent.uMax - extent.uMin, extent.vMax - extent.vMin));
     }
     for (int i = kStart; i >= 1; --i) {
         const double t0 = first + (last - first) * (i - 1) / kStart, t1 = first + (last - first) * i / kStart;
-        stack.push_back({t0, t1, curve->Value(t0), curve->Value(t1), 0});
+        stack.push_back({t0, t1, points.Value(t0), points.Value(t1), 0});
     }
     while (!stack.empty()) {
         const SPAN span = stack.back();
@@ -510,7 +537,7 @@ void FaceProjector::addPolyline(std::vector<PIECE>& pieces, const Handle(Geom2d_
         double deviation = 0;
         const double a[2] = {span.p0.X(), span.p0.Y()}, b[2] = {span.p1.X(), span.p1.Y()};
         for (double f : {0.25, 0.5, 0.75}) {
-            const gp_Pnt2d q = curve->Value(span.t0 + f * (span.t1 - span.t0));
+            const gp_Pnt2d q = points.Value(span.t0 + f * (span.t1 - span.t0));
             const double dx = b[0] - a[0], dy = b[1] - a[1], len2 = dx * dx + dy * dy;
             double s = len2 > 0 ? ((q.X() - a[0]) * dx + (q.Y() - a[1]) * dy) / len2 : 0;
             s = std::clamp(s, 0.0, 1.0);
@@ -518,7 +545,7 @@ void FaceProjector::addPolyline(std::vector<PIECE>& pieces, const Handle(Geom2d_
         }
         if (deviation > target && span.depth < kDepth) {
             const double tm = 0.5 * (span.t0 + span.t1);
-            const gp_Pnt2d pm = curve->Value(tm);
+            const gp_Pnt2d pm = points.Value(tm);
             stack.push_back({tm, span.t1, pm, span.p1, span.depth + 1});
             stack.push_back({span.t0, tm, span.p0, pm, span.depth + 1});
             continue;
@@ -544,6 +571,9 @@ const gp_Dir& FaceProjector::unitDirection(const Vec3& direction) {
 
 void FaceProjector::intersect(const gp_Lin& line, std::vector<FaceHit>& hits) {
     lastAskedKernel_ = false;
+    // Most faces tried are missed by every line: their trims are read on the first line that meets the box.
+    if (!meetsBox(line)) return;
+    if (!prepared_) prepare();
     if (kind_ == SurfaceKind::Plane) intersectPlane(line, hits);
     else intersectCurved(line, hits);
 }
@@ -605,7 +635,6 @@ FaceProjector::Side FaceProjector::inBounds(double& u, double& v) const {
 }
 
 void FaceProjector::intersectCurved(const gp_Lin& line, std::vector<FaceHit>& hits) {
-    if (!meetsBox(line)) return;
     const double reach = lineReach(box_, toVec3(line.Location()));
     if (!exactHits_) return askKernelWhole(line, reach, hits);
     // The surface's points as the kernel's intersector finds them on a line.

@@ -1,12 +1,12 @@
-// Line intersections with one face, with what they need built once per face: the surface (a plane,
-// cylinder, cone, sphere or torus), the largest tolerance of its edges and vertices, its trims in (u, v)
-// as exact segments and arcs, other trims as polylines with a bound of their distance to the edge, and
-// the boxes of its wires. A line that misses the face's box grown by its tolerances misses the face. The
-// points on the surface are the kernel's own analytic ones (IntAna, as its intersector takes them); a hit
-// inside a round hole, or farther than a few tolerances from every trim, is decided here. Any other line,
-// and every line on a surface without an exact form, is left to the kernel's intersector: for a plane on
-// the face cut down to its outer wire and the inner wires whose boxes hold the hit, which classifies it as
-// the kernel does on the whole face; for a curved face on the whole face. Kernel side: host/geom only.
+// Line intersections with one face, with what they need built once per face: the surface (a plane, cylinder,
+// cone, sphere or torus), the largest tolerance of its edges and vertices, its trims in (u, v) as exact segments
+// and arcs, other trims as polylines with a bound of their distance to the edge, and the boxes of its wires,
+// read on the first line that meets the face's box grown by its tolerances (a line that misses it misses the
+// face). The points on the surface are the kernel's own analytic ones (IntAna, as its intersector takes them); a
+// hit inside a round hole, or farther than a few tolerances from every trim, is decided here. Any other line,
+// and every line on a surface without an exact form, is left to the kernel's intersector: for a plane on the
+// face cut down to its outer wire and the inner wires whose boxes hold the hit, which classifies it as the
+// kernel does on the whole face; for a curved face on the whole face. Kernel side: host/geom only.
 #pragma once
 #include <Geom2d_Curve.hxx>
 #include <IntCurvesFace_Intersector.hxx>
@@ -41,10 +41,11 @@ double boxDiagonal(const Box3& box);
 
 class FaceProjector {
 public:
-    // `box` is the face's. Throws the kernel's Standard_Failure on a face it cannot read; null-free otherwise.
+    // `box` is the face's. The constructors and intersect throw the kernel's Standard_Failure on a face it
+    // cannot read (intersect on the first line that meets the box, which reads the rest).
     FaceProjector(const TopoDS_Face& face, const gp_Pln& plane, const Box3& box);
-    // A face of any other surface.
-    FaceProjector(const TopoDS_Face& face, const Box3& box);
+    // A face of any other surface; `range` is its parameter box (BRepTools::UVBounds).
+    FaceProjector(const TopoDS_Face& face, const Box3& box, const UvBox& range);
 
     // The hits of the line within lineReach(box, origin) of its origin, as FaceGeom::intersectLine gives
     // them before sorting, added to `hits`. Not thread-safe: the caller serialises.
@@ -109,6 +110,9 @@ private:
     // Side::Near when it lies within a hair of the box, where the kernel's own test decides.
     Side inBounds(double& u, double& v) const;
     bool meetsBox(const gp_Lin& line) const;
+    // The box grown by the face's largest tolerance; the rest is read on the first line that meets it.
+    void boxFace(double tolerance);
+    void prepare();
 
     TopoDS_Face face_;
     SurfaceKind kind_ = SurfaceKind::Plane;
@@ -121,6 +125,8 @@ private:
     IntAna_IntConicQuad quadricHits_;
     IntAna_IntLinTorus torusHits_;
     bool exactHits_ = false;        // the surface's points come from IntAna
+    bool prepared_ = false;         // the surface and the trims read
+    double tolerance_ = 0;          // the face's largest
     UvBox bounds_{};                // the face's parameter box, as the kernel's restricted surface has it
     bool uPeriodic_ = false, vPeriodic_ = false;
     double uPeriod_ = 0, vPeriod_ = 0;

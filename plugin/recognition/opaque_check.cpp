@@ -25,13 +25,6 @@
 
 namespace opaque {
 
-namespace {
-// Distinct for cells less than 2^32 apart (a xor would let (-1, -1) and (1, 1) meet).
-std::uint64_t cellKey(std::int64_t x, std::int64_t y) {
-    return static_cast<std::uint64_t>(x) * 0x9E3779B97F4A7C15ull + static_cast<std::uint64_t>(y);
-}
-}  // namespace
-
 // ---- hole surfaces -----------------------------------------------------------------------------------------
 
 CHoleSurfaces::CHoleSurfaces(const VIEW_LIST* tree) {
@@ -76,7 +69,8 @@ std::int64_t CNearHoles::cellOf(double v) const {
 
 void CNearHoles::index() const {
     indexed_ = true;
-    cells_.clear();
+    cellStart_.clear();
+    cellEntries_.clear();
     aside_.clear();
     double lo[2] = {0, 0}, hi[2] = {0, 0};
     int finite = 0;
@@ -88,17 +82,28 @@ void CNearHoles::index() const {
         hi[1] = finite ? std::max(hi[1], e.y) : e.y;
         ++finite;
     }
-    // About one hole per cell, and no cell narrower than a hole's reach.
+    // About one hole per cell, and no cell narrower than a hole's reach: a grid of no more cells than
+    // holes, give or take a row, in one table.
     const double side = std::max(hi[0] - lo[0], hi[1] - lo[1]);
     cell_ = std::max({finite > 0 ? side / std::sqrt(static_cast<double>(finite)) : 1.0, 2 * maxReach_,
                       1e-9 * (1 + side)});
+    first_[0] = cellOf(lo[0]), first_[1] = cellOf(lo[1]);
+    cellsX_ = cellOf(hi[0]) - first_[0] + 1, cellsY_ = cellOf(hi[1]) - first_[1] + 1;
+    auto cellIndex = [&](const ENTRY& e) {
+        return static_cast<std::size_t>((cellOf(e.x) - first_[0]) * cellsY_ + (cellOf(e.y) - first_[1]));
+    };
+    cellStart_.assign(static_cast<std::size_t>(cellsX_ * cellsY_) + 1, 0);
     for (int i = 0; i < static_cast<int>(entries_.size()); ++i) {
         const ENTRY& e = entries_[static_cast<std::size_t>(i)];
-        if (!std::isfinite(e.x) || !std::isfinite(e.y)) {
-            aside_.push_back(i);
-            continue;
-        }
-        cells_[cellKey(cellOf(e.x), cellOf(e.y))].push_back(i);
+        if (!std::isfinite(e.x) || !std::isfinite(e.y)) aside_.push_back(i);
+        else ++cellStart_[cellIndex(e) + 1];
+    }
+    for (std::size_t c = 1; c < cellStart_.size(); ++c) cellStart_[c] += cellStart_[c - 1];
+    cellEntries_.resize(cellStart_.back());
+    std::vector<std::size_t> next(cellStart_.begin(), cellStart_.end() - 1);
+    for (int i = 0; i < static_cast<int>(entries_.size()); ++i) {
+        const ENTRY& e = entries_[static_cast<std::size_t>(i)];
+        if (std::isfinite(e.x) && std::isfinite(e.y)) cellEntries_[next[cellIndex(e)]++] = i;
     }
 }
 
@@ -113,27 +118,23 @@ void CNearHoles::query(double x, double y, double radius, std::vector<int>& out)
         for (int i = 0; i < size(); ++i) out.push_back(i);
         return;
     }
-    const std::int64_t x0 = cellOf(x - r), x1 = cellOf(x + r), y0 = cellOf(y - r), y1 = cellOf(y + r);
-    // A reach over more cells than there are holes: every hole is a candidate anyway.
-    if (static_cast<double>(x1 - x0 + 1) * static_cast<double>(y1 - y0 + 1) > static_cast<double>(cells_.size())) {
-        for (int i = 0; i < size(); ++i) {
-            const ENTRY& e = entries_[static_cast<std::size_t>(i)];
-            if (!(std::fabs(e.x - x) > r) && !(std::fabs(e.y - y) > r)) out.push_back(i);
-        }
-        return;
-    }
-    for (std::int64_t cx = x0; cx <= x1; ++cx)
-        for (std::int64_t cy = y0; cy <= y1; ++cy) {
-            const auto found = cells_.find(cellKey(cx, cy));
-            if (found == cells_.end()) continue;
-            for (int i : found->second) {
+    const std::int64_t x0 = std::max(cellOf(x - r) - first_[0], std::int64_t{0});
+    const std::int64_t x1 = std::min(cellOf(x + r) - first_[0], cellsX_ - 1);
+    const std::int64_t y0 = std::max(cellOf(y - r) - first_[1], std::int64_t{0});
+    const std::int64_t y1 = std::min(cellOf(y + r) - first_[1], cellsY_ - 1);
+    if (x0 <= x1 && y0 <= y1) {
+        for (std::int64_t cx = x0; cx <= x1; ++cx) {
+            const std::size_t row = static_cast<std::size_t>(cx * cellsY_);
+            for (std::size_t k = cellStart_[row + static_cast<std::size_t>(y0)];
+                 k < cellStart_[row + static_cast<std::size_t>(y1) + 1]; ++k) {
+                const int i = cellEntries_[k];
                 const ENTRY& e = entries_[static_cast<std::size_t>(i)];
                 if (std::fabs(e.x - x) <= r && std::fabs(e.y - y) <= r) out.push_back(i);
             }
         }
+    }
     out.insert(out.end(), aside_.begin(), aside_.end());
     std::sort(out.begin(), out.end());
-    out.erase(std::unique(out.begin(), out.end()), out.end());
 }
 
 // ---- surfaces in a view ------------------------------------------------------------------------------------

@@ -59,7 +59,10 @@ private:
     // Built at the first query after an add.
     mutable bool indexed_ = true;
     mutable double cell_ = 1;
-    mutable std::unordered_map<std::uint64_t, std::vector<int>> cells_;
+    mutable std::int64_t first_[2] = {0, 0}, cellsX_ = 1, cellsY_ = 1;   // the grid's first cell and size
+    // Cell c's entries are cellEntries_[cellStart_[c] .. cellStart_[c + 1]), cells row by row along x.
+    mutable std::vector<std::size_t> cellStart_;
+    mutable std::vector<int> cellEntries_;
     mutable std::vector<int> aside_;   // entries without finite coordinates: in every answer
 };
 
