@@ -24,6 +24,7 @@
 #include "platform/sys/clock.h"
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
+#include "platform/sys/text_lines.h"
 #include "platform/ui/driver.h"
 #include "platform/ui/window_picture.h"
 
@@ -176,11 +177,8 @@ std::string timeReportSuffix(const std::string& textFile) {
     const std::string bytes = plat::readFile(textFile).value_or("");
     const std::string header = "[MACHININGTIME]";
     bool inSection = false;
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        const std::size_t end = std::min(bytes.find_first_of("\r\n", pos), bytes.size());
-        std::string line = bytes.substr(pos, end - pos);
-        pos = end + 1;
+    for (const plat::TextLine& l : plat::splitLines(bytes)) {
+        std::string line(l.text);
         line.erase(0, line.find_first_not_of(' '));
         if (line.empty()) continue;
         if (inSection && line[0] == '[') break;
