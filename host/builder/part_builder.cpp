@@ -94,6 +94,16 @@ std::vector<TopoDS_Edge> circleEdges(const TopoDS_Shape& shape, const gp_Pnt& ce
     return edges;
 }
 
+// Fuses `shape` to the body, its faces tagged as the stock's; false when the kernel cannot.
+bool joinToStock(TopoDS_Shape& body, std::vector<Tag>& tags, const TopoDS_Shape& shape, int colour) {
+    tagFaces(tags, shape, -1, colour);
+    BRepAlgoAPI_Fuse fuse(body, shape);
+    if (!fuse.IsDone()) return false;
+    follow(tags, fuse, fuse.Shape());
+    body = fuse.Shape();
+    return true;
+}
+
 // Rounds the given edges; the new faces get the tag of `hole` and `colour`.
 bool fillet(TopoDS_Shape& body, std::vector<Tag>& tags, const std::vector<TopoDS_Edge>& edges, double radius,
             int hole, int colour) {
@@ -242,23 +252,18 @@ BuiltPart PartBuilder::build() const {
         std::vector<Tag> tags;
         tagFaces(tags, body, -1, stockColour_);
         if (stockRounding_ > 0) {
+            TopTools_IndexedMapOfShape map;
+            TopExp::MapShapes(body, TopAbs_EDGE, map);
             std::vector<TopoDS_Edge> edges;
-            for (TopExp_Explorer ex(body, TopAbs_EDGE); ex.More(); ex.Next()) {
-                const TopoDS_Edge& e = TopoDS::Edge(ex.Current());
-                if (std::none_of(edges.begin(), edges.end(), [&](const TopoDS_Edge& k) { return k.IsSame(e); }))
-                    edges.push_back(e);
-            }
+            for (int i = 1; i <= map.Extent(); ++i) edges.push_back(TopoDS::Edge(map(i)));
             if (!fillet(body, tags, edges, stockRounding_, -1, stockColour_)) return fail("the stock cannot be rounded");
         }
 
         for (const auto& [size, origin] : boxes_) {
             if (size[0] <= 0 || size[1] <= 0 || size[2] <= 0) return fail("a box has no volume");
-            TopoDS_Shape box = BRepPrimAPI_MakeBox(toPnt(origin), size[0], size[1], size[2]).Shape();
-            tagFaces(tags, box, -1, stockColour_);
-            BRepAlgoAPI_Fuse fuse(body, box);
-            if (!fuse.IsDone()) return fail("a box cannot be joined to the stock");
-            follow(tags, fuse, fuse.Shape());
-            body = fuse.Shape();
+            if (!joinToStock(body, tags, BRepPrimAPI_MakeBox(toPnt(origin), size[0], size[1], size[2]).Shape(),
+                             stockColour_))
+                return fail("a box cannot be joined to the stock");
         }
 
         for (const BossSpec& b : bosses_) {
@@ -267,11 +272,7 @@ BuiltPart PartBuilder::build() const {
             TopoDS_Shape cyl = BRepPrimAPI_MakeCylinder(gp_Ax2(toPnt(b.base), dir, across(dir)), b.diameter / 2,
                                                         b.height)
                                    .Shape();
-            tagFaces(tags, cyl, -1, stockColour_);
-            BRepAlgoAPI_Fuse fuse(body, cyl);
-            if (!fuse.IsDone()) return fail("a boss cannot be joined to the stock");
-            follow(tags, fuse, fuse.Shape());
-            body = fuse.Shape();
+            if (!joinToStock(body, tags, cyl, stockColour_)) return fail("a boss cannot be joined to the stock");
             if (b.rootFillet > 0) {
                 auto edges = circleEdges(body, toPnt(b.base), dir, b.diameter / 2);
                 if (edges.empty() || !fillet(body, tags, edges, b.rootFillet, -1, stockColour_))

@@ -64,7 +64,7 @@ int parseVertaColorTable(std::string_view text, std::vector<RGB_COLOR_NUM>& tabl
     int lineEnds = 0;
     int line = 0;
     for (const plat::TextLine& textLine : plat::splitLines(text)) {
-        lineEnds += textLine.raw.size() > textLine.text.size();
+        lineEnds += plat::endsLine(textLine.raw);
         if (line++ >= 2) {
             std::string_view data = textLine.text.substr(0, 255);
             std::string words[3], parts[3];

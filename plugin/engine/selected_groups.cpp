@@ -74,22 +74,6 @@ void forEachHole(VIEW_LIST* tree, Visit visit) {
         for (POINT_LIST* p = v->firstPoint; p; p = p->next) visit(*v, *p);
 }
 
-void saveSelections(VIEW_LIST* tree) {
-    for (VIEW_LIST* v = tree; v; v = v->next) v->selectedSaved = v->selected;
-    forEachHole(tree, [](VIEW_LIST&, POINT_LIST& p) {
-        p.selectedSaved = p.selected;
-        p.selected2Saved = p.selected2;
-    });
-}
-
-void restoreSelections(VIEW_LIST* tree) {
-    for (VIEW_LIST* v = tree; v; v = v->next) v->selected = v->selectedSaved;
-    forEachHole(tree, [](VIEW_LIST&, POINT_LIST& p) {
-        p.selected = p.selectedSaved;
-        p.selected2 = p.selected2Saved;
-    });
-}
-
 // The selection of step 4: the chosen view and hole stay; a chosen hole that meets none of the filter's
 // bits drops out with its chain.
 void selectFor(VIEW_LIST* tree, VIEW_LIST* view, POINT_LIST* hole, std::uint32_t filter) {
@@ -136,7 +120,7 @@ int createGroupOperations(VIEW_LIST* view, POINT_LIST* hole, POINT_LIST* holes, 
     std::int32_t parent = 0;
     if (op_group* active = TpMainGrpMgr().GetMainGrpList().RetrieveActiveGroup()) parent = active->id;
     const auto groupId = static_cast<std::uint32_t>(findOrCreateOpGroup(name, parent));
-    saveSelections(g_records->viewsTree);
+    keepSelection(g_records->viewsTree);
     selectFor(g_records->viewsTree, view, hole, filter);
     g_records->runStats.stateCount6 = 0;   // the count of created points
     if (storeDrillPoints(g_records->viewsTree) != kDrillPointsStored) {
@@ -192,7 +176,7 @@ int createGroupOpsIsolated(VIEW_LIST* view, POINT_LIST* hole, POINT_LIST* target
 
 int undoGroupOperations(std::uint32_t groupId) {
     deleteGroup(groupId);
-    restoreSelections(g_records->viewsTree);
+    restoreSelection(g_records->viewsTree);
     deleteTempPoints();
     if (g_hidden.list) {
         hideEntitiesExcept(nullptr, 1, g_hidden.list);

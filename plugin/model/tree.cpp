@@ -225,3 +225,23 @@ CYL_LIST* cylAt(const POINT_LIST* point, int place) {
     while (cyl && place-- > 0) cyl = cyl->next;
     return cyl;
 }
+
+void keepSelection(VIEW_LIST* tree) {
+    for (VIEW_LIST* v = tree; v; v = v->next) {
+        v->selectedSaved = v->selected;
+        for (POINT_LIST* p = v->firstPoint; p; p = p->next) {
+            p->selectedSaved = p->selected;
+            p->selected2Saved = p->selected2;
+        }
+    }
+}
+
+void restoreSelection(VIEW_LIST* tree) {
+    for (VIEW_LIST* v = tree; v; v = v->next) {
+        v->selected = v->selectedSaved;
+        for (POINT_LIST* p = v->firstPoint; p; p = p->next) {
+            p->selected = p->selectedSaved;
+            p->selected2 = p->selected2Saved;
+        }
+    }
+}

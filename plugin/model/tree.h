@@ -273,6 +273,9 @@ int countCyls(const POINT_LIST* point);
 CYL_LIST* lastCyl(const POINT_LIST* point);
 // The point's segment `place` from the top (0 the first), null past its end.
 CYL_LIST* cylAt(const POINT_LIST* point, int place);
+// The selection flags of every view and hole kept in their saved fields, and given back from them.
+void keepSelection(VIEW_LIST* tree);
+void restoreSelection(VIEW_LIST* tree);
 // Calls visit(entry) for every entity slot of the point's segments, a damaged count kept to the slots there are.
 template <class Visit>
 void forEachSegmentEnt(POINT_LIST& point, Visit visit) {

@@ -60,7 +60,7 @@ void showError(const std::string& text) { plat::messageBox(nullptr, text, errorM
 std::vector<std::string> listedTitles(const std::string& list) {
     std::vector<std::string> titles;
     for (const plat::TextLine& line : plat::splitLines(list))
-        if (line.raw.size() > line.text.size()) titles.emplace_back(line.text);   // a list cut short names no table
+        if (plat::endsLine(line.raw)) titles.emplace_back(line.text);   // a list cut short names no table
     return titles;
 }
 
@@ -209,11 +209,12 @@ int CSharedFolder::updateLocalTables(const std::string& libraryName) {
         showError(fillText(texts_.getMessage(136), {sharedDir}));
         return 0;
     };
-    const auto listed = folderTimes(sharedDir);
     if (!plat::dirExists(sharedDir)) return unread();
+    const auto listed = folderTimes(sharedDir);
+    const auto changedSinceListed = [&] { return !plat::dirExists(sharedDir) || folderTimes(sharedDir) != listed; };
     bool anyChanged = false;
     if (scanTables(*this, sharedDir, &anyChanged, localDir).empty()) {
-        if (!plat::dirExists(sharedDir) || folderTimes(sharedDir) != listed) return unread();
+        if (changedSinceListed()) return unread();
         showError(fillText(texts_.getMessage(109), {sharedDir}));
         return 0;
     }
@@ -221,7 +222,7 @@ int CSharedFolder::updateLocalTables(const std::string& libraryName) {
     std::vector<std::string> unshared;
     for (const plat::FileEntry& entry : plat::findFiles(localDir, "*.tab"))
         if (!listed.contains(lowerName(entry.name))) unshared.push_back(titleOf(entry.name));
-    if (!unshared.empty() && (!plat::dirExists(sharedDir) || folderTimes(sharedDir) != listed)) return unread();
+    if (!unshared.empty() && changedSinceListed()) return unread();
     for (const std::string& title : unshared) {
         plat::removeFile(tableFile(localDir, title, ".tab"));
         plat::removeFile(tableFile(localDir, title, ".txt"));

@@ -52,19 +52,3 @@ void leaveOutFilteredHoles(VIEW_LIST* tree, std::uint32_t filter, bool unreachab
         });
     });
 }
-
-void keepSelection(VIEW_LIST* tree) {
-    for (VIEW_LIST* v = tree; v; v = v->next) v->selectedSaved = v->selected;
-    forEachHole(tree, [](POINT_LIST& p) {
-        p.selectedSaved = p.selected;
-        p.selected2Saved = p.selected2;
-    });
-}
-
-void restoreSelection(VIEW_LIST* tree) {
-    for (VIEW_LIST* v = tree; v; v = v->next) v->selected = v->selectedSaved;
-    forEachHole(tree, [](POINT_LIST& p) {
-        p.selected = p.selectedSaved;
-        p.selected2 = p.selected2Saved;
-    });
-}

@@ -1,6 +1,6 @@
 // The holes a generation from the process tree makes: those the tree's filter shows, less the holes that
-// cannot be reached from their side when the user says No to them. The selection flags they change are
-// kept before and given back after the generation.
+// cannot be reached from their side when the user says No to them. Callers keep the selection flags this
+// changes (keepSelection) and give them back after the generation.
 #pragma once
 #include <cstdint>
 
@@ -15,6 +15,3 @@ enum class UNREACHABLE_ANSWER { made, leftOut, cancelled };
 // Clears both selection flags of every hole (with its chain of equal holes) that the filter hides, or that
 // cannot be reached when `unreachableLeftOut`.
 void leaveOutFilteredHoles(VIEW_LIST* tree, std::uint32_t filter, bool unreachableLeftOut);
-
-void keepSelection(VIEW_LIST* tree);
-void restoreSelection(VIEW_LIST* tree);

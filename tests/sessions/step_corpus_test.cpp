@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <filesystem>
 #include <ostream>
 #include <regex>
@@ -16,7 +15,6 @@
 #include "host/state.h"
 #include "platform/ui/driver.h"
 #include "support/main_job.h"
-#include "support/nc_reader.h"
 #include "support/step_parts.h"
 
 namespace {
@@ -121,18 +119,13 @@ TEST_P(StepCorpusMainJob, OpensAndMakesItsOperationsOrIsRefusedWithWhy) {
             << run.out;
     }
     if (part.name == "arm_bracket") {
-        // The user says No to the counterbore no tool reaches under the arm. Played again, the tools the first
-        // run made are in the library: the summary has no tools' buttons, and the job goes on past it too.
-        EXPECT_NE(run.out.find("1 holes cannot be reached from their side."), std::string::npos) << run.out;
+        // Played again, the tools the first run made are in the library: the summary has no tools' buttons,
+        // and the shipped job goes on past it too (what is cut is held by the example listing's test).
         host::reset();
         plat::driver().reset();
         const MainJobRun again = runMainJob(dir, kMainSession, part.path, "again");
         EXPECT_EQ(again.code, 0) << again.err << again.out;
         EXPECT_NE(again.out.find("user click 18036 3"), std::string::npos) << again.out;
-        for (const MainJobRun* r : {&run, &again})
-            for (const NC_HOLE& h : readNcListing(r->nc).holes)
-                EXPECT_FALSE(std::hypot(h.world[0] - 25, h.world[1] - 20) < 1e-3 && h.worldAxis[2] > 0.999)
-                    << "cut from above at " << h.world[2];
     }
     if (part.name == "inch_plate") {
         EXPECT_EQ(sortedBlocks(withoutNameLine(run.nc)), sortedBlocks(plainPlateListing()));
