@@ -66,21 +66,21 @@ std::string askPassword(plat::Dialog* owner, const std::string& caption) {
 
 std::string flagPath(const std::string& folder, const char* name) { return plat::joinPath(folder, name); }
 
-int sharedMessage(plat::Dialog* owner, int line, const std::string& arg, unsigned type) {
+int sharedMessage(plat::Dialog* owner, int line, std::initializer_list<TEXT_VALUE> args, unsigned type) {
     CTextSection texts;
     (void)texts.load(g_globals->uiTextFile, "SharedData", false);
-    return plat::messageBox(owner, fillText(texts.getMessage(line), {arg}), texts.getText(1), type);
+    return plat::messageBox(owner, fillText(texts.getMessage(line), args), texts.getText(1), type);
 }
 
 // The user's yes, then the flag of the holder that is gone taken over; a station that took it first is
 // named to the user.
 bool takeOverGoneHolder(plat::Dialog* owner, const std::string& folder, const ACCESS_HOLDER& holder) {
-    if (sharedMessage(owner, 127, holderText(holder), plat::MB_YESNO | plat::MB_ICONQUESTION) != plat::IDYES)
+    if (sharedMessage(owner, 127, {holderText(holder)}, plat::MB_YESNO | plat::MB_ICONQUESTION) != plat::IDYES)
         return false;
     if (takeOverRunningFlag(folder, g_globals->pluginDir, holder)) return true;
     ACCESS_HOLDER winner;
     (void)runningFlagHolder(folder, g_globals->pluginDir, &winner);
-    (void)sharedMessage(owner, 134, holderText(winner), plat::MB_OK);
+    (void)sharedMessage(owner, 134, {holderText(winner)}, plat::MB_OK);
     return false;
 }
 
@@ -111,15 +111,12 @@ AccessHold holdReadWriteAccess(plat::Dialog* owner, const std::string& folder) {
         case HolderState::Gone:
             return takeOverGoneHolder(owner, folder, holder) ? AccessHold::Held : AccessHold::Refused;
         case HolderState::Running:
-            (void)sharedMessage(owner, 126, holderText(holder), plat::MB_OK);
+            (void)sharedMessage(owner, 126, {holderText(holder)}, plat::MB_OK);
             return AccessHold::Refused;
         }
     }
     // No flag, and none could be made twice: the shared folder takes no file of this station.
-    CTextSection texts;
-    (void)texts.load(g_globals->uiTextFile, "SharedData", false);
-    (void)plat::messageBox(owner, fillText(texts.getMessage(139), {folder, std::strerror(error != 0 ? error : EACCES)}),
-                           texts.getText(1), plat::MB_OK);
+    (void)sharedMessage(owner, 139, {folder, std::string(std::strerror(error != 0 ? error : EACCES))}, plat::MB_OK);
     return AccessHold::Unwritable;
 }
 
