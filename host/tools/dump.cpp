@@ -69,6 +69,7 @@ std::string dumpToolLibrary(std::string_view path) {
     std::ostringstream o;
     const tools::NextFree next = tools::nextFree(tools);
     o << "tool library " << tools.size() << " tools, next number " << next.number << " slot " << next.slot << "\n";
+    if (!message.empty()) o << message << "\n";   // the tools the reader left out
     for (const tp_tool& t : tools) o << "  " << describeTool(t) << "\n";
     return o.str();
 }
