@@ -11,6 +11,7 @@
 #include <BRepGProp.hxx>
 #include <BRepPrimAPI_MakeRevol.hxx>
 #include <BRepTools.hxx>
+#include <BRepLib.hxx>
 #include <BRepTools_WireExplorer.hxx>
 #include <BRep_Tool.hxx>
 #include <GCPnts_TangentialDeflection.hxx>
@@ -33,6 +34,7 @@
 #include <TopExp.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopTools_IndexedMapOfShape.hxx>
+#include <TopTools_ListOfShape.hxx>
 #include <TopoDS.hxx>
 #include <TopoDS_Edge.hxx>
 #include <TopoDS_Vertex.hxx>
@@ -94,6 +96,19 @@ bool hasUnprojectableEdge(const TopoDS_Face& face) {
         if (!parabola.IsNull() && std::abs(parabola->Position().Direction().Dot(normal)) < kSquareCosine) return true;
     }
     return false;
+}
+
+// A plane's edges keep their curves in its parameters, as the kernel works them out: otherwise it projects
+// an edge afresh each time one of its algorithms asks (boxes, classifiers, intersectors), which on parts of
+// curved edges costs more than the rest of a face's line questions.
+void keepCurvesInPlanes(const TopTools_IndexedMapOfShape& faces) {
+    for (int i = 1; i <= faces.Extent(); ++i) {
+        const TopoDS_Face& face = TopoDS::Face(faces(i));
+        if (Handle(Geom_Plane)::DownCast(BRep_Tool::Surface(face)).IsNull()) continue;
+        TopTools_ListOfShape edges;
+        for (TopExp_Explorer ex(face, TopAbs_EDGE); ex.More(); ex.Next()) edges.Append(ex.Current());
+        BRepLib::BuildPCurveForEdgesOnPlane(edges, face);
+    }
 }
 
 // Whether the face's parameter range (from its edges' curves in the parameter plane) is one a sound face
@@ -719,6 +734,7 @@ SolidGeom makeSolidGeom(const TopoDS_Shape& shape, std::vector<int> colours, con
         // left in the shape for whole-solid work to meet.
         for (int i = 1; i <= map.Extent(); ++i)
             if (hasUnprojectableEdge(TopoDS::Face(map(i)))) return {};
+        keepCurvesInPlanes(map);
         if (faceBoxes && static_cast<int>(faceBoxes->size()) != map.Extent()) faceBoxes = nullptr;
         for (int i = 1; i <= map.Extent(); ++i) {
             bool beyondReach = false;

@@ -9,6 +9,12 @@
 #include <BRep_Builder.hxx>
 #include <BRep_Tool.hxx>
 #include <Geom2d_Circle.hxx>
+#include <Geom_BSplineSurface.hxx>
+#include <Geom_BezierSurface.hxx>
+#include <GeomConvert.hxx>
+#include <TColStd_Array1OfInteger.hxx>
+#include <TColStd_Array1OfReal.hxx>
+#include <TColgp_Array2OfPnt.hxx>
 #include <Geom2dAdaptor_Curve.hxx>
 #include <Geom2d_Line.hxx>
 #include <ElCLib.hxx>
@@ -82,6 +88,38 @@ int cellAt(double x, double from, double perCell, int count) {
     return std::clamp(static_cast<int>(std::floor((x - from) * perCell)), 0, count - 1);
 }
 
+// Whether the line meets the box.
+bool lineMeets(const gp_Lin& line, const Box3& box) {
+    const gp_Pnt& o = line.Location();
+    const gp_Dir& d = line.Direction();
+    const double origin[3] = {o.X(), o.Y(), o.Z()}, direction[3] = {d.X(), d.Y(), d.Z()};
+    double from = -1e300, to = 1e300;
+    for (int i = 0; i < 3; ++i) {
+        const double lo = box.min[i] - origin[i], hi = box.max[i] - origin[i];
+        if (std::fabs(direction[i]) < 1e-12) {
+            // Along the slab within the rounding of a unit direction: it must start in it, with room to spare.
+            if (lo > 1e-9 * (1 + std::fabs(lo)) || hi < -1e-9 * (1 + std::fabs(hi))) return false;
+            continue;
+        }
+        double t0 = lo / direction[i], t1 = hi / direction[i];
+        if (t0 > t1) std::swap(t0, t1);
+        from = std::max(from, t0);
+        to = std::min(to, t1);
+    }
+    return from <= to + 1e-9 * (1 + std::fabs(to));
+}
+
+void growBox(Box3& box, const gp_Pnt& p) {
+    for (int i = 0; i < 3; ++i) {
+        box.min[i] = std::min(box.min[i], p.Coord(i + 1));
+        box.max[i] = std::max(box.max[i], p.Coord(i + 1));
+    }
+}
+
+Box3 grownBy(const Box3& box, double d) {
+    return {{box.min[0] - d, box.min[1] - d, box.min[2] - d}, {box.max[0] + d, box.max[1] + d, box.max[2] + d}};
+}
+
 }  // namespace
 
 // An arc at least a turn long holds every finite angle. Otherwise a direction clearly nearer the range's
@@ -113,9 +151,7 @@ FaceProjector::FaceProjector(const TopoDS_Face& face, const Box3& box, const UvB
 
 void FaceProjector::boxFace(double tolerance) {
     tolerance_ = tolerance;
-    const double grow = 100 * tolerance + 1e-7 * (1 + boxDiagonal(box_));
-    grownBox_ = {{box_.min[0] - grow, box_.min[1] - grow, box_.min[2] - grow},
-                 {box_.max[0] + grow, box_.max[1] + grow, box_.max[2] + grow}};
+    grownBox_ = grownBy(box_, spanGrowth());
     boxed_ = box_.max[0] >= box_.min[0] && box_.max[1] >= box_.min[1] && box_.max[2] >= box_.min[2] &&
              boxDiagonal(box_) > 0;
 }
@@ -152,6 +188,8 @@ void FaceProjector::prepare() {
         torus_ = surface.Torus();
         exactHits_ = true;
         break;
+    case GeomAbs_BSplineSurface:
+    case GeomAbs_BezierSurface: boxSpans(surface); break;
     default: break;
     }
     // A face without exact points goes to the kernel whole: its trims are not read.
@@ -163,6 +201,75 @@ void FaceProjector::prepare() {
     if (vPeriodic_) vPeriod_ = surface.VPeriod();
     // The kernel classifies in (u, v) with the surface's resolution of the largest tolerance.
     readWires(10 * std::max({surface.UResolution(tolerance_), surface.VResolution(tolerance_), kGeomTol}));
+}
+
+double FaceProjector::spanGrowth() const { return 100 * tolerance_ + 1e-7 * (1 + boxDiagonal(box_)); }
+
+void FaceProjector::boxSpans(const BRepAdaptor_Surface& surface) {
+    // The surface over the face's range cut into Bezier patches: each lies in the hull of its poles (their
+    // weights are positive), so in their box. The range is cut in kPatchCuts along each direction besides
+    // the surface's own knots, so that the boxes hug the surface. The range is taken a little wider than
+    // the face's, as the kernel keeps hits a hair outside it.
+    constexpr int kPatchCuts = 6;
+    constexpr double kWider = 1e-5;
+    Handle(Geom_BSplineSurface) spline = surface.GetType() == GeomAbs_BezierSurface
+                                             ? GeomConvert::SurfaceToBSplineSurface(surface.Bezier())
+                                             : surface.BSpline();
+    if (spline.IsNull()) return;
+    spline = Handle(Geom_BSplineSurface)::DownCast(spline->Copy());
+    const bool uPeriodic = spline->IsUPeriodic(), vPeriodic = spline->IsVPeriodic();
+    if (uPeriodic) spline->SetUNotPeriodic();
+    if (vPeriodic) spline->SetVNotPeriodic();
+    // Along one direction, the first poles (from 1) of the patches that the range meets; none where the
+    // range is empty or leaves the surface's one period, where the kernel is asked as before.
+    auto cut = [&](bool alongU, bool periodic, double from, double to, std::vector<int>& patches) {
+        const int degree = alongU ? spline->UDegree() : spline->VDegree();
+        const double first = alongU ? spline->UKnot(1) : spline->VKnot(1);
+        const double last = alongU ? spline->UKnot(spline->NbUKnots()) : spline->VKnot(spline->NbVKnots());
+        if (periodic && (from < first || to > last)) return false;
+        from = std::max(from - kWider, first);
+        to = std::min(to + kWider, last);
+        if (!(to > from)) return false;
+        std::vector<double> knots;
+        for (int i = 0; i <= kPatchCuts; ++i) knots.push_back(from + (to - from) * i / kPatchCuts);
+        const int count = alongU ? spline->NbUKnots() : spline->NbVKnots();
+        for (int i = 1; i <= count; ++i) knots.push_back(alongU ? spline->UKnot(i) : spline->VKnot(i));
+        std::sort(knots.begin(), knots.end());
+        knots.erase(std::unique(knots.begin(), knots.end()), knots.end());
+        TColStd_Array1OfReal inserted(1, static_cast<int>(knots.size()));
+        TColStd_Array1OfInteger multiplicities(1, static_cast<int>(knots.size()));
+        int n = 0;
+        for (double k : knots)
+            if (k > first && k < last) inserted(++n) = k, multiplicities(n) = degree;
+        if (n > 0) {
+            const TColStd_Array1OfReal someKnots(inserted(1), 1, n);
+            const TColStd_Array1OfInteger someMultiplicities(multiplicities(1), 1, n);
+            if (alongU) spline->InsertUKnots(someKnots, someMultiplicities, Precision::PConfusion(), false);
+            else spline->InsertVKnots(someKnots, someMultiplicities, Precision::PConfusion(), false);
+        }
+        // Every inner knot now has the degree's multiplicity: flat knots k and k + 1 bound a patch whose
+        // poles are k - degree .. k.
+        const int poles = alongU ? spline->NbUPoles() : spline->NbVPoles();
+        TColStd_Array1OfReal flat(1, poles + degree + 1);
+        if (alongU) spline->UKnotSequence(flat);
+        else spline->VKnotSequence(flat);
+        for (int k = 1 + degree; k <= poles; ++k)
+            if (flat(k + 1) > flat(k) && flat(k + 1) > from && flat(k) < to) patches.push_back(k - degree);
+        return !patches.empty();
+    };
+    std::vector<int> us, vs;
+    if (!cut(true, uPeriodic, bounds_.uMin, bounds_.uMax, us) || !cut(false, vPeriodic, bounds_.vMin, bounds_.vMax, vs))
+        return;
+    const TColgp_Array2OfPnt& poles = spline->Poles();
+    const double growth = spanGrowth();
+    for (int u0 : us)
+        for (int v0 : vs) {
+            Box3 box{{1e300, 1e300, 1e300}, {-1e300, -1e300, -1e300}};
+            for (int i = u0; i <= u0 + spline->UDegree(); ++i)
+                for (int j = v0; j <= v0 + spline->VDegree(); ++j)
+                    growBox(box, poles(poles.LowerRow() + i - 1, poles.LowerCol() + j - 1));
+            spanBoxes_.push_back(grownBy(box, growth));
+        }
 }
 
 double FaceProjector::readTolerances() {
@@ -600,25 +707,11 @@ void FaceProjector::intersectPlane(const gp_Lin& line, std::vector<FaceHit>& hit
     }
 }
 
-bool FaceProjector::meetsBox(const gp_Lin& line) const {
-    if (!boxed_) return true;
-    const gp_Pnt& o = line.Location();
-    const gp_Dir& d = line.Direction();
-    const double origin[3] = {o.X(), o.Y(), o.Z()}, direction[3] = {d.X(), d.Y(), d.Z()};
-    double from = -1e300, to = 1e300;
-    for (int i = 0; i < 3; ++i) {
-        const double lo = grownBox_.min[i] - origin[i], hi = grownBox_.max[i] - origin[i];
-        if (std::fabs(direction[i]) < 1e-12) {
-            // Along the slab within the rounding of a unit direction: it must start in it, with room to spare.
-            if (lo > 1e-9 * (1 + std::fabs(lo)) || hi < -1e-9 * (1 + std::fabs(hi))) return false;
-            continue;
-        }
-        double t0 = lo / direction[i], t1 = hi / direction[i];
-        if (t0 > t1) std::swap(t0, t1);
-        from = std::max(from, t0);
-        to = std::min(to, t1);
-    }
-    return from <= to + 1e-9 * (1 + std::fabs(to));
+bool FaceProjector::meetsBox(const gp_Lin& line) const { return !boxed_ || lineMeets(line, grownBox_); }
+
+bool FaceProjector::meetsSpans(const gp_Lin& line) const {
+    return spanBoxes_.empty() ||
+           std::any_of(spanBoxes_.begin(), spanBoxes_.end(), [&](const Box3& box) { return lineMeets(line, box); });
 }
 
 FaceProjector::Side FaceProjector::inBounds(double& u, double& v) const {
@@ -636,7 +729,7 @@ FaceProjector::Side FaceProjector::inBounds(double& u, double& v) const {
 
 void FaceProjector::intersectCurved(const gp_Lin& line, std::vector<FaceHit>& hits) {
     const double reach = lineReach(box_, toVec3(line.Location()));
-    if (!exactHits_) return askKernelWhole(line, reach, hits);
+    if (!exactHits_) return meetsSpans(line) ? askKernelWhole(line, reach, hits) : void();
     // The surface's points as the kernel's intersector finds them on a line.
     double w[4], us[4], vs[4];
     int count = 0;

@@ -4,10 +4,12 @@
 // read on the first line that meets the face's box grown by its tolerances (a line that misses it misses the
 // face). The points on the surface are the kernel's own analytic ones (IntAna, as its intersector takes them); a
 // hit inside a round hole, or farther than a few tolerances from every trim, is decided here. Any other line,
-// and every line on a surface without an exact form, is left to the kernel's intersector: for a plane on the
+// and every line on a surface without an exact form that meets the box of one of its patches (B-spline and
+// Bezier faces are boxed patch by patch), is left to the kernel's intersector: for a plane on the
 // face cut down to its outer wire and the inner wires whose boxes hold the hit, which classifies it as the
 // kernel does on the whole face; for a curved face on the whole face. Kernel side: host/geom only.
 #pragma once
+#include <BRepAdaptor_Surface.hxx>
 #include <Geom2d_Curve.hxx>
 #include <IntCurvesFace_Intersector.hxx>
 #include <TopoDS_Face.hxx>
@@ -110,6 +112,12 @@ private:
     // Side::Near when it lies within a hair of the box, where the kernel's own test decides.
     Side inBounds(double& u, double& v) const;
     bool meetsBox(const gp_Lin& line) const;
+    // Whether the line meets the box of a span of a B-spline or Bezier face within the face's range; true
+    // for any other face.
+    bool meetsSpans(const gp_Lin& line) const;
+    void boxSpans(const BRepAdaptor_Surface& surface);
+    // What a face's box is grown by in space: no hit lies farther outside it.
+    double spanGrowth() const;
     // The box grown by the face's largest tolerance; the rest is read on the first line that meets it.
     void boxFace(double tolerance);
     void prepare();
@@ -134,6 +142,7 @@ private:
     bool boxed_ = false;            // the box holds the face: a line that misses grownBox_ misses it
     Box3 box_;
     Box3 grownBox_;                 // the box grown by the margin in space: no hit lies outside it
+    std::vector<Box3> spanBoxes_;   // a B-spline or Bezier face's spans, grown the same way
     double nearReach_;              // never more than lineReach(box_, any origin)
     gp_Trsf toPlane_;               // world to the plane's axes, as the kernel's parameters of a point take it
     double margin_ = 0;

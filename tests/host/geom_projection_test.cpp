@@ -399,4 +399,45 @@ TEST(CurvedFaceIntersection, HitsNearATrimAreTheKernels) {
     EXPECT_GT(hits, lines / 3);
 }
 
+// A B-spline face is left to the kernel, but only for the lines that meet the box of one of its patches:
+// most lines that miss it are answered without the kernel, and every answer is the kernel's. The curved
+// faces of the part, as B-splines.
+TEST(CurvedFaceIntersection, BSplineFacesAskTheKernelOnlyNearTheirPatches) {
+    const BuiltPart& part = curvedPart();
+    ASSERT_TRUE(part.ok()) << part.error;
+    int lines = 0, asked = 0, hits = 0, splines = 0, misses = 0, askedMisses = 0;
+    for (const FaceGeom& curved : part.solid.faces()) {
+        if (curved.kind() == SurfaceKind::Plane) continue;
+        const FaceGeom face = curved.toNurbs();
+        ASSERT_EQ(face.kind(), SurfaceKind::BSpline) << surfaceKindName(curved.kind());
+        ++splines;
+        const UvBox r = face.uvRange();
+        constexpr int kGrid = 3;
+        for (int i = 0; i <= kGrid; ++i)
+            for (int j = 0; j <= kGrid; ++j) {
+                const double u = r.uMin + (r.uMax - r.uMin) * i / kGrid, v = r.vMin + (r.vMax - r.vMin) * j / kGrid;
+                Vec3 p, du, dv, n;
+                if (!face.evalDerivatives(u, v, p, du, dv) || !face.normalAt(u, v, n)) continue;
+                // Along the normal and slanted through the face; beside it, a millimetre off along the
+                // normal either way, along the face's direction in u.
+                std::vector<LINE> tried = {kLineFamilies[0].line(p, n, du, face), kLineFamilies[1].line(p, n, du, face)};
+                for (double side : {1.0, -1.0}) tried.push_back({add(add(p, n, side), unit(du), -5), unit(du)});
+                for (const LINE& line : tried) {
+                    const int before = asked;
+                    expectKernelsHits(face, line, "B-spline of a " + std::string(surfaceKindName(curved.kind())), lines,
+                                      asked, hits);
+                    if (HasFatalFailure()) return;
+                    if (face.intersectLineByKernel(line.origin, line.direction).empty()) {
+                        ++misses;
+                        askedMisses += asked - before;
+                    }
+                }
+            }
+    }
+    EXPECT_GT(splines, 5);
+    EXPECT_GT(hits, lines / 4);
+    EXPECT_GT(misses, lines / 10);
+    EXPECT_LT(askedMisses, misses / 2);
+}
+
 }  // namespace
