@@ -8,6 +8,10 @@
 #include <BRepTools.hxx>
 #include <BRep_Builder.hxx>
 #include <BRep_Tool.hxx>
+#include <Bnd_Box2d.hxx>
+#include <BndLib_Add2dCurve.hxx>
+#include <Geom2d_BSplineCurve.hxx>
+#include <Geom2d_BezierCurve.hxx>
 #include <Geom2d_Circle.hxx>
 #include <Geom_BSplineSurface.hxx>
 #include <Geom_BezierSurface.hxx>
@@ -189,7 +193,7 @@ void FaceProjector::prepare() {
         exactHits_ = true;
         break;
     case GeomAbs_BSplineSurface:
-    case GeomAbs_BezierSurface: boxSpans(surface); break;
+    case GeomAbs_BezierSurface: readSpline(surface); break;
     default: break;
     }
     // A face without exact points goes to the kernel whole: its trims are not read.
@@ -205,68 +209,75 @@ void FaceProjector::prepare() {
 
 double FaceProjector::spanGrowth() const { return 100 * tolerance_ + 1e-7 * (1 + boxDiagonal(box_)); }
 
-void FaceProjector::boxSpans(const BRepAdaptor_Surface& surface) {
-    // The surface over the face's range cut into Bezier patches: each lies in the hull of its poles (their
-    // weights are positive), so in their box. The range is cut in kPatchCuts along each direction besides
-    // the surface's own knots, so that the boxes hug the surface. The range is taken a little wider than
-    // the face's, as the kernel keeps hits a hair outside it.
-    constexpr int kPatchCuts = 6;
+void FaceProjector::readSpline(const BRepAdaptor_Surface& surface) {
+    spline_ = surface.GetType() == GeomAbs_BezierSurface ? GeomConvert::SurfaceToBSplineSurface(surface.Bezier())
+                                                          : surface.BSpline();
+    if (spline_.IsNull()) return;
+    spline_ = Handle(Geom_BSplineSurface)::DownCast(spline_->Copy());
+    splineUPeriodic_ = spline_->IsUPeriodic();
+    splineVPeriodic_ = spline_->IsVPeriodic();
+    if (splineUPeriodic_) spline_->SetUNotPeriodic();
+    if (splineVPeriodic_) spline_->SetVNotPeriodic();
+    boxSpans(0);
+}
+
+void FaceProjector::boxSpans(int cuts) {
+    // Each span of the surface over the face's range lies in the hull of the poles that weigh on it (their
+    // weights are positive), so in their box. Cut into Bezier patches, the range cut in `cuts` along each
+    // direction besides the surface's own knots, the boxes hug the surface. The range is taken a little
+    // wider than the face's, as the kernel keeps hits a hair outside it.
     constexpr double kWider = 1e-5;
-    Handle(Geom_BSplineSurface) spline = surface.GetType() == GeomAbs_BezierSurface
-                                             ? GeomConvert::SurfaceToBSplineSurface(surface.Bezier())
-                                             : surface.BSpline();
-    if (spline.IsNull()) return;
-    spline = Handle(Geom_BSplineSurface)::DownCast(spline->Copy());
-    const bool uPeriodic = spline->IsUPeriodic(), vPeriodic = spline->IsVPeriodic();
-    if (uPeriodic) spline->SetUNotPeriodic();
-    if (vPeriodic) spline->SetVNotPeriodic();
-    // Along one direction, the first poles (from 1) of the patches that the range meets; none where the
+    Geom_BSplineSurface& spline = *spline_;
+    // Along one direction, the first poles (from 1) of the spans that the range meets; none where the
     // range is empty or leaves the surface's one period, where the kernel is asked as before.
     auto cut = [&](bool alongU, bool periodic, double from, double to, std::vector<int>& patches) {
-        const int degree = alongU ? spline->UDegree() : spline->VDegree();
-        const double first = alongU ? spline->UKnot(1) : spline->VKnot(1);
-        const double last = alongU ? spline->UKnot(spline->NbUKnots()) : spline->VKnot(spline->NbVKnots());
+        const int degree = alongU ? spline.UDegree() : spline.VDegree();
+        const double first = alongU ? spline.UKnot(1) : spline.VKnot(1);
+        const double last = alongU ? spline.UKnot(spline.NbUKnots()) : spline.VKnot(spline.NbVKnots());
         if (periodic && (from < first || to > last)) return false;
         from = std::max(from - kWider, first);
         to = std::min(to + kWider, last);
         if (!(to > from)) return false;
-        std::vector<double> knots;
-        for (int i = 0; i <= kPatchCuts; ++i) knots.push_back(from + (to - from) * i / kPatchCuts);
-        const int count = alongU ? spline->NbUKnots() : spline->NbVKnots();
-        for (int i = 1; i <= count; ++i) knots.push_back(alongU ? spline->UKnot(i) : spline->VKnot(i));
-        std::sort(knots.begin(), knots.end());
-        knots.erase(std::unique(knots.begin(), knots.end()), knots.end());
-        TColStd_Array1OfReal inserted(1, static_cast<int>(knots.size()));
-        TColStd_Array1OfInteger multiplicities(1, static_cast<int>(knots.size()));
-        int n = 0;
-        for (double k : knots)
-            if (k > first && k < last) inserted(++n) = k, multiplicities(n) = degree;
-        if (n > 0) {
-            const TColStd_Array1OfReal someKnots(inserted(1), 1, n);
-            const TColStd_Array1OfInteger someMultiplicities(multiplicities(1), 1, n);
-            if (alongU) spline->InsertUKnots(someKnots, someMultiplicities, Precision::PConfusion(), false);
-            else spline->InsertVKnots(someKnots, someMultiplicities, Precision::PConfusion(), false);
+        if (cuts > 0) {
+            std::vector<double> knots;
+            for (int i = 0; i <= cuts; ++i) knots.push_back(from + (to - from) * i / cuts);
+            const int count = alongU ? spline.NbUKnots() : spline.NbVKnots();
+            for (int i = 1; i <= count; ++i) knots.push_back(alongU ? spline.UKnot(i) : spline.VKnot(i));
+            std::sort(knots.begin(), knots.end());
+            knots.erase(std::unique(knots.begin(), knots.end()), knots.end());
+            TColStd_Array1OfReal inserted(1, static_cast<int>(knots.size()));
+            TColStd_Array1OfInteger multiplicities(1, static_cast<int>(knots.size()));
+            int n = 0;
+            for (double k : knots)
+                if (k > first && k < last) inserted(++n) = k, multiplicities(n) = degree;
+            if (n > 0) {
+                const TColStd_Array1OfReal someKnots(inserted(1), 1, n);
+                const TColStd_Array1OfInteger someMultiplicities(multiplicities(1), 1, n);
+                if (alongU) spline.InsertUKnots(someKnots, someMultiplicities, Precision::PConfusion(), false);
+                else spline.InsertVKnots(someKnots, someMultiplicities, Precision::PConfusion(), false);
+            }
         }
-        // Every inner knot now has the degree's multiplicity: flat knots k and k + 1 bound a patch whose
-        // poles are k - degree .. k.
-        const int poles = alongU ? spline->NbUPoles() : spline->NbVPoles();
+        // Flat knots k and k + 1 bound a span whose poles are k - degree .. k.
+        const int poles = alongU ? spline.NbUPoles() : spline.NbVPoles();
         TColStd_Array1OfReal flat(1, poles + degree + 1);
-        if (alongU) spline->UKnotSequence(flat);
-        else spline->VKnotSequence(flat);
+        if (alongU) spline.UKnotSequence(flat);
+        else spline.VKnotSequence(flat);
         for (int k = 1 + degree; k <= poles; ++k)
             if (flat(k + 1) > flat(k) && flat(k + 1) > from && flat(k) < to) patches.push_back(k - degree);
         return !patches.empty();
     };
+    spanBoxes_.clear();
     std::vector<int> us, vs;
-    if (!cut(true, uPeriodic, bounds_.uMin, bounds_.uMax, us) || !cut(false, vPeriodic, bounds_.vMin, bounds_.vMax, vs))
+    if (!cut(true, splineUPeriodic_, bounds_.uMin, bounds_.uMax, us) ||
+        !cut(false, splineVPeriodic_, bounds_.vMin, bounds_.vMax, vs))
         return;
-    const TColgp_Array2OfPnt& poles = spline->Poles();
+    const TColgp_Array2OfPnt& poles = spline.Poles();
     const double growth = spanGrowth();
     for (int u0 : us)
         for (int v0 : vs) {
             Box3 box{{1e300, 1e300, 1e300}, {-1e300, -1e300, -1e300}};
-            for (int i = u0; i <= u0 + spline->UDegree(); ++i)
-                for (int j = v0; j <= v0 + spline->VDegree(); ++j)
+            for (int i = u0; i <= u0 + spline.UDegree(); ++i)
+                for (int j = v0; j <= v0 + spline.VDegree(); ++j)
                     growBox(box, poles(poles.LowerRow() + i - 1, poles.LowerCol() + j - 1));
             spanBoxes_.push_back(grownBy(box, growth));
         }
@@ -295,6 +306,119 @@ double FaceProjector::readTolerances() {
     return largest;
 }
 
+void FaceProjector::readPieces(WIRE& w) {
+    for (std::size_t i = 0; i < w.trims.size(); ++i) {
+        TRIM& t = w.trims[i];
+        if (Handle(Geom2d_Line) line = Handle(Geom2d_Line)::DownCast(t.curve); !line.IsNull()) {
+            PIECE p;
+            const gp_Pnt2d a = line->Value(t.first), b = line->Value(t.last);
+            p.a[0] = a.X(), p.a[1] = a.Y(), p.b[0] = b.X(), p.b[1] = b.Y();
+            w.pieces.push_back(p);
+        } else if (Handle(Geom2d_Circle) circle = Handle(Geom2d_Circle)::DownCast(t.curve); !circle.IsNull()) {
+            const gp_Ax22d axes = circle->Position();
+            PIECE p;
+            p.arc = true;
+            p.r = circle->Radius();
+            p.c[0] = axes.Location().X(), p.c[1] = axes.Location().Y();
+            p.x[0] = axes.XDirection().X(), p.x[1] = axes.XDirection().Y();
+            p.y[0] = axes.YDirection().X(), p.y[1] = axes.YDirection().Y();
+            p.t0 = t.first;
+            p.t1 = t.last;
+            p.fullTurn = p.t0 + kTwoPi <= p.t1;
+            p.middle[0] = std::cos(0.5 * (p.t0 + p.t1)), p.middle[1] = std::sin(0.5 * (p.t0 + p.t1));
+            p.halfCosine = std::cos(0.5 * (p.t1 - p.t0));
+            const gp_Pnt2d a = circle->Value(t.first), b = circle->Value(t.last);
+            p.a[0] = a.X(), p.a[1] = a.Y(), p.b[0] = b.X(), p.b[1] = b.Y();
+            w.pieces.push_back(p);
+        } else {
+            // Its polyline waits in the boxes of the curve's spans until a point or ray comes into one.
+            boxTrim(t);
+            PIECE later;
+            later.later = static_cast<int>(i);
+            w.pieces.push_back(later);
+        }
+    }
+    chunkPieces(w);
+}
+
+void FaceProjector::chunkPieces(WIRE& w) {
+    w.chunks.clear();
+    for (std::size_t first = 0; first < w.pieces.size(); first += kChunkPieces) {
+        CHUNK& chunk = w.chunks.emplace_back();
+        chunk.first = first;
+        chunk.end = std::min(first + kChunkPieces, w.pieces.size());
+        chunk.box = {1e300, -1e300, 1e300, -1e300};
+        for (std::size_t k = chunk.first; k < chunk.end; ++k) {
+            const PIECE& p = w.pieces[k];
+            if (p.later >= 0) {
+                const UvBox& box = w.trims[static_cast<std::size_t>(p.later)].box;
+                grow(chunk.box, box.uMin, box.vMin);
+                grow(chunk.box, box.uMax, box.vMax);
+                continue;
+            }
+            const double reach = 2 * (margin_ + p.slack);
+            for (const double* end : {p.a, p.b}) {
+                grow(chunk.box, end[0] - reach, end[1] - reach);
+                grow(chunk.box, end[0] + reach, end[1] + reach);
+            }
+            if (p.arc) {
+                grow(chunk.box, p.c[0] - p.r - reach, p.c[1] - p.r - reach);
+                grow(chunk.box, p.c[0] + p.r + reach, p.c[1] + p.r + reach);
+            }
+        }
+    }
+}
+
+void FaceProjector::readPolyline(WIRE& w, std::size_t k) {
+    const TRIM& t = w.trims[static_cast<std::size_t>(w.pieces[k].later)];
+    std::vector<PIECE> polyline;
+    addPolyline(polyline, t.curve, t.first, t.last, margin_);
+    w.pieces.erase(w.pieces.begin() + static_cast<std::ptrdiff_t>(k));
+    w.pieces.insert(w.pieces.begin() + static_cast<std::ptrdiff_t>(k), polyline.begin(), polyline.end());
+    chunkPieces(w);
+}
+
+void FaceProjector::boxTrim(TRIM& t) const {
+    // A B-spline or Bezier curve lies in the hull of its poles, each span in that of the poles weighing on
+    // it; any other curve is boxed by the kernel. Grown by twice the margin, as the pieces' runs.
+    const double reach = 2 * margin_;
+    auto boxOf = [&](auto&& pole, int from, int to) {
+        UvBox box{1e300, -1e300, 1e300, -1e300};
+        for (int i = from; i <= to; ++i) {
+            const gp_Pnt2d p = pole(i);
+            grow(box, p.X() - reach, p.Y() - reach);
+            grow(box, p.X() + reach, p.Y() + reach);
+        }
+        return box;
+    };
+    if (Handle(Geom2d_BSplineCurve) spline = Handle(Geom2d_BSplineCurve)::DownCast(t.curve); !spline.IsNull()) {
+        auto pole = [&](int i) { return spline->Pole(i); };
+        const int degree = spline->Degree(), poles = spline->NbPoles();
+        if (!spline->IsPeriodic()) {
+            TColStd_Array1OfReal flat(1, poles + degree + 1);
+            spline->KnotSequence(flat);
+            // Flat knots k and k + 1 bound a span that poles k - degree .. k weigh on.
+            for (int k = 1 + degree; k <= poles; ++k)
+                if (flat(k + 1) > flat(k) && flat(k + 1) >= t.first && flat(k) <= t.last)
+                    t.spans.push_back(boxOf(pole, k - degree, k));
+        }
+        if (t.spans.empty()) t.spans.push_back(boxOf(pole, 1, poles));
+    } else if (Handle(Geom2d_BezierCurve) bezier = Handle(Geom2d_BezierCurve)::DownCast(t.curve); !bezier.IsNull()) {
+        t.spans.push_back(boxOf([&](int i) { return bezier->Pole(i); }, 1, bezier->NbPoles()));
+    } else {
+        Bnd_Box2d kernelBox;
+        BndLib_Add2dCurve::Add(t.curve, t.first, t.last, 0.0, kernelBox);
+        double u0, v0, u1, v1;
+        kernelBox.Get(u0, v0, u1, v1);
+        t.spans.push_back({u0 - reach, u1 + reach, v0 - reach, v1 + reach});
+    }
+    t.box = {1e300, -1e300, 1e300, -1e300};
+    for (const UvBox& span : t.spans) {
+        grow(t.box, span.uMin, span.vMin);
+        grow(t.box, span.uMax, span.vMax);
+    }
+}
+
 void FaceProjector::readWires(double margin) {
     margin_ = margin;
     // The outer wire is picked as the kernel's BRepTools::OuterWire picks it, from the boxes taken here
@@ -311,49 +435,9 @@ void FaceProjector::readWires(double margin) {
                 w.exact = false;
                 continue;
             }
-            if (Handle(Geom2d_Line) line = Handle(Geom2d_Line)::DownCast(curve); !line.IsNull()) {
-                PIECE p;
-                const gp_Pnt2d a = line->Value(f), b = line->Value(l);
-                p.a[0] = a.X(), p.a[1] = a.Y(), p.b[0] = b.X(), p.b[1] = b.Y();
-                w.pieces.push_back(p);
-            } else if (Handle(Geom2d_Circle) circle = Handle(Geom2d_Circle)::DownCast(curve); !circle.IsNull()) {
-                const gp_Ax22d axes = circle->Position();
-                PIECE p;
-                p.arc = true;
-                p.r = circle->Radius();
-                p.c[0] = axes.Location().X(), p.c[1] = axes.Location().Y();
-                p.x[0] = axes.XDirection().X(), p.x[1] = axes.XDirection().Y();
-                p.y[0] = axes.YDirection().X(), p.y[1] = axes.YDirection().Y();
-                p.t0 = f;
-                p.t1 = l;
-                p.fullTurn = p.t0 + kTwoPi <= p.t1;
-                p.middle[0] = std::cos(0.5 * (p.t0 + p.t1)), p.middle[1] = std::sin(0.5 * (p.t0 + p.t1));
-                p.halfCosine = std::cos(0.5 * (p.t1 - p.t0));
-                const gp_Pnt2d a = circle->Value(f), b = circle->Value(l);
-                p.a[0] = a.X(), p.a[1] = a.Y(), p.b[0] = b.X(), p.b[1] = b.Y();
-                w.pieces.push_back(p);
-            } else {
-                addPolyline(w.pieces, curve, f, l, margin_);
-            }
+            w.trims.push_back({curve, f, l, {}, {}});
         }
-        for (std::size_t first = 0; first < w.pieces.size(); first += kChunkPieces) {
-            CHUNK& chunk = w.chunks.emplace_back();
-            chunk.first = first;
-            chunk.end = std::min(first + kChunkPieces, w.pieces.size());
-            chunk.box = {1e300, -1e300, 1e300, -1e300};
-            for (std::size_t k = chunk.first; k < chunk.end; ++k) {
-                const PIECE& p = w.pieces[k];
-                const double reach = 2 * (margin_ + p.slack);
-                for (const double* end : {p.a, p.b}) {
-                    grow(chunk.box, end[0] - reach, end[1] - reach);
-                    grow(chunk.box, end[0] + reach, end[1] + reach);
-                }
-                if (p.arc) {
-                    grow(chunk.box, p.c[0] - p.r - reach, p.c[1] - p.r - reach);
-                    grow(chunk.box, p.c[0] + p.r + reach, p.c[1] + p.r + reach);
-                }
-            }
-        }
+        readPieces(w);
         const int index = static_cast<int>(&w - wires_.data());
         // A lone wire is the outer one, and its pieces' runs box it: the kernel's box of its curves, which
         // searches a B-spline's, is needed only to pick the outer wire among several.
@@ -375,11 +459,21 @@ void FaceProjector::readWires(double margin) {
         }
         w.box = {u0 - margin_, u1 + margin_, v0 - margin_, v1 + margin_};
         // The bounds come from the kernel's boxes of the curves; the pieces' own ends make sure of them.
-        for (const PIECE& p : w.pieces)
+        for (const PIECE& p : w.pieces) {
+            if (p.later >= 0) {
+                const TRIM& t = w.trims[static_cast<std::size_t>(p.later)];
+                for (double at : {t.first, t.last}) {
+                    const gp_Pnt2d end = t.curve->Value(at);
+                    grow(w.box, end.X() - margin_, end.Y() - margin_);
+                    grow(w.box, end.X() + margin_, end.Y() + margin_);
+                }
+                continue;
+            }
             for (const double* end : {p.a, p.b}) {
                 grow(w.box, end[0] - margin_, end[1] - margin_);
                 grow(w.box, end[0] + margin_, end[1] + margin_);
             }
+        }
     }
 
     if (outer_ < 0) {
@@ -428,7 +522,7 @@ void FaceProjector::readWires(double margin) {
     }
 }
 
-FaceProjector::Side FaceProjector::side(double u, double v, std::vector<int>& holders) const {
+FaceProjector::Side FaceProjector::side(double u, double v, std::vector<int>& holders) {
     holders.clear();
     if (kernelOnly_) return Side::Near;
     const UvBox& o = outerBox_;
@@ -447,28 +541,13 @@ FaceProjector::Side FaceProjector::side(double u, double v, std::vector<int>& ho
     return sideOfWires(u, v, holders);
 }
 
-FaceProjector::Side FaceProjector::sideOfWires(double u, double v, const std::vector<int>& wires) const {
+FaceProjector::Side FaceProjector::sideOfWires(double u, double v, const std::vector<int>& wires) {
     const double p[2] = {u, v};
     for (int i : wires) {
-        const WIRE& w = wires_[static_cast<std::size_t>(i)];
+        WIRE& w = wires_[static_cast<std::size_t>(i)];
         if (!w.exact) return Side::Near;
-        for (const CHUNK& chunk : w.chunks) {
-            if (!holds(chunk.box, u, v)) continue;
-            for (std::size_t k = chunk.first; k < chunk.end; ++k) {
-                const PIECE& piece = w.pieces[k];
-                bool near;
-                if (!piece.arc) {
-                    near = withinOfSegment(p, piece.a, piece.b, margin_ + piece.slack);
-                } else {
-                    const double dx = u - piece.c[0], dy = v - piece.c[1];
-                    near = piece.holdsAngle(dx * piece.y[0] + dy * piece.y[1], dx * piece.x[0] + dy * piece.x[1])
-                               ? withinOfCircle(dx, dy, piece.r, margin_)
-                               : within(u - piece.a[0], v - piece.a[1], margin_) ||
-                                     within(u - piece.b[0], v - piece.b[1], margin_);
-                }
-                if (near) return onPiece(piece, p) ? Side::On : Side::Near;
-            }
-        }
+        const std::ptrdiff_t k = nearPiece(w, p);
+        if (k >= 0) return onPiece(w.pieces[static_cast<std::size_t>(k)], p) ? Side::On : Side::Near;
     }
     // Rays in a few directions in turn, until one passes clear of every vertex and tangent.
     for (double angle : {0.0, 0.6180339887, 2.2360679775}) {
@@ -488,39 +567,77 @@ FaceProjector::Side FaceProjector::sideOfWires(double u, double v, const std::ve
     return Side::Near;
 }
 
+std::ptrdiff_t FaceProjector::nearPiece(WIRE& w, const double p[2]) {
+    const double u = p[0], v = p[1];
+    for (const CHUNK& chunk : w.chunks) {
+        if (!holds(chunk.box, u, v)) continue;
+        for (std::size_t k = chunk.first; k < chunk.end; ++k) {
+            const PIECE& piece = w.pieces[k];
+            bool near;
+            if (piece.later >= 0) {
+                const TRIM& t = w.trims[static_cast<std::size_t>(piece.later)];
+                if (!holds(t.box, u, v) ||
+                    std::none_of(t.spans.begin(), t.spans.end(), [&](const UvBox& b) { return holds(b, u, v); }))
+                    continue;
+                // The pieces before it stay clear: the search goes on from its polyline.
+                readPolyline(w, k);
+                return nearPiece(w, p);
+            }
+            if (!piece.arc) {
+                near = withinOfSegment(p, piece.a, piece.b, margin_ + piece.slack);
+            } else {
+                const double dx = u - piece.c[0], dy = v - piece.c[1];
+                near = piece.holdsAngle(dx * piece.y[0] + dy * piece.y[1], dx * piece.x[0] + dy * piece.x[1])
+                           ? withinOfCircle(dx, dy, piece.r, margin_)
+                           : within(u - piece.a[0], v - piece.a[1], margin_) ||
+                                 within(u - piece.b[0], v - piece.b[1], margin_);
+            }
+            if (near) return static_cast<std::ptrdiff_t>(k);
+        }
+    }
+    return -1;
+}
+
 bool FaceProjector::onPiece(const PIECE& piece, const double p[2]) const {
-    // A hundredth of the kernel's least tolerance from a trim's inside, clear of its ends, on a face whose
-    // edges and vertices are all within that tolerance: the kernel's classifier takes such a point as on the
-    // face. At a trim vertex, or where an edge's tolerance is wider, it may not.
+    // A hundredth of the kernel's least tolerance from a segment or arc of the trims, its ends too, on a face
+    // whose edges and vertices are all within that tolerance: the kernel's classifier takes such a point as
+    // on the face. Where an edge's tolerance is wider, it may not.
     constexpr double kOn = 0.01 * kGeomTol;
-    if (!tight_ || piece.slack > 0 || within(p[0] - piece.a[0], p[1] - piece.a[1], margin_) ||
-        within(p[0] - piece.b[0], p[1] - piece.b[1], margin_))
-        return false;
+    if (!tight_ || piece.slack > 0) return false;
     if (!piece.arc) return withinOfSegment(p, piece.a, piece.b, kOn);
     const double dx = p[0] - piece.c[0], dy = p[1] - piece.c[1];
     return piece.holdsAngle(dx * piece.y[0] + dy * piece.y[1], dx * piece.x[0] + dy * piece.x[1]) &&
            withinOfCircle(dx, dy, piece.r, kOn);
 }
 
-int FaceProjector::crossings(const WIRE& w, double u, double v, double du, double dv) const {
+int FaceProjector::crossings(WIRE& w, double u, double v, double du, double dv) {
     int count = 0;
     // Where a point lies across the ray (signed) and along it.
     auto across = [&](const double q[2]) { return du * (q[1] - v) - dv * (q[0] - u); };
     auto along = [&](const double q[2]) { return du * (q[0] - u) + dv * (q[1] - v); };
-    for (const CHUNK& chunk : w.chunks) {
-        // A box wholly to one side of the ray beyond the margin, or wholly behind its start, holds no crossing
-        // and no trim vertex near the ray.
+    // A box wholly to one side of the ray beyond the margin, or wholly behind its start, holds no crossing
+    // and no trim vertex near the ray.
+    auto clearOfRay = [&](const UvBox& box) {
         double least = 1e300, most = -1e300, ahead = -1e300;
-        for (double cu : {chunk.box.uMin, chunk.box.uMax})
-            for (double cv : {chunk.box.vMin, chunk.box.vMax}) {
+        for (double cu : {box.uMin, box.uMax})
+            for (double cv : {box.vMin, box.vMax}) {
                 const double q[2] = {cu, cv};
                 least = std::min(least, across(q));
                 most = std::max(most, across(q));
                 ahead = std::max(ahead, along(q));
             }
-        if (least > margin_ || most < -margin_ || ahead < 0) continue;
+        return least > margin_ || most < -margin_ || ahead < 0;
+    };
+    for (const CHUNK& chunk : w.chunks) {
+        if (clearOfRay(chunk.box)) continue;
         for (std::size_t k = chunk.first; k < chunk.end; ++k) {
             const PIECE& piece = w.pieces[k];
+            if (piece.later >= 0) {
+                const TRIM& t = w.trims[static_cast<std::size_t>(piece.later)];
+                if (clearOfRay(t.box) || std::all_of(t.spans.begin(), t.spans.end(), clearOfRay)) continue;
+                readPolyline(w, k);
+                return crossings(w, u, v, du, dv);
+            }
             const double ha = across(piece.a), hb = across(piece.b);
             if ((std::fabs(ha) <= margin_ && along(piece.a) > 0) || (std::fabs(hb) <= margin_ && along(piece.b) > 0))
                 return -1;
@@ -618,43 +735,46 @@ void FaceProjector::addPolyline(std::vector<PIECE>& pieces, const Handle(Geom2d_
     constexpr int kStart = 8, kDepth = 8;
     // The adaptor keeps a B-spline's current span ready: the points come mostly in order along the curve.
     const Geom2dAdaptor_Curve points(curve);
+    auto at = [&](double t) { return points.Value(t); };
+    // A span's ends and middle; its quarters are its halves' middles.
     struct SPAN {
         double t0, t1;
-        gp_Pnt2d p0, p1;
+        gp_Pnt2d p0, pm, p1;
         int depth;
     };
+    auto middle = [](double t0, double t1) { return t0 + 0.5 * (t1 - t0); };
     std::vector<SPAN> stack;
     std::vector<std::pair<gp_Pnt2d, gp_Pnt2d>> chords;
     double worst = 0;
-    {
-        UvBox extent{1e300, -1e300, 1e300, -1e300};
-        for (int i = 0; i <= kStart; ++i) {
-            const gp_Pnt2d p = points.Value(first + (last - first) * i / kStart);
-            grow(extent, p.X(), p.Y());
-        }
-        target = std::max(target, 1e-3 * std::hypot(extent.uMax - extent.uMin, extent.vMax - extent.vMin));
+    std::array<gp_Pnt2d, kStart + 1> starts;
+    std::array<double, kStart + 1> startAt;
+    UvBox extent{1e300, -1e300, 1e300, -1e300};
+    for (int i = 0; i <= kStart; ++i) {
+        startAt[static_cast<std::size_t>(i)] = first + (last - first) * i / kStart;
+        const gp_Pnt2d& p = starts[static_cast<std::size_t>(i)] = at(startAt[static_cast<std::size_t>(i)]);
+        grow(extent, p.X(), p.Y());
     }
-    for (int i = kStart; i >= 1; --i) {
-        const double t0 = first + (last - first) * (i - 1) / kStart, t1 = first + (last - first) * i / kStart;
-        stack.push_back({t0, t1, points.Value(t0), points.Value(t1), 0});
+    target = std::max(target, 1e-3 * std::hypot(extent.uMax - extent.uMin, extent.vMax - extent.vMin));
+    for (std::size_t i = kStart; i >= 1; --i) {
+        const double t0 = startAt[i - 1], t1 = startAt[i];
+        stack.push_back({t0, t1, starts[i - 1], at(middle(t0, t1)), starts[i], 0});
     }
     while (!stack.empty()) {
         const SPAN span = stack.back();
         stack.pop_back();
+        const double tm = middle(span.t0, span.t1);
+        const gp_Pnt2d q1 = at(middle(span.t0, tm)), q3 = at(middle(tm, span.t1));
         double deviation = 0;
         const double a[2] = {span.p0.X(), span.p0.Y()}, b[2] = {span.p1.X(), span.p1.Y()};
-        for (double f : {0.25, 0.5, 0.75}) {
-            const gp_Pnt2d q = points.Value(span.t0 + f * (span.t1 - span.t0));
+        for (const gp_Pnt2d* q : {&q1, &span.pm, &q3}) {
             const double dx = b[0] - a[0], dy = b[1] - a[1], len2 = dx * dx + dy * dy;
-            double s = len2 > 0 ? ((q.X() - a[0]) * dx + (q.Y() - a[1]) * dy) / len2 : 0;
+            double s = len2 > 0 ? ((q->X() - a[0]) * dx + (q->Y() - a[1]) * dy) / len2 : 0;
             s = std::clamp(s, 0.0, 1.0);
-            deviation = std::max(deviation, std::hypot(q.X() - a[0] - s * dx, q.Y() - a[1] - s * dy));
+            deviation = std::max(deviation, std::hypot(q->X() - a[0] - s * dx, q->Y() - a[1] - s * dy));
         }
         if (deviation > target && span.depth < kDepth) {
-            const double tm = 0.5 * (span.t0 + span.t1);
-            const gp_Pnt2d pm = points.Value(tm);
-            stack.push_back({tm, span.t1, pm, span.p1, span.depth + 1});
-            stack.push_back({span.t0, tm, span.p0, pm, span.depth + 1});
+            stack.push_back({tm, span.t1, span.pm, q3, span.p1, span.depth + 1});
+            stack.push_back({span.t0, tm, span.p0, q1, span.pm, span.depth + 1});
             continue;
         }
         worst = std::max(worst, deviation);
@@ -709,9 +829,18 @@ void FaceProjector::intersectPlane(const gp_Lin& line, std::vector<FaceHit>& hit
 
 bool FaceProjector::meetsBox(const gp_Lin& line) const { return !boxed_ || lineMeets(line, grownBox_); }
 
-bool FaceProjector::meetsSpans(const gp_Lin& line) const {
-    return spanBoxes_.empty() ||
-           std::any_of(spanBoxes_.begin(), spanBoxes_.end(), [&](const Box3& box) { return lineMeets(line, box); });
+bool FaceProjector::meetsSpans(const gp_Lin& line) {
+    // The surface's own spans first; cut finer on the first line that meets one of them.
+    constexpr int kPatchCuts = 6;
+    auto meets = [&] {
+        return spanBoxes_.empty() ||
+               std::any_of(spanBoxes_.begin(), spanBoxes_.end(), [&](const Box3& box) { return lineMeets(line, box); });
+    };
+    if (!meets()) return false;
+    if (spline_.IsNull()) return true;
+    boxSpans(kPatchCuts);
+    spline_.Nullify();
+    return meets();
 }
 
 FaceProjector::Side FaceProjector::inBounds(double& u, double& v) const {

@@ -11,6 +11,7 @@
 #pragma once
 #include <BRepAdaptor_Surface.hxx>
 #include <Geom2d_Curve.hxx>
+#include <Geom_BSplineSurface.hxx>
 #include <IntCurvesFace_Intersector.hxx>
 #include <TopoDS_Face.hxx>
 #include <TopoDS_Wire.hxx>
@@ -67,6 +68,7 @@ private:
         bool arc = false;
         double slack = 0;         // a polyline's segment: the bound of its distance to the edge
         bool fullTurn = false;    // an arc whose range holds every angle
+        int later = -1;           // a trim (its index) whose polyline is not read yet, boxed in its place
         double a[2], b[2];
         double c[2], x[2], y[2], r = 0, t0 = 0, t1 = 0;
         double middle[2] = {1, 0}, halfCosine = 1;   // the range's middle direction, the cosine of half its span
@@ -80,9 +82,19 @@ private:
         UvBox box;
         std::size_t first = 0, end = 0;
     };
+    // A trim's curve in (u, v) over its edge's range.
+    struct TRIM {
+        Handle(Geom2d_Curve) curve;
+        double first = 0, last = 0;
+        // A polyline's: the boxes of its curve's spans grown by twice the margin, and their box; they hold
+        // the curve and the polyline.
+        std::vector<UvBox> spans;
+        UvBox box;
+    };
     struct WIRE {
         TopoDS_Wire wire;
         bool exact = true;        // every edge a segment, an arc or a polyline of it
+        std::vector<TRIM> trims;
         UvBox box;                // grown by the margin
         std::vector<PIECE> pieces;
         std::vector<CHUNK> chunks;
@@ -91,18 +103,27 @@ private:
     // takes as on the face.
     enum class Side { In, Out, Near, On };
 
-    Side side(double u, double v, std::vector<int>& holders) const;
-    Side sideOfWires(double u, double v, const std::vector<int>& wires) const;
+    Side side(double u, double v, std::vector<int>& holders);
+    Side sideOfWires(double u, double v, const std::vector<int>& wires);
     // The crossings of the wire by the ray from (u, v) along (du, dv); -1 when the ray passes through a
     // trim vertex or touches an arc, where counting is not sure.
     bool onPiece(const PIECE& piece, const double p[2]) const;
-    int crossings(const WIRE& w, double u, double v, double du, double dv) const;
+    int crossings(WIRE& w, double u, double v, double du, double dv);
     void askKernel(const gp_Lin& line, double reach, std::vector<int>& wires, std::vector<FaceHit>& hits);
     void askKernelAnew(const gp_Lin& line, double reach, std::vector<int>& wires, std::vector<FaceHit>& hits);
     void askKernelWhole(const gp_Lin& line, double reach, std::vector<FaceHit>& hits);
     // Reads the wires and their tolerances; the largest tolerance of the face, its edges and vertices.
     double readTolerances();
     void readWires(double margin);
+    // The wire's pieces and their runs, from its trims.
+    void readPieces(WIRE& w);
+    void chunkPieces(WIRE& w);
+    // Puts the polyline of the trim that waits at piece k in its place.
+    void readPolyline(WIRE& w, std::size_t k);
+    // The first piece within the margin (and its slack) of p, reading the polylines whose boxes hold p; -1
+    // when none.
+    std::ptrdiff_t nearPiece(WIRE& w, const double p[2]);
+    void boxTrim(TRIM& t) const;
     // A trim that is neither a segment nor an arc, as a polyline through points of it (its pieces' slack).
     static void addPolyline(std::vector<PIECE>& pieces, const Handle(Geom2d_Curve)& curve, double first,
                             double last, double target);
@@ -114,8 +135,10 @@ private:
     bool meetsBox(const gp_Lin& line) const;
     // Whether the line meets the box of a span of a B-spline or Bezier face within the face's range; true
     // for any other face.
-    bool meetsSpans(const gp_Lin& line) const;
-    void boxSpans(const BRepAdaptor_Surface& surface);
+    bool meetsSpans(const gp_Lin& line);
+    // A B-spline or Bezier face's surface, as a B-spline not periodic, and the boxes of its spans.
+    void readSpline(const BRepAdaptor_Surface& surface);
+    void boxSpans(int cuts);
     // What a face's box is grown by in space: no hit lies farther outside it.
     double spanGrowth() const;
     // The box grown by the face's largest tolerance; the rest is read on the first line that meets it.
@@ -143,6 +166,8 @@ private:
     Box3 box_;
     Box3 grownBox_;                 // the box grown by the margin in space: no hit lies outside it
     std::vector<Box3> spanBoxes_;   // a B-spline or Bezier face's spans, grown the same way
+    Handle(Geom_BSplineSurface) spline_;   // its surface until its spans are cut finer
+    bool splineUPeriodic_ = false, splineVPeriodic_ = false;
     double nearReach_;              // never more than lineReach(box_, any origin)
     gp_Trsf toPlane_;               // world to the plane's axes, as the kernel's parameters of a point take it
     double margin_ = 0;

@@ -161,6 +161,29 @@ TEST(FaceProjection, AFaceWithManyHolesAgreesWithTheKernel) {
     total.expectMostDecidedWithoutTheKernel();
 }
 
+// A line through a corner of a face whose tolerances are all the kernel's least meets the face there, as
+// the kernel says, without asking it.
+TEST(FaceProjection, ACornerOfATightFaceIsOnItWithoutTheKernel) {
+    const BuiltPart part = PartBuilder::block({20, 20, 5}).hole(throughHole("t", {10, 10, 5}, {0, 0, -1}, 6)).build();
+    ASSERT_TRUE(part.ok()) << part.error;
+    int corners = 0;
+    for (const FaceGeom& face : part.solid.faces()) {
+        Vec3 n{};
+        if (!face.isPlanar(&n) || face.trimTolerance() > 1e-6) continue;
+        for (const TrimLoop& loop : face.trimLoops()) {
+            if (!loop.outer || loop.points.size() != 5) continue;
+            for (std::size_t i = 0; i < 4; ++i, ++corners) {
+                const Vec3 at = face.eval(loop.points[i].u, loop.points[i].v);
+                PROBE_COUNT count;
+                expectSameHits(face, add(at, n, 2), {-n[0], -n[1], -n[2]}, "corner", count);
+                EXPECT_EQ(count.hits, 1);
+                EXPECT_FALSE(face.lastLineAskedKernel());
+            }
+        }
+    }
+    EXPECT_GE(corners, 16);
+}
+
 }  // namespace
 
 namespace {
