@@ -330,6 +330,19 @@ void FaceProjector::readPieces(WIRE& w) {
             const gp_Pnt2d a = circle->Value(t.first), b = circle->Value(t.last);
             p.a[0] = a.X(), p.a[1] = a.Y(), p.b[0] = b.X(), p.b[1] = b.Y();
             w.pieces.push_back(p);
+        } else if (Handle(Geom2d_BSplineCurve) spline = Handle(Geom2d_BSplineCurve)::DownCast(t.curve);
+                   !spline.IsNull() && spline->Degree() == 1 && !spline->IsPeriodic()) {
+            // A B-spline of the first degree is straight between its knots: segments, as exact as a line's.
+            gp_Pnt2d from = spline->Value(t.first);
+            for (int k = 1; k <= spline->NbKnots() + 1; ++k) {
+                const double at = k <= spline->NbKnots() ? spline->Knot(k) : t.last;
+                if (k <= spline->NbKnots() && (at <= t.first || at >= t.last)) continue;
+                const gp_Pnt2d to = spline->Value(at);
+                PIECE p;
+                p.a[0] = from.X(), p.a[1] = from.Y(), p.b[0] = to.X(), p.b[1] = to.Y();
+                w.pieces.push_back(p);
+                from = to;
+            }
         } else {
             // Its polyline waits in the boxes of the curve's spans until a point or ray comes into one.
             boxTrim(t);
