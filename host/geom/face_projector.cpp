@@ -44,7 +44,7 @@ namespace {
 constexpr double kTwoPi = 2 * std::numbers::pi;
 constexpr std::size_t kReducedFaces = 8;
 constexpr int kMaxCells = 256;
-constexpr std::size_t kChunkPieces = 16;
+constexpr std::size_t kChunkPieces = 8;
 
 // Whether hypot(x, y) <= limit. Most points lie far from most trims: the squares tell those apart, with a
 // slack that rounding cannot cross, and hypot decides the rest as it always did.
