@@ -630,7 +630,10 @@ int FaceProjector::crossings(WIRE& w, double u, double v, double du, double dv) 
     auto along = [&](const double q[2]) { return du * (q[0] - u) + dv * (q[1] - v); };
     // A box wholly to one side of the ray beyond the margin, or wholly behind its start, holds no crossing
     // and no trim vertex near the ray.
+    // Along +u, the first ray tried, the box's sides tell it at once, as the corners would.
+    const bool alongU = du == 1 && dv == 0;
     auto clearOfRay = [&](const UvBox& box) {
+        if (alongU) return box.vMin - v > margin_ || box.vMax - v < -margin_ || box.uMax - u < 0;
         double least = 1e300, most = -1e300, ahead = -1e300;
         for (double cu : {box.uMin, box.uMax})
             for (double cv : {box.vMin, box.vMax}) {
