@@ -752,11 +752,13 @@ void FaceProjector::addPolyline(std::vector<PIECE>& pieces, const Handle(Geom2d_
     // The adaptor keeps a B-spline's current span ready: the points come mostly in order along the curve.
     const Geom2dAdaptor_Curve points(curve);
     auto at = [&](double t) { return points.Value(t); };
-    // A span's ends and middle; its quarters are its halves' middles.
+    // A span's ends and middle (once known); its quarters are its halves' middles. The points are taken
+    // in the curve's order, so that the adaptor rebuilds its span's cache once per span of the curve.
     struct SPAN {
         double t0, t1;
         gp_Pnt2d p0, pm, p1;
         int depth;
+        bool middleKnown;
     };
     auto middle = [](double t0, double t1) { return t0 + 0.5 * (t1 - t0); };
     std::vector<SPAN> stack;
@@ -771,26 +773,26 @@ void FaceProjector::addPolyline(std::vector<PIECE>& pieces, const Handle(Geom2d_
         grow(extent, p.X(), p.Y());
     }
     target = std::max(target, 1e-3 * std::hypot(extent.uMax - extent.uMin, extent.vMax - extent.vMin));
-    for (std::size_t i = kStart; i >= 1; --i) {
-        const double t0 = startAt[i - 1], t1 = startAt[i];
-        stack.push_back({t0, t1, starts[i - 1], at(middle(t0, t1)), starts[i], 0});
-    }
+    for (std::size_t i = kStart; i >= 1; --i)
+        stack.push_back({startAt[i - 1], startAt[i], starts[i - 1], {}, starts[i], 0, false});
     while (!stack.empty()) {
         const SPAN span = stack.back();
         stack.pop_back();
         const double tm = middle(span.t0, span.t1);
-        const gp_Pnt2d q1 = at(middle(span.t0, tm)), q3 = at(middle(tm, span.t1));
+        const gp_Pnt2d q1 = at(middle(span.t0, tm));
+        const gp_Pnt2d pm = span.middleKnown ? span.pm : at(tm);
+        const gp_Pnt2d q3 = at(middle(tm, span.t1));
         double deviation = 0;
         const double a[2] = {span.p0.X(), span.p0.Y()}, b[2] = {span.p1.X(), span.p1.Y()};
-        for (const gp_Pnt2d* q : {&q1, &span.pm, &q3}) {
+        for (const gp_Pnt2d* q : {&q1, &pm, &q3}) {
             const double dx = b[0] - a[0], dy = b[1] - a[1], len2 = dx * dx + dy * dy;
             double s = len2 > 0 ? ((q->X() - a[0]) * dx + (q->Y() - a[1]) * dy) / len2 : 0;
             s = std::clamp(s, 0.0, 1.0);
             deviation = std::max(deviation, std::hypot(q->X() - a[0] - s * dx, q->Y() - a[1] - s * dy));
         }
         if (deviation > target && span.depth < kDepth) {
-            stack.push_back({tm, span.t1, span.pm, q3, span.p1, span.depth + 1});
-            stack.push_back({span.t0, tm, span.p0, q1, span.pm, span.depth + 1});
+            stack.push_back({tm, span.t1, pm, q3, span.p1, span.depth + 1, true});
+            stack.push_back({span.t0, tm, span.p0, q1, pm, span.depth + 1, true});
             continue;
         }
         worst = std::max(worst, deviation);
