@@ -155,7 +155,7 @@ FaceProjector::FaceProjector(const TopoDS_Face& face, const Box3& box, const UvB
 
 void FaceProjector::boxFace(double tolerance) {
     tolerance_ = tolerance;
-    grownBox_ = grownBy(box_, spanGrowth());
+    grownBox_ = grownBy(box_, boxGrowth());
     boxed_ = box_.max[0] >= box_.min[0] && box_.max[1] >= box_.min[1] && box_.max[2] >= box_.min[2] &&
              boxDiagonal(box_) > 0;
 }
@@ -207,7 +207,7 @@ void FaceProjector::prepare() {
     readWires(10 * std::max({surface.UResolution(tolerance_), surface.VResolution(tolerance_), kGeomTol}));
 }
 
-double FaceProjector::spanGrowth() const { return 100 * tolerance_ + 1e-7 * (1 + boxDiagonal(box_)); }
+double FaceProjector::boxGrowth() const { return 100 * tolerance_ + 1e-7 * (1 + boxDiagonal(box_)); }
 
 void FaceProjector::readSpline(const BRepAdaptor_Surface& surface) {
     spline_ = surface.GetType() == GeomAbs_BezierSurface ? GeomConvert::SurfaceToBSplineSurface(surface.Bezier())
@@ -272,7 +272,7 @@ void FaceProjector::boxSpans(int cuts) {
         !cut(false, splineVPeriodic_, bounds_.vMin, bounds_.vMax, vs))
         return;
     const TColgp_Array2OfPnt& poles = spline.Poles();
-    const double growth = spanGrowth();
+    const double growth = boxGrowth();
     for (int u0 : us)
         for (int v0 : vs) {
             Box3 box{{1e300, 1e300, 1e300}, {-1e300, -1e300, -1e300}};

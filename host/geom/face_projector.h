@@ -1,13 +1,14 @@
 // Line intersections with one face, with what they need built once per face: the surface (a plane, cylinder,
 // cone, sphere or torus), the largest tolerance of its edges and vertices, its trims in (u, v) as exact segments
-// and arcs, other trims as polylines with a bound of their distance to the edge, and the boxes of its wires,
-// read on the first line that meets the face's box grown by its tolerances (a line that misses it misses the
-// face). The points on the surface are the kernel's own analytic ones (IntAna, as its intersector takes them); a
-// hit inside a round hole, or farther than a few tolerances from every trim, is decided here. Any other line,
-// and every line on a surface without an exact form that meets the box of one of its patches (B-spline and
-// Bezier faces are boxed patch by patch), is left to the kernel's intersector: for a plane on the
-// face cut down to its outer wire and the inner wires whose boxes hold the hit, which classifies it as the
-// kernel does on the whole face; for a curved face on the whole face. Kernel side: host/geom only.
+// and arcs (a first-degree B-spline as its segments), other trims as polylines with a bound of their distance
+// to the edge, and the boxes of its wires, read on the first line that meets the face's box grown by its
+// tolerances (a line that misses it misses the face); a polyline is read only when a point or ray first comes
+// into the boxes of its curve's spans. The points on the surface are the kernel's own analytic ones (IntAna, as
+// its intersector takes them); a hit inside a round hole, or farther than a few tolerances from every trim, is
+// decided here. Any other line, and every line on a surface without an exact form that meets the box of one of
+// its patches (B-spline and Bezier faces are boxed patch by patch), is left to the kernel's intersector: for a
+// plane on the face cut down to its outer wire and the inner wires whose boxes hold the hit, which classifies
+// it as the kernel does on the whole face; for a curved face on the whole face. Kernel side: host/geom only.
 #pragma once
 #include <BRepAdaptor_Surface.hxx>
 #include <Geom2d_Curve.hxx>
@@ -140,7 +141,7 @@ private:
     void readSpline(const BRepAdaptor_Surface& surface);
     void boxSpans(int cuts);
     // What a face's box is grown by in space: no hit lies farther outside it.
-    double spanGrowth() const;
+    double boxGrowth() const;
     // The box grown by the face's largest tolerance; the rest is read on the first line that meets it.
     void boxFace(double tolerance);
     void prepare();
