@@ -12,6 +12,7 @@
 #include <BndLib_Add2dCurve.hxx>
 #include <Geom2d_BSplineCurve.hxx>
 #include <Geom2d_BezierCurve.hxx>
+#include <Geom2dConvert_BSplineCurveToBezierCurve.hxx>
 #include <Geom2d_Circle.hxx>
 #include <Geom_BSplineSurface.hxx>
 #include <Geom_BezierSurface.hxx>
@@ -45,6 +46,8 @@ constexpr double kTwoPi = 2 * std::numbers::pi;
 constexpr std::size_t kReducedFaces = 8;
 constexpr int kMaxCells = 256;
 constexpr std::size_t kChunkPieces = 8;
+// The most control points of a trim's Bezier piece taken as chords; a higher degree is sampled.
+constexpr std::size_t kBezierPoles = 16;
 
 // Whether hypot(x, y) <= limit. Most points lie far from most trims: the squares tell those apart, with a
 // slack that rounding cannot cross, and hypot decides the rest as it always did.
@@ -385,7 +388,9 @@ void FaceProjector::chunkPieces(WIRE& w) {
 void FaceProjector::readPolyline(WIRE& w, std::size_t k) {
     const TRIM& t = w.trims[static_cast<std::size_t>(w.pieces[k].later)];
     std::vector<PIECE> polyline;
-    addPolyline(polyline, t.curve, t.first, t.last, margin_);
+    if (Handle(Geom2d_BSplineCurve) spline = Handle(Geom2d_BSplineCurve)::DownCast(t.curve);
+        spline.IsNull() || !addBezierChords(polyline, spline, t.first, t.last, margin_))
+        addPolyline(polyline, t.curve, t.first, t.last, margin_);
     w.pieces.erase(w.pieces.begin() + static_cast<std::ptrdiff_t>(k));
     w.pieces.insert(w.pieces.begin() + static_cast<std::ptrdiff_t>(k), polyline.begin(), polyline.end());
     chunkPieces(w);
@@ -804,6 +809,69 @@ void FaceProjector::addPolyline(std::vector<PIECE>& pieces, const Handle(Geom2d_
         p.slack = 2 * worst + 1e-12;
         pieces.push_back(p);
     }
+}
+
+bool FaceProjector::addBezierChords(std::vector<PIECE>& pieces, const Handle(Geom2d_BSplineCurve)& spline,
+                                    double first, double last, double target) {
+    // The curve over the range cut into its Bezier pieces, each halved until its control points lie within the
+    // target of its chord. A piece lies in the hull of its control points, so within the farthest one's
+    // distance of its chord: that is the chord's slack, a bound rather than a sampled guess. The target is the
+    // margin or a thousandth of the control points' extent, whichever is larger, as a sampled polyline's.
+    constexpr int kDepth = 8;
+    if (spline->IsRational() || spline->IsPeriodic() || !(last > first) || first < spline->FirstParameter() ||
+        last > spline->LastParameter() || spline->Degree() + 1 > static_cast<int>(kBezierPoles))
+        return false;
+    Geom2dConvert_BSplineCurveToBezierCurve arcs(spline, first, last, Precision::PConfusion());
+    struct BEZIER {
+        std::array<gp_XY, kBezierPoles> poles;
+        int depth;
+    };
+    std::vector<BEZIER> stack;
+    const std::size_t n = static_cast<std::size_t>(spline->Degree()) + 1;
+    UvBox extent{1e300, -1e300, 1e300, -1e300};
+    for (int i = arcs.NbArcs(); i >= 1; --i) {
+        const Handle(Geom2d_BezierCurve) arc = arcs.Arc(i);
+        if (static_cast<std::size_t>(arc->NbPoles()) != n) return false;
+        BEZIER& b = stack.emplace_back();
+        b.depth = 0;
+        for (std::size_t j = 0; j < n; ++j) {
+            b.poles[j] = arc->Pole(static_cast<int>(j) + 1).XY();
+            grow(extent, b.poles[j].X(), b.poles[j].Y());
+        }
+    }
+    target = std::max(target, 1e-3 * std::hypot(extent.uMax - extent.uMin, extent.vMax - extent.vMin));
+    while (!stack.empty()) {
+        BEZIER b = stack.back();
+        stack.pop_back();
+        const gp_XY a = b.poles[0], e = b.poles[n - 1];
+        const double dx = e.X() - a.X(), dy = e.Y() - a.Y(), len2 = dx * dx + dy * dy;
+        double bound2 = 0;
+        for (std::size_t i = 1; i + 1 < n; ++i) {
+            const gp_XY& q = b.poles[i];
+            const double s = std::clamp(len2 > 0 ? ((q.X() - a.X()) * dx + (q.Y() - a.Y()) * dy) / len2 : 0, 0.0, 1.0);
+            const double ex = q.X() - a.X() - s * dx, ey = q.Y() - a.Y() - s * dy;
+            bound2 = std::max(bound2, ex * ex + ey * ey);
+        }
+        if (bound2 > target * target && b.depth < kDepth) {
+            // De Casteljau at the middle: the left half takes the first point of each row, the right the last.
+            BEZIER left, right;
+            left.depth = right.depth = b.depth + 1;
+            for (std::size_t level = 0; level < n; ++level) {
+                left.poles[level] = b.poles[0];
+                right.poles[n - 1 - level] = b.poles[n - 1 - level];
+                for (std::size_t i = 0; i + 1 < n - level; ++i) b.poles[i] = 0.5 * (b.poles[i] + b.poles[i + 1]);
+            }
+            stack.push_back(right);
+            stack.push_back(left);
+            continue;
+        }
+        PIECE p;
+        p.a[0] = a.X(), p.a[1] = a.Y(), p.b[0] = e.X(), p.b[1] = e.Y();
+        // Rounded up, as the root of the square may round down.
+        p.slack = std::sqrt(bound2) * (1 + 1e-12) + 1e-12;
+        pieces.push_back(p);
+    }
+    return true;
 }
 
 const gp_Dir& FaceProjector::unitDirection(const Vec3& direction) {

@@ -11,6 +11,7 @@
 // it as the kernel does on the whole face; for a curved face on the whole face. Kernel side: host/geom only.
 #pragma once
 #include <BRepAdaptor_Surface.hxx>
+#include <Geom2d_BSplineCurve.hxx>
 #include <Geom2d_Curve.hxx>
 #include <Geom_BSplineSurface.hxx>
 #include <IntCurvesFace_Intersector.hxx>
@@ -128,6 +129,10 @@ private:
     // A trim that is neither a segment nor an arc, as a polyline through points of it (its pieces' slack).
     static void addPolyline(std::vector<PIECE>& pieces, const Handle(Geom2d_Curve)& curve, double first,
                             double last, double target);
+    // A B-spline trim neither rational nor periodic as chords whose slack bounds their distance to it; false
+    // for any other, which addPolyline takes.
+    static bool addBezierChords(std::vector<PIECE>& pieces, const Handle(Geom2d_BSplineCurve)& spline, double first,
+                                double last, double target);
     void intersectPlane(const gp_Lin& line, std::vector<FaceHit>& hits);
     void intersectCurved(const gp_Lin& line, std::vector<FaceHit>& hits);
     // The (u, v) of a surface point as the kernel's intersector takes it into the face's parameter box;
