@@ -26,7 +26,6 @@
 #include <ElSLib.hxx>
 #include <Geom2d_TrimmedCurve.hxx>
 #include <Precision.hxx>
-#include <TopExp_Explorer.hxx>
 #include <TopoDS.hxx>
 #include <TopoDS_Edge.hxx>
 #include <TopoDS_Iterator.hxx>
@@ -293,11 +292,16 @@ double FaceProjector::readTolerances() {
         if (it.Value().ShapeType() != TopAbs_WIRE) continue;
         WIRE& w = wires_.emplace_back();
         w.wire = TopoDS::Wire(it.Value());
+        // A wire's children are its edges, theirs their vertices: iterated directly, without an explorer's
+        // stack, as every face met is read.
         double edgeTol = 0, vertexTol = 0;
-        for (TopExp_Explorer ex(w.wire, TopAbs_EDGE); ex.More(); ex.Next())
-            edgeTol = std::max(edgeTol, BRep_Tool::Tolerance(TopoDS::Edge(ex.Current())));
-        for (TopExp_Explorer ex(w.wire, TopAbs_VERTEX); ex.More(); ex.Next())
-            vertexTol = std::max(vertexTol, BRep_Tool::Tolerance(TopoDS::Vertex(ex.Current())));
+        for (TopoDS_Iterator edges(w.wire); edges.More(); edges.Next()) {
+            if (edges.Value().ShapeType() != TopAbs_EDGE) continue;
+            edgeTol = std::max(edgeTol, BRep_Tool::Tolerance(TopoDS::Edge(edges.Value())));
+            for (TopoDS_Iterator vertices(edges.Value()); vertices.More(); vertices.Next())
+                if (vertices.Value().ShapeType() == TopAbs_VERTEX)
+                    vertexTol = std::max(vertexTol, BRep_Tool::Tolerance(TopoDS::Vertex(vertices.Value())));
+        }
         wireTols.emplace_back(edgeTol, vertexTol);
         maxEdge = std::max(maxEdge, edgeTol);
         maxVertex = std::max(maxVertex, vertexTol);
@@ -443,8 +447,9 @@ void FaceProjector::readWires(double margin) {
     // anyway: the first wire, replaced by each later one whose box holds the one picked so far.
     UvBox outerBounds{};
     for (WIRE& w : wires_) {
-        for (TopExp_Explorer ex(w.wire, TopAbs_EDGE); ex.More(); ex.Next()) {
-            const TopoDS_Edge& edge = TopoDS::Edge(ex.Current());
+        for (TopoDS_Iterator edges(w.wire); edges.More(); edges.Next()) {
+            if (edges.Value().ShapeType() != TopAbs_EDGE) continue;
+            const TopoDS_Edge& edge = TopoDS::Edge(edges.Value());
             double f = 0, l = 0;
             Handle(Geom2d_Curve) curve = BRep_Tool::CurveOnSurface(edge, face_, f, l);
             while (!curve.IsNull() && curve->IsKind(STANDARD_TYPE(Geom2d_TrimmedCurve)))
