@@ -100,14 +100,18 @@ bool hasUnprojectableEdge(const TopoDS_Face& face) {
 
 // A plane's edges keep their curves in its parameters, as the kernel works them out: otherwise it projects
 // an edge afresh each time one of its algorithms asks (boxes, classifiers, intersectors), which on parts of
-// curved edges costs more than the rest of a face's line questions.
+// curved edges costs more than the rest of a face's line questions. A face the kernel cannot do this for is
+// left as it was: its curves are worked out at each ask, as before.
 void keepCurvesInPlanes(const TopTools_IndexedMapOfShape& faces) {
     for (int i = 1; i <= faces.Extent(); ++i) {
-        const TopoDS_Face& face = TopoDS::Face(faces(i));
-        if (Handle(Geom_Plane)::DownCast(BRep_Tool::Surface(face)).IsNull()) continue;
-        TopTools_ListOfShape edges;
-        for (TopExp_Explorer ex(face, TopAbs_EDGE); ex.More(); ex.Next()) edges.Append(ex.Current());
-        BRepLib::BuildPCurveForEdgesOnPlane(edges, face);
+        try {
+            const TopoDS_Face& face = TopoDS::Face(faces(i));
+            if (Handle(Geom_Plane)::DownCast(BRep_Tool::Surface(face)).IsNull()) continue;
+            TopTools_ListOfShape edges;
+            for (TopExp_Explorer ex(face, TopAbs_EDGE); ex.More(); ex.Next()) edges.Append(ex.Current());
+            BRepLib::BuildPCurveForEdgesOnPlane(edges, face);
+        } catch (const Standard_Failure&) {
+        }
     }
 }
 
