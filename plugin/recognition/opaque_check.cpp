@@ -139,25 +139,23 @@ void CNearHoles::query(double x, double y, double radius, std::vector<int>& out)
 
 // ---- surfaces in a view ------------------------------------------------------------------------------------
 
-namespace {
-void toView(const double m[3][3], const double world[3], double out[3]) {
-    double t[3][3];
-    transpose_matrix_33(m, t);
-    mul_mat_vector(t, world, out);
-}
-}  // namespace
-
-SURF_POINTS planarPoints(const ent& surface) {
-    SURF_POINTS out;
-    if (!is_surf_planar(&surface, nullptr, nullptr)) return out;
-    out.planar = true;
+bool planarHeights(const ent& surface, const std::vector<const double*>& viewZ, std::vector<Z_RANGE>& ranges) {
+    if (!is_surf_planar(&surface, nullptr, nullptr)) return false;
+    ranges.assign(viewZ.size(), Z_RANGE{});
     const ent_surface& s = surface.surf;
     auto add = [&](double u, double v) {
-        p_3d pt;
-        if (eval_surf(&surface, u, v, 0, &pt)) out.points.push_back(pt);
+        p_3d p;
+        if (!eval_surf(&surface, u, v, 0, &p)) return;
+        // The third row of worldToFrame, summed in its order.
+        for (std::size_t i = 0; i < viewZ.size(); ++i) {
+            const double* row = viewZ[i];
+            const double z = p.x * row[0] + p.y * row[1] + p.z * row[2];
+            Z_RANGE& range = ranges[i];
+            range.zMin = std::min(range.zMin, z);
+            range.zMax = std::max(range.zMax, z);
+        }
     };
     if (s.typeCode == kSurfTrimmed && !s.trimPoints.empty()) {
-        out.points.reserve(s.trimPoints.size());
         for (const uv_pt& uv : s.trimPoints) add(uv.u, uv.v);
     } else {
         // A trimmed surface without boundary points falls back on its parameter box rather than on no z.
@@ -166,19 +164,17 @@ SURF_POINTS planarPoints(const ent& surface) {
         add(s.uMax, s.vMin);
         add(s.uMax, s.vMax);
     }
-    return out;
+    return true;
 }
 
-void surfaceInView(const ent& surface, const SURF_POINTS& planar, const double viewMatrix[3][3], SURF_IN_VIEW& out) {
-    double t[3][3];
-    transpose_matrix_33(viewMatrix, t);
+void surfaceInView(const ent& surface, const Z_RANGE* planar, const double viewMatrix[3][3], SURF_IN_VIEW& out) {
     const ent_surface& s = surface.surf;
     const double lo[3] = {s.boxMin.x, s.boxMin.y, s.boxMin.z};
     const double hi[3] = {s.boxMax.x, s.boxMax.y, s.boxMax.z};
     for (auto& axis : out.box) axis[0] = 1e300, axis[1] = -1e300;
     for (int k = 0; k < 8; ++k) {
         const double corner[3] = {(k & 1) ? hi[0] : lo[0], (k & 2) ? hi[1] : lo[1], (k & 4) ? hi[2] : lo[2]};
-        mul_mat_vector(t, corner, out.corners[k]);
+        worldToFrame(viewMatrix, corner, out.corners[k]);
         for (int a = 0; a < 3; ++a) {
             out.box[a][0] = std::min(out.box[a][0], out.corners[k][a]);
             out.box[a][1] = std::max(out.box[a][1], out.corners[k][a]);
@@ -187,17 +183,11 @@ void surfaceInView(const ent& surface, const SURF_POINTS& planar, const double v
     out.zMin = out.box[2][0];
     out.zMax = out.box[2][1];
     const double centre[3] = {s.sphereCentre.x, s.sphereCentre.y, s.sphereCentre.z};
-    mul_mat_vector(t, centre, out.centre);
+    worldToFrame(viewMatrix, centre, out.centre);
     out.radius = s.sphereRadius;
-    if (planar.planar) {
-        out.zMin = 1e10;
-        out.zMax = -1e10;
-        // Only the height of each point: the third row of the transform, summed as mul_mat_vector sums it.
-        for (const p_3d& p : planar.points) {
-            const double z = p.x * t[0][2] + p.y * t[1][2] + p.z * t[2][2];
-            out.zMin = std::min(out.zMin, z);
-            out.zMax = std::max(out.zMax, z);
-        }
+    if (planar) {
+        out.zMin = planar->zMin;
+        out.zMax = planar->zMax;
     }
 }
 
@@ -216,10 +206,10 @@ bool projectRay(const ent& surface, const SURF_IN_VIEW& s, const VIEW_LIST& view
     constexpr double kSlack = 1e-6;   // the host counts points on a trim as inside
     for (int a = 0; a < 2; ++a)
         if (startView[a] < s.box[a][0] - kSlack || startView[a] > s.box[a][1] + kSlack) return false;
-    mul_mat_vector(view.matrix, startView, startWorld);
+    frameToWorld(view.matrix, startView, startWorld);
     if (!projectGridOntoSurf(&surface, axis, startWorld, hitWorld)) return false;
     double v[3];
-    toView(view.matrix, hitWorld, v);
+    worldToFrame(view.matrix, hitWorld, v);
     *hitZ = v[2];
     return true;
 }
@@ -307,9 +297,9 @@ CYL_LIST* appendTipCone(POINT_LIST* p, const VIEW_LIST* view) {
     const double slope = std::tan(tip->secAng);
     tip->zInf = slope > 1e-9 ? tip->zSup - tip->rSup / slope : tip->zSup;
     double local[3];
-    toView(view->matrix, last->cUniv, local);
+    worldToFrame(view->matrix, last->cUniv, local);
     local[2] = tip->zSup;
-    mul_mat_vector(view->matrix, local, tip->cUniv);
+    frameToWorld(view->matrix, local, tip->cUniv);
     last->next = tip;
     tip->prev = last;
     ++p->cylCount;
@@ -337,6 +327,7 @@ public:
             VIEW_STATE& state = views_.emplace_back();
             state.view = view;
             state.axis = viewAxis(view->viewNumber);
+            viewZ_.push_back(view->matrix[2]);
             for (POINT_LIST* p = view->firstPoint; p; p = p->next) {
                 if (!p->firstCyl) continue;   // nothing to measure from
                 HOLE& hole = state.holes.emplace_back();
@@ -360,15 +351,15 @@ private:
         long interval = g_surfaceCount / 50;
         if (g_globals->settings.checkCollisions) interval = g_surfaceCount / 20;
         return forEachVisibleSurface(interval, progress, [this](const ent& surface) {
-            const SURF_POINTS planar = planarPoints(surface);
-            for (VIEW_STATE& state : views_)
-                if (checkSurfaceInView(surface, planar, state) < 0) return -1;
+            const bool planar = planarHeights(surface, viewZ_, heights_);
+            for (std::size_t i = 0; i < views_.size(); ++i)
+                if (checkSurfaceInView(surface, planar ? &heights_[i] : nullptr, views_[i]) < 0) return -1;
             ++surfaceNumber_;
             return 0;
         });
     }
 
-    int checkSurfaceInView(const ent& surface, const SURF_POINTS& planar, VIEW_STATE& state) {
+    int checkSurfaceInView(const ent& surface, const Z_RANGE* planar, VIEW_STATE& state) {
         SURF_IN_VIEW s;
         surfaceInView(surface, planar, state.view->matrix, s);
         state.surfaces.push_back({surfaceNumber_, surface.eptr, s.zMin, s.zMax});
@@ -506,6 +497,8 @@ private:
     CHoleSurfaces owners_;
     CCheckDump dump_;
     std::vector<VIEW_STATE> views_;
+    std::vector<const double*> viewZ_;   // each view's Z row, in views_ order
+    std::vector<Z_RANGE> heights_;       // the walked surface's, when planar
     long surfaceNumber_ = 0;
     std::vector<int> near_;
 };

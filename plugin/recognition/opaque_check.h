@@ -76,13 +76,17 @@ struct SURF_IN_VIEW {
     double box[3][2];   // per axis: smallest, largest
 };
 
-// What a planar surface gives for its extreme z instead of its box: its own points in world coordinates.
-struct SURF_POINTS {
-    bool planar = false;
-    std::vector<p_3d> points;
+// What a planar surface gives for its extreme z in a view instead of its box's: the least and greatest view z
+// of its own points (its trim points, else its parameter box's corners); 1e10 and -1e10 when none evaluates.
+struct Z_RANGE {
+    double zMin = 1e10, zMax = -1e10;
 };
-SURF_POINTS planarPoints(const ent& surface);
-void surfaceInView(const ent& surface, const SURF_POINTS& planar, const double viewMatrix[3][3], SURF_IN_VIEW& out);
+// The ranges of a surface in several views at once, from their Z rows (`viewZ[i]` is view i's matrix[2]):
+// each point is evaluated once for all the views, not once per view. False, `ranges` untouched, when the
+// surface is not planar.
+bool planarHeights(const ent& surface, const std::vector<const double*>& viewZ, std::vector<Z_RANGE>& ranges);
+// `planar` null takes the box's z.
+void surfaceInView(const ent& surface, const Z_RANGE* planar, const double viewMatrix[3][3], SURF_IN_VIEW& out);
 
 // The smallest and largest XY distance from (x, y) to the box corners in the view (dump only).
 void cornerDistances(const SURF_IN_VIEW& s, double x, double y, double* dMin, double* dMax);

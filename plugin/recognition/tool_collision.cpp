@@ -128,7 +128,7 @@ public:
 private:
     void checkSurfaceInView(const ent& surface, VIEW_STATE& state) {
         SURF_IN_VIEW s;
-        surfaceInView(surface, SURF_POINTS{}, state.view->matrix, s);
+        surfaceInView(surface, nullptr, state.view->matrix, s);
         state.near.query(s.centre[0], s.centre[1], s.radius, near_);
         for (int i : near_) {
             const MEMBER& m = state.members[static_cast<std::size_t>(i)];
