@@ -9,6 +9,7 @@
 #include "plugin/recognition/opaque_check.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdarg>
 #include <numbers>
@@ -306,6 +307,29 @@ CYL_LIST* appendTipCone(POINT_LIST* p, const VIEW_LIST* view) {
     return tip;
 }
 
+// A ray's direction about the hole's axis, its cosine and sine.
+struct TURN {
+    double cos, sin;
+};
+
+template <int N>
+std::array<TURN, N> turnsOf() {
+    std::array<TURN, N> turns{};
+    for (int k = 0; k < N; ++k) {
+        const double angle = 2.0 * k * std::numbers::pi / N + 0.001;
+        turns[static_cast<std::size_t>(k)] = {std::cos(angle), std::sin(angle)};
+    }
+    return turns;
+}
+
+// The directions of n = 1, 4 or 8 rays, worked out once: every surface near a hole casts them.
+const TURN* rayTurns(int n) {
+    static const std::array<TURN, 1> one = turnsOf<1>();
+    static const std::array<TURN, 4> four = turnsOf<4>();
+    static const std::array<TURN, 8> eight = turnsOf<8>();
+    return n == 1 ? one.data() : n == 4 ? four.data() : eight.data();
+}
+
 bool axesMeet(const POINT_LIST* a, const POINT_LIST* b) {
     double pa[6], pb[6];
     holeBottomPoint(a, pa);
@@ -383,12 +407,12 @@ private:
         const double topZ = p->ptView[2];
         const double bottomZ = topZ - holeDepth(p);
         const int n = g_tolerances.tol04T > r ? 1 : (g_globals->settings.checkCollisions ? 8 : 4);
+        const TURN* turns = rayTurns(n);
         double start[3], startWorld[3], hit[3], P = 0;
         bool projected = false;
         for (int k = 0; k < n && !projected; ++k) {
-            const double angle = 2.0 * k * std::numbers::pi / n + 0.001;
-            start[0] = p->ptView[0] + r * std::cos(angle);
-            start[1] = p->ptView[1] + r * std::sin(angle);
+            start[0] = p->ptView[0] + r * turns[k].cos;
+            start[1] = p->ptView[1] + r * turns[k].sin;
             start[2] = topZ;
             projected = projectRay(surface, s, view, state.axis, start, startWorld, hit, &P);
         }
