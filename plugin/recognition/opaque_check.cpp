@@ -172,14 +172,26 @@ void surfaceInView(const ent& surface, const Z_RANGE* planar, const double viewM
     const ent_surface& s = surface.surf;
     const double lo[3] = {s.boxMin.x, s.boxMin.y, s.boxMin.z};
     const double hi[3] = {s.boxMax.x, s.boxMax.y, s.boxMax.z};
-    for (auto& axis : out.box) axis[0] = 1e300, axis[1] = -1e300;
-    for (int k = 0; k < 8; ++k) {
-        const double corner[3] = {(k & 1) ? hi[0] : lo[0], (k & 2) ? hi[1] : lo[1], (k & 4) ? hi[2] : lo[2]};
-        worldToFrame(viewMatrix, corner, out.corners[k]);
-        for (int a = 0; a < 3; ++a) {
-            out.box[a][0] = std::min(out.box[a][0], out.corners[k][a]);
-            out.box[a][1] = std::max(out.box[a][1], out.corners[k][a]);
+    // Corner k takes hi on axis i where bit i of k is set. Each of its view coordinates is worldToFrame's sum
+    // (x + y) + z of three products, and the eight corners share the products, two per world axis, and
+    // the four sums x + y.
+    for (int a = 0; a < 3; ++a) {
+        const double* row = viewMatrix[a];
+        const double x0 = lo[0] * row[0], x1 = hi[0] * row[0];
+        const double y0 = lo[1] * row[1], y1 = hi[1] * row[1];
+        const double z0 = lo[2] * row[2], z1 = hi[2] * row[2];
+        const double xy[4] = {x0 + y0, x1 + y0, x0 + y1, x1 + y1};
+        const double v[8] = {xy[0] + z0, xy[1] + z0, xy[2] + z0, xy[3] + z0,
+                             xy[0] + z1, xy[1] + z1, xy[2] + z1, xy[3] + z1};
+        double least = 1e300, most = -1e300;
+#pragma GCC unroll 8
+        for (int k = 0; k < 8; ++k) {
+            out.corners[k][a] = v[k];
+            least = std::min(least, v[k]);
+            most = std::max(most, v[k]);
         }
+        out.box[a][0] = least;
+        out.box[a][1] = most;
     }
     out.zMin = out.box[2][0];
     out.zMax = out.box[2][1];
