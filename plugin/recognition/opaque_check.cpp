@@ -13,6 +13,9 @@
 #include <cmath>
 #include <cstdarg>
 #include <numbers>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "platform/sys/paths.h"
 #include "plugin/base/globals.h"
@@ -140,21 +143,46 @@ void CNearHoles::query(double x, double y, double radius, std::vector<int>& out)
 
 // ---- surfaces in a view ------------------------------------------------------------------------------------
 
-bool planarHeights(const ent& surface, const std::vector<const double*>& viewZ, std::vector<Z_RANGE>& ranges) {
+void CPlanarHeights::addView(const double zRow[3]) {
+    if (views_ % 2 == 0) pairs_.emplace_back();
+    PAIR& pair = pairs_.back();
+    const std::size_t lane = views_ % 2;
+    pair.x[lane] = zRow[0];
+    pair.y[lane] = zRow[1];
+    pair.z[lane] = zRow[2];
+    ++views_;
+}
+
+// The point's height in each view is the third row of worldToFrame, summed in its order, and each range
+// grows as std::min(lo, h) and std::max(hi, h) grow it: minpd and maxpd take their first operand where it is
+// strictly beyond the second and the second otherwise, so a NaN height is passed over as there.
+void CPlanarHeights::take(const p_3d& point) {
+#ifdef __SSE2__
+    const __m128d x = _mm_set1_pd(point.x), y = _mm_set1_pd(point.y), z = _mm_set1_pd(point.z);
+    for (PAIR& pair : pairs_) {
+        const __m128d h = _mm_add_pd(_mm_add_pd(_mm_mul_pd(x, _mm_load_pd(pair.x)), _mm_mul_pd(y, _mm_load_pd(pair.y))),
+                                     _mm_mul_pd(z, _mm_load_pd(pair.z)));
+        _mm_store_pd(pair.lo, _mm_min_pd(h, _mm_load_pd(pair.lo)));
+        _mm_store_pd(pair.hi, _mm_max_pd(h, _mm_load_pd(pair.hi)));
+    }
+#else
+    for (PAIR& pair : pairs_)
+        for (int lane = 0; lane < 2; ++lane) {
+            const double h = point.x * pair.x[lane] + point.y * pair.y[lane] + point.z * pair.z[lane];
+            pair.lo[lane] = std::min(pair.lo[lane], h);
+            pair.hi[lane] = std::max(pair.hi[lane], h);
+        }
+#endif
+}
+
+bool CPlanarHeights::of(const ent& surface, std::vector<Z_RANGE>& ranges) {
     if (!is_surf_planar(&surface, nullptr, nullptr)) return false;
-    ranges.assign(viewZ.size(), Z_RANGE{});
+    for (PAIR& pair : pairs_)
+        for (int lane = 0; lane < 2; ++lane) pair.lo[lane] = Z_RANGE{}.zMin, pair.hi[lane] = Z_RANGE{}.zMax;
     const ent_surface& s = surface.surf;
     auto add = [&](double u, double v) {
         p_3d p;
-        if (!eval_surf(&surface, u, v, 0, &p)) return;
-        // The third row of worldToFrame, summed in its order.
-        for (std::size_t i = 0; i < viewZ.size(); ++i) {
-            const double* row = viewZ[i];
-            const double z = p.x * row[0] + p.y * row[1] + p.z * row[2];
-            Z_RANGE& range = ranges[i];
-            range.zMin = std::min(range.zMin, z);
-            range.zMax = std::max(range.zMax, z);
-        }
+        if (eval_surf(&surface, u, v, 0, &p)) take(p);
     };
     if (s.typeCode == kSurfTrimmed && !s.trimPoints.empty()) {
         for (const uv_pt& uv : s.trimPoints) add(uv.u, uv.v);
@@ -165,6 +193,8 @@ bool planarHeights(const ent& surface, const std::vector<const double*>& viewZ, 
         add(s.uMax, s.vMin);
         add(s.uMax, s.vMax);
     }
+    ranges.resize(views_);
+    for (std::size_t i = 0; i < views_; ++i) ranges[i] = {pairs_[i / 2].lo[i % 2], pairs_[i / 2].hi[i % 2]};
     return true;
 }
 
@@ -363,7 +393,7 @@ public:
             VIEW_STATE& state = views_.emplace_back();
             state.view = view;
             state.axis = viewAxis(view->viewNumber);
-            viewZ_.push_back(view->matrix[2]);
+            heightsInViews_.addView(view->matrix[2]);
             for (POINT_LIST* p = view->firstPoint; p; p = p->next) {
                 if (!p->firstCyl) continue;   // nothing to measure from
                 HOLE& hole = state.holes.emplace_back();
@@ -387,7 +417,7 @@ private:
         long interval = g_surfaceCount / 50;
         if (g_globals->settings.checkCollisions) interval = g_surfaceCount / 20;
         return forEachVisibleSurface(interval, progress, [this](const ent& surface) {
-            const bool planar = planarHeights(surface, viewZ_, heights_);
+            const bool planar = heightsInViews_.of(surface, heights_);
             for (std::size_t i = 0; i < views_.size(); ++i)
                 if (checkSurfaceInView(surface, planar ? &heights_[i] : nullptr, views_[i]) < 0) return -1;
             ++surfaceNumber_;
@@ -533,8 +563,8 @@ private:
     CHoleSurfaces owners_;
     CCheckDump dump_;
     std::vector<VIEW_STATE> views_;
-    std::vector<const double*> viewZ_;   // each view's Z row, in views_ order
-    std::vector<Z_RANGE> heights_;       // the walked surface's, when planar
+    CPlanarHeights heightsInViews_;   // the views in views_ order
+    std::vector<Z_RANGE> heights_;    // the walked surface's, when planar
     long surfaceNumber_ = 0;
     std::vector<int> near_;
 };

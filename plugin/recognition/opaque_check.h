@@ -81,10 +81,27 @@ struct SURF_IN_VIEW {
 struct Z_RANGE {
     double zMin = 1e10, zMax = -1e10;
 };
-// The ranges of a surface in several views at once, from their Z rows (`viewZ[i]` is view i's matrix[2]):
-// each point is evaluated once for all the views, not once per view. False, `ranges` untouched, when the
-// surface is not planar.
-bool planarHeights(const ent& surface, const std::vector<const double*>& viewZ, std::vector<Z_RANGE>& ranges);
+// The ranges of planar surfaces in several views at once: each point is evaluated once for all the views,
+// and its heights in two views are taken together, lane by lane, as the plain loop over the views takes them.
+class CPlanarHeights {
+public:
+    // A view by its Z row (its matrix[2]).
+    void addView(const double zRow[3]);
+    // The surface's range in each view, in the order added. False, `ranges` untouched, when the surface is
+    // not planar.
+    bool of(const ent& surface, std::vector<Z_RANGE>& ranges);
+
+private:
+    // Two views, lane 0 and lane 1: their Z rows by coordinate and their ranges so far. A lone last view
+    // leaves lane 1 unused.
+    struct alignas(16) PAIR {
+        double x[2] = {0, 0}, y[2] = {0, 0}, z[2] = {0, 0};
+        double lo[2] = {0, 0}, hi[2] = {0, 0};
+    };
+    void take(const p_3d& point);
+    std::vector<PAIR> pairs_;
+    std::size_t views_ = 0;
+};
 // `planar` null takes the box's z.
 void surfaceInView(const ent& surface, const Z_RANGE* planar, const double viewMatrix[3][3], SURF_IN_VIEW& out);
 

@@ -1,8 +1,10 @@
 // The opaque-surfaces check on builder parts: what each hole learns of the material above its mouth, below
 // its bottom and inside its depth, the drill tip given to a flat bottom that a crossing hole's wall meets,
 // the cases that must stay quiet, the debug file and the user's Cancel.
+#include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "host/state.h"
 #include "platform/sys/files.h"
@@ -28,6 +30,42 @@ TEST(IsBetweenTolTest, BothBoundsAreStrictAndTheEndsMayComeInEitherOrder) {
     EXPECT_EQ(isBetweenTol(10.05, 0, 10, 0.1), 1);
     EXPECT_EQ(isBetweenTol(-0.1, 10, 0, 0.1), 0);  // exactly the tolerance away: outside
     EXPECT_EQ(isBetweenTol(-0.09, 10, 0, 0.1), 1);
+}
+
+// ---- a planar surface's heights in several views ----------------------------------------------------------
+
+TEST(PlanarHeightsTest, EachViewGetsTheRangeOfItsOwnHeightsWhateverTheNumberOfViews) {
+    const p_3d tilted[4] = {{-5, 5, 2}, {5, 5, 7}, {-5, -5, -1}, {5, -5, 4}};
+    const p_3d twisted[4] = {{0, 0, 0}, {10, 0, 0}, {0, 10, 0}, {10, 10, 4}};
+    ent square{}, patch{};
+    ASSERT_EQ(create_nurbsurf_from_4_points(tilted, &square), 1);
+    ASSERT_EQ(create_nurbsurf_from_4_points(twisted, &patch), 1);
+    const double rows[5][3] = {{0, 0, 1}, {0, 0, -1}, {1, 0, 0}, {0.6, 0, 0.8}, {0, 0.6, -0.8}};
+    // One view, a pair, a pair and a lone view, two pairs and a lone view.
+    for (const std::size_t count : {1u, 2u, 3u, 5u}) {
+        opaque::CPlanarHeights heights;
+        for (std::size_t i = 0; i < count; ++i) heights.addView(rows[i]);
+        std::vector<opaque::Z_RANGE> ranges(1, {-3, 3});
+        EXPECT_FALSE(heights.of(patch, ranges));
+        EXPECT_EQ(ranges.size(), 1u);
+        ASSERT_TRUE(heights.of(square, ranges));
+        ASSERT_EQ(ranges.size(), count);
+        for (std::size_t i = 0; i < count; ++i) {
+            double zMin = 1e10, zMax = -1e10;
+            for (const double u : {square.surf.uMin, square.surf.uMax})
+                for (const double v : {square.surf.vMin, square.surf.vMax}) {
+                    p_3d p;
+                    ASSERT_EQ(eval_surf(&square, u, v, 0, &p), 1);
+                    const double z = p.x * rows[i][0] + p.y * rows[i][1] + p.z * rows[i][2];
+                    zMin = std::min(zMin, z);
+                    zMax = std::max(zMax, z);
+                }
+            EXPECT_EQ(ranges[i].zMin, zMin) << count << " views, view " << i;
+            EXPECT_EQ(ranges[i].zMax, zMax) << count << " views, view " << i;
+        }
+        EXPECT_NEAR(ranges[0].zMin, -1, 1e-12);
+        EXPECT_NEAR(ranges[0].zMax, 7, 1e-12);
+    }
 }
 
 // ---- parts ------------------------------------------------------------------------------------------------
