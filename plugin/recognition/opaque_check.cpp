@@ -141,6 +141,35 @@ void CNearHoles::query(double x, double y, double radius, std::vector<int>& out)
     std::sort(out.begin(), out.end());
 }
 
+// ---- ranking -----------------------------------------------------------------------------------------------
+
+void CRanking::reset(const std::vector<double>& keys, bool descending) {
+    keys_ = &keys;
+    descending_ = descending;
+    order_.resize(keys.size());
+    for (std::size_t i = 0; i < order_.size(); ++i) order_[i] = i;
+    sorted_ = 0;
+    if (std::none_of(keys.begin(), keys.end(), [](double k) { return std::isnan(k); })) return;
+    auto before = [&](std::size_t a, std::size_t b) { return descending ? keys[a] > keys[b] : keys[a] < keys[b]; };
+    std::stable_sort(order_.begin(), order_.end(), before);
+    sorted_ = order_.size();
+}
+
+// Without NaN, key then position is a strict total order and gives the stable sort's ranks: the next ranks
+// are the least of the rest.
+void CRanking::sortTo(std::size_t count) {
+    const std::vector<double>& keys = *keys_;
+    auto before = [&](std::size_t a, std::size_t b) {
+        const double ka = keys[a], kb = keys[b];
+        if (ka != kb) return descending_ ? ka > kb : ka < kb;
+        return a < b;
+    };
+    const std::size_t to = std::min(order_.size(), std::max({count, 2 * sorted_, std::size_t{16}}));
+    std::partial_sort(order_.begin() + static_cast<std::ptrdiff_t>(sorted_),
+                      order_.begin() + static_cast<std::ptrdiff_t>(to), order_.end(), before);
+    sorted_ = to;
+}
+
 // ---- surfaces in a view ------------------------------------------------------------------------------------
 
 void CPlanarHeights::addView(const double zRow[3]) {
@@ -524,28 +553,29 @@ private:
     // hillT and hillB as the loop over every surface would leave them: the largest rise of a foreign
     // surface above the top and the largest drop below the bottom that held when that surface came.
     void settleHills() {
-        std::vector<std::size_t> byZMax, byZMin;
+        std::vector<double> zMax, zMin;
+        CRanking byZMax, byZMin;
         for (VIEW_STATE& state : views_) {
             const std::vector<SURF_Z>& surfs = state.surfaces;
-            byZMax.resize(surfs.size());
-            byZMin.resize(surfs.size());
-            for (std::size_t i = 0; i < surfs.size(); ++i) byZMax[i] = byZMin[i] = i;
-            std::stable_sort(byZMax.begin(), byZMax.end(),
-                             [&](std::size_t a, std::size_t b) { return surfs[a].zMax > surfs[b].zMax; });
-            std::stable_sort(byZMin.begin(), byZMin.end(),
-                             [&](std::size_t a, std::size_t b) { return surfs[a].zMin < surfs[b].zMin; });
+            zMax.resize(surfs.size());
+            zMin.resize(surfs.size());
+            for (std::size_t i = 0; i < surfs.size(); ++i) zMax[i] = surfs[i].zMax, zMin[i] = surfs[i].zMin;
+            byZMax.reset(zMax, true);
+            byZMin.reset(zMin, false);
             for (HOLE& hole : state.holes) {
                 POINT_LIST* p = hole.point;
                 const double topZ = p->ptView[2];
-                for (std::size_t i : byZMax) {
+                for (std::size_t rank = 0; rank < byZMax.size(); ++rank) {
+                    const std::size_t i = byZMax[rank];
                     if (owners_.owns(p, surfs[i].entry)) continue;
                     if (topZ < surfs[i].zMax) p->hillT = std::max(p->hillT, surfs[i].zMax - topZ);
                     break;
                 }
                 std::vector<bool> settled(hole.phases.size(), false);
                 std::size_t left = hole.phases.size();
-                for (std::size_t i : byZMin) {
+                for (std::size_t rank = 0; rank < byZMin.size(); ++rank) {
                     if (!left) break;
+                    const std::size_t i = byZMin[rank];
                     if (owners_.owns(p, surfs[i].entry)) continue;
                     std::size_t phase = hole.phases.size() - 1;
                     while (phase > 0 && hole.phases[phase].fromSurface > surfs[i].number) --phase;

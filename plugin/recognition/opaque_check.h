@@ -66,6 +66,28 @@ private:
     mutable std::vector<int> aside_;   // entries without finite coordinates: in every answer
 };
 
+// Positions 0 .. n-1 ranked by their keys as a stable sort ranks them (ties in position order), worked out
+// only as far as they are asked for: each hole looks at the first few surfaces of its view. A NaN key, which
+// orders nothing, makes it the stable sort of the whole, as it always was.
+class CRanking {
+public:
+    // Ranks keys ascending, or descending when `descending`; the keys must outlive the ranking.
+    void reset(const std::vector<double>& keys, bool descending);
+    std::size_t size() const { return order_.size(); }
+    // The position ranked `rank` (< size()).
+    std::size_t operator[](std::size_t rank) {
+        if (rank >= sorted_) sortTo(rank + 1);
+        return order_[rank];
+    }
+
+private:
+    void sortTo(std::size_t count);
+    const std::vector<double>* keys_ = nullptr;
+    bool descending_ = false;
+    std::vector<std::size_t> order_;
+    std::size_t sorted_ = 0;   // order_[0 .. sorted_) is final; the rest rank after it, in no order
+};
+
 // A surface as the checks see it in one view: bounding-box corners, sphere centre and the extreme z (of
 // its own points for a planar surface, else of the box); `box` is the box's extent in the view.
 struct SURF_IN_VIEW {

@@ -3,6 +3,7 @@
 // the cases that must stay quiet, the debug file and the user's Cancel.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,41 @@ TEST(PlanarHeightsTest, EachViewGetsTheRangeOfItsOwnHeightsWhateverTheNumberOfVi
         EXPECT_NEAR(ranges[0].zMin, -1, 1e-12);
         EXPECT_NEAR(ranges[0].zMax, 7, 1e-12);
     }
+}
+
+// ---- ranking surfaces by height ----------------------------------------------------------------------------
+
+TEST(RankingTest, RanksAsAStableSortWhateverIsAskedFirst) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    std::vector<std::vector<double>> rows = {
+        {},
+        {4},
+        {3, 1, 2},
+        {2, 1, 2, 1, 2, 1},       // ties keep their positions' order
+        {0.0, -0.0, 0.0, -1},     // signed zeros are ties
+        {3, nan, 1, 2, 0, nan, 1},   // NaN orders nothing: the stable sort as it falls
+    };
+    std::vector<double> many;     // past the first sorted stretch, with ties
+    for (int i = 0; i < 100; ++i) many.push_back((i * 37) % 23);
+    rows.push_back(many);
+    for (std::size_t row = 0; row < rows.size(); ++row)
+        for (const bool descending : {false, true}) {
+            const std::vector<double>& keys = rows[row];
+            std::vector<std::size_t> expected(keys.size());
+            for (std::size_t i = 0; i < keys.size(); ++i) expected[i] = i;
+            std::stable_sort(expected.begin(), expected.end(), [&](std::size_t a, std::size_t b) {
+                return descending ? keys[a] > keys[b] : keys[a] < keys[b];
+            });
+            opaque::CRanking ranking;
+            ranking.reset(keys, descending);
+            ASSERT_EQ(ranking.size(), keys.size());
+            // The first rank alone, then every rank from the last down.
+            if (!keys.empty()) {
+                EXPECT_EQ(ranking[0], expected[0]) << "row " << row;
+            }
+            for (std::size_t rank = keys.size(); rank-- > 0;)
+                EXPECT_EQ(ranking[rank], expected[rank]) << "row " << row << " rank " << rank << " " << descending;
+        }
 }
 
 // ---- parts ------------------------------------------------------------------------------------------------
