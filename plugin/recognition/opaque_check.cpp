@@ -45,9 +45,10 @@ CHoleSurfaces::CHoleSurfaces(const VIEW_LIST* tree) {
         }
 }
 
-bool CHoleSurfaces::owns(const POINT_LIST* point, db_ptr entry) const {
+std::span<const db_ptr> CHoleSurfaces::entriesOf(const POINT_LIST* point) const {
     const auto it = entriesOf_.find(point);
-    return it != entriesOf_.end() && std::binary_search(it->second.begin(), it->second.end(), entry);
+    if (it == entriesOf_.end()) return {};
+    return it->second;
 }
 
 POINT_LIST* CHoleSurfaces::firstOwnerById(std::int32_t id, const POINT_LIST* except) const {
@@ -319,6 +320,7 @@ constexpr double kRadToDeg = 180.0 / std::numbers::pi;
 // keeps from which surface on each bottom held, so that hillB can be settled as the plain loop had it.
 struct HOLE {
     POINT_LIST* point = nullptr;
+    std::span<const db_ptr> owned;   // its entity entries (CHoleSurfaces::entriesOf)
     double topRadius = 0;
     struct PHASE {
         long fromSurface;
@@ -427,6 +429,7 @@ public:
                 if (!p->firstCyl) continue;   // nothing to measure from
                 HOLE& hole = state.holes.emplace_back();
                 hole.point = p;
+                hole.owned = owners_.entriesOf(p);
                 hole.topRadius = p->firstCyl->rSup;
                 hole.phases.push_back({0, p->ptView[2] - holeDepth(p)});
                 state.near.add(p->ptView[0], p->ptView[1], hole.topRadius);
@@ -462,9 +465,13 @@ private:
         for (int i : near_) {
             HOLE& hole = state.holes[static_cast<std::size_t>(i)];
             POINT_LIST* p = hole.point;
-            if (owners_.owns(p, surface.eptr)) continue;
-            const double dc = std::hypot(s.centre[0] - p->ptView[0], s.centre[1] - p->ptView[1]);
-            if (hole.topRadius + s.radius < dc) continue;
+            if (CHoleSurfaces::holds(hole.owned, surface.eptr)) continue;
+            // Whether the sphere's centre lies farther than the sum of the radii, by hypot where the squares
+            // cannot tell.
+            const double dx = s.centre[0] - p->ptView[0], dy = s.centre[1] - p->ptView[1];
+            const double reach = hole.topRadius + s.radius;
+            const int side = squareAgainst(dx * dx + dy * dy, reach);
+            if (side != 0 ? side > 0 : reach < std::hypot(dx, dy)) continue;
             if (checkRays(surface, s, state, hole) < 0) return -1;
         }
         return 0;
@@ -567,7 +574,7 @@ private:
                 const double topZ = p->ptView[2];
                 for (std::size_t rank = 0; rank < byZMax.size(); ++rank) {
                     const std::size_t i = byZMax[rank];
-                    if (owners_.owns(p, surfs[i].entry)) continue;
+                    if (CHoleSurfaces::holds(hole.owned, surfs[i].entry)) continue;
                     if (topZ < surfs[i].zMax) p->hillT = std::max(p->hillT, surfs[i].zMax - topZ);
                     break;
                 }
@@ -576,7 +583,7 @@ private:
                 for (std::size_t rank = 0; rank < byZMin.size(); ++rank) {
                     if (!left) break;
                     const std::size_t i = byZMin[rank];
-                    if (owners_.owns(p, surfs[i].entry)) continue;
+                    if (CHoleSurfaces::holds(hole.owned, surfs[i].entry)) continue;
                     std::size_t phase = hole.phases.size() - 1;
                     while (phase > 0 && hole.phases[phase].fromSurface > surfs[i].number) --phase;
                     if (settled[phase]) continue;

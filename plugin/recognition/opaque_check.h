@@ -4,8 +4,10 @@
 // a drill tip. Frame: each hole in its view's coordinates (z up along the drilling direction, zSup above
 // zInf); T is g_tolerances.tolT. Flags and heights only ever grow: a second run adds to the first.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <span>
 #include <unordered_map>
 #include <vector>
 
@@ -27,7 +29,13 @@ class CHoleSurfaces {
 public:
     explicit CHoleSurfaces(const VIEW_LIST* tree);
     // True when an entity entry of one of the point's segments holds the handle.
-    bool owns(const POINT_LIST* point, db_ptr entry) const;
+    bool owns(const POINT_LIST* point, db_ptr entry) const { return holds(entriesOf(point), entry); }
+    // The handles of the point's entity entries, sorted; empty for a point not in the tree. Valid while
+    // this lives.
+    std::span<const db_ptr> entriesOf(const POINT_LIST* point) const;
+    static bool holds(std::span<const db_ptr> entries, db_ptr entry) {
+        return std::binary_search(entries.begin(), entries.end(), entry);
+    }
     // The first point in tree order, other than `except`, one of whose segments lists the entity id.
     POINT_LIST* firstOwnerById(std::int32_t id, const POINT_LIST* except) const;
 
