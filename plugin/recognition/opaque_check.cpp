@@ -274,11 +274,23 @@ void cornerDistances(const SURF_IN_VIEW& s, double x, double y, double* dMin, do
     }
 }
 
+namespace {
+constexpr double kBoxSlack = 1e-6;   // the host counts points on a trim as inside
+}  // namespace
+
+// A start (x + r cos, y + r sin) lies within [x - |r|, x + |r|] on each axis as the doubles round, since the
+// product never exceeds |r| and the sums round monotonically.
+bool raysMayMeetBox(const SURF_IN_VIEW& s, double x, double y, double radius) {
+    const double r = std::fabs(radius), centre[2] = {x, y};
+    for (int a = 0; a < 2; ++a)
+        if (centre[a] + r < s.box[a][0] - kBoxSlack || centre[a] - r > s.box[a][1] + kBoxSlack) return false;
+    return true;
+}
+
 bool projectRay(const ent& surface, const SURF_IN_VIEW& s, const VIEW_LIST& view, const VIEW_AXIS& axis,
                 const double startView[3], double startWorld[3], double hitWorld[3], double* hitZ) {
-    constexpr double kSlack = 1e-6;   // the host counts points on a trim as inside
     for (int a = 0; a < 2; ++a)
-        if (startView[a] < s.box[a][0] - kSlack || startView[a] > s.box[a][1] + kSlack) return false;
+        if (startView[a] < s.box[a][0] - kBoxSlack || startView[a] > s.box[a][1] + kBoxSlack) return false;
     frameToWorld(view.matrix, startView, startWorld);
     if (!projectGridOntoSurf(&surface, axis, startWorld, hitWorld)) return false;
     double v[3];
@@ -484,6 +496,7 @@ private:
         const double r = rayRadius(p);
         const double topZ = p->ptView[2];
         const double bottomZ = topZ - holeDepth(p);
+        if (!raysMayMeetBox(s, p->ptView[0], p->ptView[1], r)) return 0;
         const int n = g_tolerances.tol04T > r ? 1 : (g_globals->settings.checkCollisions ? 8 : 4);
         const TURN* turns = rayTurns(n);
         double start[3], startWorld[3], hit[3], P = 0;

@@ -138,6 +138,10 @@ void surfaceInView(const ent& surface, const Z_RANGE* planar, const double viewM
 // The smallest and largest XY distance from (x, y) to the box corners in the view (dump only).
 void cornerDistances(const SURF_IN_VIEW& s, double x, double y, double* dMin, double* dMax);
 
+// False when no ray starting within `radius` of (x, y) in the view can pass projectRay's box test: a check
+// then casts none of a hole's rays at the surface.
+bool raysMayMeetBox(const SURF_IN_VIEW& s, double x, double y, double radius);
+
 // Projects the ray start (view coordinates) onto the surface along the view's axis: true with the hit in
 // world coordinates and its view z; `startWorld` receives the start in world coordinates when it projects.
 // A start beside the surface's box is a miss without asking the host (the box holds the surface, so

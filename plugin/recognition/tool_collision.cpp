@@ -151,6 +151,7 @@ private:
         const double T4 = g_tolerances.tol4T;
         // No point of a surface lying between the two margins can mark the hole: its rays need not be cast.
         if (s.zMin >= bottomZ - T4 && s.zMax <= topZ + T4) return;
+        if (!raysMayMeetBox(s, p->ptView[0], p->ptView[1], radius)) return;
         const int n = g_tolerances.tol04T > radius ? 1 : kRays;
         const auto& turns = rayTurns();
         for (int k = 0; k < n; ++k) {

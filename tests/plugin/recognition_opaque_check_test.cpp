@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,33 @@ TEST(RankingTest, RanksAsAStableSortWhateverIsAskedFirst) {
             for (std::size_t rank = keys.size(); rank-- > 0;)
                 EXPECT_EQ(ranking[rank], expected[rank]) << "row " << row << " rank " << rank << " " << descending;
         }
+}
+
+// ---- rays that cannot reach a surface's box ----------------------------------------------------------------
+
+TEST(RaysMayMeetBoxTest, NoRayOfAHoleTheBoxRefusesIsCast) {
+    opaque::SURF_IN_VIEW s{};
+    s.box[0][0] = 10, s.box[0][1] = 20, s.box[1][0] = -5, s.box[1][1] = 5;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct CASE {
+        double x, y, r;
+        bool may;
+    };
+    for (const CASE& k : {CASE{15, 0, 1, true}, CASE{8, 0, 2, true},           // inside; touching the side
+                          CASE{8, 0, 1.9999989, false}, CASE{8, 0, 1.999999, true},   // the slack is 1e-6
+                          CASE{22, 0, 1.5, false}, CASE{15, 7, 1.5, false}, CASE{15, -7, 3, true},
+                          CASE{22, 0, -2.5, true}, CASE{22, 0, -1.5, false},  // the radius's size counts
+                          CASE{22, 0, nan, true}}) {                            // nothing known: cast
+        EXPECT_EQ(opaque::raysMayMeetBox(s, k.x, k.y, k.r), k.may) << k.x << " " << k.y << " " << k.r;
+        if (k.may) continue;
+        for (int i = 0; i < 360; ++i) {
+            const double angle = i * std::numbers::pi / 180 + 0.001;
+            const double x = k.x + k.r * std::cos(angle), y = k.y + k.r * std::sin(angle);
+            const bool inBox = x >= s.box[0][0] - 1e-6 && x <= s.box[0][1] + 1e-6 && y >= s.box[1][0] - 1e-6 &&
+                               y <= s.box[1][1] + 1e-6;
+            EXPECT_FALSE(inBox) << k.x << " " << k.y << " " << k.r << " at " << i;
+        }
+    }
 }
 
 // ---- parts ------------------------------------------------------------------------------------------------
