@@ -183,45 +183,40 @@ void CPlanarHeights::addView(const double zRow[3]) {
     ++views_;
 }
 
-// The point's height in each view is the third row of worldToFrame, summed in its order, and each range
-// grows as std::min(lo, h) and std::max(hi, h) grow it: minpd and maxpd take their first operand where it is
-// strictly beyond the second and the second otherwise, so a NaN height is passed over as there.
-void CPlanarHeights::take(const p_3d& point) {
-#ifdef __SSE2__
-    const __m128d x = _mm_set1_pd(point.x), y = _mm_set1_pd(point.y), z = _mm_set1_pd(point.z);
-    for (PAIR& pair : pairs_) {
-        const __m128d h = _mm_add_pd(_mm_add_pd(_mm_mul_pd(x, _mm_load_pd(pair.x)), _mm_mul_pd(y, _mm_load_pd(pair.y))),
-                                     _mm_mul_pd(z, _mm_load_pd(pair.z)));
-        _mm_store_pd(pair.lo, _mm_min_pd(h, _mm_load_pd(pair.lo)));
-        _mm_store_pd(pair.hi, _mm_max_pd(h, _mm_load_pd(pair.hi)));
-    }
-#else
-    for (PAIR& pair : pairs_)
-        for (int lane = 0; lane < 2; ++lane) {
-            const double h = point.x * pair.x[lane] + point.y * pair.y[lane] + point.z * pair.z[lane];
-            pair.lo[lane] = std::min(pair.lo[lane], h);
-            pair.hi[lane] = std::max(pair.hi[lane], h);
-        }
-#endif
-}
-
 bool CPlanarHeights::of(const ent& surface, std::vector<Z_RANGE>& ranges) {
     if (!is_surf_planar(&surface, nullptr, nullptr)) return false;
     for (PAIR& pair : pairs_)
         for (int lane = 0; lane < 2; ++lane) pair.lo[lane] = Z_RANGE{}.zMin, pair.hi[lane] = Z_RANGE{}.zMax;
     const ent_surface& s = surface.surf;
-    auto add = [&](double u, double v) {
-        p_3d p;
-        if (eval_surf(&surface, u, v, 0, &p)) take(p);
-    };
-    if (s.typeCode == kSurfTrimmed && !s.trimPoints.empty()) {
-        for (const uv_pt& uv : s.trimPoints) add(uv.u, uv.v);
-    } else {
-        // A trimmed surface without boundary points falls back on its parameter box rather than on no z.
-        add(s.uMin, s.vMin);
-        add(s.uMin, s.vMax);
-        add(s.uMax, s.vMin);
-        add(s.uMax, s.vMax);
+    // A trimmed surface without boundary points falls back on its parameter box rather than on no z.
+    const uv_pt corners[4] = {{s.uMin, s.vMin}, {s.uMin, s.vMax}, {s.uMax, s.vMin}, {s.uMax, s.vMax}};
+    const bool trims = s.typeCode == kSurfTrimmed && !s.trimPoints.empty();
+    const std::span<const uv_pt> uvs = trims ? std::span<const uv_pt>(s.trimPoints.data(), s.trimPoints.size())
+                                             : std::span<const uv_pt>(corners);
+    for (const uv_pt& uv : uvs) {
+        p_3d point;
+        if (!eval_surf(&surface, uv.u, uv.v, 0, &point)) continue;
+        // The point's height in each view is the third row of worldToFrame, summed in its order, and each
+        // range grows as std::min(lo, h) and std::max(hi, h) grow it: minpd and maxpd take their first
+        // operand where it is strictly beyond the second and the second otherwise, so a NaN height is
+        // passed over as there.
+#ifdef __SSE2__
+        const __m128d x = _mm_set1_pd(point.x), y = _mm_set1_pd(point.y), z = _mm_set1_pd(point.z);
+        for (PAIR& pair : pairs_) {
+            const __m128d h = _mm_add_pd(
+                _mm_add_pd(_mm_mul_pd(x, _mm_load_pd(pair.x)), _mm_mul_pd(y, _mm_load_pd(pair.y))),
+                _mm_mul_pd(z, _mm_load_pd(pair.z)));
+            _mm_store_pd(pair.lo, _mm_min_pd(h, _mm_load_pd(pair.lo)));
+            _mm_store_pd(pair.hi, _mm_max_pd(h, _mm_load_pd(pair.hi)));
+        }
+#else
+        for (PAIR& pair : pairs_)
+            for (int lane = 0; lane < 2; ++lane) {
+                const double h = point.x * pair.x[lane] + point.y * pair.y[lane] + point.z * pair.z[lane];
+                pair.lo[lane] = std::min(pair.lo[lane], h);
+                pair.hi[lane] = std::max(pair.hi[lane], h);
+            }
+#endif
     }
     ranges.resize(views_);
     for (std::size_t i = 0; i < views_; ++i) ranges[i] = {pairs_[i / 2].lo[i % 2], pairs_[i / 2].hi[i % 2]};

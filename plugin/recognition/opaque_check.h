@@ -128,7 +128,6 @@ private:
         double x[2] = {0, 0}, y[2] = {0, 0}, z[2] = {0, 0};
         double lo[2] = {0, 0}, hi[2] = {0, 0};
     };
-    void take(const p_3d& point);
     std::vector<PAIR> pairs_;
     std::size_t views_ = 0;
 };
