@@ -3,7 +3,6 @@
 // Frames: rows X, Y, Z in world coordinates; world into a frame by transpose(M) p (surface_segment.h).
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <iterator>
 #include <numbers>
 
@@ -115,15 +114,13 @@ bool CSurfSampler::evaluate(double a, double c, double out[3]) const {
     return ok;
 }
 
-bool CSurfSampler::at(double a, double c, double out[3]) {
-    // The very same parameters are asked again, so their bits decide.
-    if (std::memcmp(&c, &cFirst_, sizeof c) != 0) return evaluate(a, c, out);
+bool CSurfSampler::known(double a, double out[3]) {
     for (int i = 0; i < count_; ++i)
-        if (std::memcmp(&known_[i].a, &a, sizeof a) == 0) {
+        if (std::bit_cast<std::uint64_t>(known_[i].a) == std::bit_cast<std::uint64_t>(a)) {
             copyVector(out, known_[i].point);
             return known_[i].ok;
         }
-    const bool ok = evaluate(a, c, out);
+    const bool ok = evaluate(a, cFirst_, out);
     if (count_ < static_cast<int>(std::size(known_))) {
         KNOWN& k = known_[count_++];
         k.a = a, k.ok = ok;

@@ -4,6 +4,7 @@
 // transpose(M) p and back as M p (mul_mat_vector). T = g_tolerances.tolT; S = the roundness tolerance
 // (settings ProcessMach 52); angles in radians. "c" is the parameter around the axis, "a" the one along it.
 #pragma once
+#include <bit>
 #include <cstdint>
 
 #include "host/api.h"
@@ -58,8 +59,13 @@ class CSurfSampler {
 public:
     CSurfSampler(const ent* surface, int axialIndex, double cFirst)
         : surface_(surface), axialIndex_(axialIndex), cFirst_(cFirst) {}
-    // The point at (a, c) in world coordinates: true when evaluated, else `out` as eval_surf left it.
-    bool at(double a, double c, double out[3]);
+    // The point at (a, c) in world coordinates: true when evaluated, else `out` as eval_surf left it. Inline:
+    // most points are asked for once, and the call would cost more than the look.
+    bool at(double a, double c, double out[3]) {
+        // The very same parameters are asked again, so their bits decide.
+        if (std::bit_cast<std::uint64_t>(c) != std::bit_cast<std::uint64_t>(cFirst_)) return evaluate(a, c, out);
+        return known(a, out);
+    }
 
 private:
     struct KNOWN {
@@ -68,6 +74,7 @@ private:
         bool ok;
     };
     bool evaluate(double a, double c, double out[3]) const;
+    bool known(double a, double out[3]);
     const ent* surface_;
     int axialIndex_;
     double cFirst_;
