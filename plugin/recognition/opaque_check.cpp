@@ -67,11 +67,6 @@ void CNearHoles::add(double x, double y, double reach) {
     indexed_ = false;
 }
 
-std::int64_t CNearHoles::cellOf(double v) const {
-    const double c = std::floor(v / cell_);
-    return static_cast<std::int64_t>(std::clamp(c, -1e15, 1e15));
-}
-
 void CNearHoles::index() const {
     indexed_ = true;
     cellStart_.clear();
@@ -139,7 +134,8 @@ void CNearHoles::query(double x, double y, double radius, std::vector<int>& out)
         }
     }
     out.insert(out.end(), aside_.begin(), aside_.end());
-    std::sort(out.begin(), out.end());
+    // Each cell lists its entries in ascending number, so a query within one cell is sorted already.
+    if (!std::is_sorted(out.begin(), out.end())) std::sort(out.begin(), out.end());
 }
 
 // ---- ranking -----------------------------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 // zInf); T is g_tolerances.tolT. Flags and heights only ever grow: a second run adds to the first.
 #pragma once
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <span>
@@ -60,7 +61,10 @@ private:
         double x, y;
     };
     void index() const;
-    std::int64_t cellOf(double v) const;
+    std::int64_t cellOf(double v) const {
+        const double c = std::floor(v / cell_);
+        return static_cast<std::int64_t>(std::clamp(c, -1e15, 1e15));
+    }
 
     std::vector<ENTRY> entries_;
     double maxReach_ = 0;
