@@ -2,9 +2,10 @@
 // the surface's extreme z whatever its distance, the rays only reach the holes near it.
 // Notation: view coordinates are transpose(M) p for the view matrix M; top z = ptView z; bottom z = top z
 // - depth (first zSup - last zInf); P = view z of a ray's hit; T = g_tolerances.tolT.
-// Cost: the near holes come from an index by x (CNearHoles), and hillT/hillB are settled at the end from
-// each view's surfaces sorted by z, so the run is not surfaces x holes; the results are those of the
-// plain loop over every surface, view and hole (see settleHills).
+// Cost: the near holes come from a grid (CNearHoles), and hillT/hillB are settled at the end from each
+// view's surfaces ranked by z (CRanking), so the run is not surfaces x holes; the results are those of the
+// plain loop over every surface, view and hole (see settleHills). A planar surface's points are evaluated
+// once for all the views (CPlanarHeights), and a hole casts no ray at a surface whose box its rays miss.
 #include "plugin/model/view_order.h"
 #include "plugin/recognition/opaque_check.h"
 
