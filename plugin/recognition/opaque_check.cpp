@@ -326,11 +326,12 @@ struct HOLE {
     POINT_LIST* point = nullptr;
     std::span<const db_ptr> owned;   // its entity entries (CHoleSurfaces::entriesOf)
     double topRadius = 0;
+    double rayRadius = 0;   // rayRadius(point), taken again when a tip cone is appended
     struct PHASE {
         long fromSurface;
         double bottomZ;
     };
-    std::vector<PHASE> phases;
+    std::vector<PHASE> phases;   // the last holds the bottom z now
 };
 
 // One visible surface as seen in one view, in walk order.
@@ -435,6 +436,7 @@ public:
                 hole.point = p;
                 hole.owned = owners_.entriesOf(p);
                 hole.topRadius = p->firstCyl->rSup;
+                hole.rayRadius = rayRadius(p);
                 hole.phases.push_back({0, p->ptView[2] - holeDepth(p)});
                 state.near.add(p->ptView[0], p->ptView[1], hole.topRadius);
             }
@@ -485,9 +487,9 @@ private:
     int checkRays(const ent& surface, const SURF_IN_VIEW& s, const VIEW_STATE& state, HOLE& hole) {
         const VIEW_LIST& view = *state.view;
         POINT_LIST* p = hole.point;
-        const double r = rayRadius(p);
+        const double r = hole.rayRadius;
         const double topZ = p->ptView[2];
-        const double bottomZ = topZ - holeDepth(p);
+        const double bottomZ = hole.phases.back().bottomZ;
         if (!raysMayMeetBox(s, p->ptView[0], p->ptView[1], r)) return 0;
         const int n = g_tolerances.tol04T > r ? 1 : (g_globals->settings.checkCollisions ? 8 : 4);
         const TURN* turns = rayTurns(n);
@@ -555,6 +557,7 @@ private:
             const PRM_SETTINGS& set = g_globals->settings;
             if (isBetweenTol(2 * last->secAng * kRadToDeg, set.minDrawnTipAngle, set.maxDrawnTipAngle, 0.1)) return 0;
             if (!appendTipCone(p, &view)) return -1;
+            hole.rayRadius = rayRadius(p);
             hole.phases.push_back({surfaceNumber_ + 1, p->ptView[2] - holeDepth(p)});
             return mode_ == 1 ? 0 : 1;
         }
