@@ -2,16 +2,21 @@
 // the surface's extreme z whatever its distance, the rays only reach the holes near it.
 // Notation: view coordinates are transpose(M) p for the view matrix M; top z = ptView z; bottom z = top z
 // - depth (first zSup - last zInf); P = view z of a ray's hit; T = g_tolerances.tolT.
-// Cost: the near holes come from an index by x (CNearHoles), and hillT/hillB are settled at the end from
-// each view's surfaces sorted by z, so the run is not surfaces x holes; the results are those of the
-// plain loop over every surface, view and hole (see settleHills).
+// Cost: the near holes come from a grid (CNearHoles), and hillT/hillB are settled at the end from each
+// view's surfaces ranked by z (CRanking), so the run is not surfaces x holes; the results are those of the
+// plain loop over every surface, view and hole (see settleHills). A planar surface's points are evaluated
+// once for all the views (CPlanarHeights), and a hole casts no ray at a surface whose box its rays miss.
 #include "plugin/model/view_order.h"
 #include "plugin/recognition/opaque_check.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdarg>
 #include <numbers>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "platform/sys/paths.h"
 #include "plugin/base/globals.h"
@@ -41,9 +46,10 @@ CHoleSurfaces::CHoleSurfaces(const VIEW_LIST* tree) {
         }
 }
 
-bool CHoleSurfaces::owns(const POINT_LIST* point, db_ptr entry) const {
+std::span<const db_ptr> CHoleSurfaces::entriesOf(const POINT_LIST* point) const {
     const auto it = entriesOf_.find(point);
-    return it != entriesOf_.end() && std::binary_search(it->second.begin(), it->second.end(), entry);
+    if (it == entriesOf_.end()) return {};
+    return it->second;
 }
 
 POINT_LIST* CHoleSurfaces::firstOwnerById(std::int32_t id, const POINT_LIST* except) const {
@@ -60,11 +66,6 @@ void CNearHoles::add(double x, double y, double reach) {
     entries_.push_back({x, y});
     maxReach_ = std::max(maxReach_, reach);
     indexed_ = false;
-}
-
-std::int64_t CNearHoles::cellOf(double v) const {
-    const double c = std::floor(v / cell_);
-    return static_cast<std::int64_t>(std::clamp(c, -1e15, 1e15));
 }
 
 void CNearHoles::index() const {
@@ -134,70 +135,124 @@ void CNearHoles::query(double x, double y, double radius, std::vector<int>& out)
         }
     }
     out.insert(out.end(), aside_.begin(), aside_.end());
-    std::sort(out.begin(), out.end());
+    // Each cell lists its entries in ascending number, so a query within one cell is sorted already.
+    if (!std::is_sorted(out.begin(), out.end())) std::sort(out.begin(), out.end());
+}
+
+// ---- ranking -----------------------------------------------------------------------------------------------
+
+void CRanking::reset(const std::vector<double>& keys, bool descending) {
+    keys_ = &keys;
+    descending_ = descending;
+    order_.resize(keys.size());
+    for (std::size_t i = 0; i < order_.size(); ++i) order_[i] = i;
+    sorted_ = 0;
+    if (std::none_of(keys.begin(), keys.end(), [](double k) { return std::isnan(k); })) return;
+    auto before = [&](std::size_t a, std::size_t b) { return descending ? keys[a] > keys[b] : keys[a] < keys[b]; };
+    std::stable_sort(order_.begin(), order_.end(), before);
+    sorted_ = order_.size();
+}
+
+// Without NaN, key then position is a strict total order and gives the stable sort's ranks: the next ranks
+// are the least of the rest.
+void CRanking::sortTo(std::size_t count) {
+    const std::vector<double>& keys = *keys_;
+    auto before = [&](std::size_t a, std::size_t b) {
+        const double ka = keys[a], kb = keys[b];
+        if (ka != kb) return descending_ ? ka > kb : ka < kb;
+        return a < b;
+    };
+    const std::size_t to = std::min(order_.size(), std::max({count, 2 * sorted_, std::size_t{16}}));
+    std::partial_sort(order_.begin() + static_cast<std::ptrdiff_t>(sorted_),
+                      order_.begin() + static_cast<std::ptrdiff_t>(to), order_.end(), before);
+    sorted_ = to;
 }
 
 // ---- surfaces in a view ------------------------------------------------------------------------------------
 
-namespace {
-void toView(const double m[3][3], const double world[3], double out[3]) {
-    double t[3][3];
-    transpose_matrix_33(m, t);
-    mul_mat_vector(t, world, out);
+void CPlanarHeights::addView(const double zRow[3]) {
+    if (views_ % 2 == 0) pairs_.emplace_back();
+    PAIR& pair = pairs_.back();
+    const std::size_t lane = views_ % 2;
+    pair.x[lane] = zRow[0];
+    pair.y[lane] = zRow[1];
+    pair.z[lane] = zRow[2];
+    ++views_;
 }
-}  // namespace
 
-SURF_POINTS planarPoints(const ent& surface) {
-    SURF_POINTS out;
-    if (!is_surf_planar(&surface, nullptr, nullptr)) return out;
-    out.planar = true;
+bool CPlanarHeights::of(const ent& surface, std::vector<Z_RANGE>& ranges) {
+    if (!is_surf_planar(&surface, nullptr, nullptr)) return false;
+    for (PAIR& pair : pairs_)
+        for (int lane = 0; lane < 2; ++lane) pair.lo[lane] = Z_RANGE{}.zMin, pair.hi[lane] = Z_RANGE{}.zMax;
     const ent_surface& s = surface.surf;
-    auto add = [&](double u, double v) {
-        p_3d pt;
-        if (eval_surf(&surface, u, v, 0, &pt)) out.points.push_back(pt);
-    };
-    if (s.typeCode == kSurfTrimmed && !s.trimPoints.empty()) {
-        out.points.reserve(s.trimPoints.size());
-        for (const uv_pt& uv : s.trimPoints) add(uv.u, uv.v);
-    } else {
-        // A trimmed surface without boundary points falls back on its parameter box rather than on no z.
-        add(s.uMin, s.vMin);
-        add(s.uMin, s.vMax);
-        add(s.uMax, s.vMin);
-        add(s.uMax, s.vMax);
+    // A trimmed surface without boundary points falls back on its parameter box rather than on no z.
+    const uv_pt corners[4] = {{s.uMin, s.vMin}, {s.uMin, s.vMax}, {s.uMax, s.vMin}, {s.uMax, s.vMax}};
+    const bool trims = s.typeCode == kSurfTrimmed && !s.trimPoints.empty();
+    const std::span<const uv_pt> uvs = trims ? std::span<const uv_pt>(s.trimPoints.data(), s.trimPoints.size())
+                                             : std::span<const uv_pt>(corners);
+    for (const uv_pt& uv : uvs) {
+        p_3d point;
+        if (!eval_surf(&surface, uv.u, uv.v, 0, &point)) continue;
+        // The point's height in each view is the third row of worldToFrame, summed in its order, and each
+        // range grows as std::min(lo, h) and std::max(hi, h) grow it: minpd and maxpd take their first
+        // operand where it is strictly beyond the second and the second otherwise, so a NaN height is
+        // passed over as there.
+#ifdef __SSE2__
+        const __m128d x = _mm_set1_pd(point.x), y = _mm_set1_pd(point.y), z = _mm_set1_pd(point.z);
+        for (PAIR& pair : pairs_) {
+            const __m128d h = _mm_add_pd(
+                _mm_add_pd(_mm_mul_pd(x, _mm_load_pd(pair.x)), _mm_mul_pd(y, _mm_load_pd(pair.y))),
+                _mm_mul_pd(z, _mm_load_pd(pair.z)));
+            _mm_store_pd(pair.lo, _mm_min_pd(h, _mm_load_pd(pair.lo)));
+            _mm_store_pd(pair.hi, _mm_max_pd(h, _mm_load_pd(pair.hi)));
+        }
+#else
+        for (PAIR& pair : pairs_)
+            for (int lane = 0; lane < 2; ++lane) {
+                const double h = point.x * pair.x[lane] + point.y * pair.y[lane] + point.z * pair.z[lane];
+                pair.lo[lane] = std::min(pair.lo[lane], h);
+                pair.hi[lane] = std::max(pair.hi[lane], h);
+            }
+#endif
     }
-    return out;
+    ranges.resize(views_);
+    for (std::size_t i = 0; i < views_; ++i) ranges[i] = {pairs_[i / 2].lo[i % 2], pairs_[i / 2].hi[i % 2]};
+    return true;
 }
 
-void surfaceInView(const ent& surface, const SURF_POINTS& planar, const double viewMatrix[3][3], SURF_IN_VIEW& out) {
-    double t[3][3];
-    transpose_matrix_33(viewMatrix, t);
+void surfaceInView(const ent& surface, const Z_RANGE* planar, const double viewMatrix[3][3], SURF_IN_VIEW& out) {
     const ent_surface& s = surface.surf;
     const double lo[3] = {s.boxMin.x, s.boxMin.y, s.boxMin.z};
     const double hi[3] = {s.boxMax.x, s.boxMax.y, s.boxMax.z};
-    for (auto& axis : out.box) axis[0] = 1e300, axis[1] = -1e300;
-    for (int k = 0; k < 8; ++k) {
-        const double corner[3] = {(k & 1) ? hi[0] : lo[0], (k & 2) ? hi[1] : lo[1], (k & 4) ? hi[2] : lo[2]};
-        mul_mat_vector(t, corner, out.corners[k]);
-        for (int a = 0; a < 3; ++a) {
-            out.box[a][0] = std::min(out.box[a][0], out.corners[k][a]);
-            out.box[a][1] = std::max(out.box[a][1], out.corners[k][a]);
+    // Corner k takes hi on axis i where bit i of k is set. Each of its view coordinates is worldToFrame's sum
+    // (x + y) + z of three products, and the eight corners share the products, two per world axis, and
+    // the four sums x + y.
+    for (int a = 0; a < 3; ++a) {
+        const double* row = viewMatrix[a];
+        const double x0 = lo[0] * row[0], x1 = hi[0] * row[0];
+        const double y0 = lo[1] * row[1], y1 = hi[1] * row[1];
+        const double z0 = lo[2] * row[2], z1 = hi[2] * row[2];
+        const double xy[4] = {x0 + y0, x1 + y0, x0 + y1, x1 + y1};
+        const double v[8] = {xy[0] + z0, xy[1] + z0, xy[2] + z0, xy[3] + z0,
+                             xy[0] + z1, xy[1] + z1, xy[2] + z1, xy[3] + z1};
+        double least = 1e300, most = -1e300;
+#pragma GCC unroll 8
+        for (int k = 0; k < 8; ++k) {
+            out.corners[k][a] = v[k];
+            least = std::min(least, v[k]);
+            most = std::max(most, v[k]);
         }
+        out.box[a][0] = least;
+        out.box[a][1] = most;
     }
     out.zMin = out.box[2][0];
     out.zMax = out.box[2][1];
     const double centre[3] = {s.sphereCentre.x, s.sphereCentre.y, s.sphereCentre.z};
-    mul_mat_vector(t, centre, out.centre);
+    worldToFrame(viewMatrix, centre, out.centre);
     out.radius = s.sphereRadius;
-    if (planar.planar) {
-        out.zMin = 1e10;
-        out.zMax = -1e10;
-        // Only the height of each point: the third row of the transform, summed as mul_mat_vector sums it.
-        for (const p_3d& p : planar.points) {
-            const double z = p.x * t[0][2] + p.y * t[1][2] + p.z * t[2][2];
-            out.zMin = std::min(out.zMin, z);
-            out.zMax = std::max(out.zMax, z);
-        }
+    if (planar) {
+        out.zMin = planar->zMin;
+        out.zMax = planar->zMax;
     }
 }
 
@@ -211,15 +266,27 @@ void cornerDistances(const SURF_IN_VIEW& s, double x, double y, double* dMin, do
     }
 }
 
+namespace {
+constexpr double kBoxSlack = 1e-6;   // the host counts points on a trim as inside
+}  // namespace
+
+// A start (x + r cos, y + r sin) lies within [x - |r|, x + |r|] on each axis as the doubles round, since the
+// product never exceeds |r| and the sums round monotonically.
+bool raysMayMeetBox(const SURF_IN_VIEW& s, double x, double y, double radius) {
+    const double r = std::fabs(radius), centre[2] = {x, y};
+    for (int a = 0; a < 2; ++a)
+        if (centre[a] + r < s.box[a][0] - kBoxSlack || centre[a] - r > s.box[a][1] + kBoxSlack) return false;
+    return true;
+}
+
 bool projectRay(const ent& surface, const SURF_IN_VIEW& s, const VIEW_LIST& view, const VIEW_AXIS& axis,
                 const double startView[3], double startWorld[3], double hitWorld[3], double* hitZ) {
-    constexpr double kSlack = 1e-6;   // the host counts points on a trim as inside
     for (int a = 0; a < 2; ++a)
-        if (startView[a] < s.box[a][0] - kSlack || startView[a] > s.box[a][1] + kSlack) return false;
-    mul_mat_vector(view.matrix, startView, startWorld);
+        if (startView[a] < s.box[a][0] - kBoxSlack || startView[a] > s.box[a][1] + kBoxSlack) return false;
+    frameToWorld(view.matrix, startView, startWorld);
     if (!projectGridOntoSurf(&surface, axis, startWorld, hitWorld)) return false;
     double v[3];
-    toView(view.matrix, hitWorld, v);
+    worldToFrame(view.matrix, hitWorld, v);
     *hitZ = v[2];
     return true;
 }
@@ -257,12 +324,14 @@ constexpr double kRadToDeg = 180.0 / std::numbers::pi;
 // keeps from which surface on each bottom held, so that hillB can be settled as the plain loop had it.
 struct HOLE {
     POINT_LIST* point = nullptr;
+    std::span<const db_ptr> owned;   // its entity entries (CHoleSurfaces::entriesOf)
     double topRadius = 0;
+    double rayRadius = 0;   // rayRadius(point), taken again when a tip cone is appended
     struct PHASE {
         long fromSurface;
         double bottomZ;
     };
-    std::vector<PHASE> phases;
+    std::vector<PHASE> phases;   // the last holds the bottom z now
 };
 
 // One visible surface as seen in one view, in walk order.
@@ -307,13 +376,36 @@ CYL_LIST* appendTipCone(POINT_LIST* p, const VIEW_LIST* view) {
     const double slope = std::tan(tip->secAng);
     tip->zInf = slope > 1e-9 ? tip->zSup - tip->rSup / slope : tip->zSup;
     double local[3];
-    toView(view->matrix, last->cUniv, local);
+    worldToFrame(view->matrix, last->cUniv, local);
     local[2] = tip->zSup;
-    mul_mat_vector(view->matrix, local, tip->cUniv);
+    frameToWorld(view->matrix, local, tip->cUniv);
     last->next = tip;
     tip->prev = last;
     ++p->cylCount;
     return tip;
+}
+
+// A ray's direction about the hole's axis, its cosine and sine.
+struct TURN {
+    double cos, sin;
+};
+
+template <int N>
+std::array<TURN, N> turnsOf() {
+    std::array<TURN, N> turns{};
+    for (int k = 0; k < N; ++k) {
+        const double angle = 2.0 * k * std::numbers::pi / N + 0.001;
+        turns[static_cast<std::size_t>(k)] = {std::cos(angle), std::sin(angle)};
+    }
+    return turns;
+}
+
+// The directions of n = 1, 4 or 8 rays, worked out once: every surface near a hole casts them.
+const TURN* rayTurns(int n) {
+    static const std::array<TURN, 1> one = turnsOf<1>();
+    static const std::array<TURN, 4> four = turnsOf<4>();
+    static const std::array<TURN, 8> eight = turnsOf<8>();
+    return n == 1 ? one.data() : n == 4 ? four.data() : eight.data();
 }
 
 bool axesMeet(const POINT_LIST* a, const POINT_LIST* b) {
@@ -337,11 +429,14 @@ public:
             VIEW_STATE& state = views_.emplace_back();
             state.view = view;
             state.axis = viewAxis(view->viewNumber);
+            heightsInViews_.addView(view->matrix[2]);
             for (POINT_LIST* p = view->firstPoint; p; p = p->next) {
                 if (!p->firstCyl) continue;   // nothing to measure from
                 HOLE& hole = state.holes.emplace_back();
                 hole.point = p;
+                hole.owned = owners_.entriesOf(p);
                 hole.topRadius = p->firstCyl->rSup;
+                hole.rayRadius = rayRadius(p);
                 hole.phases.push_back({0, p->ptView[2] - holeDepth(p)});
                 state.near.add(p->ptView[0], p->ptView[1], hole.topRadius);
             }
@@ -360,15 +455,15 @@ private:
         long interval = g_surfaceCount / 50;
         if (g_globals->settings.checkCollisions) interval = g_surfaceCount / 20;
         return forEachVisibleSurface(interval, progress, [this](const ent& surface) {
-            const SURF_POINTS planar = planarPoints(surface);
-            for (VIEW_STATE& state : views_)
-                if (checkSurfaceInView(surface, planar, state) < 0) return -1;
+            const bool planar = heightsInViews_.of(surface, heights_);
+            for (std::size_t i = 0; i < views_.size(); ++i)
+                if (checkSurfaceInView(surface, planar ? &heights_[i] : nullptr, views_[i]) < 0) return -1;
             ++surfaceNumber_;
             return 0;
         });
     }
 
-    int checkSurfaceInView(const ent& surface, const SURF_POINTS& planar, VIEW_STATE& state) {
+    int checkSurfaceInView(const ent& surface, const Z_RANGE* planar, VIEW_STATE& state) {
         SURF_IN_VIEW s;
         surfaceInView(surface, planar, state.view->matrix, s);
         state.surfaces.push_back({surfaceNumber_, surface.eptr, s.zMin, s.zMax});
@@ -376,9 +471,13 @@ private:
         for (int i : near_) {
             HOLE& hole = state.holes[static_cast<std::size_t>(i)];
             POINT_LIST* p = hole.point;
-            if (owners_.owns(p, surface.eptr)) continue;
-            const double dc = std::hypot(s.centre[0] - p->ptView[0], s.centre[1] - p->ptView[1]);
-            if (hole.topRadius + s.radius < dc) continue;
+            if (CHoleSurfaces::holds(hole.owned, surface.eptr)) continue;
+            // Whether the sphere's centre lies farther than the sum of the radii, by hypot where the squares
+            // cannot tell.
+            const double dx = s.centre[0] - p->ptView[0], dy = s.centre[1] - p->ptView[1];
+            const double reach = hole.topRadius + s.radius;
+            const int side = squareAgainst(dx * dx + dy * dy, reach);
+            if (side != 0 ? side > 0 : reach < std::hypot(dx, dy)) continue;
             if (checkRays(surface, s, state, hole) < 0) return -1;
         }
         return 0;
@@ -388,16 +487,17 @@ private:
     int checkRays(const ent& surface, const SURF_IN_VIEW& s, const VIEW_STATE& state, HOLE& hole) {
         const VIEW_LIST& view = *state.view;
         POINT_LIST* p = hole.point;
-        const double r = rayRadius(p);
+        const double r = hole.rayRadius;
         const double topZ = p->ptView[2];
-        const double bottomZ = topZ - holeDepth(p);
+        const double bottomZ = hole.phases.back().bottomZ;
+        if (!raysMayMeetBox(s, p->ptView[0], p->ptView[1], r)) return 0;
         const int n = g_tolerances.tol04T > r ? 1 : (g_globals->settings.checkCollisions ? 8 : 4);
+        const TURN* turns = rayTurns(n);
         double start[3], startWorld[3], hit[3], P = 0;
         bool projected = false;
         for (int k = 0; k < n && !projected; ++k) {
-            const double angle = 2.0 * k * std::numbers::pi / n + 0.001;
-            start[0] = p->ptView[0] + r * std::cos(angle);
-            start[1] = p->ptView[1] + r * std::sin(angle);
+            start[0] = p->ptView[0] + r * turns[k].cos;
+            start[1] = p->ptView[1] + r * turns[k].sin;
             start[2] = topZ;
             projected = projectRay(surface, s, view, state.axis, start, startWorld, hit, &P);
         }
@@ -457,6 +557,7 @@ private:
             const PRM_SETTINGS& set = g_globals->settings;
             if (isBetweenTol(2 * last->secAng * kRadToDeg, set.minDrawnTipAngle, set.maxDrawnTipAngle, 0.1)) return 0;
             if (!appendTipCone(p, &view)) return -1;
+            hole.rayRadius = rayRadius(p);
             hole.phases.push_back({surfaceNumber_ + 1, p->ptView[2] - holeDepth(p)});
             return mode_ == 1 ? 0 : 1;
         }
@@ -467,29 +568,30 @@ private:
     // hillT and hillB as the loop over every surface would leave them: the largest rise of a foreign
     // surface above the top and the largest drop below the bottom that held when that surface came.
     void settleHills() {
-        std::vector<std::size_t> byZMax, byZMin;
+        std::vector<double> zMax, zMin;
+        CRanking byZMax, byZMin;
         for (VIEW_STATE& state : views_) {
             const std::vector<SURF_Z>& surfs = state.surfaces;
-            byZMax.resize(surfs.size());
-            byZMin.resize(surfs.size());
-            for (std::size_t i = 0; i < surfs.size(); ++i) byZMax[i] = byZMin[i] = i;
-            std::stable_sort(byZMax.begin(), byZMax.end(),
-                             [&](std::size_t a, std::size_t b) { return surfs[a].zMax > surfs[b].zMax; });
-            std::stable_sort(byZMin.begin(), byZMin.end(),
-                             [&](std::size_t a, std::size_t b) { return surfs[a].zMin < surfs[b].zMin; });
+            zMax.resize(surfs.size());
+            zMin.resize(surfs.size());
+            for (std::size_t i = 0; i < surfs.size(); ++i) zMax[i] = surfs[i].zMax, zMin[i] = surfs[i].zMin;
+            byZMax.reset(zMax, true);
+            byZMin.reset(zMin, false);
             for (HOLE& hole : state.holes) {
                 POINT_LIST* p = hole.point;
                 const double topZ = p->ptView[2];
-                for (std::size_t i : byZMax) {
-                    if (owners_.owns(p, surfs[i].entry)) continue;
+                for (std::size_t rank = 0; rank < byZMax.size(); ++rank) {
+                    const std::size_t i = byZMax[rank];
+                    if (CHoleSurfaces::holds(hole.owned, surfs[i].entry)) continue;
                     if (topZ < surfs[i].zMax) p->hillT = std::max(p->hillT, surfs[i].zMax - topZ);
                     break;
                 }
                 std::vector<bool> settled(hole.phases.size(), false);
                 std::size_t left = hole.phases.size();
-                for (std::size_t i : byZMin) {
+                for (std::size_t rank = 0; rank < byZMin.size(); ++rank) {
                     if (!left) break;
-                    if (owners_.owns(p, surfs[i].entry)) continue;
+                    const std::size_t i = byZMin[rank];
+                    if (CHoleSurfaces::holds(hole.owned, surfs[i].entry)) continue;
                     std::size_t phase = hole.phases.size() - 1;
                     while (phase > 0 && hole.phases[phase].fromSurface > surfs[i].number) --phase;
                     if (settled[phase]) continue;
@@ -506,6 +608,8 @@ private:
     CHoleSurfaces owners_;
     CCheckDump dump_;
     std::vector<VIEW_STATE> views_;
+    CPlanarHeights heightsInViews_;   // the views in views_ order
+    std::vector<Z_RANGE> heights_;    // the walked surface's, when planar
     long surfaceNumber_ = 0;
     std::vector<int> near_;
 };

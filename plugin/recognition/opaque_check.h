@@ -4,8 +4,11 @@
 // a drill tip. Frame: each hole in its view's coordinates (z up along the drilling direction, zSup above
 // zInf); T is g_tolerances.tolT. Flags and heights only ever grow: a second run adds to the first.
 #pragma once
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <span>
 #include <unordered_map>
 #include <vector>
 
@@ -27,7 +30,13 @@ class CHoleSurfaces {
 public:
     explicit CHoleSurfaces(const VIEW_LIST* tree);
     // True when an entity entry of one of the point's segments holds the handle.
-    bool owns(const POINT_LIST* point, db_ptr entry) const;
+    bool owns(const POINT_LIST* point, db_ptr entry) const { return holds(entriesOf(point), entry); }
+    // The handles of the point's entity entries, sorted; empty for a point not in the tree. Valid while
+    // this lives.
+    std::span<const db_ptr> entriesOf(const POINT_LIST* point) const;
+    static bool holds(std::span<const db_ptr> entries, db_ptr entry) {
+        return std::binary_search(entries.begin(), entries.end(), entry);
+    }
     // The first point in tree order, other than `except`, one of whose segments lists the entity id.
     POINT_LIST* firstOwnerById(std::int32_t id, const POINT_LIST* except) const;
 
@@ -52,7 +61,10 @@ private:
         double x, y;
     };
     void index() const;
-    std::int64_t cellOf(double v) const;
+    std::int64_t cellOf(double v) const {
+        const double c = std::floor(v / cell_);
+        return static_cast<std::int64_t>(std::clamp(c, -1e15, 1e15));
+    }
 
     std::vector<ENTRY> entries_;
     double maxReach_ = 0;
@@ -66,6 +78,28 @@ private:
     mutable std::vector<int> aside_;   // entries without finite coordinates: in every answer
 };
 
+// Positions 0 .. n-1 ranked by their keys as a stable sort ranks them (ties in position order), worked out
+// only as far as they are asked for: each hole looks at the first few surfaces of its view. A NaN key, which
+// orders nothing, makes it the stable sort of the whole, as it always was.
+class CRanking {
+public:
+    // Ranks keys ascending, or descending when `descending`; the keys must outlive the ranking.
+    void reset(const std::vector<double>& keys, bool descending);
+    std::size_t size() const { return order_.size(); }
+    // The position ranked `rank` (< size()).
+    std::size_t operator[](std::size_t rank) {
+        if (rank >= sorted_) sortTo(rank + 1);
+        return order_[rank];
+    }
+
+private:
+    void sortTo(std::size_t count);
+    const std::vector<double>* keys_ = nullptr;
+    bool descending_ = false;
+    std::vector<std::size_t> order_;
+    std::size_t sorted_ = 0;   // order_[0 .. sorted_) is final; the rest rank after it, in no order
+};
+
 // A surface as the checks see it in one view: bounding-box corners, sphere centre and the extreme z (of
 // its own points for a planar surface, else of the box); `box` is the box's extent in the view.
 struct SURF_IN_VIEW {
@@ -76,16 +110,40 @@ struct SURF_IN_VIEW {
     double box[3][2];   // per axis: smallest, largest
 };
 
-// What a planar surface gives for its extreme z instead of its box: its own points in world coordinates.
-struct SURF_POINTS {
-    bool planar = false;
-    std::vector<p_3d> points;
+// What a planar surface gives for its extreme z in a view instead of its box's: the least and greatest view z
+// of its own points (its trim points, else its parameter box's corners); 1e10 and -1e10 when none evaluates.
+struct Z_RANGE {
+    double zMin = 1e10, zMax = -1e10;
 };
-SURF_POINTS planarPoints(const ent& surface);
-void surfaceInView(const ent& surface, const SURF_POINTS& planar, const double viewMatrix[3][3], SURF_IN_VIEW& out);
+// The ranges of planar surfaces in several views at once: each point is evaluated once for all the views,
+// and its heights in two views are taken together, lane by lane, as the plain loop over the views takes them.
+class CPlanarHeights {
+public:
+    // A view by its Z row (its matrix[2]).
+    void addView(const double zRow[3]);
+    // The surface's range in each view, in the order added. False, `ranges` untouched, when the surface is
+    // not planar.
+    bool of(const ent& surface, std::vector<Z_RANGE>& ranges);
+
+private:
+    // Two views, lane 0 and lane 1: their Z rows by coordinate and their ranges so far. A lone last view
+    // leaves lane 1 unused.
+    struct alignas(16) PAIR {
+        double x[2] = {0, 0}, y[2] = {0, 0}, z[2] = {0, 0};
+        double lo[2] = {0, 0}, hi[2] = {0, 0};
+    };
+    std::vector<PAIR> pairs_;
+    std::size_t views_ = 0;
+};
+// `planar` null takes the box's z.
+void surfaceInView(const ent& surface, const Z_RANGE* planar, const double viewMatrix[3][3], SURF_IN_VIEW& out);
 
 // The smallest and largest XY distance from (x, y) to the box corners in the view (dump only).
 void cornerDistances(const SURF_IN_VIEW& s, double x, double y, double* dMin, double* dMax);
+
+// False when no ray starting within `radius` of (x, y) in the view can pass projectRay's box test: a check
+// then casts none of a hole's rays at the surface.
+bool raysMayMeetBox(const SURF_IN_VIEW& s, double x, double y, double radius);
 
 // Projects the ray start (view coordinates) onto the surface along the view's axis: true with the hit in
 // world coordinates and its view z; `startWorld` receives the start in world coordinates when it projects.

@@ -3,6 +3,7 @@
 // Frames: rows X, Y, Z in world coordinates; world into a frame by transpose(M) p (surface_segment.h).
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <numbers>
 
 #include "plugin/base/globals.h"
@@ -31,13 +32,6 @@ double angleAbout(const double frame[3][3], const double centre[3], const double
     double angle = std::atan2(p[1] - centre[1], p[0] - centre[0]);
     if (angle < 0) angle += kTwoPi;
     return angle;
-}
-
-bool evalAt(const ent* surface, int circIndex, double axial, double circ, double out[3]) {
-    p_3d p;
-    const bool ok = circIndex == 0 ? eval_surf(surface, circ, axial, 0, &p) : eval_surf(surface, axial, circ, 0, &p);
-    setVector(p.x, p.y, p.z, out);
-    return ok;
 }
 
 }  // namespace
@@ -113,19 +107,47 @@ bool axisFromSurfPoints(const double p0[3], const double p1[3], const double p2[
     return true;
 }
 
+bool CSurfSampler::evaluate(double a, double c, double out[3]) const {
+    p_3d p;
+    const bool ok = axialIndex_ == 0 ? eval_surf(surface_, a, c, 0, &p) : eval_surf(surface_, c, a, 0, &p);
+    setVector(p.x, p.y, p.z, out);
+    return ok;
+}
+
+bool CSurfSampler::known(double a, double out[3]) {
+    for (int i = 0; i < count_; ++i)
+        if (std::bit_cast<std::uint64_t>(known_[i].a) == std::bit_cast<std::uint64_t>(a)) {
+            copyVector(out, known_[i].point);
+            return known_[i].ok;
+        }
+    const bool ok = evaluate(a, cFirst_, out);
+    if (count_ < static_cast<int>(std::size(known_))) {
+        KNOWN& k = known_[count_++];
+        k.a = a, k.ok = ok;
+        copyVector(k.point, out);
+    }
+    return ok;
+}
+
 void sweepAtEnd(const ent* surface, const double axisPointInFrame[3], double axialParam, double cStart, double cEnd,
                 int circIndex, const double frame[3][3], double* startAngle, double* sweep) {
+    CSurfSampler sampler(surface, 1 - circIndex, cStart);
+    sweepAtEnd(sampler, axisPointInFrame, axialParam, cStart, cEnd, frame, startAngle, sweep);
+}
+
+void sweepAtEnd(CSurfSampler& surface, const double axisPointInFrame[3], double axialParam, double cStart, double cEnd,
+                const double frame[3][3], double* startAngle, double* sweep) {
     double p[3];
     // A point the host cannot evaluate stays at the origin: the angles are then merely wrong, which the
     // end's radius test has already made unlikely (the same points were evaluated there).
-    evalAt(surface, circIndex, axialParam, cStart, p);
+    surface.at(axialParam, cStart, p);
     const double a0 = angleAbout(frame, axisPointInFrame, p);
-    evalAt(surface, circIndex, axialParam, cStart + 0.1 * (cEnd - cStart), p);
+    surface.at(axialParam, cStart + 0.1 * (cEnd - cStart), p);
     const double a1 = angleAbout(frame, axisPointInFrame, p);
     double d = a1 - a0;
     if (std::abs(d) > kPi) d = a0 - a1;
     const int sense = d >= 0 ? 1 : -1;
-    evalAt(surface, circIndex, axialParam, cEnd, p);
+    surface.at(axialParam, cEnd, p);
     const double a2 = angleAbout(frame, axisPointInFrame, p);
     double sw = a2 - a0;
     if (sw < 0 && sense == 1) sw += kTwoPi;

@@ -20,19 +20,6 @@ constexpr std::int16_t kNoViewMessage = 140;
 // A normal this near square to the radius tells no side.
 constexpr double kSideCosine = 1e-3;
 
-// The surface with (a, c) named along and around its axis.
-struct SURF_SAMPLER {
-    const ent* surface;
-    int axialIndex;   // 0: a is u
-
-    bool at(double a, double c, double out[3]) const {
-        p_3d p;
-        const int ok = axialIndex == 0 ? eval_surf(surface, a, c, 0, &p) : eval_surf(surface, c, a, 0, &p);
-        setVector(p.x, p.y, p.z, out);
-        return ok == 1;
-    }
-};
-
 struct PARAM_RANGE {
     double from = 0, to = 0;
     double span() const { return to - from; }
@@ -45,7 +32,7 @@ struct END_CIRCLE {
     double normal[3] = {};
 };
 
-bool endCircle(const SURF_SAMPLER& s, double a, const PARAM_RANGE& c, END_CIRCLE& end) {
+bool endCircle(CSurfSampler& s, double a, const PARAM_RANGE& c, END_CIRCLE& end) {
     double p1[3], p2[3], p3[3];
     if (!s.at(a, c.from, p1) || !s.at(a, c.from + c.span() / 3, p2) || !s.at(a, c.from + 2 * c.span() / 3, p3))
         return false;
@@ -62,7 +49,7 @@ bool endCircle(const SURF_SAMPLER& s, double a, const PARAM_RANGE& c, END_CIRCLE
 // of five points spread over the whole turn is no more than it. False too where a point cannot be evaluated.
 // The points' squared distances tell all but spreads within rounding of the tolerance; distance3 decides
 // those, as it always did.
-bool roundAt(const SURF_SAMPLER& s, double a, const PARAM_RANGE& c, const END_CIRCLE& end, double tolerance) {
+bool roundAt(CSurfSampler& s, double a, const PARAM_RANGE& c, const END_CIRCLE& end, double tolerance) {
     constexpr int kPoints = 5;
     double p[kPoints][3];
     double lowSquared = 0, highSquared = 0;
@@ -216,12 +203,11 @@ int surfaceToSegment(CYL_LIST* segment, const ent& original) {
     int axialIndex = 0;
     const int kind = classifySurface(&surface, &axialIndex, nullptr, surfaceTolerance);
     if (kind == kSurfUnusable || kind == kSurfPlanar) return 0;
-    const SURF_SAMPLER sampler{&surface, axialIndex};
-    const int circIndex = 1 - axialIndex;
     const ent_surface& s = surface.surf;
     const PARAM_RANGE uRange{s.uMin, s.uMax}, vRange{s.vMin, s.vMax};
     const PARAM_RANGE& aRange = axialIndex == 0 ? uRange : vRange;
     const PARAM_RANGE& cRange = axialIndex == 0 ? vRange : uRange;
+    CSurfSampler sampler(&surface, axialIndex, cRange.from);
 
     // The end circles, and the axis from the wider one. Three points of an end on a line span no plane:
     // no surface of revolution, where a circle through them would divide by zero.
@@ -287,10 +273,10 @@ int surfaceToSegment(CYL_LIST* segment, const ent& original) {
 
     // Start angle and sweep from the wider-swept end; no sweep over a wide box is a closed surface.
     double ai = 0, asw = 0;
-    sweepAtEnd(&surface, axisPoint, aBox.from, cBox.from, cBox.to, circIndex, m, &ai, &asw);
+    sweepAtEnd(sampler, axisPoint, aBox.from, cBox.from, cBox.to, m, &ai, &asw);
     if (r2 > t) {
         double ai2 = 0, asw2 = 0;
-        sweepAtEnd(&surface, axisPoint, aBox.to, cBox.from, cBox.to, circIndex, m, &ai2, &asw2);
+        sweepAtEnd(sampler, axisPoint, aBox.to, cBox.from, cBox.to, m, &ai2, &asw2);
         if (std::abs(asw2) > std::abs(asw)) ai = ai2, asw = asw2;
     }
     if (std::abs(asw) < 0.0001 && cBox.span() > 0.001) asw = kTwoPi;

@@ -4,6 +4,7 @@
 // transpose(M) p and back as M p (mul_mat_vector). T = g_tolerances.tolT; S = the roundness tolerance
 // (settings ProcessMach 52); angles in radians. "c" is the parameter around the axis, "a" the one along it.
 #pragma once
+#include <bit>
 #include <cstdint>
 
 #include "host/api.h"
@@ -51,11 +52,44 @@ bool fitCircleOrLine(const double p[3][3], const double q[3][3], double toleranc
 [[nodiscard]] bool circleThrough3Pts(const double a[3], const double b[3], const double c[3], double centre[3],
                                      double* radius);
 
+// A surface sampled along (a) and around (c) its axis: `axialIndex` 0 when a is u. The points on the
+// generator at c = `cFirst` are evaluated once however often they are asked for: surfaceToSegment asks for
+// an end's first point again for the end's roundness, its heights and its sweep.
+class CSurfSampler {
+public:
+    CSurfSampler(const ent* surface, int axialIndex, double cFirst)
+        : surface_(surface), axialIndex_(axialIndex), cFirst_(cFirst) {}
+    // The point at (a, c) in world coordinates: true when evaluated, else `out` as eval_surf left it. Inline:
+    // most points are asked for once, and the call would cost more than the look.
+    bool at(double a, double c, double out[3]) {
+        // The very same parameters are asked again, so their bits decide.
+        if (std::bit_cast<std::uint64_t>(c) != std::bit_cast<std::uint64_t>(cFirst_)) return evaluate(a, c, out);
+        return known(a, out);
+    }
+
+private:
+    struct KNOWN {
+        double a;
+        double point[3];
+        bool ok;
+    };
+    bool evaluate(double a, double c, double out[3]) const;
+    bool known(double a, double out[3]);
+    const ent* surface_;
+    int axialIndex_;
+    double cFirst_;
+    KNOWN known_[8];
+    int count_ = 0;
+};
+
 // The start angle (in [0, 2 pi)) and the signed sweep about the axis of the surface's end circle at
 // axial parameter `axialParam`, c running from `cStart` to `cEnd`; `circIndex` 0 when c is u, 1 when v.
 // Angles are taken in the XY plane of `frame` about `axisPointInFrame` (frame coordinates).
 void sweepAtEnd(const ent* surface, const double axisPointInFrame[3], double axialParam, double cStart,
                 double cEnd, int circIndex, const double frame[3][3], double* startAngle, double* sweep);
+// The same on the points of a sampler.
+void sweepAtEnd(CSurfSampler& surface, const double axisPointInFrame[3], double axialParam, double cStart,
+                double cEnd, const double frame[3][3], double* startAngle, double* sweep);
 
 // The point given in frame A expressed in frame B: transpose(B) (A point).
 void transformZBetweenFrames(const double point[3], const double frameA[3][3], const double frameB[3][3],

@@ -128,7 +128,7 @@ public:
 private:
     void checkSurfaceInView(const ent& surface, VIEW_STATE& state) {
         SURF_IN_VIEW s;
-        surfaceInView(surface, SURF_POINTS{}, state.view->matrix, s);
+        surfaceInView(surface, nullptr, state.view->matrix, s);
         state.near.query(s.centre[0], s.centre[1], s.radius, near_);
         for (int i : near_) {
             const MEMBER& m = state.members[static_cast<std::size_t>(i)];
@@ -151,6 +151,7 @@ private:
         const double T4 = g_tolerances.tol4T;
         // No point of a surface lying between the two margins can mark the hole: its rays need not be cast.
         if (s.zMin >= bottomZ - T4 && s.zMax <= topZ + T4) return;
+        if (!raysMayMeetBox(s, p->ptView[0], p->ptView[1], radius)) return;
         const int n = g_tolerances.tol04T > radius ? 1 : kRays;
         const auto& turns = rayTurns();
         for (int k = 0; k < n; ++k) {

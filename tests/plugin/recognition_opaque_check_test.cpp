@@ -1,8 +1,12 @@
 // The opaque-surfaces check on builder parts: what each hole learns of the material above its mouth, below
 // its bottom and inside its depth, the drill tip given to a flat bottom that a crossing hole's wall meets,
 // the cases that must stay quiet, the debug file and the user's Cancel.
+#include <algorithm>
 #include <cmath>
+#include <limits>
+#include <numbers>
 #include <string>
+#include <vector>
 
 #include "host/state.h"
 #include "platform/sys/files.h"
@@ -28,6 +32,104 @@ TEST(IsBetweenTolTest, BothBoundsAreStrictAndTheEndsMayComeInEitherOrder) {
     EXPECT_EQ(isBetweenTol(10.05, 0, 10, 0.1), 1);
     EXPECT_EQ(isBetweenTol(-0.1, 10, 0, 0.1), 0);  // exactly the tolerance away: outside
     EXPECT_EQ(isBetweenTol(-0.09, 10, 0, 0.1), 1);
+}
+
+// ---- a planar surface's heights in several views ----------------------------------------------------------
+
+TEST(PlanarHeightsTest, EachViewGetsTheRangeOfItsOwnHeightsWhateverTheNumberOfViews) {
+    const p_3d tilted[4] = {{-5, 5, 2}, {5, 5, 7}, {-5, -5, -1}, {5, -5, 4}};
+    const p_3d twisted[4] = {{0, 0, 0}, {10, 0, 0}, {0, 10, 0}, {10, 10, 4}};
+    ent square{}, patch{};
+    ASSERT_EQ(create_nurbsurf_from_4_points(tilted, &square), 1);
+    ASSERT_EQ(create_nurbsurf_from_4_points(twisted, &patch), 1);
+    const double rows[5][3] = {{0, 0, 1}, {0, 0, -1}, {1, 0, 0}, {0.6, 0, 0.8}, {0, 0.6, -0.8}};
+    // One view, a pair, a pair and a lone view, two pairs and a lone view.
+    for (const std::size_t count : {1u, 2u, 3u, 5u}) {
+        opaque::CPlanarHeights heights;
+        for (std::size_t i = 0; i < count; ++i) heights.addView(rows[i]);
+        std::vector<opaque::Z_RANGE> ranges(1, {-3, 3});
+        EXPECT_FALSE(heights.of(patch, ranges));
+        EXPECT_EQ(ranges.size(), 1u);
+        ASSERT_TRUE(heights.of(square, ranges));
+        ASSERT_EQ(ranges.size(), count);
+        for (std::size_t i = 0; i < count; ++i) {
+            double zMin = 1e10, zMax = -1e10;
+            for (const double u : {square.surf.uMin, square.surf.uMax})
+                for (const double v : {square.surf.vMin, square.surf.vMax}) {
+                    p_3d p;
+                    ASSERT_EQ(eval_surf(&square, u, v, 0, &p), 1);
+                    const double z = p.x * rows[i][0] + p.y * rows[i][1] + p.z * rows[i][2];
+                    zMin = std::min(zMin, z);
+                    zMax = std::max(zMax, z);
+                }
+            EXPECT_EQ(ranges[i].zMin, zMin) << count << " views, view " << i;
+            EXPECT_EQ(ranges[i].zMax, zMax) << count << " views, view " << i;
+        }
+        EXPECT_NEAR(ranges[0].zMin, -1, 1e-12);
+        EXPECT_NEAR(ranges[0].zMax, 7, 1e-12);
+    }
+}
+
+// ---- ranking surfaces by height ----------------------------------------------------------------------------
+
+TEST(RankingTest, RanksAsAStableSortWhateverIsAskedFirst) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    std::vector<std::vector<double>> rows = {
+        {},
+        {4},
+        {3, 1, 2},
+        {2, 1, 2, 1, 2, 1},       // ties keep their positions' order
+        {0.0, -0.0, 0.0, -1},     // signed zeros are ties
+        {3, nan, 1, 2, 0, nan, 1},   // NaN orders nothing: the stable sort as it falls
+    };
+    std::vector<double> many;     // past the first sorted stretch, with ties
+    for (int i = 0; i < 100; ++i) many.push_back((i * 37) % 23);
+    rows.push_back(many);
+    for (std::size_t row = 0; row < rows.size(); ++row)
+        for (const bool descending : {false, true}) {
+            const std::vector<double>& keys = rows[row];
+            std::vector<std::size_t> expected(keys.size());
+            for (std::size_t i = 0; i < keys.size(); ++i) expected[i] = i;
+            std::stable_sort(expected.begin(), expected.end(), [&](std::size_t a, std::size_t b) {
+                return descending ? keys[a] > keys[b] : keys[a] < keys[b];
+            });
+            opaque::CRanking ranking;
+            ranking.reset(keys, descending);
+            ASSERT_EQ(ranking.size(), keys.size());
+            // The first rank alone, then every rank from the last down.
+            if (!keys.empty()) {
+                EXPECT_EQ(ranking[0], expected[0]) << "row " << row;
+            }
+            for (std::size_t rank = keys.size(); rank-- > 0;)
+                EXPECT_EQ(ranking[rank], expected[rank]) << "row " << row << " rank " << rank << " " << descending;
+        }
+}
+
+// ---- rays that cannot reach a surface's box ----------------------------------------------------------------
+
+TEST(RaysMayMeetBoxTest, NoRayOfAHoleTheBoxRefusesIsCast) {
+    opaque::SURF_IN_VIEW s{};
+    s.box[0][0] = 10, s.box[0][1] = 20, s.box[1][0] = -5, s.box[1][1] = 5;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct CASE {
+        double x, y, r;
+        bool may;
+    };
+    for (const CASE& k : {CASE{15, 0, 1, true}, CASE{8, 0, 2, true},           // inside; touching the side
+                          CASE{8, 0, 1.9999989, false}, CASE{8, 0, 1.999999, true},   // the slack is 1e-6
+                          CASE{22, 0, 1.5, false}, CASE{15, 7, 1.5, false}, CASE{15, -7, 3, true},
+                          CASE{22, 0, -2.5, true}, CASE{22, 0, -1.5, false},  // the radius's size counts
+                          CASE{22, 0, nan, true}}) {                            // nothing known: cast
+        EXPECT_EQ(opaque::raysMayMeetBox(s, k.x, k.y, k.r), k.may) << k.x << " " << k.y << " " << k.r;
+        if (k.may) continue;
+        for (int i = 0; i < 360; ++i) {
+            const double angle = i * std::numbers::pi / 180 + 0.001;
+            const double x = k.x + k.r * std::cos(angle), y = k.y + k.r * std::sin(angle);
+            const bool inBox = x >= s.box[0][0] - 1e-6 && x <= s.box[0][1] + 1e-6 && y >= s.box[1][0] - 1e-6 &&
+                               y <= s.box[1][1] + 1e-6;
+            EXPECT_FALSE(inBox) << k.x << " " << k.y << " " << k.r << " at " << i;
+        }
+    }
 }
 
 // ---- parts ------------------------------------------------------------------------------------------------

@@ -110,6 +110,34 @@ TEST_F(RecogGeometryTest, AnEndSweepIsSignedBySenseAndStartsInZeroToTwoPi) {
     }
 }
 
+TEST_F(RecogGeometryTest, ASamplerGivesEachPointAsTheSurfaceEvaluatesItAskedOnceOrAgain) {
+    ent line{};
+    line.type = kEntLine;
+    line.ln.ln = {{7, 5, 0}, {7, 5, 6}};
+    surf_of_rev rev{&line, {5, 5, 0}, {0, 0, 1}, 0, 2 * kPi};
+    ent s{};
+    ASSERT_EQ(create_nurbsurf_from_surf(&rev, &s), 1);
+    const double cFirst = s.surf.uMin, a0 = s.surf.vMin, a1 = s.surf.vMax, c1 = 0.3 * s.surf.uMax;
+    // Kept points (c at cFirst) and others, each asked again; -0.0 is kept apart from 0.0.
+    struct ASK {
+        double a, c;
+    };
+    const ASK asks[] = {{a0, cFirst}, {a1, cFirst}, {a0, c1}, {a1, cFirst}, {a0, cFirst}, {a0, c1},
+                        {0.0, cFirst}, {-0.0, cFirst}, {0.0, cFirst}, {0.5 * a1, cFirst}};
+    for (const int axialIndex : {0, 1}) {
+        CSurfSampler sampler(&s, axialIndex, cFirst);
+        for (const ASK& ask : asks) {
+            double got[3];
+            p_3d want;
+            const int ok = axialIndex == 0 ? eval_surf(&s, ask.a, ask.c, 0, &want) : eval_surf(&s, ask.c, ask.a, 0, &want);
+            ASSERT_EQ(sampler.at(ask.a, ask.c, got), ok == 1);
+            EXPECT_EQ(got[0], want.x) << ask.a << " " << ask.c;
+            EXPECT_EQ(got[1], want.y) << ask.a << " " << ask.c;
+            EXPECT_EQ(got[2], want.z) << ask.a << " " << ask.c;
+        }
+    }
+}
+
 TEST_F(RecogGeometryTest, AnAxisFindsNamedViewsFirstInEitherSenseThenStandardAxesInTheirOwn) {
     const double tol = 0.04 * kDeg;
     struct CASE {
