@@ -173,6 +173,7 @@ void FaceProjector::prepare() {
     case GeomAbs_Cylinder:
         kind_ = SurfaceKind::Cylinder;
         cylinder_ = surface.Cylinder();
+        toPlane_.SetTransformation(cylinder_.Position());
         quadric_ = IntAna_Quadric(cylinder_);
         exactHits_ = true;
         break;
@@ -970,7 +971,15 @@ void FaceProjector::intersectCurved(const gp_Lin& line, std::vector<FaceHit>& hi
             const gp_Pnt& p = quadricHits_.Point(i + 1);
             w[i] = quadricHits_.ParamOnConic(i + 1);
             switch (kind_) {
-            case SurfaceKind::Cylinder: ElSLib::Parameters(cylinder_, p, us[i], vs[i]); break;
+            case SurfaceKind::Cylinder: {
+                // ElSLib's cylinder parameters, with the axes' transformation made once rather than per point.
+                const gp_Pnt local = p.Transformed(toPlane_);
+                us[i] = std::atan2(local.Y(), local.X());
+                if (us[i] < -1e-16) us[i] += kTwoPi;
+                else if (us[i] < 0) us[i] = 0;
+                vs[i] = local.Z();
+                break;
+            }
             case SurfaceKind::Cone: ElSLib::Parameters(cone_, p, us[i], vs[i]); break;
             default: ElSLib::Parameters(sphere_, p, us[i], vs[i]); break;
             }

@@ -175,7 +175,7 @@ private:
     Handle(Geom_BSplineSurface) spline_;   // its surface until its spans are cut finer
     bool splineUPeriodic_ = false, splineVPeriodic_ = false;
     double nearReach_;              // never more than lineReach(box_, any origin)
-    gp_Trsf toPlane_;               // world to the plane's axes, as the kernel's parameters of a point take it
+    gp_Trsf toPlane_;               // world to the plane's or cylinder's axes, as the kernel's parameters take it
     double margin_ = 0;
     int outer_ = -1;
     std::vector<int> keepWires_;    // always in a reduced face: those with the largest tolerances
