@@ -607,10 +607,18 @@ std::ptrdiff_t FaceProjector::nearPiece(WIRE& w, const double p[2]) {
                 readPolyline(w, k);
                 return nearPiece(w, p);
             }
+            // Most pieces lie clearly away: a segment's box, or an arc's ring, grown by twice the reach (its
+            // ends lie on the ring) tells those apart before the exact tests.
             if (!piece.arc) {
+                const double reach = 2 * (margin_ + piece.slack);
+                if (u < std::min(piece.a[0], piece.b[0]) - reach || u > std::max(piece.a[0], piece.b[0]) + reach ||
+                    v < std::min(piece.a[1], piece.b[1]) - reach || v > std::max(piece.a[1], piece.b[1]) + reach)
+                    continue;
                 near = withinOfSegment(p, piece.a, piece.b, margin_ + piece.slack);
             } else {
                 const double dx = u - piece.c[0], dy = v - piece.c[1];
+                const double squared = dx * dx + dy * dy, outer = piece.r + 2 * margin_, inner = piece.r - 2 * margin_;
+                if (squared > outer * outer || (inner > 0 && squared < inner * inner)) continue;
                 near = piece.holdsAngle(dx * piece.y[0] + dy * piece.y[1], dx * piece.x[0] + dy * piece.x[1])
                            ? withinOfCircle(dx, dy, piece.r, margin_)
                            : within(u - piece.a[0], v - piece.a[1], margin_) ||
@@ -635,16 +643,27 @@ bool FaceProjector::onPiece(const PIECE& piece, const double p[2]) const {
 }
 
 int FaceProjector::crossings(WIRE& w, double u, double v, double du, double dv) {
+    // Along +u, the first ray tried, the products by the direction's 1 and 0 are left out: the same values,
+    // but for the sign of a zero, which no test here tells.
+    return du == 1 && dv == 0 ? countCrossings<true>(w, u, v, du, dv) : countCrossings<false>(w, u, v, du, dv);
+}
+
+template <bool kAlongU>
+int FaceProjector::countCrossings(WIRE& w, double u, double v, double du, double dv) {
     int count = 0;
     // Where a point lies across the ray (signed) and along it.
-    auto across = [&](const double q[2]) { return du * (q[1] - v) - dv * (q[0] - u); };
-    auto along = [&](const double q[2]) { return du * (q[0] - u) + dv * (q[1] - v); };
+    auto across = [&](const double q[2]) {
+        if constexpr (kAlongU) return q[1] - v;
+        else return du * (q[1] - v) - dv * (q[0] - u);
+    };
+    auto along = [&](const double q[2]) {
+        if constexpr (kAlongU) return q[0] - u;
+        else return du * (q[0] - u) + dv * (q[1] - v);
+    };
     // A box wholly to one side of the ray beyond the margin, or wholly behind its start, holds no crossing
-    // and no trim vertex near the ray.
-    // Along +u, the first ray tried, the box's sides tell it at once, as the corners would.
-    const bool alongU = du == 1 && dv == 0;
+    // and no trim vertex near the ray; along +u its sides tell it at once, as the corners would.
     auto clearOfRay = [&](const UvBox& box) {
-        if (alongU) return box.vMin - v > margin_ || box.vMax - v < -margin_ || box.uMax - u < 0;
+        if constexpr (kAlongU) return box.vMin - v > margin_ || box.vMax - v < -margin_ || box.uMax - u < 0;
         double least = 1e300, most = -1e300, ahead = -1e300;
         for (double cu : {box.uMin, box.uMax})
             for (double cv : {box.vMin, box.vMax}) {

@@ -111,6 +111,8 @@ private:
     // trim vertex or touches an arc, where counting is not sure.
     bool onPiece(const PIECE& piece, const double p[2]) const;
     int crossings(WIRE& w, double u, double v, double du, double dv);
+    template <bool kAlongU>
+    int countCrossings(WIRE& w, double u, double v, double du, double dv);
     void askKernel(const gp_Lin& line, double reach, std::vector<int>& wires, std::vector<FaceHit>& hits);
     void askKernelAnew(const gp_Lin& line, double reach, std::vector<int>& wires, std::vector<FaceHit>& hits);
     void askKernelWhole(const gp_Lin& line, double reach, std::vector<FaceHit>& hits);
