@@ -2,6 +2,8 @@
 // files it refuses, and writes that fail without touching the table. Also the snapshot copies.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <functional>
 #include <string>
 
 #include "plugin/model/tab_cols_desc.h"
@@ -151,6 +153,49 @@ TEST_F(TableFileTest, ReaderEdges) {
         EXPECT_DOUBLE_EQ(t.lastValues1, c.lastValues1) << c.what;
     }
     expectScriptPlayed();
+}
+
+// A run reads the same tables hole after hole, and what a read made of a file is kept; a file changed on disk
+// between two reads, in place with its size and within the same clock tick, or read in other units, is read
+// afresh.
+TEST_F(TableFileTest, ATableOrRowsChangedBetweenTwoReadsAreReadAfresh) {
+    struct CASE {
+        const char* what;
+        std::string file, from, to;   // the file changed and the text replaced in it
+        bool inch;                    // read again in inches
+        std::function<double(const CTabColsDesc&)> value;
+        double before, after;
+    };
+    const auto firstCell = [](const CTabColsDesc& t) { return std::atof(t.cell(0, 1).c_str()); };
+    const CASE cases[] = {
+        {"the table file", tablePath("K"), "[Class] 3 21 7 1000", "[Class] 3 21 7 2000", false,
+         [](const CTabColsDesc& t) { return double(t.classValue4); }, 1000, 2000},
+        {"the rows file", tablesDir + "/K.txt", "a 2.5 ", "a 7.5 ", false, firstCell, 2.5, 7.5},
+        {"the units", tablePath("K"), "", "", true, [](const CTabColsDesc& t) { return t.lastValues1; }, 12, 0.5},
+    };
+    for (const CASE& c : cases) {
+        CTabColsDesc written = sample("K");
+        ASSERT_EQ(written.write(), 0);
+        ASSERT_TRUE(plat::writeFile(tablesDir + "/K.txt", "a 2.5 b c d e \r\n"));
+        std::string bytes = bytesOf(tablePath("K"));
+        ASSERT_TRUE(plat::writeFile(tablePath("K"), bytes.substr(0, bytes.find("[BmpLastVal]"))));   // its defaults
+        g_globals->hostVersion[7] = 1;
+        CTabColsDesc t;
+        ASSERT_EQ(t.read(tablePath("K")), 0) << c.what;
+        ASSERT_GE(t.readRows(), 1) << c.what;
+        EXPECT_DOUBLE_EQ(c.value(t), c.before) << c.what;
+        if (!c.from.empty()) {
+            bytes = bytesOf(c.file);
+            ASSERT_NE(bytes.find(c.from), std::string::npos) << c.what;
+            bytes.replace(bytes.find(c.from), c.from.size(), c.to);
+            std::ofstream(c.file, std::ios::binary | std::ios::trunc) << bytes;
+        }
+        if (c.inch) g_globals->hostVersion[7] = 2;
+        ASSERT_EQ(t.read(tablePath("K")), 0) << c.what;
+        ASSERT_GE(t.readRows(), 1) << c.what;
+        EXPECT_DOUBLE_EQ(c.value(t), c.after) << c.what;
+    }
+    g_globals->hostVersion[7] = 1;
 }
 
 TEST_F(TableFileTest, DamagedFilesAreRefusedWithWhatIsWrongAndTheTableKeepsWhatItHeld) {
