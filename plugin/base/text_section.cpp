@@ -6,6 +6,9 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <optional>
 
 #include "platform/sys/files.h"
@@ -96,6 +99,59 @@ void showSaveError(const std::string& fileName) {
     plat::messageBox(nullptr, errorMessage(68) + "\n" + fileName, errorMessage(1), plat::MB_OK);
 }
 
+// A file's lines and the sections read from it, kept with the file's bytes: the UI texts are read section by
+// section, again and again, and a file's bytes are much cheaper to compare than to cut into lines. A file is
+// still read at every load, so a change is seen at once; only sections that were found are kept.
+struct FILE_TEXT {
+    std::string bytes;
+    std::vector<plat::TextLine> lines;   // pieces of `bytes`, which never moves
+};
+
+class KeptSections {
+public:
+    // The file's text cut into lines, kept from an earlier load of the same bytes or cut now.
+    std::shared_ptr<const FILE_TEXT> lines(const std::string& file, std::string&& bytes) {
+        {
+            std::lock_guard lock(mutex_);
+            const auto it = files_.find(file);
+            if (it != files_.end() && it->second.text->bytes == bytes) return it->second.text;
+        }
+        auto text = std::make_shared<FILE_TEXT>();
+        text->bytes = std::move(bytes);
+        text->lines = linePieces(text->bytes, kMaxLinePiece);
+        std::lock_guard lock(mutex_);
+        if (files_.size() >= kMaxFiles && !files_.contains(file)) files_.clear();
+        files_[file] = KEPT_FILE{text, {}};
+        return text;
+    }
+    bool take(const std::string& file, const FILE_TEXT* text, std::string_view section, std::vector<TEXT_ITEM>& out) {
+        std::lock_guard lock(mutex_);
+        const auto it = files_.find(file);
+        if (it == files_.end() || it->second.text.get() != text) return false;
+        const auto found = it->second.sections.find(section);
+        if (found == it->second.sections.end()) return false;
+        out = found->second;
+        return true;
+    }
+    void keep(const std::string& file, const FILE_TEXT* text, std::string_view section,
+              const std::vector<TEXT_ITEM>& items) {
+        std::lock_guard lock(mutex_);
+        const auto it = files_.find(file);
+        if (it != files_.end() && it->second.text.get() == text)
+            it->second.sections.insert_or_assign(std::string(section), items);
+    }
+
+private:
+    static constexpr std::size_t kMaxFiles = 64;
+    struct KEPT_FILE {
+        std::shared_ptr<const FILE_TEXT> text;
+        std::map<std::string, std::vector<TEXT_ITEM>, std::less<>> sections;
+    };
+    std::mutex mutex_;   // the shared-data watcher loads its texts on its own thread
+    std::map<std::string, KEPT_FILE> files_;
+};
+KeptSections g_keptSections;
+
 std::string itemLine(const TEXT_ITEM& item) { return std::to_string(item.id) + ". " + item.text + "\r\n"; }
 
 }  // namespace
@@ -142,7 +198,14 @@ int CTextSection::load(std::string_view fileName, std::string_view sectionName, 
         if (showErrors) showLoadError("Text file:\n" + file + "\nis not found");
         return 1;
     }
-    const std::vector<plat::TextLine> lines = linePieces(*bytes, kMaxLinePiece);
+    const std::shared_ptr<const FILE_TEXT> fileText = g_keptSections.lines(file, std::move(*bytes));
+    if (std::vector<TEXT_ITEM> kept; g_keptSections.take(file, fileText.get(), sectionName, kept)) {
+        items_ = std::move(kept);
+        fileName_ = file;
+        sectionName_ = sectionName;
+        return 0;
+    }
+    const std::vector<plat::TextLine>& lines = fileText->lines;
     std::size_t at = 0;
     while (at < lines.size() && !lineMatchesHeader(lines[at].text, header)) ++at;
     if (at == lines.size()) {
@@ -177,6 +240,7 @@ int CTextSection::load(std::string_view fileName, std::string_view sectionName, 
         if (text.size() > kMaxItemText) text.resize(kMaxItemText);
         items.push_back({id, std::move(text)});
     }
+    g_keptSections.keep(file, fileText.get(), sectionName, items);
     items_ = std::move(items);
     fileName_ = file;
     sectionName_ = sectionName;

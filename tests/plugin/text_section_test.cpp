@@ -174,6 +174,29 @@ TEST_F(TextSectionTest, LongLinesOfOtherSectionsSurviveASave) {
     EXPECT_EQ(read(file), "[S]\r\n1. y\r\n[Other]\r\n1. " + longText + "  " + longText + "\r\n");
 }
 
+// Sections read are kept with the file's bytes; a file changed between two loads, in place with its size and
+// within the same clock tick, is read afresh.
+TEST_F(TextSectionTest, AFileChangedBetweenTwoLoadsIsReadAfresh) {
+    struct CASE {
+        const char* what;
+        std::string before, after, section, text;
+    };
+    const CASE cases[] = {
+        {"the item's text", "[S]\r\n1. old\r\n", "[S]\r\n1. new\r\n", "S", "new"},
+        {"the section's place", "[S]\r\n1. one\r\n[T]\r\n1. two\r\n", "[T]\r\n1. one\r\n[S]\r\n1. two\r\n", "S", "two"},
+        {"the file of another section", "[S]\r\n1. same\r\n[T]\r\n1. x\r\n", "[S]\r\n1. same\r\n[T]\r\n1. y\r\n", "T", "y"},
+    };
+    for (const CASE& c : cases) {
+        const std::string file = write("k.txt", c.before);
+        CTextSection s;
+        ASSERT_EQ(s.load(file, "S", false), 0) << c.what;
+        ASSERT_EQ(s.load(file, c.section, false), 0) << c.what;
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << c.after;
+        ASSERT_EQ(s.load(file, c.section, false), 0) << c.what;
+        EXPECT_EQ(s.getText(1), c.text) << c.what;
+    }
+}
+
 TEST_F(TextSectionTest, AFailedBackupCopyLeavesTheFileAsItWas) {
     const std::string file = write("b.txt", "[S]\r\n1. old\r\n");
     std::filesystem::create_directory(dir.path() + "/b.tx~");  // the backup name is taken by a folder
