@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "platform/sys/files.h"
+#include "platform/sys/paths.h"
 #include "platform/sys/text_lines.h"
 #include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
@@ -265,6 +266,7 @@ int CTextSection::save() const {
 
     std::string backup = fileName_;
     backup.back() = '~';
+    if (saveChangesNothing(backup)) return 0;
     // Going on after a failed copy would rebuild the file from an older backup and lose what it holds now.
     if (!plat::copyFile(fileName_, backup, false)) {
         showSaveError(backup);
@@ -277,6 +279,20 @@ int CTextSection::save() const {
         return 1;
     }
     return 0;
+}
+
+// Whether a save would write both files as they are: the file already holds the section as it would be
+// merged, and the backup the file's bytes. The settings are written whole after every run, mostly unchanged,
+// and each write of a section would copy and replace both files. Where a write could fail (a file or its
+// folder not writable) the save goes on, so that it tells what it always told.
+bool CTextSection::saveChangesNothing(const std::string& backup) const {
+    const plat::PathParts parts = plat::splitPath(fileName_);
+    const std::string folder = parts.drive + parts.dir;
+    if (!plat::canWrite(backup) || !plat::canWrite(folder.empty() ? "." : folder)) return false;
+    const std::optional<std::string> now = plat::readFile(fileName_);
+    if (!now || mergedInto(*now) != *now) return false;
+    const std::optional<std::string> kept = plat::readFile(backup);
+    return kept && *kept == *now;
 }
 
 std::string CTextSection::mergedInto(std::string_view fileText) const {

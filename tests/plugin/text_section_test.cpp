@@ -197,6 +197,30 @@ TEST_F(TextSectionTest, AFileChangedBetweenTwoLoadsIsReadAfresh) {
     }
 }
 
+// A save that would write both files as they are writes neither; the backup is still the file as it was.
+TEST_F(TextSectionTest, ASaveLeavesTheBackupAsTheFileWasWhetherOrNotItChangesIt) {
+    struct CASE {
+        const char* what;
+        std::string file, backup, value, fileAfter;
+    };
+    const std::string unchanged = "[S]\r\n1. same\r\n";
+    const CASE cases[] = {
+        {"nothing to change", unchanged, unchanged, "same", unchanged},
+        {"the backup older", unchanged, "[S]\r\n1. older\r\n", "same", unchanged},
+        {"the section changed", unchanged, unchanged, "new", "[S]\r\n1. new\r\n"},
+    };
+    for (const CASE& c : cases) {
+        const std::string file = write("s.prm", c.file);
+        write("s.pr~", c.backup);
+        CTextSection s;
+        s.init(file, "S", 1);
+        s.setText(1, c.value);
+        ASSERT_EQ(s.save(), 0) << c.what;
+        EXPECT_EQ(read(file), c.fileAfter) << c.what;
+        EXPECT_EQ(read(dir.path() + "/s.pr~"), c.file) << c.what;
+    }
+}
+
 TEST_F(TextSectionTest, AFailedBackupCopyLeavesTheFileAsItWas) {
     const std::string file = write("b.txt", "[S]\r\n1. old\r\n");
     std::filesystem::create_directory(dir.path() + "/b.tx~");  // the backup name is taken by a folder
