@@ -98,7 +98,6 @@ int findBestLibraryTool(const std::string& library, std::int16_t type, double di
     std::vector<TOOL_POOL_ENTRY> pool;
     int source = 0;
     try {
-        pool.reserve(best_tool::kPoolSize);
         fill(pool, loadToolList(""), type, -1, metric);
         std::vector<tp_tool> read;   // the kept tools are not copied
         fill(pool, libraryTools(library, read), type, -1, metric);
