@@ -1,7 +1,6 @@
 // The record-file container of tool libraries and material files (layout in record_file.h).
 #include "host/tools/record_file.h"
 
-#include <array>
 #include <bit>
 #include <cassert>
 #include <cstring>

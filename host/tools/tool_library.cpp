@@ -188,7 +188,8 @@ constexpr std::size_t kMaxKeptDecodes = 8;
 std::mutex g_keptDecodesMutex;
 std::map<std::string, KEPT_DECODE> g_keptDecodes;
 
-bool takeKeptDecode(const std::string& path, const std::string& bytes, std::vector<tp_tool>& out, std::string& leftOut) {
+bool takeKeptDecode(const std::string& path, const std::string& bytes, std::vector<tp_tool>& out,
+                    std::string& leftOut) {
     std::lock_guard lock(g_keptDecodesMutex);
     const auto it = g_keptDecodes.find(path);
     if (it == g_keptDecodes.end() || it->second.bytes != bytes) return false;
@@ -197,7 +198,8 @@ bool takeKeptDecode(const std::string& path, const std::string& bytes, std::vect
     return true;
 }
 
-void keepDecode(const std::string& path, std::string bytes, const std::vector<tp_tool>& tools, const std::string& leftOut) {
+void keepDecode(const std::string& path, std::string bytes, const std::vector<tp_tool>& tools,
+                const std::string& leftOut) {
     std::lock_guard lock(g_keptDecodesMutex);
     if (g_keptDecodes.size() >= kMaxKeptDecodes && !g_keptDecodes.contains(path)) g_keptDecodes.clear();
     g_keptDecodes[path] = KEPT_DECODE{std::move(bytes), tools, leftOut};
