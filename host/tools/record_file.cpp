@@ -1,10 +1,11 @@
 // The record-file container of tool libraries and material files (layout in record_file.h).
 #include "host/tools/record_file.h"
 
-#include <array>
 #include <bit>
 #include <cassert>
 #include <cstring>
+
+#include <libdeflate.h>
 
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
@@ -12,17 +13,6 @@
 namespace host::tools {
 
 namespace {
-
-constexpr std::array<std::uint32_t, 256> makeCrcTable() {
-    std::array<std::uint32_t, 256> table{};
-    for (std::uint32_t i = 0; i < 256; ++i) {
-        std::uint32_t c = i;
-        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[i] = c;
-    }
-    return table;
-}
-constexpr std::array<std::uint32_t, 256> kCrcTable = makeCrcTable();
 
 void putLE(std::string& b, std::size_t at, std::uint64_t v, int n) {
     for (int i = 0; i < n; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
@@ -37,10 +27,10 @@ std::uint64_t getLE(std::string_view b, std::size_t at, int n) {
 
 }  // namespace
 
+// The CRC-32 of zip and PNG (reflected 0xEDB88320, from and to all ones), computed by libdeflate, which
+// folds many bytes at a time: a tool library is checked at every read and write.
 std::uint32_t crc32(std::string_view bytes) {
-    std::uint32_t c = 0xFFFFFFFFu;
-    for (char ch : bytes) c = kCrcTable[(c ^ static_cast<unsigned char>(ch)) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
+    return static_cast<std::uint32_t>(libdeflate_crc32(0, bytes.data(), bytes.size()));
 }
 
 void putU16(std::string& b, std::size_t at, std::uint16_t v) { putLE(b, at, v, 2); }

@@ -6,9 +6,13 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <optional>
 
 #include "platform/sys/files.h"
+#include "platform/sys/paths.h"
 #include "platform/sys/text_lines.h"
 #include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
@@ -96,6 +100,59 @@ void showSaveError(const std::string& fileName) {
     plat::messageBox(nullptr, errorMessage(68) + "\n" + fileName, errorMessage(1), plat::MB_OK);
 }
 
+// A file's lines and the sections read from it, kept with the file's bytes: the UI texts are read section by
+// section, again and again, and a file's bytes are much cheaper to compare than to cut into lines. A file is
+// still read at every load, so a change is seen at once; only sections that were found are kept.
+struct FILE_TEXT {
+    std::string bytes;
+    std::vector<plat::TextLine> lines;   // pieces of `bytes`, which never moves
+};
+
+class KeptSections {
+public:
+    // The file's text cut into lines, kept from an earlier load of the same bytes or cut now.
+    std::shared_ptr<const FILE_TEXT> lines(const std::string& file, std::string&& bytes) {
+        {
+            std::lock_guard lock(mutex_);
+            const auto it = files_.find(file);
+            if (it != files_.end() && it->second.text->bytes == bytes) return it->second.text;
+        }
+        auto text = std::make_shared<FILE_TEXT>();
+        text->bytes = std::move(bytes);
+        text->lines = linePieces(text->bytes, kMaxLinePiece);
+        std::lock_guard lock(mutex_);
+        if (files_.size() >= kMaxFiles && !files_.contains(file)) files_.clear();
+        files_[file] = KEPT_FILE{text, {}};
+        return text;
+    }
+    bool take(const std::string& file, const FILE_TEXT* text, std::string_view section, std::vector<TEXT_ITEM>& out) {
+        std::lock_guard lock(mutex_);
+        const auto it = files_.find(file);
+        if (it == files_.end() || it->second.text.get() != text) return false;
+        const auto found = it->second.sections.find(section);
+        if (found == it->second.sections.end()) return false;
+        out = found->second;
+        return true;
+    }
+    void keep(const std::string& file, const FILE_TEXT* text, std::string_view section,
+              const std::vector<TEXT_ITEM>& items) {
+        std::lock_guard lock(mutex_);
+        const auto it = files_.find(file);
+        if (it != files_.end() && it->second.text.get() == text)
+            it->second.sections.insert_or_assign(std::string(section), items);
+    }
+
+private:
+    static constexpr std::size_t kMaxFiles = 64;
+    struct KEPT_FILE {
+        std::shared_ptr<const FILE_TEXT> text;
+        std::map<std::string, std::vector<TEXT_ITEM>, std::less<>> sections;
+    };
+    std::mutex mutex_;   // the shared-data watcher loads its texts on its own thread
+    std::map<std::string, KEPT_FILE> files_;
+};
+KeptSections g_keptSections;
+
 std::string itemLine(const TEXT_ITEM& item) { return std::to_string(item.id) + ". " + item.text + "\r\n"; }
 
 }  // namespace
@@ -142,7 +199,14 @@ int CTextSection::load(std::string_view fileName, std::string_view sectionName, 
         if (showErrors) showLoadError("Text file:\n" + file + "\nis not found");
         return 1;
     }
-    const std::vector<plat::TextLine> lines = linePieces(*bytes, kMaxLinePiece);
+    const std::shared_ptr<const FILE_TEXT> fileText = g_keptSections.lines(file, std::move(*bytes));
+    if (std::vector<TEXT_ITEM> kept; g_keptSections.take(file, fileText.get(), sectionName, kept)) {
+        items_ = std::move(kept);
+        fileName_ = file;
+        sectionName_ = sectionName;
+        return 0;
+    }
+    const std::vector<plat::TextLine>& lines = fileText->lines;
     std::size_t at = 0;
     while (at < lines.size() && !lineMatchesHeader(lines[at].text, header)) ++at;
     if (at == lines.size()) {
@@ -177,6 +241,7 @@ int CTextSection::load(std::string_view fileName, std::string_view sectionName, 
         if (text.size() > kMaxItemText) text.resize(kMaxItemText);
         items.push_back({id, std::move(text)});
     }
+    g_keptSections.keep(file, fileText.get(), sectionName, items);
     items_ = std::move(items);
     fileName_ = file;
     sectionName_ = sectionName;
@@ -201,6 +266,7 @@ int CTextSection::save() const {
 
     std::string backup = fileName_;
     backup.back() = '~';
+    if (saveChangesNothing(backup)) return 0;
     // Going on after a failed copy would rebuild the file from an older backup and lose what it holds now.
     if (!plat::copyFile(fileName_, backup, false)) {
         showSaveError(backup);
@@ -213,6 +279,20 @@ int CTextSection::save() const {
         return 1;
     }
     return 0;
+}
+
+// Whether a save would write both files as they are: the file already holds the section as it would be
+// merged, and the backup the file's bytes. The settings are written whole after every run, mostly unchanged,
+// and each write of a section would copy and replace both files. Where a write could fail (a file or its
+// folder not writable) the save goes on, so that it tells what it always told.
+bool CTextSection::saveChangesNothing(const std::string& backup) const {
+    const plat::PathParts parts = plat::splitPath(fileName_);
+    const std::string folder = parts.drive + parts.dir;
+    if (!plat::canWrite(backup) || !plat::canWrite(folder.empty() ? "." : folder)) return false;
+    const std::optional<std::string> now = plat::readFile(fileName_);
+    if (!now || mergedInto(*now) != *now) return false;
+    const std::optional<std::string> kept = plat::readFile(backup);
+    return kept && *kept == *now;
 }
 
 std::string CTextSection::mergedInto(std::string_view fileText) const {

@@ -54,6 +54,7 @@ public:
 
 private:
     const TEXT_ITEM* find(int id) const;
+    bool saveChangesNothing(const std::string& backup) const;
 
     std::string fileName_;
     std::string sectionName_;

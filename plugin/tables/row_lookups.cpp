@@ -28,12 +28,19 @@ int CTabColsDesc::sortRowsByColumn(int k) {
     if (k < 1) return 1;
     if (k > columnCount) return 2;
     const bool numeric = tableClass == kTableDrillSize || tableClass == kTableNamed || k == 1;
+    // Each number read once, not at every comparison; a table in order already (sorted at every hole) stays.
+    std::vector<double> keys;
+    for (int r = 0; r < rowCount && numeric; ++r) keys.push_back(number(cell(r, k - 1)));
+    const auto before = [&](int x, int y) {
+        return numeric ? keys[static_cast<std::size_t>(x)] < keys[static_cast<std::size_t>(y)]
+                       : plat::compareNoCase(cell(x, k - 1), cell(y, k - 1)) < 0;
+    };
+    bool inOrder = cells.size() == static_cast<std::size_t>(rowCount) * static_cast<std::size_t>(columnCount);
+    for (int r = 1; r < rowCount && inOrder; ++r) inOrder = !before(r, r - 1);
+    if (inOrder) return 0;
     std::vector<int> order(static_cast<std::size_t>(rowCount));
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int x, int y) {
-        const std::string &a = cell(x, k - 1), &b = cell(y, k - 1);
-        return numeric ? number(a) < number(b) : plat::compareNoCase(a, b) < 0;
-    });
+    std::stable_sort(order.begin(), order.end(), before);
     std::vector<std::string> sorted;
     sorted.reserve(cells.size());
     for (int r : order)

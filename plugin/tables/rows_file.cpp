@@ -4,17 +4,26 @@
 
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
+#include "plugin/base/kept_reads.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/tables/table_text.h"
+
+namespace {
+
+struct KEPT_ROWS {
+    std::vector<std::string> cells;
+    std::int32_t rowCount = 0;
+};
+// The rows of the same bytes read for the same columns, kept (a run reads the same tables hole after hole).
+KeptReads<KEPT_ROWS> g_keptRows;
+
+}  // namespace
 
 int CTabColsDesc::readRows() {
     if (path.empty()) return 0;
     const std::string file = rowsFilePath(path);
     const auto bytes = plat::readFile(file);
     if (!bytes) return 0;
-    std::vector<std::vector<std::string_view>> rows;
-    for (const plat::TextLine& line : plat::splitLines(*bytes))
-        if (!isBlankLine(line.text)) rows.push_back(blankTokens(line.text));
     const std::size_t width = columnCount > 0 ? static_cast<std::size_t>(columnCount) : 0;
     // Tokens past the table's columns are not read (the next write drops them). A measure written as a
     // number that is not finite would reach the matching as one: it refuses the rows. A name column is
@@ -25,6 +34,17 @@ int CTabColsDesc::readRows() {
         if (item.kind == kItemName && item.colId1 >= 1 && static_cast<std::size_t>(item.colId1) <= width)
             text[static_cast<std::size_t>(item.colId1) - 1] = true;
     }
+    std::string context;   // the rows' reading depends on the columns alone
+    for (bool isText : text) context += isText ? 't' : 'n';
+    if (KEPT_ROWS kept; g_keptRows.take(file, *bytes, context, kept)) {
+        cells = std::move(kept.cells);
+        rowCount = kept.rowCount;
+        rowsRefused = 0;
+        return rowCount;
+    }
+    std::vector<std::vector<std::string_view>> rows;
+    for (const plat::TextLine& line : plat::splitLines(*bytes))
+        if (!isBlankLine(line.text)) rows.push_back(blankTokens(line.text));
     for (std::size_t r = 0; r < rows.size(); ++r) {
         for (std::size_t c = 0; c < width && c < rows[r].size(); ++c) {
             if (text[c] || !isNumberToken(rows[r][c]) || isFiniteNumberToken(rows[r][c], kMaxCellValue)) continue;
@@ -38,6 +58,7 @@ int CTabColsDesc::readRows() {
         for (std::size_t c = 0; c < width && c < rows[r].size(); ++c) cells[r * width + c] = rows[r][c];
     rowCount = static_cast<std::int32_t>(rows.size());
     rowsRefused = 0;
+    g_keptRows.keep(file, *bytes, context, KEPT_ROWS{cells, rowCount});
     return rowCount;
 }
 

@@ -14,6 +14,7 @@
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
 #include "plugin/base/globals.h"
+#include "plugin/base/kept_reads.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/tables/table_text.h"
 
@@ -249,6 +250,25 @@ void setReadDefaults(CTabColsDesc& t) {
     t.lastValues5 = g_globals->settings.defaultTipAngle;
 }
 
+// A run reads the same tables hole after hole; what a read made of them is kept with what it depended on.
+KeptReads<CTabColsDesc> g_keptTables;
+
+std::string readContext() {
+    const double tip = g_globals->settings.defaultTipAngle;
+    std::string context(1, g_globals->metric() ? 'm' : 'i');
+    context.append(reinterpret_cast<const char*>(&tip), sizeof tip);
+    return context;
+}
+
+// The flags that a read carries over from the object read into.
+void carryFlags(const CTabColsDesc& from, CTabColsDesc& to) {
+    to.tableChanged = from.tableChanged;
+    to.processesChanged = from.processesChanged;
+    to.rowsChanged = from.rowsChanged;
+    to.restoredFromSnapshot = from.restoredFromSnapshot;
+    to.snapshotTaken = from.snapshotTaken;
+}
+
 long asLong(std::int64_t time) { return static_cast<long>(static_cast<std::int32_t>(time)); }
 
 std::string tableHead(const CTabColsDesc& t) {
@@ -283,6 +303,13 @@ std::string tableHead(const CTabColsDesc& t) {
 int CTabColsDesc::read(const std::string& tablePath) {
     const auto bytes = plat::readFile(tablePath);
     if (!bytes) return 1;
+    const std::string context = readContext();
+    CTabColsDesc t;
+    if (g_keptTables.take(tablePath, *bytes, context, t)) {
+        carryFlags(*this, t);
+        *this = std::move(t);
+        return 0;
+    }
     const std::vector<plat::TextLine> lines = plat::splitLines(*bytes);
     const auto refuse = [&](const std::string& what) {
         showTableDamage(tablePath, *bytes, what);
@@ -300,12 +327,7 @@ int CTabColsDesc::read(const std::string& tablePath) {
         return 1;
     }
 
-    CTabColsDesc t;
-    t.tableChanged = tableChanged;
-    t.processesChanged = processesChanged;
-    t.rowsChanged = rowsChanged;
-    t.restoredFromSnapshot = restoredFromSnapshot;
-    t.snapshotTaken = snapshotTaken;
+    carryFlags(*this, t);
     setReadDefaults(t);
     t.name = plat::splitPath(tablePath).name;
     t.path = tablePath;
@@ -346,6 +368,7 @@ int CTabColsDesc::read(const std::string& tablePath) {
     if (prm) readPrm(*prm, t);
     if (bmpPrm) readBmpPrm(*bmpPrm, t);
     if (lastVal) readBmpLastVal(*lastVal, t);
+    g_keptTables.keep(tablePath, *bytes, context, t);
     *this = std::move(t);
     return 0;
 }

@@ -98,13 +98,13 @@ int findBestLibraryTool(const std::string& library, std::int16_t type, double di
     std::vector<TOOL_POOL_ENTRY> pool;
     int source = 0;
     try {
-        pool.reserve(best_tool::kPoolSize);
         fill(pool, loadToolList(""), type, -1, metric);
-        fill(pool, loadLibraryTools(library), type, -1, metric);
+        std::vector<tp_tool> read;   // the kept tools are not copied
+        fill(pool, libraryTools(library, read), type, -1, metric);
         if (!pool.empty()) {
             source = 0;
         } else {
-            fill(pool, loadLibraryTools(bigToolLibrary(metric)), type, metric ? 1 : 0, metric);
+            fill(pool, libraryTools(bigToolLibrary(metric), read), type, metric ? 1 : 0, metric);
             source = 2;
         }
     } catch (const std::bad_alloc&) {

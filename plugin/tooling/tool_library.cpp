@@ -60,8 +60,17 @@ public:
 std::unique_ptr<LibraryToolsKept> keepLibraryTools() { return std::make_unique<KeptScope>(); }
 
 std::vector<tp_tool> loadLibraryTools(const std::string& library) {
-    if (library.empty()) return {};
-    if (g_keptScopes == 0) return loadToolList(library);
+    std::vector<tp_tool> storage;
+    const std::vector<tp_tool>& tools = libraryTools(library, storage);
+    if (&tools == &storage) return storage;
+    return tools;
+}
+
+const std::vector<tp_tool>& libraryTools(const std::string& library, std::vector<tp_tool>& storage) {
+    if (library.empty() || g_keptScopes == 0) {
+        storage = library.empty() ? std::vector<tp_tool>{} : loadToolList(library);
+        return storage;
+    }
     return keptLibrary(library).tools;
 }
 

@@ -15,6 +15,8 @@ std::vector<tp_tool> loadToolList(const std::string& name, bool* refused = nullp
 // The tools of a library file; none for an empty path (which would name the part's list instead). While a
 // keepLibraryTools() scope (plugin/services/tooling.h) lives, each library is read once and its tools kept.
 std::vector<tp_tool> loadLibraryTools(const std::string& library);
+// The same without a copy of kept tools: they, or the tools read into `storage`. Valid until a tool is added.
+const std::vector<tp_tool>& libraryTools(const std::string& library, std::vector<tp_tool>& storage);
 // The big library of the units under the host folder; in inches "big" when it exists, else "big_Inch".
 std::string bigToolLibrary(bool metric);
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -181,6 +182,38 @@ TEST_F(ToolLibraryFiles, DamagedLibrariesAreRefusedWithAMessage) {
         tp_tool t = sampleTool(3, 8, "DRILL 8");
         EXPECT_EQ(store(file, t, 0, kLibraryOptionAdd), 0);
         EXPECT_EQ(plat::readFile(file).value_or(""), c.bytes);
+    }
+}
+
+// A library's reading is kept with its bytes; one changed between two reads, in place with its size and within
+// the same clock tick, or by the host's own store, is read afresh.
+TEST_F(ToolLibraryFiles, ALibraryChangedBetweenTwoReadsIsReadAfresh) {
+    std::vector<tp_tool> tools = {sampleTool(3, 3.3, "DRILL 3.3"), sampleTool(4, 4, "TAP M4")};
+    tools[0].slot = 1, tools[1].slot = 2;
+    const std::string good = host::tools::encodeToolLibrary(tools);
+    std::string wider = good, flipped = good;
+    const double diameter = 5.5;
+    std::memcpy(wider.data() + 32 + tp_tool_layout::diameter, &diameter, 8);
+    host::tools::putU32(wider, 16, host::tools::crc32(std::string_view(wider).substr(32)));
+    flipped[32 + 100] ^= 0x01;
+    const struct {
+        const char* what;
+        std::string after;   // written in place; empty: a tool stored by the host
+        std::size_t count;   // the tools read then; 0: refused
+        double firstDiameter;
+    } cases[] = {{"a diameter changed with its checksum", wider, 2, 5.5}, {"a byte flipped", flipped, 0, 0},
+                 {"a tool stored", "", 3, 3.3}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string file = path("changed.Tools");
+        ASSERT_TRUE(plat::writeFile(file, good));
+        ASSERT_EQ(load(file).value_or(std::vector<tp_tool>{}).size(), 2u);
+        tp_tool t = sampleTool(3, 8, "DRILL 8");
+        if (c.after.empty()) ASSERT_EQ(store(file, t, 0, kLibraryOptionAdd), 1);
+        else std::ofstream(file, std::ios::binary) << c.after;
+        const auto read = load(file);
+        ASSERT_EQ(read ? read->size() : 0, c.count);
+        EXPECT_DOUBLE_EQ(read ? read->front().diameter : 0, c.firstDiameter);
     }
 }
 

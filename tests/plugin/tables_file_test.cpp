@@ -2,6 +2,7 @@
 // files it refuses, and writes that fail without touching the table. Also the snapshot copies.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 
 #include "plugin/model/tab_cols_desc.h"
@@ -151,6 +152,36 @@ TEST_F(TableFileTest, ReaderEdges) {
         EXPECT_DOUBLE_EQ(t.lastValues1, c.lastValues1) << c.what;
     }
     expectScriptPlayed();
+}
+
+// What a read made of a table is kept with the file's bytes and units: a file changed in place with its size,
+// within the same clock tick, or a read in other units, reads afresh.
+TEST_F(TableFileTest, ATableOrRowsChangedBetweenTwoReadsAreReadAfresh) {
+    struct CASE {
+        const char* what;
+        std::string file, from, to;   // the text replaced in place; none: read again in inches
+        double kind, diameter, last;  // the table's kind, its row's diameter, its first default value
+    };
+    const CASE cases[] = {
+        {"the table file", tablePath("K"), "0 7 0", "0 9 0", 9, 2.5, 12},
+        {"the rows file", tablesDir + "/K.txt", "a 2.5", "a 7.5", 7, 7.5, 12},
+        {"the units", "", "", "", 7, 2.5, 0.5},
+    };
+    for (const CASE& c : cases) {
+        g_globals->hostVersion[7] = 1;
+        ASSERT_TRUE(plat::writeFile(tablePath("K"), "[Class] 2 21 0 7 0\r\n[Desc]\r\n[Item 1] 0 1 \"N\" 0 0 0.00\r\n"
+                                                    "[Item 2] 3 2 \"P\" 0 0 0.00\r\n"));
+        ASSERT_TRUE(plat::writeFile(tablesDir + "/K.txt", "a 2.5\r\n"));
+        CTabColsDesc t;
+        ASSERT_TRUE(t.read(tablePath("K")) == 0 && t.readRows() == 1) << c.what;
+        std::string bytes = c.file.empty() ? "" : bytesOf(c.file);
+        if (c.file.empty()) g_globals->hostVersion[7] = 2;
+        else std::ofstream(c.file, std::ios::binary) << bytes.replace(bytes.find(c.from), c.from.size(), c.to);
+        ASSERT_TRUE(t.read(tablePath("K")) == 0 && t.readRows() == 1) << c.what;
+        EXPECT_EQ(std::tuple(double(t.classValue4), std::atof(t.cell(0, 1).c_str()), t.lastValues1),
+                  std::tuple(c.kind, c.diameter, c.last)) << c.what;
+    }
+    g_globals->hostVersion[7] = 1;
 }
 
 TEST_F(TableFileTest, DamagedFilesAreRefusedWithWhatIsWrongAndTheTableKeepsWhatItHeld) {

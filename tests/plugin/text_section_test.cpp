@@ -174,6 +174,46 @@ TEST_F(TextSectionTest, LongLinesOfOtherSectionsSurviveASave) {
     EXPECT_EQ(read(file), "[S]\r\n1. y\r\n[Other]\r\n1. " + longText + "  " + longText + "\r\n");
 }
 
+// Sections read are kept with the file's bytes; a file changed between two loads, in place with its size and
+// within the same clock tick, is read afresh.
+TEST_F(TextSectionTest, AFileChangedBetweenTwoLoadsIsReadAfresh) {
+    struct CASE {
+        const char* what;
+        std::string before, after, section, text;
+    };
+    const CASE cases[] = {
+        {"the item's text", "[S]\r\n1. old\r\n", "[S]\r\n1. new\r\n", "S", "new"},
+        {"the section's place", "[S]\r\n1. a\r\n[T]\r\n1. b\r\n", "[T]\r\n1. a\r\n[S]\r\n1. b\r\n", "S", "b"},
+        {"another section", "[S]\r\n1. a\r\n[T]\r\n1. x\r\n", "[S]\r\n1. a\r\n[T]\r\n1. y\r\n", "T", "y"},
+    };
+    for (const CASE& c : cases) {
+        const std::string file = write("k.txt", c.before);
+        CTextSection s;
+        ASSERT_TRUE(s.load(file, "S", false) == 0 && s.load(file, c.section, false) == 0) << c.what;
+        std::ofstream(file, std::ios::binary) << c.after;
+        ASSERT_EQ(s.load(file, c.section, false), 0) << c.what;
+        EXPECT_EQ(s.getText(1), c.text) << c.what;
+    }
+}
+
+// A save that would write both files as they are writes neither; the backup is the file as it was either way.
+TEST_F(TextSectionTest, ASaveLeavesTheBackupAsTheFileWasWhetherOrNotItChangesIt) {
+    const std::string same = "[S]\r\n1. same\r\n";
+    const std::string cases[][3] = {// backup, value, file after
+                                    {same, "same", same}, {"[S]\r\n1. older\r\n", "same", same},
+                                    {same, "new", "[S]\r\n1. new\r\n"}};
+    for (const auto& [backup, value, after] : cases) {
+        const std::string file = write("s.prm", same);
+        write("s.pr~", backup);
+        CTextSection s;
+        s.init(file, "S", 1);
+        s.setText(1, value);
+        ASSERT_EQ(s.save(), 0) << backup << value;
+        EXPECT_EQ(read(file), after) << backup << value;
+        EXPECT_EQ(read(dir.path() + "/s.pr~"), same) << backup << value;
+    }
+}
+
 TEST_F(TextSectionTest, AFailedBackupCopyLeavesTheFileAsItWas) {
     const std::string file = write("b.txt", "[S]\r\n1. old\r\n");
     std::filesystem::create_directory(dir.path() + "/b.tx~");  // the backup name is taken by a folder
