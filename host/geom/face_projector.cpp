@@ -968,14 +968,19 @@ FaceProjector::Side FaceProjector::inBounds(double& u, double& v) const {
 }
 
 void FaceProjector::intersectCurved(const gp_Lin& line, std::vector<FaceHit>& hits) {
-    const double reach = lineReach(box_, toVec3(line.Location()));
-    if (!exactHits_) return meetsSpans(line) ? askKernelWhole(line, reach, hits) : void();
+    // Most hits lie within the least reach of any line: the line's own is worked out only past it.
+    double reachOfLine = -1;
+    auto reach = [&] {
+        if (reachOfLine < 0) reachOfLine = lineReach(box_, toVec3(line.Location()));
+        return reachOfLine;
+    };
+    if (!exactHits_) return meetsSpans(line) ? askKernelWhole(line, reach(), hits) : void();
     // The surface's points as the kernel's intersector finds them on a line.
     double w[4], us[4], vs[4];
     int count = 0;
     if (kind_ == SurfaceKind::Torus) {
         torusHits_.Perform(line, torus_);
-        if (!torusHits_.IsDone()) return askKernelWhole(line, reach, hits);
+        if (!torusHits_.IsDone()) return askKernelWhole(line, reach(), hits);
         count = std::min(torusHits_.NbPoints(), 4);
         for (int i = 0; i < count; ++i) {
             w[i] = torusHits_.ParamOnLine(i + 1);
@@ -984,7 +989,7 @@ void FaceProjector::intersectCurved(const gp_Lin& line, std::vector<FaceHit>& hi
     } else {
         quadricHits_.Perform(line, quadric_);
         if (!quadricHits_.IsDone() || quadricHits_.IsInQuadric() || quadricHits_.IsParallel())
-            return askKernelWhole(line, reach, hits);
+            return askKernelWhole(line, reach(), hits);
         count = std::min(quadricHits_.NbPoints(), 4);
         for (int i = 0; i < count; ++i) {
             const gp_Pnt& p = quadricHits_.Point(i + 1);
@@ -1008,10 +1013,10 @@ void FaceProjector::intersectCurved(const gp_Lin& line, std::vector<FaceHit>& hi
     for (int i = 0; i < count; ++i) {
         Side side = inBounds(us[i], vs[i]);
         if (side == Side::In) side = this->side(us[i], vs[i], holders_);
-        if (side == Side::Out || !(w[i] >= -reach && w[i] <= reach)) continue;
+        if (side == Side::Out || !(std::fabs(w[i]) <= nearReach_ || (w[i] >= -reach() && w[i] <= reach()))) continue;
         if (side == Side::Near) {
             hits.resize(before);
-            return askKernelWhole(line, reach, hits);
+            return askKernelWhole(line, reach(), hits);
         }
         hits.push_back({toVec3(ElCLib::Value(w[i], line)), {us[i], vs[i]}, w[i]});
     }
