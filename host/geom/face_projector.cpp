@@ -115,6 +115,15 @@ bool lineMeets(const gp_Lin& line, const Box3& box) {
     return from <= to + 1e-9 * (1 + std::fabs(to));
 }
 
+// The first poles (from 1) of the spans of a B-spline, not periodic, that meet [from, to]: flat knots k and
+// k + 1 bound a span that poles k - degree .. k weigh on.
+std::vector<int> spansMeeting(const TColStd_Array1OfReal& flat, int degree, int poles, double from, double to) {
+    std::vector<int> firsts;
+    for (int k = flat.Lower() + degree; k < flat.Lower() + poles; ++k)
+        if (flat(k + 1) > flat(k) && flat(k + 1) >= from && flat(k) <= to) firsts.push_back(k - flat.Lower() + 1 - degree);
+    return firsts;
+}
+
 void growBox(Box3& box, const gp_Pnt& p) {
     for (int i = 0; i < 3; ++i) {
         box.min[i] = std::min(box.min[i], p.Coord(i + 1));
@@ -260,13 +269,11 @@ void FaceProjector::boxSpans(int cuts) {
                 else spline.InsertVKnots(someKnots, someMultiplicities, Precision::PConfusion(), false);
             }
         }
-        // Flat knots k and k + 1 bound a span whose poles are k - degree .. k.
         const int poles = alongU ? spline.NbUPoles() : spline.NbVPoles();
         TColStd_Array1OfReal flat(1, poles + degree + 1);
         if (alongU) spline.UKnotSequence(flat);
         else spline.VKnotSequence(flat);
-        for (int k = 1 + degree; k <= poles; ++k)
-            if (flat(k + 1) > flat(k) && flat(k + 1) > from && flat(k) < to) patches.push_back(k - degree);
+        patches = spansMeeting(flat, degree, poles, from, to);
         return !patches.empty();
     };
     spanBoxes_.clear();
@@ -420,10 +427,8 @@ void FaceProjector::boxTrim(TRIM& t) const {
         if (!spline->IsPeriodic()) {
             TColStd_Array1OfReal flat(1, poles + degree + 1);
             spline->KnotSequence(flat);
-            // Flat knots k and k + 1 bound a span that poles k - degree .. k weigh on.
-            for (int k = 1 + degree; k <= poles; ++k)
-                if (flat(k + 1) > flat(k) && flat(k + 1) >= t.first && flat(k) <= t.last)
-                    t.spans.push_back(boxOf(pole, k - degree, k));
+            for (const int first : spansMeeting(flat, degree, poles, t.first, t.last))
+                t.spans.push_back(boxOf(pole, first, first + degree));
         }
         if (t.spans.empty()) t.spans.push_back(boxOf(pole, 1, poles));
     } else if (Handle(Geom2d_BezierCurve) bezier = Handle(Geom2d_BezierCurve)::DownCast(t.curve); !bezier.IsNull()) {

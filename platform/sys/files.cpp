@@ -39,7 +39,7 @@ bool refused(const std::string& path) {
     errno = EROFS;
     return true;
 }
-bool refused(std::string_view a, std::string_view b) { return refused(native(a)) || refused(native(b)); }
+bool refused(const std::string& a, const std::string& b) { return refused(a) || refused(b); }
 
 std::optional<struct stat> statOf(const std::string& path) {
     struct stat st {};
@@ -166,7 +166,8 @@ EntryKind entryKind(std::string_view path) {
 }
 
 bool createDirectory(std::string_view path) {
-    return !refused(native(path)) && ::mkdir(native(path).c_str(), 0777) == 0;
+    const std::string p = native(path);
+    return !refused(p) && ::mkdir(p.c_str(), 0777) == 0;
 }
 
 bool createDirectories(std::string_view path) {
@@ -183,7 +184,10 @@ bool createDirectories(std::string_view path) {
     return dirExists(p);
 }
 
-bool removeDirectory(std::string_view path) { return !refused(native(path)) && ::rmdir(native(path).c_str()) == 0; }
+bool removeDirectory(std::string_view path) {
+    const std::string p = native(path);
+    return !refused(p) && ::rmdir(p.c_str()) == 0;
+}
 
 bool removeTree(std::string_view path) {
     const std::string p = native(path);
@@ -206,9 +210,9 @@ bool removeFile(std::string_view path) {
 bool copyFile(std::string_view src, std::string_view dst, bool failIfExists) {
     const std::string from = native(src);
     const auto srcStat = statOf(from);
-    if (!srcStat || !S_ISREG(srcStat->st_mode) || refused(native(dst)))
-        return false;
     std::string target = native(dst);
+    if (!srcStat || !S_ISREG(srcStat->st_mode) || refused(target))
+        return false;
     if (const auto existing = existingNoCase(target)) {
         if (failIfExists)
             return false;
@@ -261,20 +265,25 @@ bool moveFile(std::string_view src, std::string_view dst) {
 // sees the old file or the new one. A target spelled in another case is the one replaced.
 bool replaceFile(std::string_view src, std::string_view dst) {
     const std::string from = native(src);
-    const std::string to = existingNoCase(native(dst)).value_or(native(dst));
+    const std::string target = native(dst);
+    const std::string to = existingNoCase(target).value_or(target);
     return !refused(from, to) && ::rename(from.c_str(), to.c_str()) == 0;
 }
 
-bool canWrite(std::string_view path) { return !refused(native(path)) && ::access(native(path).c_str(), W_OK) == 0; }
+bool canWrite(std::string_view path) {
+    const std::string p = native(path);
+    return !refused(p) && ::access(p.c_str(), W_OK) == 0;
+}
 bool canRead(std::string_view path) { return ::access(native(path).c_str(), R_OK) == 0; }
 
 Creation createExclusive(std::string_view path) {
-    if (refused(native(path))) {
+    const std::string p = native(path);
+    if (refused(p)) {
         const bool exists = fileExists(path);
         errno = exists ? EEXIST : EROFS;
         return exists ? Creation::Existed : Creation::Failed;
     }
-    const int fd = ::open(native(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) return errno == EEXIST ? Creation::Existed : Creation::Failed;
     ::close(fd);
     return Creation::Created;
@@ -291,7 +300,8 @@ bool setLastWriteTime(std::string_view path, std::int64_t seconds) {
     timespec times[2]{};
     times[0].tv_nsec = UTIME_OMIT;
     times[1].tv_sec = static_cast<time_t>(seconds);
-    return !refused(native(path)) && ::utimensat(AT_FDCWD, native(path).c_str(), times, 0) == 0;
+    const std::string p = native(path);
+    return !refused(p) && ::utimensat(AT_FDCWD, p.c_str(), times, 0) == 0;
 }
 
 bool matchesPattern(std::string_view name, std::string_view pattern) {
