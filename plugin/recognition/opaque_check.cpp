@@ -491,6 +491,11 @@ private:
         const double topZ = p->ptView[2];
         const double bottomZ = hole.phases.back().bottomZ;
         if (!raysMayMeetBox(s, p->ptView[0], p->ptView[1], r)) return 0;
+        // A hole keeps the lowest hit above its top and the highest below its bottom: a surface wholly above
+        // the top and that hit, or wholly below the bottom and that hit, can change nothing.
+        const double T2 = g_tolerances.tol2T;
+        if (p->crashTop && s.zMin - kBoxSlack > std::max(topZ + T2, p->crashTopZ)) return 0;
+        if (p->crashBottom && s.zMax + kBoxSlack < std::min(bottomZ - T2, p->crashBottomZ)) return 0;
         const int n = g_tolerances.tol04T > r ? 1 : (g_globals->settings.checkCollisions ? 8 : 4);
         const TURN* turns = rayTurns(n);
         double start[3], startWorld[3], hit[3], P = 0;
@@ -503,7 +508,6 @@ private:
         }
         if (!projected) return 0;
 
-        const double T2 = g_tolerances.tol2T;
         double dMin = 0, dMax = 0;
         if (dump_.on()) cornerDistances(s, p->ptView[0], p->ptView[1], &dMin, &dMax);
         const long id = static_cast<long>(surface.id);

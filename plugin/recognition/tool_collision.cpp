@@ -151,6 +151,14 @@ private:
         const double T4 = g_tolerances.tol4T;
         // No point of a surface lying between the two margins can mark the hole: its rays need not be cast.
         if (s.zMin >= bottomZ - T4 && s.zMax <= topZ + T4) return;
+        // Nor need they when every mark they could make is made already: the first ray that marks ends the
+        // rays, so a surface that can only mark a side this tool has marked changes nothing. The dump lists
+        // every mark, so it keeps them all.
+        if (!dump_.on()) {
+            const int bit = centreDrill ? 1 : 2;
+            const bool top = p->touchTop & bit, bottom = p->touchBottom & bit;
+            if ((top || s.zMax <= topZ + T4) && (bottom || s.zMin >= bottomZ - T4)) return;
+        }
         if (!raysMayMeetBox(s, p->ptView[0], p->ptView[1], radius)) return;
         const int n = g_tolerances.tol04T > radius ? 1 : kRays;
         const auto& turns = rayTurns();

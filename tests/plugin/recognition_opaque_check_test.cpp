@@ -354,6 +354,29 @@ TEST_F(OpaqueTest, ASurfaceWithinTwoTAboveTheMouthIsNoCrashAtTheTop) {
     }
 }
 
+// The nearest surface above the mouth and the nearest below the bottom are kept, whichever comes first.
+TEST_F(OpaqueTest, TheNearestSurfacesAboveAndBelowAreKeptInEitherOrder) {
+    for (const std::vector<double>& heights : {std::vector<double>{36, 32, -6, -2}, {32, 36, -2, -6}}) {
+        SCOPED_TRACE(heights[0]);
+        freeViewsTree(head);
+        head = nullptr;
+        holes.clear();
+        host::reset();
+        makePart(PartBuilder::block({60, 40, 30}).hole(throughHole("t", {20, 20, 30}, {0, 0, -1}, 8)));
+        for (double z : heights) {
+            const double centre[3] = {20, 20, z}, up[3] = {0, 0, 1};
+            ASSERT_NE(createSquareSurface(centre, up, 20, 1, 0), 0u);
+            ++g_surfaceCount;
+        }
+        addAllHoles();
+        ASSERT_EQ(checkOpaqueSurfs(head, 0, nullptr), 0);
+        EXPECT_EQ(holes[0]->crashTop, 1);
+        EXPECT_NEAR(holes[0]->crashTopZ, 32, 1e-9);
+        EXPECT_EQ(holes[0]->crashBottom, 1);
+        EXPECT_NEAR(holes[0]->crashBottomZ, -2, 1e-9);
+    }
+}
+
 // ---- debug file and Cancel ------------------------------------------------------------------------------
 
 TEST_F(OpaqueTest, TheDebugFileTellsEachHitOnlyWhileTheSwitchIsOn) {

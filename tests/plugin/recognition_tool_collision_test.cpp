@@ -147,6 +147,37 @@ TEST_F(ToolCollisionTest, WithoutAProcessBothToolsWorkAtTheHolesRadiusAndSeeTheF
     EXPECT_EQ(holes[1]->touchTop, 0);
 }
 
+// Without the debug file a surface that can only mark a side its tool has marked is passed over; the codes
+// are those of the full check, whichever comes first of the floor below and the bosses above.
+TEST_F(ToolCollisionTest, PassingOverMarkedSidesLeavesTheCodesOfTheFullCheck) {
+    for (double side : {1.0, -1.0}) {
+        SCOPED_TRACE(side);
+        host::reset();
+        freeViewsTree(head);
+        head = nullptr;
+        holes.clear();
+        makePart(PartBuilder::block({60, 40, 20})
+                     .boss(smallBoss(20 + 5 * side, 20))
+                     .boss(smallBoss(20 - 8 * side, 20))
+                     .boss(smallBoss(20 + 5 * side, 25))
+                     .hole(blindFlat("blind", {20, 20, 20}, {0, 0, -1}, 6, 8)));
+        addAllHoles();
+        giveProcess(holes[0], 16, 10, 20, 12);
+        std::int16_t codes[2][2] = {};
+        for (int dump : {0, 1}) {
+            holes[0]->touchTop = holes[0]->touchBottom = 0;
+            g_globals->debugDumps = dump;
+            ASSERT_EQ(checkToolCollision(head, nullptr), 0);
+            codes[dump][0] = holes[0]->touchTop;
+            codes[dump][1] = holes[0]->touchBottom;
+        }
+        EXPECT_EQ(codes[0][0], 3);
+        EXPECT_EQ(codes[0][1], 3);
+        EXPECT_EQ(codes[1][0], codes[0][0]);
+        EXPECT_EQ(codes[1][1], codes[0][1]);
+    }
+}
+
 TEST_F(ToolCollisionTest, EveryCopyOfAHoleIsTestedWhereItStandsWithTheHeadsTools) {
     // The head at (20, 20) has nothing near; its copy at (40, 20) has a boss 8 to its left.
     makePart(PartBuilder::block({60, 40, 20})
