@@ -158,9 +158,18 @@ int project_pt_along_dir(const ent* s, const double direction[3], const double p
     const FaceGeom* face = host::faceOf(s);
     if (!face || !pt || !direction) return 0;
     host::Vec3 origin{pt[0], pt[1], pt[2]};
-    thread_local std::vector<host::FaceHit> hits;
+    // The host library is loaded with the program, never opened later: its thread storage is reached directly.
+    [[gnu::tls_model("initial-exec")]] thread_local std::vector<host::FaceHit> hits;
     face->intersectLine(origin, {direction[0], direction[1], direction[2]}, hits);
     if (hits.empty()) return 0;
+    auto take = [&](const host::FaceHit& h) {
+        if (out) out[0] = h.point[0], out[1] = h.point[1], out[2] = h.point[2];
+        if (u) *u = h.uv.u;
+        if (v) *v = h.uv.v;
+        return 1;
+    };
+    // Most lines meet a face once: nothing to choose.
+    if (hits.size() == 1) return take(hits.front());
     host::UvBox r = face->uvRange();
     double su = std::max(r.uMax - r.uMin, 1e-12), sv = std::max(r.vMax - r.vMin, 1e-12);
     // On a closed surface the parameter distance goes the short way round.
@@ -176,10 +185,7 @@ int project_pt_along_dir(const ent* s, const double direction[3], const double p
         if (k < kb - 1e-12 || (std::abs(k - kb) <= 1e-12 && std::abs(h.lineParam) < std::abs(best->lineParam)))
             best = &h;
     }
-    if (out) out[0] = best->point[0], out[1] = best->point[1], out[2] = best->point[2];
-    if (u) *u = best->uv.u;
-    if (v) *v = best->uv.v;
-    return 1;
+    return take(*best);
 }
 
 double surf_trim_tolerance(const ent* s) {
