@@ -369,7 +369,24 @@ void FaceProjector::readPieces(WIRE& w) {
     chunkPieces(w);
 }
 
+UvBox FaceProjector::pieceBox(const WIRE& w, const PIECE& p) const {
+    if (p.later >= 0) return w.trims[static_cast<std::size_t>(p.later)].box;
+    UvBox box{1e300, -1e300, 1e300, -1e300};
+    const double reach = 2 * (margin_ + p.slack);
+    for (const double* end : {p.a, p.b}) {
+        grow(box, end[0] - reach, end[1] - reach);
+        grow(box, end[0] + reach, end[1] + reach);
+    }
+    if (p.arc) {
+        grow(box, p.c[0] - p.r - reach, p.c[1] - p.r - reach);
+        grow(box, p.c[0] + p.r + reach, p.c[1] + p.r + reach);
+    }
+    return box;
+}
+
 void FaceProjector::chunkPieces(WIRE& w) {
+    w.boxes.clear();
+    for (const PIECE& p : w.pieces) w.boxes.push_back(pieceBox(w, p));
     w.chunks.clear();
     for (std::size_t first = 0; first < w.pieces.size(); first += kChunkPieces) {
         CHUNK& chunk = w.chunks.emplace_back();
@@ -377,22 +394,8 @@ void FaceProjector::chunkPieces(WIRE& w) {
         chunk.end = std::min(first + kChunkPieces, w.pieces.size());
         chunk.box = {1e300, -1e300, 1e300, -1e300};
         for (std::size_t k = chunk.first; k < chunk.end; ++k) {
-            const PIECE& p = w.pieces[k];
-            if (p.later >= 0) {
-                const UvBox& box = w.trims[static_cast<std::size_t>(p.later)].box;
-                grow(chunk.box, box.uMin, box.vMin);
-                grow(chunk.box, box.uMax, box.vMax);
-                continue;
-            }
-            const double reach = 2 * (margin_ + p.slack);
-            for (const double* end : {p.a, p.b}) {
-                grow(chunk.box, end[0] - reach, end[1] - reach);
-                grow(chunk.box, end[0] + reach, end[1] + reach);
-            }
-            if (p.arc) {
-                grow(chunk.box, p.c[0] - p.r - reach, p.c[1] - p.r - reach);
-                grow(chunk.box, p.c[0] + p.r + reach, p.c[1] + p.r + reach);
-            }
+            grow(chunk.box, w.boxes[k].uMin, w.boxes[k].vMin);
+            grow(chunk.box, w.boxes[k].uMax, w.boxes[k].vMax);
         }
     }
 }
@@ -601,24 +604,20 @@ std::ptrdiff_t FaceProjector::nearPiece(WIRE& w, const double p[2]) {
     for (const CHUNK& chunk : w.chunks) {
         if (!holds(chunk.box, u, v)) continue;
         for (std::size_t k = chunk.first; k < chunk.end; ++k) {
+            // Most pieces lie clearly away: their boxes, read apart from the pieces, tell those apart (a
+            // segment's is its ends' grown by twice the reach), then an arc's ring (its ends lie on it).
+            if (!holds(w.boxes[k], u, v)) continue;
             const PIECE& piece = w.pieces[k];
             bool near;
             if (piece.later >= 0) {
                 const TRIM& t = w.trims[static_cast<std::size_t>(piece.later)];
-                if (!holds(t.box, u, v) ||
-                    std::none_of(t.spans.begin(), t.spans.end(), [&](const UvBox& b) { return holds(b, u, v); }))
+                if (std::none_of(t.spans.begin(), t.spans.end(), [&](const UvBox& b) { return holds(b, u, v); }))
                     continue;
                 // The pieces before it stay clear: the search goes on from its polyline.
                 readPolyline(w, k);
                 return nearPiece(w, p);
             }
-            // Most pieces lie clearly away: a segment's box, or an arc's ring, grown by twice the reach (its
-            // ends lie on the ring) tells those apart before the exact tests.
             if (!piece.arc) {
-                const double reach = 2 * (margin_ + piece.slack);
-                if (u < std::min(piece.a[0], piece.b[0]) - reach || u > std::max(piece.a[0], piece.b[0]) + reach ||
-                    v < std::min(piece.a[1], piece.b[1]) - reach || v > std::max(piece.a[1], piece.b[1]) + reach)
-                    continue;
                 near = withinOfSegment(p, piece.a, piece.b, margin_ + piece.slack);
             } else {
                 const double dx = u - piece.c[0], dy = v - piece.c[1];
@@ -682,6 +681,13 @@ int FaceProjector::countCrossings(WIRE& w, double u, double v, double du, double
     for (const CHUNK& chunk : w.chunks) {
         if (clearOfRay(chunk.box)) continue;
         for (std::size_t k = chunk.first; k < chunk.end; ++k) {
+            // A piece whose box keeps to one side of the ray's line beyond the margin gives nothing; along
+            // +u that is read from its box alone. (A box behind the start is not passed over: an arc there
+            // the line touches is unsure as the others are.)
+            if constexpr (kAlongU) {
+                const UvBox& box = w.boxes[k];
+                if (box.vMin - v > margin_ || box.vMax - v < -margin_) continue;
+            }
             const PIECE& piece = w.pieces[k];
             if (piece.later >= 0) {
                 const TRIM& t = w.trims[static_cast<std::size_t>(piece.later)];

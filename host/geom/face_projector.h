@@ -99,6 +99,7 @@ private:
         std::vector<TRIM> trims;
         UvBox box;                // grown by the margin
         std::vector<PIECE> pieces;
+        std::vector<UvBox> boxes;   // each piece's, as its run's box takes it in
         std::vector<CHUNK> chunks;
     };
     // On: on a segment or arc of the trims, far within the kernel's least tolerance of it, which the kernel
@@ -121,7 +122,10 @@ private:
     void readWires(double margin);
     // The wire's pieces and their runs, from its trims.
     void readPieces(WIRE& w);
+    // The pieces' boxes and runs, again after a polyline is read.
     void chunkPieces(WIRE& w);
+    // No point within the margin and slack of the piece lies outside its box.
+    UvBox pieceBox(const WIRE& w, const PIECE& p) const;
     // Puts the polyline of the trim that waits at piece k in its place.
     void readPolyline(WIRE& w, std::size_t k);
     // The first piece within the margin (and its slack) of p, reading the polylines whose boxes hold p; -1
