@@ -12,7 +12,6 @@
 #include <BndLib_Add2dCurve.hxx>
 #include <Geom2d_BSplineCurve.hxx>
 #include <Geom2d_BezierCurve.hxx>
-#include <Geom2dConvert_BSplineCurveToBezierCurve.hxx>
 #include <Geom2d_Circle.hxx>
 #include <Geom_BSplineSurface.hxx>
 #include <Geom_BezierSurface.hxx>
@@ -36,6 +35,7 @@
 #include <cstring>
 #include <numbers>
 
+#include "host/geom/bezier_pieces.h"
 #include "host/geom/occt_impl.h"
 
 namespace host {
@@ -45,8 +45,6 @@ constexpr double kTwoPi = 2 * std::numbers::pi;
 constexpr std::size_t kReducedFaces = 8;
 constexpr int kMaxCells = 256;
 constexpr std::size_t kChunkPieces = 8;
-// The most control points of a trim's Bezier piece taken as chords; a higher degree is sampled.
-constexpr std::size_t kBezierPoles = 16;
 
 // Whether hypot(x, y) <= limit. Most points lie far from most trims: the squares tell those apart, with a
 // slack that rounding cannot cross, and hypot decides the rest as it always did.
@@ -854,27 +852,23 @@ bool FaceProjector::addBezierChords(std::vector<PIECE>& pieces, const Handle(Geo
     // distance of its chord: that is the chord's slack, a bound rather than a sampled guess. The target is the
     // margin or a thousandth of the control points' extent, whichever is larger, as a sampled polyline's.
     constexpr int kDepth = 8;
-    if (spline->IsRational() || spline->IsPeriodic() || !(last > first) || first < spline->FirstParameter() ||
-        last > spline->LastParameter() || spline->Degree() + 1 > static_cast<int>(kBezierPoles))
-        return false;
-    Geom2dConvert_BSplineCurveToBezierCurve arcs(spline, first, last, Precision::PConfusion());
+    if (first < spline->FirstParameter() || last > spline->LastParameter()) return false;
     struct BEZIER {
-        std::array<gp_XY, kBezierPoles> poles;
+        BezierPoles poles;
         int depth;
     };
     std::vector<BEZIER> stack;
     const std::size_t n = static_cast<std::size_t>(spline->Degree()) + 1;
     UvBox extent{1e300, -1e300, 1e300, -1e300};
-    for (int i = arcs.NbArcs(); i >= 1; --i) {
-        const Handle(Geom2d_BezierCurve) arc = arcs.Arc(i);
-        if (static_cast<std::size_t>(arc->NbPoles()) != n) return false;
-        BEZIER& b = stack.emplace_back();
-        b.depth = 0;
-        for (std::size_t j = 0; j < n; ++j) {
-            b.poles[j] = arc->Pole(static_cast<int>(j) + 1).XY();
-            grow(extent, b.poles[j].X(), b.poles[j].Y());
-        }
-    }
+    if (!bezierPieces(*spline, first, last, [&](const BezierPoles& poles, double, double) {
+            BEZIER& b = stack.emplace_back();
+            b.depth = 0;
+            b.poles = poles;
+            for (std::size_t j = 0; j < n; ++j) grow(extent, poles[j].X(), poles[j].Y());
+        }))
+        return false;
+    // Taken off the back: the first piece first.
+    std::reverse(stack.begin(), stack.end());
     target = std::max(target, 1e-3 * std::hypot(extent.uMax - extent.uMin, extent.vMax - extent.vMin));
     while (!stack.empty()) {
         BEZIER b = stack.back();
@@ -889,14 +883,9 @@ bool FaceProjector::addBezierChords(std::vector<PIECE>& pieces, const Handle(Geo
             bound2 = std::max(bound2, ex * ex + ey * ey);
         }
         if (bound2 > target * target && b.depth < kDepth) {
-            // De Casteljau at the middle: the left half takes the first point of each row, the right the last.
             BEZIER left, right;
             left.depth = right.depth = b.depth + 1;
-            for (std::size_t level = 0; level < n; ++level) {
-                left.poles[level] = b.poles[0];
-                right.poles[n - 1 - level] = b.poles[n - 1 - level];
-                for (std::size_t i = 0; i + 1 < n - level; ++i) b.poles[i] = 0.5 * (b.poles[i] + b.poles[i + 1]);
-            }
+            cutBezier(b.poles, n, 0.5, &left.poles, &right.poles);
             stack.push_back(right);
             stack.push_back(left);
             continue;
