@@ -115,6 +115,12 @@ bool lineMeets(const gp_Lin& line, const Box3& box) {
 
 // The first poles (from 1) of the spans of a B-spline, not periodic, that meet [from, to]: flat knots k and
 // k + 1 bound a span that poles k - degree .. k weigh on.
+// Where end `which` of a range falls in the span of flat knots k and k + 1, as a fraction of the span.
+double share(const TColStd_Array1OfReal& flat, int k, const double range[2], int which) {
+    const double lo = flat(k), hi = flat(k + 1);
+    return std::clamp((range[which] - lo) / (hi - lo), 0.0, 1.0);
+}
+
 std::vector<int> spansMeeting(const TColStd_Array1OfReal& flat, int degree, int poles, double from, double to) {
     std::vector<int> firsts;
     for (int k = flat.Lower() + degree; k < flat.Lower() + poles; ++k)
@@ -228,45 +234,25 @@ void FaceProjector::readSpline(const BRepAdaptor_Surface& surface) {
     splineVPeriodic_ = spline_->IsVPeriodic();
     if (splineUPeriodic_) spline_->SetUNotPeriodic();
     if (splineVPeriodic_) spline_->SetVNotPeriodic();
-    boxSpans(0);
+    boxSpans();
 }
 
-void FaceProjector::boxSpans(int cuts) {
+void FaceProjector::boxSpans() {
     // Each span of the surface over the face's range lies in the hull of the poles that weigh on it (their
-    // weights are positive), so in their box. Cut into Bezier patches, the range cut in `cuts` along each
-    // direction besides the surface's own knots, the boxes hug the surface. The range is taken a little
-    // wider than the face's, as the kernel keeps hits a hair outside it.
+    // weights are positive), so in their box. The range is taken a little wider than the face's, as the
+    // kernel keeps hits a hair outside it.
     constexpr double kWider = 1e-5;
-    Geom_BSplineSurface& spline = *spline_;
+    const Geom_BSplineSurface& spline = *spline_;
     // Along one direction, the first poles (from 1) of the spans that the range meets; none where the
     // range is empty or leaves the surface's one period, where the kernel is asked as before.
-    auto cut = [&](bool alongU, bool periodic, double from, double to, std::vector<int>& patches) {
+    auto cut = [&](bool alongU, bool periodic, double from, double to, std::vector<int>& patches, double range[2]) {
         const int degree = alongU ? spline.UDegree() : spline.VDegree();
         const double first = alongU ? spline.UKnot(1) : spline.VKnot(1);
         const double last = alongU ? spline.UKnot(spline.NbUKnots()) : spline.VKnot(spline.NbVKnots());
         if (periodic && (from < first || to > last)) return false;
-        from = std::max(from - kWider, first);
-        to = std::min(to + kWider, last);
+        range[0] = from = std::max(from - kWider, first);
+        range[1] = to = std::min(to + kWider, last);
         if (!(to > from)) return false;
-        if (cuts > 0) {
-            std::vector<double> knots;
-            for (int i = 0; i <= cuts; ++i) knots.push_back(from + (to - from) * i / cuts);
-            const int count = alongU ? spline.NbUKnots() : spline.NbVKnots();
-            for (int i = 1; i <= count; ++i) knots.push_back(alongU ? spline.UKnot(i) : spline.VKnot(i));
-            std::sort(knots.begin(), knots.end());
-            knots.erase(std::unique(knots.begin(), knots.end()), knots.end());
-            TColStd_Array1OfReal inserted(1, static_cast<int>(knots.size()));
-            TColStd_Array1OfInteger multiplicities(1, static_cast<int>(knots.size()));
-            int n = 0;
-            for (double k : knots)
-                if (k > first && k < last) inserted(++n) = k, multiplicities(n) = degree;
-            if (n > 0) {
-                const TColStd_Array1OfReal someKnots(inserted(1), 1, n);
-                const TColStd_Array1OfInteger someMultiplicities(multiplicities(1), 1, n);
-                if (alongU) spline.InsertUKnots(someKnots, someMultiplicities, Precision::PConfusion(), false);
-                else spline.InsertVKnots(someKnots, someMultiplicities, Precision::PConfusion(), false);
-            }
-        }
         const int poles = alongU ? spline.NbUPoles() : spline.NbVPoles();
         TColStd_Array1OfReal flat(1, poles + degree + 1);
         if (alongU) spline.UKnotSequence(flat);
@@ -274,10 +260,10 @@ void FaceProjector::boxSpans(int cuts) {
         patches = spansMeeting(flat, degree, poles, from, to);
         return !patches.empty();
     };
-    spanBoxes_.clear();
+    spans_.clear();
     std::vector<int> us, vs;
-    if (!cut(true, splineUPeriodic_, bounds_.uMin, bounds_.uMax, us) ||
-        !cut(false, splineVPeriodic_, bounds_.vMin, bounds_.vMax, vs))
+    if (!cut(true, splineUPeriodic_, bounds_.uMin, bounds_.uMax, us, uRange_) ||
+        !cut(false, splineVPeriodic_, bounds_.vMin, bounds_.vMax, vs, vRange_))
         return;
     const TColgp_Array2OfPnt& poles = spline.Poles();
     const double growth = boxGrowth();
@@ -287,8 +273,112 @@ void FaceProjector::boxSpans(int cuts) {
             for (int i = u0; i <= u0 + spline.UDegree(); ++i)
                 for (int j = v0; j <= v0 + spline.VDegree(); ++j)
                     growBox(box, poles(poles.LowerRow() + i - 1, poles.LowerCol() + j - 1));
-            spanBoxes_.push_back(grownBy(box, growth));
+            spans_.push_back({grownBy(box, growth), u0, v0, false, {}});
         }
+}
+
+void FaceProjector::cutSpan(SPAN& span) const {
+    // The span's Bezier patch, from the poles that weigh on it by de Boor's scheme of its blossom, cut to
+    // the face's range and then into kPatchCuts x kPatchCuts patches, each in the hull of its own poles.
+    constexpr int kPatchCuts = 6;
+    span.cut = true;
+    const Geom_BSplineSurface& spline = *spline_;
+    const int p = spline.UDegree(), q = spline.VDegree();
+    if (p + 1 > static_cast<int>(kBezierPoles) || q + 1 > static_cast<int>(kBezierPoles)) return;
+    const std::size_t nu = static_cast<std::size_t>(p) + 1, nv = static_cast<std::size_t>(q) + 1;
+    TColStd_Array1OfReal uFlat(1, spline.NbUPoles() + p + 1), vFlat(1, spline.NbVPoles() + q + 1);
+    spline.UKnotSequence(uFlat);
+    spline.VKnotSequence(vFlat);
+    // Homogeneous points (x w, y w, z w, w), a line of them, and a patch as lines along v.
+    using H = std::array<double, 4>;
+    using LINE = std::array<H, kBezierPoles>;
+    using PATCH = std::array<LINE, kBezierPoles>;
+    auto mix = [](const H& a, const H& b, double t) {
+        return H{(1 - t) * a[0] + t * b[0], (1 - t) * a[1] + t * b[1], (1 - t) * a[2] + t * b[2], (1 - t) * a[3] + t * b[3]};
+    };
+    PATCH patch;
+    for (std::size_t i = 0; i < nu; ++i)
+        for (std::size_t j = 0; j < nv; ++j) {
+            const int row = span.u0 + static_cast<int>(i), col = span.v0 + static_cast<int>(j);
+            const gp_Pnt& pole = spline.Pole(row, col);
+            const double w = spline.Weight(row, col);
+            patch[i][j] = {pole.X() * w, pole.Y() * w, pole.Z() * w, w};
+        }
+    // A line of a span's B-spline poles (flat knot k = its first pole + the degree, from 1) as the Bezier
+    // points of the span: its blossoms at the span's two knots, taken b times the second.
+    auto toBezier = [&](const TColStd_Array1OfReal& flat, int degree, int k, LINE& d) {
+        LINE out;
+        for (int b = 0; b <= degree; ++b) {
+            LINE e = d;
+            for (int r = 1; r <= degree; ++r) {
+                const double t = r <= degree - b ? flat(k) : flat(k + 1);
+                for (int j = degree; j >= r; --j) {
+                    const double lo = flat(k - degree + j), hi = flat(k + 1 + j - r);
+                    const std::size_t at = static_cast<std::size_t>(j);
+                    e[at] = mix(e[at - 1], e[at], hi > lo ? (t - lo) / (hi - lo) : 0);
+                }
+            }
+            out[static_cast<std::size_t>(b)] = e[static_cast<std::size_t>(degree)];
+        }
+        d = out;
+    };
+    // De Casteljau at t in place: the line keeps the part after t, `before` receives the part before it.
+    auto split = [&](LINE& d, std::size_t n, double t, LINE& before) {
+        for (std::size_t level = 0; level < n; ++level) {
+            before[level] = d[0];
+            for (std::size_t i = 0; i + 1 < n - level; ++i) d[i] = mix(d[i], d[i + 1], t);
+        }
+    };
+    // The line cut to [t0, t1] of its parameter.
+    auto keep = [&](LINE& d, std::size_t n, double t0, double t1) {
+        LINE before;
+        if (t0 > 0) split(d, n, t0, before);
+        if (t1 < 1) {
+            split(d, n, (t1 - t0) / (1 - t0), before);
+            d = before;
+        }
+    };
+    // Along u, line by line of the transposed patch; along v, line by line of the patch.
+    auto alongU = [&](PATCH& in, auto&& work) {
+        for (std::size_t j = 0; j < nv; ++j) {
+            LINE line;
+            for (std::size_t i = 0; i < nu; ++i) line[i] = in[i][j];
+            work(line, j);
+        }
+    };
+    const int su = span.u0 + p, sv = span.v0 + q;
+    alongU(patch, [&](LINE& line, std::size_t j) {
+        toBezier(uFlat, p, su, line);
+        keep(line, nu, share(uFlat, su, uRange_, 0), share(uFlat, su, uRange_, 1));
+        for (std::size_t i = 0; i < nu; ++i) patch[i][j] = line[i];
+    });
+    for (std::size_t i = 0; i < nu; ++i) {
+        toBezier(vFlat, q, sv, patch[i]);
+        keep(patch[i], nv, share(vFlat, sv, vRange_, 0), share(vFlat, sv, vRange_, 1));
+    }
+    // Cut in strips along u, each strip in patches along v: each cut takes the next piece off the rest.
+    const double growth = boxGrowth();
+    std::array<PATCH, kPatchCuts> strips;
+    alongU(patch, [&](LINE& line, std::size_t j) {
+        for (int a = 0; a < kPatchCuts; ++a) {
+            LINE piece = line;
+            if (a + 1 < kPatchCuts) split(line, nu, 1.0 / (kPatchCuts - a), piece);
+            for (std::size_t i = 0; i < nu; ++i) strips[static_cast<std::size_t>(a)][i][j] = piece[i];
+        }
+    });
+    for (PATCH& strip : strips) {
+        std::array<Box3, kPatchCuts> boxes;
+        boxes.fill({{1e300, 1e300, 1e300}, {-1e300, -1e300, -1e300}});
+        for (std::size_t i = 0; i < nu; ++i)
+            for (int b = 0; b < kPatchCuts; ++b) {
+                LINE piece = strip[i];
+                if (b + 1 < kPatchCuts) split(strip[i], nv, 1.0 / (kPatchCuts - b), piece);
+                for (std::size_t j = 0; j < nv; ++j)
+                    growBox(boxes[static_cast<std::size_t>(b)], gp_Pnt(piece[j][0] / piece[j][3], piece[j][1] / piece[j][3],
+                                                                       piece[j][2] / piece[j][3]));
+            }
+        for (const Box3& box : boxes) span.patches.push_back(grownBy(box, growth));
+    }
 }
 
 double FaceProjector::readTolerances() {
@@ -385,6 +475,10 @@ UvBox FaceProjector::pieceBox(const WIRE& w, const PIECE& p) const {
 void FaceProjector::chunkPieces(WIRE& w) {
     w.boxes.clear();
     for (const PIECE& p : w.pieces) w.boxes.push_back(pieceBox(w, p));
+    chunkBoxes(w);
+}
+
+void FaceProjector::chunkBoxes(WIRE& w) {
     w.chunks.clear();
     for (std::size_t first = 0; first < w.pieces.size(); first += kChunkPieces) {
         CHUNK& chunk = w.chunks.emplace_back();
@@ -404,9 +498,14 @@ void FaceProjector::readPolyline(WIRE& w, std::size_t k) {
     if (Handle(Geom2d_BSplineCurve) spline = Handle(Geom2d_BSplineCurve)::DownCast(t.curve);
         spline.IsNull() || !addBezierChords(polyline, spline, t.first, t.last, margin_))
         addPolyline(polyline, t.curve, t.first, t.last, margin_);
-    w.pieces.erase(w.pieces.begin() + static_cast<std::ptrdiff_t>(k));
-    w.pieces.insert(w.pieces.begin() + static_cast<std::ptrdiff_t>(k), polyline.begin(), polyline.end());
-    chunkPieces(w);
+    std::vector<UvBox> boxes;
+    for (const PIECE& p : polyline) boxes.push_back(pieceBox(w, p));
+    const auto at = static_cast<std::ptrdiff_t>(k);
+    w.pieces.erase(w.pieces.begin() + at);
+    w.pieces.insert(w.pieces.begin() + at, polyline.begin(), polyline.end());
+    w.boxes.erase(w.boxes.begin() + at);
+    w.boxes.insert(w.boxes.begin() + at, boxes.begin(), boxes.end());
+    chunkBoxes(w);
 }
 
 void FaceProjector::boxTrim(TRIM& t) const {
@@ -941,17 +1040,17 @@ void FaceProjector::intersectPlane(const gp_Lin& line, std::vector<FaceHit>& hit
 bool FaceProjector::meetsBox(const gp_Lin& line) const { return !boxed_ || lineMeets(line, grownBox_); }
 
 bool FaceProjector::meetsSpans(const gp_Lin& line) {
-    // The surface's own spans first; cut finer on the first line that meets one of them.
-    constexpr int kPatchCuts = 6;
-    auto meets = [&] {
-        return spanBoxes_.empty() ||
-               std::any_of(spanBoxes_.begin(), spanBoxes_.end(), [&](const Box3& box) { return lineMeets(line, box); });
-    };
-    if (!meets()) return false;
-    if (spline_.IsNull()) return true;
-    boxSpans(kPatchCuts);
-    spline_.Nullify();
-    return meets();
+    // The surface's own spans first; a span is cut finer on the first line that meets it.
+    if (spans_.empty()) return true;
+    for (SPAN& span : spans_) {
+        if (!lineMeets(line, span.box)) continue;
+        if (!span.cut) cutSpan(span);
+        // A span that could not be cut keeps its own box.
+        if (span.patches.empty() ||
+            std::any_of(span.patches.begin(), span.patches.end(), [&](const Box3& box) { return lineMeets(line, box); }))
+            return true;
+    }
+    return false;
 }
 
 FaceProjector::Side FaceProjector::inBounds(double& u, double& v) const {

@@ -122,8 +122,9 @@ private:
     void readWires(double margin);
     // The wire's pieces and their runs, from its trims.
     void readPieces(WIRE& w);
-    // The pieces' boxes and runs, again after a polyline is read.
+    // The pieces' boxes and runs; the runs alone from the boxes, again after a polyline is read.
     void chunkPieces(WIRE& w);
+    void chunkBoxes(WIRE& w);
     // No point within the margin and slack of the piece lies outside its box.
     UvBox pieceBox(const WIRE& w, const PIECE& p) const;
     // Puts the polyline of the trim that waits at piece k in its place.
@@ -150,7 +151,16 @@ private:
     bool meetsSpans(const gp_Lin& line);
     // A B-spline or Bezier face's surface, as a B-spline not periodic, and the boxes of its spans.
     void readSpline(const BRepAdaptor_Surface& surface);
-    void boxSpans(int cuts);
+    // A span of a B-spline face over its range: the box of the poles that weigh on it, and once a line has
+    // met that, the boxes of the patches it is cut into.
+    struct SPAN {
+        Box3 box;
+        int u0, v0;   // its first poles (from 1)
+        bool cut = false;
+        std::vector<Box3> patches;
+    };
+    void boxSpans();
+    void cutSpan(SPAN& span) const;
     // What a face's box is grown by in space: no hit lies farther outside it.
     double boxGrowth() const;
     // The box grown by the face's largest tolerance; the rest is read on the first line that meets it.
@@ -177,8 +187,9 @@ private:
     bool boxed_ = false;            // the box holds the face: a line that misses grownBox_ misses it
     Box3 box_;
     Box3 grownBox_;                 // the box grown by the margin in space: no hit lies outside it
-    std::vector<Box3> spanBoxes_;   // a B-spline or Bezier face's spans, grown the same way
-    Handle(Geom_BSplineSurface) spline_;   // its surface until its spans are cut finer
+    std::vector<SPAN> spans_;       // a B-spline or Bezier face's, their boxes grown the same way
+    Handle(Geom_BSplineSurface) spline_;   // its surface, not periodic
+    double uRange_[2] = {0, 0}, vRange_[2] = {0, 0};   // the face's range a little wider, within the surface
     bool splineUPeriodic_ = false, splineVPeriodic_ = false;
     double nearReach_;              // never more than lineReach(box_, any origin)
     gp_Trsf toPlane_;               // world to the plane's or cylinder's axes, as the kernel's parameters take it
