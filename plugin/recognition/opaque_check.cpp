@@ -266,10 +266,6 @@ void cornerDistances(const SURF_IN_VIEW& s, double x, double y, double* dMin, do
     }
 }
 
-namespace {
-constexpr double kBoxSlack = 1e-6;   // the host counts points on a trim as inside
-}  // namespace
-
 // A start (x + r cos, y + r sin) lies within [x - |r|, x + |r|] on each axis as the doubles round, since the
 // product never exceeds |r| and the sums round monotonically.
 bool raysMayMeetBox(const SURF_IN_VIEW& s, double x, double y, double radius) {
@@ -281,8 +277,7 @@ bool raysMayMeetBox(const SURF_IN_VIEW& s, double x, double y, double radius) {
 
 bool projectRay(const ent& surface, const SURF_IN_VIEW& s, const VIEW_LIST& view, const VIEW_AXIS& axis,
                 const double startView[3], double startWorld[3], double hitWorld[3], double* hitZ) {
-    for (int a = 0; a < 2; ++a)
-        if (startView[a] < s.box[a][0] - kBoxSlack || startView[a] > s.box[a][1] + kBoxSlack) return false;
+    if (!startMayHit(s, startView)) return false;
     frameToWorld(view.matrix, startView, startWorld);
     if (!projectGridOntoSurf(&surface, axis, startWorld, hitWorld)) return false;
     double v[3];

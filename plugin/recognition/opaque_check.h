@@ -145,6 +145,17 @@ void cornerDistances(const SURF_IN_VIEW& s, double x, double y, double* dMin, do
 // then casts none of a hole's rays at the surface.
 bool raysMayMeetBox(const SURF_IN_VIEW& s, double x, double y, double radius);
 
+// A start this close beside a surface's box may still hit it: the host counts points on a trim as inside.
+inline constexpr double kBoxSlack = 1e-6;
+
+// False for a start (view coordinates) beside the surface's box, which projectRay answers as a miss
+// without asking the host.
+inline bool startMayHit(const SURF_IN_VIEW& s, const double start[2]) {
+    for (int a = 0; a < 2; ++a)
+        if (start[a] < s.box[a][0] - kBoxSlack || start[a] > s.box[a][1] + kBoxSlack) return false;
+    return true;
+}
+
 // Projects the ray start (view coordinates) onto the surface along the view's axis: true with the hit in
 // world coordinates and its view z; `startWorld` receives the start in world coordinates when it projects.
 // A start beside the surface's box is a miss without asking the host (the box holds the surface, so

@@ -158,6 +158,8 @@ private:
             // One ray is the first of the 32: the angle 0, whose cosine and sine the table holds.
             const double start[3] = {p->ptView[0] + radius * turns[static_cast<std::size_t>(k)][0],
                                      p->ptView[1] + radius * turns[static_cast<std::size_t>(k)][1], topZ};
+            // Where the circle only grazes the box most starts lie beside it: refused here, before the call.
+            if (!startMayHit(s, start)) continue;
             double startWorld[3], hit[3], P = 0;
             if (!projectRay(surface, s, view, state.axis, start, startWorld, hit, &P)) continue;
             const bool above = P > topZ + T4;
