@@ -68,6 +68,11 @@ void CNearHoles::add(double x, double y, double reach) {
     indexed_ = false;
 }
 
+void CNearHoles::widenBoxReach(double boxReach) {
+    const double r = std::fabs(boxReach);
+    boxReach_ = std::isnan(r) ? std::numeric_limits<double>::infinity() : std::max(boxReach_, r);
+}
+
 void CNearHoles::index() const {
     indexed_ = true;
     cellStart_.clear();
@@ -88,6 +93,7 @@ void CNearHoles::index() const {
     const double side = std::max(hi[0] - lo[0], hi[1] - lo[1]);
     cell_ = std::max({finite > 0 ? side / std::sqrt(static_cast<double>(finite)) : 1.0, 2 * maxReach_,
                       1e-9 * (1 + side)});
+    perCell_ = 1 / cell_;
     first_[0] = cellOf(lo[0]), first_[1] = cellOf(lo[1]);
     cellsX_ = cellOf(hi[0]) - first_[0] + 1, cellsY_ = cellOf(hi[1]) - first_[1] + 1;
     auto cellIndex = [&](const ENTRY& e) {
@@ -108,7 +114,8 @@ void CNearHoles::index() const {
     }
 }
 
-void CNearHoles::query(double x, double y, double radius, std::vector<int>& out) const {
+void CNearHoles::query(double x, double y, double radius, const double (*startBox)[2],
+                       std::vector<int>& out) const {
     out.clear();
     if (!indexed_) index();
     // A little more than the reach, so that rounding never drops a hole the exact test would keep.
@@ -119,10 +126,25 @@ void CNearHoles::query(double x, double y, double radius, std::vector<int>& out)
         for (int i = 0; i < size(); ++i) out.push_back(i);
         return;
     }
-    const std::int64_t x0 = std::max(cellOf(x - r) - first_[0], std::int64_t{0});
-    const std::int64_t x1 = std::min(cellOf(x + r) - first_[0], cellsX_ - 1);
-    const std::int64_t y0 = std::max(cellOf(y - r) - first_[1], std::int64_t{0});
-    const std::int64_t y1 = std::min(cellOf(y + r) - first_[1], cellsY_ - 1);
+    // raysMayMeetBox refuses a circle of radius q <= R about e on an axis when e + q < lo or e - q > hi; a
+    // rounded sum never falls as a term grows, so e + R < lo or e - R > hi refuses every such circle. The
+    // cells are those the sphere's square meets, on an axis narrowed to [lo - R, hi + R] widened by a
+    // margin that rounding cannot cross: any entry beyond it fails e + R < lo or e - R > hi. A bound that
+    // is not finite (NaN) narrows nothing: std::max and std::min keep their first operand then.
+    const double noBox[2][2] = {{-HUGE_VAL, HUGE_VAL}, {-HUGE_VAL, HUGE_VAL}};
+    const double (*box)[2] = startBox ? startBox : noBox;
+    const double R = boxReach_;
+    std::int64_t range[2][2];
+    const double centre[2] = {x, y};
+    for (int a = 0; a < 2; ++a) {
+        const double lo = box[a][0], hi = box[a][1];
+        const double boxMargin = 1e-9 * (1.0 + std::fabs(lo) + std::fabs(hi) + R);
+        const double from = std::max(centre[a] - r, lo - R - boxMargin);
+        const double to = std::min(centre[a] + r, hi + R + boxMargin);
+        range[a][0] = std::max(cellOf(from) - first_[a], std::int64_t{0});
+        range[a][1] = std::min(cellOf(to) - first_[a], (a == 0 ? cellsX_ : cellsY_) - 1);
+    }
+    const std::int64_t x0 = range[0][0], x1 = range[0][1], y0 = range[1][0], y1 = range[1][1];
     if (x0 <= x1 && y0 <= y1) {
         for (std::int64_t cx = x0; cx <= x1; ++cx) {
             const std::size_t row = static_cast<std::size_t>(cx * cellsY_);
@@ -130,7 +152,9 @@ void CNearHoles::query(double x, double y, double radius, std::vector<int>& out)
                  k < cellStart_[row + static_cast<std::size_t>(y1) + 1]; ++k) {
                 const int i = cellEntries_[k];
                 const ENTRY& e = entries_[static_cast<std::size_t>(i)];
-                if (std::fabs(e.x - x) <= r && std::fabs(e.y - y) <= r) out.push_back(i);
+                if (std::fabs(e.x - x) <= r && std::fabs(e.y - y) <= r && !(e.x + R < box[0][0]) &&
+                    !(e.x - R > box[0][1]) && !(e.y + R < box[1][0]) && !(e.y - R > box[1][1]))
+                    out.push_back(i);
             }
         }
     }
@@ -270,14 +294,18 @@ void cornerDistances(const SURF_IN_VIEW& s, double x, double y, double* dMin, do
 // product never exceeds |r| and the sums round monotonically.
 bool raysMayMeetBox(const SURF_IN_VIEW& s, double x, double y, double radius) {
     const double r = std::fabs(radius), centre[2] = {x, y};
+    double bounds[2][2];
+    startBounds(s, bounds);
     for (int a = 0; a < 2; ++a)
-        if (centre[a] + r < s.box[a][0] - kBoxSlack || centre[a] - r > s.box[a][1] + kBoxSlack) return false;
+        if (centre[a] + r < bounds[a][0] || centre[a] - r > bounds[a][1]) return false;
     return true;
 }
 
 bool projectRay(const ent& surface, const SURF_IN_VIEW& s, const VIEW_LIST& view, const VIEW_AXIS& axis,
                 const double startView[3], double startWorld[3], double hitWorld[3], double* hitZ) {
-    if (!startMayHit(s, startView)) return false;
+    double bounds[2][2];
+    startBounds(s, bounds);
+    if (!startMayHit(bounds, startView)) return false;
     frameToWorld(view.matrix, startView, startWorld);
     if (!projectGridOntoSurf(&surface, axis, startWorld, hitWorld)) return false;
     double v[3];
@@ -434,6 +462,7 @@ public:
                 hole.rayRadius = rayRadius(p);
                 hole.phases.push_back({0, p->ptView[2] - holeDepth(p)});
                 state.near.add(p->ptView[0], p->ptView[1], hole.topRadius);
+                state.near.widenBoxReach(hole.rayRadius);
             }
         }
     }
@@ -462,7 +491,9 @@ private:
         SURF_IN_VIEW s;
         surfaceInView(surface, planar, state.view->matrix, s);
         state.surfaces.push_back({surfaceNumber_, surface.eptr, s.zMin, s.zMax});
-        state.near.query(s.centre[0], s.centre[1], s.radius, near_);
+        double bounds[2][2];
+        startBounds(s, bounds);
+        state.near.query(s.centre[0], s.centre[1], s.radius, bounds, near_);
         for (int i : near_) {
             HOLE& hole = state.holes[static_cast<std::size_t>(i)];
             POINT_LIST* p = hole.point;
@@ -479,7 +510,7 @@ private:
     }
 
     // Steps 7 to 11 for one near hole: the first ray that projects decides.
-    int checkRays(const ent& surface, const SURF_IN_VIEW& s, const VIEW_STATE& state, HOLE& hole) {
+    int checkRays(const ent& surface, const SURF_IN_VIEW& s, VIEW_STATE& state, HOLE& hole) {
         const VIEW_LIST& view = *state.view;
         POINT_LIST* p = hole.point;
         const double r = hole.rayRadius;
@@ -527,7 +558,7 @@ private:
             }
             return 0;
         }
-        const int crash = insideHit(surface, view, hole, P);
+        const int crash = insideHit(surface, state, hole, P);
         if (crash < 0) return -1;
         if (crash) {
             p->crashInto = 1;
@@ -541,7 +572,8 @@ private:
     }
 
     // 1 crash, 0 none, -1 a tip cone could not be allocated.
-    int insideHit(const ent& surface, const VIEW_LIST& view, HOLE& hole, double P) {
+    int insideHit(const ent& surface, VIEW_STATE& state, HOLE& hole, double P) {
+        const VIEW_LIST& view = *state.view;
         POINT_LIST* p = hole.point;
         const POINT_LIST* owner = owners_.firstOwnerById(static_cast<std::int32_t>(surface.id), p);
         if (!owner) return 1;
@@ -553,6 +585,7 @@ private:
             if (isBetweenTol(2 * last->secAng * kRadToDeg, set.minDrawnTipAngle, set.maxDrawnTipAngle, 0.1)) return 0;
             if (!appendTipCone(p, &view)) return -1;
             hole.rayRadius = rayRadius(p);
+            state.near.widenBoxReach(hole.rayRadius);
             hole.phases.push_back({surfaceNumber_ + 1, p->ptView[2] - holeDepth(p)});
             return mode_ == 1 ? 0 : 1;
         }

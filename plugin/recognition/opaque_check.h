@@ -47,13 +47,18 @@ private:
 
 // The holes of one view on a grid of their (x, y) in the view, so that a surface meets only the holes
 // within its reach instead of every hole of the view (or of a strip across it). Entries are numbered in
-// the order they are added.
+// the order they are added. The holes cast circles of ray starts, which must meet `startBox` (per axis
+// least, greatest; see startBounds).
 class CNearHoles {
 public:
     void add(double x, double y, double reach);
-    // The numbers of the entries whose (x, y) may lie within `radius` + their reach of (x, y): a superset
-    // of the near ones, in ascending number.
-    void query(double x, double y, double radius, std::vector<int>& out) const;
+    // An entry casts a circle of this radius, or of this radius now (the largest of them all is kept; a NaN
+    // keeps every entry in every answer).
+    void widenBoxReach(double boxReach);
+    // The numbers of the entries whose (x, y) may lie within `radius` + their reach of (x, y) and whose
+    // circles may meet `startBox` as raysMayMeetBox tells (null: any box): a superset of the near ones, in
+    // ascending number.
+    void query(double x, double y, double radius, const double (*startBox)[2], std::vector<int>& out) const;
     int size() const { return static_cast<int>(entries_.size()); }
 
 private:
@@ -61,16 +66,17 @@ private:
         double x, y;
     };
     void index() const;
+    // Any cell numbering that never falls as v grows will do: truncation is cheaper than std::floor.
     std::int64_t cellOf(double v) const {
-        const double c = std::floor(v / cell_);
-        return static_cast<std::int64_t>(std::clamp(c, -1e15, 1e15));
+        return static_cast<std::int64_t>(std::clamp(v * perCell_, -1e15, 1e15));
     }
 
     std::vector<ENTRY> entries_;
     double maxReach_ = 0;
+    double boxReach_ = 0;
     // Built at the first query after an add.
     mutable bool indexed_ = true;
-    mutable double cell_ = 1;
+    mutable double cell_ = 1, perCell_ = 1;   // a cell's side and its inverse
     mutable std::int64_t first_[2] = {0, 0}, cellsX_ = 1, cellsY_ = 1;   // the grid's first cell and size
     // Cell c's entries are cellEntries_[cellStart_[c] .. cellStart_[c + 1]), cells row by row along x.
     mutable std::vector<std::size_t> cellStart_;
@@ -145,14 +151,18 @@ void cornerDistances(const SURF_IN_VIEW& s, double x, double y, double* dMin, do
 // then casts none of a hole's rays at the surface.
 bool raysMayMeetBox(const SURF_IN_VIEW& s, double x, double y, double radius);
 
-// A start this close beside a surface's box may still hit it: the host counts points on a trim as inside.
-inline constexpr double kBoxSlack = 1e-6;
+// The box on x and y, per axis least and greatest, in which a ray start may hit the surface: its own box
+// grown by a slack, as the host counts points on a trim as inside.
+inline void startBounds(const SURF_IN_VIEW& s, double bounds[2][2]) {
+    constexpr double kBoxSlack = 1e-6;
+    for (int a = 0; a < 2; ++a) bounds[a][0] = s.box[a][0] - kBoxSlack, bounds[a][1] = s.box[a][1] + kBoxSlack;
+}
 
-// False for a start (view coordinates) beside the surface's box, which projectRay answers as a miss
-// without asking the host.
-inline bool startMayHit(const SURF_IN_VIEW& s, const double start[2]) {
+// False for a start (view coordinates) beside startBounds, which projectRay answers as a miss without
+// asking the host.
+inline bool startMayHit(const double bounds[2][2], const double start[2]) {
     for (int a = 0; a < 2; ++a)
-        if (start[a] < s.box[a][0] - kBoxSlack || start[a] > s.box[a][1] + kBoxSlack) return false;
+        if (start[a] < bounds[a][0] || start[a] > bounds[a][1]) return false;
     return true;
 }
 

@@ -113,6 +113,8 @@ public:
                     if (!m->firstCyl) continue;
                     state.members.push_back({m, state.heads.size() - 1});
                     state.near.add(m->ptView[0], m->ptView[1], std::max(head.rCD, head.rCh));
+                    state.near.widenBoxReach(head.rCD);
+                    state.near.widenBoxReach(head.rCh);
                 }
             }
         }
@@ -129,7 +131,9 @@ private:
     void checkSurfaceInView(const ent& surface, VIEW_STATE& state) {
         SURF_IN_VIEW s;
         surfaceInView(surface, nullptr, state.view->matrix, s);
-        state.near.query(s.centre[0], s.centre[1], s.radius, near_);
+        double bounds[2][2];
+        startBounds(s, bounds);
+        state.near.query(s.centre[0], s.centre[1], s.radius, bounds, near_);
         for (int i : near_) {
             const MEMBER& m = state.members[static_cast<std::size_t>(i)];
             const HEAD& head = state.heads[m.head];
@@ -154,12 +158,14 @@ private:
         if (!raysMayMeetBox(s, p->ptView[0], p->ptView[1], radius)) return;
         const int n = g_tolerances.tol04T > radius ? 1 : kRays;
         const auto& turns = rayTurns();
+        double bounds[2][2];
+        startBounds(s, bounds);
         for (int k = 0; k < n; ++k) {
             // One ray is the first of the 32: the angle 0, whose cosine and sine the table holds.
             const double start[3] = {p->ptView[0] + radius * turns[static_cast<std::size_t>(k)][0],
                                      p->ptView[1] + radius * turns[static_cast<std::size_t>(k)][1], topZ};
             // Where the circle only grazes the box most starts lie beside it: refused here, before the call.
-            if (!startMayHit(s, start)) continue;
+            if (!startMayHit(bounds, start)) continue;
             double startWorld[3], hit[3], P = 0;
             if (!projectRay(surface, s, view, state.axis, start, startWorld, hit, &P)) continue;
             const bool above = P > topZ + T4;
