@@ -6,11 +6,14 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 
 #include "plugin/base/globals.h"
 #include "plugin/base/progress_box.h"
+#include "plugin/base/vectors.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/recognition/opaque_check.h"
 #include "plugin/recognition/pipeline.h"
@@ -79,6 +82,7 @@ void touchChamfer(std::int16_t& touch) {
 }
 
 constexpr int kRays = 32;
+constexpr int kCentreDrill = 1, kChamfer = 2;   // the tools a cast of rays is for
 
 // The rays' cosines and sines, worked out once from the same angles: each surface near a hole casts them.
 const std::array<std::array<double, 2>, kRays>& rayTurns() {
@@ -139,16 +143,34 @@ private:
             const HEAD& head = state.heads[m.head];
             POINT_LIST* p = m.point;
             if (owners_.owns(p, surface.eptr)) continue;
-            const double dc = std::hypot(s.centre[0] - p->ptView[0], s.centre[1] - p->ptView[1]);
-            if (head.rCD + s.radius >= dc) tool(surface, s, state, p, head, head.rCD, true);
-            if (head.rCh + s.radius >= dc) tool(surface, s, state, p, head, head.rCh, false);
+            // Whether a tool's circle and the sphere meet: rX + radius >= hypot, by the squares where they
+            // can tell.
+            const double dx = s.centre[0] - p->ptView[0], dy = s.centre[1] - p->ptView[1];
+            double dc = -1;
+            auto meets = [&](double toolRadius) {
+                const double reach = toolRadius + s.radius;
+                const int side = squareAgainst(dx * dx + dy * dy, reach);
+                if (side != 0) return side < 0;
+                if (dc < 0) dc = std::hypot(dx, dy);
+                return reach >= dc;
+            };
+            const bool centreDrill = meets(head.rCD), chamfer = meets(head.rCh);
+            // Two tools of one radius cast the same rays, and the same ray is the first to mark for both: the
+            // rays are cast once and mark for each tool in turn, as two casts would.
+            if (centreDrill && chamfer && std::bit_cast<std::uint64_t>(head.rCD) == std::bit_cast<std::uint64_t>(head.rCh)) {
+                tool(surface, s, state, p, head, head.rCD, kCentreDrill | kChamfer);
+                continue;
+            }
+            if (centreDrill) tool(surface, s, state, p, head, head.rCD, kCentreDrill);
+            if (chamfer) tool(surface, s, state, p, head, head.rCh, kChamfer);
         }
     }
 
     // 32 rays on the tool's circle (one on the axis for a tool narrower than 0.4T); the first hit above the
-    // top or below the bottom by more than 4T marks the point and ends the rays.
+    // top or below the bottom by more than 4T marks the point for the tools (kCentreDrill, kChamfer) and ends
+    // the rays.
     void tool(const ent& surface, const SURF_IN_VIEW& s, const VIEW_STATE& state, POINT_LIST* p, const HEAD& head,
-              double radius, bool centreDrill) {
+              double radius, int tools) {
         const VIEW_LIST& view = *state.view;
         const double topZ = p->ptView[2];
         const double bottomZ = topZ - head.depth;
@@ -172,9 +194,15 @@ private:
             const bool below = bottomZ - T4 > P;
             if (!above && !below) continue;
             std::int16_t& touch = above ? p->touchTop : p->touchBottom;
-            if (centreDrill) touchCentreDrill(touch);
-            else touchChamfer(touch);
-            writeDump(surface, s, view, p, radius, head.rCD, above, above ? topZ : bottomZ, hit, centreDrill);
+            const double planeZ = above ? topZ : bottomZ;
+            if (tools & kCentreDrill) {
+                touchCentreDrill(touch);
+                writeDump(surface, s, view, p, radius, head.rCD, above, planeZ, hit, true);
+            }
+            if (tools & kChamfer) {
+                touchChamfer(touch);
+                writeDump(surface, s, view, p, radius, head.rCD, above, planeZ, hit, false);
+            }
             return;
         }
     }

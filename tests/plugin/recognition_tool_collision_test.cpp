@@ -204,4 +204,21 @@ TEST_F(ToolCollisionTest, TheDebugFileNamesTheToolAndTheSide) {
     EXPECT_EQ(text.find("Chamfer tool"), std::string::npos);
 }
 
+TEST_F(ToolCollisionTest, TwoToolsOfOneDiameterAreEachWrittenInTurnForTheSameHit) {
+    makePart(PartBuilder::block({60, 40, 20}).boss(kDrillBoss).hole(throughHole("h", {20, 20, 20}, {0, 0, -1}, 6)));
+    addAllHoles();
+    giveProcess(holes[0], 16, 16);
+    g_globals->debugDumps = 1;
+    ASSERT_EQ(checkToolCollision(head, nullptr), 0);
+    EXPECT_EQ(holes[0]->touchTop, 3);
+    const std::string text = plat::readFile(dir.path() + "/24_ToolCollisionf.txt").value_or("");
+    const std::size_t drill = text.find(" Center drill Top r=8.000 "), chamfer = text.find(" Chamfer tool Top r =8.000 ");
+    ASSERT_NE(drill, std::string::npos) << text;
+    ASSERT_NE(chamfer, std::string::npos) << text;
+    EXPECT_LT(drill, chamfer) << text;
+    const std::string hit = "ptProjUniv(12.000 20.000 25.000)\n";
+    EXPECT_EQ(text.find(hit, text.find(hit) + 1), text.rfind(hit)) << text;
+    EXPECT_GT(text.rfind(hit), chamfer) << text;
+}
+
 }  // namespace
