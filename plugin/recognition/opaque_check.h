@@ -52,8 +52,8 @@ private:
 class CNearHoles {
 public:
     void add(double x, double y, double reach);
-    // An entry casts a circle of this radius, or of this radius now (the largest of them all is kept; a NaN
-    // keeps every entry in every answer).
+    // Some entry casts circles of ray starts of this radius, or does from now on (the largest radius is
+    // kept; a NaN keeps every entry in every answer).
     void widenBoxReach(double boxReach);
     // The numbers of the entries whose (x, y) may lie within `radius` + their reach of (x, y) and whose
     // circles may meet `startBox` as raysMayMeetBox tells (null: any box): a superset of the near ones, in

@@ -155,9 +155,11 @@ private:
                 return reach >= dc;
             };
             const bool centreDrill = meets(head.rCD), chamfer = meets(head.rCh);
-            // Two tools of one radius cast the same rays, and the same ray is the first to mark for both: the
-            // rays are cast once and mark for each tool in turn, as two casts would.
-            if (centreDrill && chamfer && std::bit_cast<std::uint64_t>(head.rCD) == std::bit_cast<std::uint64_t>(head.rCh)) {
+            // Two tools of one radius (to the bit: a zero's sign would show in the starts) cast the same rays,
+            // and the same ray is the first to mark for both: the rays are cast once and mark for each tool in
+            // turn, as two casts would.
+            const bool oneRadius = std::bit_cast<std::uint64_t>(head.rCD) == std::bit_cast<std::uint64_t>(head.rCh);
+            if (centreDrill && chamfer && oneRadius) {
                 tool(surface, s, state, p, head, head.rCD, kCentreDrill | kChamfer);
                 continue;
             }

@@ -212,7 +212,8 @@ TEST_F(ToolCollisionTest, TwoToolsOfOneDiameterAreEachWrittenInTurnForTheSameHit
     ASSERT_EQ(checkToolCollision(head, nullptr), 0);
     EXPECT_EQ(holes[0]->touchTop, 3);
     const std::string text = plat::readFile(dir.path() + "/24_ToolCollisionf.txt").value_or("");
-    const std::size_t drill = text.find(" Center drill Top r=8.000 "), chamfer = text.find(" Chamfer tool Top r =8.000 ");
+    const std::size_t drill = text.find(" Center drill Top r=8.000 ");
+    const std::size_t chamfer = text.find(" Chamfer tool Top r =8.000 ");
     ASSERT_NE(drill, std::string::npos) << text;
     ASSERT_NE(chamfer, std::string::npos) << text;
     EXPECT_LT(drill, chamfer) << text;
