@@ -33,30 +33,34 @@ namespace opaque {
 // ---- hole surfaces -----------------------------------------------------------------------------------------
 
 CHoleSurfaces::CHoleSurfaces(const VIEW_LIST* tree) {
+    std::size_t order = 0;
     for (const VIEW_LIST* view = tree; view; view = view->next)
-        for (POINT_LIST* point = view->firstPoint; point; point = point->next) {
-            std::vector<db_ptr>& entries = entriesOf_[point];
+        for (POINT_LIST* point = view->firstPoint; point; point = point->next, ++order) {
+            const std::size_t from = entries_.size();
             for (const CYL_LIST* cyl = point->firstCyl; cyl; cyl = cyl->next)
                 for (int i = 0; i < std::min<int>(cyl->entCount, kMaxCylEnts); ++i) {
-                    entries.push_back(cyl->ents[i].entry);
-                    std::vector<POINT_LIST*>& owners = ownersOfId_[cyl->ents[i].id];
-                    if (owners.empty() || owners.back() != point) owners.push_back(point);
+                    entries_.push_back(cyl->ents[i].entry);
+                    owners_.push_back({cyl->ents[i].id, order, point});
                 }
-            std::sort(entries.begin(), entries.end());
+            std::sort(entries_.begin() + static_cast<std::ptrdiff_t>(from), entries_.end());
+            spanOf_[point] = {from, entries_.size() - from};
         }
+    std::sort(owners_.begin(), owners_.end(), [](const OWNER& a, const OWNER& b) {
+        return a.id != b.id ? a.id < b.id : a.order < b.order;
+    });
 }
 
 std::span<const db_ptr> CHoleSurfaces::entriesOf(const POINT_LIST* point) const {
-    const auto it = entriesOf_.find(point);
-    if (it == entriesOf_.end()) return {};
-    return it->second;
+    const auto it = spanOf_.find(point);
+    if (it == spanOf_.end()) return {};
+    return std::span<const db_ptr>(entries_).subspan(it->second.from, it->second.count);
 }
 
 POINT_LIST* CHoleSurfaces::firstOwnerById(std::int32_t id, const POINT_LIST* except) const {
-    const auto it = ownersOfId_.find(id);
-    if (it == ownersOfId_.end()) return nullptr;
-    for (POINT_LIST* point : it->second)
-        if (point != except) return point;
+    auto it = std::lower_bound(owners_.begin(), owners_.end(), id,
+                               [](const OWNER& owner, std::int32_t key) { return owner.id < key; });
+    for (; it != owners_.end() && it->id == id; ++it)
+        if (it->point != except) return it->point;
     return nullptr;
 }
 

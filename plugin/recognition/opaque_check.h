@@ -29,8 +29,6 @@ namespace opaque {
 class CHoleSurfaces {
 public:
     explicit CHoleSurfaces(const VIEW_LIST* tree);
-    // True when an entity entry of one of the point's segments holds the handle.
-    bool owns(const POINT_LIST* point, db_ptr entry) const { return holds(entriesOf(point), entry); }
     // The handles of the point's entity entries, sorted; empty for a point not in the tree. Valid while
     // this lives.
     std::span<const db_ptr> entriesOf(const POINT_LIST* point) const;
@@ -41,8 +39,18 @@ public:
     POINT_LIST* firstOwnerById(std::int32_t id, const POINT_LIST* except) const;
 
 private:
-    std::unordered_map<const POINT_LIST*, std::vector<db_ptr>> entriesOf_;   // sorted handles per point
-    std::unordered_map<std::int32_t, std::vector<POINT_LIST*>> ownersOfId_;  // tree order, each point once
+    // Kept in two tables rather than a small vector per point and per id, which cost an allocation each.
+    struct SPAN {
+        std::size_t from, count;
+    };
+    struct OWNER {
+        std::int32_t id;
+        std::size_t order;   // the point's place in tree order
+        POINT_LIST* point;
+    };
+    std::vector<db_ptr> entries_;                          // each point's handles, sorted, point after point
+    std::unordered_map<const POINT_LIST*, SPAN> spanOf_;   // a point's handles in entries_
+    std::vector<OWNER> owners_;                            // by id, then tree order
 };
 
 // The holes of one view on a grid of their (x, y) in the view, so that a surface meets only the holes

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <numbers>
+#include <span>
 
 #include "plugin/base/globals.h"
 #include "plugin/base/progress_box.h"
@@ -34,6 +35,7 @@ struct HEAD {
 struct MEMBER {
     POINT_LIST* point;
     std::size_t head;
+    std::span<const db_ptr> owned;   // its entity entries (CHoleSurfaces::entriesOf)
 };
 
 struct VIEW_STATE {
@@ -115,7 +117,7 @@ public:
                 int left = pointCount;
                 for (POINT_LIST* m = p; m && left > 0; m = m->nextEqual, --left) {
                     if (!m->firstCyl) continue;
-                    state.members.push_back({m, state.heads.size() - 1});
+                    state.members.push_back({m, state.heads.size() - 1, owners_.entriesOf(m)});
                     state.near.add(m->ptView[0], m->ptView[1], std::max(head.rCD, head.rCh));
                     state.near.widenBoxReach(head.rCD);
                     state.near.widenBoxReach(head.rCh);
@@ -142,7 +144,7 @@ private:
             const MEMBER& m = state.members[static_cast<std::size_t>(i)];
             const HEAD& head = state.heads[m.head];
             POINT_LIST* p = m.point;
-            if (owners_.owns(p, surface.eptr)) continue;
+            if (CHoleSurfaces::holds(m.owned, surface.eptr)) continue;
             // Whether a tool's circle and the sphere meet: rX + radius >= hypot, by the squares where they
             // can tell.
             const double dx = s.centre[0] - p->ptView[0], dy = s.centre[1] - p->ptView[1];
