@@ -248,25 +248,30 @@ bool CPlanarHeights::of(const ent& surface, std::vector<Z_RANGE>& ranges) {
     return true;
 }
 
+namespace {
+
+// The view coordinate (row `a` of the view matrix) of the surface's box corners. Corner k takes hi on axis i
+// where bit i of k is set. Each is worldToFrame's sum (x + y) + z of three products, and the eight corners
+// share the products, two per world axis, and the four sums x + y.
+inline void boxCorners(const ent_surface& s, const double row[3], double v[8]) {
+    const double x0 = s.boxMin.x * row[0], x1 = s.boxMax.x * row[0];
+    const double y0 = s.boxMin.y * row[1], y1 = s.boxMax.y * row[1];
+    const double z0 = s.boxMin.z * row[2], z1 = s.boxMax.z * row[2];
+    const double xy[4] = {x0 + y0, x1 + y0, x0 + y1, x1 + y1};
+    v[0] = xy[0] + z0, v[1] = xy[1] + z0, v[2] = xy[2] + z0, v[3] = xy[3] + z0;
+    v[4] = xy[0] + z1, v[5] = xy[1] + z1, v[6] = xy[2] + z1, v[7] = xy[3] + z1;
+}
+
+}  // namespace
+
 void surfaceInView(const ent& surface, const Z_RANGE* planar, const double viewMatrix[3][3], SURF_IN_VIEW& out) {
     const ent_surface& s = surface.surf;
-    const double lo[3] = {s.boxMin.x, s.boxMin.y, s.boxMin.z};
-    const double hi[3] = {s.boxMax.x, s.boxMax.y, s.boxMax.z};
-    // Corner k takes hi on axis i where bit i of k is set. Each of its view coordinates is worldToFrame's sum
-    // (x + y) + z of three products, and the eight corners share the products, two per world axis, and
-    // the four sums x + y.
     for (int a = 0; a < 3; ++a) {
-        const double* row = viewMatrix[a];
-        const double x0 = lo[0] * row[0], x1 = hi[0] * row[0];
-        const double y0 = lo[1] * row[1], y1 = hi[1] * row[1];
-        const double z0 = lo[2] * row[2], z1 = hi[2] * row[2];
-        const double xy[4] = {x0 + y0, x1 + y0, x0 + y1, x1 + y1};
-        const double v[8] = {xy[0] + z0, xy[1] + z0, xy[2] + z0, xy[3] + z0,
-                             xy[0] + z1, xy[1] + z1, xy[2] + z1, xy[3] + z1};
+        double v[8];
+        boxCorners(s, viewMatrix[a], v);
         double least = 1e300, most = -1e300;
 #pragma GCC unroll 8
         for (int k = 0; k < 8; ++k) {
-            out.corners[k][a] = v[k];
             least = std::min(least, v[k]);
             most = std::max(most, v[k]);
         }
@@ -284,11 +289,15 @@ void surfaceInView(const ent& surface, const Z_RANGE* planar, const double viewM
     }
 }
 
-void cornerDistances(const SURF_IN_VIEW& s, double x, double y, double* dMin, double* dMax) {
+void cornerDistances(const ent& surface, const double viewMatrix[3][3], double x, double y, double* dMin,
+                     double* dMax) {
+    double vx[8], vy[8];
+    boxCorners(surface.surf, viewMatrix[0], vx);
+    boxCorners(surface.surf, viewMatrix[1], vy);
     *dMin = 1e10;
     *dMax = -1e10;
-    for (const auto& c : s.corners) {
-        const double d = std::hypot(c[0] - x, c[1] - y);
+    for (int k = 0; k < 8; ++k) {
+        const double d = std::hypot(vx[k] - x, vy[k] - y);
         *dMin = std::min(*dMin, d);
         *dMax = std::max(*dMax, d);
     }
@@ -535,7 +544,7 @@ private:
 
         const double T2 = g_tolerances.tol2T;
         double dMin = 0, dMax = 0;
-        if (dump_.on()) cornerDistances(s, p->ptView[0], p->ptView[1], &dMin, &dMax);
+        if (dump_.on()) cornerDistances(surface, view.matrix, p->ptView[0], p->ptView[1], &dMin, &dMax);
         const long id = static_cast<long>(surface.id);
         if (P > topZ + T2) {
             if (!p->crashTop || P < p->crashTopZ) {

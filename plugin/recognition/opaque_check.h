@@ -114,10 +114,9 @@ private:
     std::size_t sorted_ = 0;   // order_[0 .. sorted_) is final; the rest rank after it, in no order
 };
 
-// A surface as the checks see it in one view: bounding-box corners, sphere centre and the extreme z (of
-// its own points for a planar surface, else of the box); `box` is the box's extent in the view.
+// A surface as the checks see it in one view: sphere centre and the extreme z (of its own points for a
+// planar surface, else of the box); `box` is the extent of the bounding box's corners in the view.
 struct SURF_IN_VIEW {
-    double corners[8][3];
     double centre[3];
     double radius;
     double zMin, zMax;
@@ -152,8 +151,9 @@ private:
 // `planar` null takes the box's z.
 void surfaceInView(const ent& surface, const Z_RANGE* planar, const double viewMatrix[3][3], SURF_IN_VIEW& out);
 
-// The smallest and largest XY distance from (x, y) to the box corners in the view (dump only).
-void cornerDistances(const SURF_IN_VIEW& s, double x, double y, double* dMin, double* dMax);
+// The smallest and largest XY distance from (x, y) to the surface's box corners in the view (dump only).
+void cornerDistances(const ent& surface, const double viewMatrix[3][3], double x, double y, double* dMin,
+                     double* dMax);
 
 // False when no ray starting within `radius` of (x, y) in the view can pass projectRay's box test: a check
 // then casts none of a hole's rays at the surface.

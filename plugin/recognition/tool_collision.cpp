@@ -201,21 +201,21 @@ private:
             const double planeZ = above ? topZ : bottomZ;
             if (tools & kCentreDrill) {
                 touchCentreDrill(touch);
-                writeDump(surface, s, view, p, radius, head.rCD, above, planeZ, hit, true);
+                writeDump(surface, view, p, radius, head.rCD, above, planeZ, hit, true);
             }
             if (tools & kChamfer) {
                 touchChamfer(touch);
-                writeDump(surface, s, view, p, radius, head.rCD, above, planeZ, hit, false);
+                writeDump(surface, view, p, radius, head.rCD, above, planeZ, hit, false);
             }
             return;
         }
     }
 
-    void writeDump(const ent& surface, const SURF_IN_VIEW& s, const VIEW_LIST& view, const POINT_LIST* p, double radius,
+    void writeDump(const ent& surface, const VIEW_LIST& view, const POINT_LIST* p, double radius,
                    double rCD, bool top, double planeZ, const double hit[3], bool centreDrill) {
         if (!dump_.on()) return;
         double dMin = 0, dMax = 0;
-        cornerDistances(s, p->ptView[0], p->ptView[1], &dMin, &dMax);
+        cornerDistances(surface, view.matrix, p->ptView[0], p->ptView[1], &dMin, &dMax);
         const char* label = centreDrill ? (top ? "Center drill Top r=" : "Center drill Bottom r=")
                                         : (top ? "Chamfer tool Top r =" : "Chamfer tool Bottom r=");
         dump_.line("\n%li %s%.3f View %i ptUniv(%.3f %.3f %.3f) cPlane(%.3f %.3f %.3f) r=%.2f\n"
