@@ -95,9 +95,9 @@ void CNearHoles::index() const {
     // About one hole per cell, and no cell narrower than a hole's reach: a grid of no more cells than
     // holes, give or take a row, in one table.
     const double side = std::max(hi[0] - lo[0], hi[1] - lo[1]);
-    cell_ = std::max({finite > 0 ? side / std::sqrt(static_cast<double>(finite)) : 1.0, 2 * maxReach_,
-                      1e-9 * (1 + side)});
-    perCell_ = 1 / cell_;
+    const double perHole = finite > 0 ? side / std::sqrt(static_cast<double>(finite)) : 1.0;
+    const double cell = std::max({perHole, 2 * maxReach_, 1e-9 * (1 + side)});
+    perCell_ = 1 / cell;
     first_[0] = cellOf(lo[0]), first_[1] = cellOf(lo[1]);
     cellsX_ = cellOf(hi[0]) - first_[0] + 1, cellsY_ = cellOf(hi[1]) - first_[1] + 1;
     auto cellIndex = [&](const ENTRY& e) {

@@ -84,7 +84,7 @@ private:
     double boxReach_ = 0;
     // Built at the first query after an add.
     mutable bool indexed_ = true;
-    mutable double cell_ = 1, perCell_ = 1;   // a cell's side and its inverse
+    mutable double perCell_ = 1;   // the inverse of a cell's side
     mutable std::int64_t first_[2] = {0, 0}, cellsX_ = 1, cellsY_ = 1;   // the grid's first cell and size
     // Cell c's entries are cellEntries_[cellStart_[c] .. cellStart_[c + 1]), cells row by row along x.
     mutable std::vector<std::size_t> cellStart_;
