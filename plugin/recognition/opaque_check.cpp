@@ -33,30 +33,34 @@ namespace opaque {
 // ---- hole surfaces -----------------------------------------------------------------------------------------
 
 CHoleSurfaces::CHoleSurfaces(const VIEW_LIST* tree) {
+    std::size_t order = 0;
     for (const VIEW_LIST* view = tree; view; view = view->next)
-        for (POINT_LIST* point = view->firstPoint; point; point = point->next) {
-            std::vector<db_ptr>& entries = entriesOf_[point];
+        for (POINT_LIST* point = view->firstPoint; point; point = point->next, ++order) {
+            const std::size_t from = entries_.size();
             for (const CYL_LIST* cyl = point->firstCyl; cyl; cyl = cyl->next)
                 for (int i = 0; i < std::min<int>(cyl->entCount, kMaxCylEnts); ++i) {
-                    entries.push_back(cyl->ents[i].entry);
-                    std::vector<POINT_LIST*>& owners = ownersOfId_[cyl->ents[i].id];
-                    if (owners.empty() || owners.back() != point) owners.push_back(point);
+                    entries_.push_back(cyl->ents[i].entry);
+                    owners_.push_back({cyl->ents[i].id, order, point});
                 }
-            std::sort(entries.begin(), entries.end());
+            std::sort(entries_.begin() + static_cast<std::ptrdiff_t>(from), entries_.end());
+            spanOf_[point] = {from, entries_.size() - from};
         }
+    std::sort(owners_.begin(), owners_.end(), [](const OWNER& a, const OWNER& b) {
+        return a.id != b.id ? a.id < b.id : a.order < b.order;
+    });
 }
 
 std::span<const db_ptr> CHoleSurfaces::entriesOf(const POINT_LIST* point) const {
-    const auto it = entriesOf_.find(point);
-    if (it == entriesOf_.end()) return {};
-    return it->second;
+    const auto it = spanOf_.find(point);
+    if (it == spanOf_.end()) return {};
+    return std::span<const db_ptr>(entries_).subspan(it->second.from, it->second.count);
 }
 
 POINT_LIST* CHoleSurfaces::firstOwnerById(std::int32_t id, const POINT_LIST* except) const {
-    const auto it = ownersOfId_.find(id);
-    if (it == ownersOfId_.end()) return nullptr;
-    for (POINT_LIST* point : it->second)
-        if (point != except) return point;
+    auto it = std::lower_bound(owners_.begin(), owners_.end(), id,
+                               [](const OWNER& owner, std::int32_t key) { return owner.id < key; });
+    for (; it != owners_.end() && it->id == id; ++it)
+        if (it->point != except) return it->point;
     return nullptr;
 }
 
@@ -66,6 +70,11 @@ void CNearHoles::add(double x, double y, double reach) {
     entries_.push_back({x, y});
     maxReach_ = std::max(maxReach_, reach);
     indexed_ = false;
+}
+
+void CNearHoles::widenBoxReach(double boxReach) {
+    const double r = std::fabs(boxReach);
+    boxReach_ = std::isnan(r) ? std::numeric_limits<double>::infinity() : std::max(boxReach_, r);
 }
 
 void CNearHoles::index() const {
@@ -86,8 +95,9 @@ void CNearHoles::index() const {
     // About one hole per cell, and no cell narrower than a hole's reach: a grid of no more cells than
     // holes, give or take a row, in one table.
     const double side = std::max(hi[0] - lo[0], hi[1] - lo[1]);
-    cell_ = std::max({finite > 0 ? side / std::sqrt(static_cast<double>(finite)) : 1.0, 2 * maxReach_,
-                      1e-9 * (1 + side)});
+    const double perHole = finite > 0 ? side / std::sqrt(static_cast<double>(finite)) : 1.0;
+    const double cell = std::max({perHole, 2 * maxReach_, 1e-9 * (1 + side)});
+    perCell_ = 1 / cell;
     first_[0] = cellOf(lo[0]), first_[1] = cellOf(lo[1]);
     cellsX_ = cellOf(hi[0]) - first_[0] + 1, cellsY_ = cellOf(hi[1]) - first_[1] + 1;
     auto cellIndex = [&](const ENTRY& e) {
@@ -108,7 +118,8 @@ void CNearHoles::index() const {
     }
 }
 
-void CNearHoles::query(double x, double y, double radius, std::vector<int>& out) const {
+void CNearHoles::query(double x, double y, double radius, const double (*startBox)[2],
+                       std::vector<int>& out) const {
     out.clear();
     if (!indexed_) index();
     // A little more than the reach, so that rounding never drops a hole the exact test would keep.
@@ -119,10 +130,25 @@ void CNearHoles::query(double x, double y, double radius, std::vector<int>& out)
         for (int i = 0; i < size(); ++i) out.push_back(i);
         return;
     }
-    const std::int64_t x0 = std::max(cellOf(x - r) - first_[0], std::int64_t{0});
-    const std::int64_t x1 = std::min(cellOf(x + r) - first_[0], cellsX_ - 1);
-    const std::int64_t y0 = std::max(cellOf(y - r) - first_[1], std::int64_t{0});
-    const std::int64_t y1 = std::min(cellOf(y + r) - first_[1], cellsY_ - 1);
+    // raysMayMeetBox refuses a circle of radius q <= R about e on an axis when e + q < lo or e - q > hi; a
+    // rounded sum never falls as a term grows, so e + R < lo or e - R > hi refuses every such circle. The
+    // cells are those the sphere's square meets, on an axis narrowed to [lo - R, hi + R] widened by a
+    // margin that rounding cannot cross: any entry beyond it fails e + R < lo or e - R > hi. A bound that
+    // is not finite (NaN) narrows nothing: std::max and std::min keep their first operand then.
+    const double noBox[2][2] = {{-HUGE_VAL, HUGE_VAL}, {-HUGE_VAL, HUGE_VAL}};
+    const double (*box)[2] = startBox ? startBox : noBox;
+    const double R = boxReach_;
+    std::int64_t range[2][2];
+    const double centre[2] = {x, y};
+    for (int a = 0; a < 2; ++a) {
+        const double lo = box[a][0], hi = box[a][1];
+        const double boxMargin = 1e-9 * (1.0 + std::fabs(lo) + std::fabs(hi) + R);
+        const double from = std::max(centre[a] - r, lo - R - boxMargin);
+        const double to = std::min(centre[a] + r, hi + R + boxMargin);
+        range[a][0] = std::max(cellOf(from) - first_[a], std::int64_t{0});
+        range[a][1] = std::min(cellOf(to) - first_[a], (a == 0 ? cellsX_ : cellsY_) - 1);
+    }
+    const std::int64_t x0 = range[0][0], x1 = range[0][1], y0 = range[1][0], y1 = range[1][1];
     if (x0 <= x1 && y0 <= y1) {
         for (std::int64_t cx = x0; cx <= x1; ++cx) {
             const std::size_t row = static_cast<std::size_t>(cx * cellsY_);
@@ -130,7 +156,9 @@ void CNearHoles::query(double x, double y, double radius, std::vector<int>& out)
                  k < cellStart_[row + static_cast<std::size_t>(y1) + 1]; ++k) {
                 const int i = cellEntries_[k];
                 const ENTRY& e = entries_[static_cast<std::size_t>(i)];
-                if (std::fabs(e.x - x) <= r && std::fabs(e.y - y) <= r) out.push_back(i);
+                if (std::fabs(e.x - x) <= r && std::fabs(e.y - y) <= r && !(e.x + R < box[0][0]) &&
+                    !(e.x - R > box[0][1]) && !(e.y + R < box[1][0]) && !(e.y - R > box[1][1]))
+                    out.push_back(i);
             }
         }
     }
@@ -220,25 +248,30 @@ bool CPlanarHeights::of(const ent& surface, std::vector<Z_RANGE>& ranges) {
     return true;
 }
 
+namespace {
+
+// The view coordinate (row `a` of the view matrix) of the surface's box corners. Corner k takes hi on axis i
+// where bit i of k is set. Each is worldToFrame's sum (x + y) + z of three products, and the eight corners
+// share the products, two per world axis, and the four sums x + y.
+inline void boxCorners(const ent_surface& s, const double row[3], double v[8]) {
+    const double x0 = s.boxMin.x * row[0], x1 = s.boxMax.x * row[0];
+    const double y0 = s.boxMin.y * row[1], y1 = s.boxMax.y * row[1];
+    const double z0 = s.boxMin.z * row[2], z1 = s.boxMax.z * row[2];
+    const double xy[4] = {x0 + y0, x1 + y0, x0 + y1, x1 + y1};
+    v[0] = xy[0] + z0, v[1] = xy[1] + z0, v[2] = xy[2] + z0, v[3] = xy[3] + z0;
+    v[4] = xy[0] + z1, v[5] = xy[1] + z1, v[6] = xy[2] + z1, v[7] = xy[3] + z1;
+}
+
+}  // namespace
+
 void surfaceInView(const ent& surface, const Z_RANGE* planar, const double viewMatrix[3][3], SURF_IN_VIEW& out) {
     const ent_surface& s = surface.surf;
-    const double lo[3] = {s.boxMin.x, s.boxMin.y, s.boxMin.z};
-    const double hi[3] = {s.boxMax.x, s.boxMax.y, s.boxMax.z};
-    // Corner k takes hi on axis i where bit i of k is set. Each of its view coordinates is worldToFrame's sum
-    // (x + y) + z of three products, and the eight corners share the products, two per world axis, and
-    // the four sums x + y.
     for (int a = 0; a < 3; ++a) {
-        const double* row = viewMatrix[a];
-        const double x0 = lo[0] * row[0], x1 = hi[0] * row[0];
-        const double y0 = lo[1] * row[1], y1 = hi[1] * row[1];
-        const double z0 = lo[2] * row[2], z1 = hi[2] * row[2];
-        const double xy[4] = {x0 + y0, x1 + y0, x0 + y1, x1 + y1};
-        const double v[8] = {xy[0] + z0, xy[1] + z0, xy[2] + z0, xy[3] + z0,
-                             xy[0] + z1, xy[1] + z1, xy[2] + z1, xy[3] + z1};
+        double v[8];
+        boxCorners(s, viewMatrix[a], v);
         double least = 1e300, most = -1e300;
 #pragma GCC unroll 8
         for (int k = 0; k < 8; ++k) {
-            out.corners[k][a] = v[k];
             least = std::min(least, v[k]);
             most = std::max(most, v[k]);
         }
@@ -256,33 +289,36 @@ void surfaceInView(const ent& surface, const Z_RANGE* planar, const double viewM
     }
 }
 
-void cornerDistances(const SURF_IN_VIEW& s, double x, double y, double* dMin, double* dMax) {
+void cornerDistances(const ent& surface, const double viewMatrix[3][3], double x, double y, double* dMin,
+                     double* dMax) {
+    double vx[8], vy[8];
+    boxCorners(surface.surf, viewMatrix[0], vx);
+    boxCorners(surface.surf, viewMatrix[1], vy);
     *dMin = 1e10;
     *dMax = -1e10;
-    for (const auto& c : s.corners) {
-        const double d = std::hypot(c[0] - x, c[1] - y);
+    for (int k = 0; k < 8; ++k) {
+        const double d = std::hypot(vx[k] - x, vy[k] - y);
         *dMin = std::min(*dMin, d);
         *dMax = std::max(*dMax, d);
     }
 }
 
-namespace {
-constexpr double kBoxSlack = 1e-6;   // the host counts points on a trim as inside
-}  // namespace
-
 // A start (x + r cos, y + r sin) lies within [x - |r|, x + |r|] on each axis as the doubles round, since the
 // product never exceeds |r| and the sums round monotonically.
 bool raysMayMeetBox(const SURF_IN_VIEW& s, double x, double y, double radius) {
     const double r = std::fabs(radius), centre[2] = {x, y};
+    double bounds[2][2];
+    startBounds(s, bounds);
     for (int a = 0; a < 2; ++a)
-        if (centre[a] + r < s.box[a][0] - kBoxSlack || centre[a] - r > s.box[a][1] + kBoxSlack) return false;
+        if (centre[a] + r < bounds[a][0] || centre[a] - r > bounds[a][1]) return false;
     return true;
 }
 
 bool projectRay(const ent& surface, const SURF_IN_VIEW& s, const VIEW_LIST& view, const VIEW_AXIS& axis,
                 const double startView[3], double startWorld[3], double hitWorld[3], double* hitZ) {
-    for (int a = 0; a < 2; ++a)
-        if (startView[a] < s.box[a][0] - kBoxSlack || startView[a] > s.box[a][1] + kBoxSlack) return false;
+    double bounds[2][2];
+    startBounds(s, bounds);
+    if (!startMayHit(bounds, startView)) return false;
     frameToWorld(view.matrix, startView, startWorld);
     if (!projectGridOntoSurf(&surface, axis, startWorld, hitWorld)) return false;
     double v[3];
@@ -439,6 +475,7 @@ public:
                 hole.rayRadius = rayRadius(p);
                 hole.phases.push_back({0, p->ptView[2] - holeDepth(p)});
                 state.near.add(p->ptView[0], p->ptView[1], hole.topRadius);
+                state.near.widenBoxReach(hole.rayRadius);
             }
         }
     }
@@ -467,7 +504,9 @@ private:
         SURF_IN_VIEW s;
         surfaceInView(surface, planar, state.view->matrix, s);
         state.surfaces.push_back({surfaceNumber_, surface.eptr, s.zMin, s.zMax});
-        state.near.query(s.centre[0], s.centre[1], s.radius, near_);
+        double bounds[2][2];
+        startBounds(s, bounds);
+        state.near.query(s.centre[0], s.centre[1], s.radius, bounds, near_);
         for (int i : near_) {
             HOLE& hole = state.holes[static_cast<std::size_t>(i)];
             POINT_LIST* p = hole.point;
@@ -484,7 +523,7 @@ private:
     }
 
     // Steps 7 to 11 for one near hole: the first ray that projects decides.
-    int checkRays(const ent& surface, const SURF_IN_VIEW& s, const VIEW_STATE& state, HOLE& hole) {
+    int checkRays(const ent& surface, const SURF_IN_VIEW& s, VIEW_STATE& state, HOLE& hole) {
         const VIEW_LIST& view = *state.view;
         POINT_LIST* p = hole.point;
         const double r = hole.rayRadius;
@@ -509,7 +548,7 @@ private:
         if (!projected) return 0;
 
         double dMin = 0, dMax = 0;
-        if (dump_.on()) cornerDistances(s, p->ptView[0], p->ptView[1], &dMin, &dMax);
+        if (dump_.on()) cornerDistances(surface, view.matrix, p->ptView[0], p->ptView[1], &dMin, &dMax);
         const long id = static_cast<long>(surface.id);
         if (P > topZ + T2) {
             if (!p->crashTop || P < p->crashTopZ) {
@@ -536,7 +575,7 @@ private:
             }
             return 0;
         }
-        const int crash = insideHit(surface, view, hole, P);
+        const int crash = insideHit(surface, state, hole, P);
         if (crash < 0) return -1;
         if (crash) {
             p->crashInto = 1;
@@ -550,7 +589,8 @@ private:
     }
 
     // 1 crash, 0 none, -1 a tip cone could not be allocated.
-    int insideHit(const ent& surface, const VIEW_LIST& view, HOLE& hole, double P) {
+    int insideHit(const ent& surface, VIEW_STATE& state, HOLE& hole, double P) {
+        const VIEW_LIST& view = *state.view;
         POINT_LIST* p = hole.point;
         const POINT_LIST* owner = owners_.firstOwnerById(static_cast<std::int32_t>(surface.id), p);
         if (!owner) return 1;
@@ -562,6 +602,7 @@ private:
             if (isBetweenTol(2 * last->secAng * kRadToDeg, set.minDrawnTipAngle, set.maxDrawnTipAngle, 0.1)) return 0;
             if (!appendTipCone(p, &view)) return -1;
             hole.rayRadius = rayRadius(p);
+            state.near.widenBoxReach(hole.rayRadius);
             hole.phases.push_back({surfaceNumber_ + 1, p->ptView[2] - holeDepth(p)});
             return mode_ == 1 ? 0 : 1;
         }

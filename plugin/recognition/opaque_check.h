@@ -29,8 +29,6 @@ namespace opaque {
 class CHoleSurfaces {
 public:
     explicit CHoleSurfaces(const VIEW_LIST* tree);
-    // True when an entity entry of one of the point's segments holds the handle.
-    bool owns(const POINT_LIST* point, db_ptr entry) const { return holds(entriesOf(point), entry); }
     // The handles of the point's entity entries, sorted; empty for a point not in the tree. Valid while
     // this lives.
     std::span<const db_ptr> entriesOf(const POINT_LIST* point) const;
@@ -41,19 +39,34 @@ public:
     POINT_LIST* firstOwnerById(std::int32_t id, const POINT_LIST* except) const;
 
 private:
-    std::unordered_map<const POINT_LIST*, std::vector<db_ptr>> entriesOf_;   // sorted handles per point
-    std::unordered_map<std::int32_t, std::vector<POINT_LIST*>> ownersOfId_;  // tree order, each point once
+    // Kept in two tables rather than a small vector per point and per id, which cost an allocation each.
+    struct SPAN {
+        std::size_t from, count;
+    };
+    struct OWNER {
+        std::int32_t id;
+        std::size_t order;   // the point's place in tree order
+        POINT_LIST* point;
+    };
+    std::vector<db_ptr> entries_;                          // each point's handles, sorted, point after point
+    std::unordered_map<const POINT_LIST*, SPAN> spanOf_;   // a point's handles in entries_
+    std::vector<OWNER> owners_;                            // by id, then tree order
 };
 
 // The holes of one view on a grid of their (x, y) in the view, so that a surface meets only the holes
 // within its reach instead of every hole of the view (or of a strip across it). Entries are numbered in
-// the order they are added.
+// the order they are added. The holes cast circles of ray starts, which must meet `startBox` (per axis
+// least, greatest; see startBounds).
 class CNearHoles {
 public:
     void add(double x, double y, double reach);
-    // The numbers of the entries whose (x, y) may lie within `radius` + their reach of (x, y): a superset
-    // of the near ones, in ascending number.
-    void query(double x, double y, double radius, std::vector<int>& out) const;
+    // Some entry casts circles of ray starts of this radius, or does from now on (the largest radius is
+    // kept; a NaN keeps every entry in every answer).
+    void widenBoxReach(double boxReach);
+    // The numbers of the entries whose (x, y) may lie within `radius` + their reach of (x, y) and whose
+    // circles may meet `startBox` as raysMayMeetBox tells (null: any box): a superset of the near ones, in
+    // ascending number.
+    void query(double x, double y, double radius, const double (*startBox)[2], std::vector<int>& out) const;
     int size() const { return static_cast<int>(entries_.size()); }
 
 private:
@@ -61,16 +74,17 @@ private:
         double x, y;
     };
     void index() const;
+    // Any cell numbering that never falls as v grows will do: truncation is cheaper than std::floor.
     std::int64_t cellOf(double v) const {
-        const double c = std::floor(v / cell_);
-        return static_cast<std::int64_t>(std::clamp(c, -1e15, 1e15));
+        return static_cast<std::int64_t>(std::clamp(v * perCell_, -1e15, 1e15));
     }
 
     std::vector<ENTRY> entries_;
     double maxReach_ = 0;
+    double boxReach_ = 0;
     // Built at the first query after an add.
     mutable bool indexed_ = true;
-    mutable double cell_ = 1;
+    mutable double perCell_ = 1;   // the inverse of a cell's side
     mutable std::int64_t first_[2] = {0, 0}, cellsX_ = 1, cellsY_ = 1;   // the grid's first cell and size
     // Cell c's entries are cellEntries_[cellStart_[c] .. cellStart_[c + 1]), cells row by row along x.
     mutable std::vector<std::size_t> cellStart_;
@@ -100,10 +114,9 @@ private:
     std::size_t sorted_ = 0;   // order_[0 .. sorted_) is final; the rest rank after it, in no order
 };
 
-// A surface as the checks see it in one view: bounding-box corners, sphere centre and the extreme z (of
-// its own points for a planar surface, else of the box); `box` is the box's extent in the view.
+// A surface as the checks see it in one view: sphere centre and the extreme z (of its own points for a
+// planar surface, else of the box); `box` is the extent of the bounding box's corners in the view.
 struct SURF_IN_VIEW {
-    double corners[8][3];
     double centre[3];
     double radius;
     double zMin, zMax;
@@ -138,12 +151,28 @@ private:
 // `planar` null takes the box's z.
 void surfaceInView(const ent& surface, const Z_RANGE* planar, const double viewMatrix[3][3], SURF_IN_VIEW& out);
 
-// The smallest and largest XY distance from (x, y) to the box corners in the view (dump only).
-void cornerDistances(const SURF_IN_VIEW& s, double x, double y, double* dMin, double* dMax);
+// The smallest and largest XY distance from (x, y) to the surface's box corners in the view (dump only).
+void cornerDistances(const ent& surface, const double viewMatrix[3][3], double x, double y, double* dMin,
+                     double* dMax);
 
 // False when no ray starting within `radius` of (x, y) in the view can pass projectRay's box test: a check
 // then casts none of a hole's rays at the surface.
 bool raysMayMeetBox(const SURF_IN_VIEW& s, double x, double y, double radius);
+
+// The box on x and y, per axis least and greatest, in which a ray start may hit the surface: its own box
+// grown by a slack, as the host counts points on a trim as inside.
+inline void startBounds(const SURF_IN_VIEW& s, double bounds[2][2]) {
+    constexpr double kBoxSlack = 1e-6;
+    for (int a = 0; a < 2; ++a) bounds[a][0] = s.box[a][0] - kBoxSlack, bounds[a][1] = s.box[a][1] + kBoxSlack;
+}
+
+// False for a start (view coordinates) beside startBounds, which projectRay answers as a miss without
+// asking the host.
+inline bool startMayHit(const double bounds[2][2], const double start[2]) {
+    for (int a = 0; a < 2; ++a)
+        if (start[a] < bounds[a][0] || start[a] > bounds[a][1]) return false;
+    return true;
+}
 
 // Projects the ray start (view coordinates) onto the surface along the view's axis: true with the hit in
 // world coordinates and its view z; `startWorld` receives the start in world coordinates when it projects.

@@ -6,11 +6,15 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
+#include <span>
 
 #include "plugin/base/globals.h"
 #include "plugin/base/progress_box.h"
+#include "plugin/base/vectors.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/recognition/opaque_check.h"
 #include "plugin/recognition/pipeline.h"
@@ -31,6 +35,7 @@ struct HEAD {
 struct MEMBER {
     POINT_LIST* point;
     std::size_t head;
+    std::span<const db_ptr> owned;   // its entity entries (CHoleSurfaces::entriesOf)
 };
 
 struct VIEW_STATE {
@@ -79,6 +84,7 @@ void touchChamfer(std::int16_t& touch) {
 }
 
 constexpr int kRays = 32;
+constexpr int kCentreDrill = 1, kChamfer = 2;   // the tools a cast of rays is for
 
 // The rays' cosines and sines, worked out once from the same angles: each surface near a hole casts them.
 const std::array<std::array<double, 2>, kRays>& rayTurns() {
@@ -111,8 +117,10 @@ public:
                 int left = pointCount;
                 for (POINT_LIST* m = p; m && left > 0; m = m->nextEqual, --left) {
                     if (!m->firstCyl) continue;
-                    state.members.push_back({m, state.heads.size() - 1});
+                    state.members.push_back({m, state.heads.size() - 1, owners_.entriesOf(m)});
                     state.near.add(m->ptView[0], m->ptView[1], std::max(head.rCD, head.rCh));
+                    state.near.widenBoxReach(head.rCD);
+                    state.near.widenBoxReach(head.rCh);
                 }
             }
         }
@@ -129,22 +137,44 @@ private:
     void checkSurfaceInView(const ent& surface, VIEW_STATE& state) {
         SURF_IN_VIEW s;
         surfaceInView(surface, nullptr, state.view->matrix, s);
-        state.near.query(s.centre[0], s.centre[1], s.radius, near_);
+        double bounds[2][2];
+        startBounds(s, bounds);
+        state.near.query(s.centre[0], s.centre[1], s.radius, bounds, near_);
         for (int i : near_) {
             const MEMBER& m = state.members[static_cast<std::size_t>(i)];
             const HEAD& head = state.heads[m.head];
             POINT_LIST* p = m.point;
-            if (owners_.owns(p, surface.eptr)) continue;
-            const double dc = std::hypot(s.centre[0] - p->ptView[0], s.centre[1] - p->ptView[1]);
-            if (head.rCD + s.radius >= dc) tool(surface, s, state, p, head, head.rCD, true);
-            if (head.rCh + s.radius >= dc) tool(surface, s, state, p, head, head.rCh, false);
+            if (CHoleSurfaces::holds(m.owned, surface.eptr)) continue;
+            // Whether a tool's circle and the sphere meet: rX + radius >= hypot, by the squares where they
+            // can tell.
+            const double dx = s.centre[0] - p->ptView[0], dy = s.centre[1] - p->ptView[1];
+            double dc = -1;
+            auto meets = [&](double toolRadius) {
+                const double reach = toolRadius + s.radius;
+                const int side = squareAgainst(dx * dx + dy * dy, reach);
+                if (side != 0) return side < 0;
+                if (dc < 0) dc = std::hypot(dx, dy);
+                return reach >= dc;
+            };
+            const bool centreDrill = meets(head.rCD), chamfer = meets(head.rCh);
+            // Two tools of one radius (to the bit: a zero's sign would show in the starts) cast the same rays,
+            // and the same ray is the first to mark for both: the rays are cast once and mark for each tool in
+            // turn, as two casts would.
+            const bool oneRadius = std::bit_cast<std::uint64_t>(head.rCD) == std::bit_cast<std::uint64_t>(head.rCh);
+            if (centreDrill && chamfer && oneRadius) {
+                tool(surface, s, state, p, head, head.rCD, kCentreDrill | kChamfer);
+                continue;
+            }
+            if (centreDrill) tool(surface, s, state, p, head, head.rCD, kCentreDrill);
+            if (chamfer) tool(surface, s, state, p, head, head.rCh, kChamfer);
         }
     }
 
     // 32 rays on the tool's circle (one on the axis for a tool narrower than 0.4T); the first hit above the
-    // top or below the bottom by more than 4T marks the point and ends the rays.
+    // top or below the bottom by more than 4T marks the point for the tools (kCentreDrill, kChamfer) and ends
+    // the rays.
     void tool(const ent& surface, const SURF_IN_VIEW& s, const VIEW_STATE& state, POINT_LIST* p, const HEAD& head,
-              double radius, bool centreDrill) {
+              double radius, int tools) {
         const VIEW_LIST& view = *state.view;
         const double topZ = p->ptView[2];
         const double bottomZ = topZ - head.depth;
@@ -152,38 +182,48 @@ private:
         // No point of a surface lying between the two margins can mark the hole: its rays need not be cast.
         if (s.zMin >= bottomZ - T4 && s.zMax <= topZ + T4) return;
         // Nor need they when every mark they could make is made already: the first ray that marks ends the
-        // rays, so a surface that can only mark a side this tool has marked changes nothing. The dump lists
-        // every mark, so it keeps them all.
+        // rays, so a surface that can only mark the sides its tools have marked changes nothing (a tool's
+        // bit is its bit of the touch codes). The dump lists every mark, so it keeps them all.
         if (!dump_.on()) {
-            const int bit = centreDrill ? 1 : 2;
-            const bool top = p->touchTop & bit, bottom = p->touchBottom & bit;
-            if ((top || s.zMax <= topZ + T4) && (bottom || s.zMin >= bottomZ - T4)) return;
+            const int settledAbove = s.zMax <= topZ + T4 ? tools : p->touchTop & tools;
+            const int settledBelow = s.zMin >= bottomZ - T4 ? tools : p->touchBottom & tools;
+            if ((settledAbove & settledBelow) == tools) return;
         }
         if (!raysMayMeetBox(s, p->ptView[0], p->ptView[1], radius)) return;
         const int n = g_tolerances.tol04T > radius ? 1 : kRays;
         const auto& turns = rayTurns();
+        double bounds[2][2];
+        startBounds(s, bounds);
         for (int k = 0; k < n; ++k) {
             // One ray is the first of the 32: the angle 0, whose cosine and sine the table holds.
             const double start[3] = {p->ptView[0] + radius * turns[static_cast<std::size_t>(k)][0],
                                      p->ptView[1] + radius * turns[static_cast<std::size_t>(k)][1], topZ};
+            // Where the circle only grazes the box most starts lie beside it: refused here, before the call.
+            if (!startMayHit(bounds, start)) continue;
             double startWorld[3], hit[3], P = 0;
             if (!projectRay(surface, s, view, state.axis, start, startWorld, hit, &P)) continue;
             const bool above = P > topZ + T4;
             const bool below = bottomZ - T4 > P;
             if (!above && !below) continue;
             std::int16_t& touch = above ? p->touchTop : p->touchBottom;
-            if (centreDrill) touchCentreDrill(touch);
-            else touchChamfer(touch);
-            writeDump(surface, s, view, p, radius, head.rCD, above, above ? topZ : bottomZ, hit, centreDrill);
+            const double planeZ = above ? topZ : bottomZ;
+            if (tools & kCentreDrill) {
+                touchCentreDrill(touch);
+                writeDump(surface, view, p, radius, head.rCD, above, planeZ, hit, true);
+            }
+            if (tools & kChamfer) {
+                touchChamfer(touch);
+                writeDump(surface, view, p, radius, head.rCD, above, planeZ, hit, false);
+            }
             return;
         }
     }
 
-    void writeDump(const ent& surface, const SURF_IN_VIEW& s, const VIEW_LIST& view, const POINT_LIST* p, double radius,
+    void writeDump(const ent& surface, const VIEW_LIST& view, const POINT_LIST* p, double radius,
                    double rCD, bool top, double planeZ, const double hit[3], bool centreDrill) {
         if (!dump_.on()) return;
         double dMin = 0, dMax = 0;
-        cornerDistances(s, p->ptView[0], p->ptView[1], &dMin, &dMax);
+        cornerDistances(surface, view.matrix, p->ptView[0], p->ptView[1], &dMin, &dMax);
         const char* label = centreDrill ? (top ? "Center drill Top r=" : "Center drill Bottom r=")
                                         : (top ? "Chamfer tool Top r =" : "Chamfer tool Bottom r=");
         dump_.line("\n%li %s%.3f View %i ptUniv(%.3f %.3f %.3f) cPlane(%.3f %.3f %.3f) r=%.2f\n"

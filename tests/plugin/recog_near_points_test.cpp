@@ -113,37 +113,55 @@ TEST(BoundaryReach, AnEmptySetLeavesTheStartValues) {
     EXPECT_EQ(farthest, 1);
 }
 
-TEST(NearHoles, EveryHoleWithinReachIsFoundOnceInTheOrderAdded) {
+TEST(NearHoles, EveryHoleWithinReachWhoseRaysMayMeetTheBoxIsFoundOnceInTheOrderAdded) {
     LCG rng;
     opaque::CNearHoles near;
     struct HOLE {
-        double x, y, reach;
+        double x, y, reach, rays;
     };
     std::vector<HOLE> holes;
     for (int i = 0; i < 3000; ++i) {
         // Mostly a dense plate, some holes far out and one with a broken position.
         const double far = i % 100 == 0 ? 2000 : 0;
-        HOLE h{far + 300 * rng.next(), 200 * rng.next(), 0.5 + 6 * rng.next()};
+        HOLE h{far + 300 * rng.next(), 200 * rng.next(), 0.5 + 6 * rng.next(), 4 * rng.next() - 1};
         if (i == 1234) h.x = std::numeric_limits<double>::quiet_NaN();
+        if (i % 10 == 5) h.rays = 3;   // the widest rays, whose circles some boxes below just touch
         holes.push_back(h);
         near.add(h.x, h.y, h.reach);
+        near.widenBoxReach(h.rays);
     }
-    std::vector<int> found;
+    std::vector<int> found, boxed;
+    std::size_t foundCount = 0, boxedCount = 0;
     for (int q = 0; q < 300; ++q) {
-        const double x = -20 + 340 * rng.next(), y = -20 + 240 * rng.next();
+        const bool touch = q % 10 == 5;   // about a hole, whose widest circle just touches the box
+        const HOLE& at = holes[static_cast<std::size_t>(q)];
+        const double x = touch ? at.x : -20 + 340 * rng.next(), y = touch ? at.y : -20 + 240 * rng.next();
         const double radius = q % 10 == 0 ? 150 * rng.next() : 8 * rng.next();
-        near.query(x, y, radius, found);
+        // A box within the sphere, thin on one axis, as a wall's.
+        opaque::SURF_IN_VIEW s{};
+        const double w = radius * rng.next(), thin = q % 3 == 0 ? 0 : radius * rng.next() / 8;
+        s.box[0][0] = x - w, s.box[0][1] = x + w, s.box[1][0] = y - thin, s.box[1][1] = y + thin;
+        if (touch) s.box[0][0] = x + 3 + 1e-6, s.box[0][1] = x + 10;
+        double bounds[2][2];
+        opaque::startBounds(s, bounds);
+        near.query(x, y, radius, nullptr, found);
+        near.query(x, y, radius, bounds, boxed);
+        foundCount += found.size(), boxedCount += boxed.size();
         for (std::size_t i = 1; i < found.size(); ++i) ASSERT_LT(found[i - 1], found[i]) << "query " << q;
+        for (std::size_t i = 1; i < boxed.size(); ++i) ASSERT_LT(boxed[i - 1], boxed[i]) << "query " << q;
         for (int i = 0; i < static_cast<int>(holes.size()); ++i) {
             const HOLE& h = holes[static_cast<std::size_t>(i)];
-            // The checks drop a hole only when this test says it is out of reach.
+            // The checks drop a hole only when this test says it is out of reach, or its rays miss the box.
             if (h.reach + radius < std::hypot(x - h.x, y - h.y)) continue;
             ASSERT_TRUE(std::binary_search(found.begin(), found.end(), i)) << "hole " << i << " query " << q;
+            if (!opaque::raysMayMeetBox(s, h.x, h.y, h.rays)) continue;
+            ASSERT_TRUE(std::binary_search(boxed.begin(), boxed.end(), i)) << "hole " << i << " query " << q;
         }
         if (radius < 8) {
             EXPECT_LT(found.size(), holes.size() / 10) << "query " << q;
         }
     }
+    EXPECT_LT(boxedCount, foundCount / 2);
 }
 
 }  // namespace

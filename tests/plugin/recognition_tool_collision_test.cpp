@@ -217,13 +217,23 @@ TEST_F(ToolCollisionTest, TheSpotDrillOverrideSetsTheCentreDrillsDiameter) {
 
 // ---- debug file -------------------------------------------------------------------------------------------
 
-TEST_F(ToolCollisionTest, TheDebugFileNamesTheToolAndTheSide) {
-    makePart(PartBuilder::block({60, 40, 20}).boss(kDrillBoss).hole(throughHole("h", {20, 20, 20}, {0, 0, -1}, 6)));
-    addAllHoles();
-    giveProcess(holes[0], 16, 10);
-    g_globals->debugDumps = 1;
-    ASSERT_EQ(checkToolCollision(head, nullptr), 0);
-    const std::string text = plat::readFile(dir.path() + "/24_ToolCollisionf.txt").value_or("");
+class ToolDebugFileTest : public ToolCollisionTest {
+protected:
+    // The debug file of the check of a hole at (20, 20) with the drill boss 8 from its axis, given tools of
+    // these diameters.
+    std::string debugFile(double centreDrill, double chamfer) {
+        makePart(
+            PartBuilder::block({60, 40, 20}).boss(kDrillBoss).hole(throughHole("h", {20, 20, 20}, {0, 0, -1}, 6)));
+        addAllHoles();
+        giveProcess(holes[0], centreDrill, chamfer);
+        g_globals->debugDumps = 1;
+        EXPECT_EQ(checkToolCollision(head, nullptr), 0);
+        return plat::readFile(dir.path() + "/24_ToolCollisionf.txt").value_or("");
+    }
+};
+
+TEST_F(ToolDebugFileTest, TheDebugFileNamesTheToolAndTheSide) {
+    const std::string text = debugFile(16, 10);
     EXPECT_EQ(text.rfind(std::to_string(g_surfaceCount) + " surf\n", 0), 0u) << text;
     EXPECT_NE(text.find(" Center drill Top r=8.000 View 1 ptUniv(20.000 20.000 20.000) cPlane(20.000 20.000 20.000) "
                         "r=8.00\n"),
@@ -233,6 +243,19 @@ TEST_F(ToolCollisionTest, TheDebugFileNamesTheToolAndTheSide) {
               std::string::npos)
         << text;
     EXPECT_EQ(text.find("Chamfer tool"), std::string::npos);
+}
+
+TEST_F(ToolDebugFileTest, TwoToolsOfOneDiameterAreEachWrittenInTurnForTheSameHit) {
+    const std::string text = debugFile(16, 16);
+    EXPECT_EQ(holes[0]->touchTop, 3);
+    const std::size_t drill = text.find(" Center drill Top r=8.000 ");
+    const std::size_t chamfer = text.find(" Chamfer tool Top r =8.000 ");
+    ASSERT_NE(drill, std::string::npos) << text;
+    ASSERT_NE(chamfer, std::string::npos) << text;
+    EXPECT_LT(drill, chamfer) << text;
+    const std::string hit = "ptProjUniv(12.000 20.000 25.000)\n";
+    EXPECT_EQ(text.find(hit, text.find(hit) + 1), text.rfind(hit)) << text;
+    EXPECT_GT(text.rfind(hit), chamfer) << text;
 }
 
 }  // namespace
