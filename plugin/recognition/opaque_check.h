@@ -159,10 +159,12 @@ void cornerDistances(const ent& surface, const double viewMatrix[3][3], double x
 // then casts none of a hole's rays at the surface.
 bool raysMayMeetBox(const SURF_IN_VIEW& s, double x, double y, double radius);
 
+// What a surface's box is taken wider by, as the host counts points on a trim as inside.
+inline constexpr double kBoxSlack = 1e-6;
+
 // The box on x and y, per axis least and greatest, in which a ray start may hit the surface: its own box
-// grown by a slack, as the host counts points on a trim as inside.
+// grown by the slack.
 inline void startBounds(const SURF_IN_VIEW& s, double bounds[2][2]) {
-    constexpr double kBoxSlack = 1e-6;
     for (int a = 0; a < 2; ++a) bounds[a][0] = s.box[a][0] - kBoxSlack, bounds[a][1] = s.box[a][1] + kBoxSlack;
 }
 

@@ -438,8 +438,11 @@ inline bool turnsLessThanRightAngle(const double a[2], const double b[2]) {
 CBoundaryReach& PLANAR_FACE::reachIn(const VIEW_LIST* view) {
     if (framedFor == view) return reach;
     const auto& table = surface->surf.trimPoints;
-    std::vector<CBoundaryReach::POINT> points;
-    points.reserve(2 * table.size() + 2 * surface->surf.trimBounds.size());
+    // Room for every point and the middle of every edge, filled in place: a large face has thousands.
+    std::size_t room = 0;
+    for (std::size_t b = 0; b < surface->surf.trimBounds.size(); ++b) room += 2 * boundarySpan(*surface, b).points;
+    std::vector<CBoundaryReach::POINT> points(room);
+    std::size_t filled = 0;
     for (std::size_t b = 0; b < surface->surf.trimBounds.size(); ++b) {
         const BOUNDARY_SPAN span = boundarySpan(*surface, b);
         double previous[2] = {0, 0}, previousEdge[2] = {0, 0};
@@ -451,17 +454,18 @@ CBoundaryReach& PLANAR_FACE::reachIn(const VIEW_LIST* view) {
             const double world[3] = {p.x, p.y, p.z};
             double q[2];
             worldToFrameXY(view->matrix, world, q);
-            points.push_back({q[0], q[1]});
+            points[filled++] = {q[0], q[1]};
             if (evaluated > 0) {
                 const double edge[2] = {q[0] - previous[0], q[1] - previous[1]};
                 if (evaluated == 1 || turnsLessThanRightAngle(previousEdge, edge))
-                    points.push_back({(q[0] + previous[0]) / 2, (q[1] + previous[1]) / 2});
+                    points[filled++] = {(q[0] + previous[0]) / 2, (q[1] + previous[1]) / 2};
                 copyPoint2d(previousEdge, edge);
             }
             copyPoint2d(previous, q);
             ++evaluated;
         }
     }
+    points.resize(filled);
     reach = CBoundaryReach(std::move(points));
     framedFor = view;
     return reach;

@@ -162,6 +162,7 @@ private:
     static bool insertSegment(POINT_LIST* point, const CYL_LIST& seg, const double inView[3]);
 
     const RAW_FILTERS& m_filters;
+    CAxisFramesKept m_frames;
     VIEW_LIST* m_head = nullptr;
     std::vector<VIEW_SLOT> m_views;   // in list order
 };
@@ -297,7 +298,7 @@ bool CRawBuilder::insertSegment(POINT_LIST* point, const CYL_LIST& seg, const do
 
 int CRawBuilder::addSurface(const ent& surface) {
     CYL_LIST seg{};
-    const int made = surfaceToSegment(&seg, surface);
+    const int made = surfaceToSegment(&seg, surface, &m_frames);
     if (made < 0) return -1;
     if (made == 0) return 0;
     if (isDirInSelViews(m_filters.allowed, seg.zDir(), 1) < 1) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <utility>
 
 #include "platform/ui/message_box.h"
@@ -105,18 +106,28 @@ void noViewMessage() {
     plat::messageBox(nullptr, errorMessage(kNoViewMessage), errorMessage(1), plat::MB_OK | plat::MB_ICONERROR);
 }
 
-// The grid lines that classifySurface tells apart: g[i][j] is the point at u fraction i, v fraction j.
+// The grid lines that classifySurface tells apart: g[i][j] is the point at u fraction i, v fraction j. A
+// line at constant u lies whole in g[i]; one at constant v is gathered only for the toric fit, the edge
+// kinds read its points in place.
 struct GRID {
     double g[3][3][3];
     void uLine(int j, double out[3][3]) const {
-        for (int i = 0; i < 3; ++i) copyVector(out[i], g[i][j]);
+        for (int i = 0; i < 3; ++i)
+            for (int k = 0; k < 3; ++k) out[i][k] = g[i][j][k];
     }
-    void vLine(int i, double out[3][3]) const {
-        for (int j = 0; j < 3; ++j) copyVector(out[j], g[i][j]);
-    }
+    int uLineKind(int j) const { return distPointLine(g[0][j], g[1][j], g[2][j]); }
+    int vLineKind(int i) const { return distPointLine(g[i][0], g[i][1], g[i][2]); }
 };
 
-int edgeKind(const double line[3][3]) { return distPointLine(line[0], line[1], line[2]); }
+AXIS_FRAMES axisFrames(int view, double angleTolerance) {
+    AXIS_FRAMES frames;
+    frames.view = view;
+    frames.known = get_view_matrix(view, frames.m) != 0;
+    if (!frames.known) return frames;
+    frames.filedView = viewNumberOfMatrix(frames.m, angleTolerance, &frames.key);
+    frames.filedKnown = frames.filedView != 0 && get_view_matrix(frames.filedView, frames.m2);
+    return frames;
+}
 
 }  // namespace
 
@@ -130,18 +141,14 @@ int classifySurface(const ent* surface, int* axialIndex, int* apexEnd, double su
             if (!eval_surf(surface, s.uMin + kFractions[i] * (s.uMax - s.uMin),
                            s.vMin + kFractions[j] * (s.vMax - s.vMin), 0, &p))
                 return kSurfUnusable;
-            setVector(p.x, p.y, p.z, grid.g[i][j]);
+            double* point = grid.g[i][j];
+            point[0] = p.x, point[1] = p.y, point[2] = p.z;
         }
     }
-    double line[3][3];
-    grid.uLine(0, line);
-    const int e1 = edgeKind(line);
-    grid.vLine(2, line);
-    const int e2 = edgeKind(line);
-    grid.uLine(2, line);
-    const int e3 = edgeKind(line);
-    grid.vLine(0, line);
-    const int e4 = edgeKind(line);
+    const int e1 = grid.uLineKind(0);
+    const int e2 = grid.vLineKind(2);
+    const int e3 = grid.uLineKind(2);
+    const int e4 = grid.vLineKind(0);
 
     auto result = [&](int kind, int axial, int apex) {
         if (axialIndex) *axialIndex = axial;
@@ -158,17 +165,13 @@ int classifySurface(const ent* surface, int* axialIndex, int* apexEnd, double su
     if (e1 == S && e2 == S && e3 == S && e4 == S && is_surf_planar(surface, nullptr, nullptr))
         return result(kSurfPlanar, 0, 0);
 
-    grid.uLine(1, line);
-    const int uMiddle = edgeKind(line);
-    grid.vLine(1, line);
-    const int vMiddle = edgeKind(line);
+    const int uMiddle = grid.uLineKind(1);
+    const int vMiddle = grid.vLineKind(1);
     if (e1 == C && e2 == C && e3 == C && e4 == C && uMiddle == C && vMiddle == C) {
-        double first[3][3], middle[3][3], last[3][3];
-        grid.vLine(0, first);
-        grid.vLine(1, middle);
-        grid.vLine(2, last);
-        if (fitCircleOrLine(first, middle, surfaceTolerance) && fitCircleOrLine(first, last, surfaceTolerance))
+        if (fitCircleOrLine(grid.g[0], grid.g[1], surfaceTolerance) &&
+            fitCircleOrLine(grid.g[0], grid.g[2], surfaceTolerance))
             return result(kSurfToric, 1, 0);
+        double first[3][3], middle[3][3], last[3][3];
         grid.uLine(0, first);
         grid.uLine(1, middle);
         grid.uLine(2, last);
@@ -178,13 +181,25 @@ int classifySurface(const ent* surface, int* axialIndex, int* apexEnd, double su
     return kSurfUnusable;
 }
 
+const AXIS_FRAMES& CAxisFramesKept::of(int view, double angleTolerance) {
+    if (NamedViews.size() != namedViews_ || std::bit_cast<std::uint64_t>(angleTolerance) !=
+                                                std::bit_cast<std::uint64_t>(tolerance_)) {
+        kept_.clear();
+        namedViews_ = NamedViews.size();
+        tolerance_ = angleTolerance;
+    }
+    for (const AXIS_FRAMES& frames : kept_)
+        if (frames.view == view) return frames;
+    return kept_.emplace_back(axisFrames(view, angleTolerance));
+}
+
 int surfaceToSegment(CYL_LIST* segment, db_ptr entity) {
     ent original{};
     if (!get_ent_from_eptr(entity, &original)) return 0;
     return surfaceToSegment(segment, original);
 }
 
-int surfaceToSegment(CYL_LIST* segment, const ent& original) {
+int surfaceToSegment(CYL_LIST* segment, const ent& original, CAxisFramesKept* kept) {
     const double t = g_tolerances.tolT;
     const double surfaceTolerance = g_globals->settings.roundnessTolerance;
     const double axisTolerance = g_globals->settings.axisAngleTolerance * kDegree;
@@ -192,10 +207,11 @@ int surfaceToSegment(CYL_LIST* segment, const ent& original) {
 
     // The entity, and the surface to sample: a trimmed surface's base.
     if (original.type != kEntSurface) return 0;
+    // Only a trimmed surface's record needs a second one, and a record is large to clear and free.
     const bool trimmed = original.surf.typeCode == kSurfTrimmed;
-    ent base{};
-    if (trimmed && (!get_ent_from_eptr(original.surf.base, &base) || base.type != kEntSurface)) return 0;
-    const ent& surface = trimmed ? base : original;
+    std::optional<ent> base;
+    if (trimmed && (!get_ent_from_eptr(original.surf.base, &base.emplace()) || base->type != kEntSurface)) return 0;
+    const ent& surface = trimmed ? *base : original;
     // A plane's grid lines are straight: it classifies as planar, or unusable where its box is degenerate,
     // and is no segment either way.
     if (surface.surf.typeCode == kSurfPlane) return 0;
@@ -225,14 +241,18 @@ int surfaceToSegment(CYL_LIST* segment, const ent& original) {
     for (int i = 0; i < 2; ++i)
         if (!roundAt(sampler, endParams[i], cRange, ends[i], surfaceTolerance)) return 0;
 
-    // M: the host's frame of the axis.
+    // M: the host's frame of the axis; M2 below.
     int view = 0;
     char found = 0;
-    double m[3][3];
-    if (!find_view_k(axisEnd.normal, &view, 1, &found) || !found || !get_view_matrix(view, m)) {
+    const bool viewFound = find_view_k(axisEnd.normal, &view, 1, &found) && found;
+    AXIS_FRAMES own;
+    if (viewFound && !kept) own = axisFrames(view, axisTolerance);
+    const AXIS_FRAMES& frames = viewFound && kept ? kept->of(view, axisTolerance) : own;
+    if (!frames.known) {
         noViewMessage();
         return -1;
     }
+    const double(&m)[3][3] = frames.m;
     double axisPoint[3];
     worldToFrame(m, axisEnd.centre, axisPoint);
 
@@ -311,10 +331,10 @@ int surfaceToSegment(CYL_LIST* segment, const ent& original) {
     }
 
     // M2: the host view the segment is filed under; its heights follow that view's axis.
-    std::int16_t key = 0;
-    const int filedView = viewNumberOfMatrix(m, axisTolerance, &key);
-    double m2[3][3];
-    if (filedView == 0 || !get_view_matrix(filedView, m2)) {
+    const int filedView = frames.filedView;
+    const std::int16_t key = frames.key;
+    const double(&m2)[3][3] = frames.m2;
+    if (!frames.filedKnown) {
         segment->viewNumber = static_cast<std::uint16_t>(view);
         segment->viewIdn = 0;
         copyMatrix33(segment->matrix, m);

@@ -6,19 +6,47 @@
 #pragma once
 #include <bit>
 #include <cstdint>
+#include <vector>
 
 #include "host/api.h"
 
 struct CYL_LIST;
 
 // ---- surface to segment ----------------------------------------------------------------------------------
+// The frames a segment is measured and filed in, by the host view of its axis (find_view_k): its matrix
+// M, and the view it is filed under (viewNumberOfMatrix of M) with that view's matrix M2.
+struct AXIS_FRAMES {
+    int view = 0;
+    bool known = false;            // the host gave M
+    double m[3][3] = {};
+    int filedView = 0;
+    std::int16_t key = 0;
+    bool filedKnown = false;       // filedView is a view the host gave M2 for
+    double m2[3][3] = {};
+};
+
+// The frames of the views a run of surfaceToSegment meets: the segments of one direction all ask for the
+// same. A view's matrix stays what it is while the part is open, and the views a segment may be filed
+// under are only added to: the frames are asked again when that list grows or the tolerance differs.
+// For one run over the part's surfaces.
+class CAxisFramesKept {
+public:
+    // Valid until the next call.
+    const AXIS_FRAMES& of(int view, double angleTolerance);
+
+private:
+    std::vector<AXIS_FRAMES> kept_;
+    std::size_t namedViews_ = 0;
+    double tolerance_ = 0;
+};
+
 // Fills the zero-filled `segment` from the surface entity `entity`: 1 filled; 0 no hole surface (ignore
 // the segment; so is a face of a solid with its material inside it, a boss or a post); -1 after the
 // message "ErrorMessages" 140 when the host has no view for the axis (the caller ends its whole run). Heights, radii, start angle and sweep are all measured in the frame the
 // segment carries (`matrix`, host view `viewNumber`); an axis along -Z is filed in view 1.
 [[nodiscard]] int surfaceToSegment(CYL_LIST* segment, db_ptr entity);
-// The same for the entity's record at hand.
-[[nodiscard]] int surfaceToSegment(CYL_LIST* segment, const ent& surface);
+// The same for the entity's record at hand, taking the frames from `frames` when given.
+[[nodiscard]] int surfaceToSegment(CYL_LIST* segment, const ent& surface, CAxisFramesKept* frames = nullptr);
 
 // Kinds of classifySurface.
 constexpr int kSurfUnusable = 0;

@@ -81,10 +81,23 @@ protected:
         store_ent(&e, &entry, 0, 10, main_level, main_attrib, &ok);
         return entry;
     }
-    static CYL_LIST filled(db_ptr surface, int expected = 1) {
+    // The segment of `surface`, its frames kept in `kept` when given.
+    static CYL_LIST filled(db_ptr surface, int expected = 1, CAxisFramesKept* kept = nullptr) {
         CYL_LIST c{};
-        EXPECT_EQ(surfaceToSegment(&c, surface), expected);
+        if (kept) {
+            ent record{};
+            EXPECT_EQ(get_ent_from_eptr(surface, &record), 1);
+            EXPECT_EQ(surfaceToSegment(&c, record, kept), expected);
+        } else {
+            EXPECT_EQ(surfaceToSegment(&c, surface), expected);
+        }
         return c;
+    }
+    // Whether a and b were measured and filed alike, to the bit.
+    static bool sameSegment(const CYL_LIST& a, const CYL_LIST& b) {
+        return std::equal(a.cUniv, a.cUniv + 3, b.cUniv) && std::equal(a.matrix[0], a.matrix[0] + 9, b.matrix[0]) &&
+               a.zSup == b.zSup && a.zInf == b.zInf && a.rSup == b.rSup && a.rInf == b.rInf && a.Ai == b.Ai &&
+               a.Asw == b.Asw && a.secAng == b.secAng && a.viewNumber == b.viewNumber && a.viewIdn == b.viewIdn;
     }
     static void expectTopView(const CYL_LIST& c) {
         EXPECT_EQ(c.viewNumber, 1);
@@ -113,14 +126,18 @@ TEST_F(RecogSegmentsTest, ThePlateBuiltAndImportedGivesEachHoleItsSegmentsAndNot
     ASSERT_TRUE(built.ok() && file.ok() && file.solids.size() == 1) << built.error << file.error;
 
     for (const host::SolidGeom* solid : {&built.solid, &file.solids[0].solid}) {
-        // Segments by the hole on whose axis they lie; the block, the bottoms and shoulders give none.
+        // Segments by the hole on whose axis they lie; the block, the bottoms and shoulders give none. The
+        // frames kept over the faces give each face what it gets alone.
         std::vector<std::vector<SEG>> byHole(built.holes.size());
         std::vector<std::vector<CYL_LIST>> segsByHole(built.holes.size());
+        CAxisFramesKept kept;
         for (db_ptr f : toSurfaces(*solid)) {
             CYL_LIST c{};
             const int result = surfaceToSegment(&c, f);
             ASSERT_GE(result, 0);
+            const CYL_LIST withKept = filled(f, result, &kept);
             if (result == 0) continue;
+            EXPECT_TRUE(sameSegment(c, withKept));
             std::size_t h = 0;
             while (h < built.holes.size() &&
                    std::hypot(c.cUniv[0] - built.holes[h].entry[0], c.cUniv[1] - built.holes[h].entry[1]) > kTol)
@@ -188,7 +205,8 @@ TEST_F(RecogSegmentsTest, AnInclinedAxisGetsAViewOfItsOwnUntilANamedViewMatchesI
     const double s = std::sin(20 * kDeg), c = std::cos(20 * kDeg);
     const double entry[3] = {30, 20, 30}, down[3] = {s, 0, -c};
     const db_ptr wall = createCylSurface(entry, down, 3, 0, 3, 30, 0, 0);
-    const CYL_LIST own = filled(wall);
+    CAxisFramesKept kept;   // over both: the new named view is seen
+    const CYL_LIST own = filled(wall, 1, &kept);
     EXPECT_GE(own.viewNumber, 9);
     EXPECT_EQ(own.viewIdn, 0);
     EXPECT_NEAR(std::abs(own.matrix[2][0] * s - own.matrix[2][2] * c), 1, 1e-9);
@@ -200,7 +218,7 @@ TEST_F(RecogSegmentsTest, AnInclinedAxisGetsAViewOfItsOwnUntilANamedViewMatchesI
     make_view_k(up, named.matrix);
     char ok = 0;
     ASSERT_EQ(named_view_manager(&named, 1, "", &ok), 1);
-    const CYL_LIST n = filled(wall);
+    const CYL_LIST n = filled(wall, 1, &kept);
     EXPECT_EQ(n.viewNumber, named.number);
     EXPECT_EQ(n.viewIdn, static_cast<std::int16_t>(named.id & 0xFFFF));
     for (int i = 0; i < 3; ++i) EXPECT_NEAR(n.matrix[2][i], up[i], 1e-12);
