@@ -280,7 +280,7 @@ void FaceProjector::boxSpans() {
 void FaceProjector::cutSpan(SPAN& span) const {
     // The span's Bezier patch, from the poles that weigh on it by de Boor's scheme of its blossom, cut to
     // the face's range and then into kPatchCuts x kPatchCuts patches, each in the hull of its own poles.
-    constexpr int kPatchCuts = 6;
+    constexpr int kPatchCuts = 4;
     span.cut = true;
     const Geom_BSplineSurface& spline = *spline_;
     const int p = spline.UDegree(), q = spline.VDegree();
