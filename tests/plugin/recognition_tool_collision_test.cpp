@@ -42,7 +42,23 @@ protected:
         if (centreDrill > 0) add(2, centreDrill);
         if (chamfer > 0) add(12, chamfer);
     }
+
+    // A fresh host and tree with `builder`'s part, every hole recognised.
+    void remake(const PartBuilder& builder) {
+        host::reset();
+        freeViewsTree(head);
+        head = nullptr;
+        holes.clear();
+        makePart(builder);
+        addAllHoles();
+    }
 };
+
+// The plate with a boss 5 from (20, 20) on the `side` of x and one 8 from it on the other: in one of the
+// two parts the chamfer tool's boss comes first among the part's surfaces, in the other the centre drill's.
+PartBuilder mirroredBosses(double side) {
+    return PartBuilder::block({60, 40, 20}).boss(smallBoss(20 + 5 * side, 20)).boss(smallBoss(20 - 8 * side, 20));
+}
 
 // ---- both tools, both orders ------------------------------------------------------------------------------
 
@@ -79,21 +95,12 @@ INSTANTIATE_TEST_SUITE_P(Cases, ToolBossTest,
                                          BOSS_CASE{"Both", {kChamferBoss, kDrillBoss}, 3}),
                          [](const testing::TestParamInfo<BOSS_CASE>& info) { return std::string(info.param.name); });
 
-// The bosses mirrored about the hole, so that in one of the two parts the chamfer tool's boss comes first
-// among the part's surfaces and in the other the centre drill's: both tools are reported either way.
+// The bosses mirrored about the hole: both tools are reported whichever comes first.
 TEST_F(ToolCollisionTest, BothToolsAreReportedWhicheverBossComesFirst) {
     bool chamferFirstSeen = false, drillFirstSeen = false;
     for (double side : {1.0, -1.0}) {
         SCOPED_TRACE(side);
-        host::reset();
-        freeViewsTree(head);
-        head = nullptr;
-        holes.clear();
-        makePart(PartBuilder::block({60, 40, 20})
-                     .boss(smallBoss(20 + 5 * side, 20))
-                     .boss(smallBoss(20 - 8 * side, 20))
-                     .hole(throughHole("h", {20, 20, 20}, {0, 0, -1}, 6)));
-        addAllHoles();
+        remake(mirroredBosses(side).hole(throughHole("h", {20, 20, 20}, {0, 0, -1}, 6)));
         giveProcess(holes[0], 16, 10);
         g_globals->debugDumps = 1;
         ASSERT_EQ(checkToolCollision(head, nullptr), 0);
@@ -118,14 +125,9 @@ TEST_F(ToolCollisionTest, AForeignSurfaceWithinTheDeadBandAtTheMouthIsNoCollisio
     const Case cases[] = {{1, 0}, {3.8, 0}, {4.3, 2}, {6, 2}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.height);
-        host::reset();
-        freeViewsTree(head);
-        head = nullptr;
-        holes.clear();
-        makePart(PartBuilder::block({60, 40, 20})
-                     .boss({{25, 20, 20}, {0, 0, 1}, 2, c.height * kT, 0})
-                     .hole(throughHole("h", {20, 20, 20}, {0, 0, -1}, 6)));
-        addAllHoles();
+        remake(PartBuilder::block({60, 40, 20})
+                   .boss({{25, 20, 20}, {0, 0, 1}, 2, c.height * kT, 0})
+                   .hole(throughHole("h", {20, 20, 20}, {0, 0, -1}, 6)));
         giveProcess(holes[0], 0, 10);
         ASSERT_EQ(checkToolCollision(head, nullptr), 0);
         EXPECT_EQ(holes[0]->touchTop, c.touchTop);
@@ -152,16 +154,9 @@ TEST_F(ToolCollisionTest, WithoutAProcessBothToolsWorkAtTheHolesRadiusAndSeeTheF
 TEST_F(ToolCollisionTest, PassingOverMarkedSidesLeavesTheCodesOfTheFullCheck) {
     for (double side : {1.0, -1.0}) {
         SCOPED_TRACE(side);
-        host::reset();
-        freeViewsTree(head);
-        head = nullptr;
-        holes.clear();
-        makePart(PartBuilder::block({60, 40, 20})
-                     .boss(smallBoss(20 + 5 * side, 20))
-                     .boss(smallBoss(20 - 8 * side, 20))
-                     .boss(smallBoss(20 + 5 * side, 25))
-                     .hole(blindFlat("blind", {20, 20, 20}, {0, 0, -1}, 6, 8)));
-        addAllHoles();
+        remake(mirroredBosses(side)
+                   .boss(smallBoss(20 + 5 * side, 25))
+                   .hole(blindFlat("blind", {20, 20, 20}, {0, 0, -1}, 6, 8)));
         giveProcess(holes[0], 16, 10, 20, 12);
         std::int16_t codes[2][2] = {};
         for (int dump : {0, 1}) {
