@@ -95,7 +95,10 @@ protected:
     }
     // Whether a and b were measured and filed alike, to the bit.
     static bool sameSegment(const CYL_LIST& a, const CYL_LIST& b) {
-        return std::equal(a.cUniv, a.cUniv + 3, b.cUniv) && std::equal(a.matrix[0], a.matrix[0] + 9, b.matrix[0]) &&
+        auto sameRows = [](const double (&x)[3][3], const double (&y)[3][3]) {
+            return std::equal(x[0], x[0] + 3, y[0]) && std::equal(x[1], x[1] + 3, y[1]) && std::equal(x[2], x[2] + 3, y[2]);
+        };
+        return std::equal(a.cUniv, a.cUniv + 3, b.cUniv) && sameRows(a.matrix, b.matrix) &&
                a.zSup == b.zSup && a.zInf == b.zInf && a.rSup == b.rSup && a.rInf == b.rInf && a.Ai == b.Ai &&
                a.Asw == b.Asw && a.secAng == b.secAng && a.viewNumber == b.viewNumber && a.viewIdn == b.viewIdn;
     }
