@@ -7,12 +7,11 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
-#include <map>
-#include <mutex>
 #include <set>
 
 #include "host/tools/record_file.h"
 #include "platform/sys/files.h"
+#include "platform/sys/kept_reads.h"
 
 namespace host::tools {
 
@@ -177,33 +176,14 @@ std::string encodeToolLibrary(const std::vector<tp_tool>& tools) {
 
 namespace {
 
-// A library's tools as their last reading decoded them, with the bytes they came from: a run reads the same
-// libraries tool after tool, and a library of some hundred kilobytes is much cheaper to compare than to decode.
-struct KEPT_DECODE {
-    std::string bytes;
+// A library's tools as their last reading decoded them, kept with the bytes they came from: a run reads the
+// same libraries tool after tool, and a library of some hundred kilobytes is much cheaper to compare than to
+// decode.
+struct DECODED {
     std::vector<tp_tool> tools;
     std::string leftOut;
 };
-constexpr std::size_t kMaxKeptDecodes = 8;
-std::mutex g_keptDecodesMutex;
-std::map<std::string, KEPT_DECODE> g_keptDecodes;
-
-bool takeKeptDecode(const std::string& path, const std::string& bytes, std::vector<tp_tool>& out,
-                    std::string& leftOut) {
-    std::lock_guard lock(g_keptDecodesMutex);
-    const auto it = g_keptDecodes.find(path);
-    if (it == g_keptDecodes.end() || it->second.bytes != bytes) return false;
-    out = it->second.tools;
-    leftOut = it->second.leftOut;
-    return true;
-}
-
-void keepDecode(const std::string& path, std::string bytes, const std::vector<tp_tool>& tools,
-                const std::string& leftOut) {
-    std::lock_guard lock(g_keptDecodesMutex);
-    if (g_keptDecodes.size() >= kMaxKeptDecodes && !g_keptDecodes.contains(path)) g_keptDecodes.clear();
-    g_keptDecodes[path] = KEPT_DECODE{std::move(bytes), tools, leftOut};
-}
+plat::KeptReads<DECODED> g_keptDecodes(8);
 
 }  // namespace
 
@@ -217,9 +197,11 @@ bool readToolLibrary(const std::string& path, std::vector<tp_tool>& out, std::st
     }
     std::string why, leftOut;
     message.clear();
-    const bool kept = takeKeptDecode(file, *bytes, out, leftOut);
+    DECODED decoded;
+    const bool kept = g_keptDecodes.take(file, *bytes, {}, decoded);
+    if (kept) out = std::move(decoded.tools), leftOut = std::move(decoded.leftOut);
     if (kept || decodeToolLibrary(*bytes, out, why, &leftOut)) {
-        if (!kept) keepDecode(file, std::move(*bytes), out, leftOut);
+        if (!kept) g_keptDecodes.keep(file, *bytes, {}, DECODED{out, leftOut});
         if (!leftOut.empty())
             message = "The tool library " + path + " holds tools that cannot be read; they are left out: " + leftOut +
                       ".";

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "platform/sys/files.h"
+#include "platform/sys/kept_reads.h"
 #include "platform/sys/paths.h"
-#include "plugin/base/kept_reads.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/tables/table_text.h"
 
@@ -15,7 +15,7 @@ struct KEPT_ROWS {
     std::int32_t rowCount = 0;
 };
 // The rows of the same bytes read for the same columns, kept (a run reads the same tables hole after hole).
-KeptReads<KEPT_ROWS> g_keptRows;
+plat::KeptReads<KEPT_ROWS> g_keptRows;
 
 }  // namespace
 

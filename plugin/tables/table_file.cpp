@@ -12,9 +12,9 @@
 #include <optional>
 
 #include "platform/sys/files.h"
+#include "platform/sys/kept_reads.h"
 #include "platform/sys/paths.h"
 #include "plugin/base/globals.h"
-#include "plugin/base/kept_reads.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/tables/table_text.h"
 
@@ -251,7 +251,7 @@ void setReadDefaults(CTabColsDesc& t) {
 }
 
 // A run reads the same tables hole after hole; what a read made of them is kept with what it depended on.
-KeptReads<CTabColsDesc> g_keptTables;
+plat::KeptReads<CTabColsDesc> g_keptTables;
 
 std::string readContext() {
     const double tip = g_globals->settings.defaultTipAngle;

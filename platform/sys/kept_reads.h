@@ -9,9 +9,14 @@
 #include <string>
 #include <string_view>
 
+namespace plat {
+
 template <class T>
 class KeptReads {
 public:
+    // At most `maxKept` files are kept: past that the kept are forgotten (a folder of many files).
+    explicit KeptReads(std::size_t maxKept = 512) : maxKept_(maxKept) {}
+
     // True, with the kept result copied to `out`, when `key` was kept from these bytes in this context.
     bool take(const std::string& key, std::string_view bytes, std::string_view context, T& out) const {
         std::lock_guard lock(mutex_);
@@ -23,12 +28,12 @@ public:
 
     void keep(const std::string& key, std::string_view bytes, std::string_view context, const T& value) {
         std::lock_guard lock(mutex_);
-        if (kept_.size() >= kMaxKept && !kept_.contains(key)) kept_.clear();   // a folder of many files
+        if (kept_.size() >= maxKept_ && !kept_.contains(key)) kept_.clear();
         kept_[key] = ENTRY{std::string(bytes), std::string(context), value};
     }
 
 private:
-    static constexpr std::size_t kMaxKept = 512;
+    std::size_t maxKept_;
     struct ENTRY {
         std::string bytes, context;
         T value;
@@ -36,3 +41,5 @@ private:
     mutable std::mutex mutex_;
     std::map<std::string, ENTRY> kept_;
 };
+
+}  // namespace plat
