@@ -14,11 +14,22 @@ namespace host {
 
 // The most control points of a piece; a curve of a higher degree is sampled instead.
 inline constexpr std::size_t kBezierPoles = 16;
-using BezierPoles = std::array<gp_XY, kBezierPoles>;
+template <class P>
+using BezierPoles = std::array<P, kBezierPoles>;
+
+// A rational curve's or surface's control point as (x w, y w, z w, w): mixed as a point is.
+struct HOMOGENEOUS {
+    double x = 0, y = 0, z = 0, w = 0;
+    friend HOMOGENEOUS operator+(const HOMOGENEOUS& a, const HOMOGENEOUS& b) {
+        return {a.x + b.x, a.y + b.y, a.z + b.z, a.w + b.w};
+    }
+    friend HOMOGENEOUS operator*(double s, const HOMOGENEOUS& a) { return {s * a.x, s * a.y, s * a.z, s * a.w}; }
+};
 
 // The control points of a Bezier curve of n points cut at t by de Casteljau: the part before t into `left`
 // (the first point of each row), the part after into `right` (the last); either may be the curve's own array.
-inline void cutBezier(BezierPoles poles, std::size_t n, double t, BezierPoles* left, BezierPoles* right) {
+template <class P>
+void cutBezier(BezierPoles<P> poles, std::size_t n, double t, BezierPoles<P>* left, BezierPoles<P>* right) {
     for (std::size_t level = 0; level < n; ++level) {
         if (left) (*left)[level] = poles[0];
         if (right) (*right)[n - 1 - level] = poles[n - 1 - level];
@@ -44,7 +55,7 @@ bool bezierPieces(const Geom2d_BSplineCurve& spline, double first, double last, 
     if (knot(0) != knot(p) || knot(m - p) != knot(m)) return false;
     const std::size_t n = static_cast<std::size_t>(p) + 1;
     auto at = [](int i) { return static_cast<std::size_t>(i); };
-    BezierPoles piece{}, next{};
+    BezierPoles<gp_XY> piece{}, next{};
     std::array<double, kBezierPoles> alphas{};
     for (int i = 0; i <= p; ++i) piece[at(i)] = pole(i);
     int a = p, b = p + 1;
@@ -68,13 +79,13 @@ bool bezierPieces(const Geom2d_BSplineCurve& spline, double first, double last, 
         // The piece over [knot(a), knot(b)], cut to [first, last].
         double from = knot(a), to = knot(b);
         if (to > first && from < last) {
-            BezierPoles cut = piece;
+            BezierPoles<gp_XY> cut = piece;
             if (first > from) {
-                cutBezier(cut, n, (first - from) / (to - from), nullptr, &cut);
+                cutBezier<gp_XY>(cut, n, (first - from) / (to - from), nullptr, &cut);
                 from = first;
             }
             if (last < to) {
-                cutBezier(cut, n, (last - from) / (to - from), &cut, nullptr);
+                cutBezier<gp_XY>(cut, n, (last - from) / (to - from), &cut, nullptr);
                 to = last;
             }
             take(cut, from, to);

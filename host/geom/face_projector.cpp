@@ -113,14 +113,14 @@ bool lineMeets(const gp_Lin& line, const Box3& box) {
     return from <= to + 1e-9 * (1 + std::fabs(to));
 }
 
-// The first poles (from 1) of the spans of a B-spline, not periodic, that meet [from, to]: flat knots k and
-// k + 1 bound a span that poles k - degree .. k weigh on.
 // Where end `which` of a range falls in the span of flat knots k and k + 1, as a fraction of the span.
 double share(const TColStd_Array1OfReal& flat, int k, const double range[2], int which) {
     const double lo = flat(k), hi = flat(k + 1);
     return std::clamp((range[which] - lo) / (hi - lo), 0.0, 1.0);
 }
 
+// The first poles (from 1) of the spans of a B-spline, not periodic, that meet [from, to]: flat knots k and
+// k + 1 bound a span that poles k - degree .. k weigh on.
 std::vector<int> spansMeeting(const TColStd_Array1OfReal& flat, int degree, int poles, double from, double to) {
     std::vector<int> firsts;
     for (int k = flat.Lower() + degree; k < flat.Lower() + poles; ++k)
@@ -290,12 +290,8 @@ void FaceProjector::cutSpan(SPAN& span) const {
     spline.UKnotSequence(uFlat);
     spline.VKnotSequence(vFlat);
     // Homogeneous points (x w, y w, z w, w), a line of them, and a patch as lines along v.
-    using H = std::array<double, 4>;
-    using LINE = std::array<H, kBezierPoles>;
+    using LINE = BezierPoles<HOMOGENEOUS>;
     using PATCH = std::array<LINE, kBezierPoles>;
-    auto mix = [](const H& a, const H& b, double t) {
-        return H{(1 - t) * a[0] + t * b[0], (1 - t) * a[1] + t * b[1], (1 - t) * a[2] + t * b[2], (1 - t) * a[3] + t * b[3]};
-    };
     PATCH patch;
     for (std::size_t i = 0; i < nu; ++i)
         for (std::size_t j = 0; j < nv; ++j) {
@@ -315,20 +311,16 @@ void FaceProjector::cutSpan(SPAN& span) const {
                 for (int j = degree; j >= r; --j) {
                     const double lo = flat(k - degree + j), hi = flat(k + 1 + j - r);
                     const std::size_t at = static_cast<std::size_t>(j);
-                    e[at] = mix(e[at - 1], e[at], hi > lo ? (t - lo) / (hi - lo) : 0);
+                    const double alpha = hi > lo ? (t - lo) / (hi - lo) : 0;
+                    e[at] = (1 - alpha) * e[at - 1] + alpha * e[at];
                 }
             }
             out[static_cast<std::size_t>(b)] = e[static_cast<std::size_t>(degree)];
         }
         d = out;
     };
-    // De Casteljau at t in place: the line keeps the part after t, `before` receives the part before it.
-    auto split = [&](LINE& d, std::size_t n, double t, LINE& before) {
-        for (std::size_t level = 0; level < n; ++level) {
-            before[level] = d[0];
-            for (std::size_t i = 0; i + 1 < n - level; ++i) d[i] = mix(d[i], d[i + 1], t);
-        }
-    };
+    // The line keeps the part after t, `before` receives the part before it.
+    auto split = [&](LINE& d, std::size_t n, double t, LINE& before) { cutBezier(d, n, t, &before, &d); };
     // The line cut to [t0, t1] of its parameter.
     auto keep = [&](LINE& d, std::size_t n, double t0, double t1) {
         LINE before;
@@ -374,8 +366,8 @@ void FaceProjector::cutSpan(SPAN& span) const {
                 LINE piece = strip[i];
                 if (b + 1 < kPatchCuts) split(strip[i], nv, 1.0 / (kPatchCuts - b), piece);
                 for (std::size_t j = 0; j < nv; ++j)
-                    growBox(boxes[static_cast<std::size_t>(b)], gp_Pnt(piece[j][0] / piece[j][3], piece[j][1] / piece[j][3],
-                                                                       piece[j][2] / piece[j][3]));
+                    growBox(boxes[static_cast<std::size_t>(b)],
+                            gp_Pnt(piece[j].x / piece[j].w, piece[j].y / piece[j].w, piece[j].z / piece[j].w));
             }
         for (const Box3& box : boxes) span.patches.push_back(grownBy(box, growth));
     }
@@ -953,13 +945,13 @@ bool FaceProjector::addBezierChords(std::vector<PIECE>& pieces, const Handle(Geo
     constexpr int kDepth = 8;
     if (first < spline->FirstParameter() || last > spline->LastParameter()) return false;
     struct BEZIER {
-        BezierPoles poles;
+        BezierPoles<gp_XY> poles;
         int depth;
     };
     std::vector<BEZIER> stack;
     const std::size_t n = static_cast<std::size_t>(spline->Degree()) + 1;
     UvBox extent{1e300, -1e300, 1e300, -1e300};
-    if (!bezierPieces(*spline, first, last, [&](const BezierPoles& poles, double, double) {
+    if (!bezierPieces(*spline, first, last, [&](const BezierPoles<gp_XY>& poles, double, double) {
             BEZIER& b = stack.emplace_back();
             b.depth = 0;
             b.poles = poles;

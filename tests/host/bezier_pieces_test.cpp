@@ -17,7 +17,7 @@
 
 namespace {
 
-using host::BezierPoles;
+using BezierPoles = host::BezierPoles<gp_XY>;
 
 struct CURVE_CASE {
     const char* name;
@@ -45,7 +45,7 @@ Handle(Geom2d_BSplineCurve) curveOf(const CURVE_CASE& c) {
 
 gp_XY valueOf(const BezierPoles& poles, std::size_t n, double t) {
     BezierPoles left;
-    host::cutBezier(poles, n, t, &left, nullptr);
+    host::cutBezier<gp_XY>(poles, n, t, &left, nullptr);
     return left[n - 1];
 }
 
