@@ -179,16 +179,14 @@ private:
         const double topZ = p->ptView[2];
         const double bottomZ = topZ - head.depth;
         const double T4 = g_tolerances.tol4T;
-        // No point of a surface lying between the two margins can mark the hole: its rays need not be cast.
-        if (s.zMin >= bottomZ - T4 && s.zMax <= topZ + T4) return;
-        // Nor need they when every mark they could make is made already: the first ray that marks ends the
-        // rays, so a surface that can only mark the sides its tools have marked changes nothing (a tool's
-        // bit is its bit of the touch codes). The dump lists every mark, so it keeps them all.
-        if (!dump_.on()) {
-            const int settledAbove = s.zMax <= topZ + T4 ? tools : p->touchTop & tools;
-            const int settledBelow = s.zMin >= bottomZ - T4 ? tools : p->touchBottom & tools;
-            if ((settledAbove & settledBelow) == tools) return;
-        }
+        // The rays need not be cast when no mark they could make is still to make: a surface lying wholly
+        // between the two margins marks no side; the first ray that marks ends the rays, so a surface that
+        // can only mark sides its tools have marked changes nothing (a tool's bit is its bit of the touch
+        // codes). The dump lists every mark, so with it no mark counts as made.
+        const int madeAbove = dump_.on() ? 0 : p->touchTop & tools, madeBelow = dump_.on() ? 0 : p->touchBottom & tools;
+        const int settledAbove = s.zMax <= topZ + T4 ? tools : madeAbove;
+        const int settledBelow = s.zMin >= bottomZ - T4 ? tools : madeBelow;
+        if ((settledAbove & settledBelow) == tools) return;
         if (!raysMayMeetBox(s, p->ptView[0], p->ptView[1], radius)) return;
         const int n = g_tolerances.tol04T > radius ? 1 : kRays;
         const auto& turns = rayTurns();
