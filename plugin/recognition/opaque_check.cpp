@@ -421,26 +421,11 @@ CYL_LIST* appendTipCone(POINT_LIST* p, const VIEW_LIST* view) {
     return tip;
 }
 
-// A ray's direction about the hole's axis, its cosine and sine.
-struct TURN {
-    double cos, sin;
-};
-
-template <int N>
-std::array<TURN, N> turnsOf() {
-    std::array<TURN, N> turns{};
-    for (int k = 0; k < N; ++k) {
-        const double angle = 2.0 * k * std::numbers::pi / N + 0.001;
-        turns[static_cast<std::size_t>(k)] = {std::cos(angle), std::sin(angle)};
-    }
-    return turns;
-}
-
 // The directions of n = 1, 4 or 8 rays, worked out once: every surface near a hole casts them.
 const TURN* rayTurns(int n) {
-    static const std::array<TURN, 1> one = turnsOf<1>();
-    static const std::array<TURN, 4> four = turnsOf<4>();
-    static const std::array<TURN, 8> eight = turnsOf<8>();
+    static const std::array<TURN, 1> one = turnsOf<1>(0.001);
+    static const std::array<TURN, 4> four = turnsOf<4>(0.001);
+    static const std::array<TURN, 8> eight = turnsOf<8>(0.001);
     return n == 1 ? one.data() : n == 4 ? four.data() : eight.data();
 }
 

@@ -5,9 +5,11 @@
 // zInf); T is g_tolerances.tolT. Flags and heights only ever grow: a second run adds to the first.
 #pragma once
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <numbers>
 #include <span>
 #include <unordered_map>
 #include <vector>
@@ -158,6 +160,23 @@ void cornerDistances(const ent& surface, const double viewMatrix[3][3], double x
 // False when no ray starting within `radius` of (x, y) in the view can pass projectRay's box test: a check
 // then casts none of a hole's rays at the surface.
 bool raysMayMeetBox(const SURF_IN_VIEW& s, double x, double y, double radius);
+
+// A ray's direction about a hole's axis, its cosine and sine.
+struct TURN {
+    double cos, sin;
+};
+
+// The directions of n rays evenly about the axis from the angle `first`: each check works them out once, as
+// every surface near a hole casts them.
+template <int N>
+std::array<TURN, N> turnsOf(double first) {
+    std::array<TURN, N> turns{};
+    for (int k = 0; k < N; ++k) {
+        const double angle = 2.0 * k * std::numbers::pi / N + first;
+        turns[static_cast<std::size_t>(k)] = {std::cos(angle), std::sin(angle)};
+    }
+    return turns;
+}
 
 // What a surface's box is taken wider by, as the host counts points on a trim as inside.
 inline constexpr double kBoxSlack = 1e-6;

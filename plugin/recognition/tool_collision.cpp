@@ -86,16 +86,8 @@ void touchChamfer(std::int16_t& touch) {
 constexpr int kRays = 32;
 constexpr int kCentreDrill = 1, kChamfer = 2;   // the tools a cast of rays is for
 
-// The rays' cosines and sines, worked out once from the same angles: each surface near a hole casts them.
-const std::array<std::array<double, 2>, kRays>& rayTurns() {
-    static const auto turns = [] {
-        std::array<std::array<double, 2>, kRays> t{};
-        for (int k = 0; k < kRays; ++k) {
-            const double angle = 2.0 * k * std::numbers::pi / kRays;
-            t[static_cast<std::size_t>(k)] = {std::cos(angle), std::sin(angle)};
-        }
-        return t;
-    }();
+const std::array<TURN, kRays>& rayTurns() {
+    static const std::array<TURN, kRays> turns = turnsOf<kRays>(0);
     return turns;
 }
 
@@ -194,8 +186,8 @@ private:
         startBounds(s, bounds);
         for (int k = 0; k < n; ++k) {
             // One ray is the first of the 32: the angle 0, whose cosine and sine the table holds.
-            const double start[3] = {p->ptView[0] + radius * turns[static_cast<std::size_t>(k)][0],
-                                     p->ptView[1] + radius * turns[static_cast<std::size_t>(k)][1], topZ};
+            const TURN& turn = turns[static_cast<std::size_t>(k)];
+            const double start[3] = {p->ptView[0] + radius * turn.cos, p->ptView[1] + radius * turn.sin, topZ};
             // Where the circle only grazes the box most starts lie beside it: refused here, before the call.
             if (!startMayHit(bounds, start)) continue;
             double startWorld[3], hit[3], P = 0;
