@@ -245,9 +245,8 @@ int surfaceToSegment(CYL_LIST* segment, const ent& original, CAxisFramesKept* ke
     int view = 0;
     char found = 0;
     const bool viewFound = find_view_k(axisEnd.normal, &view, 1, &found) && found;
-    AXIS_FRAMES own;
-    if (viewFound && !kept) own = axisFrames(view, axisTolerance);
-    const AXIS_FRAMES& frames = viewFound && kept ? kept->of(view, axisTolerance) : own;
+    const AXIS_FRAMES frames = !viewFound ? AXIS_FRAMES{} : kept ? kept->of(view, axisTolerance)
+                                                                 : axisFrames(view, axisTolerance);
     if (!frames.known) {
         noViewMessage();
         return -1;
