@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <functional>
 #include <limits>
 #include <string>
@@ -14,6 +15,7 @@
 #include "host/builder/part_builder.h"
 #include "host/geom/step_io.h"
 #include "host/state.h"
+#include "platform/sys/files.h"
 #include "platform/ui/driver.h"
 #include "support/main_job.h"
 #include "support/nc_reader.h"
@@ -128,6 +130,46 @@ TEST(AddedRows, EachHoleGetsItsRowsProcessAndIsDrilledThroughEachHalfToWhereThey
             EXPECT_TRUE(bottom.eachCuts);
             EXPECT_LE(top.deepest, bottom.deepest) << "the halves' drills do not meet";
         }
+    }
+}
+
+// A hole its table cannot give a process: it is left unmade, and the summary counts it with the reason
+// (whatever the settings; what the run met is told as it meets it too).
+TEST(AddedRows, AHoleItsTableGivesNoProcessIsCountedInTheSummaryWithTheReason) {
+    const std::string tables = privateModule().substr(0, privateModule().rfind('/')) + "/Forantix/FORMS_MM/Standard";
+    const std::string shipped = readWholeFile(tables + "/Drilled.txt");
+    const std::string d8 = "D8 8 1 (0,0,6,10,16,25,40)";
+    ASSERT_NE(shipped.find(d8), std::string::npos);
+    const std::string namesNone = "2 holes have no process: their row names none that their table has.";
+    struct CASE {
+        const char* what;
+        const char* d8Row;   // the Drilled table's row for the holes, nullptr as shipped
+        bool readOnly;       // the tables folder refuses every change
+        hb::HoleSpec hole;
+        std::string told;
+    } cases[] = {
+        {"the row names none", "D8 8", false, hb::throughHole("d8", {}, kDown, 8), namesNone},
+        {"the table lacks the one it names", "D8 8 7", false, hb::throughHole("d8", {}, kDown, 8), namesNone},
+        {"the row added for them cannot be stored", nullptr, true, hb::countersunk("cs", {}, kDown, 2.4, 4.4, 90),
+         "2 holes have no process: their table holds no row of their measures."},
+    };
+    for (CASE& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::ofstream(tables + "/Drilled.txt", std::ios::binary)
+            << (c.d8Row ? replaceAll(shipped, d8, c.d8Row) : shipped);
+        TempDir dir;
+        hb::PartBuilder part = hb::PartBuilder::block({60, 30, 10});
+        for (double x : {15.0, 40.0}) {
+            c.hole.entry = {x, 15, 10};
+            part.hole(c.hole);
+        }
+        const std::string step = stepOf(dir, part, "part");
+        if (c.readOnly) plat::refuseChangesUnder(tables);
+        const MainJobRun run = mainJob(step);
+        plat::refuseChangesUnder("");
+        ASSERT_EQ(run.code, 0) << run.err << run.out;
+        EXPECT_NE(run.out.find(c.told), std::string::npos) << run.out;
+        EXPECT_EQ(readNcListing(run.nc).holes.size(), 0u) << run.nc;
     }
 }
 
