@@ -9,6 +9,8 @@
 #include <fstream>
 #include <functional>
 #include <limits>
+#include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -112,6 +114,12 @@ TEST(AddedRows, EachHoleGetsItsRowsProcessAndIsDrilledThroughEachHalfToWhereThey
         const MainJobRun run = mainJob(stepOf(dir, c.part(), "part"));
         ASSERT_EQ(run.code, 0) << run.err << run.out;
         EXPECT_EQ(run.out.find("have no process"), std::string::npos) << run.out;
+        // A tool made for both halves goes into the library once.
+        std::set<std::string> added;
+        static const std::regex madeTool(R"(host\.library added .* number=\d+ (".*"))");
+        for (std::sregex_iterator it(run.out.begin(), run.out.end(), madeTool), end; it != end; ++it)
+            EXPECT_TRUE(added.insert((*it)[1].str()).second) << (*it)[1].str() << " added twice";
+        EXPECT_FALSE(added.empty());
         const NC_PROGRAM program = readNcListing(run.nc);
         EXPECT_TRUE(program.errors.empty()) << program.errors.front();
         for (const PLACE& place : c.places) {
