@@ -3,9 +3,9 @@
 #include "plugin/engine/run_summary.h"
 
 #include <algorithm>
-#include <utility>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
