@@ -68,13 +68,31 @@ PartBuilder armBracket() {
     return b;
 }
 
+// A 1.5 sheet with a 10 thick flange: countersunk screw holes in the sheet, their cones nearly its
+// thickness; in the flange through holes chamfered at both ends, one under a counterbore, which the
+// recognition cuts into two halves drilled from both sides.
+PartBuilder sheetFlange() {
+    constexpr double sheet = 1.5, flange = 10;
+    PartBuilder b = PartBuilder::block({100, 40, sheet});
+    b.box({40, 40, flange - sheet}, {60, 0, sheet});
+    for (double x : {10.0, 25.0, 40.0}) b.hole(countersunk("countersunk d2.4", {x, 20, sheet}, kDown, 2.4, 4.4, 90));
+    for (double x : {70.0, 80.0}) {
+        b.hole(holeAt("chamfered d3.3", {x, 12, flange}, kDown).chamfer(4.3, 3.3, 90).throughCylinder(3.3));
+        b.hole(farChamfer("chamfered d3.3 below", {x, 12, 0}, {0, 0, 1}, 3.3, 0.5));
+    }
+    b.hole(counterbored("counterbore d3.35", {90, 28, flange}, kDown, 3.35, 6.3, 3));
+    b.hole(farChamfer("counterbore d3.35 below", {90, 28, 0}, {0, 0, 1}, 3.35, 0.5));
+    return b;
+}
+
 }  // namespace
 
 std::vector<ExamplePart> exampleParts() {
     return {{"holes_plate", holesPlate()},
             {"directions_block", directionsBlock()},
             {"boss_part", bossPart()},
-            {"arm_bracket", armBracket()}};
+            {"arm_bracket", armBracket()},
+            {"sheet_flange", sheetFlange()}};
 }
 
 }  // namespace host::builder

@@ -96,6 +96,10 @@ HoleSpec countersunk(std::string name, Vec3 entry, Vec3 direction, double d, dou
     return finish(h, d, h.depth(), depth);
 }
 
+HoleSpec farChamfer(std::string name, Vec3 entry, Vec3 direction, double d, double size) {
+    return holeAt(std::move(name), entry, direction).chamfer(d + 2 * size, d, 90);
+}
+
 HoleSpec spotFaced(std::string name, Vec3 entry, Vec3 direction, double d, double spotD, double spotDepth,
                    double depth) {
     return counterbored(std::move(name), entry, direction, d, spotD, spotDepth, depth);

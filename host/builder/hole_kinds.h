@@ -59,6 +59,9 @@ HoleSpec countersunk(std::string name, Vec3 entry, Vec3 direction, double d, dou
 // A shallow counterbore that only cleans the face around the hole.
 HoleSpec spotFaced(std::string name, Vec3 entry, Vec3 direction, double d, double spotD, double spotDepth = 0.5,
                    double depth = 0);
+// The chamfer of a through hole's far end, cut from that end (`entry` on it, `direction` into the material):
+// a 90 degree cone from d + 2 * size down to the hole's diameter d.
+HoleSpec farChamfer(std::string name, Vec3 entry, Vec3 direction, double d, double size);
 // Cylinders of the given diameters and lengths, ending flat, in a tip (tipDeg > 0) or through (last
 // length 0).
 HoleSpec stepped(std::string name, Vec3 entry, Vec3 direction, const std::vector<std::pair<double, double>>& steps,

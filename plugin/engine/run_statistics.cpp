@@ -105,4 +105,16 @@ void countHoleStates(VIEW_LIST* tree) {
     }
 }
 
+HOLES_WITHOUT_PROCESS holesWithoutProcess(const VIEW_LIST* tree) {
+    HOLES_WITHOUT_PROCESS counts;
+    for (const VIEW_LIST* view = tree; view; view = view->next)
+        for (const POINT_LIST* head = view->firstPoint; head; head = head->next) {
+            if (head->chainMember || head->excluded || head->opeList) continue;
+            long& counter = head->tableIndex < 0 || head->rowIndex < 0 ? counts.noRow : counts.noProcess;
+            std::int64_t left = head->chainCount;
+            for (const POINT_LIST* hole = head; hole && left >= 0; hole = hole->nextEqual, --left) ++counter;
+        }
+    return counts;
+}
+
 bool holeWithoutProblem(const POINT_LIST& hole) { return !holeMeetsFilter(hole, ~std::uint32_t{kStateNoProblem}); }

@@ -15,5 +15,13 @@ struct FULL_TOOLS_SEQ;
 // problem and clears every view's pass mark.
 void countHoleStates(VIEW_LIST* tree);
 
+// The holes a run left without a process, every hole of a chain counted (the user's excluded ones aside),
+// by why: their table holds no row of their measures, or their row names no process the table has.
+struct HOLES_WITHOUT_PROCESS {
+    long noRow = 0;
+    long noProcess = 0;
+};
+HOLES_WITHOUT_PROCESS holesWithoutProcess(const VIEW_LIST* tree);
+
 // The rule of the "no problem" state: none of the other states the process tree filters on.
 bool holeWithoutProblem(const POINT_LIST& hole);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
@@ -29,7 +30,8 @@ constexpr int kLineDroppedWide = 170, kLineDroppedNarrow = 171, kLineDroppedDire
               kLogPocket = 183, kLineDroppedClosed = 184, kLogClosed = 185, kLineDroppedBeyond = 186, kLogBeyond = 187,
               kLineDroppedLong = 188, kLogLong = 189;
 constexpr int kLineDepth = 151, kLineChamfer = 152, kLineCrashInto = 153, kLineNoMeasures = 154,
-              kLineProvisional = 155, kLineAdapted = 156, kLineNotAccessible = 157, kLineSharedReadOnly = 169,
+              kLineProvisional = 155, kLineAdapted = 156, kLineNotAccessible = 157, kLineNoRow = 158,
+              kLineNoProcess = 159, kLineSharedReadOnly = 169,
               kLineToolsMissing = 73, kLineToolsMade = 71, kLineToolsMadeAndStored = 72;
 
 std::string reasonText(const CTextSection& texts, const DROPPED_WALL& w) {
@@ -108,6 +110,7 @@ int showProcessSummary(VIEW_LIST* tree, std::vector<FULL_TOOLS_SEQ>& sequence) {
     RUN_STATS& stats = g_records->runStats;
     countUsedTools(sequence, &stats.toolsCount1, &stats.toolsCount2);
     countHoleStates(tree);
+    const HOLES_WITHOUT_PROCESS unmade = holesWithoutProcess(tree);
 
     // The per-hole details of the table search mean nothing to the user of the short process.
     const bool details = s.intelligentProcess == 0;
@@ -131,6 +134,9 @@ int showProcessSummary(VIEW_LIST* tree, std::vector<FULL_TOOLS_SEQ>& sequence) {
          stats.toolsCount2, true},
     };
     std::string text = droppedWallsSummary(texts);
+    // A hole left unmade is told whatever the settings, as a wall the recognition left out is.
+    for (const auto& [line, count] : {std::pair{kLineNoRow, unmade.noRow}, std::pair{kLineNoProcess, unmade.noProcess}})
+        if (count != 0) text += "\n" + fillText(texts.getText(line), {count});
     for (const auto& part : parts)
         if (part.shown && part.count != 0) text += "\n" + fillText(texts.getText(part.line), {long{part.count}});
     if (text.empty()) return 0;

@@ -159,12 +159,16 @@ int assignTableToHole(POINT_LIST*& holeRef, std::vector<CTabColsDesc>& tables, i
             TABLE_FILE_REF ref;
             if (addMeasuresToTable(&holeRef, &ref) != 0) return -2;
             hole = holeRef;
+            // The row goes into the first table of the hole's form, which need not be the one whose terms
+            // `descs` are in (the last that matched), and the hole may now be the one its half was split
+            // from: it is described again in the terms of the row's table, or its own row would not fit it.
             for (std::size_t t = 0; t < tables.size(); ++t) {
                 if (tables[t].name != ref.tableName) continue;
                 CTabColsDesc& table = tables[t];
                 takeTable(*hole, table, static_cast<int>(t));
                 table.readRows();
                 buildEntriesFromFirstRow(table);
+                descs = describeHole(hole->firstCyl, table.chamferAngleA, table.chamferAngleB, table.maxChamfer, drill);
                 row = findMeasuresLine(table, descs.data(), static_cast<int>(descs.size()));
                 break;
             }

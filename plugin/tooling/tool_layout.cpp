@@ -370,6 +370,9 @@ bool TreeToolsLayout::makeMissingTool(const DIAM_SORT& e, tp_tool& out) {
             t.overallLength = t.shoulderLength + aboveCut + e.diameter;
         }
         if (criteria().hill) t.overallLength += e.highestHill;
+        // The heights' last bits differ from view to view: unrounded, one tool made for a hole's two halves
+        // would be two, each stored in the library.
+        for (double* length : {&t.fluteLength, &t.shoulderLength, &t.overallLength}) *length = shortNumber(*length);
         t.option = 0;
     } else {
         const double L0 = ceilToStep(std::max(o.neededLength, deepestReach(e)), T40);

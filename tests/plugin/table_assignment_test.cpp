@@ -130,6 +130,8 @@ TEST_F(TableAssignmentTest, BuiltHolesGetARealRowARowAddedTheAdaptableWindowOrNo
         {"chamfered counterbore: the adaptable window",
          hb::holeAt("a", kEntry, kDown).chamfer(13, 11, 100).cylinder(11, 6.4).throughCylinder(6.6), "Counterbored",
          "CB6.6"},
+        {"countersink in the window, no row in either table that takes it: the row goes into the first",
+         hb::countersunk("s2", kEntry, kDown, 2.4, 4.4, 90), "Countersunk", "**2.4x1", 1},
     });
     // The adaptable search widened the table's window to the hole's 50 degree chamfer.
     const POINT_LIST* adapted = holeAt(gridX(7), gridY(7));

@@ -90,7 +90,7 @@ TEST_F(MainJob, ThePlatesOperationsReportsAndListingAreTheGoldenOnes) {
 // The STEP examples: every drilling direction's operations with their planes, tools and drill points, and
 // the listing, in the golden files.
 TEST_F(MainJob, TheStepExamplesOperationsAndListingsAreTheGoldenOnes) {
-    for (const char* title : {"directions_block", "boss_part", "mixed_tolerance_plate"}) {
+    for (const char* title : {"directions_block", "boss_part", "mixed_tolerance_plate", "sheet_flange"}) {
         SCOPED_TRACE(title);
         TempDir dir;
         const std::string session =
