@@ -85,6 +85,7 @@ int splitAtWall(VIEW_LIST* head, VIEW_LIST* view, POINT_LIST* point, CYL_LIST* s
 
     CYL_LIST* tail = cutAfter(point, s);
     if (!allowed) {
+        noteDroppedSegments(DROP_RULE::Direction, tail);
         freeCylsFrom(tail);
         return 0;
     }
