@@ -7,6 +7,10 @@
 #include <BRepAdaptor_Curve.hxx>
 #include <BRepAlgoAPI_Cut.hxx>
 #include <BRepAlgoAPI_Fuse.hxx>
+#include <BRepTools.hxx>
+#include <BRepTools_Modification.hxx>
+#include <BRepTools_Modifier.hxx>
+#include <BRep_Tool.hxx>
 #include <BRepBuilderAPI_MakeFace.hxx>
 #include <BRepBuilderAPI_MakePolygon.hxx>
 #include <BRepBuilderAPI_Transform.hxx>
@@ -14,10 +18,13 @@
 #include <BRepPrimAPI_MakeBox.hxx>
 #include <BRepPrimAPI_MakeCylinder.hxx>
 #include <BRepPrimAPI_MakeRevol.hxx>
+#include <Geom2d_Curve.hxx>
+#include <Geom_ConicalSurface.hxx>
 #include <IntCurvesFace_ShapeIntersector.hxx>
 #include <Standard_Failure.hxx>
 #include <TopExp.hxx>
 #include <TopExp_Explorer.hxx>
+#include <TopTools_DataMapOfShapeReal.hxx>
 #include <TopTools_IndexedMapOfShape.hxx>
 #include <TopTools_ListOfShape.hxx>
 #include <TopoDS.hxx>
@@ -25,6 +32,7 @@
 #include <gp_Ax2.hxx>
 #include <gp_Circ.hxx>
 #include <gp_Lin.hxx>
+#include <gp_Vec2d.hxx>
 
 #include <algorithm>
 #include <cmath>
@@ -180,6 +188,64 @@ TopoDS_Shape cutter(const HoleSpec& h, double margin, double start, double sweep
     return revol.Shape();
 }
 
+// Moves each cone face's reference to the middle of the face's range along the generator: the same points,
+// the parameter along the generator shifted by that middle, and the face's curves in (u, v) with it.
+class ConeToMidFace : public BRepTools_Modification {
+public:
+    Standard_Boolean NewSurface(const TopoDS_Face& f, Handle(Geom_Surface)& s, TopLoc_Location& l, Standard_Real& tol,
+                                Standard_Boolean& revWires, Standard_Boolean& revFace) override {
+        const Handle(Geom_ConicalSurface) cone = Handle(Geom_ConicalSurface)::DownCast(BRep_Tool::Surface(f, l));
+        const double shift = shiftOf(f);
+        if (cone.IsNull() || shift == 0) return false;
+        Handle(Geom_ConicalSurface) moved = Handle(Geom_ConicalSurface)::DownCast(cone->Copy());
+        moved->SetLocation(cone->Location().Translated(gp_Vec(cone->Axis().Direction()) * shift *
+                                                       std::cos(cone->SemiAngle())));
+        moved->SetRadius(cone->RefRadius() + shift * std::sin(cone->SemiAngle()));
+        s = moved;
+        tol = BRep_Tool::Tolerance(f);
+        revWires = revFace = false;
+        return true;
+    }
+    Standard_Boolean NewCurve(const TopoDS_Edge&, Handle(Geom_Curve)&, TopLoc_Location&, Standard_Real&) override {
+        return false;
+    }
+    Standard_Boolean NewPoint(const TopoDS_Vertex&, gp_Pnt&, Standard_Real&) override { return false; }
+    Standard_Boolean NewCurve2d(const TopoDS_Edge& e, const TopoDS_Face& f, const TopoDS_Edge&, const TopoDS_Face&,
+                                Handle(Geom2d_Curve)& c, Standard_Real& tol) override {
+        const double shift = shiftOf(f);
+        if (shift == 0) return false;
+        double first = 0, last = 0;
+        const Handle(Geom2d_Curve) on = BRep_Tool::CurveOnSurface(e, f, first, last);
+        if (on.IsNull()) return false;
+        c = Handle(Geom2d_Curve)::DownCast(on->Translated(gp_Vec2d(0, -shift)));
+        tol = BRep_Tool::Tolerance(e);
+        return true;
+    }
+    Standard_Boolean NewParameter(const TopoDS_Vertex&, const TopoDS_Edge&, Standard_Real&, Standard_Real&) override {
+        return false;
+    }
+    GeomAbs_Shape Continuity(const TopoDS_Edge& e, const TopoDS_Face& f1, const TopoDS_Face& f2, const TopoDS_Edge&,
+                             const TopoDS_Face&, const TopoDS_Face&) override {
+        return BRep_Tool::Continuity(e, f1, f2);
+    }
+
+private:
+    // The middle of a cone face's range along the generator; 0 for any other face.
+    double shiftOf(const TopoDS_Face& f) {
+        if (const double* known = shifts_.Seek(f)) return *known;
+        TopLoc_Location l;
+        double shift = 0;
+        if (!Handle(Geom_ConicalSurface)::DownCast(BRep_Tool::Surface(f, l)).IsNull()) {
+            double u0 = 0, u1 = 0, v0 = 0, v1 = 0;
+            BRepTools::UVBounds(f, u0, u1, v0, v1);
+            shift = (v0 + v1) / 2;
+        }
+        shifts_.Bind(f, shift);
+        return shift;
+    }
+    TopTools_DataMapOfShapeReal shifts_;
+};
+
 std::string checkHole(const HoleSpec& h) {
     if (h.segments.empty()) return "has no segments";
     if (std::hypot(h.direction[0], h.direction[1], h.direction[2]) < 1e-9) return "has no direction";
@@ -192,6 +258,12 @@ std::string checkHole(const HoleSpec& h) {
     }
     if (h.through && !h.segments.back().isCylinder()) return "runs out with a cone";
     return {};
+}
+
+// A round bar or boss standing on its foot.
+TopoDS_Shape roundBar(const BossSpec& b) {
+    const gp_Dir dir = unit(b.direction);
+    return BRepPrimAPI_MakeCylinder(gp_Ax2(toPnt(b.base), dir, across(dir)), b.diameter / 2, b.height).Shape();
 }
 
 bool isSingleSolid(const TopoDS_Shape& shape, TopoDS_Shape& solid) {
@@ -212,8 +284,24 @@ PartBuilder PartBuilder::block(Vec3 size, Vec3 origin) {
     return b;
 }
 
+PartBuilder PartBuilder::bar(const BossSpec& bar) {
+    PartBuilder b;
+    b.bar_ = bar;
+    return b;
+}
+
+PartBuilder& PartBuilder::conesReferencedMidFace() {
+    conesMidFace_ = true;
+    return *this;
+}
+
 PartBuilder& PartBuilder::box(Vec3 size, Vec3 origin) {
     boxes_.emplace_back(size, origin);
+    return *this;
+}
+
+PartBuilder& PartBuilder::cut(Vec3 size, Vec3 origin) {
+    cuts_.emplace_back(size, origin);
     return *this;
 }
 
@@ -246,9 +334,10 @@ BuiltPart PartBuilder::build() const {
         part.holeFaces.clear();
         return part;
     };
-    if (size_[0] <= 0 || size_[1] <= 0 || size_[2] <= 0) return fail("the stock has no volume");
+    if (bar_ ? bar_->diameter <= 0 || bar_->height <= 0 : size_[0] <= 0 || size_[1] <= 0 || size_[2] <= 0)
+        return fail("the stock has no volume");
     try {
-        TopoDS_Shape body = BRepPrimAPI_MakeBox(toPnt(origin_), size_[0], size_[1], size_[2]).Shape();
+        TopoDS_Shape body = bar_ ? roundBar(*bar_) : BRepPrimAPI_MakeBox(toPnt(origin_), size_[0], size_[1], size_[2]).Shape();
         std::vector<Tag> tags;
         tagFaces(tags, body, -1, stockColour_);
         if (stockRounding_ > 0) {
@@ -268,11 +357,8 @@ BuiltPart PartBuilder::build() const {
 
         for (const BossSpec& b : bosses_) {
             if (b.diameter <= 0 || b.height <= 0) return fail("a boss has no size");
-            gp_Dir dir = unit(b.direction);
-            TopoDS_Shape cyl = BRepPrimAPI_MakeCylinder(gp_Ax2(toPnt(b.base), dir, across(dir)), b.diameter / 2,
-                                                        b.height)
-                                   .Shape();
-            if (!joinToStock(body, tags, cyl, stockColour_)) return fail("a boss cannot be joined to the stock");
+            if (!joinToStock(body, tags, roundBar(b), stockColour_)) return fail("a boss cannot be joined to the stock");
+            const gp_Dir dir = unit(b.direction);
             if (b.rootFillet > 0) {
                 auto edges = circleEdges(body, toPnt(b.base), dir, b.diameter / 2);
                 if (edges.empty() || !fillet(body, tags, edges, b.rootFillet, -1, stockColour_))
@@ -281,7 +367,7 @@ BuiltPart PartBuilder::build() const {
         }
 
         const TopoDS_Shape beforeHoles = body;
-        double extent = std::hypot(size_[0], size_[1], size_[2]);
+        double extent = bar_ ? bar_->diameter + bar_->height : std::hypot(size_[0], size_[1], size_[2]);
         for (const auto& [size, origin] : boxes_) extent += std::hypot(size[0], size[1], size[2]);
         for (const BossSpec& b : bosses_) extent += b.height;
 
@@ -315,6 +401,19 @@ BuiltPart PartBuilder::build() const {
             }
         }
 
+        for (const auto& [size, origin] : cuts_) {
+            if (size[0] <= 0 || size[1] <= 0 || size[2] <= 0) return fail("a cut has no volume");
+            BRepAlgoAPI_Cut cut(body, BRepPrimAPI_MakeBox(toPnt(origin), size[0], size[1], size[2]).Shape());
+            if (!cut.IsDone()) return fail("a box cannot be cut out of the part");
+            follow(tags, cut, cut.Shape());
+            body = cut.Shape();
+        }
+        if (conesMidFace_) {
+            BRepTools_Modifier moved(body, new ConeToMidFace);
+            if (!moved.IsDone()) return fail("the cones cannot be referenced at their middles");
+            for (Tag& t : tags) t.face = moved.ModifiedShape(t.face);
+            body = moved.ModifiedShape(body);
+        }
         TopoDS_Shape solid;
         if (!isSingleSolid(body, solid)) return fail("the part falls apart into several solids");
         TopTools_IndexedMapOfShape faces;

@@ -174,6 +174,8 @@ void firstPass(const CTabColsDesc& t, CToolHoleProfile& p, PROCESS_OPE& d) {
         firstPassTool(p, d);
         zInfValue = p.findLastFreePosition(0);
         break;
+    // A depth below the operation's top that the second pass gives; its stored value is no height.
+    case 3: zInfValue = opeGet(d, C::calcZSup); break;
     default: break;
     }
     opeSet(d, C::calcZInf, zInfValue);
@@ -258,6 +260,30 @@ void thirdPass(const CTabColsDesc& t, CToolHoleProfile& p, PROCESS_OPE& d) {
     opeSet(d, C::calcZInf, zInfValue);
 }
 
+// The segment of the hole an operation starting at `top` enters first: the first that reaches below it;
+// -1 when none does.
+int segmentEntered(const CTabColsDesc& t, double top) {
+    for (int i = 0; i < static_cast<int>(t.cilEntries.size()); ++i)
+        if (entryCil(t, i).zBottom < top - g_tolerances.tolT) return i;
+    return -1;
+}
+
+// A depth given as a share of the next operation's tool diameter. The last operation has none to take: a
+// spot drill alone in a process marks the hole, so its share is of the diameter of the segment it enters
+// (none below a top under the hole).
+void depthByShare(const CTabColsDesc& t, int count, PROCESS_OPE* defs, int i) {
+    PROCESS_OPE& d = defs[i];
+    const double p = opeGet(d, lineValue20) / 100;
+    if (p <= g_tolerances.tol04T) return;
+    double base = 0;
+    if (i + 1 < count) {
+        base = opeGet(defs[i + 1], C::calcToolDiam);
+    } else if (const int entered = segmentEntered(t, opeGet(d, C::calcZSup)); entered >= 0) {
+        base = roundToTolerance(entryCil(t, entered).D);
+    }
+    opeSet(d, C::calcZInf, opeGet(d, C::calcZSup) - p * base);
+}
+
 // A spot or centre drill cuts with its cone only: deeper, its body would widen the hole's mouth. Nor does
 // it go below the segment it starts in, which for a thin part is the part itself.
 void boundSpotDepth(const CTabColsDesc& t, PROCESS_OPE& d) {
@@ -268,13 +294,8 @@ void boundSpotDepth(const CTabColsDesc& t, PROCESS_OPE& d) {
         const double cone = roundToTolerance(opeGet(d, C::calcToolDiam)) / 2 / std::tan(half);
         bottom = std::max(bottom, top - cone);
     }
-    for (const TAB_CIL_ENTRY& entry : t.cilEntries) {
-        const double segmentBottom = entry.cil.zBottom;
-        if (segmentBottom < top - g_tolerances.tolT) {
-            bottom = std::max(bottom, segmentBottom);
-            break;
-        }
-    }
+    if (const int entered = segmentEntered(t, top); entered >= 0)
+        bottom = std::max(bottom, entryCil(t, entered).zBottom);
     opeSet(d, C::calcZInf, bottom);
 }
 
@@ -365,13 +386,8 @@ void setProcessZLimits(const CTabColsDesc& t, int count, PROCESS_OPE* defs, POIN
         logPass(log, i, defs[i]);
     }
     if (log) std::fprintf(log, "\nZ inf 2a pasada: ");
-    for (int i = 0; i + 1 < count; ++i) {
-        PROCESS_OPE& d = defs[i];
-        if (opeGet(d, zInfAssoc) != 3) continue;
-        const double p = opeGet(d, lineValue20) / 100;
-        if (p > g_tolerances.tol04T)
-            opeSet(d, C::calcZInf, opeGet(d, C::calcZSup) - p * opeGet(defs[i + 1], C::calcToolDiam));
-    }
+    for (int i = 0; i < count; ++i)
+        if (opeGet(defs[i], zInfAssoc) == 3) depthByShare(t, count, defs, i);
     for (int i = 0; i < count; ++i) {
         PROCESS_OPE& d = defs[i];
         const std::uint32_t type = opeGet(d, operationType);

@@ -35,11 +35,15 @@ void noteDroppedSegments(DROP_RULE rule, const CYL_LIST* first) {
 }
 
 void noteDroppedHole(DROP_RULE rule, const POINT_LIST& hole, double radius, double sweep) {
+    noteDroppedAt(rule, hole.ptUniv, radius);
+    walls().back().sweep = std::fabs(sweep) * 180 / std::numbers::pi;
+}
+
+void noteDroppedAt(DROP_RULE rule, const double position[3], double radius) {
     DROPPED_WALL w;
     w.rule = rule;
-    std::copy(std::begin(hole.ptUniv), std::end(hole.ptUniv), w.position);
+    std::copy(position, position + 3, w.position);
     w.diameter = 2 * radius;
-    w.sweep = std::fabs(sweep) * 180 / std::numbers::pi;
     walls().push_back(w);
 }
 

@@ -64,6 +64,8 @@ bool runStages(CStageRun& run, std::uint16_t mode, const ALLOWED_VIEWS& allowed,
     cylsEnh(run.head);
     mergeSameSurfSegs(run.head, g_tolerances.fineAngle);
     run.dump(4);
+    // Before the open-arc rule, which would take a centre mark of two half faces for two open arcs.
+    cylsEraPointed(run.head);
     cylsDelOpen(run.head);
     run.dump(5);
     cylsDelAngDummy(run.head);
@@ -101,6 +103,8 @@ bool runStages(CStageRun& run, std::uint16_t mode, const ALLOWED_VIEWS& allowed,
     run.dump(17);
     if (!run.tested(cylsSplitTwin(run.head))) return false;
     run.dump(18);
+    // Again once the chains are cut: a centre mark on the far side of a blind hole is a chain of its own now.
+    cylsEraPointed(run.head);
     cylsDelOpen(run.head);
     run.dump(19);
     run.head = eraseVoidViews(run.head);

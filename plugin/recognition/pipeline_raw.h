@@ -29,6 +29,8 @@ enum class DROP_RULE;
 // Adds to droppedWalls(): a surface's segment, or a hole position with its widest wall and sweep (radians).
 void noteDroppedSegment(DROP_RULE rule, const CYL_LIST& segment);
 void noteDroppedHole(DROP_RULE rule, const POINT_LIST& hole, double radius, double sweep);
+// A hole told at another place than its top (world), with its widest wall's radius.
+void noteDroppedAt(DROP_RULE rule, const double position[3], double radius);
 // Each segment from `first` to the end of its chain.
 void noteDroppedSegments(DROP_RULE rule, const CYL_LIST* first);
 void clearDroppedWalls();

@@ -5,6 +5,7 @@
 #include "plugin/recognition/split_chains.h"
 #include "plugin/recognition/pipeline_raw.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "host/api.h"
@@ -84,6 +85,7 @@ int splitAtWall(VIEW_LIST* head, VIEW_LIST* view, POINT_LIST* point, CYL_LIST* s
 
     CYL_LIST* tail = cutAfter(point, s);
     if (!allowed) {
+        noteDroppedSegments(DROP_RULE::Direction, tail);
         freeCylsFrom(tail);
         return 0;
     }
@@ -399,6 +401,27 @@ int cylsSplitTwin(VIEW_LIST* head) {
 int cylsEraBelow(VIEW_LIST* head) {
     return forEachPoint(head, [](VIEW_LIST* view, POINT_LIST* point) {
         eraseBeyondClosedEnd(view, point);
+        return 0;
+    });
+}
+
+int cylsEraPointed(VIEW_LIST* head) {
+    return forEachPoint(head, [](VIEW_LIST* view, POINT_LIST* point) {
+        for (const CYL_LIST* s = point->firstCyl; s; s = s->next)
+            if (!isConeBeyondT(s)) return 0;
+        // Before the moves between views a chain may still stand the wrong way up, its point at the top:
+        // its mouth, where the user looks for it, is then its bottom.
+        const CYL_LIST* last = lastCyl(point);
+        if (point->firstCyl->rSup > tolT() && last->rInf > tolT()) return 0;
+        if (point->firstCyl->rSup > tolT()) {
+            noteDroppedWholeHole(DROP_RULE::NoBore, *point);
+        } else {
+            double mouth[3], widest = 0;
+            for (int k = 0; k < 3; ++k) mouth[k] = last->cUniv[k] - (last->zSup - last->zInf) * view->matrix[2][k];
+            for (const CYL_LIST* s = point->firstCyl; s; s = s->next) widest = std::max({widest, s->rSup, s->rInf});
+            noteDroppedAt(DROP_RULE::NoBore, mouth, widest);
+        }
+        releasePoint(view, point);
         return 0;
     });
 }

@@ -37,3 +37,9 @@ int cylsEraBelow(VIEW_LIST* head);
 // a wider segment is released (mode 0, the recognition command) or only loses its flat rings (mode 1, the
 // features side). The last segment of a chain is never changed. 0.
 int cylsEraCavern(std::uint16_t mode, VIEW_LIST* head);
+
+// Releases every point whose chain has no bore, its walls only narrowing to a point (a centre mark): no
+// segment keeps its radius, and the chain ends within T of the axis at its bottom or, before the chains
+// are turned to their drilling side, at its top. Such a hole has diameter 0 to the tables
+// and nothing of its own to take a drill's depth from. 0.
+int cylsEraPointed(VIEW_LIST* head);

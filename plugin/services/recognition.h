@@ -46,7 +46,9 @@ constexpr int kRecognitionFailed = -1;     // after its message
 
 // A wall that a rule of the recognition left out, so that the user can be told where and why: the rules
 // are settings, and the user may change one or machine the hole by hand.
-enum class DROP_RULE { TooWide, TooNarrow, Direction, OpenArc, Undercut, Pocket, Closed, BeyondClosedEnd, TooManyWalls };
+enum class DROP_RULE {
+    TooWide, TooNarrow, Direction, OpenArc, Undercut, Pocket, Closed, BeyondClosedEnd, TooManyWalls, NoBore
+};
 struct DROPPED_WALL {
     DROP_RULE rule = DROP_RULE::TooWide;
     double position[3] = {};   // world: the centre of the wall's top (of the hole's top for an open arc)
@@ -57,9 +59,10 @@ struct DROPPED_WALL {
 // rules, a hole position for the open-arc rule, which leaves out holes whose every wall keeps less of its
 // circle than the setting's sweep, and a segment for the rules that cut chains: wider than the bore above
 // it (an undercut: the larger bores of a line of bores), part of a pocket opened sideways, closed at both
-// ends (a cavity), beyond the closed end of its hole; and a hole position for a hole of more walls than
-// its description holds, which the form recognition that follows leaves out. The list is emptied when the
-// next recognition starts.
+// ends (a cavity), beyond the closed end of its hole; a hole position for a hole without a bore, whose
+// walls only narrow to a point (a centre mark: a hole of diameter 0 to the tables, with nothing to take
+// its depth from); and a hole position for a hole of more walls than its description holds, which the form
+// recognition that follows leaves out. The list is emptied when the next recognition starts.
 const std::vector<DROPPED_WALL>& droppedWalls();
 // Adds a hole that a later stage of the run leaves out whole: its top, its widest wall.
 void noteDroppedWholeHole(DROP_RULE rule, const POINT_LIST& hole);

@@ -1,6 +1,7 @@
-// The example parts in data/examples still are what their builders make: every file reads, and has the
-// built part's faces, colours and volume. With FX_WRITE_EXAMPLES=<folder> the files are written there first
-// (point it at data/examples to refresh them after changing a builder).
+// The example parts in data/examples and the test parts in tests/data/repros still are what their builders
+// make: every file reads, and has the built part's faces, colours and volume. With FX_WRITE_EXAMPLES=<folder>
+// (FX_WRITE_TEST_PARTS=<folder>) the files are written there first (point it at data/examples, or at
+// tests/data/repros, to refresh them after changing a builder).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -51,6 +52,34 @@ TEST(BuilderExamples, ShippedStepFilesMatchTheirBuilders) {
         EXPECT_EQ(kinds(s), kinds(part.solid));
         EXPECT_EQ(colours(s), colours(part.solid));
         EXPECT_NEAR(s.volume(), part.solid.volume(), 1e-6 * part.solid.volume());
+    }
+}
+
+TEST(BuilderExamples, ShippedTestPartsMatchTheirBuilders) {
+    const char* writeTo = std::getenv("FX_WRITE_TEST_PARTS");
+    for (const TestPart& test : testParts()) {
+        SCOPED_TRACE(test.name);
+        std::vector<StepSolid> built;
+        for (const auto& [name, builder] : test.solids) {
+            BuiltPart part = builder.build();
+            ASSERT_TRUE(part.ok()) << name << ": " << part.error;
+            EXPECT_TRUE(part.solid.isValid()) << name;
+            built.push_back({part.solid, name, kNoColour});
+        }
+        const std::string path = std::string(FX_SOURCE_DIR) + "/tests/data/repros/" + test.name + ".stp";
+        if (writeTo && *writeTo) {
+            ASSERT_EQ(exportStep(built, std::string(writeTo) + "/" + test.name + ".stp"), "");
+        }
+
+        StepImport in = importStep(path);
+        ASSERT_TRUE(in.ok()) << in.error;
+        ASSERT_EQ(in.solids.size(), built.size());
+        for (std::size_t i = 0; i < built.size(); ++i) {
+            const SolidGeom& s = in.solids[i].solid;
+            EXPECT_EQ(in.solids[i].name, built[i].name);
+            EXPECT_EQ(kinds(s), kinds(built[i].solid));
+            EXPECT_NEAR(s.volume(), built[i].solid.volume(), 1e-6 * built[i].solid.volume());
+        }
     }
 }
 

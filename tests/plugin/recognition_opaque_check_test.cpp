@@ -37,10 +37,14 @@ TEST(IsBetweenTolTest, BothBoundsAreStrictAndTheEndsMayComeInEitherOrder) {
 // ---- a planar surface's heights in several views ----------------------------------------------------------
 
 TEST(PlanarHeightsTest, EachViewGetsTheRangeOfItsOwnHeightsWhateverTheNumberOfViews) {
-    const p_3d tilted[4] = {{-5, 5, 2}, {5, 5, 7}, {-5, -5, -1}, {5, -5, 4}};
+    // Planar surfaces met one after the other, each measured alone: heights of one never reach the next.
+    const p_3d surfaces[][4] = {
+        {{-5, 5, 2}, {5, 5, 7}, {-5, -5, -1}, {5, -5, 4}},   // tilted, about the origin
+        // Far from the origin and turned, as parts lie: none of its heights near 0 or the first's.
+        {{140, 95, 212}, {146, 103, 215}, {132, 101, 209}, {138, 109, 212}},
+    };
     const p_3d twisted[4] = {{0, 0, 0}, {10, 0, 0}, {0, 10, 0}, {10, 10, 4}};
-    ent square{}, patch{};
-    ASSERT_EQ(create_nurbsurf_from_4_points(tilted, &square), 1);
+    ent patch{};
     ASSERT_EQ(create_nurbsurf_from_4_points(twisted, &patch), 1);
     const double rows[5][3] = {{0, 0, 1}, {0, 0, -1}, {1, 0, 0}, {0.6, 0, 0.8}, {0, 0.6, -0.8}};
     // One view, a pair, a pair and a lone view, two pairs and a lone view.
@@ -50,23 +54,27 @@ TEST(PlanarHeightsTest, EachViewGetsTheRangeOfItsOwnHeightsWhateverTheNumberOfVi
         std::vector<opaque::Z_RANGE> ranges(1, {-3, 3});
         EXPECT_FALSE(heights.of(patch, ranges));
         EXPECT_EQ(ranges.size(), 1u);
-        ASSERT_TRUE(heights.of(square, ranges));
-        ASSERT_EQ(ranges.size(), count);
-        for (std::size_t i = 0; i < count; ++i) {
-            double zMin = 1e10, zMax = -1e10;
-            for (const double u : {square.surf.uMin, square.surf.uMax})
-                for (const double v : {square.surf.vMin, square.surf.vMax}) {
-                    p_3d p;
-                    ASSERT_EQ(eval_surf(&square, u, v, 0, &p), 1);
-                    const double z = p.x * rows[i][0] + p.y * rows[i][1] + p.z * rows[i][2];
-                    zMin = std::min(zMin, z);
-                    zMax = std::max(zMax, z);
-                }
-            EXPECT_EQ(ranges[i].zMin, zMin) << count << " views, view " << i;
-            EXPECT_EQ(ranges[i].zMax, zMax) << count << " views, view " << i;
+        for (std::size_t row = 0; row < std::size(surfaces); ++row) {
+            ent square{};
+            ASSERT_EQ(create_nurbsurf_from_4_points(surfaces[row], &square), 1);
+            ASSERT_TRUE(heights.of(square, ranges));
+            ASSERT_EQ(ranges.size(), count);
+            for (std::size_t i = 0; i < count; ++i) {
+                double zMin = 1e10, zMax = -1e10;
+                for (const double u : {square.surf.uMin, square.surf.uMax})
+                    for (const double v : {square.surf.vMin, square.surf.vMax}) {
+                        p_3d p;
+                        ASSERT_EQ(eval_surf(&square, u, v, 0, &p), 1);
+                        const double z = p.x * rows[i][0] + p.y * rows[i][1] + p.z * rows[i][2];
+                        zMin = std::min(zMin, z);
+                        zMax = std::max(zMax, z);
+                    }
+                EXPECT_EQ(ranges[i].zMin, zMin) << count << " views, view " << i << ", surface " << row;
+                EXPECT_EQ(ranges[i].zMax, zMax) << count << " views, view " << i << ", surface " << row;
+            }
         }
-        EXPECT_NEAR(ranges[0].zMin, -1, 1e-12);
-        EXPECT_NEAR(ranges[0].zMax, 7, 1e-12);
+        EXPECT_NEAR(ranges[0].zMin, 209, 1e-12);
+        EXPECT_NEAR(ranges[0].zMax, 215, 1e-12);
     }
 }
 

@@ -9,6 +9,7 @@
 #include "plugin/model/tree.h"
 #include "plugin/recognition/pipeline.h"
 #include "plugin/recognition/split_chains.h"
+#include "plugin/recognition/pipeline_raw.h"
 #include "plugin/services/recognition.h"
 #include "support/hand_tree.h"
 #include "support/recognition_fixture.h"
@@ -167,17 +168,23 @@ TEST_F(SplitChainsTest, BackToBackBlindHolesAreCutAtTheWallAndTheLowerGoesFlippe
     EXPECT_FALSE(lower->firstCyl->topFlat);
 }
 
-TEST_F(SplitChainsTest, AWallWhoseOppositeDirectionIsNotAllowedDropsTheLowerPart) {
+TEST_F(SplitChainsTest, AWallWhoseOppositeDirectionIsNotAllowedDropsTheLowerPartAndTellsIt) {
     allowOnlyTopView();
     VIEW_LIST* top = tree.view(kTop);
     POINT_LIST* p = tree.hole(top, 0, 0, {cyl(0, -10, 3).floorAtBottom(), cyl(-12, -22, 3).floorAtTop()});
 
+    clearDroppedWalls();
     ASSERT_EQ(cylsSplitTipTool(tree.head, readAllowedViews(g_globals->settings)), 0);
 
     EXPECT_EQ(checkTree(tree.head), "");
     EXPECT_EQ(chain(p), "0.0:3.0>-10.0:3.0");
     EXPECT_EQ(findView(tree.head, kBottom), nullptr);
     EXPECT_EQ(g_nextHoleId, 100);
+    // The part below the wall is in a direction that may not be drilled, as the summary says.
+    ASSERT_EQ(droppedWalls().size(), 1u);
+    EXPECT_EQ(droppedWalls()[0].rule, DROP_RULE::Direction);
+    EXPECT_DOUBLE_EQ(droppedWalls()[0].diameter, 6);
+    EXPECT_DOUBLE_EQ(droppedWalls()[0].position[2], -12);
 }
 
 TEST_F(SplitChainsTest, TheWallSplitDoesNotStopAtAPositionAlreadyTakenInTheOppositeView) {

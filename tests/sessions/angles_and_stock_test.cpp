@@ -303,3 +303,44 @@ TEST_F(AnglesAndStock, ASpotDrillAProcessNamesSpotsToTheDepthOfItsPointAngle) {
     }
 }
 
+
+// A table whose process is a spot drill alone, its depth the share of "the next operation's" diameter that
+// the shipped spot drill has (30 %): with no operation after it, the share is of the hole's own diameter, so
+// each hole of a block far above the origin is marked 2.4 below its mouth, in the top view (heights above
+// the view's origin) and in the bottom view (heights below it) alike, not at its plane's origin height.
+TEST_F(AnglesAndStock, ASpotDrillAloneMarksEachHoleBelowItsOwnMouth) {
+    const BuiltPart part = PartBuilder::block({60, 40, 20}, {100, 40, 40})
+                               .hole(blindTipped("from the top", {115, 55, 60}, {0, 0, -1}, 8, 10))
+                               .hole(blindTipped("from below", {145, 65, 40}, {0, 0, 1}, 8, 10))
+                               .build();
+    ASSERT_TRUE(part.ok()) << part.error;
+    host::StepSolid solid;
+    solid.solid = part.solid;
+    solid.name = "marked";
+    const std::string path = dir.path() + "/marked.step";
+    ASSERT_EQ(host::exportStep({solid}, path), "");
+    const std::string table = (fs::path(kModule).parent_path() / "Forantix/FORMS_MM/Standard/Drilled.tab").string();
+    const std::string text = plat::readFile(table).value_or("");
+    const std::size_t drill = text.find("[1 2] ");
+    ASSERT_NE(drill, std::string::npos);
+    ASSERT_TRUE(plat::writeFile(table, text.substr(0, drill)));   // the spot drill [1 1] alone
+
+    const MainJobRun run = runMainJob(dir, kMainSession, path, "marked");
+    ASSERT_EQ(run.code, 0) << run.err << run.out;
+    const NC_PROGRAM program = readNcListing(run.nc);
+    struct MARK {
+        double world[3];   // the spot's point
+        double height;     // its depth in its view's plane
+    } const marks[] = {{{115, 55, 57.6}, 57.6}, {{145, 65, 42.4}, -42.4}};
+    ASSERT_EQ(program.holes.size(), std::size(marks)) << run.nc;
+    for (const MARK& m : marks) {
+        const auto spot = std::find_if(program.holes.begin(), program.holes.end(), [&](const NC_HOLE& h) {
+            return std::hypot(h.world[0] - m.world[0], h.world[1] - m.world[1]) < 1e-6;
+        });
+        ASSERT_NE(spot, program.holes.end()) << run.nc;
+        EXPECT_EQ(spot->cycle, "G81");
+        EXPECT_NEAR(spot->world[2], m.world[2], 1e-9) << run.nc;
+        EXPECT_NEAR(spot->at[2], m.height, 1e-9) << run.nc;
+        EXPECT_GT(spot->r, spot->at[2] + 2.4) << run.nc;
+    }
+}

@@ -8,7 +8,10 @@
 
 #include "host/state.h"
 #include "hostapp/hostcam.h"
+#include <gtest/gtest.h>
+
 #include "support/host_folder.h"
+#include "support/nc_reader.h"
 #include "support/private_module.h"
 #include "support/temp_dir.h"
 
@@ -34,7 +37,9 @@ struct MainJobRun {
     std::string operations, groups, drillingList, machiningTime, nc;
 };
 
-// The main job on a part in a folder of its own, with a copy of the shipped host folder (made once).
+// The main job on a part in a folder of its own, with a copy of the shipped host folder (made once). Its
+// listing is read back as a control would: a cycle a control refuses (one whose R plane is not above its
+// depth, as a cycle at its plane's origin height, Z0. R0., is) fails the test that played it.
 inline MainJobRun runMainJob(const TempDir& dir, const std::string& session = kMainSession,
                              const std::string& open = kPlate, const std::string& title = "holes_plate") {
     MainJobRun run;
@@ -53,5 +58,6 @@ inline MainJobRun runMainJob(const TempDir& dir, const std::string& session = kM
     run.machiningTime =
         replaceAll(readWholeFile(dir.path() + "/" + title + "_Time.txt"), dir.path() + "/", "<part folder>/");
     run.nc = readWholeFile(dir.path() + "/" + title + ".nc");
+    for (const std::string& refused : readNcListing(run.nc).errors) ADD_FAILURE() << open << ": " << refused;
     return run;
 }

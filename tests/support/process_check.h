@@ -298,12 +298,14 @@ private:
         int number = 0;
         for (const OPE_LIST* o = head.opeList; o; o = o->next) ops.push_back(opOn(*o, ++number, shift));
 
+        // Its process is the one it would have could it be reached; whether it is made is the user's answer.
+        // So is a hole another part of the assembly fills (a pin pressed in), which has material inside its
+        // wall as a boss has.
+        if (hole.notAccessible) return hole_;
         if (!material_.empty() && isBoss(steps)) {
             remark("is a boss (material inside its wall), yet it has " + std::to_string(ops.size()) + " operations");
             return hole_;
         }
-        // Its process is the one it would have could it be reached; whether it is made is the user's answer.
-        if (hole.notAccessible) return hole_;
 
         double bottom = holeTop;
         for (const STEP& s : steps) bottom = std::min(bottom, s.bottom);
