@@ -55,6 +55,15 @@ namespace {
 
 constexpr double kTwoPi = 2 * std::numbers::pi;
 
+// An edge's parameter curve on the face, past any trimming, over [first, last]; none where it has none or
+// its range is not finite.
+Handle(Geom2d_Curve) parameterCurve(const TopoDS_Edge& edge, const TopoDS_Face& face, double& first, double& last) {
+    Handle(Geom2d_Curve) curve = BRep_Tool::CurveOnSurface(edge, face, first, last);
+    while (!curve.IsNull() && curve->IsKind(STANDARD_TYPE(Geom2d_TrimmedCurve)))
+        curve = Handle(Geom2d_TrimmedCurve)::DownCast(curve)->BasisCurve();
+    return std::isfinite(first) && std::isfinite(last) ? curve : Handle(Geom2d_Curve)();
+}
+
 // The points that bound a parameter curve: its poles where it has them (it lies in their hull), else its
 // ends; empty for a curve that is neither a line nor polynomial.
 std::vector<gp_Pnt2d> hullOf(const Handle(Geom2d_Curve)& curve, double first, double last) {
@@ -86,10 +95,8 @@ std::optional<UvBox> filledRect(const TopoDS_Face& face) {
     UvBox rect{kInf, -kInf, kInf, -kInf};
     for (TopExp_Explorer ex(face, TopAbs_EDGE); ex.More(); ex.Next()) {
         double first = 0, last = 0;
-        Handle(Geom2d_Curve) curve = BRep_Tool::CurveOnSurface(TopoDS::Edge(ex.Current()), face, first, last);
-        while (!curve.IsNull() && curve->IsKind(STANDARD_TYPE(Geom2d_TrimmedCurve)))
-            curve = Handle(Geom2d_TrimmedCurve)::DownCast(curve)->BasisCurve();
-        if (curve.IsNull() || !std::isfinite(first) || !std::isfinite(last)) return std::nullopt;
+        const Handle(Geom2d_Curve) curve = parameterCurve(TopoDS::Edge(ex.Current()), face, first, last);
+        if (curve.IsNull()) return std::nullopt;
         std::vector<gp_Pnt2d> hull = hullOf(curve, first, last);
         if (hull.empty()) return std::nullopt;
         auto spread = [&](auto coordinate) {
@@ -330,10 +337,8 @@ std::optional<UvBox> boundaryRect(const TopoDS_Face& face) {
     };
     for (TopExp_Explorer ex(face, TopAbs_EDGE); ex.More(); ex.Next()) {
         double first = 0, last = 0;
-        Handle(Geom2d_Curve) curve = BRep_Tool::CurveOnSurface(TopoDS::Edge(ex.Current()), face, first, last);
-        while (!curve.IsNull() && curve->IsKind(STANDARD_TYPE(Geom2d_TrimmedCurve)))
-            curve = Handle(Geom2d_TrimmedCurve)::DownCast(curve)->BasisCurve();
-        if (curve.IsNull() || !std::isfinite(first) || !std::isfinite(last)) return std::nullopt;
+        const Handle(Geom2d_Curve) curve = parameterCurve(TopoDS::Edge(ex.Current()), face, first, last);
+        if (curve.IsNull()) return std::nullopt;
         if (curve->IsKind(STANDARD_TYPE(Geom2d_Line))) {
             for (const double t : {first, last}) add(curve->Value(t).X(), curve->Value(t).Y());
             continue;
