@@ -433,11 +433,16 @@ std::string assemblyRefusal(const Handle(Interface_InterfaceModel)& model, std::
     return {};
 }
 
-// The bytes of a file, none when it cannot be read.
+// The bytes of a file, none when it cannot be read: read at once into room of its size, a byte at a time
+// beyond that (a file that grows meanwhile).
 std::optional<std::string> wholeFile(const char* path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)), '\0');
+    in.seekg(0);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    if (in) bytes.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     if (in.bad()) return std::nullopt;
     return bytes;
 }
