@@ -1,7 +1,8 @@
 // fx_kernel_read FILE: the kernel's own read of a STEP file, as the benchmark of the STEP open sets ours
 // beside it (bench/step_open_bench.cpp): the kernel's translator with names and colours into a document,
-// its shapes transferred, the document closed; nothing of ours. It asks for what our reader asks: names and
-// colours, no layers, properties, tolerances, materials or views. Prints "<CPU seconds> <clock seconds>":
+// its shapes transferred, the document closed; nothing of ours but the two header-only lines that set the
+// translator as our reader sets it (names and colours, no layers, properties, tolerances, materials or
+// views) and hold the document. Prints "<CPU seconds> <clock seconds>":
 // the CPU of the whole process (its start and libraries counted, as the open's are), the clock from its
 // start in main. Exit 1 when the file does not read.
 #include <IFSelect_ReturnStatus.hxx>
@@ -10,14 +11,14 @@
 #include <Message_PrinterOStream.hxx>
 #include <STEPCAFControl_Reader.hxx>
 #include <TDF_LabelSequence.hxx>
-#include <TDocStd_Document.hxx>
-#include <XCAFApp_Application.hxx>
 #include <XCAFDoc_DocumentTool.hxx>
 #include <XCAFDoc_ShapeTool.hxx>
 
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+
+#include "host/geom/xde_document.h"
 
 int main(int argc, char** argv) {
     const auto begun = std::chrono::steady_clock::now();
@@ -26,24 +27,15 @@ int main(int argc, char** argv) {
         return 2;
     }
     Message::DefaultMessenger()->RemovePrinters(STANDARD_TYPE(Message_PrinterOStream));
-    const Handle(XCAFApp_Application) app = XCAFApp_Application::GetApplication();
     bool read = false;
     {
-        Handle(TDocStd_Document) doc;
-        app->NewDocument(TCollection_ExtendedString("MDTV-XCAF"), doc);
+        host::XdeDocument xde;
         STEPCAFControl_Reader reader;
-        reader.SetColorMode(true);
-        reader.SetNameMode(true);
-        reader.SetLayerMode(false);
-        reader.SetPropsMode(false);
-        reader.SetGDTMode(false);
-        reader.SetMatMode(false);
-        reader.SetViewMode(false);
-        read = reader.ReadFile(argv[1]) == IFSelect_RetDone && reader.Transfer(doc);
+        host::readNamesAndColoursOnly(reader);
+        read = reader.ReadFile(argv[1]) == IFSelect_RetDone && reader.Transfer(xde.doc());
         TDF_LabelSequence free;
-        XCAFDoc_DocumentTool::ShapeTool(doc->Main())->GetFreeShapes(free);
+        XCAFDoc_DocumentTool::ShapeTool(xde.doc()->Main())->GetFreeShapes(free);
         read = read && free.Length() > 0;
-        app->Close(doc);
     }
     timespec cpu{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);

@@ -591,15 +591,7 @@ std::string readWithNamesAndColours(const char* path, bool injectFault, Reply& r
     try {
         host::XdeDocument xde;
         STEPCAFControl_Reader reader;
-        reader.SetColorMode(true);
-        reader.SetNameMode(true);
-        // The host takes nothing else of the product data: layers, properties, tolerances, materials
-        // and views are not looked for.
-        reader.SetLayerMode(false);
-        reader.SetPropsMode(false);
-        reader.SetGDTMode(false);
-        reader.SetMatMode(false);
-        reader.SetViewMode(false);
+        readNamesAndColoursOnly(reader);
         refusal = loadModel(reader.ChangeReader(), path, reply);
         if (!refusal.empty()) return refusal;
         leaveAsideUnsoundStyles(reader.ChangeReader(), reply);
