@@ -317,6 +317,7 @@ void printStepFeaturesSummary(); // step_features_bench.cpp
 void printFeatureImportSummary(); // feature_import_bench.cpp
 void printMainJobSummary();      // main_job_bench.cpp
 void printCadPartSummary();      // cad_part_bench.cpp
+void printStepOpenSummary();     // step_open_bench.cpp
 
 int main(int argc, char** argv) {
     plat::useVirtualClock(true);   // the plug-in's own waits do not count
@@ -340,6 +341,7 @@ int main(int argc, char** argv) {
     printFeatureImportSummary();
     printMainJobSummary();
     printCadPartSummary();
+    printStepOpenSummary();
     benchmark::Shutdown();
     pluginDetach();
     return 0;

@@ -3,7 +3,10 @@
 // slant. On a torus patch P(u, v) = C + (R + r cos v)(cos u X + sin u Y) + r sin v Z every coordinate
 // reaches its extremes at a corner, at a stationary point of a border, or at a stationary point inside,
 // and those have closed forms; the box of those points is the patch's box. A cylinder's or cone's face
-// takes the box of its edges, lines and circles in closed form too.
+// takes the box of its edges, lines and circles in closed form too. A spline (a face's surface, an edge's
+// curve) is cut into its Bezier pieces, each of which lies in the hull of its control points: pieces are
+// halved while their points reach past the extreme found so far, a few dozen cuts where the kernel's swarm
+// took milliseconds.
 #include "host/geom/face_box.h"
 
 #include <BRepAdaptor_Curve.hxx>
@@ -13,13 +16,24 @@
 #include <BndLib_Add3dCurve.hxx>
 #include <Bnd_Box.hxx>
 #include <ElCLib.hxx>
+#include <Geom2dConvert_BSplineCurveToBezierCurve.hxx>
 #include <Geom2d_BSplineCurve.hxx>
 #include <Geom2d_BezierCurve.hxx>
 #include <Geom2d_Line.hxx>
 #include <Geom2d_TrimmedCurve.hxx>
+#include <GeomConvert_BSplineCurveToBezierCurve.hxx>
+#include <GeomConvert_BSplineSurfaceToBezierSurface.hxx>
+#include <Geom_BSplineCurve.hxx>
+#include <Geom_BSplineSurface.hxx>
+#include <Geom_BezierCurve.hxx>
+#include <Geom_BezierSurface.hxx>
 #include <Geom_Circle.hxx>
 #include <Geom_Line.hxx>
 #include <Geom_TrimmedCurve.hxx>
+#include <Precision.hxx>
+#include <TColGeom2d_Array1OfBezierCurve.hxx>
+#include <TColGeom_Array1OfBezierCurve.hxx>
+#include <TColGeom_Array2OfBezierSurface.hxx>
 #include <TColgp_Array1OfPnt2d.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopLoc_Location.hxx>
@@ -34,10 +48,21 @@
 #include <optional>
 #include <vector>
 
+#include "host/geom/bezier_pieces.h"
+
 namespace host {
 namespace {
 
 constexpr double kTwoPi = 2 * std::numbers::pi;
+
+// An edge's parameter curve on the face, past any trimming, over [first, last]; none where it has none or
+// its range is not finite.
+Handle(Geom2d_Curve) parameterCurve(const TopoDS_Edge& edge, const TopoDS_Face& face, double& first, double& last) {
+    Handle(Geom2d_Curve) curve = BRep_Tool::CurveOnSurface(edge, face, first, last);
+    while (!curve.IsNull() && curve->IsKind(STANDARD_TYPE(Geom2d_TrimmedCurve)))
+        curve = Handle(Geom2d_TrimmedCurve)::DownCast(curve)->BasisCurve();
+    return std::isfinite(first) && std::isfinite(last) ? curve : Handle(Geom2d_Curve)();
+}
 
 // The points that bound a parameter curve: its poles where it has them (it lies in their hull), else its
 // ends; empty for a curve that is neither a line nor polynomial.
@@ -70,10 +95,8 @@ std::optional<UvBox> filledRect(const TopoDS_Face& face) {
     UvBox rect{kInf, -kInf, kInf, -kInf};
     for (TopExp_Explorer ex(face, TopAbs_EDGE); ex.More(); ex.Next()) {
         double first = 0, last = 0;
-        Handle(Geom2d_Curve) curve = BRep_Tool::CurveOnSurface(TopoDS::Edge(ex.Current()), face, first, last);
-        while (!curve.IsNull() && curve->IsKind(STANDARD_TYPE(Geom2d_TrimmedCurve)))
-            curve = Handle(Geom2d_TrimmedCurve)::DownCast(curve)->BasisCurve();
-        if (curve.IsNull() || !std::isfinite(first) || !std::isfinite(last)) return std::nullopt;
+        const Handle(Geom2d_Curve) curve = parameterCurve(TopoDS::Edge(ex.Current()), face, first, last);
+        if (curve.IsNull()) return std::nullopt;
         std::vector<gp_Pnt2d> hull = hullOf(curve, first, last);
         if (hull.empty()) return std::nullopt;
         auto spread = [&](auto coordinate) {
@@ -167,6 +190,207 @@ Box3 torusPatchBox(const TorusFrame& torus, const UvBox& r) {
 
 namespace {
 
+// A rational Bezier piece of a curve (one column) or of a surface: its control points as (x w, y w, z w, w),
+// u by u. Its weights positive, it lies in the hull of its control points.
+double coordinate(const HOMOGENEOUS& h, int k) { return (k == 0 ? h.x : k == 1 ? h.y : h.z) / h.w; }
+
+struct PIECE {
+    std::vector<HOMOGENEOUS> poles;
+    int nu = 0, nv = 1;   // control points along u and v
+    // Coordinate k of control point (i, j).
+    double at(int i, int j, int k) const { return coordinate(poles[static_cast<std::size_t>(i * nv + j)], k); }
+};
+
+// The piece cut in halves along u (else v) by de Casteljau.
+std::pair<PIECE, PIECE> halves(const PIECE& piece, bool alongU) {
+    std::pair<PIECE, PIECE> cut{piece, piece};
+    const int n = alongU ? piece.nu : piece.nv, lines = alongU ? piece.nv : piece.nu;
+    HOMOGENEOUS row[kBezierPoles];
+    for (int line = 0; line < lines; ++line) {
+        auto index = [&](int i) { return static_cast<std::size_t>(alongU ? i * piece.nv + line : line * piece.nv + i); };
+        for (int i = 0; i < n; ++i) row[i] = piece.poles[index(i)];
+        for (int level = 0; level < n; ++level) {
+            cut.first.poles[index(level)] = row[0];
+            cut.second.poles[index(n - 1 - level)] = row[n - 1 - level];
+            for (int i = 0; i + 1 < n - level; ++i) row[i] = 0.5 * (row[i] + row[i + 1]);
+        }
+    }
+    return cut;
+}
+
+// The largest of `sign` times coordinate k over the pieces, times `sign`: the largest value at a corner,
+// which lies on the shape, once no piece's control points reach more than `tolerance` above it; a piece
+// whose points reach above is cut in halves across the way the coordinate changes most along its points.
+// Nullopt past a bound on the cuts.
+std::optional<double> extremeOf(std::vector<PIECE> pending, int k, double sign, double tolerance) {
+    constexpr int kMostCuts = 20000;
+    double best = -std::numeric_limits<double>::infinity();
+    auto corners = [&](const PIECE& p) {
+        const std::size_t last = p.poles.size() - 1, row = static_cast<std::size_t>(p.nv) - 1;
+        for (const std::size_t i : {std::size_t{0}, row, last - row, last})
+            best = std::max(best, sign * coordinate(p.poles[i], k));
+    };
+    for (const PIECE& p : pending) corners(p);
+    for (int cuts = 0; !pending.empty();) {
+        const PIECE piece = std::move(pending.back());
+        pending.pop_back();
+        double top = -std::numeric_limits<double>::infinity(), alongU = 0, alongV = 0;
+        for (int i = 0; i < piece.nu; ++i)
+            for (int j = 0; j < piece.nv; ++j) {
+                const double c = piece.at(i, j, k);
+                top = std::max(top, sign * c);
+                if (i > 0) alongU += std::fabs(c - piece.at(i - 1, j, k));
+                if (j > 0) alongV += std::fabs(c - piece.at(i, j - 1, k));
+            }
+        if (top <= best + tolerance) continue;
+        if (++cuts > kMostCuts) return std::nullopt;
+        auto [first, second] = halves(piece, alongU >= alongV);
+        corners(first);
+        corners(second);
+        pending.push_back(std::move(first));
+        pending.push_back(std::move(second));
+    }
+    return sign * best;
+}
+
+// The box of the pieces in `dimensions` coordinates (the others 0), or nullopt.
+std::optional<Box3> piecesBox(const std::vector<PIECE>& pieces, int dimensions) {
+    if (pieces.empty()) return std::nullopt;
+    double scale = 1;
+    for (const PIECE& p : pieces)
+        for (const HOMOGENEOUS& h : p.poles) {
+            if (!(h.w > 0) || !std::isfinite(h.x) || !std::isfinite(h.y) || !std::isfinite(h.z)) return std::nullopt;
+            for (int k = 0; k < dimensions; ++k) scale = std::max(scale, std::fabs(coordinate(h, k)));
+        }
+    const double tolerance = 1e-12 * scale;
+    Box3 box;
+    for (int k = 0; k < dimensions; ++k) {
+        const std::optional<double> low = extremeOf(pieces, k, -1, tolerance);
+        const std::optional<double> high = extremeOf(pieces, k, 1, tolerance);
+        if (!low || !high) return std::nullopt;
+        box.min[k] = *low, box.max[k] = *high;
+    }
+    return box;
+}
+
+template <class P>
+HOMOGENEOUS homogeneous(const P& p, double w) {
+    if constexpr (std::is_same_v<P, gp_Pnt2d>) return {p.X() * w, p.Y() * w, 0, w};
+    else return {p.X() * w, p.Y() * w, p.Z() * w, w};
+}
+
+// A Bezier curve's piece, its points moved by `move` (a 3D curve's).
+template <class BEZIER>
+PIECE pieceOf(const BEZIER& bezier, const gp_Trsf* move = nullptr) {
+    PIECE piece;
+    piece.nu = bezier.NbPoles();
+    for (int i = 1; i <= piece.nu; ++i) {
+        auto pole = bezier.Pole(i);
+        if constexpr (!std::is_same_v<decltype(pole), gp_Pnt2d>)
+            if (move) pole.Transform(*move);
+        piece.poles.push_back(homogeneous(pole, bezier.Weight(i)));
+    }
+    return piece;
+}
+
+// The Bezier pieces of a curve over [first, last], when it is a Bezier curve or a B-spline of at most
+// kBezierPoles control points a piece; none for any other curve.
+template <class CURVE, class BSPLINE, class BEZIER, class CONVERTER, class PIECES>
+std::vector<PIECE> curvePieces(const opencascade::handle<CURVE>& curve, double first, double last,
+                               const gp_Trsf* move = nullptr) {
+    std::vector<PIECE> pieces;
+    if (!(last > first)) return pieces;
+    opencascade::handle<BSPLINE> spline = opencascade::handle<BSPLINE>::DownCast(curve);
+    if (const auto bezier = opencascade::handle<BEZIER>::DownCast(curve); !bezier.IsNull()) {
+        if (first != bezier->FirstParameter() || last != bezier->LastParameter() ||
+            bezier->NbPoles() > static_cast<int>(kBezierPoles))
+            return pieces;
+        pieces.push_back(pieceOf(*bezier, move));
+        return pieces;
+    }
+    if (spline.IsNull() || spline->Degree() + 1 > static_cast<int>(kBezierPoles)) return pieces;
+    CONVERTER converter(spline, first, last, Precision::PConfusion());
+    PIECES beziers(1, converter.NbArcs());
+    converter.Arcs(beziers);
+    for (int i = beziers.Lower(); i <= beziers.Upper(); ++i) pieces.push_back(pieceOf(*beziers(i), move));
+    return pieces;
+}
+
+std::vector<PIECE> pieces3d(const Handle(Geom_Curve)& curve, double first, double last, const gp_Trsf& move) {
+    return curvePieces<Geom_Curve, Geom_BSplineCurve, Geom_BezierCurve, GeomConvert_BSplineCurveToBezierCurve,
+                       TColGeom_Array1OfBezierCurve>(curve, first, last, &move);
+}
+
+std::vector<PIECE> pieces2d(const Handle(Geom2d_Curve)& curve, double first, double last) {
+    return curvePieces<Geom2d_Curve, Geom2d_BSplineCurve, Geom2d_BezierCurve, Geom2dConvert_BSplineCurveToBezierCurve,
+                       TColGeom2d_Array1OfBezierCurve>(curve, first, last);
+}
+
+// The rectangle of parameters that holds a face's boundary: its edges' parameter curves boxed, lines in
+// closed form and splines by their pieces. Nullopt for a face with another kind of parameter curve.
+std::optional<UvBox> boundaryRect(const TopoDS_Face& face) {
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    UvBox rect{kInf, -kInf, kInf, -kInf};
+    auto add = [&](double u, double v) {
+        rect.uMin = std::min(rect.uMin, u), rect.uMax = std::max(rect.uMax, u);
+        rect.vMin = std::min(rect.vMin, v), rect.vMax = std::max(rect.vMax, v);
+    };
+    for (TopExp_Explorer ex(face, TopAbs_EDGE); ex.More(); ex.Next()) {
+        double first = 0, last = 0;
+        const Handle(Geom2d_Curve) curve = parameterCurve(TopoDS::Edge(ex.Current()), face, first, last);
+        if (curve.IsNull()) return std::nullopt;
+        if (curve->IsKind(STANDARD_TYPE(Geom2d_Line))) {
+            for (const double t : {first, last}) add(curve->Value(t).X(), curve->Value(t).Y());
+            continue;
+        }
+        const std::optional<Box3> box = piecesBox(pieces2d(curve, first, last), 2);
+        if (!box) return std::nullopt;
+        add(box->min[0], box->min[1]);
+        add(box->max[0], box->max[1]);
+    }
+    if (!(rect.uMax >= rect.uMin) || !(rect.vMax >= rect.vMin)) return std::nullopt;
+    return rect;
+}
+
+// A B-spline face's box as the kernel's tightest box makes it: the box of its surface over the rectangle of
+// parameters its boundary spans, but found by cutting the surface's Bezier pieces where their control points
+// reach past what is found (the kernel searches with a particle swarm, some milliseconds a face).
+std::optional<Box3> splineFaceBox(const TopoDS_Face& face) {
+    TopLoc_Location where;
+    const auto spline = Handle(Geom_BSplineSurface)::DownCast(BRep_Tool::Surface(face, where));
+    if (spline.IsNull() || spline->UDegree() + 1 > static_cast<int>(kBezierPoles) ||
+        spline->VDegree() + 1 > static_cast<int>(kBezierPoles))
+        return std::nullopt;
+    double u0 = 0, u1 = 0, v0 = 0, v1 = 0;
+    spline->Bounds(u0, u1, v0, v1);
+    if (!BRep_Tool::NaturalRestriction(face)) {
+        const std::optional<UvBox> rect = boundaryRect(face);
+        if (!rect) return std::nullopt;
+        u0 = std::max(u0, rect->uMin), u1 = std::min(u1, rect->uMax);
+        v0 = std::max(v0, rect->vMin), v1 = std::min(v1, rect->vMax);
+        if (!(u1 > u0) || !(v1 > v0)) return std::nullopt;
+    }
+    GeomConvert_BSplineSurfaceToBezierSurface converter(spline, u0, u1, v0, v1, Precision::PConfusion());
+    TColGeom_Array2OfBezierSurface patches(1, converter.NbUPatches(), 1, converter.NbVPatches());
+    converter.Patches(patches);
+    const gp_Trsf& move = where.Transformation();
+    std::vector<PIECE> pieces;
+    for (int i = patches.LowerRow(); i <= patches.UpperRow(); ++i)
+        for (int j = patches.LowerCol(); j <= patches.UpperCol(); ++j) {
+            const Geom_BezierSurface& patch = *patches(i, j);
+            PIECE piece;
+            piece.nu = patch.NbUPoles(), piece.nv = patch.NbVPoles();
+            for (int a = 1; a <= piece.nu; ++a)
+                for (int b = 1; b <= piece.nv; ++b)
+                    piece.poles.push_back(homogeneous(patch.Pole(a, b).Transformed(move), patch.Weight(a, b)));
+            pieces.push_back(std::move(piece));
+        }
+    std::optional<Box3> box = piecesBox(pieces, 3);
+    if (box)   // grown by the kernel's confusion distance, as its box of a surface is
+        for (int k = 0; k < 3; ++k) box->min[k] -= Precision::Confusion(), box->max[k] += Precision::Confusion();
+    return box;
+}
+
 // The box of the face's edges. On a ruled surface (a cylinder, a cone) a coordinate that is stationary
 // inside the face stays so along the line of the surface through that point, out to an edge: the edges
 // hold the face's extremes. Nullopt when an edge has no curve in space, or none has.
@@ -196,6 +420,12 @@ std::optional<Box3> edgesBox(const TopoDS_Face& face) {
                 const double x = c.XAxis().Direction().Coord(k), y = c.YAxis().Direction().Coord(k);
                 stationaryAngles(x, y, first, last, add);
             }
+        } else if (const std::optional<Box3> spline = piecesBox(pieces3d(curve, first, last, move), 3)) {
+            // The kernel's box of a spline keeps a gap of its confusion distance, which the whole box
+            // then takes: so here, that the box is the one the kernel made.
+            box.Add(gp_Pnt(spline->min[0], spline->min[1], spline->min[2]));
+            box.Add(gp_Pnt(spline->max[0], spline->max[1], spline->max[2]));
+            box.Enlarge(Precision::Confusion());
         } else {
             BndLib_Add3dCurve::AddOptimal(BRepAdaptor_Curve(edge), 0, box);
         }
@@ -222,6 +452,7 @@ std::optional<Box3> closedFormBox(const TopoDS_Face& face) {
                               torus.MinorRadius()},
                              *rect);
     }
+    case GeomAbs_BSplineSurface: return splineFaceBox(face);
     default: return std::nullopt;
     }
 }

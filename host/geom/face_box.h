@@ -1,6 +1,7 @@
 // The box of a shape as the host keeps it for faces and solids, on the kernel (host/ only). The kernel's
-// tightest box searches a torus numerically and takes milliseconds a face; a torus face that fills its
-// parameter rectangle, as a fillet does, is boxed in closed form instead.
+// tightest box searches a torus or a spline numerically and takes milliseconds a face; a torus face that
+// fills its parameter rectangle, as a fillet does, is boxed in closed form instead, and a spline by cutting
+// its Bezier pieces.
 #pragma once
 #include "host/geom/face_geom.h"
 

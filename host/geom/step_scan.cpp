@@ -129,7 +129,7 @@ void StepPreScan::endComment() {
                    " characters, longer than the reader takes (" + std::to_string(kStepMaxComment) + ")";
 }
 
-void StepPreScan::noteDefinitionLines(std::vector<std::uint32_t> entities) {
+void StepPreScan::noteDefinitions(std::vector<std::uint32_t> entities) {
     std::sort(entities.begin(), entities.end());
     watched_ = std::move(entities);
 }
@@ -171,7 +171,7 @@ void StepPreScan::checkToken(State kind, std::string_view text, std::size_t leng
 void StepPreScan::recordReference(bool defines) {
     if (defines && !watched_.empty() &&
         std::binary_search(watched_.begin(), watched_.end(), static_cast<std::uint32_t>(pendingReference_)))
-        noted_.emplace_back(static_cast<std::uint32_t>(pendingReference_), line_);
+        noted_.push_back({static_cast<std::uint32_t>(pendingReference_), line_, referenceAt_});
     (defines ? defined_ : referred_).push_back(static_cast<std::uint32_t>(pendingReference_));
     pendingReference_ = -1;
 }
@@ -193,6 +193,7 @@ void StepPreScan::take(char c) {
             return;
         }
         endQuoted(false);
+        if (spans_) spans_->string(spanBegin_, at_);
         state_ = State::Normal;
         break;
     case State::Binary:
@@ -221,7 +222,10 @@ void StepPreScan::take(char c) {
     case State::StarInComment:
         ++commentBytes_;
         state_ = c == '/' ? State::Normal : c == '*' ? State::StarInComment : State::Comment;
-        if (state_ == State::Normal) endComment();
+        if (state_ == State::Normal) {
+            endComment();
+            if (spans_) spans_->comment(spanBegin_, at_ + 1);
+        }
         return;
     case State::Word:
     case State::Number:
@@ -237,31 +241,45 @@ void StepPreScan::take(char c) {
     if (c == '/') {
         state_ = State::Slash;
         opened_ = line_;
+        spanBegin_ = at_;
         return;
     }
     const State token = tokenOpenedBy(c);
-    if (token == State::Normal && c != '\'' && c != '"') return takeMark(c);
+    if (token == State::Normal && c != '\'' && c != '"') return takeMark(c, at_);
     endReference(false);
+    tokenBegins(token, at_);
     if (c == '\'' || c == '"') {
         state_ = c == '\'' ? State::String : State::Binary;
         opened_ = line_;
         quotedBytes_ = 1;
+        spanBegin_ = at_;
     } else {
         state_ = token;
         tokenBytes_ = 1;
         token_.clear();   // a token that ended early may have left its text
         if (token != State::Reference) token_ = c;   // a reference's number follows its '#'
+        referenceAt_ = at_;
     }
 }
 
-void StepPreScan::takeMark(char c) {
+void StepPreScan::takeMark(char c, std::size_t at) {
     endReference(c == '=');
     if (c == '(') {
+        // A list right after an entity's "=" holds a complex entity's parts.
+        inParts_ = inParts_ || afterEquals_;
         if (++depth_ > kStepMaxNesting)
             fail("lists nested deeper than " + std::to_string(kStepMaxNesting) + " levels");
     } else if (c == ')') {
         if (depth_ > 0) --depth_;
+        if (inParts_) partEnds(at);
     }
+    afterEquals_ = c == '=' && depth_ == 0;
+}
+
+void StepPreScan::partEnds(std::size_t at) {
+    if (spans_ && depth_ == 1) spans_->partEnds(at + 1);
+    if (spans_ && depth_ == 0) spans_->partsEnd(at + 1);
+    if (depth_ == 0) inParts_ = false;
 }
 
 std::size_t StepPreScan::takeRun(std::string_view bytes) {
@@ -313,12 +331,14 @@ unsigned char StepPreScan::continuing(State token) {
     return token == State::Number ? kNumberChar : kDigit;
 }
 
-std::size_t StepPreScan::takeWholeToken(std::string_view bytes) {
+std::size_t StepPreScan::takeWholeToken(std::string_view bytes, std::size_t at) {
     const State kind = tokenOpenedBy(bytes.front());
     if (kind == State::Normal) return 0;
     const std::size_t end = spanOf(bytes, 1, continuing(kind));
     if (end == bytes.size()) return 0;   // it may go on in the next bytes
     endReference(false);
+    tokenBegins(kind, at);
+    if (kind == State::Reference) referenceAt_ = at;
     const std::size_t start = kind == State::Reference ? 1 : 0;   // a reference's number follows its '#'
     checkToken(kind, bytes.substr(start, end - start), end);
     return end;
@@ -326,30 +346,31 @@ std::size_t StepPreScan::takeWholeToken(std::string_view bytes) {
 
 std::size_t StepPreScan::takeNormal(std::string_view bytes) {
     std::size_t at = 0;
-    while (at < bytes.size() && finding_.empty()) {
+    const bool toTheEnd = spans_ != nullptr;
+    while (at < bytes.size() && (toTheEnd || finding_.empty())) {
         const char c = bytes[at];
         if (is(c, kBlank)) {
             line_ += c == '\n';
             ++at;
         } else if (is(c, kOpensToken)) {
-            const std::size_t token = takeWholeToken(bytes.substr(at));
+            const std::size_t token = takeWholeToken(bytes.substr(at), at_ + at);
             if (token == 0) break;
             at += token;
         } else if (c == '\'') {
-            const std::size_t string = takeWholeString(bytes.substr(at));
+            const std::size_t string = takeWholeString(bytes.substr(at), at_ + at);
             if (string == 0) break;
             at += string;
         } else if (c == '"' || c == '/') {
             break;
         } else {
-            takeMark(c);
+            takeMark(c, at_ + at);
             ++at;
         }
     }
     return at;
 }
 
-std::size_t StepPreScan::takeWholeString(std::string_view bytes) {
+std::size_t StepPreScan::takeWholeString(std::string_view bytes, std::size_t at) {
     std::size_t end = 1;
     for (;;) {
         end = bytes.find('\'', end);
@@ -359,6 +380,7 @@ std::size_t StepPreScan::takeWholeString(std::string_view bytes) {
         end += 2;
     }
     endReference(false);
+    tokenBegins(State::String, at);
     const std::size_t lineBefore = line_;
     passLines(bytes.substr(0, end));
     if (end + 1 > kStepLongToken) {
@@ -366,27 +388,34 @@ std::size_t StepPreScan::takeWholeString(std::string_view bytes) {
         opened_ = lineBefore;
         endQuoted(false);
     }
+    if (spans_) spans_->string(at, at + end + 1);
     return end + 1;
 }
 
 void StepPreScan::feed(std::string_view bytes) {
-    while (!bytes.empty() && finding_.empty()) {
+    const std::size_t end = at_ + bytes.size();
+    while (!bytes.empty() && !stopped()) {
         // Between tokens, the bytes are taken by the quick way while it can.
         if (state_ == State::Normal) {
-            bytes.remove_prefix(takeNormal(bytes));
-            if (bytes.empty() || !finding_.empty()) return;
+            const std::size_t taken = takeNormal(bytes);
+            bytes.remove_prefix(taken);
+            at_ += taken;
+            if (bytes.empty() || stopped()) break;
         }
         // A run that changes no state (inside a token, string or comment) goes at once.
         const std::size_t run = takeRun(bytes);
         if (run > 0) {
             bytes.remove_prefix(run);
+            at_ += run;
             continue;
         }
         const char c = bytes.front();
-        bytes.remove_prefix(1);
         take(c);   // what a line break ends, a number say, lies on the line it ends
         if (c == '\n') ++line_;
+        bytes.remove_prefix(1);
+        ++at_;
     }
+    at_ = end;   // past what a finding left untaken
 }
 
 std::string StepPreScan::finish() {
@@ -397,7 +426,7 @@ std::string StepPreScan::finish() {
              : state_ == State::Binary ? "a binary that never ends"
                                        : "a comment that never ends");
     }
-    if (finding_.empty()) take(' ');
+    if (!stopped()) take(' ');
     endReference(false);
     if (!finding_.empty()) return finding_;
     if (!std::is_sorted(defined_.begin(), defined_.end())) std::sort(defined_.begin(), defined_.end());
@@ -432,18 +461,34 @@ std::string stepPreScan(std::string_view text) {
 
 namespace {
 
-// How many of a string's first bytes (between its quotes) may be kept, at most `most`: whole doubled quotes
-// and escapes (\X2\...\X0\ runs whole), so that what is kept decodes as it did.
-std::size_t keptOfString(std::string_view inside, std::size_t most) {
-    std::size_t at = 0;
-    while (at < inside.size()) {
+bool startsHighSurrogate(std::string_view hex) {   // D800 to DBFF: the first half of a UTF-16 pair
+    const auto upper = [](char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); };
+    return hex.size() >= 2 && upper(hex[0]) == 'D' && std::string_view("89AB").find(upper(hex[1])) != std::string_view::npos;
+}
+
+// The start of a string's inside (between its quotes) kept in at most `most` bytes: whole doubled quotes and
+// escapes, and a run of \X2\ or \X4\ escapes cut at a character and closed, so that what is kept decodes as
+// the start of what was written.
+std::string keptOfString(std::string_view inside, std::size_t most) {
+    if (inside.size() <= most) return std::string(inside);
+    std::string kept;
+    for (std::size_t at = 0; at < inside.size();) {
         std::size_t unit = 1;
         const std::string_view rest = inside.substr(at);
         if (rest[0] == '\'') {
             unit = 2;
         } else if (rest.starts_with("\\X2\\") || rest.starts_with("\\X4\\")) {
-            const std::size_t end = rest.find("\\X0\\", 4);
-            unit = end == std::string_view::npos ? rest.size() : end + 4;
+            const std::size_t close = rest.find("\\X0\\", 4);
+            unit = close == std::string_view::npos ? rest.size() : close + 4;
+            if (kept.size() + unit > most) {
+                const std::size_t width = rest[2] == '2' ? 4 : 8;   // hexadecimal digits a character
+                const std::size_t digits = std::min(rest.size(), close) - 4;
+                const std::size_t room = most - kept.size();
+                std::size_t characters = std::min(room >= 8 ? (room - 8) / width : 0, digits / width);
+                if (width == 4 && characters > 0 && startsHighSurrogate(rest.substr(4 * characters, 4))) --characters;
+                if (characters > 0) kept.append(rest.substr(0, 4 + width * characters)).append("\\X0\\");
+                return kept;
+            }
         } else if (rest.starts_with("\\X\\")) {
             unit = 5;
         } else if (rest.starts_with("\\S\\") || (rest.size() > 3 && rest[1] == 'P' && rest[3] == '\\')) {
@@ -451,10 +496,11 @@ std::size_t keptOfString(std::string_view inside, std::size_t most) {
         } else if (rest.starts_with("\\\\")) {
             unit = 2;
         }
-        if (at + unit > most) break;
+        if (kept.size() + unit > most) break;
+        kept.append(rest.substr(0, unit));
         at += unit;
     }
-    return at;
+    return kept;
 }
 
 // A string's inside as the kernel is to read it. Its reader ends a string at a doubled quote followed by a
@@ -473,59 +519,211 @@ std::string insideForReader(std::string_view inside) {
     return given.append(inside.substr(at));
 }
 
-}  // namespace
+// The line breaks among bytes left out, so that the lines after them keep their numbers.
+std::string lineBreaksOf(std::string_view bytes) {
+    std::string breaks;
+    for (char c : bytes)
+        if (c == '\n' || c == '\r') breaks.push_back(c);
+    return breaks;
+}
 
-std::string stepTextForReader(std::string_view text, std::size_t& cut) {
-    cut = 0;
-    std::string out;
-    out.reserve(text.size());
-    auto lineBreaksOf = [](std::string_view bytes) {
-        return std::string(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')), '\n');
+// Makes the reader's text from the scan's spans: what lies between them is copied as it is.
+class ReaderTextMaker : public StepSpans {
+public:
+    explicit ReaderTextMaker(std::string_view text) : text_(text) {
+        made_.text.reserve(text.size());
+        if (text.starts_with("\xEF\xBB\xBF")) copied_ = 3;   // a byte order mark, which the kernel takes for text
+    }
+    void string(std::size_t begin, std::size_t end) override {
+        copyTo(begin);
+        const std::string inside = insideForReader(text_.substr(begin + 1, end - begin - 2));
+        const std::string kept = keptOfString(inside, kStepLongToken - 2);
+        made_.text.append("'").append(kept).push_back('\'');
+        if (kept.size() < inside.size()) {
+            made_.text += lineBreaksOf(inside);
+            ++made_.cut;
+        }
+        copied_ = end;
+    }
+    void comment(std::size_t begin, std::size_t end) override {
+        copyTo(begin);
+        made_.text.append(" ").append(lineBreaksOf(text_.substr(begin, end - begin)));
+        copied_ = end;
+    }
+    void partBegins(std::size_t at) override {
+        copyTo(at);
+        if (!parts_.empty() && parts_.back().end == 0) unordered_ = true;   // a part with no list: left as it is
+        std::size_t name = at;
+        while (name < text_.size() && isLetter(text_[name])) ++name;
+        while (name < text_.size() && (isLetter(text_[name]) || isDigit(text_[name]))) ++name;
+        std::string upper(text_.substr(at, name - at));
+        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        parts_.push_back({std::move(upper), made_.text.size(), 0});
+    }
+    void partEnds(std::size_t at) override {
+        copyTo(at);
+        if (!parts_.empty() && parts_.back().end == 0) parts_.back().end = made_.text.size();
+    }
+    void partsEnd(std::size_t at) override {
+        copyTo(at);
+        putInOrder();
+        parts_.clear();
+        unordered_ = false;
+    }
+    StepReaderText made() {
+        copyTo(text_.size());
+        return std::move(made_);
+    }
+
+private:
+    struct Part {
+        std::string name;
+        std::size_t begin, end;   // in the text made; end 0 while open
     };
-    // What never ends (the pre-scan refuses it) goes as it is, to the end.
-    constexpr std::size_t kNone = std::string_view::npos;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const std::size_t next = text.find_first_of("'\"/", at);
-        if (next == kNone) break;
-        if (text[next] == '"') {   // a binary, whole: hexadecimal digits only, so no mark inside
-            const std::size_t end = text.find('"', next + 1);
-            if (end == kNone) break;
-            out.append(text.substr(at, end + 1 - at));
-            at = end + 1;
-        } else if (text[next] == '/') {
-            if (next + 1 >= text.size() || text[next + 1] != '*') {
-                out.append(text.substr(at, next + 1 - at));
-                at = next + 1;
+    void copyTo(std::size_t at) {
+        if (at > copied_) made_.text.append(text_.substr(copied_, at - copied_));
+        copied_ = std::max(copied_, at);
+    }
+    // The parts of the complex entity just read, rewritten in alphabetical order in their places, the blanks
+    // between them kept.
+    void putInOrder() {
+        if (unordered_ || parts_.size() < 2 || parts_.back().end == 0) return;
+        const auto byName = [](const Part& a, const Part& b) { return a.name < b.name; };
+        if (std::is_sorted(parts_.begin(), parts_.end(), byName)) return;
+        std::vector<Part> sorted = parts_;
+        std::stable_sort(sorted.begin(), sorted.end(), byName);
+        std::string& text = made_.text;
+        std::string region;
+        for (std::size_t i = 0; i < parts_.size(); ++i) {
+            region.append(text, sorted[i].begin, sorted[i].end - sorted[i].begin);
+            if (i + 1 < parts_.size()) region.append(text, parts_[i].end, parts_[i + 1].begin - parts_[i].end);
+        }
+        text.replace(parts_.front().begin, region.size(), region);
+        ++made_.reordered;
+    }
+
+    std::string_view text_;
+    std::size_t copied_ = 0;   // the bytes of text_ taken into the text made
+    StepReaderText made_;
+    std::vector<Part> parts_;
+    bool unordered_ = false;   // parts not each a name and its list
+};
+
+// The strings of a text, and where the entities asked for are defined, from one scan.
+class EntityTexts : public StepSpans {
+public:
+    EntityTexts(std::string_view text, std::vector<std::uint32_t> numbers) : text_(text), scan_(this) {
+        scan_.noteDefinitions(std::move(numbers));
+        scan_.feed(text);
+        (void)scan_.finish();
+    }
+    const std::vector<StepPreScan::Definition>& definitions() const { return scan_.noted(); }
+
+    // Calls take(begin, end) with the bounds of each parameter of the list opened at `open` (its "("), as
+    // long as it returns true; the offset of the list's ")", npos when it does not close.
+    template <class Take>
+    std::size_t eachParameter(std::size_t open, Take take) const {
+        auto string = std::lower_bound(strings_.begin(), strings_.end(), std::pair{open, std::size_t{0}});
+        int depth = 0;
+        std::size_t begin = open + 1;
+        for (std::size_t i = open; i < text_.size(); ++i) {
+            while (string != strings_.end() && string->first < i) ++string;
+            if (string != strings_.end() && string->first == i) {   // passed over whole
+                i = string->second - 1;
                 continue;
             }
-            const std::size_t end = text.find("*/", next + 2);
-            if (end == kNone) break;
-            out.append(text.substr(at, next - at)).push_back(' ');
-            out += lineBreaksOf(text.substr(next, end - next));
-            at = end + 2;
-        } else {
-            std::size_t end = next + 1;
-            for (;;) {   // a doubled quote stands for one
-                end = text.find('\'', end);
-                if (end == kNone || end + 1 == text.size() || text[end + 1] != '\'') break;
-                end += 2;
+            const char c = text_[i];
+            if (c == '(') {
+                ++depth;
+            } else if (c == ';') {
+                break;
+            } else if ((c == ',' && depth == 1) || (c == ')' && --depth == 0)) {
+                if (!take(begin, i)) return std::string_view::npos;
+                if (c == ')') return i;
+                begin = i + 1;
             }
-            if (end == kNone) break;
-            out.append(text.substr(at, next - at));
-            const std::string_view raw = text.substr(next + 1, end - next - 1);
-            const std::string inside = insideForReader(raw);
-            const std::size_t kept = keptOfString(inside, kStepLongToken - 2);
-            out.append("'").append(inside.substr(0, kept)).push_back('\'');
-            if (kept < inside.size()) {
-                out += lineBreaksOf(std::string_view(inside).substr(kept));
-                ++cut;
-            }
-            at = end + 1;
         }
+        return std::string_view::npos;
     }
-    out.append(text.substr(at));
-    return out;
+
+    // The offset of parameter `number` (from 1) of the list opened at `open` where it is `$`, else npos.
+    std::size_t unsetIn(std::size_t open, int number) const {
+        std::size_t dollar = std::string_view::npos;
+        int at = 0;
+        eachParameter(open, [&](std::size_t begin, std::size_t end) {
+            if (++at < number) return true;
+            while (begin < end && is(text_[begin], kBlank)) ++begin;
+            while (end > begin && is(text_[end - 1], kBlank)) --end;
+            if (end == begin + 1 && text_[begin] == '$') dollar = begin;
+            return false;
+        });
+        return dollar;
+    }
+
+    // Where parameter `number` of a simple entity, or of the one part of a complex entity that has it as
+    // `$`, is `$`: the offset of the `$`, npos for none. `equals` is the offset of the entity's "=".
+    std::size_t unsetParameter(std::size_t equals, int number) const {
+        constexpr std::size_t kNone = std::string_view::npos;
+        const std::size_t first = text_.find_first_not_of(" \t\r\n", equals + 1);
+        if (first == kNone) return kNone;
+        if (text_[first] != '(') {   // a simple entity: its name, then its list
+            const std::size_t open = text_.find('(', first);
+            return open == kNone ? kNone : unsetIn(open, number);
+        }
+        std::size_t found = kNone;
+        for (std::size_t part = text_.find_first_not_of(" \t\r\n", first + 1); part != kNone && text_[part] != ')';
+             part = text_.find_first_not_of(" \t\r\n", part + 1)) {
+            const std::size_t open = text_.find_first_of("();'", part);
+            if (open == kNone || text_[open] != '(') return kNone;
+            if (const std::size_t dollar = unsetIn(open, number); dollar != kNone) {
+                if (found != kNone) return kNone;   // which of them, the kernel does not say
+                found = dollar;
+            }
+            part = eachParameter(open, [](std::size_t, std::size_t) { return true; });
+            if (part == kNone) return kNone;
+        }
+        return found;
+    }
+
+    void string(std::size_t begin, std::size_t end) override { strings_.emplace_back(begin, end); }
+    void comment(std::size_t, std::size_t) override {}
+    void partBegins(std::size_t) override {}
+    void partEnds(std::size_t) override {}
+    void partsEnd(std::size_t) override {}
+
+private:
+    std::string_view text_;
+    std::vector<std::pair<std::size_t, std::size_t>> strings_;   // in the text's order
+    StepPreScan scan_;
+};
+
+}  // namespace
+
+StepReaderText stepTextForReader(std::string_view text) {
+    ReaderTextMaker maker(text);
+    StepPreScan scan(&maker);
+    scan.feed(text);
+    (void)scan.finish();
+    return maker.made();
+}
+
+std::size_t setUnsetStringsEmpty(std::string& text, const std::vector<std::pair<std::uint32_t, int>>& parameters) {
+    std::vector<std::uint32_t> numbers;
+    for (const auto& p : parameters) numbers.push_back(p.first);
+    const EntityTexts entities(text, numbers);
+    std::vector<std::size_t> dollars;
+    for (const StepPreScan::Definition& d : entities.definitions()) {
+        const std::size_t equals = text.find('=', d.offset);
+        if (equals == std::string::npos) continue;
+        for (const auto& [number, parameter] : parameters)
+            if (number == d.number)
+                if (const std::size_t at = entities.unsetParameter(equals, parameter); at != std::string::npos)
+                    dollars.push_back(at);
+    }
+    std::sort(dollars.begin(), dollars.end());
+    dollars.erase(std::unique(dollars.begin(), dollars.end()), dollars.end());
+    for (auto at = dollars.rbegin(); at != dollars.rend(); ++at) text.replace(*at, 1, "''");
+    return dollars.size();
 }
 
 }  // namespace host

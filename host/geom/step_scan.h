@@ -30,22 +30,55 @@ constexpr std::size_t kStepMaxComment = 16386;
 constexpr std::size_t kStepLongToken = 128;
 constexpr std::uint64_t kStepLongTokenBudget = std::uint64_t{1} << 30;
 
+// What the scan reports of a text's structure as it goes, by offsets from the first byte fed: the text the
+// kernel's reader is given is made from it (stepTextForReader), so that one lexer reads a file for both.
+class StepSpans {
+public:
+    virtual ~StepSpans() = default;
+    // A string from its opening quote to past its closing one.
+    virtual void string(std::size_t begin, std::size_t end) = 0;
+    // A comment from its "/*" to past its "*/".
+    virtual void comment(std::size_t begin, std::size_t end) = 0;
+    // A part of a complex entity ("#5=(A(1)B(2));"): where its name begins, and past its ")"; then past the
+    // ")" that ends the parts.
+    virtual void partBegins(std::size_t at) = 0;
+    virtual void partEnds(std::size_t at) = 0;
+    virtual void partsEnd(std::size_t at) = 0;
+};
+
 class StepPreScan {
 public:
+    // With `spans`, the scan reports to it and goes on to the end past what it finds.
+    explicit StepPreScan(StepSpans* spans = nullptr) : spans_(spans) {}
     void feed(std::string_view bytes);
     // "" when nothing was found, else what was (the first finding).
     std::string finish();
-    // The lines where the entities numbered in `entities` are defined are noted, as (number, line) in the
-    // file's order, for the messages that name them.
-    void noteDefinitionLines(std::vector<std::uint32_t> entities);
-    const std::vector<std::pair<std::uint32_t, std::size_t>>& notedLines() const { return noted_; }
+    // Where the entities numbered in `entities` are defined is noted, in the file's order, for the messages
+    // that name them and for mending them.
+    struct Definition {
+        std::uint32_t number;
+        std::size_t line;
+        std::size_t offset;   // of its "#"
+    };
+    void noteDefinitions(std::vector<std::uint32_t> entities);
+    const std::vector<Definition>& noted() const { return noted_; }
 
 private:
     enum class State { Normal, Word, Number, Reference, String, QuoteInString, Binary, Slash, Comment, StarInComment };
+    // Takes the byte at offset at_.
     void take(char c);
-    // A byte between tokens that opens nothing: a reference before "=" defines its entity; parentheses
-    // nest.
-    void takeMark(char c);
+    // A byte between tokens that opens nothing, at offset `at`: a reference before "=" defines its entity;
+    // parentheses nest.
+    void takeMark(char c, std::size_t at);
+    // A ")" at offset `at` within a complex entity's parts.
+    void partEnds(std::size_t at);
+    // A token begins at offset `at`: a word may begin a complex entity's part.
+    void tokenBegins(State kind, std::size_t at) {
+        if (inParts_ && depth_ == 1 && kind == State::Word && spans_) spans_->partBegins(at);
+        if (afterEquals_) afterEquals_ = false;
+    }
+    // The scan stops at its first finding unless it reports spans.
+    bool stopped() const { return !finding_.empty() && !spans_; }
     // Takes the bytes at the front that only continue what is open; how many.
     std::size_t takeRun(std::string_view bytes);
     void endToken();
@@ -57,10 +90,12 @@ private:
     // continue one.
     static State tokenOpenedBy(char c);
     static unsigned char continuing(State token);
-    // Checks a token that starts and ends within the bytes where it lies; its length, 0 for none.
-    std::size_t takeWholeToken(std::string_view bytes);
-    // Passes over a string that starts and ends within the bytes where it lies; its length, 0 for none.
-    std::size_t takeWholeString(std::string_view bytes);
+    // Checks a token that starts (at offset `at`) and ends within the bytes where it lies; its length, 0 for
+    // none.
+    std::size_t takeWholeToken(std::string_view bytes, std::size_t at);
+    // Passes over a string that starts (at offset `at`) and ends within the bytes where it lies; its length,
+    // 0 for none.
+    std::size_t takeWholeString(std::string_view bytes, std::size_t at);
     // Takes what lies between tokens and whole tokens and strings from the front of the bytes, in the
     // Normal state; how many bytes. It stops where the byte-by-byte way must go on.
     std::size_t takeNormal(std::string_view bytes);
@@ -86,6 +121,7 @@ private:
     // costs it a search per reference.
     std::vector<std::uint32_t> defined_, referred_;
     std::int64_t pendingReference_ = -1;   // read, and not yet known to define or refer
+    std::size_t referenceAt_ = 0;          // the offset of its "#"
     std::string token_;   // the word, number or reference being read (bounded)
     std::size_t tokenBytes_ = 0;   // of the token being read, whole
     std::size_t line_ = 1;
@@ -94,17 +130,36 @@ private:
     std::size_t commentBytes_ = 0;   // of the comment open, with its marks so far
     std::uint64_t longTokenCost_ = 0;   // the long tokens' lengths squared, so far
     std::vector<std::uint32_t> watched_;   // sorted
-    std::vector<std::pair<std::uint32_t, std::size_t>> noted_;
+    std::vector<Definition> noted_;
     std::string finding_;
+    StepSpans* spans_;
+    std::size_t at_ = 0;            // the offset of the byte being taken, or of the bytes' front
+    std::size_t spanBegin_ = 0;     // of the string or comment open (its quote, its "/")
+    bool afterEquals_ = false;      // an entity's "=" read, and nothing after it yet
+    bool inParts_ = false;          // within a complex entity's list of parts
 };
 
 // The scan over a whole text.
 std::string stepPreScan(std::string_view text);
 
-// The text the kernel's reader is given for a file the pre-scan let through: comments left out and strings
-// of more than kStepLongToken bytes (with their quotes) cut to that, never within a doubled quote or an
-// escape; the line breaks they held follow them, so that lines keep their numbers. A doubled quote the
-// kernel would take for a string's end is given as its escape. `cut` counts the strings cut.
-std::string stepTextForReader(std::string_view text, std::size_t& cut);
+// The text the kernel's reader is given for a file the pre-scan let through: without a byte order mark,
+// comments left out and strings of more than kStepLongToken bytes (with their quotes) cut to that, never
+// within a doubled quote or a character's escape (a run of \X2\ escapes is cut at a character and
+// closed); the line breaks they held follow them, so that lines keep their numbers. A doubled quote the
+// kernel would take for a string's end is given as its escape. A complex entity's parts are given in the
+// alphabetical order the format asks for, which the kernel's reader takes them in; writers that put them
+// otherwise are common.
+struct StepReaderText {
+    std::string text;
+    std::size_t cut = 0;         // strings cut
+    std::size_t reordered = 0;   // complex entities whose parts were put in order
+};
+StepReaderText stepTextForReader(std::string_view text);
+
+// Sets to '' the parameters of `text` (as stepTextForReader gives it) that are `$`, among those asked for:
+// for each entity number, the numbers of its parameters (from 1) whose string the kernel found unset. In a
+// complex entity, the one part whose parameter of that number is `$`; none where several are. How many
+// were set.
+std::size_t setUnsetStringsEmpty(std::string& text, const std::vector<std::pair<std::uint32_t, int>>& parameters);
 
 }  // namespace host

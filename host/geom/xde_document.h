@@ -1,6 +1,8 @@
 // A fresh document of the kernel's extended data exchange (shapes with names and colours), closed when
-// its holder goes; for the STEP writer and the reader process.
+// its holder goes; for the STEP writer and the reader process. And the kernel's STEP reader set to read
+// into one what the host takes.
 #pragma once
+#include <STEPCAFControl_Reader.hxx>
 #include <TCollection_ExtendedString.hxx>
 #include <TDocStd_Document.hxx>
 #include <XCAFApp_Application.hxx>
@@ -23,5 +25,17 @@ private:
     Handle(XCAFApp_Application) app_;
     Handle(TDocStd_Document) doc_;
 };
+
+// Names and colours: the host takes nothing else of the product data, so layers, properties, tolerances,
+// materials and views are not looked for.
+inline void readNamesAndColoursOnly(STEPCAFControl_Reader& reader) {
+    reader.SetColorMode(true);
+    reader.SetNameMode(true);
+    reader.SetLayerMode(false);
+    reader.SetPropsMode(false);
+    reader.SetGDTMode(false);
+    reader.SetMatMode(false);
+    reader.SetViewMode(false);
+}
 
 }  // namespace host

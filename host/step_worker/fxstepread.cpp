@@ -15,6 +15,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +26,51 @@
 
 // Under the address sanitizer, whose allocator the reader then uses: every allocation zeroed (see main).
 extern "C" const char* __asan_default_options() { return "malloc_fill_byte=0:max_malloc_fill_size=2147483647"; }
+
+#if defined(__SANITIZE_ADDRESS__)
+#define FX_OWN_ALLOCATION 0
+#elif defined(__has_feature)
+#define FX_OWN_ALLOCATION !__has_feature(address_sanitizer)
+#else
+#define FX_OWN_ALLOCATION 1
+#endif
+
+#if FX_OWN_ALLOCATION
+// The kernel's entity numbering reads an array it has not filled, on a file whose references it cannot
+// all place: what a reader kept for a burst of imports left in its heap decided how long a later file
+// took (seconds of searching, where a fresh reader took none). Every allocation starts zeroed, as a fresh
+// process's memory does, so that no file's reading depends on the files before it: the C library's own
+// allocation, each block taken as calloc takes it (which clears only what was used before) and the room a
+// block grows by cleared.
+extern "C" {
+void* __libc_calloc(std::size_t count, std::size_t size);
+void* __libc_realloc(void* block, std::size_t size);
+void* __libc_memalign(std::size_t alignment, std::size_t size);
+void __libc_free(void* block);
+
+void* malloc(std::size_t size) { return __libc_calloc(1, size); }
+void* calloc(std::size_t count, std::size_t size) { return __libc_calloc(count, size); }
+void free(void* block) { __libc_free(block); }
+void* realloc(void* block, std::size_t size) {
+    const std::size_t had = block ? malloc_usable_size(block) : 0;
+    void* grown = __libc_realloc(block, size);
+    if (grown && size > had) std::memset(static_cast<char*>(grown) + had, 0, size - had);
+    return grown;
+}
+void* memalign(std::size_t alignment, std::size_t size) {
+    void* block = __libc_memalign(alignment, size);
+    if (block) std::memset(block, 0, size);
+    return block;
+}
+void* aligned_alloc(std::size_t alignment, std::size_t size) { return memalign(alignment, size); }
+int posix_memalign(void** block, std::size_t alignment, std::size_t size) {
+    if (alignment % sizeof(void*) != 0 || (alignment & (alignment - 1)) != 0) return EINVAL;
+    *block = memalign(alignment, size);
+    return *block || size == 0 ? 0 : ENOMEM;
+}
+void* valloc(std::size_t size) { return memalign(static_cast<std::size_t>(sysconf(_SC_PAGESIZE)), size); }
+}
+#endif
 
 namespace {
 
@@ -67,11 +113,6 @@ bool write(const std::string& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // The kernel's entity numbering reads an array it has not filled, on a file whose references it cannot
-    // all place: what a reader kept for a burst of imports left in its heap decided how long a later file
-    // took (seconds of searching, where a fresh reader took none). Every allocation starts zeroed, as a fresh
-    // process's memory does, so that no file's reading depends on the files before it.
-    mallopt(M_PERTURB, 0xff);
     const char* path = nullptr;
     bool injectFault = false, serving = false;
     long memoryMb = 0;

@@ -272,6 +272,9 @@ TColStd_MapOfTransient transferReach(STEPControl_Reader& reader) {
     return reached;
 }
 
+// The load check's failure of a string parameter, as the kernel words it before it fills it in.
+constexpr std::string_view kNotAString = "Parameter n0.%d (%s) not a quoted String";
+
 struct LoadFailures {
     std::string refusal;               // "entity #12 is malformed (why)" for the first the transfer may reach
     std::vector<std::string> aside;    // the entities outside its reach, "#12"
@@ -307,7 +310,10 @@ LoadFailures loadFailures(STEPControl_Reader& reader, bool stylesSaid) {
             found.aside.push_back(entityName(model, entity, number));
             continue;
         }
-        found.refusal = "entity " + entityName(model, entity, number) + " is malformed (" + check->CFail(1) + ")";
+        // Named by what fails it rather than by a string it also left unset.
+        int why = 1;
+        while (why < check->NbFails() && check->CFail(why, false) == kNotAString) ++why;
+        found.refusal = "entity " + entityName(model, entity, number) + " is malformed (" + check->CFail(why) + ")";
         return found;
     }
     return found;
@@ -343,7 +349,7 @@ std::string refusalOfLoad(STEPControl_Reader& reader, Reply& reply, bool stylesS
 
 // The files the model names (DOCUMENT_FILE), which the reader leaves unread, said with the lines that name
 // them: "" for none.
-std::string otherFilesWarning(const Handle(Interface_InterfaceModel)& model, const char* path) {
+std::string otherFilesWarning(const Handle(Interface_InterfaceModel)& model, std::string_view text) {
     std::vector<std::uint32_t> numbers;
     std::map<std::uint32_t, std::string> names;
     for (int number = 1; number <= model->NbEntities(); ++number) {
@@ -357,17 +363,12 @@ std::string otherFilesWarning(const Handle(Interface_InterfaceModel)& model, con
     }
     if (numbers.empty()) return {};
     StepPreScan scan;
-    scan.noteDefinitionLines(numbers);
-    std::ifstream in(path, std::ios::binary);
-    std::vector<char> chunk(1 << 20);
-    while (in) {
-        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-        scan.feed(std::string_view(chunk.data(), static_cast<std::size_t>(in.gcount())));
-    }
+    scan.noteDefinitions(numbers);
+    scan.feed(text);
     (void)scan.finish();
     std::vector<std::string> said;
-    for (const auto& [number, line] : scan.notedLines())
-        said.push_back("line " + std::to_string(line) + " #" + std::to_string(number) + " \"" + names[number] + "\"");
+    for (const StepPreScan::Definition& d : scan.noted())
+        said.push_back("line " + std::to_string(d.line) + " #" + std::to_string(d.number) + " \"" + names[d.number] + "\"");
     if (said.empty())
         for (std::uint32_t number : numbers) said.push_back("#" + std::to_string(number));
     return (numbers.size() == 1 ? "another file it names was" : std::to_string(numbers.size()) + " other files it names were") +
@@ -432,11 +433,16 @@ std::string assemblyRefusal(const Handle(Interface_InterfaceModel)& model, std::
     return {};
 }
 
-// The bytes of a file, none when it cannot be read.
+// The bytes of a file, none when it cannot be read: read at once into room of its size, a byte at a time
+// beyond that (a file that grows meanwhile).
 std::optional<std::string> wholeFile(const char* path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)), '\0');
+    in.seekg(0);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    if (in) bytes.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     if (in.bad()) return std::nullopt;
     return bytes;
 }
@@ -447,27 +453,84 @@ public:
     explicit TextBuffer(std::string& text) { setg(text.data(), text.data(), text.data() + text.size()); }
 };
 
+// The model of `text`, read by the session's reading as the reader's own ReadFile reads a file; none when it
+// does not read.
+Handle(Interface_InterfaceModel) modelOf(const XSControl_WorkSession& session, const char* path, std::string& text) {
+    Handle(Interface_InterfaceModel) model;
+    TextBuffer buffer(text);
+    std::istream in(&buffer);
+    g_reading = true;
+    const bool read = !session.WorkLibrary().IsNull() && !session.Protocol().IsNull() &&
+                      session.WorkLibrary()->ReadStream(path, in, model, session.Protocol()) == 0;
+    g_reading = false;
+    return read ? model : Handle(Interface_InterfaceModel)();
+}
+
+// The string parameters the load found unset (`$`), as (entity number, parameter number from 1), of the
+// entities whose load failed for those alone. A string carries no shape: such a name or description is
+// read as empty, where a number, reference or enumeration left unset still fails the entity.
+std::vector<std::pair<std::uint32_t, int>> unsetStrings(const Handle(Interface_InterfaceModel)& model) {
+    std::vector<std::pair<std::uint32_t, int>> found;
+    for (int number = 1; number <= model->NbEntities(); ++number) {
+        if (!model->IsReportEntity(number)) continue;
+        const Handle(Interface_ReportEntity) report = model->ReportEntity(number);
+        const Handle(Interface_Check) check = report.IsNull() ? Handle(Interface_Check)() : report->Check();
+        if (check.IsNull() || !check->HasFailed()) continue;
+        const std::string label = entityName(model, model->Value(number), number);
+        std::uint32_t id = 0;
+        if (label.size() < 2 || std::from_chars(label.data() + 1, label.data() + label.size(), id).ec != std::errc())
+            continue;
+        std::vector<std::pair<std::uint32_t, int>> strings;
+        for (int i = 1; i <= check->NbFails(); ++i) {
+            const std::string_view said = check->CFail(i, true);
+            int parameter = 0;
+            constexpr std::string_view kHead = "Parameter n0.";
+            if (check->CFail(i, false) != kNotAString || !said.starts_with(kHead) ||
+                std::from_chars(said.data() + kHead.size(), said.data() + said.size(), parameter).ec != std::errc())
+                break;
+            strings.emplace_back(id, parameter);
+        }
+        if (static_cast<int>(strings.size()) == check->NbFails()) found.insert(found.end(), strings.begin(), strings.end());
+    }
+    return found;
+}
+
+// "N <what> was/were <done>": one line of what the reading changed.
+std::string countedLine(std::size_t count, const std::string& one, const std::string& many, const std::string& done) {
+    return std::to_string(count) + ' ' + (count == 1 ? one + " was " : many + " were ") + done;
+}
+
 // Reads the file into the reader's session as the reader's own ReadFile does, but looks the entities over
 // before the session runs its load check, which already walks edge loops. "" when loaded, else why not;
 // what it finds beside the shapes goes to `reply`'s warnings.
 std::string loadModel(XSControl_Reader& reader, const char* path, Reply& reply) {
     readOnlyTheFileAsked();
     const Handle(XSControl_WorkSession) session = reader.WS();
-    Handle(Interface_InterfaceModel) model;
-    std::size_t cut = 0;
-    std::string text;
-    if (std::optional<std::string> file = wholeFile(path)) text = stepTextForReader(*file, cut);
-    TextBuffer buffer(text);
-    std::istream in(&buffer);
-    g_reading = true;
-    const bool read = !session->WorkLibrary().IsNull() && !session->Protocol().IsNull() &&
-                      session->WorkLibrary()->ReadStream(path, in, model, session->Protocol()) == 0 && !model.IsNull();
-    g_reading = false;
-    if (!read) return "not a readable STEP file";
-    if (cut > 0)
-        warnOnce(reply, std::to_string(cut) + (cut == 1 ? " string" : " strings") + " (names, descriptions) longer than " +
-                            std::to_string(kStepLongToken - 2) + " characters " + (cut == 1 ? "was" : "were") +
-                            " read cut to that length");
+    StepReaderText given;
+    if (std::optional<std::string> file = wholeFile(path)) given = stepTextForReader(*file);
+    Handle(Interface_InterfaceModel) model = modelOf(*session, path, given.text);
+    if (model.IsNull()) return "not a readable STEP file";
+    std::size_t emptied = 0;
+    if (const auto unset = unsetStrings(model); !unset.empty()) {
+        // Read again with those strings given as empty: the kernel leaves a failed parameter null, which its
+        // translators do not all survive.
+        std::string mended = given.text;
+        if ((emptied = setUnsetStringsEmpty(mended, unset)) > 0) {
+            model.Nullify();
+            given.text = std::move(mended);
+            model = modelOf(*session, path, given.text);
+            if (model.IsNull()) return "not a readable STEP file";
+        }
+    }
+    const std::string longer = " (names, descriptions) longer than " + std::to_string(kStepLongToken - 2) + " characters";
+    if (given.cut > 0) warnOnce(reply, countedLine(given.cut, "string" + longer, "strings" + longer, "read cut to that length"));
+    if (given.reordered > 0)
+        warnOnce(reply, countedLine(given.reordered, "complex entity written with its parts out of alphabetical order",
+                                    "complex entities written with their parts out of alphabetical order",
+                                    "read in that order"));
+    if (emptied > 0)
+        warnOnce(reply, countedLine(emptied, "name or description left unset ($)",
+                                    "names or descriptions left unset ($)", "read as empty"));
     for (int number = 1; number <= model->NbEntities(); ++number) {
         const Handle(Standard_Transient)& entity = model->Value(number);
         if (const std::string why = unsoundness(entity); !why.empty())
@@ -476,7 +539,7 @@ std::string loadModel(XSControl_Reader& reader, const char* path, Reply& reply) 
     std::string cycle;
     if (std::string refusal = assemblyRefusal(model, cycle); !refusal.empty()) return refusal;
     warnOnce(reply, cycle);
-    warnOnce(reply, otherFilesWarning(model, path));
+    warnOnce(reply, otherFilesWarning(model, given.text));
     session->SetModel(model);
     session->SetLoadedFile(path);
     session->InitTransferReader(4);
@@ -528,15 +591,7 @@ std::string readWithNamesAndColours(const char* path, bool injectFault, Reply& r
     try {
         host::XdeDocument xde;
         STEPCAFControl_Reader reader;
-        reader.SetColorMode(true);
-        reader.SetNameMode(true);
-        // The host takes nothing else of the product data: layers, properties, tolerances, materials
-        // and views are not looked for.
-        reader.SetLayerMode(false);
-        reader.SetPropsMode(false);
-        reader.SetGDTMode(false);
-        reader.SetMatMode(false);
-        reader.SetViewMode(false);
+        readNamesAndColoursOnly(reader);
         refusal = loadModel(reader.ChangeReader(), path, reply);
         if (!refusal.empty()) return refusal;
         leaveAsideUnsoundStyles(reader.ChangeReader(), reply);

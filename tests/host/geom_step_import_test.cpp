@@ -148,6 +148,14 @@ TEST_F(StepImportTest, AMalformedEntityTheTransferMeetsIsRefusedNamingIt) {
          "entity #175 is malformed (Parameter n0.3 (radius) not a Real)"},
         {"position", withLine("#175 = CIRCLE('',#176,14.);", "#175 = CIRCLE('',#175,14.);"),
          "entity #175 is malformed (Parameter n0.2 (position) : Entity has illegal type)"},
+        // Unset (`$`): a number, an enumeration the geometry takes, a name beside a number that fails.
+        {"unset radius", withLine("#175 = CIRCLE('',#176,14.);", "#175 = CIRCLE('',#176,$);"),
+         "entity #175 is malformed (Parameter n0.3 (radius) not a Real)"},
+        {"unset sense", withLine("#17 = ADVANCED_FACE('',(#18,#54,#168,#199),#31,.T.);",
+                                 "#17 = ADVANCED_FACE('',(#18,#54,#168,#199),#31,$);"),
+         "entity #17 is malformed (Parameter n0.4 (same_sense) not a Boolean. It was set to true)"},
+        {"unset name", withLine("#175 = CIRCLE('',#176,14.);", "#175 = CIRCLE($,#176,'abc');"),
+         "entity #175 is malformed (Parameter n0.3 (radius) not a Real)"},
     };
     for (const auto& file : files) {
         SCOPED_TRACE(file.name);
@@ -409,31 +417,76 @@ TEST(StepPreScan, FindsOnlyWhatIsOutsideStringsAndComments) {
     }
 }
 
-// The reader is given no comments and strings cut to kStepLongToken bytes, whole escapes and doubled quotes
-// kept; every line keeps its number.
-TEST(StepPreScan, TheReaderIsGivenNoCommentsAndLongStringsCut) {
+// The reader is given no byte order mark, no comments and strings cut to kStepLongToken bytes, whole
+// escapes and doubled quotes kept and a run of escapes cut at a character and closed; a complex entity's
+// parts in alphabetical order; every line keeps its number.
+TEST(StepPreScan, TheReaderIsGivenNoCommentsLongStringsCutAndPartsInOrder) {
     const std::size_t most = kStepLongToken - 2;   // between the quotes
-    const std::string x(most, 'x'), y(most - 4, 'y');
+    const std::string x(most, 'x'), y(most - 4, 'y'), a(100, 'a');
+    auto run = [](const std::string& hex) { return "\\X2\\" + hex + "\\X0\\"; };
+    std::string forty;   // a name of forty characters, each its escape
+    for (int i = 0; i < 40; ++i) forty += "04" + std::string(1, "123456789ABCDEF"[i % 15]) + "0";
     struct Case {
         std::string text, given;
-        std::size_t cut;
+        std::size_t cut = 0, reordered = 0;
     };
     const Case cases[] = {
-        {"#1=A('a /* b',/* c\n'd */\n#2=B(\"0F\",1/2);", "#1=A('a /* b', \n\n#2=B(\"0F\",1/2);", 0},
-        {"#1=A('" + x + "');", "#1=A('" + x + "');", 0},
+        {"#1=A('a /* b',/* c\n'd */\n#2=B(\"0F\",1/2);", "#1=A('a /* b', \n\n#2=B(\"0F\",1/2);"},
+        {"#1=A('" + x + "');", "#1=A('" + x + "');"},
         {"#1=A('" + x + "z\nz');\n#2=B('" + x + "zz');", "#1=A('" + x + "'\n);\n#2=B('" + x + "');", 2},
         {"#1=A('" + y + "abc''d');", "#1=A('" + y + "abc');", 1},
         {"#1=A('" + y + "ab''cd');", "#1=A('" + y + "ab''');", 1},
         {"#1=A('" + y + "\\X2\\00E9\\X0\\');", "#1=A('" + y + "');", 1},
         {"#1=A('" + y + "\\S\\a\\X\\E9');", "#1=A('" + y + "\\S\\a');", 1},
+        // A run of escapes longer than the room is cut at a character and closed: 29 of 40 fit.
+        {"#1=A('" + run(forty) + "');", "#1=A('" + run(forty.substr(0, 4 * 29)) + "');", 1},
+        {"#1=A('" + a + run(forty) + "');", "#1=A('" + a + run(forty.substr(0, 16)) + "');", 1},
+        {"#1=A('" + a + "\\X4\\0001F600000000E9000000E9\\X0\\b');", "#1=A('" + a + "\\X4\\0001F600000000E9\\X0\\');", 1},
+        // Not within a character of two halves (a UTF-16 pair); a run never closed is closed.
+        {"#1=A('" + a + "0123456789" + run("0041D83DDE000042") + "');", "#1=A('" + a + "0123456789" + run("0041") + "');", 1},
+        {"#1=A('" + a + "\\X2\\00E900E900E900E900E900E9');", "#1=A('" + a + run("00E900E900E900E9") + "');", 1},
         // A doubled quote before a comma or parenthesis, which the kernel's reader took for the string's end.
-        {"#1=A('a'',b'' )c''d','''');", "#1=A('a\\X\\27,b\\X\\27 )c''d','''');", 0},
-        {"#1=A('never ends", "#1=A('never ends", 0},
+        {"#1=A('a'',b'' )c''d','''');", "#1=A('a\\X\\27,b\\X\\27 )c''d','''');"},
+        {"#1=A('never ends", "#1=A('never ends"},
+        // A byte order mark; a complex entity's parts in the order the format asks, blanks and lines kept.
+        {"\xEF\xBB\xBFISO-10303-21;\r\n#1=A();", "ISO-10303-21;\r\n#1=A();"},
+        {"#1=(NAMED_UNIT(#2)SOLID_ANGLE_UNIT()SI_UNIT($,.STERADIAN.));",
+         "#1=(NAMED_UNIT(#2)SI_UNIT($,.STERADIAN.)SOLID_ANGLE_UNIT());", 0, 1},
+        {"#1 = ( b_part(1,\n(2)) /* A( */ A_PART('s)') )\n;#2=(A()B(#1));#3=A((B(1)));",
+         "#1 = ( A_PART('s)')   b_part(1,\n(2)) )\n;#2=(A()B(#1));#3=A((B(1)));", 0, 1},
+        {"#1=(B()A);#2=(B(A(1)));", "#1=(B()A);#2=(B(A(1)));"},   // not parts: left as written
     };
     for (const Case& c : cases) {
-        std::size_t cut = 99;
-        EXPECT_EQ(stepTextForReader(c.text, cut), c.given) << c.text;
-        EXPECT_EQ(cut, c.cut) << c.text;
+        const StepReaderText given = stepTextForReader(c.text);
+        EXPECT_EQ(given.text, c.given) << c.text;
+        EXPECT_EQ(given.cut, c.cut) << c.text;
+        EXPECT_EQ(given.reordered, c.reordered) << c.text;
+    }
+}
+
+// The parameters the kernel found unset among strings are set to '' where they are `$`: in a complex entity,
+// in the one part that has it so.
+TEST(StepPreScan, UnsetStringsAreSetEmptyWhereTheyAreDollars) {
+    const struct {
+        std::string text;
+        std::vector<std::pair<std::uint32_t, int>> asked;
+        std::string mended;
+        std::size_t set;
+    } cases[] = {
+        {"#5=UNCERTAINTY_MEASURE_WITH_UNIT(1.E-05,#1,'D',$);", {{5, 4}},
+         "#5=UNCERTAINTY_MEASURE_WITH_UNIT(1.E-05,#1,'D','');", 1},
+        {"#6 = ITEM_DEFINED_TRANSFORMATION( $ , $,#1,#2);\n#7=A($);", {{6, 1}, {6, 2}},
+         "#6 = ITEM_DEFINED_TRANSFORMATION( '' , '',#1,#2);\n#7=A($);", 2},
+        {"#1=A('a,(b''',(1,$),$);", {{1, 3}}, "#1=A('a,(b''',(1,$),'');", 1},
+        {"#7=(A($,'x')B(1,$));", {{7, 1}}, "#7=(A('','x')B(1,$));", 1},
+        {"#7=(A($,'x')B(1,$));", {{7, 2}}, "#7=(A($,'x')B(1,''));", 1},
+        // Nothing where it is not `$`, where several parts have it so, or where the entity is not there.
+        {"#8=(A($)B($));#9=A(1.,2.);", {{8, 1}, {9, 2}, {9, 3}, {10, 1}}, "#8=(A($)B($));#9=A(1.,2.);", 0},
+    };
+    for (const auto& c : cases) {
+        std::string text = c.text;
+        EXPECT_EQ(setUnsetStringsEmpty(text, c.asked), c.set) << c.text;
+        EXPECT_EQ(text, c.mended) << c.text;
     }
 }
 

@@ -421,6 +421,54 @@ TEST_F(SurfaceEntities, FaceBoxesAreTheKernelsOnEveryKindOfFace) {
     EXPECT_GE(kinds[SurfaceKind::Cone], 3);
 }
 
+// A spline face is boxed by cutting its surface's Bezier pieces over the parameters its trims reach: the box
+// holds every point of the face, reaches no farther than the surface there (but by the kernel's confusion
+// distance, which the kernel's own box keeps too), and holds the kernel's own search's box, which a particle
+// swarm may leave short. Here the spline faces where rounded edges meet a boss's foot and a rounded entry.
+TEST_F(SurfaceEntities, ASplineFaceIsBoxedAsItsSurfaceOverItsTrims) {
+    HoleSpec entry = throughHole("entry", {12, -17, 25}, {0, 0, -1}, 5);
+    entry.entryFillet = 1;
+    const BuiltPart rounded = PartBuilder::block({40, 30, 20}, {10, -20, 5})
+                                  .roundStockEdges(4)
+                                  .boss({{30, -5, 25}, {0, 0, 1}, 10, 5, 2})
+                                  .hole(entry)
+                                  .build();
+    ASSERT_TRUE(rounded.ok()) << rounded.error;
+    int splines = 0;
+    for (const FaceGeom& face : rounded.solid.faces()) {
+        if (face.kind() != SurfaceKind::BSpline) continue;
+        ++splines;
+        const Box3 box = face.boundingBox(), kernel = face.boundingBoxByKernel();
+        const UvBox r = face.uvRange();
+        constexpr int kSteps = 200;
+        Box3 surface{{HUGE_VAL, HUGE_VAL, HUGE_VAL}, {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL}};
+        double missed = 0;
+        for (int i = 0; i <= kSteps; ++i)
+            for (int j = 0; j <= kSteps; ++j) {
+                const UV uv{r.uMin + (r.uMax - r.uMin) * i / kSteps, r.vMin + (r.vMax - r.vMin) * j / kSteps};
+                const Vec3 p = face.eval(uv.u, uv.v);
+                if (j > 0) {
+                    const Vec3 q = face.eval(uv.u, r.vMin + (r.vMax - r.vMin) * (j - 1) / kSteps);
+                    missed = std::max(missed, std::hypot(p[0] - q[0], p[1] - q[1], p[2] - q[2]));
+                }
+                for (int k = 0; k < 3; ++k) {
+                    surface.min[k] = std::min(surface.min[k], p[k]);
+                    surface.max[k] = std::max(surface.max[k], p[k]);
+                    if (!face.containsUv(uv)) continue;
+                    EXPECT_LE(box.min[k], p[k]) << "face " << splines;
+                    EXPECT_GE(box.max[k], p[k]) << "face " << splines;
+                }
+            }
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_LE(box.min[k], kernel.min[k] + 1e-9) << "face " << splines;
+            EXPECT_GE(box.max[k], kernel.max[k] - 1e-9) << "face " << splines;
+            EXPECT_GE(box.min[k], surface.min[k] - missed - 2e-7) << "face " << splines;
+            EXPECT_LE(box.max[k], surface.max[k] + missed + 2e-7) << "face " << splines;
+        }
+    }
+    EXPECT_GE(splines, 4);
+}
+
 // The walls of a hole and of a boss are both cylinders about a vertical axis; only their normals tell them
 // apart: a hole's wall faces its axis, a boss's faces away from it, out of the material.
 TEST_F(SurfaceEntities, FacesOfASolidKnowTheirMaterialSide) {

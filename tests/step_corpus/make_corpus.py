@@ -2,7 +2,8 @@
 """make_corpus.py OUTPUT_FOLDER: writes the STEP corpus the tests read (the build runs it), parts as other CAD
 systems write them, made from the example parts' entities. Our kernel writes one AP214 solid with plain names; these files carry what it does not
 write (product manufacturing information and its presentation, AP203's approvals, assemblies, inch units,
-encoded names, sparse numbering, CRLF, very long lines, tessellated geometry).
+encoded names, sparse numbering, CR, CR LF and CR CR LF line ends, a byte order mark, very long lines, unset names and
+complex entities' parts out of order, tessellated geometry).
 
 It is deterministic: running it again writes the same bytes.
 """
@@ -95,7 +96,7 @@ def header(file_name, schema, description="", system="exporter 4.2", author="des
             f"FILE_SCHEMA(('{schema}'));\nENDSEC;\n")
 
 
-def write_step(path, head, entities, order=None, line_end="\n", per_line=1):
+def write_step(path, head, entities, order=None, line_end="\n", per_line=1, bom=False):
     order = sorted(entities) if order is None else order
     lines, run = [], []
     for number in order:
@@ -106,7 +107,7 @@ def write_step(path, head, entities, order=None, line_end="\n", per_line=1):
     if run:
         lines.append("".join(run))
     text = head + "DATA;\n" + "\n".join(lines) + "\nENDSEC;\nEND-ISO-10303-21;\n"
-    with open(os.path.join(OUT, path), "w", encoding="utf-8", newline="") as f:
+    with open(os.path.join(OUT, path), "w", encoding="utf-8-sig" if bom else "utf-8", newline="") as f:
         f.write(text.replace("\n", line_end))
 
 
@@ -371,6 +372,10 @@ def assembly_placed_twice():
     }
     append(e, ASSEMBLY, names)
     write_step("assembly_placed_twice.stp", header("assembly_placed_twice.stp", AP214, "assembly"), e)
+    # The placements' names and descriptions unset, as some systems write every placement.
+    for n in find(e, "ITEM_DEFINED_TRANSFORMATION("):
+        e[n] = e[n].replace("ITEM_DEFINED_TRANSFORMATION('',''", "ITEM_DEFINED_TRANSFORMATION($,$")
+    write_step("assembly_unset_names.stp", header("assembly_unset_names.stp", AP214, "assembly"), e)
 
 
 def inch_plate():
@@ -456,6 +461,28 @@ def crlf_lines():
     write_step("crlf_lines.stp", header("crlf_lines.stp", AP214, "plate"), e, line_end="\r\n")
 
 
+def line_ends_and_marks():
+    """Lines ended by CR alone, by CR CR LF (CR LF ends written again as text), and a UTF-8 byte order
+    mark."""
+    e, _ = plate()
+    write_step("cr_lines.stp", header("cr_lines.stp", AP214, "plate"), e, line_end="\r")
+    write_step("crcrlf_lines.stp", header("crcrlf_lines.stp", AP214, "plate"), e, line_end="\r\r\n")
+    write_step("utf8_bom.stp", header("utf8_bom.stp", AP214, "plate"), e, bom=True)
+
+
+def unset_strings_units():
+    """The units and uncertainty as some systems write them on every file: the accuracy's description
+    unset ($), the solid angle's unit with its parts out of alphabetical order and its dimensions named."""
+    e, names = plate()
+    steradian = find(e, "( NAMED_UNIT(*) SI_UNIT($,.STERADIAN.) SOLID_ANGLE_UNIT() )")[0]
+    accuracy = find(e, "UNCERTAINTY_MEASURE_WITH_UNIT(")[0]
+    dimensions = max(e) + 1
+    e[dimensions] = "DIMENSIONAL_EXPONENTS(0.,0.,0.,0.,0.,0.,0.)"
+    e[steradian] = f"(NAMED_UNIT(#{dimensions})SOLID_ANGLE_UNIT()SI_UNIT($,.STERADIAN.))"
+    e[accuracy] = f"UNCERTAINTY_MEASURE_WITH_UNIT(1.E-05,#{names['mm']},'DISTANCE_ACCURACY_VALUE',$)"
+    write_step("unset_strings_units.stp", header("unset_strings_units.stp", AP214, "plate"), e)
+
+
 def long_lines():
     """Four hundred statements a line, and a description of 14,450 characters: the kernel's reader takes
     no string over its buffer of 16 KiB, which the host's pre-scan refuses with a message."""
@@ -497,5 +524,6 @@ def tessellated_only():
 if __name__ == "__main__":
     os.makedirs(OUT, exist_ok=True)
     for make in (ap242_pmi_plate, ap203_styles_layers, ap214_styles_layers, assembly_placed_twice, inch_plate,
-                 utf8_names, sparse_numbering, crlf_lines, long_lines, tessellated_only):
+                 utf8_names, sparse_numbering, crlf_lines, line_ends_and_marks, unset_strings_units, long_lines,
+                 tessellated_only):
         make()
