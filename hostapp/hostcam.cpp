@@ -251,12 +251,19 @@ std::vector<NamedFile> filesOfRun(const HostcamOptions& o, const std::string& pl
     return files;
 }
 
+// A path ending in a separator, "." or ".." names a folder whether one is there or not: no file can be
+// written at it, and the run would fail only after it had done all its work.
+bool namesFolder(const std::string& path) {
+    const std::filesystem::path name = std::filesystem::path(plat::toNativePath(path)).filename();
+    return name.empty() || name == "." || name == "..";
+}
+
 // Why the run cannot write what it writes, "" when it can: an output that is also an input or another output
 // would be replaced by what is written last (the part file saved over the STEP file it was opened from, the
 // drilling list over the session script, the costs over the listing), so the run is refused before it
-// starts, as is an output that is a folder. A part file saved where it was opened from is the part saved.
-// The listing and the costs go into a FIFO or a device in place, and a device (/dev/null) may take several
-// outputs; any other special file, and a part saved into one, is refused. Pictures are named as windows
+// starts, as is an output that is or names a folder. A part file saved where it was opened from is the part
+// saved. The listing and the costs go into a FIFO or a device in place, and a device (/dev/null) may take
+// several outputs; any other special file, and a part saved into one, is refused. Pictures are named as windows
 // show, so a file in the pictures folder under a name a picture may take is refused too; what only the run
 // can tell is checked as each picture is written (pictureGuard).
 std::string conflictOfRun(const std::vector<NamedFile>& files, const std::string& pictures) {
@@ -278,7 +285,8 @@ std::string conflictOfRun(const std::vector<NamedFile>& files, const std::string
         if (out.kind == NamedFile::Output || out.kind == NamedFile::PartSaved) {
             if (isSpecial(id) && (out.partFile() || !(device || S_ISFIFO(id.st.st_mode))))
                 return out.path + ": " + out.name + " cannot write into this special file";
-            if (id.exists && S_ISDIR(id.st.st_mode)) return out.path + ": " + out.name + " names a folder";
+            if ((id.exists && S_ISDIR(id.st.st_mode)) || namesFolder(out.path))
+                return out.path + ": " + out.name + " names a folder";
         }
         if (device) continue;
         for (const NamedFile& in : files)
