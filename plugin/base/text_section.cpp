@@ -30,11 +30,14 @@ constexpr std::size_t kMaxItemText = 5119;
 std::vector<plat::TextLine> linePieces(std::string_view bytes, std::size_t maxPiece) {
     std::vector<plat::TextLine> pieces;
     for (const plat::TextLine& line : plat::splitLines(bytes)) {
+        // The text starts after a byte order mark, which the first piece holds but its text does not.
+        const std::size_t textFrom = static_cast<std::size_t>(line.text.data() - line.raw.data());
+        const std::size_t textTo = textFrom + line.text.size();
         const std::size_t step = maxPiece != 0 ? maxPiece : line.raw.size();
         for (std::size_t at = 0; at < line.raw.size(); at += step) {
             const std::size_t size = std::min(step, line.raw.size() - at);
-            const std::size_t textSize = at < line.text.size() ? std::min(size, line.text.size() - at) : 0;
-            pieces.push_back({line.raw.substr(at, textSize), line.raw.substr(at, size)});
+            const std::size_t from = std::clamp(at, textFrom, textTo), to = std::clamp(at + size, textFrom, textTo);
+            pieces.push_back({line.raw.substr(from, to - from), line.raw.substr(at, size)});
         }
     }
     return pieces;
