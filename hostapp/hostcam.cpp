@@ -24,7 +24,7 @@
 #include "platform/sys/clock.h"
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
-#include "platform/sys/text_lines.h"
+#include "platform/sys/text_sections.h"
 #include "platform/ui/driver.h"
 #include "platform/ui/window_picture.h"
 
@@ -170,34 +170,16 @@ std::string partFileOfRun(const HostcamOptions& o) {
     return o.part.empty() ? o.save : o.part;
 }
 
-// Item 9 of the "MachiningTime" section of the plug-in's texts, read as the plug-in reads its sectioned
-// texts (a header matched without case, an item's id before its first '.' or blank, a quoted text between
-// its quotes), blanks trimmed: the plug-in puts it after the part's name for its machining-time report.
+// Item 9 of the "MachiningTime" section of the plug-in's texts, blanks trimmed: the plug-in puts it after the
+// part's name for its machining-time report.
 std::string timeReportSuffix(const std::string& textFile) {
     const std::string bytes = plat::readFile(textFile).value_or("");
-    const std::string header = "[MACHININGTIME]";
-    bool inSection = false;
-    for (const plat::TextLine& l : plat::splitLines(bytes)) {
-        std::string line(l.text);
-        line.erase(0, line.find_first_not_of(' '));
-        if (line.empty()) continue;
-        if (inSection && line[0] == '[') break;
-        if (!inSection) {
-            std::string start = line.substr(0, header.size());
-            for (char& c : start) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-            inSection = start == header;
-            continue;
-        }
-        if (std::atoi(line.c_str()) != 9) continue;
-        const std::size_t sep = line.find_first_of(". ", 1);
-        std::string text = sep == std::string::npos ? std::string() : line.substr(sep + 1);
-        text.erase(0, text.find_first_not_of(' '));
-        if (const std::size_t last = text.rfind('"'); !text.empty() && text[0] == '"' && last != 0)
-            text = text.substr(1, last - 1);
-        const std::size_t first = text.find_first_not_of(' ');
-        return first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(' ') - first + 1);
-    }
-    return {};
+    const auto items = plat::sectionItems(plat::sectionLines(bytes), "MachiningTime");
+    if (!items) return {};
+    const auto item = std::ranges::find(*items, std::int16_t{9}, &plat::TextItem::id);
+    if (item == items->end()) return {};
+    const std::string_view text = plat::blanksSkipped(item->text);
+    return std::string(text.substr(0, text.find_last_not_of(' ') + 1));
 }
 
 // A file that the run reads or writes, named for the user by its option or by what it holds: `name` as the
@@ -251,12 +233,19 @@ std::vector<NamedFile> filesOfRun(const HostcamOptions& o, const std::string& pl
     return files;
 }
 
+// A path ending in a separator, "." or ".." names a folder whether one is there or not: no file can be
+// written at it, and the run would fail only after it had done all its work.
+bool namesFolder(const std::string& path) {
+    const std::filesystem::path name = std::filesystem::path(plat::toNativePath(path)).filename();
+    return name.empty() || name == "." || name == "..";
+}
+
 // Why the run cannot write what it writes, "" when it can: an output that is also an input or another output
 // would be replaced by what is written last (the part file saved over the STEP file it was opened from, the
 // drilling list over the session script, the costs over the listing), so the run is refused before it
-// starts, as is an output that is a folder. A part file saved where it was opened from is the part saved.
-// The listing and the costs go into a FIFO or a device in place, and a device (/dev/null) may take several
-// outputs; any other special file, and a part saved into one, is refused. Pictures are named as windows
+// starts, as is an output that is or names a folder. A part file saved where it was opened from is the part
+// saved. The listing and the costs go into a FIFO or a device in place, and a device (/dev/null) may take
+// several outputs; any other special file, and a part saved into one, is refused. Pictures are named as windows
 // show, so a file in the pictures folder under a name a picture may take is refused too; what only the run
 // can tell is checked as each picture is written (pictureGuard).
 std::string conflictOfRun(const std::vector<NamedFile>& files, const std::string& pictures) {
@@ -278,7 +267,8 @@ std::string conflictOfRun(const std::vector<NamedFile>& files, const std::string
         if (out.kind == NamedFile::Output || out.kind == NamedFile::PartSaved) {
             if (isSpecial(id) && (out.partFile() || !(device || S_ISFIFO(id.st.st_mode))))
                 return out.path + ": " + out.name + " cannot write into this special file";
-            if (id.exists && S_ISDIR(id.st.st_mode)) return out.path + ": " + out.name + " names a folder";
+            if ((id.exists && S_ISDIR(id.st.st_mode)) || namesFolder(out.path))
+                return out.path + ": " + out.name + " names a folder";
         }
         if (device) continue;
         for (const NamedFile& in : files)

@@ -3,26 +3,37 @@
 namespace plat {
 namespace {
 
-// The length of the line end at `at`: 2 for CR LF, 1 for CR or LF, 0 for none.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// The length of the line end at `at`: CR LF, LF, any run of CRs before an LF, or one CR; 0 for none.
 std::size_t lineEndAt(std::string_view bytes, std::size_t at) {
     if (at >= bytes.size()) return 0;
     if (bytes[at] == '\n') return 1;
     if (bytes[at] != '\r') return 0;
-    return at + 1 < bytes.size() && bytes[at + 1] == '\n' ? 2 : 1;
+    std::size_t end = at;
+    while (end < bytes.size() && bytes[end] == '\r') ++end;
+    return end < bytes.size() && bytes[end] == '\n' ? end + 1 - at : 1;
 }
 
 }  // namespace
 
 bool endsLine(std::string_view text) { return !text.empty() && (text.back() == '\n' || text.back() == '\r'); }
 
+std::string_view withoutByteOrderMark(std::string_view text) {
+    if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+    return text;
+}
+
 std::vector<TextLine> splitLines(std::string_view bytes) {
     std::vector<TextLine> lines;
+    if (withoutByteOrderMark(bytes).empty()) return lines;
     std::size_t pos = 0;
     while (pos < bytes.size()) {
-        std::size_t end = bytes.find_first_of("\r\n", pos);
+        const std::size_t start = pos == 0 ? bytes.size() - withoutByteOrderMark(bytes).size() : pos;
+        std::size_t end = bytes.find_first_of("\r\n", start);
         if (end == std::string_view::npos) end = bytes.size();
         const std::size_t next = end + lineEndAt(bytes, end);
-        lines.push_back({bytes.substr(pos, end - pos), bytes.substr(pos, next - pos)});
+        lines.push_back({bytes.substr(start, end - start), bytes.substr(pos, next - pos)});
         pos = next;
     }
     return lines;

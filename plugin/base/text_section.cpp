@@ -13,70 +13,11 @@
 
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
-#include "platform/sys/text_lines.h"
+#include "platform/sys/text_sections.h"
 #include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
 
 namespace {
-
-constexpr std::size_t kMaxHeaderText = 67;
-constexpr std::size_t kMaxLinePiece = 1023;
-constexpr std::size_t kMaxItemText = 5119;
-
-// The file's lines as a line reader with a buffer of `maxPiece` + 1 characters gives them: each piece ends
-// after its line end or after `maxPiece` characters. Zero means whole lines. An item's text is the piece
-// without its line end, whichever it is: a reader that cut only a CR would keep the LF of a file saved with
-// LF alone in the text, and take a file saved with CR alone for one line.
-std::vector<plat::TextLine> linePieces(std::string_view bytes, std::size_t maxPiece) {
-    std::vector<plat::TextLine> pieces;
-    for (const plat::TextLine& line : plat::splitLines(bytes)) {
-        const std::size_t step = maxPiece != 0 ? maxPiece : line.raw.size();
-        for (std::size_t at = 0; at < line.raw.size(); at += step) {
-            const std::size_t size = std::min(step, line.raw.size() - at);
-            const std::size_t textSize = at < line.text.size() ? std::min(size, line.text.size() - at) : 0;
-            pieces.push_back({line.raw.substr(at, textSize), line.raw.substr(at, size)});
-        }
-    }
-    return pieces;
-}
-
-std::size_t firstNonBlank(std::string_view line) {
-    std::size_t i = 0;
-    while (i < line.size() && line[i] == ' ') ++i;
-    return i;
-}
-
-bool startsWithAfterBlanks(std::string_view line, char c) {
-    std::size_t i = firstNonBlank(line);
-    return i < line.size() && line[i] == c;
-}
-
-std::string skipLeadingBlanks(std::string_view text) { return std::string(text.substr(firstNonBlank(text))); }
-
-// The leading decimal number as the C library's atoi reads it, clamped instead of overflowing.
-long leadingNumber(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    long value = 0;
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-        if (value < LONG_MAX / 10) value = value * 10 + (text[i] - '0');
-    }
-    return negative ? -value : value;
-}
-
-std::string unquote(std::string text) {
-    if (!text.empty() && text.front() == '"') {
-        std::size_t last = text.rfind('"');
-        if (last != 0) return text.substr(1, last - 1);
-    }
-    return text;
-}
-
-bool endsWithContinuation(const std::string& text) {
-    return text.size() >= 3 && text.compare(text.size() - 3, 3, "\\n_") == 0;
-}
 
 std::string upper(std::string_view text) {
     std::string out(text);
@@ -119,7 +60,7 @@ public:
         }
         auto text = std::make_shared<FILE_TEXT>();
         text->bytes = std::move(bytes);
-        text->lines = linePieces(text->bytes, kMaxLinePiece);
+        text->lines = plat::sectionLines(text->bytes);
         std::lock_guard lock(mutex_);
         if (files_.size() >= kMaxFiles && !files_.contains(file)) files_.clear();
         files_[file] = KEPT_FILE{text, {}};
@@ -157,22 +98,6 @@ std::string itemLine(const TEXT_ITEM& item) { return std::to_string(item.id) + "
 
 }  // namespace
 
-std::string sectionHeaderText(std::string_view sectionName) {
-    std::string header = "[" + std::string(sectionName) + "]";
-    if (header.size() > kMaxHeaderText) header.resize(kMaxHeaderText);
-    return header;
-}
-
-bool lineMatchesHeader(std::string_view line, std::string_view header) {
-    std::string_view rest = line.substr(firstNonBlank(line));
-    if (rest.size() < header.size()) return false;
-    for (std::size_t i = 0; i < header.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(rest[i])) != std::toupper(static_cast<unsigned char>(header[i])))
-            return false;
-    }
-    return true;
-}
-
 int CTextSection::clear() {
     if (items_.empty()) return 0;
     items_.clear();
@@ -193,7 +118,6 @@ int CTextSection::init(std::string_view fileName, std::string_view sectionName, 
 
 int CTextSection::load(std::string_view fileName, std::string_view sectionName, bool showErrors) {
     const std::string file(fileName);
-    const std::string header = sectionHeaderText(sectionName);
     std::optional<std::string> bytes = plat::readFile(file);
     if (!bytes) {
         if (showErrors) showLoadError("Text file:\n" + file + "\nis not found");
@@ -206,43 +130,15 @@ int CTextSection::load(std::string_view fileName, std::string_view sectionName, 
         sectionName_ = sectionName;
         return 0;
     }
-    const std::vector<plat::TextLine>& lines = fileText->lines;
-    std::size_t at = 0;
-    while (at < lines.size() && !lineMatchesHeader(lines[at].text, header)) ++at;
-    if (at == lines.size()) {
-        if (showErrors)
+    bool found = false;
+    std::optional<std::vector<TEXT_ITEM>> items = plat::sectionItems(fileText->lines, sectionName, &found);
+    if (!items) {
+        if (showErrors && !found)
             showLoadError("Section:\n[" + std::string(sectionName) + "]\n is not found in text file:\n" + file);
         return 1;
     }
-    const std::size_t bodyStart = at + 1;
-    std::size_t bodyLines = 0;
-    while (bodyStart + bodyLines < lines.size() && !startsWithAfterBlanks(lines[bodyStart + bodyLines].text, '['))
-        ++bodyLines;
-    if (bodyLines == 0) return 1;
-
-    std::vector<TEXT_ITEM> items;
-    items.reserve(bodyLines);
-    std::size_t cursor = bodyStart;
-    while (cursor < lines.size() && items.size() < bodyLines && items.size() < INT16_MAX) {
-        const std::string_view line = lines[cursor++].text;
-        if (startsWithAfterBlanks(line, '[')) break;
-        if (startsWithAfterBlanks(line, '(')) continue;
-        const auto id = static_cast<std::int16_t>(leadingNumber(line));
-        if (id == 0) continue;
-
-        std::string text;
-        std::size_t sep = line.find_first_of(". ", 1);
-        if (sep != std::string::npos) text = unquote(skipLeadingBlanks(line.substr(sep + 1)));
-        while (endsWithContinuation(text)) {
-            text.pop_back();
-            if (cursor >= lines.size()) break;
-            text += unquote(skipLeadingBlanks(lines[cursor++].text));
-        }
-        if (text.size() > kMaxItemText) text.resize(kMaxItemText);
-        items.push_back({id, std::move(text)});
-    }
-    g_keptSections.keep(file, fileText.get(), sectionName, items);
-    items_ = std::move(items);
+    g_keptSections.keep(file, fileText.get(), sectionName, *items);
+    items_ = std::move(*items);
     fileName_ = file;
     sectionName_ = sectionName;
     return 0;
@@ -253,7 +149,7 @@ int CTextSection::load(std::string_view fileName, std::string_view sectionName, 
 // The file is replaced whole (the platform's atomic write): a failed write leaves it as it was.
 int CTextSection::save() const {
     if (count() < 1 || fileName_.empty()) return 0;
-    const std::string header = sectionHeaderText(sectionName_);
+    const std::string header = plat::sectionHeaderText(sectionName_);
     std::string items;
     for (const TEXT_ITEM& item : items_) items += itemLine(item);
 
@@ -296,16 +192,16 @@ bool CTextSection::saveChangesNothing(const std::string& backup) const {
 }
 
 std::string CTextSection::mergedInto(std::string_view fileText) const {
-    const std::string header = sectionHeaderText(sectionName_);
+    const std::string header = plat::sectionHeaderText(sectionName_);
     std::string items;
     for (const TEXT_ITEM& item : items_) items += itemLine(item);
-    const std::vector<plat::TextLine> lines = linePieces(fileText, 0);
+    const std::vector<plat::TextLine> lines = plat::sectionLines(fileText, 0);
     std::string out;
     std::size_t i = 0;
     bool found = false;
     while (i < lines.size() && !found) {
-        found = lineMatchesHeader(lines[i].text, header);
-        out += skipLeadingBlanks(lines[i++].raw);
+        found = plat::lineMatchesHeader(lines[i].text, header);
+        out += plat::blanksSkipped(lines[i++].raw);
     }
     if (!found) {
         // The last line of a file may lack its line end; the appended header must still start a line.
@@ -313,8 +209,8 @@ std::string CTextSection::mergedInto(std::string_view fileText) const {
         out += header + "\r\n";
     }
     out += items;
-    while (i < lines.size() && !startsWithAfterBlanks(lines[i].text, '[')) ++i;
-    for (; i < lines.size(); ++i) out += skipLeadingBlanks(lines[i].raw);
+    while (i < lines.size() && !plat::startsSection(lines[i].text)) ++i;
+    for (; i < lines.size(); ++i) out += plat::blanksSkipped(lines[i].raw);
     return out;
 }
 

@@ -1,23 +1,16 @@
 // One section of a sectioned text file held in memory as numbered items. The same format carries the
-// UI texts, the settings files and the colour configuration files:
-//
-//   [SectionName]            header, matched without case over its own length; any text may follow it
-//   ( comment                a line whose first non-blank character is '('
-//   12. Text                 id 12; the separator is the first '.' or blank after the line's first character
-//   13 "  padded  " tail     quoted text: between the first and the last double quote of the line
-//   14. First\n_             a text ending in backslash-n-underscore continues on the next line
-//
-// Files are bytes (8-bit texts); lines written by the system end in CR LF. Lookups take the first item of an id.
+// UI texts, the settings files and the colour configuration files; it is read as
+// platform/sys/text_sections.h describes. Files are bytes (8-bit texts); lines written by the system end in
+// CR LF. Lookups take the first item of an id.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-struct TEXT_ITEM {
-    std::int16_t id = 0;
-    std::string text;
-};
+#include "platform/sys/text_sections.h"
+
+using TEXT_ITEM = plat::TextItem;
 
 class CTextSection {
 public:
@@ -60,8 +53,3 @@ private:
     std::string sectionName_;
     std::vector<TEXT_ITEM> items_;
 };
-
-// The section header text "[name]" as the loader and the saver match it (at most 67 characters).
-std::string sectionHeaderText(std::string_view sectionName);
-// Whether a line, from its first blank-free character on, starts with the header (ASCII case ignored).
-bool lineMatchesHeader(std::string_view line, std::string_view header);

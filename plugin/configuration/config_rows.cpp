@@ -192,7 +192,7 @@ void CConfigProcess::onListClick(plat::Notify&) {
     (void)writeCurrentProcess();
     chosenRow = row;
     takeRowProcess(row);
-    invalidate();
+    drawRowPicture(row);
 }
 
 void CConfigProcess::onListDblClick(plat::Notify& n) {

@@ -146,7 +146,10 @@ int actOnChain(POINT_LIST* head, VIEW_LIST* tree, VIEW_LIST* view, bool notOppos
         appendGroup(view, byClass[g], index);
         if (applyProcess(*byClass[g].front(), run) != 0) return -1;
     }
-    // Groups that were to go to the other side and could not: no view of that direction could be had.
+    // Groups that were to go to the other side and could not: no view of that direction could be had (the
+    // user has been told). They stay in this view, marked unreachable, rather than end the recognition: a
+    // stop there would free the whole tree, every hole of the part with it, for the holes of one direction,
+    // while kept they are counted in the summary and the user decides whether they are made.
     std::vector<std::vector<POINT_LIST*>> stranded;
     const auto turnEndSplits = [](std::vector<POINT_LIST*>& group) {
         for (POINT_LIST* m : group) m->endSplitMode = m->endSplitMode == 1 ? 2 : m->endSplitMode == 2 ? 1 : 0;

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <limits>
 
+#include "platform/sys/text_lines.h"
+
 namespace {
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
@@ -82,7 +84,8 @@ CMarkup::CMarkup() { setDoc({}); }
 CMarkup::~CMarkup() = default;
 
 bool CMarkup::setDoc(std::string_view text) {
-    doc_.assign(text);
+    // A document saved with a byte order mark starts at its first element all the same.
+    doc_.assign(plat::withoutByteOrderMark(text));
     elems_.clear();
     elems_.reserve(text.size() / 64 + 8);
     elems_.emplace_back();

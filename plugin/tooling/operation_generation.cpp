@@ -262,6 +262,7 @@ int createTreeProcessOperations(std::uint32_t* treeFlags, std::vector<FULL_TOOLS
     const SAVED_PLANES planes{constr_view_n, tool_view_n};
     if (!NamedViews.empty()) setPlanes(NamedViews.front().number, NamedViews.front().number);
     const int refreshWas = OMenableRefresh(0);
+    const bool locked = plat::lockWindowUpdate(true);
 
     if (keepGroups == 0) removePreviousGeneration(s);
 
@@ -279,6 +280,7 @@ int createTreeProcessOperations(std::uint32_t* treeFlags, std::vector<FULL_TOOLS
     g_machiningTime->finish();
     g_drillingList->close();
     groups.SetDefaultOperationGroup(gen.activeId);
+    if (locked) (void)plat::lockWindowUpdate(false);
     OMenableRefresh(refreshWas);
     OMrefreshOpManTree();
     restoreSelection(tree);

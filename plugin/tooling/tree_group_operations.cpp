@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
 #include "plugin/base/host_install.h"
@@ -64,11 +65,13 @@ void createOperationsPerGroup(VIEW_LIST* views) {
     (void)texts.load(g.uiTextFile, "TreeProcessDlg", false);
     const ToolsLogOpen log;   // closed on every way out
     const int refreshWas = OMenableRefresh(0);
+    const bool locked = plat::lockWindowUpdate(true);
     cleanGeneratedGroups(0);
     if (s.keepPartTools == 0) deleteUnusedTools();
     setFormsLevelVisible(g_globals->settings.formsLevel, g_globals->settings.formsLevelShowMode, true);
     deleteTempPoints();
     if (storeDrillPoints(views) != kDrillPointsStored) {
+        if (locked) (void)plat::lockWindowUpdate(false);
         OMenableRefresh(refreshWas);
         OMrefreshOpManTree();
         deleteTempPoints();
@@ -86,6 +89,7 @@ void createOperationsPerGroup(VIEW_LIST* views) {
                                              s.machiningTimeListOn != 0 ? 1 : 0);
     clearViewGroupLabels();
     if (activeId) groups.SetDefaultOperationGroup(activeId);
+    if (locked) (void)plat::lockWindowUpdate(false);
     OMenableRefresh(refreshWas);
     OMrefreshOpManTree();
     if (failed != 0) {

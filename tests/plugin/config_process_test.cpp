@@ -204,7 +204,7 @@ TEST_F(ConfigProcessTest, TheRowsMenuOffersFormsFromSolidsOnlyWhileTheirSwitchIs
 }
 
 // A new row copies the row it was asked for on and shows its form; one made of zeros, and deleting rows,
-// leave the form picture empty (the paint takes row 0 when no row is chosen).
+// leave the form picture empty (the paint takes row 0 when no row is chosen) until a row is clicked.
 TEST_F(ConfigProcessTest, ANewRowOfZerosOrDeletedRowsClearTheFormPictureAndACopyShowsItsForm) {
     struct CASE {
         const char* what;
@@ -215,6 +215,14 @@ TEST_F(ConfigProcessTest, ANewRowOfZerosOrDeletedRowsClearTheFormPictureAndACopy
         {"zeros", [&] { script().listRClick(kConfig, kRows, -1).menu(1); }, false},
         {"rows deleted", [&] { script().listClick(kConfig, kRows, 2).listRClick(kConfig, kRows, 2).menu(6).answer(plat::IDYES); },
          false},
+        {"zeros, then a click on a row", [&] { script().listRClick(kConfig, kRows, -1).menu(1).listClick(kConfig, kRows, 1); },
+         true},
+        {"rows deleted, then a click on a row",
+         [&] {
+             script().listClick(kConfig, kRows, 2).listRClick(kConfig, kRows, 2).menu(6).answer(plat::IDYES)
+                 .listClick(kConfig, kRows, 0);
+         },
+         true},
     };
     for (const CASE& c : cases) {
         SCOPED_TRACE(c.what);

@@ -35,6 +35,7 @@
 #include "plugin/tooling/tool_library.h"
 #include "recognition_pipeline_support.h"
 #include "support/execute_session.h"
+#include "support/frame_hold.h"
 #include "support/host_folder.h"
 
 namespace {
@@ -375,8 +376,11 @@ TEST_F(DrillOperationsSession, OperationsByGroupsLeaveOutWhatTheFilterHidesAndGi
         for (POINT_LIST* p = v->firstPoint; p; p = p->next) p->noProblem = v == top ? 1 : 0;
     std::uint32_t filter = kStateNoProblem;
     script().answer(plat::IDOK);   // the count of operations made
-    runProcessTree(&filter);
+    // The frame is held from drawing while the operations are made, and drawn again before the count shows.
+    EXPECT_EQ(frameHoldsAt({"host.op add", "msgbox"}, [&] { runProcessTree(&filter); }),
+              (std::vector<std::string>{"host.op add held", "msgbox drawn"}));
     expectScriptPlayed();
+    EXPECT_FALSE(plat::windowUpdateLocked());
     EXPECT_EQ(count("operations were created"), 1) << shown();
     for (const MADE& m : madeOperations())
         for (const auto& p : m.points) EXPECT_NEAR(p[2], 20, 1e-6);   // the top's holes only

@@ -70,10 +70,12 @@ TEST_F(HoleClassesAction, AChainOfClassesZeroAndTwoEndsAsTwoChainsOneInANewOppos
 
 // The host knows no view of the opposite direction (a view number it does not have): the user is told once
 // per group, and every hole that was to go there stays in its view as a group of its own, marked as not
-// reachable from it and counted so; no hole of the chain is lost.
+// reachable from it and counted so; the stage goes on, so no hole of the chain, nor of another view, is lost.
 TEST_F(HoleClassesAction, HolesThatCannotGoToTheOtherSideStayMarkedAndCounted) {
     const double top[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
     VIEW_LIST* odd = hand_tree::appendView(head, 99, top);
+    VIEW_LIST* front = addView(head, 3);
+    POINT_LIST* plain = hole(front, 0, 0);
     POINT_LIST* h = hole(odd, 0, 0);
     POINT_LIST* a = hole(odd, 20, 2);
     POINT_LIST* b = hole(odd, 40, 6);
@@ -93,7 +95,8 @@ TEST_F(HoleClassesAction, HolesThatCannotGoToTheOtherSideStayMarkedAndCounted) {
                             [](const std::string& l) { return l.find("could not be created") != std::string::npos; }),
               3);
 
-    EXPECT_EQ(countViews(head), 1);
+    EXPECT_EQ(countViews(head), 2);
+    EXPECT_EQ(front->firstPoint, plain);
     EXPECT_EQ(odd->pointCount, 5);
     std::vector<std::vector<POINT_LIST*>> chains;
     for (POINT_LIST* p = odd->firstPoint; p; p = p->next)

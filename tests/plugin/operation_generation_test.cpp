@@ -24,6 +24,7 @@
 #include "plugin/model/work_records.h"
 #include "plugin/services/tooling.h"
 #include "plugin/tooling/host_operation.h"
+#include "support/frame_hold.h"
 #include "support/plugin_fixture.h"
 
 namespace {
@@ -258,6 +259,19 @@ TEST_F(GenerationTest, WithAGroupNameEverythingGoesIntoThatGroupAndNoRecordIsKep
     for (const operation& o : hostOps()) EXPECT_EQ(o.groupId, static_cast<std::int32_t>(id));
     EXPECT_EQ(hostOps().size(), 2u);
     EXPECT_TRUE(generatedGroups().empty());
+}
+
+// The frame is held from drawing while the operations are made and drawn again before their toolpaths are
+// worked out.
+TEST_F(GenerationTest, TheFrameIsHeldWhileTheOperationsAreMade) {
+    VIEW_LIST* v = view(1);
+    const int drill = tool(3, 6.8, "drill", 118);
+    sequenceOf(v, {op(hole(v, 0, 0), 3, 1, drill, 0, -10), op(hole(v, 30, 0), 3, 1, drill, 0, -20)});
+    int result = -1;
+    EXPECT_EQ(frameHoldsAt({"host.op add", "host.op regenerate"}, [&] { result = generate(); }),
+              (std::vector<std::string>{"host.op add held", "host.op regenerate drawn"}));
+    EXPECT_EQ(result, 0);
+    EXPECT_FALSE(plat::windowUpdateLocked());
 }
 
 // The points of one tool become one host operation while their heights, cycle and breakthrough agree; a
