@@ -183,8 +183,10 @@ int list_manager(int kind, const char* name, int mode, material_node** list);
 // ---- library_manager ----------------------------------------------------------------------------------------
 // Tool library files (format in host/tools/tool_library.h), found whatever the case of the path. A name or
 // profile text that fills its whole field is stored cut by its last character (so is a part tool's).
-// A library holding tools its reader leaves out (tool_library.h) takes no tool (0), and a tool breaking
-// tool_values_why is never stored; list_manager reads such a library without them and tells them.
+// A library holding tools its reader leaves out (tool_library.h) takes a tool only when the user agrees to write
+// it again without them (the host asks at each store; declined, it takes no tool: 0), and a tool
+// breaking tool_values_why is never stored; list_manager reads such a library without them and tells them on
+// the message line, once while it stays as it is.
 //   mode 3, option 1: add the tool; it keeps its slot when the library has no tool there, else it gets the
 //                     next free slot; its number is `numberOrSlot` when positive, else the next free number.
 //                     The record gets the slot and number it was stored with. 1 stored, 0 not.

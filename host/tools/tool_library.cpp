@@ -187,29 +187,37 @@ plat::KeptReads<DECODED> g_keptDecodes(8);
 
 }  // namespace
 
-bool readToolLibrary(const std::string& path, std::vector<tp_tool>& out, std::string& message) {
+bool readToolLibrary(const std::string& path, std::vector<tp_tool>& out, std::string& refusal, std::string* leftOut) {
     out.clear();
+    refusal.clear();
+    std::string ignored;
+    std::string& left = leftOut ? *leftOut : ignored;
+    left.clear();
     const std::string file = hostFile(path);
     std::optional<std::string> bytes = plat::readFile(file);
     if (!bytes) {
-        message = "The tool library " + path + " does not exist.";
+        refusal = "The tool library " + path + " does not exist.";
         return false;
     }
-    std::string why, leftOut;
-    message.clear();
     DECODED decoded;
-    const bool kept = g_keptDecodes.take(file, *bytes, {}, decoded);
-    if (kept) out = std::move(decoded.tools), leftOut = std::move(decoded.leftOut);
-    if (kept || decodeToolLibrary(*bytes, out, why, &leftOut)) {
-        if (!kept) g_keptDecodes.keep(file, *bytes, {}, DECODED{out, leftOut});
-        if (!leftOut.empty())
-            message = "The tool library " + path + " holds tools that cannot be read; they are left out: " + leftOut +
-                      ".";
+    if (g_keptDecodes.take(file, *bytes, {}, decoded)) {
+        out = std::move(decoded.tools);
+        left = std::move(decoded.leftOut);
+        return true;
+    }
+    std::string why;
+    if (decodeToolLibrary(*bytes, out, why, &left)) {
+        g_keptDecodes.keep(file, *bytes, {}, DECODED{out, left});
         return true;
     }
     out.clear();
-    message = "The tool library " + path + " cannot be read: " + why + ".";
+    left.clear();
+    refusal = "The tool library " + path + " cannot be read: " + why + ".";
     return false;
+}
+
+std::string leftOutMessage(const std::string& path, const std::string& leftOut) {
+    return "The tool library " + path + " holds tools that cannot be read; they are left out: " + leftOut + ".";
 }
 
 bool writeToolLibrary(const std::string& path, const std::vector<tp_tool>& tools, std::string& message) {
