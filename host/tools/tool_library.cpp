@@ -157,6 +157,23 @@ std::string tool_values_why(const tp_tool& t) {
                              t.peckValues[0], t.peckValues[1],  t.dwell};
     for (double v : others)
         if (!std::isfinite(v)) return "a feed, speed, peck or dwell value of it is not a number";
+    // A point angle is ground within these (a drill's up to flat, 180); 0 stands for none given. One near 0
+    // puts the point kilometres deep, and a spot drill, centre drill or countersink of 180 cuts nothing.
+    struct POINT_ANGLES {
+        std::int16_t type;
+        const char* what;
+        double lowest, highest;
+    };
+    constexpr POINT_ANGLES kPointAngles[] = {
+        {1, "a centre drill's", 30, 150}, {2, "a spot drill's", 30, 150}, {3, "a drill's", 30, 180},
+        {9, "a countersink's", 30, 150}};
+    for (const POINT_ANGLES& p : kPointAngles) {
+        if (t.type != p.type || t.angle == 0 || (t.angle >= p.lowest && t.angle <= p.highest)) continue;
+        char text[160];
+        std::snprintf(text, sizeof text, "its point angle %g is out of range: %s is 0 (none given) or %g to %g degrees",
+                      t.angle, p.what, p.lowest, p.highest);
+        return text;
+    }
     return "";
 }
 

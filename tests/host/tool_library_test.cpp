@@ -283,6 +283,41 @@ TEST_F(ToolLibraryFiles, ALibraryWithAToolItLeavesOutTakesAToolOnceTheUserAgrees
     }
 }
 
+// The rule of a tool's angle: within 0 to 180 degrees for every tool, and a drilling tool's point angle one
+// such tools are ground to, or 0 for none given; the message says the range.
+TEST_F(ToolLibraryFiles, TheRuleOfAnglesRefusesAnglesNoToolHas) {
+    const struct {
+        std::int16_t type;
+        double angle;
+        const char* why;   // "" when the tool may stand
+    } cases[] = {
+        {3, 118, ""},
+        {3, 180, ""},
+        {3, 30, ""},
+        {3, 0, ""},
+        {3, 1e-6, "its point angle 1e-06 is out of range: a drill's is 0 (none given) or 30 to 180 degrees"},
+        {3, 29.9, "its point angle 29.9 is out of range"},
+        {2, 90, ""},
+        {2, 142, ""},
+        {2, 180, "its point angle 180 is out of range: a spot drill's is 0 (none given) or 30 to 150 degrees"},
+        {1, 1e-9, "its point angle 1e-09 is out of range: a centre drill's"},
+        {9, 160, "its point angle 160 is out of range: a countersink's"},
+        {17, 3, ""},
+        {12, 45, ""},
+        {10, 270, "its angle 270 is out of range"},
+        {10, 180.5, "its angle 180.5 is out of range"},
+        {10, -1, "its angle -1 is out of range"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.type) + " " + std::to_string(c.angle));
+        tp_tool t = sampleTool(c.type, 10, "TOOL");
+        t.angle = c.angle;
+        const std::string why = tool_values_why(t);
+        if (*c.why == '\0') EXPECT_EQ(why, "");
+        else EXPECT_EQ(why.rfind(c.why, 0), 0u) << why;
+    }
+}
+
 TEST_F(ToolLibraryFiles, EveryCutOfALibraryIsRefused) {
     std::vector<tp_tool> tools = {sampleTool(3, 6, "DRILL 6"), sampleTool(10, 12, "MILL 12")};
     tools[0].slot = 1;

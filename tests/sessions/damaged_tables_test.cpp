@@ -341,6 +341,8 @@ TEST_F(DamagedTables, AToolLibraryWithOneBadToolKeepsItsOtherToolsAndTellsTheBad
         {"a negative overall length", [](tp_tool& t) { t.overallLength = -40; }, "its overall length -40 is out of range"},
         {"an angle of 400 degrees", [](tp_tool& t) { t.angle = 400; }, "its angle 400 is out of range"},
         {"an angle of 270 degrees", [](tp_tool& t) { t.angle = 270; }, "its angle 270 is out of range"},
+        {"a point angle of 1e-6 degrees", [](tp_tool& t) { t.angle = 1e-6; },
+         "its point angle 1e-06 is out of range: a centre drill's is 0 (none given) or 30 to 150 degrees"},
         {"a NaN feed", [](tp_tool& t) { t.feeds[1] = std::nan(""); }, "a feed, speed, peck or dwell value of it is not"},
         {"a slot taken twice", [](tp_tool& t) { t.slot = 1; }, "it has slot 1, which is not a free positive slot"},
     };
