@@ -132,8 +132,9 @@ inline tp_tool tpToolFromImage(const std::uint8_t* bytes, std::size_t n) {
 // ---- what a tool may hold -----------------------------------------------------------------------------------
 // The one rule of a tool's values, which every reader and writer of tools keeps to (libraries, the part's tool
 // list, the tool editor, the tools the plug-in makes): no value that is not a finite number, no diameter,
-// radius, pitch or length below 0 or above kMaxToolLength, no angle outside 0 .. 180 degrees. What breaks it
-// ("its diameter 1e+20 is out of range"), "" for sound values.
+// radius, pitch or length below 0 or above kMaxToolLength, no angle outside 0 .. 180 degrees, and the point
+// angle of a drill 0 (none given) or 30 .. 180 degrees, of a spot drill, centre drill or countersink 0 or
+// 30 .. 150. What breaks it ("its diameter 1e+20 is out of range"), "" for sound values.
 constexpr double kMaxToolLength = 10000;   // in the tool's units: no tool is 10 m (or 250 m) long
 std::string tool_values_why(const tp_tool& tool);
 
@@ -183,8 +184,10 @@ int list_manager(int kind, const char* name, int mode, material_node** list);
 // ---- library_manager ----------------------------------------------------------------------------------------
 // Tool library files (format in host/tools/tool_library.h), found whatever the case of the path. A name or
 // profile text that fills its whole field is stored cut by its last character (so is a part tool's).
-// A library holding tools its reader leaves out (tool_library.h) takes no tool (0), and a tool breaking
-// tool_values_why is never stored; list_manager reads such a library without them and tells them.
+// A library holding tools its reader leaves out (tool_library.h) takes a tool only when the user agrees to write
+// it again without them (the host asks at each store; declined, it takes no tool: 0), and a tool
+// breaking tool_values_why is never stored; list_manager reads such a library without them and tells them on
+// the message line, once while it stays as it is.
 //   mode 3, option 1: add the tool; it keeps its slot when the library has no tool there, else it gets the
 //                     next free slot; its number is `numberOrSlot` when positive, else the next free number.
 //                     The record gets the slot and number it was stored with. 1 stored, 0 not.

@@ -64,12 +64,12 @@ std::string dumpPartTools() {
 
 std::string dumpToolLibrary(std::string_view path) {
     std::vector<tp_tool> tools;
-    std::string message;
-    if (!tools::readToolLibrary(std::string(path), tools, message)) return message + "\n";
+    std::string refusal, leftOut;
+    if (!tools::readToolLibrary(std::string(path), tools, refusal, &leftOut)) return refusal + "\n";
     std::ostringstream o;
     const tools::NextFree next = tools::nextFree(tools);
     o << "tool library " << tools.size() << " tools, next number " << next.number << " slot " << next.slot << "\n";
-    if (!message.empty()) o << message << "\n";   // the tools the reader left out
+    if (!leftOut.empty()) o << tools::leftOutMessage(std::string(path), leftOut) << "\n";
     for (const tp_tool& t : tools) o << "  " << describeTool(t) << "\n";
     return o.str();
 }

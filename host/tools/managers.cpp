@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <set>
 
 #include "host/internal.h"
 #include "host/state.h"
@@ -12,6 +13,7 @@
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
 #include "platform/ui/driver.h"
+#include "platform/ui/message_box.h"
 
 char tool_suffix[32] = ".Tools";
 char material_suffix[32] = ".Materials";
@@ -26,6 +28,9 @@ struct ToolsEnvironment {
     std::string lastMessage;
     int outstanding = 0;   // lists handed out and not given back
     std::map<std::string, int> libraryReads;
+    // Libraries, each with the tools its reader leaves out, whose left-out tools were told on the message line:
+    // each is told once while it stays as it is.
+    std::set<std::pair<std::string, std::string>> toldLeftOut;
 };
 ToolsEnvironment tenv;
 
@@ -33,6 +38,12 @@ ToolsEnvironment tenv;
 void refuse(const std::string& message) {
     tenv.lastMessage = message;
     mprintf(message.c_str());
+}
+
+// The tools a library's reading left out, told on the message line once while the library stays as it is.
+void tellLeftOut(const std::string& path, const std::string& leftOut) {
+    if (!leftOut.empty() && tenv.toldLeftOut.emplace(path, leftOut).second)
+        refuse(tools::leftOutMessage(path, leftOut));
 }
 
 template <class Node, class Item>
@@ -124,8 +135,9 @@ int list_manager(int kind, const char* name, int mode, tool_node** list) {
                             [&](std::vector<tp_tool>& tools, std::string& message) {
                                 if (!host::isCurrent(name)) {
                                     ++tenv.libraryReads[name];
-                                    if (!host::tools::readToolLibrary(name, tools, message)) return false;
-                                    if (!message.empty()) host::refuse(message);   // the tools left out
+                                    std::string leftOut;
+                                    if (!host::tools::readToolLibrary(name, tools, message, &leftOut)) return false;
+                                    host::tellLeftOut(name, leftOut);
                                     return true;
                                 }
                                 for (const part_tool& p : host::tools::partTools().list) tools.push_back(p.tool);
@@ -151,21 +163,29 @@ namespace host {
 namespace {
 
 // Reads the library a tool is to be stored in; a missing file is an empty library that the write creates. A
-// library holding tools that cannot be read is not rewritten: the write would lose them, and the user may
-// mend them.
+// library holding tools its reader leaves out would lose them in the write: the user is asked whether it is
+// written again without them (the write then keeps the tools read); kept as it is, it takes no tool.
 bool libraryForWriting(const std::string& path, std::vector<tp_tool>& tools) {
-    std::string message;
+    std::string refusal, leftOut;
     if (!plat::fileExists(tools::hostFile(path))) {
         tools.clear();
         return true;
     }
-    if (!tools::readToolLibrary(path, tools, message)) {
-        refuse(message);
+    if (!tools::readToolLibrary(path, tools, refusal, &leftOut)) {
+        refuse(refusal);
         return false;
     }
-    if (message.empty()) return true;
-    refuse(message + " It takes no tool until they are mended.");
-    return false;
+    if (leftOut.empty()) return true;
+    const std::string question = "The tool library " + path + " holds tools that cannot be read: " + leftOut +
+                                 ". It takes no tool until they are mended or removed.\nWrite it again without them? "
+                                 "They are lost.";
+    if (plat::messageBox(nullptr, question, "Tool library", plat::MB_YESNO | plat::MB_ICONQUESTION | plat::MB_DEFBUTTON2) !=
+        plat::IDYES) {
+        tenv.lastMessage = question;
+        return false;
+    }
+    detail::record("host.library without the tools left out " + detail::quote(path));
+    return true;
 }
 
 bool store(const std::string& path, const std::vector<tp_tool>& tools) {
@@ -221,12 +241,12 @@ std::optional<plat::Step> pickStep(const std::string& what, const std::string& p
 
 int pickTool(const std::string& path, tp_tool* tool, std::int32_t startSlot) {
     std::vector<tp_tool> tools;
-    std::string message;
-    if (!tools::readToolLibrary(path, tools, message)) {
-        refuse(message);
+    std::string refusal, leftOut;
+    if (!tools::readToolLibrary(path, tools, refusal, &leftOut)) {
+        refuse(refusal);
         return 0;
     }
-    if (!message.empty()) refuse(message);
+    tellLeftOut(path, leftOut);
     std::optional<plat::Step> step =
         pickStep("tool", path, tools.size(), startSlot > 0 ? std::to_string(startSlot) : "");
     if (!step) return 0;

@@ -157,6 +157,23 @@ std::string tool_values_why(const tp_tool& t) {
                              t.peckValues[0], t.peckValues[1],  t.dwell};
     for (double v : others)
         if (!std::isfinite(v)) return "a feed, speed, peck or dwell value of it is not a number";
+    // A point angle is ground within these (a drill's up to flat, 180); 0 stands for none given. One near 0
+    // puts the point kilometres deep, and a spot drill, centre drill or countersink of 180 cuts nothing.
+    struct POINT_ANGLES {
+        std::int16_t type;
+        const char* what;
+        double lowest, highest;
+    };
+    constexpr POINT_ANGLES kPointAngles[] = {
+        {1, "a centre drill's", 30, 150}, {2, "a spot drill's", 30, 150}, {3, "a drill's", 30, 180},
+        {9, "a countersink's", 30, 150}};
+    for (const POINT_ANGLES& p : kPointAngles) {
+        if (t.type != p.type || t.angle == 0 || (t.angle >= p.lowest && t.angle <= p.highest)) continue;
+        char text[160];
+        std::snprintf(text, sizeof text, "its point angle %g is out of range: %s is 0 (none given) or %g to %g degrees",
+                      t.angle, p.what, p.lowest, p.highest);
+        return text;
+    }
     return "";
 }
 
@@ -187,29 +204,37 @@ plat::KeptReads<DECODED> g_keptDecodes(8);
 
 }  // namespace
 
-bool readToolLibrary(const std::string& path, std::vector<tp_tool>& out, std::string& message) {
+bool readToolLibrary(const std::string& path, std::vector<tp_tool>& out, std::string& refusal, std::string* leftOut) {
     out.clear();
+    refusal.clear();
+    std::string ignored;
+    std::string& left = leftOut ? *leftOut : ignored;
+    left.clear();
     const std::string file = hostFile(path);
     std::optional<std::string> bytes = plat::readFile(file);
     if (!bytes) {
-        message = "The tool library " + path + " does not exist.";
+        refusal = "The tool library " + path + " does not exist.";
         return false;
     }
-    std::string why, leftOut;
-    message.clear();
     DECODED decoded;
-    const bool kept = g_keptDecodes.take(file, *bytes, {}, decoded);
-    if (kept) out = std::move(decoded.tools), leftOut = std::move(decoded.leftOut);
-    if (kept || decodeToolLibrary(*bytes, out, why, &leftOut)) {
-        if (!kept) g_keptDecodes.keep(file, *bytes, {}, DECODED{out, leftOut});
-        if (!leftOut.empty())
-            message = "The tool library " + path + " holds tools that cannot be read; they are left out: " + leftOut +
-                      ".";
+    if (g_keptDecodes.take(file, *bytes, {}, decoded)) {
+        out = std::move(decoded.tools);
+        left = std::move(decoded.leftOut);
+        return true;
+    }
+    std::string why;
+    if (decodeToolLibrary(*bytes, out, why, &left)) {
+        g_keptDecodes.keep(file, *bytes, {}, DECODED{out, left});
         return true;
     }
     out.clear();
-    message = "The tool library " + path + " cannot be read: " + why + ".";
+    left.clear();
+    refusal = "The tool library " + path + " cannot be read: " + why + ".";
     return false;
+}
+
+std::string leftOutMessage(const std::string& path, const std::string& leftOut) {
+    return "The tool library " + path + " holds tools that cannot be read; they are left out: " + leftOut + ".";
 }
 
 bool writeToolLibrary(const std::string& path, const std::vector<tp_tool>& tools, std::string& message) {

@@ -28,9 +28,13 @@ constexpr std::uint16_t kToolLibraryFormat = 3;
                                      std::string* leftOut = nullptr);
 std::string encodeToolLibrary(const std::vector<tp_tool>& tools);
 
-// `message` names the file: "The tool library PATH cannot be read: ..." when false; when true, the tools left
-// out, or "" for none.
-[[nodiscard]] bool readToolLibrary(const std::string& path, std::vector<tp_tool>& out, std::string& message);
+// False, with `refusal` naming the file ("The tool library PATH cannot be read: ..."), for a file that is missing
+// or damaged as a whole; true otherwise, `refusal` left empty. The tools the reader leaves out are told apart
+// from a refusal: `leftOut` (when given) names them as decodeToolLibrary does, "" for none.
+[[nodiscard]] bool readToolLibrary(const std::string& path, std::vector<tp_tool>& out, std::string& refusal,
+                                   std::string* leftOut = nullptr);
+// The sentence telling the tools a library's reading left out (`leftOut` as readToolLibrary gives it).
+std::string leftOutMessage(const std::string& path, const std::string& leftOut);
 // Refuses, writing nothing, tools the reader would leave out.
 [[nodiscard]] bool writeToolLibrary(const std::string& path, const std::vector<tp_tool>& tools, std::string& message);
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -15,6 +16,7 @@
 #include "plugin/base/text_fill.h"
 #include "plugin/base/text_section.h"
 #include "plugin/engine/run_statistics.h"
+#include "plugin/model/ope_list.h"
 #include "plugin/model/tool_records.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/work_records.h"
@@ -32,7 +34,7 @@ constexpr int kLineDroppedWide = 170, kLineDroppedNarrow = 171, kLineDroppedDire
 constexpr int kLineDepth = 151, kLineChamfer = 152, kLineCrashInto = 153, kLineNoMeasures = 154,
               kLineProvisional = 155, kLineAdapted = 156, kLineNotAccessible = 157, kLineNoRow = 158,
               kLineNoProcess = 159, kLineSharedReadOnly = 169,
-              kLineToolsMissing = 73, kLineToolsMade = 71, kLineToolsMadeAndStored = 72;
+              kLineToolsMissing = 73, kLineToolsMade = 71, kLineToolsMadeAndStored = 72, kLineToolsNotTaken = 74;
 
 std::string reasonText(const CTextSection& texts, const DROPPED_WALL& w) {
     const PRM_SETTINGS& s = g_globals->settings;
@@ -50,6 +52,15 @@ std::string reasonText(const CTextSection& texts, const DROPPED_WALL& w) {
     case DROP_RULE::NoBore: return texts.getText(kLogNoBore);
     }
     return {};
+}
+
+// The tools the run made that the sequencing run stored in the library, each once.
+long madeToolsStored(const std::vector<FULL_TOOLS_SEQ>& sequence) {
+    std::set<std::int32_t> stored;
+    for (const FULL_TOOLS_SEQ& entry : sequence)
+        for (const OPE_LIST* ope : entry.opes)
+            if (ope && ope->newTool != 0 && ope->toolIndex >= 0 && toolStoredInLibrary(*ope)) stored.insert(ope->toolIndex);
+    return static_cast<long>(stored.size());
 }
 
 }  // namespace
@@ -115,6 +126,7 @@ int showProcessSummary(VIEW_LIST* tree, std::vector<FULL_TOOLS_SEQ>& sequence) {
     countUsedTools(sequence, &stats.toolsCount1, &stats.toolsCount2);
     countHoleStates(tree);
     const HOLES_WITHOUT_PROCESS unmade = holesWithoutProcess(tree);
+    const long stored = madeToolsStored(sequence);
 
     // The per-hole details of the table search mean nothing to the user of the short process.
     const bool details = s.intelligentProcess == 0;
@@ -133,9 +145,8 @@ int showProcessSummary(VIEW_LIST* tree, std::vector<FULL_TOOLS_SEQ>& sequence) {
         {kLineNotAccessible, stats.stateCount5, true},
         {kLineSharedReadOnly, std::max(stats.stateCount2, stats.tableHoleCount), sharedReadOnly},
         {kLineToolsMissing, stats.toolsCount1, true},
-        // A library the host would not read took none of them.
-        {s.addNewTools != 0 && !libraryRefused(configuredToolLibrary()) ? kLineToolsMadeAndStored : kLineToolsMade,
-         stats.toolsCount2, true},
+        {kLineToolsMade, stats.toolsCount2, s.addNewTools == 0},
+        {kLineToolsMadeAndStored, static_cast<int>(stored), s.addNewTools != 0},
     };
     std::string text = droppedWallsSummary(texts);
     // A hole left unmade is told whatever the settings, as a wall the recognition left out is.
@@ -143,6 +154,10 @@ int showProcessSummary(VIEW_LIST* tree, std::vector<FULL_TOOLS_SEQ>& sequence) {
         if (count != 0) text += "\n" + fillText(texts.getText(line), {count});
     for (const auto& part : parts)
         if (part.shown && part.count != 0) text += "\n" + fillText(texts.getText(part.line), {long{part.count}});
+    // Made to be stored, and not taken: a library the host would not read or write, or whose unreadable tools
+    // the user kept.
+    if (const long notTaken = stats.toolsCount2 - stored; s.addNewTools != 0 && notTaken > 0)
+        text += "\n" + fillText(texts.getText(kLineToolsNotTaken), {notTaken, configuredToolLibrary()});
     if (text.empty()) return 0;
 
     CMessageBox box;

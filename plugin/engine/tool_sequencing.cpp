@@ -9,7 +9,6 @@
 #include <cstdio>
 
 #include "host/api.h"
-#include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
 #include "plugin/base/text_fill.h"
 #include "plugin/engine/operation_comments.h"
@@ -21,8 +20,6 @@
 #include "plugin/model/ope_list.h"
 
 namespace {
-
-constexpr int kMsgToolNotAdded = 142;
 
 std::int16_t groupOf(const VIEW_LIST& view) { return view.groupNumber; }
 
@@ -93,11 +90,10 @@ void addNewToolsToLibrary(const std::vector<FULL_TOOLS_SEQ>& sequence, std::vect
                 added.push_back(index);
                 tool->number = number;
                 ope->toolAddedToLibrary = 1;
-            } else {
-                // The answer does not matter: a later operation of the same tool tries again.
-                (void)plat::messageBox(nullptr, fillText(errorMessage(kMsgToolNotAdded), {std::string(tool->name), library}),
-                                       errorMessage(1), plat::MB_OKCANCEL);
             }
+            // A tool the library did not take stays the part's own: the host told why, and the run's summary
+            // counts it. No box per tool: its answer changed nothing, and it stopped a scripted run at the
+            // first one; nor is the library asked again (addToolToLibrary keeps its refusal for the run).
         }
 }
 

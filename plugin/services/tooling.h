@@ -24,7 +24,8 @@ std::string configuredToolLibrary();
 
 int nextFreeToolNumber(const std::string& library, int* number, int* slot);
 
-// 0 stored (number and slot returned), 1 not.
+// 0 stored (number and slot returned), 1 not. While tools are kept (keepLibraryTools), a library that took
+// no tool is not asked again: the host told why at the first, and would refuse the rest the same way.
 int addToolToLibrary(const std::string& library, const tp_tool* tool, int* number, int* slot);
 
 // 1 and the library's tool when the library holds one that is the same tool (every value but its slot, its

@@ -206,9 +206,12 @@ int DRILL_CALL::chooseTool(OPE_LIST& op, const std::vector<OPE_LIST*>& order, tp
             int number = 0, slot = 0;
             if (addToolToLibrary(library_, &tool, &number, &slot) == 0) {
                 if (!machine_ || machine_->machine.toolNumbering == 0) tool.number = number;
-            } else if (ask(fillText(errorMessage(kNotAddedToLibrary), {fieldText(tool.name), library_}), plat::MB_OKCANCEL) ==
-                       plat::IDCANCEL) {
-                return 1;
+            } else if (!notAddedTold_) {
+                // Asked once a run: the library takes none of the tools after it either (the host said why).
+                notAddedTold_ = true;
+                if (ask(fillText(errorMessage(kNotAddedToLibrary), {fieldText(tool.name), library_}),
+                        plat::MB_OKCANCEL) == plat::IDCANCEL)
+                    return 1;
             }
         }
     }

@@ -95,6 +95,7 @@ private:
     int libraryNumber_ = 1, librarySlot_ = 1;
     int groupCounter_ = 0;
     bool angleWarningOff_ = false;
+    bool notAddedTold_ = false;   // the library refused a made tool: the user was asked once
     bool multiView_ = false;
     std::vector<GROUP_TOOL> tools_;
     std::unordered_map<const OPE_LIST*, TOOL_CRITERIA> criteria_;

@@ -224,19 +224,21 @@ void CMachiningTime::takeIn(const operation& op, const std::vector<REPORT_POINT>
     case 0: p.retractRapid = n * depth_; break;
     case 1:
     case 2: {
-        // The peck cycle rapids out to the retract plane after each peck; the chip break backs off by r.
+        // The peck cycle rapids out to the retract plane after each peck; the chip break backs off by r. The
+        // pecks lie at p1 (for a chip break, or a peck of p1) and at p1 + k p2 for k = 1, 2 ... down to the
+        // depth: counted, not walked one by one, as their number is the depth over a tool's peck.
         const double out = op.cycle == 1 ? 0 : 2 * r;
-        double d = p1;
-        const auto peck = [&] {
-            extraFeed += c;
-            extraRapid += (op.cycle == 1 ? 2 * d : out) - c;
-        };
-        if ((op.cycle == 2 || p1 > e) && depth_ > d) peck();
-        while (p2 > e && depth_ > d) {
-            d += p2;
-            if (depth_ >= d) peck();
-            else break;
+        double pecks = 0, peckDepths = 0;
+        if ((op.cycle == 2 || p1 > e) && depth_ > p1) pecks = 1, peckDepths = p1;
+        if (p2 > e && depth_ >= p1 + p2) {
+            double k = std::floor((depth_ - p1) / p2);
+            if (p1 + k * p2 > depth_) k -= 1;             // the quotient rounded up at a whole number of pecks
+            else if (p1 + (k + 1) * p2 <= depth_) k += 1;  // or down
+            pecks += k;
+            peckDepths += k * p1 + p2 * k * (k + 1) / 2;
         }
+        extraFeed = pecks * c;
+        extraRapid = op.cycle == 1 ? 2 * peckDepths - pecks * c : pecks * (out - c);
         p.retractRapid = n * depth_;
         break;
     }

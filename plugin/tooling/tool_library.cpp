@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <set>
 
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
@@ -34,6 +35,7 @@ struct KEPT_LIBRARY {
 };
 int g_keptScopes = 0;
 std::map<std::string, KEPT_LIBRARY> g_keptLibraries;
+std::set<std::string> g_tookNoTool;   // libraries that refused a tool while the tools are kept
 
 const KEPT_LIBRARY& keptLibrary(const std::string& library) {
     auto it = g_keptLibraries.find(library);
@@ -49,7 +51,9 @@ class KeptScope final : public LibraryToolsKept {
 public:
     KeptScope() { ++g_keptScopes; }
     ~KeptScope() override {
-        if (--g_keptScopes == 0) g_keptLibraries.clear();
+        if (--g_keptScopes > 0) return;
+        g_keptLibraries.clear();
+        g_tookNoTool.clear();
     }
     KeptScope(const KeptScope&) = delete;
     KeptScope& operator=(const KeptScope&) = delete;
@@ -112,7 +116,7 @@ int toolNumberBySlot(const std::string& library, int slot) {
 }
 
 int addToolToLibrary(const std::string& library, const tp_tool* tool, int* number, int* slot) {
-    if (!tool) return 1;
+    if (!tool || g_tookNoTool.contains(library)) return 1;
     tp_tool copy = *tool;
     int freeNumber = 1, freeSlot = 1;
     nextFreeToolNumber(library, &freeNumber, &freeSlot);
@@ -122,6 +126,7 @@ int addToolToLibrary(const std::string& library, const tp_tool* tool, int* numbe
     std::snprintf(path, sizeof path, "%s", library.c_str());
     if (library_manager(kLibraryStoreTool, path, &copy, freeNumber, kLibraryOptionAdd) != 1) {
         g_keptLibraries.erase(library);   // what the library holds now is the host's to say
+        if (g_keptScopes > 0) g_tookNoTool.insert(library);
         return 1;
     }
     if (const auto kept = g_keptLibraries.find(library); kept != g_keptLibraries.end()) kept->second.tools.push_back(copy);

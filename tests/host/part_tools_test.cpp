@@ -126,6 +126,10 @@ TEST_F(PartToolList, TheToolEditorChangesTheRecordOnlyWithTheValuesTheUserAccept
         .click(kEditor, plat::IDOK)
         .answer(plat::IDOK)
         .type(kEditor, 1015, " 80 ")
+        .type(kEditor, 1012, "0.000001")
+        .click(kEditor, plat::IDOK)
+        .answer(plat::IDOK)
+        .type(kEditor, 1012, "118")
         .type(kEditor, 1002, "DRILL 5 LONG")
         .type(kEditor, 1003, "3")
         .click(kEditor, plat::IDOK);
@@ -139,6 +143,8 @@ TEST_F(PartToolList, TheToolEditorChangesTheRecordOnlyWithTheValuesTheUserAccept
     EXPECT_EQ(tool.shoulderLength, 31.25);
     EXPECT_EQ(tool.slot, before.slot);
     EXPECT_TRUE(plat::driver().transcript().contains("is not a number"));
+    EXPECT_TRUE(plat::driver().transcript().contains(
+        "The tool cannot be used: its point angle 1e-06 is out of range: a drill's is 0 (none given) or 30 to 180"));
     EXPECT_EQ(tool_manager(nullptr, kToolManagerEdit), 0);
 }
 

@@ -3,6 +3,7 @@
 // refused with a message (never read past their end); the spot-drill templates read and are added to.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -11,6 +12,7 @@
 #include "host/tools/record_file.h"
 #include "host/tools/tool_library.h"
 #include "platform/sys/files.h"
+#include "platform/ui/message_box.h"
 #include "plugin/services/tables.h"
 #include "support/host_tools_fixture.h"
 
@@ -178,10 +180,13 @@ TEST_F(ToolLibraryFiles, DamagedLibrariesAreRefusedWithAMessage) {
         EXPECT_NE(message.find(file), std::string::npos) << message;
         EXPECT_NE(message.find(c.says), std::string::npos) << message;
         EXPECT_TRUE(plat::driver().transcript().contains("host.message")) << "the user is told";
-        // Nothing is stored into a library that does not read whole, and the file stays as it was.
+        // Nothing is stored into a library that does not read whole (the user keeping the tools left out when
+        // asked), and the file stays as it was.
+        if (c.kept) plat::driver().script().answer(plat::IDNO);
         tp_tool t = sampleTool(3, 8, "DRILL 8");
         EXPECT_EQ(store(file, t, 0, kLibraryOptionAdd), 0);
         EXPECT_EQ(plat::readFile(file).value_or(""), c.bytes);
+        EXPECT_TRUE(plat::driver().errors().empty()) << plat::driver().errors().front();
     }
 }
 
@@ -232,6 +237,85 @@ TEST_F(ToolLibraryFiles, AToolTheReaderWouldLeaveOutIsNeverWritten) {
     std::string message;
     EXPECT_FALSE(host::tools::writeToolLibrary(file, {good, good}, message)) << "a slot twice";
     EXPECT_EQ(plat::readFile(file).value_or(""), before);
+}
+
+// A library holding a tool its reader leaves out takes a tool, added or rewritten, only once the user agrees
+// to have it written again without that tool; the tools read are kept in it. Kept as it is, the file keeps its
+// bytes. Read again and again, its left-out tool is told once.
+TEST_F(ToolLibraryFiles, ALibraryWithAToolItLeavesOutTakesAToolOnceTheUserAgrees) {
+    std::vector<tp_tool> tools = {sampleTool(3, 3.3, "DRILL 3.3"), sampleTool(1, 1e20, "CENTRE 1e20")};
+    tools[0].slot = 1, tools[1].slot = 2;
+    const std::string bad = host::tools::encodeToolLibrary(tools);
+    const struct {
+        const char* what;
+        int option, answer;
+        int stored;
+        std::vector<std::string> names;   // of the tools it holds then
+    } cases[] = {
+        {"an add, kept as it is", kLibraryOptionAdd, plat::IDNO, 0, {"DRILL 3.3"}},
+        {"an add, written again", kLibraryOptionAdd, plat::IDYES, 1, {"DRILL 3.3", "DRILL 8"}},
+        {"a rewrite, written again", kLibraryOptionRewrite, plat::IDYES, 1, {"DRILL 8"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        host::reset();
+        plat::driver().reset();
+        const std::string file = path("bad.Tools");
+        ASSERT_TRUE(plat::writeFile(file, bad));
+        for (int i = 0; i < 2; ++i) EXPECT_EQ(load(file).value_or(std::vector<tp_tool>{}).size(), 1u);
+        const auto& lines = plat::driver().transcript().lines();
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [](const std::string& l) { return l.find("left out: tool 2 (CENTRE 1e20)") != std::string::npos; }),
+                  1);
+        plat::driver().script().answer(c.answer);
+        tp_tool t = sampleTool(3, 8, "DRILL 8");
+        EXPECT_EQ(store(file, t, c.option == kLibraryOptionAdd ? 0 : 1, c.option), c.stored);
+        EXPECT_TRUE(plat::driver().script().empty());
+        EXPECT_TRUE(plat::driver().transcript().contains(
+            "caption=\"Tool library\" text=\"The tool library " + file +
+            " holds tools that cannot be read: tool 2 (CENTRE 1e20): its diameter 1e+20 is out of range."));
+        if (!c.stored) {
+            EXPECT_EQ(plat::readFile(file).value_or(""), bad);
+        }
+        std::vector<std::string> names;
+        for (const tp_tool& held : load(file).value_or(std::vector<tp_tool>{})) names.emplace_back(held.name);
+        EXPECT_EQ(names, c.names);
+    }
+}
+
+// The rule of a tool's angle: within 0 to 180 degrees for every tool, and a drilling tool's point angle one
+// such tools are ground to, or 0 for none given; the message says the range.
+TEST_F(ToolLibraryFiles, TheRuleOfAnglesRefusesAnglesNoToolHas) {
+    const struct {
+        std::int16_t type;
+        double angle;
+        const char* why;   // "" when the tool may stand
+    } cases[] = {
+        {3, 118, ""},
+        {3, 180, ""},
+        {3, 30, ""},
+        {3, 0, ""},
+        {3, 1e-6, "its point angle 1e-06 is out of range: a drill's is 0 (none given) or 30 to 180 degrees"},
+        {3, 29.9, "its point angle 29.9 is out of range"},
+        {2, 90, ""},
+        {2, 142, ""},
+        {2, 180, "its point angle 180 is out of range: a spot drill's is 0 (none given) or 30 to 150 degrees"},
+        {1, 1e-9, "its point angle 1e-09 is out of range: a centre drill's"},
+        {9, 160, "its point angle 160 is out of range: a countersink's"},
+        {17, 3, ""},
+        {12, 45, ""},
+        {10, 270, "its angle 270 is out of range"},
+        {10, 180.5, "its angle 180.5 is out of range"},
+        {10, -1, "its angle -1 is out of range"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.type) + " " + std::to_string(c.angle));
+        tp_tool t = sampleTool(c.type, 10, "TOOL");
+        t.angle = c.angle;
+        const std::string why = tool_values_why(t);
+        if (*c.why == '\0') EXPECT_EQ(why, "");
+        else EXPECT_EQ(why.rfind(c.why, 0), 0u) << why;
+    }
 }
 
 TEST_F(ToolLibraryFiles, EveryCutOfALibraryIsRefused) {

@@ -58,6 +58,24 @@ TEST_F(UiServices, AnAnswerTheBoxDoesNotOfferIsAnErrorAndGivesItsCancelAnswer) {
     }
 }
 
+// An optional answer the box does not offer does not fit it: it is passed over and the next answer tried, so
+// that one script answers whichever of two boxes a part shows.
+TEST_F(UiServices, AnOptionalAnswerTheBoxDoesNotOfferIsPassedOver) {
+    struct Case { unsigned type; int answer; };
+    for (Case c : {Case{plat::MB_OK, plat::IDOK}, Case{plat::MB_YESNO, plat::IDNO}}) {
+        plat::driver().reset();
+        for (int code : {plat::IDOK, plat::IDNO}) {
+            plat::Step step{0, "answer", {std::to_string(code)}};
+            step.optional = true;
+            script().add(step);
+        }
+        EXPECT_EQ(plat::messageBox(nullptr, "t", "c", c.type), c.answer) << plat::messageBoxTypeText(c.type);
+        EXPECT_TRUE(errors().empty()) << errors().front();
+        EXPECT_EQ(script().size(), c.type == plat::MB_OK ? 1u : 0u);
+        EXPECT_EQ(transcript().contains("script passes over ? answer 1"), c.type == plat::MB_YESNO);
+    }
+}
+
 TEST_F(UiServices, AfterAnErrorBoxesTakeNoMoreSteps) {
     EXPECT_EQ(plat::messageBox(nullptr, "first", "", plat::MB_YESNOCANCEL), plat::IDCANCEL);  // empty script
     script().answer(plat::IDYES);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <iterator>
 #include <string>
@@ -264,6 +265,27 @@ TEST_F(ReportsTest, EachCycleAddsItsOwnMoves) {
         const std::string text = plat::readFile(file("time.txt")).value_or("");
         EXPECT_NE(text.find(std::string("Time: ") + c.time + " min"), std::string::npos) << text;
     }
+}
+
+// A peck cycle's pecks are counted, not walked: an operation as deep as a drill of a point angle near 0 would
+// put it (some 3e11 mm, a peck of 2) is timed at once, at what its feed into that depth takes.
+TEST_F(ReportsTest, APeckCycleOfAnyDepthIsTimedAtOnce) {
+    hole(0, 0);
+    CMachiningTime time;
+    ASSERT_EQ(time.begin(file("time.txt"), 6, true), 0);
+    operation op = drilling(1, 1);
+    op.toolFeeds[0] = 50;
+    op.pecks[0] = op.pecks[1] = 2;
+    op.tipOn = 1;
+    op.toolAngle = 1e-9;
+    time.addOperation(op, entries(), 1, 0);
+    time.finish();
+    const std::string text = plat::readFile(file("time.txt")).value_or("");
+    const std::size_t at = text.find("Time: ");
+    ASSERT_NE(at, std::string::npos) << text;
+    const double minutes = std::strtod(text.c_str() + at + 6, nullptr);
+    EXPECT_GT(minutes, 2.8e11 / 50) << text;   // the feed into the depth alone
+    EXPECT_LT(minutes, 1e30) << text;
 }
 
 // The tool line names the type and the diameter, and for a tap its pitch.

@@ -104,7 +104,7 @@ TEST_F(LineEnds, EveryReaderReadsLfCrLfCrAndAMixAlike) {
              const plat::ParsedSession parsed = plat::parseSession(text);
              return std::to_string(parsed.steps.size()) + " steps" + parsed.error;
          },
-         "9 steps"},
+         "10 steps"},
         {"a TFF import", source("/tests/data/import/plate_mm.TFF"),
          [](const std::string& text, const SAVED&) {
              IMPORT_FAULT fault;

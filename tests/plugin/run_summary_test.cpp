@@ -63,20 +63,23 @@ TEST_F(RunSummary, LinesByTheSettingsAndButtonsByTheTools) {
         const char* what;
         std::int16_t intelligent, addNewTools;
         bool sharedReadOnly, toolsMissing;
+        bool stored;   // the made tool went into the library
         int button, result;
         std::vector<std::string> shown, notShown;
     };
     const Case cases[] = {
-        {"every detail", 0, 0, false, false, CMessageBox::kThirdButton, 1,
+        {"every detail", 0, 0, false, false, false, CMessageBox::kThirdButton, 1,
          {"1 holes are deeper", "1 holes got a new table", "1 holes have provisional", "1 holes were matched to an adapted",
           "1 holes have a chamfer", "1 holes run into", "1 holes cannot be reached"},
          {"tools", "read-only"}},
-        {"short process", 1, 0, false, false, CMessageBox::kThirdButton, 1,
+        {"short process", 1, 0, false, false, false, CMessageBox::kThirdButton, 1,
          {"chamfer", "run into", "cannot be reached"}, {"deeper", "new table", "provisional", "adapted"}},
-        {"shared read-only", 1, 0, true, false, CMessageBox::kThirdButton, 1, {"1 holes need measures"}, {}},
-        {"tools: view them", 1, 0, false, true, plat::IDCANCEL, 2,
-         {"1 tools were not found", "1 tools were made for operations"}, {"added to the tool library"}},
-        {"tools stored", 1, 1, false, true, plat::IDOK, 1, {"1 tools were made and added"}, {}},
+        {"shared read-only", 1, 0, true, false, false, CMessageBox::kThirdButton, 1, {"1 holes need measures"}, {}},
+        {"tools: view them", 1, 0, false, true, false, plat::IDCANCEL, 2,
+         {"1 tools were not found", "1 tools were made for operations"}, {"added to the tool library", "not taken"}},
+        {"tools stored", 1, 1, false, true, true, plat::IDOK, 1, {"1 tools were made and added"}, {"not taken"}},
+        {"tools the library did not take", 1, 1, false, true, false, plat::IDOK, 1,
+         {"1 tools made for operations were not taken by the tool library"}, {"added to the tool library"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -92,7 +95,7 @@ TEST_F(RunSummary, LinesByTheSettingsAndButtonsByTheTools) {
         hole()->notAccessible = 1;
         if (c.toolsMissing) {
             addOperation(hole(), 3, -1);
-            addOperation(hole(), 3, 0, true);
+            addOperation(hole(), 3, 0, true)->toolAddedToLibrary = c.stored ? 1 : 0;
         }
         PLUGIN_GLOBALS& g = *g_globals;
         g.settings.intelligentProcess = c.intelligent;

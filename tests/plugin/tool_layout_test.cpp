@@ -43,9 +43,11 @@ protected:
         return o;
     }
     static std::int32_t toolIndex(const OPE_LIST* o) { return o->toolIndex; }
-    int layout() {
+    // The window variant, or with `perOperation` the variant that chooses per operation.
+    int layout(bool perOperation = false) {
         OP_CYCLE_LIST cycles;
-        return TreeToolsLayout().layoutTools(view, tools, cycles, 1, 0, 0);
+        return perOperation ? TreeToolsLayout().layoutToolsNoDump(view, tools, cycles, 1, 0, 0)
+                            : TreeToolsLayout().layoutTools(view, tools, cycles, 1, 0, 0);
     }
 
     ToolTree tree;
@@ -83,6 +85,7 @@ TEST_F(ToolLayout, ALibraryToolWithinTheWindowOrAToolOfItsLowEnd) {
         const char* name;   // of the tool the operation gets
         double made;        // its diameter when made, else 0
         double flute;       // and its flute length
+        bool perOperation = false;   // chosen per operation: any tool whose flutes pass the depth and a diameter
     } cases[] = {
         {"within the window: taken", 3, 10, 30, tool(3, 10, "Drill 10 x 119", 110, 119), "Drill 10 x 119", 0, 0},
         {"longer than the window: one is made", 3, 10, 30, tool(3, 10, "Drill 10 x 121", 110, 121), "** 10.00 x 40.00 ",
@@ -93,6 +96,10 @@ TEST_F(ToolLayout, ALibraryToolWithinTheWindowOrAToolOfItsLowEnd) {
         {"a spot drill within the window", 2, 10, 1.5, tool(2, 10, "Spot 10 x 91", 24, 91), "Spot 10 x 91", 0, 0},
         {"a spot drill longer than the window", 2, 10, 1.5, tool(2, 10, "Spot 10 x 92", 24, 92), "** 10.00 x 12.00 ",
          10, 12},
+        {"a spot drill longer than the window, per operation: taken", 2, 10, 1.5, tool(2, 10, "Spot 10 x 92", 24, 92),
+         "Spot 10 x 92", 0, 0, true},
+        {"a spot drill whose flutes stop short, per operation: one is made", 2, 10, 1.5,
+         tool(2, 10, "Spot 10 flutes 11", 11, 40), "** 10.00 x 12.00 ", 10, 12, true},
     };
     for (const CASE& c : cases) {
         SCOPED_TRACE(c.what);
@@ -101,7 +108,7 @@ TEST_F(ToolLayout, ALibraryToolWithinTheWindowOrAToolOfItsLowEnd) {
         tools.clear();
         view = tree.view();   // the layout walks this view alone: it is the last
         OPE_LIST* o = operation(c.type, c.diameter, c.depth);
-        EXPECT_EQ(layout(), 0);
+        EXPECT_EQ(layout(c.perOperation), 0);
         ASSERT_EQ(tools.size(), 1u);
         EXPECT_EQ(toolIndex(o), 0);
         EXPECT_EQ(std::string(tools[0].name).rfind(c.name, 0), 0u) << tools[0].name;
@@ -196,6 +203,7 @@ TEST_F(ToolLayout, TapsByPitchWhoseFlutesReachTheThread) {
         addTo(library, t);
     };
     tap("M10 x 1.2", 1.2, 20, 22);
+    tap("M10 shorter", 1.25, 17, 21);   // fits too, but comes before the next in length order
     tap("M10 short", 1.25, 16, 22);   // below the window's low end, its flutes past the thread
     tap("M10 x 1.26", 1.26, 20, 23);  // 0.4 T away from 1.25, not within it
     tap("M10 short flutes", 1.25, 14, 150);

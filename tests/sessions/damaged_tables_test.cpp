@@ -18,6 +18,8 @@
 #include "hostapp/hostcam.h"
 #include "platform/sys/files.h"
 #include "platform/ui/driver.h"
+#include "support/host_folder.h"
+#include "support/main_job.h"
 #include "support/part_notes.h"
 #include "support/private_module.h"
 #include "support/temp_dir.h"
@@ -51,6 +53,19 @@ std::vector<tp_tool> recordTools(const std::string& note) {
 }
 
 std::string bytesOf(const std::string& path) { return plat::readFile(path).value_or("<missing>"); }
+
+// Appends to a library a centre drill of diameter 1e20, which its reader leaves out, in slot 130.
+void appendBadCentreDrill(const std::string& library) {
+    std::vector<tp_tool> tools;
+    std::string why;
+    ASSERT_TRUE(host::tools::decodeToolLibrary(bytesOf(library), tools, why)) << why;
+    tp_tool bad = tools.front();
+    bad.diameter = bad.secondDiameter = 1e20;
+    bad.slot = bad.number = 130;
+    std::snprintf(bad.name, sizeof bad.name, "CENTRE DRILL 1e20");
+    tools.push_back(bad);
+    ASSERT_TRUE(plat::writeFile(library, host::tools::encodeToolLibrary(tools)));
+}
 
 void edit(const std::string& path, const std::function<void(std::string&)>& change) {
     std::string text = bytesOf(path);
@@ -110,6 +125,12 @@ protected:
         const std::regex item("\"[^\"]+ - [0-9]+\"");
         return static_cast<std::size_t>(std::distance(std::sregex_iterator(text.begin(), text.end(), item),
                                                       std::sregex_iterator()));
+    }
+    // The module as installed, its settings gone (they name the last run's library), on a fresh host.
+    void freshModule() {
+        TearDown();
+        resetPrivateModule();
+        SetUp();
     }
     std::string table(const std::string& name, const char* extension = ".tab") const {
         return tables + "/" + name + extension;
@@ -304,7 +325,9 @@ TEST_F(DamagedTables, AnOperationThatIsNotANumberRefusesItsProcess) {
 }
 
 // A tool library whose checksum is right but one of whose tools breaks the rule of tools: that tool is told
-// and left out, every other tool of the library serves the run as before, and the library is not rewritten.
+// once and left out, every other tool of the library serves the run as before, and, the user keeping the
+// library as it is when the host asks, it is not rewritten and takes none of the tools made, as the summary
+// says.
 TEST_F(DamagedTables, AToolLibraryWithOneBadToolKeepsItsOtherToolsAndTellsTheBadOne) {
     struct CASE {
         const char* what;
@@ -317,13 +340,16 @@ TEST_F(DamagedTables, AToolLibraryWithOneBadToolKeepsItsOtherToolsAndTellsTheBad
         {"a diameter of 1e20", [](tp_tool& t) { t.diameter = 1e20; }, "its diameter 1e+20 is out of range"},
         {"a negative overall length", [](tp_tool& t) { t.overallLength = -40; }, "its overall length -40 is out of range"},
         {"an angle of 400 degrees", [](tp_tool& t) { t.angle = 400; }, "its angle 400 is out of range"},
+        {"an angle of 270 degrees", [](tp_tool& t) { t.angle = 270; }, "its angle 270 is out of range"},
+        {"a point angle of 1e-6 degrees", [](tp_tool& t) { t.angle = 1e-6; },
+         "its point angle 1e-06 is out of range: a centre drill's is 0 (none given) or 30 to 150 degrees"},
         {"a NaN feed", [](tp_tool& t) { t.feeds[1] = std::nan(""); }, "a feed, speed, peck or dwell value of it is not"},
         {"a slot taken twice", [](tp_tool& t) { t.slot = 1; }, "it has slot 1, which is not a free positive slot"},
     };
     ASSERT_EQ(execute(kCreateOperations), 0) << err.str() << out.str();
     const std::size_t partTools = count("host.tool added");
-    // The tools made for the plate cannot be added to the library: the user is told of each.
-    const std::string notAdded = "answer IDOK\nanswer IDOK\nanswer IDOK\n";
+    // The host asks once whether to write the library again without the bad tool; the user keeps it.
+    const std::string notAdded = "answer IDNO\n";
     for (const CASE& c : cases) {
         SCOPED_TRACE(c.what);
         TearDown();
@@ -338,7 +364,10 @@ TEST_F(DamagedTables, AToolLibraryWithOneBadToolKeepsItsOtherToolsAndTellsTheBad
         ASSERT_EQ(execute(notAdded + kCreateOperations, {"--save", part}), 0) << err.str() << out.str();
         EXPECT_NE(out.str().find("left out: tool 4 (" + std::string(tools[3].name) + "): " + c.why), std::string::npos)
             << out.str();
-        EXPECT_EQ(count("cannot be read:"), 0u) << "the library is not refused whole";
+        EXPECT_EQ(count("left out: tool 4"), 1u) << out.str();
+        EXPECT_EQ(count("msgbox"), 1u) << out.str();
+        EXPECT_EQ(count("3 tools made for operations were not taken by the tool library " + library), 1u) << out.str();
+        EXPECT_EQ(count(library + " cannot be read:"), 0u) << "the library is not refused whole";
         EXPECT_EQ(count("host.tool added"), partTools) << "its other tools reach the part";
         EXPECT_EQ(bytesOf(library), before);
         EXPECT_EQ(out.str().find("nan"), std::string::npos);
@@ -347,6 +376,92 @@ TEST_F(DamagedTables, AToolLibraryWithOneBadToolKeepsItsOtherToolsAndTellsTheBad
         EXPECT_FALSE(kept.empty()) << "the run's tools are kept in the part";
         for (const tp_tool& t : kept) EXPECT_EQ(tool_values_why(t), "") << t.name;
     }
+}
+
+// A library holding one tool its reader leaves out (an unused centre drill of 1e20, as earlier releases left
+// libraries), played with the shipped session on every example part: the host asks once whether to write the
+// library again without it, the session keeps it, and the job plays to its end with the operations of a sound
+// library (the made tools numbered after the library's highest), its made tools kept in the part only, the
+// library's bytes as they were and the summary saying it took none of them.
+TEST_F(DamagedTables, TheShippedSessionPlaysEveryExampleWithABadToolInTheLibrary) {
+    const auto masked = [](const std::string& nc) { return std::regex_replace(nc, std::regex(R"(([TH])\d+)"), "$1#"); };
+    for (const auto& file : fs::directory_iterator(std::string(FX_SOURCE_DIR) + "/data/examples")) {
+        const std::string title = file.path().stem().string();
+        SCOPED_TRACE(title);
+        TempDir sound, bad;
+        freshModule();
+        const MainJobRun expected = runMainJob(sound, kMainSession, file.path().string(), title);
+        ASSERT_EQ(expected.code, 0) << expected.err << expected.out;
+        freshModule();
+        const std::string badLibrary = copyShippedHostFolder(bad.path()) + "/Mill/Tools/Mill_mm.Tools";
+        appendBadCentreDrill(badLibrary);
+        const std::string before = bytesOf(badLibrary);
+        const MainJobRun run = runMainJob(bad, kMainSession, file.path().string(), title);
+        ASSERT_EQ(run.code, 0) << run.err << run.out;
+        const auto times = [&](const std::string& piece) {
+            std::size_t n = 0;
+            for (std::size_t at = run.out.find(piece); at != std::string::npos; at = run.out.find(piece, at + 1)) ++n;
+            return n;
+        };
+        EXPECT_EQ(times("caption=\"Tool library\" text=\"The tool library " + badLibrary +
+                        " holds tools that cannot be read: tool 130 (CENTRE DRILL 1e20): its diameter 1e+20 is out of "
+                        "range. It takes no tool until they are mended or removed."),
+                  1u)
+            << run.out;
+        EXPECT_EQ(times("-> IDNO"), times("msgbox")) << run.out;
+        EXPECT_EQ(times("left out: tool 130"), 1u) << run.out;
+        EXPECT_EQ(times("host.library added"), 0u) << run.out;
+        EXPECT_EQ(times("tools made for operations were not taken by the tool library " + badLibrary), 1u) << run.out;
+        EXPECT_EQ(bytesOf(badLibrary), before);
+        EXPECT_EQ(masked(run.nc), masked(expected.nc));
+        EXPECT_EQ(run.operations.size(), expected.operations.size());
+        const auto made = [](const std::vector<tp_tool>& tools) {
+            return std::count_if(tools.begin(), tools.end(), [](const tp_tool& t) { return t.name[0] == '*'; });
+        };
+        const std::vector<tp_tool> kept =
+            recordTools(part_notes::noteOf(part_notes::notesOfFile(bad.path() + "/" + title + ".pfp"), "TLST"));
+        EXPECT_GT(made(kept), 0) << "the made tools are kept in the part";
+        EXPECT_EQ(made(kept),
+                  made(recordTools(part_notes::noteOf(part_notes::notesOfFile(sound.path() + "/" + title + ".pfp"), "TLST"))));
+    }
+}
+
+// Agreeing when the host asks, the user has the library written again without its bad tool: it takes the tools
+// made, the job is the sound library's to the listing, and Execute again on the saved part, whose tools were
+// made and stored the first time, asks nothing and stores nothing more.
+TEST_F(DamagedTables, AgreeingTheLibraryIsWrittenAgainWithoutTheBadToolAndTakesTheMadeOnes) {
+    TempDir sound, bad;
+    freshModule();
+    const MainJobRun expected = runMainJob(sound);
+    ASSERT_EQ(expected.code, 0) << expected.err << expected.out;
+    freshModule();
+    const std::string badLibrary = copyShippedHostFolder(bad.path()) + "/Mill/Tools/Mill_mm.Tools";
+    appendBadCentreDrill(badLibrary);
+    std::string session = bytesOf(kMainSession);
+    const std::size_t no = session.find("? answer IDNO");
+    ASSERT_NE(no, std::string::npos);
+    session.replace(no, 13, "answer IDYES");
+    const std::string agreeing = bad.path() + "/agree.session";
+    ASSERT_TRUE(plat::writeFile(agreeing, session));
+    const MainJobRun run = runMainJob(bad, agreeing);
+    ASSERT_EQ(run.code, 0) << run.err << run.out;
+    EXPECT_NE(run.out.find("host.library without the tools left out \"" + badLibrary + "\""), std::string::npos);
+    EXPECT_NE(run.out.find("3 tools were made and added to the tool library."), std::string::npos) << run.out;
+    EXPECT_EQ(run.nc, expected.nc);
+    std::vector<tp_tool> tools;
+    std::string refusal, leftOut;
+    ASSERT_TRUE(host::tools::readToolLibrary(badLibrary, tools, refusal, &leftOut)) << refusal;
+    EXPECT_EQ(leftOut, "");
+    EXPECT_EQ(tools.size(), 129u + 3u) << "the shipped tools and the three made";
+    const std::string mended = bytesOf(badLibrary);
+
+    host::reset();
+    plat::driver().reset();
+    const MainJobRun again = runMainJob(bad, kMainSession, bad.path() + "/holes_plate.pfp", "again");
+    ASSERT_EQ(again.code, 0) << again.err << again.out;
+    EXPECT_EQ(again.out.find("msgbox"), std::string::npos) << again.out;
+    EXPECT_EQ(again.out.find("host.library added"), std::string::npos) << again.out;
+    EXPECT_EQ(bytesOf(badLibrary), mended);
 }
 
 // A process line asking for a tool no library may hold (a spot drill of 1e20 or 1e308 mm, which the table

@@ -310,10 +310,10 @@ TEST_F(Hostcam, CostsFollowTheMainJobStepByStep) {
         stages.push_back(what);
     }
     const std::vector<std::string> expected = {
-        " open", " step line 11: invoke", " step line 12: click 18048 18007", " step line 13: ? answer 1",
-        " step line 14: ? click 18036 1", " step line 15: ? click 18036 3",
-        " step line 16: ? tree-collapse 18021 4003 \"(Group 0)  TOP\"", " step line 17: ? click 18021 4158",
-        " step line 18: ? answer 7", " step line 19: ? click 18048 1", " session", " save", " nc"};
+        " open", " step line 13: invoke", " step line 14: click 18048 18007", " step line 15: ? answer 1",
+        " step line 16: ? answer 7", " step line 17: ? click 18036 1", " step line 18: ? click 18036 3",
+        " step line 19: ? tree-collapse 18021 4003 \"(Group 0)  TOP\"", " step line 20: ? click 18021 4158",
+        " step line 21: ? answer 7", " step line 22: ? click 18048 1", " session", " save", " nc"};
     EXPECT_EQ(stages, expected);
     EXPECT_EQ(run({"--costs"}), 2);
 }
@@ -575,10 +575,10 @@ TEST_F(Hostcam, TheMainJobPlaysOnAnyPart) {
              .hole(hb::throughHole("x", {60, 20, 10}, {-1, 0, 0}, 8))
              .hole(hb::blindFlat("y", {30, 0, 10}, {0, 1, 0}, 6, 12)),
          {"dialog.show 18021 modal", "user click 18021 4158"},
-         {"script passes over line 16: ? tree-collapse 18021 4003 \"(Group 0)  TOP\""}},
+         {"script passes over line 19: ? tree-collapse 18021 4003 \"(Group 0)  TOP\""}},
         {"no hole", hb::PartBuilder::block({60, 40, 20}),
          {"No hole was found in the part.", "user click 18048 1"},
-         {"script passes over line 14: ? click 18036 1", "script passes over line 17: ? click 18021 4158"}},
+         {"script passes over line 17: ? click 18036 1", "script passes over line 20: ? click 18021 4158"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
