@@ -35,8 +35,10 @@ void dumpTree(const VIEW_LIST* tree, const char* name) {
     dumpCylsViews(tree, (g_globals->tmpDir + "/" + name).c_str());
 }
 
-// The hole leaves the tree with the followers of its chain, which have its shape.
-void removeHole(VIEW_LIST* view, POINT_LIST* hole) {
+// The hole leaves the tree with the followers of its chain, which have its shape; each is told with its
+// place and the rule that left it out.
+void removeHole(DROP_RULE rule, VIEW_LIST* view, POINT_LIST* hole) {
+    for (const POINT_LIST* m = hole; m; m = m->nextEqual) noteDroppedWholeHole(rule, *m);
     while (hole) {
         POINT_LIST* next = hole->nextEqual;
         unlinkHole(hole->view ? hole->view : view, hole);
@@ -90,14 +92,13 @@ int assignView(VIEW_LIST* view, FORM_RUN& run, int holes, int& handled) {
         // Described, a hole of more walls than a description holds would match a table it is not: it
         // leaves the tree, and the summary tells where.
         if (countCyls(hole) > kMaxCilDescs) {
-            for (const POINT_LIST* m = hole; m; m = m->nextEqual) noteDroppedWholeHole(DROP_RULE::TooManyWalls, *m);
-            removeHole(hole->view, hole);
+            removeHole(DROP_RULE::TooManyWalls, hole->view, hole);
             continue;
         }
         const int r = assignTableToHole(hole, run.tables, run.drillIndex);
         if (r == -2) return -1;
         if (r == -1 && !giveNewTable(hole, run)) {
-            removeHole(hole->view, hole);
+            removeHole(DROP_RULE::NoNewTable, hole->view, hole);
             continue;
         }
         int applied = -2;

@@ -30,7 +30,8 @@ constexpr int kLineDroppedWide = 170, kLineDroppedNarrow = 171, kLineDroppedDire
               kLineDroppedListed = 174, kLogWide = 175, kLogNarrow = 176, kLogDirection = 177, kLogOpen = 178,
               kLogTitle = 179, kLineDroppedUndercut = 180, kLogUndercut = 181, kLineDroppedPocket = 182,
               kLogPocket = 183, kLineDroppedClosed = 184, kLogClosed = 185, kLineDroppedBeyond = 186, kLogBeyond = 187,
-              kLineDroppedLong = 188, kLogLong = 189, kLineDroppedNoBore = 190, kLogNoBore = 191;
+              kLineDroppedLong = 188, kLogLong = 189, kLineDroppedNoBore = 190, kLogNoBore = 191,
+              kLineDroppedNoNewTable = 192, kLogNoNewTable = 193;
 constexpr int kLineDepth = 151, kLineChamfer = 152, kLineCrashInto = 153, kLineNoMeasures = 154,
               kLineProvisional = 155, kLineAdapted = 156, kLineNotAccessible = 157, kLineNoRow = 158,
               kLineNoProcess = 159, kLineSharedReadOnly = 169,
@@ -50,6 +51,7 @@ std::string reasonText(const CTextSection& texts, const DROPPED_WALL& w) {
     case DROP_RULE::BeyondClosedEnd: return texts.getText(kLogBeyond);
     case DROP_RULE::TooManyWalls: return fillText(texts.getText(kLogLong), {long{kMaxCilDescs}});
     case DROP_RULE::NoBore: return texts.getText(kLogNoBore);
+    case DROP_RULE::NoNewTable: return texts.getText(kLogNoNewTable);
     }
     return {};
 }
@@ -70,7 +72,7 @@ std::string droppedWallsSummary(const CTextSection& texts) {
     if (dropped.empty()) return {};
     const PRM_SETTINGS& s = g_globals->settings;
     long wide = 0, narrow = 0, direction = 0, open = 0, undercut = 0, pocket = 0, closed = 0, beyond = 0, tooLong = 0,
-         noBore = 0;
+         noBore = 0, noNewTable = 0;
     for (const DROPPED_WALL& w : dropped) {
         switch (w.rule) {
         case DROP_RULE::TooWide: ++wide; break;
@@ -83,6 +85,7 @@ std::string droppedWallsSummary(const CTextSection& texts) {
         case DROP_RULE::BeyondClosedEnd: ++beyond; break;
         case DROP_RULE::TooManyWalls: ++tooLong; break;
         case DROP_RULE::NoBore: ++noBore; break;
+        case DROP_RULE::NoNewTable: ++noNewTable; break;
         }
     }
     std::string text;
@@ -99,6 +102,7 @@ std::string droppedWallsSummary(const CTextSection& texts) {
     line(beyond, fillText(texts.getText(kLineDroppedBeyond), {beyond}));
     line(tooLong, fillText(texts.getText(kLineDroppedLong), {tooLong, long{kMaxCilDescs}}));
     line(noBore, fillText(texts.getText(kLineDroppedNoBore), {noBore}));
+    line(noNewTable, fillText(texts.getText(kLineDroppedNoNewTable), {noNewTable}));
 
     // The log is written whole each run, so that it never lists what an earlier run left out; only into the
     // work folder: without one the summary names no log rather than dropping a file into the current folder.

@@ -290,13 +290,15 @@ int surfaceToSegment(CYL_LIST* segment, const ent& original, CAxisFramesKept* ke
     heightAndRadius(m, axisPoint, second, &z2, &r2);
     if (std::abs(r1 - r2) < t && std::abs(z1 - z2) < t) return 0;
 
-    // Start angle and sweep from the wider-swept end; no sweep over a wide box is a closed surface.
+    // Start angle and sweep from the wider-swept end; no sweep over a wide box is a closed surface. An end
+    // that is a point (a cone's apex) has no angles, only the rounding of its points about the axis, which
+    // in a slanted view sweeps at random: it is measured only when neither end is a circle.
     double ai = 0, asw = 0;
-    sweepAtEnd(sampler, axisPoint, aBox.from, cBox.from, cBox.to, m, &ai, &asw);
+    if (r1 > t || r2 <= t) sweepAtEnd(sampler, axisPoint, aBox.from, cBox.from, cBox.to, m, &ai, &asw);
     if (r2 > t) {
         double ai2 = 0, asw2 = 0;
         sweepAtEnd(sampler, axisPoint, aBox.to, cBox.from, cBox.to, m, &ai2, &asw2);
-        if (std::abs(asw2) > std::abs(asw)) ai = ai2, asw = asw2;
+        if (r1 <= t || std::abs(asw2) > std::abs(asw)) ai = ai2, asw = asw2;
     }
     if (std::abs(asw) < 0.0001 && cBox.span() > 0.001) asw = kTwoPi;
 

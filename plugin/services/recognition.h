@@ -47,7 +47,8 @@ constexpr int kRecognitionFailed = -1;     // after its message
 // A wall that a rule of the recognition left out, so that the user can be told where and why: the rules
 // are settings, and the user may change one or machine the hole by hand.
 enum class DROP_RULE {
-    TooWide, TooNarrow, Direction, OpenArc, Undercut, Pocket, Closed, BeyondClosedEnd, TooManyWalls, NoBore
+    TooWide, TooNarrow, Direction, OpenArc, Undercut, Pocket, Closed, BeyondClosedEnd, TooManyWalls, NoBore,
+    NoNewTable
 };
 struct DROPPED_WALL {
     DROP_RULE rule = DROP_RULE::TooWide;
@@ -61,8 +62,9 @@ struct DROPPED_WALL {
 // it (an undercut: the larger bores of a line of bores), part of a pocket opened sideways, closed at both
 // ends (a cavity), beyond the closed end of its hole; a hole position for a hole without a bore, whose
 // walls only narrow to a point (a centre mark: a hole of diameter 0 to the tables, with nothing to take
-// its depth from); and a hole position for a hole of more walls than its description holds, which the form
-// recognition that follows leaves out. The list is emptied when the next recognition starts.
+// its depth from); and a hole position for a hole of more walls than its description holds, or one that no
+// table describes and for which no new table could be made, which the form recognition that follows leaves
+// out. The list is emptied when the next recognition starts.
 const std::vector<DROPPED_WALL>& droppedWalls();
 // Adds a hole that a later stage of the run leaves out whole: its top, its widest wall.
 void noteDroppedWholeHole(DROP_RULE rule, const POINT_LIST& hole);

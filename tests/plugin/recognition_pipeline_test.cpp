@@ -15,6 +15,7 @@
 #include "plugin/model/tree.h"
 #include "plugin/recognition/pipeline_raw.h"
 #include "recognition_pipeline_support.h"
+#include "support/temp_dir.h"
 #include "plugin/services/recognition.h"
 
 namespace {
@@ -135,6 +136,47 @@ TEST_F(RecogPipelineTest, AnInclinedHoleGetsANewViewAlongItsAxisWithDepthsMeasur
     EXPECT_NEAR(h.segs.back().dBottom, 0, 1e-3);
     EXPECT_NEAR(h.segs.back().zBottom, entryZ - 8 - 3 / kTip59, 1e-3);
     freeViewsTree(run.tree);
+}
+
+// Blind drilled holes whose every wall is two half faces, their cones referenced at the middle of the face,
+// as other systems write holes, read from a STEP file: the reader parameterises the tips from their apex.
+// Square and slanted, each hole's cylinder and tip are whole, the halves' sweeps measured at the end of
+// each that is a circle; measured at the apex as well, a slanted view's rounding swept a tip half 190 or
+// 350 degrees, and the halves merged to an arc short of the circle.
+TEST_F(RecogPipelineTest, AHoleOfHalfFacesReadFromAStepFileIsWholeInEveryView) {
+    TempDir dir;
+    for (const double deg : {0.0, 20.0, 37.0}) {
+        SCOPED_TRACE(deg);
+        const double a = deg * std::numbers::pi / 180;
+        PartBuilder part = PartBuilder::block({60, 40, 30}, {100, 40, 20});
+        for (int i = 0; i < 4; ++i) {
+            HoleSpec hole = blindTipped("h", {110.0 + 12 * i, 60, 50}, {0, std::sin(a), -std::cos(a)}, 6, 10);
+            hole.splitWall = true;
+            part.hole(hole);
+        }
+        part.conesReferencedMidFace();
+        const BuiltPart built = part.build();
+        ASSERT_TRUE(built.ok()) << built.error;
+        host::StepSolid solid;
+        solid.solid = built.solid;
+        const std::string path = dir.path() + "/halves.stp";
+        ASSERT_EQ(host::exportStep({solid}, path), "");
+        host::newPart();
+        ASSERT_EQ(host::openStepAsPart(path), "");
+        ASSERT_NE(solidsToEntities(g_globals->settings.featuresLevelCopy), 0);
+        RUN run = recognize();
+        const std::vector<HOLE> holes = holesOf(run.tree);
+        ASSERT_EQ(holes.size(), 4u) << describe(holes);
+        for (const VIEW_LIST* v = run.tree; v; v = v->next)
+            for (const POINT_LIST* p = v->firstPoint; p; p = p->next)
+                for (const CYL_LIST* s = p->firstCyl; s; s = s->next) {
+                    // On the slant the wall rises above the full circle on one side: that sliver is an arc.
+                    if (s->rInf > 1 && s->zSup - s->zInf < 5) continue;
+                    EXPECT_NEAR(std::fabs(s->Asw), 2 * std::numbers::pi, 1e-9)
+                        << "D" << 2 * s->rSup << " to D" << 2 * s->rInf << " at Z" << s->zSup << "\n" << describe(holes);
+                }
+        freeViewsTree(run.tree);
+    }
 }
 
 TEST_F(RecogPipelineTest, APartWithoutSurfacesOfRevolutionGivesNoTreeAndNoRejects) {

@@ -3,6 +3,7 @@
 // diameter and reason in the log the summary names.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "host/state.h"
 #include "hostapp/hostcam.h"
+#include "platform/sys/files.h"
 #include "platform/ui/driver.h"
 #include "support/host_folder.h"
 #include "support/private_module.h"
@@ -25,12 +27,13 @@ struct SUMMARY {
     std::string log;     // the log it names, "" when it names none
 };
 
-// What hostcam showed of Execute on the part (the summary, shown when there is something to tell).
-std::string executeOn(const std::string& part) {
+// What hostcam showed of Execute on the part (the summary, shown when there is something to tell), with the
+// user's answers to the messages the run shows before it.
+std::string executeOn(const std::string& part, const std::string& answers = "") {
     TempDir dir;
     const std::string hostDir = copyShippedHostFolder(dir.path());
     const std::string session = dir.path() + "/s.session";
-    std::ofstream(session) << "invoke\nclick 18048 18007\n? click 18036 1\nclick 18021 1\nclick 18048 1\n";
+    std::ofstream(session) << "invoke\nclick 18048 18007\n" << answers << "? click 18036 1\nclick 18021 1\nclick 18048 1\n";
     std::ostringstream out, err;
     const int code = host::hostcamMain({"--plugin", kModule, "--host-dir", hostDir, "--open", part, "--session", session},
                                        out, err);
@@ -94,6 +97,26 @@ TEST(RecognitionSummary, WhatARuleLeftOutIsCountedAndListedWithItsPlaceDiameterA
         while (std::getline(lines, line)) listed.push_back(line);
         EXPECT_EQ(listed, c.listed);
     }
+}
+
+// The plate's drilled holes in a library that lacks their table and lies on a share mounted read-only: no
+// new table can be made for them, so each leaves the run told with its place, not silently.
+TEST(RecognitionSummary, AHoleNoTableDescribesIsToldWhenNoNewTableCanBeMadeForIt) {
+    const std::filesystem::path tables = std::filesystem::path(kModule).parent_path() / "Forantix/FORMS_MM/Standard";
+    ASSERT_TRUE(std::filesystem::remove(tables / "Drilled.tab"));
+    plat::refuseChangesUnder(tables.string());
+    std::string answers;   // each new table's write is told as it fails
+    for (int i = 0; i < 5; ++i) answers += "answer IDOK\n";
+    const SUMMARY s = summaryOf(executeOn(std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step", answers));
+    plat::refuseChangesUnder("");
+    EXPECT_NE(s.shown.find("\\n5 holes that no table describes were left out: no new table could be made for them "
+                           "in the tables folder.\\n"),
+              std::string::npos)
+        << s.shown;
+    const std::string why = " no table describes it, and no new table could be made for it in the tables folder\n";
+    EXPECT_EQ(s.log, "Left out by the recognition:\nX95 Y45 Z8 D14 wider than the bore above it (an undercut)\n"
+                     "X15 Y15 Z12 D8" + why + "X65 Y15 Z12 D8.5" + why + "X95 Y45 Z12 D10" + why + "X40 Y68 Z12 D7" + why +
+                     "X15 Y68 Z12 D12" + why);
 }
 
 // Three blind holes from three sides lose nothing: the summary says nothing of walls left out and names no
