@@ -54,8 +54,8 @@ int CTabColsDesc::readRows() {
     if (path.empty()) return 0;
     const std::string file = rowsFilePath(path);
     const auto bytes = plat::readFile(file);
-    if (!bytes && !g_runRows.contains(file)) return 0;
     if (!bytes) {
+        if (!g_runRows.contains(file)) return 0;
         cells.clear();
         rowCount = 0;
         rowsRefused = 0;
