@@ -21,6 +21,7 @@
 #include "plugin/engine/process_dialogs.h"
 #include "plugin/engine/process_reassign.h"
 #include "plugin/engine/process_tree.h"
+#include "plugin/engine/table_assignment.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/model/process_tree_fields.h"
 #include "plugin/engine/run_statistics.h"
@@ -342,7 +343,8 @@ bool inTree(const POINT_LIST* hole) {
 
 // The hole's adaptable table takes the hole for good: the table's chamfer window and the tip-angle limits
 // of the adaptable search are widened to the window the search described the hole with, the hole is
-// described again and matched, and the row (added when none fits) gives it its process. Only a hole the
+// described again and matched, and the row (added when none fits) gives it its process; a row added to
+// another table, the first of the hole's form, takes the hole into that table. Only a hole the
 // adaptable search matched has such a window (its tip angle is never 0 there); any other hole, and every
 // early stop, leaves the hole, the table and the settings as they were.
 void CDlgProcess::checkHoleTable(POINT_LIST& hole) {
@@ -367,31 +369,52 @@ void CDlgProcess::checkHoleTable(POINT_LIST& hole) {
         s.maxDrawnTipAngle = highBefore;
     };
 
-    std::vector<CIL_DESC> descs = describeHole(hole.firstCyl, table.chamferAngleA, table.chamferAngleB,
-                                               table.maxChamfer, haveDrill ? &drill : nullptr);
-    const int count = static_cast<int>(descs.size());
-    if (count == 0 || !tableMatchesShape(table, descs.data(), count, s.forceTapping == 1)) return restore();
-    int row = findMeasuresLine(table, descs.data(), count);
+    CTabColsDesc* drillTable = haveDrill ? &drill : nullptr;
+    std::vector<CIL_DESC> descs =
+        describeHole(hole.firstCyl, table.chamferAngleA, table.chamferAngleB, table.maxChamfer, drillTable);
+    if (descs.empty() || !tableMatchesShape(table, descs.data(), static_cast<int>(descs.size()), s.forceTapping == 1))
+        return restore();
+    int row = findMeasuresLine(table, descs.data(), static_cast<int>(descs.size()));
     // Adding a row may put the hole a depth split made in place of its other half (and free that half).
     POINT_LIST* target = &hole;
+    CTabColsDesc other;   // the table the row went into, when it is not the hole's
+    CTabColsDesc* rowTable = &table;
     if (row < 0) {
         TABLE_FILE_REF ref;
-        if (addMeasuresToTable(&target, &ref) == 0) {
-            table.readRows();   // the rows only: the widened window stays
-            buildEntriesFromFirstRow(table);
-            row = findMeasuresLine(table, descs.data(), count);
+        if (addMeasuresToTable(&target, &ref) != 0) return restore();
+        // The row goes into the first table of the hole's form, which need not be the hole's own: the hole
+        // (or the one its half was split from) is described again in the terms of the row's table, in the
+        // widened window of its own or in the other's, or its own row would not fit it.
+        if (fieldText(ref.tableName) != table.name) {
+            if (other.read(fieldText(ref.tabPath)) != 0) return restore();
+            rowTable = &other;
         }
+        rowTable->readRows();
+        buildEntriesFromFirstRow(*rowTable);
+        descs = describeHole(target->firstCyl, rowTable->chamferAngleA, rowTable->chamferAngleB, rowTable->maxChamfer,
+                             drillTable);
+        row = findMeasuresLine(*rowTable, descs.data(), static_cast<int>(descs.size()));
         if (row < 0) return restore();
     }
+    const int count = static_cast<int>(descs.size());
     // A hole split by depth keeps the bottom the split gave it: its other half drills the rest.
     if (target->deepSplitNext && target->descs && target->descCount == count)
         descs.back().zBottom = target->descs[count - 1].zBottom;
     setHoleDescription(*target, descs.data(), count);
     target->rowIndex = static_cast<std::int16_t>(row);
-    if (table.processColumn > 0 && table.processColumn <= table.columnCount)
-        setFieldText(target->processName, table.cell(row, table.processColumn - 1));
+    if (rowTable->processColumn > 0 && rowTable->processColumn <= rowTable->columnCount)
+        setFieldText(target->processName, rowTable->cell(row, rowTable->processColumn - 1));
+    if (rowTable == &other) {
+        // Matched in the other table's own window, the hole is no longer adapted; it is labelled by its
+        // new table and row, and its own table keeps its window.
+        setFieldText(target->tableName, other.name);
+        target->adaptedRow = target->adaptTableIndex = -1;
+        target->outOfWindow = target->tipOutside = 0;
+        target->provisionalRow = target->noMeasures = 1;
+        labelHoleByRow(*target);
+    }
     reapplyHoleTable(target);
-    (void)table.write();
+    if (rowTable == &table) (void)table.write();
     (void)writeSettings(0);
 }
 

@@ -100,6 +100,7 @@ std::int16_t runRecognition(std::uint32_t* /*processTreeFlags*/) {
     g.createdViewIds.clear();
     g_nextHoleId = 1;
     g_records->runStats.holeCount = 0;
+    forgetRowsKeptForRun();   // the rows the last run could not store are tried afresh
     CTabColsDesc drillTable;
     if (!loadedThreadTables().empty()) (void)drillTable.read(loadedThreadTables()[0].path);
     g.tffFile = s.interchangePath + g.partName + ".TFF";

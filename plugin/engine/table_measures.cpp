@@ -238,10 +238,13 @@ PLACED placeRow(CTabColsDesc& table, std::vector<std::string>& cells, const std:
     cells[0] = name;
     (void)table.appendRow(cells);
     placed.row = table.rowCount - 1;
-    // A row that did not reach the rows file serves this run only: the ".tab" is kept as the message said.
+    // A row that did not reach the rows file serves this run only, so that its hole gets its process all
+    // the same; the ".tab" is kept as the message said.
     if (table.writeRows() == 0) {
         table.lastTime = static_cast<std::int64_t>(std::time(nullptr));
         (void)table.write();
+    } else {
+        keepRowForRun(table, cells);
     }
     placed.appended = true;
     if (mode != MODE::provisional) g_engine->currentTable.snapshotTaken = 1;

@@ -104,7 +104,7 @@ public:
     // ---- rows (rows_file.cpp, row_lookups.cpp) ----
     // The row count, 0 when there is no rows file; -1 (with a message, the rows as they were) when a cell
     // holds a number that is not finite (a name column is text, but for the drill-size table's diameters).
-    // Cells past the columns are not read.
+    // Cells past the columns are not read. The rows kept for the run (keepRowForRun) follow the file's.
     int readRows();
     [[nodiscard]] int writeRows() const;
     // Rows go out as columnCount cells; a row given with fewer cells has empty ones for the rest.

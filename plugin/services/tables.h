@@ -47,6 +47,12 @@ int getHostOpDefaults(std::int16_t milledKind, double toolDiam, PROCESS_OPE* def
 
 // ---- rows handed around as texts (column id k at element k - 1) ------------------------------------------------
 
+// A row appended to the table whose rows file could not be written serves the run that made it: every
+// reading of the table's rows takes it after the file's (unless the file holds an equal row) until
+// forgetRowsKeptForRun, which the next recognition run calls. The file is not touched.
+void keepRowForRun(const CTabColsDesc& table, const std::vector<std::string>& rowCells);
+void forgetRowsKeptForRun();
+
 // The cell of column id `colId`; "" for an id outside the row.
 const std::string& rowCell(const std::vector<std::string>& rowCells, int colId);
 

@@ -1,11 +1,13 @@
 // The rows file of a table (same path, ".txt"): one row a line, each cell followed by a blank; and row
 // access by index and by name. Cells hold no blanks; a row has columnCount cells.
 #include <algorithm>
+#include <map>
 
 #include "platform/sys/files.h"
 #include "platform/sys/kept_reads.h"
 #include "platform/sys/paths.h"
 #include "plugin/model/tab_cols_desc.h"
+#include "plugin/services/tables.h"
 #include "plugin/tables/table_text.h"
 
 namespace {
@@ -17,13 +19,48 @@ struct KEPT_ROWS {
 // The rows of the same bytes read for the same columns, kept (a run reads the same tables hole after hole).
 plat::KeptReads<KEPT_ROWS> g_keptRows;
 
+// The rows that serve the run without their file, by rows file path.
+std::map<std::string, std::vector<std::vector<std::string>>> g_runRows;
+
+bool sameCells(const CTabColsDesc& t, int r, const std::vector<std::string>& row) {
+    for (int c = 0; c < t.columnCount; ++c)
+        if (t.cell(r, c) != (static_cast<std::size_t>(c) < row.size() ? row[static_cast<std::size_t>(c)] : std::string()))
+            return false;
+    return true;
+}
+
+// The run's rows of the file after its own; a row the file holds by now is not taken twice.
+int withRunRows(CTabColsDesc& t, const std::string& file) {
+    const auto kept = g_runRows.find(file);
+    if (kept == g_runRows.end()) return t.rowCount;
+    const int fileRows = t.rowCount;
+    for (const std::vector<std::string>& row : kept->second) {
+        bool there = false;
+        for (int r = 0; r < fileRows && !there; ++r) there = sameCells(t, r, row);
+        if (!there) (void)t.appendRow(row);
+    }
+    return t.rowCount;
+}
+
 }  // namespace
+
+void keepRowForRun(const CTabColsDesc& table, const std::vector<std::string>& rowCells) {
+    if (!table.path.empty()) g_runRows[rowsFilePath(table.path)].push_back(rowCells);
+}
+
+void forgetRowsKeptForRun() { g_runRows.clear(); }
 
 int CTabColsDesc::readRows() {
     if (path.empty()) return 0;
     const std::string file = rowsFilePath(path);
     const auto bytes = plat::readFile(file);
-    if (!bytes) return 0;
+    if (!bytes) {
+        if (!g_runRows.contains(file)) return 0;
+        cells.clear();
+        rowCount = 0;
+        rowsRefused = 0;
+        return withRunRows(*this, file);
+    }
     const std::size_t width = columnCount > 0 ? static_cast<std::size_t>(columnCount) : 0;
     // Tokens past the table's columns are not read (the next write drops them). A measure written as a
     // number that is not finite would reach the matching as one: it refuses the rows. A name column is
@@ -40,7 +77,7 @@ int CTabColsDesc::readRows() {
         cells = std::move(kept.cells);
         rowCount = kept.rowCount;
         rowsRefused = 0;
-        return rowCount;
+        return withRunRows(*this, file);
     }
     std::vector<std::vector<std::string_view>> rows;
     for (const plat::TextLine& line : plat::splitLines(*bytes))
@@ -59,7 +96,7 @@ int CTabColsDesc::readRows() {
     rowCount = static_cast<std::int32_t>(rows.size());
     rowsRefused = 0;
     g_keptRows.keep(file, *bytes, context, KEPT_ROWS{cells, rowCount});
-    return rowCount;
+    return withRunRows(*this, file);
 }
 
 int CTabColsDesc::writeRows() const {

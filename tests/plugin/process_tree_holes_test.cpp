@@ -182,4 +182,61 @@ TEST_F(ProcessTreeHoles, CheckingAnAdaptableTableWidensItSoThatTheNextRunFindsTh
     }
 }
 
+// A chamfered counterbore of a size no row has, in a plate thin enough to be drilled from the top alone: the
+// run widens the counterbore table's window to its chamfer and adds a row for it there.
+class ProcessTreeCheck : public ProcessTreeHoles {
+protected:
+    void SetUp() override {
+        ExecuteSessionFixture::SetUp();
+        HoleSpec hole = holeAt("chamfered", {20, 15, 30}, kDown).chamfer(14, 12, 100).cylinder(12, 5);
+        hole.throughCylinder(7.7);
+        const BuiltPart part = PartBuilder::block({40, 30, 30}).hole(hole).build();
+        ASSERT_TRUE(part.ok()) << part.error;
+        ASSERT_NE(host::storeSolidEntity(part.solid, 3, 1, "part"), 0u);
+        load();
+    }
+    std::string library() const { return installDir + "/Tool/FORMS_MM/Standard/"; }
+};
+
+// The library changed since the run: the user moved the chamfered counterbores into a table of their own,
+// whose window takes the 50 degree chamfer and which lists before the counterbore table, and the row the run
+// added is no longer in the counterbore table. Checked, the hole's row goes into the new table, the first of
+// its form, and the hole takes that table, its row and its process; the counterbore table is left alone.
+TEST_F(ProcessTreeCheck, AHoleWhoseRowGoesIntoAnotherTableTakesThatTable) {
+    const std::string shippedRows = plat::readFile(library() + "Counterbored.txt").value_or("");
+    const std::string shippedTable = plat::readFile(library() + "Counterbored.tab").value_or("");
+    ASSERT_FALSE(shippedRows.empty());
+    executeOnce();
+    const std::string adapted = "Counterbored **12x5.84; adapted: no table has the exact form of the hole (44.0deg "
+                                "chamfer outside the table) - 1";
+    ASSERT_EQ(outline(), (std::vector<std::string>{kTop, "  " + adapted}));
+
+    std::string own = shippedTable;
+    const std::string window = " 0.767945 0.802851 ";
+    ASSERT_NE(own.find(window), std::string::npos);
+    own.replace(own.find(window), window.size(), " 0.767945 0.890118 ");   // up to 51 degrees
+    ASSERT_TRUE(plat::writeFile(library() + "Chamfered counterbores.tab", own));
+    ASSERT_TRUE(plat::writeFile(library() + "Chamfered counterbores.txt", shippedRows));
+    ASSERT_TRUE(plat::writeFile(library() + "Counterbored.txt", shippedRows));
+    const std::string counterbored = plat::readFile(library() + "Counterbored.tab").value_or("");
+
+    script()
+        .click(kMenu, kViewProcess)
+        .treeRClick(kProcessTree, kTree, kTop + "/" + adapted)
+        .menu(25)
+        .click(kProcessTree, plat::IDOK)
+        .click(kMenu, plat::IDOK);
+    m_main();
+    expectScriptPlayed();
+    const std::string taken = "Chamfered counterbores **12x5.84; measures added to the table - 1";
+    EXPECT_EQ(outline(), (std::vector<std::string>{kTop, "  " + taken})) << plat::lastSnapshot(kProcessTree);
+    EXPECT_EQ(operationsOf(taken),
+              (std::vector<std::string>{"Spot drilling - dia10.000 depth2.31", "Drilling - dia7.700 depth30.00",
+                                        "Milling - dia12.000 depth5.84"}));
+    EXPECT_NE(plat::readFile(library() + "Chamfered counterbores.txt").value_or("").find("\n**12x5.84 12 5.84 "),
+              std::string::npos);
+    EXPECT_EQ(plat::readFile(library() + "Counterbored.txt").value_or(""), shippedRows);
+    EXPECT_EQ(plat::readFile(library() + "Counterbored.tab").value_or(""), counterbored);
+}
+
 }  // namespace

@@ -12,6 +12,7 @@
 #include <regex>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "host/builder/part_builder.h"
@@ -151,34 +152,68 @@ TEST(AddedRows, AHoleItsTableGivesNoProcessIsCountedInTheSummaryWithTheReason) {
     const std::string namesNone = "2 holes have no process: their row names none that their table has.";
     struct CASE {
         const char* what;
-        const char* d8Row;   // the Drilled table's row for the holes, nullptr as shipped
-        bool readOnly;       // the tables folder refuses every change
+        const char* d8Row;   // the Drilled table's row for the holes
         hb::HoleSpec hole;
         std::string told;
     } cases[] = {
-        {"the row names none", "D8 8", false, hb::throughHole("d8", {}, kDown, 8), namesNone},
-        {"the table lacks the one it names", "D8 8 7", false, hb::throughHole("d8", {}, kDown, 8), namesNone},
-        {"the row added for them cannot be stored", nullptr, true, hb::countersunk("cs", {}, kDown, 2.4, 4.4, 90),
-         "2 holes have no process: their table holds no row of their measures."},
+        {"the row names none", "D8 8", hb::throughHole("d8", {}, kDown, 8), namesNone},
+        {"the table lacks the one it names", "D8 8 7", hb::throughHole("d8", {}, kDown, 8), namesNone},
     };
     for (CASE& c : cases) {
         SCOPED_TRACE(c.what);
-        std::ofstream(tables + "/Drilled.txt", std::ios::binary)
-            << (c.d8Row ? replaceAll(shipped, d8, c.d8Row) : shipped);
+        std::ofstream(tables + "/Drilled.txt", std::ios::binary) << replaceAll(shipped, d8, c.d8Row);
         TempDir dir;
         hb::PartBuilder part = hb::PartBuilder::block({60, 30, 10});
         for (double x : {15.0, 40.0}) {
             c.hole.entry = {x, 15, 10};
             part.hole(c.hole);
         }
-        const std::string step = stepOf(dir, part, "part");
-        if (c.readOnly) plat::refuseChangesUnder(tables);
-        const MainJobRun run = mainJob(step);
-        plat::refuseChangesUnder("");
+        const MainJobRun run = mainJob(stepOf(dir, part, "part"));
         ASSERT_EQ(run.code, 0) << run.err << run.out;
         EXPECT_NE(run.out.find(c.told), std::string::npos) << run.out;
         EXPECT_EQ(readNcListing(run.nc).holes.size(), 0u) << run.nc;
     }
+}
+
+// A library that refuses every change: the rows added for the holes cannot be stored, and serve the run that
+// made them, so each hole gets its row's process all the same; the library stays as it was. The rows go
+// into the countersunk table for the countersinks (the second, from below, finding the first's row) and
+// into the counterbore table the adaptable search widens for the chamfered counterbore.
+TEST(AddedRows, ARowThatCannotBeStoredServesTheRunThatMadeIt) {
+    const std::string tables = privateModule().substr(0, privateModule().rfind('/')) + "/Forantix/FORMS_MM/Standard";
+    std::vector<std::pair<std::string, std::string>> library;
+    for (const char* file : {"Countersunk.txt", "Countersunk.tab", "Counterbored.txt", "Counterbored.tab"})
+        library.emplace_back(file, readWholeFile(tables + "/" + file));
+    TempDir dir;
+    hb::PartBuilder part = hb::PartBuilder::block({80, 30, 10});
+    part.hole(hb::countersunk("cs", {15, 15, 10}, kDown, 2.4, 4.4, 90))
+        .hole(hb::countersunk("cs below", {35, 15, 0}, kUp, 2.4, 4.4, 90))
+        .hole(hb::holeAt("cb", {60, 15, 10}, kDown).chamfer(14, 12, 100).cylinder(12, 5).throughCylinder(7.7));
+    const std::string step = stepOf(dir, part, "part");
+    // The main job, with each message that a table could not be written read and gone past.
+    const std::string session = dir.path() + "/execute.session";
+    const std::string told = "? answer IDOK\n";
+    std::ofstream(session, std::ios::binary) << replaceAll(readWholeFile(kMainSession), told, told + told + told + told);
+    plat::refuseChangesUnder(tables);
+    TempDir runDir;
+    const MainJobRun run = runMainJob(runDir, session, step, "part");
+    host::reset();
+    plat::driver().reset();
+    plat::refuseChangesUnder("");
+    ASSERT_EQ(run.code, 0) << run.err << run.out;
+    EXPECT_EQ(run.out.find("have no process"), std::string::npos) << run.out;
+    const NC_PROGRAM program = readNcListing(run.nc);
+    EXPECT_TRUE(program.errors.empty()) << program.errors.front();
+    // A spot drill, a drill and the countersink's or counterbore's tool, each into the material.
+    for (const auto& [place, face, up] : {std::tuple{PLACE{15, 15, false}, 10.0, 1},
+                                          std::tuple{PLACE{35, 15, false}, 0.0, -1},
+                                          std::tuple{PLACE{60, 15, false}, 10.0, 1}}) {
+        SCOPED_TRACE(std::to_string(place.x));
+        const SIDE side = sideAt(program, place, face, up);
+        EXPECT_EQ(side.cycles, 3) << run.nc;
+        EXPECT_TRUE(side.eachCuts);
+    }
+    for (const auto& [file, bytes] : library) EXPECT_EQ(readWholeFile(tables + "/" + file), bytes) << file;
 }
 
 }  // namespace
