@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <optional>
 
 #include "host/api.h"
 #include "platform/sys/clock.h"
@@ -56,11 +57,14 @@ std::map<std::string, std::pair<std::int64_t, std::int64_t>> folderTimes(const s
 
 void showError(const std::string& text) { plat::messageBox(nullptr, text, errorMessage(1), plat::MB_OK); }
 
-// The titles of a publication's list, one a line.
-std::vector<std::string> listedTitles(const std::string& list) {
+// The titles of a publication's list, one a line; none from a list whose last line has no end: cut short, it
+// is no list of the whole publication.
+std::optional<std::vector<std::string>> listedTitles(const std::string& list) {
     std::vector<std::string> titles;
-    for (const plat::TextLine& line : plat::splitLines(list))
-        if (plat::endsLine(line.raw)) titles.emplace_back(line.text);   // a list cut short names no table
+    for (const plat::TextLine& line : plat::splitLines(list)) {
+        if (!plat::endsLine(line.raw)) return std::nullopt;
+        titles.emplace_back(line.text);
+    }
     return titles;
 }
 
@@ -153,16 +157,27 @@ bool CSharedFolder::recoverPublication(const std::string& libraryName, ACCESS_HO
         // Only a folder of its own is a publication: a link would move another folder's files.
         const auto publisher =
             kind == plat::EntryKind::Folder ? stagingPublisher(staging) : std::nullopt;
-        if (publisher && holderState(publisher->first, g_globals->pluginDir, publisher->second, now) ==
-                             HolderState::Running) {
-            if (running) *running = publisher->first;
+        // A folder whose publisher file is gone is one its publisher is removing, once done, unless it was
+        // left long ago: taken as abandoned at once, it would be removed and the busy mark cleared under the
+        // next publication, whose half-taken tables a refresh would then copy.
+        const ACCESS_HOLDER nobody;
+        const std::optional<std::int64_t> folderWritten =
+            kind == plat::EntryKind::Folder && !publisher ? plat::lastWriteTime(staging) : std::nullopt;
+        const bool removing = kind == plat::EntryKind::Folder && !publisher &&
+                              (!folderWritten || holderState(nobody, g_globals->pluginDir, *folderWritten, now) ==
+                                                     HolderState::Running);
+        if (removing || (publisher && holderState(publisher->first, g_globals->pluginDir, publisher->second, now) ==
+                                          HolderState::Running)) {
+            if (running) *running = publisher ? publisher->first : nobody;
             return false;
         }
         // A publisher that is gone: what it staged in full goes in, a part of it never does, nor anything
         // but a plain file by a plain name (a link would put the file it names into every station's copy).
         const std::string list = plat::joinPath(staging, "complete.dat");
-        if (publisher && isPlainFile(list))
-            for (const std::string& title : listedTitles(plat::readFile(list).value_or(""))) {
+        const auto titles = publisher && isPlainFile(list) ? listedTitles(plat::readFile(list).value_or(""))
+                                                           : std::nullopt;
+        if (titles)
+            for (const std::string& title : *titles) {
                 if (!isPlainName(title)) continue;
                 for (const char* ext : {".tab", ".txt"})
                     if (isPlainFile(tableFile(staging, title, ext)))
@@ -371,7 +386,7 @@ int CSharedFolder::publishLocalTables(const std::string& libraryName) {
         reason = errnoText();
     }
     if (failed.empty()) {
-        for (const std::string& title : listedTitles(staged))
+        for (const std::string& title : listedTitles(staged).value_or(std::vector<std::string>{}))
             for (const char* ext : {".tab", ".txt"}) {
                 if (plat::replaceFile(tableFile(staging, title, ext), tableFile(sharedDir, title, ext))) continue;
                 // Staged in full yet not taken in (a folder in its place): it keeps what the index knew of it,

@@ -2,6 +2,7 @@
 // with the shared library: what lands in the local and shared folders and what the user is told.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -495,10 +496,22 @@ TEST_F(SharedLibraryTest, ARefreshDuringPublicationsNeverMixesTwoLibraries) {
         }
         _exit(0);
     }
+    // A refresh that fails the test ends the publisher too, before the fixture removes its folders.
+    struct Publisher {
+        pid_t pid;
+        ~Publisher() {
+            if (pid <= 0) return;
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+    } publisher{child};
     int refreshes = 0, finished = 0;
     std::set<std::string> seen;
     while (finished < 2) {
-        if (finished == 0 && waitpid(child, nullptr, WNOHANG) == child) finished = 1;
+        if (finished == 0 && waitpid(child, nullptr, WNOHANG) == child) {
+            publisher.pid = 0;
+            finished = 1;
+        }
         else if (finished == 1) finished = 2;   // one more refresh after the last publication
         plat::driver().reset();
         (void)copyTablesToSharedData();
@@ -684,11 +697,12 @@ TEST_F(SharedLibraryTest, ATableThatCannotBeTakenInIsNamedAndPublishedAgain) {
 }
 
 // What a publisher killed in the middle leaves: the busy mark and its staging folder, complete or not. A link
-// in the staging folder's place is no publication, whatever the folder it names holds.
+// in the staging folder's place is no publication, whatever the folder it names holds; nor is a list whose
+// last line was cut short, or a folder long left that names no publisher.
 TEST_F(SharedLibraryTest, APublicationLeftByAGonePublisherIsFinishedOrDropped) {
     const std::string staging = g_globals->sharedFormsDir + "/.Lib.publish";
-    enum Left { Part, Whole, LinkToWhole };
-    for (const Left left : {Part, Whole, LinkToWhole}) {
+    enum Left { Part, Whole, LinkToWhole, ListCut, NoPublisher };
+    for (const Left left : {Part, Whole, LinkToWhole, ListCut, NoPublisher}) {
         SCOPED_TRACE(left);
         const bool complete = left != Part;
         const std::string made = left == LinkToWhole ? dir.path() + "/elsewhere" : staging;
@@ -697,7 +711,9 @@ TEST_F(SharedLibraryTest, APublicationLeftByAGonePublisherIsFinishedOrDropped) {
         plat::removeFile(localForms + "/Lib.dt");
         ASSERT_TRUE(plat::createDirectories(made));
         const ACCESS_HOLDER killed{"/b", plat::machineName(), endedProcess(), plat::nowSeconds()};
-        ASSERT_TRUE(plat::writeFile(made + "/publisher.dat", encodeAccessHolder(killed)));
+        if (left != NoPublisher) {
+            ASSERT_TRUE(plat::writeFile(made + "/publisher.dat", encodeAccessHolder(killed)));
+        }
         // And one killed before it gave its staging folder the library's name.
         const std::string unnamed = staging + "." + plat::machineName() + "." + std::to_string(killed.pid + 1);
         ASSERT_TRUE(plat::createDirectories(unnamed));
@@ -706,9 +722,12 @@ TEST_F(SharedLibraryTest, APublicationLeftByAGonePublisherIsFinishedOrDropped) {
         putTable(made, "A", "a1", 2000);
         putTable(made, "B", "b1", 2000);
         if (complete) {
-            ASSERT_TRUE(plat::writeFile(made + "/complete.dat", "A\nB\n"));
+            ASSERT_TRUE(plat::writeFile(made + "/complete.dat", left == ListCut ? "A\nB" : "A\nB\n"));
         }
         if (left == LinkToWhole) std::filesystem::create_symlink(made, staging);
+        if (left == NoPublisher) {
+            ASSERT_TRUE(plat::setLastWriteTime(made, plat::nowSeconds() - kHolderGoneSeconds - 10));
+        }
         setSharedBusy(1);
         plat::resetSleptMs();
         EXPECT_EQ(copyTablesToSharedData(), 0);
@@ -731,23 +750,35 @@ TEST_F(SharedLibraryTest, APublicationLeftByAGonePublisherIsFinishedOrDropped) {
     EXPECT_EQ(count("msgbox"), 0);
 }
 
+// A running publisher's staging folder, or one whose publisher file its publisher has just removed on its way
+// out (a refresh that dropped it and cleared the busy mark would clear the next publication's).
 TEST_F(SharedLibraryTest, TheWaitForARunningPublisherShowsProgressAndCanBeCancelled) {
     putTable(sharedLib(), "A", "a0", 1000);
     const std::string staging = g_globals->sharedFormsDir + "/.Lib.publish";
-    ASSERT_TRUE(plat::createDirectories(staging));
-    const ACCESS_HOLDER running{"/b", plat::machineName(), plat::processId(), plat::nowSeconds()};
-    ASSERT_TRUE(plat::writeFile(staging + "/publisher.dat", encodeAccessHolder(running)));
-    setSharedBusy(1);
-    plat::resetSleptMs();
-    script().cancelWait();
-    EXPECT_EQ(copyTablesToSharedData(), -1);
-    EXPECT_LT(plat::sleptMs(), 2000);
-    EXPECT_TRUE(transcript().contains("host.wait.show")) << transcriptText();
-    EXPECT_TRUE(transcript().contains("Waiting for it"));
-    EXPECT_EQ(count("msgbox"), 0);   // the user cancelled: nothing to tell
-    EXPECT_FALSE(plat::fileExists(localLib() + "/A.tab"));
-    EXPECT_TRUE(plat::dirExists(staging));   // a running publisher's work is left alone
-    expectScriptPlayed();
+    for (const bool named : {true, false}) {
+        SCOPED_TRACE(named);
+        ASSERT_TRUE(plat::createDirectories(staging));
+        const ACCESS_HOLDER running{"/b", plat::machineName(), plat::processId(), plat::nowSeconds()};
+        if (named) {
+            ASSERT_TRUE(plat::writeFile(staging + "/publisher.dat", encodeAccessHolder(running)));
+        } else {
+            plat::removeFile(staging + "/publisher.dat");
+        }
+        setSharedBusy(1);
+        plat::resetSleptMs();
+        script().cancelWait();
+        EXPECT_EQ(copyTablesToSharedData(), -1);
+        EXPECT_LT(plat::sleptMs(), 2000);
+        EXPECT_TRUE(transcript().contains("host.wait.show")) << transcriptText();
+        EXPECT_TRUE(transcript().contains("Waiting for it"));
+        EXPECT_EQ(count("msgbox"), 0);   // the user cancelled: nothing to tell
+        EXPECT_FALSE(plat::fileExists(localLib() + "/A.tab"));
+        EXPECT_TRUE(plat::dirExists(staging));   // a running publisher's work is left alone
+        CSharedFolder shared(sharedRoot);
+        shared.readShBlock("Lib", g_globals->sharedFormsDir);
+        EXPECT_EQ(shared.shBlock[0], 1);
+        expectScriptPlayed();
+    }
 }
 
 TEST_F(SharedLibraryTest, NamesThatReachOutsideTheLibraryAreRefusedWhereverTheyAreRead) {
