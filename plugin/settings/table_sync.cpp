@@ -77,7 +77,8 @@ bool isPlainFile(const std::string& path) { return plat::entryKind(path) == plat
 namespace {
 
 // The tables of `libraryDir` and whether each changed since the index. A table missing from `copyDir` (when
-// given) is due whatever the index says: a local copy lost is copied again.
+// given), or only its rows file, is due whatever the index says: a local copy lost is copied again, or the
+// station would take the rows it adds for the whole table and publish them over it.
 std::vector<ScannedTable> scanTables(const CSharedFolder& shared, const std::string& libraryDir, bool* anyChanged,
                                      const std::string& copyDir = "") {
     std::vector<ScannedTable> tables;
@@ -86,8 +87,8 @@ std::vector<ScannedTable> scanTables(const CSharedFolder& shared, const std::str
         if (entry.isDir || !acceptPlainName(titleOf(entry.name))) continue;
         ScannedTable table{titleOf(entry.name), entry.lastWrite, true};
         std::int64_t known = 0;
-        // Only the table file itself: a local table whose rows file is gone may hold changes of its own.
-        const bool copied = copyDir.empty() || plat::fileExists(tableFile(copyDir, table.title, ".tab"));
+        const bool copied = copyDir.empty() || (plat::fileExists(tableFile(copyDir, table.title, ".tab")) &&
+                                                 plat::fileExists(tableFile(copyDir, table.title, ".txt")));
         if (copied && shared.findIndexTime(table.title, &known) > 0 && table.lastWrite <= known) table.changed = false;
         *anyChanged = *anyChanged || table.changed;
         tables.push_back(std::move(table));
@@ -155,20 +156,21 @@ bool CSharedFolder::recoverPublication(const std::string& libraryName, ACCESS_HO
     dropUnnamedStagings(libraryName, now);
     if (const plat::EntryKind kind = plat::entryKind(staging); kind != plat::EntryKind::None) {
         // Only a folder of its own is a publication: a link would move another folder's files.
-        const auto publisher =
-            kind == plat::EntryKind::Folder ? stagingPublisher(staging) : std::nullopt;
-        // A folder whose publisher file is gone is one its publisher is removing, once done, unless it was
-        // left long ago: taken as abandoned at once, it would be removed and the busy mark cleared under the
-        // next publication, whose half-taken tables a refresh would then copy.
-        const ACCESS_HOLDER nobody;
-        const std::optional<std::int64_t> folderWritten =
-            kind == plat::EntryKind::Folder && !publisher ? plat::lastWriteTime(staging) : std::nullopt;
-        const bool removing = kind == plat::EntryKind::Folder && !publisher &&
-                              (!folderWritten || holderState(nobody, g_globals->pluginDir, *folderWritten, now) ==
-                                                     HolderState::Running);
-        if (removing || (publisher && holderState(publisher->first, g_globals->pluginDir, publisher->second, now) ==
-                                          HolderState::Running)) {
-            if (running) *running = publisher ? publisher->first : nobody;
+        std::optional<std::pair<ACCESS_HOLDER, std::int64_t>> publisher;
+        if (kind == plat::EntryKind::Folder) {
+            publisher = stagingPublisher(staging);
+            // A publisher moves its folder aside before removing it, so the folder under this name names
+            // its publisher while it runs. Found without a name, it may have been moved aside between the
+            // two looks and the next publication's put in its place: dropped, that one would lose its
+            // tables and its busy mark, and a refresh copy its tables half taken in.
+            if (!publisher) {
+                if (plat::entryKind(staging) != plat::EntryKind::Folder) return true;
+                publisher = stagingPublisher(staging);
+            }
+        }
+        if (publisher &&
+            holderState(publisher->first, g_globals->pluginDir, publisher->second, now) == HolderState::Running) {
+            if (running) *running = publisher->first;
             return false;
         }
         // A publisher that is gone: what it staged in full goes in, a part of it never does, nor anything
@@ -183,8 +185,12 @@ bool CSharedFolder::recoverPublication(const std::string& libraryName, ACCESS_HO
                     if (isPlainFile(tableFile(staging, title, ext)))
                         (void)plat::replaceFile(tableFile(staging, title, ext), tableFile(sharedDir, title, ext));
             }
+        // The mark goes while the folder still holds the name, which no new publication can take meanwhile.
+        if (busy) setBusy(libraryName, g_globals->sharedFormsDir, 0);
         (void)plat::removeTree(staging);
-    } else if (busy && now - plat::lastWriteTime(shFile).value_or(0) <= kHolderGoneSeconds) {
+        return true;
+    }
+    if (busy && now - plat::lastWriteTime(shFile).value_or(0) <= kHolderGoneSeconds) {
         // Marked by a publisher that stages nothing (an older version): only the mark's age tells.
         if (running) *running = ACCESS_HOLDER{};
         return false;
@@ -403,7 +409,8 @@ int CSharedFolder::publishLocalTables(const std::string& libraryName) {
         writeIndexFile(libraryName);
     }
     setBusy(libraryName, g_globals->sharedFormsDir, 0);
-    (void)plat::removeTree(staging);
+    // Moved aside before it is removed: under the library's name it always names its publisher.
+    (void)plat::removeTree(plat::moveFile(staging, making) ? making : staging);
     setBusy(libraryName, g_globals->formsDir, 0);
     if (!failed.empty()) showError(fillText(texts_.getMessage(failedLine), {failed, reason}));
     return 0;
