@@ -230,7 +230,12 @@ int CSharedFolder::updateLocalTables(const std::string& libraryName) {
         showError(fillText(texts_.getMessage(136), {sharedDir}));
         return 0;
     };
-    if (!plat::dirExists(sharedDir)) return unread();
+    if (!plat::dirExists(sharedDir)) {
+        // A share that holds the forms folder is mounted: it only lacks this library, which holds no table.
+        if (!plat::dirExists(g_globals->sharedFormsDir)) return unread();
+        showError(fillText(texts_.getMessage(109), {sharedDir}));
+        return 0;
+    }
     const auto listed = folderTimes(sharedDir);
     const auto changedSinceListed = [&] { return !plat::dirExists(sharedDir) || folderTimes(sharedDir) != listed; };
     bool anyChanged = false;
@@ -322,20 +327,23 @@ int CSharedFolder::publishLocalTables(const std::string& libraryName) {
     const std::string localDir = plat::joinPath(g_globals->formsDir, libraryName);
     readIndexFile(libraryName);
     bool anyChanged = false;
-    const std::vector<ScannedTable> tables = scanTables(*this, localDir, &anyChanged);
+    // A share without this library gets every table, whatever the index says was published.
+    const bool noLibrary = plat::dirExists(g_globals->sharedFormsDir) && !plat::dirExists(sharedDir);
+    const std::vector<ScannedTable> tables = scanTables(*this, localDir, &anyChanged, noLibrary ? sharedDir : "");
     if (tables.empty()) {
         showError(fillText(texts_.getMessage(110), {localDir}));
         return 0;
     }
     if (!anyChanged) return 0;
-    // The share's folders are made only as the user sets the share up: one out of reach (unmounted) is not
-    // made again at its path, where the next refresh would find only this publication.
-    if (!plat::dirExists(sharedDir)) {
+    // A share out of reach (unmounted) is not made again at its path, where the next refresh would find only
+    // this publication: only the library is made, in a forms folder the share holds.
+    if (!plat::dirExists(g_globals->sharedFormsDir)) {
         showError(fillText(texts_.getMessage(137), {sharedDir}));
         return 0;
     }
     // Only the station the running flag names publishes: one whose access was taken over works read-only.
     if (!keepReadWriteAccess(folder)) return 0;
+    if (ensureTablesFolder(sharedDir) < 0) return 0;
     // A publication left by a publisher that is gone is finished or dropped first; one still running (a
     // station that kept running after its access was taken over) is left alone, and this one waits.
     const auto waitFor = [this](const ACCESS_HOLDER& publisher) {

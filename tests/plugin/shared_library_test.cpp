@@ -478,6 +478,34 @@ TEST_F(SharedLibraryTest, APublicationThatCannotReachTheShareMakesNothingThereAn
     expectScriptPlayed();
 }
 
+// A share that holds other libraries but not this one is reachable: a refresh says that the library holds no
+// table and deletes nothing, and the read-write station's publication makes the library there with every
+// table, though its index says they were published; the next refresh is quiet.
+TEST_F(SharedLibraryTest, AShareWithoutThisLibraryIsToldSoAndTheReadWriteStationMakesItThere) {
+    ASSERT_TRUE(plat::removeTree(sharedLib()));
+    ASSERT_TRUE(plat::createDirectories(sharedRoot + "/FORMS_MM/Other"));
+    putTable(sharedRoot + "/FORMS_MM/Other", "X", "x", 1000);
+    putReadableTable(localLib(), "A", "a1", 2000);
+    CSharedFolder index(sharedRoot);
+    index.appendNewEntry({"A", fileTimeOfSeconds(2000)});
+    index.writeIndexFile("Lib");
+    for (const int readWrite : {0, 1}) {
+        SCOPED_TRACE(readWrite);
+        station(localForms, readWrite);
+        expectMessage();
+        EXPECT_EQ(copyTablesToSharedData(), 0);
+        EXPECT_TRUE(transcript().contains("The shared library holds no table:\\n" + sharedLib())) << transcriptText();
+        EXPECT_FALSE(transcript().contains("cannot be rea"));
+        EXPECT_EQ(contentOf(localLib(), "A"), "a1.txt");
+        EXPECT_EQ(copyTablesFromSharedData(), 0);
+        EXPECT_EQ(plat::dirExists(sharedLib()), readWrite == 1);
+    }
+    EXPECT_EQ(contentOf(sharedLib(), "A"), "a1.txt");
+    EXPECT_EQ(copyTablesToSharedData(), 0);
+    EXPECT_EQ(count("msgbox"), 2);
+    expectScriptPlayed();
+}
+
 // Two stations on one shared folder: one publishes generation after generation while the other refreshes;
 // every refresh leaves the library of one generation whole.
 TEST_F(SharedLibraryTest, ARefreshDuringPublicationsNeverMixesTwoLibraries) {
