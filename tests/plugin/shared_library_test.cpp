@@ -288,7 +288,8 @@ TEST_F(SharedLibraryTest, RefreshCopiesWhatChangedAndDeletesWhatTheSharedLibrary
 }
 
 // A share unmounted, or its library replaced, right after the refresh listed it, or unmounted while its
-// changed table is copied, deletes and takes in no local table: the user is told once and works on them, and
+// changed table is copied, or a library that looked empty at the first listing and is whole at the scan,
+// deletes and takes in no local table: the user is told once and works on them, and
 // the index stays, so the changed table comes at the next refresh. A local table that is lost is copied
 // again, though the index knows it.
 TEST_F(SharedLibraryTest, AShareGoneOrChangedWhileReadCostsNoLocalTableAndALostOneComesBack) {
@@ -302,15 +303,21 @@ TEST_F(SharedLibraryTest, AShareGoneOrChangedWhileReadCostsNoLocalTableAndALostO
         std::string moved;   // goes away right after the shared library's listing number `atListing`
         bool emptyInPlace;
         int atListing;       // 1: the refresh's first look; 6: the one its copy walks (after two looks of times)
+        bool backAfter = false;   // empty in place from the start, put back after that listing instead
     } cases[] = {{"the share unmounted", sharedRoot, false, 1},
                  {"the library replaced", sharedLib(), true, 1},
-                 {"the share unmounted while copying", sharedRoot, false, 6}};
+                 {"the share unmounted while copying", sharedRoot, false, 6},
+                 {"the library empty at the first look", sharedLib(), true, 2, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         int listings = 0;
+        if (c.backAfter) {
+            ASSERT_TRUE(plat::moveFile(c.moved, away) && plat::createDirectory(c.moved));
+        }
         plat::afterListing([&](std::string_view folder) {
             if (folder != sharedLib() || ++listings != c.atListing) return;
-            if (plat::moveFile(c.moved, away) && c.emptyInPlace) (void)plat::createDirectory(c.moved);
+            if (c.backAfter) (void)(plat::removeTree(c.moved) && plat::moveFile(away, c.moved));
+            else if (plat::moveFile(c.moved, away) && c.emptyInPlace) (void)plat::createDirectory(c.moved);
         });
         expectMessage();
         EXPECT_EQ(copyTablesToSharedData(), 0);
@@ -324,17 +331,19 @@ TEST_F(SharedLibraryTest, AShareGoneOrChangedWhileReadCostsNoLocalTableAndALostO
         EXPECT_EQ(contentOf(localLib(), "B"), "b1.txt");
         EXPECT_EQ(indexNames(), (std::vector<std::string>{"A", "B"}));
         EXPECT_FALSE(plat::dirExists(localForms + "/.Lib.sync"));
-        if (c.emptyInPlace) {
-            ASSERT_TRUE(plat::removeTree(c.moved));
+        if (!c.backAfter) {
+            if (c.emptyInPlace) {
+                ASSERT_TRUE(plat::removeTree(c.moved));
+            }
+            ASSERT_TRUE(plat::moveFile(away, c.moved));
         }
-        ASSERT_TRUE(plat::moveFile(away, c.moved));
         expectScriptPlayed();
     }
     plat::removeFile(localLib() + "/A.tab");
     EXPECT_EQ(copyTablesToSharedData(), 0);
     EXPECT_EQ(plat::readFile(localLib() + "/A.tab"), "a1.tab");
     EXPECT_EQ(contentOf(localLib(), "B"), "b2.txt");
-    EXPECT_EQ(count("msgbox"), 3);
+    EXPECT_EQ(count("msgbox"), 4);
 }
 
 TEST_F(SharedLibraryTest, ATableWhoseCopyFailedIsCopiedAtTheNextRefresh) {
