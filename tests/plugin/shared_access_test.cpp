@@ -252,6 +252,22 @@ TEST_F(SharedAccessTest, AShareThatCannotBeWrittenIsToldAndTheReadWriteSettingKe
     EXPECT_FALSE(plat::fileExists(flag("RWrunning.dat")));
 }
 
+// Settings that say read-write while another station holds the access: the cycle works read-only and the
+// settings say so, though the parameters read them again.
+TEST_F(SharedAccessTest, ReadWriteRefusedAtTheCyclesStartStaysReadOnlyThroughTheParameters) {
+    fresh();
+    writeSettings("SharedData", "1. 1\r\n2. 1\r\n3. " + shared + "\r\n");
+    holdElsewhere(-1);
+    load();
+    script().answer(plat::IDOK);
+    open().click(kDlg, plat::IDOK);
+    run();
+    EXPECT_TRUE(transcript().contains("held by another station"));
+    EXPECT_EQ(g_globals->sharedAccessMode.load(), 0);
+    EXPECT_EQ(fileItem("SharedData", 2), "0");
+    EXPECT_FALSE(sharedDataWatcherRunning());
+}
+
 // Setting a share up with read-write access is the one time its folders are made: its library, which the
 // station's first publication fills.
 TEST_F(SharedAccessTest, SettingUpAShareWithReadWriteAccessMakesItsLibrary) {
