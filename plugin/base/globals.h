@@ -27,8 +27,11 @@ struct PLUGIN_GLOBALS {
     std::string hostRegKey;
     HostApp* hostApp = nullptr;
     std::uint8_t sharedDataOn = 0;
-    std::atomic<std::int16_t> sharedAccessMode{0};  // 1 read-write, 0 read-only; the watcher's thread clears it
-    std::uint8_t sharedAccessKept = 0;  // the settings keep read-write though this cycle could not hold the access
+    // The access this cycle holds (1 read-write, 0 read-only), and the one the user chose, which the settings
+    // keep: read-write is chosen though no cycle holds it while the share takes no file. The watcher's thread
+    // clears both when the access goes to another station.
+    std::atomic<std::int16_t> sharedAccessMode{0};
+    std::atomic<std::int16_t> sharedAccessSetting{0};
     std::string versionText;
     std::string hostDir;
     std::string pluginDir;

@@ -391,8 +391,6 @@ int readSettings() {
         }
     }
     readSettingsRecord();
-    // The setting says read-write, but this cycle holds no access: it stays read-only until the next one.
-    if (g.sharedAccessKept) g.sharedAccessMode = 0;
     tellRestored(restoreInvalidDecimals(defaults));
     if (!acceptPlainName(g.libraryName)) {
         CTextSection pathNames;
@@ -464,12 +462,7 @@ int writeSettings(std::int16_t fileOnly) {
         if (g.settings.readWriteMode == 1) return 0;
     }
     std::lock_guard lock(g_settingsFilesMutex);
-    std::vector<SETTING_ITEM> items = settingsItems();
-    // Read-write access not held only because the share took no file: the user's setting stays.
-    std::int16_t keptMode = 1;
-    if (g.sharedAccessKept)
-        for (SETTING_ITEM& it : items)
-            if (it.section == 1 && it.item == 2) it = {1, 2, SettingKind::I16, &keptMode};
+    const std::vector<SETTING_ITEM> items = settingsItems();
     writeSection(g.settingsFile, 1, items);
     writeSection(otherUnitSettingsFile(g.settingsFile), 1, items);
     for (int section = 2; section <= 11; ++section) writeSection(g.settingsFile, section, items);

@@ -56,7 +56,7 @@ std::vector<SETTING_ITEM> settingsItems() {
     std::vector<SETTING_ITEM> items;
     items.reserve(130);
     ItemList l(items);
-    l.section(1).u8(g.sharedDataOn).i16(g.sharedAccessMode).text(g.sharedDir);
+    l.section(1).u8(g.sharedDataOn).i16(g.sharedAccessSetting).text(g.sharedDir);
     l.section(2).i16(s.settingsFormat).i16(s.reservedGeneral2).i16(s.reservedGeneral3).i32(s.reamArcColour)
         .i32(s.reamSelectionColour).reserved().i16(s.readWriteMode);
     l.section(3).i32(s.newFormsLevel).i32(s.featuresLevel).i32(s.isolationLevel).i32(s.formsLevel)

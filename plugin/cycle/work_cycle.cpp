@@ -117,9 +117,11 @@ void checkSharedLibrary() {
         dlg.library = g_globals->libraryName;
         dlg.folder = g_globals->sharedDir;
         dlg.mode = g_globals->sharedAccessMode;
+        dlg.setting = g_globals->sharedAccessSetting;
         const int result = doModalInPluginRes(dlg);
         // The access mode changed in the dialog has changed the flag files, whatever the dialog ended with.
         g_globals->sharedAccessMode = dlg.mode;
+        g_globals->sharedAccessSetting = dlg.setting;
         if (result == plat::IDOK) {
             g_globals->sharedDir = dlg.folder;
             g_globals->libraryName = dlg.library;
@@ -140,17 +142,20 @@ void checkSharedLibrary() {
 }
 
 void startWatcherIfNeeded() {
-    if (!g_globals->sharedDataOn || g_globals->sharedAccessMode != 1 || sharedDataWatcherRunning()) return;
+    PLUGIN_GLOBALS& g = *g_globals;
+    if (!g.sharedDataOn || g.sharedAccessMode != 1 || sharedDataWatcherRunning()) return;
     // Settings that say read-write are no access while another station holds it. A share that takes no
     // file leaves the station read-only for the cycle with its setting kept, so that it holds the access
     // again once the share can be written.
-    switch (holdReadWriteAccess(nullptr, g_globals->sharedDir)) {
-    case AccessHold::Held: startSharedDataWatcher(g_globals->sharedDir); return;
-    case AccessHold::Refused: g_globals->sharedAccessMode = 0; return;
-    case AccessHold::Unwritable:
-        g_globals->sharedAccessMode = 0;
-        g_globals->sharedAccessKept = 1;
+    switch (holdReadWriteAccess(nullptr, g.sharedDir)) {
+    case AccessHold::Held: startSharedDataWatcher(g.sharedDir); return;
+    case AccessHold::Refused:
+        // Told to the user, and so the settings files say: the parameters read them again in the cycle.
+        g.sharedAccessMode = 0;
+        g.sharedAccessSetting = 0;
+        (void)writeSharedDataSettings(g.settingsFile, g.sharedDataOn, 0, g.sharedDir);
         return;
+    case AccessHold::Unwritable: g.sharedAccessMode = 0; return;
     }
 }
 
@@ -262,7 +267,7 @@ int runPluginMain() {
     g_globals->dataDir = plat::joinPath(g_globals->pluginDir, module.name);
     g_globals->sharedDataOn = 0;
     g_globals->sharedAccessMode = 0;
-    g_globals->sharedAccessKept = 0;
+    g_globals->sharedAccessSetting = 0;
     g_globals->sharedDir.clear();
     g_globals->uiTextFile = plat::joinPath(g_globals->pluginDir, module.name + ".txt");
     g_mainMenuShown = 1;
@@ -315,6 +320,8 @@ void pluginMain() {
 
     setDefaultSettings(0);
     readSettings();
+    // The cycle asks for the access the user chose; whether it holds it is settled as the cycle starts.
+    g.sharedAccessMode = g.sharedAccessSetting.load();
     buildFormsFolders();
 
     (void)toolTypes.load(g.uiTextFile, "ToolTypes", false);

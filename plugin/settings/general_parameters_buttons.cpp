@@ -197,9 +197,11 @@ void CGeneralParameters::onSharedDataMgr() {
     dlg.library = selectedLibrary();
     dlg.folder = g.sharedDir;
     dlg.mode = g.sharedAccessMode;
+    dlg.setting = g.sharedAccessSetting;
     const int result = doModalInPluginRes(dlg, this);
     // The access mode changed in the dialog has changed the flag files, whatever the dialog ended with.
     g.sharedAccessMode = dlg.mode;
+    g.sharedAccessSetting = dlg.setting;
     if (result == plat::IDOK) {
         g.sharedDir = dlg.folder;
         buildFormsFolders();

@@ -125,6 +125,7 @@ bool keepReadWriteAccess(const std::string& folder) {
     if (renewRunningFlag(folder, g_globals->pluginDir, &holder) != Renewal::Lost) return true;
     stopSharedDataWatcher();
     g_globals->sharedAccessMode = 0;
+    g_globals->sharedAccessSetting = 0;
     (void)writeSharedDataSettings(g_globals->settingsFile, g_globals->sharedDataOn, 0, folder);
     tellAccessLost(g_globals->uiTextFile, folder, holder, 0);
     return false;
@@ -243,9 +244,7 @@ void CDlgSharedDataMgr::onAccessMode() {
     } else if (mode == 0 && modeRadio == 1) {
         takeReadWrite(dir);
     } else {
-        mode = static_cast<std::int16_t>(modeRadio);
-        // Read-only chosen where the setting was kept read-write for a share that took no file.
-        if (mode == 0) g_globals->sharedAccessKept = 0;
+        mode = setting = static_cast<std::int16_t>(modeRadio);
         hideStatus();
     }
 }
@@ -255,7 +254,7 @@ void CDlgSharedDataMgr::giveUpReadWrite(const std::string& dir) {
     (void)releaseRunningFlag(dir, g_globals->pluginDir);
     plat::sleepMs(kFlagSettleMs);
     stopSharedDataWatcher();
-    mode = 0;
+    mode = setting = 0;
     hideStatus();
     updatePasswordButton();
 }
@@ -316,15 +315,14 @@ void CDlgSharedDataMgr::takeReadWrite(const std::string& dir) {
         // takes no flag the user's choice is kept as the cycle keeps it, so the access is held once the share
         // can be written.
         if (const AccessHold hold = holdReadWriteAccess(this, dir); hold != AccessHold::Held) {
-            if (hold == AccessHold::Unwritable) g_globals->sharedAccessKept = 1;
+            if (hold == AccessHold::Unwritable) setting = 1;
             stayReadOnly();
             hideStatus();
             return;
         }
     }
     startSharedDataWatcher(dir);
-    mode = 1;
-    g_globals->sharedAccessKept = 0;
+    mode = setting = 1;
     updatePasswordButton();
     hideStatus();
 }
@@ -433,6 +431,7 @@ bool watcherPoll(WatcherContext& c) {
         case Renewal::Failed: break;
         case Renewal::Lost:
             g_globals->sharedAccessMode = 0;
+            g_globals->sharedAccessSetting = 0;
             (void)writeSharedDataSettings(c.settingsFile, c.sharingOn, 0, c.folder);
             tellAccessLost(c.uiTextFile, c.folder, holder, plat::MB_SYSTEMMODAL);
             return false;
@@ -446,6 +445,7 @@ bool watcherPoll(WatcherContext& c) {
     if (answer != plat::IDYES) return true;
     (void)releaseRunningFlag(c.folder, c.station);
     g_globals->sharedAccessMode = 0;
+    g_globals->sharedAccessSetting = 0;
     // Only the settings files: the part's settings record is the main thread's, written at the cycle's end.
     (void)writeSharedDataSettings(c.settingsFile, c.sharingOn, 0, c.folder);
     plat::sleepMs(kFlagSettleMs);

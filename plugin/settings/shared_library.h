@@ -10,15 +10,17 @@
 #include "plugin/base/text_section.h"
 #include "plugin/services/settings.h"
 
-// The shared folder, the access mode and the password. The caller sets `folder`, `mode` and `library`
-// and takes them back on OK; a change of the access mode takes effect at once (flag files and watcher),
-// so the caller takes `mode` back whatever the dialog ends with.
+// The shared folder, the access mode and the password. The caller sets `folder`, `mode`, `setting` and
+// `library` and takes them back on OK; a change of the access mode takes effect at once (flag files and
+// watcher), so the caller takes `mode` and `setting` back whatever the dialog ends with.
 class CDlgSharedDataMgr : public plat::Dialog {
 public:
     CDlgSharedDataMgr();
     std::string folder;
     std::string formsFolder;   // `folder` and "FORMS_MM" or "FORMS_INCH"
-    std::int16_t mode = 0;     // 1 read-write, 0 read-only
+    std::int16_t mode = 0;     // the access held: 1 read-write, 0 read-only
+    std::int16_t setting = 0;  // the access the user chose, for the settings; read-write on a share that
+                               // takes no file though none is held
     int modeRadio = -1;        // 0 read-only, 1 read-write; -1 before the dialog opens
     std::string library;
 

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <optional>
 
 #include "host/api.h"
 #include "platform/sys/clock.h"
@@ -56,11 +57,14 @@ std::map<std::string, std::pair<std::int64_t, std::int64_t>> folderTimes(const s
 
 void showError(const std::string& text) { plat::messageBox(nullptr, text, errorMessage(1), plat::MB_OK); }
 
-// The titles of a publication's list, one a line.
-std::vector<std::string> listedTitles(const std::string& list) {
+// The titles of a publication's list, one a line; none from a list whose last line has no end: cut short, it
+// is no list of the whole publication.
+std::optional<std::vector<std::string>> listedTitles(const std::string& list) {
     std::vector<std::string> titles;
-    for (const plat::TextLine& line : plat::splitLines(list))
-        if (plat::endsLine(line.raw)) titles.emplace_back(line.text);   // a list cut short names no table
+    for (const plat::TextLine& line : plat::splitLines(list)) {
+        if (!plat::endsLine(line.raw)) return std::nullopt;
+        titles.emplace_back(line.text);
+    }
     return titles;
 }
 
@@ -73,7 +77,8 @@ bool isPlainFile(const std::string& path) { return plat::entryKind(path) == plat
 namespace {
 
 // The tables of `libraryDir` and whether each changed since the index. A table missing from `copyDir` (when
-// given) is due whatever the index says: a local copy lost is copied again.
+// given), or only its rows file, is due whatever the index says: a local copy lost is copied again, or the
+// station would take the rows it adds for the whole table and publish them over it.
 std::vector<ScannedTable> scanTables(const CSharedFolder& shared, const std::string& libraryDir, bool* anyChanged,
                                      const std::string& copyDir = "") {
     std::vector<ScannedTable> tables;
@@ -82,8 +87,8 @@ std::vector<ScannedTable> scanTables(const CSharedFolder& shared, const std::str
         if (entry.isDir || !acceptPlainName(titleOf(entry.name))) continue;
         ScannedTable table{titleOf(entry.name), entry.lastWrite, true};
         std::int64_t known = 0;
-        // Only the table file itself: a local table whose rows file is gone may hold changes of its own.
-        const bool copied = copyDir.empty() || plat::fileExists(tableFile(copyDir, table.title, ".tab"));
+        const bool copied = copyDir.empty() || (plat::fileExists(tableFile(copyDir, table.title, ".tab")) &&
+                                                 plat::fileExists(tableFile(copyDir, table.title, ".txt")));
         if (copied && shared.findIndexTime(table.title, &known) > 0 && table.lastWrite <= known) table.changed = false;
         *anyChanged = *anyChanged || table.changed;
         tables.push_back(std::move(table));
@@ -151,25 +156,41 @@ bool CSharedFolder::recoverPublication(const std::string& libraryName, ACCESS_HO
     dropUnnamedStagings(libraryName, now);
     if (const plat::EntryKind kind = plat::entryKind(staging); kind != plat::EntryKind::None) {
         // Only a folder of its own is a publication: a link would move another folder's files.
-        const auto publisher =
-            kind == plat::EntryKind::Folder ? stagingPublisher(staging) : std::nullopt;
-        if (publisher && holderState(publisher->first, g_globals->pluginDir, publisher->second, now) ==
-                             HolderState::Running) {
+        std::optional<std::pair<ACCESS_HOLDER, std::int64_t>> publisher;
+        if (kind == plat::EntryKind::Folder) {
+            publisher = stagingPublisher(staging);
+            // A publisher moves its folder aside before removing it, so the folder under this name names
+            // its publisher while it runs. Found without a name, it may have been moved aside between the
+            // two looks and the next publication's put in its place: dropped, that one would lose its
+            // tables and its busy mark, and a refresh copy its tables half taken in.
+            if (!publisher) {
+                if (plat::entryKind(staging) != plat::EntryKind::Folder) return true;
+                publisher = stagingPublisher(staging);
+            }
+        }
+        if (publisher &&
+            holderState(publisher->first, g_globals->pluginDir, publisher->second, now) == HolderState::Running) {
             if (running) *running = publisher->first;
             return false;
         }
         // A publisher that is gone: what it staged in full goes in, a part of it never does, nor anything
         // but a plain file by a plain name (a link would put the file it names into every station's copy).
         const std::string list = plat::joinPath(staging, "complete.dat");
-        if (publisher && isPlainFile(list))
-            for (const std::string& title : listedTitles(plat::readFile(list).value_or(""))) {
+        const auto titles = publisher && isPlainFile(list) ? listedTitles(plat::readFile(list).value_or(""))
+                                                           : std::nullopt;
+        if (titles)
+            for (const std::string& title : *titles) {
                 if (!isPlainName(title)) continue;
                 for (const char* ext : {".tab", ".txt"})
                     if (isPlainFile(tableFile(staging, title, ext)))
                         (void)plat::replaceFile(tableFile(staging, title, ext), tableFile(sharedDir, title, ext));
             }
+        // The mark goes while the folder still holds the name, which no new publication can take meanwhile.
+        if (busy) setBusy(libraryName, g_globals->sharedFormsDir, 0);
         (void)plat::removeTree(staging);
-    } else if (busy && now - plat::lastWriteTime(shFile).value_or(0) <= kHolderGoneSeconds) {
+        return true;
+    }
+    if (busy && now - plat::lastWriteTime(shFile).value_or(0) <= kHolderGoneSeconds) {
         // Marked by a publisher that stages nothing (an older version): only the mark's age tells.
         if (running) *running = ACCESS_HOLDER{};
         return false;
@@ -209,7 +230,12 @@ int CSharedFolder::updateLocalTables(const std::string& libraryName) {
         showError(fillText(texts_.getMessage(136), {sharedDir}));
         return 0;
     };
-    if (!plat::dirExists(sharedDir)) return unread();
+    if (!plat::dirExists(sharedDir)) {
+        // A share that holds the forms folder is mounted: it only lacks this library, which holds no table.
+        if (!plat::dirExists(g_globals->sharedFormsDir)) return unread();
+        showError(fillText(texts_.getMessage(109), {sharedDir}));
+        return 0;
+    }
     const auto listed = folderTimes(sharedDir);
     const auto changedSinceListed = [&] { return !plat::dirExists(sharedDir) || folderTimes(sharedDir) != listed; };
     bool anyChanged = false;
@@ -301,20 +327,23 @@ int CSharedFolder::publishLocalTables(const std::string& libraryName) {
     const std::string localDir = plat::joinPath(g_globals->formsDir, libraryName);
     readIndexFile(libraryName);
     bool anyChanged = false;
-    const std::vector<ScannedTable> tables = scanTables(*this, localDir, &anyChanged);
+    // A share without this library gets every table, whatever the index says was published.
+    const bool noLibrary = plat::dirExists(g_globals->sharedFormsDir) && !plat::dirExists(sharedDir);
+    const std::vector<ScannedTable> tables = scanTables(*this, localDir, &anyChanged, noLibrary ? sharedDir : "");
     if (tables.empty()) {
         showError(fillText(texts_.getMessage(110), {localDir}));
         return 0;
     }
     if (!anyChanged) return 0;
-    // The share's folders are made only as the user sets the share up: one out of reach (unmounted) is not
-    // made again at its path, where the next refresh would find only this publication.
-    if (!plat::dirExists(sharedDir)) {
+    // A share out of reach (unmounted) is not made again at its path, where the next refresh would find only
+    // this publication: only the library is made, in a forms folder the share holds.
+    if (!plat::dirExists(g_globals->sharedFormsDir)) {
         showError(fillText(texts_.getMessage(137), {sharedDir}));
         return 0;
     }
     // Only the station the running flag names publishes: one whose access was taken over works read-only.
     if (!keepReadWriteAccess(folder)) return 0;
+    if (ensureTablesFolder(sharedDir) < 0) return 0;
     // A publication left by a publisher that is gone is finished or dropped first; one still running (a
     // station that kept running after its access was taken over) is left alone, and this one waits.
     const auto waitFor = [this](const ACCESS_HOLDER& publisher) {
@@ -371,7 +400,7 @@ int CSharedFolder::publishLocalTables(const std::string& libraryName) {
         reason = errnoText();
     }
     if (failed.empty()) {
-        for (const std::string& title : listedTitles(staged))
+        for (const std::string& title : listedTitles(staged).value_or(std::vector<std::string>{}))
             for (const char* ext : {".tab", ".txt"}) {
                 if (plat::replaceFile(tableFile(staging, title, ext), tableFile(sharedDir, title, ext))) continue;
                 // Staged in full yet not taken in (a folder in its place): it keeps what the index knew of it,
@@ -388,7 +417,8 @@ int CSharedFolder::publishLocalTables(const std::string& libraryName) {
         writeIndexFile(libraryName);
     }
     setBusy(libraryName, g_globals->sharedFormsDir, 0);
-    (void)plat::removeTree(staging);
+    // Moved aside before it is removed: under the library's name it always names its publisher.
+    (void)plat::removeTree(plat::moveFile(staging, making) ? making : staging);
     setBusy(libraryName, g_globals->formsDir, 0);
     if (!failed.empty()) showError(fillText(texts_.getMessage(failedLine), {failed, reason}));
     return 0;

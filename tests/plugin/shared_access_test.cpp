@@ -221,6 +221,7 @@ TEST_F(SharedAccessTest, CancelAfterTakingTheAccessKeepsIt) {
 
 // A share that takes no file (mounted read-only): the station whose setting says read-write is told why it
 // cannot hold the access and works read-only, its setting kept; once the share can be written, it holds it.
+// Read-only chosen meanwhile is the setting from then on.
 TEST_F(SharedAccessTest, AShareThatCannotBeWrittenIsToldAndTheReadWriteSettingKept) {
     fresh();
     writeSettings("SharedData", "1. 1\r\n2. 1\r\n3. " + shared + "\r\n");
@@ -238,6 +239,33 @@ TEST_F(SharedAccessTest, AShareThatCannotBeWrittenIsToldAndTheReadWriteSettingKe
     EXPECT_EQ(g_globals->sharedAccessMode.load(), 1);
     EXPECT_EQ(fileItem("SharedData", 2), "1");
     EXPECT_EQ(count("msgbox"), 1);
+
+    // Read-only chosen while the share still takes no file: the setting says so from then on.
+    plat::refuseChangesUnder(shared);
+    script().answer(plat::IDOK);
+    openManager().click(kMgr, kReadOnly);
+    closeAll();
+    plat::refuseChangesUnder("");
+    EXPECT_EQ(fileItem("SharedData", 2), "0");
+    run();
+    EXPECT_EQ(g_globals->sharedAccessMode.load(), 0);
+    EXPECT_FALSE(plat::fileExists(flag("RWrunning.dat")));
+}
+
+// Settings that say read-write while another station holds the access: the cycle works read-only and the
+// settings say so, though the parameters read them again.
+TEST_F(SharedAccessTest, ReadWriteRefusedAtTheCyclesStartStaysReadOnlyThroughTheParameters) {
+    fresh();
+    writeSettings("SharedData", "1. 1\r\n2. 1\r\n3. " + shared + "\r\n");
+    holdElsewhere(-1);
+    load();
+    script().answer(plat::IDOK);
+    open().click(kDlg, plat::IDOK);
+    run();
+    EXPECT_TRUE(transcript().contains("held by another station"));
+    EXPECT_EQ(g_globals->sharedAccessMode.load(), 0);
+    EXPECT_EQ(fileItem("SharedData", 2), "0");
+    EXPECT_FALSE(sharedDataWatcherRunning());
 }
 
 // Setting a share up with read-write access is the one time its folders are made: its library, which the

@@ -2,6 +2,7 @@
 // with the shared library: what lands in the local and shared folders and what the user is told.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -287,7 +288,8 @@ TEST_F(SharedLibraryTest, RefreshCopiesWhatChangedAndDeletesWhatTheSharedLibrary
 }
 
 // A share unmounted, or its library replaced, right after the refresh listed it, or unmounted while its
-// changed table is copied, deletes and takes in no local table: the user is told once and works on them, and
+// changed table is copied, or a library that looked empty at the first listing and is whole at the scan,
+// deletes and takes in no local table: the user is told once and works on them, and
 // the index stays, so the changed table comes at the next refresh. A local table that is lost is copied
 // again, though the index knows it.
 TEST_F(SharedLibraryTest, AShareGoneOrChangedWhileReadCostsNoLocalTableAndALostOneComesBack) {
@@ -301,15 +303,21 @@ TEST_F(SharedLibraryTest, AShareGoneOrChangedWhileReadCostsNoLocalTableAndALostO
         std::string moved;   // goes away right after the shared library's listing number `atListing`
         bool emptyInPlace;
         int atListing;       // 1: the refresh's first look; 6: the one its copy walks (after two looks of times)
+        bool backAfter = false;   // empty in place from the start, put back after that listing instead
     } cases[] = {{"the share unmounted", sharedRoot, false, 1},
                  {"the library replaced", sharedLib(), true, 1},
-                 {"the share unmounted while copying", sharedRoot, false, 6}};
+                 {"the share unmounted while copying", sharedRoot, false, 6},
+                 {"the library empty at the first look", sharedLib(), true, 2, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         int listings = 0;
+        if (c.backAfter) {
+            ASSERT_TRUE(plat::moveFile(c.moved, away) && plat::createDirectory(c.moved));
+        }
         plat::afterListing([&](std::string_view folder) {
             if (folder != sharedLib() || ++listings != c.atListing) return;
-            if (plat::moveFile(c.moved, away) && c.emptyInPlace) (void)plat::createDirectory(c.moved);
+            if (c.backAfter) (void)(plat::removeTree(c.moved) && plat::moveFile(away, c.moved));
+            else if (plat::moveFile(c.moved, away) && c.emptyInPlace) (void)plat::createDirectory(c.moved);
         });
         expectMessage();
         EXPECT_EQ(copyTablesToSharedData(), 0);
@@ -323,17 +331,19 @@ TEST_F(SharedLibraryTest, AShareGoneOrChangedWhileReadCostsNoLocalTableAndALostO
         EXPECT_EQ(contentOf(localLib(), "B"), "b1.txt");
         EXPECT_EQ(indexNames(), (std::vector<std::string>{"A", "B"}));
         EXPECT_FALSE(plat::dirExists(localForms + "/.Lib.sync"));
-        if (c.emptyInPlace) {
-            ASSERT_TRUE(plat::removeTree(c.moved));
+        if (!c.backAfter) {
+            if (c.emptyInPlace) {
+                ASSERT_TRUE(plat::removeTree(c.moved));
+            }
+            ASSERT_TRUE(plat::moveFile(away, c.moved));
         }
-        ASSERT_TRUE(plat::moveFile(away, c.moved));
         expectScriptPlayed();
     }
     plat::removeFile(localLib() + "/A.tab");
     EXPECT_EQ(copyTablesToSharedData(), 0);
     EXPECT_EQ(plat::readFile(localLib() + "/A.tab"), "a1.tab");
     EXPECT_EQ(contentOf(localLib(), "B"), "b2.txt");
-    EXPECT_EQ(count("msgbox"), 3);
+    EXPECT_EQ(count("msgbox"), 4);
 }
 
 TEST_F(SharedLibraryTest, ATableWhoseCopyFailedIsCopiedAtTheNextRefresh) {
@@ -477,6 +487,34 @@ TEST_F(SharedLibraryTest, APublicationThatCannotReachTheShareMakesNothingThereAn
     expectScriptPlayed();
 }
 
+// A share that holds other libraries but not this one is reachable: a refresh says that the library holds no
+// table and deletes nothing, and the read-write station's publication makes the library there with every
+// table, though its index says they were published; the next refresh is quiet.
+TEST_F(SharedLibraryTest, AShareWithoutThisLibraryIsToldSoAndTheReadWriteStationMakesItThere) {
+    ASSERT_TRUE(plat::removeTree(sharedLib()));
+    ASSERT_TRUE(plat::createDirectories(sharedRoot + "/FORMS_MM/Other"));
+    putTable(sharedRoot + "/FORMS_MM/Other", "X", "x", 1000);
+    putReadableTable(localLib(), "A", "a1", 2000);
+    CSharedFolder index(sharedRoot);
+    index.appendNewEntry({"A", fileTimeOfSeconds(2000)});
+    index.writeIndexFile("Lib");
+    for (const int readWrite : {0, 1}) {
+        SCOPED_TRACE(readWrite);
+        station(localForms, readWrite);
+        expectMessage();
+        EXPECT_EQ(copyTablesToSharedData(), 0);
+        EXPECT_TRUE(transcript().contains("The shared library holds no table:\\n" + sharedLib())) << transcriptText();
+        EXPECT_FALSE(transcript().contains("cannot be rea"));
+        EXPECT_EQ(contentOf(localLib(), "A"), "a1.txt");
+        EXPECT_EQ(copyTablesFromSharedData(), 0);
+        EXPECT_EQ(plat::dirExists(sharedLib()), readWrite == 1);
+    }
+    EXPECT_EQ(contentOf(sharedLib(), "A"), "a1.txt");
+    EXPECT_EQ(copyTablesToSharedData(), 0);
+    EXPECT_EQ(count("msgbox"), 2);
+    expectScriptPlayed();
+}
+
 // Two stations on one shared folder: one publishes generation after generation while the other refreshes;
 // every refresh leaves the library of one generation whole.
 TEST_F(SharedLibraryTest, ARefreshDuringPublicationsNeverMixesTwoLibraries) {
@@ -495,10 +533,22 @@ TEST_F(SharedLibraryTest, ARefreshDuringPublicationsNeverMixesTwoLibraries) {
         }
         _exit(0);
     }
+    // A refresh that fails the test ends the publisher too, before the fixture removes its folders.
+    struct Publisher {
+        pid_t pid;
+        ~Publisher() {
+            if (pid <= 0) return;
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+    } publisher{child};
     int refreshes = 0, finished = 0;
     std::set<std::string> seen;
     while (finished < 2) {
-        if (finished == 0 && waitpid(child, nullptr, WNOHANG) == child) finished = 1;
+        if (finished == 0 && waitpid(child, nullptr, WNOHANG) == child) {
+            publisher.pid = 0;
+            finished = 1;
+        }
         else if (finished == 1) finished = 2;   // one more refresh after the last publication
         plat::driver().reset();
         (void)copyTablesToSharedData();
@@ -684,11 +734,12 @@ TEST_F(SharedLibraryTest, ATableThatCannotBeTakenInIsNamedAndPublishedAgain) {
 }
 
 // What a publisher killed in the middle leaves: the busy mark and its staging folder, complete or not. A link
-// in the staging folder's place is no publication, whatever the folder it names holds.
+// in the staging folder's place is no publication, whatever the folder it names holds; nor is a list whose
+// last line was cut short, or a folder that names no publisher.
 TEST_F(SharedLibraryTest, APublicationLeftByAGonePublisherIsFinishedOrDropped) {
     const std::string staging = g_globals->sharedFormsDir + "/.Lib.publish";
-    enum Left { Part, Whole, LinkToWhole };
-    for (const Left left : {Part, Whole, LinkToWhole}) {
+    enum Left { Part, Whole, LinkToWhole, ListCut, NoPublisher };
+    for (const Left left : {Part, Whole, LinkToWhole, ListCut, NoPublisher}) {
         SCOPED_TRACE(left);
         const bool complete = left != Part;
         const std::string made = left == LinkToWhole ? dir.path() + "/elsewhere" : staging;
@@ -697,7 +748,9 @@ TEST_F(SharedLibraryTest, APublicationLeftByAGonePublisherIsFinishedOrDropped) {
         plat::removeFile(localForms + "/Lib.dt");
         ASSERT_TRUE(plat::createDirectories(made));
         const ACCESS_HOLDER killed{"/b", plat::machineName(), endedProcess(), plat::nowSeconds()};
-        ASSERT_TRUE(plat::writeFile(made + "/publisher.dat", encodeAccessHolder(killed)));
+        if (left != NoPublisher) {
+            ASSERT_TRUE(plat::writeFile(made + "/publisher.dat", encodeAccessHolder(killed)));
+        }
         // And one killed before it gave its staging folder the library's name.
         const std::string unnamed = staging + "." + plat::machineName() + "." + std::to_string(killed.pid + 1);
         ASSERT_TRUE(plat::createDirectories(unnamed));
@@ -706,7 +759,7 @@ TEST_F(SharedLibraryTest, APublicationLeftByAGonePublisherIsFinishedOrDropped) {
         putTable(made, "A", "a1", 2000);
         putTable(made, "B", "b1", 2000);
         if (complete) {
-            ASSERT_TRUE(plat::writeFile(made + "/complete.dat", "A\nB\n"));
+            ASSERT_TRUE(plat::writeFile(made + "/complete.dat", left == ListCut ? "A\nB" : "A\nB\n"));
         }
         if (left == LinkToWhole) std::filesystem::create_symlink(made, staging);
         setSharedBusy(1);
