@@ -624,6 +624,18 @@ std::vector<FaceHit> FaceGeom::kernelHits(const Vec3& origin, const Vec3& direct
     return hits;
 }
 
+bool FaceGeom::extentAlong(const Vec3& direction, double& least, double& most) const {
+    if (!impl_) return false;
+    try {
+        const std::optional<Extent> extent = host::extentAlong(impl_->face, impl_->range, direction);
+        if (!extent) return false;
+        least = extent->least, most = extent->most;
+        return true;
+    } catch (const Standard_Failure&) {
+        return false;
+    }
+}
+
 Box3 FaceGeom::boundingBox() const { return impl_ ? impl_->box : Box3{}; }
 
 Box3 FaceGeom::boundingBoxByKernel() const { return impl_ ? boxByKernel(impl_->face) : Box3{}; }
