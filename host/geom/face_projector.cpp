@@ -724,10 +724,11 @@ std::ptrdiff_t FaceProjector::nearPiece(WIRE& w, const double p[2]) {
 }
 
 bool FaceProjector::onPiece(const PIECE& piece, const double p[2]) const {
-    // A hundredth of the kernel's least tolerance from a segment or arc of the trims, its ends too, on a face
-    // whose edges and vertices are all within that tolerance: the kernel's classifier takes such a point as
-    // on the face. Where an edge's tolerance is wider, it may not.
-    constexpr double kOn = 0.01 * kGeomTol;
+    // The kernel's classifier takes a point within a hundredth of its least tolerance of a segment or arc of
+    // the trims, its ends too, as on a face whose edges and vertices are all within that tolerance (where an
+    // edge's tolerance is wider, it may not). Half that band is ours: a point near its edge, which rounding
+    // puts on either side, is the kernel's to decide.
+    constexpr double kOn = 0.005 * kGeomTol;
     if (!tight_ || piece.slack > 0) return false;
     if (!piece.arc) return withinOfSegment(p, piece.a, piece.b, kOn);
     const double dx = p[0] - piece.c[0], dy = p[1] - piece.c[1];
@@ -1010,13 +1011,16 @@ void FaceProjector::intersect(const gp_Lin& line, std::vector<FaceHit>& hits) {
 void FaceProjector::intersectPlane(const gp_Lin& line, std::vector<FaceHit>& hits) {
     // Most lines start near the plane, inside any reach: the reach is worked out only past its least.
     auto reach = [&] { return lineReach(box_, toVec3(line.Location())); };
+    // The line's parameter as the kernel's intersector works it out, from the plane's equation: on a plane
+    // across the world's axes, as a placed face's is, any other order of the same sums differs in the last
+    // bits.
+    double a, b, c, d0;
+    plane_.Coefficients(a, b, c, d0);
     const gp_Dir& d = line.Direction();
-    const gp_Dir& n = plane_.Axis().Direction();
-    const double along = n.Dot(d);
-    if (std::fabs(along) < 1e-12) return askKernelWhole(line, reach(), hits);
     const gp_Pnt& o = line.Location();
-    const gp_XYZ toPlane = plane_.Location().XYZ() - o.XYZ();
-    const double t = n.XYZ().Dot(toPlane) / along;
+    const double along = a * d.X() + b * d.Y() + c * d.Z();
+    if (std::fabs(along) < 1e-12) return askKernelWhole(line, reach(), hits);
+    const double t = -(a * o.X() + b * o.Y() + c * o.Z() + d0) / along;
     if (std::fabs(t) > nearReach_ && std::fabs(t) > reach()) return;
     const gp_Pnt hit(o.XYZ() + t * d.XYZ());
     const gp_Pnt inPlane = hit.Transformed(toPlane_);

@@ -102,8 +102,8 @@ private:
         std::vector<UvBox> boxes;   // each piece's, as its run's box takes it in
         std::vector<CHUNK> chunks;
     };
-    // On: on a segment or arc of the trims, far within the kernel's least tolerance of it, which the kernel
-    // takes as on the face.
+    // On: on a segment or arc of the trims, well within the band about it that the kernel takes as on the
+    // face.
     enum class Side { In, Out, Near, On };
 
     Side side(double u, double v, std::vector<int>& holders);
