@@ -574,9 +574,7 @@ void FaceGeom::intersectLine(const Vec3& origin, const Vec3& direction, std::vec
         if (!impl_->projectorTried) {
             impl_->projectorTried = true;
             impl_->projector =
-                impl_->kind == SurfaceKind::Plane
-                    ? std::make_unique<FaceProjector>(impl_->face, GeomAdaptor_Surface(impl_->surface).Plane(), impl_->box)
-                    : std::make_unique<FaceProjector>(impl_->face, impl_->box, impl_->range);
+                std::make_unique<FaceProjector>(impl_->face, impl_->surface, impl_->kind, impl_->box, impl_->range);
         }
         if (impl_->projector) {
             const gp_Lin line(toPnt(origin), impl_->projector->unitDirection(direction));
