@@ -178,6 +178,13 @@ void torusCandidates(const UvBox& r, double x, double y, double z, Add add) {
 
 double dot(const Vec3& a, const Vec3& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
+// A torus's (or, of major radius 0, a sphere's) frame as torusPatchBox takes it.
+TorusFrame torusFrameOf(const gp_Ax3& frame, double major, double minor) {
+    auto vec = [](const gp_XYZ& v) { return Vec3{v.X(), v.Y(), v.Z()}; };
+    return {vec(frame.Location().XYZ()), vec(frame.XDirection().XYZ()), vec(frame.YDirection().XYZ()),
+            vec(frame.Direction().XYZ()), major, minor};
+}
+
 }  // namespace
 
 Box3 torusPatchBox(const TorusFrame& torus, const UvBox& r) {
@@ -278,11 +285,6 @@ std::optional<Extent> edgesExtent(const TopoDS_Face& face, const Vec3& d) {
 
 std::optional<Extent> extentAlong(const TopoDS_Face& face, const UvBox& range, const Vec3& direction) {
     const BRepAdaptor_Surface surface(face, false);
-    auto frameOf = [](const gp_Ax3& frame, double major, double minor) {
-        auto vec = [](const gp_XYZ& v) { return Vec3{v.X(), v.Y(), v.Z()}; };
-        return TorusFrame{vec(frame.Location().XYZ()), vec(frame.XDirection().XYZ()), vec(frame.YDirection().XYZ()),
-                          vec(frame.Direction().XYZ()), major, minor};
-    };
     // The rectangle no more than two turns wide, as the closed forms take it.
     const bool narrow = range.uMax - range.uMin <= 2 * kTwoPi && range.vMax - range.vMin <= 2 * kTwoPi;
     switch (surface.GetType()) {
@@ -293,12 +295,12 @@ std::optional<Extent> extentAlong(const TopoDS_Face& face, const UvBox& range, c
     case GeomAbs_Sphere: {
         if (!narrow) return std::nullopt;
         const gp_Sphere sphere = surface.Sphere();
-        return torusPatchExtent(frameOf(sphere.Position(), 0, sphere.Radius()), range, direction);
+        return torusPatchExtent(torusFrameOf(sphere.Position(), 0, sphere.Radius()), range, direction);
     }
     case GeomAbs_Torus: {
         const gp_Torus torus = surface.Torus();
         if (!narrow || !(torus.MajorRadius() >= torus.MinorRadius())) return std::nullopt;
-        return torusPatchExtent(frameOf(torus.Position(), torus.MajorRadius(), torus.MinorRadius()), range,
+        return torusPatchExtent(torusFrameOf(torus.Position(), torus.MajorRadius(), torus.MinorRadius()), range,
                                 direction);
     }
     case GeomAbs_BSplineSurface:
@@ -310,10 +312,10 @@ std::optional<Extent> extentAlong(const TopoDS_Face& face, const UvBox& range, c
         Extent extent{kInf, -kInf};
         for (int i = poles.LowerRow(); i <= poles.UpperRow(); ++i)
             for (int j = poles.LowerCol(); j <= poles.UpperCol(); ++j) {
-            const gp_Pnt& pole = poles(i, j);
-            const double h = pole.X() * direction[0] + pole.Y() * direction[1] + pole.Z() * direction[2];
-            extent.least = std::min(extent.least, h);
-            extent.most = std::max(extent.most, h);
+                const gp_Pnt& pole = poles(i, j);
+                const double h = pole.X() * direction[0] + pole.Y() * direction[1] + pole.Z() * direction[2];
+                extent.least = std::min(extent.least, h);
+                extent.most = std::max(extent.most, h);
             }
         if (!(extent.least <= extent.most)) return std::nullopt;
         return extent;
@@ -364,12 +366,7 @@ std::optional<Box3> closedFormBox(const TopoDS_Face& face) {
         if (!(torus.MajorRadius() > torus.MinorRadius())) return std::nullopt;
         const std::optional<UvBox> rect = filledRect(face);
         if (!rect) return std::nullopt;
-        const gp_Ax3& frame = torus.Position();
-        auto vec = [](const gp_XYZ& v) { return Vec3{v.X(), v.Y(), v.Z()}; };
-        return torusPatchBox({vec(frame.Location().XYZ()), vec(frame.XDirection().XYZ()),
-                              vec(frame.YDirection().XYZ()), vec(frame.Direction().XYZ()), torus.MajorRadius(),
-                              torus.MinorRadius()},
-                             *rect);
+        return torusPatchBox(torusFrameOf(torus.Position(), torus.MajorRadius(), torus.MinorRadius()), *rect);
     }
     default: return std::nullopt;
     }
