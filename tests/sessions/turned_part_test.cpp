@@ -1,7 +1,7 @@
 // A part as CAD systems leave it in an assembly, turned in space, gets what the same part placed square
-// gets: the same tools made at the same lengths and the same heights in its
-// listing. Its curved faces' heights in the turned views come from the faces themselves, not from the
-// corners of their boxes along the world's axes, which a turned view sees far above and below them.
+// gets: the same tools made at the same lengths and the same heights in its listing. Its curved faces'
+// heights in the turned views come from the faces themselves, not from the corners of their boxes along the
+// world's axes, which a turned view sees far above and below them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,9 +23,8 @@ namespace {
 
 using namespace host::builder;
 
-// A block rounded along its edges, holes from its top beside a boss rounded at its foot, one of them
-// beside the rounding, and holes from a side: the faces rising above a hole's mouth are cylinders, tori and
-// spheres as well as planes.
+// A block rounded along its edges, holes from its top beside a boss rounded at its foot and in it, and a hole
+// from a side: the faces rising above a hole's mouth are cylinders, tori and spheres as well as planes.
 BuiltPart squarePart() {
     PartBuilder b = PartBuilder::block({80, 50, 20});
     b.roundStockEdges(4);
