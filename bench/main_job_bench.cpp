@@ -266,6 +266,7 @@ void printMainJobPhases() {
     for (const auto& [holes, job] : g_mainJobs) std::printf(" %10.1f", job.wall[kSave] / holes * 1e6);
     std::printf("\n  %-18s", "peak MiB");
     for (const auto& [holes, job] : g_mainJobs) std::printf(" %10.0f", job.peakMiB);
+    if (g_mainJobs.count(10000)) std::printf("   (at most 200 at 10,000 holes)");
     std::printf("\n  %-18s", "part MB");
     for (const auto& [holes, job] : g_mainJobs) std::printf(" %10.2f", job.partMB);
     std::printf("\n");

@@ -54,6 +54,14 @@ int project_pt_onto_surf(const ent* s, int view, const double pt[3], double u0, 
 int project_pt_along_dir(const ent* s, const double direction[3], const double pt[3], double u0, double v0,
                          double out[3], double* u, double* v);
 
+// The least and greatest of direction . p over the points p of the surface's face, `direction` a unit
+// vector (a view's Z row): the face's heights in a view, from the face itself, where its box's corners
+// give more than it reaches along any direction but a world axis. Exact on planes, cylinders and cones
+// bounded by lines, circles and ellipses, and on spheres and tori filling their parameter box; a bound
+// that holds the face elsewhere (B-spline surfaces and edges by their poles). 1 done; 0 when the host has
+// no closed form for the face (its box's corners then hold it) or `s` has no geometry.
+int surf_extent_along(const ent* s, const double direction[3], double* least, double* most);
+
 // The largest tolerance of the surface's trim edges and their vertices: how far outside its trims a point
 // may lie and still count as on them. 0 for a surface without trims or geometry.
 double surf_trim_tolerance(const ent* s);

@@ -29,10 +29,12 @@
 #include <TopTools_ListOfShape.hxx>
 #include <TopoDS.hxx>
 #include <TopoDS_Edge.hxx>
+#include <TopLoc_Location.hxx>
 #include <gp_Ax2.hxx>
 #include <gp_Circ.hxx>
 #include <gp_Lin.hxx>
 #include <gp_Vec2d.hxx>
+#include <gp_Trsf.hxx>
 
 #include <algorithm>
 #include <cmath>
@@ -433,6 +435,22 @@ BuiltPart PartBuilder::build() const {
         return fail(std::string("the kernel failed: ") + e.GetMessageString());
     }
     return part;
+}
+
+BuiltPart placedPart(const BuiltPart& part, const Vec3& point, const Vec3& axis, double angle, const Vec3& shift) {
+    if (!part.ok()) return part;
+    gp_Trsf turn, move;
+    turn.SetRotation(gp_Ax1(toPnt(point), unit(axis)), angle);
+    move.SetTranslation(gp_Vec(shift[0], shift[1], shift[2]));
+    const gp_Trsf place = move * turn;
+    BuiltPart placed = part;
+    placed.solid = makeSolidGeom(occtShape(part.solid).Moved(TopLoc_Location(place)), part.solid.faceColours());
+    if (!placed.ok()) placed.error = "the placed part cannot be read";
+    for (HoleSpec& h : placed.holes) {
+        h.entry = toVec3(toPnt(h.entry).Transformed(place));
+        h.direction = toVec3(unit(h.direction).Transformed(place));
+    }
+    return placed;
 }
 
 }  // namespace host::builder

@@ -67,6 +67,11 @@ private:
     std::vector<HoleSpec> holes_;
 };
 
+// The part placed as an assembly places one of its parts: turned by `angle` (radians) about the axis
+// through `point` along `axis`, then moved by `shift`. Its faces keep their geometry under a location, as
+// the instances of a STEP assembly do; its holes move with it.
+BuiltPart placedPart(const BuiltPart& part, const Vec3& point, const Vec3& axis, double angle, const Vec3& shift = {});
+
 // Named example parts (the ones shipped in data/examples as STEP), each with its builder.
 struct ExamplePart {
     std::string name;   // file title: data/examples/<name>.step

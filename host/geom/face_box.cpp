@@ -28,6 +28,7 @@
 #include <Geom_BezierCurve.hxx>
 #include <Geom_BezierSurface.hxx>
 #include <Geom_Circle.hxx>
+#include <Geom_Ellipse.hxx>
 #include <Geom_Line.hxx>
 #include <Geom_TrimmedCurve.hxx>
 #include <Precision.hxx>
@@ -38,7 +39,10 @@
 #include <TopExp_Explorer.hxx>
 #include <TopLoc_Location.hxx>
 #include <TopoDS.hxx>
+#include <TColgp_Array2OfPnt.hxx>
 #include <gp_Circ.hxx>
+#include <gp_Elips.hxx>
+#include <gp_Sphere.hxx>
 #include <gp_Torus.hxx>
 
 #include <algorithm>
@@ -149,6 +153,57 @@ void stationaryAngles(double a, double b, double low, double high, Take take) {
     }
 }
 
+// Calls `take` with each edge of the face that is not degenerated (a cone's apex: the edges beside it reach
+// it), its curve in space without trims, the curve's place and the edge's range. False when an edge has no
+// curve in space.
+template <class Take>
+bool forEachEdgeCurve(const TopoDS_Face& face, Take take) {
+    for (TopExp_Explorer ex(face, TopAbs_EDGE); ex.More(); ex.Next()) {
+        const TopoDS_Edge& edge = TopoDS::Edge(ex.Current());
+        if (BRep_Tool::Degenerated(edge)) continue;
+        TopLoc_Location where;
+        double first = 0, last = 0;
+        Handle(Geom_Curve) curve = BRep_Tool::Curve(edge, where, first, last);
+        if (curve.IsNull()) return false;
+        while (curve->IsKind(STANDARD_TYPE(Geom_TrimmedCurve)))
+            curve = Handle(Geom_TrimmedCurve)::DownCast(curve)->BasisCurve();
+        take(edge, curve, where.Transformation(), first, last);
+    }
+    return true;
+}
+
+// Calls `add` with every (u, v) of the rectangle where the height x . p of the torus's points, with x, y and
+// z the height of its frame's axes, may reach an extreme: the corners, the stationary points of the
+// meridians at the rectangle's sides, and where the height is stationary along the parallels, their
+// points on the sides and their meridians' stationary points.
+template <class Add>
+void torusCandidates(const UvBox& r, double x, double y, double z, Add add) {
+    // Along a meridian u the height is (R + r cos v) g(u) + r sin v z, g(u) = cos u x + sin u y:
+    // stationary where tan v = z / g(u).
+    auto meridian = [&](double u) {
+        const double g = std::cos(u) * x + std::sin(u) * y;
+        stationaryAngles(g, z, r.vMin, r.vMax, [&](double v) { add(u, v); });
+    };
+    meridian(r.uMin);
+    meridian(r.uMax);
+    // Along a parallel, and inside, stationary in u where tan u = y / x; where x = y = 0 the height does
+    // not change with u, and the meridians hold its extremes.
+    stationaryAngles(x, y, r.uMin, r.uMax, [&](double u) {
+        add(u, r.vMin);
+        add(u, r.vMax);
+        meridian(u);
+    });
+}
+
+double dot(const Vec3& a, const Vec3& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+
+// A torus's (or, of major radius 0, a sphere's) frame as torusPatchBox takes it.
+TorusFrame torusFrameOf(const gp_Ax3& frame, double major, double minor) {
+    auto vec = [](const gp_XYZ& v) { return Vec3{v.X(), v.Y(), v.Z()}; };
+    return {vec(frame.Location().XYZ()), vec(frame.XDirection().XYZ()), vec(frame.YDirection().XYZ()),
+            vec(frame.Direction().XYZ()), major, minor};
+}
+
 }  // namespace
 
 Box3 torusPatchBox(const TorusFrame& torus, const UvBox& r) {
@@ -167,24 +222,7 @@ Box3 torusPatchBox(const TorusFrame& torus, const UvBox& r) {
     };
     for (const double u : {r.uMin, r.uMax})
         for (const double v : {r.vMin, r.vMax}) add(u, v);
-    for (int k = 0; k < 3; ++k) {
-        const double x = torus.x[k], y = torus.y[k], z = torus.axis[k];
-        // Along a meridian u the coordinate is (R + r cos v) g(u) + r sin v z, g(u) = cos u x + sin u y:
-        // stationary where tan v = z / g(u).
-        auto meridian = [&](double u) {
-            const double g = std::cos(u) * x + std::sin(u) * y;
-            stationaryAngles(g, z, r.vMin, r.vMax, [&](double v) { add(u, v); });
-        };
-        meridian(r.uMin);
-        meridian(r.uMax);
-        // Along a parallel, and inside, stationary in u where tan u = y / x; where x = y = 0 the
-        // coordinate does not change with u, and the meridians hold its extremes.
-        stationaryAngles(x, y, r.uMin, r.uMax, [&](double u) {
-            add(u, r.vMin);
-            add(u, r.vMax);
-            meridian(u);
-        });
-    }
+    for (int k = 0; k < 3; ++k) torusCandidates(r, torus.x[k], torus.y[k], torus.axis[k], add);
     return box;
 }
 
@@ -391,21 +429,130 @@ std::optional<Box3> splineFaceBox(const TopoDS_Face& face) {
     return box;
 }
 
+// The extent of d . p over the torus's points over the rectangle: torusPatchBox's for one height. A sphere
+// is the torus of major radius 0, whose parallels at the poles are the rectangle's sides.
+Extent torusPatchExtent(const TorusFrame& torus, const UvBox& r, const Vec3& d) {
+    const double o = dot(torus.centre, d), x = dot(torus.x, d), y = dot(torus.y, d), z = dot(torus.axis, d);
+    Extent extent{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
+    auto add = [&](double u, double v) {
+        const double h = o + (torus.major + torus.minor * std::cos(v)) * (std::cos(u) * x + std::sin(u) * y) +
+                         torus.minor * std::sin(v) * z;
+        extent.least = std::min(extent.least, h);
+        extent.most = std::max(extent.most, h);
+    };
+    for (const double u : {r.uMin, r.uMax})
+        for (const double v : {r.vMin, r.vMax}) add(u, v);
+    torusCandidates(r, x, y, z, add);
+    return extent;
+}
+
+// Whether a range of angles is no more than two turns long, as stationaryAngles takes it: a full circle's
+// range read from a file is often a hair more than one.
+bool turns(double first, double last) { return last - first <= 2 * kTwoPi; }
+
+// The extent of d . p over the face's edges, from the same points as edgesBox boxes, and ellipses' and
+// splines' too; nullopt when an edge has no curve in space, or none has.
+std::optional<Extent> edgesExtent(const TopoDS_Face& face, const Vec3& d) {
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    Extent extent{kInf, -kInf};
+    auto add = [&](const gp_Pnt& p) {
+        const double h = p.X() * d[0] + p.Y() * d[1] + p.Z() * d[2];
+        extent.least = std::min(extent.least, h);
+        extent.most = std::max(extent.most, h);
+    };
+    const gp_XYZ along(d[0], d[1], d[2]);
+    const bool curves = forEachEdgeCurve(face, [&](const TopoDS_Edge& edge, const Handle(Geom_Curve)& curve,
+                                                   const gp_Trsf& move, double first, double last) {
+        if (curve->IsKind(STANDARD_TYPE(Geom_Line))) {
+            add(curve->Value(first).Transformed(move));
+            add(curve->Value(last).Transformed(move));
+        } else if (const auto circle = Handle(Geom_Circle)::DownCast(curve); !circle.IsNull() && turns(first, last)) {
+            // O + R (cos t X + sin t Y) is stationary in height where tan t = (d . Y) / (d . X).
+            const gp_Circ c = circle->Circ().Transformed(move);
+            auto at = [&](double t) { add(ElCLib::Value(t, c)); };
+            at(first);
+            at(last);
+            stationaryAngles(c.XAxis().Direction().XYZ().Dot(along), c.YAxis().Direction().XYZ().Dot(along), first,
+                             last, at);
+        } else if (const auto ellipse = Handle(Geom_Ellipse)::DownCast(curve);
+                   !ellipse.IsNull() && turns(first, last)) {
+            // O + A cos t X + B sin t Y: where tan t = B (d . Y) / (A (d . X)).
+            const gp_Elips e = ellipse->Elips().Transformed(move);
+            auto at = [&](double t) { add(ElCLib::Value(t, e)); };
+            at(first);
+            at(last);
+            stationaryAngles(e.MajorRadius() * e.XAxis().Direction().XYZ().Dot(along),
+                             e.MinorRadius() * e.YAxis().Direction().XYZ().Dot(along), first, last, at);
+        } else if (const auto spline = Handle(Geom_BSplineCurve)::DownCast(curve); !spline.IsNull()) {
+            // The curve lies in the hull of its poles (its weights are positive).
+            for (const gp_Pnt& pole : spline->Poles()) add(pole.Transformed(move));
+        } else if (const auto bezier = Handle(Geom_BezierCurve)::DownCast(curve); !bezier.IsNull()) {
+            for (const gp_Pnt& pole : bezier->Poles()) add(pole.Transformed(move));
+        } else {
+            Bnd_Box box;
+            BndLib_Add3dCurve::AddOptimal(BRepAdaptor_Curve(edge), 0, box);
+            if (box.IsVoid()) return;
+            const Box3 b = toBox3(box);
+            for (int k = 0; k < 8; ++k)
+                add(gp_Pnt(k & 1 ? b.max[0] : b.min[0], k & 2 ? b.max[1] : b.min[1], k & 4 ? b.max[2] : b.min[2]));
+        }
+    });
+    if (!curves || !(extent.least <= extent.most)) return std::nullopt;
+    return extent;
+}
+
+}  // namespace
+
+std::optional<Extent> extentAlong(const TopoDS_Face& face, const UvBox& range, const Vec3& direction) {
+    const BRepAdaptor_Surface surface(face, false);
+    // The rectangle no more than two turns wide, as the closed forms take it.
+    const bool narrow = range.uMax - range.uMin <= 2 * kTwoPi && range.vMax - range.vMin <= 2 * kTwoPi;
+    switch (surface.GetType()) {
+    case GeomAbs_Plane:
+    case GeomAbs_Cylinder:
+    case GeomAbs_Cone:
+    case GeomAbs_SurfaceOfExtrusion: return edgesExtent(face, direction);
+    case GeomAbs_Sphere: {
+        if (!narrow) return std::nullopt;
+        const gp_Sphere sphere = surface.Sphere();
+        return torusPatchExtent(torusFrameOf(sphere.Position(), 0, sphere.Radius()), range, direction);
+    }
+    case GeomAbs_Torus: {
+        const gp_Torus torus = surface.Torus();
+        if (!narrow || !(torus.MajorRadius() >= torus.MinorRadius())) return std::nullopt;
+        return torusPatchExtent(torusFrameOf(torus.Position(), torus.MajorRadius(), torus.MinorRadius()), range,
+                                direction);
+    }
+    case GeomAbs_BSplineSurface:
+    case GeomAbs_BezierSurface: {
+        // The surface lies in the hull of its poles (its weights are positive).
+        const TColgp_Array2OfPnt poles = surface.GetType() == GeomAbs_BSplineSurface ? surface.BSpline()->Poles()
+                                                                                       : surface.Bezier()->Poles();
+        constexpr double kInf = std::numeric_limits<double>::infinity();
+        Extent extent{kInf, -kInf};
+        for (int i = poles.LowerRow(); i <= poles.UpperRow(); ++i)
+            for (int j = poles.LowerCol(); j <= poles.UpperCol(); ++j) {
+                const gp_Pnt& pole = poles(i, j);
+                const double h = pole.X() * direction[0] + pole.Y() * direction[1] + pole.Z() * direction[2];
+                extent.least = std::min(extent.least, h);
+                extent.most = std::max(extent.most, h);
+            }
+        if (!(extent.least <= extent.most)) return std::nullopt;
+        return extent;
+    }
+    default: return std::nullopt;
+    }
+}
+
+namespace {
+
 // The box of the face's edges. On a ruled surface (a cylinder, a cone) a coordinate that is stationary
 // inside the face stays so along the line of the surface through that point, out to an edge: the edges
 // hold the face's extremes. Nullopt when an edge has no curve in space, or none has.
 std::optional<Box3> edgesBox(const TopoDS_Face& face) {
     Bnd_Box box;
-    for (TopExp_Explorer ex(face, TopAbs_EDGE); ex.More(); ex.Next()) {
-        const TopoDS_Edge& edge = TopoDS::Edge(ex.Current());
-        if (BRep_Tool::Degenerated(edge)) continue;   // a cone's apex: the edges beside it reach it
-        TopLoc_Location where;
-        double first = 0, last = 0;
-        Handle(Geom_Curve) curve = BRep_Tool::Curve(edge, where, first, last);
-        if (curve.IsNull()) return std::nullopt;
-        while (curve->IsKind(STANDARD_TYPE(Geom_TrimmedCurve)))
-            curve = Handle(Geom_TrimmedCurve)::DownCast(curve)->BasisCurve();
-        const gp_Trsf& move = where.Transformation();
+    const bool curves = forEachEdgeCurve(face, [&](const TopoDS_Edge& edge, const Handle(Geom_Curve)& curve,
+                                                   const gp_Trsf& move, double first, double last) {
         if (curve->IsKind(STANDARD_TYPE(Geom_Line))) {
             box.Add(curve->Value(first).Transformed(move));
             box.Add(curve->Value(last).Transformed(move));
@@ -429,8 +576,8 @@ std::optional<Box3> edgesBox(const TopoDS_Face& face) {
         } else {
             BndLib_Add3dCurve::AddOptimal(BRepAdaptor_Curve(edge), 0, box);
         }
-    }
-    if (box.IsVoid()) return std::nullopt;
+    });
+    if (!curves || box.IsVoid()) return std::nullopt;
     return toBox3(box);
 }
 
@@ -445,12 +592,7 @@ std::optional<Box3> closedFormBox(const TopoDS_Face& face) {
         if (!(torus.MajorRadius() > torus.MinorRadius())) return std::nullopt;
         const std::optional<UvBox> rect = filledRect(face);
         if (!rect) return std::nullopt;
-        const gp_Ax3& frame = torus.Position();
-        auto vec = [](const gp_XYZ& v) { return Vec3{v.X(), v.Y(), v.Z()}; };
-        return torusPatchBox({vec(frame.Location().XYZ()), vec(frame.XDirection().XYZ()),
-                              vec(frame.YDirection().XYZ()), vec(frame.Direction().XYZ()), torus.MajorRadius(),
-                              torus.MinorRadius()},
-                             *rect);
+        return torusPatchBox(torusFrameOf(torus.Position(), torus.MajorRadius(), torus.MinorRadius()), *rect);
     }
     case GeomAbs_BSplineSurface: return splineFaceBox(face);
     default: return std::nullopt;

@@ -3,8 +3,11 @@
 // fills its parameter rectangle, as a fillet does, is boxed in closed form instead, and a spline by cutting
 // its Bezier pieces.
 #pragma once
+#include <optional>
+
 #include "host/geom/face_geom.h"
 
+class TopoDS_Face;
 class TopoDS_Shape;
 
 namespace host {
@@ -26,5 +29,19 @@ struct TorusFrame {
 // The box of the torus's points over the rectangle of (u, v), a rectangle no more than two turns wide:
 // exact, as a ring torus (major above minor) has no other places for a coordinate's extremes.
 Box3 torusPatchBox(const TorusFrame& torus, const UvBox& rect);
+
+// The least and greatest of a linear function over a face's points.
+struct Extent {
+    double least = 0, most = 0;
+};
+
+// The extent of direction . p over the face's points p, from the face itself rather than its box, which a
+// direction across the world's axes inflates. A plane, cylinder, cone or extrusion is ruled: a height
+// stationary inside the face stays so along the ruling out to an edge, so the edges hold the extremes
+// (lines and arcs of circles and ellipses in closed form, B-spline and Bezier edges by their poles, any
+// other by the corners of its box). A sphere or torus takes the surface over the face's parameter box
+// `range`, as torusPatchBox does; a B-spline or Bezier surface the hull of its poles. Nullopt for any
+// other surface. May throw the kernel's failures.
+std::optional<Extent> extentAlong(const TopoDS_Face& face, const UvBox& range, const Vec3& direction);
 
 }  // namespace host

@@ -574,9 +574,7 @@ void FaceGeom::intersectLine(const Vec3& origin, const Vec3& direction, std::vec
         if (!impl_->projectorTried) {
             impl_->projectorTried = true;
             impl_->projector =
-                impl_->kind == SurfaceKind::Plane
-                    ? std::make_unique<FaceProjector>(impl_->face, GeomAdaptor_Surface(impl_->surface).Plane(), impl_->box)
-                    : std::make_unique<FaceProjector>(impl_->face, impl_->box, impl_->range);
+                std::make_unique<FaceProjector>(impl_->face, impl_->surface, impl_->kind, impl_->box, impl_->range);
         }
         if (impl_->projector) {
             const gp_Lin line(toPnt(origin), impl_->projector->unitDirection(direction));
@@ -622,6 +620,18 @@ std::vector<FaceHit> FaceGeom::kernelHits(const Vec3& origin, const Vec3& direct
         hits.clear();
     }
     return hits;
+}
+
+bool FaceGeom::extentAlong(const Vec3& direction, double& least, double& most) const {
+    if (!impl_) return false;
+    try {
+        const std::optional<Extent> extent = host::extentAlong(impl_->face, impl_->range, direction);
+        if (!extent) return false;
+        least = extent->least, most = extent->most;
+        return true;
+    } catch (const Standard_Failure&) {
+        return false;
+    }
 }
 
 Box3 FaceGeom::boundingBox() const { return impl_ ? impl_->box : Box3{}; }

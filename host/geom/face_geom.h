@@ -99,6 +99,11 @@ public:
     // Whether intersectLine left its last line to the kernel, for tests.
     bool lastLineAskedKernel() const;
 
+    // The least and greatest of direction . p over the face's points p: true where the host works them out
+    // from the face itself (host/geom/face_box.h, extentAlong), a bound as tight as the face's box is
+    // along a world axis; false for a face it has no closed form for.
+    bool extentAlong(const Vec3& direction, double& least, double& most) const;
+
     Box3 boundingBox() const;
     // The kernel's own search for the same box, to check boundingBox against.
     Box3 boundingBoxByKernel() const;
@@ -145,6 +150,11 @@ public:
     // One entry per face, kNoColour for an uncoloured face.
     const std::vector<int>& faceColours() const;
     SolidGeom withFaceColours(std::vector<int> colours) const;
+
+    // The least and greatest of direction . p over the face's points p: true where the host works them out
+    // from the face itself (host/geom/face_box.h, extentAlong), a bound as tight as the face's box is
+    // along a world axis; false for a face it has no closed form for.
+    bool extentAlong(const Vec3& direction, double& least, double& most) const;
 
     Box3 boundingBox() const;
     double volume() const;

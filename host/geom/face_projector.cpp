@@ -4,7 +4,6 @@
 // vertex and tangent to count the crossings; the kernel decides the rest.
 #include "host/geom/face_projector.h"
 
-#include <BRepAdaptor_Surface.hxx>
 #include <BRepTools.hxx>
 #include <BRep_Builder.hxx>
 #include <BRep_Tool.hxx>
@@ -155,16 +154,15 @@ bool FaceProjector::PIECE::holdsAngle(double across, double along) const {
     return onArcRange(std::atan2(across, along), t0, t1);
 }
 
-FaceProjector::FaceProjector(const TopoDS_Face& face, const gp_Pln& plane, const Box3& box)
-    : face_(face), plane_(plane), box_(box),
+FaceProjector::FaceProjector(const TopoDS_Face& face, const Handle(Geom_Surface)& surface, SurfaceKind kind,
+                             const Box3& box, const UvBox& range)
+    : face_(face), surfaceOfFace_(surface), bounds_(range), box_(box), kind_(kind),
       nearReach_(boxDiagonal(box) + 1.0) {
-    // What ElSLib::PlaneParameters builds for every point.
-    toPlane_.SetTransformation(plane_.Position());
-    boxFace(readTolerances());
-}
-
-FaceProjector::FaceProjector(const TopoDS_Face& face, const Box3& box, const UvBox& range)
-    : face_(face), kind_(SurfaceKind::Other), bounds_(range), box_(box), nearReach_(boxDiagonal(box) + 1.0) {
+    if (kind_ == SurfaceKind::Plane) {
+        surface_ = GeomAdaptor_Surface(surfaceOfFace_).Plane();
+        // What ElSLib::PlaneParameters builds for every point.
+        toPlane_.SetTransformation(std::get<gp_Pln>(surface_).Position());
+    }
     boxFace(readTolerances());
 }
 
@@ -179,37 +177,33 @@ void FaceProjector::prepare() {
     prepared_ = true;
     if (kind_ == SurfaceKind::Plane) return readWires(10 * tolerance_);
     // The surface as the kernel's intersector restricts it to the face, to the parameter box the face
-    // has already rather than the kernel's search of its curves' boxes again.
-    BRepAdaptor_Surface surface(face_, false);
-    surface.ChangeSurface().Load(surface.Surface().Surface(), bounds_.uMin, bounds_.uMax, bounds_.vMin, bounds_.vMax);
-    switch (surface.GetType()) {
-    case GeomAbs_Cylinder:
-        kind_ = SurfaceKind::Cylinder;
-        cylinder_ = surface.Cylinder();
-        toPlane_.SetTransformation(cylinder_.Position());
-        quadric_ = IntAna_Quadric(cylinder_);
+    // has already rather than the kernel's search of its curves' boxes again; of the kind the face knows.
+    const GeomAdaptor_Surface surface(surfaceOfFace_, bounds_.uMin, bounds_.uMax, bounds_.vMin, bounds_.vMax);
+    switch (kind_) {
+    case SurfaceKind::Cylinder: {
+        const gp_Cylinder& cylinder = surface_.emplace<gp_Cylinder>(surface.Cylinder());
+        toPlane_.SetTransformation(cylinder.Position());
+        quadric_ = std::make_unique<IntAna_Quadric>(cylinder);
         exactHits_ = true;
         break;
-    case GeomAbs_Cone:
-        kind_ = SurfaceKind::Cone;
-        cone_ = surface.Cone();
-        quadric_ = IntAna_Quadric(cone_);
+    }
+    case SurfaceKind::Cone: {
+        const gp_Cone& cone = surface_.emplace<gp_Cone>(surface.Cone());
+        quadric_ = std::make_unique<IntAna_Quadric>(cone);
         // The kernel's intersector takes a cone this close to a plane by its general method.
-        exactHits_ = std::fabs(cone_.SemiAngle()) < std::numbers::pi / 2 - 1e5 * Precision::Angular();
+        exactHits_ = std::fabs(cone.SemiAngle()) < std::numbers::pi / 2 - 1e5 * Precision::Angular();
         break;
-    case GeomAbs_Sphere:
-        kind_ = SurfaceKind::Sphere;
-        sphere_ = surface.Sphere();
-        quadric_ = IntAna_Quadric(sphere_);
+    }
+    case SurfaceKind::Sphere:
+        quadric_ = std::make_unique<IntAna_Quadric>(surface_.emplace<gp_Sphere>(surface.Sphere()));
         exactHits_ = true;
         break;
-    case GeomAbs_Torus:
-        kind_ = SurfaceKind::Torus;
-        torus_ = surface.Torus();
+    case SurfaceKind::Torus:
+        surface_ = surface.Torus();
         exactHits_ = true;
         break;
-    case GeomAbs_BSplineSurface:
-    case GeomAbs_BezierSurface: readSpline(surface); break;
+    case SurfaceKind::BSpline:
+    case SurfaceKind::Bezier: readSpline(surface); break;
     default: break;
     }
     // A face without exact points goes to the kernel whole: its trims are not read.
@@ -225,15 +219,18 @@ void FaceProjector::prepare() {
 
 double FaceProjector::boxGrowth() const { return 100 * tolerance_ + 1e-7 * (1 + boxDiagonal(box_)); }
 
-void FaceProjector::readSpline(const BRepAdaptor_Surface& surface) {
-    spline_ = surface.GetType() == GeomAbs_BezierSurface ? GeomConvert::SurfaceToBSplineSurface(surface.Bezier())
-                                                          : surface.BSpline();
-    if (spline_.IsNull()) return;
-    spline_ = Handle(Geom_BSplineSurface)::DownCast(spline_->Copy());
-    splineUPeriodic_ = spline_->IsUPeriodic();
-    splineVPeriodic_ = spline_->IsVPeriodic();
-    if (splineUPeriodic_) spline_->SetUNotPeriodic();
-    if (splineVPeriodic_) spline_->SetVNotPeriodic();
+void FaceProjector::readSpline(const GeomAdaptor_Surface& surface) {
+    Handle(Geom_BSplineSurface) read = surface.GetType() == GeomAbs_BezierSurface
+                                           ? GeomConvert::SurfaceToBSplineSurface(surface.Bezier())
+                                           : surface.BSpline();
+    if (read.IsNull()) return;
+    spline_ = std::make_unique<SPLINE>();
+    spline_->surface = Handle(Geom_BSplineSurface)::DownCast(read->Copy());
+    Geom_BSplineSurface& own = *spline_->surface;
+    spline_->uPeriodic = own.IsUPeriodic();
+    spline_->vPeriodic = own.IsVPeriodic();
+    if (spline_->uPeriodic) own.SetUNotPeriodic();
+    if (spline_->vPeriodic) own.SetVNotPeriodic();
     boxSpans();
 }
 
@@ -242,7 +239,7 @@ void FaceProjector::boxSpans() {
     // weights are positive), so in their box. The range is taken a little wider than the face's, as the
     // kernel keeps hits a hair outside it.
     constexpr double kWider = 1e-5;
-    const Geom_BSplineSurface& spline = *spline_;
+    const Geom_BSplineSurface& spline = *spline_->surface;
     // Along one direction, the first poles (from 1) of the spans that the range meets; none where the
     // range is empty or leaves the surface's one period, where the kernel is asked as before.
     auto cut = [&](bool alongU, bool periodic, double from, double to, std::vector<int>& patches, double range[2]) {
@@ -260,10 +257,10 @@ void FaceProjector::boxSpans() {
         patches = spansMeeting(flat, degree, poles, from, to);
         return !patches.empty();
     };
-    spans_.clear();
+    spline_->spans.clear();
     std::vector<int> us, vs;
-    if (!cut(true, splineUPeriodic_, bounds_.uMin, bounds_.uMax, us, uRange_) ||
-        !cut(false, splineVPeriodic_, bounds_.vMin, bounds_.vMax, vs, vRange_))
+    if (!cut(true, spline_->uPeriodic, bounds_.uMin, bounds_.uMax, us, spline_->uRange) ||
+        !cut(false, spline_->vPeriodic, bounds_.vMin, bounds_.vMax, vs, spline_->vRange))
         return;
     const TColgp_Array2OfPnt& poles = spline.Poles();
     const double growth = boxGrowth();
@@ -273,7 +270,7 @@ void FaceProjector::boxSpans() {
             for (int i = u0; i <= u0 + spline.UDegree(); ++i)
                 for (int j = v0; j <= v0 + spline.VDegree(); ++j)
                     growBox(box, poles(poles.LowerRow() + i - 1, poles.LowerCol() + j - 1));
-            spans_.push_back({grownBy(box, growth), u0, v0, false, {}});
+            spline_->spans.push_back({grownBy(box, growth), u0, v0, false, {}});
         }
 }
 
@@ -282,7 +279,7 @@ void FaceProjector::cutSpan(SPAN& span) const {
     // the face's range and then into kPatchCuts x kPatchCuts patches, each in the hull of its own poles.
     constexpr int kPatchCuts = 4;
     span.cut = true;
-    const Geom_BSplineSurface& spline = *spline_;
+    const Geom_BSplineSurface& spline = *spline_->surface;
     const int p = spline.UDegree(), q = spline.VDegree();
     if (p + 1 > static_cast<int>(kBezierPoles) || q + 1 > static_cast<int>(kBezierPoles)) return;
     const std::size_t nu = static_cast<std::size_t>(p) + 1, nv = static_cast<std::size_t>(q) + 1;
@@ -341,12 +338,12 @@ void FaceProjector::cutSpan(SPAN& span) const {
     const int su = span.u0 + p, sv = span.v0 + q;
     alongU(patch, [&](LINE& line, std::size_t j) {
         toBezier(uFlat, p, su, line);
-        keep(line, nu, share(uFlat, su, uRange_, 0), share(uFlat, su, uRange_, 1));
+        keep(line, nu, share(uFlat, su, spline_->uRange, 0), share(uFlat, su, spline_->uRange, 1));
         for (std::size_t i = 0; i < nu; ++i) patch[i][j] = line[i];
     });
     for (std::size_t i = 0; i < nu; ++i) {
         toBezier(vFlat, q, sv, patch[i]);
-        keep(patch[i], nv, share(vFlat, sv, vRange_, 0), share(vFlat, sv, vRange_, 1));
+        keep(patch[i], nv, share(vFlat, sv, spline_->vRange, 0), share(vFlat, sv, spline_->vRange, 1));
     }
     // Cut in strips along u, each strip in patches along v: each cut takes the next piece off the rest.
     const double growth = boxGrowth();
@@ -376,6 +373,9 @@ void FaceProjector::cutSpan(SPAN& span) const {
 double FaceProjector::readTolerances() {
     double maxEdge = 0, maxVertex = 0;
     std::vector<std::pair<double, double>> wireTols;
+    std::size_t wires = 0;
+    for (TopoDS_Iterator it(face_); it.More(); it.Next()) wires += it.Value().ShapeType() == TopAbs_WIRE;
+    wires_.reserve(wires);
     for (TopoDS_Iterator it(face_); it.More(); it.Next()) {
         if (it.Value().ShapeType() != TopAbs_WIRE) continue;
         WIRE& w = wires_.emplace_back();
@@ -395,20 +395,20 @@ double FaceProjector::readTolerances() {
         maxVertex = std::max(maxVertex, vertexTol);
     }
     for (std::size_t i = 0; i < wires_.size(); ++i)
-        if (wireTols[i].first == maxEdge || wireTols[i].second == maxVertex) keepWires_.push_back(static_cast<int>(i));
+        wires_[i].kept = wireTols[i].first == maxEdge || wireTols[i].second == maxVertex;
     const double largest = std::max({maxEdge, maxVertex, kGeomTol, BRep_Tool::Tolerance(face_)});
     tight_ = largest <= kGeomTol;
     return largest;
 }
 
-void FaceProjector::readPieces(WIRE& w) {
-    for (std::size_t i = 0; i < w.trims.size(); ++i) {
-        TRIM& t = w.trims[i];
+void FaceProjector::readPieces(WIRE& w, std::vector<TRIM>& trims) {
+    w.pieceFrom = static_cast<std::uint32_t>(pieces_.size());
+    for (TRIM& t : trims) {
         if (Handle(Geom2d_Line) line = Handle(Geom2d_Line)::DownCast(t.curve); !line.IsNull()) {
             PIECE p;
             const gp_Pnt2d a = line->Value(t.first), b = line->Value(t.last);
             p.a[0] = a.X(), p.a[1] = a.Y(), p.b[0] = b.X(), p.b[1] = b.Y();
-            w.pieces.push_back(p);
+            pieces_.push_back(p);
         } else if (Handle(Geom2d_Circle) circle = Handle(Geom2d_Circle)::DownCast(t.curve); !circle.IsNull()) {
             const gp_Ax22d axes = circle->Position();
             PIECE p;
@@ -424,7 +424,7 @@ void FaceProjector::readPieces(WIRE& w) {
             p.halfCosine = std::cos(0.5 * (p.t1 - p.t0));
             const gp_Pnt2d a = circle->Value(t.first), b = circle->Value(t.last);
             p.a[0] = a.X(), p.a[1] = a.Y(), p.b[0] = b.X(), p.b[1] = b.Y();
-            w.pieces.push_back(p);
+            pieces_.push_back(p);
         } else if (Handle(Geom2d_BSplineCurve) spline = Handle(Geom2d_BSplineCurve)::DownCast(t.curve);
                    !spline.IsNull() && spline->Degree() == 1 && !spline->IsPeriodic()) {
             // A B-spline of the first degree is straight between its knots: segments, as exact as a line's.
@@ -435,22 +435,24 @@ void FaceProjector::readPieces(WIRE& w) {
                 const gp_Pnt2d to = spline->Value(at);
                 PIECE p;
                 p.a[0] = from.X(), p.a[1] = from.Y(), p.b[0] = to.X(), p.b[1] = to.Y();
-                w.pieces.push_back(p);
+                pieces_.push_back(p);
                 from = to;
             }
         } else {
             // Its polyline waits in the boxes of the curve's spans until a point or ray comes into one.
             boxTrim(t);
             PIECE later;
-            later.later = static_cast<int>(i);
-            w.pieces.push_back(later);
+            later.later = static_cast<int>(trims_.size());
+            trims_.push_back(std::move(t));
+            pieces_.push_back(later);
         }
     }
+    w.pieceEnd = static_cast<std::uint32_t>(pieces_.size());
     chunkPieces(w);
 }
 
-UvBox FaceProjector::pieceBox(const WIRE& w, const PIECE& p) const {
-    if (p.later >= 0) return w.trims[static_cast<std::size_t>(p.later)].box;
+UvBox FaceProjector::pieceBox(const PIECE& p) const {
+    if (p.later >= 0) return trims_[static_cast<std::size_t>(p.later)].box;
     UvBox box{1e300, -1e300, 1e300, -1e300};
     const double reach = 2 * (margin_ + p.slack);
     for (const double* end : {p.a, p.b}) {
@@ -465,38 +467,46 @@ UvBox FaceProjector::pieceBox(const WIRE& w, const PIECE& p) const {
 }
 
 void FaceProjector::chunkPieces(WIRE& w) {
-    w.boxes.clear();
-    for (const PIECE& p : w.pieces) w.boxes.push_back(pieceBox(w, p));
+    // The boxes stand beside the pieces: a wire's stretch of boxes_ is that of pieces_.
+    for (std::size_t k = w.pieceFrom; k < w.pieceEnd; ++k) boxes_.push_back(pieceBox(pieces_[k]));
     chunkBoxes(w);
 }
 
 void FaceProjector::chunkBoxes(WIRE& w) {
-    w.chunks.clear();
-    for (std::size_t first = 0; first < w.pieces.size(); first += kChunkPieces) {
-        CHUNK& chunk = w.chunks.emplace_back();
-        chunk.first = first;
-        chunk.end = std::min(first + kChunkPieces, w.pieces.size());
+    w.chunkFrom = static_cast<std::uint32_t>(chunks_.size());
+    for (std::size_t first = w.pieceFrom; first < w.pieceEnd; first += kChunkPieces) {
+        CHUNK& chunk = chunks_.emplace_back();
+        chunk.first = static_cast<std::uint32_t>(first);
+        chunk.end = static_cast<std::uint32_t>(std::min<std::size_t>(first + kChunkPieces, w.pieceEnd));
         chunk.box = {1e300, -1e300, 1e300, -1e300};
         for (std::size_t k = chunk.first; k < chunk.end; ++k) {
-            grow(chunk.box, w.boxes[k].uMin, w.boxes[k].vMin);
-            grow(chunk.box, w.boxes[k].uMax, w.boxes[k].vMax);
+            grow(chunk.box, boxes_[k].uMin, boxes_[k].vMin);
+            grow(chunk.box, boxes_[k].uMax, boxes_[k].vMax);
         }
     }
+    w.chunkEnd = static_cast<std::uint32_t>(chunks_.size());
 }
 
 void FaceProjector::readPolyline(WIRE& w, std::size_t k) {
-    const TRIM& t = w.trims[static_cast<std::size_t>(w.pieces[k].later)];
+    const TRIM& t = trims_[static_cast<std::size_t>(pieces_[k].later)];
     std::vector<PIECE> polyline;
     if (Handle(Geom2d_BSplineCurve) spline = Handle(Geom2d_BSplineCurve)::DownCast(t.curve);
         spline.IsNull() || !addBezierChords(polyline, spline, t.first, t.last, margin_))
         addPolyline(polyline, t.curve, t.first, t.last, margin_);
-    std::vector<UvBox> boxes;
-    for (const PIECE& p : polyline) boxes.push_back(pieceBox(w, p));
-    const auto at = static_cast<std::ptrdiff_t>(k);
-    w.pieces.erase(w.pieces.begin() + at);
-    w.pieces.insert(w.pieces.begin() + at, polyline.begin(), polyline.end());
-    w.boxes.erase(w.boxes.begin() + at);
-    w.boxes.insert(w.boxes.begin() + at, boxes.begin(), boxes.end());
+    // The wire's pieces, the polyline in the place of piece k, at the ends of the tables: the stretches they
+    // leave are a trim's pieces at most, read once.
+    std::vector<PIECE> pieces(pieces_.begin() + w.pieceFrom, pieces_.begin() + static_cast<std::ptrdiff_t>(k));
+    std::vector<UvBox> boxes(boxes_.begin() + w.pieceFrom, boxes_.begin() + static_cast<std::ptrdiff_t>(k));
+    for (const PIECE& p : polyline) {
+        pieces.push_back(p);
+        boxes.push_back(pieceBox(p));
+    }
+    pieces.insert(pieces.end(), pieces_.begin() + static_cast<std::ptrdiff_t>(k) + 1, pieces_.begin() + w.pieceEnd);
+    boxes.insert(boxes.end(), boxes_.begin() + static_cast<std::ptrdiff_t>(k) + 1, boxes_.begin() + w.pieceEnd);
+    w.pieceFrom = static_cast<std::uint32_t>(pieces_.size());
+    pieces_.insert(pieces_.end(), pieces.begin(), pieces.end());
+    boxes_.insert(boxes_.end(), boxes.begin(), boxes.end());
+    w.pieceEnd = static_cast<std::uint32_t>(pieces_.size());
     chunkBoxes(w);
 }
 
@@ -544,7 +554,9 @@ void FaceProjector::readWires(double margin) {
     // The outer wire is picked as the kernel's BRepTools::OuterWire picks it, from the boxes taken here
     // anyway: the first wire, replaced by each later one whose box holds the one picked so far.
     UvBox outerBounds{};
+    std::vector<TRIM> trims;
     for (WIRE& w : wires_) {
+        trims.clear();
         for (TopoDS_Iterator edges(w.wire); edges.More(); edges.Next()) {
             if (edges.Value().ShapeType() != TopAbs_EDGE) continue;
             const TopoDS_Edge& edge = TopoDS::Edge(edges.Value());
@@ -556,16 +568,17 @@ void FaceProjector::readWires(double margin) {
                 w.exact = false;
                 continue;
             }
-            w.trims.push_back({curve, f, l, {}, {}});
+            trims.push_back({curve, f, l, {}, {}});
         }
-        readPieces(w);
+        readPieces(w, trims);
         const int index = static_cast<int>(&w - wires_.data());
         // A lone wire is the outer one, and its pieces' runs box it: the kernel's box of its curves, which
         // searches a B-spline's, is needed only to pick the outer wire among several.
-        if (wires_.size() == 1 && w.exact && !w.pieces.empty()) {
+        if (wires_.size() == 1 && w.exact && w.pieceEnd > w.pieceFrom) {
             outer_ = index;
             w.box = {1e300, -1e300, 1e300, -1e300};
-            for (const CHUNK& chunk : w.chunks) {
+            for (std::size_t c = w.chunkFrom; c < w.chunkEnd; ++c) {
+                const CHUNK& chunk = chunks_[c];
                 grow(w.box, chunk.box.uMin, chunk.box.vMin);
                 grow(w.box, chunk.box.uMax, chunk.box.vMax);
             }
@@ -580,9 +593,10 @@ void FaceProjector::readWires(double margin) {
         }
         w.box = {u0 - margin_, u1 + margin_, v0 - margin_, v1 + margin_};
         // The bounds come from the kernel's boxes of the curves; the pieces' own ends make sure of them.
-        for (const PIECE& p : w.pieces) {
+        for (std::size_t k = w.pieceFrom; k < w.pieceEnd; ++k) {
+            const PIECE& p = pieces_[k];
             if (p.later >= 0) {
-                const TRIM& t = w.trims[static_cast<std::size_t>(p.later)];
+                const TRIM& t = trims_[static_cast<std::size_t>(p.later)];
                 for (double at : {t.first, t.last}) {
                     const gp_Pnt2d end = t.curve->Value(at);
                     grow(w.box, end.X() - margin_, end.Y() - margin_);
@@ -597,6 +611,11 @@ void FaceProjector::readWires(double margin) {
         }
     }
 
+    // Kept for the run, as read: a face of a few holes would keep twice its pieces' room.
+    pieces_.shrink_to_fit();
+    boxes_.shrink_to_fit();
+    chunks_.shrink_to_fit();
+    trims_.shrink_to_fit();
     if (outer_ < 0) {
         kernelOnly_ = true;
         return;
@@ -632,8 +651,9 @@ void FaceProjector::readWires(double margin) {
     for (const SPAN& s : spans) {
         const WIRE& w = wires_[static_cast<std::size_t>(s.wire)];
         CELL_WIRE entry{w.box, s.wire};
-        if (w.exact && w.pieces.size() == 1 && w.pieces[0].fullTurn && w.pieces[0].r > margin_) {
-            const PIECE& circle = w.pieces[0];
+        if (w.exact && w.pieceEnd == w.pieceFrom + 1 && pieces_[w.pieceFrom].fullTurn &&
+            pieces_[w.pieceFrom].r > margin_) {
+            const PIECE& circle = pieces_[w.pieceFrom];
             entry.centre[0] = circle.c[0], entry.centre[1] = circle.c[1];
             entry.clearSquared = (circle.r - margin_) * (circle.r - margin_) * (1 - 1e-9);
         }
@@ -668,7 +688,7 @@ FaceProjector::Side FaceProjector::sideOfWires(double u, double v, const std::ve
         WIRE& w = wires_[static_cast<std::size_t>(i)];
         if (!w.exact) return Side::Near;
         const std::ptrdiff_t k = nearPiece(w, p);
-        if (k >= 0) return onPiece(w.pieces[static_cast<std::size_t>(k)], p) ? Side::On : Side::Near;
+        if (k >= 0) return onPiece(pieces_[static_cast<std::size_t>(k)], p) ? Side::On : Side::Near;
     }
     // Rays in a few directions in turn, until one passes clear of every vertex and tangent.
     for (double angle : {0.0, 0.6180339887, 2.2360679775}) {
@@ -690,16 +710,17 @@ FaceProjector::Side FaceProjector::sideOfWires(double u, double v, const std::ve
 
 std::ptrdiff_t FaceProjector::nearPiece(WIRE& w, const double p[2]) {
     const double u = p[0], v = p[1];
-    for (const CHUNK& chunk : w.chunks) {
+    for (std::size_t c = w.chunkFrom; c < w.chunkEnd; ++c) {
+        const CHUNK& chunk = chunks_[c];
         if (!holds(chunk.box, u, v)) continue;
         for (std::size_t k = chunk.first; k < chunk.end; ++k) {
             // Most pieces lie clearly away: their boxes, read apart from the pieces, tell those apart (a
             // segment's is its ends' grown by twice the reach), then an arc's ring (its ends lie on it).
-            if (!holds(w.boxes[k], u, v)) continue;
-            const PIECE& piece = w.pieces[k];
+            if (!holds(boxes_[k], u, v)) continue;
+            const PIECE& piece = pieces_[k];
             bool near;
             if (piece.later >= 0) {
-                const TRIM& t = w.trims[static_cast<std::size_t>(piece.later)];
+                const TRIM& t = trims_[static_cast<std::size_t>(piece.later)];
                 if (std::none_of(t.spans.begin(), t.spans.end(), [&](const UvBox& b) { return holds(b, u, v); }))
                     continue;
                 // The pieces before it stay clear: the search goes on from its polyline.
@@ -724,10 +745,11 @@ std::ptrdiff_t FaceProjector::nearPiece(WIRE& w, const double p[2]) {
 }
 
 bool FaceProjector::onPiece(const PIECE& piece, const double p[2]) const {
-    // A hundredth of the kernel's least tolerance from a segment or arc of the trims, its ends too, on a face
-    // whose edges and vertices are all within that tolerance: the kernel's classifier takes such a point as
-    // on the face. Where an edge's tolerance is wider, it may not.
-    constexpr double kOn = 0.01 * kGeomTol;
+    // The kernel's classifier takes a point within a hundredth of its least tolerance of a segment or arc of
+    // the trims, its ends too, as on a face whose edges and vertices are all within that tolerance (where an
+    // edge's tolerance is wider, it may not). Half that band is ours: a point near its edge, which rounding
+    // puts on either side, is the kernel's to decide.
+    constexpr double kOn = 0.005 * kGeomTol;
     if (!tight_ || piece.slack > 0) return false;
     if (!piece.arc) return withinOfSegment(p, piece.a, piece.b, kOn);
     const double dx = p[0] - piece.c[0], dy = p[1] - piece.c[1];
@@ -767,19 +789,20 @@ int FaceProjector::countCrossings(WIRE& w, double u, double v, double du, double
             }
         return least > margin_ || most < -margin_ || ahead < 0;
     };
-    for (const CHUNK& chunk : w.chunks) {
+    for (std::size_t c = w.chunkFrom; c < w.chunkEnd; ++c) {
+        const CHUNK& chunk = chunks_[c];
         if (clearOfRay(chunk.box)) continue;
         for (std::size_t k = chunk.first; k < chunk.end; ++k) {
             // A piece whose box keeps to one side of the ray's line beyond the margin gives nothing; along
             // +u that is read from its box alone. (A box behind the start is not passed over: an arc there
             // the line touches is unsure as the others are.)
             if constexpr (kAlongU) {
-                const UvBox& box = w.boxes[k];
+                const UvBox& box = boxes_[k];
                 if (box.vMin - v > margin_ || box.vMax - v < -margin_) continue;
             }
-            const PIECE& piece = w.pieces[k];
+            const PIECE& piece = pieces_[k];
             if (piece.later >= 0) {
-                const TRIM& t = w.trims[static_cast<std::size_t>(piece.later)];
+                const TRIM& t = trims_[static_cast<std::size_t>(piece.later)];
                 if (clearOfRay(t.box) || std::all_of(t.spans.begin(), t.spans.end(), clearOfRay)) continue;
                 readPolyline(w, k);
                 return crossings(w, u, v, du, dv);
@@ -817,16 +840,23 @@ void FaceProjector::askKernel(const gp_Lin& line, double reach, std::vector<int>
     const gp_Pnt& o = line.Location();
     const gp_Dir& d = line.Direction();
     const std::array<double, 6> key{o.X(), o.Y(), o.Z(), d.X(), d.Y(), d.Z()};
-    for (std::size_t k = 0; k < askedCount_; ++k)
-        if (std::memcmp(asked_[k].line.data(), key.data(), sizeof key) == 0) {
-            hits.insert(hits.end(), asked_[k].hits.begin(), asked_[k].hits.end());
+    if (!kernel_) {
+        kernel_ = std::make_unique<KERNEL>();
+        for (int i = 0; i < static_cast<int>(wires_.size()); ++i)
+            if (wires_[static_cast<std::size_t>(i)].kept) kernel_->keptWires.push_back(i);
+    }
+    KERNEL& kernel = *kernel_;
+    std::array<ASKED, 8>& asked = kernel.asked;
+    for (std::size_t k = 0; k < kernel.askedCount; ++k)
+        if (std::memcmp(asked[k].line.data(), key.data(), sizeof key) == 0) {
+            hits.insert(hits.end(), asked[k].hits.begin(), asked[k].hits.end());
             return;
         }
     const std::size_t before = hits.size();
     askKernelAnew(line, reach, wires, hits);
-    ASKED& kept = asked_[askedNext_];
-    askedNext_ = (askedNext_ + 1) % asked_.size();
-    askedCount_ = std::min(askedCount_ + 1, asked_.size());
+    ASKED& kept = asked[kernel.askedNext];
+    kernel.askedNext = (kernel.askedNext + 1) % asked.size();
+    kernel.askedCount = std::min(kernel.askedCount + 1, asked.size());
     kept.line = key;
     kept.hits.assign(hits.begin() + static_cast<std::ptrdiff_t>(before), hits.end());
 }
@@ -835,7 +865,7 @@ void FaceProjector::askKernelAnew(const gp_Lin& line, double reach, std::vector<
                                   std::vector<FaceHit>& hits) {
     // A curved face is asked whole: which of its wires is outer is not the boxes' to say.
     if (kind_ == SurfaceKind::Plane) {
-        wires.insert(wires.end(), keepWires_.begin(), keepWires_.end());
+        wires.insert(wires.end(), kernel_->keptWires.begin(), kernel_->keptWires.end());
         if (outer_ >= 0) wires.push_back(outer_);
         std::sort(wires.begin(), wires.end());
         wires.erase(std::unique(wires.begin(), wires.end()), wires.end());
@@ -844,9 +874,10 @@ void FaceProjector::askKernelAnew(const gp_Lin& line, double reach, std::vector<
         wires.clear();
         for (int i = 0; i < static_cast<int>(wires_.size()); ++i) wires.push_back(i);
     }
-    auto found = std::find_if(reduced_.begin(), reduced_.end(), [&](const auto& r) { return r.first == wires; });
-    if (found != reduced_.end()) {
-        reduced_.splice(reduced_.begin(), reduced_, found);
+    auto& intersectors = kernel_->reduced;
+    auto found = std::find_if(intersectors.begin(), intersectors.end(), [&](const auto& r) { return r.first == wires; });
+    if (found != intersectors.end()) {
+        intersectors.splice(intersectors.begin(), intersectors, found);
     } else {
         TopoDS_Face reduced = face_;
         if (wires.size() < wires_.size()) {
@@ -854,10 +885,10 @@ void FaceProjector::askKernelAnew(const gp_Lin& line, double reach, std::vector<
             BRep_Builder builder;
             for (int i : wires) builder.Add(reduced, wires_[static_cast<std::size_t>(i)].wire);
         }
-        reduced_.emplace_front(wires, std::make_unique<IntCurvesFace_Intersector>(reduced, kGeomTol));
-        if (reduced_.size() > kReducedFaces) reduced_.pop_back();
+        intersectors.emplace_front(wires, std::make_unique<IntCurvesFace_Intersector>(reduced, kGeomTol));
+        if (intersectors.size() > kReducedFaces) intersectors.pop_back();
     }
-    IntCurvesFace_Intersector& in = *reduced_.front().second;
+    IntCurvesFace_Intersector& in = *intersectors.front().second;
     in.Perform(line, -reach, reach);
     if (!in.IsDone()) return;
     for (int i = 1; i <= in.NbPnt(); ++i) {
@@ -1010,13 +1041,16 @@ void FaceProjector::intersect(const gp_Lin& line, std::vector<FaceHit>& hits) {
 void FaceProjector::intersectPlane(const gp_Lin& line, std::vector<FaceHit>& hits) {
     // Most lines start near the plane, inside any reach: the reach is worked out only past its least.
     auto reach = [&] { return lineReach(box_, toVec3(line.Location())); };
+    // The line's parameter as the kernel's intersector works it out, from the plane's equation: on a plane
+    // across the world's axes, as a placed face's is, any other order of the same sums differs in the last
+    // bits.
+    double a, b, c, d0;
+    std::get<gp_Pln>(surface_).Coefficients(a, b, c, d0);
     const gp_Dir& d = line.Direction();
-    const gp_Dir& n = plane_.Axis().Direction();
-    const double along = n.Dot(d);
-    if (std::fabs(along) < 1e-12) return askKernelWhole(line, reach(), hits);
     const gp_Pnt& o = line.Location();
-    const gp_XYZ toPlane = plane_.Location().XYZ() - o.XYZ();
-    const double t = n.XYZ().Dot(toPlane) / along;
+    const double along = a * d.X() + b * d.Y() + c * d.Z();
+    if (std::fabs(along) < 1e-12) return askKernelWhole(line, reach(), hits);
+    const double t = -(a * o.X() + b * o.Y() + c * o.Z() + d0) / along;
     if (std::fabs(t) > nearReach_ && std::fabs(t) > reach()) return;
     const gp_Pnt hit(o.XYZ() + t * d.XYZ());
     const gp_Pnt inPlane = hit.Transformed(toPlane_);
@@ -1033,8 +1067,8 @@ bool FaceProjector::meetsBox(const gp_Lin& line) const { return !boxed_ || lineM
 
 bool FaceProjector::meetsSpans(const gp_Lin& line) {
     // The surface's own spans first; a span is cut finer on the first line that meets it.
-    if (spans_.empty()) return true;
-    for (SPAN& span : spans_) {
+    if (!spline_ || spline_->spans.empty()) return true;
+    for (SPAN& span : spline_->spans) {
         if (!lineMeets(line, span.box)) continue;
         if (!span.cut) cutSpan(span);
         // A span that could not be cut keeps its own box.
@@ -1070,21 +1104,21 @@ void FaceProjector::intersectCurved(const gp_Lin& line, std::vector<FaceHit>& hi
     double w[4], us[4], vs[4];
     int count = 0;
     if (kind_ == SurfaceKind::Torus) {
-        torusHits_.Perform(line, torus_);
-        if (!torusHits_.IsDone()) return askKernelWhole(line, reach(), hits);
-        count = std::min(torusHits_.NbPoints(), 4);
+        const IntAna_IntLinTorus torusHits(line, std::get<gp_Torus>(surface_));
+        if (!torusHits.IsDone()) return askKernelWhole(line, reach(), hits);
+        count = std::min(torusHits.NbPoints(), 4);
         for (int i = 0; i < count; ++i) {
-            w[i] = torusHits_.ParamOnLine(i + 1);
-            torusHits_.ParamOnTorus(i + 1, us[i], vs[i]);
+            w[i] = torusHits.ParamOnLine(i + 1);
+            torusHits.ParamOnTorus(i + 1, us[i], vs[i]);
         }
     } else {
-        quadricHits_.Perform(line, quadric_);
-        if (!quadricHits_.IsDone() || quadricHits_.IsInQuadric() || quadricHits_.IsParallel())
+        const IntAna_IntConicQuad quadricHits(line, *quadric_);
+        if (!quadricHits.IsDone() || quadricHits.IsInQuadric() || quadricHits.IsParallel())
             return askKernelWhole(line, reach(), hits);
-        count = std::min(quadricHits_.NbPoints(), 4);
+        count = std::min(quadricHits.NbPoints(), 4);
         for (int i = 0; i < count; ++i) {
-            const gp_Pnt& p = quadricHits_.Point(i + 1);
-            w[i] = quadricHits_.ParamOnConic(i + 1);
+            const gp_Pnt& p = quadricHits.Point(i + 1);
+            w[i] = quadricHits.ParamOnConic(i + 1);
             switch (kind_) {
             case SurfaceKind::Cylinder: {
                 // ElSLib's cylinder parameters, with the axes' transformation made once rather than per point.
@@ -1095,8 +1129,8 @@ void FaceProjector::intersectCurved(const gp_Lin& line, std::vector<FaceHit>& hi
                 vs[i] = local.Z();
                 break;
             }
-            case SurfaceKind::Cone: ElSLib::Parameters(cone_, p, us[i], vs[i]); break;
-            default: ElSLib::Parameters(sphere_, p, us[i], vs[i]); break;
+            case SurfaceKind::Cone: ElSLib::Parameters(std::get<gp_Cone>(surface_), p, us[i], vs[i]); break;
+            default: ElSLib::Parameters(std::get<gp_Sphere>(surface_), p, us[i], vs[i]); break;
             }
         }
     }

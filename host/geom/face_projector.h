@@ -10,10 +10,11 @@
 // plane on the face cut down to its outer wire and the inner wires whose boxes hold the hit, which classifies
 // it as the kernel does on the whole face; for a curved face on the whole face. Kernel side: host/geom only.
 #pragma once
-#include <BRepAdaptor_Surface.hxx>
+#include <GeomAdaptor_Surface.hxx>
 #include <Geom2d_BSplineCurve.hxx>
 #include <Geom2d_Curve.hxx>
 #include <Geom_BSplineSurface.hxx>
+#include <Geom_Surface.hxx>
 #include <IntCurvesFace_Intersector.hxx>
 #include <TopoDS_Face.hxx>
 #include <TopoDS_Wire.hxx>
@@ -30,9 +31,11 @@
 #include <gp_Trsf.hxx>
 
 #include <array>
+#include <cstdint>
 #include <list>
 #include <memory>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "host/geom/face_geom.h"
@@ -46,11 +49,13 @@ double boxDiagonal(const Box3& box);
 
 class FaceProjector {
 public:
-    // `box` is the face's. The constructors and intersect throw the kernel's Standard_Failure on a face it
-    // cannot read (intersect on the first line that meets the box, which reads the rest).
-    FaceProjector(const TopoDS_Face& face, const gp_Pln& plane, const Box3& box);
-    // A face of any other surface; `range` is its parameter box (BRepTools::UVBounds).
-    FaceProjector(const TopoDS_Face& face, const Box3& box, const UvBox& range);
+    // A face of the kind its FaceGeom knows, on its surface as placed in the world; `box` is the face's,
+    // `range` its parameter box (BRepTools::UVBounds). The face, surface, box and range are the FaceGeom's,
+    // which outlive the projector it keeps. The constructor and intersect throw the kernel's
+    // Standard_Failure on a face it cannot read (intersect on the first line that meets the box, which
+    // reads the rest).
+    FaceProjector(const TopoDS_Face& face, const Handle(Geom_Surface)& surface, SurfaceKind kind, const Box3& box,
+                  const UvBox& range);
 
     // The hits of the line within lineReach(box, origin) of its origin, as FaceGeom::intersectLine gives
     // them before sorting, added to `hits`. Not thread-safe: the caller serialises.
@@ -68,9 +73,9 @@ private:
     // [t0, t1] from a to b.
     struct PIECE {
         bool arc = false;
-        double slack = 0;         // a polyline's segment: the bound of its distance to the edge
         bool fullTurn = false;    // an arc whose range holds every angle
-        int later = -1;           // a trim (its index) whose polyline is not read yet, boxed in its place
+        int later = -1;           // a trim (its index in trims_) whose polyline is not read yet, boxed in its place
+        double slack = 0;         // a polyline's segment: the bound of its distance to the edge
         double a[2], b[2];
         double c[2], x[2], y[2], r = 0, t0 = 0, t1 = 0;
         double middle[2] = {1, 0}, halfCosine = 1;   // the range's middle direction, the cosine of half its span
@@ -78,11 +83,11 @@ private:
         // Whether the arc's range holds the angle atan2(across, along) of a point in its axes.
         bool holdsAngle(double across, double along) const;
     };
-    // A run of a wire's pieces with a box that holds them grown by the margin and their slack: a point or
-    // ray that keeps clear of the box keeps clear of them.
+    // A run of a wire's pieces, pieces_[first, end), with a box that holds them grown by the margin and
+    // their slack: a point or ray that keeps clear of the box keeps clear of them.
     struct CHUNK {
         UvBox box;
-        std::size_t first = 0, end = 0;
+        std::uint32_t first = 0, end = 0;
     };
     // A trim's curve in (u, v) over its edge's range.
     struct TRIM {
@@ -93,17 +98,18 @@ private:
         std::vector<UvBox> spans;
         UvBox box;
     };
+    // A face's wires keep their pieces, the pieces' boxes and their runs in three tables of the face, a
+    // stretch of each: a face of thousands of holes holds no tables per wire.
     struct WIRE {
         TopoDS_Wire wire;
         bool exact = true;        // every edge a segment, an arc or a polyline of it
-        std::vector<TRIM> trims;
+        bool kept = false;        // always in a reduced face: its tolerances are the face's largest
         UvBox box;                // grown by the margin
-        std::vector<PIECE> pieces;
-        std::vector<UvBox> boxes;   // each piece's, as its run's box takes it in
-        std::vector<CHUNK> chunks;
+        std::uint32_t pieceFrom = 0, pieceEnd = 0;   // its pieces in pieces_, their boxes in boxes_
+        std::uint32_t chunkFrom = 0, chunkEnd = 0;   // its runs in chunks_
     };
-    // On: on a segment or arc of the trims, far within the kernel's least tolerance of it, which the kernel
-    // takes as on the face.
+    // On: on a segment or arc of the trims, well within the band about it that the kernel takes as on the
+    // face.
     enum class Side { In, Out, Near, On };
 
     Side side(double u, double v, std::vector<int>& holders);
@@ -120,14 +126,16 @@ private:
     // Reads the wires and their tolerances; the largest tolerance of the face, its edges and vertices.
     double readTolerances();
     void readWires(double margin);
-    // The wire's pieces and their runs, from its trims.
-    void readPieces(WIRE& w);
-    // The pieces' boxes and runs; the runs alone from the boxes, again after a polyline is read.
+    // The wire's pieces at the end of pieces_, from its trims; the trims of polylines not read yet go to
+    // trims_.
+    void readPieces(WIRE& w, std::vector<TRIM>& trims);
+    // The boxes of the wire's pieces at the end of boxes_, and its runs at the end of chunks_.
     void chunkPieces(WIRE& w);
     void chunkBoxes(WIRE& w);
     // No point within the margin and slack of the piece lies outside its box.
-    UvBox pieceBox(const WIRE& w, const PIECE& p) const;
-    // Puts the polyline of the trim that waits at piece k in its place.
+    UvBox pieceBox(const PIECE& p) const;
+    // Puts the polyline of the trim that waits at piece k in its place: the wire's pieces, boxes and runs
+    // move to the ends of their tables.
     void readPolyline(WIRE& w, std::size_t k);
     // The first piece within the margin (and its slack) of p, reading the polylines whose boxes hold p; -1
     // when none.
@@ -150,7 +158,7 @@ private:
     // for any other face.
     bool meetsSpans(const gp_Lin& line);
     // A B-spline or Bezier face's surface, as a B-spline not periodic, and the boxes of its spans.
-    void readSpline(const BRepAdaptor_Surface& surface);
+    void readSpline(const GeomAdaptor_Surface& surface);
     // A span of a B-spline face over its range: the box of the poles that weigh on it, and once a line has
     // met that, the boxes of the patches it is cut into.
     struct SPAN {
@@ -158,6 +166,14 @@ private:
         int u0, v0;   // its first poles (from 1)
         bool cut = false;
         std::vector<Box3> patches;
+    };
+    // What a B-spline or Bezier face keeps: its surface, not periodic, its spans' boxes grown as the face's
+    // box, and the face's range a little wider, within the surface.
+    struct SPLINE {
+        Handle(Geom_BSplineSurface) surface;
+        std::vector<SPAN> spans;
+        double uRange[2] = {0, 0}, vRange[2] = {0, 0};
+        bool uPeriodic = false, vPeriodic = false;
     };
     void boxSpans();
     void cutSpan(SPAN& span) const;
@@ -167,37 +183,35 @@ private:
     void boxFace(double tolerance);
     void prepare();
 
-    TopoDS_Face face_;
-    SurfaceKind kind_ = SurfaceKind::Plane;
-    gp_Pln plane_;
-    gp_Cylinder cylinder_;
-    gp_Cone cone_;
-    gp_Sphere sphere_;
-    gp_Torus torus_;
-    IntAna_Quadric quadric_;        // of the cylinder, cone or sphere, as the kernel makes it for each line
-    IntAna_IntConicQuad quadricHits_;
-    IntAna_IntLinTorus torusHits_;
+    const TopoDS_Face& face_;
+    const Handle(Geom_Surface)& surfaceOfFace_;   // placed in the world
+    const UvBox& bounds_;           // the face's parameter box, as the kernel's restricted surface has it
+    const Box3& box_;
+    SurfaceKind kind_;
+    // The surface of the kind, once prepared (a plane's at once).
+    std::variant<gp_Pln, gp_Cylinder, gp_Cone, gp_Sphere, gp_Torus> surface_;
+    // Of the cylinder, cone or sphere, as the kernel makes it for each line; none on other faces.
+    std::unique_ptr<IntAna_Quadric> quadric_;
     bool exactHits_ = false;        // the surface's points come from IntAna
     bool prepared_ = false;         // the surface and the trims read
-    double tolerance_ = 0;          // the face's largest
-    UvBox bounds_{};                // the face's parameter box, as the kernel's restricted surface has it
     bool uPeriodic_ = false, vPeriodic_ = false;
-    double uPeriod_ = 0, vPeriod_ = 0;
     bool tight_ = false;            // every tolerance of the face within the kernel's least
     bool boxed_ = false;            // the box holds the face: a line that misses grownBox_ misses it
-    Box3 box_;
+    bool kernelOnly_ = false;       // no usable outer wire: the whole face goes to the kernel
+    bool lastAskedKernel_ = false;
+    double tolerance_ = 0;          // the face's largest
+    double uPeriod_ = 0, vPeriod_ = 0;
     Box3 grownBox_;                 // the box grown by the margin in space: no hit lies outside it
-    std::vector<SPAN> spans_;       // a B-spline or Bezier face's, their boxes grown the same way
-    Handle(Geom_BSplineSurface) spline_;   // its surface, not periodic
-    double uRange_[2] = {0, 0}, vRange_[2] = {0, 0};   // the face's range a little wider, within the surface
-    bool splineUPeriodic_ = false, splineVPeriodic_ = false;
+    std::unique_ptr<SPLINE> spline_;   // a B-spline or Bezier face's
     double nearReach_;              // never more than lineReach(box_, any origin)
     gp_Trsf toPlane_;               // world to the plane's or cylinder's axes, as the kernel's parameters take it
     double margin_ = 0;
     int outer_ = -1;
-    std::vector<int> keepWires_;    // always in a reduced face: those with the largest tolerances
     std::vector<WIRE> wires_;
-    bool kernelOnly_ = false;       // no usable outer wire: the whole face goes to the kernel
+    std::vector<PIECE> pieces_;     // the wires' pieces, a stretch of each wire's
+    std::vector<UvBox> boxes_;      // each piece's box, as its run's box takes it in
+    std::vector<CHUNK> chunks_;
+    std::vector<TRIM> trims_;       // the trims whose polylines are not read yet
     // Inner wires by the cells of a grid over the outer box that their boxes cover, cell after cell in one
     // table with each wire's box beside it: a hit test reads one stretch of memory. An inner wire that is
     // one whole circle bounds a round hole: a point clearly inside it (closer to its centre than
@@ -214,16 +228,21 @@ private:
     int cellsU_ = 1, cellsV_ = 1;
     std::vector<std::size_t> cellStart_;   // cell c's wires are cellWires_[cellStart_[c] .. cellStart_[c + 1])
     std::vector<CELL_WIRE> cellWires_;
-    // The reduced faces' intersectors, most recent first; a few suffice, as queries come by hole.
-    std::list<std::pair<std::vector<int>, std::unique_ptr<IntCurvesFace_Intersector>>> reduced_;
-    bool lastAskedKernel_ = false;
-    // The kernel's answers to the last lines it was asked, by the line's origin and direction to the bit.
+    // What asking the kernel keeps, made when it is first asked, as most faces never ask it: the wires
+    // always in a reduced face, the reduced faces' intersectors, most recent first (a few suffice, as
+    // queries come by hole), and the kernel's answers to the last lines it was asked, by the line's origin
+    // and direction to the bit.
     struct ASKED {
         std::array<double, 6> line{};
         std::vector<FaceHit> hits;
     };
-    std::array<ASKED, 8> asked_;
-    std::size_t askedCount_ = 0, askedNext_ = 0;
+    struct KERNEL {
+        std::vector<int> keptWires;
+        std::list<std::pair<std::vector<int>, std::unique_ptr<IntCurvesFace_Intersector>>> reduced;
+        std::array<ASKED, 8> asked;
+        std::size_t askedCount = 0, askedNext = 0;
+    };
+    std::unique_ptr<KERNEL> kernel_;
     // The direction unitDirection was last asked for, bit for bit, and its unit direction; at first +X,
     // the kernel's default direction, which is its own.
     Vec3 direction_{1, 0, 0};

@@ -44,8 +44,7 @@ struct FaceGeom::Impl {
     mutable std::mutex lock;
     mutable std::unique_ptr<BRepTopAdaptor_FClass2d> classifier;
     mutable std::unique_ptr<IntCurvesFace_Intersector> intersector;
-    // A planar face's projector, built on the first projection (null when the face is not planar or the
-    // kernel could not read it).
+    // The face's projector, built on the first projection (null when the kernel could not read it).
     mutable std::unique_ptr<FaceProjector> projector;
     mutable bool projectorTried = false;
     // isPlanar's answer, worked out on first asking: the kernel's planarity test builds a plane each time.

@@ -188,6 +188,15 @@ int project_pt_along_dir(const ent* s, const double direction[3], const double p
     return take(*best);
 }
 
+int surf_extent_along(const ent* s, const double direction[3], double* least, double* most) {
+    const FaceGeom* face = host::faceOf(s);
+    double lo = 0, hi = 0;
+    if (!face || !direction || !face->extentAlong({direction[0], direction[1], direction[2]}, lo, hi)) return 0;
+    if (least) *least = lo;
+    if (most) *most = hi;
+    return 1;
+}
+
 double surf_trim_tolerance(const ent* s) {
     const FaceGeom* face = host::faceOf(s);
     return face ? face->trimTolerance() : 0.0;

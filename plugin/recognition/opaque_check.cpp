@@ -262,6 +262,12 @@ inline void boxCorners(const ent_surface& s, const double row[3], double v[8]) {
     v[4] = xy[0] + z1, v[5] = xy[1] + z1, v[6] = xy[2] + z1, v[7] = xy[3] + z1;
 }
 
+// Whether the row is a world axis or its opposite.
+inline bool alongWorldAxis(const double row[3]) {
+    const int zeros = (row[0] == 0) + (row[1] == 0) + (row[2] == 0);
+    return zeros == 2 && std::fabs(row[0] + row[1] + row[2]) == 1;
+}
+
 }  // namespace
 
 void surfaceInView(const ent& surface, const Z_RANGE* planar, const double viewMatrix[3][3], SURF_IN_VIEW& out) {
@@ -280,6 +286,13 @@ void surfaceInView(const ent& surface, const Z_RANGE* planar, const double viewM
     }
     out.zMin = out.box[2][0];
     out.zMax = out.box[2][1];
+    // Along a world axis the corners are the face's own extremes; along any other direction they reach
+    // beyond it, by up to the box's width across the axis: the host works the face's heights out itself.
+    double least = 0, most = 0;
+    if (!planar && !alongWorldAxis(viewMatrix[2]) && surf_extent_along(&surface, viewMatrix[2], &least, &most)) {
+        out.zMin = std::max(out.zMin, least);
+        out.zMax = std::min(out.zMax, most);
+    }
     const double centre[3] = {s.sphereCentre.x, s.sphereCentre.y, s.sphereCentre.z};
     worldToFrame(viewMatrix, centre, out.centre);
     out.radius = s.sphereRadius;

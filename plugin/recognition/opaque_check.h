@@ -117,7 +117,8 @@ private:
 };
 
 // A surface as the checks see it in one view: sphere centre and the extreme z (of its own points for a
-// planar surface, else of the box); `box` is the extent of the bounding box's corners in the view.
+// planar surface, else the face's own as the host works them out, within the box's); `box` is the extent of
+// the bounding box's corners in the view.
 struct SURF_IN_VIEW {
     double centre[3];
     double radius;
@@ -150,7 +151,8 @@ private:
     std::vector<PAIR> pairs_;
     std::size_t views_ = 0;
 };
-// `planar` null takes the box's z.
+// `planar` null takes the face's own z (surf_extent_along) where the view's axis is not a world axis,
+// else the box's.
 void surfaceInView(const ent& surface, const Z_RANGE* planar, const double viewMatrix[3][3], SURF_IN_VIEW& out);
 
 // The smallest and largest XY distance from (x, y) to the surface's box corners in the view (dump only).

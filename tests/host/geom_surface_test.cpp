@@ -469,6 +469,71 @@ TEST_F(SurfaceEntities, ASplineFaceIsBoxedAsItsSurfaceOverItsTrims) {
     EXPECT_GE(splines, 4);
 }
 
+// v turned by `angle` about the axis through the origin (Rodrigues' formula).
+Vec3 turnedAbout(const Vec3& axis, double angle, const Vec3& v) {
+    const double n = std::hypot(axis[0], axis[1], axis[2]);
+    const Vec3 k{axis[0] / n, axis[1] / n, axis[2] / n};
+    const Vec3 cross{k[1] * v[2] - k[2] * v[1], k[2] * v[0] - k[0] * v[2], k[0] * v[1] - k[1] * v[0]};
+    const double along = (k[0] * v[0] + k[1] * v[1] + k[2] * v[2]) * (1 - std::cos(angle));
+    Vec3 out;
+    for (int i = 0; i < 3; ++i) out[i] = v[i] * std::cos(angle) + cross[i] * std::sin(angle) + k[i] * along;
+    return out;
+}
+
+// A face's heights along a direction (a turned view's axis) from the face itself: on a part turned about
+// the origin, its extent along a turned world axis holds the unturned face's box along that axis, and is
+// that box wherever the face's edges are lines, circles and ellipses or the face is a sphere or torus filling
+// its parameter box (a rounded block, a rounded boss, holes of every kind); on faces cut at a slant and on
+// B-spline faces, which it bounds by their poles, it holds the box.
+TEST(FaceExtents, AFacesExtentAlongADirectionIsItsBoxAlongIt) {
+    PartBuilder rounded = PartBuilder::block({80, 50, 20});
+    rounded.roundStockEdges(4).boss({{55, 25, 20}, {0, 0, 1}, 16, 12, 2});
+    HoleSpec entry = blindTipped("entry", {20, 15, 20}, {0, 0, -1}, 6, 8);
+    entry.entryFillet = 1.5;
+    rounded.hole(entry).hole(countersunk("sunk", {35, 25, 20}, {0, 0, -1}, 6.6, 12)).hole(
+        blindTipped("side", {0, 25, 10}, {1, 0, 0}, 3.3, 12));
+    const BuiltPart slanted = PartBuilder::block({60, 40, 30})
+                                  .hole(countersunk("slant", {30, 20, 30}, {0.3, 0.2, -1}, 6, 10))
+                                  .hole(throughHole("side", {30, 0, 10}, {0, 1, 0.4}, 6))
+                                  .build();
+    const struct {
+        const char* name;
+        BuiltPart part;
+        bool exact, nurbs;
+    } rows[] = {{"rounded", rounded.build(), true, false},
+                {"cut at a slant", slanted, false, false},
+                {"as B-splines", rounded.build(), false, true}};
+    const Vec3 axes[] = {{0.3, -0.5, 0.8}, {1, 0, 0}, {0.2, 1, 0.1}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(row.part.ok()) << row.part.error;
+        for (const Vec3& axis : axes) {
+            const BuiltPart turned = placedPart(row.part, {0, 0, 0}, axis, 0.7);
+            ASSERT_TRUE(turned.ok()) << turned.error;
+            const std::vector<FaceGeom>& faces = row.part.solid.faces();
+            for (std::size_t f = 0; f < faces.size(); ++f) {
+                const FaceGeom face = row.nurbs ? faces[f].toNurbs() : faces[f];
+                const FaceGeom turnedFace = row.nurbs ? turned.solid.faces()[f].toNurbs() : turned.solid.faces()[f];
+                const Box3 box = face.boundingBoxByKernel();
+                for (int k = 0; k < 3; ++k) {
+                    Vec3 d{};
+                    d[k] = 1;
+                    d = turnedAbout(axis, 0.7, d);
+                    double least = 0, most = 0;
+                    ASSERT_TRUE(turnedFace.extentAlong(d, least, most)) << "face " << f;
+                    const std::string where = "face " + std::to_string(f) + " " + surfaceKindName(face.kind());
+                    // The kernel's box of a curve it searches numerically is a tenth of a micrometre wide of it.
+                    EXPECT_LE(least, box.min[k] + 1e-6) << where;
+                    EXPECT_GE(most, box.max[k] - 1e-6) << where;
+                    if (!row.exact) continue;
+                    EXPECT_NEAR(least, box.min[k], 1e-9) << where;
+                    EXPECT_NEAR(most, box.max[k], 1e-9) << where;
+                }
+            }
+        }
+    }
+}
+
 // The walls of a hole and of a boss are both cylinders about a vertical axis; only their normals tell them
 // apart: a hole's wall faces its axis, a boss's faces away from it, out of the material.
 TEST_F(SurfaceEntities, FacesOfASolidKnowTheirMaterialSide) {
