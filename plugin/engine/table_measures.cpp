@@ -291,7 +291,6 @@ int addMeasuresToTable(POINT_LIST** holeRef, TABLE_FILE_REF* ref) {
     if (!loadTables(loaded)) return 1;
     POINT_LIST* hole = *holeRef;
     if (hole->deepSplitPrev) hole = hole->deepSplitPrev;
-    g_records->viewsTree = freeEmptyViews(g_records->viewsTree);
 
     std::vector<CIL_DESC> descs;
     const int t = matchingTable(hole, loaded, descs);
