@@ -97,9 +97,17 @@ void giveLowerHalfATable(POINT_LIST& other, const CIL_DESC& last, double depth, 
         assignSingleCylinderProcess(other, last.D, depth, code, last.threadCode,
                                     last.threadDiameter, last.threadPitch, tables,
                                     tableCount, t);
+        if (other.simplified) return;
         // A thread is looked up in the thread tables whatever the table given.
-        if (code == 1 || other.simplified) return;
+        if (code == 1) break;
     }
+    // No row anywhere: the half has no table, row or process. It keeps none of the names the move copied from
+    // the hole, nor the 0 of a fresh record, which reads as row 0 of an adaptable table: the tree would tell an
+    // adapted hole with its other half's row and process, and the summary a row naming no process.
+    other.tableIndex = other.rowIndex = -1;
+    other.tableName[0] = other.rowName[0] = other.processName[0] = 0;
+    other.adaptTableIndex = other.adaptedRow = -1;
+    other.outOfWindow = other.tipOutside = 0;
 }
 
 }  // namespace

@@ -290,9 +290,7 @@ int addMeasuresToTable(POINT_LIST** holeRef, TABLE_FILE_REF* ref) {
     LOADED loaded;
     if (!loadTables(loaded)) return 1;
     POINT_LIST* hole = *holeRef;
-    if (hole->deepSplitPrev) *holeRef = hole = hole->deepSplitPrev;
-    deleteDepthHalf(hole);
-    g_records->viewsTree = freeEmptyViews(g_records->viewsTree);
+    if (hole->deepSplitPrev) hole = hole->deepSplitPrev;
 
     std::vector<CIL_DESC> descs;
     const int t = matchingTable(hole, loaded, descs);
@@ -309,6 +307,11 @@ int addMeasuresToTable(POINT_LIST** holeRef, TABLE_FILE_REF* ref) {
     const PLACED placed = placeRow(table, cells, name, MODE::toTable);
     if (placed.row < 0) return 1;
     if (placed.appended) setFieldText(hole->rowName, cells[0]);
+    // Only once its row is placed does the hole give up its other half and take the whole depth: a half freed
+    // earlier would be lost on every failure above, with the hole still drilled only down to the split.
+    *holeRef = hole;
+    deleteDepthHalf(hole);
+    g_records->viewsTree = freeEmptyViews(g_records->viewsTree);
     fillRef(*ref, table, false);
     chooseRow(placed.row);
     return 0;

@@ -11,6 +11,7 @@
 #include "plugin/base/globals.h"
 #include "plugin/engine/depth_limit.h"
 #include "plugin/engine/operation_comments.h"
+#include "plugin/engine/run_statistics.h"
 #include "plugin/model/ope_list.h"
 #include "plugin/model/tree.h"
 #include "support/process_fixture.h"
@@ -184,27 +185,46 @@ TEST_F(DepthLimit, AThroughHoleSplitToTheOtherSide) {
     EXPECT_EQ(operations(*crashed)[1]->drillMode, 12);
 }
 
+// The counterbore's table has no row for the bore alone: the half takes the plain drilled hole's. A bore no
+// table has a row for leaves the half without a table, row or process, told as such.
 TEST_F(DepthLimit, TheLowerHalfOfASplitCounterboreIsDrilledFromTheOtherSide) {
     g_globals->settings.tryDrillBeyondMax = 1;
     g_globals->settings.firstFaceShare = 0.5;
     g_globals->settings.longToolStrategy = kMarkOnly;
-    TEST_VIEW v;
-    POINT_LIST* h = v.hole({{.D = 11, .zTop = 0, .zBottom = -6.4, .flat = 1},
-                            {.D = 6.6, .zTop = -6.4, .zBottom = -120, .through = 1}});   // a 6.6 drill reaches 67
-    assign(*h, "Counterbored", "CB6.6");
-    ASSERT_EQ(apply(*h), 0);
-    ASSERT_EQ(divide(*h), 0);
-    EXPECT_DOUBLE_EQ(operations(*h)[1]->zInf, -60);
-    POINT_LIST* other = h->deepSplitNext;
-    ASSERT_NE(other, nullptr);
-    // The counterbore's table has no row for the bore alone: the half takes the plain drilled hole's.
-    EXPECT_STREQ(other->tableName, "Drilled");
-    EXPECT_STREQ(other->rowName, "D6.6");
-    const auto ops = operations(*other);
-    ASSERT_EQ(ops.size(), 2u);
-    EXPECT_EQ(ops[1]->toolType, 3u);
-    EXPECT_DOUBLE_EQ(ops[1]->toolDiam, 6.6);
-    EXPECT_NEAR(ops[1]->zSup - ops[1]->zInf, 60, 1e-9);
+    struct CASE {
+        double bore;
+        const char* table;
+        const char* row;
+        std::size_t operations;
+        const char* explanation;
+        long noRow;
+    } cases[] = {
+        {6.6, "Drilled", "D6.6", 2, "Drilled D6.6 - 1", 0},
+        {7.7, "", "", 0, "; no process", 1},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.bore);
+        TEST_VIEW v;
+        POINT_LIST* h = v.hole({{.D = 11, .zTop = 0, .zBottom = -6.4, .flat = 1},
+                                {.D = c.bore, .zTop = -6.4, .zBottom = -120, .through = 1}});   // a drill reaches 67
+        assign(*h, "Counterbored", "CB6.6");
+        ASSERT_EQ(apply(*h), 0);
+        ASSERT_EQ(divide(*h), 0);
+        EXPECT_DOUBLE_EQ(operations(*h)[1]->zInf, -60);
+        POINT_LIST* other = h->deepSplitNext;
+        ASSERT_NE(other, nullptr);
+        EXPECT_STREQ(other->tableName, c.table);
+        EXPECT_STREQ(other->rowName, c.row);
+        EXPECT_EQ(other->adaptedRow, -1);
+        EXPECT_EQ(explainHole(*other, holeTableClass(*other)).whole(), c.explanation);
+        EXPECT_EQ(holesWithoutProcess(other->view).noRow, c.noRow);
+        const auto ops = operations(*other);
+        ASSERT_EQ(ops.size(), c.operations);
+        if (ops.empty()) continue;
+        EXPECT_EQ(ops[1]->toolType, 3u);
+        EXPECT_DOUBLE_EQ(ops[1]->toolDiam, c.bore);
+        EXPECT_NEAR(ops[1]->zSup - ops[1]->zInf, 60, 1e-9);
+    }
 }
 
 // The usable length of a drill comes from the drill-size table: the row of its size, the largest row for

@@ -186,11 +186,12 @@ TEST_F(ProcessTreeHoles, CheckingAnAdaptableTableWidensItSoThatTheNextRunFindsTh
 // run widens the counterbore table's window to its chamfer and adds a row for it there.
 class ProcessTreeCheck : public ProcessTreeHoles {
 protected:
-    void SetUp() override {
+    void SetUp() override { build(30, 7.7); }
+    void build(double thickness, double bore) {
         ExecuteSessionFixture::SetUp();
-        HoleSpec hole = holeAt("chamfered", {20, 15, 30}, kDown).chamfer(14, 12, 100).cylinder(12, 5);
-        hole.throughCylinder(7.7);
-        const BuiltPart part = PartBuilder::block({40, 30, 30}).hole(hole).build();
+        HoleSpec hole = holeAt("chamfered", {20, 15, thickness}, kDown).chamfer(14, 12, 100).cylinder(12, 5);
+        hole.throughCylinder(bore);
+        const BuiltPart part = PartBuilder::block({40, 30, thickness}).hole(hole).build();
         ASSERT_TRUE(part.ok()) << part.error;
         ASSERT_NE(host::storeSolidEntity(part.solid, 3, 1, "part"), 0u);
         load();
@@ -237,6 +238,44 @@ TEST_F(ProcessTreeCheck, AHoleWhoseRowGoesIntoAnotherTableTakesThatTable) {
               std::string::npos);
     EXPECT_EQ(plat::readFile(library() + "Counterbored.txt").value_or(""), shippedRows);
     EXPECT_EQ(plat::readFile(library() + "Counterbored.tab").value_or(""), counterbored);
+}
+
+// The same counterbore over a D6.6 bore in a block so thick that the bore is drilled half from each side: the
+// lower half is a plain drilled hole of its own.
+class ProcessTreeCheckSplit : public ProcessTreeCheck {
+protected:
+    void SetUp() override { build(120, 6.6); }
+};
+
+// The user took the unreviewed row the run added out of the counterbore table, whose own window does not take
+// the 50 degree chamfer, and no other table has the hole's form: checked, the hole gets no row. Both halves
+// stay as they were, each drilling its share of the bore.
+TEST_F(ProcessTreeCheckSplit, AHoleNoTableTakesKeepsBothHalvesOfItsSplit) {
+    const std::string shippedRows = plat::readFile(library() + "Counterbored.txt").value_or("");
+    ASSERT_FALSE(shippedRows.empty());
+    executeOnce();
+    const std::string top = "Counterbored **12x5.84; split by depth; adapted: no table has the exact form of the "
+                            "hole (44.0deg chamfer outside the table) - 1";
+    const std::string bottom = "Counterbored **12x5.84; split by depth  Drilled D6.6 - 1";
+    ASSERT_EQ(outline(), (std::vector<std::string>{kTop, "  " + top, kBottom, "  " + bottom}));
+    const std::vector<std::string> topOperations = operationsOf(top), bottomOperations = operationsOf(bottom);
+    ASSERT_FALSE(bottomOperations.empty());
+    ASSERT_TRUE(plat::writeFile(library() + "Counterbored.txt", shippedRows));
+
+    script()
+        .click(kMenu, kViewProcess)
+        .treeRClick(kProcessTree, kTree, kTop + "/" + top)
+        .menu(25)
+        .answer(plat::IDOK)
+        .click(kProcessTree, plat::IDOK)
+        .click(kMenu, plat::IDOK);
+    m_main();
+    expectScriptPlayed();
+    EXPECT_EQ(count("msgbox owner=- type=OK caption=\"Forantix\" text=\"No table of the library has the form of this hole:"), 1);
+    EXPECT_EQ(outline(), (std::vector<std::string>{kTop, "  " + top, kBottom, "  " + bottom}))
+        << plat::lastSnapshot(kProcessTree);
+    EXPECT_EQ(operationsOf(top), topOperations);
+    EXPECT_EQ(operationsOf(bottom), bottomOperations);
 }
 
 }  // namespace
