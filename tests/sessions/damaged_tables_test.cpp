@@ -343,6 +343,8 @@ TEST_F(DamagedTables, AToolLibraryWithOneBadToolKeepsItsOtherToolsAndTellsTheBad
         {"an angle of 270 degrees", [](tp_tool& t) { t.angle = 270; }, "its angle 270 is out of range"},
         {"a point angle of 1e-6 degrees", [](tp_tool& t) { t.angle = 1e-6; },
          "its point angle 1e-06 is out of range: a centre drill's is 0 (none given) or 30 to 150 degrees"},
+        {"a peck of 1e-6 % of its diameter", [](tp_tool& t) { t.peckPercent[1] = 1e-6; },
+         "its subsequent peck 1e-06 % is out of range: it is 0 (none) or 5 to 10000 % of its diameter"},
         {"a NaN feed", [](tp_tool& t) { t.feeds[1] = std::nan(""); }, "a feed, speed, peck or dwell value of it is not"},
         {"a slot taken twice", [](tp_tool& t) { t.slot = 1; }, "it has slot 1, which is not a free positive slot"},
     };
