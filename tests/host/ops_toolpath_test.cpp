@@ -37,6 +37,17 @@ protected:
         return op;
     }
     static void update(const operation& op) { TpMainOpMgr().GetMainOpList().UpdateAt(op.id, op); }
+    // A chain of the circle of radius r about (x, y, z) after its centre, given to the operation.
+    static bool chainCircle(const operation& op, double x, double y, double z, double r) {
+        const ent centre = storePoint(x, y, z), ring = storeCircle(x, y, z, r);
+        CHAIN* chain = nullptr;
+        alloc_chain(&chain);
+        append_chain_ent(chain, &centre);
+        append_chain_ent(chain, &ring);
+        const bool given = chain_manager(chain, op.id, 1) == 1;
+        free_chain(&chain);
+        return given;
+    }
     static void regenerate(const operation& op) {
         nci_bin nci{};
         char ok = 0;
@@ -241,14 +252,7 @@ TEST_F(ToolpathTest, MilledHolesAreCirclesAndHelices) {
     contour.depth = -3;
     contour.toolDiameter = 4;
     update(contour);
-    const ent centre = storePoint(50, 0, 0);
-    const ent ring = storeCircle(50, 0, 0, 6);
-    CHAIN* chain = nullptr;
-    alloc_chain(&chain);
-    append_chain_ent(chain, &centre);
-    append_chain_ent(chain, &ring);
-    ASSERT_EQ(chain_manager(chain, contour.id, 1), 1);
-    free_chain(&chain);
+    ASSERT_TRUE(chainCircle(contour, 50, 0, 0, 6));
     regenerate(contour);
     const std::vector<std::string> lines = path(contour);
     EXPECT_NE(std::find(lines.begin(), lines.end(), "feed (54,0,-3) f=0"), lines.end());
@@ -382,17 +386,7 @@ TEST_F(ToolpathTest, NoHoleTakesMorePecksTurnsOrDepthCutsThanItsBound) {
         if (c.code == 100) put(op.kindBlock, op_thread_layout::pitch, 1.5);
         c.set(op);
         update(op);
-        if (c.code == 1) {
-            const ent centre = storePoint(0, 0, 0), ring = storeCircle(0, 0, 0, 8);
-            CHAIN* chain = nullptr;
-            alloc_chain(&chain);
-            append_chain_ent(chain, &centre);
-            append_chain_ent(chain, &ring);
-            ASSERT_EQ(chain_manager(chain, op.id, 1), 1);
-            free_chain(&chain);
-        } else {
-            attach(op, storePoint(0, 0, 0));
-        }
+        ASSERT_TRUE(c.code == 1 ? chainCircle(op, 0, 0, 0, 8) : attach(op, storePoint(0, 0, 0)));
         nci_bin nci{};
         char done = 0;
         const int made = nci_manager(op.id, 8, &nci, &done);
