@@ -92,9 +92,9 @@ public:
                           height, path_.points.size());
         else
             std::snprintf(text, sizeof text,
-                          "its %s %g is out of range: hole %zu is %g deep, a hole takes at most %d %s, so a %s "
-                          "of at least %g",
-                          what, step, path_.points.size(), height, kMostSteps, unit, what, height / kMostSteps);
+                          "its %s %g is out of range: over a height of %g at hole %zu it makes more than the %d %s "
+                          "a hole takes, so it is at least %g there",
+                          what, step, height, path_.points.size(), kMostSteps, unit, height / kMostSteps);
         why_ = text;
         return 0;
     }

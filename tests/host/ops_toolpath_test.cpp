@@ -339,12 +339,13 @@ TEST_F(ToolpathTest, NoHoleTakesMorePecksTurnsOrDepthCutsThanItsBound) {
     };
     const Case cases[] = {
         {"a peck of 2e-6", 2, 1, [](operation& op) { op.pecks[0] = op.pecks[1] = 2e-6; },
-         "its peck 2e-06 is out of range: hole 1 is 9 deep, a hole takes at most 1000 pecks, so a peck of at least "
-         "0.009"},
+         "its peck 2e-06 is out of range: over a height of 9 at hole 1 it makes more than the 1000 pecks a hole "
+         "takes, so it is at least 0.009 there"},
         {"a chip break of uneven pecks, the second 2e-6", 2, 2,
          [](operation& op) { op.pecks[0] = 3, op.pecks[1] = 2e-6, op.pecks[3] = 0.2; }, "its peck 2e-06 is out of range"},
         {"a peck of 2 to a depth of 1e30", 2, 1, [](operation& op) { op.pecks[0] = op.pecks[1] = 2, op.depth = -1e30; },
-         "its peck 2 is out of range: hole 1 is 1e+30 deep, a hole takes at most 1000 pecks, so a peck of at least 1e+27"},
+         "its peck 2 is out of range: over a height of 1e+30 at hole 1 it makes more than the 1000 pecks a hole takes, "
+         "so it is at least 1e+27 there"},
         {"989 pecks", 2, 1, [](operation& op) { op.pecks[0] = op.pecks[1] = 0.0091; }, ""},
         {"1012 pecks", 2, 1, [](operation& op) { op.pecks[0] = op.pecks[1] = 0.0089; }, "its peck 0.0089 is out of range"},
         {"a circle mill's helix pitch of 2e-6", 18, 0,
@@ -352,7 +353,7 @@ TEST_F(ToolpathTest, NoHoleTakesMorePecksTurnsOrDepthCutsThanItsBound) {
              put(op.kindBlock, op_circle_layout::helixPitch, 2e-6);
              op.kindBlock[op_circle_layout::helixOn] = 1;
          },
-         "its helix pitch 2e-06 is out of range: hole 1 is 7 deep, a hole takes at most 1000 turns"},
+         "its helix pitch 2e-06 is out of range: over a height of 7 at hole 1 it makes more than the 1000 turns"},
         {"a helix bore's rough pitch of 2e-6", 106, 0,
          [&](operation& op) { put(op.kindBlock, op_helix_layout::roughPitch, 2e-6); }, "its rough pitch 2e-06 is out"},
         {"a helix bore's finish pitch of 2e-6", 106, 0,
@@ -371,7 +372,7 @@ TEST_F(ToolpathTest, NoHoleTakesMorePecksTurnsOrDepthCutsThanItsBound) {
              op.depthCuts[op_depth_cuts_layout::on] = 1;
              put(op.depthCuts, op_depth_cuts_layout::maxRough, 2e-6);
          },
-         "its depth step 2e-06 is out of range: hole 1 is 7 deep, a hole takes at most 1000 depth cuts"},
+         "its depth step 2e-06 is out of range: over a height of 7 at hole 1 it makes more than the 1000 depth cuts"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
