@@ -87,7 +87,9 @@ struct nci_bin {
     std::uint8_t reserved[500] = {};
 };
 // Mode 8 regenerates operation `opId`: 1 and *succf 1 when it exists (its regeneration count goes up and
-// the buffer is filled), else 0 and *succf 0. Other modes: 0.
+// the buffer is filled), else 0 and *succf 0. An operation whose values ask for more pecks, turns or depth
+// cuts than a hole takes gets an empty toolpath: 0 and *succf 0, the value and its range told on the message
+// line. Other modes: 0.
 int nci_manager(std::int32_t opId, int mode, nci_bin* nci, char* succf);
 
 // ---- the operations manager's window ---------------------------------------------------------------------

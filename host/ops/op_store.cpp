@@ -244,6 +244,13 @@ int nci_manager(std::int32_t opId, int mode, nci_bin* nci, char* succf) {
     ++s->op.regenCount;
     s->op.nciValid = 1;
     s->path = std::make_shared<const host::ops::Toolpath>(host::ops::computeToolpath(*s));
+    if (s->path->refused) {
+        // Kept, empty with its reason, so that the listing names it too.
+        const std::string told = "Operation " + std::to_string(opId) + " has no toolpath: " + s->path->remark + ".";
+        mprintf(told.c_str());
+        host::ops::record("regenerate " + std::to_string(opId) + " refused: " + s->path->remark);
+        return 0;
+    }
     if (nci) {
         *nci = nci_bin{};
         nci->opId = opId;

@@ -79,15 +79,37 @@ public:
         path_.centres.push_back({cx, cy, at_[2]});
         set(m, x, y, z, f);
     }
+    // How many steps of `step` go down (or up) `height`, whole steps rounded up, at least one; 0 when they
+    // are more than a hole takes, the path then refused with the range of the value (`what`, e.g. "peck").
+    // Counted at once, before a move is made, so that no value sets how long a loop runs.
+    long steps(double height, double step, const char* what, const char* unit) {
+        if (!why_.empty()) return 0;
+        const double n = std::ceil(height / step - 1e-9);
+        if (n <= kMostSteps) return std::max(1L, static_cast<long>(n));
+        char text[320];
+        if (!std::isfinite(height) || !std::isfinite(step))
+            std::snprintf(text, sizeof text, "its %s %g or the height %g of hole %zu is not a number", what, step,
+                          height, path_.points.size());
+        else
+            std::snprintf(text, sizeof text,
+                          "its %s %g is out of range: over a height of %g at hole %zu it makes more than the %d %s "
+                          "a hole takes, so it is at least %g there",
+                          what, step, height, path_.points.size(), kMostSteps, unit, height / kMostSteps);
+        why_ = text;
+        return 0;
+    }
+    // Why the path cannot be made, "" while it can.
+    const std::string& refused() const { return why_; }
+
     // Whole turns about (cx, cy) at the tool's radius from it, falling (or rising) `pitch` per turn to z.
-    void turns(bool ccw, double cx, double cy, double z, double pitch, double f) {
+    void turns(bool ccw, double cx, double cy, double z, double pitch, double f, const char* what = "pitch") {
         const double height = std::fabs(z - at_[2]);
-        const int n = pitch > kTiny ? std::max(1, static_cast<int>(std::ceil(height / pitch - 1e-9))) : 1;
+        const long n = pitch > kTiny ? steps(height, pitch, what, "turns") : 1;
         const double start = at_[2];
         const double x = at_[0], y = at_[1];
         // Each turn in two halves, so that no arc of the listing is a whole circle.
         const double ox = 2 * cx - x, oy = 2 * cy - y;
-        for (int i = 1; i <= n; ++i) {
+        for (long i = 1; i <= n; ++i) {
             const double zEnd = start + (z - start) * i / n;
             const double zHalf = start + (z - start) * (i - 0.5) / n;
             arc(ccw, cx, cy, ox, oy, zHalf, f);
@@ -146,6 +168,7 @@ private:
     Toolpath& path_;
     double at_[3] = {};
     double feed_ = 0, plunge_ = 0, retractFeed_ = 0;
+    std::string why_;
 };
 
 // The planes of one point.
@@ -178,7 +201,9 @@ void cycleMoves(Builder& b, const operation& op, const CyclePoint& c) {
             b.feedZ(c.bottom, f);
             break;
         }
-        while (level > c.bottom + eps) {
+        const double q = q2 > eps ? q2 : q1;
+        const long most = b.steps(c.retract - c.bottom, q, "peck", "pecks");   // no fewer than the pecks
+        for (long made = 0; made <= most && level > c.bottom + eps; ++made) {
             b.feedZ(level, f);
             if (op.cycle == 1) {
                 b.rapidZ(c.retract);
@@ -186,7 +211,7 @@ void cycleMoves(Builder& b, const operation& op, const CyclePoint& c) {
             } else {
                 b.rapidZ(level + chip);
             }
-            level -= q2 > eps ? q2 : q1;
+            level -= q;
         }
         b.feedZ(c.bottom, f);
         break;
@@ -229,7 +254,7 @@ void cycleMoves(Builder& b, const operation& op, const CyclePoint& c) {
 template <class Moves>
 void eachPoint(Builder& b, const operation& op, const std::vector<CyclePoint>& planes, Moves moves) {
     const bool atEnds = op.clearanceAtEnds != 0;
-    for (std::size_t i = 0; i < planes.size(); ++i) {
+    for (std::size_t i = 0; i < planes.size() && b.refused().empty(); ++i) {
         CyclePoint c = planes[i];
         const bool first = i == 0, last = i + 1 == planes.size();
         b.startPoint(c);
@@ -259,7 +284,7 @@ void circleDown(Builder& b, const CyclePoint& c, double r, double pitch, bool he
     }
     if (helix && pitch > 1e-6) {
         b.feed(c.x + r, c.y, c.top, b.feedRate());
-        b.turns(ccw, c.x, c.y, c.bottom, pitch, b.feedRate());
+        b.turns(ccw, c.x, c.y, c.bottom, pitch, b.feedRate(), "helix pitch");
     } else {
         b.feedZ(c.bottom, b.plungeRate());
         b.feed(c.x + r, c.y, c.bottom, b.feedRate());
@@ -292,9 +317,10 @@ void helixBore(Builder& b, const operation& op, const std::vector<CyclePoint>& p
             b.feedZ(c.bottom, b.plungeRate());
         } else {
             b.feed(c.x + r, c.y, c.top, b.feedRate());
-            b.turns(ccw, c.x, c.y, c.bottom, rough > 1e-6 ? rough : 1.0, b.feedRate());
+            b.turns(ccw, c.x, c.y, c.bottom, rough > 1e-6 ? rough : 1.0, b.feedRate(), "rough pitch");
             b.turns(ccw, c.x, c.y, c.bottom, 0, b.feedRate());
-            if (finishOn) b.turns(ccw, c.x, c.y, c.top, finish > 1e-6 ? finish : rough, b.feedRate());
+            if (finishOn)
+                b.turns(ccw, c.x, c.y, c.top, finish > 1e-6 ? finish : rough, b.feedRate(), "finish pitch");
             b.feed(c.x, c.y, b.at()[2], b.feedRate());
         }
         b.rapidZ(c.retract);
@@ -314,7 +340,7 @@ void threadMill(Builder& b, const operation& op, const std::vector<CyclePoint>& 
         b.feedZ(c.bottom, b.plungeRate());
         if (r > 1e-6) {
             b.feed(c.x + r, c.y, c.bottom, b.feedRate());
-            b.turns(ccw, c.x, c.y, c.top, pitch > 1e-6 ? pitch : 1.0, b.feedRate());
+            b.turns(ccw, c.x, c.y, c.top, pitch > 1e-6 ? pitch : 1.0, b.feedRate(), "thread pitch");
             b.feed(c.x, c.y, c.top, b.feedRate());
         }
         b.rapidZ(c.retract);
@@ -366,8 +392,8 @@ void contour(Builder& b, const StoredOp& s, const Frame& f, Toolpath& path) {
             levels.emplace_back(z, arcR + blockValue<double>(k, op_contour_layout::chamferWidth) - op.toolDiameter / 2);
         } else {
             const double height = c.top - c.bottom;
-            const int n = step > 1e-6 && height > step ? static_cast<int>(std::ceil(height / step - 1e-9)) : 1;
-            for (int i = 1; i <= n; ++i) {
+            const long n = step > 1e-6 && height > step ? b.steps(height, step, "depth step", "depth cuts") : 1;
+            for (long i = 1; i <= n; ++i) {
                 const double z = c.top - height * i / n;
                 levels.emplace_back(z, arcR - std::tan(taper) * (c.z0 - z) - op.toolDiameter / 2 - op.millOffset);
             }
@@ -383,6 +409,16 @@ void contour(Builder& b, const StoredOp& s, const Frame& f, Toolpath& path) {
         }
         b.rapidZ(c.retract);
     });
+}
+
+// A refused path holds no moves, only why.
+void keepRefusal(const Builder& b, Toolpath& path) {
+    if (b.refused().empty()) return;
+    path.points.clear();
+    path.moves.clear();
+    path.centres.clear();
+    path.remark = b.refused();
+    path.refused = true;
 }
 
 }  // namespace
@@ -404,6 +440,7 @@ Toolpath computeToolpath(const StoredOp& s) {
     Builder b(op, path);
     if (op.code == 1) {
         contour(b, s, f, path);
+        keepRefusal(b, path);
         return path;
     }
     if (op.code == 28) {
@@ -434,6 +471,7 @@ Toolpath computeToolpath(const StoredOp& s) {
     case 100: threadMill(b, op, planes); break;
     default: path.remark = "no path for code " + std::to_string(op.code); break;
     }
+    keepRefusal(b, path);
     return path;
 }
 

@@ -40,6 +40,11 @@ struct CyclePoint {
     std::size_t firstMove = 0, moveCount = 0;
 };
 
+// No hole takes more pecks, helix or thread turns, or depth cuts than this (the deepest holes drilled in pecks
+// are some 50 diameters deep, in pecks of no less than a twentieth of the diameter): an operation whose values
+// ask for more is refused, with the range of the value, rather than make a loop and a path that long.
+constexpr int kMostSteps = 1000;
+
 struct Toolpath {
     int code = 0;
     int cycle = 0;                       // drill cycles: the operation's cycle
@@ -50,6 +55,7 @@ struct Toolpath {
     // The arcs' centres, each at its arc's start height (a helix rises or falls to the arc's end).
     std::vector<std::array<double, 3>> centres;
     std::string remark;                  // why nothing was made, when nothing was
+    bool refused = false;                // the operation's values ask for more than kMostSteps: remark says which
 };
 
 Toolpath computeToolpath(const StoredOp& s);

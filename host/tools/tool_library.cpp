@@ -174,6 +174,22 @@ std::string tool_values_why(const tp_tool& t) {
                       t.angle, p.what, p.lowest, p.highest);
         return text;
     }
+    // A drilling tool's (types 1 to 9) operations peck this share of its diameter: none (0) or a twentieth
+    // and more, so that a hole 50 diameters deep takes no more pecks than a toolpath holds; it comes back to a
+    // clearance above the last peck's bottom and breaks the chip by a share that is not below 0.
+    if (t.type >= 1 && t.type <= 9) {
+        const RANGE pecks[] = {{"first peck", t.peckPercent[0], 5, 10000},
+                               {"subsequent peck", t.peckPercent[1], 5, 10000},
+                               {"peck clearance", t.peckPercent[2], 0, 1000},
+                               {"chip-break retract", t.peckPercent[3], 0, 1000}};
+        for (const RANGE& r : pecks) {
+            if (r.value == 0 || (r.value >= r.lowest && r.value <= r.highest)) continue;
+            char text[200];
+            std::snprintf(text, sizeof text, "its %s %g %% is out of range: it is %s%g to %g %% of its diameter", r.what,
+                          r.value, r.lowest > 0 ? "0 (none) or " : "", r.lowest, r.highest);
+            return text;
+        }
+    }
     return "";
 }
 

@@ -2,8 +2,10 @@
 // retract; the milled kinds' circles, helices and contours) and the NC listing written from the toolpaths.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -35,6 +37,17 @@ protected:
         return op;
     }
     static void update(const operation& op) { TpMainOpMgr().GetMainOpList().UpdateAt(op.id, op); }
+    // A chain of the circle of radius r about (x, y, z) after its centre, given to the operation.
+    static bool chainCircle(const operation& op, double x, double y, double z, double r) {
+        const ent centre = storePoint(x, y, z), ring = storeCircle(x, y, z, r);
+        CHAIN* chain = nullptr;
+        alloc_chain(&chain);
+        append_chain_ent(chain, &centre);
+        append_chain_ent(chain, &ring);
+        const bool given = chain_manager(chain, op.id, 1) == 1;
+        free_chain(&chain);
+        return given;
+    }
     static void regenerate(const operation& op) {
         nci_bin nci{};
         char ok = 0;
@@ -239,14 +252,7 @@ TEST_F(ToolpathTest, MilledHolesAreCirclesAndHelices) {
     contour.depth = -3;
     contour.toolDiameter = 4;
     update(contour);
-    const ent centre = storePoint(50, 0, 0);
-    const ent ring = storeCircle(50, 0, 0, 6);
-    CHAIN* chain = nullptr;
-    alloc_chain(&chain);
-    append_chain_ent(chain, &centre);
-    append_chain_ent(chain, &ring);
-    ASSERT_EQ(chain_manager(chain, contour.id, 1), 1);
-    free_chain(&chain);
+    ASSERT_TRUE(chainCircle(contour, 50, 0, 0, 6));
     regenerate(contour);
     const std::vector<std::string> lines = path(contour);
     EXPECT_NE(std::find(lines.begin(), lines.end(), "feed (54,0,-3) f=0"), lines.end());
@@ -316,6 +322,89 @@ TEST_F(ToolpathTest, ThreadMillsClimbAndHelixBoresDescendTurnByTurn) {
             const double x = std::stod(a.substr(a.find('(') + 1));
             EXPECT_NEAR(std::fabs(x), c.radius, 1e-9) << a;
         }
+    }
+}
+
+// No hole takes more than 1000 pecks, helix or thread turns, or depth cuts: the count is worked out before a
+// move is made, and an operation asking for more (a peck or pitch near 0, a depth of 1e30) has an empty
+// toolpath, the regeneration failing with the value and its range on the message line and in the listing.
+// Each refused row hung or took all memory before; the sound ones at the bound are made.
+TEST_F(ToolpathTest, NoHoleTakesMorePecksTurnsOrDepthCutsThanItsBound) {
+    const auto put = [](std::uint8_t* block, std::size_t at, double v) { std::memcpy(block + at, &v, sizeof v); };
+    struct Case {
+        const char* what;
+        std::int16_t code, cycle;
+        std::function<void(operation&)> set;
+        const char* why;   // how the refusal begins; "" for a path that is made
+    };
+    const Case cases[] = {
+        {"a peck of 2e-6", 2, 1, [](operation& op) { op.pecks[0] = op.pecks[1] = 2e-6; },
+         "its peck 2e-06 is out of range: over a height of 9 at hole 1 it makes more than the 1000 pecks a hole "
+         "takes, so it is at least 0.009 there"},
+        {"a chip break of uneven pecks, the second 2e-6", 2, 2,
+         [](operation& op) { op.pecks[0] = 3, op.pecks[1] = 2e-6, op.pecks[3] = 0.2; }, "its peck 2e-06 is out of range"},
+        {"a peck of 2 to a depth of 1e30", 2, 1, [](operation& op) { op.pecks[0] = op.pecks[1] = 2, op.depth = -1e30; },
+         "its peck 2 is out of range: over a height of 1e+30 at hole 1 it makes more than the 1000 pecks a hole takes, "
+         "so it is at least 1e+27 there"},
+        {"989 pecks", 2, 1, [](operation& op) { op.pecks[0] = op.pecks[1] = 0.0091; }, ""},
+        {"1012 pecks", 2, 1, [](operation& op) { op.pecks[0] = op.pecks[1] = 0.0089; }, "its peck 0.0089 is out of range"},
+        {"a circle mill's helix pitch of 2e-6", 18, 0,
+         [&](operation& op) {
+             put(op.kindBlock, op_circle_layout::helixPitch, 2e-6);
+             op.kindBlock[op_circle_layout::helixOn] = 1;
+         },
+         "its helix pitch 2e-06 is out of range: over a height of 7 at hole 1 it makes more than the 1000 turns"},
+        {"a helix bore's rough pitch of 2e-6", 106, 0,
+         [&](operation& op) { put(op.kindBlock, op_helix_layout::roughPitch, 2e-6); }, "its rough pitch 2e-06 is out"},
+        {"a helix bore's finish pitch of 2e-6", 106, 0,
+         [&](operation& op) {
+             put(op.kindBlock, op_helix_layout::finishPitch, 2e-6);
+             op.kindBlock[op_helix_layout::finishOn] = 1;
+         },
+         "its finish pitch 2e-06 is out"},
+        {"a thread pitch of 2e-6", 100, 0, [&](operation& op) { put(op.kindBlock, op_thread_layout::pitch, 2e-6); },
+         "its thread pitch 2e-06 is out"},
+        {"a thread pitch of 0.007", 100, 0, [&](operation& op) { put(op.kindBlock, op_thread_layout::pitch, 0.007); }, ""},
+        {"a thread to a depth that is not a number", 100, 0, [](operation& op) { op.depth = std::nan(""); },
+         "its thread pitch 1.5 or the height nan of hole 1 is not a number"},
+        {"a contour's depth step of 2e-6", 1, 0,
+         [&](operation& op) {
+             op.depthCuts[op_depth_cuts_layout::on] = 1;
+             put(op.depthCuts, op_depth_cuts_layout::maxRough, 2e-6);
+         },
+         "its depth step 2e-06 is out of range: over a height of 7 at hole 1 it makes more than the 1000 depth cuts"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        OpsFixture::TearDown();
+        OpsFixture::SetUp();
+        operation op = drilling(c.cycle, {});
+        op.code = static_cast<std::uint8_t>(c.code);
+        op.toolDiameter = 6;
+        if (c.code == 18) put(op.kindBlock, op_circle_layout::circleDiameter, 16);
+        if (c.code == 106) put(op.kindBlock, op_helix_layout::boreDiameter, 16);
+        if (c.code == 100) put(op.kindBlock, op_thread_layout::threadDiameter, 10);
+        if (c.code == 100) put(op.kindBlock, op_thread_layout::pitch, 1.5);
+        c.set(op);
+        update(op);
+        ASSERT_TRUE(c.code == 1 ? chainCircle(op, 0, 0, 0, 8) : attach(op, storePoint(0, 0, 0)));
+        nci_bin nci{};
+        char done = 0;
+        const int made = nci_manager(op.id, 8, &nci, &done);
+        const std::string dump = host::dumpOperation(op.id), listing = host::ncListing();
+        if (*c.why == '\0') {
+            EXPECT_EQ(made, 1);
+            EXPECT_GT(path(op).size(), 2u * 900u) << dump.substr(0, 2000);
+            continue;
+        }
+        EXPECT_EQ(made, 0);
+        EXPECT_EQ(done, 0);
+        EXPECT_EQ(host::messageLine().rfind("Operation " + std::to_string(op.id) + " has no toolpath: " + c.why, 0), 0u)
+            << host::messageLine();
+        EXPECT_NE(dump.find("toolpath points=0 moves=0 \"" + std::string(c.why)), std::string::npos) << dump;
+        std::string upper = c.why;
+        for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        EXPECT_NE(listing.find(" - NO TOOLPATH: " + upper), std::string::npos) << listing;
     }
 }
 

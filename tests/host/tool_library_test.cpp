@@ -318,6 +318,38 @@ TEST_F(ToolLibraryFiles, TheRuleOfAnglesRefusesAnglesNoToolHas) {
     }
 }
 
+// The rule of a drilling tool's pecks: none or a twentieth of the diameter and more (a peck near 0 asks a
+// toolpath of millions of pecks), a peck clearance and chip-break retract not below 0 (which would rapid into
+// the uncut bottom); a tool that does not drill keeps what it holds there.
+TEST_F(ToolLibraryFiles, TheRuleOfPecksRefusesSharesNoDrillPecks) {
+    const struct {
+        std::int16_t type;
+        int which;
+        double percent;
+        const char* why;   // "" when the tool may stand
+    } cases[] = {
+        {3, 0, 100, ""},
+        {3, 1, 5, ""},
+        {3, 1, 0, ""},
+        {3, 3, 1000, ""},
+        {3, 1, 1e-6, "its subsequent peck 1e-06 % is out of range: it is 0 (none) or 5 to 10000 % of its diameter"},
+        {3, 0, 4.9, "its first peck 4.9 % is out of range: it is 0 (none) or 5 to 10000 %"},
+        {1, 1, 20000, "its subsequent peck 20000 % is out of range"},
+        {9, 2, -10, "its peck clearance -10 % is out of range: it is 0 to 1000 % of its diameter"},
+        {2, 3, -5, "its chip-break retract -5 % is out of range: it is 0 to 1000 %"},
+        {10, 1, 1e-6, ""},
+        {12, 2, -10, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.type) + " " + std::to_string(c.which) + " " + std::to_string(c.percent));
+        tp_tool t = sampleTool(c.type, 10, "TOOL");
+        t.peckPercent[c.which] = c.percent;
+        const std::string why = tool_values_why(t);
+        if (*c.why == '\0') EXPECT_EQ(why, "");
+        else EXPECT_EQ(why.rfind(c.why, 0), 0u) << why;
+    }
+}
+
 TEST_F(ToolLibraryFiles, EveryCutOfALibraryIsRefused) {
     std::vector<tp_tool> tools = {sampleTool(3, 6, "DRILL 6"), sampleTool(10, 12, "MILL 12")};
     tools[0].slot = 1;

@@ -343,6 +343,8 @@ TEST_F(DamagedTables, AToolLibraryWithOneBadToolKeepsItsOtherToolsAndTellsTheBad
         {"an angle of 270 degrees", [](tp_tool& t) { t.angle = 270; }, "its angle 270 is out of range"},
         {"a point angle of 1e-6 degrees", [](tp_tool& t) { t.angle = 1e-6; },
          "its point angle 1e-06 is out of range: a centre drill's is 0 (none given) or 30 to 150 degrees"},
+        {"a peck of 1e-6 % of its diameter", [](tp_tool& t) { t.peckPercent[1] = 1e-6; },
+         "its subsequent peck 1e-06 % is out of range: it is 0 (none) or 5 to 10000 % of its diameter"},
         {"a NaN feed", [](tp_tool& t) { t.feeds[1] = std::nan(""); }, "a feed, speed, peck or dwell value of it is not"},
         {"a slot taken twice", [](tp_tool& t) { t.slot = 1; }, "it has slot 1, which is not a free positive slot"},
     };
@@ -382,21 +384,36 @@ TEST_F(DamagedTables, AToolLibraryWithOneBadToolKeepsItsOtherToolsAndTellsTheBad
 // libraries), played with the shipped session on every example part: the host asks once whether to write the
 // library again without it, the session keeps it, and the job plays to its end with the operations of a sound
 // library (the made tools numbered after the library's highest), its made tools kept in the part only, the
-// library's bytes as they were and the summary saying it took none of them.
+// library's bytes as they were and the summary saying it took none of them. The plate whose D8 row the user
+// took out has its D8 holes in an adapted row, whose tools meet the question too.
 TEST_F(DamagedTables, TheShippedSessionPlaysEveryExampleWithABadToolInTheLibrary) {
     const auto masked = [](const std::string& nc) { return std::regex_replace(nc, std::regex(R"(([TH])\d+)"), "$1#"); };
-    for (const auto& file : fs::directory_iterator(std::string(FX_SOURCE_DIR) + "/data/examples")) {
-        const std::string title = file.path().stem().string();
-        SCOPED_TRACE(title);
+    struct CASE {
+        fs::path part;
+        bool withoutD8 = false;   // the Drilled table's D8 row taken out
+    };
+    std::vector<CASE> cases;
+    for (const auto& file : fs::directory_iterator(std::string(FX_SOURCE_DIR) + "/data/examples")) cases.push_back({file.path()});
+    cases.push_back({kPlate, true});
+    for (const CASE& c : cases) {
+        const std::string title = c.part.stem().string();
+        SCOPED_TRACE(title + (c.withoutD8 ? " without its D8 row" : ""));
         TempDir sound, bad;
-        freshModule();
-        const MainJobRun expected = runMainJob(sound, kMainSession, file.path().string(), title);
+        const auto tables = [&] {
+            freshModule();
+            if (c.withoutD8) edit(table("Drilled", ".txt"), replacing("D8 8 1 (0,0,6,10,16,25,40) \r\n", ""));
+        };
+        tables();
+        const MainJobRun expected = runMainJob(sound, kMainSession, c.part.string(), title);
         ASSERT_EQ(expected.code, 0) << expected.err << expected.out;
-        freshModule();
+        if (c.withoutD8) {
+            ASSERT_NE(bytesOf(table("Drilled", ".txt")).find("**8"), std::string::npos) << "an adapted row";
+        }
+        tables();
         const std::string badLibrary = copyShippedHostFolder(bad.path()) + "/Mill/Tools/Mill_mm.Tools";
         appendBadCentreDrill(badLibrary);
         const std::string before = bytesOf(badLibrary);
-        const MainJobRun run = runMainJob(bad, kMainSession, file.path().string(), title);
+        const MainJobRun run = runMainJob(bad, kMainSession, c.part.string(), title);
         ASSERT_EQ(run.code, 0) << run.err << run.out;
         const auto times = [&](const std::string& piece) {
             std::size_t n = 0;
