@@ -111,8 +111,10 @@ private:
         if (pendingReference_ >= 0) recordReference(defines);
     }
     void recordReference(bool defines);
-    // Counts the line breaks among bytes passed over.
-    void passLines(std::string_view bytes);
+    // Counts the line breaks among bytes passed over, `before` the byte before them. Lines end as editors
+    // end them: LF, CR LF or a lone CR.
+    void passLines(std::string_view bytes, char before);
+    static bool endsLine(char c, char before) { return c == '\r' || (c == '\n' && before != '\r'); }
 
     State state_ = State::Normal;
     int depth_ = 0;
@@ -125,6 +127,7 @@ private:
     std::string token_;   // the word, number or reference being read (bounded)
     std::size_t tokenBytes_ = 0;   // of the token being read, whole
     std::size_t line_ = 1;
+    char before_ = 0;   // the last byte taken
     std::size_t opened_ = 1;   // the line of the last string, binary or comment opened
     std::size_t quotedBytes_ = 0;   // of the string or binary open, with its quotes so far
     std::size_t commentBytes_ = 0;   // of the comment open, with its marks so far
