@@ -46,6 +46,7 @@ constexpr unsigned kReaderStall = 4;   // tests: the reader answers nothing unti
 constexpr unsigned kReaderPlain = 8;   // a STEP file's solids without names and colours
 constexpr unsigned kReaderCrashNamesAndColours = 16;   // tests: the reader crashes unless kReaderPlain
 constexpr unsigned kReaderMemoryLimit = 32;   // the payload the reader's memory limit in MB, not answered
+constexpr unsigned kReaderSkipPreScan = 64;   // tests: the kernel reads what the pre-scan would refuse
 struct ReaderRequest {
     unsigned flags = 0;
     std::string payload;

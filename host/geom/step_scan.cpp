@@ -715,8 +715,10 @@ StepReaderText stepTextForReader(std::string_view text) {
     ReaderTextMaker maker(text);
     StepPreScan scan(&maker);
     scan.feed(text);
-    (void)scan.finish();
-    return maker.made();
+    std::string finding = scan.finish();
+    StepReaderText made = maker.made();
+    made.finding = std::move(finding);
+    return made;
 }
 
 std::size_t setUnsetStringsEmpty(std::string& text, const std::vector<std::pair<std::uint32_t, int>>& parameters) {

@@ -145,7 +145,8 @@ private:
 // The scan over a whole text.
 std::string stepPreScan(std::string_view text);
 
-// The text the kernel's reader is given for a file the pre-scan let through: without a byte order mark,
+// The text the kernel's reader is given for a file the pre-scan lets through (the scan runs over it to make
+// it, and says what it found): without a byte order mark,
 // comments left out and strings of more than kStepLongToken bytes (with their quotes) cut to that, never
 // within a doubled quote or a character's escape (a run of \X2\ escapes is cut at a character and
 // closed); the line breaks they held follow them, so that lines keep their numbers. A doubled quote the
@@ -153,6 +154,7 @@ std::string stepPreScan(std::string_view text);
 // alphabetical order the format asks for, which the kernel's reader takes them in; writers that put them
 // otherwise are common.
 struct StepReaderText {
+    std::string finding;         // what the pre-scan found in the file (StepPreScan::finish), "" for nothing
     std::string text;
     std::size_t cut = 0;         // strings cut
     std::size_t reordered = 0;   // complex entities whose parts were put in order

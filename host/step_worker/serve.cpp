@@ -16,7 +16,8 @@ namespace host::worker {
 namespace {
 
 // Request flags (host/geom/step_process.h).
-constexpr unsigned kFailNamesAndColours = 1, kGeometry = 2, kStall = 4, kPlain = 8, kCrash = 16, kMemoryLimit = 32;
+constexpr unsigned kFailNamesAndColours = 1, kGeometry = 2, kStall = 4, kPlain = 8, kCrash = 16, kMemoryLimit = 32,
+                   kSkipPreScan = 64;
 constexpr std::size_t kMaxGeometry = std::size_t{1} << 34;
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -94,7 +95,7 @@ void serveRequests(int in, int out) {
         if ((flags & kCrash) && !(flags & kPlain)) std::raise(SIGSEGV);
         const std::string reply = (flags & kGeometry) ? geometryReply(payload)
                                                        : stepFileReply(payload.c_str(), (flags & kFailNamesAndColours) != 0,
-                                                                       (flags & kPlain) == 0);
+                                                                       (flags & kPlain) == 0, (flags & kSkipPreScan) == 0);
         if (!writeAll(out, std::to_string(reply.size()) + '\n' + reply)) std::_Exit(1);
     }
 }

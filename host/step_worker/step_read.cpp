@@ -503,11 +503,14 @@ std::string countedLine(std::size_t count, const std::string& one, const std::st
 // Reads the file into the reader's session as the reader's own ReadFile does, but looks the entities over
 // before the session runs its load check, which already walks edge loops. "" when loaded, else why not;
 // what it finds beside the shapes goes to `reply`'s warnings.
-std::string loadModel(XSControl_Reader& reader, const char* path, Reply& reply) {
+std::string loadModel(XSControl_Reader& reader, const char* path, bool preScanRefuses, Reply& reply) {
     readOnlyTheFileAsked();
     const Handle(XSControl_WorkSession) session = reader.WS();
-    StepReaderText given;
-    if (std::optional<std::string> file = wholeFile(path)) given = stepTextForReader(*file);
+    std::optional<std::string> file = wholeFile(path);
+    if (!file) return "cannot be read";
+    StepReaderText given = stepTextForReader(*file);
+    file.reset();
+    if (!given.finding.empty() && preScanRefuses) return "not read, it holds " + given.finding;
     Handle(Interface_InterfaceModel) model = modelOf(*session, path, given.text);
     if (model.IsNull()) return "not a readable STEP file";
     std::size_t emptied = 0;
@@ -587,12 +590,13 @@ void leaveAsideUnsoundStyles(XSControl_Reader& reader, Reply& reply) {
 
 // With names and colours. "" when read (the bodies may still be none), else why the transfer failed;
 // `refusal` says why the file is not read at all.
-std::string readWithNamesAndColours(const char* path, bool injectFault, Reply& reply, std::string& refusal) {
+std::string readWithNamesAndColours(const char* path, bool injectFault, bool preScanRefuses, Reply& reply,
+                                    std::string& refusal) {
     try {
         host::XdeDocument xde;
         STEPCAFControl_Reader reader;
         readNamesAndColoursOnly(reader);
-        refusal = loadModel(reader.ChangeReader(), path, reply);
+        refusal = loadModel(reader.ChangeReader(), path, preScanRefuses, reply);
         if (!refusal.empty()) return refusal;
         leaveAsideUnsoundStyles(reader.ChangeReader(), reply);
         refusal = refusalOfLoad(reader.ChangeReader(), reply, true);
@@ -619,10 +623,10 @@ std::string readWithNamesAndColours(const char* path, bool injectFault, Reply& r
 
 // Without names and colours, root by root, so that a root the kernel cannot take costs only itself.
 // "" when read, else why not.
-std::string readPlain(const char* path, Reply& reply) {
+std::string readPlain(const char* path, bool preScanRefuses, Reply& reply) {
     try {
         STEPControl_Reader reader;
-        if (const std::string unread = loadModel(reader, path, reply); !unread.empty()) return unread;
+        if (const std::string unread = loadModel(reader, path, preScanRefuses, reply); !unread.empty()) return unread;
         if (std::string refusal = refusalOfLoad(reader, reply, false); !refusal.empty()) return refusal;
         const int roots = reader.NbRootsForTransfer();
         int lost = 0;
@@ -753,15 +757,15 @@ std::string replyOf(const Reply& reply, const std::string& error) {
 
 void quietKernel() { Message::DefaultMessenger()->RemovePrinters(STANDARD_TYPE(Message_PrinterOStream)); }
 
-std::string stepFileReply(const char* path, bool injectFault, bool namesAndColours) {
+std::string stepFileReply(const char* path, bool injectFault, bool namesAndColours, bool preScanRefuses) {
     Reply reply;
-    if (!namesAndColours) return replyOf(reply, readPlain(path, reply));
+    if (!namesAndColours) return replyOf(reply, readPlain(path, preScanRefuses, reply));
     std::string refusal;
-    const std::string why = readWithNamesAndColours(path, injectFault, reply, refusal);
+    const std::string why = readWithNamesAndColours(path, injectFault, preScanRefuses, reply, refusal);
     if (why.empty()) return replyOf(reply, {});
     if (!refusal.empty()) return replyOf(reply, refusal);
     reply.warnings.push_back("names and colours could not be read (" + why + "); the solids are read without them");
-    const std::string error = readPlain(path, reply);
+    const std::string error = readPlain(path, preScanRefuses, reply);
     return replyOf(reply, error);
 }
 

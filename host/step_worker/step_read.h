@@ -12,7 +12,9 @@ void quietKernel();
 
 // The reply for one STEP file; `injectFault` fails the transfer with names and colours (tests). Without
 // `namesAndColours` only the plain transfer runs (the host asks so after a reader crashed in the other).
-std::string stepFileReply(const char* path, bool injectFault, bool namesAndColours = true);
+// What the pre-scan (host/geom/step_scan.h) finds refuses the file before the kernel reads it, but without
+// `preScanRefuses` (tests: the kernel meets it).
+std::string stepFileReply(const char* path, bool injectFault, bool namesAndColours = true, bool preScanRefuses = true);
 
 // The reply to the geometry texts of a part file (host/geom/step_process.h: kReaderGeometry).
 std::string geometryReply(std::string_view payload);
