@@ -204,12 +204,20 @@ std::string someOf(const std::vector<std::string>& names) {
     return names.size() > kNamed ? text + ", ..." : text;
 }
 
+// The entity as a T, null when it is none. The kind is told by the kernel's own type records first: a
+// dynamic cast that fails compares the type names of the kernel's libraries, and the checks below ask it
+// of every entity of the file.
+template <typename T>
+Handle(T) asKind(const Handle(Standard_Transient)& entity) {
+    return !entity.IsNull() && entity->IsKind(STANDARD_TYPE(T)) ? Handle(T)::DownCast(entity) : Handle(T)();
+}
+
 // Why an entity that passed the load check would still bring the kernel's translators down, or "": an
 // oriented edge whose edge is another oriented edge, and so on, never reaching a plain edge within a few
 // steps (they recurse along the chain, without end when it leads back), or without its edge; a pcurve
 // whose curve is missing or not a curve (they take it unchecked).
 std::string unsoundness(const Handle(Standard_Transient)& entity) {
-    if (const auto oriented = Handle(StepShape_OrientedEdge)::DownCast(entity); !oriented.IsNull()) {
+    if (const auto oriented = asKind<StepShape_OrientedEdge>(entity); !oriented.IsNull()) {
         constexpr int kDeepest = 16;   // a sound file has one step: oriented edges may not nest at all
         Handle(StepShape_Edge) edge(oriented);
         for (int depth = 0; edge->IsKind(STANDARD_TYPE(StepShape_OrientedEdge)); ++depth) {
@@ -217,7 +225,7 @@ std::string unsoundness(const Handle(Standard_Transient)& entity) {
             edge = Handle(StepShape_OrientedEdge)::DownCast(edge)->EdgeElement();
             if (edge.IsNull()) return "an oriented edge without its edge";
         }
-    } else if (const auto pcurve = Handle(StepGeom_Pcurve)::DownCast(entity); !pcurve.IsNull()) {
+    } else if (const auto pcurve = asKind<StepGeom_Pcurve>(entity); !pcurve.IsNull()) {
         const Handle(StepRepr_DefinitionalRepresentation) curve = pcurve->ReferenceToCurve();
         if (curve.IsNull() || curve->NbItems() < 1 ||
             Handle(StepGeom_Curve)::DownCast(curve->ItemsValue(1)).IsNull())
@@ -229,9 +237,9 @@ std::string unsoundness(const Handle(Standard_Transient)& entity) {
 // Why a style would bring the kernel's colour reading down, or "": it takes a surface style usage's side
 // style and a fill area style's colours unchecked.
 std::string unsoundStyle(const Handle(Standard_Transient)& entity) {
-    if (const auto usage = Handle(StepVisual_SurfaceStyleUsage)::DownCast(entity); !usage.IsNull()) {
+    if (const auto usage = asKind<StepVisual_SurfaceStyleUsage>(entity); !usage.IsNull()) {
         if (usage->Style().IsNull()) return "a surface style usage without its side style";
-    } else if (const auto area = Handle(StepVisual_FillAreaStyle)::DownCast(entity); !area.IsNull()) {
+    } else if (const auto area = asKind<StepVisual_FillAreaStyle>(entity); !area.IsNull()) {
         const Handle(StepVisual_HArray1OfFillStyleSelect) fills = area->FillStyles();
         if (fills.IsNull()) return "a fill area style without its colour";
         for (int i = fills->Lower(); i <= fills->Upper(); ++i)
@@ -353,7 +361,7 @@ std::string otherFilesWarning(const Handle(Interface_InterfaceModel)& model, std
     std::vector<std::uint32_t> numbers;
     std::map<std::uint32_t, std::string> names;
     for (int number = 1; number <= model->NbEntities(); ++number) {
-        const auto file = Handle(StepBasic_DocumentFile)::DownCast(model->Value(number));
+        const auto file = asKind<StepBasic_DocumentFile>(model->Value(number));
         if (file.IsNull()) continue;
         const std::string label = entityName(model, file, number);
         std::uint32_t id = 0;
@@ -384,7 +392,7 @@ std::string assemblyRefusal(const Handle(Interface_InterfaceModel)& model, std::
     std::map<const Standard_Transient*, std::vector<std::pair<const Standard_Transient*, int>>> components;
     std::vector<const Standard_Transient*> assemblies;   // in the file's order, so that the message is the same
     for (int number = 1; number <= model->NbEntities(); ++number) {
-        const auto usage = Handle(StepRepr_NextAssemblyUsageOccurrence)::DownCast(model->Value(number));
+        const auto usage = asKind<StepRepr_NextAssemblyUsageOccurrence>(model->Value(number));
         if (usage.IsNull() || usage->RelatingProductDefinition().IsNull() ||
             usage->RelatedProductDefinition().IsNull())
             continue;
@@ -577,7 +585,7 @@ void leaveAsideUnsoundStyles(XSControl_Reader& reader, Reply& reply) {
     }
     if (said.empty()) return;
     for (int number = 1; number <= model->NbEntities(); ++number) {
-        const auto assignment = Handle(StepVisual_PresentationStyleAssignment)::DownCast(model->Value(number));
+        const auto assignment = asKind<StepVisual_PresentationStyleAssignment>(model->Value(number));
         const Handle(StepVisual_HArray1OfPresentationStyleSelect) styles =
             assignment.IsNull() ? nullptr : assignment->Styles();
         if (styles.IsNull()) continue;
