@@ -22,7 +22,6 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <future>
 #include <memory>
 #include <mutex>
@@ -34,7 +33,6 @@
 #include "host/geom/occt_impl.h"
 #include "host/geom/step_process.h"
 #include "host/geom/step_reply.h"
-#include "host/geom/step_scan.h"
 #include "host/geom/surface_entities.h"
 #include "host/geom/xde_document.h"
 #include "host/state.h"
@@ -84,13 +82,13 @@ StepSolid solidOf(const StepReplyBody& body) {
     return s;
 }
 
-constexpr std::size_t kChunk = 1 << 20;
+constexpr std::uintmax_t kShownFrom = 1 << 20;
 
-// A file of a chunk and more is opened under the host's wait dialog, with Cancel: the pre-scan shows its share
-// by its bytes; the reader's reading, whose share cannot be told, asks about Cancel as it works.
+// A file of a megabyte and more is opened under the host's wait dialog, with Cancel: the reader's reading,
+// whose share cannot be told, asks about Cancel as it works.
 class OpeningProgress {
 public:
-    OpeningProgress(const std::string& path, std::uintmax_t bytes) : bytes_(bytes), shown_(bytes >= kChunk) {
+    OpeningProgress(const std::string& path, std::uintmax_t bytes) : shown_(bytes >= kShownFrom) {
         if (shown_) DisplayWaitDialog(&cancel_, 0, 0, 1, "Opening a STEP file", path.c_str(), nullptr);
     }
     ~OpeningProgress() {
@@ -98,10 +96,7 @@ public:
     }
     OpeningProgress(const OpeningProgress&) = delete;
     OpeningProgress& operator=(const OpeningProgress&) = delete;
-    // The pre-scan has read `scanned` bytes (its share is the first fifth); true when the user cancelled.
-    bool scanned(std::uintmax_t scanned) {
-        return at(static_cast<short>(20 * scanned / std::max<std::uintmax_t>(bytes_, 1)));
-    }
+    // True when the user cancelled.
     bool at(short percent) {
         if (shown_) SetPercentComplete(percent);
         return cancelled();
@@ -112,28 +107,9 @@ public:
     bool cancelled() const { return shown_ && cancel_ == 0; }
 
 private:
-    std::uintmax_t bytes_;
     bool shown_;
     char cancel_ = 1;
 };
-
-// "" when the kernel may read the file (or the user cancelled), else why not.
-std::string preScanFile(const std::string& path, OpeningProgress& progress) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return "cannot be read";
-    StepPreScan scan;
-    const std::unique_ptr<char[]> chunk = std::make_unique_for_overwrite<char[]>(kChunk);
-    std::uintmax_t scanned = 0;
-    while (in) {
-        in.read(chunk.get(), static_cast<std::streamsize>(kChunk));
-        scan.feed(std::string_view(chunk.get(), static_cast<std::size_t>(in.gcount())));
-        scanned += static_cast<std::uintmax_t>(in.gcount());
-        if (progress.scanned(scanned)) return {};
-    }
-    if (in.bad()) return "cannot be read";
-    const std::string finding = scan.finish();
-    return finding.empty() ? finding : "not read, it holds " + finding;
-}
 
 }  // namespace
 
@@ -154,15 +130,8 @@ StepImport importStep(const std::string& path, const StepImportOptions& options)
         result.error = path + ": the open was cancelled";
         return result;
     };
-    if (!options.skipPreScan) {
-        progress.status("Looking the file over");
-        const std::string why = preScanFile(path, progress);
-        if (progress.cancelled()) return cancelled();
-        if (!why.empty()) {
-            result.error = path + ": " + why;
-            return result;
-        }
-    }
+    // The reader looks the file over first (step_scan.h's pre-scan, on the pass that makes the text its
+    // kernel reads) and refuses what the kernel would not survive before the kernel reads it.
     progress.status("Reading the solids");
     const double megabytes = static_cast<double>(ec ? 0 : bytes) / (1 << 20);
     const double seconds = options.timeLimitSeconds > 0 ? options.timeLimitSeconds : 60 + 4 * megabytes;
@@ -174,10 +143,11 @@ StepImport importStep(const std::string& path, const StepImportOptions& options)
     ProcessRun run;
     bool parsed = false;
     const unsigned faults = (options.failNamesAndColours ? kReaderFailNamesAndColours : 0u) |
-                            (options.crashNamesAndColours ? kReaderCrashNamesAndColours : 0u);
+                            (options.crashNamesAndColours ? kReaderCrashNamesAndColours : 0u) |
+                            (options.skipPreScan ? kReaderSkipPreScan : 0u);
     for (bool fresh : {false, true}) {
         run = askStepReader(path, memoryMb, options.memoryLimitMb > 0, fresh, faults, seconds, maxOutput,
-                            [&progress] { return progress.at(20); });
+                            [&progress] { return progress.at(0); });
         reply = StepReply{};
         parsed = run.failure.empty() && parseStepReply(run.output, reply);
         if (!run.reused || run.stopped || (parsed && reply.error.empty())) break;

@@ -2,7 +2,7 @@
 // nearest palette colour to the file's), and a part's solids written back with theirs. Lengths come in
 // and go out in millimetres. Errors are values: a missing, damaged, hostile or empty file gives a message.
 // The kernel reads a file in a process of its own (fxstepread, beside the host library) under a time and
-// memory limit, after a pre-scan (step_scan.h) has refused what would crash or hang it.
+// memory limit, after a pre-scan there (step_scan.h) has refused what would crash or hang it.
 #pragma once
 #include <string>
 #include <vector>

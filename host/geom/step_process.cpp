@@ -126,8 +126,9 @@ namespace {
 struct SERVING_READER {
     pid_t pid = 0;
     int socket = -1;
-    long memoryMb = 0;
+    long memoryMb = 0;   // 0: a forked reader not limited yet
     int answered = 0;
+    pid_t owner = 0;     // the process that started or forked it
 };
 std::mutex g_servingLock;
 SERVING_READER g_serving;
@@ -140,6 +141,14 @@ std::string secondsText(double seconds) {
     char text[32];
     std::snprintf(text, sizeof text, "%.1f", seconds);
     return text;
+}
+
+// A reader this process holds only as the copy a fork made of its starter's state is not its own to ask or
+// end: it is forgotten, the starter's own left as it was.
+void forgetInherited(SERVING_READER& r) {
+    if (r.pid <= 0 || r.owner == getpid()) return;
+    if (r.socket >= 0) close(r.socket);
+    r = SERVING_READER{};
 }
 
 // Ends the reader (killed unless it already ended) and says how it ended, in the words of `request`.
@@ -176,7 +185,7 @@ std::string start(SERVING_READER& r, long memoryMb, const ReaderRequest& request
         close(ends[0]);
         return "cannot start " + request.reader + " " + program + ": " + std::strerror(spawned);
     }
-    r = SERVING_READER{pid, ends[0], memoryMb, 0};
+    r = SERVING_READER{pid, ends[0], memoryMb, 0, getpid()};
     return "";
 }
 
@@ -194,6 +203,7 @@ bool sendAll(int socket, const std::string& bytes) {
 // The CPU seconds the reader kept running has used so far, 0 when none runs.
 double servingReaderCpuSeconds() {
     const std::lock_guard<std::mutex> hold(g_servingLock);
+    forgetInherited(g_serving);
     if (g_serving.pid <= 0) return 0;
     // Its CPU clock, to the nanosecond (its clock-tick counts in /proc are 10 ms apart).
     clockid_t clock{};
@@ -211,6 +221,13 @@ double helperCpuSeconds() {
     return seconds(children.ru_utime) + seconds(children.ru_stime) + servingReaderCpuSeconds();
 }
 
+void adoptStepReader(int pid, int socket) {
+    const std::lock_guard<std::mutex> hold(g_servingLock);
+    forgetInherited(g_serving);
+    if (g_serving.pid > 0) (void)letGo(g_serving, true);
+    g_serving = SERVING_READER{pid, socket, 0, 0, getpid()};
+}
+
 ProcessRun askStepReader(const std::string& path, long memoryMb, bool exactLimit, bool fresh, unsigned flags,
                          double seconds, std::size_t maxOutput, const std::function<bool()>& cancelled) {
     const ReaderRequest request{flags, path, "the STEP import", "the STEP reader", "the file", cancelled};
@@ -222,14 +239,29 @@ ProcessRun askReader(const ReaderRequest& request, long memoryMb, bool exactLimi
     ProcessRun run;
     const std::lock_guard<std::mutex> hold(g_servingLock);
     SERVING_READER& r = g_serving;
-    if (r.pid > 0 && (fresh || r.memoryMb < memoryMb || (exactLimit && r.memoryMb != memoryMb))) (void)letGo(r, true);
+    forgetInherited(r);
+    // A reader that has answered nothing is as fresh as a new one; a forked one takes any limit.
+    const bool limited = r.memoryMb > 0;
+    if (r.pid > 0 && ((fresh && r.answered > 0) ||
+                      (limited && (r.memoryMb < memoryMb || (exactLimit && r.memoryMb != memoryMb)))))
+        (void)letGo(r, true);
     if (r.pid <= 0) {
         run.failure = start(r, memoryMb, request);
         if (!run.failure.empty()) return run;
     }
     run.reused = r.answered > 0;
-    if (!sendAll(r.socket, std::to_string(request.flags) + ' ' + std::to_string(request.payload.size()) + '\n') ||
-        !sendAll(r.socket, request.payload)) {
+    auto send = [&r](unsigned flags, const std::string& payload) {
+        return sendAll(r.socket, std::to_string(flags) + ' ' + std::to_string(payload.size()) + '\n') &&
+               sendAll(r.socket, payload);
+    };
+    if (r.memoryMb <= 0 && memoryMb > 0) {
+        if (!send(kReaderMemoryLimit, std::to_string(memoryMb))) {
+            run.failure = letGo(r, true, request);
+            return run;
+        }
+        r.memoryMb = memoryMb;
+    }
+    if (!send(request.flags, request.payload)) {
         run.failure = letGo(r, true, request);
         return run;
     }

@@ -1,6 +1,6 @@
 // The STEP reader process: where its program lies (beside the host library), one run of it with its output
-// collected under a time limit, and the reader kept running to answer a burst of imports. A run or a
-// request that overruns is killed.
+// collected under a time limit, and the reader kept running to answer a burst of imports (started, or forked
+// by the host's program at its start). A run or a request that overruns is killed.
 #pragma once
 #include <functional>
 #include <string>
@@ -45,6 +45,8 @@ constexpr unsigned kReaderFailNamesAndColours = 1, kReaderGeometry = 2;
 constexpr unsigned kReaderStall = 4;   // tests: the reader answers nothing until it is stopped
 constexpr unsigned kReaderPlain = 8;   // a STEP file's solids without names and colours
 constexpr unsigned kReaderCrashNamesAndColours = 16;   // tests: the reader crashes unless kReaderPlain
+constexpr unsigned kReaderMemoryLimit = 32;   // the payload the reader's memory limit in MB, not answered
+constexpr unsigned kReaderSkipPreScan = 64;   // tests: the kernel reads what the pre-scan would refuse
 struct ReaderRequest {
     unsigned flags = 0;
     std::string payload;
@@ -54,6 +56,10 @@ struct ReaderRequest {
     std::string opened = "the file";
     std::function<bool()> cancelled;   // asked every tenth of a second while the reader works: true stops it
 };
+
+// A reader the program forked from itself (host/step_worker/spare_reader.cpp), talking on `socket`: taken
+// as the reader kept running, its memory limited at its first request (kReaderMemoryLimit).
+void adoptStepReader(int pid, int socket);
 
 // askStepReader for any request; `whileWaiting` (when given) runs once the request is sent, while the
 // reader works on it.

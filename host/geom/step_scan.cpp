@@ -176,8 +176,17 @@ void StepPreScan::recordReference(bool defines) {
     pendingReference_ = -1;
 }
 
-void StepPreScan::passLines(std::string_view bytes) {
-    line_ += static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+void StepPreScan::passLines(std::string_view bytes, char before) {
+    // A CR LF ends one line: a CR counts, and an LF but after a CR.
+    if (bytes.find('\r') == std::string_view::npos) {
+        line_ += static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+        if (before == '\r' && !bytes.empty() && bytes.front() == '\n') --line_;
+        return;
+    }
+    for (char c : bytes) {
+        line_ += endsLine(c, before);
+        before = c;
+    }
 }
 
 void StepPreScan::take(char c) {
@@ -284,7 +293,7 @@ void StepPreScan::partEnds(std::size_t at) {
 
 std::size_t StepPreScan::takeRun(std::string_view bytes) {
     auto passLinesOf = [&](std::size_t n) {
-        passLines(bytes.substr(0, n));
+        passLines(bytes.substr(0, n), before_);
         return n;
     };
     auto addToToken = [&](std::size_t n) {
@@ -350,7 +359,7 @@ std::size_t StepPreScan::takeNormal(std::string_view bytes) {
     while (at < bytes.size() && (toTheEnd || finding_.empty())) {
         const char c = bytes[at];
         if (is(c, kBlank)) {
-            line_ += c == '\n';
+            line_ += endsLine(c, at > 0 ? bytes[at - 1] : before_);
             ++at;
         } else if (is(c, kOpensToken)) {
             const std::size_t token = takeWholeToken(bytes.substr(at), at_ + at);
@@ -382,7 +391,7 @@ std::size_t StepPreScan::takeWholeString(std::string_view bytes, std::size_t at)
     endReference(false);
     tokenBegins(State::String, at);
     const std::size_t lineBefore = line_;
-    passLines(bytes.substr(0, end));
+    passLines(bytes.substr(0, end), '\'');
     if (end + 1 > kStepLongToken) {
         quotedBytes_ = end + 1;
         opened_ = lineBefore;
@@ -398,6 +407,7 @@ void StepPreScan::feed(std::string_view bytes) {
         // Between tokens, the bytes are taken by the quick way while it can.
         if (state_ == State::Normal) {
             const std::size_t taken = takeNormal(bytes);
+            if (taken > 0) before_ = bytes[taken - 1];
             bytes.remove_prefix(taken);
             at_ += taken;
             if (bytes.empty() || stopped()) break;
@@ -405,13 +415,15 @@ void StepPreScan::feed(std::string_view bytes) {
         // A run that changes no state (inside a token, string or comment) goes at once.
         const std::size_t run = takeRun(bytes);
         if (run > 0) {
+            before_ = bytes[run - 1];
             bytes.remove_prefix(run);
             at_ += run;
             continue;
         }
         const char c = bytes.front();
         take(c);   // what a line break ends, a number say, lies on the line it ends
-        if (c == '\n') ++line_;
+        line_ += endsLine(c, before_);
+        before_ = c;
         bytes.remove_prefix(1);
         ++at_;
     }
@@ -703,8 +715,10 @@ StepReaderText stepTextForReader(std::string_view text) {
     ReaderTextMaker maker(text);
     StepPreScan scan(&maker);
     scan.feed(text);
-    (void)scan.finish();
-    return maker.made();
+    std::string finding = scan.finish();
+    StepReaderText made = maker.made();
+    made.finding = std::move(finding);
+    return made;
 }
 
 std::size_t setUnsetStringsEmpty(std::string& text, const std::vector<std::pair<std::uint32_t, int>>& parameters) {

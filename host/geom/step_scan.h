@@ -111,8 +111,10 @@ private:
         if (pendingReference_ >= 0) recordReference(defines);
     }
     void recordReference(bool defines);
-    // Counts the line breaks among bytes passed over.
-    void passLines(std::string_view bytes);
+    // Counts the line breaks among bytes passed over, `before` the byte before them. Lines end as editors
+    // end them: LF, CR LF or a lone CR.
+    void passLines(std::string_view bytes, char before);
+    static bool endsLine(char c, char before) { return c == '\r' || (c == '\n' && before != '\r'); }
 
     State state_ = State::Normal;
     int depth_ = 0;
@@ -125,6 +127,7 @@ private:
     std::string token_;   // the word, number or reference being read (bounded)
     std::size_t tokenBytes_ = 0;   // of the token being read, whole
     std::size_t line_ = 1;
+    char before_ = 0;   // the last byte taken
     std::size_t opened_ = 1;   // the line of the last string, binary or comment opened
     std::size_t quotedBytes_ = 0;   // of the string or binary open, with its quotes so far
     std::size_t commentBytes_ = 0;   // of the comment open, with its marks so far
@@ -142,7 +145,8 @@ private:
 // The scan over a whole text.
 std::string stepPreScan(std::string_view text);
 
-// The text the kernel's reader is given for a file the pre-scan let through: without a byte order mark,
+// The text the kernel's reader is given for a file the pre-scan lets through (the scan runs over it to make
+// it, and says what it found): without a byte order mark,
 // comments left out and strings of more than kStepLongToken bytes (with their quotes) cut to that, never
 // within a doubled quote or a character's escape (a run of \X2\ escapes is cut at a character and
 // closed); the line breaks they held follow them, so that lines keep their numbers. A doubled quote the
@@ -150,6 +154,7 @@ std::string stepPreScan(std::string_view text);
 // alphabetical order the format asks for, which the kernel's reader takes them in; writers that put them
 // otherwise are common.
 struct StepReaderText {
+    std::string finding;         // what the pre-scan found in the file (StepPreScan::finish), "" for nothing
     std::string text;
     std::size_t cut = 0;         // strings cut
     std::size_t reordered = 0;   // complex entities whose parts were put in order

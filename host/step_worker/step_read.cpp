@@ -204,12 +204,20 @@ std::string someOf(const std::vector<std::string>& names) {
     return names.size() > kNamed ? text + ", ..." : text;
 }
 
+// The entity as a T, null when it is none. The kind is told by the kernel's own type records first: a
+// dynamic cast that fails compares the type names of the kernel's libraries, and the checks below ask it
+// of every entity of the file.
+template <typename T>
+Handle(T) asKind(const Handle(Standard_Transient)& entity) {
+    return !entity.IsNull() && entity->IsKind(STANDARD_TYPE(T)) ? Handle(T)::DownCast(entity) : Handle(T)();
+}
+
 // Why an entity that passed the load check would still bring the kernel's translators down, or "": an
 // oriented edge whose edge is another oriented edge, and so on, never reaching a plain edge within a few
 // steps (they recurse along the chain, without end when it leads back), or without its edge; a pcurve
 // whose curve is missing or not a curve (they take it unchecked).
 std::string unsoundness(const Handle(Standard_Transient)& entity) {
-    if (const auto oriented = Handle(StepShape_OrientedEdge)::DownCast(entity); !oriented.IsNull()) {
+    if (const auto oriented = asKind<StepShape_OrientedEdge>(entity); !oriented.IsNull()) {
         constexpr int kDeepest = 16;   // a sound file has one step: oriented edges may not nest at all
         Handle(StepShape_Edge) edge(oriented);
         for (int depth = 0; edge->IsKind(STANDARD_TYPE(StepShape_OrientedEdge)); ++depth) {
@@ -217,7 +225,7 @@ std::string unsoundness(const Handle(Standard_Transient)& entity) {
             edge = Handle(StepShape_OrientedEdge)::DownCast(edge)->EdgeElement();
             if (edge.IsNull()) return "an oriented edge without its edge";
         }
-    } else if (const auto pcurve = Handle(StepGeom_Pcurve)::DownCast(entity); !pcurve.IsNull()) {
+    } else if (const auto pcurve = asKind<StepGeom_Pcurve>(entity); !pcurve.IsNull()) {
         const Handle(StepRepr_DefinitionalRepresentation) curve = pcurve->ReferenceToCurve();
         if (curve.IsNull() || curve->NbItems() < 1 ||
             Handle(StepGeom_Curve)::DownCast(curve->ItemsValue(1)).IsNull())
@@ -229,9 +237,9 @@ std::string unsoundness(const Handle(Standard_Transient)& entity) {
 // Why a style would bring the kernel's colour reading down, or "": it takes a surface style usage's side
 // style and a fill area style's colours unchecked.
 std::string unsoundStyle(const Handle(Standard_Transient)& entity) {
-    if (const auto usage = Handle(StepVisual_SurfaceStyleUsage)::DownCast(entity); !usage.IsNull()) {
+    if (const auto usage = asKind<StepVisual_SurfaceStyleUsage>(entity); !usage.IsNull()) {
         if (usage->Style().IsNull()) return "a surface style usage without its side style";
-    } else if (const auto area = Handle(StepVisual_FillAreaStyle)::DownCast(entity); !area.IsNull()) {
+    } else if (const auto area = asKind<StepVisual_FillAreaStyle>(entity); !area.IsNull()) {
         const Handle(StepVisual_HArray1OfFillStyleSelect) fills = area->FillStyles();
         if (fills.IsNull()) return "a fill area style without its colour";
         for (int i = fills->Lower(); i <= fills->Upper(); ++i)
@@ -353,7 +361,7 @@ std::string otherFilesWarning(const Handle(Interface_InterfaceModel)& model, std
     std::vector<std::uint32_t> numbers;
     std::map<std::uint32_t, std::string> names;
     for (int number = 1; number <= model->NbEntities(); ++number) {
-        const auto file = Handle(StepBasic_DocumentFile)::DownCast(model->Value(number));
+        const auto file = asKind<StepBasic_DocumentFile>(model->Value(number));
         if (file.IsNull()) continue;
         const std::string label = entityName(model, file, number);
         std::uint32_t id = 0;
@@ -384,7 +392,7 @@ std::string assemblyRefusal(const Handle(Interface_InterfaceModel)& model, std::
     std::map<const Standard_Transient*, std::vector<std::pair<const Standard_Transient*, int>>> components;
     std::vector<const Standard_Transient*> assemblies;   // in the file's order, so that the message is the same
     for (int number = 1; number <= model->NbEntities(); ++number) {
-        const auto usage = Handle(StepRepr_NextAssemblyUsageOccurrence)::DownCast(model->Value(number));
+        const auto usage = asKind<StepRepr_NextAssemblyUsageOccurrence>(model->Value(number));
         if (usage.IsNull() || usage->RelatingProductDefinition().IsNull() ||
             usage->RelatedProductDefinition().IsNull())
             continue;
@@ -503,11 +511,14 @@ std::string countedLine(std::size_t count, const std::string& one, const std::st
 // Reads the file into the reader's session as the reader's own ReadFile does, but looks the entities over
 // before the session runs its load check, which already walks edge loops. "" when loaded, else why not;
 // what it finds beside the shapes goes to `reply`'s warnings.
-std::string loadModel(XSControl_Reader& reader, const char* path, Reply& reply) {
+std::string loadModel(XSControl_Reader& reader, const char* path, bool preScanRefuses, Reply& reply) {
     readOnlyTheFileAsked();
     const Handle(XSControl_WorkSession) session = reader.WS();
-    StepReaderText given;
-    if (std::optional<std::string> file = wholeFile(path)) given = stepTextForReader(*file);
+    std::optional<std::string> file = wholeFile(path);
+    if (!file) return "cannot be read";
+    StepReaderText given = stepTextForReader(*file);
+    file.reset();
+    if (!given.finding.empty() && preScanRefuses) return "not read, it holds " + given.finding;
     Handle(Interface_InterfaceModel) model = modelOf(*session, path, given.text);
     if (model.IsNull()) return "not a readable STEP file";
     std::size_t emptied = 0;
@@ -574,7 +585,7 @@ void leaveAsideUnsoundStyles(XSControl_Reader& reader, Reply& reply) {
     }
     if (said.empty()) return;
     for (int number = 1; number <= model->NbEntities(); ++number) {
-        const auto assignment = Handle(StepVisual_PresentationStyleAssignment)::DownCast(model->Value(number));
+        const auto assignment = asKind<StepVisual_PresentationStyleAssignment>(model->Value(number));
         const Handle(StepVisual_HArray1OfPresentationStyleSelect) styles =
             assignment.IsNull() ? nullptr : assignment->Styles();
         if (styles.IsNull()) continue;
@@ -587,12 +598,13 @@ void leaveAsideUnsoundStyles(XSControl_Reader& reader, Reply& reply) {
 
 // With names and colours. "" when read (the bodies may still be none), else why the transfer failed;
 // `refusal` says why the file is not read at all.
-std::string readWithNamesAndColours(const char* path, bool injectFault, Reply& reply, std::string& refusal) {
+std::string readWithNamesAndColours(const char* path, bool injectFault, bool preScanRefuses, Reply& reply,
+                                    std::string& refusal) {
     try {
         host::XdeDocument xde;
         STEPCAFControl_Reader reader;
         readNamesAndColoursOnly(reader);
-        refusal = loadModel(reader.ChangeReader(), path, reply);
+        refusal = loadModel(reader.ChangeReader(), path, preScanRefuses, reply);
         if (!refusal.empty()) return refusal;
         leaveAsideUnsoundStyles(reader.ChangeReader(), reply);
         refusal = refusalOfLoad(reader.ChangeReader(), reply, true);
@@ -619,10 +631,10 @@ std::string readWithNamesAndColours(const char* path, bool injectFault, Reply& r
 
 // Without names and colours, root by root, so that a root the kernel cannot take costs only itself.
 // "" when read, else why not.
-std::string readPlain(const char* path, Reply& reply) {
+std::string readPlain(const char* path, bool preScanRefuses, Reply& reply) {
     try {
         STEPControl_Reader reader;
-        if (const std::string unread = loadModel(reader, path, reply); !unread.empty()) return unread;
+        if (const std::string unread = loadModel(reader, path, preScanRefuses, reply); !unread.empty()) return unread;
         if (std::string refusal = refusalOfLoad(reader, reply, false); !refusal.empty()) return refusal;
         const int roots = reader.NbRootsForTransfer();
         int lost = 0;
@@ -753,15 +765,15 @@ std::string replyOf(const Reply& reply, const std::string& error) {
 
 void quietKernel() { Message::DefaultMessenger()->RemovePrinters(STANDARD_TYPE(Message_PrinterOStream)); }
 
-std::string stepFileReply(const char* path, bool injectFault, bool namesAndColours) {
+std::string stepFileReply(const char* path, bool injectFault, bool namesAndColours, bool preScanRefuses) {
     Reply reply;
-    if (!namesAndColours) return replyOf(reply, readPlain(path, reply));
+    if (!namesAndColours) return replyOf(reply, readPlain(path, preScanRefuses, reply));
     std::string refusal;
-    const std::string why = readWithNamesAndColours(path, injectFault, reply, refusal);
+    const std::string why = readWithNamesAndColours(path, injectFault, preScanRefuses, reply, refusal);
     if (why.empty()) return replyOf(reply, {});
     if (!refusal.empty()) return replyOf(reply, refusal);
     reply.warnings.push_back("names and colours could not be read (" + why + "); the solids are read without them");
-    const std::string error = readPlain(path, reply);
+    const std::string error = readPlain(path, preScanRefuses, reply);
     return replyOf(reply, error);
 }
 

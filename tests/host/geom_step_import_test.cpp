@@ -417,6 +417,33 @@ TEST(StepPreScan, FindsOnlyWhatIsOutsideStringsAndComments) {
     }
 }
 
+// A finding and a noted definition name the same line whether the file's lines end in LF, CR LF or a lone
+// CR, whole or fed in pieces that part a CR from its LF.
+TEST(StepPreScan, NamesTheSameLineWhateverEndsTheLines) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"#1=A(\n'two\nlines',\n\n(1.E16));", "line 5: an absurd number (1.E16)"},
+        {"#1=A();\n/* a\nnote */\n#2=B(\n'never\nends);", "line 5: a string that never ends"},
+        {"#1=A(\n\n\"0FF);", "line 3: a binary with a character that is no hexadecimal digit"},
+        {"#1=A('a',\n1.E999\n);", "line 2: a number out of range (1.E999)"},
+        {"#1=A();\n\n#7=DOCUMENT_FILE(\n);", ""},
+    };
+    for (const auto& [lf, finding] : cases) {
+        for (const std::string end : {"\n", "\r\n", "\r"}) {
+            const std::string text = std::regex_replace(lf, std::regex("\n"), end);
+            for (std::size_t piece : {std::size_t{1}, std::size_t{2}, std::size_t{3}, text.size()}) {
+                StepPreScan scan;
+                scan.noteDefinitions({7});
+                for (std::size_t at = 0; at < text.size(); at += piece) scan.feed(std::string_view(text).substr(at, piece));
+                EXPECT_EQ(scan.finish(), finding) << lf << " ends " << end.size() << " piece " << piece;
+                if (finding.empty()) {
+                    ASSERT_EQ(scan.noted().size(), 1u);
+                    EXPECT_EQ(scan.noted()[0].line, 3u) << end.size() << " piece " << piece;
+                }
+            }
+        }
+    }
+}
+
 // The reader is given no byte order mark, no comments and strings cut to kStepLongToken bytes, whole
 // escapes and doubled quotes kept and a run of escapes cut at a character and closed; a complex entity's
 // parts in alphabetical order; every line keeps its number.

@@ -1,0 +1,133 @@
+// The STEP reader a program forks from itself at its start (as hostcam does when it opens a part) answers
+// as a started reader does and keeps its guards: its memory limited at its first request, a file that asks
+// another limit read by a reader started afresh, and gone with the program, even while it works.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/geom/step_io.h"
+#include "host/geom/step_process.h"
+#include "host/step_worker/step_read.h"
+
+namespace {
+
+const std::string kExample = std::string(FX_SOURCE_DIR) + "/data/examples/boss_part.step";
+
+struct CHILD {
+    pid_t pid;
+    std::string program;   // its executable's file name
+};
+
+// The processes this one started that still run.
+std::vector<CHILD> children() {
+    std::vector<CHILD> found;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        if (!std::getline(stat, line) || line.rfind(')') == std::string::npos) continue;
+        std::istringstream fields(line.substr(line.rfind(')') + 2));
+        char state = 0;
+        pid_t parent = 0;
+        if (!(fields >> state >> parent) || parent != getpid() || state == 'Z') continue;
+        std::error_code ec;
+        found.push_back({std::stoi(name), std::filesystem::read_symlink(entry.path() / "exe", ec).filename().string()});
+    }
+    return found;
+}
+
+// The address space limit of a process, in MB; -1 when it has none or cannot be read.
+long memoryLimitMb(pid_t pid) {
+    std::ifstream limits("/proc/" + std::to_string(pid) + "/limits");
+    for (std::string line; std::getline(limits, line);) {
+        if (line.rfind("Max address space", 0) != 0) continue;
+        std::istringstream fields(line.substr(17));
+        std::string soft;
+        fields >> soft;
+        return soft == "unlimited" ? -1 : static_cast<long>(std::stoull(soft) >> 20);
+    }
+    return -1;
+}
+
+// What the program (a fork of this test, one thread as hostcam at its start) finds wrong, a line each;
+// `stalled` the reader it leaves working when it ends.
+std::string playTheProgram(pid_t& stalled) {
+    std::string wrong;
+    auto expect = [&wrong](bool holds, const std::string& what) {
+        if (!holds) wrong += what + '\n';
+    };
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").filename().string();
+    expect(host::worker::forkSpareReader(), "no reader was forked");
+    std::vector<CHILD> readers = children();
+    expect(readers.size() == 1 && readers[0].program == self, "the forked reader is not the one child");
+    expect(!readers.empty() && memoryLimitMb(readers[0].pid) == -1, "the forked reader is limited before it is asked");
+
+    host::StepImport read = host::importStep(kExample, {.memoryLimitMb = 5000});
+    expect(read.ok() && read.solids.size() == 1 && read.solids[0].solid.faces().size() > 10, "the part did not open");
+    expect(children().size() == 1 && children()[0].pid == readers[0].pid, "another reader answered");
+    expect(memoryLimitMb(readers[0].pid) == 5000, "the forked reader's memory is not limited as asked");
+
+    // Another limit: the file goes to a reader started afresh, the forked one let go.
+    read = host::importStep(kExample, {.memoryLimitMb = 4000});
+    expect(read.ok() && read.solids.size() == 1, "the part did not open in a started reader");
+    readers = children();
+    expect(readers.size() == 1 && readers[0].program == "fxstepread" && memoryLimitMb(readers[0].pid) == 4000,
+           "no started reader of the limit asked answered");
+
+    // A reader forked again replaces the started one; set to work without end, it is left working.
+    expect(host::worker::forkSpareReader(), "no reader was forked again");
+    readers = children();
+    expect(readers.size() == 1 && readers[0].program == self, "the started reader was not let go");
+    stalled = readers.empty() ? 0 : readers[0].pid;
+    return wrong;
+}
+
+TEST(StepReaderFork, AReaderForkedFromTheProgramAnswersWithTheGuardsOfAStartedOne) {
+    if (!host::worker::canZeroAllocations()) GTEST_SKIP() << "under the sanitizer's allocator no reader is forked";
+    // The program's readers come to this test when the program ends, so that it sees how they end.
+    ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    int report[2];
+    ASSERT_EQ(pipe(report), 0);
+    const pid_t program = fork();
+    ASSERT_GE(program, 0);
+    if (program == 0) {
+        close(report[0]);
+        pid_t stalled = 0;
+        const std::string wrong = playTheProgram(stalled);
+        const std::string said = std::to_string(stalled) + '\n' + wrong;
+        if (write(report[1], said.data(), said.size()) != static_cast<ssize_t>(said.size())) _exit(2);
+        close(report[1]);
+        host::ReaderRequest stall;
+        stall.flags = host::kReaderStall;
+        stall.payload = "stall";
+        (void)host::askReader(stall, 5000, false, false, 600, 1 << 20, [] { _exit(0); });
+        _exit(3);   // the reader answered a request that never ends
+    }
+    close(report[1]);
+    std::string said;
+    char chunk[256];
+    for (ssize_t n; (n = read(report[0], chunk, sizeof chunk)) > 0;) said.append(chunk, static_cast<std::size_t>(n));
+    close(report[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(program, &status, 0), program);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    const pid_t stalled = static_cast<pid_t>(std::stol(said.substr(0, said.find('\n'))));
+    EXPECT_EQ(said.substr(said.find('\n') + 1), "");
+    // The reader working on the request ends with the program that forked it, killed.
+    ASSERT_GT(stalled, 0);
+    ASSERT_EQ(waitpid(stalled, &status, 0), stalled);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+    ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 0), 0);
+}
+
+}  // namespace
