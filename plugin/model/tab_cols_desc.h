@@ -106,6 +106,8 @@ public:
     // holds a number that is not finite (a name column is text, but for the drill-size table's diameters).
     // Cells past the columns are not read. The rows kept for the run (keepRowForRun) follow the file's.
     int readRows();
+    // 0, or 1 when the rows are not written (told): the file cannot be written, its rows were refused, or it
+    // is the lost rows file of a table taken from a shared library (the rows were not read from it).
     [[nodiscard]] int writeRows() const;
     // Rows go out as columnCount cells; a row given with fewer cells has empty ones for the rest.
     int getRow(int r, std::vector<std::string>& out) const;
@@ -142,6 +144,7 @@ public:
     std::uint8_t restoredFromSnapshot = 0;
     std::uint8_t snapshotTaken = 0;
     std::uint8_t rowsRefused = 0;    // the last readRows refused the rows file; writeRows leaves it alone
+    std::uint8_t rowsFileMissing = 0;   // the last readRows found no rows file
     std::int64_t bmpTime = 0;        // seconds since 1970
     std::string name;                // file title of path
     std::string path;                // the ".tab" file

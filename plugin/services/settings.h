@@ -16,6 +16,15 @@ struct SHARED_FILE_ENTRY {
     std::uint64_t lastWrite = 0;
 };
 
+// The time an index entry holds for a table whose rows file this station lost (its table file kept): no
+// file has it, so the next refresh copies the table again whatever its files say by then, and no
+// publication takes it meanwhile.
+constexpr std::uint64_t kRowsFileLost = 1;
+
+// Whether the index beside the table's library (the ".dt" named after the library's folder, in the folder
+// above it) knows the table: one the station takes from a shared library, not one it made.
+bool synchronisedTable(const std::string& tablePath);
+
 constexpr std::size_t kPasswordBlockSize = 33;
 constexpr std::size_t kShBlockSize = 2050;
 constexpr std::size_t kIndexHeaderSize = 12;

@@ -346,6 +346,17 @@ int CSharedFolder::findIndexTime(std::string_view title, std::int64_t* seconds) 
     return 0;
 }
 
+bool synchronisedTable(const std::string& tablePath) {
+    const plat::PathParts table = plat::splitPath(tablePath);
+    const plat::PathParts library = plat::splitPath(plat::removeTrailingSeparators(table.drive + table.dir));
+    if (library.name.empty()) return false;
+    const auto bytes = plat::readFile(library.drive + library.dir + library.name + library.ext + ".dt");
+    if (!bytes) return false;
+    for (const SHARED_FILE_ENTRY& entry : decodeIndexFile(*bytes))
+        if (plat::equalsNoCase(entry.name, table.name)) return true;
+    return false;
+}
+
 int CSharedFolder::writeIndexFile(const std::string& libraryName) {
     (void)plat::writeFile(plat::joinPath(g_globals->formsDir, libraryName + ".dt"), encodeIndexFile(newEntries));
     return 0;

@@ -76,6 +76,8 @@ private:
     bool sharedBusy(const std::string& libraryName);
     void setBusy(const std::string& libraryName, const std::string& dir, std::uint8_t busy);
     static std::string stagingFolder(const std::string& libraryName);
+    // Marks in the index (read) every table of the local library whose rows file is lost, its table file kept.
+    void markLostRowsFiles(const std::string& libraryName);
 
     CTextSection texts_;
 };

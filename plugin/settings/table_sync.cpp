@@ -32,6 +32,7 @@ struct ScannedTable {
     std::string title;
     std::int64_t lastWrite = 0;
     bool changed = false;
+    bool lost = false;   // its rows file was lost here: it is only ever copied again
 };
 
 std::string titleOf(const std::string& fileName) { return fileName.substr(0, fileName.size() - 4); }
@@ -89,7 +90,9 @@ std::vector<ScannedTable> scanTables(const CSharedFolder& shared, const std::str
         std::int64_t known = 0;
         const bool copied = copyDir.empty() || (plat::fileExists(tableFile(copyDir, table.title, ".tab")) &&
                                                  plat::fileExists(tableFile(copyDir, table.title, ".txt")));
-        if (copied && shared.findIndexTime(table.title, &known) > 0 && table.lastWrite <= known) table.changed = false;
+        const int at = shared.findIndexTime(table.title, &known);
+        table.lost = at > 0 && shared.indexEntries[static_cast<std::size_t>(at - 1)].lastWrite == kRowsFileLost;
+        if (copied && at > 0 && table.lastWrite <= known) table.changed = false;
         *anyChanged = *anyChanged || table.changed;
         tables.push_back(std::move(table));
     }
@@ -97,6 +100,24 @@ std::vector<ScannedTable> scanTables(const CSharedFolder& shared, const std::str
 }
 
 }  // namespace
+
+// A rows file written after the loss, by whatever path, holds only what was added since: the mark stays
+// until a refresh copies the shared table again, and the index keeps it whoever rewrites it meanwhile.
+void CSharedFolder::markLostRowsFiles(const std::string& libraryName) {
+    const std::string localDir = plat::joinPath(g_globals->formsDir, libraryName);
+    bool marked = false;
+    for (const plat::FileEntry& entry : plat::findFiles(localDir, "*.tab")) {
+        const std::string title = titleOf(entry.name);
+        std::int64_t known = 0;
+        const int at = entry.isDir ? 0 : findIndexTime(title, &known);
+        if (at == 0 || plat::fileExists(tableFile(localDir, title, ".txt"))) continue;
+        SHARED_FILE_ENTRY& indexed = indexEntries[static_cast<std::size_t>(at - 1)];
+        marked = marked || indexed.lastWrite != kRowsFileLost;
+        indexed.lastWrite = kRowsFileLost;
+    }
+    if (marked)
+        (void)plat::writeFile(plat::joinPath(g_globals->formsDir, libraryName + ".dt"), encodeIndexFile(indexEntries));
+}
 
 bool CSharedFolder::sharedBusy(const std::string& libraryName) {
     readShBlock(libraryName, g_globals->sharedFormsDir);
@@ -224,6 +245,7 @@ int CSharedFolder::updateLocalTables(const std::string& libraryName) {
     const std::string sharedDir = plat::joinPath(g_globals->sharedFormsDir, libraryName);
     const std::string localDir = plat::joinPath(g_globals->formsDir, libraryName);
     readIndexFile(libraryName);
+    markLostRowsFiles(libraryName);
     // A share out of reach (unmounted), or one that changes while it is read, costs no local table: a table
     // is deleted only by a listing of the shared copy that still holds once the deletions are decided.
     const auto unread = [&] {
@@ -326,6 +348,7 @@ int CSharedFolder::publishLocalTables(const std::string& libraryName) {
     const std::string sharedDir = plat::joinPath(g_globals->sharedFormsDir, libraryName);
     const std::string localDir = plat::joinPath(g_globals->formsDir, libraryName);
     readIndexFile(libraryName);
+    markLostRowsFiles(libraryName);
     bool anyChanged = false;
     // A share without this library gets every table, whatever the index says was published.
     const bool noLibrary = plat::dirExists(g_globals->sharedFormsDir) && !plat::dirExists(sharedDir);
@@ -334,6 +357,9 @@ int CSharedFolder::publishLocalTables(const std::string& libraryName) {
         showError(fillText(texts_.getMessage(110), {localDir}));
         return 0;
     }
+    // A table whose rows file was lost here is never published: whatever rows file it has by now was not
+    // read whole, and the shared one is the table.
+    anyChanged = std::any_of(tables.begin(), tables.end(), [](const ScannedTable& t) { return t.changed && !t.lost; });
     if (!anyChanged) return 0;
     // A share out of reach (unmounted) is not made again at its path, where the next refresh would find only
     // this publication: only the library is made, in a forms folder the share holds.
@@ -373,6 +399,10 @@ int CSharedFolder::publishLocalTables(const std::string& libraryName) {
     std::string failed, reason;
     int failedLine = 128;
     for (const ScannedTable& table : tables) {
+        if (table.lost) {
+            appendNewEntry({table.title, kRowsFileLost});
+            continue;
+        }
         appendNewEntry({table.title, fileTimeOfSeconds(table.lastWrite)});
         newest = std::max(newest, table.lastWrite);
         if (!table.changed) continue;

@@ -2,11 +2,13 @@
 // access by index and by name. Cells hold no blanks; a row has columnCount cells.
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include "platform/sys/files.h"
 #include "platform/sys/kept_reads.h"
 #include "platform/sys/paths.h"
 #include "plugin/model/tab_cols_desc.h"
+#include "plugin/services/settings.h"
 #include "plugin/services/tables.h"
 #include "plugin/tables/table_text.h"
 
@@ -21,6 +23,8 @@ plat::KeptReads<KEPT_ROWS> g_keptRows;
 
 // The rows that serve the run without their file, by rows file path.
 std::map<std::string, std::vector<std::vector<std::string>>> g_runRows;
+// The lost rows files of shared tables the user was told of since the last run began.
+std::set<std::string> g_toldLost;
 
 bool sameCells(const CTabColsDesc& t, int r, const std::vector<std::string>& row) {
     for (int c = 0; c < t.columnCount; ++c)
@@ -48,12 +52,16 @@ void keepRowForRun(const CTabColsDesc& table, const std::vector<std::string>& ro
     if (!table.path.empty()) g_runRows[rowsFilePath(table.path)].push_back(rowCells);
 }
 
-void forgetRowsKeptForRun() { g_runRows.clear(); }
+void forgetRowsKeptForRun() {
+    g_runRows.clear();
+    g_toldLost.clear();
+}
 
 int CTabColsDesc::readRows() {
     if (path.empty()) return 0;
     const std::string file = rowsFilePath(path);
     const auto bytes = plat::readFile(file);
+    rowsFileMissing = bytes ? 0 : 1;
     if (!bytes) {
         if (!g_runRows.contains(file)) return 0;
         cells.clear();
@@ -103,6 +111,13 @@ int CTabColsDesc::writeRows() const {
     if (path.empty()) return 0;
     if (rowsRefused) return 1;   // the rows file is damaged and was told so: it stays as it is
     const std::string file = rowsFilePath(path);
+    // A table taken from a shared library whose rows file is lost is no new table: a rows file of only the
+    // rows added now would stand for the whole table, and a publication would spread it. The shared table
+    // is copied again at the next refresh.
+    if ((rowsFileMissing || !plat::fileExists(file)) && synchronisedTable(path)) {
+        if (g_toldLost.insert(file).second) showTableMessage(kMsgRowsFileLost, file);
+        return 1;
+    }
     if (!takeSafetyCopy(file, rowsSafetyCopyPath(path))) return 1;
     std::string out;
     for (int r = 0; r < rowCount; ++r) {

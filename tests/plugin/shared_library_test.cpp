@@ -515,6 +515,96 @@ TEST_F(SharedLibraryTest, AShareWithoutThisLibraryIsToldSoAndTheReadWriteStation
     expectScriptPlayed();
 }
 
+// A rows file lost on the read-write station, its table file kept, is seen by the first refresh, even one that
+// cannot reach the share, or publication. Whatever writes a rows file for it after that, the file holds only
+// what came since: no publication takes it, the next refresh copies the table again, and from then on it is
+// published as any other table.
+TEST_F(SharedLibraryTest, ALostRowsFileIsNeverPublishedWhateverWroteItAndIsCopiedAgain) {
+    const struct {
+        const char* name;
+        bool seenByRefresh;
+    } cases[] = {{"seen by a refresh that cannot reach the share", true}, {"seen by a publication", false}};
+    const std::string away = dir.path() + "/away";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(plat::removeTree(localForms) && plat::removeTree(sharedLib()));
+        ASSERT_TRUE(plat::createDirectories(localLib()) && plat::createDirectories(sharedLib()));
+        station(localForms, 1);
+        putReadableTable(sharedLib(), "A", "a1", 1000);
+        putReadableTable(sharedLib(), "B", "b1", 1000);
+        ASSERT_EQ(copyTablesToSharedData(), 0);
+        ASSERT_TRUE(plat::removeFile(localLib() + "/A.txt"));
+        if (c.seenByRefresh) {
+            ASSERT_TRUE(plat::moveFile(sharedRoot, away));
+            expectMessage();
+            EXPECT_EQ(copyTablesToSharedData(), 0);
+            ASSERT_TRUE(plat::moveFile(away, sharedRoot));
+        } else {
+            EXPECT_EQ(copyTablesFromSharedData(), 0);
+        }
+        putReadableTable(localLib(), "A", "a-added-since", 3000);
+        putReadableTable(localLib(), "B", "b2", 3000);
+        EXPECT_EQ(copyTablesFromSharedData(), 0);
+        EXPECT_EQ(contentOf(sharedLib(), "A"), "a1.txt");
+        EXPECT_EQ(contentOf(sharedLib(), "B"), "b2.txt");
+        EXPECT_EQ(copyTablesToSharedData(), 0);
+        EXPECT_EQ(contentOf(localLib(), "A"), "a1.txt");
+        putReadableTable(localLib(), "A", "a2", 4000);
+        EXPECT_EQ(copyTablesFromSharedData(), 0);
+        EXPECT_EQ(contentOf(sharedLib(), "A"), "a2.txt");
+        expectScriptPlayed();
+    }
+    EXPECT_EQ(count("msgbox"), 1);
+}
+
+// The rows writer makes no rows file for a table taken from the shared library (the station's index knows it)
+// whose rows it did not read from one: they would stand for the whole table. A table of the station's own
+// gets its first rows file, and a rows file read is written over. A refusal is told once a run.
+TEST_F(SharedLibraryTest, TheRowsWriterMakesNoRowsFileOfASharedTableItDidNotRead) {
+    CSharedFolder index(sharedRoot);
+    index.appendNewEntry({"Shared", fileTimeOfSeconds(1000)});
+    index.writeIndexFile("Lib");
+    const struct {
+        const char* name;
+        const char* table;
+        const char* atRead;    // the rows file when the rows are read (nullptr: none)
+        const char* atWrite;   // the rows file when they are written
+        bool written;
+    } cases[] = {
+        {"a new table of the station", "Own", nullptr, nullptr, true},
+        {"a shared table, its rows file lost", "Shared", nullptr, nullptr, false},
+        {"a shared table, its rows file back after the read", "Shared", nullptr, "M6 6 1 5 0\r\n", false},
+        {"a shared table, its rows file read", "Shared", "M6 6 1 5 0\r\n", "M6 6 1 5 0\r\n", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        forgetRowsKeptForRun();
+        const std::string tab = localLib() + "/" + c.table + ".tab", rows = localLib() + "/" + c.table + ".txt";
+        ASSERT_TRUE(plat::writeFile(tab, referenceTableText({})));
+        (void)plat::removeFile(rows);
+        if (c.atRead) {
+            ASSERT_TRUE(plat::writeFile(rows, c.atRead));
+        }
+        CTabColsDesc t;
+        ASSERT_EQ(t.read(tab), 0);
+        ASSERT_GE(t.readRows(), 0);
+        if (c.atWrite) {
+            ASSERT_TRUE(plat::writeFile(rows, c.atWrite));
+        }
+        (void)t.appendRow({"M8", "8", "1.25", "6.8", "0"});
+        if (!c.written) expectMessage();
+        for (int twice = 0; twice < 2; ++twice) EXPECT_EQ(t.writeRows(), c.written ? 0 : 1);
+        // Not written, the rows file is left as it was.
+        const std::string after = contentOf(localLib(), c.table);
+        EXPECT_EQ(after.find("M8 8 1.25 6.8 0") != std::string::npos, c.written) << after;
+        if (!c.written) {
+            EXPECT_EQ(after, c.atWrite ? c.atWrite : "<missing>");
+        }
+        expectScriptPlayed();
+    }
+    EXPECT_EQ(count("The rows file of this table, taken from the shared library, is missing."), 2);
+}
+
 // Two stations on one shared folder: one publishes generation after generation while the other refreshes;
 // every refresh leaves the library of one generation whole.
 TEST_F(SharedLibraryTest, ARefreshDuringPublicationsNeverMixesTwoLibraries) {

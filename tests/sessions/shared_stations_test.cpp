@@ -391,6 +391,53 @@ TEST_F(SharedStations, ARowsFileLostOnEitherStationIsCopiedAgainAndTheSharedTabl
     }
 }
 
+// The same while the share is out of reach at the refresh: it goes away as the refresh begins, after the
+// work cycle took its access. The station makes no rows file of the rows it adds, which serve that run only,
+// and tells so once; once the share is back, the read-write station's refresh and publication and then the
+// read-only station's refresh leave the shared table, and each station's copy, every row it had.
+TEST_F(SharedStations, ARowsFileLostWhileTheShareIsOutOfReachIsNeitherMadeAgainNorPublished) {
+    const std::string drilled = forms + "/Standard/Drilled.txt";
+    const std::set<std::string> shipped = rowsOf(plat::readFile(drilled).value_or(""));
+    ASSERT_EQ(shipped.size(), 20u);
+    const auto w = station("W"), r = station("R");
+    w->settings(1, 1, shared);
+    r->settings(1, 0, shared);
+    // Every message of the way taken with OK, wherever it comes, and the access the station held when the share
+    // went away (its flag stayed there) taken over.
+    const std::string told = "invoke\n? answer IDYES\nclick 18048 18007\n? answer IDOK\n? answer IDOK\n"
+                             "click 18036 1\n? answer IDOK\nclick 18021 1\nclick 18048 1\n";
+    const std::string away = dir.path() + "/away";
+    for (const Station* s : {w.get(), r.get()}) {
+        SCOPED_TRACE(s->name());
+        ASSERT_EQ(s->play(1, kExecute, {"--open", kPlate}), 0) << s->errors(1);
+        ASSERT_TRUE(fs::remove(s->library() + "/Drilled.txt"));
+        plat::afterListing([shared = shared, library = s->library(), away](std::string_view listed) {
+            if (listed == library && plat::dirExists(shared)) (void)plat::moveFile(shared, away);
+        });
+        const int outOfReach = s->play(2, told, {"--open", kPlate});
+        plat::afterListing({});
+        ASSERT_TRUE(plat::moveFile(away, shared));
+        ASSERT_EQ(outOfReach, 0) << s->errors(2) << s->transcript(2);
+        const std::string seen = s->transcript(2);
+        EXPECT_NE(seen.find("The shared library cannot be read"), std::string::npos) << seen;
+        const std::string lost = "The rows file of this table, taken from the shared library, is missing.";
+        EXPECT_NE(seen.find(lost), std::string::npos) << seen;
+        EXPECT_EQ(seen.find(lost), seen.rfind(lost));
+        EXPECT_NE(seen.find("dialog.show 18021"), std::string::npos);
+        EXPECT_FALSE(fs::exists(s->library() + "/Drilled.txt"));
+        // The read-write station's holes take their processes from the rows kept for the run.
+        if (s == w.get()) {
+            EXPECT_EQ(seen.find("have no process"), std::string::npos) << seen;
+        }
+
+        ASSERT_EQ(s->play(3, told, {"--open", kPlate}), 0) << s->errors(3);
+        for (const std::string& file : {s->library() + "/Drilled.txt", drilled}) {
+            const std::set<std::string> rows = rowsOf(plat::readFile(file).value_or(""));
+            for (const std::string& row : shipped) EXPECT_TRUE(rows.contains(row)) << file << ": " << row;
+        }
+    }
+}
+
 // The way through Execute when its publication has something to tell: the message taken with OK.
 const std::string kExecuteTold =
     "invoke\nclick 18048 18007\nclick 18036 1\nanswer IDOK\nclick 18021 1\nclick 18048 1\n";
