@@ -16,6 +16,7 @@
 #include "plugin/engine/operation_values.h"
 #include "plugin/engine/table_assignment.h"
 #include "plugin/engine/table_matching.h"
+#include "plugin/engine/table_measures.h"
 #include "plugin/model/process_ope.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/model/tree.h"
@@ -158,6 +159,8 @@ HOLE_EXPLANATION explainHole(const POINT_LIST& hole, int tableClass, const std::
             if (tableClass == kTableDrillSize) line = 146;
             else if (tableClass == kTableThread) line = 145;
             else if (g_globals->sharedDataOn && g_globals->sharedAccessMode == 0) line = 105;
+            // A row that reached no rows file served the run only: the table did not take it.
+            else if (addedRowNotStored(hole)) line = 108;
             text += uiText("treeProcessDlg", line);
         }
         if (!hole.processName[0]) text += uiText("treeProcessDlg", 144);

@@ -195,11 +195,14 @@ void copyOperationList(const POINT_LIST& source, POINT_LIST& target) {
     }
 }
 
+bool processWithheldOnReadOnlyStation(const POINT_LIST& hole) {
+    return g_globals->sharedDataOn && g_globals->sharedAccessMode == 0 && hole.noMeasures;
+}
+
 int createProcessFromDef(std::int16_t count, const PROCESS_OPE* defs, POINT_LIST& hole, double holeTopZ) {
-    PLUGIN_GLOBALS& g = *g_globals;
     std::FILE* log = g_engine->processLog;
     clearOperations(hole);
-    if (g.sharedDataOn && g.sharedAccessMode == 0 && hole.noMeasures) return 0;
+    if (processWithheldOnReadOnlyStation(hole)) return 0;
     if (log) std::fprintf(log, "\ncreateProcessFromDef\n");
     for (int i = 0; i < count; ++i) {
         const PROCESS_OPE& d = defs[i];

@@ -8,6 +8,10 @@
 
 struct POINT_LIST;
 
+// A hole whose measures had to be added gets no operations on a station that reads the shared library only:
+// its row is not the library's. The summary tells it so, never as a row without a process.
+bool processWithheldOnReadOnlyStation(const POINT_LIST& hole);
+
 // Replaces the hole's operation list by the records of the definitions that apply (disabled ones and those
 // whose tool diameter is below T are skipped) and marks the hole and its chain reprocessed. Returns 0.
 int createProcessFromDef(std::int16_t count, const PROCESS_OPE* defs, POINT_LIST& hole, double holeTopZ);

@@ -12,7 +12,9 @@
 #include "plugin/base/globals.h"
 #include "plugin/base/text_fill.h"
 #include "plugin/base/text_section.h"
+#include "plugin/engine/operation_records.h"
 #include "plugin/engine/run_summary.h"
+#include "plugin/engine/table_measures.h"
 #include "plugin/model/process_tree_fields.h"
 #include "plugin/model/tool_records.h"
 #include "plugin/model/tree.h"
@@ -109,12 +111,21 @@ HOLES_WITHOUT_PROCESS holesWithoutProcess(const VIEW_LIST* tree) {
     HOLES_WITHOUT_PROCESS counts;
     for (const VIEW_LIST* view = tree; view; view = view->next)
         for (const POINT_LIST* head = view->firstPoint; head; head = head->next) {
-            if (head->chainMember || head->excluded || head->opeList) continue;
+            if (head->chainMember || head->excluded || head->opeList || processWithheldOnReadOnlyStation(*head))
+                continue;
             long& counter = head->tableIndex < 0 || head->rowIndex < 0 ? counts.noRow : counts.noProcess;
             std::int64_t left = head->chainCount;
             for (const POINT_LIST* hole = head; hole && left >= 0; hole = hole->nextEqual, --left) ++counter;
         }
     return counts;
+}
+
+long holesWithRowsNotStored(const VIEW_LIST* tree) {
+    long count = 0;
+    for (const VIEW_LIST* view = tree; view; view = view->next)
+        for (const POINT_LIST* head = view->firstPoint; head; head = head->next)
+            if (!head->chainMember && addedRowNotStored(*head)) ++count;
+    return count;
 }
 
 bool holeWithoutProblem(const POINT_LIST& hole) { return !holeMeetsFilter(hole, ~std::uint32_t{kStateNoProblem}); }

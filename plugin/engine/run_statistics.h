@@ -15,13 +15,18 @@ struct FULL_TOOLS_SEQ;
 // problem and clears every view's pass mark.
 void countHoleStates(VIEW_LIST* tree);
 
-// The holes a run left without a process, every hole of a chain counted (the user's excluded ones aside),
-// by why: their table holds no row of their measures, or their row names no process the table has.
+// The holes a run left without a process, every hole of a chain counted (the user's excluded ones aside, and
+// those a read-only station gives none, counted with that reason), by why: their table holds no row of their
+// measures, or their row names no process the table has.
 struct HOLES_WITHOUT_PROCESS {
     long noRow = 0;
     long noProcess = 0;
 };
 HOLES_WITHOUT_PROCESS holesWithoutProcess(const VIEW_LIST* tree);
+
+// The head holes (a chain once, as the state counts) whose measures had to be added and whose row no rows
+// file holds: it served the run only, or on a read-only station not even that.
+long holesWithRowsNotStored(const VIEW_LIST* tree);
 
 // The rule of the "no problem" state: none of the other states the process tree filters on.
 bool holeWithoutProblem(const POINT_LIST& hole);

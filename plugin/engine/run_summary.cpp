@@ -34,7 +34,7 @@ constexpr int kLineDroppedWide = 170, kLineDroppedNarrow = 171, kLineDroppedDire
               kLineDroppedNoNewTable = 192, kLogNoNewTable = 193;
 constexpr int kLineDepth = 151, kLineChamfer = 152, kLineCrashInto = 153, kLineNoMeasures = 154,
               kLineProvisional = 155, kLineAdapted = 156, kLineNotAccessible = 157, kLineNoRow = 158,
-              kLineNoProcess = 159, kLineSharedReadOnly = 169,
+              kLineNoProcess = 159, kLineSharedReadOnly = 169, kLineRunOnly = 194,
               kLineToolsMissing = 73, kLineToolsMade = 71, kLineToolsMadeAndStored = 72, kLineToolsNotTaken = 74;
 
 std::string reasonText(const CTextSection& texts, const DROPPED_WALL& w) {
@@ -130,6 +130,8 @@ int showProcessSummary(VIEW_LIST* tree, std::vector<FULL_TOOLS_SEQ>& sequence) {
     countUsedTools(sequence, &stats.toolsCount1, &stats.toolsCount2);
     countHoleStates(tree);
     const HOLES_WITHOUT_PROCESS unmade = holesWithoutProcess(tree);
+    // Rows that reached no rows file were not added to the table, whatever served the run.
+    const int notStored = static_cast<int>(std::min<long>(holesWithRowsNotStored(tree), stats.stateCount2));
     const long stored = madeToolsStored(sequence);
 
     // The per-hole details of the table search mean nothing to the user of the short process.
@@ -143,7 +145,8 @@ int showProcessSummary(VIEW_LIST* tree, std::vector<FULL_TOOLS_SEQ>& sequence) {
         {kLineDepth, stats.stateCount3, details},
         {kLineChamfer, stats.stateCount4, true},
         {kLineCrashInto, stats.crashIntoCount, true},
-        {kLineNoMeasures, stats.stateCount2, details},
+        {kLineNoMeasures, stats.stateCount2 - notStored, details},
+        {kLineRunOnly, notStored, details && !sharedReadOnly},
         {kLineProvisional, stats.stateCount1, details},
         {kLineAdapted, stats.tableHoleCount, details},
         {kLineNotAccessible, stats.stateCount5, true},

@@ -266,6 +266,11 @@ void chooseRow(int row) {
 
 }  // namespace
 
+bool addedRowNotStored(const POINT_LIST& hole) {
+    return hole.noMeasures == 1 && hole.tableName[0] && hole.rowName[0] &&
+           !rowStoredInTable(tableFilePath(fieldText(hole.tableName)), fieldText(hole.rowName));
+}
+
 int compareHoleKey(const HOLE_KEY& a, const HOLE_KEY& b) {
     return a.tableIndex == b.tableIndex ? 0 : a.tableIndex > b.tableIndex ? 1 : -1;
 }

@@ -27,6 +27,10 @@ struct VIEW_LIST;
 // when the first view is left without holes.
 [[nodiscard]] VIEW_LIST* addMeasuresToTables(VIEW_LIST* views);
 
+// Whether the row added for the hole (POINT_LIST::noMeasures) is in no rows file: it served the run only,
+// or not even that on a station that reads the shared library only. Not said of a hole that names no row.
+bool addedRowNotStored(const POINT_LIST& hole);
+
 // One hole to handle in addMeasuresToTables, sorted by the index of its table among the loaded ones.
 struct HOLE_KEY {
     std::int16_t tableIndex = 0;

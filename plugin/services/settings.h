@@ -20,6 +20,13 @@ struct SHARED_FILE_ENTRY {
 // file has it, so the next refresh copies the table again whatever its files say by then, and no
 // publication takes it meanwhile.
 constexpr std::uint64_t kRowsFileLost = 1;
+// The same for a table the shared library never held: the publication that made the library there left it
+// out, as its rows file was lost. No refresh deletes it for being missing from the share; only a table of its
+// name published there (and copied in) ends the mark.
+constexpr std::uint64_t kRowsFileLostUnshared = 2;
+inline bool rowsFileLostMark(std::uint64_t lastWrite) {
+    return lastWrite == kRowsFileLost || lastWrite == kRowsFileLostUnshared;
+}
 
 // Whether the index beside the table's library (the ".dt" named after the library's folder, in the folder
 // above it) knows the table: one the station takes from a shared library, not one it made.

@@ -53,6 +53,10 @@ int getHostOpDefaults(std::int16_t milledKind, double toolDiam, PROCESS_OPE* def
 void keepRowForRun(const CTabColsDesc& table, const std::vector<std::string>& rowCells);
 void forgetRowsKeptForRun();
 
+// Whether the table's rows file holds a row of that name (compared without case): a row that only serves
+// the run (keepRowForRun) is in no file.
+bool rowStoredInTable(const std::string& tablePath, const std::string& rowName);
+
 // The cell of column id `colId`; "" for an id outside the row.
 const std::string& rowCell(const std::vector<std::string>& rowCells, int colId);
 

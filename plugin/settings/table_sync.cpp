@@ -32,7 +32,7 @@ struct ScannedTable {
     std::string title;
     std::int64_t lastWrite = 0;
     bool changed = false;
-    bool lost = false;   // its rows file was lost here: it is only ever copied again
+    std::uint64_t lostMark = 0;   // its rows file was lost here (the index's mark): it is only ever copied again
 };
 
 std::string titleOf(const std::string& fileName) { return fileName.substr(0, fileName.size() - 4); }
@@ -91,7 +91,8 @@ std::vector<ScannedTable> scanTables(const CSharedFolder& shared, const std::str
         const bool copied = copyDir.empty() || (plat::fileExists(tableFile(copyDir, table.title, ".tab")) &&
                                                  plat::fileExists(tableFile(copyDir, table.title, ".txt")));
         const int at = shared.findIndexTime(table.title, &known);
-        table.lost = at > 0 && shared.indexEntries[static_cast<std::size_t>(at - 1)].lastWrite == kRowsFileLost;
+        const std::uint64_t indexed = at > 0 ? shared.indexEntries[static_cast<std::size_t>(at - 1)].lastWrite : 0;
+        if (rowsFileLostMark(indexed)) table.lostMark = indexed;
         if (copied && at > 0 && table.lastWrite <= known) table.changed = false;
         *anyChanged = *anyChanged || table.changed;
         tables.push_back(std::move(table));
@@ -112,7 +113,8 @@ void CSharedFolder::markLostRowsFiles(const std::string& libraryName) {
         const int at = entry.isDir ? 0 : findIndexTime(title, &known);
         if (at == 0 || plat::fileExists(tableFile(localDir, title, ".txt"))) continue;
         SHARED_FILE_ENTRY& indexed = indexEntries[static_cast<std::size_t>(at - 1)];
-        marked = marked || indexed.lastWrite != kRowsFileLost;
+        if (rowsFileLostMark(indexed.lastWrite)) continue;
+        marked = true;
         indexed.lastWrite = kRowsFileLost;
     }
     if (marked)
@@ -266,10 +268,19 @@ int CSharedFolder::updateLocalTables(const std::string& libraryName) {
         showError(fillText(texts_.getMessage(109), {sharedDir}));
         return 0;
     }
-    // Tables the shared copy no longer has go, whether or not anything else changed.
+    // Tables the shared copy no longer has go, whether or not anything else changed; but for those it never
+    // held, which this station left out as it made the library there: they stay with their mark.
     std::vector<std::string> unshared;
-    for (const plat::FileEntry& entry : plat::findFiles(localDir, "*.tab"))
-        if (!listed.contains(lowerName(entry.name))) unshared.push_back(titleOf(entry.name));
+    std::vector<SHARED_FILE_ENTRY> leftOut;
+    for (const plat::FileEntry& entry : plat::findFiles(localDir, "*.tab")) {
+        if (listed.contains(lowerName(entry.name))) continue;
+        std::int64_t known = 0;
+        if (const int at = findIndexTime(titleOf(entry.name), &known);
+            at > 0 && indexEntries[static_cast<std::size_t>(at - 1)].lastWrite == kRowsFileLostUnshared)
+            leftOut.push_back(indexEntries[static_cast<std::size_t>(at - 1)]);
+        else
+            unshared.push_back(titleOf(entry.name));
+    }
     if (!unshared.empty() && changedSinceListed()) return unread();
     for (const std::string& title : unshared) {
         plat::removeFile(tableFile(localDir, title, ".tab"));
@@ -287,6 +298,7 @@ int CSharedFolder::updateLocalTables(const std::string& libraryName) {
         (void)plat::removeTree(stagingDir);
         const auto before = folderTimes(sharedDir);
         clearNewEntries();
+        for (const SHARED_FILE_ENTRY& entry : leftOut) appendNewEntry(entry);
         std::vector<std::string> staged;
         bool stopped = false;
         bool gone = false;
@@ -359,7 +371,8 @@ int CSharedFolder::publishLocalTables(const std::string& libraryName) {
     }
     // A table whose rows file was lost here is never published: whatever rows file it has by now was not
     // read whole, and the shared one is the table.
-    anyChanged = std::any_of(tables.begin(), tables.end(), [](const ScannedTable& t) { return t.changed && !t.lost; });
+    anyChanged =
+        std::any_of(tables.begin(), tables.end(), [](const ScannedTable& t) { return t.changed && t.lostMark == 0; });
     if (!anyChanged) return 0;
     // A share out of reach (unmounted) is not made again at its path, where the next refresh would find only
     // this publication: only the library is made, in a forms folder the share holds.
@@ -399,8 +412,9 @@ int CSharedFolder::publishLocalTables(const std::string& libraryName) {
     std::string failed, reason;
     int failedLine = 128;
     for (const ScannedTable& table : tables) {
-        if (table.lost) {
-            appendNewEntry({table.title, kRowsFileLost});
+        if (table.lostMark != 0) {
+            // Left out of the library this publication makes, it is one the share never held.
+            appendNewEntry({table.title, noLibrary ? kRowsFileLostUnshared : table.lostMark});
             continue;
         }
         appendNewEntry({table.title, fileTimeOfSeconds(table.lastWrite)});

@@ -7,6 +7,7 @@
 #include "platform/sys/files.h"
 #include "platform/sys/kept_reads.h"
 #include "platform/sys/paths.h"
+#include "platform/sys/text_lines.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/services/settings.h"
 #include "plugin/services/tables.h"
@@ -55,6 +56,16 @@ void keepRowForRun(const CTabColsDesc& table, const std::vector<std::string>& ro
 void forgetRowsKeptForRun() {
     g_runRows.clear();
     g_toldLost.clear();
+}
+
+bool rowStoredInTable(const std::string& tablePath, const std::string& rowName) {
+    const auto bytes = plat::readFile(rowsFilePath(tablePath));
+    if (!bytes) return false;
+    for (const plat::TextLine& line : plat::splitLines(*bytes)) {
+        const std::vector<std::string_view> tokens = blankTokens(line.text);
+        if (!tokens.empty() && plat::equalsNoCase(tokens[0], rowName)) return true;
+    }
+    return false;
 }
 
 int CTabColsDesc::readRows() {

@@ -114,6 +114,56 @@ TEST_F(RunSummary, LinesByTheSettingsAndButtonsByTheTools) {
     }
 }
 
+// A hole whose measures were added is told by what its row did: stored in its table, or serving the run only
+// (its rows file could not take it), or, on a station that reads the shared library only, giving the hole no
+// process, for that reason alone. A hole whose row names no process is told so.
+TEST_F(RunSummary, HolesAreToldWhatTheirAddedRowsDidAndWhyAHoleHasNoProcess) {
+    const struct {
+        const char* what;
+        std::int16_t noMeasures;
+        bool stored, readOnly, operations;
+        std::vector<std::string> shown, notShown;
+    } cases[] = {
+        {"row stored", 1, true, false, true, {"1 holes got a new table"}, {"this run only", "no process"}},
+        {"row serving the run only", 1, false, false, true, {"1 holes took measures that serve this run only"},
+         {"got a new table", "no process"}},
+        {"read-only station", 1, false, true, false, {"1 holes need measures that cannot be stored"},
+         {"got a new table", "this run only", "no process"}},
+        {"read-only station, row stored", 1, true, true, false, {"1 holes need measures that cannot be stored"},
+         {"no process"}},
+        {"a row without process", 0, true, false, false, {"1 holes have no process: their row names none"},
+         {"got a new table", "this run only"}},
+    };
+    const std::string tables = installDir + "/Tables";
+    ASSERT_TRUE(plat::createDirectories(tables));
+    g_globals->tablesDir = tables;
+    ASSERT_TRUE(plat::writeFile(tables + "/T.tab", "[Class] 0\r\n"));
+    g_globals->settings.intelligentProcess = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        freeViewsTree(head);
+        head = nullptr;
+        view = addView(head, 1);
+        POINT_LIST* p = hole();
+        p->noMeasures = c.noMeasures;
+        p->tableIndex = 0;
+        p->rowIndex = 0;
+        std::snprintf(p->tableName, sizeof p->tableName, "T");
+        std::snprintf(p->rowName, sizeof p->rowName, "**5");
+        ASSERT_TRUE(plat::writeFile(tables + "/T.txt", c.stored ? "M4 4 *01 \r\n**5 5 *01 \r\n" : "M4 4 *01 \r\n"));
+        if (c.operations) addOperation(p, 3, 0);
+        g_globals->sharedDataOn = c.readOnly ? 1 : 0;
+        g_globals->sharedAccessMode = 0;
+        auto seq = sequence();
+        script().click(CMessageBox::kTemplate, CMessageBox::kThirdButton);
+        (void)showProcessSummary(head, seq);
+        expectScriptPlayed();
+        const std::string text = boxText();
+        for (const std::string& part : c.shown) EXPECT_NE(text.find(part), std::string::npos) << text;
+        for (const std::string& part : c.notShown) EXPECT_EQ(text.find(part), std::string::npos) << text;
+    }
+}
+
 // A chain of equal holes is one item of the process tree: the summary counts it once, as the tree's
 // filter labels do, so both give the same number for the same holes.
 TEST_F(RunSummary, AChainOfEqualHolesCountsOnceAsInTheTreesLabels) {

@@ -557,6 +557,41 @@ TEST_F(SharedLibraryTest, ALostRowsFileIsNeverPublishedWhateverWroteItAndIsCopie
     EXPECT_EQ(count("msgbox"), 1);
 }
 
+// The read-write station makes the library on a share that lacks it, leaving out a table whose rows file it
+// lost: the share never held that table, so no refresh deletes it (neither one that copies the published tables
+// back nor a quiet one). It stays marked, so no rows file of only the rows added is made for it nor published,
+// until a table of its name is published there and copied in, after which it is published as any other.
+TEST_F(SharedLibraryTest, ATableLeftOutOfTheLibraryItsStationMadeIsKeptMarkedUntilTheShareHoldsIt) {
+    station(localForms, 1);
+    putReadableTable(sharedLib(), "A", "a1", 1000);
+    putReadableTable(sharedLib(), "B", "b1", 1000);
+    ASSERT_EQ(copyTablesToSharedData(), 0);
+    const std::string tableA = plat::readFile(localLib() + "/A.tab").value_or("");
+    ASSERT_TRUE(plat::removeTree(sharedLib()));
+    ASSERT_TRUE(plat::removeFile(localLib() + "/A.txt"));
+    expectMessage();   // the share holds no library
+    EXPECT_EQ(copyTablesToSharedData(), 0);
+    EXPECT_EQ(copyTablesFromSharedData(), 0);
+    ASSERT_EQ(contentOf(sharedLib(), "B"), "b1.txt");
+    EXPECT_FALSE(plat::fileExists(sharedLib() + "/A.tab"));
+    for (int refresh = 0; refresh < 2; ++refresh) {
+        SCOPED_TRACE(refresh);
+        EXPECT_EQ(copyTablesToSharedData(), 0);
+        EXPECT_EQ(plat::readFile(localLib() + "/A.tab"), tableA);
+        EXPECT_TRUE(synchronisedTable(localLib() + "/A.tab"));
+        EXPECT_EQ(copyTablesFromSharedData(), 0);
+        EXPECT_FALSE(plat::fileExists(sharedLib() + "/A.tab"));
+    }
+    putReadableTable(sharedLib(), "A", "a-published", 5000);
+    EXPECT_EQ(copyTablesToSharedData(), 0);
+    EXPECT_EQ(contentOf(localLib(), "A"), "a-published.txt");
+    putReadableTable(localLib(), "A", "a-edited", 6000);
+    EXPECT_EQ(copyTablesFromSharedData(), 0);
+    EXPECT_EQ(contentOf(sharedLib(), "A"), "a-edited.txt");
+    EXPECT_EQ(count("msgbox"), 1);
+    expectScriptPlayed();
+}
+
 // The rows writer makes no rows file for a table taken from the shared library (the station's index knows it)
 // whose rows it did not read from one: they would stand for the whole table. A table of the station's own
 // gets its first rows file, and a rows file read is written over. A refusal is told once a run.

@@ -393,8 +393,10 @@ TEST_F(SharedStations, ARowsFileLostOnEitherStationIsCopiedAgainAndTheSharedTabl
 
 // The same while the share is out of reach at the refresh: it goes away as the refresh begins, after the
 // work cycle took its access. The station makes no rows file of the rows it adds, which serve that run only,
-// and tells so once; once the share is back, the read-write station's refresh and publication and then the
-// read-only station's refresh leave the shared table, and each station's copy, every row it had.
+// and tells so once; its tree and summary say what the rows did: on the read-write station they gave the holes
+// their processes and are not in the table, on the read-only one they gave none, as the library is read-only.
+// Once the share is back, the read-write station's refresh and publication and then the read-only station's
+// refresh leave the shared table, and each station's copy, every row it had.
 TEST_F(SharedStations, ARowsFileLostWhileTheShareIsOutOfReachIsNeitherMadeAgainNorPublished) {
     const std::string drilled = forms + "/Standard/Drilled.txt";
     const std::set<std::string> shipped = rowsOf(plat::readFile(drilled).value_or(""));
@@ -407,7 +409,18 @@ TEST_F(SharedStations, ARowsFileLostWhileTheShareIsOutOfReachIsNeitherMadeAgainN
     const std::string told = "invoke\n? answer IDYES\nclick 18048 18007\n? answer IDOK\n? answer IDOK\n"
                              "click 18036 1\n? answer IDOK\nclick 18021 1\nclick 18048 1\n";
     const std::string away = dir.path() + "/away";
-    for (const Station* s : {w.get(), r.get()}) {
+    const struct {
+        const Station* station;
+        std::vector<std::string> said, unsaid;
+    } cases[] = {
+        {w.get(), {"; measures that serve this run only and are not stored in the table - "},
+         {"have no process", "measures added to the table", "read-only"}},
+        {r.get(), {"holes need measures that cannot be stored: the shared library is read-only.",
+                   "; measures needed, the shared library is read-only"},
+         {"have no process", "measures added to the table", "; measures that serve this run only"}},
+    };
+    for (const auto& c : cases) {
+        const Station* s = c.station;
         SCOPED_TRACE(s->name());
         ASSERT_EQ(s->play(1, kExecute, {"--open", kPlate}), 0) << s->errors(1);
         ASSERT_TRUE(fs::remove(s->library() + "/Drilled.txt"));
@@ -425,10 +438,8 @@ TEST_F(SharedStations, ARowsFileLostWhileTheShareIsOutOfReachIsNeitherMadeAgainN
         EXPECT_EQ(seen.find(lost), seen.rfind(lost));
         EXPECT_NE(seen.find("dialog.show 18021"), std::string::npos);
         EXPECT_FALSE(fs::exists(s->library() + "/Drilled.txt"));
-        // The read-write station's holes take their processes from the rows kept for the run.
-        if (s == w.get()) {
-            EXPECT_EQ(seen.find("have no process"), std::string::npos) << seen;
-        }
+        for (const std::string& text : c.said) EXPECT_NE(seen.find(text), std::string::npos) << text << "\n" << seen;
+        for (const std::string& text : c.unsaid) EXPECT_EQ(seen.find(text), std::string::npos) << text << "\n" << seen;
 
         ASSERT_EQ(s->play(3, told, {"--open", kPlate}), 0) << s->errors(3);
         for (const std::string& file : {s->library() + "/Drilled.txt", drilled}) {
@@ -436,6 +447,53 @@ TEST_F(SharedStations, ARowsFileLostWhileTheShareIsOutOfReachIsNeitherMadeAgainN
             for (const std::string& row : shipped) EXPECT_TRUE(rows.contains(row)) << file << ": " << row;
         }
     }
+}
+
+// The process names a table file holds.
+std::set<std::string> processesOf(const std::string& tab) {
+    std::set<std::string> names;
+    std::istringstream in(plat::readFile(tab).value_or(""));
+    bool inProcess = false;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.rfind("[Process]", 0) == 0) inProcess = true;
+        else if (inProcess && line.size() > 1 && line[0] == '[') names.insert(line.substr(1, line.find(' ') - 1));
+    }
+    return names;
+}
+
+// The share comes back without the library (its forms folder holding another) while the read-write station's rows file of
+// a table is lost: its Execute makes the library there without that table, which it keeps. Its next Executes
+// keep the table with every process it had, and the holes take their processes; a read-only station takes
+// the library the publication made.
+TEST_F(SharedStations, ATableLeftOutOfTheLibraryAPublicationMadeKeepsItsProcesses) {
+    const auto w = station("W"), r = station("R");
+    w->settings(1, 1, shared);
+    r->settings(1, 0, shared);
+    ASSERT_EQ(w->play(1, kExecute, {"--open", kPlate}), 0) << w->errors(1);
+    fs::remove_all(forms + "/Standard");
+    fs::create_directories(forms + "/Other");
+    ASSERT_TRUE(fs::remove(w->library() + "/Drilled.txt"));
+    // The work cycle offers the share's other library, which the user declines; every message taken with OK.
+    const std::string told = "invoke\n? click 18074 2\nclick 18048 18007\n? answer IDOK\n? answer IDOK\n"
+                             "click 18036 1\n? answer IDOK\nclick 18021 1\nclick 18048 1\n";
+    ASSERT_EQ(w->play(2, told, {"--open", kPlate}), 0) << w->errors(2) << w->transcript(2);
+    EXPECT_NE(w->transcript(2).find("The shared library holds no table"), std::string::npos) << w->transcript(2);
+    EXPECT_FALSE(fs::exists(forms + "/Standard/Drilled.tab"));
+    EXPECT_TRUE(fs::exists(forms + "/Standard/Blind flat.tab"));
+    const std::set<std::string> processes = processesOf(w->library() + "/Drilled.tab");
+    ASSERT_FALSE(processes.empty());
+    for (int run = 3; run <= 4; ++run) {
+        SCOPED_TRACE(run);
+        ASSERT_EQ(w->play(run, told, {"--open", kPlate}), 0) << w->errors(run);
+        const std::set<std::string> kept = processesOf(w->library() + "/Drilled.tab");
+        for (const std::string& name : processes) EXPECT_TRUE(kept.contains(name)) << name;
+        EXPECT_EQ(w->transcript(run).find("have no process"), std::string::npos) << w->transcript(run);
+        EXPECT_FALSE(fs::exists(forms + "/Standard/Drilled.tab"));
+    }
+    ASSERT_EQ(r->play(1, told, {"--open", kPlate}), 0) << r->errors(1);
+    for (const auto& [name, bytes] : filesOf(forms + "/Standard"))
+        EXPECT_EQ(plat::readFile(r->library() + "/" + name), bytes) << name;
 }
 
 // The way through Execute when its publication has something to tell: the message taken with OK.
