@@ -135,9 +135,11 @@ inline tp_tool tpToolFromImage(const std::uint8_t* bytes, std::size_t n) {
 // radius, pitch or length below 0 or above kMaxToolLength, no angle outside 0 .. 180 degrees, the point
 // angle of a drill 0 (none given) or 30 .. 180 degrees, of a spot drill, centre drill or countersink 0 or
 // 30 .. 150, and a drilling tool's (types 1 to 9) pecks 0 (none) or 5 .. 10000 % of its diameter, its peck
-// clearance and chip-break retract 0 .. 1000 %. What breaks it ("its diameter 1e+20 is out of range"), ""
-// for sound values.
+// clearance and chip-break retract 0 .. 1000 %, its spindle speed 0 .. kMaxToolSpindle and feeds 0 ..
+// kMaxToolFeed. What breaks it ("its diameter 1e+20 is out of range"), "" for sound values.
 constexpr double kMaxToolLength = 10000;   // in the tool's units: no tool is 10 m (or 250 m) long
+constexpr double kMaxToolSpindle = 1e6;    // rpm: no spindle turns a million times a minute
+constexpr double kMaxToolFeed = 1e6;       // in the tool's units a minute: no machine feeds 1 km (or 25 km)
 std::string tool_values_why(const tp_tool& tool);
 
 // ---- tool lists ---------------------------------------------------------------------------------------------

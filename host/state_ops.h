@@ -36,7 +36,9 @@ std::string dumpOperation(std::int32_t id);   // "" for an unknown id
 // ---- NC listing ----
 // The part's operations as one G-code program for a generic 3-axis control (its dialect is described in
 // the README): in creation order, each that has an up-to-date toolpath; the others are named in comments.
-std::string ncListing();
+// "" when a number of an operation is beyond what a control reads, `refused` then naming the operation and
+// the number.
+std::string ncListing(std::string* refused = nullptr);
 
 // ---- operations manager ----
 bool opManagerRefreshOn();

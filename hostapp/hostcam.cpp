@@ -456,7 +456,13 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
         costs.mark("save");
     }
     if (!opts->nc.empty()) {
-        if (!writeOutput(opts->nc, ncListing())) {
+        std::string refused;
+        const std::string listing = ncListing(&refused);
+        if (!refused.empty()) {
+            err << "hostcam: " << opts->nc << ": the NC listing is not written: " << refused << '\n';
+            return 2;
+        }
+        if (!writeOutput(opts->nc, listing)) {
             err << "hostcam: " << opts->nc << ": the NC listing cannot be written\n";
             return 2;
         }

@@ -24,14 +24,30 @@ using ops::Toolpath;
 
 bool metric() { return current_version[7] == 1; }
 
+// A control reads at most nine digits before a word's point; a number beyond them, or none at all, is never
+// written, cut or whole: the listing is refused instead, naming the operation (`Writer::operation`).
+constexpr double kBeyondWords = 1e9;
+struct UNWRITABLE {
+    double value;
+};
+void writable(double v) {
+    if (!(std::fabs(v) < kBeyondWords)) throw UNWRITABLE{v};
+}
+
 // A number as the control reads it: a decimal point always, trailing zeros cut.
 std::string num(double v, int decimals) {
+    writable(v);
     char buf[64];
     const double least = 0.5 * std::pow(10.0, -decimals);
     std::snprintf(buf, sizeof buf, "%.*f", decimals, std::fabs(v) < least ? 0.0 : v);
     std::string t = buf;
     while (t.back() == '0') t.pop_back();
     return t;
+}
+// A dwell's whole milliseconds.
+std::string millis(double seconds) {
+    writable(seconds * 1000);
+    return std::to_string(std::lround(seconds * 1000));
 }
 std::string len(double v) { return num(v, metric() ? 3 : 4); }
 std::string feedText(double v) { return num(v, metric() ? 1 : 2); }
@@ -89,14 +105,25 @@ std::string cannedCycle(const operation& op) {
 
 class Writer {
 public:
-    std::string run() {
+    // The listing, "" when a number of it cannot be written (`why` then tells which and where).
+    std::string run(std::string& why) {
         std::string name = upper(text(geo_filename, sizeof geo_filename));
         if (const std::size_t slash = name.find_last_of("/\\"); slash != std::string::npos) name.erase(0, slash + 1);
         o_ << "%\n";
         o_ << "O1000 (" << name << ")\n";
         o_ << "(FORANTIX HOSTCAM NC LISTING - GENERIC 3-AXIS CONTROL, " << (metric() ? "MM" : "INCH") << ")\n";
         block(std::string(metric() ? "G21" : "G20") + " G17 G40 G49 G80 G90 G94");
-        for (const auto& stored : ops::opState().list) operation(*stored);
+        for (const auto& stored : ops::opState().list) {
+            try {
+                operation(*stored);
+            } catch (const UNWRITABLE& u) {
+                char value[40];
+                std::snprintf(value, sizeof value, "%g", u.value);
+                why = "OP " + std::to_string(stored->op.id) + " " + upper(text(stored->op.comment, sizeof stored->op.comment)) +
+                      ": its number " + value + " cannot be written: a control reads at most 9 digits before the point";
+                return "";
+            }
+        }
         endTool();
         if (haveTool_) {
             block("M5");
@@ -175,7 +202,7 @@ private:
                 words = want + " " + canned + " X" + len(c.x) + " Y" + len(c.y) + " Z" + len(c.bottom) + " R" +
                         len(c.retract);
                 if (canned == "G83" || canned == "G73") words += " Q" + len(op.pecks[0]);
-                if (canned == "G82" || canned == "G86") words += " P" + std::to_string(std::lround(op.dwell * 1000));
+                if (canned == "G82" || canned == "G86") words += " P" + millis(op.dwell);
                 words += " F" + feedText(op.toolFeeds[0] > 0 ? op.toolFeeds[0] : op.toolFeeds[1]);
             } else {
                 if (want != mode) words = want + " ";
@@ -201,7 +228,7 @@ private:
             case PathMove::kFeed: linear(1, m); break;
             case PathMove::kArcCw:
             case PathMove::kArcCcw: arc(m, path.centres[m.centre]); break;
-            case PathMove::kDwell: block("G4 P" + std::to_string(std::lround(m.value * 1000))); break;
+            case PathMove::kDwell: block("G4 P" + millis(m.value)); break;
             case PathMove::kSpindleStop: block("M5"); break;
             case PathMove::kSpindleReverse: block("M4"); break;
             }
@@ -253,6 +280,11 @@ private:
 
 }  // namespace
 
-std::string ncListing() { return Writer().run(); }
+std::string ncListing(std::string* refused) {
+    std::string why;
+    std::string listing = Writer().run(why);
+    if (refused) *refused = why;
+    return listing;
+}
 
 }  // namespace host

@@ -85,11 +85,14 @@ public:
     long steps(double height, double step, const char* what, const char* unit) {
         if (!why_.empty()) return 0;
         const double n = std::ceil(height / step - 1e-9);
-        if (n <= kMostSteps) return std::max(1L, static_cast<long>(n));
+        if (step > 0 && n <= kMostSteps) return std::max(1L, static_cast<long>(n));
         char text[320];
         if (!std::isfinite(height) || !std::isfinite(step))
             std::snprintf(text, sizeof text, "its %s %g or the height %g of hole %zu is not a number", what, step,
                           height, path_.points.size());
+        else if (step <= 0)
+            std::snprintf(text, sizeof text, "its %s %g is out of range: it is above 0, and over a height of %g at "
+                          "hole %zu at least %g", what, step, height, path_.points.size(), height / kMostSteps);
         else
             std::snprintf(text, sizeof text,
                           "its %s %g is out of range: over a height of %g at hole %zu it makes more than the %d %s "
@@ -101,10 +104,11 @@ public:
     // Why the path cannot be made, "" while it can.
     const std::string& refused() const { return why_; }
 
-    // Whole turns about (cx, cy) at the tool's radius from it, falling (or rising) `pitch` per turn to z.
-    void turns(bool ccw, double cx, double cy, double z, double pitch, double f, const char* what = "pitch") {
+    // Whole turns about (cx, cy) at the tool's radius from it, falling (or rising) `pitch` per turn to z; one
+    // level turn without a `what`. A pitch the user gave is taken as given: one not above 0 refuses the path.
+    void turns(bool ccw, double cx, double cy, double z, double pitch, double f, const char* what = nullptr) {
         const double height = std::fabs(z - at_[2]);
-        const long n = pitch > kTiny ? steps(height, pitch, what, "turns") : 1;
+        const long n = what ? steps(height, pitch, what, "turns") : 1;
         const double start = at_[2];
         const double x = at_[0], y = at_[1];
         // Each turn in two halves, so that no arc of the listing is a whole circle.
@@ -317,10 +321,10 @@ void helixBore(Builder& b, const operation& op, const std::vector<CyclePoint>& p
             b.feedZ(c.bottom, b.plungeRate());
         } else {
             b.feed(c.x + r, c.y, c.top, b.feedRate());
-            b.turns(ccw, c.x, c.y, c.bottom, rough > 1e-6 ? rough : 1.0, b.feedRate(), "rough pitch");
+            b.turns(ccw, c.x, c.y, c.bottom, rough, b.feedRate(), "rough pitch");
             b.turns(ccw, c.x, c.y, c.bottom, 0, b.feedRate());
-            if (finishOn)
-                b.turns(ccw, c.x, c.y, c.top, finish > 1e-6 ? finish : rough, b.feedRate(), "finish pitch");
+            if (finishOn)   // a finish pitch of 0, none given, climbs at the rough pitch
+                b.turns(ccw, c.x, c.y, c.top, finish != 0 ? finish : rough, b.feedRate(), "finish pitch");
             b.feed(c.x, c.y, b.at()[2], b.feedRate());
         }
         b.rapidZ(c.retract);
@@ -340,7 +344,7 @@ void threadMill(Builder& b, const operation& op, const std::vector<CyclePoint>& 
         b.feedZ(c.bottom, b.plungeRate());
         if (r > 1e-6) {
             b.feed(c.x + r, c.y, c.bottom, b.feedRate());
-            b.turns(ccw, c.x, c.y, c.top, pitch > 1e-6 ? pitch : 1.0, b.feedRate(), "thread pitch");
+            b.turns(ccw, c.x, c.y, c.top, pitch, b.feedRate(), "thread pitch");
             b.feed(c.x, c.y, c.top, b.feedRate());
         }
         b.rapidZ(c.retract);

@@ -157,6 +157,18 @@ std::string tool_values_why(const tp_tool& t) {
                              t.peckValues[0], t.peckValues[1],  t.dwell};
     for (double v : others)
         if (!std::isfinite(v)) return "a feed, speed, peck or dwell value of it is not a number";
+    // Both become words of the NC listing and the spindle speed a whole number of the machine's.
+    const RANGE rates[] = {{"spindle speed", static_cast<double>(t.spindle), 0, kMaxToolSpindle},
+                           {"feed", t.feeds[0], 0, kMaxToolFeed},
+                           {"plunge feed", t.feeds[1], 0, kMaxToolFeed},
+                           {"retract feed", t.feeds[2], 0, kMaxToolFeed}};
+    for (const RANGE& r : rates) {
+        if (r.value >= r.lowest && r.value <= r.highest) continue;
+        char text[160];
+        std::snprintf(text, sizeof text, "its %s %.15g is out of range: it is 0 to %g%s", r.what, r.value, r.highest,
+                      r.what[0] == 's' ? " rpm" : " a minute");
+        return text;
+    }
     // A point angle is ground within these (a drill's up to flat, 180); 0 stands for none given. One near 0
     // puts the point kilometres deep, and a spot drill, centre drill or countersink of 180 cuts nothing.
     struct POINT_ANGLES {

@@ -5,6 +5,7 @@
 // data can hold and which would otherwise never end.
 #include "plugin/base/machine_info.h"
 
+#include <algorithm>
 #include <set>
 
 #include "plugin/base/entity_utils.h"
@@ -12,6 +13,13 @@
 MACHINE_INFO g_machineInfo;
 
 namespace {
+
+// A limit above every speed a tool may have (tool_values_why) limits nothing more than that speed; one below
+// a turn a minute, or none at all, is no limit.
+std::int32_t spindleLimit(double rpm) {
+    if (!(rpm >= 1)) return 0;
+    return static_cast<std::int32_t>(std::min(rpm, kMaxToolSpindle));
+}
 
 class ComponentWalk {
 public:
@@ -41,7 +49,7 @@ private:
             if (item->kind == kItemComponent) ++g_machineInfo.componentCount;
             if (level == 2 && item->kind == kItemToolChange) g_machineInfo.toolChangeSeconds = item->value;
             if (level == 2 && item->kind == kItemSpindleLimit)
-                g_machineInfo.spindleSpeedLimit = static_cast<std::int32_t>(item->value);
+                g_machineInfo.spindleSpeedLimit = spindleLimit(item->value);
             id = item->next;
         }
         return true;

@@ -21,7 +21,8 @@ namespace {
 constexpr int kLineNegativeOffset = 81, kLinePositiveOffset = 82, kLineCircleMillTool = 83,
               kLineNoToolLeft = 84, kLineNoToolLeftInRow = 85, kLineNoFit = 86, kLineHelixRadius = 87,
               kLineStep = 88, kLineToolTooLarge = 89, kLineRowNoFit = 90, kLineNoToolDiameter = 91,
-              kLineContourTool = 93;
+              kLineContourTool = 93, kLineStepNearZero = 92, kLineMaxRoughStep = 109, kLineRoughPitch = 221,
+              kLineFinishPitch = 227, kLineThreadPitch = 336;
 
 bool near(double a, double b, double tolerance) { return std::fabs(a - b) < tolerance; }
 
@@ -40,6 +41,25 @@ std::string fill(std::string line, std::initializer_list<std::string> values) {
         at += v.size();
     }
     return line;
+}
+
+// The label line of the first pitch or depth step of `op` near 0 that its milled kind turns by, 0 when none is:
+// the toolpath would take as many turns or cuts as the height holds such steps, and one not above 0 none. A
+// finish pitch of 0 climbs at the rough pitch.
+int stepNearZero(const PROCESS_OPE& op, std::int16_t kind, double least) {
+    using namespace process_ope;
+    const auto below = [&](std::size_t at) { return !(op.get<double>(at) >= least); };
+    if (kind != kMilledNone && op.get<std::uint8_t>(hostBlock64 + op_depth_cuts_layout::on) != 0 &&
+        below(hostBlock64 + op_depth_cuts_layout::maxRough))
+        return kLineMaxRoughStep;
+    if (kind == kHelixBore) {
+        if (below(helixBoreBlock + helix_fields::roughPitch)) return kLineRoughPitch;
+        const double finish = op.get<double>(helixBoreBlock + helix_fields::finishPitch);
+        if (op.get<std::uint8_t>(helixBoreBlock + helix_fields::finishOn) != 0 && finish != 0 && !(finish >= least))
+            return kLineFinishPitch;
+    }
+    if (kind == kThreadMill && below(threadMillBlock + thread_fields::pitch)) return kLineThreadPitch;
+    return 0;
 }
 
 // The number a cell holds; false for an empty cell or one that does not begin with a number.
@@ -166,6 +186,10 @@ void CDlgEditProcessOpe::onOK() {
     };
     if (tool.value < g_tolerances.tol04T) {
         say(texts.getText(kLineNoToolDiameter), plat::MB_OK);
+        return;
+    }
+    if (const int line = stepNearZero(operation, milledKind, g_tolerances.tol04T); line != 0) {
+        say(fill(texts.getText(kLineStepNearZero), {texts.getText(line), lengthText(g_tolerances.tol04T)}), plat::MB_OK);
         return;
     }
     if (tool.offsetOn != 0) {

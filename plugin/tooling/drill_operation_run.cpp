@@ -198,7 +198,9 @@ int DRILL_CALL::chooseTool(OPE_LIST& op, const std::vector<OPE_LIST*>& order, tp
     default: break;
     }
     if (made) makeTool(op, tool, wanted);
-    computeFeedsSpeeds(&tool, material_);
+    if (std::string why; computeFeedsSpeeds(&tool, material_, &why) != 0 && ratesTold_.insert(fieldText(tool.name)).second)
+        (void)ask(fillText(errorMessage(kRatesNotComputed), {fieldText(tool.name), fieldText(material_.name), why}),
+                  plat::MB_OK | plat::MB_ICONWARNING);
     if (made) {
         if (!addToLibrary) {
             tool.number = libraryNumber_++;

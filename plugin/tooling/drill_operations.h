@@ -40,7 +40,8 @@ constexpr std::size_t kMaxRunTools = 300;
 constexpr int kCaption = 1, kNoToolFits = 51, kNoMaterial = 55, kChooseMaterial = 56, kNoToolOfType = 73,
               kToolWanted = 74, kAngleDiffers = 75, kAngleOfHole = 76, kTooManyTools = 79, kLongTool = 81,
               kAddATool = 82, kMilledUnread = 122, kContourUnread = 123, kHelixUnread = 127, kThreadUnread = 128,
-              kNamedToolMissing = 131, kNotAddedToLibrary = 142, kEscPressed = 151;
+              kNamedToolMissing = 131, kNotAddedToLibrary = 142, kEscPressed = 151,
+              kRatesNotComputed = 154;
 }  // namespace drill_ops
 
 class DRILL_CALL {
@@ -96,6 +97,7 @@ private:
     int groupCounter_ = 0;
     bool angleWarningOff_ = false;
     bool notAddedTold_ = false;   // the library refused a made tool: the user was asked once
+    std::unordered_set<std::string> ratesTold_;   // tools whose speed and feeds were not computed, told once
     bool multiView_ = false;
     std::vector<GROUP_TOOL> tools_;
     std::unordered_map<const OPE_LIST*, TOOL_CRITERIA> criteria_;

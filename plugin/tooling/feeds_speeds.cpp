@@ -1,9 +1,11 @@
 // Speeds and feeds. Values written to the tool are rounded by printing them with the unit's number of
 // decimals and reading them back. What would divide by zero (a tool without diameter, an inch tap without
 // threads per inch) leaves the value alone; a tool material without a row in the material's six-entry
-// tables (above 6, such as "User") takes its percentages as 100 %; a spindle limit of 0 is no limit.
+// tables (above 6, such as "User") takes its percentages as 100 %; a spindle limit of 0 is no limit. A speed
+// or feed beyond the rule of a tool's values (a diameter near 0, cutting data no tool has) leaves the tool's.
 #include "plugin/tooling/feeds_speeds.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -43,6 +45,23 @@ void setFeeds(tp_tool& t, double feed) {
     for (double& f : t.feeds) f = feed;
 }
 
+// Whether a computed speed and feed keep to the rule of a tool's values (tool_values_why); `why` says which
+// does not. Checked before either is written: a speed beyond an int's range has no conversion.
+bool withinRule(double spindle, double feed, std::string* why) {
+    const char* what = !(spindle >= 0 && spindle <= kMaxToolSpindle) ? "spindle speed"
+                       : !(feed >= 0 && feed <= kMaxToolFeed)         ? "feed"
+                                                                      : nullptr;
+    if (!what) return true;
+    if (why) {
+        const bool speed = what[0] == 's';
+        char text[200];
+        std::snprintf(text, sizeof text, "the %s %g it gives is out of range: a tool's is 0 to %g%s", what,
+                      speed ? spindle : feed, speed ? kMaxToolSpindle : kMaxToolFeed, speed ? " rpm" : " a minute");
+        *why = text;
+    }
+    return false;
+}
+
 }  // namespace
 
 FEED_MACHINE activeFeedMachine() {
@@ -57,18 +76,21 @@ FEED_MACHINE activeFeedMachine() {
     return m;
 }
 
-int computeFeedsSpeeds(tp_tool* tool, const material& matl) {
+int computeFeedsSpeeds(tp_tool* tool, const material& matl, std::string* why) {
     if (!tool) return 0;
     const bool metric = g_globals.constructed() ? g_globals->metric() : current_version[7] == 1;
-    return computeFeedsSpeedsFor(*tool, matl, activeFeedMachine(), metric);
+    return computeFeedsSpeedsFor(*tool, matl, activeFeedMachine(), metric, why);
 }
 
-int computeFeedsSpeedsFor(tp_tool& t, const material& matl, const FEED_MACHINE& machine, bool metric) {
+int computeFeedsSpeedsFor(tp_tool& t, const material& matl, const FEED_MACHINE& machine, bool metric,
+                          std::string* why) {
     switch (machine.feedMode) {
     case 0: {
         double advance = 0;
         if (t.type == 0 || !isTap(t) || !tapAdvance(t, metric, &advance)) return 0;
-        setFeeds(t, rounded(t.spindle * advance, metric));
+        const double feed = t.spindle * advance;
+        if (!withinRule(t.spindle, feed, why)) return 1;
+        setFeeds(t, rounded(feed, metric));
         return 0;
     }
     case 1: {
@@ -84,22 +106,32 @@ int computeFeedsSpeedsFor(tp_tool& t, const material& matl, const FEED_MACHINE& 
         const double f = matl.feedPerTooth * pT * tF * pMf * t.flutes;
         double n = std::floor(S * (metric ? 1000.0 : 12.0) / (kPi * t.diameter) + 0.5);
         if (machine.spindleLimit > 0 && n > machine.spindleLimit) n = machine.spindleLimit;
-        t.spindle = static_cast<std::int32_t>(n);
         double feed = n * f;
         if (isTap(t)) {
             double advance = 0;
-            if (!tapAdvance(t, metric, &advance)) return 0;
+            if (!tapAdvance(t, metric, &advance)) {
+                if (!withinRule(n, 0, why)) return 1;
+                t.spindle = static_cast<std::int32_t>(n);
+                return 0;
+            }
             feed = n * advance;
         }
+        if (!withinRule(n, feed, why)) return 1;
+        t.spindle = static_cast<std::int32_t>(n);
         setFeeds(t, rounded(feed, metric));
         return 0;
     }
-    case 3:
-        t.spindle = static_cast<std::int32_t>(std::ceil(machine.defaultSpindle));
-        t.feeds[0] = machine.defaultFeeds[0];
+    case 3: {
+        const double n = std::ceil(machine.defaultSpindle);
+        double feeds[3] = {machine.defaultFeeds[0]};
         for (int k = 1; k < 3; ++k)
-            t.feeds[k] = machine.defaultFeeds[k] < g_tolerances.tol004T ? t.feeds[0] : machine.defaultFeeds[k];
+            feeds[k] = machine.defaultFeeds[k] < g_tolerances.tol004T ? feeds[0] : machine.defaultFeeds[k];
+        for (double f : feeds)
+            if (!withinRule(n, f, why)) return 1;
+        t.spindle = static_cast<std::int32_t>(n);
+        std::copy(feeds, feeds + 3, t.feeds);
         return 0;
+    }
     default:
         return 0;
     }

@@ -328,7 +328,8 @@ TEST_F(ToolpathTest, ThreadMillsClimbAndHelixBoresDescendTurnByTurn) {
 // No hole takes more than 1000 pecks, helix or thread turns, or depth cuts: the count is worked out before a
 // move is made, and an operation asking for more (a peck or pitch near 0, a depth of 1e30) has an empty
 // toolpath, the regeneration failing with the value and its range on the message line and in the listing.
-// Each refused row hung or took all memory before; the sound ones at the bound are made.
+// A pitch not above 0 is refused too, never milled at a pitch the user did not give. Each refused row hung,
+// took all memory or milled another pitch before; the sound ones at the bound are made.
 TEST_F(ToolpathTest, NoHoleTakesMorePecksTurnsOrDepthCutsThanItsBound) {
     const auto put = [](std::uint8_t* block, std::size_t at, double v) { std::memcpy(block + at, &v, sizeof v); };
     struct Case {
@@ -364,6 +365,20 @@ TEST_F(ToolpathTest, NoHoleTakesMorePecksTurnsOrDepthCutsThanItsBound) {
          "its finish pitch 2e-06 is out"},
         {"a thread pitch of 2e-6", 100, 0, [&](operation& op) { put(op.kindBlock, op_thread_layout::pitch, 2e-6); },
          "its thread pitch 2e-06 is out"},
+        {"a thread pitch of 1e-7", 100, 0, [&](operation& op) { put(op.kindBlock, op_thread_layout::pitch, 1e-7); },
+         "its thread pitch 1e-07 is out of range: over a height of 7"},
+        {"a thread pitch of 0", 100, 0, [&](operation& op) { put(op.kindBlock, op_thread_layout::pitch, 0); },
+         "its thread pitch 0 is out of range: it is above 0, and over a height of 7 at hole 1 at least 0.007"},
+        {"a thread pitch of -1.5", 100, 0, [&](operation& op) { put(op.kindBlock, op_thread_layout::pitch, -1.5); },
+         "its thread pitch -1.5 is out of range: it is above 0"},
+        {"a helix bore's rough pitch of 0", 106, 0, [&](operation& op) { put(op.kindBlock, op_helix_layout::roughPitch, 0); },
+         "its rough pitch 0 is out of range: it is above 0"},
+        {"a helix bore's finish pitch of -2", 106, 0,
+         [&](operation& op) {
+             put(op.kindBlock, op_helix_layout::finishPitch, -2);
+             op.kindBlock[op_helix_layout::finishOn] = 1;
+         },
+         "its finish pitch -2 is out of range: it is above 0"},
         {"a thread pitch of 0.007", 100, 0, [&](operation& op) { put(op.kindBlock, op_thread_layout::pitch, 0.007); }, ""},
         {"a thread to a depth that is not a number", 100, 0, [](operation& op) { op.depth = std::nan(""); },
          "its thread pitch 1.5 or the height nan of hole 1 is not a number"},
@@ -383,6 +398,7 @@ TEST_F(ToolpathTest, NoHoleTakesMorePecksTurnsOrDepthCutsThanItsBound) {
         op.toolDiameter = 6;
         if (c.code == 18) put(op.kindBlock, op_circle_layout::circleDiameter, 16);
         if (c.code == 106) put(op.kindBlock, op_helix_layout::boreDiameter, 16);
+        if (c.code == 106) put(op.kindBlock, op_helix_layout::roughPitch, 2);
         if (c.code == 100) put(op.kindBlock, op_thread_layout::threadDiameter, 10);
         if (c.code == 100) put(op.kindBlock, op_thread_layout::pitch, 1.5);
         c.set(op);
@@ -405,6 +421,50 @@ TEST_F(ToolpathTest, NoHoleTakesMorePecksTurnsOrDepthCutsThanItsBound) {
         std::string upper = c.why;
         for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
         EXPECT_NE(listing.find(" - NO TOOLPATH: " + upper), std::string::npos) << listing;
+    }
+}
+
+// A number of the listing beyond the nine digits a control reads before the point (a depth, feed, dwell or
+// tool of 1e300, a position of 2e9) refuses the whole listing, naming the operation and the number, instead
+// of writing it cut to the buffer's width or as hundreds of digits; the sound rows at the bound are written.
+TEST_F(ToolpathTest, ANumberBeyondTheControlsWordsRefusesTheListing) {
+    struct Case {
+        const char* what;
+        int cycle;
+        std::function<void(operation&)> set;
+        const char* number;   // the number refused; "" for a listing written, holding `written`
+        const char* written;
+    };
+    const Case cases[] = {
+        {"a depth of -1e300", 0, [](operation& op) { op.depth = -1e300; }, "-1e+300", ""},
+        {"a depth of -1e30", 0, [](operation& op) { op.depth = -1e30; }, "-1e+30", ""},
+        {"a feed of 1e300", 0, [](operation& op) { op.toolFeeds[0] = op.toolFeeds[1] = 1e300; }, "1e+300", ""},
+        {"a dwell of 1e300 s", 0, [](operation& op) { op.dwell = 1e300; }, "1e+303", ""},
+        {"a tool of diameter 1e300", 0, [](operation& op) { op.toolDiameter = 1e300; }, "1e+300", ""},
+        {"uneven pecks, as moves, at a feed of 1e12", 1,
+         [](operation& op) { op.pecks[0] = 3, op.pecks[1] = 1.5, op.toolFeeds[0] = op.toolFeeds[1] = 1e12; }, "1e+12",
+         ""},
+        {"a depth of -999999", 0, [](operation& op) { op.depth = -999999; }, "", "G98 G81 X10. Y10. Z-999999. R2. F100."},
+        {"a dwell of 1000 s", 0, [](operation& op) { op.dwell = 1000; }, "", "G98 G82 X10. Y10. Z-7. R2. P1000000 F100."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        OpsFixture::TearDown();
+        OpsFixture::SetUp();
+        operation op = drilling(c.cycle, {{10, 10, 0}});
+        c.set(op);
+        update(op);
+        regenerate(op);
+        std::string why = "not told";
+        const std::string listing = host::ncListing(&why);
+        if (*c.number == '\0') {
+            EXPECT_EQ(why, "");
+            EXPECT_NE(listing.find(c.written), std::string::npos) << listing;
+            continue;
+        }
+        EXPECT_EQ(listing, "");
+        EXPECT_EQ(why, "OP " + std::to_string(op.id) + " DRILL: its number " + c.number +
+                           " cannot be written: a control reads at most 9 digits before the point");
     }
 }
 

@@ -350,6 +350,34 @@ TEST_F(ToolLibraryFiles, TheRuleOfPecksRefusesSharesNoDrillPecks) {
     }
 }
 
+// The rule of a tool's speed and feeds: within what a spindle turns and a machine feeds, so that each is a word
+// of the NC listing and the speed a whole number of the machine's; 0 stands for none given.
+TEST_F(ToolLibraryFiles, TheRuleOfSpeedsAndFeedsRefusesRatesNoMachineRuns) {
+    const struct {
+        std::int32_t spindle;
+        double feed, plunge;
+        const char* why;   // "" when the tool may stand
+    } cases[] = {
+        {0, 0, 0, ""},
+        {1000000, 1e6, 1e6, ""},
+        {-1, 100, 100, "its spindle speed -1 is out of range: it is 0 to 1e+06 rpm"},
+        {1000001, 100, 100, "its spindle speed 1000001 is out of range"},
+        {2147483647, 100, 100, "its spindle speed 2147483647 is out of range"},
+        {3000, 1e300, 100, "its feed 1e+300 is out of range: it is 0 to 1e+06 a minute"},
+        {3000, 100, -5, "its plunge feed -5 is out of range"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.spindle) + " " + std::to_string(c.feed) + " " + std::to_string(c.plunge));
+        tp_tool t = sampleTool(3, 10, "DRILL 10");
+        t.spindle = c.spindle;
+        t.feeds[0] = t.feeds[2] = c.feed;
+        t.feeds[1] = c.plunge;
+        const std::string why = tool_values_why(t);
+        if (*c.why == '\0') EXPECT_EQ(why, "");
+        else EXPECT_EQ(why.rfind(c.why, 0), 0u) << why;
+    }
+}
+
 TEST_F(ToolLibraryFiles, EveryCutOfALibraryIsRefused) {
     std::vector<tp_tool> tools = {sampleTool(3, 6, "DRILL 6"), sampleTool(10, 12, "MILL 12")};
     tools[0].slot = 1;

@@ -1,7 +1,9 @@
 // Speeds and feeds by the machine group's feed mode, and the machining material of a group.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <string>
 
 #include "host/state.h"
 #include "plugin/base/globals.h"
@@ -103,6 +105,70 @@ TEST(FeedsSpeeds, TapsOnlyDefaultsAndLeftAlone) {
     tp_tool untouched = tool(3, 8);
     computeFeedsSpeedsFor(untouched, steel(), machine, true);
     EXPECT_EQ(untouched, tool(3, 8));
+}
+
+// A speed or feed beyond the rule of a tool's values (a diameter near 0, cutting data or machine defaults no
+// tool has, a tap whose feed would be its pitch times a huge speed) is not set: the tool keeps its own and the
+// caller is told which. A machine's spindle limit still clamps a speed before the rule is asked.
+TEST(FeedsSpeeds, ASpeedOrFeedBeyondTheRuleLeavesTheToolAndSaysWhich) {
+    setUnitTolerances(true);
+    struct CASE {
+        const char* what;
+        int mode;
+        bool metric;
+        tp_tool t;
+        material m;
+        double defaultSpindle;
+        std::int32_t limit;
+        const char* why;   // "" when set: then the speed `spindle`
+        std::int32_t spindle;
+    };
+    material fast = steel(), thick = steel(), unknown = steel();
+    fast.cuttingSpeed = 1e300;
+    thick.feedPerTooth = 1e300;
+    unknown.cuttingSpeed = std::nan("");
+    tp_tool overdriven = tool(3, 10);
+    overdriven.speedPercent = 1e300;
+    tp_tool fastTap = tool(5, 8);
+    fastTap.spindle = 500000;
+    fastTap.pitch = 10;
+    tp_tool fineInchTap = tool(4, 0.25);
+    fineInchTap.spindle = 300;
+    fineInchTap.pitch = 1e-300;   // threads per inch
+    const CASE cases[] = {
+        {"a drill of diameter 1e-300", 1, true, tool(3, 1e-300), steel(), 0, 0,
+         "the spindle speed 3.1831e+304 it gives is out of range: a tool's is 0 to 1e+06 rpm", 0},
+        {"a drill of diameter 0.001 mm", 1, true, tool(3, 0.001), steel(), 0, 0, "the spindle speed 3.1831e+07 it gives", 0},
+        {"a cutting speed of 1e300", 1, true, tool(3, 10), fast, 0, 0, "the spindle speed 3.1831e+301", 0},
+        {"a cutting speed that is not a number", 1, true, tool(3, 10), unknown, 0, 0, "the spindle speed ", 0},
+        {"a feed per tooth of 1e300", 1, true, tool(3, 10), thick, 0, 0,
+         "the feed 6.366e+303 it gives is out of range: a tool's is 0 to 1e+06 a minute", 0},
+        {"a speed of 1e300 % within the machine's limit", 1, true, overdriven, steel(), 0, 2000, "", 2000},
+        {"a tap at 500,000 rpm of pitch 10", 0, true, fastTap, steel(), 0, 0, "the feed 5e+06 it gives", 0},
+        {"an inch tap of 1e-300 threads per inch", 0, false, fineInchTap, steel(), 0, 0, "the feed 3e+302 it gives", 0},
+        {"a machine's default speed of 1e300", 3, true, tool(3, 10), steel(), 1e300, 0, "the spindle speed 1e+300", 0},
+        {"a machine's default speed of 3e9", 3, true, tool(3, 10), steel(), 3e9, 0, "the spindle speed 3e+09", 0},
+        {"a machine's default speed of 1e6", 3, true, tool(3, 10), steel(), 1e6, 0, "", 1000000},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.what);
+        tp_tool t = c.t;
+        FEED_MACHINE machine;
+        machine.feedMode = c.mode;
+        machine.spindleLimit = c.limit;
+        machine.defaultSpindle = c.defaultSpindle;
+        machine.defaultFeeds[0] = 100;
+        std::string why = "not told";
+        const int result = computeFeedsSpeedsFor(t, c.m, machine, c.metric, &why);
+        if (*c.why == '\0') {
+            EXPECT_EQ(result, 0);
+            EXPECT_EQ(t.spindle, c.spindle);
+            continue;
+        }
+        EXPECT_EQ(result, 1);
+        EXPECT_EQ(why.rfind(c.why, 0), 0u) << why;
+        EXPECT_EQ(t, c.t);
+    }
 }
 
 using MaterialByName = OpsFixture;

@@ -365,6 +365,7 @@ TEST_F(OperationEditorTest, TheHelixBoresPassesEnableTheirFields) {
     milled(kHelixBore, 6);
     PROCESS_OPE& op = editor().operation;
     op.set<std::int16_t>(helixBoreBlock + helix_fields::roughPasses, 1);
+    op.set<double>(helixBoreBlock + helix_fields::roughPitch, 2);
     editor().currentPage = 1;
     script().click(kEditor, 18128);
     run();
@@ -1057,6 +1058,61 @@ TEST_F(OperationEditorTest, OkChecksTheOperationAndSaysWhy) {
         }
         EXPECT_EQ(messagesSince(transcript(), from).size(), c.messages.size());
         for (const std::string& m : c.messages) EXPECT_TRUE(transcript().contains("text=\"" + m + "\"")) << m;
+    }
+}
+
+// OK refuses a pitch or depth step near 0 that the milled kind turns or cuts by, as it refuses a tool without
+// diameter: its toolpath would take as many turns as the height holds such steps. A finish pitch of 0 climbs
+// at the rough pitch, and a depth step is only read with the depth cuts on.
+TEST_F(OperationEditorTest, OkRefusesAPitchOrDepthStepNearZero) {
+    struct CASE {
+        const char* what;
+        std::int16_t kind;
+        std::vector<std::pair<std::size_t, double>> values;   // at, value in the record as the editor opens
+        bool depthCuts, finish;
+        const char* refused;   // the label of the value refused; "" when OK takes the operation
+    };
+    const std::size_t thread = threadMillBlock + thread_fields::pitch, rough = helixBoreBlock + helix_fields::roughPitch,
+                      finish = helixBoreBlock + helix_fields::finishPitch,
+                      step = hostBlock64 + op_depth_cuts_layout::maxRough;
+    const CASE cases[] = {
+        {"a thread pitch of 0", kThreadMill, {{thread, 0}}, false, false, "Thread pitch"},
+        {"a thread pitch of 0.005", kThreadMill, {{thread, 0.005}}, false, false, "Thread pitch"},
+        {"a thread pitch of -1.5", kThreadMill, {{thread, -1.5}}, false, false, "Thread pitch"},
+        {"a thread pitch of 1.5", kThreadMill, {{thread, 1.5}}, false, false, ""},
+        {"a rough pitch of 0", kHelixBore, {{rough, 0}}, false, false, "Rough pitch"},
+        {"a finish pitch of -1", kHelixBore, {{rough, 2}, {finish, -1}}, false, true, "Finish pitch"},
+        {"a finish pitch of 0: the rough one", kHelixBore, {{rough, 2}, {finish, 0}}, false, true, ""},
+        {"a finish pitch of 0 with the finish off", kHelixBore, {{rough, 2}, {finish, -1}}, false, false, ""},
+        {"a depth step of 0", kContour, {{step, 0}}, true, false, "Max. rough step"},
+        {"a depth step of 0.001", kCircleMill, {{step, 0.001}}, true, false, "Max. rough step"},
+        {"a depth step of 0 without depth cuts", kContour, {{step, 0}}, false, false, ""},
+        {"a depth step of 2", kContour, {{step, 2}}, true, false, ""},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.what);
+        openOn("Drilled", "D8", 1);
+        CDlgEditProcessOpe& e = editor();
+        e.processName = row[static_cast<std::size_t>(form.processColumn - 1)];
+        milled(c.kind, 6);
+        e.assoc[kCircleDiamBlock].value = e.assoc[kContourDiamBlock].value = e.assoc[kHelixDiamBlock].value = 12;
+        for (const auto& [at, value] : c.values) e.operation.set<double>(at, value);
+        e.operation.set<std::uint8_t>(hostBlock64 + op_depth_cuts_layout::on, c.depthCuts ? 1 : 0);
+        e.operation.set<std::uint8_t>(helixBoreBlock + helix_fields::finishOn, c.finish ? 1 : 0);
+        script().select(kEditor, 4058, toolEntry(10));
+        script().type(kEditor, 4068, "6.000");
+        const std::size_t from = transcript().lines().size();
+        if (*c.refused != '\0') {
+            script().click(kEditor, plat::IDOK);
+            script().answer(plat::IDOK);
+            EXPECT_EQ(run(plat::IDCANCEL), plat::IDCANCEL);
+            EXPECT_EQ(messagesSince(transcript(), from).size(), 1u);
+            EXPECT_TRUE(transcript().contains("text=\"" + std::string(c.refused) + ": enter a value of at least 0.01.\""))
+                << c.refused;
+        } else {
+            EXPECT_EQ(run(plat::IDOK), plat::IDOK);
+            EXPECT_EQ(messagesSince(transcript(), from).size(), 0u);
+        }
     }
 }
 
