@@ -1,7 +1,5 @@
 #include "host/db/sqlite_calls.h"
 
-#include <dlfcn.h>
-
 namespace host::db::sq {
 namespace {
 
@@ -14,15 +12,9 @@ int closeNothing(sqlite3*) { return SQLITE_OK; }
 
 CALLS load() {
     CALLS loaded;
-    void* library = nullptr;
-    for (const char* name : {"libsqlite3.so.0", "libsqlite3.so"})
-        if ((library = dlopen(name, RTLD_NOW | RTLD_LOCAL)) != nullptr) break;
+    void* library = plat::loadLibrary({"libsqlite3.so.0", "libsqlite3.so"});
     bool complete = library != nullptr;
-#define FX_SQLITE_LOAD(name)                                                                                        \
-    if (complete) {                                                                                                 \
-        loaded.name = reinterpret_cast<decltype(loaded.name)>(dlsym(library, "sqlite3_" #name));                   \
-        complete = loaded.name != nullptr;                                                                          \
-    }
+#define FX_SQLITE_LOAD(name) complete = complete && plat::loadCall(library, "sqlite3_" #name, loaded.name);
     FX_SQLITE_CALLS(FX_SQLITE_LOAD)
 #undef FX_SQLITE_LOAD
     if (complete) return loaded;

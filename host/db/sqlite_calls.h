@@ -4,7 +4,7 @@
 #pragma once
 #include <sqlite3.h>
 
-#include <utility>
+#include "platform/sys/library_calls.h"
 
 namespace host::db::sq {
 
@@ -23,12 +23,6 @@ struct CALLS {
 // SQLITE_CANTOPEN and says why (no other call is reached without an open file).
 const CALLS& calls();
 
-#define FX_SQLITE_FORWARD(name)                                                                                     \
-    template <typename... Args>                                                                                     \
-    inline auto name(Args&&... args) {                                                                              \
-        return calls().name(std::forward<Args>(args)...);                                                           \
-    }
-FX_SQLITE_CALLS(FX_SQLITE_FORWARD)
-#undef FX_SQLITE_FORWARD
+FX_SQLITE_CALLS(FX_FORWARD_LIBRARY_CALL)
 
 }  // namespace host::db::sq
