@@ -4,6 +4,8 @@
 // drawn in a frame whose z runs up the axis (out of the hole) from the entry point.
 #include "host/builder/part_builder.h"
 
+#include <dlfcn.h>
+
 #include <BRepAdaptor_Curve.hxx>
 #include <BRepAlgoAPI_Cut.hxx>
 #include <BRepAlgoAPI_Fuse.hxx>
@@ -13,8 +15,8 @@
 #include <BRep_Tool.hxx>
 #include <BRepBuilderAPI_MakeFace.hxx>
 #include <BRepBuilderAPI_MakePolygon.hxx>
+#include <BRepBuilderAPI_MakeShape.hxx>
 #include <BRepBuilderAPI_Transform.hxx>
-#include <BRepFilletAPI_MakeFillet.hxx>
 #include <BRepPrimAPI_MakeBox.hxx>
 #include <BRepPrimAPI_MakeCylinder.hxx>
 #include <BRepPrimAPI_MakeRevol.hxx>
@@ -38,8 +40,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <memory>
 #include <numbers>
+#include <string>
 
+#include "host/fillet/make_fillet.h"
 #include "host/geom/occt_impl.h"
 
 namespace host::builder {
@@ -115,11 +121,25 @@ bool joinToStock(TopoDS_Shape& body, std::vector<Tag>& tags, const TopoDS_Shape&
 }
 
 // Rounds the given edges; the new faces get the tag of `hole` and `colour`.
+// The fillet library's maker, loaded on first use from beside the host library; null when it cannot be.
+MakeFilletFn filletMaker() {
+    static const MakeFilletFn maker = []() -> MakeFilletFn {
+        Dl_info info{};
+        std::string path = kFilletLibrary;
+        if (dladdr(reinterpret_cast<const void*>(&filletMaker), &info) != 0 && info.dli_fname)
+            path = (std::filesystem::path(info.dli_fname).parent_path() / kFilletLibrary).string();
+        void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        return library ? reinterpret_cast<MakeFilletFn>(dlsym(library, kMakeFilletSymbol)) : nullptr;
+    }();
+    return maker;
+}
+
 bool fillet(TopoDS_Shape& body, std::vector<Tag>& tags, const std::vector<TopoDS_Edge>& edges, double radius,
             int hole, int colour) {
-    BRepFilletAPI_MakeFillet mk(body);
-    for (const TopoDS_Edge& e : edges) mk.Add(radius, e);
-    mk.Build();
+    const MakeFilletFn make = filletMaker();
+    if (!make) return false;
+    const std::unique_ptr<BRepBuilderAPI_MakeShape> made(make(body, edges.data(), edges.size(), radius));
+    BRepBuilderAPI_MakeShape& mk = *made;
     if (!mk.IsDone()) return false;
     TopoDS_Shape result = mk.Shape();
     std::vector<Tag> generated;

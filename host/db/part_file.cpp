@@ -19,8 +19,6 @@
 // without end.
 #include "host/db/part_file.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -40,6 +38,7 @@
 #include "host/db/entity_codec.h"
 #include "host/db/geometry_seal.h"
 #include "host/db/part_records.h"
+#include "host/db/sqlite_calls.h"
 #include "host/geom/brep_text.h"
 #include "host/geom/step_process.h"
 #include "host/geom/step_reply.h"
@@ -52,10 +51,10 @@ namespace {
 namespace fs = std::filesystem;
 
 struct DbCloser {
-    void operator()(sqlite3* db) const { sqlite3_close(db); }
+    void operator()(sqlite3* db) const { sq::close(db); }
 };
 struct StmtCloser {
-    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
+    void operator()(sqlite3_stmt* s) const { sq::finalize(s); }
 };
 using DbHandle = std::unique_ptr<sqlite3, DbCloser>;
 using Stmt = std::unique_ptr<sqlite3_stmt, StmtCloser>;
@@ -91,25 +90,25 @@ public:
     bool exec(const char* sql) {
         if (!count()) return false;
         char* err = nullptr;
-        const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, &err);
-        if (rc != SQLITE_OK) error_ = err ? err : sqlite3_errmsg(db_);
-        sqlite3_free(err);
+        const int rc = sq::exec(db_, sql, nullptr, nullptr, &err);
+        if (rc != SQLITE_OK) error_ = err ? err : sq::errmsg(db_);
+        sq::free(err);
         return rc == SQLITE_OK;
     }
 
     Stmt prepare(const char* sql) {
         sqlite3_stmt* s = nullptr;
-        if (sqlite3_prepare_v2(db_, sql, -1, &s, nullptr) != SQLITE_OK) error_ = sqlite3_errmsg(db_);
+        if (sq::prepare_v2(db_, sql, -1, &s, nullptr) != SQLITE_OK) error_ = sq::errmsg(db_);
         return Stmt(s);
     }
 
     // Runs a prepared insert once with what is bound, and resets it for the next row.
     bool step(sqlite3_stmt* s) {
         if (!s || !count()) return false;
-        const int rc = sqlite3_step(s);
-        sqlite3_reset(s);
-        sqlite3_clear_bindings(s);
-        if (rc != SQLITE_DONE) error_ = sqlite3_errmsg(db_);
+        const int rc = sq::step(s);
+        sq::reset(s);
+        sq::clear_bindings(s);
+        if (rc != SQLITE_DONE) error_ = sq::errmsg(db_);
         return rc == SQLITE_DONE;
     }
 
@@ -130,10 +129,10 @@ private:
 };
 
 void bindBlob(sqlite3_stmt* s, int i, const std::string& b) {
-    sqlite3_bind_blob64(s, i, b.data(), b.size(), SQLITE_TRANSIENT);
+    sq::bind_blob64(s, i, b.data(), b.size(), SQLITE_TRANSIENT);
 }
 void bindText(sqlite3_stmt* s, int i, const std::string& t) {
-    sqlite3_bind_text64(s, i, t.data(), t.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+    sq::bind_text64(s, i, t.data(), t.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
 }
 
 // ---- operations, groups and chains: rows of host/ops/ops_part.h's codec ----
@@ -144,8 +143,8 @@ bool writeOpsTable(Writer& w) {
     Stmt rows = w.prepare("INSERT INTO host_ops(pos, kind, body) VALUES(?, ?, ?)");
     const std::vector<ops::OpsRow> encoded = ops::encodeOpsRows();
     for (std::size_t i = 0; i < encoded.size(); ++i) {
-        sqlite3_bind_int64(rows.get(), 1, static_cast<sqlite3_int64>(i));
-        sqlite3_bind_int64(rows.get(), 2, encoded[i].first);
+        sq::bind_int64(rows.get(), 1, static_cast<sqlite3_int64>(i));
+        sq::bind_int64(rows.get(), 2, encoded[i].first);
         bindBlob(rows.get(), 3, encoded[i].second);
         if (!w.step(rows.get())) return false;
     }
@@ -158,7 +157,7 @@ bool writeBlobTable(Writer& w, const std::string& table, const std::vector<std::
     if (!w.exec(("CREATE TABLE " + table + "(pos INTEGER PRIMARY KEY, body BLOB NOT NULL)").c_str())) return false;
     Stmt insert = w.prepare(("INSERT INTO " + table + "(pos, body) VALUES(?, ?)").c_str());
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        sqlite3_bind_int64(insert.get(), 1, static_cast<sqlite3_int64>(i));
+        sq::bind_int64(insert.get(), 1, static_cast<sqlite3_int64>(i));
         bindBlob(insert.get(), 2, rows[i]);
         if (!w.step(insert.get())) return false;
     }
@@ -296,18 +295,18 @@ bool writeEntityRow(Writer& w, sqlite3_stmt* st, const ENTITY_ROW& row, bool pac
     const Stored& s = *row.stored;
     const EntHead& e = s.head;
     // Parameters count from 1.
-    auto bindInt = [&](EntityColumn c, std::int64_t v) { sqlite3_bind_int64(st, c + 1, v); };
+    auto bindInt = [&](EntityColumn c, std::int64_t v) { sq::bind_int64(st, c + 1, v); };
     bindInt(kHandle, row.handle);
     bindInt(kId, e.id);
     bindInt(kType, e.type);
     bindInt(kLevel, e.level);
     bindInt(kSel, e.sel);
     bindInt(kKept, s.kept ? 1 : 0);
-    sqlite3_bind_blob64(st, kBody + 1, row.body.data(), row.body.size(), SQLITE_STATIC);
+    sq::bind_blob64(st, kBody + 1, row.body.data(), row.body.size(), SQLITE_STATIC);
     auto bindGeometry = [&](EntityColumn c, const std::string& bytes) {
         if (bytes.empty()) return;
-        if (packed) sqlite3_bind_blob64(st, c + 1, bytes.data(), bytes.size(), SQLITE_STATIC);
-        else sqlite3_bind_text64(st, c + 1, bytes.data(), bytes.size(), SQLITE_STATIC, SQLITE_UTF8);
+        if (packed) sq::bind_blob64(st, c + 1, bytes.data(), bytes.size(), SQLITE_STATIC);
+        else sq::bind_text64(st, c + 1, bytes.data(), bytes.size(), SQLITE_STATIC, SQLITE_UTF8);
     };
     bindGeometry(kGeom, row.solidText ? *row.solidText : row.geom);
     bindGeometry(kGeomExtra, row.extra);
@@ -315,7 +314,7 @@ bool writeEntityRow(Writer& w, sqlite3_stmt* st, const ENTITY_ROW& row, bool pac
         row.fromOrigin ? encodeSurfaceOrigin({static_cast<std::uint32_t>(s.origin->solid),
                                               static_cast<std::uint32_t>(s.origin->index), s.origin->base})
                        : std::string();
-    if (row.fromOrigin) sqlite3_bind_blob64(st, kOrigin + 1, origin.data(), origin.size(), SQLITE_STATIC);
+    if (row.fromOrigin) sq::bind_blob64(st, kOrigin + 1, origin.data(), origin.size(), SQLITE_STATIC);
     return w.step(st);
 }
 
@@ -333,11 +332,11 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
 
     Stmt meta = w.prepare("INSERT INTO meta(key, value) VALUES(?, ?)");
     auto metaText = [&](const char* key, const std::string& value) {
-        sqlite3_bind_text(meta.get(), 1, key, -1, SQLITE_STATIC);
+        sq::bind_text(meta.get(), 1, key, -1, SQLITE_STATIC);
         bindText(meta.get(), 2, value);
         return w.step(meta.get());
     };
-    sqlite3_bind_text(meta.get(), 1, "state", -1, SQLITE_STATIC);
+    sq::bind_text(meta.get(), 1, "state", -1, SQLITE_STATIC);
     bindBlob(meta.get(), 2, encodeOpenPartState());
     if (!w.step(meta.get()) || !metaText("format", options.format) ||
         !metaText("version", std::to_string(options.formatVersion)) ||
@@ -410,8 +409,8 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
 
     Stmt levels = w.prepare("INSERT INTO levels(level, visible, name) VALUES(?, ?, ?)");
     for (const auto& [level, info] : db.levels) {
-        sqlite3_bind_int64(levels.get(), 1, level);
-        sqlite3_bind_int64(levels.get(), 2, info.visible ? 1 : 0);
+        sq::bind_int64(levels.get(), 1, level);
+        sq::bind_int64(levels.get(), 2, info.visible ? 1 : 0);
         bindBlob(levels.get(), 3, info.name);
         if (!w.step(levels.get())) return false;
     }
@@ -421,14 +420,14 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
     for (std::size_t i = 0; i < table.size(); ++i) {
         double m[3][3];
         views::fromMat(table[i], m);
-        sqlite3_bind_int64(viewRows.get(), 1, static_cast<sqlite3_int64>(i + 1));
+        sq::bind_int64(viewRows.get(), 1, static_cast<sqlite3_int64>(i + 1));
         bindBlob(viewRows.get(), 2, encodeViewMatrix(m));
         if (!w.step(viewRows.get())) return false;
     }
 
     Stmt named = w.prepare("INSERT INTO named_views(pos, body) VALUES(?, ?)");
     for (std::size_t i = 0; i < NamedViews.size(); ++i) {
-        sqlite3_bind_int64(named.get(), 1, static_cast<sqlite3_int64>(i));
+        sq::bind_int64(named.get(), 1, static_cast<sqlite3_int64>(i));
         bindBlob(named.get(), 2, encodeView(NamedViews[i]));
         if (!w.step(named.get())) return false;
     }
@@ -446,29 +445,29 @@ public:
 
     Stmt prepare(const char* sql) {
         sqlite3_stmt* s = nullptr;
-        if (sqlite3_prepare_v2(db_, sql, -1, &s, nullptr) != SQLITE_OK) sqliteFailed();
+        if (sq::prepare_v2(db_, sql, -1, &s, nullptr) != SQLITE_OK) sqliteFailed();
         return Stmt(s);
     }
     // SQLITE_ROW or SQLITE_DONE; anything else marks the file.
     int step(sqlite3_stmt* s) {
-        const int rc = sqlite3_step(s);
+        const int rc = sq::step(s);
         if (rc != SQLITE_ROW && rc != SQLITE_DONE) sqliteFailed();
         return rc;
     }
     bool integer(sqlite3_stmt* s, int col, std::int64_t lo, std::int64_t hi, std::int64_t* out) {
-        if (sqlite3_column_type(s, col) != SQLITE_INTEGER) return damaged("a number is missing");
-        *out = sqlite3_column_int64(s, col);
+        if (sq::column_type(s, col) != SQLITE_INTEGER) return damaged("a number is missing");
+        *out = sq::column_int64(s, col);
         if (*out < lo || *out > hi) return damaged("a number is out of range");
         return true;
     }
     std::string_view blob(sqlite3_stmt* s, int col) {
-        const void* p = sqlite3_column_blob(s, col);
-        const int n = sqlite3_column_bytes(s, col);
+        const void* p = sq::column_blob(s, col);
+        const int n = sq::column_bytes(s, col);
         return p ? std::string_view(static_cast<const char*>(p), static_cast<std::size_t>(n)) : std::string_view();
     }
     std::string_view text(sqlite3_stmt* s, int col) {
-        const unsigned char* p = sqlite3_column_text(s, col);
-        const int n = sqlite3_column_bytes(s, col);
+        const unsigned char* p = sq::column_text(s, col);
+        const int n = sq::column_bytes(s, col);
         return p ? std::string_view(reinterpret_cast<const char*>(p), static_cast<std::size_t>(n)) : std::string_view();
     }
     bool damaged(const std::string& why) {
@@ -511,8 +510,8 @@ public:
 
 private:
     void sqliteFailed() {
-        if (sqlite3_errcode(db_) == SQLITE_NOTADB) foreign();
-        else damaged(sqlite3_errmsg(db_));
+        if (sq::errcode(db_) == SQLITE_NOTADB) foreign();
+        else damaged(sq::errmsg(db_));
     }
     sqlite3* db_;
     std::string name_;
@@ -536,13 +535,13 @@ bool readMeta(Reader& r, const std::string& path, LoadedPart& out, std::string* 
     if (!pageSize || !pageCount || r.step(pageSize.get()) != SQLITE_ROW || r.step(pageCount.get()) != SQLITE_ROW)
         return false;
     std::error_code ec;
-    const auto expected = static_cast<std::uintmax_t>(sqlite3_column_int64(pageSize.get(), 0)) *
-                          static_cast<std::uintmax_t>(sqlite3_column_int64(pageCount.get(), 0));
+    const auto expected = static_cast<std::uintmax_t>(sq::column_int64(pageSize.get(), 0)) *
+                          static_cast<std::uintmax_t>(sq::column_int64(pageCount.get(), 0));
     if (fs::file_size(path, ec) != expected || ec) return r.damaged("it is cut short");
 
     Stmt hasMeta = r.prepare("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'meta'");
     if (!hasMeta || r.step(hasMeta.get()) != SQLITE_ROW) return false;
-    if (sqlite3_column_int(hasMeta.get(), 0) != 1) return r.foreign();
+    if (sq::column_int(hasMeta.get(), 0) != 1) return r.foreign();
 
     Stmt meta = r.prepare("SELECT key, value FROM meta");
     if (!meta) return false;
@@ -633,13 +632,13 @@ struct PENDING_GEOMETRY {
 };
 
 bool readGeometry(Reader& r, sqlite3_stmt* row, const ent& e, std::vector<PENDING_GEOMETRY>& pending) {
-    if (sqlite3_column_type(row, kGeom) == SQLITE_NULL) return true;
+    if (sq::column_type(row, kGeom) == SQLITE_NULL) return true;
     std::string geomRoom, coloursRoom;
     const std::optional<std::string_view> sealed = geometryText(r, row, kGeom, geomRoom);
-    const std::optional<std::string_view> colours = sqlite3_column_type(row, kGeomExtra) == SQLITE_NULL
+    const std::optional<std::string_view> colours = sq::column_type(row, kGeomExtra) == SQLITE_NULL
                                                         ? std::optional<std::string_view>()
                                                         : geometryText(r, row, kGeomExtra, coloursRoom);
-    if (!sealed || (sqlite3_column_type(row, kGeomExtra) != SQLITE_NULL && !colours))
+    if (!sealed || (sq::column_type(row, kGeomExtra) != SQLITE_NULL && !colours))
         return r.damaged("the geometry of entity " + std::to_string(e.id) + " does not match its checksum");
     if (e.type != kEntSurface && e.type != kEntSolid)
         return r.damaged("entity " + std::to_string(e.id) + " carries geometry its kind has none of");
@@ -779,7 +778,7 @@ bool readEntities(Reader& r, LoadedPart& out) {
         e.sel = static_cast<std::uint16_t>(sel);
         std::string text;
         FROM_ORIGIN origin;
-        const bool made = sqlite3_column_type(row, kOrigin) != SQLITE_NULL;
+        const bool made = sq::column_type(row, kOrigin) != SQLITE_NULL;
         if (made && !readOrigin(r, row, e, origin)) return false;
         std::optional<std::string> unpacked;
         if (r.version >= 3 && !(unpacked = r.unpack(r.blob(row, kBody))))
@@ -787,7 +786,7 @@ bool readEntities(Reader& r, LoadedPart& out) {
         if (!decodeBody(unpacked ? std::string_view(*unpacked) : r.blob(row, kBody), e, &text, r.version))
             return r.damaged("the record of entity " + std::to_string(e.id) + " is cut short or malformed");
         unpacked.reset();
-        if (made && sqlite3_column_type(row, kGeom) != SQLITE_NULL)
+        if (made && sq::column_type(row, kGeom) != SQLITE_NULL)
             return r.damaged("entity " + std::to_string(e.id) + " has both geometry and an origin");
         const std::size_t pendingBefore = pending.size();
         if (!readGeometry(r, rows.get(), e, pending)) return false;
@@ -844,7 +843,7 @@ bool readEntities(Reader& r, LoadedPart& out) {
 bool readOpsTable(Reader& r, LoadedPart& out) {
     Stmt has = r.prepare("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'host_ops'");
     if (!has || r.step(has.get()) != SQLITE_ROW) return false;
-    if (sqlite3_column_int(has.get(), 0) == 0) return true;
+    if (sq::column_int(has.get(), 0) == 0) return true;
     Stmt rows = r.prepare("SELECT pos, kind, body FROM host_ops ORDER BY pos");
     if (!rows) return false;
     std::vector<ops::OpsRow> encoded;
@@ -864,16 +863,16 @@ bool readOpsTable(Reader& r, LoadedPart& out) {
 bool readBlobTable(Reader& r, const std::string& table, std::vector<std::string>& out) {
     Stmt has = r.prepare("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ?");
     if (!has) return false;
-    sqlite3_bind_text(has.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
+    sq::bind_text(has.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
     if (r.step(has.get()) != SQLITE_ROW) return false;
-    if (sqlite3_column_int(has.get(), 0) == 0) return true;
+    if (sq::column_int(has.get(), 0) == 0) return true;
     Stmt rows = r.prepare(("SELECT pos, body FROM " + table + " ORDER BY pos").c_str());
     if (!rows) return false;
     while (r.step(rows.get()) == SQLITE_ROW) {
         std::int64_t pos = 0;
         if (!r.integer(rows.get(), 0, 0, INT32_MAX, &pos)) return false;
         if (pos != static_cast<std::int64_t>(out.size())) return r.damaged("a row of its " + table + " is missing");
-        if (sqlite3_column_type(rows.get(), 1) != SQLITE_BLOB) return r.damaged("a row of its " + table + " is not a record");
+        if (sq::column_type(rows.get(), 1) != SQLITE_BLOB) return r.damaged("a row of its " + table + " is not a record");
         out.emplace_back(r.blob(rows.get(), 1));
     }
     return !r.bad();
@@ -894,9 +893,9 @@ PartFileResult loadPartFile(std::string_view path, LoadedPart& out) {
     if (!fs::exists(name, ec)) return failure("The part file " + name + " does not exist.");
     if (!fs::is_regular_file(name, ec)) return failure("The part file " + name + " is not a file.");
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(immutableUri(name).c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+    const int rc = sq::open_v2(immutableUri(name).c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
     DbHandle db(raw);
-    if (rc != SQLITE_OK) return failure("The part file " + name + " cannot be opened: " + sqlite3_errstr(rc) + ".");
+    if (rc != SQLITE_OK) return failure("The part file " + name + " cannot be opened: " + sq::errstr(rc) + ".");
 
     Reader r(db.get(), name);
     r.fileSize = fs::file_size(name, ec);
@@ -930,19 +929,19 @@ PartFileResult savePart(std::string_view path, const PartSaveOptions& options) {
     std::error_code ec;
     fs::remove(temp, ec);
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(temp.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    const int rc = db::sq::open_v2(temp.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     db::DbHandle file(raw);
     if (rc != SQLITE_OK) {
         file.reset();
         fs::remove(temp, ec);
-        return db::failure("The part cannot be saved as " + target + ": " + sqlite3_errstr(rc) + ".");
+        return db::failure("The part cannot be saved as " + target + ": " + db::sq::errstr(rc) + ".");
     }
     auto lock = db::guard();
     db::Writer w(file.get(), options.failAtWrite);
     const bool written = db::writeAll(w, options);
     const std::string why = w.error();
-    if (!written) sqlite3_exec(file.get(), "ROLLBACK", nullptr, nullptr, nullptr);
-    const bool closed = sqlite3_close(file.release()) == SQLITE_OK;
+    if (!written) db::sq::exec(file.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    const bool closed = db::sq::close(file.release()) == SQLITE_OK;
     if (!written || !closed) {
         fs::remove(temp, ec);
         return db::failure("The part cannot be saved as " + target + ": " + (why.empty() ? "closing failed" : why) +

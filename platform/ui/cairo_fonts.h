@@ -1,7 +1,7 @@
 // The drawing library's side of fonts, for the platform's own drawing code: the scaled font that draws a
 // Font at its em size. Fonts live as long as the process; callers never release them.
 #pragma once
-#include <cairo.h>
+#include "platform/ui/cairo_calls.h"
 
 #include "platform/ui/canvas.h"
 

@@ -44,13 +44,13 @@ FaceKey keyOf(const Font& font) { return {font.face, font.weight >= 600}; }
 
 cairo_scaled_font_t* makeScaled(cairo_font_face_t* face, double size, cairo_hint_metrics_t hint) {
     cairo_matrix_t fontMatrix, ctm;
-    cairo_matrix_init_scale(&fontMatrix, size, size);
-    cairo_matrix_init_identity(&ctm);
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_hint_metrics(options, hint);
-    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-    cairo_scaled_font_t* scaled = cairo_scaled_font_create(face, &fontMatrix, &ctm, options);
-    cairo_font_options_destroy(options);
+    cairo::matrix_init_scale(&fontMatrix, size, size);
+    cairo::matrix_init_identity(&ctm);
+    cairo_font_options_t* options = cairo::font_options_create();
+    cairo::font_options_set_hint_metrics(options, hint);
+    cairo::font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+    cairo_scaled_font_t* scaled = cairo::scaled_font_create(face, &fontMatrix, &ctm, options);
+    cairo::font_options_destroy(options);
     return scaled;
 }
 
@@ -59,18 +59,18 @@ FaceEntry& faceEntry(FontCache& c, const FaceKey& key) {
     auto it = c.faces.find(key);
     if (it != c.faces.end()) return it->second;
     FaceEntry e;
-    e.face = cairo_toy_font_face_create(key.face.c_str(), CAIRO_FONT_SLANT_NORMAL,
+    e.face = cairo::toy_font_face_create(key.face.c_str(), CAIRO_FONT_SLANT_NORMAL,
                                         key.bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
     cairo_scaled_font_t* probe = makeScaled(e.face, kMeasureSize, CAIRO_HINT_METRICS_OFF);
-    if (cairo_scaled_font_status(probe) == CAIRO_STATUS_SUCCESS) {
+    if (cairo::scaled_font_status(probe) == CAIRO_STATUS_SUCCESS) {
         cairo_font_extents_t fe;
-        cairo_scaled_font_extents(probe, &fe);
+        cairo::scaled_font_extents(probe, &fe);
         if (fe.ascent + fe.descent > 0) {
             e.ascent = fe.ascent / kMeasureSize;
             e.descent = fe.descent / kMeasureSize;
         }
     }
-    cairo_scaled_font_destroy(probe);
+    cairo::scaled_font_destroy(probe);
     return c.faces.emplace(key, e).first->second;
 }
 
@@ -118,7 +118,7 @@ TextMetrics fontMetrics(const Font& font) {
     m.height = m.ascent + m.descent;
     m.internalLeading = std::max(0, m.height - static_cast<int>(std::lround(em)));
     cairo_text_extents_t te;
-    cairo_scaled_font_text_extents(scaledFont(font), "x", &te);
+    cairo::scaled_font_text_extents(scaledFont(font), "x", &te);
     m.aveCharWidth = std::max(1, static_cast<int>(std::lround(te.x_advance)));
     return m;
 }
@@ -129,7 +129,7 @@ Size fontTextExtent(const Font& font, std::string_view text) {
     if (text.empty()) return s;
     std::string utf8 = cp1252ToUtf8(text);
     cairo_text_extents_t te;
-    cairo_scaled_font_text_extents(scaledFont(font), utf8.c_str(), &te);
+    cairo::scaled_font_text_extents(scaledFont(font), utf8.c_str(), &te);
     s.cx = static_cast<int>(std::lround(te.x_advance));
     return s;
 }

@@ -1,7 +1,7 @@
 // Reading a PNG back through the drawing library.
 #include "platform/ui/png_image.h"
 
-#include <cairo.h>
+#include "platform/ui/cairo_calls.h"
 
 namespace plat {
 
@@ -17,24 +17,24 @@ int PngImage::alpha(Point p) const {
 }
 
 std::optional<PngImage> readPng(const std::string& path) {
-    cairo_surface_t* s = cairo_image_surface_create_from_png(path.c_str());
-    if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(s);
+    cairo_surface_t* s = cairo::image_surface_create_from_png(path.c_str());
+    if (cairo::surface_status(s) != CAIRO_STATUS_SUCCESS) {
+        cairo::surface_destroy(s);
         return std::nullopt;
     }
     // Whatever format the file had, read it as 32-bit colour with alpha.
     PngImage img;
-    img.width = cairo_image_surface_get_width(s);
-    img.height = cairo_image_surface_get_height(s);
-    cairo_surface_t* argb = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, img.width, img.height);
-    cairo_t* cr = cairo_create(argb);
-    cairo_set_source_surface(cr, s, 0, 0);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_paint(cr);
-    cairo_destroy(cr);
-    cairo_surface_flush(argb);
-    const unsigned char* data = cairo_image_surface_get_data(argb);
-    int stride = cairo_image_surface_get_stride(argb);
+    img.width = cairo::image_surface_get_width(s);
+    img.height = cairo::image_surface_get_height(s);
+    cairo_surface_t* argb = cairo::image_surface_create(CAIRO_FORMAT_ARGB32, img.width, img.height);
+    cairo_t* cr = cairo::create(argb);
+    cairo::set_source_surface(cr, s, 0, 0);
+    cairo::set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo::paint(cr);
+    cairo::destroy(cr);
+    cairo::surface_flush(argb);
+    const unsigned char* data = cairo::image_surface_get_data(argb);
+    int stride = cairo::image_surface_get_stride(argb);
     img.argb.reserve(static_cast<std::size_t>(img.width) * img.height);
     for (int y = 0; y < img.height; ++y) {
         for (int x = 0; x < img.width; ++x) {
@@ -44,8 +44,8 @@ std::optional<PngImage> readPng(const std::string& path) {
             img.argb.push_back((a << 24) | (un((v >> 16) & 0xFF) << 16) | (un((v >> 8) & 0xFF) << 8) | un(v & 0xFF));
         }
     }
-    cairo_surface_destroy(argb);
-    cairo_surface_destroy(s);
+    cairo::surface_destroy(argb);
+    cairo::surface_destroy(s);
     return img;
 }
 

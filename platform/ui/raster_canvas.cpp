@@ -2,14 +2,13 @@
 // (x + 0.5, y + 0.5) in cairo's coordinates; rectangles are taken at their pixel edges.
 #include "platform/ui/raster_canvas.h"
 
-#include <cairo.h>
-
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
 
 #include "platform/sys/files.h"
+#include "platform/ui/cairo_calls.h"
 #include "platform/ui/cairo_fonts.h"
 #include "platform/ui/text_quote.h"
 
@@ -17,7 +16,7 @@ namespace plat {
 namespace {
 
 void setColor(cairo_t* cr, Color c) {
-    cairo_set_source_rgb(cr, (c & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, ((c >> 16) & 0xFF) / 255.0);
+    cairo::set_source_rgb(cr, (c & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, ((c >> 16) & 0xFF) / 255.0);
 }
 
 double cx(int x) { return x + 0.5; }
@@ -31,43 +30,43 @@ void appendArc(cairo_t* cr, const Rect& box, Point from, Point to, int direction
     double x0 = box.left + rx, y0 = box.top + ry;
     double a1 = std::atan2((from.y - y0) / ry, (from.x - x0) / rx);
     double a2 = std::atan2((to.y - y0) / ry, (to.x - x0) / rx);
-    cairo_save(cr);
-    cairo_translate(cr, x0 + 0.5, y0 + 0.5);
-    cairo_scale(cr, rx, ry);
+    cairo::save(cr);
+    cairo::translate(cr, x0 + 0.5, y0 + 0.5);
+    cairo::scale(cr, rx, ry);
     if (direction == AD_CLOCKWISE) {
         if (a2 == a1) a2 = a1 + 2 * std::numbers::pi;
-        cairo_arc(cr, 0, 0, 1, a1, a2);
+        cairo::arc(cr, 0, 0, 1, a1, a2);
     } else {
         if (a2 == a1) a2 = a1 - 2 * std::numbers::pi;
-        cairo_arc_negative(cr, 0, 0, 1, a1, a2);
+        cairo::arc_negative(cr, 0, 0, 1, a1, a2);
     }
-    cairo_restore(cr);  // the path stays; the scale must not reach the pen
+    cairo::restore(cr);  // the path stays; the scale must not reach the pen
 }
 
 }  // namespace
 
 RasterCanvas::RasterCanvas(int width, int height, std::optional<Color> background)
     : width_(std::max(1, width)), height_(std::max(1, height)) {
-    surface_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width_, height_);
-    cr_ = cairo_create(surface_);
+    surface_ = cairo::image_surface_create(CAIRO_FORMAT_ARGB32, width_, height_);
+    cr_ = cairo::create(surface_);
     clearImage(background);
 }
 
 RasterCanvas::~RasterCanvas() {
-    cairo_destroy(cr_);
-    cairo_surface_destroy(surface_);
+    cairo::destroy(cr_);
+    cairo::surface_destroy(surface_);
 }
 
 void RasterCanvas::clearImage(std::optional<Color> background) {
-    cairo_save(cr_);
-    cairo_set_operator(cr_, CAIRO_OPERATOR_SOURCE);
+    cairo::save(cr_);
+    cairo::set_operator(cr_, CAIRO_OPERATOR_SOURCE);
     if (background)
         setColor(cr_, *background);
     else
-        cairo_set_source_rgba(cr_, 0, 0, 0, 0);
-    cairo_paint(cr_);
-    cairo_restore(cr_);
-    cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
+        cairo::set_source_rgba(cr_, 0, 0, 0, 0);
+    cairo::paint(cr_);
+    cairo::restore(cr_);
+    cairo::set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
     ++drawCount_;
 }
 
@@ -75,9 +74,9 @@ namespace {
 
 std::uint32_t rawPixel(cairo_surface_t* s, int w, int h, Point p) {
     if (p.x < 0 || p.y < 0 || p.x >= w || p.y >= h) return 0;
-    cairo_surface_flush(s);
-    const unsigned char* data = cairo_image_surface_get_data(s);
-    int stride = cairo_image_surface_get_stride(s);
+    cairo::surface_flush(s);
+    const unsigned char* data = cairo::image_surface_get_data(s);
+    int stride = cairo::image_surface_get_stride(s);
     return *reinterpret_cast<const std::uint32_t*>(data + p.y * stride + p.x * 4);
 }
 
@@ -94,23 +93,23 @@ Color RasterCanvas::pixel(Point p) const {
 int RasterCanvas::alpha(Point p) const { return static_cast<int>(rawPixel(surface_, width_, height_, p) >> 24); }
 
 void RasterCanvas::drawOnto(RasterCanvas& target) const {
-    cairo_surface_flush(surface_);
-    cairo_save(target.cr_);
-    cairo_set_source_surface(target.cr_, surface_, 0, 0);
-    cairo_paint(target.cr_);
-    cairo_restore(target.cr_);
+    cairo::surface_flush(surface_);
+    cairo::save(target.cr_);
+    cairo::set_source_surface(target.cr_, surface_, 0, 0);
+    cairo::paint(target.cr_);
+    cairo::restore(target.cr_);
     ++target.drawCount_;
 }
 
 // The image is encoded in memory and the file replaced whole: a full or read-only folder leaves no file.
 bool RasterCanvas::writePng(const std::string& path) const {
-    cairo_surface_flush(surface_);
+    cairo::surface_flush(surface_);
     std::string png;
     const auto append = [](void* closure, const unsigned char* data, unsigned int length) {
         static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
         return CAIRO_STATUS_SUCCESS;
     };
-    if (cairo_surface_write_to_png_stream(surface_, append, &png) != CAIRO_STATUS_SUCCESS) return false;
+    if (cairo::surface_write_to_png_stream(surface_, append, &png) != CAIRO_STATUS_SUCCESS) return false;
     return writeFile(path, png);
 }
 
@@ -119,7 +118,7 @@ bool RasterCanvas::writePng(const std::string& path) const {
 void RasterCanvas::usePen(const Pen& pen, bool geometricCaps) {
     setColor(cr_, pen.color);
     int w = std::max(1, pen.width);
-    cairo_set_line_width(cr_, w);
+    cairo::set_line_width(cr_, w);
     static const double kDash[] = {18, 6}, kDot[] = {3, 3}, kDashDot[] = {9, 6, 3, 6},
                         kDashDotDot[] = {9, 3, 3, 3, 3, 3};
     const double* dashes = nullptr;
@@ -135,10 +134,10 @@ void RasterCanvas::usePen(const Pen& pen, bool geometricCaps) {
             break;
         }
     }
-    cairo_set_dash(cr_, dashes, count, 0);
+    cairo::set_dash(cr_, dashes, count, 0);
     bool round = w > 1 && geometricCaps;
-    cairo_set_line_cap(cr_, round ? CAIRO_LINE_CAP_ROUND : CAIRO_LINE_CAP_BUTT);
-    cairo_set_line_join(cr_, w > 1 ? CAIRO_LINE_JOIN_ROUND : CAIRO_LINE_JOIN_MITER);
+    cairo::set_line_cap(cr_, round ? CAIRO_LINE_CAP_ROUND : CAIRO_LINE_CAP_BUTT);
+    cairo::set_line_join(cr_, w > 1 ? CAIRO_LINE_JOIN_ROUND : CAIRO_LINE_JOIN_MITER);
 }
 
 void RasterCanvas::drawLine(Point from, Point to) {
@@ -146,39 +145,39 @@ void RasterCanvas::drawLine(Point from, Point to) {
     ++drawCount_;
     const Pen& p = pen();
     if (p.style == PenStyle::Null || (from.x == to.x && from.y == to.y)) return;
-    cairo_new_path(cr_);
+    cairo::new_path(cr_);
     if (p.width <= 1) {
         // Shifted back half a pixel: the band covers the start pixel and stops short of the end pixel.
         double dx = to.x - from.x, dy = to.y - from.y, len = std::hypot(dx, dy);
         double ux = dx / len / 2, uy = dy / len / 2;
-        cairo_move_to(cr_, cx(from.x) - ux, cx(from.y) - uy);
-        cairo_line_to(cr_, cx(to.x) - ux, cx(to.y) - uy);
+        cairo::move_to(cr_, cx(from.x) - ux, cx(from.y) - uy);
+        cairo::line_to(cr_, cx(to.x) - ux, cx(to.y) - uy);
     } else {
-        cairo_move_to(cr_, cx(from.x), cx(from.y));
-        cairo_line_to(cr_, cx(to.x), cx(to.y));
+        cairo::move_to(cr_, cx(from.x), cx(from.y));
+        cairo::line_to(cr_, cx(to.x), cx(to.y));
     }
     usePen(p, true);
-    cairo_stroke(cr_);
+    cairo::stroke(cr_);
 }
 
 void RasterCanvas::drawArc(const Rect& box, Point start, Point end) {
     RecordingCanvas::drawArc(box, start, end);
     ++drawCount_;
     if (pen().style == PenStyle::Null) return;
-    cairo_new_path(cr_);
+    cairo::new_path(cr_);
     appendArc(cr_, box, start, end, arcDirection());
     usePen(pen(), true);
-    cairo_stroke(cr_);
+    cairo::stroke(cr_);
 }
 
 void RasterCanvas::drawFillRect(const Rect& r, const Brush& brush) {
     RecordingCanvas::drawFillRect(r, brush);
     ++drawCount_;
     if (brush.hollow || r.right <= r.left || r.bottom <= r.top) return;
-    cairo_new_path(cr_);
-    cairo_rectangle(cr_, r.left, r.top, r.width(), r.height());
+    cairo::new_path(cr_);
+    cairo::rectangle(cr_, r.left, r.top, r.width(), r.height());
     setColor(cr_, brush.color);
-    cairo_fill(cr_);
+    cairo::fill(cr_);
 }
 
 void RasterCanvas::drawText(Point p, unsigned options, const Rect* clip, std::string_view text) {
@@ -189,62 +188,62 @@ void RasterCanvas::drawText(Point p, unsigned options, const Rect* clip, std::st
     unsigned align = textAlign();
     int x = (align & TA_CENTER) == TA_CENTER ? p.x - ext.cx / 2 : (align & TA_RIGHT) ? p.x - ext.cx : p.x;
     int top = (align & TA_BASELINE) == TA_BASELINE ? p.y - m.ascent : (align & TA_BOTTOM) ? p.y - m.height : p.y;
-    cairo_save(cr_);
-    cairo_new_path(cr_);
+    cairo::save(cr_);
+    cairo::new_path(cr_);
     if (clip && (options & ETO_OPAQUE) && clip->right > clip->left && clip->bottom > clip->top) {
-        cairo_rectangle(cr_, clip->left, clip->top, clip->width(), clip->height());
+        cairo::rectangle(cr_, clip->left, clip->top, clip->width(), clip->height());
         setColor(cr_, bkColor());
-        cairo_fill(cr_);
+        cairo::fill(cr_);
     }
     if (clip && (options & ETO_CLIPPED)) {
-        cairo_rectangle(cr_, clip->left, clip->top, std::max(0, clip->width()), std::max(0, clip->height()));
-        cairo_clip(cr_);
+        cairo::rectangle(cr_, clip->left, clip->top, std::max(0, clip->width()), std::max(0, clip->height()));
+        cairo::clip(cr_);
     }
     if (bkMode() == OPAQUE && ext.cx > 0) {
-        cairo_rectangle(cr_, x, top, ext.cx, m.height);
+        cairo::rectangle(cr_, x, top, ext.cx, m.height);
         setColor(cr_, bkColor());
-        cairo_fill(cr_);
+        cairo::fill(cr_);
     }
     std::string utf8 = cp1252ToUtf8(text);
-    cairo_set_scaled_font(cr_, scaledFont(font()));
+    cairo::set_scaled_font(cr_, scaledFont(font()));
     setColor(cr_, textColor());
-    cairo_move_to(cr_, x, top + m.ascent);
-    cairo_show_text(cr_, utf8.c_str());
-    cairo_restore(cr_);
+    cairo::move_to(cr_, x, top + m.ascent);
+    cairo::show_text(cr_, utf8.c_str());
+    cairo::restore(cr_);
 }
 
 void RasterCanvas::drawPath(const std::vector<PathFigure>& figures, bool fill, bool stroke) {
     RecordingCanvas::drawPath(figures, fill, stroke);
     ++drawCount_;
-    cairo_new_path(cr_);
+    cairo::new_path(cr_);
     for (const PathFigure& f : figures) {
         bool startsWithArc = !f.segments.empty() && f.segments.front().kind == PathSegment::Kind::Arc;
         if (startsWithArc)
-            cairo_new_sub_path(cr_);
+            cairo::new_sub_path(cr_);
         else
-            cairo_move_to(cr_, cx(f.start.x), cx(f.start.y));
+            cairo::move_to(cr_, cx(f.start.x), cx(f.start.y));
         for (const PathSegment& s : f.segments) {
             switch (s.kind) {
             case PathSegment::Kind::Line:
-                cairo_line_to(cr_, cx(s.to.x), cx(s.to.y));
+                cairo::line_to(cr_, cx(s.to.x), cx(s.to.y));
                 break;
             case PathSegment::Kind::Arc:
                 appendArc(cr_, s.box, s.start, s.end, s.direction);
                 break;
             }
         }
-        if (f.closed) cairo_close_path(cr_);
+        if (f.closed) cairo::close_path(cr_);
     }
     if (fill && !brush().hollow) {
-        cairo_set_fill_rule(cr_, polyFillMode() == WINDING ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
+        cairo::set_fill_rule(cr_, polyFillMode() == WINDING ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
         setColor(cr_, brush().color);
-        cairo_fill_preserve(cr_);
+        cairo::fill_preserve(cr_);
     }
     if (stroke && pen().style != PenStyle::Null) {
         usePen(pen(), true);
-        cairo_stroke_preserve(cr_);
+        cairo::stroke_preserve(cr_);
     }
-    cairo_new_path(cr_);
+    cairo::new_path(cr_);
 }
 
 }  // namespace plat

@@ -230,6 +230,23 @@ TEST_F(Hostcam, HelpNamesThePicturesOption) {
     EXPECT_NE(out.str().find("--pictures DIR"), std::string::npos) << out.str();
 }
 
+// What the program's start loads, as the dynamic linker lists it: the kernel's STEP reading, but none of
+// the libraries only some commands use, which would bind their symbols at every start (the fillets and
+// the booleans under them, for the part builder alone; SQLite, for part files; the drawing library, for
+// windows drawn and pictures).
+TEST(HostcamStart, LoadsNoLibraryThatOnlySomeCommandsUse) {
+    const std::string hostcam = std::string(FX_BINARY_DIR) + "/bin/hostcam";
+    FILE* listing = ::popen(("LD_TRACE_LOADED_OBJECTS=1 '" + hostcam + "' 2>&1").c_str(), "r");
+    ASSERT_NE(listing, nullptr);
+    std::string listed;
+    char chunk[4096];
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, listing)) > 0;) listed.append(chunk, n);
+    ASSERT_EQ(::pclose(listing), 0) << listed;
+    ASSERT_NE(listed.find("libTKXSBase"), std::string::npos) << listed;
+    for (const char* library : {"libTKFillet", "libTKBool", "libsqlite3", "libcairo"})
+        EXPECT_EQ(listed.find(library), std::string::npos) << library << " is loaded at the start:\n" << listed;
+}
+
 // Without an active operation group the plug-in ends silently: nothing is shown, nothing waits.
 TEST_F(Hostcam, WithoutAnActiveGroupTheInvocationEndsSilently) {
     const std::string session = write("invoke.session", "invoke\n");
