@@ -382,7 +382,6 @@ int CSharedFolder::publishLocalTables(const std::string& libraryName) {
     }
     // Only the station the running flag names publishes: one whose access was taken over works read-only.
     if (!keepReadWriteAccess(folder)) return 0;
-    if (ensureTablesFolder(sharedDir) < 0) return 0;
     // A publication left by a publisher that is gone is finished or dropped first; one still running (a
     // station that kept running after its access was taken over) is left alone, and this one waits.
     const auto waitFor = [this](const ACCESS_HOLDER& publisher) {
@@ -443,7 +442,9 @@ int CSharedFolder::publishLocalTables(const std::string& libraryName) {
         failed = plat::joinPath(staging, "complete.dat");
         reason = errnoText();
     }
-    if (failed.empty()) {
+    // The library is made only now: made empty by a publication that failed before, it would pass for one
+    // holding every table the index lists, and no later publication would take them there.
+    if (failed.empty() && ensureTablesFolder(sharedDir) >= 0) {
         for (const std::string& title : listedTitles(staged).value_or(std::vector<std::string>{}))
             for (const char* ext : {".tab", ".txt"}) {
                 if (plat::replaceFile(tableFile(staging, title, ext), tableFile(sharedDir, title, ext))) continue;

@@ -828,6 +828,29 @@ TEST_F(SharedLibraryTest, ATableThatCannotBeCopiedPublishesNothingAndIsNamed) {
     expectScriptPlayed();
 }
 
+// A publication making the library on a share that lacks it, failing before its tables are in, leaves no library there:
+// an empty one would pass for a library holding every table the index lists, and none would be published.
+TEST_F(SharedLibraryTest, APublicationThatFailsMakingTheLibraryLeavesNoneAndTheNextMakesItWhole) {
+    ASSERT_TRUE(plat::removeTree(sharedLib()));
+    station(localForms, 1);
+    putReadableTable(localLib(), "A", "a1", 2000);
+    putReadableTable(localLib(), "B", "b1", 2000);
+    CSharedFolder index(sharedRoot);
+    for (const char* title : {"A", "B"}) index.appendNewEntry({title, fileTimeOfSeconds(2000)});
+    index.writeIndexFile("Lib");
+    plat::refuseChangesUnder(g_globals->sharedFormsDir + "/.Lib.publish." + plat::machineName() + "." +
+                             std::to_string(plat::processId()));
+    expectMessage();
+    EXPECT_EQ(copyTablesFromSharedData(), 0);
+    EXPECT_TRUE(transcript().contains("Nothing was published")) << transcriptText();
+    EXPECT_FALSE(plat::dirExists(sharedLib()));
+    plat::refuseChangesUnder("");
+    EXPECT_EQ(copyTablesFromSharedData(), 0);
+    EXPECT_EQ(contentOf(sharedLib(), "A"), "a1.txt");
+    EXPECT_EQ(contentOf(sharedLib(), "B"), "b1.txt");
+    expectScriptPlayed();
+}
+
 // Staged in full, a table that cannot be taken into the library (a folder stands where its file goes) keeps
 // its old index entry and is published again once the way is clear; the others go in.
 TEST_F(SharedLibraryTest, ATableThatCannotBeTakenInIsNamedAndPublishedAgain) {
