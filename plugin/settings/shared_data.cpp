@@ -346,14 +346,17 @@ int CSharedFolder::findIndexTime(std::string_view title, std::int64_t* seconds) 
     return 0;
 }
 
-bool synchronisedTable(const std::string& tablePath) {
+bool synchronisedTable(const std::string& tablePath, bool* unshared) {
     const plat::PathParts table = plat::splitPath(tablePath);
     const plat::PathParts library = plat::splitPath(plat::removeTrailingSeparators(table.drive + table.dir));
     if (library.name.empty()) return false;
     const auto bytes = plat::readFile(library.drive + library.dir + library.name + library.ext + ".dt");
     if (!bytes) return false;
     for (const SHARED_FILE_ENTRY& entry : decodeIndexFile(*bytes))
-        if (plat::equalsNoCase(entry.name, table.name)) return true;
+        if (plat::equalsNoCase(entry.name, table.name)) {
+            if (unshared) *unshared = entry.lastWrite == kRowsFileLostUnshared;
+            return true;
+        }
     return false;
 }
 

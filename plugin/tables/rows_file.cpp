@@ -125,8 +125,9 @@ int CTabColsDesc::writeRows() const {
     // A table taken from a shared library whose rows file is lost is no new table: a rows file of only the
     // rows added now would stand for the whole table, and a publication would spread it. The shared table
     // is copied again at the next refresh.
-    if ((rowsFileMissing || !plat::fileExists(file)) && synchronisedTable(path)) {
-        if (g_toldLost.insert(file).second) showTableMessage(kMsgRowsFileLost, file);
+    bool unshared = false;
+    if ((rowsFileMissing || !plat::fileExists(file)) && synchronisedTable(path, &unshared)) {
+        if (g_toldLost.insert(file).second) showTableMessage(unshared ? kMsgRowsFileLostUnshared : kMsgRowsFileLost, file);
         return 1;
     }
     if (!takeSafetyCopy(file, rowsSafetyCopyPath(path))) return 1;

@@ -51,6 +51,7 @@ constexpr int kMsgNamedTableMissing = 161;
 constexpr int kMsgNoDrillTable = 57;
 constexpr int kMsgTableNotWritten = 190;
 constexpr int kMsgRowsFileLost = 205;     // the rows file of a table taken from a shared library is missing
+constexpr int kMsgRowsFileLostUnshared = 206;   // the same for a table the shared library does not hold
 constexpr int kMsgTableDamaged = 191;
 // What is wrong with a damaged table (the line after the path).
 constexpr int kMsgClassLine = 193, kMsgUnknownVersion = 194, kMsgColumnIds = 195, kMsgPartMissing = 196,

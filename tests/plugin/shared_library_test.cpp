@@ -594,10 +594,12 @@ TEST_F(SharedLibraryTest, ATableLeftOutOfTheLibraryItsStationMadeIsKeptMarkedUnt
 
 // The rows writer makes no rows file for a table taken from the shared library (the station's index knows it)
 // whose rows it did not read from one: they would stand for the whole table. A table of the station's own
-// gets its first rows file, and a rows file read is written over. A refusal is told once a run.
+// gets its first rows file, and a rows file read is written over. A refusal is told once a run, and a table
+// the shared library never held is not said to come back from it.
 TEST_F(SharedLibraryTest, TheRowsWriterMakesNoRowsFileOfASharedTableItDidNotRead) {
     CSharedFolder index(sharedRoot);
     index.appendNewEntry({"Shared", fileTimeOfSeconds(1000)});
+    index.appendNewEntry({"Unshared", kRowsFileLostUnshared});
     index.writeIndexFile("Lib");
     const struct {
         const char* name;
@@ -610,6 +612,7 @@ TEST_F(SharedLibraryTest, TheRowsWriterMakesNoRowsFileOfASharedTableItDidNotRead
         {"a shared table, its rows file lost", "Shared", nullptr, nullptr, false},
         {"a shared table, its rows file back after the read", "Shared", nullptr, "M6 6 1 5 0\r\n", false},
         {"a shared table, its rows file read", "Shared", "M6 6 1 5 0\r\n", "M6 6 1 5 0\r\n", true},
+        {"a table the share never held, its rows file lost", "Unshared", nullptr, nullptr, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -638,6 +641,7 @@ TEST_F(SharedLibraryTest, TheRowsWriterMakesNoRowsFileOfASharedTableItDidNotRead
         expectScriptPlayed();
     }
     EXPECT_EQ(count("The rows file of this table, taken from the shared library, is missing."), 2);
+    EXPECT_EQ(count("The rows file of this table is missing, and the shared library does not hold the table."), 1);
 }
 
 // Two stations on one shared folder: one publishes generation after generation while the other refreshes;
