@@ -22,11 +22,13 @@
 #include <STEPControl_Reader.hxx>
 #include <Standard_Failure.hxx>
 #include <StepBasic_DocumentFile.hxx>
+#include <StepBasic_UncertaintyMeasureWithUnit.hxx>
 #include <StepBasic_ProductDefinition.hxx>
 #include <StepBasic_ProductDefinitionRelationship.hxx>
 #include <StepGeom_Curve.hxx>
 #include <StepGeom_Pcurve.hxx>
 #include <StepRepr_DefinitionalRepresentation.hxx>
+#include <StepRepr_ItemDefinedTransformation.hxx>
 #include <StepRepr_NextAssemblyUsageOccurrence.hxx>
 #include <StepRepr_ProductDefinitionShape.hxx>
 #include <StepRepr_ProductDefinitionUsage.hxx>
@@ -474,11 +476,19 @@ Handle(Interface_InterfaceModel) modelOf(const XSControl_WorkSession& session, c
     return read ? model : Handle(Interface_InterfaceModel)();
 }
 
-// The string parameters the load found unset (`$`), as (entity number, parameter number from 1), of the
-// entities whose load failed for those alone. A string carries no shape: such a name or description is
-// read as empty, where a number, reference or enumeration left unset still fails the entity.
-std::vector<std::pair<std::uint32_t, int>> unsetStrings(const Handle(Interface_InterfaceModel)& model) {
-    std::vector<std::pair<std::uint32_t, int>> found;
+// A string parameter the load found unset (`$`): its entity's number in the model and in the file, and its
+// own number from 1.
+struct UNSET_STRING {
+    int number;
+    std::uint32_t id;
+    int parameter;
+};
+
+// The string parameters the load found unset of the entities whose load failed for those alone. A string
+// carries no shape: such a name or description is read as empty, where a number, reference or enumeration
+// left unset still fails the entity.
+std::vector<UNSET_STRING> unsetStrings(const Handle(Interface_InterfaceModel)& model) {
+    std::vector<UNSET_STRING> found;
     for (int number = 1; number <= model->NbEntities(); ++number) {
         if (!model->IsReportEntity(number)) continue;
         const Handle(Interface_ReportEntity) report = model->ReportEntity(number);
@@ -488,7 +498,7 @@ std::vector<std::pair<std::uint32_t, int>> unsetStrings(const Handle(Interface_I
         std::uint32_t id = 0;
         if (label.size() < 2 || std::from_chars(label.data() + 1, label.data() + label.size(), id).ec != std::errc())
             continue;
-        std::vector<std::pair<std::uint32_t, int>> strings;
+        std::vector<UNSET_STRING> strings;
         for (int i = 1; i <= check->NbFails(); ++i) {
             const std::string_view said = check->CFail(i, true);
             int parameter = 0;
@@ -496,7 +506,7 @@ std::vector<std::pair<std::uint32_t, int>> unsetStrings(const Handle(Interface_I
             if (check->CFail(i, false) != kNotAString || !said.starts_with(kHead) ||
                 std::from_chars(said.data() + kHead.size(), said.data() + said.size(), parameter).ec != std::errc())
                 break;
-            strings.emplace_back(id, parameter);
+            strings.push_back({number, id, parameter});
         }
         if (static_cast<int>(strings.size()) == check->NbFails()) found.insert(found.end(), strings.begin(), strings.end());
     }
@@ -506,6 +516,30 @@ std::vector<std::pair<std::uint32_t, int>> unsetStrings(const Handle(Interface_I
 // "N <what> was/were <done>": one line of what the reading changed.
 std::string countedLine(std::size_t count, const std::string& one, const std::string& many, const std::string& done) {
     return std::to_string(count) + ' ' + (count == 1 ? one + " was " : many + " were ") + done;
+}
+
+// The unset strings set empty in the loaded entities themselves and their load's failures cleared, as a
+// second read of the whole file with those strings given as '' would leave them; false, nothing changed,
+// when one lies in an entity of a kind not known here. Files write them on the kinds known: the accuracy's
+// description, a placement's name and description.
+bool setUnsetStringsInModel(const Handle(Interface_InterfaceModel)& model, const std::vector<UNSET_STRING>& unset) {
+    const auto settable = [&](const UNSET_STRING& u) {
+        const Handle(Standard_Type) type = model->Value(u.number)->DynamicType();
+        if (type == STANDARD_TYPE(StepBasic_UncertaintyMeasureWithUnit)) return u.parameter == 3 || u.parameter == 4;
+        if (type == STANDARD_TYPE(StepRepr_ItemDefinedTransformation)) return u.parameter == 1 || u.parameter == 2;
+        return false;
+    };
+    if (!std::all_of(unset.begin(), unset.end(), settable)) return false;
+    for (const UNSET_STRING& u : unset) {
+        const Handle(TCollection_HAsciiString) empty = new TCollection_HAsciiString("");
+        const Handle(Standard_Transient)& entity = model->Value(u.number);
+        if (const auto measure = Handle(StepBasic_UncertaintyMeasureWithUnit)::DownCast(entity); !measure.IsNull())
+            u.parameter == 3 ? measure->SetName(empty) : measure->SetDescription(empty);
+        else if (const auto placement = Handle(StepRepr_ItemDefinedTransformation)::DownCast(entity); !placement.IsNull())
+            u.parameter == 1 ? placement->SetName(empty) : placement->SetDescription(empty);
+        model->ClearReportEntity(u.number);
+    }
+    return true;
 }
 
 // Reads the file into the reader's session as the reader's own ReadFile does, but looks the entities over
@@ -522,11 +556,15 @@ std::string loadModel(XSControl_Reader& reader, const char* path, bool preScanRe
     Handle(Interface_InterfaceModel) model = modelOf(*session, path, given.text);
     if (model.IsNull()) return "not a readable STEP file";
     std::size_t emptied = 0;
-    if (const auto unset = unsetStrings(model); !unset.empty()) {
+    if (const auto unset = unsetStrings(model); !unset.empty() && setUnsetStringsInModel(model, unset)) {
+        emptied = unset.size();
+    } else if (!unset.empty()) {
         // Read again with those strings given as empty: the kernel leaves a failed parameter null, which its
         // translators do not all survive.
         std::string mended = given.text;
-        if ((emptied = setUnsetStringsEmpty(mended, unset)) > 0) {
+        std::vector<std::pair<std::uint32_t, int>> parameters;
+        for (const UNSET_STRING& u : unset) parameters.emplace_back(u.id, u.parameter);
+        if ((emptied = setUnsetStringsEmpty(mended, parameters)) > 0) {
             model.Nullify();
             given.text = std::move(mended);
             model = modelOf(*session, path, given.text);

@@ -173,6 +173,30 @@ TEST_F(StepImportTest, AMalformedEntityTheTransferMeetsIsRefusedNamingIt) {
     EXPECT_EQ(unnamed.solids.size(), importStep(kExample).solids.size());
 }
 
+// A name or description left unset is read as empty, mended in the loaded entities where their kind is known
+// (the accuracy's description) or by reading the file again where it is not (a curve's name): either way the
+// part is the one the file gives with the string empty, and the user is told once.
+TEST_F(StepImportTest, AnUnsetNameIsReadAsEmptyWhateverItsEntity) {
+    const StepImport plain = importStep(kExample);
+    ASSERT_TRUE(plain.ok()) << plain.error;
+    const struct {
+        const char* name;
+        std::string text;
+    } files[] = {
+        {"accuracy", withLine("'distance_accuracy_value','confusion accuracy');", "'distance_accuracy_value',$);")},
+        {"curve", withLine("#175 = CIRCLE('',#176,14.);", "#175 = CIRCLE($,#176,14.);")},
+    };
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        const StepImport read = importStep(write(std::string(file.name) + ".step", file.text));
+        ASSERT_TRUE(read.ok()) << read.error;
+        EXPECT_EQ(read.warnings, std::vector<std::string>{"1 name or description left unset ($) was read as empty"});
+        ASSERT_EQ(read.solids.size(), plain.solids.size());
+        EXPECT_EQ(*read.solids[0].solid.fileText(), *plain.solids[0].solid.fileText());
+        EXPECT_EQ(read.solids[0].name, plain.solids[0].name);
+    }
+}
+
 TEST_F(StepImportTest, AFolderIsNoStepFile) {
     const std::string folder = dir.path() + "/part.step";
     std::filesystem::create_directory(folder);
