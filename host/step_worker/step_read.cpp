@@ -22,9 +22,9 @@
 #include <STEPControl_Reader.hxx>
 #include <Standard_Failure.hxx>
 #include <StepBasic_DocumentFile.hxx>
-#include <StepBasic_UncertaintyMeasureWithUnit.hxx>
 #include <StepBasic_ProductDefinition.hxx>
 #include <StepBasic_ProductDefinitionRelationship.hxx>
+#include <StepBasic_UncertaintyMeasureWithUnit.hxx>
 #include <StepGeom_Curve.hxx>
 #include <StepGeom_Pcurve.hxx>
 #include <StepRepr_DefinitionalRepresentation.hxx>
