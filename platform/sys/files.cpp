@@ -296,6 +296,13 @@ std::optional<std::int64_t> lastWriteTime(std::string_view path) {
     return static_cast<std::int64_t>(st->st_mtim.tv_sec);
 }
 
+std::optional<WRITE_STAMP> writeStamp(std::string_view path) {
+    const auto st = statOf(native(path));
+    if (!st) return std::nullopt;
+    return WRITE_STAMP{static_cast<std::int64_t>(st->st_mtim.tv_sec) * 1000000000 + st->st_mtim.tv_nsec,
+                       static_cast<std::int64_t>(st->st_size)};
+}
+
 bool setLastWriteTime(std::string_view path, std::int64_t seconds) {
     timespec times[2]{};
     times[0].tv_nsec = UTIME_OMIT;

@@ -45,6 +45,13 @@ bool canRead(std::string_view path);   // access(R_OK); false for a missing path
 enum class Creation { Created, Existed, Failed };
 Creation createExclusive(std::string_view path);
 std::optional<std::int64_t> lastWriteTime(std::string_view path);
+// The same to the nanosecond the file system keeps, with the file's size: what tells a file rewritten within
+// the second from the one read before.
+struct WRITE_STAMP {
+    std::int64_t nanoseconds = 0, size = 0;
+    bool operator==(const WRITE_STAMP&) const = default;
+};
+std::optional<WRITE_STAMP> writeStamp(std::string_view path);
 bool setLastWriteTime(std::string_view path, std::int64_t seconds);
 
 struct FileEntry {

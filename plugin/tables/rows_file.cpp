@@ -2,6 +2,7 @@
 // access by index and by name. Cells hold no blanks; a row has columnCount cells.
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "platform/sys/files.h"
@@ -26,6 +27,18 @@ plat::KeptReads<KEPT_ROWS> g_keptRows;
 std::map<std::string, std::vector<std::vector<std::string>>> g_runRows;
 // The lost rows files of shared tables the user was told of since the last run began.
 std::set<std::string> g_toldLost;
+
+// The row names a rows file holds, read once as it was last written: the process tree asks hole after hole.
+// Dropped when the run begins and when the file is written here.
+struct NO_CASE {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const { return plat::compareNoCase(a, b) < 0; }
+};
+struct STORED_ROWS {
+    plat::WRITE_STAMP written;
+    std::set<std::string, NO_CASE> names;
+};
+std::map<std::string, STORED_ROWS> g_storedRows;
 
 bool sameCells(const CTabColsDesc& t, int r, const std::vector<std::string>& row) {
     for (int c = 0; c < t.columnCount; ++c)
@@ -56,16 +69,22 @@ void keepRowForRun(const CTabColsDesc& table, const std::vector<std::string>& ro
 void forgetRowsKeptForRun() {
     g_runRows.clear();
     g_toldLost.clear();
+    g_storedRows.clear();
 }
 
 bool rowStoredInTable(const std::string& tablePath, const std::string& rowName) {
-    const auto bytes = plat::readFile(rowsFilePath(tablePath));
+    const std::string file = rowsFilePath(tablePath);
+    const std::optional<plat::WRITE_STAMP> written = plat::writeStamp(file);
+    if (!written) return false;
+    const auto kept = g_storedRows.find(file);
+    if (kept != g_storedRows.end() && kept->second.written == *written) return kept->second.names.contains(rowName);
+    const auto bytes = plat::readFile(file);
     if (!bytes) return false;
-    for (const plat::TextLine& line : plat::splitLines(*bytes)) {
-        const std::vector<std::string_view> tokens = blankTokens(line.text);
-        if (!tokens.empty() && plat::equalsNoCase(tokens[0], rowName)) return true;
-    }
-    return false;
+    STORED_ROWS stored{*written, {}};
+    for (const plat::TextLine& line : plat::splitLines(*bytes))
+        if (const std::vector<std::string_view> tokens = blankTokens(line.text); !tokens.empty())
+            stored.names.emplace(tokens[0]);
+    return (g_storedRows[file] = std::move(stored)).names.contains(rowName);
 }
 
 int CTabColsDesc::readRows() {
@@ -139,6 +158,7 @@ int CTabColsDesc::writeRows() const {
         }
         out += "\r\n";
     }
+    g_storedRows.erase(file);
     return writeTableFile(file, out) ? 0 : 1;
 }
 
