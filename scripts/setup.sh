@@ -5,6 +5,7 @@ packages=(g++ cmake ninja-build pkg-config
           libcairo2-dev fonts-dejavu-core fonts-liberation2
           libgtest-dev libgmock-dev libbenchmark-dev
           libsqlite3-dev zlib1g-dev libdeflate-dev python3
+          libtcmalloc-minimal4   # the STEP reader's allocator (without it, the C library's)
           libocct-foundation-dev libocct-modeling-data-dev libocct-modeling-algorithms-dev libocct-data-exchange-dev
           clang libclang-rt-14-dev)   # clang and its libFuzzer for the fuzz targets (scripts/fuzz.sh)
 missing=()

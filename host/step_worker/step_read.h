@@ -31,6 +31,8 @@ void limitMemory(long megabytes);
 // only fxstepread's options zero it.
 bool zeroAllocations();
 bool canZeroAllocations();
+// Whether the zeroed allocation is served by the thread-caching allocator rather than the C library's.
+bool readerHeapOn();
 
 // A reader forked from the calling program, which must be one thread yet and hold zeroed_allocation.cpp (none
 // under the address sanitizer, whose allocator it cannot zero),

@@ -1,13 +1,18 @@
 // The STEP reader a program forks from itself at its start (as hostcam does when it opens a part) answers
 // as a started reader does and keeps its guards: its memory limited at its first request, a file that asks
-// another limit read by a reader started afresh, and gone with the program, even while it works.
+// another limit read by a reader started afresh, and gone with the program, even while it works. Its
+// allocation starts zeroed whichever allocator serves it, and takes back the blocks the program made before.
 #include <gtest/gtest.h>
 
 #include <signal.h>
 #include <sys/prctl.h>
+#include <malloc.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -128,6 +133,99 @@ TEST(StepReaderFork, AReaderForkedFromTheProgramAnswersWithTheGuardsOfAStartedOn
     ASSERT_EQ(waitpid(stalled, &status, 0), stalled);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
     ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 0), 0);
+}
+
+// What a reader's allocation (in a fork of this test, switched on there) gets wrong, a line each.
+std::string allocateAsAReader() {
+    std::string wrong;
+    auto expect = [&wrong](bool holds, const std::string& what) {
+        if (!holds) wrong += what + '\n';
+    };
+    // What is written into a block is seen outside, so that the compiler neither drops it nor the block.
+    auto written = [](void* block) { asm volatile("" : : "g"(block) : "memory"); };
+    auto zeroed = [](const void* block, std::size_t from, std::size_t to) {
+        const auto* bytes = static_cast<const unsigned char*>(block);
+        for (std::size_t i = from; i < to; ++i)
+            if (bytes[i] != 0) return false;
+        return true;
+    };
+    // The program's own blocks, made before the switch and holding what it wrote, to their usable end.
+    auto* before = static_cast<unsigned char*>(std::malloc(100));
+    const std::size_t held = malloc_usable_size(before);
+    std::memset(before, 0xAB, held);
+    void* dropped = std::malloc(64);
+
+    expect(host::worker::zeroAllocations(), "the allocation was not switched");
+    expect(host::worker::readerHeapOn(), "the thread-caching allocator does not serve the reader");
+    for (const std::size_t size : {std::size_t{8}, std::size_t{24}, std::size_t{100}, std::size_t{1000},
+                                   std::size_t{70000}, std::size_t{3} << 20}) {
+        const std::string at = " (" + std::to_string(size) + " bytes)";
+        void* filled = std::malloc(size);
+        std::memset(filled, 0x5A, size);
+        written(filled);
+        std::free(filled);
+        void* block = std::malloc(size);
+        expect(block && zeroed(block, 0, size), "a block holds what a freed one held" + at);
+        std::memset(block, 0x5A, size);
+        written(block);
+        std::free(block);
+        block = std::calloc(size, 1);
+        expect(block && zeroed(block, 0, size), "calloc gave what a freed block held" + at);
+        std::free(block);
+        auto* array = new char[size];
+        std::memset(array, 0x5A, size);
+        written(array);
+        delete[] array;
+        array = new char[size];
+        expect(zeroed(array, 0, size), "new gave what a freed block held" + at);
+        delete[] array;
+    }
+    // Growth, in place or moved, keeps what was written and clears the rest.
+    auto* grown = static_cast<unsigned char*>(std::malloc(10));
+    std::memset(grown, 0x11, 10);
+    grown = static_cast<unsigned char*>(std::realloc(grown, 12));
+    expect(grown && grown[9] == 0x11 && zeroed(grown, 10, 12), "a block grown in place is not cleared");
+    grown = static_cast<unsigned char*>(std::realloc(grown, 5000));
+    expect(grown && grown[0] == 0x11 && grown[9] == 0x11 && zeroed(grown, 10, 5000), "a moved block is not cleared");
+    std::free(grown);
+    // The program's blocks go back where they came from, what they hold kept.
+    before = static_cast<unsigned char*>(std::realloc(before, 4000));
+    expect(before && before[0] == 0xAB && before[held - 1] == 0xAB && zeroed(before, held, 4000),
+           "the program's block lost what it held when it grew");
+    std::free(before);
+    std::free(dropped);
+    // Aligned blocks are aligned and clear.
+    void* aligned = nullptr;
+    expect(posix_memalign(&aligned, 256, 1000) == 0 && reinterpret_cast<std::uintptr_t>(aligned) % 256 == 0 &&
+               zeroed(aligned, 0, 1000),
+           "an aligned block is not aligned or not clear");
+    std::free(aligned);
+    volatile std::size_t many = SIZE_MAX / 2;
+    expect(std::calloc(many, 4) == nullptr, "a calloc whose size overflows gave a block");
+    return wrong;
+}
+
+TEST(StepReaderFork, TheReadersAllocationStartsZeroedAndTakesBackTheProgramsBlocks) {
+    if (!host::worker::canZeroAllocations()) GTEST_SKIP() << "under the sanitizer's allocator no reader is forked";
+    int report[2];
+    ASSERT_EQ(pipe(report), 0);
+    const pid_t reader = fork();
+    ASSERT_GE(reader, 0);
+    if (reader == 0) {
+        close(report[0]);
+        const std::string wrong = allocateAsAReader();
+        if (write(report[1], wrong.data(), wrong.size()) != static_cast<ssize_t>(wrong.size())) _exit(2);
+        _exit(0);
+    }
+    close(report[1]);
+    std::string said;
+    char chunk[256];
+    for (ssize_t n; (n = read(report[0], chunk, sizeof chunk)) > 0;) said.append(chunk, static_cast<std::size_t>(n));
+    close(report[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(reader, &status, 0), reader);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(said, "");
 }
 
 }  // namespace
