@@ -52,10 +52,12 @@ struct READER_HEAP {
 };
 READER_HEAP g_heap;
 
+#if FX_OWN_ALLOCATION
 READER_HEAP loadReaderHeap() {
-    void* library = plat::loadLibrary({"libtcmalloc_minimal.so.4", "libtcmalloc.so.4"});
+    void* library = plat::loadLibrary({"libtcmalloc_minimal.so.4"});
     READER_HEAP heap;
-    if (plat::loadCall(library, "tc_malloc", heap.allocate) && plat::loadCall(library, "tc_memalign", heap.allocateAligned) &&
+    if (plat::loadCall(library, "tc_malloc", heap.allocate) &&
+        plat::loadCall(library, "tc_memalign", heap.allocateAligned) &&
         plat::loadCall(library, "tc_malloc_size", heap.usable) &&
         plat::loadCall(library, "MallocExtension_GetOwnership", heap.ownership) &&
         plat::loadCall(library, "tc_free", heap.release))
@@ -68,6 +70,7 @@ void* cleared(void* block) {
     if (block) std::memset(block, 0, g_heap.usable(block));
     return block;
 }
+#endif
 }  // namespace
 
 bool host::worker::canZeroAllocations() { return FX_OWN_ALLOCATION; }
