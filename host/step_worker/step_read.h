@@ -28,8 +28,9 @@ void limitMemory(long megabytes);
 // From now on every allocation of the process starts zeroed, as a fresh process's memory does, so that no
 // file's reading depends on what was read before it in the process (zeroed_allocation.cpp, which the
 // program must hold). False under the address sanitizer, whose own allocator the program then uses: there
-// only fxstepread's options zero it.
-bool zeroAllocations();
+// only fxstepread's options zero it. `threadCaching` false keeps the C library's allocation, as on a machine
+// without the thread-caching allocator.
+bool zeroAllocations(bool threadCaching = true);
 bool canZeroAllocations();
 // Whether the zeroed allocation is served by the thread-caching allocator rather than the C library's.
 bool readerHeapOn();

@@ -48,7 +48,7 @@ struct READER_HEAP {
     std::size_t (*usable)(void*) = nullptr;
     int (*ownership)(const void*) = nullptr;   // 1: its own block
     bool on() const { return release != nullptr; }
-    bool owns(void* block) const { return block && ownership(block) == 1; }
+    bool owns(void* block) const { return on() && block && ownership(block) == 1; }
 };
 READER_HEAP g_heap;
 
@@ -75,10 +75,12 @@ void* cleared(void* block) {
 
 bool host::worker::canZeroAllocations() { return FX_OWN_ALLOCATION; }
 
-bool host::worker::zeroAllocations() {
+bool host::worker::zeroAllocations(bool threadCaching) {
 #if FX_OWN_ALLOCATION
     // Loaded while the C library still serves the loading.
-    if (!g_zeroed) g_heap = loadReaderHeap();
+    if (!g_zeroed && threadCaching) g_heap = loadReaderHeap();
+#else
+    (void)threadCaching;
 #endif
     g_zeroed = FX_OWN_ALLOCATION;
     return g_zeroed;

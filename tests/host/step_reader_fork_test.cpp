@@ -135,8 +135,9 @@ TEST(StepReaderFork, AReaderForkedFromTheProgramAnswersWithTheGuardsOfAStartedOn
     ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 0), 0);
 }
 
-// What a reader's allocation (in a fork of this test, switched on there) gets wrong, a line each.
-std::string allocateAsAReader() {
+// What a reader's allocation (in a fork of this test, switched on there, with the thread-caching allocator or
+// the C library's) gets wrong, a line each.
+std::string allocateAsAReader(bool threadCaching) {
     std::string wrong;
     auto expect = [&wrong](bool holds, const std::string& what) {
         if (!holds) wrong += what + '\n';
@@ -155,8 +156,8 @@ std::string allocateAsAReader() {
     std::memset(before, 0xAB, held);
     void* dropped = std::malloc(64);
 
-    expect(host::worker::zeroAllocations(), "the allocation was not switched");
-    expect(host::worker::readerHeapOn(), "the thread-caching allocator does not serve the reader");
+    expect(host::worker::zeroAllocations(threadCaching), "the allocation was not switched");
+    expect(host::worker::readerHeapOn() == threadCaching, "the thread-caching allocator does not serve as asked");
     for (const std::size_t size : {std::size_t{8}, std::size_t{24}, std::size_t{100}, std::size_t{1000},
                                    std::size_t{70000}, std::size_t{3} << 20}) {
         const std::string at = " (" + std::to_string(size) + " bytes)";
@@ -207,25 +208,28 @@ std::string allocateAsAReader() {
 
 TEST(StepReaderFork, TheReadersAllocationStartsZeroedAndTakesBackTheProgramsBlocks) {
     if (!host::worker::canZeroAllocations()) GTEST_SKIP() << "under the sanitizer's allocator no reader is forked";
-    int report[2];
-    ASSERT_EQ(pipe(report), 0);
-    const pid_t reader = fork();
-    ASSERT_GE(reader, 0);
-    if (reader == 0) {
+    for (const bool threadCaching : {true, false}) {
+        int report[2];
+        ASSERT_EQ(pipe(report), 0);
+        const pid_t reader = fork();
+        ASSERT_GE(reader, 0);
+        if (reader == 0) {
+            close(report[0]);
+            const std::string wrong = allocateAsAReader(threadCaching);
+            if (write(report[1], wrong.data(), wrong.size()) != static_cast<ssize_t>(wrong.size())) _exit(2);
+            _exit(0);
+        }
+        close(report[1]);
+        std::string said;
+        char chunk[256];
+        for (ssize_t n; (n = read(report[0], chunk, sizeof chunk)) > 0;)
+            said.append(chunk, static_cast<std::size_t>(n));
         close(report[0]);
-        const std::string wrong = allocateAsAReader();
-        if (write(report[1], wrong.data(), wrong.size()) != static_cast<ssize_t>(wrong.size())) _exit(2);
-        _exit(0);
+        int status = 0;
+        ASSERT_EQ(waitpid(reader, &status, 0), reader);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << (threadCaching ? " thread-caching" : "");
+        EXPECT_EQ(said, "") << (threadCaching ? "thread-caching" : "the C library's");
     }
-    close(report[1]);
-    std::string said;
-    char chunk[256];
-    for (ssize_t n; (n = read(report[0], chunk, sizeof chunk)) > 0;) said.append(chunk, static_cast<std::size_t>(n));
-    close(report[0]);
-    int status = 0;
-    ASSERT_EQ(waitpid(reader, &status, 0), reader);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_EQ(said, "");
 }
 
 }  // namespace
