@@ -2,6 +2,7 @@
 // time, in the form host/geom/step_process.h sets out. Raw reads and writes, no buffered stream: a reader
 // forked from the host must not send what the host's own streams held at the fork.
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,6 +20,8 @@ namespace {
 constexpr unsigned kFailNamesAndColours = 1, kGeometry = 2, kStall = 4, kPlain = 8, kCrash = 16, kMemoryLimit = 32,
                    kSkipPreScan = 64;
 constexpr std::size_t kMaxGeometry = std::size_t{1} << 34;
+// Below this, loading the thread-caching allocator and touching its fresh pages cost more than it saves.
+constexpr std::size_t kCachedFrom = std::size_t{1} << 18;
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kAddressSanitizer = true;
@@ -93,6 +96,10 @@ void serveRequests(int in, int out) {
         }
         while (flags & kStall) pause();
         if ((flags & kCrash) && !(flags & kPlain)) std::raise(SIGSEGV);
+        struct stat file {};
+        if (((flags & kGeometry) ? payload.size() >= kCachedFrom
+                                 : stat(payload.c_str(), &file) == 0 && file.st_size >= static_cast<off_t>(kCachedFrom)))
+            (void)cacheAllocations();
         const std::string reply = (flags & kGeometry) ? geometryReply(payload)
                                                        : stepFileReply(payload.c_str(), (flags & kFailNamesAndColours) != 0,
                                                                        (flags & kPlain) == 0, (flags & kSkipPreScan) == 0);

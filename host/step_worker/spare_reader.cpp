@@ -32,8 +32,8 @@ bool oneThread() {
 }
 
 [[noreturn]] void beTheReader(int socket, pid_t host) {
-    // Gone with the host, even when the host is killed before it closes its end: first, before the loading
-    // of its allocator gives the host time to end unseen.
+    // Gone with the host, even when the host is killed before it closes its end; bound first, so that a host
+    // that ends meanwhile is seen.
     if (prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || getppid() != host) std::_Exit(0);
     (void)zeroAllocations();
     const int null = open("/dev/null", O_RDWR);

@@ -5,11 +5,11 @@
 // on, every allocation starts zeroed, as a fresh process's memory does, and the room a block grows by is
 // cleared. Until then, and in a program that never switches it on, the C library's allocation as it is.
 //
-// Once switched on, the reader allocates from the thread-caching allocator where the machine has it: reading
-// a large file is mostly small blocks made and dropped, which it serves in about four fifths of the C
-// library's time. It is loaded then, kept to the reader (the host never binds it), and blocks the host made
-// before the fork go back to the C library. Without it, the C library's blocks are taken as calloc takes them
-// (clearing only what was used before).
+// For a large file the reader then allocates from the thread-caching allocator where the machine has it:
+// reading one is mostly small blocks made and dropped, which it serves in about four fifths of the C
+// library's time. It is loaded then, kept to the reader (the host never binds it), and blocks made before go
+// back to the C library. Otherwise the C library's blocks are taken as calloc takes them (clearing only what
+// was used before).
 #include <malloc.h>
 #include <unistd.h>
 
@@ -75,15 +75,17 @@ void* cleared(void* block) {
 
 bool host::worker::canZeroAllocations() { return FX_OWN_ALLOCATION; }
 
-bool host::worker::zeroAllocations(bool threadCaching) {
-#if FX_OWN_ALLOCATION
-    // Loaded while the C library still serves the loading.
-    if (!g_zeroed && threadCaching) g_heap = loadReaderHeap();
-#else
-    (void)threadCaching;
-#endif
+bool host::worker::zeroAllocations() {
     g_zeroed = FX_OWN_ALLOCATION;
     return g_zeroed;
+}
+
+bool host::worker::cacheAllocations() {
+#if FX_OWN_ALLOCATION
+    // Loaded while the C library still serves the loading.
+    if (g_zeroed && !g_heap.on()) g_heap = loadReaderHeap();
+#endif
+    return readerHeapOn();
 }
 
 bool host::worker::readerHeapOn() { return g_zeroed && g_heap.on(); }

@@ -26,6 +26,7 @@
 namespace {
 
 const std::string kExample = std::string(FX_SOURCE_DIR) + "/data/examples/boss_part.step";
+const std::string kLargeExample = std::string(FX_SOURCE_DIR) + "/data/examples/mixed_tolerance_plate.step";
 
 struct CHILD {
     pid_t pid;
@@ -64,6 +65,14 @@ long memoryLimitMb(pid_t pid) {
     return -1;
 }
 
+// Whether the process has the thread-caching allocator loaded.
+bool cachesAllocations(pid_t pid) {
+    std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
+    for (std::string line; std::getline(maps, line);)
+        if (line.find("libtcmalloc") != std::string::npos) return true;
+    return false;
+}
+
 // What the program (a fork of this test, one thread as hostcam at its start) finds wrong, a line each;
 // `stalled` the reader it leaves working when it ends.
 std::string playTheProgram(pid_t& stalled) {
@@ -81,6 +90,12 @@ std::string playTheProgram(pid_t& stalled) {
     expect(read.ok() && read.solids.size() == 1 && read.solids[0].solid.faces().size() > 10, "the part did not open");
     expect(children().size() == 1 && children()[0].pid == readers[0].pid, "another reader answered");
     expect(memoryLimitMb(readers[0].pid) == 5000, "the forked reader's memory is not limited as asked");
+    // A small file is read with the C library's allocation, a large one with the thread-caching allocator.
+    expect(!cachesAllocations(readers[0].pid), "a small file loaded the thread-caching allocator");
+    read = host::importStep(kLargeExample, {.memoryLimitMb = 5000});
+    expect(read.ok() && read.solids.size() == 1, "the large part did not open");
+    expect(children().size() == 1 && cachesAllocations(readers[0].pid),
+           "the large file was not read with the thread-caching allocator");
 
     // Another limit: the file goes to a reader started afresh, the forked one let go.
     read = host::importStep(kExample, {.memoryLimitMb = 4000});
@@ -156,7 +171,8 @@ std::string allocateAsAReader(bool threadCaching) {
     std::memset(before, 0xAB, held);
     void* dropped = std::malloc(64);
 
-    expect(host::worker::zeroAllocations(threadCaching), "the allocation was not switched");
+    expect(host::worker::zeroAllocations(), "the allocation was not switched");
+    if (threadCaching) expect(host::worker::cacheAllocations(), "the thread-caching allocator does not serve");
     expect(host::worker::readerHeapOn() == threadCaching, "the thread-caching allocator does not serve as asked");
     for (const std::size_t size : {std::size_t{8}, std::size_t{24}, std::size_t{100}, std::size_t{1000},
                                    std::size_t{70000}, std::size_t{3} << 20}) {
