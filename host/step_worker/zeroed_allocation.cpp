@@ -46,6 +46,7 @@ struct READER_HEAP {
     void* (*allocateAligned)(std::size_t, std::size_t) = nullptr;
     void (*release)(void*) = nullptr;
     std::size_t (*usable)(void*) = nullptr;
+    std::size_t (*usableFor)(std::size_t, int) = nullptr;   // what a request of that size gets
     int (*ownership)(const void*) = nullptr;   // 1: its own block
     bool on() const { return release != nullptr; }
     bool owns(void* block) const { return on() && block && ownership(block) == 1; }
@@ -59,15 +60,17 @@ READER_HEAP loadReaderHeap() {
     if (plat::loadCall(library, "tc_malloc", heap.allocate) &&
         plat::loadCall(library, "tc_memalign", heap.allocateAligned) &&
         plat::loadCall(library, "tc_malloc_size", heap.usable) &&
+        plat::loadCall(library, "tc_nallocx", heap.usableFor) &&
         plat::loadCall(library, "MallocExtension_GetOwnership", heap.ownership) &&
         plat::loadCall(library, "tc_free", heap.release))
         return heap;
     return {};
 }
 
-// A block of the reader's heap, cleared to its usable end: a later growth in place then finds zeros.
-void* cleared(void* block) {
-    if (block) std::memset(block, 0, g_heap.usable(block));
+// A block of the reader's heap, cleared to its usable end: a later growth in place then finds zeros. That
+// end is worked out from the size asked unless the block is aligned, which looking the block up costs more.
+void* cleared(void* block, std::size_t size, bool aligned = false) {
+    if (block) std::memset(block, 0, aligned ? g_heap.usable(block) : g_heap.usableFor(size, 0));
     return block;
 }
 #endif
@@ -100,7 +103,7 @@ void __libc_free(void* block);
 
 void* malloc(std::size_t size) {
     if (!g_zeroed) return __libc_malloc(size);
-    return g_heap.on() ? cleared(g_heap.allocate(size)) : __libc_calloc(1, size);
+    return g_heap.on() ? cleared(g_heap.allocate(size), size) : __libc_calloc(1, size);
 }
 void* calloc(std::size_t count, std::size_t size) {
     if (!g_zeroed || !g_heap.on()) return __libc_calloc(count, size);
@@ -108,7 +111,7 @@ void* calloc(std::size_t count, std::size_t size) {
         errno = ENOMEM;
         return nullptr;
     }
-    return cleared(g_heap.allocate(count * size));
+    return cleared(g_heap.allocate(count * size), count * size);
 }
 void free(void* block) {
     if (g_zeroed && g_heap.owns(block)) g_heap.release(block);
@@ -138,7 +141,7 @@ void* realloc(void* block, std::size_t size) {
     return moved;
 }
 void* memalign(std::size_t alignment, std::size_t size) {
-    if (g_zeroed && g_heap.on()) return cleared(g_heap.allocateAligned(alignment, size));
+    if (g_zeroed && g_heap.on()) return cleared(g_heap.allocateAligned(alignment, size), size, true);
     void* block = __libc_memalign(alignment, size);
     if (block && g_zeroed) std::memset(block, 0, size);
     return block;

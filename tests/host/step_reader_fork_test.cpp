@@ -174,8 +174,8 @@ std::string allocateAsAReader(bool threadCaching) {
     expect(host::worker::zeroAllocations(), "the allocation was not switched");
     if (threadCaching) expect(host::worker::cacheAllocations(), "the thread-caching allocator does not serve");
     expect(host::worker::readerHeapOn() == threadCaching, "the thread-caching allocator does not serve as asked");
-    for (const std::size_t size : {std::size_t{8}, std::size_t{24}, std::size_t{100}, std::size_t{1000},
-                                   std::size_t{70000}, std::size_t{3} << 20}) {
+    for (const std::size_t size : {std::size_t{1}, std::size_t{8}, std::size_t{24}, std::size_t{100},
+                                   std::size_t{1000}, std::size_t{70000}, std::size_t{262145}, std::size_t{3} << 20}) {
         const std::string at = " (" + std::to_string(size) + " bytes)";
         void* filled = std::malloc(size);
         std::memset(filled, 0x5A, size);
@@ -205,6 +205,11 @@ std::string allocateAsAReader(bool threadCaching) {
     grown = static_cast<unsigned char*>(std::realloc(grown, 5000));
     expect(grown && grown[0] == 0x11 && grown[9] == 0x11 && zeroed(grown, 10, 5000), "a moved block is not cleared");
     std::free(grown);
+    // A block of nothing grows in place into zeros too.
+    auto* none = static_cast<unsigned char*>(std::malloc(0));
+    none = static_cast<unsigned char*>(std::realloc(none, 8));
+    expect(none && zeroed(none, 0, 8), "a block of nothing grown is not cleared");
+    std::free(none);
     // The program's blocks go back where they came from, what they hold kept.
     before = static_cast<unsigned char*>(std::realloc(before, 4000));
     expect(before && before[0] == 0xAB && before[held - 1] == 0xAB && zeroed(before, held, 4000),
