@@ -15,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -63,6 +64,35 @@ long memoryLimitMb(pid_t pid) {
         return soft == "unlimited" ? -1 : static_cast<long>(std::stoull(soft) >> 20);
     }
     return -1;
+}
+
+struct FORKED {
+    int status = -1;    // as waitpid gives it
+    std::string said;   // what it reported
+};
+
+// `report` run in a fork of this test (one thread, as hostcam at its start), what it returns sent back; then
+// `then`, if any, before the fork exits.
+FORKED inAFork(const std::function<std::string()>& report, const std::function<void()>& then = {}) {
+    FORKED forked;
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0) return forked;
+    const pid_t child = fork();
+    if (child == 0) {
+        close(pipeEnds[0]);
+        const std::string said = report();
+        if (write(pipeEnds[1], said.data(), said.size()) != static_cast<ssize_t>(said.size())) _exit(2);
+        close(pipeEnds[1]);
+        if (then) then();
+        _exit(0);
+    }
+    close(pipeEnds[1]);
+    char chunk[256];
+    for (ssize_t n; child > 0 && (n = read(pipeEnds[0], chunk, sizeof chunk)) > 0;)
+        forked.said.append(chunk, static_cast<std::size_t>(n));
+    close(pipeEnds[0]);
+    if (child > 0 && waitpid(child, &forked.status, 0) != child) forked.status = -1;
+    return forked;
 }
 
 // Whether the process has the thread-caching allocator loaded.
@@ -116,31 +146,22 @@ TEST(StepReaderFork, AReaderForkedFromTheProgramAnswersWithTheGuardsOfAStartedOn
     if (!host::worker::canZeroAllocations()) GTEST_SKIP() << "under the sanitizer's allocator no reader is forked";
     // The program's readers come to this test when the program ends, so that it sees how they end.
     ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
-    int report[2];
-    ASSERT_EQ(pipe(report), 0);
-    const pid_t program = fork();
-    ASSERT_GE(program, 0);
-    if (program == 0) {
-        close(report[0]);
-        pid_t stalled = 0;
-        const std::string wrong = playTheProgram(stalled);
-        const std::string said = std::to_string(stalled) + '\n' + wrong;
-        if (write(report[1], said.data(), said.size()) != static_cast<ssize_t>(said.size())) _exit(2);
-        close(report[1]);
-        host::ReaderRequest stall;
-        stall.flags = host::kReaderStall;
-        stall.payload = "stall";
-        (void)host::askReader(stall, 5000, false, false, 600, 1 << 20, [] { _exit(0); });
-        _exit(3);   // the reader answered a request that never ends
-    }
-    close(report[1]);
-    std::string said;
-    char chunk[256];
-    for (ssize_t n; (n = read(report[0], chunk, sizeof chunk)) > 0;) said.append(chunk, static_cast<std::size_t>(n));
-    close(report[0]);
+    const FORKED program = inAFork(
+        [] {
+            pid_t stalled = 0;
+            const std::string wrong = playTheProgram(stalled);
+            return std::to_string(stalled) + '\n' + wrong;
+        },
+        [] {
+            host::ReaderRequest stall;
+            stall.flags = host::kReaderStall;
+            stall.payload = "stall";
+            (void)host::askReader(stall, 5000, false, false, 600, 1 << 20, [] { _exit(0); });
+            _exit(3);   // the reader answered a request that never ends
+        });
+    EXPECT_TRUE(WIFEXITED(program.status) && WEXITSTATUS(program.status) == 0) << program.status;
+    const std::string& said = program.said;
     int status = 0;
-    ASSERT_EQ(waitpid(program, &status, 0), program);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     const pid_t stalled = static_cast<pid_t>(std::stol(said.substr(0, said.find('\n'))));
     EXPECT_EQ(said.substr(said.find('\n') + 1), "");
     // The reader working on the request ends with the program that forked it, killed.
@@ -230,26 +251,9 @@ std::string allocateAsAReader(bool threadCaching) {
 TEST(StepReaderFork, TheReadersAllocationStartsZeroedAndTakesBackTheProgramsBlocks) {
     if (!host::worker::canZeroAllocations()) GTEST_SKIP() << "under the sanitizer's allocator no reader is forked";
     for (const bool threadCaching : {true, false}) {
-        int report[2];
-        ASSERT_EQ(pipe(report), 0);
-        const pid_t reader = fork();
-        ASSERT_GE(reader, 0);
-        if (reader == 0) {
-            close(report[0]);
-            const std::string wrong = allocateAsAReader(threadCaching);
-            if (write(report[1], wrong.data(), wrong.size()) != static_cast<ssize_t>(wrong.size())) _exit(2);
-            _exit(0);
-        }
-        close(report[1]);
-        std::string said;
-        char chunk[256];
-        for (ssize_t n; (n = read(report[0], chunk, sizeof chunk)) > 0;)
-            said.append(chunk, static_cast<std::size_t>(n));
-        close(report[0]);
-        int status = 0;
-        ASSERT_EQ(waitpid(reader, &status, 0), reader);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << (threadCaching ? " thread-caching" : "");
-        EXPECT_EQ(said, "") << (threadCaching ? "thread-caching" : "the C library's");
+        const FORKED reader = inAFork([threadCaching] { return allocateAsAReader(threadCaching); });
+        EXPECT_TRUE(WIFEXITED(reader.status) && WEXITSTATUS(reader.status) == 0) << reader.status;
+        EXPECT_EQ(reader.said, "") << (threadCaching ? "thread-caching" : "the C library's");
     }
 }
 
