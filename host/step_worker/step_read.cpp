@@ -70,6 +70,7 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <istream>
 #include <iterator>
 #include <map>
@@ -518,27 +519,31 @@ std::string countedLine(std::size_t count, const std::string& one, const std::st
     return std::to_string(count) + ' ' + (count == 1 ? one + " was " : many + " were ") + done;
 }
 
+// How an unset string is set empty in its loaded entity, on the kinds files write it on (the accuracy's
+// description, a placement's name and description); none for another kind.
+std::function<void()> emptier(const Handle(Standard_Transient)& entity, int parameter) {
+    const Handle(TCollection_HAsciiString) empty = new TCollection_HAsciiString("");
+    const Handle(Standard_Type) kind = entity->DynamicType();
+    if (kind == STANDARD_TYPE(StepBasic_UncertaintyMeasureWithUnit) && (parameter == 3 || parameter == 4)) {
+        const auto measure = Handle(StepBasic_UncertaintyMeasureWithUnit)::DownCast(entity);
+        return [=] { parameter == 3 ? measure->SetName(empty) : measure->SetDescription(empty); };
+    }
+    if (kind == STANDARD_TYPE(StepRepr_ItemDefinedTransformation) && (parameter == 1 || parameter == 2)) {
+        const auto placement = Handle(StepRepr_ItemDefinedTransformation)::DownCast(entity);
+        return [=] { parameter == 1 ? placement->SetName(empty) : placement->SetDescription(empty); };
+    }
+    return {};
+}
+
 // The unset strings set empty in the loaded entities themselves and their load's failures cleared, as a
 // second read of the whole file with those strings given as '' would leave them; false, nothing changed,
-// when one lies in an entity of a kind not known here. Files write them on the kinds known: the accuracy's
-// description, a placement's name and description.
+// when one lies in an entity of a kind not known here.
 bool setUnsetStringsInModel(const Handle(Interface_InterfaceModel)& model, const std::vector<UNSET_STRING>& unset) {
-    const auto settable = [&](const UNSET_STRING& u) {
-        const Handle(Standard_Type) type = model->Value(u.number)->DynamicType();
-        if (type == STANDARD_TYPE(StepBasic_UncertaintyMeasureWithUnit)) return u.parameter == 3 || u.parameter == 4;
-        if (type == STANDARD_TYPE(StepRepr_ItemDefinedTransformation)) return u.parameter == 1 || u.parameter == 2;
-        return false;
-    };
-    if (!std::all_of(unset.begin(), unset.end(), settable)) return false;
-    for (const UNSET_STRING& u : unset) {
-        const Handle(TCollection_HAsciiString) empty = new TCollection_HAsciiString("");
-        const Handle(Standard_Transient)& entity = model->Value(u.number);
-        if (const auto measure = Handle(StepBasic_UncertaintyMeasureWithUnit)::DownCast(entity); !measure.IsNull())
-            u.parameter == 3 ? measure->SetName(empty) : measure->SetDescription(empty);
-        else if (const auto placement = Handle(StepRepr_ItemDefinedTransformation)::DownCast(entity); !placement.IsNull())
-            u.parameter == 1 ? placement->SetName(empty) : placement->SetDescription(empty);
-        model->ClearReportEntity(u.number);
-    }
+    std::vector<std::function<void()>> setters;
+    for (const UNSET_STRING& u : unset)
+        if (!setters.emplace_back(emptier(model->Value(u.number), u.parameter))) return false;
+    for (const auto& set : setters) set();
+    for (const UNSET_STRING& u : unset) model->ClearReportEntity(u.number);
     return true;
 }
 

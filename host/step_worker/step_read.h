@@ -35,7 +35,6 @@ bool canZeroAllocations();
 // not the C library's: called for a large file, on which it saves a tenth, by a reader with one thread.
 // Whether it serves.
 bool cacheAllocations();
-bool readerHeapOn();
 
 // A reader forked from the calling program, which must be one thread yet and hold zeroed_allocation.cpp (none
 // under the address sanitizer, whose allocator it cannot zero),

@@ -88,10 +88,8 @@ bool host::worker::cacheAllocations() {
     // Loaded while the C library still serves the loading.
     if (g_zeroed && !g_heap.on()) g_heap = loadReaderHeap();
 #endif
-    return readerHeapOn();
+    return g_zeroed && g_heap.on();
 }
-
-bool host::worker::readerHeapOn() { return g_zeroed && g_heap.on(); }
 
 #if FX_OWN_ALLOCATION
 extern "C" {
