@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -16,6 +17,7 @@
 #include "host/builder/hole_plates.h"
 #include "host/geom/step_io.h"
 #include "host/state.h"
+#include "platform/sys/clock.h"
 #include "platform/sys/files.h"
 #include "platform/sys/module.h"
 #include "platform/ui/driver.h"
@@ -163,6 +165,15 @@ HOSTCAM_RUN runHostcam(const std::string& input) {
     return run;
 }
 
+STAMPED_ENVIRONMENT::STAMPED_ENVIRONMENT() {
+    const std::string name = std::string(plat::kStartedAt) + '=';
+    for (char** entry = environ; *entry; ++entry)
+        if (std::strncmp(*entry, name.c_str(), name.size()) != 0) entries_.push_back(*entry);
+    stamp_ = plat::startStamp();
+    entries_.push_back(stamp_.data());
+    entries_.push_back(nullptr);
+}
+
 HOSTCAM_RUN runHostcamWith(const std::vector<std::string>& hostcamArgs) {
     HOSTCAM_RUN run;
     // hostcam's host folder and the module's table library as shipped: a run adds tools, rows and tables
@@ -193,7 +204,8 @@ HOSTCAM_RUN runHostcamWith(const std::vector<std::string>& hostcamArgs) {
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
     pid_t child = 0;
-    const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    STAMPED_ENVIRONMENT environment;
+    const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environment.get());
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) {
         run.error = "hostcam not started";

@@ -47,4 +47,16 @@ HOSTCAM_RUN runHostcam(const std::string& input);
 // its CPU and that of what it started, and its peak memory, as runHostcam gives them.
 HOSTCAM_RUN runHostcamWith(const std::vector<std::string>& args);
 
+// This process's environment and the stamp of a spawn about to be made (plat::startStamp), for posix_spawn:
+// the child's costs are then timed from its spawn.
+class STAMPED_ENVIRONMENT {
+public:
+    STAMPED_ENVIRONMENT();
+    char** get() { return entries_.data(); }
+
+private:
+    std::string stamp_;
+    std::vector<char*> entries_;
+};
+
 }  // namespace bench

@@ -77,7 +77,8 @@ std::string usage() {
            "  --costs FILE    write a line to FILE after the part is opened, as each step of the session is taken,\n"
            "                  after the session, the save and the NC listing: CPU seconds so far (every thread,\n"
            "                  the STEP reader and other processes started), seconds of the clock since the\n"
-           "                  start, peak resident MiB, what it follows\n";
+           "                  start (the spawn, when the starter gave its instant in FX_STARTED_AT), peak\n"
+           "                  resident MiB, what it follows\n";
 }
 
 std::optional<HostcamOptions> parseOptions(const std::vector<std::string>& args, std::string& error) {
@@ -356,7 +357,7 @@ private:
     }
     bool on_;
     double peak_ = 0;
-    std::chrono::steady_clock::time_point begun_ = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point begun_ = plat::startedAt(std::chrono::steady_clock::now());
     std::string text_;
 };
 

@@ -1,7 +1,11 @@
 // Time for the whole process: every sleep and wait goes through here. Under the virtual clock (tests and
 // sessions) a sleep advances time at once and runs the periodic tasks that fall due, on the sleeping thread.
 #pragma once
+#include <charconv>
+#include <chrono>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -23,6 +27,25 @@ void resetSleptMs();
 
 // CPU seconds of every thread of this process so far (the real CPU, whichever clock runs).
 double processCpuSeconds();
+
+// A process's costs are timed from its spawn when its starter stamps it (startStamp, in the child's
+// environment), so that the clock counts the start and its libraries as the process's CPU does. Header-only:
+// programs that link nothing of ours time themselves by it.
+inline constexpr const char* kStartedAt = "FX_STARTED_AT";
+// "FX_STARTED_AT=<nanoseconds of the monotonic clock now>", for a spawn about to be made.
+inline std::string startStamp() {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return std::string(kStartedAt) + '=' + std::to_string(std::chrono::nanoseconds(now).count());
+}
+// The instant the stamp gives, else `now`: an unreadable stamp, or one after `now`, is no spawn's.
+inline std::chrono::steady_clock::time_point startedAt(std::chrono::steady_clock::time_point now) {
+    const char* stamp = std::getenv(kStartedAt);
+    long long ns = 0;
+    if (!stamp || std::from_chars(stamp, stamp + std::strlen(stamp), ns).ec != std::errc{}) return now;
+    const std::chrono::steady_clock::time_point at(
+        std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::nanoseconds(ns)));
+    return at <= now ? at : now;
+}
 
 // Wall-clock seconds since 1970 (UTC); a fixed value may be set for tests (0 = the real time again).
 std::int64_t nowSeconds();
