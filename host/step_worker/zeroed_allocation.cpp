@@ -105,11 +105,12 @@ void* malloc(std::size_t size) {
 }
 void* calloc(std::size_t count, std::size_t size) {
     if (!g_zeroed || !g_heap.on()) return __libc_calloc(count, size);
-    if (size != 0 && count > SIZE_MAX / size) {
+    std::size_t bytes = 0;
+    if (__builtin_mul_overflow(count, size, &bytes)) {
         errno = ENOMEM;
         return nullptr;
     }
-    return cleared(g_heap.allocate(count * size), count * size);
+    return cleared(g_heap.allocate(bytes), bytes);
 }
 void free(void* block) {
     if (g_zeroed && g_heap.owns(block)) g_heap.release(block);
