@@ -594,6 +594,15 @@ std::optional<Box3> closedFormBox(const TopoDS_Face& face) {
         if (!rect) return std::nullopt;
         return torusPatchBox(torusFrameOf(torus.Position(), torus.MajorRadius(), torus.MinorRadius()), *rect);
     }
+    case GeomAbs_Sphere: {
+        // A torus of major radius 0, boxed as one rather than by the kernel's numeric search. Its latitudes
+        // end at the poles, where its meridians meet.
+        const std::optional<UvBox> rect = filledRect(face);
+        constexpr double kPole = kTwoPi / 4 + 1e-9;
+        if (!rect || !(rect->vMin >= -kPole && rect->vMax <= kPole)) return std::nullopt;
+        const gp_Sphere sphere = surface.Sphere();
+        return torusPatchBox(torusFrameOf(sphere.Position(), 0, sphere.Radius()), *rect);
+    }
     case GeomAbs_BSplineSurface: return splineFaceBox(face);
     default: return std::nullopt;
     }
