@@ -1,6 +1,6 @@
 // Numbers written as text in the programs that read STEP files. The kernel writes a solid's BRep text through
 // the standard streams, which print each number with the C library's "%.*g": an exact but slow
-// multiple-precision conversion, a tenth of what writing a large solid costs. std::to_chars prints the same
+// multiple-precision conversion, half of what writing the text costs. std::to_chars prints the same
 // characters for the same precision (the standard defines it by printf's conversion in the C locale), in a
 // fraction of the time; this program's vsnprintf takes that form of call that way and leaves every other to
 // the C library. Off under the address sanitizer, whose own vsnprintf checks the buffers.
