@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "host/step_worker/own_calls.h"
 #include "host/step_worker/step_read.h"
 #include "platform/sys/library_calls.h"
 
@@ -26,14 +27,6 @@
 // Only fxstepread sets them (FX_READER_PROGRAM): the host's program keeps the sanitizer's own fill.
 #if defined(FX_READER_PROGRAM)
 extern "C" const char* __asan_default_options() { return "malloc_fill_byte=0:max_malloc_fill_size=2147483647"; }
-#endif
-
-#if defined(__SANITIZE_ADDRESS__)
-#define FX_OWN_ALLOCATION 0
-#elif defined(__has_feature)
-#define FX_OWN_ALLOCATION !__has_feature(address_sanitizer)
-#else
-#define FX_OWN_ALLOCATION 1
 #endif
 
 namespace {
@@ -53,7 +46,7 @@ struct READER_HEAP {
 };
 READER_HEAP g_heap;
 
-#if FX_OWN_ALLOCATION
+#if FX_OWN_LIBC_CALLS
 READER_HEAP loadReaderHeap() {
     void* library = plat::loadLibrary({"libtcmalloc_minimal.so.4"});
     READER_HEAP heap;
@@ -76,22 +69,22 @@ void* cleared(void* block, std::size_t size, bool aligned = false) {
 #endif
 }  // namespace
 
-bool host::worker::canZeroAllocations() { return FX_OWN_ALLOCATION; }
+bool host::worker::canZeroAllocations() { return FX_OWN_LIBC_CALLS; }
 
 bool host::worker::zeroAllocations() {
-    g_zeroed = FX_OWN_ALLOCATION;
+    g_zeroed = FX_OWN_LIBC_CALLS;
     return g_zeroed;
 }
 
 bool host::worker::cacheAllocations() {
-#if FX_OWN_ALLOCATION
+#if FX_OWN_LIBC_CALLS
     // Loaded while the C library still serves the loading.
     if (g_zeroed && !g_heap.on()) g_heap = loadReaderHeap();
 #endif
     return g_zeroed && g_heap.on();
 }
 
-#if FX_OWN_ALLOCATION
+#if FX_OWN_LIBC_CALLS
 extern "C" {
 void* __libc_malloc(std::size_t size);
 void* __libc_calloc(std::size_t count, std::size_t size);

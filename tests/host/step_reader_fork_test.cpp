@@ -194,7 +194,6 @@ std::string allocateAsAReader(bool threadCaching) {
     } ways[] = {
         {"malloc", std::malloc, std::free},
         {"calloc", [](std::size_t n) { return std::calloc(n, 1); }, std::free},
-        {"new", [](std::size_t n) -> void* { return new char[n]; }, [](void* b) { delete[] static_cast<char*>(b); }},
         {"aligned", [](std::size_t n) { return std::aligned_alloc(256, (n + 255) / 256 * 256); }, std::free},
     };
     for (const auto& way : ways)

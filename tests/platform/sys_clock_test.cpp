@@ -207,36 +207,27 @@ TEST(FixedTime, NowSecondsCanBeFixedAndReleased) {
     EXPECT_GT(nowSeconds(), 1700000000);
 }
 
-// A spawn's stamp is taken as the start of the child's costs; a stamp the child cannot read, or one from after
-// its own now, is not, and the clock counts from now. The stamp a starter makes reads back.
+// A spawn's stamp is where the child's costs count from; none, one that does not read and one after now are
+// no spawn's, and the clock counts from now. A starter's stamp, made before now, reads back.
 TEST(StartStamp, TheSpawnsInstantIsTakenOnlyWhenItIsOne) {
-    using std::chrono::seconds;
+    const std::string made = startStamp();
     const auto now = std::chrono::steady_clock::now();
-    const auto ns = [](std::chrono::steady_clock::time_point t) {
-        return std::to_string(std::chrono::nanoseconds(t.time_since_epoch()).count());
-    };
+    const auto ns = [](auto t) { return std::to_string(std::chrono::nanoseconds(t.time_since_epoch()).count()); };
     const struct {
-        const char* stamp;  // nullptr: none given
-        std::string value;
-        std::chrono::steady_clock::time_point startedAt;
-    } cases[] = {
-        {"five seconds before", ns(now - seconds(5)), now - seconds(5)},
-        {"none", "", now},
-        {"not a number", "soon", now},
-        {"after now", ns(now + seconds(5)), now},
-    };
+        std::string value;   // "" for none
+        std::chrono::steady_clock::time_point at;
+    } cases[] = {{ns(now - std::chrono::seconds(5)), now - std::chrono::seconds(5)},
+                 {"", now},
+                 {"soon", now},
+                 {ns(now + std::chrono::seconds(5)), now}};
     for (const auto& c : cases) {
         if (c.value.empty()) unsetenv(kStartedAt);
         else setenv(kStartedAt, c.value.c_str(), 1);
-        EXPECT_EQ(startedAt(now), c.startedAt) << c.stamp;
+        EXPECT_EQ(startedAt(now), c.at) << c.value;
     }
-    const std::string stamp = startStamp();
-    const std::string name = std::string(kStartedAt) + '=';
-    ASSERT_EQ(stamp.rfind(name, 0), 0u);
-    setenv(kStartedAt, stamp.substr(name.size()).c_str(), 1);
-    const auto later = std::chrono::steady_clock::now();
-    EXPECT_LE(startedAt(later), later);
-    EXPECT_GE(startedAt(later), now);
+    ASSERT_EQ(made.rfind(std::string(kStartedAt) + '=', 0), 0u);
+    setenv(kStartedAt, made.substr(made.find('=') + 1).c_str(), 1);
+    EXPECT_LT(startedAt(now), now);
     unsetenv(kStartedAt);
 }
 
