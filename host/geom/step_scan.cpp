@@ -159,16 +159,27 @@ void StepPreScan::checkToken(State kind, std::string_view text, std::size_t leng
         if (!std::isfinite(value) || std::abs(value) > kStepMaxMagnitude)
             failShowing("an absurd number (");
     } else if (kind == State::Reference) {
-        if (text.size() > 10) return failShowing("an entity number past the reader's range (#");
         long long value = 0;
-        std::from_chars(text.data(), text.data() + text.size(), value);
-        if (value > std::numeric_limits<int>::max())
-            return failShowing("an entity number past the reader's range (#");
+        if (text.size() <= 10) std::from_chars(text.data(), text.data() + text.size(), value);
+        if (text.size() > 10 || value > std::numeric_limits<int>::max()) {
+            // Given to the reader as unset (some writers write 2^64-1 for none); one that defines refuses.
+            pendingReference_ = kPastRange;
+            pastRange_ = {entity_, line_, "an entity number past the reader's range (#" + std::string(text) + ")"};
+            if (spans_) spans_->unreadableReference(referenceAt_, referenceAt_ + length);
+            return;
+        }
         if (!text.empty()) pendingReference_ = value;   // "#" and a name is a constant, not an entity
     }
 }
 
 void StepPreScan::recordReference(bool defines) {
+    if (pendingReference_ == kPastRange) {
+        if (!defines) unreadable_.push_back(std::move(pastRange_));
+        else if (finding_.empty()) finding_ = "line " + std::to_string(pastRange_.line) + ": " + pastRange_.what;
+        pendingReference_ = -1;
+        return;
+    }
+    if (defines) entity_ = static_cast<std::uint32_t>(pendingReference_);
     if (defines && !watched_.empty() &&
         std::binary_search(watched_.begin(), watched_.end(), static_cast<std::uint32_t>(pendingReference_)))
         noted_.push_back({static_cast<std::uint32_t>(pendingReference_), line_, referenceAt_});
@@ -582,6 +593,11 @@ public:
         parts_.clear();
         unordered_ = false;
     }
+    void unreadableReference(std::size_t begin, std::size_t end) override {
+        copyTo(begin);
+        made_.text.push_back('$');
+        copied_ = end;
+    }
     StepReaderText made() {
         copyTo(text_.size());
         return std::move(made_);
@@ -702,6 +718,7 @@ public:
     void partBegins(std::size_t) override {}
     void partEnds(std::size_t) override {}
     void partsEnd(std::size_t) override {}
+    void unreadableReference(std::size_t, std::size_t) override {}
 
 private:
     std::string_view text_;
@@ -718,6 +735,7 @@ StepReaderText stepTextForReader(std::string_view text) {
     std::string finding = scan.finish();
     StepReaderText made = maker.made();
     made.finding = std::move(finding);
+    made.unset = scan.unreadable();
     return made;
 }
 

@@ -5,7 +5,8 @@
 // define or numbers it defines twice. A string, binary or comment that never ends is refused too: the scan
 // would be blind to everything after it; and a string, binary or comment longer than the reader's buffer,
 // which it cannot read, and long words, numbers and binaries that would together take it minutes. One pass,
-// any chunking of the bytes.
+// any chunking of the bytes. A reference to an entity number past the reader's integers is no finding: the
+// reader is given it unset, and whether that may be is decided once the entity's place in the file is known.
 #pragma once
 #include <cstdint>
 #include <cstddef>
@@ -44,6 +45,8 @@ public:
     virtual void partBegins(std::size_t at) = 0;
     virtual void partEnds(std::size_t at) = 0;
     virtual void partsEnd(std::size_t at) = 0;
+    // A reference to an entity number past the reader's range, from its "#" to past its digits.
+    virtual void unreadableReference(std::size_t begin, std::size_t end) = 0;
 };
 
 class StepPreScan {
@@ -62,6 +65,14 @@ public:
     };
     void noteDefinitions(std::vector<std::uint32_t> entities);
     const std::vector<Definition>& noted() const { return noted_; }
+    // A reference the reader cannot take (an entity number past its range), in the file's order: the entity
+    // it lies in (0 for none), its line, and what it is.
+    struct Unreadable {
+        std::uint32_t entity;
+        std::size_t line;
+        std::string what;   // "an entity number past the reader's range (#...)"
+    };
+    const std::vector<Unreadable>& unreadable() const { return unreadable_; }
 
 private:
     enum class State { Normal, Word, Number, Reference, String, QuoteInString, Binary, Slash, Comment, StarInComment };
@@ -124,6 +135,10 @@ private:
     std::vector<std::uint32_t> defined_, referred_;
     std::int64_t pendingReference_ = -1;   // read, and not yet known to define or refer
     std::size_t referenceAt_ = 0;          // the offset of its "#"
+    static constexpr std::int64_t kPastRange = INT64_MAX;   // the pending reference is past the reader's range
+    Unreadable pastRange_;                 // and what it is
+    std::uint32_t entity_ = 0;             // the entity being defined
+    std::vector<Unreadable> unreadable_;
     std::string token_;   // the word, number or reference being read (bounded)
     std::size_t tokenBytes_ = 0;   // of the token being read, whole
     std::size_t line_ = 1;
@@ -152,12 +167,13 @@ std::string stepPreScan(std::string_view text);
 // closed); the line breaks they held follow them, so that lines keep their numbers. A doubled quote the
 // kernel would take for a string's end is given as its escape. A complex entity's parts are given in the
 // alphabetical order the format asks for, which the kernel's reader takes them in; writers that put them
-// otherwise are common.
+// otherwise are common. A reference to an entity number past the reader's range is given as `$`.
 struct StepReaderText {
     std::string finding;         // what the pre-scan found in the file (StepPreScan::finish), "" for nothing
     std::string text;
     std::size_t cut = 0;         // strings cut
     std::size_t reordered = 0;   // complex entities whose parts were put in order
+    std::vector<StepPreScan::Unreadable> unset;   // the references given as `$`
 };
 StepReaderText stepTextForReader(std::string_view text);
 

@@ -194,6 +194,14 @@ std::string entityName(const Handle(Interface_InterfaceModel)& model, const Hand
     return label.IsNull() ? "#" + std::to_string(number) : label->ToCString();
 }
 
+// The number the file gives the model's entity `number`, 0 when its label gives none.
+std::uint32_t fileNumber(const Handle(Interface_InterfaceModel)& model, int number) {
+    const std::string label = entityName(model, model->Value(number), number);
+    std::uint32_t id = 0;
+    if (label.size() < 2 || std::from_chars(label.data() + 1, label.data() + label.size(), id).ec != std::errc()) return 0;
+    return id;
+}
+
 void warnOnce(Reply& reply, std::string warning) {
     if (!warning.empty() && std::find(reply.warnings.begin(), reply.warnings.end(), warning) == reply.warnings.end())
         reply.warnings.push_back(std::move(warning));
@@ -283,8 +291,18 @@ TColStd_MapOfTransient transferReach(STEPControl_Reader& reader) {
     return reached;
 }
 
-// The load check's failure of a string parameter, as the kernel words it before it fills it in.
-constexpr std::string_view kNotAString = "Parameter n0.%d (%s) not a quoted String";
+// The number (from 1) of the string parameter a load check's failure says is no string, 0 for a failure of
+// another kind: "Parameter n0.3 (name) not a quoted String", with whatever some of the kernel's readers say
+// before it ("Set to empty string : ..."). One rule for every kind of entity.
+int stringFailed(std::string_view said) {
+    constexpr std::string_view kHead = "Parameter n0.", kTail = ") not a quoted String";
+    const std::size_t head = said.rfind(kHead);
+    int parameter = 0;
+    if (!said.ends_with(kTail) || head == std::string_view::npos ||
+        std::from_chars(said.data() + head + kHead.size(), said.data() + said.size(), parameter).ec != std::errc())
+        return 0;
+    return parameter;
+}
 
 struct LoadFailures {
     std::string refusal;               // "entity #12 is malformed (why)" for the first the transfer may reach
@@ -297,12 +315,13 @@ struct LoadFailures {
 // of the wrong kind crashes the one for curves): a shape's geometry or topology that the transfer may reach
 // refuses the file. The others are left aside: product data that this kernel reads only in part, and links
 // of the product's structure that name a representation it does not know (tessellated geometry beside or
-// instead of the solid), which the transfer passes over.
-LoadFailures loadFailures(STEPControl_Reader& reader, bool stylesSaid) {
+// instead of the solid), which the transfer passes over. The entities in `told` were told already. `reach`
+// is what the transfer may reach, worked out when first needed.
+LoadFailures loadFailures(STEPControl_Reader& reader, bool stylesSaid, std::optional<TColStd_MapOfTransient>& reach,
+                          const TColStd_MapOfTransient& told) {
     LoadFailures found;
     const Handle(Interface_InterfaceModel) model = reader.Model();
     if (model.IsNull()) return found;
-    std::optional<TColStd_MapOfTransient> reach;
     // The load's checks are kept with the entities it reported on (the kernel's own check list copies
     // the model's sharing graph to list them).
     for (int number = 1; number <= model->NbEntities(); ++number) {
@@ -311,7 +330,7 @@ LoadFailures loadFailures(STEPControl_Reader& reader, bool stylesSaid) {
         const Handle(Interface_Check) check = report.IsNull() ? Handle(Interface_Check)() : report->Check();
         if (check.IsNull() || !check->HasFailed()) continue;
         const Handle(Standard_Transient)& entity = model->Value(number);
-        if (stylesSaid && !unsoundStyle(entity).empty()) continue;
+        if ((stylesSaid && !unsoundStyle(entity).empty()) || told.Contains(entity)) continue;
         if (!reach) reach = transferReach(reader);
         if (transferGoesUpTo(entity)) {
             found.links.push_back(entityName(model, entity, number));
@@ -323,7 +342,7 @@ LoadFailures loadFailures(STEPControl_Reader& reader, bool stylesSaid) {
         }
         // Named by what fails it rather than by a string it also left unset.
         int why = 1;
-        while (why < check->NbFails() && check->CFail(why, false) == kNotAString) ++why;
+        while (why < check->NbFails() && stringFailed(check->CFail(why)) > 0) ++why;
         found.refusal = "entity " + entityName(model, entity, number) + " is malformed (" + check->CFail(why) + ")";
         return found;
     }
@@ -348,10 +367,51 @@ std::string asideWarning(const LoadFailures& failures) {
            names + ")";
 }
 
-// The refusal for the entities the load check failed, "" when the transfer may go on; a warning is added
-// to `reply` for the ones left aside (but styles left aside with a line of their own).
-std::string refusalOfLoad(STEPControl_Reader& reader, Reply& reply, bool stylesSaid) {
-    LoadFailures failures = loadFailures(reader, stylesSaid);
+// "N <what> was/were <done>": one line of what the reading changed.
+std::string countedLine(std::size_t count, const std::string& one, const std::string& many, const std::string& done) {
+    return std::to_string(count) + ' ' + (count == 1 ? one + " was " : many + " were ") + done;
+}
+
+// The references the reader cannot take, given to the kernel as unset (step_scan.h): where they lie in
+// product data beside the shapes (a person, an organisation, a date), read so, as the kernel reads them, and
+// told once, the entities holding them added to `told`; "" then. Else, where the transfer may need one (an
+// entity it may reach, a link of the product's structure, none at all), the refusal with its line.
+std::string unreadableRefusal(const Handle(Interface_InterfaceModel)& model,
+                              const std::vector<StepPreScan::Unreadable>& unset, const TColStd_MapOfTransient& reach,
+                              TColStd_MapOfTransient& told, Reply& reply) {
+    std::map<std::uint32_t, int> holders;   // the file's number of each entity holding one, and the model's
+    for (const StepPreScan::Unreadable& u : unset) holders[u.entity] = 0;
+    for (int number = 1; number <= model->NbEntities(); ++number)
+        if (const auto holder = holders.find(fileNumber(model, number)); holder != holders.end() && holder->first > 0)
+            holder->second = number;
+    std::vector<std::string> said;
+    for (const StepPreScan::Unreadable& u : unset) {
+        const int number = holders[u.entity];
+        const Handle(Standard_Transient) entity = number > 0 ? model->Value(number) : Handle(Standard_Transient)();
+        if (entity.IsNull() || reach.Contains(entity) || transferGoesUpTo(entity))
+            return "line " + std::to_string(u.line) + ": " + u.what;
+        if (told.Add(entity)) said.push_back("line " + std::to_string(u.line) + " #" + std::to_string(u.entity));
+    }
+    if (!unset.empty())
+        warnOnce(reply, countedLine(unset.size(), "reference to an entity number past the reader's range",
+                                    "references to entity numbers past the reader's range",
+                                    "read as unset, on product data beside the shapes (" + someOf(said) + ")"));
+    return {};
+}
+
+// The refusal for the entities the load check failed and the references the reader could not take, "" when
+// the transfer may go on; a warning is added to `reply` for the ones left aside (but styles left aside with
+// a line of their own).
+std::string refusalOfLoad(STEPControl_Reader& reader, Reply& reply, bool stylesSaid,
+                          const std::vector<StepPreScan::Unreadable>& unset) {
+    std::optional<TColStd_MapOfTransient> reach;
+    TColStd_MapOfTransient told;
+    if (!unset.empty() && !reader.Model().IsNull()) {
+        reach = transferReach(reader);
+        if (std::string refusal = unreadableRefusal(reader.Model(), unset, *reach, told, reply); !refusal.empty())
+            return "not read, it holds " + refusal;
+    }
+    LoadFailures failures = loadFailures(reader, stylesSaid, reach, told);
     if (!failures.refusal.empty()) return "not read, " + failures.refusal;
     // Said once, though the file may be read a second time without names and colours.
     warnOnce(reply, asideWarning(failures));
@@ -366,9 +426,7 @@ std::string otherFilesWarning(const Handle(Interface_InterfaceModel)& model, std
     for (int number = 1; number <= model->NbEntities(); ++number) {
         const auto file = asKind<StepBasic_DocumentFile>(model->Value(number));
         if (file.IsNull()) continue;
-        const std::string label = entityName(model, file, number);
-        std::uint32_t id = 0;
-        std::from_chars(label.data() + 1, label.data() + label.size(), id);
+        const std::uint32_t id = fileNumber(model, number);
         numbers.push_back(id);
         names[id] = file->Id().IsNull() ? std::string() : file->Id()->ToCString();
     }
@@ -495,28 +553,17 @@ std::vector<UNSET_STRING> unsetStrings(const Handle(Interface_InterfaceModel)& m
         const Handle(Interface_ReportEntity) report = model->ReportEntity(number);
         const Handle(Interface_Check) check = report.IsNull() ? Handle(Interface_Check)() : report->Check();
         if (check.IsNull() || !check->HasFailed()) continue;
-        const std::string label = entityName(model, model->Value(number), number);
-        std::uint32_t id = 0;
-        if (label.size() < 2 || std::from_chars(label.data() + 1, label.data() + label.size(), id).ec != std::errc())
-            continue;
+        const std::uint32_t id = fileNumber(model, number);
+        if (id == 0) continue;
         std::vector<UNSET_STRING> strings;
         for (int i = 1; i <= check->NbFails(); ++i) {
-            const std::string_view said = check->CFail(i, true);
-            int parameter = 0;
-            constexpr std::string_view kHead = "Parameter n0.";
-            if (check->CFail(i, false) != kNotAString || !said.starts_with(kHead) ||
-                std::from_chars(said.data() + kHead.size(), said.data() + said.size(), parameter).ec != std::errc())
-                break;
+            const int parameter = stringFailed(check->CFail(i));
+            if (parameter == 0) break;
             strings.push_back({number, id, parameter});
         }
         if (static_cast<int>(strings.size()) == check->NbFails()) found.insert(found.end(), strings.begin(), strings.end());
     }
     return found;
-}
-
-// "N <what> was/were <done>": one line of what the reading changed.
-std::string countedLine(std::size_t count, const std::string& one, const std::string& many, const std::string& done) {
-    return std::to_string(count) + ' ' + (count == 1 ? one + " was " : many + " were ") + done;
 }
 
 // How an unset string is set empty in its loaded entity, on the kinds files write it on (the accuracy's
@@ -540,8 +587,11 @@ std::function<void()> emptier(const Handle(Standard_Transient)& entity, int para
 // when one lies in an entity of a kind not known here.
 bool setUnsetStringsInModel(const Handle(Interface_InterfaceModel)& model, const std::vector<UNSET_STRING>& unset) {
     std::vector<std::function<void()>> setters;
-    for (const UNSET_STRING& u : unset)
-        if (!setters.emplace_back(emptier(model->Value(u.number), u.parameter))) return false;
+    for (const UNSET_STRING& u : unset) {
+        std::function<void()> set = emptier(model->Value(u.number), u.parameter);
+        if (!set) return false;
+        setters.push_back(std::move(set));
+    }
     for (const auto& set : setters) set();
     for (const UNSET_STRING& u : unset) model->ClearReportEntity(u.number);
     return true;
@@ -549,8 +599,10 @@ bool setUnsetStringsInModel(const Handle(Interface_InterfaceModel)& model, const
 
 // Reads the file into the reader's session as the reader's own ReadFile does, but looks the entities over
 // before the session runs its load check, which already walks edge loops. "" when loaded, else why not;
-// what it finds beside the shapes goes to `reply`'s warnings.
-std::string loadModel(XSControl_Reader& reader, const char* path, bool preScanRefuses, Reply& reply) {
+// what it finds beside the shapes goes to `reply`'s warnings, and the references it gave the kernel as unset
+// to `unset`.
+std::string loadModel(XSControl_Reader& reader, const char* path, bool preScanRefuses, Reply& reply,
+                      std::vector<StepPreScan::Unreadable>& unset) {
     readOnlyTheFileAsked();
     const Handle(XSControl_WorkSession) session = reader.WS();
     std::optional<std::string> file = wholeFile(path);
@@ -558,6 +610,7 @@ std::string loadModel(XSControl_Reader& reader, const char* path, bool preScanRe
     StepReaderText given = stepTextForReader(*file);
     file.reset();
     if (!given.finding.empty() && preScanRefuses) return "not read, it holds " + given.finding;
+    unset = std::move(given.unset);
     Handle(Interface_InterfaceModel) model = modelOf(*session, path, given.text);
     if (model.IsNull()) return "not a readable STEP file";
     std::size_t emptied = 0;
@@ -647,10 +700,11 @@ std::string readWithNamesAndColours(const char* path, bool injectFault, bool pre
         host::XdeDocument xde;
         STEPCAFControl_Reader reader;
         readNamesAndColoursOnly(reader);
-        refusal = loadModel(reader.ChangeReader(), path, preScanRefuses, reply);
+        std::vector<StepPreScan::Unreadable> unset;
+        refusal = loadModel(reader.ChangeReader(), path, preScanRefuses, reply, unset);
         if (!refusal.empty()) return refusal;
         leaveAsideUnsoundStyles(reader.ChangeReader(), reply);
-        refusal = refusalOfLoad(reader.ChangeReader(), reply, true);
+        refusal = refusalOfLoad(reader.ChangeReader(), reply, true, unset);
         if (!refusal.empty()) return refusal;
         if (injectFault) throw Standard_Failure("a fault injected for a test");
         if (!reader.Transfer(xde.doc())) return "the transfer failed";
@@ -677,8 +731,10 @@ std::string readWithNamesAndColours(const char* path, bool injectFault, bool pre
 std::string readPlain(const char* path, bool preScanRefuses, Reply& reply) {
     try {
         STEPControl_Reader reader;
-        if (const std::string unread = loadModel(reader, path, preScanRefuses, reply); !unread.empty()) return unread;
-        if (std::string refusal = refusalOfLoad(reader, reply, false); !refusal.empty()) return refusal;
+        std::vector<StepPreScan::Unreadable> unset;
+        if (const std::string unread = loadModel(reader, path, preScanRefuses, reply, unset); !unread.empty())
+            return unread;
+        if (std::string refusal = refusalOfLoad(reader, reply, false, unset); !refusal.empty()) return refusal;
         const int roots = reader.NbRootsForTransfer();
         int lost = 0;
         for (int i = 1; i <= roots; ++i) {
