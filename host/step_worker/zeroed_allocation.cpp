@@ -109,13 +109,18 @@ void free(void* block) {
     if (g_zeroed && g_heap.owns(block)) g_heap.release(block);
     else __libc_free(block);
 }
+// A block's bytes past the size asked are kept clear to its usable end, a block shrunk included: the room a
+// block grows by in place then holds zeros, not what it held before it shrank.
 void* realloc(void* block, std::size_t size) {
     if (!g_zeroed) return __libc_realloc(block, size);
     if (!g_heap.on()) {
         const std::size_t had = block ? malloc_usable_size(block) : 0;
-        void* grown = __libc_realloc(block, size);
-        if (grown && size > had) std::memset(static_cast<char*>(grown) + had, 0, size - had);
-        return grown;
+        void* resized = __libc_realloc(block, size);
+        if (resized) {
+            const std::size_t kept = std::min(had, size), room = malloc_usable_size(resized);
+            if (room > kept) std::memset(static_cast<char*>(resized) + kept, 0, room - kept);
+        }
+        return resized;
     }
     if (!block) return malloc(size);
     if (size == 0) {
@@ -125,7 +130,10 @@ void* realloc(void* block, std::size_t size) {
     // Kept where it fits and would not waste half of itself; else moved into a cleared block, whatever
     // allocation it came from.
     const std::size_t had = g_heap.owns(block) ? g_heap.usable(block) : malloc_usable_size(block);
-    if (size <= had && size >= had / 2) return block;
+    if (size <= had && size >= had / 2) {
+        std::memset(static_cast<char*>(block) + size, 0, had - size);
+        return block;
+    }
     void* moved = malloc(size);
     if (!moved) return nullptr;
     std::memcpy(moved, block, std::min(had, size));
@@ -135,7 +143,7 @@ void* realloc(void* block, std::size_t size) {
 void* memalign(std::size_t alignment, std::size_t size) {
     if (g_zeroed && g_heap.on()) return cleared(g_heap.allocateAligned(alignment, size), size, true);
     void* block = __libc_memalign(alignment, size);
-    if (block && g_zeroed) std::memset(block, 0, size);
+    if (block && g_zeroed) std::memset(block, 0, malloc_usable_size(block));
     return block;
 }
 void* aligned_alloc(std::size_t alignment, std::size_t size) { return memalign(alignment, size); }

@@ -206,15 +206,24 @@ std::string allocateAsAReader(bool threadCaching) {
             if (!block || !zeroed(block, 0, size)) wrong += std::string(way.how) + " " + std::to_string(size) + '\n';
             way.give(block);
         }
-    // Growth, from nothing, in place and moved, keeps what was written and clears the rest.
-    auto* grown = static_cast<unsigned char*>(std::malloc(0));
-    for (const std::size_t size : {std::size_t{8}, std::size_t{12}, std::size_t{5000}}) {
-        grown = static_cast<unsigned char*>(std::realloc(grown, size));
-        if (!grown || grown[0] != (size > 8 ? 0x11 : 0) || !zeroed(grown, size > 8 ? 8 : 0, size))
-            wrong += "grown to " + std::to_string(size) + '\n';
-        std::memset(grown, 0x11, 8);
+    // A block resized keeps what it held up to its new size, and the room it grows by is clear: grown from
+    // nothing, in place and moved, and grown again into room it held data in before it shrank (in place, or
+    // where the C library's block ended, into the room it gave back).
+    const std::vector<std::size_t> resizings[] = {{0, 8, 12, 5000}, {100, 60, 100}, {5000, 64, 5000}};
+    for (const std::vector<std::size_t>& sizes : resizings) {
+        auto* block = static_cast<unsigned char*>(std::malloc(sizes[0]));
+        std::memset(block, 0x11, sizes[0]);
+        for (std::size_t i = 1; i < sizes.size(); ++i) {
+            block = static_cast<unsigned char*>(std::realloc(block, sizes[i]));
+            const std::size_t held = std::min(sizes[i - 1], sizes[i]);
+            const auto fill = static_cast<unsigned char>(0x10 + i);
+            if (!block || std::count(block, block + held, fill) != static_cast<long>(held) ||
+                !zeroed(block, held, sizes[i]))
+                wrong += "resized from " + std::to_string(sizes[i - 1]) + " to " + std::to_string(sizes[i]) + '\n';
+            std::memset(block, fill + 1, sizes[i]);
+        }
+        std::free(block);
     }
-    std::free(grown);
     // The program's block goes back where it came from, what it holds kept.
     before = static_cast<unsigned char*>(std::realloc(before, 4000));
     if (!before || before[held - 1] != 0xAB || !zeroed(before, held, 4000)) wrong += "the program's block\n";
