@@ -5,7 +5,8 @@
 // last, so that a phase that stops being linear shows in one run. Each figure is the least of three jobs, as
 // a shared machine slows single jobs by a fifth or more; the peak is the largest. Beside it, "Create operations" played in
 // this process on the plate's part file, where the plug-in's count of its hole path searches can be read:
-// the step without the searches of the point sets it orders must stay linear.
+// the step without the searches of the point sets it orders must stay linear. And the whole job on the
+// benchmark part, the example parts and the real parts of ../shared/parts, where they are at hand.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -138,34 +139,49 @@ void BM_MainJob(benchmark::State& state) {
 
 BENCHMARK(BM_MainJob)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
 
-// The main job on the benchmark part and on each example part: its whole CPU (every thread, the STEP reader
-// included) and its Execute, in seconds, the least of three jobs.
+// The main job on the benchmark part, each example part and each real part: its whole CPU (every thread, the
+// STEP reader included) and its Execute, in seconds, the least of three jobs.
 struct FILE_JOB {
     std::string title;
     double cpu = 0, execute = 0;
 };
 std::vector<FILE_JOB> g_fileJobs;
+bool g_filesPlayed = false;
 
-// The benchmark part, then every example part shipped, by title; the benchmark part is built only when played.
-std::vector<std::string> mainJobTitles() {
-    std::vector<std::string> titles;
-    for (const auto& file : std::filesystem::directory_iterator(bench::examplesFolder()))
-        if (file.path().extension() == ".step") titles.push_back(file.path().stem().string());
-    std::sort(titles.begin(), titles.end());
-    titles.insert(titles.begin(), "cad_part");
-    return titles;
+// The real parts as CAD systems wrote them, beside the checkout as CI has them.
+const std::string kSharedParts = std::string(FX_SOURCE_DIR) + "/../shared/parts";
+
+// The STEP files of a folder, by name.
+std::vector<std::filesystem::path> stepFilesOf(const std::string& folder) {
+    std::vector<std::filesystem::path> files;
+    std::error_code absent;
+    for (const auto& file : std::filesystem::directory_iterator(folder, absent))
+        if (file.path().extension() == ".step" || file.path().extension() == ".stp") files.push_back(file.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// The benchmark part, then every example part shipped, then every real part at hand: its title and file (the
+// benchmark part's is built only when played).
+std::vector<std::pair<std::string, std::string>> mainJobParts() {
+    std::vector<std::pair<std::string, std::string>> parts{{"cad_part", ""}};
+    for (const auto& file : stepFilesOf(bench::examplesFolder())) parts.emplace_back(file.stem().string(), file.string());
+    for (const auto& file : stepFilesOf(kSharedParts)) parts.emplace_back(file.stem().string(), file.string());
+    return parts;
 }
 
 void BM_MainJobOnFile(benchmark::State& state) {
-    const std::string title = mainJobTitles()[static_cast<std::size_t>(state.range(0))];
-    const std::string step = title == "cad_part" ? bench::cadPartStep() : bench::examplesFolder() + "/" + title + ".step";
+    g_filesPlayed = true;
+    const auto [title, path] = mainJobParts()[static_cast<std::size_t>(state.range(0))];
+    const std::string step = title == "cad_part" ? bench::cadPartStep() : path;
     FILE_JOB job{title, 1e9, 1e9};
     for (auto _ : state) {
         std::string costs;
         const bench::HOSTCAM_RUN run = playMainJob(step, costs);
         MAIN_JOB measured;
-        if (!run.error.empty() || !phasesOf(costs, measured).empty()) {
-            state.SkipWithError(("the main job failed on " + title).c_str());
+        const std::string failed = run.error.empty() ? phasesOf(costs, measured) : run.error;
+        if (!failed.empty()) {
+            state.SkipWithError(("the main job failed on " + title + ": " + failed).c_str());
             return;
         }
         double whole = 0;   // every phase, the STEP reader's CPU in the open
@@ -178,7 +194,7 @@ void BM_MainJobOnFile(benchmark::State& state) {
     state.counters["execute_ms"] = job.execute * 1e3;
 }
 
-BENCHMARK(BM_MainJobOnFile)->DenseRange(0, static_cast<int>(mainJobTitles().size()) - 1)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
+BENCHMARK(BM_MainJobOnFile)->DenseRange(0, static_cast<int>(mainJobParts().size()) - 1)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
 
 // The main job's session played here on the plate's part file; CPU of every thread in "Create operations"
 // and in the hole path searches it made, in seconds.
@@ -278,7 +294,9 @@ void printMainJobSummary() {
     if (!g_mainJobs.empty()) printMainJobPhases();
     if (!g_fileJobs.empty()) std::printf("\nMain job on parts as STEP files, CPU of every thread (ms): whole job | Execute\n");
     for (const FILE_JOB& job : g_fileJobs)
-        std::printf("  %-22s %8.1f | %8.1f\n", job.title.c_str(), job.cpu * 1e3, job.execute * 1e3);
+        std::printf("  %-38s %8.1f | %8.1f\n", job.title.c_str(), job.cpu * 1e3, job.execute * 1e3);
+    if (g_filesPlayed && stepFilesOf(kSharedParts).empty())
+        std::printf("  (no real parts at hand in %s: the example parts alone)\n", kSharedParts.c_str());
     if (g_createOperations.empty()) return;
     std::printf("\n\"Create operations\" in this process, CPU of every thread per hole (us), and its growth per tenfold:\n");
     std::printf("  %-18s", "holes");
