@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <future>
+#include <limits>
 #include <string>
 #include <thread>
 #include <vector>
@@ -207,27 +210,42 @@ TEST(FixedTime, NowSecondsCanBeFixedAndReleased) {
     EXPECT_GT(nowSeconds(), 1700000000);
 }
 
-// A spawn's stamp is where the child's costs count from; none, one that does not read and one after now are
-// no spawn's, and the clock counts from now. A starter's stamp, made before now, reads back.
+// A spawn's stamp is where the child's costs count from: a whole number of nanoseconds of the monotonic clock,
+// not after now and not before the starter (the parent) could have made it. Anything else is no spawn's, and
+// the clock counts from now: none, a text, a number with more after it, 0 (the boot: the clock would give the
+// machine's uptime), a negative one, the least 64-bit number, one before the parent's start, one after now.
+// A starter's stamp, made before now, reads back.
 TEST(StartStamp, TheSpawnsInstantIsTakenOnlyWhenItIsOne) {
     const std::string made = startStamp();
     const auto now = std::chrono::steady_clock::now();
+    const auto earliest = earliestStamp(now);
+    ASSERT_TRUE(earliest) << "the parent's start, which the kernel gives";
     const auto ns = [](auto t) { return std::to_string(std::chrono::nanoseconds(t.time_since_epoch()).count()); };
+    const auto tick = std::chrono::nanoseconds(1);
     const struct {
         std::string value;   // "" for none
         std::chrono::steady_clock::time_point at;
-    } cases[] = {{ns(now - std::chrono::seconds(5)), now - std::chrono::seconds(5)},
+    } cases[] = {{ns(*earliest), *earliest},
+                 {ns(now), now},
                  {"", now},
                  {"soon", now},
-                 {ns(now + std::chrono::seconds(5)), now}};
+                 {ns(now + std::chrono::seconds(5)), now},
+                 {ns(*earliest - tick), now},
+                 {"0", now},
+                 {"-1", now},
+                 {"12abc", now},
+                 {ns(*earliest) + "abc", now},
+                 {std::to_string(std::numeric_limits<std::int64_t>::min()), now}};
     for (const auto& c : cases) {
         if (c.value.empty()) unsetenv(kStartedAt);
         else setenv(kStartedAt, c.value.c_str(), 1);
-        EXPECT_EQ(startedAt(now), c.at) << c.value;
+        EXPECT_EQ(startedAt(now, *earliest), c.at) << c.value;
     }
     ASSERT_EQ(made.rfind(std::string(kStartedAt) + '=', 0), 0u);
-    setenv(kStartedAt, made.substr(made.find('=') + 1).c_str(), 1);
-    EXPECT_LT(startedAt(now), now);
+    for (const std::string& value : {made.substr(made.find('=') + 1), std::string("0")}) {
+        setenv(kStartedAt, value.c_str(), 1);
+        EXPECT_EQ(startedAt(now) < now, value != "0") << value;
+    }
     unsetenv(kStartedAt);
 }
 
