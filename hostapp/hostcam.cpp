@@ -241,12 +241,24 @@ bool namesFolder(const std::string& path) {
     return name.empty() || name == "." || name == "..";
 }
 
+// Why a file cannot be made at `path` for want of its folder ("the folder F, which does not exist"), "" when
+// its folder is there. The folder is not made, as the pictures folder is: an output names a file, and a
+// mistyped folder would be made as readily as a meant one.
+std::string missingFolder(const std::string& path) {
+    const std::filesystem::path folder = std::filesystem::path(plat::toNativePath(path)).parent_path();
+    std::error_code ec;
+    if (folder.empty() || std::filesystem::is_directory(folder, ec)) return {};
+    return "the folder " + folder.string() + ", which " +
+           (std::filesystem::exists(folder, ec) ? "is not a folder" : "does not exist");
+}
+
 // Why the run cannot write what it writes, "" when it can: an output that is also an input or another output
 // would be replaced by what is written last (the part file saved over the STEP file it was opened from, the
 // drilling list over the session script, the costs over the listing), so the run is refused before it
-// starts, as is an output that is or names a folder. A part file saved where it was opened from is the part
-// saved. The listing and the costs go into a FIFO or a device in place, and a device (/dev/null) may take
-// several outputs; any other special file, and a part saved into one, is refused. Pictures are named as windows
+// starts, as is an output that is or names a folder, or lies in a folder that is not there. A part file
+// saved where it was opened from is the part saved. The listing and the costs go into a FIFO or a device in
+// place, and a device (/dev/null) may take several outputs; any other special file, and a part saved into
+// one, is refused. Pictures are named as windows
 // show, so a file in the pictures folder under a name a picture may take is refused too; what only the run
 // can tell is checked as each picture is written (pictureGuard).
 std::string conflictOfRun(const std::vector<NamedFile>& files, const std::string& pictures) {
@@ -270,6 +282,8 @@ std::string conflictOfRun(const std::vector<NamedFile>& files, const std::string
                 return out.path + ": " + out.name + " cannot write into this special file";
             if ((id.exists && S_ISDIR(id.st.st_mode)) || namesFolder(out.path))
                 return out.path + ": " + out.name + " names a folder";
+            if (const std::string folder = missingFolder(out.path); !folder.empty())
+                return out.path + ": " + out.name + " goes into " + folder;
         }
         if (device) continue;
         for (const NamedFile& in : files)

@@ -350,8 +350,8 @@ TEST_F(Hostcam, CostsFollowTheMainJobStepByStep) {
 // An output on the path of an input or of another output, however spelled (a second name of the same file,
 // a "./" prefix, a symbolic link, a file not yet there), is refused before anything runs: the part is not
 // opened, and every file stays as it was. The outputs include the reports the plug-in writes beside the part
-// and the pictures, and a folder, or a path ending as one does, is no output. A part file saved where it was
-// opened from is the part saved.
+// and the pictures, and a folder, or a path ending as one does, is no output; nor is a path in a folder that
+// is not there. A part file saved where it was opened from is the part saved.
 TEST_F(Hostcam, AnOutputThatIsAnInputOrAnotherOutputIsRefusedBeforeTheRun) {
     const std::string step = write("plate.step", plat::readFile(std::string(FX_SOURCE_DIR) +
                                                                 "/data/examples/boss_part.step").value_or(""));
@@ -390,6 +390,9 @@ TEST_F(Hostcam, AnOutputThatIsAnInputOrAnotherOutputIsRefusedBeforeTheRun) {
         {{"--costs", "out/t/"}, "out/t/: --costs names a folder"},
         {{"--save", "out/p.pfp/"}, "out/p.pfp/: --save names a folder"},
         {{"--nc", "out/x.nc/."}, "out/x.nc/.: --nc names a folder"},
+        {{"--nc", "missing/x.nc"}, "missing/x.nc: --nc goes into the folder missing, which does not exist"},
+        {{"--save", "out/missing/p.pfp"}, "out/missing/p.pfp: --save goes into the folder out/missing, which does not"},
+        {{"--costs", "plate.pfp/t"}, "plate.pfp/t: --costs goes into the folder plate.pfp, which is not a folder"},
         {{"--session", shown, "--pictures", "."},
          shown + ": --session lies in the pictures folder under a name a picture may take"},
         {{"--pictures", "pics", "--nc", "pics/plate-1.png"}, "--nc lies in the pictures folder"},
@@ -411,6 +414,7 @@ TEST_F(Hostcam, AnOutputThatIsAnInputOrAnotherOutputIsRefusedBeforeTheRun) {
     EXPECT_FALSE(fs::exists(dir / "out" / "x.nc"));
     EXPECT_FALSE(fs::exists(dir / "out" / "p.pfp"));
     EXPECT_FALSE(fs::exists(dir / "pics"));
+    EXPECT_FALSE(fs::exists(dir / "missing"));
     EXPECT_TRUE(fs::is_symlink(dir / "listing.link"));
 
     // Saving a part over the part file it came from, and every output into the null device, are fine.

@@ -17,6 +17,7 @@
 #include "host/api.h"
 #include "host/state.h"
 #include "hostapp/hostcam.h"
+#include "platform/sys/files.h"
 #include "platform/ui/driver.h"
 #include "support/golden.h"
 #include "support/main_job.h"
@@ -218,11 +219,17 @@ TEST_F(MainJob, TheDrillingListHasASectionPerSideWithItsOwnHoles) {
     EXPECT_EQ(named, 3) << run.groups;
 }
 
+// A listing the disk does not take (a share mounted read-only) fails the run, naming the file; a folder
+// that is not there is refused before the run (Hostcam tests).
 TEST(HostcamNc, AListingThatCannotBeWrittenIsAnError) {
     std::ostringstream out, err;
-    const int code = host::hostcamMain({"--plugin", kModule, "--nc", "/nonexistent/folder/x.nc"}, out, err);
+    TempDir dir;
+    const std::string nc = dir.path() + "/x.nc";
+    plat::refuseChangesUnder(dir.path());
+    const int code = host::hostcamMain({"--plugin", kModule, "--nc", nc}, out, err);
+    plat::refuseChangesUnder("");
     EXPECT_EQ(code, 2);
-    EXPECT_NE(err.str().find("/nonexistent/folder/x.nc: the NC listing cannot be written"), std::string::npos);
+    EXPECT_NE(err.str().find(nc + ": the NC listing cannot be written"), std::string::npos) << err.str();
     std::string error;
     const auto options = host::parseOptions({"--nc", "a.nc"}, error);
     ASSERT_TRUE(options);
