@@ -181,6 +181,7 @@ OPE_LIST* insertOperationCopy(OPE_LIST& op) {
 void clearOperations(POINT_LIST& hole) {
     freeOpeChain(hole.opeList);
     hole.opeList = nullptr;
+    hole.emptyProcess = EMPTY_PROCESS::None;
 }
 
 void copyOperationList(const POINT_LIST& source, POINT_LIST& target) {
@@ -204,6 +205,7 @@ int createProcessFromDef(std::int16_t count, const PROCESS_OPE* defs, POINT_LIST
     clearOperations(hole);
     if (processWithheldOnReadOnlyStation(hole)) return 0;
     if (log) std::fprintf(log, "\ncreateProcessFromDef\n");
+    bool toolBelowSmallest = false;
     for (int i = 0; i < count; ++i) {
         const PROCESS_OPE& d = defs[i];
         if (opeGet(d, disabled)) {
@@ -212,6 +214,7 @@ int createProcessFromDef(std::int16_t count, const PROCESS_OPE* defs, POINT_LIST
         }
         if (opeGet(d, C::calcToolDiam) < g_tolerances.tolT) {
             if (log) std::fprintf(log, "Op %i Eliminada por diam hta <0\n", i + 1);
+            toolBelowSmallest = true;
             continue;
         }
         OPE_LIST* op = recordOf(d, hole, holeTopZ);
@@ -227,6 +230,9 @@ int createProcessFromDef(std::int16_t count, const PROCESS_OPE* defs, POINT_LIST
         for (const POINT_LIST* p = &hole; p; p = p->nextEqual)
             std::fprintf(log, "    %.3f %.3f %.3f\n", p->ptView[0], p->ptView[1], p->ptView[2]);
     }
+    // Nothing made is told in the run's summary by why (run_statistics.cpp).
+    if (!hole.opeList)
+        hole.emptyProcess = toolBelowSmallest ? EMPTY_PROCESS::ToolBelowSmallest : EMPTY_PROCESS::NoneApplies;
     for (POINT_LIST* p = &hole; p; p = p->nextEqual) p->memberReprocessed = 1;
     return 0;
 }

@@ -46,6 +46,18 @@ void tellNoHole(std::int32_t tooWide, std::int32_t tooNarrow, std::int32_t refus
     (void)plat::messageBox(nullptr, text, errorMessage(kCaptionError), plat::MB_OK);
 }
 
+// A hole with a row whose process was applied and made nothing counts by why; one whose row names no
+// process of its table, or whose process was never applied, as naming none.
+long& unmadeCounter(HOLES_WITHOUT_PROCESS& counts, const POINT_LIST& hole) {
+    if (!hole.processName[0]) return counts.noProcess;
+    switch (hole.emptyProcess) {
+    case EMPTY_PROCESS::None: return counts.noProcess;
+    case EMPTY_PROCESS::NoneApplies: return counts.noneApplies;
+    case EMPTY_PROCESS::ToolBelowSmallest: return counts.toolBelowSmallest;
+    }
+    return counts.noProcess;
+}
+
 }  // namespace
 
 int holeStatistics(const VIEW_LIST* tree, const std::int32_t* tooWide, const std::int32_t* tooNarrow,
@@ -113,7 +125,7 @@ HOLES_WITHOUT_PROCESS holesWithoutProcess(const VIEW_LIST* tree) {
         for (const POINT_LIST* head = view->firstPoint; head; head = head->next) {
             if (head->chainMember || head->excluded || head->opeList || processWithheldOnReadOnlyStation(*head))
                 continue;
-            long& counter = head->tableIndex < 0 || head->rowIndex < 0 ? counts.noRow : counts.noProcess;
+            long& counter = head->tableIndex < 0 || head->rowIndex < 0 ? counts.noRow : unmadeCounter(counts, *head);
             std::int64_t left = head->chainCount;
             for (const POINT_LIST* hole = head; hole && left >= 0; hole = hole->nextEqual, --left) ++counter;
         }

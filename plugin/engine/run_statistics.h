@@ -15,12 +15,15 @@ struct FULL_TOOLS_SEQ;
 // problem and clears every view's pass mark.
 void countHoleStates(VIEW_LIST* tree);
 
-// The holes a run left without a process, every hole of a chain counted (the user's excluded ones aside, and
+// The holes a run left without operations, every hole of a chain counted (the user's excluded ones aside, and
 // those a read-only station gives none, counted with that reason), by why: their table holds no row of their
-// measures, or their row names no process the table has.
+// measures, their row names no process the table has, none of their process's operations applies to them,
+// or a tool diameter their process computes is below the base tolerance.
 struct HOLES_WITHOUT_PROCESS {
     long noRow = 0;
     long noProcess = 0;
+    long noneApplies = 0;
+    long toolBelowSmallest = 0;
 };
 HOLES_WITHOUT_PROCESS holesWithoutProcess(const VIEW_LIST* tree);
 

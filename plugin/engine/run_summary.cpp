@@ -34,7 +34,8 @@ constexpr int kLineDroppedWide = 170, kLineDroppedNarrow = 171, kLineDroppedDire
               kLineDroppedNoNewTable = 192, kLogNoNewTable = 193;
 constexpr int kLineDepth = 151, kLineChamfer = 152, kLineCrashInto = 153, kLineNoMeasures = 154,
               kLineProvisional = 155, kLineAdapted = 156, kLineNotAccessible = 157, kLineNoRow = 158,
-              kLineNoProcess = 159, kLineSharedReadOnly = 169, kLineRunOnly = 194,
+              kLineNoProcess = 159, kLineSharedReadOnly = 169, kLineRunOnly = 194, kLineNoneApplies = 195,
+              kLineToolBelowSmallest = 196,
               kLineToolsMissing = 73, kLineToolsMade = 71, kLineToolsMadeAndStored = 72, kLineToolsNotTaken = 74;
 
 std::string reasonText(const CTextSection& texts, const DROPPED_WALL& w) {
@@ -157,8 +158,12 @@ int showProcessSummary(VIEW_LIST* tree, std::vector<FULL_TOOLS_SEQ>& sequence) {
     };
     std::string text = droppedWallsSummary(texts);
     // A hole left unmade is told whatever the settings, as a wall the recognition left out is.
-    for (const auto& [line, count] : {std::pair{kLineNoRow, unmade.noRow}, std::pair{kLineNoProcess, unmade.noProcess}})
+    for (const auto& [line, count] : {std::pair{kLineNoRow, unmade.noRow}, std::pair{kLineNoProcess, unmade.noProcess},
+                                      std::pair{kLineNoneApplies, unmade.noneApplies}})
         if (count != 0) text += "\n" + fillText(texts.getText(line), {count});
+    if (unmade.toolBelowSmallest != 0)
+        text += "\n" + fillText(texts.getText(kLineToolBelowSmallest),
+                                 {unmade.toolBelowSmallest, formatNumber(g_tolerances.tolT)});
     for (const auto& part : parts)
         if (part.shown && part.count != 0) text += "\n" + fillText(texts.getText(part.line), {long{part.count}});
     // Made to be stored, and not taken: a library the host would not read or write, or whose unreadable tools

@@ -54,6 +54,10 @@ struct VIEW_LIST {
     std::uint8_t area522[12] = {};
 };
 
+// Why a hole's process, applied, made it no operation: none of its operations applies to the hole (each
+// switched off for it), or a tool diameter it computes is below the base tolerance T.
+enum class EMPTY_PROCESS : std::uint8_t { None, NoneApplies, ToolBelowSmallest };
+
 // One hole position (one axis) in a view.
 struct POINT_LIST {
     std::uint16_t kind = 2;
@@ -156,6 +160,9 @@ struct POINT_LIST {
     std::int16_t endSplitMode = 0;          // 0 none; 1 or 2: a fitted end to machine from the other side
     std::uint8_t stageDone = 0;             // handled by the current corrective stage
     std::int32_t partnerId = 0;             // id of the hole made for this one on the other side
+
+    // ---- the process engine's state of one run, not kept in the part ----
+    EMPTY_PROCESS emptyProcess = EMPTY_PROCESS::None;   // why the process applied last made no operation
 
     // ---- operation generation's state of one generation, not kept in the part ----
     db_ptr drillPointEntity = 0;            // the host point stored at the hole (its handle), 0 none

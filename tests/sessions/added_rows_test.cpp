@@ -142,13 +142,24 @@ TEST(AddedRows, EachHoleGetsItsRowsProcessAndIsDrilledThroughEachHalfToWhereThey
     }
 }
 
-// A hole its table cannot give a process: it is left unmade, and the summary counts it with the reason
-// (whatever the settings; what the run met is told as it meets it too).
+// A hole its table cannot give operations: it is left unmade, and the summary counts it with the reason
+// (whatever the settings; what the run met is told as it meets it too): its row names no process of the
+// table, or one whose only operation does not apply to the hole (a reamer in a plain bore), or one whose
+// tool diameter comes out at 0 (the bore's diameter less 8).
 TEST(AddedRows, AHoleItsTableGivesNoProcessIsCountedInTheSummaryWithTheReason) {
     const std::string tables = privateModule().substr(0, privateModule().rfind('/')) + "/Forantix/FORMS_MM/Standard";
     const std::string shipped = readWholeFile(tables + "/Drilled.txt");
     const std::string d8 = "D8 8 1 (0,0,6,10,16,25,40)";
     ASSERT_NE(shipped.find(d8), std::string::npos);
+    const std::string process = readWholeFile(tables + "/Drilled.tab");
+    const std::string ream = "[1 3] 6 1 2 0 0 0.0000 1 0 0 0 0.0000 1 0 1 0 0.0000 0 0 0 30.0000 {} 4 0 0.0000 0 "
+                             "0.0000 0 0 0 0.000000 0 0.000000 0 0.0000 0.0000 {} 0 0 0 0 0.0000 0 0 0 0 {} 0\r\n";
+    ASSERT_NE(process.find(ream), std::string::npos);
+    // Process 8 reams alone; process 9 drills with its tool's diameter offset by -8, the offset on.
+    std::ofstream(tables + "/Drilled.tab", std::ios::binary)
+        << process << "[8 1]" << ream.substr(5)
+        << "[9 1] 3 1 2 0 0 8.0000 1 0 0 0 0.0000 1 0 1 0 0.0000 0 0 0 30.0000 {} 1 0 0.0000 0 0.0000 0 0 1 "
+           "-8.000000 0 0.000000 0 0.0000 0.0000 {} 0 0 0 0 0.0000 0 0 0 0 {} 0\r\n";
     const std::string namesNone = "2 holes have no process: their row names none that their table has.";
     struct CASE {
         const char* what;
@@ -158,6 +169,10 @@ TEST(AddedRows, AHoleItsTableGivesNoProcessIsCountedInTheSummaryWithTheReason) {
     } cases[] = {
         {"the row names none", "D8 8", hb::throughHole("d8", {}, kDown, 8), namesNone},
         {"the table lacks the one it names", "D8 8 7", hb::throughHole("d8", {}, kDown, 8), namesNone},
+        {"its only operation does not apply", "D8 8 8", hb::throughHole("d8", {}, kDown, 8),
+         "2 holes have no operations: none of the operations of the process their row names applies to them."},
+        {"its tool diameter comes out at 0", "D8 8 9", hb::throughHole("d8", {}, kDown, 8),
+         "2 holes have no operations: a tool diameter their process computes for them is below 0.025."},
     };
     for (CASE& c : cases) {
         SCOPED_TRACE(c.what);
