@@ -237,11 +237,13 @@ int maxToolNumber();
 // in one run; 0 makes a run per toolpath group and a host group per change of tool type. Tools are chosen
 // from the libraries, made when `makeMissing` (and added to the configured library when `addToLibrary`),
 // numbered from `firstToolNumber` when the machine group numbers them; the reports are written when asked.
-// The tools made and operations made are counted into the out arguments (when given). 0 done, 1 cancelled
-// or failed (what was made is left for the caller to remove).
+// The tools made, operations made and made tools the library took are counted into the out arguments (when
+// given); a tool whose values break the rule of tools is not made. 0 done, 1 cancelled or failed (what was
+// made is left for the caller to remove).
 int createDrillOperations(VIEW_LIST* views, POINT_LIST* oneHole, std::int16_t firstToolNumber, std::int16_t* toolsMade,
                           std::int16_t group, std::int16_t makeMissing, std::int16_t addToLibrary,
-                          std::int16_t* operationsMade, std::uint8_t drillingList, std::uint8_t machiningTime);
+                          std::int16_t* operationsMade, std::uint8_t drillingList, std::uint8_t machiningTime,
+                          std::int16_t* toolsTaken = nullptr);
 // The process tree's "create operations by groups": every toolpath group of the tree gets its own host
 // groups, of the holes that the tree's filter `*treeFilter` shows (it may clear 0x100 after asking).
 void runProcessTree(std::uint32_t* treeFilter);

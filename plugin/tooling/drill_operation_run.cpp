@@ -90,7 +90,6 @@ void DRILL_CALL::makeTool(OPE_LIST& op, tp_tool& tool, double wanted) {
     name = text;
     if (const std::string extra = fieldText(op.altToolName); !extra.empty()) name += "-" + extra;
     setFieldText(tool.name, name);
-    if (toolsMade) ++*toolsMade;
 }
 
 // The tool's number: the library's when it is added there, the part's tool like it when there is one.
@@ -197,7 +196,17 @@ int DRILL_CALL::chooseTool(OPE_LIST& op, const std::vector<OPE_LIST*>& order, tp
     case 19: tool.cornerRadius = throughFormat(op.cornerRadius); break;
     default: break;
     }
-    if (made) makeTool(op, tool, wanted);
+    if (made) {
+        makeTool(op, tool, wanted);
+        // Checked before the library or the part sees it, as the sequencing run checks the tools it makes:
+        // a library that refused one would take none of the run's later tools.
+        if (const std::string why = tool_values_why(tool); !why.empty()) {
+            tellUnmadeTool(op, why, unmadeTold_);
+            passBy = true;
+            return 0;
+        }
+        if (toolsMade) ++*toolsMade;
+    }
     if (std::string why; computeFeedsSpeeds(&tool, material_, &why) != 0 && ratesTold_.insert(fieldText(tool.name)).second)
         (void)ask(fillText(errorMessage(kRatesNotComputed), {fieldText(tool.name), fieldText(material_.name), why}),
                   plat::MB_OK | plat::MB_ICONWARNING);
@@ -208,6 +217,7 @@ int DRILL_CALL::chooseTool(OPE_LIST& op, const std::vector<OPE_LIST*>& order, tp
             int number = 0, slot = 0;
             if (addToolToLibrary(library_, &tool, &number, &slot) == 0) {
                 if (!machine_ || machine_->machine.toolNumbering == 0) tool.number = number;
+                if (toolsTaken) ++*toolsTaken;
             } else if (!notAddedTold_) {
                 // Asked once a run: the library takes none of the tools after it either (the host said why).
                 notAddedTold_ = true;

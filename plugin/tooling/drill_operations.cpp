@@ -500,9 +500,10 @@ int DRILL_CALL::run() {
 
 int createDrillOperations(VIEW_LIST* views, POINT_LIST* oneHole, std::int16_t firstToolNumber, std::int16_t* toolsMade,
                           std::int16_t group, std::int16_t makeMissing, std::int16_t addToLibrary,
-                          std::int16_t* operationsMade, std::uint8_t drillingList, std::uint8_t machiningTime) {
+                          std::int16_t* operationsMade, std::uint8_t drillingList, std::uint8_t machiningTime,
+                          std::int16_t* toolsTaken) {
     DRILL_CALL call(views, oneHole, firstToolNumber, toolsMade, group, makeMissing, addToLibrary, drillingList,
-                    machiningTime);
+                    machiningTime, toolsTaken);
     const int result = views ? call.run() : 0;
     if (operationsMade) *operationsMade = static_cast<std::int16_t>(call.operationsMade);
     return result;

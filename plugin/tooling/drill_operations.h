@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -48,9 +49,10 @@ class DRILL_CALL {
 public:
     DRILL_CALL(VIEW_LIST* views, POINT_LIST* oneHole, std::int16_t firstToolNumber, std::int16_t* toolsMade,
                std::int16_t group, std::int16_t makeMissing, std::int16_t addToLibrary, std::uint8_t drillingList,
-               std::uint8_t machiningTime)
+               std::uint8_t machiningTime, std::int16_t* toolsTaken)
         : views(views), oneHole(oneHole), nextToolNumber(firstToolNumber), toolsMade(toolsMade), group(group),
-          makeMissing(makeMissing), addToLibrary(addToLibrary), drillingList(drillingList), machiningTime(machiningTime) {}
+          makeMissing(makeMissing), addToLibrary(addToLibrary), drillingList(drillingList),
+          machiningTime(machiningTime), toolsTaken(toolsTaken) {}
 
     // The arguments.
     VIEW_LIST* views;
@@ -60,6 +62,7 @@ public:
     std::int16_t group;
     std::int16_t makeMissing, addToLibrary;
     std::uint8_t drillingList, machiningTime;
+    std::int16_t* toolsTaken;   // of the tools made, those the library took
 
     // 0 done, 1 cancelled or failed.
     int run();
@@ -98,6 +101,7 @@ private:
     bool angleWarningOff_ = false;
     bool notAddedTold_ = false;   // the library refused a made tool: the user was asked once
     std::unordered_set<std::string> ratesTold_;   // tools whose speed and feeds were not computed, told once
+    std::set<std::string> unmadeTold_;             // process lines whose tool cannot be made, told once
     bool multiView_ = false;
     std::vector<GROUP_TOOL> tools_;
     std::unordered_map<const OPE_LIST*, TOOL_CRITERIA> criteria_;

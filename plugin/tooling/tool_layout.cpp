@@ -60,21 +60,6 @@ bool metricUnits() { return g_globals.constructed() ? g_globals->metric() : curr
 
 double baseDepth(const DIAM_SORT& e, const CRITERIA& c) { return e.depth + (c.hill ? e.highestHill : 0); }
 
-constexpr int kMsgCaption = 1, kMsgToolNotMade = 129;   // "ErrorMessages"
-
-// A tool made from a table's values that no library or part may hold (a diameter of 1e20 would be drilled
-// above the part): the user hears of the process line that asks for it, once a run, and the operation gets
-// no tool.
-void tellUnmadeTool(const OPE_LIST& o, const std::string& why, std::set<std::string>& told) {
-    const std::string path = o.point ? tableFilePath(fieldText(o.point->tableName)) : std::string();
-    const std::string process = o.point ? fieldText(o.point->processName) : std::string();
-    const std::string line = "[" + process + " " + std::to_string(o.opIndex + 1) + "]";
-    if (!told.insert(path + '\n' + line).second) return;
-    (void)plat::messageBox(nullptr, fillText(errorMessage(kMsgToolNotMade), {path, line, why}),
-                           errorMessage(kMsgCaption), plat::MB_OK | plat::MB_ICONWARNING);
-}
-
-
 std::string toolText(const DIAM_SORT& e) {
     return fieldText(e.operation->altToolName);
 }

@@ -14,8 +14,23 @@
 
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
+#include "platform/ui/message_box.h"
 #include "plugin/base/globals.h"
+#include "plugin/base/text_fill.h"
 #include "plugin/base/utilities.h"
+#include "plugin/model/ope_list.h"
+#include "plugin/model/tab_cols_desc.h"
+#include "plugin/model/tree.h"
+
+void tellUnmadeTool(const OPE_LIST& o, const std::string& why, std::set<std::string>& told) {
+    constexpr int kMsgCaption = 1, kMsgToolNotMade = 129;   // "ErrorMessages"
+    const std::string path = o.point ? tableFilePath(fieldText(o.point->tableName)) : std::string();
+    const std::string process = o.point ? fieldText(o.point->processName) : std::string();
+    const std::string line = "[" + process + " " + std::to_string(o.opIndex + 1) + "]";
+    if (!told.insert(path + '\n' + line).second) return;
+    (void)plat::messageBox(nullptr, fillText(errorMessage(kMsgToolNotMade), {path, line, why}),
+                           errorMessage(kMsgCaption), plat::MB_OK | plat::MB_ICONWARNING);
+}
 
 std::vector<tp_tool> loadToolList(const std::string& name, bool* refused) {
     tool_node* list = nullptr;

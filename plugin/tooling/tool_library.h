@@ -1,13 +1,16 @@
 // Tools in the host's tool libraries and in the part's tool list: reading a list, the next free number and
 // slot of a library, adding a tool to a library or to the part, finding a library tool by name and a part
-// tool like a given one, the default drill cycle of a tool type, and the version check of a tool's profile
-// file. T is the base tolerance.
+// tool like a given one, the default drill cycle of a tool type, the version check of a tool's profile file,
+// and telling a tool that cannot be made. T is the base tolerance.
 #pragma once
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "host/api.h"
+
+struct OPE_LIST;
 
 // The tools of a host tool list: "" the part's tool list, else a tool library file. Empty when the list
 // cannot be read; *refused then tells a library file the host would not read (damaged) from a missing one.
@@ -19,6 +22,11 @@ std::vector<tp_tool> loadLibraryTools(const std::string& library);
 const std::vector<tp_tool>& libraryTools(const std::string& library, std::vector<tp_tool>& storage);
 // The big library of the units under the host folder; in inches "big" when it exists, else "big_Inch".
 std::string bigToolLibrary(bool metric);
+
+// A tool made from a table's values that no library or part may hold (tool_values_why: a diameter of 1e20
+// would be drilled above the part): the user hears of the process line that asks for it, once a run
+// (`told` keeps the lines told), and the operation gets no tool.
+void tellUnmadeTool(const OPE_LIST& o, const std::string& why, std::set<std::string>& told);
 
 int toolNumberBySlot(const std::string& library, int slot);
 // The host id of the first part tool like `tool` (0 none); its record is copied over `tool`.

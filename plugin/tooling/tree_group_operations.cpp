@@ -23,7 +23,8 @@
 namespace {
 
 constexpr int kMsgCaption = 1, kMsgFewAxes = 152;   // "ErrorMessages"
-constexpr int kDoneLine = 5, kGroupWord = 35, kToolsMade = 71, kToolsAdded = 72;   // "TreeProcessDlg"
+// "TreeProcessDlg"
+constexpr int kDoneLine = 5, kGroupWord = 35, kToolsMade = 71, kToolsAdded = 72, kToolsNotTaken = 74;
 
 // "(Group 2) TOP"; the description is left out when a neighbour of the view in its group lies in another
 // host view.
@@ -83,10 +84,10 @@ void createOperationsPerGroup(VIEW_LIST* views) {
     TpGrpList& groups = TpMainGrpMgr().GetMainGrpList();
     const op_group* active = groups.RetrieveActiveGroup();
     const std::int32_t activeId = active ? active->id : 0;
-    std::int16_t toolsMade = 0, operationsMade = 0;
+    std::int16_t toolsMade = 0, operationsMade = 0, toolsTaken = 0;
     const int failed = createDrillOperations(views, nullptr, s.firstToolNumber, &toolsMade, 0, s.takeNearestTool,
                                              s.addNewTools, &operationsMade, s.drillingListOn != 0 ? 1 : 0,
-                                             s.machiningTimeListOn != 0 ? 1 : 0);
+                                             s.machiningTimeListOn != 0 ? 1 : 0, &toolsTaken);
     clearViewGroupLabels();
     if (activeId) groups.SetDefaultOperationGroup(activeId);
     if (locked) (void)plat::lockWindowUpdate(false);
@@ -99,10 +100,14 @@ void createOperationsPerGroup(VIEW_LIST* views) {
         return;
     }
     ToolsLogOpen::close();
+    // The tools the library took are told as added, the others made as kept in the part only, as the run's
+    // summary tells them.
     std::string text = fillText(texts.getText(kDoneLine), {long{operationsMade}});
-    if (toolsMade != 0)
-        text = fillText(texts.getText(kDoneLine) + "\n" + texts.getText(s.addNewTools != 0 ? kToolsAdded : kToolsMade),
-                        {long{operationsMade}, long{toolsMade}});
+    const long notTaken = toolsMade - toolsTaken;
+    if (s.addNewTools == 0 && toolsMade != 0) text += "\n" + fillText(texts.getText(kToolsMade), {long{toolsMade}});
+    if (s.addNewTools != 0 && toolsTaken != 0) text += "\n" + fillText(texts.getText(kToolsAdded), {long{toolsTaken}});
+    if (s.addNewTools != 0 && notTaken > 0)
+        text += "\n" + fillText(texts.getText(kToolsNotTaken), {notTaken, configuredToolLibrary()});
     plat::messageBox(nullptr, text, "", plat::MB_OK);
     restoreFormsLevelVisible(g_globals->settings.formsLevel);
     rebuild_graphics();

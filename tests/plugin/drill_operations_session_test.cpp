@@ -84,6 +84,25 @@ protected:
         for (double x : {20.0, 80.0}) b.hole(holeAt("bottom", {x, 15, 0}, kUp).cylinder(8, 8).tip());
         recognise(b);
     }
+    // Drills of these diameters after the hole's last operation, which is returned: its `next` heads them.
+    static OPE_LIST* appendDrills(POINT_LIST* hole, const std::vector<double>& diameters) {
+        OPE_LIST* kept = hole->opeList;
+        while (kept->next) kept = kept->next;
+        OPE_LIST* last = kept;
+        for (const double diameter : diameters) {
+            auto* o = new OPE_LIST(*kept);
+            o->processOpe = nullptr;
+            o->toolType = 3;
+            o->cycle = 0;
+            o->active = 1;
+            o->toolDiam = diameter;
+            o->prev = last;
+            o->next = nullptr;
+            last->next = o;
+            last = o;
+        }
+        return kept;
+    }
     // A conical mill after the hole's last operation, made by the run, which tells (OK) that the libraries
     // lack it.
     OPE_LIST* appendConicalMill(POINT_LIST* hole) {
@@ -341,22 +360,9 @@ TEST_F(DrillOperationsSession, AMilledOperationWithoutItsDefinitionIsSwitchedOff
 TEST_F(DrillOperationsSession, ARunStopsCollectingAt300ToolsAndSaysSoOnce) {
     recogniseTopAndBottom();
     // 301 drills of distinct diameters on the first hole.
-    POINT_LIST* hole = viewWithDirection(1)->firstPoint;
-    OPE_LIST* last = hole->opeList;
-    while (last->next) last = last->next;
-    std::vector<OPE_LIST*> added;
-    for (int i = 0; i < 301; ++i) {
-        auto* o = new OPE_LIST(*last);
-        o->processOpe = nullptr;
-        o->toolType = 3;
-        o->cycle = 0;
-        o->active = 1;
-        o->toolDiam = 2 + 0.05 * i;
-        o->prev = last;
-        o->next = nullptr;
-        last->next = o;
-        last = o;
-    }
+    std::vector<double> diameters;
+    for (int i = 0; i < 301; ++i) diameters.push_back(2 + 0.05 * i);
+    (void)appendDrills(viewWithDirection(1)->firstPoint, diameters);
     // Esc: go on before the runs; the count of tools; then stop after the first operation.
     plat::holdKeyForPolls(plat::VK_ESCAPE, 2);
     script().answer(plat::IDNO).answer(plat::IDOK).answer(plat::IDYES);
@@ -366,6 +372,56 @@ TEST_F(DrillOperationsSession, ARunStopsCollectingAt300ToolsAndSaysSoOnce) {
     EXPECT_EQ(result, 1);
     EXPECT_EQ(count("300 tools reached: a run uses at most 300 tools"), 1) << shown();
     EXPECT_EQ(made, 1);
+}
+
+// The tools the by-groups creation makes are told as the library took them: added, or made and kept in the
+// part only when the library refuses (asked once a run, however many it refuses after). A tool whose values
+// no tool may have (a drill of 1e20) is told and not made, so the library still takes the others.
+TEST_F(DrillOperationsSession, TheToolsMadeByGroupsAreToldAsTheLibraryTookThem) {
+    const struct {
+        const char* what;
+        std::int16_t addNewTools;
+        bool libraryRefuses;
+        std::vector<double> diameters;   // of drills no library holds, added to a top hole
+        std::string told;      // the tools' line of the count of operations made
+        int asked, unmade;     // the library's refusal asked, process lines told as asking for no tool
+    } cases[] = {
+        {"kept in the part", 0, false, {7.37, 9.73, 11.29}, "3 tools were made for operations that found none", 0, 0},
+        {"added", 1, false, {7.39, 9.71, 11.27}, "3 tools were made and added to the tool library.", 0, 0},
+        {"refused", 1, true, {7.41, 9.69, 11.23}, "3 tools made for operations were not taken by the tool library", 1,
+         0},
+        {"one out of range", 1, false, {7.43, 1e20, 11.21}, "2 tools were made and added to the tool library.", 0, 1},
+    };
+    recogniseTopAndBottom();
+    VIEW_LIST* top = viewWithDirection(1);
+    ASSERT_NE(top, nullptr);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        OPE_LIST* last = appendDrills(top->firstPoint, c.diameters);
+        for (VIEW_LIST* v = g_records->viewsTree; v; v = v->next)
+            for (POINT_LIST* p = v->firstPoint; p; p = p->next) p->noProblem = v == top ? 1 : 0;
+        g_globals->settings.takeNearestTool = 1;
+        g_globals->settings.addNewTools = c.addNewTools;
+        const std::string library = g_globals->settings.toolLibraryPath;
+        const std::string shipped = plat::readFile(library).value_or("");
+        if (c.libraryRefuses) plat::refuseChangesUnder(library.substr(0, library.rfind('/')));
+        for (int i = 0; i < c.unmade + c.asked; ++i) script().answer(plat::IDOK);
+        script().answer(plat::IDOK);   // the count of operations made
+        std::uint32_t filter = kStateNoProblem;
+        runProcessTree(&filter);
+        plat::refuseChangesUnder("");
+        expectScriptPlayed();
+        EXPECT_EQ(count("operations were created.\\n" + c.told), 1) << shown();
+        EXPECT_EQ(count("could not be added to the tool library"), c.asked) << shown();
+        EXPECT_EQ(count("the tool it asks for cannot be made"), c.unmade) << shown();
+        const std::string now = plat::readFile(library).value_or("");
+        EXPECT_EQ(now == shipped, c.addNewTools == 0 || c.libraryRefuses);
+        for (const tp_tool& t : loadToolList(library)) EXPECT_LT(t.diameter, 1000) << t.name;
+        ASSERT_TRUE(plat::writeFile(library, shipped));
+        freeOpeChain(last->next);
+        last->next = nullptr;
+        plat::driver().transcript().clear();
+    }
 }
 
 TEST_F(DrillOperationsSession, OperationsByGroupsLeaveOutWhatTheFilterHidesAndGiveTheSelectionBack) {
