@@ -425,8 +425,9 @@ TEST_F(ToolpathTest, NoHoleTakesMorePecksTurnsOrDepthCutsThanItsBound) {
 }
 
 // A number of the listing beyond the nine digits a control reads before the point (a depth, feed, dwell or
-// tool of 1e300, a position of 2e9) refuses the whole listing, naming the operation and the number, instead
-// of writing it cut to the buffer's width or as hundreds of digits; the sound rows at the bound are written.
+// tool of 1e300, a depth of exactly 1e9), or no number at all, refuses the whole listing, naming the
+// operation and the number, instead of writing it cut to the buffer's width, as hundreds of digits or as
+// "nan"; the sound rows at the bound are written.
 TEST_F(ToolpathTest, ANumberBeyondTheControlsWordsRefusesTheListing) {
     struct Case {
         const char* what;
@@ -438,6 +439,8 @@ TEST_F(ToolpathTest, ANumberBeyondTheControlsWordsRefusesTheListing) {
     const Case cases[] = {
         {"a depth of -1e300", 0, [](operation& op) { op.depth = -1e300; }, "-1e+300", ""},
         {"a depth of -1e30", 0, [](operation& op) { op.depth = -1e30; }, "-1e+30", ""},
+        {"a depth of exactly -1e9", 0, [](operation& op) { op.depth = -1e9; }, "-1e+09", ""},
+        {"a depth that is no number", 0, [](operation& op) { op.depth = std::nan(""); }, "nan", ""},
         {"a feed of 1e300", 0, [](operation& op) { op.toolFeeds[0] = op.toolFeeds[1] = 1e300; }, "1e+300", ""},
         {"a dwell of 1e300 s", 0, [](operation& op) { op.dwell = 1e300; }, "1e+303", ""},
         {"a tool of diameter 1e300", 0, [](operation& op) { op.toolDiameter = 1e300; }, "1e+300", ""},

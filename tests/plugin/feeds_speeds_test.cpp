@@ -108,8 +108,9 @@ TEST(FeedsSpeeds, TapsOnlyDefaultsAndLeftAlone) {
 }
 
 // A speed or feed beyond the rule of a tool's values (a diameter near 0, cutting data or machine defaults no
-// tool has, a tap whose feed would be its pitch times a huge speed) is not set: the tool keeps its own and the
-// caller is told which. A machine's spindle limit still clamps a speed before the rule is asked.
+// tool has, the plunge and retract feeds too, a tap whose feed would be its pitch times a huge speed) is not
+// set: the tool keeps its own and the caller is told which. A machine's spindle limit still clamps a speed
+// before the rule is asked.
 TEST(FeedsSpeeds, ASpeedOrFeedBeyondTheRuleLeavesTheToolAndSaysWhich) {
     setUnitTolerances(true);
     struct CASE {
@@ -122,6 +123,7 @@ TEST(FeedsSpeeds, ASpeedOrFeedBeyondTheRuleLeavesTheToolAndSaysWhich) {
         std::int32_t limit;
         const char* why;   // "" when set: then the speed `spindle`
         std::int32_t spindle;
+        double plungeFeed = 0, retractFeed = 0;   // the machine's defaults beside its feed of 100
     };
     material fast = steel(), thick = steel(), unknown = steel();
     fast.cuttingSpeed = 1e300;
@@ -149,6 +151,10 @@ TEST(FeedsSpeeds, ASpeedOrFeedBeyondTheRuleLeavesTheToolAndSaysWhich) {
         {"a machine's default speed of 1e300", 3, true, tool(3, 10), steel(), 1e300, 0, "the spindle speed 1e+300", 0},
         {"a machine's default speed of 3e9", 3, true, tool(3, 10), steel(), 3e9, 0, "the spindle speed 3e+09", 0},
         {"a machine's default speed of 1e6", 3, true, tool(3, 10), steel(), 1e6, 0, "", 1000000},
+        {"a machine's default plunge feed of 1e300", 3, true, tool(3, 10), steel(), 1000, 0, "the feed 1e+300 it gives",
+         0, 1e300, 0},
+        {"a machine's default retract feed that is no number", 3, true, tool(3, 10), steel(), 1000, 0,
+         "the feed nan it gives", 0, 0, std::nan("")},
     };
     for (const CASE& c : cases) {
         SCOPED_TRACE(c.what);
@@ -158,6 +164,8 @@ TEST(FeedsSpeeds, ASpeedOrFeedBeyondTheRuleLeavesTheToolAndSaysWhich) {
         machine.spindleLimit = c.limit;
         machine.defaultSpindle = c.defaultSpindle;
         machine.defaultFeeds[0] = 100;
+        machine.defaultFeeds[1] = c.plungeFeed;
+        machine.defaultFeeds[2] = c.retractFeed;
         std::string why = "not told";
         const int result = computeFeedsSpeedsFor(t, c.m, machine, c.metric, &why);
         if (*c.why == '\0') {

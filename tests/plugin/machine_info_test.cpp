@@ -1,6 +1,8 @@
 // Machine group information read from the host's machine definition and control.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "host/state_ops.h"
 #include "plugin/base/machine_info.h"
 #include "support/ops_fixture.h"
@@ -33,6 +35,22 @@ TEST_F(MachineInfo, ComponentsSpindleLimitToolChangeAndNcPath) {
     EXPECT_EQ(g_machineInfo.ncPath[2], 10);
     EXPECT_STREQ(g_machineInfo.definition.name, "Generic 3-axis VMC");
     EXPECT_NE(g_machineInfo.rootMachineGroup, nullptr);
+}
+
+// The spindle limit as the definition stores it, a double: one above every speed a tool may have limits no
+// more than that speed (1e300 has no int); one below a turn a minute, or none, is no limit.
+TEST_F(MachineInfo, TheSpindleLimitIsASpeedAToolMayHave) {
+    const struct {
+        double stored;
+        std::int32_t read;
+    } cases[] = {{8000, 8000}, {1e300, 1000000}, {1e6, 1000000}, {1, 1}, {0.5, 0}, {-3, 0}, {std::nan(""), 0}};
+    for (const auto& c : cases) {
+        host::MachineSetup setup;
+        setup.spindleLimit = c.stored;
+        host::storeMachineDefinition(setup);
+        EXPECT_EQ(readMachineGroupInfo(GroupsMachineGroup(nullptr)), 1);
+        EXPECT_EQ(g_machineInfo.spindleSpeedLimit, c.read) << c.stored;
+    }
 }
 
 TEST_F(MachineInfo, NoGroupOrNoDefinitionLeavesValuesReset) {
