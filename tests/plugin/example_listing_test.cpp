@@ -96,6 +96,9 @@ TEST_P(ExampleListing, EveryHoleIsMachinedAtItsPlaceToItsDepth) {
                 if (o->active) bottom = std::min(bottom, deepestPoint(*o));
             EXPECT_NE(bottom, std::numeric_limits<double>::max()) << "a hole without a process";
             if (bottom == std::numeric_limits<double>::max()) continue;
+            std::vector<double> ends;   // where each of its operations goes down to
+            for (const OPE_LIST* o = head->opeList; o; o = o->next)
+                if (o->active) ends.push_back(deepestPoint(*o));
             unreachable += head->notAccessible ? 1 : 0;
             for (POINT_LIST* p = head; p; p = p->nextEqual) {
                 SCOPED_TRACE("hole at " + std::to_string(p->ptUniv[0]) + ", " + std::to_string(p->ptUniv[1]) + ", " +
@@ -108,9 +111,16 @@ TEST_P(ExampleListing, EveryHoleIsMachinedAtItsPlaceToItsDepth) {
                     toView(*v, h.worldAxis, axis);
                     if (std::abs(at[0] - p->ptView[0]) > 1e-3 || std::abs(at[1] - p->ptView[1]) > 1e-3) continue;
                     if (std::abs(axis[2]) < 0.999) continue;   // a hole of another direction passing there
-                    if (axis[2] < 0 && p->neckSplitted) continue;  // its other half's, drilled from the other side
+                    // Its other half's, drilled from the other side: that half's view holds it to its own depths.
+                    if (axis[2] < 0 && p->neckSplitted) continue;
                     EXPECT_NEAR(axis[2], 1, 1e-6) << "drilled along another axis than its view's";
                     EXPECT_EQ(p->notAccessible, 0) << "cut from the side it cannot be reached from";
+                    // Each cycle ends where one of its operations does (a milled one cuts down in passes): a half
+                    // drilled along the wrong axis ends at none of the depths of the half whose axis it took.
+                    const bool endsWithAnOperation =
+                        std::any_of(ends.begin(), ends.end(), [&](double e) { return std::abs(e - at[2]) < 1e-3; });
+                    EXPECT_TRUE(h.cycle == "G1" || endsWithAnOperation)
+                        << h.cycle << " down to " << at[2] << ", where none of its operations ends";
                     matched[i] = true;
                     deepest = std::min(deepest, at[2]);
                 }
