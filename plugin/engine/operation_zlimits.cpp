@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <numbers>
 
 #include "platform/ui/message_box.h"
@@ -57,6 +58,19 @@ struct SECTION {
         }
         return !full;
     }
+    // The outline goes on from where it ends down to a wall's top (diameter d, height z). Between two walls
+    // of a hole there may be faces that are no surface of revolution (a hex socket between the cones of a
+    // screw's drive, a cross hole): left open, the outline lets a tool that fits no wall below slip through
+    // the gap, and every search sends it down into the air beneath the hole. The straight line is the
+    // narrowest the stretch can be.
+    bool joinTo(double d, double z) {
+        const int n = p.holeSegmentCount();
+        if (n == 0) return true;
+        double end[2];
+        segmentEnd(p.holeSegment(n - 1), end);
+        if (end[1] - z <= g_tolerances.tol004T) return true;
+        return ok(p.addHoleLine(2 * end[0], end[1], d, z));
+    }
 };
 
 bool drawWall(SECTION& s, const CIL_DESC& c, double a) {
@@ -69,17 +83,22 @@ bool drawWall(SECTION& s, const CIL_DESC& c, double a) {
         if (std::fabs(slope) > 1e-9) {
             const double dz = (cd - d) / 2 / slope;
             const double meetD = d - 2 * dz * std::tan(c.coneAngle), meetZ = zTop - dz;
-            if (!s.ok(s.p.addHoleLine(cd, zTop, meetD, meetZ))) return false;
+            if (!s.joinTo(cd, zTop) || !s.ok(s.p.addHoleLine(cd, zTop, meetD, meetZ))) return false;
             d = meetD;
             z = meetZ;
+        } else if (!s.joinTo(d, z)) {
+            return false;
         }
     } else if (c.topRound) {
         const double start = c.topRoundStart, sweep = c.topRoundSweep;
         const double cr = c.topRoundTorus[1] + a / 2, cz = c.topRoundTorus[2];
         const double radius = c.topRoundTorus[0];
+        if (!s.joinTo(2 * (cr + radius * std::cos(start)), cz + radius * std::sin(start))) return false;
         if (!s.ok(s.p.addHoleArc(cr, cz, radius, start, sweep))) return false;
         d = 2 * (cr + radius * std::cos(start + sweep));
         z = cz + radius * std::sin(start + sweep);
+    } else if (!s.joinTo(d, z)) {
+        return false;
     }
     if (c.bottomRound == 0) return s.ok(s.p.addHoleLine(d, z, Di, zBottom));
     double r = 0, rz = 0;
@@ -206,9 +225,22 @@ double clearanceDiameter(const CTabColsDesc& t, const PROCESS_OPE& d) {
     return diameter;
 }
 
+// The hole's own end: the bottom of a through hole's last wall (breaking through is added to a tool that
+// goes through), else the deepest point of its outline, the bottom of its tip or flat.
+double holeEnd(const CTabColsDesc& t, const CToolHoleProfile& p) {
+    if (t.cilEntries.empty()) return -std::numeric_limits<double>::max();
+    const CIL_DESC& last = entryCil(t, static_cast<int>(t.cilEntries.size()) - 1);
+    if (last.Through || p.holeSegmentCount() == 0) return last.zBottom;
+    double end[2];
+    segmentEnd(p.holeSegment(p.holeSegmentCount() - 1), end);
+    return std::min(end[1], last.zBottom);
+}
+
 void thirdPass(const CTabColsDesc& t, CToolHoleProfile& p, PROCESS_OPE& d) {
     const std::uint32_t type = opeGet(d, operationType);
-    double zInfValue = opeGet(d, C::calcZInf);
+    // Whatever a definition asks (a depth typed into its table, an association to a wall the tool cannot
+    // reach), no operation goes below the hole's own end: past it lies the part's material or air.
+    double zInfValue = std::max(opeGet(d, C::calcZInf), holeEnd(t, p));
     double zSupValue = opeGet(d, C::calcZSup);
     if (type == TT::userProfile) {
         if (opeGet(d, bottomStockOn)) opeSet(d, C::calcZInf, zInfValue + opeGet(d, bottomStock));

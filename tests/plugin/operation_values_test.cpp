@@ -337,6 +337,57 @@ TEST_F(OperationValues, InterferenceSectionEndsBelowAThroughHoleByItsExit) {
     EXPECT_NEAR(end[1], -5, 1e-9);   // the shoulder of a flat step that is not the last: no tip length
 }
 
+// A screw's drive as a CAD part draws it: a countersink cone, a hex socket (no wall of revolution) and a cone
+// to a small flat bottom, in the table a run made for it. Each operation stops within the hole: the drill of
+// the countersink's diameter, wider than the cone below, fits no wall the outline would have left open over
+// the socket; nor does a drill whose table asks for 50 below the top go past the hole's end.
+TEST_F(OperationValues, NoOperationGoesPastTheHolesOwnEnd) {
+    const std::string process =
+        " 0 0 0 30.0000 {} 1 0 0.0000 0 0.0000 0 0 0 0.000000 0 0.000000 0 0.0000 0.0000 {} 0 0 0 0 0.0000 0 0 0 0 {} "
+        "0\r\n";
+    const std::string table =
+        "[Class] 0 21 0 0 0\r\n[Desc]\r\n"
+        "[Item 1] 0 1 \"Name\" 0 0 0.00 0 \"\" 0 \"\" 0.00\r\n"
+        "[Item 2] 1 2 \"D\" 0 0 2.55 3 \"L\" 4 \"A\" 0.21\r\n"
+        "[Item 3] 1 5 \"d\" 0 1 0.41 0 \"\" 6 \"A1\" 0.00\r\n"
+        "[Item 4] 3 7 \"Process\" 0 0 0.00 0 \"\" 0 \"\" 0.00\r\n"
+        "[Item 5] 8 8 \"\" 0 0 0.00 0 \"\" 0 \"\" 0.00\r\n"
+        "[Prm]\r\n0 0.000 0.000 0 0.000 0 0.000 0 0.767945 0.802851 2.101 0 2.000 0 0.000 0 0.000 0.080 0.160\r\n"
+        "[BmpPrm]\r\n0.0000 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\r\n"
+        "[BmpLastVal]\r\n0.0000 0.0000 0.00 0 0.0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\r\n"
+        "[Process]\r\n"
+        "[1 1] 2 0 5 0 1 5.0000 1 0 0 0 0.0000 3 0 0 0 0.0000" + process +
+        "[1 2] 3 1 5 0 1 0.4100 1 0 0 0 0.0000 1 0 1 1 0.0000" + process +
+        "[1 3] 3 1 2 0 0 2.5500 1 0 0 0 0.0000 1 0 1 1 0.0000" + process +
+        "[1 4] 10 1 5 0 1 0.4100 1 0 0 1 0.0000 1 0 1 1 0.0000" + process +
+        "[2 1] 3 1 2 0 0 2.5500 1 0 0 0 0.0000 0 0 0 0 -50.0000 0 0 1 30.0000 {} 1" +
+        process.substr(process.find("{} 1") + 4);
+    ASSERT_TRUE(plat::writeFile(tablesDir + "/_Forantix_2d_1.tab", table));
+    ASSERT_TRUE(plat::writeFile(tablesDir + "/_Forantix_2d_1.txt", "**2.55x0.21 2.55 0.21 90 0.41 120 1\r\n"));
+    loadAllTables(tables, &drillIndex);
+    const double end = -2.035;
+    for (const char* name : {"1", "2"}) {
+        SCOPED_TRACE(std::string("process ") + name);
+        TEST_VIEW v;
+        POINT_LIST* h = v.hole({{.D = 2.55, .zTop = 0, .zBottom = -0.21}, {.D = 0.41, .zTop = -1.435, .zBottom = end, .flat = 1}});
+        h->descs[0].coneAngle = 45 * kDeg;
+        h->descs[1].coneAngle = 60 * kDeg;
+        h->descs[1].L2 = 0.6;
+        assign(*h, "_Forantix_2d_1", "**2.55x0.21");
+        setFieldText(h->processName, name);
+        ASSERT_EQ(apply(*h), 0);
+        ASSERT_NE(h->opeList, nullptr);
+        for (const OPE_LIST* op : operations(*h)) {
+            SCOPED_TRACE("tool type " + std::to_string(op->toolType) + " Ø" + std::to_string(op->toolDiam));
+            EXPECT_GE(op->zInf, end - 1e-9);
+            EXPECT_LE(op->zInf, op->zSup);
+            if (op->toolDiam > 2.5) {
+                EXPECT_GT(op->zInf, -1.435);   // wider than the lower cone's mouth
+            }
+        }
+    }
+}
+
 TEST_F(OperationValues, AFullSectionIsToldOnceAndKeepsWhatWasDrawn) {
     CTabColsDesc table;
     table.cilEntries.resize(30);
