@@ -217,13 +217,20 @@ POINT_LIST* splitTwin(VIEW_LIST* head, VIEW_LIST* view, POINT_LIST* point, CMove
 
 // One chain of the far split: the first segment behind a long gap that the chain has not widened above,
 // whose lower part may be drilled from the other side, starts the part that moves. 0, or -1 on failure.
+// A cone widening downwards makes a chamber once a wall follows it closely; right before the long gap it
+// is the flare at the end of a bore (a chamfer on the inner face of a wall, the foot of an insert), and the
+// hole in the far wall is drilled from its own side rather than by a drill sent through the gap.
 int splitFar(VIEW_LIST* head, VIEW_LIST* view, POINT_LIST* point, CMoveIndex& index) {
+    const auto widens = [](const CYL_LIST* s) { return isConeBeyondT(s) && s->rInf > s->rSup; };
     const CYL_LIST* top = point->firstCyl;
-    bool widened = isConeBeyondT(top) && top->rSup < top->rInf;
+    bool widened = false;
+    bool flare = widens(top);   // the segment above widens downwards, and nothing has followed it closely yet
     const CYL_LIST* previous = top;
     for (CYL_LIST* s = top->next; s; s = s->next) {
-        if (isConeBeyondT(s) && s->rInf > s->rSup) widened = true;
-        if (!widened && std::fabs(previous->zInf - s->zSup) > 40 * s->rSup && farPartEntersFromBelow(s)) {
+        const bool far = std::fabs(previous->zInf - s->zSup) > 40 * s->rSup;
+        if (flare && !far) widened = true;
+        flare = widens(s);
+        if (!widened && !flare && far && farPartEntersFromBelow(s)) {
             POINT_LIST* moved = splitPointToOppView(head, view, point, s->prev, &index);
             if (isFailed(moved)) return -1;
             if (moved) point->farSplitted = moved->farSplitted = 1;

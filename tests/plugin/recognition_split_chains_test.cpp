@@ -58,6 +58,9 @@ TEST_F(SplitChainsTest, EachStageCutsItsChainAndSendsTheLowerPartFlippedToTheOpp
          "0.0:3.0>-10.0:3.0", "30.0:2.0>25.0:2.0 20.0:3.0>14.0:3.0 14.0:3.0>12.0:0.0", nullptr},
         {"a gap of more than forty radii", cylsSplitFar, {cyl(0, -5, 1), cyl(-55, -60, 1)}, "0.0:1.0>-5.0:1.0",
          "60.0:1.0>55.0:1.0", &POINT_LIST::farSplitted},
+        // A flare at the end of the near bore is no chamber: the far hole is drilled from its own side.
+        {"a flare right before the gap", cylsSplitFar, {cyl(0, -5, 1), cone(-5, 1, -5.2, 3), cyl(-60, -65, 1)},
+         "0.0:1.0>-5.0:1.0 -5.0:1.0>-5.2:3.0", "65.0:1.0>60.0:1.0", &POINT_LIST::farSplitted},
         // The far part is a countersink seen from behind: drilled from below.
         {"a far part widening downwards", cylsSplitFar, {cyl(0, -5, 1), cyl(-55, -60, 1), cone(-60, 1, -62, 3)},
          "0.0:1.0>-5.0:1.0", "62.0:3.0>60.0:1.0 60.0:1.0>55.0:1.0", &POINT_LIST::farSplitted},
@@ -101,6 +104,8 @@ TEST_F(SplitChainsTest, ChainsTheStagesDoNotCutStayWholeInTheirView) {
         {"gap of exactly 40 radii", cylsSplitFar, {cyl(0, -5, 1), cyl(-45, -50, 1)}, false},
         {"step outwards above the gap", cylsSplitFar, {cyl(0, -5, 1), cyl(-5, -10, 2), cyl(-60, -65, 1)}, false},
         {"widening cone at the top", cylsSplitFar, {cone(0, 1, -1, 2), cyl(-1, -5, 2), cyl(-100, -105, 1)}, false},
+        {"a flare with a wall below it", cylsSplitFar, {cyl(0, -5, 1), cone(-5, 1, -6, 3), cyl(-6, -8, 3), cyl(-70, -75, 1)},
+         false},
         {"far part ends in a tip", cylsSplitFar, {cyl(0, -5, 1), cyl(-55, -60, 1), cone(-60, 1, -61, 0)}, false},
         {"far part has a floor", cylsSplitFar, {cyl(0, -5, 1), cyl(-55, -60, 1).floorAtBottom()}, false},
         {"counterbore", cylsSplitTwin, {cyl(0, -5, 6).ringAtBottom(3, 6), cyl(-5, -20, 3)}, false},
