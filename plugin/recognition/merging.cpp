@@ -315,6 +315,9 @@ int cylsOverlappPass2(VIEW_LIST* head) {
                     if (std::fabs(rb - ra) <= t) {
                         if (b->zSup > a->zSup) setCylTop(a, b->zSup);
                         a->zInf = std::min(a->zInf, b->zInf);
+                        // a stands for both walls from here: it keeps at least b's part of the circle (the
+                        // bands of a modelled thread start with a part turn above full ones).
+                        if (std::fabs(b->Asw) > std::fabs(a->Asw)) a->Ai = b->Ai, a->Asw = b->Asw;
                         absorb = true;
                     } else if (ra < rb) {
                         absorb = true;

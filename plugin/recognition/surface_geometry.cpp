@@ -152,6 +152,15 @@ void sweepAtEnd(CSurfSampler& surface, const double axisPointInFrame[3], double 
     double sw = a2 - a0;
     if (sw < 0 && sense == 1) sw += kTwoPi;
     else if (sw > 0 && sense == -1) sw -= kTwoPi;
+    // A face that runs a hair past a full turn (some systems write a modelled thread as bands of 360.05
+    // degrees) ends just past its start: its middle, half way round, lies farther on than its end.
+    if (std::abs(sw) >= 0.0001 && std::abs(sw) < kPi / 2) {
+        surface.at(axialParam, cStart + 0.5 * (cEnd - cStart), p);
+        double half = angleAbout(frame, axisPointInFrame, p) - a0;
+        if (half < 0 && sense == 1) half += kTwoPi;
+        else if (half > 0 && sense == -1) half -= kTwoPi;
+        if (std::abs(half) > std::abs(sw)) sw = sense * kTwoPi;
+    }
     *startAngle = a0;
     *sweep = sw;
 }

@@ -129,7 +129,7 @@ TEST_F(MergingTest, SphereLikeFacesOverlappingAWallAndTorusLikeHolesGo) {
 }
 
 // Two coaxial cylinders of one radius, the upper ending at z 0: sharing more than 2T of height they become
-// one; sharing just under or exactly 2T they stay two.
+// one, which keeps the wider part of the circle of the two; sharing just under or exactly 2T they stay two.
 TEST_F(MergingTest, CoaxialCylindersJoinOnlyWhenTheyShareMoreThanTheOverlapDistance) {
     VIEW_LIST* v = addView();
     const double lowerTops[] = {0.05 - 1e-6, 0.05, 0.05 + 1e-6};
@@ -137,12 +137,13 @@ TEST_F(MergingTest, CoaxialCylindersJoinOnlyWhenTheyShareMoreThanTheOverlapDista
     std::vector<POINT_LIST*> holes;
     for (double top : lowerTops) {
         holes.push_back(addPoint(v, 20.0 * holes.size(), 0));
-        addCylinder(holes.back(), 5, 0, 3, 1);
+        addCylinder(holes.back(), 5, 0, 3, 1)->Asw = 4;
         addCylinder(holes.back(), top, -12, 3 + 0.5 * kT, 2);
     }
     EXPECT_EQ(cylsOverlappPass2(head), 0);
     for (int i = 0; i < 3; ++i) EXPECT_EQ(holes[i]->cylCount, expected[i]) << i;
     EXPECT_DOUBLE_EQ(holes[2]->firstCyl->zInf, -12);
+    EXPECT_DOUBLE_EQ(holes[2]->firstCyl->Asw, 2 * kPi);
     EXPECT_EQ(entIds(holes[2]->firstCyl), Ids{1});
 }
 
