@@ -25,15 +25,6 @@ namespace {
 
 class ExampleListing : public ExecuteSessionFixture, public testing::WithParamInterface<std::string> {
 protected:
-    // The shipped main job's steps after the invocation, which the test makes itself.
-    void scriptShippedSession() {
-        const plat::ParsedSession session =
-            plat::parseSession(plat::readFile(std::string(FX_SOURCE_DIR) + "/data/sessions/execute.session").value_or(""));
-        ASSERT_EQ(session.error, "");
-        ASSERT_FALSE(session.steps.empty());
-        ASSERT_EQ(session.steps.front().verb, "invoke");
-        for (std::size_t i = 1; i < session.steps.size(); ++i) script().add(session.steps[i]);
-    }
     // The count of holes that cannot be reached, as the run's summary tells it (0 when it does not).
     int unreachableTold() {
         static const std::regex told(R"(Static ".*?(\d+) holes cannot be reached from their side\.)");
@@ -72,13 +63,7 @@ TEST_P(ExampleListing, EveryHoleIsMachinedAtItsPlaceToItsDepth) {
     host::setHostDir(hostDir + "/");
     ASSERT_EQ(host::openStepAsPart(GetParam()), "");
     load();
-    scriptShippedSession();
-    EXPECT_EQ(m_main(), 0);
-    for (const plat::Step* left = script().peek(); left; left = script().peek()) {
-        EXPECT_TRUE(left->optional) << left->describe();   // hostcam passes over optional steps left at the end
-        script().take();
-    }
-    expectScriptPlayed();
+    playShippedSession();
 
     const NC_PROGRAM program = readNcListing(host::ncListing());
     EXPECT_TRUE(program.errors.empty()) << program.errors.front();

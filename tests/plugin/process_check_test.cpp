@@ -50,7 +50,7 @@ protected:
     // The user runs Execute on the open part; the tree and tools the cycle kept in the part are read back.
     void execute(const std::string& name, bool metric = true) {
         part.name = name;
-        part.solids = partSolids();
+        part.solids = process_check::partSolids();
         std::string why;
         const std::string library = hostDir + (metric ? "/Mill/Tools/Mill_mm.Tools" : "/Mill/Tools/Mill_Inch.Tools");
         ASSERT_TRUE(host::tools::readToolLibrary(library, part.library, why)) << why;
@@ -66,18 +66,6 @@ protected:
     }
     std::vector<std::string> check() const {
         return process_check::checkProcesses(tree, *g_toolsArray, part, process_check::settingsRules());
-    }
-    static std::vector<host::SolidGeom> partSolids() {
-        std::vector<host::SolidGeom> solids;
-        db_ptr at = db_start();
-        for (;;) {
-            ent e{};
-            char found = 0;
-            get_ent(at, 1, kEntSolid, &e, &at, &found);
-            if (!found) break;
-            if (e.solid.geom) solids.push_back(*e.solid.geom);
-        }
-        return solids;
     }
     // The hole of the view whose axis passes (x, y) of the view.
     POINT_LIST* holeAt(int viewNumber, double x, double y) const {

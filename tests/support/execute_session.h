@@ -30,6 +30,24 @@ protected:
         expectScriptPlayed();
     }
 
+    // The README's main job on the open part, from the shipped session (data/sessions/execute.session) after
+    // its invocation: Execute, the summary, "Create operations"; its optional steps left at the end are
+    // passed over as hostcam passes them.
+    void playShippedSession() {
+        const plat::ParsedSession session = plat::parseSession(
+            plat::readFile(std::string(FX_SOURCE_DIR) + "/data/sessions/execute.session").value_or(""));
+        ASSERT_EQ(session.error, "");
+        ASSERT_FALSE(session.steps.empty());
+        ASSERT_EQ(session.steps.front().verb, "invoke");
+        for (std::size_t i = 1; i < session.steps.size(); ++i) script().add(session.steps[i]);
+        EXPECT_EQ(m_main(), 0);
+        for (const plat::Step* left = script().peek(); left; left = script().peek()) {
+            EXPECT_TRUE(left->optional) << left->describe();
+            script().take();
+        }
+        expectScriptPlayed();
+    }
+
     // The value `read` takes from the tree kept in the part.
     template <class T>
     T fromPart(const std::function<T(VIEW_LIST*)>& read) {

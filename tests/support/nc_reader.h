@@ -1,6 +1,7 @@
 // Reads an NC listing of hostcam's dialect back as a control would: the work offsets with the planes their
-// comments describe, the tools, every hole a canned cycle drills (its X, Y, the Z it goes down to and its R
-// plane) and every straight plunge of a feed move, each in the work offset's plane and in world coordinates.
+// comments describe, the tools (with the diameters their comments give), every hole a canned cycle drills
+// (its X, Y, the Z it goes down to and its R plane) and every straight plunge of a feed move, each in the
+// work offset's plane and in world coordinates.
 #pragma once
 #include <cmath>
 #include <map>
@@ -27,11 +28,18 @@ struct NC_HOLE {
     double at[3] = {};        // X, Y and the Z reached, in the plane
     double r = 0;             // the R plane of a cycle
     double world[3] = {};     // the point reached, in the world
+    double worldR[3] = {};    // the cycle's point on its R plane, in the world
     double worldAxis[3] = {}; // the plane's Z in the world
+};
+
+struct NC_TOOL {
+    std::string name;
+    double diameter = 0;
 };
 
 struct NC_PROGRAM {
     std::map<std::string, NC_PLANE> offsets;
+    std::map<int, NC_TOOL> tools;   // by tool number
     std::vector<NC_HOLE> holes;
     std::vector<int> toolChanges;
     std::vector<std::string> errors;   // what a control would refuse
@@ -42,6 +50,7 @@ inline NC_PROGRAM readNcListing(const std::string& text) {
     static const std::regex planeComment(
         R"(\((G5[4-9](?:\.1 P\d+)?) = PLANE X ([-\d.]+),([-\d.]+),([-\d.]+) Y ([-\d.]+),([-\d.]+),([-\d.]+) Z ([-\d.]+),([-\d.]+),([-\d.]+) ORIGIN ([-\d.]+),([-\d.]+),([-\d.]+)\))");
     static const std::regex word(R"(([A-Z])(-?\d*\.?\d*))");
+    static const std::regex toolComment(R"(^\(T(\d+) (.*) D([\d.]+)\)$)");
     std::istringstream in(text);
     std::string line, offset, cycle;
     int tool = 0, motion = 0;
@@ -54,6 +63,10 @@ inline NC_PROGRAM readNcListing(const std::string& text) {
             for (int i = 0; i < 9; ++i) plane.axes[i / 3][i % 3] = std::stod(m[2 + i].str());
             for (int k = 0; k < 3; ++k) plane.origin[k] = std::stod(m[11 + k].str());
             program.offsets[m[1].str()] = plane;
+            continue;
+        }
+        if (std::regex_match(line, m, toolComment)) {
+            program.tools[std::stoi(m[1].str())] = {m[2].str(), std::stod(m[3].str())};
             continue;
         }
         if (line.empty() || line[0] != 'N') continue;
@@ -98,6 +111,8 @@ inline NC_PROGRAM readNcListing(const std::string& text) {
             h.r = r;
             const NC_PLANE& plane = program.offsets[offset];
             plane.toWorld(at, h.world);
+            const double atR[3] = {at[0], at[1], r};
+            plane.toWorld(atR, h.worldR);
             std::copy(plane.axes[2], plane.axes[2] + 3, h.worldAxis);
             program.holes.push_back(h);
         };

@@ -44,6 +44,20 @@ struct RULES {
     double fluteClearance = 1;             // flutes past the deepest cut by this many diameters, < 0 any
 };
 
+// The solids of the open part.
+inline std::vector<host::SolidGeom> partSolids() {
+    std::vector<host::SolidGeom> solids;
+    db_ptr at = db_start();
+    for (;;) {
+        ent e{};
+        char found = 0;
+        get_ent(at, 1, kEntSolid, &e, &at, &found);
+        if (!found) break;
+        if (e.solid.geom) solids.push_back(*e.solid.geom);
+    }
+    return solids;
+}
+
 // The rules of the plug-in's settings as they stand.
 inline RULES settingsRules() {
     const PRM_SETTINGS& s = g_globals->settings;
@@ -126,6 +140,21 @@ public:
         for (const Vec3& d : kRays) odd += crossings(p, d) % 2;
         return odd >= 2;
     }
+    // The walls of revolution about the line p + t d (d a unit vector) whose material lies outside them (a
+    // hole's walls, not a boss's), as ranges [from, to] of t: cylinders and cones, and the spline faces some
+    // systems write them as.
+    std::vector<std::pair<double, double>> wallsAbout(const Vec3& p, const Vec3& d) const {
+        std::vector<std::pair<double, double>> walls;
+        for (const FACE& f : faces_) {
+            const host::SurfaceKind kind = f.geom.kind();
+            if (kind == host::SurfaceKind::Plane || kind == host::SurfaceKind::Sphere || !revolvesAbout(f.geom, p, d))
+                continue;
+            double least = 0, most = 0;
+            if (f.geom.extentAlong(d, least, most)) walls.push_back({least - dot(p, d), most - dot(p, d)});
+        }
+        return walls;
+    }
+
     // The highest and lowest point of the material along a direction.
     double highest(const Vec3& d) const { return extreme(d, 1); }
     double lowest(const Vec3& d) const { return -extreme(d, -1); }
@@ -142,6 +171,24 @@ private:
             for (const host::FaceHit& hit : f.geom.intersectLine(p, d)) n += hit.lineParam > 1e-9;
         }
         return n;
+    }
+    // At points across the face, its normal lies in the plane of the line (the line's point within 0.025) and
+    // points towards the line.
+    static bool revolvesAbout(const host::FaceGeom& face, const Vec3& p, const Vec3& d) {
+        const host::UvBox uv = face.uvRange();
+        for (const double su : {0.1, 0.5, 0.9})
+            for (const double sv : {0.1, 0.9}) {
+                const double u = uv.uMin + su * (uv.uMax - uv.uMin), v = uv.vMin + sv * (uv.vMax - uv.vMin);
+                const Vec3 at = face.eval(u, v);
+                Vec3 n;
+                if (!face.normalAt(u, v, n)) return false;
+                const Vec3 radial = add(add(at, p, -1), d, -dot(add(at, p, -1), d));
+                const double r = std::sqrt(dot(radial, radial));
+                const Vec3 across{d[1] * radial[2] - d[2] * radial[1], d[2] * radial[0] - d[0] * radial[2],
+                                  d[0] * radial[1] - d[1] * radial[0]};
+                if (r < 1e-6 || std::fabs(dot(n, across)) > 0.025 || dot(n, radial) >= 0) return false;
+            }
+        return true;
     }
     static bool rayMeetsBox(const Vec3& p, const Vec3& d, const host::Box3& box) {
         double t0 = 0, t1 = std::numeric_limits<double>::max();

@@ -1,0 +1,192 @@
+// The README's main job on the real parts of ../shared/parts (STEP files as CAD systems wrote them, beside
+// the checkout): per part, how many holes the NC listing drills, each drilling held against the part's own
+// walls along its axis, and what the work folder's "26_Dropped.txt" tells. The expected numbers come from
+// the parts' faces, read axis by axis (a row's comment says what holds there).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "host/geom/step_io.h"
+#include "platform/sys/text_lines.h"
+#include "support/execute_session.h"
+#include "support/host_folder.h"
+#include "support/nc_reader.h"
+#include "support/process_check.h"
+
+namespace {
+
+using host::Vec3;
+using process_check::detail::add;
+using process_check::detail::dot;
+
+const std::string kPartsDir = std::string(FX_SOURCE_DIR) + "/../shared/parts";
+
+struct REAL_PART {
+    const char* file;      // in ../shared/parts
+    int holes;             // hole axes the listing drills
+    const char* dropped;   // what "26_Dropped.txt" lists, by reason
+};
+void PrintTo(const REAL_PART& part, std::ostream* out) { *out << part.file; }
+
+// The reasons "26_Dropped.txt" gives, by a phrase of each.
+const std::pair<const char*, const char*> kReasons[] = {
+    {"narrow", "narrower than the minimum"},   {"wide", "wider than the maximum"},
+    {"direction", "direction that is not allowed"}, {"open arc", "degrees of its circle"},
+    {"undercut", "(an undercut)"},             {"pocket", "pocket opened sideways"},
+    {"cavity", "(a cavity)"},                  {"beyond end", "beyond the closed end"},
+    {"many walls", "description cannot hold"}, {"no bore", "(a centre mark)"},
+    {"no table", "no table describes it"},
+};
+
+// The counts of each reason in the log, e.g. "open arc 5, pocket 3" ("" when nothing was left out).
+std::string droppedByReason(const std::string& log) {
+    std::map<std::string, int> count;
+    std::size_t lines = 0;
+    for (const plat::TextLine& l : plat::splitLines(log)) {
+        const std::string_view line = l.text;
+        if (line.empty() || line[0] != 'X') continue;
+        ++lines;
+        for (const auto& [key, phrase] : kReasons)
+            if (line.find(phrase) != std::string::npos) ++count[key];
+    }
+    std::string text;
+    std::size_t counted = 0;
+    for (const auto& [key, phrase] : kReasons)
+        if (count[key]) {
+            text += (text.empty() ? "" : ", ") + std::string(key) + " " + std::to_string(count[key]);
+            counted += static_cast<std::size_t>(count[key]);
+        }
+    return counted == lines ? text : text + " and unknown " + std::to_string(lines - counted);
+}
+
+// The distinct axes (either way along them) that the listing's cycles drill.
+int drilledAxes(const NC_PROGRAM& program) {
+    std::vector<std::pair<Vec3, Vec3>> axes;   // direction, the axis's point nearest the origin
+    int cycles = 0;
+    for (const NC_HOLE& h : program.holes) {
+        if (h.cycle == "G1") continue;
+        ++cycles;
+        Vec3 d{h.worldAxis[0], h.worldAxis[1], h.worldAxis[2]};
+        const Vec3 p{h.world[0], h.world[1], h.world[2]};
+        const Vec3 foot = add(p, d, -dot(p, d));
+        const bool known = std::any_of(axes.begin(), axes.end(), [&](const auto& a) {
+            const Vec3 gap = add(foot, a.second, -1);
+            return std::fabs(dot(d, a.first)) > 0.99999 && dot(gap, gap) < 1e-4;
+        });
+        if (!known) axes.push_back({d, foot});
+    }
+    return axes.empty() && cycles ? -1 : static_cast<int>(axes.size());
+}
+
+// What one drilling of the listing does wrong against the hole's own walls, "" nothing: the walls of
+// revolution about its axis, from the highest below its R plane down as long as each next one starts
+// within a gap of the last (a cross hole, a socket's flats), end where the hole does; the drill's point goes
+// past that end by no more than its tip and the breakthrough. A drilling about no wall drills no hole.
+std::string drillingFault(const process_check::detail::MATERIAL& part, const NC_HOLE& h, const NC_TOOL& tool,
+                          const process_check::RULES& rules) {
+    constexpr double kTol = 0.05, kGap = 2;
+    const Vec3 up{h.worldAxis[0], h.worldAxis[1], h.worldAxis[2]};
+    const Vec3 start{h.worldR[0], h.worldR[1], h.worldR[2]};
+    const double point = dot(Vec3{h.world[0], h.world[1], h.world[2]}, up) - dot(start, up);
+    std::vector<std::pair<double, double>> walls = part.wallsAbout(start, up);
+    std::sort(walls.begin(), walls.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
+    double end = 1;
+    for (const auto& [from, to] : walls)
+        if (from < 0 && (end > 0 || to >= end - kGap - tool.diameter)) end = std::min(end, from);
+    char where[160];
+    std::snprintf(where, sizeof where, "%s %s Ø%g from (%.3f, %.3f, %.3f) to (%.3f, %.3f, %.3f) ", h.cycle.c_str(),
+                  tool.name.c_str(), tool.diameter, start[0], start[1], start[2], h.world[0], h.world[1], h.world[2]);
+    if (end > 0) return where + std::string("drills about no wall");
+    const bool pointed = tool.name.find("DRILL") != std::string::npos;
+    const double tip = pointed ? tool.diameter / 2 / std::tan(59 * M_PI / 180) : 0;
+    const double breakthrough =
+        rules.breakthroughByRatio ? rules.breakthroughRatio * tool.diameter : rules.breakthroughLength;
+    if (point < end - tip - breakthrough - kTol)
+        return where + std::string("goes ") + std::to_string(end - point) + " past the hole's end";
+    return "";
+}
+
+class RealParts : public ExecuteSessionFixture, public testing::WithParamInterface<REAL_PART> {};
+
+TEST_P(RealParts, EveryHoleIsDrilledWithinItsWallsOrTold) {
+    const REAL_PART& row = GetParam();
+    const std::string hostDir = copyShippedHostFolder(dir.path());
+    ASSERT_FALSE(hostDir.empty());
+    host::setHostDir(hostDir + "/");
+    ASSERT_EQ(host::openStepAsPart(kPartsDir + "/" + row.file), "");
+    const process_check::detail::MATERIAL material(process_check::partSolids());
+    load();
+    playShippedSession();
+
+    const NC_PROGRAM program = readNcListing(host::ncListing());
+    EXPECT_TRUE(program.errors.empty()) << program.errors.front();
+    EXPECT_EQ(drilledAxes(program), row.holes);
+    EXPECT_EQ(droppedByReason(plat::readFile(g_globals->tmpDir + "/26_Dropped.txt").value_or("")), row.dropped);
+
+    const process_check::RULES rules = process_check::settingsRules();
+    std::vector<std::string> faults;
+    for (const NC_HOLE& h : program.holes) {
+        if (h.cycle == "G1") continue;
+        const auto tool = program.tools.find(h.tool);
+        ASSERT_NE(tool, program.tools.end()) << "T" << h.tool << " is not described";
+        const std::string fault = drillingFault(material, h, tool->second, rules);
+        if (!fault.empty()) faults.push_back(fault);
+    }
+    EXPECT_TRUE(faults.empty()) << faults.size() << " drillings:" << process_check::joined(faults);
+}
+
+// Per part: the axes its listing drills and what its log lists, as the part's walls read axis by axis (all
+// coaxial faces of revolution grouped by axis, with the other solids met along each axis) give them.
+const REAL_PART kRealParts[] = {
+    // The socket of each of two screws is drilled within its cones; the holes the screws fill cannot be
+    // reached (told); notches of 69 to 112 degrees, three half bores opened sideways under their holes.
+    {"freecad_zeroeffs_x_carriage.step", 9, "open arc 5, pocket 3"},
+    // Three holes; six D1 channels of 270 degrees.
+    {"freecad_zeroeffs_xy_mount.step", 3, "open arc 6"},
+    // 117 solids: 59 axes drilled; the holes screws fill or washers and heads cover cannot be reached.
+    {"fusion_low_cost_robot_arm_assembly.step", 59, "narrow 8, open arc 108, undercut 11, cavity 28, beyond end 46"},
+    {"fusion_metalboop_base_plate.step", 10, "open arc 96, pocket 2"},
+    // With the two threads modelled as bands of a hair over a turn, each drilled as a hole.
+    {"fusion_ossm_actuator_body_bottom.step", 16, "wide 2, open arc 39, pocket 2"},
+    {"fusion_ossm_pitclamp_upper.step", 2, "wide 44, open arc 39"},
+    {"fusion_voron0_din_mount.step", 12, "wide 8, open arc 42"},
+    // 17 solids; pins and covers leave two holes out of reach (told).
+    {"fusion_voron0_hotend_mount_assembly.step", 6, "narrow 55, wide 6, open arc 32, undercut 4, pocket 5, cavity 3"},
+    // Every hole holds a screw; the screws' recesses narrow to a point.
+    {"inventor_enclosure_1411k.step", 0, "open arc 18, no bore 4"},
+    {"onshape_amazinghand_hand_plate.step", 20, "wide 2, open arc 28"},
+    {"onshape_amazinghand_wrist_interface.step", 22, "open arc 8, pocket 7"},
+    {"rhino_tinymovr_gimbal_bracket.step", 5, "open arc 8"},
+    {"solidedge_console_base.step", 7, ""},
+    {"solidedge_retrofit_board.step", 16, ""},
+    // The inserts' holes of either wall are drilled from their own sides.
+    {"solidworks_console_2463_assembly.step", 6, "open arc 15"},
+    {"solidworks_ender3_e_motor_bracket.step", 10, "open arc 10"},
+    {"solidworks_ender3_y_plate.step", 8, "wide 2, open arc 10"},
+    {"solidworks_openeai_base_01_02.step", 11, "wide 8, open arc 7"},
+    {"solidworks_openeai_link_02_04.step", 7, "narrow 8, open arc 1"},
+    // 75 solids, mostly screws with their threads' fine rounds; the few holes free of them are drilled.
+    {"stdev_tinymovr_servokit_assembly.step", 2, "narrow 612, wide 5, open arc 24, cavity 2"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Shared, RealParts, testing::ValuesIn(kRealParts),
+                         [](const testing::TestParamInfo<REAL_PART>& info) {
+                             return std::filesystem::path(info.param.file).stem().string();
+                         });
+
+// Every part of the folder has its row.
+TEST(RealPartsTable, HoldsEveryPartOfTheFolder) {
+    std::vector<std::string> files, rows;
+    for (const auto& file : std::filesystem::directory_iterator(kPartsDir))
+        if (file.path().extension() == ".step") files.push_back(file.path().filename().string());
+    for (const REAL_PART& row : kRealParts) rows.push_back(row.file);
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(rows, files);
+}
+
+}  // namespace
