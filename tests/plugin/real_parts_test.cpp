@@ -168,6 +168,9 @@ const REAL_PART kRealParts[] = {
     {"solidworks_console_2463_assembly.step", 6, "open arc 15"},
     {"solidworks_ender3_e_motor_bracket.step", 10, "open arc 10"},
     {"solidworks_ender3_y_plate.step", 8, "wide 2, open arc 10"},
+    // Three solids: eight screw holes round the horn's hub; the hub's bores of two solids with the third
+    // standing in them are drilled from below up to where it stands, and told as running into it.
+    {"solidworks_koch_hn11_horn_set.step", 9, "open arc 4"},
     {"solidworks_openeai_base_01_02.step", 11, "wide 8, open arc 7"},
     {"solidworks_openeai_link_02_04.step", 7, "narrow 8, open arc 1"},
     // 75 solids, mostly screws with their threads' fine rounds; the few holes free of them are drilled.
