@@ -118,7 +118,11 @@ TEST_P(RealParts, EveryHoleIsDrilledWithinItsWallsOrTold) {
     const std::string hostDir = copyShippedHostFolder(dir.path());
     ASSERT_FALSE(hostDir.empty());
     host::setHostDir(hostDir + "/");
-    ASSERT_EQ(host::openStepAsPart(kPartsDir + "/" + row.file), "");
+    // The reader's own limit (a minute and four seconds a megabyte) is not what this test holds: under the
+    // sanitizers, beside other tests, the largest assemblies take longer to read.
+    host::StepImportOptions generous;
+    generous.timeLimitSeconds = 250;
+    ASSERT_EQ(host::openStepAsPart(kPartsDir + "/" + row.file, generous), "");
     const process_check::detail::MATERIAL material(process_check::partSolids());
     load();
     playShippedSession();
