@@ -7,6 +7,8 @@
 #include <numbers>
 
 #include "host/api.h"
+#include "host/geom/face_geom.h"
+#include "host/geom/surface_entities.h"
 #include "plugin/base/entity_utils.h"
 #include "plugin/base/globals.h"
 #include "plugin/recognition/surface_segment.h"
@@ -90,20 +92,35 @@ TEST_F(RecogGeometryTest, EdgeKindsAndCongruenceSwitchAtTheirThresholds) {
 }
 
 TEST_F(RecogGeometryTest, AnEndSweepIsSignedBySenseAndStartsInZeroToTwoPi) {
-    // Radius 2 about (5, 5) from 0 to 6, made about +Z from -20 degrees over 50, and about -Z over 250.
+    // Radius 2 about (5, 5) from 0 to 6, made about +Z from -20 degrees over 50, and about -Z over 250; a face
+    // whose angle runs a hair past a full turn (a modelled thread's band of 360.05 degrees, a countersink's of
+    // 360.01) sweeps the whole turn, in either sense.
     struct CASE {
         double dz, start, sweep, expectedStart, expectedSweep;
     };
-    for (const CASE& k : {CASE{1, -20 * kDeg, 50 * kDeg, 340 * kDeg, 50 * kDeg}, CASE{-1, 0, 250 * kDeg, 0, -250 * kDeg}}) {
-        ent line{};
-        line.type = kEntLine;
-        line.ln.ln = {{7, 5, 0}, {7, 5, 6 * k.dz}};
-        surf_of_rev rev{&line, {5, 5, 0}, {0, 0, k.dz}, k.start, k.sweep};
-        ent s{};
-        ASSERT_EQ(create_nurbsurf_from_surf(&rev, &s), 1);
+    for (const CASE& k : {CASE{1, -20 * kDeg, 50 * kDeg, 340 * kDeg, 50 * kDeg}, CASE{-1, 0, 250 * kDeg, 0, -250 * kDeg},
+                          CASE{1, 10 * kDeg, 360.05 * kDeg, 10 * kDeg, 360 * kDeg},
+                          CASE{-1, 0, 360.01 * kDeg, 0, -360 * kDeg}}) {
+        SCOPED_TRACE(k.sweep / kDeg);
         const double top[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, axis[3] = {5, 5, 0};
         double start = 0, sweep = 0;
-        sweepAtEnd(&s, axis, s.surf.vMin, s.surf.uMin, s.surf.uMax, 0, top, &start, &sweep);
+        ent s{};
+        if (k.sweep <= 2 * kPi) {
+            ent line{};
+            line.type = kEntLine;
+            line.ln.ln = {{7, 5, 0}, {7, 5, 6 * k.dz}};
+            surf_of_rev rev{&line, {5, 5, 0}, {0, 0, k.dz}, k.start, k.sweep};
+            ASSERT_EQ(create_nurbsurf_from_surf(&rev, &s), 1);
+            sweepAtEnd(&s, axis, s.surf.vMin, s.surf.uMin, s.surf.uMax, 0, top, &start, &sweep);
+        } else {
+            // The kernel's own surface of revolution, whose angle goes on past its turn.
+            const host::FaceGeom face =
+                host::FaceGeom::revolvedSegment({7, 5, 0}, {7, 5, 6 * k.dz}, {5, 5, 0}, {0, 0, k.dz}, k.start, 2 * kPi);
+            ASSERT_FALSE(face.empty());
+            host::fillSurfaceRecord(s, face, kSurfNurbs);
+            const host::UvBox uv = face.uvRange();
+            sweepAtEnd(&s, axis, uv.vMin, uv.uMin, uv.uMin + k.sweep, 0, top, &start, &sweep);
+        }
         EXPECT_NEAR(std::remainder(start - k.expectedStart, 2 * kPi), 0, 1e-6);
         EXPECT_TRUE(start >= 0 && start < 2 * kPi);
         EXPECT_NEAR(sweep, k.expectedSweep, 1e-6);
