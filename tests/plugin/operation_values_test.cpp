@@ -340,7 +340,7 @@ TEST_F(OperationValues, InterferenceSectionEndsBelowAThroughHoleByItsExit) {
 // A screw's drive as a CAD part draws it: a countersink cone, a hex socket (no wall of revolution) and a cone
 // to a small flat bottom, in the table a run made for it. Each operation stops within the hole: the drill of
 // the countersink's diameter, wider than the cone below, fits no wall the outline would have left open over
-// the socket; nor does a drill whose table asks for 50 below the top go past the hole's end.
+// the socket; nor does a drill whose table asks for 50 below the top go past the hole's end, blind or through.
 TEST_F(OperationValues, NoOperationGoesPastTheHolesOwnEnd) {
     const std::string process =
         " 0 0 0 30.0000 {} 1 0 0.0000 0 0.0000 0 0 0 0.000000 0 0.000000 0 0.0000 0.0000 {} 0 0 0 0 0.0000 0 0 0 0 {} "
@@ -361,20 +361,32 @@ TEST_F(OperationValues, NoOperationGoesPastTheHolesOwnEnd) {
         "[1 3] 3 1 2 0 0 2.5500 1 0 0 0 0.0000 1 0 1 1 0.0000" + process +
         "[1 4] 10 1 5 0 1 0.4100 1 0 0 1 0.0000 1 0 1 1 0.0000" + process +
         "[2 1] 3 1 2 0 0 2.5500 1 0 0 0 0.0000 0 0 0 0 -50.0000 0 0 1 30.0000 {} 1" +
+        process.substr(process.find("{} 1") + 4) +
+        "[2 2] 3 1 5 0 1 0.4100 1 0 0 0 0.0000 0 0 0 0 -50.0000 0 0 1 30.0000 {} 1" +
         process.substr(process.find("{} 1") + 4);
     ASSERT_TRUE(plat::writeFile(tablesDir + "/_Forantix_2d_1.tab", table));
     ASSERT_TRUE(plat::writeFile(tablesDir + "/_Forantix_2d_1.txt", "**2.55x0.21 2.55 0.21 90 0.41 120 1\r\n"));
     loadAllTables(tables, &drillIndex);
     const double end = -2.035;
-    for (const char* name : {"1", "2"}) {
-        SCOPED_TRACE(std::string("process ") + name);
+    const struct {
+        const char* what;
+        const char* process;
+        std::uint8_t through;
+    } cases[] = {
+        {"the shipped steps", "1", 0},
+        {"a depth typed 50 below the top", "2", 0},
+        {"a depth typed 50 below the top of a hole that goes through", "2", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         TEST_VIEW v;
-        POINT_LIST* h = v.hole({{.D = 2.55, .zTop = 0, .zBottom = -0.21}, {.D = 0.41, .zTop = -1.435, .zBottom = end, .flat = 1}});
+        POINT_LIST* h = v.hole({{.D = 2.55, .zTop = 0, .zBottom = -0.21},
+                                {.D = 0.41, .zTop = -1.435, .zBottom = end, .flat = !c.through, .through = c.through}});
         h->descs[0].coneAngle = 45 * kDeg;
         h->descs[1].coneAngle = 60 * kDeg;
         h->descs[1].L2 = 0.6;
         assign(*h, "_Forantix_2d_1", "**2.55x0.21");
-        setFieldText(h->processName, name);
+        setFieldText(h->processName, c.process);
         ASSERT_EQ(apply(*h), 0);
         ASSERT_NE(h->opeList, nullptr);
         for (const OPE_LIST* op : operations(*h)) {
