@@ -1,8 +1,8 @@
 // The built module installed privately for one test process: the module linked, its UI texts and table
 // library copied into a folder of its own, so that the settings file and the tables a session writes beside
 // the module belong to that test alone (tests run side by side, and a run must not see another's settings).
-// The process's module (thePrivateModule) is installed afresh before every test, so that a test of the same
-// process never sees what an earlier one left there either; a module a test makes for itself lives and dies
+// The process's module (thePrivateModule) is installed afresh before every test and every suite's set-up, so
+// that a test of the same process never sees what an earlier one left there either; a module a test makes for itself lives and dies
 // with that test.
 #pragma once
 #include <gtest/gtest.h>
@@ -48,6 +48,8 @@ public:
     class Reinstall : public testing::EmptyTestEventListener {
     public:
         explicit Reinstall(PrivateModule& module) : module_(module) {}
+        // A suite's set-up runs before its first test starts: it too plays on the module as shipped.
+        void OnTestSuiteStart(const testing::TestSuite&) override { module_.install(); }
         void OnTestStart(const testing::TestInfo&) override { module_.install(); }
 
     private:
