@@ -1,6 +1,7 @@
 // Plain globals, their values at load, the tolerances and formats by units, and the version text.
 #include "plugin/base/globals.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -84,6 +85,18 @@ void setUnitTolerances(bool metric) {
     g_fmtFine = start.formats[1];
     g_fmtMedium = start.formats[2];
     g_fmtCoarse = start.formats[3];
+}
+
+void forgetPartGlobals() {
+    PLUGIN_GLOBALS& g = *g_globals;
+    g.damageToldFor.clear();
+    std::fill(std::begin(g.partPoint), std::end(g.partPoint), 0.0);
+    g.partPointFlag1 = 0;
+    g.partPointFlag2 = 0;
+    g.createdViewCounter = 0;
+    g.createdViewIds.clear();
+    g.previewEntityCount = 0;
+    g_lastOpGroup = 0;
 }
 
 void resetPlainGlobals() {

@@ -135,6 +135,11 @@ void setUnitTolerances(bool metric);
 void buildFormsFolders();
 // Puts every plain global back to its value at load.
 void resetPlainGlobals();
+// The host replaced its part: what the globals hold of the part that went (its drilling side point, which a
+// part without a run block would otherwise take over, the views made, the preview entities, the last
+// operation group, whether its damage was told) is forgotten. The marker solid is not: its handle is
+// checked against its id wherever it is used, and the next cycle's load sets it again.
+void forgetPartGlobals();
 
 // The build's version and the text the main menu and the prompt show:
 // "Version <number><minor><MR><beta><alpha><SP> \n <release date>".

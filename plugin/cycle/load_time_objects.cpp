@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "plugin/base/utilities.h"
+#include "plugin/cycle/kept_state.h"
 #include "plugin/cycle/records.h"
 #include "plugin/engine/engine_state.h"
 #include "plugin/engine/process_tree.h"
@@ -58,6 +59,7 @@ void pluginAttach(plat::ModuleHandle module) {
     g_machiningTime.construct();
     g_drillingList.construct();
     g_operationText.construct();
+    forgetKeptAtLoad();
 }
 
 // Unloading in the middle of a work cycle saves nothing and frees no record list: the host is gone.

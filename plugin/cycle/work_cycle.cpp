@@ -15,6 +15,7 @@
 #include "plugin/base/machine_info.h"
 #include "plugin/base/tool_types.h"
 #include "plugin/cycle/command_loop.h"
+#include "plugin/cycle/kept_state.h"
 #include "plugin/base/globals.h"
 #include "plugin/base/host_install.h"
 #include "plugin/cycle/load_time_objects.h"
@@ -24,6 +25,7 @@
 #include "plugin/base/settings.h"
 #include "plugin/base/text_fill.h"
 #include "plugin/engine/engine_state.h"
+#include "plugin/engine/operation_comments.h"
 #include "plugin/features/feature_windows.h"
 #include "plugin/model/work_records.h"
 #include "plugin/services/engine.h"
@@ -31,6 +33,7 @@
 #include "plugin/services/settings.h"
 #include "plugin/services/tooling.h"
 #include "plugin/settings/shared_library.h"
+#include "plugin/tooling/tool_path_groups.h"
 
 namespace {
 
@@ -225,6 +228,7 @@ void performResumeAction() {
 void endWorkCycle() {
     saveAllRecords(g_records->viewsTree);
     freeCycleRecords();
+    forgetPendingPick();
     if (g_globals->sharedDataOn && g_globals->sharedAccessMode == 1) {
         makeSharedData(g_globals->sharedDir)->runningFlag(1);
         g_sharedWatcher.stop = 1;
@@ -294,6 +298,7 @@ void pluginMain() {
     }
     setUnitTolerances(g.metric());
 
+    forgetUiTexts();   // a change of the texts file is seen from this invocation on
     if (g_processMenu->load(g.uiTextFile, "ProcessMenu", true) != 0) return;
     if (g.errorMessages.load(g.uiTextFile, "ErrorMessages", true) != 0) return;
     if (pathNames.load(g.uiTextFile, "PathNames", true) != 0) return;
@@ -362,6 +367,7 @@ void pluginMain() {
 
     const bool ended = mainMenuEventLoop() == 0;
     if (ended) endWorkCycle();
+    g_records->paused = !ended;
     // The host must know that the part lacks this cycle's records until a later invocation ends it.
     plugin_cycle_paused(ended ? 0 : 1);
 }
@@ -380,6 +386,8 @@ int runPluginNotify(int code) {
             g_preselView->resetGroups();
             g_preselView->init();
             g_drawEnts->clear();
+            // The host tells of a part opened so; while a cycle is paused its part is still the one open.
+            if (!g_records->paused) forgetKeptOfPart();
         }
         break;
     default:

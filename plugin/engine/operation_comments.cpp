@@ -57,8 +57,16 @@ bool isPrefixedNumber(const std::string& comment, const std::string& prefix, std
 
 }  // namespace
 
+namespace {
+// Texts asked for hole after hole; the work cycle forgets them as each invocation starts, so that a change
+// of the file is seen at the next.
+std::map<std::pair<std::string, std::string>, CTextSection> g_uiTexts;
+}  // namespace
+
+void forgetUiTexts() { g_uiTexts.clear(); }
+
 std::string uiText(const char* section, int id) {
-    static std::map<std::pair<std::string, std::string>, CTextSection> loaded;
+    std::map<std::pair<std::string, std::string>, CTextSection>& loaded = g_uiTexts;
     const std::string& file = g_globals->uiTextFile;
     auto key = std::make_pair(file, std::string(section));
     auto it = loaded.find(key);

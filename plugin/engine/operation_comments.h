@@ -29,5 +29,7 @@ void buildOperationWhyText(POINT_LIST& hole, const std::string& rowText);
 // The hole's stored explanation line.
 std::string operationWhyText(const POINT_LIST& hole);
 
-// Line `id` of a section of the UI texts, read once per texts file ("" when absent).
+// Line `id` of a section of the UI texts ("" when absent), read once per invocation (forgetUiTexts).
 std::string uiText(const char* section, int id);
+// The sections uiText read are read again from the file at their next use.
+void forgetUiTexts();

@@ -194,6 +194,12 @@ int cancelGroupOperations(std::uint32_t groupId) {
 
 bool isolationPending() { return g_hidden.list != nullptr; }
 
+void forgetIsolation() {
+    std::free(g_hidden.list);
+    g_hidden.list = nullptr;
+    g_markerLevelWasVisible = false;
+}
+
 EntityList hideEntitiesExcept(const std::uint32_t* keep, int mode, EntityList hidden) {
     if (mode == 1) {
         showAgain(hidden);

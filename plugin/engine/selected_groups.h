@@ -33,3 +33,5 @@ POINT_LIST* isolateFeatureLevel();
 
 // Holds the list hidden by the last isolated creation; tests and the work cycle's end read or drop it.
 bool isolationPending();
+// The part went: what its isolation hid and whether its marker's level was shown are no longer to restore.
+void forgetIsolation();

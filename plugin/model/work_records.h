@@ -82,6 +82,7 @@ struct CYCLE_RECORDS {
     RUN_STATS runStats;
     RUN_SETTINGS runSettings;
     std::uint8_t recordsLeftInPart = 0;            // kLeft* sets the last load left unread
+    bool paused = false;                           // the last invocation left the cycle paused
 };
 
 extern LoadTime<CYCLE_RECORDS> g_records;

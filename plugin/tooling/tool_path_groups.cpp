@@ -288,4 +288,6 @@ int runToolPathGroups(POINT_LIST* pickedHole) {
     return end;
 }
 
+void forgetPendingPick() { g_pendingPick.reset(); }
+
 bool toolPathGroupsOverViews() { return g_records->multiViewFiveAxis != 0; }

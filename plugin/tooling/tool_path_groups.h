@@ -65,3 +65,6 @@ private:
     std::string separatorText_;
     std::optional<ARRANGEMENT> saved_;
 };
+
+// The dialog kept for the next showing after a pick goes: its views belonged to a tree that is freed.
+void forgetPendingPick();
