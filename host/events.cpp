@@ -76,6 +76,10 @@ bool enterEndedBySyntheticEsc() {
 
 namespace detail {
 void resetEvents() { area = PromptArea{}; }
+void promptAreaOfNewPart() {
+    area.message.clear();
+    area.markers.clear();
+}
 }  // namespace detail
 
 const std::string& currentPrompt() { return area.prompt; }

@@ -44,8 +44,14 @@ op_group* makeGroup(std::int32_t id, const char* name, std::int32_t parentId, bo
     return gs.list.back().get();
 }
 
+// Whether the host is set up with each standard group; every new part starts with these.
+struct STANDARD_GROUPS {
+    bool machine = true, active = true;
+} g_standard;
+
 // Rebuilds the two standard groups from their presence flags, the active one under the machine group.
 void rebuild(bool machine, bool active) {
+    g_standard = {machine, active};
     groupState() = ops::GroupState{};
     groupState().nextId = kActiveGroupId + 1;
     if (machine) makeGroup(kMachineGroupId, "Machine Group-1", 0, true);
@@ -92,10 +98,12 @@ void resetGroups() {
     machine::resetControls();
     resetDrafting();
 }
+// The groups are the part's: those another part made go with it, and their ids start again.
+void standardGroupsAfresh() { rebuild(g_standard.machine, g_standard.active); }
 }  // namespace detail
 
-void setMachineGroup(bool present) { rebuild(present, find(kActiveGroupId) != nullptr); }
-void setActiveGroup(bool present) { rebuild(find(kMachineGroupId) != nullptr, present); }
+void setMachineGroup(bool present) { rebuild(present, g_standard.active); }
+void setActiveGroup(bool present) { rebuild(g_standard.machine, present); }
 
 const op_group* findGroup(std::int32_t id) { return find(id); }
 

@@ -72,7 +72,9 @@ bool pluginCyclePaused();                         // the plug-in's last word: it
 
 // ---- part database ----
 // A new, empty part: no entities, no texts, every level visible and unnamed, main level 1, colour 10,
-// attributes {1.0, 1, 1}, select colour 13, the standard views, WCS off, views 1, an empty job set-up.
+// attributes {1.0, 1, 1}, select colour 13, the standard views, WCS off, views 1, an empty job set-up, no
+// operations and only the standard groups the host is set up with; the message line and the point markers
+// of the part before are cleared.
 void newPart();
 
 struct EntityCounts {

@@ -330,12 +330,7 @@ bool writeOutput(const std::string& path, const std::string& bytes) {
     return ::close(fd) == 0 && written == bytes.size();
 }
 
-void printCounts(std::ostream& out, const std::string& path) {
-    const EntityCounts n = entityCounts();
-    out << path << ": points " << n.points << ", lines " << n.lines << ", arcs " << n.arcs << ", splines " << n.splines
-        << ", notes " << n.notes << ", surfaces " << n.surfaces << ", solids " << n.solids << ", total " << n.total
-        << '\n';
-}
+void printCounts(std::ostream& out, const std::string& path) { out << entityCountsText(path) << '\n'; }
 
 // What each stage of a run cost, for --costs: a benchmark tells the main job's phases apart by the steps.
 class StageCosts {

@@ -19,6 +19,9 @@ struct SessionResult {
     std::vector<std::string> errors;   // script errors, then the steps left over
 };
 
+// The open part's entity counts after its file's name, as hostcam tells them after an open or a save.
+std::string entityCountsText(const std::string& path);
+
 // Echoes every transcript line to `out` as it is recorded and prints the errors to `err` at the end.
 // The script and the host are not reset here; the caller sets them up.
 SessionResult runSession(const PluginExports& plugin, std::ostream& out, std::ostream& err, int maxRunAgain = kMaxRunAgain);

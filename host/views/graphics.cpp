@@ -119,7 +119,9 @@ void newPart() {
     auto lock = db::guard();
     db::resetDatabase();
     db::resetGlobals();
-    ops::clearOps();   // operations belong to the part; the groups stay the host's
+    ops::clearOps();   // operations and groups belong to the part
+    detail::standardGroupsAfresh();
+    detail::promptAreaOfNewPart();
     views::resetViews();
     tools::resetPartTools();
     mask_level = 0;

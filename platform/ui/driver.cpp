@@ -236,6 +236,8 @@ const std::vector<VerbSyntax>& verbSyntaxes() {
         {"library-pick", {Arg::PathOrCancel}, "library-pick SLOT|NAME|cancel"},
         {"colour-pick", {Arg::WholeOrCancel}, "colour-pick COLOUR|cancel"},
         {"notify", {Arg::Whole}, "notify CODE"},
+        {"open", {Arg::Text}, "open FILE"},
+        {"save", {Arg::Text}, "save FILE"},
         {"list-click", {Arg::Whole, Arg::Whole, Arg::Row, Arg::OptCol, Arg::CtrlFlag},
          "list-click WINDOW CONTROL ROW [COL [ctrl]]"},
         {"list-dblclick", {Arg::Whole, Arg::Whole, Arg::Row, Arg::OptCol}, "list-dblclick WINDOW CONTROL ROW [COL]"},

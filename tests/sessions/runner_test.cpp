@@ -2,6 +2,7 @@
 // notify, run-again requests, window steps at the top level) and how a bad session ends.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
 #include "host/api.h"
@@ -10,6 +11,7 @@
 #include "platform/sys/thread_queue.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/driver.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -25,6 +27,7 @@ struct Fake {
     std::vector<unsigned> postOnMain;  // codes main() posts without running a loop
     std::vector<std::uintptr_t> commands;
     int loopResult = 0;                // what the last loop's get_event ended with
+    bool pause = false;                // main() leaves its work cycle paused
 };
 Fake fake;
 
@@ -58,6 +61,7 @@ int fakeMain() {
     for (unsigned code : fake.postOnMain) plat::postThreadMessage(kPluginCommand, code, 0);
     fake.postOnMain.clear();
     if (fake.loop) commandLoop();
+    plugin_cycle_paused(fake.pause ? 1 : 0);
     if (fake.runAgainForever || fake.runAgainBudget-- > 0) post_FT_command("Forantix", "m_main");
     return 0;
 }
@@ -154,6 +158,58 @@ TEST_F(Runner, StepsTheLoopDidNotTakeAreLeftOver) {
     EXPECT_EQ(r.exitCode, 1);
     ASSERT_FALSE(r.errors.empty());
     EXPECT_NE(r.errors[0].find("line 2:"), std::string::npos) << r.errors[0];
+}
+
+// The user opens a STEP file, then saves the part: the part is named after the file, the plug-in is told,
+// and the save names the part. A file that does not open or cannot be saved (or either step while the
+// plug-in's cycle is paused) is a script error naming why, and leaves the part and the files as they were.
+TEST_F(Runner, OpenAndSaveReplaceAndWriteThePartOrRefuseWithWhy) {
+    TempDir dir;
+    const std::string step = dir.path() + "/plate.step";
+    std::filesystem::copy_file(std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step", step);
+    const std::string saved = dir.path() + "/plate-saved.pfp";
+    host::SessionResult r = play(("open " + step + "\nsave " + saved + "\n").c_str());
+    ASSERT_EQ(r.exitCode, 0) << err.str();
+    EXPECT_EQ(fake.notified, std::vector<int>{3});
+    EXPECT_NE(out.str().find("hostcam.open " + step + ": points 0, lines 0, arcs 0, splines 0, notes 0, surfaces 0, "
+                             "solids 1, total 1"),
+              std::string::npos)
+        << out.str();
+    EXPECT_TRUE(std::filesystem::is_regular_file(saved));
+    EXPECT_EQ(std::string(geo_filename), saved);
+
+    struct CASE {
+        const char* what;
+        std::string step;
+        bool paused;
+        std::string why;
+    };
+    const std::string missing = dir.path() + "/missing.pfp";
+    const CASE cases[] = {
+        {"a part file that is not there", "open " + missing, false, "The part file " + missing + " does not exist."},
+        {"a STEP file that is not there", "open " + dir.path() + "/missing.step", false, "missing.step"},
+        {"an open while the cycle is paused", "open " + step, true, "the part cannot be replaced: the plug-in's work cycle is paused"},
+        {"a save into a folder that is not there", "save " + dir.path() + "/no/x.pfp", false, "/no does not exist"},
+        {"a save to a folder", "save " + dir.path() + "/", false, "names a folder"},
+        {"a save while the cycle is paused", "save " + dir.path() + "/x.pfp", true, "the part is not saved: the plug-in's work cycle is paused"},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        ASSERT_TRUE(host::openPart(saved).ok);
+        const host::EntityCounts before = host::entityCounts();
+        out.str("");
+        err.str("");
+        fake.pause = c.paused;
+        r = play(((c.paused ? "invoke\n" : "") + c.step + "\n").c_str());
+        EXPECT_EQ(r.exitCode, 1);
+        ASSERT_EQ(r.errors.size(), 1u);
+        EXPECT_NE(r.errors[0].find(c.why), std::string::npos) << r.errors[0];
+        EXPECT_TRUE(fake.notified.empty());
+        EXPECT_EQ(std::string(geo_filename), saved);
+        EXPECT_EQ(host::entityCounts().total, before.total);
+    }
+    EXPECT_EQ(std::vector<std::filesystem::path>(std::filesystem::directory_iterator(dir.path()), {}).size(), 2u);
 }
 
 // A message posted during one invocation and not taken by its loop is lost at the host's top level, as
