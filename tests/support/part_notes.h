@@ -64,15 +64,17 @@ inline std::vector<std::string> notesOfFile(const std::string& file) {
     return notes;
 }
 
-// The notes of a part file that hold the records of the plug-in's work cycle, sorted.
-inline std::vector<std::string> cycleRecordsOfFile(const std::string& file) {
+// The notes that hold the records of the plug-in's work cycle, sorted.
+inline std::vector<std::string> cycleRecords(const std::vector<std::string>& notes) {
     static const char* const kTags[] = {"DRLU", "DRLT", "DFTU", "DFTT", "DREV", "TLST", "TSEQ", "DRLP", "DOSV", "DOSW"};
     std::vector<std::string> records;
-    for (const std::string& note : notesOfFile(file))
+    for (const std::string& note : notes)
         for (const char* tag : kTags)
             if (note.rfind(tag, 0) == 0) records.push_back(note);
     return records;
 }
+inline std::vector<std::string> cycleRecordsOfFile(const std::string& file) { return cycleRecords(notesOfFile(file)); }
+inline std::vector<std::string> cycleRecordsOfOpenPart() { return cycleRecords(sortedNotes()); }
 
 // The text of the first note that begins with `prefix`, "" for none.
 inline std::string noteOf(const std::vector<std::string>& notes, const std::string& prefix) {
