@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -44,6 +45,7 @@
 #include "host/geom/step_reply.h"
 #include "host/internal.h"
 #include "host/tools/part_tools.h"
+#include "platform/sys/files.h"
 
 namespace host::db {
 namespace {
@@ -323,7 +325,9 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
     // Version 3 packs the blobs and keeps converted faces as their origin; older versions are written for
     // tests of the readers.
     const bool packed = options.formatVersion >= 3;
-    if (!w.exec("PRAGMA journal_mode=MEMORY") || !w.exec("BEGIN") ||
+    // The file is new and flushed whole before it takes the part's name (savePart): the database's own
+    // flushes at its commit would only wait for the disk once more.
+    if (!w.exec("PRAGMA journal_mode=MEMORY") || !w.exec("PRAGMA synchronous=OFF") || !w.exec("BEGIN") ||
         !w.exec("CREATE TABLE meta(key TEXT PRIMARY KEY, value)") || !w.exec(createEntities(packed).c_str()) ||
         !w.exec("CREATE TABLE levels(level INTEGER PRIMARY KEY, visible INTEGER NOT NULL, name BLOB NOT NULL)") ||
         !w.exec("CREATE TABLE views(number INTEGER PRIMARY KEY, matrix BLOB NOT NULL)") ||
@@ -947,6 +951,11 @@ PartFileResult savePart(std::string_view path, const PartSaveOptions& options) {
         return db::failure("The part cannot be saved as " + target + ": " + (why.empty() ? "closing failed" : why) +
                            ". The file was left as it was.");
     }
+    if (!plat::flushToDisk(temp)) {
+        const std::string cause = std::strerror(errno);
+        fs::remove(temp, ec);
+        return db::failure("The part cannot be saved as " + target + ": " + cause + ". The file was left as it was.");
+    }
     fs::rename(temp, target, ec);
     if (ec) {
         // The rename's error is the cause; the clean-up's own result must not replace it.
@@ -955,6 +964,9 @@ PartFileResult savePart(std::string_view path, const PartSaveOptions& options) {
         fs::remove(temp, ignored);
         return db::failure("The part cannot be saved as " + target + ": " + cause + ". The file was left as it was.");
     }
+    if (!plat::flushToDisk(fs::path(target).parent_path().string()))
+        return db::failure("The part was saved as " + target + ", but the disk did not confirm it: " +
+                           std::strerror(errno) + ".");
     setPartFile(target);
     detail::record("host.part saved " + detail::quote(target));
     return PartFileResult{true, {}};

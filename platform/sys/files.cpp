@@ -1,6 +1,8 @@
 // POSIX implementation of files.h. Whole-or-nothing writes go through a temporary file in the target's
 // folder (same file system, so the final rename is atomic); its name starts with '.' and ends in a counter,
-// so no "*.ext" pattern of the plug-in ever lists one.
+// so no "*.ext" pattern of the plug-in ever lists one. A rename is durable only once the file's bytes are on
+// the disk before it and the folder's entry after it: without the first, a power cut can leave the new name
+// on an empty file.
 #include "platform/sys/files.h"
 
 #include <dirent.h>
@@ -28,6 +30,8 @@ std::string native(std::string_view path) { return toNativePath(std::string(path
 
 std::mutex gSeamsMutex;
 std::string gReadOnlyFolder;
+std::optional<std::string> gFailFlushWithin;
+std::atomic<bool> gSkipDiskWaits{false};
 std::function<void(std::string_view)> gAfterListing;
 
 // A path at or below the folder that tests made read-only: errno says so, as the file system would.
@@ -134,6 +138,33 @@ std::optional<std::string> writeTemp(const std::string& target, std::string_view
     return std::nullopt;
 }
 
+// Whether the flush for `target` is the one tests made fail; it fails once.
+bool flushFails(const std::string& target) {
+    const std::lock_guard lock(gSeamsMutex);
+    if (!gFailFlushWithin || target.find(*gFailFlushWithin) == std::string::npos) return false;
+    gFailFlushWithin.reset();
+    errno = EIO;
+    return true;
+}
+
+// fsync of a file or folder by its path: a file's bytes and times, a folder's entries.
+bool flushEntry(const std::string& path) {
+    if (gSkipDiskWaits) return true;
+    const int fd = ::open(path.empty() ? "." : path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool flushed = ::fsync(fd) == 0;
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return flushed;
+}
+
+bool flushFolderOf(const std::string& path) { return flushEntry(splitLast(path).first); }
+
+// A temporary file made whole and, when asked, flushed, renamed over the target (or beside it, never
+// replacing); then the target's folder flushed. The temporary file does not outlive a failure.
+bool putInPlace(const std::string& tmp, const std::string& target, Flush flush, bool replace);
+
 // rename that never replaces; falls back to link+unlink where the file system lacks RENAME_NOREPLACE.
 bool renameNoReplace(const std::string& from, const std::string& to) {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
@@ -144,6 +175,18 @@ bool renameNoReplace(const std::string& from, const std::string& to) {
         return false;
     ::unlink(from.c_str());
     return true;
+}
+
+bool putInPlace(const std::string& tmp, const std::string& target, Flush flush, bool replace) {
+    const bool durable = flush == Flush::toDisk;
+    if ((durable && (flushFails(target) || !flushEntry(tmp))) ||
+        !(replace ? ::rename(tmp.c_str(), target.c_str()) == 0 : renameNoReplace(tmp, target))) {
+        const int error = errno;
+        ::unlink(tmp.c_str());
+        errno = error;
+        return false;
+    }
+    return !durable || flushFolderOf(target);
 }
 
 }  // namespace
@@ -207,7 +250,7 @@ bool removeFile(std::string_view path) {
     return ::unlink(p.c_str()) == 0;
 }
 
-bool copyFile(std::string_view src, std::string_view dst, bool failIfExists) {
+bool copyFile(std::string_view src, std::string_view dst, bool failIfExists, Flush flush) {
     const std::string from = native(src);
     const auto srcStat = statOf(from);
     std::string target = native(dst);
@@ -225,13 +268,12 @@ bool copyFile(std::string_view src, std::string_view dst, bool failIfExists) {
     if (!tmp)
         return false;
     const timespec times[2] = {srcStat->st_atim, srcStat->st_mtim};
-    bool ok = ::chmod(tmp->c_str(), srcStat->st_mode & 07777) == 0 &&
-              ::utimensat(AT_FDCWD, tmp->c_str(), times, 0) == 0;
-    if (ok)
-        ok = failIfExists ? renameNoReplace(*tmp, target) : ::rename(tmp->c_str(), target.c_str()) == 0;
-    if (!ok)
+    // The times are set before the flush, which takes them to the disk with the bytes.
+    if (::chmod(tmp->c_str(), srcStat->st_mode & 07777) != 0 || ::utimensat(AT_FDCWD, tmp->c_str(), times, 0) != 0) {
         ::unlink(tmp->c_str());
-    return ok;
+        return false;
+    }
+    return putInPlace(*tmp, target, flush, !failIfExists);
 }
 
 bool moveFile(std::string_view src, std::string_view dst) {
@@ -249,8 +291,13 @@ bool moveFile(std::string_view src, std::string_view dst) {
         if (*existing == to)
             return true;  // moved onto itself
     }
-    if (renameNoReplace(from, to))
+    if (renameNoReplace(from, to)) {
+        // The move happened whatever the flush gives: its result tells the caller where the entry is.
+        const std::string into = splitLast(to).first, outOf = splitLast(from).first;
+        (void)flushEntry(into);
+        if (outOf != into) (void)flushEntry(outOf);
         return true;
+    }
     if (errno != EXDEV || !S_ISREG(srcStat.st_mode))
         return false;
     if (!copyFile(from, to, true))
@@ -267,7 +314,12 @@ bool replaceFile(std::string_view src, std::string_view dst) {
     const std::string from = native(src);
     const std::string target = native(dst);
     const std::string to = existingNoCase(target).value_or(target);
-    return !refused(from, to) && ::rename(from.c_str(), to.c_str()) == 0;
+    return !refused(from, to) && ::rename(from.c_str(), to.c_str()) == 0 && flushFolderOf(to);
+}
+
+bool flushToDisk(std::string_view path) {
+    const std::string p = native(path);
+    return !flushFails(p) && flushEntry(p);
 }
 
 bool canWrite(std::string_view path) {
@@ -413,7 +465,7 @@ std::optional<std::string> readFile(std::string_view path) {
     return bytes;
 }
 
-bool writeFile(std::string_view path, std::string_view bytes) {
+bool writeFile(std::string_view path, std::string_view bytes, Flush flush) {
     const std::string target = native(path);
     if (refused(target))
         return false;
@@ -424,11 +476,11 @@ bool writeFile(std::string_view path, std::string_view bytes) {
     const std::optional<std::string> tmp = writeTemp(target, bytes);
     if (!tmp)
         return false;
-    bool ok = !old || ::chmod(tmp->c_str(), old->st_mode & 07777) == 0;
-    ok = ok && ::rename(tmp->c_str(), target.c_str()) == 0;
-    if (!ok)
+    if (old && ::chmod(tmp->c_str(), old->st_mode & 07777) != 0) {
         ::unlink(tmp->c_str());
-    return ok;
+        return false;
+    }
+    return putInPlace(*tmp, target, flush, true);
 }
 
 void failNextWriteAfter(std::int64_t bytes) { failWriteAfter(0, bytes); }
@@ -436,6 +488,18 @@ void failNextWriteAfter(std::int64_t bytes) { failWriteAfter(0, bytes); }
 void failWriteAfter(int writesBefore, std::int64_t bytes) {
     gWritesBeforeFailure = writesBefore;
     gFailAfter = bytes;
+}
+
+void failNextFlush(std::string within) {
+    const std::lock_guard lock(gSeamsMutex);
+    gFailFlushWithin = std::move(within);
+}
+
+void skipDiskWaits(bool skip) { gSkipDiskWaits = skip; }
+
+void disarmFlushFailure() {
+    const std::lock_guard lock(gSeamsMutex);
+    gFailFlushWithin.reset();
 }
 
 void refuseChangesUnder(std::string folder) {

@@ -28,16 +28,26 @@ bool removeDirectory(std::string_view path);  // an empty folder only, as Remove
 // link or file given goes alone. True when nothing is left at the path.
 bool removeTree(std::string_view path);
 
+// Whether a write is on the disk when the call returns: the file is flushed (fsync) before it is renamed into
+// place and its folder after, so that a power cut leaves the old file or the new one whole, never an empty or
+// partly written one. Files kept for later take it (the default); work files (dumps, logs, safety and
+// staging copies that are made again or copied on) are written with `none` and spare the disk's wait.
+enum class Flush { toDisk, none };
+
 // CopyFile: the target appears whole or not at all, with the source's last-write time and permissions.
 // An existing target whose name differs only in case counts as existing; when overwriting it keeps its
-// spelling. False when the source is missing, the target exists and failIfExists, or a write fails.
-bool copyFile(std::string_view src, std::string_view dst, bool failIfExists);
+// spelling. False when the source is missing, the target exists and failIfExists, or a write or flush fails.
+bool copyFile(std::string_view src, std::string_view dst, bool failIfExists, Flush flush = Flush::toDisk);
 // MoveFile: refuses a target that exists, compared ignoring case (a rename that changes only the case of
-// the same file is allowed). Files move across file systems by copy and delete.
+// the same file is allowed). Files move across file systems by copy and delete. The folders are flushed; a
+// flush that fails does not undo the move, which the result reports.
 bool moveFile(std::string_view src, std::string_view dst);
 // MoveFileEx replacing an existing target, within one file system: the target is the old file or the new
-// one for any reader, never a part of either.
+// one for any reader, never a part of either. The target's folder is flushed: false when it cannot be.
 bool replaceFile(std::string_view src, std::string_view dst);
+// Flushes a file written by other means (a database) to the disk before it is renamed into place, or a
+// folder after an entry was renamed into it.
+[[nodiscard]] bool flushToDisk(std::string_view path);
 
 bool canWrite(std::string_view path);  // access(W_OK); false for a missing path
 bool canRead(std::string_view path);   // access(R_OK); false for a missing path
@@ -73,14 +83,22 @@ std::string resolveNoCase(std::string_view dir, std::string_view name);
 
 std::optional<std::string> readFile(std::string_view path);  // the bytes; nullopt for a missing file or a folder
 // Writes a temporary file beside the target and renames it over the target: a reader sees the old bytes or
-// the new ones, and a failed write leaves the old file as it was and no temporary file behind.
-[[nodiscard]] bool writeFile(std::string_view path, std::string_view bytes);
+// the new ones, and a failed write leaves the old file as it was and no temporary file behind. False also when
+// the file or its folder cannot be flushed (the new bytes may then be in place but are not known to last).
+[[nodiscard]] bool writeFile(std::string_view path, std::string_view bytes, Flush flush = Flush::toDisk);
 
 // Tests: the next writeFile or copyFile fails after writing this many bytes of its temporary file (once).
 // A negative count disarms it.
 void failNextWriteAfter(std::int64_t bytes);
 // The same for the write that follows `writesBefore` good ones.
 void failWriteAfter(int writesBefore, std::int64_t bytes);
+// Tests: the next flush to the disk of a file whose path holds `within` (any file for an empty text) fails,
+// once, as fsync does on a disk error. disarmFlushFailure() lifts it.
+void failNextFlush(std::string within = {});
+void disarmFlushFailure();
+// Tests: a flush is taken as done without asking the disk, as the virtual clock takes a sleep: its failures
+// (failNextFlush) and everything around it run as in use, without the disk's wait.
+void skipDiskWaits(bool skip);
 // Tests: every change at or below `folder` (creating, writing, moving, removing) fails with EROFS, as on a
 // share mounted read-only, which permissions cannot show to root. An empty folder lifts it.
 void refuseChangesUnder(std::string folder);

@@ -164,7 +164,7 @@ int CTextSection::save() const {
     backup.back() = '~';
     if (saveChangesNothing(backup)) return 0;
     // Going on after a failed copy would rebuild the file from an older backup and lose what it holds now.
-    if (!plat::copyFile(fileName_, backup, false)) {
+    if (!plat::copyFile(fileName_, backup, false, plat::Flush::none)) {
         showSaveError(backup);
         return 1;
     }

@@ -667,7 +667,7 @@ void dumpNoteTexts() {
         }
         return true;
     });
-    (void)plat::writeFile(plat::joinPath(g_globals->tmpDir, "RawFeatures.txt"), text);
+    (void)plat::writeFile(plat::joinPath(g_globals->tmpDir, "RawFeatures.txt"), text, plat::Flush::none);
 }
 
 // The tools, or false when the record is there but inconsistent or holds a tool that breaks the rule of tools

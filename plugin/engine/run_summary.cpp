@@ -117,7 +117,7 @@ std::string droppedWallsSummary(const CTextSection& texts) {
                       formatNumber(w.diameter).c_str());
         log += place + reasonText(texts, w) + "\n";
     }
-    if (plat::writeFile(path, log)) text += "\n" + fillText(texts.getText(kLineDroppedListed), {path});
+    if (plat::writeFile(path, log, plat::Flush::none)) text += "\n" + fillText(texts.getText(kLineDroppedListed), {path});
     return text;
 }
 

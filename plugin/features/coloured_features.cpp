@@ -78,7 +78,7 @@ bool writeColouredConfig(const std::string& path, const COLOURED_FEATURES& c) {
     if (old) {
         std::string backup = path;
         backup.back() = '~';
-        if (!plat::copyFile(path, backup, false)) return false;
+        if (!plat::copyFile(path, backup, false, plat::Flush::none)) return false;
     }
     return plat::writeFile(path, text);
 }

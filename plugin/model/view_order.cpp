@@ -103,7 +103,7 @@ void dumpViewOrder(const std::vector<SORT_ITEM>& items, int axis) {
         std::snprintf(line, sizeof line, "%i %.4f\xB0 %.2f\n", v->viewNumber, angle / kDegree, x);
         text += line;
     }
-    (void)plat::writeFile(plat::joinPath(g_globals->tmpDir, "$1_ViewsSort.txt"), text);
+    (void)plat::writeFile(plat::joinPath(g_globals->tmpDir, "$1_ViewsSort.txt"), text, plat::Flush::none);
 }
 
 }  // namespace

@@ -121,7 +121,7 @@ int dumpCylsViews(const VIEW_LIST* head, const char* path) {
     std::string text;
     for (const VIEW_LIST* v = head; v; v = v->next) appendView(text, *v);
     // A dump is diagnosis only: a folder that cannot be written must not end the recognition.
-    (void)plat::writeFile(path, text);
+    (void)plat::writeFile(path, text, plat::Flush::none);
     return 0;
 }
 
@@ -134,7 +134,7 @@ int dumpViewsList(const char* path) {
                 static_cast<unsigned>(v.id), v.name, m[0][0], m[0][1], m[0][2], m[1][0], m[1][1], m[1][2], m[2][0],
                 m[2][1], m[2][2]);
     }
-    (void)plat::writeFile(path, text);
+    (void)plat::writeFile(path, text, plat::Flush::none);
     return 0;
 }
 

@@ -146,6 +146,8 @@ std::string CSharedFolder::passwordInForce() const {
 }
 
 // ---- flags -----------------------------------------------------------------------------------------------------
+// The flags are not flushed to the disk: they live while their holder runs, which a power cut ends, and a flag
+// left empty by one is judged by its age alone.
 
 std::string encodeAccessHolder(const ACCESS_HOLDER& h) {
     return "station=" + h.station + "\r\nmachine=" + h.machine + "\r\nprocess=" + std::to_string(h.pid) +
@@ -207,7 +209,7 @@ std::int64_t sharedFolderNow(const std::string& folder) {
     const std::string probe =
         plat::joinPath(folder, ".clock." + plat::machineName() + "." + std::to_string(plat::processId()));
     std::optional<std::int64_t> now;
-    if (plat::writeFile(probe, "")) now = plat::lastWriteTime(probe);
+    if (plat::writeFile(probe, "", plat::Flush::none)) now = plat::lastWriteTime(probe);
     plat::removeFile(probe);
     return now.value_or(plat::nowSeconds());
 }
@@ -239,7 +241,7 @@ bool claimRunningFlag(const std::string& folder, const std::string& station) {
     const std::string flag = runningFlagPath(folder);
     if (plat::createExclusive(flag) != plat::Creation::Created) return false;
     // Until the name is in, the empty flag counts as a running holder's (it is new).
-    (void)plat::writeFile(flag, encodeAccessHolder(accessHolderOf(station)));
+    (void)plat::writeFile(flag, encodeAccessHolder(accessHolderOf(station)), plat::Flush::none);
     return true;
 }
 
@@ -256,8 +258,9 @@ Renewal renewRunningFlag(const std::string& folder, const std::string& station, 
     if (!plat::dirExists(folder)) return Renewal::Failed;
     *holder = ACCESS_HOLDER{};
     if (runningFlagHolder(folder, station, holder) != HolderState::Mine) return Renewal::Lost;
-    return plat::writeFile(runningFlagPath(folder), encodeAccessHolder(accessHolderOf(station))) ? Renewal::Renewed
-                                                                                                  : Renewal::Failed;
+    return plat::writeFile(runningFlagPath(folder), encodeAccessHolder(accessHolderOf(station)), plat::Flush::none)
+               ? Renewal::Renewed
+               : Renewal::Failed;
 }
 
 bool takeOverRunningFlag(const std::string& folder, const std::string& station, const ACCESS_HOLDER& gone) {
@@ -375,7 +378,9 @@ int CSharedFolder::readShBlock(const std::string& libraryName, const std::string
 
 int CSharedFolder::writeShBlock() {
     if (shFile.empty()) return 0;
-    (void)plat::writeFile(shFile, std::string_view(reinterpret_cast<const char*>(shBlock.data()), shBlock.size()));
+    // A busy mark lost to a power cut is no harm: the staging folder alone tells a publication left behind.
+    (void)plat::writeFile(shFile, std::string_view(reinterpret_cast<const char*>(shBlock.data()), shBlock.size()),
+                          plat::Flush::none);
     return 0;
 }
 

@@ -307,8 +307,8 @@ int CSharedFolder::updateLocalTables(const std::string& libraryName) {
                 const std::string tab = tableFile(sharedDir, table.title, ".tab");
                 const std::string txt = tableFile(sharedDir, table.title, ".txt");
                 if (isPlainFile(tab) && isPlainFile(txt) && plat::createDirectories(stagingDir) &&
-                    plat::copyFile(tab, tableFile(stagingDir, table.title, ".tab"), false) &&
-                    plat::copyFile(txt, tableFile(stagingDir, table.title, ".txt"), false)) {
+                    plat::copyFile(tab, tableFile(stagingDir, table.title, ".tab"), false, plat::Flush::none) &&
+                    plat::copyFile(txt, tableFile(stagingDir, table.title, ".txt"), false, plat::Flush::none)) {
                     appendNewEntry({table.title, fileTimeOfSeconds(table.lastWrite)});
                     staged.push_back(table.title);
                     continue;

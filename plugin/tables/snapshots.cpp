@@ -30,10 +30,10 @@ int CTabColsDesc::backupFiles() const {
     if (name.empty() || path.empty()) return 0;
     const SNAPSHOT_NAMES n = snapshotNames(path);
     if (existsReadOnly(n.tableCopy) || existsReadOnly(n.rowsCopy)) return 1;
-    (void)plat::copyFile(n.tableFile, n.tableCopy, false);
+    (void)plat::copyFile(n.tableFile, n.tableCopy, false, plat::Flush::none);
     if (!plat::fileExists(n.rowsFile)) {
         (void)plat::removeFile(n.rowsCopy);
-    } else if (!plat::copyFile(n.rowsFile, n.rowsCopy, false)) {
+    } else if (!plat::copyFile(n.rowsFile, n.rowsCopy, false, plat::Flush::none)) {
         (void)plat::removeFile(n.tableCopy);
         (void)plat::removeFile(n.rowsCopy);
     }

@@ -89,7 +89,7 @@ std::string rowsFilePath(std::string_view tablePath) {
 }
 
 bool takeSafetyCopy(const std::string& file, const std::string& copy) {
-    if (!plat::fileExists(file) || plat::copyFile(file, copy, false)) return true;
+    if (!plat::fileExists(file) || plat::copyFile(file, copy, false, plat::Flush::none)) return true;
     showTableMessage(kMsgTableNotWritten, file);
     return false;
 }
