@@ -30,8 +30,9 @@ inline bool rowsFileLostMark(std::uint64_t lastWrite) {
 
 // Whether the index beside the table's library (the ".dt" named after the library's folder, in the folder
 // above it) knows the table: one the station takes from a shared library, not one it made. `unshared` is set
-// when the index marks it as one the shared library never held (kRowsFileLostUnshared).
-bool synchronisedTable(const std::string& tablePath, bool* unshared = nullptr);
+// when the index marks it as one the shared library never held (kRowsFileLostUnshared), `lost` when it marks
+// it either way.
+bool synchronisedTable(const std::string& tablePath, bool* unshared = nullptr, bool* lost = nullptr);
 
 constexpr std::size_t kPasswordBlockSize = 33;
 constexpr std::size_t kShBlockSize = 2050;

@@ -54,8 +54,14 @@ void keepRowForRun(const CTabColsDesc& table, const std::vector<std::string>& ro
 void forgetRowsKeptForRun();
 
 // Whether the table's rows file holds a row of that name (compared without case): a row that only serves
-// the run (keepRowForRun) is in no file.
+// the run (keepRowForRun) is in no file, nor in one that cannot be read whole.
 bool rowStoredInTable(const std::string& tablePath, const std::string& rowName);
+
+// What keeps a table's files from being read whole, as the line telling it ("" when nothing does): a table
+// file of no byte, NUL bytes in either file, a rows file cut inside a row, or one of no byte while `rowsHeld`
+// (the table is known to hold rows). A file that is missing is no damage here. What a file holds beyond that
+// (a value that is not a number) its reader refuses when the table is used.
+std::string storedTableDamage(const std::string& tablePath, bool rowsHeld);
 
 // The cell of column id `colId`; "" for an id outside the row.
 const std::string& rowCell(const std::vector<std::string>& rowCells, int colId);

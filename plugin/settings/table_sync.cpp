@@ -24,6 +24,7 @@
 #include "plugin/base/text_fill.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/settings/shared_data.h"
+#include "plugin/services/tables.h"
 #include "plugin/settings/shared_library.h"
 
 namespace {
@@ -78,8 +79,8 @@ bool isPlainFile(const std::string& path) { return plat::entryKind(path) == plat
 namespace {
 
 // The tables of `libraryDir` and whether each changed since the index. A table missing from `copyDir` (when
-// given), or only its rows file, is due whatever the index says: a local copy lost is copied again, or the
-// station would take the rows it adds for the whole table and publish them over it.
+// given) is due whatever the index says: a local copy lost is copied again. One whose rows file alone is lost,
+// or that cannot be read whole, the index marks (markLostRowsFiles), which makes it due as well.
 std::vector<ScannedTable> scanTables(const CSharedFolder& shared, const std::string& libraryDir, bool* anyChanged,
                                      const std::string& copyDir = "") {
     std::vector<ScannedTable> tables;
@@ -88,8 +89,7 @@ std::vector<ScannedTable> scanTables(const CSharedFolder& shared, const std::str
         if (entry.isDir || !acceptPlainName(titleOf(entry.name))) continue;
         ScannedTable table{titleOf(entry.name), entry.lastWrite, true};
         std::int64_t known = 0;
-        const bool copied = copyDir.empty() || (plat::fileExists(tableFile(copyDir, table.title, ".tab")) &&
-                                                 plat::fileExists(tableFile(copyDir, table.title, ".txt")));
+        const bool copied = copyDir.empty() || plat::fileExists(tableFile(copyDir, table.title, ".tab"));
         const int at = shared.findIndexTime(table.title, &known);
         const std::uint64_t indexed = at > 0 ? shared.indexEntries[static_cast<std::size_t>(at - 1)].lastWrite : 0;
         if (rowsFileLostMark(indexed)) table.lostMark = indexed;
@@ -103,17 +103,25 @@ std::vector<ScannedTable> scanTables(const CSharedFolder& shared, const std::str
 }  // namespace
 
 // A rows file written after the loss, by whatever path, holds only what was added since: the mark stays
-// until a refresh copies the shared table again, and the index keeps it whoever rewrites it meanwhile.
+// until a refresh copies the shared table again, and the index keeps it whoever rewrites it meanwhile. A copy
+// that cannot be read whole (a crash, a full disk or a sync client left it cut, emptied or full of NUL bytes)
+// is lost as well: taken for the table, it would lose the shared table's rows at the next publication.
 void CSharedFolder::markLostRowsFiles(const std::string& libraryName) {
     const std::string localDir = plat::joinPath(g_globals->formsDir, libraryName);
+    const std::string sharedDir = plat::joinPath(g_globals->sharedFormsDir, libraryName);
     bool marked = false;
     for (const plat::FileEntry& entry : plat::findFiles(localDir, "*.tab")) {
         const std::string title = titleOf(entry.name);
         std::int64_t known = 0;
         const int at = entry.isDir ? 0 : findIndexTime(title, &known);
-        if (at == 0 || plat::fileExists(tableFile(localDir, title, ".txt"))) continue;
+        if (at == 0) continue;
         SHARED_FILE_ENTRY& indexed = indexEntries[static_cast<std::size_t>(at - 1)];
         if (rowsFileLostMark(indexed.lastWrite)) continue;
+        // A rows file of no byte is an empty table only when the shared one is empty too.
+        const std::optional<plat::WRITE_STAMP> shared = plat::writeStamp(tableFile(sharedDir, title, ".txt"));
+        if (plat::fileExists(tableFile(localDir, title, ".txt")) &&
+            storedTableDamage(tableFile(localDir, title, ".tab"), !shared || shared->size > 0).empty())
+            continue;
         marked = true;
         indexed.lastWrite = kRowsFileLost;
     }
@@ -306,21 +314,27 @@ int CSharedFolder::updateLocalTables(const std::string& libraryName) {
             if (table.changed && !stopped) {
                 const std::string tab = tableFile(sharedDir, table.title, ".tab");
                 const std::string txt = tableFile(sharedDir, table.title, ".txt");
+                const std::string stagedTab = tableFile(stagingDir, table.title, ".tab");
                 if (isPlainFile(tab) && isPlainFile(txt) && plat::createDirectories(stagingDir) &&
-                    plat::copyFile(tab, tableFile(stagingDir, table.title, ".tab"), false, plat::Flush::none) &&
+                    plat::copyFile(tab, stagedTab, false, plat::Flush::none) &&
                     plat::copyFile(txt, tableFile(stagingDir, table.title, ".txt"), false, plat::Flush::none)) {
-                    appendNewEntry({table.title, fileTimeOfSeconds(table.lastWrite)});
-                    staged.push_back(table.title);
-                    continue;
-                }
-                // The share went away while its tables were copied: told once, nothing taken in.
-                if (!plat::dirExists(sharedDir)) {
+                    // A shared table that cannot be read whole is not taken for the table: the station keeps its
+                    // copy and the index what it knew, so the next refresh looks at it again.
+                    if (const std::string damage = storedTableDamage(stagedTab, false); !damage.empty()) {
+                        showError(fillText(texts_.getMessage(140), {tab, damage}));
+                    } else {
+                        appendNewEntry({table.title, fileTimeOfSeconds(table.lastWrite)});
+                        staged.push_back(table.title);
+                        continue;
+                    }
+                } else if (!plat::dirExists(sharedDir)) {
+                    // The share went away while its tables were copied: told once, nothing taken in.
                     gone = true;
                     break;
-                }
-                if (plat::messageBox(nullptr, fillText(texts_.getMessage(104), {tab}), errorMessage(1),
-                                     plat::MB_OKCANCEL) == plat::IDCANCEL)
+                } else if (plat::messageBox(nullptr, fillText(texts_.getMessage(104), {tab}), errorMessage(1),
+                                            plat::MB_OKCANCEL) == plat::IDCANCEL) {
                     stopped = true;
+                }
             } else if (!table.changed) {
                 appendNewEntry({table.title, fileTimeOfSeconds(table.lastWrite)});
                 continue;
@@ -341,12 +355,15 @@ int CSharedFolder::updateLocalTables(const std::string& libraryName) {
             (void)plat::removeTree(stagingDir);
             return 0;
         }
+        // A table half taken in (its table file new, its rows file not) is no table: marked as one whose
+        // rows file is lost, it is copied again at the next refresh and no publication takes it meanwhile.
         for (const std::string& title : staged)
             for (const char* ext : {".tab", ".txt"})
-                if (!plat::copyFile(tableFile(stagingDir, title, ext), tableFile(localDir, title, ext), false))
-                    newEntries.erase(std::remove_if(newEntries.begin(), newEntries.end(),
-                                                    [&](const SHARED_FILE_ENTRY& e) { return e.name == title; }),
-                                     newEntries.end());
+                if (!plat::copyFile(tableFile(stagingDir, title, ext), tableFile(localDir, title, ext), false)) {
+                    for (SHARED_FILE_ENTRY& e : newEntries)
+                        if (e.name == title) e.lastWrite = kRowsFileLost;
+                    break;
+                }
         (void)plat::removeTree(stagingDir);
         writeIndexFile(libraryName);
         return 0;
@@ -364,11 +381,31 @@ int CSharedFolder::publishLocalTables(const std::string& libraryName) {
     bool anyChanged = false;
     // A share without this library gets every table, whatever the index says was published.
     const bool noLibrary = plat::dirExists(g_globals->sharedFormsDir) && !plat::dirExists(sharedDir);
-    const std::vector<ScannedTable> tables = scanTables(*this, localDir, &anyChanged, noLibrary ? sharedDir : "");
+    std::vector<ScannedTable> tables = scanTables(*this, localDir, &anyChanged, noLibrary ? sharedDir : "");
     if (tables.empty()) {
         showError(fillText(texts_.getMessage(110), {localDir}));
         return 0;
     }
+    bool markedOwn = false;
+    for (ScannedTable& table : tables) {
+        const std::string tab = tableFile(localDir, table.title, ".tab");
+        if (table.lostMark == kRowsFileLostUnshared) {
+            // Left out of the library as its rows file was lost, and the share never held it: this copy is the
+            // table once its rows file is whole again (the user brought it back), and goes out as a new one.
+            if (plat::fileExists(tableFile(localDir, table.title, ".txt")) && storedTableDamage(tab, true).empty()) {
+                table.lostMark = 0;
+                table.changed = true;
+            }
+        } else if (table.lostMark == 0 && table.changed && !storedTableDamage(tab, false).empty()) {
+            // A table of this station's own that cannot be read whole (one the index knows is marked already)
+            // stays out until it can, kept as one the share never held: no refresh deletes it meanwhile.
+            table.lostMark = kRowsFileLostUnshared;
+            indexEntries.push_back({table.title, kRowsFileLostUnshared});
+            markedOwn = true;
+        }
+    }
+    if (markedOwn)
+        (void)plat::writeFile(plat::joinPath(g_globals->formsDir, libraryName + ".dt"), encodeIndexFile(indexEntries));
     // A table whose rows file was lost here is never published: whatever rows file it has by now was not
     // read whole, and the shared one is the table.
     anyChanged =

@@ -9,6 +9,7 @@
 #include "platform/sys/kept_reads.h"
 #include "platform/sys/paths.h"
 #include "platform/sys/text_lines.h"
+#include "plugin/base/globals.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/services/settings.h"
 #include "plugin/services/tables.h"
@@ -28,17 +29,13 @@ std::map<std::string, std::vector<std::vector<std::string>>> g_runRows;
 // The lost rows files of shared tables the user was told of since the last run began.
 std::set<std::string> g_toldLost;
 
-// The row names a rows file holds, read once as it was last written: the process tree asks hole after hole.
-// Dropped when the run begins and when the file is written here.
+// The row names a rows file holds, kept with its bytes as every reader's result is: the process tree asks hole
+// after hole, and a file rewritten within the same tick and at the same size is still read afresh.
 struct NO_CASE {
     using is_transparent = void;
     bool operator()(std::string_view a, std::string_view b) const { return plat::compareNoCase(a, b) < 0; }
 };
-struct STORED_ROWS {
-    plat::WRITE_STAMP written;
-    std::set<std::string, NO_CASE> names;
-};
-std::map<std::string, STORED_ROWS> g_storedRows;
+plat::KeptReads<std::set<std::string, NO_CASE>> g_storedRows;
 
 bool sameCells(const CTabColsDesc& t, int r, const std::vector<std::string>& row) {
     for (int c = 0; c < t.columnCount; ++c)
@@ -60,6 +57,39 @@ int withRunRows(CTabColsDesc& t, const std::string& file) {
     return t.rowCount;
 }
 
+// Which columns of the table hold text: a name column, but for the drill-size table's, which holds its
+// diameters. The others hold measures, which must be finite numbers where they are numbers at all.
+std::vector<bool> textColumns(const CTabColsDesc& t) {
+    std::vector<bool> text(t.columnCount > 0 ? static_cast<std::size_t>(t.columnCount) : 0, false);
+    for (int i = 0; i < t.itemCount && t.tableClass != kTableDrillSize; ++i) {
+        const TAB_DESC_ITEM& item = t.items[static_cast<std::size_t>(i)];
+        if (item.kind == kItemName && item.colId1 >= 1 && static_cast<std::size_t>(item.colId1) <= text.size())
+            text[static_cast<std::size_t>(item.colId1) - 1] = true;
+    }
+    return text;
+}
+
+// A number written as one that is not finite would reach the matching as a measure.
+bool measureRefused(bool isText, std::string_view cell) {
+    return !isText && isNumberToken(cell) && !isFiniteNumberToken(cell, kMaxCellValue);
+}
+
+// The rows of a rows file's bytes, each its tokens; a line of blanks is no row.
+std::vector<std::vector<std::string_view>> rowTokens(std::string_view bytes) {
+    std::vector<std::vector<std::string_view>> rows;
+    for (const plat::TextLine& line : plat::splitLines(bytes))
+        if (!isBlankLine(line.text)) rows.push_back(blankTokens(line.text));
+    return rows;
+}
+
+// Whether a rows file of no byte stands for a table that held rows: the station's index marks the table as
+// one whose rows file it lost, and the writer never leaves a table as no byte (it writes a line end), so a
+// crash or a sync client emptied it. Any other file of no byte is a table without rows.
+bool emptiedRows(const std::string& tablePath, std::string_view bytes) {
+    bool lost = false;
+    return bytes.empty() && synchronisedTable(tablePath, nullptr, &lost) && lost;
+}
+
 }  // namespace
 
 void keepRowForRun(const CTabColsDesc& table, const std::vector<std::string>& rowCells) {
@@ -69,22 +99,31 @@ void keepRowForRun(const CTabColsDesc& table, const std::vector<std::string>& ro
 void forgetRowsKeptForRun() {
     g_runRows.clear();
     g_toldLost.clear();
-    g_storedRows.clear();
 }
 
 bool rowStoredInTable(const std::string& tablePath, const std::string& rowName) {
     const std::string file = rowsFilePath(tablePath);
-    const std::optional<plat::WRITE_STAMP> written = plat::writeStamp(file);
-    if (!written) return false;
-    const auto kept = g_storedRows.find(file);
-    if (kept != g_storedRows.end() && kept->second.written == *written) return kept->second.names.contains(rowName);
     const auto bytes = plat::readFile(file);
     if (!bytes) return false;
-    STORED_ROWS stored{*written, {}};
-    for (const plat::TextLine& line : plat::splitLines(*bytes))
-        if (const std::vector<std::string_view> tokens = blankTokens(line.text); !tokens.empty())
-            stored.names.emplace(tokens[0]);
-    return (g_storedRows[file] = std::move(stored)).names.contains(rowName);
+    std::set<std::string, NO_CASE> names;
+    if (!g_storedRows.take(file, *bytes, {}, names)) {
+        // A file that cannot be read whole holds no row: the rows the run made did not go into it.
+        if (rowsBytesDamage(*bytes).empty())
+            for (const std::vector<std::string_view>& row : rowTokens(*bytes)) names.emplace(row[0]);
+        g_storedRows.keep(file, *bytes, {}, names);
+    }
+    return names.contains(rowName);
+}
+
+std::string storedTableDamage(const std::string& tablePath, bool rowsHeld) {
+    const auto tab = plat::readFile(tablePath);
+    if (tab && tab->empty()) return errorMessage(kMsgNoItems);
+    if (tab)
+        if (std::string damage = tableBytesDamage(*tab); !damage.empty()) return damage;
+    const auto rows = plat::readFile(rowsFilePath(tablePath));
+    if (!rows) return {};
+    if (rows->empty() && rowsHeld) return damageText(kMsgRowsEmpty);
+    return rowsBytesDamage(*rows);
 }
 
 int CTabColsDesc::readRows() {
@@ -99,16 +138,17 @@ int CTabColsDesc::readRows() {
         rowsRefused = 0;
         return withRunRows(*this, file);
     }
-    const std::size_t width = columnCount > 0 ? static_cast<std::size_t>(columnCount) : 0;
-    // Tokens past the table's columns are not read (the next write drops them). A measure written as a
-    // number that is not finite would reach the matching as one: it refuses the rows. A name column is
-    // text, whatever it holds, but for the drill-size table's, which holds its diameters.
-    std::vector<bool> text(width, false);
-    for (int i = 0; i < itemCount && tableClass != kTableDrillSize; ++i) {
-        const TAB_DESC_ITEM& item = items[static_cast<std::size_t>(i)];
-        if (item.kind == kItemName && item.colId1 >= 1 && static_cast<std::size_t>(item.colId1) <= width)
-            text[static_cast<std::size_t>(item.colId1) - 1] = true;
-    }
+    // Tokens past the table's columns are not read (the next write drops them). A name column is text,
+    // whatever it holds.
+    const std::vector<bool> text = textColumns(*this);
+    const std::size_t width = text.size();
+    const auto refuse = [&](const std::string& what) {
+        showTableDamage(file, *bytes, what);
+        rowsRefused = 1;
+        return -1;
+    };
+    // The one reading that depends on more than the bytes and the columns.
+    if (emptiedRows(path, *bytes)) return refuse(damageText(kMsgRowsEmpty));
     std::string context;   // the rows' reading depends on the columns alone
     for (bool isText : text) context += isText ? 't' : 'n';
     if (KEPT_ROWS kept; g_keptRows.take(file, *bytes, context, kept)) {
@@ -117,17 +157,11 @@ int CTabColsDesc::readRows() {
         rowsRefused = 0;
         return withRunRows(*this, file);
     }
-    std::vector<std::vector<std::string_view>> rows;
-    for (const plat::TextLine& line : plat::splitLines(*bytes))
-        if (!isBlankLine(line.text)) rows.push_back(blankTokens(line.text));
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        for (std::size_t c = 0; c < width && c < rows[r].size(); ++c) {
-            if (text[c] || !isNumberToken(rows[r][c]) || isFiniteNumberToken(rows[r][c], kMaxCellValue)) continue;
-            showTableDamage(file, *bytes, damageText(kMsgRowNumber, std::to_string(r + 1)));
-            rowsRefused = 1;
-            return -1;
-        }
-    }
+    if (std::string damage = rowsBytesDamage(*bytes); !damage.empty()) return refuse(damage);
+    const std::vector<std::vector<std::string_view>> rows = rowTokens(*bytes);
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        for (std::size_t c = 0; c < width && c < rows[r].size(); ++c)
+            if (measureRefused(text[c], rows[r][c])) return refuse(damageText(kMsgRowNumber, std::to_string(r + 1)));
     cells.assign(rows.size() * width, std::string());
     for (std::size_t r = 0; r < rows.size(); ++r)
         for (std::size_t c = 0; c < width && c < rows[r].size(); ++c) cells[r * width + c] = rows[r][c];
@@ -149,16 +183,26 @@ int CTabColsDesc::writeRows() const {
         if (g_toldLost.insert(file).second) showTableMessage(unshared ? kMsgRowsFileLostUnshared : kMsgRowsFileLost, file);
         return 1;
     }
-    if (!takeSafetyCopy(file, rowsSafetyCopyPath(path))) return 1;
+    // The writer makes its reader's checks: what the reader would refuse, or read as other cells or rows (a
+    // cell holding a blank, a line end or a NUL byte), is not written.
+    const std::vector<bool> text = textColumns(*this);
     std::string out;
     for (int r = 0; r < rowCount; ++r) {
         for (int c = 0; c < columnCount; ++c) {
-            out += cell(r, c);
+            const std::string& value = cell(r, c);
+            if (measureRefused(text[static_cast<std::size_t>(c)], value) ||
+                value.find_first_of(std::string_view(" \t\r\n\0", 5)) != std::string::npos) {
+                showTableMessage(kMsgTableNotWritten, file + "\n" + damageText(kMsgRowNotWritten, std::to_string(r + 1)));
+                return 1;
+            }
+            out += value;
             out += ' ';
         }
         out += "\r\n";
     }
-    g_storedRows.erase(file);
+    // A table without rows is a line end: a rows file of no byte is what a crash or a sync leaves.
+    if (out.empty()) out = "\r\n";
+    if (!takeSafetyCopy(file, rowsSafetyCopyPath(path))) return 1;
     return writeTableFile(file, out) ? 0 : 1;
 }
 

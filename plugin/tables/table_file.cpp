@@ -3,7 +3,8 @@
 // byte for byte from the safety copy. Lines end in CR LF on disk; a reader accepts LF alone too. Parts that
 // are missing or short read as their defaults, as the writer's own files may end after "[BmpLastVal]"; a
 // file holding what no table holds (a value that is not a number, a version that does not exist, column
-// ids that do not number the columns) is refused whole, with what is wrong (table_text.h).
+// ids that do not number the columns, NUL bytes) is refused whole, with what is wrong (table_text.h), and the
+// writer writes nothing its reader would refuse.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -300,34 +301,21 @@ std::string tableHead(const CTabColsDesc& t) {
 
 }  // namespace
 
-int CTabColsDesc::read(const std::string& tablePath) {
-    const auto bytes = plat::readFile(tablePath);
-    if (!bytes) return 1;
-    const std::string context = readContext();
-    CTabColsDesc t;
-    if (g_keptTables.take(tablePath, *bytes, context, t)) {
-        carryFlags(*this, t);
-        *this = std::move(t);
-        return 0;
-    }
-    const std::vector<plat::TextLine> lines = plat::splitLines(*bytes);
-    const auto refuse = [&](const std::string& what) {
-        showTableDamage(tablePath, *bytes, what);
-        return 1;
-    };
+namespace {
 
+// What the reader makes of a table file's bytes: "" with `t` filled (its flags left as they are), or the line
+// telling what is wrong, `t` then half filled.
+std::string parseTable(const std::string& tablePath, const std::string& bytes, CTabColsDesc& t) {
+    if (std::string damage = tableBytesDamage(bytes); !damage.empty()) return damage;
+    const std::vector<plat::TextLine> lines = plat::splitLines(bytes);
     int count = 0;
     for (const plat::TextLine& line : lines) {
         if (isBlankLine(line.text)) continue;
         if (isSectionEnd(line.text)) break;
         if (isItemLine(line.text)) ++count;
     }
-    if (count < 1 || count > INT16_MAX) {
-        showTableDamage(tablePath, *bytes, errorMessage(kMsgNoItems));
-        return 1;
-    }
+    if (count < 1 || count > INT16_MAX) return errorMessage(kMsgNoItems);
 
-    carryFlags(*this, t);
     setReadDefaults(t);
     t.name = plat::splitPath(tablePath).name;
     t.path = tablePath;
@@ -342,7 +330,7 @@ int CTabColsDesc::read(const std::string& tablePath) {
             return blankTokens(i + 1 < lines.size() ? lines[++i].text : std::string_view());
         };
         if (startsWith(text, "[Class]")) {
-            if (!readClassLine(text.substr(7), t)) return refuse(damageText(kMsgClassLine));
+            if (!readClassLine(text.substr(7), t)) return damageText(kMsgClassLine);
             classRead = true;
         } else if (startsWith(text, "[Prm]")) {
             prm = nextLine();
@@ -353,21 +341,41 @@ int CTabColsDesc::read(const std::string& tablePath) {
         } else if (startsWith(text, "[Process]")) {
             processFound = true;
         } else if (isItemLine(text) && !readItem(text, t)) {
-            return refuse(damageText(kMsgItemLine, text.substr(0, 60)));
+            return damageText(kMsgItemLine, text.substr(0, 60));
         }
     }
-    if (!classRead) return refuse(damageText(kMsgPartMissing, "[Class]"));
+    if (!classRead) return damageText(kMsgPartMissing, "[Class]");
     // Versions 1 to 20 are the migration's to bring up to date; newer ones the library check reports.
-    if (t.formatVersion < 1) return refuse(damageText(kMsgUnknownVersion, std::to_string(t.formatVersion)));
-    if (!columnIdsSound(t)) return refuse(damageText(kMsgColumnIds));
-    if (!columnsFitVersion(t)) return refuse(damageText(kMsgVersionColumns));
-    if (prm && !prmSound(*prm)) return refuse(damageText(kMsgNotANumber, "[Prm]"));
-    if (bmpPrm && !bmpPrmSound(*bmpPrm)) return refuse(damageText(kMsgNotANumber, "[BmpPrm]"));
-    if (lastVal && !bmpLastValSound(*lastVal)) return refuse(damageText(kMsgNotANumber, "[BmpLastVal]"));
+    if (t.formatVersion < 1) return damageText(kMsgUnknownVersion, std::to_string(t.formatVersion));
+    if (!columnIdsSound(t)) return damageText(kMsgColumnIds);
+    if (!columnsFitVersion(t)) return damageText(kMsgVersionColumns);
+    if (prm && !prmSound(*prm)) return damageText(kMsgNotANumber, "[Prm]");
+    if (bmpPrm && !bmpPrmSound(*bmpPrm)) return damageText(kMsgNotANumber, "[BmpPrm]");
+    if (lastVal && !bmpLastValSound(*lastVal)) return damageText(kMsgNotANumber, "[BmpLastVal]");
     // A part not read keeps the values set above; one read short reads zeros for what it lacks.
     if (prm) readPrm(*prm, t);
     if (bmpPrm) readBmpPrm(*bmpPrm, t);
     if (lastVal) readBmpLastVal(*lastVal, t);
+    return {};
+}
+
+}  // namespace
+
+int CTabColsDesc::read(const std::string& tablePath) {
+    const auto bytes = plat::readFile(tablePath);
+    if (!bytes) return 1;
+    const std::string context = readContext();
+    CTabColsDesc t;
+    if (g_keptTables.take(tablePath, *bytes, context, t)) {
+        carryFlags(*this, t);
+        *this = std::move(t);
+        return 0;
+    }
+    carryFlags(*this, t);
+    if (const std::string damage = parseTable(tablePath, *bytes, t); !damage.empty()) {
+        showTableDamage(tablePath, *bytes, damage);
+        return 1;
+    }
     g_keptTables.keep(tablePath, *bytes, context, t);
     *this = std::move(t);
     return 0;
@@ -386,6 +394,13 @@ int CTabColsDesc::write() const {
             out.append(bytes.substr(rest));
             break;
         }
+    }
+    // The writer makes its reader's checks: a table that would not read back (a heading holding a quote, a
+    // value that is not a finite number) is not written.
+    CTabColsDesc back;
+    if (const std::string damage = parseTable(path, out, back); !damage.empty()) {
+        showTableMessage(kMsgTableNotWritten, path + "\n" + damage);
+        return 1;
     }
     return writeTableFile(path, out) ? 0 : 1;
 }

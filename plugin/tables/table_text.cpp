@@ -137,6 +137,18 @@ void showTableDamage(std::string_view path, std::string_view bytes, const std::s
     plat::messageBox(nullptr, text, errorMessage(1), plat::MB_OK | plat::MB_ICONERROR);
 }
 
+std::string tableBytesDamage(std::string_view bytes) {
+    return bytes.find('\0') != std::string_view::npos ? damageText(kMsgNulBytes) : std::string();
+}
+
+std::string rowsBytesDamage(std::string_view bytes) {
+    if (std::string damage = tableBytesDamage(bytes); !damage.empty()) return damage;
+    const std::vector<plat::TextLine> lines = plat::splitLines(bytes);
+    for (auto line = lines.rbegin(); line != lines.rend(); ++line)
+        if (!isBlankLine(line->text)) return plat::endsLine(line->raw) ? std::string() : damageText(kMsgRowCut);
+    return {};
+}
+
 bool isFiniteNumberToken(std::string_view token, double limit) {
     if (!isNumberToken(token)) return false;
     const double v = tokenDouble(token);

@@ -43,6 +43,12 @@ void showTableDamage(std::string_view path, std::string_view bytes, const std::s
 // ErrorMessages line `id` with its first conversion filled by `argument` ("" leaves the line as written).
 std::string damageText(int id, std::string_view argument = {});
 
+// What keeps a file's bytes from being read whole, as the line telling it ("" when nothing does): NUL bytes,
+// which no text of the tables holds and a disk leaves where a write never came; in a rows file, also a last row
+// without its line end, which the writer ends every row with: the file was cut inside that row.
+std::string tableBytesDamage(std::string_view bytes);
+std::string rowsBytesDamage(std::string_view bytes);
+
 // A number token as the tables store one: the whole token a decimal number, finite, and within `limit`.
 bool isFiniteNumberToken(std::string_view token, double limit = 1e9);
 
@@ -56,4 +62,5 @@ constexpr int kMsgTableDamaged = 191;
 // What is wrong with a damaged table (the line after the path).
 constexpr int kMsgClassLine = 193, kMsgUnknownVersion = 194, kMsgColumnIds = 195, kMsgPartMissing = 196,
               kMsgNotANumber = 197, kMsgRowNumber = 198, kMsgVersionColumns = 199, kMsgOperationDamaged = 200,
-              kMsgItemLine = 201, kMsgTooManyTables = 203;
+              kMsgItemLine = 201, kMsgTooManyTables = 203, kMsgNulBytes = 207, kMsgRowCut = 208,
+              kMsgRowsEmpty = 209, kMsgRowNotWritten = 210;

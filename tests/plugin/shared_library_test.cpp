@@ -48,12 +48,13 @@ protected:
     }
     std::string sharedLib() const { return sharedRoot + "/FORMS_MM/Lib"; }
     std::string localLib() const { return localForms + "/Lib"; }
-    // A table (".tab" and ".txt") whose files say `content`, both written at `seconds`.
+    // A table (".tab" and ".txt") whose files say `content`, both written at `seconds`; the rows file's line
+    // ends, as a rows file that is not cut does.
     static void putTable(const std::string& lib, const std::string& title, const std::string& content,
                          std::int64_t seconds) {
-        for (const char* ext : {".tab", ".txt"}) {
+        for (const std::string ext : {".tab", ".txt"}) {
             const std::string path = lib + "/" + title + ext;
-            ASSERT_TRUE(plat::writeFile(path, content + ext));
+            ASSERT_TRUE(plat::writeFile(path, content + ext + (ext == ".txt" ? "\r\n" : "")));
             ASSERT_TRUE(plat::setLastWriteTime(path, seconds));
         }
     }
@@ -61,11 +62,14 @@ protected:
     static void putReadableTable(const std::string& lib, const std::string& title, const std::string& rows,
                                  std::int64_t seconds) {
         ASSERT_TRUE(plat::writeFile(lib + "/" + title + ".tab", referenceTableText({})));
-        ASSERT_TRUE(plat::writeFile(lib + "/" + title + ".txt", rows + ".txt"));
+        ASSERT_TRUE(plat::writeFile(lib + "/" + title + ".txt", rows + ".txt\r\n"));
         ASSERT_TRUE(plat::setLastWriteTime(lib + "/" + title + ".tab", seconds));
     }
+    // The rows file's text without its line end.
     std::string contentOf(const std::string& lib, const std::string& title) {
-        return plat::readFile(lib + "/" + title + ".txt").value_or("<missing>");
+        std::string rows = plat::readFile(lib + "/" + title + ".txt").value_or("<missing>");
+        if (rows.ends_with("\r\n")) rows.resize(rows.size() - 2);
+        return rows;
     }
     std::vector<std::string> indexNames() {
         CSharedFolder shared(sharedRoot);
@@ -560,8 +564,9 @@ TEST_F(SharedLibraryTest, ALostRowsFileIsNeverPublishedWhateverWroteItAndIsCopie
 // The read-write station makes the library on a share that lacks it, leaving out a table whose rows file it
 // lost: the share never held that table, so no refresh deletes it (neither one that copies the published tables
 // back nor a quiet one). It stays marked, so no rows file of only the rows added is made for it nor published,
-// until a table of its name is published there and copied in, after which it is published as any other.
-TEST_F(SharedLibraryTest, ATableLeftOutOfTheLibraryItsStationMadeIsKeptMarkedUntilTheShareHoldsIt) {
+// until its rows file is back whole (the user brought it back: cut, it is not), when this copy is the table and
+// is published; a table of its name published there by another is copied in, after which it is published as any other.
+TEST_F(SharedLibraryTest, ATableLeftOutOfTheLibraryItsStationMadeIsKeptMarkedUntilItIsWholeAgain) {
     station(localForms, 1);
     putReadableTable(sharedLib(), "A", "a1", 1000);
     putReadableTable(sharedLib(), "B", "b1", 1000);
@@ -582,12 +587,63 @@ TEST_F(SharedLibraryTest, ATableLeftOutOfTheLibraryItsStationMadeIsKeptMarkedUnt
         EXPECT_EQ(copyTablesFromSharedData(), 0);
         EXPECT_FALSE(plat::fileExists(sharedLib() + "/A.tab"));
     }
+    ASSERT_TRUE(plat::writeFile(localLib() + "/A.txt", "a-back-cut"));
+    EXPECT_EQ(copyTablesFromSharedData(), 0);
+    EXPECT_FALSE(plat::fileExists(sharedLib() + "/A.tab"));
+    ASSERT_TRUE(plat::writeFile(localLib() + "/A.txt", "a-back.txt\r\n"));
+    EXPECT_EQ(copyTablesFromSharedData(), 0);
+    EXPECT_EQ(contentOf(sharedLib(), "A"), "a-back.txt");
+    EXPECT_EQ(plat::readFile(sharedLib() + "/A.tab"), plat::readFile(localLib() + "/A.tab"));
     putReadableTable(sharedLib(), "A", "a-published", 5000);
     EXPECT_EQ(copyTablesToSharedData(), 0);
     EXPECT_EQ(contentOf(localLib(), "A"), "a-published.txt");
     putReadableTable(localLib(), "A", "a-edited", 6000);
     EXPECT_EQ(copyTablesFromSharedData(), 0);
     EXPECT_EQ(contentOf(sharedLib(), "A"), "a-edited.txt");
+    EXPECT_EQ(count("msgbox"), 1);
+    expectScriptPlayed();
+}
+
+// A table that cannot be read whole (as a crash, a full disk or a sync client leaves it) is taken for none.
+// A shared one is not taken in by a refresh: the station is told, keeps its copy and takes the table once it
+// is mended. A station's own table is left out of publications and kept, as one the share never held, until
+// it is mended. A local copy of a shared table emptied is copied again, unless the shared one is empty too.
+TEST_F(SharedLibraryTest, ATableThatCannotBeReadWholeIsNeitherTakenFromTheShareNorPublished) {
+    station(localForms, 1);
+    putReadableTable(sharedLib(), "A", "a1", 1000);
+    putReadableTable(sharedLib(), "E", "", 1000);
+    ASSERT_TRUE(plat::writeFile(sharedLib() + "/E.txt", ""));
+    ASSERT_EQ(copyTablesToSharedData(), 0);
+    // The shared table cut inside a row by its publisher's disk.
+    putReadableTable(sharedLib(), "A", "a2", 2000);
+    ASSERT_TRUE(plat::writeFile(sharedLib() + "/A.txt", "a2 cut"));
+    expectMessage();
+    EXPECT_EQ(copyTablesToSharedData(), 0);
+    EXPECT_TRUE(transcript().contains("A table of the shared library cannot be read whole and is not taken"));
+    EXPECT_TRUE(transcript().contains("Its last row has no line end"));
+    EXPECT_EQ(contentOf(localLib(), "A"), "a1.txt");
+    putReadableTable(sharedLib(), "A", "a2", 2000);
+    EXPECT_EQ(copyTablesToSharedData(), 0);
+    EXPECT_EQ(contentOf(localLib(), "A"), "a2.txt");
+    // A table of the station's own holding NUL bytes.
+    putReadableTable(localLib(), "B", std::string("b1\0\0", 4), 3000);
+    EXPECT_EQ(copyTablesFromSharedData(), 0);
+    EXPECT_FALSE(plat::fileExists(sharedLib() + "/B.tab"));
+    EXPECT_EQ(copyTablesToSharedData(), 0);
+    ASSERT_TRUE(plat::fileExists(localLib() + "/B.tab"));
+    putReadableTable(localLib(), "B", "b1", 3000);
+    EXPECT_EQ(copyTablesFromSharedData(), 0);
+    EXPECT_EQ(contentOf(sharedLib(), "B"), "b1.txt");
+    // Emptied copies: the one of a table with rows comes back, the one of an empty table is as the shared one.
+    ASSERT_TRUE(plat::writeFile(localLib() + "/A.txt", ""));
+    EXPECT_EQ(copyTablesToSharedData(), 0);
+    EXPECT_EQ(contentOf(localLib(), "A"), "a2.txt");
+    EXPECT_EQ(copyTablesFromSharedData(), 0);
+    EXPECT_EQ(contentOf(sharedLib(), "A"), "a2.txt");
+    bool lost = true;
+    EXPECT_TRUE(synchronisedTable(localLib() + "/E.tab", nullptr, &lost));
+    EXPECT_FALSE(lost);
+    EXPECT_EQ(contentOf(localLib(), "E"), "");
     EXPECT_EQ(count("msgbox"), 1);
     expectScriptPlayed();
 }
@@ -633,7 +689,7 @@ TEST_F(SharedLibraryTest, TheRowsWriterMakesNoRowsFileOfASharedTableItDidNotRead
         if (!c.written) expectMessage();
         for (int twice = 0; twice < 2; ++twice) EXPECT_EQ(t.writeRows(), c.written ? 0 : 1);
         // Not written, the rows file is left as it was.
-        const std::string after = contentOf(localLib(), c.table);
+        const std::string after = plat::readFile(rows).value_or("<missing>");
         EXPECT_EQ(after.find("M8 8 1.25 6.8 0") != std::string::npos, c.written) << after;
         if (!c.written) {
             EXPECT_EQ(after, c.atWrite ? c.atWrite : "<missing>");
@@ -810,7 +866,7 @@ TEST_F(SharedLibraryTest, ATableThatCannotBeCopiedPublishesNothingAndIsNamed) {
     EXPECT_FALSE(plat::fileExists(sharedLib() + "/B.tab"));
     EXPECT_FALSE(plat::fileExists(localForms + "/Lib.dt"));
     // A copy cut short by the disk: the same.
-    ASSERT_TRUE(plat::writeFile(localLib() + "/B.txt", "b1.txt"));
+    ASSERT_TRUE(plat::writeFile(localLib() + "/B.txt", "b1.txt\r\n"));
     plat::failWriteAfter(7, 2);   // the copy of A.tab, after the flag renewed, the clock read and its new stamp
     expectMessage();
     EXPECT_EQ(copyTablesFromSharedData(), 0);
@@ -861,7 +917,7 @@ TEST_F(SharedLibraryTest, ATableThatCannotBeTakenInIsNamedAndPublishedAgain) {
     station(localForms, 1);
     for (const char* title : {"A", "B"}) {
         ASSERT_TRUE(plat::writeFile(localLib() + "/" + title + ".tab", referenceTableText({})));
-        ASSERT_TRUE(plat::writeFile(localLib() + "/" + title + ".txt", std::string(title) + ".txt"));
+        ASSERT_TRUE(plat::writeFile(localLib() + "/" + title + ".txt", std::string(title) + ".txt\r\n"));
         ASSERT_TRUE(plat::setLastWriteTime(localLib() + "/" + title + ".tab", 2000));
     }
     ASSERT_TRUE(plat::createDirectories(sharedLib() + "/B.txt"));
@@ -927,7 +983,7 @@ TEST_F(SharedLibraryTest, APublicationLeftByAGonePublisherIsFinishedOrDropped) {
         EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(staging)));
         EXPECT_FALSE(plat::dirExists(unnamed));
         if (left == LinkToWhole) {
-            EXPECT_EQ(plat::readFile(made + "/A.txt"), "a1.txt");   // the link went alone
+            EXPECT_EQ(plat::readFile(made + "/A.txt"), "a1.txt\r\n");   // the link went alone
         }
         CSharedFolder shared(sharedRoot);
         shared.readShBlock("Lib", g_globals->sharedFormsDir);

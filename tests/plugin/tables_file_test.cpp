@@ -2,6 +2,8 @@
 // files it refuses, and writes that fail without touching the table. Also the snapshot copies.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -154,18 +156,21 @@ TEST_F(TableFileTest, ReaderEdges) {
     expectScriptPlayed();
 }
 
-// What a read made of a table is kept with the file's bytes and units: a file changed in place with its size,
-// within the same clock tick, or a read in other units, reads afresh.
+// What a read made of a table is kept with the file's bytes and units: a file changed in place with its size
+// and its write time (a change within the same clock tick), or a read in other units, reads afresh; so do the
+// row names the process tree asks of the rows file.
 TEST_F(TableFileTest, ATableOrRowsChangedBetweenTwoReadsAreReadAfresh) {
     struct CASE {
         const char* what;
         std::string file, from, to;   // the text replaced in place; none: read again in inches
         double kind, diameter, last;  // the table's kind, its row's diameter, its first default value
+        const char* row;              // the row the rows file holds
     };
     const CASE cases[] = {
-        {"the table file", tablePath("K"), "0 7 0", "0 9 0", 9, 2.5, 12},
-        {"the rows file", tablesDir + "/K.txt", "a 2.5", "a 7.5", 7, 7.5, 12},
-        {"the units", "", "", "", 7, 2.5, 0.5},
+        {"the table file", tablePath("K"), "0 7 0", "0 9 0", 9, 2.5, 12, "a"},
+        {"the rows file", tablesDir + "/K.txt", "a 2.5", "a 7.5", 7, 7.5, 12, "a"},
+        {"the rows file's row names", tablesDir + "/K.txt", "a 2.5", "b 2.5", 7, 2.5, 12, "b"},
+        {"the units", "", "", "", 7, 2.5, 0.5, "a"},
     };
     for (const CASE& c : cases) {
         g_globals->hostVersion[7] = 1;
@@ -174,12 +179,19 @@ TEST_F(TableFileTest, ATableOrRowsChangedBetweenTwoReadsAreReadAfresh) {
         ASSERT_TRUE(plat::writeFile(tablesDir + "/K.txt", "a 2.5\r\n"));
         CTabColsDesc t;
         ASSERT_TRUE(t.read(tablePath("K")) == 0 && t.readRows() == 1) << c.what;
+        ASSERT_TRUE(rowStoredInTable(tablePath("K"), "a"));
         std::string bytes = c.file.empty() ? "" : bytesOf(c.file);
-        if (c.file.empty()) g_globals->hostVersion[7] = 2;
-        else std::ofstream(c.file, std::ios::binary) << bytes.replace(bytes.find(c.from), c.from.size(), c.to);
+        if (c.file.empty()) {
+            g_globals->hostVersion[7] = 2;
+        } else {
+            const auto written = std::filesystem::last_write_time(c.file);
+            std::ofstream(c.file, std::ios::binary) << bytes.replace(bytes.find(c.from), c.from.size(), c.to);
+            std::filesystem::last_write_time(c.file, written);
+        }
         ASSERT_TRUE(t.read(tablePath("K")) == 0 && t.readRows() == 1) << c.what;
         EXPECT_EQ(std::tuple(double(t.classValue4), std::atof(t.cell(0, 1).c_str()), t.lastValues1),
                   std::tuple(c.kind, c.diameter, c.last)) << c.what;
+        EXPECT_TRUE(rowStoredInTable(tablePath("K"), c.row)) << c.what;
     }
     g_globals->hostVersion[7] = 1;
 }
@@ -209,7 +221,7 @@ TEST_F(TableFileTest, DamagedFilesAreRefusedWithWhatIsWrongAndTheTableKeepsWhatI
         {"the process column past the count", replaced(sound, process, "[Item 3] 3 9 \"Process\" 0 0 0.00\r\n"), "without a gap"},
         {"two items on one column", replaced(sound, process, "[Item 3] 3 2 \"Process\" 0 0 0.00\r\n"), "without a gap"},
         {"no class line", sound.substr(sound.find("[Desc]")), "[Class]\\\" part is missing"},
-        {"NUL bytes in the class line", replaced(sound, "[Class] 0 21 0 0 0", std::string("[Class] \0\0 21 0 0 0", 19)), "class line"},
+        {"NUL bytes in the class line", replaced(sound, "[Class] 0 21 0 0 0", std::string("[Class] \0\0 21 0 0 0", 19)), "It holds NUL bytes"},
         {"a class line with a word", replaced(sound, "[Class] 0 21 0 0 0", "[Class] 0 21 zero"), "class line"},
         {"an unknown class", replaced(sound, "[Class] 0 21", "[Class] 7 21"), "class line"},
         {"version 0", replaced(sound, "[Class] 0 21", "[Class] 0 0"), "format version 0"},
@@ -223,6 +235,7 @@ TEST_F(TableFileTest, DamagedFilesAreRefusedWithWhatIsWrongAndTheTableKeepsWhatI
         {"a time that is no whole number in [BmpPrm]", cut("[BmpPrm]") + "[BmpPrm]\r\n0.0000 0 0.5", "[BmpPrm]\\\" part holds"},
         {"NaN last values", replaced(sound, "12.0000 1.0000", "nan 1.0000"), "[BmpLastVal]\\\" part holds"},
         {"an infinite last time", replaced(sound, " 0000000000\r\n", " 1e999\r\n"), "[BmpLastVal]\\\" part holds"},
+        {"no byte", "", "holds no column description"},
     };
     CTabColsDesc t = sample("KEEP");
     for (const CASE& c : cases) {
@@ -241,6 +254,34 @@ TEST_F(TableFileTest, DamagedFilesAreRefusedWithWhatIsWrongAndTheTableKeepsWhatI
     ASSERT_TRUE(plat::writeFile(tablePath("BAD"), sound));
     EXPECT_EQ(t.read(tablePath("BAD")), 0);
     EXPECT_EQ(t.read(tablePath("MISSING")), 1);
+    expectScriptPlayed();
+}
+
+// The writer writes nothing its reader would refuse: the user is told and the file stays as it was.
+TEST_F(TableFileTest, TheWriterWritesNothingItsReaderWouldRefuse) {
+    const struct {
+        const char* what;
+        void (*change)(CTabColsDesc&);
+        const char* told;
+    } cases[] = {
+        {"a heading holding a quote", [](CTabColsDesc& t) { t.items[1].text1 = "D\"1"; }, "column description is damaged"},
+        {"a tolerance that is no number", [](CTabColsDesc& t) { t.diameterTolerance = std::nan(""); }, "[Prm]"},
+        {"an unknown class", [](CTabColsDesc& t) { t.tableClass = 7; }, "class line"},
+    };
+    const CTabColsDesc sound = sample("W");
+    ASSERT_EQ(sound.write(), 0);
+    const std::string written = bytesOf(tablePath("W"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CTabColsDesc t = sound;
+        c.change(t);
+        expectMessage();
+        EXPECT_EQ(t.write(), 1);
+        EXPECT_TRUE(transcript().contains("The table could not be written"));
+        EXPECT_TRUE(transcript().contains(c.told));
+        EXPECT_EQ(bytesOf(tablePath("W")), written);
+        plat::driver().transcript().clear();
+    }
     expectScriptPlayed();
 }
 

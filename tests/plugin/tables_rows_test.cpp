@@ -7,6 +7,7 @@
 
 #include "plugin/base/number_text.h"
 #include "plugin/model/tab_cols_desc.h"
+#include "plugin/services/settings.h"
 #include "support/tables_fixture.h"
 
 namespace {
@@ -34,7 +35,7 @@ protected:
 };
 
 TEST_F(TableRowsTest, TheRowsFileReadsNonBlankLinesAndWritesCellsEachFollowedByABlank) {
-    ASSERT_TRUE(plat::writeFile(tablesDir + "/R.txt", "a 1 2 3 4\r\n\r\n   \r\nb  5\nc 6 7 8 9"));
+    ASSERT_TRUE(plat::writeFile(tablesDir + "/R.txt", "a 1 2 3 4\r\n\r\n   \r\nb  5\nc 6 7 8 9\r\n  "));
     CTabColsDesc t = table("R", 0, "");
     EXPECT_EQ(t.rowCount, 3);
     EXPECT_EQ(column(t, 0), (Row{"a", "b", "c"}));
@@ -46,14 +47,20 @@ TEST_F(TableRowsTest, TheRowsFileReadsNonBlankLinesAndWritesCellsEachFollowedByA
     EXPECT_EQ(bytesOf(tablesDir + "/R.txt"), "a 1 2 3 4 \r\nb 5    \r\nc 6 7 8 9 \r\n");
     EXPECT_EQ(bytesOf(tmpDir + "/R.tx~"), before);
 
+    // A table without rows is written as a line end: a rows file of no byte is what a crash leaves.
     CTabColsDesc none = table("NOROWS", 0, "");
     EXPECT_EQ(none.rowCount, 0);
+    ASSERT_EQ(none.writeRows(), 0);
+    EXPECT_EQ(bytesOf(tablesDir + "/NOROWS.txt"), "\r\n");
+    EXPECT_EQ(none.readRows(), 0);
 }
 
 // Rows as users' files have them: tokens past the columns are not read and the write drops them; a number
-// beyond a million is a number; the name column is text, "nan" included. Only a measure that is not a finite
-// number refuses the rows, with its row named, and the rows file is then left as it is.
-TEST_F(TableRowsTest, RowsReadAsTheFormatAllowsAndOnlyMeasuresThatAreNotFiniteAreRefused) {
+// beyond a million is a number; the name column is text, "nan" included; a file of no byte is a table without
+// rows. A measure that is not a finite number refuses the rows, with its row named, and so does a file that
+// cannot be read whole: NUL bytes, a last row without its line end (cut inside it), no byte while the
+// station's index marks the shared table's rows file as lost here. The rows file is then left as it is.
+TEST_F(TableRowsTest, RowsReadAsTheFormatAllowsAndDamagedRowsAreRefused) {
     CTabColsDesc t = table("W", 2, "1234567 8 1.25 6.8 1e7 extra 9\r\nnan 2500000 1 0 0 \r\n");
     ASSERT_EQ(t.rowCount, 2);
     EXPECT_EQ(column(t, 0), (Row{"1234567", "nan"}));
@@ -63,18 +70,73 @@ TEST_F(TableRowsTest, RowsReadAsTheFormatAllowsAndOnlyMeasuresThatAreNotFiniteAr
     ASSERT_EQ(t.writeRows(), 0);
     EXPECT_EQ(bytesOf(tablesDir + "/W.txt"), "1234567 8 1.25 6.8 1e7 \r\nnan 2500000 1 0 0 \r\n");
 
-    for (const char* rows : {"M8 8 1.25 6.8 1\r\nM9 inf 1 7 1\r\n", "M8 8 1.25 6.8 1\r\nM9 9 1 7 nan\r\n",
-                             "M8 8 1.25 6.8 1\r\nM9 9 1 7 1e999\r\n"}) {
-        SCOPED_TRACE(rows);
-        ASSERT_TRUE(plat::writeFile(tablesDir + "/W.txt", rows));
+    ASSERT_TRUE(plat::writeFile(tablesDir + "/W.txt", ""));
+    EXPECT_EQ(t.readRows(), 0);
+
+    const struct {
+        std::string rows;
+        const char* told;
+        bool lostHere;   // the index beside the library marks the table's rows file as lost
+    } refused[] = {
+        {"M8 8 1.25 6.8 1\r\nM9 inf 1 7 1\r\n", "Row 2 holds a value that is not a finite number.", false},
+        {"M8 8 1.25 6.8 1\r\nM9 9 1 7 nan\r\n", "Row 2 holds a value that is not a finite number.", false},
+        {"M8 8 1.25 6.8 1\r\nM9 9 1 7 1e999\r\n", "Row 2 holds a value that is not a finite number.", false},
+        {std::string("M8 8 1.25 6.8 1\r\n\0\0\0\0", 21), "It holds NUL bytes", false},
+        {"M8 8 1.25 6.8 1\r\nM9 9 1", "Its last row has no line end", false},
+        {"", "It is empty, while its table holds rows in the shared library.", true},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.rows);
+        ASSERT_TRUE(plat::writeFile(tablesDir + "/W.txt", c.rows));
+        ASSERT_TRUE(plat::writeFile(tablesDir + ".dt", encodeIndexFile({{"W", c.lostHere ? kRowsFileLost : 1000}})));
         expectMessage();
         EXPECT_EQ(t.readRows(), -1);
-        EXPECT_TRUE(transcript().contains("Row 2 holds a value that is not a finite number."));
+        EXPECT_TRUE(transcript().contains(c.told));
         EXPECT_EQ(t.writeRows(), 1);
-        EXPECT_EQ(bytesOf(tablesDir + "/W.txt"), rows);
+        EXPECT_EQ(bytesOf(tablesDir + "/W.txt"), c.rows);
         plat::driver().transcript().clear();
     }
     expectScriptPlayed();
+}
+
+// The writer writes nothing its reader would refuse or read otherwise: a measure that is not finite, a cell
+// holding a blank, a line end or a NUL byte. The user is told and the rows file stays as it was.
+TEST_F(TableRowsTest, TheRowsWriterWritesNothingItsReaderWouldNotReadBack) {
+    CTabColsDesc t = table("V", 2, "M8 8 1.25 6.8 1\r\n");
+    for (const std::string& cell : std::vector<std::string>{"inf", "1e999", "6 8", "6\r\n8", std::string("6\0", 2)}) {
+        SCOPED_TRACE(cell);
+        CTabColsDesc changed = t;
+        (void)changed.appendRow({"M9", "9", "1", cell, "1"});
+        expectMessage();
+        EXPECT_EQ(changed.writeRows(), 1);
+        EXPECT_TRUE(transcript().contains("Row 2 holds what a rows file cannot hold"));
+        EXPECT_EQ(bytesOf(tablesDir + "/V.txt"), "M8 8 1.25 6.8 1\r\n");
+        plat::driver().transcript().clear();
+    }
+    expectScriptPlayed();
+}
+
+// A row that served the run without its file (its write failed) follows the file's rows until the next run,
+// once: not when the file holds an equal row by then, as after a later write of the same run took it in.
+TEST_F(TableRowsTest, ARowKeptForTheRunFollowsTheFilesRowsOnlyWhileTheFileLacksIt) {
+    const struct {
+        const char* what;
+        std::string fileAfter;   // the rows file once the row was kept
+        int rows;
+    } cases[] = {
+        {"the file lacks it", "M8 8 1.25 6.8 1\r\n", 2},
+        {"a later write took it in", "M8 8 1.25 6.8 1\r\nM9 9 1 7 1\r\nM10 10 1.5 8.5 1\r\n", 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        forgetRowsKeptForRun();
+        CTabColsDesc t = table("K", 2, "M8 8 1.25 6.8 1\r\n");
+        keepRowForRun(t, {"M9", "9", "1", "7", "1"});
+        ASSERT_TRUE(plat::writeFile(tablesDir + "/K.txt", c.fileAfter));
+        EXPECT_EQ(t.readRows(), c.rows);
+        EXPECT_EQ(t.findRowByName("M9"), 1);
+    }
+    forgetRowsKeptForRun();
 }
 
 TEST_F(TableRowsTest, RowsAreGotSetAppendedDeletedAndFoundByName) {

@@ -178,7 +178,8 @@ TEST_F(DamagedTables, ADamagedFormTableIsToldOnceKeptAndTheRunGoesOnWithoutIt) {
         {"NaN tolerances", replacing("0.010 0.160", "nan nan"), "[Prm]\\\" part holds a value that is not a number"},
         {"an infinite chamfer window", replacing("0.767945 0.802851", "0.767945 inf"), "[Prm]\\\" part holds"},
         {"a list column at version 3", replacing("[Class] 0 21", "[Class] 0 3"), "did not have yet"},
-        {"a class that is not a number", replacing("[Class] 0 21", std::string("[Class] \0 21", 11)), "class line"},
+        {"a class that is not a number", replacing("[Class] 0 21", "[Class] x 21"), "class line"},
+        {"NUL bytes where a write never came", replacing("[Class] 0 21", std::string("[Class] \0 21", 11)), "NUL bytes"},
         {"version -1", replacing("[Class] 0 21", "[Class] 0 -1"), "format version -1 is not one"},
     };
     for (const CASE& c : cases) {
@@ -267,7 +268,7 @@ TEST_F(DamagedTables, ADamagedDrillSizeTableIsNeverMigratedAndExecuteStopsAsWith
         const char* why;
     };
     const CASE cases[] = {
-        {"NUL bytes in its class line", ".tab", replacing("[Class] 1 21", std::string("[Class] \0\0 21", 13)), "class line"},
+        {"NUL bytes in its class line", ".tab", replacing("[Class] 1 21", std::string("[Class] \0\0 21", 13)), "NUL bytes"},
         {"version 0", ".tab", replacing("[Class] 1 21", "[Class] 1 0"), "format version 0 is not one"},
         {"version 2 with its list column", ".tab", replacing("[Class] 1 21", "[Class] 1 2"), "did not have yet"},
         {"a NaN diameter in a row", ".txt", replacing("1 0.04 0.5", "nan 0.04 0.5"), "Row 1 holds a value that is not"},

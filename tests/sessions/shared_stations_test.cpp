@@ -370,23 +370,57 @@ std::set<std::string> rowsOf(const std::string& text) {
     return rows;
 }
 
-// A station whose rows file of a shared table is lost, its table file kept, read-write or read-only: its
-// next Execute copies the table again before it adds rows, and the shared table keeps every row it had.
-TEST_F(SharedStations, ARowsFileLostOnEitherStationIsCopiedAgainAndTheSharedTableKeepsItsRows) {
-    const std::set<std::string> shipped = rowsOf(plat::readFile(forms + "/Standard/Drilled.txt").value_or(""));
-    ASSERT_EQ(shipped.size(), 20u);
-    const auto w = station("W"), r = station("R");
+// A station's copy of a shared table that cannot be read whole, on the read-write and the read-only station:
+// its rows file lost, emptied, cut inside a row or left as NUL bytes, as a crash, a full disk or a sync
+// client leaves it, or its table file left as NUL bytes. The next main job copies the table again before it
+// uses it, quietly, machines the plate as the whole table does, and publishes nothing: the shared library is
+// as it was. A station that shares nothing is told of the damaged file and leaves the file as it is.
+TEST_F(SharedStations, ACopyOfASharedTableThatCannotBeReadWholeIsCopiedAgainAndNeverPublished) {
+    using Damage = std::string (*)(const std::string&);
+    const struct {
+        const char* what;
+        const char* file;
+        Damage damaged;   // nullptr: the file is lost
+        bool told;        // to the station that shares nothing
+    } damages[] = {
+        {"rows file lost", "Drilled.txt", nullptr, false},
+        {"rows file emptied", "Drilled.txt", [](const std::string&) { return std::string(); }, false},
+        {"rows file cut inside a row", "Drilled.txt", [](const std::string& b) { return b.substr(0, b.size() / 2); }, true},
+        {"rows file of NUL bytes", "Drilled.txt", [](const std::string& b) { return std::string(b.size(), '\0'); }, true},
+        {"table file of NUL bytes", "Drilled.tab", [](const std::string& b) { return std::string(b.size(), '\0'); }, true},
+    };
+    const auto w = station("W"), r = station("R"), alone = station("S");
     w->settings(1, 1, shared);
     r->settings(1, 0, shared);
-    for (const Station* s : {w.get(), r.get()}) {
+    alone->settings(0, 0, "");
+    const std::string told = "invoke\nclick 18048 18007\n? answer IDOK\n? answer IDOK\n? click 18036 1\n"
+                             "? answer IDOK\nclick 18021 1\n? answer IDOK\nclick 18048 1\n";
+    for (const Station* s : {w.get(), r.get(), alone.get()}) {
         SCOPED_TRACE(s->name());
-        ASSERT_EQ(s->play(1, kExecute, {"--open", kPlate}), 0) << s->errors(1);
-        ASSERT_TRUE(fs::remove(s->library() + "/Drilled.txt"));
-        ASSERT_EQ(s->play(2, kExecute, {"--open", kPlate}), 0) << s->errors(2);
-        EXPECT_EQ(s->transcript(2).find("msgbox"), std::string::npos) << s->transcript(2);
-        for (const std::string& file : {s->library() + "/Drilled.txt", forms + "/Standard/Drilled.txt"}) {
-            const std::set<std::string> rows = rowsOf(plat::readFile(file).value_or(""));
-            for (const std::string& row : shipped) EXPECT_TRUE(rows.contains(row)) << file << ": " << row;
+        const std::string nc = dir.path() + "/" + s->name() + ".nc";
+        ASSERT_EQ(s->play(1, kExecute, {"--open", kPlate, "--nc", nc}), 0) << s->errors(1);
+        const std::string listing = plat::readFile(nc).value_or("");
+        int run = 1;
+        for (const auto& d : damages) {
+            SCOPED_TRACE(d.what);
+            const std::string file = s->library() + "/" + d.file;
+            const std::string whole = plat::readFile(file).value_or("");
+            if (s == alone.get() && !d.told) continue;
+            ASSERT_TRUE(d.damaged ? plat::writeFile(file, d.damaged(whole)) : fs::remove(file));
+            const std::string damaged = plat::readFile(file).value_or("<lost>");
+            ++run;
+            ASSERT_EQ(s->play(run, told, {"--open", kPlate, "--nc", nc}), 0) << s->errors(run);
+            const std::string seen = s->transcript(run);
+            if (s == alone.get()) {
+                EXPECT_NE(seen.find("damaged and is not used"), std::string::npos) << seen;
+                EXPECT_EQ(plat::readFile(file), damaged);
+                ASSERT_TRUE(plat::writeFile(file, whole));
+                continue;
+            }
+            EXPECT_EQ(seen.find("msgbox"), std::string::npos) << seen;
+            EXPECT_EQ(plat::readFile(file), whole);
+            EXPECT_EQ(plat::readFile(nc), listing);
+            expectLibraryWhole();
         }
     }
 }

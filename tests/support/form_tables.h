@@ -31,6 +31,7 @@ inline CTabColsDesc makeFormTable(const FORM_TABLE& f) {
     CTabColsDesc t;
     t.name = f.name;
     t.tableClass = f.tableClass;
+    t.formatVersion = kCurrentTableVersion;
     EXPECT_EQ(t.allocItems(static_cast<std::int16_t>(f.items.size() + 3)), 0);
     t.addDescItem(kItemName, 1, "Name", 0, 0, 0, 0, "", 0, "", 0);
     for (const FORM_ITEM& i : f.items) {
