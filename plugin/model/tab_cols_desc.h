@@ -98,16 +98,19 @@ public:
     // ---- the table file (table_file.cpp) ----
     // 0, or 1 when the file cannot be opened (no message), holds no item line or is damaged (with a message).
     [[nodiscard]] int read(const std::string& tablePath);
-    // 0, or 1 when the safety copy or the file cannot be written (the old file is kept).
+    // 0, or 1 when the safety copy or the file cannot be written, or the file would not read back (told; the
+    // old file is kept).
     [[nodiscard]] int write() const;
 
     // ---- rows (rows_file.cpp, row_lookups.cpp) ----
     // The row count, 0 when there is no rows file; -1 (with a message, the rows as they were) when a cell
-    // holds a number that is not finite (a name column is text, but for the drill-size table's diameters).
-    // Cells past the columns are not read. The rows kept for the run (keepRowForRun) follow the file's.
+    // holds a number that is not finite (a name column is text, but for the drill-size table's diameters) or
+    // the file cannot be read whole (rowsBytesDamage, or emptied while its shared table holds rows). Cells past
+    // the columns are not read. The rows kept for the run (keepRowForRun) follow the file's.
     int readRows();
-    // 0, or 1 when the rows are not written (told): the file cannot be written, its rows were refused, or it
-    // is the lost rows file of a table taken from a shared library (the rows were not read from it).
+    // 0, or 1 when the rows are not written (told): the file cannot be written, its rows were refused, a row
+    // holds what the file cannot hold back, or it is the lost rows file of a table taken from a shared library
+    // (the rows were not read from it). A table without rows is written as one line end.
     [[nodiscard]] int writeRows() const;
     // Rows go out as columnCount cells; a row given with fewer cells has empty ones for the rest.
     int getRow(int r, std::vector<std::string>& out) const;

@@ -57,10 +57,11 @@ void forgetRowsKeptForRun();
 // the run (keepRowForRun) is in no file, nor in one that cannot be read whole.
 bool rowStoredInTable(const std::string& tablePath, const std::string& rowName);
 
-// What keeps a table's files from being read whole, as the line telling it ("" when nothing does): a table
-// file of no byte, NUL bytes in either file, a rows file cut inside a row, or one of no byte while `rowsHeld`
-// (the table is known to hold rows). A file that is missing is no damage here. What a file holds beyond that
-// (a value that is not a number) its reader refuses when the table is used.
+// What keeps a table's files from being read whole, as the line telling it ("" when nothing does): whatever
+// their readers refuse (NUL bytes in either file, a table file of no byte or a line its format cannot hold, a
+// rows file cut inside a row or a measure in it that is not a finite number), or a rows file of no byte while
+// `rowsHeld` (the table is known to hold rows). A file that is missing is no damage here; the operations of a
+// process are looked at only when the process is used.
 std::string storedTableDamage(const std::string& tablePath, bool rowsHeld);
 
 // The cell of column id `colId`; "" for an id outside the row.

@@ -458,9 +458,12 @@ int CSharedFolder::publishLocalTables(const std::string& libraryName) {
         if (!table.changed) continue;
         CTabColsDesc desc;
         const std::string tab = tableFile(localDir, table.title, ".tab");
+        // The stamp written keeps the table's time: the index says the table was published as of that time,
+        // and a refresh takes a table whose time is not the one it knows; at the time of the write, two
+        // publications within one second would look alike and a refresh between them keep half of the first.
         if (desc.loadByName(tab) == 0) {
             desc.bmpTime = newest;
-            (void)desc.write();
+            if (desc.write() == 0) (void)plat::setLastWriteTime(tab, table.lastWrite);
         }
         for (const char* ext : {".tab", ".txt"}) {
             errno = 0;

@@ -82,6 +82,14 @@ std::vector<std::vector<std::string_view>> rowTokens(std::string_view bytes) {
     return rows;
 }
 
+// The line telling the first row that holds a measure the reader refuses, "" when none does.
+std::string refusedMeasure(const std::vector<std::vector<std::string_view>>& rows, const std::vector<bool>& text) {
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        for (std::size_t c = 0; c < text.size() && c < rows[r].size(); ++c)
+            if (measureRefused(text[c], rows[r][c])) return damageText(kMsgRowNumber, std::to_string(r + 1));
+    return {};
+}
+
 // Whether a rows file of no byte stands for a table that held rows: the station's index marks the table as
 // one whose rows file it lost, and the writer never leaves a table as no byte (it writes a line end), so a
 // crash or a sync client emptied it. Any other file of no byte is a table without rows.
@@ -117,13 +125,14 @@ bool rowStoredInTable(const std::string& tablePath, const std::string& rowName) 
 
 std::string storedTableDamage(const std::string& tablePath, bool rowsHeld) {
     const auto tab = plat::readFile(tablePath);
-    if (tab && tab->empty()) return errorMessage(kMsgNoItems);
+    CTabColsDesc t;
     if (tab)
-        if (std::string damage = tableBytesDamage(*tab); !damage.empty()) return damage;
+        if (std::string damage = parseTable(tablePath, *tab, t); !damage.empty()) return damage;
     const auto rows = plat::readFile(rowsFilePath(tablePath));
     if (!rows) return {};
     if (rows->empty() && rowsHeld) return damageText(kMsgRowsEmpty);
-    return rowsBytesDamage(*rows);
+    if (std::string damage = rowsBytesDamage(*rows); !damage.empty() || !tab) return damage;
+    return refusedMeasure(rowTokens(*rows), textColumns(t));
 }
 
 int CTabColsDesc::readRows() {
@@ -159,9 +168,7 @@ int CTabColsDesc::readRows() {
     }
     if (std::string damage = rowsBytesDamage(*bytes); !damage.empty()) return refuse(damage);
     const std::vector<std::vector<std::string_view>> rows = rowTokens(*bytes);
-    for (std::size_t r = 0; r < rows.size(); ++r)
-        for (std::size_t c = 0; c < width && c < rows[r].size(); ++c)
-            if (measureRefused(text[c], rows[r][c])) return refuse(damageText(kMsgRowNumber, std::to_string(r + 1)));
+    if (std::string damage = refusedMeasure(rows, text); !damage.empty()) return refuse(damage);
     cells.assign(rows.size() * width, std::string());
     for (std::size_t r = 0; r < rows.size(); ++r)
         for (std::size_t c = 0; c < width && c < rows[r].size(); ++c) cells[r * width + c] = rows[r][c];

@@ -301,10 +301,6 @@ std::string tableHead(const CTabColsDesc& t) {
 
 }  // namespace
 
-namespace {
-
-// What the reader makes of a table file's bytes: "" with `t` filled (its flags left as they are), or the line
-// telling what is wrong, `t` then half filled.
 std::string parseTable(const std::string& tablePath, const std::string& bytes, CTabColsDesc& t) {
     if (std::string damage = tableBytesDamage(bytes); !damage.empty()) return damage;
     const std::vector<plat::TextLine> lines = plat::splitLines(bytes);
@@ -358,8 +354,6 @@ std::string parseTable(const std::string& tablePath, const std::string& bytes, C
     if (lastVal) readBmpLastVal(*lastVal, t);
     return {};
 }
-
-}  // namespace
 
 int CTabColsDesc::read(const std::string& tablePath) {
     const auto bytes = plat::readFile(tablePath);

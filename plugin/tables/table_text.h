@@ -49,6 +49,10 @@ std::string damageText(int id, std::string_view argument = {});
 std::string tableBytesDamage(std::string_view bytes);
 std::string rowsBytesDamage(std::string_view bytes);
 
+// What the table file's reader makes of its bytes: "" with `t` filled (its flags left as they are), or the
+// line telling what is wrong, `t` then half filled.
+std::string parseTable(const std::string& tablePath, const std::string& bytes, CTabColsDesc& t);
+
 // A number token as the tables store one: the whole token a decimal number, finite, and within `limit`.
 bool isFiniteNumberToken(std::string_view token, double limit = 1e9);
 

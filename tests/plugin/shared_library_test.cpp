@@ -48,15 +48,25 @@ protected:
     }
     std::string sharedLib() const { return sharedRoot + "/FORMS_MM/Lib"; }
     std::string localLib() const { return localForms + "/Lib"; }
-    // A table (".tab" and ".txt") whose files say `content`, both written at `seconds`; the rows file's line
-    // ends, as a rows file that is not cut does.
+    // A table (".tab" and ".txt") whose files say `content`, both written at `seconds`: a table file that reads,
+    // its first heading saying it (tabOf) through a publisher's rewrite, and a rows file whose row ends, as one
+    // that is not cut does.
     static void putTable(const std::string& lib, const std::string& title, const std::string& content,
                          std::int64_t seconds) {
+        std::string tab = referenceTableText({});
+        tab.replace(tab.find("Thread"), 6, content + ".tab");
         for (const std::string ext : {".tab", ".txt"}) {
             const std::string path = lib + "/" + title + ext;
-            ASSERT_TRUE(plat::writeFile(path, content + ext + (ext == ".txt" ? "\r\n" : "")));
+            ASSERT_TRUE(plat::writeFile(path, ext == ".tab" ? tab : content + ext + "\r\n"));
             ASSERT_TRUE(plat::setLastWriteTime(path, seconds));
         }
+    }
+    // What a table file put by putTable says.
+    static std::string tabOf(const std::string& lib, const std::string& title) {
+        const auto text = plat::readFile(lib + "/" + title + ".tab");
+        if (!text) return "<missing>";
+        const std::size_t from = text->find("[Item 1] 0 1 \"") + 14;
+        return text->substr(from, text->find('"', from) - from);
     }
     // A table the publisher can read (it stamps each with the time of the newest), its rows telling it apart.
     static void putReadableTable(const std::string& lib, const std::string& title, const std::string& rows,
@@ -270,7 +280,7 @@ TEST_F(SharedLibraryTest, RefreshCopiesWhatChangedAndDeletesWhatTheSharedLibrary
     putTable(localLib(), "D", "d-local", 1000);
     EXPECT_EQ(copyTablesToSharedData(), 0);   // no index yet: everything is new
     EXPECT_EQ(contentOf(localLib(), "A"), "a1.txt");
-    EXPECT_EQ(plat::readFile(localLib() + "/C.tab"), "c1.tab");
+    EXPECT_EQ(tabOf(localLib(), "C"), "c1.tab");
     EXPECT_FALSE(plat::fileExists(localLib() + "/D.tab"));
     EXPECT_FALSE(plat::fileExists(localLib() + "/D.txt"));
     EXPECT_EQ(indexNames(), (std::vector<std::string>{"A", "B", "C"}));
@@ -345,7 +355,7 @@ TEST_F(SharedLibraryTest, AShareGoneOrChangedWhileReadCostsNoLocalTableAndALostO
     }
     plat::removeFile(localLib() + "/A.tab");
     EXPECT_EQ(copyTablesToSharedData(), 0);
-    EXPECT_EQ(plat::readFile(localLib() + "/A.tab"), "a1.tab");
+    EXPECT_EQ(tabOf(localLib(), "A"), "a1.tab");
     EXPECT_EQ(contentOf(localLib(), "B"), "b2.txt");
     EXPECT_EQ(count("msgbox"), 4);
 }
@@ -743,7 +753,7 @@ TEST_F(SharedLibraryTest, ARefreshDuringPublicationsNeverMixesTwoLibraries) {
         for (const char* t : titles) {
             ASSERT_EQ(contentOf(localLib(), t), first) << "refresh " << refreshes;
             const std::string tab = first == "<missing>" ? first : first.substr(0, first.size() - 4) + ".tab";
-            ASSERT_EQ(plat::readFile(localLib() + "/" + t + ".tab").value_or("<missing>"), tab);
+            ASSERT_EQ(tabOf(localLib(), t), tab);
         }
     }
     EXPECT_EQ(contentOf(localLib(), "A"), "g" + std::to_string(kGenerations) + ".txt");

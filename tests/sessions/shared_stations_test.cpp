@@ -372,11 +372,11 @@ std::set<std::string> rowsOf(const std::string& text) {
 
 // A station's copy of a shared table that cannot be read whole, on the read-write and the read-only station:
 // its rows file lost, emptied, cut inside a row or left as NUL bytes, as a crash, a full disk or a sync
-// client leaves it, or its table file left as NUL bytes. The next main job copies the table again before it
+// client leaves it, its table file left as NUL bytes, or either holding a line its format cannot hold. The next main job copies the table again before it
 // uses it, quietly, machines the plate as the whole table does, and publishes nothing: the shared library is
 // as it was. A station that shares nothing is told of the damaged file and leaves the file as it is.
 TEST_F(SharedStations, ACopyOfASharedTableThatCannotBeReadWholeIsCopiedAgainAndNeverPublished) {
-    using Damage = std::string (*)(const std::string&);
+    using Damage = std::string (*)(std::string);
     const struct {
         const char* what;
         const char* file;
@@ -384,10 +384,14 @@ TEST_F(SharedStations, ACopyOfASharedTableThatCannotBeReadWholeIsCopiedAgainAndN
         bool told;        // to the station that shares nothing
     } damages[] = {
         {"rows file lost", "Drilled.txt", nullptr, false},
-        {"rows file emptied", "Drilled.txt", [](const std::string&) { return std::string(); }, false},
-        {"rows file cut inside a row", "Drilled.txt", [](const std::string& b) { return b.substr(0, b.size() / 2); }, true},
-        {"rows file of NUL bytes", "Drilled.txt", [](const std::string& b) { return std::string(b.size(), '\0'); }, true},
-        {"table file of NUL bytes", "Drilled.tab", [](const std::string& b) { return std::string(b.size(), '\0'); }, true},
+        {"rows file emptied", "Drilled.txt", [](std::string) { return std::string(); }, false},
+        {"rows file cut inside a row", "Drilled.txt", [](std::string b) { return b.substr(0, b.size() / 2); }, true},
+        {"rows file of NUL bytes", "Drilled.txt", [](std::string b) { return std::string(b.size(), '\0'); }, true},
+        {"table file of NUL bytes", "Drilled.tab", [](std::string b) { return std::string(b.size(), '\0'); }, true},
+        {"rows file with a measure that is not a number", "Drilled.txt",
+         [](std::string b) { return b.replace(b.find("D4 4 "), 5, "D4 inf "); }, true},
+        {"table file with a class line that is not one", "Drilled.tab",
+         [](std::string b) { return b.replace(b.find("[Class] 0"), 9, "[Class] x"); }, true},
     };
     const auto w = station("W"), r = station("R"), alone = station("S");
     w->settings(1, 1, shared);
