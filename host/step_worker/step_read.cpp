@@ -15,6 +15,7 @@
 #include <Message.hxx>
 #include <Message_Messenger.hxx>
 #include <Message_PrinterOStream.hxx>
+#include <NCollection_DataMap.hxx>
 #include <Quantity_Color.hxx>
 #include <STEPCAFControl_Controller.hxx>
 #include <STEPCAFControl_Reader.hxx>
@@ -32,6 +33,8 @@
 #include <StepRepr_NextAssemblyUsageOccurrence.hxx>
 #include <StepRepr_ProductDefinitionShape.hxx>
 #include <StepRepr_ProductDefinitionUsage.hxx>
+#include <StepRepr_PropertyDefinition.hxx>
+#include <StepRepr_RepresentationRelationship.hxx>
 #include <StepRepr_ShapeRepresentationRelationship.hxx>
 #include <StepShape_ContextDependentShapeRepresentation.hxx>
 #include <StepShape_OrientedEdge.hxx>
@@ -56,6 +59,7 @@
 #include <TDocStd_Document.hxx>
 #include <TopExp.hxx>
 #include <TopTools_IndexedMapOfShape.hxx>
+#include <TopTools_ShapeMapHasher.hxx>
 #include <TopoDS_Iterator.hxx>
 #include <TopoDS_Shape.hxx>
 #include <XCAFApp_Application.hxx>
@@ -91,6 +95,7 @@ namespace host::worker {
 namespace {
 
 constexpr int kNone = -1;
+constexpr int kMaxAssemblyDepth = 200;   // assemblies nested deeper are refused
 
 // The kernel's translators read, besides the file asked for, the files that an assembly names in
 // DOCUMENT_FILE (a multi-file assembly), from wherever the name points and unseen by the host's checks.
@@ -153,13 +158,111 @@ int packed(const Quantity_Color& c) {
     return scale(r) << 16 | scale(g) << 8 | scale(b);
 }
 
-int colourOf(const Handle(XCAFDoc_ColorTool)& colours, const TopoDS_Shape& shape) {
-    if (colours.IsNull()) return kNone;
-    Quantity_Color c;
-    if (colours->GetColor(shape, XCAFDoc_ColorSurf, c) || colours->GetColor(shape, XCAFDoc_ColorGen, c))
-        return packed(c);
-    return kNone;
-}
+// The colour tool's search of a shape's label (top-level shapes as placed, then the components of assemblies,
+// then top-level shapes unplaced, then subshapes of simple top-level shapes) answered from maps of the
+// document made once. The tool itself walks every component of every assembly, making each one's shape, for
+// every shape it is asked about: for each face of a placed part, which no component is, so that an assembly's
+// colours cost its faces times its components. And it finds nothing of a part where an assembly places it
+// (but a colour given to that placement): a placed part, and each of its faces, takes the colour the part
+// and its faces carry.
+class ColourLookup {
+public:
+    ColourLookup(const Handle(XCAFDoc_ShapeTool)& shapes, const Handle(XCAFDoc_ColorTool)& colours)
+        : colours_(colours) {
+        TDF_LabelSequence top;
+        shapes->GetShapes(top);
+        for (const TDF_Label& label : top) {
+            const TopoDS_Shape shape = XCAFDoc_ShapeTool::GetShape(label);
+            if (!shape.IsNull() && !topLevel_.IsBound(shape)) topLevel_.Bind(shape, label);
+        }
+        for (const TDF_Label& label : top) {
+            if (XCAFDoc_ShapeTool::IsAssembly(label)) {
+                TDF_LabelSequence components;
+                XCAFDoc_ShapeTool::GetComponents(label, components);
+                for (const TDF_Label& component : components) {
+                    const TopoDS_Shape shape = XCAFDoc_ShapeTool::GetShape(component);
+                    if (!shape.IsNull() && !components_.IsBound(shape)) components_.Bind(shape, component);
+                }
+            } else if (XCAFDoc_ShapeTool::IsSimpleShape(label)) {
+                const TopoDS_Shape shape = XCAFDoc_ShapeTool::GetShape(label);
+                TDF_LabelSequence subShapes;
+                if (shape.IsNull() || !XCAFDoc_ShapeTool::GetSubShapes(label, subShapes)) continue;
+                // The subshapes asked about are solids and faces; a subshape's label is taken only under the
+                // first top-level shape that holds it, as the tool takes it.
+                for (const TopAbs_ShapeEnum kind : {TopAbs_SOLID, TopAbs_FACE}) {
+                    TopTools_IndexedMapOfShape held;
+                    TopExp::MapShapes(shape, kind, held);
+                    for (int i = 1; i <= held.Extent(); ++i)
+                        if (!owners_.IsBound(held(i))) owners_.Bind(held(i), label);
+                }
+                for (const TDF_Label& sub : subShapes) {
+                    const TopoDS_Shape subShape = XCAFDoc_ShapeTool::GetShape(sub);
+                    if (!subShape.IsNull() && !subShapes_.IsBound(subShape)) subShapes_.Bind(subShape, sub);
+                }
+            }
+        }
+        TDF_LabelSequence free;
+        shapes->GetFreeShapes(free);
+        for (const TDF_Label& label : free) place(label, TopLoc_Location(), 0);
+    }
+
+    // 0xRRGGBB of the shape's surface colour, else its general colour, else kNone.
+    int colourOf(const TopoDS_Shape& shape) const {
+        const int own = colourOfLabel(labelOf(shape));
+        const TDF_Label* part = own == kNone ? placed_.Seek(shape) : nullptr;
+        return part ? colourOfLabel(*part) : own;
+    }
+
+private:
+    using ShapeLabels = NCollection_DataMap<TopoDS_Shape, TDF_Label, TopTools_ShapeMapHasher>;
+
+    int colourOfLabel(const TDF_Label& label) const {
+        Quantity_Color c;
+        if (!label.IsNull() &&
+            (colours_->GetColor(label, XCAFDoc_ColorSurf, c) || colours_->GetColor(label, XCAFDoc_ColorGen, c)))
+            return packed(c);
+        return kNone;
+    }
+
+    // The parts below `label` as the assemblies place them, `where` the placement so far: each placed part,
+    // and each of its subshapes that has a label, found by the part's label.
+    void place(const TDF_Label& label, const TopLoc_Location& where, int depth) {
+        if (depth > kMaxAssemblyDepth) return;
+        if (XCAFDoc_ShapeTool::IsAssembly(label)) {
+            TDF_LabelSequence components;
+            XCAFDoc_ShapeTool::GetComponents(label, components);
+            for (const TDF_Label& component : components) {
+                TDF_Label part;
+                if (XCAFDoc_ShapeTool::GetReferredShape(component, part))
+                    place(part, where * XCAFDoc_ShapeTool::GetLocation(component), depth + 1);
+            }
+            return;
+        }
+        if (where.IsIdentity()) return;   // found as it is
+        auto bind = [&](const TDF_Label& of) {
+            const TopoDS_Shape shape = XCAFDoc_ShapeTool::GetShape(of);
+            if (!shape.IsNull() && !placed_.IsBound(shape.Moved(where))) placed_.Bind(shape.Moved(where), of);
+        };
+        bind(label);
+        TDF_LabelSequence subShapes;
+        XCAFDoc_ShapeTool::GetSubShapes(label, subShapes);
+        for (const TDF_Label& sub : subShapes) bind(sub);
+    }
+
+    TDF_Label labelOf(const TopoDS_Shape& shape) const {
+        if (!shape.Location().IsIdentity()) {
+            if (const TDF_Label* top = topLevel_.Seek(shape)) return *top;
+            if (const TDF_Label* component = components_.Seek(shape)) return *component;
+        }
+        if (const TDF_Label* top = topLevel_.Seek(shape.Located(TopLoc_Location()))) return *top;
+        const TDF_Label* owner = owners_.Seek(shape);
+        const TDF_Label* sub = owner ? subShapes_.Seek(shape) : nullptr;
+        return sub && sub->Father() == *owner ? *sub : TDF_Label();
+    }
+
+    Handle(XCAFDoc_ColorTool) colours_;
+    ShapeLabels topLevel_, components_, owners_, subShapes_, placed_;
+};
 
 std::string nameOf(const TDF_Label& label) {
     Handle(TDataStd_Name) name;
@@ -168,21 +271,21 @@ std::string nameOf(const TDF_Label& label) {
 }
 
 // The solids of a free shape, each a body; a shape without solids (a shell, a face set) is one body.
-void addBodies(const TopoDS_Shape& shape, const std::string& name, const Handle(XCAFDoc_ColorTool)& colours,
-               Reply& reply) {
-    const int bodyColour = colourOf(colours, shape);
+void addBodies(const TopoDS_Shape& shape, const std::string& name, const ColourLookup* colours, Reply& reply) {
+    auto colourOf = [&](const TopoDS_Shape& s) { return colours ? colours->colourOf(s) : kNone; };
+    const int bodyColour = colourOf(shape);
     TopTools_IndexedMapOfShape solids;
     TopExp::MapShapes(shape, TopAbs_SOLID, solids);
     std::vector<TopoDS_Shape> parts;
     for (int k = 1; k <= solids.Extent(); ++k) parts.push_back(solids(k));
     if (parts.empty()) parts.push_back(shape);
     for (const TopoDS_Shape& part : parts) {
-        Body body{part, name, colourOf(colours, part), {}};
+        Body body{part, name, colourOf(part), {}};
         if (body.colour == kNone) body.colour = bodyColour;
         TopTools_IndexedMapOfShape faces;
         TopExp::MapShapes(part, TopAbs_FACE, faces);
         for (int i = 1; i <= faces.Extent(); ++i) {
-            body.faceColours.push_back(colourOf(colours, faces(i)));
+            body.faceColours.push_back(colourOf(faces(i)));
         }
         reply.bodies.push_back(std::move(body));
     }
@@ -447,7 +550,6 @@ std::string otherFilesWarning(const Handle(Interface_InterfaceModel)& model, std
 // The assemblies' links (a usage from the assembly's product definition to its component's), looked over
 // before the transfer, which follows them by recursion: an assembly nested deeper than the reader's stack
 // holds is refused ("" when none is); one that holds itself is said in `cycle`.
-constexpr int kMaxAssemblyDepth = 200;
 
 std::string assemblyRefusal(const Handle(Interface_InterfaceModel)& model, std::string& cycle) {
     std::map<const Standard_Transient*, std::vector<std::pair<const Standard_Transient*, int>>> components;
@@ -567,7 +669,8 @@ std::vector<UNSET_STRING> unsetStrings(const Handle(Interface_InterfaceModel)& m
 }
 
 // How an unset string is set empty in its loaded entity, on the kinds files write it on (the accuracy's
-// description, a placement's name and description); none for another kind.
+// description, a placement's name and description, a product's shape's and an assembly link's); none for
+// another kind, which costs a second reading of the whole file.
 std::function<void()> emptier(const Handle(Standard_Transient)& entity, int parameter) {
     const Handle(TCollection_HAsciiString) empty = new TCollection_HAsciiString("");
     const Handle(Standard_Type) kind = entity->DynamicType();
@@ -578,6 +681,14 @@ std::function<void()> emptier(const Handle(Standard_Transient)& entity, int para
     if (kind == STANDARD_TYPE(StepRepr_ItemDefinedTransformation) && (parameter == 1 || parameter == 2)) {
         const auto placement = Handle(StepRepr_ItemDefinedTransformation)::DownCast(entity);
         return [=] { parameter == 1 ? placement->SetName(empty) : placement->SetDescription(empty); };
+    }
+    if (entity->IsKind(STANDARD_TYPE(StepRepr_PropertyDefinition)) && (parameter == 1 || parameter == 2)) {
+        const auto property = Handle(StepRepr_PropertyDefinition)::DownCast(entity);
+        return [=] { parameter == 1 ? property->SetName(empty) : property->SetDescription(empty); };
+    }
+    if (entity->IsKind(STANDARD_TYPE(StepRepr_RepresentationRelationship)) && (parameter == 1 || parameter == 2)) {
+        const auto link = Handle(StepRepr_RepresentationRelationship)::DownCast(entity);
+        return [=] { parameter == 1 ? link->SetName(empty) : link->SetDescription(empty); };
     }
     return {};
 }
@@ -709,12 +820,12 @@ std::string readWithNamesAndColours(const char* path, bool injectFault, bool pre
         if (injectFault) throw Standard_Failure("a fault injected for a test");
         if (!reader.Transfer(xde.doc())) return "the transfer failed";
         Handle(XCAFDoc_ShapeTool) shapes = XCAFDoc_DocumentTool::ShapeTool(xde.doc()->Main());
-        Handle(XCAFDoc_ColorTool) colours = XCAFDoc_DocumentTool::ColorTool(xde.doc()->Main());
+        const ColourLookup colours(shapes, XCAFDoc_DocumentTool::ColorTool(xde.doc()->Main()));
         TDF_LabelSequence free;
         shapes->GetFreeShapes(free);
         for (int i = 1; i <= free.Length(); ++i) {
             TopoDS_Shape shape = XCAFDoc_ShapeTool::GetShape(free.Value(i));
-            if (!shape.IsNull()) addBodies(shape, nameOf(free.Value(i)), colours, reply);
+            if (!shape.IsNull()) addBodies(shape, nameOf(free.Value(i)), &colours, reply);
         }
     } catch (const Standard_Failure& e) {
         reply.bodies.clear();
@@ -746,7 +857,7 @@ std::string readPlain(const char* path, bool preScanRefuses, Reply& reply) {
         }
         for (int k = 1; k <= reader.NbShapes(); ++k) {
             const TopoDS_Shape shape = reader.Shape(k);
-            if (!shape.IsNull()) addBodies(shape, "", Handle(XCAFDoc_ColorTool)(), reply);
+            if (!shape.IsNull()) addBodies(shape, "", nullptr, reply);
         }
         if (lost > 0)
             reply.warnings.push_back(std::to_string(lost) + " of " + std::to_string(roots) +

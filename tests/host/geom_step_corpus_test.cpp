@@ -23,13 +23,16 @@ const std::string kExamples = std::string(FX_SOURCE_DIR) + "/data/examples/";
 struct Reference {
     double volume;
     Box3 box;
+    int colour = kNoColour;
+    std::vector<int> faceColours;
 };
 
 Reference referenceOf(const std::string& path) {
     const StepImport read = importStep(path);
     EXPECT_TRUE(read.ok() && read.solids.size() == 1) << path << ": " << read.error;
     if (read.solids.empty()) return {};
-    return {read.solids[0].solid.volume(), read.solids[0].solid.boundingBox()};
+    return {read.solids[0].solid.volume(), read.solids[0].solid.boundingBox(), read.solids[0].colour,
+            read.solids[0].solid.faceColours()};
 }
 
 void expectBox(const Box3& box, const Box3& expected, double tolerance = 1e-6) {
@@ -115,7 +118,7 @@ TEST(StepCorpus, ATolerancesMagnitudeTheKernelCannotReadIsLeftAside) {
 }
 
 // An assembly: the plate and the boss part twice, the second turned a quarter about Z; each placement
-// gives a solid of its own where the assembly puts it.
+// gives a solid of its own where the assembly puts it, with the colours the part gives its faces.
 TEST(StepCorpus, AnAssemblyGivesEachPlacedSolid) {
     const Reference plate = referenceOf(kExamples + "holes_plate.step");
     const Reference boss = referenceOf(kExamples + "boss_part.step");
@@ -139,6 +142,9 @@ TEST(StepCorpus, AnAssemblyGivesEachPlacedSolid) {
         ASSERT_NE(plates, nullptr);
         EXPECT_NEAR(plates->solid.volume(), plate.volume, 1e-6 * plate.volume);
         expectBox(plates->solid.boundingBox(), plate.box);
+        ASSERT_GT(std::count_if(plate.faceColours.begin(), plate.faceColours.end(), [](int c) { return c != kNoColour; }), 0);
+        EXPECT_EQ(plates->solid.faceColours(), plate.faceColours);
+        for (const StepSolid* s : bosses) EXPECT_EQ(s->colour, boss.colour);
         std::sort(bosses.begin(), bosses.end(),
                   [](auto* a, auto* b) { return a->solid.boundingBox().min[0] < b->solid.boundingBox().min[0]; });
         expectBox(bosses[0]->solid.boundingBox(), moved(boss.box, 200, 0));
