@@ -2,8 +2,9 @@
 // milliseconds a face, which was most of a filleted part's import, and works long over a cylinder cut at a
 // slant. On a torus patch P(u, v) = C + (R + r cos v)(cos u X + sin u Y) + r sin v Z every coordinate
 // reaches its extremes at a corner, at a stationary point of a border, or at a stationary point inside,
-// and those have closed forms; the box of those points is the patch's box. A cylinder's or cone's face
-// takes the box of its edges, lines and circles in closed form too. A spline (a face's surface, an edge's
+// and those have closed forms; the box of those points is the patch's box, and a face that does not fill its
+// rectangle takes, side by side, that extreme where it lies on the face, else its edges'. A plane's,
+// cylinder's or cone's face takes the box of its edges, lines and circles in closed form too. A spline (a face's surface, an edge's
 // curve) is cut into its Bezier pieces, each of which lies in the hull of its control points: pieces are
 // halved while their points reach past the extreme found so far, a few dozen cuts where the kernel's swarm
 // took milliseconds.
@@ -17,6 +18,7 @@
 #include <Bnd_Box.hxx>
 #include <ElCLib.hxx>
 #include <Geom2dConvert_BSplineCurveToBezierCurve.hxx>
+#include <Geom2dAPI_ProjectPointOnCurve.hxx>
 #include <Geom2d_BSplineCurve.hxx>
 #include <Geom2d_BezierCurve.hxx>
 #include <Geom2d_Line.hxx>
@@ -39,6 +41,7 @@
 #include <TopExp_Explorer.hxx>
 #include <TopLoc_Location.hxx>
 #include <TopoDS.hxx>
+#include <TopoDS_Iterator.hxx>
 #include <TColgp_Array2OfPnt.hxx>
 #include <gp_Circ.hxx>
 #include <gp_Elips.hxx>
@@ -46,6 +49,7 @@
 #include <gp_Torus.hxx>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -581,27 +585,191 @@ std::optional<Box3> edgesBox(const TopoDS_Face& face) {
     return toBox3(box);
 }
 
+// Where a point of the face's parameters lies against its trims. Each wire is a loop of the edges' parameter
+// curves, traversed as the face's material lies on their left (a line as itself, any other curve as a
+// polyline, which may err near the trim by its sag): the point is on the face where the loops wind about it
+// once, or, on a face that has no outer loop (a sphere but for two caps), where none does. On a trim: by its
+// distance to the curve itself.
+class UvTrims {
+public:
+    // Nullopt when an edge has no parameter curve over a finite range or a wire is no closed loop.
+    static std::optional<UvTrims> of(const TopoDS_Face& face) {
+        constexpr int kSamples = 64;
+        UvTrims trims;
+        TopoDS_Face forward = face;
+        forward.Orientation(TopAbs_FORWARD);
+        for (TopoDS_Iterator wire(forward); wire.More(); wire.Next()) {
+            double area = 0, du = 0, dv = 0, length = 0;
+            for (TopoDS_Iterator it(wire.Value()); it.More(); it.Next()) {
+                if (it.Value().ShapeType() != TopAbs_EDGE) return std::nullopt;
+                const TopoDS_Edge& edge = TopoDS::Edge(it.Value());
+                TRIM trim;
+                trim.curve = parameterCurve(edge, forward, trim.first, trim.last);
+                if (trim.curve.IsNull()) return std::nullopt;
+                trim.line = trim.curve->IsKind(STANDARD_TYPE(Geom2d_Line));
+                trim.from = trims.segments_.size();
+                const int steps = trim.line ? 1 : kSamples;
+                const bool reversed = edge.Orientation() == TopAbs_REVERSED;
+                auto at = [&](int i) {
+                    const int j = reversed ? steps - i : i;
+                    return trim.curve->Value(j == steps ? trim.last : trim.first + (trim.last - trim.first) * j / steps);
+                };
+                gp_Pnt2d from = at(0);
+                for (int i = 1; i <= steps; ++i) {
+                    const gp_Pnt2d to = at(i);
+                    trims.segments_.push_back({from.X(), from.Y(), to.X(), to.Y()});
+                    area += from.X() * to.Y() - to.X() * from.Y();
+                    du += to.X() - from.X(), dv += to.Y() - from.Y(), length += from.Distance(to);
+                    from = to;
+                }
+                trim.to = trims.segments_.size();
+                trims.trims_.push_back(std::move(trim));
+            }
+            if (std::hypot(du, dv) > 1e-6 * std::max(length, 1.0)) return std::nullopt;
+            trims.outer_ = trims.outer_ || area > 0;
+        }
+        return trims;
+    }
+
+    // Whether the loops have an outer one; a face without spans its surface's periods but for its holes.
+    bool outer() const { return outer_; }
+
+    bool inside(double u, double v) const {
+        int winding = 0;
+        for (const auto& [u0, v0, u1, v1] : segments_) {
+            const double side = (u1 - u0) * (v - v0) - (u - u0) * (v1 - v0);
+            if (v0 <= v && v1 > v && side > 0) ++winding;
+            else if (v1 <= v && v0 > v && side < 0) --winding;
+        }
+        return winding == (outer_ ? 1 : 0);
+    }
+
+    // Within `tolerance` of a trim: a curve's polyline that passes near is looked at closely.
+    bool onTrim(double u, double v, double tolerance) const {
+        const gp_Pnt2d point(u, v);
+        for (const TRIM& trim : trims_) {
+            double nearest = std::numeric_limits<double>::infinity();
+            for (std::size_t i = trim.from; i < trim.to; ++i) nearest = std::min(nearest, squaredDistance(segments_[i], u, v));
+            if (nearest <= tolerance * tolerance) return true;
+            if (trim.line || nearest > kNear * kNear) continue;
+            Geom2dAPI_ProjectPointOnCurve projection(point, trim.curve, trim.first, trim.last);
+            if (projection.NbPoints() > 0 && projection.LowerDistance() <= tolerance) return true;
+        }
+        return false;
+    }
+
+private:
+    static constexpr double kNear = 1e-2;   // beyond the sag of a polyline of a trim
+    struct TRIM {
+        Handle(Geom2d_Curve) curve;
+        double first = 0, last = 0;
+        bool line = false;
+        std::size_t from = 0, to = 0;   // its segments
+    };
+    static double squaredDistance(const std::array<double, 4>& s, double u, double v) {
+        const double du = s[2] - s[0], dv = s[3] - s[1], length = du * du + dv * dv;
+        const double t = length > 0 ? std::clamp(((u - s[0]) * du + (v - s[1]) * dv) / length, 0.0, 1.0) : 0;
+        const double a = u - s[0] - t * du, b = v - s[1] - t * dv;
+        return a * a + b * b;
+    }
+    std::vector<TRIM> trims_;
+    std::vector<std::array<double, 4>> segments_;
+    bool outer_ = false;
+};
+
+// A torus or sphere face that does not fill its parameter rectangle (a fillet ending on a slanted face, a
+// blend cut by a hole): each side of its box is the surface's extreme over the rectangle its trims span
+// (over its whole periods when it has no outer loop) where that extreme lies on the face, else its edges'
+// extreme, which the face then reaches on a trim (a coordinate has no extreme inside the surface but its
+// own). The kernel boxes it alike, but searches the surface numerically and finds where the extreme lies
+// with a surface-to-surface extremum search and a classifier of the face's trims, milliseconds a face.
+// Nullopt for a face this does not take.
+std::optional<Box3> trimmedTorusBox(const TopoDS_Face& face, const TorusFrame& torus, bool sphere) {
+    const std::optional<UvTrims> trims = UvTrims::of(face);
+    const std::optional<Box3> edges = edgesBox(face);
+    std::optional<UvBox> rect = boundaryRect(face);
+    if (!trims || !edges || !rect) return std::nullopt;
+    // Without an outer loop the face's places are found in the period its holes start in, and looked for in
+    // each period they reach.
+    std::vector<double> shifts{0};
+    if (!trims->outer()) {
+        const UvBox holes = *rect;
+        rect = UvBox{holes.uMin, holes.uMin + kTwoPi, sphere ? -kTwoPi / 4 : holes.vMin,
+                     sphere ? kTwoPi / 4 : holes.vMin + kTwoPi};
+        for (const double turn : {-2.0, -1.0, 1.0, 2.0}) shifts.push_back(turn * kTwoPi);
+    }
+    if (sphere) rect->vMin = std::max(rect->vMin, -kTwoPi / 4), rect->vMax = std::min(rect->vMax, kTwoPi / 4);
+    if (!turns(rect->uMin, rect->uMax) || !turns(rect->vMin, rect->vMax)) return std::nullopt;
+    struct Place {
+        double value, u, v;
+    };
+    // A place on the rectangle's border (of a face with an outer loop) is on the face only on a trim, which a
+    // sound edge reaches; a place inside it is on the face inside the loops or on a trim.
+    constexpr double kBorder = 1e-9, kOnTrim = 1e-9;
+    auto onFace = [&](const Place& p) {
+        const bool within = !trims->outer() || (p.u > rect->uMin + kBorder && p.u < rect->uMax - kBorder &&
+                                                 p.v > rect->vMin + kBorder && p.v < rect->vMax - kBorder);
+        if (trims->outer()) return (within && trims->inside(p.u, p.v)) || trims->onTrim(p.u, p.v, kOnTrim);
+        for (const double du : shifts)
+            for (const double dv : sphere ? std::vector<double>{0} : shifts) {
+                if (trims->onTrim(p.u + du, p.v + dv, kOnTrim)) return true;
+                if (!trims->inside(p.u + du, p.v + dv)) return false;
+            }
+        return true;
+    };
+    Box3 box;
+    for (int k = 0; k < 3; ++k) {
+        std::vector<Place> places;
+        auto add = [&](double u, double v) {
+            const double radial = torus.major + torus.minor * std::cos(v);
+            places.push_back({torus.centre[k] + radial * (std::cos(u) * torus.x[k] + std::sin(u) * torus.y[k]) +
+                                  torus.minor * std::sin(v) * torus.axis[k],
+                              u, v});
+        };
+        for (const double u : {rect->uMin, rect->uMax})
+            for (const double v : {rect->vMin, rect->vMax}) add(u, v);
+        torusCandidates(*rect, torus.x[k], torus.y[k], torus.axis[k], add);
+        // Where the extreme is reached along a curve (a parallel of a torus about this axis), any of its
+        // places on the face will do.
+        const double tie = 1e-12 * (std::fabs(torus.centre[k]) + torus.major + torus.minor);
+        auto side = [&](double sign, double edge) {
+            double extreme = -std::numeric_limits<double>::infinity();
+            for (const Place& p : places) extreme = std::max(extreme, sign * p.value);
+            for (const Place& p : places)
+                if (sign * p.value >= extreme - tie && onFace(p)) return sign * extreme;
+            // The face reaches no farther than its edges, nor than its surface (an edge's curve may stray
+            // from it by the edge's tolerance).
+            return sign * std::min(extreme, sign * edge);
+        };
+        box.min[k] = side(-1, edges->min[k]);
+        box.max[k] = side(1, edges->max[k]);
+    }
+    return box;
+}
+
 // The face's box in closed form, where it has one.
 std::optional<Box3> closedFormBox(const TopoDS_Face& face) {
     const BRepAdaptor_Surface surface(face, false);
     switch (surface.GetType()) {
+    case GeomAbs_Plane:
     case GeomAbs_Cylinder:
     case GeomAbs_Cone: return edgesBox(face);
     case GeomAbs_Torus: {
         const gp_Torus torus = surface.Torus();
         if (!(torus.MajorRadius() > torus.MinorRadius())) return std::nullopt;
-        const std::optional<UvBox> rect = filledRect(face);
-        if (!rect) return std::nullopt;
-        return torusPatchBox(torusFrameOf(torus.Position(), torus.MajorRadius(), torus.MinorRadius()), *rect);
+        const TorusFrame frame = torusFrameOf(torus.Position(), torus.MajorRadius(), torus.MinorRadius());
+        if (const std::optional<UvBox> rect = filledRect(face)) return torusPatchBox(frame, *rect);
+        return trimmedTorusBox(face, frame, false);
     }
     case GeomAbs_Sphere: {
         // A torus of major radius 0, boxed as one rather than by the kernel's numeric search. Its latitudes
         // end at the poles, where its meridians meet.
+        const gp_Sphere sphere = surface.Sphere();
+        const TorusFrame frame = torusFrameOf(sphere.Position(), 0, sphere.Radius());
         const std::optional<UvBox> rect = filledRect(face);
         constexpr double kPole = kTwoPi / 4 + 1e-9;
-        if (!rect || !(rect->vMin >= -kPole && rect->vMax <= kPole)) return std::nullopt;
-        const gp_Sphere sphere = surface.Sphere();
-        return torusPatchBox(torusFrameOf(sphere.Position(), 0, sphere.Radius()), *rect);
+        if (rect && rect->vMin >= -kPole && rect->vMax <= kPole) return torusPatchBox(frame, *rect);
+        return trimmedTorusBox(face, frame, true);
     }
     case GeomAbs_BSplineSurface: return splineFaceBox(face);
     default: return std::nullopt;

@@ -1,7 +1,7 @@
 // The box of a shape as the host keeps it for faces and solids, on the kernel (host/ only). The kernel's
-// tightest box searches a torus or a spline numerically and takes milliseconds a face; a torus face that
-// fills its parameter rectangle, as a fillet does, is boxed in closed form instead, and a spline by cutting
-// its Bezier pieces.
+// tightest box searches a torus, a sphere or a spline numerically and takes milliseconds a face; a torus or
+// sphere face is boxed in closed form instead, a plane, cylinder or cone face by its edges, and a spline by
+// cutting its Bezier pieces.
 #pragma once
 #include <optional>
 

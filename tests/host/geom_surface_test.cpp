@@ -3,8 +3,12 @@
 // surfaces made from a revolved line and from four corners.
 #include <gtest/gtest.h>
 
+#include <BRepAdaptor_Curve.hxx>
+#include <BRepClass_FaceClassifier.hxx>
 #include <BRepPrimAPI_MakeSphere.hxx>
+#include <BRep_Tool.hxx>
 #include <TopExp_Explorer.hxx>
+#include <TopoDS.hxx>
 #include <gp_Ax2.hxx>
 
 #include <algorithm>
@@ -13,9 +17,12 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
+#include <iostream>
 #include <map>
 #include <numbers>
 #include <random>
+#include <string>
 #include <thread>
 #include <tuple>
 
@@ -438,6 +445,91 @@ TEST_F(SurfaceEntities, FaceBoxesAreTheKernelsOnEveryKindOfFace) {
     EXPECT_GE(kinds[SurfaceKind::Cylinder], 10);
     EXPECT_GE(kinds[SurfaceKind::Cone], 3);
 }
+
+// The same on every face of the real parts of ../shared/parts (where they are at hand) that is boxed in closed
+// form, as the STEP reader boxes them: planes, cylinders and cones by their edges, and every torus and sphere
+// patch, filling its parameter rectangle or cut by other faces. Each side of a box lies within the kernel's
+// within the kernel's confusion distance, which its search keeps as a gap, and the face's edge tolerance
+// (an edge's curve strays from the surface by as much, and the kernel takes the one or the other); farther
+// only where the kernel's classifier of the trims, whose polygon of a curved trim is coarse, takes the
+// surface's extreme for one on the face or off it: there the box is the face's own, reached by points of
+// the face (a grid of its parameters classified against its trims exactly) and its edges, and leaving out
+// none.
+std::vector<std::string> sharedParts() {
+    std::vector<std::string> parts;
+    std::error_code ec;
+    for (const auto& file : std::filesystem::directory_iterator(std::string(FX_SOURCE_DIR) + "/../shared/parts", ec))
+        if (file.path().extension() == ".step") parts.push_back(file.path().stem().string());
+    std::sort(parts.begin(), parts.end());
+    return parts;
+}
+
+class SharedPartBoxes : public testing::TestWithParam<std::string> {};
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(SharedPartBoxes);
+
+TEST_P(SharedPartBoxes, AreTheKernelsOnEveryFaceBoxedInClosedForm) {
+    const StepImport imported = importStep(std::string(FX_SOURCE_DIR) + "/../shared/parts/" + GetParam() + ".step");
+    ASSERT_TRUE(imported.ok()) << imported.error;
+    constexpr double kGap = 1.01e-7, kReached = 1e-5;
+    int patches = 0;
+    for (const StepSolid& s : imported.solids)
+        for (std::size_t f = 0; f < s.solid.faces().size(); ++f) {
+            const FaceGeom& face = s.solid.faces()[f];
+            const bool patch = face.kind() == SurfaceKind::Torus || face.kind() == SurfaceKind::Sphere;
+            if (!patch && face.kind() != SurfaceKind::Plane && face.kind() != SurfaceKind::Cylinder &&
+                face.kind() != SurfaceKind::Cone)
+                continue;
+            patches += patch;
+            const Box3 ours = face.boundingBox(), kernel = face.boundingBoxByKernel();
+            const std::string where = s.name + " face " + std::to_string(f) + " " + surfaceKindName(face.kind());
+            const TopoDS_Face occt = occtFace(face);
+            double tolerance = 0;
+            for (TopExp_Explorer ex(occt, TopAbs_EDGE); ex.More(); ex.Next())
+                tolerance = std::max(tolerance, BRep_Tool::Tolerance(TopoDS::Edge(ex.Current())));
+            bool apart = false;
+            for (int k = 0; k < 3; ++k)
+                apart = apart || std::abs(ours.min[k] - kernel.min[k]) > kGap + tolerance ||
+                        std::abs(ours.max[k] - kernel.max[k]) > kGap + tolerance;
+            if (!apart) continue;
+            // The face's own extent: its edges, and a grid of its parameters on the face.
+            Box3 reached{{HUGE_VAL, HUGE_VAL, HUGE_VAL}, {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL}};
+            auto reach = [&](const Vec3& p) {
+                for (int k = 0; k < 3; ++k)
+                    reached.min[k] = std::min(reached.min[k], p[k]), reached.max[k] = std::max(reached.max[k], p[k]);
+            };
+            for (TopExp_Explorer ex(occt, TopAbs_EDGE); ex.More(); ex.Next()) {
+                if (BRep_Tool::Degenerated(TopoDS::Edge(ex.Current()))) continue;
+                const BRepAdaptor_Curve curve(TopoDS::Edge(ex.Current()));
+                constexpr int kSteps = 4000;
+                for (int i = 0; i <= kSteps; ++i) {
+                    const gp_Pnt p = curve.Value(curve.FirstParameter() +
+                                                 (curve.LastParameter() - curve.FirstParameter()) * i / kSteps);
+                    reach({p.X(), p.Y(), p.Z()});
+                }
+            }
+            const UvBox r = face.uvRange();
+            constexpr int kSteps = 150;
+            for (int i = 0; i <= kSteps; ++i)
+                for (int j = 0; j <= kSteps; ++j) {
+                    const gp_Pnt2d uv(r.uMin + (r.uMax - r.uMin) * i / kSteps, r.vMin + (r.vMax - r.vMin) * j / kSteps);
+                    if (BRepClass_FaceClassifier(occt, uv, 1e-9).State() == TopAbs_IN)
+                        reach(face.eval(uv.X(), uv.Y()));
+                }
+            for (int k = 0; k < 3; ++k) {
+                EXPECT_LE(ours.min[k], reached.min[k] + tolerance + 1e-9) << where;
+                EXPECT_GE(ours.max[k], reached.max[k] - tolerance - 1e-9) << where;
+                if (std::abs(ours.min[k] - kernel.min[k]) > kGap + tolerance) {
+                    EXPECT_NEAR(ours.min[k], reached.min[k], kReached) << where;
+                }
+                if (std::abs(ours.max[k] - kernel.max[k]) > kGap + tolerance) {
+                    EXPECT_NEAR(ours.max[k], reached.max[k], kReached) << where;
+                }
+            }
+        }
+    std::cout << GetParam() << ": " << patches << " torus and sphere faces\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(RealParts, SharedPartBoxes, testing::ValuesIn(sharedParts()));
 
 // A spline face is boxed by cutting its surface's Bezier pieces over the parameters its trims reach: the box
 // holds every point of the face, reaches no farther than the surface there (but by the kernel's confusion
