@@ -23,6 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string reply = host::worker::stepFileReply(path.c_str(), size % 2 == 1);
     host::StepReply read;
     if (!host::parseStepReply(reply, read)) __builtin_trap();
-    for (const host::StepReplyBody& body : read.bodies) (void)host::solidFromBrepText(body.brep, &body.faceBoxes);
+    for (const host::StepReplyBody& body : read.bodies)
+        if (const std::optional<host::ReadBrep> made = host::readMadeBrep(body.brep)) (void)host::solidFromBrep(*made, &body.faceBoxes);
     return 0;
 }

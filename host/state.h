@@ -97,9 +97,9 @@ void renumberIds(std::uint32_t first = 1);
 // renames it over the target, so a failed save leaves the old file as it was. Opening reads the whole
 // file first and replaces the open part only when all of it was read; on success the part file name
 // (geo_filename) follows. Files carry their format version; newer versions are refused.
-constexpr int kPartFormatVersion = 3;           // 2: geometry sealed with a checksum; 3: blobs packed,
+constexpr int kPartFormatVersion = 4;           // 2: geometry sealed with a checksum; 3: blobs packed,
                                               // converted faces kept as their origin, surfaces of
-                                              // solids marked
+                                              // solids marked; 4: solids in the kernel's binary form
 constexpr const char* kPartFormat = "Forantix part";
 constexpr int kHostRelease = 13;              // the release a saved file names (read_ent's version entity)
 struct PartFileResult {

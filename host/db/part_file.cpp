@@ -8,7 +8,9 @@
 //                          from version 3 on body, geom and geom_extra packed blobs (blob_pack.h), and a
 //                          surface whose geometry is still what a solid's face made has origin (the
 //                          solid's handle, the face's place in it, and whether the surface is that face
-//                          or its untrimmed base) instead of geometry of its own
+//                          or its untrimmed base) instead of geometry of its own; from version 4 on a
+//                          solid's geometry in the kernel's binary form, which keeps its numbers as they are
+//                          (the BRep text keeps 15 digits), the texts of older files still read
 //   levels(level, visible, name)   views(number, matrix)   named_views(pos, body)
 //   tools(pos, body)      the part's tool list, rows of host/tools/part_tools.h's codec (absent in files
 //                         saved before parts had tools)
@@ -394,9 +396,10 @@ bool writeAll(Writer& w, const PartSaveOptions& options) {
         }
         if (type == kEntSolid && s.solid().geom && !s.solid().geom->empty()) {
             const SolidGeom& solid = *s.solid().geom;
-            if (packed) row.solidText = solid.fileText();
+            // A kept form goes to files that read it; older formats take the text.
+            if (options.formatVersion >= 4) row.solidText = solid.fileText();
             if (!row.solidText) {
-                row.geom = solidToBrepText(solid);
+                row.geom = options.formatVersion >= 4 ? solidToBinary(solid) : solidToBrepText(solid);
                 row.hasGeom = true;
             }
             row.extra = faceColoursToText(solid);
@@ -687,13 +690,16 @@ bool makeGeometry(Reader& r, Database& db, std::vector<PENDING_GEOMETRY>& pendin
     const double seconds = g_geometryLimits.seconds > 0 ? g_geometryLimits.seconds : 10 + megabytes;
     const long memoryMb =
         g_geometryLimits.memoryMb > 0 ? g_geometryLimits.memoryMb : 4096 + std::lround(64 * megabytes);
-    // The texts are read here while the reader process makes them: the reading is most of the cost.
+    // The texts are read here while the reader process makes them: the reading is most of the cost. A solid's
+    // binary form, which the kernel reads unchecked, is read only once the reader process made it.
     std::vector<std::optional<ReadBrep>> read;
     auto readHere = [&] {
         if (!read.empty()) return;
         read.reserve(places.size());
-        for (const auto& [at, length] : places)
-            read.push_back(readBrepText(std::string_view(request.payload).substr(at, length)));
+        for (const auto& [at, length] : places) {
+            const std::string_view text = std::string_view(request.payload).substr(at, length);
+            read.push_back(isBinaryBrep(text) ? std::nullopt : readBrepText(text));
+        }
     };
     // Six numbers of at most 25 bytes a face, and a face in the text takes at least three.
     const std::size_t maxOutput = 64 * (request.payload.size() + pending.size()) + 64;
@@ -705,7 +711,6 @@ bool makeGeometry(Reader& r, Database& db, std::vector<PENDING_GEOMETRY>& pendin
         if (!run.reused || run.stopped || made) break;
     }
     if (made) readHere();
-    request.payload = std::string();
     if (!run.failure.empty()) return r.fail("The part file " + r.name() + " is refused: " + run.failure + ".");
     if (!made)
         return r.fail("The part file " + r.name() + " is refused: the reply of its geometry's reader is damaged.");
@@ -713,6 +718,8 @@ bool makeGeometry(Reader& r, Database& db, std::vector<PENDING_GEOMETRY>& pendin
         PENDING_GEOMETRY& p = pending[i];
         const std::string unreadable = "the geometry of entity " + std::to_string(p.id) + " is unreadable";
         const GeometryReplyText& reply = (*made)[i];
+        const std::string_view text = std::string_view(request.payload).substr(places[i].first, places[i].second);
+        if (reply.made && !read[i] && isBinaryBrep(text)) read[i] = readMadeBrep(text);
         if (!reply.made || !read[i]) return r.damaged(unreadable);
         Stored& e = db.ents.at(p.entry);
         if (!p.solid) {
@@ -729,6 +736,7 @@ bool makeGeometry(Reader& r, Database& db, std::vector<PENDING_GEOMETRY>& pendin
         }
         read[i].reset();
     }
+    request.payload = std::string();
     return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include <BRepTools.hxx>
 #include <BRep_Builder.hxx>
+#include <BinTools.hxx>
 #include <Standard_Failure.hxx>
 #include <TopoDS_Shape.hxx>
 
@@ -72,7 +73,69 @@ std::optional<TopoDS_Shape> read(std::string_view text) {
     return shape;
 }
 
+// The binary form read in place; nullopt where the kernel fails or reads nothing.
+std::optional<TopoDS_Shape> readBinary(std::string_view bytes) {
+    // The kernel's reader asks where it is in the stream.
+    class Bytes : public std::streambuf {
+    public:
+        explicit Bytes(std::string_view b) {
+            char* p = const_cast<char*>(b.data());   // read only: the get area is never written
+            setg(p, p, p + b.size());
+        }
+
+    protected:
+        pos_type seekoff(off_type off, std::ios_base::seekdir dir, std::ios_base::openmode which) override {
+            if (!(which & std::ios_base::in)) return pos_type(off_type(-1));
+            const off_type from = dir == std::ios_base::beg ? 0 : dir == std::ios_base::cur ? gptr() - eback() : egptr() - eback();
+            const off_type to = from + off;
+            if (to < 0 || to > egptr() - eback()) return pos_type(off_type(-1));
+            setg(eback(), eback() + to, egptr());
+            return pos_type(to);
+        }
+        pos_type seekpos(pos_type pos, std::ios_base::openmode which) override {
+            return seekoff(off_type(pos), std::ios_base::beg, which);
+        }
+    };
+    Bytes buffer(bytes);
+    std::istream in(&buffer);
+    TopoDS_Shape shape;
+    try {
+        BinTools::Read(shape, in);
+    } catch (...) {
+        return std::nullopt;
+    }
+    if (shape.IsNull() || in.bad()) return std::nullopt;
+    return shape;
+}
+
+// The binary form begins with its format line, as the text with its own.
+constexpr std::string_view kBinaryHead = "Open CASCADE Topology V";
+
 }  // namespace
+
+bool isBinaryBrep(std::string_view bytes) {
+    const std::size_t start = bytes.find_first_not_of(" \r\n");
+    return start != std::string_view::npos && bytes.substr(start).starts_with(kBinaryHead);
+}
+
+std::string shapeToBinary(const TopoDS_Shape& shape) {
+    std::ostringstream out;
+    try {
+        BinTools::Write(shape, out, false, false, BinTools_FormatVersion_CURRENT);
+    } catch (const Standard_Failure&) {
+        return {};
+    }
+    return std::move(out).str();
+}
+
+std::string solidToBinary(const SolidGeom& solid) { return solid.empty() ? std::string() : shapeToBinary(occtShape(solid)); }
+
+std::optional<ReadBrep> readMadeBrep(std::string_view bytes) {
+    if (!isBinaryBrep(bytes)) return readBrepText(bytes);
+    std::optional<TopoDS_Shape> shape = readBinary(bytes);
+    if (!shape) return std::nullopt;
+    return ReadBrep(std::make_shared<const TopoDS_Shape>(std::move(*shape)));
+}
 
 std::string faceToBrepText(const FaceGeom& face) { return face.empty() ? std::string() : write(occtFace(face)); }
 

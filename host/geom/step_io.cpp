@@ -65,7 +65,8 @@ StepSolid solidOf(const StepReplyBody& body) {
     s.name = body.name;
     s.colour = hostColourOf(body.colour);
     // The reader boxed every face already (host/geom/step_reply.h).
-    std::optional<SolidGeom> geom = solidFromBrepText(body.brep, &body.faceBoxes);
+    const std::optional<ReadBrep> read = readMadeBrep(body.brep);
+    std::optional<SolidGeom> geom = read ? solidFromBrep(*read, &body.faceBoxes) : std::nullopt;
     if (!geom) return s;
     // The reader gave the colours in the kernel's face order; the solid may have left out faces it
     // cannot use.

@@ -3,10 +3,11 @@
 //   "FXSTEP 1\n"  then any of
 //   "W <n>\n<n bytes>\n"                          a warning
 //   "X <n>\n<n bytes>\n"                          the import failed, and why
-//   "S <nameLen> <colour> <brepLen> <faces>\n<name><BRep text><faces colours, each followed by ' '>\n
+//   "S <nameLen> <colour> <brepLen> <faces>\n<name><the solid in the kernel's binary form><faces colours, each
+//    followed by ' '>\n
 //    <faces boxes, each six numbers followed by ' '>\n"
 //                                                 a body; colours are 0xRRGGBB or -1 for none, boxes the
-//                                                 kernel's optimal box of each face (min x y z, max x y z,
+//                                                 tight box of each face (face_box.h; min x y z, max x y z,
 //                                                 all 0 for a void box) as hexadecimal floating point, so
 //                                                 that they come back bit for bit; the faces in the order
 //                                                 the kernel maps them

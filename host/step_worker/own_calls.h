@@ -1,4 +1,4 @@
-// Whether the reading programs put their own C library calls (allocation, numbers written as text) in place
+// Whether the reading programs put their own C library calls (allocation) in place
 // of the C library's: not under the address sanitizer, which puts its own there.
 #pragma once
 

@@ -1,10 +1,8 @@
 // The STEP reader process's work: the kernel's STEP translator with names and colours, falling back to a
-// plain root-by-root transfer, and the bodies written back as BRep text with their faces' colours and boxes.
+// plain root-by-root transfer, and the bodies written back in the kernel's binary form with their faces' colours and boxes.
 // The kernel reads no file but the one asked for, and what it would crash on is left aside first.
 #include "host/step_worker/step_read.h"
 
-#include <BRepTools.hxx>
-#include <BRep_Builder.hxx>
 #include <IFSelect_WorkLibrary.hxx>
 #include <Interface_Check.hxx>
 #include <Interface_EntityIterator.hxx>
@@ -80,7 +78,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <streambuf>
 #include <string>
 #include <vector>
@@ -881,24 +878,18 @@ private:
     std::string out_;
 };
 
-// Reading a text drops the mark of shapes the kernel has checked, which the reader's repairs leave on faces.
-// Cleared before writing, the text the host keeps for saving is the one its kernel would write for the solid
-// it reads (but where reading rounds a direction to unit length), and the part file no larger.
+// A shape's faces carry the mark of shapes the kernel has checked, which the reader's repairs leave; the host
+// keeps the solid as the part file keeps it, which would carry the marks on. Cleared before writing, so that
+// the binary form the host keeps is the one its own save would write.
 void forgetChecks(const TopoDS_Shape& shape) {
     TopoDS_Shape marked = shape;
     marked.Checked(false);
     for (TopoDS_Iterator it(shape, false, false); it.More(); it.Next()) forgetChecks(it.Value());
 }
 
-std::string brepText(const TopoDS_Shape& shape) {
-    forgetChecks(shape);
-    std::ostringstream out;
-    BRepTools::Write(shape, out, false, false, TopTools_FormatVersion_CURRENT);
-    return out.str();
-}
-
 // The box of every face of `shape` as the host works it out (boxOf), six numbers a face in the order the
-// kernel maps them.
+// kernel maps them. The host takes them from the reply, and a face whose box would take minutes takes them
+// here, under the time limit.
 std::vector<double> faceBoxesOf(const TopoDS_Shape& shape) {
     TopTools_IndexedMapOfShape faces;
     TopExp::MapShapes(shape, TopAbs_FACE, faces);
@@ -908,20 +899,6 @@ std::vector<double> faceBoxesOf(const TopoDS_Shape& shape) {
         boxes.insert(boxes.end(), {b.min[0], b.min[1], b.min[2], b.max[0], b.max[1], b.max[2]});
     }
     return boxes;
-}
-
-// The boxes of the faces of the body the host reads from `brep`. The host takes them from the reply, and a
-// face whose box would take minutes takes them here, under the time limit. They are boxed as read back from
-// the text, as the host would have them: a face read back may be boxed a bit apart from the one written.
-// When the faces read back do not map as the written ones (no sound text does that), the written faces'
-// boxes go, which the host then does not take.
-std::vector<double> hostFaceBoxes(const TopoDS_Shape& written, const std::string& brep, std::size_t faces) {
-    std::istringstream in(brep);
-    TopoDS_Shape shape;
-    BRep_Builder builder;
-    BRepTools::Read(shape, in, builder);
-    std::vector<double> boxes = faceBoxesOf(shape);
-    return boxes.size() == 6 * faces ? boxes : faceBoxesOf(written);
 }
 
 // Each number in hexadecimal floating point, so that it comes back bit for bit, followed by ' '.
@@ -942,15 +919,14 @@ std::string replyOf(const Reply& reply, const std::string& error) {
         out.putText('X', error);
     } else {
         for (const Body& b : reply.bodies) {
-            std::string brep;
-            try {
-                brep = brepText(b.shape);
-            } catch (const Standard_Failure&) {
-                continue;
-            }
+            // The binary form hands the host the solid as it is here, every number as it is: its faces box as
+            // they do here.
+            forgetChecks(b.shape);
+            const std::string brep = shapeToBinary(b.shape);
+            if (brep.empty()) continue;
             std::vector<double> faceBoxes;
             try {
-                faceBoxes = hostFaceBoxes(b.shape, brep, b.faceColours.size());
+                faceBoxes = faceBoxesOf(b.shape);
             } catch (const Standard_Failure& e) {
                 // A face the kernel cannot box fails the import, as it did when the host boxed it.
                 return replyOf({{}, reply.warnings}, std::string("the STEP reader failed: ") + e.GetMessageString());
@@ -1011,12 +987,13 @@ std::string geometryReply(std::string_view payload) {
             return "FXGEOM 2\nX\n";
         const std::string_view text = payload.substr(eol + 1, length);
         payload.remove_prefix(eol + 1 + length);
+        const std::optional<ReadBrep> read = readMadeBrep(text);
         if (kind == 'S') {
-            const std::optional<SolidGeom> solid = solidFromBrepText(text);
+            const std::optional<SolidGeom> solid = read ? solidFromBrep(*read) : std::nullopt;
             made += solid ? '1' : '0';
             if (solid) putBoxes(solid->impl()->everyFace ? solid->faces() : std::vector<FaceGeom>());
         } else {
-            const std::optional<FaceGeom> face = faceFromBrepText(text);
+            const std::optional<FaceGeom> face = read ? faceFromBrep(*read) : std::nullopt;
             made += face ? '1' : '0';
             if (face) putBoxes({*face});
         }

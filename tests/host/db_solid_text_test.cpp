@@ -1,6 +1,7 @@
-// A solid's text as the part file keeps it is made once: it comes with the solid from the STEP reader or
-// from the part file it was read from, or is made by the first save, and later saves write it again. Saving
-// must never write a text the solid no longer has, and a kept text must read as the solid it is kept with.
+// A solid's geometry as the part file keeps it (the kernel's binary form; the BRep text of older files) is
+// made once: it comes with the solid from the STEP reader or from the part file it was read from, or is made
+// by the first save, and later saves write it again. Saving must never write a form the solid no longer has,
+// and a kept form must read as the solid it is kept with.
 #include <gtest/gtest.h>
 
 #include <sqlite3.h>
@@ -27,7 +28,7 @@ namespace {
 
 using host::SolidGeom;
 
-// The BRep text behind a kept or saved solid blob; "" when it does not unpack or unseal.
+// The geometry behind a kept or saved solid blob; "" when it does not unpack or unseal.
 std::string textOf(const std::string& blob) {
     const std::optional<std::string> unpacked = host::db::unpackBlob(blob);
     if (!unpacked) return {};
@@ -67,8 +68,8 @@ protected:
     TempDir dir;
 };
 
-// Every solid of every STEP part, as other systems write them, comes with its text packed as a part keeps it,
-// and that text reads as the solid bit for bit: the part reopens as it was imported.
+// Every solid of every STEP part, as other systems write them, comes with its binary form packed as a part
+// keeps it, and that form reads as the solid bit for bit: the part reopens as it was imported.
 TEST_F(SolidText, StepSolidsComeWithTheirOwnText) {
     int solids = 0;
     for (const auto& part : stepTestParts()) {
@@ -76,9 +77,12 @@ TEST_F(SolidText, StepSolidsComeWithTheirOwnText) {
         const host::StepImport read = host::importStep(part.string());
         for (const host::StepSolid& s : read.solids) {
             ASSERT_TRUE(s.solid.fileText());
-            const std::optional<SolidGeom> again = host::solidFromBrepText(textOf(*s.solid.fileText()));
+            const std::string kept = textOf(*s.solid.fileText());
+            ASSERT_TRUE(host::isBinaryBrep(kept));
+            const std::optional<host::ReadBrep> made = host::readMadeBrep(kept);
+            const std::optional<SolidGeom> again = made ? host::solidFromBrep(*made) : std::nullopt;
             ASSERT_TRUE(again);
-            EXPECT_EQ(host::solidToBrepText(*again), host::solidToBrepText(s.solid));
+            EXPECT_EQ(host::solidToBinary(*again), host::solidToBinary(s.solid));
             // The colours are kept apart from the text: recoloured, the solid keeps it.
             std::vector<int> colours(s.solid.faces().size(), 3);
             EXPECT_EQ(s.solid.withFaceColours(colours).fileText(), s.solid.fileText());
@@ -88,16 +92,14 @@ TEST_F(SolidText, StepSolidsComeWithTheirOwnText) {
     EXPECT_GE(solids, 10);
 }
 
-// Saved, the solid's row is its text as it came; opened again, the solid keeps the row as it was read, and
-// saving that part writes the same row. The inch plate's text has directions that reading rounds, so the text
-// the kernel would write for its solid differs: a save that made the text again would show.
+// Saved, the solid's row is its geometry as it came; opened again, the solid keeps the row as it was read,
+// and saving that part writes the same row.
 TEST_F(SolidText, SavedAndReopenedPartsWriteTheTextAsItCame) {
     ASSERT_EQ(host::openStepAsPart(std::string(FX_BINARY_DIR) + "/step_corpus/inch_plate.stp"), "");
     ASSERT_EQ(storedSolids().size(), 1u);
     const SolidGeom imported = *storedSolids()[0].solid.geom;   // shares the shape, which outlives the part
     const std::shared_ptr<const std::string> cameWith = imported.fileText();
     ASSERT_TRUE(cameWith);
-    ASSERT_NE(textOf(*cameWith), host::solidToBrepText(imported));
     const double volume = imported.volume();
 
     ASSERT_TRUE(host::savePart(file("first.pfp")).ok);
@@ -111,15 +113,16 @@ TEST_F(SolidText, SavedAndReopenedPartsWriteTheTextAsItCame) {
     const SolidGeom reopened = *storedSolids()[0].solid.geom;
     ASSERT_TRUE(reopened.fileText());
     EXPECT_EQ(*reopened.fileText(), first.begin()->second);
-    EXPECT_EQ(host::solidToBrepText(reopened), host::solidToBrepText(imported));
+    EXPECT_EQ(host::solidToBinary(reopened), host::solidToBinary(imported));
     EXPECT_NEAR(reopened.volume(), volume, 1e-6 * volume);
 
     ASSERT_TRUE(host::savePart(file("second.pfp")).ok);
     EXPECT_EQ(solidRows(file("second.pfp")), first);
 }
 
-// A solid made in the session gets its text at its first save and keeps it for the next; cut after that, it
-// is a new shape, saved with a text of its own and reopened as cut.
+// A solid made in the session gets its binary form at its first save and keeps it for the next; cut after
+// that, it is a new shape, saved with a form of its own and reopened as cut. A part of an older format, whose
+// solids are texts, reopens as the same solid and keeps its text.
 TEST_F(SolidText, ASolidIsSavedWithTheTextOfTheShapeItHasNow) {
     const host::builder::BuiltPart block = host::builder::PartBuilder::block({40, 40, 20}).build();
     const host::builder::BuiltPart corner = host::builder::PartBuilder::block({10, 10, 30}, {-5, -5, -5}).build();
@@ -130,7 +133,7 @@ TEST_F(SolidText, ASolidIsSavedWithTheTextOfTheShapeItHasNow) {
 
     ASSERT_TRUE(host::savePart(file("block.pfp")).ok);
     ASSERT_TRUE(block.solid.fileText());
-    EXPECT_EQ(textOf(*block.solid.fileText()), host::solidToBrepText(block.solid));
+    EXPECT_EQ(textOf(*block.solid.fileText()), host::solidToBinary(block.solid));
     EXPECT_EQ(solidRows(file("block.pfp")).begin()->second, *block.solid.fileText());
 
     const db_ptr cutter = host::storeSolidEntity(corner.solid, 5, 1, "corner");
@@ -144,7 +147,20 @@ TEST_F(SolidText, ASolidIsSavedWithTheTextOfTheShapeItHasNow) {
     host::newPart();
     ASSERT_TRUE(host::openPart(file("cut.pfp")).ok);
     ASSERT_EQ(storedSolids().size(), 1u);
-    EXPECT_NEAR(storedSolids()[0].solid.geom->volume(), 40.0 * 40 * 20 - 5.0 * 5 * 20, 1e-6);
+    const SolidGeom cutSolid = *storedSolids()[0].solid.geom;
+    EXPECT_NEAR(cutSolid.volume(), 40.0 * 40 * 20 - 5.0 * 5 * 20, 1e-6);
+
+    host::PartSaveOptions older;
+    older.formatVersion = 3;
+    ASSERT_TRUE(host::savePart(file("older.pfp"), older).ok);
+    const std::string text = textOf(solidRows(file("older.pfp")).begin()->second);
+    EXPECT_FALSE(host::isBinaryBrep(text));
+    host::newPart();
+    ASSERT_TRUE(host::openPart(file("older.pfp")).ok);
+    ASSERT_EQ(storedSolids().size(), 1u);
+    const SolidGeom reopened = *storedSolids()[0].solid.geom;
+    EXPECT_EQ(textOf(*reopened.fileText()), text);
+    EXPECT_EQ(host::solidToBrepText(reopened), host::solidToBrepText(cutSolid));
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "host/builder/part_builder.h"
 #include "host/db/blob_pack.h"
 #include "host/db/geometry_seal.h"
+#include "host/geom/brep_text.h"
 #include "host/geom/step_io.h"
 #include "host/state.h"
 #include "hostapp/hostcam.h"
@@ -846,7 +847,8 @@ TEST_F(Hostcam, AMalformedColourIsLeftAsideAndTheSolidsOpen) {
 }
 
 // The solid's geometry text of a part file as `change` leaves it, sealed and packed again as the host would
-// have written it; false when the file has no solid or the change finds nothing to change.
+// have written it; false when the file has no solid or the change finds nothing to change. A solid the file
+// keeps in the kernel's binary form is changed as the text of an older file.
 bool craftSolidGeometry(const std::string& part, const std::function<bool(std::string&)>& change) {
     sqlite3* db = nullptr;
     bool ok = sqlite3_open(part.c_str(), &db) == SQLITE_OK;
@@ -863,7 +865,12 @@ bool craftSolidGeometry(const std::string& part, const std::function<bool(std::s
         const std::optional<std::string> unpacked = host::db::unpackBlob(blob);
         const std::optional<std::string_view> text = unpacked ? host::db::unsealGeometryText(*unpacked) : std::nullopt;
         std::string changed = text ? std::string(*text) : std::string();
-        ok = text && change(changed);
+        if (text && host::isBinaryBrep(*text)) {
+            const std::optional<host::ReadBrep> read = host::readMadeBrep(*text);
+            const std::optional<host::SolidGeom> solid = read ? host::solidFromBrep(*read) : std::nullopt;
+            changed = solid ? host::solidToBrepText(*solid) : std::string();
+        }
+        ok = text && !changed.empty() && change(changed);
         crafted = host::db::packBlob(host::db::sealGeometryText(changed));
     }
     sqlite3_finalize(read);
