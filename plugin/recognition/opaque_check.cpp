@@ -491,6 +491,7 @@ private:
         if (g_globals->settings.checkCollisions) interval = g_surfaceCount / 20;
         return forEachVisibleSurface(interval, progress, [this](const ent& surface) {
             const bool planar = heightsInViews_.of(surface, heights_);
+            bossRead_ = planar ? kBossNone : kBossUnread;
             for (std::size_t i = 0; i < views_.size(); ++i)
                 if (checkSurfaceInView(surface, planar ? &heights_[i] : nullptr, views_[i]) < 0) return -1;
             ++surfaceNumber_;
@@ -515,9 +516,39 @@ private:
             const double reach = hole.topRadius + s.radius;
             const int side = squareAgainst(dx * dx + dy * dy, reach);
             if (side != 0 ? side > 0 : reach < std::hypot(dx, dy)) continue;
+            if (!p->notAccessible && bossStandsIn(surface, *state.view, *p)) {
+                p->notAccessible = 1;
+                dump_.line("\nboss in Idn%li view=%i ptUniv(%.3f %.3f %.3f) r=%.3f\n", static_cast<long>(surface.id),
+                           state.view->viewNumber, p->ptUniv[0], p->ptUniv[1], p->ptUniv[2], boss_.radius);
+            }
             if (checkRays(surface, s, state, hole) < 0) return -1;
         }
         return 0;
+    }
+
+    // A boss standing in the hole (another solid's pin, a screw's shank, a component's lead through a board)
+    // fills it with walls along the rays, which pass beside or along them and tell nothing, and whichever
+    // side the hole is later drilled from, the drill runs into it: the hole cannot be reached, and is told
+    // so. Its axis runs along the view, its circle lies within a segment's (a wider one is the wall round a
+    // hole drilled in a post, or a rim the hole opens onto), and it stands along that segment's height. The
+    // surface is read as a boss once.
+    bool bossStandsIn(const ent& surface, const VIEW_LIST& view, const POINT_LIST& p) {
+        if (bossRead_ == kBossUnread) bossRead_ = bossAxis(surface, boss_) ? kBossFound : kBossNone;
+        if (bossRead_ != kBossFound) return false;
+        const double T2 = g_tolerances.tol2T;
+        double from[3], to[3];
+        worldToFrame(view.matrix, boss_.from, from);
+        worldToFrame(view.matrix, boss_.to, to);
+        const double length = distance3(from, to);
+        const double cosine = std::cos(g_globals->settings.axisAngleTolerance * std::numbers::pi / 180);
+        if (length < T2 || std::fabs(to[2] - from[2]) < cosine * length) return false;
+        const double low = std::min(from[2], to[2]), high = std::max(from[2], to[2]);
+        const double offset = std::hypot((from[0] + to[0]) / 2 - p.ptView[0], (from[1] + to[1]) / 2 - p.ptView[1]);
+        for (const CYL_LIST* c = p.firstCyl; c; c = c->next) {
+            const double r = std::max(c->rSup, c->rInf);
+            if (std::min(high, c->zSup) - std::max(low, c->zInf) > T2 && offset + boss_.radius < r + T2) return true;
+        }
+        return false;
     }
 
     // Steps 7 to 11 for one near hole: the first ray that projects decides.
@@ -655,6 +686,9 @@ private:
     std::vector<Z_RANGE> heights_;    // the walked surface's, when planar
     long surfaceNumber_ = 0;
     std::vector<int> near_;
+    // Whether the walked surface is a boss, read on its first near hole.
+    enum { kBossUnread, kBossNone, kBossFound } bossRead_ = kBossUnread;
+    BOSS_AXIS boss_{};
 };
 
 }  // namespace

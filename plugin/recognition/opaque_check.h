@@ -1,6 +1,7 @@
 // The material around each recognised hole: how high the part rises above its mouth (hillT), how far it
 // reaches below its bottom (hillB), and whether a foreign surface lies straight above, straight below or
-// inside the hole (crashTop, crashBottom, crashInto). A flat or open bottom cut by another hole's wall gets
+// inside the hole (crashTop, crashBottom, crashInto); a hole a boss stands in (another solid's pin or shank)
+// cannot be reached (notAccessible). A flat or open bottom cut by another hole's wall gets
 // a drill tip. Frame: each hole in its view's coordinates (z up along the drilling direction, zSup above
 // zInf); T is g_tolerances.tolT. Flags and heights only ever grow: a second run adds to the first.
 #pragma once

@@ -199,47 +199,110 @@ int surfaceToSegment(CYL_LIST* segment, db_ptr entity) {
     return surfaceToSegment(segment, original);
 }
 
+namespace {
+
+// A round face of revolution as the segment and the boss test both read it: the surface sampled (a trimmed
+// surface's base), how its parameters run, its two end circles and the box of its trims' parameters.
+struct REVOLVED {
+    std::optional<ent> base;
+    const ent* surface = nullptr;
+    int kind = kSurfUnusable;
+    int axialIndex = 0;
+    PARAM_RANGE aRange, cRange, aBox, cBox;
+    END_CIRCLE ends[2];
+    std::optional<CSurfSampler> sampler;
+    const END_CIRCLE& axisEnd() const { return ends[0].radius > ends[1].radius ? ends[0] : ends[1]; }
+};
+
+// False when `original` is no round face of revolution (a plane among them). `r` is not to be moved: its
+// sampler points at its base.
+bool readRevolved(const ent& original, REVOLVED& r) {
+    const double surfaceTolerance = g_globals->settings.roundnessTolerance;
+    if (original.type != kEntSurface) return false;
+    // Only a trimmed surface's record needs a second one, and a record is large to clear and free.
+    const bool trimmed = original.surf.typeCode == kSurfTrimmed;
+    if (trimmed && (!get_ent_from_eptr(original.surf.base, &r.base.emplace()) || r.base->type != kEntSurface))
+        return false;
+    r.surface = trimmed ? &*r.base : &original;
+    const ent& surface = *r.surface;
+    // A plane's grid lines are straight: it classifies as planar, or unusable where its box is degenerate,
+    // and is no segment either way.
+    if (surface.surf.typeCode == kSurfPlane) return false;
+
+    r.kind = classifySurface(&surface, &r.axialIndex, nullptr, surfaceTolerance);
+    if (r.kind == kSurfUnusable || r.kind == kSurfPlanar) return false;
+    const ent_surface& s = surface.surf;
+    const PARAM_RANGE uRange{s.uMin, s.uMax}, vRange{s.vMin, s.vMax};
+    r.aRange = r.axialIndex == 0 ? uRange : vRange;
+    r.cRange = r.axialIndex == 0 ? vRange : uRange;
+    CSurfSampler& sampler = r.sampler.emplace(&surface, r.axialIndex, r.cRange.from);
+
+    // The end circles. Three points of an end on a line span no plane: no surface of revolution, where a
+    // circle through them would divide by zero.
+    END_CIRCLE(&ends)[2] = r.ends;
+    if (!endCircle(sampler, r.aRange.from, r.cRange, ends[0]) || !endCircle(sampler, r.aRange.to, r.cRange, ends[1]))
+        return false;
+    const double t04 = g_tolerances.tol04T;
+    if (ends[0].radius < t04 && ends[1].radius < t04) return false;
+    if (ends[0].radius == 0) copyVector(ends[0].normal, ends[1].normal);
+    if (ends[1].radius == 0) copyVector(ends[1].normal, ends[0].normal);
+
+    // Both ends round within S.
+    const double endParams[2] = {r.aRange.from, r.aRange.to};
+    for (int i = 0; i < 2; ++i)
+        if (!roundAt(sampler, endParams[i], r.cRange, ends[i], surfaceTolerance)) return false;
+
+    // The parameter box: a trimmed surface's boundary points when it has any.
+    PARAM_RANGE uBox = uRange, vBox = vRange;
+    if (trimmed && !original.surf.trimPoints.empty()) {
+        const uv_pt& p0 = original.surf.trimPoints.front();
+        uBox = {p0.u, p0.u};
+        vBox = {p0.v, p0.v};
+        for (const uv_pt& p : original.surf.trimPoints) {
+            uBox = {std::min(uBox.from, p.u), std::max(uBox.to, p.u)};
+            vBox = {std::min(vBox.from, p.v), std::max(vBox.to, p.v)};
+        }
+    }
+    r.aBox = r.axialIndex == 0 ? uBox : vBox;
+    r.cBox = r.axialIndex == 0 ? vBox : uBox;
+    return true;
+}
+
+}  // namespace
+
+bool bossAxis(const ent& face, BOSS_AXIS& boss) {
+    REVOLVED r;
+    if (!face.surf.solidFace || !readRevolved(face, r)) return false;
+    const END_CIRCLE& axisEnd = r.axisEnd();
+    if (!materialInside(face, r.axialIndex, (r.aBox.from + r.aBox.to) / 2, (r.cBox.from + r.cBox.to) / 2, axisEnd))
+        return false;
+    // The ends' heights along the axis; a toric end may not lie on the axis's line through the other's centre.
+    const double* n = axisEnd.normal;
+    auto height = [n](const double p[3]) { return p[0] * n[0] + p[1] * n[1] + p[2] * n[2]; };
+    const double h0 = height(r.ends[0].centre), h1 = height(r.ends[1].centre), along = height(axisEnd.centre);
+    for (int i = 0; i < 3; ++i) {
+        boss.from[i] = axisEnd.centre[i] + (std::min(h0, h1) - along) * n[i];
+        boss.to[i] = axisEnd.centre[i] + (std::max(h0, h1) - along) * n[i];
+    }
+    boss.radius = axisEnd.radius;
+    return true;
+}
+
 int surfaceToSegment(CYL_LIST* segment, const ent& original, CAxisFramesKept* kept) {
     const double t = g_tolerances.tolT;
-    const double surfaceTolerance = g_globals->settings.roundnessTolerance;
     const double axisTolerance = g_globals->settings.axisAngleTolerance * kDegree;
     const db_ptr entity = original.eptr;
 
-    // The entity, and the surface to sample: a trimmed surface's base.
-    if (original.type != kEntSurface) return 0;
-    // Only a trimmed surface's record needs a second one, and a record is large to clear and free.
-    const bool trimmed = original.surf.typeCode == kSurfTrimmed;
-    std::optional<ent> base;
-    if (trimmed && (!get_ent_from_eptr(original.surf.base, &base.emplace()) || base->type != kEntSurface)) return 0;
-    const ent& surface = trimmed ? *base : original;
-    // A plane's grid lines are straight: it classifies as planar, or unusable where its box is degenerate,
-    // and is no segment either way.
-    if (surface.surf.typeCode == kSurfPlane) return 0;
-
-    int axialIndex = 0;
-    const int kind = classifySurface(&surface, &axialIndex, nullptr, surfaceTolerance);
-    if (kind == kSurfUnusable || kind == kSurfPlanar) return 0;
-    const ent_surface& s = surface.surf;
-    const PARAM_RANGE uRange{s.uMin, s.uMax}, vRange{s.vMin, s.vMax};
-    const PARAM_RANGE& aRange = axialIndex == 0 ? uRange : vRange;
-    const PARAM_RANGE& cRange = axialIndex == 0 ? vRange : uRange;
-    CSurfSampler sampler(&surface, axialIndex, cRange.from);
-
-    // The end circles, and the axis from the wider one. Three points of an end on a line span no plane:
-    // no surface of revolution, where a circle through them would divide by zero.
-    END_CIRCLE ends[2];
-    if (!endCircle(sampler, aRange.from, cRange, ends[0]) || !endCircle(sampler, aRange.to, cRange, ends[1]))
-        return 0;
-    const double t04 = g_tolerances.tol04T;
-    if (ends[0].radius < t04 && ends[1].radius < t04) return 0;
-    if (ends[0].radius == 0) copyVector(ends[0].normal, ends[1].normal);
-    if (ends[1].radius == 0) copyVector(ends[1].normal, ends[0].normal);
-    const END_CIRCLE& axisEnd = ends[0].radius > ends[1].radius ? ends[0] : ends[1];
-
-    // Both ends round within S.
-    const double endParams[2] = {aRange.from, aRange.to};
-    for (int i = 0; i < 2; ++i)
-        if (!roundAt(sampler, endParams[i], cRange, ends[i], surfaceTolerance)) return 0;
+    REVOLVED revolved;
+    if (!readRevolved(original, revolved)) return 0;
+    const int kind = revolved.kind;
+    const int axialIndex = revolved.axialIndex;
+    CSurfSampler& sampler = *revolved.sampler;
+    const PARAM_RANGE& aRange = revolved.aRange;
+    const PARAM_RANGE& cRange = revolved.cRange;
+    const PARAM_RANGE& aBox = revolved.aBox;
+    const PARAM_RANGE& cBox = revolved.cBox;
+    const END_CIRCLE& axisEnd = revolved.axisEnd();
 
     // M: the host's frame of the axis; M2 below.
     int view = 0;
@@ -267,19 +330,6 @@ int surfaceToSegment(CYL_LIST* segment, const ent& original, CAxisFramesKept* ke
             return 0;
     }
 
-    // The parameter box: a trimmed surface's boundary points when it has any.
-    PARAM_RANGE uBox = uRange, vBox = vRange;
-    if (trimmed && !original.surf.trimPoints.empty()) {
-        const uv_pt& p0 = original.surf.trimPoints.front();
-        uBox = {p0.u, p0.u};
-        vBox = {p0.v, p0.v};
-        for (const uv_pt& p : original.surf.trimPoints) {
-            uBox = {std::min(uBox.from, p.u), std::max(uBox.to, p.u)};
-            vBox = {std::min(vBox.from, p.v), std::max(vBox.to, p.v)};
-        }
-    }
-    const PARAM_RANGE& aBox = axialIndex == 0 ? uBox : vBox;
-    const PARAM_RANGE& cBox = axialIndex == 0 ? vBox : uBox;
     if (materialInside(original, axialIndex, (aBox.from + aBox.to) / 2, (cBox.from + cBox.to) / 2, axisEnd)) return 0;
 
     // Heights and radii of the two ends in M, taken on one generator.

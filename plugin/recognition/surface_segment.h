@@ -48,6 +48,15 @@ private:
 // The same for the entity's record at hand, taking the frames from `frames` when given.
 [[nodiscard]] int surfaceToSegment(CYL_LIST* segment, const ent& surface, CAxisFramesKept* frames = nullptr);
 
+// A face of a solid with its material inside it (a boss, a post, a pin, a screw's shank): its axis from the
+// lower to the higher end along the axis's sense (world), and its wider end's radius. False for any other
+// surface: no surface of revolution, a free surface, or a face with its material outside (a hole's wall).
+struct BOSS_AXIS {
+    double from[3], to[3];
+    double radius;
+};
+[[nodiscard]] bool bossAxis(const ent& face, BOSS_AXIS& boss);
+
 // Kinds of classifySurface.
 constexpr int kSurfUnusable = 0;
 constexpr int kSurfApexCone = 1;     // straight generator ending in an apex

@@ -30,8 +30,7 @@ struct REAL_PART {
     const char* file;      // in ../shared/parts
     int holes;             // hole axes the listing drills
     const char* dropped;   // what "26_Dropped.txt" lists, by reason
-    // Drillings that end in the material, a fault left open: a boss of one solid standing in another's bore
-    // (a pin, a shank) is taken for a hole of its own and drilled into.
+    // Drillings that end in the material.
     int intoMaterial = 0;
 };
 void PrintTo(const REAL_PART& part, std::ostream* out) { *out << part.file; }
@@ -163,17 +162,17 @@ const REAL_PART kRealParts[] = {
     {"freecad_zeroeffs_x_carriage.step", 9, "open arc 5, pocket 3"},
     // Three holes; six D1 channels of 270 degrees.
     {"freecad_zeroeffs_xy_mount.step", 3, "open arc 6"},
-    // 117 solids: 59 axes drilled; the holes screws fill or washers and heads cover cannot be reached.
-    // One of them, along +Z at (27.047, 216.165), is a boss standing in a bore: drilled into three times.
-    {"fusion_low_cost_robot_arm_assembly.step", 59, "narrow 8, open arc 108, undercut 11, cavity 28, beyond end 46", 3},
+    // 117 solids: 52 axes drilled; the holes screws fill (a shank standing in the bore, as along +Z at
+    // (27.047, 216.165)) or washers and heads cover cannot be reached.
+    {"fusion_low_cost_robot_arm_assembly.step", 52, "narrow 8, open arc 108, undercut 11, cavity 28, beyond end 46"},
     {"fusion_metalboop_base_plate.step", 10, "open arc 96, pocket 2"},
     // With the two threads modelled as bands of a hair over a turn, each drilled as a hole.
     {"fusion_ossm_actuator_body_bottom.step", 16, "wide 2, open arc 39, pocket 2"},
     {"fusion_ossm_pitclamp_upper.step", 2, "wide 44, open arc 39"},
     {"fusion_voron0_din_mount.step", 12, "wide 8, open arc 42"},
-    // 17 solids; pins and covers leave two holes out of reach (told).
-    // Two of the six, along +X at y -2.325 (z 7.864, 14.714), are bosses standing in bores: each drilled into.
-    {"fusion_voron0_hotend_mount_assembly.step", 6, "narrow 55, wide 6, open arc 32, undercut 4, pocket 5, cavity 3", 2},
+    // 17 solids; pins and covers leave two holes out of reach (told), and so do the screws' shanks standing
+    // in the nuts' bores along +X at y -2.325 (z 7.864, 14.714): their sockets are drilled from the other side.
+    {"fusion_voron0_hotend_mount_assembly.step", 6, "narrow 55, wide 6, open arc 32, undercut 4, pocket 5, cavity 3"},
     // Every hole holds a screw; the screws' recesses narrow to a point.
     {"inventor_enclosure_1411k.step", 0, "open arc 18, no bore 4"},
     {"onshape_amazinghand_hand_plate.step", 20, "wide 2, open arc 28"},
@@ -181,14 +180,15 @@ const REAL_PART kRealParts[] = {
     {"rhino_tinymovr_gimbal_bracket.step", 5, "open arc 8"},
     {"solidedge_console_base.step", 7, ""},
     {"solidedge_retrofit_board.step", 16, ""},
-    // The inserts' holes of either wall are drilled from their own sides.
-    // One of them, along -X at y -7.35, z -1.161, is a boss standing in a bore: spotted and drilled into.
-    {"solidworks_console_2463_assembly.step", 6, "open arc 15", 2},
+    // The inserts' holes of either wall are drilled from their own sides; the board's two holes along -X at
+    // y -7.35 (z -1.161, -4.26), each with a component's lead standing in it, cannot be reached (told).
+    {"solidworks_console_2463_assembly.step", 4, "open arc 15"},
     {"solidworks_ender3_e_motor_bracket.step", 10, "open arc 10"},
     {"solidworks_ender3_y_plate.step", 8, "wide 2, open arc 10"},
     // Three solids: eight screw holes round the horn's hub; the hub's bores of two solids with the third
-    // standing in them are drilled from below up to where it stands, and told as running into it.
-    {"solidworks_koch_hn11_horn_set.step", 9, "open arc 4"},
+    // standing in them are drilled from below up to where it stands, and told as running into it. The short
+    // Ø2.8 bore at (5.45, 116.6), 0.3 deep, that a Ø2.5 boss stands in cannot be reached (told).
+    {"solidworks_koch_hn11_horn_set.step", 8, "open arc 4"},
     {"solidworks_openeai_base_01_02.step", 11, "wide 8, open arc 7"},
     {"solidworks_openeai_link_02_04.step", 7, "narrow 8, open arc 1"},
     // 75 solids, mostly screws with their threads' fine rounds; the few holes free of them are drilled.
