@@ -7,6 +7,9 @@
 #include <BRepClass_FaceClassifier.hxx>
 #include <BRepPrimAPI_MakeSphere.hxx>
 #include <BRep_Tool.hxx>
+#include <Geom2d_Curve.hxx>
+#include <Geom_Surface.hxx>
+#include <TopLoc_Location.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopoDS.hxx>
 #include <gp_Ax2.hxx>
@@ -447,14 +450,14 @@ TEST_F(SurfaceEntities, FaceBoxesAreTheKernelsOnEveryKindOfFace) {
 }
 
 // The same on every face of the real parts of ../shared/parts (where they are at hand) that is boxed in closed
-// form, as the STEP reader boxes them: planes, cylinders and cones by their edges, and every torus and sphere
-// patch, filling its parameter rectangle or cut by other faces. Each side of a box lies within the kernel's
-// within the kernel's confusion distance, which its search keeps as a gap, and the face's edge tolerance
-// (an edge's curve strays from the surface by as much, and the kernel takes the one or the other); farther
-// only where the kernel's classifier of the trims, whose polygon of a curved trim is coarse, takes the
-// surface's extreme for one on the face or off it: there the box is the face's own, reached by points of
-// the face (a grid of its parameters classified against its trims exactly) and its edges, and leaving out
-// none.
+// form, as the STEP reader boxes them: planes, cylinders and cones by their edges, every face of revolution
+// (its surface over its parameters, as the kernel boxes it), and every torus and sphere patch, filling its
+// parameter rectangle or cut by other faces. Each side of a box lies within the kernel's confusion distance,
+// which its search keeps as a gap, and the face's edge tolerance of the kernel's (an edge's curve strays from
+// the surface by as much, and the kernel takes the one or the other); farther only where the kernel's
+// classifier of the trims, whose polygon of a curved trim is coarse, takes the surface's extreme for one on
+// the face or off it: there the box is the face's own, reached by points of the face (a grid of its
+// parameters classified against its trims exactly) and its edges, and leaving out none.
 std::vector<std::string> sharedParts() {
     std::vector<std::string> parts;
     std::error_code ec;
@@ -475,7 +478,8 @@ TEST_P(SharedPartBoxes, AreTheKernelsOnEveryFaceBoxedInClosedForm) {
     for (const StepSolid& s : imported.solids)
         for (std::size_t f = 0; f < s.solid.faces().size(); ++f) {
             const FaceGeom& face = s.solid.faces()[f];
-            const bool patch = face.kind() == SurfaceKind::Torus || face.kind() == SurfaceKind::Sphere;
+            const bool patch = face.kind() == SurfaceKind::Torus || face.kind() == SurfaceKind::Sphere ||
+                               face.kind() == SurfaceKind::Revolution;
             if (!patch && face.kind() != SurfaceKind::Plane && face.kind() != SurfaceKind::Cylinder &&
                 face.kind() != SurfaceKind::Cone)
                 continue;
