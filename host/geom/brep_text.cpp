@@ -8,6 +8,7 @@
 #include <BRep_Builder.hxx>
 #include <BinTools.hxx>
 #include <Standard_Failure.hxx>
+#include <TopLoc_Location.hxx>
 #include <TopoDS_Shape.hxx>
 
 #include <charconv>
@@ -134,6 +135,11 @@ std::optional<ReadBrep> readMadeBrep(std::string_view bytes) {
     if (!isBinaryBrep(bytes)) return readBrepText(bytes);
     std::optional<TopoDS_Shape> shape = readBinary(bytes);
     if (!shape) return std::nullopt;
+    // An assembly places a solid by a chain of placements, one a level, which the kernel composes afresh
+    // each time it relates an edge to a face: a third of making the solid of a part placed two levels
+    // down. One placement of the chain's own transformation places it alike.
+    if (!shape->Location().IsIdentity() && !shape->Location().NextLocation().IsIdentity())
+        shape->Location(TopLoc_Location(shape->Location().Transformation()), false);
     return ReadBrep(std::make_shared<const TopoDS_Shape>(std::move(*shape)));
 }
 

@@ -13,16 +13,23 @@
 #include <BRepTools.hxx>
 #include <BRepLib.hxx>
 #include <BRepTools_WireExplorer.hxx>
+#include <BRep_Builder.hxx>
+#include <BRep_CurveRepresentation.hxx>
+#include <BRep_TEdge.hxx>
 #include <BRep_Tool.hxx>
 #include <GCPnts_TangentialDeflection.hxx>
 #include <GProp_GProps.hxx>
 #include <Geom2dAdaptor_Curve.hxx>
+#include <Geom2d_Circle.hxx>
 #include <Geom2d_Curve.hxx>
+#include <Geom2d_Line.hxx>
 #include <GeomAdaptor_Surface.hxx>
 #include <GeomLib_IsPlanarSurface.hxx>
 #include <Geom_BSplineSurface.hxx>
+#include <Geom_Circle.hxx>
 #include <Geom_ConicalSurface.hxx>
 #include <Geom_CylindricalSurface.hxx>
+#include <Geom_Line.hxx>
 #include <Geom_Parabola.hxx>
 #include <Geom_Plane.hxx>
 #include <Geom_TrimmedCurve.hxx>
@@ -34,13 +41,14 @@
 #include <TopExp.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopTools_IndexedMapOfShape.hxx>
-#include <TopTools_ListOfShape.hxx>
 #include <TopoDS.hxx>
 #include <TopoDS_Edge.hxx>
 #include <TopoDS_Vertex.hxx>
 #include <TopoDS_Iterator.hxx>
 #include <TopoDS_Wire.hxx>
 #include <gp_Ax1.hxx>
+#include <gp_Ax22d.hxx>
+#include <gp_Circ.hxx>
 #include <gp_Lin.hxx>
 #include <gp_Pln.hxx>
 
@@ -98,18 +106,73 @@ bool hasUnprojectableEdge(const TopoDS_Face& face) {
     return false;
 }
 
-// A plane's edges keep their curves in its parameters, as the kernel works them out: otherwise it projects
-// an edge afresh each time one of its algorithms asks (boxes, classifiers, intersectors), which on parts of
-// curved edges costs more than the rest of a face's line questions. A face the kernel cannot do this for is
-// left as it was: its curves are worked out at each ask, as before.
+// Whether the edge keeps a curve in the parameters of `surface` placed at `placed`, as the kernel looks
+// for one.
+bool keepsCurveOn(const TopoDS_Edge& edge, const Handle(Geom_Surface)& surface, const TopLoc_Location& placed) {
+    const TopLoc_Location relative = placed.Predivided(edge.Location());
+    for (const Handle(BRep_CurveRepresentation)& kept : static_cast<const BRep_TEdge*>(edge.TShape().get())->Curves())
+        if (kept->IsCurveOnSurface(surface, relative)) return true;
+    return false;
+}
+
+// A line's or circle's curve in the parameters of the plane, placed at `placed`, in closed form: the curve
+// the kernel's projection makes of it, parameter for parameter, without the projected copy and adaptors it
+// builds for each edge. Null for another curve, or one that does not run along the plane.
+Handle(Geom2d_Curve) curveInPlane(const TopoDS_Edge& edge, const Geom_Plane& plane, const TopLoc_Location& placed) {
+    constexpr double kAlong = 1e-9;
+    TopLoc_Location where;
+    double first = 0, last = 0;
+    Handle(Geom_Curve) curve = BRep_Tool::Curve(edge, where, first, last);
+    while (!curve.IsNull() && curve->IsKind(STANDARD_TYPE(Geom_TrimmedCurve)))
+        curve = Handle(Geom_TrimmedCurve)::DownCast(curve)->BasisCurve();
+    if (curve.IsNull()) return {};
+    // The curve in the plane's own frame; a placement that scales would change its parameters.
+    const gp_Trsf toPlane = placed.Transformation().Inverted() * where.Transformation();
+    if (std::abs(std::abs(toPlane.ScaleFactor()) - 1) > kAlong) return {};
+    const gp_Ax3& frame = plane.Position();
+    const gp_XYZ origin = frame.Location().XYZ();
+    auto uv = [&](const gp_Pnt& p) {
+        const gp_XYZ d = p.XYZ() - origin;
+        return gp_Pnt2d(d.Dot(frame.XDirection().XYZ()), d.Dot(frame.YDirection().XYZ()));
+    };
+    auto inPlane = [&](const gp_Dir& d) {
+        return gp_Dir2d(d.Dot(frame.XDirection()), d.Dot(frame.YDirection()));
+    };
+    if (const auto line = Handle(Geom_Line)::DownCast(curve); !line.IsNull()) {
+        const gp_Lin lin = line->Lin().Transformed(toPlane);
+        if (std::abs(lin.Direction().Dot(frame.Direction())) > kAlong) return {};
+        return new Geom2d_Line(uv(lin.Location()), inPlane(lin.Direction()));
+    }
+    if (const auto circle = Handle(Geom_Circle)::DownCast(curve); !circle.IsNull()) {
+        const gp_Circ circ = circle->Circ().Transformed(toPlane);
+        if (std::abs(circ.Axis().Direction().Dot(frame.Direction())) < 1 - kAlong) return {};
+        const gp_Ax22d axes(uv(circ.Location()), inPlane(circ.XAxis().Direction()), inPlane(circ.YAxis().Direction()));
+        return new Geom2d_Circle(axes, circ.Radius());
+    }
+    return {};
+}
+
+// A plane's edges keep their curves in its parameters: otherwise the kernel projects an edge afresh each time
+// one of its algorithms asks (boxes, classifiers, intersectors), which on parts of curved edges costs more
+// than the rest of a face's line questions. Lines and circles in closed form, other curves as the kernel
+// projects them. A face the kernel cannot do this for is left as it was: its curves are worked out at each
+// ask, as before.
 void keepCurvesInPlanes(const TopTools_IndexedMapOfShape& faces) {
+    const BRep_Builder builder;
     for (int i = 1; i <= faces.Extent(); ++i) {
         try {
             const TopoDS_Face& face = TopoDS::Face(faces(i));
-            if (Handle(Geom_Plane)::DownCast(BRep_Tool::Surface(face)).IsNull()) continue;
-            TopTools_ListOfShape edges;
-            for (TopExp_Explorer ex(face, TopAbs_EDGE); ex.More(); ex.Next()) edges.Append(ex.Current());
-            BRepLib::BuildPCurveForEdgesOnPlane(edges, face);
+            TopLoc_Location placed;
+            const Handle(Geom_Plane) plane = Handle(Geom_Plane)::DownCast(BRep_Tool::Surface(face, placed));
+            if (plane.IsNull()) continue;
+            for (TopExp_Explorer ex(face, TopAbs_EDGE); ex.More(); ex.Next()) {
+                const TopoDS_Edge& edge = TopoDS::Edge(ex.Current());
+                if (keepsCurveOn(edge, plane, placed)) continue;
+                if (const Handle(Geom2d_Curve) curve = curveInPlane(edge, *plane, placed); !curve.IsNull())
+                    builder.UpdateEdge(edge, curve, plane, placed, BRep_Tool::Tolerance(edge));
+                else
+                    BRepLib::BuildPCurveForEdgeOnPlane(edge, face);
+            }
         } catch (const Standard_Failure&) {
         }
     }
@@ -347,13 +410,14 @@ Vec3 evalByAxes(const FaceGeom::Impl& impl, double u, double v) {
 }
 
 // makeFaceGeom, telling whether the face was refused for its parameter range.
-FaceGeom makeFace(const TopoDS_Shape& shape, bool& beyondReach, const Box3* box) {
+// `edgesChecked`: the face's solid has been looked over for edges the kernel cannot project.
+FaceGeom makeFace(const TopoDS_Shape& shape, bool& beyondReach, const Box3* box, bool edgesChecked = false) {
     if (shape.IsNull() || shape.ShapeType() != TopAbs_FACE) return {};
     try {
         auto impl = std::make_shared<FaceGeom::Impl>();
         impl->face = TopoDS::Face(shape);
         impl->surface = BRep_Tool::Surface(impl->face);
-        if (impl->surface.IsNull() || hasUnprojectableEdge(impl->face)) return {};
+        if (impl->surface.IsNull() || (!edgesChecked && hasUnprojectableEdge(impl->face))) return {};
         impl->kind = kindOf(impl->surface);
         setAxes(*impl);
         BRepTools::UVBounds(impl->face, impl->range.uMin, impl->range.uMax, impl->range.vMin, impl->range.vMax);
@@ -753,7 +817,7 @@ SolidGeom makeSolidGeom(const TopoDS_Shape& shape, std::vector<int> colours, con
         for (int i = 1; i <= map.Extent(); ++i) {
             bool beyondReach = false;
             FaceGeom f = makeFace(map(i), beyondReach,
-                                  faceBoxes ? &(*faceBoxes)[static_cast<std::size_t>(i - 1)] : nullptr);
+                                  faceBoxes ? &(*faceBoxes)[static_cast<std::size_t>(i - 1)] : nullptr, true);
             if (beyondReach) return {};
             if (!f.empty()) impl->faces.push_back(std::move(f));
         }

@@ -530,10 +530,52 @@ TEST_P(SharedPartBoxes, AreTheKernelsOnEveryFaceBoxedInClosedForm) {
                 }
             }
         }
-    std::cout << GetParam() << ": " << patches << " torus and sphere faces\n";
+    std::cout << GetParam() << ": " << patches << " torus, sphere and revolution faces\n";
 }
 
 INSTANTIATE_TEST_SUITE_P(RealParts, SharedPartBoxes, testing::ValuesIn(sharedParts()));
+
+// Every edge of a plane face of the real parts keeps its curve in the plane's parameters once the solid is
+// made, and that curve is the kernel's projection of the edge, parameter for parameter: lines and circles
+// are put there in closed form, in solids an assembly places two and three levels down too.
+class SharedPartPlaneCurves : public testing::TestWithParam<std::string> {};
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(SharedPartPlaneCurves);
+
+TEST_P(SharedPartPlaneCurves, AreTheKernelsProjectionsKeptOnEveryEdge) {
+    const StepImport imported = importStep(std::string(FX_SOURCE_DIR) + "/../shared/parts/" + GetParam() + ".step");
+    ASSERT_TRUE(imported.ok()) << imported.error;
+    int edges = 0;
+    for (const StepSolid& s : imported.solids)
+        for (const FaceGeom& face : s.solid.faces()) {
+            if (face.kind() != SurfaceKind::Plane) continue;
+            const TopoDS_Face& occt = occtFace(face);
+            TopLoc_Location placed;
+            const Handle(Geom_Surface) plane = BRep_Tool::Surface(occt, placed);
+            for (TopExp_Explorer ex(occt, TopAbs_EDGE); ex.More(); ex.Next()) {
+                const TopoDS_Edge& edge = TopoDS::Edge(ex.Current());
+                if (BRep_Tool::Degenerated(edge)) continue;
+                double f = 0, l = 0, pf = 0, pl = 0;
+                bool stored = false;
+                const Handle(Geom2d_Curve) kept = BRep_Tool::CurveOnSurface(edge, occt, f, l, &stored);
+                const Handle(Geom2d_Curve) projected = BRep_Tool::CurveOnPlane(edge, plane, placed, pf, pl);
+                const std::string where = s.name + " edge " + std::to_string(edges);
+                ASSERT_TRUE(stored) << where;
+                ASSERT_FALSE(projected.IsNull()) << where;
+                // A curve the file gave keeps the file's digits; the edge's tolerance holds it to the edge.
+                const double near = std::max(1e-9, BRep_Tool::Tolerance(edge));
+                EXPECT_NEAR(f, pf, 1e-9) << where;
+                EXPECT_NEAR(l, pl, 1e-9) << where;
+                for (int i = 0; i <= 4; ++i) {
+                    const double t = f + (l - f) * i / 4;
+                    EXPECT_LE(kept->Value(t).Distance(projected->Value(t)), near) << where << " at " << t;
+                }
+                ++edges;
+            }
+        }
+    EXPECT_GT(edges, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(RealParts, SharedPartPlaneCurves, testing::ValuesIn(sharedParts()));
 
 // A spline face is boxed by cutting its surface's Bezier pieces over the parameters its trims reach: the box
 // holds every point of the face, reaches no farther than the surface there (but by the kernel's confusion
