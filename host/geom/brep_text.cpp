@@ -40,14 +40,20 @@ private:
     int endHits_ = 0;
 };
 
-std::string write(const TopoDS_Shape& shape) {
+// What the kernel's writer `put` puts out, "" where it fails.
+template <class PUT>
+std::string written(PUT put) {
     std::ostringstream out;
     try {
-        BRepTools::Write(shape, out, false, false, TopTools_FormatVersion_CURRENT);
+        put(out);
     } catch (const Standard_Failure&) {
         return {};
     }
-    return std::move(out).str();   // the text is megabytes for a solid: taken, not copied
+    return std::move(out).str();   // megabytes for a solid: taken, not copied
+}
+
+std::string write(const TopoDS_Shape& shape) {
+    return written([&](std::ostream& out) { BRepTools::Write(shape, out, false, false, TopTools_FormatVersion_CURRENT); });
 }
 
 std::optional<TopoDS_Shape> read(std::string_view text) {
@@ -120,13 +126,7 @@ bool isBinaryBrep(std::string_view bytes) {
 }
 
 std::string shapeToBinary(const TopoDS_Shape& shape) {
-    std::ostringstream out;
-    try {
-        BinTools::Write(shape, out, false, false, BinTools_FormatVersion_CURRENT);
-    } catch (const Standard_Failure&) {
-        return {};
-    }
-    return std::move(out).str();
+    return written([&](std::ostream& out) { BinTools::Write(shape, out, false, false, BinTools_FormatVersion_CURRENT); });
 }
 
 std::string solidToBinary(const SolidGeom& solid) { return solid.empty() ? std::string() : shapeToBinary(occtShape(solid)); }
