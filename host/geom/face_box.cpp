@@ -4,10 +4,10 @@
 // reaches its extremes at a corner, at a stationary point of a border, or at a stationary point inside,
 // and those have closed forms; the box of those points is the patch's box, and a face that does not fill its
 // rectangle takes, side by side, that extreme where it lies on the face, else its edges'. A plane's,
-// cylinder's or cone's face takes the box of its edges, lines and circles in closed form too. A spline (a face's surface, an edge's
-// curve, a surface of revolution made one) is cut into its Bezier pieces, each of which lies in the hull of its control points: pieces are
-// halved while their points reach past the extreme found so far, a few dozen cuts where the kernel's swarm
-// took milliseconds.
+// cylinder's or cone's face takes the box of its edges, lines and circles in closed form too. A spline (a
+// face's surface, an edge's curve, a surface of revolution made one) is cut into its Bezier pieces, each of
+// which lies in the hull of its control points: pieces are halved while their points reach past the extreme
+// found so far, a few dozen cuts where the kernel's swarm took milliseconds.
 #include "host/geom/face_box.h"
 
 #include <BRepAdaptor_Curve.hxx>
@@ -202,6 +202,20 @@ void torusCandidates(const UvBox& r, double x, double y, double z, Add add) {
     });
 }
 
+// Coordinate k of the torus's point (u, v).
+double torusCoordinate(const TorusFrame& torus, int k, double u, double v) {
+    const double radial = torus.major + torus.minor * std::cos(v), along = torus.minor * std::sin(v);
+    return torus.centre[k] + radial * (std::cos(u) * torus.x[k] + std::sin(u) * torus.y[k]) + along * torus.axis[k];
+}
+
+// Calls `add` with the rectangle's corners and every other (u, v) where coordinate k may reach an extreme.
+template <class Add>
+void extremeCandidates(const UvBox& r, const TorusFrame& torus, int k, Add add) {
+    for (const double u : {r.uMin, r.uMax})
+        for (const double v : {r.vMin, r.vMax}) add(u, v);
+    torusCandidates(r, torus.x[k], torus.y[k], torus.axis[k], add);
+}
+
 double dot(const Vec3& a, const Vec3& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
 // A torus's (or, of major radius 0, a sphere's) frame as torusPatchBox takes it.
@@ -214,22 +228,14 @@ TorusFrame torusFrameOf(const gp_Ax3& frame, double major, double minor) {
 }  // namespace
 
 Box3 torusPatchBox(const TorusFrame& torus, const UvBox& r) {
-    const double major = torus.major, minor = torus.minor;
     constexpr double kInf = std::numeric_limits<double>::infinity();
     Box3 box{{kInf, kInf, kInf}, {-kInf, -kInf, -kInf}};
-    auto add = [&](double u, double v) {
-        const double radial = major + minor * std::cos(v), along = minor * std::sin(v);
-        const double cu = std::cos(u), su = std::sin(u);
-        for (int k = 0; k < 3; ++k) {
-            const double p =
-                torus.centre[k] + radial * (cu * torus.x[k] + su * torus.y[k]) + along * torus.axis[k];
+    for (int k = 0; k < 3; ++k)
+        extremeCandidates(r, torus, k, [&](double u, double v) {
+            const double p = torusCoordinate(torus, k, u, v);
             box.min[k] = std::min(box.min[k], p);
             box.max[k] = std::max(box.max[k], p);
-        }
-    };
-    for (const double u : {r.uMin, r.uMax})
-        for (const double v : {r.vMin, r.vMax}) add(u, v);
-    for (int k = 0; k < 3; ++k) torusCandidates(r, torus.x[k], torus.y[k], torus.axis[k], add);
+        });
     return box;
 }
 
@@ -751,15 +757,8 @@ std::optional<Box3> trimmedTorusBox(const TopoDS_Face& face, const TorusFrame& t
     Box3 box;
     for (int k = 0; k < 3; ++k) {
         std::vector<Place> places;
-        auto add = [&](double u, double v) {
-            const double radial = torus.major + torus.minor * std::cos(v);
-            places.push_back({torus.centre[k] + radial * (std::cos(u) * torus.x[k] + std::sin(u) * torus.y[k]) +
-                                  torus.minor * std::sin(v) * torus.axis[k],
-                              u, v});
-        };
-        for (const double u : {rect->uMin, rect->uMax})
-            for (const double v : {rect->vMin, rect->vMax}) add(u, v);
-        torusCandidates(*rect, torus.x[k], torus.y[k], torus.axis[k], add);
+        extremeCandidates(*rect, torus, k,
+                          [&](double u, double v) { places.push_back({torusCoordinate(torus, k, u, v), u, v}); });
         // Where the extreme is reached along a curve (a parallel of a torus about this axis), any of its
         // places on the face will do.
         const double tie = 1e-12 * (std::fabs(torus.centre[k]) + torus.major + torus.minor);

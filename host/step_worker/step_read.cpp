@@ -547,7 +547,6 @@ std::string otherFilesWarning(const Handle(Interface_InterfaceModel)& model, std
 // The assemblies' links (a usage from the assembly's product definition to its component's), looked over
 // before the transfer, which follows them by recursion: an assembly nested deeper than the reader's stack
 // holds is refused ("" when none is); one that holds itself is said in `cycle`.
-
 std::string assemblyRefusal(const Handle(Interface_InterfaceModel)& model, std::string& cycle) {
     std::map<const Standard_Transient*, std::vector<std::pair<const Standard_Transient*, int>>> components;
     std::vector<const Standard_Transient*> assemblies;   // in the file's order, so that the message is the same
