@@ -161,10 +161,6 @@ bool flushEntry(const std::string& path) {
 
 bool flushFolderOf(const std::string& path) { return flushEntry(splitLast(path).first); }
 
-// A temporary file made whole and, when asked, flushed, renamed over the target (or beside it, never
-// replacing); then the target's folder flushed. The temporary file does not outlive a failure.
-bool putInPlace(const std::string& tmp, const std::string& target, Flush flush, bool replace);
-
 // rename that never replaces; falls back to link+unlink where the file system lacks RENAME_NOREPLACE.
 bool renameNoReplace(const std::string& from, const std::string& to) {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
@@ -177,6 +173,8 @@ bool renameNoReplace(const std::string& from, const std::string& to) {
     return true;
 }
 
+// A temporary file made whole and, when asked, flushed, renamed over the target (or beside it, never
+// replacing); then the target's folder flushed. The temporary file does not outlive a failure.
 bool putInPlace(const std::string& tmp, const std::string& target, Flush flush, bool replace) {
     const bool durable = flush == Flush::toDisk;
     if ((durable && (flushFails(target) || !flushEntry(tmp))) ||
@@ -293,9 +291,8 @@ bool moveFile(std::string_view src, std::string_view dst) {
     }
     if (renameNoReplace(from, to)) {
         // The move happened whatever the flush gives: its result tells the caller where the entry is.
-        const std::string into = splitLast(to).first, outOf = splitLast(from).first;
-        (void)flushEntry(into);
-        if (outOf != into) (void)flushEntry(outOf);
+        (void)flushFolderOf(to);
+        if (splitLast(from).first != splitLast(to).first) (void)flushFolderOf(from);
         return true;
     }
     if (errno != EXDEV || !S_ISREG(srcStat.st_mode))
