@@ -364,8 +364,8 @@ bool synchronisedTable(const std::string& tablePath, bool* unshared, bool* lost)
     return false;
 }
 
-int CSharedFolder::writeIndexFile(const std::string& libraryName) {
-    (void)plat::writeFile(plat::joinPath(g_globals->formsDir, libraryName + ".dt"), encodeIndexFile(newEntries));
+int CSharedFolder::writeIndexFile(const std::string& libraryName, const std::vector<SHARED_FILE_ENTRY>& entries) const {
+    (void)plat::writeFile(plat::joinPath(g_globals->formsDir, libraryName + ".dt"), encodeIndexFile(entries));
     return 0;
 }
 

@@ -43,7 +43,8 @@ public:
     int findIndexTime(std::string_view title, std::int64_t* seconds) const;
     void clearNewEntries() { newEntries.clear(); }
     void appendNewEntry(const SHARED_FILE_ENTRY& entry) { newEntries.push_back(entry); }
-    int writeIndexFile(const std::string& libraryName);
+    int writeIndexFile(const std::string& libraryName) { return writeIndexFile(libraryName, newEntries); }
+    int writeIndexFile(const std::string& libraryName, const std::vector<SHARED_FILE_ENTRY>& entries) const;
     // The state block of the library in `dir` (the local forms folder when empty); all zero when missing.
     int readShBlock(const std::string& libraryName, const std::string& dir = "");
     int writeShBlock();

@@ -126,7 +126,7 @@ void CSharedFolder::markLostRowsFiles(const std::string& libraryName) {
         indexed.lastWrite = kRowsFileLost;
     }
     if (marked)
-        (void)plat::writeFile(plat::joinPath(g_globals->formsDir, libraryName + ".dt"), encodeIndexFile(indexEntries));
+        writeIndexFile(libraryName, indexEntries);
 }
 
 bool CSharedFolder::sharedBusy(const std::string& libraryName) {
@@ -405,7 +405,7 @@ int CSharedFolder::publishLocalTables(const std::string& libraryName) {
         }
     }
     if (markedOwn)
-        (void)plat::writeFile(plat::joinPath(g_globals->formsDir, libraryName + ".dt"), encodeIndexFile(indexEntries));
+        writeIndexFile(libraryName, indexEntries);
     // A table whose rows file was lost here is never published: whatever rows file it has by now was not
     // read whole, and the shared one is the table.
     anyChanged =

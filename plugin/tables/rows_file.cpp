@@ -9,7 +9,6 @@
 #include "platform/sys/kept_reads.h"
 #include "platform/sys/paths.h"
 #include "platform/sys/text_lines.h"
-#include "plugin/base/globals.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/services/settings.h"
 #include "plugin/services/tables.h"
