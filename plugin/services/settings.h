@@ -29,10 +29,9 @@ inline bool rowsFileLostMark(std::uint64_t lastWrite) {
 }
 
 // Whether the index beside the table's library (the ".dt" named after the library's folder, in the folder
-// above it) knows the table: one the station takes from a shared library, not one it made. `unshared` is set
-// when the index marks it as one the shared library never held (kRowsFileLostUnshared), `lost` when it marks
-// it either way.
-bool synchronisedTable(const std::string& tablePath, bool* unshared = nullptr, bool* lost = nullptr);
+// above it) knows the table: one the station takes from a shared library, not one it made. `indexed` is set to
+// the index's time of it, which may be a mark (rowsFileLostMark).
+bool synchronisedTable(const std::string& tablePath, std::uint64_t* indexed = nullptr);
 
 constexpr std::size_t kPasswordBlockSize = 33;
 constexpr std::size_t kShBlockSize = 2050;

@@ -349,7 +349,7 @@ int CSharedFolder::findIndexTime(std::string_view title, std::int64_t* seconds) 
     return 0;
 }
 
-bool synchronisedTable(const std::string& tablePath, bool* unshared, bool* lost) {
+bool synchronisedTable(const std::string& tablePath, std::uint64_t* indexed) {
     const plat::PathParts table = plat::splitPath(tablePath);
     const plat::PathParts library = plat::splitPath(plat::removeTrailingSeparators(table.drive + table.dir));
     if (library.name.empty()) return false;
@@ -357,8 +357,7 @@ bool synchronisedTable(const std::string& tablePath, bool* unshared, bool* lost)
     if (!bytes) return false;
     for (const SHARED_FILE_ENTRY& entry : decodeIndexFile(*bytes))
         if (plat::equalsNoCase(entry.name, table.name)) {
-            if (unshared) *unshared = entry.lastWrite == kRowsFileLostUnshared;
-            if (lost) *lost = rowsFileLostMark(entry.lastWrite);
+            if (indexed) *indexed = entry.lastWrite;
             return true;
         }
     return false;

@@ -93,8 +93,8 @@ std::string refusedMeasure(const std::vector<std::vector<std::string_view>>& row
 // one whose rows file it lost, and the writer never leaves a table as no byte (it writes a line end), so a
 // crash or a sync client emptied it. Any other file of no byte is a table without rows.
 bool emptiedRows(const std::string& tablePath, std::string_view bytes) {
-    bool lost = false;
-    return bytes.empty() && synchronisedTable(tablePath, nullptr, &lost) && lost;
+    std::uint64_t indexed = 0;
+    return bytes.empty() && synchronisedTable(tablePath, &indexed) && rowsFileLostMark(indexed);
 }
 
 }  // namespace
@@ -184,9 +184,10 @@ int CTabColsDesc::writeRows() const {
     // A table taken from a shared library whose rows file is lost is no new table: a rows file of only the
     // rows added now would stand for the whole table, and a publication would spread it. The shared table
     // is copied again at the next refresh.
-    bool unshared = false;
-    if ((rowsFileMissing || !plat::fileExists(file)) && synchronisedTable(path, &unshared)) {
-        if (g_toldLost.insert(file).second) showTableMessage(unshared ? kMsgRowsFileLostUnshared : kMsgRowsFileLost, file);
+    std::uint64_t indexed = 0;
+    if ((rowsFileMissing || !plat::fileExists(file)) && synchronisedTable(path, &indexed)) {
+        if (g_toldLost.insert(file).second)
+            showTableMessage(indexed == kRowsFileLostUnshared ? kMsgRowsFileLostUnshared : kMsgRowsFileLost, file);
         return 1;
     }
     // The writer makes its reader's checks: what the reader would refuse, or read as other cells or rows (a

@@ -650,9 +650,9 @@ TEST_F(SharedLibraryTest, ATableThatCannotBeReadWholeIsNeitherTakenFromTheShareN
     EXPECT_EQ(contentOf(localLib(), "A"), "a2.txt");
     EXPECT_EQ(copyTablesFromSharedData(), 0);
     EXPECT_EQ(contentOf(sharedLib(), "A"), "a2.txt");
-    bool lost = true;
-    EXPECT_TRUE(synchronisedTable(localLib() + "/E.tab", nullptr, &lost));
-    EXPECT_FALSE(lost);
+    std::uint64_t indexed = kRowsFileLost;
+    EXPECT_TRUE(synchronisedTable(localLib() + "/E.tab", &indexed));
+    EXPECT_FALSE(rowsFileLostMark(indexed));
     EXPECT_EQ(contentOf(localLib(), "E"), "");
     EXPECT_EQ(count("msgbox"), 1);
     expectScriptPlayed();
