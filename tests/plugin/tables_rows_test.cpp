@@ -103,7 +103,7 @@ TEST_F(TableRowsTest, RowsReadAsTheFormatAllowsAndDamagedRowsAreRefused) {
 // holding a blank, a line end or a NUL byte. The user is told and the rows file stays as it was.
 TEST_F(TableRowsTest, TheRowsWriterWritesNothingItsReaderWouldNotReadBack) {
     CTabColsDesc t = table("V", 2, "M8 8 1.25 6.8 1\r\n");
-    for (const std::string& cell : std::vector<std::string>{"inf", "1e999", "6 8", "6\r\n8", std::string("6\0", 2)}) {
+    for (const std::string& cell : std::vector<std::string>{"inf", "6 8", "6\r\n8", std::string("6\0", 2)}) {
         SCOPED_TRACE(cell);
         CTabColsDesc changed = t;
         (void)changed.appendRow({"M9", "9", "1", cell, "1"});
