@@ -536,12 +536,14 @@ private:
         if (bossRead_ == kBossUnread) bossRead_ = bossAxis(surface, boss_) ? kBossFound : kBossNone;
         if (bossRead_ != kBossFound) return false;
         const double T2 = g_tolerances.tol2T;
+        double along[3];
+        subtractVector(boss_.to, boss_.from, along);
+        normalizeVector(along, along);
+        if (distance3(boss_.from, boss_.to) < T2 || !compareDirections(along, view.matrix[2], g_tolerances.axisAngle))
+            return false;
         double from[3], to[3];
         worldToFrame(view.matrix, boss_.from, from);
         worldToFrame(view.matrix, boss_.to, to);
-        const double length = distance3(from, to);
-        const double cosine = std::cos(g_globals->settings.axisAngleTolerance * std::numbers::pi / 180);
-        if (length < T2 || std::fabs(to[2] - from[2]) < cosine * length) return false;
         const double low = std::min(from[2], to[2]), high = std::max(from[2], to[2]);
         const double offset = std::hypot((from[0] + to[0]) / 2 - p.ptView[0], (from[1] + to[1]) / 2 - p.ptView[1]);
         for (const CYL_LIST* c = p.firstCyl; c; c = c->next) {

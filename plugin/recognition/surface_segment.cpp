@@ -86,12 +86,26 @@ void heightAndRadius(const double frame[3][3], const double axisPointInFrame[3],
     *r = std::hypot(p[0] - axisPointInFrame[0], p[1] - axisPointInFrame[1]);
 }
 
+// A round face of revolution as the segment and the boss test both read it: the surface sampled (a trimmed
+// surface's base), how its parameters run, its two end circles and the box of its trims' parameters.
+struct REVOLVED {
+    std::optional<ent> base;
+    int kind = kSurfUnusable;
+    int axialIndex = 0;
+    PARAM_RANGE aRange, cRange, aBox, cBox;
+    END_CIRCLE ends[2];
+    std::optional<CSurfSampler> sampler;
+    const END_CIRCLE& axisEnd() const { return ends[0].radius > ends[1].radius ? ends[0] : ends[1]; }
+};
+
 // A hole's wall has its material outside it, away from the axis. A face of a solid whose normal at the
 // middle of its box points away from the axis has its material inside (a boss, a post): no hole wall.
 // A free surface tells no side and stays a wall, as does a face whose normal there runs along the axis.
-bool materialInside(const ent& face, int axialIndex, double a, double c, const END_CIRCLE& axis) {
+bool materialInside(const ent& face, const REVOLVED& r) {
     if (!face.surf.solidFace) return false;
-    const double u = axialIndex == 0 ? a : c, v = axialIndex == 0 ? c : a;
+    const double a = (r.aBox.from + r.aBox.to) / 2, c = (r.cBox.from + r.cBox.to) / 2;
+    const double u = r.axialIndex == 0 ? a : c, v = r.axialIndex == 0 ? c : a;
+    const END_CIRCLE& axis = r.axisEnd();
     p_3d normal, point;
     if (!surf_normal(&face, u, v, &normal) || !eval_surf(&face, u, v, 0, &point)) return false;
     double radial[3] = {point.x - axis.centre[0], point.y - axis.centre[1], point.z - axis.centre[2]};
@@ -201,19 +215,6 @@ int surfaceToSegment(CYL_LIST* segment, db_ptr entity) {
 
 namespace {
 
-// A round face of revolution as the segment and the boss test both read it: the surface sampled (a trimmed
-// surface's base), how its parameters run, its two end circles and the box of its trims' parameters.
-struct REVOLVED {
-    std::optional<ent> base;
-    const ent* surface = nullptr;
-    int kind = kSurfUnusable;
-    int axialIndex = 0;
-    PARAM_RANGE aRange, cRange, aBox, cBox;
-    END_CIRCLE ends[2];
-    std::optional<CSurfSampler> sampler;
-    const END_CIRCLE& axisEnd() const { return ends[0].radius > ends[1].radius ? ends[0] : ends[1]; }
-};
-
 // False when `original` is no round face of revolution (a plane among them). `r` is not to be moved: its
 // sampler points at its base.
 bool readRevolved(const ent& original, REVOLVED& r) {
@@ -223,8 +224,7 @@ bool readRevolved(const ent& original, REVOLVED& r) {
     const bool trimmed = original.surf.typeCode == kSurfTrimmed;
     if (trimmed && (!get_ent_from_eptr(original.surf.base, &r.base.emplace()) || r.base->type != kEntSurface))
         return false;
-    r.surface = trimmed ? &*r.base : &original;
-    const ent& surface = *r.surface;
+    const ent& surface = trimmed ? *r.base : original;
     // A plane's grid lines are straight: it classifies as planar, or unusable where its box is degenerate,
     // and is no segment either way.
     if (surface.surf.typeCode == kSurfPlane) return false;
@@ -274,8 +274,7 @@ bool bossAxis(const ent& face, BOSS_AXIS& boss) {
     REVOLVED r;
     if (!face.surf.solidFace || !readRevolved(face, r)) return false;
     const END_CIRCLE& axisEnd = r.axisEnd();
-    if (!materialInside(face, r.axialIndex, (r.aBox.from + r.aBox.to) / 2, (r.cBox.from + r.cBox.to) / 2, axisEnd))
-        return false;
+    if (!materialInside(face, r)) return false;
     // The ends' heights along the axis; a toric end may not lie on the axis's line through the other's centre.
     const double* n = axisEnd.normal;
     auto height = [n](const double p[3]) { return p[0] * n[0] + p[1] * n[1] + p[2] * n[2]; };
@@ -296,7 +295,6 @@ int surfaceToSegment(CYL_LIST* segment, const ent& original, CAxisFramesKept* ke
     REVOLVED revolved;
     if (!readRevolved(original, revolved)) return 0;
     const int kind = revolved.kind;
-    const int axialIndex = revolved.axialIndex;
     CSurfSampler& sampler = *revolved.sampler;
     const PARAM_RANGE& aRange = revolved.aRange;
     const PARAM_RANGE& cRange = revolved.cRange;
@@ -330,7 +328,7 @@ int surfaceToSegment(CYL_LIST* segment, const ent& original, CAxisFramesKept* ke
             return 0;
     }
 
-    if (materialInside(original, axialIndex, (aBox.from + aBox.to) / 2, (cBox.from + cBox.to) / 2, axisEnd)) return 0;
+    if (materialInside(original, revolved)) return 0;
 
     // Heights and radii of the two ends in M, taken on one generator.
     double first[3], second[3];
