@@ -238,6 +238,41 @@ TEST_F(OpaqueTest, TheNewTipIsTheHolesBottomForTheSurfacesThatFollow) {
     EXPECT_NEAR(holes[0]->hillB, 18 - 4 / std::tan(59 * kDeg) + 50, 1e-6);
 }
 
+// A pin of another solid, d4, against a through hole d10 drilled down through a block 20 high: standing
+// in the hole it leaves it out of reach; beside it, above it or slanted across it, it does not.
+struct PIN_CASE {
+    const char* name;
+    host::Vec3 foot, axis;
+    double length;
+    int notAccessible;
+};
+
+void PrintTo(const PIN_CASE& c, std::ostream* os) { *os << c.name; }
+
+class PinTest : public OpaqueTest, public testing::WithParamInterface<PIN_CASE> {};
+
+TEST_P(PinTest, APinStandingInTheHoleLeavesItOutOfReach) {
+    const PIN_CASE& pin = GetParam();
+    makePart(PartBuilder::block({40, 40, 20}).hole(throughHole("t", {20, 20, 20}, {0, 0, -1}, 10)));
+    const BuiltPart bar = PartBuilder::bar({pin.foot, pin.axis, 4, pin.length, 0}).build();
+    ASSERT_TRUE(bar.ok()) << bar.error;
+    const int converted = storeAsSurfaces(bar.solid, 1, false, "pin");
+    ASSERT_GT(converted, 0);
+    g_surfaceCount += converted;
+    addAllHoles();
+    ASSERT_EQ(checkOpaqueSurfs(head, 0, nullptr), 0);
+    EXPECT_EQ(holes[0]->notAccessible, pin.notAccessible);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Opaque, PinTest,
+    testing::Values(PIN_CASE{"AlongTheAxis", {20, 20, -5}, {0, 0, 1}, 40, 1},
+                    PIN_CASE{"OffTheAxisWithinTheBore", {22, 20, -5}, {0, 0, 1}, 40, 1},
+                    PIN_CASE{"BesideTheHole", {29, 20, -5}, {0, 0, 1}, 40, 0},
+                    PIN_CASE{"AboveTheHole", {20, 20, 25}, {0, 0, 1}, 10, 0},
+                    PIN_CASE{"SlantedAcrossTheHole", {17, 20, -5}, {0.2, 0, 1}, 40, 0}),
+    [](const testing::TestParamInfo<PIN_CASE>& info) { return std::string(info.param.name); });
+
 // A tipped hole d8 (tip of `tipDeg`) whose tip reaches into a cross hole d6 with its top at z17; the cross
 // hole's axis passes under the hole's axis or `offset` beside it.
 struct TIP_CASE {
