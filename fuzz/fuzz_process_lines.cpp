@@ -18,7 +18,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string path = fuzz::tablesFolder() + "/P.tab";
     if (!plat::writeFile(path, head + std::string(part.begin(), part.end()))) return 0;
     CTabColsDesc t;
-    // Only NUL bytes, which no table's text holds, refuse the head.
     if (t.read(path) != 0) {
         if (std::find(part.begin(), part.end(), 0) == part.end()) __builtin_trap();
         plat::driver().reset();
