@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "host/step_worker/step_read.h"
 
@@ -43,13 +44,12 @@ bool readAll(int fd, char* into, std::size_t size) {
     return true;
 }
 
-bool writeAll(int fd, const std::string& bytes) {
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = write(fd, bytes.data(), bytes.size());
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
-        written += static_cast<std::size_t>(n);
+        bytes.remove_prefix(static_cast<std::size_t>(n));
     }
     return true;
 }
@@ -103,7 +103,8 @@ void serveRequests(int in, int out) {
         const std::string reply = (flags & kGeometry) ? geometryReply(payload)
                                                        : stepFileReply(payload.c_str(), (flags & kFailNamesAndColours) != 0,
                                                                        (flags & kPlain) == 0, (flags & kSkipPreScan) == 0);
-        if (!writeAll(out, std::to_string(reply.size()) + '\n' + reply)) std::_Exit(1);
+        // The length and the reply apart: a reply of megabytes is not copied to put its length before it.
+        if (!writeAll(out, std::to_string(reply.size()) + '\n') || !writeAll(out, reply)) std::_Exit(1);
     }
 }
 

@@ -865,16 +865,27 @@ std::string readPlain(const char* path, bool preScanRefuses, Reply& reply) {
     return {};
 }
 
+// A reply's pieces, joined once at their whole size: a reply of megabytes grown a piece at a time would
+// be copied and given fresh pages at each doubling.
 class ReplyText {
 public:
-    void put(const std::string& bytes) { out_ += bytes; }
+    void put(std::string bytes) {
+        size_ += bytes.size();
+        pieces_.push_back(std::move(bytes));
+    }
     void putText(char tag, const std::string& text) {
         put(std::string(1, tag) + ' ' + std::to_string(text.size()) + '\n' + text + '\n');
     }
-    std::string& bytes() { return out_; }
+    std::string joined() const {
+        std::string out;
+        out.reserve(size_);
+        for (const std::string& piece : pieces_) out += piece;
+        return out;
+    }
 
 private:
-    std::string out_;
+    std::vector<std::string> pieces_;
+    std::size_t size_ = 0;
 };
 
 // A shape's faces carry the mark of shapes the kernel has checked, which the reader's repairs leave; the host
@@ -911,8 +922,7 @@ void putNumbers(std::string& out, const std::vector<double>& numbers) {
 
 std::string replyOf(const Reply& reply, const std::string& error) {
     ReplyText out;
-    auto put = [&](const std::string& bytes) { out.put(bytes); };
-    put("FXSTEP 1\n");
+    out.put("FXSTEP 1\n");
     for (const std::string& w : reply.warnings) out.putText('W', w);
     if (!error.empty()) {
         out.putText('X', error);
@@ -921,7 +931,7 @@ std::string replyOf(const Reply& reply, const std::string& error) {
             // The binary form hands the host the solid as it is here, every number as it is: its faces box as
             // they do here.
             forgetChecks(b.shape);
-            const std::string brep = shapeToBinary(b.shape);
+            std::string brep = shapeToBinary(b.shape);
             if (brep.empty()) continue;
             std::vector<double> faceBoxes;
             try {
@@ -930,20 +940,21 @@ std::string replyOf(const Reply& reply, const std::string& error) {
                 // A face the kernel cannot box fails the import, as it did when the host boxed it.
                 return replyOf({{}, reply.warnings}, std::string("the STEP reader failed: ") + e.GetMessageString());
             }
-            put("S " + std::to_string(b.name.size()) + ' ' + std::to_string(b.colour) + ' ' +
-                std::to_string(brep.size()) + ' ' + std::to_string(b.faceColours.size()) + '\n');
-            put(b.name);
-            put(brep);
+            out.put("S " + std::to_string(b.name.size()) + ' ' + std::to_string(b.colour) + ' ' +
+                    std::to_string(brep.size()) + ' ' + std::to_string(b.faceColours.size()) + '\n');
+            out.put(b.name);
+            out.put(std::move(brep));
             std::string colours;
             for (int c : b.faceColours) colours += std::to_string(c) + ' ';
-            put(colours + '\n');
+            out.put(colours + '\n');
             std::string boxes;
             putNumbers(boxes, faceBoxes);
-            put(boxes + '\n');
+            boxes += '\n';
+            out.put(std::move(boxes));
         }
     }
-    put("E\n");
-    return std::move(out.bytes());
+    out.put("E\n");
+    return out.joined();
 }
 
 }  // namespace

@@ -14,10 +14,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "host/step_worker/own_calls.h"
 #include "host/step_worker/step_read.h"
@@ -42,9 +44,26 @@ struct READER_HEAP {
     std::size_t (*usableFor)(std::size_t, int) = nullptr;   // what a request of that size gets
     int (*ownership)(const void*) = nullptr;   // 1: its own block
     bool on() const { return release != nullptr; }
-    bool owns(void* block) const { return on() && block && ownership(block) == 1; }
+    bool owns(void* block) const;
 };
 READER_HEAP g_heap;
+
+// Pages the thread-caching allocator said were its own, one slot for each page number modulo the table's
+// size. Asking it is as dear as a free, and a free asks. It never gives address space back, and the C
+// library's blocks were all placed before it had any, so a page it once owned stays its own: a block on a
+// remembered page is its own without asking. A slot holds a page number, 0 when empty.
+constexpr unsigned kPageShift = 12;   // its pages are larger, and aligned to these
+std::atomic<std::uintptr_t> g_ownPages[1 << 12];
+
+bool READER_HEAP::owns(void* block) const {
+    if (!on() || !block) return false;
+    const std::uintptr_t page = reinterpret_cast<std::uintptr_t>(block) >> kPageShift;
+    std::atomic<std::uintptr_t>& slot = g_ownPages[page % std::size(g_ownPages)];
+    if (slot.load(std::memory_order_relaxed) == page) return true;
+    if (ownership(block) != 1) return false;
+    slot.store(page, std::memory_order_relaxed);
+    return true;
+}
 
 #if FX_OWN_LIBC_CALLS
 READER_HEAP loadReaderHeap() {

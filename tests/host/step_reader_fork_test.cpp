@@ -183,6 +183,10 @@ std::string allocateAsAReader(bool threadCaching) {
     auto* before = static_cast<unsigned char*>(std::malloc(100));
     const std::size_t held = malloc_usable_size(before);
     std::memset(before, 0xAB, held);
+    // More of them, over many pages, given back once the reader's allocator has freed blocks of its own on
+    // pages it remembers.
+    std::vector<void*> programs;
+    for (std::size_t i = 0; i < 2000; ++i) programs.push_back(std::malloc(16 + i % 7 * 300));
 
     host::worker::zeroAllocations();
     if (threadCaching && !host::worker::cacheAllocations()) wrong += "the thread-caching allocator does not serve\n";
@@ -224,10 +228,15 @@ std::string allocateAsAReader(bool threadCaching) {
         }
         std::free(block);
     }
+    // Blocks of the reader's own over thousands of pages, given back so that it has seen them as its own.
+    std::vector<void*> own;
+    for (int i = 0; i < 8192; ++i) own.push_back(std::malloc(4000));
+    for (void* block : own) std::free(block);
     // The program's block goes back where it came from, what it holds kept.
     before = static_cast<unsigned char*>(std::realloc(before, 4000));
     if (!before || before[held - 1] != 0xAB || !zeroed(before, held, 4000)) wrong += "the program's block\n";
     std::free(before);
+    for (void* block : programs) std::free(block);
     return wrong;
 }
 
