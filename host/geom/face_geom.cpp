@@ -13,6 +13,8 @@
 #include <BRepTools.hxx>
 #include <BRepLib.hxx>
 #include <BRepTools_WireExplorer.hxx>
+#include <Bnd_Box2d.hxx>
+#include <BndLib_Add2dCurve.hxx>
 #include <BRep_Builder.hxx>
 #include <BRep_CurveRepresentation.hxx>
 #include <BRep_TEdge.hxx>
@@ -32,6 +34,7 @@
 #include <Geom_Line.hxx>
 #include <Geom_Parabola.hxx>
 #include <Geom_Plane.hxx>
+#include <Geom_ToroidalSurface.hxx>
 #include <Geom_TrimmedCurve.hxx>
 #include <Precision.hxx>
 #include <Standard_Failure.hxx>
@@ -88,20 +91,46 @@ SurfaceKind kindOf(const Handle(Geom_Surface)& surface) {
     }
 }
 
+// A face's edges as the kernel's explorer finds them, placed and oriented within the face, and the vertices
+// it holds beside them: gathered once for the several walks that making a face takes.
+struct FACE_PARTS {
+    std::vector<TopoDS_Edge> edges;
+    std::vector<TopoDS_Vertex> looseVertices;
+};
+
+FACE_PARTS partsOf(const TopoDS_Face& face) {
+    FACE_PARTS parts;
+    auto take = [&parts](const TopoDS_Shape& s) {
+        if (s.ShapeType() == TopAbs_EDGE) parts.edges.push_back(TopoDS::Edge(s));
+        else if (s.ShapeType() == TopAbs_VERTEX) parts.looseVertices.push_back(TopoDS::Vertex(s));
+    };
+    for (TopoDS_Iterator wires(face); wires.More(); wires.Next()) {
+        if (wires.Value().ShapeType() != TopAbs_WIRE) take(wires.Value());
+        else
+            for (TopoDS_Iterator it(wires.Value()); it.More(); it.Next()) take(it.Value());
+    }
+    return parts;
+}
+
 // The kernel makes the missing parameter curves of a plane's edges by projecting them onto it, and it
 // crashes on a parabola whose own plane stands square to the face's. No sound face has such an edge (it
-// could not lie in the face), so the face is refused before anything asks for its parameter curves.
-bool hasUnprojectableEdge(const TopoDS_Face& face) {
-    Handle(Geom_Plane) plane = Handle(Geom_Plane)::DownCast(BRep_Tool::Surface(face));
+// could not lie in the face), so the face is refused before anything asks for its parameter curves. The
+// curves are looked at where they are kept: asked for placed, the kernel would copy each one.
+bool hasUnprojectableEdge(const TopoDS_Face& face, const std::vector<TopoDS_Edge>& edges) {
+    TopLoc_Location facePlaced;
+    const Handle(Geom_Plane) plane = Handle(Geom_Plane)::DownCast(BRep_Tool::Surface(face, facePlaced));
     if (plane.IsNull()) return false;
-    const gp_Dir normal = plane->Position().Direction();
-    for (TopExp_Explorer ex(face, TopAbs_EDGE); ex.More(); ex.Next()) {
+    const gp_Dir normal = plane->Position().Direction().Transformed(facePlaced.Transformation());
+    for (const TopoDS_Edge& edge : edges) {
+        TopLoc_Location placed;
         double f = 0, l = 0;
-        Handle(Geom_Curve) curve = BRep_Tool::Curve(TopoDS::Edge(ex.Current()), f, l);
+        Handle(Geom_Curve) curve = BRep_Tool::Curve(edge, placed, f, l);
         while (!curve.IsNull() && curve->IsKind(STANDARD_TYPE(Geom_TrimmedCurve)))
             curve = Handle(Geom_TrimmedCurve)::DownCast(curve)->BasisCurve();
-        Handle(Geom_Parabola) parabola = Handle(Geom_Parabola)::DownCast(curve);
-        if (!parabola.IsNull() && std::abs(parabola->Position().Direction().Dot(normal)) < kSquareCosine) return true;
+        const Handle(Geom_Parabola) parabola = Handle(Geom_Parabola)::DownCast(curve);
+        if (!parabola.IsNull() &&
+            std::abs(parabola->Position().Direction().Transformed(placed.Transformation()).Dot(normal)) < kSquareCosine)
+            return true;
     }
     return false;
 }
@@ -157,25 +186,63 @@ Handle(Geom2d_Curve) curveInPlane(const TopoDS_Edge& edge, const Geom_Plane& pla
 // than the rest of a face's line questions. Lines and circles in closed form, other curves as the kernel
 // projects them. A face the kernel cannot do this for is left as it was: its curves are worked out at each
 // ask, as before.
-void keepCurvesInPlanes(const TopTools_IndexedMapOfShape& faces) {
+void keepCurvesInPlane(const TopoDS_Face& face, const std::vector<TopoDS_Edge>& edges) {
     const BRep_Builder builder;
-    for (int i = 1; i <= faces.Extent(); ++i) {
-        try {
-            const TopoDS_Face& face = TopoDS::Face(faces(i));
-            TopLoc_Location placed;
-            const Handle(Geom_Plane) plane = Handle(Geom_Plane)::DownCast(BRep_Tool::Surface(face, placed));
-            if (plane.IsNull()) continue;
-            for (TopExp_Explorer ex(face, TopAbs_EDGE); ex.More(); ex.Next()) {
-                const TopoDS_Edge& edge = TopoDS::Edge(ex.Current());
-                if (keepsCurveOn(edge, plane, placed)) continue;
-                if (const Handle(Geom2d_Curve) curve = curveInPlane(edge, *plane, placed); !curve.IsNull())
-                    builder.UpdateEdge(edge, curve, plane, placed, BRep_Tool::Tolerance(edge));
-                else
-                    BRepLib::BuildPCurveForEdgeOnPlane(edge, face);
-            }
-        } catch (const Standard_Failure&) {
+    try {
+        TopLoc_Location placed;
+        const Handle(Geom_Plane) plane = Handle(Geom_Plane)::DownCast(BRep_Tool::Surface(face, placed));
+        if (plane.IsNull()) return;
+        for (const TopoDS_Edge& edge : edges) {
+            if (keepsCurveOn(edge, plane, placed)) continue;
+            if (const Handle(Geom2d_Curve) curve = curveInPlane(edge, *plane, placed); !curve.IsNull())
+                builder.UpdateEdge(edge, curve, plane, placed, BRep_Tool::Tolerance(edge));
+            else
+                BRepLib::BuildPCurveForEdgeOnPlane(edge, face);
         }
+    } catch (const Standard_Failure&) {
     }
+}
+
+// An edge's curve in a face's parameters and the edge's range on it; a null curve where it has none.
+struct EDGE_CURVE {
+    Handle(Geom2d_Curve) curve;
+    double first = 0, last = 0;
+};
+
+// The curves of the face's edges (as partsOf gives them) in its parameters, looked up once.
+std::vector<EDGE_CURVE> parameterCurvesOf(const TopoDS_Face& face, const std::vector<TopoDS_Edge>& edges) {
+    std::vector<EDGE_CURVE> curves(edges.size());
+    for (std::size_t i = 0; i < edges.size(); ++i)
+        curves[i].curve = BRep_Tool::CurveOnSurface(edges[i], face, curves[i].first, curves[i].last);
+    return curves;
+}
+
+// The face's parameter range as the kernel's works it out (BRepTools::UVBounds): the box of its edges' curves
+// in the parameter plane. On a plane, cylinder, cone or torus, which bound no parameter the kernel would
+// clamp to, that box is the union of the curves' own boxes (a line's, its ends), made here from the curves
+// looked up once rather than again for each edge; on other surfaces, and a face without curves, the
+// kernel's own.
+UvBox parameterRange(const TopoDS_Face& face, const Handle(Geom_Surface)& surface,
+                     const std::vector<EDGE_CURVE>& curves) {
+    UvBox range;
+    const Handle(Standard_Type) type = surface->DynamicType();
+    Bnd_Box2d box;
+    if (type == STANDARD_TYPE(Geom_Plane) || type == STANDARD_TYPE(Geom_CylindricalSurface) ||
+        type == STANDARD_TYPE(Geom_ConicalSurface) || type == STANDARD_TYPE(Geom_ToroidalSurface))
+        for (const EDGE_CURVE& c : curves) {
+            if (c.curve.IsNull()) continue;
+            if (c.curve->DynamicType() == STANDARD_TYPE(Geom2d_Line)) {
+                box.Add(c.curve->Value(c.first));
+                box.Add(c.curve->Value(c.last));
+                continue;
+            }
+            Bnd_Box2d own;
+            BndLib_Add2dCurve::Add(c.curve, c.first, c.last, 0., own);
+            box.Add(own);
+        }
+    if (box.IsVoid()) BRepTools::UVBounds(face, range.uMin, range.uMax, range.vMin, range.vMax);
+    else box.Get(range.uMin, range.vMin, range.uMax, range.vMax);
+    return range;
 }
 
 // Whether the face's parameter range (from its edges' curves in the parameter plane) is one a sound face
@@ -185,18 +252,17 @@ void keepCurvesInPlanes(const TopTools_IndexedMapOfShape& faces) {
 // after ray across the parameter range and tries a number of them that grows with its span: an edge curve
 // moved millions of units out in the parameter plane, its space curve left in place, keeps it busy for
 // minutes.
-bool parameterRangeFits(const TopoDS_Face& face, const Handle(Geom_Surface)& surface, const UvBox& range) {
+bool parameterRangeFits(const std::vector<TopoDS_Edge>& edges, const std::vector<EDGE_CURVE>& curves,
+                        const Handle(Geom_Surface)& surface, const UvBox& range) {
     // The same classifier walks each edge's curve in the parameter plane over the edge's own range: on a
     // bounded curve (a B-spline) that range lies within the curve, and one running on millions past its
     // end is sampled all along, however sound the face's box looks.
-    for (TopExp_Explorer ex(face, TopAbs_EDGE); ex.More(); ex.Next()) {
-        double f = 0, l = 0;
-        const Handle(Geom2d_Curve) pcurve = BRep_Tool::CurveOnSurface(TopoDS::Edge(ex.Current()), face, f, l);
-        if (pcurve.IsNull() || pcurve->IsPeriodic()) continue;
-        const double first = pcurve->FirstParameter(), last = pcurve->LastParameter();
+    for (const EDGE_CURVE& c : curves) {
+        if (c.curve.IsNull() || c.curve->IsPeriodic()) continue;
+        const double first = c.curve->FirstParameter(), last = c.curve->LastParameter();
         if (Precision::IsInfinite(first) || Precision::IsInfinite(last)) continue;
         const double slack = std::max(last - first, 1.0);
-        if (!(f >= first - slack && l <= last + slack)) return false;
+        if (!(c.first >= first - slack && c.last <= last + slack)) return false;
     }
     double u0, u1, v0, v1;
     surface->Bounds(u0, u1, v0, v1);
@@ -216,10 +282,10 @@ bool parameterRangeFits(const TopoDS_Face& face, const Handle(Geom_Surface)& sur
     // The edges' reach from five points of each (their ends, middle and quarters): enough for a factor of
     // two, and a box of the curves would cost as much as the rest of the face's making.
     double lo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL}, hi[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
-    for (TopExp_Explorer ex(face, TopAbs_EDGE); ex.More(); ex.Next()) {
+    for (const TopoDS_Edge& edge : edges) {
         TopLoc_Location where;
         double f = 0, l = 0;
-        Handle(Geom_Curve) curve = BRep_Tool::Curve(TopoDS::Edge(ex.Current()), where, f, l);
+        Handle(Geom_Curve) curve = BRep_Tool::Curve(edge, where, f, l);
         if (curve.IsNull()) continue;
         for (int i = 0; i <= 4; ++i) {
             const gp_Pnt p = curve->Value(f + (l - f) * i / 4).Transformed(where.Transformation());
@@ -409,25 +475,37 @@ Vec3 evalByAxes(const FaceGeom::Impl& impl, double u, double v) {
             a * x.Z() + b * y.Z() + along * z.Z() + o.Z()};
 }
 
-// makeFaceGeom, telling whether the face was refused for its parameter range.
-// `edgesChecked`: the face's solid has been looked over for edges the kernel cannot project.
-FaceGeom makeFace(const TopoDS_Shape& shape, bool& beyondReach, const Box3* box, bool edgesChecked = false) {
+// makeFaceGeom, telling whether the face was refused for its parameter range. `parts`: the face's, when its
+// solid has gathered them and looked them over for edges the kernel cannot project.
+FaceGeom makeFace(const TopoDS_Shape& shape, bool& beyondReach, const Box3* box, const FACE_PARTS* parts = nullptr) {
     if (shape.IsNull() || shape.ShapeType() != TopAbs_FACE) return {};
     try {
         auto impl = std::make_shared<FaceGeom::Impl>();
         impl->face = TopoDS::Face(shape);
         impl->surface = BRep_Tool::Surface(impl->face);
-        if (impl->surface.IsNull() || (!edgesChecked && hasUnprojectableEdge(impl->face))) return {};
+        if (impl->surface.IsNull()) return {};
+        FACE_PARTS own;
+        if (!parts) {
+            own = partsOf(impl->face);
+            if (hasUnprojectableEdge(impl->face, own.edges)) return {};
+            parts = &own;
+        }
         impl->kind = kindOf(impl->surface);
         setAxes(*impl);
-        BRepTools::UVBounds(impl->face, impl->range.uMin, impl->range.uMax, impl->range.vMin, impl->range.vMax);
-        beyondReach = !parameterRangeFits(impl->face, impl->surface, impl->range);
+        const std::vector<EDGE_CURVE> curves = parameterCurvesOf(impl->face, parts->edges);
+        impl->range = parameterRange(impl->face, impl->surface, curves);
+        beyondReach = !parameterRangeFits(parts->edges, curves, impl->surface, impl->range);
         if (beyondReach) return {};
         impl->box = box ? *box : boxOf(impl->face);
-        for (TopExp_Explorer ex(impl->face, TopAbs_EDGE); ex.More(); ex.Next())
-            impl->trimTolerance = std::max(impl->trimTolerance, BRep_Tool::Tolerance(TopoDS::Edge(ex.Current())));
-        for (TopExp_Explorer ex(impl->face, TopAbs_VERTEX); ex.More(); ex.Next())
-            impl->trimTolerance = std::max(impl->trimTolerance, BRep_Tool::Tolerance(TopoDS::Vertex(ex.Current())));
+        double& tolerance = impl->trimTolerance;
+        for (const TopoDS_Edge& edge : parts->edges) {
+            tolerance = std::max(tolerance, BRep_Tool::Tolerance(edge));
+            for (TopoDS_Iterator it(edge); it.More(); it.Next())
+                if (it.Value().ShapeType() == TopAbs_VERTEX)
+                    tolerance = std::max(tolerance, BRep_Tool::Tolerance(TopoDS::Vertex(it.Value())));
+        }
+        for (const TopoDS_Vertex& vertex : parts->looseVertices)
+            tolerance = std::max(tolerance, BRep_Tool::Tolerance(vertex));
         return FaceGeom(std::move(impl));
     } catch (const Standard_Failure&) {
         return {};
@@ -810,14 +888,19 @@ SolidGeom makeSolidGeom(const TopoDS_Shape& shape, std::vector<int> colours, con
         TopExp::MapShapes(shape, TopAbs_FACE, map);
         // A face the kernel would crash on, or one whose edge curves lie where the face cannot reach, is not
         // left in the shape for whole-solid work to meet.
+        std::vector<FACE_PARTS> parts;
+        parts.reserve(static_cast<std::size_t>(map.Extent()));
+        for (int i = 1; i <= map.Extent(); ++i) {
+            parts.push_back(partsOf(TopoDS::Face(map(i))));
+            if (hasUnprojectableEdge(TopoDS::Face(map(i)), parts.back().edges)) return {};
+        }
         for (int i = 1; i <= map.Extent(); ++i)
-            if (hasUnprojectableEdge(TopoDS::Face(map(i)))) return {};
-        keepCurvesInPlanes(map);
+            keepCurvesInPlane(TopoDS::Face(map(i)), parts[static_cast<std::size_t>(i - 1)].edges);
         if (faceBoxes && static_cast<int>(faceBoxes->size()) != map.Extent()) faceBoxes = nullptr;
         for (int i = 1; i <= map.Extent(); ++i) {
             bool beyondReach = false;
-            FaceGeom f = makeFace(map(i), beyondReach,
-                                  faceBoxes ? &(*faceBoxes)[static_cast<std::size_t>(i - 1)] : nullptr, true);
+            const auto at = static_cast<std::size_t>(i - 1);
+            FaceGeom f = makeFace(map(i), beyondReach, faceBoxes ? &(*faceBoxes)[at] : nullptr, &parts[at]);
             if (beyondReach) return {};
             if (!f.empty()) impl->faces.push_back(std::move(f));
         }

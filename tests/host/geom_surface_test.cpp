@@ -6,6 +6,7 @@
 #include <BRepAdaptor_Curve.hxx>
 #include <BRepClass_FaceClassifier.hxx>
 #include <BRepPrimAPI_MakeSphere.hxx>
+#include <BRepTools.hxx>
 #include <BRep_Tool.hxx>
 #include <Geom2d_Curve.hxx>
 #include <Geom_Surface.hxx>
@@ -401,11 +402,20 @@ TEST(FaceBoxes, ATorusPatchBoxIsTheBoxOfItsPoints) {
     }
 }
 
+// Whether the face's parameter range is the kernel's, bit for bit.
+bool hasTheKernelsRange(const FaceGeom& face) {
+    UvBox kernel;
+    BRepTools::UVBounds(occtFace(face), kernel.uMin, kernel.uMax, kernel.vMin, kernel.vMax);
+    const UvBox ours = face.uvRange();
+    return ours.uMin == kernel.uMin && ours.uMax == kernel.uMax && ours.vMin == kernel.vMin && ours.vMax == kernel.vMax;
+}
+
 // A face's box is worked out in closed form on tori, spheres, cylinders and cones: it must be the kernel's own
 // search for it, here on fillets about axes along x, y and z, a hole at a slant (its walls end in curves that
 // are no circles), countersinks, sphere patches as corner blends and ball ends make them (reaching a pole or
-// not, turned) and the example parts as the STEP reader boxes them.
-TEST_F(SurfaceEntities, FaceBoxesAreTheKernelsOnEveryKindOfFace) {
+// not, turned) and the example parts as the STEP reader boxes them. Its parameter range, made from its edges'
+// curves on planes, cylinders, cones and tori, is the kernel's to the last bit.
+TEST_F(SurfaceEntities, FaceBoxesAndParameterRangesAreTheKernelsOnEveryKindOfFace) {
     HoleSpec side = throughHole("side", {30, 0, 10}, {0, 1, 0}, 6);
     side.entryFillet = 1.5;
     const BuiltPart part = PartBuilder::block({80, 50, 30})
@@ -441,6 +451,7 @@ TEST_F(SurfaceEntities, FaceBoxesAreTheKernelsOnEveryKindOfFace) {
             EXPECT_NEAR(ours.min[k], kernel.min[k], 1e-9) << "face " << f << " " << surfaceKindName(faces[f].kind());
             EXPECT_NEAR(ours.max[k], kernel.max[k], 1e-9) << "face " << f << " " << surfaceKindName(faces[f].kind());
         }
+        EXPECT_TRUE(hasTheKernelsRange(faces[f])) << "face " << f << " " << surfaceKindName(faces[f].kind());
     }
     EXPECT_GE(kinds[SurfaceKind::Torus], 5);
     EXPECT_EQ(kinds[SurfaceKind::Sphere], 4);
@@ -575,6 +586,23 @@ TEST_P(SharedPartPlaneCurves, AreTheKernelsProjectionsKeptOnEveryEdge) {
 }
 
 INSTANTIATE_TEST_SUITE_P(RealParts, SharedPartPlaneCurves, testing::ValuesIn(sharedParts()));
+
+class SharedPartRanges : public testing::TestWithParam<std::string> {};
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(SharedPartRanges);
+
+TEST_P(SharedPartRanges, AreTheKernelsOnEveryFace) {
+    const StepImport imported = importStep(std::string(FX_SOURCE_DIR) + "/../shared/parts/" + GetParam() + ".step");
+    ASSERT_TRUE(imported.ok()) << imported.error;
+    int faces = 0;
+    for (const StepSolid& s : imported.solids)
+        for (const FaceGeom& face : s.solid.faces()) {
+            EXPECT_TRUE(hasTheKernelsRange(face)) << s.name << " face " << faces << " " << surfaceKindName(face.kind());
+            ++faces;
+        }
+    EXPECT_GT(faces, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(RealParts, SharedPartRanges, testing::ValuesIn(sharedParts()));
 
 // A spline face is boxed by cutting its surface's Bezier pieces over the parameters its trims reach: the box
 // holds every point of the face, reaches no farther than the surface there (but by the kernel's confusion
