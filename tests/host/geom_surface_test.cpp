@@ -545,18 +545,21 @@ TEST_P(SharedPartBoxes, AreTheKernelsOnEveryFaceBoxedInClosedForm) {
 
 INSTANTIATE_TEST_SUITE_P(RealParts, SharedPartBoxes, testing::ValuesIn(sharedParts()));
 
-// Every edge of a plane face of the real parts keeps its curve in the plane's parameters once the solid is
-// made, and that curve is the kernel's projection of the edge, parameter for parameter: lines and circles
-// are put there in closed form, in solids an assembly places two and three levels down too.
-class SharedPartPlaneCurves : public testing::TestWithParam<std::string> {};
-GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(SharedPartPlaneCurves);
+// What making the solids of the real parts works out in closed form is the kernel's: every face's parameter
+// range to the last bit, and every edge of a plane face keeps its curve in the plane's parameters, the
+// kernel's projection of the edge parameter for parameter (lines and circles are put there in closed form,
+// in solids an assembly places two and three levels down too).
+class SharedPartMaking : public testing::TestWithParam<std::string> {};
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(SharedPartMaking);
 
-TEST_P(SharedPartPlaneCurves, AreTheKernelsProjectionsKeptOnEveryEdge) {
+TEST_P(SharedPartMaking, KeepsTheKernelsRangesAndPlaneCurves) {
     const StepImport imported = importStep(std::string(FX_SOURCE_DIR) + "/../shared/parts/" + GetParam() + ".step");
     ASSERT_TRUE(imported.ok()) << imported.error;
-    int edges = 0;
+    int faces = 0, edges = 0;
     for (const StepSolid& s : imported.solids)
         for (const FaceGeom& face : s.solid.faces()) {
+            EXPECT_TRUE(hasTheKernelsRange(face)) << s.name << " face " << faces << " " << surfaceKindName(face.kind());
+            ++faces;
             if (face.kind() != SurfaceKind::Plane) continue;
             const TopoDS_Face& occt = occtFace(face);
             TopLoc_Location placed;
@@ -585,24 +588,7 @@ TEST_P(SharedPartPlaneCurves, AreTheKernelsProjectionsKeptOnEveryEdge) {
     EXPECT_GT(edges, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(RealParts, SharedPartPlaneCurves, testing::ValuesIn(sharedParts()));
-
-class SharedPartRanges : public testing::TestWithParam<std::string> {};
-GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(SharedPartRanges);
-
-TEST_P(SharedPartRanges, AreTheKernelsOnEveryFace) {
-    const StepImport imported = importStep(std::string(FX_SOURCE_DIR) + "/../shared/parts/" + GetParam() + ".step");
-    ASSERT_TRUE(imported.ok()) << imported.error;
-    int faces = 0;
-    for (const StepSolid& s : imported.solids)
-        for (const FaceGeom& face : s.solid.faces()) {
-            EXPECT_TRUE(hasTheKernelsRange(face)) << s.name << " face " << faces << " " << surfaceKindName(face.kind());
-            ++faces;
-        }
-    EXPECT_GT(faces, 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(RealParts, SharedPartRanges, testing::ValuesIn(sharedParts()));
+INSTANTIATE_TEST_SUITE_P(RealParts, SharedPartMaking, testing::ValuesIn(sharedParts()));
 
 // A spline face is boxed by cutting its surface's Bezier pieces over the parameters its trims reach: the box
 // holds every point of the face, reaches no farther than the surface there (but by the kernel's confusion
