@@ -217,7 +217,7 @@ std::vector<EDGE_CURVE> parameterCurvesOf(const TopoDS_Face& face, const std::ve
     return curves;
 }
 
-// The face's parameter range as the kernel's works it out (BRepTools::UVBounds): the box of its edges' curves
+// The face's parameter range as the kernel works it out (BRepTools::UVBounds): the box of its edges' curves
 // in the parameter plane. On a plane, cylinder, cone or torus, which bound no parameter the kernel would
 // clamp to, that box is the union of the curves' own boxes (a line's, its ends), made here from the curves
 // looked up once rather than again for each edge; on other surfaces, and a face without curves, the

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "host/geom/bezier_pieces.h"
+#include "support/case_names.h"
 
 namespace {
 
@@ -81,8 +82,7 @@ INSTANTIATE_TEST_SUITE_P(
                     CURVE_CASE{"CubicFromAKnot", 3, {0, 1, 2, 3}, {4, 1, 2, 4}, 1, 2.5},
                     CURVE_CASE{"Polyline", 1, {0, 1, 2}, {2, 1, 2}, 0.5, 2},
                     CURVE_CASE{"QuadraticAcrossAFullKnot", 2, {0, 1, 2}, {3, 2, 3}, 0.9, 1.1},
-                    CURVE_CASE{"QuinticUnevenKnots", 5, {0, 0.1, 0.5, 1}, {6, 1, 3, 6}, 0.05, 0.95}),
-    [](const testing::TestParamInfo<CURVE_CASE>& info) { return std::string(info.param.name); });
+                    CURVE_CASE{"QuinticUnevenKnots", 5, {0, 0.1, 0.5, 1}, {6, 1, 3, 6}, 0.05, 0.95}), byCaseName);
 
 TEST(BezierPieces, CurvesThePiecesCannotStandForAreRefused) {
     const Handle(Geom2d_BSplineCurve) cubic = curveOf({"", 3, {0, 1, 2, 3}, {4, 1, 2, 4}, 0, 3});

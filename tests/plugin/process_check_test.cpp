@@ -20,6 +20,7 @@
 #include "plugin/model/ope_list.h"
 #include "plugin/model/tool_records.h"
 #include "plugin/model/tree.h"
+#include "support/case_names.h"
 #include "support/execute_session.h"
 #include "support/hand_tree.h"
 #include "support/host_folder.h"
@@ -148,8 +149,7 @@ const BUILT_PART kBuiltParts[] = {
      }},
 };
 
-INSTANTIATE_TEST_SUITE_P(ProcessCheck, BuiltParts, testing::ValuesIn(kBuiltParts),
-                         [](const testing::TestParamInfo<BUILT_PART>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(ProcessCheck, BuiltParts, testing::ValuesIn(kBuiltParts), byCaseName);
 
 // ---- every row of the shipped form tables -------------------------------------------------------------------
 

@@ -17,6 +17,7 @@
 #include "plugin/recognition/opaque_check.h"
 #include "recognition_checks_support.h"
 #include "plugin/services/recognition.h"
+#include "support/case_names.h"
 
 namespace {
 
@@ -270,8 +271,7 @@ INSTANTIATE_TEST_SUITE_P(
                     PIN_CASE{"OffTheAxisWithinTheBore", {22, 20, -5}, {0, 0, 1}, 40, 1},
                     PIN_CASE{"BesideTheHole", {29, 20, -5}, {0, 0, 1}, 40, 0},
                     PIN_CASE{"AboveTheHole", {20, 20, 25}, {0, 0, 1}, 10, 0},
-                    PIN_CASE{"SlantedAcrossTheHole", {17, 20, -5}, {0.2, 0, 1}, 40, 0}),
-    [](const testing::TestParamInfo<PIN_CASE>& info) { return std::string(info.param.name); });
+                    PIN_CASE{"SlantedAcrossTheHole", {17, 20, -5}, {0.2, 0, 1}, 40, 0}), byCaseName);
 
 // A tipped hole d8 (tip of `tipDeg`) whose tip reaches into a cross hole d6 with its top at z17; the cross
 // hole's axis passes under the hole's axis or `offset` beside it.
@@ -304,7 +304,7 @@ INSTANTIATE_TEST_SUITE_P(
         TIP_CASE{"MeetingAxesAPointedDrillTip", 118, 0, 0, 2}, TIP_CASE{"MeetingAxesAFlatterTip", 90, 0, 0, 2},
         // Beside the axis: a drill tip in the drawn range is still quiet; a 90 degree cone is not a drill tip.
         TIP_CASE{"BesideTheAxisADrillTip", 118, 1.5, 0, 2}, TIP_CASE{"BesideTheAxisACountersinkCone", 90, 1.5, 1, 3}),
-    [](const testing::TestParamInfo<TIP_CASE>& info) { return std::string(info.param.name); });
+    byCaseName);
 
 // ---- heights and hits of a plain part ----------------------------------------------------------------------
 

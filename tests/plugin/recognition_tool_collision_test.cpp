@@ -10,6 +10,7 @@
 #include "plugin/recognition/tool_collision.h"
 #include "recognition_checks_support.h"
 #include "plugin/services/recognition.h"
+#include "support/case_names.h"
 
 namespace {
 
@@ -92,8 +93,7 @@ const BossSpec kDrillBoss = smallBoss(12, 20);
 INSTANTIATE_TEST_SUITE_P(Cases, ToolBossTest,
                          testing::Values(BOSS_CASE{"None", {}, 0}, BOSS_CASE{"DrillOnly", {kDrillBoss}, 1},
                                          BOSS_CASE{"ChamferOnly", {kChamferBoss}, 2},
-                                         BOSS_CASE{"Both", {kChamferBoss, kDrillBoss}, 3}),
-                         [](const testing::TestParamInfo<BOSS_CASE>& info) { return std::string(info.param.name); });
+                                         BOSS_CASE{"Both", {kChamferBoss, kDrillBoss}, 3}), byCaseName);
 
 // The bosses mirrored about the hole: both tools are reported whichever comes first.
 TEST_F(ToolCollisionTest, BothToolsAreReportedWhicheverBossComesFirst) {

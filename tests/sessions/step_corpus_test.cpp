@@ -14,6 +14,7 @@
 
 #include "host/state.h"
 #include "platform/ui/driver.h"
+#include "support/case_names.h"
 #include "support/main_job.h"
 #include "support/step_parts.h"
 
@@ -134,7 +135,6 @@ TEST_P(StepCorpusMainJob, OpensAndMakesItsOperationsOrIsRefusedWithWhy) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Parts, StepCorpusMainJob, testing::ValuesIn(corpusParts()),
-                         [](const testing::TestParamInfo<CorpusPart>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Parts, StepCorpusMainJob, testing::ValuesIn(corpusParts()), byCaseName);
 
 }  // namespace
