@@ -6,7 +6,7 @@
 // a shared machine slows single jobs by a fifth or more; the peak is the largest. Beside it, "Create operations" played in
 // this process on the plate's part file, where the plug-in's count of its hole path searches can be read:
 // the step without the searches of the point sets it orders must stay linear. And the whole job on the
-// benchmark part, the example parts and the real parts of ../shared/parts, where they are at hand.
+// benchmark part, the example parts and the real parts of tests/data/parts.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -146,32 +146,29 @@ struct FILE_JOB {
     double cpu = 0, execute = 0;
 };
 std::vector<FILE_JOB> g_fileJobs;
-bool g_filesPlayed = false;
 
-// The real parts as CAD systems wrote them, beside the checkout as CI has them.
-const std::string kSharedParts = std::string(FX_SOURCE_DIR) + "/../shared/parts";
+// The real parts as CAD systems wrote them.
+const std::string kRealParts = std::string(FX_SOURCE_DIR) + "/tests/data/parts";
 
 // The STEP files of a folder, by name.
 std::vector<std::filesystem::path> stepFilesOf(const std::string& folder) {
     std::vector<std::filesystem::path> files;
-    std::error_code absent;
-    for (const auto& file : std::filesystem::directory_iterator(folder, absent))
+    for (const auto& file : std::filesystem::directory_iterator(folder))
         if (file.path().extension() == ".step" || file.path().extension() == ".stp") files.push_back(file.path());
     std::sort(files.begin(), files.end());
     return files;
 }
 
-// The benchmark part, then every example part shipped, then every real part at hand: its title and file (the
+// The benchmark part, then every example part shipped, then every real part: its title and file (the
 // benchmark part's is built only when played).
 std::vector<std::pair<std::string, std::string>> mainJobParts() {
     std::vector<std::pair<std::string, std::string>> parts{{"cad_part", ""}};
     for (const auto& file : stepFilesOf(bench::examplesFolder())) parts.emplace_back(file.stem().string(), file.string());
-    for (const auto& file : stepFilesOf(kSharedParts)) parts.emplace_back(file.stem().string(), file.string());
+    for (const auto& file : stepFilesOf(kRealParts)) parts.emplace_back(file.stem().string(), file.string());
     return parts;
 }
 
 void BM_MainJobOnFile(benchmark::State& state) {
-    g_filesPlayed = true;
     const auto [title, path] = mainJobParts()[static_cast<std::size_t>(state.range(0))];
     const std::string step = title == "cad_part" ? bench::cadPartStep() : path;
     FILE_JOB job{title, 1e9, 1e9};
@@ -295,8 +292,6 @@ void printMainJobSummary() {
     if (!g_fileJobs.empty()) std::printf("\nMain job on parts as STEP files, CPU of every thread (ms): whole job | Execute\n");
     for (const FILE_JOB& job : g_fileJobs)
         std::printf("  %-38s %8.1f | %8.1f\n", job.title.c_str(), job.cpu * 1e3, job.execute * 1e3);
-    if (g_filesPlayed && stepFilesOf(kSharedParts).empty())
-        std::printf("  (no real parts at hand in %s: the example parts alone)\n", kSharedParts.c_str());
     if (g_createOperations.empty()) return;
     std::printf("\n\"Create operations\" in this process, CPU of every thread per hole (us), and its growth per tenfold:\n");
     std::printf("  %-18s", "holes");

@@ -1,6 +1,6 @@
 // The STEP open against the kernel's own read of the same file with names and colours (fx_kernel_read), on the
 // benchmark part as CAD systems make them (cad_part.h), again with a description unset as some systems write
-// every file, on every example part and on every real part of ../shared/parts where they are at hand: each
+// every file, on every example part and on every real part of tests/data/parts: each
 // a process of its own from its start, ours hostcam's open to the plug-in's first call (its --costs, the STEP
 // reader counted), taken in turn three times. The first run and the least of the three, in CPU of every
 // thread and process and in clock time from the spawn, and their ratios, are printed last, with the worst
@@ -47,8 +47,7 @@ struct PART_OPEN {
     SIDE kernel, ours;
 };
 std::vector<PART_OPEN> g_opens;
-const std::string kSharedParts = std::string(FX_SOURCE_DIR) + "/../shared/parts";   // beside the checkout, as CI has it
-bool g_sharedPartsAbsent = false;
+const std::string kRealParts = std::string(FX_SOURCE_DIR) + "/tests/data/parts";
 
 // The kernel's read in a process of its own: what it printed, or why not.
 std::string kernelRead(const std::string& path, COST& cost) {
@@ -114,11 +113,9 @@ void BM_StepOpenAgainstKernel(benchmark::State& state) {
         if (const std::string unset = withUnsetDescription(cad); !unset.empty())
             parts.emplace_back("benchmark part, $", unset);
     }
-    g_sharedPartsAbsent = !std::filesystem::is_directory(kSharedParts);
-    for (const std::string& folder : {bench::examplesFolder(), kSharedParts}) {
+    for (const std::string& folder : {bench::examplesFolder(), kRealParts}) {
         std::vector<std::filesystem::path> files;
-        std::error_code absent;   // the real parts are not everywhere
-        for (const auto& file : std::filesystem::directory_iterator(folder, absent))
+        for (const auto& file : std::filesystem::directory_iterator(folder))
             if (file.path().extension() == ".step") files.push_back(file.path());
         std::sort(files.begin(), files.end());
         for (const auto& file : files) parts.emplace_back(file.stem().string(), file.string());
@@ -166,7 +163,6 @@ void printStepOpenSummary() {
                     p.kernel.least.wall, p.ours.first.wall, p.ours.least.wall, p.ours.first.wall / p.kernel.first.wall,
                     p.ours.least.wall / p.kernel.least.wall);
     }
-    if (g_sharedPartsAbsent) std::printf("  (%s is not at hand: its real parts are not timed)\n", kSharedParts.c_str());
     if (worst)
         std::printf("  worst CPU ratio, least of three: %.2f (%s)\n", worst->ours.least.cpu / worst->kernel.least.cpu,
                     worst->name.c_str());

@@ -22,6 +22,7 @@
 #include "host/state.h"
 #include "platform/sys/files.h"
 #include "platform/ui/driver.h"
+#include "support/step_parts.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -232,12 +233,10 @@ TEST_F(StepImportTest, WhatCarriesNoShapeIsReadAsUnsetWhateverItsEntity) {
     }
 }
 
-// The file of the system that writes 2^64-1 for no entity, on eight persons and organisations, where the
-// shared parts are at hand: its three solids open, and the references are told once.
+// The file of the system that writes 2^64-1 for no entity, on eight persons and organisations: its three
+// solids open, and the references are told once.
 TEST_F(StepImportTest, AFileWhoseProductDataRefersToNoEntityOpens) {
-    const std::string written = std::string(FX_SOURCE_DIR) + "/../shared/parts/solidworks_koch_hn11_horn_set.step";
-    if (!std::filesystem::exists(written)) GTEST_SKIP() << "the shared parts are not at hand: " << written;
-    const StepImport read = importStep(written);
+    const StepImport read = importStep(realPartsDir() + "/solidworks_koch_hn11_horn_set.step");
     ASSERT_TRUE(read.ok()) << read.error;
     EXPECT_EQ(read.solids.size(), 3u);
     EXPECT_EQ(read.warnings, std::vector<std::string>{

@@ -36,6 +36,7 @@
 #include "host/geom/step_io.h"
 #include "host/geom/surface_entities.h"
 #include "host/state.h"
+#include "support/step_parts.h"
 
 namespace {
 
@@ -459,18 +460,8 @@ TEST_F(SurfaceEntities, FaceBoxesAndParameterRangesAreTheKernelsOnEveryKindOfFac
     EXPECT_GE(kinds[SurfaceKind::Cone], 3);
 }
 
-// The real parts of ../shared/parts, where they are at hand.
-std::vector<std::string> sharedParts() {
-    std::vector<std::string> parts;
-    std::error_code ec;
-    for (const auto& file : std::filesystem::directory_iterator(std::string(FX_SOURCE_DIR) + "/../shared/parts", ec))
-        if (file.path().extension() == ".step") parts.push_back(file.path().stem().string());
-    std::sort(parts.begin(), parts.end());
-    return parts;
-}
 
 class SharedPartBoxes : public testing::TestWithParam<std::string> {};
-GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(SharedPartBoxes);
 
 // On every face of the real parts that is boxed in closed form, as the STEP reader boxes them: planes,
 // cylinders and cones by their edges, every face of revolution (its surface over its parameters, as the
@@ -482,7 +473,7 @@ GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(SharedPartBoxes);
 // face's own, reached by points of the face (a grid of its parameters classified against its trims exactly)
 // and its edges, and leaving out none.
 TEST_P(SharedPartBoxes, AreTheKernelsOnEveryFaceBoxedInClosedForm) {
-    const StepImport imported = importStep(std::string(FX_SOURCE_DIR) + "/../shared/parts/" + GetParam() + ".step");
+    const StepImport imported = importStep(realPartsDir() + "/" + GetParam() + ".step");
     ASSERT_TRUE(imported.ok()) << imported.error;
     constexpr double kGap = 1.01e-7, kReached = 1e-5;
     int boxed = 0;
@@ -543,17 +534,16 @@ TEST_P(SharedPartBoxes, AreTheKernelsOnEveryFaceBoxedInClosedForm) {
     EXPECT_GT(boxed, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(RealParts, SharedPartBoxes, testing::ValuesIn(sharedParts()));
+INSTANTIATE_TEST_SUITE_P(RealParts, SharedPartBoxes, testing::ValuesIn(realPartNames()));
 
 // What making the solids of the real parts works out in closed form is the kernel's: every face's parameter
 // range to the last bit, and every edge of a plane face keeps its curve in the plane's parameters, the
 // kernel's projection of the edge parameter for parameter (lines and circles are put there in closed form,
 // in solids an assembly places two and three levels down too).
 class SharedPartMaking : public testing::TestWithParam<std::string> {};
-GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(SharedPartMaking);
 
 TEST_P(SharedPartMaking, KeepsTheKernelsRangesAndPlaneCurves) {
-    const StepImport imported = importStep(std::string(FX_SOURCE_DIR) + "/../shared/parts/" + GetParam() + ".step");
+    const StepImport imported = importStep(realPartsDir() + "/" + GetParam() + ".step");
     ASSERT_TRUE(imported.ok()) << imported.error;
     int faces = 0, edges = 0;
     for (const StepSolid& s : imported.solids)
@@ -588,7 +578,7 @@ TEST_P(SharedPartMaking, KeepsTheKernelsRangesAndPlaneCurves) {
     EXPECT_GT(edges, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(RealParts, SharedPartMaking, testing::ValuesIn(sharedParts()));
+INSTANTIATE_TEST_SUITE_P(RealParts, SharedPartMaking, testing::ValuesIn(realPartNames()));
 
 // A spline face is boxed by cutting its surface's Bezier pieces over the parameters its trims reach: the box
 // holds every point of the face, reaches no farther than the surface there (but by the kernel's confusion

@@ -1,5 +1,4 @@
-// The README's main job on the real parts of ../shared/parts (STEP files as CAD systems wrote them, beside
-// the checkout): per part, how many holes the NC listing drills, each drilling held against the part's own
+// The README's main job on the real parts of tests/data/parts (STEP files as CAD systems wrote them): per part, how many holes the NC listing drills, each drilling held against the part's own
 // walls along its axis, and what the work folder's "26_Dropped.txt" tells. The expected numbers come from
 // the parts' faces, read axis by axis (a row's comment says what holds there).
 #include <gtest/gtest.h>
@@ -8,6 +7,7 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +17,7 @@
 #include "support/host_folder.h"
 #include "support/nc_reader.h"
 #include "support/process_check.h"
+#include "support/step_parts.h"
 
 namespace {
 
@@ -24,10 +25,10 @@ using host::Vec3;
 using process_check::detail::add;
 using process_check::detail::dot;
 
-const std::string kPartsDir = std::string(FX_SOURCE_DIR) + "/../shared/parts";
+const std::string kPartsDir = realPartsDir();
 
 struct REAL_PART {
-    const char* file;      // in ../shared/parts
+    const char* file;      // in tests/data/parts
     int holes;             // hole axes the listing drills
     const char* dropped;   // what "26_Dropped.txt" lists, by reason
     // Drillings that end in the material.
@@ -200,14 +201,34 @@ INSTANTIATE_TEST_SUITE_P(Shared, RealParts, testing::ValuesIn(kRealParts),
                              return std::filesystem::path(info.param.file).stem().string();
                          });
 
-// Every part of the folder has its row.
-TEST(RealPartsTable, HoldsEveryPartOfTheFolder) {
+// The real parts' folder is whole: every part has its row here and its line in SOURCES.md (where it comes
+// from, its licence, what it is), and holds the bytes that line gives, so that a clone missing a part, or
+// holding one cut short or rewritten with other line ends, fails here rather than in a part's own test.
+TEST(RealPartsTable, HoldsEveryPartOfTheFolderAsItsSourcesListIt) {
     std::vector<std::string> files, rows;
-    for (const auto& file : std::filesystem::directory_iterator(kPartsDir))
-        if (file.path().extension() == ".step") files.push_back(file.path().filename().string());
+    for (const std::string& name : realPartNames()) files.push_back(name + ".step");
     for (const REAL_PART& row : kRealParts) rows.push_back(row.file);
-    std::sort(files.begin(), files.end());
     EXPECT_EQ(rows, files);
+
+    const std::optional<std::string> sources = plat::readFile(kPartsDir + "/SOURCES.md");
+    ASSERT_TRUE(sources.has_value()) << kPartsDir << "/SOURCES.md";
+    std::vector<std::string> listed;
+    for (const plat::TextLine& l : plat::splitLines(*sources)) {
+        // | File | Repository @ snapshot | Path | Licence | System | Schema | Size | ...
+        std::vector<std::string> cells;
+        std::string_view line = l.text;
+        for (std::size_t bar; (bar = line.find('|')) != std::string_view::npos; line.remove_prefix(bar + 1))
+            cells.emplace_back(line.substr(0, bar));
+        if (cells.size() < 8 || !cells[1].ends_with(".step ")) continue;
+        const std::string file = cells[1].substr(1, cells[1].size() - 2);
+        listed.push_back(file);
+        EXPECT_FALSE(cells[4].find_first_not_of(' ') == std::string::npos) << file << " names no licence";
+        std::error_code ec;
+        const auto size = std::filesystem::file_size(kPartsDir + "/" + file, ec);
+        EXPECT_EQ(ec ? -1 : static_cast<long long>(size), std::stoll(cells[7])) << file;
+    }
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed, files);
 }
 
 }  // namespace

@@ -1,10 +1,22 @@
 // The STEP parts the tests play the main job and the process check on beyond the shipped examples: the
-// corpus the build makes (parts as other CAD systems write them) and the repro parts, in name order.
+// corpus the build makes (parts as other CAD systems write them), the repro parts, in name order, and the
+// real parts that CAD systems wrote.
 #pragma once
 #include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
+
+// The real parts (tests/data/parts, SOURCES.md there says where each comes from), by name without ".step".
+inline std::string realPartsDir() { return std::string(FX_SOURCE_DIR) + "/tests/data/parts"; }
+inline std::vector<std::string> realPartNames() {
+    std::vector<std::string> names;
+    std::error_code unreadable;   // a folder that cannot be listed instantiates nothing; its own test fails then
+    for (const auto& file : std::filesystem::directory_iterator(realPartsDir(), unreadable))
+        if (file.path().extension() == ".step") names.push_back(file.path().stem().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 inline std::vector<std::filesystem::path> stepTestParts() {
     std::vector<std::filesystem::path> parts;
