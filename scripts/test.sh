@@ -4,7 +4,6 @@
 # (scripts/fuzz.sh --fixed).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/setup.sh"
 jobs=$(nproc)
 # Tests write only into temporary folders: a file that a run adds to the checkout or changes in it (build
 # folders, which .gitignore covers, aside) fails the run. Compared with the state before, so that a
@@ -14,14 +13,26 @@ checkout_state() {
   git -C "$root" diff --binary HEAD 2>/dev/null | cksum || true
 }
 checkout_before=$(checkout_state)
+# step NAME COMMAND...: runs one step of the run and prints how long it took, in wall and CPU seconds (the
+# CPU of the step's processes, which tells what a machine with fewer cores would wait for it).
+step() {
+  local name=$1 started=$SECONDS cpu_before cpu_after
+  shift
+  cpu_before=$(awk '{print $14 + $15 + $16 + $17}' /proc/$$/stat)
+  "$@"
+  cpu_after=$(awk '{print $14 + $15 + $16 + $17}' /proc/$$/stat)
+  echo "step: $name took $((SECONDS - started)) s, $(((cpu_after - cpu_before) / $(getconf CLK_TCK))) s of CPU"
+}
+step set-up "$root/scripts/setup.sh"
 # Line tables only (-g1): enough for a backtrace, and a quarter less compile time than full debug information.
-"$root/scripts/build.sh" "$root/build" -DFX_WERROR=ON -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG"
+step build "$root/scripts/build.sh" "$root/build" -DFX_WERROR=ON -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG"
 # The plain build's test programs run whole, each as one process: in their own order and shuffled by three
 # fixed seeds, side by side. A test that leans on what an earlier one left in the process fails here; the
 # sanitizer build below runs them one test a process, as ctest does, so a test that passes only after
-# another is caught there.
+# another is caught there. The longest programs start first, so that on few cores no long run is left to
+# go on alone at the end.
 whole_programs() {
-  for program in platform_tests host_tests plugin_tests session_tests; do
+  for program in host_tests plugin_tests session_tests platform_tests; do
     for order in plain 11 29 47; do echo "$program $order"; done
   done | xargs -P "$jobs" -L 1 sh -c '
     log="$0/Testing/$1.$2.log"
@@ -31,14 +42,15 @@ whole_programs() {
     fi' "$root/build"
 }
 mkdir -p "$root/build/Testing"
-whole_programs
+step "whole runs" whole_programs
 if [ "${1:-}" = "--sanitize" ]; then
   # One clang build serves both: the tests under ASan and UBSan, and the fuzz targets.
-  "$root/scripts/build.sh" "$root/build-fuzz" -DFX_FUZZ=ON -DFX_BENCH=OFF -DCMAKE_CXX_COMPILER=clang++
+  step "sanitizer build" "$root/scripts/build.sh" "$root/build-fuzz" -DFX_FUZZ=ON -DFX_BENCH=OFF \
+    -DCMAKE_CXX_COMPILER=clang++
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
     LSAN_OPTIONS=suppressions="$root/tests/lsan.supp" \
-    ctest --test-dir "$root/build-fuzz" --output-on-failure --parallel "$jobs" --timeout 300
-  "$root/scripts/fuzz.sh" --fixed
+    step "sanitized tests" ctest --test-dir "$root/build-fuzz" --output-on-failure --parallel "$jobs" --timeout 300
+  step fuzz "$root/scripts/fuzz.sh" --fixed
 fi
 checkout_after=$(checkout_state)
 if [ "$checkout_before" != "$checkout_after" ]; then
