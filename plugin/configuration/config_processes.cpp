@@ -26,6 +26,7 @@
 #include "plugin/configuration/config_dialogs.h"
 #include "plugin/services/configuration.h"
 #include "plugin/services/engine.h"
+#include "plugin/services/tables.h"
 
 namespace {
 
@@ -192,6 +193,19 @@ void CConfigProcess::deleteOperation(std::uint32_t hit) {
     CONFIG_SHARED c = configShared();
     PROCESS_OPE* op = treeOperation(treeView(kTree), hit, operations.data(), operationCount);
     if (!op || operationCount < 1) return;
+    // The last operation empties the process cells of its rows below; where a cell follows one, the rows
+    // file could not hold it so, and the operation stays.
+    std::vector<std::string> cells;
+    const bool last = operationCount == 1 && c.table.processColumn >= 1 && c.table.processColumn <= c.table.columnCount;
+    for (int r = 0; r < c.table.rowCount && last; ++r) {
+        if (processCell(r) != processName || c.table.getRow(r, cells) != 0) continue;
+        cells[static_cast<std::size_t>(c.table.processColumn - 1)].clear();
+        if (emptyCellBeforeFilled(cells, c.table.columnCount) != 0) {
+            plat::messageBox(this, fillText(texts.getText(kLineLastOperationKept), {processName}), errorMessage(1),
+                             plat::MB_OK | plat::MB_ICONEXCLAMATION);
+            return;
+        }
+    }
     const int i = static_cast<int>(op - operations.data());
     const std::string question = fillText(texts.getText(kLineDeleteOperation), {static_cast<long>(i + 1)});
     if (plat::messageBox(this, question, errorMessage(1), plat::MB_YESNO | plat::MB_ICONEXCLAMATION) != plat::IDYES) return;

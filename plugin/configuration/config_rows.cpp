@@ -20,6 +20,7 @@
 #include "plugin/configuration/config_dialogs.h"
 #include "plugin/services/configuration.h"
 #include "plugin/services/engine.h"
+#include "plugin/services/tables.h"
 
 namespace {
 
@@ -39,6 +40,14 @@ std::vector<int> shownColumns(const CTabColsDesc& t) {
 }
 
 double leadingNumber(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
+
+// The heading the list shows over column id `colId`, or the id where the column has none.
+std::string columnHeading(const CTabColsDesc& t, int colId) {
+    std::string heading;
+    if (t.getColumnInfo(static_cast<std::int16_t>(colId), &heading, nullptr, nullptr, nullptr) != 0 || heading.empty())
+        return std::to_string(colId);
+    return heading;
+}
 
 }  // namespace
 
@@ -328,6 +337,20 @@ bool CConfigProcess::commitCellEdit() {
             plat::messageBox(this, texts.getText(kLineNameTaken), errorMessage(1), plat::MB_OK | plat::MB_ICONEXCLAMATION);
             startCellEdit(row, editColumn);
             return false;
+        }
+    }
+    if (purpose == 1) {
+        // A row the rows file cannot hold is refused here, where the user can still type its cell.
+        std::vector<std::string> after;
+        if (t.getRow(row, after) == 0) {
+            after[static_cast<std::size_t>(colId - 1)] = text;
+            if (const int empty = emptyCellBeforeFilled(after, t.columnCount)) {
+                editActive = 0;
+                plat::messageBox(this, fillText(texts.getText(kLineCellLeftEmpty), {columnHeading(t, empty)}),
+                                 errorMessage(1), plat::MB_OK | plat::MB_ICONEXCLAMATION);
+                startCellEdit(row, editColumn);
+                return false;
+            }
         }
     }
     editActive = 0;

@@ -9,7 +9,8 @@
 constexpr int kLineRemoveRows = 8, kLineDeleteOperation = 7, kLineNearestRange = 10, kLineTolerances = 11,
               kLineRestoreQuestion = 20, kLineSharedInfo = 51, kLineLocalInfo = 52, kLineNewTitle = 81,
               kLineNewPrompt = 82, kLineRenameTitle = 83, kLineRenamePrompt = 84, kLineCopyTitle = 85,
-              kLineCopyPrompt = 86, kLineNameTaken = 111, kLineProcessFull = 112, kLineRenameRefused = 113;
+              kLineCopyPrompt = 86, kLineNameTaken = 111, kLineProcessFull = 112, kLineRenameRefused = 113,
+              kLineCellLeftEmpty = 114, kLineLastOperationKept = 115;
 // Lines of "ErrorMessages".
 constexpr int kMsgNoProcess = 77;
 

@@ -37,6 +37,7 @@ constexpr std::size_t kMaxTables = 200;
 constexpr std::size_t kMaxHoles = 1000;
 constexpr int kMsgCaption = 1, kMsgNoDrillTable = 57, kMsgNoTable = 58, kMsgTip = 59, kMsgFlat = 60;
 constexpr int kMsgHoleRow = 20, kMsgNoThread = 21, kMsgThreadValues = 22, kMsgMarked = 23;
+constexpr int kMsgRowNotStorable = 211;
 constexpr int kTapType = 4, kReamerType = 6;
 
 enum class MODE { provisional, toTable, toTables };
@@ -239,8 +240,13 @@ PLACED placeRow(CTabColsDesc& table, std::vector<std::string>& cells, const std:
     (void)table.appendRow(cells);
     placed.row = table.rowCount - 1;
     // A row that did not reach the rows file serves this run only, so that its hole gets its process all
-    // the same; the ".tab" is kept as the message said.
-    if (table.writeRows() == 0) {
+    // the same; the ".tab" is kept as the message said. A column no item of the hole fills stays empty,
+    // which the rows file cannot hold before a filled one: such a row is not offered to the writer.
+    const int empty = emptyCellBeforeFilled(cells, table.columnCount);
+    if (empty != 0)
+        plat::messageBox(nullptr, fillText(errorMessage(kMsgRowNotStorable), {table.name, std::to_string(empty)}),
+                         errorMessage(kMsgCaption), plat::MB_OK);
+    if (empty == 0 && table.writeRows() == 0) {
         table.lastTime = static_cast<std::int64_t>(std::time(nullptr));
         (void)table.write();
     } else {

@@ -57,6 +57,12 @@ void forgetRowsKeptForRun();
 // the run (keepRowForRun) is in no file, nor in one that cannot be read whole.
 bool rowStoredInTable(const std::string& tablePath, const std::string& rowName);
 
+// The column id of the first empty cell among the row's first `columnCount` that a filled cell follows, 0
+// when none. The rows file separates cells by blanks and cannot hold such a cell (a quoted empty would be
+// read as a text by the stations that share the library): its reader takes the later cells one column to
+// the left. The writer refuses such a row; who makes one tells the user there.
+int emptyCellBeforeFilled(const std::vector<std::string>& rowCells, int columnCount);
+
 // What keeps a table's files from being read whole, as the line telling it ("" when nothing does): whatever
 // their readers refuse (NUL bytes in either file, a table file of no byte or a line its format cannot hold, a
 // rows file cut inside a row or a measure in it that is not a finite number), or a rows file of no byte while

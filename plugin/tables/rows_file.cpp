@@ -122,6 +122,19 @@ bool rowStoredInTable(const std::string& tablePath, const std::string& rowName) 
     return names.contains(rowName);
 }
 
+int emptyCellBeforeFilled(const std::vector<std::string>& rowCells, int columnCount) {
+    const std::size_t width = std::min(rowCells.size(), static_cast<std::size_t>(std::max(columnCount, 0)));
+    int empty = 0;
+    for (std::size_t c = 0; c < width; ++c) {
+        if (rowCells[c].empty()) {
+            if (empty == 0) empty = static_cast<int>(c) + 1;
+        } else if (empty != 0) {
+            return empty;
+        }
+    }
+    return 0;
+}
+
 std::string storedTableDamage(const std::string& tablePath, bool rowsHeld) {
     const auto tab = plat::readFile(tablePath);
     CTabColsDesc t;
@@ -191,19 +204,23 @@ int CTabColsDesc::writeRows() const {
         return 1;
     }
     // The writer makes its reader's checks: what the reader would refuse, or read as other cells or rows (a
-    // cell holding a blank, a line end or a NUL byte), is not written.
+    // cell holding a blank, a line end or a NUL byte, an empty cell before a filled one), is not written.
     const std::vector<bool> text = textColumns(*this);
     std::string out;
+    std::vector<std::string> row;
     for (int r = 0; r < rowCount; ++r) {
-        for (int c = 0; c < columnCount; ++c) {
+        (void)getRow(r, row);
+        bool refused = emptyCellBeforeFilled(row, columnCount) != 0;
+        for (int c = 0; c < columnCount && !refused; ++c) {
             const std::string& value = cell(r, c);
-            if (measureRefused(text[static_cast<std::size_t>(c)], value) ||
-                value.find_first_of(std::string_view(" \t\r\n\0", 5)) != std::string::npos) {
-                showTableMessage(kMsgTableNotWritten, file + "\n" + damageText(kMsgRowNotWritten, std::to_string(r + 1)));
-                return 1;
-            }
+            refused = measureRefused(text[static_cast<std::size_t>(c)], value) ||
+                      value.find_first_of(std::string_view(" \t\r\n\0", 5)) != std::string::npos;
             out += value;
             out += ' ';
+        }
+        if (refused) {
+            showTableMessage(kMsgTableNotWritten, file + "\n" + damageText(kMsgRowNotWritten, std::to_string(r + 1)));
+            return 1;
         }
         out += "\r\n";
     }

@@ -369,6 +369,9 @@ TEST_F(ConfigProcessTest, TheChooseModeGivesTheRowTheUserLeftOn) {
 
 // A new operation asked for on a row without a process puts the user into the row's process cell.
 TEST_F(ConfigProcessTest, ANewOperationOnARowWithoutProcessAsksForItsName) {
+    std::string txt = rows("Drilled");
+    txt.replace(0, txt.find("\r\n"), "D3 3");   // no process, nor the list after it
+    ASSERT_TRUE(plat::writeFile(tablesDir + "/Drilled.txt", txt));
     script().listDblClick(kConfig, kRows, 0, 2).type(kConfig, CConfigProcess::kCellEdit, "").key(kConfig, plat::VK_RETURN)
         .treeRClick(kConfig, CConfigProcess::kTree, "").menu(121).answer(plat::IDOK)
         .type(kConfig, CConfigProcess::kCellEdit, "Fresh").key(kConfig, plat::VK_RETURN)
@@ -377,6 +380,45 @@ TEST_F(ConfigProcessTest, ANewOperationOnARowWithoutProcessAsksForItsName) {
     EXPECT_TRUE(transcript().contains("The row has no process"));
     EXPECT_EQ(count("dialog.end 18018"), 1);
     EXPECT_EQ(rows("Drilled").substr(0, 10), "D3 3 Fresh");
+}
+
+// The rows file cannot hold an empty cell before a filled one (its blanks would move the later cells one
+// column left): a cell typed empty there, or the last operation of a process whose rows hold cells after the
+// process's name, is refused with the reason, and the rows and the process stay as they were.
+TEST_F(ConfigProcessTest, NoCellIsLeftEmptyBeforeAFilledOne) {
+    const struct {
+        const char* what;
+        std::function<void()> steps;
+        const char* told;
+    } cases[] = {
+        {"a measure typed empty",
+         [this] {
+             script().listDblClick(kConfig, kRows, 0, 1).type(kConfig, CConfigProcess::kCellEdit, " ")
+                 .key(kConfig, plat::VK_RETURN).answer(plat::IDOK).key(kConfig, plat::VK_ESCAPE);
+         },
+         "The cell of D cannot be left empty while a cell after it holds a value"},
+        {"the last operation of a process its rows name",
+         [this] {
+             CTabColsDesc t;
+             ASSERT_EQ(t.read(tablePath("Drilled")), 0);
+             std::vector<PROCESS_OPE> ops(kMaxProcessOps);
+             ASSERT_GT(t.readProcess("1", ops.data()), 1);
+             ASSERT_EQ(t.writeProcess("1", ops.data(), 1), 0);   // its first operation alone
+             script().treeRClick(kConfig, CConfigProcess::kTree, opeText(ops[0], process_ope::label))
+                 .menu(124).answer(plat::IDOK);
+         },
+         "The last operation of 1 is kept"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string before = rows("Drilled");
+        c.steps();
+        script().click(kConfig, plat::IDOK);
+        EXPECT_EQ(runOn("Drilled", 0), 0);
+        EXPECT_TRUE(transcript().contains(c.told));
+        EXPECT_EQ(rows("Drilled"), before);
+        EXPECT_FALSE(comments("Drilled", "1").empty());
+    }
 }
 
 }  // namespace

@@ -98,7 +98,7 @@ TEST_F(LineEnds, EveryReaderReadsLfCrLfCrAndAMixAlike) {
              return std::to_string(section.count()) + " " + section.getText(129).substr(0, 9) + "|" +
                     section.getText(1) + "|";
          },
-         "132 Table %s,|Forantix|"},
+         "133 Table %s,|Forantix|"},
         {"a session script", source("/data/sessions/execute.session"),
          [](const std::string& text, const SAVED&) {
              const plat::ParsedSession parsed = plat::parseSession(text);

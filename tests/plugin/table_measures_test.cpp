@@ -13,6 +13,7 @@
 #include "plugin/model/ope_list.h"
 #include "plugin/model/tab_cols_desc.h"
 #include "plugin/model/tree.h"
+#include "plugin/services/tables.h"
 #include "support/hole_tables_fixture.h"
 #include "plugin/model/work_records.h"
 
@@ -173,6 +174,30 @@ TEST_F(TableMeasuresTest, TheDepthSplitHalfGoesFirstAndTheBoundsChangeNothing) {
         "No table of the library has the form of this hole:\\n D1: 8.00 x 15.00  \\n D2: 0.00 x 1.07  \\n Pos: X80.00 Y40.00 Z30.00"));
     expectScriptPlayed();
     tree = g_records->viewsTree;
+    g_records->viewsTree = nullptr;
+}
+
+// A column no item of the hole fills stays empty in its new row; before a filled one the rows file cannot hold
+// it (its later cells would read one column left). Such a row serves the run only, the user told so, and the
+// rows file stays as it was.
+TEST_F(TableMeasuresTest, ARowWithAnEmptyCellBeforeAFilledOneServesTheRunOnly) {
+    // Drilled with its list column before its process column.
+    std::string tab = plat::readFile((tablesDir + "/Drilled.tab")).value_or("");
+    tab.replace(tab.find("[Item 3] 3 3"), 12, "[Item 3] 3 4").replace(tab.find("[Item 4] 8 4"), 12, "[Item 4] 8 3");
+    ASSERT_TRUE(plat::writeFile((tablesDir + "/Drilled.tab"), tab));
+    ASSERT_TRUE(plat::writeFile(tablesDir + "/Drilled.txt", "D3 3 (0,0,6,10,16,25,40) 1 \r\nD5 5 (0,0,6,10,16,25,40) 1 \r\n"));
+    const std::string rows = rowsOf("Drilled");
+    recognise({hb::throughHole("a", {20, 20, kTop}, {0, 0, -1}, 4.6)});
+    g_records->viewsTree = tree;
+    POINT_LIST* hole = holeAt(20, 20);
+    TABLE_FILE_REF ref;
+    script().answer(plat::IDOK);
+    ASSERT_EQ(addMeasuresToTable(&hole, &ref), 0);
+    expectScriptPlayed();
+    EXPECT_TRUE(transcript().contains("The row added to the table Drilled for this hole leaves its column 3 empty"));
+    EXPECT_EQ(rowsOf("Drilled"), rows);
+    EXPECT_EQ(rowNamed("Drilled", "**4.6"), "**4.6 4.6  1");
+    EXPECT_FALSE(rowStoredInTable((tablesDir + "/Drilled.tab"), "**4.6"));
     g_records->viewsTree = nullptr;
 }
 

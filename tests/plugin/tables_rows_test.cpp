@@ -100,10 +100,11 @@ TEST_F(TableRowsTest, RowsReadAsTheFormatAllowsAndDamagedRowsAreRefused) {
 }
 
 // The writer writes nothing its reader would refuse or read otherwise: a measure that is not finite, a cell
-// holding a blank, a line end or a NUL byte. The user is told and the rows file stays as it was.
+// holding a blank, a line end or a NUL byte, an empty cell before a filled one (read back, the later cells
+// would move one column left). The user is told and the rows file stays as it was.
 TEST_F(TableRowsTest, TheRowsWriterWritesNothingItsReaderWouldNotReadBack) {
     CTabColsDesc t = table("V", 2, "M8 8 1.25 6.8 1\r\n");
-    for (const std::string& cell : std::vector<std::string>{"inf", "6 8", "6\r\n8", std::string("6\0", 2)}) {
+    for (const std::string& cell : std::vector<std::string>{"inf", "6 8", "6\r\n8", std::string("6\0", 2), ""}) {
         SCOPED_TRACE(cell);
         CTabColsDesc changed = t;
         (void)changed.appendRow({"M9", "9", "1", cell, "1"});
