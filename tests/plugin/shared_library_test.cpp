@@ -360,21 +360,48 @@ TEST_F(SharedLibraryTest, AShareGoneOrChangedWhileReadCostsNoLocalTableAndALostO
     EXPECT_EQ(count("msgbox"), 4);
 }
 
+// A table whose copy failed is copied at the next refresh, though nothing changed in the shared library since:
+// one not staged keeps what the index knew (the user is told), and one half taken in (its table file new, its
+// rows file the old one) is marked as one whose rows file is lost, not indexed at its new time.
 TEST_F(SharedLibraryTest, ATableWhoseCopyFailedIsCopiedAtTheNextRefresh) {
-    putTable(sharedLib(), "A", "a1", 1000);
-    putTable(sharedLib(), "B", "b1", 1000);
-    plat::failNextWriteAfter(0);   // the first copy, A's table file
-    expectMessage();
-    EXPECT_EQ(copyTablesToSharedData(), 0);
-    EXPECT_TRUE(transcript().contains("The table cannot be copied"));
-    EXPECT_FALSE(plat::fileExists(localLib() + "/A.tab"));
-    EXPECT_EQ(contentOf(localLib(), "B"), "b1.txt");
-    EXPECT_EQ(indexNames(), (std::vector<std::string>{"B"}));
+    const struct {
+        const char* name;
+        bool takenBefore;   // the station holds the first generation
+        int goodWrites;     // before the one that fails
+        const char* told;
+        const char* tabAfter;
+        const char* rowsAfter;
+    } cases[] = {
+        {"its table file not staged", false, 0, "The table cannot be copied", "<missing>", "<missing>"},
+        {"its rows file not taken in", true, 3, nullptr, "a2.tab", "a1.txt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(plat::removeTree(localForms) && plat::removeTree(sharedLib()));
+        ASSERT_TRUE(plat::createDirectories(localLib()) && plat::createDirectories(sharedLib()));
+        putTable(sharedLib(), "A", "a1", 1000);
+        putTable(sharedLib(), "B", "b1", 1000);
+        if (c.takenBefore) {
+            ASSERT_EQ(copyTablesToSharedData(), 0);
+            putTable(sharedLib(), "A", "a2", 2000);
+        }
+        const std::string latest = c.takenBefore ? "a2" : "a1";
+        plat::failWriteAfter(c.goodWrites, 0);
+        if (c.told) expectMessage();
+        EXPECT_EQ(copyTablesToSharedData(), 0);
+        if (c.told) {
+            EXPECT_TRUE(transcript().contains(c.told));
+        }
+        EXPECT_EQ(tabOf(localLib(), "A"), c.tabAfter);
+        EXPECT_EQ(contentOf(localLib(), "A"), c.rowsAfter);
+        EXPECT_EQ(contentOf(localLib(), "B"), "b1.txt");
 
-    EXPECT_EQ(copyTablesToSharedData(), 0);   // nothing changed in the shared library
-    EXPECT_EQ(contentOf(localLib(), "A"), "a1.txt");
-    EXPECT_EQ(indexNames(), (std::vector<std::string>{"A", "B"}));
-    expectScriptPlayed();
+        EXPECT_EQ(copyTablesToSharedData(), 0);   // nothing changed in the shared library
+        EXPECT_EQ(tabOf(localLib(), "A"), latest + ".tab");
+        EXPECT_EQ(contentOf(localLib(), "A"), latest + ".txt");
+        EXPECT_EQ(indexNames(), (std::vector<std::string>{"A", "B"}));
+        expectScriptPlayed();
+    }
 }
 
 TEST_F(SharedLibraryTest, CancelAtAFailedCopyStopsAndKeepsWhatTheIndexKnew) {
@@ -574,7 +601,7 @@ TEST_F(SharedLibraryTest, ALostRowsFileIsNeverPublishedWhateverWroteItAndIsCopie
 // The read-write station makes the library on a share that lacks it, leaving out a table whose rows file it
 // lost: the share never held that table, so no refresh deletes it (neither one that copies the published tables
 // back nor a quiet one). It stays marked, so no rows file of only the rows added is made for it nor published,
-// until its rows file is back whole (the user brought it back: cut, it is not), when this copy is the table and
+// until its rows file is back whole (the user brought it back: cut or of no byte, it is not), when this copy is the table and
 // is published; a table of its name published there by another is copied in, after which it is published as any other.
 TEST_F(SharedLibraryTest, ATableLeftOutOfTheLibraryItsStationMadeIsKeptMarkedUntilItIsWholeAgain) {
     station(localForms, 1);
@@ -597,9 +624,11 @@ TEST_F(SharedLibraryTest, ATableLeftOutOfTheLibraryItsStationMadeIsKeptMarkedUnt
         EXPECT_EQ(copyTablesFromSharedData(), 0);
         EXPECT_FALSE(plat::fileExists(sharedLib() + "/A.tab"));
     }
-    ASSERT_TRUE(plat::writeFile(localLib() + "/A.txt", "a-back-cut"));
-    EXPECT_EQ(copyTablesFromSharedData(), 0);
-    EXPECT_FALSE(plat::fileExists(sharedLib() + "/A.tab"));
+    for (const char* notWhole : {"a-back-cut", ""}) {   // cut inside its row; of no byte, while the table held rows
+        ASSERT_TRUE(plat::writeFile(localLib() + "/A.txt", notWhole));
+        EXPECT_EQ(copyTablesFromSharedData(), 0);
+        EXPECT_FALSE(plat::fileExists(sharedLib() + "/A.tab")) << notWhole;
+    }
     ASSERT_TRUE(plat::writeFile(localLib() + "/A.txt", "a-back.txt\r\n"));
     EXPECT_EQ(copyTablesFromSharedData(), 0);
     EXPECT_EQ(contentOf(sharedLib(), "A"), "a-back.txt");
