@@ -363,8 +363,19 @@ bool synchronisedTable(const std::string& tablePath, std::uint64_t* indexed) {
     return false;
 }
 
+bool indexTimeUnsure(std::uint64_t ticks) {
+    return !rowsFileLostMark(ticks) && ticks > kEpochTicks && (ticks - kEpochTicks) % kTicksPerSecond == 1;
+}
+
 int CSharedFolder::writeIndexFile(const std::string& libraryName, const std::vector<SHARED_FILE_ENTRY>& entries) const {
-    (void)plat::writeFile(plat::joinPath(g_globals->formsDir, libraryName + ".dt"), encodeIndexFile(entries));
+    // An entry of a table written this second or the last may not see a later write in that second: marked
+    // so (indexTimeUnsure), the publication looks at its bytes.
+    std::vector<SHARED_FILE_ENTRY> written = entries;
+    const std::int64_t now = plat::nowSeconds();
+    for (SHARED_FILE_ENTRY& e : written)
+        if (!rowsFileLostMark(e.lastWrite) && secondsOfFileTime(e.lastWrite) + 1 >= now)
+            e.lastWrite = fileTimeOfSeconds(secondsOfFileTime(e.lastWrite)) + 1;
+    (void)plat::writeFile(plat::joinPath(g_globals->formsDir, libraryName + ".dt"), encodeIndexFile(written));
     return 0;
 }
 

@@ -10,6 +10,12 @@
 #include "plugin/base/text_section.h"
 #include "plugin/services/settings.h"
 
+// Whether an index time was recorded within the second its table was written (or the one after, as a file
+// system's times may lag the clock): a later write in that second leaves the table's time as it was, so its
+// bytes, not its time, tell whether it changed since. One tick past the whole second marks it, which readers
+// of whole seconds do not see.
+bool indexTimeUnsure(std::uint64_t ticks);
+
 // The shared folder with the station's files beside its libraries; the settings dialogs use all of it.
 class CSharedFolder final : public CSharedData {
 public:

@@ -1,5 +1,8 @@
 // Keeps a station's local copy of the table library in step with the shared copy, by the tables' last-write
-// times against the index of the last synchronisation. The publishing station marks the library busy in its
+// times against the index of the last synchronisation, and by their bytes where a time cannot tell (a table
+// written within the second its index entry was made, or whose rows file is newer than the entry). Every
+// table a publication replaces takes a time later than the shared copy's, so that a refresh sees it by its
+// time however soon it follows the last. The publishing station marks the library busy in its
 // own state file and in the shared forms folder (a state file of the same form there) and publishes all or
 // nothing through a staging folder; a refreshing station waits while it is busy (a publisher that is gone
 // is recognised, its work finished or dropped) and repeats a refresh during which the shared tables moved,
@@ -78,13 +81,25 @@ bool isPlainFile(const std::string& path) { return plat::entryKind(path) == plat
 
 namespace {
 
+// Whether both files of the table hold the same bytes in the two folders.
+bool sameTable(const std::string& dirA, const std::string& dirB, const std::string& title) {
+    for (const char* ext : {".tab", ".txt"}) {
+        const auto a = plat::readFile(tableFile(dirA, title, ext)), b = plat::readFile(tableFile(dirB, title, ext));
+        if (!a || !b || *a != *b) return false;
+    }
+    return true;
+}
+
 // The tables of `libraryDir` and whether each changed since the index. A table missing from `copyDir` (when
 // given) is due whatever the index says: a local copy lost is copied again. One whose rows file alone is lost,
-// or that cannot be read whole, the index marks (markLostRowsFiles), which makes it due as well.
+// or that cannot be read whole, the index marks (markLostRowsFiles), which makes it due as well. With
+// `publishedDir`, a table whose time cannot tell (indexTimeUnsure, or its rows file written after the time
+// indexed) changed when its bytes differ from the copy there; only those few tables are read.
 std::vector<ScannedTable> scanTables(const CSharedFolder& shared, const std::string& libraryDir, bool* anyChanged,
-                                     const std::string& copyDir = "") {
+                                     const std::string& copyDir = "", const std::string& publishedDir = "") {
     std::vector<ScannedTable> tables;
     *anyChanged = false;
+    const auto times = publishedDir.empty() ? decltype(folderTimes(libraryDir)){} : folderTimes(libraryDir);
     for (const plat::FileEntry& entry : plat::findFiles(libraryDir, "*.tab")) {
         if (entry.isDir || !acceptPlainName(titleOf(entry.name))) continue;
         ScannedTable table{titleOf(entry.name), entry.lastWrite, true};
@@ -93,7 +108,11 @@ std::vector<ScannedTable> scanTables(const CSharedFolder& shared, const std::str
         const int at = shared.findIndexTime(table.title, &known);
         const std::uint64_t indexed = at > 0 ? shared.indexEntries[static_cast<std::size_t>(at - 1)].lastWrite : 0;
         if (rowsFileLostMark(indexed)) table.lostMark = indexed;
-        if (copied && at > 0 && table.lastWrite <= known) table.changed = false;
+        if (copied && at > 0 && table.lastWrite <= known) {
+            const auto rows = times.find(lowerName(table.title + ".txt"));
+            const bool unsure = indexTimeUnsure(indexed) || (rows != times.end() && rows->second.first > known);
+            table.changed = !publishedDir.empty() && unsure && !sameTable(libraryDir, publishedDir, table.title);
+        }
         *anyChanged = *anyChanged || table.changed;
         tables.push_back(std::move(table));
     }
@@ -336,7 +355,13 @@ int CSharedFolder::updateLocalTables(const std::string& libraryName) {
                     stopped = true;
                 }
             } else if (!table.changed) {
-                appendNewEntry({table.title, fileTimeOfSeconds(table.lastWrite)});
+                // The entry is kept as it was, with a mark that its time cannot tell (this refresh did not look
+                // at the local copy's bytes).
+                std::int64_t known = 0;
+                const int at = findIndexTime(table.title, &known);
+                appendNewEntry({table.title, at > 0 && known == table.lastWrite
+                                                 ? indexEntries[static_cast<std::size_t>(at - 1)].lastWrite
+                                                 : fileTimeOfSeconds(table.lastWrite)});
                 continue;
             }
             // A table not taken keeps what the index knew of it (or stays out), so the next refresh tries it
@@ -381,7 +406,7 @@ int CSharedFolder::publishLocalTables(const std::string& libraryName) {
     bool anyChanged = false;
     // A share without this library gets every table, whatever the index says was published.
     const bool noLibrary = plat::dirExists(g_globals->sharedFormsDir) && !plat::dirExists(sharedDir);
-    std::vector<ScannedTable> tables = scanTables(*this, localDir, &anyChanged, noLibrary ? sharedDir : "");
+    std::vector<ScannedTable> tables = scanTables(*this, localDir, &anyChanged, noLibrary ? sharedDir : "", sharedDir);
     if (tables.empty()) {
         showError(fillText(texts_.getMessage(110), {localDir}));
         return 0;
@@ -443,6 +468,7 @@ int CSharedFolder::publishLocalTables(const std::string& libraryName) {
     setBusy(libraryName, g_globals->formsDir, 1);
     setBusy(libraryName, g_globals->sharedFormsDir, 1);
     clearNewEntries();
+    const auto sharedTimes = folderTimes(sharedDir);
     std::int64_t newest = 0;
     std::string staged;
     std::string failed, reason;
@@ -453,8 +479,14 @@ int CSharedFolder::publishLocalTables(const std::string& libraryName) {
             appendNewEntry({table.title, noLibrary ? kRowsFileLostUnshared : table.lostMark});
             continue;
         }
-        appendNewEntry({table.title, fileTimeOfSeconds(table.lastWrite)});
-        newest = std::max(newest, table.lastWrite);
+        // A table replaced on the share takes a time later than the copy it replaces: a refresh that took that
+        // copy within its second, or whose rows alone changed since, sees it by its time.
+        std::int64_t time = table.lastWrite;
+        if (const auto there = sharedTimes.find(lowerName(table.title + ".tab"));
+            table.changed && there != sharedTimes.end() && there->second.first >= time)
+            time = there->second.first + 1;
+        appendNewEntry({table.title, fileTimeOfSeconds(time)});
+        newest = std::max(newest, time);
         if (!table.changed) continue;
         CTabColsDesc desc;
         const std::string tab = tableFile(localDir, table.title, ".tab");
@@ -463,8 +495,9 @@ int CSharedFolder::publishLocalTables(const std::string& libraryName) {
         // publications within one second would look alike and a refresh between them keep half of the first.
         if (desc.loadByName(tab) == 0) {
             desc.bmpTime = newest;
-            if (desc.write() == 0) (void)plat::setLastWriteTime(tab, table.lastWrite);
+            (void)desc.write();
         }
+        (void)plat::setLastWriteTime(tab, time);
         for (const char* ext : {".tab", ".txt"}) {
             errno = 0;
             if (plat::copyFile(tableFile(localDir, table.title, ext), tableFile(staging, table.title, ext), false))

@@ -484,6 +484,58 @@ TEST_F(SharedLibraryTest, TheReadWriteStationPublishesChangedTablesWithTheirNewT
     EXPECT_EQ(seconds, 1500000100);
 }
 
+// A change is seen whenever the table's bytes differ, however soon it follows the last synchronisation: rows
+// rewritten within the second the publication and the refresh took the table in (also when a refresh of the
+// publishing station took in another table since), or later without the table file, are published, and the
+// read-only station takes them at its next refresh.
+TEST_F(SharedLibraryTest, AChangeIsSeenWheneverItsBytesDifferHoweverSoon) {
+    const std::string publisherForms = dir.path() + "/publisher/FORMS_MM", publisherLib = publisherForms + "/Lib";
+    const struct {
+        const char* name;
+        std::int64_t syncedAt, editedAt;   // the clock's seconds; the table's files are written at 5000
+        std::int64_t refreshedAt = 0;      // the read-write station takes another table from the share then
+    } cases[] = {
+        {"its rows rewritten within the second of the last synchronisation", 5000, 5000},
+        {"its rows rewritten seconds later, its table file not", 6000, 6005},
+        {"its rows rewritten within the second, another table refreshed later", 5000, 5000, 5010},
+    };
+    const struct CLOCK_BACK {
+        ~CLOCK_BACK() { plat::setNowSeconds(0); }
+    } clockBack;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(plat::removeTree(dir.path() + "/publisher") && plat::removeTree(localForms) &&
+                    plat::removeTree(sharedLib()));
+        ASSERT_TRUE(plat::createDirectories(publisherLib) && plat::createDirectories(localLib()) &&
+                    plat::createDirectories(sharedLib()));
+        plat::setNowSeconds(c.syncedAt);
+        station(publisherForms, 1);
+        putReadableTable(publisherLib, "A", "a1", 5000);
+        ASSERT_TRUE(plat::setLastWriteTime(publisherLib + "/A.txt", 5000));
+        ASSERT_EQ(copyTablesFromSharedData(), 0);
+        station(localForms, 0);
+        ASSERT_EQ(copyTablesToSharedData(), 0);
+        ASSERT_EQ(contentOf(localLib(), "A"), "a1.txt");
+
+        plat::setNowSeconds(c.editedAt);
+        station(publisherForms, 1);
+        ASSERT_TRUE(plat::writeFile(publisherLib + "/A.txt", "a2.txt\r\n"));
+        ASSERT_TRUE(plat::setLastWriteTime(publisherLib + "/A.txt", c.editedAt));
+        if (c.refreshedAt != 0) {
+            plat::setNowSeconds(c.refreshedAt);
+            putReadableTable(sharedLib(), "B", "b1", c.refreshedAt);
+            ASSERT_EQ(copyTablesToSharedData(), 0);
+            ASSERT_EQ(contentOf(publisherLib, "B"), "b1.txt");
+        }
+        EXPECT_EQ(copyTablesFromSharedData(), 0);
+        EXPECT_EQ(contentOf(sharedLib(), "A"), "a2.txt");
+        station(localForms, 0);
+        EXPECT_EQ(copyTablesToSharedData(), 0);
+        EXPECT_EQ(contentOf(localLib(), "A"), "a2.txt");
+        expectScriptPlayed();
+    }
+}
+
 TEST_F(SharedLibraryTest, OnlyTheReadWriteStationWithSharingOnPublishes) {
     putTable(localLib(), "A", "a1", 1000);
     EXPECT_EQ(copyTablesFromSharedData(), 0);   // read-only
