@@ -4,7 +4,7 @@
 // (its length so far plus a lower bound of the rest) or once it meets a state that an earlier start reached
 // no longer (walk_states.h), and large sets try their starts on several threads.
 // The path chosen is the same as the plain search's: the rule of a step is one function, totals are summed
-// in path order, and the best is the smallest (total, start).
+// in path order, and the path kept is the earliest start whose total ties with the least.
 #include "plugin/services/tooling.h"
 #include "plugin/tooling/hole_path.h"
 
@@ -50,18 +50,22 @@ std::int32_t chooseNearest(std::span<const CANDIDATE> candidates, double tie, TU
     double leastTurn = hole_path::kFullTurn;
     for (const CANDIDATE& c : candidates)
         if (std::fabs(c.distance - nearest) < tie) leastTurn = std::min(leastTurn, turnOf(c));
-    std::int32_t chosen = -1;
+    auto eligible = [&](const CANDIDATE& c) {
+        return std::fabs(c.distance - nearest) < tie && turnOf(c) - leastTurn < hole_path::kAngleTie;
+    };
+    // The nearer of what is left, and among the lengths that tie with it the lowest index: decided against
+    // the least alone, so that neither the candidates' order nor their last bits change the choice.
+    double nearer = hole_path::kInitialBest;
+    for (const CANDIDATE& c : candidates)
+        if (eligible(c)) nearer = std::min(nearer, c.distance);
+    std::int32_t chosen = -1, tying = 0;
     for (std::int32_t k = 0; k < static_cast<std::int32_t>(candidates.size()); ++k) {
         const CANDIDATE& c = candidates[k];
-        if (std::fabs(c.distance - nearest) >= tie || turnOf(c) - leastTurn >= hole_path::kAngleTie) continue;
-        if (chosen < 0) {
-            chosen = k;
-            continue;
-        }
-        const CANDIDATE& b = candidates[chosen];
-        if (c.distance == b.distance && byIndex) byIndex->store(true, std::memory_order_relaxed);
-        if (c.distance < b.distance || (c.distance == b.distance && c.index < b.index)) chosen = k;
+        if (!eligible(c) || !hole_path::tiesWithLeast(c.distance, nearer)) continue;
+        ++tying;
+        if (chosen < 0 || c.index < candidates[chosen].index) chosen = k;
     }
+    if (tying > 1 && byIndex) byIndex->store(true, std::memory_order_relaxed);
     return chosen;
 }
 
@@ -79,7 +83,8 @@ double stepTurn(double dx, double dy, double heading) {
     if (angle > hole_path::kFullTurn) angle = 0;
     double turn = angle - heading;
     if (turn < 0) turn += hole_path::kFullTurn;
-    if (std::fabs(turn) < hole_path::kAngleTie) turn = 0;
+    // Straight on is no turn whichever side of the heading rounding put it.
+    if (std::fabs(turn) < hole_path::kAngleTie || hole_path::kFullTurn - turn < hole_path::kAngleTie) turn = 0;
     return turn;
 }
 
@@ -175,8 +180,10 @@ public:
         return hits[k].index;
     }
 
-    // The total of the walk from `start`, or a negative value once it cannot beat (bestTotal, bestStart) or
-    // a walk from an earlier start (`states`, when given).
+    // The total of the walk from `start`, or a negative value once it cannot be kept: once it is longer
+    // than bestTotal by more than the tie, or as long as the walk from bestStart, an earlier start, or as
+    // long as a walk from an earlier start at one of `states` (when given). A walk that can be kept may be
+    // so only as the earliest start that ties with the least total, which none of these is.
     double walk(CNearestIndex& index, std::int32_t start, double bestTotal, std::int32_t bestStart,
                 CWalkStates* states) const {
         std::vector<double> turns;
@@ -188,8 +195,10 @@ public:
         double total = 0;
         double rest = lowerBoundAll_ - nearestOther_[start];
         // Far above the rounding of the sums of a walk (count ulps of a total), so that a bound or a state
-        // that is beaten by more than it is surely beaten.
+        // that is beaten by more than it is surely beaten; and beyond the tie, which a total within it of
+        // the least passes.
         const double margin = 1e-9 * (bestTotal + lowerBoundAll_);
+        const double reach = bestTotal + hole_path::kLengthTie * bestTotal + margin;
         std::int32_t current = start;
         for (;;) {
             double d = 0;
@@ -198,13 +207,12 @@ public:
             index.prefetch(next);
             total += d;
             rest -= nearestOther_[next];
-            if (total > bestTotal || (total == bestTotal && start > bestStart) || total + rest - margin > bestTotal)
-                return -1;
+            if (total > reach || (total >= bestTotal && start > bestStart) || total + rest > reach) return -1;
             if (states) {
                 states->add(visited, next);
                 if (--untilRecord == 0) {
                     untilRecord = states->every();
-                    if (states->beaten(visited, next, total, start, margin)) return -1;
+                    if (states->beaten(visited, next, total, start, reach - bestTotal)) return -1;
                 }
             }
             index.take(next);
@@ -227,10 +235,21 @@ private:
     mutable std::atomic<bool> byIndex_{false};
 };
 
+// The walks that ran to their end, and the least (total, start) of them, which bounds the others.
 struct BEST {
     std::mutex lock;
     double total = hole_path::kInitialBest;
     std::int32_t start = 0;
+    std::vector<std::pair<double, std::int32_t>> ended;
+
+    // The earliest start whose total ties with the least: decided once every walk ended, as the walks on
+    // threads end in any order and ties are not transitive.
+    std::int32_t kept() const {
+        std::int32_t earliest = start;
+        for (const auto& [t, s] : ended)
+            if (s < earliest && hole_path::tiesWithLeast(t, total)) earliest = s;
+        return earliest;
+    }
 };
 
 void tryStarts(const PathSearch& search, std::atomic<std::int32_t>& nextStart, BEST& best, CWalkStates* states) {
@@ -248,6 +267,7 @@ void tryStarts(const PathSearch& search, std::atomic<std::int32_t>& nextStart, B
         const double total = search.walk(index, s, bestTotal, bestStart, states);
         if (total < 0) continue;
         std::lock_guard<std::mutex> hold(best.lock);
+        best.ended.emplace_back(total, s);
         if (total < best.total || (total == best.total && s < best.start)) {
             best.total = total;
             best.start = s;
@@ -384,7 +404,8 @@ std::int32_t orderPointsNearest(PATH_ELEMENT* e, std::int32_t first, std::int32_
     for (std::int32_t i = first; i < first + count; ++i) e[i].next = -1;
     CNearestIndex index = search.index();
     std::vector<double> turns;
-    std::int32_t current = best.start;
+    const std::int32_t kept = best.kept();
+    std::int32_t current = kept;
     index.take(current);
     for (;;) {
         double d = 0;
@@ -394,7 +415,7 @@ std::int32_t orderPointsNearest(PATH_ELEMENT* e, std::int32_t first, std::int32_
         index.take(next);
         current = next;
     }
-    *start = first + best.start;
+    *start = first + kept;
 
     std::vector<std::int32_t> order;
     order.reserve(count);

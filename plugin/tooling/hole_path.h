@@ -1,7 +1,9 @@
 // The order in which one tool visits its holes: nearest hole next, from every possible first hole, the
 // start with the shortest total kept (the earliest start on a tie). Distances and angles are taken in the
 // view's XY plane from the holes' points in view coordinates; angles in radians counter-clockwise from the
-// view's X axis. Ties: distances within 0.4 T, angles within 0.05 degree.
+// view's X axis. Ties: distances within 0.4 T, angles within 0.05 degree, and lengths (totals, or two
+// distances that still tie in the nearest step) within a relative 1e-9, since on a grid lengths that are
+// equal differ in their last bits with where the part lies.
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -38,6 +40,9 @@ namespace hole_path {
 constexpr double kInitialBest = 1e11;
 constexpr double kAngleTie = 0.0008726646259971645;   // 0.05 degree
 constexpr double kFullTurn = 6.283185307179586;
+constexpr double kLengthTie = 1e-9;
+// Whether `length` ties with `least`, the lesser one (far above rounding, far below any step of a part).
+inline bool tiesWithLeast(double length, double least) { return length - least <= kLengthTie * least; }
 // 0.4 T of the current units.
 double distanceTie();
 }  // namespace hole_path
@@ -47,9 +52,9 @@ int compareNearestCandidates(const void* a, const void* b);
 
 // The candidate a step takes, as an index into `candidates` (-1 for none). Candidates within the distance
 // tie of the nearest count as equally near; among those the smallest turn wins and turns within the angle
-// tie count as equal; what is still equal goes to the nearer, then to the lower element index. The
-// comparator alone leaves that last order to the sort; this fixes it so that every way of building the
-// path gives the same one.
+// tie count as equal; what is still equal goes to the nearer, then, among those whose lengths tie with the
+// nearer's, to the lower element index. The comparator alone leaves that last order to the sort; this
+// fixes it so that every way of building the path gives the same one.
 std::int32_t chooseNearestCandidate(const std::vector<NEAREST_CANDIDATE>& candidates);
 
 // The turn of a step from heading `heading` to the offset (dx, dy).

@@ -24,8 +24,9 @@ public:
     }
     // Records the state of a walk from `start` that has come `length` far to `current` with `visited`; true
     // when another walk came there shorter by more than `margin`, or no longer from an earlier start, so
-    // that this one cannot be kept. `margin` exceeds what rounding can take off the difference of two totals
-    // over the steps still to come, so the shorter stays shorter to the end whichever start it came from.
+    // that this one cannot be kept. `margin` exceeds the tie of two totals and what rounding can take off
+    // their difference over the steps still to come, so the shorter stays shorter beyond the tie to the end
+    // whichever start it came from.
     [[nodiscard]] bool beaten(const KEY& visited, std::int32_t current, double length, std::int32_t start,
                               double margin);
 

@@ -2,6 +2,7 @@
 // on layouts full of equal distances and angles.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -168,6 +169,45 @@ TEST_F(HolePath, KeptPathsAnswerAsAFreshSearch) {
             std::vector<PATH_ELEMENT> plain = again;
             const std::int32_t kept = referencePathOrder(plain.data(), 0, count, nullptr);
             EXPECT_EQ(pathOf(asked, askedStart), pathOf(plain, kept)) << c.what;
+        }
+    }
+}
+
+// The same holes moved give the same path: equal totals and equally near steps differ in their last bits
+// with where the holes lie, and the earliest start and the lowest index win among them whatever those bits
+// say, on one thread or several.
+TEST_F(HolePath, MovedHolesGiveTheSamePath) {
+    struct CASE {
+        const char* what;
+        std::vector<PATH_ELEMENT> holes;
+    };
+    // 10 x 8 holes at a pitch of 12.2 from (10, 10) in no order, and every other of them.
+    std::vector<PATH_ELEMENT> plate, checkered;
+    for (int i = 0; i < 80; ++i) {
+        plate.push_back(at({{10 + 12.2 * (i % 10), 10 + 12.2 * (i / 10)}})[0]);
+        if ((i % 10 + i / 10) % 2 == 0) checkered.push_back(plate.back());
+    }
+    std::vector<PATH_ELEMENT> shuffled = plate;
+    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(1));
+    const CASE cases[] = {
+        {"plate", shuffled},
+        {"checkered plate", checkered},
+        {"grid of equal steps", gridLayout(90, 12.2, 0, 7)},
+        {"grid searched on threads", gridLayout(450, 12.2, 0, 11)},
+        {"row of equal steps", at({{0, 0}, {12.2, 0}, {24.4, 0}, {36.6, 0}, {48.8, 0}})},
+    };
+    const double shifts[][2] = {{0.1, 0.1}, {10, 20}, {-1234.5678, 987.65}};
+    for (const CASE& c : cases) {
+        const auto count = static_cast<std::int32_t>(c.holes.size());
+        std::vector<PATH_ELEMENT> still = c.holes;
+        std::int32_t start = -1;
+        orderPointsNearest(still.data(), 0, count, &start);
+        for (const auto& shift : shifts) {
+            std::vector<PATH_ELEMENT> moved = c.holes;
+            for (PATH_ELEMENT& p : moved) p.point[0] += shift[0], p.point[1] += shift[1];
+            std::int32_t movedStart = -1;
+            orderPointsNearest(moved.data(), 0, count, &movedStart);
+            EXPECT_EQ(pathOf(moved, movedStart), pathOf(still, start)) << c.what << " moved by " << shift[0];
         }
     }
 }

@@ -1,6 +1,7 @@
 // The hole path done the plain way, step by step with findNearestNext over every element and every start
 // walked to its end: the yardstick of the fast search in tests and benchmarks.
 #pragma once
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <random>
@@ -8,7 +9,7 @@
 
 #include "plugin/tooling/hole_path.h"
 
-// Links [first, first + count) like orderPointsNearest; returns the kept start and its total.
+// Links [first, first + count) like orderPointsNearest; returns the kept start and the least total.
 inline std::int32_t referencePathOrder(PATH_ELEMENT* e, std::int32_t first, std::int32_t count, double* bestTotal) {
     double best = hole_path::kInitialBest;
     std::int32_t kept = first;
@@ -26,13 +27,13 @@ inline std::int32_t referencePathOrder(PATH_ELEMENT* e, std::int32_t first, std:
         }
         return total;
     };
+    std::vector<double> totals;
     for (std::int32_t s = first; s < first + count; ++s) {
-        const double total = walk(s);
-        if (total < best) {
-            best = total;
-            kept = s;
-        }
+        totals.push_back(walk(s));
+        best = std::min(best, totals.back());
     }
+    for (std::int32_t s = first + count - 1; s >= first; --s)
+        if (hole_path::tiesWithLeast(totals[s - first], best)) kept = s;
     walk(kept);
     if (bestTotal) *bestTotal = best;
     return kept;
