@@ -33,6 +33,7 @@ std::string gReadOnlyFolder;
 std::optional<std::string> gFailFlushWithin;
 std::atomic<bool> gSkipDiskWaits{false};
 std::function<void(std::string_view)> gAfterListing;
+std::function<void(std::string_view)> gBeforeFlush;
 
 // A path at or below the folder that tests made read-only: errno says so, as the file system would.
 bool refused(const std::string& path) {
@@ -149,6 +150,12 @@ bool flushFails(const std::string& target) {
 
 // fsync of a file or folder by its path: a file's bytes and times, a folder's entries.
 bool flushEntry(const std::string& path) {
+    std::function<void(std::string_view)> hook;
+    {
+        const std::lock_guard lock(gSeamsMutex);
+        hook = gBeforeFlush;
+    }
+    if (hook) hook(path);
     if (gSkipDiskWaits) return true;
     const int fd = ::open(path.empty() ? "." : path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
@@ -510,6 +517,11 @@ void refuseChangesUnder(std::string folder) {
 void afterListing(std::function<void(std::string_view dir)> hook) {
     const std::lock_guard lock(gSeamsMutex);
     gAfterListing = std::move(hook);
+}
+
+void beforeFlush(std::function<void(std::string_view path)> hook) {
+    const std::lock_guard lock(gSeamsMutex);
+    gBeforeFlush = std::move(hook);
 }
 
 }  // namespace plat

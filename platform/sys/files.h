@@ -105,5 +105,9 @@ void refuseChangesUnder(std::string folder);
 // Tests: called with the folder after each listing of it (findFiles), e.g. to take a share away right after
 // it was listed. An empty function removes it.
 void afterListing(std::function<void(std::string_view dir)> hook);
+// Tests: called with the path of each file or folder about to be flushed to the disk, whether the disk is
+// asked or skipDiskWaits takes it as done, e.g. to see what stands under a name at each flush. An empty
+// function removes it.
+void beforeFlush(std::function<void(std::string_view path)> hook);
 
 }  // namespace plat

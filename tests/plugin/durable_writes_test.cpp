@@ -1,10 +1,15 @@
 // Every file kept for later is on the disk when its writer returns: each writer goes through the platform's
 // durable write, so a flush of its file that fails (as on a disk error) is a failed write, which leaves the
-// kept file as it was; the same write with a disk that flushes puts the new bytes in place.
+// kept file as it was; the same write with a disk that flushes puts the new bytes in place, the bytes flushed
+// before they take the kept file's name and its folder after, so that a power cut at any moment leaves the
+// old file or the new one whole.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "host/state.h"
 #include "host/tools/materials.h"
@@ -24,11 +29,36 @@ class DurableWrites : public TablesFixture {
 protected:
     void TearDown() override {
         plat::disarmFlushFailure();
+        plat::beforeFlush({});
         TablesFixture::TearDown();
     }
 };
 
-TEST_F(DurableWrites, EveryKeptFileIsFlushedBeforeItTakesItsName) {
+// A flush as the disk saw it: what was flushed, what it held then, and what the kept file held then.
+struct FLUSH {
+    std::string path, bytes, kept;
+};
+
+// The folder of a file, as a flush names it with or without its closing '/'.
+bool isFolderOf(std::string folder, const std::string& file) {
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder == std::filesystem::path(file).parent_path().string();
+}
+
+// The kept file's new bytes were flushed under another name that no longer holds them (renamed into place)
+// while the kept file still held the old ones, and its folder was flushed once it held the new ones.
+void expectFlushedInOrder(const std::vector<FLUSH>& flushes, const std::string& file, const std::string& before) {
+    const std::string after = plat::readFile(file).value_or("<missing>");
+    bool bytesFirst = false, folderAfter = false;
+    for (const FLUSH& f : flushes) {
+        bytesFirst = bytesFirst || (f.bytes == after && f.kept == before && !plat::fileExists(f.path));
+        folderAfter = folderAfter || (bytesFirst && f.kept == after && isFolderOf(f.path, file));
+    }
+    EXPECT_TRUE(bytesFirst) << "the new bytes took the name before they were on the disk";
+    EXPECT_TRUE(folderAfter) << "the folder was not flushed once the file took its name";
+}
+
+TEST_F(DurableWrites, EveryKeptFileIsFlushedBeforeItTakesItsNameAndItsFolderAfter) {
     const std::string shared = dir.path() + "/shared", forms = dir.path() + "/station/FORMS_MM";
     const std::string sharedLib = shared + "/FORMS_MM/Lib", localLib = forms + "/Lib";
     ASSERT_TRUE(plat::createDirectories(sharedLib) && plat::createDirectories(localLib) &&
@@ -127,8 +157,15 @@ TEST_F(DurableWrites, EveryKeptFileIsFlushedBeforeItTakesItsName) {
         EXPECT_EQ(bytesOf(c.file), before);
         expectScriptPlayed();
         plat::disarmFlushFailure();
+        std::vector<FLUSH> flushes;
+        plat::beforeFlush([&](std::string_view path) {
+            const std::string p(path);
+            flushes.push_back({p, plat::readFile(p).value_or(""), bytesOf(c.file)});
+        });
         c.write();
+        plat::beforeFlush({});
         EXPECT_NE(bytesOf(c.file), before);
+        expectFlushedInOrder(flushes, c.file, before);
         expectScriptPlayed();
     }
 }
