@@ -12,9 +12,12 @@
 #include "plugin/cycle/work_cycle.h"
 #include "plugin/cycle/records.h"
 #include "plugin/features/feature_windows.h"
+#include "plugin/model/tab_cols_desc.h"
 #include "plugin/model/tree.h"
+#include "plugin/services/tables.h"
 #include "support/part_notes.h"
 #include "support/plugin_fixture.h"
+#include "support/table_files.h"
 #include "plugin/engine/engine_state.h"
 
 namespace {
@@ -217,6 +220,34 @@ TEST_F(WorkCycleTest, NotifyRedrawsTemporaryLinesAndResetsThePreselection) {
     EXPECT_EQ(g_resumeAction, 0);
     EXPECT_EQ(static_cast<int>(g_preselGroupCounter), groups + 1);
     EXPECT_TRUE(g_drawEnts->empty());
+}
+
+// What the plug-in keeps of the open part, here a row a run made that its table's file could not take, goes
+// when the host tells of another part (notifications 3 and 6), and stays while a work cycle is paused on the
+// part: the host then opened none, and the cycle's run goes on with the row.
+TEST_F(WorkCycleTest, WhatIsKeptOfThePartGoesWithItButNotWhileACycleIsPaused) {
+    const struct {
+        int notification;
+        bool paused;
+    } cases[] = {{3, false}, {6, false}, {3, true}, {6, true}};
+    const std::string forms = dir.path() + "/forms";
+    ASSERT_TRUE(plat::createDirectories(forms));
+    writeReferenceTable(forms, "K", {}, "M8 8 1.25 6.8 1\r\n");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.notification) + (c.paused ? " paused" : ""));
+        load();
+        if (c.paused) pausedInvocation();
+        else closingInvocation();
+        CTabColsDesc made;
+        ASSERT_EQ(made.read(forms + "/K.tab"), 0);
+        keepRowForRun(made, {"M9", "9", "1", "7", "1"});
+        EXPECT_EQ(m_notify(c.notification), 0);
+        CTabColsDesc read;
+        ASSERT_EQ(read.read(forms + "/K.tab"), 0);
+        EXPECT_EQ(read.readRows(), c.paused ? 2 : 1);
+        unload();
+    }
+    forgetRowsKeptForRun();
 }
 
 // A cycle paused when the module goes is destroyed, its records released, and nothing of it is written into
