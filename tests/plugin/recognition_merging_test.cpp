@@ -33,6 +33,7 @@ TEST(MergeAngleRanges, JoinsAsTheLastMatchingTestSays) {
         {0, kPi, kPi, kPi, 1, kPi, 2 * kPi},                      // two halves: start 1 = end 2 decides
         {0, kPi / 2, kPi / 4, kPi / 4, 1, kPi / 2, -kPi / 2},     // one end: back from it
         {0, 1, 1, -0.5, 1, 1, -1},                                // end 1 = start 2, opposite
+        {1, 0.5, 2, -1, 1, 1, 1},                                 // start 1 = end 2, opposite: the larger from start 1
         {1, 0, 1, 0.5, 0, 0, 0},                                  // a zero sweep joins nothing
         {-kPi / 2, kPi / 2, 0, kPi / 2, 1, 3 * kPi / 2, kPi},     // negative start brought into the turn
         {0, 1, 1 + 0.9 * kFine, 1, 1, 0, 2},                      // ends within the tolerance

@@ -106,6 +106,8 @@ TEST_F(SplitChainsTest, ChainsTheStagesDoNotCutStayWholeInTheirView) {
         {"widening cone at the top", cylsSplitFar, {cone(0, 1, -1, 2), cyl(-1, -5, 2), cyl(-100, -105, 1)}, false},
         {"a flare with a wall below it", cylsSplitFar, {cyl(0, -5, 1), cone(-5, 1, -6, 3), cyl(-6, -8, 3), cyl(-70, -75, 1)},
          false},
+        // Behind the gap a chamber, drilled through the gap with the bore, not from below.
+        {"a flare first behind the gap", cylsSplitFar, {cyl(0, -5, 1), cone(-55, 1, -56, 3), cyl(-56, -60, 3)}, false},
         {"far part ends in a tip", cylsSplitFar, {cyl(0, -5, 1), cyl(-55, -60, 1), cone(-60, 1, -61, 0)}, false},
         {"far part has a floor", cylsSplitFar, {cyl(0, -5, 1), cyl(-55, -60, 1).floorAtBottom()}, false},
         {"counterbore", cylsSplitTwin, {cyl(0, -5, 6).ringAtBottom(3, 6), cyl(-5, -20, 3)}, false},
