@@ -14,6 +14,11 @@
 #include <string>
 #include <vector>
 
+#include <BRepPrimAPI_MakeBox.hxx>
+#include <TopLoc_Location.hxx>
+#include <TopoDS_Shape.hxx>
+#include <gp.hxx>
+#include <gp_Trsf.hxx>
 #include <sqlite3.h>
 #include <zlib.h>
 #include <sys/resource.h>
@@ -23,7 +28,9 @@
 #include "host/api.h"
 #include "host/builder/hole_kinds.h"
 #include "host/builder/part_builder.h"
+#include "host/db/blob_pack.h"
 #include "host/db/entity_codec.h"
+#include "host/db/geometry_seal.h"
 #include "host/geom/brep_text.h"
 #include "host/geom/face_geom.h"
 #include "host/geom/surface_entities.h"
@@ -789,19 +796,21 @@ std::string partOfInflatingNotes(const std::string& path, int notes, std::size_t
     return path;
 }
 
-// Opens the file in a child process whose address space may grow by `roomMb` at most; what openPart said,
-// or why the child did not end normally.
+// Opens the file in a child process whose address space may grow by `roomMb` at most (0: as much as it
+// takes); what openPart said, or why the child did not end normally.
 std::string openedInBoundedChild(const std::string& path, long roomMb) {
     const std::string said = path + ".said";
     const pid_t child = fork();
     if (child == 0) {
 #if !defined(__SANITIZE_ADDRESS__)
-        long pages = 0;
-        std::ifstream("/proc/self/statm") >> pages;
-        const rlim_t limit = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) +
-                             (static_cast<rlim_t>(roomMb) << 20);
-        const rlimit bound{limit, limit};
-        if (setrlimit(RLIMIT_AS, &bound) != 0) _exit(3);
+        if (roomMb > 0) {
+            long pages = 0;
+            std::ifstream("/proc/self/statm") >> pages;
+            const rlim_t limit = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) +
+                                 (static_cast<rlim_t>(roomMb) << 20);
+            const rlimit bound{limit, limit};
+            if (setrlimit(RLIMIT_AS, &bound) != 0) _exit(3);
+        }
 #endif
         try {
             const host::PartFileResult r = host::openPart(path);
@@ -848,6 +857,57 @@ TEST_F(PartFile, NotesWithinThePartsBudgetOpenWhole) {
         ++notes;
     }
     EXPECT_EQ(notes, 6);
+}
+
+// A box in the kernel's binary form, placed by a chain of two placements, with one placement more that the
+// kernel's reader takes unchecked: the chain raised to the power 10^8, which the kernel works out by
+// recursion until the stack runs out.
+std::string binaryFormTheKernelCrashesOn() {
+    TopoDS_Shape box = BRepPrimAPI_MakeBox(10, 20, 30).Shape();
+    gp_Trsf move, turn;
+    move.SetTranslation(gp_Vec(1, 2, 3));
+    turn.SetRotation(gp::OZ(), 0.5);
+    box.Location(TopLoc_Location(move) * TopLoc_Location(turn));
+    std::string bytes = host::shapeToBinary(box);
+    // The placements come first: the two and their chain, the third.
+    const std::size_t head = bytes.find("Locations 3\n"), next = bytes.find("Curve2ds");
+    if (head == std::string::npos || next == std::string::npos) return {};
+    std::string power(1, '\x02');
+    for (const std::uint32_t word : {3u, 100000000u, 0u})
+        for (int b = 0; b < 4; ++b) power += static_cast<char>(word >> (8 * b) & 0xff);
+    bytes.insert(next, power);
+    bytes.replace(head, 12, "Locations 4\n");
+    return bytes;
+}
+
+// A solid whose kept binary form, sealed and packed as the host writes it, crashes the kernel's reader: the
+// reader process reads it first and crashes on it, and the host, which reads a binary form only once the
+// reader process made its solid, refuses the part rather than crashing too.
+TEST_F(PartFile, ASolidsBinaryFormThatCrashesTheKernelCrashesTheReaderProcessAlone) {
+    const host::builder::BuiltPart built = host::builder::PartBuilder::block({100, 50, 20}).build();
+    ASSERT_TRUE(built.ok()) << built.error;
+    ent solid{};
+    solid.type = kEntSolid;
+    solid.solid.geom = std::make_shared<host::SolidGeom>(built.solid);
+    store(solid);
+    ASSERT_TRUE(host::savePart(path).ok);
+    const std::string crafted = binaryFormTheKernelCrashesOn();
+    ASSERT_TRUE(host::isBinaryBrep(crafted));
+    const std::string blob = host::db::packBlob(host::db::sealGeometryText(crafted));
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    sqlite3_stmt* st = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(db, "UPDATE entities SET geom = ?1, geom_extra = NULL WHERE type = 65536", -1,
+                                 &st, nullptr),
+              SQLITE_OK);
+    sqlite3_bind_blob(st, 1, blob.data(), static_cast<int>(blob.size()), SQLITE_STATIC);
+    EXPECT_EQ(sqlite3_step(st), SQLITE_DONE);
+    EXPECT_EQ(sqlite3_changes(db), 1);
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+
+    const std::string said = openedInBoundedChild(path, 0);
+    EXPECT_EQ(said.rfind("The part file " + path + " is refused: the geometry reader ", 0), 0u) << said;
 }
 
 // ---- format version 3: packed blobs, converted faces kept as their origin -----------------------------------
