@@ -4,16 +4,26 @@
 #include <gtest/gtest.h>
 
 #include <BRepAdaptor_Curve.hxx>
+#include <BRepBuilderAPI_MakeEdge.hxx>
+#include <BRepBuilderAPI_MakeWire.hxx>
+#include <BRepLib.hxx>
+#include <BRep_Builder.hxx>
 #include <BRepClass_FaceClassifier.hxx>
 #include <BRepPrimAPI_MakeSphere.hxx>
 #include <BRepTools.hxx>
 #include <BRep_Tool.hxx>
+#include <Geom2d_Circle.hxx>
 #include <Geom2d_Curve.hxx>
+#include <Geom2dConvert.hxx>
+#include <Geom_SphericalSurface.hxx>
+#include <Geom_ToroidalSurface.hxx>
 #include <Geom_Surface.hxx>
 #include <TopLoc_Location.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopoDS.hxx>
+#include <gp.hxx>
 #include <gp_Ax2.hxx>
+#include <gp_Ax3.hxx>
 
 #include <algorithm>
 #include <array>
@@ -460,6 +470,61 @@ TEST_F(SurfaceEntities, FaceBoxesAndParameterRangesAreTheKernelsOnEveryKindOfFac
     EXPECT_GE(kinds[SurfaceKind::Cone], 3);
 }
 
+
+// A face of a sphere or torus whose only loops are holes (clockwise circles of its parameters centred at each
+// (u, v) given, as splines), the rest of its surface all face.
+TopoDS_Face surfaceWithHoles(const Handle(Geom_Surface)& surface, const std::vector<gp_Pnt2d>& centres, double radius) {
+    BRep_Builder builder;
+    TopoDS_Face face;
+    builder.MakeFace(face, surface, 1e-7);
+    for (const gp_Pnt2d& centre : centres) {
+        const Handle(Geom2d_Curve) circle = new Geom2d_Circle(gp_Ax2d(centre, gp::DX2d()), radius, false);
+        TopoDS_Edge edge = BRepBuilderAPI_MakeEdge(Geom2dConvert::CurveToBSplineCurve(circle), surface);
+        BRepLib::BuildCurves3d(edge);
+        builder.Add(face, BRepBuilderAPI_MakeWire(edge).Wire());
+    }
+    return face;
+}
+
+// A sphere or torus face without an outer loop is on its surface everywhere but inside its holes: where a hole
+// takes the surface's extreme, the face reaches only as far as the hole's edge, and elsewhere the surface's.
+TEST(FaceBoxes, AFaceOfHolesAloneReachesTheSurfacesExtremesOutsideThemOnly) {
+    const double pi = std::numbers::pi;
+    const struct {
+        const char* what;
+        Handle(Geom_Surface) surface;
+        std::vector<gp_Pnt2d> holes;
+        Box3 surfaceBox;           // the whole surface's
+        std::array<bool, 6> cut;   // which of its sides (min x, max x, min y, ...) a hole takes
+    } cases[] = {
+        {"a sphere but for two caps about x", new Geom_SphericalSurface(gp_Ax3(gp::XOY()), 6),
+         {gp_Pnt2d(0, 0), gp_Pnt2d(pi, 0)}, {{-6, -6, -6}, {6, 6, 6}}, {true, true, false, false, false, false}},
+        {"a torus but for a hole at its outer equator", new Geom_ToroidalSurface(gp_Ax3(gp::XOY()), 10, 2),
+         {gp_Pnt2d(0, 0)}, {{-12, -12, -2}, {12, 12, 2}}, {false, true, false, false, false, false}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const TopoDS_Face face = surfaceWithHoles(c.surface, c.holes, 0.5);
+        Box3 edges{{HUGE_VAL, HUGE_VAL, HUGE_VAL}, {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL}};
+        for (TopExp_Explorer ex(face, TopAbs_EDGE); ex.More(); ex.Next()) {
+            const BRepAdaptor_Curve curve(TopoDS::Edge(ex.Current()));
+            constexpr int kSteps = 20000;
+            for (int i = 0; i <= kSteps; ++i) {
+                const gp_Pnt p = curve.Value(curve.FirstParameter() +
+                                             (curve.LastParameter() - curve.FirstParameter()) * i / kSteps);
+                for (int k = 0; k < 3; ++k) {
+                    edges.min[k] = std::min(edges.min[k], p.Coord(k + 1));
+                    edges.max[k] = std::max(edges.max[k], p.Coord(k + 1));
+                }
+            }
+        }
+        const Box3 box = makeFaceGeom(face).boundingBox();
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_NEAR(box.min[k], c.cut[2 * k] ? edges.min[k] : c.surfaceBox.min[k], 1e-6) << k;
+            EXPECT_NEAR(box.max[k], c.cut[2 * k + 1] ? edges.max[k] : c.surfaceBox.max[k], 1e-6) << k;
+        }
+    }
+}
 
 class SharedPartBoxes : public testing::TestWithParam<std::string> {};
 
