@@ -19,8 +19,14 @@
 #include <XCAFDoc_DocumentTool.hxx>
 #include <XCAFDoc_ShapeTool.hxx>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <future>
 #include <memory>
@@ -33,6 +39,7 @@
 #include "host/geom/occt_impl.h"
 #include "host/geom/step_process.h"
 #include "host/geom/step_reply.h"
+#include "host/geom/step_scan.h"
 #include "host/geom/surface_entities.h"
 #include "host/geom/xde_document.h"
 #include "host/state.h"
@@ -112,19 +119,44 @@ private:
     char cancel_ = 1;
 };
 
+// Why the file at `path` is not given to the reader, "" when it is: it is no plain file, or its first bytes
+// are not a STEP file's. A FIFO or a device is not opened for reading (a FIFO would wait for a writer).
+std::string notAStepFile(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return path + (errno == ENOENT || errno == ENOTDIR ? ": no such file" : ": cannot be read: " + std::string(std::strerror(errno)));
+    if (S_ISDIR(st.st_mode)) return path + ": is a folder, not a STEP file";
+    const auto special = [&path](mode_t mode) {
+        const char* kind = S_ISFIFO(mode) ? "a FIFO" : S_ISSOCK(mode) ? "a socket" : S_ISCHR(mode) || S_ISBLK(mode) ? "a device" : "not a plain file";
+        return path + ": is a special file (" + kind + "), not a STEP file";
+    };
+    if (!S_ISREG(st.st_mode)) return special(st.st_mode);
+    // Not blocking, and looked at again once open: what the path names may have been replaced meanwhile.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return path + ": cannot be read: " + std::strerror(errno);
+    std::string head(kStepHeadBytes, '\0');
+    std::size_t got = 0;
+    bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    while (regular && got < head.size()) {
+        const ssize_t n = ::read(fd, head.data() + got, head.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    if (!regular) return special(st.st_mode);
+    head.resize(got);
+    if (!beginsAsStepFile(head)) return path + ": is not a STEP file: it does not begin with the header \"ISO-10303-21;\"";
+    return {};
+}
+
 }  // namespace
 
 StepImport importStep(const std::string& path, const StepImportOptions& options) {
     StepImport result;
+    result.error = notAStepFile(path);
+    if (!result.error.empty()) return result;
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        result.error = path + ": is a folder, not a STEP file";
-        return result;
-    }
-    if (!std::filesystem::is_regular_file(path, ec)) {
-        result.error = path + ": no such file";
-        return result;
-    }
     const std::uintmax_t bytes = std::filesystem::file_size(path, ec);
     OpeningProgress progress(path, ec ? 0 : bytes);
     auto cancelled = [&] {

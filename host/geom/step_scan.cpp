@@ -482,6 +482,23 @@ std::string stepPreScan(std::string_view text) {
     return scan.finish();
 }
 
+bool beginsAsStepFile(std::string_view head) {
+    if (head.starts_with("\xEF\xBB\xBF")) head.remove_prefix(3);
+    for (;;) {
+        const std::size_t text = head.find_first_not_of(" \t\r\n");
+        if (text == std::string_view::npos) return false;
+        head.remove_prefix(text);
+        if (!head.starts_with("/*")) break;
+        const std::size_t end = head.find("*/", 2);
+        if (end == std::string_view::npos) return false;
+        head.remove_prefix(end + 2);
+    }
+    constexpr std::string_view kHeader = "ISO-10303-21;";
+    return head.size() >= kHeader.size() &&
+           std::equal(kHeader.begin(), kHeader.end(), head.begin(),
+                      [](char a, char b) { return a == std::toupper(static_cast<unsigned char>(b)); });
+}
+
 namespace {
 
 bool startsHighSurrogate(std::string_view hex) {   // D800 to DBFF: the first half of a UTF-16 pair

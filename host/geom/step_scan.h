@@ -160,6 +160,14 @@ private:
 // The scan over a whole text.
 std::string stepPreScan(std::string_view text);
 
+// A file is taken for a STEP file only when its first bytes are the exchange file's header, so that a file
+// of anything else is refused before it is read whole (a file of NUL bytes named ".step" took the reader
+// minutes a gigabyte). What the kernel's reader passes over before the header is let through: a byte order
+// mark, white space and comments, the keyword in either case; the header within the first kStepHeadBytes.
+constexpr std::size_t kStepHeadBytes = 64 * 1024;
+// Whether `head`, a file's first bytes (kStepHeadBytes, or all of a shorter file), begins as a STEP file.
+bool beginsAsStepFile(std::string_view head);
+
 // The text the kernel's reader is given for a file the pre-scan lets through (the scan runs over it to make
 // it, and says what it found): without a byte order mark,
 // comments left out and strings of more than kStepLongToken bytes (with their quotes) cut to that, never

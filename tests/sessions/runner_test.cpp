@@ -2,12 +2,16 @@
 // notify, run-again requests, window steps at the top level) and how a bad session ends.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <functional>
 #include <sstream>
 
 #include "host/api.h"
 #include "host/state.h"
 #include "hostapp/session_runner.h"
+#include "platform/sys/files.h"
 #include "platform/sys/thread_queue.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/driver.h"
@@ -210,6 +214,57 @@ TEST_F(Runner, OpenAndSaveReplaceAndWriteThePartOrRefuseWithWhy) {
         EXPECT_EQ(host::entityCounts().total, before.total);
     }
     EXPECT_EQ(std::vector<std::filesystem::path>(std::filesystem::directory_iterator(dir.path()), {}).size(), 2u);
+}
+
+// `open` takes a file named as a STEP file for one when its first bytes are a STEP file's header, as CAD
+// systems write it, and names the new part beside it with the part files' suffix (a later save under the
+// part's name must not land on the STEP file). Anything else is refused at once, before the wait dialog of a
+// large file, naming what it is; the part stays as it was.
+TEST_F(Runner, OpenTakesAStepFileByItsHeaderAndNamesThePartBesideIt) {
+    TempDir dir;
+    const std::string boss = plat::readFile(std::string(FX_SOURCE_DIR) + "/data/examples/boss_part.step").value_or("");
+    ASSERT_EQ(boss.rfind("ISO-10303-21;", 0), 0u);
+    const auto text = [](std::string bytes) {
+        return [bytes](const std::string& path) { ASSERT_TRUE(plat::writeFile(path, bytes)); };
+    };
+    const struct {
+        const char* what;
+        std::string name;
+        std::function<void(const std::string&)> make;
+        std::string why, part;   // why it is refused, else the part's name
+    } cases[] = {
+        {"as its CAD system wrote it", "boss.step", text(boss), "", "boss.pfp"},
+        {"a byte order mark, blank lines and a comment before a header in small letters", "Boss.STP",
+         text("\xEF\xBB\xBF\r\n\n /* exported */\r\niso-10303-21;" + boss.substr(13)), "", "Boss.pfp"},
+        {"a FIFO", "fifo.step", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); },
+         "fifo.step: is a special file (a FIFO), not a STEP file", ""},
+        {"a device", "null.step", [](const std::string& p) { std::filesystem::create_symlink("/dev/null", p); },
+         "null.step: is a special file (a device), not a STEP file", ""},
+        {"16 MiB of NUL bytes", "zeros.step", [](const std::string& p) {
+             ASSERT_TRUE(plat::writeFile(p, ""));
+             std::filesystem::resize_file(p, 16 << 20);
+         }, "zeros.step: is not a STEP file: it does not begin with the header \"ISO-10303-21;\"", ""},
+        {"notes", "notes.step", text("HEADER;\n" + boss), "notes.step: is not a STEP file", ""},
+        {"a comment that does not end", "open.stp", text("/* ISO-10303-21;\n"), "open.stp: is not a STEP file", ""},
+        {"no byte", "empty.step", text(""), "empty.step: is not a STEP file", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        out.str("");
+        const std::string before = geo_filename, path = dir.path() + "/" + c.name;
+        c.make(path);
+        const host::SessionResult r = play(("open " + path + "\n").c_str());
+        const bool opens = c.why.empty();
+        EXPECT_EQ(r.exitCode, opens ? 0 : 1);
+        ASSERT_EQ(r.errors.size(), opens ? 0u : 1u);
+        if (!opens) {
+            EXPECT_NE(r.errors[0].find(c.why), std::string::npos) << r.errors[0];
+        }
+        EXPECT_EQ(fake.notified, opens ? std::vector<int>{3} : std::vector<int>{});
+        EXPECT_EQ(std::string(geo_filename), opens ? dir.path() + "/" + c.part : before);
+        EXPECT_EQ(out.str().find("host.wait.show"), std::string::npos) << out.str();
+    }
 }
 
 // A message posted during one invocation and not taken by its loop is lost at the host's top level, as
