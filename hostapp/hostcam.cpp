@@ -20,11 +20,11 @@
 #include "host/geom/step_process.h"
 #include "host/state.h"
 #include "hostapp/plugin_module.h"
+#include "hostapp/run_files.h"
 #include "hostapp/session_runner.h"
 #include "platform/sys/clock.h"
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
-#include "platform/sys/text_sections.h"
 #include "platform/ui/driver.h"
 #include "platform/ui/window_picture.h"
 
@@ -131,38 +131,6 @@ std::optional<HostcamOptions> parseOptions(const std::vector<std::string>& args,
 
 namespace {
 
-bool isStepFile(const std::string& path) {
-    const std::string ext = plat::splitPath(path).ext;
-    return plat::equalsNoCase(ext, ".step") || plat::equalsNoCase(ext, ".stp");
-}
-
-// What a path names: an existing file by its device and inode (so hard links, symbolic links and other
-// spellings meet), a missing one by its absolute path with the folders' links resolved.
-struct FileIdentity {
-    bool exists = false;
-    struct stat st {};
-    std::string missing;
-
-    bool operator==(const FileIdentity& other) const {
-        if (exists != other.exists) return false;
-        return exists ? st.st_dev == other.st.st_dev && st.st_ino == other.st.st_ino : missing == other.missing;
-    }
-};
-
-FileIdentity identityOf(const std::string& path) {
-    FileIdentity id;
-    const std::string native = plat::toNativePath(path);
-    if (::stat(native.c_str(), &id.st) == 0) {
-        id.exists = true;
-        return id;
-    }
-    std::error_code ec;
-    id.missing = std::filesystem::weakly_canonical(std::filesystem::absolute(native, ec), ec).string();
-    return id;
-}
-
-bool isSpecial(const FileIdentity& id) { return id.exists && !S_ISREG(id.st.st_mode) && !S_ISDIR(id.st.st_mode); }
-
 // The part's file name while the session runs (geo_filename): a part file opened names the part; else
 // --part; else a new part takes the name it will be saved under, so that what is written beside it lands
 // there; "" leaves it unnamed.
@@ -171,137 +139,10 @@ std::string partFileOfRun(const HostcamOptions& o) {
     return o.part.empty() ? o.save : o.part;
 }
 
-// Item 9 of the "MachiningTime" section of the plug-in's texts, blanks trimmed: the plug-in puts it after the
-// part's name for its machining-time report.
-std::string timeReportSuffix(const std::string& textFile) {
-    const std::string bytes = plat::readFile(textFile).value_or("");
-    const auto items = plat::sectionItems(plat::sectionLines(bytes), "MachiningTime");
-    if (!items) return {};
-    const auto item = std::ranges::find(*items, std::int16_t{9}, &plat::TextItem::id);
-    if (item == items->end()) return {};
-    const std::string_view text = plat::blanksSkipped(item->text);
-    return std::string(text.substr(0, text.find_last_not_of(' ') + 1));
-}
-
-// A file that the run reads or writes, named for the user by its option or by what it holds: `name` as the
-// subject of a message, `role` as its object.
-struct NamedFile {
-    enum Kind {
-        Input,
-        PartOpened,   // --open, a part file
-        Output,       // written by hostcam
-        PartSaved,    // --save
-        Report,       // written by the plug-in beside the part
-        Pictures,     // the pictures folder
-    };
-    std::string name;
-    std::string role;
-    std::string path;
-    Kind kind;
-    bool written() const { return kind == Output || kind == PartSaved || kind == Report || kind == Pictures; }
-    bool partFile() const { return kind == PartOpened || kind == PartSaved; }
-};
-
-// Every file the run reads or writes that a user names or can know of before it: the options' files, the
-// plug-in's texts beside the module, and the drilling list and the machining-time report that the plug-in
-// writes beside the part (named as it names them after the part's file: a part left unnamed lies in the
-// host's folder).
-std::vector<NamedFile> filesOfRun(const HostcamOptions& o, const std::string& pluginPath) {
-    std::string partPath = geo_filename;
-    if (plat::equalsNoCase(geo_filename, default_geo_filename))
-        partPath = std::string(geo_prefix) + geo_filename + geo_suffix;
-    const plat::PathParts part = plat::splitPath(partPath), module = plat::splitPath(pluginPath);
-    const std::string textFile = module.drive + module.dir + module.name + ".txt";
-    const std::string partBase = part.drive + part.dir + part.name;
-    const auto option = [](const char* name, const std::string& path, NamedFile::Kind kind) {
-        const bool read = kind == NamedFile::Input || kind == NamedFile::PartOpened;
-        return NamedFile{name, std::string("the file that ") + name + (read ? " reads" : " writes"), path, kind};
-    };
-    const std::string drillingList = "the drilling list beside the part", timeReport = "the machining-time report beside the part";
-    std::vector<NamedFile> files = {
-        option("--open", o.open, isStepFile(o.open) ? NamedFile::Input : NamedFile::PartOpened),
-        option("--session", o.session, NamedFile::Input),
-        option("--plugin", pluginPath, NamedFile::Input),
-        {"the plug-in's texts", "the plug-in's texts", textFile, NamedFile::Input},
-        option("--save", o.save, NamedFile::PartSaved),
-        option("--nc", o.nc, NamedFile::Output),
-        option("--costs", o.costs, NamedFile::Output),
-        {drillingList, drillingList, partBase + ".txt", NamedFile::Report},
-        {timeReport, timeReport, partBase + timeReportSuffix(textFile) + ".txt", NamedFile::Report},
-        option("--pictures", o.pictures, NamedFile::Pictures),
-    };
-    std::erase_if(files, [](const NamedFile& f) { return f.path.empty(); });
-    return files;
-}
-
-// A path ending in a separator, "." or ".." names a folder whether one is there or not: no file can be
-// written at it, and the run would fail only after it had done all its work.
-bool namesFolder(const std::string& path) {
-    const std::filesystem::path name = std::filesystem::path(plat::toNativePath(path)).filename();
-    return name.empty() || name == "." || name == "..";
-}
-
-// Why a file cannot be made at `path` for want of its folder ("the folder F, which does not exist"), "" when
-// its folder is there. The folder is not made, as the pictures folder is: an output names a file, and a
-// mistyped folder would be made as readily as a meant one.
-std::string missingFolder(const std::string& path) {
-    const std::filesystem::path folder = std::filesystem::path(plat::toNativePath(path)).parent_path();
-    std::error_code ec;
-    if (folder.empty() || std::filesystem::is_directory(folder, ec)) return {};
-    return "the folder " + folder.string() + ", which " +
-           (std::filesystem::exists(folder, ec) ? "is not a folder" : "does not exist");
-}
-
-// Why the run cannot write what it writes, "" when it can: an output that is also an input or another output
-// would be replaced by what is written last (the part file saved over the STEP file it was opened from, the
-// drilling list over the session script, the costs over the listing), so the run is refused before it
-// starts, as is an output that is or names a folder, or lies in a folder that is not there. A part file
-// saved where it was opened from is the part saved. The listing and the costs go into a FIFO or a device in
-// place, and a device (/dev/null) may take several outputs; any other special file, and a part saved into
-// one, is refused. Pictures are named as windows
-// show, so a file in the pictures folder under a name a picture may take is refused too; what only the run
-// can tell is checked as each picture is written (pictureGuard).
-std::string conflictOfRun(const std::vector<NamedFile>& files, const std::string& pictures) {
-    std::error_code ec;
-    const std::filesystem::path pictureDir =
-        pictures.empty() ? std::filesystem::path()
-                         : std::filesystem::weakly_canonical(std::filesystem::absolute(plat::toNativePath(pictures), ec), ec);
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        const NamedFile& out = files[i];
-        if (!pictureDir.empty() && out.kind != NamedFile::Pictures) {
-            const std::filesystem::path at =
-                std::filesystem::weakly_canonical(std::filesystem::absolute(plat::toNativePath(out.path), ec), ec);
-            if (at.parent_path() == pictureDir && plat::mayBePictureName(at.filename().string()))
-                return out.path + ": " + out.name + " lies in the pictures folder under a name a picture may take";
-        }
-        if (!out.written()) continue;
-        const FileIdentity id = identityOf(out.path);
-        const bool device = id.exists && S_ISCHR(id.st.st_mode);
-        if (out.kind == NamedFile::Output || out.kind == NamedFile::PartSaved) {
-            if (isSpecial(id) && (out.partFile() || !(device || S_ISFIFO(id.st.st_mode))))
-                return out.path + ": " + out.name + " cannot write into this special file";
-            if ((id.exists && S_ISDIR(id.st.st_mode)) || namesFolder(out.path))
-                return out.path + ": " + out.name + " names a folder";
-            if (const std::string folder = missingFolder(out.path); !folder.empty())
-                return out.path + ": " + out.name + " goes into " + folder;
-        }
-        if (device) continue;
-        for (const NamedFile& in : files)
-            if (!in.written() && !(out.partFile() && in.partFile()) && identityOf(in.path) == id)
-                return out.path + ": " + out.name + " names " + in.role + "; it would be replaced";
-        for (std::size_t j = i + 1; j < files.size(); ++j)
-            if (files[j].written() && !(out.kind == NamedFile::Report && files[j].kind == NamedFile::Report) &&
-                identityOf(files[j].path) == id)
-                return out.path + ": " + out.name + " and " + files[j].name + " name the same file; one would replace "
-                       "the other";
-    }
-    return {};
-}
-
 // A picture is not written over a file that the run reads or writes, however the path reaches it (a file
 // that appeared in the pictures folder during the run, a link there).
 plat::PictureGuard pictureGuard(std::vector<NamedFile> files) {
-    std::erase_if(files, [](const NamedFile& f) { return f.kind == NamedFile::Pictures; });
+    std::erase_if(files, [](const NamedFile& f) { return f.kind == NamedFile::Pictures || f.kind == NamedFile::PluginFolder; });
     return [files = std::move(files)](const std::string& path) {
         const FileIdentity id = identityOf(path);
         for (const NamedFile& f : files)
@@ -407,8 +248,9 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
     if (opts->noActiveGroup) setActiveGroup(false);
 
     const std::string pluginPath = opts->plugin.empty() ? defaultPluginPath() : opts->plugin;
-    const std::vector<NamedFile> files = filesOfRun(*opts, pluginPath);
-    if (const std::string conflict = conflictOfRun(files, opts->pictures); !conflict.empty()) {
+    RunFiles runFiles(*opts, pluginPath);
+    const std::vector<NamedFile> files = runFiles.files();
+    if (const std::string conflict = runFiles.conflict(); !conflict.empty()) {
         err << "hostcam: " << conflict << '\n';
         return 2;
     }
@@ -444,7 +286,7 @@ int hostcamMain(const std::vector<std::string>& args, std::ostream& out, std::os
         return 2;
     }
     plat::setPictureFolder(opts->pictures, pictureGuard(files));
-    SessionResult result = runSession(module.exports(), out, err);
+    SessionResult result = runSession(module.exports(), out, err, std::move(runFiles));
     costs.mark("session");
     module.unload();
     const std::vector<std::string> failedPictures = plat::failedPictures();

@@ -1,10 +1,11 @@
 // hostcam, the host application: options, set-up of the host stand-in, the session, the plug-in module.
 // hostcamMain is main() without the process around it, so tests can run it with their own streams.
-// Exit codes: 0 the session played cleanly, 1 script errors or steps left over, 2 bad options, session
-// file or module, an output that would replace a file the run reads or writes (or is a folder), a part that
-// cannot be opened or saved, a save refused because the session left the plug-in's work cycle paused (its
-// records would be missing from the part), a window picture that could not be written (none is left half
-// written) or was kept off a file of the run, or a standard output that would not take the transcript.
+// Exit codes: 0 the session played cleanly, 1 script errors (a `save` refused among them) or steps left over,
+// 2 bad options, session file or module, an output that would replace a file the run reads or writes (or is a
+// folder, or lies in the plug-in's folder), a part that cannot be opened or saved, a save refused because the
+// session left the plug-in's work cycle paused (its records would be missing from the part), a window picture
+// that could not be written (none is left half written) or was kept off a file of the run, or a standard
+// output that would not take the transcript.
 #pragma once
 #include <optional>
 #include <ostream>

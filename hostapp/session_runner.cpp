@@ -1,10 +1,7 @@
 // The host's top level: what happens between invocations of the plug-in.
 #include "hostapp/session_runner.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
-#include <filesystem>
 #include <optional>
 
 #include "host/geom/step_io.h"
@@ -53,11 +50,6 @@ void notify(const PluginExports& plugin, int code) {
     plat::driver().record("hostcam.call m_notify " + std::to_string(code) + " -> " + std::to_string(r));
 }
 
-bool isStepFile(const std::string& path) {
-    const std::string ext = plat::splitPath(path).ext;
-    return plat::equalsNoCase(ext, ".step") || plat::equalsNoCase(ext, ".stp");
-}
-
 // A paused cycle's records are in the plug-in's memory only: the part must not go, or be saved, without them.
 constexpr const char* kCyclePaused =
     "the plug-in's work cycle is paused and its records are not in the part yet; end the cycle first (start "
@@ -66,7 +58,7 @@ constexpr const char* kCyclePaused =
 // The user opens another file in the same host: the part is replaced (a STEP file becomes a new part named
 // after it, beside it, with the part files' suffix, not saved yet) and the loaded plug-in is told, as the
 // host tells it of every part opened, with notification 3. A file that does not open leaves the part as it was.
-void openFile(const PluginExports& plugin, const plat::Step& step) {
+void openFile(const PluginExports& plugin, const plat::Step& step, RunFiles& files) {
     plat::UiDriver& d = plat::driver();
     const std::string& path = step.args[0];
     if (path.empty()) return d.scriptError(&step, "no file is named");
@@ -82,47 +74,32 @@ void openFile(const PluginExports& plugin, const plat::Step& step) {
         why = openPart(path).message;
     }
     if (!why.empty()) return d.scriptError(&step, why);
+    files.opened(path, step.line);
     d.record("hostcam.open " + entityCountsText(path));
     notify(plugin, 3);
 }
 
-// Why the part cannot be saved as `path` before anything is written, "" when it may be: the file that a
-// save replaces whole must be a plain file (or none yet) in a folder that is there.
-std::string unsavable(const std::string& path) {
-    namespace fs = std::filesystem;
-    const fs::path native(plat::toNativePath(path));
-    if (path.empty()) return "no file is named";
-    const fs::path name = native.filename();
-    struct stat st {};
-    const bool exists = ::stat(native.c_str(), &st) == 0;
-    if (name.empty() || name == "." || name == ".." || (exists && S_ISDIR(st.st_mode))) return path + " names a folder";
-    if (exists && !S_ISREG(st.st_mode)) return path + " is a special file, not a part file";
-    std::error_code ec;
-    const fs::path folder = native.has_parent_path() ? native.parent_path() : fs::path(".");
-    if (!fs::is_directory(folder, ec)) return path + ": the folder " + folder.string() + " does not exist";
-    return {};
-}
-
-// The user saves the part as `path` (which then names it); a save that fails leaves the file as it was.
-void saveFile(const plat::Step& step) {
+// The user saves the part as `path` (which then names it); a save that fails leaves the file as it was, and
+// one that would replace a file of the run, or could not be written, writes nothing.
+void saveFile(const plat::Step& step, const RunFiles& files) {
     plat::UiDriver& d = plat::driver();
     const std::string& path = step.args[0];
-    std::string why = pluginCyclePaused() ? std::string("the part is not saved: ") + kCyclePaused : unsavable(path);
+    std::string why = pluginCyclePaused() ? std::string("the part is not saved: ") + kCyclePaused : files.saveRefusal(path);
     if (why.empty()) why = savePart(path).message;
     if (!why.empty()) return d.scriptError(&step, why);
     d.record("hostcam.save " + entityCountsText(path));
 }
 
-void playStep(const PluginExports& plugin, const plat::Step& step) {
+void playStep(const PluginExports& plugin, const plat::Step& step, RunFiles& files) {
     plat::UiDriver& d = plat::driver();
     if (step.verb == "invoke") {
         callMain(plugin);
     } else if (step.verb == "notify") {
         notify(plugin, step.intArg(0));
     } else if (step.verb == "open") {
-        openFile(plugin, step);
+        openFile(plugin, step, files);
     } else if (step.verb == "save") {
-        saveFile(step);
+        saveFile(step, files);
     } else if (plat::isWindowStep(step)) {
         // A modeless window's button may start the plug-in's command loop itself, which then takes
         // further steps from inside.
@@ -144,7 +121,7 @@ std::string entityCountsText(const std::string& path) {
            std::to_string(n.total);
 }
 
-SessionResult runSession(const PluginExports& plugin, std::ostream& out, std::ostream& err, int maxRunAgain) {
+SessionResult runSession(const PluginExports& plugin, std::ostream& out, std::ostream& err, RunFiles files, int maxRunAgain) {
     plat::UiDriver& d = plat::driver();
     d.transcript().setEcho([&out](const std::string& line) { out << line << '\n' << std::flush; });
 
@@ -158,7 +135,7 @@ SessionResult runSession(const PluginExports& plugin, std::ostream& out, std::os
             step = d.script().take();
         }
         if (!step) break;
-        playStep(plugin, *step);
+        playStep(plugin, *step, files);
         honourRunAgain(plugin, maxRunAgain);
         dropPostedMessages();
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "hostapp/plugin_module.h"
+#include "hostapp/run_files.h"
 
 namespace host {
 
@@ -23,7 +24,9 @@ struct SessionResult {
 std::string entityCountsText(const std::string& path);
 
 // Echoes every transcript line to `out` as it is recorded and prints the errors to `err` at the end.
-// The script and the host are not reset here; the caller sets them up.
-SessionResult runSession(const PluginExports& plugin, std::ostream& out, std::ostream& err, int maxRunAgain = kMaxRunAgain);
+// The script and the host are not reset here; the caller sets them up. `files` are the run's, which no
+// `save` of the session replaces.
+SessionResult runSession(const PluginExports& plugin, std::ostream& out, std::ostream& err, RunFiles files = {},
+                         int maxRunAgain = kMaxRunAgain);
 
 }  // namespace host

@@ -361,6 +361,8 @@ TEST_F(Hostcam, AnOutputThatIsAnInputOrAnotherOutputIsRefusedBeforeTheRun) {
     const std::string script = write("job.txt", kBuiltInSessionText);
     const std::string shown = write("Forantix_for_PforgeX4-1.png", kBuiltInSessionText);   // the main menu's
     const std::string texts = fs::path(kModule).replace_extension(".txt").string();
+    const std::string table = (fs::path(kModule).parent_path() / "Forantix/FORMS_MM/Standard/Drilled.tab").string();
+    const auto drilled = plat::readFile(table);
     fs::create_hard_link(step, dir / "linked.step");
     fs::create_symlink(nc, dir / "listing.link");
     fs::create_directory(dir / "out");
@@ -379,6 +381,8 @@ TEST_F(Hostcam, AnOutputThatIsAnInputOrAnotherOutputIsRefusedBeforeTheRun) {
         {{"--nc", session}, session + ": --nc names the file that --session reads"},
         {{"--costs", kModule}, kModule + ": --costs names the file that --plugin reads"},
         {{"--nc", texts}, texts + ": --nc names the plug-in's texts"},
+        {{"--save", table}, table + ": --save lies in the plug-in's folder, whose tables and settings it reads"},
+        {{"--nc", table + ".nc"}, ": --nc lies in the plug-in's folder"},
         {{"--save", part, "--nc", "plate.txt"}, "plate.txt: --nc and the drilling list beside the part name the same"},
         {{"--save", part, "--costs", (dir / "plate_Time.txt").string()},
          "--costs and the machining-time report beside the part name the same file"},
@@ -411,6 +415,7 @@ TEST_F(Hostcam, AnOutputThatIsAnInputOrAnotherOutputIsRefusedBeforeTheRun) {
     EXPECT_EQ(plat::readFile(step), plat::readFile(std::string(FX_SOURCE_DIR) + "/data/examples/boss_part.step"));
     EXPECT_EQ(plat::readFile(part), "a part");
     EXPECT_EQ(plat::readFile(nc), "a listing");
+    EXPECT_EQ(plat::readFile(table), drilled);
     EXPECT_FALSE(fs::exists(dir / "new.nc"));
     EXPECT_FALSE(fs::exists(dir / "out" / "x.nc"));
     EXPECT_FALSE(fs::exists(dir / "out" / "p.pfp"));
@@ -443,6 +448,61 @@ TEST_F(Hostcam, AnOutputThatIsAnInputOrAnotherOutputIsRefusedBeforeTheRun) {
     EXPECT_NE(err.str().find("the window picture " + link.string()), std::string::npos) << err.str();
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(plat::readFile(session), kBuiltInSessionText);
+}
+
+// The session's `save` is held to what --save is held to, and to the files the session opened: a part typed
+// over the CAD file it came from, the script, the module or a table is a script error that names why, and the
+// file stays as it was. Saved over the part file it came from, the part is saved.
+TEST_F(Hostcam, ASessionsSaveReplacesNoFileOfTheRun) {
+    const std::string boss = plat::readFile(std::string(FX_SOURCE_DIR) + "/data/examples/boss_part.step").value_or("");
+    const std::string step = write("bracket.step", boss), other = write("other.step", boss);
+    const std::string nc = write("plate.nc", "a listing"), script = write("job.txt", "");
+    const std::string texts = fs::path(kModule).replace_extension(".txt").string();
+    const std::string table = (fs::path(kModule).parent_path() / "Forantix/FORMS_MM/Standard/Drilled.tab").string();
+    // The device through a link of the test's own, which a save that is not refused replaces rather than it.
+    const std::string fifo = (dir / "part.fifo").string(), device = (dir / "null.pfp").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_symlink("/dev/null", device);
+    fs::create_directory(dir / "out");
+    const struct {
+        std::string target, before, refusal;
+    } cases[] = {
+        {step, "", step + ": save names the file that --open reads; it would be replaced"},
+        {other, "open " + other + "\n", other + ": save names the file that open read at line 1"},
+        {script, "", script + ": save names the file that --session reads"},
+        {(dir / "job.pfp").string(), "", "job.txt: the drilling list beside the part names the file that --session reads"},
+        {kModule, "", kModule + ": save names the file that --plugin reads"},
+        {texts, "", texts + ": save names the plug-in's texts"},
+        {table, "", table + ": save lies in the plug-in's folder, whose tables and settings it reads"},
+        {nc, "", nc + ": save and --nc name the same file"},
+        {fifo, "", fifo + ": save cannot write into this special file"},
+        {device, "", device + ": save cannot write into this special file"},
+        {(dir / "out").string(), "", "out: save names a folder"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.target);
+        const std::string session = write("job.txt", c.before + "save " + c.target + "\n");
+        const bool plain = fs::is_regular_file(c.target);
+        const auto was = plain ? plat::readFile(c.target) : std::nullopt;   // a FIFO would wait for a writer
+        out.str("");
+        err.str("");
+        EXPECT_EQ(run({"--plugin", kModule, "--open", step, "--session", session, "--nc", nc}), 1);
+        EXPECT_NE(err.str().find(c.refusal), std::string::npos) << err.str();
+        EXPECT_EQ(out.str().find("hostcam.save"), std::string::npos);
+        if (plain) {
+            EXPECT_EQ(plat::readFile(c.target), was);
+        }
+        EXPECT_TRUE(fs::is_fifo(fifo));
+        EXPECT_TRUE(fs::is_symlink(device));
+        EXPECT_FALSE(fs::exists(dir / "job.pfp"));
+        host::reset();
+    }
+
+    const std::string part = (dir / "bracket.pfp").string();
+    ASSERT_EQ(run({"--plugin", kModule, "--open", step, "--save", part}), 0) << err.str();
+    const std::string session = write("job.txt", "save " + part + "\n");
+    EXPECT_EQ(run({"--plugin", kModule, "--open", part, "--session", session, "--nc", nc}), 0) << err.str();
+    EXPECT_NE(out.str().find("hostcam.save " + part), std::string::npos) << out.str();
 }
 
 // A FIFO given for the listing and the costs is written where it is, for the reader at its other end, and

@@ -128,7 +128,7 @@ TEST_F(Runner, RunAgainIsBoundedAndThenAnError) {
     fake.runAgainForever = true;
     plat::ParsedSession p = plat::parseSession("invoke\ninvoke\n");
     for (auto& s : p.steps) plat::driver().script().add(std::move(s));
-    host::SessionResult r = host::runSession(kFake, out, err, 5);
+    host::SessionResult r = host::runSession(kFake, out, err, {}, 5);
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(fake.mainCalls, 6);  // the invocation and five more
     ASSERT_GE(r.errors.size(), 1u);
@@ -193,7 +193,7 @@ TEST_F(Runner, OpenAndSaveReplaceAndWriteThePartOrRefuseWithWhy) {
         {"a part file that is not there", "open " + missing, false, "The part file " + missing + " does not exist."},
         {"a STEP file that is not there", "open " + dir.path() + "/missing.step", false, "missing.step"},
         {"an open while the cycle is paused", "open " + step, true, "the part cannot be replaced: the plug-in's work cycle is paused"},
-        {"a save into a folder that is not there", "save " + dir.path() + "/no/x.pfp", false, "/no does not exist"},
+        {"a save into a folder that is not there", "save " + dir.path() + "/no/x.pfp", false, "/no, which does not exist"},
         {"a save to a folder", "save " + dir.path() + "/", false, "names a folder"},
         {"a save while the cycle is paused", "save " + dir.path() + "/x.pfp", true, "the part is not saved: the plug-in's work cycle is paused"},
     };
