@@ -7,6 +7,7 @@ packages=(g++ cmake ninja-build pkg-config
           libsqlite3-dev zlib1g-dev libdeflate-dev python3
           libtcmalloc-minimal4   # the STEP reader's allocator (without it, the C library's)
           libocct-foundation-dev libocct-modeling-data-dev libocct-modeling-algorithms-dev libocct-data-exchange-dev
+          lld                    # the linker of both builds (without it, the default one)
           clang libclang-rt-14-dev)   # clang and its libFuzzer for the fuzz targets (scripts/fuzz.sh)
 missing=()
 for p in "${packages[@]}"; do
