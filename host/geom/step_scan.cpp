@@ -90,6 +90,21 @@ bool needsReading(std::string_view t) {
     return place < -300 || place > 14;
 }
 
+// Where a number's text writes its exponent with a small "e", npos where it does not or is no number: a
+// sign, digits with at most one point among or around them, the "e", a sign, digits.
+std::size_t smallExponentOf(std::string_view t) {
+    const std::size_t e = t.find('e');
+    if (e == std::string_view::npos) return e;
+    const std::size_t signed_ = !t.empty() && (t[0] == '-' || t[0] == '+') ? 1 : 0;
+    const std::string_view mantissa = t.substr(signed_, e - signed_);
+    std::string_view exponent = t.substr(e + 1);
+    if (!exponent.empty() && (exponent[0] == '-' || exponent[0] == '+')) exponent.remove_prefix(1);
+    const auto digits = static_cast<std::size_t>(std::count_if(mantissa.begin(), mantissa.end(), isDigit));
+    const bool sound = digits > 0 && digits + (mantissa.find('.') != std::string_view::npos) == mantissa.size() &&
+                       !exponent.empty() && std::all_of(exponent.begin(), exponent.end(), isDigit);
+    return sound ? e : std::string_view::npos;
+}
+
 bool namesNonFinite(std::string_view word) {
     if (word.size() > 8 || !is(word[0], kOpensNonFinite)) return false;
     std::string upper;
@@ -150,6 +165,8 @@ void StepPreScan::checkToken(State kind, std::string_view text, std::size_t leng
     } else if (kind == State::Number) {
         if (text.size() > kMaxToken) return fail("a number of more than 320 characters");
         countLong("a number", length, line_);
+        if (const std::size_t e = spans_ ? smallExponentOf(text) : std::string_view::npos; e != std::string_view::npos)
+            spans_->smallExponent(tokenAt_ + e);
         const std::string_view t = text[0] == '+' ? text.substr(1) : text;
         if (!needsReading(t)) return;
         double value = 0;
@@ -615,6 +632,11 @@ public:
         made_.text.push_back('$');
         copied_ = end;
     }
+    void smallExponent(std::size_t at) override {
+        copyTo(at);
+        made_.text.push_back('E');
+        copied_ = at + 1;
+    }
     StepReaderText made() {
         copyTo(text_.size());
         return std::move(made_);
@@ -736,6 +758,7 @@ public:
     void partEnds(std::size_t) override {}
     void partsEnd(std::size_t) override {}
     void unreadableReference(std::size_t, std::size_t) override {}
+    void smallExponent(std::size_t) override {}
 
 private:
     std::string_view text_;

@@ -47,6 +47,9 @@ public:
     virtual void partsEnd(std::size_t at) = 0;
     // A reference to an entity number past the reader's range, from its "#" to past its digits.
     virtual void unreadableReference(std::size_t begin, std::size_t end) = 0;
+    // A number's exponent written with a small "e" (1.5e-05), at offset `at`: the kernel's reader takes only
+    // "E", and reads such a number without its exponent.
+    virtual void smallExponent(std::size_t at) = 0;
 };
 
 class StepPreScan {
@@ -85,6 +88,7 @@ private:
     void partEnds(std::size_t at);
     // A token begins at offset `at`: a word may begin a complex entity's part.
     void tokenBegins(State kind, std::size_t at) {
+        tokenAt_ = at;
         if (inParts_ && depth_ == 1 && kind == State::Word && spans_) spans_->partBegins(at);
         if (afterEquals_) afterEquals_ = false;
     }
@@ -141,6 +145,7 @@ private:
     std::vector<Unreadable> unreadable_;
     std::string token_;   // the word, number or reference being read (bounded)
     std::size_t tokenBytes_ = 0;   // of the token being read, whole
+    std::size_t tokenAt_ = 0;      // the offset of its first byte
     std::size_t line_ = 1;
     char before_ = 0;   // the last byte taken
     std::size_t opened_ = 1;   // the line of the last string, binary or comment opened
@@ -173,9 +178,10 @@ bool beginsAsStepFile(std::string_view head);
 // comments left out and strings of more than kStepLongToken bytes (with their quotes) cut to that, never
 // within a doubled quote or a character's escape (a run of \X2\ escapes is cut at a character and
 // closed); the line breaks they held follow them, so that lines keep their numbers. A doubled quote the
-// kernel would take for a string's end is given as its escape. A complex entity's parts are given in the
-// alphabetical order the format asks for, which the kernel's reader takes them in; writers that put them
-// otherwise are common. A reference to an entity number past the reader's range is given as `$`.
+// kernel would take for a string's end is given as its escape, and a number's exponent written "e" as "E".
+// A complex entity's parts are given in the alphabetical order the format asks for, which the kernel's
+// reader takes them in; writers that put them otherwise are common. A reference to an entity number past
+// the reader's range is given as `$`.
 struct StepReaderText {
     std::string finding;         // what the pre-scan found in the file (StepPreScan::finish), "" for nothing
     std::string text;

@@ -518,7 +518,8 @@ TEST(StepPreScan, NamesTheSameLineWhateverEndsTheLines) {
 
 // The reader is given no byte order mark, no comments and strings cut to kStepLongToken bytes, whole
 // escapes and doubled quotes kept and a run of escapes cut at a character and closed; a complex entity's
-// parts in alphabetical order; every line keeps its number.
+// parts in alphabetical order; a number's exponent written "e" as "E", which alone the kernel's reader
+// takes; every line keeps its number.
 TEST(StepPreScan, TheReaderIsGivenNoCommentsLongStringsCutAndPartsInOrder) {
     const std::size_t most = kStepLongToken - 2;   // between the quotes
     const std::string x(most, 'x'), y(most - 4, 'y'), a(100, 'a');
@@ -555,6 +556,9 @@ TEST(StepPreScan, TheReaderIsGivenNoCommentsLongStringsCutAndPartsInOrder) {
         {"#1 = ( b_part(1,\n(2)) /* A( */ A_PART('s)') )\n;#2=(A()B(#1));#3=A((B(1)));",
          "#1 = ( A_PART('s)')   b_part(1,\n(2)) )\n;#2=(A()B(#1));#3=A((B(1)));", 0, 1},
         {"#1=(B()A);#2=(B(A(1)));", "#1=(B()A);#2=(B(A(1)));"},   // not parts: left as written
+        // Only a number's "e": not in a string, an enumeration, a word or what is no number.
+        {"#1=A('1e5',(1.5e-05,-2.e3,+.5e+2,7e1,1.5E-05),.e.,1e,e1,X1e5,1.2.3e4);#2=A(2.5e1",
+         "#1=A('1e5',(1.5E-05,-2.E3,+.5E+2,7E1,1.5E-05),.e.,1e,e1,X1e5,1.2.3e4);#2=A(2.5E1"},
         // References past the reader's range, as one system writes none, given unset: said with their entity.
         {"#1=A();\n#262 = B ( #18446744073709551615, (#1,\n#2147483648) ) ;#3=(Z(#99999999999)A(#1));",
          "#1=A();\n#262 = B ( $, (#1,\n$) ) ;#3=(A(#1)Z($));", 0, 1,
