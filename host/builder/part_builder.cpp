@@ -19,6 +19,8 @@
 #include <BRepBuilderAPI_Transform.hxx>
 #include <BRepPrimAPI_MakeBox.hxx>
 #include <BRepPrimAPI_MakeCylinder.hxx>
+#include <BRepPrimAPI_MakeSphere.hxx>
+#include <BRepPrimAPI_MakeTorus.hxx>
 #include <BRepPrimAPI_MakeRevol.hxx>
 #include <Geom2d_Curve.hxx>
 #include <Geom_ConicalSurface.hxx>
@@ -454,6 +456,21 @@ BuiltPart PartBuilder::build() const {
     } catch (const Standard_Failure& e) {
         return fail(std::string("the kernel failed: ") + e.GetMessageString());
     }
+    return part;
+}
+
+BuiltPart ballPart(const Vec3& centre, double diameter) {
+    BuiltPart part;
+    part.solid = makeSolidGeom(BRepPrimAPI_MakeSphere(toPnt(centre), diameter / 2).Shape());
+    if (!part.ok()) part.error = "the ball cannot be made";
+    return part;
+}
+
+BuiltPart ringPart(const Vec3& centre, const Vec3& axis, double major, double minor) {
+    BuiltPart part;
+    const gp_Dir dir = unit(axis);
+    part.solid = makeSolidGeom(BRepPrimAPI_MakeTorus(gp_Ax2(toPnt(centre), dir, across(dir)), major, minor).Shape());
+    if (!part.ok()) part.error = "the ring cannot be made";
     return part;
 }
 

@@ -72,6 +72,11 @@ private:
 // the instances of a STEP assembly do; its holes move with it.
 BuiltPart placedPart(const BuiltPart& part, const Vec3& point, const Vec3& axis, double angle, const Vec3& shift = {});
 
+// A ball, and a ring (a torus about `axis`: the circle of its tube's centres of radius `major`, the tube of
+// radius `minor`), each a part of its own to stand in or on another part of an assembly.
+BuiltPart ballPart(const Vec3& centre, double diameter);
+BuiltPart ringPart(const Vec3& centre, const Vec3& axis, double major, double minor);
+
 // Named example parts (the ones shipped in data/examples as STEP), each with its builder.
 struct ExamplePart {
     std::string name;   // file title: data/examples/<name>.step

@@ -1,0 +1,482 @@
+// The material a tool's column holds (host/api_geom.h, reach_first_material). Notation: O the axis point, d
+// the unit axis pointing the way the tool goes down, t = (P - O).d along it, r(t) the column's radius at t
+// (the full radius down to `bottom`, then the point's cone), tol the column's tolerance, stop the end less
+// the point's part taken and tol. Material lies in the column where a boundary face passes at t in
+// (top, stop) nearer the axis than r(t) - tol.
+// Faces are picked from a box tree of each solid; the faces a hole's tools meet most (planes across the
+// axis, and cylinders, cones, tori and spheres about it or beside it) are decided in closed form, the rest
+// by the kernel's distance to the column made as a solid.
+#include <BRepAdaptor_Curve.hxx>
+#include <BRepBndLib.hxx>
+#include <BRepBuilderAPI_MakeVertex.hxx>
+#include <BRepClass3d_SolidClassifier.hxx>
+#include <BRepExtrema_DistShapeShape.hxx>
+#include <BRepPrimAPI_MakeCone.hxx>
+#include <BRepPrimAPI_MakeCylinder.hxx>
+#include <Bnd_Box.hxx>
+#include <ElCLib.hxx>
+#include <GeomAdaptor_Surface.hxx>
+#include <Standard_Failure.hxx>
+#include <TopExp_Explorer.hxx>
+#include <TopoDS.hxx>
+#include <TopoDS_Edge.hxx>
+#include <gp_Ax2.hxx>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+#include "host/api.h"
+#include "host/api_reach.h"
+#include "host/db/database.h"
+#include "host/geom/occt_impl.h"
+
+using host::Box3;
+using host::FaceGeom;
+using host::Vec3;
+
+namespace {
+
+// A tree of boxes, split at the median of the longest side of their centres; `order` lists the boxes by
+// leaf.
+struct BOX_TREE {
+    struct NODE {
+        Box3 box;
+        int first = 0, count = 0;    // a leaf's boxes in order[first, first + count)
+        int left = -1, right = -1;
+    };
+    std::vector<NODE> nodes;
+    std::vector<int> order;
+
+    static Box3 join(const Box3& a, const Box3& b) {
+        Box3 j;
+        for (int i = 0; i < 3; ++i) {
+            j.min[i] = std::min(a.min[i], b.min[i]);
+            j.max[i] = std::max(a.max[i], b.max[i]);
+        }
+        return j;
+    }
+    static bool meets(const Box3& a, const Box3& b) {
+        for (int i = 0; i < 3; ++i)
+            if (a.max[i] < b.min[i] || b.max[i] < a.min[i]) return false;
+        return true;
+    }
+
+    void build(const std::vector<Box3>& boxes) {
+        nodes.clear();
+        order.resize(boxes.size());
+        std::iota(order.begin(), order.end(), 0);
+        if (!boxes.empty()) split(boxes, 0, static_cast<int>(boxes.size()));
+    }
+    int split(const std::vector<Box3>& boxes, int first, int end) {
+        const int at = static_cast<int>(nodes.size());
+        nodes.push_back({});
+        Box3 box = boxes[static_cast<std::size_t>(order[static_cast<std::size_t>(first)])];
+        for (int i = first + 1; i < end; ++i) box = join(box, boxes[static_cast<std::size_t>(order[static_cast<std::size_t>(i)])]);
+        nodes[static_cast<std::size_t>(at)].box = box;
+        if (end - first <= 4) {
+            nodes[static_cast<std::size_t>(at)].first = first;
+            nodes[static_cast<std::size_t>(at)].count = end - first;
+            return at;
+        }
+        int axis = 0;
+        for (int i = 1; i < 3; ++i)
+            if (box.max[i] - box.min[i] > box.max[axis] - box.min[axis]) axis = i;
+        const auto centre = [&](int k) {
+            const Box3& b = boxes[static_cast<std::size_t>(k)];
+            return b.min[static_cast<std::size_t>(axis)] + b.max[static_cast<std::size_t>(axis)];
+        };
+        const int middle = first + (end - first) / 2;
+        std::nth_element(order.begin() + first, order.begin() + middle, order.begin() + end,
+                         [&](int a, int b) { return centre(a) < centre(b); });
+        const int left = split(boxes, first, middle);
+        const int right = split(boxes, middle, end);
+        nodes[static_cast<std::size_t>(at)].left = left;
+        nodes[static_cast<std::size_t>(at)].right = right;
+        return at;
+    }
+    // The boxes that meet `query`, in no set order.
+    template <class F>
+    void visit(const Box3& query, F&& take) const {
+        if (nodes.empty()) return;
+        int stack[128];
+        int depth = 0;
+        stack[depth++] = 0;
+        while (depth > 0) {
+            const NODE& n = nodes[static_cast<std::size_t>(stack[--depth])];
+            if (!meets(n.box, query)) continue;
+            if (n.left < 0) {
+                for (int i = n.first; i < n.first + n.count; ++i) take(order[static_cast<std::size_t>(i)]);
+            } else if (depth + 2 <= 128) {
+                stack[depth++] = n.left;
+                stack[depth++] = n.right;
+            }
+        }
+    }
+};
+
+// A face's edges and their boxes, read the first time a plane across a column asks for them.
+struct EDGES {
+    std::vector<TopoDS_Edge> edges;
+    std::vector<Box3> boxes;
+    BOX_TREE tree;
+};
+
+struct SOLID {
+    std::int32_t number = 0;
+    std::uint32_t id = 0;
+    host::SolidGeom geom;
+    Box3 box;
+    std::vector<Box3> boxes;   // of faces(), in its order
+    BOX_TREE tree;
+};
+
+struct COLUMN {
+    gp_Pnt O;
+    gp_Dir d;
+    double top = 0, bottom = 0, end = 0, r = 0, point = 0, tol = 0;
+    double stop = 0;   // where material stops counting: end less the point's part taken and the tolerance
+
+    double tOf(const gp_Pnt& p) const { return gp_Vec(O, p).Dot(gp_Vec(d)); }
+    gp_Pnt at(double t) const { return O.Translated(gp_Vec(d) * t); }
+    double axisDistance(const gp_Pnt& p) const {
+        const gp_Vec v(O, p);
+        return (v - gp_Vec(d) * v.Dot(gp_Vec(d))).Magnitude();
+    }
+    // The radius inside which material counts at t.
+    double reach(double t) const {
+        const double full = t <= bottom ? r : (point > 0 ? r * (end - t) / point : 0);
+        return full - tol;
+    }
+    bool inLength(double t) const { return t > top && t < stop; }
+};
+
+Box3 toBox(const Bnd_Box& b) {
+    Box3 box;
+    if (b.IsVoid()) return box;
+    b.Get(box.min[0], box.min[1], box.min[2], box.max[0], box.max[1], box.max[2]);
+    return box;
+}
+
+// The least and greatest t of the box's corners.
+std::pair<double, double> boxSpan(const COLUMN& c, const Box3& b) {
+    double lo = std::numeric_limits<double>::infinity(), hi = -lo;
+    for (int k = 0; k < 8; ++k) {
+        const gp_Pnt p((k & 1) ? b.max[0] : b.min[0], (k & 2) ? b.max[1] : b.min[1], (k & 4) ? b.max[2] : b.min[2]);
+        const double t = c.tOf(p);
+        lo = std::min(lo, t);
+        hi = std::max(hi, t);
+    }
+    return {lo, hi};
+}
+
+bool parallel(const gp_Dir& a, const gp_Dir& b) { return std::fabs(a.Dot(b)) > 1 - 1e-12; }
+
+// The distance of p from the edge: lines and circles in closed form, any other curve by the kernel.
+double edgeDistance(const TopoDS_Edge& edge, const gp_Pnt& p) {
+    const BRepAdaptor_Curve curve(edge);
+    const double f = curve.FirstParameter(), l = curve.LastParameter();
+    switch (curve.GetType()) {
+    case GeomAbs_Line: {
+        const gp_Pnt a = curve.Value(f), b = curve.Value(l);
+        const gp_Vec ab(a, b), ap(a, p);
+        const double len = ab.SquareMagnitude();
+        const double s = len > 0 ? std::clamp(ap.Dot(ab) / len, 0.0, 1.0) : 0.0;
+        return p.Distance(a.Translated(ab * s));
+    }
+    case GeomAbs_Circle: {
+        const gp_Circ circle = curve.Circle();
+        double u = ElCLib::Parameter(circle, p);
+        while (u < f) u += 2 * M_PI;
+        if (u <= l) return p.Distance(ElCLib::Value(u, circle));
+        return std::min(p.Distance(curve.Value(f)), p.Distance(curve.Value(l)));
+    }
+    default: break;
+    }
+    BRepExtrema_DistShapeShape distance(BRepBuilderAPI_MakeVertex(p).Vertex(), edge);
+    return distance.IsDone() ? distance.Value() : 0;
+}
+
+}  // namespace
+
+struct reach_solids {
+    std::vector<SOLID> solids;
+    std::unordered_map<const FaceGeom::Impl*, EDGES> edges;
+
+    const EDGES& edgesOf(const FaceGeom& face) {
+        auto [it, made] = edges.try_emplace(face.impl().get());
+        if (made) {
+            for (TopExp_Explorer e(host::occtFace(face), TopAbs_EDGE); e.More(); e.Next()) {
+                const TopoDS_Edge& edge = TopoDS::Edge(e.Current());
+                Bnd_Box b;
+                BRepBndLib::Add(edge, b);
+                it->second.edges.push_back(edge);
+                it->second.boxes.push_back(toBox(b));
+            }
+            it->second.tree.build(it->second.boxes);
+        }
+        return it->second;
+    }
+};
+
+namespace {
+
+// The column as a solid shrunk by its tolerance, made the first time a face needs the kernel.
+struct COLUMN_SOLIDS {
+    std::vector<TopoDS_Shape> shapes;
+    bool made = false;
+
+    const std::vector<TopoDS_Shape>& of(const COLUMN& c) {
+        if (made) return shapes;
+        made = true;
+        const double r = c.r - c.tol;
+        const double flatEnd = std::min(c.point > 0 ? c.bottom : c.stop, c.stop);
+        if (r > 0 && flatEnd > c.top)
+            shapes.push_back(BRepPrimAPI_MakeCylinder(gp_Ax2(c.at(c.top), c.d), r, flatEnd - c.top).Shape());
+        if (r > 0 && c.point > 0 && c.stop > c.bottom) {
+            const double length = c.stop - c.bottom;
+            shapes.push_back(
+                BRepPrimAPI_MakeCone(gp_Ax2(c.at(c.bottom), c.d), r, std::max(0.0, c.reach(c.stop)), length).Shape());
+        }
+        return shapes;
+    }
+};
+
+std::optional<double> byKernel(const TopoDS_Face& face, const COLUMN& c, COLUMN_SOLIDS& solids) {
+    std::optional<double> first;
+    for (const TopoDS_Shape& s : solids.of(c)) {
+        BRepExtrema_DistShapeShape distance(face, s);
+        if (!distance.IsDone() || distance.Value() > 1e-7) continue;
+        for (int i = 1; i <= distance.NbSolution(); ++i) {
+            const double t = std::clamp(c.tOf(distance.PointOnShape1(i)), c.top, c.end);
+            if (!first || t < *first) first = t;
+        }
+    }
+    return first;
+}
+
+// A surface whose radius about the column's axis is R(t) = r0 + slope (t - t0) over the face's span [lo, hi]:
+// where it comes inside the column's reach, first.
+std::optional<double> aboutAxis(const COLUMN& c, double lo, double hi, double r0, double t0, double slope) {
+    const double a = std::max(lo, c.top), b = std::min(hi, c.stop);
+    if (!(a < b)) return std::nullopt;
+    std::vector<double> at{a};
+    if (c.bottom > a && c.bottom < b) at.push_back(c.bottom);
+    at.push_back(b);
+    const auto gap = [&](double t) { return std::fabs(r0 + slope * (t - t0)) - c.reach(t); };
+    if (gap(a) < 0) return a;
+    for (std::size_t i = 1; i < at.size(); ++i) {
+        const double g0 = gap(at[i - 1]), g1 = gap(at[i]);
+        if (g1 < 0) return at[i - 1] + (at[i] - at[i - 1]) * g0 / (g0 - g1);
+    }
+    return std::nullopt;
+}
+
+// The span of t over the face, from the face itself where the host knows it, else from its box.
+std::pair<double, double> faceSpan(const COLUMN& c, const FaceGeom& face, const Box3& box) {
+    double least = 0, most = 0;
+    const Vec3 d{c.d.X(), c.d.Y(), c.d.Z()};
+    if (face.extentAlong(d, least, most)) {
+        const double o = c.O.X() * d[0] + c.O.Y() * d[1] + c.O.Z() * d[2];
+        return {least - o, most - o};
+    }
+    return boxSpan(c, box);
+}
+
+std::optional<double> planeAcross(reach_solids& all, const FaceGeom& face, const gp_Pln& plane, const COLUMN& c) {
+    const double t = c.tOf(plane.Location());
+    if (!c.inLength(t)) return std::nullopt;
+    const double reach = c.reach(t);
+    if (reach <= 0) return std::nullopt;
+    const gp_Pnt a = c.at(t);
+    if (!face.intersectLine({a.X(), a.Y(), a.Z()}, {c.d.X(), c.d.Y(), c.d.Z()}).empty()) return t;
+    const EDGES& edges = all.edgesOf(face);
+    const Box3 near{{a.X() - reach, a.Y() - reach, a.Z() - reach}, {a.X() + reach, a.Y() + reach, a.Z() + reach}};
+    bool inside = false;
+    edges.tree.visit(near, [&](int k) {
+        if (!inside && edgeDistance(edges.edges[static_cast<std::size_t>(k)], a) < reach) inside = true;
+    });
+    return inside ? std::optional<double>(t) : std::nullopt;
+}
+
+std::optional<double> faceInColumn(reach_solids& all, const FaceGeom& face, const Box3& box, const COLUMN& c,
+                                   COLUMN_SOLIDS& solids) {
+    const auto& impl = *face.impl();
+    const GeomAdaptor_Surface surface(impl.surface);
+    const double reach = c.r - c.tol;
+    switch (surface.GetType()) {
+    case GeomAbs_Plane: {
+        const gp_Pln plane = surface.Plane();
+        const gp_Dir n = plane.Axis().Direction();
+        if (parallel(n, c.d)) return planeAcross(all, face, plane, c);
+        if (std::fabs(n.Dot(c.d)) < 1e-12 && std::fabs(gp_Vec(c.O, plane.Location()).Dot(gp_Vec(n))) >= reach)
+            return std::nullopt;
+        break;
+    }
+    case GeomAbs_Cylinder: {
+        const gp_Cylinder cylinder = surface.Cylinder();
+        if (!parallel(cylinder.Axis().Direction(), c.d)) break;
+        const double e = c.axisDistance(cylinder.Location()), R = cylinder.Radius();
+        if (e <= c.tol * 1e-3) {
+            const auto [lo, hi] = faceSpan(c, face, box);
+            return aboutAxis(c, lo, hi, R, 0, 0);
+        }
+        if (std::fabs(e - R) >= reach) return std::nullopt;
+        break;
+    }
+    case GeomAbs_Cone: {
+        const gp_Cone cone = surface.Cone();
+        const gp_Dir a = cone.Axis().Direction();
+        if (!parallel(a, c.d) || c.axisDistance(cone.Location()) > c.tol * 1e-3) break;
+        const auto [lo, hi] = faceSpan(c, face, box);
+        return aboutAxis(c, lo, hi, cone.RefRadius(), c.tOf(cone.Location()), a.Dot(c.d) * std::tan(cone.SemiAngle()));
+    }
+    case GeomAbs_Torus: {
+        const gp_Torus torus = surface.Torus();
+        if (parallel(torus.Axis().Direction(), c.d) && c.axisDistance(torus.Location()) <= c.tol * 1e-3 &&
+            torus.MajorRadius() - torus.MinorRadius() >= reach)
+            return std::nullopt;
+        break;
+    }
+    case GeomAbs_Sphere: {
+        const gp_Sphere sphere = surface.Sphere();
+        if (c.axisDistance(sphere.Location()) - sphere.Radius() >= reach) return std::nullopt;
+        break;
+    }
+    default: break;
+    }
+    return byKernel(impl.face, c, solids);
+}
+
+// Whether the column, which no face enters, lies inside the solid: from the face the axis meets first above
+// one of its points, the material's side of that face; the kernel's classifier where that face is met
+// edge on or at the point itself.
+bool columnInside(const SOLID& solid, const COLUMN& c) {
+    const double step = 0.5 * std::min(1.0, c.stop - c.top);
+    const gp_Pnt p = c.at(c.top + step);
+    const Box3& b = solid.box;
+    for (int i = 0; i < 3; ++i)
+        if (p.Coord(i + 1) < b.min[static_cast<std::size_t>(i)] - c.tol || p.Coord(i + 1) > b.max[static_cast<std::size_t>(i)] + c.tol)
+            return false;
+    double far = 0;
+    for (int i = 0; i < 3; ++i) far += (b.max[static_cast<std::size_t>(i)] - b.min[static_cast<std::size_t>(i)]);
+    far += 1;
+    const gp_Pnt q = p.Translated(gp_Vec(c.d) * -far);
+    Box3 ray;
+    for (int i = 0; i < 3; ++i) {
+        ray.min[static_cast<std::size_t>(i)] = std::min(p.Coord(i + 1), q.Coord(i + 1));
+        ray.max[static_cast<std::size_t>(i)] = std::max(p.Coord(i + 1), q.Coord(i + 1));
+    }
+    const Vec3 origin{p.X(), p.Y(), p.Z()}, up{-c.d.X(), -c.d.Y(), -c.d.Z()};
+    const auto& faces = solid.geom.faces();
+    double nearest = std::numeric_limits<double>::infinity();
+    const FaceGeom* met = nullptr;
+    host::UV uv;
+    std::vector<host::FaceHit> hits;
+    solid.tree.visit(ray, [&](int k) {
+        const FaceGeom& f = faces[static_cast<std::size_t>(k)];
+        f.intersectLine(origin, up, hits);
+        for (const host::FaceHit& h : hits)
+            if (h.lineParam > -c.tol && h.lineParam < nearest) {
+                nearest = h.lineParam;
+                met = &f;
+                uv = h.uv;
+            }
+    });
+    if (!met) return false;
+    Vec3 n{};
+    const double side = met->normalAt(uv.u, uv.v, n) ? n[0] * up[0] + n[1] * up[1] + n[2] * up[2] : 0;
+    if (nearest > c.tol && std::fabs(side) > 1e-6) return side > 0;
+    BRepClass3d_SolidClassifier classifier(host::occtShape(solid.geom), p, 1e-7);
+    return classifier.State() == TopAbs_IN;
+}
+
+}  // namespace
+
+reach_solids* reach_solids_make() {
+    auto* made = new reach_solids;
+    auto lock = host::db::guard();
+    std::int32_t number = 0;
+    for (const auto& [handle, stored] : host::db::current().ents) {
+        if (stored.kept || stored.head.type != kEntSolid) continue;
+        ++number;
+        const ent_solid& s = stored.solid();
+        if ((s.flags & kSolidExcluded) || !s.geom || s.geom->empty()) continue;
+        SOLID solid;
+        solid.number = number;
+        solid.id = stored.head.id;
+        solid.geom = *s.geom;
+        for (const FaceGeom& f : solid.geom.faces()) solid.boxes.push_back(f.boundingBox());
+        if (solid.boxes.empty()) continue;
+        solid.box = solid.boxes.front();
+        for (const Box3& b : solid.boxes) solid.box = BOX_TREE::join(solid.box, b);
+        solid.tree.build(solid.boxes);
+        made->solids.push_back(std::move(solid));
+    }
+    return made;
+}
+
+void reach_solids_free(reach_solids* solids) { delete solids; }
+
+int reach_first_material(reach_solids* all, const tool_column* column, column_hit* hit) {
+    if (!all || !column) return 0;
+    const double* a = column->axisDir;
+    if (!(std::hypot(a[0], a[1], a[2]) > 1e-12) || !(column->radius > 0) || !(column->bottom > column->top))
+        return 0;
+    COLUMN c;
+    c.O = gp_Pnt(column->axisPt[0], column->axisPt[1], column->axisPt[2]);
+    c.d = gp_Dir(a[0], a[1], a[2]);
+    c.top = column->top;
+    c.bottom = column->bottom;
+    c.point = std::max(0.0, column->pointLength);
+    c.end = c.bottom + c.point;
+    c.r = column->radius;
+    c.tol = std::max(0.0, column->tolerance);
+    c.stop = c.end - std::clamp(column->pointTaken, 0.0, c.point) - c.tol;
+    if (!(c.stop > c.top) || !(c.r > c.tol)) return 0;
+
+    Box3 reach;
+    const gp_Pnt p0 = c.at(c.top), p1 = c.at(c.stop);
+    for (int i = 0; i < 3; ++i) {
+        reach.min[static_cast<std::size_t>(i)] = std::min(p0.Coord(i + 1), p1.Coord(i + 1)) - c.r;
+        reach.max[static_cast<std::size_t>(i)] = std::max(p0.Coord(i + 1), p1.Coord(i + 1)) + c.r;
+    }
+    COLUMN_SOLIDS shapes;
+    std::optional<column_hit> first;
+    const auto take = [&](const SOLID& s, double t) {
+        if (!first || t < first->at) first = column_hit{s.number, s.id, t};
+    };
+    for (const SOLID& s : all->solids) {
+        if (!BOX_TREE::meets(s.box, reach)) continue;
+        const auto& faces = s.geom.faces();
+        bool entered = false;
+        s.tree.visit(reach, [&](int k) {
+            const Box3& b = s.boxes[static_cast<std::size_t>(k)];
+            const auto [lo, hi] = boxSpan(c, b);
+            if (hi <= c.top || lo >= c.stop) return;
+            const gp_Pnt middle((b.min[0] + b.max[0]) / 2, (b.min[1] + b.max[1]) / 2, (b.min[2] + b.max[2]) / 2);
+            const double half = 0.5 * std::hypot(b.max[0] - b.min[0], b.max[1] - b.min[1], b.max[2] - b.min[2]);
+            if (c.axisDistance(middle) - half >= c.r - c.tol) return;
+            try {
+                if (const auto t = faceInColumn(*all, faces[static_cast<std::size_t>(k)], b, c, shapes)) {
+                    entered = true;
+                    take(s, *t);
+                }
+            } catch (const Standard_Failure&) {
+            }
+        });
+        if (!entered) {
+            try {
+                if (columnInside(s, c)) take(s, c.top);
+            } catch (const Standard_Failure&) {
+            }
+        }
+    }
+    if (!first) return 0;
+    if (hit) *hit = *first;
+    return 1;
+}
