@@ -165,6 +165,12 @@ std::int16_t runRecognition(std::uint32_t* /*processTreeFlags*/) {
     g_fullToolsSeq->clear();
     // Every hole of a fresh tree is sequenced: nothing has been switched off in the process tree yet.
     sequenceTools(*g_fullToolsSeq, g_records->viewsTree, 0);
+    // Whatever the recognition decided, a hole one of whose tools would run into material of the part cannot
+    // be reached: told here, and left out when the operations are made.
+    for (const BLOCKED_HOLE& b : holesToolsRunInto(*g_fullToolsSeq, false)) {
+        b.hole->notAccessible = 1;
+        noteToolRunsInto(*b.hole, b.toolDiameter, b.solid, b.depth);
+    }
     const int result = showProcessSummary(g_records->viewsTree, *g_fullToolsSeq);
     (void)holeStatistics(g_records->viewsTree, &rejects.wide, &rejects.narrow, &rejects.refused);
 

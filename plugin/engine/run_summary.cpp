@@ -31,7 +31,7 @@ constexpr int kLineDroppedWide = 170, kLineDroppedNarrow = 171, kLineDroppedDire
               kLogTitle = 179, kLineDroppedUndercut = 180, kLogUndercut = 181, kLineDroppedPocket = 182,
               kLogPocket = 183, kLineDroppedClosed = 184, kLogClosed = 185, kLineDroppedBeyond = 186, kLogBeyond = 187,
               kLineDroppedLong = 188, kLogLong = 189, kLineDroppedNoBore = 190, kLogNoBore = 191,
-              kLineDroppedNoNewTable = 192, kLogNoNewTable = 193;
+              kLineDroppedNoNewTable = 192, kLogNoNewTable = 193, kLineDroppedReach = 197, kLogReach = 198;
 constexpr int kLineDepth = 151, kLineChamfer = 152, kLineCrashInto = 153, kLineNoMeasures = 154,
               kLineProvisional = 155, kLineAdapted = 156, kLineNotAccessible = 157, kLineNoRow = 158,
               kLineNoProcess = 159, kLineSharedReadOnly = 169, kLineRunOnly = 194, kLineNoneApplies = 195,
@@ -53,6 +53,8 @@ std::string reasonText(const CTextSection& texts, const DROPPED_WALL& w) {
     case DROP_RULE::TooManyWalls: return fillText(texts.getText(kLogLong), {long{kMaxCilDescs}});
     case DROP_RULE::NoBore: return texts.getText(kLogNoBore);
     case DROP_RULE::NoNewTable: return texts.getText(kLogNoNewTable);
+    case DROP_RULE::ToolRunsInto:
+        return fillText(texts.getText(kLogReach), {formatNumber(w.toolDiameter), long{w.solid}, formatNumber(w.depth)});
     }
     return {};
 }
@@ -73,7 +75,7 @@ std::string droppedWallsSummary(const CTextSection& texts) {
     if (dropped.empty()) return {};
     const PRM_SETTINGS& s = g_globals->settings;
     long wide = 0, narrow = 0, direction = 0, open = 0, undercut = 0, pocket = 0, closed = 0, beyond = 0, tooLong = 0,
-         noBore = 0, noNewTable = 0;
+         noBore = 0, noNewTable = 0, reach = 0;
     for (const DROPPED_WALL& w : dropped) {
         switch (w.rule) {
         case DROP_RULE::TooWide: ++wide; break;
@@ -87,6 +89,7 @@ std::string droppedWallsSummary(const CTextSection& texts) {
         case DROP_RULE::TooManyWalls: ++tooLong; break;
         case DROP_RULE::NoBore: ++noBore; break;
         case DROP_RULE::NoNewTable: ++noNewTable; break;
+        case DROP_RULE::ToolRunsInto: ++reach; break;
         }
     }
     std::string text;
@@ -104,6 +107,7 @@ std::string droppedWallsSummary(const CTextSection& texts) {
     line(tooLong, fillText(texts.getText(kLineDroppedLong), {tooLong, long{kMaxCilDescs}}));
     line(noBore, fillText(texts.getText(kLineDroppedNoBore), {noBore}));
     line(noNewTable, fillText(texts.getText(kLineDroppedNoNewTable), {noNewTable}));
+    line(reach, fillText(texts.getText(kLineDroppedReach), {reach}));
 
     // The log is written whole each run, so that it never lists what an earlier run left out; only into the
     // work folder: without one the summary names no log rather than dropping a file into the current folder.

@@ -52,3 +52,11 @@ void noteDroppedWholeHole(DROP_RULE rule, const POINT_LIST& hole) {
     for (const CYL_LIST* s = hole.firstCyl; s; s = s->next) widest = std::max({widest, s->rSup, s->rInf});
     noteDroppedHole(rule, hole, widest, 0);
 }
+
+void noteToolRunsInto(const POINT_LIST& hole, double toolDiameter, std::int32_t solid, double depth) {
+    noteDroppedWholeHole(DROP_RULE::ToolRunsInto, hole);
+    DROPPED_WALL& w = walls().back();
+    w.toolDiameter = toolDiameter;
+    w.solid = solid;
+    w.depth = depth;
+}

@@ -48,13 +48,18 @@ constexpr int kRecognitionFailed = -1;     // after its message
 // are settings, and the user may change one or machine the hole by hand.
 enum class DROP_RULE {
     TooWide, TooNarrow, Direction, OpenArc, Undercut, Pocket, Closed, BeyondClosedEnd, TooManyWalls, NoBore,
-    NoNewTable
+    NoNewTable, ToolRunsInto
 };
 struct DROPPED_WALL {
     DROP_RULE rule = DROP_RULE::TooWide;
     double position[3] = {};   // world: the centre of the wall's top (of the hole's top for an open arc)
     double diameter = 0;       // the widest of the wall (of the hole's walls)
     double sweep = 0;          // degrees of its circle the widest wall keeps (open arcs)
+    // A hole one of whose tools would run into material: the tool's diameter, the solid's number in the
+    // part and the depth below the hole's mouth where the tool would meet it (above the mouth: negative).
+    double toolDiameter = 0;
+    std::int32_t solid = 0;
+    double depth = 0;
 };
 // What the last recognizeCylinders left out, in the order met: a surface for the diameter and direction
 // rules, a hole position for the open-arc rule, which leaves out holes whose every wall keeps less of its
@@ -64,10 +69,14 @@ struct DROPPED_WALL {
 // walls only narrow to a point (a centre mark: a hole of diameter 0 to the tables, with nothing to take
 // its depth from); and a hole position for a hole of more walls than its description holds, or one that no
 // table describes and for which no new table could be made, which the form recognition that follows leaves
-// out. The list is emptied when the next recognition starts.
+// out; and a hole position one of whose tools would run into material of the part (its first tool to do so,
+// with what it meets), which the run's check of the tools' reach leaves out. The list is emptied when the
+// next recognition starts.
 const std::vector<DROPPED_WALL>& droppedWalls();
 // Adds a hole that a later stage of the run leaves out whole: its top, its widest wall.
 void noteDroppedWholeHole(DROP_RULE rule, const POINT_LIST& hole);
+// Adds a hole position whose tool would run into material (DROP_RULE::ToolRunsInto).
+void noteToolRunsInto(const POINT_LIST& hole, double toolDiameter, std::int32_t solid, double depth);
 
 // The material around each hole (hillT, hillB) and the foreign surfaces above, below or inside it (crashTop,
 // crashBottom, crashInto). mode 0 is the normal check; with mode 1 a surface owned by another recognised hole never sets crashInto

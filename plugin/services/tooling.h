@@ -191,6 +191,21 @@ int createTreeProcessOperations(std::uint32_t* treeFlags, std::vector<FULL_TOOLS
                                 std::int16_t pathMode, const std::string& groupName, std::uint8_t keepGroups);
 // The depth of an operation as its host operation takes it, from the hole's mouth.
 double operationDepth(const OPE_LIST& operation, const tp_tool& tool, std::uint8_t tipCompensation);
+// A hole position one of whose tools would run into material of the part: the first such tool's diameter,
+// the solid's number in the part and the depth below the hole's mouth where it meets the material.
+struct BLOCKED_HOLE {
+    POINT_LIST* hole = nullptr;
+    double toolDiameter = 0;
+    std::int32_t solid = 0;
+    double depth = 0;
+};
+// The hole positions of the sequence's operations (with `onlyOn`, only those on: selected2) whose tools
+// would meet material of a solid of the part on their way down from the clearance plane to their depth,
+// beyond what their process takes, in the sequence's order. The operations of every other hole are made as
+// they are: this is the last word before any operation is made.
+std::vector<BLOCKED_HOLE> holesToolsRunInto(std::vector<FULL_TOOLS_SEQ>& sequence, bool onlyOn);
+// Leaves out (selected, selected2 off) each hole position that holesToolsRunInto finds among those on.
+void leaveOutBlockedHoles(std::vector<FULL_TOOLS_SEQ>& sequence);
 // Whether the toolpath groups dialog lets one operation run over the views of a toolpath group.
 bool toolPathGroupsOverViews();
 

@@ -76,9 +76,9 @@ struct PLANE {
     double zo = 0;
 };
 
-PLANE planeFor(const OPE_LIST& R, VIEW_LIST& view) {
-    const double tolerance = g_tolerances.tol004T;
-    const view_ent* named = nullptr;
+// The origin R's tool plane takes, `named` the view's named view (or null).
+PLANE planeOrigin(const OPE_LIST& R, VIEW_LIST& view, const view_ent*& named) {
+    named = nullptr;
     for (const view_ent& v : NamedViews) {
         const bool match = view.idn != 0 ? static_cast<std::int16_t>(v.id & 0xFFFF) == view.idn
                                          : v.number == view.viewNumber;
@@ -97,6 +97,14 @@ PLANE planeFor(const OPE_LIST& R, VIEW_LIST& view) {
     if (findGroupNotes(&view, at) > 0) std::copy(at, at + 3, plane.origin);
     if (g_globals->settings.originFromLevelPoint == 1 && findLevelPoint(T::originLevel(R), at))
         std::copy(at, at + 3, plane.origin);
+    plane.zo = viewZ(view, plane.origin);
+    return plane;
+}
+
+PLANE planeFor(const OPE_LIST& R, VIEW_LIST& view) {
+    const double tolerance = g_tolerances.tol004T;
+    const view_ent* named = nullptr;
+    PLANE plane = planeOrigin(R, view, named);
     const auto originOf = [](const view_ent& v) {
         return std::array<double, 3>{v.origin.x, v.origin.y, v.origin.z};
     };
@@ -328,6 +336,18 @@ void writeHostOperation(const operation& record) {
     if (ops.DatabaseRetrieve(record.dbEntity, &stored)) ops.DatabaseUpdate(record.dbEntity, &record);
 }
 
+double toolPlaneZ(const OPE_LIST& R, VIEW_LIST& view) {
+    const view_ent* named = nullptr;
+    return planeOrigin(R, view, named).zo;
+}
+
+double clearancePlane(const OPE_LIST& R, double zo) {
+    const PRM_SETTINGS& s = g_globals->settings;
+    double clearance = s.initialHeight;
+    if (clearance + zo < T::clearanceTop(R) + s.clearanceAddition) clearance = T::clearanceTop(R) + s.clearanceAddition - zo;
+    return rounded(clearance);
+}
+
 std::int32_t createHostDrillOperation(OPE_LIST& R, operation& record, double depth, const tp_tool& tool,
                                       std::int16_t kind, std::int16_t millAsCycle, std::uint8_t multiView) {
     const PRM_SETTINGS& s = g_globals->settings;
@@ -374,10 +394,7 @@ std::int32_t createHostDrillOperation(OPE_LIST& R, operation& record, double dep
         op.originLevel = T::originLevel(R);
         std::copy(plane.origin, plane.origin + 3, op.levelOrigin);
     }
-    double clearance = s.initialHeight;
-    if (clearance + plane.zo < T::clearanceTop(R) + s.clearanceAddition)
-        clearance = T::clearanceTop(R) + s.clearanceAddition - plane.zo;
-    op.clearance = rounded(clearance);
+    op.clearance = clearancePlane(R, plane.zo);
     op.clearanceOn = 1;
     op.retract = s.retractHeight;
     op.retractOn = 1;

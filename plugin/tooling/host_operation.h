@@ -9,6 +9,7 @@
 #include "plugin/tooling/hole_path.h"
 
 struct OPE_LIST;
+struct VIEW_LIST;
 
 // The milled kind of an operation's cycle: 0 a drill cycle, 1 circle mill, 2 contour, 3 helix bore,
 // 4 thread mill.
@@ -28,6 +29,11 @@ std::int32_t createSequenceHostOps(OPE_LIST& R, std::vector<PTS_TL_SEQ>& run, co
 // kind is made as (0: none). Returns the operation's id (0 when the host refused it).
 std::int32_t createHostDrillOperation(OPE_LIST& R, operation& record, double depth, const tp_tool& tool,
                                       std::int16_t kind, std::int16_t millAsCycle, std::uint8_t multiView);
+
+// The Z in the view of the origin R's tool plane takes, which its clearance is measured from; nothing is made.
+double toolPlaneZ(const OPE_LIST& R, VIEW_LIST& view);
+// R's clearance plane over a tool plane whose origin lies at `zo` in the view, as its operation takes it.
+double clearancePlane(const OPE_LIST& R, double zo);
 
 // Writes the record over its operation: through the list's update slot, then its database entity.
 void writeHostOperation(const operation& record);

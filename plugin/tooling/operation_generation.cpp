@@ -257,6 +257,7 @@ int createTreeProcessOperations(std::uint32_t* treeFlags, std::vector<FULL_TOOLS
     const UNREACHABLE_ANSWER unreachable = askAboutUnreachableHoles(tree, treeFlags);
     if (unreachable == UNREACHABLE_ANSWER::cancelled) return 1;
     leaveOutFilteredHoles(tree, *treeFlags, unreachable == UNREACHABLE_ANSWER::leftOut);
+    leaveOutBlockedHoles(sequence);
 
     // The operations are made in the first named view's planes, the manager's tree refreshed once at the end.
     const SAVED_PLANES planes{constr_view_n, tool_view_n};

@@ -12,6 +12,7 @@
 #include "plugin/base/host_install.h"
 #include "plugin/base/machine_info.h"
 #include "plugin/base/text_fill.h"
+#include "plugin/model/tool_records.h"
 #include "plugin/model/tree.h"
 #include "plugin/model/tree_views.h"
 #include "plugin/model/work_records.h"
@@ -124,6 +125,7 @@ void runProcessTree(std::uint32_t* treeFilter) {
 
     keepSelection(views);
     leaveOutFilteredHoles(views, *treeFilter, unreachable == UNREACHABLE_ANSWER::leftOut);
+    leaveOutBlockedHoles(*g_fullToolsSeq);
     createOperationsPerGroup(views);
     restoreSelection(views);
 }

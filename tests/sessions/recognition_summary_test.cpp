@@ -75,10 +75,12 @@ TEST(RecognitionSummary, WhatARuleLeftOutIsCountedAndListedWithItsPlaceDiameterA
         // A 60 back spotface at the bottom of a 22 through hole, wider than the maximum diameter 40.
         {"back_spotface.stp", "1 walls wider than the maximum diameter 40 were left out.",
          {"X50 Y40 Z-41 D60 wider than the maximum diameter 40"}},
-        // Two centre marks, cones without a bore, at their mouths: under a boss and on the end of a pin.
+        // Two centre marks, cones without a bore, at their mouths: under a boss and on the end of a pin; and
+        // the hole the pin is pressed into, whose spot drill would meet the pin 2 over its mouth.
         {"centre_marks.stp", "2 holes without a bore, whose walls only narrow to a point (centre marks), were left out.",
          {"X115 Y60 Z12 D3 no bore: its walls only narrow to a point (a centre mark)",
-          "X145 Y38 Z30 D0.515 no bore: its walls only narrow to a point (a centre mark)"}},
+          "X145 Y38 Z30 D0.515 no bore: its walls only narrow to a point (a centre mark)",
+          "X145 Y40 Z30 D1.55 its D10 tool would run into solid 2 at depth -2 below its mouth"}},
     };
     // The example plate's necked hole: its 14 groove below the 10 bore's mouth cannot be drilled from there.
     const SUMMARY plate = summaryOf(executeOn(std::string(FX_SOURCE_DIR) + "/data/examples/holes_plate.step"));
