@@ -287,6 +287,30 @@ std::pair<double, double> faceSpan(const COLUMN& c, const FaceGeom& face, const 
     return boxSpan(c, box);
 }
 
+// Whether the face keeps clear of the column: beyond its span along the axis, or, seen along the axis, wholly
+// beyond one of eight lines about the axis at the column's reach (the face's own extents, tighter than its
+// box across a slanted axis). Cheap beside the kernel's distance, which most faces near a column need not ask.
+bool keepsClear(const COLUMN& c, const FaceGeom& face) {
+    const auto extent = [&](const gp_Dir& dir, double& lo, double& hi) {
+        const Vec3 v{dir.X(), dir.Y(), dir.Z()};
+        if (!face.extentAlong(v, lo, hi)) return false;
+        const double o = c.O.X() * v[0] + c.O.Y() * v[1] + c.O.Z() * v[2];
+        lo -= o;
+        hi -= o;
+        return true;
+    };
+    double lo = 0, hi = 0;
+    if (extent(c.d, lo, hi) && (hi <= c.top || lo >= c.stop)) return true;
+    const gp_Dir x = gp_Ax2(c.O, c.d).XDirection(), y = gp_Ax2(c.O, c.d).YDirection();
+    const double reach = c.r - c.tol;
+    for (int k = 0; k < 8; ++k) {
+        const double a = k * M_PI / 8;
+        const gp_Dir across(gp_Vec(x) * std::cos(a) + gp_Vec(y) * std::sin(a));
+        if (extent(across, lo, hi) && (lo >= reach || hi <= -reach)) return true;
+    }
+    return false;
+}
+
 std::optional<double> planeAcross(reach_solids& all, const FaceGeom& face, const gp_Pln& plane, const COLUMN& c) {
     const double t = c.tOf(plane.Location());
     if (!c.inLength(t)) return std::nullopt;
@@ -349,6 +373,7 @@ std::optional<double> faceInColumn(reach_solids& all, const FaceGeom& face, cons
     }
     default: break;
     }
+    if (keepsClear(c, face)) return std::nullopt;
     return byKernel(impl.face, c, solids);
 }
 
