@@ -8,6 +8,7 @@
 // by the kernel's distance to the column made as a solid.
 #include <BRepAdaptor_Curve.hxx>
 #include <BRepBndLib.hxx>
+#include <BRep_Tool.hxx>
 #include <BRepBuilderAPI_MakeVertex.hxx>
 #include <BRepClass3d_SolidClassifier.hxx>
 #include <BRepExtrema_DistShapeShape.hxx>
@@ -15,12 +16,19 @@
 #include <BRepPrimAPI_MakeCylinder.hxx>
 #include <Bnd_Box.hxx>
 #include <ElCLib.hxx>
+#include <ElSLib.hxx>
+#include <Extrema_ExtElCS.hxx>
+#include <Extrema_ExtPElC.hxx>
+#include <Extrema_POnSurf.hxx>
+#include <Geom2d_Curve.hxx>
 #include <GeomAdaptor_Surface.hxx>
+#include <IntAna_QuadQuadGeo.hxx>
 #include <Standard_Failure.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopoDS.hxx>
 #include <TopoDS_Edge.hxx>
 #include <gp_Ax2.hxx>
+#include <gp_Pln.hxx>
 
 #include <algorithm>
 #include <cmath>
@@ -327,6 +335,163 @@ std::optional<double> planeAcross(reach_solids& all, const FaceGeom& face, const
     return inside ? std::optional<double>(t) : std::nullopt;
 }
 
+// Whether every point of the box keeps out of the column: beyond its span, or, seen along the axis, wholly
+// beyond one of eight lines about the axis at its reach.
+bool boxClear(const COLUMN& c, const Box3& b) {
+    const auto [lo, hi] = boxSpan(c, b);
+    if (hi <= c.top || lo >= c.stop) return true;
+    const gp_Dir x = gp_Ax2(c.O, c.d).XDirection(), y = gp_Ax2(c.O, c.d).YDirection();
+    const double reach = c.r - c.tol;
+    for (int k = 0; k < 8; ++k) {
+        const double a = k * M_PI / 8;
+        const gp_Vec across = gp_Vec(x) * std::cos(a) + gp_Vec(y) * std::sin(a);
+        double least = std::numeric_limits<double>::infinity(), most = -least;
+        for (int i = 0; i < 8; ++i) {
+            const gp_Pnt p((i & 1) ? b.max[0] : b.min[0], (i & 2) ? b.max[1] : b.min[1], (i & 4) ? b.max[2] : b.min[2]);
+            const double s = gp_Vec(c.O, p).Dot(across);
+            least = std::min(least, s);
+            most = std::max(most, s);
+        }
+        if (least >= reach || most <= -reach) return true;
+    }
+    return false;
+}
+
+// Whether the segment keeps at the column's full reach or beyond from its axis where it lies along it.
+bool segmentClear(const COLUMN& c, const gp_Pnt& a, const gp_Pnt& b) {
+    const double ta = c.tOf(a), tb = c.tOf(b);
+    double s0 = 0, s1 = 1;   // the segment's part between top and stop
+    if (std::fabs(tb - ta) > 1e-15) {
+        const double u = (c.top - ta) / (tb - ta), w = (c.stop - ta) / (tb - ta);
+        s0 = std::max(0.0, std::min(u, w));
+        s1 = std::min(1.0, std::max(u, w));
+        if (s0 >= s1) return true;
+    } else if (ta <= c.top || ta >= c.stop) {
+        return true;
+    }
+    // The distance from the axis across it, p + s q, is least at s = -p.q / q.q.
+    const gp_Vec d(c.d), va(c.O, a), vb(c.O, b);
+    const gp_Vec p = va - d * va.Dot(d), q = (vb - d * vb.Dot(d)) - p;
+    const double qq = q.SquareMagnitude();
+    const double s = qq > 0 ? std::clamp(-p.Dot(q) / qq, s0, s1) : s0;
+    return (p + q * s).Magnitude() >= c.r - c.tol;
+}
+
+// Whether the edge keeps out of the column's full cylinder: by its box, as a segment of line, or as lying on
+// a cylinder about the axis at the reach or more (the wall of the hole that cut the face back to it).
+bool edgeClear(const COLUMN& c, const TopoDS_Edge& edge, const Box3& box) {
+    if (boxClear(c, box)) return true;
+    const BRepAdaptor_Curve curve(edge);
+    if (curve.GetType() == GeomAbs_Line)
+        return segmentClear(c, curve.Value(curve.FirstParameter()), curve.Value(curve.LastParameter()));
+    const double reach = c.r - c.tol + BRep_Tool::Tolerance(edge);
+    Handle(Geom2d_Curve) onSurface;
+    Handle(Geom_Surface) surface;
+    TopLoc_Location location;
+    double first = 0, last = 0;
+    for (int i = 1;; ++i) {
+        BRep_Tool::CurveOnSurface(edge, onSurface, surface, location, first, last, i);
+        if (onSurface.IsNull() || surface.IsNull()) return false;
+        const GeomAdaptor_Surface adaptor(surface);
+        if (adaptor.GetType() != GeomAbs_Cylinder) continue;
+        gp_Cylinder wall = adaptor.Cylinder();
+        if (!location.IsIdentity()) wall.Transform(location.Transformation());
+        if (parallel(wall.Axis().Direction(), c.d) && c.axisDistance(wall.Location()) <= c.tol * 1e-3 &&
+            wall.Radius() >= reach)
+            return true;
+    }
+}
+
+// The points of the cylinder's section by the plane across the axis at t nearest the axis or farthest from
+// it along the section.
+void sectionExtremes(const COLUMN& c, double t, const gp_Cylinder& cylinder, std::vector<gp_Pnt>& points) {
+    const gp_Pnt centre = c.at(t);
+    const IntAna_QuadQuadGeo section(gp_Pln(centre, c.d), cylinder, 1e-12, 1e-9);
+    if (!section.IsDone()) return;
+    const auto add = [&](const Extrema_ExtPElC& extremes) {
+        if (!extremes.IsDone()) return;
+        for (int i = 1; i <= extremes.NbExt(); ++i) points.push_back(extremes.Point(i).Value());
+    };
+    const double far = 1e100;
+    for (int i = 1; i <= section.NbSolutions(); ++i) {
+        switch (section.TypeInter()) {
+        case IntAna_Line: add(Extrema_ExtPElC(centre, section.Line(i), 1e-12, -far, far)); break;
+        case IntAna_Circle: add(Extrema_ExtPElC(centre, section.Circle(i), 1e-12, 0, 2 * M_PI)); break;
+        case IntAna_Ellipse: add(Extrema_ExtPElC(centre, section.Ellipse(i), 1e-12, 0, 2 * M_PI)); break;
+        default: break;
+        }
+    }
+}
+
+// A cylinder not about the column's axis. Its face holds material in the column's full cylinder only if an
+// edge comes into it, or else if the face holds a point where the distance from the axis is least over the
+// surface (where the axis passes through it, or its nearest point to the axis; for a cylinder along the
+// axis, its line nearest the axis), or least along its section by the column's top or end, where the face
+// crosses them: with every edge out, the least over a piece of the face inside would be one of those.
+// Unset when undecided, which the kernel decides.
+std::optional<std::optional<double>> cylinderNear(reach_solids& all, const FaceGeom& face, const gp_Cylinder& cylinder,
+                                                  const COLUMN& c) {
+    const double full = c.r - c.tol;
+    const auto inFace = [&](const gp_Pnt& p) {
+        double u = 0, v = 0;
+        ElSLib::Parameters(cylinder, p, u, v);
+        return face.containsUv({u, v});
+    };
+    const auto edgesOut = [&] {
+        const EDGES& edges = all.edgesOf(face);
+        for (std::size_t k = 0; k < edges.edges.size(); ++k)
+            if (!edgeClear(c, edges.edges[k], edges.boxes[k])) return false;
+        return true;
+    };
+    if (parallel(cylinder.Axis().Direction(), c.d)) {
+        // The line nearest the axis, at |e - R|, lies in the face over all its length in the column or not at all
+        // once every edge is out; material from the top, since the column is at its full reach there.
+        const gp_Pnt centre = c.at(0.5 * (c.top + std::min(c.bottom, c.stop)));
+        const gp_Vec a(cylinder.Axis().Direction());
+        const gp_Pnt foot = cylinder.Location().Translated(a * gp_Vec(cylinder.Location(), centre).Dot(a));
+        const gp_Vec out(centre, foot);
+        if (out.Magnitude() < 1e-12) return std::nullopt;
+        const gp_Pnt nearest = centre.Translated(out.Normalized() * (out.Magnitude() - cylinder.Radius()));
+        if (!edgesOut()) return std::nullopt;
+        return inFace(nearest) ? std::optional<double>(c.top) : std::optional<double>();
+    }
+    std::vector<gp_Pnt> witnesses;
+    const Vec3 along{c.d.X(), c.d.Y(), c.d.Z()};
+    for (const host::FaceHit& h : face.intersectLine({c.O.X(), c.O.Y(), c.O.Z()}, along))
+        witnesses.emplace_back(h.point[0], h.point[1], h.point[2]);
+    const Extrema_ExtElCS nearest(gp_Lin(c.O, c.d), cylinder);
+    if (!nearest.IsDone()) return std::nullopt;
+    for (int i = 1; i <= nearest.NbExt(); ++i) {
+        Extrema_POnCurv onAxis;
+        Extrema_POnSurf onSurface;
+        nearest.Points(i, onAxis, onSurface);
+        if (inFace(onSurface.Value())) witnesses.push_back(onSurface.Value());
+    }
+    // A point nearer the axis than the full reach is material in the column where it lies within the reach at
+    // its depth; in the point's cone it may not be, and on the top or end it is at the column's edge.
+    std::optional<double> first;
+    bool undecided = false;
+    for (const gp_Pnt& p : witnesses) {
+        const double t = c.tOf(p), off = c.axisDistance(p);
+        if (!c.inLength(t) || off >= full) continue;
+        if (off >= c.reach(t)) undecided = true;
+        else if (!first || t < *first) first = t;
+    }
+    if (first) return first;
+    double lo = 0, hi = 0;
+    if (!face.extentAlong(along, lo, hi)) return std::nullopt;
+    const double o = c.O.X() * along[0] + c.O.Y() * along[1] + c.O.Z() * along[2];
+    for (const double t : {c.top, c.stop}) {
+        if (t < lo - o - c.tol || t > hi - o + c.tol) continue;
+        std::vector<gp_Pnt> onSection;
+        sectionExtremes(c, t, cylinder, onSection);
+        for (const gp_Pnt& p : onSection)
+            if (c.axisDistance(p) < full && inFace(p)) undecided = true;
+    }
+    if (undecided || !edgesOut()) return std::nullopt;
+    return std::optional<double>();
+}
+
 std::optional<double> faceInColumn(reach_solids& all, const FaceGeom& face, const Box3& box, const COLUMN& c,
                                    COLUMN_SOLIDS& solids) {
     const auto& impl = *face.impl();
@@ -374,6 +539,8 @@ std::optional<double> faceInColumn(reach_solids& all, const FaceGeom& face, cons
     default: break;
     }
     if (keepsClear(c, face)) return std::nullopt;
+    if (surface.GetType() == GeomAbs_Cylinder)
+        if (const auto decided = cylinderNear(all, face, surface.Cylinder(), c)) return *decided;
     return byKernel(impl.face, c, solids);
 }
 

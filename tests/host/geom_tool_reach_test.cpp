@@ -113,6 +113,29 @@ INSTANTIATE_TEST_SUITE_P(
                        return std::vector{block(through(10)),
                                           PartBuilder::bar({{37, 30, 25}, {0, 0, 1}, 2, 10, 0}).build()};
                    },
+                   {30, 30, 20}, -30, 25, 5, 0, 0, 0, 0},
+        // Cylinders across the column: a pin over the mouth, off the axis but within the column, is met; one
+        // slanted past it at 0.5 from its side and a hole crossing the bore, cut back to its wall, are not.
+        REACH_CASE{"PinAcrossTheColumn",
+                   [] {
+                       return std::vector{block(through(10)),
+                                          PartBuilder::bar({{20, 33, 25}, {1, 0, 0}, 2, 20, 0}).build()};
+                   },
+                   {30, 30, 20}, -30, 25, 5, 0, 2, -6, -4},
+        REACH_CASE{"PinSlantedPastTheColumn",
+                   [] {
+                       const double s = std::sqrt(0.5), off = 6.5;
+                       const Vec3 base{30 + off * s - 10 * s, 30 - off * s - 10 * s, 25};
+                       return std::vector{block(through(10)), PartBuilder::bar({base, {s, s, 0}, 2, 20, 0}).build()};
+                   },
+                   {30, 30, 20}, -30, 25, 5, 0, 0, 0, 0},
+        REACH_CASE{"HoleAcrossTheBore",
+                   [] {
+                       return std::vector{PartBuilder::block({60, 60, 20})
+                                              .hole(through(10))
+                                              .hole(throughHole("x", {0, 30, 10}, {1, 0, 0}, 6))
+                                              .build()};
+                   },
                    {30, 30, 20}, -30, 25, 5, 0, 0, 0, 0}),
     byCaseName);
 
