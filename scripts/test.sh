@@ -27,10 +27,9 @@ step set-up "$root/scripts/setup.sh"
 # Line tables only (-g1): enough for a backtrace, and a quarter less compile time than full debug information.
 step build "$root/scripts/build.sh" "$root/build" -DFX_WERROR=ON -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG"
 # The plain build's test programs run whole, each as one process: in their own order and shuffled by three
-# fixed seeds, side by side. A test that leans on what an earlier one left in the process fails here; the
-# sanitizer build below runs them one test a process, as ctest does, so a test that passes only after
-# another is caught there. The longest programs start first, so that on few cores no long run is left to
-# go on alone at the end.
+# fixed seeds, side by side. A test that leans on what an earlier one left in the process, or that passes
+# only after another, fails here. The longest programs start first, so that on few cores no long run is left
+# to go on alone at the end.
 whole_programs() {
   for program in host_tests plugin_tests session_tests platform_tests; do
     for order in plain 11 29 47; do echo "$program $order"; done
@@ -47,9 +46,22 @@ if [ "${1:-}" = "--sanitize" ]; then
   # One clang build serves both: the tests under ASan and UBSan, and the fuzz targets.
   step "sanitizer build" "$root/scripts/build.sh" "$root/build-fuzz" -DFX_FUZZ=ON -DFX_BENCH=OFF \
     -DCMAKE_CXX_COMPILER=clang++
-  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    LSAN_OPTIONS=suppressions="$root/tests/lsan.supp" \
-    step "sanitized tests" ctest --test-dir "$root/build-fuzz" --output-on-failure --parallel "$jobs" --timeout 300
+  # Every test under the sanitizers, each program cut into a fixed number of shards run side by side (the
+  # same cut on every machine): one process a test paid the sanitizers' start, a third of a second of CPU,
+  # nearly two thousand times.
+  sanitized_programs() {
+    for program in plugin_tests:24 host_tests:8 session_tests:8 platform_tests:4; do
+      shards=${program#*:}
+      for ((shard = 0; shard < shards; shard++)); do echo "${program%:*} $shard $shards"; done
+    done | ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+      LSAN_OPTIONS=suppressions="$root/tests/lsan.supp" xargs -P "$jobs" -L 1 sh -c '
+      log="$0/Testing/$1.shard$2.log"
+      if ! GTEST_TOTAL_SHARDS=$3 GTEST_SHARD_INDEX=$2 timeout 1200 "$0/tests/$1" --gtest_brief=1 >"$log" 2>&1; then
+        cat "$log"; echo "$1 fails under the sanitizers (shard $2 of $3): $log" >&2; exit 1
+      fi' "$root/build-fuzz"
+  }
+  mkdir -p "$root/build-fuzz/Testing"
+  step "sanitized tests" sanitized_programs
   step fuzz "$root/scripts/fuzz.sh" --fixed
 fi
 checkout_after=$(checkout_state)
