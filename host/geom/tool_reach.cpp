@@ -1,10 +1,11 @@
-// The material a tool's column holds (host/api_geom.h, reach_first_material). Notation: O the axis point, d
+// The material a tool's column holds (host/api_reach.h, reach_first_material). Notation: O the axis point, d
 // the unit axis pointing the way the tool goes down, t = (P - O).d along it, r(t) the column's radius at t
 // (the full radius down to `bottom`, then the point's cone), tol the column's tolerance, stop the end less
 // the point's part taken and tol. Material lies in the column where a boundary face passes at t in
 // (top, stop) nearer the axis than r(t) - tol.
 // Faces are picked from a box tree of each solid; the faces a hole's tools meet most (planes across the
-// axis, and cylinders, cones, tori and spheres about it or beside it) are decided in closed form, the rest
+// axis, and cylinders, cones, tori and spheres about it or beside it) are decided in closed form, cylinders
+// and cones across it or slanted by their edges and the points where they come nearest the axis, the rest
 // by the kernel's distance to the column made as a solid.
 #include <BRepAdaptor_Curve.hxx>
 #include <BRepBndLib.hxx>
@@ -20,6 +21,7 @@
 #include <Extrema_ExtElCS.hxx>
 #include <Extrema_ExtPElC.hxx>
 #include <Extrema_POnSurf.hxx>
+#include <GCPnts_QuasiUniformDeflection.hxx>
 #include <Geom2d_Curve.hxx>
 #include <GeomAdaptor_Surface.hxx>
 #include <IntAna_QuadQuadGeo.hxx>
@@ -132,6 +134,14 @@ struct EDGES {
     std::vector<TopoDS_Edge> edges;
     std::vector<Box3> boxes;
     BOX_TREE tree;
+    // Each edge as a polyline within `deflection` of it, made the first time a column asks (empty until then,
+    // and when the kernel could not make one).
+    struct POLYLINE {
+        bool made = false;
+        double deflection = 0;
+        std::vector<gp_Pnt> points;
+    };
+    std::vector<POLYLINE> polylines;
 };
 
 struct SOLID {
@@ -215,7 +225,7 @@ struct reach_solids {
     std::vector<SOLID> solids;
     std::unordered_map<const FaceGeom::Impl*, EDGES> edges;
 
-    const EDGES& edgesOf(const FaceGeom& face) {
+    EDGES& edgesOf(const FaceGeom& face) {
         auto [it, made] = edges.try_emplace(face.impl().get());
         if (made) {
             for (TopExp_Explorer e(host::occtFace(face), TopAbs_EDGE); e.More(); e.Next()) {
@@ -226,6 +236,7 @@ struct reach_solids {
                 it->second.boxes.push_back(toBox(b));
             }
             it->second.tree.build(it->second.boxes);
+            it->second.polylines.resize(it->second.edges.size());
         }
         return it->second;
     }
@@ -377,9 +388,28 @@ bool segmentClear(const COLUMN& c, const gp_Pnt& a, const gp_Pnt& b) {
     return (p + q * s).Magnitude() >= c.r - c.tol;
 }
 
-// Whether the edge keeps out of the column's full cylinder: by its box, as a segment of line, or as lying on
-// a cylinder about the axis at the reach or more (the wall of the hole that cut the face back to it).
-bool edgeClear(const COLUMN& c, const TopoDS_Edge& edge, const Box3& box) {
+// The edge as a polyline that keeps within a ten-thousandth of its box's size of it: a far finer margin
+// than a column's tolerance.
+const EDGES::POLYLINE& polylineOf(EDGES::POLYLINE& line, const TopoDS_Edge& edge, const Box3& box) {
+    if (line.made) return line;
+    line.made = true;
+    line.deflection = std::max(1e-6, 1e-4 * std::hypot(box.max[0] - box.min[0], box.max[1] - box.min[1],
+                                                       box.max[2] - box.min[2]));
+    try {
+        const BRepAdaptor_Curve curve(edge);
+        const GCPnts_QuasiUniformDeflection points(curve, line.deflection);
+        if (points.IsDone())
+            for (int i = 1; i <= points.NbPoints(); ++i) line.points.push_back(points.Value(i));
+    } catch (const Standard_Failure&) {
+        line.points.clear();
+    }
+    return line;
+}
+
+// Whether the edge keeps out of the column's full cylinder: by its box, as a segment of line, as lying on a
+// cylinder about the axis at the reach or more (the wall of the hole that cut the face back to it), or as a
+// polyline close to it whose segments keep out by more than its deflection.
+bool edgeClear(const COLUMN& c, const TopoDS_Edge& edge, const Box3& box, EDGES::POLYLINE& line) {
     if (boxClear(c, box)) return true;
     const BRepAdaptor_Curve curve(edge);
     if (curve.GetType() == GeomAbs_Line)
@@ -391,7 +421,7 @@ bool edgeClear(const COLUMN& c, const TopoDS_Edge& edge, const Box3& box) {
     double first = 0, last = 0;
     for (int i = 1;; ++i) {
         BRep_Tool::CurveOnSurface(edge, onSurface, surface, location, first, last, i);
-        if (onSurface.IsNull() || surface.IsNull()) return false;
+        if (onSurface.IsNull() || surface.IsNull()) break;
         const GeomAdaptor_Surface adaptor(surface);
         if (adaptor.GetType() != GeomAbs_Cylinder) continue;
         gp_Cylinder wall = adaptor.Cylinder();
@@ -400,73 +430,176 @@ bool edgeClear(const COLUMN& c, const TopoDS_Edge& edge, const Box3& box) {
             wall.Radius() >= reach)
             return true;
     }
+    const EDGES::POLYLINE& polyline = polylineOf(line, edge, box);
+    if (polyline.points.size() < 2) return false;
+    // The edge lies within the deflection and its own tolerance of the polyline.
+    const double margin = polyline.deflection + BRep_Tool::Tolerance(edge);
+    COLUMN wider = c;
+    wider.tol -= margin;
+    wider.top -= margin;
+    wider.stop += margin;
+    for (std::size_t i = 1; i < polyline.points.size(); ++i)
+        if (!segmentClear(wider, polyline.points[i - 1], polyline.points[i])) return false;
+    return true;
 }
 
-// The points of the cylinder's section by the plane across the axis at t nearest the axis or farthest from
-// it along the section.
-void sectionExtremes(const COLUMN& c, double t, const gp_Cylinder& cylinder, std::vector<gp_Pnt>& points) {
+// The points of the section of a plane, cylinder or cone by the plane across the axis at t that lie nearest the
+// axis or farthest from it along the section; false when the section is of no kind reckoned here.
+template <class QUADRIC>
+bool sectionExtremes(const COLUMN& c, double t, const QUADRIC& quadric, std::vector<gp_Pnt>& points) {
     const gp_Pnt centre = c.at(t);
-    const IntAna_QuadQuadGeo section(gp_Pln(centre, c.d), cylinder, 1e-12, 1e-9);
-    if (!section.IsDone()) return;
+    const IntAna_QuadQuadGeo section(gp_Pln(centre, c.d), quadric, 1e-12, 1e-9);
+    if (!section.IsDone()) return false;
     const auto add = [&](const Extrema_ExtPElC& extremes) {
-        if (!extremes.IsDone()) return;
+        if (!extremes.IsDone()) return false;
         for (int i = 1; i <= extremes.NbExt(); ++i) points.push_back(extremes.Point(i).Value());
+        return true;
     };
     const double far = 1e100;
+    if (section.TypeInter() == IntAna_Empty) return true;
     for (int i = 1; i <= section.NbSolutions(); ++i) {
+        bool done = false;
         switch (section.TypeInter()) {
-        case IntAna_Line: add(Extrema_ExtPElC(centre, section.Line(i), 1e-12, -far, far)); break;
-        case IntAna_Circle: add(Extrema_ExtPElC(centre, section.Circle(i), 1e-12, 0, 2 * M_PI)); break;
-        case IntAna_Ellipse: add(Extrema_ExtPElC(centre, section.Ellipse(i), 1e-12, 0, 2 * M_PI)); break;
+        case IntAna_Point: points.push_back(section.Point(i)); done = true; break;
+        case IntAna_Line: done = add(Extrema_ExtPElC(centre, section.Line(i), 1e-12, -far, far)); break;
+        case IntAna_Circle: done = add(Extrema_ExtPElC(centre, section.Circle(i), 1e-12, 0, 2 * M_PI)); break;
+        case IntAna_Ellipse: done = add(Extrema_ExtPElC(centre, section.Ellipse(i), 1e-12, 0, 2 * M_PI)); break;
+        case IntAna_Parabola: done = add(Extrema_ExtPElC(centre, section.Parabola(i), 1e-12, -far, far)); break;
+        case IntAna_Hyperbola: done = add(Extrema_ExtPElC(centre, section.Hyperbola(i), 1e-12, -far, far)); break;
         default: break;
         }
+        if (!done) return false;
     }
+    return true;
 }
 
-// A cylinder not about the column's axis. Its face holds material in the column's full cylinder only if an
-// edge comes into it, or else if the face holds a point where the distance from the axis is least over the
-// surface (where the axis passes through it, or its nearest point to the axis; for a cylinder along the
-// axis, its line nearest the axis), or least along its section by the column's top or end, where the face
-// crosses them: with every edge out, the least over a piece of the face inside would be one of those.
-// Unset when undecided, which the kernel decides.
-std::optional<std::optional<double>> cylinderNear(reach_solids& all, const FaceGeom& face, const gp_Cylinder& cylinder,
-                                                  const COLUMN& c) {
+// Whether the surface runs along the axis, with its point nearest the axis halfway down the column's full
+// reach: a plane the axis is parallel to, a cylinder beside it and parallel.
+gp_Pnt halfway(const COLUMN& c) { return c.at(0.5 * (c.top + std::min(c.bottom, c.stop))); }
+bool alongAxis(const COLUMN& c, const gp_Pln& plane, gp_Pnt& nearest) {
+    const gp_Vec n(plane.Axis().Direction());
+    if (std::fabs(n.Dot(gp_Vec(c.d))) >= 1e-12) return false;
+    const gp_Pnt centre = halfway(c);
+    nearest = centre.Translated(n * -gp_Vec(plane.Location(), centre).Dot(n));
+    return true;
+}
+bool alongAxis(const COLUMN& c, const gp_Cylinder& cylinder, gp_Pnt& nearest) {
+    if (!parallel(cylinder.Axis().Direction(), c.d)) return false;
+    const gp_Pnt centre = halfway(c);
+    const gp_Vec a(cylinder.Axis().Direction());
+    const gp_Vec out(centre, cylinder.Location().Translated(a * gp_Vec(cylinder.Location(), centre).Dot(a)));
+    // About the axis itself every point is nearest: not a case for this.
+    if (out.Magnitude() < 1e-12) return false;
+    nearest = centre.Translated(out.Normalized() * (out.Magnitude() - cylinder.Radius()));
+    return true;
+}
+bool alongAxis(const COLUMN&, const gp_Cone&, gp_Pnt&) { return false; }
+
+// Where the axis passes through a plane it is not parallel to, the plane's only point nearest it.
+bool nearestPoints(const COLUMN& c, const gp_Pln& plane, std::vector<gp_Pnt>& points) {
+    const gp_Vec n(plane.Axis().Direction());
+    const double across = n.Dot(gp_Vec(c.d));
+    if (std::fabs(across) < 1e-12) return false;
+    points.push_back(c.at(gp_Vec(c.O, plane.Location()).Dot(n) / across));
+    return true;
+}
+
+// The points of a cylinder nearest the axis, or farthest from it, where no line of it runs along the axis;
+// false when one does.
+bool nearestPoints(const COLUMN& c, const gp_Cylinder& cylinder, std::vector<gp_Pnt>& points) {
+    const Extrema_ExtElCS extremes(gp_Lin(c.O, c.d), cylinder);
+    if (!extremes.IsDone() || extremes.IsParallel()) return false;
+    for (int i = 1; i <= extremes.NbExt(); ++i) {
+        Extrema_POnCurv onAxis;
+        Extrema_POnSurf onSurface;
+        extremes.Points(i, onAxis, onSurface);
+        points.push_back(onSurface.Value());
+    }
+    return true;
+}
+
+// The points of a cone where its distance from the axis is least in some neighbourhood, and its apex. The
+// kernel has no extrema of a line and a cone: along each of the cone's lines the distance is least at one
+// point, in closed form, and those least distances, a smooth function of the line's angle, are searched for
+// their minima. False when a line of the cone runs along the axis.
+bool nearestPoints(const COLUMN& c, const gp_Cone& cone, std::vector<gp_Pnt>& points) {
+    const gp_Ax3& at = cone.Position();
+    const gp_Vec a(at.Direction()), x(at.XDirection()), y(at.YDirection()), d(c.d);
+    const double R = cone.RefRadius(), ca = std::cos(cone.SemiAngle()), sa = std::sin(cone.SemiAngle());
+    bool along = false;
+    // The point of the line at angle u nearest the axis, and its squared distance.
+    const auto nearest = [&](double u, gp_Pnt& p) {
+        const gp_Vec radial = x * std::cos(u) + y * std::sin(u);
+        const gp_Pnt q = at.Location().Translated(radial * R);
+        const gp_Vec line = a * ca + radial * sa, w(c.O, q);
+        const double b = line.Dot(d), across = 1 - b * b;
+        if (across < 1e-12) along = true;
+        const double v = across < 1e-12 ? 0 : (b * w.Dot(d) - w.Dot(line)) / across;
+        p = q.Translated(line * v);
+        const gp_Vec off(c.O, p);
+        return (off - d * off.Dot(d)).SquareMagnitude();
+    };
+    constexpr int kSteps = 720;
+    std::vector<double> g(kSteps);
+    gp_Pnt p;
+    for (int i = 0; i < kSteps; ++i) g[static_cast<std::size_t>(i)] = nearest(2 * M_PI * i / kSteps, p);
+    if (along) return false;
+    for (int i = 0; i < kSteps; ++i) {
+        const double before = g[static_cast<std::size_t>((i + kSteps - 1) % kSteps)],
+                     after = g[static_cast<std::size_t>((i + 1) % kSteps)], here = g[static_cast<std::size_t>(i)];
+        if (here > before || here > after) continue;
+        // Golden-section search between the neighbours.
+        double lo = 2 * M_PI * (i - 1) / kSteps, hi = 2 * M_PI * (i + 1) / kSteps;
+        const double k = (std::sqrt(5.0) - 1) / 2;
+        for (int step = 0; step < 60; ++step) {
+            const double m1 = hi - k * (hi - lo), m2 = lo + k * (hi - lo);
+            if (nearest(m1, p) < nearest(m2, p)) hi = m2;
+            else lo = m1;
+        }
+        nearest(0.5 * (lo + hi), p);
+        points.push_back(p);
+    }
+    if (along) return false;
+    points.push_back(cone.Apex());
+    return true;
+}
+
+// A plane, cylinder or cone not about the column's axis (nor a plane across it). Its face holds material in
+// the column's full cylinder only if an edge comes into it, or else if the face holds a point where the
+// distance from the axis is least over the surface (where the axis passes through it, its nearest points to
+// the axis, a cone's apex; for a surface along the axis, its line nearest the axis), or least along its
+// section by the column's top or end, where the face crosses them: with every edge out, the least over a
+// piece of the face inside would be one of those. Unset when undecided, which the kernel decides.
+template <class QUADRIC>
+std::optional<std::optional<double>> quadricNear(reach_solids& all, const FaceGeom& face, const QUADRIC& quadric,
+                                                 const COLUMN& c) {
     const double full = c.r - c.tol;
     const auto inFace = [&](const gp_Pnt& p) {
         double u = 0, v = 0;
-        ElSLib::Parameters(cylinder, p, u, v);
+        ElSLib::Parameters(quadric, p, u, v);
         return face.containsUv({u, v});
     };
     const auto edgesOut = [&] {
-        const EDGES& edges = all.edgesOf(face);
+        EDGES& edges = all.edgesOf(face);
         for (std::size_t k = 0; k < edges.edges.size(); ++k)
-            if (!edgeClear(c, edges.edges[k], edges.boxes[k])) return false;
+            if (!edgeClear(c, edges.edges[k], edges.boxes[k], edges.polylines[k])) return false;
         return true;
     };
-    if (parallel(cylinder.Axis().Direction(), c.d)) {
-        // The line nearest the axis, at |e - R|, lies in the face over all its length in the column or not at all
-        // once every edge is out; material from the top, since the column is at its full reach there.
-        const gp_Pnt centre = c.at(0.5 * (c.top + std::min(c.bottom, c.stop)));
-        const gp_Vec a(cylinder.Axis().Direction());
-        const gp_Pnt foot = cylinder.Location().Translated(a * gp_Vec(cylinder.Location(), centre).Dot(a));
-        const gp_Vec out(centre, foot);
-        if (out.Magnitude() < 1e-12) return std::nullopt;
-        const gp_Pnt nearest = centre.Translated(out.Normalized() * (out.Magnitude() - cylinder.Radius()));
+    // A surface along the axis is nearest it along a whole line, which lies in the face over all its length in
+    // the column or not at all once every edge is out; material from the top, since the column is at its full
+    // reach there.
+    if (gp_Pnt nearest; alongAxis(c, quadric, nearest)) {
         if (!edgesOut()) return std::nullopt;
         return inFace(nearest) ? std::optional<double>(c.top) : std::optional<double>();
     }
     std::vector<gp_Pnt> witnesses;
-    const Vec3 along{c.d.X(), c.d.Y(), c.d.Z()};
-    for (const host::FaceHit& h : face.intersectLine({c.O.X(), c.O.Y(), c.O.Z()}, along))
+    const Vec3 d{c.d.X(), c.d.Y(), c.d.Z()};
+    for (const host::FaceHit& h : face.intersectLine({c.O.X(), c.O.Y(), c.O.Z()}, d))
         witnesses.emplace_back(h.point[0], h.point[1], h.point[2]);
-    const Extrema_ExtElCS nearest(gp_Lin(c.O, c.d), cylinder);
-    if (!nearest.IsDone()) return std::nullopt;
-    for (int i = 1; i <= nearest.NbExt(); ++i) {
-        Extrema_POnCurv onAxis;
-        Extrema_POnSurf onSurface;
-        nearest.Points(i, onAxis, onSurface);
-        if (inFace(onSurface.Value())) witnesses.push_back(onSurface.Value());
-    }
+    std::vector<gp_Pnt> nearest;
+    if (!nearestPoints(c, quadric, nearest)) return std::nullopt;
+    for (const gp_Pnt& p : nearest)
+        if (inFace(p)) witnesses.push_back(p);
     // A point nearer the axis than the full reach is material in the column where it lies within the reach at
     // its depth; in the point's cone it may not be, and on the top or end it is at the column's edge.
     std::optional<double> first;
@@ -479,12 +612,12 @@ std::optional<std::optional<double>> cylinderNear(reach_solids& all, const FaceG
     }
     if (first) return first;
     double lo = 0, hi = 0;
-    if (!face.extentAlong(along, lo, hi)) return std::nullopt;
-    const double o = c.O.X() * along[0] + c.O.Y() * along[1] + c.O.Z() * along[2];
+    if (!face.extentAlong(d, lo, hi)) return std::nullopt;
+    const double o = c.O.X() * d[0] + c.O.Y() * d[1] + c.O.Z() * d[2];
     for (const double t : {c.top, c.stop}) {
         if (t < lo - o - c.tol || t > hi - o + c.tol) continue;
         std::vector<gp_Pnt> onSection;
-        sectionExtremes(c, t, cylinder, onSection);
+        if (!sectionExtremes(c, t, quadric, onSection)) return std::nullopt;
         for (const gp_Pnt& p : onSection)
             if (c.axisDistance(p) < full && inFace(p)) undecided = true;
     }
@@ -539,8 +672,16 @@ std::optional<double> faceInColumn(reach_solids& all, const FaceGeom& face, cons
     default: break;
     }
     if (keepsClear(c, face)) return std::nullopt;
-    if (surface.GetType() == GeomAbs_Cylinder)
-        if (const auto decided = cylinderNear(all, face, surface.Cylinder(), c)) return *decided;
+    // A failure of the closed forms leaves the face to the kernel, never out of the column.
+    std::optional<std::optional<double>> decided;
+    try {
+        if (surface.GetType() == GeomAbs_Cylinder) decided = quadricNear(all, face, surface.Cylinder(), c);
+        if (surface.GetType() == GeomAbs_Cone) decided = quadricNear(all, face, surface.Cone(), c);
+        if (surface.GetType() == GeomAbs_Plane) decided = quadricNear(all, face, surface.Plane(), c);
+    } catch (const Standard_Failure&) {
+        decided.reset();
+    }
+    if (decided) return *decided;
     return byKernel(impl.face, c, solids);
 }
 
@@ -642,10 +783,19 @@ int reach_first_material(reach_solids* all, const tool_column* column, column_hi
     const auto take = [&](const SOLID& s, double t) {
         if (!first || t < first->at) first = column_hit{s.number, s.id, t};
     };
-    for (const SOLID& s : all->solids) {
+    // The faces near the column, by the least t their boxes reach: once one holds material, a face that cannot
+    // reach above it need not be asked.
+    struct NEAR_FACE {
+        double lo;
+        std::size_t solid;
+        int face;
+    };
+    std::vector<NEAR_FACE> near;
+    std::vector<char> met(all->solids.size(), 0);
+    for (std::size_t n = 0; n < all->solids.size(); ++n) {
+        const SOLID& s = all->solids[n];
         if (!BOX_TREE::meets(s.box, reach)) continue;
-        const auto& faces = s.geom.faces();
-        bool entered = false;
+        met[n] = 1;
         s.tree.visit(reach, [&](int k) {
             const Box3& b = s.boxes[static_cast<std::size_t>(k)];
             const auto [lo, hi] = boxSpan(c, b);
@@ -653,19 +803,32 @@ int reach_first_material(reach_solids* all, const tool_column* column, column_hi
             const gp_Pnt middle((b.min[0] + b.max[0]) / 2, (b.min[1] + b.max[1]) / 2, (b.min[2] + b.max[2]) / 2);
             const double half = 0.5 * std::hypot(b.max[0] - b.min[0], b.max[1] - b.min[1], b.max[2] - b.min[2]);
             if (c.axisDistance(middle) - half >= c.r - c.tol) return;
-            try {
-                if (const auto t = faceInColumn(*all, faces[static_cast<std::size_t>(k)], b, c, shapes)) {
-                    entered = true;
-                    take(s, *t);
-                }
-            } catch (const Standard_Failure&) {
-            }
+            near.push_back({lo, n, k});
         });
-        if (!entered) {
-            try {
-                if (columnInside(s, c)) take(s, c.top);
-            } catch (const Standard_Failure&) {
+    }
+    std::sort(near.begin(), near.end(), [](const NEAR_FACE& a, const NEAR_FACE& b) {
+        return a.lo < b.lo || (a.lo == b.lo && (a.solid < b.solid || (a.solid == b.solid && a.face < b.face)));
+    });
+    std::vector<char> entered(all->solids.size(), 0);
+    for (const NEAR_FACE& f : near) {
+        if (first && f.lo >= first->at) break;
+        const SOLID& s = all->solids[f.solid];
+        const std::size_t k = static_cast<std::size_t>(f.face);
+        try {
+            if (const auto t = faceInColumn(*all, s.geom.faces()[k], s.boxes[k], c, shapes)) {
+                entered[f.solid] = 1;
+                take(s, *t);
             }
+        } catch (const Standard_Failure&) {
+        }
+    }
+    // A solid no face of which was found entering holds the column whole or none of it; one with faces left
+    // unasked is asked too, its material at the top being the only kind that could come first.
+    for (std::size_t n = 0; n < all->solids.size(); ++n) {
+        if (!met[n] || entered[n] || (first && first->at <= c.top)) continue;
+        try {
+            if (columnInside(all->solids[n], c)) take(all->solids[n], c.top);
+        } catch (const Standard_Failure&) {
         }
     }
     if (!first) return 0;

@@ -114,8 +114,9 @@ INSTANTIATE_TEST_SUITE_P(
                                           PartBuilder::bar({{37, 30, 25}, {0, 0, 1}, 2, 10, 0}).build()};
                    },
                    {30, 30, 20}, -30, 25, 5, 0, 0, 0, 0},
-        // Cylinders across the column: a pin over the mouth, off the axis but within the column, is met; one
-        // slanted past it at 0.5 from its side and a hole crossing the bore, cut back to its wall, are not.
+        // Cylinders and cones across the column: a pin over the mouth, off the axis but within the column, is
+        // met; one slanted past it at 0.5 from its side, a hole crossing the bore and a drill's tip breaking
+        // into it, cut back to its wall, are not.
         REACH_CASE{"PinAcrossTheColumn",
                    [] {
                        return std::vector{block(through(10)),
@@ -134,6 +135,14 @@ INSTANTIATE_TEST_SUITE_P(
                        return std::vector{PartBuilder::block({60, 60, 20})
                                               .hole(through(10))
                                               .hole(throughHole("x", {0, 30, 10}, {1, 0, 0}, 6))
+                                              .build()};
+                   },
+                   {30, 30, 20}, -30, 25, 5, 0, 0, 0, 0},
+        REACH_CASE{"DrillTipBreakingIntoTheBore",
+                   [] {
+                       return std::vector{PartBuilder::block({60, 60, 20})
+                                              .hole(through(10))
+                                              .hole(blindTipped("x", {0, 28, 10}, {1, 0, 0}, 6, 24))
                                               .build()};
                    },
                    {30, 30, 20}, -30, 25, 5, 0, 0, 0, 0}),
