@@ -30,7 +30,8 @@ struct column_hit {
 };
 // The part's solids as they stand, but those excluded from machining (kSolidExcluded), with what the
 // questions below need of their faces, built as it is first needed. A change to the part's solids after it
-// is made is not seen: make one for each run of questions. reach_solids_free takes null.
+// is made is not seen: make one for each run of questions. Made again on the same solids, it keeps what the
+// last one learnt, answers included. reach_solids_free takes null.
 struct reach_solids;
 reach_solids* reach_solids_make();
 void reach_solids_free(reach_solids* solids);

@@ -33,8 +33,12 @@
 #include <gp_Pln.hxx>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <numeric>
 #include <optional>
 #include <unordered_map>
@@ -48,6 +52,9 @@
 using host::Box3;
 using host::FaceGeom;
 using host::Vec3;
+
+// Answers kept for the standing solids, beyond which they are forgotten: a few megabytes.
+constexpr std::size_t kAnswersKept = 100000;
 
 namespace {
 
@@ -221,9 +228,12 @@ double edgeDistance(const TopoDS_Edge& edge, const gp_Pnt& p) {
 
 }  // namespace
 
-struct reach_solids {
+// The solids with what the questions learn of them: their faces' edges, and each column's answer, which
+// holds while the same solids stand (Execute and "Create operations" ask the same columns).
+struct REACH_STATE {
     std::vector<SOLID> solids;
     std::unordered_map<const FaceGeom::Impl*, EDGES> edges;
+    std::map<std::array<double, 12>, std::optional<column_hit>> answers;
 
     EDGES& edgesOf(const FaceGeom& face) {
         auto [it, made] = edges.try_emplace(face.impl().get());
@@ -330,7 +340,7 @@ bool keepsClear(const COLUMN& c, const FaceGeom& face) {
     return false;
 }
 
-std::optional<double> planeAcross(reach_solids& all, const FaceGeom& face, const gp_Pln& plane, const COLUMN& c) {
+std::optional<double> planeAcross(REACH_STATE& all, const FaceGeom& face, const gp_Pln& plane, const COLUMN& c) {
     const double t = c.tOf(plane.Location());
     if (!c.inLength(t)) return std::nullopt;
     const double reach = c.reach(t);
@@ -571,7 +581,7 @@ bool nearestPoints(const COLUMN& c, const gp_Cone& cone, std::vector<gp_Pnt>& po
 // section by the column's top or end, where the face crosses them: with every edge out, the least over a
 // piece of the face inside would be one of those. Unset when undecided, which the kernel decides.
 template <class QUADRIC>
-std::optional<std::optional<double>> quadricNear(reach_solids& all, const FaceGeom& face, const QUADRIC& quadric,
+std::optional<std::optional<double>> quadricNear(REACH_STATE& all, const FaceGeom& face, const QUADRIC& quadric,
                                                  const COLUMN& c) {
     const double full = c.r - c.tol;
     const auto inFace = [&](const gp_Pnt& p) {
@@ -625,7 +635,7 @@ std::optional<std::optional<double>> quadricNear(reach_solids& all, const FaceGe
     return std::optional<double>();
 }
 
-std::optional<double> faceInColumn(reach_solids& all, const FaceGeom& face, const Box3& box, const COLUMN& c,
+std::optional<double> faceInColumn(REACH_STATE& all, const FaceGeom& face, const Box3& box, const COLUMN& c,
                                    COLUMN_SOLIDS& solids) {
     const auto& impl = *face.impl();
     const GeomAdaptor_Surface surface(impl.surface);
@@ -730,33 +740,64 @@ bool columnInside(const SOLID& solid, const COLUMN& c) {
 
 }  // namespace
 
+struct reach_solids {
+    std::shared_ptr<REACH_STATE> state;
+};
+
+namespace {
+
+// The state of the last solids asked about, kept for the next run of questions on the same solids: their
+// number, id and shape, which the host never changes in place.
+struct STANDING {
+    std::int32_t number;
+    std::uint32_t id;
+    host::SolidGeom geom;
+    bool operator==(const STANDING& o) const { return number == o.number && id == o.id && geom.impl() == o.geom.impl(); }
+};
+std::mutex g_lastLock;
+std::vector<STANDING> g_lastStanding;
+std::shared_ptr<REACH_STATE> g_last;
+
+}  // namespace
+
 reach_solids* reach_solids_make() {
-    auto* made = new reach_solids;
-    auto lock = host::db::guard();
-    std::int32_t number = 0;
-    for (const auto& [handle, stored] : host::db::current().ents) {
-        if (stored.kept || stored.head.type != kEntSolid) continue;
-        ++number;
-        const ent_solid& s = stored.solid();
-        if ((s.flags & kSolidExcluded) || !s.geom || s.geom->empty()) continue;
+    std::vector<STANDING> standing;
+    {
+        auto lock = host::db::guard();
+        std::int32_t number = 0;
+        for (const auto& [handle, stored] : host::db::current().ents) {
+            if (stored.kept || stored.head.type != kEntSolid) continue;
+            ++number;
+            const ent_solid& s = stored.solid();
+            if ((s.flags & kSolidExcluded) || !s.geom || s.geom->empty()) continue;
+            standing.push_back({number, stored.head.id, *s.geom});
+        }
+    }
+    std::lock_guard lock(g_lastLock);
+    if (g_last && standing == g_lastStanding) return new reach_solids{g_last};
+    auto state = std::make_shared<REACH_STATE>();
+    for (const STANDING& st : standing) {
         SOLID solid;
-        solid.number = number;
-        solid.id = stored.head.id;
-        solid.geom = *s.geom;
+        solid.number = st.number;
+        solid.id = st.id;
+        solid.geom = st.geom;
         for (const FaceGeom& f : solid.geom.faces()) solid.boxes.push_back(f.boundingBox());
         if (solid.boxes.empty()) continue;
         solid.box = solid.boxes.front();
         for (const Box3& b : solid.boxes) solid.box = BOX_TREE::join(solid.box, b);
         solid.tree.build(solid.boxes);
-        made->solids.push_back(std::move(solid));
+        state->solids.push_back(std::move(solid));
     }
-    return made;
+    g_last = state;
+    g_lastStanding = std::move(standing);
+    return new reach_solids{state};
 }
 
 void reach_solids_free(reach_solids* solids) { delete solids; }
 
-int reach_first_material(reach_solids* all, const tool_column* column, column_hit* hit) {
-    if (!all || !column) return 0;
+int reach_first_material(reach_solids* solids, const tool_column* column, column_hit* hit) {
+    if (!solids || !solids->state || !column) return 0;
+    REACH_STATE* all = solids->state.get();
     const double* a = column->axisDir;
     if (!(std::hypot(a[0], a[1], a[2]) > 1e-12) || !(column->radius > 0) || !(column->bottom > column->top))
         return 0;
@@ -771,6 +812,17 @@ int reach_first_material(reach_solids* all, const tool_column* column, column_hi
     c.tol = std::max(0.0, column->tolerance);
     c.stop = c.end - std::clamp(column->pointTaken, 0.0, c.point) - c.tol;
     if (!(c.stop > c.top) || !(c.r > c.tol)) return 0;
+    const std::array<double, 12> key{column->axisPt[0], column->axisPt[1], column->axisPt[2], a[0], a[1], a[2],
+                                     column->top, column->bottom, column->radius, column->pointLength,
+                                     column->pointTaken, column->tolerance};
+    {
+        std::lock_guard lock(g_lastLock);
+        if (const auto known = all->answers.find(key); known != all->answers.end()) {
+            if (!known->second) return 0;
+            if (hit) *hit = *known->second;
+            return 1;
+        }
+    }
 
     Box3 reach;
     const gp_Pnt p0 = c.at(c.top), p1 = c.at(c.stop);
@@ -830,6 +882,11 @@ int reach_first_material(reach_solids* all, const tool_column* column, column_hi
             if (columnInside(all->solids[n], c)) take(all->solids[n], c.top);
         } catch (const Standard_Failure&) {
         }
+    }
+    {
+        std::lock_guard lock(g_lastLock);
+        if (all->answers.size() >= kAnswersKept) all->answers.clear();
+        all->answers.emplace(key, first);
     }
     if (!first) return 0;
     if (hit) *hit = *first;
