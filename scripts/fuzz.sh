@@ -20,7 +20,9 @@ fixed_runs() {
     part_unpack) echo 250 ;;   # an input unpacks up to hundreds of MiB: a largest one takes seconds
     table_migration | thread_tables) echo 600 ;;
     table_file | table_rows | process_lines) echo 1200 ;;
-    settings_file | text_section) echo 4000 ;;
+    settings_file) echo 4000 ;;
+    text_section) echo 1000 ;;   # a minute for 4,000
+    shared_files) echo 20000 ;;  # four minutes for 200,000, alone at the end of the run
     tool_files) echo 8000 ;;
     step_scan) echo 8000 ;;
     step_read) echo 80 ;;

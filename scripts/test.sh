@@ -18,9 +18,9 @@ checkout_before=$(checkout_state)
 step() {
   local name=$1 started=$SECONDS cpu_before cpu_after
   shift
-  cpu_before=$(awk '{print $14 + $15 + $16 + $17}' /proc/$$/stat)
+  cpu_before=$(awk '{print $14 + $15 + $16 + $17}' /proc/$BASHPID/stat)
   "$@"
-  cpu_after=$(awk '{print $14 + $15 + $16 + $17}' /proc/$$/stat)
+  cpu_after=$(awk '{print $14 + $15 + $16 + $17}' /proc/$BASHPID/stat)
   echo "step: $name took $((SECONDS - started)) s, $(((cpu_after - cpu_before) / $(getconf CLK_TCK))) s of CPU"
 }
 step set-up "$root/scripts/setup.sh"
@@ -41,16 +41,22 @@ whole_programs() {
     fi' "$root/build"
 }
 mkdir -p "$root/build/Testing"
-step "whole runs" whole_programs
-if [ "${1:-}" = "--sanitize" ]; then
-  # One clang build serves both: the tests under ASan and UBSan, and the fuzz targets.
+if [ "${1:-}" != "--sanitize" ]; then
+  step "whole runs" whole_programs
+else
+  # One clang build serves both: the tests under ASan and UBSan, and the fuzz targets. The whole runs go
+  # side by side with it, which alone leaves cores idle while it links.
+  step "whole runs" whole_programs &
+  whole=$!
   step "sanitizer build" "$root/scripts/build.sh" "$root/build-fuzz" -DFX_FUZZ=ON -DFX_BENCH=OFF \
     -DCMAKE_CXX_COMPILER=clang++
+  wait "$whole"
   # Every test under the sanitizers, each program cut into a fixed number of shards run side by side (the
   # same cut on every machine): one process a test paid the sanitizers' start, a third of a second of CPU,
   # nearly two thousand times.
   sanitized_programs() {
-    for program in plugin_tests:24 host_tests:8 session_tests:8 platform_tests:4; do
+    # The host's and the sessions' shards are the longest: they start first.
+    for program in host_tests:12 session_tests:12 plugin_tests:24 platform_tests:4; do
       shards=${program#*:}
       for ((shard = 0; shard < shards; shard++)); do echo "${program%:*} $shard $shards"; done
     done | ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
