@@ -16,11 +16,12 @@ checkout_before=$(checkout_state)
 # step NAME COMMAND...: runs one step of the run and prints how long it took, in wall and CPU seconds (the
 # CPU of the step's processes, which tells what a machine with fewer cores would wait for it).
 step() {
-  local name=$1 started=$SECONDS cpu_before cpu_after
+  # The shell that runs the step (a step may run in the background), not the command substitution's.
+  local name=$1 started=$SECONDS cpu_before cpu_after self=$BASHPID
   shift
-  cpu_before=$(awk '{print $14 + $15 + $16 + $17}' /proc/$BASHPID/stat)
+  cpu_before=$(awk '{print $14 + $15 + $16 + $17}' "/proc/$self/stat")
   "$@"
-  cpu_after=$(awk '{print $14 + $15 + $16 + $17}' /proc/$BASHPID/stat)
+  cpu_after=$(awk '{print $14 + $15 + $16 + $17}' "/proc/$self/stat")
   echo "step: $name took $((SECONDS - started)) s, $(((cpu_after - cpu_before) / $(getconf CLK_TCK))) s of CPU"
 }
 step set-up "$root/scripts/setup.sh"
