@@ -5,6 +5,9 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
+# The test programs wait on the files and processes they make about a third of their time: twice as many as
+# there are cores keep the cores busy.
+runs=$((2 * jobs))
 # Tests write only into temporary folders: a file that a run adds to the checkout or changes in it (build
 # folders, which .gitignore covers, aside) fails the run. Compared with the state before, so that a
 # checkout with work in progress can run them too; outside a git checkout there is nothing to compare.
@@ -34,7 +37,7 @@ step build "$root/scripts/build.sh" "$root/build" -DFX_WERROR=ON -DCMAKE_CXX_FLA
 whole_programs() {
   for program in host_tests plugin_tests session_tests platform_tests; do
     for order in plain 11 29 47; do echo "$program $order"; done
-  done | xargs -P "$jobs" -L 1 sh -c '
+  done | xargs -P "$runs" -L 1 sh -c '
     log="$0/Testing/$1.$2.log"
     shuffle=""; [ "$2" = plain ] || shuffle="--gtest_shuffle --gtest_random_seed=$2"
     if ! timeout 1200 "$0/tests/$1" --gtest_brief=1 $shuffle >"$log" 2>&1; then
@@ -42,16 +45,12 @@ whole_programs() {
     fi' "$root/build"
 }
 mkdir -p "$root/build/Testing"
-if [ "${1:-}" != "--sanitize" ]; then
-  step "whole runs" whole_programs
-else
-  # One clang build serves both: the tests under ASan and UBSan, and the fuzz targets. The whole runs go
-  # side by side with it, which alone leaves cores idle while it links.
-  step "whole runs" whole_programs &
-  whole=$!
+step "whole runs" whole_programs
+if [ "${1:-}" = "--sanitize" ]; then
+  # One clang build serves both: the tests under ASan and UBSan, and the fuzz targets. (Side by side with
+  # the whole runs, the two took twice as long as one after the other.)
   step "sanitizer build" "$root/scripts/build.sh" "$root/build-fuzz" -DFX_FUZZ=ON -DFX_BENCH=OFF \
     -DCMAKE_CXX_COMPILER=clang++
-  wait "$whole"
   # Every test under the sanitizers, each program cut into a fixed number of shards run side by side (the
   # same cut on every machine): one process a test paid the sanitizers' start, a third of a second of CPU,
   # nearly two thousand times.
@@ -61,7 +60,7 @@ else
       shards=${program#*:}
       for ((shard = 0; shard < shards; shard++)); do echo "${program%:*} $shard $shards"; done
     done | ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-      LSAN_OPTIONS=suppressions="$root/tests/lsan.supp" xargs -P "$jobs" -L 1 sh -c '
+      LSAN_OPTIONS=suppressions="$root/tests/lsan.supp" xargs -P "$runs" -L 1 sh -c '
       log="$0/Testing/$1.shard$2.log"
       if ! GTEST_TOTAL_SHARDS=$3 GTEST_SHARD_INDEX=$2 timeout 1200 "$0/tests/$1" --gtest_brief=1 >"$log" 2>&1; then
         cat "$log"; echo "$1 fails under the sanitizers (shard $2 of $3): $log" >&2; exit 1
