@@ -5,8 +5,9 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
-# The test programs wait on the files and processes they make about a third of their time: twice as many as
-# there are cores keep the cores busy.
+# The whole runs wait on the files and processes they make about a third of their time: twice as many as
+# there are cores keep the cores busy. (Not under the sanitizers, where a real part's import then outruns
+# its time budget.)
 runs=$((2 * jobs))
 # Tests write only into temporary folders: a file that a run adds to the checkout or changes in it (build
 # folders, which .gitignore covers, aside) fails the run. Compared with the state before, so that a
@@ -60,7 +61,7 @@ if [ "${1:-}" = "--sanitize" ]; then
       shards=${program#*:}
       for ((shard = 0; shard < shards; shard++)); do echo "${program%:*} $shard $shards"; done
     done | ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-      LSAN_OPTIONS=suppressions="$root/tests/lsan.supp" xargs -P "$runs" -L 1 sh -c '
+      LSAN_OPTIONS=suppressions="$root/tests/lsan.supp" xargs -P "$jobs" -L 1 sh -c '
       log="$0/Testing/$1.shard$2.log"
       if ! GTEST_TOTAL_SHARDS=$3 GTEST_SHARD_INDEX=$2 timeout 1200 "$0/tests/$1" --gtest_brief=1 >"$log" 2>&1; then
         cat "$log"; echo "$1 fails under the sanitizers (shard $2 of $3): $log" >&2; exit 1
