@@ -4,9 +4,9 @@
 // the point's part taken and tol. Material lies in the column where a boundary face passes at t in
 // (top, stop) nearer the axis than r(t) - tol.
 // Faces are picked from a box tree of each solid; the faces a hole's tools meet most (planes across the
-// axis, and cylinders, cones, tori and spheres about it or beside it) are decided in closed form, cylinders
-// and cones across it or slanted by their edges and the points where they come nearest the axis, the rest
-// by the kernel's distance to the column made as a solid.
+// axis, and cylinders, cones, tori and spheres about it or beside it) are decided in closed form, planes,
+// cylinders and cones beside it or slanted by their edges and the points where they come nearest the
+// axis, the rest by the kernel's distance to the column made as a solid.
 #include <BRepAdaptor_Curve.hxx>
 #include <BRepBndLib.hxx>
 #include <BRep_Tool.hxx>
@@ -53,7 +53,7 @@ using host::Box3;
 using host::FaceGeom;
 using host::Vec3;
 
-// Answers kept for the standing solids, beyond which they are forgotten: a few megabytes.
+// Answers kept for the standing solids, beyond which they are forgotten: some 16 MB.
 constexpr std::size_t kAnswersKept = 100000;
 
 namespace {
