@@ -41,6 +41,7 @@
 #include <mutex>
 #include <numeric>
 #include <optional>
+#include <tuple>
 #include <unordered_map>
 #include <vector>
 
@@ -188,15 +189,44 @@ Box3 toBox(const Bnd_Box& b) {
 }
 
 // The least and greatest t of the box's corners.
-std::pair<double, double> boxSpan(const COLUMN& c, const Box3& b) {
+// The least and greatest (P - O).dir over the box's corners; along the axis, its span of t.
+std::pair<double, double> boxExtent(const COLUMN& c, const Box3& b, const gp_Dir& dir) {
     double lo = std::numeric_limits<double>::infinity(), hi = -lo;
     for (int k = 0; k < 8; ++k) {
         const gp_Pnt p((k & 1) ? b.max[0] : b.min[0], (k & 2) ? b.max[1] : b.min[1], (k & 4) ? b.max[2] : b.min[2]);
-        const double t = c.tOf(p);
+        const double t = gp_Vec(c.O, p).Dot(gp_Vec(dir));
         lo = std::min(lo, t);
         hi = std::max(hi, t);
     }
     return {lo, hi};
+}
+std::pair<double, double> boxSpan(const COLUMN& c, const Box3& b) { return boxExtent(c, b, c.d); }
+
+// The face's own least and greatest (P - O).dir, where the host knows them.
+bool faceExtent(const COLUMN& c, const FaceGeom& face, const gp_Dir& dir, double& lo, double& hi) {
+    const Vec3 v{dir.X(), dir.Y(), dir.Z()};
+    if (!face.extentAlong(v, lo, hi)) return false;
+    const double o = c.O.X() * v[0] + c.O.Y() * v[1] + c.O.Z() * v[2];
+    lo -= o;
+    hi -= o;
+    return true;
+}
+
+// Whether a shape keeps clear of the column by its extents (`extent(dir, lo, hi)`, false where unknown):
+// beyond its span along the axis, or, seen along the axis, wholly beyond one of eight lines about the axis
+// at the column's reach.
+template <class EXTENT>
+bool clearByExtents(const COLUMN& c, EXTENT&& extent) {
+    double lo = 0, hi = 0;
+    if (extent(c.d, lo, hi) && (hi <= c.top || lo >= c.stop)) return true;
+    const gp_Dir x = gp_Ax2(c.O, c.d).XDirection(), y = gp_Ax2(c.O, c.d).YDirection();
+    const double reach = c.r - c.tol;
+    for (int k = 0; k < 8; ++k) {
+        const double a = k * M_PI / 8;
+        const gp_Dir across(gp_Vec(x) * std::cos(a) + gp_Vec(y) * std::sin(a));
+        if (extent(across, lo, hi) && (lo >= reach || hi <= -reach)) return true;
+    }
+    return false;
 }
 
 bool parallel(const gp_Dir& a, const gp_Dir& b) { return std::fabs(a.Dot(b)) > 1 - 1e-12; }
@@ -308,36 +338,14 @@ std::optional<double> aboutAxis(const COLUMN& c, double lo, double hi, double r0
 // The span of t over the face, from the face itself where the host knows it, else from its box.
 std::pair<double, double> faceSpan(const COLUMN& c, const FaceGeom& face, const Box3& box) {
     double least = 0, most = 0;
-    const Vec3 d{c.d.X(), c.d.Y(), c.d.Z()};
-    if (face.extentAlong(d, least, most)) {
-        const double o = c.O.X() * d[0] + c.O.Y() * d[1] + c.O.Z() * d[2];
-        return {least - o, most - o};
-    }
+    if (faceExtent(c, face, c.d, least, most)) return {least, most};
     return boxSpan(c, box);
 }
 
-// Whether the face keeps clear of the column: beyond its span along the axis, or, seen along the axis, wholly
-// beyond one of eight lines about the axis at the column's reach (the face's own extents, tighter than its
-// box across a slanted axis). Cheap beside the kernel's distance, which most faces near a column need not ask.
+// Whether the face keeps clear of the column by its own extents, tighter than its box across a slanted axis.
+// Cheap beside the kernel's distance, which most faces near a column need not ask.
 bool keepsClear(const COLUMN& c, const FaceGeom& face) {
-    const auto extent = [&](const gp_Dir& dir, double& lo, double& hi) {
-        const Vec3 v{dir.X(), dir.Y(), dir.Z()};
-        if (!face.extentAlong(v, lo, hi)) return false;
-        const double o = c.O.X() * v[0] + c.O.Y() * v[1] + c.O.Z() * v[2];
-        lo -= o;
-        hi -= o;
-        return true;
-    };
-    double lo = 0, hi = 0;
-    if (extent(c.d, lo, hi) && (hi <= c.top || lo >= c.stop)) return true;
-    const gp_Dir x = gp_Ax2(c.O, c.d).XDirection(), y = gp_Ax2(c.O, c.d).YDirection();
-    const double reach = c.r - c.tol;
-    for (int k = 0; k < 8; ++k) {
-        const double a = k * M_PI / 8;
-        const gp_Dir across(gp_Vec(x) * std::cos(a) + gp_Vec(y) * std::sin(a));
-        if (extent(across, lo, hi) && (lo >= reach || hi <= -reach)) return true;
-    }
-    return false;
+    return clearByExtents(c, [&](const gp_Dir& dir, double& lo, double& hi) { return faceExtent(c, face, dir, lo, hi); });
 }
 
 std::optional<double> planeAcross(REACH_STATE& all, const FaceGeom& face, const gp_Pln& plane, const COLUMN& c) {
@@ -356,26 +364,12 @@ std::optional<double> planeAcross(REACH_STATE& all, const FaceGeom& face, const 
     return inside ? std::optional<double>(t) : std::nullopt;
 }
 
-// Whether every point of the box keeps out of the column: beyond its span, or, seen along the axis, wholly
-// beyond one of eight lines about the axis at its reach.
+// Whether every point of the box keeps out of the column, by its corners.
 bool boxClear(const COLUMN& c, const Box3& b) {
-    const auto [lo, hi] = boxSpan(c, b);
-    if (hi <= c.top || lo >= c.stop) return true;
-    const gp_Dir x = gp_Ax2(c.O, c.d).XDirection(), y = gp_Ax2(c.O, c.d).YDirection();
-    const double reach = c.r - c.tol;
-    for (int k = 0; k < 8; ++k) {
-        const double a = k * M_PI / 8;
-        const gp_Vec across = gp_Vec(x) * std::cos(a) + gp_Vec(y) * std::sin(a);
-        double least = std::numeric_limits<double>::infinity(), most = -least;
-        for (int i = 0; i < 8; ++i) {
-            const gp_Pnt p((i & 1) ? b.max[0] : b.min[0], (i & 2) ? b.max[1] : b.min[1], (i & 4) ? b.max[2] : b.min[2]);
-            const double s = gp_Vec(c.O, p).Dot(across);
-            least = std::min(least, s);
-            most = std::max(most, s);
-        }
-        if (least >= reach || most <= -reach) return true;
-    }
-    return false;
+    return clearByExtents(c, [&](const gp_Dir& dir, double& lo, double& hi) {
+        std::tie(lo, hi) = boxExtent(c, b, dir);
+        return true;
+    });
 }
 
 // Whether the segment keeps at the column's full reach or beyond from its axis where it lies along it.
@@ -622,10 +616,9 @@ std::optional<std::optional<double>> quadricNear(REACH_STATE& all, const FaceGeo
     }
     if (first) return first;
     double lo = 0, hi = 0;
-    if (!face.extentAlong(d, lo, hi)) return std::nullopt;
-    const double o = c.O.X() * d[0] + c.O.Y() * d[1] + c.O.Z() * d[2];
+    if (!faceExtent(c, face, c.d, lo, hi)) return std::nullopt;
     for (const double t : {c.top, c.stop}) {
-        if (t < lo - o - c.tol || t > hi - o + c.tol) continue;
+        if (t < lo - c.tol || t > hi + c.tol) continue;
         std::vector<gp_Pnt> onSection;
         if (!sectionExtremes(c, t, quadric, onSection)) return std::nullopt;
         for (const gp_Pnt& p : onSection)
